@@ -1,0 +1,167 @@
+#include "Engine/Engine.h"
+
+#include <cstdio>
+
+namespace GAME {
+
+namespace {
+Engine gEngineInstance;
+
+void PrintLine(const LogLine& line)
+{
+    static const char* const kLevels[] = {"info", "warning", "error"};
+    const char* level = (line.level >= 0 && line.level <= 2) ? kLevels[line.level] : "log";
+    if (line.channel != 0)
+        std::fprintf(stderr, "[%s:%s] %s\n", level, gEngine->GetLogChannelName(line.channel).c_str(), line.text.c_str());
+    else
+        std::fprintf(stderr, "[%s] %s\n", level, line.text.c_str());
+}
+}  // namespace
+
+Engine* gEngine = &gEngineInstance;
+
+Engine::Engine() : m_sink(PrintLine) {}
+
+void Engine::Log(int level, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    Emit(level, 0, format, args);
+    va_end(args);
+}
+
+void Engine::LogV(int level, const char* format, va_list args)
+{
+    Emit(level, 0, format, args);
+}
+
+void Engine::ChannelLog(int level, int channel, const char* format, ...)
+{
+    if (channel == 0)
+        return;
+    va_list args;
+    va_start(args, format);
+    Emit(level, channel, format, args);
+    va_end(args);
+}
+
+void Engine::Emit(int level, int channel, const char* format, va_list args)
+{
+    if (!format)
+        return;
+    va_list copy;
+    va_copy(copy, args);
+    char small[512];
+    int n = std::vsnprintf(small, sizeof small, format, copy);
+    va_end(copy);
+    LogLine line;
+    line.level = level;
+    line.channel = channel;
+    if (n < 0) {
+        line.text = format;
+    } else if (static_cast<size_t>(n) < sizeof small) {
+        line.text.assign(small, static_cast<size_t>(n));
+    } else {
+        line.text.resize(static_cast<size_t>(n) + 1);
+        std::vsnprintf(line.text.data(), line.text.size(), format, args);
+        line.text.resize(static_cast<size_t>(n));
+    }
+    LogSink sink;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        sink = m_sink;
+    }
+    if (sink)
+        sink(line);
+}
+
+int Engine::RegisterLogChannel(const char* name)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (size_t i = 0; i < m_channels.size(); ++i)
+        if (m_channels[i] == name)
+            return static_cast<int>(i + 1);
+    m_channels.emplace_back(name ? name : "");
+    return static_cast<int>(m_channels.size());
+}
+
+int Engine::FindLogChannel(const char* name) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (size_t i = 0; i < m_channels.size(); ++i)
+        if (m_channels[i] == name)
+            return static_cast<int>(i + 1);
+    return 0;
+}
+
+std::string Engine::GetLogChannelName(int channel) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (channel >= 1 && static_cast<size_t>(channel) <= m_channels.size())
+        return m_channels[static_cast<size_t>(channel) - 1];
+    return std::to_string(channel);
+}
+
+LogSink Engine::SetLogSink(LogSink sink)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    LogSink old = std::move(m_sink);
+    m_sink = std::move(sink);
+    return old;
+}
+
+LogCapture::LogCapture(bool alsoPrint) : m_alsoPrint(alsoPrint)
+{
+    m_previous = gEngine->SetLogSink([this](const LogLine& line) {
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_lines.push_back(line);
+        }
+        if (m_alsoPrint)
+            PrintLine(line);
+    });
+}
+
+LogCapture::~LogCapture()
+{
+    gEngine->SetLogSink(std::move(m_previous));
+}
+
+std::vector<LogLine> LogCapture::Lines() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_lines;
+}
+
+std::vector<std::string> LogCapture::Texts() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    std::vector<std::string> out;
+    out.reserve(m_lines.size());
+    for (const LogLine& line : m_lines)
+        out.push_back(line.text);
+    return out;
+}
+
+bool LogCapture::Contains(const std::string& text) const
+{
+    return Count(text) > 0;
+}
+
+size_t LogCapture::Count(const std::string& text) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    size_t n = 0;
+    for (const LogLine& line : m_lines)
+        if (line.text == text)
+            ++n;
+    return n;
+}
+
+void LogCapture::Clear()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_lines.clear();
+}
+
+}  // namespace GAME

@@ -1,0 +1,79 @@
+// The global engine object: the log with its levels and channels, and the frame hooks
+// that belong to the platform rather than to the game.
+#pragma once
+
+#include <cstdarg>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace GAME {
+
+enum LogLevel : int {
+    LOG_INFO = 0,
+    LOG_WARNING = 1,
+    LOG_ERROR = 2,
+};
+
+// One line as it was logged. `channel` is 0 for the plain log.
+struct LogLine {
+    int level = 0;
+    int channel = 0;
+    std::string text;
+};
+
+using LogSink = std::function<void(const LogLine&)>;
+
+class Engine {
+public:
+    Engine();
+
+    // The plain log: level 0 information, 1 warning, 2 error; printf-style.
+    void Log(int level, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    void LogV(int level, const char* format, va_list args);
+
+    // A trace line on a channel. Channel 0 means "switched off": nothing is formatted.
+    void ChannelLog(int level, int channel, const char* format, ...) __attribute__((format(printf, 4, 5)));
+
+    // Channels are named; the same name always gives the same non-zero number.
+    int RegisterLogChannel(const char* name);
+    int FindLogChannel(const char* name) const;   // 0 when unknown
+    std::string GetLogChannelName(int channel) const;
+
+    // Where lines go. The default sink prints to standard error. Returns the old sink.
+    LogSink SetLogSink(LogSink sink);
+
+private:
+    void Emit(int level, int channel, const char* format, va_list args);
+
+    mutable std::mutex m_lock;
+    LogSink m_sink;
+    std::vector<std::string> m_channels;   // channel n is m_channels[n - 1]
+};
+
+// Always valid while the engine library is loaded.
+extern Engine* gEngine;
+
+// Collects every logged line while it lives (tests); restores the previous sink after.
+class LogCapture {
+public:
+    explicit LogCapture(bool alsoPrint = false);
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    std::vector<LogLine> Lines() const;
+    std::vector<std::string> Texts() const;
+    bool Contains(const std::string& text) const;       // some line equals text exactly
+    size_t Count(const std::string& text) const;         // lines equal to text
+    void Clear();
+
+private:
+    mutable std::mutex m_lock;
+    std::vector<LogLine> m_lines;
+    LogSink m_previous;
+    bool m_alsoPrint;
+};
+
+}  // namespace GAME

@@ -1,0 +1,342 @@
+#include "Engine/LoadTable.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Engine/Engine.h"
+
+namespace GAME {
+
+namespace {
+
+std::string Lower(const char* text)
+{
+    std::string out(text ? text : "");
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool ParseInt(std::string_view text, int& out)
+{
+    text = Trim(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    int value = 0;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr == text.data())
+        return false;
+    // A whole number written with a fraction ("3.0") reads as its integer part.
+    out = value;
+    return true;
+}
+
+bool ParseFloat(std::string_view text, float& out)
+{
+    text = Trim(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    float value = 0.0f;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr == text.data())
+        return false;
+    out = value;
+    return true;
+}
+
+}  // namespace
+
+const LoadTable::Value* LoadTable::Find(const char* key) const
+{
+    if (!key)
+        return nullptr;
+    auto it = m_values.find(Lower(key));
+    return it == m_values.end() ? nullptr : &it->second;
+}
+
+bool LoadTable::HasKey(const char* key) const
+{
+    return Find(key) != nullptr;
+}
+
+const char* LoadTable::GetString(const char* key, const char* def) const
+{
+    const Value* value = Find(key);
+    return value ? value->text.c_str() : def;
+}
+
+int LoadTable::GetInt(const char* key, int def) const
+{
+    const Value* value = Find(key);
+    if (!value || value->entries.empty())
+        return def;
+    int out = def;
+    if (ParseInt(value->entries.front(), out))
+        return out;
+    float f = 0.0f;
+    if (ParseFloat(value->entries.front(), f) && f > -2147483648.0f && f < 2147483648.0f)
+        return static_cast<int>(f);
+    return def;
+}
+
+float LoadTable::GetFloat(const char* key, float def) const
+{
+    const Value* value = Find(key);
+    if (!value || value->entries.empty())
+        return def;
+    float out = def;
+    return ParseFloat(value->entries.front(), out) ? out : def;
+}
+
+bool LoadTable::GetBool(const char* key, bool def) const
+{
+    const Value* value = Find(key);
+    if (!value || value->entries.empty())
+        return def;
+    std::string text(Trim(value->entries.front()));
+    std::string lower = Lower(text.c_str());
+    if (lower == "true")
+        return true;
+    if (lower == "false")
+        return false;
+    int number = 0;
+    if (ParseInt(text, number))
+        return number != 0;
+    return def;
+}
+
+float LoadTable::GetFloat(const char* key, unsigned index, float def) const
+{
+    const Value* value = Find(key);
+    if (!value || index >= value->entries.size())
+        return def;
+    float out = def;
+    return ParseFloat(value->entries[index], out) ? out : def;
+}
+
+void LoadTable::GetIntArray(const char* key, std::vector<int>& out) const
+{
+    out.clear();
+    const Value* value = Find(key);
+    if (!value)
+        return;
+    out.reserve(value->entries.size());
+    for (const std::string& entry : value->entries) {
+        int number = 0;
+        if (!ParseInt(entry, number)) {
+            float f = 0.0f;
+            if (ParseFloat(entry, f) && f > -2147483648.0f && f < 2147483648.0f)
+                number = static_cast<int>(f);
+        }
+        out.push_back(number);
+    }
+}
+
+void LoadTable::GetFloatArray(const char* key, std::vector<float>& out) const
+{
+    out.clear();
+    const Value* value = Find(key);
+    if (!value)
+        return;
+    out.reserve(value->entries.size());
+    for (const std::string& entry : value->entries) {
+        float number = 0.0f;
+        ParseFloat(entry, number);
+        out.push_back(number);
+    }
+}
+
+void LoadTable::GetStringArray(const char* key, std::vector<std::string>& out) const
+{
+    out.clear();
+    const Value* value = Find(key);
+    if (value)
+        out = value->entries;
+}
+
+void LoadTable::SetValue(const std::string& key, const std::string& text)
+{
+    Value value;
+    value.text = text;
+    if (!text.empty()) {
+        size_t start = 0;
+        for (;;) {
+            size_t end = text.find(';', start);
+            if (end == std::string::npos) {
+                value.entries.push_back(text.substr(start));
+                break;
+            }
+            value.entries.push_back(text.substr(start, end - start));
+            start = end + 1;
+        }
+        // "a;b;" ends with a separator, not with an empty entry.
+        if (value.entries.size() > 1 && value.entries.back().empty())
+            value.entries.pop_back();
+    }
+    m_values[Lower(key.c_str())] = std::move(value);
+}
+
+size_t LoadTable::Parse(const char* text, size_t length, const std::string& sourceName)
+{
+    size_t kept = 0;
+    size_t lineNumber = 0;
+    size_t pos = 0;
+    while (text && pos < length) {
+        size_t end = pos;
+        while (end < length && text[end] != '\n')
+            ++end;
+        std::string_view line(text + pos, end - pos);
+        pos = end + 1;
+        ++lineNumber;
+        line = Trim(line);
+        if (line.empty())
+            continue;
+        // key,value,  (the closing comma may be left out)
+        size_t comma = line.find(',');
+        std::string_view key = comma == std::string_view::npos ? std::string_view() : Trim(line.substr(0, comma));
+        std::string_view rest = comma == std::string_view::npos ? std::string_view() : line.substr(comma + 1);
+        size_t second = rest.find(',');
+        std::string_view value = second == std::string_view::npos ? rest : rest.substr(0, second);
+        std::string_view tail = second == std::string_view::npos ? std::string_view() : Trim(rest.substr(second + 1));
+        bool keyOk = !key.empty() && std::none_of(key.begin(), key.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == ' ' || c == ';';
+        });
+        bool valueOk = std::none_of(value.begin(), value.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+        });
+        if (comma == std::string_view::npos || !keyOk || !valueOk || !tail.empty()) {
+            std::string shown(line.substr(0, std::min<size_t>(line.size(), 80)));
+            for (char& c : shown)
+                if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f)
+                    c = '?';
+            gEngine->Log(LOG_WARNING, "%s(%zu): record line does not parse, skipped: %s", sourceName.c_str(),
+                         lineNumber, shown.c_str());
+            continue;
+        }
+        SetValue(std::string(key), std::string(Trim(value)));
+        ++kept;
+    }
+    return kept;
+}
+
+RecordDatabase& RecordDatabase::Get()
+{
+    static RecordDatabase database;
+    return database;
+}
+
+std::string RecordDatabase::NormalizeName(const std::string& recordName)
+{
+    std::string out;
+    out.reserve(recordName.size());
+    for (char c : recordName) {
+        if (c == '\\')
+            c = '/';
+        out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    }
+    // A leading separator names the same record as none.
+    size_t start = out.find_first_not_of('/');
+    return start == std::string::npos ? std::string() : out.substr(start);
+}
+
+void RecordDatabase::SetDataRoot(const std::string& path)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    m_dataRoot = path;
+}
+
+std::string RecordDatabase::GetDataRoot() const
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    return m_dataRoot;
+}
+
+const LoadTable* RecordDatabase::Find(const std::string& recordName) const
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    auto it = m_tables.find(NormalizeName(recordName));
+    return it == m_tables.end() ? nullptr : it->second.get();
+}
+
+const LoadTable* RecordDatabase::Load(const std::string& recordName)
+{
+    const std::string key = NormalizeName(recordName);
+    if (key.empty())
+        return nullptr;
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    auto it = m_tables.find(key);
+    if (it != m_tables.end())
+        return it->second.get();
+    if (m_dataRoot.empty() || key.find("..") != std::string::npos)
+        return nullptr;
+    // Case does not matter in record names: the files under the data root are matched
+    // component by component without regard to case.
+    std::string path = m_dataRoot;
+    size_t start = 0;
+    while (start <= key.size()) {
+        size_t end = key.find('/', start);
+        std::string part = key.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string found;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(path, ec)) {
+            std::string name = entry.path().filename().string();
+            if (Lower(name.c_str()) == part) {
+                found = name;
+                break;
+            }
+        }
+        if (found.empty())
+            return nullptr;
+        path += "/" + found;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return nullptr;
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    std::string text = contents.str();
+    auto table = std::make_unique<LoadTable>(recordName);
+    table->Parse(text.data(), text.size(), recordName);
+    const LoadTable* result = table.get();
+    m_tables[key] = std::move(table);
+    return result;
+}
+
+const LoadTable* RecordDatabase::RegisterRecord(const std::string& recordName, const std::string& text)
+{
+    auto table = std::make_unique<LoadTable>(recordName);
+    table->Parse(text.data(), text.size(), recordName);
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    const LoadTable* result = table.get();
+    auto& slot = m_tables[NormalizeName(recordName)];
+    if (slot)
+        m_retired.push_back(std::move(slot));   // callers may still hold the old table
+    slot = std::move(table);
+    return result;
+}
+
+void RecordDatabase::Clear()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    m_tables.clear();
+    m_retired.clear();
+}
+
+}  // namespace GAME

@@ -1,0 +1,124 @@
+#include "Engine/Object.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace GAME {
+
+namespace {
+
+// Children of each class information, keyed by the parent's address. A function-local
+// static: it exists from the first registration on, whatever order the static
+// initializers of the libraries and their files run in, and outlives every class
+// information registered after its creation.
+std::map<const RTTI_ClassInfo*, std::vector<RTTI_ClassInfo*>>& ChildRegistry()
+{
+    static std::map<const RTTI_ClassInfo*, std::vector<RTTI_ClassInfo*>> registry;
+    return registry;
+}
+
+const std::vector<RTTI_ClassInfo*>* ChildrenOf(const RTTI_ClassInfo* parent)
+{
+    auto& registry = ChildRegistry();
+    auto it = registry.find(parent);
+    return it == registry.end() ? nullptr : &it->second;
+}
+
+char* CopyName(const char* name)
+{
+    const char* text = name ? name : "";
+    size_t length = std::strlen(text);
+    char* copy = static_cast<char*>(std::malloc(length + 1));
+    if (copy)
+        std::memcpy(copy, text, length + 1);
+    return copy;
+}
+
+}  // namespace
+
+RTTI_ClassInfo::RTTI_ClassInfo(const char* name, const RTTI_ClassInfo* parent, Factory factory)
+    : m_name(CopyName(name)), m_parent(parent), m_factory(factory)
+{
+    if (m_parent)
+        ChildRegistry()[m_parent].push_back(this);
+}
+
+RTTI_ClassInfo::~RTTI_ClassInfo()
+{
+    if (m_parent) {
+        auto& registry = ChildRegistry();
+        auto it = registry.find(m_parent);
+        if (it != registry.end()) {
+            auto& children = it->second;
+            auto found = std::find(children.begin(), children.end(), this);
+            if (found != children.end())
+                children.erase(found);
+            if (children.empty())
+                registry.erase(it);
+        }
+    }
+    std::free(m_name);
+}
+
+int RTTI_ClassInfo::GetChildCount() const
+{
+    const auto* children = ChildrenOf(this);
+    return children ? static_cast<int>(children->size()) : 0;
+}
+
+const RTTI_ClassInfo* RTTI_ClassInfo::GetChild(int index) const
+{
+    const auto* children = ChildrenOf(this);
+    if (!children || index < 0 || static_cast<size_t>(index) >= children->size())
+        return nullptr;
+    return (*children)[static_cast<size_t>(index)];
+}
+
+bool RTTI_ClassInfo::IsSame(const RTTI_ClassInfo* other) const
+{
+    if (other == this)
+        return true;
+    if (!other || !m_name || !other->m_name)
+        return false;
+    return std::strcmp(m_name, other->m_name) == 0;
+}
+
+bool RTTI_ClassInfo::IsDerivedFrom(const RTTI_ClassInfo* other) const
+{
+    for (const RTTI_ClassInfo* ancestor = m_parent; ancestor; ancestor = ancestor->m_parent)
+        if (ancestor->IsSame(other))
+            return true;
+    return false;
+}
+
+void* RTTI_ClassInfo::CreateObjectByName(const char* name) const
+{
+    if (!name)
+        return nullptr;
+    if (m_name && std::strcmp(m_name, name) == 0)
+        return m_factory ? m_factory() : nullptr;
+    const auto* children = ChildrenOf(this);
+    if (!children)
+        return nullptr;
+    for (const RTTI_ClassInfo* child : *children)
+        if (void* made = child->CreateObjectByName(name))
+            return made;
+    return nullptr;
+}
+
+RTTI_ClassInfo Object::classInfo("Object", nullptr, &Object::RTTI_new);
+
+void* Object::RTTI_new()
+{
+    return new Object();
+}
+
+Object::Object() = default;
+Object::~Object() = default;
+
+void Object::Load(const LoadTable&) {}
+
+}  // namespace GAME

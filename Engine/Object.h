@@ -1,0 +1,123 @@
+// Class information and the root of every engine object.
+//
+// Every class the object manager can create carries one static RTTI_ClassInfo: its
+// name, its parent's class information and a factory. Together they form one tree
+// under Object, so that objects are created by class name and type tests walk the
+// parent chain instead of using the language's own type information.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace GAME {
+
+class LoadTable;
+
+class RTTI_ClassInfo {
+public:
+    using Factory = void* (*)();
+
+    // Registers the class under its parent. The parent may not be constructed yet
+    // (static initializers run in any order across files): children are kept in a
+    // registry keyed by the parent's address, which is valid before construction.
+    RTTI_ClassInfo(const char* name, const RTTI_ClassInfo* parent, Factory factory);
+    virtual ~RTTI_ClassInfo();
+
+    RTTI_ClassInfo(const RTTI_ClassInfo&) = delete;
+    RTTI_ClassInfo& operator=(const RTTI_ClassInfo&) = delete;
+
+    const char* GetName() const { return m_name; }
+    const RTTI_ClassInfo* GetParent() const { return m_parent; }
+    Factory GetFactory() const { return m_factory; }
+
+    // Children in order of registration.
+    int GetChildCount() const;
+    const RTTI_ClassInfo* GetChild(int index) const;
+
+    // The same object, or the same name byte for byte.
+    bool IsSame(const RTTI_ClassInfo* other) const;
+    // Some ancestor IsSame other; a class is not derived from itself.
+    bool IsDerivedFrom(const RTTI_ClassInfo* other) const;
+    bool IsA(const RTTI_ClassInfo* other) const { return IsSame(other) || IsDerivedFrom(other); }
+    bool IsA(const RTTI_ClassInfo& other) const { return IsA(&other); }
+
+    // Depth first in registration order from this class; null when no class of the
+    // subtree bears the name (or its class cannot be instantiated).
+    void* CreateObjectByName(const char* name) const;
+
+private:
+    char* m_name;
+    const RTTI_ClassInfo* m_parent;
+    Factory m_factory;
+};
+
+// Declares the class information members inside a class body.
+#define GAME_DECLARE_CLASS(Class)                                                      \
+public:                                                                                \
+    const ::GAME::RTTI_ClassInfo& GetClassInfo() const override { return classInfo; }  \
+    static const ::GAME::RTTI_ClassInfo& GetStaticClassInfo() { return classInfo; }    \
+                                                                                       \
+protected:                                                                             \
+    static ::GAME::RTTI_ClassInfo classInfo;                                           \
+    static void* RTTI_new();                                                           \
+                                                                                       \
+private:
+
+// Defines the class information of a class that can be created by name.
+#define GAME_IMPLEMENT_CLASS(Class, Parent)                                                       \
+    ::GAME::RTTI_ClassInfo Class::classInfo(#Class, &Parent::GetStaticClassInfo(), &Class::RTTI_new); \
+    void* Class::RTTI_new() { return static_cast<::GAME::Object*>(new Class()); }
+
+// For abstract classes: registered in the tree, but the factory makes nothing.
+#define GAME_IMPLEMENT_ABSTRACT_CLASS(Class, Parent)                                              \
+    ::GAME::RTTI_ClassInfo Class::classInfo(#Class, &Parent::GetStaticClassInfo(), &Class::RTTI_new); \
+    void* Class::RTTI_new() { return nullptr; }
+
+// The root of every engine and game object.
+class Object {
+public:
+    Object();
+    virtual const RTTI_ClassInfo& GetClassInfo() const { return classInfo; }
+    static const RTTI_ClassInfo& GetStaticClassInfo() { return classInfo; }
+    virtual ~Object();
+
+    // Reads the object's record. Called by the object manager after creation from a file.
+    virtual void Load(const LoadTable& table);
+
+    uint32_t GetObjectId() const { return m_objectId; }
+    void SetObjectId(uint32_t id) { m_objectId = id; }
+
+    // The record the object was created from; empty for objects created by class name.
+    const std::string& GetObjectName() const { return m_objectName; }
+    void SetObjectName(const std::string& name) { m_objectName = name; }
+
+    bool IsA(const RTTI_ClassInfo& info) const { return GetClassInfo().IsA(&info); }
+    template <class T>
+    bool IsA() const { return GetClassInfo().IsA(&T::GetStaticClassInfo()); }
+
+    Object(const Object&) = delete;
+    Object& operator=(const Object&) = delete;
+
+protected:
+    static RTTI_ClassInfo classInfo;
+    static void* RTTI_new();
+
+private:
+    uint32_t m_objectId = 0;
+    std::string m_objectName;
+};
+
+// Checked downcast through the class information; null when the class does not match.
+template <class T>
+T* DynamicCast(Object* object)
+{
+    return (object && object->GetClassInfo().IsA(&T::GetStaticClassInfo())) ? static_cast<T*>(object) : nullptr;
+}
+
+template <class T>
+const T* DynamicCast(const Object* object)
+{
+    return (object && object->GetClassInfo().IsA(&T::GetStaticClassInfo())) ? static_cast<const T*>(object) : nullptr;
+}
+
+}  // namespace GAME

@@ -1,0 +1,56 @@
+// Random numbers of the platform: the arithmetic of the seeded uniform generator shared
+// by the game's RandomUniform and the engine's locked twin, and the C-style rand().
+#pragma once
+
+#include <cstdint>
+
+#include "Engine/CriticalSection.h"
+
+namespace GAME {
+
+namespace UniformRandom {
+
+// One step: the product wraps at 32 bits before the remainder. Peers, saves and packets
+// share seeds, so this exact arithmetic is part of the contract.
+inline uint32_t Step(uint32_t state)
+{
+    return (state * 16807u) % 2147483647u;
+}
+
+// The double nearest to 1 / 2147483647.
+inline constexpr double kUnit = 1.0 / 2147483647.0;
+
+inline float FloatFromState(uint32_t state, float min, float max)
+{
+    double u = static_cast<double>(state) * kUnit;
+    return static_cast<float>(static_cast<double>(min) + (static_cast<double>(max) - static_cast<double>(min)) * u);
+}
+
+inline int IntFromState(uint32_t state, int min, int max)
+{
+    double u = static_cast<double>(state) * kUnit;
+    double value = static_cast<double>(min) + (static_cast<double>(max) - static_cast<double>(min)) * u + 0.5;
+    return static_cast<int>(value);   // truncation toward zero
+}
+
+}  // namespace UniformRandom
+
+// The uniform generator behind its own lock, for generators shared between threads.
+class RandomUniformLocked {
+public:
+    virtual void Seed(unsigned long seed);
+    virtual int IGenerate(int min, int max);
+    virtual float FGenerate(float min, float max);
+    virtual ~RandomUniformLocked() = default;
+
+private:
+    CriticalSection m_lock;
+    uint32_t m_state = 0;
+};
+
+// The platform's seedable generator of 0 .. 32767, used where game code calls rand().
+inline constexpr int kRandMax = 32767;
+int rand();
+void srand(unsigned int seed);
+
+}  // namespace GAME

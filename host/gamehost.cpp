@@ -1,0 +1,100 @@
+// gamehost: a headless host that loads the game library beside the engine, points the
+// engine at a data folder, and reports what the library registered.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+#include "Engine/Object.h"
+
+using namespace GAME;
+
+namespace {
+
+struct Options {
+    std::string dataRoot = GAME_DEFAULT_DATA;
+    std::string library = GAME_LIBRARY_PATH;
+    bool quiet = false;
+};
+
+void Usage()
+{
+    std::printf("usage: gamehost [--data DIR] [--library PATH] [--quiet]\n");
+}
+
+bool ParseOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto next = [&](std::string& out) {
+            if (i + 1 >= argc)
+                return false;
+            out = argv[++i];
+            return true;
+        };
+        if (arg == "--data") {
+            if (!next(options.dataRoot))
+                return false;
+        } else if (arg == "--library") {
+            if (!next(options.library))
+                return false;
+        } else if (arg == "--quiet") {
+            options.quiet = true;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+int CountClasses(const RTTI_ClassInfo& info)
+{
+    int count = 1;
+    for (int i = 0; i < info.GetChildCount(); ++i)
+        count += CountClasses(*info.GetChild(i));
+    return count;
+}
+
+void PrintTree(const RTTI_ClassInfo& info, int depth)
+{
+    std::printf("%*s%s\n", depth * 2, "", info.GetName());
+    for (int i = 0; i < info.GetChildCount(); ++i)
+        PrintTree(*info.GetChild(i), depth + 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        Usage();
+        return 2;
+    }
+
+    RecordDatabase::Get().SetDataRoot(options.dataRoot);
+    std::printf("gamehost: data root %s\n", options.dataRoot.c_str());
+
+    const int engineClasses = CountClasses(Object::GetStaticClassInfo());
+    void* library = dlopen(options.library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        std::fprintf(stderr, "gamehost: cannot load %s: %s\n", options.library.c_str(), dlerror());
+        return 1;
+    }
+    const int allClasses = CountClasses(Object::GetStaticClassInfo());
+    std::printf("gamehost: loaded %s\n", options.library.c_str());
+    std::printf("gamehost: %d engine classes, %d registered by the game library\n", engineClasses,
+                allClasses - engineClasses);
+    if (!options.quiet) {
+        std::printf("class information tree:\n");
+        PrintTree(Object::GetStaticClassInfo(), 1);
+    }
+
+    dlclose(library);
+    std::printf("gamehost: unloaded; %d classes remain registered\n", CountClasses(Object::GetStaticClassInfo()));
+    return 0;
+}
