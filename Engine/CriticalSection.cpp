@@ -7,14 +7,14 @@ namespace GAME {
 
 bool CriticalSection::TryEnter()
 {
-    const pthread_t self = pthread_self();
-    if (pthread_equal(m_owner.load(std::memory_order_relaxed), self)) {
+    const uintptr_t self = CurrentThreadToken();
+    uint32_t expected = 0;
+    if (!m_state.compare_exchange_strong(expected, 1, std::memory_order_acquire)) {
+        if (m_owner.load(std::memory_order_relaxed) != self)
+            return false;
         ++m_depth;
         return true;
     }
-    uint32_t expected = 0;
-    if (!m_state.compare_exchange_strong(expected, 1, std::memory_order_acquire))
-        return false;
     m_owner.store(self, std::memory_order_relaxed);
     m_depth = 1;
     return true;

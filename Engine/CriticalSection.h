@@ -6,7 +6,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
-#include <pthread.h>
 
 namespace GAME {
 
@@ -20,14 +19,16 @@ public:
 
     void Enter()
     {
-        const pthread_t self = pthread_self();
-        if (pthread_equal(m_owner.load(std::memory_order_relaxed), self)) {
-            ++m_depth;
-            return;
-        }
+        const uintptr_t self = CurrentThreadToken();
         uint32_t expected = 0;
-        if (!m_state.compare_exchange_strong(expected, 1, std::memory_order_acquire))
+        if (!m_state.compare_exchange_strong(expected, 1, std::memory_order_acquire)) {
+            // Only this thread ever writes its own token, so the test is safe unlocked.
+            if (m_owner.load(std::memory_order_relaxed) == self) {
+                ++m_depth;
+                return;
+            }
             EnterContended();
+        }
         m_owner.store(self, std::memory_order_relaxed);
         m_depth = 1;
     }
@@ -38,16 +39,27 @@ public:
     {
         if (--m_depth != 0)
             return;
-        m_owner.store(pthread_t{}, std::memory_order_relaxed);
+        m_owner.store(0, std::memory_order_relaxed);
         if (m_state.exchange(0, std::memory_order_release) == 2)
             m_state.notify_one();
+    }
+
+    // A non-zero number unique to the calling thread while it lives.
+    static uintptr_t CurrentThreadToken()
+    {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__aarch64__))
+        return reinterpret_cast<uintptr_t>(__builtin_thread_pointer());
+#else
+        static thread_local char token;
+        return reinterpret_cast<uintptr_t>(&token);
+#endif
     }
 
 private:
     void EnterContended();
 
     std::atomic<uint32_t> m_state{0};   // 0 free, 1 held, 2 held with sleepers
-    std::atomic<pthread_t> m_owner{};
+    std::atomic<uintptr_t> m_owner{0};
     uint32_t m_depth = 0;               // only touched by the owner
 };
 

@@ -27,6 +27,14 @@ const std::vector<RTTI_ClassInfo*>* ChildrenOf(const RTTI_ClassInfo* parent)
     return it == registry.end() ? nullptr : &it->second;
 }
 
+uint32_t HashName(const char* name)
+{
+    uint32_t hash = 2166136261u;   // FNV-1a
+    for (const char* c = name ? name : ""; *c; ++c)
+        hash = (hash ^ static_cast<unsigned char>(*c)) * 16777619u;
+    return hash;
+}
+
 char* CopyName(const char* name)
 {
     const char* text = name ? name : "";
@@ -40,7 +48,7 @@ char* CopyName(const char* name)
 }  // namespace
 
 RTTI_ClassInfo::RTTI_ClassInfo(const char* name, const RTTI_ClassInfo* parent, Factory factory)
-    : m_name(CopyName(name)), m_parent(parent), m_factory(factory)
+    : m_name(CopyName(name)), m_parent(parent), m_factory(factory), m_nameHash(HashName(name))
 {
     if (m_parent)
         ChildRegistry()[m_parent].push_back(this);
@@ -77,11 +85,9 @@ const RTTI_ClassInfo* RTTI_ClassInfo::GetChild(int index) const
     return (*children)[static_cast<size_t>(index)];
 }
 
-bool RTTI_ClassInfo::IsSame(const RTTI_ClassInfo* other) const
+bool RTTI_ClassInfo::SameName(const RTTI_ClassInfo* other) const
 {
-    if (other == this)
-        return true;
-    if (!other || !m_name || !other->m_name)
+    if (!m_name || !other->m_name)
         return false;
     return std::strcmp(m_name, other->m_name) == 0;
 }

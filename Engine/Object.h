@@ -35,7 +35,10 @@ public:
     const RTTI_ClassInfo* GetChild(int index) const;
 
     // The same object, or the same name byte for byte.
-    bool IsSame(const RTTI_ClassInfo* other) const;
+    bool IsSame(const RTTI_ClassInfo* other) const
+    {
+        return other == this || (other && other->m_nameHash == m_nameHash && SameName(other));
+    }
     // Some ancestor IsSame other; a class is not derived from itself.
     bool IsDerivedFrom(const RTTI_ClassInfo* other) const;
     bool IsA(const RTTI_ClassInfo* other) const { return IsSame(other) || IsDerivedFrom(other); }
@@ -46,9 +49,12 @@ public:
     void* CreateObjectByName(const char* name) const;
 
 private:
+    bool SameName(const RTTI_ClassInfo* other) const;
+
     char* m_name;
     const RTTI_ClassInfo* m_parent;
     Factory m_factory;
+    uint32_t m_nameHash;   // lets IsSame reject most different names without comparing text
 };
 
 // Declares the class information members inside a class body.

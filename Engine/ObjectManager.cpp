@@ -14,7 +14,7 @@ namespace {
 constexpr size_t kInitialSlots = 1024;
 }
 
-ObjectManager::ObjectManager() : m_slots(kInitialSlots, Slot{0, nullptr}) {}
+ObjectManager::ObjectManager() : m_slots(kInitialSlots, Slot{0, nullptr, nullptr}) {}
 
 ObjectManager::~ObjectManager()
 {
@@ -49,18 +49,17 @@ bool ObjectManager::Insert(uint32_t id, Object* object)
             if (slot.object)
                 return false;   // taken
             slot.object = object;
+            slot.info = &object->GetClassInfo();
             ++m_live;
             return true;
         }
         if (slot.id == 0) {
-            if (reusable) {
-                reusable->id = id;
-                reusable->object = object;
-            } else {
-                slot.id = id;
-                slot.object = object;
+            Slot& target = reusable ? *reusable : slot;
+            if (!reusable)
                 ++m_used;
-            }
+            target.id = id;
+            target.object = object;
+            target.info = &object->GetClassInfo();
             ++m_live;
             return true;
         }
@@ -95,7 +94,7 @@ void ObjectManager::Rehash(size_t capacity)
         size *= 2;
     std::vector<Slot> old;
     old.swap(m_slots);
-    m_slots.assign(size, Slot{0, nullptr});
+    m_slots.assign(size, Slot{0, nullptr, nullptr});
     m_live = 0;
     m_used = 0;
     const size_t mask = size - 1;
@@ -211,7 +210,7 @@ void ObjectManager::DestroyAllObjects()
                 slot.object = nullptr;
             }
         }
-        m_slots.assign(kInitialSlots, Slot{0, nullptr});
+        m_slots.assign(kInitialSlots, Slot{0, nullptr, nullptr});
         m_live = 0;
         m_used = 0;
     }

@@ -29,14 +29,22 @@ public:
         return Lookup(id);
     }
 
-    // The object with that id only when its class IsA T.
+    // The object with that id only when its class IsA T. The slot keeps the object's class
+    // information, so the test does not touch the object itself.
     template <class T>
     T* GetObject(uint32_t id)
     {
-        Object* object = GetObject(id);
-        if (object && object->GetClassInfo().IsA(&T::GetStaticClassInfo()))
-            return static_cast<T*>(object);
-        return nullptr;
+        Object* object;
+        const RTTI_ClassInfo* info;
+        {
+            CriticalSectionLock lock(m_lock);
+            const Slot* slot = LookupSlot(id);
+            if (!slot)
+                return nullptr;
+            object = slot->object;
+            info = slot->info;
+        }
+        return info->IsA(&T::GetStaticClassInfo()) ? static_cast<T*>(object) : nullptr;
     }
 
     // A fresh non-zero id that no live object holds; 0 when none can be had.
@@ -86,10 +94,12 @@ public:
 private:
     struct Slot {
         uint32_t id;
-        Object* object;   // null with a non-zero id marks a removed entry
+        Object* object;               // null with a non-zero id marks a removed entry
+        const RTTI_ClassInfo* info;   // the object's class
     };
 
-    Object* Lookup(uint32_t id) const
+    // The live slot of the id, or null. Under the lock.
+    const Slot* LookupSlot(uint32_t id) const
     {
         if (id == 0)
             return nullptr;
@@ -97,13 +107,19 @@ private:
         for (size_t i = Hash(id) & mask;; i = (i + 1) & mask) {
             const Slot& slot = m_slots[i];
             if (slot.id == id)
-                return slot.object;
+                return slot.object ? &slot : nullptr;
             if (slot.id == 0)
                 return nullptr;
         }
     }
 
-    static size_t Hash(uint32_t id) { return static_cast<uint32_t>(id * 0x9E3779B1u) >> 7; }
+    Object* Lookup(uint32_t id) const
+    {
+        const Slot* slot = LookupSlot(id);
+        return slot ? slot->object : nullptr;
+    }
+
+    static size_t Hash(uint32_t id) { return id ^ (id >> 16); }
 
     bool Insert(uint32_t id, Object* object);   // under the lock
     bool Remove(uint32_t id);                   // under the lock
