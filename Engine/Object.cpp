@@ -121,4 +121,6 @@ Object::~Object() = default;
 
 void Object::Load(const LoadTable&) {}
 
+void Object::OnDestroy() {}
+
 }  // namespace GAME
