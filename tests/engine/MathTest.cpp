@@ -32,7 +32,6 @@ TEST(Vec3Test, LengthAndUnitOfDegenerateVectors)
     EXPECT_EQ(0.0f, (Vec3{NAN, 0, 0}).Length());
     EXPECT_FLOAT_EQ(5.0f, (Vec3{3, 4, 0}).Length());
     ExpectNear({0.6f, 0.8f, 0}, Vec3{3, 4, 0}.Unit());
-    EXPECT_NE((Vec3{1, 2, 3}), (Vec3{1, 2, 3.0001f}));
 }
 
 TEST(CoordsTest, RotationFollowsRightHandRule)
@@ -141,14 +140,4 @@ TEST(SphereTest, RayDistances)
     EXPECT_EQ(kPositiveInfinity, sphere.IntersectRay({0, 0, 0}, {-1, 0, 0}));
     EXPECT_EQ(kPositiveInfinity, sphere.IntersectRay({0, 5, 0}, {1, 0, 0}));
     EXPECT_EQ(kPositiveInfinity, sphere.IntersectRay({0, 0, 0}, {0, 0, 0}));
-}
-
-TEST(RectTest, ContainsIsHalfOpen)
-{
-    const Rect rect{1, 1, 2, 3};
-    EXPECT_TRUE(rect.Contains({1, 1}));
-    EXPECT_TRUE(rect.Contains({2.99f, 3.99f}));
-    EXPECT_FALSE(rect.Contains({3, 2}));
-    EXPECT_FALSE(rect.Contains({2, 4}));
-    EXPECT_FALSE(rect.Contains({0.99f, 2}));
 }

@@ -28,13 +28,8 @@ TEST(MathUtilTest, PerpendicularUnit)
     EXPECT_FLOAT_EQ(0.0f, Dot(up, {0, 1, 0}));
 }
 
-TEST(MathUtilTest, ComponentWiseVectorsAndPlanes)
+TEST(MathUtilTest, InflatedPlanesReplaceTheOutput)
 {
-    EXPECT_EQ((Vec3{1, 2, 3}), Abs(Vec3{-1, 2, -3}));
-    EXPECT_EQ((Vec3{1, -2, 0}), Min(Vec3{1, 5, 0}, Vec3{4, -2, 9}));
-    EXPECT_EQ((Vec3{4, 5, 9}), Max(Vec3{1, 5, 0}, Vec3{4, -2, 9}));
-    EXPECT_FLOAT_EQ(3.14159265f, DegreesToRadians(180.0f));
-
     const Plane planes[] = {{{1, 0, 0}, 2.0f}, {{0, -1, 0}, -1.0f}};
     std::vector<Plane> out{Plane{}};
     InflateFrustumPlanes(planes, 0.5f, out);
