@@ -127,4 +127,6 @@ Object::~Object() = default;
 
 void Object::Load(const LoadTable&) {}
 
+void Object::OnDestroy() {}
+
 }  // namespace GAME

@@ -90,6 +90,10 @@ public:
     // Reads the object's record. Called by the object manager after creation from a file.
     virtual void Load(const LoadTable& table);
 
+    // Called once by the object manager when the object is destroyed, before it is
+    // freed: the object leaves whatever still refers to it (the world, for entities).
+    virtual void OnDestroy();
+
     uint32_t GetObjectId() const { return m_objectId; }
     void SetObjectId(uint32_t id) { m_objectId = id; }
 

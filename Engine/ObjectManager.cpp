@@ -168,20 +168,26 @@ void ObjectManager::DestroyObjectEx(Object* object, const char* sourceName, int 
 {
     if (!object)
         return;
-    CriticalSectionLock lock(m_lock);
     const uint32_t id = object->GetObjectId();
-    if (Lookup(id) == object) {
-        Remove(id);
-    } else {
-        // Not entered (or already destroyed): free it only if we have not queued it.
-        for (Object* queued : m_destroyed) {
-            if (queued == object) {
-                gEngine->Log(LOG_WARNING, "Object %u destroyed twice (%s:%d)", id, sourceName ? sourceName : "?", line);
-                return;
+    {
+        CriticalSectionLock lock(m_lock);
+        if (Lookup(id) == object) {
+            Remove(id);
+        } else {
+            // Not entered (or already destroyed): free it only if we have not queued it.
+            for (Object* queued : m_destroyed) {
+                if (queued == object) {
+                    gEngine->Log(LOG_WARNING, "Object %u destroyed twice (%s:%d)", id, sourceName ? sourceName : "?",
+                                 line);
+                    return;
+                }
             }
         }
+        m_destroyed.push_back(object);
     }
-    m_destroyed.push_back(object);
+    // Outside the lock, so the object may look others up while it leaves. It is freed
+    // only by the next flush, which runs after the current update returns.
+    object->OnDestroy();
 }
 
 void ObjectManager::FlushDestroyedObjects()

@@ -1,0 +1,35 @@
+#include "Engine/Entity.h"
+
+namespace GAME {
+
+namespace {
+// Entities are tested as spheres of this radius unless told otherwise.
+constexpr float kDefaultBoundingRadius = 0.5f;
+}
+
+GAME_IMPLEMENT_CLASS(Entity, Object)
+GAME_IMPLEMENT_CLASS(Actor, Entity)
+GAME_IMPLEMENT_CLASS(Light, Entity)
+GAME_IMPLEMENT_CLASS(Tile, Entity)
+GAME_IMPLEMENT_CLASS(LineEffect, Entity)
+GAME_IMPLEMENT_CLASS(ChaosBeam, LineEffect)
+GAME_IMPLEMENT_CLASS(SoundPak, Object)
+
+Entity::Entity() : m_boundingRadius(kDefaultBoundingRadius) {}
+
+Entity::~Entity()
+{
+    // An entity freed while placed (one never handed to the object manager) must not
+    // stay behind in the world's list.
+    if (m_inWorld)
+        World::Get().RemoveEntity(this);
+}
+
+void Entity::OnDestroy()
+{
+    Object::OnDestroy();
+    if (m_inWorld)
+        World::Get().RemoveEntity(this);
+}
+
+}  // namespace GAME

@@ -1,0 +1,66 @@
+// The engine's bases of everything that can stand in the world: entities and actors,
+// lights, tiles, line effects and beams, and sound packs.
+#pragma once
+
+#include "Engine/Object.h"
+#include "Engine/World.h"
+
+namespace GAME {
+
+class Entity : public Object {
+    GAME_DECLARE_CLASS(Entity)
+
+public:
+    Entity();
+    ~Entity() override;
+
+    // Where the entity stands; kept when it leaves the world.
+    const WorldCoords& GetCoords() const { return m_coords; }
+    Region* GetRegion() const { return m_coords.GetRegion(); }
+
+    virtual bool IsInWorld() const { return m_inWorld; }
+    // True when the server creates the object for its clients.
+    virtual bool ShouldServerSpawn() const { return false; }
+    // Static entities never move; queries can ask for them or for the others.
+    virtual bool IsStatic() const { return false; }
+
+    // The sphere around the position that world queries test against.
+    float GetBoundingRadius() const { return m_boundingRadius; }
+    void SetBoundingRadius(float radius) { m_boundingRadius = radius; }
+
+    // Leaves the world when the object manager destroys the entity.
+    void OnDestroy() override;
+
+private:
+    friend class World;
+
+    WorldCoords m_coords;
+    bool m_inWorld = false;
+    float m_boundingRadius;
+};
+
+class Actor : public Entity {
+    GAME_DECLARE_CLASS(Actor)
+};
+
+class Light : public Entity {
+    GAME_DECLARE_CLASS(Light)
+};
+
+class Tile : public Entity {
+    GAME_DECLARE_CLASS(Tile)
+};
+
+class LineEffect : public Entity {
+    GAME_DECLARE_CLASS(LineEffect)
+};
+
+class ChaosBeam : public LineEffect {
+    GAME_DECLARE_CLASS(ChaosBeam)
+};
+
+class SoundPak : public Object {
+    GAME_DECLARE_CLASS(SoundPak)
+};
+
+}  // namespace GAME

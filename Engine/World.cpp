@@ -1,0 +1,162 @@
+#include "Engine/World.h"
+
+#include <algorithm>
+
+#include "Engine/Engine.h"
+#include "Engine/Entity.h"
+
+namespace GAME {
+
+Vec3 WorldVec3::operator-(const WorldVec3& other) const
+{
+    if (!m_region || !other.m_region)
+        return {};
+    if (m_region == other.m_region)
+        return m_position - other.m_position;
+    return ToWorldSpace() - other.ToWorldSpace();
+}
+
+World& World::Get()
+{
+    static World world;
+    return world;
+}
+
+World::World() = default;
+
+World::~World()
+{
+    // Entities that outlive the world must not try to leave it later.
+    for (Entity* entity : m_entities)
+        entity->m_inWorld = false;
+}
+
+Region* World::AddRegion(uint32_t id, const std::string& name, const Vec3& offset)
+{
+    if (id == 0 || GetRegionById(id)) {
+        gEngine->Log(LOG_WARNING, "World::AddRegion: region id %u is invalid or already in use (\"%s\")", id,
+                     name.c_str());
+        return nullptr;
+    }
+    m_regions.push_back(std::make_unique<Region>(id, name, offset));
+    return m_regions.back().get();
+}
+
+Region* World::GetRegionById(uint32_t id) const
+{
+    for (const auto& region : m_regions)
+        if (region->GetId() == id)
+            return region.get();
+    return nullptr;
+}
+
+void World::AddEntity(Entity* entity, const WorldCoords& coords)
+{
+    if (!entity)
+        return;
+    if (!coords.IsValid()) {
+        gEngine->Log(LOG_WARNING, "World::AddEntity: object %u has no region to be placed in", entity->GetObjectId());
+        return;
+    }
+    entity->m_coords = coords;
+    if (!entity->m_inWorld) {
+        entity->m_inWorld = true;
+        m_entities.push_back(entity);
+    }
+}
+
+void World::RemoveEntity(Entity* entity)
+{
+    if (!entity || !entity->m_inWorld)
+        return;
+    auto found = std::find(m_entities.begin(), m_entities.end(), entity);
+    if (found != m_entities.end())
+        m_entities.erase(found);
+    entity->m_inWorld = false;
+}
+
+bool World::IsListed(const Entity* entity, EntityListType type)
+{
+    switch (type) {
+    case EntityList_Static:
+        return entity->IsStatic();
+    case EntityList_Dynamic:
+        return !entity->IsStatic();
+    default:
+        return true;
+    }
+}
+
+void World::GetEntities(std::vector<Entity*>& out, const FilterFunction<Entity>& filter, EntityListType type) const
+{
+    for (Entity* entity : m_entities)
+        if (IsListed(entity, type) && filter(entity))
+            out.push_back(entity);
+}
+
+void World::GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region, const Sphere& sphere,
+                                EntityListType type) const
+{
+    if (!region)
+        return;
+    const Vec3 center = region->GetOffset() + sphere.center;
+    for (Entity* entity : m_entities) {
+        if (!IsListed(entity, type))
+            continue;
+        const float reach = sphere.radius + entity->GetBoundingRadius();
+        const Vec3 between = entity->GetCoords().GetPosition().ToWorldSpace() - center;
+        if (reach >= 0.0f && between.LengthSquared() <= reach * reach)
+            out.push_back(entity);
+    }
+}
+
+void World::GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, const OBBox& box,
+                             EntityListType type) const
+{
+    if (!region)
+        return;
+    const Coords& frame = box.coords;
+    const Vec3 center = region->GetOffset() + frame.origin;
+    for (Entity* entity : m_entities) {
+        if (!IsListed(entity, type))
+            continue;
+        // The nearest point of the box to the entity, measured along the box's axes.
+        const Vec3 relative = entity->GetCoords().GetPosition().ToWorldSpace() - center;
+        const Vec3 along{Dot(relative, frame.xAxis), Dot(relative, frame.yAxis), Dot(relative, frame.zAxis)};
+        const Vec3 nearest{std::clamp(along.x, -box.extents.x, box.extents.x),
+                           std::clamp(along.y, -box.extents.y, box.extents.y),
+                           std::clamp(along.z, -box.extents.z, box.extents.z)};
+        const float radius = entity->GetBoundingRadius();
+        if ((along - nearest).LengthSquared() <= radius * radius)
+            out.push_back(entity);
+    }
+}
+
+void World::GetAllIntersections(std::vector<RayIntersection>& out, const WorldVec3& origin, const Vec3& direction,
+                                float length) const
+{
+    if (!origin.IsValid())
+        return;
+    const Vec3 start = origin.ToWorldSpace();
+    const size_t first = out.size();
+    for (Entity* entity : m_entities) {
+        const Sphere bounds{entity->GetCoords().GetPosition().ToWorldSpace(), entity->GetBoundingRadius()};
+        const float distance = bounds.IntersectRay(start, direction);
+        if (distance <= length)
+            out.push_back({entity, distance});
+    }
+    std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+                     [](const RayIntersection& a, const RayIntersection& b) { return a.distance < b.distance; });
+}
+
+void World::Reset()
+{
+    for (Entity* entity : m_entities)
+        entity->m_inWorld = false;
+    m_entities.clear();
+    for (auto& region : m_regions)
+        m_retiredRegions.push_back(std::move(region));
+    m_regions.clear();
+}
+
+}  // namespace GAME

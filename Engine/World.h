@@ -1,0 +1,157 @@
+// The world: regions, positions in them, and the entities placed in the world.
+//
+// Every query walks the entities in the order they were added, so two peers (or two
+// runs) that place the same entities get the same answers in the same order. Queries
+// are brute force; the world is used from the thread that runs the frame.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Engine/Math.h"
+
+namespace GAME {
+
+class Entity;
+
+// A loaded part of the world. Its local origin sits at `offset` in world space, so
+// positions in different regions can be compared.
+class Region {
+public:
+    Region(uint32_t id, std::string name, const Vec3& offset) : m_id(id), m_name(std::move(name)), m_offset(offset) {}
+    Region(const Region&) = delete;
+    Region& operator=(const Region&) = delete;
+
+    uint32_t GetId() const { return m_id; }
+    const std::string& GetName() const { return m_name; }
+    const Vec3& GetOffset() const { return m_offset; }
+
+private:
+    uint32_t m_id;
+    std::string m_name;
+    Vec3 m_offset;
+};
+
+// A position: a region and a point in the region's local space. Without a region the
+// position is empty (invalid), which callers read as "none".
+class WorldVec3 {
+public:
+    WorldVec3() = default;
+    WorldVec3(Region* region, const Vec3& position) : m_region(region), m_position(position) {}
+
+    bool IsValid() const { return m_region != nullptr; }
+    Region* GetRegion() const { return m_region; }
+    uint32_t GetRegionId() const { return m_region ? m_region->GetId() : 0; }
+    const Vec3& GetRegionPosition() const { return m_position; }
+    void SetRegionPosition(const Vec3& position) { m_position = position; }
+
+    // The point in world space; the local point when there is no region.
+    Vec3 ToWorldSpace() const { return m_region ? m_region->GetOffset() + m_position : m_position; }
+
+    // Moves the position by a vector, staying in its region.
+    void Translate(const Vec3& offset) { m_position += offset; }
+
+    // The vector from `other` to this position. Both must have a region; otherwise
+    // there is no meaningful answer and the zero vector is returned.
+    Vec3 operator-(const WorldVec3& other) const;
+
+    bool operator==(const WorldVec3& other) const
+    {
+        return m_region == other.m_region && m_position == other.m_position;
+    }
+
+private:
+    Region* m_region = nullptr;
+    Vec3 m_position{};
+};
+
+// A frame in a region: where an entity stands and how it is turned.
+class WorldCoords {
+public:
+    WorldCoords() = default;
+    WorldCoords(Region* region, const Coords& coords) : m_region(region), m_coords(coords) {}
+
+    bool IsValid() const { return m_region != nullptr; }
+    Region* GetRegion() const { return m_region; }
+    const Coords& GetRegionCoords() const { return m_coords; }
+    WorldVec3 GetPosition() const { return WorldVec3(m_region, m_coords.origin); }
+
+private:
+    Region* m_region = nullptr;
+    Coords m_coords;
+};
+
+// A yes/no test on one object, handed to queries.
+template <class T>
+class FilterFunction {
+public:
+    FilterFunction() = default;
+    FilterFunction(const FilterFunction&) = default;
+    FilterFunction& operator=(const FilterFunction&) = default;
+    virtual ~FilterFunction() = default;
+
+    virtual bool operator()(const T* object) const = 0;
+};
+
+// Which entities a query looks at.
+enum EntityListType : int {
+    EntityList_Static = 0,    // entities whose IsStatic says true
+    EntityList_Dynamic = 1,   // the others
+    EntityList_All = 2,
+};
+
+// One entity hit by a ray, with the distance from the ray's origin to its surface.
+struct RayIntersection {
+    Entity* entity = nullptr;
+    float distance = 0.0f;
+};
+
+class World {
+public:
+    World();
+    ~World();
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+
+    static World& Get();
+
+    // Creates a region. Null (and a logged warning) when the id is 0 or taken.
+    Region* AddRegion(uint32_t id, const std::string& name, const Vec3& offset = {});
+    Region* GetRegionById(uint32_t id) const;
+
+    // Places an entity at `coords` (the end of the order), or moves it there when it
+    // is already placed (it keeps its place in the order). Coordinates without a
+    // region are refused with a logged warning.
+    void AddEntity(Entity* entity, const WorldCoords& coords);
+    // Takes an entity out of the world; nothing happens when it is not in it.
+    void RemoveEntity(Entity* entity);
+    size_t GetEntityCount() const { return m_entities.size(); }
+
+    // Each query appends what it finds to `out`, in the world's order.
+    void GetEntities(std::vector<Entity*>& out, const FilterFunction<Entity>& filter, EntityListType type) const;
+    // Entities whose bounding sphere meets the sphere (given in `region`'s space).
+    void GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region, const Sphere& sphere,
+                             EntityListType type) const;
+    // Entities whose bounding sphere meets the box (given in `region`'s space).
+    void GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, const OBBox& box, EntityListType type) const;
+    // Entities whose bounding sphere the ray from `origin` along `direction` meets
+    // within `length`, nearest first (equal distances in the world's order).
+    void GetAllIntersections(std::vector<RayIntersection>& out, const WorldVec3& origin, const Vec3& direction,
+                             float length) const;
+
+    // Takes every entity out of the world and forgets every region (tests, level
+    // unload). Regions stay allocated until the world ends, so positions that still
+    // name one never point at freed memory.
+    void Reset();
+
+private:
+    static bool IsListed(const Entity* entity, EntityListType type);
+
+    std::vector<std::unique_ptr<Region>> m_regions;
+    std::vector<std::unique_ptr<Region>> m_retiredRegions;
+    std::vector<Entity*> m_entities;   // in the order they were added
+};
+
+}  // namespace GAME

@@ -1,0 +1,7 @@
+#include "Game/characters/Monster.h"
+
+namespace GAME {
+
+GAME_IMPLEMENT_CLASS(Monster, Character)
+
+}  // namespace GAME

@@ -1,0 +1,53 @@
+// Small maths shared by the game rules: float helpers, integer clamps, the per-level
+// index rule, component-wise vector helpers and frustum inflation.
+#pragma once
+
+#include <cmath>
+#include <span>
+#include <vector>
+
+#include "Engine/Math.h"
+
+namespace GAME {
+
+inline constexpr float kDegreesToRadians = 0.017453292f;
+inline constexpr float kRadiansToDegrees = 57.295776f;
+
+inline bool IsFinite(float value) { return std::isfinite(value); }
+inline float Abs(float value) { return std::fabs(value); }
+inline float Sin(float radians) { return std::sin(radians); }
+inline float Cos(float radians) { return std::cos(radians); }
+inline float Tan(float radians) { return std::tan(radians); }
+inline float Sqrt(float value) { return std::sqrt(value); }
+inline float DegreesToRadians(float degrees) { return degrees * kDegreesToRadians; }
+inline float RadiansToDegrees(float radians) { return radians * kRadiansToDegrees; }
+
+inline int Min(int a, int b) { return a < b ? a : b; }
+inline int Max(int a, int b) { return a > b ? a : b; }
+inline int Clamp(int value, int low, int high) { return Min(Max(value, low), high); }
+
+// The entry of a per-level table: the last entry for an index past the end. An empty
+// table (count 0) gives 0, not an index past the end; callers still test for empty.
+inline unsigned ClampIndex(unsigned index, unsigned count)
+{
+    return count == 0 ? 0u : (index < count - 1 ? index : count - 1);
+}
+
+inline Vec3 Abs(const Vec3& v) { return {std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}; }
+inline Vec3 Min(const Vec3& a, const Vec3& b)
+{
+    return {a.x < b.x ? a.x : b.x, a.y < b.y ? a.y : b.y, a.z < b.z ? a.z : b.z};
+}
+inline Vec3 Max(const Vec3& a, const Vec3& b)
+{
+    return {a.x > b.x ? a.x : b.x, a.y > b.y ? a.y : b.y, a.z > b.z ? a.z : b.z};
+}
+
+// A unit vector perpendicular to the unit vector `v`: its cross product with the y
+// axis, or with the x axis when `v` is (nearly) vertical.
+Vec3 GetPerpendicularUnit(const Vec3& v);
+
+// `out` becomes a copy of `planes`, each moved outwards by `inflation`.
+void InflateFrustumPlanes(std::span<const Plane> planes, float inflation, std::vector<Plane>& out);
+
+}  // namespace GAME

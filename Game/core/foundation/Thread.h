@@ -1,0 +1,35 @@
+// A worker thread: derive, put the thread's work in Run, Start it, and Wait for it
+// before the object is destroyed (the thread runs Run on this object).
+#pragma once
+
+#include "Engine/System.h"
+
+namespace GAME {
+
+class Thread {
+public:
+    Thread() = default;
+    // Releases the handle; it does not wait for the thread.
+    virtual ~Thread();
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+
+    // The thread's work.
+    virtual void Run() = 0;
+
+    // Releases the handle of an earlier start, then starts a new thread running Run.
+    void Start();
+    // 0 lowest, 2 above normal, anything else normal. Best effort: a level the
+    // system refuses leaves the thread as it was.
+    void SetPriority(int priority);
+    // Waits for the thread to end. False at once when no thread was started.
+    bool Wait();
+
+private:
+    System::ThreadHandle m_handle = nullptr;
+};
+
+// Names the calling thread for debuggers and system tools.
+void SetThreadName(const char* name);
+
+}  // namespace GAME

@@ -1,0 +1,7 @@
+#include "Game/items/ItemEquipment.h"
+
+namespace GAME {
+
+GAME_IMPLEMENT_CLASS(ItemEquipment, Item)
+
+}  // namespace GAME

@@ -1,0 +1,7 @@
+#include "Game/world/BoundingVolume.h"
+
+namespace GAME {
+
+GAME_IMPLEMENT_CLASS(BoundingVolume, Actor)
+
+}  // namespace GAME

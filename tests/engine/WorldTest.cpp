@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "Engine/Engine.h"
+#include "Engine/Entity.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/World.h"
+
+using namespace GAME;
+
+namespace {
+
+class StaticEntity : public Entity {
+    GAME_DECLARE_CLASS(StaticEntity)
+
+public:
+    bool IsStatic() const override { return true; }
+};
+GAME_IMPLEMENT_CLASS(StaticEntity, Entity)
+
+class AnyEntity : public FilterFunction<Entity> {
+public:
+    bool operator()(const Entity*) const override { return true; }
+};
+
+class WorldTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        home = World::Get().AddRegion(1, "Home");
+        east = World::Get().AddRegion(2, "East", {100, 0, 0});
+    }
+    void TearDown() override
+    {
+        ObjectManager::Get().DestroyAllObjects();
+        World::Get().Reset();
+    }
+
+    Entity* Place(const Vec3& at, Region* region = nullptr, const char* className = "Actor")
+    {
+        Entity* entity = DynamicCast<Entity>(ObjectManager::Get().CreateObject(className));
+        World::Get().AddEntity(entity, WorldCoords(region ? region : home, Coords::MakeTranslation(at)));
+        return entity;
+    }
+
+    Region* home = nullptr;
+    Region* east = nullptr;
+};
+
+}  // namespace
+
+TEST_F(WorldTest, RegionsById)
+{
+    EXPECT_EQ(home, World::Get().GetRegionById(1));
+    EXPECT_EQ(nullptr, World::Get().GetRegionById(3));
+    LogCapture log;
+    EXPECT_EQ(nullptr, World::Get().AddRegion(1, "Again"));
+    EXPECT_EQ(nullptr, World::Get().AddRegion(0, "Zero"));
+    EXPECT_EQ(2u, log.Lines().size());
+}
+
+TEST_F(WorldTest, PositionsSubtractAcrossRegions)
+{
+    const WorldVec3 a(home, {1, 2, 3});
+    const WorldVec3 b(east, {-99, 2, 3});
+    EXPECT_EQ((Vec3{0, 0, 0}), b - a);
+    EXPECT_EQ((Vec3{-5, 0, 0}), WorldVec3(home, {-4, 2, 3}) - a);
+    EXPECT_EQ((Vec3{}), WorldVec3() - a);
+    WorldVec3 moved = a;
+    moved.Translate({1, 1, 1});
+    EXPECT_EQ(WorldVec3(home, {2, 3, 4}), moved);
+    EXPECT_EQ(1u, moved.GetRegionId());
+    EXPECT_EQ(0u, WorldVec3().GetRegionId());
+}
+
+TEST_F(WorldTest, QueriesKeepTheOrderOfPlacement)
+{
+    Entity* first = Place({0, 0, 0});
+    Entity* second = Place({1, 0, 0});
+    Entity* third = Place({2, 0, 0});
+    World::Get().RemoveEntity(second);
+    Entity* fourth = Place({3, 0, 0});
+    World::Get().AddEntity(first, WorldCoords(home, Coords::MakeTranslation({4, 0, 0})));   // moves, keeps its place
+    World::Get().AddEntity(second, WorldCoords(home, Coords{}));                             // back at the end
+
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, AnyEntity(), EntityList_All);
+    EXPECT_EQ((std::vector<Entity*>{first, third, fourth, second}), found);
+
+    found.clear();
+    World::Get().GetEntitiesInSphere(found, home, Sphere{{3, 0, 0}, 1.0f}, EntityList_All);
+    EXPECT_EQ((std::vector<Entity*>{first, third, fourth}), found);   // bounding radius 0.5 reaches 1.5 away
+}
+
+TEST_F(WorldTest, ListTypesSplitStaticFromDynamic)
+{
+    Entity* moving = Place({0, 0, 0});
+    Entity* fixed = Place({0, 0, 0}, nullptr, "StaticEntity");
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, AnyEntity(), EntityList_Static);
+    EXPECT_EQ((std::vector<Entity*>{fixed}), found);
+    found.clear();
+    World::Get().GetEntities(found, AnyEntity(), EntityList_Dynamic);
+    EXPECT_EQ((std::vector<Entity*>{moving}), found);
+}
+
+TEST_F(WorldTest, SphereAndBoxQueriesWorkAcrossRegions)
+{
+    Entity* near = Place({-98, 0, 0}, east);   // world x = 2
+    Entity* far = Place({9, 0, 0});
+    std::vector<Entity*> found;
+    World::Get().GetEntitiesInSphere(found, home, Sphere{{0, 0, 0}, 2.0f}, EntityList_All);
+    EXPECT_EQ((std::vector<Entity*>{near}), found);
+
+    // A box turned a quarter about y: its long axis runs along world x.
+    Coords frame = Coords::MakeRotation({0, 1, 0}, 1.5707963f);
+    frame.origin = {5, 0, 0};
+    found.clear();
+    World::Get().GetEntitiesInBox(found, home, OBBox(frame, {1, 1, 3.6f}), EntityList_All);
+    EXPECT_EQ((std::vector<Entity*>{near, far}), found);
+    found.clear();
+    World::Get().GetEntitiesInBox(found, home, OBBox(frame, {3.6f, 1, 1}), EntityList_All);
+    EXPECT_TRUE(found.empty());
+}
+
+TEST_F(WorldTest, RayHitsNearestFirst)
+{
+    Entity* farther = Place({10, 0, 0});
+    Entity* behind = Place({-5, 0, 0});
+    Entity* nearer = Place({4, 0, 0});
+    Entity* beyond = Place({30, 0, 0});
+    std::vector<RayIntersection> hits;
+    World::Get().GetAllIntersections(hits, WorldVec3(home, {0, 0, 0}), {1, 0, 0}, 20.0f);
+    ASSERT_EQ(2u, hits.size());
+    EXPECT_EQ(nearer, hits[0].entity);
+    EXPECT_FLOAT_EQ(3.5f, hits[0].distance);
+    EXPECT_EQ(farther, hits[1].entity);
+    (void)behind;
+    (void)beyond;
+}
+
+TEST_F(WorldTest, DestroyedEntitiesLeaveTheWorldAtOnce)
+{
+    Entity* doomed = Place({0, 0, 0});
+    Entity* kept = Place({0, 0, 0});
+    ObjectManager::Get().DestroyObjectEx(doomed, __FILE__, __LINE__);
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, AnyEntity(), EntityList_All);
+    EXPECT_EQ((std::vector<Entity*>{kept}), found);   // before the objects are freed
+
+    auto* loose = new Actor();   // never handed to the object manager
+    World::Get().AddEntity(loose, WorldCoords(home, Coords{}));
+    delete loose;
+    EXPECT_EQ(1u, World::Get().GetEntityCount());
+}
+
+TEST_F(WorldTest, PlacingWithoutARegionIsRefused)
+{
+    LogCapture log;
+    Entity* entity = DynamicCast<Entity>(ObjectManager::Get().CreateObject("Actor"));
+    World::Get().AddEntity(entity, WorldCoords());
+    EXPECT_FALSE(entity->IsInWorld());
+    EXPECT_EQ(0u, World::Get().GetEntityCount());
+    EXPECT_EQ(1u, log.Lines().size());
+}
+
+TEST_F(WorldTest, ResetKeepsOldPositionsReadable)
+{
+    Entity* entity = Place({1, 2, 3});
+    World::Get().Reset();
+    EXPECT_FALSE(entity->IsInWorld());
+    EXPECT_EQ(nullptr, World::Get().GetRegionById(1));
+    EXPECT_EQ("Home", entity->GetRegion()->GetName());   // still allocated
+    home = World::Get().AddRegion(1, "Home again");
+    EXPECT_NE(nullptr, home);
+}

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "Engine/InstanceGroupManager.h"
+#include "Engine/World.h"
+#include "Game/core/foundation/InstanceEntity.h"
+#include "Game/core/foundation/MathUtil.h"
+
+using namespace GAME;
+
+TEST(MathUtilTest, ClampIndexIsThePerLevelRule)
+{
+    EXPECT_EQ(2u, ClampIndex(9, 3));
+    EXPECT_EQ(0u, ClampIndex(0, 3));
+    EXPECT_EQ(1u, ClampIndex(1, 3));
+    EXPECT_EQ(0u, ClampIndex(5, 0));   // an empty table never yields an index past its end
+    EXPECT_EQ(3, Clamp(7, -2, 3));
+    EXPECT_EQ(-2, Clamp(-9, -2, 3));
+}
+
+TEST(MathUtilTest, PerpendicularUnit)
+{
+    const Vec3 flat = GetPerpendicularUnit({1, 0, 0});
+    EXPECT_FLOAT_EQ(1.0f, flat.Length());
+    EXPECT_FLOAT_EQ(0.0f, Dot(flat, {1, 0, 0}));
+    // Straight up the y axis cannot serve; the answer is still a unit perpendicular.
+    const Vec3 up = GetPerpendicularUnit({0, 1, 0});
+    EXPECT_FLOAT_EQ(1.0f, up.Length());
+    EXPECT_FLOAT_EQ(0.0f, Dot(up, {0, 1, 0}));
+}
+
+TEST(MathUtilTest, InflatedPlanesReplaceTheOutput)
+{
+    const Plane planes[] = {{{1, 0, 0}, 2.0f}, {{0, -1, 0}, -1.0f}};
+    std::vector<Plane> out{Plane{}};
+    InflateFrustumPlanes(planes, 0.5f, out);
+    ASSERT_EQ(2u, out.size());
+    EXPECT_FLOAT_EQ(2.5f, out[0].distance);
+    EXPECT_FLOAT_EQ(-0.5f, out[1].distance);
+    EXPECT_EQ((Vec3{0, -1, 0}), out[1].normal);
+}
+
+TEST(MathUtilTest, InstanceEntityPositionNeedsEntityAndRegion)
+{
+    InstanceGroupManager::Get().Clear();
+    UniqueId id;
+    id.Generate();
+    WorldVec3 out;
+    EXPECT_FALSE(GetInstanceEntityPosition(id, out));
+    InstanceGroupManager::Get().RegisterEntityData(id, {5, {1, 2, 3}});
+    EXPECT_FALSE(GetInstanceEntityPosition(id, out));   // region 5 is not loaded
+    EXPECT_FALSE(out.IsValid());
+    Region* region = World::Get().AddRegion(5, "Shrine");
+    ASSERT_TRUE(GetInstanceEntityPosition(id, out));
+    EXPECT_EQ(WorldVec3(region, {1, 2, 3}), out);
+    World::Get().Reset();
+    InstanceGroupManager::Get().Clear();
+}
