@@ -12,13 +12,20 @@ namespace UniformRandom {
 
 // One step: the product wraps at 32 bits before the remainder. Peers, saves and packets
 // share seeds, so this exact arithmetic is part of the contract.
-inline uint32_t Step(uint32_t state)
+inline constexpr uint32_t kMultiplier = 16807u;
+inline constexpr uint32_t kModulus = 2147483647u;   // 2^31 - 1
+
+inline constexpr uint32_t Step(uint32_t state)
 {
-    return (state * 16807u) % 2147483647u;
+    const uint32_t product = state * kMultiplier;   // wraps at 2^32
+    // product % kModulus without a division: 2^31 leaves 1 modulo 2^31 - 1, so the top
+    // bit folds onto the low 31 bits, and one subtraction brings the sum into range.
+    const uint32_t folded = (product & kModulus) + (product >> 31);
+    return folded >= kModulus ? folded - kModulus : folded;
 }
 
 // The double nearest to 1 / 2147483647.
-inline constexpr double kUnit = 1.0 / 2147483647.0;
+inline constexpr double kUnit = 1.0 / static_cast<double>(kModulus);
 
 inline float FloatFromState(uint32_t state, float min, float max)
 {

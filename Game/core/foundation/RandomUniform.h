@@ -1,0 +1,45 @@
+// The seeded random generator of the game rules. Items, attacks and markets are rebuilt
+// on every peer from a seed, so the sequence of draws is part of the wire and save
+// contract: the step and draw arithmetic is the platform's (Engine/Random.h).
+#pragma once
+
+#include <cstdint>
+
+#include "Engine/Random.h"
+
+namespace GAME {
+
+class RandomUniform {
+public:
+    // Starts at state 0 (the fixed point: every draw gives the low end of its range)
+    // until seeded, so an unseeded draw is still defined.
+    RandomUniform() = default;
+    RandomUniform(const RandomUniform&) = default;
+    RandomUniform& operator=(const RandomUniform&) = default;
+    virtual ~RandomUniform();
+
+    // state = one step from `seed`; the first draw after Seed(s) uses two steps from s.
+    virtual void Seed(unsigned long seed)
+    {
+        m_state = UniformRandom::Step(static_cast<uint32_t>(seed));
+    }
+
+    // One step, then min + (max - min) x u + 0.5 truncated toward zero.
+    virtual int IGenerate(int min, int max)
+    {
+        m_state = UniformRandom::Step(m_state);
+        return UniformRandom::IntFromState(m_state, min, max);
+    }
+
+    // One step, then min + (max - min) x u rounded to float; may equal max.
+    virtual float FGenerate(float min, float max)
+    {
+        m_state = UniformRandom::Step(m_state);
+        return UniformRandom::FloatFromState(m_state, min, max);
+    }
+
+private:
+    uint32_t m_state = 0;
+};
+
+}  // namespace GAME
