@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -31,20 +32,6 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
-bool ParseInt(std::string_view text, int& out)
-{
-    text = Trim(text);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    int value = 0;
-    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr == text.data())
-        return false;
-    // A whole number written with a fraction ("3.0") reads as its integer part.
-    out = value;
-    return true;
-}
-
 bool ParseFloat(std::string_view text, float& out)
 {
     text = Trim(text);
@@ -52,9 +39,30 @@ bool ParseFloat(std::string_view text, float& out)
         text.remove_prefix(1);
     float value = 0.0f;
     auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr == text.data())
+    // "inf" and "nan" are not designer numbers: such a value reads as absent.
+    if (result.ec != std::errc() || result.ptr == text.data() || !std::isfinite(value))
         return false;
     out = value;
+    return true;
+}
+
+// A whole number. One written with a fraction or an exponent ("3.0", "1e5") reads as
+// the integer part of its value; one outside the 32-bit range does not read.
+bool ParseInt(std::string_view text, int& out)
+{
+    text = Trim(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    int value = 0;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec == std::errc() && result.ptr == text.data() + text.size() && result.ptr != text.data()) {
+        out = value;
+        return true;
+    }
+    float real = 0.0f;
+    if (!ParseFloat(text, real) || !(real > -2147483648.0f && real < 2147483648.0f))
+        return false;
+    out = static_cast<int>(real);
     return true;
 }
 
@@ -85,12 +93,7 @@ int LoadTable::GetInt(const char* key, int def) const
     if (!value || value->entries.empty())
         return def;
     int out = def;
-    if (ParseInt(value->entries.front(), out))
-        return out;
-    float f = 0.0f;
-    if (ParseFloat(value->entries.front(), f) && f > -2147483648.0f && f < 2147483648.0f)
-        return static_cast<int>(f);
-    return def;
+    return ParseInt(value->entries.front(), out) ? out : def;
 }
 
 float LoadTable::GetFloat(const char* key, float def) const
@@ -137,11 +140,7 @@ void LoadTable::GetIntArray(const char* key, std::vector<int>& out) const
     out.reserve(value->entries.size());
     for (const std::string& entry : value->entries) {
         int number = 0;
-        if (!ParseInt(entry, number)) {
-            float f = 0.0f;
-            if (ParseFloat(entry, f) && f > -2147483648.0f && f < 2147483648.0f)
-                number = static_cast<int>(f);
-        }
+        ParseInt(entry, number);
         out.push_back(number);
     }
 }
@@ -195,6 +194,10 @@ size_t LoadTable::Parse(const char* text, size_t length, const std::string& sour
     size_t kept = 0;
     size_t lineNumber = 0;
     size_t pos = 0;
+    // Editors may start a UTF-8 file with a byte order mark; it is not part of the first key.
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text && std::string_view(text, length).substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        pos = kByteOrderMark.size();
     while (text && pos < length) {
         size_t end = pos;
         while (end < length && text[end] != '\n')
@@ -306,6 +309,9 @@ const LoadTable* RecordDatabase::Load(const std::string& recordName)
             break;
         start = end + 1;
     }
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return nullptr;   // a folder is not a record
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return nullptr;
