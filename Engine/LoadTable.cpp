@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "Engine/Engine.h"
+#include "Engine/TextUtil.h"
 
 namespace GAME {
 
@@ -17,24 +18,12 @@ namespace {
 
 std::string Lower(const char* text)
 {
-    std::string out(text ? text : "");
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
+    return LowerAscii(text ? text : "");
 }
 
 bool ParseFloat(std::string_view text, float& out)
 {
-    text = Trim(text);
+    text = TrimBlanks(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
     float value = 0.0f;
@@ -50,7 +39,7 @@ bool ParseFloat(std::string_view text, float& out)
 // the integer part of its value; one outside the 32-bit range does not read.
 bool ParseInt(std::string_view text, int& out)
 {
-    text = Trim(text);
+    text = TrimBlanks(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
     int value = 0;
@@ -110,7 +99,7 @@ bool LoadTable::GetBool(const char* key, bool def) const
     const Value* value = Find(key);
     if (!value || value->entries.empty())
         return def;
-    std::string text(Trim(value->entries.front()));
+    std::string text(TrimBlanks(value->entries.front()));
     std::string lower = Lower(text.c_str());
     if (lower == "true")
         return true;
@@ -193,11 +182,8 @@ size_t LoadTable::Parse(const char* text, size_t length, const std::string& sour
 {
     size_t kept = 0;
     size_t lineNumber = 0;
-    size_t pos = 0;
-    // Editors may start a UTF-8 file with a byte order mark; it is not part of the first key.
-    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (text && std::string_view(text, length).substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        pos = kByteOrderMark.size();
+    // A byte order mark is not part of the first key.
+    size_t pos = text ? length - SkipByteOrderMark(std::string_view(text, length)).size() : 0;
     while (text && pos < length) {
         size_t end = pos;
         while (end < length && text[end] != '\n')
@@ -205,16 +191,16 @@ size_t LoadTable::Parse(const char* text, size_t length, const std::string& sour
         std::string_view line(text + pos, end - pos);
         pos = end + 1;
         ++lineNumber;
-        line = Trim(line);
+        line = TrimBlanks(line);
         if (line.empty())
             continue;
         // key,value,  (the closing comma may be left out)
         size_t comma = line.find(',');
-        std::string_view key = comma == std::string_view::npos ? std::string_view() : Trim(line.substr(0, comma));
+        std::string_view key = comma == std::string_view::npos ? std::string_view() : TrimBlanks(line.substr(0, comma));
         std::string_view rest = comma == std::string_view::npos ? std::string_view() : line.substr(comma + 1);
         size_t second = rest.find(',');
         std::string_view value = second == std::string_view::npos ? rest : rest.substr(0, second);
-        std::string_view tail = second == std::string_view::npos ? std::string_view() : Trim(rest.substr(second + 1));
+        std::string_view tail = second == std::string_view::npos ? std::string_view() : TrimBlanks(rest.substr(second + 1));
         bool keyOk = !key.empty() && std::none_of(key.begin(), key.end(), [](char c) {
             return static_cast<unsigned char>(c) < 0x20 || c == ' ' || c == ';';
         });
@@ -230,7 +216,7 @@ size_t LoadTable::Parse(const char* text, size_t length, const std::string& sour
                          lineNumber, shown.c_str());
             continue;
         }
-        SetValue(std::string(key), std::string(Trim(value)));
+        SetValue(std::string(key), std::string(TrimBlanks(value)));
         ++kept;
     }
     return kept;
@@ -254,6 +240,32 @@ std::string RecordDatabase::NormalizeName(const std::string& recordName)
     // A leading separator names the same record as none.
     size_t start = out.find_first_not_of('/');
     return start == std::string::npos ? std::string() : out.substr(start);
+}
+
+std::string RecordDatabase::FindPathIgnoringCase(const std::string& folder, const std::string& relativePath)
+{
+    std::string path = folder;
+    size_t start = 0;
+    while (start <= relativePath.size()) {
+        const size_t end = relativePath.find('/', start);
+        const std::string part = LowerAscii(relativePath.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        std::string found;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(path, ec)) {
+            std::string name = entry.path().filename().string();
+            if (LowerAscii(name) == part) {
+                found = std::move(name);
+                break;
+            }
+        }
+        if (found.empty())
+            return {};
+        path += "/" + found;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return path;
 }
 
 void RecordDatabase::SetDataRoot(const std::string& path)
@@ -286,29 +298,9 @@ const LoadTable* RecordDatabase::Load(const std::string& recordName)
         return it->second.get();
     if (m_dataRoot.empty() || key.find("..") != std::string::npos)
         return nullptr;
-    // Case does not matter in record names: the files under the data root are matched
-    // component by component without regard to case.
-    std::string path = m_dataRoot;
-    size_t start = 0;
-    while (start <= key.size()) {
-        size_t end = key.find('/', start);
-        std::string part = key.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        std::string found;
-        std::error_code ec;
-        for (const auto& entry : std::filesystem::directory_iterator(path, ec)) {
-            std::string name = entry.path().filename().string();
-            if (Lower(name.c_str()) == part) {
-                found = name;
-                break;
-            }
-        }
-        if (found.empty())
-            return nullptr;
-        path += "/" + found;
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
+    const std::string path = FindPathIgnoringCase(m_dataRoot, key);
+    if (path.empty())
+        return nullptr;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
         return nullptr;   // a folder is not a record

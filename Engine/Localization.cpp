@@ -9,6 +9,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
+#include "Engine/TextUtil.h"
 
 namespace GAME {
 
@@ -18,14 +19,6 @@ constexpr char16_t kReplacement = 0xFFFD;
 constexpr const char* kTextFolder = "text";
 constexpr const char* kTextExtension = ".txt";
 constexpr int kLoggedTextLength = 100;   // longest tag or format quoted in a log line
-
-std::string LowerAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // Decodes one UTF-8 character at `pos`; false (and `pos` one byte on) when the bytes
 // there are not a well-formed character.
@@ -89,15 +82,6 @@ void AppendUtf8(std::string& out, char32_t code)
     }
 }
 
-std::string_view TrimSpaces(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
-
 // "\n" is a line break and "\\" a backslash; any other backslash stays as written.
 std::string Unescape(std::string_view text)
 {
@@ -121,14 +105,16 @@ bool IsValidTag(std::string_view tag)
     });
 }
 
-// The folder entry whose name equals `name` without regard to case, or an empty path.
-std::filesystem::path FindEntry(const std::filesystem::path& folder, std::string_view name)
+// Converts a terminated text into a buffer of `capacity` units, terminator included.
+template <class Out, class In, class Convert>
+size_t ConvertIntoBuffer(const In* text, Out* buffer, size_t capacity, Convert convert)
 {
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        if (LowerAscii(entry.path().filename().string()) == name)
-            return entry.path();
-    return {};
+    if (!buffer || capacity == 0)
+        return 0;
+    const auto converted = convert(text ? std::basic_string_view<In>(text) : std::basic_string_view<In>(), capacity - 1);
+    std::copy(converted.begin(), converted.end(), buffer);
+    buffer[converted.size()] = Out(0);
+    return converted.size();
 }
 
 }  // namespace
@@ -146,9 +132,7 @@ std::string LocalizationManager::Key(std::string_view tag)
 
 size_t LocalizationManager::RegisterTags(std::string_view text, const std::string& sourceName)
 {
-    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        text.remove_prefix(kByteOrderMark.size());
+    text = SkipByteOrderMark(text);
     size_t count = 0;
     size_t lineNumber = 0;
     CriticalSectionLock lock(m_lock);
@@ -159,10 +143,10 @@ size_t LocalizationManager::RegisterTags(std::string_view text, const std::strin
         ++lineNumber;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        if (TrimSpaces(line).empty() || TrimSpaces(line).front() == '#')
+        if (TrimBlanks(line).empty() || TrimBlanks(line).front() == '#')
             continue;
         const size_t equals = line.find('=');
-        const std::string_view tag = TrimSpaces(line.substr(0, std::min(equals, line.size())));
+        const std::string_view tag = TrimBlanks(line.substr(0, std::min(equals, line.size())));
         if (equals == std::string_view::npos || !IsValidTag(tag)) {
             gEngine->Log(LOG_WARNING, "%s(%zu): text line does not parse, skipped", sourceName.c_str(), lineNumber);
             continue;
@@ -176,23 +160,22 @@ size_t LocalizationManager::RegisterTags(std::string_view text, const std::strin
     return count;
 }
 
-bool LocalizationManager::LoadFile(const std::string& path)
+size_t LocalizationManager::LoadFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         gEngine->Log(LOG_WARNING, "LocalizationManager: cannot open text file %s", path.c_str());
-        return false;
+        return 0;
     }
     std::ostringstream contents;
     contents << file.rdbuf();
-    RegisterTags(contents.str(), path);
-    return true;
+    return RegisterTags(contents.str(), path);
 }
 
 size_t LocalizationManager::Load()
 {
     const std::string root = RecordDatabase::Get().GetDataRoot();
-    const std::filesystem::path folder = root.empty() ? std::filesystem::path() : FindEntry(root, kTextFolder);
+    const std::string folder = root.empty() ? std::string() : RecordDatabase::FindPathIgnoringCase(root, kTextFolder);
     std::error_code ec;
     if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
         gEngine->Log(LOG_WARNING, "LocalizationManager: no text folder under the data root (%s)", root.c_str());
@@ -203,14 +186,10 @@ size_t LocalizationManager::Load()
         if (entry.is_regular_file(ec) && LowerAscii(entry.path().extension().string()) == kTextExtension)
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
-    const size_t before = [&] {
-        CriticalSectionLock lock(m_lock);
-        return m_formats.size();
-    }();
+    size_t count = 0;
     for (const auto& file : files)
-        LoadFile(file.string());
-    CriticalSectionLock lock(m_lock);
-    return m_formats.size() - before;
+        count += LoadFile(file.string());
+    return count;
 }
 
 void LocalizationManager::Clear()
@@ -300,12 +279,7 @@ std::u16string LocalizationManager::ToWChar(std::string_view text, size_t maxLen
 
 size_t LocalizationManager::ToWChar(const char* text, char16_t* buffer, size_t capacity)
 {
-    if (!buffer || capacity == 0)
-        return 0;
-    const std::u16string converted = ToWChar(text ? std::string_view(text) : std::string_view(), capacity - 1);
-    std::copy(converted.begin(), converted.end(), buffer);
-    buffer[converted.size()] = u'\0';
-    return converted.size();
+    return ConvertIntoBuffer<char16_t>(text, buffer, capacity, [](std::string_view in, size_t max) { return ToWChar(in, max); });
 }
 
 std::string LocalizationManager::ToChar(std::u16string_view text, size_t maxLength)
@@ -332,12 +306,7 @@ std::string LocalizationManager::ToChar(std::u16string_view text, size_t maxLeng
 
 size_t LocalizationManager::ToChar(const char16_t* text, char* buffer, size_t capacity)
 {
-    if (!buffer || capacity == 0)
-        return 0;
-    const std::string converted = ToChar(text ? std::u16string_view(text) : std::u16string_view(), capacity - 1);
-    std::copy(converted.begin(), converted.end(), buffer);
-    buffer[converted.size()] = '\0';
-    return converted.size();
+    return ConvertIntoBuffer<char>(text, buffer, capacity, [](std::u16string_view in, size_t max) { return ToChar(in, max); });
 }
 
 }  // namespace GAME

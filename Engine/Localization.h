@@ -30,8 +30,8 @@ public:
     // Reads every "*.txt" of the "Text" folder under the record data root, in name order.
     // Returns the number of tags read.
     size_t Load();
-    // Reads one text file; false when it cannot be opened.
-    bool LoadFile(const std::string& path);
+    // Reads one text file; returns the tags read (0, logged, when it cannot be opened).
+    size_t LoadFile(const std::string& path);
     // Reads tag lines from memory; `sourceName` names them in log lines. Returns the tags read.
     size_t RegisterTags(std::string_view text, const std::string& sourceName = "memory");
     // Forgets every tag (tests).
