@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <sstream>
 
 #include "Engine/Engine.h"
+#include "Engine/TextUtil.h"
 
 namespace GAME {
 
@@ -16,45 +18,40 @@ namespace {
 
 std::string Lower(const char* text)
 {
-    std::string out(text ? text : "");
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool ParseInt(std::string_view text, int& out)
-{
-    text = Trim(text);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    int value = 0;
-    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr == text.data())
-        return false;
-    // A whole number written with a fraction ("3.0") reads as its integer part.
-    out = value;
-    return true;
+    return LowerAscii(text ? text : "");
 }
 
 bool ParseFloat(std::string_view text, float& out)
 {
-    text = Trim(text);
+    text = TrimBlanks(text);
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
     float value = 0.0f;
     auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr == text.data())
+    // "inf" and "nan" are not designer numbers: such a value reads as absent.
+    if (result.ec != std::errc() || result.ptr == text.data() || !std::isfinite(value))
         return false;
     out = value;
+    return true;
+}
+
+// A whole number. One written with a fraction or an exponent ("3.0", "1e5") reads as
+// the integer part of its value; one outside the 32-bit range does not read.
+bool ParseInt(std::string_view text, int& out)
+{
+    text = TrimBlanks(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    int value = 0;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec == std::errc() && result.ptr == text.data() + text.size() && result.ptr != text.data()) {
+        out = value;
+        return true;
+    }
+    float real = 0.0f;
+    if (!ParseFloat(text, real) || !(real > -2147483648.0f && real < 2147483648.0f))
+        return false;
+    out = static_cast<int>(real);
     return true;
 }
 
@@ -85,12 +82,7 @@ int LoadTable::GetInt(const char* key, int def) const
     if (!value || value->entries.empty())
         return def;
     int out = def;
-    if (ParseInt(value->entries.front(), out))
-        return out;
-    float f = 0.0f;
-    if (ParseFloat(value->entries.front(), f) && f > -2147483648.0f && f < 2147483648.0f)
-        return static_cast<int>(f);
-    return def;
+    return ParseInt(value->entries.front(), out) ? out : def;
 }
 
 float LoadTable::GetFloat(const char* key, float def) const
@@ -107,7 +99,7 @@ bool LoadTable::GetBool(const char* key, bool def) const
     const Value* value = Find(key);
     if (!value || value->entries.empty())
         return def;
-    std::string text(Trim(value->entries.front()));
+    std::string text(TrimBlanks(value->entries.front()));
     std::string lower = Lower(text.c_str());
     if (lower == "true")
         return true;
@@ -137,11 +129,7 @@ void LoadTable::GetIntArray(const char* key, std::vector<int>& out) const
     out.reserve(value->entries.size());
     for (const std::string& entry : value->entries) {
         int number = 0;
-        if (!ParseInt(entry, number)) {
-            float f = 0.0f;
-            if (ParseFloat(entry, f) && f > -2147483648.0f && f < 2147483648.0f)
-                number = static_cast<int>(f);
-        }
+        ParseInt(entry, number);
         out.push_back(number);
     }
 }
@@ -194,7 +182,8 @@ size_t LoadTable::Parse(const char* text, size_t length, const std::string& sour
 {
     size_t kept = 0;
     size_t lineNumber = 0;
-    size_t pos = 0;
+    // A byte order mark is not part of the first key.
+    size_t pos = text ? length - SkipByteOrderMark(std::string_view(text, length)).size() : 0;
     while (text && pos < length) {
         size_t end = pos;
         while (end < length && text[end] != '\n')
@@ -202,16 +191,16 @@ size_t LoadTable::Parse(const char* text, size_t length, const std::string& sour
         std::string_view line(text + pos, end - pos);
         pos = end + 1;
         ++lineNumber;
-        line = Trim(line);
+        line = TrimBlanks(line);
         if (line.empty())
             continue;
         // key,value,  (the closing comma may be left out)
         size_t comma = line.find(',');
-        std::string_view key = comma == std::string_view::npos ? std::string_view() : Trim(line.substr(0, comma));
+        std::string_view key = comma == std::string_view::npos ? std::string_view() : TrimBlanks(line.substr(0, comma));
         std::string_view rest = comma == std::string_view::npos ? std::string_view() : line.substr(comma + 1);
         size_t second = rest.find(',');
         std::string_view value = second == std::string_view::npos ? rest : rest.substr(0, second);
-        std::string_view tail = second == std::string_view::npos ? std::string_view() : Trim(rest.substr(second + 1));
+        std::string_view tail = second == std::string_view::npos ? std::string_view() : TrimBlanks(rest.substr(second + 1));
         bool keyOk = !key.empty() && std::none_of(key.begin(), key.end(), [](char c) {
             return static_cast<unsigned char>(c) < 0x20 || c == ' ' || c == ';';
         });
@@ -227,7 +216,7 @@ size_t LoadTable::Parse(const char* text, size_t length, const std::string& sour
                          lineNumber, shown.c_str());
             continue;
         }
-        SetValue(std::string(key), std::string(Trim(value)));
+        SetValue(std::string(key), std::string(TrimBlanks(value)));
         ++kept;
     }
     return kept;
@@ -251,6 +240,32 @@ std::string RecordDatabase::NormalizeName(const std::string& recordName)
     // A leading separator names the same record as none.
     size_t start = out.find_first_not_of('/');
     return start == std::string::npos ? std::string() : out.substr(start);
+}
+
+std::string RecordDatabase::FindPathIgnoringCase(const std::string& folder, const std::string& relativePath)
+{
+    std::string path = folder;
+    size_t start = 0;
+    while (start <= relativePath.size()) {
+        const size_t end = relativePath.find('/', start);
+        const std::string part = LowerAscii(relativePath.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        std::string found;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator(path, ec)) {
+            std::string name = entry.path().filename().string();
+            if (LowerAscii(name) == part) {
+                found = std::move(name);
+                break;
+            }
+        }
+        if (found.empty())
+            return {};
+        path += "/" + found;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return path;
 }
 
 void RecordDatabase::SetDataRoot(const std::string& path)
@@ -283,29 +298,12 @@ const LoadTable* RecordDatabase::Load(const std::string& recordName)
         return it->second.get();
     if (m_dataRoot.empty() || key.find("..") != std::string::npos)
         return nullptr;
-    // Case does not matter in record names: the files under the data root are matched
-    // component by component without regard to case.
-    std::string path = m_dataRoot;
-    size_t start = 0;
-    while (start <= key.size()) {
-        size_t end = key.find('/', start);
-        std::string part = key.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        std::string found;
-        std::error_code ec;
-        for (const auto& entry : std::filesystem::directory_iterator(path, ec)) {
-            std::string name = entry.path().filename().string();
-            if (Lower(name.c_str()) == part) {
-                found = name;
-                break;
-            }
-        }
-        if (found.empty())
-            return nullptr;
-        path += "/" + found;
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
+    const std::string path = FindPathIgnoringCase(m_dataRoot, key);
+    if (path.empty())
+        return nullptr;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+        return nullptr;   // a folder is not a record
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return nullptr;

@@ -72,6 +72,9 @@ public:
     void Clear();
 
     static std::string NormalizeName(const std::string& recordName);
+    // The path under `folder` whose '/'-separated components match those of
+    // `relativePath` without regard to case; empty when there is none.
+    static std::string FindPathIgnoringCase(const std::string& folder, const std::string& relativePath);
 
 private:
     mutable std::recursive_mutex m_lock;

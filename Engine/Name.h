@@ -1,0 +1,61 @@
+// Interned names: animation events, state names, record tags, constant names. Each text
+// is stored once in a process-wide table; a Name is the index of its text there, so
+// copying and comparing are integer operations. Names compare case-sensitively; callers
+// that want case-insensitive names normalise the text first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace GAME {
+
+class Name {
+public:
+    // The empty name.
+    constexpr Name() = default;
+    explicit Name(const char* text);
+    explicit Name(std::string_view text);
+    explicit Name(const std::string& text) : Name(std::string_view(text)) {}
+
+    // Interns `text` (an empty or null text gives the empty name).
+    static Name Create(const char* text) { return Name(text); }
+    static Name Create(std::string_view text) { return Name(text); }
+
+    // A name from its 16 bytes as another peer or a save wrote them. Bytes that do not
+    // hold a name of this process give the empty name.
+    static Name FromBytes(const void* bytes);
+
+    // The text; "" for the empty name. Lives as long as the process.
+    const char* c_str() const;
+    bool IsEmpty() const { return m_index == 0; }
+    uint32_t GetIndex() const { return m_index; }
+
+    bool operator==(const Name& other) const { return m_index == other.m_index; }
+    bool operator!=(const Name& other) const { return m_index != other.m_index; }
+    // Ordered by text, so ordered containers list names alphabetically in every run.
+    bool operator<(const Name& other) const;
+
+    // How many distinct names exist, the empty name included.
+    static size_t GetTableSize();
+
+    static const Name noName;
+
+private:
+    uint32_t m_index = 0;
+    // Kept zero: the value is written whole into packets and saves as 16 bytes.
+    uint32_t m_reserved[3] = {0, 0, 0};
+};
+
+static_assert(sizeof(Name) == 16, "a Name travels as 16 bytes");
+static_assert(std::is_trivially_copyable_v<Name>, "a Name is copied as raw bytes");
+
+}  // namespace GAME
+
+template <>
+struct std::hash<GAME::Name> {
+    size_t operator()(const GAME::Name& name) const noexcept { return name.GetIndex(); }
+};

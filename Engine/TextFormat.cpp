@@ -1,0 +1,376 @@
+#include "Engine/TextFormat.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "Engine/Localization.h"
+
+namespace GAME {
+
+namespace {
+
+enum class Length { None, HH, H, L, LL, BigL, J, Z, T, W, I32, I64 };
+enum class ConversionClass { Integer, Float, Character, Text, Percent };
+
+struct Conversion {
+    std::string flags;        // as written, '-', '+', ' ', '#', '0'
+    int width = -1;           // -1: none
+    bool widthStar = false;
+    int precision = -1;       // -1: none
+    bool precisionStar = false;
+    Length length = Length::None;
+    char type = 0;
+    ConversionClass cls = ConversionClass::Percent;
+};
+
+bool IsDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Digits at `pos`, refused above the largest field width.
+bool ParseNumber(std::u16string_view format, size_t& pos, int& out)
+{
+    out = 0;
+    while (pos < format.size() && IsDigit(format[pos])) {
+        out = out * 10 + (format[pos] - u'0');
+        if (out > kMaxFormatFieldWidth)
+            return false;
+        ++pos;
+    }
+    return true;
+}
+
+bool StartsWith(std::u16string_view text, size_t pos, std::u16string_view prefix)
+{
+    return text.substr(pos, prefix.size()) == prefix;
+}
+
+Length ParseLength(std::u16string_view format, size_t& pos)
+{
+    struct Modifier {
+        std::u16string_view text;
+        Length length;
+    };
+    // Longest first, so "hh" is not read as "h".
+    static constexpr Modifier kModifiers[] = {
+        {u"I64", Length::I64}, {u"I32", Length::I32}, {u"hh", Length::HH}, {u"ll", Length::LL},
+        {u"h", Length::H},     {u"l", Length::L},     {u"L", Length::BigL}, {u"j", Length::J},
+        {u"z", Length::Z},     {u"t", Length::T},     {u"w", Length::W},
+    };
+    for (const Modifier& modifier : kModifiers) {
+        if (StartsWith(format, pos, modifier.text)) {
+            pos += modifier.text.size();
+            return modifier.length;
+        }
+    }
+    return Length::None;
+}
+
+bool Classify(Conversion& conversion)
+{
+    const Length length = conversion.length;
+    switch (conversion.type) {
+    case 'd': case 'i': case 'u': case 'x': case 'X': case 'o':
+        conversion.cls = ConversionClass::Integer;
+        return length != Length::BigL && length != Length::W;
+    case 'f': case 'F': case 'e': case 'E': case 'g': case 'G':
+        conversion.cls = ConversionClass::Float;
+        return length == Length::None || length == Length::L || length == Length::BigL;
+    case 'c': case 'C':
+        conversion.cls = ConversionClass::Character;
+        return length == Length::None || length == Length::H || length == Length::L || length == Length::W;
+    case 's': case 'S':
+        conversion.cls = ConversionClass::Text;
+        return length == Length::None || length == Length::H || length == Length::L || length == Length::W;
+    default:
+        return false;
+    }
+}
+
+// Reads one conversion; `pos` is just past the '%' and ends just past the conversion.
+bool ParseConversion(std::u16string_view format, size_t& pos, Conversion& conversion)
+{
+    if (pos < format.size() && format[pos] == u'%') {
+        ++pos;
+        conversion.cls = ConversionClass::Percent;
+        return true;
+    }
+    while (pos < format.size() && std::u16string_view(u"-+ #0").find(format[pos]) != std::u16string_view::npos)
+        conversion.flags.push_back(static_cast<char>(format[pos++]));
+    if (pos < format.size() && format[pos] == u'*') {
+        conversion.widthStar = true;
+        ++pos;
+    } else if (pos < format.size() && IsDigit(format[pos])) {
+        if (!ParseNumber(format, pos, conversion.width))
+            return false;
+    }
+    if (pos < format.size() && format[pos] == u'.') {
+        ++pos;
+        if (pos < format.size() && format[pos] == u'*') {
+            conversion.precisionStar = true;
+            ++pos;
+        } else if (!ParseNumber(format, pos, conversion.precision)) {
+            return false;
+        }
+    }
+    conversion.length = ParseLength(format, pos);
+    if (pos >= format.size() || format[pos] > 0x7f)
+        return false;
+    conversion.type = static_cast<char>(format[pos++]);
+    return Classify(conversion);
+}
+
+bool KindFits(ConversionClass cls, FormatArgKind kind)
+{
+    switch (cls) {
+    case ConversionClass::Integer:
+    case ConversionClass::Character:
+        return kind == FormatArgKind::Integer || kind == FormatArgKind::Character;
+    case ConversionClass::Float:
+        return kind == FormatArgKind::Float;
+    case ConversionClass::Text:
+        return kind == FormatArgKind::NarrowText || kind == FormatArgKind::WideText;
+    case ConversionClass::Percent:
+        return true;
+    }
+    return false;
+}
+
+// Walks the format: literal runs go to `literal`, each conversion to `convert`. Stops
+// with false at the first malformed conversion or when a callback refuses.
+template <class Literal, class Convert>
+bool Walk(std::u16string_view format, Literal&& literal, Convert&& convert)
+{
+    size_t pos = 0;
+    while (pos < format.size()) {
+        size_t percent = format.find(u'%', pos);
+        if (percent == std::u16string_view::npos)
+            percent = format.size();
+        if (percent > pos)
+            literal(format.substr(pos, percent - pos));
+        if (percent == format.size())
+            break;
+        pos = percent + 1;
+        Conversion conversion;
+        if (!ParseConversion(format, pos, conversion) || !convert(conversion))
+            return false;
+    }
+    return true;
+}
+
+// The number of bits a whole-number conversion reads with this length modifier, as on
+// the platform the texts were written for (long is 32 bits there).
+int IntegerBits(Length length)
+{
+    switch (length) {
+    case Length::HH: return 8;
+    case Length::H: return 16;
+    case Length::LL: case Length::I64: case Length::J: case Length::Z: case Length::T: return 64;
+    default: return 32;
+    }
+}
+
+void AppendAscii(std::u16string& out, const char* text, size_t length)
+{
+    for (size_t i = 0; i < length; ++i)
+        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(text[i])));
+}
+
+// Runs snprintf with a specification we built ourselves and the value of the type it names.
+template <class T>
+void AppendPrintf(std::u16string& out, const std::string& spec, T value)
+{
+    char small[128];
+    const int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+    if (n < 0)
+        return;
+    if (static_cast<size_t>(n) < sizeof small) {
+        AppendAscii(out, small, static_cast<size_t>(n));
+        return;
+    }
+    std::string large(static_cast<size_t>(n) + 1, '\0');
+    std::snprintf(large.data(), large.size(), spec.c_str(), value);
+    AppendAscii(out, large.data(), static_cast<size_t>(n));
+}
+
+std::string BuildSpec(const Conversion& conversion, int width, int precision, const char* lengthText, char type)
+{
+    std::string spec = "%";
+    for (char flag : conversion.flags)
+        if (flag != '#' || (type != 'd' && type != 'i' && type != 'u'))
+            spec.push_back(flag);
+    if (width >= 0)
+        spec += std::to_string(width);
+    if (precision >= 0)
+        spec += "." + std::to_string(precision);
+    spec += lengthText;
+    spec.push_back(type);
+    return spec;
+}
+
+void AppendInteger(std::u16string& out, const Conversion& conversion, int width, int precision, uint64_t bits)
+{
+    const int size = IntegerBits(conversion.length);
+    const uint64_t mask = size == 64 ? ~0ull : (1ull << size) - 1;
+    const uint64_t value = bits & mask;
+    const std::string spec = BuildSpec(conversion, width, precision, "ll", conversion.type);
+    if (conversion.type == 'd' || conversion.type == 'i') {
+        const uint64_t sign = 1ull << (size - 1);
+        const long long signedValue = static_cast<long long>((value ^ sign) - sign);   // sign-extend
+        AppendPrintf(out, spec, signedValue);
+    } else {
+        AppendPrintf(out, spec, static_cast<unsigned long long>(value));
+    }
+}
+
+void Pad(std::u16string& out, size_t count)
+{
+    out.append(count, u' ');
+}
+
+// A text field: at most `precision` units (never half a surrogate pair), padded to `width`.
+void AppendField(std::u16string& out, std::u16string_view text, const Conversion& conversion, int width,
+                 int precision)
+{
+    if (precision >= 0 && text.size() > static_cast<size_t>(precision)) {
+        size_t keep = static_cast<size_t>(precision);
+        if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF)
+            --keep;
+        text = text.substr(0, keep);
+    }
+    const size_t padding = width > 0 && text.size() < static_cast<size_t>(width) ? width - text.size() : 0;
+    const bool left = conversion.flags.find('-') != std::string::npos;
+    if (!left)
+        Pad(out, padding);
+    out.append(text);
+    if (left)
+        Pad(out, padding);
+}
+
+std::u16string CharacterText(uint64_t bits)
+{
+    const uint64_t code = bits & 0xFFFFFFFFu;
+    if (code <= 0xFFFF)
+        return std::u16string(1, static_cast<char16_t>(code));
+    if (code <= 0x10FFFF) {
+        const uint64_t v = code - 0x10000;
+        return {static_cast<char16_t>(0xD800 + (v >> 10)), static_cast<char16_t>(0xDC00 + (v & 0x3FF))};
+    }
+    return std::u16string(1, u'\uFFFD');
+}
+
+// Formats one conversion whose arguments have already been checked.
+class Writer {
+public:
+    Writer(std::span<const FormatArg> args, std::u16string& out) : m_args(args), m_out(out) {}
+
+    bool operator()(const Conversion& conversion)
+    {
+        if (conversion.cls == ConversionClass::Percent) {
+            m_out.push_back(u'%');
+            return true;
+        }
+        Conversion adjusted = conversion;
+        int width = conversion.width;
+        int precision = conversion.precision;
+        if (conversion.widthStar && !TakeStar(width, adjusted, true))
+            return false;
+        if (conversion.precisionStar && !TakeStar(precision, adjusted, false))
+            return false;
+        const FormatArg& arg = m_args[m_next++];
+        switch (conversion.cls) {
+        case ConversionClass::Integer:
+            AppendInteger(m_out, adjusted, width, precision, arg.bits);
+            break;
+        case ConversionClass::Float:
+            AppendPrintf(m_out, BuildSpec(adjusted, width, precision, "", conversion.type), arg.real);
+            break;
+        case ConversionClass::Character:
+            AppendField(m_out, CharacterText(arg.bits), adjusted, width, -1);
+            break;
+        case ConversionClass::Text:
+            if (arg.kind == FormatArgKind::WideText)
+                AppendField(m_out, arg.wide, adjusted, width, precision);
+            else
+                AppendField(m_out, LocalizationManager::ToWChar(arg.narrow), adjusted, width, precision);
+            break;
+        case ConversionClass::Percent:
+            break;
+        }
+        return true;
+    }
+
+private:
+    // A '*' width or precision: the next argument, a whole number. A negative width
+    // means left-aligned; a negative precision means none.
+    bool TakeStar(int& out, Conversion& conversion, bool isWidth)
+    {
+        const FormatArg& arg = m_args[m_next++];
+        const long long value = static_cast<int32_t>(static_cast<uint32_t>(arg.bits));
+        if (value < -kMaxFormatFieldWidth || value > kMaxFormatFieldWidth)
+            return false;
+        out = static_cast<int>(value);
+        if (out < 0 && isWidth) {
+            conversion.flags.push_back('-');
+            out = -out;
+        } else if (out < 0) {
+            out = -1;
+        }
+        return true;
+    }
+
+    std::span<const FormatArg> m_args;
+    std::u16string& m_out;
+    size_t m_next = 0;
+};
+
+}  // namespace
+
+bool FormatMatches(std::u16string_view format, std::span<const FormatArgKind> kinds)
+{
+    size_t next = 0;
+    auto take = [&](ConversionClass cls) {
+        if (next >= kinds.size())
+            return false;
+        return KindFits(cls, kinds[next++]);
+    };
+    return Walk(
+        format, [](std::u16string_view) {},
+        [&](const Conversion& conversion) {
+            if (conversion.cls == ConversionClass::Percent)
+                return true;
+            if (conversion.widthStar && !take(ConversionClass::Integer))
+                return false;
+            if (conversion.precisionStar && !take(ConversionClass::Integer))
+                return false;
+            return take(conversion.cls);
+        });
+}
+
+bool FormatText(std::u16string_view format, std::span<const FormatArg> args, std::u16string& out)
+{
+    out.clear();
+    std::array<FormatArgKind, 32> small;
+    std::vector<FormatArgKind> large;
+    std::span<FormatArgKind> kinds;
+    if (args.size() <= small.size()) {
+        kinds = std::span<FormatArgKind>(small.data(), args.size());
+    } else {
+        large.resize(args.size());
+        kinds = large;
+    }
+    for (size_t i = 0; i < args.size(); ++i)
+        kinds[i] = args[i].kind;
+    if (!FormatMatches(format, kinds))
+        return false;
+    out.reserve(format.size());
+    Writer writer(args, out);
+    if (!Walk(format, [&](std::u16string_view text) { out.append(text); }, writer)) {
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace GAME

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+
+using namespace GAME;
+
+namespace {
+
+LoadTable Parsed(const std::string& text, const std::string& source = "test.dbr")
+{
+    LoadTable table(source);
+    table.Parse(text.data(), text.size(), source);
+    return table;
+}
+
+}  // namespace
+
+TEST(LoadTable, ReadsEachKindOfValue)
+{
+    const LoadTable table = Parsed(
+        "Class,Monster,\n"
+        "charLevel,12,\n"
+        "meleeRange, 0.4 ,\n"
+        "isBoss,true,\n"
+        "canFly,0,\n"
+        "levels,1;2;3;,\n"
+        "chance,10.5;20;x,\n"
+        "names,alpha;beta,\n"
+        "title,Stone Golem\n");   // the closing comma may be left out
+    EXPECT_STREQ(table.GetString("Class", ""), "Monster");
+    EXPECT_STREQ(table.GetString("title", ""), "Stone Golem");
+    EXPECT_EQ(table.GetInt("charLevel", 0), 12);
+    EXPECT_FLOAT_EQ(table.GetFloat("meleeRange", 0.0f), 0.4f);
+    EXPECT_TRUE(table.GetBool("isBoss", false));
+    EXPECT_FALSE(table.GetBool("canFly", true));
+
+    std::vector<int> ints{99};
+    table.GetIntArray("levels", ints);
+    EXPECT_EQ(ints, (std::vector<int>{1, 2, 3}));   // a trailing ';' adds no entry
+    std::vector<float> floats;
+    table.GetFloatArray("chance", floats);
+    EXPECT_EQ(floats, (std::vector<float>{10.5f, 20.0f, 0.0f}));
+    EXPECT_FLOAT_EQ(table.GetFloat("chance", 1, -1.0f), 20.0f);
+    EXPECT_FLOAT_EQ(table.GetFloat("chance", 3, -1.0f), -1.0f);
+    std::vector<std::string> texts;
+    table.GetStringArray("names", texts);
+    EXPECT_EQ(texts, (std::vector<std::string>{"alpha", "beta"}));
+}
+
+TEST(LoadTable, KeysIgnoreCaseAndMissingKeysGiveDefaults)
+{
+    const LoadTable table = Parsed("MeleeRange,2,\nempty,,\n");
+    EXPECT_EQ(table.GetInt("meleerange", 0), 2);
+    EXPECT_EQ(table.GetInt("MELEERANGE", 0), 2);
+    EXPECT_STREQ(table.GetString("absent", "dflt"), "dflt");
+    EXPECT_EQ(table.GetInt("absent", -7), -7);
+    EXPECT_FLOAT_EQ(table.GetFloat("absent", 1.5f), 1.5f);
+    EXPECT_TRUE(table.GetBool("absent", true));
+    EXPECT_EQ(table.GetInt("empty", 5), 5);
+    EXPECT_STREQ(table.GetString("empty", "x"), "");
+    std::vector<int> ints{1, 2};
+    table.GetIntArray("absent", ints);
+    EXPECT_TRUE(ints.empty());
+    EXPECT_EQ(table.GetInt(nullptr, 3), 3);
+}
+
+TEST(LoadTable, NumbersReadAsTheirValue)
+{
+    const LoadTable table = Parsed("a,3.0,\nb,1e5,\nc,-2.9,\nd,99999999999,\ne,nan,\nf,inf,\ng,+4,\nh,abc,\n");
+    EXPECT_EQ(table.GetInt("a", 0), 3);
+    EXPECT_EQ(table.GetInt("b", 0), 100000);   // not the 1 in front of the exponent
+    EXPECT_EQ(table.GetInt("c", 0), -2);
+    EXPECT_EQ(table.GetInt("d", -1), -1);      // outside 32 bits
+    EXPECT_FLOAT_EQ(table.GetFloat("e", 7.0f), 7.0f);
+    EXPECT_FLOAT_EQ(table.GetFloat("f", 7.0f), 7.0f);
+    EXPECT_EQ(table.GetInt("g", 0), 4);
+    EXPECT_EQ(table.GetInt("h", 8), 8);
+    std::vector<int> ints;
+    Parsed("v,1e2;2.5;x,\n").GetIntArray("v", ints);
+    EXPECT_EQ(ints, (std::vector<int>{100, 2, 0}));
+}
+
+TEST(LoadTable, BrokenLinesAreLoggedWithFileAndLineAndTheRestKept)
+{
+    LogCapture log;
+    LoadTable table("Records/Broken.dbr");
+    const std::string text = "first,1,\nno comma here\nsecond,2,\n,no key,\nthird,3,extra,\nbad\x01value,1,\nfourth,4,";
+    EXPECT_EQ(table.Parse(text.data(), text.size(), "Records/Broken.dbr"), 3u);
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{
+                               "Records/Broken.dbr(2): record line does not parse, skipped: no comma here",
+                               "Records/Broken.dbr(4): record line does not parse, skipped: ,no key,",
+                               "Records/Broken.dbr(5): record line does not parse, skipped: third,3,extra,",
+                               "Records/Broken.dbr(6): record line does not parse, skipped: bad?value,1,",
+                           }));
+    EXPECT_EQ(table.GetInt("first", 0), 1);
+    EXPECT_EQ(table.GetInt("second", 0), 2);
+    EXPECT_EQ(table.GetInt("fourth", 0), 4);
+    EXPECT_FALSE(table.HasKey("third"));
+}
+
+TEST(LoadTable, ByteOrderMarkIsNotPartOfTheFirstKey)
+{
+    const LoadTable table = Parsed("\xEF\xBB\xBF" "Class,Chest,\r\n");
+    EXPECT_STREQ(table.GetString("Class", ""), "Chest");
+}
+
+class RecordDatabaseTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        db.Clear();
+        db.SetDataRoot(GAME_TEST_DATA_DIR);
+    }
+    void TearDown() override
+    {
+        db.Clear();
+        db.SetDataRoot("");
+    }
+    RecordDatabase& db = RecordDatabase::Get();
+};
+
+TEST_F(RecordDatabaseTest, RecordNamesIgnoreCaseAndSlashDirection)
+{
+    const LoadTable* table = db.Load("Records\\Game\\TestRecord.dbr");
+    ASSERT_NE(table, nullptr);
+    EXPECT_STREQ(table->GetString("Class", ""), "TestObject");
+    EXPECT_STREQ(table->GetString("name", ""), "Hello World");   // the file has CRLF line ends
+    std::vector<int> levels;
+    table->GetIntArray("levels", levels);
+    EXPECT_EQ(levels, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(db.Load("records/game/TESTRECORD.DBR"), table);
+    EXPECT_EQ(db.Load("/Records/Game/TestRecord.dbr"), table);
+    EXPECT_EQ(db.Find("RECORDS\\game\\testrecord.dbr"), table);
+}
+
+TEST_F(RecordDatabaseTest, WhatIsNotARecordFileGivesNone)
+{
+    EXPECT_EQ(db.Load("Records/Game/Missing.dbr"), nullptr);
+    EXPECT_EQ(db.Load(""), nullptr);
+    EXPECT_EQ(db.Load("Records/Folder.dbr"), nullptr);            // a folder
+    EXPECT_EQ(db.Load("Records/Game/../Broken.dbr"), nullptr);    // stays under the data root
+    EXPECT_EQ(db.Find("Records/Game/Missing.dbr"), nullptr);
+}
+
+TEST_F(RecordDatabaseTest, BrokenFileKeepsItsGoodLines)
+{
+    LogCapture log;
+    const LoadTable* table = db.Load("Records/Broken.dbr");
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->GetKeyCount(), 3u);
+    EXPECT_TRUE(log.Contains("Records/Broken.dbr(2): record line does not parse, skipped: this line has no comma"));
+    EXPECT_EQ(log.Lines().size(), 3u);
+}
+
+TEST_F(RecordDatabaseTest, RegisteredRecordsComeBeforeFilesAndClearForgetsThem)
+{
+    const LoadTable* registered = db.RegisterRecord("records/game/testrecord.dbr", "Class,FromMemory,\n");
+    EXPECT_EQ(db.Load("Records/Game/TestRecord.dbr"), registered);
+    EXPECT_STREQ(registered->GetString("Class", ""), "FromMemory");
+    const LoadTable* again = db.RegisterRecord("Records/Game/TestRecord.dbr", "Class,Second,\n");
+    EXPECT_STREQ(db.Load("Records/Game/TestRecord.dbr")->GetString("Class", ""), "Second");
+    EXPECT_STREQ(registered->GetString("Class", ""), "FromMemory");   // the earlier table stays readable
+    EXPECT_NE(again, registered);
+    db.Clear();
+    EXPECT_STREQ(db.Load("Records/Game/TestRecord.dbr")->GetString("Class", ""), "TestObject");
+}
