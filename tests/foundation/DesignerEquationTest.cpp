@@ -1,0 +1,265 @@
+#include "Game/core/foundation/DesignerEquation.h"
+
+#include <cmath>
+#include <map>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "Engine/Engine.h"
+
+namespace GAME {
+namespace {
+
+// An owner that knows the names in `values` and counts how often each name is asked for.
+template <typename T, typename Interface>
+class CountingOwner : public Interface {
+public:
+    std::map<std::string, T> values;
+    std::map<std::string, int> asked;
+
+    bool GetDesignerVariable(const char* name, T& value) override
+    {
+        ++asked[name];
+        const auto found = values.find(name);
+        if (found == values.end())
+            return false;
+        value = found->second;
+        return true;
+    }
+};
+
+using AlgebraOwner = CountingOwner<float, EquationInterface_Algebra>;
+using BooleanOwner = CountingOwner<bool, EquationInterface_Boolean>;
+
+class AlgebraTest : public ::testing::Test {
+protected:
+    AlgebraTest() { owner.values = {{"a", 2}, {"b", 3}, {"c", 5}, {"x", 7}, {"level", 9}}; }
+
+    // The formula's value, or NaN with a test failure when it does not parse.
+    float Eval(const char* text)
+    {
+        DesignerEquation_Algebra formula;
+        if (!formula.ParseEquation(text, &owner)) {
+            ADD_FAILURE() << "did not parse: " << text;
+            return NAN;
+        }
+        return formula();
+    }
+    bool Parses(const char* text)
+    {
+        DesignerEquation_Algebra formula;
+        return formula.ParseEquation(text, &owner);
+    }
+
+    AlgebraOwner owner;
+};
+
+TEST_F(AlgebraTest, OneOperatorPerLevelWithoutPrecedence)
+{
+    EXPECT_EQ(Eval("a+b"), 5.0f);
+    EXPECT_EQ(Eval("(a*b)+c"), 11.0f);
+    EXPECT_EQ(Eval("a*(b+c)"), 16.0f);
+    EXPECT_EQ(Eval("a-b"), -1.0f);
+    EXPECT_EQ(Eval("b/a"), 1.5f);
+    EXPECT_EQ(Eval("a^b"), 8.0f);
+    // A nested level stops at an operator after its second operand.
+    EXPECT_EQ(Eval("(a+b+c)"), 10.0f);        // (a+b)+c
+    EXPECT_EQ(Eval("x*(a+b+c)"), 35.0f);      // x*(a+b)
+    EXPECT_EQ(Eval("(a+b+c)*x"), 10.0f);      // (a+b)+c, the rest ignored
+    EXPECT_EQ(Eval("(a*b+c)"), 11.0f);        // (a*b)+c, left to right
+}
+
+TEST_F(AlgebraTest, TextAfterTheOutermostLevelIsIgnored)
+{
+    EXPECT_EQ(Eval("a+b*c"), 5.0f);
+    EXPECT_EQ(Eval("a+b)junk"), 5.0f);
+    EXPECT_EQ(Eval("a+b*#$"), 5.0f);
+}
+
+TEST_F(AlgebraTest, BracketsOfEitherShapeCloseEachOther)
+{
+    EXPECT_EQ(Eval("[a+b]*c"), 25.0f);
+    EXPECT_EQ(Eval("(a+b]*c"), 25.0f);
+    EXPECT_EQ(Eval("[a+b)*c"), 25.0f);
+}
+
+TEST_F(AlgebraTest, SpacesAreDroppedButOtherWhitespaceFails)
+{
+    EXPECT_EQ(Eval("  a +  b "), 5.0f);
+    EXPECT_EQ(Eval("( a * b ) + c"), 11.0f);
+    EXPECT_FALSE(Parses("a\t+b"));
+    EXPECT_FALSE(Parses("a+\nb"));
+}
+
+TEST_F(AlgebraTest, NumeralsAndNames)
+{
+    EXPECT_EQ(Eval("level2*3"), 6.0f);   // the numeral replaces the name as the operand
+    EXPECT_EQ(owner.asked.count("level"), 0u);
+    EXPECT_FLOAT_EQ(Eval("1.2.3+0"), 1.2f);
+    EXPECT_EQ(Eval(".+1"), 1.0f);
+    EXPECT_EQ(Eval("10-4"), 6.0f);
+    EXPECT_EQ(Eval("a_b+0"), 0.0f);       // '_' belongs to names: unknown name a_b
+}
+
+TEST_F(AlgebraTest, ArithmeticFaultsAreNotCaught)
+{
+    EXPECT_TRUE(std::isinf(Eval("10/(b-b)")));
+    EXPECT_TRUE(std::isnan(Eval("(0-8)^0.5")));
+}
+
+TEST_F(AlgebraTest, MalformedTextFails)
+{
+    for (const char* text : {"", " ", "-5", "2*-3", "a+", "()", "a+()", "(", "a+(b", "a$b", "a+b$",
+                             "(a+)", "a+-"})
+        EXPECT_FALSE(Parses(text)) << text;
+    EXPECT_FALSE(DesignerEquation_Algebra().ParseEquation(nullptr, &owner));
+}
+
+TEST_F(AlgebraTest, ALoneOperandDoesNotParse)
+{
+    for (const char* text : {"5", "x", "(x)", "(a+b)", "((a+b)*c)"})
+        EXPECT_FALSE(Parses(text)) << text;
+}
+
+TEST_F(AlgebraTest, AClosingBracketBeforeAnyOperandIsNotAFormula)
+{
+    for (const char* text : {")", "]", ")a+b"}) {
+        DesignerEquation_Algebra formula;
+        EXPECT_FALSE(formula.ParseEquation(text, &owner)) << text;
+        EXPECT_FALSE(formula.IsValid());
+        EXPECT_EQ(formula(), 0.0f);
+    }
+}
+
+TEST_F(AlgebraTest, NumeralLengthLimit)
+{
+    const std::string longest(63, '1');
+    EXPECT_TRUE(Parses((longest + "*0").c_str()));
+    EXPECT_FALSE(Parses((longest + "1*0").c_str()));
+    EXPECT_FALSE(Parses(("0+" + longest + "1").c_str()));
+}
+
+// n bracket levels, each "1+(...)", around an innermost 1+1: the value is n + 2.
+std::string NestedSum(int levels)
+{
+    std::string text = "1+1";
+    for (int i = 0; i < levels; ++i)
+        text = "1+(" + text + ")";
+    return text;
+}
+
+TEST_F(AlgebraTest, BracketDepthLimit)
+{
+    EXPECT_EQ(Eval(NestedSum(DesignerEquationLimits::kMaxBracketDepth).c_str()), 66.0f);
+    EXPECT_FALSE(Parses(NestedSum(DesignerEquationLimits::kMaxBracketDepth + 1).c_str()));
+    EXPECT_FALSE(Parses(std::string(100000, '(').c_str()));
+}
+
+TEST_F(AlgebraTest, FailedParseDiscardsTheTree)
+{
+    DesignerEquation_Algebra formula;
+    EXPECT_FALSE(formula.IsValid());
+    EXPECT_EQ(formula(), 0.0f);
+    ASSERT_TRUE(formula.ParseEquation("a+b", &owner));
+    EXPECT_TRUE(formula.IsValid());
+    EXPECT_FALSE(formula.ParseEquation("(a+b)*", &owner));
+    EXPECT_FALSE(formula.IsValid());
+    EXPECT_EQ(formula(), 0.0f);
+}
+
+TEST_F(AlgebraTest, ReparseReplacesTheTreeAndVariablesAreReadEachTime)
+{
+    DesignerEquation_Algebra formula;
+    ASSERT_TRUE(formula.ParseEquation("a+b", &owner));
+    ASSERT_TRUE(formula.ParseEquation("a*b", &owner));
+    EXPECT_EQ(formula(), 6.0f);
+    owner.values["a"] = 10;
+    EXPECT_EQ(formula(), 30.0f);
+    EXPECT_EQ(owner.asked["a"], 2);
+}
+
+TEST_F(AlgebraTest, UnknownNameWarnsOnEveryEvaluationAndCountsAsZero)
+{
+    DesignerEquation_Algebra formula;
+    ASSERT_TRUE(formula.ParseEquation("a+missing", &owner));
+    LogCapture log;
+    EXPECT_EQ(formula(), 2.0f);
+    EXPECT_EQ(formula(), 2.0f);
+    EXPECT_EQ(log.Count("Designer variable 'missing' not found in parent"), 2u);
+    ASSERT_EQ(log.Lines().size(), 2u);
+    EXPECT_EQ(log.Lines()[0].level, LOG_WARNING);
+}
+
+class BooleanTest : public ::testing::Test {
+protected:
+    BooleanTest() { owner.values = {{"yes", true}, {"no", false}}; }
+
+    bool Eval(const char* text)
+    {
+        DesignerEquation_Boolean formula;
+        EXPECT_TRUE(formula.ParseEquation(text, &owner)) << text;
+        return formula();
+    }
+
+    BooleanOwner owner;
+};
+
+TEST_F(BooleanTest, ShortCircuitSkipsTheRightOperand)
+{
+    EXPECT_TRUE(Eval("yes|other"));
+    EXPECT_FALSE(Eval("no&other"));
+    EXPECT_EQ(owner.asked.count("other"), 0u);
+    LogCapture log;
+    EXPECT_FALSE(Eval("no|other"));   // unknown: false, with a warning
+    EXPECT_EQ(owner.asked["other"], 1);
+    EXPECT_EQ(log.Count("Designer variable 'other' not found in parent"), 1u);
+    EXPECT_FALSE(Eval("yes&other"));
+    EXPECT_EQ(owner.asked["other"], 2);
+}
+
+TEST_F(BooleanTest, NotAppliesToTheOperandOrGroupAfterIt)
+{
+    EXPECT_TRUE(Eval("!no&yes"));     // (not no) and yes
+    EXPECT_FALSE(Eval("!yes&yes"));
+    EXPECT_FALSE(Eval("!(no|yes)"));
+    EXPECT_TRUE(Eval("!(no|no)"));
+    EXPECT_TRUE(Eval("yes&!no"));
+    EXPECT_TRUE(Eval("(!no)"));
+}
+
+TEST_F(BooleanTest, LoneOperandsPassThrough)
+{
+    EXPECT_TRUE(Eval("yes"));
+    EXPECT_FALSE(Eval("no"));
+    EXPECT_TRUE(Eval("(yes)"));
+    EXPECT_TRUE(Eval("[yes|no]"));
+    EXPECT_TRUE(Eval("1"));
+    EXPECT_TRUE(Eval("10"));
+    EXPECT_FALSE(Eval("0"));
+    EXPECT_TRUE(Eval("!0"));
+}
+
+TEST_F(BooleanTest, MalformedTextFailsAndLeavesNoTree)
+{
+    for (const char* text : {"", ")", "!)", "()", "yes|", "&yes", "yes+no", "2"}) {
+        DesignerEquation_Boolean formula;
+        EXPECT_FALSE(formula.ParseEquation(text, &owner)) << text;
+        EXPECT_FALSE(formula.IsValid());
+        EXPECT_FALSE(formula());
+    }
+}
+
+TEST_F(BooleanTest, BracketDepthLimit)
+{
+    const int limit = DesignerEquationLimits::kMaxBracketDepth;
+    const auto wrapped = [](int levels) {
+        return std::string(levels, '(') + "yes" + std::string(levels, ')');
+    };
+    EXPECT_TRUE(Eval(wrapped(limit).c_str()));
+    DesignerEquation_Boolean formula;
+    EXPECT_FALSE(formula.ParseEquation(wrapped(limit + 1).c_str(), &owner));
+}
+
+}  // namespace
+}  // namespace GAME
