@@ -177,7 +177,7 @@ void AppendAscii(std::u16string& out, const char* text, size_t length)
         out.push_back(static_cast<char16_t>(static_cast<unsigned char>(text[i])));
 }
 
-// Runs snprintf with a specification we built ourselves and the value of the type it names.
+// Runs snprintf with a conversion we built ourselves and the value of the type it names.
 template <class T>
 void AppendPrintf(std::u16string& out, const std::string& spec, T value)
 {

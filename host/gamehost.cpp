@@ -9,6 +9,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
+#include "Engine/Localization.h"
 #include "Engine/Object.h"
 
 using namespace GAME;
@@ -77,7 +78,8 @@ int main(int argc, char** argv)
     }
 
     RecordDatabase::Get().SetDataRoot(options.dataRoot);
-    std::printf("gamehost: data root %s\n", options.dataRoot.c_str());
+    const size_t tags = LocalizationManager::Instance().Load();
+    std::printf("gamehost: data root %s (%zu text tags)\n", options.dataRoot.c_str(), tags);
 
     const int engineClasses = CountClasses(Object::GetStaticClassInfo());
     void* library = dlopen(options.library.c_str(), RTLD_NOW | RTLD_LOCAL);
