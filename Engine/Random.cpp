@@ -4,26 +4,6 @@
 
 namespace GAME {
 
-void RandomUniformLocked::Seed(unsigned long seed)
-{
-    CriticalSectionLock lock(m_lock);
-    m_state = UniformRandom::Step(static_cast<uint32_t>(seed));
-}
-
-int RandomUniformLocked::IGenerate(int min, int max)
-{
-    CriticalSectionLock lock(m_lock);
-    m_state = UniformRandom::Step(m_state);
-    return UniformRandom::IntFromState(m_state, min, max);
-}
-
-float RandomUniformLocked::FGenerate(float min, float max)
-{
-    CriticalSectionLock lock(m_lock);
-    m_state = UniformRandom::Step(m_state);
-    return UniformRandom::FloatFromState(m_state, min, max);
-}
-
 namespace {
 std::atomic<uint32_t> gRandState{1};
 }

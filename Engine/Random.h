@@ -1,10 +1,8 @@
-// Random numbers of the platform: the arithmetic of the seeded uniform generator shared
-// by the game's RandomUniform and the engine's locked twin, and the C-style rand().
+// Random numbers of the platform: the arithmetic of the seeded uniform generator, and the
+// C-style rand().
 #pragma once
 
 #include <cstdint>
-
-#include "Engine/CriticalSection.h"
 
 namespace GAME {
 
@@ -41,19 +39,6 @@ inline int IntFromState(uint32_t state, int min, int max)
 }
 
 }  // namespace UniformRandom
-
-// The uniform generator behind its own lock, for generators shared between threads.
-class RandomUniformLocked {
-public:
-    virtual void Seed(unsigned long seed);
-    virtual int IGenerate(int min, int max);
-    virtual float FGenerate(float min, float max);
-    virtual ~RandomUniformLocked() = default;
-
-private:
-    CriticalSection m_lock;
-    uint32_t m_state = 0;
-};
 
 // The platform's seedable generator of 0 .. 32767, used where game code calls rand().
 inline constexpr int kRandMax = 32767;

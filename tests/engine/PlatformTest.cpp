@@ -68,16 +68,6 @@ TEST(PlatformRand, IsSeedableAndInRange)
         EXPECT_EQ(rand(), first[static_cast<size_t>(i)]);
 }
 
-TEST(RandomUniformLocked, FollowsTheWrappedSequence)
-{
-    RandomUniformLocked random;
-    random.Seed(1);   // state 16807
-    // Next state: (16807 * 16807) mod 2^32 mod (2^31 - 1) = 282475249.
-    EXPECT_FLOAT_EQ(random.FGenerate(0.0f, 2147483647.0f), 282475249.0f);
-    random.Seed(0);
-    EXPECT_EQ(random.IGenerate(3, 9), 3);
-}
-
 TEST(Log, ChannelsAreOffUntilGivenANumber)
 {
     LogCapture log;

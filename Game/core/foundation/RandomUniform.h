@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "Engine/CriticalSection.h"
 #include "Engine/Random.h"
 
 namespace GAME {
@@ -40,6 +41,34 @@ public:
 
 private:
     uint32_t m_state = 0;
+};
+
+// The same generator behind its own lock, for one generator shared between threads
+// (the game engine's).
+class RandomUniformLocked : public RandomUniform {
+public:
+    RandomUniformLocked() = default;
+    RandomUniformLocked(const RandomUniformLocked&) = delete;
+    RandomUniformLocked& operator=(const RandomUniformLocked&) = delete;
+
+    void Seed(unsigned long seed) override
+    {
+        CriticalSectionLock lock(m_lock);
+        RandomUniform::Seed(seed);
+    }
+    int IGenerate(int min, int max) override
+    {
+        CriticalSectionLock lock(m_lock);
+        return RandomUniform::IGenerate(min, max);
+    }
+    float FGenerate(float min, float max) override
+    {
+        CriticalSectionLock lock(m_lock);
+        return RandomUniform::FGenerate(min, max);
+    }
+
+private:
+    CriticalSection m_lock;
 };
 
 }  // namespace GAME
