@@ -162,6 +162,16 @@ struct Sphere {
     float IntersectRay(const Vec3& origin, const Vec3& direction) const;
 };
 
+// A colour with alpha, each channel in [0, 1].
+struct Color {
+    float red = 0.0f;
+    float green = 0.0f;
+    float blue = 0.0f;
+    float alpha = 0.0f;
+
+    bool operator==(const Color& other) const = default;
+};
+
 struct Rect {
     float x = 0.0f;
     float y = 0.0f;

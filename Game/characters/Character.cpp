@@ -17,4 +17,10 @@ WorldVec3 Character::GetPathPosition()
     return m_pathPosition;
 }
 
+void Character::TeleportToLocation(const WorldCoords& coords)
+{
+    World::Get().AddEntity(this, coords);
+    m_pathPosition = coords.GetPosition();
+}
+
 }  // namespace GAME

@@ -37,11 +37,41 @@ public:
 
     bool ShouldServerSpawn() const override { return true; }
 
+    // Life: the state 2 means alive.
+    enum LifeState : int32_t {
+        LifeState_Unknown = 0,
+        LifeState_Spawning = 1,
+        LifeState_Alive = 2,
+        LifeState_Dying = 3,
+        LifeState_Dead = 4,
+    };
+    virtual LifeState GetLifeState() const { return m_lifeState; }
+    void SetLifeState(LifeState state) { m_lifeState = state; }
+    virtual bool IsAlive() const { return m_lifeState == LifeState_Alive; }
+
+    uint32_t GetCharLevel() const { return m_charLevel; }
+    void SetCharLevel(uint32_t level) { m_charLevel = level; }
+    // Unspent attribute (modifier) points and unspent skill points.
+    uint32_t GetModifierPoints() const { return m_modifierPoints; }
+    void SetModifierPoints(uint32_t points) { m_modifierPoints = points; }
+    uint32_t GetSkillPoints() const { return m_skillPoints; }
+    void SetSkillPoints(uint32_t points) { m_skillPoints = points; }
+
+    bool IsTeleporting() const { return m_teleporting; }
+    void SetTeleporting(bool teleporting) { m_teleporting = teleporting; }
+    // Moves the character there at once.
+    virtual void TeleportToLocation(const WorldCoords& coords);
+
 private:
     std::unique_ptr<SkillManager> m_skillManager;
     WorldVec3 m_pathPosition;
     WorldVec3 m_pathTarget;
     float m_speed = 0.0f;
+    LifeState m_lifeState = LifeState_Alive;
+    uint32_t m_charLevel = 1;
+    uint32_t m_modifierPoints = 0;
+    uint32_t m_skillPoints = 0;
+    bool m_teleporting = false;
 };
 
 }  // namespace GAME

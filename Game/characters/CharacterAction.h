@@ -26,6 +26,14 @@ enum CharacterActionType : int32_t {
     CharacterActionType_EngageNpc = 19,
 };
 
+// Whether a requested action may start while another runs: at once (the running one is
+// replaced), queued behind it, or refused.
+enum CharacterActionPermission : int32_t {
+    CharacterActionPermission_Perform = 0,
+    CharacterActionPermission_Queue = 1,
+    CharacterActionPermission_Refuse = 2,
+};
+
 // The base of every action; the kinds and their common part derive from it.
 class CharacterAction {
 public:

@@ -1,0 +1,54 @@
+#include "Engine/GameServices.h"
+
+namespace GAME {
+
+Jukebox& Jukebox::Get()
+{
+    static Jukebox jukebox;
+    return jukebox;
+}
+
+void Jukebox::Reset()
+{
+    *this = Jukebox();
+}
+
+AmbianceManager& AmbianceManager::Get()
+{
+    static AmbianceManager manager;
+    return manager;
+}
+
+void AmbianceManager::UpdateEnvironmentEffects(const WorldVec3& position)
+{
+    m_target = position;
+    ++m_updates;
+}
+
+void AmbianceManager::UpdateEnvironmentEffects(const WorldFrustum&)
+{
+    ++m_updates;
+}
+
+void AmbianceManager::Reset()
+{
+    *this = AmbianceManager();
+}
+
+GameInfo& GameInfo::Get()
+{
+    static GameInfo info;
+    return info;
+}
+
+void GameInfo::Reset()
+{
+    *this = GameInfo();
+}
+
+GraphicsEngine* GraphicsEngine::Get()
+{
+    return nullptr;
+}
+
+}  // namespace GAME

@@ -1,0 +1,7 @@
+#include "Game/characters/Npc.h"
+
+namespace GAME {
+
+GAME_IMPLEMENT_CLASS(Npc, Character)
+
+}  // namespace GAME

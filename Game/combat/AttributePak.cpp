@@ -1,0 +1,10 @@
+#include "Game/combat/AttributePak.h"
+
+namespace GAME {
+
+void AttributePak::Load(const std::string& recordName)
+{
+    m_recordName = recordName;
+}
+
+}  // namespace GAME

@@ -1,0 +1,387 @@
+// The game engine: the game's one global object. It owns the game-wide managers and
+// services modules, holds the values of the game-wide record, the game's random
+// generator, the camera and the network role, and runs the per-frame update.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Engine/CriticalSection.h"
+#include "Engine/EventManager.h"
+#include "Engine/LoadTable.h"
+#include "Engine/Math.h"
+#include "Engine/Name.h"
+#include "Engine/World.h"
+#include "Engine/WorldCamera.h"
+#include "Game/characters/CharacterAction.h"
+#include "Game/characters/CharacterTypes.h"
+#include "Game/combat/AttributePak.h"
+#include "Game/core/GameCamera.h"
+#include "Game/core/GameEvents.h"
+#include "Game/core/GameTypes.h"
+#include "Game/core/foundation/DesignerEquation.h"
+#include "Game/core/foundation/GameTextLine.h"
+#include "Game/core/foundation/RandomUniform.h"
+#include "Game/items/ItemTypes.h"
+#include "Game/quests/DialogManager.h"
+#include "Game/skills/SkillProfile.h"
+#include "Game/world/FixedItemTeleport.h"
+
+namespace GAME {
+
+class GameEngineClientServicesModule;
+class GameEngineInboundInterface;
+class GameEngineNetworkInterface;
+class GameEngineOutboundInterface;
+class GameEngineServerServicesModule;
+class GameEngineServerServicesModuleBase;
+class GameUIInterface;
+class ItemSet;
+class Jukebox;
+class NRLoader;
+class PartyManager;
+class Player;
+class PlayerManagerClient;
+class PlayerManagerServer;
+class SoundPak;
+class TeamManager;
+class TradeManager;
+
+// The game-wide record and its tuning values.
+inline constexpr const char* kGameEngineRecordName = "Records/Game/GameEngine.dbr";
+inline constexpr int kTutorialPageCount = 36;
+inline constexpr int kActionTypeCount = 20;
+inline constexpr int kMasteryCount = 8;
+
+class GameEngine : public EquationInterface<float> {
+public:
+    GameEngine();
+    ~GameEngine() override;
+    GameEngine(const GameEngine&) = delete;
+    GameEngine& operator=(const GameEngine&) = delete;
+
+    // ---- Lifecycle -----------------------------------------------------------------
+    void Initialize();
+    void Shutdown();
+    void LoadFromDatabase(const std::string& recordName);
+    const LoadTable& GetDatabase() const;
+    void InitializeAssertHandler(void (*handler)(const char*), bool flag1, bool flag2);
+
+    // ---- Frame ---------------------------------------------------------------------
+    void Update(int elapsedMilliseconds);
+    void GetFrustumForPlayer(WorldFrustum& out, const WorldVec3& position) const;
+
+    // ---- Network role --------------------------------------------------------------
+    void SetAsNetworkStub();
+    void SetAsNetworkServer();
+    void SetAsNetworkClient();
+    bool IsServerOrSingle() const;
+    GameEngineNetworkInterface* GetNetworkInterface() { return m_currentNetworkInterface; }
+    GameEngineNetworkInterface* GetInboundNetworkInterface();
+    GameEngineClientServicesModule* GetClientServices() const { return m_currentClientServices; }
+    GameEngineServerServicesModuleBase* GetServerServices() const { return m_currentServerServices; }
+    PlayerManagerClient* GetPlayerManagerClient() const;
+    PlayerManagerServer* GetPlayerManagerServer() const;
+    uint32_t GetPlayerId() const;
+    GameDifficulty GetGameDifficulty() const;
+    void SetGameDifficulty(GameDifficulty difficulty);
+    uint32_t GetBalanceDifficulty() const { return m_balanceDifficulty; }
+    void CreateFixedItemTeleport(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
+                                 const std::string& text, uint32_t target);
+    void BanPlayer(uint32_t playerId, bool ask);
+    // A pending question before a portal is created (answered through dialog party 5).
+    void SetPendingPortalRequest(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
+                                 const std::string& text);
+
+    // ---- Designer variables and game events ----------------------------------------
+    bool GetDesignerVariable(const char* name, float& value) override;
+    void OnCreatureDeath(const GameEvent_CreatureDeath& event);
+
+    // ---- Action permissions, class tags, races -------------------------------------
+    CharacterActionPermission CheckPlayerAction(CharacterActionType requested, CharacterActionType running) const;
+    const std::string& GetClassTag(unsigned a, unsigned b) const;
+    const std::string& GetClassTag(unsigned a) const;
+    std::string GetMonsterRaceTagSingular(const std::string& race) const;
+    std::string GetMonsterRaceTagPlural(const std::string& race) const;
+
+    // ---- Tutorial pages ------------------------------------------------------------
+    void ResetTutorialState();
+    void UnlockTutorialPage(unsigned page, bool notify);
+    void UnlockAllTutorials();
+    const std::vector<uint32_t>& GetTutorialUnlockList() const { return m_tutorialUnlockList; }
+    bool GetDisableTutorialAutoPop() const { return m_disableTutorialAutoPop; }
+    void SetDisableTutorialAutoPop(bool disable) { m_disableTutorialAutoPop = disable; }
+
+    // The tutorial watch state other subsystems feed.
+    struct TutorialWatch {
+        int32_t unspentSkillPoints = 0;
+        int32_t unspentMasteryPoints = 0;
+        bool potionReceived = false;
+        bool potionUsed = false;
+        int32_t playTimer = 0;
+        bool playTimerStopped = false;
+        int32_t itemsReceived = 0;
+        int32_t modifierPointsTimer = 0;
+        bool hotSlotsChanged = false;
+        int32_t skillPointsTimer = 0;
+        int32_t mainPlayerDeaths = 0;
+        int32_t unspentPointsTimer = 0;
+    };
+    TutorialWatch& GetTutorialWatch() { return m_tutorialWatch; }
+    const TutorialWatch& GetTutorialWatch() const { return m_tutorialWatch; }
+
+    // ---- Notifications, chat, party answers ----------------------------------------
+    void AddUINotificationTag(UINotificationType type, const std::string& tag, bool clearFirst);
+    void AddUINotificationTag(UINotificationType type, const std::vector<std::string>& tags, bool clearFirst);
+    void AddUINotification(UINotificationType type, const std::u16string& text, bool clearFirst);
+    void AddUINotification(UINotificationType type, const std::vector<std::u16string>& texts, bool clearFirst);
+    size_t GetNumNotifications() const { return m_notifications.size(); }
+    UINotification TakeTopNotification();
+
+    void AddChatMessage(const std::u16string& sender, const std::u16string& text, unsigned char channel);
+    void RemovePendingMessages(std::vector<ChatMessage>& out);
+
+    void RegisterPartyRequestResponse(uint32_t playerId, bool answer);
+    size_t GetNumPartyRequestResponses() const { return m_partyRequestResponses.size(); }
+    PartyRequestResponse GetTopPartyRequestResponse();
+
+    // ---- Saving and the user interface ---------------------------------------------
+    bool SaveGame();
+    bool SaveGame(GameDifficulty difficulty);
+    bool SaveQuest(bool flag);
+    bool BackupGame();
+    bool DisplaySkillReallocationWindow(uint32_t playerId);
+    bool AutoSave();
+    bool AutoSaveQuest(bool flag);
+    bool UIExists() const { return m_ui != nullptr; }
+    GameUIInterface* GetUI() const { return m_ui; }
+    void SetUI(GameUIInterface* ui) { m_ui = ui; }
+
+    // ---- Main player, pets, random numbers -----------------------------------------
+    Player* GetMainPlayer() const;
+    bool IsPlayerAlive();
+    bool IsGameWaiting();
+    void RegisterLocalPet(uint32_t id);
+    void UnregisterLocalPet(uint32_t id);
+    bool IsLocalPet(uint32_t id) const;
+    void ClearPetList() { m_localPets.clear(); }
+    const std::vector<uint32_t>& GetLocalPetList() const { return m_localPets; }
+    void SetPlayer(Player* player);
+    void TryJump(uint32_t entityId);
+    RandomUniform& GetRandomGen() { return m_random; }
+    uint16_t GetRandomSeed();
+
+    // ---- Managers and accessors ----------------------------------------------------
+    DialogManager& GetDialogManager() { return m_dialogManager; }
+    PartyManager* GetPartyManager() { return m_partyManager; }
+    TradeManager* GetTradeManager() { return m_tradeManager; }
+    TeamManager* GetTeamManager() { return m_teamManager; }
+    GameCamera& GetCamera() { return m_camera; }
+    Jukebox& GetJukebox();
+    const Color& GetOverlayColor() const { return m_overlayColor; }
+    void SetOverlayColor(const Color& color) { m_overlayColor = color; }
+
+    // ---- Switches ------------------------------------------------------------------
+    bool IsRenderingEnabled() const;
+    void SetRenderingEnabled(bool enabled, RenderingDisable reason);
+    void ForceRenderingEnabled();
+    void IncrementNeedsSleepCounter() { ++m_needsSleepCounter; }
+    void DecrementNeedsSleepCounter() { --m_needsSleepCounter; }
+    bool NeedsSleep() const { return m_needsSleepCounter > 0; }
+    void LockMouse() { m_mouseLocked = true; }
+    void UnlockMouse() { m_mouseLocked = false; }
+    bool IsMouseLocked() const { return m_mouseLocked; }
+    void SetPlayerCompletedLevel(bool completed) { m_playerCompletedLevel = completed; }
+    bool GetPlayerCompletedLevel() const { return m_playerCompletedLevel; }
+    void SetPlayerUnlockedLevel(bool unlocked) { m_playerUnlockedLevel = unlocked; }
+    bool GetPlayerUnlockedLevel() const { return m_playerUnlockedLevel; }
+    void SetGameLoading(bool loading) { m_gameLoading = loading; }
+    bool IsGameLoading() const { return m_gameLoading; }
+    void SetSaveEnabled(bool enabled) { m_saveEnabled = enabled; }
+    bool IsSaveEnabled() const { return m_saveEnabled; }
+    void SetAutoSave(bool autoSave) { m_autoSave = autoSave; }
+    bool GetAutoSave() const { return m_autoSave; }
+
+    // ---- Host conveniences ---------------------------------------------------------
+    void SetCameraFOV(float degrees);
+    void UnloadWorld();
+    static void SuperPreRun();
+
+    // ---- Values of the game-wide record --------------------------------------------
+    float GetArmorDefensiveAbsorption() const { return m_armorDefensiveAbsorption; }
+    float GetMeleeRange() const { return m_meleeRange; }
+    float GetShortRange() const { return m_shortRange; }
+    float GetModerateRange() const { return m_moderateRange; }
+    float GetLongRange() const { return m_longRange; }
+    float GetMaximumRange() const { return m_maximumRange; }
+    float GetMinRotationSpeed() const { return m_minRotationSpeed; }
+    float GetMaxRotationSpeed() const { return m_maxRotationSpeed; }
+    float GetPathSlowdownLength() const { return m_pathSlowdownLength; }
+    float GetMinPlayerRotationSpeed() const { return m_minPlayerRotationSpeed; }
+    float GetMaxPlayerRotationSpeed() const { return m_maxPlayerRotationSpeed; }
+    float GetPlayerPathSlowdownLength() const { return m_playerPathSlowdownLength; }
+    SoundPak* GetMarketPurchaseSound() const { return m_marketPurchaseSound; }
+    SoundPak* GetMarketSaleSound() const { return m_marketSaleSound; }
+    const DesignerEquation<float>* GetExperienceEquation() const { return m_experienceEquation; }
+    const DesignerEquation<float>* GetDeathPenaltyEquation() const { return m_deathPenaltyEquation; }
+    int GetDeathPenaltyMin() const { return m_deathPenaltyMin; }
+    int GetDeathPenaltyMax() const { return m_deathPenaltyMax; }
+    const std::string& GetItemForearmAnimationName() const { return m_itemForearmAnimationName; }
+    const std::vector<uint32_t>& GetMasteryTierLevels() const { return m_masteryTierLevels; }
+    const Vec2& GetInventorySackDims(int sack) const { return m_sackDims[sack == 0 ? 0 : 1]; }
+    const AttributePak& GetMonsterAttributePak() const { return m_monsterAttributePak; }
+    const AttributePak& GetPlayerAttributePak() const { return m_playerAttributePak; }
+    const AttributePak& GetPetAttributePak() const { return m_petAttributePak; }
+    std::string GetGameTextStyleName(GameTextClass textClass) const;
+    float GetGameTextStyleIndent(GameTextClass textClass) const;
+
+    // One row of the item classification table.
+    struct ItemClassificationEntry {
+        std::u16string color;
+        std::string sparkle;
+        GameTextClass textClass = GameTextClass::Default;
+    };
+    const ItemClassificationEntry* GetItemClassification(ItemClassification classification) const;
+    std::u16string GetMonsterColor(MonsterClassification classification) const;
+    const RandomizerWeightModifiers* GetMonsterWeightModifiers(MonsterClassification classification) const;
+    const RandomizerWeightModifiers* GetChestWeightModifiers(ChestClassification classification) const;
+
+    // ---- Skill profile cache -------------------------------------------------------
+    // The profile cached under a name; null after Shutdown for a name that was cached,
+    // the empty profile for a name never cached.
+    const SkillProfile* GetSkillResource(const Name& name) const;
+
+protected:
+    void SetClassEntry(int a, int b, const std::string& tag);
+    void FillClassArray();
+    void InitializeActionMatrix();
+    void InitializeMonsterRaceMap();
+
+private:
+    void LoadMarketSound(const LoadTable& table, const char* key, SoundPak*& slot);
+    void LoadEquation(const LoadTable& table, const char* key, DesignerEquation<float>*& slot);
+    void QueueNotification(UINotification notification, bool clearFirst);
+    void UpdateTutorialTimers(int ms, Player* mainPlayer);
+    void UpdatePendingPortal();
+    void UpdateMusicTracking();
+    void UpdatePendingBan();
+    void UpdateAmbiance(Player* mainPlayer);
+
+    // Members in the order the game engine declares them.
+    int32_t m_seedMin = 1;
+    int32_t m_seedMax = 32767;
+    TutorialWatch m_tutorialWatch;
+    bool m_autoSave = true;
+    DialogManager m_dialogManager;
+    std::vector<UINotification> m_notifications;
+    std::vector<FixedItemTeleport::TeleportInfo> m_teleports;
+    PartyManager* m_partyManager = nullptr;
+    TradeManager* m_tradeManager = nullptr;
+    TeamManager* m_teamManager = nullptr;
+    Color m_overlayColor;
+    const char* m_recordName = kGameEngineRecordName;
+    std::map<Name, const SkillProfile*> m_skillProfiles;
+    SkillProfile m_nullSkillProfile;
+    std::vector<uint32_t> m_masteryTierLevels;
+    SoundPak* m_marketPurchaseSound = nullptr;
+    SoundPak* m_marketSaleSound = nullptr;
+    RandomUniformLocked m_random;
+    float m_armorDefensiveAbsorption = 0.0f;
+    float m_meleeRange = 0.4f;
+    float m_shortRange = 2.0f;
+    float m_moderateRange = 4.0f;
+    float m_longRange = 8.0f;
+    float m_maximumRange = 12.0f;
+    float m_minRotationSpeed = 3.0f;
+    float m_maxRotationSpeed = 10.0f;
+    float m_pathSlowdownLength = 0.3f;
+    float m_minPlayerRotationSpeed = 3.0f;
+    float m_maxPlayerRotationSpeed = 10.0f;
+    float m_playerPathSlowdownLength = 0.3f;
+    GameCamera m_camera;
+    GameUIInterface* m_ui = nullptr;
+    std::map<std::string, std::vector<uint32_t>> m_unifiedProxyPools;
+    std::map<std::string, std::vector<uint32_t>> m_uniqueProxyPools;
+    const char* m_unifiedGroupName = "Unified Proxies";
+    const char* m_uniqueGroupName = "Unique Proxies";
+    std::map<std::string, uint32_t> m_heroAndBossProxies;
+    DesignerEquation<float>* m_experienceEquation = nullptr;
+    DesignerEquation<float>* m_deathPenaltyEquation = nullptr;
+    PlayerInfo m_playerInfo;
+    uint32_t m_monsterLevel = 0;
+    uint32_t m_averagePartyLevel = 0;
+    uint32_t m_monsterExperience = 0;
+    uint32_t m_currentPlayerLevel = 0;
+    int32_t m_deathPenaltyMin = 0;
+    int32_t m_deathPenaltyMax = 0;
+    std::map<uint32_t, std::vector<std::pair<uint32_t, float>>> m_damageRegister;
+    std::map<ItemClassification, ItemClassificationEntry> m_itemClassifications;
+    std::string m_itemForearmAnimationName;
+    std::map<std::string, ItemSet*> m_itemSets;
+    AttributePak m_monsterAttributePak;
+    AttributePak m_playerAttributePak;
+    AttributePak m_petAttributePak;
+    Vec2 m_sackDims[2];
+    std::map<MonsterClassification, std::u16string> m_monsterColors;
+    GameEventListener<GameEngine, GameEvent_CreatureDeath> m_creatureDeathListener;
+    GameEngineNetworkInterface* m_currentNetworkInterface = nullptr;
+    GameEngineOutboundInterface* m_outboundInterface = nullptr;
+    GameEngineInboundInterface* m_inboundInterface = nullptr;
+    GameEngineClientServicesModule* m_currentClientServices = nullptr;
+    GameEngineServerServicesModuleBase* m_currentServerServices = nullptr;
+    GameEngineServerServicesModuleBase* m_nullServerServices = nullptr;
+    GameEngineServerServicesModule* m_serverServices = nullptr;
+    GameEngineClientServicesModule* m_clientServices = nullptr;
+    mutable CriticalSection m_skillProfileLock;
+    mutable CriticalSection m_proxyPoolLock;
+    std::array<std::array<std::string, kMasteryCount>, kMasteryCount> m_classTags;
+    std::vector<uint32_t> m_localPets;
+    CharacterActionPermission m_actionMatrix[kActionTypeCount][kActionTypeCount];
+    GameTextStyleTable m_textStyles;
+    uint32_t m_pendingBan = 0;
+    bool m_disableTutorialAutoPop = false;
+    struct PendingPortalRequest {
+        WorldCoords coords;
+        uint32_t ownerId = 0;
+        uint32_t portalId = 0;
+        std::string text;
+        bool pending = false;
+    } m_pendingPortal;
+    std::map<std::string, std::pair<std::string, std::string>> m_monsterRaces;
+    std::vector<ChatMessage> m_chatMessages;
+    std::map<MonsterClassification, RandomizerWeightModifiers> m_monsterWeightModifiers;
+    std::map<ChestClassification, RandomizerWeightModifiers> m_chestWeightModifiers;
+    std::vector<uint32_t> m_tutorialUnlockList;
+    std::vector<bool> m_tutorialUnlockBits;
+    std::vector<std::pair<NRLoader*, uint32_t>> m_networkRegionLoaders;
+    bool m_renderingDisabled[kRenderingDisableReasons] = {};
+    int32_t m_needsSleepCounter = 0;
+    bool m_playerCompletedLevel = false;
+    bool m_playerUnlockedLevel = false;
+    bool m_mouseLocked = false;
+    std::vector<PartyRequestResponse> m_partyRequestResponses;
+    uint32_t m_balanceDifficulty = 0;
+    bool m_gameLoading = true;
+    bool m_saveEnabled = true;
+    bool m_showTargetSpheres = false;
+
+    void (*m_assertHandler)(const char*) = nullptr;
+    bool m_assertFlag1 = false;
+    bool m_assertFlag2 = false;
+};
+
+// The one game engine, between InitializeObjects and ShutdownObjects; null outside.
+extern GameEngine* gGameEngine;
+
+}  // namespace GAME
+
+// The library's entry points, called by the host by name.
+extern "C" {
+void InitializeObjects();
+void ShutdownObjects();
+}

@@ -1,0 +1,29 @@
+// Game events the game core sends and receives through the event manager. Each is sent
+// under its own name, which is the structure's name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "Engine/EventManager.h"
+
+namespace GAME {
+
+// A creature started dying: its record name, its id and the id of its killer.
+struct GameEvent_CreatureDeath : GameEvent {
+    std::string objectName;
+    uint32_t objectId = 0;
+    uint32_t attackerId = 0;
+};
+
+// A tutorial page was unlocked.
+struct GameEvent_TutorialUnlock : GameEvent {
+    uint32_t page = 0;
+};
+
+// The game balance level changed.
+struct GameEvent_GameBalanceLevel : GameEvent {
+    int32_t level = 0;
+};
+
+}  // namespace GAME

@@ -1,0 +1,7 @@
+#include "Game/items/TradeManager.h"
+
+namespace GAME {
+
+void TradeManager::Update() {}
+
+}  // namespace GAME

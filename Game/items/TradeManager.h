@@ -1,0 +1,11 @@
+// Player-to-player trade.
+#pragma once
+
+namespace GAME {
+
+class TradeManager {
+public:
+    void Update();
+};
+
+}  // namespace GAME

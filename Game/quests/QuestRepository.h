@@ -1,0 +1,21 @@
+// The quests of the game and their state.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace GAME {
+
+class QuestRepository {
+public:
+    static QuestRepository* Get();
+
+    void Update(int ms);
+    void FireTriggers();
+    void SimulateRewards();
+    void FindZombieAnimationCompleteConditions();
+    void RecvConditionSet(const std::vector<uint32_t>& values);
+    void RecvNetMsg(const std::vector<uint32_t>& values);
+};
+
+}  // namespace GAME

@@ -1,0 +1,12 @@
+// A point of a patrol route; invisible outside the editor.
+#pragma once
+
+#include "Engine/Entity.h"
+
+namespace GAME {
+
+class PatrolPoint : public Actor {
+    GAME_DECLARE_CLASS(PatrolPoint)
+};
+
+}  // namespace GAME
