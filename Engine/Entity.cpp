@@ -25,6 +25,27 @@ Entity::~Entity()
         World::Get().RemoveEntity(this);
 }
 
+void Entity::SetAttachPoint(const Name& name, const Vec3& offset)
+{
+    for (auto& [pointName, pointOffset] : m_attachPoints) {
+        if (pointName == name) {
+            pointOffset = offset;
+            return;
+        }
+    }
+    m_attachPoints.emplace_back(name, offset);
+}
+
+WorldVec3 Entity::GetAttachPointPosition(const Name& name) const
+{
+    const Coords& frame = m_coords.GetRegionCoords();
+    for (const auto& [pointName, offset] : m_attachPoints) {
+        if (pointName == name)
+            return WorldVec3(m_coords.GetRegion(), frame.TransformPoint(offset));
+    }
+    return m_coords.GetPosition();
+}
+
 void Entity::OnDestroy()
 {
     Object::OnDestroy();

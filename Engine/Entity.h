@@ -2,6 +2,10 @@
 // lights, tiles, line effects and beams, and sound packs.
 #pragma once
 
+#include <utility>
+#include <vector>
+
+#include "Engine/Name.h"
 #include "Engine/Object.h"
 #include "Engine/World.h"
 
@@ -28,6 +32,12 @@ public:
     float GetBoundingRadius() const { return m_boundingRadius; }
     void SetBoundingRadius(float radius) { m_boundingRadius = radius; }
 
+    // Named points on the entity's body (where the camera looks, a hand ...), kept as
+    // offsets in the entity's own frame. A point that was never set is the entity's
+    // position.
+    void SetAttachPoint(const Name& name, const Vec3& offset);
+    WorldVec3 GetAttachPointPosition(const Name& name) const;
+
     // Leaves the world when the object manager destroys the entity.
     void OnDestroy() override;
 
@@ -35,6 +45,7 @@ private:
     friend class World;
 
     WorldCoords m_coords;
+    std::vector<std::pair<Name, Vec3>> m_attachPoints;
     bool m_inWorld = false;
     float m_boundingRadius;
 };

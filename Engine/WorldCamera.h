@@ -1,9 +1,14 @@
-// The engine's camera: its frame, distance, yaw, pitch, field of view and offset, and the
-// frustum it sees. Nothing is drawn; the state is kept for the game to read back.
+// The engine's camera: its frame, distance, yaw, pitch, field of view and offset, the
+// zoom timer, and the frustum it sees. Nothing is drawn; the state is kept for the game
+// to read back.
+//
+// The camera orbits the point it looks at: yaw turns it about the vertical axis, pitch
+// raises it above the horizontal, and it stands `distance` away from that point.
 #pragma once
 
 #include <vector>
 
+#include "Engine/GameClock.h"
 #include "Engine/Math.h"
 #include "Engine/World.h"
 
@@ -16,17 +21,25 @@ struct Viewport {
     int height = 768;
 };
 
-// A set of planes in one region; a point is inside when it is on the inner side of all.
+// A set of planes in one region; a point p is inside when Dot(normal, p) + distance
+// >= 0 for every plane (the normals point inwards).
 struct WorldFrustum {
     const Region* region = nullptr;
     std::vector<Plane> planes;
 };
 
+// The camera's near clipping distance, and how far its full frustum reaches.
+inline constexpr float kCameraNearClip = 0.1f;
+inline constexpr float kCameraFarClip = 1000.0f;
+
 class WorldCamera {
 public:
     virtual ~WorldCamera() = default;
 
+    // Places the camera around its target from its distance, yaw and pitch.
     virtual void Update();
+    // The per-frame step of the camera's input handling; the plain camera has none.
+    virtual void UpdateFromInputImpl() {}
 
     void SetCameraDistance(float distance) { m_distance = distance; }
     float GetCameraDistance() const { return m_distance; }
@@ -46,8 +59,21 @@ public:
     // The point the camera looks at; the game camera follows its player with it.
     virtual WorldVec3 GetTarget() const { return WorldVec3(); }
 
-    // The frustum the camera sees through a viewport.
+    // Where the camera stands and how it is turned (its zAxis is the view direction),
+    // in the target's region, as of the last Update.
+    const WorldCoords& GetCoords() const { return m_coords; }
+    Vec3 GetViewDirection() const { return m_coords.GetRegionCoords().zAxis; }
+
+    // Measures the time between input steps; it runs on real time.
+    ClockTimer& GetZoomTimer() { return m_zoomTimer; }
+
+    // The frustum the camera sees through a viewport: near, far, left, right, top and
+    // bottom planes, in the target's region.
     void GetFrustum(WorldFrustum& out, const Viewport& viewport) const;
+    // The part of it seen through a window of the viewport, given as fractions of the
+    // viewport (0, 0 top left; 1, 1 bottom right), reaching `depth` from the camera.
+    void GetSubFrustum(WorldFrustum& out, const Viewport& viewport, float left, float top, float right, float bottom,
+                       float depth) const;
 
 private:
     float m_distance = 10.0f;
@@ -57,6 +83,8 @@ private:
     float m_pitchDefault = 45.0f;
     float m_fieldOfView = 0.7853982f;
     Vec3 m_offset;
+    WorldCoords m_coords;
+    ClockTimer m_zoomTimer;
 };
 
 }  // namespace GAME

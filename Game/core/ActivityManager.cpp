@@ -24,38 +24,88 @@ void ActivityManager::Destroy()
 ActivityManager::~ActivityManager()
 {
     Clear();
+    // Activities installed but never started are owned too.
     for (GameActivity* activity : m_pending)
         delete activity;
+    DestroyRetired();
 }
 
 void ActivityManager::InstallActivity(GameActivity* activity)
 {
     if (!activity)
         return;
-    activity->SetActivityId(++m_lastActivityId);
+    activity->SetActivityId(NextId());
     m_pending.push_back(activity);
+}
+
+void ActivityManager::FastInstallActivity(GameActivity* activity)
+{
+    if (!activity)
+        return;
+    activity->SetActivityId(NextId());
+    m_active.push_back(activity);
 }
 
 void ActivityManager::Update(int ms)
 {
     m_active.insert(m_active.end(), m_pending.begin(), m_pending.end());
     m_pending.clear();
+
+    m_updating = true;
+    // By index: an activity may fast-install another (which is visited in this pass)
+    // or clear the list while its Update runs.
     for (std::size_t i = 0; i < m_active.size();) {
-        m_active[i]->Update(ms);
-        if (m_active[i]->IsFinished()) {
-            delete m_active[i];
+        GameActivity* activity = m_active[i];
+        activity->Update(ms);
+        if (i >= m_active.size() || m_active[i] != activity)
+            continue;   // the list was cleared under it
+        if (activity->IsFinished()) {
+            delete activity;
             m_active.erase(m_active.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
             ++i;
         }
     }
+    m_updating = false;
+    DestroyRetired();
+}
+
+void ActivityManager::Render(GraphicsCanvas& canvas)
+{
+    for (GameActivity* activity : m_active)
+        activity->Render(canvas);
 }
 
 void ActivityManager::Clear()
 {
-    for (GameActivity* activity : m_active)
-        delete activity;
+    if (m_updating) {
+        m_retired.insert(m_retired.end(), m_active.begin(), m_active.end());
+    } else {
+        for (GameActivity* activity : m_active)
+            delete activity;
+    }
     m_active.clear();
+}
+
+bool ActivityManager::IsActivityActive(uint32_t id) const
+{
+    return GetActivity(id) != nullptr;
+}
+
+GameActivity* ActivityManager::GetActivity(uint32_t id) const
+{
+    for (GameActivity* activity : m_active) {
+        if (activity->GetActivityId() == id)
+            return activity;
+    }
+    return nullptr;
+}
+
+void ActivityManager::DestroyRetired()
+{
+    for (GameActivity* activity : m_retired)
+        delete activity;
+    m_retired.clear();
 }
 
 }  // namespace GAME

@@ -1,35 +1,84 @@
-// Modal yes/no dialogs and their answers, queued per interested party.
+// Modal message boxes and yes/no questions. The game queues a box and goes on; the
+// host's user interface shows the top box, removes it, and posts the player's answer
+// back tagged with the party that asked, which polls for it in its own update.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <deque>
-#include <map>
 #include <string>
+#include <vector>
 
 namespace GAME {
 
-struct YesNoResponse {
-    bool answer = false;
-};
+using DialogType = int32_t;
+using InterestedParty = int32_t;
+
+inline constexpr DialogType kDialogTypeMessage = 0;   // a message to acknowledge
+inline constexpr DialogType kDialogTypeYesNo = 1;     // a yes/no question
+
+// Who asked, so that each asker collects only its own answers.
+namespace DialogParty {
+inline constexpr InterestedParty kTeleportConfirm = 0;
+inline constexpr InterestedParty kMarket = 1;
+inline constexpr InterestedParty kRelicCombine = 2;
+inline constexpr InterestedParty kTradeInvite = 3;
+inline constexpr InterestedParty kBanPlayer = 4;
+inline constexpr InterestedParty kPortalRequest = 5;
+inline constexpr InterestedParty kPartyInvite = 6;
+inline constexpr InterestedParty kFinalPortal = 7;
+inline constexpr InterestedParty kNoAnswer = 12;   // messages that expect no answer
+}  // namespace DialogParty
 
 class DialogManager {
 public:
-    // Opens a dialog: type, a flag, the party interested in the answer, the text tag.
-    void AddDialog(int type, bool flag, int interestedParty, const std::string& textTag, bool modal, bool withAnswer,
-                   bool flag2);
-    void AddDialog(int type, bool flag, int interestedParty, const std::u16string& text, bool modal, bool withAnswer,
-                   bool flag2);
+    // One queued box. The three flags are kept for the user interface; the game does
+    // not read them.
+    struct Dialog {
+        std::u16string text;
+        InterestedParty party = 0;
+        DialogType type = kDialogTypeMessage;
+        bool flagA = false;   // the fifth argument of AddDialog
+        bool flagB = false;   // the last argument
+        bool flagC = false;   // the second argument
+    };
 
-    int GetNumResponsesFor(int interestedParty) const;
-    // The oldest answer for the party, removed from its queue; a default answer when
-    // there is none.
-    YesNoResponse GetResponseFor(int interestedParty);
+    struct YesNoResponse {
+        InterestedParty party = 0;
+        bool answer = false;   // true for yes
+    };
 
-    // The host answers the open dialog of a party.
-    void AddResponse(int interestedParty, bool answer);
+    // Queues a box with text that is already localized.
+    void AddDialog(DialogType type, bool flagC, InterestedParty party, const std::u16string& text, bool flagA,
+                   bool flagB);
+    // The same; the sixth argument is not used.
+    void AddDialog(DialogType type, bool flagC, InterestedParty party, const std::u16string& text, bool flagA, bool,
+                   bool flagB);
+    // Queues a box whose text comes from a text tag. With a player id, the tag's text
+    // is the format and the player's name its one value; with 0, the tag's text is
+    // shown through "SimpleStringFormat".
+    void AddDialog(DialogType type, bool flagC, InterestedParty party, const std::string& textTag, bool flagA,
+                   uint32_t playerId, bool flagB);
+
+    // The host's side: the boxes in order (the top one first).
+    size_t GetNumDialog() const { return m_dialogs.size(); }
+    // Null when no box is queued.
+    const Dialog* PeekTopDialog() const { return m_dialogs.empty() ? nullptr : &m_dialogs.front(); }
+    // Does nothing when no box is queued.
+    void RemoveTopDialog();
+
+    // The host answers for a party.
+    void AddResponse(const YesNoResponse& response) { m_responses.push_back(response); }
+    void AddResponse(InterestedParty party, bool answer) { AddResponse(YesNoResponse{party, answer}); }
+
+    int GetNumResponsesFor(InterestedParty party) const;
+    // Removes and returns the party's oldest answer; a "no" for party 0 when it has none.
+    YesNoResponse GetResponseFor(InterestedParty party);
 
 private:
-    std::map<int, std::deque<YesNoResponse>> m_responses;
+    std::vector<Dialog> m_dialogs;
+    std::vector<YesNoResponse> m_responses;   // in the order they came
 };
+
+using YesNoResponse = DialogManager::YesNoResponse;
 
 }  // namespace GAME

@@ -1,0 +1,45 @@
+// The engine's clocks: real time, which always runs, and game time, which stands still
+// while the game is paused. The engine's frame advances both by the frame's elapsed
+// milliseconds; timers measure real time from their last reset.
+#pragma once
+
+#include <cstdint>
+
+namespace GAME {
+
+class GameClock {
+public:
+    static GameClock& Get();
+
+    // One frame's worth of time: real time always, game time unless paused.
+    void Advance(uint32_t ms);
+
+    uint32_t GetRealTime() const { return m_realTime; }
+    uint32_t GetGameTime() const { return m_gameTime; }
+
+    void SetPaused(bool paused) { m_paused = paused; }
+    bool IsPaused() const { return m_paused; }
+
+    // Both clocks back to 0, running (tests, level unload).
+    void Reset();
+
+private:
+    uint32_t m_realTime = 0;
+    uint32_t m_gameTime = 0;
+    bool m_paused = false;
+};
+
+// Real time since the last reset (or construction). Milliseconds wrap at 32 bits, and
+// the difference stays right across the wrap.
+class ClockTimer {
+public:
+    ClockTimer() { Reset(); }
+
+    uint32_t GetTotalElapsedMs() const { return GameClock::Get().GetRealTime() - m_start; }
+    void Reset() { m_start = GameClock::Get().GetRealTime(); }
+
+private:
+    uint32_t m_start = 0;
+};
+
+}  // namespace GAME
