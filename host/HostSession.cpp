@@ -7,9 +7,11 @@
 #include <dlfcn.h>
 
 #include "Engine/Engine.h"
+#include "Engine/EventManager.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/GameEvents.h"
 #include "Game/core/GameUIInterface.h"
 
 using namespace GAME;
@@ -93,6 +95,15 @@ extern "C" int GameHostRun(const HostOptions* options)
             std::printf("gamehost: the game has no log channel \"%s\"\n", channel.c_str());
     }
 
+    // Every game event the game sends is shown with the frame it happened in.
+    int frame = 0;
+    auto previousObserver = EventManager::Get().SetSendObserver([&frame](const GameEvent& event, const Name& name) {
+        if (const auto* unlock = dynamic_cast<const GameEvent_TutorialUnlock*>(&event))
+            std::printf("frame %d: event %s (page %u)\n", frame, name.c_str(), unlock->page);
+        else
+            std::printf("frame %d: event %s\n", frame, name.c_str());
+    });
+
     InitializeObjects();
     GameEngine& engine = *gGameEngine;
     ConsoleUI ui;
@@ -102,16 +113,18 @@ extern "C" int GameHostRun(const HostOptions* options)
     std::printf("gamehost: game engine started (%s role, server side %s)\n", options->role.c_str(),
                 engine.IsServerOrSingle() ? "runs here" : "is remote");
 
-    for (int frame = 1; frame <= options->frames; ++frame) {
+    for (frame = 1; frame <= options->frames; ++frame) {
         engine.Update(options->stepMs);
         ObjectManager::Get().FlushDestroyedObjects();
         PrintMailbox(engine, frame);
     }
 
-    std::printf("gamehost: ran %d frames of %d ms; %zu tutorial pages unlocked\n", options->frames, options->stepMs,
+    std::printf("gamehost: ran %d frames of %d ms (%d s of game time); %zu tutorial pages unlocked\n",
+                options->frames, options->stepMs, static_cast<int>(static_cast<long long>(options->frames) * options->stepMs / 1000),
                 engine.GetTutorialUnlockList().size());
     engine.SetUI(nullptr);
     ShutdownObjects();
+    EventManager::Get().SetSendObserver(std::move(previousObserver));
     std::printf("gamehost: game engine shut down\n");
     return 0;
 }
