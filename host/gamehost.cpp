@@ -11,23 +11,30 @@
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
 #include "Engine/Object.h"
+#include "host/HostSession.h"
 
 using namespace GAME;
 
 namespace {
 
-struct Options {
-    std::string dataRoot = GAME_DEFAULT_DATA;
-    std::string library = GAME_LIBRARY_PATH;
-    bool quiet = false;
-};
-
 void Usage()
 {
-    std::printf("usage: gamehost [--data DIR] [--library PATH] [--quiet]\n");
+    std::printf(
+        "usage: gamehost [--data DIR] [--library PATH] [--frames N] [--step MS] [--role single|server|client]\n"
+        "                [--log CHANNEL]... [--answer yes|no] [--quiet]\n");
 }
 
-bool ParseOptions(int argc, char** argv, Options& options)
+bool ParseInt(const std::string& text, int& out)
+{
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 0 || value > 1000000)
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+bool ParseOptions(int argc, char** argv, HostOptions& options)
 {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -43,6 +50,23 @@ bool ParseOptions(int argc, char** argv, Options& options)
         } else if (arg == "--library") {
             if (!next(options.library))
                 return false;
+        } else if (arg == "--frames" || arg == "--step") {
+            std::string value;
+            if (!next(value) || !ParseInt(value, arg == "--frames" ? options.frames : options.stepMs))
+                return false;
+        } else if (arg == "--role") {
+            if (!next(options.role) || (options.role != "single" && options.role != "server" && options.role != "client"))
+                return false;
+        } else if (arg == "--log") {
+            std::string channel;
+            if (!next(channel))
+                return false;
+            options.logChannels.push_back(channel);
+        } else if (arg == "--answer") {
+            std::string answer;
+            if (!next(answer) || (answer != "yes" && answer != "no"))
+                return false;
+            options.answerYes = answer == "yes";
         } else if (arg == "--quiet") {
             options.quiet = true;
         } else {
@@ -71,7 +95,10 @@ void PrintTree(const RTTI_ClassInfo& info, int depth)
 
 int main(int argc, char** argv)
 {
-    Options options;
+    HostOptions options;
+    options.dataRoot = GAME_DEFAULT_DATA;
+    options.library = GAME_LIBRARY_PATH;
+    options.sessionLibrary = GAME_SESSION_PATH;
     if (!ParseOptions(argc, argv, options)) {
         Usage();
         return 2;
@@ -82,7 +109,7 @@ int main(int argc, char** argv)
     std::printf("gamehost: data root %s (%zu text tags)\n", options.dataRoot.c_str(), tags);
 
     const int engineClasses = CountClasses(Object::GetStaticClassInfo());
-    void* library = dlopen(options.library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* library = dlopen(options.library.c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (!library) {
         std::fprintf(stderr, "gamehost: cannot load %s: %s\n", options.library.c_str(), dlerror());
         return 1;
@@ -96,7 +123,20 @@ int main(int argc, char** argv)
         PrintTree(Object::GetStaticClassInfo(), 1);
     }
 
+    // The session links against the game library loaded above and drives it.
+    int result = 1;
+    if (void* session = dlopen(options.sessionLibrary.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+        auto run = reinterpret_cast<int (*)(const HostOptions*)>(dlsym(session, "GameHostRun"));
+        if (run)
+            result = run(&options);
+        else
+            std::fprintf(stderr, "gamehost: %s has no GameHostRun\n", options.sessionLibrary.c_str());
+        dlclose(session);
+    } else {
+        std::fprintf(stderr, "gamehost: cannot load %s: %s\n", options.sessionLibrary.c_str(), dlerror());
+    }
+
     dlclose(library);
     std::printf("gamehost: unloaded; %d classes remain registered\n", CountClasses(Object::GetStaticClassInfo()));
-    return 0;
+    return result;
 }

@@ -18,6 +18,7 @@
 #include "Game/core/GameEngineServicesModule.h"
 #include "Game/core/PartyManager.h"
 #include "Game/core/TeamManager.h"
+#include "Game/core/foundation/MathUtil.h"
 #include "Game/items/TradeManager.h"
 #include "Game/items/Weapon.h"
 #include "Game/world/BandariTeleportPoint.h"
@@ -88,8 +89,6 @@ RandomizerWeightModifiers ReadWeightModifiers(const LoadTable& table, const std:
     modifiers.brokenOnly = read("brokenOnlyModifier");
     return modifiers;
 }
-
-constexpr float kDegreesToRadians = 0.017453292f;
 
 }  // namespace
 
@@ -314,7 +313,7 @@ void GameEngine::LoadFromDatabase(const std::string& recordName)
     m_camera.SetCameraDistanceDefault(distanceDefault);
     m_camera.SetCameraPitchDefault(pitchDefault);
     m_camera.SetCameraDistance(distanceDefault);
-    m_camera.SetCameraPitch(pitchDefault * kDegreesToRadians);
+    m_camera.SetCameraPitch(DegreesToRadians(pitchDefault));
     m_camera.SetMovementExtents(distanceMin, distanceMax, pitchMin, pitchMax);
 
     auto loadPak = [&](const char* key, AttributePak& pak) {

@@ -58,6 +58,19 @@ inline constexpr int kTutorialPageCount = 36;
 inline constexpr int kActionTypeCount = 20;
 inline constexpr int kMasteryCount = 8;
 
+// Dialog parties whose yes/no answers the game engine collects, and the dialog type of a
+// yes/no question.
+inline constexpr int kBanDialogParty = 4;
+inline constexpr int kPortalDialogParty = 5;
+inline constexpr int kYesNoDialogType = 1;
+
+// Tutorial pages the frame update unlocks from the tutorial watch state.
+inline constexpr unsigned kTutorialPagePlayTime = 28;
+inline constexpr unsigned kTutorialPageSkillPointsWaiting = 29;
+inline constexpr unsigned kTutorialPageDeathsWithoutPotion = 30;
+inline constexpr unsigned kTutorialPageUnspentPoints = 31;
+inline constexpr unsigned kTutorialPageMasteryPoints = 32;
+
 class GameEngine : public EquationInterface<float> {
 public:
     GameEngine();
@@ -83,6 +96,9 @@ public:
     bool IsServerOrSingle() const;
     GameEngineNetworkInterface* GetNetworkInterface() { return m_currentNetworkInterface; }
     GameEngineNetworkInterface* GetInboundNetworkInterface();
+    // Routes game-wide operations through another interface (not owned) until the next
+    // role change; tests and tools watch the operations this way.
+    void InstallNetworkInterface(GameEngineNetworkInterface* network);
     GameEngineClientServicesModule* GetClientServices() const { return m_currentClientServices; }
     GameEngineServerServicesModuleBase* GetServerServices() const { return m_currentServerServices; }
     PlayerManagerClient* GetPlayerManagerClient() const;

@@ -12,12 +12,6 @@
 
 namespace GAME {
 
-namespace {
-// Dialog parties whose answers the frame update collects.
-constexpr int kBanDialogParty = 4;
-constexpr int kYesNoDialogType = 1;
-}  // namespace
-
 void GameEngine::SetAsNetworkStub()
 {
     m_currentNetworkInterface = m_inboundInterface;

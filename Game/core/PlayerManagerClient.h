@@ -24,6 +24,8 @@ public:
     // The cached name of a player; empty when the player is not in the roster.
     std::u16string GetPlayerName(uint32_t id) const;
     void GetAllPlayersInGame(std::vector<uint32_t>& out) const;
+    // Enters a player into the roster of the players in the game; a listed id stays once.
+    void AddPlayerInGame(uint32_t id);
     void BanPlayer(const std::u16string& name);
 
 private:

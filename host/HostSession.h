@@ -1,0 +1,24 @@
+// What gamehost hands to the session that drives the game: the options of the run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace GAME {
+
+struct HostOptions {
+    std::string dataRoot;
+    std::string library;
+    std::string sessionLibrary;
+    int frames = 10;
+    int stepMs = 16;
+    std::string role = "single";             // single, server or client
+    std::vector<std::string> logChannels;    // channels to switch on
+    bool answerYes = true;                   // how the console answers yes/no dialogs
+    bool quiet = false;
+};
+
+}  // namespace GAME
+
+// Runs the game: start-up, the frames, shut-down. Returns the process exit code.
+extern "C" int GameHostRun(const GAME::HostOptions* options);
