@@ -4,48 +4,42 @@
 #include <string>
 #include <vector>
 
+#include "EngineFixture.h"
 #include "Engine/Engine.h"
 #include "Engine/GraphicsCanvas.h"
-#include "Engine/World.h"
 #include "Game/core/ActivityManager.h"
-#include "Game/core/GameEngine.h"
 #include "Game/core/TeleportConfirmActivity.h"
-#include "Game/quests/DialogManager.h"
-#include "EngineFixture.h"
 
 using namespace GAME;
 
 namespace {
 
-// Records what happens to it in a shared journal; finishes after a set number of updates.
+using Journal = std::vector<std::string>;
+
+// Writes what happens to it into a shared journal; finishes after a number of updates.
 class JournalActivity : public GameActivity {
 public:
-    JournalActivity(std::string name, std::vector<std::string>& journal, int updatesToFinish = 1000)
-        : m_name(std::move(name)), m_journal(journal), m_updatesLeft(updatesToFinish)
+    JournalActivity(std::string name, Journal& journal, int updates)
+        : m_name(std::move(name)), m_journal(journal), m_left(updates)
     {
     }
     ~JournalActivity() override { m_journal.push_back(m_name + " destroyed"); }
-
     void Update(int ms) override
     {
         m_journal.push_back(m_name + " update " + std::to_string(ms));
-        --m_updatesLeft;
+        --m_left;
         if (onUpdate)
             onUpdate();
     }
-    void Render(GraphicsCanvas& canvas) override
-    {
-        m_journal.push_back(m_name + " render");
-        canvas.RenderRect(Rect{0, 0, 1, 1}, Color{0, 0, 0, 1});
-    }
-    bool IsFinished() override { return m_updatesLeft <= 0; }
+    void Render(GraphicsCanvas&) override { m_journal.push_back(m_name + " render"); }
+    bool IsFinished() override { return m_left <= 0; }
 
     std::function<void()> onUpdate;
 
 private:
     std::string m_name;
-    std::vector<std::string>& m_journal;
-    int m_updatesLeft;
+    Journal& m_journal;
+    int m_left;
 };
 
 class ActivityManagerTest : public ::testing::Test {
@@ -54,51 +48,30 @@ protected:
     void TearDown() override { ActivityManager::Destroy(); }
 
     ActivityManager& manager() { return *ActivityManager::Get(); }
-    JournalActivity* Make(const char* name, int updatesToFinish = 1000)
-    {
-        return new JournalActivity(name, journal, updatesToFinish);
-    }
+    JournalActivity* Make(const char* name, int updates = 1000) { return new JournalActivity(name, journal, updates); }
 
-    std::vector<std::string> journal;
+    Journal journal;
 };
 
-using Journal = std::vector<std::string>;
-
-TEST_F(ActivityManagerTest, IdsAndInstallation)
+TEST_F(ActivityManagerTest, IdsAndWhenActivitiesStart)
 {
-    manager().InstallActivity(nullptr);
-    manager().FastInstallActivity(nullptr);
+    manager().InstallActivity(nullptr);   // uses no id
     JournalActivity* a = Make("a");
     JournalActivity* b = Make("b");
+    a->onUpdate = [this] { manager().InstallActivity(Make("c")); };
     manager().InstallActivity(a);
     manager().FastInstallActivity(b);
-    EXPECT_EQ(a->GetActivityId(), 1u);   // null used no id
-    EXPECT_EQ(b->GetActivityId(), 2u);
+    EXPECT_EQ(a->GetActivityId(), 1u);
+    EXPECT_FALSE(manager().IsActivityActive(1));   // waits for the next update
+    EXPECT_EQ(manager().GetActivity(2), b);        // active at once
 
-    // Installed waits for the next update; fast-installed is active at once.
-    EXPECT_FALSE(manager().IsActivityActive(1));
-    EXPECT_EQ(manager().GetActivity(2), b);
     manager().Update(16);
-    EXPECT_EQ(manager().GetActivity(1), a);
-    EXPECT_EQ(manager().GetActivity(3), nullptr);
-    // Already active ones run first, then the pending ones join in order.
+    a->onUpdate = nullptr;
+    // c, installed during a's update, starts on the next frame.
     EXPECT_EQ(journal, (Journal{"b update 16", "a update 16"}));
-}
-
-TEST_F(ActivityManagerTest, InstalledDuringUpdateStartsNextFrame)
-{
-    JournalActivity* first = Make("first");
-    first->onUpdate = [this, first] {
-        if (first->GetActivityId() != 0 && !manager().IsActivityActive(2))
-            manager().InstallActivity(Make("second"));
-    };
-    manager().InstallActivity(first);
-    manager().Update(10);
-    EXPECT_EQ(journal, (Journal{"first update 10"}));
-    EXPECT_FALSE(manager().IsActivityActive(2));
-    journal.clear();
+    EXPECT_FALSE(manager().IsActivityActive(3));
     manager().Update(20);
-    EXPECT_EQ(journal, (Journal{"first update 20", "second update 20"}));
+    EXPECT_TRUE(manager().IsActivityActive(3));
 }
 
 TEST_F(ActivityManagerTest, FinishedAfterFirstUpdateIsDestroyedAndNeverRendered)
@@ -106,31 +79,12 @@ TEST_F(ActivityManagerTest, FinishedAfterFirstUpdateIsDestroyedAndNeverRendered)
     manager().InstallActivity(Make("once", 1));
     manager().InstallActivity(Make("stays"));
     manager().Update(5);
-    EXPECT_EQ(journal, (Journal{"once update 5", "once destroyed", "stays update 5"}));
-    EXPECT_FALSE(manager().IsActivityActive(1));
-
-    journal.clear();
     GraphicsCanvas canvas(800, 600);
     manager().Render(canvas);
-    EXPECT_EQ(journal, (Journal{"stays render"}));
-    EXPECT_EQ(canvas.GetRenderedRects().size(), 1u);
+    EXPECT_EQ(journal, (Journal{"once update 5", "once destroyed", "stays update 5", "stays render"}));
 }
 
-TEST_F(ActivityManagerTest, ClearAndDestroyFreeEverything)
-{
-    manager().InstallActivity(Make("a"));
-    manager().Update(1);
-    manager().InstallActivity(Make("pending"));
-    manager().Clear();
-    EXPECT_EQ(journal, (Journal{"a update 1", "a destroyed"}));
-
-    // Pending activities survive Clear, and are destroyed with the manager.
-    journal.clear();
-    ActivityManager::Destroy();
-    EXPECT_EQ(journal, (Journal{"pending destroyed"}));
-}
-
-TEST_F(ActivityManagerTest, ClearDuringAnUpdateDestroysAfterIt)
+TEST_F(ActivityManagerTest, ClearDestroyAndClearingFromInsideAnUpdate)
 {
     JournalActivity* clearer = Make("clearer");
     clearer->onUpdate = [this] { manager().Clear(); };
@@ -138,84 +92,61 @@ TEST_F(ActivityManagerTest, ClearDuringAnUpdateDestroysAfterIt)
     manager().InstallActivity(Make("next"));
     manager().Update(3);
     EXPECT_EQ(journal, (Journal{"clearer update 3", "clearer destroyed", "next destroyed"}));
-    EXPECT_FALSE(manager().IsActivityActive(1));
-    EXPECT_FALSE(manager().IsActivityActive(2));
+
+    // Pending activities survive Clear and are destroyed with the manager.
+    journal.clear();
+    manager().InstallActivity(Make("pending"));
+    manager().Clear();
+    ActivityManager::Destroy();
+    EXPECT_EQ(journal, (Journal{"pending destroyed"}));
 }
 
-// Teleport confirmation, against the real game engine and its dialog manager.
 class RecordingTeleportConfirm : public TeleportConfirmActivity {
 public:
-    explicit RecordingTeleportConfirm(std::vector<Vec3>& teleports) : m_teleports(teleports) {}
+    std::vector<Vec3> teleports;
 
 protected:
     void InitiatePlayerTeleport(int x, int y, int z) override
     {
-        m_teleports.push_back(Vec3(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)));
+        teleports.push_back(Vec3(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)));
     }
-
-private:
-    std::vector<Vec3>& m_teleports;
 };
 
 class TeleportConfirmTest : public EngineTest {
 protected:
-    void SetUp() override
+    // Asks, then answers for the teleport party (and once for another party first).
+    void AskAndAnswer(RecordingTeleportConfirm& activity, bool answer)
     {
-        EngineTest::SetUp();
-        region = World::Get().AddRegion(5, "Far", {100, 0, -200});
+        activity.Update(16);
+        dialogs().AddResponse(DialogParty::kPartyInvite, true);
+        activity.Update(16);
+        EXPECT_FALSE(activity.IsFinished());
+        dialogs().AddResponse(DialogParty::kTeleportConfirm, answer);
+        activity.Update(16);
+        EXPECT_TRUE(activity.IsFinished());
     }
-
     DialogManager& dialogs() { return engine->GetDialogManager(); }
-
-    Region* region = nullptr;
-    std::vector<Vec3> teleports;
 };
 
-TEST_F(TeleportConfirmTest, AsksOnceAndTeleportsOnYes)
+TEST_F(TeleportConfirmTest, AsksOnceAndTeleportsOnlyOnYesWithARegion)
 {
-    RecordingTeleportConfirm activity(teleports);
-    activity.Set(WorldVec3(region, {1.9f, 2.5f, 10.7f}), "tagTeleportQuestion");
-    activity.Update(16);
-    activity.Update(16);
+    Region* far = World::Get().AddRegion(5, "Far", {100, 0, -200});
+    RecordingTeleportConfirm yes;
+    yes.Set(WorldVec3(far, {1.9f, 2.5f, 10.7f}), "tagTeleportQuestion");
+    AskAndAnswer(yes, true);
     ASSERT_EQ(dialogs().GetNumDialog(), 1u);
-    const DialogManager::Dialog* dialog = dialogs().PeekTopDialog();
-    EXPECT_EQ(dialog->type, kDialogTypeYesNo);
-    EXPECT_EQ(dialog->party, DialogParty::kTeleportConfirm);
-    EXPECT_FALSE(activity.IsFinished());
-    EXPECT_TRUE(teleports.empty());
+    EXPECT_EQ(dialogs().PeekTopDialog()->type, kDialogTypeYesNo);
+    EXPECT_EQ(dialogs().PeekTopDialog()->party, DialogParty::kTeleportConfirm);
+    EXPECT_EQ(yes.teleports, (std::vector<Vec3>{Vec3(101, 2, -189)}));   // truncated toward zero
 
-    dialogs().AddResponse(DialogParty::kTeleportConfirm, true);
-    activity.Update(16);
-    EXPECT_TRUE(activity.IsFinished());
-    // Whole world units, truncated toward zero.
-    ASSERT_EQ(teleports.size(), 1u);
-    EXPECT_EQ(teleports[0], Vec3(101, 2, -189));
-}
-
-TEST_F(TeleportConfirmTest, NoOrNowhereFinishesWithoutTeleport)
-{
-    RecordingTeleportConfirm declined(teleports);
-    declined.Set(WorldVec3(region, {1, 2, 3}), "tagTeleportQuestion");
-    declined.Update(16);
-    dialogs().AddResponse(DialogParty::kTeleportConfirm, false);
-    declined.Update(16);
-    EXPECT_TRUE(declined.IsFinished());
-
-    RecordingTeleportConfirm nowhere(teleports);
-    nowhere.Set(WorldVec3(), "tagTeleportQuestion");
-    nowhere.Update(16);
-    dialogs().AddResponse(DialogParty::kTeleportConfirm, true);
-    nowhere.Update(16);
-    EXPECT_TRUE(nowhere.IsFinished());
-    EXPECT_TRUE(teleports.empty());
-
-    // Answers meant for other askers are left alone.
-    RecordingTeleportConfirm waiting(teleports);
-    waiting.Update(16);
-    dialogs().AddResponse(DialogParty::kPartyInvite, true);
-    waiting.Update(16);
-    EXPECT_FALSE(waiting.IsFinished());
-    EXPECT_EQ(dialogs().GetNumResponsesFor(DialogParty::kPartyInvite), 1);
+    RecordingTeleportConfirm no;
+    no.Set(WorldVec3(far, {1, 2, 3}), "tagTeleportQuestion");
+    AskAndAnswer(no, false);
+    RecordingTeleportConfirm nowhere;
+    AskAndAnswer(nowhere, true);
+    EXPECT_TRUE(no.teleports.empty());
+    EXPECT_TRUE(nowhere.teleports.empty());
+    EXPECT_EQ(dialogs().GetNumResponsesFor(DialogParty::kPartyInvite), 3);   // not taken
 }
 
 TEST(TeleportConfirmWithoutEngine, FinishesWithALogLine)
