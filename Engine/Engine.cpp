@@ -2,6 +2,10 @@
 
 #include <cstdio>
 
+#include "Engine/GameClock.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/WorldCamera.h"
+
 namespace GAME {
 
 namespace {
@@ -108,6 +112,14 @@ LogSink Engine::SetLogSink(LogSink sink)
     LogSink old = std::move(m_sink);
     m_sink = std::move(sink);
     return old;
+}
+
+void Engine::UpdateFrame(int elapsedMilliseconds)
+{
+    GameClock::Get().Advance(elapsedMilliseconds > 0 ? static_cast<uint32_t>(elapsedMilliseconds) : 0u);
+    if (m_activeCamera)
+        m_activeCamera->UpdateFromInputImpl();
+    ObjectManager::Get().FlushDestroyedObjects();
 }
 
 LogCapture::LogCapture(bool alsoPrint) : m_alsoPrint(alsoPrint)

@@ -25,6 +25,8 @@ struct LogLine {
 
 using LogSink = std::function<void(const LogLine&)>;
 
+class WorldCamera;
+
 class Engine {
 public:
     Engine();
@@ -44,12 +46,20 @@ public:
     // Where lines go. The default sink prints to standard error. Returns the old sink.
     LogSink SetLogSink(LogSink sink);
 
+    // The engine's own part of a frame, run by the host after the game's update: the
+    // clocks advance, the active camera takes its input step, and the objects destroyed
+    // during the frame are freed.
+    void UpdateFrame(int elapsedMilliseconds);
+    void SetActiveCamera(WorldCamera* camera) { m_activeCamera = camera; }
+    WorldCamera* GetActiveCamera() const { return m_activeCamera; }
+
 private:
     void Emit(int level, int channel, const char* format, va_list args);
 
     mutable std::mutex m_lock;
     LogSink m_sink;
     std::vector<std::string> m_channels;   // channel n is m_channels[n - 1]
+    WorldCamera* m_activeCamera = nullptr;
 };
 
 // Always valid while the engine library is loaded.

@@ -53,6 +53,19 @@ public:
     }
 };
 
+void AnswerDialogs(GameEngine& engine, int frame, bool answerYes)
+{
+    DialogManager& dialogs = engine.GetDialogManager();
+    while (const DialogManager::Dialog* dialog = dialogs.PeekTopDialog()) {
+        const bool question = dialog->type == kDialogTypeYesNo;
+        std::printf("frame %d: dialog: %s%s\n", frame, Narrow(dialog->text).c_str(),
+                    question ? (answerYes ? " -> yes" : " -> no") : "");
+        if (question)
+            dialogs.AddResponse(dialog->party, answerYes);
+        dialogs.RemoveTopDialog();
+    }
+}
+
 void PrintMailbox(GameEngine& engine, int frame)
 {
     while (engine.GetNumNotifications() > 0) {
@@ -108,6 +121,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     GameEngine& engine = *gGameEngine;
     ConsoleUI ui;
     engine.SetUI(&ui);
+    gEngine->SetActiveCamera(&engine.GetCamera());
     SelectRole(engine, options->role);
     engine.SetGameLoading(false);
     std::printf("gamehost: game engine started (%s role, server side %s)\n", options->role.c_str(),
@@ -115,14 +129,16 @@ extern "C" int GameHostRun(const HostOptions* options)
 
     for (frame = 1; frame <= options->frames; ++frame) {
         engine.Update(options->stepMs);
-        ObjectManager::Get().FlushDestroyedObjects();
+        gEngine->UpdateFrame(options->stepMs);
         PrintMailbox(engine, frame);
+        AnswerDialogs(engine, frame, options->answerYes);
     }
 
     std::printf("gamehost: ran %d frames of %d ms (%d s of game time); %zu tutorial pages unlocked\n",
                 options->frames, options->stepMs, static_cast<int>(static_cast<long long>(options->frames) * options->stepMs / 1000),
                 engine.GetTutorialUnlockList().size());
     engine.SetUI(nullptr);
+    gEngine->SetActiveCamera(nullptr);
     ShutdownObjects();
     EventManager::Get().SetSendObserver(std::move(previousObserver));
     std::printf("gamehost: game engine shut down\n");
