@@ -1,12 +1,19 @@
 #include "Game/characters/Character.h"
 
+#include <algorithm>
+
+#include "Game/combat/CombatManager.h"
 #include "Game/skills/SkillManager.h"
 
 namespace GAME {
 
 GAME_IMPLEMENT_CLASS(Character, Actor)
 
-Character::Character() : m_skillManager(std::make_unique<SkillManager>()) {}
+Character::Character()
+    : m_combatManager(std::make_unique<CombatManager>()), m_skillManager(std::make_unique<SkillManager>())
+{
+    m_combatManager->AssignParent(this);
+}
 
 Character::~Character() = default;
 
@@ -21,6 +28,78 @@ void Character::TeleportToLocation(const WorldCoords& coords)
 {
     World::Get().AddEntity(this, coords);
     m_pathPosition = coords.GetPosition();
+}
+
+// ---- Combat -------------------------------------------------------------------------
+
+DurationDamageManager& Character::GetDurationDamageMgr() { return m_combatManager->GetDurationDamageMgr(); }
+
+bool Character::ApplyDamage(float amount, const PlayStatsDamageType& damageType, CombatAttributeType combatAttributeType)
+{
+    return m_combatManager->ApplyDamage(amount, damageType, combatAttributeType);
+}
+
+void Character::SubtractLife(float amount, const PlayStatsDamageType&)
+{
+    m_currentLife = std::max(m_currentLife - amount, 0.0f);
+}
+
+float Character::DesignerCalculatePhysicalDamage(float damage) const
+{
+    return m_combatManager->DesignerCalculatePhysicalDamage(damage);
+}
+
+float Character::DesignerCalculatePierceDamage(float damage) const
+{
+    return m_combatManager->DesignerCalculatePierceDamage(damage);
+}
+
+float Character::DesignerCalculateElementalDamage(float damage) const
+{
+    return m_combatManager->DesignerCalculateElementalDamage(damage);
+}
+
+float Character::DesignerCalculateElementalDurationDamage(float damage) const
+{
+    return m_combatManager->DesignerCalculateElementalDurationDamage(damage);
+}
+
+float Character::DesignerCalculatePhysicalDamageDefense(float damage, float protection, float protectionAbsorption,
+                                                        float bonus) const
+{
+    return m_combatManager->DesignerCalculatePhysicalDamageDefense(damage, protection, protectionAbsorption, bonus);
+}
+
+float Character::DesignerCalculateShieldBlockDamageReduction(float damage, float shieldDefense,
+                                                            float shieldAbsorption) const
+{
+    return m_combatManager->DesignerCalculateShieldBlockDamageReduction(damage, shieldDefense, shieldAbsorption);
+}
+
+void Character::CombatExertInfluenceFear(int) {}
+void Character::CombatExertInfluenceConfusion(int) {}
+void Character::CombatExertInfluenceTaunt(float) {}
+
+void Character::CombatAddCooldownDamage(int durationMs)
+{
+    m_skillManager->AddCooldownDamage(static_cast<float>(durationMs));
+}
+
+void Character::CombatAddLifeLeechDamage(float percent) { m_combatManager->ApplyLifeLeech(percent); }
+
+void Character::JoinMe(uint32_t, int, bool) {}
+
+void Character::SubtractMana(float amount) { m_currentMana = std::max(m_currentMana - amount, 0.0f); }
+
+float Character::GetTotalCharAttribute(CharAttributeType type) const
+{
+    return type < m_charAttributes.size() ? m_charAttributes[type] : 0.0f;
+}
+
+void Character::SetTotalCharAttribute(CharAttributeType type, float value)
+{
+    if (type < m_charAttributes.size())
+        m_charAttributes[type] = value;
 }
 
 }  // namespace GAME

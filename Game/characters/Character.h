@@ -3,13 +3,18 @@
 // its skills.
 #pragma once
 
+#include <array>
 #include <memory>
 
 #include "Engine/Entity.h"
 #include "Engine/World.h"
+#include "Game/combat/CharAttributeType.h"
+#include "Game/combat/CombatAttributeType.h"
 
 namespace GAME {
 
+class CombatManager;
+class DurationDamageManager;
 class SkillManager;
 
 class Character : public Actor {
@@ -61,6 +66,62 @@ public:
     void SetTeleporting(bool teleporting) { m_teleporting = teleporting; }
     // Moves the character there at once.
     virtual void TeleportToLocation(const WorldCoords& coords);
+
+    // ---- Combat: what the per-attack combat attributes call on a character ----------
+
+    CombatManager& GetCombatManager() { return *m_combatManager; }
+    DurationDamageManager& GetDurationDamageMgr();
+
+    // Applies damage through the combat manager; false when nothing got through.
+    bool ApplyDamage(float amount, const PlayStatsDamageType& damageType, CombatAttributeType combatAttributeType);
+    // Removes life (never below 0).
+    void SubtractLife(float amount, const PlayStatsDamageType& damageType);
+
+    // The combat formulas of the character's combat manager.
+    float DesignerCalculatePhysicalDamage(float damage) const;
+    float DesignerCalculatePierceDamage(float damage) const;
+    float DesignerCalculateElementalDamage(float damage) const;
+    float DesignerCalculateElementalDurationDamage(float damage) const;
+    float DesignerCalculatePhysicalDamageDefense(float damage, float protection, float protectionAbsorption,
+                                                 float bonus) const;
+    float DesignerCalculateShieldBlockDamageReduction(float damage, float shieldDefense, float shieldAbsorption) const;
+
+    // Influences of an attack on the character's mind; the character's controller acts
+    // on them once characters have controllers.
+    virtual void CombatExertInfluenceFear(int durationMs);
+    virtual void CombatExertInfluenceConfusion(int durationMs);
+    virtual void CombatExertInfluenceTaunt(float value);
+    // Adds cooldown to the character's skills.
+    virtual void CombatAddCooldownDamage(int durationMs);
+    // Adds to the life-leech percent gathered during the current attack.
+    virtual void CombatAddLifeLeechDamage(float percent);
+    // Changes sides to the given character for a time; a plain character stays as it is.
+    virtual void JoinMe(uint32_t leaderId, int durationMs, bool convert);
+
+    float GetCurrentLife() const { return m_currentLife; }
+    void SetCurrentLife(float life) { m_currentLife = life; }
+    float GetLifeLimit() const { return m_lifeLimit; }
+    void SetLifeLimit(float limit) { m_lifeLimit = limit; }
+    float GetCurrentMana() const { return m_currentMana; }
+    void SetCurrentMana(float mana) { m_currentMana = mana; }
+    // Lowers the current mana (never below 0).
+    void SubtractMana(float amount);
+
+    // The total of a character attribute; 0 for a type outside the table.
+    float GetTotalCharAttribute(CharAttributeType type) const;
+    void SetTotalCharAttribute(CharAttributeType type, float value);
+
+    // The cap of defence values; 0 means none.
+    virtual float GetDefenseAttributeCap() const { return 0.0f; }
+
+private:
+    std::unique_ptr<CombatManager> m_combatManager;
+    float m_currentLife = 0.0f;
+    float m_lifeLimit = 0.0f;
+    float m_currentMana = 0.0f;
+    std::array<float, kCharAttributeTypeCount> m_charAttributes{};
+
+    // ---- End of combat ----------------------------------------------------------------
 
 private:
     std::unique_ptr<SkillManager> m_skillManager;

@@ -12,8 +12,14 @@ public:
     uint32_t GetLeftHandWeapon() const { return m_leftHandWeapon; }
     void SetLeftHandWeapon(uint32_t weaponId) { m_leftHandWeapon = weaponId; }
 
+    // Cooldown added to the character's skills by disruption, in milliseconds. For now it
+    // is gathered here until skills with cooldowns take it.
+    void AddCooldownDamage(float durationMs) { m_cooldownDamage += durationMs; }
+    float GetCooldownDamage() const { return m_cooldownDamage; }
+
 private:
     uint32_t m_leftHandWeapon = 0;
+    float m_cooldownDamage = 0.0f;
 };
 
 }  // namespace GAME

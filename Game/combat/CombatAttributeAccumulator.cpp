@@ -1,0 +1,198 @@
+#include "Game/combat/CombatAttributeAccumulator.h"
+
+#include <algorithm>
+
+namespace GAME {
+
+namespace {
+
+// A chance is rolled as a whole number in this range.
+constexpr int kChanceDrawMin = 0;
+constexpr int kChanceDrawMax = 100;
+
+void CloneInto(CombatAttributeList& target, const CombatAttributeList& source)
+{
+    target.reserve(target.size() + source.size());
+    for (const auto& attribute : source)
+        target.push_back(attribute->Clone());
+}
+
+// Modifier-major: each modifier acts on every target before the next modifier does.
+void ApplyModifiers(const CombatAttributeList& modifiers, const CombatAttributeList& targets,
+                    CombatAttributeRegion region)
+{
+    for (const auto& modifier : modifiers)
+        for (const auto& target : targets)
+            modifier->Execute(target.get(), region);
+}
+
+}  // namespace
+
+CombatAttributeAccumulator::CombatAttributeAccumulator(const CombatAttributeAccumulator& other)
+{
+    AppendClones(other);
+    SetSeed(other.m_seed);
+    m_region = other.m_region;
+}
+
+CombatAttributeAccumulator& CombatAttributeAccumulator::operator=(const CombatAttributeAccumulator& other)
+{
+    // Appending its own clones would walk each list while it grows.
+    if (this == &other)
+        return *this;
+    AppendClones(other);
+    SetSeed(other.m_seed);
+    m_region = other.m_region;
+    return *this;
+}
+
+CombatAttributeAccumulator::~CombatAttributeAccumulator() = default;
+
+void CombatAttributeAccumulator::AppendClones(const CombatAttributeAccumulator& other)
+{
+    CloneInto(m_damages, other.m_damages);
+    CloneInto(m_damageModifiers, other.m_damageModifiers);
+    CloneInto(m_defenses, other.m_defenses);
+    CloneInto(m_defenseModifiers, other.m_defenseModifiers);
+}
+
+bool CombatAttributeAccumulator::EvaluateChance(float chance)
+{
+    if (chance == 0.0f)
+        return true;
+    const int draw = m_randomGen.IGenerate(kChanceDrawMin, kChanceDrawMax);
+    return static_cast<float>(draw) <= chance;
+}
+
+float CombatAttributeAccumulator::GetChanceMultiplier(float) { return 1.0f; }
+
+void CombatAttributeAccumulator::SetSeed(uint32_t seed)
+{
+    m_seed = seed;
+    m_randomGen.Seed(seed);
+}
+
+void CombatAttributeAccumulator::AddDamage(std::unique_ptr<CombatAttribute> attribute)
+{
+    if (attribute)
+        m_damages.push_back(std::move(attribute));
+}
+
+void CombatAttributeAccumulator::AddDamageModifier(std::unique_ptr<CombatAttribute> attribute)
+{
+    if (attribute)
+        m_damageModifiers.push_back(std::move(attribute));
+}
+
+void CombatAttributeAccumulator::AddDefenseModifier(std::unique_ptr<CombatAttribute> attribute)
+{
+    if (attribute)
+        m_defenseModifiers.push_back(std::move(attribute));
+}
+
+void CombatAttributeAccumulator::AddDefense(std::unique_ptr<CombatAttribute> attribute)
+{
+    if (!attribute)
+        return;
+    for (const auto& defense : m_defenses)
+        if (defense->MergeDefense(attribute.get()))
+            return;   // merged: the new object is dropped here
+    m_defenses.push_back(std::move(attribute));
+}
+
+void CombatAttributeAccumulator::ProcessDamage(const Character& side, float percent, float absoluteCut,
+                                               float reductionPercent, float reductionAbsolute)
+{
+    ApplyModifiers(m_damageModifiers, m_damages, m_region);
+    m_damageModifiers.clear();
+    for (const auto& damage : m_damages)
+        damage->Process(side, percent, absoluteCut, reductionPercent, reductionAbsolute);
+}
+
+void CombatAttributeAccumulator::ProcessDefense(Character& side, float percent, float absoluteCut,
+                                                float reductionPercent, float reductionAbsolute)
+{
+    ApplyModifiers(m_defenseModifiers, m_defenses, m_region);
+    m_defenseModifiers.clear();
+    for (const auto& defense : m_defenses)
+        defense->Process(side, percent, absoluteCut, reductionPercent, reductionAbsolute);
+}
+
+void CombatAttributeAccumulator::ExecuteDefense()
+{
+    ApplyModifiers(m_defenses, m_damages, m_region);
+    m_defenses.clear();
+}
+
+void CombatAttributeAccumulator::ExecuteDamage(Character& defender)
+{
+    for (const auto& damage : m_damages)
+        damage->Execute(defender);
+}
+
+float CombatAttributeAccumulator::ProcessBluntDamageModifier(float modifier)
+{
+    float sum = 0.0f;
+    for (const auto& damage : m_damages)
+        sum += damage->ProcessBluntDamageModifier(modifier);
+    return sum;
+}
+
+void CombatAttributeAccumulator::ReduceDamage(float percent)
+{
+    for (const auto& damage : m_damages)
+        damage->ReduceAbsoluteDamage(damage->GetType(), percent);
+}
+
+void CombatAttributeAccumulator::DamageReductionByShield(const Character& defender, float shieldDefense,
+                                                         float shieldAbsorption)
+{
+    for (const auto& damage : m_damages)
+        damage->DamageReductionByShield(defender, shieldDefense, shieldAbsorption);
+}
+
+void CombatAttributeAccumulator::ScaleDamage(float percent)
+{
+    if (percent <= 0.0f)
+        return;
+    for (const auto& damage : m_damages)
+        damage->ScaleDamage(percent);
+}
+
+void CombatAttributeAccumulator::FilterReflectDamage()
+{
+    std::erase_if(m_damages, [](const auto& damage) { return damage->GetFilterForReflectDamage(); });
+}
+
+void CombatAttributeAccumulator::GetTotalDamage(float& absolute, float& overTime) const
+{
+    for (const auto& damage : m_damages)
+        damage->GetTotalDamage(absolute, overTime);
+}
+
+void CombatAttributeAccumulator::GetTotalDamageType(float& absolute, float& overTime, CombatAttributeType type) const
+{
+    for (const auto& damage : m_damages)
+        if (damage->GetType() == type)
+            damage->GetTotalDamage(absolute, overTime);
+}
+
+float CombatAttributeAccumulator::GetTotalDefenseType(CombatAttributeType type) const
+{
+    float absolute = 0.0f;
+    float overTime = 0.0f;   // ignored
+    for (const auto& defense : m_defenses)
+        if (defense->GetType() == type)
+            defense->GetTotalDefense(absolute, overTime);
+    return absolute;
+}
+
+void CombatAttributeAccumulator::Clear()
+{
+    m_damages.clear();
+    m_damageModifiers.clear();
+    m_defenses.clear();
+    m_defenseModifiers.clear();
+}
+
+}  // namespace GAME

@@ -1,0 +1,162 @@
+// The defence kinds of the per-attack combat attributes and their modifiers; the damage
+// kinds and the class table are in CombatAttribute.cpp.
+#include "Game/characters/Character.h"
+#include "Game/combat/CombatArithmetic.h"
+#include "Game/combat/CombatAttribute.h"
+
+namespace GAME {
+
+using namespace CombatArithmetic;
+
+namespace {
+
+// The common start of a defence's processing: its modifier, then the percent (only a
+// positive one scales a defence).
+float ModifiedDefense(float value, float modifier, float percent)
+{
+    return ScaleByPositivePercent(ApplyModifier(value, modifier), percent);
+}
+
+// Some characters hold their defences below a cap (0: no cap).
+float Capped(const Character& side, float value)
+{
+    const float cap = side.GetDefenseAttributeCap();
+    return cap > 0.0f && value > cap ? cap : value;
+}
+
+}  // namespace
+
+// ---- Defence values -----------------------------------------------------------------
+
+bool CombatAttributeDefenseValue::MergeDefense(CombatAttribute* other)
+{
+    // One kind would vanish into the other (a cold duration reduction turning into cold
+    // resistance, or the other way round): only the same kind and type merge.
+    if (!other || other->GetType() != GetType() || !other->GetClassInfo().IsSame(&GetClassInfo()))
+        return false;
+    m_value += other->GetDefense();
+    return true;
+}
+
+// ---- AbsDefense ---------------------------------------------------------------------
+
+void CombatAttributeAbsDefense::Process(const Character& side, float percent, float, float reductionPercent,
+                                        float reductionAbsolute)
+{
+    // No lower bound: a defence reduced below 0 makes the damage it meets larger.
+    m_value = ApplyReduction(ModifiedDefense(m_value, m_modifier, percent), reductionPercent, reductionAbsolute);
+    m_modifier = 0.0f;
+    m_value = Capped(side, m_value);
+}
+
+void CombatAttributeAbsDefense::Execute(CombatAttribute* target, CombatAttributeRegion)
+{
+    if (target)
+        target->ReduceAbsoluteDamage(GetType(), m_value);
+}
+
+void CombatAttributeAbsDefense::GetTotalDefense(float& absolute, float&) const { absolute += m_value; }
+
+void CombatAttributeAbsDefense::ModifyAbsoluteDefense(CombatAttributeType type, float value)
+{
+    if (type == GetType())
+        m_modifier += value;
+}
+
+void CombatAttributeAbsDefenseRestricted::Process(const Character& side, float percent, float, float, float)
+{
+    CombatAttributeAbsDefense::Process(side, percent, 0.0f, 0.0f, 0.0f);
+}
+
+// ---- DurDefense ---------------------------------------------------------------------
+
+void CombatAttributeDurDefense::Process(const Character& side, float percent, float, float, float)
+{
+    m_value = NonNegative(ModifiedDefense(m_value, m_modifier, percent));
+    m_modifier = 0.0f;
+    m_value = Capped(side, m_value);
+}
+
+void CombatAttributeDurDefense::Execute(CombatAttribute* target, CombatAttributeRegion)
+{
+    if (target)
+        target->ReduceDurationDamage(GetType(), m_value);
+}
+
+void CombatAttributeDurDefense::GetTotalDefense(float&, float& overTime) const { overTime += m_value; }
+
+void CombatAttributeDurDefense::ModifyDurationDefense(CombatAttributeType type, float value)
+{
+    if (type == GetType())
+        m_modifier += value;
+}
+
+// ---- DefenseMisc --------------------------------------------------------------------
+
+void CombatAttributeDefenseMisc::Process(const Character&, float percent, float, float reductionPercent,
+                                         float reductionAbsolute)
+{
+    m_value = ApplyReduction(ModifiedDefense(m_value, m_modifier, percent), reductionPercent, reductionAbsolute);
+    m_modifier = 0.0f;
+}
+
+void CombatAttributeDefenseMisc::GetTotalDefense(float& absolute, float&) const { absolute += m_value; }
+
+void CombatAttributeDefenseMisc::ModifyAbsoluteDefense(CombatAttributeType type, float value)
+{
+    if (type == GetType())
+        m_modifier += value;
+}
+
+// ---- Armour -------------------------------------------------------------------------
+
+void CombatAttributeDefense_AbsorptionProtection::Process(const Character&, float percent, float absoluteCut,
+                                                          float reductionPercent, float reductionAbsolute)
+{
+    m_absorption = ApplyModifier(m_absorption, m_absorptionModifier);
+    m_protection = ModifiedDefense(m_protection, m_protectionModifier, percent);
+    m_protection -= absoluteCut;
+    m_protection = ApplyReduction(m_protection, reductionPercent, reductionAbsolute);
+    m_absorptionModifier = 0.0f;
+    m_protectionModifier = 0.0f;
+}
+
+void CombatAttributeDefense_AbsorptionProtection::Execute(CombatAttribute* target, CombatAttributeRegion hitRegion)
+{
+    // A piece covers its own region only; FullyProtected on either side covers all.
+    const bool covers = m_region == CombatAttributeRegion_FullyProtected ||
+                        hitRegion == CombatAttributeRegion_FullyProtected || m_region == hitRegion;
+    if (!target || !covers)
+        return;
+    target->ReduceAbsoluteDamage(CombatAttributeType_AbsorptionProtection, ApplyPercent(m_protection, m_absorption));
+    target->ReduceAbsoluteDamage(CombatAttributeType_Protection, m_protection);
+}
+
+void CombatAttributeDefense_AbsorptionProtection::GetTotalDefense(float& absolute, float&) const
+{
+    absolute += m_protection;
+}
+
+void CombatAttributeDefense_AbsorptionProtection::ModifyAbsoluteDefense(CombatAttributeType type, float value)
+{
+    if (type == CombatAttributeType_Absorption)
+        m_absorptionModifier += value;
+    else if (type == CombatAttributeType_Protection)
+        m_protectionModifier += value;
+}
+
+// ---- Defence modifiers --------------------------------------------------------------
+
+void CombatAttributeAbsDefenseMod::Execute(CombatAttribute* target, CombatAttributeRegion)
+{
+    if (target)
+        target->ModifyAbsoluteDefense(GetType(), m_value);
+}
+
+void CombatAttributeDurDefenseMod::Execute(CombatAttribute* target, CombatAttributeRegion)
+{
+    if (target)
+        target->ModifyDurationDefense(GetType(), m_value);
+}
+
+}  // namespace GAME

@@ -1,0 +1,51 @@
+// The damage over time and the timed effects that hit one character. For now it keeps
+// what each attack adds, in the order it was added, so that what an attack did can be
+// seen; the ticks, merging and effects come with damage over time itself.
+#pragma once
+
+#include <vector>
+
+#include "Game/combat/CombatAttributeType.h"
+
+namespace GAME {
+
+class Character;
+class CombatManager;
+
+class DurationDamageManager {
+public:
+    // One effect as an attack added it: damage per second (or a fixed level) for a
+    // duration in seconds.
+    struct Added {
+        CombatAttributeType type = CombatAttributeType_Unknown;
+        float damage = 0.0f;
+        float duration = 0.0f;
+
+        bool operator==(const Added&) const = default;
+    };
+
+    DurationDamageManager() = default;
+    virtual ~DurationDamageManager();
+    DurationDamageManager(const DurationDamageManager&) = delete;
+    DurationDamageManager& operator=(const DurationDamageManager&) = delete;
+
+    void AssignParents(Character* character, CombatManager* combatManager);
+    Character* GetCharacter() const { return m_character; }
+    CombatManager* GetCombatManager() const { return m_combatManager; }
+
+    // Duration damage: the damage acts as an amount per second.
+    void AddDamage(CombatAttributeType type, float damagePerSecond, float seconds);
+    // A fixed level (a slow, a reduction, crowd control at level 1) for a time.
+    void AddFixedDamage(CombatAttributeType type, float level, float seconds);
+
+    const std::vector<Added>& GetAddedDamage() const { return m_addedDamage; }
+    const std::vector<Added>& GetAddedFixedDamage() const { return m_addedFixedDamage; }
+
+private:
+    Character* m_character = nullptr;
+    CombatManager* m_combatManager = nullptr;
+    std::vector<Added> m_addedDamage;
+    std::vector<Added> m_addedFixedDamage;
+};
+
+}  // namespace GAME

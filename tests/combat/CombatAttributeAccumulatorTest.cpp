@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "CombatTestCharacter.h"
+#include "Engine/ObjectManager.h"
+#include "Game/combat/CombatAttributeAccumulator.h"
+#include "Game/combat/ParametersCombat.h"
+#include "Game/core/foundation/RandomUniform.h"
+
+using namespace GAME;
+
+namespace {
+
+class CombatAttributeAccumulatorTest : public ::testing::Test {
+protected:
+    void TearDown() override { ObjectManager::Get().DestroyAllObjects(); }
+
+    static float TotalAbsolute(const CombatAttributeAccumulator& accumulator)
+    {
+        float absolute = 0.0f, overTime = 0.0f;
+        accumulator.GetTotalDamage(absolute, overTime);
+        return absolute;
+    }
+};
+
+}  // namespace
+
+TEST_F(CombatAttributeAccumulatorTest, ChanceZeroPassesWithoutADrawAndTheBoundaryDrawPasses)
+{
+    // Seed 42 draws 52, then 74 (whole numbers from 0 to 100).
+    CombatAttributeAccumulator accumulator;
+    accumulator.SetSeed(42);
+    EXPECT_TRUE(accumulator.EvaluateChance(0.0f));   // no draw taken
+    EXPECT_TRUE(accumulator.EvaluateChance(52.0f));  // the draw equals the chance
+    EXPECT_FALSE(accumulator.EvaluateChance(73.5f)); // 74 exceeds it
+
+    CombatAttributeAccumulator again;
+    again.SetSeed(42);
+    EXPECT_FALSE(again.EvaluateChance(51.9f));
+    EXPECT_TRUE(again.EvaluateChance(100.0f));
+    EXPECT_EQ(again.GetChanceMultiplier(37.0f), 1.0f);
+}
+
+TEST_F(CombatAttributeAccumulatorTest, ParametersCombatConsumesSevenDraws)
+{
+    RandomUniform source;
+    source.Seed(12345);
+    ParametersCombat params(source);
+    const uint32_t expected[AttackRandoms::kCount] = {27326, 30635, 18738, 21726, 16265, 14079, 21291};
+    for (int i = 0; i < AttackRandoms::kCount; ++i)
+        EXPECT_EQ(params.randoms.Get(i), expected[i]) << i;
+    EXPECT_EQ(params.randoms.Get(7), 0u);
+    EXPECT_EQ(source.IGenerate(0, 32765), 10918);   // the eighth draw of the source
+
+    EXPECT_EQ(params.accumulator.GetSeed(), 27326u);
+    EXPECT_EQ(params.accumulator.GetRandomGen().IGenerate(0, 100), 40);
+    EXPECT_EQ(params.combatType, ParametersCombatStyle::None);
+    EXPECT_TRUE(params.auraName.empty());
+    EXPECT_EQ(params.ragdollEffect.effect, CharacterRagDoll::Random);
+    EXPECT_EQ(params.ragdollEffect.speed, 1.0f);
+}
+
+TEST_F(CombatAttributeAccumulatorTest, DefencesMergeOnlyWithTheirOwnKindAndType)
+{
+    CombatAttributeAccumulator accumulator;
+    accumulator.AddDefense(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 10.0f));
+    accumulator.AddDefense(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Cold, 5.0f));
+    accumulator.AddDefense(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 15.0f));
+    // Fire duration reduction and restricted fire resistance stay apart from fire resistance.
+    accumulator.AddDefense(std::make_unique<CombatAttributeDurDefense>(CombatAttributeType_Fire, 7.0f));
+    accumulator.AddDefense(std::make_unique<CombatAttributeAbsDefenseRestricted>(CombatAttributeType_Fire, 3.0f));
+    accumulator.AddDefense(std::make_unique<CombatAttributeDurDefense>(CombatAttributeType_Fire, 2.0f));
+    accumulator.AddDefense(nullptr);
+
+    ASSERT_EQ(accumulator.GetDefenses().size(), 4u);
+    EXPECT_EQ(accumulator.GetDefenses()[0]->GetDefense(), 25.0f);
+    EXPECT_EQ(accumulator.GetDefenses()[2]->GetDefense(), 9.0f);
+    // Absolute parts of fire: resistance and the restricted one; duration parts ignored.
+    EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Fire), 28.0f);
+    EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Cold), 5.0f);
+    EXPECT_TRUE(accumulator.IsEmpty());   // defences alone do not count
+}
+
+TEST_F(CombatAttributeAccumulatorTest, ProcessingConsumesTheModifiers)
+{
+    CombatTestCharacter* side = MakeCombatCharacter();
+    CombatAttributeAccumulator accumulator;
+    accumulator.AddDamage(std::make_unique<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 50.0f));
+    accumulator.AddDamage(std::make_unique<CombatAttributeDamage_BasePhysical>(CombatAttributeType_Physical, 100.0f,
+                                                                                25.0f, false));
+    accumulator.AddDamageModifier(std::make_unique<CombatAttributeAbsDamageMod>(CombatAttributeType_Fire, 10.0f));
+    accumulator.AddDamageModifier(std::make_unique<CombatAttributeAbsDamageMod>(CombatAttributeType_Physical, 20.0f));
+
+    accumulator.ProcessDamage(*side, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_TRUE(accumulator.GetDamageModifiers().empty());
+    EXPECT_EQ(TotalAbsolute(accumulator), 55.0f + 120.0f);
+    accumulator.ProcessDamage(*side, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(TotalAbsolute(accumulator), 55.0f + 120.0f);
+
+    // The defence side: the modifier acts on its defence, then the defence on the damage.
+    accumulator.AddDefense(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 20.0f));
+    accumulator.AddDefenseModifier(std::make_unique<CombatAttributeAbsDefenseMod>(CombatAttributeType_Fire, 100.0f));
+    accumulator.ProcessDefense(*side, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_TRUE(accumulator.GetDefenseModifiers().empty());
+    EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Fire), 40.0f);
+    accumulator.ExecuteDefense();
+    EXPECT_TRUE(accumulator.GetDefenses().empty());
+    float absolute = 0.0f, overTime = 0.0f;
+    accumulator.GetTotalDamageType(absolute, overTime, CombatAttributeType_Fire);
+    EXPECT_EQ(absolute, 33.0f);
+}
+
+TEST_F(CombatAttributeAccumulatorTest, ReflectFilteringAndTotals)
+{
+    CombatAttributeAccumulator accumulator;
+    accumulator.AddDamage(std::make_unique<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 30.0f));
+    accumulator.AddDamage(std::make_unique<CombatAttributeReflexDamage>(CombatAttributeType_Stun, 2.0f));
+    accumulator.AddDamage(std::make_unique<CombatAttributeInfluenceDamage_Fear>(CombatAttributeType_Fear, 3.0f));
+    accumulator.AddDamage(std::make_unique<CombatAttributeDurDamage>(CombatAttributeType_Poison, 5.0f, 4.0f));
+    accumulator.AddDamage(std::make_unique<CombatAttributeAbsDamage_LifeLeech>(CombatAttributeType_LifeLeach, 10.0f));
+    accumulator.AddDamage(std::make_unique<CombatAttributeAbsDamage_Disruption>(CombatAttributeType_Disruption, 1.0f));
+    accumulator.AddDamage(std::make_unique<CombatAttributeAbsDamage_PercentLife>(CombatAttributeType_PercentCurrentLife, 10.0f));
+    accumulator.AddDamage(std::make_unique<CombatAttributeDurFixedDamage>(CombatAttributeType_RunSpeed, 30.0f, 3.0f));
+    accumulator.AddDamage(std::make_unique<CombatAttributeDamage_BasePhysical>(CombatAttributeType_Physical, 100.0f,
+                                                                                0.0f, false));
+
+    float absolute = 0.0f, overTime = 0.0f;
+    accumulator.GetTotalDamage(absolute, overTime);
+    EXPECT_EQ(absolute, 140.0f);   // fire, life leech, physical
+    EXPECT_EQ(overTime, 5.0f);
+    absolute = overTime = 0.0f;
+    accumulator.GetTotalDamageType(absolute, overTime, CombatAttributeType_PhysicalPierce);
+    EXPECT_EQ(absolute, 100.0f);
+
+    accumulator.FilterReflectDamage();
+    ASSERT_EQ(accumulator.GetDamages().size(), 7u);
+    EXPECT_EQ(accumulator.GetDamages()[1]->GetType(), CombatAttributeType_Poison);   // order kept
+
+    accumulator.ScaleDamage(50.0f);
+    accumulator.ScaleDamage(-50.0f);   // ignored
+    absolute = overTime = 0.0f;
+    accumulator.GetTotalDamage(absolute, overTime);
+    EXPECT_EQ(absolute, 70.0f);
+    EXPECT_EQ(overTime, 2.5f);
+    EXPECT_EQ(accumulator.ProcessBluntDamageModifier(1.5f), 75.0f);   // physical objects only
+
+    accumulator.ReduceDamage(50.0f);   // each by its own type
+    EXPECT_EQ(TotalAbsolute(accumulator), 7.5f + 2.5f + 37.5f);
+
+    accumulator.Clear();
+    EXPECT_TRUE(accumulator.IsEmpty());
+}
+
+TEST_F(CombatAttributeAccumulatorTest, AssignmentAppendsAndSelfAssignmentKeeps)
+{
+    CombatAttributeAccumulator source;
+    source.SetSeed(42);
+    source.SetRegion(CombatAttributeRegion_Legs);
+    source.AddDamage(std::make_unique<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 30.0f));
+    source.AddDefense(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 10.0f));
+    source.AddDamageModifier(std::make_unique<CombatAttributeAbsDamageMod>(CombatAttributeType_Fire, 10.0f));
+    source.AddDefenseModifier(std::make_unique<CombatAttributeAbsDefenseMod>(CombatAttributeType_Fire, 10.0f));
+
+    auto& alias = source;
+    source = alias;
+    EXPECT_EQ(source.GetDamages().size(), 1u);
+    EXPECT_EQ(source.GetDefenses().size(), 1u);
+    EXPECT_EQ(source.GetDamageModifiers().size(), 1u);
+    EXPECT_EQ(source.GetDefenseModifiers().size(), 1u);
+
+    CombatAttributeAccumulator target;
+    target.AddDamage(std::make_unique<CombatAttributeAbsDamage>(CombatAttributeType_Cold, 5.0f));
+    target.GetRandomGen().IGenerate(0, 100);
+    target = source;
+    ASSERT_EQ(target.GetDamages().size(), 2u);   // kept beside the clones
+    EXPECT_EQ(TotalAbsolute(target), 35.0f);
+    EXPECT_EQ(target.GetDefenseModifiers().size(), 1u);
+    EXPECT_EQ(target.GetRegion(), CombatAttributeRegion_Legs);
+    EXPECT_EQ(target.GetRandomGen().IGenerate(0, 100), 52);   // re-seeded with 42
+
+    // The clones are the target's own.
+    source.Clear();
+    EXPECT_EQ(TotalAbsolute(target), 35.0f);
+
+    const CombatAttributeAccumulator copy(target);
+    EXPECT_EQ(copy.GetDamages().size(), 2u);
+    EXPECT_NE(copy.GetDamages()[0].get(), target.GetDamages()[0].get());
+}

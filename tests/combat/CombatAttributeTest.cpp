@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "CombatTestCharacter.h"
+#include "Engine/ObjectManager.h"
+#include "Game/combat/CombatAttribute.h"
+#include "Game/combat/CombatManager.h"
+#include "Game/combat/DurationDamageManager.h"
+#include "Game/skills/SkillManager.h"
+
+using namespace GAME;
+
+namespace {
+
+using Added = DurationDamageManager::Added;
+
+class CombatAttributeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        attacker = MakeCombatCharacter();
+        defender = MakeCombatCharacter();
+    }
+    void TearDown() override { ObjectManager::Get().DestroyAllObjects(); }
+
+    CombatTestCharacter* attacker = nullptr;
+    CombatTestCharacter* defender = nullptr;
+};
+
+}  // namespace
+
+TEST_F(CombatAttributeTest, BasePhysicalSplitsPierceOnce)
+{
+    CombatAttributeDamage_BasePhysical hit(CombatAttributeType_Physical, 100.0f, 25.0f, false);
+    hit.Process(*attacker, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(hit.GetPhysical(), 75.0f);
+    EXPECT_EQ(hit.GetPierce(), 25.0f);
+    EXPECT_EQ(hit.GetPierceRatio(), 0.0f);
+    EXPECT_EQ(hit.GetType(), CombatAttributeType_PhysicalPierce);
+
+    hit.Process(*attacker, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(hit.GetPhysical(), 75.0f);
+    EXPECT_EQ(hit.GetPierce(), 25.0f);
+}
+
+TEST_F(CombatAttributeTest, BasePhysicalPercentCutAndReductionsInOrder)
+{
+    CombatAttributeDamage_BasePhysical hit(CombatAttributeType_Physical, 80.0f, 10.0f, true);
+    hit.Process(*attacker, 150.0f, 2.0f, 10.0f, 1.0f);
+    // Split 72 / 8, x1.5, minus 2, minus 10 % and 1, in float.
+    EXPECT_EQ(hit.GetPhysical(), 94.4000015f);
+    EXPECT_EQ(hit.GetPierce(), 7.99999905f);
+
+    EXPECT_EQ(hit.ProcessBluntDamageModifier(-1.0f), 0.0f);   // never negative
+    EXPECT_EQ(hit.GetPierce(), 0.0f);
+}
+
+TEST_F(CombatAttributeTest, ArmourCoversItsRegionOrEverything)
+{
+    struct Case {
+        CombatAttributeRegion piece;
+        CombatAttributeRegion hit;
+        bool covers;
+    };
+    const Case cases[] = {
+        {CombatAttributeRegion_Head, CombatAttributeRegion_Torso, false},
+        {CombatAttributeRegion_Head, CombatAttributeRegion_Head, true},
+        {CombatAttributeRegion_Head, CombatAttributeRegion_FullyProtected, true},
+        {CombatAttributeRegion_FullyProtected, CombatAttributeRegion_Legs, true},
+        {CombatAttributeRegion_Unprotected, CombatAttributeRegion_Arms, false},
+    };
+    for (const Case& c : cases) {
+        CombatAttributeDefense_AbsorptionProtection armour(40.0f, 50.0f, c.piece);
+        CombatAttributeDamage_BasePhysical hit(CombatAttributeType_Physical, 100.0f, 0.0f, false);
+        armour.Execute(&hit, c.hit);
+        EXPECT_EQ(hit.GetProtection(), c.covers ? 50.0f : 0.0f) << c.piece << " " << c.hit;
+        EXPECT_EQ(hit.GetProtectionAbsorption(), c.covers ? 19.9999981f : 0.0f) << c.piece << " " << c.hit;
+        EXPECT_EQ(hit.GetPhysical(), 100.0f);
+    }
+}
+
+TEST_F(CombatAttributeTest, ArmourProcessingAndModifiers)
+{
+    CombatAttributeDefense_AbsorptionProtection armour(40.0f, 50.0f, CombatAttributeRegion_Torso);
+    EXPECT_EQ(armour.GetType(), CombatAttributeType_AbsorptionProtection);
+    armour.ModifyAbsoluteDefense(CombatAttributeType_Absorption, 50.0f);
+    armour.ModifyAbsoluteDefense(CombatAttributeType_Protection, 100.0f);
+    armour.ModifyAbsoluteDefense(CombatAttributeType_Fire, 100.0f);   // not armour's
+    armour.Process(*defender, 0.0f, 20.0f, 0.0f, 0.0f);
+    EXPECT_EQ(armour.GetAbsorption(), 60.0f);
+    EXPECT_EQ(armour.GetProtection(), 80.0f);   // doubled, then the cut
+
+    auto copy = armour.Clone();
+    float absolute = 0.0f, overTime = 0.0f;
+    copy->GetTotalDefense(absolute, overTime);
+    EXPECT_EQ(absolute, 80.0f);
+    EXPECT_EQ(copy->GetType(), CombatAttributeType_AbsorptionProtection);
+}
+
+TEST_F(CombatAttributeTest, AbsoluteDefenseAtAndPastZero)
+{
+    CombatAttributeAbsDefense atZero(CombatAttributeType_Fire, 30.0f);
+    atZero.Process(*defender, 0.0f, 0.0f, 0.0f, 30.0f);
+    EXPECT_EQ(atZero.GetDefense(), 0.0f);
+    CombatAttributeAbsDamage fire(CombatAttributeType_Fire, 100.0f);
+    atZero.Execute(&fire, CombatAttributeRegion_Head);
+    EXPECT_EQ(fire.GetDamage(), 100.0f);
+
+    // Reduced below zero, the defence makes the damage larger.
+    CombatAttributeAbsDefense pastZero(CombatAttributeType_Fire, 10.0f);
+    pastZero.Process(*defender, 0.0f, 0.0f, 0.0f, 30.0f);
+    EXPECT_EQ(pastZero.GetDefense(), -20.0f);
+    pastZero.Execute(&fire, CombatAttributeRegion_Head);
+    EXPECT_EQ(fire.GetDamage(), 120.000008f);
+
+    // A defence of another type leaves the damage alone.
+    CombatAttributeAbsDefense cold(CombatAttributeType_Cold, 50.0f);
+    cold.Execute(&fire, CombatAttributeRegion_Head);
+    EXPECT_EQ(fire.GetDamage(), 120.000008f);
+}
+
+TEST_F(CombatAttributeTest, DurationDefenseStopsAtZero)
+{
+    CombatAttributeDurDefense weakened(CombatAttributeType_Poison, 10.0f);
+    weakened.ModifyDurationDefense(CombatAttributeType_Poison, -150.0f);
+    weakened.Process(*defender, 0.0f, 0.0f, 50.0f, 50.0f);   // reductions do not touch it
+    EXPECT_EQ(weakened.GetDefense(), 0.0f);
+
+    CombatAttributeDurDamage poison(CombatAttributeType_Poison, 10.0f, 5.0f);
+    weakened.Execute(&poison, CombatAttributeRegion_Torso);
+    EXPECT_EQ(poison.GetDuration(), 5.0f);
+
+    CombatAttributeDurDefense strong(CombatAttributeType_Poison, 150.0f);
+    strong.Execute(&poison, CombatAttributeRegion_Torso);
+    EXPECT_EQ(poison.GetDuration(), 0.0f);   // shortened past nothing: none left
+    EXPECT_EQ(poison.GetDamage(), 10.0f);
+}
+
+TEST_F(CombatAttributeTest, PercentStepOfDamageAndDefences)
+{
+    // Damage takes any non-zero percent, also a negative one; defences only a positive one.
+    CombatAttributeAbsDamage fire(CombatAttributeType_Fire, 40.0f);
+    fire.Process(*attacker, -50.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(fire.GetDamage(), 0.0f);
+
+    CombatAttributeAbsDefense resist(CombatAttributeType_Fire, 40.0f);
+    resist.Process(*defender, -50.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(resist.GetDefense(), 40.0f);
+    resist.Process(*defender, 50.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(resist.GetDefense(), 20.0f);
+}
+
+TEST_F(CombatAttributeTest, DefencesHeldToTheCharactersCap)
+{
+    defender->defenseCap = 50.0f;
+    CombatAttributeAbsDefense resist(CombatAttributeType_Cold, 80.0f);
+    resist.Process(*defender, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(resist.GetDefense(), 50.0f);
+    CombatAttributeDurDefense shorten(CombatAttributeType_Cold, 30.0f);
+    shorten.Process(*defender, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(shorten.GetDefense(), 30.0f);
+    // The restricted kind ignores reductions, not the cap.
+    CombatAttributeAbsDefenseRestricted restricted(CombatAttributeType_Cold, 70.0f);
+    restricted.Process(*defender, 0.0f, 0.0f, 100.0f, 100.0f);
+    EXPECT_EQ(restricted.GetDefense(), 50.0f);
+}
+
+TEST_F(CombatAttributeTest, ConvertNeedsAnAttackerWithinFiveLevels)
+{
+    attacker->SetCharLevel(5);
+    CombatAttributeInfluenceDamage_Convert convert(CombatAttributeType_Convert, 2.5f);
+    convert.Process(*attacker, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(convert.GetAttackerId(), attacker->GetObjectId());
+
+    defender->SetCharLevel(11);
+    convert.Execute(*defender);
+    EXPECT_TRUE(defender->joined.empty());
+
+    defender->SetCharLevel(10);
+    convert.Execute(*defender);
+    ASSERT_EQ(defender->joined.size(), 1u);
+    EXPECT_EQ(defender->joined[0], (CombatTestCharacter::Joined{attacker->GetObjectId(), 2500, true}));
+
+    // The clone keeps the attacker; an attacker that is gone converts nobody.
+    auto copy = convert.Clone();
+    ObjectManager::Get().DestroyObjectEx(attacker, __FILE__, __LINE__);
+    copy->Execute(*defender);
+    EXPECT_EQ(defender->joined.size(), 1u);
+}
+
+TEST_F(CombatAttributeTest, InfluencesReachTheDefender)
+{
+    CombatAttributeInfluenceDamage_Taunt(CombatAttributeType_Taunt, 2.5f).Execute(*defender);
+    CombatAttributeInfluenceDamage_Fear(CombatAttributeType_Fear, 1.5f).Execute(*defender);
+    CombatAttributeInfluenceDamage_Confusion(CombatAttributeType_Confusion, 0.7f).Execute(*defender);
+    CombatAttributeInfluenceDamage_Fear(CombatAttributeType_Fear, 0.0f).Execute(*defender);
+    CombatAttributeInfluenceDamage_Fear(CombatAttributeType_Fear, 1e12f).Execute(*defender);
+
+    EXPECT_EQ(defender->taunts, std::vector<float>{2.5f});
+    EXPECT_EQ(defender->fearMs, (std::vector<int>{1500, INT_MAX}));   // a huge time is held, not wrapped
+    EXPECT_EQ(defender->confusionMs, std::vector<int>{700});          // 0.7 s in float is 700 ms
+}
+
+TEST_F(CombatAttributeTest, ManaBurnDrainsAtMostTheCurrentMana)
+{
+    defender->SetTotalCharAttribute(CharAttributeType_Mana, 500.0f);
+    defender->SetCurrentMana(60.0f);
+    CombatAttributeAbsDamage_ManaBurn burn(CombatAttributeType_ManaBurn, 20.0f, 150.0f);
+    burn.Execute(*defender);
+    EXPECT_EQ(defender->GetCurrentMana(), 0.0f);
+    EXPECT_EQ(defender->GetCurrentLife(), 910.0f);
+
+    defender->SetCurrentMana(300.0f);
+    defender->SetCurrentLife(1000.0f);
+    burn.Execute(*defender);
+    EXPECT_EQ(defender->GetCurrentMana(), 200.0f);
+    EXPECT_EQ(defender->GetCurrentLife(), 850.0f);
+
+    // Mana leech defences cut the burn, the ratio defence the damage; neither counts
+    // into the damage totals.
+    burn.ReduceAbsoluteDamage(CombatAttributeType_ManaLeach, 50.0f);
+    burn.ReduceAbsoluteDamage(CombatAttributeType_ManaBurnRatio, 200.0f);
+    EXPECT_EQ(burn.GetDamage(), 10.0f);
+    EXPECT_EQ(burn.GetRatio(), 0.0f);
+    float absolute = 0.0f, overTime = 0.0f;
+    burn.GetTotalDamage(absolute, overTime);
+    EXPECT_EQ(absolute, 0.0f);
+}
+
+TEST_F(CombatAttributeTest, DamageKindsExecuteOnTheDefender)
+{
+    defender->SetCurrentLife(800.0f);
+    CombatAttributeAbsDamage_PercentLife(CombatAttributeType_PercentCurrentLife, 10.0f).Execute(*defender);
+    EXPECT_EQ(defender->GetCurrentLife(), 720.0f);
+
+    CombatAttributeAbsDamage_Disruption(CombatAttributeType_Disruption, 2.0f).Execute(*defender);
+    EXPECT_EQ(defender->GetSkillManager().GetCooldownDamage(), 2000.0f);
+
+    CombatAttributeAbsDamage_LifeLeech(CombatAttributeType_LifeLeach, 15.0f).Execute(*defender);
+    CombatAttributeAbsDamage_LifeLeech(CombatAttributeType_LifeLeach, 5.0f).Execute(*defender);
+    EXPECT_EQ(defender->GetCombatManager().GetLifeLeechPercent(), 20.0f);
+
+    CombatAttributeReflexDamage(CombatAttributeType_Stun, 2.0f).Execute(*defender);
+    CombatAttributeReflexDamage(CombatAttributeType_Freeze, 0.0f).Execute(*defender);
+    CombatAttributeDurFixedDamage(CombatAttributeType_RunSpeed, 30.0f, 3.0f).Execute(*defender);
+    CombatAttributeDurDamage(CombatAttributeType_Poison, 12.0f, 4.0f).Execute(*defender);
+
+    const DurationDamageManager& overTime = defender->GetDurationDamageMgr();
+    EXPECT_EQ(overTime.GetAddedFixedDamage(), (std::vector<Added>{{CombatAttributeType_Stun, 1.0f, 2.0f},
+                                                                  {CombatAttributeType_RunSpeed, 30.0f, 3.0f}}));
+    EXPECT_EQ(overTime.GetAddedDamage(), (std::vector<Added>{{CombatAttributeType_Poison, 12.0f, 4.0f}}));
+    EXPECT_EQ(defender->GetCurrentLife(), 720.0f);
+}
+
+TEST_F(CombatAttributeTest, DurationDamageModifiersAndReductions)
+{
+    CombatAttributeDurDamage poison(CombatAttributeType_Poison, 10.0f, 5.0f);
+    CombatAttributeDurDamageMod(CombatAttributeType_Poison, 20.0f, 50.0f).Execute(&poison, CombatAttributeRegion_Head);
+    CombatAttributeDurDamageMod(CombatAttributeType_Fire, 90.0f, 90.0f).Execute(&poison, CombatAttributeRegion_Head);
+    poison.Process(*attacker, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(poison.GetDamage(), 12.0f);
+    EXPECT_EQ(poison.GetDuration(), 7.5f);
+
+    poison.ReduceDurationDamage(CombatAttributeType_Poison, 40.0f);
+    EXPECT_EQ(poison.GetDuration(), 4.5f);
+    poison.ReduceAbsoluteDamage(CombatAttributeType_Poison, 50.0f);
+    EXPECT_EQ(poison.GetDamage(), 6.0f);
+
+    // The clone carries its values and pending modifiers.
+    poison.ModifyDurationDamage(CombatAttributeType_Poison, 100.0f, 0.0f);
+    auto copy = poison.Clone();
+    copy->Process(*attacker, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(static_cast<CombatAttributeDurDamage&>(*copy).GetDamage(), 12.0f);
+    EXPECT_EQ(poison.GetDamage(), 6.0f);
+}
