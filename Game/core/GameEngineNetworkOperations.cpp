@@ -1,6 +1,8 @@
 // The game-wide operations of the game engine: those that forward to the interface of
 // the current role, those that send a packet of their own, and those it applies when a
 // peer's packet arrives.
+#include <utility>
+
 #include "Engine/ObjectManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"

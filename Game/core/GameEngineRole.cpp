@@ -24,7 +24,7 @@ namespace {
 constexpr const char* kDifficultyNames[] = {"Normal", "Epic", "Legendary"};
 constexpr const char* kInvalidDifficultyName = "Invalid";
 
-// Sent to the invited player when the inviter is in no party yet.
+// Shown to an inviter in no party yet, naming the invited player.
 constexpr const char* kInviteSentTag = "tagInviteSend";
 
 }  // namespace
@@ -183,7 +183,8 @@ void GameEngine::BanPlayer(uint32_t playerId, bool ask)
         players->BanPlayer(name);
 }
 
-// An inviter alone tells the invited player itself; one with a party tells its members.
+// An inviter alone is told that the invitation went out; an inviter with a party has its
+// members told.
 void GameEngine::InvitePlayerToParty(uint32_t playerId, int partyId)
 {
     if (m_partyManager->GetNumInPlayersParty(GetPlayerId()) == 1)
