@@ -1,5 +1,7 @@
 #include "Engine/Entity.h"
 
+#include "Engine/PhysicsEngine.h"
+
 namespace GAME {
 
 namespace {
@@ -51,6 +53,7 @@ void Entity::OnDestroy()
     Object::OnDestroy();
     if (m_inWorld)
         World::Get().RemoveEntity(this);
+    PhysicsEngine::Get().RemoveEntity(GetObjectId());
 }
 
 }  // namespace GAME

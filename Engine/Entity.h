@@ -38,7 +38,12 @@ public:
     void SetAttachPoint(const Name& name, const Vec3& offset);
     WorldVec3 GetAttachPointPosition(const Name& name) const;
 
-    // Leaves the world when the object manager destroys the entity.
+    // How the physics engine moves the entity; 0 (not simulated) until set. A dropped
+    // item falls and tumbles as type 2.
+    int GetPhysicsType() const { return m_physicsType; }
+    void SetPhysicsType(int type) { m_physicsType = type; }
+
+    // Leaves the world and the physics engine when the object manager destroys the entity.
     void OnDestroy() override;
 
 private:
@@ -48,6 +53,7 @@ private:
     std::vector<std::pair<Name, Vec3>> m_attachPoints;
     bool m_inWorld = false;
     float m_boundingRadius;
+    int m_physicsType = 0;
 };
 
 class Actor : public Entity {

@@ -50,19 +50,20 @@ Region* World::GetRegionById(uint32_t id) const
     return nullptr;
 }
 
-void World::AddEntity(Entity* entity, const WorldCoords& coords)
+bool World::AddEntity(Entity* entity, const WorldCoords& coords)
 {
     if (!entity)
-        return;
+        return false;
     if (!coords.IsValid()) {
         gEngine->Log(LOG_WARNING, "World::AddEntity: object %u has no region to be placed in", entity->GetObjectId());
-        return;
+        return false;
     }
     entity->m_coords = coords;
     if (!entity->m_inWorld) {
         entity->m_inWorld = true;
         m_entities.push_back(entity);
     }
+    return true;
 }
 
 void World::RemoveEntity(Entity* entity)

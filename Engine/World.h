@@ -123,8 +123,8 @@ public:
 
     // Places an entity at `coords` (the end of the order), or moves it there when it
     // is already placed (it keeps its place in the order). Coordinates without a
-    // region are refused with a logged warning.
-    void AddEntity(Entity* entity, const WorldCoords& coords);
+    // region are refused with a logged warning. True when the entity now stands there.
+    bool AddEntity(Entity* entity, const WorldCoords& coords);
     // Takes an entity out of the world; nothing happens when it is not in it.
     void RemoveEntity(Entity* entity);
     size_t GetEntityCount() const { return m_entities.size(); }

@@ -1,8 +1,10 @@
 #include "Game/characters/Character.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "Game/combat/CombatManager.h"
+#include "Game/items/Item.h"
 #include "Game/skills/SkillManager.h"
 
 namespace GAME {
@@ -101,5 +103,28 @@ void Character::SetTotalCharAttribute(CharAttributeType type, float value)
     if (type < m_charAttributes.size())
         m_charAttributes[type] = value;
 }
+// ---- Gold, items given and quest commands ----------------------------------------------
+
+void Character::AddMoney(uint32_t amount)
+{
+    const uint32_t room = std::numeric_limits<uint32_t>::max() - m_money;
+    m_money += amount < room ? amount : room;
+}
+
+void Character::SubtractMoney(uint32_t amount)
+{
+    m_money -= amount < m_money ? amount : m_money;
+}
+
+void Character::GiveItemToCharacter(Item* item)
+{
+    if (item)
+        m_inventoryItems.push_back(item->GetObjectId());
+}
+
+void Character::QuestCommandMove(uint32_t, const WorldVec3&, bool) {}
+void Character::QuestCommandWalk(uint32_t, const WorldVec3&, bool) {}
+void Character::QuestCommandPlayAnimation(uint32_t, bool, bool) {}
+void Character::QuestCommandUseSkill(const std::string&, uint32_t, bool) {}
 
 }  // namespace GAME

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "Engine/Entity.h"
 #include "Engine/World.h"
@@ -15,6 +18,7 @@ namespace GAME {
 
 class CombatManager;
 class DurationDamageManager;
+class Item;
 class SkillManager;
 
 class Character : public Actor {
@@ -123,6 +127,24 @@ private:
 
     // ---- End of combat ----------------------------------------------------------------
 
+public:
+    // ---- Gold, items given and quest commands (game-wide operations) -----------------
+    uint32_t GetMoney() const { return m_money; }
+    // Adds gold; the purse holds at its largest amount rather than wrapping.
+    void AddMoney(uint32_t amount);
+    // Takes gold; the purse stops at 0 rather than wrapping.
+    void SubtractMoney(uint32_t amount);
+    // The character takes the item into its inventory.
+    virtual void GiveItemToCharacter(Item* item);
+    // The ids of the items taken, in the order they came.
+    const std::vector<uint32_t>& GetInventoryItems() const { return m_inventoryItems; }
+    // A quest moves or walks the character to the target, plays an animation on it, or
+    // has it use a skill. A plain character has nothing to carry them out.
+    virtual void QuestCommandMove(uint32_t value, const WorldVec3& target, bool flag);
+    virtual void QuestCommandWalk(uint32_t value, const WorldVec3& target, bool flag);
+    virtual void QuestCommandPlayAnimation(uint32_t value, bool first, bool second);
+    virtual void QuestCommandUseSkill(const std::string& skillName, uint32_t value, bool flag);
+
 private:
     std::unique_ptr<SkillManager> m_skillManager;
     WorldVec3 m_pathPosition;
@@ -133,6 +155,10 @@ private:
     uint32_t m_modifierPoints = 0;
     uint32_t m_skillPoints = 0;
     bool m_teleporting = false;
+
+    // Gold and items given.
+    uint32_t m_money = 0;
+    std::vector<uint32_t> m_inventoryItems;
 };
 
 }  // namespace GAME

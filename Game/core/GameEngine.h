@@ -34,6 +34,7 @@
 
 namespace GAME {
 
+class Bonus;
 class GameEngineClientServicesModule;
 class GameEngineInboundInterface;
 class GameEngineNetworkInterface;
@@ -42,6 +43,7 @@ class GameEngineServerServicesModule;
 class GameEngineServerServicesModuleBase;
 class GameUIInterface;
 class ItemSet;
+struct ItemReplicaInfo;
 class Jukebox;
 class NRLoader;
 class PartyManager;
@@ -103,13 +105,88 @@ public:
     GameEngineServerServicesModuleBase* GetServerServices() const { return m_currentServerServices; }
     PlayerManagerClient* GetPlayerManagerClient() const;
     PlayerManagerServer* GetPlayerManagerServer() const;
+
+    // ---- Players and the game ------------------------------------------------------
     uint32_t GetPlayerId() const;
+    // The name in the client roster; empty when the player has no record.
+    std::u16string GetPlayerName(uint32_t playerId) const;
+    // The first player of a network host; null when there is none.
+    Player* GetHostPlayer(int hostId) const;
+    void GetPlayerInfo(PlayerInfo& out) const;
     GameDifficulty GetGameDifficulty() const;
     void SetGameDifficulty(GameDifficulty difficulty);
+    static std::string GetGameDifficultyAsString(GameDifficulty difficulty);
+    // Stores the level and announces it with "GameEvent_GameBalanceLevel".
+    void SetGameBalanceLevel(int level);
     uint32_t GetBalanceDifficulty() const { return m_balanceDifficulty; }
+    void RemovePlayerFromGame(int hostId);
+    // Leaves the game being played: rosters, pets, ambiance, proxies, portals,
+    // activities and camera back to their starting state.
+    void ExitPlayingMode();
+    void BanPlayer(uint32_t playerId, bool ask);
+    void InvitePlayerToParty(uint32_t playerId, int partyId);
+    // Sends a text tag naming `aboutPlayer` to every player in the client roster.
+    void BroadcastMessageRemote(uint32_t aboutPlayer, bool asNotification, const std::string& textTag);
+    // Sends every known portal to a newcomer.
+    void SendFixedItemTeleports(uint32_t target);
+
+    // ---- Game-wide operations through the current interface ------------------------
+    void CreateItem(const WorldCoords& coords, const ItemReplicaInfo& item);
+    void CreateItemForCharacter(uint32_t characterId, const WorldCoords& coords, const ItemReplicaInfo& item,
+                                std::u16string* nameOut);
+    // An id of 0 is replaced by a fresh one first, so every peer uses the same id.
+    void CreateEntity(const WorldCoords& coords, const std::string& recordName, uint32_t objectId);
     void CreateFixedItemTeleport(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
                                  const std::string& text, uint32_t target);
-    void BanPlayer(uint32_t playerId, bool ask);
+    void DestroyFixedItemTeleport(uint32_t portalId);
+    void HandleBonusToServerOutbound(const Bonus& bonus, const WorldVec3& where, uint32_t playerId);
+    void AddPlayerToParty(uint32_t playerId, int partyId);
+    void DisplayMessageRemote(uint32_t toPlayer, uint32_t aboutPlayer, bool asNotification,
+                              const std::string& textTag);
+    void DisplayWMessageRemote(uint32_t toPlayer, bool asNotification, const std::u16string& text);
+    void SendQuestPacket(const std::vector<uint32_t>& message, uint32_t value, bool isConditionSet);
+    void SendChatMessage(const std::u16string& sender, const std::u16string& text, unsigned char kind,
+                         std::vector<uint32_t> recipients);
+    void QuestCommandMove(uint32_t characterId, uint32_t value, WorldVec3 target, bool flag);
+    void QuestCommandWalk(uint32_t characterId, uint32_t value, WorldVec3 target, bool flag);
+    void QuestCommandPlayAnimation(uint32_t characterId, uint32_t value, bool first, bool second);
+    void QuestCommandUseSkill(uint32_t characterId, const std::string& skillName, uint32_t value, bool flag);
+    void QuestCommandLockFixedItem(uint32_t fixedItemId, bool locked);
+
+    // ---- Operations that send their own packet --------------------------------------
+    void SendPartyRequestResponse(uint32_t playerId, uint32_t inviterId, bool answer);
+    void CtoS_StartTeleportOutbound(uint32_t playerId, int x, int y, int z);
+    void StoC_StartTeleportOutbound(uint32_t playerId, int x, int y, int z);
+    void ServerPropegateTeleport(uint32_t playerId, int x, int y, int z);
+    void CtoS_HandleNRLoaderStateChangeOutbound(uint32_t playerId, NRLoaderState state);
+    void StoC_HandleNRLoaderStateChangeOutbound(uint32_t playerId, NRLoaderState state);
+    void CtoS_InitiateServerRespawnLoaderOutbound(const WorldVec3& position);
+
+    // ---- Received operations (called by whoever dispatches received packets) --------
+    void StoC_StartTeleportInbound(uint32_t playerId, int x, int y, int z);
+    void CtoS_StartTeleportInbound(uint32_t playerId, int x, int y, int z);
+    void CtoS_HandleNRLoaderStateChangeInbound(uint32_t playerId, NRLoaderState state);
+    void StoC_HandleNRLoaderStateChangeInbound(uint32_t playerId, NRLoaderState state);
+    void CtoS_StartServerRespawnInbound(uint32_t playerId, const WorldVec3& position);
+    // Shared on the host (single-player and server roles); ignored on a pure client.
+    void HandleBonusToServerInbound(const Bonus& bonus, const WorldVec3& where, uint32_t playerId);
+    void CreateNetworkLoaderInbound(uint32_t playerId, const WorldVec3& position);
+    void CreateNetworkLoaderOutbound(uint32_t playerId, const WorldVec3& position);
+    void DestroyNetworkLoaderInbound(uint32_t playerId);
+    void DestroyNetworkLoaderOutbound(uint32_t playerId);
+    void DefaultSpawn(uint32_t playerId);
+    void HandleSpawnCharacter(uint32_t playerId);
+    void HandleSpawnCharacter(uint32_t playerId, uint32_t value);
+    void HandleRespawnCharacter(uint32_t playerId, uint32_t value);
+    void InvokeSpawnCharacter(const std::string& recordName);
+    void InvokeSpawnCharacter(const std::string& recordName, uint32_t value);
+
+    // ---- Portals and teleports applied on this peer ---------------------------------
+    void CreateFixedItemTeleportNetHook(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
+                                        const std::string& text);
+    void DestroyFixedItemTeleportNetHook(uint32_t id);
+    void RemovePortalsFor(uint32_t ownerId);
+    void InstallTeleportActivity(uint32_t playerId, int x, int y, int z);
     // A pending question before a portal is created (answered through dialog party 5).
     void SetPendingPortalRequest(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
                                  const std::string& text);

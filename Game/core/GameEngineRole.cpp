@@ -1,16 +1,33 @@
-// The network role of the game engine and the operations that only forward to the
-// interface of the current role.
+// The network role of the game engine, the questions about the role and the players, and
+// the game-wide steps that concern players: leaving, banning, inviting, broadcasting.
+#include <iterator>
+
 #include "Engine/EventManager.h"
 #include "Engine/GameServices.h"
 #include "Engine/Localization.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Player.h"
+#include "Game/core/ActivityManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineInboundInterface.h"
 #include "Game/core/GameEngineOutboundInterface.h"
 #include "Game/core/GameEngineServicesModule.h"
+#include "Game/core/PartyManager.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
 
 namespace GAME {
+
+namespace {
+
+// The names of the game difficulties, by their value.
+constexpr const char* kDifficultyNames[] = {"Normal", "Epic", "Legendary"};
+constexpr const char* kInvalidDifficultyName = "Invalid";
+
+// Shown to an inviter in no party yet, naming the invited player.
+constexpr const char* kInviteSentTag = "tagInviteSend";
+
+}  // namespace
 
 void GameEngine::SetAsNetworkStub()
 {
@@ -69,11 +86,66 @@ void GameEngine::SetGameDifficulty(GameDifficulty difficulty)
     GameInfo::Get().SetGameDifficulty(difficulty);
 }
 
-void GameEngine::CreateFixedItemTeleport(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
-                                         const std::string& text, uint32_t target)
+std::string GameEngine::GetGameDifficultyAsString(GameDifficulty difficulty)
 {
-    if (GameEngineNetworkInterface* network = GetNetworkInterface())
-        network->CreateFixedItemTeleport(coords, ownerId, portalId, text, target);
+    const auto index = static_cast<size_t>(difficulty);
+    return index < std::size(kDifficultyNames) ? kDifficultyNames[index] : kInvalidDifficultyName;
+}
+
+std::u16string GameEngine::GetPlayerName(uint32_t playerId) const
+{
+    if (const PlayerManagerClient* players = GetPlayerManagerClient())
+        for (const PlayerNetBasicInfo& record : players->GetPlayerInfoCache())
+            if (record.playerId == playerId)
+                return record.playerName;
+    return std::u16string();
+}
+
+Player* GameEngine::GetHostPlayer(int hostId) const
+{
+    const PlayerManagerClient* players = GetPlayerManagerClient();
+    const uint32_t playerId = players ? players->GetPlayerIdFromHostId(hostId) : 0;
+    return playerId ? ObjectManager::Get().GetObject<Player>(playerId) : nullptr;
+}
+
+void GameEngine::GetPlayerInfo(PlayerInfo& out) const
+{
+    if (const PlayerManagerClient* players = GetPlayerManagerClient())
+        players->GetPlayerInfo(out);
+    out.gameDifficulty = static_cast<uint32_t>(GetGameDifficulty());
+}
+
+void GameEngine::SetGameBalanceLevel(int level)
+{
+    m_balanceDifficulty = static_cast<uint32_t>(level);
+    GameEvent_GameBalanceLevel event;
+    event.level = level;
+    EventManager::Get().Send(event, "GameEvent_GameBalanceLevel");
+}
+
+void GameEngine::RemovePlayerFromGame(int hostId)
+{
+    if (PlayerManagerServer* server = GetPlayerManagerServer())
+        server->RemovePlayerFromGame(hostId);
+    if (PlayerManagerClient* client = GetPlayerManagerClient())
+        client->RemovePlayerFromGame(hostId);
+}
+
+void GameEngine::ExitPlayingMode()
+{
+    if (PlayerManagerServer* server = GetPlayerManagerServer())
+        server->Clear();
+    if (PlayerManagerClient* client = GetPlayerManagerClient())
+        client->Clear();
+    ClearPetList();
+    AmbianceManager::Get().Reset();
+    {
+        CriticalSectionLock lock(m_proxyPoolLock);
+        m_heroAndBossProxies.clear();
+    }
+    m_teleports.clear();
+    ActivityManager::Get()->Clear();
+    m_camera.ResetToDefaults(true);
 }
 
 void GameEngine::SetPendingPortalRequest(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
@@ -109,6 +181,29 @@ void GameEngine::BanPlayer(uint32_t playerId, bool ask)
     }
     if (players)
         players->BanPlayer(name);
+}
+
+// An inviter alone is told that the invitation went out; an inviter with a party has its
+// members told.
+void GameEngine::InvitePlayerToParty(uint32_t playerId, int partyId)
+{
+    if (m_partyManager->GetNumInPlayersParty(GetPlayerId()) == 1)
+        DisplayMessageRemote(GetPlayerId(), playerId, true, kInviteSentTag);
+    else
+        m_partyManager->MessagePlayerInvited(partyId, playerId);
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->InvitePlayerToParty(playerId, partyId);
+}
+
+void GameEngine::BroadcastMessageRemote(uint32_t aboutPlayer, bool asNotification, const std::string& textTag)
+{
+    const PlayerManagerClient* players = GetPlayerManagerClient();
+    if (!players)
+        return;
+    // A copy: applying a message may change the roster.
+    const std::vector<PlayerNetBasicInfo> roster = players->GetPlayerInfoCache();
+    for (const PlayerNetBasicInfo& record : roster)
+        DisplayMessageRemote(record.playerId, aboutPlayer, asNotification, textTag);
 }
 
 }  // namespace GAME

@@ -2,6 +2,8 @@
 
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
+#include "Game/items/MarketClient.h"
+#include "Game/items/MarketServer.h"
 
 namespace GAME {
 
@@ -10,25 +12,80 @@ GameEngineClientServicesModule::GameEngineClientServicesModule() : m_playerManag
     m_playerManager->SetServicesModule(this);
 }
 
-GameEngineClientServicesModule::~GameEngineClientServicesModule() = default;
+// The market clients go first, then the player manager.
+GameEngineClientServicesModule::~GameEngineClientServicesModule()
+{
+    m_marketClients.clear();
+    m_playerManager.reset();
+}
 
 void GameEngineClientServicesModule::Update(int ms)
 {
+    for (auto& [market, client] : m_marketClients)
+        client->Update(ms);
     m_playerManager->Update(ms);
 }
 
+MarketClient* GameEngineClientServicesModule::GetMarketClient(uint32_t market) const
+{
+    auto found = m_marketClients.find(market);
+    return found == m_marketClients.end() ? nullptr : found->second.get();
+}
+
+void GameEngineClientServicesModule::CreateMarketClient(uint32_t market)
+{
+    if (!GetMarketClient(market))
+        m_marketClients[market] = std::make_unique<MarketClient>(this, market);
+}
+
+void GameEngineClientServicesModule::DestroyMarketClient(uint32_t market)
+{
+    m_marketClients.erase(market);
+}
+
 void GameEngineServerServicesModuleBase::Update(int) {}
+
+MarketServer* GameEngineServerServicesModuleBase::GetMarketServer(uint32_t)
+{
+    return nullptr;
+}
+
+void GameEngineServerServicesModuleBase::ForceMarketRefresh(uint32_t) {}
 
 GameEngineServerServicesModule::GameEngineServerServicesModule() : m_playerManager(new PlayerManagerServer())
 {
     m_playerManager->SetServicesModule(this);
 }
 
-GameEngineServerServicesModule::~GameEngineServerServicesModule() = default;
+// The market servers go first, then the player manager.
+GameEngineServerServicesModule::~GameEngineServerServicesModule()
+{
+    m_marketServers.clear();
+    m_playerManager.reset();
+}
 
 void GameEngineServerServicesModule::Update(int ms)
 {
     m_playerManager->Update(ms);
+    for (auto& [market, server] : m_marketServers)
+        server->Update(ms);
+}
+
+MarketServer* GameEngineServerServicesModule::GetMarketServer(uint32_t market)
+{
+    std::unique_ptr<MarketServer>& slot = m_marketServers[market];
+    if (!slot) {
+        slot = std::make_unique<MarketServer>(this, market);
+        slot->LoadFromMerchant();
+    }
+    return slot.get();
+}
+
+void GameEngineServerServicesModule::ForceMarketRefresh(uint32_t market)
+{
+    for (auto& [id, server] : m_marketServers)
+        if (market == 0 || id == market)
+            server->ForceRefresh();
 }
 
 }  // namespace GAME

@@ -4,11 +4,15 @@
 // engine's slot at every call.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <memory>
 
 namespace GAME {
 
 class GameEngineNetworkInterface;
+class MarketClient;
+class MarketServer;
 class PlayerManagerClient;
 class PlayerManagerServer;
 
@@ -22,8 +26,15 @@ public:
 
     GameEngineNetworkInterface* GetNetworkInterface() const { return m_interfaceSlot ? *m_interfaceSlot : nullptr; }
 
+    // The market clients, one per merchant present in the level.
+    MarketClient* GetMarketClient(uint32_t market) const;
+    // Does nothing when the market already has its client.
+    void CreateMarketClient(uint32_t market);
+    void DestroyMarketClient(uint32_t market);
+
 private:
     GameEngineNetworkInterface** m_interfaceSlot = nullptr;
+    std::map<uint32_t, std::unique_ptr<MarketClient>> m_marketClients;
     std::unique_ptr<PlayerManagerClient> m_playerManager;
 };
 
@@ -33,6 +44,10 @@ public:
     virtual void SetNetworkInterfaceSlot(GameEngineNetworkInterface** slot) { m_interfaceSlot = slot; }
     virtual void Update(int ms);
     virtual PlayerManagerServer* GetPlayerManager() { return nullptr; }
+    // The market server of a merchant; none on a pure client.
+    virtual MarketServer* GetMarketServer(uint32_t market);
+    // The next update of that market server (of every one, for 0) draws a new stock key.
+    virtual void ForceMarketRefresh(uint32_t market);
 
     GameEngineNetworkInterface* GetNetworkInterface() const { return m_interfaceSlot ? *m_interfaceSlot : nullptr; }
 
@@ -46,8 +61,12 @@ public:
     ~GameEngineServerServicesModule() override;
     void Update(int ms) override;
     PlayerManagerServer* GetPlayerManager() override { return m_playerManager.get(); }
+    // Created, and loaded from its merchant, on the first request for that merchant.
+    MarketServer* GetMarketServer(uint32_t market) override;
+    void ForceMarketRefresh(uint32_t market) override;
 
 private:
+    std::map<uint32_t, std::unique_ptr<MarketServer>> m_marketServers;
     std::unique_ptr<PlayerManagerServer> m_playerManager;
     int m_balanceLevel = 0;
 };

@@ -34,6 +34,7 @@ inline constexpr int kRenderingDisableReasons = 4;
 // The kind of a user-interface notification; its meaning belongs to the interface.
 enum UINotificationType : int32_t {
     UINotificationType_Default = 0,
+    UINotificationType_PlayerMessage = 6,   // a message from or about another player
 };
 
 struct UINotification {
@@ -43,6 +44,10 @@ struct UINotification {
 
     bool operator==(const UINotification& other) const = default;
 };
+
+// The load state of a network region loader as the loaders report it to each other (a
+// 32-bit value); its values belong to the loaders.
+enum NRLoaderState : uint32_t;
 
 struct ChatMessage {
     std::u16string sender;

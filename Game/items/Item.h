@@ -1,7 +1,12 @@
-// The base of everything a character can pick up, carry, equip or use.
+// The base of everything a character can pick up, carry, equip or use. An item is never
+// copied: it is created from its identity (record names and seed), so every peer and
+// every save rebuilds the same item.
 #pragma once
 
+#include <string>
+
 #include "Engine/Entity.h"
+#include "Game/items/ItemReplicaInfo.h"
 
 namespace GAME {
 
@@ -9,7 +14,28 @@ class Item : public Actor {
     GAME_DECLARE_CLASS(Item)
 
 public:
+    // Creates the item from the record its identity names, under the identity's object id
+    // (a fresh one when 0). Null when the record does not create an item.
+    static Item* CreateItem(const ItemReplicaInfo& replica);
+
+    void Load(const LoadTable& table) override;
     bool ShouldServerSpawn() const override { return true; }
+
+    // Keeps the identity; its object id and base record are always the item's own.
+    void SetItemReplicaInfo(const ItemReplicaInfo& replica);
+    const ItemReplicaInfo& GetItemReplicaInfo() const { return m_replica; }
+
+    // The item's display name: its record's description tag through "SimpleStringFormat".
+    virtual std::u16string GetGameDescription(bool flag) const;
+
+    // The next landing plays the drop sound.
+    void SetDropSoundToPlay() { m_dropSoundToPlay = true; }
+    bool IsDropSoundToPlay() const { return m_dropSoundToPlay; }
+
+private:
+    ItemReplicaInfo m_replica;
+    std::string m_descriptionTag;
+    bool m_dropSoundToPlay = true;
 };
 
 }  // namespace GAME

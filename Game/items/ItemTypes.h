@@ -23,6 +23,10 @@ enum ChestClassification : int32_t {
     ChestClassification_Hero = 2,
 };
 
+// The state of one market item as the market messages carry it (a 32-bit value); its
+// values belong to the markets.
+enum MarketItemStatus : uint32_t;
+
 // Weights that loot rolls consume: no prefix and no suffix, both, prefix only, suffix
 // only, broken only.
 struct RandomizerWeightModifiers {

@@ -2,16 +2,13 @@
 
 #include <algorithm>
 
-#include "Engine/Engine.h"
-#include "Engine/Localization.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/PlayerManagerClient.h"
+#include "Game/core/foundation/LocalizedText.h"
 
 namespace GAME {
 
 namespace {
-
-constexpr const char* kSimpleStringFormat = "SimpleStringFormat";
 
 std::u16string PlayerName(uint32_t playerId)
 {
@@ -22,19 +19,7 @@ std::u16string PlayerName(uint32_t playerId)
 // The text of a tag box.
 std::u16string TagText(const std::string& tag, uint32_t playerId)
 {
-    LocalizationManager& text = LocalizationManager::Instance();
-    if (playerId != 0)
-        return text.Format(tag.c_str(), PlayerName(playerId));
-    std::u16string tagText;
-    if (!text.GetFormat(tag.c_str(), tagText)) {
-        gEngine->Log(LOG_WARNING, "DialogManager: unknown text tag \"%s\"", tag.c_str());
-        tagText = LocalizationManager::ToWChar(tag);
-    }
-    // Without the wrapper format the tag's own text is shown, rather than the
-    // wrapper's name.
-    if (!text.HasTag(kSimpleStringFormat))
-        return tagText;
-    return text.Format(kSimpleStringFormat, tagText);
+    return playerId != 0 ? TagTextWithName(tag, PlayerName(playerId)) : SimpleTagText(tag);
 }
 
 }  // namespace

@@ -6,6 +6,9 @@
 
 namespace GAME {
 
+// The log channel that traces the repository's work.
+inline constexpr const char* kQuestLogChannel = "Quests";
+
 class QuestRepository {
 public:
     static QuestRepository* Get();

@@ -80,7 +80,7 @@ TEST_F(DialogManagerTest, TextFromTags)
     LogCapture log;
     AddTag("tagMissing", 0);
     EXPECT_EQ(TakeTopText(), "[tagMissing]");
-    EXPECT_TRUE(log.Contains("DialogManager: unknown text tag \"tagMissing\""));
+    EXPECT_TRUE(log.Contains("Localization: unknown text tag \"tagMissing\""));
 
     text.Clear();   // without the wrapper the tag's own text shows
     text.RegisterTags("tagPortal=Open a portal?\n");

@@ -2,25 +2,76 @@
 // the engine singletons reset after each case.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "Engine/GameServices.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/PhysicsEngine.h"
 #include "Engine/World.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/PlayerManagerClient.h"
+#include "Game/core/PlayerNetInfo.h"
+#include "Game/items/ItemReplicaInfo.h"
 
 namespace GAME {
 
-// Writes down the portals and messages it is asked to send.
-class RecordingNetwork : public GameEngineNetworkInterface {
+// Every game-wide operation, for tests to expect or ignore.
+class MockNetwork : public GameEngineNetworkInterface {
+public:
+    MOCK_METHOD(void, TradeInitiate, (uint32_t, uint32_t), (override));
+    MOCK_METHOD(void, TradeCancel, (uint32_t, uint32_t), (override));
+    MOCK_METHOD(void, TradeFinalize, (uint32_t, uint32_t), (override));
+    MOCK_METHOD(void, TradeAddItem, (uint32_t, uint32_t, const Vec2&, const ItemReplicaInfo&), (override));
+    MOCK_METHOD(void, TradeRemoveItem, (uint32_t, uint32_t, uint32_t), (override));
+    MOCK_METHOD(void, TradeSetGoldAmount, (uint32_t, uint32_t, uint32_t), (override));
+    MOCK_METHOD(void, GiveGoldToPlayer, (uint32_t, int), (override));
+    MOCK_METHOD(void, CreateItem, (uint32_t, const WorldCoords&, const ItemReplicaInfo&, std::u16string*),
+                (override));
+    MOCK_METHOD(void, CreateEntity, (const WorldCoords&, const std::string&, uint32_t), (override));
+    MOCK_METHOD(void, CreateFixedItemTeleport,
+                (const WorldCoords&, uint32_t, uint32_t, const std::string&, uint32_t), (override));
+    MOCK_METHOD(void, DestroyFixedItemTeleport, (uint32_t), (override));
+    MOCK_METHOD(void, StoC_AllPlayersHeartbeat, (const std::vector<PlayerNetHeartbeatInfo>&), (override));
+    MOCK_METHOD(void, CtoS_SinglePlayerHeartbeat, (const PlayerNetHeartbeatInfo&), (override));
+    MOCK_METHOD(void, StoC_AllPlayersUpdate, (const std::vector<PlayerNetBasicInfo>&), (override));
+    MOCK_METHOD(void, CtoS_AddNewPlayer, (const PlayerNetBasicInfo&), (override));
+    MOCK_METHOD(void, HandleBonusToClient, (const Bonus&, const uint32_t&), (override));
+    MOCK_METHOD(void, HandleBonusToServer, (const Bonus&, const WorldVec3&, const uint32_t&), (override));
+    MOCK_METHOD(void, HandleQuestMessagePacket, (uint32_t, bool, const std::vector<uint32_t>&, uint32_t),
+                (override));
+    MOCK_METHOD(void, AddPlayerToParty, (uint32_t, int), (override));
+    MOCK_METHOD(void, InvitePlayerToParty, (uint32_t, int), (override));
+    MOCK_METHOD(void, GameBalanceUpdate, (int), (override));
+    MOCK_METHOD(void, S2C_MarketUpdate,
+                (uint32_t, const std::string&, uint32_t, uint32_t, const std::vector<uint32_t>&), (override));
+    MOCK_METHOD(void, S2C_MarketPurchaseConfirmation, (uint32_t, uint32_t, uint32_t), (override));
+    MOCK_METHOD(void, S2C_MarketPurchaseDenied, (uint32_t, uint32_t, uint32_t, MarketItemStatus), (override));
+    MOCK_METHOD(void, S2C_MarketItemStatusUpdate, (uint32_t, uint32_t, MarketItemStatus), (override));
+    MOCK_METHOD(void, C2S_MarketPurchaseRequest, (uint32_t, uint32_t, uint32_t, uint32_t, uint32_t), (override));
+    MOCK_METHOD(void, C2S_MarketSellBack, (uint32_t, uint32_t, uint32_t, uint32_t, uint32_t), (override));
+    MOCK_METHOD(void, C2S_MarketUpdateRequest, (uint32_t), (override));
+    MOCK_METHOD(void, DisplayMessageRemote, (uint32_t, uint32_t, bool, const std::string&), (override));
+    MOCK_METHOD(void, DisplayWMessageRemote, (uint32_t, bool, const std::u16string&), (override));
+    MOCK_METHOD(void, HandleChatMessage,
+                (const std::u16string&, const std::u16string&, unsigned char, std::vector<uint32_t>), (override));
+    MOCK_METHOD(void, QuestCommandMove, (uint32_t, uint32_t, WorldVec3, bool), (override));
+    MOCK_METHOD(void, QuestCommandWalk, (uint32_t, uint32_t, WorldVec3, bool), (override));
+    MOCK_METHOD(void, QuestCommandPlayAnimation, (uint32_t, uint32_t, bool, bool), (override));
+    MOCK_METHOD(void, QuestCommandUseSkill, (uint32_t, const std::string&, uint32_t, bool), (override));
+    MOCK_METHOD(void, QuestCommandLockFixedItem, (uint32_t, bool), (override));
+};
+
+// Writes down the portals and messages it is asked to send and ignores the rest.
+class PortalAndMessageRecorder : public MockNetwork {
 public:
     void CreateFixedItemTeleport(const WorldCoords&, uint32_t owner, uint32_t portal, const std::string& text,
                                  uint32_t target) override
@@ -32,11 +83,10 @@ public:
     {
         calls.push_back("message " + std::to_string(to));
     }
-    void DisplayMessageRemote(uint32_t, uint32_t, bool, const std::string&) override {}
-    void InvitePlayerToParty(uint32_t, int) override {}
 
     std::vector<std::string> calls;
 };
+using RecordingNetwork = ::testing::NiceMock<PortalAndMessageRecorder>;
 
 class EngineTest : public ::testing::Test {
 protected:
@@ -54,6 +104,7 @@ protected:
         Jukebox::Get().Reset();
         AmbianceManager::Get().Reset();
         GameInfo::Get().Reset();
+        PhysicsEngine::Get().Reset();
     }
 
     Player* MakeMainPlayer()
@@ -61,6 +112,19 @@ protected:
         auto* player = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player"));
         engine->GetPlayerManagerClient()->SetMainPlayer(player->GetObjectId());
         return player;
+    }
+    // Roster records for these ids, each named "P" and its id, in no party.
+    static std::vector<PlayerNetBasicInfo> Roster(std::initializer_list<uint32_t> ids)
+    {
+        std::vector<PlayerNetBasicInfo> records;
+        for (uint32_t id : ids) {
+            PlayerNetBasicInfo record;
+            record.playerId = id;
+            const std::string name = "P" + std::to_string(id);
+            record.playerName.assign(name.begin(), name.end());
+            records.push_back(record);
+        }
+        return records;
     }
     bool Unlocked(unsigned page) const
     {

@@ -68,8 +68,7 @@ TEST_F(FrameTest, PendingQuestionsTakeOneAnswer)
 {
     RecordingNetwork network;
     engine->InstallNetworkInterface(&network);
-    engine->GetPlayerManagerClient()->AddPlayerInGame(2);
-    engine->GetPlayerManagerClient()->AddPlayerInGame(3);
+    engine->GetPlayerManagerClient()->HandlePlayerUpdate(Roster({2, 3}));
     DialogManager& dialogs = engine->GetDialogManager();
 
     engine->SetPendingPortalRequest(WorldCoords(), 7, 9, "tagPortal");

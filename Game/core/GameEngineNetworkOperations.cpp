@@ -1,0 +1,183 @@
+// The game-wide operations of the game engine: those that forward to the interface of
+// the current role, those that send a packet of their own, and those it applies when a
+// peer's packet arrives.
+#include <utility>
+
+#include "Engine/ObjectManager.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/GameEngineNetworkInterface.h"
+#include "Game/core/PlayerManagerServer.h"
+
+namespace GAME {
+
+// ---- Forwards to the current interface ---------------------------------------------
+
+void GameEngine::CreateItem(const WorldCoords& coords, const ItemReplicaInfo& item)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->CreateItem(0, coords, item, nullptr);
+}
+
+void GameEngine::CreateItemForCharacter(uint32_t characterId, const WorldCoords& coords, const ItemReplicaInfo& item,
+                                        std::u16string* nameOut)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->CreateItem(characterId, coords, item, nameOut);
+}
+
+void GameEngine::CreateEntity(const WorldCoords& coords, const std::string& recordName, uint32_t objectId)
+{
+    if (objectId == 0)
+        objectId = ObjectManager::Get().CreateObjectID();
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->CreateEntity(coords, recordName, objectId);
+}
+
+void GameEngine::CreateFixedItemTeleport(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
+                                         const std::string& text, uint32_t target)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->CreateFixedItemTeleport(coords, ownerId, portalId, text, target);
+}
+
+void GameEngine::DestroyFixedItemTeleport(uint32_t portalId)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->DestroyFixedItemTeleport(portalId);
+}
+
+void GameEngine::HandleBonusToServerOutbound(const Bonus& bonus, const WorldVec3& where, uint32_t playerId)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->HandleBonusToServer(bonus, where, playerId);
+}
+
+void GameEngine::AddPlayerToParty(uint32_t playerId, int partyId)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->AddPlayerToParty(playerId, partyId);
+}
+
+void GameEngine::DisplayMessageRemote(uint32_t toPlayer, uint32_t aboutPlayer, bool asNotification,
+                                      const std::string& textTag)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->DisplayMessageRemote(toPlayer, aboutPlayer, asNotification, textTag);
+}
+
+void GameEngine::DisplayWMessageRemote(uint32_t toPlayer, bool asNotification, const std::u16string& text)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->DisplayWMessageRemote(toPlayer, asNotification, text);
+}
+
+void GameEngine::SendQuestPacket(const std::vector<uint32_t>& message, uint32_t value, bool isConditionSet)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->HandleQuestMessagePacket(GetPlayerId(), isConditionSet, message, value);
+}
+
+void GameEngine::SendChatMessage(const std::u16string& sender, const std::u16string& text, unsigned char kind,
+                                 std::vector<uint32_t> recipients)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->HandleChatMessage(sender, text, kind, std::move(recipients));
+}
+
+void GameEngine::QuestCommandMove(uint32_t characterId, uint32_t value, WorldVec3 target, bool flag)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->QuestCommandMove(characterId, value, target, flag);
+}
+
+void GameEngine::QuestCommandWalk(uint32_t characterId, uint32_t value, WorldVec3 target, bool flag)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->QuestCommandWalk(characterId, value, target, flag);
+}
+
+void GameEngine::QuestCommandPlayAnimation(uint32_t characterId, uint32_t value, bool first, bool second)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->QuestCommandPlayAnimation(characterId, value, first, second);
+}
+
+void GameEngine::QuestCommandUseSkill(uint32_t characterId, const std::string& skillName, uint32_t value, bool flag)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->QuestCommandUseSkill(characterId, skillName, value, flag);
+}
+
+void GameEngine::QuestCommandLockFixedItem(uint32_t fixedItemId, bool locked)
+{
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->QuestCommandLockFixedItem(fixedItemId, locked);
+}
+
+void GameEngine::SendFixedItemTeleports(uint32_t target)
+{
+    // A copy: applying a portal on this machine changes the list.
+    const std::vector<FixedItemTeleport::TeleportInfo> teleports = m_teleports;
+    for (const FixedItemTeleport::TeleportInfo& info : teleports)
+        CreateFixedItemTeleport(info.coords, info.ownerId, info.portalId, info.text, target);
+}
+
+// ---- Operations that send a packet of their own --------------------------------------
+// Their packet classes are not part of the library yet: until they are, nothing is sent.
+
+void GameEngine::SendPartyRequestResponse(uint32_t, uint32_t, bool) {}
+void GameEngine::CtoS_StartTeleportOutbound(uint32_t, int, int, int) {}
+void GameEngine::StoC_StartTeleportOutbound(uint32_t, int, int, int) {}
+void GameEngine::ServerPropegateTeleport(uint32_t, int, int, int) {}
+void GameEngine::CtoS_HandleNRLoaderStateChangeOutbound(uint32_t, NRLoaderState) {}
+void GameEngine::StoC_HandleNRLoaderStateChangeOutbound(uint32_t, NRLoaderState) {}
+void GameEngine::CtoS_InitiateServerRespawnLoaderOutbound(const WorldVec3&) {}
+
+// ---- Received operations ---------------------------------------------------------------
+
+void GameEngine::StoC_StartTeleportInbound(uint32_t playerId, int x, int y, int z)
+{
+    InstallTeleportActivity(playerId, x, y, z);
+}
+
+void GameEngine::CtoS_StartTeleportInbound(uint32_t playerId, int x, int y, int z)
+{
+    InstallTeleportActivity(playerId, x, y, z);
+}
+
+// The region loaders are not part of the library yet: a state change finds no loader.
+void GameEngine::CtoS_HandleNRLoaderStateChangeInbound(uint32_t, NRLoaderState) {}
+void GameEngine::StoC_HandleNRLoaderStateChangeInbound(uint32_t, NRLoaderState) {}
+
+// The respawn activities are not part of the library yet.
+void GameEngine::CtoS_StartServerRespawnInbound(uint32_t, const WorldVec3&) {}
+
+void GameEngine::HandleBonusToServerInbound(const Bonus& bonus, const WorldVec3& where, uint32_t playerId)
+{
+    if (PlayerManagerServer* server = GetPlayerManagerServer())
+        server->HandleBonus(bonus, where, playerId);
+}
+
+void GameEngine::CreateNetworkLoaderInbound(uint32_t, const WorldVec3&) {}
+
+// Spawning is the engine's; these steps have nothing to do in the game rules.
+void GameEngine::CreateNetworkLoaderOutbound(uint32_t, const WorldVec3&) {}
+void GameEngine::DestroyNetworkLoaderInbound(uint32_t) {}
+void GameEngine::DestroyNetworkLoaderOutbound(uint32_t) {}
+void GameEngine::DefaultSpawn(uint32_t) {}
+void GameEngine::HandleSpawnCharacter(uint32_t) {}
+void GameEngine::HandleSpawnCharacter(uint32_t, uint32_t) {}
+void GameEngine::HandleRespawnCharacter(uint32_t, uint32_t) {}
+void GameEngine::InvokeSpawnCharacter(const std::string&) {}
+void GameEngine::InvokeSpawnCharacter(const std::string&, uint32_t) {}
+
+// ---- Portals and teleports applied on this peer -----------------------------------------
+// Keeping the portal list and starting teleport activities are not part of the library
+// yet: these change nothing.
+
+void GameEngine::CreateFixedItemTeleportNetHook(const WorldCoords&, uint32_t, uint32_t, const std::string&) {}
+void GameEngine::DestroyFixedItemTeleportNetHook(uint32_t) {}
+void GameEngine::RemovePortalsFor(uint32_t) {}
+void GameEngine::InstallTeleportActivity(uint32_t, int, int, int) {}
+
+}  // namespace GAME

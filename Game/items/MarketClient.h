@@ -1,0 +1,39 @@
+// One merchant's shop as this peer's player sees it, kept by the client services module
+// under the merchant's object id. It rebuilds the stock from the key the market server
+// sends and answers the server's verdicts on purchases.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Game/items/ItemTypes.h"
+
+namespace GAME {
+
+class GameEngineClientServicesModule;
+
+class MarketClient {
+public:
+    MarketClient(GameEngineClientServicesModule* owner, uint32_t merchantId);
+    virtual ~MarketClient() = default;
+    MarketClient(const MarketClient&) = delete;
+    MarketClient& operator=(const MarketClient&) = delete;
+
+    GameEngineClientServicesModule* GetOwner() const { return m_owner; }
+    uint32_t GetMerchantId() const { return m_merchantId; }
+    void Update(int ms);
+
+    // The market server's messages.
+    void S2C_MarketUpdate(const std::string& marketRecord, uint32_t level, uint32_t seed,
+                          const std::vector<uint32_t>& unavailable);
+    void S2C_MarketPurchaseConfirmation(uint32_t itemIndex, uint32_t player);
+    void S2C_MarketPurchaseDenied(uint32_t itemIndex, uint32_t player, MarketItemStatus status);
+    void S2C_MarketItemStatusUpdate(uint32_t itemIndex, MarketItemStatus status);
+
+private:
+    GameEngineClientServicesModule* m_owner;
+    uint32_t m_merchantId;
+};
+
+}  // namespace GAME
