@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "Engine/Math.h"
 #include "Engine/World.h"
@@ -59,11 +61,21 @@ public:
     uint32_t GetPlayerLevel() const { return m_playerLevel; }
     void SetGameDifficulty(int32_t difficulty) { m_difficulty = difficulty; }
     int32_t GetGameDifficulty() const { return m_difficulty; }
+
+    // The names of the players in the game, as the game last listed them, and their number.
+    void ClearPlayerList() { m_playerNames.clear(); }
+    void AddPlayer(const std::u16string& name) { m_playerNames.push_back(name); }
+    const std::vector<std::u16string>& GetPlayerList() const { return m_playerNames; }
+    void SetNumOfPlayers(uint32_t count) { m_numOfPlayers = count; }
+    uint32_t GetNumOfPlayers() const { return m_numOfPlayers; }
+
     void Reset();
 
 private:
     uint32_t m_playerLevel = 0;
     int32_t m_difficulty = 0;
+    std::vector<std::u16string> m_playerNames;
+    uint32_t m_numOfPlayers = 0;
 };
 
 // The graphics engine: there is no screen, so it never downsizes.

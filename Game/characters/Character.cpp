@@ -4,6 +4,8 @@
 #include <limits>
 
 #include "Game/combat/CombatManager.h"
+#include "Game/core/Bonus.h"
+#include "Game/core/GameEngine.h"
 #include "Game/items/Item.h"
 #include "Game/skills/SkillManager.h"
 
@@ -105,15 +107,46 @@ void Character::SetTotalCharAttribute(CharAttributeType type, float value)
 }
 // ---- Gold, items given and quest commands ----------------------------------------------
 
+namespace {
+
+// Counts of points and gold hold at their largest value rather than wrapping.
+uint32_t SaturatingAdd(uint32_t value, uint32_t amount)
+{
+    const uint32_t room = std::numeric_limits<uint32_t>::max() - value;
+    return value + (amount < room ? amount : room);
+}
+
+}  // namespace
+
 void Character::AddMoney(uint32_t amount)
 {
-    const uint32_t room = std::numeric_limits<uint32_t>::max() - m_money;
-    m_money += amount < room ? amount : room;
+    m_money = SaturatingAdd(m_money, amount);
 }
 
 void Character::SubtractMoney(uint32_t amount)
 {
     m_money -= amount < m_money ? amount : m_money;
+}
+
+// ---- Experience and rewards -------------------------------------------------------------
+
+uint32_t Character::GetExperienceReward(uint32_t playerId) const
+{
+    return gGameEngine ? gGameEngine->CalculateExperienceReward(m_charLevel, playerId, m_experiencePoints) : 0;
+}
+
+// The points are added; life stops at the life limit. The percentages belong to the
+// character's bio.
+void Character::TakeBonus(const Bonus& bonus, bool, int32_t)
+{
+    if (bonus.lifePoints > 0.0f)
+        m_currentLife = std::min(m_currentLife + bonus.lifePoints, std::max(m_lifeLimit, m_currentLife));
+    if (bonus.manaPoints > 0.0f)
+        m_currentMana += bonus.manaPoints;
+    AddMoney(bonus.goldPoints);
+    m_skillPoints = SaturatingAdd(m_skillPoints, bonus.skillPoints);
+    m_modifierPoints = SaturatingAdd(m_modifierPoints, bonus.attributePoints);
+    m_experiencePoints = SaturatingAdd(m_experiencePoints, bonus.experiencePoints);
 }
 
 void Character::GiveItemToCharacter(Item* item)

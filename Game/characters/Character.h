@@ -11,11 +11,13 @@
 
 #include "Engine/Entity.h"
 #include "Engine/World.h"
+#include "Game/characters/CharacterTypes.h"
 #include "Game/combat/CharAttributeType.h"
 #include "Game/combat/CombatAttributeType.h"
 
 namespace GAME {
 
+struct Bonus;
 class CombatManager;
 class DurationDamageManager;
 class Item;
@@ -145,6 +147,17 @@ public:
     virtual void QuestCommandPlayAnimation(uint32_t value, bool first, bool second);
     virtual void QuestCommandUseSkill(const std::string& skillName, uint32_t value, bool flag);
 
+    // ---- Experience, rewards and gender ----------------------------------------------
+    // A player's experience; for a creature, the base experience its death is worth.
+    uint32_t GetExperiencePoints() const { return m_experiencePoints; }
+    void SetExperiencePoints(uint32_t points) { m_experiencePoints = points; }
+    // The experience killing this character gives that player (the engine's formula).
+    uint32_t GetExperienceReward(uint32_t playerId) const;
+    // Applies the life, mana, gold, skill, attribute and experience points of a bonus.
+    virtual void TakeBonus(const Bonus& bonus, bool showEffect, int32_t lifeType);
+    CharacterGender GetGender() const { return m_gender; }
+    void SetGender(CharacterGender gender) { m_gender = gender; }
+
 private:
     std::unique_ptr<SkillManager> m_skillManager;
     WorldVec3 m_pathPosition;
@@ -159,6 +172,9 @@ private:
     // Gold and items given.
     uint32_t m_money = 0;
     std::vector<uint32_t> m_inventoryItems;
+
+    uint32_t m_experiencePoints = 0;
+    CharacterGender m_gender = CharacterGender_Female;
 };
 
 }  // namespace GAME

@@ -12,4 +12,10 @@ enum MonsterClassification : int32_t {
     MonsterClassification_Boss = 3,
 };
 
+// A character's gender; the player roster marks 1 as male.
+enum CharacterGender : int32_t {
+    CharacterGender_Female = 0,
+    CharacterGender_Male = 1,
+};
+
 }  // namespace GAME

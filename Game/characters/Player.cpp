@@ -1,7 +1,46 @@
 #include "Game/characters/Player.h"
 
+#include "Engine/Localization.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/PartyManager.h"
+#include "Game/core/PlayerNetInfo.h"
+
 namespace GAME {
 
 GAME_IMPLEMENT_CLASS(Player, Character)
+
+std::string Player::GetPlayerNameInChar() const
+{
+    return LocalizationManager::ToChar(m_playerName);
+}
+
+uint32_t Player::GetPartyId() const
+{
+    PartyManager* parties = gGameEngine ? gGameEngine->GetPartyManager() : nullptr;
+    return parties ? parties->GetParty(GetObjectId()) : 0;
+}
+
+// Players have no status skills yet, so none are listed as active.
+void Player::GetPlayerNetHeartbeatInfo(PlayerNetHeartbeatInfo& out)
+{
+    out.playerId = GetObjectId();
+    out.life = GetCurrentLife();
+    out.maxLife = GetLifeLimit();
+    out.mana = GetCurrentMana();
+    out.maxMana = GetTotalCharAttribute(CharAttributeType_Mana);
+    out.level = static_cast<int32_t>(GetCharLevel());
+    out.partyId = GetPartyId();
+    out.position = GetPathPosition();
+    out.classTag = m_classTag;
+    out.statusSkills.clear();
+}
+
+void Player::GetPlayerNetBasicInfo(PlayerNetBasicInfo& out)
+{
+    GetPlayerNetHeartbeatInfo(out);
+    out.playerName = m_playerName;
+    out.isMale = GetGender() == CharacterGender_Male;
+    out.playerId = GetObjectId();
+}
 
 }  // namespace GAME

@@ -34,7 +34,7 @@
 
 namespace GAME {
 
-class Bonus;
+struct Bonus;
 class GameEngineClientServicesModule;
 class GameEngineInboundInterface;
 class GameEngineNetworkInterface;
@@ -194,6 +194,23 @@ public:
     // ---- Designer variables and game events ----------------------------------------
     bool GetDesignerVariable(const char* name, float& value) override;
     void OnCreatureDeath(const GameEvent_CreatureDeath& event);
+
+    // ---- Damage register: who did how much damage to each creature -----------------
+    // Adds damage by an attacker (a pet's counts for its master) to a victim; only in the
+    // single-player and server roles, and never for a player victim.
+    void RegisterDamage(uint32_t victimId, uint32_t attackerId, float damage);
+    float GetTotalDamageDone(uint32_t victimId) const;
+    float GetDamageByAttacker(uint32_t attackerId, uint32_t victimId) const;
+    // The master of a pet; any other id as it is.
+    uint32_t GetMasterAttacker(uint32_t id) const;
+    // The attacker's share of all the damage done to the victim, from 0 to 1; 0 when
+    // nobody damaged it.
+    float GetPlayerDamagePercent(uint32_t attackerId, uint32_t victimId) const;
+
+    // The experience a creature of that level and base experience is worth to the party
+    // of the player: the experience formula rounded to whole points, or the base
+    // experience when there is no formula.
+    uint32_t CalculateExperienceReward(uint32_t monsterLevel, uint32_t playerId, uint32_t monsterExperience);
 
     // ---- Action permissions, class tags, races -------------------------------------
     CharacterActionPermission CheckPlayerAction(CharacterActionType requested, CharacterActionType running) const;

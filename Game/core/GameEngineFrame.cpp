@@ -14,6 +14,7 @@
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/GameEngineServicesModule.h"
 #include "Game/core/PartyManager.h"
+#include "Game/core/foundation/MathUtil.h"
 #include "Game/items/TradeManager.h"
 #include "Game/quests/QuestRepository.h"
 
@@ -31,15 +32,6 @@ constexpr int32_t kDeathsForPotionPage = 2;
 
 // The frustum the ambiance sees does not depend on the real screen.
 constexpr Viewport kPlayerFrustumViewport{0, 0, 1024, 768};
-
-// Adds the elapsed time to a timer, holding it at the ends of its range: the play timer
-// never restarts, and a long session must not wrap it to a negative count.
-void AddElapsed(int32_t& timer, int ms)
-{
-    const int64_t sum = static_cast<int64_t>(timer) + ms;
-    timer = static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
-                                                      std::numeric_limits<int32_t>::max()));
-}
 
 }  // namespace
 

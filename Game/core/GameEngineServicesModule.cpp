@@ -1,7 +1,10 @@
 #include "Game/core/GameEngineServicesModule.h"
 
+#include "Game/core/GameEngine.h"
+#include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
+#include "Game/core/PlayerManagerSettings.h"
 #include "Game/items/MarketClient.h"
 #include "Game/items/MarketServer.h"
 
@@ -64,9 +67,18 @@ GameEngineServerServicesModule::~GameEngineServerServicesModule()
     m_playerManager.reset();
 }
 
+// The balance level grows with the number of players and the game difficulty; every
+// peer is told when it changes.
 void GameEngineServerServicesModule::Update(int ms)
 {
     m_playerManager->Update(ms);
+    const int difficulty = gGameEngine ? static_cast<int>(gGameEngine->GetGameDifficulty()) : 0;
+    const int level = static_cast<int>(m_playerManager->GetNumberOfPlayers()) + kBalanceLevelsPerDifficulty * difficulty;
+    if (level != m_balanceLevel) {
+        m_balanceLevel = level;
+        if (GameEngineNetworkInterface* network = GetNetworkInterface())
+            network->GameBalanceUpdate(level);
+    }
     for (auto& [market, server] : m_marketServers)
         server->Update(ms);
 }

@@ -1,17 +1,115 @@
+// The host's roster: joins, leaves, heartbeats and roster sends.
 #include "Game/core/PlayerManagerServer.h"
 
 #include <algorithm>
 
+#include "Game/core/GameEngine.h"
+#include "Game/core/GameEngineNetworkInterface.h"
+#include "Game/core/GameEngineServicesModule.h"
+#include "Game/core/PartyManager.h"
+#include "Game/core/PlayerManagerClient.h"
+#include "Game/core/PlayerManagerSettings.h"
+#include "Game/core/foundation/MathUtil.h"
+#include "Game/core/foundation/LocalizedText.h"
+
 namespace GAME {
 
-void PlayerManagerServer::Update(int) {}
+namespace {
+
+// The name the client roster knows a player by.
+std::u16string RosterName(uint32_t id)
+{
+    const PlayerManagerClient* players = gGameEngine ? gGameEngine->GetPlayerManagerClient() : nullptr;
+    return players ? players->GetPlayerName(id) : std::u16string(kUnknownPlayerName);
+}
+
+}  // namespace
+
+PlayerManagerServer::PlayerManagerServer()
+{
+    LoadEquations();
+}
+
+PlayerManagerServer::~PlayerManagerServer() = default;
+
+GameEngineNetworkInterface* PlayerManagerServer::GetNetworkInterface() const
+{
+    return m_module ? m_module->GetNetworkInterface() : nullptr;
+}
+
+void PlayerManagerServer::Update(int ms)
+{
+    AddElapsed(m_sendTimer, ms);
+    if (m_sendTimer <= kHostHeartbeatIntervalMs)
+        return;
+    GameEngineNetworkInterface* network = GetNetworkInterface();
+    if (m_sendCounter >= kHostHeartbeatsPerRosterUpdate) {
+        if (network)
+            network->StoC_AllPlayersUpdate(m_playerInfos);
+        m_sendCounter = 0;
+    } else if (network) {
+        const std::vector<PlayerNetHeartbeatInfo> heartbeats(m_playerInfos.begin(), m_playerInfos.end());
+        network->StoC_AllPlayersHeartbeat(heartbeats);
+    }
+    ++m_sendCounter;
+    m_sendTimer = 0;
+}
 
 void PlayerManagerServer::HandleNewPlayer(const PlayerNetBasicInfo& player)
 {
-    if (std::find(m_players.begin(), m_players.end(), player.playerId) != m_players.end())
+    const uint32_t newcomer = player.playerId;
+    if (std::find(m_players.begin(), m_players.end(), newcomer) != m_players.end())
         return;
-    m_players.push_back(player.playerId);
+    m_players.push_back(newcomer);
     m_playerInfos.push_back(player);
+    if (GameEngineNetworkInterface* network = GetNetworkInterface())
+        network->StoC_AllPlayersUpdate(m_playerInfos);
+    if (!gGameEngine)
+        return;
+    gGameEngine->SendFixedItemTeleports(newcomer);
+    const std::vector<uint32_t> roster = m_players;
+    for (uint32_t other : roster)
+        if (other != newcomer)
+            gGameEngine->DisplayMessageRemote(other, newcomer, true, kGameJoinTag);
+}
+
+// A player who is not in the roster has nobody to announce.
+void PlayerManagerServer::HandleRemovePlayer(uint32_t id)
+{
+    if (std::find(m_players.begin(), m_players.end(), id) == m_players.end())
+        return;
+    TellOthers(id, TagTextWithName(kLeaveTag, RosterName(id)));
+    const auto found = std::find(m_players.begin(), m_players.end(), id);
+    if (found == m_players.end())
+        return;
+    const auto index = found - m_players.begin();
+    m_players.erase(found);
+    if (static_cast<size_t>(index) < m_playerInfos.size())
+        m_playerInfos.erase(m_playerInfos.begin() + index);
+}
+
+// A host none of whose players is in the roster has nobody to announce.
+void PlayerManagerServer::RemovePlayerFromGame(int host)
+{
+    uint32_t leaver = 0;
+    for (uint32_t id : m_players)
+        if (PlayerHostId(id) == host)
+            leaver = id;
+    if (leaver != 0)
+        TellOthers(leaver, TagTextWithName(kGameLeaveTag, RosterName(leaver)));
+    RemoveRosterHost(m_players, m_playerInfos, host, [](uint32_t) {});
+    if (leaver != 0 && gGameEngine)
+        gGameEngine->GetPartyManager()->CleanUpForPlayerLeave(leaver);
+}
+
+void PlayerManagerServer::TellOthers(uint32_t about, const std::u16string& text) const
+{
+    if (!gGameEngine)
+        return;
+    const std::vector<uint32_t> roster = m_players;
+    for (uint32_t member : roster)
+        if (member != about)
+            gGameEngine->DisplayWMessageRemote(member, true, text);
 }
 
 void PlayerManagerServer::HandlePlayerHeartbeatInbound(const PlayerNetHeartbeatInfo& heartbeat)
@@ -21,22 +119,23 @@ void PlayerManagerServer::HandlePlayerHeartbeatInbound(const PlayerNetHeartbeatI
             record = heartbeat;
 }
 
-void PlayerManagerServer::HandleBonus(const Bonus&, const WorldVec3&, const uint32_t&) {}
-
 void PlayerManagerServer::AddPlayerToParty(uint32_t player, int party)
 {
     SetRosterParty(m_playerInfos, player, party);
-}
-
-void PlayerManagerServer::RemovePlayerFromGame(int host)
-{
-    RemoveRosterHost(m_players, m_playerInfos, host, [](uint32_t) {});
 }
 
 void PlayerManagerServer::Clear()
 {
     m_players.clear();
     m_playerInfos.clear();
+}
+
+WorldVec3 PlayerManagerServer::GetPlayerLocation(uint32_t id) const
+{
+    for (const PlayerNetBasicInfo& record : m_playerInfos)
+        if (record.playerId == id)
+            return record.position;
+    return WorldVec3();
 }
 
 }  // namespace GAME

@@ -145,7 +145,9 @@ TEST_F(GameEngineRoleTest, RemovingAHostAndLeavingThePlay)
     PlayerManagerClient* client = engine->GetPlayerManagerClient();
     PlayerManagerServer* host = engine->GetPlayerManagerServer();
     client->HandlePlayerUpdate(Roster({0x10000001, 0x20000002, 0x10000003}));
-    for (const PlayerNetBasicInfo& record : client->GetPlayerInfoCache())
+    // A copy: alone, each newcomer's roster reaches the client roster at once.
+    const std::vector<PlayerNetBasicInfo> joining = client->GetPlayerInfoCache();
+    for (const PlayerNetBasicInfo& record : joining)
         host->HandleNewPlayer(record);
 
     engine->RemovePlayerFromGame(1);

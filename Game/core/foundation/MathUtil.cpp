@@ -1,10 +1,43 @@
 #include "Game/core/foundation/MathUtil.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace GAME {
 
 namespace {
 // How close to vertical a direction may come before the y axis cannot serve.
 constexpr float kVerticalTolerance = 0.0001f;
+// 2^32: the first float past the unsigned range (the largest unsigned is not a float).
+constexpr float kUnsignedRangeEnd = 4294967296.0f;
+}
+
+void AddElapsed(int32_t& timer, int ms)
+{
+    const int64_t sum = static_cast<int64_t>(timer) + ms;
+    timer = static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
+                                                      std::numeric_limits<int32_t>::max()));
+}
+
+uint32_t TruncateToUnsigned(float value)
+{
+    if (!IsFinite(value) || value <= 0.0f)
+        return 0;
+    if (value >= kUnsignedRangeEnd)
+        return std::numeric_limits<uint32_t>::max();
+    return static_cast<uint32_t>(value);
+}
+
+uint32_t RoundToUnsigned(float value)
+{
+    return IsFinite(value) && value > 0.0f ? TruncateToUnsigned(value + 0.5f) : 0;
+}
+
+float WorldDistance(const WorldVec3& a, const WorldVec3& b)
+{
+    if (!a.IsValid() || !b.IsValid())
+        return std::numeric_limits<float>::infinity();
+    return (a - b).Length();
 }
 
 Vec3 GetPerpendicularUnit(const Vec3& v)

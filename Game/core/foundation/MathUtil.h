@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <span>
 #include <vector>
 
 #include "Engine/Math.h"
+#include "Engine/World.h"
 
 namespace GAME {
 
@@ -32,6 +34,21 @@ inline unsigned ClampIndex(unsigned index, unsigned count)
 {
     return count == 0 ? 0u : (index < count - 1 ? index : count - 1);
 }
+
+// Adds the elapsed time to a timer, holding it at the ends of its range: a long session
+// must not wrap a timer to a negative count.
+void AddElapsed(int32_t& timer, int ms);
+
+// A formula's result as a whole number of points, truncated toward zero. A formula may
+// divide by zero or take a root of a negative value: a result that is not finite counts
+// as 0, a negative one as 0, and one past the unsigned range as its largest value.
+uint32_t TruncateToUnsigned(float value);
+// The same, rounded to nearest with halves going up (41.5 gives 42).
+uint32_t RoundToUnsigned(float value);
+
+// The distance between two positions, across regions; infinite when either has no
+// region, so a position that is not known is never near anything.
+float WorldDistance(const WorldVec3& a, const WorldVec3& b);
 
 inline Vec3 Abs(const Vec3& v) { return {std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}; }
 inline Vec3 Min(const Vec3& a, const Vec3& b)

@@ -1,0 +1,163 @@
+// Reward sharing on the host: a reward earned near several players is shared among
+// them by the four formulas of the bonus sharing record, weighted by each one's
+// party's share of the damage done to the creature, and each part is sent to its player.
+#include <cstring>
+
+#include "Engine/Engine.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Monster.h"
+#include "Game/core/Bonus.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/GameEngineNetworkInterface.h"
+#include "Game/core/PartyManager.h"
+#include "Game/core/PlayerManagerServer.h"
+#include "Game/core/PlayerManagerSettings.h"
+#include "Game/core/foundation/MathUtil.h"
+
+namespace GAME {
+
+namespace {
+
+// A formula that is absent (no text, or a text that did not parse) gives `fallback`.
+uint32_t EvaluateShare(const std::unique_ptr<DesignerEquation<float>>& equation, float fallback)
+{
+    return TruncateToUnsigned(equation ? (*equation)() : fallback);
+}
+
+// Experience weighted by a damage share, in whole points.
+uint32_t WeightedExperience(uint32_t experience, float share)
+{
+    return TruncateToUnsigned(static_cast<float>(experience) * share);
+}
+
+}  // namespace
+
+void PlayerManagerServer::LoadEquations()
+{
+    struct Slot {
+        const char* key;
+        std::unique_ptr<DesignerEquation<float>> PlayerManagerServer::*equation;
+        const char* name;
+    };
+    static constexpr Slot kSlots[] = {
+        {"ActiveExperience", &PlayerManagerServer::m_activeExperienceEquation, "activeExperienceEquation"},
+        {"PassiveExperience", &PlayerManagerServer::m_passiveExperienceEquation, "passiveExperienceEquation"},
+        {"ActiveGold", &PlayerManagerServer::m_activeGoldEquation, "activeGoldEquation"},
+        {"PassiveGold", &PlayerManagerServer::m_passiveGoldEquation, "passiveGoldEquation"},
+    };
+    ObjectManager& objects = ObjectManager::Get();
+    objects.LoadTableFile(kBonusSharingRecordName);
+    static const LoadTable empty;
+    const LoadTable* found = objects.GetLoadTable(kBonusSharingRecordName);
+    const LoadTable& table = found ? *found : empty;
+    for (const Slot& slot : kSlots) {
+        std::unique_ptr<DesignerEquation<float>>& equation = this->*slot.equation;
+        equation.reset();
+        const char* text = table.GetString(slot.key, "");
+        if (text[0] == '\0')
+            continue;
+        equation = std::make_unique<DesignerEquation_Algebra>();
+        if (!equation->ParseEquation(text, this)) {
+            gEngine->Log(LOG_WARNING, "-=- Equation Load Failure: %s", slot.name);
+            equation.reset();
+        }
+    }
+}
+
+bool PlayerManagerServer::GetDesignerVariable(const char* name, float& value)
+{
+    if (!name)
+        return false;
+    const std::pair<const char*, float> variables[] = {
+        {"amountOfGold", m_amountOfGold},
+        {"amountOfExperience", m_amountOfExperience},
+        {"evaluatingPartyMemberCount", m_evaluatingPartyMemberCount},
+    };
+    for (const auto& [variable, variableValue] : variables) {
+        if (std::strcmp(name, variable) == 0) {
+            value = variableValue;
+            return true;
+        }
+    }
+    return false;
+}
+
+float PlayerManagerServer::GetExperienceMultiplier(uint32_t player, uint32_t source) const
+{
+    if (!gGameEngine)
+        return 0.0f;
+    const float damage = gGameEngine->GetDamageByAttacker(player, source);
+    return damage > 0.0f ? damage / gGameEngine->GetTotalDamageDone(source) : 0.0f;
+}
+
+void PlayerManagerServer::HandleBonus(const Bonus& bonus, const WorldVec3& where, const uint32_t& earner)
+{
+    const Monster* source = ObjectManager::Get().GetObject<Monster>(bonus.source);
+    GameEngineNetworkInterface* network = GetNetworkInterface();
+    if (!network)
+        return;
+    if (m_players.size() == 1)
+        ShareAlone(bonus, source, earner, *network);
+    else if (m_players.size() > 1)
+        ShareAmongNearby(bonus, source, where, earner, *network);
+}
+
+// Alone in the game the earner keeps the whole reward, weighted by its share of the
+// damage; a reward earned by someone else's player is not this host's to give.
+void PlayerManagerServer::ShareAlone(const Bonus& bonus, const Monster* source, uint32_t earner,
+                                     GameEngineNetworkInterface& network)
+{
+    if (!gGameEngine || earner != gGameEngine->GetPlayerId())
+        return;
+    Bonus part = bonus;
+    const uint32_t experience = source ? source->GetExperienceReward(earner) : bonus.experiencePoints;
+    part.experiencePoints = WeightedExperience(experience, GetExperienceMultiplier(earner, bonus.source));
+    part.receiver = earner;
+    network.HandleBonusToClient(part, earner);
+}
+
+// Everyone closer than the sharing radius gets a part: the earner the active one, the
+// others the passive one. Experience is weighted by the damage share of each player's
+// party; gold is not. Life, mana, skill and attribute points go to everyone unchanged.
+void PlayerManagerServer::ShareAmongNearby(const Bonus& bonus, const Monster* source, const WorldVec3& where,
+                                           uint32_t earner, GameEngineNetworkInterface& network)
+{
+    if (!gGameEngine)
+        return;
+    const PartyManager* parties = gGameEngine->GetPartyManager();
+    const std::vector<PlayerNetBasicInfo> roster = m_playerInfos;
+    for (const PlayerNetBasicInfo& record : roster) {
+        if (WorldDistance(record.position, where) >= kBonusSharingRadius)
+            continue;
+        const uint32_t player = record.playerId;
+        const SharedParts parts = EvaluateShares(bonus, source, where, player);
+        const float multiplier = parties->GetPartyExperienceMultiplier(player, bonus.source);
+        Bonus part = bonus;
+        const bool active = player == earner;
+        part.goldPoints = active ? parts.activeGold : parts.passiveGold;
+        part.experiencePoints =
+            WeightedExperience(active ? parts.activeExperience : parts.passiveExperience, multiplier);
+        part.receiver = player;
+        network.HandleBonusToClient(part, player);
+    }
+}
+
+PlayerManagerServer::SharedParts PlayerManagerServer::EvaluateShares(const Bonus& bonus, const Monster* source,
+                                                                     const WorldVec3& where, uint32_t player)
+{
+    const PartyManager* parties = gGameEngine->GetPartyManager();
+    const uint32_t experience = source ? source->GetExperienceReward(player) : bonus.experiencePoints;
+    m_amountOfGold = static_cast<float>(bonus.goldPoints);
+    m_amountOfExperience = static_cast<float>(experience);
+    m_evaluatingPartyMemberCount = static_cast<float>(
+        parties->GetNumPlayersInPartyNear(static_cast<int>(parties->GetParty(player)), where, kBonusSharingRadius));
+    // The earner's part falls back to the whole amount, the others' to nothing.
+    SharedParts parts;
+    parts.activeExperience = EvaluateShare(m_activeExperienceEquation, m_amountOfExperience);
+    parts.activeGold = EvaluateShare(m_activeGoldEquation, m_amountOfGold);
+    parts.passiveExperience = EvaluateShare(m_passiveExperienceEquation, 0.0f);
+    parts.passiveGold = EvaluateShare(m_passiveGoldEquation, 0.0f);
+    return parts;
+}
+
+}  // namespace GAME
