@@ -180,7 +180,7 @@ void WriteFramed(std::vector<uint8_t>& out, const std::vector<Record>& records)
 template <class Record>
 bool ReadFramed(const uint8_t*& cursor, const uint8_t* end, std::vector<Record>& records)
 {
-    if (cursor == end) {
+    if (cursor >= end) {
         gEngine->Log(LOG_WARNING, "%s: record count runs past the end of the data", RecordForm<Record>::kName);
         return false;
     }
