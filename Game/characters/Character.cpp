@@ -5,6 +5,7 @@
 
 #include "Game/combat/CombatManager.h"
 #include "Game/items/Item.h"
+#include "Game/core/Bonus.h"
 #include "Game/skills/SkillManager.h"
 
 namespace GAME {
@@ -126,5 +127,41 @@ void Character::QuestCommandMove(uint32_t, const WorldVec3&, bool) {}
 void Character::QuestCommandWalk(uint32_t, const WorldVec3&, bool) {}
 void Character::QuestCommandPlayAnimation(uint32_t, bool, bool) {}
 void Character::QuestCommandUseSkill(const std::string&, uint32_t, bool) {}
+
+// ---- Damage over time -----------------------------------------------------------------
+
+namespace {
+
+// The bit of a type in the shown-effects mask; types beyond the mask have none.
+uint64_t DamageEffectBit(CombatAttributeType type) { return type < 64 ? uint64_t{1} << type : 0; }
+
+}  // namespace
+
+void Character::StartDamageEffect(CombatAttributeType type) { m_damageEffectsShown |= DamageEffectBit(type); }
+
+void Character::StopDamageEffect(CombatAttributeType type) { m_damageEffectsShown &= ~DamageEffectBit(type); }
+
+bool Character::IsDamageEffectShown(CombatAttributeType type) const
+{
+    return (m_damageEffectsShown & DamageEffectBit(type)) != 0;
+}
+
+void Character::StartInvoluntaryEffect(CombatAttributeType type) { m_involuntaryEffect = type; }
+
+void Character::StopInvoluntaryEffect(CombatAttributeType type)
+{
+    if (m_involuntaryEffect == type)
+        m_involuntaryEffect = CombatAttributeType_Unknown;
+}
+
+void Character::SetRagdollData(const CharacterRagDoll::EffectData& data, bool) { m_ragdollData = data; }
+
+void Character::ForceSpeedUpdate() {}
+
+void Character::TakeBonus(const Bonus& bonus, bool, int32_t)
+{
+    m_currentLife = std::min(m_currentLife + bonus.lifePoints, std::max(m_lifeLimit, m_currentLife));
+    m_currentMana += bonus.manaPoints;
+}
 
 }  // namespace GAME

@@ -11,11 +11,13 @@
 
 #include "Engine/Entity.h"
 #include "Engine/World.h"
+#include "Game/characters/CharacterRagDoll.h"
 #include "Game/combat/CharAttributeType.h"
 #include "Game/combat/CombatAttributeType.h"
 
 namespace GAME {
 
+struct Bonus;
 class CombatManager;
 class DurationDamageManager;
 class Item;
@@ -144,6 +146,41 @@ public:
     virtual void QuestCommandWalk(uint32_t value, const WorldVec3& target, bool flag);
     virtual void QuestCommandPlayAnimation(uint32_t value, bool first, bool second);
     virtual void QuestCommandUseSkill(const std::string& skillName, uint32_t value, bool flag);
+    // ---- Damage over time: what the damage-over-time manager calls on a character ----
+
+public:
+    // While invincible the character takes no damage over time and no timed levels.
+    bool IsInvincible() const { return m_invincible; }
+    void SetInvincible(bool invincible) { m_invincible = invincible; }
+
+    // The visual effect that shows damage of one type on the character.
+    virtual void StartDamageEffect(CombatAttributeType type);
+    virtual void StopDamageEffect(CombatAttributeType type);
+    bool IsDamageEffectShown(CombatAttributeType type) const;
+
+    // The involuntary state (stun, trap, freeze, petrify, immobilize; 0 for none).
+    virtual void StartInvoluntaryEffect(CombatAttributeType type);
+    virtual void StopInvoluntaryEffect(CombatAttributeType type);
+    CombatAttributeType GetInvoluntaryEffect() const { return m_involuntaryEffect; }
+
+    // The effect the character's rag doll plays when it goes limp.
+    void SetRagdollData(const CharacterRagDoll::EffectData& data, bool apply);
+    const CharacterRagDoll::EffectData& GetRagdollData() const { return m_ragdollData; }
+
+    // Recomputes the character's speeds at once (a slow began or ended). The speeds are
+    // not derived from attributes yet, so there is nothing to recompute here.
+    virtual void ForceSpeedUpdate();
+
+    // Applies the life and mana points of a bonus (life up to the life limit).
+    virtual void TakeBonus(const Bonus& bonus, bool notify, int32_t lifeType);
+
+private:
+    bool m_invincible = false;
+    uint64_t m_damageEffectsShown = 0;   // one bit per combat attribute type
+    CombatAttributeType m_involuntaryEffect = CombatAttributeType_Unknown;
+    CharacterRagDoll::EffectData m_ragdollData;
+
+    // ---- End of damage over time ----------------------------------------------------
 
 private:
     std::unique_ptr<SkillManager> m_skillManager;

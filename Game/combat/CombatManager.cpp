@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Engine/Engine.h"
+#include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 
 namespace GAME {
@@ -24,6 +25,12 @@ bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageT
     m_owner->SubtractLife(amount, damageType);
     gEngine->ChannelLog(LOG_INFO, gLogCombat, "^y    Damage %f to Defender 0x%x\n", amount, m_owner->GetObjectId());
     return true;
+}
+
+void CombatManager::GiveBonus(const Bonus& bonus, uint32_t characterId)
+{
+    if (Character* character = ObjectManager::Get().GetObject<Character>(characterId))
+        character->TakeBonus(bonus, false, 0);
 }
 
 float CombatManager::DesignerCalculatePhysicalDamage(float damage) { return damage; }

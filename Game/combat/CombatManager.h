@@ -11,6 +11,7 @@
 
 namespace GAME {
 
+struct Bonus;
 class Character;
 
 // The log channel of the combat trace; 0 (off) unless the host sets it.
@@ -37,6 +38,9 @@ public:
     // Gathers life leech during the current attack.
     void ApplyLifeLeech(float percent) { m_lifeLeechPercent += percent; }
     float GetLifeLeechPercent() const { return m_lifeLeechPercent; }
+
+    // Gives the character with that id the bonus, when it still exists.
+    void GiveBonus(const Bonus& bonus, uint32_t characterId);
 
     float DesignerCalculatePhysicalDamage(float damage);
     float DesignerCalculatePierceDamage(float damage);

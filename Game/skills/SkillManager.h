@@ -17,9 +17,14 @@ public:
     void AddCooldownDamage(float durationMs) { m_cooldownDamage += durationMs; }
     float GetCooldownDamage() const { return m_cooldownDamage; }
 
+    // A skill changed the character's speeds since they were last computed.
+    bool IsSpeedUpdateNeeded() const { return m_speedUpdateNeeded; }
+    void SetSpeedUpdateNeeded(bool needed) { m_speedUpdateNeeded = needed; }
+
 private:
     uint32_t m_leftHandWeapon = 0;
     float m_cooldownDamage = 0.0f;
+    bool m_speedUpdateNeeded = false;
 };
 
 }  // namespace GAME
