@@ -191,6 +191,11 @@ void CombatAttributeAccumulator::Clear()
 {
     m_damages.clear();
     m_damageModifiers.clear();
+    ClearDefenses();
+}
+
+void CombatAttributeAccumulator::ClearDefenses()
+{
     m_defenses.clear();
     m_defenseModifiers.clear();
 }

@@ -81,6 +81,8 @@ public:
 
     // Drops everything: damage, damage modifiers, defences, defence modifiers.
     void Clear();
+    // Drops the defences and defence modifiers, keeping the damage.
+    void ClearDefenses();
 
 private:
     void AppendClones(const CombatAttributeAccumulator& other);

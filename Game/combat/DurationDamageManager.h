@@ -3,6 +3,8 @@
 // seen; the ticks, merging and effects come with damage over time itself.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <vector>
 
 #include "Game/combat/CombatAttributeType.h"
@@ -38,6 +40,19 @@ public:
     // A fixed level (a slow, a reduction, crowd control at level 1) for a time.
     void AddFixedDamage(CombatAttributeType type, float level, float seconds);
 
+    // The frame update of the running effects.
+    virtual void Update(int elapsedMs);
+    // The fixed level of a type in force now (slows, reductions); 0 when none.
+    virtual float GetFixedDamage(CombatAttributeType type) const;
+    // Folds what the attack added into the running effects.
+    void EndAttack();
+    // The attacker of the attack being resolved.
+    void SetAttacker(uint32_t attackerId) { m_attacker = attackerId; }
+    uint32_t GetAttacker() const { return m_attacker; }
+    // Clears everything a short while after the character started dying.
+    virtual void DelayedClearHack();
+    bool IsPoisoned() const;
+
     const std::vector<Added>& GetAddedDamage() const { return m_addedDamage; }
     const std::vector<Added>& GetAddedFixedDamage() const { return m_addedFixedDamage; }
 
@@ -46,6 +61,9 @@ private:
     CombatManager* m_combatManager = nullptr;
     std::vector<Added> m_addedDamage;
     std::vector<Added> m_addedFixedDamage;
+    uint32_t m_attacker = 0;
+    // Until the ticking tracks arrive: the strongest fixed level added per type.
+    std::array<float, kCombatAttributeTypeCount> m_fixedLevels{};
 };
 
 }  // namespace GAME
