@@ -3,6 +3,7 @@
 // generator and the hit region.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -76,6 +77,9 @@ public:
     // Both totals add onto what the caller passes in.
     void GetTotalDamage(float& absolute, float& overTime) const;
     void GetTotalDamageType(float& absolute, float& overTime, CombatAttributeType type) const;
+    // GetTotalDamageType for every type at once, in one pass over the damage.
+    using DamageByType = std::array<float, kCombatAttributeTypeCount>;
+    void GetTotalDamageByType(DamageByType& absolute, DamageByType& overTime) const;
     // The sum of the absolute parts of the defences of that type.
     float GetTotalDefenseType(CombatAttributeType type) const;
 

@@ -259,16 +259,15 @@ void CombatManager::CreditHitStatistics(AttackContext& attack)
     if (!attack.attacker || !attack.attacker->IsA<Player>())
         return;
     PlayStats& attackerStats = attack.attacker->GetPlayStats();
-    const CombatAttributeAccumulator& accumulator = attack.params.accumulator;
+    CombatAttributeAccumulator::DamageByType absolute{};
+    CombatAttributeAccumulator::DamageByType overTime{};
+    attack.params.accumulator.GetTotalDamageByType(absolute, overTime);
     for (uint32_t t = 0; t < kCombatAttributeTypeCount; ++t) {
         const auto type = static_cast<CombatAttributeType>(t);
-        float absolute = 0.0f;
-        float overTime = 0.0f;
-        accumulator.GetTotalDamageType(absolute, overTime, type);
-        if (absolute != 0.0f)
-            attackerStats.TallyDamageInflicted(absolute, {PlayStatsDamageKind_CombatAttributeType, type});
-        if (overTime != 0.0f)
-            attackerStats.TallyDamageInflicted(overTime, {PlayStatsDamageKind_CombatAttributeType, type});
+        if (absolute[t] != 0.0f)
+            attackerStats.TallyDamageInflicted(absolute[t], {PlayStatsDamageKind_CombatAttributeType, type});
+        if (overTime[t] != 0.0f)
+            attackerStats.TallyDamageInflicted(overTime[t], {PlayStatsDamageKind_CombatAttributeType, type});
     }
     const float racial = attack.params.racialBonusDamage;
     if (racial != 0.0f)

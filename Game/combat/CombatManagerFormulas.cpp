@@ -1,7 +1,8 @@
 // The combat formulas of the combat record, the variables they read, and the rolls of an
 // attack that use them: probability to hit, dodge, deflection and shield block.
 #include <algorithm>
-#include <cstring>
+#include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "Game/characters/Character.h"
@@ -17,6 +18,18 @@ constexpr float kPthRollScale = 99.0f;
 constexpr float kAvoidanceRollMax = 100.0f;
 constexpr float kBlockRollMin = 1.0f;
 constexpr float kBlockRollMax = 100.0f;
+
+// Whole-text compare, inline: most names differ from the one asked for in their first
+// letter, and a call to the library's compare would cost more than the comparing.
+bool NameIs(const char* name, std::string_view entry)
+{
+    for (char c : entry) {
+        if (*name != c)
+            return false;
+        ++name;
+    }
+    return *name == '\0';
+}
 }  // namespace
 
 float CombatManager::Evaluate(CombatFormula formula, float fallback) const
@@ -25,8 +38,7 @@ float CombatManager::Evaluate(CombatFormula formula, float fallback) const
     return equation ? (*equation)() : fallback;
 }
 
-// Formulas ask for their variables by name at every evaluation, so the look-up compares
-// lengths before text.
+// Formulas ask for their variables by name at every evaluation.
 bool CombatManager::GetDesignerVariable(const char* name, float& value)
 {
     enum class From { Variable, Attribute, Level };
@@ -58,11 +70,30 @@ bool CombatManager::GetDesignerVariable(const char* name, float& value)
         {"shieldDefenseDV", From::Variable, &DesignerVariables::shieldDefense, {}},
         {"shieldAbsorptionDV", From::Variable, &DesignerVariables::shieldAbsorption, {}},
     };
+    // For each first letter, the entries that start with it (-1 after the last).
+    static constexpr auto kByLetter = [] {
+        std::array<std::array<int8_t, 6>, 128> table{};
+        for (auto& bucket : table)
+            bucket.fill(-1);
+        for (size_t i = 0; i < std::size(kEntries); ++i) {
+            auto& bucket = table[static_cast<unsigned char>(kEntries[i].name[0])];
+            size_t slot = 0;
+            while (bucket[slot] >= 0)
+                ++slot;
+            bucket[slot] = static_cast<int8_t>(i);
+        }
+        return table;
+    }();
     if (!name)
         return false;
-    const std::string_view wanted(name);
-    for (const Entry& entry : kEntries) {
-        if (entry.name != wanted)
+    const auto first = static_cast<unsigned char>(name[0]);
+    if (first >= kByLetter.size())
+        return false;
+    for (int8_t index : kByLetter[first]) {
+        if (index < 0)
+            break;
+        const Entry& entry = kEntries[index];
+        if (!NameIs(name, entry.name))
             continue;
         switch (entry.from) {
         case From::Variable: value = m_vars.*entry.variable; break;
