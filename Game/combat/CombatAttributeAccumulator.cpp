@@ -190,13 +190,17 @@ void CombatAttributeAccumulator::GetTotalDamageType(float& absolute, float& over
             damage->GetTotalDamage(absolute, overTime);
 }
 
-void CombatAttributeAccumulator::GetTotalDamageByType(DamageByType& absolute, DamageByType& overTime) const
+uint64_t CombatAttributeAccumulator::GetTotalDamageByType(DamageByType& absolute, DamageByType& overTime) const
 {
+    uint64_t types = 0;
     for (const auto& damage : m_damages) {
         const CombatAttributeType type = damage->GetType();
-        if (type < kCombatAttributeTypeCount)
+        if (type < kCombatAttributeTypeCount) {
             damage->GetTotalDamage(absolute[type], overTime[type]);
+            types |= uint64_t{1} << type;
+        }
     }
+    return types;
 }
 
 float CombatAttributeAccumulator::GetTotalDefenseType(CombatAttributeType type) const

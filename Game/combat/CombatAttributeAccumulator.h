@@ -77,9 +77,11 @@ public:
     // Both totals add onto what the caller passes in.
     void GetTotalDamage(float& absolute, float& overTime) const;
     void GetTotalDamageType(float& absolute, float& overTime, CombatAttributeType type) const;
-    // GetTotalDamageType for every type at once, in one pass over the damage.
+    // GetTotalDamageType for every type at once, in one pass over the damage. Returns the
+    // types that have damage objects, bit t for type t.
     using DamageByType = std::array<float, kCombatAttributeTypeCount>;
-    void GetTotalDamageByType(DamageByType& absolute, DamageByType& overTime) const;
+    static_assert(kCombatAttributeTypeCount <= 64, "one bit per type");
+    uint64_t GetTotalDamageByType(DamageByType& absolute, DamageByType& overTime) const;
     // The sum of the absolute parts of the defences of that type.
     float GetTotalDefenseType(CombatAttributeType type) const;
 

@@ -74,7 +74,8 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
     // follow; an attack that arrived with defences of its own is copied at once, since
     // the defender's may merge into them.
     CombatAttributeAccumulator& accumulator = params.accumulator;
-    if (!accumulator.GetDefenses().empty() || !accumulator.GetDefenseModifiers().empty())
+    const bool answerable = params.combatType != ParametersCombatStyle::Direct;
+    if (answerable && (!accumulator.GetDefenses().empty() || !accumulator.GetDefenseModifiers().empty()))
         attack.reflection.emplace(params);
     attack.arrivedRegion = accumulator.GetRegion();
 
@@ -92,7 +93,7 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
 
     m_owner->GetAllDefenseAttributes(accumulator);
     attack.reflectPercent = accumulator.GetTotalDefenseType(CombatAttributeType_Reflect);
-    if (!attack.reflection && attack.reflectPercent > 0.0f && params.combatType != ParametersCombatStyle::Direct) {
+    if (answerable && !attack.reflection && attack.reflectPercent > 0.0f) {
         attack.reflection.emplace(params);
         attack.reflection->accumulator.ClearDefenses();
         attack.reflection->accumulator.SetRegion(attack.arrivedRegion);
@@ -261,8 +262,10 @@ void CombatManager::CreditHitStatistics(AttackContext& attack)
     PlayStats& attackerStats = attack.attacker->GetPlayStats();
     CombatAttributeAccumulator::DamageByType absolute{};
     CombatAttributeAccumulator::DamageByType overTime{};
-    attack.params.accumulator.GetTotalDamageByType(absolute, overTime);
+    const uint64_t types = attack.params.accumulator.GetTotalDamageByType(absolute, overTime);
     for (uint32_t t = 0; t < kCombatAttributeTypeCount; ++t) {
+        if ((types >> t & 1) == 0)
+            continue;
         const auto type = static_cast<CombatAttributeType>(t);
         if (absolute[t] != 0.0f)
             attackerStats.TallyDamageInflicted(absolute[t], {PlayStatsDamageKind_CombatAttributeType, type});

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "Game/characters/Character.h"
@@ -19,16 +20,22 @@ constexpr float kAvoidanceRollMax = 100.0f;
 constexpr float kBlockRollMin = 1.0f;
 constexpr float kBlockRollMax = 100.0f;
 
-// Whole-text compare, inline: most names differ from the one asked for in their first
-// letter, and a call to the library's compare would cost more than the comparing.
-bool NameIs(const char* name, std::string_view entry)
+// Equal texts of a known length (4 or more bytes), compared a machine word at a time; the
+// last word overlaps the one before it rather than reading past the end.
+bool SameText(const char* a, const char* b, size_t length)
 {
-    for (char c : entry) {
-        if (*name != c)
+    const auto word = [](const char* p, auto kind) {
+        decltype(kind) value;
+        std::memcpy(&value, p, sizeof value);
+        return value;
+    };
+    if (length < sizeof(uint64_t))
+        return word(a, uint32_t{}) == word(b, uint32_t{}) &&
+               word(a + length - 4, uint32_t{}) == word(b + length - 4, uint32_t{});
+    for (size_t at = 0; at + sizeof(uint64_t) < length; at += sizeof(uint64_t))
+        if (word(a + at, uint64_t{}) != word(b + at, uint64_t{}))
             return false;
-        ++name;
-    }
-    return *name == '\0';
+    return word(a + length - 8, uint64_t{}) == word(b + length - 8, uint64_t{});
 }
 }  // namespace
 
@@ -70,13 +77,14 @@ bool CombatManager::GetDesignerVariable(const char* name, float& value)
         {"shieldDefenseDV", From::Variable, &DesignerVariables::shieldDefense, {}},
         {"shieldAbsorptionDV", From::Variable, &DesignerVariables::shieldAbsorption, {}},
     };
-    // For each first letter, the entries that start with it (-1 after the last).
-    static constexpr auto kByLetter = [] {
-        std::array<std::array<int8_t, 6>, 128> table{};
+    // For each name length, the entries of that length (-1 after the last).
+    static constexpr size_t kMaxLength = 31;
+    static constexpr auto kByLength = [] {
+        std::array<std::array<int8_t, 6>, kMaxLength + 1> table{};
         for (auto& bucket : table)
             bucket.fill(-1);
         for (size_t i = 0; i < std::size(kEntries); ++i) {
-            auto& bucket = table[static_cast<unsigned char>(kEntries[i].name[0])];
+            auto& bucket = table[kEntries[i].name.size()];
             size_t slot = 0;
             while (bucket[slot] >= 0)
                 ++slot;
@@ -84,16 +92,22 @@ bool CombatManager::GetDesignerVariable(const char* name, float& value)
         }
         return table;
     }();
+    static_assert([] {
+        for (const Entry& entry : kEntries)
+            if (entry.name.size() < 4 || entry.name.size() > kMaxLength)
+                return false;
+        return true;
+    }());
     if (!name)
         return false;
-    const auto first = static_cast<unsigned char>(name[0]);
-    if (first >= kByLetter.size())
+    const size_t length = std::strlen(name);
+    if (length > kMaxLength)
         return false;
-    for (int8_t index : kByLetter[first]) {
+    for (int8_t index : kByLength[length]) {
         if (index < 0)
             break;
         const Entry& entry = kEntries[index];
-        if (!NameIs(name, entry.name))
+        if (entry.name[0] != name[0] || !SameText(entry.name.data(), name, length))
             continue;
         switch (entry.from) {
         case From::Variable: value = m_vars.*entry.variable; break;

@@ -304,6 +304,28 @@ TEST_F(CombatAnswerTest, DirectAttacksAreNeverAnswered)
     EXPECT_EQ(m_defender->GetCurrentLife(), 700.0f);
 }
 
+// Reflection sends back the attack as it arrived: not the defender's resistance, but the
+// attack's own defences, unmerged with the defender's.
+TEST_F(CombatManagerAttackTest, ReflectionIsTheAttackAsItArrived)
+{
+    CombatTestItem* item = Wear(*m_defender);
+    item->defenses.push_back(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 25.0f));
+    item->defenses.push_back(std::make_unique<CombatAttributeDefenseMisc>(CombatAttributeType_Reflect, 100.0f));
+
+    ParametersCombat plain = MakeAttack(*m_attacker, 0.0f, ParametersCombatStyle::Projectile);
+    plain.accumulator.AddDamage(std::make_unique<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 40.0f));
+    EXPECT_TRUE(m_defender->TakeAttack(plain));
+    EXPECT_EQ(m_defender->GetCurrentLife(), 970.0f);
+    EXPECT_EQ(m_attacker->GetCurrentLife(), 960.0f);
+
+    ParametersCombat armed = MakeAttack(*m_attacker, 0.0f, ParametersCombatStyle::Projectile);
+    armed.accumulator.AddDamage(std::make_unique<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 40.0f));
+    armed.accumulator.AddDefense(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 50.0f));
+    EXPECT_TRUE(m_defender->TakeAttack(armed));
+    EXPECT_EQ(m_defender->GetCurrentLife(), 960.0f);   // 75% resisted
+    EXPECT_EQ(m_attacker->GetCurrentLife(), 940.0f);   // 40 back, the attack's own 50% resisted
+}
+
 TEST_F(CombatManagerAttackTest, LifeLeechReturnsAShareOfTheLifeLost)
 {
     m_attacker->SetCurrentLife(500.0f);
