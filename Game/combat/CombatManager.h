@@ -59,8 +59,14 @@ class CombatManager : public EquationInterface_Algebra {
 public:
     static constexpr int32_t kCombatStateDurationMs = 8000;
     static constexpr float kCertainHitThreshold = 99.0f;
-    static constexpr float kNormalModifier = 0.75f;   // without the normal formula
+    static constexpr float kPthRollScale = 99.0f;      // the miss roll: a draw in [0, 1) times this
+    static constexpr float kNormalModifier = 0.75f;    // without the normal formula
     static constexpr int kLadderSteps = 6;
+    static constexpr float kAvoidanceRollMax = 100.0f;   // dodge, deflection, fumble: [0, this)
+    static constexpr float kBlockRollMin = 1.0f;
+    static constexpr float kBlockRollMax = 100.0f;
+    static constexpr float kRagdollPushScale = 3.0f;   // absolute damage times this over the life limit
+    static constexpr int kCriticalHitTextOption = 2;   // the engine option that shows critical hits
 
     CombatManager();
     ~CombatManager() override;

@@ -25,10 +25,6 @@ namespace GAME {
 namespace {
 using CombatArithmetic::kPercent;
 
-// The engine option that shows critical hits as floating text.
-constexpr int kCriticalHitTextOption = 2;
-// The rag-doll push of a hit: absolute damage times this, over the life limit.
-constexpr float kRagdollPushScale = 3.0f;
 constexpr const char* kFloatingTextEvent = "GameEvent_FloatingText";
 
 const std::vector<std::string>& NoRaces()
@@ -145,7 +141,7 @@ void CombatManager::RollHit(AttackContext& attack)
         if (dodged)
             attack.modifier = 0.0f;
         if (params.fumbleChance > 0.0f) {
-            const float roll = attack.random.FGenerate(0.0f, 100.0f);
+            const float roll = attack.random.FGenerate(0.0f, kAvoidanceRollMax);
             if (roll < params.fumbleChance) {
                 attack.modifier = 0.0f;
                 GAME_COMBAT_TRACE("    ^yFumble Chance (%f) caused a miss\n", params.fumbleChance);

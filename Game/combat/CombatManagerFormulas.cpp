@@ -14,12 +14,6 @@
 namespace GAME {
 
 namespace {
-// The probability-to-hit miss roll: a draw in [0, 1) scaled to this.
-constexpr float kPthRollScale = 99.0f;
-constexpr float kAvoidanceRollMax = 100.0f;
-constexpr float kBlockRollMin = 1.0f;
-constexpr float kBlockRollMax = 100.0f;
-
 // Equal texts of a known length (4 or more bytes), compared a machine word at a time; the
 // last word overlaps the one before it rather than reading past the end.
 bool SameText(const char* a, const char* b, size_t length)
