@@ -71,46 +71,39 @@ bool CombatManager::GetDesignerVariable(const char* name, float& value)
         {"shieldDefenseDV", From::Variable, &DesignerVariables::shieldDefense, {}},
         {"shieldAbsorptionDV", From::Variable, &DesignerVariables::shieldAbsorption, {}},
     };
-    // For each name length, the entries of that length (-1 after the last).
-    static constexpr size_t kMaxLength = 31;
-    static constexpr auto kByLength = [] {
-        std::array<std::array<int8_t, 6>, kMaxLength + 1> table{};
-        for (auto& bucket : table)
-            bucket.fill(-1);
-        for (size_t i = 0; i < std::size(kEntries); ++i) {
-            auto& bucket = table[kEntries[i].name.size()];
-            size_t slot = 0;
-            while (bucket[slot] >= 0)
-                ++slot;
-            bucket[slot] = static_cast<int8_t>(i);
-        }
+    // Each name has its own slot, found from its length and its first and fourth letters,
+    // so a look-up compares one name only.
+    static constexpr size_t kSlots = 64;
+    constexpr auto slotOf = [](size_t length, char first, char fourth) {
+        return (length * 2 + static_cast<unsigned char>(first) * 15 + static_cast<unsigned char>(fourth)) % kSlots;
+    };
+    static constexpr auto kBySlot = [slotOf] {
+        std::array<int8_t, kSlots> table{};
+        table.fill(-1);
+        for (size_t i = 0; i < std::size(kEntries); ++i)
+            table[slotOf(kEntries[i].name.size(), kEntries[i].name[0], kEntries[i].name[3])] = static_cast<int8_t>(i);
         return table;
     }();
-    static_assert([] {
-        for (const Entry& entry : kEntries)
-            if (entry.name.size() < 4 || entry.name.size() > kMaxLength)
-                return false;
-        return true;
-    }());
+    static_assert(std::count_if(kBySlot.begin(), kBySlot.end(), [](int8_t i) { return i >= 0; }) ==
+                      std::ssize(kEntries),
+                  "two designer variables share a slot: change slotOf");
     if (!name)
         return false;
     const size_t length = std::strlen(name);
-    if (length > kMaxLength)
+    if (length < 4)
         return false;
-    for (int8_t index : kByLength[length]) {
-        if (index < 0)
-            break;
-        const Entry& entry = kEntries[index];
-        if (entry.name[0] != name[0] || !SameText(entry.name.data(), name, length))
-            continue;
-        switch (entry.from) {
-        case From::Variable: value = m_vars.*entry.variable; break;
-        case From::Attribute: value = m_owner ? m_owner->GetTotalCharAttribute(entry.attribute) : 0.0f; break;
-        case From::Level: value = m_owner ? static_cast<float>(m_owner->GetCharLevel()) : 0.0f; break;
-        }
-        return true;
+    const int8_t index = kBySlot[slotOf(length, name[0], name[3])];
+    if (index < 0)
+        return false;
+    const Entry& entry = kEntries[index];
+    if (entry.name.size() != length || !SameText(entry.name.data(), name, length))
+        return false;
+    switch (entry.from) {
+    case From::Variable: value = m_vars.*entry.variable; break;
+    case From::Attribute: value = m_owner ? m_owner->GetTotalCharAttribute(entry.attribute) : 0.0f; break;
+    case From::Level: value = m_owner ? static_cast<float>(m_owner->GetCharLevel()) : 0.0f; break;
     }
-    return false;
+    return true;
 }
 
 // ---- Damage ------------------------------------------------------------------------

@@ -138,10 +138,3 @@ TEST_F(CombatManagerRecordTest, SpellCastSpeedReadsTheSpellCastSlow)
     EXPECT_FLOAT_EQ(Combat().GetAttackSpeed(100.0f), 50.0f);
     EXPECT_FLOAT_EQ(Combat().GetRunSpeed(100.0f), 100.0f);
 }
-
-TEST_F(CombatManagerRecordTest, AbilitiesNeverGoBelowZero)
-{
-    Combat().GetDurationDamageMgr().AddFixedDamage(CombatAttributeType_DefensiveAbility, 150.0f, 1.0f);
-    EXPECT_EQ(Combat().ContributeDefensiveAbility(80.0f), 0.0f);
-    EXPECT_EQ(Combat().ContributeOffensiveAbility(80.0f), 80.0f);
-}
