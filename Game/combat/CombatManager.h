@@ -210,6 +210,8 @@ private:
     bool RollAvoidance(float chance, RandomUniform& random, const char* caused, const char* notMet);
 
     // The steps of TakeAttack (CombatManagerAttack.cpp).
+    void KeepArrivedAttack(AttackContext& attack);
+    void KeepAttackForReflection(AttackContext& attack);
     void TraceAttackStart(AttackContext& attack);
     void RollHit(AttackContext& attack);
     void TestInvulnerability(AttackContext& attack);

@@ -65,16 +65,8 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
     m_lifeLeechPercent = 0.0f;
     attack.random.Seed(params.randoms.Get(AttackRandoms::kDefenderSeed));
 
-    // Reflection sends back the attack as it arrived. Until the defender's defences join
-    // it nothing changes its damage, so the copy waits until a reflection is known to
-    // follow; an attack that arrived with defences of its own is copied at once, since
-    // the defender's may merge into them.
+    KeepArrivedAttack(attack);
     CombatAttributeAccumulator& accumulator = params.accumulator;
-    const bool answerable = params.combatType != ParametersCombatStyle::Direct;
-    if (answerable && (!accumulator.GetDefenses().empty() || !accumulator.GetDefenseModifiers().empty()))
-        attack.reflection.emplace(params);
-    attack.arrivedRegion = accumulator.GetRegion();
-
     m_racialBonusDefense = {};
     accumulator.SetRegion(PickRegion(accumulator.GetRandomGen()));
     m_combatState = CombatManager_InCombat;
@@ -89,11 +81,8 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
 
     m_owner->GetAllDefenseAttributes(accumulator);
     attack.reflectPercent = accumulator.GetTotalDefenseType(CombatAttributeType_Reflect);
-    if (answerable && !attack.reflection && attack.reflectPercent > 0.0f) {
-        attack.reflection.emplace(params);
-        attack.reflection->accumulator.ClearDefenses();
-        attack.reflection->accumulator.SetRegion(attack.arrivedRegion);
-    }
+    if (attack.reflectPercent > 0.0f)
+        KeepAttackForReflection(attack);
 
     bool hit = false;
     if (attack.invulnerable) {
@@ -115,6 +104,31 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
     m_durationDamage.EndAttack();
     m_owner->DisarmAbsEffects();
     return hit;
+}
+
+// Reflection sends back the attack as it arrived. Until the defender's defences join it
+// nothing changes its damage, so the copy waits until a reflection is known to follow
+// (KeepAttackForReflection); an attack that arrived with defences of its own is copied at
+// once, since the defender's may merge into them.
+void CombatManager::KeepArrivedAttack(AttackContext& attack)
+{
+    const ParametersCombat& params = attack.params;
+    const CombatAttributeAccumulator& accumulator = params.accumulator;
+    attack.arrivedRegion = accumulator.GetRegion();
+    if (params.combatType == ParametersCombatStyle::Direct)
+        return;   // never reflected
+    if (!accumulator.GetDefenses().empty() || !accumulator.GetDefenseModifiers().empty())
+        attack.reflection.emplace(params);
+}
+
+// The copy without the defences the defender has added since: the attack as it arrived.
+void CombatManager::KeepAttackForReflection(AttackContext& attack)
+{
+    if (attack.reflection || attack.params.combatType == ParametersCombatStyle::Direct)
+        return;
+    attack.reflection.emplace(attack.params);
+    attack.reflection->accumulator.ClearDefenses();
+    attack.reflection->accumulator.SetRegion(attack.arrivedRegion);
 }
 
 void CombatManager::TraceAttackStart(AttackContext& attack)
