@@ -27,8 +27,9 @@ class ParametersCombat;
 class RandomUniform;
 class SkillManager;
 
-// The log channel of the combat trace; 0 (off) unless the host sets it.
-extern int gLogCombat;
+// The log channel of the combat trace; 0 (off) unless the host sets it. Exported under
+// its plain name, so the host finds it by name ("gLog" and the channel).
+extern "C" int gLogCombat;
 
 enum CombatManager_State : int32_t {
     CombatManager_NotInCombat = 0,
