@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <limits>
 
+#include "Engine/ObjectManager.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/items/Item.h"
 #include "Game/core/Bonus.h"
+#include "Game/combat/ParametersCombat.h"
+#include "Game/items/ItemEquipment.h"
 #include "Game/skills/SkillManager.h"
 
 namespace GAME {
@@ -36,6 +39,77 @@ void Character::TeleportToLocation(const WorldCoords& coords)
 // ---- Combat -------------------------------------------------------------------------
 
 DurationDamageManager& Character::GetDurationDamageMgr() { return m_combatManager->GetDurationDamageMgr(); }
+
+bool Character::TakeAttack(ParametersCombat& params)
+{
+    m_playStats.ReceiveHit();
+    if (!params.auraName.empty())
+        AddAura(params.auraName, false, params.auraLevel);
+    return m_combatManager->TakeAttack(params, *m_skillManager);
+}
+
+// Life and mana points and the unspent points; the rest of a bonus (percentages, gold,
+// experience) comes with the character's bio and experience.
+void Character::TakeBonus(const Bonus& bonus, bool, PlayStatsLifeType)
+{
+    if (bonus.lifePoints > 0.0f)
+        m_currentLife = std::min(m_currentLife + bonus.lifePoints, std::max(m_lifeLimit, m_currentLife));
+    if (bonus.manaPoints > 0.0f)
+        m_currentMana += bonus.manaPoints;
+    m_skillPoints += bonus.skillPoints;
+    m_modifierPoints += bonus.attributePoints;
+}
+
+void Character::UnderAttack(uint32_t) {}
+void Character::AddAura(const std::string&, bool, int32_t) {}
+
+void Character::GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t itemId : m_combatManager->GetAttachedItems())
+        if (const ItemEquipment* item = objects.GetObject<ItemEquipment>(itemId))
+            item->GetDefenseAttributes(accumulator);
+    m_skillManager->GetDefenseAttributes(accumulator);
+    ContributeItemSetDefenseAttributes(accumulator);
+    ContributeGameBalanceDefenseAttributes(accumulator);
+}
+
+void Character::ContributeItemSetDefenseAttributes(CombatAttributeAccumulator&) const {}
+void Character::ContributeGameBalanceDefenseAttributes(CombatAttributeAccumulator&) const {}
+
+void Character::GetEquipRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t itemId : m_combatManager->GetAttachedItems())
+        if (const ItemEquipment* item = objects.GetObject<ItemEquipment>(itemId))
+            item->GetRetaliationAttributes(accumulator);
+}
+
+void Character::ContributeItemSetRetaliationAttributes(CombatAttributeAccumulator&) const {}
+void Character::ContributeGameBalanceRetaliationAttributes(CombatAttributeAccumulator&) const {}
+void Character::ContributeRacialBonusDefense(const std::vector<std::string>&, RacialBonus_Defense&) const {}
+
+void Character::AddCombatFilter(CombatFilter* filter) { m_combatManager->AddCombatFilter(filter); }
+void Character::RemoveCombatFilter(CombatFilter* filter) { m_combatManager->RemoveCombatFilter(filter); }
+
+void Character::ResetAbsEffects()
+{
+    m_absEffectsFired.reset();
+    m_absEffectsArmed = true;
+}
+
+void Character::FireAbsEffect(CombatAttributeType type)
+{
+    if (m_absEffectsArmed && type < kCombatAttributeTypeCount)
+        m_absEffectsFired.set(type);
+}
+
+bool Character::WasAbsEffectFired(CombatAttributeType type) const
+{
+    return type < kCombatAttributeTypeCount && m_absEffectsFired.test(type);
+}
+
+void Character::SetRagdollData(const CharacterRagDoll::EffectData& data, bool) { m_ragdollData = data; }
 
 bool Character::ApplyDamage(float amount, const PlayStatsDamageType& damageType, CombatAttributeType combatAttributeType)
 {
@@ -154,14 +228,6 @@ void Character::StopInvoluntaryEffect(CombatAttributeType type)
         m_involuntaryEffect = CombatAttributeType_Unknown;
 }
 
-void Character::SetRagdollData(const CharacterRagDoll::EffectData& data, bool) { m_ragdollData = data; }
-
 void Character::ForceSpeedUpdate() {}
-
-void Character::TakeBonus(const Bonus& bonus, bool, int32_t)
-{
-    m_currentLife = std::min(m_currentLife + bonus.lifePoints, std::max(m_lifeLimit, m_currentLife));
-    m_currentMana += bonus.manaPoints;
-}
 
 }  // namespace GAME

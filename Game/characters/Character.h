@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <bitset>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,8 +13,10 @@
 #include "Engine/Entity.h"
 #include "Engine/World.h"
 #include "Game/characters/CharacterRagDoll.h"
+#include "Game/characters/PlayStats.h"
 #include "Game/combat/CharAttributeType.h"
 #include "Game/combat/CombatAttributeType.h"
+#include "Game/combat/RacialBonus.h"
 
 namespace GAME {
 
@@ -21,7 +24,13 @@ struct Bonus;
 class CombatManager;
 class DurationDamageManager;
 class Item;
+class CombatAttributeAccumulator;
+class CombatFilter;
+class CombatManager;
+class DurationDamageManager;
+class ParametersCombat;
 class SkillManager;
+class SoundPak;
 
 class Character : public Actor {
     GAME_DECLARE_CLASS(Character)
@@ -73,10 +82,65 @@ public:
     // Moves the character there at once.
     virtual void TeleportToLocation(const WorldCoords& coords);
 
-    // ---- Combat: what the per-attack combat attributes call on a character ----------
+    // ---- Combat ------------------------------------------------------------------------
 
     CombatManager& GetCombatManager() { return *m_combatManager; }
+    const CombatManager& GetCombatManager() const { return *m_combatManager; }
     DurationDamageManager& GetDurationDamageMgr();
+    PlayStats& GetPlayStats() { return m_playStats; }
+    const PlayStats& GetPlayStats() const { return m_playStats; }
+
+    // An attack reaches the character: counts the hit, attaches the attack's aura and
+    // lets the combat manager resolve it. True when it hit.
+    bool TakeAttack(ParametersCombat& params);
+    // Life, mana and points of a bonus (life leech returned, potions, shrines).
+    virtual void TakeBonus(const Bonus& bonus, bool showEffect, PlayStatsLifeType lifeType);
+    // Tells the character who attacked it; its controller acts on it.
+    virtual void UnderAttack(uint32_t attackerId);
+    // Gives the character an aura; characters with auras act on it.
+    virtual void AddAura(const std::string& recordName, bool permanent, int32_t level);
+
+    // Adds the character's defences to an attack on it: attached items, skills, item
+    // sets, then the game balance of its kind.
+    void GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    void ContributeItemSetDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void ContributeGameBalanceDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    // Retaliation: attached items, item sets, then the game balance of its kind.
+    void GetEquipRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
+    void ContributeItemSetRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void ContributeGameBalanceRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
+    // Adds the racial defence of the character's equipment, item sets and skills against
+    // attackers of these races. Nothing yet carries a racial bonus: the base adds none.
+    virtual void ContributeRacialBonusDefense(const std::vector<std::string>& attackerRaces,
+                                              RacialBonus_Defense& out) const;
+
+    // The character's race names.
+    const std::vector<std::string>& GetRace() const { return m_races; }
+    void SetRace(std::vector<std::string> races) { m_races = std::move(races); }
+
+    // Combat filters of the character's skills in force (not owned).
+    void AddCombatFilter(CombatFilter* filter);
+    void RemoveCombatFilter(CombatFilter* filter);
+
+    // Mana given over time (energy absorption); gathered until the character's bio
+    // hands it out.
+    void AddManaSlow(float amount) { m_manaSlow += amount; }
+    float GetManaSlow() const { return m_manaSlow; }
+
+    // The hit-effect bracket of one attack: reset at its start, fired for each damage
+    // type applied, disarmed at its end. Only an armed bracket records.
+    void ResetAbsEffects();
+    void FireAbsEffect(CombatAttributeType type);
+    void DisarmAbsEffects() { m_absEffectsArmed = false; }
+    bool WasAbsEffectFired(CombatAttributeType type) const;
+
+    // How the body reacts when it goes limp.
+    void SetRagdollData(const CharacterRagDoll::EffectData& data, bool force);
+    const CharacterRagDoll::EffectData& GetRagdollData() const { return m_ragdollData; }
+
+    // Sounds of a hit; a plain character has none.
+    virtual void PlayImpactSound() {}
+    virtual SoundPak* GetCriticalHitSound() const { return nullptr; }
 
     // Applies damage through the combat manager; false when nothing got through.
     bool ApplyDamage(float amount, const PlayStatsDamageType& damageType, CombatAttributeType combatAttributeType);
@@ -122,10 +186,16 @@ public:
 
 private:
     std::unique_ptr<CombatManager> m_combatManager;
+    PlayStats m_playStats;
     float m_currentLife = 0.0f;
     float m_lifeLimit = 0.0f;
     float m_currentMana = 0.0f;
+    float m_manaSlow = 0.0f;
     std::array<float, kCharAttributeTypeCount> m_charAttributes{};
+    std::vector<std::string> m_races;
+    std::bitset<kCombatAttributeTypeCount> m_absEffectsFired;
+    bool m_absEffectsArmed = false;
+    CharacterRagDoll::EffectData m_ragdollData;
 
     // ---- End of combat ----------------------------------------------------------------
 
@@ -163,22 +233,16 @@ public:
     virtual void StopInvoluntaryEffect(CombatAttributeType type);
     CombatAttributeType GetInvoluntaryEffect() const { return m_involuntaryEffect; }
 
-    // The effect the character's rag doll plays when it goes limp.
-    void SetRagdollData(const CharacterRagDoll::EffectData& data, bool apply);
-    const CharacterRagDoll::EffectData& GetRagdollData() const { return m_ragdollData; }
 
     // Recomputes the character's speeds at once (a slow began or ended). The speeds are
     // not derived from attributes yet, so there is nothing to recompute here.
     virtual void ForceSpeedUpdate();
 
-    // Applies the life and mana points of a bonus (life up to the life limit).
-    virtual void TakeBonus(const Bonus& bonus, bool notify, int32_t lifeType);
 
 private:
     bool m_invincible = false;
     uint64_t m_damageEffectsShown = 0;   // one bit per combat attribute type
     CombatAttributeType m_involuntaryEffect = CombatAttributeType_Unknown;
-    CharacterRagDoll::EffectData m_ragdollData;
 
     // ---- End of damage over time ----------------------------------------------------
 

@@ -7,6 +7,14 @@ namespace GAME {
 
 class Monster : public Character {
     GAME_DECLARE_CLASS(Monster)
+
+public:
+    // The master of a pet; 0 for a creature of its own.
+    uint32_t GetMasterId() const { return m_masterId; }
+    void SetMasterId(uint32_t id) { m_masterId = id; }
+
+private:
+    uint32_t m_masterId = 0;
 };
 
 }  // namespace GAME

@@ -1,6 +1,5 @@
 // A bundle of rewards: life, mana, gold, skill points, attribute points and experience,
-// with the player it is addressed to and the object that produced it. A new bonus is all
-// zero.
+// given by potions, shrines, kills and the life that leech returns to an attacker.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +8,7 @@
 namespace GAME {
 
 struct Bonus {
-    uint32_t receiver = 0;   // player id, filled in when the host addresses a share
+    uint32_t receiver = 0;           // player id the host addressed a share to
     float lifePoints = 0.0f;
     float lifePercent = 0.0f;
     float manaPoints = 0.0f;
@@ -19,7 +18,7 @@ struct Bonus {
     uint32_t attributePoints = 0;
     uint32_t experiencePoints = 0;
     std::string effectName;
-    uint32_t source = 0;   // object id of what produced the bonus
+    uint32_t source = 0;             // object id of what produced the bonus
 };
 
 }  // namespace GAME

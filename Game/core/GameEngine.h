@@ -195,6 +195,15 @@ public:
     bool GetDesignerVariable(const char* name, float& value) override;
     void OnCreatureDeath(const GameEvent_CreatureDeath& event);
 
+    // ---- Damage register: who did how much damage to each creature -----------------
+    // Adds damage by an attacker (a pet's counts for its master) to a victim; only in the
+    // single-player and server roles, and never for a player victim.
+    void RegisterDamage(uint32_t victimId, uint32_t attackerId, float damage);
+    float GetTotalDamageDone(uint32_t victimId) const;
+    float GetDamageByAttacker(uint32_t attackerId, uint32_t victimId) const;
+    // The master of a pet; any other id as it is.
+    uint32_t GetMasterAttacker(uint32_t id) const;
+
     // ---- Action permissions, class tags, races -------------------------------------
     CharacterActionPermission CheckPlayerAction(CharacterActionType requested, CharacterActionType running) const;
     const std::string& GetClassTag(unsigned a, unsigned b) const;
