@@ -15,10 +15,14 @@ void PrintLine(const LogLine& line)
 {
     static const char* const kLevels[] = {"info", "warning", "error"};
     const char* level = (line.level >= 0 && line.level <= 2) ? kLevels[line.level] : "log";
+    // Trace formats often end in their own line break; print one either way.
+    const bool ownBreak = !line.text.empty() && line.text.back() == '\n';
+    const char* end = ownBreak ? "" : "\n";
     if (line.channel != 0)
-        std::fprintf(stderr, "[%s:%s] %s\n", level, gEngine->GetLogChannelName(line.channel).c_str(), line.text.c_str());
+        std::fprintf(stderr, "[%s:%s] %s%s", level, gEngine->GetLogChannelName(line.channel).c_str(), line.text.c_str(),
+                     end);
     else
-        std::fprintf(stderr, "[%s] %s\n", level, line.text.c_str());
+        std::fprintf(stderr, "[%s] %s%s", level, line.text.c_str(), end);
 }
 }  // namespace
 

@@ -53,6 +53,19 @@ public:
     void SetActiveCamera(WorldCamera* camera) { m_activeCamera = camera; }
     WorldCamera* GetActiveCamera() const { return m_activeCamera; }
 
+    // The engine's numbered on/off options (display and game settings the host sets);
+    // an option never set, or a number outside the table, is off.
+    static constexpr int kBoolOptionCount = 32;
+    bool GetBoolOption(int option) const
+    {
+        return option >= 0 && option < kBoolOptionCount && m_boolOptions[option];
+    }
+    void SetBoolOption(int option, bool on)
+    {
+        if (option >= 0 && option < kBoolOptionCount)
+            m_boolOptions[option] = on;
+    }
+
 private:
     void Emit(int level, int channel, const char* format, va_list args);
 
@@ -60,6 +73,7 @@ private:
     LogSink m_sink;
     std::vector<std::string> m_channels;   // channel n is m_channels[n - 1]
     WorldCamera* m_activeCamera = nullptr;
+    bool m_boolOptions[kBoolOptionCount] = {};
 };
 
 // Always valid while the engine library is loaded.

@@ -76,8 +76,23 @@ class ChaosBeam : public LineEffect {
     GAME_DECLARE_CLASS(ChaosBeam)
 };
 
+// A set of sounds played as one. There is no audio output: a sound pack counts its
+// plays and keeps where it was last played, for tests and the host.
 class SoundPak : public Object {
     GAME_DECLARE_CLASS(SoundPak)
+
+public:
+    void Play(const WorldVec3& where)
+    {
+        ++m_playCount;
+        m_lastPlayed = where;
+    }
+    unsigned GetPlayCount() const { return m_playCount; }
+    const WorldVec3& GetLastPlayedPosition() const { return m_lastPlayed; }
+
+private:
+    unsigned m_playCount = 0;
+    WorldVec3 m_lastPlayed;
 };
 
 }  // namespace GAME

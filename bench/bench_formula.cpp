@@ -11,27 +11,7 @@
 
 #include "Game/core/foundation/DesignerEquation.h"
 
-namespace {
-std::atomic<long long> gAllocations{0};
-}  // namespace
-
-// The replacements pair malloc with free; g++ cannot see that through the inlined
-// replacement and would warn of a mismatch.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size)
-{
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
+#include "AllocationCounter.h"
 
 namespace {
 
@@ -66,12 +46,6 @@ public:
     }
 };
 
-void ReportAllocations(benchmark::State& state, long long before)
-{
-    const long long made = gAllocations.load(std::memory_order_relaxed) - before;
-    state.counters["allocs_per_iter"] =
-        benchmark::Counter(static_cast<double>(made) / static_cast<double>(state.iterations()));
-}
 
 void EvaluateFormula(benchmark::State& state, const char* text)
 {

@@ -1,6 +1,7 @@
 // The session of gamehost: starts the game, gives it a console user interface, runs the
 // frames at a fixed step, prints what the game tells the user, and shuts it down.
 #include "host/HostSession.h"
+#include "host/HostFight.h"
 
 #include <cctype>
 #include <cstdio>
@@ -127,8 +128,12 @@ extern "C" int GameHostRun(const HostOptions* options)
     std::printf("gamehost: game engine started (%s role, server side %s)\n", options->role.c_str(),
                 engine.IsServerOrSingle() ? "runs here" : "is remote");
 
+    HostFight fight;
+    const bool fighting = fight.Start();
     for (frame = 1; frame <= options->frames; ++frame) {
         engine.Update(options->stepMs);
+        if (fighting)
+            fight.Update(frame, options->stepMs);
         gEngine->UpdateFrame(options->stepMs);
         PrintMailbox(engine, frame);
         AnswerDialogs(engine, frame, options->answerYes);
@@ -137,6 +142,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     std::printf("gamehost: ran %d frames of %d ms (%d s of game time); %zu tutorial pages unlocked\n",
                 options->frames, options->stepMs, static_cast<int>(static_cast<long long>(options->frames) * options->stepMs / 1000),
                 engine.GetTutorialUnlockList().size());
+    if (fighting)
+        fight.Stop();
     engine.SetUI(nullptr);
     gEngine->SetActiveCamera(nullptr);
     ShutdownObjects();

@@ -3,15 +3,29 @@
 #include <algorithm>
 #include <limits>
 
+#include "Engine/ObjectManager.h"
 #include "Game/combat/CombatManager.h"
+#include "Game/combat/ParametersCombat.h"
 #include "Game/core/Bonus.h"
 #include "Game/core/GameEngine.h"
 #include "Game/items/Item.h"
+#include "Game/items/ItemEquipment.h"
 #include "Game/skills/SkillManager.h"
 
 namespace GAME {
 
 GAME_IMPLEMENT_CLASS(Character, Actor)
+
+namespace {
+
+// Counts of points and gold hold at their largest value rather than wrapping.
+uint32_t SaturatingAdd(uint32_t value, uint32_t amount)
+{
+    const uint32_t room = std::numeric_limits<uint32_t>::max() - value;
+    return value + (amount < room ? amount : room);
+}
+
+}  // namespace
 
 Character::Character()
     : m_combatManager(std::make_unique<CombatManager>()), m_skillManager(std::make_unique<SkillManager>())
@@ -37,6 +51,80 @@ void Character::TeleportToLocation(const WorldCoords& coords)
 // ---- Combat -------------------------------------------------------------------------
 
 DurationDamageManager& Character::GetDurationDamageMgr() { return m_combatManager->GetDurationDamageMgr(); }
+
+bool Character::TakeAttack(ParametersCombat& params)
+{
+    m_playStats.ReceiveHit();
+    if (!params.auraName.empty())
+        AddAura(params.auraName, false, params.auraLevel);
+    return m_combatManager->TakeAttack(params, *m_skillManager);
+}
+
+// Life and mana points, gold, the unspent points and experience; life stops at the life
+// limit and the counts at their largest value. The percentages come with the
+// character's bio.
+void Character::TakeBonus(const Bonus& bonus, bool, PlayStatsLifeType)
+{
+    if (bonus.lifePoints > 0.0f)
+        m_currentLife = std::min(m_currentLife + bonus.lifePoints, std::max(m_lifeLimit, m_currentLife));
+    if (bonus.manaPoints > 0.0f)
+        m_currentMana += bonus.manaPoints;
+    AddMoney(bonus.goldPoints);
+    m_skillPoints = SaturatingAdd(m_skillPoints, bonus.skillPoints);
+    m_modifierPoints = SaturatingAdd(m_modifierPoints, bonus.attributePoints);
+    m_experiencePoints = SaturatingAdd(m_experiencePoints, bonus.experiencePoints);
+}
+
+void Character::UnderAttack(uint32_t) {}
+void Character::AddAura(const std::string&, bool, int32_t) {}
+
+void Character::GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t itemId : m_combatManager->GetAttachedItems())
+        if (const ItemEquipment* item = objects.GetObject<ItemEquipment>(itemId))
+            item->GetDefenseAttributes(accumulator);
+    m_skillManager->GetDefenseAttributes(accumulator);
+    ContributeItemSetDefenseAttributes(accumulator);
+    ContributeGameBalanceDefenseAttributes(accumulator);
+}
+
+void Character::ContributeItemSetDefenseAttributes(CombatAttributeAccumulator&) const {}
+void Character::ContributeGameBalanceDefenseAttributes(CombatAttributeAccumulator&) const {}
+
+void Character::GetEquipRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t itemId : m_combatManager->GetAttachedItems())
+        if (const ItemEquipment* item = objects.GetObject<ItemEquipment>(itemId))
+            item->GetRetaliationAttributes(accumulator);
+}
+
+void Character::ContributeItemSetRetaliationAttributes(CombatAttributeAccumulator&) const {}
+void Character::ContributeGameBalanceRetaliationAttributes(CombatAttributeAccumulator&) const {}
+void Character::ContributeRacialBonusDefense(const std::vector<std::string>&, RacialBonus_Defense&) const {}
+
+void Character::AddCombatFilter(CombatFilter* filter) { m_combatManager->AddCombatFilter(filter); }
+void Character::RemoveCombatFilter(CombatFilter* filter) { m_combatManager->RemoveCombatFilter(filter); }
+
+void Character::ResetAbsEffects()
+{
+    m_absEffectsFired.reset();
+    m_absEffectsArmed = true;
+}
+
+void Character::FireAbsEffect(CombatAttributeType type)
+{
+    if (m_absEffectsArmed && type < kCombatAttributeTypeCount)
+        m_absEffectsFired.set(type);
+}
+
+bool Character::WasAbsEffectFired(CombatAttributeType type) const
+{
+    return type < kCombatAttributeTypeCount && m_absEffectsFired.test(type);
+}
+
+void Character::SetRagdollData(const CharacterRagDoll::EffectData& data, bool) { m_ragdollData = data; }
 
 bool Character::ApplyDamage(float amount, const PlayStatsDamageType& damageType, CombatAttributeType combatAttributeType)
 {
@@ -107,17 +195,6 @@ void Character::SetTotalCharAttribute(CharAttributeType type, float value)
 }
 // ---- Gold, items given and quest commands ----------------------------------------------
 
-namespace {
-
-// Counts of points and gold hold at their largest value rather than wrapping.
-uint32_t SaturatingAdd(uint32_t value, uint32_t amount)
-{
-    const uint32_t room = std::numeric_limits<uint32_t>::max() - value;
-    return value + (amount < room ? amount : room);
-}
-
-}  // namespace
-
 void Character::AddMoney(uint32_t amount)
 {
     m_money = SaturatingAdd(m_money, amount);
@@ -135,19 +212,6 @@ uint32_t Character::GetExperienceReward(uint32_t playerId) const
     return gGameEngine ? gGameEngine->CalculateExperienceReward(m_charLevel, playerId, m_experiencePoints) : 0;
 }
 
-// The points are added; life stops at the life limit. The percentages belong to the
-// character's bio.
-void Character::TakeBonus(const Bonus& bonus, bool, int32_t)
-{
-    if (bonus.lifePoints > 0.0f)
-        m_currentLife = std::min(m_currentLife + bonus.lifePoints, std::max(m_lifeLimit, m_currentLife));
-    if (bonus.manaPoints > 0.0f)
-        m_currentMana += bonus.manaPoints;
-    AddMoney(bonus.goldPoints);
-    m_skillPoints = SaturatingAdd(m_skillPoints, bonus.skillPoints);
-    m_modifierPoints = SaturatingAdd(m_modifierPoints, bonus.attributePoints);
-    m_experiencePoints = SaturatingAdd(m_experiencePoints, bonus.experiencePoints);
-}
 
 void Character::GiveItemToCharacter(Item* item)
 {
@@ -159,5 +223,33 @@ void Character::QuestCommandMove(uint32_t, const WorldVec3&, bool) {}
 void Character::QuestCommandWalk(uint32_t, const WorldVec3&, bool) {}
 void Character::QuestCommandPlayAnimation(uint32_t, bool, bool) {}
 void Character::QuestCommandUseSkill(const std::string&, uint32_t, bool) {}
+
+// ---- Damage over time -----------------------------------------------------------------
+
+namespace {
+
+// The bit of a type in the shown-effects mask; types beyond the mask have none.
+uint64_t DamageEffectBit(CombatAttributeType type) { return type < 64 ? uint64_t{1} << type : 0; }
+
+}  // namespace
+
+void Character::StartDamageEffect(CombatAttributeType type) { m_damageEffectsShown |= DamageEffectBit(type); }
+
+void Character::StopDamageEffect(CombatAttributeType type) { m_damageEffectsShown &= ~DamageEffectBit(type); }
+
+bool Character::IsDamageEffectShown(CombatAttributeType type) const
+{
+    return (m_damageEffectsShown & DamageEffectBit(type)) != 0;
+}
+
+void Character::StartInvoluntaryEffect(CombatAttributeType type) { m_involuntaryEffect = type; }
+
+void Character::StopInvoluntaryEffect(CombatAttributeType type)
+{
+    if (m_involuntaryEffect == type)
+        m_involuntaryEffect = CombatAttributeType_Unknown;
+}
+
+void Character::ForceSpeedUpdate() {}
 
 }  // namespace GAME

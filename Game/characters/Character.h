@@ -5,15 +5,19 @@
 
 #include <array>
 #include <cstdint>
+#include <bitset>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Engine/Entity.h"
 #include "Engine/World.h"
+#include "Game/characters/CharacterRagDoll.h"
 #include "Game/characters/CharacterTypes.h"
+#include "Game/characters/PlayStats.h"
 #include "Game/combat/CharAttributeType.h"
 #include "Game/combat/CombatAttributeType.h"
+#include "Game/combat/RacialBonus.h"
 
 namespace GAME {
 
@@ -21,7 +25,13 @@ struct Bonus;
 class CombatManager;
 class DurationDamageManager;
 class Item;
+class CombatAttributeAccumulator;
+class CombatFilter;
+class CombatManager;
+class DurationDamageManager;
+class ParametersCombat;
 class SkillManager;
+class SoundPak;
 
 class Character : public Actor {
     GAME_DECLARE_CLASS(Character)
@@ -73,10 +83,65 @@ public:
     // Moves the character there at once.
     virtual void TeleportToLocation(const WorldCoords& coords);
 
-    // ---- Combat: what the per-attack combat attributes call on a character ----------
+    // ---- Combat ------------------------------------------------------------------------
 
     CombatManager& GetCombatManager() { return *m_combatManager; }
+    const CombatManager& GetCombatManager() const { return *m_combatManager; }
     DurationDamageManager& GetDurationDamageMgr();
+    PlayStats& GetPlayStats() { return m_playStats; }
+    const PlayStats& GetPlayStats() const { return m_playStats; }
+
+    // An attack reaches the character: counts the hit, attaches the attack's aura and
+    // lets the combat manager resolve it. True when it hit.
+    bool TakeAttack(ParametersCombat& params);
+    // Life, mana and points of a bonus (life leech returned, potions, shrines).
+    virtual void TakeBonus(const Bonus& bonus, bool showEffect, PlayStatsLifeType lifeType);
+    // Tells the character who attacked it; its controller acts on it.
+    virtual void UnderAttack(uint32_t attackerId);
+    // Gives the character an aura; characters with auras act on it.
+    virtual void AddAura(const std::string& recordName, bool permanent, int32_t level);
+
+    // Adds the character's defences to an attack on it: attached items, skills, item
+    // sets, then the game balance of its kind.
+    void GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    void ContributeItemSetDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void ContributeGameBalanceDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    // Retaliation: attached items, item sets, then the game balance of its kind.
+    void GetEquipRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
+    void ContributeItemSetRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void ContributeGameBalanceRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
+    // Adds the racial defence of the character's equipment, item sets and skills against
+    // attackers of these races. Nothing yet carries a racial bonus: the base adds none.
+    virtual void ContributeRacialBonusDefense(const std::vector<std::string>& attackerRaces,
+                                              RacialBonus_Defense& out) const;
+
+    // The character's race names.
+    const std::vector<std::string>& GetRace() const { return m_races; }
+    void SetRace(std::vector<std::string> races) { m_races = std::move(races); }
+
+    // Combat filters of the character's skills in force (not owned).
+    void AddCombatFilter(CombatFilter* filter);
+    void RemoveCombatFilter(CombatFilter* filter);
+
+    // Mana given over time (energy absorption); gathered until the character's bio
+    // hands it out.
+    void AddManaSlow(float amount) { m_manaSlow += amount; }
+    float GetManaSlow() const { return m_manaSlow; }
+
+    // The hit-effect bracket of one attack: reset at its start, fired for each damage
+    // type applied, disarmed at its end. Only an armed bracket records.
+    void ResetAbsEffects();
+    void FireAbsEffect(CombatAttributeType type);
+    void DisarmAbsEffects() { m_absEffectsArmed = false; }
+    bool WasAbsEffectFired(CombatAttributeType type) const;
+
+    // How the body reacts when it goes limp.
+    void SetRagdollData(const CharacterRagDoll::EffectData& data, bool force);
+    const CharacterRagDoll::EffectData& GetRagdollData() const { return m_ragdollData; }
+
+    // Sounds of a hit; a plain character has none.
+    virtual void PlayImpactSound() {}
+    virtual SoundPak* GetCriticalHitSound() const { return nullptr; }
 
     // Applies damage through the combat manager; false when nothing got through.
     bool ApplyDamage(float amount, const PlayStatsDamageType& damageType, CombatAttributeType combatAttributeType);
@@ -122,10 +187,16 @@ public:
 
 private:
     std::unique_ptr<CombatManager> m_combatManager;
+    PlayStats m_playStats;
     float m_currentLife = 0.0f;
     float m_lifeLimit = 0.0f;
     float m_currentMana = 0.0f;
+    float m_manaSlow = 0.0f;
     std::array<float, kCharAttributeTypeCount> m_charAttributes{};
+    std::vector<std::string> m_races;
+    std::bitset<kCombatAttributeTypeCount> m_absEffectsFired;
+    bool m_absEffectsArmed = false;
+    CharacterRagDoll::EffectData m_ragdollData;
 
     // ---- End of combat ----------------------------------------------------------------
 
@@ -146,15 +217,43 @@ public:
     virtual void QuestCommandWalk(uint32_t value, const WorldVec3& target, bool flag);
     virtual void QuestCommandPlayAnimation(uint32_t value, bool first, bool second);
     virtual void QuestCommandUseSkill(const std::string& skillName, uint32_t value, bool flag);
+    // ---- Damage over time: what the damage-over-time manager calls on a character ----
 
+public:
+    // While invincible the character takes no damage over time and no timed levels.
+    bool IsInvincible() const { return m_invincible; }
+    void SetInvincible(bool invincible) { m_invincible = invincible; }
+
+    // The visual effect that shows damage of one type on the character.
+    virtual void StartDamageEffect(CombatAttributeType type);
+    virtual void StopDamageEffect(CombatAttributeType type);
+    bool IsDamageEffectShown(CombatAttributeType type) const;
+
+    // The involuntary state (stun, trap, freeze, petrify, immobilize; 0 for none).
+    virtual void StartInvoluntaryEffect(CombatAttributeType type);
+    virtual void StopInvoluntaryEffect(CombatAttributeType type);
+    CombatAttributeType GetInvoluntaryEffect() const { return m_involuntaryEffect; }
+
+
+    // Recomputes the character's speeds at once (a slow began or ended). The speeds are
+    // not derived from attributes yet, so there is nothing to recompute here.
+    virtual void ForceSpeedUpdate();
+
+
+private:
+    bool m_invincible = false;
+    uint64_t m_damageEffectsShown = 0;   // one bit per combat attribute type
+    CombatAttributeType m_involuntaryEffect = CombatAttributeType_Unknown;
+
+    // ---- End of damage over time ----------------------------------------------------
+
+public:
     // ---- Experience, rewards and gender ----------------------------------------------
     // A player's experience; for a creature, the base experience its death is worth.
     uint32_t GetExperiencePoints() const { return m_experiencePoints; }
     void SetExperiencePoints(uint32_t points) { m_experiencePoints = points; }
     // The experience killing this character gives that player (the engine's formula).
     uint32_t GetExperienceReward(uint32_t playerId) const;
-    // Applies the life, mana, gold, skill, attribute and experience points of a bonus.
-    virtual void TakeBonus(const Bonus& bonus, bool showEffect, int32_t lifeType);
     CharacterGender GetGender() const { return m_gender; }
     void SetGender(CharacterGender gender) { m_gender = gender; }
 

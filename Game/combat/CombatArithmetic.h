@@ -46,18 +46,21 @@ inline float ScaleByPositivePercent(float value, float percent)
     return percent > 0.0f ? ApplyPercent(value, percent) : value;
 }
 
-// Seconds to whole milliseconds, truncated. A duration from a record that does not fit
-// (or is not a number) is held to the range of an int instead of converting undefined.
-inline int SecondsToMs(float seconds)
+// A float truncated toward zero to a whole number, held to the range of an int (and 0
+// for what is not a number) instead of converting undefined.
+inline int TruncateToInt(float value)
 {
-    const float ms = seconds * kMsPerSecond;   // in float: 0.7 s is 700 ms, not 699
-    if (std::isnan(ms))
+    if (std::isnan(value))
         return 0;
-    if (ms >= 2147483648.0f)
+    if (value >= 2147483648.0f)
         return INT_MAX;
-    if (ms <= -2147483648.0f)
+    if (value <= -2147483648.0f)
         return INT_MIN;
-    return static_cast<int>(ms);
+    return static_cast<int>(value);
 }
+
+// Seconds to whole milliseconds, truncated; computed in float, so 0.7 s is 700 ms, not
+// 699. A duration from a record that does not fit is held to the range of an int.
+inline int SecondsToMs(float seconds) { return TruncateToInt(seconds * kMsPerSecond); }
 
 }  // namespace GAME::CombatArithmetic

@@ -72,22 +72,35 @@ void CombatAttributeAccumulator::SetSeed(uint32_t seed)
     m_randomGen.Seed(seed);
 }
 
+namespace {
+// An attack gathers a handful of objects in each list: room for them is made at the
+// first, rather than growing the list one doubling at a time.
+constexpr size_t kListStartCapacity = 8;
+
+void Append(CombatAttributeList& list, std::unique_ptr<CombatAttribute> attribute)
+{
+    if (list.capacity() == 0)
+        list.reserve(kListStartCapacity);
+    list.push_back(std::move(attribute));
+}
+}  // namespace
+
 void CombatAttributeAccumulator::AddDamage(std::unique_ptr<CombatAttribute> attribute)
 {
     if (attribute)
-        m_damages.push_back(std::move(attribute));
+        Append(m_damages, std::move(attribute));
 }
 
 void CombatAttributeAccumulator::AddDamageModifier(std::unique_ptr<CombatAttribute> attribute)
 {
     if (attribute)
-        m_damageModifiers.push_back(std::move(attribute));
+        Append(m_damageModifiers, std::move(attribute));
 }
 
 void CombatAttributeAccumulator::AddDefenseModifier(std::unique_ptr<CombatAttribute> attribute)
 {
     if (attribute)
-        m_defenseModifiers.push_back(std::move(attribute));
+        Append(m_defenseModifiers, std::move(attribute));
 }
 
 void CombatAttributeAccumulator::AddDefense(std::unique_ptr<CombatAttribute> attribute)
@@ -97,7 +110,7 @@ void CombatAttributeAccumulator::AddDefense(std::unique_ptr<CombatAttribute> att
     for (const auto& defense : m_defenses)
         if (defense->MergeDefense(attribute.get()))
             return;   // merged: the new object is dropped here
-    m_defenses.push_back(std::move(attribute));
+    Append(m_defenses, std::move(attribute));
 }
 
 void CombatAttributeAccumulator::ProcessDamage(const Character& side, float percent, float absoluteCut,
@@ -177,6 +190,19 @@ void CombatAttributeAccumulator::GetTotalDamageType(float& absolute, float& over
             damage->GetTotalDamage(absolute, overTime);
 }
 
+uint64_t CombatAttributeAccumulator::GetTotalDamageByType(DamageByType& absolute, DamageByType& overTime) const
+{
+    uint64_t types = 0;
+    for (const auto& damage : m_damages) {
+        const CombatAttributeType type = damage->GetType();
+        if (type < kCombatAttributeTypeCount) {
+            damage->GetTotalDamage(absolute[type], overTime[type]);
+            types |= uint64_t{1} << type;
+        }
+    }
+    return types;
+}
+
 float CombatAttributeAccumulator::GetTotalDefenseType(CombatAttributeType type) const
 {
     float absolute = 0.0f;
@@ -191,6 +217,11 @@ void CombatAttributeAccumulator::Clear()
 {
     m_damages.clear();
     m_damageModifiers.clear();
+    ClearDefenses();
+}
+
+void CombatAttributeAccumulator::ClearDefenses()
+{
     m_defenses.clear();
     m_defenseModifiers.clear();
 }

@@ -3,6 +3,7 @@
 // generator and the hit region.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -76,11 +77,18 @@ public:
     // Both totals add onto what the caller passes in.
     void GetTotalDamage(float& absolute, float& overTime) const;
     void GetTotalDamageType(float& absolute, float& overTime, CombatAttributeType type) const;
+    // GetTotalDamageType for every type at once, in one pass over the damage. Returns the
+    // types that have damage objects, bit t for type t.
+    using DamageByType = std::array<float, kCombatAttributeTypeCount>;
+    static_assert(kCombatAttributeTypeCount <= 64, "one bit per type");
+    uint64_t GetTotalDamageByType(DamageByType& absolute, DamageByType& overTime) const;
     // The sum of the absolute parts of the defences of that type.
     float GetTotalDefenseType(CombatAttributeType type) const;
 
     // Drops everything: damage, damage modifiers, defences, defence modifiers.
     void Clear();
+    // Drops the defences and defence modifiers, keeping the damage.
+    void ClearDefenses();
 
 private:
     void AppendClones(const CombatAttributeAccumulator& other);

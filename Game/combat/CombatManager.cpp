@@ -1,53 +1,278 @@
 #include "Game/combat/CombatManager.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 #include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
+#include "Game/combat/CombatArithmetic.h"
+#include "Game/combat/CombatAttribute.h"
+#include "Game/combat/CombatAttributeAccumulator.h"
+#include "Game/combat/CombatFilter.h"
+#include "Game/core/Bonus.h"
 
 namespace GAME {
 
 int gLogCombat = 0;
 
+namespace {
+
+using CombatArithmetic::kPercent;
+
+// The formula keys in the order the combat record is read, with the slot each fills.
+// "physcialDamageDefenseEquationDLEP" is spelt as every combat record spells it.
+struct FormulaKey {
+    const char* key;
+    CombatFormula slot;
+};
+constexpr FormulaKey kFormulaKeys[] = {
+    {"physicalDamageEquation", CombatFormula_PhysicalDamage},
+    {"pierceDamageEquation", CombatFormula_PierceDamage},
+    {"elementalDamageEquation", CombatFormula_ElementalDamage},
+    {"elementalDurationDamageEquation", CombatFormula_ElementalDurationDamage},
+    {"physicalDamageDefenseEquationDGP", CombatFormula_PhysicalDefenseDamageGreater},
+    {"physcialDamageDefenseEquationDLEP", CombatFormula_PhysicalDefenseDamageAtMost},
+    {"offensiveAbilityEquation", CombatFormula_OffensiveAbility},
+    {"defensiveAbilityEquation", CombatFormula_DefensiveAbility},
+    {"probabilityToHitEquation", CombatFormula_ProbabilityToHit},
+    {"meleeBlockEquation", CombatFormula_MeleeBlock},
+    {"projectileBlockEquation", CombatFormula_ProjectileBlock},
+    {"shieldDamageReductionEquationDGB", CombatFormula_ShieldReductionDamageGreater},
+    {"shieldDamageReductionEquationDLEB", CombatFormula_ShieldReductionDamageAtMost},
+    {"normalPTHEquation", CombatFormula_NormalPTH},
+};
+static_assert(std::size(kFormulaKeys) == CombatFormula_Count);
+
+constexpr const char* kLadderThresholdKeys[CombatManager::kLadderSteps] = {
+    "pthThreshold1", "pthThreshold2", "pthThreshold3", "pthThreshold4", "pthThreshold5", "pthThreshold6"};
+constexpr const char* kLadderModifierKeys[CombatManager::kLadderSteps] = {
+    "pthDamageModifier1", "pthDamageModifier2", "pthDamageModifier3",
+    "pthDamageModifier4", "pthDamageModifier5", "pthDamageModifier6"};
+
+// One minus a debuff level in percent.
+float Slowed(float value, float percent) { return value * (1.0f - percent * kPercent); }
+
+}  // namespace
+
+CombatManager::CombatManager() = default;
+CombatManager::~CombatManager() = default;
+
 void CombatManager::AssignParent(Character* owner)
 {
     m_owner = owner;
+    m_equipment.AttachParent(owner);
     m_durationDamage.AssignParents(owner, this);
 }
 
-bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageType, CombatAttributeType)
+void CombatManager::Load(const LoadTable& table)
 {
-    if (amount <= 0.0f)
-        return true;
-    if (!m_owner)
-        return false;
-    m_owner->SubtractLife(amount, damageType);
-    gEngine->ChannelLog(LOG_INFO, gLogCombat, "^y    Damage %f to Defender 0x%x\n", amount, m_owner->GetObjectId());
-    return true;
+    m_equipment.Load(table);
+    m_handHitDamageMin = table.GetFloat("handHitDamageMin", 0.0f);
+    m_handHitDamageMax = table.GetFloat("handHitDamageMax", 0.0f);
+    m_footHitDamageMin = table.GetFloat("footHitDamageMin", 0.0f);
+    m_footHitDamageMax = table.GetFloat("footHitDamageMax", 0.0f);
 }
 
-float CombatManager::DesignerCalculatePhysicalDamage(float damage) { return damage; }
-float CombatManager::DesignerCalculatePierceDamage(float damage) { return damage; }
-float CombatManager::DesignerCalculateElementalDamage(float damage) { return damage; }
-float CombatManager::DesignerCalculateElementalDurationDamage(float damage) { return damage; }
+// ---- The combat record ----------------------------------------------------------------
 
-float CombatManager::DesignerCalculatePhysicalDamageDefense(float damage, float protection, float protectionAbsorption,
-                                                            float bonus)
+void CombatManager::LoadRecord(const std::string& recordName)
 {
-    if (protection <= 0.0f)
-        return damage;
-    const float absorption = protectionAbsorption / protection;
-    const float modifiedProtection = protection + protection * bonus;
-    const float modifiedAbsorption = absorption + absorption * bonus;
-    gEngine->ChannelLog(LOG_INFO, gLogCombat, "    protection = %f\n", protection);
-    gEngine->ChannelLog(LOG_INFO, gLogCombat, "    protectionAbsorption = %f\n", protectionAbsorption);
-    gEngine->ChannelLog(LOG_INFO, gLogCombat, "    absorption = %f\n", absorption);
-    gEngine->ChannelLog(LOG_INFO, gLogCombat, "    bonus = %f\n", bonus);
-    gEngine->ChannelLog(LOG_INFO, gLogCombat, "    modified protection = %f\n", modifiedProtection);
-    gEngine->ChannelLog(LOG_INFO, gLogCombat, "    modified absorption = %f\n", modifiedAbsorption);
-    return std::max(damage, 0.0f);
+    ObjectManager& objects = ObjectManager::Get();
+    objects.LoadTableFile(recordName);
+    static const LoadTable empty;
+    const LoadTable* table = objects.GetLoadTable(recordName);
+    LoadRecord(table ? *table : empty);
 }
 
-float CombatManager::DesignerCalculateShieldBlockDamageReduction(float damage, float, float) { return damage; }
+void CombatManager::LoadRecord(const LoadTable& table)
+{
+    ClearRecord();
+    LoadRegions(table);
+    LoadFormulas(table);
+    LoadLadder(table);
+}
+
+// A record loaded again replaces the first: its regions would otherwise be walked twice
+// (and their chances counted twice) and its formulas leaked.
+void CombatManager::ClearRecord()
+{
+    m_regionChances.clear();
+    m_regionChanceTotal = 0;
+    for (auto& formula : m_formulas)
+        formula.reset();
+    m_ladder = {};
+}
+
+void CombatManager::LoadRegions(const LoadTable& table)
+{
+    uint64_t total = 0;
+    for (uint32_t region = 0; region < kCombatAttributeRegionCount; ++region) {
+        const char* key = GetCombatAttributeRegionChanceKey(static_cast<CombatAttributeRegion>(region));
+        int chance = table.GetInt(key, 0);
+        if (chance < 0) {
+            gEngine->Log(LOG_WARNING, "CombatManager: %s in %s is negative (%d); counted as 0", key,
+                         table.GetName().c_str(), chance);
+            chance = 0;
+        }
+        total += static_cast<uint32_t>(chance);
+        m_regionChances.push_back({static_cast<CombatAttributeRegion>(region), static_cast<uint32_t>(chance)});
+    }
+    // The region draw is a whole number up to the total: it must fit an int.
+    if (total > static_cast<uint64_t>(std::numeric_limits<int>::max())) {
+        gEngine->Log(LOG_WARNING, "CombatManager: region chances in %s add up past %d; every hit is FullyProtected",
+                     table.GetName().c_str(), std::numeric_limits<int>::max());
+        for (RegionChance& entry : m_regionChances)
+            entry.chance = 0;
+        total = 0;
+    }
+    m_regionChanceTotal = static_cast<uint32_t>(total);
+}
+
+void CombatManager::LoadFormulas(const LoadTable& table)
+{
+    for (const FormulaKey& entry : kFormulaKeys) {
+        const char* text = table.GetString(entry.key, "");
+        if (!text || !*text)
+            continue;
+        auto formula = std::make_unique<DesignerEquation_Algebra>();
+        if (!formula->ParseEquation(text, this)) {
+            gEngine->Log(LOG_WARNING, "-=- Combat Manager Equation load failure : %s", entry.key);
+            continue;
+        }
+        m_formulas[entry.slot] = std::move(formula);
+    }
+}
+
+void CombatManager::LoadLadder(const LoadTable& table)
+{
+    for (int step = 0; step < kLadderSteps; ++step) {
+        m_ladder[step].threshold = table.GetFloat(kLadderThresholdKeys[step], 0.0f);
+        m_ladder[step].damageModifier = table.GetFloat(kLadderModifierKeys[step], 0.0f);
+    }
+}
+
+float CombatManager::GetRegionChance(CombatAttributeRegion region) const
+{
+    for (const RegionChance& entry : m_regionChances)
+        if (entry.region == region)
+            return static_cast<float>(entry.chance);
+    return 0.0f;
+}
+
+CombatAttributeRegion CombatManager::PickRegion(RandomUniform& random) const
+{
+    const uint32_t x = static_cast<uint32_t>(random.IGenerate(1, static_cast<int>(m_regionChanceTotal)));
+    uint32_t sum = 0;
+    for (const RegionChance& entry : m_regionChances) {
+        sum += entry.chance;
+        if (sum >= x)
+            return entry.region;
+    }
+    return CombatAttributeRegion_FullyProtected;
+}
+
+// ---- Frame and lifecycle -----------------------------------------------------------
+
+void CombatManager::Update(int elapsedMs)
+{
+    m_combatStateTimer -= elapsedMs;
+    if (m_combatStateTimer < 1)
+        m_combatState = CombatManager_NotInCombat;
+    if (m_blockRecoveryTimer > 0)
+        m_blockRecoveryTimer -= elapsedMs;
+    m_durationDamage.Update(elapsedMs);
+}
+
+void CombatManager::ImDying()
+{
+    m_durationDamage.DelayedClearHack();
+    m_combatState = CombatManager_NotInCombat;
+    m_combatStateTimer = 0;
+}
+
+void CombatManager::AddCombatFilter(CombatFilter* filter)
+{
+    if (filter && std::find(m_combatFilters.begin(), m_combatFilters.end(), filter) == m_combatFilters.end())
+        m_combatFilters.push_back(filter);
+}
+
+void CombatManager::RemoveCombatFilter(CombatFilter* filter) { std::erase(m_combatFilters, filter); }
+
+void CombatManager::GiveBonus(const Bonus& bonus, uint32_t characterId)
+{
+    if (Character* character = ObjectManager::Get().GetObject<Character>(characterId))
+        character->TakeBonus(bonus, false, PlayStatsLifeType_Unknown);
+}
+
+void CombatManager::GetHandHitDamage(CombatAttributeAccumulator& accumulator)
+{
+    const float damage = accumulator.GetRandomGen().FGenerate(m_handHitDamageMin, m_handHitDamageMax);
+    if (damage > 0.0f)
+        accumulator.AddDamage(
+            std::make_unique<CombatAttributeDamage_BasePhysical>(CombatAttributeType_Physical, damage, 0.0f, true));
+}
+
+void CombatManager::GetHandHitDamage(float& min, float& max) const
+{
+    min = m_handHitDamageMin;
+    max = m_handHitDamageMax;
+}
+
+// ---- Debuff contributions ----------------------------------------------------------
+
+float CombatManager::GetRunSpeed(float speed) const { return Slowed(speed, FixedDamage(CombatAttributeType_RunSpeed)); }
+
+float CombatManager::GetAttackSpeed(float speed) const
+{
+    return Slowed(speed, FixedDamage(CombatAttributeType_AttackSpeed));
+}
+
+// Spell casting is slowed by its own debuff (spell-cast slow), not by the attack slow.
+float CombatManager::ContributeSpellCastSpeed(float speed) const
+{
+    return Slowed(speed, FixedDamage(CombatAttributeType_SpellCastSpeed));
+}
+
+float CombatManager::ContributeOffensiveAbility(float value) const
+{
+    return std::max(Slowed(value, FixedDamage(CombatAttributeType_OffensiveAbility)), 0.0f);
+}
+
+float CombatManager::ContributeDefensiveAbility(float value) const
+{
+    return std::max(Slowed(value, FixedDamage(CombatAttributeType_DefensiveAbility)), 0.0f);
+}
+
+float CombatManager::ContributeOffensiveReduction() const { return FixedDamage(CombatAttributeType_OffensiveReduction); }
+float CombatManager::ContributeDefensiveReduction() const { return FixedDamage(CombatAttributeType_DefensiveReduction); }
+float CombatManager::ContributeFumbleDamage() const { return FixedDamage(CombatAttributeType_Fumble); }
+
+float CombatManager::ContributeProjectileFumbleDamage() const
+{
+    return FixedDamage(CombatAttributeType_ProjectileFumble);
+}
+
+float CombatManager::ContributeTotalDamageReductionPercent() const
+{
+    return FixedDamage(CombatAttributeType_TotalDamageReductionPercent);
+}
+
+float CombatManager::ContributeTotalDamageReductionAbsolute() const
+{
+    return FixedDamage(CombatAttributeType_TotalDamageReductionAbsolute);
+}
+
+float CombatManager::ContributeTotalResistanceReductionPercent() const
+{
+    return FixedDamage(CombatAttributeType_TotalResistanceReductionPercent);
+}
+
+float CombatManager::ContributeTotalResistanceReductionAbsolute() const
+{
+    return FixedDamage(CombatAttributeType_TotalResistanceReductionAbsolute);
+}
 
 }  // namespace GAME

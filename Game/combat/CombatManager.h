@@ -1,55 +1,257 @@
-// The combat manager of one character: it resolves the attacks that reach the character.
-// For now it holds what the per-attack combat attributes call: applying damage, the
-// combat formulas (each gives its plain result while the combat record's formulas are
-// not loaded), the life-leech percent and the character's damage over time.
+// The combat manager of one character: it resolves every attack that reaches the
+// character (hit roll, defences, shield, damage, retaliation, reflection, life leech),
+// evaluates the combat formulas of the combat record, and owns the character's damage
+// over time and equipment.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "Game/combat/CombatAttributeType.h"
 #include "Game/combat/DurationDamageManager.h"
+#include "Game/combat/RacialBonus.h"
+#include "Game/core/foundation/DesignerEquation.h"
+#include "Game/items/EquipManager.h"
 
 namespace GAME {
 
+struct Bonus;
 class Character;
+class CombatAttributeAccumulator;
+class CombatFilter;
+class LoadTable;
+class ParametersCombat;
+class RandomUniform;
+class SkillManager;
 
-// The log channel of the combat trace; 0 (off) unless the host sets it.
-extern int gLogCombat;
+// The log channel of the combat trace; 0 (off) unless the host sets it. Exported under
+// its plain name, so the host finds it by name ("gLog" and the channel).
+extern "C" int gLogCombat;
 
-class CombatManager {
+enum CombatManager_State : int32_t {
+    CombatManager_NotInCombat = 0,
+    CombatManager_InCombat = 1,
+};
+
+// The combat record's formulas, in the manager's order. The record keys (two of them
+// spelt as the records have always spelt them) are in CombatManager.cpp.
+enum CombatFormula : int {
+    CombatFormula_PhysicalDamage,
+    CombatFormula_PierceDamage,
+    CombatFormula_ElementalDamage,
+    CombatFormula_ElementalDurationDamage,
+    CombatFormula_PhysicalDefenseDamageAtMost,     // damage <= summed protection
+    CombatFormula_PhysicalDefenseDamageGreater,    // damage > summed protection
+    CombatFormula_OffensiveAbility,
+    CombatFormula_DefensiveAbility,
+    CombatFormula_ProbabilityToHit,
+    CombatFormula_MeleeBlock,
+    CombatFormula_ProjectileBlock,
+    CombatFormula_ShieldReductionDamageGreater,    // damage > shield defence
+    CombatFormula_ShieldReductionDamageAtMost,     // damage <= shield defence
+    CombatFormula_NormalPTH,
+    CombatFormula_Count
+};
+
+class CombatManager : public EquationInterface_Algebra {
 public:
-    CombatManager() = default;
+    static constexpr int32_t kCombatStateDurationMs = 8000;
+    static constexpr float kCertainHitThreshold = 99.0f;
+    static constexpr float kPthRollScale = 99.0f;      // the miss roll: a draw in [0, 1) times this
+    static constexpr float kNormalModifier = 0.75f;    // without the normal formula
+    static constexpr int kLadderSteps = 6;
+    static constexpr float kAvoidanceRollMax = 100.0f;   // dodge, deflection, fumble: [0, this)
+    static constexpr float kBlockRollMin = 1.0f;
+    static constexpr float kBlockRollMax = 100.0f;
+    static constexpr float kRagdollPushScale = 3.0f;   // absolute damage times this over the life limit
+    static constexpr int kCriticalHitTextOption = 2;   // the engine option that shows critical hits
+
+    CombatManager();
+    ~CombatManager() override;
     CombatManager(const CombatManager&) = delete;
     CombatManager& operator=(const CombatManager&) = delete;
 
-    // The owning character (not owned); the damage-over-time manager learns it too.
+    // ---- Owner, records ------------------------------------------------------------
+    // The owning character (not owned); the equipment and damage-over-time managers
+    // learn it too.
     void AssignParent(Character* owner);
     Character* GetCharacter() const { return m_owner; }
+    // The character's own record: equipment, then the hand and foot damage ranges.
+    void Load(const LoadTable& table);
+    void PreLoad(bool flag) { m_equipment.PreLoad(flag); }
+    // The combat record: hit regions, formulas and the probability-to-hit ladder. A
+    // second load replaces what the first loaded.
+    void LoadRecord(const std::string& recordName);
+    void LoadRecord(const LoadTable& table);
 
-    DurationDamageManager& GetDurationDamageMgr() { return m_durationDamage; }
-    uint32_t GetAttackerId() const { return m_attackerId; }
-    void SetAttacker(uint32_t id) { m_attackerId = id; }
+    // ---- Frame ---------------------------------------------------------------------
+    // Counts down the in-combat and block-recovery timers and runs damage over time.
+    void Update(int elapsedMs);
 
+    // ---- Attacks -------------------------------------------------------------------
+    // Resolves one attack on the owner. True when it hit (reached the damage stage).
+    bool TakeAttack(ParametersCombat& params, SkillManager& skills);
     // Applies one amount of damage to the owner. Nothing to apply counts as done (true);
-    // false when nothing got through.
+    // false when racial defence or a filter let nothing through.
     bool ApplyDamage(float amount, const PlayStatsDamageType& damageType, CombatAttributeType combatAttributeType);
-
     // Gathers life leech during the current attack.
     void ApplyLifeLeech(float percent) { m_lifeLeechPercent += percent; }
     float GetLifeLeechPercent() const { return m_lifeLeechPercent; }
+    // Gives a bonus to the character with that id, when it still exists.
+    void GiveBonus(const Bonus& bonus, uint32_t characterId);
+
+    // Filters of the owner's skills in force (not owned). A filter is held once.
+    void AddCombatFilter(CombatFilter* filter);
+    void RemoveCombatFilter(CombatFilter* filter);
+
+    void ImDying();
+    void ImDead() {}
+
+    // ---- Accessors -----------------------------------------------------------------
+    DurationDamageManager& GetDurationDamageMgr() { return m_durationDamage; }
+    EquipManager& GetEquipManager() { return m_equipment; }
+    const EquipManager& GetEquipManager() const { return m_equipment; }
+    bool IsPoisoned() const { return m_durationDamage.IsPoisoned(); }
+    uint32_t GetAttackerId() const { return m_attackerId; }
+    void SetAttacker(uint32_t id) { m_attackerId = id; }
+    CombatManager_State GetCombatState() const { return m_combatState; }
+    int32_t GetBlockRecoveryTimer() const { return m_blockRecoveryTimer; }
+    const std::vector<uint32_t>& GetAttachedItems() const { return m_equipment.GetAttachedItems(); }
+    uint32_t GetRightHandWeapon() const { return m_equipment.GetRightHandWeapon(); }
+    uint32_t GetLeftHandWeapon() const { return m_equipment.GetLeftHandWeapon(); }
+    uint32_t GetEquipmentArmorId() const { return m_equipment.GetArmorId(); }
+    // The region's chance as loaded (a whole number); 0 for a region not in the table.
+    float GetRegionChance(CombatAttributeRegion region) const;
+    bool HasFormula(CombatFormula formula) const { return m_formulas[formula] != nullptr; }
+
+    // Hand-to-hand damage: a draw in the hand range from the attack's own generator,
+    // added as base physical damage when positive.
+    void GetHandHitDamage(CombatAttributeAccumulator& accumulator);
+    void GetHandHitDamage(float& min, float& max) const;
+
+    // ---- What the owner's debuffs take off (fixed damage-over-time levels) ----------
+    float GetRunSpeed(float speed) const;
+    float GetAttackSpeed(float speed) const;
+    float ContributeSpellCastSpeed(float speed) const;
+    float ContributeOffensiveAbility(float value) const;
+    float ContributeDefensiveAbility(float value) const;
+    float ContributeOffensiveReduction() const;
+    float ContributeDefensiveReduction() const;
+    float ContributeFumbleDamage() const;
+    float ContributeProjectileFumbleDamage() const;
+    float ContributeTotalDamageReductionPercent() const;
+    float ContributeTotalDamageReductionAbsolute() const;
+    float ContributeTotalResistanceReductionPercent() const;
+    float ContributeTotalResistanceReductionAbsolute() const;
+
+    // ---- Combat formulas -----------------------------------------------------------
+    bool GetDesignerVariable(const char* name, float& value) override;
 
     float DesignerCalculatePhysicalDamage(float damage);
     float DesignerCalculatePierceDamage(float damage);
     float DesignerCalculateElementalDamage(float damage);
     float DesignerCalculateElementalDurationDamage(float damage);
     float DesignerCalculatePhysicalDamageDefense(float damage, float protection, float protectionAbsorption, float bonus);
+    float DesignerCalculateOffensiveAbility(float bonus);
+    float DesignerCalculateDefensiveAbility(float bonus);
+    float DesignerCalculateProbabilityToHit(float offensiveAbility, float defensiveAbility);
+    bool DesignerCalculateMeleeBlockChance(float blockChance, float modifiers, float pth, RandomUniform& random);
+    bool DesignerCalculateProjectileBlockChance(float blockChance, float modifiers, float pth, RandomUniform& random);
     float DesignerCalculateShieldBlockDamageReduction(float damage, float shieldDefense, float shieldAbsorption);
 
+    // ---- The rolls of an attack ----------------------------------------------------
+    // The damage modifier of a melee hit: 0 a miss, above 1 a critical hit.
+    float CalculateDamageModifier(float pth, float random);
+    bool CanIDodgeAttack(RandomUniform& random);
+    bool CanIDeflectProjectile(RandomUniform& random);
+    CombatAttributeRegion PickRegion(RandomUniform& random) const;
+
 private:
+    struct AttackContext;
+    struct DesignerVariables {
+        float physicalDamage = 0.0f;
+        float pierceDamage = 0.0f;
+        float elementalDamage = 0.0f;
+        float sumProtection = 0.0f;
+        float sumAbsorption = 0.0f;
+        float bonus = 0.0f;
+        float offensiveAbility = 0.0f;
+        float offensiveAbilityModifier = 0.0f;
+        float defensiveAbility = 0.0f;
+        float defensiveAbilityModifier = 0.0f;
+        float probabilityToHit = 0.0f;
+        float blockChance = 0.0f;
+        float blockChanceModifier = 0.0f;
+        float shieldDefense = 0.0f;
+        float shieldAbsorption = 0.0f;
+        float damage = 0.0f;
+    };
+    struct RegionChance {
+        CombatAttributeRegion region;
+        uint32_t chance;
+    };
+    struct LadderStep {
+        float threshold = 0.0f;
+        float damageModifier = 0.0f;
+    };
+
+    // Loading.
+    void ClearRecord();
+    void LoadRegions(const LoadTable& table);
+    void LoadFormulas(const LoadTable& table);
+    void LoadLadder(const LoadTable& table);
+    // The formula's value, or `fallback` when it is absent.
+    float Evaluate(CombatFormula formula, float fallback) const;
+    float FixedDamage(CombatAttributeType type) const { return m_durationDamage.GetFixedDamage(type); }
+    float LadderModifier(float value) const;
+    bool RollBlock(bool melee, float blockChance, float modifiers, float pth, RandomUniform& random);
+    bool RollAvoidance(float chance, RandomUniform& random, const char* caused, const char* notMet);
+
+    // The steps of TakeAttack (CombatManagerAttack.cpp).
+    void KeepArrivedAttack(AttackContext& attack);
+    void KeepAttackForReflection(AttackContext& attack);
+    void TraceAttackStart(AttackContext& attack);
+    void RollHit(AttackContext& attack);
+    void TestInvulnerability(AttackContext& attack);
+    void ResolveHit(AttackContext& attack);
+    void TryShieldBlock(AttackContext& attack);
+    void ApplyRagdollPush(AttackContext& attack, float absoluteDamage);
+    void CreditHitStatistics(AttackContext& attack);
+    void PlayHitSounds(AttackContext& attack);
+    void ShowCriticalHit(AttackContext& attack);
+    void AbsorbEnergy(AttackContext& attack);
+    void AnswerAttack(AttackContext& attack, SkillManager& skills);
+    void ReturnLifeLeech(AttackContext& attack);
+    void Retaliation(AttackContext& attack, SkillManager& skills);
+    void ReflectCombatDamage(ParametersCombat& copy, uint32_t targetId);
+    // Resolves an answer (retaliation or reflection) on its target and credits the
+    // damage it dealt to the owner's statistics.
+    void SendAnswer(ParametersCombat& answer, Character& target, PlayStatsDamageKind kind);
+
     Character* m_owner = nullptr;
     DurationDamageManager m_durationDamage;
+    EquipManager m_equipment;
+    float m_handHitDamageMin = 0.0f;
+    float m_handHitDamageMax = 0.0f;
+    float m_footHitDamageMin = 0.0f;
+    float m_footHitDamageMax = 0.0f;
+    CombatManager_State m_combatState = CombatManager_NotInCombat;
+    int32_t m_combatStateDuration = kCombatStateDurationMs;
+    int32_t m_combatStateTimer = 0;
     uint32_t m_attackerId = 0;
     float m_lifeLeechPercent = 0.0f;
+    std::vector<RegionChance> m_regionChances;
+    uint32_t m_regionChanceTotal = 0;
+    DesignerVariables m_vars;
+    std::array<std::unique_ptr<DesignerEquation_Algebra>, CombatFormula_Count> m_formulas;
+    float m_certainHitThreshold = kCertainHitThreshold;
+    std::array<LadderStep, kLadderSteps> m_ladder{};
+    std::vector<CombatFilter*> m_combatFilters;
+    RacialBonus_Defense m_racialBonusDefense;
+    int32_t m_blockRecoveryTimer = 0;
 };
 
 }  // namespace GAME

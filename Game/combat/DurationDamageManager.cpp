@@ -1,6 +1,21 @@
 #include "Game/combat/DurationDamageManager.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "Game/characters/Character.h"
+#include "Game/characters/CharacterRagDoll.h"
+#include "Game/combat/CombatManager.h"
+#include "Game/combat/DurationDamageConstants.h"
+#include "Game/core/Bonus.h"
+#include "Game/skills/SkillManager.h"
+
 namespace GAME {
+
+DurationDamageManager::DurationDamageManager() : m_delayedClearDelay(DurationDamage::kDelayedClearDelayMs)
+{
+    Clear();
+}
 
 DurationDamageManager::~DurationDamageManager() = default;
 
@@ -10,14 +25,297 @@ void DurationDamageManager::AssignParents(Character* character, CombatManager* c
     m_combatManager = combatManager;
 }
 
+// ---- Adding -------------------------------------------------------------------------
+
+bool DurationDamageManager::Ignores(float amount, float seconds) const
+{
+    // Written so that a value that is not a number is ignored too: it would otherwise
+    // pass a "<= 0" test and poison the character's life.
+    if (!(amount > 0.0f && std::isfinite(amount)) || !(seconds > 0.0f))
+        return true;
+    return !m_character || m_character->IsInvincible();
+}
+
+DurationDamageTrack* DurationDamageManager::FindTrack(CombatAttributeType type, uint32_t attacker)
+{
+    for (DurationDamageTrack& track : m_durationDamageTracks)
+        if (track.GetType() == type && track.GetAttacker() == attacker)
+            return &track;
+    return nullptr;
+}
+
+FixedDurationDamageTrack* DurationDamageManager::FindFixedTrack(CombatAttributeType type)
+{
+    for (FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
+        if (track.GetType() == type)
+            return &track;
+    return nullptr;
+}
+
+DurationDamageTrack& DurationDamageManager::TrackFor(CombatAttributeType type, uint32_t attacker)
+{
+    if (DurationDamageTrack* track = FindTrack(type, attacker))
+        return *track;
+    return m_durationDamageTracks.emplace_back(type, attacker);
+}
+
+FixedDurationDamageTrack& DurationDamageManager::FixedTrackFor(CombatAttributeType type)
+{
+    if (FixedDurationDamageTrack* track = FindFixedTrack(type))
+        return *track;
+    return m_fixedDurationDamageTracks.emplace_back(type);
+}
+
+void DurationDamageManager::AddDamageEffect(CombatAttributeType type)
+{
+    if (m_damageEffects.contains(type))
+        return;
+    m_character->StartDamageEffect(type);
+    m_damageEffects.emplace(type, false);
+}
+
 void DurationDamageManager::AddDamage(CombatAttributeType type, float damagePerSecond, float seconds)
 {
-    m_addedDamage.push_back({type, damagePerSecond, seconds});
+    if (Ignores(damagePerSecond, seconds))
+        return;
+    AddDamageEffect(type);
+    TrackFor(type, m_attacker).Add({damagePerSecond, seconds});
 }
 
 void DurationDamageManager::AddFixedDamage(CombatAttributeType type, float level, float seconds)
 {
-    m_addedFixedDamage.push_back({type, level, seconds});
+    if (Ignores(level, seconds))
+        return;
+    FixedTrackFor(type).Add({level, seconds});
+}
+
+void DurationDamageManager::EndAttack()
+{
+    for (DurationDamageTrack& track : m_durationDamageTracks)
+        track.MergePending();
+    for (FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
+        track.MergePending();
+}
+
+// ---- Reading ------------------------------------------------------------------------
+
+float DurationDamageManager::GetFixedDamage(CombatAttributeType type) const
+{
+    for (const FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
+        if (track.GetType() == type)
+            return track.GetDamage();
+    return 0.0f;
+}
+
+bool DurationDamageManager::IsPoisoned() const
+{
+    return std::any_of(m_durationDamageTracks.begin(), m_durationDamageTracks.end(),
+                       [](const DurationDamageTrack& track) { return track.GetType() == CombatAttributeType_Poison; });
+}
+
+// ---- Clearing -----------------------------------------------------------------------
+
+void DurationDamageManager::Clear()
+{
+    m_durationDamageTracks.clear();
+    m_fixedDurationDamageTracks.clear();
+}
+
+void DurationDamageManager::DelayedClearHack() { m_delayedClearTimer = m_delayedClearDelay; }
+
+// ---- The frame ----------------------------------------------------------------------
+
+void DurationDamageManager::Update(int ms)
+{
+    for (DurationDamageTrack& track : m_durationDamageTracks)
+        track.Update(ms);
+    for (FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
+        track.Update(ms);
+
+    ProcessDamage();
+    if (m_character && m_combatManager)
+        ExecuteDamage();
+
+    if (m_delayedClearTimer > 0) {
+        m_delayedClearTimer -= ms;
+        if (m_delayedClearTimer <= 0)
+            Clear();
+    }
+    ConsumeAndDropEmpty();
+}
+
+void DurationDamageManager::ProcessDamage()
+{
+    m_attackSpeedChanged = false;
+    m_runSpeedChanged = false;
+    const float attackSpeed = GetFixedDamage(CombatAttributeType_AttackSpeed);
+    const float runSpeed = GetFixedDamage(CombatAttributeType_RunSpeed);
+    if (attackSpeed != m_attackSpeedFixed) {
+        m_attackSpeedFixed = attackSpeed;
+        m_attackSpeedChanged = true;
+    }
+    if (runSpeed != m_runSpeedFixed) {
+        m_runSpeedFixed = runSpeed;
+        m_runSpeedChanged = true;
+    }
+}
+
+void DurationDamageManager::ExecuteDamage()
+{
+    CharacterRagDoll::EffectData ragdoll;
+    ragdoll.effect = CharacterRagDoll::Crumple;
+    ragdoll.amplification = 0.0f;
+    m_character->SetRagdollData(ragdoll, false);
+
+    UpdateEffects();
+
+    // By index, with the key copied out: applying damage reaches other code (death,
+    // skills), which may add tracks or clear them while this loop runs.
+    for (size_t i = 0; i < m_durationDamageTracks.size(); ++i) {
+        const DurationDamageTrack& track = m_durationDamageTracks[i];
+        const float damage = track.GetDamage();
+        if (damage > 0.0f)
+            ApplyTrackDamage(track.GetType(), track.GetAttacker(), damage);
+    }
+
+    if (GetSpeedUpdate() || m_character->GetSkillManager().IsSpeedUpdateNeeded())
+        m_character->ForceSpeedUpdate();
+}
+
+void DurationDamageManager::ApplyTrackDamage(CombatAttributeType type, uint32_t attacker, float damage)
+{
+    const PlayStatsDamageType statsType{PlayStatsDamageKind_CombatAttributeType, type};
+    Bonus bonus;
+    switch (type) {
+    case CombatAttributeType_LifeLeach: {
+        // The attacker gets the life the defender actually lost, which filters and
+        // racial defence may have made less than the tick.
+        const float lifeBefore = m_character->GetCurrentLife();
+        m_combatManager->SetAttacker(attacker);
+        if (!m_combatManager->ApplyDamage(damage, statsType, type))
+            return;
+        bonus.lifePoints = std::max(lifeBefore - m_character->GetCurrentLife(), 0.0f);
+        if (bonus.lifePoints > 0.0f)
+            m_combatManager->GiveBonus(bonus, attacker);
+        return;
+    }
+    case CombatAttributeType_ManaLeach: {
+        bonus.manaPoints = std::min(damage, m_character->GetCurrentMana());
+        m_character->SubtractMana(damage);
+        if (bonus.manaPoints > 0.0f)
+            m_combatManager->GiveBonus(bonus, attacker);
+        return;
+    }
+    default:
+        m_combatManager->SetAttacker(attacker);
+        m_combatManager->ApplyDamage(damage, statsType, type);
+        return;
+    }
+}
+
+void DurationDamageManager::UpdateInvoluntaryEffect()
+{
+    CombatAttributeType shown = CombatAttributeType_Unknown;
+    for (CombatAttributeType type : kInvoluntaryPrecedence) {
+        if (GetFixedDamage(type) > 0.0f) {
+            shown = type;
+            break;
+        }
+    }
+    if (shown == m_involuntaryEffect)
+        return;
+    m_character->StopInvoluntaryEffect(m_involuntaryEffect);
+    m_character->StartInvoluntaryEffect(shown);
+    m_involuntaryEffect = shown;
+}
+
+void DurationDamageManager::UpdateEffects()
+{
+    UpdateInvoluntaryEffect();
+
+    for (auto& [type, stale] : m_damageEffects)
+        stale = true;
+    auto markLive = [this](CombatAttributeType type) {
+        auto it = m_damageEffects.find(type);
+        if (it != m_damageEffects.end())
+            it->second = false;
+        else
+            AddDamageEffect(type);
+    };
+    for (const FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
+        markLive(track.GetType());
+    for (const DurationDamageTrack& track : m_durationDamageTracks)
+        markLive(track.GetType());
+
+    for (auto it = m_damageEffects.begin(); it != m_damageEffects.end();) {
+        if (it->second) {
+            m_character->StopDamageEffect(it->first);
+            it = m_damageEffects.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void DurationDamageManager::ConsumeAndDropEmpty()
+{
+    auto consume = [](auto& tracks) {
+        for (auto& track : tracks)
+            track.ConsumeTicks();
+        std::erase_if(tracks, [](const DurationDamageTrack& track) { return track.IsEmpty(); });
+    };
+    consume(m_durationDamageTracks);
+    consume(m_fixedDurationDamageTracks);
+}
+
+// ---- Replication --------------------------------------------------------------------
+
+void DurationDamageManager::GetDamageReplica(std::vector<DurationDamageReplication>& out) const
+{
+    for (const DurationDamageTrack& track : m_durationDamageTracks) {
+        DurationDamageReplication record{track.GetType(), track.GetAttacker(), {}};
+        track.GetReplicaInfo(record.infos);
+        if (!record.infos.empty())
+            out.push_back(std::move(record));
+    }
+}
+
+void DurationDamageManager::GetFixedDamageReplica(std::vector<FixedDurationDamageReplication>& out) const
+{
+    for (const FixedDurationDamageTrack& track : m_fixedDurationDamageTracks) {
+        FixedDurationDamageReplication record{track.GetType(), {}};
+        track.GetReplicaInfo(record.infos);
+        if (!record.infos.empty())
+            out.push_back(std::move(record));
+    }
+}
+
+void DurationDamageManager::SetDamageReplica(const std::vector<DurationDamageReplication>& records)
+{
+    for (const DurationDamageReplication& record : records)
+        AddDamageReplication(record.type, record.attacker, record.infos);
+}
+
+void DurationDamageManager::SetFixedDamageReplica(const std::vector<FixedDurationDamageReplication>& records)
+{
+    for (const FixedDurationDamageReplication& record : records)
+        AddFixedDamageReplication(record.type, record.infos);
+}
+
+void DurationDamageManager::AddDamageReplication(CombatAttributeType type, uint32_t attacker,
+                                                 const std::vector<DurationDamageInfo>& infos)
+{
+    DurationDamageTrack& track = TrackFor(type, attacker);
+    for (const DurationDamageInfo& info : infos)
+        track.AppendTicks(info.damage, info.duration);
+}
+
+void DurationDamageManager::AddFixedDamageReplication(CombatAttributeType type,
+                                                      const std::vector<DurationDamageInfo>& infos)
+{
+    FixedDurationDamageTrack& track = FixedTrackFor(type);
+    for (const DurationDamageInfo& info : infos)
+        track.AppendTicks(info.damage, info.duration);
 }
 
 }  // namespace GAME

@@ -1,11 +1,19 @@
-// The damage over time and the timed effects that hit one character. For now it keeps
-// what each attack adds, in the order it was added, so that what an attack did can be
-// seen; the ticks, merging and effects come with damage over time itself.
+// The damage over time and the timed effects that hit one character: poison, burning,
+// bleeding and the other duration damages, life and mana leech over time, and fixed
+// levels such as slows, reductions and crowd control. Each attack builds its additions
+// tick by tick and folds them into the running effects at `EndAttack`; every frame the
+// due ticks are applied, the damage and involuntary effects shown on the character are
+// started and stopped, and the combat manager reads the fixed levels in force.
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <map>
 #include <vector>
 
 #include "Game/combat/CombatAttributeType.h"
+#include "Game/combat/DurationDamageReplication.h"
+#include "Game/combat/DurationDamageTrack.h"
 
 namespace GAME {
 
@@ -14,38 +22,91 @@ class CombatManager;
 
 class DurationDamageManager {
 public:
-    // One effect as an attack added it: damage per second (or a fixed level) for a
-    // duration in seconds.
-    struct Added {
-        CombatAttributeType type = CombatAttributeType_Unknown;
-        float damage = 0.0f;
-        float duration = 0.0f;
-
-        bool operator==(const Added&) const = default;
-    };
-
-    DurationDamageManager() = default;
+    DurationDamageManager();
     virtual ~DurationDamageManager();
     DurationDamageManager(const DurationDamageManager&) = delete;
     DurationDamageManager& operator=(const DurationDamageManager&) = delete;
+
+    // The frame update: advances the ticks, applies what fell due, shows and hides the
+    // effects, runs the delayed clear and drops the tracks that ran out.
+    virtual void Update(int ms);
+    // The level of a fixed type in force now; 0 when none runs.
+    virtual float GetFixedDamage(CombatAttributeType type) const;
+    // Duration damage for the attack being built: the damage acts as an amount per second.
+    virtual void AddDamage(CombatAttributeType type, float damagePerSecond, float seconds);
+    // A fixed level (a slow, a reduction, crowd control at level 1) for the attack being
+    // built, held per type whoever the attacker is.
+    virtual void AddFixedDamage(CombatAttributeType type, float level, float seconds);
+    // Drops every track; the effects they showed stop at the next update.
+    virtual void Clear();
+    // Clears a little later (the character is dying).
+    virtual void DelayedClearHack();
 
     void AssignParents(Character* character, CombatManager* combatManager);
     Character* GetCharacter() const { return m_character; }
     CombatManager* GetCombatManager() const { return m_combatManager; }
 
-    // Duration damage: the damage acts as an amount per second.
-    void AddDamage(CombatAttributeType type, float damagePerSecond, float seconds);
-    // A fixed level (a slow, a reduction, crowd control at level 1) for a time.
-    void AddFixedDamage(CombatAttributeType type, float level, float seconds);
+    // The attacker of the attack being resolved; its additions go to its own tracks.
+    void SetAttacker(uint32_t id) { m_attacker = id; }
+    // Folds what the attack added into the running effects.
+    void EndAttack();
 
-    const std::vector<Added>& GetAddedDamage() const { return m_addedDamage; }
-    const std::vector<Added>& GetAddedFixedDamage() const { return m_addedFixedDamage; }
+    bool IsPoisoned() const;
+    // The attack or run speed level changed at the last update.
+    bool GetSpeedUpdate() const { return m_attackSpeedChanged || m_runSpeedChanged; }
+    // The involuntary effect shown now (stun, trap, freeze, petrify, immobilize), 0 for none.
+    CombatAttributeType GetInvoluntaryEffect() const { return m_involuntaryEffect; }
+
+    const std::vector<DurationDamageTrack>& GetDurationDamageTracks() const { return m_durationDamageTracks; }
+    const std::vector<FixedDurationDamageTrack>& GetFixedDurationDamageTracks() const
+    {
+        return m_fixedDurationDamageTracks;
+    }
+
+    // The running ticks as replication records, one per track that has positive ticks.
+    void GetDamageReplica(std::vector<DurationDamageReplication>& out) const;
+    void GetFixedDamageReplica(std::vector<FixedDurationDamageReplication>& out) const;
+    // Adds received records to what the manager holds.
+    void SetDamageReplica(const std::vector<DurationDamageReplication>& records);
+    void SetFixedDamageReplica(const std::vector<FixedDurationDamageReplication>& records);
+    void AddDamageReplication(CombatAttributeType type, uint32_t attacker, const std::vector<DurationDamageInfo>& infos);
+    void AddFixedDamageReplication(CombatAttributeType type, const std::vector<DurationDamageInfo>& infos);
 
 private:
+    // Crowd control, strongest first: the first that runs is the one shown.
+    static constexpr std::array<CombatAttributeType, 5> kInvoluntaryPrecedence = {
+        CombatAttributeType_Immobilize, CombatAttributeType_Petrify, CombatAttributeType_Freeze,
+        CombatAttributeType_Trap, CombatAttributeType_Stun};
+
+    // Invincibility, and amounts or durations that add nothing (not a number included).
+    bool Ignores(float amount, float seconds) const;
+    DurationDamageTrack* FindTrack(CombatAttributeType type, uint32_t attacker);
+    FixedDurationDamageTrack* FindFixedTrack(CombatAttributeType type);
+    DurationDamageTrack& TrackFor(CombatAttributeType type, uint32_t attacker);
+    FixedDurationDamageTrack& FixedTrackFor(CombatAttributeType type);
+
+    void ProcessDamage();
+    void ExecuteDamage();
+    void ApplyTrackDamage(CombatAttributeType type, uint32_t attacker, float damage);
+    void UpdateEffects();
+    void UpdateInvoluntaryEffect();
+    void AddDamageEffect(CombatAttributeType type);
+    void ConsumeAndDropEmpty();
+
     Character* m_character = nullptr;
     CombatManager* m_combatManager = nullptr;
-    std::vector<Added> m_addedDamage;
-    std::vector<Added> m_addedFixedDamage;
+    float m_attackSpeedFixed = 0.0f;
+    float m_runSpeedFixed = 0.0f;
+    bool m_attackSpeedChanged = false;
+    bool m_runSpeedChanged = false;
+    uint32_t m_attacker = 0;
+    CombatAttributeType m_involuntaryEffect = CombatAttributeType_Unknown;
+    // Types whose damage effect is shown; the mark is a stale flag used while updating.
+    std::map<CombatAttributeType, bool> m_damageEffects;
+    int m_delayedClearTimer = 0;
+    int m_delayedClearDelay;
+    std::vector<DurationDamageTrack> m_durationDamageTracks;
+    std::vector<FixedDurationDamageTrack> m_fixedDurationDamageTracks;
 };
 
 }  // namespace GAME

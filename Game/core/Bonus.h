@@ -1,7 +1,7 @@
 // A bundle of rewards: life, mana, gold, skill points, attribute points and experience,
-// given by potions, shrines and kills and read from the bonus keys of their records,
-// with the player it is addressed to and the object that produced it. A new bonus is
-// all zero.
+// given by potions, shrines, kills and the life that leech returns to an attacker, and
+// read from the bonus keys of their records; with the player it is addressed to and the
+// object that produced it. A new bonus is all zero.
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Engine/EventManager.h"
+#include "Engine/World.h"
 
 namespace GAME {
 
@@ -24,6 +25,15 @@ struct GameEvent_TutorialUnlock : GameEvent {
 // The game balance level changed.
 struct GameEvent_GameBalanceLevel : GameEvent {
     int32_t level = 0;
+};
+
+// A line of text that floats up from an object (a critical hit's damage), shown in a
+// style of the game-wide record.
+struct GameEvent_FloatingText : GameEvent {
+    uint32_t objectId = 0;
+    WorldVec3 position;
+    std::string style;
+    std::u16string text;
 };
 
 }  // namespace GAME

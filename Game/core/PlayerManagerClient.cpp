@@ -127,7 +127,7 @@ void PlayerManagerClient::HandleBonus(const Bonus& bonus)
     if (bonus.source == m_mainPlayerId)
         return;
     if (Player* receiver = FindPlayer(bonus.receiver))
-        receiver->TakeBonus(bonus, false, {});
+        receiver->TakeBonus(bonus, false, PlayStatsLifeType_Unknown);
 }
 
 void PlayerManagerClient::AddPlayerToParty(uint32_t player, int party)

@@ -6,8 +6,18 @@
 
 namespace GAME {
 
+class CombatAttributeAccumulator;
+class ParametersCombat;
+
 class SkillManager {
 public:
+    // The defences and retaliation of the character's skills in force, for an attack
+    // on the character. Skills add theirs once the character has skills.
+    void GetDefenseAttributes(CombatAttributeAccumulator&) const {}
+    void GetRetaliationAttributes(CombatAttributeAccumulator&) {}
+    // The character's skills react to an attack (never to retaliation or reflection).
+    void UnderAttack(const ParametersCombat&) {}
+
     // The object id of the weapon in the left hand, 0 when none.
     uint32_t GetLeftHandWeapon() const { return m_leftHandWeapon; }
     void SetLeftHandWeapon(uint32_t weaponId) { m_leftHandWeapon = weaponId; }
@@ -17,9 +27,14 @@ public:
     void AddCooldownDamage(float durationMs) { m_cooldownDamage += durationMs; }
     float GetCooldownDamage() const { return m_cooldownDamage; }
 
+    // A skill changed the character's speeds since they were last computed.
+    bool IsSpeedUpdateNeeded() const { return m_speedUpdateNeeded; }
+    void SetSpeedUpdateNeeded(bool needed) { m_speedUpdateNeeded = needed; }
+
 private:
     uint32_t m_leftHandWeapon = 0;
     float m_cooldownDamage = 0.0f;
+    bool m_speedUpdateNeeded = false;
 };
 
 }  // namespace GAME

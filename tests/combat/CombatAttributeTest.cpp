@@ -13,8 +13,6 @@ using namespace GAME;
 
 namespace {
 
-using Added = DurationDamageManager::Added;
-
 class CombatAttributeTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -246,10 +244,15 @@ TEST_F(CombatAttributeTest, DamageKindsExecuteOnTheDefender)
     CombatAttributeDurFixedDamage(CombatAttributeType_RunSpeed, 30.0f, 3.0f).Execute(*defender);
     CombatAttributeDurDamage(CombatAttributeType_Poison, 12.0f, 4.0f).Execute(*defender);
 
-    const DurationDamageManager& overTime = defender->GetDurationDamageMgr();
-    EXPECT_EQ(overTime.GetAddedFixedDamage(), (std::vector<Added>{{CombatAttributeType_Stun, 1.0f, 2.0f},
-                                                                  {CombatAttributeType_RunSpeed, 30.0f, 3.0f}}));
-    EXPECT_EQ(overTime.GetAddedDamage(), (std::vector<Added>{{CombatAttributeType_Poison, 12.0f, 4.0f}}));
+    DurationDamageManager& overTime = defender->GetDurationDamageMgr();
+    overTime.EndAttack();
+    std::vector<FixedDurationDamageReplication> fixedDamage;
+    overTime.GetFixedDamageReplica(fixedDamage);
+    EXPECT_EQ(fixedDamage, (std::vector<FixedDurationDamageReplication>{{CombatAttributeType_Stun, {{1.0f, 20.0f}}},
+                                                                         {CombatAttributeType_RunSpeed, {{30.0f, 30.0f}}}}));
+    std::vector<DurationDamageReplication> damage;
+    overTime.GetDamageReplica(damage);
+    EXPECT_EQ(damage, (std::vector<DurationDamageReplication>{{CombatAttributeType_Poison, 0, {{1.2f, 40.0f}}}}));
     EXPECT_EQ(defender->GetCurrentLife(), 720.0f);
 }
 

@@ -6,6 +6,9 @@
 
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
+#include "Game/combat/CombatAttribute.h"
+#include "Game/combat/CombatAttributeAccumulator.h"
+#include "Game/items/ItemEquipment.h"
 
 namespace GAME {
 
@@ -28,12 +31,45 @@ public:
         joined.push_back({leaderId, durationMs, convert});
     }
     float GetDefenseAttributeCap() const override { return defenseCap; }
+    void UnderAttack(uint32_t attackerId) override { attackedBy.push_back(attackerId); }
+    void ContributeRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& out) const override
+    {
+        for (const std::string& race : races)
+            if (race == racialDefenseRace) {
+                out.percent += racialDefense.percent;
+                out.absolute += racialDefense.absolute;
+            }
+    }
 
     std::vector<int> fearMs;
     std::vector<int> confusionMs;
     std::vector<float> taunts;
     std::vector<Joined> joined;
     float defenseCap = 0.0f;
+    std::vector<uint32_t> attackedBy;
+    std::string racialDefenseRace;
+    RacialBonus_Defense racialDefense;
+};
+
+// An item that gives its wearer the defences and retaliation it holds (a clone each
+// time it is asked).
+class CombatTestItem : public ItemEquipment {
+    GAME_DECLARE_CLASS(CombatTestItem)
+
+public:
+    void GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const override
+    {
+        for (const auto& defense : defenses)
+            accumulator.AddDefense(defense->Clone());
+    }
+    void GetRetaliationAttributes(CombatAttributeAccumulator& accumulator) const override
+    {
+        for (const auto& damage : retaliation)
+            accumulator.AddDamage(damage->Clone());
+    }
+
+    std::vector<std::unique_ptr<CombatAttribute>> defenses;
+    std::vector<std::unique_ptr<CombatAttribute>> retaliation;
 };
 
 // Makes a live character with the given level, life and mana.

@@ -1,0 +1,448 @@
+// Resolving one attack on the owner, from the hit roll to the life leech that goes back
+// to the attacker, and applying each amount of damage.
+#include <optional>
+
+#include "Engine/Entity.h"
+#include "Engine/EventManager.h"
+#include "Engine/Localization.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/characters/Player.h"
+#include "Game/combat/CombatArithmetic.h"
+#include "Game/combat/CombatFilter.h"
+#include "Game/combat/CombatManager.h"
+#include "Game/combat/CombatTrace.h"
+#include "Game/combat/ParametersCombat.h"
+#include "Game/core/Bonus.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/GameEvents.h"
+#include "Game/items/Armor.h"
+#include "Game/items/WeaponArmor_Shield.h"
+#include "Game/skills/SkillManager.h"
+
+namespace GAME {
+
+namespace {
+using CombatArithmetic::kPercent;
+
+constexpr const char* kFloatingTextEvent = "GameEvent_FloatingText";
+
+const std::vector<std::string>& NoRaces()
+{
+    static const std::vector<std::string> none;
+    return none;
+}
+}  // namespace
+
+// What one attack carries from step to step.
+struct CombatManager::AttackContext {
+    AttackContext(ParametersCombat& attackParams, Character* attackAttacker)
+        : params(attackParams), attacker(attackAttacker)
+    {
+    }
+
+    ParametersCombat& params;
+    Character* attacker;   // null when the object manager no longer knows it
+    RandomUniform random;  // the defender's rolls
+    // The attack as it arrived, for reflection. Taken only when it is needed.
+    std::optional<ParametersCombat> reflection;
+    CombatAttributeRegion arrivedRegion = CombatAttributeRegion_FullyProtected;
+    float lifeBefore = 0.0f;
+    float modifier = 1.0f;
+    float pth = 0.0f;
+    float blunt = 0.0f;
+    float reflectPercent = 0.0f;
+    bool invulnerable = false;
+};
+
+bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
+{
+    if (!m_owner || !m_owner->IsAlive())
+        return false;
+    m_owner->ResetAbsEffects();
+    AttackContext attack(params, ObjectManager::Get().GetObject<Character>(params.attackerId));
+    attack.lifeBefore = m_owner->GetCurrentLife();
+    m_lifeLeechPercent = 0.0f;
+    attack.random.Seed(params.randoms.Get(AttackRandoms::kDefenderSeed));
+
+    KeepArrivedAttack(attack);
+    CombatAttributeAccumulator& accumulator = params.accumulator;
+    m_racialBonusDefense = {};
+    accumulator.SetRegion(PickRegion(accumulator.GetRandomGen()));
+    m_combatState = CombatManager_InCombat;
+    m_combatStateTimer = m_combatStateDuration;
+    m_durationDamage.SetAttacker(params.attackerId);
+    m_attackerId = params.attackerId;
+
+    TraceAttackStart(attack);
+    RollHit(attack);
+    if (attack.modifier > 0.0f)
+        TestInvulnerability(attack);
+
+    m_owner->GetAllDefenseAttributes(accumulator);
+    attack.reflectPercent = accumulator.GetTotalDefenseType(CombatAttributeType_Reflect);
+    if (attack.reflectPercent > 0.0f)
+        KeepAttackForReflection(attack);
+
+    bool hit = false;
+    if (attack.invulnerable) {
+        GAME_COMBAT_TRACE("    ^bInvulnerable Shield in place\n");
+    } else if (attack.modifier == 0.0f) {
+        GAME_COMBAT_TRACE("    Miss occured\n");
+        if (attack.attacker)
+            attack.attacker->GetPlayStats().IMissed();
+        m_owner->GetPlayStats().IWasMissed();
+    } else {
+        ResolveHit(attack);
+        hit = true;
+    }
+
+    AbsorbEnergy(attack);
+    AnswerAttack(attack, skills);
+    ReturnLifeLeech(attack);
+    GAME_COMBAT_TRACE("]\n");
+    m_durationDamage.EndAttack();
+    m_owner->DisarmAbsEffects();
+    return hit;
+}
+
+// Reflection sends back the attack as it arrived. Until the defender's defences join it
+// nothing changes its damage, so the copy waits until a reflection is known to follow
+// (KeepAttackForReflection); an attack that arrived with defences of its own is copied at
+// once, since the defender's may merge into them.
+void CombatManager::KeepArrivedAttack(AttackContext& attack)
+{
+    const ParametersCombat& params = attack.params;
+    const CombatAttributeAccumulator& accumulator = params.accumulator;
+    attack.arrivedRegion = accumulator.GetRegion();
+    if (params.combatType == ParametersCombatStyle::Direct)
+        return;   // never reflected
+    if (!accumulator.GetDefenses().empty() || !accumulator.GetDefenseModifiers().empty())
+        attack.reflection.emplace(params);
+}
+
+// The copy without the defences the defender has added since: the attack as it arrived.
+void CombatManager::KeepAttackForReflection(AttackContext& attack)
+{
+    if (attack.reflection || attack.params.combatType == ParametersCombatStyle::Direct)
+        return;
+    attack.reflection.emplace(attack.params);
+    attack.reflection->accumulator.ClearDefenses();
+    attack.reflection->accumulator.SetRegion(attack.arrivedRegion);
+}
+
+void CombatManager::TraceAttackStart(AttackContext& attack)
+{
+    GAME_COMBAT_TRACE("combat\n");
+    GAME_COMBAT_TRACE("[\n");
+    if (attack.attacker) {
+        m_owner->ContributeRacialBonusDefense(attack.attacker->GetRace(), m_racialBonusDefense);
+        GAME_COMBAT_TRACE("    attackerName = %s\n", attack.attacker->GetObjectName().c_str());
+    }
+    GAME_COMBAT_TRACE("    attackerID = %d\n", static_cast<int>(attack.params.attackerId));
+    GAME_COMBAT_TRACE("    defenderName = %s\n", m_owner->GetObjectName().c_str());
+    GAME_COMBAT_TRACE("    defenderID = %d\n", static_cast<int>(m_owner->GetObjectId()));
+}
+
+// Dodge and fumble, then probability to hit (melee); deflection (projectile).
+void CombatManager::RollHit(AttackContext& attack)
+{
+    const ParametersCombat& params = attack.params;
+    switch (params.combatType) {
+    case ParametersCombatStyle::Probability: {
+        GAME_COMBAT_TRACE("    combatType = Probability Attack\n");
+        const bool dodged = CanIDodgeAttack(attack.random);
+        if (dodged)
+            attack.modifier = 0.0f;
+        if (params.fumbleChance > 0.0f) {
+            const float roll = attack.random.FGenerate(0.0f, kAvoidanceRollMax);
+            if (roll < params.fumbleChance) {
+                attack.modifier = 0.0f;
+                GAME_COMBAT_TRACE("    ^yFumble Chance (%f) caused a miss\n", params.fumbleChance);
+                return;
+            }
+            GAME_COMBAT_TRACE("    ^yFumble Chance (%f) not met (%f)\n", params.fumbleChance, roll);
+        }
+        if (!dodged) {
+            const float defensiveAbility = DesignerCalculateDefensiveAbility(0.0f);
+            attack.pth = DesignerCalculateProbabilityToHit(params.offensiveAbility, defensiveAbility);
+            attack.modifier = CalculateDamageModifier(attack.pth, attack.random.FGenerate(0.0f, 1.0f));
+        }
+        break;
+    }
+    case ParametersCombatStyle::Projectile:
+        GAME_COMBAT_TRACE("    combatType = Projectile Attack\n");
+        if (CanIDeflectProjectile(attack.random))
+            attack.modifier = 0.0f;
+        break;
+    default:
+        GAME_COMBAT_TRACE("    combatType = Direct Attack\n");
+        break;
+    }
+}
+
+void CombatManager::TestInvulnerability(AttackContext& attack)
+{
+    const std::vector<std::string>& races = attack.attacker ? attack.attacker->GetRace() : NoRaces();
+    for (CombatFilter* filter : m_combatFilters) {
+        if (filter->ProvidesInvulnerability(races)) {
+            attack.invulnerable = true;
+            GAME_COMBAT_TRACE("    ^ySkill provided Invulerability\n");
+            return;
+        }
+    }
+}
+
+// Steps of a hit: defences, shield, racial defence, damage, statistics, critical hit.
+void CombatManager::ResolveHit(AttackContext& attack)
+{
+    ParametersCombat& params = attack.params;
+    CombatAttributeAccumulator& accumulator = params.accumulator;
+    attack.blunt = accumulator.ProcessBluntDamageModifier(attack.modifier);
+    accumulator.ProcessDefense(*m_owner, 0.0f, FixedDamage(CombatAttributeType_DefensiveReduction),
+                               FixedDamage(CombatAttributeType_TotalResistanceReductionPercent),
+                               FixedDamage(CombatAttributeType_TotalResistanceReductionAbsolute));
+    TryShieldBlock(attack);
+    if (m_racialBonusDefense.percent > 0.0f) {
+        accumulator.ReduceDamage(m_racialBonusDefense.percent);
+        GAME_COMBAT_TRACE("    ^yRacial Bonus Percent Defense = %f\n", m_racialBonusDefense.percent);
+    }
+    accumulator.ExecuteDefense();
+
+    float absolute = 0.0f;
+    float overTime = 0.0f;
+    accumulator.GetTotalDamage(absolute, overTime);
+    GAME_COMBAT_TRACE("    Total Damage:  Absolute (%f), Over Time (%f)", absolute, overTime);
+    ApplyRagdollPush(attack, absolute);
+    accumulator.ExecuteDamage(*m_owner);
+
+    GAME_COMBAT_TRACE("    ^bRacial Bonus Damage:  (%f)", params.racialBonusDamage);
+    ApplyDamage(params.racialBonusDamage, {PlayStatsDamageKind_RacialBonus, CombatAttributeType_Unknown},
+                CombatAttributeType_Unknown);
+    CreditHitStatistics(attack);
+
+    GAME_COMBAT_TRACE("    criticalStrike = %f\n", attack.modifier);
+    GAME_COMBAT_TRACE("    regionHit = %s\n", GetCombatAttributeRegionWord(accumulator.GetRegion()));
+    if (params.combatType == ParametersCombatStyle::Probability)
+        PlayHitSounds(attack);
+    if (attack.modifier > 1.0f)
+        ShowCriticalHit(attack);
+    accumulator.Clear();
+    GAME_COMBAT_TRACE("\n");
+}
+
+void CombatManager::TryShieldBlock(AttackContext& attack)
+{
+    const ParametersCombatStyle type = attack.params.combatType;
+    if (m_blockRecoveryTimer > 0)
+        return;
+    if (type != ParametersCombatStyle::Probability && type != ParametersCombatStyle::Projectile)
+        return;
+    WeaponArmor_Shield* shield = ObjectManager::Get().GetObject<WeaponArmor_Shield>(m_equipment.GetLeftHandShield());
+    if (!shield)
+        return;
+    CombatAttributeAccumulator& accumulator = attack.params.accumulator;
+    const float blockChance = shield->GetShieldBlockChance();
+    const float modifiers = accumulator.GetTotalDefenseType(CombatAttributeType_BlockModifier);
+    const bool blocked = type == ParametersCombatStyle::Probability
+                             ? DesignerCalculateMeleeBlockChance(blockChance, modifiers, attack.pth, attack.random)
+                             : DesignerCalculateProjectileBlockChance(blockChance, modifiers, attack.pth, attack.random);
+    if (!blocked)
+        return;
+    accumulator.DamageReductionByShield(*m_owner, shield->GetShieldDefense(), shield->GetShieldAbsorption());
+    shield->PlayBlockSound(m_owner->GetCoords().GetPosition());
+    const float recovery = static_cast<float>(shield->GetShieldRecoveryTime());
+    const float reduction = m_owner->GetTotalCharAttribute(CharAttributeType_DefensiveBlockRecoveryReduction);
+    m_blockRecoveryTimer = CombatArithmetic::TruncateToInt(recovery - recovery * reduction * kPercent);
+}
+
+// The push grows with the share of the defender's life the hit took. A defender without
+// a positive life limit is not pushed (rather than pushed by an infinite amount).
+void CombatManager::ApplyRagdollPush(AttackContext& attack, float absoluteDamage)
+{
+    const float lifeLimit = m_owner->GetLifeLimit();
+    attack.params.ragdollEffect.speed = lifeLimit > 0.0f ? absoluteDamage * kRagdollPushScale / lifeLimit : 0.0f;
+    m_owner->SetRagdollData(attack.params.ragdollEffect, false);
+}
+
+void CombatManager::CreditHitStatistics(AttackContext& attack)
+{
+    if (!attack.attacker || !attack.attacker->IsA<Player>())
+        return;
+    PlayStats& attackerStats = attack.attacker->GetPlayStats();
+    CombatAttributeAccumulator::DamageByType absolute{};
+    CombatAttributeAccumulator::DamageByType overTime{};
+    const uint64_t types = attack.params.accumulator.GetTotalDamageByType(absolute, overTime);
+    for (uint32_t t = 0; t < kCombatAttributeTypeCount; ++t) {
+        if ((types >> t & 1) == 0)
+            continue;
+        const auto type = static_cast<CombatAttributeType>(t);
+        if (absolute[t] != 0.0f)
+            attackerStats.TallyDamageInflicted(absolute[t], {PlayStatsDamageKind_CombatAttributeType, type});
+        if (overTime[t] != 0.0f)
+            attackerStats.TallyDamageInflicted(overTime[t], {PlayStatsDamageKind_CombatAttributeType, type});
+    }
+    const float racial = attack.params.racialBonusDamage;
+    if (racial != 0.0f)
+        attackerStats.TallyDamageInflicted(racial, {PlayStatsDamageKind_RacialBonus, CombatAttributeType_Unknown});
+    if (attack.modifier > 1.0f) {
+        attackerStats.InflictCriticalHit();
+        m_owner->GetPlayStats().ReceiveCriticalHit();
+    }
+}
+
+void CombatManager::PlayHitSounds(AttackContext&)
+{
+    m_owner->PlayImpactSound();
+    if (Armor* armor = ObjectManager::Get().GetObject<Armor>(m_equipment.GetBodyArmor()))
+        armor->PlayImpactSound(m_owner->GetCoords().GetPosition());
+}
+
+void CombatManager::ShowCriticalHit(AttackContext& attack)
+{
+    const WorldVec3 position = m_owner->GetCoords().GetPosition();
+    if (SoundPak* sound = m_owner->GetCriticalHitSound())
+        sound->Play(position);
+    if (attack.blunt <= 0.0f || !gEngine->GetBoolOption(kCriticalHitTextOption) || !gGameEngine)
+        return;
+    const Player* mainPlayer = gGameEngine->GetMainPlayer();
+    const char* styleKey = nullptr;
+    if (mainPlayer && mainPlayer == m_owner)
+        styleKey = "CriticalHitOnPlayerStyle";
+    else if (mainPlayer && attack.attacker == mainPlayer)
+        styleKey = "CriticalHitOnMonsterStyle";
+    if (!styleKey)
+        return;
+    GameEvent_FloatingText event;
+    event.text = LocalizationManager::Instance().Format("CriticalHitFormat", attack.blunt, attack.modifier);
+    event.position = position;
+    event.objectId = m_owner->GetObjectId();
+    event.style = gGameEngine->GetDatabase().GetString(styleKey, "");
+    EventManager::Get().Send(event, kFloatingTextEvent);
+}
+
+// Whatever became of the attack, the defender takes its share of the mana spent on it.
+void CombatManager::AbsorbEnergy(AttackContext& attack)
+{
+    const float percent = m_owner->GetTotalCharAttribute(CharAttributeType_EnergyAbsorptionPercent);
+    if (percent <= 0.0f)
+        return;
+    const float mana = percent * kPercent * attack.params.manaCost;
+    if (mana > 0.0f)
+        m_owner->AddManaSlow(mana);
+}
+
+// Retaliation, the defender's and its skills' reaction, reflection. Retaliation and
+// reflection (direct attacks) are never answered, so two reflecting characters do not
+// send damage back and forth for ever.
+void CombatManager::AnswerAttack(AttackContext& attack, SkillManager& skills)
+{
+    ParametersCombat& params = attack.params;
+    if (params.combatType == ParametersCombatStyle::Direct)
+        return;
+    if (params.combatType == ParametersCombatStyle::Probability)
+        Retaliation(attack, skills);
+    m_owner->UnderAttack(params.attackerId);
+    skills.UnderAttack(params);
+    if (attack.reflectPercent > 0.0f && attack.reflection) {
+        GAME_COMBAT_TRACE("    ^b%f%% Damage Reflected\n", attack.reflectPercent);
+        attack.reflection->accumulator.FilterReflectDamage();
+        attack.reflection->accumulator.ScaleDamage(attack.reflectPercent);
+        ReflectCombatDamage(*attack.reflection, params.attackerId);
+    }
+}
+
+void CombatManager::Retaliation(AttackContext& attack, SkillManager& skills)
+{
+    RandomUniform source;
+    source.Seed(attack.params.randoms.Get(AttackRandoms::kRetaliationSeed));
+    ParametersCombat retaliation(source);
+    CombatAttributeAccumulator& accumulator = retaliation.accumulator;
+    m_owner->GetEquipRetaliationAttributes(accumulator);
+    m_owner->ContributeItemSetRetaliationAttributes(accumulator);
+    m_owner->ContributeGameBalanceRetaliationAttributes(accumulator);
+    skills.GetRetaliationAttributes(accumulator);
+    accumulator.ProcessDamage(*m_owner, 0.0f, 0.0f, 0.0f, 0.0f);
+    if (accumulator.IsEmpty())
+        return;
+    retaliation.combatType = ParametersCombatStyle::Direct;
+    retaliation.attackerId = m_owner->GetObjectId();
+    retaliation.offensiveAbility = DesignerCalculateOffensiveAbility(0.0f);
+    if (attack.attacker)
+        SendAnswer(retaliation, *attack.attacker, PlayStatsDamageKind_Retaliation);
+}
+
+void CombatManager::ReflectCombatDamage(ParametersCombat& copy, uint32_t targetId)
+{
+    if (copy.accumulator.IsEmpty())
+        return;
+    copy.combatType = ParametersCombatStyle::Direct;
+    copy.attackerId = m_owner->GetObjectId();
+    if (Character* target = ObjectManager::Get().GetObject<Character>(targetId))
+        SendAnswer(copy, *target, PlayStatsDamageKind_Reflection);
+}
+
+// The total is read before the target resolves the answer: a hit empties the answer's
+// accumulator. It is credited only when the answer hit, so damage an invulnerable or
+// dead target never took is not counted either.
+void CombatManager::SendAnswer(ParametersCombat& answer, Character& target, PlayStatsDamageKind kind)
+{
+    const bool credited = m_owner->IsA<Player>();
+    float dealt = 0.0f;
+    float overTime = 0.0f;
+    if (credited)
+        answer.accumulator.GetTotalDamage(dealt, overTime);
+    const bool hit = target.TakeAttack(answer);
+    if (credited && hit && dealt != 0.0f)
+        m_owner->GetPlayStats().TallyDamageInflicted(dealt, {kind, CombatAttributeType_Unknown});
+}
+
+void CombatManager::ReturnLifeLeech(AttackContext& attack)
+{
+    if (m_lifeLeechPercent <= 0.0f || !attack.attacker)
+        return;
+    const float lost = attack.lifeBefore - m_owner->GetCurrentLife();
+    if (lost <= 0.0f)
+        return;
+    const float amount = m_lifeLeechPercent * kPercent * lost;
+    if (amount <= 0.0f)
+        return;
+    GAME_COMBAT_TRACE("    ^b%f%% Life Leech return %f Life\n", m_lifeLeechPercent, amount);
+    Bonus bonus;
+    bonus.lifePoints = amount;
+    attack.attacker->TakeBonus(bonus, false, PlayStatsLifeType_Unknown);
+}
+
+// ---- Applying damage ---------------------------------------------------------------
+
+bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageType,
+                                CombatAttributeType combatAttributeType)
+{
+    if (amount <= 0.0f)
+        return true;
+    if (!m_owner)
+        return false;
+    m_owner->FireAbsEffect(combatAttributeType);
+    float damage = amount;
+    if (m_racialBonusDefense.absolute > 0.0f) {
+        const float filtered = std::min(m_racialBonusDefense.absolute, amount);
+        GAME_COMBAT_TRACE("^y  Racial Bonus Defense (%f) filtered (%f) damage\n", m_racialBonusDefense.absolute,
+                          filtered);
+        m_racialBonusDefense.absolute -= filtered;
+        damage = amount - filtered;
+        if (damage <= 0.0f)
+            return false;
+    }
+    for (CombatFilter* filter : m_combatFilters) {
+        damage = filter->ModifyDamage(damage, combatAttributeType);
+        if (damage <= 0.0f)
+            return false;
+    }
+    m_owner->SubtractLife(damage, damageType);
+    GAME_COMBAT_TRACE("^y    Damage %f to Defender 0x%x\n", damage, m_owner->GetObjectId());
+    if (gGameEngine)
+        gGameEngine->RegisterDamage(m_owner->GetObjectId(), m_attackerId, damage);
+    return true;
+}
+
+}  // namespace GAME

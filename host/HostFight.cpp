@@ -1,0 +1,121 @@
+#include "host/HostFight.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "Engine/ObjectManager.h"
+#include "Engine/World.h"
+#include "Game/characters/Monster.h"
+#include "Game/characters/Player.h"
+#include "Game/combat/CombatAttribute.h"
+#include "Game/combat/CombatManager.h"
+#include "Game/combat/ParametersCombat.h"
+#include "Game/core/GameEngine.h"
+
+namespace GAME {
+
+namespace {
+
+constexpr const char* kCombatRecord = "Records/Game/Combat.dbr";
+constexpr uint32_t kArenaRegionId = 1;
+constexpr int kAttackIntervalMs = 1000;
+
+// The fighters' numbers, until characters read them from their own records.
+constexpr float kPlayerLife = 300.0f;
+constexpr float kPlayerOffensiveAbility = 120.0f;
+constexpr float kMonsterLife = 220.0f;
+constexpr float kMonsterDefensiveAbility = 60.0f;
+constexpr float kSwordDamage = 28.0f;
+constexpr float kSwordPierceRatio = 15.0f;
+constexpr float kFireDamage = 6.0f;
+constexpr float kBurnDamagePerSecond = 4.0f;
+constexpr float kBurnSeconds = 2.0f;
+
+Character* Place(const char* className, const Vec3& position)
+{
+    auto* character = DynamicCast<Character>(ObjectManager::Get().CreateObject(className));
+    if (!character)
+        return nullptr;
+    Region* region = World::Get().GetRegionById(kArenaRegionId);
+    if (!region)
+        region = World::Get().AddRegion(kArenaRegionId, "Arena");
+    Coords frame;
+    frame.origin = position;
+    World::Get().AddEntity(character, WorldCoords(region, frame));
+    character->GetCombatManager().LoadRecord(kCombatRecord);
+    return character;
+}
+
+}  // namespace
+
+bool HostFight::Start()
+{
+    if (!ObjectManager::Get().LoadTableFile(kCombatRecord))
+        return false;
+    Character* player = Place("Player", Vec3{0.0f, 0.0f, 0.0f});
+    Character* monster = Place("Monster", Vec3{1.0f, 0.0f, 0.0f});
+    if (!player || !monster)
+        return false;
+    player->SetLifeLimit(kPlayerLife);
+    player->SetCurrentLife(kPlayerLife);
+    player->SetTotalCharAttribute(CharAttributeType_OffensiveAbility, kPlayerOffensiveAbility);
+    monster->SetLifeLimit(kMonsterLife);
+    monster->SetCurrentLife(kMonsterLife);
+    monster->SetTotalCharAttribute(CharAttributeType_DefensiveAbility, kMonsterDefensiveAbility);
+    m_playerId = player->GetObjectId();
+    m_monsterId = monster->GetObjectId();
+    std::printf("gamehost: a player (%u) and a monster (%u) face each other\n", m_playerId, m_monsterId);
+    return true;
+}
+
+void HostFight::Update(int frame, int ms)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    auto* player = objects.GetObject<Player>(m_playerId);
+    auto* monster = objects.GetObject<Monster>(m_monsterId);
+    if (!player || !monster)
+        return;
+    player->GetCombatManager().Update(ms);
+    monster->GetCombatManager().Update(ms);
+    if (!monster->IsAlive() || monster->GetCurrentLife() <= 0.0f) {
+        if (!m_reportedDeath)
+            std::printf("frame %d: the monster falls after %d attacks\n", frame, m_attacks);
+        m_reportedDeath = true;
+        return;
+    }
+    m_sinceAttack += ms;
+    if (m_sinceAttack < kAttackIntervalMs)
+        return;
+    m_sinceAttack = 0;
+
+    // The attacker's side of one melee strike: sword, fire and a burn.
+    ParametersCombat attack(gGameEngine->GetRandomGen());
+    attack.attackerId = m_playerId;
+    attack.combatType = ParametersCombatStyle::Probability;
+    attack.offensiveAbility = player->GetTotalCharAttribute(CharAttributeType_OffensiveAbility);
+    attack.accumulator.AddDamage(std::make_unique<CombatAttributeDamage_BasePhysical>(
+        CombatAttributeType_Physical, kSwordDamage, kSwordPierceRatio, true));
+    attack.accumulator.AddDamage(
+        std::make_unique<CombatAttributeAbsDamageElemental>(CombatAttributeType_Fire, kFireDamage));
+    attack.accumulator.AddDamage(std::make_unique<CombatAttributeDurDamageElemental>(
+        CombatAttributeType_Fire, kBurnDamagePerSecond, kBurnSeconds));
+    attack.accumulator.ProcessDamage(*player, 0.0f, 0.0f, 0.0f, 0.0f);
+
+    const float before = monster->GetCurrentLife();
+    const bool hit = monster->TakeAttack(attack);
+    ++m_attacks;
+    std::printf("frame %d: the player strikes: %s, monster life %.1f -> %.1f\n", frame, hit ? "hit" : "miss", before,
+                monster->GetCurrentLife());
+}
+
+void HostFight::Stop()
+{
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : {m_playerId, m_monsterId})
+        if (Object* object = objects.GetObject(id))
+            objects.DestroyObjectEx(object, "HostFight", __LINE__);
+    objects.FlushDestroyedObjects();
+    m_playerId = m_monsterId = 0;
+}
+
+}  // namespace GAME

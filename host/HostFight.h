@@ -1,0 +1,26 @@
+// A small staged fight for the bundled run: a player and a monster stand in one region
+// and the player strikes once a second, as its weapon skill will once characters fight
+// on their own. With the combat channel on, each attack's trace is printed.
+#pragma once
+
+#include <cstdint>
+
+namespace GAME {
+
+class HostFight {
+public:
+    // Places the two fighters; false when the game has no combat record.
+    bool Start();
+    // Advances the fight by one frame; prints the outcome of each attack.
+    void Update(int frame, int ms);
+    void Stop();
+
+private:
+    uint32_t m_playerId = 0;
+    uint32_t m_monsterId = 0;
+    int m_sinceAttack = 0;
+    int m_attacks = 0;
+    bool m_reportedDeath = false;
+};
+
+}  // namespace GAME
