@@ -76,8 +76,23 @@ class ChaosBeam : public LineEffect {
     GAME_DECLARE_CLASS(ChaosBeam)
 };
 
+// A set of sounds played as one. Nothing is heard here: the pack counts its plays so
+// that tests and the host can tell a sound was started.
 class SoundPak : public Object {
     GAME_DECLARE_CLASS(SoundPak)
+
+public:
+    void Play(bool flag)
+    {
+        ++m_playCount;
+        m_lastPlayFlag = flag;
+    }
+    int GetPlayCount() const { return m_playCount; }
+    bool GetLastPlayFlag() const { return m_lastPlayFlag; }
+
+private:
+    int m_playCount = 0;
+    bool m_lastPlayFlag = false;
 };
 
 }  // namespace GAME
