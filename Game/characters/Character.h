@@ -163,7 +163,7 @@ private:
 
     // ---- Team and experience value (friend and foe tests, rewards) ---------------------
 public:
-    // The side the character is on (Team).
+    // The side the character is on.
     Team GetTeam() const { return m_team; }
     virtual void SetTeam(const Team& team) { m_team = team; }
     // The character's experience points; for a monster, what killing it is worth.

@@ -15,194 +15,117 @@ protected:
     void SetUp() override {}
     void Start(const std::string& record = "")
     {
+        ShutdownObjects();
         RecordDatabase::Get().RegisterRecord(kGameEngineRecordName, record);
         EngineTest::SetUp();
     }
-    uint32_t Reward(const std::string& formula, uint32_t level, uint32_t experience)
-    {
-        Start("experienceEquation," + formula + ",\n");
-        return engine->CalculateExperienceReward(level, 0, experience);
-    }
-    Monster* MakeMonster(uint32_t level = 1, uint32_t experience = 0)
+    uint32_t MakeMonster(uint32_t level = 1, uint32_t experience = 0, uint32_t leader = 0)
     {
         auto* monster = DynamicCast<Monster>(ObjectManager::Get().CreateObject("Monster"));
         monster->SetCharLevel(level);
         monster->SetExperiencePoints(experience);
-        return monster;
+        monster->SetLeader(leader);
+        return monster->GetObjectId();
     }
 };
 
+TEST_F(ExperienceRewardTest, RewardFormulaResultsAsWholeNumbers)
+{
+    struct Case {
+        const char* formula;
+        uint32_t level, experience, expected;
+    };
+    const Case cases[] = {
+        {"monsterLevel+0.5", 41, 0, 42},   // 41.5 rounds half up
+        {"monsterLevel-50", 47, 0, 0},     // -3
+        {"monsterExperience/monsterLevel", 0, 0, 0},    // not a number
+        {"monsterExperience/monsterLevel", 0, 10, 0},   // infinite
+        {"monsterExperience*100000", 1, 4000000, std::numeric_limits<uint32_t>::max()},
+    };
+    for (const Case& c : cases) {
+        Start(std::string("experienceEquation,") + c.formula + ",\n");
+        EXPECT_EQ(engine->CalculateExperienceReward(c.level, 0, c.experience), c.expected) << c.formula;
+    }
+    Start();
+    EXPECT_EQ(engine->CalculateExperienceReward(10, 0, 1234), 1234u);   // no formula: the base
+}
+
 TEST_F(ExperienceRewardTest, DesignerInputsByExactName)
-{
-    Start();
-    Player* player = MakeMainPlayer();
-    player->SetCharLevel(9);
-    engine->GetPlayerManagerClient()->HandlePlayerUpdate(Roster({player->GetObjectId()}));
-    engine->CalculateExperienceReward(12, player->GetObjectId(), 300);
-
-    float value = -1.0f;
-    EXPECT_TRUE(engine->GetDesignerVariable("monsterLevel", value));
-    EXPECT_EQ(value, 12.0f);
-    EXPECT_TRUE(engine->GetDesignerVariable("monsterExperience", value));
-    EXPECT_EQ(value, 300.0f);
-    EXPECT_TRUE(engine->GetDesignerVariable("averagePlayerLevel", value));
-    EXPECT_EQ(value, 9.0f);
-    EXPECT_TRUE(engine->GetDesignerVariable("numberOfPlayers", value));
-    EXPECT_EQ(value, 1.0f);
-    EXPECT_TRUE(engine->GetDesignerVariable("currentPlayerLevel", value));
-    EXPECT_EQ(value, 0.0f);
-
-    value = 5.0f;
-    EXPECT_FALSE(engine->GetDesignerVariable("MonsterLevel", value));
-    EXPECT_EQ(value, 0.0f);
-    value = 5.0f;
-    EXPECT_FALSE(engine->GetDesignerVariable("amountOfGold", value));
-    EXPECT_EQ(value, 0.0f);
-}
-
-TEST_F(ExperienceRewardTest, RewardIsRoundedHalfUp)
-{
-    EXPECT_EQ(Reward("monsterLevel+0.5", 41, 0), 42u);
-}
-
-TEST_F(ExperienceRewardTest, NegativeRewardIsZero)
-{
-    EXPECT_EQ(Reward("monsterLevel-50", 47, 0), 0u);
-}
-
-TEST_F(ExperienceRewardTest, RewardThatIsNotANumberIsZero)
-{
-    EXPECT_EQ(Reward("monsterExperience/monsterLevel", 0, 0), 0u);   // 0 / 0
-}
-
-TEST_F(ExperienceRewardTest, InfiniteRewardIsZero)
-{
-    EXPECT_EQ(Reward("monsterExperience/monsterLevel", 0, 10), 0u);
-}
-
-TEST_F(ExperienceRewardTest, HugeRewardIsHeldAtTheLargestCount)
-{
-    EXPECT_EQ(Reward("monsterExperience*100000", 1, 4000000), std::numeric_limits<uint32_t>::max());
-}
-
-TEST_F(ExperienceRewardTest, WithoutAFormulaTheBaseExperienceIsTheReward)
-{
-    Start();
-    EXPECT_EQ(engine->CalculateExperienceReward(10, 0, 1234), 1234u);
-}
-
-TEST_F(ExperienceRewardTest, RewardReadsTheAverageLevelOfThePlayersParty)
 {
     Start("experienceEquation,averagePartyLevel*1,\n");
     std::vector<PlayerNetBasicInfo> roster = Roster({1, 2, 3});
     roster[0].partyId = roster[1].partyId = 1;
     roster[0].level = 3;
     roster[1].level = 4;
-    roster[2].level = 50;
     engine->GetPlayerManagerClient()->HandlePlayerUpdate(roster);
-    EXPECT_EQ(engine->CalculateExperienceReward(1, 2, 0), 4u);   // 7 / 2, rounded up
+    EXPECT_EQ(engine->CalculateExperienceReward(12, 2, 300), 4u);   // (3 + 4) / 2 rounded up
+
+    float value = -1.0f;
+    EXPECT_TRUE(engine->GetDesignerVariable("monsterExperience", value));
+    EXPECT_EQ(value, 300.0f);
+    EXPECT_FALSE(engine->GetDesignerVariable("MonsterLevel", value));
+    EXPECT_EQ(value, 0.0f);
 }
 
-TEST_F(ExperienceRewardTest, DeathPenaltyReadsTheKillerAndThePlayer)
+TEST_F(ExperienceRewardTest, DeathPenaltyFromKillerAndPlayerWithinItsBounds)
 {
     Start("deathPenaltyEquation,(monsterLevel*monsterExperience)+currentPlayerLevel,\ndeathPenaltyMax,1000,\n");
     Player* player = MakeMainPlayer();
     player->SetCharLevel(7);
-    const Monster* killer = MakeMonster(5, 20);
-    EXPECT_EQ(engine->GetPlayerDeathExperiencePenalty(player, killer->GetObjectId()), 107u);
-    // A killer that is no character counts as level 0 with no experience.
-    EXPECT_EQ(engine->GetPlayerDeathExperiencePenalty(player, 424242), 7u);
-    // The player as its own killer: level 7, no experience.
-    EXPECT_EQ(engine->GetPlayerDeathExperiencePenalty(player, player->GetObjectId()), 7u);
-}
+    EXPECT_EQ(engine->GetPlayerDeathExperiencePenalty(player, MakeMonster(5, 20)), 107u);
+    EXPECT_EQ(engine->GetPlayerDeathExperiencePenalty(player, 424242), 7u);   // no such killer
 
-TEST_F(ExperienceRewardTest, MinimumAboveTheMaximumYieldsTheMaximum)
-{
     Start("deathPenaltyEquation,currentPlayerLevel*100,\ndeathPenaltyMin,10,\ndeathPenaltyMax,5,\n");
-    Player* player = MakeMainPlayer();
-    for (uint32_t level : {0u, 1u, 30u}) {
-        player->SetCharLevel(level);
-        EXPECT_EQ(engine->GetPlayerDeathExperiencePenalty(player, 0), 5u) << level;
-    }
-}
-
-TEST_F(ExperienceRewardTest, DeathPenaltyWithoutAFormulaIsStillBounded)
-{
+    EXPECT_EQ(engine->GetPlayerDeathExperiencePenalty(player, 0), 5u);
     Start("deathPenaltyMin,7,\ndeathPenaltyMax,50,\n");
-    EXPECT_EQ(engine->GetPlayerDeathExperiencePenalty(MakeMainPlayer(), 0), 7u);
-}
-
-TEST_F(ExperienceRewardTest, NegativeMaximumNeverMakesALossNegative)
-{
+    EXPECT_EQ(engine->GetPlayerDeathExperiencePenalty(player, 0), 7u);   // no formula, still bounded
     Start("deathPenaltyEquation,currentPlayerLevel*100,\ndeathPenaltyMin,-20,\ndeathPenaltyMax,-1,\n");
-    EXPECT_EQ(engine->GetPlayerDeathExperiencePenalty(MakeMainPlayer(), 0), 0u);
+    EXPECT_EQ(engine->GetPlayerDeathExperiencePenalty(player, 0), 0u);   // never a negative loss
 }
 
-TEST_F(ExperienceRewardTest, DamageRegisterSumsPerAttackerAndCountsPetsForTheirMaster)
-{
-    Start();
-    const uint32_t victim = MakeMonster()->GetObjectId();
-    const uint32_t master = MakeMainPlayer()->GetObjectId();
-    Monster* pet = MakeMonster();
-    pet->SetLeader(master);
-    const uint32_t other = MakeMonster()->GetObjectId();
-
-    engine->RegisterDamage(victim, master, 10.0f);
-    engine->RegisterDamage(victim, master, 5.0f);
-    engine->RegisterDamage(victim, pet->GetObjectId(), 5.0f);
-    EXPECT_EQ(engine->GetDamageByAttacker(master, victim), 20.0f);
-    EXPECT_EQ(engine->GetDamageByAttacker(pet->GetObjectId(), victim), 0.0f);
-    EXPECT_EQ(engine->GetPlayerDamagePercent(master, victim), 1.0f);
-
-    engine->RegisterDamage(victim, other, 60.0f);
-    EXPECT_EQ(engine->GetTotalDamageDone(victim), 80.0f);
-    EXPECT_EQ(engine->GetPlayerDamagePercent(master, victim), 0.25f);
-    EXPECT_EQ(engine->GetPlayerDamagePercent(master, 777), 0.0f);
-    EXPECT_EQ(engine->GetMasterAttacker(other), other);
-}
-
-TEST_F(ExperienceRewardTest, DamageIsKeptOnlyOnTheHostAndNeverForPlayers)
+TEST_F(ExperienceRewardTest, DamageRegisterPerAttackerOnTheHostOnly)
 {
     Start();
     const uint32_t player = MakeMainPlayer()->GetObjectId();
-    const uint32_t monster = MakeMonster()->GetObjectId();
-    engine->RegisterDamage(player, monster, 10.0f);
+    const uint32_t victim = MakeMonster();
+    const uint32_t pet = MakeMonster(1, 0, player);
+    engine->RegisterDamage(victim, player, 10.0f);
+    engine->RegisterDamage(victim, pet, 5.0f);   // counts for its master
+    EXPECT_EQ(engine->GetDamageByAttacker(player, victim), 15.0f);
+    EXPECT_EQ(engine->GetPlayerDamagePercent(player, victim), 1.0f);
+    engine->RegisterDamage(victim, MakeMonster(), 45.0f);
+    EXPECT_EQ(engine->GetTotalDamageDone(victim), 60.0f);
+    EXPECT_EQ(engine->GetPlayerDamagePercent(player, victim), 0.25f);
+
+    engine->RegisterDamage(player, victim, 10.0f);   // players are never registered
     EXPECT_EQ(engine->GetTotalDamageDone(player), 0.0f);
-
-    // Hits that did nothing give nobody a share.
-    engine->RegisterDamage(monster, player, 0.0f);
-    EXPECT_EQ(engine->GetPlayerDamagePercent(player, monster), 0.0f);
+    const uint32_t other = MakeMonster();
+    engine->RegisterDamage(other, player, 0.0f);     // hits that did nothing: no share
+    EXPECT_EQ(engine->GetPlayerDamagePercent(player, other), 0.0f);
 
     engine->SetAsNetworkClient();
-    engine->RegisterDamage(monster, player, 10.0f);
-    EXPECT_EQ(engine->GetTotalDamageDone(monster), 0.0f);
-    engine->SetAsNetworkStub();
-    engine->RegisterDamage(monster, player, 10.0f);
-    engine->SetAsNetworkClient();
-    engine->RemoveDamageEntry(monster);   // a client keeps nothing to forget
+    engine->RegisterDamage(victim, player, 10.0f);
+    engine->RemoveDamageEntry(victim);
     engine->SetAsNetworkServer();
-    EXPECT_EQ(engine->GetTotalDamageDone(monster), 10.0f);
+    EXPECT_EQ(engine->GetTotalDamageDone(victim), 60.0f);
 }
 
-TEST_F(ExperienceRewardTest, CreatureDeathForgetsItsDamage)
+TEST_F(ExperienceRewardTest, CreatureDeathForgetsItsDamageOnTheHost)
 {
     Start();
     const uint32_t player = MakeMainPlayer()->GetObjectId();
-    Monster* monster = MakeMonster();
-    const uint32_t monsterId = monster->GetObjectId();
-    engine->RegisterDamage(monsterId, player, 10.0f);
+    GameEvent_CreatureDeath death;
+    death.objectId = MakeMonster();
+    death.attackerId = player;
+    engine->RegisterDamage(death.objectId, player, 10.0f);
     engine->RegisterDamage(31337, player, 10.0f);   // a creature that is gone
 
-    GameEvent_CreatureDeath death;
-    death.objectId = monsterId;
-    death.attackerId = player;
     engine->SetAsNetworkClient();
     EventManager::Get().Send(death, "GameEvent_CreatureDeath");
     engine->SetAsNetworkStub();
-    EXPECT_EQ(engine->GetTotalDamageDone(monsterId), 10.0f);
-
+    EXPECT_EQ(engine->GetTotalDamageDone(death.objectId), 10.0f);
     EventManager::Get().Send(death, "GameEvent_CreatureDeath");
-    EXPECT_EQ(engine->GetTotalDamageDone(monsterId), 0.0f);
+    EXPECT_EQ(engine->GetTotalDamageDone(death.objectId), 0.0f);
     death.objectId = 31337;
     EventManager::Get().Send(death, "GameEvent_CreatureDeath");
     EXPECT_EQ(engine->GetTotalDamageDone(31337), 0.0f);
