@@ -59,11 +59,15 @@ public:
     uint32_t GetPlayerLevel() const { return m_playerLevel; }
     void SetGameDifficulty(int32_t difficulty) { m_difficulty = difficulty; }
     int32_t GetGameDifficulty() const { return m_difficulty; }
+    // Whether players may fight players of another team number.
+    void SetPvP(bool on) { m_pvp = on; }
+    bool GetPvP() const { return m_pvp; }
     void Reset();
 
 private:
     uint32_t m_playerLevel = 0;
     int32_t m_difficulty = 0;
+    bool m_pvp = false;
 };
 
 // The graphics engine: there is no screen, so it never downsizes.

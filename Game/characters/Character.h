@@ -17,6 +17,7 @@
 #include "Game/combat/CharAttributeType.h"
 #include "Game/combat/CombatAttributeType.h"
 #include "Game/combat/RacialBonus.h"
+#include "Game/core/Team.h"
 
 namespace GAME {
 
@@ -260,6 +261,19 @@ private:
     // Gold and items given.
     uint32_t m_money = 0;
     std::vector<uint32_t> m_inventoryItems;
+
+    // ---- Team and experience value (friend and foe tests, rewards) ---------------------
+public:
+    // The side the character is on.
+    Team GetTeam() const { return m_team; }
+    virtual void SetTeam(const Team& team) { m_team = team; }
+    // The character's experience points; for a monster, what killing it is worth.
+    uint32_t GetExperiencePoints() const { return m_experiencePoints; }
+    void SetExperiencePoints(uint32_t points) { m_experiencePoints = points; }
+
+private:
+    Team m_team;
+    uint32_t m_experiencePoints = 0;
 };
 
 }  // namespace GAME

@@ -17,7 +17,7 @@
 
 namespace GAME {
 
-class Bonus;
+struct Bonus;
 struct ItemReplicaInfo;
 struct PlayerNetBasicInfo;
 struct PlayerNetHeartbeatInfo;

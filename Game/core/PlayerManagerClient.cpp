@@ -5,6 +5,7 @@
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/PartyManager.h"
 
 namespace GAME {
 
@@ -104,6 +105,23 @@ void PlayerManagerClient::GetPlayerInfo(PlayerInfo& out) const
     out.numberOfPlayers = count;
     if (count != 0)
         out.averagePlayerLevel = static_cast<uint32_t>(static_cast<double>(sum) / count + 0.5);
+}
+
+uint32_t PlayerManagerClient::GetAveragePartyLevel(uint32_t player) const
+{
+    const PartyManager* parties = gGameEngine ? gGameEngine->GetPartyManager() : nullptr;
+    const uint32_t party = parties ? parties->GetParty(player) : 0;
+    int64_t sum = 0;
+    int64_t count = 0;
+    for (const PlayerNetBasicInfo& record : m_playerInfoCache) {
+        if (record.partyId != party)
+            continue;
+        sum += record.level;
+        ++count;
+    }
+    if (count == 0 || sum <= 0)
+        return 0;
+    return static_cast<uint32_t>((sum + count - 1) / count);
 }
 
 }  // namespace GAME

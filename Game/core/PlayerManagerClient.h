@@ -12,7 +12,7 @@
 
 namespace GAME {
 
-class Bonus;
+struct Bonus;
 class GameEngineClientServicesModule;
 
 class PlayerManagerClient {
@@ -49,6 +49,8 @@ public:
     // The levels of the players in the game whose objects exist: average (rounded),
     // lowest, highest and count.
     void GetPlayerInfo(PlayerInfo& out) const;
+    // The average level of the records in the player's party, rounded up; 0 when none.
+    uint32_t GetAveragePartyLevel(uint32_t player) const;
 
 private:
     GameEngineClientServicesModule* m_module = nullptr;

@@ -10,7 +10,7 @@
 
 namespace GAME {
 
-class Bonus;
+struct Bonus;
 class GameEngineServerServicesModule;
 
 class PlayerManagerServer {

@@ -1,10 +1,22 @@
 #include "Game/core/foundation/MathUtil.h"
 
+#include <limits>
+
 namespace GAME {
 
 namespace {
 // How close to vertical a direction may come before the y axis cannot serve.
 constexpr float kVerticalTolerance = 0.0001f;
+}
+
+uint32_t RoundToUnsigned(float value)
+{
+    if (!std::isfinite(value) || value <= 0.0f)
+        return 0;
+    // In double, as the float result plus one half has always been computed.
+    const double rounded = static_cast<double>(value) + 0.5;
+    constexpr double kLargest = std::numeric_limits<uint32_t>::max();
+    return rounded >= kLargest ? std::numeric_limits<uint32_t>::max() : static_cast<uint32_t>(rounded);
 }
 
 Vec3 GetPerpendicularUnit(const Vec3& v)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -32,6 +33,11 @@ inline unsigned ClampIndex(unsigned index, unsigned count)
 {
     return count == 0 ? 0u : (index < count - 1 ? index : count - 1);
 }
+
+// A formula's result as a whole count, rounded half up: a negative result counts as 0,
+// and so does one that is not a number or infinite (a division by zero in a record);
+// a result past the largest 32-bit count is held there rather than wrapping.
+uint32_t RoundToUnsigned(float value);
 
 inline Vec3 Abs(const Vec3& v) { return {std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}; }
 inline Vec3 Min(const Vec3& a, const Vec3& b)
