@@ -82,17 +82,30 @@ class SoundPak : public Object {
     GAME_DECLARE_CLASS(SoundPak)
 
 public:
-    void Play(const WorldVec3& where)
+    // Plays the pack once at a position (the extra arguments are the platform's play
+    // options, kept as given).
+    virtual void Play(const WorldVec3& where, int options = 0, bool once = true)
     {
         ++m_playCount;
         m_lastPlayed = where;
+        m_lastOptions = options;
+        m_lastOnce = once;
+    }
+    // Plays the pack once where the listener is (interface sounds).
+    virtual void Play(bool once)
+    {
+        ++m_playCount;
+        m_lastOnce = once;
     }
     unsigned GetPlayCount() const { return m_playCount; }
     const WorldVec3& GetLastPlayedPosition() const { return m_lastPlayed; }
+    bool GetLastPlayFlag() const { return m_lastOnce; }
 
 private:
     unsigned m_playCount = 0;
     WorldVec3 m_lastPlayed;
+    int m_lastOptions = 0;
+    bool m_lastOnce = false;
 };
 
 }  // namespace GAME

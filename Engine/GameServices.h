@@ -69,6 +69,9 @@ public:
     void SetNumOfPlayers(uint32_t count) { m_numOfPlayers = count; }
     uint32_t GetNumOfPlayers() const { return m_numOfPlayers; }
 
+    // Whether players may fight players of another team number.
+    void SetPvP(bool on) { m_pvp = on; }
+    bool GetPvP() const { return m_pvp; }
     void Reset();
 
 private:
@@ -76,6 +79,7 @@ private:
     int32_t m_difficulty = 0;
     std::vector<std::u16string> m_playerNames;
     uint32_t m_numOfPlayers = 0;
+    bool m_pvp = false;
 };
 
 // The graphics engine: there is no screen, so it never downsizes.

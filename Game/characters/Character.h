@@ -18,6 +18,7 @@
 #include "Game/combat/CharAttributeType.h"
 #include "Game/combat/CombatAttributeType.h"
 #include "Game/combat/RacialBonus.h"
+#include "Game/core/Team.h"
 
 namespace GAME {
 
@@ -249,9 +250,6 @@ private:
 
 public:
     // ---- Experience, rewards and gender ----------------------------------------------
-    // A player's experience; for a creature, the base experience its death is worth.
-    uint32_t GetExperiencePoints() const { return m_experiencePoints; }
-    void SetExperiencePoints(uint32_t points) { m_experiencePoints = points; }
     // The experience killing this character gives that player (the engine's formula).
     uint32_t GetExperienceReward(uint32_t playerId) const;
     CharacterGender GetGender() const { return m_gender; }
@@ -272,6 +270,17 @@ private:
     uint32_t m_money = 0;
     std::vector<uint32_t> m_inventoryItems;
 
+    // ---- Team and experience value (friend and foe tests, rewards) ---------------------
+public:
+    // The side the character is on.
+    Team GetTeam() const { return m_team; }
+    virtual void SetTeam(const Team& team) { m_team = team; }
+    // The character's experience points; for a monster, what killing it is worth.
+    uint32_t GetExperiencePoints() const { return m_experiencePoints; }
+    void SetExperiencePoints(uint32_t points) { m_experiencePoints = points; }
+
+private:
+    Team m_team;
     uint32_t m_experiencePoints = 0;
     CharacterGender m_gender = CharacterGender_Female;
 };

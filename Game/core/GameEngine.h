@@ -191,26 +191,28 @@ public:
     void SetPendingPortalRequest(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
                                  const std::string& text);
 
-    // ---- Designer variables and game events ----------------------------------------
+    // ---- Experience rewards, damage register, designer variables, game events -------
+    // The designer inputs of the two experience formulas, by their exact names; any
+    // other name (another letter case included) gives false and 0.
     bool GetDesignerVariable(const char* name, float& value) override;
-    void OnCreatureDeath(const GameEvent_CreatureDeath& event);
-
-    // ---- Damage register: who did how much damage to each creature -----------------
-    // Adds damage by an attacker (a pet's counts for its master) to a victim; only in the
-    // single-player and server roles, and never for a player victim.
-    void RegisterDamage(uint32_t victimId, uint32_t attackerId, float damage);
-    float GetTotalDamageDone(uint32_t victimId) const;
-    float GetDamageByAttacker(uint32_t attackerId, uint32_t victimId) const;
-    // The master of a pet; any other id as it is.
-    uint32_t GetMasterAttacker(uint32_t id) const;
-    // The attacker's share of all the damage done to the victim, from 0 to 1; 0 when
-    // nobody damaged it.
-    float GetPlayerDamagePercent(uint32_t attackerId, uint32_t victimId) const;
-
-    // The experience a creature of that level and base experience is worth to the party
-    // of the player: the experience formula rounded to whole points, or the base
-    // experience when there is no formula.
+    // What a creature of that level and base experience is worth to the party of the
+    // player: the experience formula, or the base experience without one.
     uint32_t CalculateExperienceReward(uint32_t monsterLevel, uint32_t playerId, uint32_t monsterExperience);
+    // The experience the player loses when killed by `killerId`: the death penalty
+    // formula (0 without one), held within "deathPenaltyMin" and "deathPenaltyMax".
+    uint32_t GetPlayerDeathExperiencePenalty(Player* player, uint32_t killerId) const;
+    // Damage done to creatures, by attacker (a pet's damage counts for its master), so
+    // that rewards can be shared. Kept on the host only; damage to players is not kept.
+    void RegisterDamage(uint32_t victim, uint32_t attacker, float damage);
+    void RemoveDamageEntry(uint32_t victim);
+    float GetTotalDamageDone(uint32_t victim) const;
+    float GetDamageByAttacker(uint32_t attacker, uint32_t victim) const;
+    // The attacker's share of the damage done to the victim, from 0 to 1.
+    float GetPlayerDamagePercent(uint32_t attacker, uint32_t victim) const;
+    // The master of a pet; any other id is its own attacker.
+    uint32_t GetMasterAttacker(uint32_t id) const;
+    // A creature died: the host shares its reward and forgets its damage.
+    void OnCreatureDeath(const GameEvent_CreatureDeath& event);
 
     // ---- Action permissions, class tags, races -------------------------------------
     CharacterActionPermission CheckPlayerAction(CharacterActionType requested, CharacterActionType running) const;
@@ -422,11 +424,12 @@ private:
     std::map<std::string, uint32_t> m_heroAndBossProxies;
     DesignerEquation<float>* m_experienceEquation = nullptr;
     DesignerEquation<float>* m_deathPenaltyEquation = nullptr;
-    PlayerInfo m_playerInfo;
-    uint32_t m_monsterLevel = 0;
-    uint32_t m_averagePartyLevel = 0;
-    uint32_t m_monsterExperience = 0;
-    uint32_t m_currentPlayerLevel = 0;
+    // Designer inputs: filled by an evaluation and read back by the formula within it.
+    mutable PlayerInfo m_playerInfo;
+    mutable uint32_t m_monsterLevel = 0;
+    mutable uint32_t m_averagePartyLevel = 0;
+    mutable uint32_t m_monsterExperience = 0;
+    mutable uint32_t m_currentPlayerLevel = 0;
     int32_t m_deathPenaltyMin = 0;
     int32_t m_deathPenaltyMax = 0;
     std::map<uint32_t, std::vector<std::pair<uint32_t, float>>> m_damageRegister;

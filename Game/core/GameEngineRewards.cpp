@@ -1,63 +1,64 @@
-// Designer variables of the game engine and its handling of a creature's death.
+// Experience rewards and the death penalty from the game-wide record's formulas, the
+// designer inputs those formulas read, the damage register, and the game engine's
+// handling of a creature's death.
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Monster.h"
+#include "Game/characters/Player.h"
+#include "Game/core/Bonus.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/PlayerManagerClient.h"
+#include "Game/core/foundation/MathUtil.h"
 
 #include <algorithm>
 
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
-#include "Game/core/GameEngineServicesModule.h"
-#include "Game/core/PlayerManagerClient.h"
-#include "Game/core/foundation/MathUtil.h"
 
 namespace GAME {
 
-bool GameEngine::GetDesignerVariable(const char*, float&)
+namespace {
+
+using DamageEntries = std::vector<std::pair<uint32_t, float>>;
+
+// The attacker's entry in a victim's list; null when it has none.
+template <class Entries>
+auto FindAttacker(Entries& entries, uint32_t attacker) -> decltype(&*entries.begin())
 {
+    auto it = std::find_if(entries.begin(), entries.end(),
+                           [attacker](const std::pair<uint32_t, float>& entry) { return entry.first == attacker; });
+    return it == entries.end() ? nullptr : &*it;
+}
+
+}  // namespace
+
+bool GameEngine::GetDesignerVariable(const char* name, float& value)
+{
+    value = 0.0f;
+    if (!name)
+        return false;
+    const std::pair<const char*, uint32_t> inputs[] = {
+        {"averagePlayerLevel", m_playerInfo.averagePlayerLevel},
+        {"minPlayerLevel", m_playerInfo.minPlayerLevel},
+        {"maxPlayerLevel", m_playerInfo.maxPlayerLevel},
+        {"numberOfPlayers", m_playerInfo.numberOfPlayers},
+        {"gameDifficultyDV", m_playerInfo.gameDifficulty},
+        {"monsterLevel", m_monsterLevel},
+        {"monsterExperience", m_monsterExperience},
+        {"averagePartyLevel", m_averagePartyLevel},
+        {"currentPlayerLevel", m_currentPlayerLevel},
+    };
+    for (const auto& [inputName, input] : inputs) {
+        if (std::strcmp(name, inputName) == 0) {
+            value = static_cast<float>(input);
+            return true;
+        }
+    }
     return false;
-}
-
-void GameEngine::OnCreatureDeath(const GameEvent_CreatureDeath&) {}
-
-void GameEngine::RegisterDamage(uint32_t victimId, uint32_t attackerId, float damage)
-{
-    if (!IsServerOrSingle() || ObjectManager::Get().GetObject<Player>(victimId))
-        return;
-    const uint32_t attacker = GetMasterAttacker(attackerId);
-    auto& entries = m_damageRegister[victimId];
-    auto found = std::find_if(entries.begin(), entries.end(), [attacker](const auto& entry) {
-        return entry.first == attacker;
-    });
-    if (found != entries.end())
-        found->second += damage;
-    else
-        entries.emplace_back(attacker, damage);
-}
-
-float GameEngine::GetTotalDamageDone(uint32_t victimId) const
-{
-    const auto found = m_damageRegister.find(victimId);
-    float total = 0.0f;
-    if (found != m_damageRegister.end())
-        for (const auto& entry : found->second)
-            total += entry.second;
-    return total;
-}
-
-float GameEngine::GetDamageByAttacker(uint32_t attackerId, uint32_t victimId) const
-{
-    const auto found = m_damageRegister.find(victimId);
-    if (found != m_damageRegister.end())
-        for (const auto& entry : found->second)
-            if (entry.first == attackerId)
-                return entry.second;
-    return 0.0f;
-}
-
-float GameEngine::GetPlayerDamagePercent(uint32_t attackerId, uint32_t victimId) const
-{
-    const float total = GetTotalDamageDone(victimId);
-    return total > 0.0f ? GetDamageByAttacker(attackerId, victimId) / total : 0.0f;
 }
 
 uint32_t GameEngine::CalculateExperienceReward(uint32_t monsterLevel, uint32_t playerId, uint32_t monsterExperience)
@@ -68,14 +69,96 @@ uint32_t GameEngine::CalculateExperienceReward(uint32_t monsterLevel, uint32_t p
     m_monsterExperience = monsterExperience;
     GetPlayerInfo(m_playerInfo);
     if (!m_experienceEquation)
-        return monsterExperience;
+        return m_monsterExperience;
     return RoundToUnsigned((*m_experienceEquation)());
+}
+
+uint32_t GameEngine::GetPlayerDeathExperiencePenalty(Player* player, uint32_t killerId) const
+{
+    m_monsterLevel = 0;
+    m_monsterExperience = 0;
+    if (const Character* killer = ObjectManager::Get().GetObject<Character>(killerId)) {
+        m_monsterLevel = killer->GetCharLevel();
+        m_monsterExperience = killer->GetExperiencePoints();
+    }
+    m_currentPlayerLevel = player ? player->GetCharLevel() : 0;
+    GetPlayerInfo(m_playerInfo);
+
+    const int64_t penalty = m_deathPenaltyEquation ? RoundToUnsigned((*m_deathPenaltyEquation)()) : 0;
+    // Raised to the minimum first, then lowered to the maximum, so a minimum above the
+    // maximum yields the maximum. A negative bound (a broken record) never makes the
+    // loss negative.
+    int64_t bounded = penalty;
+    if (bounded < m_deathPenaltyMin)
+        bounded = m_deathPenaltyMin;
+    if (bounded > m_deathPenaltyMax)
+        bounded = m_deathPenaltyMax;
+    return static_cast<uint32_t>(std::max<int64_t>(bounded, 0));
+}
+
+void GameEngine::RegisterDamage(uint32_t victim, uint32_t attacker, float damage)
+{
+    if (!IsServerOrSingle() || ObjectManager::Get().GetObject<Player>(victim))
+        return;
+    attacker = GetMasterAttacker(attacker);
+    DamageEntries& entries = m_damageRegister[victim];
+    if (std::pair<uint32_t, float>* entry = FindAttacker(entries, attacker))
+        entry->second += damage;
+    else
+        entries.emplace_back(attacker, damage);
+}
+
+void GameEngine::RemoveDamageEntry(uint32_t victim)
+{
+    if (IsServerOrSingle())
+        m_damageRegister.erase(victim);
+}
+
+float GameEngine::GetTotalDamageDone(uint32_t victim) const
+{
+    auto it = m_damageRegister.find(victim);
+    if (it == m_damageRegister.end())
+        return 0.0f;
+    float total = 0.0f;
+    for (const auto& entry : it->second)
+        total += entry.second;
+    return total;
+}
+
+float GameEngine::GetDamageByAttacker(uint32_t attacker, uint32_t victim) const
+{
+    auto it = m_damageRegister.find(victim);
+    if (it == m_damageRegister.end())
+        return 0.0f;
+    const std::pair<uint32_t, float>* entry = FindAttacker(it->second, attacker);
+    return entry ? entry->second : 0.0f;
+}
+
+float GameEngine::GetPlayerDamagePercent(uint32_t attacker, uint32_t victim) const
+{
+    const float total = GetTotalDamageDone(victim);
+    // No entry, or only hits that did nothing: nobody has a share.
+    if (!(total > 0.0f))
+        return 0.0f;
+    return GetDamageByAttacker(attacker, victim) / total;
 }
 
 uint32_t GameEngine::GetMasterAttacker(uint32_t id) const
 {
     const Monster* monster = ObjectManager::Get().GetObject<Monster>(id);
     return monster && monster->GetMasterId() != 0 ? monster->GetMasterId() : id;
+}
+
+void GameEngine::OnCreatureDeath(const GameEvent_CreatureDeath& event)
+{
+    if (!IsServerOrSingle())
+        return;
+    if (const Character* creature = ObjectManager::Get().GetObject<Character>(event.objectId)) {
+        Bonus bonus;
+        bonus.source = event.objectId;
+        HandleBonusToServerInbound(bonus, creature->GetCoords().GetPosition(), GetMasterAttacker(event.attackerId));
+    }
+    RemoveDamageEntry(event.objectId);
 }
 
 }  // namespace GAME

@@ -17,6 +17,11 @@ struct GameEvent_CreatureDeath : GameEvent {
     uint32_t attackerId = 0;
 };
 
+// A party invitation for this machine's player, from the inviting player.
+struct GameEvent_InviteToParty : GameEvent {
+    uint32_t inviterId = 0;
+};
+
 // A tutorial page was unlocked.
 struct GameEvent_TutorialUnlock : GameEvent {
     uint32_t page = 0;

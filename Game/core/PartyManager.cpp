@@ -1,16 +1,31 @@
 #include "Game/core/PartyManager.h"
 
 #include <algorithm>
-#include <vector>
 
+#include "Engine/Entity.h"
+#include "Engine/Localization.h"
+#include "Engine/ObjectManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerNetInfo.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/quests/DialogManager.h"
 
 namespace GAME {
 
 namespace {
+
+constexpr const char* kInviteToPartyEvent = "GameEvent_InviteToParty";
+
+// Texts: the invitation shown, and the notices sent to the players concerned.
+constexpr const char* kInviteMessageTag = "tagInviteMessage";
+constexpr const char* kDenyMessageTag = "tagMessageDeny";
+constexpr const char* kJoinMessageTag = "tagMessageJoin";
+constexpr const char* kInvitedMessageTag = "tagInviteSend";
+constexpr const char* kLeaveMessageTag = "tagMessageLeave";
+constexpr const char16_t* kKickNotAllowedText = u"You do not have permission to kick that person.";
+
+constexpr bool kInviteSoundFlag = true;
 
 const std::vector<PlayerNetBasicInfo>* Roster()
 {
@@ -18,9 +33,44 @@ const std::vector<PlayerNetBasicInfo>* Roster()
     return players ? &players->GetPlayerInfoCache() : nullptr;
 }
 
+// The ids of the records in a party, in roster order; none for party 0.
+std::vector<uint32_t> Members(uint32_t party)
+{
+    std::vector<uint32_t> members;
+    if (const std::vector<PlayerNetBasicInfo>* roster = Roster(); roster && party != 0)
+        for (const PlayerNetBasicInfo& record : *roster)
+            if (record.partyId == party)
+                members.push_back(record.playerId);
+    return members;
+}
+
+uint32_t OwnPlayerId()
+{
+    return gGameEngine ? gGameEngine->GetPlayerId() : 0;
+}
+
 }  // namespace
 
-void PartyManager::Update() {}
+PartyManager::PartyManager()
+    : m_inviteListener(kInviteToPartyEvent, &PartyManager::OnInviteToParty, this)
+{
+    if (SoundPak* sound = ObjectManager::Get().CreateObjectFromFile<SoundPak>(kPartyInviteSoundRecord, 0, true))
+        m_inviteSoundId = sound->GetObjectId();
+}
+
+PartyManager::~PartyManager()
+{
+    m_inviteListener.SetOwner(nullptr);
+    if (SoundPak* sound = GetInviteSound())
+        ObjectManager::Get().DestroyObjectEx(sound, "PartyManager", __LINE__);
+}
+
+SoundPak* PartyManager::GetInviteSound() const
+{
+    return ObjectManager::Get().GetObject<SoundPak>(m_inviteSoundId);
+}
+
+// ---- Questions ------------------------------------------------------------------------
 
 uint32_t PartyManager::GetParty(uint32_t player) const
 {
@@ -31,16 +81,19 @@ uint32_t PartyManager::GetParty(uint32_t player) const
     return 0;
 }
 
+bool PartyManager::AreInPartyTogether(uint32_t a, uint32_t b) const
+{
+    if (a == b)
+        return true;
+    const uint32_t party = GetParty(a);
+    return party != 0 && party == GetParty(b);
+}
+
 int PartyManager::GetNumPlayersInParty(int party) const
 {
     if (party == 0)
         return 1;
-    const std::vector<PlayerNetBasicInfo>* roster = Roster();
-    if (!roster)
-        return 0;
-    return static_cast<int>(std::count_if(roster->begin(), roster->end(), [party](const PlayerNetBasicInfo& record) {
-        return record.partyId == static_cast<uint32_t>(party);
-    }));
+    return static_cast<int>(Members(static_cast<uint32_t>(party)).size());
 }
 
 int PartyManager::GetNumInPlayersParty(uint32_t player) const
@@ -66,20 +119,24 @@ void PartyManager::GetPlayersInParty(int party, std::vector<uint32_t>& out) cons
         out.clear();
         return;
     }
-    if (const std::vector<PlayerNetBasicInfo>* roster = Roster())
-        for (const PlayerNetBasicInfo& record : *roster)
-            if (record.partyId == static_cast<uint32_t>(party))
-                out.push_back(record.playerId);
+    const std::vector<uint32_t> members = Members(static_cast<uint32_t>(party));
+    out.insert(out.end(), members.begin(), members.end());
 }
 
 void PartyManager::GetPartyMembers(uint32_t player, std::vector<uint32_t>& out) const
 {
-    const uint32_t party = GetParty(player);
     out.clear();
+    const uint32_t party = GetParty(player);
     if (party == 0)
         out.push_back(player);
     else
         GetPlayersInParty(static_cast<int>(party), out);
+}
+
+uint32_t PartyManager::GetPlayerFaction(uint32_t player) const
+{
+    const uint32_t party = GetParty(player);
+    return party != 0 ? party : player;
 }
 
 float PartyManager::GetPartyExperienceMultiplier(uint32_t player, uint32_t source) const
@@ -88,15 +145,142 @@ float PartyManager::GetPartyExperienceMultiplier(uint32_t player, uint32_t sourc
         return 0.0f;
     std::vector<uint32_t> members;
     GetPartyMembers(player, members);
-    float share = 0.0f;
+    float sum = 0.0f;
     for (uint32_t member : members)
-        share += gGameEngine->GetPlayerDamagePercent(member, source);
-    return share;
+        sum += gGameEngine->GetPlayerDamagePercent(member, source);
+    return sum;
 }
 
-void PartyManager::HandlePartyInvite(uint32_t, int) {}
-void PartyManager::CleanUpForPlayerLeave(uint32_t) {}
-void PartyManager::ReassignRemainingParty() {}
-void PartyManager::MessagePlayerInvited(int, uint32_t) {}
+// ---- Invitations ----------------------------------------------------------------------
+
+void PartyManager::HandlePartyInvite(uint32_t player, int inviter)
+{
+    if (!gGameEngine || player != OwnPlayerId() || !gGameEngine->GetMainPlayer() || GetParty(player) != 0)
+        return;
+    GameEvent_InviteToParty event;
+    event.inviterId = static_cast<uint32_t>(inviter);
+    EventManager::Get().Send(event, kInviteToPartyEvent);
+}
+
+void PartyManager::OnInviteToParty(const GameEvent_InviteToParty& event)
+{
+    if (m_dialogOpen) {
+        m_pendingInvitations.push_back(event);
+        return;
+    }
+    ShowInvitation(event);
+}
+
+void PartyManager::ShowInvitation(const GameEvent_InviteToParty& invitation)
+{
+    if (!gGameEngine)
+        return;
+    m_dialogOpen = true;
+    const PlayerManagerClient* players = gGameEngine->GetPlayerManagerClient();
+    const std::u16string name = players ? players->GetPlayerName(invitation.inviterId) : std::u16string();
+    const std::u16string text = LocalizationManager::Instance().Format(kInviteMessageTag, name);
+    gGameEngine->GetDialogManager().AddDialog(kDialogTypeYesNo, false, DialogParty::kPartyInvite, text, true, true);
+    if (SoundPak* sound = GetInviteSound())
+        sound->Play(kInviteSoundFlag);
+    m_currentInvitation = invitation;
+}
+
+void PartyManager::Update()
+{
+    if (!gGameEngine || !m_dialogOpen)
+        return;
+    DialogManager& dialogs = gGameEngine->GetDialogManager();
+    if (dialogs.GetNumResponsesFor(DialogParty::kPartyInvite) <= 0)
+        return;
+    const YesNoResponse response = dialogs.GetResponseFor(DialogParty::kPartyInvite);
+    m_dialogOpen = false;
+    const uint32_t self = OwnPlayerId();
+    const uint32_t inviter = m_currentInvitation.inviterId;
+    gGameEngine->SendPartyRequestResponse(self, inviter, response.answer);
+
+    if (response.answer) {
+        // The inviter leads the party named after it.
+        gGameEngine->AddPlayerToParty(self, static_cast<int>(inviter));
+        gGameEngine->AddPlayerToParty(inviter, static_cast<int>(inviter));
+        MessagePlayerJoin(inviter, self);
+        m_pendingInvitations.clear();
+        return;
+    }
+    gGameEngine->DisplayMessageRemote(inviter, self, true, kDenyMessageTag);
+    if (!m_pendingInvitations.empty()) {
+        const GameEvent_InviteToParty next = m_pendingInvitations.front();
+        m_pendingInvitations.erase(m_pendingInvitations.begin());
+        ShowInvitation(next);
+    }
+}
+
+// ---- Leaders and members ----------------------------------------------------------------
+
+void PartyManager::CleanUpForPlayerLeave(uint32_t leaver)
+{
+    ReassignParty(leaver);
+}
+
+void PartyManager::ReassignRemainingParty()
+{
+    ReassignParty(OwnPlayerId());
+}
+
+// The leader may still have its record in the roster with the old party (a player who
+// left is removed from the client's roster only later), so it is left out: the members
+// who remain choose the new leader and make the count, and a single one left is on its
+// own.
+void PartyManager::ReassignParty(uint32_t leader)
+{
+    if (!gGameEngine || leader == 0)
+        return;
+    std::vector<uint32_t> remaining = Members(leader);
+    remaining.erase(std::remove(remaining.begin(), remaining.end(), leader), remaining.end());
+    if (remaining.empty())
+        return;
+    const uint32_t newParty = remaining.size() >= 2 ? remaining.front() : 0;
+    for (uint32_t member : remaining)
+        gGameEngine->AddPlayerToParty(member, static_cast<int>(newParty));
+}
+
+void PartyManager::AttemptToKickFromLocalParty(uint32_t player)
+{
+    if (!gGameEngine)
+        return;
+    const uint32_t self = OwnPlayerId();
+    const uint32_t party = GetParty(player);
+    if (party == 0 || party != self || player == self) {
+        gGameEngine->AddUINotification(UINotificationType_PlayerMessage, kKickNotAllowedText, false);
+        return;
+    }
+    MessagePlayerLeaving(party, player);
+    if (GetNumInPlayersParty(self) == 2)
+        gGameEngine->AddPlayerToParty(self, 0);
+    gGameEngine->AddPlayerToParty(player, 0);
+}
+
+void PartyManager::MessagePlayerJoin(uint32_t party, uint32_t player)
+{
+    MessageMembers(party, player, kJoinMessageTag);
+}
+
+void PartyManager::MessagePlayerInvited(uint32_t party, uint32_t player)
+{
+    MessageMembers(party, player, kInvitedMessageTag);
+}
+
+void PartyManager::MessagePlayerLeaving(uint32_t party, uint32_t player)
+{
+    MessageMembers(party, player, kLeaveMessageTag);
+}
+
+void PartyManager::MessageMembers(uint32_t party, uint32_t player, const char* textTag)
+{
+    if (!gGameEngine)
+        return;
+    for (uint32_t member : Members(party))
+        if (member != player)
+            gGameEngine->DisplayMessageRemote(member, player, true, textTag);
+}
 
 }  // namespace GAME

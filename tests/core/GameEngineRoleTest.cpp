@@ -115,8 +115,12 @@ TEST_F(GameEngineRoleTest, InvitationIsAnnouncedByPartySize)
     std::vector<PlayerNetBasicInfo> roster = Roster({self, 4});
     roster[0].partyId = roster[1].partyId = self;
     engine->GetPlayerManagerClient()->HandlePlayerUpdate(roster);
-    EXPECT_CALL(network, DisplayMessageRemote(_, _, _, _)).Times(0);
-    EXPECT_CALL(network, InvitePlayerToParty(9u, static_cast<int>(self)));
+    {
+        InSequence order;
+        EXPECT_CALL(network, DisplayMessageRemote(self, 9u, true, std::string("tagInviteSend")));
+        EXPECT_CALL(network, DisplayMessageRemote(4u, 9u, true, std::string("tagInviteSend")));
+        EXPECT_CALL(network, InvitePlayerToParty(9u, static_cast<int>(self)));
+    }
     engine->InvitePlayerToParty(9, static_cast<int>(self));
 }
 

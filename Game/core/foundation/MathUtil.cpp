@@ -28,16 +28,21 @@ uint32_t TruncateToUnsigned(float value)
     return static_cast<uint32_t>(value);
 }
 
-uint32_t RoundToUnsigned(float value)
-{
-    return IsFinite(value) && value > 0.0f ? TruncateToUnsigned(value + 0.5f) : 0;
-}
-
 float WorldDistance(const WorldVec3& a, const WorldVec3& b)
 {
     if (!a.IsValid() || !b.IsValid())
         return std::numeric_limits<float>::infinity();
     return (a - b).Length();
+}
+
+uint32_t RoundToUnsigned(float value)
+{
+    if (!std::isfinite(value) || value <= 0.0f)
+        return 0;
+    // In double, as the float result plus one half has always been computed.
+    const double rounded = static_cast<double>(value) + 0.5;
+    constexpr double kLargest = std::numeric_limits<uint32_t>::max();
+    return rounded >= kLargest ? std::numeric_limits<uint32_t>::max() : static_cast<uint32_t>(rounded);
 }
 
 Vec3 GetPerpendicularUnit(const Vec3& v)

@@ -43,7 +43,7 @@ void AddElapsed(int32_t& timer, int ms);
 // divide by zero or take a root of a negative value: a result that is not finite counts
 // as 0, a negative one as 0, and one past the unsigned range as its largest value.
 uint32_t TruncateToUnsigned(float value);
-// The same, rounded to nearest with halves going up (41.5 gives 42).
+// The same, rounded half up (41.5 gives 42).
 uint32_t RoundToUnsigned(float value);
 
 // The distance between two positions, across regions; infinite when either has no
