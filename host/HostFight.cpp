@@ -56,6 +56,7 @@ bool HostFight::Start()
     Character* monster = Place("Monster", Vec3{1.0f, 0.0f, 0.0f});
     if (!player || !monster)
         return false;
+    static_cast<Player*>(player)->SetPlayerName(u"Hero");
     player->SetLifeLimit(kPlayerLife);
     player->SetCurrentLife(kPlayerLife);
     player->SetTotalCharAttribute(CharAttributeType_OffensiveAbility, kPlayerOffensiveAbility);

@@ -11,6 +11,7 @@ class HostFight {
 public:
     // Places the two fighters; false when the game has no combat record.
     bool Start();
+    uint32_t GetPlayerId() const { return m_playerId; }
     // Advances the fight by one frame; prints the outcome of each attack.
     void Update(int frame, int ms);
     void Stop();

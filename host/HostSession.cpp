@@ -13,7 +13,11 @@
 #include "Engine/ObjectManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
+#include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/GameUIInterface.h"
+#include "Game/core/PlayerManagerClient.h"
+#include "Game/core/PlayerManagerServer.h"
+#include "Game/characters/Player.h"
 
 using namespace GAME;
 
@@ -83,6 +87,33 @@ void PrintMailbox(GameEngine& engine, int frame)
         std::printf("frame %d: chat from %s: %s\n", frame, Narrow(message.sender).c_str(), Narrow(message.text).c_str());
 }
 
+// A companion on network host 1 who invites the local player into a party once the game
+// runs, so the bundled run shows an invitation and its answer.
+constexpr uint32_t kCompanionId = (1u << 28) | 7u;
+constexpr int kInvitationFrame = 2;
+
+// The local player joins the game: it becomes the main player of the client's roster and
+// is entered into the host's.
+void JoinLocalPlayer(GameEngine& engine, uint32_t playerId)
+{
+    PlayerManagerClient* client = engine.GetPlayerManagerClient();
+    auto* player = ObjectManager::Get().GetObject<Player>(playerId);
+    if (!client || !player)
+        return;
+    client->SetMainPlayer(playerId);
+    PlayerNetBasicInfo self;
+    player->GetPlayerNetBasicInfo(self);
+    if (PlayerManagerServer* server = engine.GetPlayerManagerServer())
+        server->HandleNewPlayer(self);
+    PlayerNetBasicInfo companion;
+    companion.playerId = kCompanionId;
+    companion.playerName = u"Companion";
+    client->HandlePlayerUpdate({self, companion});
+    for (const PlayerNetBasicInfo& record : client->GetPlayerInfoCache())
+        std::printf("gamehost: roster: player %u \"%s\" level %d on host %u\n", record.playerId,
+                    Narrow(record.playerName).c_str(), record.level, record.playerId >> 28);
+}
+
 void SelectRole(GameEngine& engine, const std::string& role)
 {
     if (role == "server")
@@ -130,7 +161,11 @@ extern "C" int GameHostRun(const HostOptions* options)
 
     HostFight fight;
     const bool fighting = fight.Start();
+    if (fighting)
+        JoinLocalPlayer(engine, fight.GetPlayerId());
     for (frame = 1; frame <= options->frames; ++frame) {
+        if (frame == kInvitationFrame && engine.GetPlayerId() != 0)
+            engine.GetInboundNetworkInterface()->InvitePlayerToParty(engine.GetPlayerId(), static_cast<int>(kCompanionId));
         engine.Update(options->stepMs);
         if (fighting)
             fight.Update(frame, options->stepMs);
