@@ -26,6 +26,7 @@ struct LogLine {
 using LogSink = std::function<void(const LogLine&)>;
 
 class WorldCamera;
+class ConnectionManager;
 
 class Engine {
 public:
@@ -52,6 +53,9 @@ public:
     void UpdateFrame(int elapsedMilliseconds);
     void SetActiveCamera(WorldCamera* camera) { m_activeCamera = camera; }
     WorldCamera* GetActiveCamera() const { return m_activeCamera; }
+
+    // Sends packets to the other hosts and dispatches the packets they send.
+    ConnectionManager* GetNetworkConnectionManager();
 
 private:
     void Emit(int level, int channel, const char* format, va_list args);
