@@ -84,4 +84,11 @@ private:
     std::string m_readError;
 };
 
+// Checked downcast through the packet's class information (handlers get a NetPacket&).
+template <class T>
+T* DynamicCast(NetPacket* packet)
+{
+    return (packet && packet->GetClassInfo().IsA(&T::GetStaticClassInfo())) ? static_cast<T*>(packet) : nullptr;
+}
+
 }  // namespace GAME

@@ -9,9 +9,9 @@
 
 namespace GAME {
 
-class JoinPartyConfigCmdPacket : public NetPacketOf<JoinPartyConfigCmdPacket, 107> {
-    GAME_DECLARE_CLASS(JoinPartyConfigCmdPacket)
-
+// A player and a party number; Derived names the player's label.
+template <class Derived, NetPacketType Type>
+class PartyPlayerPacket : public NetPacketOf<Derived, Type> {
 public:
     uint32_t playerId = 0;
     int32_t partyId = 0;
@@ -19,24 +19,23 @@ public:
     template <class V>
     void Fields(V& v)
     {
-        v(Wire::u32, playerId, "Joining Player: ");
+        v(Wire::u32, playerId, Derived::kPlayerLabel);
         v(Wire::i32, partyId, "Party: ");
     }
 };
 
-class InvitePartyConfigCmdPacket : public NetPacketOf<InvitePartyConfigCmdPacket, 108> {
+class JoinPartyConfigCmdPacket : public PartyPlayerPacket<JoinPartyConfigCmdPacket, 107> {
+    GAME_DECLARE_CLASS(JoinPartyConfigCmdPacket)
+
+public:
+    static constexpr const char* kPlayerLabel = "Joining Player: ";
+};
+
+class InvitePartyConfigCmdPacket : public PartyPlayerPacket<InvitePartyConfigCmdPacket, 108> {
     GAME_DECLARE_CLASS(InvitePartyConfigCmdPacket)
 
 public:
-    uint32_t playerId = 0;
-    int32_t partyId = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, playerId, "Inviting Player: ");
-        v(Wire::i32, partyId, "Party: ");
-    }
+    static constexpr const char* kPlayerLabel = "Inviting Player: ";
 };
 
 class GiveGoldPacket : public NetPacketOf<GiveGoldPacket, 112> {
