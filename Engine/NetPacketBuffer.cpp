@@ -1,6 +1,6 @@
 #include "Engine/NetPacketBuffer.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 #include "Engine/Engine.h"
@@ -11,12 +11,11 @@ namespace GAME {
 
 namespace {
 
-constexpr size_t kCountMaximum[] = {0, 255, 0, 0, NetLimits::kMaxListCount};
+constexpr size_t kMaxByteCount = 255;
 
 size_t MaxCount(NetCount width)
 {
-    const size_t byWidth = kCountMaximum[static_cast<size_t>(width)];
-    return byWidth < NetLimits::kMaxListCount ? byWidth : NetLimits::kMaxListCount;
+    return width == NetCount::Byte ? std::min(kMaxByteCount, NetLimits::kMaxListCount) : NetLimits::kMaxListCount;
 }
 
 uint32_t LoadU32(const unsigned char* bytes)

@@ -19,9 +19,15 @@ class ObjectInteractionPacket;
 class SmartObjectId {
 public:
     explicit SmartObjectId(ObjectInteractionPacket* packet) : SmartObjectId(packet, false) {}
-    // The value only: the field stays entered into the packet it was made with.
+    // A copy stays entered into the packet it was made with, and keeps its own
+    // nullability; it takes the id and the replication mark.
     SmartObjectId(const SmartObjectId& other) = default;
-    SmartObjectId& operator=(const SmartObjectId& other) = default;
+    SmartObjectId& operator=(const SmartObjectId& other)
+    {
+        m_id = other.m_id;
+        m_replicate = other.m_replicate;
+        return *this;
+    }
     SmartObjectId& operator=(const uint32_t& id)
     {
         m_id = id;
@@ -57,7 +63,11 @@ class SmartObjectIdList {
 public:
     explicit SmartObjectIdList(ObjectInteractionPacket* packet) : SmartObjectIdList(packet, false) {}
     SmartObjectIdList(const SmartObjectIdList& other) = default;
-    SmartObjectIdList& operator=(const SmartObjectIdList& other) = default;
+    SmartObjectIdList& operator=(const SmartObjectIdList& other)
+    {
+        m_ids = other.m_ids;
+        return *this;
+    }
     SmartObjectIdList& operator=(const std::vector<uint32_t>& ids)
     {
         m_ids = ids;

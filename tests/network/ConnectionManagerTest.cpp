@@ -132,7 +132,7 @@ TEST_F(ConnectionManagerTest, ObjectIdsMustNameLiveObjectsUnlessTheyMayBeNone)
     EXPECT_TRUE(packet.CheckObjects(0));
 
     EngineKindsPacket copy(packet);   // checks its own fields, not the original's
-    packet.actor = 0;
+    packet.actor = packet.target;   // takes the id 0, but still needs an object
     EXPECT_FALSE(packet.CheckObjects(0));
     EXPECT_TRUE(copy.CheckObjects(0));
     copy.members = std::vector<uint32_t>{live, live + 1000};

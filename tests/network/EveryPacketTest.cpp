@@ -70,8 +70,9 @@ TYPED_TEST(EveryPacketTest, ReadsBackWhatItWrote)
         TypeParam sent = this->Sample(seed);
         const Bytes bytes = Written(sent);
         ASSERT_GE(bytes.size(), NetLimits::kHeaderSize);
-        if (bytes.size() > NetLimits::kHeaderSize)
+        if (bytes.size() > NetLimits::kHeaderSize) {
             EXPECT_NE(bytes, Written(TypeParam{}));   // the sample fills every field
+        }
         TypeParam received;
         ASSERT_TRUE(ReadInto(received, bytes)) << received.GetReadError();
         EXPECT_EQ(Written(received), bytes);
