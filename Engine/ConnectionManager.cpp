@@ -1,6 +1,45 @@
 #include "Engine/ConnectionManager.h"
 
+#include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
+
 namespace GAME {
+
+// ---- Recording transport --------------------------------------------------------------
+
+NetPacketType RecordingTransport::SentPacket::Type() const
+{
+    NetPacketType type = 0;
+    NetPacketRegistry::PeekType(bytes.data(), bytes.size(), type);
+    return type;
+}
+
+void RecordingTransport::Send(const NetDestination& to, const unsigned char* data, size_t size)
+{
+    sent.push_back({to, std::vector<unsigned char>(data, data + size)});
+}
+
+bool RecordingTransport::Receive(int& fromHost, std::vector<unsigned char>& bytes)
+{
+    if (m_inbox.empty())
+        return false;
+    fromHost = m_inbox.front().fromHost;
+    bytes = std::move(m_inbox.front().bytes);
+    m_inbox.pop_front();
+    return true;
+}
+
+void RecordingTransport::Disconnect(int host, const std::string& reason)
+{
+    disconnections.push_back({host, reason});
+}
+
+void RecordingTransport::Feed(int fromHost, std::vector<unsigned char> bytes)
+{
+    m_inbox.push_back({fromHost, std::move(bytes)});
+}
+
+// ---- Connection manager ---------------------------------------------------------------
 
 ConnectionManager& ConnectionManager::Get()
 {
@@ -8,7 +47,96 @@ ConnectionManager& ConnectionManager::Get()
     return manager;
 }
 
-// There is no transport yet, so no host is connected and there is nothing to drop.
-void ConnectionManager::Disconnect(int, const std::string&) {}
+ConnectionManager* Engine::GetNetworkConnectionManager()
+{
+    return &ConnectionManager::Get();
+}
+
+void ConnectionManager::SetTransport(NetTransport* transport)
+{
+    CriticalSectionLock lock(m_lock);
+    m_transport = transport;
+}
+
+NetTransport* ConnectionManager::GetTransport() const
+{
+    CriticalSectionLock lock(m_lock);
+    return m_transport;
+}
+
+void ConnectionManager::SetLocalHostId(int host)
+{
+    CriticalSectionLock lock(m_lock);
+    m_localHost = host;
+}
+
+int ConnectionManager::GetLocalHostId() const
+{
+    CriticalSectionLock lock(m_lock);
+    return m_localHost;
+}
+
+bool ConnectionManager::Send(const NetDestination& to, NetPacket& packet)
+{
+    CriticalSectionLock lock(m_lock);
+    if (!m_transport) {
+        gEngine->Log(LOG_WARNING, "ConnectionManager: no transport; %s not sent", packet.GetClassName());
+        return false;
+    }
+    const uint32_t size = packet.PrepareOutBuffer();
+    if (size == 0)
+        return false;   // PrepareOutBuffer logged why
+    m_transport->Send(to, packet.GetOutBuffer(), size);
+    return true;
+}
+
+bool ConnectionManager::SendToServer(NetPacket& packet)
+{
+    return Send({NetDestination::Server, kServerHost}, packet);
+}
+
+bool ConnectionManager::SendToAllClients(NetPacket& packet)
+{
+    return Send({NetDestination::AllClients, -1}, packet);
+}
+
+bool ConnectionManager::SendToHost(int host, NetPacket& packet)
+{
+    return Send({NetDestination::Host, host}, packet);
+}
+
+bool ConnectionManager::SendToPlayer(uint32_t playerId, NetPacket& packet)
+{
+    return SendToHost(HostOfPlayer(playerId), packet);
+}
+
+void ConnectionManager::Disconnect(int host, const std::string& reason)
+{
+    CriticalSectionLock lock(m_lock);
+    if (m_transport)
+        m_transport->Disconnect(host, reason);
+}
+
+bool ConnectionManager::HandleIncoming(int fromHost, const unsigned char* data, size_t size)
+{
+    return NetPacketRegistry::Get().Dispatch(fromHost, data, size);
+}
+
+int ConnectionManager::ProcessIncoming()
+{
+    int handled = 0;
+    int fromHost = 0;
+    std::vector<unsigned char> bytes;
+    for (;;) {
+        {
+            CriticalSectionLock lock(m_lock);
+            if (!m_transport || !m_transport->Receive(fromHost, bytes))
+                break;
+        }
+        if (HandleIncoming(fromHost, bytes.data(), bytes.size()))
+            ++handled;
+    }
+    return handled;
+}
 
 }  // namespace GAME

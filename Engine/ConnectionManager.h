@@ -1,21 +1,112 @@
-// The connection manager: the engine's link to the other hosts of a networked game.
+// The connection manager: sends packets to the server, to every client, or to the host
+// of one player, through a transport; and hands what the transport received to the
+// packet registry for decoding and dispatch.
+//
 // Hosts are numbered 0 to 15; a player id carries its host's number in its top 4 bits.
-// Packets do not travel yet; dropping a host is what the game asks of it so far.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <string>
+#include <vector>
+
+#include "Engine/CriticalSection.h"
+#include "Engine/NetPacket.h"
 
 namespace GAME {
 
+struct NetDestination {
+    enum Kind : uint8_t {
+        Server,       // the host that serves the game
+        AllClients,   // every connected client
+        Host,         // one host, by number
+    };
+    Kind kind = Server;
+    int host = -1;   // for Host
+
+    bool operator==(const NetDestination&) const = default;
+};
+
+// Moves whole packets between hosts.
+class NetTransport {
+public:
+    virtual ~NetTransport() = default;
+    virtual void Send(const NetDestination& to, const unsigned char* data, size_t size) = 0;
+    // The next received packet, if any.
+    virtual bool Receive(int& fromHost, std::vector<unsigned char>& bytes) = 0;
+    virtual void Disconnect(int host, const std::string& reason) = 0;
+};
+
+// Keeps what was sent and serves what it was fed, for tests and single-process runs.
+class RecordingTransport : public NetTransport {
+public:
+    struct SentPacket {
+        NetDestination to;
+        std::vector<unsigned char> bytes;
+        NetPacketType Type() const;
+    };
+    struct Disconnection {
+        int host;
+        std::string reason;
+    };
+
+    void Send(const NetDestination& to, const unsigned char* data, size_t size) override;
+    bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override;
+    void Disconnect(int host, const std::string& reason) override;
+
+    // Queues bytes as if host `fromHost` had sent them.
+    void Feed(int fromHost, std::vector<unsigned char> bytes);
+
+    std::vector<SentPacket> sent;
+    std::vector<Disconnection> disconnections;
+
+private:
+    struct Received {
+        int fromHost;
+        std::vector<unsigned char> bytes;
+    };
+    std::deque<Received> m_inbox;
+};
+
 class ConnectionManager {
 public:
+    static constexpr int kServerHost = 0;
+    static constexpr int kHostBits = 4;
+    static constexpr int kPlayerIdShift = 32 - kHostBits;
+
     static ConnectionManager& Get();
 
-    // Drops the connection of a host, telling it why.
+    // Not owned; null sends nothing.
+    void SetTransport(NetTransport* transport);
+    NetTransport* GetTransport() const;
+
+    void SetLocalHostId(int host);
+    int GetLocalHostId() const;
+
+    static int HostOfPlayer(uint32_t playerId) { return static_cast<int>(playerId >> kPlayerIdShift); }
+
+    // Each builds the packet (PrepareOutBuffer) and sends its bytes. False when there is
+    // no transport or the packet could not be built; both are logged.
+    bool SendToServer(NetPacket& packet);
+    bool SendToAllClients(NetPacket& packet);
+    bool SendToHost(int host, NetPacket& packet);
+    bool SendToPlayer(uint32_t playerId, NetPacket& packet);
+
     void Disconnect(int host, const std::string& reason);
+
+    // Decodes and dispatches one received packet; false when it was dropped.
+    bool HandleIncoming(int fromHost, const unsigned char* data, size_t size);
+    // Dispatches everything the transport holds; returns how many were handled.
+    int ProcessIncoming();
 
 private:
     ConnectionManager() = default;
+    bool Send(const NetDestination& to, NetPacket& packet);
+
+    mutable CriticalSection m_lock;
+    NetTransport* m_transport = nullptr;
+    int m_localHost = kServerHost;
 };
 
 }  // namespace GAME

@@ -26,6 +26,7 @@ struct LogLine {
 using LogSink = std::function<void(const LogLine&)>;
 
 class WorldCamera;
+class ConnectionManager;
 
 class Engine {
 public:
@@ -65,6 +66,8 @@ public:
         if (option >= 0 && option < kBoolOptionCount)
             m_boolOptions[option] = on;
     }
+    // Sends packets to the other hosts and dispatches the packets they send.
+    ConnectionManager* GetNetworkConnectionManager();
 
 private:
     void Emit(int level, int channel, const char* format, va_list args);

@@ -29,6 +29,8 @@ struct PlayerNetHeartbeatInfo {
     WorldVec3 position;
     std::string classTag;
     std::vector<std::string> statusSkills;   // record names of the active status skills
+
+    bool operator==(const PlayerNetHeartbeatInfo&) const = default;
 };
 
 // Assigning a heartbeat onto a basic record replaces only its heartbeat part.
@@ -43,6 +45,8 @@ struct PlayerNetBasicInfo : PlayerNetHeartbeatInfo {
 
     std::u16string playerName;
     bool isMale = false;
+
+    bool operator==(const PlayerNetBasicInfo&) const = default;
 };
 
 // A roster: the ids of the players in the game and a record per player, kept parallel.

@@ -1,0 +1,121 @@
+#include "Engine/NetPacketRegistry.h"
+
+#include "Engine/Engine.h"
+#include "Engine/NetPacketBuffer.h"
+
+namespace GAME {
+
+NetPacketRegistry& NetPacketRegistry::Get()
+{
+    static NetPacketRegistry registry;
+    return registry;
+}
+
+bool NetPacketRegistry::RegisterType(NetPacketType type, const RTTI_ClassInfo& info)
+{
+    CriticalSectionLock lock(m_lock);
+    auto [it, added] = m_types.emplace(type, &info);
+    if (!added)
+        gEngine->Log(LOG_ERROR, "NetPacketRegistry: type %u is taken by %s; %s is not registered", type,
+                     it->second->GetName(), info.GetName());
+    return added;
+}
+
+const RTTI_ClassInfo* NetPacketRegistry::FindType(NetPacketType type) const
+{
+    CriticalSectionLock lock(m_lock);
+    auto it = m_types.find(type);
+    return it == m_types.end() ? nullptr : it->second;
+}
+
+std::vector<NetPacketType> NetPacketRegistry::GetTypes() const
+{
+    CriticalSectionLock lock(m_lock);
+    std::vector<NetPacketType> types;
+    for (const auto& entry : m_types)
+        types.push_back(entry.first);
+    return types;
+}
+
+std::unique_ptr<NetPacket> NetPacketRegistry::Create(NetPacketType type) const
+{
+    const RTTI_ClassInfo* info = FindType(type);
+    if (!info || !info->GetFactory())
+        return nullptr;
+    std::unique_ptr<NetPacket> packet(static_cast<NetPacket*>(info->GetFactory()()));
+    if (packet && packet->GetType() != type) {
+        gEngine->Log(LOG_ERROR, "NetPacketRegistry: %s is registered as type %u but has type %u", info->GetName(),
+                     type, packet->GetType());
+        return nullptr;
+    }
+    return packet;
+}
+
+void NetPacketRegistry::SetHandler(NetPacketType type, Handler handler)
+{
+    CriticalSectionLock lock(m_lock);
+    if (handler)
+        m_handlers[type] = std::move(handler);
+    else
+        m_handlers.erase(type);
+}
+
+void NetPacketRegistry::ClearHandlers()
+{
+    CriticalSectionLock lock(m_lock);
+    m_handlers.clear();
+}
+
+bool NetPacketRegistry::PeekType(const unsigned char* data, size_t size, NetPacketType& type)
+{
+    if (!data || size < NetLimits::kHeaderSize)
+        return false;
+    type = static_cast<NetPacketType>(data[0] | data[1] << 8);
+    return true;
+}
+
+bool NetPacketRegistry::Dispatch(int fromHost, const unsigned char* data, size_t size)
+{
+    NetPacketType type = 0;
+    if (!PeekType(data, size, type)) {
+        gEngine->Log(LOG_WARNING, "Packet from host %d dropped: %zu bytes is shorter than a header", fromHost, size);
+        return false;
+    }
+    if (size > NetLimits::kMaxPacketSize) {
+        gEngine->Log(LOG_WARNING, "Packet of type %u from host %d dropped: %zu bytes is larger than the largest packet",
+                     type, fromHost, size);
+        return false;
+    }
+    std::unique_ptr<NetPacket> packet = Create(type);
+    if (!packet) {
+        gEngine->Log(LOG_WARNING, "Packet of type %u from host %d dropped: no packet of that type (%zu bytes)", type,
+                     fromHost, size);
+        return false;
+    }
+    if (!packet->CopyInbound(data, static_cast<int>(size))) {
+        gEngine->Log(LOG_WARNING, "%s from host %d dropped: %s", packet->GetClassName(), fromHost,
+                     packet->GetReadError().c_str());
+        return false;
+    }
+    if (!packet->CheckObjects(0)) {
+        gEngine->Log(LOG_WARNING, "%s from host %d dropped: it names objects that do not exist",
+                     packet->GetClassName(), fromHost);
+        return false;
+    }
+    Handler handler;
+    {
+        CriticalSectionLock lock(m_lock);
+        auto it = m_handlers.find(type);
+        if (it != m_handlers.end())
+            handler = it->second;
+    }
+    if (!handler) {
+        gEngine->Log(LOG_WARNING, "%s from host %d dropped: no handler", packet->GetClassName(), fromHost);
+        return false;
+    }
+    handler(*packet, fromHost);
+    packet->FinishObjectProcessing();
+    return true;
+}
+
+}  // namespace GAME

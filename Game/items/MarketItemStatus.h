@@ -1,0 +1,16 @@
+// The state of one item of a market's stock, as the market packets carry it.
+#pragma once
+
+#include <cstdint>
+
+namespace GAME {
+
+enum MarketItemStatus : uint32_t {
+    MarketItemStatus_NotInMarket = 0,
+    MarketItemStatus_OnSale = 1,
+    MarketItemStatus_PurchasePending = 2,
+    MarketItemStatus_Sold = 3,
+};
+inline constexpr MarketItemStatus kLastMarketItemStatus = MarketItemStatus_Sold;
+
+}  // namespace GAME

@@ -1,0 +1,168 @@
+// Sending through the connection manager and dispatching what arrives: decoded by type
+// number into a new packet, checked, and handed to the handler of that type.
+#include <gtest/gtest.h>
+
+#include "Engine/ChatPacket.h"
+#include "Engine/ConnectionManager.h"
+#include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
+#include "Engine/ObjectManager.h"
+#include "Game/network/GameWorldPackets.h"
+#include "Game/network/GoldBonusPartyPackets.h"
+#include "tests/network/EngineKindsPacket.h"
+#include "tests/network/PacketTestUtil.h"
+
+namespace GAME {
+namespace {
+
+class ConnectionManagerTest : public PacketTest {
+protected:
+    void SetUp() override
+    {
+        PacketTest::SetUp();
+        manager.SetTransport(&transport);
+    }
+    void TearDown() override
+    {
+        manager.SetTransport(nullptr);
+        NetPacketRegistry::Get().ClearHandlers();
+        ObjectManager::Get().DestroyAllObjects();
+        PacketTest::TearDown();
+    }
+
+    // Records every gold packet that reaches its handler.
+    void HandleGold()
+    {
+        NetPacketRegistry::Get().SetHandler(GiveGoldPacket::kType, [this](NetPacket& packet, int fromHost) {
+            auto* gold = DynamicCast<GiveGoldPacket>(&packet);
+            ASSERT_NE(gold, nullptr);
+            received.push_back({fromHost, gold->amount});
+        });
+    }
+
+    ConnectionManager& manager = *gEngine->GetNetworkConnectionManager();
+    RecordingTransport transport;
+    std::vector<std::pair<int, int32_t>> received;
+    LogCapture log;
+};
+
+TEST_F(ConnectionManagerTest, SendsToTheServerToEveryClientAndToThePlayersHost)
+{
+    GiveGoldPacket gold;
+    gold.playerId = 0x30000007;
+    gold.amount = 5;
+    EXPECT_TRUE(manager.SendToServer(gold));
+    EXPECT_TRUE(manager.SendToAllClients(gold));
+    EXPECT_TRUE(manager.SendToPlayer(0xB0000001, gold));
+    ASSERT_EQ(transport.sent.size(), 3u);
+    EXPECT_EQ(transport.sent[0].to, (NetDestination{NetDestination::Server, ConnectionManager::kServerHost}));
+    EXPECT_EQ(transport.sent[1].to.kind, NetDestination::AllClients);
+    EXPECT_EQ(transport.sent[2].to, (NetDestination{NetDestination::Host, 11}));
+    EXPECT_EQ(transport.sent[2].bytes, Written(gold));
+    EXPECT_EQ(transport.sent[2].Type(), GiveGoldPacket::kType);
+}
+
+TEST_F(ConnectionManagerTest, WhatCannotBeBuiltOrHasNowhereToGoIsNotSent)
+{
+    ChatPacket chat;
+    chat.text.assign(NetLimits::kMaxWideStringLength + 1, u'x');
+    EXPECT_FALSE(manager.SendToServer(chat));
+    EXPECT_TRUE(transport.sent.empty());
+
+    manager.SetTransport(nullptr);
+    chat.text = u"hello";
+    EXPECT_FALSE(manager.SendToServer(chat));
+    EXPECT_TRUE(log.Contains("ConnectionManager: no transport; ChatPacket not sent"));
+}
+
+TEST_F(ConnectionManagerTest, ReceivedPacketsReachTheHandlerOfTheirType)
+{
+    HandleGold();
+    GiveGoldPacket gold;
+    gold.amount = -40;
+    transport.Feed(3, Written(gold));
+    gold.amount = 12;
+    transport.Feed(4, Written(gold));
+    EXPECT_EQ(manager.ProcessIncoming(), 2);
+    EXPECT_EQ(received, (std::vector<std::pair<int, int32_t>>{{3, -40}, {4, 12}}));
+    EXPECT_EQ(manager.ProcessIncoming(), 0);
+}
+
+TEST_F(ConnectionManagerTest, BytesThatChooseNoRegisteredPacketAreDropped)
+{
+    HandleGold();
+    EXPECT_FALSE(manager.HandleIncoming(2, Bytes{0xE7, 0x03, 0, 0}.data(), 4));
+    EXPECT_TRUE(log.Contains("Packet of type 999 from host 2 dropped: no packet of that type (4 bytes)"));
+    const Bytes one = {0x70};
+    EXPECT_FALSE(manager.HandleIncoming(2, one.data(), one.size()));
+    EXPECT_TRUE(log.Contains("Packet from host 2 dropped: 1 bytes is shorter than a header"));
+    EXPECT_TRUE(received.empty());
+}
+
+TEST_F(ConnectionManagerTest, APacketWithoutAHandlerIsDropped)
+{
+    WorldInitPacket init;
+    EXPECT_FALSE(manager.HandleIncoming(1, Written(init).data(), Written(init).size()));
+    EXPECT_TRUE(log.Contains("WorldInitPacket from host 1 dropped: no handler"));
+}
+
+TEST_F(ConnectionManagerTest, ATypeNumberKeepsItsFirstClass)
+{
+    EXPECT_FALSE(NetPacketRegistry::Get().RegisterType(GiveGoldPacket::kType, ChatPacket::GetStaticClassInfo()));
+    EXPECT_TRUE(log.Contains("NetPacketRegistry: type 112 is taken by GiveGoldPacket; ChatPacket is not registered"));
+    EXPECT_TRUE(NetPacketRegistry::Get().FindType(GiveGoldPacket::kType)->IsSame(&GiveGoldPacket::GetStaticClassInfo()));
+}
+
+TEST_F(ConnectionManagerTest, DisconnectsReachTheTransport)
+{
+    manager.Disconnect(5, "ban");
+    ASSERT_EQ(transport.disconnections.size(), 1u);
+    EXPECT_EQ(transport.disconnections[0].host, 5);
+    EXPECT_EQ(transport.disconnections[0].reason, "ban");
+}
+
+TEST_F(ConnectionManagerTest, ObjectIdsMustNameLiveObjectsUnlessTheyMayBeNone)
+{
+    const uint32_t live = ObjectManager::Get().CreateObject("Object")->GetObjectId();
+    EngineKindsPacket packet;
+    EXPECT_EQ(packet.GetEnteredIdCount(), 2u);
+    EXPECT_EQ(packet.GetEnteredListCount(), 2u);
+    packet.actor = live;
+    packet.slots = std::vector<uint32_t>{0, live};
+    EXPECT_TRUE(packet.CheckObjects(0));
+
+    EngineKindsPacket copy(packet);   // checks its own fields, not the original's
+    packet.actor = packet.target;   // takes the id 0, but still needs an object
+    EXPECT_FALSE(packet.CheckObjects(0));
+    EXPECT_TRUE(copy.CheckObjects(0));
+    copy.members = std::vector<uint32_t>{live, live + 1000};
+    EXPECT_FALSE(copy.CheckObjects(0));
+}
+
+TEST_F(ConnectionManagerTest, APacketNamingMissingObjectsIsDropped)
+{
+    bool handled = false;
+    NetPacketRegistry::Get().SetHandler(EngineKindsPacket::kType, [&handled](NetPacket&, int) { handled = true; });
+    EngineKindsPacket packet;
+    packet.actor = 12345;
+    const Bytes bytes = Written(packet);
+    EXPECT_FALSE(manager.HandleIncoming(6, bytes.data(), bytes.size()));
+    EXPECT_TRUE(log.Contains("EngineKindsPacket from host 6 dropped: it names objects that do not exist"));
+    EXPECT_FALSE(handled);
+}
+
+TEST_F(ConnectionManagerTest, ASpawnedPlayerNeedNotExistYet)
+{
+    bool handled = false;
+    NetPacketRegistry::Get().SetHandler(SpawnPlayerPacket::kType, [&handled](NetPacket& packet, int) {
+        handled = static_cast<SpawnPlayerPacket&>(packet).playerObjectId.GetId() == 0x10000099;
+    });
+    SpawnPlayerPacket spawn;
+    spawn.playerObjectId = 0x10000099;
+    const Bytes bytes = Written(spawn);
+    EXPECT_TRUE(manager.HandleIncoming(1, bytes.data(), bytes.size()));
+    EXPECT_TRUE(handled);
+}
+
+}  // namespace
+}  // namespace GAME

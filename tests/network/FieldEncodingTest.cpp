@@ -1,0 +1,218 @@
+// The byte form of every field kind, the class tag byte, and the reader's and writer's
+// bounds.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Engine/ClassTag.h"
+#include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
+#include "Game/network/GameWorldPackets.h"
+#include "Game/network/ItemTradePackets.h"
+#include "Game/network/QuestPackets.h"
+#include "tests/network/EngineKindsPacket.h"
+#include "tests/network/PacketTestUtil.h"
+
+namespace GAME {
+
+GAME_IMPLEMENT_PACKET(EngineKindsPacket, ObjectInteractionPacket)
+
+namespace {
+
+TEST(ClassTagTest, NumberedTagsFrom1To99BecomeTheirNumber)
+{
+    EXPECT_EQ(ClassTagToByte("tagCClass01"), 1);
+    EXPECT_EQ(ClassTagToByte("tagCClass99"), 99);
+    EXPECT_EQ(ClassTagToByte("tagCClass7"), 7);
+    EXPECT_EQ(ClassTagToByte("tagCClass7x"), 7);
+    EXPECT_EQ(ClassTagToByte("tagCClass 12"), 12);
+    EXPECT_EQ(ClassTagToByte("tagCClass+5"), 5);
+    EXPECT_EQ(ClassTagToByte("tagCClass0000000000000000000000042"), 42);
+}
+
+TEST(ClassTagTest, EverythingElseIsNotEncodable)
+{
+    for (const char* tag : {"tagCClass00", "tagCClass100", "xtagCClass05", "tagCClass", "tagCClass-5", "tagcclass05",
+                            "", "Warrior"})
+        EXPECT_EQ(ClassTagToByte(tag), kClassTagNotEncodable) << tag;
+    EXPECT_EQ(ClassTagToByte(nullptr), kClassTagNotEncodable);
+}
+
+TEST(ClassTagTest, LongDigitStringsDoNotOverflowIntoRange)
+{
+    // 2^32 + 1 and 2^64 + 5 wrap to small numbers in a 32- or 64-bit conversion.
+    EXPECT_EQ(ClassTagToByte("tagCClass4294967297"), kClassTagNotEncodable);
+    EXPECT_EQ(ClassTagToByte("tagCClass18446744073709551621"), kClassTagNotEncodable);
+    EXPECT_EQ(ClassTagToByte(("tagCClass" + std::string(5000, '9')).c_str()), kClassTagNotEncodable);
+}
+
+TEST(ClassTagTest, ByteBecomesATagWithAtLeastTwoDigits)
+{
+    std::string tag;
+    ByteToClassTag(5, tag);
+    EXPECT_EQ(tag, "tagCClass05");
+    ByteToClassTag(12, tag);
+    EXPECT_EQ(tag, "tagCClass12");
+    ByteToClassTag(255, tag);
+    EXPECT_EQ(tag, "tagCClass255");
+    ByteToClassTag(0, tag);
+    EXPECT_EQ(tag, "tagCClass00");
+}
+
+class FieldEncodingTest : public PacketTest {};
+
+TEST_F(FieldEncodingTest, WordsAndFloatsAreLittleEndian)
+{
+    WorldInitPacket init;
+    init.timeOfDay = 258;
+    EXPECT_EQ(Written(init), (Bytes{0x19, 0x00, 0x02, 0x01, 0x00, 0x00}));
+
+    StartTeleportPacket teleport;
+    teleport.SetDestination(0x10000001, 3, -4, 5);
+    EXPECT_EQ(Written(teleport), (Bytes{0x2E, 0x00,                      // type 46
+                                        0x01, 0x00, 0x00, 0x10,          // player
+                                        0x00, 0x00, 0x40, 0x40,          // 3.0
+                                        0x00, 0x00, 0x80, 0xC0,          // -4.0
+                                        0x00, 0x00, 0xA0, 0x40}));       // 5.0
+    GameBalanceUpdatePacket balance;
+    balance.level = -1;
+    EXPECT_EQ(Written(balance), (Bytes{0x3D, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(FieldEncodingTest, AnEmptyListIsAZeroCountAndReadsBackEmpty)
+{
+    AckEntityPacket ack;
+    EXPECT_EQ(Written(ack), (Bytes{0x23, 0x00, 0x00, 0x00, 0x00, 0x00}));
+    AckEntityPacket received;
+    received.entityIds = {4, 5};   // a reused packet keeps nothing of an earlier read
+    ASSERT_TRUE(ReadInto(received, Written(ack)));
+    EXPECT_TRUE(received.entityIds.empty());
+
+    MarketS2CUpdatePacket market;
+    market.marketName = "Merchant.dbr";
+    MarketS2CUpdatePacket marketBack;
+    ASSERT_TRUE(ReadInto(marketBack, Written(market)));
+    EXPECT_TRUE(marketBack.soldIndices.empty());
+}
+
+TEST_F(FieldEncodingTest, EngineKindsHaveTheirDocumentedBytes)
+{
+    EngineKindsPacket packet;
+    packet.flag = true;
+    packet.half = 0x12345;   // only the low 16 bits travel
+    packet.signedHalf = -2;
+    packet.actor = 0x1000000A;
+    packet.target = 0;
+    packet.members = std::vector<uint32_t>{1, 2};
+    packet.slots = std::vector<uint32_t>{0};
+    packet.point = WorldVec3(RegionOf(3), Vec3(1.0f, 0.0f, 0.0f));
+    packet.coords = WorldCoords(nullptr, Coords());
+    packet.text = "ab";
+    packet.rawText = "";
+    packet.fileName = "F.dbr";
+    packet.wide = u"\u00e9";
+    const Bytes expected = {
+        0xC8, 0x00,                                      // type 200
+        0x01,                                            // flag true
+        0x45, 0x23,                                      // half: low 16 bits of 0x12345
+        0xFE, 0xFF,                                      // signed half -2
+        0x0A, 0x00, 0x00, 0x10,                          // actor
+        0x00, 0x00, 0x00, 0x00,                          // target: none
+        0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,  // members 1, 2
+        0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // slots: one empty slot
+        0x03, 0x00, 0x00, 0x00,                          // point: region 3
+        0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // 1, 0, 0
+        0x00, 0x00, 0x00, 0x00,                          // coords: no region
+        0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // x axis
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x00,  // y axis
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80, 0x3F,  // z axis
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // origin
+        0x02, 0x00, 'a', 'b',                            // text "ab"
+        0x00, 0x00,                                      // raw text ""
+        0x05, 0x00, 'F', '.', 'd', 'b', 'r',             // file "F.dbr"
+        0x01, 0x00, 0xE9, 0x00,                          // wide "\u00e9"
+    };
+    EXPECT_EQ(Written(packet), expected);
+
+    EngineKindsPacket received;
+    ASSERT_TRUE(ReadInto(received, expected)) << received.GetReadError();
+    EXPECT_EQ(received.half, 0x2345u);
+    EXPECT_EQ(received.signedHalf, -2);
+    EXPECT_EQ(received.members.GetIds(), (std::vector<uint32_t>{1, 2}));
+    EXPECT_EQ(received.point, packet.point);
+    EXPECT_EQ(received.wide, u"\u00e9");
+}
+
+TEST_F(FieldEncodingTest, ReaderRefusesValuesItsKindDoesNotAllow)
+{
+    LogCapture log;
+    const auto refused = [](NetPacket& packet, Bytes bytes, size_t at, unsigned char value) {
+        bytes[at] = value;
+        return !ReadInto(packet, bytes);
+    };
+    RemoteWMessagePacket message;
+    message.text = u"hi";
+    const Bytes messageBytes = Written(message);
+    EXPECT_TRUE(refused(message, messageBytes, 6, 2));   // a bool byte of 2
+
+    WarpEntityPacket warp;
+    warp.warpPoint = WorldVec3(RegionOf(1), Vec3());
+    EXPECT_TRUE(refused(warp, Written(warp), 2, 99));   // a region this world does not know
+    EXPECT_EQ(warp.GetReadError(), "unknown region 99 (at byte 6)");
+
+    NRLoaderStatePacket loader;
+    EXPECT_TRUE(refused(loader, Written(loader), 6, 3));   // past the last loader state
+    MarketS2CStatusUpdatePacket status;
+    EXPECT_TRUE(refused(status, Written(status), 10, 4));   // past the last item status
+}
+
+TEST_F(FieldEncodingTest, ReaderRefusesLengthsAndCountsOverTheirBounds)
+{
+    EngineKindsPacket packet;
+    packet.text = std::string(NetLimits::kMaxStringLength, 'x');
+    Bytes bytes = Written(packet);
+    ASSERT_FALSE(bytes.empty());
+    EngineKindsPacket received;
+    ASSERT_TRUE(ReadInto(received, bytes));
+
+    // header, bool, two 16-bit halves, two ids, two empty id lists, a point, a frame
+    const size_t textLength = 2 + 1 + 2 + 2 + 4 + 4 + 4 + 4 + NetLimits::kVec3Size + NetLimits::kCoordsSize;
+    ASSERT_EQ(bytes[textLength + 1], NetLimits::kMaxStringLength >> 8);
+    bytes[textLength] = 0x01;   // 4097 bytes, one more than a string may hold
+    bytes[textLength + 1] = 0x10;
+    bytes.push_back('x');
+    EXPECT_FALSE(ReadInto(received, bytes));
+    EXPECT_EQ(received.text, "");
+}
+
+TEST_F(FieldEncodingTest, WriterRefusesWhatAReaderWouldRefuse)
+{
+    LogCapture log;
+    CreateEntityPacket entity;
+    entity.recordName = std::string(NetLimits::kMaxFileNameLength + 1, 'r');
+    EXPECT_EQ(entity.PrepareOutBuffer(), 0u);
+    EXPECT_EQ(entity.GetOutBufferSize(), 0u);
+    EXPECT_TRUE(log.Contains("CreateEntityPacket (type 33) not built: a file name is longer than a file name may be"));
+
+    entity.recordName = std::string("a\0b", 3);
+    EXPECT_EQ(entity.PrepareOutBuffer(), 0u);
+
+    QuestMessagePacket quest;
+    quest.data.assign(NetLimits::kMaxListCount + 1, 7);
+    EXPECT_EQ(quest.PrepareOutBuffer(), 0u);
+    quest.data.pop_back();
+    EXPECT_GT(quest.PrepareOutBuffer(), 0u);
+}
+
+TEST_F(FieldEncodingTest, ReaderRefusesAFileNameWithAZeroByte)
+{
+    CreateEntityPacket entity;
+    entity.recordName = "abc";
+    Bytes bytes = Written(entity);
+    bytes[57] = 0;
+    EXPECT_FALSE(ReadInto(entity, bytes));
+    EXPECT_EQ(entity.recordName, "");
+}
+
+}  // namespace
+}  // namespace GAME
