@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "Engine/ConnectionManager.h"
 #include "Engine/GameClock.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/WorldCamera.h"
@@ -123,6 +124,8 @@ void Engine::UpdateFrame(int elapsedMilliseconds)
     GameClock::Get().Advance(elapsedMilliseconds > 0 ? static_cast<uint32_t>(elapsedMilliseconds) : 0u);
     if (m_activeCamera)
         m_activeCamera->UpdateFromInputImpl();
+    // What the peers sent is applied now, so objects it destroys go with this frame.
+    ConnectionManager::Get().ProcessIncoming();
     ObjectManager::Get().FlushDestroyedObjects();
 }
 

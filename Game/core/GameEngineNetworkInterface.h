@@ -5,15 +5,24 @@
 // the next operation.
 //
 // Player ids carry the id of their network host in their top 4 bits.
+//
+// Each interface owns one packet per operation; the outbound one fills it and sends it,
+// and keeps it for the next call, so a member packet holds what was last sent.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "Engine/ChatPacket.h"
 #include "Engine/Math.h"
 #include "Engine/World.h"
 #include "Game/items/ItemTypes.h"
+#include "Game/network/GameWorldPackets.h"
+#include "Game/network/GoldBonusPartyPackets.h"
+#include "Game/network/ItemTradePackets.h"
+#include "Game/network/PlayerRosterPackets.h"
+#include "Game/network/QuestPackets.h"
 
 namespace GAME {
 
@@ -91,6 +100,45 @@ public:
     virtual void QuestCommandUseSkill(uint32_t character, const std::string& skillName, uint32_t value,
                                       bool flag) = 0;
     virtual void QuestCommandLockFixedItem(uint32_t fixedItem, bool locked) = 0;
+
+protected:
+    // In this order of construction; copied member by member with the interface.
+    CreateItemPacket m_createItemPacket;
+    CreateEntityPacket m_createEntityPacket;
+    CreateItemTeleportPacket m_createItemTeleportPacket;
+    DestroyItemTeleportPacket m_destroyItemTeleportPacket;
+    QuestMessagePacket m_questMessagePacket;
+    AllPlayersHeartbeatPacket m_allPlayersHeartbeatPacket;
+    SinglePlayerHeartbeatPacket m_singlePlayerHeartbeatPacket;
+    SinglePlayerBasicInfoPacket m_singlePlayerBasicInfoPacket;
+    AllPlayersBasicInfoPacket m_allPlayersBasicInfoPacket;
+    InvitePartyConfigCmdPacket m_invitePartyPacket;
+    BonusToClientPacket m_bonusToClientPacket;
+    BonusToServerPacket m_bonusToServerPacket;
+    JoinPartyConfigCmdPacket m_joinPartyPacket;
+    GameBalanceUpdatePacket m_gameBalanceUpdatePacket;
+    MarketS2CUpdatePacket m_marketUpdatePacket;
+    MarketS2CStatusUpdatePacket m_marketStatusUpdatePacket;
+    MarketS2CPurchaseConfirmationPacket m_marketPurchaseConfirmationPacket;
+    MarketS2CPurchaseDeniedPacket m_marketPurchaseDeniedPacket;
+    MarketC2SUpdateRequestPacket m_marketUpdateRequestPacket;
+    MarketC2SSellBackPacket m_marketSellBackPacket;
+    MarketC2SPurchaseRequestPacket m_marketPurchaseRequestPacket;
+    QuestCommandMovePacket m_questCommandMovePacket;
+    QuestCommandWalkPacket m_questCommandWalkPacket;
+    QuestCommandPlayAnimationPacket m_questCommandPlayAnimationPacket;
+    QuestCommandUseSkillPacket m_questCommandUseSkillPacket;
+    QuestCommandLockFixedItemPacket m_questCommandLockFixedItemPacket;
+    TradeInitiatePacket m_tradeInitiatePacket;
+    TradeFinalizePacket m_tradeFinalizePacket;
+    TradeCancelPacket m_tradeCancelPacket;
+    TradeAddItemPacket m_tradeAddItemPacket;
+    TradeRemoveItemPacket m_tradeRemoveItemPacket;
+    TradeSetGoldPacket m_tradeSetGoldPacket;
+    GiveGoldPacket m_giveGoldPacket;
+    RemoteMessagePacket m_remoteMessagePacket;
+    RemoteWMessagePacket m_remoteWMessagePacket;
+    ChatPacket m_chatPacket;
 };
 
 }  // namespace GAME

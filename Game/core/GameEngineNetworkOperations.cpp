@@ -6,7 +6,11 @@
 #include "Engine/ObjectManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
+#include "Game/core/NetworkRoute.h"
+#include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
+#include "Game/network/GameWorldPackets.h"
+#include "Game/network/ItemTradePackets.h"
 
 namespace GAME {
 
@@ -123,15 +127,70 @@ void GameEngine::SendFixedItemTeleports(uint32_t target)
 }
 
 // ---- Operations that send a packet of their own --------------------------------------
-// Their packet classes are not part of the library yet: until they are, nothing is sent.
+// Each builds its packet for one send and hands it to the connection manager along the
+// operation's route.
 
-void GameEngine::SendPartyRequestResponse(uint32_t, uint32_t, bool) {}
-void GameEngine::CtoS_StartTeleportOutbound(uint32_t, int, int, int) {}
-void GameEngine::StoC_StartTeleportOutbound(uint32_t, int, int, int) {}
-void GameEngine::ServerPropegateTeleport(uint32_t, int, int, int) {}
-void GameEngine::CtoS_HandleNRLoaderStateChangeOutbound(uint32_t, NRLoaderState) {}
-void GameEngine::StoC_HandleNRLoaderStateChangeOutbound(uint32_t, NRLoaderState) {}
-void GameEngine::CtoS_InitiateServerRespawnLoaderOutbound(const WorldVec3&) {}
+void GameEngine::SendPartyRequestResponse(uint32_t playerId, uint32_t inviterId, bool answer)
+{
+    PartyRequestResponsePacket packet;
+    packet.recipient = inviterId;
+    packet.accepted = answer;
+    packet.sender = playerId;
+    SendOperation(NetOperation::SendPartyRequestResponse, packet);
+}
+
+void GameEngine::CtoS_StartTeleportOutbound(uint32_t playerId, int x, int y, int z)
+{
+    StartTeleportPacket packet;
+    packet.SetDestination(playerId, x, y, z);
+    SendOperation(NetOperation::CtoS_StartTeleport, packet);
+}
+
+void GameEngine::StoC_StartTeleportOutbound(uint32_t playerId, int x, int y, int z)
+{
+    StartTeleportPacket packet;
+    packet.SetDestination(playerId, x, y, z);
+    SendOperation(NetOperation::StoC_StartTeleport, packet);
+}
+
+// Every other player is told, one connection each; neither this machine's own player nor
+// the one teleporting.
+void GameEngine::ServerPropegateTeleport(uint32_t playerId, int x, int y, int z)
+{
+    const PlayerManagerClient* players = GetPlayerManagerClient();
+    if (!players)
+        return;
+    StartTeleportPacket packet;
+    packet.SetDestination(playerId, x, y, z);
+    const uint32_t self = GetPlayerId();
+    for (const PlayerNetBasicInfo& record : players->GetPlayerInfoCache())
+        if (record.playerId != self && record.playerId != playerId)
+            SendOperation(NetOperation::ServerPropegateTeleport, packet, record.playerId);
+}
+
+void GameEngine::CtoS_HandleNRLoaderStateChangeOutbound(uint32_t playerId, NRLoaderState state)
+{
+    NRLoaderStatePacket packet;
+    packet.playerId = playerId;
+    packet.state = state;
+    SendOperation(NetOperation::CtoS_NRLoaderStateChange, packet);
+}
+
+void GameEngine::StoC_HandleNRLoaderStateChangeOutbound(uint32_t playerId, NRLoaderState state)
+{
+    NRLoaderStatePacket packet;
+    packet.playerId = playerId;
+    packet.state = state;
+    SendOperation(NetOperation::StoC_NRLoaderStateChange, packet);
+}
+
+void GameEngine::CtoS_InitiateServerRespawnLoaderOutbound(const WorldVec3& position)
+{
+    StartServerRespawnPacket packet;
+    packet.playerId = GetPlayerId();
+    packet.location = position;
+    SendOperation(NetOperation::CtoS_InitiateServerRespawnLoader, packet);
+}
 
 // ---- Received operations ---------------------------------------------------------------
 
