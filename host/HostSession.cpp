@@ -1,6 +1,7 @@
 // The session of gamehost: starts the game, gives it a console user interface, runs the
 // frames at a fixed step, prints what the game tells the user, and shuts it down.
 #include "host/HostSession.h"
+#include "host/HostDispatch.h"
 #include "host/HostFight.h"
 
 #include <cctype>
@@ -150,6 +151,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     });
 
     InitializeObjects();
+    RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
     ConsoleUI ui;
     engine.SetUI(&ui);
@@ -181,6 +183,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         fight.Stop();
     engine.SetUI(nullptr);
     gEngine->SetActiveCamera(nullptr);
+    UnregisterHostDispatch();
     ShutdownObjects();
     EventManager::Get().SetSendObserver(std::move(previousObserver));
     std::printf("gamehost: game engine shut down\n");
