@@ -1,0 +1,30 @@
+// A running game whose connection manager sends into a recording transport.
+#pragma once
+
+#include "Engine/ConnectionManager.h"
+#include "Engine/Localization.h"
+#include "core/EngineFixture.h"
+#include "tests/network/PacketTestUtil.h"
+
+namespace GAME {
+
+class GameWireTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        ConnectionManager::Get().SetTransport(&transport);
+        World::Get().AddRegion(7, "Region7");
+        LocalizationManager::Instance().RegisterTags("SimpleStringFormat=<%s>\ntagJoined=%s joined\ntagCount=%d items\n");
+    }
+    void TearDown() override
+    {
+        ConnectionManager::Get().SetTransport(nullptr);
+        LocalizationManager::Instance().Clear();
+        EngineTest::TearDown();
+    }
+
+    RecordingTransport transport;
+};
+
+}  // namespace GAME
