@@ -1,6 +1,7 @@
-// The common base of every creature in the world. For now it carries what aiming and
-// the spawn filter read: its position on its path, where it is heading, its speed and
-// its skills.
+// The common base of every creature in the world: its path and speed, life and mana,
+// levels and points, its combat manager and damage over time, gold, team and the
+// operations the game core, combat and the network operations call on it. The parts
+// that characters load from their own records come with the characters' own work.
 #pragma once
 
 #include <array>
