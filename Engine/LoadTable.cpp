@@ -76,31 +76,56 @@ const char* LoadTable::GetString(const char* key, const char* def) const
     return value ? value->text.c_str() : def;
 }
 
-int LoadTable::GetInt(const char* key, int def) const
+const std::string* LoadTable::FindEntry(const char* key, unsigned index) const
 {
     const Value* value = Find(key);
-    if (!value || value->entries.empty())
-        return def;
-    int out = def;
-    return ParseInt(value->entries.front(), out) ? out : def;
+    return value && index < value->entries.size() ? &value->entries[index] : nullptr;
+}
+
+namespace {
+
+// The entry read as T, or the default when it is absent or does not parse.
+template <class T, class Parser>
+T ReadEntry(const std::string* entry, T def, Parser parse)
+{
+    T out = def;
+    return entry && parse(*entry, out) ? out : def;
+}
+
+// Every entry read as T; an entry that does not parse reads as 0.
+template <class T, class Parser>
+void ReadEntries(const std::vector<std::string>* entries, std::vector<T>& out, Parser parse)
+{
+    out.clear();
+    if (!entries)
+        return;
+    out.reserve(entries->size());
+    for (const std::string& entry : *entries) {
+        T number{};
+        parse(entry, number);
+        out.push_back(number);
+    }
+}
+
+}  // namespace
+
+int LoadTable::GetInt(const char* key, int def) const
+{
+    return ReadEntry(FindEntry(key, 0), def, ParseInt);
 }
 
 float LoadTable::GetFloat(const char* key, float def) const
 {
-    const Value* value = Find(key);
-    if (!value || value->entries.empty())
-        return def;
-    float out = def;
-    return ParseFloat(value->entries.front(), out) ? out : def;
+    return ReadEntry(FindEntry(key, 0), def, ParseFloat);
 }
 
 bool LoadTable::GetBool(const char* key, bool def) const
 {
-    const Value* value = Find(key);
-    if (!value || value->entries.empty())
+    const std::string* entry = FindEntry(key, 0);
+    if (!entry)
         return def;
-    std::string text(TrimBlanks(value->entries.front()));
-    std::string lower = Lower(text.c_str());
+    const std::string_view text = TrimBlanks(*entry);
+    const std::string lower = LowerAscii(text);
     if (lower == "true")
         return true;
     if (lower == "false")
@@ -113,39 +138,19 @@ bool LoadTable::GetBool(const char* key, bool def) const
 
 float LoadTable::GetFloat(const char* key, unsigned index, float def) const
 {
-    const Value* value = Find(key);
-    if (!value || index >= value->entries.size())
-        return def;
-    float out = def;
-    return ParseFloat(value->entries[index], out) ? out : def;
+    return ReadEntry(FindEntry(key, index), def, ParseFloat);
 }
 
 void LoadTable::GetIntArray(const char* key, std::vector<int>& out) const
 {
-    out.clear();
     const Value* value = Find(key);
-    if (!value)
-        return;
-    out.reserve(value->entries.size());
-    for (const std::string& entry : value->entries) {
-        int number = 0;
-        ParseInt(entry, number);
-        out.push_back(number);
-    }
+    ReadEntries(value ? &value->entries : nullptr, out, ParseInt);
 }
 
 void LoadTable::GetFloatArray(const char* key, std::vector<float>& out) const
 {
-    out.clear();
     const Value* value = Find(key);
-    if (!value)
-        return;
-    out.reserve(value->entries.size());
-    for (const std::string& entry : value->entries) {
-        float number = 0.0f;
-        ParseFloat(entry, number);
-        out.push_back(number);
-    }
+    ReadEntries(value ? &value->entries : nullptr, out, ParseFloat);
 }
 
 void LoadTable::GetStringArray(const char* key, std::vector<std::string>& out) const
@@ -230,13 +235,8 @@ RecordDatabase& RecordDatabase::Get()
 
 std::string RecordDatabase::NormalizeName(const std::string& recordName)
 {
-    std::string out;
-    out.reserve(recordName.size());
-    for (char c : recordName) {
-        if (c == '\\')
-            c = '/';
-        out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
-    }
+    std::string out = LowerAscii(recordName);
+    std::replace(out.begin(), out.end(), '\\', '/');
     // A leading separator names the same record as none.
     size_t start = out.find_first_not_of('/');
     return start == std::string::npos ? std::string() : out.substr(start);

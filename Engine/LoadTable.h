@@ -45,6 +45,8 @@ private:
         std::vector<std::string> entries;  // split on ';'
     };
     const Value* Find(const char* key) const;
+    // One entry of the key's value, or null when the key or the entry is absent.
+    const std::string* FindEntry(const char* key, unsigned index) const;
 
     std::string m_name;
     std::unordered_map<std::string, Value> m_values;   // keyed by the lower-cased key
