@@ -2,9 +2,12 @@
 // Percentages are plain numbers (25 means 25 percent) applied as x 0.01.
 #pragma once
 
+
 #include <climits>
 #include <cmath>
 #include <cstdint>
+
+#include "Game/core/foundation/MathUtil.h"
 
 namespace GAME::CombatArithmetic {
 
@@ -44,19 +47,6 @@ inline float ReduceWhen(bool applies, float value, float percent)
 inline float ScaleByPositivePercent(float value, float percent)
 {
     return percent > 0.0f ? ApplyPercent(value, percent) : value;
-}
-
-// A float truncated toward zero to a whole number, held to the range of an int (and 0
-// for what is not a number) instead of converting undefined.
-inline int TruncateToInt(float value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483648.0f)
-        return INT_MAX;
-    if (value <= -2147483648.0f)
-        return INT_MIN;
-    return static_cast<int>(value);
 }
 
 // Seconds to whole milliseconds, truncated; computed in float, so 0.7 s is 700 ms, not

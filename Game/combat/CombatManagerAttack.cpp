@@ -253,7 +253,7 @@ void CombatManager::TryShieldBlock(AttackContext& attack)
     shield->PlayBlockSound(m_owner->GetCoords().GetPosition());
     const float recovery = static_cast<float>(shield->GetShieldRecoveryTime());
     const float reduction = m_owner->GetTotalCharAttribute(CharAttributeType_DefensiveBlockRecoveryReduction);
-    m_blockRecoveryTimer = CombatArithmetic::TruncateToInt(recovery - recovery * reduction * kPercent);
+    m_blockRecoveryTimer = TruncateToInt(recovery - recovery * reduction * kPercent);
 }
 
 // The push grows with the share of the defender's life the hit took. A defender without

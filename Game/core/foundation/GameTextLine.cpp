@@ -1,5 +1,6 @@
 #include "Game/core/foundation/GameTextLine.h"
 
+
 #include <cmath>
 #include <iterator>
 #include <string_view>
@@ -7,6 +8,7 @@
 #include "Engine/GraphicsFont.h"
 #include "Engine/LoadTable.h"
 #include "Engine/StyleManager.h"
+#include "Game/core/foundation/MathUtil.h"
 
 namespace GAME {
 
@@ -29,19 +31,6 @@ int ClampToInt(long long value)
     if (value > INT32_MAX)
         return INT32_MAX;
     return value < INT32_MIN ? INT32_MIN : static_cast<int>(value);
-}
-
-// Truncation toward zero, held inside the int range (an indent read from a record may be
-// anything, and its float form may lie just past the largest int).
-int TruncateToInt(float value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483647.0f)
-        return INT32_MAX;
-    if (value <= -2147483648.0f)
-        return INT32_MIN;
-    return static_cast<int>(value);
 }
 
 // Pixel width of `text` in `font` at `size`: codes are skipped, line breaks end a run,

@@ -19,6 +19,17 @@ void AddElapsed(int32_t& timer, int ms)
                                                       std::numeric_limits<int32_t>::max()));
 }
 
+int TruncateToInt(float value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483648.0f)
+        return std::numeric_limits<int>::max();
+    if (value <= -2147483648.0f)
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
+}
+
 uint32_t TruncateToUnsigned(float value)
 {
     if (!IsFinite(value) || value <= 0.0f)

@@ -39,6 +39,10 @@ inline unsigned ClampIndex(unsigned index, unsigned count)
 // must not wrap a timer to a negative count.
 void AddElapsed(int32_t& timer, int ms);
 
+// A float truncated toward zero to a whole number, held to the range of an int (and 0
+// for what is not a number) instead of converting undefined.
+int TruncateToInt(float value);
+
 // A formula's result as a whole number of points, truncated toward zero. A formula may
 // divide by zero or take a root of a negative value: a result that is not finite counts
 // as 0, a negative one as 0, and one past the unsigned range as its largest value.
