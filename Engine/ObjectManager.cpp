@@ -239,4 +239,12 @@ const LoadTable* ObjectManager::GetLoadTable(const std::string& recordName)
     return RecordDatabase::Get().Find(recordName);
 }
 
+const LoadTable& ObjectManager::GetRecordOrEmpty(const std::string& recordName)
+{
+    static const LoadTable empty;
+    LoadTableFile(recordName);
+    const LoadTable* table = GetLoadTable(recordName);
+    return table ? *table : empty;
+}
+
 }  // namespace GAME

@@ -90,6 +90,9 @@ public:
     // Records.
     const LoadTable* LoadTableFile(const std::string& recordName);
     const LoadTable* GetLoadTable(const std::string& recordName);
+    // Loads the record once and gives its table; an empty table when there is no such
+    // record, so every key then reads as its default.
+    const LoadTable& GetRecordOrEmpty(const std::string& recordName);
 
 private:
     struct Slot {

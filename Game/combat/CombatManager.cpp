@@ -80,11 +80,7 @@ void CombatManager::Load(const LoadTable& table)
 
 void CombatManager::LoadRecord(const std::string& recordName)
 {
-    ObjectManager& objects = ObjectManager::Get();
-    objects.LoadTableFile(recordName);
-    static const LoadTable empty;
-    const LoadTable* table = objects.GetLoadTable(recordName);
-    LoadRecord(table ? *table : empty);
+    LoadRecord(ObjectManager::Get().GetRecordOrEmpty(recordName));
 }
 
 void CombatManager::LoadRecord(const LoadTable& table)

@@ -225,11 +225,7 @@ const SkillProfile* GameEngine::GetSkillResource(const Name& name) const
 
 const LoadTable& GameEngine::GetDatabase() const
 {
-    static const LoadTable empty;
-    ObjectManager& objects = ObjectManager::Get();
-    objects.LoadTableFile(m_recordName);
-    const LoadTable* table = objects.GetLoadTable(m_recordName);
-    return table ? *table : empty;
+    return ObjectManager::Get().GetRecordOrEmpty(m_recordName);
 }
 
 void GameEngine::InitializeAssertHandler(void (*handler)(const char*), bool flag1, bool flag2)
@@ -263,11 +259,7 @@ void GameEngine::LoadEquation(const LoadTable& table, const char* key, DesignerE
 
 void GameEngine::LoadFromDatabase(const std::string& recordName)
 {
-    ObjectManager& objects = ObjectManager::Get();
-    objects.LoadTableFile(recordName);
-    static const LoadTable empty;
-    const LoadTable* found = objects.GetLoadTable(recordName);
-    const LoadTable& table = found ? *found : empty;
+    const LoadTable& table = ObjectManager::Get().GetRecordOrEmpty(recordName);
 
     m_armorDefensiveAbsorption = table.GetFloat("armorDefensiveAbsorption", 0.0f);
     m_meleeRange = table.GetFloat("meleeRange", 0.0f);

@@ -45,11 +45,7 @@ void PlayerManagerServer::LoadEquations()
         {"ActiveGold", &PlayerManagerServer::m_activeGoldEquation, "activeGoldEquation"},
         {"PassiveGold", &PlayerManagerServer::m_passiveGoldEquation, "passiveGoldEquation"},
     };
-    ObjectManager& objects = ObjectManager::Get();
-    objects.LoadTableFile(kBonusSharingRecordName);
-    static const LoadTable empty;
-    const LoadTable* found = objects.GetLoadTable(kBonusSharingRecordName);
-    const LoadTable& table = found ? *found : empty;
+    const LoadTable& table = ObjectManager::Get().GetRecordOrEmpty(kBonusSharingRecordName);
     for (const Slot& slot : kSlots) {
         std::unique_ptr<DesignerEquation<float>>& equation = this->*slot.equation;
         equation.reset();

@@ -1,6 +1,5 @@
 #include "Game/core/foundation/GameTextLine.h"
 
-
 #include <cmath>
 #include <iterator>
 #include <string_view>
