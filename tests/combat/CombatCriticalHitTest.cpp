@@ -25,14 +25,14 @@ using namespace GAME;
 namespace {
 
 constexpr int kCriticalHitTextOption = 2;
-constexpr const char* kRecord = "Records/Combat/Critical.dbr";
+constexpr const char* kCriticalRecord = "Records/Combat/Critical.dbr";
 
 class CombatCriticalHitTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         // Every hit is certain and doubles its damage.
-        RecordDatabase::Get().RegisterRecord(kRecord, "probabilityToHitEquation,offensiveAbilityDV+0,\n"
+        RecordDatabase::Get().RegisterRecord(kCriticalRecord, "probabilityToHitEquation,offensiveAbilityDV+0,\n"
                                                       "pthThreshold1,50,\npthDamageModifier6,2.0,\n");
         RecordDatabase::Get().RegisterRecord(kGameEngineRecordName, "CriticalHitOnMonsterStyle,Styles/CritMonster,\n"
                                                                     "CriticalHitOnPlayerStyle,Styles/CritPlayer,\n");
@@ -44,7 +44,7 @@ protected:
         for (Character* character : {static_cast<Character*>(m_player), static_cast<Character*>(m_monster)}) {
             character->SetLifeLimit(1000.0f);
             character->SetCurrentLife(1000.0f);
-            character->GetCombatManager().LoadRecord(kRecord);
+            character->GetCombatManager().LoadRecord(kCriticalRecord);
         }
         gGameEngine->GetPlayerManagerClient()->SetMainPlayer(m_player->GetObjectId());
         gEngine->SetBoolOption(kCriticalHitTextOption, true);

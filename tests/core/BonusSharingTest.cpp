@@ -68,7 +68,7 @@ protected:
     PlayerManagerServer* host = nullptr;
     Region* field = nullptr;
     Monster* creature = nullptr;
-    ::testing::StrictMock<MockNetwork> network;
+    StrictNetwork network;
 };
 
 // ---- The bonus itself ------------------------------------------------------------------

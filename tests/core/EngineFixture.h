@@ -25,8 +25,13 @@
 namespace GAME {
 
 // Every game-wide operation, for tests to expect or ignore.
+// The constructor and destructor are defined once, in EngineFixture.cpp: they build and
+// tear down every mocked method, which is most of the cost of compiling a test file.
 class MockNetwork : public GameEngineNetworkInterface {
 public:
+    MockNetwork();
+    ~MockNetwork() override;
+
     MOCK_METHOD(void, TradeInitiate, (uint32_t, uint32_t), (override));
     MOCK_METHOD(void, TradeCancel, (uint32_t, uint32_t), (override));
     MOCK_METHOD(void, TradeFinalize, (uint32_t, uint32_t), (override));
@@ -73,6 +78,9 @@ public:
 // Writes down the portals and messages it is asked to send and ignores the rest.
 class PortalAndMessageRecorder : public MockNetwork {
 public:
+    PortalAndMessageRecorder();
+    ~PortalAndMessageRecorder() override;
+
     void CreateFixedItemTeleport(const WorldCoords&, uint32_t owner, uint32_t portal, const std::string& text,
                                  uint32_t target) override
     {
@@ -86,7 +94,24 @@ public:
 
     std::vector<std::string> calls;
 };
-using RecordingNetwork = ::testing::NiceMock<PortalAndMessageRecorder>;
+
+// The nice and strict forms are classes of their own, built in EngineFixture.cpp, so that
+// a test file does not instantiate every mocked method again through them.
+class RecordingNetwork : public ::testing::NiceMock<PortalAndMessageRecorder> {
+public:
+    RecordingNetwork();
+    ~RecordingNetwork() override;
+};
+class NiceNetwork : public ::testing::NiceMock<MockNetwork> {
+public:
+    NiceNetwork();
+    ~NiceNetwork() override;
+};
+class StrictNetwork : public ::testing::StrictMock<MockNetwork> {
+public:
+    StrictNetwork();
+    ~StrictNetwork() override;
+};
 
 class EngineTest : public ::testing::Test {
 protected:

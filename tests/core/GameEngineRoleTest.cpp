@@ -33,7 +33,7 @@ protected:
     // Routes the operations to the mock; a role change would route them away again.
     void Watch() { engine->InstallNetworkInterface(&network); }
 
-    ::testing::NiceMock<MockNetwork> network;
+    NiceNetwork network;
 };
 
 TEST_F(GameEngineRoleTest, ServerAnswersFollowTheRole)

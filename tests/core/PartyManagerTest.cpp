@@ -57,7 +57,7 @@ protected:
     void Watch() { engine->InstallNetworkInterface(&network); }
 
     PartyManager* parties = nullptr;
-    ::testing::NiceMock<MockNetwork> network;
+    NiceNetwork network;
 };
 
 TEST_F(PartyManagerTest, TogetherAndNear)

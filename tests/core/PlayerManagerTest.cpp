@@ -41,7 +41,7 @@ protected:
 
     PlayerManagerClient* client = nullptr;
     PlayerManagerServer* host = nullptr;
-    ::testing::StrictMock<MockNetwork> network;
+    StrictNetwork network;
 };
 
 // ---- Heartbeats ------------------------------------------------------------------------

@@ -1,0 +1,18 @@
+#include "EngineFixture.h"
+
+namespace GAME {
+
+MockNetwork::MockNetwork() = default;
+MockNetwork::~MockNetwork() = default;
+
+PortalAndMessageRecorder::PortalAndMessageRecorder() = default;
+PortalAndMessageRecorder::~PortalAndMessageRecorder() = default;
+
+RecordingNetwork::RecordingNetwork() = default;
+RecordingNetwork::~RecordingNetwork() = default;
+NiceNetwork::NiceNetwork() = default;
+NiceNetwork::~NiceNetwork() = default;
+StrictNetwork::StrictNetwork() = default;
+StrictNetwork::~StrictNetwork() = default;
+
+}  // namespace GAME
