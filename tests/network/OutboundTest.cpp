@@ -137,6 +137,37 @@ TEST_F(OutboundTest, PropagatedTeleportSkipsTheLocalAndTheTeleportingPlayer)
     EXPECT_EQ(destinations, (std::vector<NetDestination>{HostOf(1), HostOf(3)}));
 }
 
+// A record that cannot travel is cut or left out; the others still reach every client.
+TEST_F(OutboundTest, NoSingleRecordStopsTheRoster)
+{
+    engine->SetAsNetworkServer();
+    std::vector<PlayerNetBasicInfo> roster = Roster({0x10000001, 0x20000002, 0x30000003});
+    roster[0].statusSkills.assign(300, "S.dbr");                   // more than a record carries
+    roster[1].statusSkills.assign(255, std::string(260, 's'));     // more than any packet holds
+    LogCapture log;
+    engine->GetNetworkInterface()->StoC_AllPlayersUpdate(roster);
+    ASSERT_EQ(transport.sent.size(), 1u);
+    AllPlayersBasicInfoPacket sent;
+    ASSERT_TRUE(ReadInto(sent, transport.sent[0].bytes));
+    ASSERT_EQ(sent.players.size(), 2u);
+    EXPECT_EQ(sent.players[0].statusSkills.size(), 255u);
+    EXPECT_EQ(sent.players[1].playerId, 0x30000003u);
+    EXPECT_TRUE(log.Contains("AllPlayersBasicInfoPacket: player 268435457 sends 255 of its 300 status skills"));
+    EXPECT_TRUE(log.Contains("AllPlayersBasicInfoPacket: player 536870914 left out: its record does not fit"));
+
+    // More players than a roster carries: the first 255 go.
+    std::vector<PlayerNetHeartbeatInfo> crowd(300);
+    for (uint32_t i = 0; i < crowd.size(); ++i)
+        crowd[i].playerId = 0x10000000u + i;
+    transport.sent.clear();
+    engine->GetNetworkInterface()->StoC_AllPlayersHeartbeat(crowd);
+    AllPlayersHeartbeatPacket heartbeats;
+    ASSERT_EQ(transport.sent.size(), 1u);
+    ASSERT_TRUE(ReadInto(heartbeats, transport.sent[0].bytes));
+    EXPECT_EQ(heartbeats.players.size(), 255u);
+    EXPECT_TRUE(log.Contains("AllPlayersHeartbeatPacket: a roster carries 255 players; 45 left out"));
+}
+
 // A caller that asks the engine each time follows a role change at the next call.
 TEST_F(OutboundTest, RoleSwitchTakesEffectAtTheNextCall)
 {
