@@ -186,7 +186,8 @@ private:
     void Feed(NetPacket& packet)
     {
         const uint32_t size = packet.PrepareOutBuffer();
-        const int from = m_engine.GetNetworkRole() == NetworkRole::Server ? kCompanionHost : ConnectionManager::kServerHost;
+        const bool serving = m_engine.GetNetworkRole() == NetworkRole::Server;
+        const int from = serving ? kCompanionHost : ConnectionManager::kServerHost;
         m_transport.Feed(from, std::vector<unsigned char>(packet.GetOutBuffer(), packet.GetOutBuffer() + size));
     }
 

@@ -238,10 +238,9 @@ TEST_F(DispatchTest, TeleportsAndLoaderStatesFollowTheirDirection)
     LogCapture log;
     Receive(kClientHost, Written(teleport));
     Receive(kClientHost, Written(loader));
-    EXPECT_EQ(log.Texts(), (std::vector<std::string>{
-                               "StartTeleportPacket from host 1 dropped: it speaks for 536870913, which is not the host's",
-                               "NRLoaderStatePacket from host 1 dropped: it speaks for 536870913, which is not the host's",
-                           }));
+    const std::string notItsOwn = " from host 1 dropped: it speaks for 536870913, which is not the host's";
+    EXPECT_EQ(log.Texts(),
+              (std::vector<std::string>{"StartTeleportPacket" + notItsOwn, "NRLoaderStatePacket" + notItsOwn}));
 }
 
 TEST_F(DispatchTest, EveryPacketTypeAsksTheRouteTable)
@@ -354,7 +353,7 @@ TEST_F(DispatchTest, WhatAClientSendsForOthersIsPassedOnNeverBack)
     Receive(kClientHost, Written(toOther));
     Receive(kClientHost, Written(toHost));
 
-    EXPECT_EQ(Destinations(), (std::vector<NetDestination>{{NetDestination::OtherClients, kClientHost},
+    ASSERT_EQ(Destinations(), (std::vector<NetDestination>{{NetDestination::OtherClients, kClientHost},
                                                            {NetDestination::Host, kOtherClientHost}}));
     EXPECT_EQ(transport.sent[0].bytes, Written(chat));
     EXPECT_EQ(transport.sent[1].bytes, Written(toOther));

@@ -224,7 +224,7 @@ TEST_F(OutboundTest, AClientAppliesWhatEveryMachineAppliesAndSendsNoHostNews)
     engine->GetNetworkInterface()->GameBalanceUpdate(3);
     ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
 
-    EXPECT_EQ(destinations(), std::vector<NetDestination>{kServer});
+    ASSERT_EQ(destinations(), std::vector<NetDestination>{kServer});
     EXPECT_EQ(transport.sent[0].Type(), JoinPartyConfigCmdPacket::kType);
     EXPECT_EQ(engine->GetPlayerManagerClient()->GetPlayerInfo(0x10000001).partyId, 2u);
     EXPECT_EQ(engine->GetNumNotifications(), 1u);

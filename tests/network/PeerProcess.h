@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Engine/ConnectionManager.h"
+#include "Engine/NetPacketBuffer.h"
 
 namespace GAME {
 
@@ -55,9 +56,8 @@ public:
                 ++it;
                 continue;
             }
-            uint32_t size = 0;
-            if (!ReadAll(it->second, &size, sizeof size) || (bytes.resize(size), !ReadAll(it->second, bytes.data(), size))) {
-                close(it->second);   // the peer is gone
+            if (!ReadPacket(it->second, bytes)) {
+                close(it->second);   // the peer is gone, or sent what no packet is
                 it = m_links.erase(it);
                 continue;
             }
@@ -90,6 +90,14 @@ private:
                 return;
             done += static_cast<size_t>(written);
         }
+    }
+    static bool ReadPacket(int fd, std::vector<unsigned char>& bytes)
+    {
+        uint32_t size = 0;
+        if (!ReadAll(fd, &size, sizeof size) || size > NetLimits::kMaxPacketSize)
+            return false;
+        bytes.resize(size);
+        return ReadAll(fd, bytes.data(), size);
     }
     static bool ReadAll(int fd, void* out, size_t size)
     {
