@@ -108,9 +108,12 @@ NetworkRole CurrentRole()
     return gGameEngine ? gGameEngine->GetNetworkRole() : NetworkRole::Single;
 }
 
-int LocalHost()
+// A client's own host number; until it has one (host 0 is the server's), nothing is
+// taken for its own.
+bool IsOwnClientHost(int host)
 {
-    return ConnectionManager::Get().GetLocalHostId();
+    const int local = ConnectionManager::Get().GetLocalHostId();
+    return local != ConnectionManager::kServerHost && host == local;
 }
 
 // Alone there is nobody to apply anything for: the engine's own operations still go to
@@ -162,7 +165,7 @@ bool RouteFromClient(NetRoute route, NetPacket& packet, uint32_t addressee)
         connections.SendToServer(packet);
         return false;
     case ToPlayer:
-        if (ConnectionManager::HostOfPlayer(addressee) == LocalHost())
+        if (IsOwnClientHost(ConnectionManager::HostOfPlayer(addressee)))
             return true;
         connections.SendToPlayer(addressee, packet);
         return false;

@@ -231,6 +231,12 @@ TEST_F(OutboundTest, AClientAppliesWhatEveryMachineAppliesAndSendsNoHostNews)
     EXPECT_EQ(log.Texts(), (std::vector<std::string>{"GiveGoldPacket not sent: this role does not send it",
                                                      "GameBalanceUpdatePacket not sent: this role does not send it"}));
     EXPECT_EQ(engine->GetBalanceDifficulty(), 0u);
+
+    // Until a client has its host number, no player counts as its own.
+    transport.sent.clear();
+    engine->DisplayMessageRemote(0x00000002, 0, true, "tagJoined");
+    EXPECT_EQ(destinations(), std::vector<NetDestination>{HostOf(0)});
+    EXPECT_EQ(engine->GetNumNotifications(), 1u);
 }
 
 }  // namespace
