@@ -32,6 +32,17 @@ bool RecordingTransport::Receive(int& fromHost, std::vector<unsigned char>& byte
 void RecordingTransport::Disconnect(int host, const std::string& reason)
 {
     disconnections.push_back({host, reason});
+    m_connected.erase(host);
+}
+
+bool RecordingTransport::IsConnected(int host) const
+{
+    return m_connected.count(host) != 0;
+}
+
+void RecordingTransport::Connect(int host)
+{
+    m_connected.insert(host);
 }
 
 void RecordingTransport::Feed(int fromHost, std::vector<unsigned char> bytes)
@@ -110,11 +121,24 @@ bool ConnectionManager::SendToPlayer(uint32_t playerId, NetPacket& packet)
     return SendToHost(HostOfPlayer(playerId), packet);
 }
 
+bool ConnectionManager::SendToOtherClients(int exceptHost, NetPacket& packet)
+{
+    return Send({NetDestination::OtherClients, exceptHost}, packet);
+}
+
 void ConnectionManager::Disconnect(int host, const std::string& reason)
 {
     CriticalSectionLock lock(m_lock);
     if (m_transport)
         m_transport->Disconnect(host, reason);
+}
+
+bool ConnectionManager::IsClientConnected(int host) const
+{
+    if (host <= kServerHost || host > kMaxHost)
+        return false;
+    CriticalSectionLock lock(m_lock);
+    return m_transport && m_transport->IsConnected(host);
 }
 
 bool ConnectionManager::HandleIncoming(int fromHost, const unsigned char* data, size_t size)

@@ -1,13 +1,16 @@
-// The connection manager: sends packets to the server, to every client, or to the host
-// of one player, through a transport; and hands what the transport received to the
-// packet registry for decoding and dispatch.
+// The connection manager: sends packets to the server, to every client, to every client
+// but one, or to the host of one player, through a transport; and hands what the
+// transport received to the packet registry for decoding and dispatch.
 //
-// Hosts are numbered 0 to 15; a player id carries its host's number in its top 4 bits.
+// Hosts are numbered 0 to 15, host 0 serving the game; a player id carries its host's
+// number in its top 4 bits. A client's transport reaches only the server, which passes on
+// what is meant for another client.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,9 +24,10 @@ struct NetDestination {
         Server,       // the host that serves the game
         AllClients,   // every connected client
         Host,         // one host, by number
+        OtherClients, // every connected client but one (`host`): what a client sent, passed on
     };
     Kind kind = Server;
-    int host = -1;   // for Host
+    int host = -1;   // for Host and OtherClients
 
     bool operator==(const NetDestination&) const = default;
 };
@@ -36,6 +40,9 @@ public:
     // The next received packet, if any.
     virtual bool Receive(int& fromHost, std::vector<unsigned char>& bytes) = 0;
     virtual void Disconnect(int host, const std::string& reason) = 0;
+    // Whether that host is connected now; a host that was disconnected is not, even
+    // while bytes it sent before are still waiting.
+    virtual bool IsConnected(int host) const = 0;
 };
 
 // Keeps what was sent and serves what it was fed, for tests and single-process runs.
@@ -54,8 +61,11 @@ public:
     void Send(const NetDestination& to, const unsigned char* data, size_t size) override;
     bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override;
     void Disconnect(int host, const std::string& reason) override;
+    bool IsConnected(int host) const override;
 
-    // Queues bytes as if host `fromHost` had sent them.
+    // The host counts as connected until it is disconnected.
+    void Connect(int host);
+    // Queues bytes as if host `fromHost` had sent them (connected or not).
     void Feed(int fromHost, std::vector<unsigned char> bytes);
 
     std::vector<SentPacket> sent;
@@ -67,12 +77,14 @@ private:
         std::vector<unsigned char> bytes;
     };
     std::deque<Received> m_inbox;
+    std::set<int> m_connected;
 };
 
 class ConnectionManager {
 public:
     static constexpr int kServerHost = 0;
     static constexpr int kHostBits = 4;
+    static constexpr int kMaxHost = (1 << kHostBits) - 1;
     static constexpr int kPlayerIdShift = 32 - kHostBits;
 
     static ConnectionManager& Get();
@@ -92,8 +104,12 @@ public:
     bool SendToAllClients(NetPacket& packet);
     bool SendToHost(int host, NetPacket& packet);
     bool SendToPlayer(uint32_t playerId, NetPacket& packet);
+    // Every connected client but `exceptHost`: the server passing on what that client sent.
+    bool SendToOtherClients(int exceptHost, NetPacket& packet);
 
     void Disconnect(int host, const std::string& reason);
+    // A client host (1 to 15) that is connected now; false without a transport.
+    bool IsClientConnected(int host) const;
 
     // Decodes and dispatches one received packet; false when it was dropped.
     bool HandleIncoming(int fromHost, const unsigned char* data, size_t size);

@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "Engine/ChatPacket.h"
+#include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
+#include "Game/core/NetworkRoute.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/GoldBonusPartyPackets.h"
 #include "Game/network/ItemTradePackets.h"
@@ -21,28 +23,66 @@ namespace GAME {
 namespace {
 
 using Inbound = GameEngineNetworkInterface;
+using enum NetOperation;
 
 struct DispatchEntry {
     NetPacketType type;
     NetPacketRegistry::Handler handler;
 };
 
-// A handler for packets of class P: `apply` gets the game engine, its inbound interface
-// and the read packet.
-template <class P, class Apply>
-DispatchEntry On(Apply apply)
+// What a packet of class P claims (see NetClaim), and how it is applied: through the
+// inbound interface, or by the game engine's own received-operation handlers.
+template <class P>
+using ClaimOf = NetClaim (*)(const P&);
+template <class P>
+using ApplyInbound = void (*)(Inbound&, P&);
+template <class P>
+using ApplyEngine = void (*)(GameEngine&, P&);
+
+template <class P>
+NetClaim NoClaim(const P&)
 {
-    return {P::kType, [apply](NetPacket& received, int fromHost) {
-                P* packet = DynamicCast<P>(&received);
-                GameEngine* engine = gGameEngine;
-                Inbound* inbound = engine ? engine->GetInboundNetworkInterface() : nullptr;
-                if (!packet || !inbound) {
-                    gEngine->Log(LOG_WARNING, "%s from host %d dropped: no game to apply it to",
-                                 received.GetClassName(), fromHost);
-                    return;
-                }
-                apply(*engine, *inbound, *packet);
-            }};
+    return {};
+}
+
+// A handler for packets of class P, which carry one of `operations`: the route table
+// decides whether this machine applies the packet (NetworkRoute.h), then `apply` does.
+template <class P>
+DispatchEntry Entry(std::vector<NetOperation> operations, ClaimOf<P> claim,
+                    std::function<void(GameEngine&, Inbound&, P&)> apply)
+{
+    auto handler = [operations = std::move(operations), claim, apply = std::move(apply)](NetPacket& received,
+                                                                                      int fromHost) {
+        P* packet = DynamicCast<P>(&received);
+        GameEngine* engine = gGameEngine;
+        Inbound* inbound = engine ? engine->GetInboundNetworkInterface() : nullptr;
+        if (!packet || !inbound) {
+            gEngine->Log(LOG_WARNING, "%s from host %d dropped: no game to apply it to", received.GetClassName(),
+                         fromHost);
+            return;
+        }
+        if (AdmitReceived(HeardOperation(operations, fromHost), received, fromHost, claim(*packet)))
+            apply(*engine, *inbound, *packet);
+    };
+    return {P::kType, std::move(handler)};
+}
+
+template <class P>
+DispatchEntry On(NetOperation operation, ClaimOf<P> claim, ApplyInbound<P> apply)
+{
+    return Entry<P>({operation}, claim, [apply](GameEngine&, Inbound& in, P& p) { apply(in, p); });
+}
+
+template <class P>
+DispatchEntry On(NetOperation operation, ApplyInbound<P> apply)
+{
+    return On<P>(operation, &NoClaim<P>, apply);
+}
+
+template <class P>
+DispatchEntry OnEngine(std::vector<NetOperation> operations, ClaimOf<P> claim, ApplyEngine<P> apply)
+{
+    return Entry<P>(std::move(operations), claim, [apply](GameEngine& engine, Inbound&, P& p) { apply(engine, p); });
 }
 
 // A teleport destination travels as floats but is applied in whole numbers; a value no
@@ -56,7 +96,8 @@ bool ToWholeCoordinate(float value, int& out)
     return true;
 }
 
-void ApplyStartTeleport(GameEngine& engine, const StartTeleportPacket& packet)
+// The host hears a client's teleport; a client hears the host's.
+void ApplyStartTeleport(GameEngine& engine, StartTeleportPacket& packet)
 {
     int x = 0, y = 0, z = 0;
     if (!ToWholeCoordinate(packet.x, x) || !ToWholeCoordinate(packet.y, y) || !ToWholeCoordinate(packet.z, z)) {
@@ -64,14 +105,13 @@ void ApplyStartTeleport(GameEngine& engine, const StartTeleportPacket& packet)
                      packet.playerId);
         return;
     }
-    // The host hears a client's teleport; a client hears the host's.
     if (engine.IsServerOrSingle())
         engine.CtoS_StartTeleportInbound(packet.playerId, x, y, z);
     else
         engine.StoC_StartTeleportInbound(packet.playerId, x, y, z);
 }
 
-void ApplyLoaderState(GameEngine& engine, const NRLoaderStatePacket& packet)
+void ApplyLoaderState(GameEngine& engine, NRLoaderStatePacket& packet)
 {
     if (engine.IsServerOrSingle())
         engine.CtoS_HandleNRLoaderStateChangeInbound(packet.playerId, packet.state);
@@ -79,140 +119,227 @@ void ApplyLoaderState(GameEngine& engine, const NRLoaderStatePacket& packet)
         engine.StoC_HandleNRLoaderStateChangeInbound(packet.playerId, packet.state);
 }
 
+// A trade step speaks for its sender and is for its receiver.
+template <class P>
+NetClaim TradeClaim(const P& p)
+{
+    return {{p.sender}, p.receiver};
+}
+
+template <class P>
+NetClaim BuyerClaim(const P& p)
+{
+    return {{p.buyerId}};
+}
+
+template <class P>
+NetClaim PlayerClaim(const P& p)
+{
+    return {{p.playerId}};
+}
+
+template <class P>
+NetClaim InfoClaim(const P& p)
+{
+    return {{p.info.playerId}};
+}
+
+template <class P>
+NetClaim ObjectClaim(const P& p)
+{
+    return {{p.objectId}};
+}
+
+template <class P>
+NetClaim ForReceiver(const P& p)
+{
+    return {{}, p.receiver};
+}
+
+// An item speaks for its own id and, given to a character, for that character.
+NetClaim ItemClaim(const CreateItemPacket& p)
+{
+    NetClaim claim{{p.item.objectId}};
+    if (p.characterId != 0)
+        claim.ids.push_back(p.characterId);
+    return claim;
+}
+
+// A party change names the player and the party it moves it to.
+NetClaim PartyChangeClaim(const JoinPartyConfigCmdPacket& p)
+{
+    return {{p.playerId, static_cast<uint32_t>(p.partyId)}};
+}
+
+// An invitation speaks for the inviter, whose party it is, and is for the invited.
+NetClaim InvitationClaim(const InvitePartyConfigCmdPacket& p)
+{
+    return {{static_cast<uint32_t>(p.partyId)}, p.playerId};
+}
+
 std::vector<DispatchEntry> TradeAndItemEntries()
 {
+    using TI = TradeInitiatePacket;
+    using TC = TradeCancelPacket;
+    using TF = TradeFinalizePacket;
+    using TA = TradeAddItemPacket;
+    using TR = TradeRemoveItemPacket;
+    using TG = TradeSetGoldPacket;
     return {
-        On<TradeInitiatePacket>([](GameEngine&, Inbound& in, TradeInitiatePacket& p) { in.TradeInitiate(p.sender, p.receiver); }),
-        On<TradeCancelPacket>([](GameEngine&, Inbound& in, TradeCancelPacket& p) { in.TradeCancel(p.sender, p.receiver); }),
-        On<TradeFinalizePacket>([](GameEngine&, Inbound& in, TradeFinalizePacket& p) { in.TradeFinalize(p.sender, p.receiver); }),
-        On<TradeAddItemPacket>([](GameEngine&, Inbound& in, TradeAddItemPacket& p) {
-            in.TradeAddItem(p.sender, p.receiver, p.placement, p.item);
-        }),
-        On<TradeRemoveItemPacket>([](GameEngine&, Inbound& in, TradeRemoveItemPacket& p) {
-            in.TradeRemoveItem(p.sender, p.receiver, p.itemId);
-        }),
-        On<TradeSetGoldPacket>([](GameEngine&, Inbound& in, TradeSetGoldPacket& p) {
-            in.TradeSetGoldAmount(p.sender, p.receiver, p.goldAmount);
-        }),
-        On<GiveGoldPacket>([](GameEngine&, Inbound& in, GiveGoldPacket& p) { in.GiveGoldToPlayer(p.playerId, p.amount); }),
-        On<CreateItemPacket>([](GameEngine&, Inbound& in, CreateItemPacket& p) {
+        On<TI>(TradeInitiate, &TradeClaim<TI>, [](Inbound& in, TI& p) { in.TradeInitiate(p.sender, p.receiver); }),
+        On<TC>(TradeCancel, &TradeClaim<TC>, [](Inbound& in, TC& p) { in.TradeCancel(p.sender, p.receiver); }),
+        On<TF>(TradeFinalize, &TradeClaim<TF>, [](Inbound& in, TF& p) { in.TradeFinalize(p.sender, p.receiver); }),
+        On<TA>(TradeAddItem, &TradeClaim<TA>,
+               [](Inbound& in, TA& p) { in.TradeAddItem(p.sender, p.receiver, p.placement, p.item); }),
+        On<TR>(TradeRemoveItem, &TradeClaim<TR>,
+               [](Inbound& in, TR& p) { in.TradeRemoveItem(p.sender, p.receiver, p.itemId); }),
+        On<TG>(TradeSetGoldAmount, &TradeClaim<TG>,
+               [](Inbound& in, TG& p) { in.TradeSetGoldAmount(p.sender, p.receiver, p.goldAmount); }),
+        On<GiveGoldPacket>(GiveGoldToPlayer,
+                           [](Inbound& in, GiveGoldPacket& p) { in.GiveGoldToPlayer(p.playerId, p.amount); }),
+        On<CreateItemPacket>(CreateItem, &ItemClaim, [](Inbound& in, CreateItemPacket& p) {
             in.CreateItem(p.characterId, p.coords, p.item, nullptr);
         }),
-        On<CreateEntityPacket>([](GameEngine&, Inbound& in, CreateEntityPacket& p) {
+        On<CreateEntityPacket>(CreateEntity, &ObjectClaim<CreateEntityPacket>, [](Inbound& in, CreateEntityPacket& p) {
             in.CreateEntity(p.coords, p.recordName, p.objectId);
         }),
-        // The target of a portal only chose the connection; it is not sent.
-        On<CreateItemTeleportPacket>([](GameEngine&, Inbound& in, CreateItemTeleportPacket& p) {
-            in.CreateFixedItemTeleport(p.coords, p.owner, p.objectId, p.sectorTag, 0);
-        }),
-        On<DestroyItemTeleportPacket>([](GameEngine&, Inbound& in, DestroyItemTeleportPacket& p) {
-            in.DestroyFixedItemTeleport(p.objectId);
-        }),
+        // The target of a portal only chose the connection; it is not sent, so a received
+        // portal is everyone's. It speaks for its owner and its own id.
+        On<CreateItemTeleportPacket>(
+            CreateFixedItemTeleport, [](const CreateItemTeleportPacket& p) { return NetClaim{{p.owner, p.objectId}}; },
+            [](Inbound& in, CreateItemTeleportPacket& p) {
+                in.CreateFixedItemTeleport(p.coords, p.owner, p.objectId, p.sectorTag, 0);
+            }),
+        On<DestroyItemTeleportPacket>(DestroyFixedItemTeleport, &ObjectClaim<DestroyItemTeleportPacket>,
+                                      [](Inbound& in, DestroyItemTeleportPacket& p) {
+                                          in.DestroyFixedItemTeleport(p.objectId);
+                                      }),
     };
 }
 
 std::vector<DispatchEntry> RosterAndRewardEntries()
 {
+    using AllBeats = AllPlayersHeartbeatPacket;
+    using OneBeat = SinglePlayerHeartbeatPacket;
+    using AllInfo = AllPlayersBasicInfoPacket;
+    using OneInfo = SinglePlayerBasicInfoPacket;
+    using Answer = PartyRequestResponsePacket;
     return {
-        On<AllPlayersHeartbeatPacket>([](GameEngine&, Inbound& in, AllPlayersHeartbeatPacket& p) {
-            in.StoC_AllPlayersHeartbeat(p.players);
-        }),
-        On<SinglePlayerHeartbeatPacket>([](GameEngine&, Inbound& in, SinglePlayerHeartbeatPacket& p) {
-            in.CtoS_SinglePlayerHeartbeat(p.info);
-        }),
-        On<AllPlayersBasicInfoPacket>([](GameEngine&, Inbound& in, AllPlayersBasicInfoPacket& p) {
-            in.StoC_AllPlayersUpdate(p.players);
-        }),
-        On<SinglePlayerBasicInfoPacket>([](GameEngine&, Inbound& in, SinglePlayerBasicInfoPacket& p) {
-            in.CtoS_AddNewPlayer(p.info);
-        }),
-        On<BonusToClientPacket>([](GameEngine&, Inbound& in, BonusToClientPacket& p) {
-            in.HandleBonusToClient(p.bonus, p.bonus.receiver);
-        }),
-        On<BonusToServerPacket>([](GameEngine&, Inbound& in, BonusToServerPacket& p) {
-            in.HandleBonusToServer(p.bonus, p.point, p.activePlayer);
-        }),
-        On<JoinPartyConfigCmdPacket>([](GameEngine&, Inbound& in, JoinPartyConfigCmdPacket& p) {
+        On<AllBeats>(StoC_AllPlayersHeartbeat,
+                     [](Inbound& in, AllBeats& p) { in.StoC_AllPlayersHeartbeat(p.players); }),
+        On<OneBeat>(CtoS_SinglePlayerHeartbeat, &InfoClaim<OneBeat>,
+                    [](Inbound& in, OneBeat& p) { in.CtoS_SinglePlayerHeartbeat(p.info); }),
+        On<AllInfo>(StoC_AllPlayersUpdate, [](Inbound& in, AllInfo& p) { in.StoC_AllPlayersUpdate(p.players); }),
+        On<OneInfo>(CtoS_AddNewPlayer, &InfoClaim<OneInfo>,
+                    [](Inbound& in, OneInfo& p) { in.CtoS_AddNewPlayer(p.info); }),
+        On<BonusToClientPacket>(
+            HandleBonusToClient, [](const BonusToClientPacket& p) { return NetClaim{{}, p.bonus.receiver}; },
+            [](Inbound& in, BonusToClientPacket& p) { in.HandleBonusToClient(p.bonus, p.bonus.receiver); }),
+        On<BonusToServerPacket>(
+            HandleBonusToServer, [](const BonusToServerPacket& p) { return NetClaim{{p.activePlayer}}; },
+            [](Inbound& in, BonusToServerPacket& p) { in.HandleBonusToServer(p.bonus, p.point, p.activePlayer); }),
+        On<JoinPartyConfigCmdPacket>(AddPlayerToParty, &PartyChangeClaim, [](Inbound& in, JoinPartyConfigCmdPacket& p) {
             in.AddPlayerToParty(p.playerId, p.partyId);
         }),
-        On<InvitePartyConfigCmdPacket>([](GameEngine&, Inbound& in, InvitePartyConfigCmdPacket& p) {
-            in.InvitePlayerToParty(p.playerId, p.partyId);
-        }),
-        On<GameBalanceUpdatePacket>([](GameEngine&, Inbound& in, GameBalanceUpdatePacket& p) { in.GameBalanceUpdate(p.level); }),
-        On<PartyRequestResponsePacket>([](GameEngine& engine, Inbound&, PartyRequestResponsePacket& p) {
-            engine.RegisterPartyRequestResponse(p.sender, p.accepted);
-        }),
+        On<InvitePartyConfigCmdPacket>(InvitePlayerToParty, &InvitationClaim,
+                                       [](Inbound& in, InvitePartyConfigCmdPacket& p) {
+                                           in.InvitePlayerToParty(p.playerId, p.partyId);
+                                       }),
+        On<GameBalanceUpdatePacket>(GameBalanceUpdate,
+                                    [](Inbound& in, GameBalanceUpdatePacket& p) { in.GameBalanceUpdate(p.level); }),
+        OnEngine<Answer>({SendPartyRequestResponse}, [](const Answer& p) { return NetClaim{{p.sender}}; },
+                         [](GameEngine& engine, Answer& p) {
+                             engine.RegisterPartyRequestResponse(p.sender, p.accepted);
+                         }),
     };
 }
 
 std::vector<DispatchEntry> MarketEntries()
 {
+    using Update = MarketS2CUpdatePacket;
+    using Confirmation = MarketS2CPurchaseConfirmationPacket;
+    using Denial = MarketS2CPurchaseDeniedPacket;
+    using Status = MarketS2CStatusUpdatePacket;
+    using Purchase = MarketC2SPurchaseRequestPacket;
+    using SellBack = MarketC2SSellBackPacket;
+    using Request = MarketC2SUpdateRequestPacket;
     return {
-        On<MarketS2CUpdatePacket>([](GameEngine&, Inbound& in, MarketS2CUpdatePacket& p) {
+        On<Update>(S2C_MarketUpdate, [](Inbound& in, Update& p) {
             in.S2C_MarketUpdate(p.marketId, p.marketName, p.level, p.seed, p.soldIndices);
         }),
-        On<MarketS2CPurchaseConfirmationPacket>([](GameEngine&, Inbound& in, MarketS2CPurchaseConfirmationPacket& p) {
+        On<Confirmation>(S2C_MarketPurchaseConfirmation, [](Inbound& in, Confirmation& p) {
             in.S2C_MarketPurchaseConfirmation(p.marketId, p.itemIndex, p.buyerId);
         }),
-        On<MarketS2CPurchaseDeniedPacket>([](GameEngine&, Inbound& in, MarketS2CPurchaseDeniedPacket& p) {
+        On<Denial>(S2C_MarketPurchaseDenied, [](Inbound& in, Denial& p) {
             in.S2C_MarketPurchaseDenied(p.marketId, p.itemIndex, p.buyerId, p.status);
         }),
-        On<MarketS2CStatusUpdatePacket>([](GameEngine&, Inbound& in, MarketS2CStatusUpdatePacket& p) {
+        On<Status>(S2C_MarketItemStatusUpdate, [](Inbound& in, Status& p) {
             in.S2C_MarketItemStatusUpdate(p.marketId, p.itemIndex, p.status);
         }),
-        On<MarketC2SPurchaseRequestPacket>([](GameEngine&, Inbound& in, MarketC2SPurchaseRequestPacket& p) {
+        On<Purchase>(C2S_MarketPurchaseRequest, &BuyerClaim<Purchase>, [](Inbound& in, Purchase& p) {
             in.C2S_MarketPurchaseRequest(p.marketId, p.level, p.seed, p.itemIndex, p.buyerId);
         }),
-        On<MarketC2SSellBackPacket>([](GameEngine&, Inbound& in, MarketC2SSellBackPacket& p) {
+        On<SellBack>(C2S_MarketSellBack, &BuyerClaim<SellBack>, [](Inbound& in, SellBack& p) {
             in.C2S_MarketSellBack(p.marketId, p.level, p.seed, p.itemIndex, p.buyerId);
         }),
-        On<MarketC2SUpdateRequestPacket>([](GameEngine&, Inbound& in, MarketC2SUpdateRequestPacket& p) {
-            in.C2S_MarketUpdateRequest(p.marketId);
-        }),
+        On<Request>(C2S_MarketUpdateRequest, [](Inbound& in, Request& p) { in.C2S_MarketUpdateRequest(p.marketId); }),
     };
 }
 
 std::vector<DispatchEntry> MessageAndQuestEntries()
 {
+    using Message = RemoteMessagePacket;
+    using WMessage = RemoteWMessagePacket;
+    using Quest = QuestMessagePacket;
+    using Move = QuestCommandMovePacket;
+    using Walk = QuestCommandWalkPacket;
+    using Animation = QuestCommandPlayAnimationPacket;
+    using Skill = QuestCommandUseSkillPacket;
+    using Lock = QuestCommandLockFixedItemPacket;
     return {
-        On<RemoteMessagePacket>([](GameEngine&, Inbound& in, RemoteMessagePacket& p) {
+        On<Message>(DisplayMessageRemote, &ForReceiver<Message>, [](Inbound& in, Message& p) {
             in.DisplayMessageRemote(p.receiver, p.optionalInsert, p.asBubble, p.textTag);
         }),
-        On<RemoteWMessagePacket>([](GameEngine&, Inbound& in, RemoteWMessagePacket& p) {
-            in.DisplayWMessageRemote(p.receiver, p.asBubble, p.text);
-        }),
-        On<ChatPacket>([](GameEngine&, Inbound& in, ChatPacket& p) {
+        On<WMessage>(DisplayWMessageRemote, &ForReceiver<WMessage>,
+                     [](Inbound& in, WMessage& p) { in.DisplayWMessageRemote(p.receiver, p.asBubble, p.text); }),
+        On<ChatPacket>(HandleChatMessage, [](Inbound& in, ChatPacket& p) {
             in.HandleChatMessage(p.sender, p.text, p.kind, p.recipients);
         }),
-        On<QuestMessagePacket>([](GameEngine&, Inbound& in, QuestMessagePacket& p) {
-            in.HandleQuestMessagePacket(p.sender, p.isConditionSet, p.data, p.receiver);
-        }),
-        On<QuestCommandMovePacket>([](GameEngine&, Inbound& in, QuestCommandMovePacket& p) {
+        On<Quest>(HandleQuestMessagePacket, [](const Quest& p) { return NetClaim{{p.sender}}; },
+                  [](Inbound& in, Quest& p) {
+                      in.HandleQuestMessagePacket(p.sender, p.isConditionSet, p.data, p.receiver);
+                  }),
+        On<Move>(QuestCommandMove, [](Inbound& in, Move& p) {
             in.QuestCommandMove(p.characterId, p.targetId, p.targetPosition, p.allowInterruptions);
         }),
-        On<QuestCommandWalkPacket>([](GameEngine&, Inbound& in, QuestCommandWalkPacket& p) {
+        On<Walk>(QuestCommandWalk, [](Inbound& in, Walk& p) {
             in.QuestCommandWalk(p.characterId, p.targetId, p.targetPosition, p.allowInterruptions);
         }),
-        On<QuestCommandPlayAnimationPacket>([](GameEngine&, Inbound& in, QuestCommandPlayAnimationPacket& p) {
+        On<Animation>(QuestCommandPlayAnimation, [](Inbound& in, Animation& p) {
             in.QuestCommandPlayAnimation(p.characterId, p.animation, p.looping, p.allowInterruptions);
         }),
-        On<QuestCommandUseSkillPacket>([](GameEngine&, Inbound& in, QuestCommandUseSkillPacket& p) {
+        On<Skill>(QuestCommandUseSkill, [](Inbound& in, Skill& p) {
             in.QuestCommandUseSkill(p.characterId, p.skillName, p.targetId, p.allowInterruptions);
         }),
-        On<QuestCommandLockFixedItemPacket>([](GameEngine&, Inbound& in, QuestCommandLockFixedItemPacket& p) {
-            in.QuestCommandLockFixedItem(p.objectId, p.locked);
-        }),
+        On<Lock>(QuestCommandLockFixedItem,
+                 [](Inbound& in, Lock& p) { in.QuestCommandLockFixedItem(p.objectId, p.locked); }),
     };
 }
 
+// The engine's own operations: one packet type serves the client's request and the
+// server's news, told apart by who sent it.
 std::vector<DispatchEntry> TeleportAndLoaderEntries()
 {
+    using Respawn = StartServerRespawnPacket;
     return {
-        On<StartTeleportPacket>([](GameEngine& engine, Inbound&, StartTeleportPacket& p) { ApplyStartTeleport(engine, p); }),
-        On<NRLoaderStatePacket>([](GameEngine& engine, Inbound&, NRLoaderStatePacket& p) { ApplyLoaderState(engine, p); }),
-        On<StartServerRespawnPacket>([](GameEngine& engine, Inbound&, StartServerRespawnPacket& p) {
-            engine.CtoS_StartServerRespawnInbound(p.playerId, p.location);
-        }),
+        OnEngine<StartTeleportPacket>({CtoS_StartTeleport, StoC_StartTeleport, ServerPropegateTeleport},
+                                      &PlayerClaim<StartTeleportPacket>, &ApplyStartTeleport),
+        OnEngine<NRLoaderStatePacket>({CtoS_NRLoaderStateChange, StoC_NRLoaderStateChange},
+                                      &PlayerClaim<NRLoaderStatePacket>, &ApplyLoaderState),
+        OnEngine<Respawn>({CtoS_InitiateServerRespawnLoader}, &PlayerClaim<Respawn>,
+                          [](GameEngine& engine, Respawn& p) {
+                              engine.CtoS_StartServerRespawnInbound(p.playerId, p.location);
+                          }),
     };
 }
 

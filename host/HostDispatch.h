@@ -1,6 +1,7 @@
 // Received game packets reach the game here: one handler per game packet type, which
-// hands the packet's values to the inbound operation of the same name (or the game
-// engine's own inbound handler).
+// asks the route table whether this machine applies it (who sent it, what it claims;
+// the host also passes on what is for other clients) and then hands the packet's values
+// to the inbound operation of the same name (or the game engine's own inbound handler).
 #pragma once
 
 namespace GAME {

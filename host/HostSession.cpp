@@ -8,17 +8,19 @@
 #include <cstdio>
 #include <dlfcn.h>
 
+#include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/EventManager.h"
 #include "Engine/Localization.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/GameUIInterface.h"
 #include "Game/core/PlayerManagerClient.h"
-#include "Game/core/PlayerManagerServer.h"
-#include "Game/characters/Player.h"
+#include "Game/network/GoldBonusPartyPackets.h"
+#include "Game/network/PlayerRosterPackets.h"
 
 using namespace GAME;
 
@@ -88,29 +90,115 @@ void PrintMailbox(GameEngine& engine, int frame)
         std::printf("frame %d: chat from %s: %s\n", frame, Narrow(message.sender).c_str(), Narrow(message.text).c_str());
 }
 
-// A companion on network host 1 who invites the local player into a party once the game
-// runs, so the bundled run shows an invitation and its answer.
-constexpr uint32_t kCompanionId = (1u << 28) | 7u;
+// What the game asked the user interface to pass on: the answers to party invitations.
+void PrintPartyAnswers(GameEngine& engine, int frame)
+{
+    while (engine.GetNumPartyRequestResponses() > 0) {
+        const PartyRequestResponse answer = engine.GetTopPartyRequestResponse();
+        std::printf("frame %d: party answer from player %u: %s\n", frame, answer.playerId,
+                    answer.answer ? "yes" : "no");
+    }
+}
+
+std::string DestinationText(const NetDestination& to)
+{
+    switch (to.kind) {
+    case NetDestination::Server:
+        return "the server";
+    case NetDestination::AllClients:
+        return "every client";
+    case NetDestination::Host:
+        return "host " + std::to_string(to.host);
+    case NetDestination::OtherClients:
+        return "every client but host " + std::to_string(to.host);
+    }
+    return "nowhere";
+}
+
+// Prints what the game sent since the last call, and forgets it.
+void PrintSent(RecordingTransport& transport, int frame)
+{
+    for (const RecordingTransport::SentPacket& packet : transport.sent) {
+        const RTTI_ClassInfo* info = NetPacketRegistry::Get().FindType(packet.Type());
+        std::printf("frame %d: sent %s to %s\n", frame, info ? info->GetName() : "an unknown packet",
+                    DestinationText(packet.to).c_str());
+    }
+    transport.sent.clear();
+}
+
+// A companion on network host 1 joins the game and, once it runs, invites the local
+// player into a party, so the bundled run shows a second player, an invitation and its
+// answer. What the companion's host sends reaches this game as a peer's packet would:
+// from connected host 1 on the server, passed on by the server (host 0) on a client.
+// Alone there are no peers, and the inbound operations apply it.
+constexpr int kCompanionHost = 1;
+constexpr uint32_t kCompanionId = (static_cast<uint32_t>(kCompanionHost) << 28) | 7u;
 constexpr int kInvitationFrame = 2;
 
-// The local player joins the game: it becomes the main player of the client's roster and
-// is entered into the host's.
-void JoinLocalPlayer(GameEngine& engine, uint32_t playerId)
+class Companion {
+public:
+    Companion(GameEngine& engine, RecordingTransport& transport) : m_engine(engine), m_transport(transport)
+    {
+        m_record.playerId = kCompanionId;
+        m_record.playerName = u"Companion";
+    }
+
+    // The companion joins: the host takes its join; a client hears the host's roster.
+    void Join()
+    {
+        switch (m_engine.GetNetworkRole()) {
+        case NetworkRole::Single:
+            m_engine.GetInboundNetworkInterface()->CtoS_AddNewPlayer(m_record);
+            return;
+        case NetworkRole::Server: {
+            m_transport.Connect(kCompanionHost);
+            SinglePlayerBasicInfoPacket join;
+            join.SetInfo(m_record);
+            Feed(join);
+            break;
+        }
+        case NetworkRole::Client: {
+            AllPlayersBasicInfoPacket roster;
+            roster.SetPlayers(m_engine.GetPlayerManagerClient()->GetPlayerInfoCache());
+            roster.players.push_back(m_record);
+            Feed(roster);
+            break;
+        }
+        }
+        ConnectionManager::Get().ProcessIncoming();
+    }
+
+    // The companion invites the local player into the party it leads.
+    void Invite()
+    {
+        const uint32_t player = m_engine.GetPlayerId();
+        if (m_engine.GetNetworkRole() == NetworkRole::Single) {
+            m_engine.GetInboundNetworkInterface()->InvitePlayerToParty(player, static_cast<int>(kCompanionId));
+            return;
+        }
+        InvitePartyConfigCmdPacket invitation;
+        invitation.playerId = player;
+        invitation.partyId = static_cast<int32_t>(kCompanionId);
+        Feed(invitation);
+    }
+
+private:
+    void Feed(NetPacket& packet)
+    {
+        const uint32_t size = packet.PrepareOutBuffer();
+        const bool serving = m_engine.GetNetworkRole() == NetworkRole::Server;
+        const int from = serving ? kCompanionHost : ConnectionManager::kServerHost;
+        m_transport.Feed(from, std::vector<unsigned char>(packet.GetOutBuffer(), packet.GetOutBuffer() + size));
+    }
+
+    GameEngine& m_engine;
+    RecordingTransport& m_transport;
+    PlayerNetBasicInfo m_record;
+};
+
+void PrintRoster(GameEngine& engine)
 {
-    PlayerManagerClient* client = engine.GetPlayerManagerClient();
-    auto* player = ObjectManager::Get().GetObject<Player>(playerId);
-    if (!client || !player)
-        return;
-    client->SetMainPlayer(playerId);
-    PlayerNetBasicInfo self;
-    player->GetPlayerNetBasicInfo(self);
-    if (PlayerManagerServer* server = engine.GetPlayerManagerServer())
-        server->HandleNewPlayer(self);
-    PlayerNetBasicInfo companion;
-    companion.playerId = kCompanionId;
-    companion.playerName = u"Companion";
-    client->HandlePlayerUpdate({self, companion});
-    for (const PlayerNetBasicInfo& record : client->GetPlayerInfoCache())
+    for (const PlayerNetBasicInfo& record : engine.GetPlayerManagerClient()->GetPlayerInfoCache())
         std::printf("gamehost: roster: player %u \"%s\" level %d on host %u\n", record.playerId,
                     Narrow(record.playerName).c_str(), record.level, record.playerId >> 28);
 }
@@ -161,19 +249,29 @@ extern "C" int GameHostRun(const HostOptions* options)
     std::printf("gamehost: game engine started (%s role, server side %s)\n", options->role.c_str(),
                 engine.IsServerOrSingle() ? "runs here" : "is remote");
 
+    // The game's packets go to a recording transport: there are no other processes.
+    RecordingTransport transport;
+    ConnectionManager::Get().SetTransport(&transport);
     HostFight fight;
+    Companion companion(engine, transport);
     const bool fighting = fight.Start();
-    if (fighting)
-        JoinLocalPlayer(engine, fight.GetPlayerId());
+    if (fighting) {
+        engine.GetPlayerManagerClient()->SetMainPlayer(fight.GetPlayerId());
+        companion.Join();
+        PrintRoster(engine);
+    }
+    PrintSent(transport, 0);
     for (frame = 1; frame <= options->frames; ++frame) {
         if (frame == kInvitationFrame && engine.GetPlayerId() != 0)
-            engine.GetInboundNetworkInterface()->InvitePlayerToParty(engine.GetPlayerId(), static_cast<int>(kCompanionId));
+            companion.Invite();
         engine.Update(options->stepMs);
         if (fighting)
             fight.Update(frame, options->stepMs);
         gEngine->UpdateFrame(options->stepMs);
         PrintMailbox(engine, frame);
+        PrintPartyAnswers(engine, frame);
         AnswerDialogs(engine, frame, options->answerYes);
+        PrintSent(transport, frame);
     }
 
     std::printf("gamehost: ran %d frames of %d ms (%d s of game time); %zu tutorial pages unlocked\n",
@@ -184,6 +282,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     engine.SetUI(nullptr);
     gEngine->SetActiveCamera(nullptr);
     UnregisterHostDispatch();
+    ConnectionManager::Get().SetTransport(nullptr);
     ShutdownObjects();
     EventManager::Get().SetSendObserver(std::move(previousObserver));
     std::printf("gamehost: game engine shut down\n");

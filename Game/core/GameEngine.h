@@ -54,6 +54,10 @@ class SoundPak;
 class TeamManager;
 class TradeManager;
 
+// How this game takes part in a networked game: alone, serving it (host 0), or as one of
+// its clients.
+enum class NetworkRole : uint8_t { Single, Server, Client };
+
 // The game-wide record and its tuning values.
 inline constexpr const char* kGameEngineRecordName = "Records/Game/GameEngine.dbr";
 inline constexpr int kTutorialPageCount = 36;
@@ -65,6 +69,9 @@ inline constexpr int kMasteryCount = 8;
 inline constexpr int kBanDialogParty = 4;
 inline constexpr int kPortalDialogParty = 5;
 inline constexpr int kYesNoDialogType = 1;
+
+// Party answers waiting for the user interface to take them.
+inline constexpr size_t kMaxPartyRequestResponses = 32;
 
 // Tutorial pages the frame update unlocks from the tutorial watch state.
 inline constexpr unsigned kTutorialPagePlayTime = 28;
@@ -93,8 +100,11 @@ public:
 
     // ---- Network role --------------------------------------------------------------
     void SetAsNetworkStub();
+    // Serving the game is host 0's part: the connection manager's local host becomes 0.
     void SetAsNetworkServer();
     void SetAsNetworkClient();
+    // The role set last; an interface installed to watch the operations keeps it.
+    NetworkRole GetNetworkRole() const { return m_networkRole; }
     bool IsServerOrSingle() const;
     GameEngineNetworkInterface* GetNetworkInterface() { return m_currentNetworkInterface; }
     GameEngineNetworkInterface* GetInboundNetworkInterface();
@@ -258,6 +268,8 @@ public:
     void AddChatMessage(const std::u16string& sender, const std::u16string& text, unsigned char channel);
     void RemovePendingMessages(std::vector<ChatMessage>& out);
 
+    // Queues the answer for the user interface; past kMaxPartyRequestResponses waiting
+    // answers, a new one is dropped (logged).
     void RegisterPartyRequestResponse(uint32_t playerId, bool answer);
     size_t GetNumPartyRequestResponses() const { return m_partyRequestResponses.size(); }
     PartyRequestResponse GetTopPartyRequestResponse();
@@ -442,6 +454,7 @@ private:
     Vec2 m_sackDims[2];
     std::map<MonsterClassification, std::u16string> m_monsterColors;
     GameEventListener<GameEngine, GameEvent_CreatureDeath> m_creatureDeathListener;
+    NetworkRole m_networkRole = NetworkRole::Single;
     GameEngineNetworkInterface* m_currentNetworkInterface = nullptr;
     GameEngineOutboundInterface* m_outboundInterface = nullptr;
     GameEngineInboundInterface* m_inboundInterface = nullptr;

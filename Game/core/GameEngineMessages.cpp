@@ -2,6 +2,7 @@
 // tutorial pages, notifications, chat lines, party answers and save requests.
 #include <utility>
 
+#include "Engine/Engine.h"
 #include "Engine/EventManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameUIInterface.h"
@@ -89,6 +90,11 @@ void GameEngine::RemovePendingMessages(std::vector<ChatMessage>& out)
 
 void GameEngine::RegisterPartyRequestResponse(uint32_t playerId, bool answer)
 {
+    if (m_partyRequestResponses.size() >= kMaxPartyRequestResponses) {
+        gEngine->Log(LOG_WARNING, "GameEngine: party answer of player %u dropped: %zu answers are waiting", playerId,
+                     m_partyRequestResponses.size());
+        return;
+    }
     m_partyRequestResponses.push_back(PartyRequestResponse{playerId, answer});
 }
 

@@ -128,7 +128,8 @@ void GameEngine::SendFixedItemTeleports(uint32_t target)
 
 // ---- Operations that send a packet of their own --------------------------------------
 // Each builds its packet for one send and hands it to the connection manager along the
-// operation's route.
+// operation's route; where the route has this machine apply it too (the host's own
+// requests), the matching received-operation handler applies it here.
 
 void GameEngine::SendPartyRequestResponse(uint32_t playerId, uint32_t inviterId, bool answer)
 {
@@ -136,21 +137,22 @@ void GameEngine::SendPartyRequestResponse(uint32_t playerId, uint32_t inviterId,
     packet.recipient = inviterId;
     packet.accepted = answer;
     packet.sender = playerId;
-    SendOperation(NetOperation::SendPartyRequestResponse, packet);
+    SendOperation(NetOperation::SendPartyRequestResponse, packet, 0,
+                  [&] { RegisterPartyRequestResponse(playerId, answer); });
 }
 
 void GameEngine::CtoS_StartTeleportOutbound(uint32_t playerId, int x, int y, int z)
 {
     StartTeleportPacket packet;
     packet.SetDestination(playerId, x, y, z);
-    SendOperation(NetOperation::CtoS_StartTeleport, packet);
+    SendOperation(NetOperation::CtoS_StartTeleport, packet, 0, [&] { CtoS_StartTeleportInbound(playerId, x, y, z); });
 }
 
 void GameEngine::StoC_StartTeleportOutbound(uint32_t playerId, int x, int y, int z)
 {
     StartTeleportPacket packet;
     packet.SetDestination(playerId, x, y, z);
-    SendOperation(NetOperation::StoC_StartTeleport, packet);
+    SendOperation(NetOperation::StoC_StartTeleport, packet, 0, [&] { StoC_StartTeleportInbound(playerId, x, y, z); });
 }
 
 // Every other player is told, one connection each; neither this machine's own player nor
@@ -165,7 +167,8 @@ void GameEngine::ServerPropegateTeleport(uint32_t playerId, int x, int y, int z)
     const uint32_t self = GetPlayerId();
     for (const PlayerNetBasicInfo& record : players->GetPlayerInfoCache())
         if (record.playerId != self && record.playerId != playerId)
-            SendOperation(NetOperation::ServerPropegateTeleport, packet, record.playerId);
+            SendOperation(NetOperation::ServerPropegateTeleport, packet, record.playerId,
+                          [&] { StoC_StartTeleportInbound(playerId, x, y, z); });
 }
 
 void GameEngine::CtoS_HandleNRLoaderStateChangeOutbound(uint32_t playerId, NRLoaderState state)
@@ -173,7 +176,8 @@ void GameEngine::CtoS_HandleNRLoaderStateChangeOutbound(uint32_t playerId, NRLoa
     NRLoaderStatePacket packet;
     packet.playerId = playerId;
     packet.state = state;
-    SendOperation(NetOperation::CtoS_NRLoaderStateChange, packet);
+    SendOperation(NetOperation::CtoS_NRLoaderStateChange, packet, 0,
+                  [&] { CtoS_HandleNRLoaderStateChangeInbound(playerId, state); });
 }
 
 void GameEngine::StoC_HandleNRLoaderStateChangeOutbound(uint32_t playerId, NRLoaderState state)
@@ -181,7 +185,8 @@ void GameEngine::StoC_HandleNRLoaderStateChangeOutbound(uint32_t playerId, NRLoa
     NRLoaderStatePacket packet;
     packet.playerId = playerId;
     packet.state = state;
-    SendOperation(NetOperation::StoC_NRLoaderStateChange, packet);
+    SendOperation(NetOperation::StoC_NRLoaderStateChange, packet, 0,
+                  [&] { StoC_HandleNRLoaderStateChangeInbound(playerId, state); });
 }
 
 void GameEngine::CtoS_InitiateServerRespawnLoaderOutbound(const WorldVec3& position)
@@ -189,7 +194,8 @@ void GameEngine::CtoS_InitiateServerRespawnLoaderOutbound(const WorldVec3& posit
     StartServerRespawnPacket packet;
     packet.playerId = GetPlayerId();
     packet.location = position;
-    SendOperation(NetOperation::CtoS_InitiateServerRespawnLoader, packet);
+    SendOperation(NetOperation::CtoS_InitiateServerRespawnLoader, packet, 0,
+                  [&] { CtoS_StartServerRespawnInbound(packet.playerId, position); });
 }
 
 // ---- Received operations ---------------------------------------------------------------

@@ -1,6 +1,7 @@
 // Sends each game-wide operation to the other peers: the active interface in the client
 // and server roles. Each operation fills the packet of that operation and hands it to
-// the engine's connection manager.
+// the engine's connection manager along the operation's route; where the route has this
+// machine apply the operation too, the inbound interface applies it here as well.
 #pragma once
 
 #include "Game/core/GameEngineNetworkInterface.h"

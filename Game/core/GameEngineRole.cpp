@@ -2,6 +2,7 @@
 // the game-wide steps that concern players: leaving, banning, inviting, broadcasting.
 #include <iterator>
 
+#include "Engine/ConnectionManager.h"
 #include "Engine/EventManager.h"
 #include "Engine/GameServices.h"
 #include "Engine/Localization.h"
@@ -31,6 +32,7 @@ constexpr const char* kInviteSentTag = "tagInviteSend";
 
 void GameEngine::SetAsNetworkStub()
 {
+    m_networkRole = NetworkRole::Single;
     m_currentNetworkInterface = m_inboundInterface;
     m_currentClientServices = m_clientServices;
     m_currentServerServices = m_serverServices;
@@ -38,6 +40,8 @@ void GameEngine::SetAsNetworkStub()
 
 void GameEngine::SetAsNetworkServer()
 {
+    m_networkRole = NetworkRole::Server;
+    ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
     m_currentNetworkInterface = m_outboundInterface;
     m_currentClientServices = m_clientServices;
     m_currentServerServices = m_serverServices;
@@ -45,6 +49,7 @@ void GameEngine::SetAsNetworkServer()
 
 void GameEngine::SetAsNetworkClient()
 {
+    m_networkRole = NetworkRole::Client;
     m_currentNetworkInterface = m_outboundInterface;
     m_currentClientServices = m_clientServices;
     m_currentServerServices = m_nullServerServices;

@@ -1,5 +1,6 @@
 #include "Game/core/GameEngineServicesModule.h"
 
+#include "Engine/Engine.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/PlayerManagerClient.h"
@@ -85,11 +86,17 @@ void GameEngineServerServicesModule::Update(int ms)
 
 MarketServer* GameEngineServerServicesModule::GetMarketServer(uint32_t market)
 {
-    std::unique_ptr<MarketServer>& slot = m_marketServers[market];
-    if (!slot) {
-        slot = std::make_unique<MarketServer>(this, market);
-        slot->LoadFromMerchant();
+    if (auto found = m_marketServers.find(market); found != m_marketServers.end())
+        return found->second.get();
+    const GameEngineClientServicesModule* level = gGameEngine ? gGameEngine->GetClientServices() : nullptr;
+    if (!level || !level->GetMarketClient(market)) {
+        gEngine->Log(LOG_WARNING, "GameEngineServerServicesModule: no merchant %u in the level; no market for it",
+                     market);
+        return nullptr;
     }
+    std::unique_ptr<MarketServer>& slot = m_marketServers[market];
+    slot = std::make_unique<MarketServer>(this, market);
+    slot->LoadFromMerchant();
     return slot.get();
 }
 

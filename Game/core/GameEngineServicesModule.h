@@ -62,8 +62,11 @@ public:
     void Update(int ms) override;
     PlayerManagerServer* GetPlayerManager() override { return m_playerManager.get(); }
     // Created, and loaded from its merchant, on the first request for that merchant.
+    // Only a merchant present in the level has a market: one this machine keeps a
+    // market client for. Any other id gets none (logged).
     MarketServer* GetMarketServer(uint32_t market) override;
     void ForceMarketRefresh(uint32_t market) override;
+    size_t GetNumMarketServers() const { return m_marketServers.size(); }
 
 private:
     std::map<uint32_t, std::unique_ptr<MarketServer>> m_marketServers;

@@ -4,7 +4,10 @@
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
+#include "Engine/NetPacket.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/PartyManager.h"
+#include "Game/core/PlayerManagerClient.h"
 
 namespace GAME {
 
@@ -13,101 +16,339 @@ namespace {
 struct RouteEntry {
     NetOperation operation;
     NetRoute route;
+    NetSender sender;
+    NetSpeaker speaker;
 };
 
 using enum NetOperation;
 using enum NetRoute;
+using enum NetSender;
+using enum NetSpeaker;
 
-// Trades, gold, invitations, purchase answers and remote messages name the player they
-// are for; rewards for one player travel to that player's host. The roster, balance and
-// market news are the host's to tell everyone. Items, entities, portals, quest traffic,
-// party membership and chat change every machine's game.
+// Trades, invitations and remote messages name the player they are for; the host's
+// rewards, gold and purchase answers too. The roster, the balance level and the market
+// news are the host's, and every machine applies them, the host included. Items,
+// entities, portals, quest messages, party membership and chat change every machine's
+// game, whoever starts them; quest commands move the host's characters and fixed items.
+// A client speaks for its own players, the objects it made, its own heartbeat, answers
+// and requests.
 constexpr std::array<RouteEntry, static_cast<size_t>(Count)> kRoutes{{
-    {TradeInitiate, ToPlayer},
-    {TradeCancel, ToPlayer},
-    {TradeFinalize, ToPlayer},
-    {TradeAddItem, ToPlayer},
-    {TradeRemoveItem, ToPlayer},
-    {TradeSetGoldAmount, ToPlayer},
-    {GiveGoldToPlayer, ToPlayer},
-    {CreateItem, ToPeers},
-    {CreateEntity, ToPeers},
-    {CreateFixedItemTeleport, ToPlayer},
-    {DestroyFixedItemTeleport, ToPeers},
-    {StoC_AllPlayersHeartbeat, ToAllClients},
-    {CtoS_SinglePlayerHeartbeat, ToServer},
-    {StoC_AllPlayersUpdate, ToAllClients},
-    {CtoS_AddNewPlayer, ToServer},
-    {HandleBonusToClient, ToPlayer},
-    {HandleBonusToServer, ToServer},
-    {HandleQuestMessagePacket, ToPeers},
-    {AddPlayerToParty, ToPeers},
-    {InvitePlayerToParty, ToPlayer},
-    {GameBalanceUpdate, ToAllClients},
-    {S2C_MarketUpdate, ToAllClients},
-    {S2C_MarketPurchaseConfirmation, ToPlayer},
-    {S2C_MarketPurchaseDenied, ToPlayer},
-    {S2C_MarketItemStatusUpdate, ToAllClients},
-    {C2S_MarketPurchaseRequest, ToServer},
-    {C2S_MarketSellBack, ToServer},
-    {C2S_MarketUpdateRequest, ToServer},
-    {DisplayMessageRemote, ToPlayer},
-    {DisplayWMessageRemote, ToPlayer},
-    {HandleChatMessage, ToPeers},
-    {QuestCommandMove, ToPeers},
-    {QuestCommandWalk, ToPeers},
-    {QuestCommandPlayAnimation, ToPeers},
-    {QuestCommandUseSkill, ToPeers},
-    {QuestCommandLockFixedItem, ToPeers},
-    {SendPartyRequestResponse, ToServer},
-    {CtoS_StartTeleport, ToServer},
-    {StoC_StartTeleport, ToAllClients},
-    {ServerPropegateTeleport, ToPlayer},
-    {CtoS_NRLoaderStateChange, ToServer},
-    {StoC_NRLoaderStateChange, ToAllClients},
-    {CtoS_InitiateServerRespawnLoader, ToServer},
+    {TradeInitiate, ToPlayer, Either, OwnIds},
+    {TradeCancel, ToPlayer, Either, OwnIds},
+    {TradeFinalize, ToPlayer, Either, OwnIds},
+    {TradeAddItem, ToPlayer, Either, OwnIds},
+    {TradeRemoveItem, ToPlayer, Either, OwnIds},
+    {TradeSetGoldAmount, ToPlayer, Either, OwnIds},
+    {GiveGoldToPlayer, ToPlayer, Server, None},
+    {CreateItem, ToPeers, Either, OwnIds},
+    {CreateEntity, ToPeers, Either, OwnIds},
+    {CreateFixedItemTeleport, ToPlayer, Either, OwnIds},
+    {DestroyFixedItemTeleport, ToPeers, Either, OwnIds},
+    {StoC_AllPlayersHeartbeat, ToPeers, Server, None},
+    {CtoS_SinglePlayerHeartbeat, ToServer, Client, OwnIds},
+    {StoC_AllPlayersUpdate, ToPeers, Server, None},
+    {CtoS_AddNewPlayer, ToServer, Client, Newcomer},
+    {HandleBonusToClient, ToPlayer, Server, None},
+    {HandleBonusToServer, ToServer, Client, OwnIds},
+    {HandleQuestMessagePacket, ToPeers, Either, OwnIds},
+    {AddPlayerToParty, ToPeers, Either, PartyChange},
+    {InvitePlayerToParty, ToPlayer, Either, OwnIds},
+    {GameBalanceUpdate, ToPeers, Server, None},
+    {S2C_MarketUpdate, ToPeers, Server, None},
+    {S2C_MarketPurchaseConfirmation, ToPlayer, Server, None},
+    {S2C_MarketPurchaseDenied, ToPlayer, Server, None},
+    {S2C_MarketItemStatusUpdate, ToPeers, Server, None},
+    {C2S_MarketPurchaseRequest, ToServer, Client, OwnIds},
+    {C2S_MarketSellBack, ToServer, Client, OwnIds},
+    {C2S_MarketUpdateRequest, ToServer, Client, None},
+    {DisplayMessageRemote, ToPlayer, Either, None},
+    {DisplayWMessageRemote, ToPlayer, Either, None},
+    {HandleChatMessage, ToPeers, Either, None},
+    {QuestCommandMove, ToPeers, Server, None},
+    {QuestCommandWalk, ToPeers, Server, None},
+    {QuestCommandPlayAnimation, ToPeers, Server, None},
+    {QuestCommandUseSkill, ToPeers, Server, None},
+    {QuestCommandLockFixedItem, ToPeers, Server, None},
+    {SendPartyRequestResponse, ToServer, Client, OwnIds},
+    {CtoS_StartTeleport, ToServer, Client, OwnIds},
+    {StoC_StartTeleport, ToAllClients, Server, None},
+    {ServerPropegateTeleport, ToPlayer, Server, None},
+    {CtoS_NRLoaderStateChange, ToServer, Client, OwnIds},
+    {StoC_NRLoaderStateChange, ToAllClients, Server, None},
+    {CtoS_InitiateServerRespawnLoader, ToServer, Client, OwnIds},
 }};
 
-constexpr bool RoutesInOrder()
+constexpr bool RoutesAreConsistent()
 {
-    for (size_t i = 0; i < kRoutes.size(); ++i)
-        if (static_cast<size_t>(kRoutes[i].operation) != i)
+    for (size_t i = 0; i < kRoutes.size(); ++i) {
+        const RouteEntry& entry = kRoutes[i];
+        if (static_cast<size_t>(entry.operation) != i)
             return false;
+        // Only clients ask the host; only the host tells the clients alone; the host
+        // speaks for itself.
+        if ((entry.route == ToServer) != (entry.sender == Client))
+            return false;
+        if (entry.route == ToAllClients && entry.sender != Server)
+            return false;
+        if (entry.sender == Server && entry.speaker != None)
+            return false;
+    }
     return true;
 }
-static_assert(RoutesInOrder(), "one route per operation, in the order of NetOperation");
+static_assert(RoutesAreConsistent(), "one route per operation, in the order of NetOperation, each consistent");
 
-// This machine serves the game when its server side has a player manager.
-bool IsHost()
+const RouteEntry& EntryOf(NetOperation operation)
 {
-    return gGameEngine && gGameEngine->IsServerOrSingle();
+    const auto index = static_cast<size_t>(operation);
+    return kRoutes[index < kRoutes.size() ? index : 0];
+}
+
+NetworkRole CurrentRole()
+{
+    return gGameEngine ? gGameEngine->GetNetworkRole() : NetworkRole::Single;
+}
+
+// A client's own host number; until it has one (host 0 is the server's), nothing is
+// taken for its own.
+bool IsOwnClientHost(int host)
+{
+    const int local = ConnectionManager::Get().GetLocalHostId();
+    return local != ConnectionManager::kServerHost && host == local;
+}
+
+// Alone there is nobody to apply anything for: the engine's own operations still go to
+// the connection manager along their routes, as the host would send them.
+bool RouteAlone(NetRoute route, NetPacket& packet, uint32_t addressee)
+{
+    ConnectionManager& connections = ConnectionManager::Get();
+    switch (route) {
+    case ToServer:
+        connections.SendToServer(packet);
+        break;
+    case ToPlayer:
+        connections.SendToPlayer(addressee, packet);
+        break;
+    case ToAllClients:
+    case ToPeers:
+        connections.SendToAllClients(packet);
+        break;
+    }
+    return false;
+}
+
+bool RouteFromServer(NetRoute route, NetPacket& packet, uint32_t addressee)
+{
+    ConnectionManager& connections = ConnectionManager::Get();
+    switch (route) {
+    case ToServer:
+        return true;
+    case ToAllClients:
+        connections.SendToAllClients(packet);
+        return false;
+    case ToPlayer:
+        if (ConnectionManager::HostOfPlayer(addressee) == ConnectionManager::kServerHost)
+            return true;
+        connections.SendToPlayer(addressee, packet);
+        return false;
+    case ToPeers:
+        connections.SendToAllClients(packet);
+        return true;
+    }
+    return false;
+}
+
+bool RouteFromClient(NetRoute route, NetPacket& packet, uint32_t addressee)
+{
+    ConnectionManager& connections = ConnectionManager::Get();
+    switch (route) {
+    case ToServer:
+        connections.SendToServer(packet);
+        return false;
+    case ToPlayer:
+        if (IsOwnClientHost(ConnectionManager::HostOfPlayer(addressee)))
+            return true;
+        connections.SendToPlayer(addressee, packet);
+        return false;
+    case ToPeers:
+        connections.SendToServer(packet);
+        return true;
+    case ToAllClients:
+        break;   // the host's alone: refused before
+    }
+    return false;
+}
+
+bool Drop(const NetPacket& packet, int fromHost, const char* reason)
+{
+    gEngine->Log(LOG_WARNING, "%s from host %d dropped: %s", packet.GetClassName(), fromHost, reason);
+    return false;
+}
+
+// Every id a client's packet speaks for is one of its own.
+bool SpeaksForOwnIds(const NetPacket& packet, int fromHost, const NetClaim& claim)
+{
+    if (claim.ids.empty())
+        return Drop(packet, fromHost, "it names nothing it speaks for");
+    for (uint32_t id : claim.ids) {
+        if (ConnectionManager::HostOfPlayer(id) != fromHost) {
+            gEngine->Log(LOG_WARNING, "%s from host %d dropped: it speaks for %u, which is not the host's",
+                         packet.GetClassName(), fromHost, id);
+            return false;
+        }
+    }
+    return true;
+}
+
+// The sender's player in the roster; 0 while it has none.
+uint32_t PlayerOfHost(int host)
+{
+    const PlayerManagerClient* players = gGameEngine->GetPlayerManagerClient();
+    return players ? players->GetPlayerIdFromHostId(host) : 0;
+}
+
+// A host joins with its own player, once; the same join again changes nothing.
+bool JoinsWithItsFirstPlayer(const NetPacket& packet, int fromHost, const NetClaim& claim)
+{
+    if (!SpeaksForOwnIds(packet, fromHost, claim))
+        return false;
+    const uint32_t present = PlayerOfHost(fromHost);
+    if (present == 0 || present == claim.ids.front())
+        return true;
+    gEngine->Log(LOG_WARNING, "%s from host %d dropped: the host already has player %u in the game",
+                 packet.GetClassName(), fromHost, present);
+    return false;
+}
+
+// A party change is made by the client's player in the roster.
+bool MakesAllowedPartyChange(const NetPacket& packet, int fromHost, const NetClaim& claim)
+{
+    if (claim.ids.size() != 2)
+        return Drop(packet, fromHost, "it names no party change");
+    const uint32_t changer = PlayerOfHost(fromHost);
+    const uint32_t player = claim.ids[0];
+    const uint32_t party = claim.ids[1];
+    if (changer != 0 && gGameEngine->GetPartyManager()->MayChangeParty(changer, player, party))
+        return true;
+    gEngine->Log(LOG_WARNING, "%s from host %d dropped: its player may not move player %u to party %u",
+                 packet.GetClassName(), fromHost, player, party);
+    return false;
+}
+
+bool SaysOnlyItsOwn(NetOperation operation, const NetPacket& packet, int fromHost, const NetClaim& claim)
+{
+    switch (SpeakerOf(operation)) {
+    case None:
+        return true;
+    case OwnIds:
+        return SpeaksForOwnIds(packet, fromHost, claim);
+    case Newcomer:
+        return JoinsWithItsFirstPlayer(packet, fromHost, claim);
+    case PartyChange:
+        return MakesAllowedPartyChange(packet, fromHost, claim);
+    }
+    return false;
+}
+
+// The host's part in what a client sent: it applies what is for it or for everyone, and
+// passes on what is for the other clients.
+bool AdmitOnServer(NetOperation operation, NetPacket& packet, int fromHost, const NetClaim& claim)
+{
+    ConnectionManager& connections = ConnectionManager::Get();
+    if (!connections.IsClientConnected(fromHost))
+        return Drop(packet, fromHost, "the host is not a connected client");
+    if (SenderOf(operation) == Server)
+        return Drop(packet, fromHost, "only the server sends it");
+    if (!SaysOnlyItsOwn(operation, packet, fromHost, claim))
+        return false;
+    NetRoute route = RouteOf(operation);
+    if (route == ToPlayer && claim.addressee == 0)
+        route = ToPeers;
+    switch (route) {
+    case ToServer:
+        return true;
+    case ToPlayer: {
+        const int host = ConnectionManager::HostOfPlayer(claim.addressee);
+        if (host == ConnectionManager::kServerHost)
+            return true;
+        if (host == fromHost)
+            return Drop(packet, fromHost, "it is for the sender's own host");
+        connections.SendToHost(host, packet);
+        return false;
+    }
+    case ToPeers:
+        connections.SendToOtherClients(fromHost, packet);
+        return true;
+    case ToAllClients:
+        break;   // the host's alone: refused above
+    }
+    return false;
+}
+
+bool AdmitOnClient(NetOperation operation, const NetPacket& packet, int fromHost)
+{
+    if (fromHost != ConnectionManager::kServerHost)
+        return Drop(packet, fromHost, "a client hears only the server");
+    if (SenderOf(operation) == Client)
+        return Drop(packet, fromHost, "only a client sends it");
+    return true;
 }
 
 }  // namespace
 
 NetRoute RouteOf(NetOperation operation)
 {
-    const auto index = static_cast<size_t>(operation);
-    return index < kRoutes.size() ? kRoutes[index].route : ToPeers;
+    return EntryOf(operation).route;
 }
 
-bool SendOperation(NetOperation operation, NetPacket& packet, uint32_t addressee)
+NetSender SenderOf(NetOperation operation)
 {
-    ConnectionManager& connections = *gEngine->GetNetworkConnectionManager();
+    return EntryOf(operation).sender;
+}
+
+NetSpeaker SpeakerOf(NetOperation operation)
+{
+    return EntryOf(operation).speaker;
+}
+
+bool RouteOperation(NetOperation operation, NetPacket& packet, uint32_t addressee)
+{
     NetRoute route = RouteOf(operation);
     if (route == ToPlayer && addressee == 0)
         route = ToPeers;
-    if (route == ToPeers)
-        route = IsHost() ? ToAllClients : ToServer;
-    switch (route) {
-    case ToServer:
-        return connections.SendToServer(packet);
-    case ToAllClients:
-        return connections.SendToAllClients(packet);
-    case ToPlayer:
-        return connections.SendToPlayer(addressee, packet);
-    case ToPeers:
-        break;
+    switch (CurrentRole()) {
+    case NetworkRole::Single:
+        return RouteAlone(route, packet, addressee);
+    case NetworkRole::Server:
+        return RouteFromServer(route, packet, addressee);
+    case NetworkRole::Client:
+        if (SenderOf(operation) == Server)
+            break;
+        return RouteFromClient(route, packet, addressee);
+    }
+    gEngine->Log(LOG_WARNING, "%s not sent: this role does not send it", packet.GetClassName());
+    return false;
+}
+
+NetOperation HeardOperation(const std::vector<NetOperation>& candidates, int fromHost)
+{
+    const NetSender heardFrom = fromHost == ConnectionManager::kServerHost ? Server : Client;
+    for (NetOperation candidate : candidates)
+        if (SenderOf(candidate) == heardFrom || SenderOf(candidate) == Either)
+            return candidate;
+    return candidates.empty() ? Count : candidates.front();
+}
+
+bool AdmitReceived(NetOperation operation, NetPacket& packet, int fromHost, const NetClaim& claim)
+{
+    if (static_cast<size_t>(operation) >= kRoutes.size())
+        return Drop(packet, fromHost, "it carries no game-wide operation");
+    switch (CurrentRole()) {
+    case NetworkRole::Single:
+        return Drop(packet, fromHost, "this game has no peers");
+    case NetworkRole::Server:
+        return AdmitOnServer(operation, packet, fromHost, claim);
+    case NetworkRole::Client:
+        return AdmitOnClient(operation, packet, fromHost);
     }
     return false;
 }

@@ -1,21 +1,45 @@
-// Where each game-wide operation goes when it is sent, decided once for every operation
-// from its direction.
+// Where each game-wide operation goes when it is sent, who may send it, and what a
+// received one must show before it is applied: decided once for every operation, here.
 //
-//   ToServer      an operation a client asks of the host
-//   ToAllClients  the host's news for every client
-//   ToPlayer      an operation for one player: to the connection of that player's host
-//                 (top 4 bits of the id); an addressee of 0 means every peer (ToPeers)
-//   ToPeers       an operation every machine applies: from the host to all clients,
-//                 from a client to the host, which passes it on as its own
+// Routes:
+//   ToServer      an operation a client asks of the host; the host applies its own at once
+//   ToAllClients  the host's news for the clients only
+//   ToPlayer      an operation for one player, applied on that player's host (top 4 bits
+//                 of the id); a client reaches another client through the server, which
+//                 passes it on. An addressee of 0 means every machine (ToPeers).
+//   ToPeers       an operation every machine applies, the sender included: from the host
+//                 to all clients; from a client to the host, which applies it and passes
+//                 it on to the other clients, never back to the sender
+//
+// Senders: the host only, clients only, or either. The host applies a client's packet only
+// when the client is connected, a client may send its operation, and the packet speaks
+// only for what is the client's own: every id it names as the sender's (its player, its
+// heartbeat, its answer, the objects it made) carries the client's host number in its top
+// four bits, a host joins the game with one player, and a party change is one the
+// client's player may make. A client applies only what the server sends. Whatever fails
+// is logged with the sender and dropped.
 #pragma once
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace GAME {
 
 class NetPacket;
 
 enum class NetRoute : uint8_t { ToServer, ToAllClients, ToPlayer, ToPeers };
+
+// Who may send an operation.
+enum class NetSender : uint8_t { Server, Client, Either };
+
+// What a client's packet of an operation must show (see NetClaim).
+enum class NetSpeaker : uint8_t {
+    None,          // nothing: anyone who may send it may say it
+    OwnIds,        // every claimed id carries the sender's host number
+    Newcomer,      // as OwnIds, and the sender has no other player in the game: one per host
+    PartyChange,   // the claimed player and party make a change the sender's player may make
+};
 
 // Every operation that sends a packet: the 36 of the network interface in their order,
 // then those the game engine sends itself.
@@ -67,10 +91,40 @@ enum class NetOperation : uint8_t {
 };
 
 NetRoute RouteOf(NetOperation operation);
+NetSender SenderOf(NetOperation operation);
+NetSpeaker SpeakerOf(NetOperation operation);
 
 // Sends the packet of one operation along its route through the engine's connection
-// manager; `addressee` is the player a ToPlayer operation is for. False when nothing
-// was sent (logged by the connection manager).
-bool SendOperation(NetOperation operation, NetPacket& packet, uint32_t addressee = 0);
+// manager; `addressee` is the player a ToPlayer operation is for. Returns whether this
+// machine applies the operation itself: the host its own ToServer operations and what
+// every machine applies, any machine what is addressed to one of its own players. An
+// operation this role may not send is neither sent nor applied (logged).
+bool RouteOperation(NetOperation operation, NetPacket& packet, uint32_t addressee);
+
+// Sends the operation and, where it applies on this machine too, calls `applyHere`
+// afterwards, so that whatever applying it sends in turn follows it on the wire.
+template <class ApplyHere>
+void SendOperation(NetOperation operation, NetPacket& packet, uint32_t addressee, ApplyHere&& applyHere)
+{
+    if (RouteOperation(operation, packet, addressee))
+        std::forward<ApplyHere>(applyHere)();
+}
+
+// What a received packet says of itself. `ids` are what a client's packet speaks for
+// (OwnIds), or for a party change the player and then the party; `addressee` is the
+// player a ToPlayer operation is for (0: every machine).
+struct NetClaim {
+    std::vector<uint32_t> ids;
+    uint32_t addressee = 0;
+};
+
+// Of the operations one packet type carries, the one a packet from `fromHost` is: one
+// the server sends when it comes from host 0, one a client sends otherwise.
+NetOperation HeardOperation(const std::vector<NetOperation>& candidates, int fromHost);
+
+// Decides what this machine does with a received operation. Drops (logged with the
+// sender) what its sender may not send or say; on the host, passes on to the other
+// clients what is theirs too. True when this machine applies it.
+bool AdmitReceived(NetOperation operation, NetPacket& packet, int fromHost, const NetClaim& claim);
 
 }  // namespace GAME

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Engine/Engine.h"
 #include "Engine/Entity.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
@@ -164,11 +165,23 @@ void PartyManager::HandlePartyInvite(uint32_t player, int inviter)
 
 void PartyManager::OnInviteToParty(const GameEvent_InviteToParty& event)
 {
-    if (m_dialogOpen) {
-        m_pendingInvitations.push_back(event);
+    if (!m_dialogOpen) {
+        ShowInvitation(event);
         return;
     }
-    ShowInvitation(event);
+    const bool known = m_currentInvitation.inviterId == event.inviterId ||
+                       std::any_of(m_pendingInvitations.begin(), m_pendingInvitations.end(),
+                                   [&event](const GameEvent_InviteToParty& waiting) {
+                                       return waiting.inviterId == event.inviterId;
+                                   });
+    if (known)
+        return;
+    if (m_pendingInvitations.size() >= kMaxPendingInvitations) {
+        gEngine->Log(LOG_WARNING, "PartyManager: invitation from %u dropped: %zu invitations are waiting",
+                     event.inviterId, m_pendingInvitations.size());
+        return;
+    }
+    m_pendingInvitations.push_back(event);
 }
 
 void PartyManager::ShowInvitation(const GameEvent_InviteToParty& invitation)
@@ -257,6 +270,18 @@ void PartyManager::AttemptToKickFromLocalParty(uint32_t player)
     if (GetNumInPlayersParty(self) == 2)
         gGameEngine->AddPlayerToParty(self, 0);
     gGameEngine->AddPlayerToParty(player, 0);
+}
+
+bool PartyManager::MayChangeParty(uint32_t changer, uint32_t player, uint32_t party) const
+{
+    const PlayerManagerClient* players = gGameEngine ? gGameEngine->GetPlayerManagerClient() : nullptr;
+    if (!players || !players->IsPlayerInList(changer) || !players->IsPlayerInList(player))
+        return false;
+    if (player == changer)
+        return party == 0 || players->IsPlayerInList(party);
+    if (GetParty(player) == changer && (party == 0 || GetParty(party) == changer))
+        return true;
+    return party == player && GetParty(changer) == player;
 }
 
 void PartyManager::MessagePlayerJoin(uint32_t party, uint32_t player)

@@ -17,6 +17,8 @@ class SoundPak;
 
 // The record of the sound played when an invitation is shown.
 inline constexpr const char* kPartyInviteSoundRecord = "Records/Sounds/Soundpak/UI/PartyInviteMessagePak.dbr";
+// Invitations waiting behind the one shown: at most one per other network host.
+inline constexpr size_t kMaxPendingInvitations = 15;
 
 class PartyManager {
 public:
@@ -52,7 +54,8 @@ public:
     // An invitation from `inviter` arrived for `player`; shown only to this machine's
     // player, and only while it is in no party.
     void HandlePartyInvite(uint32_t player, int inviter);
-    // Shows the invitation, or queues it behind the one shown.
+    // Shows the invitation, or queues it behind the one shown; an inviter already shown
+    // or waiting, and any invitation past the queue's bound, is dropped (logged).
     void OnInviteToParty(const GameEvent_InviteToParty& event);
     bool IsInvitationDialogOpen() const { return m_dialogOpen; }
     size_t GetNumPendingInvitations() const { return m_pendingInvitations.size(); }
@@ -66,6 +69,11 @@ public:
     void ReassignRemainingParty();
     // Only the leader may kick; anyone else is told so.
     void AttemptToKickFromLocalParty(uint32_t player);
+    // Whether the player `changer` may move `player` into `party` (0: no party), as the
+    // party steps above make such changes: itself out of its party or into the party of
+    // a player in the roster; a member of the party it leads out of it or to another of
+    // its members; or, once it has joined a player's party, that player to lead it.
+    bool MayChangeParty(uint32_t changer, uint32_t player, uint32_t party) const;
 
     // Tell the other members of the party that the player joined, was invited or left.
     void MessagePlayerJoin(uint32_t party, uint32_t player);

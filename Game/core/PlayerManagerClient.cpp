@@ -72,7 +72,9 @@ void PlayerManagerClient::SendHeartbeat()
 // ---- Joining, updates and leaving ------------------------------------------------------
 
 // A main player without an object yet gets a record that holds only its id, so that the
-// ids and the records stay parallel; the record fills in once the object exists.
+// ids and the records stay parallel; the record fills in once the object exists. A
+// player with its object joins the host's roster: here on the host (and alone), through
+// the host's join operation on a client.
 void PlayerManagerClient::SetMainPlayer(uint32_t id)
 {
     CriticalSectionLock lock(m_lock);
@@ -86,9 +88,12 @@ void PlayerManagerClient::SetMainPlayer(uint32_t id)
         player->GetPlayerNetBasicInfo(record);
     m_playersInGame.push_back(id);
     m_playerInfoCache.push_back(record);
-    PlayerManagerServer* host = gGameEngine ? gGameEngine->GetPlayerManagerServer() : nullptr;
-    if (host && player)
+    if (!player)
+        return;
+    if (PlayerManagerServer* host = gGameEngine ? gGameEngine->GetPlayerManagerServer() : nullptr)
         host->HandleNewPlayer(record);
+    else if (GameEngineNetworkInterface* network = m_module ? m_module->GetNetworkInterface() : nullptr)
+        network->CtoS_AddNewPlayer(record);
 }
 
 void PlayerManagerClient::Clear()

@@ -31,8 +31,8 @@ public:
     void Update(int ms);
 
     uint32_t GetMainPlayer() const { return m_mainPlayerId; }
-    // This machine's player joins the roster; on the host (and alone) it joins the
-    // host's roster too.
+    // This machine's player joins the roster, and the host's roster: here on the host
+    // (and alone), by the join sent to the host on a client.
     void SetMainPlayer(uint32_t id);
     // Empties the roster and forgets the main player.
     void Clear();

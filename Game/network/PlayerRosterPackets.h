@@ -2,6 +2,11 @@
 // server's whole roster in full and as heartbeats. The all-players packets use a compact
 // form per player: a flag byte lets a small level and a numbered class tag travel in
 // one byte each.
+//
+// A record carries at most 255 status skills in either form (the compact form counts
+// them in one byte), and a roster at most 255 players. The packets' setters make any
+// record fit: a record with more status skills sends the first 255, and a roster sends
+// every record that fits in one packet, so no single record can stop the roster.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +30,8 @@ inline constexpr uint8_t kMale = 1;        // basic records only
 inline constexpr uint8_t kSmallLevel = 2;  // the level travels in one byte
 inline constexpr uint8_t kClassByte = 4;   // the class tag travels as its number
 inline constexpr int32_t kSmallLevelLimit = 256;
+inline constexpr size_t kMaxStatusSkills = 255;
+inline constexpr size_t kMaxRosterPlayers = 255;
 // Id, four floats and the party id.
 inline constexpr size_t kHeadSize = 24;
 // Smallest compact player: head, flags, one-byte level, class byte, point, skill count.
@@ -61,6 +68,9 @@ void PlayerNetFields(V& v, Info& info, PlayerNetForm form)
         v(Wire::sr, info.classTag);
         v(Wire::V3, info.position);
         v(NetCount::Word, Wire::fn, info.statusSkills);
+        if constexpr (!V::kDescribing)
+            if (info.statusSkills.size() > PlayerNetFlags::kMaxStatusSkills)
+                v.Fail("player record with more than 255 status skills");
         return;
     }
     uint8_t flags = 0;
@@ -106,6 +116,9 @@ class SinglePlayerHeartbeatPacket : public NetPacketOf<SinglePlayerHeartbeatPack
 public:
     PlayerNetHeartbeatInfo info;
 
+    // The record with at most 255 status skills.
+    void SetInfo(const PlayerNetHeartbeatInfo& heartbeat);
+
     template <class V>
     void Fields(V& v)
     {
@@ -119,6 +132,9 @@ class SinglePlayerBasicInfoPacket : public NetPacketOf<SinglePlayerBasicInfoPack
 public:
     PlayerNetBasicInfo info;
 
+    // The record with at most 255 status skills.
+    void SetInfo(const PlayerNetBasicInfo& player);
+
     template <class V>
     void Fields(V& v)
     {
@@ -126,12 +142,15 @@ public:
     }
 };
 
-// At most 255 players; more fail to build.
+// At most 255 players; more fail to build (SetPlayers leaves them out).
 class AllPlayersHeartbeatPacket : public NetPacketOf<AllPlayersHeartbeatPacket, 21> {
     GAME_DECLARE_CLASS(AllPlayersHeartbeatPacket)
 
 public:
     std::vector<PlayerNetHeartbeatInfo> players;
+
+    // Every record of the roster that fits, in roster order; those left out are logged.
+    void SetPlayers(const std::vector<PlayerNetHeartbeatInfo>& roster);
 
     template <class V>
     void Fields(V& v)
@@ -141,12 +160,15 @@ public:
     }
 };
 
-// At most 255 players; more fail to build.
+// At most 255 players; more fail to build (SetPlayers leaves them out).
 class AllPlayersBasicInfoPacket : public NetPacketOf<AllPlayersBasicInfoPacket, 23> {
     GAME_DECLARE_CLASS(AllPlayersBasicInfoPacket)
 
 public:
     std::vector<PlayerNetBasicInfo> players;
+
+    // Every record of the roster that fits, in roster order; those left out are logged.
+    void SetPlayers(const std::vector<PlayerNetBasicInfo>& roster);
 
     template <class V>
     void Fields(V& v)

@@ -109,6 +109,53 @@ TEST_F(PartyManagerTest, InvitationsQueueBehindTheDialog)
     EXPECT_TRUE(TakeDialogTexts().empty());
 }
 
+// A peer can send invitations without end: one waits per inviter, and only so many.
+TEST_F(PartyManagerTest, WaitingInvitationsAreOnePerInviterAndBounded)
+{
+    const uint32_t self = MakeMainPlayer()->GetObjectId();
+    SetRoster({{self, 0}});
+    LogCapture log;
+    for (uint32_t inviter = 1; inviter <= 40; ++inviter)
+        parties->HandlePartyInvite(self, static_cast<int>(0x10000000u | inviter));
+    parties->HandlePartyInvite(self, static_cast<int>(0x10000001u));   // shown already
+    parties->HandlePartyInvite(self, static_cast<int>(0x10000002u));   // waiting already
+    EXPECT_EQ(parties->GetNumPendingInvitations(), kMaxPendingInvitations);
+    EXPECT_EQ(log.Texts().size(), 24u);   // 40 inviters: one shown, 15 waiting
+    EXPECT_TRUE(log.Contains("PartyManager: invitation from 268435496 dropped: 15 invitations are waiting"));
+}
+
+// The party changes a peer's player may ask of the host are those the party steps make.
+TEST_F(PartyManagerTest, PartyChangesAPlayerMayMake)
+{
+    const auto may = [this](uint32_t changer, uint32_t player, uint32_t party) {
+        return parties->MayChangeParty(changer, player, party);
+    };
+    constexpr uint32_t kD = 0x40000004;
+    constexpr uint32_t kStranger = 0x70000007;
+    SetRoster({{kA, kA}, {kB, kA}, {kC, kA}, {kD, 0}});
+    // Itself: out of any party, or into the party of a player in the roster.
+    EXPECT_TRUE(may(kB, kB, 0));
+    EXPECT_TRUE(may(kB, kB, kD));
+    EXPECT_FALSE(may(kB, kB, kStranger));
+    // The leader moves its members out, or to another member (handing the party on).
+    EXPECT_TRUE(may(kA, kB, 0));
+    EXPECT_TRUE(may(kA, kB, kC));
+    EXPECT_FALSE(may(kA, kB, kD));
+    EXPECT_FALSE(may(kA, kD, 0));
+    // A member moves nobody else.
+    EXPECT_FALSE(may(kB, kC, 0));
+    EXPECT_FALSE(may(kB, kA, 0));
+    // Having joined D's party, B makes D its leader; not before, and nothing else.
+    EXPECT_FALSE(may(kB, kD, kD));
+    SetRoster({{kA, kA}, {kB, kD}, {kC, kA}, {kD, 0}});
+    EXPECT_TRUE(may(kB, kD, kD));
+    EXPECT_FALSE(may(kB, kD, kB));
+    EXPECT_FALSE(may(kC, kD, kD));
+    // Nobody outside the roster changes anything.
+    EXPECT_FALSE(may(kStranger, kStranger, 0));
+    EXPECT_FALSE(may(kA, kStranger, 0));
+}
+
 TEST_F(PartyManagerTest, AnInvitationToAPlayerInAPartyIsIgnored)
 {
     const uint32_t self = MakeMainPlayer()->GetObjectId();

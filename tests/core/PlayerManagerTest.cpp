@@ -140,7 +140,7 @@ TEST_F(PlayerManagerTest, NewPlayerGetsTheRosterAndTheOthersANotice)
     EXPECT_EQ(host->GetNumberOfPlayers(), 3u);
 }
 
-TEST_F(PlayerManagerTest, MainPlayerJoinsTheHostRosterOnlyAloneOrAsHost)
+TEST_F(PlayerManagerTest, MainPlayerJoinsTheHostRosterHereOrByTheJoinSentToIt)
 {
     Player* player = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player"));
     player->SetPlayerName(u"Ann");
@@ -155,9 +155,13 @@ TEST_F(PlayerManagerTest, MainPlayerJoinsTheHostRosterOnlyAloneOrAsHost)
     EXPECT_EQ(GameInfo::Get().GetPlayerList(), std::vector<std::u16string>{u"Ann"});
     EXPECT_EQ(GameInfo::Get().GetNumOfPlayers(), 1u);
 
+    // A client sends its player's record to the host.
     engine->ExitPlayingMode();
     engine->SetAsNetworkClient();
+    Watch();
+    EXPECT_CALL(network, CtoS_AddNewPlayer(Field(&PlayerNetBasicInfo::playerName, std::u16string(u"Ann"))));
     client->SetMainPlayer(id);
+    ::testing::Mock::VerifyAndClearExpectations(&network);
     EXPECT_EQ(host->GetNumberOfPlayers(), 0u);
     EXPECT_EQ(client->GetPlayerName(id), u"Ann");
 

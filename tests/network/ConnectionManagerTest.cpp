@@ -121,6 +121,31 @@ TEST_F(ConnectionManagerTest, DisconnectsReachTheTransport)
     EXPECT_EQ(transport.disconnections[0].reason, "ban");
 }
 
+// A client is a host from 1 to 15 that the transport has connected and not dropped.
+TEST_F(ConnectionManagerTest, ClientsCountAsConnectedUntilDisconnected)
+{
+    for (int host : {0, 3, 15, 16, -1})
+        transport.Connect(host);
+    EXPECT_FALSE(manager.IsClientConnected(0));
+    EXPECT_TRUE(manager.IsClientConnected(3));
+    EXPECT_TRUE(manager.IsClientConnected(15));
+    EXPECT_FALSE(manager.IsClientConnected(16));
+    EXPECT_FALSE(manager.IsClientConnected(-1));
+    EXPECT_FALSE(manager.IsClientConnected(4));
+    manager.Disconnect(3, "ban");
+    EXPECT_FALSE(manager.IsClientConnected(3));
+    manager.SetTransport(nullptr);
+    EXPECT_FALSE(manager.IsClientConnected(15));
+}
+
+TEST_F(ConnectionManagerTest, WhatAClientSentGoesOnToTheOthers)
+{
+    GiveGoldPacket gold;
+    EXPECT_TRUE(manager.SendToOtherClients(3, gold));
+    ASSERT_EQ(transport.sent.size(), 1u);
+    EXPECT_EQ(transport.sent[0].to, (NetDestination{NetDestination::OtherClients, 3}));
+}
+
 TEST_F(ConnectionManagerTest, ObjectIdsMustNameLiveObjectsUnlessTheyMayBeNone)
 {
     const uint32_t live = ObjectManager::Get().CreateObject("Object")->GetObjectId();

@@ -14,7 +14,16 @@ NetDestination HostOf(int host)
     return {NetDestination::Host, host};
 }
 
-class OutboundTest : public GameWireTest {};
+class OutboundTest : public GameWireTest {
+protected:
+    std::vector<NetDestination> destinations() const
+    {
+        std::vector<NetDestination> to;
+        for (const auto& packet : transport.sent)
+            to.push_back(packet.to);
+        return to;
+    }
+};
 
 TEST_F(OutboundTest, GoldGoesToThePlayersHostWithTheMostNegativeAmountIntact)
 {
@@ -128,6 +137,37 @@ TEST_F(OutboundTest, PropagatedTeleportSkipsTheLocalAndTheTeleportingPlayer)
     EXPECT_EQ(destinations, (std::vector<NetDestination>{HostOf(1), HostOf(3)}));
 }
 
+// A record that cannot travel is cut or left out; the others still reach every client.
+TEST_F(OutboundTest, NoSingleRecordStopsTheRoster)
+{
+    engine->SetAsNetworkServer();
+    std::vector<PlayerNetBasicInfo> roster = Roster({0x10000001, 0x20000002, 0x30000003});
+    roster[0].statusSkills.assign(300, "S.dbr");                   // more than a record carries
+    roster[1].statusSkills.assign(255, std::string(260, 's'));     // more than any packet holds
+    LogCapture log;
+    engine->GetNetworkInterface()->StoC_AllPlayersUpdate(roster);
+    ASSERT_EQ(transport.sent.size(), 1u);
+    AllPlayersBasicInfoPacket sent;
+    ASSERT_TRUE(ReadInto(sent, transport.sent[0].bytes));
+    ASSERT_EQ(sent.players.size(), 2u);
+    EXPECT_EQ(sent.players[0].statusSkills.size(), 255u);
+    EXPECT_EQ(sent.players[1].playerId, 0x30000003u);
+    EXPECT_TRUE(log.Contains("AllPlayersBasicInfoPacket: player 268435457 sends 255 of its 300 status skills"));
+    EXPECT_TRUE(log.Contains("AllPlayersBasicInfoPacket: player 536870914 left out: its record does not fit"));
+
+    // More players than a roster carries: the first 255 go.
+    std::vector<PlayerNetHeartbeatInfo> crowd(300);
+    for (uint32_t i = 0; i < crowd.size(); ++i)
+        crowd[i].playerId = 0x10000000u + i;
+    transport.sent.clear();
+    engine->GetNetworkInterface()->StoC_AllPlayersHeartbeat(crowd);
+    AllPlayersHeartbeatPacket heartbeats;
+    ASSERT_EQ(transport.sent.size(), 1u);
+    ASSERT_TRUE(ReadInto(heartbeats, transport.sent[0].bytes));
+    EXPECT_EQ(heartbeats.players.size(), 255u);
+    EXPECT_TRUE(log.Contains("AllPlayersHeartbeatPacket: a roster carries 255 players; 45 left out"));
+}
+
 // A caller that asks the engine each time follows a role change at the next call.
 TEST_F(OutboundTest, RoleSwitchTakesEffectAtTheNextCall)
 {
@@ -141,9 +181,62 @@ TEST_F(OutboundTest, RoleSwitchTakesEffectAtTheNextCall)
     engine->SendChatMessage(u"Al", u"two", 0, {});
     chat.clear();
     engine->RemovePendingMessages(chat);
-    EXPECT_TRUE(chat.empty());
+    EXPECT_EQ(chat.size(), 1u);   // every machine has the line, this one included
     ASSERT_EQ(transport.sent.size(), 1u);
+    EXPECT_EQ(transport.sent[0].to, kServer);
     EXPECT_EQ(transport.sent[0].Type(), ChatPacket::kType);
+}
+
+// What every machine applies reaches the server's own game as it goes to the clients;
+// what is for the server's own player is applied there and sent nowhere.
+TEST_F(OutboundTest, TheServerAppliesItsOwnNewsPartyChangesAndMessages)
+{
+    engine->SetAsNetworkServer();
+    Player* self = MakeMainPlayer();
+    const uint32_t selfId = self->GetObjectId();
+    transport.sent.clear();
+    GameEngineNetworkInterface& network = *engine->GetNetworkInterface();
+    network.StoC_AllPlayersUpdate(Roster({selfId, 0x10000001}));
+    network.GameBalanceUpdate(4);
+    engine->AddPlayerToParty(0x10000001, static_cast<int>(selfId));
+    engine->DisplayMessageRemote(selfId, 0, true, "tagJoined");
+
+    EXPECT_EQ(destinations(), (std::vector<NetDestination>{kAllClients, kAllClients, kAllClients}));
+    const PlayerManagerClient& roster = *engine->GetPlayerManagerClient();
+    EXPECT_EQ(roster.GetPlayerName(0x10000001), u"P268435457");
+    EXPECT_EQ(roster.GetPlayerInfo(0x10000001).partyId, selfId);
+    EXPECT_EQ(engine->GetBalanceDifficulty(), 4u);
+    ASSERT_EQ(engine->GetNumNotifications(), 1u);
+    EXPECT_EQ(engine->TakeTopNotification().texts, (std::vector<std::u16string>{u"<%s joined>"}));
+}
+
+// A client applies what every machine applies at once and tells the server, which passes
+// it on; what is for its own player stays here; what only the server sends is not sent.
+TEST_F(OutboundTest, AClientAppliesWhatEveryMachineAppliesAndSendsNoHostNews)
+{
+    engine->SetAsNetworkClient();
+    ConnectionManager::Get().SetLocalHostId(1);
+    engine->GetPlayerManagerClient()->HandlePlayerUpdate(Roster({0x00000002, 0x10000001}));
+    engine->AddPlayerToParty(0x10000001, 2);
+    engine->DisplayMessageRemote(0x10000001, 0, true, "tagJoined");
+    LogCapture log;
+    engine->GetNetworkInterface()->GiveGoldToPlayer(0x00000002, 50);
+    engine->GetNetworkInterface()->GameBalanceUpdate(3);
+    ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
+
+    ASSERT_EQ(destinations(), std::vector<NetDestination>{kServer});
+    EXPECT_EQ(transport.sent[0].Type(), JoinPartyConfigCmdPacket::kType);
+    EXPECT_EQ(engine->GetPlayerManagerClient()->GetPlayerInfo(0x10000001).partyId, 2u);
+    EXPECT_EQ(engine->GetNumNotifications(), 1u);
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"GiveGoldPacket not sent: this role does not send it",
+                                                     "GameBalanceUpdatePacket not sent: this role does not send it"}));
+    EXPECT_EQ(engine->GetBalanceDifficulty(), 0u);
+
+    // Until a client has its host number, no player counts as its own.
+    transport.sent.clear();
+    engine->DisplayMessageRemote(0x00000002, 0, true, "tagJoined");
+    EXPECT_EQ(destinations(), std::vector<NetDestination>{HostOf(0)});
+    EXPECT_EQ(engine->GetNumNotifications(), 1u);
 }
 
 }  // namespace
