@@ -21,7 +21,6 @@ constexpr uint32_t kClientPlayer = 0x10000001;
 constexpr uint32_t kOtherClientPlayer = 0x20000001;
 constexpr const char* kSwordRecord = "Records/Test/Sword.dbr";
 
-const NetDestination kAllClients{NetDestination::AllClients, -1};
 
 class DispatchTest : public GameWireTest {
 protected:

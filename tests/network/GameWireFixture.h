@@ -8,6 +8,14 @@
 
 namespace GAME {
 
+// Where the recording transport says a packet went.
+inline const NetDestination kServer{NetDestination::Server, ConnectionManager::kServerHost};
+inline const NetDestination kAllClients{NetDestination::AllClients, -1};
+inline NetDestination HostOf(int host)
+{
+    return {NetDestination::Host, host};
+}
+
 class GameWireTest : public EngineTest {
 protected:
     void SetUp() override

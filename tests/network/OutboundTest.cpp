@@ -6,14 +6,6 @@ using namespace GAME;
 
 namespace {
 
-const NetDestination kServer{NetDestination::Server, ConnectionManager::kServerHost};
-const NetDestination kAllClients{NetDestination::AllClients, -1};
-
-NetDestination HostOf(int host)
-{
-    return {NetDestination::Host, host};
-}
-
 class OutboundTest : public GameWireTest {
 protected:
     std::vector<NetDestination> destinations() const
