@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -118,6 +119,7 @@ public:
     uint32_t GetAttackerId() const { return m_attackerId; }
     void SetAttacker(uint32_t id) { m_attackerId = id; }
     CombatManager_State GetCombatState() const { return m_combatState; }
+    int32_t GetCombatStateTimer() const { return m_combatStateTimer; }
     int32_t GetBlockRecoveryTimer() const { return m_blockRecoveryTimer; }
     const std::vector<uint32_t>& GetAttachedItems() const { return m_equipment.GetAttachedItems(); }
     uint32_t GetRightHandWeapon() const { return m_equipment.GetRightHandWeapon(); }
@@ -205,6 +207,13 @@ private:
     void LoadLadder(const LoadTable& table);
     // The formula's value, or `fallback` when it is absent.
     float Evaluate(CombatFormula formula, float fallback) const;
+    // What a formula's result counts for in combat: a result that is not a finite number
+    // counts as 0, with a warning the first time that formula gives one.
+    float FiniteFormulaResult(CombatFormula formula, float value) const;
+    // Calls `visit` on each combat filter in list order until it returns true; true when
+    // one did. See CombatManagerAttack.cpp.
+    template <class Visit>
+    bool ForEachCombatFilter(Visit visit);
     float FixedDamage(CombatAttributeType type) const { return m_durationDamage.GetFixedDamage(type); }
     float LadderModifier(float value) const;
     bool RollBlock(bool melee, float blockChance, float modifiers, float pth, RandomUniform& random);
@@ -250,8 +259,13 @@ private:
     float m_certainHitThreshold = kCertainHitThreshold;
     std::array<LadderStep, kLadderSteps> m_ladder{};
     std::vector<CombatFilter*> m_combatFilters;
+    uint32_t m_combatFiltersChanged = 0;   // counts additions and removals
     RacialBonus_Defense m_racialBonusDefense;
     int32_t m_blockRecoveryTimer = 0;
+    // Warnings already given: a formula (by slot) or damage (the last bit) that was not
+    // a finite number.
+    static constexpr size_t kDamageWarning = CombatFormula_Count;
+    mutable std::bitset<CombatFormula_Count + 1> m_nonFiniteWarned;
 };
 
 }  // namespace GAME

@@ -1,6 +1,10 @@
 // Resolving one attack on the owner, from the hit roll to the life leech that goes back
 // to the attacker, and applying each amount of damage.
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <optional>
+#include <span>
 
 #include "Engine/Entity.h"
 #include "Engine/EventManager.h"
@@ -33,6 +37,34 @@ const std::vector<std::string>& NoRaces()
     return none;
 }
 }  // namespace
+
+// A filter is a skill's: while it runs it may add or remove filters, itself included
+// (a shield that breaks after one hit). The walk goes over a snapshot of the list, so no
+// filter is skipped or called twice; a filter removed meanwhile is no longer called, one
+// added meanwhile waits for the next walk.
+template <class Visit>
+bool CombatManager::ForEachCombatFilter(Visit visit)
+{
+    constexpr size_t kInlineFilters = 8;
+    std::array<CombatFilter*, kInlineFilters> inlineCopy;
+    std::vector<CombatFilter*> heapCopy;
+    std::span<CombatFilter* const> snapshot;
+    if (m_combatFilters.size() <= kInlineFilters) {
+        std::copy(m_combatFilters.begin(), m_combatFilters.end(), inlineCopy.begin());
+        snapshot = {inlineCopy.data(), m_combatFilters.size()};
+    } else {
+        heapCopy = m_combatFilters;
+        snapshot = heapCopy;
+    }
+    const uint32_t changes = m_combatFiltersChanged;
+    for (CombatFilter* filter : snapshot) {
+        const bool listed = changes == m_combatFiltersChanged ||
+                            std::find(m_combatFilters.begin(), m_combatFilters.end(), filter) != m_combatFilters.end();
+        if (listed && visit(*filter))
+            return true;
+    }
+    return false;
+}
 
 // What one attack carries from step to step.
 struct CombatManager::AttackContext {
@@ -103,6 +135,9 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
     GAME_COMBAT_TRACE("]\n");
     m_durationDamage.EndAttack();
     m_owner->DisarmAbsEffects();
+    // The racial defence is against this attacker, for this attack: what is left of its
+    // pool must not soak up later damage over time from anyone.
+    m_racialBonusDefense = {};
     return hit;
 }
 
@@ -184,13 +219,10 @@ void CombatManager::RollHit(AttackContext& attack)
 void CombatManager::TestInvulnerability(AttackContext& attack)
 {
     const std::vector<std::string>& races = attack.attacker ? attack.attacker->GetRace() : NoRaces();
-    for (CombatFilter* filter : m_combatFilters) {
-        if (filter->ProvidesInvulnerability(races)) {
-            attack.invulnerable = true;
-            GAME_COMBAT_TRACE("    ^ySkill provided Invulerability\n");
-            return;
-        }
-    }
+    attack.invulnerable =
+        ForEachCombatFilter([&races](CombatFilter& filter) { return filter.ProvidesInvulnerability(races); });
+    if (attack.invulnerable)
+        GAME_COMBAT_TRACE("    ^ySkill provided Invulerability\n");
 }
 
 // Steps of a hit: defences, shield, racial defence, damage, statistics, critical hit.
@@ -418,6 +450,14 @@ void CombatManager::ReturnLifeLeech(AttackContext& attack)
 bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageType,
                                 CombatAttributeType combatAttributeType)
 {
+    if (!std::isfinite(amount)) {
+        // Not a number would pass the test below and make the owner's life not a number.
+        if (!m_nonFiniteWarned.test(kDamageWarning)) {
+            m_nonFiniteWarned.set(kDamageWarning);
+            gEngine->Log(LOG_WARNING, "CombatManager: damage %f is not a finite number; it counts as 0", amount);
+        }
+        return true;
+    }
     if (amount <= 0.0f)
         return true;
     if (!m_owner)
@@ -433,11 +473,13 @@ bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageT
         if (damage <= 0.0f)
             return false;
     }
-    for (CombatFilter* filter : m_combatFilters) {
-        damage = filter->ModifyDamage(damage, combatAttributeType);
-        if (damage <= 0.0f)
-            return false;
-    }
+    // A filter that lets through what is not a finite number lets nothing through.
+    const bool stopped = ForEachCombatFilter([&damage, combatAttributeType](CombatFilter& filter) {
+        damage = filter.ModifyDamage(damage, combatAttributeType);
+        return !(damage > 0.0f) || !std::isfinite(damage);
+    });
+    if (stopped)
+        return false;
     m_owner->SubtractLife(damage, damageType);
     GAME_COMBAT_TRACE("^y    Damage %f to Defender 0x%x\n", damage, m_owner->GetObjectId());
     if (gGameEngine)
