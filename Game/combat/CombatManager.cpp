@@ -231,7 +231,7 @@ void CombatManager::GetHandHitDamage(CombatAttributeAccumulator& accumulator)
     const float damage = accumulator.GetRandomGen().FGenerate(m_handHitDamageMin, m_handHitDamageMax);
     if (damage > 0.0f)
         accumulator.AddDamage(
-            std::make_unique<CombatAttributeDamage_BasePhysical>(CombatAttributeType_Physical, damage, 0.0f, true));
+            accumulator.Make<CombatAttributeDamage_BasePhysical>(CombatAttributeType_Physical, damage, 0.0f, true));
 }
 
 void CombatManager::GetHandHitDamage(float& min, float& max) const

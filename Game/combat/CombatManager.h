@@ -226,6 +226,7 @@ private:
     void RollHit(AttackContext& attack);
     void TestInvulnerability(AttackContext& attack);
     void ResolveHit(AttackContext& attack);
+    void ResolveHitSteps(AttackContext& attack);
     void TryShieldBlock(AttackContext& attack);
     void ApplyRagdollPush(AttackContext& attack, float absoluteDamage);
     void CreditHitStatistics(AttackContext& attack);
@@ -239,6 +240,11 @@ private:
     // Resolves an answer (retaliation or reflection) on its target and credits the
     // damage it dealt to the owner's statistics.
     void SendAnswer(ParametersCombat& answer, Character& target, PlayStatsDamageKind kind);
+    // The engine's damage register learns the damage of a hit in one go, at the end of
+    // the hit, in the order it was taken (CombatManagerAttack.cpp).
+    struct DamageToRegister;
+    void RegisterDamage(float damage);
+    void FlushDamageToRegister(DamageToRegister& pending);
 
     Character* m_owner = nullptr;
     DurationDamageManager m_durationDamage;
@@ -266,6 +272,7 @@ private:
     // a finite number.
     static constexpr size_t kDamageWarning = CombatFormula_Count;
     mutable std::bitset<CombatFormula_Count + 1> m_nonFiniteWarned;
+    DamageToRegister* m_damageToRegister = nullptr;   // while a hit is resolved
 };
 
 }  // namespace GAME
