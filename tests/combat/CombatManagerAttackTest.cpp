@@ -386,6 +386,26 @@ TEST_F(CombatAnswerTest, MeleeHitIsRetaliatedAndReflectedAndCredited)
     EXPECT_EQ(Credited(PlayStatsDamageKind_Reflection), 50.0f);
 }
 
+// The retaliation is made only once there is something to retaliate with; its randoms
+// and its region are still those of an answer made at once from the attack's fourth value.
+TEST_F(CombatAnswerTest, RetaliationDrawsWhatAnAnswerMadeAtOnceDraws)
+{
+    m_attacker->GetCombatManager().LoadRecord(kRecord);
+    for (int i = 0; i < 8; ++i) {
+        ParametersCombat params = MakeAttack(*m_attacker, 10.0f);
+        RandomUniform source;
+        source.Seed(params.randoms.Get(AttackRandoms::kRetaliationSeed));
+        ParametersCombat atOnce(source);
+        const CombatAttributeRegion expected =
+            m_attacker->GetCombatManager().PickRegion(atOnce.accumulator.GetRandomGen());
+        LogCapture log;
+        EXPECT_TRUE(m_player->TakeAttack(params));
+        const auto regions = Starting(log, "    regionHit = ");
+        ASSERT_EQ(regions.size(), 3u);   // the attack, the retaliation, the reflection
+        EXPECT_EQ(regions[1], std::string("    regionHit = ") + GetCombatAttributeRegionWord(expected) + "\n") << i;
+    }
+}
+
 TEST_F(CombatAnswerTest, AnswersThatNeverLandAreNotCredited)
 {
     Invulnerable invulnerable;
