@@ -305,10 +305,15 @@ uint64_t CombatAttributeAccumulator::GetTotalDamageByType(DamageByType& absolute
     uint64_t types = 0;
     for (const auto& damage : m_damages) {
         const CombatAttributeType type = damage->GetType();
-        if (type < kCombatAttributeTypeCount) {
-            damage->GetTotalDamage(absolute[type], overTime[type]);
-            types |= uint64_t{1} << type;
+        if (type >= kCombatAttributeTypeCount)
+            continue;
+        const uint64_t bit = uint64_t{1} << type;
+        if ((types & bit) == 0) {
+            absolute[type] = 0.0f;
+            overTime[type] = 0.0f;
+            types |= bit;
         }
+        damage->GetTotalDamage(absolute[type], overTime[type]);
     }
     return types;
 }

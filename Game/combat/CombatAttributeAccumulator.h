@@ -184,8 +184,9 @@ public:
     // Both totals add onto what the caller passes in.
     void GetTotalDamage(float& absolute, float& overTime) const;
     void GetTotalDamageType(float& absolute, float& overTime, CombatAttributeType type) const;
-    // GetTotalDamageType for every type at once, in one pass over the damage. Returns the
-    // types that have damage objects, bit t for type t.
+    // GetTotalDamageType for every type at once, in one pass over the damage, each total
+    // starting at 0. Returns the types that have damage objects, bit t for type t; the
+    // entries of the other types are left as they were.
     using DamageByType = std::array<float, kCombatAttributeTypeCount>;
     static_assert(kCombatAttributeTypeCount <= 64, "one bit per type");
     uint64_t GetTotalDamageByType(DamageByType& absolute, DamageByType& overTime) const;

@@ -143,10 +143,8 @@ void CombatManager::LoadFormulas(const LoadTable& table)
     }
 }
 
-float CombatManager::FiniteFormulaResult(CombatFormula formula, float value) const
+float CombatManager::NonFiniteFormulaResult(CombatFormula formula, float value) const
 {
-    if (std::isfinite(value))
-        return value;
     if (!m_nonFiniteWarned.test(formula)) {
         m_nonFiniteWarned.set(formula);
         const auto entry = std::find_if(std::begin(kFormulaKeys), std::end(kFormulaKeys),

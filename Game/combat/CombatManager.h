@@ -6,6 +6,7 @@
 
 #include <array>
 #include <bitset>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -209,7 +210,11 @@ private:
     float Evaluate(CombatFormula formula, float fallback) const;
     // What a formula's result counts for in combat: a result that is not a finite number
     // counts as 0, with a warning the first time that formula gives one.
-    float FiniteFormulaResult(CombatFormula formula, float value) const;
+    float FiniteFormulaResult(CombatFormula formula, float value) const
+    {
+        return std::isfinite(value) ? value : NonFiniteFormulaResult(formula, value);
+    }
+    float NonFiniteFormulaResult(CombatFormula formula, float value) const;
     // Calls `visit` on each combat filter in list order until it returns true; true when
     // one did. See CombatManagerAttack.cpp.
     template <class Visit>

@@ -351,8 +351,8 @@ void CombatManager::CreditHitStatistics(AttackContext& attack)
     if (!attack.attacker || !attack.attacker->IsA<Player>())
         return;
     PlayStats& attackerStats = attack.attacker->GetPlayStats();
-    CombatAttributeAccumulator::DamageByType absolute{};
-    CombatAttributeAccumulator::DamageByType overTime{};
+    CombatAttributeAccumulator::DamageByType absolute;   // filled for the types it returns
+    CombatAttributeAccumulator::DamageByType overTime;
     // The types that have damage objects, lowest first.
     for (uint64_t types = attack.params.accumulator.GetTotalDamageByType(absolute, overTime); types != 0;
          types &= types - 1) {
