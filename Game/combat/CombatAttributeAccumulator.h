@@ -132,7 +132,7 @@ public:
     // ---- Making the attack's objects ------------------------------------------------
     // A new object in this attack's storage, owned by the pointer until it is added to
     // one of this accumulator's lists (or let go). It must be added, or let go, before
-    // the accumulator is cleared.
+    // the accumulator is cleared or assigned to, which may give the storage back.
     template <class T, class... Args>
         requires std::derived_from<T, CombatAttribute>
     CombatAttributePtr Make(Args&&... args)

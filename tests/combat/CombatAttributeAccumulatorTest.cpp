@@ -211,13 +211,6 @@ ParametersCombat MakeStoredAttack(RandomUniform& source)
     return params;
 }
 
-float Total(const CombatAttributeAccumulator& accumulator)
-{
-    float absolute = 0.0f, overTime = 0.0f;
-    accumulator.GetTotalDamage(absolute, overTime);
-    return absolute;
-}
-
 }  // namespace
 
 // Run under the address sanitizer: every object is destroyed once, none is read after it
@@ -228,13 +221,13 @@ TEST_F(CombatAttributeAccumulatorTest, StoredAttackCopiedMovedAndDestroyed)
     source.Seed(7);
     ParametersCombat original = MakeStoredAttack(source);
     EXPECT_EQ(original.accumulator.GetStorageBlockCount(), 1u);
-    EXPECT_EQ(Total(original.accumulator), 135.0f);
+    EXPECT_EQ(TotalAbsolute(original.accumulator), 135.0f);
     EXPECT_EQ(original.accumulator.GetDefenses().size(), 1u);
     original.accumulator.GetRandomGen().IGenerate(0, 100);
 
     // A copy clones into storage of its own and is seeded afresh.
     const ParametersCombat copy(original);
-    EXPECT_EQ(Total(copy.accumulator), 135.0f);
+    EXPECT_EQ(TotalAbsolute(copy.accumulator), 135.0f);
     EXPECT_NE(copy.accumulator.GetDamages()[0].get(), original.accumulator.GetDamages()[0].get());
     EXPECT_EQ(copy.accumulator.GetDamages()[3]->GetType(), CombatAttributeType_Fire);
 
@@ -259,22 +252,22 @@ TEST_F(CombatAttributeAccumulatorTest, StoredAttackCopiedMovedAndDestroyed)
         target = std::move(donor);
     }
     EXPECT_EQ(target.accumulator.GetDamages().size(), 45u);
-    EXPECT_EQ(Total(target.accumulator), 1.0f + 135.0f + 40.0f);
+    EXPECT_EQ(TotalAbsolute(target.accumulator), 1.0f + 135.0f + 40.0f);
     target.accumulator.ProcessDamage(*MakeCombatCharacter(), 0.0f, 0.0f, 0.0f, 0.0f);
-    EXPECT_EQ(Total(target.accumulator), 1.0f + 138.5f + 40.0f);   // fire and fire took 10%
+    EXPECT_EQ(TotalAbsolute(target.accumulator), 1.0f + 138.5f + 40.0f);   // fire and fire took 10%
 
     // Copy-assigning keeps what the target holds beside the clones.
     moved = copy;
-    EXPECT_EQ(Total(moved.accumulator), 270.0f);
+    EXPECT_EQ(TotalAbsolute(moved.accumulator), 270.0f);
     CombatAttributeAccumulator& alias = moved.accumulator;
     moved.accumulator = std::move(alias);
-    EXPECT_EQ(Total(moved.accumulator), 270.0f);
+    EXPECT_EQ(TotalAbsolute(moved.accumulator), 270.0f);
 
     // Cleared, the storage starts over in its first block.
     target.accumulator.Clear();
     EXPECT_EQ(target.accumulator.GetStorageBlockCount(), 1u);
     target.accumulator.AddDamage(target.Make<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 2.0f));
-    EXPECT_EQ(Total(target.accumulator), 2.0f);
+    EXPECT_EQ(TotalAbsolute(target.accumulator), 2.0f);
 }
 
 TEST_F(CombatAttributeAccumulatorTest, ObjectsOfOneAttackHandedToAnotherAreItsOwn)
@@ -285,9 +278,9 @@ TEST_F(CombatAttributeAccumulatorTest, ObjectsOfOneAttackHandedToAnotherAreItsOw
         keeper.AddDamage(maker.Make<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 12.0f));
         keeper.AddDefense(maker.Clone(CombatAttributeAbsDefense(CombatAttributeType_Fire, 50.0f)));
     }
-    EXPECT_EQ(Total(keeper), 12.0f);
+    EXPECT_EQ(TotalAbsolute(keeper), 12.0f);
     keeper.ExecuteDefense();
-    EXPECT_EQ(Total(keeper), 6.0f);
+    EXPECT_EQ(TotalAbsolute(keeper), 6.0f);
 
     // An object made and never added is destroyed with its pointer.
     CombatAttributePtr loose = keeper.Make<CombatAttributeAbsDamage>(CombatAttributeType_Cold, 1.0f);
@@ -312,7 +305,7 @@ TEST_F(CombatAttributeAccumulatorTest, ReflectionCopyClonesOnlyWhatReflectionCar
     EXPECT_EQ(withDefenses.accumulator.GetSeed(), arrived.accumulator.GetSeed());
 
     const ParametersCombat damageOnly(arrived, CombatAttributeAccumulator::ReflectionClones{.defenses = false});
-    EXPECT_EQ(Total(damageOnly.accumulator), 135.0f);
+    EXPECT_EQ(TotalAbsolute(damageOnly.accumulator), 135.0f);
     EXPECT_TRUE(damageOnly.accumulator.GetDefenses().empty());
     EXPECT_TRUE(damageOnly.accumulator.GetDefenseModifiers().empty());
 }
