@@ -141,11 +141,9 @@ void CombatAttributeAccumulator::ClearList(CombatAttributeList& list)
     list.m_size = 0;
 }
 
-CombatAttributePtr CombatAttributeAccumulator::Own(CombatAttributePtr attribute)
+// Made by another accumulator, whose storage may go before this one.
+CombatAttributePtr CombatAttributeAccumulator::CloneFromElsewhere(CombatAttributePtr attribute)
 {
-    if (!attribute || attribute.IsOnHeap() || m_arena.Owns(attribute.get()))
-        return attribute;
-    // Made by another accumulator, whose storage may go before this one.
     return Clone(*attribute);
 }
 

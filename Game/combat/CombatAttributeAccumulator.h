@@ -206,7 +206,13 @@ private:
     void Append(CombatAttributeList& list, CombatAttributePtr attribute);
     // The object as this accumulator's own: kept when it is on the heap or in this
     // storage, cloned into this storage when another accumulator made it.
-    CombatAttributePtr Own(CombatAttributePtr attribute);
+    CombatAttributePtr Own(CombatAttributePtr attribute)
+    {
+        if (attribute.m_onHeap || m_arena.Owns(attribute.get()))
+            return attribute;
+        return CloneFromElsewhere(std::move(attribute));
+    }
+    CombatAttributePtr CloneFromElsewhere(CombatAttributePtr attribute);
     void ClearList(CombatAttributeList& list);
     void AppendClones(const CombatAttributeAccumulator& other);
     // Moves the other's entries behind this one's (the objects stay where they are).

@@ -25,14 +25,11 @@ void* CombatAttributeArena::AllocateInNewBlock(size_t size, size_t alignment)
     return block->Data();
 }
 
-bool CombatAttributeArena::Owns(const void* pointer) const
+bool CombatAttributeArena::OwnsInOlderBlocks(const void* pointer) const
 {
-    const auto address = reinterpret_cast<uintptr_t>(pointer);
-    for (const Block* block = m_blocks; block; block = block->next) {
-        const auto start = reinterpret_cast<uintptr_t>(block->Data());
-        if (address >= start && address < start + block->capacity)
+    for (const Block* block = m_blocks->next; block; block = block->next)
+        if (InBlock(*block, pointer))
             return true;
-    }
     return false;
 }
 

@@ -45,8 +45,12 @@ public:
         return new (Allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
     }
 
-    // Whether the memory at `pointer` is this arena's.
-    bool Owns(const void* pointer) const;
+    // Whether the memory at `pointer` is this arena's. The newest block, where nearly
+    // everything an attack makes lives, is asked first.
+    bool Owns(const void* pointer) const
+    {
+        return m_blocks && (InBlock(*m_blocks, pointer) || OwnsInOlderBlocks(pointer));
+    }
     // Takes over the other's blocks (and what lives in them); the other is left empty.
     void Adopt(CombatAttributeArena&& other);
     // Forgets every allocation, keeping the first block for reuse. Whatever lived in the
@@ -68,6 +72,13 @@ private:
     static_assert(sizeof(Block) % alignof(std::max_align_t) == 0, "block data must start aligned");
 
     void* AllocateInNewBlock(size_t size, size_t alignment);
+    bool OwnsInOlderBlocks(const void* pointer) const;
+    static bool InBlock(const Block& block, const void* pointer)
+    {
+        const auto address = reinterpret_cast<uintptr_t>(pointer);
+        const auto start = reinterpret_cast<uintptr_t>(block.Data());
+        return address >= start && address < start + block.capacity;
+    }
 
     Block* m_blocks = nullptr;   // the newest first
 };

@@ -47,6 +47,8 @@ const std::vector<std::string>& NoRaces()
 template <class Visit>
 bool CombatManager::ForEachCombatFilter(Visit visit)
 {
+    if (m_combatFilters.empty())
+        return false;
     constexpr size_t kInlineFilters = 8;
     std::array<CombatFilter*, kInlineFilters> inlineCopy;
     std::vector<CombatFilter*> heapCopy;
