@@ -26,8 +26,8 @@
 
 namespace GAME {
 
-// Armour whose defences (and retaliation) are held as objects and cloned per attack, the
-// way attribute stores add theirs.
+// Armour whose defences (and retaliation) are held as objects and cloned per attack into
+// the attack's own storage, the way attribute stores add theirs.
 class BenchArmor : public ItemEquipment {
     GAME_DECLARE_CLASS(BenchArmor)
 
@@ -35,12 +35,12 @@ public:
     void GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const override
     {
         for (const auto& defense : defenses)
-            accumulator.AddDefense(defense->Clone());
+            accumulator.AddDefense(accumulator.Clone(*defense));
     }
     void GetRetaliationAttributes(CombatAttributeAccumulator& accumulator) const override
     {
         for (const auto& damage : retaliation)
-            accumulator.AddDamage(damage->Clone());
+            accumulator.AddDamage(accumulator.Clone(*damage));
     }
 
     std::vector<std::unique_ptr<CombatAttribute>> defenses;
@@ -113,11 +113,10 @@ struct Arena {
         params.manaCost = 12.0f;
         CombatAttributeAccumulator& accumulator = params.accumulator;
         accumulator.AddDamage(
-            std::make_unique<CombatAttributeDamage_BasePhysical>(CombatAttributeType_Physical, 120.0f, 20.0f, true));
-        accumulator.AddDamage(std::make_unique<CombatAttributeAbsDamageElemental>(CombatAttributeType_Fire, 30.0f));
-        accumulator.AddDamage(std::make_unique<CombatAttributeAbsDamageElemental>(CombatAttributeType_Cold, 25.0f));
-        accumulator.AddDamage(
-            std::make_unique<CombatAttributeAbsDamageElemental>(CombatAttributeType_Lightning, 20.0f));
+            params.Make<CombatAttributeDamage_BasePhysical>(CombatAttributeType_Physical, 120.0f, 20.0f, true));
+        accumulator.AddDamage(params.Make<CombatAttributeAbsDamageElemental>(CombatAttributeType_Fire, 30.0f));
+        accumulator.AddDamage(params.Make<CombatAttributeAbsDamageElemental>(CombatAttributeType_Cold, 25.0f));
+        accumulator.AddDamage(params.Make<CombatAttributeAbsDamageElemental>(CombatAttributeType_Lightning, 20.0f));
         accumulator.ProcessDamage(*attacker, 0.0f, 0.0f, 0.0f, 0.0f);
         return params;
     }

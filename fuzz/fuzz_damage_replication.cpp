@@ -1,6 +1,7 @@
 // Damage-over-time replication frames of any bytes: read them; an accepted frame must
-// write back to exactly the bytes it was read from, and applied to a character it must
-// update and replicate again into a frame that reads back.
+// write back to exactly the bytes it was read from, and applied to a character (twice,
+// never holding more ticks than a character may) it must update and replicate again into
+// a frame that reads back.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
+#include "Game/combat/DurationDamageConstants.h"
 #include "Game/combat/DurationDamageManager.h"
 
 using namespace GAME;
@@ -63,6 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     dot.Clear();
     dot.SetDamageReplica(damage);
     dot.SetFixedDamageReplica(fixedDamage);
+    // An accepted frame fits a character; the same again on top is cut to what it holds.
+    Check(dot.GetHeldTicks() <= DurationDamage::kMaxManagerTicks);
+    dot.SetDamageReplica(damage);
+    dot.SetFixedDamageReplica(fixedDamage);
+    Check(dot.GetHeldTicks() <= DurationDamage::kMaxManagerTicks);
     for (int ms : kFrames) {
         dot.Update(ms);
         std::vector<DurationDamageReplication> damageOut;

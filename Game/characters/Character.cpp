@@ -80,10 +80,13 @@ void Character::AddAura(const std::string&, bool, int32_t) {}
 
 void Character::GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t itemId : m_combatManager->GetAttachedItems())
-        if (const ItemEquipment* item = objects.GetObject<ItemEquipment>(itemId))
-            item->GetDefenseAttributes(accumulator);
+    GetAllDefenseAttributes(accumulator, EquippedItems(m_combatManager->GetEquipManager()));
+}
+
+void Character::GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator, const EquippedItems& items) const
+{
+    for (const ItemEquipment* item : items.GetItems())
+        item->GetDefenseAttributes(accumulator);
     m_skillManager->GetDefenseAttributes(accumulator);
     ContributeItemSetDefenseAttributes(accumulator);
     ContributeGameBalanceDefenseAttributes(accumulator);
@@ -94,10 +97,14 @@ void Character::ContributeGameBalanceDefenseAttributes(CombatAttributeAccumulato
 
 void Character::GetEquipRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t itemId : m_combatManager->GetAttachedItems())
-        if (const ItemEquipment* item = objects.GetObject<ItemEquipment>(itemId))
-            item->GetRetaliationAttributes(accumulator);
+    GetEquipRetaliationAttributes(accumulator, EquippedItems(m_combatManager->GetEquipManager()));
+}
+
+void Character::GetEquipRetaliationAttributes(CombatAttributeAccumulator& accumulator,
+                                              const EquippedItems& items) const
+{
+    for (const ItemEquipment* item : items.GetItems())
+        item->GetRetaliationAttributes(accumulator);
 }
 
 void Character::ContributeItemSetRetaliationAttributes(CombatAttributeAccumulator&) const {}

@@ -29,6 +29,7 @@ class DurationDamageManager;
 class Item;
 class CombatAttributeAccumulator;
 class CombatFilter;
+class EquippedItems;
 class CombatManager;
 class DurationDamageManager;
 class ParametersCombat;
@@ -104,12 +105,15 @@ public:
     virtual void AddAura(const std::string& recordName, bool permanent, int32_t level);
 
     // Adds the character's defences to an attack on it: attached items, skills, item
-    // sets, then the game balance of its kind.
+    // sets, then the game balance of its kind. The combat manager hands over the items
+    // it looked up for the attack; without them they are looked up here.
     void GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    void GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator, const EquippedItems& items) const;
     void ContributeItemSetDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
     virtual void ContributeGameBalanceDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
     // Retaliation: attached items, item sets, then the game balance of its kind.
     void GetEquipRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
+    void GetEquipRetaliationAttributes(CombatAttributeAccumulator& accumulator, const EquippedItems& items) const;
     void ContributeItemSetRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
     virtual void ContributeGameBalanceRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
     // Adds the racial defence of the character's equipment, item sets and skills against

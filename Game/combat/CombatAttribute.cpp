@@ -6,6 +6,7 @@
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/combat/CombatArithmetic.h"
+#include "Game/combat/CombatAttributeArena.h"
 #include "Game/combat/DurationDamageManager.h"
 
 namespace GAME {
@@ -46,7 +47,8 @@ void* CombatAttribute::RTTI_new() { return nullptr; }
 
 #define GAME_IMPLEMENT_COMBAT_ATTRIBUTE(Class, Parent)                                   \
     GAME_IMPLEMENT_ABSTRACT_CLASS(Class, Parent)                                         \
-    std::unique_ptr<CombatAttribute> Class::Clone() const { return std::make_unique<Class>(*this); }
+    std::unique_ptr<CombatAttribute> Class::Clone() const { return std::make_unique<Class>(*this); } \
+    CombatAttribute* Class::CloneIn(CombatAttributeArena& arena) const { return arena.Create<Class>(*this); }
 
 GAME_COMBAT_ATTRIBUTE_KINDS(GAME_IMPLEMENT_COMBAT_ATTRIBUTE)
 GAME_IMPLEMENT_ABSTRACT_CLASS(CombatAttributeInfluenceDamage, CombatAttributeAbsDamage)

@@ -17,14 +17,17 @@
 namespace GAME {
 
 class Character;
+class CombatAttributeArena;
 
-// Declares the class information of one kind and its Clone, which copies type, values
-// and current modifiers (CombatAttribute.cpp defines both from its table of kinds).
-#define GAME_DECLARE_COMBAT_ATTRIBUTE(Class)                  \
-    GAME_DECLARE_CLASS(Class)                                 \
-public:                                                       \
-    std::unique_ptr<CombatAttribute> Clone() const override;  \
-                                                              \
+// Declares the class information of one kind and its clones, which copy type, values
+// and current modifiers: on the heap, or into an attack's storage (CombatAttribute.cpp
+// defines them from its table of kinds).
+#define GAME_DECLARE_COMBAT_ATTRIBUTE(Class)                                 \
+    GAME_DECLARE_CLASS(Class)                                                \
+public:                                                                      \
+    std::unique_ptr<CombatAttribute> Clone() const override;                 \
+    CombatAttribute* CloneIn(CombatAttributeArena& arena) const override;    \
+                                                                             \
 private:
 
 class CombatAttribute {
@@ -42,6 +45,8 @@ public:
     bool IsA() const { return GetClassInfo().IsA(&T::GetStaticClassInfo()); }
 
     virtual std::unique_ptr<CombatAttribute> Clone() const = 0;
+    // The clone placed into the arena; whoever holds it destroys it in place.
+    virtual CombatAttribute* CloneIn(CombatAttributeArena& arena) const = 0;
     virtual CombatAttributeType GetType() const { return m_type; }
 
     // The side's numbers: on the attacker's side a damage percent, the offensive

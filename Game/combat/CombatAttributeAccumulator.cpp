@@ -10,12 +10,9 @@ namespace {
 constexpr int kChanceDrawMin = 0;
 constexpr int kChanceDrawMax = 100;
 
-void CloneInto(CombatAttributeList& target, const CombatAttributeList& source)
-{
-    target.reserve(target.size() + source.size());
-    for (const auto& attribute : source)
-        target.push_back(attribute->Clone());
-}
+// An attack gathers a handful of objects in each list: room for them is made at the
+// first, rather than growing the list one doubling at a time.
+constexpr uint32_t kListStartCapacity = 8;
 
 // Modifier-major: each modifier acts on every target before the next modifier does.
 void ApplyModifiers(const CombatAttributeList& modifiers, const CombatAttributeList& targets,
@@ -35,6 +32,28 @@ CombatAttributeAccumulator::CombatAttributeAccumulator(const CombatAttributeAccu
     m_region = other.m_region;
 }
 
+CombatAttributeAccumulator::CombatAttributeAccumulator(const CombatAttributeAccumulator& other,
+                                                       ReflectionClones clones)
+{
+    for (const auto& damage : other.m_damages)
+        if (!damage->GetFilterForReflectDamage())
+            Append(m_damages, Clone(*damage));
+    if (clones.defenses) {
+        for (const auto& defense : other.m_defenses)
+            Append(m_defenses, Clone(*defense));
+        for (const auto& modifier : other.m_defenseModifiers)
+            Append(m_defenseModifiers, Clone(*modifier));
+    }
+    SetSeed(other.m_seed);
+    m_region = other.m_region;
+}
+
+CombatAttributeAccumulator::CombatAttributeAccumulator(CombatAttributeAccumulator&& other) noexcept
+    : m_arena(std::move(other.m_arena)), m_randomGen(other.m_randomGen), m_seed(other.m_seed), m_region(other.m_region)
+{
+    TakeLists(other);
+}
+
 CombatAttributeAccumulator& CombatAttributeAccumulator::operator=(const CombatAttributeAccumulator& other)
 {
     // Appending its own clones would walk each list while it grows.
@@ -46,15 +65,129 @@ CombatAttributeAccumulator& CombatAttributeAccumulator::operator=(const CombatAt
     return *this;
 }
 
-CombatAttributeAccumulator::~CombatAttributeAccumulator() = default;
+CombatAttributeAccumulator& CombatAttributeAccumulator::operator=(CombatAttributeAccumulator&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    const bool holdsNothing = m_damages.empty() && m_damageModifiers.empty() && m_defenses.empty() &&
+                              m_defenseModifiers.empty();
+    if (holdsNothing) {
+        m_arena = std::move(other.m_arena);
+        TakeLists(other);
+    } else {
+        // The other's entries join this one's lists, which may have to grow into the
+        // other's storage: take that storage over first.
+        m_arena.Adopt(std::move(other.m_arena));
+        AppendMoved(m_damages, other.m_damages);
+        AppendMoved(m_damageModifiers, other.m_damageModifiers);
+        AppendMoved(m_defenses, other.m_defenses);
+        AppendMoved(m_defenseModifiers, other.m_defenseModifiers);
+    }
+    SetSeed(other.m_seed);
+    m_region = other.m_region;
+    return *this;
+}
+
+CombatAttributeAccumulator::~CombatAttributeAccumulator()
+{
+    ClearList(m_damages);
+    ClearList(m_damageModifiers);
+    ClearList(m_defenses);
+    ClearList(m_defenseModifiers);
+}
+
+// ---- Lists --------------------------------------------------------------------------
+
+void CombatAttributeAccumulator::Append(CombatAttributeList& list, CombatAttributePtr attribute)
+{
+    if (list.m_size == list.m_capacity) {
+        // The entries move to a larger array in the storage; the old one stays unused
+        // until the storage is rewound.
+        const uint32_t capacity = list.m_capacity == 0 ? kListStartCapacity : 2 * list.m_capacity;
+        auto* items = static_cast<CombatAttributePtr*>(
+            m_arena.Allocate(sizeof(CombatAttributePtr) * capacity, alignof(CombatAttributePtr)));
+        for (uint32_t i = 0; i < list.m_size; ++i) {
+            new (&items[i]) CombatAttributePtr(std::move(list.m_items[i]));
+            list.m_items[i].~CombatAttributePtr();
+        }
+        list.m_items = items;
+        list.m_capacity = capacity;
+    }
+    new (&list.m_items[list.m_size]) CombatAttributePtr(std::move(attribute));
+    ++list.m_size;
+}
+
+void CombatAttributeAccumulator::AppendMoved(CombatAttributeList& list, CombatAttributeList& other)
+{
+    for (uint32_t i = 0; i < other.m_size; ++i) {
+        Append(list, std::move(other.m_items[i]));
+        other.m_items[i].~CombatAttributePtr();
+    }
+    other = {};
+}
+
+void CombatAttributeAccumulator::TakeLists(CombatAttributeAccumulator& other)
+{
+    m_damages = std::exchange(other.m_damages, {});
+    m_damageModifiers = std::exchange(other.m_damageModifiers, {});
+    m_defenses = std::exchange(other.m_defenses, {});
+    m_defenseModifiers = std::exchange(other.m_defenseModifiers, {});
+}
+
+void CombatAttributeAccumulator::ClearList(CombatAttributeList& list)
+{
+    for (uint32_t i = 0; i < list.m_size; ++i)
+        list.m_items[i].~CombatAttributePtr();
+    list.m_size = 0;
+}
+
+// Made by another accumulator, whose storage may go before this one.
+CombatAttributePtr CombatAttributeAccumulator::CloneFromElsewhere(CombatAttributePtr attribute)
+{
+    return Clone(*attribute);
+}
 
 void CombatAttributeAccumulator::AppendClones(const CombatAttributeAccumulator& other)
 {
-    CloneInto(m_damages, other.m_damages);
-    CloneInto(m_damageModifiers, other.m_damageModifiers);
-    CloneInto(m_defenses, other.m_defenses);
-    CloneInto(m_defenseModifiers, other.m_defenseModifiers);
+    const auto cloneInto = [this](CombatAttributeList& target, const CombatAttributeList& source) {
+        for (const auto& attribute : source)
+            Append(target, Clone(*attribute));
+    };
+    cloneInto(m_damages, other.m_damages);
+    cloneInto(m_damageModifiers, other.m_damageModifiers);
+    cloneInto(m_defenses, other.m_defenses);
+    cloneInto(m_defenseModifiers, other.m_defenseModifiers);
 }
+
+void CombatAttributeAccumulator::AddDamage(CombatAttributePtr attribute)
+{
+    if (attribute)
+        Append(m_damages, Own(std::move(attribute)));
+}
+
+void CombatAttributeAccumulator::AddDamageModifier(CombatAttributePtr attribute)
+{
+    if (attribute)
+        Append(m_damageModifiers, Own(std::move(attribute)));
+}
+
+void CombatAttributeAccumulator::AddDefenseModifier(CombatAttributePtr attribute)
+{
+    if (attribute)
+        Append(m_defenseModifiers, Own(std::move(attribute)));
+}
+
+void CombatAttributeAccumulator::AddDefense(CombatAttributePtr attribute)
+{
+    if (!attribute)
+        return;
+    for (const auto& defense : m_defenses)
+        if (defense->MergeDefense(attribute.get()))
+            return;   // merged: the new object is dropped here
+    Append(m_defenses, Own(std::move(attribute)));
+}
+
+// ---- Chances ------------------------------------------------------------------------
 
 bool CombatAttributeAccumulator::EvaluateChance(float chance)
 {
@@ -72,52 +205,13 @@ void CombatAttributeAccumulator::SetSeed(uint32_t seed)
     m_randomGen.Seed(seed);
 }
 
-namespace {
-// An attack gathers a handful of objects in each list: room for them is made at the
-// first, rather than growing the list one doubling at a time.
-constexpr size_t kListStartCapacity = 8;
-
-void Append(CombatAttributeList& list, std::unique_ptr<CombatAttribute> attribute)
-{
-    if (list.capacity() == 0)
-        list.reserve(kListStartCapacity);
-    list.push_back(std::move(attribute));
-}
-}  // namespace
-
-void CombatAttributeAccumulator::AddDamage(std::unique_ptr<CombatAttribute> attribute)
-{
-    if (attribute)
-        Append(m_damages, std::move(attribute));
-}
-
-void CombatAttributeAccumulator::AddDamageModifier(std::unique_ptr<CombatAttribute> attribute)
-{
-    if (attribute)
-        Append(m_damageModifiers, std::move(attribute));
-}
-
-void CombatAttributeAccumulator::AddDefenseModifier(std::unique_ptr<CombatAttribute> attribute)
-{
-    if (attribute)
-        Append(m_defenseModifiers, std::move(attribute));
-}
-
-void CombatAttributeAccumulator::AddDefense(std::unique_ptr<CombatAttribute> attribute)
-{
-    if (!attribute)
-        return;
-    for (const auto& defense : m_defenses)
-        if (defense->MergeDefense(attribute.get()))
-            return;   // merged: the new object is dropped here
-    Append(m_defenses, std::move(attribute));
-}
+// ---- Stages -------------------------------------------------------------------------
 
 void CombatAttributeAccumulator::ProcessDamage(const Character& side, float percent, float absoluteCut,
                                                float reductionPercent, float reductionAbsolute)
 {
     ApplyModifiers(m_damageModifiers, m_damages, m_region);
-    m_damageModifiers.clear();
+    ClearList(m_damageModifiers);
     for (const auto& damage : m_damages)
         damage->Process(side, percent, absoluteCut, reductionPercent, reductionAbsolute);
 }
@@ -126,7 +220,7 @@ void CombatAttributeAccumulator::ProcessDefense(Character& side, float percent, 
                                                 float reductionPercent, float reductionAbsolute)
 {
     ApplyModifiers(m_defenseModifiers, m_defenses, m_region);
-    m_defenseModifiers.clear();
+    ClearList(m_defenseModifiers);
     for (const auto& defense : m_defenses)
         defense->Process(side, percent, absoluteCut, reductionPercent, reductionAbsolute);
 }
@@ -134,7 +228,7 @@ void CombatAttributeAccumulator::ProcessDefense(Character& side, float percent, 
 void CombatAttributeAccumulator::ExecuteDefense()
 {
     ApplyModifiers(m_defenses, m_damages, m_region);
-    m_defenses.clear();
+    ClearList(m_defenses);
 }
 
 void CombatAttributeAccumulator::ExecuteDamage(Character& defender)
@@ -174,8 +268,22 @@ void CombatAttributeAccumulator::ScaleDamage(float percent)
 
 void CombatAttributeAccumulator::FilterReflectDamage()
 {
-    std::erase_if(m_damages, [](const auto& damage) { return damage->GetFilterForReflectDamage(); });
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < m_damages.m_size; ++i) {
+        CombatAttributePtr& damage = m_damages.m_items[i];
+        if (damage->GetFilterForReflectDamage())
+            damage.reset();
+        else if (kept != i)
+            m_damages.m_items[kept++] = std::move(damage);
+        else
+            ++kept;
+    }
+    for (uint32_t i = kept; i < m_damages.m_size; ++i)
+        m_damages.m_items[i].~CombatAttributePtr();
+    m_damages.m_size = kept;
 }
+
+// ---- Totals -------------------------------------------------------------------------
 
 void CombatAttributeAccumulator::GetTotalDamage(float& absolute, float& overTime) const
 {
@@ -195,10 +303,15 @@ uint64_t CombatAttributeAccumulator::GetTotalDamageByType(DamageByType& absolute
     uint64_t types = 0;
     for (const auto& damage : m_damages) {
         const CombatAttributeType type = damage->GetType();
-        if (type < kCombatAttributeTypeCount) {
-            damage->GetTotalDamage(absolute[type], overTime[type]);
-            types |= uint64_t{1} << type;
+        if (type >= kCombatAttributeTypeCount)
+            continue;
+        const uint64_t bit = uint64_t{1} << type;
+        if ((types & bit) == 0) {
+            absolute[type] = 0.0f;
+            overTime[type] = 0.0f;
+            types |= bit;
         }
+        damage->GetTotalDamage(absolute[type], overTime[type]);
     }
     return types;
 }
@@ -213,17 +326,26 @@ float CombatAttributeAccumulator::GetTotalDefenseType(CombatAttributeType type) 
     return absolute;
 }
 
+// ---- Clearing -----------------------------------------------------------------------
+
 void CombatAttributeAccumulator::Clear()
 {
-    m_damages.clear();
-    m_damageModifiers.clear();
+    ClearList(m_damages);
+    ClearList(m_damageModifiers);
     ClearDefenses();
+    // Nothing lives in the storage any more: it starts over (keeping its first block),
+    // so an accumulator used again and again does not grow. The lists start over too.
+    m_arena.Rewind();
+    m_damages = {};
+    m_damageModifiers = {};
+    m_defenses = {};
+    m_defenseModifiers = {};
 }
 
 void CombatAttributeAccumulator::ClearDefenses()
 {
-    m_defenses.clear();
-    m_defenseModifiers.clear();
+    ClearList(m_defenses);
+    ClearList(m_defenseModifiers);
 }
 
 }  // namespace GAME

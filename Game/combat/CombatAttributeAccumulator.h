@@ -1,32 +1,122 @@
 // The combat attributes of one attack in four lists (damage, damage modifiers, defences,
 // defence modifiers), run through the stages of the attack, with the attack's own seeded
 // generator and the hit region.
+//
+// The attack owns its objects. Those it makes itself (`Make`, `Clone`) live in the
+// accumulator's own storage, taken from the heap a block at a time and given back with
+// the accumulator, so an ordinary attack allocates once; objects handed over as a
+// unique_ptr stay on the heap and are deleted as before.
 #pragma once
 
 #include <array>
+#include <concepts>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "Game/combat/CombatAttribute.h"
+#include "Game/combat/CombatAttributeArena.h"
 #include "Game/core/foundation/RandomUniform.h"
 
 namespace GAME {
 
 class Character;
 
-using CombatAttributeList = std::vector<std::unique_ptr<CombatAttribute>>;
+// One owned combat attribute of an attack: in its accumulator's storage or on the heap.
+// Letting go of it destroys the object (and, on the heap, frees it).
+class CombatAttributePtr {
+public:
+    CombatAttributePtr() = default;
+    CombatAttributePtr(std::nullptr_t) {}
+    // Objects made on the heap keep working with every adder.
+    template <class T>
+        requires std::derived_from<T, CombatAttribute>
+    CombatAttributePtr(std::unique_ptr<T> object) : m_object(object.release()), m_onHeap(true)
+    {
+    }
+    CombatAttributePtr(CombatAttributePtr&& other) noexcept
+        : m_object(std::exchange(other.m_object, nullptr)), m_onHeap(other.m_onHeap)
+    {
+    }
+    CombatAttributePtr& operator=(CombatAttributePtr&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_object = std::exchange(other.m_object, nullptr);
+            m_onHeap = other.m_onHeap;
+        }
+        return *this;
+    }
+    ~CombatAttributePtr() { reset(); }
+
+    CombatAttribute* get() const { return m_object; }
+    CombatAttribute* operator->() const { return m_object; }
+    CombatAttribute& operator*() const { return *m_object; }
+    explicit operator bool() const { return m_object != nullptr; }
+    bool IsOnHeap() const { return m_object && m_onHeap; }
+
+    void reset()
+    {
+        CombatAttribute* object = std::exchange(m_object, nullptr);
+        if (!object)
+            return;
+        if (m_onHeap)
+            delete object;
+        else
+            object->~CombatAttribute();   // its storage goes with the arena
+    }
+
+private:
+    friend class CombatAttributeAccumulator;
+    CombatAttributePtr(CombatAttribute* object, bool onHeap) : m_object(object), m_onHeap(onHeap) {}
+
+    CombatAttribute* m_object = nullptr;
+    bool m_onHeap = false;
+};
+
+// One of the accumulator's four lists, in order. Its entries live in the accumulator's
+// storage; only the accumulator changes it.
+class CombatAttributeList {
+public:
+    using value_type = CombatAttributePtr;
+
+    size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    const CombatAttributePtr& operator[](size_t index) const { return m_items[index]; }
+    const CombatAttributePtr* begin() const { return m_items; }
+    const CombatAttributePtr* end() const { return m_items + m_size; }
+
+private:
+    friend class CombatAttributeAccumulator;
+
+    CombatAttributePtr* m_items = nullptr;
+    uint32_t m_size = 0;
+    uint32_t m_capacity = 0;
+};
 
 class CombatAttributeAccumulator {
 public:
     CombatAttributeAccumulator() = default;
     // A copy holds clones of every object and is seeded like the original.
     CombatAttributeAccumulator(const CombatAttributeAccumulator& other);
+    // Takes the other's objects, storage, generator state, seed and region as they are,
+    // without cloning; the other is left empty.
+    CombatAttributeAccumulator(CombatAttributeAccumulator&& other) noexcept;
     // Appends clones of the other's objects to what this one holds, then takes its seed
     // (re-seeding the generator) and region. Assigning an accumulator to itself changes
     // nothing.
     CombatAttributeAccumulator& operator=(const CombatAttributeAccumulator& other);
+    // The same outcome as copying, but the other's objects (and their storage) move over
+    // instead of being cloned; the other is left empty.
+    CombatAttributeAccumulator& operator=(CombatAttributeAccumulator&& other) noexcept;
     virtual ~CombatAttributeAccumulator();
+
+    // What a copy for reflection carries: clones of the damage that comes back with
+    // reflected damage (FilterReflectDamage's rule) and, when asked, of the defences and
+    // defence modifiers; damage modifiers, which the answer never runs, stay behind.
+    struct ReflectionClones {
+        bool defenses = true;
+    };
+    CombatAttributeAccumulator(const CombatAttributeAccumulator& other, ReflectionClones clones);
 
     virtual RandomUniform& GetRandomGen() { return m_randomGen; }
     // A chance in percent: exactly 0 means always, without a draw; otherwise a whole
@@ -39,12 +129,29 @@ public:
     void SetRegion(CombatAttributeRegion region) { m_region = region; }
     CombatAttributeRegion GetRegion() const { return m_region; }
 
-    // The accumulator takes what it is given; null is ignored.
-    void AddDamage(std::unique_ptr<CombatAttribute> attribute);
-    void AddDamageModifier(std::unique_ptr<CombatAttribute> attribute);
-    void AddDefenseModifier(std::unique_ptr<CombatAttribute> attribute);
+    // ---- Making the attack's objects ------------------------------------------------
+    // A new object in this attack's storage, owned by the pointer until it is added to
+    // one of this accumulator's lists (or let go). It must be added, or let go, before
+    // the accumulator is cleared or assigned to, which may give the storage back.
+    template <class T, class... Args>
+        requires std::derived_from<T, CombatAttribute>
+    CombatAttributePtr Make(Args&&... args)
+    {
+        return CombatAttributePtr(m_arena.Create<T>(std::forward<Args>(args)...), false);
+    }
+    // A clone of an object (an item's or a skill's template) in this attack's storage.
+    CombatAttributePtr Clone(const CombatAttribute& attribute)
+    {
+        return CombatAttributePtr(attribute.CloneIn(m_arena), false);
+    }
+
+    // The accumulator takes what it is given; null is ignored. An object made by another
+    // accumulator is cloned into this one's storage.
+    void AddDamage(CombatAttributePtr attribute);
+    void AddDamageModifier(CombatAttributePtr attribute);
+    void AddDefenseModifier(CombatAttributePtr attribute);
     // A defence that one already held merges (same type) is dropped; otherwise appended.
-    void AddDefense(std::unique_ptr<CombatAttribute> attribute);
+    void AddDefense(CombatAttributePtr attribute);
 
     const CombatAttributeList& GetDamages() const { return m_damages; }
     const CombatAttributeList& GetDamageModifiers() const { return m_damageModifiers; }
@@ -77,22 +184,43 @@ public:
     // Both totals add onto what the caller passes in.
     void GetTotalDamage(float& absolute, float& overTime) const;
     void GetTotalDamageType(float& absolute, float& overTime, CombatAttributeType type) const;
-    // GetTotalDamageType for every type at once, in one pass over the damage. Returns the
-    // types that have damage objects, bit t for type t.
+    // GetTotalDamageType for every type at once, in one pass over the damage, each total
+    // starting at 0. Returns the types that have damage objects, bit t for type t; the
+    // entries of the other types are left as they were.
     using DamageByType = std::array<float, kCombatAttributeTypeCount>;
     static_assert(kCombatAttributeTypeCount <= 64, "one bit per type");
     uint64_t GetTotalDamageByType(DamageByType& absolute, DamageByType& overTime) const;
     // The sum of the absolute parts of the defences of that type.
     float GetTotalDefenseType(CombatAttributeType type) const;
 
-    // Drops everything: damage, damage modifiers, defences, defence modifiers.
+    // Drops everything: damage, damage modifiers, defences, defence modifiers. The
+    // storage is kept for what the accumulator holds next.
     void Clear();
     // Drops the defences and defence modifiers, keeping the damage.
     void ClearDefenses();
 
-private:
-    void AppendClones(const CombatAttributeAccumulator& other);
+    // The blocks of storage the accumulator holds (0 until it makes its first object).
+    size_t GetStorageBlockCount() const { return m_arena.GetBlockCount(); }
 
+private:
+    void Append(CombatAttributeList& list, CombatAttributePtr attribute);
+    // The object as this accumulator's own: kept when it is on the heap or in this
+    // storage, cloned into this storage when another accumulator made it.
+    CombatAttributePtr Own(CombatAttributePtr attribute)
+    {
+        if (attribute.m_onHeap || m_arena.Owns(attribute.get()))
+            return attribute;
+        return CloneFromElsewhere(std::move(attribute));
+    }
+    CombatAttributePtr CloneFromElsewhere(CombatAttributePtr attribute);
+    void ClearList(CombatAttributeList& list);
+    void AppendClones(const CombatAttributeAccumulator& other);
+    // Moves the other's entries behind this one's (the objects stay where they are).
+    void AppendMoved(CombatAttributeList& list, CombatAttributeList& other);
+    void TakeLists(CombatAttributeAccumulator& other);
+
+    // Declared first: destroyed after the lists' objects that live in it.
+    CombatAttributeArena m_arena;
     CombatAttributeList m_damages;
     CombatAttributeList m_damageModifiers;
     CombatAttributeList m_defenses;

@@ -1,6 +1,7 @@
 #include "Game/combat/CombatManager.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -142,6 +143,17 @@ void CombatManager::LoadFormulas(const LoadTable& table)
     }
 }
 
+float CombatManager::NonFiniteFormulaResult(CombatFormula formula, float value) const
+{
+    if (!m_nonFiniteWarned.test(formula)) {
+        m_nonFiniteWarned.set(formula);
+        const auto entry = std::find_if(std::begin(kFormulaKeys), std::end(kFormulaKeys),
+                                        [formula](const FormulaKey& key) { return key.slot == formula; });
+        gEngine->Log(LOG_WARNING, "CombatManager: %s gave %f, which counts as 0", entry->key, value);
+    }
+    return 0.0f;
+}
+
 void CombatManager::LoadLadder(const LoadTable& table)
 {
     for (int step = 0; step < kLadderSteps; ++step) {
@@ -174,7 +186,10 @@ CombatAttributeRegion CombatManager::PickRegion(RandomUniform& random) const
 
 void CombatManager::Update(int elapsedMs)
 {
-    m_combatStateTimer -= elapsedMs;
+    // Held at 0 (and summed wide): a server that runs for weeks without an attack on a
+    // character must not wrap its timer round to a long stay in combat.
+    m_combatStateTimer = static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t{m_combatStateTimer} - elapsedMs, 0, std::numeric_limits<int32_t>::max()));
     if (m_combatStateTimer < 1)
         m_combatState = CombatManager_NotInCombat;
     if (m_blockRecoveryTimer > 0)
@@ -191,11 +206,17 @@ void CombatManager::ImDying()
 
 void CombatManager::AddCombatFilter(CombatFilter* filter)
 {
-    if (filter && std::find(m_combatFilters.begin(), m_combatFilters.end(), filter) == m_combatFilters.end())
+    if (filter && std::find(m_combatFilters.begin(), m_combatFilters.end(), filter) == m_combatFilters.end()) {
         m_combatFilters.push_back(filter);
+        ++m_combatFiltersChanged;
+    }
 }
 
-void CombatManager::RemoveCombatFilter(CombatFilter* filter) { std::erase(m_combatFilters, filter); }
+void CombatManager::RemoveCombatFilter(CombatFilter* filter)
+{
+    if (std::erase(m_combatFilters, filter) != 0)
+        ++m_combatFiltersChanged;
+}
 
 void CombatManager::GiveBonus(const Bonus& bonus, uint32_t characterId)
 {
@@ -208,7 +229,7 @@ void CombatManager::GetHandHitDamage(CombatAttributeAccumulator& accumulator)
     const float damage = accumulator.GetRandomGen().FGenerate(m_handHitDamageMin, m_handHitDamageMax);
     if (damage > 0.0f)
         accumulator.AddDamage(
-            std::make_unique<CombatAttributeDamage_BasePhysical>(CombatAttributeType_Physical, damage, 0.0f, true));
+            accumulator.Make<CombatAttributeDamage_BasePhysical>(CombatAttributeType_Physical, damage, 0.0f, true));
 }
 
 void CombatManager::GetHandHitDamage(float& min, float& max) const

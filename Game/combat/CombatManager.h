@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <bitset>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -118,6 +120,7 @@ public:
     uint32_t GetAttackerId() const { return m_attackerId; }
     void SetAttacker(uint32_t id) { m_attackerId = id; }
     CombatManager_State GetCombatState() const { return m_combatState; }
+    int32_t GetCombatStateTimer() const { return m_combatStateTimer; }
     int32_t GetBlockRecoveryTimer() const { return m_blockRecoveryTimer; }
     const std::vector<uint32_t>& GetAttachedItems() const { return m_equipment.GetAttachedItems(); }
     uint32_t GetRightHandWeapon() const { return m_equipment.GetRightHandWeapon(); }
@@ -205,6 +208,17 @@ private:
     void LoadLadder(const LoadTable& table);
     // The formula's value, or `fallback` when it is absent.
     float Evaluate(CombatFormula formula, float fallback) const;
+    // What a formula's result counts for in combat: a result that is not a finite number
+    // counts as 0, with a warning the first time that formula gives one.
+    float FiniteFormulaResult(CombatFormula formula, float value) const
+    {
+        return std::isfinite(value) ? value : NonFiniteFormulaResult(formula, value);
+    }
+    float NonFiniteFormulaResult(CombatFormula formula, float value) const;
+    // Calls `visit` on each combat filter in list order until it returns true; true when
+    // one did. See CombatManagerAttack.cpp.
+    template <class Visit>
+    bool ForEachCombatFilter(Visit visit);
     float FixedDamage(CombatAttributeType type) const { return m_durationDamage.GetFixedDamage(type); }
     float LadderModifier(float value) const;
     bool RollBlock(bool melee, float blockChance, float modifiers, float pth, RandomUniform& random);
@@ -217,6 +231,7 @@ private:
     void RollHit(AttackContext& attack);
     void TestInvulnerability(AttackContext& attack);
     void ResolveHit(AttackContext& attack);
+    void ResolveHitSteps(AttackContext& attack);
     void TryShieldBlock(AttackContext& attack);
     void ApplyRagdollPush(AttackContext& attack, float absoluteDamage);
     void CreditHitStatistics(AttackContext& attack);
@@ -230,6 +245,11 @@ private:
     // Resolves an answer (retaliation or reflection) on its target and credits the
     // damage it dealt to the owner's statistics.
     void SendAnswer(ParametersCombat& answer, Character& target, PlayStatsDamageKind kind);
+    // The engine's damage register learns the damage of a hit in one go, at the end of
+    // the hit, in the order it was taken (CombatManagerAttack.cpp).
+    struct DamageToRegister;
+    void RegisterDamage(float damage);
+    void FlushDamageToRegister(DamageToRegister& pending);
 
     Character* m_owner = nullptr;
     DurationDamageManager m_durationDamage;
@@ -250,8 +270,14 @@ private:
     float m_certainHitThreshold = kCertainHitThreshold;
     std::array<LadderStep, kLadderSteps> m_ladder{};
     std::vector<CombatFilter*> m_combatFilters;
+    uint32_t m_combatFiltersChanged = 0;   // counts additions and removals
     RacialBonus_Defense m_racialBonusDefense;
     int32_t m_blockRecoveryTimer = 0;
+    // Warnings already given: a formula (by slot) or damage (the last bit) that was not
+    // a finite number.
+    static constexpr size_t kDamageWarning = CombatFormula_Count;
+    mutable std::bitset<CombatFormula_Count + 1> m_nonFiniteWarned;
+    DamageToRegister* m_damageToRegister = nullptr;   // while a hit is resolved
 };
 
 }  // namespace GAME

@@ -1,6 +1,12 @@
 // Resolving one attack on the owner, from the hit roll to the life leech that goes back
 // to the attacker, and applying each amount of damage.
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
 #include <optional>
+#include <span>
+#include <utility>
 
 #include "Engine/Entity.h"
 #include "Engine/EventManager.h"
@@ -34,15 +40,46 @@ const std::vector<std::string>& NoRaces()
 }
 }  // namespace
 
+// A filter is a skill's: while it runs it may add or remove filters, itself included
+// (a shield that breaks after one hit). The walk goes over a snapshot of the list, so no
+// filter is skipped or called twice; a filter removed meanwhile is no longer called, one
+// added meanwhile waits for the next walk.
+template <class Visit>
+bool CombatManager::ForEachCombatFilter(Visit visit)
+{
+    if (m_combatFilters.empty())
+        return false;
+    constexpr size_t kInlineFilters = 8;
+    std::array<CombatFilter*, kInlineFilters> inlineCopy;
+    std::vector<CombatFilter*> heapCopy;
+    std::span<CombatFilter* const> snapshot;
+    if (m_combatFilters.size() <= kInlineFilters) {
+        std::copy(m_combatFilters.begin(), m_combatFilters.end(), inlineCopy.begin());
+        snapshot = {inlineCopy.data(), m_combatFilters.size()};
+    } else {
+        heapCopy = m_combatFilters;
+        snapshot = heapCopy;
+    }
+    const uint32_t changes = m_combatFiltersChanged;
+    for (CombatFilter* filter : snapshot) {
+        const bool listed = changes == m_combatFiltersChanged ||
+                            std::find(m_combatFilters.begin(), m_combatFilters.end(), filter) != m_combatFilters.end();
+        if (listed && visit(*filter))
+            return true;
+    }
+    return false;
+}
+
 // What one attack carries from step to step.
 struct CombatManager::AttackContext {
-    AttackContext(ParametersCombat& attackParams, Character* attackAttacker)
-        : params(attackParams), attacker(attackAttacker)
+    AttackContext(ParametersCombat& attackParams, Character* attackAttacker, const EquipManager& owned)
+        : params(attackParams), attacker(attackAttacker), equipment(owned)
     {
     }
 
     ParametersCombat& params;
     Character* attacker;   // null when the object manager no longer knows it
+    EquippedItems equipment;   // the defender's, looked up once for the attack
     RandomUniform random;  // the defender's rolls
     // The attack as it arrived, for reflection. Taken only when it is needed.
     std::optional<ParametersCombat> reflection;
@@ -60,7 +97,7 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
     if (!m_owner || !m_owner->IsAlive())
         return false;
     m_owner->ResetAbsEffects();
-    AttackContext attack(params, ObjectManager::Get().GetObject<Character>(params.attackerId));
+    AttackContext attack(params, ObjectManager::Get().GetObject<Character>(params.attackerId), m_equipment);
     attack.lifeBefore = m_owner->GetCurrentLife();
     m_lifeLeechPercent = 0.0f;
     attack.random.Seed(params.randoms.Get(AttackRandoms::kDefenderSeed));
@@ -79,7 +116,7 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
     if (attack.modifier > 0.0f)
         TestInvulnerability(attack);
 
-    m_owner->GetAllDefenseAttributes(accumulator);
+    m_owner->GetAllDefenseAttributes(accumulator, attack.equipment);
     attack.reflectPercent = accumulator.GetTotalDefenseType(CombatAttributeType_Reflect);
     if (attack.reflectPercent > 0.0f)
         KeepAttackForReflection(attack);
@@ -103,13 +140,17 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
     GAME_COMBAT_TRACE("]\n");
     m_durationDamage.EndAttack();
     m_owner->DisarmAbsEffects();
+    // The racial defence is against this attacker, for this attack: what is left of its
+    // pool must not soak up later damage over time from anyone.
+    m_racialBonusDefense = {};
     return hit;
 }
 
 // Reflection sends back the attack as it arrived. Until the defender's defences join it
 // nothing changes its damage, so the copy waits until a reflection is known to follow
 // (KeepAttackForReflection); an attack that arrived with defences of its own is copied at
-// once, since the defender's may merge into them.
+// once, since the defender's may merge into them. The copy clones only what reflection
+// carries back.
 void CombatManager::KeepArrivedAttack(AttackContext& attack)
 {
     const ParametersCombat& params = attack.params;
@@ -118,7 +159,7 @@ void CombatManager::KeepArrivedAttack(AttackContext& attack)
     if (params.combatType == ParametersCombatStyle::Direct)
         return;   // never reflected
     if (!accumulator.GetDefenses().empty() || !accumulator.GetDefenseModifiers().empty())
-        attack.reflection.emplace(params);
+        attack.reflection.emplace(params, CombatAttributeAccumulator::ReflectionClones{.defenses = true});
 }
 
 // The copy without the defences the defender has added since: the attack as it arrived.
@@ -126,8 +167,7 @@ void CombatManager::KeepAttackForReflection(AttackContext& attack)
 {
     if (attack.reflection || attack.params.combatType == ParametersCombatStyle::Direct)
         return;
-    attack.reflection.emplace(attack.params);
-    attack.reflection->accumulator.ClearDefenses();
+    attack.reflection.emplace(attack.params, CombatAttributeAccumulator::ReflectionClones{.defenses = false});
     attack.reflection->accumulator.SetRegion(attack.arrivedRegion);
 }
 
@@ -184,17 +224,60 @@ void CombatManager::RollHit(AttackContext& attack)
 void CombatManager::TestInvulnerability(AttackContext& attack)
 {
     const std::vector<std::string>& races = attack.attacker ? attack.attacker->GetRace() : NoRaces();
-    for (CombatFilter* filter : m_combatFilters) {
-        if (filter->ProvidesInvulnerability(races)) {
-            attack.invulnerable = true;
-            GAME_COMBAT_TRACE("    ^ySkill provided Invulerability\n");
-            return;
-        }
+    attack.invulnerable =
+        ForEachCombatFilter([&races](CombatFilter& filter) { return filter.ProvidesInvulnerability(races); });
+    if (attack.invulnerable)
+        GAME_COMBAT_TRACE("    ^ySkill provided Invulerability\n");
+}
+
+// Damage the owner takes during a hit, for the engine's damage register. A hit rarely
+// applies more amounts than this; a fuller list is registered and started again.
+struct CombatManager::DamageToRegister {
+    static constexpr size_t kAmounts = 16;
+    uint32_t attackerId = 0;
+    size_t count = 0;
+    std::array<float, kAmounts> amounts;
+};
+
+void CombatManager::RegisterDamage(float damage)
+{
+    DamageToRegister* pending = m_damageToRegister;
+    if (pending && pending->attackerId == m_attackerId) {
+        if (pending->count == DamageToRegister::kAmounts)
+            FlushDamageToRegister(*pending);
+        pending->amounts[pending->count++] = damage;
+        return;
     }
+    if (pending)
+        FlushDamageToRegister(*pending);   // what came first is registered first
+    if (gGameEngine)
+        gGameEngine->RegisterDamage(m_owner->GetObjectId(), m_attackerId, {&damage, 1});
+}
+
+void CombatManager::FlushDamageToRegister(DamageToRegister& pending)
+{
+    if (pending.count != 0 && gGameEngine)
+        gGameEngine->RegisterDamage(m_owner->GetObjectId(), pending.attackerId, {pending.amounts.data(), pending.count});
+    pending.count = 0;
 }
 
 // Steps of a hit: defences, shield, racial defence, damage, statistics, critical hit.
 void CombatManager::ResolveHit(AttackContext& attack)
+{
+    // The damage of the hit is registered at its end, in one go. A hit that starts
+    // another on this character meanwhile (an answer to itself) registers what came
+    // before it first.
+    DamageToRegister pending;
+    pending.attackerId = m_attackerId;
+    DamageToRegister* outer = std::exchange(m_damageToRegister, &pending);
+    if (outer)
+        FlushDamageToRegister(*outer);
+    ResolveHitSteps(attack);
+    FlushDamageToRegister(pending);
+    m_damageToRegister = outer;
+}
+
+void CombatManager::ResolveHitSteps(AttackContext& attack)
 {
     ParametersCombat& params = attack.params;
     CombatAttributeAccumulator& accumulator = params.accumulator;
@@ -238,7 +321,7 @@ void CombatManager::TryShieldBlock(AttackContext& attack)
         return;
     if (type != ParametersCombatStyle::Probability && type != ParametersCombatStyle::Projectile)
         return;
-    WeaponArmor_Shield* shield = ObjectManager::Get().GetObject<WeaponArmor_Shield>(m_equipment.GetLeftHandShield());
+    WeaponArmor_Shield* shield = attack.equipment.Get<WeaponArmor_Shield>(m_equipment.GetLeftHandShield());
     if (!shield)
         return;
     CombatAttributeAccumulator& accumulator = attack.params.accumulator;
@@ -270,12 +353,12 @@ void CombatManager::CreditHitStatistics(AttackContext& attack)
     if (!attack.attacker || !attack.attacker->IsA<Player>())
         return;
     PlayStats& attackerStats = attack.attacker->GetPlayStats();
-    CombatAttributeAccumulator::DamageByType absolute{};
-    CombatAttributeAccumulator::DamageByType overTime{};
-    const uint64_t types = attack.params.accumulator.GetTotalDamageByType(absolute, overTime);
-    for (uint32_t t = 0; t < kCombatAttributeTypeCount; ++t) {
-        if ((types >> t & 1) == 0)
-            continue;
+    CombatAttributeAccumulator::DamageByType absolute;   // filled for the types it returns
+    CombatAttributeAccumulator::DamageByType overTime;
+    // The types that have damage objects, lowest first.
+    for (uint64_t types = attack.params.accumulator.GetTotalDamageByType(absolute, overTime); types != 0;
+         types &= types - 1) {
+        const auto t = static_cast<uint32_t>(std::countr_zero(types));
         const auto type = static_cast<CombatAttributeType>(t);
         if (absolute[t] != 0.0f)
             attackerStats.TallyDamageInflicted(absolute[t], {PlayStatsDamageKind_CombatAttributeType, type});
@@ -291,10 +374,10 @@ void CombatManager::CreditHitStatistics(AttackContext& attack)
     }
 }
 
-void CombatManager::PlayHitSounds(AttackContext&)
+void CombatManager::PlayHitSounds(AttackContext& attack)
 {
     m_owner->PlayImpactSound();
-    if (Armor* armor = ObjectManager::Get().GetObject<Armor>(m_equipment.GetBodyArmor()))
+    if (Armor* armor = attack.equipment.Get<Armor>(m_equipment.GetBodyArmor()))
         armor->PlayImpactSound(m_owner->GetCoords().GetPosition());
 }
 
@@ -352,19 +435,28 @@ void CombatManager::AnswerAttack(AttackContext& attack, SkillManager& skills)
     }
 }
 
+// The answer's randoms come from a generator of its own, seeded from the attack. Their
+// first value seeds the accumulator that gathers the owner's retaliation (stores roll
+// their chances on it); the other six, and the answer itself, are made only when there
+// is something to retaliate with. They are drawn from the same generator in the same
+// order, so they are the numbers an answer made at once would have.
 void CombatManager::Retaliation(AttackContext& attack, SkillManager& skills)
 {
     RandomUniform source;
     source.Seed(attack.params.randoms.Get(AttackRandoms::kRetaliationSeed));
-    ParametersCombat retaliation(source);
-    CombatAttributeAccumulator& accumulator = retaliation.accumulator;
-    m_owner->GetEquipRetaliationAttributes(accumulator);
-    m_owner->ContributeItemSetRetaliationAttributes(accumulator);
-    m_owner->ContributeGameBalanceRetaliationAttributes(accumulator);
-    skills.GetRetaliationAttributes(accumulator);
-    accumulator.ProcessDamage(*m_owner, 0.0f, 0.0f, 0.0f, 0.0f);
-    if (accumulator.IsEmpty())
+    AttackRandoms randoms;
+    randoms.Fill(source, AttackRandoms::kAccumulatorSeed, AttackRandoms::kAccumulatorSeed + 1);
+    CombatAttributeAccumulator gathered;
+    gathered.SetSeed(randoms.Get(AttackRandoms::kAccumulatorSeed));
+    m_owner->GetEquipRetaliationAttributes(gathered, attack.equipment);
+    m_owner->ContributeItemSetRetaliationAttributes(gathered);
+    m_owner->ContributeGameBalanceRetaliationAttributes(gathered);
+    skills.GetRetaliationAttributes(gathered);
+    gathered.ProcessDamage(*m_owner, 0.0f, 0.0f, 0.0f, 0.0f);
+    if (gathered.IsEmpty())
         return;
+    randoms.Fill(source, AttackRandoms::kAccumulatorSeed + 1);
+    ParametersCombat retaliation(randoms, std::move(gathered));
     retaliation.combatType = ParametersCombatStyle::Direct;
     retaliation.attackerId = m_owner->GetObjectId();
     retaliation.offensiveAbility = DesignerCalculateOffensiveAbility(0.0f);
@@ -418,6 +510,14 @@ void CombatManager::ReturnLifeLeech(AttackContext& attack)
 bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageType,
                                 CombatAttributeType combatAttributeType)
 {
+    if (!std::isfinite(amount)) {
+        // Not a number would pass the test below and make the owner's life not a number.
+        if (!m_nonFiniteWarned.test(kDamageWarning)) {
+            m_nonFiniteWarned.set(kDamageWarning);
+            gEngine->Log(LOG_WARNING, "CombatManager: damage %f is not a finite number; it counts as 0", amount);
+        }
+        return true;
+    }
     if (amount <= 0.0f)
         return true;
     if (!m_owner)
@@ -433,15 +533,16 @@ bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageT
         if (damage <= 0.0f)
             return false;
     }
-    for (CombatFilter* filter : m_combatFilters) {
-        damage = filter->ModifyDamage(damage, combatAttributeType);
-        if (damage <= 0.0f)
-            return false;
-    }
+    // A filter that lets through what is not a finite number lets nothing through.
+    const bool stopped = ForEachCombatFilter([&damage, combatAttributeType](CombatFilter& filter) {
+        damage = filter.ModifyDamage(damage, combatAttributeType);
+        return !(damage > 0.0f) || !std::isfinite(damage);
+    });
+    if (stopped)
+        return false;
     m_owner->SubtractLife(damage, damageType);
     GAME_COMBAT_TRACE("^y    Damage %f to Defender 0x%x\n", damage, m_owner->GetObjectId());
-    if (gGameEngine)
-        gGameEngine->RegisterDamage(m_owner->GetObjectId(), m_attackerId, damage);
+    RegisterDamage(damage);
     return true;
 }
 

@@ -36,7 +36,7 @@ bool SameText(const char* a, const char* b, size_t length)
 float CombatManager::Evaluate(CombatFormula formula, float fallback) const
 {
     const DesignerEquation_Algebra* equation = m_formulas[formula].get();
-    return equation ? (*equation)() : fallback;
+    return equation ? FiniteFormulaResult(formula, (*equation)()) : fallback;
 }
 
 // Formulas ask for their variables by name at every evaluation.

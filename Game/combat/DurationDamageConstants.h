@@ -21,6 +21,11 @@ inline constexpr int kDelayedClearDelayMs = 250;
 // neither a record nor a peer can make a track allocate without bound.
 inline constexpr size_t kMaxTrackTicks = 36000;
 
+// Nor does one character's manager hold more than two hours of ticks in all, over every
+// track: a peer's frame of 255 records of a full hour each would otherwise make it hold
+// tens of megabytes. A frame that carries more is refused.
+inline constexpr size_t kMaxManagerTicks = 2 * kMaxTrackTicks;
+
 // The owner counts the replication records of each kind in one byte.
 inline constexpr size_t kMaxReplicaRecords = 255;
 

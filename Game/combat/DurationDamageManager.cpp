@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Engine/Engine.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/CharacterRagDoll.h"
 #include "Game/combat/CombatManager.h"
@@ -74,19 +75,43 @@ void DurationDamageManager::AddDamageEffect(CombatAttributeType type)
     m_damageEffects.emplace(type, false);
 }
 
+size_t DurationDamageManager::GetHeldTicks() const
+{
+    size_t held = 0;
+    const auto count = [&held](const DurationDamageTrack& track) {
+        held += track.GetActiveTicks().size() + track.GetPendingTicks().size();
+    };
+    std::for_each(m_durationDamageTracks.begin(), m_durationDamageTracks.end(), count);
+    std::for_each(m_fixedDurationDamageTracks.begin(), m_fixedDurationDamageTracks.end(), count);
+    return held;
+}
+
+float DurationDamageManager::BoundedSeconds(const DurationDamageTrack& track, float seconds) const
+{
+    const size_t held = GetHeldTicks();
+    const size_t room = DurationDamage::kMaxManagerTicks - std::min(held, DurationDamage::kMaxManagerTicks);
+    // The addition grows the track's pending ticks to its own length at most.
+    const size_t allowed = track.GetPendingTicks().size() + room;
+    if (seconds * DurationDamage::kTicksPerSecond < static_cast<float>(allowed))
+        return seconds;
+    return static_cast<float>(allowed) * DurationDamage::kSecondsPerTick;
+}
+
 void DurationDamageManager::AddDamage(CombatAttributeType type, float damagePerSecond, float seconds)
 {
     if (Ignores(damagePerSecond, seconds))
         return;
     AddDamageEffect(type);
-    TrackFor(type, m_attacker).Add({damagePerSecond, seconds});
+    DurationDamageTrack& track = TrackFor(type, m_attacker);
+    track.Add({damagePerSecond, BoundedSeconds(track, seconds)});
 }
 
 void DurationDamageManager::AddFixedDamage(CombatAttributeType type, float level, float seconds)
 {
     if (Ignores(level, seconds))
         return;
-    FixedTrackFor(type).Add({level, seconds});
+    FixedDurationDamageTrack& track = FixedTrackFor(type);
+    track.Add({level, BoundedSeconds(track, seconds)});
 }
 
 void DurationDamageManager::EndAttack()
@@ -146,18 +171,15 @@ void DurationDamageManager::Update(int ms)
 
 void DurationDamageManager::ProcessDamage()
 {
-    m_attackSpeedChanged = false;
-    m_runSpeedChanged = false;
-    const float attackSpeed = GetFixedDamage(CombatAttributeType_AttackSpeed);
-    const float runSpeed = GetFixedDamage(CombatAttributeType_RunSpeed);
-    if (attackSpeed != m_attackSpeedFixed) {
-        m_attackSpeedFixed = attackSpeed;
-        m_attackSpeedChanged = true;
-    }
-    if (runSpeed != m_runSpeedFixed) {
-        m_runSpeedFixed = runSpeed;
-        m_runSpeedChanged = true;
-    }
+    // Each slow's level against the one seen at the last update.
+    const auto track = [this](CombatAttributeType type, float& seen, bool& changed) {
+        const float level = GetFixedDamage(type);
+        changed = level != seen;
+        seen = level;
+    };
+    track(CombatAttributeType_AttackSpeed, m_attackSpeedFixed, m_attackSpeedChanged);
+    track(CombatAttributeType_RunSpeed, m_runSpeedFixed, m_runSpeedChanged);
+    track(CombatAttributeType_SpellCastSpeed, m_spellCastSpeedFixed, m_spellCastSpeedChanged);
 }
 
 void DurationDamageManager::ExecuteDamage()
@@ -305,17 +327,30 @@ void DurationDamageManager::SetFixedDamageReplica(const std::vector<FixedDuratio
 void DurationDamageManager::AddDamageReplication(CombatAttributeType type, uint32_t attacker,
                                                  const std::vector<DurationDamageInfo>& infos)
 {
-    DurationDamageTrack& track = TrackFor(type, attacker);
-    for (const DurationDamageInfo& info : infos)
-        track.AppendTicks(info.damage, info.duration);
+    AppendReplicated(TrackFor(type, attacker), infos);
 }
 
 void DurationDamageManager::AddFixedDamageReplication(CombatAttributeType type,
                                                       const std::vector<DurationDamageInfo>& infos)
 {
-    FixedDurationDamageTrack& track = FixedTrackFor(type);
-    for (const DurationDamageInfo& info : infos)
-        track.AppendTicks(info.damage, info.duration);
+    AppendReplicated(FixedTrackFor(type), infos);
+}
+
+void DurationDamageManager::AppendReplicated(DurationDamageTrack& track, const std::vector<DurationDamageInfo>& infos)
+{
+    size_t held = GetHeldTicks();
+    bool cut = false;
+    for (const DurationDamageInfo& info : infos) {
+        const size_t room = DurationDamage::kMaxManagerTicks - std::min(held, DurationDamage::kMaxManagerTicks);
+        const size_t before = track.GetActiveTicks().size();
+        // A count that is not a number appends nothing (AppendTicks), whatever the room.
+        cut = cut || info.duration >= static_cast<float>(room + 1);
+        track.AppendTicks(info.damage, std::min(info.duration, static_cast<float>(room)));
+        held += track.GetActiveTicks().size() - before;
+    }
+    if (cut)
+        gEngine->Log(LOG_WARNING, "DurationDamageManager: replicated ticks past the %zu a character holds are dropped",
+                     DurationDamage::kMaxManagerTicks);
 }
 
 }  // namespace GAME

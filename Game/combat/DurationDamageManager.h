@@ -52,8 +52,8 @@ public:
     void EndAttack();
 
     bool IsPoisoned() const;
-    // The attack or run speed level changed at the last update.
-    bool GetSpeedUpdate() const { return m_attackSpeedChanged || m_runSpeedChanged; }
+    // The attack, run or spell-cast speed level changed at the last update.
+    bool GetSpeedUpdate() const { return m_attackSpeedChanged || m_runSpeedChanged || m_spellCastSpeedChanged; }
     // The involuntary effect shown now (stun, trap, freeze, petrify, immobilize), 0 for none.
     CombatAttributeType GetInvoluntaryEffect() const { return m_involuntaryEffect; }
 
@@ -69,8 +69,13 @@ public:
     // Adds received records to what the manager holds.
     void SetDamageReplica(const std::vector<DurationDamageReplication>& records);
     void SetFixedDamageReplica(const std::vector<FixedDurationDamageReplication>& records);
+    // Replicated ticks go straight to the running ones; what would take the manager past
+    // the ticks it holds in all is dropped, with a warning.
     void AddDamageReplication(CombatAttributeType type, uint32_t attacker, const std::vector<DurationDamageInfo>& infos);
     void AddFixedDamageReplication(CombatAttributeType type, const std::vector<DurationDamageInfo>& infos);
+
+    // Every tick held, running or being built, over all tracks.
+    size_t GetHeldTicks() const;
 
 private:
     // Crowd control, strongest first: the first that runs is the one shown.
@@ -84,6 +89,10 @@ private:
     FixedDurationDamageTrack* FindFixedTrack(CombatAttributeType type);
     DurationDamageTrack& TrackFor(CombatAttributeType type, uint32_t attacker);
     FixedDurationDamageTrack& FixedTrackFor(CombatAttributeType type);
+    // The seconds an addition to the track may span without the manager holding more
+    // ticks in all than it may: the effect is cut there, as one longer than a track holds is.
+    float BoundedSeconds(const DurationDamageTrack& track, float seconds) const;
+    void AppendReplicated(DurationDamageTrack& track, const std::vector<DurationDamageInfo>& infos);
 
     void ProcessDamage();
     void ExecuteDamage();
@@ -99,6 +108,10 @@ private:
     float m_runSpeedFixed = 0.0f;
     bool m_attackSpeedChanged = false;
     bool m_runSpeedChanged = false;
+    // The spell-cast slow slows casting (the combat manager's ContributeSpellCastSpeed)
+    // and forces a speed update when it changes, as the attack and run slows do.
+    float m_spellCastSpeedFixed = 0.0f;
+    bool m_spellCastSpeedChanged = false;
     uint32_t m_attacker = 0;
     CombatAttributeType m_involuntaryEffect = CombatAttributeType_Unknown;
     // Types whose damage effect is shown; the mark is a stale flag used while updating.

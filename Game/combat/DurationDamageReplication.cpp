@@ -192,6 +192,17 @@ bool ReadFramed(const uint8_t*& cursor, const uint8_t* end, std::vector<Record>&
     return true;
 }
 
+// The ticks the records carry; each record was checked to hold at most one track's.
+template <class Record>
+size_t FrameTicks(const std::vector<Record>& records)
+{
+    size_t ticks = 0;
+    for (const Record& record : records)
+        for (const DurationDamageInfo& info : record.infos)
+            ticks += static_cast<size_t>(info.duration);
+    return ticks;
+}
+
 }  // namespace
 
 void DurationDamageReplication::Write(std::vector<uint8_t>& out) const { WriteRecord(*this, out); }
@@ -224,6 +235,12 @@ bool ReadDurationDamageReplicas(const uint8_t*& cursor, const uint8_t* end,
     std::vector<FixedDurationDamageReplication> readFixed;
     if (!ReadFramed(position, end, readDamage) || !ReadFramed(position, end, readFixed))
         return false;
+    const size_t ticks = FrameTicks(readDamage) + FrameTicks(readFixed);
+    if (ticks > DurationDamage::kMaxManagerTicks) {
+        gEngine->Log(LOG_WARNING, "DurationDamageReplication: %zu ticks in one frame, more than the %zu a character holds",
+                     ticks, DurationDamage::kMaxManagerTicks);
+        return false;
+    }
     damage.insert(damage.end(), std::make_move_iterator(readDamage.begin()), std::make_move_iterator(readDamage.end()));
     fixedDamage.insert(fixedDamage.end(), std::make_move_iterator(readFixed.begin()),
                        std::make_move_iterator(readFixed.end()));

@@ -9,8 +9,9 @@
 //
 // Reading fails closed: a record that runs past the data, a count that is negative or
 // larger than the bytes left or a track can hold, a tick count that is negative, not a
-// number or too large, a value that is not a positive number, or a type outside 0..46
-// rejects the whole frame, which is logged; nothing of it is kept.
+// number or too large, a value that is not a positive number, a type outside 0..46, or
+// more ticks in the frame than one character holds in all rejects the whole frame, which
+// is logged; nothing of it is kept.
 #pragma once
 
 #include <cstdint>

@@ -1,15 +1,19 @@
 #include "Game/combat/ParametersCombat.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "Game/core/foundation/RandomUniform.h"
 
 namespace GAME {
 
 AttackRandoms::~AttackRandoms() = default;
 
-void AttackRandoms::Fill(RandomUniform& source)
+void AttackRandoms::Fill(RandomUniform& source, int first, int last)
 {
-    for (auto& value : m_values)
-        value = static_cast<uint32_t>(source.IGenerate(static_cast<int>(m_min), static_cast<int>(m_max)));
+    for (int index = std::max(first, 0); index < std::min(last, kCount); ++index)
+        m_values[static_cast<size_t>(index)] =
+            static_cast<uint32_t>(source.IGenerate(static_cast<int>(m_min), static_cast<int>(m_max)));
 }
 
 uint32_t AttackRandoms::Get(int index) const
@@ -21,6 +25,29 @@ ParametersCombat::ParametersCombat(RandomUniform& source)
 {
     randoms.Fill(source);
     accumulator.SetSeed(randoms.Get(AttackRandoms::kAccumulatorSeed));
+}
+
+ParametersCombat::ParametersCombat(const AttackRandoms& drawn, CombatAttributeAccumulator&& gathered)
+    : randoms(drawn), accumulator(std::move(gathered))
+{
+}
+
+// Field by field, as the copy does, but for the accumulator.
+ParametersCombat::ParametersCombat(const ParametersCombat& arrived,
+                                   CombatAttributeAccumulator::ReflectionClones clones)
+    : attackerId(arrived.attackerId),
+      combatType(arrived.combatType),
+      offensiveAbility(arrived.offensiveAbility),
+      randoms(arrived.randoms),
+      skillValue(arrived.skillValue),
+      auraName(arrived.auraName),
+      auraLevel(arrived.auraLevel),
+      accumulator(arrived.accumulator, clones),
+      ragdollEffect(arrived.ragdollEffect),
+      racialBonusDamage(arrived.racialBonusDamage),
+      fumbleChance(arrived.fumbleChance),
+      manaCost(arrived.manaCost)
+{
 }
 
 }  // namespace GAME

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "Game/characters/CharacterRagDoll.h"
 #include "Game/combat/CombatAttributeAccumulator.h"
@@ -29,8 +30,10 @@ public:
     AttackRandoms& operator=(const AttackRandoms&) = default;
     virtual ~AttackRandoms();
 
-    // Each of the seven values, in order, is one whole-number draw in [min, max].
-    void Fill(RandomUniform& source);
+    // Each of the values from index `first` up to `last` (all seven by default), in
+    // order, is one whole-number draw in [min, max]. Filling the first value alone and
+    // the rest later from the same source gives the same seven numbers.
+    void Fill(RandomUniform& source, int first = 0, int last = kCount);
 
     // The value at index 0..6; 0 for any other index.
     uint32_t Get(int index) const;
@@ -56,10 +59,28 @@ public:
     // Draws the seven randoms from `source` (one attack consumes seven draws) and seeds
     // the accumulator with the first.
     explicit ParametersCombat(RandomUniform& source);
+    // An attack whose randoms are drawn and whose combat attributes were gathered
+    // already (the accumulator seeded with the first value), taken over as they are.
+    ParametersCombat(const AttackRandoms& drawn, CombatAttributeAccumulator&& gathered);
     // Copying copies every field; assignment appends the other's combat attributes to the
-    // accumulator's own (see CombatAttributeAccumulator).
+    // accumulator's own (see CombatAttributeAccumulator). Moving moves the attack's
+    // objects and their storage without cloning them.
     ParametersCombat(const ParametersCombat&) = default;
     ParametersCombat& operator=(const ParametersCombat&) = default;
+    ParametersCombat(ParametersCombat&&) noexcept = default;
+    ParametersCombat& operator=(ParametersCombat&&) noexcept = default;
+    ~ParametersCombat() = default;
+
+    // The attack as reflection sends it back: every field, with the combat attributes
+    // that reflection carries (see CombatAttributeAccumulator::ReflectionClones).
+    ParametersCombat(const ParametersCombat& arrived, CombatAttributeAccumulator::ReflectionClones clones);
+
+    // A new object of the attack, in the attack's own storage (to add to its accumulator).
+    template <class T, class... Args>
+    CombatAttributePtr Make(Args&&... args)
+    {
+        return accumulator.Make<T>(std::forward<Args>(args)...);
+    }
 
     uint32_t attackerId = 0;
     ParametersCombatStyle combatType = ParametersCombatStyle::None;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -214,6 +215,8 @@ public:
     // Damage done to creatures, by attacker (a pet's damage counts for its master), so
     // that rewards can be shared. Kept on the host only; damage to players is not kept.
     void RegisterDamage(uint32_t victim, uint32_t attacker, float damage);
+    // The amounts of one hit in one go, added one by one in order (the same sums).
+    void RegisterDamage(uint32_t victim, uint32_t attacker, std::span<const float> amounts);
     void RemoveDamageEntry(uint32_t victim);
     float GetTotalDamageDone(uint32_t victim) const;
     float GetDamageByAttacker(uint32_t attacker, uint32_t victim) const;

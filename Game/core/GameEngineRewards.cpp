@@ -13,12 +13,6 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/foundation/MathUtil.h"
 
-#include <algorithm>
-
-#include "Engine/ObjectManager.h"
-#include "Game/characters/Monster.h"
-#include "Game/characters/Player.h"
-
 namespace GAME {
 
 namespace {
@@ -98,14 +92,24 @@ uint32_t GameEngine::GetPlayerDeathExperiencePenalty(Player* player, uint32_t ki
 
 void GameEngine::RegisterDamage(uint32_t victim, uint32_t attacker, float damage)
 {
-    if (!IsServerOrSingle() || ObjectManager::Get().GetObject<Player>(victim))
+    RegisterDamage(victim, attacker, std::span<const float>(&damage, 1));
+}
+
+// The victim and the attacker's master are looked up once for all the amounts.
+void GameEngine::RegisterDamage(uint32_t victim, uint32_t attacker, std::span<const float> amounts)
+{
+    if (amounts.empty() || !IsServerOrSingle() || ObjectManager::Get().GetObject<Player>(victim))
         return;
     attacker = GetMasterAttacker(attacker);
     DamageEntries& entries = m_damageRegister[victim];
-    if (std::pair<uint32_t, float>* entry = FindAttacker(entries, attacker))
-        entry->second += damage;
-    else
-        entries.emplace_back(attacker, damage);
+    std::pair<uint32_t, float>* entry = FindAttacker(entries, attacker);
+    size_t next = 0;
+    if (!entry) {
+        entry = &entries.emplace_back(attacker, amounts[0]);
+        next = 1;
+    }
+    for (; next < amounts.size(); ++next)
+        entry->second += amounts[next];
 }
 
 void GameEngine::RemoveDamageEntry(uint32_t victim)

@@ -35,4 +35,27 @@ void EquipManager::Detach(uint32_t itemId)
             *slot = 0;
 }
 
+EquippedItems::EquippedItems(const EquipManager& equipment)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    const std::vector<uint32_t>& attached = equipment.GetAttachedItems();
+    const bool inlineFits = attached.size() <= kMaxItems;
+    size_t itemCount = 0;
+    for (uint32_t itemId : attached) {
+        ItemEquipment* item = objects.GetObject<ItemEquipment>(itemId);
+        if (m_idCount < kMaxItems) {
+            m_ids[m_idCount] = itemId;
+            m_found[m_idCount++] = item;
+        }
+        if (!item)
+            continue;
+        if (inlineFits)
+            m_inlineItems[itemCount++] = item;
+        else
+            m_moreItems.push_back(item);
+    }
+    m_items = inlineFits ? std::span<ItemEquipment* const>(m_inlineItems.data(), itemCount)
+                         : std::span<ItemEquipment* const>(m_moreItems);
+}
+
 }  // namespace GAME

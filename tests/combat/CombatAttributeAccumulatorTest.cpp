@@ -187,3 +187,143 @@ TEST_F(CombatAttributeAccumulatorTest, AssignmentAppendsAndSelfAssignmentKeeps)
     EXPECT_EQ(copy.GetDamages().size(), 2u);
     EXPECT_NE(copy.GetDamages()[0].get(), target.GetDamages()[0].get());
 }
+
+// ---- The attack's own storage ------------------------------------------------------
+
+namespace {
+
+// An attack of physical and fire damage, a fear, a fire resistance and two modifiers, all
+// made in its own storage, and one fire damage handed over on the heap.
+ParametersCombat MakeStoredAttack(RandomUniform& source)
+{
+    ParametersCombat params(source);
+    params.auraName = "Records/Skills/Auras/A long enough aura name.dbr";
+    CombatAttributeAccumulator& accumulator = params.accumulator;
+    accumulator.AddDamage(params.Make<CombatAttributeDamage_BasePhysical>(CombatAttributeType_Physical, 100.0f,
+                                                                          0.0f, false));
+    accumulator.AddDamage(params.Make<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 30.0f));
+    accumulator.AddDamage(params.Make<CombatAttributeInfluenceDamage_Fear>(CombatAttributeType_Fear, 3.0f));
+    accumulator.AddDamage(std::make_unique<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 5.0f));
+    accumulator.AddDefense(params.Make<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 10.0f));
+    accumulator.AddDefense(params.Make<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 10.0f));   // merges
+    accumulator.AddDamageModifier(params.Make<CombatAttributeAbsDamageMod>(CombatAttributeType_Fire, 10.0f));
+    accumulator.AddDefenseModifier(params.Make<CombatAttributeAbsDefenseMod>(CombatAttributeType_Fire, 10.0f));
+    return params;
+}
+
+}  // namespace
+
+// Run under the address sanitizer: every object is destroyed once, none is read after it
+// went, and none is leaked, whichever way the attack travels.
+TEST_F(CombatAttributeAccumulatorTest, StoredAttackCopiedMovedAndDestroyed)
+{
+    RandomUniform source;
+    source.Seed(7);
+    ParametersCombat original = MakeStoredAttack(source);
+    EXPECT_EQ(original.accumulator.GetStorageBlockCount(), 1u);
+    EXPECT_EQ(TotalAbsolute(original.accumulator), 135.0f);
+    EXPECT_EQ(original.accumulator.GetDefenses().size(), 1u);
+    original.accumulator.GetRandomGen().IGenerate(0, 100);
+
+    // A copy clones into storage of its own and is seeded afresh.
+    const ParametersCombat copy(original);
+    EXPECT_EQ(TotalAbsolute(copy.accumulator), 135.0f);
+    EXPECT_NE(copy.accumulator.GetDamages()[0].get(), original.accumulator.GetDamages()[0].get());
+    EXPECT_EQ(copy.accumulator.GetDamages()[3]->GetType(), CombatAttributeType_Fire);
+
+    // A move takes the very objects and the generator where it stood.
+    const CombatAttribute* first = original.accumulator.GetDamages()[0].get();
+    RandomUniform expected = original.accumulator.GetRandomGen();
+    ParametersCombat moved(std::move(original));
+    EXPECT_EQ(moved.accumulator.GetDamages()[0].get(), first);
+    EXPECT_EQ(moved.accumulator.GetRandomGen().IGenerate(0, 100), expected.IGenerate(0, 100));
+    EXPECT_TRUE(original.accumulator.IsEmpty());   // NOLINT: moved-from is left empty
+    EXPECT_EQ(original.accumulator.GetStorageBlockCount(), 0u);
+    EXPECT_EQ(moved.auraName, copy.auraName);
+
+    // Move-assigning appends like copying, without clones; the storage comes along.
+    ParametersCombat target(source);
+    target.accumulator.AddDamage(target.Make<CombatAttributeAbsDamage>(CombatAttributeType_Cold, 1.0f));
+    {
+        ParametersCombat donor = MakeStoredAttack(source);
+        for (int i = 0; i < 40; ++i)   // past the first block
+            donor.accumulator.AddDamage(donor.Make<CombatAttributeAbsDamage>(CombatAttributeType_Cold, 1.0f));
+        EXPECT_GT(donor.accumulator.GetStorageBlockCount(), 1u);
+        target = std::move(donor);
+    }
+    EXPECT_EQ(target.accumulator.GetDamages().size(), 45u);
+    EXPECT_EQ(TotalAbsolute(target.accumulator), 1.0f + 135.0f + 40.0f);
+    target.accumulator.ProcessDamage(*MakeCombatCharacter(), 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_EQ(TotalAbsolute(target.accumulator), 1.0f + 138.5f + 40.0f);   // fire and fire took 10%
+
+    // Copy-assigning keeps what the target holds beside the clones.
+    moved = copy;
+    EXPECT_EQ(TotalAbsolute(moved.accumulator), 270.0f);
+    CombatAttributeAccumulator& alias = moved.accumulator;
+    moved.accumulator = std::move(alias);
+    EXPECT_EQ(TotalAbsolute(moved.accumulator), 270.0f);
+
+    // Cleared, the storage starts over in its first block.
+    target.accumulator.Clear();
+    EXPECT_EQ(target.accumulator.GetStorageBlockCount(), 1u);
+    target.accumulator.AddDamage(target.Make<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 2.0f));
+    EXPECT_EQ(TotalAbsolute(target.accumulator), 2.0f);
+}
+
+TEST_F(CombatAttributeAccumulatorTest, ObjectsOfOneAttackHandedToAnotherAreItsOwn)
+{
+    CombatAttributeAccumulator keeper;
+    {
+        CombatAttributeAccumulator maker;
+        keeper.AddDamage(maker.Make<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 12.0f));
+        keeper.AddDefense(maker.Clone(CombatAttributeAbsDefense(CombatAttributeType_Fire, 50.0f)));
+    }
+    EXPECT_EQ(TotalAbsolute(keeper), 12.0f);
+    keeper.ExecuteDefense();
+    EXPECT_EQ(TotalAbsolute(keeper), 6.0f);
+
+    // An object made and never added is destroyed with its pointer.
+    CombatAttributePtr loose = keeper.Make<CombatAttributeAbsDamage>(CombatAttributeType_Cold, 1.0f);
+    loose.reset();
+    EXPECT_FALSE(loose);
+}
+
+// Reflection carries the reflectable damage and, when asked, the defences; never the
+// damage modifiers.
+TEST_F(CombatAttributeAccumulatorTest, ReflectionCopyClonesOnlyWhatReflectionCarries)
+{
+    RandomUniform source;
+    source.Seed(7);
+    const ParametersCombat arrived = MakeStoredAttack(source);
+    const ParametersCombat withDefenses(arrived, CombatAttributeAccumulator::ReflectionClones{.defenses = true});
+    EXPECT_EQ(withDefenses.accumulator.GetDamages().size(), 3u);   // the fear stays behind
+    EXPECT_EQ(withDefenses.accumulator.GetDefenses().size(), 1u);
+    EXPECT_EQ(withDefenses.accumulator.GetDefenseModifiers().size(), 1u);
+    EXPECT_TRUE(withDefenses.accumulator.GetDamageModifiers().empty());
+    EXPECT_EQ(withDefenses.auraName, arrived.auraName);
+    EXPECT_EQ(withDefenses.randoms.Get(AttackRandoms::kDefenderSeed), arrived.randoms.Get(AttackRandoms::kDefenderSeed));
+    EXPECT_EQ(withDefenses.accumulator.GetSeed(), arrived.accumulator.GetSeed());
+
+    const ParametersCombat damageOnly(arrived, CombatAttributeAccumulator::ReflectionClones{.defenses = false});
+    EXPECT_EQ(TotalAbsolute(damageOnly.accumulator), 135.0f);
+    EXPECT_TRUE(damageOnly.accumulator.GetDefenses().empty());
+    EXPECT_TRUE(damageOnly.accumulator.GetDefenseModifiers().empty());
+}
+
+// The randoms drawn in two goes are the seven an attack draws at once.
+TEST_F(CombatAttributeAccumulatorTest, RandomsDrawnInTwoGoesAreTheSame)
+{
+    RandomUniform once;
+    once.Seed(12345);
+    const ParametersCombat whole(once);
+    RandomUniform split;
+    split.Seed(12345);
+    AttackRandoms twice;
+    twice.Fill(split, 0, 1);
+    EXPECT_EQ(twice.Get(0), whole.randoms.Get(0));
+    EXPECT_EQ(twice.Get(1), 0u);
+    twice.Fill(split, 1);
+    for (int i = 0; i < AttackRandoms::kCount; ++i)
+        EXPECT_EQ(twice.Get(i), whole.randoms.Get(i)) << i;
+    EXPECT_EQ(split.IGenerate(0, 32765), once.IGenerate(0, 32765));
+}

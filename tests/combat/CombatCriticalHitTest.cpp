@@ -137,3 +137,26 @@ TEST_F(CombatCriticalHitTest, PetsDamageCountsForItsMaster)
     EXPECT_EQ(gGameEngine->GetDamageByAttacker(m_player->GetObjectId(), m_monster->GetObjectId()), 20.0f);
     EXPECT_EQ(gGameEngine->GetDamageByAttacker(pet->GetObjectId(), m_monster->GetObjectId()), 0.0f);
 }
+
+// The amounts of one hit reach the register in one go, summed one by one in the order
+// they were taken: 2^24 + 1 + 1 stays 2^24 in single precision, as it always did.
+TEST_F(CombatCriticalHitTest, RegisterTakesAHitAsItsAmountsInOrder)
+{
+    m_monster->SetLifeLimit(1.0e8f);
+    m_monster->SetCurrentLife(1.0e8f);
+    ParametersCombat params(m_source);
+    params.attackerId = m_player->GetObjectId();
+    params.combatType = ParametersCombatStyle::Direct;
+    params.accumulator.AddDamage(params.Make<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 16777216.0f));
+    params.accumulator.AddDamage(params.Make<CombatAttributeAbsDamage>(CombatAttributeType_Cold, 1.0f));
+    params.accumulator.AddDamage(params.Make<CombatAttributeAbsDamage>(CombatAttributeType_Lightning, 1.0f));
+    EXPECT_TRUE(m_monster->TakeAttack(params));
+    EXPECT_EQ(gGameEngine->GetDamageByAttacker(m_player->GetObjectId(), m_monster->GetObjectId()), 16777216.0f);
+
+    // Damage outside a hit (over time) is registered as it comes, for its own attacker.
+    Monster* other = DynamicCast<Monster>(ObjectManager::Get().CreateObject("Monster"));
+    m_monster->GetCombatManager().SetAttacker(other->GetObjectId());
+    m_monster->ApplyDamage(4.0f, {}, CombatAttributeType_Poison);
+    EXPECT_EQ(gGameEngine->GetDamageByAttacker(other->GetObjectId(), m_monster->GetObjectId()), 4.0f);
+    EXPECT_EQ(gGameEngine->GetTotalDamageDone(m_monster->GetObjectId()), 16777220.0f);
+}

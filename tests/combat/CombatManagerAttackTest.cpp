@@ -2,6 +2,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +15,7 @@
 #include "Game/characters/Player.h"
 #include "Game/combat/CombatFilter.h"
 #include "Game/combat/CombatManager.h"
+#include "Game/combat/DurationDamageManager.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/items/WeaponArmor_Shield.h"
@@ -214,6 +218,121 @@ TEST_F(CombatManagerAttackTest, RacialAbsolutePoolIsSpentAcrossTheAttack)
     EXPECT_EQ(m_defender->GetCurrentLife(), 975.0f);
 }
 
+// The pool is spent within its attack: damage over time that attack started is not
+// soaked up by what is left of it.
+TEST_F(CombatManagerAttackTest, RacialAbsolutePoolEndsWithItsAttack)
+{
+    m_attacker->SetRace({"Beast"});
+    m_defender->racialDefenseRace = "Beast";
+    m_defender->racialDefense = {0.0f, 30.0f};
+    ParametersCombat params = MakeAttack(*m_attacker, 0.0f, ParametersCombatStyle::Direct);
+    params.accumulator.AddDamage(std::make_unique<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 5.0f));
+    params.accumulator.AddDamage(std::make_unique<CombatAttributeDurDamage>(CombatAttributeType_Poison, 20.0f, 1.0f));
+    m_defender->TakeAttack(params);
+    EXPECT_EQ(m_defender->GetCurrentLife(), 1000.0f);   // the hit went into the pool
+    m_defender->GetCombatManager().Update(101);
+    EXPECT_EQ(m_defender->GetCurrentLife(), 998.0f);    // a tick of 2 gets through whole
+}
+
+// ---- Filters ---------------------------------------------------------------------------
+
+// A filter that takes its share of each hit, counting its calls; one that breaks after a
+// single hit removes itself while it runs.
+class CountingFilter : public CombatFilter {
+public:
+    CountingFilter(Character& owner, float (*share)(float), bool once) : m_owner(owner), m_share(share), m_once(once)
+    {
+    }
+    float ModifyDamage(float damage, CombatAttributeType) override
+    {
+        ++calls;
+        if (m_once)
+            m_owner.RemoveCombatFilter(this);
+        return m_share(damage);
+    }
+    bool ProvidesInvulnerability(const std::vector<std::string>&) override { return false; }
+
+    int calls = 0;
+
+private:
+    Character& m_owner;
+    float (*m_share)(float);
+    bool m_once;
+};
+
+TEST_F(CombatManagerAttackTest, FilterThatRemovesItselfLeavesTheOthersToRunOnce)
+{
+    CountingFilter breaks(*m_defender, [](float damage) { return damage; }, true);
+    CountingFilter minus30(*m_defender, [](float damage) { return damage - 30.0f; }, false);
+    CountingFilter halves(*m_defender, [](float damage) { return damage * 0.5f; }, false);
+    for (CountingFilter* filter : {&breaks, &minus30, &halves})
+        m_defender->AddCombatFilter(filter);
+
+    EXPECT_TRUE(m_defender->ApplyDamage(100.0f, {}, CombatAttributeType_Fire));
+    EXPECT_EQ(m_defender->GetCurrentLife(), 965.0f);   // (100 - 30) / 2
+    EXPECT_EQ(breaks.calls, 1);
+    EXPECT_EQ(minus30.calls, 1);
+    EXPECT_EQ(halves.calls, 1);
+
+    EXPECT_TRUE(m_defender->ApplyDamage(100.0f, {}, CombatAttributeType_Fire));
+    EXPECT_EQ(breaks.calls, 1);   // gone
+    EXPECT_EQ(m_defender->GetCurrentLife(), 930.0f);
+}
+
+// ---- Numbers that are not finite --------------------------------------------------------
+
+TEST_F(CombatManagerAttackTest, DamageThatIsNotANumberCountsAsNothing)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    LogCapture log;
+    EXPECT_TRUE(m_defender->ApplyDamage(nan, {}, CombatAttributeType_Fire));
+    EXPECT_TRUE(m_defender->ApplyDamage(std::numeric_limits<float>::infinity(), {}, CombatAttributeType_Fire));
+    EXPECT_EQ(m_defender->GetCurrentLife(), 1000.0f);
+    EXPECT_EQ(Starting(log, "CombatManager: damage ").size(), 1u);   // warned once
+
+    // A filter that turns damage into not a number lets nothing through.
+    CountingFilter broken(*m_defender, [](float) { return std::numeric_limits<float>::quiet_NaN(); }, false);
+    m_defender->AddCombatFilter(&broken);
+    EXPECT_FALSE(m_defender->ApplyDamage(10.0f, {}, CombatAttributeType_Fire));
+    EXPECT_EQ(m_defender->GetCurrentLife(), 1000.0f);
+}
+
+// A probability to hit that is not a number is 0 (almost always a miss), not a certain hit.
+TEST_F(CombatManagerAttackTest, FormulaResultThatIsNotANumberCountsAsZero)
+{
+    LogCapture log;
+    int hits = 0;
+    for (int i = 0; i < 20; ++i) {
+        ParametersCombat params = MakeAttack(*m_attacker, 10.0f);
+        params.offensiveAbility = std::numeric_limits<float>::quiet_NaN();
+        hits += m_defender->TakeAttack(params) ? 1 : 0;
+    }
+    EXPECT_EQ(hits, 0);
+    EXPECT_EQ(Starting(log, "    PTH 0.000000\n").size(), 20u);
+    EXPECT_EQ(Starting(log, "CombatManager: probabilityToHitEquation gave ").size(), 1u);
+    EXPECT_TRUE(std::isfinite(m_defender->GetCurrentLife()));
+}
+
+// ---- The in-combat timer ----------------------------------------------------------------
+
+TEST_F(CombatManagerAttackTest, CombatTimerStopsAtZeroHoweverLongNothingHappens)
+{
+    ParametersCombat params = MakeAttack(*m_attacker, 1.0f, ParametersCombatStyle::Direct);
+    m_defender->TakeAttack(params);
+    CombatManager& combat = m_defender->GetCombatManager();
+    EXPECT_EQ(combat.GetCombatState(), CombatManager_InCombat);
+    combat.Update(7999);
+    EXPECT_EQ(combat.GetCombatState(), CombatManager_InCombat);
+    for (int day = 0; day < 30; ++day)
+        combat.Update(INT_MAX / 24);   // about a day a frame
+    EXPECT_EQ(combat.GetCombatStateTimer(), 0);
+    EXPECT_EQ(combat.GetCombatState(), CombatManager_NotInCombat);
+
+    ParametersCombat again = MakeAttack(*m_attacker, 1.0f, ParametersCombatStyle::Direct);
+    m_defender->TakeAttack(again);
+    EXPECT_EQ(combat.GetCombatStateTimer(), CombatManager::kCombatStateDurationMs);
+}
+
 // ---- Energy absorption ---------------------------------------------------------------
 
 TEST_F(CombatManagerAttackTest, EnergyAbsorptionOnAMissButNotOnTheDead)
@@ -265,6 +384,26 @@ TEST_F(CombatAnswerTest, MeleeHitIsRetaliatedAndReflectedAndCredited)
     EXPECT_EQ(m_attacker->GetCurrentLife(), 1000.0f - 15.0f - 50.0f);
     EXPECT_EQ(Credited(PlayStatsDamageKind_Retaliation), 15.0f);
     EXPECT_EQ(Credited(PlayStatsDamageKind_Reflection), 50.0f);
+}
+
+// The retaliation is made only once there is something to retaliate with; its randoms
+// and its region are still those of an answer made at once from the attack's fourth value.
+TEST_F(CombatAnswerTest, RetaliationDrawsWhatAnAnswerMadeAtOnceDraws)
+{
+    m_attacker->GetCombatManager().LoadRecord(kRecord);
+    for (int i = 0; i < 8; ++i) {
+        ParametersCombat params = MakeAttack(*m_attacker, 10.0f);
+        RandomUniform source;
+        source.Seed(params.randoms.Get(AttackRandoms::kRetaliationSeed));
+        ParametersCombat atOnce(source);
+        const CombatAttributeRegion expected =
+            m_attacker->GetCombatManager().PickRegion(atOnce.accumulator.GetRandomGen());
+        LogCapture log;
+        EXPECT_TRUE(m_player->TakeAttack(params));
+        const auto regions = Starting(log, "    regionHit = ");
+        ASSERT_EQ(regions.size(), 3u);   // the attack, the retaliation, the reflection
+        EXPECT_EQ(regions[1], std::string("    regionHit = ") + GetCombatAttributeRegionWord(expected) + "\n") << i;
+    }
 }
 
 TEST_F(CombatAnswerTest, AnswersThatNeverLandAreNotCredited)

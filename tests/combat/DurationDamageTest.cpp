@@ -178,6 +178,31 @@ TEST_F(DurationDamageTest, HugeDurationsAreHeldToOneHour)
     EXPECT_EQ(Dot().GetFixedDurationDamageTracks()[0].GetActiveTicks().size(), 36000u);
 }
 
+// Every track may hold an hour; the manager holds two hours of ticks in all, and what
+// comes past that is cut.
+TEST_F(DurationDamageTest, TicksHeldInAllAreCapped)
+{
+    const float hour = 3600.0f;
+    for (uint32_t attackerId = 1; attackerId <= 3; ++attackerId)
+        Poison(attackerId, 10.0f, hour);
+    EXPECT_EQ(Dot().GetHeldTicks(), 72000u);
+    EXPECT_EQ(Ticks(2).size(), 0u);   // the third attacker's track found no room
+    Fixed(CombatAttributeType_Stun, 1.0f, 5.0f);
+    EXPECT_EQ(Dot().GetHeldTicks(), 72000u);
+
+    Dot().Clear();
+    Poison(1, 10.0f, hour);
+    LogCapture log;
+    std::vector<DurationDamageReplication> records;
+    for (uint32_t attackerId = 2; attackerId <= 4; ++attackerId)
+        records.push_back({CombatAttributeType_Poison, attackerId, {{5.0f, 20000.0f}, {3.0f, 20000.0f}}});
+    Dot().SetDamageReplica(records);
+    EXPECT_EQ(Dot().GetHeldTicks(), 72000u);
+    EXPECT_TRUE(log.Contains("DurationDamageManager: replicated ticks past the 72000 a character holds are dropped"));
+    EXPECT_EQ(Ticks(1).size(), 36000u);
+    EXPECT_EQ(Ticks(2).size(), 0u);
+}
+
 // ---- Fixed levels -------------------------------------------------------------------
 
 TEST_F(DurationDamageTest, SlowHoldsItsLevelAndFlagsTheSpeedWhenItChanges)
@@ -205,6 +230,19 @@ TEST_F(DurationDamageTest, SlowHoldsItsLevelAndFlagsTheSpeedWhenItChanges)
     defender->GetSkillManager().SetSpeedUpdateNeeded(true);   // a skill's own speed change
     Dot().Update(33);
     EXPECT_EQ(defender->speedUpdates, 3);
+}
+
+TEST_F(DurationDamageTest, SpellCastSlowForcesTheSpeedUpdateToo)
+{
+    Fixed(CombatAttributeType_SpellCastSpeed, 40.0f, 0.2f);
+    Dot().Update(33);
+    EXPECT_TRUE(Dot().GetSpeedUpdate());
+    EXPECT_EQ(defender->speedUpdates, 1);
+    EXPECT_EQ(defender->GetCombatManager().ContributeSpellCastSpeed(10.0f), 6.0f);
+    Dot().Update(300);   // runs out
+    Dot().Update(33);
+    EXPECT_EQ(defender->GetCombatManager().ContributeSpellCastSpeed(10.0f), 10.0f);
+    EXPECT_EQ(defender->speedUpdates, 2);
 }
 
 TEST_F(DurationDamageTest, StrongestLevelFromAnyAttackerWinsTickByTick)
@@ -437,6 +475,31 @@ TEST_F(DurationDamageTest, MalformedReplicaIsRejectedWhole)
     std::vector<FixedDurationDamageReplication> fixedDamage;
     EXPECT_FALSE(ReadFrame(bytes, damage, fixedDamage));
     EXPECT_TRUE(log.Contains("DurationDamageReplication: type 47 is not a combat attribute type"));
+}
+
+// 255 records of an hour each fit the framing (5,102 bytes) but not a character.
+TEST_F(DurationDamageTest, FrameWithMoreTicksThanACharacterHoldsIsRefused)
+{
+    std::vector<DurationDamageReplication> hours;
+    for (uint32_t attackerId = 1; attackerId <= 255; ++attackerId)
+        hours.push_back({CombatAttributeType_Poison, attackerId, {{1.0f, 36000.0f}}});
+    const std::vector<uint8_t> bytes = Frame(hours, {});
+    EXPECT_EQ(bytes.size(), 5102u);
+    LogCapture log;
+    std::vector<DurationDamageReplication> damage;
+    std::vector<FixedDurationDamageReplication> fixedDamage;
+    EXPECT_FALSE(ReadFrame(bytes, damage, fixedDamage));
+    EXPECT_TRUE(damage.empty());
+    EXPECT_TRUE(log.Contains("DurationDamageReplication: 9180000 ticks in one frame, more than the 72000 a "
+                             "character holds"));
+
+    // Exactly what a character holds, split over both kinds, is accepted.
+    const std::vector<uint8_t> full = Frame({{CombatAttributeType_Poison, 1, {{1.0f, 36000.0f}}}},
+                                            {{CombatAttributeType_Stun, {{1.0f, 30000.0f}, {2.0f, 6000.0f}}}});
+    EXPECT_TRUE(ReadFrame(full, damage, fixedDamage));
+    Dot().SetDamageReplica(damage);
+    Dot().SetFixedDamageReplica(fixedDamage);
+    EXPECT_EQ(Dot().GetHeldTicks(), 72000u);
 }
 
 TEST_F(DurationDamageTest, AtMost255RecordsOfEachKindAreFramed)
