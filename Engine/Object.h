@@ -40,7 +40,13 @@ public:
         return other == this || (other && other->m_nameHash == m_nameHash && SameName(other));
     }
     // Some ancestor IsSame other; a class is not derived from itself.
-    bool IsDerivedFrom(const RTTI_ClassInfo* other) const;
+    bool IsDerivedFrom(const RTTI_ClassInfo* other) const
+    {
+        for (const RTTI_ClassInfo* ancestor = m_parent; ancestor; ancestor = ancestor->m_parent)
+            if (ancestor->IsSame(other))
+                return true;
+        return false;
+    }
     bool IsA(const RTTI_ClassInfo* other) const { return IsSame(other) || IsDerivedFrom(other); }
     bool IsA(const RTTI_ClassInfo& other) const { return IsA(&other); }
 
