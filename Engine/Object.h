@@ -47,7 +47,15 @@ public:
                 return true;
         return false;
     }
-    bool IsA(const RTTI_ClassInfo* other) const { return IsSame(other) || IsDerivedFrom(other); }
+    // IsSame(other) || IsDerivedFrom(other), with the common case first: the class or an
+    // ancestor is that very object.
+    bool IsA(const RTTI_ClassInfo* other) const
+    {
+        for (const RTTI_ClassInfo* info = this; info; info = info->m_parent)
+            if (info == other)
+                return true;
+        return IsSame(other) || IsDerivedFrom(other);
+    }
     bool IsA(const RTTI_ClassInfo& other) const { return IsA(&other); }
 
     // Depth first in registration order from this class; null when no class of the
