@@ -81,20 +81,6 @@ Name::Name(const char* text) : m_index(text ? Intern(text) : 0) {}
 
 Name::Name(std::string_view text) : m_index(Intern(text)) {}
 
-Name Name::FromBytes(const void* bytes)
-{
-    Name name;
-    if (!bytes)
-        return name;
-    uint32_t words[4];
-    std::memcpy(words, bytes, sizeof words);
-    if (words[1] != 0 || words[2] != 0 || words[3] != 0)
-        return name;
-    if (words[0] < Table().count.load(std::memory_order_acquire))
-        name.m_index = words[0];
-    return name;
-}
-
 const char* Name::c_str() const
 {
     return TextAt(Table(), m_index);

@@ -2,6 +2,10 @@
 // is stored once in a process-wide table; a Name is the index of its text there, so
 // copying and comparing are integer operations. Names compare case-sensitively; callers
 // that want case-insensitive names normalise the text first.
+//
+// The index means something only inside this process: another process interns its
+// texts in another order. A name that is sent or saved travels as its text (c_str), and
+// the reader makes it again with Name(text).
 #pragma once
 
 #include <cstddef>
@@ -9,7 +13,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <type_traits>
 
 namespace GAME {
 
@@ -24,10 +27,6 @@ public:
     // Interns `text` (an empty or null text gives the empty name).
     static Name Create(const char* text) { return Name(text); }
     static Name Create(std::string_view text) { return Name(text); }
-
-    // A name from its 16 bytes as another peer or a save wrote them. Bytes that do not
-    // hold a name of this process give the empty name.
-    static Name FromBytes(const void* bytes);
 
     // The text; "" for the empty name. Lives as long as the process.
     const char* c_str() const;
@@ -46,12 +45,7 @@ public:
 
 private:
     uint32_t m_index = 0;
-    // Kept zero: the value is written whole into packets and saves as 16 bytes.
-    uint32_t m_reserved[3] = {0, 0, 0};
 };
-
-static_assert(sizeof(Name) == 16, "a Name travels as 16 bytes");
-static_assert(std::is_trivially_copyable_v<Name>, "a Name is copied as raw bytes");
 
 }  // namespace GAME
 

@@ -92,14 +92,6 @@ bool RTTI_ClassInfo::SameName(const RTTI_ClassInfo* other) const
     return std::strcmp(m_name, other->m_name) == 0;
 }
 
-bool RTTI_ClassInfo::IsDerivedFrom(const RTTI_ClassInfo* other) const
-{
-    for (const RTTI_ClassInfo* ancestor = m_parent; ancestor; ancestor = ancestor->m_parent)
-        if (ancestor->IsSame(other))
-            return true;
-    return false;
-}
-
 void* RTTI_ClassInfo::CreateObjectByName(const char* name) const
 {
     if (!name)

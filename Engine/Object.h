@@ -40,8 +40,22 @@ public:
         return other == this || (other && other->m_nameHash == m_nameHash && SameName(other));
     }
     // Some ancestor IsSame other; a class is not derived from itself.
-    bool IsDerivedFrom(const RTTI_ClassInfo* other) const;
-    bool IsA(const RTTI_ClassInfo* other) const { return IsSame(other) || IsDerivedFrom(other); }
+    bool IsDerivedFrom(const RTTI_ClassInfo* other) const
+    {
+        for (const RTTI_ClassInfo* ancestor = m_parent; ancestor; ancestor = ancestor->m_parent)
+            if (ancestor->IsSame(other))
+                return true;
+        return false;
+    }
+    // IsSame(other) || IsDerivedFrom(other), with the common case first: the class or an
+    // ancestor is that very object.
+    bool IsA(const RTTI_ClassInfo* other) const
+    {
+        for (const RTTI_ClassInfo* info = this; info; info = info->m_parent)
+            if (info == other)
+                return true;
+        return IsSame(other) || IsDerivedFrom(other);
+    }
     bool IsA(const RTTI_ClassInfo& other) const { return IsA(&other); }
 
     // Depth first in registration order from this class; null when no class of the

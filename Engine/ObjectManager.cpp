@@ -1,5 +1,8 @@
 #include "Engine/ObjectManager.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "Engine/Engine.h"
 
 namespace GAME {
@@ -11,25 +14,61 @@ ObjectManager& ObjectManager::Get()
 }
 
 namespace {
+
 constexpr size_t kInitialSlots = 1024;
+constexpr uint32_t kLocalIdMask = (1u << kObjectIdHostShift) - 1;
+
+unsigned Log2(size_t power)
+{
+    unsigned bits = 0;
+    while ((size_t{1} << bits) < power)
+        ++bits;
+    return bits;
 }
 
-ObjectManager::ObjectManager() : m_slots(kInitialSlots, Slot{0, nullptr, nullptr}) {}
+}  // namespace
+
+ObjectManager::Table::Table(size_t capacity)
+    : slots(new Slot[capacity]), mask(capacity - 1), shift(64 - Log2(capacity))
+{
+}
+
+ObjectManager::ObjectManager()
+{
+    m_tables.push_back(std::make_unique<Table>(kInitialSlots));
+    m_table.store(m_tables.back().get(), std::memory_order_release);
+}
 
 ObjectManager::~ObjectManager()
 {
     DestroyAllObjects();
 }
 
+void ObjectManager::SetIdHost(int host)
+{
+    if (host < 0 || host >= kObjectIdHostCount) {
+        gEngine->Log(LOG_WARNING, "ObjectManager: host %d has no id range", host);
+        return;
+    }
+    CriticalSectionLock lock(m_lock);
+    m_idHost = static_cast<uint32_t>(host);
+}
+
+int ObjectManager::GetIdHost()
+{
+    CriticalSectionLock lock(m_lock);
+    return static_cast<int>(m_idHost);
+}
+
 uint32_t ObjectManager::CreateObjectID()
 {
     CriticalSectionLock lock(m_lock);
-    // Every id but 0 may be handed out; skip the ids that live objects hold.
-    for (uint64_t tries = 0; tries < 0xFFFFFFFFull; ++tries) {
-        uint32_t id = m_nextId++;
-        if (m_nextId == 0)
-            m_nextId = 1;
-        if (id != 0 && !Lookup(id))
+    // The low 28 bits count up through the host's range (never 0, so no host makes id
+    // 0), skipping the ids that live objects hold.
+    for (uint32_t tries = 0; tries < kLocalIdMask; ++tries) {
+        const uint32_t id = m_idHost << kObjectIdHostShift | m_nextLocalId;
+        m_nextLocalId = m_nextLocalId == kLocalIdMask ? 1 : m_nextLocalId + 1;
+        if (!IsLive(id))
             return id;
     }
     return 0;
@@ -39,75 +78,69 @@ bool ObjectManager::Insert(uint32_t id, Object* object)
 {
     if (id == 0 || !object)
         return false;
-    if ((m_used + 1) * 4 > m_slots.size() * 3)
-        Rehash((m_live + 1) * 2);   // also clears the removed markers
-    const size_t mask = m_slots.size() - 1;
-    Slot* reusable = nullptr;
-    for (size_t i = Hash(id) & mask;; i = (i + 1) & mask) {
-        Slot& slot = m_slots[i];
-        if (slot.id == id) {
-            if (slot.object)
-                return false;   // taken
-            slot.object = object;
-            slot.info = &object->GetClassInfo();
+    Table* table = m_table.load(std::memory_order_relaxed);
+    if ((table->used + 1) * 4 > (table->mask + 1) * 3) {
+        // Room for twice the live objects; destroyed slots are left behind.
+        Rebuild(std::max(kInitialSlots, size_t{1} << Log2((m_live + 1) * 2)));
+        table = m_table.load(std::memory_order_relaxed);
+    }
+    Slot* slots = table->slots.get();
+    for (size_t i = table->Home(id);; i = (i + 1) & table->mask) {
+        Slot& slot = slots[i];
+        const uint32_t held = slot.id.load(std::memory_order_relaxed);
+        if (held == id && slot.object.load(std::memory_order_relaxed))
+            return false;   // taken
+        if (held == 0) {
+            // Class and pointer first; the id publishes them to readers.
+            slot.info.store(&object->GetClassInfo(), std::memory_order_relaxed);
+            slot.object.store(object, std::memory_order_relaxed);
+            slot.id.store(id, std::memory_order_release);
+            ++table->used;
             ++m_live;
             return true;
         }
-        if (slot.id == 0) {
-            Slot& target = reusable ? *reusable : slot;
-            if (!reusable)
-                ++m_used;
-            target.id = id;
-            target.object = object;
-            target.info = &object->GetClassInfo();
-            ++m_live;
-            return true;
-        }
-        if (!slot.object && !reusable)
-            reusable = &slot;
     }
 }
 
-bool ObjectManager::Remove(uint32_t id)
+bool ObjectManager::Remove(uint32_t id, const Object* object)
 {
-    if (id == 0)
-        return false;
-    const size_t mask = m_slots.size() - 1;
-    for (size_t i = Hash(id) & mask;; i = (i + 1) & mask) {
-        Slot& slot = m_slots[i];
-        if (slot.id == id) {
-            if (!slot.object)
-                return false;
-            slot.object = nullptr;   // the id stays as a marker so probe chains hold
+    Table* table = m_table.load(std::memory_order_relaxed);
+    Slot* slots = table->slots.get();
+    for (size_t i = table->Home(id);; i = (i + 1) & table->mask) {
+        Slot& slot = slots[i];
+        const uint32_t held = slot.id.load(std::memory_order_relaxed);
+        if (held == 0)
+            return false;
+        if (held == id && slot.object.load(std::memory_order_relaxed) == object) {
+            slot.object.store(nullptr, std::memory_order_release);
             --m_live;
             return true;
         }
-        if (slot.id == 0)
-            return false;
     }
 }
 
-void ObjectManager::Rehash(size_t capacity)
+void ObjectManager::Rebuild(size_t capacity)
 {
-    size_t size = kInitialSlots;
-    while (size < capacity)
-        size *= 2;
-    std::vector<Slot> old;
-    old.swap(m_slots);
-    m_slots.assign(size, Slot{0, nullptr, nullptr});
-    m_live = 0;
-    m_used = 0;
-    const size_t mask = size - 1;
-    for (const Slot& slot : old) {
-        if (!slot.object)
+    const Table* old = m_table.load(std::memory_order_relaxed);
+    auto table = std::make_unique<Table>(capacity);
+    Slot* slots = table->slots.get();
+    for (size_t o = 0; o <= old->mask; ++o) {
+        const Slot& from = old->slots[o];
+        Object* object = from.object.load(std::memory_order_relaxed);
+        if (!object)
             continue;
-        size_t i = Hash(slot.id) & mask;
-        while (m_slots[i].id != 0)
-            i = (i + 1) & mask;
-        m_slots[i] = slot;
-        ++m_live;
-        ++m_used;
+        const uint32_t id = from.id.load(std::memory_order_relaxed);
+        size_t i = table->Home(id);
+        while (slots[i].id.load(std::memory_order_relaxed) != 0)
+            i = (i + 1) & table->mask;
+        slots[i].info.store(from.info.load(std::memory_order_relaxed), std::memory_order_relaxed);
+        slots[i].object.store(object, std::memory_order_relaxed);
+        slots[i].id.store(id, std::memory_order_relaxed);
+        ++table->used;
     }
+    // Readers still probing the old table finish there; it is freed with the next flush.
+    m_table.store(table.get(), std::memory_order_release);
+    m_tables.push_back(std::move(table));
 }
 
 Object* ObjectManager::CreateObject(const char* className, uint32_t id)
@@ -134,6 +167,8 @@ Object* ObjectManager::CreateObject(const char* className, uint32_t id)
     {
         CriticalSectionLock lock(m_lock);
         entered = Insert(id, object);
+        if (entered)
+            m_entries[object] = Entry{id, State::Live};
     }
     if (!entered) {
         gEngine->Log(LOG_WARNING, "Unable to create object \"%s\": object id %u is already in use", className, id);
@@ -168,21 +203,25 @@ void ObjectManager::DestroyObjectEx(Object* object, const char* sourceName, int 
 {
     if (!object)
         return;
-    const uint32_t id = object->GetObjectId();
     {
         CriticalSectionLock lock(m_lock);
-        if (Lookup(id) == object) {
-            Remove(id);
-        } else {
-            // Not entered (or already destroyed): free it only if we have not queued it.
-            for (Object* queued : m_destroyed) {
-                if (queued == object) {
-                    gEngine->Log(LOG_WARNING, "Object %u destroyed twice (%s:%d)", id, sourceName ? sourceName : "?",
-                                 line);
-                    return;
-                }
-            }
+        auto found = m_entries.find(object);
+        if (found == m_entries.end()) {
+            gEngine->Log(LOG_WARNING, "Unable to destroy an object the object manager does not hold (%s:%d)",
+                         sourceName ? sourceName : "?", line);
+            return;
         }
+        Entry& entry = found->second;
+        if (entry.state != State::Live) {
+            // Taken by a flush already (an owner letting go of a child in its
+            // destructor): nothing to say. Destroyed twice within a frame: a fault.
+            if (entry.state == State::Destroyed)
+                gEngine->Log(LOG_WARNING, "Object %u destroyed twice (%s:%d)", entry.id,
+                             sourceName ? sourceName : "?", line);
+            return;
+        }
+        Remove(entry.id, object);
+        entry.state = State::Destroyed;
         m_destroyed.push_back(object);
     }
     // Outside the lock, so the object may look others up while it leaves. It is freed
@@ -192,17 +231,43 @@ void ObjectManager::DestroyObjectEx(Object* object, const char* sourceName, int 
 
 void ObjectManager::FlushDestroyedObjects()
 {
-    // Destructors may destroy further objects: keep going until nothing is queued.
+    std::vector<Object*> freed;
+    std::vector<std::unique_ptr<Table>> outgrown;
+    // Destructors may destroy further objects: keep going until nothing is queued. An
+    // object freed here stays known as freed until the end, so an owner that destroys a
+    // child freed earlier in the same flush does nothing instead of following the pointer.
     for (;;) {
         std::vector<Object*> batch;
         {
             CriticalSectionLock lock(m_lock);
             batch.swap(m_destroyed);
+            for (Object* object : batch)
+                m_entries[object].state = State::BeingFreed;
+            // Tables outgrown by now (a destructor may create objects, so check each round).
+            if (m_tables.size() > 1) {
+                std::move(m_tables.begin(), m_tables.end() - 1, std::back_inserter(outgrown));
+                m_tables.erase(m_tables.begin(), m_tables.end() - 1);
+            }
         }
         if (batch.empty())
-            return;
-        for (Object* object : batch)
+            break;
+        for (Object* object : batch) {
+            {
+                // Marked before the memory goes back, so an object made at the same
+                // address afterwards is entered as live again.
+                CriticalSectionLock lock(m_lock);
+                m_entries[object].state = State::Freed;
+            }
             delete object;
+        }
+        freed.insert(freed.end(), batch.begin(), batch.end());
+    }
+    CriticalSectionLock lock(m_lock);
+    for (Object* object : freed) {
+        auto found = m_entries.find(object);
+        // A new object may have been made at the same address meanwhile.
+        if (found != m_entries.end() && found->second.state == State::Freed)
+            m_entries.erase(found);
     }
 }
 
@@ -210,15 +275,20 @@ void ObjectManager::DestroyAllObjects()
 {
     {
         CriticalSectionLock lock(m_lock);
-        for (Slot& slot : m_slots) {
-            if (slot.object) {
-                m_destroyed.push_back(slot.object);
-                slot.object = nullptr;
+        // Freed in the order of their ids, so every run tears down in the same order.
+        std::vector<std::pair<uint32_t, Object*>> live;
+        for (auto& [object, entry] : m_entries) {
+            if (entry.state == State::Live) {
+                entry.state = State::Destroyed;
+                live.emplace_back(entry.id, object);
             }
         }
-        m_slots.assign(kInitialSlots, Slot{0, nullptr, nullptr});
+        std::sort(live.begin(), live.end());
+        for (const auto& [id, object] : live)
+            m_destroyed.push_back(object);
+        m_tables.push_back(std::make_unique<Table>(kInitialSlots));
+        m_table.store(m_tables.back().get(), std::memory_order_release);
         m_live = 0;
-        m_used = 0;
     }
     FlushDestroyedObjects();
 }

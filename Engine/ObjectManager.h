@@ -1,9 +1,12 @@
-// The object manager: object ids, look-up by id under a lock, creation by class name
+// The object manager: object ids, look-up by id without a lock, creation by class name
 // and from a record, and deferred destruction.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Engine/CriticalSection.h"
@@ -12,6 +15,10 @@
 #include "Engine/Singleton.h"
 
 namespace GAME {
+
+// Ids carry the network host that made them in their top four bits.
+inline constexpr int kObjectIdHostShift = 28;
+inline constexpr int kObjectIdHostCount = 16;
 
 class ObjectManager {
 public:
@@ -22,32 +29,29 @@ public:
 
     static ObjectManager& Get();
 
-    // The live object with that id, or null. The pointer is valid for the current step.
-    Object* GetObject(uint32_t id)
-    {
-        CriticalSectionLock lock(m_lock);
-        return Lookup(id);
-    }
+    // The live object with that id, or null. Takes no lock: any thread may look up while
+    // others create and destroy. The pointer stays valid until the end of the current
+    // frame (FlushDestroyedObjects), even when the object is destroyed meanwhile.
+    Object* GetObject(uint32_t id) const { return Find(id).object; }
 
-    // The object with that id only when its class IsA T. The slot keeps the object's class
-    // information, so the test does not touch the object itself.
+    // The object with that id only when its class IsA T. The class is read from the same
+    // slot as the pointer, so the test does not touch the object itself.
     template <class T>
-    T* GetObject(uint32_t id)
+    T* GetObject(uint32_t id) const
     {
-        Object* object;
-        const RTTI_ClassInfo* info;
-        {
-            CriticalSectionLock lock(m_lock);
-            const Slot* slot = LookupSlot(id);
-            if (!slot)
-                return nullptr;
-            object = slot->object;
-            info = slot->info;
-        }
-        return info->IsA(&T::GetStaticClassInfo()) ? static_cast<T*>(object) : nullptr;
+        const Found found = Find(id);
+        if (!found.object || !found.info->IsA(&T::GetStaticClassInfo()))
+            return nullptr;
+        return static_cast<T*>(found.object);
     }
 
-    // A fresh non-zero id that no live object holds; 0 when none can be had.
+    // The host whose range new ids come from: ids made from now on carry it in their top
+    // four bits (0, the default, is the server and the single-player game). A number
+    // outside 0..15 is logged and ignored.
+    void SetIdHost(int host);
+    int GetIdHost();
+
+    // A fresh id in this host's range that no live object holds; 0 when none is left.
     uint32_t CreateObjectID();
 
     // Creates an object by registered class name under `id` (a fresh id when 0) and
@@ -75,11 +79,15 @@ public:
 
     // Removes the object from every look-up at once; frees it at the next
     // FlushDestroyedObjects, after the current update has returned, so an object may
-    // destroy itself while one of its operations is on the stack.
+    // destroy itself while one of its operations is on the stack. Destroying an object
+    // that is already destroyed, being freed or freed in the running flush does nothing
+    // but log; the pointer is not followed unless the object is live.
     void DestroyObjectEx(Object* object, const char* sourceName, int line);
 
-    // Frees every object destroyed since the last call. The engine calls it at the end
-    // of each frame; tests call it when they need the memory back.
+    // Frees every object destroyed since the last call, and the look-up tables the
+    // manager has outgrown. The engine calls it at the end of each frame; tests call it
+    // when they need the memory back. No other thread may still be using an object
+    // pointer or be inside a look-up when it runs.
     void FlushDestroyedObjects();
 
     // Destroys and frees every live object (engine shutdown, tests).
@@ -95,45 +103,82 @@ public:
     const LoadTable& GetRecordOrEmpty(const std::string& recordName);
 
 private:
-    struct Slot {
-        uint32_t id;
-        Object* object;               // null with a non-zero id marks a removed entry
-        const RTTI_ClassInfo* info;   // the object's class
+    // One entry of the look-up table. A slot is claimed for one id once and keeps it for
+    // the life of its table: the class is written, then the pointer, then the id is
+    // published; destroying clears only the pointer. So a reader sees the slot before or
+    // after a change, and the class it reads always belongs to the pointer it reads. An id
+    // created again after a destroy takes a new slot further along the probe sequence.
+    struct alignas(32) Slot {
+        std::atomic<uint32_t> id{0};                      // 0: never used
+        std::atomic<Object*> object{nullptr};             // null once destroyed
+        std::atomic<const RTTI_ClassInfo*> info{nullptr};
     };
 
-    // The live slot of the id, or null. Under the lock.
-    const Slot* LookupSlot(uint32_t id) const
+    // Open addressing over a power-of-two array with linear probing. A table is never
+    // resized in place: a bigger (or cleaned) one is built and published whole, and the
+    // old one is freed with the next flush.
+    struct Table {
+        explicit Table(size_t capacity);
+        size_t Home(uint32_t id) const
+        {
+            return static_cast<size_t>((static_cast<uint64_t>(id) * 0x9E3779B97F4A7C15ull) >> shift);
+        }
+        std::unique_ptr<Slot[]> slots;
+        size_t mask;
+        unsigned shift;
+        size_t used = 0;   // slots ever claimed, live or not; the writer's count
+    };
+
+    struct Found {
+        Object* object = nullptr;
+        const RTTI_ClassInfo* info = nullptr;
+    };
+
+    Found Find(uint32_t id) const
     {
         if (id == 0)
-            return nullptr;
-        const size_t mask = m_slots.size() - 1;
-        for (size_t i = Hash(id) & mask;; i = (i + 1) & mask) {
-            const Slot& slot = m_slots[i];
-            if (slot.id == id)
-                return slot.object ? &slot : nullptr;
-            if (slot.id == 0)
-                return nullptr;
+            return {};
+        const Table* table = m_table.load(std::memory_order_acquire);
+        const Slot* slots = table->slots.get();
+        for (size_t i = table->Home(id);; i = (i + 1) & table->mask) {
+            const Slot& slot = slots[i];
+            const uint32_t held = slot.id.load(std::memory_order_acquire);
+            if (held == id) {
+                if (Object* object = slot.object.load(std::memory_order_acquire))
+                    return {object, slot.info.load(std::memory_order_relaxed)};
+                // Destroyed: the same id may have been created again further on.
+            } else if (held == 0) {
+                return {};
+            }
         }
     }
 
-    Object* Lookup(uint32_t id) const
-    {
-        const Slot* slot = LookupSlot(id);
-        return slot ? slot->object : nullptr;
-    }
+    // Where an object made by the manager stands in its life.
+    enum class State : uint8_t {
+        Live,        // in the look-up table
+        Destroyed,   // out of the look-ups, waiting for the flush
+        BeingFreed,  // taken by the running flush
+        Freed,       // freed by the running flush; remembered until it ends
+    };
+    struct Entry {
+        uint32_t id;
+        State state;
+    };
 
-    static size_t Hash(uint32_t id) { return id ^ (id >> 16); }
+    // All under the lock.
+    bool IsLive(uint32_t id) const { return Find(id).object != nullptr; }
+    bool Insert(uint32_t id, Object* object);
+    bool Remove(uint32_t id, const Object* object);
+    void Rebuild(size_t capacity);
 
-    bool Insert(uint32_t id, Object* object);   // under the lock
-    bool Remove(uint32_t id);                   // under the lock
-    void Rehash(size_t capacity);               // under the lock
-
-    CriticalSection m_lock;
-    std::vector<Slot> m_slots;   // open addressing, power-of-two size, linear probing
-    size_t m_live = 0;
-    size_t m_used = 0;           // live plus removed markers
-    uint32_t m_nextId = 1;
+    CriticalSection m_lock;   // serialises creation, destruction and flushing
+    std::atomic<Table*> m_table;
+    std::vector<std::unique_ptr<Table>> m_tables;    // the published table last
+    std::unordered_map<Object*, Entry> m_entries;   // every object not yet freed
     std::vector<Object*> m_destroyed;
+    size_t m_live = 0;
+    uint32_t m_idHost = 0;
+    uint32_t m_nextLocalId = 1;
 };
 
 }  // namespace GAME

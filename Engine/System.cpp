@@ -111,6 +111,14 @@ bool WaitForThread(ThreadHandle handle)
     return true;
 }
 
+bool IsThreadRunning(ThreadHandle handle)
+{
+    if (!handle)
+        return false;
+    std::lock_guard<std::mutex> guard(handle->lock);
+    return !handle->finished;
+}
+
 void CloseThreadHandle(ThreadHandle handle)
 {
     if (!handle)

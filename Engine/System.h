@@ -39,6 +39,9 @@ bool SetThreadPriority(ThreadHandle handle, SystemThreadPriority priority);
 // when called from the thread itself (it would wait for ever).
 bool WaitForThread(ThreadHandle handle);
 
+// True from the start until the thread's body has returned; false for a null handle.
+bool IsThreadRunning(ThreadHandle handle);
+
 // Releases the handle. A thread still running goes on and frees its own record.
 void CloseThreadHandle(ThreadHandle handle);
 

@@ -38,7 +38,16 @@ Region* World::AddRegion(uint32_t id, const std::string& name, const Vec3& offse
                      name.c_str());
         return nullptr;
     }
-    m_regions.push_back(std::make_unique<Region>(id, name, offset));
+    auto unloaded = std::find_if(m_unloadedRegions.begin(), m_unloadedRegions.end(),
+                                 [id](const auto& region) { return region->GetId() == id; });
+    if (unloaded != m_unloadedRegions.end()) {
+        (*unloaded)->m_name = name;
+        (*unloaded)->m_offset = offset;
+        m_regions.push_back(std::move(*unloaded));
+        m_unloadedRegions.erase(unloaded);
+    } else {
+        m_regions.push_back(std::make_unique<Region>(id, name, offset));
+    }
     return m_regions.back().get();
 }
 
@@ -156,7 +165,7 @@ void World::Reset()
         entity->m_inWorld = false;
     m_entities.clear();
     for (auto& region : m_regions)
-        m_retiredRegions.push_back(std::move(region));
+        m_unloadedRegions.push_back(std::move(region));
     m_regions.clear();
 }
 

@@ -29,6 +29,8 @@ public:
     const Vec3& GetOffset() const { return m_offset; }
 
 private:
+    friend class World;   // a region loaded again under its id takes its new name and offset
+
     uint32_t m_id;
     std::string m_name;
     Vec3 m_offset;
@@ -117,7 +119,9 @@ public:
 
     static World& Get();
 
-    // Creates a region. Null (and a logged warning) when the id is 0 or taken.
+    // Creates a region, or loads again the region of that id that a Reset unloaded (the
+    // same object, with the new name and offset). Null (and a logged warning) when the id
+    // is 0 or taken.
     Region* AddRegion(uint32_t id, const std::string& name, const Vec3& offset = {});
     Region* GetRegionById(uint32_t id) const;
 
@@ -141,16 +145,17 @@ public:
     void GetAllIntersections(std::vector<RayIntersection>& out, const WorldVec3& origin, const Vec3& direction,
                              float length) const;
 
-    // Takes every entity out of the world and forgets every region (tests, level
-    // unload). Regions stay allocated until the world ends, so positions that still
-    // name one never point at freed memory.
+    // Takes every entity out of the world and unloads every region (tests, level
+    // unload). An unloaded region stays allocated until the world ends, so positions that
+    // still name one never point at freed memory, and it is reused when its id is added
+    // again: the world holds one region per id ever added, however often it is reset.
     void Reset();
 
 private:
     static bool IsListed(const Entity* entity, EntityListType type);
 
     std::vector<std::unique_ptr<Region>> m_regions;
-    std::vector<std::unique_ptr<Region>> m_retiredRegions;
+    std::vector<std::unique_ptr<Region>> m_unloadedRegions;
     std::vector<Entity*> m_entities;   // in the order they were added
 };
 

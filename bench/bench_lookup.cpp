@@ -1,5 +1,5 @@
 // Look-up by object id: the object manager (plain and typed) beside std::unordered_map
-// holding the same ids, visited in the same shuffled order.
+// holding the same ids, visited in the same shuffled order, one size at a time.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -23,19 +23,24 @@ GAME_IMPLEMENT_CLASS(BenchWeapon, BenchItem)
 namespace {
 
 struct Population {
+    size_t count = 0;
     std::vector<uint32_t> order;
     std::unordered_map<uint32_t, Object*> map;
 };
 
-// Builds `count` live objects once per size and keeps them for every benchmark.
+// The object manager holds exactly `count` live objects and the map the same ids, so
+// each look-up is measured beside its peer at the same size. Built again only when the
+// size changes; the benchmarks of one size are registered together.
 const Population& Populate(size_t count)
 {
-    static std::unordered_map<size_t, Population> populations;
-    auto it = populations.find(count);
-    if (it != populations.end())
-        return it->second;
-    Population& population = populations[count];
+    static Population population;
+    if (population.count == count)
+        return population;
     ObjectManager& manager = ObjectManager::Get();
+    manager.DestroyAllObjects();
+    population = Population{};
+    population.count = count;
+    population.map.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         Object* object = manager.CreateObject("BenchWeapon");
         population.order.push_back(object->GetObjectId());
@@ -87,8 +92,14 @@ void BM_ObjectManagerGetObjectTyped(benchmark::State& state)
 
 }  // namespace
 
-BENCHMARK(BM_UnorderedMapFind)->Arg(1000)->Arg(65536)->Arg(1 << 20);
-BENCHMARK(BM_ObjectManagerGetObject)->Arg(1000)->Arg(65536)->Arg(1 << 20);
-BENCHMARK(BM_ObjectManagerGetObjectTyped)->Arg(1000)->Arg(65536)->Arg(1 << 20);
+BENCHMARK(BM_UnorderedMapFind)->Arg(1000);
+BENCHMARK(BM_ObjectManagerGetObject)->Arg(1000);
+BENCHMARK(BM_ObjectManagerGetObjectTyped)->Arg(1000);
+BENCHMARK(BM_UnorderedMapFind)->Arg(65536);
+BENCHMARK(BM_ObjectManagerGetObject)->Arg(65536);
+BENCHMARK(BM_ObjectManagerGetObjectTyped)->Arg(65536);
+BENCHMARK(BM_UnorderedMapFind)->Arg(1 << 20);
+BENCHMARK(BM_ObjectManagerGetObject)->Arg(1 << 20);
+BENCHMARK(BM_ObjectManagerGetObjectTyped)->Arg(1 << 20);
 
 }  // namespace GAME

@@ -7,6 +7,7 @@
 #include "Engine/GameClock.h"
 #include "Engine/InputDevice.h"
 #include "Engine/Name.h"
+#include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
 #include "Game/characters/Player.h"
 #include "Game/core/foundation/MathUtil.h"
@@ -74,10 +75,20 @@ WorldVec3 GameCamera::GetTarget() const
     return target;
 }
 
+void GameCamera::SetPlayer(Player* player)
+{
+    m_playerId = player ? player->GetObjectId() : 0;
+}
+
+Player* GameCamera::GetPlayer() const
+{
+    return ObjectManager::Get().GetObject<Player>(m_playerId);
+}
+
 void GameCamera::UpdateTarget()
 {
-    if (m_player)
-        m_target = m_player->GetAttachPointPosition(CameraAttachPoint());
+    if (const Player* player = GetPlayer())
+        m_target = player->GetAttachPointPosition(CameraAttachPoint());
 }
 
 void GameCamera::Update()
@@ -214,7 +225,7 @@ void GameCamera::UpdateTransparencyFrustum(const Viewport& viewport)
 
     // Only what rises above the player's head.
     m_transparencyHeight = 0.0f;
-    if (m_player) {
+    if (GetPlayer()) {
         m_transparencyHeight = target.GetRegionPosition().y + kTransparencyAboveTarget;
         frustum.planes.push_back(Plane{Vec3(0.0f, 1.0f, 0.0f), -m_transparencyHeight});
     }

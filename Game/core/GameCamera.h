@@ -34,8 +34,10 @@ class GameCamera : public WorldCamera {
 public:
     GameCamera();
 
-    void SetPlayer(Player* player) { m_player = player; }
-    Player* GetPlayer() const { return m_player; }
+    // The camera keeps the player's id, not its pointer: a player destroyed meanwhile
+    // is simply no longer followed.
+    void SetPlayer(Player* player);
+    Player* GetPlayer() const;
     void SetTarget(const WorldVec3& target) { m_target = target; }
     // The followed point moved by the target offset and, while shaking, by the shake.
     WorldVec3 GetTarget() const override;
@@ -74,7 +76,7 @@ private:
     void ClampCamera();
     void UpdateShake(uint32_t elapsed);
 
-    Player* m_player = nullptr;
+    uint32_t m_playerId = 0;
     WorldVec3 m_target;
     int m_shakeTimeLeft = 0;
     int m_shakeDuration = 0;

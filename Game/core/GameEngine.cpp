@@ -2,6 +2,7 @@
 // instance-group affiliations, shutdown and destruction; and the library's entry points.
 #include "Game/core/GameEngine.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "Engine/Engine.h"
@@ -164,13 +165,12 @@ GameEngine::~GameEngine()
 
     m_itemSets.clear();   // item sets have no owner object yet
 
-    ObjectManager& objects = ObjectManager::Get();
-    if (m_marketPurchaseSound)
-        objects.DestroyObjectEx(m_marketPurchaseSound, "GameEngine", __LINE__);
-    if (m_marketSaleSound)
-        objects.DestroyObjectEx(m_marketSaleSound, "GameEngine", __LINE__);
-    m_marketPurchaseSound = nullptr;
-    m_marketSaleSound = nullptr;
+    // Each sound only while it still exists: it may have been destroyed before the engine.
+    for (SoundPak* sound : {GetMarketPurchaseSound(), GetMarketSaleSound()})
+        if (sound)
+            ObjectManager::Get().DestroyObjectEx(sound, "GameEngine", __LINE__);
+    m_marketPurchaseSoundId = 0;
+    m_marketSaleSoundId = 0;
 
     m_creatureDeathListener.SetOwner(nullptr);
     // The remaining members go in reverse declaration order; the listener unregisters.
@@ -235,12 +235,23 @@ void GameEngine::InitializeAssertHandler(void (*handler)(const char*), bool flag
     m_assertFlag2 = flag2;
 }
 
-void GameEngine::LoadMarketSound(const LoadTable& table, const char* key, SoundPak*& slot)
+void GameEngine::LoadMarketSound(const LoadTable& table, const char* key, uint32_t& soundId)
 {
     const std::string record = table.GetString(key, "");
     if (record.empty())
         return;
-    slot = ObjectManager::Get().CreateObjectFromFile<SoundPak>(record, 0, true);
+    if (SoundPak* sound = ObjectManager::Get().CreateObjectFromFile<SoundPak>(record, 0, true))
+        soundId = sound->GetObjectId();
+}
+
+SoundPak* GameEngine::GetMarketPurchaseSound() const
+{
+    return ObjectManager::Get().GetObject<SoundPak>(m_marketPurchaseSoundId);
+}
+
+SoundPak* GameEngine::GetMarketSaleSound() const
+{
+    return ObjectManager::Get().GetObject<SoundPak>(m_marketSaleSoundId);
 }
 
 void GameEngine::LoadEquation(const LoadTable& table, const char* key, DesignerEquation<float>*& slot)
@@ -274,8 +285,8 @@ void GameEngine::LoadFromDatabase(const std::string& recordName)
     m_maxPlayerRotationSpeed = table.GetFloat("maxPlayerRotationSpeed", 0.0f);
     m_playerPathSlowdownLength = table.GetFloat("playerPathSlowdownLength", 0.0f);
 
-    LoadMarketSound(table, "marketPurchaseSound", m_marketPurchaseSound);
-    LoadMarketSound(table, "marketSaleSound", m_marketSaleSound);
+    LoadMarketSound(table, "marketPurchaseSound", m_marketPurchaseSoundId);
+    LoadMarketSound(table, "marketSaleSound", m_marketSaleSoundId);
 
     LoadEquation(table, "experienceEquation", m_experienceEquation);
     LoadEquation(table, "deathPenaltyEquation", m_deathPenaltyEquation);
@@ -330,7 +341,12 @@ void GameEngine::LoadFromDatabase(const std::string& recordName)
 
     std::vector<int> tiers;
     table.GetIntArray("skillMasteryTierLevel", tiers);
-    m_masteryTierLevels.assign(tiers.begin(), tiers.end());
+    m_masteryTierLevels.clear();
+    for (int tier : tiers) {
+        if (tier < 0)
+            gEngine->Log(LOG_WARNING, "GameEngine: skillMasteryTierLevel %d is negative, read as 0", tier);
+        m_masteryTierLevels.push_back(static_cast<uint32_t>(std::max(tier, 0)));
+    }
 
     LoadGameTextStyles(table, m_textStyles);
 

@@ -352,8 +352,9 @@ public:
     float GetMinPlayerRotationSpeed() const { return m_minPlayerRotationSpeed; }
     float GetMaxPlayerRotationSpeed() const { return m_maxPlayerRotationSpeed; }
     float GetPlayerPathSlowdownLength() const { return m_playerPathSlowdownLength; }
-    SoundPak* GetMarketPurchaseSound() const { return m_marketPurchaseSound; }
-    SoundPak* GetMarketSaleSound() const { return m_marketSaleSound; }
+    // Null when the record names none, or once the sound is destroyed.
+    SoundPak* GetMarketPurchaseSound() const;
+    SoundPak* GetMarketSaleSound() const;
     const DesignerEquation<float>* GetExperienceEquation() const { return m_experienceEquation; }
     const DesignerEquation<float>* GetDeathPenaltyEquation() const { return m_deathPenaltyEquation; }
     int GetDeathPenaltyMin() const { return m_deathPenaltyMin; }
@@ -390,7 +391,7 @@ protected:
     void InitializeMonsterRaceMap();
 
 private:
-    void LoadMarketSound(const LoadTable& table, const char* key, SoundPak*& slot);
+    void LoadMarketSound(const LoadTable& table, const char* key, uint32_t& soundId);
     void LoadEquation(const LoadTable& table, const char* key, DesignerEquation<float>*& slot);
     void QueueNotification(UINotification notification, bool clearFirst);
     void UpdateTutorialTimers(int ms, Player* mainPlayer);
@@ -415,8 +416,8 @@ private:
     std::map<Name, const SkillProfile*> m_skillProfiles;
     SkillProfile m_nullSkillProfile;
     std::vector<uint32_t> m_masteryTierLevels;
-    SoundPak* m_marketPurchaseSound = nullptr;
-    SoundPak* m_marketSaleSound = nullptr;
+    uint32_t m_marketPurchaseSoundId = 0;   // owned, kept by id and looked up
+    uint32_t m_marketSaleSoundId = 0;
     RandomUniformLocked m_random;
     float m_armorDefensiveAbsorption = 0.0f;
     float m_meleeRange = 0.4f;

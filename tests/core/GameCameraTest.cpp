@@ -199,6 +199,23 @@ TEST_F(GameCameraTest, FollowsThePlayerAndSeesItThroughTheFrustum)
     EXPECT_FALSE(Inside(narrow, target + right));
 }
 
+TEST_F(GameCameraTest, ADestroyedPlayerIsNoLongerFollowed)
+{
+    Player* player = PlacePlayer({3, 0, 4});
+    camera.SetPlayer(player);
+    camera.Update();
+    EXPECT_EQ(camera.GetPlayer(), player);
+    const WorldVec3 followed = camera.GetTarget();
+
+    ObjectManager::Get().DestroyObjectEx(player, __FILE__, __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    EXPECT_EQ(camera.GetPlayer(), nullptr);
+    camera.Update();   // keeps the last target
+    EXPECT_EQ(camera.GetTarget(), followed);
+    camera.UpdateTransparencyFrustum(Viewport());
+    EXPECT_EQ(camera.GetTransparencyHeight(), 0.0f);
+}
+
 TEST_F(GameCameraTest, TransparencyFrustum)
 {
     camera.UpdateTransparencyFrustum(Viewport());   // no target region: nothing

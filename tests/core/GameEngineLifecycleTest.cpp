@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Engine/Engine.h"
+#include "Engine/Entity.h"
 #include "Engine/InstanceGroupManager.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Monster.h"
@@ -126,6 +127,34 @@ TEST_F(GameEngineLifecycle, AMarketSoundOfAnotherClassIsDestroyed)
     EXPECT_EQ(ObjectManager::Get().GetObjectCount(), 1u);
     ShutdownObjects();
     EXPECT_EQ(ObjectManager::Get().GetObjectCount(), 0u);
+}
+
+TEST_F(GameEngineLifecycle, AMarketSoundDestroyedBeforeTheEngineIsLeftAlone)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Sounds/Buy.dbr", "Class,SoundPak,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Sounds/Sell.dbr", "Class,SoundPak,\n");
+    Record("marketPurchaseSound,Records/Sounds/Buy.dbr,\nmarketSaleSound,Records/Sounds/Sell.dbr,\n");
+    InitializeObjects();
+    SoundPak* purchase = gGameEngine->GetMarketPurchaseSound();
+    ASSERT_NE(purchase, nullptr);
+    ObjectManager::Get().DestroyObjectEx(purchase, __FILE__, __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    EXPECT_EQ(gGameEngine->GetMarketPurchaseSound(), nullptr);
+    ASSERT_NE(gGameEngine->GetMarketSaleSound(), nullptr);
+
+    LogCapture log;
+    ShutdownObjects();   // destroys the sale sound only
+    EXPECT_TRUE(log.Lines().empty());
+    EXPECT_EQ(ObjectManager::Get().GetObjectCount(), 0u);
+}
+
+TEST_F(GameEngineLifecycle, ANegativeMasteryTierLevelCountsAsZero)
+{
+    Record("skillMasteryTierLevel,1;-3;10,\n");
+    LogCapture log;
+    InitializeObjects();
+    EXPECT_EQ(gGameEngine->GetMasteryTierLevels(), (std::vector<uint32_t>{1, 0, 10}));
+    EXPECT_EQ(log.Count("GameEngine: skillMasteryTierLevel -3 is negative, read as 0"), 1u);
 }
 
 TEST_F(GameEngineLifecycle, ActionMatrixClassTagsAndRaces)

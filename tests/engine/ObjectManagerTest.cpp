@@ -1,6 +1,7 @@
 // The object manager: ids, look-ups, creation from records and deferred destruction.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -23,11 +24,23 @@ class OmDerived : public OmBase {
 class OmOther : public Object {
     GAME_DECLARE_CLASS(OmOther)
 };
+// Destroys the child it holds when it is freed, as owners of sounds and effects do.
+class OmOwner : public OmBase {
+    GAME_DECLARE_CLASS(OmOwner)
+public:
+    ~OmOwner() override
+    {
+        if (child)
+            ObjectManager::Get().DestroyObjectEx(child, "OmOwner", 1);
+    }
+    Object* child = nullptr;
+};
 
 int OmBase::destroyed = 0;
 GAME_IMPLEMENT_CLASS(OmBase, Object)
 GAME_IMPLEMENT_CLASS(OmDerived, OmBase)
 GAME_IMPLEMENT_CLASS(OmOther, Object)
+GAME_IMPLEMENT_CLASS(OmOwner, OmBase)
 
 namespace {
 
@@ -40,6 +53,7 @@ protected:
     }
     void TearDown() override
     {
+        manager.SetIdHost(0);
         manager.DestroyAllObjects();
         RecordDatabase::Get().Clear();
     }
@@ -77,6 +91,93 @@ TEST_F(ObjectManagerTest, DestroyedObjectsLeaveTheLookUpAtOnceAndAreFreedLater)
     }
     manager.FlushDestroyedObjects();
     EXPECT_EQ(OmBase::destroyed, 1);
+}
+
+TEST_F(ObjectManagerTest, AnOwnerFreeingItsChildNeverFreesItTwice)
+{
+    auto makePair = [this] {
+        auto* owner = static_cast<OmOwner*>(manager.CreateObject("OmOwner"));
+        owner->child = manager.CreateObject("OmBase");
+        return owner;
+    };
+
+    // Torn down together, in either order of ids.
+    makePair();
+    Object* older = manager.CreateObject("OmBase");   // freed before its owner
+    static_cast<OmOwner*>(manager.CreateObject("OmOwner"))->child = older;
+    manager.DestroyAllObjects();
+    EXPECT_EQ(OmBase::destroyed, 4);
+    EXPECT_EQ(manager.GetObjectCount(), 0u);
+
+    // The child destroyed earlier in the frame, the owner after it, or the other way round.
+    OmBase::destroyed = 0;
+    OmOwner* first = makePair();
+    manager.DestroyObjectEx(first->child, __FILE__, __LINE__);
+    manager.DestroyObjectEx(first, __FILE__, __LINE__);
+    OmOwner* second = makePair();
+    manager.DestroyObjectEx(second, __FILE__, __LINE__);
+    manager.DestroyObjectEx(second->child, __FILE__, __LINE__);
+    // The owner alone: its live child goes in the same flush.
+    OmOwner* third = makePair();
+    const uint32_t childId = third->child->GetObjectId();
+    manager.DestroyObjectEx(third, __FILE__, __LINE__);
+    LogCapture log;
+    manager.FlushDestroyedObjects();
+    EXPECT_EQ(OmBase::destroyed, 6);
+    EXPECT_EQ(manager.GetObject(childId), nullptr);
+    EXPECT_EQ(manager.GetObjectCount(), 0u);
+    EXPECT_TRUE(log.Lines().empty());   // letting go of a child being freed is no fault
+}
+
+TEST_F(ObjectManagerTest, AnObjectTheManagerDoesNotHoldIsNotFreed)
+{
+    OmBase local;
+    LogCapture log;
+    manager.DestroyObjectEx(&local, "test", 9);
+    manager.FlushDestroyedObjects();
+    EXPECT_EQ(OmBase::destroyed, 0);
+    EXPECT_TRUE(log.Contains("Unable to destroy an object the object manager does not hold (test:9)"));
+}
+
+TEST_F(ObjectManagerTest, AStaleIdFindsNothingAndARecreatedIdFindsItsNewClass)
+{
+    Object* base = manager.CreateObject("OmBase", 500);
+    manager.DestroyObjectEx(base, __FILE__, __LINE__);
+    EXPECT_EQ(manager.GetObject(500), nullptr);
+    EXPECT_EQ(manager.GetObject<OmBase>(500), nullptr);
+
+    Object* other = manager.CreateObject("OmOther", 500);   // before the flush
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(manager.GetObject(500), other);
+    EXPECT_EQ(manager.GetObject<OmOther>(500), other);
+    EXPECT_EQ(manager.GetObject<OmBase>(500), nullptr);
+    manager.FlushDestroyedObjects();
+    EXPECT_EQ(manager.GetObject<OmOther>(500), other);
+    EXPECT_EQ(OmBase::destroyed, 1);
+}
+
+TEST_F(ObjectManagerTest, EachHostMakesIdsInItsOwnRange)
+{
+    manager.SetIdHost(2);
+    const uint32_t first = manager.CreateObjectID();
+    EXPECT_EQ(first >> kObjectIdHostShift, 2u);
+    EXPECT_NE(first & 0x0FFFFFFFu, 0u);
+
+    // An id given by another host is kept as it is, and this host's next ids skip it.
+    RecordDatabase::Get().RegisterRecord("Records/Test/Base.dbr", "Class,OmBase,\n");
+    Object* remote = manager.CreateObjectFromFile("Records/Test/Base.dbr", (1u << kObjectIdHostShift) | 5u);
+    ASSERT_NE(remote, nullptr);
+    EXPECT_EQ(manager.GetObject<OmBase>((1u << kObjectIdHostShift) | 5u), remote);
+    const uint32_t next = first + 1;
+    ASSERT_NE(manager.CreateObject("OmBase", next), nullptr);
+    EXPECT_EQ(manager.CreateObjectID(), next + 1);
+
+    LogCapture log;
+    manager.SetIdHost(16);
+    EXPECT_EQ(manager.GetIdHost(), 2);
+    EXPECT_TRUE(log.Contains("ObjectManager: host 16 has no id range"));
+    manager.SetIdHost(0);
+    EXPECT_EQ(manager.CreateObjectID() >> kObjectIdHostShift, 0u);
 }
 
 TEST_F(ObjectManagerTest, GivenIdsAreKeptAndATakenIdIsRefused)
@@ -133,27 +234,67 @@ TEST_F(ObjectManagerTest, ManyObjectsSurviveGrowthAndRemovals)
     manager.FlushDestroyedObjects();
 }
 
-TEST_F(ObjectManagerTest, LookUpsFromSeveralThreads)
+// Readers look up without a lock while other threads create and destroy (and the table
+// grows under them): a reader gets the live object or null, never another object, and
+// the class it is given is the object's own. Run under ThreadSanitizer too.
+TEST_F(ObjectManagerTest, LookUpsRaceCreationAndDestructionSafely)
 {
-    std::vector<uint32_t> ids;
-    for (int i = 0; i < 200; ++i)
-        ids.push_back(manager.CreateObject("OmBase")->GetObjectId());
+    constexpr int kStable = 200;
+    constexpr int kWriters = 2;
+    constexpr int kReaders = 3;
+    constexpr int kRounds = 3000;
+    std::vector<uint32_t> stable;
+    for (int i = 0; i < kStable; ++i)
+        stable.push_back(manager.CreateObject("OmBase")->GetObjectId());
+
+    // Ids the writers hand out, so readers can chase objects that come and go.
+    std::vector<std::atomic<uint32_t>> churn(kWriters);
+    std::atomic<int> writersLeft{kWriters};
+    std::atomic<int> mismatches{0};
+    std::atomic<long> stableFound{0};
     std::vector<std::thread> threads;
-    std::atomic<int> found{0};
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&] {
-            for (int round = 0; round < 200; ++round)
-                for (uint32_t id : ids)
-                    if (manager.GetObject<OmBase>(id))
-                        found.fetch_add(1, std::memory_order_relaxed);
+    for (int w = 0; w < kWriters; ++w) {
+        threads.emplace_back([&, w] {
+            std::vector<Object*> kept;
+            for (int round = 0; round < kRounds; ++round) {
+                Object* made = manager.CreateObject(round % 2 ? "OmOther" : "OmDerived");
+                churn[w].store(made->GetObjectId(), std::memory_order_relaxed);
+                if (round % 3 == 0)
+                    kept.push_back(made);   // grows the table while readers probe it
+                else
+                    manager.DestroyObjectEx(made, __FILE__, __LINE__);
+            }
+            for (Object* object : kept)
+                manager.DestroyObjectEx(object, __FILE__, __LINE__);
+            writersLeft.fetch_sub(1);
         });
     }
-    // Meanwhile the owner keeps creating and destroying other objects.
-    for (int i = 0; i < 2000; ++i)
-        manager.DestroyObjectEx(manager.CreateObject("OmOther"), __FILE__, __LINE__);
+    for (int r = 0; r < kReaders; ++r) {
+        threads.emplace_back([&] {
+            while (writersLeft.load() > 0) {
+                for (uint32_t id : stable)
+                    if (OmBase* object = manager.GetObject<OmBase>(id); object && object->GetObjectId() == id)
+                        stableFound.fetch_add(1, std::memory_order_relaxed);
+                for (auto& chased : churn) {
+                    const uint32_t id = chased.load(std::memory_order_relaxed);
+                    if (Object* object = manager.GetObject(id); object && object->GetObjectId() != id)
+                        mismatches.fetch_add(1);
+                    if (OmOther* other = manager.GetObject<OmOther>(id); other && !other->IsA<OmOther>())
+                        mismatches.fetch_add(1);
+                    if (OmDerived* derived = manager.GetObject<OmDerived>(id); derived && !derived->IsA<OmDerived>())
+                        mismatches.fetch_add(1);
+                }
+            }
+        });
+    }
     for (auto& thread : threads)
         thread.join();
-    EXPECT_EQ(found.load(), 4 * 200 * 200);
+    EXPECT_EQ(mismatches.load(), 0);
+    EXPECT_EQ(stableFound.load() % kStable, 0);
+    EXPECT_EQ(manager.GetObjectCount(), static_cast<size_t>(kStable));
+    manager.FlushDestroyedObjects();
+    for (uint32_t id : stable)
+        ASSERT_NE(manager.GetObject<OmBase>(id), nullptr);
 }
 
 }  // namespace

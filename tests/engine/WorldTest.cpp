@@ -168,10 +168,21 @@ TEST_F(WorldTest, PlacingWithoutARegionIsRefused)
 TEST_F(WorldTest, ResetKeepsOldPositionsReadable)
 {
     Entity* entity = Place({1, 2, 3});
+    Region* before = home;
     World::Get().Reset();
     EXPECT_FALSE(entity->IsInWorld());
     EXPECT_EQ(nullptr, World::Get().GetRegionById(1));
     EXPECT_EQ("Home", entity->GetRegion()->GetName());   // still allocated
-    home = World::Get().AddRegion(1, "Home again");
-    EXPECT_NE(nullptr, home);
+
+    // Loading the same region again reuses it, so unloads do not pile regions up, and
+    // the old position names the region as it is now.
+    for (int unload = 0; unload < 3; ++unload) {
+        home = World::Get().AddRegion(1, "Home again", {7, 0, 0});
+        EXPECT_EQ(before, home);
+        World::Get().Reset();
+    }
+    home = World::Get().AddRegion(1, "Home again", {7, 0, 0});
+    EXPECT_EQ(home, World::Get().GetRegionById(1));
+    EXPECT_EQ((Vec3{8, 2, 3}), entity->GetCoords().GetPosition().ToWorldSpace());
+    EXPECT_NE(nullptr, World::Get().AddRegion(3, "New"));
 }

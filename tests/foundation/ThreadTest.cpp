@@ -4,10 +4,13 @@
 #include <sys/resource.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "Engine/CriticalSection.h"
+#include "Engine/Engine.h"
 #include "Game/core/foundation/Thread.h"
 
 using namespace GAME;
@@ -39,7 +42,64 @@ public:
     std::string seenName;
 };
 
+// Runs until released; touches only what it was given, so it may outlive its own
+// derived part while the base destructor waits for it.
+class HeldThread : public Thread {
+public:
+    HeldThread(Event& started, Event& release, std::atomic<int>& ends)
+        : m_started(started), m_release(release), m_ends(ends)
+    {
+    }
+    void Run() override
+    {
+        Event& release = m_release;
+        std::atomic<int>& ends = m_ends;
+        m_started.Set();
+        release.Wait();
+        ends.fetch_add(1);
+    }
+
+private:
+    Event& m_started;
+    Event& m_release;
+    std::atomic<int>& m_ends;
+};
+
 }  // namespace
+
+TEST(ThreadTest, ASecondStartWhileRunningIsRefusedAndTheDestructorWaits)
+{
+    Event started{true};
+    Event release{true};
+    std::atomic<int> ends{0};
+    std::thread releaser;
+    {
+        HeldThread thread(started, release, ends);
+        ASSERT_TRUE(thread.Start());
+        started.Wait();
+        {
+            LogCapture log;
+            EXPECT_FALSE(thread.Start());
+            EXPECT_TRUE(log.Contains("Thread: not started again while the thread of the earlier start runs"));
+        }
+        releaser = std::thread([&release] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            release.Set();
+        });
+    }   // the destructor waits for the one thread
+    EXPECT_EQ(ends.load(), 1);
+    releaser.join();
+
+    // Once it has ended, the same object starts again.
+    release.Reset();
+    HeldThread again(started, release, ends);
+    ASSERT_TRUE(again.Start());
+    release.Set();
+    EXPECT_TRUE(again.Wait());
+    EXPECT_TRUE(again.Start());
+    EXPECT_TRUE(again.Wait());
+    EXPECT_EQ(ends.load(), 3);
+}
 
 TEST(ThreadTest, WaitBeforeStartReturnsAtOnce)
 {

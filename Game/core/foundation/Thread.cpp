@@ -1,5 +1,7 @@
 #include "Game/core/foundation/Thread.h"
 
+#include "Engine/Engine.h"
+
 namespace GAME {
 
 namespace {
@@ -10,13 +12,20 @@ constexpr int kPriorityAboveNormal = 2;
 
 Thread::~Thread()
 {
+    System::WaitForThread(m_handle);
     System::CloseThreadHandle(m_handle);
 }
 
-void Thread::Start()
+bool Thread::Start()
 {
+    if (System::IsThreadRunning(m_handle)) {
+        gEngine->Log(LOG_WARNING, "Thread: not started again while the thread of the earlier start runs");
+        return false;
+    }
+    System::WaitForThread(m_handle);   // ended: joins at once
     System::CloseThreadHandle(m_handle);
     m_handle = System::CreateThread([this] { Run(); });
+    return m_handle != nullptr;
 }
 
 void Thread::SetPriority(int priority)

@@ -9,7 +9,8 @@ namespace GAME {
 class Thread {
 public:
     Thread() = default;
-    // Releases the handle; it does not wait for the thread.
+    // Waits for a thread still running, then releases the handle. By then the derived
+    // part is gone: a class whose Run uses its own members waits in its own destructor.
     virtual ~Thread();
     Thread(const Thread&) = delete;
     Thread& operator=(const Thread&) = delete;
@@ -17,8 +18,10 @@ public:
     // The thread's work.
     virtual void Run() = 0;
 
-    // Releases the handle of an earlier start, then starts a new thread running Run.
-    void Start();
+    // Starts a new thread running Run, after releasing the handle of an earlier start
+    // that has ended. Refused (logged, false) while the earlier thread still runs: one
+    // object runs one thread at a time, and Wait and the destructor wait for it.
+    bool Start();
     // 0 lowest, 2 above normal, anything else normal. Best effort: a level the
     // system refuses leaves the thread as it was.
     void SetPriority(int priority);
