@@ -1,5 +1,7 @@
 #include "Engine/ConnectionManager.h"
 
+#include "Engine/ObjectManager.h"
+
 #include "Engine/Engine.h"
 #include "Engine/NetPacketRegistry.h"
 
@@ -77,8 +79,13 @@ NetTransport* ConnectionManager::GetTransport() const
 
 void ConnectionManager::SetLocalHostId(int host)
 {
-    CriticalSectionLock lock(m_lock);
-    m_localHost = host;
+    {
+        CriticalSectionLock lock(m_lock);
+        m_localHost = host;
+    }
+    // Objects this host makes carry its number, so no two hosts make the same id.
+    if (host >= 0)
+        ObjectManager::Get().SetIdHost(host);
 }
 
 int ConnectionManager::GetLocalHostId() const

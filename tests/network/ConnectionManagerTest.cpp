@@ -62,6 +62,18 @@ TEST_F(ConnectionManagerTest, SendsToTheServerToEveryClientAndToThePlayersHost)
     EXPECT_EQ(transport.sent[2].Type(), GiveGoldPacket::kType);
 }
 
+TEST_F(ConnectionManagerTest, ObjectsMadeOnAHostCarryItsNumber)
+{
+    manager.SetLocalHostId(3);
+    Object* made = ObjectManager::Get().CreateObject("Object");
+    manager.SetLocalHostId(ConnectionManager::kServerHost);
+    Object* madeOnServer = ObjectManager::Get().CreateObject("Object");
+    ASSERT_NE(made, nullptr);
+    ASSERT_NE(madeOnServer, nullptr);
+    EXPECT_EQ(made->GetObjectId() >> 28, 3u);
+    EXPECT_EQ(madeOnServer->GetObjectId() >> 28, 0u);
+}
+
 TEST_F(ConnectionManagerTest, WhatCannotBeBuiltOrHasNowhereToGoIsNotSent)
 {
     ChatPacket chat;
