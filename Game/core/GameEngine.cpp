@@ -165,12 +165,8 @@ GameEngine::~GameEngine()
 
     m_itemSets.clear();   // item sets have no owner object yet
 
-    // Each sound only while it still exists: it may have been destroyed before the engine.
-    for (SoundPak* sound : {GetMarketPurchaseSound(), GetMarketSaleSound()})
-        if (sound)
-            ObjectManager::Get().DestroyObjectEx(sound, "GameEngine", __LINE__);
-    m_marketPurchaseSoundId = 0;
-    m_marketSaleSoundId = 0;
+    DestroyMarketSound(m_marketPurchaseSoundId);
+    DestroyMarketSound(m_marketSaleSoundId);
 
     m_creatureDeathListener.SetOwner(nullptr);
     // The remaining members go in reverse declaration order; the listener unregisters.
@@ -235,8 +231,17 @@ void GameEngine::InitializeAssertHandler(void (*handler)(const char*), bool flag
     m_assertFlag2 = flag2;
 }
 
+// Only while the sound still exists: it may have been destroyed before the engine.
+void GameEngine::DestroyMarketSound(uint32_t& soundId)
+{
+    if (SoundPak* sound = ObjectManager::Get().GetObject<SoundPak>(soundId))
+        ObjectManager::Get().DestroyObjectEx(sound, "GameEngine", __LINE__);
+    soundId = 0;
+}
+
 void GameEngine::LoadMarketSound(const LoadTable& table, const char* key, uint32_t& soundId)
 {
+    DestroyMarketSound(soundId);   // a second load replaces the first load's sound
     const std::string record = table.GetString(key, "");
     if (record.empty())
         return;

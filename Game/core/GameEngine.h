@@ -392,6 +392,7 @@ protected:
 
 private:
     void LoadMarketSound(const LoadTable& table, const char* key, uint32_t& soundId);
+    void DestroyMarketSound(uint32_t& soundId);
     void LoadEquation(const LoadTable& table, const char* key, DesignerEquation<float>*& slot);
     void QueueNotification(UINotification notification, bool clearFirst);
     void UpdateTutorialTimers(int ms, Player* mainPlayer);

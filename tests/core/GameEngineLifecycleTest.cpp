@@ -148,6 +148,19 @@ TEST_F(GameEngineLifecycle, AMarketSoundDestroyedBeforeTheEngineIsLeftAlone)
     EXPECT_EQ(ObjectManager::Get().GetObjectCount(), 0u);
 }
 
+TEST_F(GameEngineLifecycle, LoadingTheRecordAgainReplacesTheMarketSounds)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Sounds/Buy.dbr", "Class,SoundPak,\n");
+    Record("marketPurchaseSound,Records/Sounds/Buy.dbr,\n");
+    InitializeObjects();
+    gGameEngine->LoadFromDatabase(kGameEngineRecordName);
+    ObjectManager::Get().FlushDestroyedObjects();
+    EXPECT_NE(gGameEngine->GetMarketPurchaseSound(), nullptr);
+    EXPECT_EQ(ObjectManager::Get().GetObjectCount(), 1u);
+    ShutdownObjects();
+    EXPECT_EQ(ObjectManager::Get().GetObjectCount(), 0u);
+}
+
 TEST_F(GameEngineLifecycle, ANegativeMasteryTierLevelCountsAsZero)
 {
     Record("skillMasteryTierLevel,1;-3;10,\n");
