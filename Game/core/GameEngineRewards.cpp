@@ -36,29 +36,33 @@ auto FindAttacker(Entries& entries, uint32_t attacker) -> decltype(&*entries.beg
 
 }  // namespace
 
+// The designer inputs are bound once per name when a formula loads; the formulas read the
+// members themselves at each evaluation.
+DesignerVariableSlot<float> GameEngine::BindDesignerVariable(const char* name)
+{
+    if (!name)
+        return DesignerVariableSlot<float>::Unknown();
+    const std::pair<const char*, const uint32_t*> inputs[] = {
+        {"averagePlayerLevel", &m_playerInfo.averagePlayerLevel},
+        {"minPlayerLevel", &m_playerInfo.minPlayerLevel},
+        {"maxPlayerLevel", &m_playerInfo.maxPlayerLevel},
+        {"numberOfPlayers", &m_playerInfo.numberOfPlayers},
+        {"gameDifficultyDV", &m_playerInfo.gameDifficulty},
+        {"monsterLevel", &m_monsterLevel},
+        {"monsterExperience", &m_monsterExperience},
+        {"averagePartyLevel", &m_averagePartyLevel},
+        {"currentPlayerLevel", &m_currentPlayerLevel},
+    };
+    for (const auto& [inputName, input] : inputs)
+        if (std::strcmp(name, inputName) == 0)
+            return DesignerVariableSlot<float>::OfUnsigned(*input);
+    return DesignerVariableSlot<float>::Unknown();
+}
+
 bool GameEngine::GetDesignerVariable(const char* name, float& value)
 {
     value = 0.0f;
-    if (!name)
-        return false;
-    const std::pair<const char*, uint32_t> inputs[] = {
-        {"averagePlayerLevel", m_playerInfo.averagePlayerLevel},
-        {"minPlayerLevel", m_playerInfo.minPlayerLevel},
-        {"maxPlayerLevel", m_playerInfo.maxPlayerLevel},
-        {"numberOfPlayers", m_playerInfo.numberOfPlayers},
-        {"gameDifficultyDV", m_playerInfo.gameDifficulty},
-        {"monsterLevel", m_monsterLevel},
-        {"monsterExperience", m_monsterExperience},
-        {"averagePartyLevel", m_averagePartyLevel},
-        {"currentPlayerLevel", m_currentPlayerLevel},
-    };
-    for (const auto& [inputName, input] : inputs) {
-        if (std::strcmp(name, inputName) == 0) {
-            value = static_cast<float>(input);
-            return true;
-        }
-    }
-    return false;
+    return BindDesignerVariable(name).Read(value);
 }
 
 uint32_t GameEngine::CalculateExperienceReward(uint32_t monsterLevel, uint32_t playerId, uint32_t monsterExperience)

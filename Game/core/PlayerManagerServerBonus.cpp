@@ -60,22 +60,21 @@ void PlayerManagerServer::LoadEquations()
     }
 }
 
-bool PlayerManagerServer::GetDesignerVariable(const char* name, float& value)
+// The formulas read the three variables in place; EvaluateShares sets them before it
+// evaluates.
+DesignerVariableSlot<float> PlayerManagerServer::BindDesignerVariable(const char* name)
 {
     if (!name)
-        return false;
-    const std::pair<const char*, float> variables[] = {
-        {"amountOfGold", m_amountOfGold},
-        {"amountOfExperience", m_amountOfExperience},
-        {"evaluatingPartyMemberCount", m_evaluatingPartyMemberCount},
+        return DesignerVariableSlot<float>::Unknown();
+    const std::pair<const char*, const float*> variables[] = {
+        {"amountOfGold", &m_amountOfGold},
+        {"amountOfExperience", &m_amountOfExperience},
+        {"evaluatingPartyMemberCount", &m_evaluatingPartyMemberCount},
     };
-    for (const auto& [variable, variableValue] : variables) {
-        if (std::strcmp(name, variable) == 0) {
-            value = variableValue;
-            return true;
-        }
-    }
-    return false;
+    for (const auto& [variable, slot] : variables)
+        if (std::strcmp(name, variable) == 0)
+            return DesignerVariableSlot<float>::Of(*slot);
+    return DesignerVariableSlot<float>::Unknown();
 }
 
 float PlayerManagerServer::GetExperienceMultiplier(uint32_t player, uint32_t source) const
