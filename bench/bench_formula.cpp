@@ -38,14 +38,15 @@ class BoundOwner : public EquationInterface_Algebra, public CombatInputs {
 public:
     DesignerVariableSlot<float> BindDesignerVariable(const char* name) override
     {
-        const struct { const char* name; const float& value; } table[] = {
-            {"level", level}, {"bonus", bonus}, {"offense", offense}, {"defense", defense},
-            {"attackerLevel", attackerLevel}, {"defenderLevel", defenderLevel},
-        };
-        for (const auto& entry : table)
-            if (std::strcmp(entry.name, name) == 0)
-                return DesignerVariableSlot<float>::Of(entry.value);
-        return DesignerVariableSlot<float>::Unknown();
+        using Slot = DesignerVariableSlot<float>;
+        return FindDesignerVariable<float>(name, {
+            {"level", Slot::Of(level)},
+            {"bonus", Slot::Of(bonus)},
+            {"offense", Slot::Of(offense)},
+            {"defense", Slot::Of(defense)},
+            {"attackerLevel", Slot::Of(attackerLevel)},
+            {"defenderLevel", Slot::Of(defenderLevel)},
+        });
     }
 };
 

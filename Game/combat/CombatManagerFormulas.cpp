@@ -1,7 +1,6 @@
 // The combat formulas of the combat record, the variables they read, and the rolls of an
 // attack that use them: probability to hit, dodge, deflection and shield block.
 #include <algorithm>
-#include <string_view>
 
 #include "Game/characters/Character.h"
 #include "Game/combat/CombatManager.h"
@@ -35,43 +34,30 @@ float CombatManager::Evaluate(CombatFormula formula, float fallback) const
 // their fields, the character's values to a read of the character at each evaluation.
 DesignerVariableSlot<float> CombatManager::BindDesignerVariable(const char* name)
 {
-    struct Entry {
-        std::string_view name;
-        float DesignerVariables::*variable;
-        int characterKey;   // read from the character when there is no variable
-    };
-    static constexpr Entry kEntries[] = {
-        {"physicalDamageDV", &DesignerVariables::physicalDamage, 0},
-        {"pierceDamageDV", &DesignerVariables::pierceDamage, 0},
-        {"elementalDamageDV", &DesignerVariables::elementalDamage, 0},
-        {"sumProtectionDV", &DesignerVariables::sumProtection, 0},
-        {"sumAbsorptionDV", &DesignerVariables::sumAbsorption, 0},
-        {"bonusDV", &DesignerVariables::bonus, 0},
-        {"offensiveAbilityDV", &DesignerVariables::offensiveAbility, 0},
-        {"offensiveAbilityModifierDV", &DesignerVariables::offensiveAbilityModifier, 0},
-        {"defensiveAbilityDV", &DesignerVariables::defensiveAbility, 0},
-        {"defensiveAbilityModifierDV", &DesignerVariables::defensiveAbilityModifier, 0},
-        {"strengthDV", nullptr, CharAttributeType_Strength},
-        {"dexterityDV", nullptr, CharAttributeType_Dexterity},
-        {"intelligenceDV", nullptr, CharAttributeType_Intelligence},
-        {"characterLevelDV", nullptr, kCharacterLevelKey},
-        {"probabilityToHitDV", &DesignerVariables::probabilityToHit, 0},
-        {"blockChanceDV", &DesignerVariables::blockChance, 0},
-        {"blockChanceModifierDV", &DesignerVariables::blockChanceModifier, 0},
-        {"damageDV", &DesignerVariables::damage, 0},
-        {"shieldDefenseDV", &DesignerVariables::shieldDefense, 0},
-        {"shieldAbsorptionDV", &DesignerVariables::shieldAbsorption, 0},
-    };
-    if (!name)
-        return DesignerVariableSlot<float>::Unknown();
-    for (const Entry& entry : kEntries) {
-        if (entry.name != name)
-            continue;
-        if (entry.variable)
-            return DesignerVariableSlot<float>::Of(m_vars.*entry.variable);
-        return DesignerVariableSlot<float>::Computed(&ReadCharacterValue, this, entry.characterKey);
-    }
-    return DesignerVariableSlot<float>::Unknown();
+    using Slot = DesignerVariableSlot<float>;
+    const auto character = [this](int key) { return Slot::Computed(&ReadCharacterValue, this, key); };
+    return FindDesignerVariable<float>(name, {
+        {"physicalDamageDV", Slot::Of(m_vars.physicalDamage)},
+        {"pierceDamageDV", Slot::Of(m_vars.pierceDamage)},
+        {"elementalDamageDV", Slot::Of(m_vars.elementalDamage)},
+        {"sumProtectionDV", Slot::Of(m_vars.sumProtection)},
+        {"sumAbsorptionDV", Slot::Of(m_vars.sumAbsorption)},
+        {"bonusDV", Slot::Of(m_vars.bonus)},
+        {"offensiveAbilityDV", Slot::Of(m_vars.offensiveAbility)},
+        {"offensiveAbilityModifierDV", Slot::Of(m_vars.offensiveAbilityModifier)},
+        {"defensiveAbilityDV", Slot::Of(m_vars.defensiveAbility)},
+        {"defensiveAbilityModifierDV", Slot::Of(m_vars.defensiveAbilityModifier)},
+        {"strengthDV", character(CharAttributeType_Strength)},
+        {"dexterityDV", character(CharAttributeType_Dexterity)},
+        {"intelligenceDV", character(CharAttributeType_Intelligence)},
+        {"characterLevelDV", character(kCharacterLevelKey)},
+        {"probabilityToHitDV", Slot::Of(m_vars.probabilityToHit)},
+        {"blockChanceDV", Slot::Of(m_vars.blockChance)},
+        {"blockChanceModifierDV", Slot::Of(m_vars.blockChanceModifier)},
+        {"damageDV", Slot::Of(m_vars.damage)},
+        {"shieldDefenseDV", Slot::Of(m_vars.shieldDefense)},
+        {"shieldAbsorptionDV", Slot::Of(m_vars.shieldAbsorption)},
+    });
 }
 
 // ---- Damage ------------------------------------------------------------------------

@@ -2,7 +2,6 @@
 // designer inputs those formulas read, the damage register, and the game engine's
 // handling of a creature's death.
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "Engine/ObjectManager.h"
@@ -40,23 +39,18 @@ auto FindAttacker(Entries& entries, uint32_t attacker) -> decltype(&*entries.beg
 // members themselves at each evaluation.
 DesignerVariableSlot<float> GameEngine::BindDesignerVariable(const char* name)
 {
-    if (!name)
-        return DesignerVariableSlot<float>::Unknown();
-    const std::pair<const char*, const uint32_t*> inputs[] = {
-        {"averagePlayerLevel", &m_playerInfo.averagePlayerLevel},
-        {"minPlayerLevel", &m_playerInfo.minPlayerLevel},
-        {"maxPlayerLevel", &m_playerInfo.maxPlayerLevel},
-        {"numberOfPlayers", &m_playerInfo.numberOfPlayers},
-        {"gameDifficultyDV", &m_playerInfo.gameDifficulty},
-        {"monsterLevel", &m_monsterLevel},
-        {"monsterExperience", &m_monsterExperience},
-        {"averagePartyLevel", &m_averagePartyLevel},
-        {"currentPlayerLevel", &m_currentPlayerLevel},
-    };
-    for (const auto& [inputName, input] : inputs)
-        if (std::strcmp(name, inputName) == 0)
-            return DesignerVariableSlot<float>::OfUnsigned(*input);
-    return DesignerVariableSlot<float>::Unknown();
+    using Slot = DesignerVariableSlot<float>;
+    return FindDesignerVariable<float>(name, {
+        {"averagePlayerLevel", Slot::OfUnsigned(m_playerInfo.averagePlayerLevel)},
+        {"minPlayerLevel", Slot::OfUnsigned(m_playerInfo.minPlayerLevel)},
+        {"maxPlayerLevel", Slot::OfUnsigned(m_playerInfo.maxPlayerLevel)},
+        {"numberOfPlayers", Slot::OfUnsigned(m_playerInfo.numberOfPlayers)},
+        {"gameDifficultyDV", Slot::OfUnsigned(m_playerInfo.gameDifficulty)},
+        {"monsterLevel", Slot::OfUnsigned(m_monsterLevel)},
+        {"monsterExperience", Slot::OfUnsigned(m_monsterExperience)},
+        {"averagePartyLevel", Slot::OfUnsigned(m_averagePartyLevel)},
+        {"currentPlayerLevel", Slot::OfUnsigned(m_currentPlayerLevel)},
+    });
 }
 
 bool GameEngine::GetDesignerVariable(const char* name, float& value)

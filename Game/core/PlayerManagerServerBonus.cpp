@@ -1,7 +1,6 @@
 // Reward sharing on the host: a reward earned near several players is shared among
 // them by the four formulas of the bonus sharing record, weighted by each one's
 // party's share of the damage done to the creature, and each part is sent to its player.
-#include <cstring>
 
 #include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
@@ -64,17 +63,12 @@ void PlayerManagerServer::LoadEquations()
 // evaluates.
 DesignerVariableSlot<float> PlayerManagerServer::BindDesignerVariable(const char* name)
 {
-    if (!name)
-        return DesignerVariableSlot<float>::Unknown();
-    const std::pair<const char*, const float*> variables[] = {
-        {"amountOfGold", &m_amountOfGold},
-        {"amountOfExperience", &m_amountOfExperience},
-        {"evaluatingPartyMemberCount", &m_evaluatingPartyMemberCount},
-    };
-    for (const auto& [variable, slot] : variables)
-        if (std::strcmp(name, variable) == 0)
-            return DesignerVariableSlot<float>::Of(*slot);
-    return DesignerVariableSlot<float>::Unknown();
+    using Slot = DesignerVariableSlot<float>;
+    return FindDesignerVariable<float>(name, {
+        {"amountOfGold", Slot::Of(m_amountOfGold)},
+        {"amountOfExperience", Slot::Of(m_amountOfExperience)},
+        {"evaluatingPartyMemberCount", Slot::Of(m_evaluatingPartyMemberCount)},
+    });
 }
 
 float PlayerManagerServer::GetExperienceMultiplier(uint32_t player, uint32_t source) const

@@ -37,9 +37,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <type_traits>
 #include <vector>
 
@@ -114,6 +117,19 @@ private:
     const void* m_context = nullptr;
     int m_key = 0;
 };
+
+// The slot of `name` in an owner's table of names, compared exactly; Unknown when the name
+// is not in the table (or is null).
+template <typename T>
+DesignerVariableSlot<T> FindDesignerVariable(
+    const char* name, std::initializer_list<std::pair<std::string_view, DesignerVariableSlot<T>>> table)
+{
+    if (name)
+        for (const auto& [entryName, slot] : table)
+            if (entryName == name)
+                return slot;
+    return DesignerVariableSlot<T>::Unknown();
+}
 
 // An object that supplies the values of the names used in its formulas. An owner either
 // binds names to slots once (BindDesignerVariable), or answers by name at every evaluation
