@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "Engine/Engine.h"
 
@@ -38,6 +39,7 @@ public:
         if (m_tooDeep)
             return false;
         Materialize(result, 0);   // the value is always left in frame[0]
+        Add(Op::End, InFrame(0));
         return true;
     }
 
@@ -248,61 +250,91 @@ void DesignerProgram<T>::RunLoad(const Step& step, T* frame) const
     frame[step.dst] = value;
 }
 
-// One case per operator and operand form, so that a step reads its operands without testing
-// where they are. `last` is the result of the step before. Arithmetic faults are not caught:
-// a division by zero gives an infinity, a negative base with a fractional power a NaN.
-#define GAME_EQ_ARITHMETIC_CASES(KIND, EXPRESSION)                                                    \
-    case ArithmeticCode<float>(Arithmetic::KIND, ArithmeticForm::FrameAndLast): {                    \
-        const float l = frame[step->left.index], r = last;                                             \
-        last = EXPRESSION;                                                                               \
-        break;                                                                                           \
-    }                                                                                                    \
-    case ArithmeticCode<float>(Arithmetic::KIND, ArithmeticForm::LastAndInPlace): {                  \
-        const float l = last, r = *step->right.value;                                                  \
-        last = EXPRESSION;                                                                               \
-        break;                                                                                           \
-    }                                                                                                    \
-    case ArithmeticCode<float>(Arithmetic::KIND, ArithmeticForm::InPlaceAndLast): {                  \
-        const float l = *step->left.value, r = last;                                                   \
-        last = EXPRESSION;                                                                               \
-        break;                                                                                           \
-    }                                                                                                    \
-    case ArithmeticCode<float>(Arithmetic::KIND, ArithmeticForm::InPlaceAndInPlace): {               \
-        const float l = *step->left.value, r = *step->right.value;                                     \
-        last = EXPRESSION;                                                                               \
-        break;                                                                                           \
+// Each step's handler ends by jumping straight to the next step's handler (the compilers'
+// labels-as-values), so the processor predicts each jump from the step it follows rather than
+// from one jump shared by all. One handler per operator and operand form reads its operands
+// without testing where they are; `last` is the result of the step before. Arithmetic faults
+// are not caught: a division by zero gives an infinity, a negative base with a fractional
+// power a NaN.
+#define GAME_EQ_NEXT_STEP()                \
+    do {                                   \
+        frame[step->dst] = last;           \
+        ++step;                            \
+        goto* kHandlers[step->op];         \
+    } while (false)
+
+#define GAME_EQ_ARITHMETIC_HANDLERS(KIND, EXPRESSION)                      \
+    KIND##FrameAndLast : {                                                 \
+        const float l = frame[step->left.index], r = last;                 \
+        last = EXPRESSION;                                                 \
+        GAME_EQ_NEXT_STEP();                                               \
+    }                                                                      \
+    KIND##LastAndInPlace : {                                               \
+        const float l = last, r = *step->right.value;                      \
+        last = EXPRESSION;                                                 \
+        GAME_EQ_NEXT_STEP();                                               \
+    }                                                                      \
+    KIND##InPlaceAndLast : {                                               \
+        const float l = *step->left.value, r = last;                       \
+        last = EXPRESSION;                                                 \
+        GAME_EQ_NEXT_STEP();                                               \
+    }                                                                      \
+    KIND##InPlaceAndInPlace : {                                            \
+        const float l = *step->left.value, r = *step->right.value;         \
+        last = EXPRESSION;                                                 \
+        GAME_EQ_NEXT_STEP();                                               \
     }
+
+#define GAME_EQ_ARITHMETIC_LABELS(KIND) &&KIND##FrameAndLast, &&KIND##LastAndInPlace, &&KIND##InPlaceAndLast, &&KIND##InPlaceAndInPlace
 
 template <>
 float DesignerProgram<float>::Run() const
 {
+    // In the order of the step codes: the Op values, then four forms per Arithmetic kind.
+    static const void* const kHandlers[] = {
+        &&Load, &&Load, &&Load, &&Load, &&Load,   // the loads
+        &&Load, &&Load, &&Load,                   // not and the jumps: boolean programs only
+        &&End,
+        GAME_EQ_ARITHMETIC_LABELS(Add),
+        GAME_EQ_ARITHMETIC_LABELS(Subtract),
+        GAME_EQ_ARITHMETIC_LABELS(Multiply),
+        GAME_EQ_ARITHMETIC_LABELS(Divide),
+        GAME_EQ_ARITHMETIC_LABELS(Power),
+    };
+    static_assert(std::size(kHandlers) ==
+                  ArithmeticCode<float>(Arithmetic::Power, ArithmeticForm::InPlaceAndInPlace) + 1u);
+    static_assert(static_cast<uint8_t>(Op::End) == 8);
+
     float frame[DesignerEquationLimits::kFrameSize];
     float last = 0.0f;
-    for (const Step *step = m_steps.data(), *end = step + m_steps.size(); step != end; ++step) {
-        switch (step->op) {
-            GAME_EQ_ARITHMETIC_CASES(Add, l + r)
-            GAME_EQ_ARITHMETIC_CASES(Subtract, l - r)
-            GAME_EQ_ARITHMETIC_CASES(Multiply, l * r)
-            GAME_EQ_ARITHMETIC_CASES(Divide, l / r)
-            GAME_EQ_ARITHMETIC_CASES(Power, std::pow(l, r))
-        default:
-            RunLoad(*step, frame);
-            last = frame[step->dst];
-            continue;
-        }
-        frame[step->dst] = last;
-    }
+    const Step* step = m_steps.data();
+    goto* kHandlers[step->op];
+
+Load:
+    RunLoad(*step, frame);
+    last = frame[step->dst];
+    GAME_EQ_NEXT_STEP();
+
+    GAME_EQ_ARITHMETIC_HANDLERS(Add, l + r)
+    GAME_EQ_ARITHMETIC_HANDLERS(Subtract, l - r)
+    GAME_EQ_ARITHMETIC_HANDLERS(Multiply, l * r)
+    GAME_EQ_ARITHMETIC_HANDLERS(Divide, l / r)
+    GAME_EQ_ARITHMETIC_HANDLERS(Power, std::pow(l, r))
+
+End:
     return last;
 }
 
-#undef GAME_EQ_ARITHMETIC_CASES
+#undef GAME_EQ_ARITHMETIC_LABELS
+#undef GAME_EQ_ARITHMETIC_HANDLERS
+#undef GAME_EQ_NEXT_STEP
 
 template <>
 bool DesignerProgram<bool>::Run() const
 {
     bool frame[DesignerEquationLimits::kFrameSize];
     const Step* begin = m_steps.data();
-    for (const Step *step = begin, *end = begin + m_steps.size(); step != end; ++step) {
+    for (const Step* step = begin;; ++step) {
         switch (static_cast<Op>(step->op)) {
         case Op::Not:
             frame[step->dst] = !frame[step->dst];
@@ -312,12 +344,13 @@ bool DesignerProgram<bool>::Run() const
             if (frame[step->dst] == (static_cast<Op>(step->op) == Op::JumpIfTrue))
                 step = begin + step->aux - 1;   // the loop steps on to `aux`
             break;
+        case Op::End:
+            return frame[0];
         default:
             RunLoad(*step, frame);
             break;
         }
     }
-    return frame[0];
 }
 
 template class DesignerProgram<float>;

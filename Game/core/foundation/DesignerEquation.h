@@ -263,6 +263,7 @@ public:
         Not,            // frame[dst] = !frame[dst]
         JumpIfFalse,    // continue at step aux when frame[dst] is false
         JumpIfTrue,     // continue at step aux when frame[dst] is true
+        End,            // the last step of every program
         // frame[dst] = left op right, in four forms (ArithmeticForm) for each operator.
         Arithmetic,
     };
