@@ -151,7 +151,9 @@ public:
     float ContributeTotalResistanceReductionAbsolute() const;
 
     // ---- Combat formulas -----------------------------------------------------------
-    bool GetDesignerVariable(const char* name, float& value) override;
+    // The designer variables by their exact names; GetDesignerVariable reads through the
+    // same binding and leaves the value alone for an unknown name.
+    DesignerVariableSlot<float> BindDesignerVariable(const char* name) override;
 
     float DesignerCalculatePhysicalDamage(float damage);
     float DesignerCalculatePierceDamage(float damage);

@@ -1,10 +1,6 @@
 // The combat formulas of the combat record, the variables they read, and the rolls of an
 // attack that use them: probability to hit, dodge, deflection and shield block.
 #include <algorithm>
-#include <array>
-#include <cstdint>
-#include <cstring>
-#include <string_view>
 
 #include "Game/characters/Character.h"
 #include "Game/combat/CombatManager.h"
@@ -14,22 +10,17 @@
 namespace GAME {
 
 namespace {
-// Equal texts of a known length (4 or more bytes), compared a machine word at a time; the
-// last word overlaps the one before it rather than reading past the end.
-bool SameText(const char* a, const char* b, size_t length)
+// A character value that the formulas read as it is at each evaluation.
+constexpr int kCharacterLevelKey = -1;   // otherwise the key is a CharAttributeType
+
+float ReadCharacterValue(const void* manager, int key)
 {
-    const auto word = [](const char* p, auto kind) {
-        decltype(kind) value;
-        std::memcpy(&value, p, sizeof value);
-        return value;
-    };
-    if (length < sizeof(uint64_t))
-        return word(a, uint32_t{}) == word(b, uint32_t{}) &&
-               word(a + length - 4, uint32_t{}) == word(b + length - 4, uint32_t{});
-    for (size_t at = 0; at + sizeof(uint64_t) < length; at += sizeof(uint64_t))
-        if (word(a + at, uint64_t{}) != word(b + at, uint64_t{}))
-            return false;
-    return word(a + length - 8, uint64_t{}) == word(b + length - 8, uint64_t{});
+    const Character* owner = static_cast<const CombatManager*>(manager)->GetCharacter();
+    if (!owner)
+        return 0.0f;
+    if (key == kCharacterLevelKey)
+        return static_cast<float>(owner->GetCharLevel());
+    return owner->GetTotalCharAttribute(static_cast<CharAttributeType>(key));
 }
 }  // namespace
 
@@ -39,71 +30,34 @@ float CombatManager::Evaluate(CombatFormula formula, float fallback) const
     return equation ? FiniteFormulaResult(formula, (*equation)()) : fallback;
 }
 
-// Formulas ask for their variables by name at every evaluation.
-bool CombatManager::GetDesignerVariable(const char* name, float& value)
+// Each name a formula uses is bound once, when the formula loads: the designer variables to
+// their fields, the character's values to a read of the character at each evaluation.
+DesignerVariableSlot<float> CombatManager::BindDesignerVariable(const char* name)
 {
-    enum class From { Variable, Attribute, Level };
-    struct Entry {
-        std::string_view name;
-        From from;
-        float DesignerVariables::*variable;
-        CharAttributeType attribute;
-    };
-    static constexpr Entry kEntries[] = {
-        {"physicalDamageDV", From::Variable, &DesignerVariables::physicalDamage, {}},
-        {"pierceDamageDV", From::Variable, &DesignerVariables::pierceDamage, {}},
-        {"elementalDamageDV", From::Variable, &DesignerVariables::elementalDamage, {}},
-        {"sumProtectionDV", From::Variable, &DesignerVariables::sumProtection, {}},
-        {"sumAbsorptionDV", From::Variable, &DesignerVariables::sumAbsorption, {}},
-        {"bonusDV", From::Variable, &DesignerVariables::bonus, {}},
-        {"offensiveAbilityDV", From::Variable, &DesignerVariables::offensiveAbility, {}},
-        {"offensiveAbilityModifierDV", From::Variable, &DesignerVariables::offensiveAbilityModifier, {}},
-        {"defensiveAbilityDV", From::Variable, &DesignerVariables::defensiveAbility, {}},
-        {"defensiveAbilityModifierDV", From::Variable, &DesignerVariables::defensiveAbilityModifier, {}},
-        {"strengthDV", From::Attribute, nullptr, CharAttributeType_Strength},
-        {"dexterityDV", From::Attribute, nullptr, CharAttributeType_Dexterity},
-        {"intelligenceDV", From::Attribute, nullptr, CharAttributeType_Intelligence},
-        {"characterLevelDV", From::Level, nullptr, {}},
-        {"probabilityToHitDV", From::Variable, &DesignerVariables::probabilityToHit, {}},
-        {"blockChanceDV", From::Variable, &DesignerVariables::blockChance, {}},
-        {"blockChanceModifierDV", From::Variable, &DesignerVariables::blockChanceModifier, {}},
-        {"damageDV", From::Variable, &DesignerVariables::damage, {}},
-        {"shieldDefenseDV", From::Variable, &DesignerVariables::shieldDefense, {}},
-        {"shieldAbsorptionDV", From::Variable, &DesignerVariables::shieldAbsorption, {}},
-    };
-    // Each name has its own slot, found from its length and its first and fourth letters,
-    // so a look-up compares one name only.
-    static constexpr size_t kSlots = 64;
-    constexpr auto slotOf = [](size_t length, char first, char fourth) {
-        return (length * 2 + static_cast<unsigned char>(first) * 15 + static_cast<unsigned char>(fourth)) % kSlots;
-    };
-    static constexpr auto kBySlot = [slotOf] {
-        std::array<int8_t, kSlots> table{};
-        table.fill(-1);
-        for (size_t i = 0; i < std::size(kEntries); ++i)
-            table[slotOf(kEntries[i].name.size(), kEntries[i].name[0], kEntries[i].name[3])] = static_cast<int8_t>(i);
-        return table;
-    }();
-    static_assert(std::count_if(kBySlot.begin(), kBySlot.end(), [](int8_t i) { return i >= 0; }) ==
-                      std::ssize(kEntries),
-                  "two designer variables share a slot: change slotOf");
-    if (!name)
-        return false;
-    const size_t length = std::strlen(name);
-    if (length < 4)
-        return false;
-    const int8_t index = kBySlot[slotOf(length, name[0], name[3])];
-    if (index < 0)
-        return false;
-    const Entry& entry = kEntries[index];
-    if (entry.name.size() != length || !SameText(entry.name.data(), name, length))
-        return false;
-    switch (entry.from) {
-    case From::Variable: value = m_vars.*entry.variable; break;
-    case From::Attribute: value = m_owner ? m_owner->GetTotalCharAttribute(entry.attribute) : 0.0f; break;
-    case From::Level: value = m_owner ? static_cast<float>(m_owner->GetCharLevel()) : 0.0f; break;
-    }
-    return true;
+    using Slot = DesignerVariableSlot<float>;
+    const auto character = [this](int key) { return Slot::Computed(&ReadCharacterValue, this, key); };
+    return FindDesignerVariable<float>(name, {
+        {"physicalDamageDV", Slot::Of(m_vars.physicalDamage)},
+        {"pierceDamageDV", Slot::Of(m_vars.pierceDamage)},
+        {"elementalDamageDV", Slot::Of(m_vars.elementalDamage)},
+        {"sumProtectionDV", Slot::Of(m_vars.sumProtection)},
+        {"sumAbsorptionDV", Slot::Of(m_vars.sumAbsorption)},
+        {"bonusDV", Slot::Of(m_vars.bonus)},
+        {"offensiveAbilityDV", Slot::Of(m_vars.offensiveAbility)},
+        {"offensiveAbilityModifierDV", Slot::Of(m_vars.offensiveAbilityModifier)},
+        {"defensiveAbilityDV", Slot::Of(m_vars.defensiveAbility)},
+        {"defensiveAbilityModifierDV", Slot::Of(m_vars.defensiveAbilityModifier)},
+        {"strengthDV", character(CharAttributeType_Strength)},
+        {"dexterityDV", character(CharAttributeType_Dexterity)},
+        {"intelligenceDV", character(CharAttributeType_Intelligence)},
+        {"characterLevelDV", character(kCharacterLevelKey)},
+        {"probabilityToHitDV", Slot::Of(m_vars.probabilityToHit)},
+        {"blockChanceDV", Slot::Of(m_vars.blockChance)},
+        {"blockChanceModifierDV", Slot::Of(m_vars.blockChanceModifier)},
+        {"damageDV", Slot::Of(m_vars.damage)},
+        {"shieldDefenseDV", Slot::Of(m_vars.shieldDefense)},
+        {"shieldAbsorptionDV", Slot::Of(m_vars.shieldAbsorption)},
+    });
 }
 
 // ---- Damage ------------------------------------------------------------------------

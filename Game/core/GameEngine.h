@@ -206,6 +206,7 @@ public:
     // The designer inputs of the two experience formulas, by their exact names; any
     // other name (another letter case included) gives false and 0.
     bool GetDesignerVariable(const char* name, float& value) override;
+    DesignerVariableSlot<float> BindDesignerVariable(const char* name) override;
     // What a creature of that level and base experience is worth to the party of the
     // player: the experience formula, or the base experience without one.
     uint32_t CalculateExperienceReward(uint32_t monsterLevel, uint32_t playerId, uint32_t monsterExperience);

@@ -2,7 +2,6 @@
 // designer inputs those formulas read, the damage register, and the game engine's
 // handling of a creature's death.
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "Engine/ObjectManager.h"
@@ -30,29 +29,28 @@ auto FindAttacker(Entries& entries, uint32_t attacker) -> decltype(&*entries.beg
 
 }  // namespace
 
+// The designer inputs are bound once per name when a formula loads; the formulas read the
+// members themselves at each evaluation.
+DesignerVariableSlot<float> GameEngine::BindDesignerVariable(const char* name)
+{
+    using Slot = DesignerVariableSlot<float>;
+    return FindDesignerVariable<float>(name, {
+        {"averagePlayerLevel", Slot::OfUnsigned(m_playerInfo.averagePlayerLevel)},
+        {"minPlayerLevel", Slot::OfUnsigned(m_playerInfo.minPlayerLevel)},
+        {"maxPlayerLevel", Slot::OfUnsigned(m_playerInfo.maxPlayerLevel)},
+        {"numberOfPlayers", Slot::OfUnsigned(m_playerInfo.numberOfPlayers)},
+        {"gameDifficultyDV", Slot::OfUnsigned(m_playerInfo.gameDifficulty)},
+        {"monsterLevel", Slot::OfUnsigned(m_monsterLevel)},
+        {"monsterExperience", Slot::OfUnsigned(m_monsterExperience)},
+        {"averagePartyLevel", Slot::OfUnsigned(m_averagePartyLevel)},
+        {"currentPlayerLevel", Slot::OfUnsigned(m_currentPlayerLevel)},
+    });
+}
+
 bool GameEngine::GetDesignerVariable(const char* name, float& value)
 {
     value = 0.0f;
-    if (!name)
-        return false;
-    const std::pair<const char*, uint32_t> inputs[] = {
-        {"averagePlayerLevel", m_playerInfo.averagePlayerLevel},
-        {"minPlayerLevel", m_playerInfo.minPlayerLevel},
-        {"maxPlayerLevel", m_playerInfo.maxPlayerLevel},
-        {"numberOfPlayers", m_playerInfo.numberOfPlayers},
-        {"gameDifficultyDV", m_playerInfo.gameDifficulty},
-        {"monsterLevel", m_monsterLevel},
-        {"monsterExperience", m_monsterExperience},
-        {"averagePartyLevel", m_averagePartyLevel},
-        {"currentPlayerLevel", m_currentPlayerLevel},
-    };
-    for (const auto& [inputName, input] : inputs) {
-        if (std::strcmp(name, inputName) == 0) {
-            value = static_cast<float>(input);
-            return true;
-        }
-    }
-    return false;
+    return BindDesignerVariable(name).Read(value);
 }
 
 uint32_t GameEngine::CalculateExperienceReward(uint32_t monsterLevel, uint32_t playerId, uint32_t monsterExperience)

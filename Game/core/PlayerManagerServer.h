@@ -60,8 +60,9 @@ public:
     float GetExperienceMultiplier(uint32_t player, uint32_t source) const;
     // Shares a reward earned by `earner` at `where` and sends each player its part.
     void HandleBonus(const Bonus& bonus, const WorldVec3& where, const uint32_t& earner);
-    // "amountOfGold", "amountOfExperience" and "evaluatingPartyMemberCount".
-    bool GetDesignerVariable(const char* name, float& value) override;
+    // "amountOfGold", "amountOfExperience" and "evaluatingPartyMemberCount", bound once
+    // when a formula loads (GetDesignerVariable reads through the same binding).
+    DesignerVariableSlot<float> BindDesignerVariable(const char* name) override;
 
 private:
     // One player's parts of a shared reward, in whole points.

@@ -1,7 +1,6 @@
 // Reward sharing on the host: a reward earned near several players is shared among
 // them by the four formulas of the bonus sharing record, weighted by each one's
 // party's share of the damage done to the creature, and each part is sent to its player.
-#include <cstring>
 
 #include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
@@ -60,22 +59,16 @@ void PlayerManagerServer::LoadEquations()
     }
 }
 
-bool PlayerManagerServer::GetDesignerVariable(const char* name, float& value)
+// The formulas read the three variables in place; EvaluateShares sets them before it
+// evaluates.
+DesignerVariableSlot<float> PlayerManagerServer::BindDesignerVariable(const char* name)
 {
-    if (!name)
-        return false;
-    const std::pair<const char*, float> variables[] = {
-        {"amountOfGold", m_amountOfGold},
-        {"amountOfExperience", m_amountOfExperience},
-        {"evaluatingPartyMemberCount", m_evaluatingPartyMemberCount},
-    };
-    for (const auto& [variable, variableValue] : variables) {
-        if (std::strcmp(name, variable) == 0) {
-            value = variableValue;
-            return true;
-        }
-    }
-    return false;
+    using Slot = DesignerVariableSlot<float>;
+    return FindDesignerVariable<float>(name, {
+        {"amountOfGold", Slot::Of(m_amountOfGold)},
+        {"amountOfExperience", Slot::Of(m_amountOfExperience)},
+        {"evaluatingPartyMemberCount", Slot::Of(m_evaluatingPartyMemberCount)},
+    });
 }
 
 float PlayerManagerServer::GetExperienceMultiplier(uint32_t player, uint32_t source) const

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "CombatTestCharacter.h"
 #include "Engine/Engine.h"
@@ -125,6 +126,53 @@ TEST_F(CombatManagerRecordTest, DesignerVariables)
     EXPECT_FALSE(Combat().GetDesignerVariable("pierceDamage", value));
     EXPECT_FALSE(Combat().GetDesignerVariable("PierceDamageDV", value));
     EXPECT_EQ(value, -1.0f);
+}
+
+namespace {
+// Sum of the names, bracketed one operation per level: ((a+b)+c)+d.
+std::string SumOfNames(const std::vector<std::string>& names)
+{
+    std::string text = names[0];
+    for (size_t i = 1; i + 1 < names.size(); ++i)
+        text = "(" + text + "+" + names[i] + ")";
+    return text + "+" + names.back();
+}
+}  // namespace
+
+// The formulas read the designer variables and the character's values through the names
+// bound when the record loads.
+TEST_F(CombatManagerRecordTest, EveryDesignerVariableIsBoundAndFollowedBetweenEvaluations)
+{
+    const std::vector<std::string> names = {
+        "physicalDamageDV", "pierceDamageDV", "elementalDamageDV", "sumProtectionDV", "sumAbsorptionDV",
+        "bonusDV", "offensiveAbilityDV", "offensiveAbilityModifierDV", "defensiveAbilityDV",
+        "defensiveAbilityModifierDV", "strengthDV", "dexterityDV", "intelligenceDV", "characterLevelDV",
+        "probabilityToHitDV", "blockChanceDV", "blockChanceModifierDV", "damageDV", "shieldDefenseDV",
+        "shieldAbsorptionDV",
+    };
+    RecordDatabase::Get().RegisterRecord("Records/Combat/Binding.dbr",
+                                         "physicalDamageEquation," + SumOfNames(names) + ",\n" +
+                                             "pierceDamageEquation,(strengthDV*1000)+characterLevelDV,\n");
+    m_defender->SetTotalCharAttribute(CharAttributeType_Strength, 2.0f);
+    m_defender->SetTotalCharAttribute(CharAttributeType_Dexterity, 3.0f);
+    m_defender->SetTotalCharAttribute(CharAttributeType_Intelligence, 5.0f);
+    m_defender->SetCharLevel(7);
+    LogCapture log;
+    Combat().LoadRecord("Records/Combat/Binding.dbr");
+    ASSERT_TRUE(Combat().HasFormula(CombatFormula_PhysicalDamage));
+
+    // Only the physical damage variable and the character's values are set: 100 + 2 + 3 + 5 + 7.
+    EXPECT_EQ(Combat().DesignerCalculatePhysicalDamage(100.0f), 117.0f);
+    EXPECT_TRUE(log.Lines().empty()) << log.Texts()[0];
+
+    // The character's values are read as they are at each evaluation.
+    EXPECT_EQ(Combat().DesignerCalculatePierceDamage(0.0f), 2007.0f);
+    m_defender->SetTotalCharAttribute(CharAttributeType_Strength, 4.0f);
+    m_defender->SetCharLevel(8);
+    EXPECT_EQ(Combat().DesignerCalculatePierceDamage(10.0f), 4008.0f);
+    // The pierce variable set by that call is seen by the physical damage formula:
+    // 100 + 10 + 4 + 3 + 5 + 8.
+    EXPECT_EQ(Combat().DesignerCalculatePhysicalDamage(100.0f), 130.0f);
 }
 
 // Spell casting is slowed by the spell-cast slow alone; the attack slow slows attacks.

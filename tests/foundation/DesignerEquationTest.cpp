@@ -1,8 +1,12 @@
 #include "Game/core/foundation/DesignerEquation.h"
 
+#include <atomic>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -259,6 +263,187 @@ TEST_F(BooleanTest, BracketDepthLimit)
     EXPECT_TRUE(Eval(wrapped(limit).c_str()));
     DesignerEquation_Boolean formula;
     EXPECT_FALSE(formula.ParseEquation(wrapped(limit + 1).c_str(), &owner));
+}
+
+// ---- Names bound to the owner's slots -----------------------------------------------------
+
+// Binds "a", "b" (values), "count" (unsigned) and "scaled" (worked out at each evaluation) to
+// its fields, leaves "byName" to be asked by name, and knows nothing else.
+class SlotOwner : public EquationInterface_Algebra {
+public:
+    float a = 2, b = 3, scale = 10, byName = 100;
+    uint32_t count = 4;
+    std::atomic<int> binds{0};
+    mutable int computes = 0;
+    std::map<std::string, int> askedByName;
+
+    DesignerVariableSlot<float> BindDesignerVariable(const char* name) override
+    {
+        ++binds;
+        using Slot = DesignerVariableSlot<float>;
+        if (std::strcmp(name, "byName") == 0)
+            return Slot::ByName();
+        return FindDesignerVariable<float>(name, {
+            {"a", Slot::Of(a)},
+            {"b", Slot::Of(b)},
+            {"count", Slot::OfUnsigned(count)},
+            {"scaled", Slot::Computed(&Scaled, this, 3)},
+        });
+    }
+    bool GetDesignerVariable(const char* name, float& value) override
+    {
+        ++askedByName[name];
+        if (std::strcmp(name, "byName") == 0) {
+            value = byName;
+            return true;
+        }
+        return EquationInterface_Algebra::GetDesignerVariable(name, value);
+    }
+
+private:
+    static float Scaled(const void* self, int key)
+    {
+        const SlotOwner& owner = *static_cast<const SlotOwner*>(self);
+        ++owner.computes;
+        return owner.scale * static_cast<float>(key);
+    }
+};
+
+TEST(DesignerEquationSlotTest, BoundFormulaFollowsItsSlotsWithoutAskingAgain)
+{
+    SlotOwner owner;
+    DesignerEquation_Algebra formula;
+    ASSERT_TRUE(formula.ParseEquation("((a*b)+count)*scaled", &owner));
+    EXPECT_EQ(owner.binds, 4);
+    EXPECT_EQ(formula(), 300.0f);   // (6 + 4) x 30
+    owner.a = 5;
+    owner.count = 1u << 24;   // read as the float nearest, as the engine's inputs are
+    owner.scale = 1;
+    EXPECT_EQ(formula(), (15.0f + 16777216.0f) * 3.0f);
+    owner.count = 0;
+    EXPECT_EQ(formula(), 45.0f);
+    EXPECT_EQ(owner.binds, 4);   // binding happens once, at parse time
+    EXPECT_EQ(owner.computes, 3);   // a computed value is worked out at every evaluation
+    EXPECT_TRUE(owner.askedByName.empty());
+}
+
+TEST(DesignerEquationSlotTest, OnlyTheOperandsThatSurviveAreBound)
+{
+    SlotOwner owner;
+    DesignerEquation_Algebra formula;
+    ASSERT_TRUE(formula.ParseEquation("a2*b", &owner));   // the numeral replaces a
+    EXPECT_EQ(owner.binds, 1);
+    EXPECT_EQ(formula(), 6.0f);
+    ASSERT_TRUE(formula.ParseEquation("a+b*count", &owner));   // the rest is ignored
+    EXPECT_EQ(owner.binds, 3);
+    EXPECT_EQ(formula(), 5.0f);
+}
+
+TEST(DesignerEquationSlotTest, NamesLeftToBeAskedAreAskedAtEveryEvaluation)
+{
+    SlotOwner owner;
+    DesignerEquation_Algebra formula;
+    ASSERT_TRUE(formula.ParseEquation("byName-a", &owner));
+    EXPECT_EQ(formula(), 98.0f);
+    owner.byName = 7;
+    EXPECT_EQ(formula(), 5.0f);
+    EXPECT_EQ(owner.askedByName["byName"], 2);
+    EXPECT_EQ(owner.askedByName.count("a"), 0u);
+}
+
+TEST(DesignerEquationSlotTest, UnknownNamesCountAsZeroAndWarnAtEveryEvaluation)
+{
+    SlotOwner owner;
+    DesignerEquation_Algebra formula;
+    LogCapture log;
+    ASSERT_TRUE(formula.ParseEquation("a+missing", &owner));
+    EXPECT_TRUE(log.Lines().empty());   // nothing is logged when the formula loads
+    EXPECT_EQ(formula(), 2.0f);
+    EXPECT_EQ(formula(), 2.0f);
+    ASSERT_EQ(log.Lines().size(), 2u);
+    EXPECT_EQ(log.Lines()[1].level, LOG_WARNING);
+    EXPECT_EQ(log.Lines()[1].text, "Designer variable 'missing' not found in parent");
+
+    // An owner's by-name answer reads through the same binding.
+    float value = -1;
+    EXPECT_FALSE(owner.GetDesignerVariable("missing", value));
+    EXPECT_EQ(value, -1.0f);
+    EXPECT_TRUE(owner.GetDesignerVariable("count", value));
+    EXPECT_EQ(value, 4.0f);
+
+    // Without an owner every name is unknown.
+    ASSERT_TRUE(formula.ParseEquation("a*3", nullptr));
+    EXPECT_EQ(formula(), 0.0f);
+    EXPECT_EQ(log.Count("Designer variable 'a' not found in parent"), 1u);
+}
+
+// Every level's first operand is worked out in the frame, so each level's second operand
+// goes one deeper: the deepest formula the bracket limit lets through still fits.
+TEST(DesignerEquationSlotTest, DeepestFormulaFitsItsFrame)
+{
+    std::string text = "byName+byName";
+    for (int level = 0; level < DesignerEquationLimits::kMaxBracketDepth; ++level)
+        text = "(a+b)+(" + text + ")";
+    SlotOwner owner;
+    DesignerEquation_Algebra formula;
+    ASSERT_TRUE(formula.ParseEquation(text.c_str(), &owner));
+    EXPECT_EQ(formula(), 5.0f * DesignerEquationLimits::kMaxBracketDepth + 200.0f);
+    EXPECT_FALSE(formula.ParseEquation(("(a+b)+(" + text + ")").c_str(), &owner));
+}
+
+class FlagOwner : public EquationInterface_Boolean {
+public:
+    bool open = false, lit = true;
+
+    DesignerVariableSlot<bool> BindDesignerVariable(const char* name) override
+    {
+        using Slot = DesignerVariableSlot<bool>;
+        return FindDesignerVariable<bool>(name, {{"open", Slot::Of(open)}, {"lit", Slot::Of(lit)}});
+    }
+};
+
+TEST(DesignerEquationSlotTest, BooleanFormulaFollowsItsSlotsAndSkipsWhatItNeedNot)
+{
+    FlagOwner owner;
+    DesignerEquation_Boolean formula;
+    ASSERT_TRUE(formula.ParseEquation("!(open&missing)&[lit|missing]", &owner));
+    LogCapture log;
+    EXPECT_TRUE(formula());   // open is false and lit true: missing is never reached
+    EXPECT_TRUE(log.Lines().empty());
+    owner.open = true;
+    EXPECT_TRUE(formula());   // !(true & false) & lit
+    EXPECT_EQ(log.Count("Designer variable 'missing' not found in parent"), 1u);
+    owner.lit = false;
+    EXPECT_FALSE(formula());   // lit | missing is false
+    EXPECT_EQ(log.Count("Designer variable 'missing' not found in parent"), 3u);
+    ASSERT_TRUE(formula.ParseEquation("!lit", &owner));
+    EXPECT_TRUE(formula());
+    owner.lit = true;
+    EXPECT_FALSE(formula());
+}
+
+// Parsing binds without writing to the owner, and evaluation keeps its temporaries on its
+// own thread's stack: one thread parses formulas of an owner while another evaluates one of
+// the same owner and alone writes the owner's slots.
+TEST(DesignerEquationSlotTest, ParsingOnAnotherThreadLeavesAnEvaluationAlone)
+{
+    SlotOwner owner;
+    DesignerEquation_Algebra evaluated;
+    ASSERT_TRUE(evaluated.ParseEquation("(a*b)+count", &owner));
+    std::atomic<bool> stop{false};
+    std::atomic<int> parsed{0};
+    std::thread parser([&] {
+        DesignerEquation_Algebra other;
+        while (!stop.load() || parsed.load() == 0)
+            parsed += other.ParseEquation("(a+b)*(count-b)", &owner) ? 1 : 0;
+    });
+    for (int i = 0; i < 20000; ++i) {
+        owner.a = static_cast<float>(i);
+        ASSERT_EQ(evaluated(), static_cast<float>(i) * 3.0f + 4.0f);
+    }
+    stop = true;
+    parser.join();
+    EXPECT_GT(parsed.load(), 0);
 }
 
 }  // namespace

@@ -3,82 +3,365 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "Engine/Engine.h"
 
 namespace GAME {
 
-// ---- Operator kinds ---------------------------------------------------------------------
-
 namespace {
 
-// The float operators: both operands are always evaluated. Arithmetic faults are not caught:
-// a division by zero gives an infinity, a negative base with a fractional power a NaN.
-template <float (*Combine)(float, float)>
-class EqArithmeticOperator final : public EqOperator<float> {
-public:
-    float Evaluate() const override
-    {
-        return ApplyUnary(Combine(m_left->Evaluate(), m_right->Evaluate()));
-    }
-};
-
-float AddValues(float left, float right) { return left + right; }
-float SubtractValues(float left, float right) { return left - right; }
-float MultiplyValues(float left, float right) { return left * right; }
-float DivideValues(float left, float right) { return left / right; }
-float PowerValues(float left, float right) { return std::pow(left, right); }
-
-using EqOperator_Add = EqArithmeticOperator<&AddValues>;
-using EqOperator_Subtract = EqArithmeticOperator<&SubtractValues>;
-using EqOperator_Multiply = EqArithmeticOperator<&MultiplyValues>;
-using EqOperator_Divide = EqArithmeticOperator<&DivideValues>;
-using EqOperator_Power = EqArithmeticOperator<&PowerValues>;
-
-// The right operand is evaluated only when the left one does not decide the result, so a
-// quest condition can guard a costly or absent variable behind a cheap one.
-class EqOperator_And final : public EqOperator<bool> {
-public:
-    bool Evaluate() const override { return ApplyUnary(m_left->Evaluate() && m_right->Evaluate()); }
-};
-
-class EqOperator_Or final : public EqOperator<bool> {
-public:
-    bool Evaluate() const override { return ApplyUnary(m_left->Evaluate() || m_right->Evaluate()); }
-};
-
-// Holds a level that has a single operand, such as a whole formula that is one name.
-class EqOperator_PassThrough final : public EqOperator<bool> {
-public:
-    bool Evaluate() const override { return ApplyUnary(m_left->Evaluate()); }
-};
-
-class EqUnaryOperator_Not final : public EqUnaryOperator<bool> {
-public:
-    bool Apply(bool value) const override { return !value; }
-};
+// The step code of an arithmetic operator in one operand form.
+template <typename T>
+constexpr uint8_t ArithmeticCode(typename DesignerProgram<T>::Arithmetic kind,
+                                 typename DesignerProgram<T>::ArithmeticForm form)
+{
+    return static_cast<uint8_t>(static_cast<uint8_t>(DesignerProgram<T>::Op::Arithmetic) +
+                                4 * static_cast<uint8_t>(kind) + static_cast<uint8_t>(form));
+}
 
 }  // namespace
 
-// ---- Variables --------------------------------------------------------------------------
+// ---- The compiler ------------------------------------------------------------------------
+
+// Walks the tree once, in evaluation order (left operand, right operand, operator, then the
+// node's prefix operator), emitting steps. Each operand is compiled at a depth: the frame
+// index its value takes when it cannot be read in place.
+template <typename T>
+class DesignerProgram<T>::Compiler {
+public:
+    Compiler(DesignerProgram& program, EquationInterface<T>* owner) : m_program(program), m_owner(owner) {}
+
+    bool Build(const EqNode<T>& root)
+    {
+        m_program.m_constants.reserve(CountConstants(root));
+        const Source result = Emit(root, 0);
+        if (m_tooDeep)
+            return false;
+        Materialize(result, 0);   // the value is always left in frame[0]
+        Add(Op::End, InFrame(0));
+        return true;
+    }
+
+private:
+    // Where a compiled operand's value is: in the frame at `index`, or read in place.
+    struct Source {
+        bool inFrame = true;
+        uint8_t index = 0;
+        const T* value = nullptr;
+    };
+
+    static std::size_t CountConstants(const EqNode<T>& node)
+    {
+        if (node.GetNodeKind() == EqNode<T>::Kind::Constant)
+            return 1;
+        if (node.GetNodeKind() != EqNode<T>::Kind::Operator)
+            return 0;
+        const auto& op = static_cast<const EqOperator<T>&>(node);
+        return (op.GetLeft() ? CountConstants(*op.GetLeft()) : 0) + (op.GetRight() ? CountConstants(*op.GetRight()) : 0);
+    }
+
+    static Source InPlace(const T* value) { return Source{false, 0, value}; }
+
+    Source InFrame(int depth)
+    {
+        if (depth >= DesignerEquationLimits::kFrameSize) {
+            m_tooDeep = true;
+            depth = 0;
+        }
+        return Source{true, static_cast<uint8_t>(depth), nullptr};
+    }
+
+    Step& Add(Op op, const Source& at)
+    {
+        Step step{};
+        step.op = static_cast<uint8_t>(op);
+        step.dst = at.index;
+        m_program.m_steps.push_back(step);
+        return m_program.m_steps.back();
+    }
+
+    // Puts a value that is read in place into frame[depth].
+    Source Materialize(const Source& source, int depth)
+    {
+        if (source.inFrame)
+            return source;
+        const Source at = InFrame(depth);
+        Add(Op::LoadValue, at).left.value = source.value;
+        return at;
+    }
+
+    Source Emit(const EqNode<T>& node, int depth)
+    {
+        Source result;
+        switch (node.GetNodeKind()) {
+        case EqNode<T>::Kind::Constant:
+            m_program.m_constants.push_back({static_cast<const EqConstant<T>&>(node).GetValue()});
+            result = InPlace(&m_program.m_constants.back().value);
+            break;
+        case EqNode<T>::Kind::Variable:
+            result = EmitVariable(static_cast<const EqVariable<T>&>(node).GetName(), depth);
+            break;
+        case EqNode<T>::Kind::Operator:
+            result = EmitOperator(static_cast<const EqOperator<T>&>(node), depth);
+            break;
+        }
+        if (const EqUnaryOperator<T>* unary = node.GetUnary()) {
+            result = Materialize(result, depth);
+            if (unary->GetKind() == EqUnaryKind::Not)
+                Add(Op::Not, result);
+        }
+        return result;
+    }
+
+    Source EmitVariable(const std::string& name, int depth)
+    {
+        const DesignerVariableSlot<T> slot =
+            m_owner ? m_owner->BindDesignerVariable(name.c_str()) : DesignerVariableSlot<T>::Unknown();
+        using Kind = typename DesignerVariableSlot<T>::Kind;
+        if (slot.GetKind() == Kind::Value)
+            return InPlace(slot.GetValue());
+        const Source at = InFrame(depth);
+        switch (slot.GetKind()) {
+        case Kind::Unsigned:
+            Add(Op::LoadUnsigned, at).left.unsignedValue = slot.GetUnsigned();
+            break;
+        case Kind::Computed:
+            Add(Op::LoadComputed, at).aux = static_cast<uint32_t>(m_program.m_computed.size());
+            m_program.m_computed.push_back({slot.GetCompute(), slot.GetContext(), slot.GetKey()});
+            break;
+        case Kind::ByName:
+        case Kind::Unknown:
+        case Kind::Value:
+            Add(slot.GetKind() == Kind::ByName ? Op::LoadByName : Op::LoadUnknown, at).aux =
+                static_cast<uint32_t>(m_program.m_names.size());
+            m_program.m_names.push_back(name);
+            break;
+        }
+        return at;
+    }
+
+    Source EmitOperator(const EqOperator<T>& op, int depth)
+    {
+        switch (op.GetKind()) {
+        case EqOperatorKind::PassThrough:
+            return Emit(*op.GetLeft(), depth);
+        case EqOperatorKind::And:
+        case EqOperatorKind::Or:
+            return EmitShortCircuit(op, depth);
+        case EqOperatorKind::Add: return EmitArithmetic(op, Arithmetic::Add, depth);
+        case EqOperatorKind::Subtract: return EmitArithmetic(op, Arithmetic::Subtract, depth);
+        case EqOperatorKind::Multiply: return EmitArithmetic(op, Arithmetic::Multiply, depth);
+        case EqOperatorKind::Divide: return EmitArithmetic(op, Arithmetic::Divide, depth);
+        case EqOperatorKind::Power: return EmitArithmetic(op, Arithmetic::Power, depth);
+        }
+        return InFrame(depth);
+    }
+
+    // The left value decides when it is false (and) or true (or): the jump keeps it as the
+    // result and skips the right operand. Otherwise the right value is the result.
+    Source EmitShortCircuit(const EqOperator<T>& op, int depth)
+    {
+        const Source at = Materialize(Emit(*op.GetLeft(), depth), depth);
+        const std::size_t jump = m_program.m_steps.size();
+        Add(op.GetKind() == EqOperatorKind::And ? Op::JumpIfFalse : Op::JumpIfTrue, at);
+        Materialize(Emit(*op.GetRight(), depth), depth);
+        m_program.m_steps[jump].aux = static_cast<uint32_t>(m_program.m_steps.size());
+        return at;
+    }
+
+    Source EmitArithmetic(const EqOperator<T>& op, Arithmetic kind, int depth)
+    {
+        const Source left = Emit(*op.GetLeft(), depth);
+        const Source right = Emit(*op.GetRight(), left.inFrame ? depth + 1 : depth);
+        const Source at = InFrame(depth);
+        Step& step = Add(Op::Arithmetic, at);
+        ArithmeticForm form = ArithmeticForm::InPlaceAndInPlace;
+        if (left.inFrame)
+            form = right.inFrame ? ArithmeticForm::FrameAndLast : ArithmeticForm::LastAndInPlace;
+        else if (right.inFrame)
+            form = ArithmeticForm::InPlaceAndLast;
+        step.op = ArithmeticCode<T>(kind, form);
+        SetArgument(step.left, left);
+        SetArgument(step.right, right);
+        return at;
+    }
+
+    static void SetArgument(Argument& argument, const Source& source)
+    {
+        if (source.inFrame)
+            argument.index = source.index;
+        else
+            argument.value = source.value;
+    }
+
+    DesignerProgram& m_program;
+    EquationInterface<T>* m_owner;
+    bool m_tooDeep = false;
+};
 
 template <typename T>
-T EqVariable<T>::Evaluate() const
+bool DesignerProgram<T>::Compile(const EqNode<T>& root, EquationInterface<T>* owner)
+{
+    Clear();
+    m_owner = owner;
+    if (!Compiler(*this, owner).Build(root)) {
+        Clear();
+        return false;
+    }
+    return true;
+}
+
+template <typename T>
+void DesignerProgram<T>::Clear()
+{
+    m_steps.clear();
+    m_constants.clear();
+    m_names.clear();
+    m_computed.clear();
+    m_owner = nullptr;
+}
+
+// ---- Evaluation --------------------------------------------------------------------------
+
+// The loads that go through the owner or warn: rarer than a value read in place.
+template <typename T>
+void DesignerProgram<T>::RunLoad(const Step& step, T* frame) const
 {
     T value{};
-    if (!m_interface || !m_interface->GetDesignerVariable(m_name.c_str(), value)) {
-        gEngine->Log(LOG_WARNING, "Designer variable '%s' not found in parent", m_name.c_str());
-        value = T{};
+    switch (static_cast<Op>(step.op)) {
+    case Op::LoadValue: value = *step.left.value; break;
+    case Op::LoadUnsigned: value = static_cast<T>(*step.left.unsignedValue); break;
+    case Op::LoadComputed: {
+        const ComputedVariable& computed = m_computed[step.aux];
+        value = computed.compute(computed.context, computed.key);
+        break;
     }
-    return this->ApplyUnary(value);
+    case Op::LoadByName:
+        if (m_owner->GetDesignerVariable(m_names[step.aux].c_str(), value))
+            break;
+        value = T{};
+        [[fallthrough]];
+    case Op::LoadUnknown:
+        gEngine->Log(LOG_WARNING, "Designer variable '%s' not found in parent", m_names[step.aux].c_str());
+        break;
+    default: break;
+    }
+    frame[step.dst] = value;
 }
+
+// Each step's handler ends by jumping straight to the next step's handler (the compilers'
+// labels-as-values), so the processor predicts each jump from the step it follows rather than
+// from one jump shared by all. One handler per operator and operand form reads its operands
+// without testing where they are; `last` is the result of the step before. Arithmetic faults
+// are not caught: a division by zero gives an infinity, a negative base with a fractional
+// power a NaN.
+#define GAME_EQ_NEXT_STEP()                \
+    do {                                   \
+        frame[step->dst] = last;           \
+        ++step;                            \
+        goto* kHandlers[step->op];         \
+    } while (false)
+
+#define GAME_EQ_ARITHMETIC_HANDLERS(KIND, EXPRESSION)                      \
+    KIND##FrameAndLast : {                                                 \
+        const float l = frame[step->left.index], r = last;                 \
+        last = EXPRESSION;                                                 \
+        GAME_EQ_NEXT_STEP();                                               \
+    }                                                                      \
+    KIND##LastAndInPlace : {                                               \
+        const float l = last, r = *step->right.value;                      \
+        last = EXPRESSION;                                                 \
+        GAME_EQ_NEXT_STEP();                                               \
+    }                                                                      \
+    KIND##InPlaceAndLast : {                                               \
+        const float l = *step->left.value, r = last;                       \
+        last = EXPRESSION;                                                 \
+        GAME_EQ_NEXT_STEP();                                               \
+    }                                                                      \
+    KIND##InPlaceAndInPlace : {                                            \
+        const float l = *step->left.value, r = *step->right.value;         \
+        last = EXPRESSION;                                                 \
+        GAME_EQ_NEXT_STEP();                                               \
+    }
+
+#define GAME_EQ_ARITHMETIC_LABELS(KIND) &&KIND##FrameAndLast, &&KIND##LastAndInPlace, &&KIND##InPlaceAndLast, &&KIND##InPlaceAndInPlace
+
+template <>
+float DesignerProgram<float>::Run() const
+{
+    // In the order of the step codes: the Op values, then four forms per Arithmetic kind.
+    static const void* const kHandlers[] = {
+        &&Load, &&Load, &&Load, &&Load, &&Load,   // the loads
+        &&Load, &&Load, &&Load,                   // not and the jumps: boolean programs only
+        &&End,
+        GAME_EQ_ARITHMETIC_LABELS(Add),
+        GAME_EQ_ARITHMETIC_LABELS(Subtract),
+        GAME_EQ_ARITHMETIC_LABELS(Multiply),
+        GAME_EQ_ARITHMETIC_LABELS(Divide),
+        GAME_EQ_ARITHMETIC_LABELS(Power),
+    };
+    static_assert(std::size(kHandlers) ==
+                  ArithmeticCode<float>(Arithmetic::Power, ArithmeticForm::InPlaceAndInPlace) + 1u);
+    static_assert(static_cast<uint8_t>(Op::End) == 8);
+
+    float frame[DesignerEquationLimits::kFrameSize];
+    float last = 0.0f;
+    const Step* step = m_steps.data();
+    goto* kHandlers[step->op];
+
+Load:
+    RunLoad(*step, frame);
+    last = frame[step->dst];
+    GAME_EQ_NEXT_STEP();
+
+    GAME_EQ_ARITHMETIC_HANDLERS(Add, l + r)
+    GAME_EQ_ARITHMETIC_HANDLERS(Subtract, l - r)
+    GAME_EQ_ARITHMETIC_HANDLERS(Multiply, l * r)
+    GAME_EQ_ARITHMETIC_HANDLERS(Divide, l / r)
+    GAME_EQ_ARITHMETIC_HANDLERS(Power, std::pow(l, r))
+
+End:
+    return last;
+}
+
+#undef GAME_EQ_ARITHMETIC_LABELS
+#undef GAME_EQ_ARITHMETIC_HANDLERS
+#undef GAME_EQ_NEXT_STEP
+
+template <>
+bool DesignerProgram<bool>::Run() const
+{
+    bool frame[DesignerEquationLimits::kFrameSize];
+    const Step* begin = m_steps.data();
+    for (const Step* step = begin;; ++step) {
+        switch (static_cast<Op>(step->op)) {
+        case Op::Not:
+            frame[step->dst] = !frame[step->dst];
+            break;
+        case Op::JumpIfFalse:
+        case Op::JumpIfTrue:
+            if (frame[step->dst] == (static_cast<Op>(step->op) == Op::JumpIfTrue))
+                step = begin + step->aux - 1;   // the loop steps on to `aux`
+            break;
+        case Op::End:
+            return frame[0];
+        default:
+            RunLoad(*step, frame);
+            break;
+        }
+    }
+}
+
+template class DesignerProgram<float>;
+template class DesignerProgram<bool>;
 
 // ---- The parser -------------------------------------------------------------------------
 
 template <typename T>
 bool DesignerEquation<T>::ParseEquation(const char* text, EquationInterface<T>* owner)
 {
-    m_root.reset();
+    m_program.Clear();
     if (!text)
         return false;
     std::string compact;
@@ -91,22 +374,21 @@ bool DesignerEquation<T>::ParseEquation(const char* text, EquationInterface<T>* 
     std::unique_ptr<EqOperator<T>> root;
     // A text whose outermost level closes before any operand (")") builds nothing: that is
     // a failure, not a formula.
-    if (!BuildEquationTree(cursor, root, owner) || !root)
+    if (!BuildEquationTree(cursor, root) || !root)
         return false;
-    m_root = std::move(root);
-    return true;
+    return m_program.Compile(*root, owner);
 }
 
 template <typename T>
 bool DesignerEquation<T>::BuildEquationTree(const char*& cursor, std::unique_ptr<EqOperator<T>>& out,
-                                            EquationInterface<T>* owner, int depth) const
+                                            int depth) const
 {
     out.reset();
     if (depth > DesignerEquationLimits::kMaxBracketDepth || *cursor == '\0')
         return false;
 
     Operand first;
-    const OperandEnd firstEnd = ReadOperand(cursor, first, owner, depth);
+    const OperandEnd firstEnd = ReadOperand(cursor, first, depth);
     if (firstEnd == OperandEnd::Failed)
         return false;
     if (firstEnd == OperandEnd::ClosingBracket && !first.node)
@@ -124,7 +406,7 @@ bool DesignerEquation<T>::BuildEquationTree(const char*& cursor, std::unique_ptr
         return false;
 
     Operand second;
-    if (ReadOperand(cursor, second, owner, depth) == OperandEnd::Failed || !second.node)
+    if (ReadOperand(cursor, second, depth) == OperandEnd::Failed || !second.node)
         return false;
     op->SetLeft(first.Take());
     op->SetRight(second.Take());
@@ -155,8 +437,8 @@ bool DesignerEquation<T>::WrapLoneOperand(Operand& first, std::unique_ptr<EqOper
 // character is reached (left for the caller) or a closing bracket is consumed. A later
 // operand replaces an earlier one, and a later prefix operator an earlier one.
 template <typename T>
-typename DesignerEquation<T>::OperandEnd DesignerEquation<T>::ReadOperand(
-    const char*& cursor, Operand& slot, EquationInterface<T>* owner, int depth) const
+typename DesignerEquation<T>::OperandEnd DesignerEquation<T>::ReadOperand(const char*& cursor, Operand& slot,
+                                                                         int depth) const
 {
     while (*cursor != '\0') {
         const char c = *cursor;
@@ -166,21 +448,20 @@ typename DesignerEquation<T>::OperandEnd DesignerEquation<T>::ReadOperand(
             ++cursor;
             return OperandEnd::ClosingBracket;
         }
-        if (!ReadOperandCharacter(cursor, slot, owner, depth))
+        if (!ReadOperandCharacter(cursor, slot, depth))
             return OperandEnd::Failed;
     }
     return OperandEnd::TextEnd;
 }
 
 template <typename T>
-bool DesignerEquation<T>::ReadOperandCharacter(const char*& cursor, Operand& slot,
-                                               EquationInterface<T>* owner, int depth) const
+bool DesignerEquation<T>::ReadOperandCharacter(const char*& cursor, Operand& slot, int depth) const
 {
     const char c = *cursor;
     if (IsOpenParenthetical(c)) {
         ++cursor;
         std::unique_ptr<EqOperator<T>> nested;
-        if (!BuildEquationTree(cursor, nested, owner, depth + 1))
+        if (!BuildEquationTree(cursor, nested, depth + 1))
             return false;
         slot.node = std::move(nested);
     } else if (IsNumeric(c)) {
@@ -191,7 +472,7 @@ bool DesignerEquation<T>::ReadOperandCharacter(const char*& cursor, Operand& slo
     } else if (IsAlphaCharacter(c)) {
         std::string name;
         TokenizeString(cursor, name);
-        slot.node = std::make_unique<EqVariable<T>>(owner, std::move(name));
+        slot.node = std::make_unique<EqVariable<T>>(std::move(name));
     } else if (IsUnaryOperator(c)) {
         slot.pending = SpawnUnaryOperator(c);
         ++cursor;
@@ -230,8 +511,6 @@ void DesignerEquation<T>::TokenizeString(const char*& cursor, std::string& name)
 
 template class DesignerEquation<float>;
 template class DesignerEquation<bool>;
-template class EqVariable<float>;
-template class EqVariable<bool>;
 
 // ---- The flavours -----------------------------------------------------------------------
 
@@ -268,11 +547,11 @@ bool DesignerEquation_Algebra::IsNumeric(char c) const
 std::unique_ptr<EqOperator<float>> DesignerEquation_Algebra::SpawnOperator(char c) const
 {
     switch (c) {
-    case '+': return std::make_unique<EqOperator_Add>();
-    case '-': return std::make_unique<EqOperator_Subtract>();
-    case '*': return std::make_unique<EqOperator_Multiply>();
-    case '/': return std::make_unique<EqOperator_Divide>();
-    case '^': return std::make_unique<EqOperator_Power>();
+    case '+': return std::make_unique<EqOperator<float>>(EqOperatorKind::Add);
+    case '-': return std::make_unique<EqOperator<float>>(EqOperatorKind::Subtract);
+    case '*': return std::make_unique<EqOperator<float>>(EqOperatorKind::Multiply);
+    case '/': return std::make_unique<EqOperator<float>>(EqOperatorKind::Divide);
+    case '^': return std::make_unique<EqOperator<float>>(EqOperatorKind::Power);
     default: return nullptr;
     }
 }
@@ -297,9 +576,13 @@ bool DesignerEquation_Boolean::IsNumeric(char c) const { return c == '1' || c ==
 std::unique_ptr<EqOperator<bool>> DesignerEquation_Boolean::SpawnOperator(char c) const
 {
     switch (c) {
-    case '&': return std::make_unique<EqOperator_And>();
-    case '|': return std::make_unique<EqOperator_Or>();
-    case DesignerEquationLimits::kPassThroughOperator: return std::make_unique<EqOperator_PassThrough>();
+    // The right operand is evaluated only when the left one does not decide the result, so
+    // a quest condition can guard a costly or absent variable behind a cheap one.
+    case '&': return std::make_unique<EqOperator<bool>>(EqOperatorKind::And);
+    case '|': return std::make_unique<EqOperator<bool>>(EqOperatorKind::Or);
+    // Holds a level that has a single operand, such as a whole formula that is one name.
+    case DesignerEquationLimits::kPassThroughOperator:
+        return std::make_unique<EqOperator<bool>>(EqOperatorKind::PassThrough);
     default: return nullptr;
     }
 }
@@ -307,7 +590,7 @@ std::unique_ptr<EqOperator<bool>> DesignerEquation_Boolean::SpawnOperator(char c
 std::unique_ptr<EqUnaryOperator<bool>> DesignerEquation_Boolean::SpawnUnaryOperator(char c) const
 {
     if (c == '!')
-        return std::make_unique<EqUnaryOperator_Not>();
+        return std::make_unique<EqUnaryOperator<bool>>(EqUnaryKind::Not);
     return nullptr;
 }
 
