@@ -106,7 +106,7 @@ float DamageAttribute_Physical::GetValueMin(unsigned level) const
 float DamageAttribute_Physical::GetValueMax(unsigned level) const
 {
     const Range* range = PerLevelEntry(m_values, level);
-    return range ? ToFloatRange(static_cast<double>(range->min) + range->range) : 0.0f;
+    return range ? AddInRange(range->min, static_cast<float>(range->range)) : 0.0f;
 }
 
 float DamageAttribute_Physical::GetPierceRatio(unsigned level) const { return PerLevelValue(m_pierceRatio, level); }
