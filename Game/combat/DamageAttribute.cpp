@@ -77,7 +77,7 @@ DamageAttribute* DamageAttribute::Load(std::unique_ptr<DamageAttribute> attribut
     return loaded;
 }
 
-float DamageAttribute::GetChance(unsigned level) const { return PerLevelValue(m_chance, level); }
+float DamageAttribute::GetChance(unsigned level) const { return ChanceAt(level); }
 
 void DamageAttribute::CreateText(TextList& texts1, TextList& texts2, TextList& texts3, unsigned level) const
 {
@@ -183,18 +183,6 @@ void DamageAttribute::ReadRanges(const LoadTable& record, const char* minKey, co
     }
 }
 
-DamageValueRange DamageAttribute::GetRange(const std::vector<DamageValueRange>& ranges, unsigned level)
-{
-    const DamageValueRange* range = PerLevelEntry(ranges, level);
-    return range ? *range : DamageValueRange{};
-}
-
-float DamageAttribute::GetRangeMax(const std::vector<DamageValueRange>& ranges, unsigned level)
-{
-    const DamageValueRange range = GetRange(ranges, level);
-    return AddInRange(range.min, range.range);
-}
-
 bool DamageAttribute::JittersWith(float& percent, const RandomUniform* rng)
 {
     if (!(percent > 0.0f) || !rng)
@@ -263,32 +251,6 @@ DamageAttributeList DamageAttributeAbs::LoadFromTable(const LoadTable& record)
     return ChooseList(record);
 }
 
-float DamageAttributeAbs::GetValueMin(unsigned level) const { return GetRange(m_values, level).min; }
-float DamageAttributeAbs::GetValueMax(unsigned level) const { return GetRangeMax(m_values, level); }
-
-bool DamageAttributeAbs::RollValue(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng, bool force,
-                                   float& value) const
-{
-    const float chance = GetChance(level);
-    if (!PassesChance(acc, chance, force))
-        return false;
-    const float drawn = rng.FGenerate(GetValueMin(level), GetValueMax(level));
-    value = MultiplyInRange(drawn, acc.GetChanceMultiplier(chance));
-    return true;
-}
-
-void DamageAttributeAbs::AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
-                                                bool force) const
-{
-    float value = 0.0f;
-    if (RollValue(acc, level, rng, force, value))
-        AddRolledDamage(acc, level, value);
-}
-
-void DamageAttributeAbs::AddRolledDamage(CombatAttributeAccumulator& acc, unsigned, float value) const
-{
-    AddDamageObject<CombatAttributeAbsDamage>(acc, GetType(), value);
-}
 
 void DamageAttributeAbs::ScaleAttribute(float percent)
 {
@@ -304,7 +266,7 @@ void DamageAttributeAbs::AddJitter(float percent, RandomUniform* rng)
 
 float DamageAttributeAbs::GetAverageCost() const
 {
-    return ChanceScaled(HalvedSum(GetValueMin(1), GetValueMax(1)), GetChance(1));
+    return ChanceScaled(HalvedSum(GetValueMin(1), GetValueMax(1)), ChanceAt(1));
 }
 
 void DamageAttributeAbs::GetCostInfo(CostInfo_DamageAttributes& info) const
@@ -314,7 +276,7 @@ void DamageAttributeAbs::GetCostInfo(CostInfo_DamageAttributes& info) const
 
 void DamageAttributeAbs::WriteLine(std::u16string& line, unsigned level) const
 {
-    AppendChancePrefix(line, GetChance(level));
+    AppendChancePrefix(line, ChanceAt(level));
     AppendAmount(line, m_singleFormatTag, m_rangeFormatTag, GetValueMin(level), GetValueMax(level));
     AppendText(line, GetDisplayTag());
 }
@@ -328,28 +290,13 @@ void DamageAttributeAbs::GetText(std::u16string& line, unsigned level) const
 void DamageAttributeAbs::GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const
 {
     if (GetValueMin(level) != GetValueMin(nextLevel) || GetValueMax(level) != GetValueMax(nextLevel) ||
-        GetChance(level) != GetChance(nextLevel))
+        ChanceAt(level) != ChanceAt(nextLevel))
         WriteLine(line, nextLevel);
 }
 
 void DamageAttributeAbsBase::GetCostInfo(CostInfo_DamageAttributes& info) const
 {
     AddCountedCost(info, &CostInfo_DamageAttributes::avgBase, GetAverageCost());
-}
-
-void DamageAttributeAbsBaseElemental::AddRolledDamage(CombatAttributeAccumulator& acc, unsigned, float value) const
-{
-    AddDamageObject<CombatAttributeAbsDamageElemental>(acc, GetType(), value);
-}
-
-void DamageAttributeAbsBonusElemental::AddRolledDamage(CombatAttributeAccumulator& acc, unsigned, float value) const
-{
-    AddDamageObject<CombatAttributeAbsDamageElemental>(acc, GetType(), value);
-}
-
-void DamageAttributeReflex::AddRolledDamage(CombatAttributeAccumulator& acc, unsigned, float value) const
-{
-    AddDamageObject<CombatAttributeReflexDamage>(acc, GetType(), value);
 }
 
 // ---- Damage over time ---------------------------------------------------------------
@@ -366,27 +313,6 @@ DamageAttributeList DamageAttributeDur::LoadFromTable(const LoadTable& record)
     return ChooseList(record);
 }
 
-float DamageAttributeDur::GetValueMin(unsigned level) const { return GetRange(m_values, level).min; }
-float DamageAttributeDur::GetValueMax(unsigned level) const { return GetRangeMax(m_values, level); }
-float DamageAttributeDur::GetDurationMin(unsigned level) const { return GetRange(m_durations, level).min; }
-float DamageAttributeDur::GetDurationMax(unsigned level) const { return GetRangeMax(m_durations, level); }
-
-void DamageAttributeDur::AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
-                                                bool force) const
-{
-    const float chance = GetChance(level);
-    if (!PassesChance(acc, chance, force))
-        return;
-    const float drawn = rng.FGenerate(GetValueMin(level), GetValueMax(level));
-    const float value = MultiplyInRange(drawn, acc.GetChanceMultiplier(chance));
-    const float duration = rng.FGenerate(GetDurationMin(level), GetDurationMax(level));
-    AddRolledDamage(acc, level, value, duration);
-}
-
-void DamageAttributeDur::AddRolledDamage(CombatAttributeAccumulator& acc, unsigned, float value, float duration) const
-{
-    AddDamageObject<CombatAttributeDurDamage>(acc, GetType(), value, duration);
-}
 
 void DamageAttributeDur::ScaleAttribute(float percent)
 {
@@ -402,7 +328,7 @@ void DamageAttributeDur::AddJitter(float percent, RandomUniform* rng)
 
 void DamageAttributeDur::GetCostInfo(CostInfo_DamageAttributes& info) const
 {
-    const float chance = GetChance(1);
+    const float chance = ChanceAt(1);
     const float value = ChanceScaled(HalvedSum(GetValueMin(1), GetValueMax(1)), chance);
     const float duration = ChanceScaled(HalvedSum(GetDurationMin(1), GetDurationMax(1)), chance);
     AddCountedCost(info, &CostInfo_DamageAttributes::avgOverTime, MultiplyInRange(value, duration));
@@ -418,7 +344,7 @@ bool DamageAttributeDur::ChangesAt(unsigned level, unsigned nextLevel) const
 {
     return GetValueMin(level) != GetValueMin(nextLevel) || GetValueMax(level) != GetValueMax(nextLevel) ||
            GetDurationMin(level) != GetDurationMin(nextLevel) || GetDurationMax(level) != GetDurationMax(nextLevel) ||
-           GetChance(level) != GetChance(nextLevel);
+           ChanceAt(level) != ChanceAt(nextLevel);
 }
 
 void DamageAttributeDur::WriteLine(std::u16string& line, unsigned level, bool holdsValue) const
@@ -427,7 +353,7 @@ void DamageAttributeDur::WriteLine(std::u16string& line, unsigned level, bool ho
     const float valueMax = GetValueMax(level);
     const float durationMin = GetDurationMin(level);
     const float durationMax = GetDurationMax(level);
-    AppendChancePrefix(line, GetChance(level));
+    AppendChancePrefix(line, ChanceAt(level));
     if (holdsValue)
         AppendAmount(line, kSingleFormatTag, kRangeFormatTag, valueMin, valueMax);
     else
@@ -454,18 +380,6 @@ void DamageAttributeDur::GetNextText(std::u16string& line, unsigned level, unsig
         WriteLine(line, nextLevel, false);
 }
 
-void DamageAttributeDurBaseElemental::AddRolledDamage(CombatAttributeAccumulator& acc, unsigned, float value,
-                                                      float duration) const
-{
-    AddDamageObject<CombatAttributeDurDamageElemental>(acc, GetType(), value, duration);
-}
-
-void DamageAttributeDurBonusElemental::AddRolledDamage(CombatAttributeAccumulator& acc, unsigned, float value,
-                                                       float duration) const
-{
-    AddDamageObject<CombatAttributeDurDamageElemental>(acc, GetType(), value, duration);
-}
-
 void DamageAttributeDurFixed::GetText(std::u16string& line, unsigned level) const
 {
     if (HasText(level))
@@ -476,12 +390,6 @@ void DamageAttributeDurFixed::GetNextText(std::u16string& line, unsigned level, 
 {
     if (ChangesAt(level, nextLevel))
         WriteLine(line, nextLevel, true);
-}
-
-void DamageAttributeDurFixed::AddRolledDamage(CombatAttributeAccumulator& acc, unsigned, float value,
-                                              float duration) const
-{
-    AddDamageObject<CombatAttributeDurFixedDamage>(acc, GetType(), value, duration);
 }
 
 // ---- Absolute modifiers -------------------------------------------------------------
@@ -495,20 +403,6 @@ DamageAttributeList DamageAttributeAbsMod::LoadFromTable(const LoadTable& record
     return ChooseList(record);
 }
 
-float DamageAttributeAbsMod::GetModifierValue(unsigned level) const { return PerLevelValue(m_modifiers, level); }
-
-void DamageAttributeAbsMod::AddModifierToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform&,
-                                                     bool force) const
-{
-    const float chance = GetChance(level);
-    if (PassesChance(acc, chance, force))
-        AddRolledModifier(acc, MultiplyInRange(GetModifierValue(level), acc.GetChanceMultiplier(chance)));
-}
-
-void DamageAttributeAbsMod::AddRolledModifier(CombatAttributeAccumulator& acc, float modifier) const
-{
-    AddDamageModifierObject<CombatAttributeAbsDamageMod>(acc, GetType(), modifier);
-}
 
 void DamageAttributeAbsMod::ScaleAttribute(float percent)
 {
@@ -524,12 +418,12 @@ void DamageAttributeAbsMod::AddJitter(float percent, RandomUniform* rng)
 
 void DamageAttributeAbsMod::GetCostInfo(CostInfo_DamageAttributes& info) const
 {
-    AddCountedCost(info, &CostInfo_DamageAttributes::mod, ChanceScaled(GetModifierValue(1), GetChance(1)));
+    AddCountedCost(info, &CostInfo_DamageAttributes::mod, ChanceScaled(GetModifierValue(1), ChanceAt(1)));
 }
 
 void DamageAttributeAbsMod::WriteLine(std::u16string& line, unsigned level) const
 {
-    AppendChancePrefix(line, GetChance(level));
+    AppendChancePrefix(line, ChanceAt(level));
     AppendText(line, GetDisplayTag(), GetModifierValue(level));
 }
 
@@ -541,7 +435,7 @@ void DamageAttributeAbsMod::GetText(std::u16string& line, unsigned level) const
 
 void DamageAttributeAbsMod::GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const
 {
-    if (GetModifierValue(level) != GetModifierValue(nextLevel) || GetChance(level) != GetChance(nextLevel))
+    if (GetModifierValue(level) != GetModifierValue(nextLevel) || ChanceAt(level) != ChanceAt(nextLevel))
         WriteLine(line, nextLevel);
 }
 
@@ -557,16 +451,11 @@ DamageAttributeList DamageAttributeDurMod::LoadFromTable(const LoadTable& record
     return ChooseList(record);
 }
 
-float DamageAttributeDurMod::GetModifierValue(unsigned level) const { return PerLevelValue(m_modifiers, level); }
-float DamageAttributeDurMod::GetDurationModifierValue(unsigned level) const
-{
-    return PerLevelValue(m_durationModifiers, level);
-}
 
 void DamageAttributeDurMod::AddModifierToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform&,
                                                      bool force) const
 {
-    const float chance = GetChance(level);
+    const float chance = ChanceAt(level);
     if (!PassesChance(acc, chance, force))
         return;
     const float modifier = MultiplyInRange(GetModifierValue(level), acc.GetChanceMultiplier(chance));
@@ -591,14 +480,14 @@ void DamageAttributeDurMod::AddJitter(float percent, RandomUniform* rng)
 
 void DamageAttributeDurMod::GetCostInfo(CostInfo_DamageAttributes& info) const
 {
-    const float chance = GetChance(1);
+    const float chance = ChanceAt(1);
     AddCountedCost(info, &CostInfo_DamageAttributes::mod, ChanceScaled(GetModifierValue(1), chance));
     AddCountedCost(info, &CostInfo_DamageAttributes::modDur, ChanceScaled(GetDurationModifierValue(1), chance));
 }
 
 void DamageAttributeDurMod::WriteLine(std::u16string& line, unsigned level) const
 {
-    AppendChancePrefix(line, GetChance(level));
+    AppendChancePrefix(line, ChanceAt(level));
     AppendText(line, GetDisplayTag(), GetModifierValue(level));
     const float durationModifier = GetDurationModifierValue(level);
     if (durationModifier > 0.0f)
@@ -615,7 +504,7 @@ void DamageAttributeDurMod::GetNextText(std::u16string& line, unsigned level, un
 {
     if (GetModifierValue(level) != GetModifierValue(nextLevel) ||
         GetDurationModifierValue(level) != GetDurationModifierValue(nextLevel) ||
-        GetChance(level) != GetChance(nextLevel))
+        ChanceAt(level) != ChanceAt(nextLevel))
         WriteLine(line, nextLevel);
 }
 

@@ -16,11 +16,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "Engine/Object.h"
 #include "Game/combat/CombatAttributeAccumulator.h"
 #include "Game/combat/CombatAttributeType.h"
+#include "Game/combat/DamageAttributeArithmetic.h"
 
 namespace GAME {
 
@@ -55,17 +57,33 @@ struct CostInfo_DamageAttributes {
     uint32_t count = 0;
 };
 
+// The few steps of a roll are always inlined into the kind that rolls: called through the
+// library's symbol table, each would cost as much as the work it does.
+#define GAME_DAMAGE_ROLL_INLINE [[gnu::always_inline]] inline
+
 // Every per-attack object that a damage attribute makes is made here, one function per
 // accumulator list.
 template <class T, class... Args>
-void AddDamageObject(CombatAttributeAccumulator& acc, Args... args)
+GAME_DAMAGE_ROLL_INLINE void AddDamageObject(CombatAttributeAccumulator& acc, Args... args)
 {
     acc.AddDamage(std::make_unique<T>(args...));
 }
 template <class T, class... Args>
-void AddDamageModifierObject(CombatAttributeAccumulator& acc, Args... args)
+GAME_DAMAGE_ROLL_INLINE void AddDamageModifierObject(CombatAttributeAccumulator& acc, Args... args)
 {
     acc.AddDamageModifier(std::make_unique<T>(args...));
+}
+
+// Adds the per-attack objects of one roll: one object of a per-attack class, built from
+// the type and the rolled numbers, or a group's several (a class whose Add spreads the
+// numbers over its types).
+template <class Objects, class... Numbers>
+GAME_DAMAGE_ROLL_INLINE void AddRolledObjects(CombatAttributeAccumulator& acc, CombatAttributeType type, Numbers... numbers)
+{
+    if constexpr (std::is_base_of_v<CombatAttribute, Objects>)
+        AddDamageObject<Objects>(acc, type, numbers...);
+    else
+        Objects::Add(acc, numbers...);
 }
 
 // Declares the class information of one kind and its Clone (the kind tables define both).
@@ -153,15 +171,17 @@ protected:
     virtual void GetText(std::u16string&, unsigned) const {}
     virtual void GetNextText(std::u16string&, unsigned, unsigned) const {}
 
-    // The chance array, taken as it stands (no one-zero rule).
+    // The chance array, taken as it stands (no one-zero rule), and its value per level.
     void LoadChance(const LoadTable& record);
+    float ChanceAt(unsigned level) const { return PerLevelValue(m_chance, level); }
     // Global key false (or absent): the plain list, whatever the XOR key says; otherwise
     // the XOR key, read only then, picks the XOR or the AND group.
     DamageAttributeList ChooseList(const LoadTable& record) const;
-    // Whether the attribute applies: forced, or its chance passes (0 passes without a draw).
+    // Whether the attribute applies: forced, or its chance passes; a chance of 0 always
+    // passes, without a draw.
     static bool PassesChance(CombatAttributeAccumulator& acc, float chance, bool force)
     {
-        return force || acc.EvaluateChance(chance);
+        return force || chance == 0.0f || acc.EvaluateChance(chance);
     }
 
     // Texts. A line's pieces are joined with no separator.
@@ -181,8 +201,16 @@ protected:
     // negative.
     static void ReadRanges(const LoadTable& record, const char* minKey, const char* maxKey,
                            std::vector<DamageValueRange>& out);
-    static DamageValueRange GetRange(const std::vector<DamageValueRange>& ranges, unsigned level);
-    static float GetRangeMax(const std::vector<DamageValueRange>& ranges, unsigned level);
+    static DamageValueRange GetRange(const std::vector<DamageValueRange>& ranges, unsigned level)
+    {
+        const DamageValueRange* range = PerLevelEntry(ranges, level);
+        return range ? *range : DamageValueRange{};
+    }
+    static float GetRangeMax(const std::vector<DamageValueRange>& ranges, unsigned level)
+    {
+        const DamageValueRange range = GetRange(ranges, level);
+        return AddInRange(range.min, range.range);
+    }
 
     // Jitter and scaling. Whether to jitter: a percent above 0 and a generator; the
     // percent is then held to [0, 50].
@@ -211,10 +239,16 @@ class DamageAttributeAbs : public DamageAttribute {
     GAME_DECLARE_CLASS(DamageAttributeAbs)
 
 public:
+    // The per-attack class of the family's roll.
+    using PerAttack = CombatAttributeAbsDamage;
+
     DamageAttributeAbs() = default;
 
     void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
-                                bool force) const override;
+                                bool force) const override
+    {
+        AddRolled<PerAttack>(acc, level, rng, force, GetType());
+    }
     void AddModifierToAccumulator(CombatAttributeAccumulator&, unsigned, RandomUniform&, bool) const override {}
     void ScaleAttribute(float percent) override;
     void AddJitter(float percent, RandomUniform* rng) override;
@@ -230,17 +264,32 @@ protected:
     DamageAttributeList LoadFromTable(const LoadTable& record) override;
     virtual const char* GetLoadValueMinTag() const = 0;
     virtual const char* GetLoadValueMaxTag() const = 0;
-    virtual float GetValueMin(unsigned level) const;
-    virtual float GetValueMax(unsigned level) const;
+    float GetValueMin(unsigned level) const { return GetRange(m_values, level).min; }
+    float GetValueMax(unsigned level) const { return GetRangeMax(m_values, level); }
     void GetText(std::u16string& line, unsigned level) const override;
     void GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const override;
 
     // The chance test, one value draw and the chance multiplier; false when the chance
     // fails.
-    bool RollValue(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng, bool force,
-                   float& value) const;
-    // Adds the per-attack object of a rolled value: the family's class, or the kind's.
-    virtual void AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value) const;
+    GAME_DAMAGE_ROLL_INLINE bool RollValue(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
+                                           bool force, float& value) const
+    {
+        const float chance = ChanceAt(level);
+        if (!PassesChance(acc, chance, force))
+            return false;
+        const float drawn = rng.FGenerate(GetValueMin(level), GetValueMax(level));
+        value = MultiplyInRange(drawn, acc.GetChanceMultiplier(chance));
+        return true;
+    }
+    // The chance test and the roll, then the objects of the family or of the kind.
+    template <class Objects>
+    GAME_DAMAGE_ROLL_INLINE void AddRolled(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng, bool force,
+                   CombatAttributeType type) const
+    {
+        float value = 0.0f;
+        if (RollValue(acc, level, rng, force, value))
+            AddRolledObjects<Objects>(acc, type, value);
+    }
     // The cost of level 1 (0 when it adds nothing).
     float GetAverageCost() const;
 
@@ -268,8 +317,13 @@ protected:
 class DamageAttributeAbsBaseElemental : public DamageAttributeAbsBase {
     GAME_DECLARE_CLASS(DamageAttributeAbsBaseElemental)
 
-protected:
-    void AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value) const override;
+public:
+    using PerAttack = CombatAttributeAbsDamageElemental;
+    void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
+                                bool force) const override
+    {
+        AddRolled<PerAttack>(acc, level, rng, force, GetType());
+    }
 };
 
 class DamageAttributeAbsBonus : public DamageAttributeAbs {
@@ -286,8 +340,13 @@ protected:
 class DamageAttributeAbsBonusElemental : public DamageAttributeAbsBonus {
     GAME_DECLARE_CLASS(DamageAttributeAbsBonusElemental)
 
-protected:
-    void AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value) const override;
+public:
+    using PerAttack = CombatAttributeAbsDamageElemental;
+    void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
+                                bool force) const override
+    {
+        AddRolled<PerAttack>(acc, level, rng, force, GetType());
+    }
 };
 
 // Stun, freeze, petrify, trap: the value is the length of the effect in seconds.
@@ -295,10 +354,15 @@ class DamageAttributeReflex : public DamageAttributeAbsBonus {
     GAME_DECLARE_CLASS(DamageAttributeReflex)
 
 public:
+    using PerAttack = CombatAttributeReflexDamage;
+
     DamageAttributeReflex() : DamageAttributeAbsBonus("DamageReflexSingleFormat", "DamageReflexRangeFormat") {}
 
-protected:
-    void AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value) const override;
+    void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
+                                bool force) const override
+    {
+        AddRolled<PerAttack>(acc, level, rng, force, GetType());
+    }
 };
 
 // Effects on the victim's behaviour.
@@ -326,8 +390,13 @@ class DamageAttributeDur : public DamageAttribute {
     GAME_DECLARE_CLASS(DamageAttributeDur)
 
 public:
+    using PerAttack = CombatAttributeDurDamage;
+
     void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
-                                bool force) const override;
+                                bool force) const override
+    {
+        AddRolled<PerAttack>(acc, level, rng, force, GetType());
+    }
     void AddModifierToAccumulator(CombatAttributeAccumulator&, unsigned, RandomUniform&, bool) const override {}
     // Values only: durations keep their values.
     void ScaleAttribute(float percent) override;
@@ -340,15 +409,27 @@ protected:
     virtual const char* GetLoadValueMaxTag() const = 0;
     virtual const char* GetLoadDurationMinTag() const = 0;
     virtual const char* GetLoadDurationMaxTag() const = 0;
-    virtual float GetValueMin(unsigned level) const;
-    virtual float GetValueMax(unsigned level) const;
-    virtual float GetDurationMin(unsigned level) const;
-    virtual float GetDurationMax(unsigned level) const;
+    float GetValueMin(unsigned level) const { return GetRange(m_values, level).min; }
+    float GetValueMax(unsigned level) const { return GetRangeMax(m_values, level); }
+    float GetDurationMin(unsigned level) const { return GetRange(m_durations, level).min; }
+    float GetDurationMax(unsigned level) const { return GetRangeMax(m_durations, level); }
     void GetText(std::u16string& line, unsigned level) const override;
     void GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const override;
 
-    // Adds the per-attack object of a rolled value and duration.
-    virtual void AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value, float duration) const;
+    // The chance test, the value (multiplied) and the duration (not), then the objects of
+    // the family or of the kind.
+    template <class Objects>
+    GAME_DAMAGE_ROLL_INLINE void AddRolled(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng, bool force,
+                   CombatAttributeType type) const
+    {
+        const float chance = ChanceAt(level);
+        if (!PassesChance(acc, chance, force))
+            return;
+        const float drawn = rng.FGenerate(GetValueMin(level), GetValueMax(level));
+        const float value = MultiplyInRange(drawn, acc.GetChanceMultiplier(chance));
+        const float duration = rng.FGenerate(GetDurationMin(level), GetDurationMax(level));
+        AddRolledObjects<Objects>(acc, type, value, duration);
+    }
 
     // Texts: nothing without a value or without a duration; nothing at the next level
     // when nothing changes. The totals (value x duration) and the time of damage over
@@ -371,8 +452,13 @@ protected:
 class DamageAttributeDurBaseElemental : public DamageAttributeDurBase {
     GAME_DECLARE_CLASS(DamageAttributeDurBaseElemental)
 
-protected:
-    void AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value, float duration) const override;
+public:
+    using PerAttack = CombatAttributeDurDamageElemental;
+    void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
+                                bool force) const override
+    {
+        AddRolled<PerAttack>(acc, level, rng, force, GetType());
+    }
 };
 
 class DamageAttributeDurBonus : public DamageAttributeDur {
@@ -385,8 +471,13 @@ protected:
 class DamageAttributeDurBonusElemental : public DamageAttributeDurBonus {
     GAME_DECLARE_CLASS(DamageAttributeDurBonusElemental)
 
-protected:
-    void AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value, float duration) const override;
+public:
+    using PerAttack = CombatAttributeDurDamageElemental;
+    void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
+                                bool force) const override
+    {
+        AddRolled<PerAttack>(acc, level, rng, force, GetType());
+    }
 };
 
 // Effects whose value holds for the whole duration: slows, ability and resistance
@@ -394,11 +485,18 @@ protected:
 class DamageAttributeDurFixed : public DamageAttributeDur {
     GAME_DECLARE_CLASS(DamageAttributeDurFixed)
 
+public:
+    using PerAttack = CombatAttributeDurFixedDamage;
+    void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
+                                bool force) const override
+    {
+        AddRolled<PerAttack>(acc, level, rng, force, GetType());
+    }
+
 protected:
     DamageTextList GetTextList() const override { return DamageTextList::Third; }
     void GetText(std::u16string& line, unsigned level) const override;
     void GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const override;
-    void AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value, float duration) const override;
 };
 
 // ---- Modifiers of damage of one type, in percent -------------------------------------
@@ -407,10 +505,15 @@ class DamageAttributeAbsMod : public DamageAttribute {
     GAME_DECLARE_CLASS(DamageAttributeAbsMod)
 
 public:
+    using PerAttack = CombatAttributeAbsDamageMod;
+
     void AddDamageToAccumulator(CombatAttributeAccumulator&, unsigned, RandomUniform&, bool) const override {}
     // Draws nothing from the generator.
-    void AddModifierToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
-                                  bool force) const override;
+    void AddModifierToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform&,
+                                  bool force) const override
+    {
+        AddRolledModifier<PerAttack>(acc, level, force, GetType());
+    }
     void ScaleAttribute(float percent) override;
     void AddJitter(float percent, RandomUniform* rng) override;
     void GetCostInfo(CostInfo_DamageAttributes& info) const override;
@@ -418,12 +521,23 @@ public:
 protected:
     DamageAttributeList LoadFromTable(const LoadTable& record) override;
     virtual const char* GetLoadModifierTag() const = 0;
-    virtual float GetModifierValue(unsigned level) const;
+    float GetModifierValue(unsigned level) const { return PerLevelValue(m_modifiers, level); }
     void GetText(std::u16string& line, unsigned level) const override;
     void GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const override;
 
-    // Adds the per-attack modifier of a modifier that applies (already multiplied).
-    virtual void AddRolledModifier(CombatAttributeAccumulator& acc, float modifier) const;
+    // The chance test, then the modifier (multiplied) as the family's object or the kind's.
+    template <class Objects>
+    GAME_DAMAGE_ROLL_INLINE void AddRolledModifier(CombatAttributeAccumulator& acc, unsigned level, bool force, CombatAttributeType type) const
+    {
+        const float chance = ChanceAt(level);
+        if (!PassesChance(acc, chance, force))
+            return;
+        const float modifier = MultiplyInRange(GetModifierValue(level), acc.GetChanceMultiplier(chance));
+        if constexpr (std::is_base_of_v<CombatAttribute, Objects>)
+            AddDamageModifierObject<Objects>(acc, type, modifier);
+        else
+            Objects::Add(acc, modifier);
+    }
 
     std::vector<float> m_modifiers;
 
@@ -463,8 +577,8 @@ protected:
     DamageAttributeList LoadFromTable(const LoadTable& record) override;
     virtual const char* GetLoadModifierTag() const = 0;
     virtual const char* GetLoadDurationModifierTag() const = 0;
-    virtual float GetModifierValue(unsigned level) const;
-    virtual float GetDurationModifierValue(unsigned level) const;
+    float GetModifierValue(unsigned level) const { return PerLevelValue(m_modifiers, level); }
+    float GetDurationModifierValue(unsigned level) const { return PerLevelValue(m_durationModifiers, level); }
     void GetText(std::u16string& line, unsigned level) const override;
     void GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const override;
 

@@ -22,14 +22,6 @@ double LootProduct(float percent, float value)
 
 }  // namespace
 
-float ToFloatRange(double value)
-{
-    constexpr double kLargest = std::numeric_limits<float>::max();
-    if (std::isnan(value))
-        return 0.0f;
-    return static_cast<float>(std::clamp(value, -kLargest, kLargest));
-}
-
 float ClampJitterPercent(float percent) { return std::clamp(percent, 0.0f, kMaxJitterPercent); }
 
 float LootJitter(float value, float percent, RandomUniform& rng)

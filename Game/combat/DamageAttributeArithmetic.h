@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "Game/core/foundation/MathUtil.h"
@@ -25,7 +26,15 @@ inline constexpr float kMaxJitterPercent = 50.0f;
 // becoming infinite (0 for what is not a number). Within the range this is exactly the
 // float operation's result: a double holds the exact product of two floats, and a sum
 // rounded twice (to double, then to float) rounds as a float sum does.
-float ToFloatRange(double value);
+inline float ToFloatRange(double value)
+{
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    if (value > kLargest)
+        return std::numeric_limits<float>::max();
+    if (value < -kLargest)
+        return -std::numeric_limits<float>::max();
+    return value == value ? static_cast<float>(value) : 0.0f;
+}
 inline float AddInRange(float a, float b) { return ToFloatRange(static_cast<double>(a) + b); }
 inline float SubtractInRange(float a, float b) { return ToFloatRange(static_cast<double>(a) - b); }
 inline float MultiplyInRange(float a, float b) { return ToFloatRange(static_cast<double>(a) * b); }

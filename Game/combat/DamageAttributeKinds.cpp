@@ -43,15 +43,9 @@ struct ElementalModifiers {
     }
 };
 
-// A kind's own objects for a rolled value: one of its own per-attack class, or a group's.
-template <class Adds, class... Values>
-void AddKindObjects(CombatAttributeAccumulator& acc, CombatAttributeType type, Values... values)
-{
-    if constexpr (std::is_base_of_v<CombatAttribute, Adds>)
-        AddDamageObject<Adds>(acc, type, values...);
-    else
-        Adds::Add(acc, values...);
-}
+// What a kind adds for a roll: its family's per-attack class, or its own objects.
+template <class Adds, class Base>
+using KindObjects = std::conditional_t<std::is_same_v<Adds, FamilyObject>, typename Base::PerAttack, Adds>;
 
 template <class Kind>
 std::unique_ptr<DamageAttribute> Create()
@@ -65,39 +59,29 @@ std::unique_ptr<DamageAttribute> Create()
     GAME_IMPLEMENT_ABSTRACT_CLASS(Class, Base)      \
     std::unique_ptr<DamageAttribute> Class::Clone() const { return std::make_unique<Class>(*this); }
 
-#define GAME_DEFINE_DAMAGE_ABS_MOD_KIND(Class, Base, Type, Chance, Modifier, Xor, Global, Display, Adds) \
-    GAME_IMPLEMENT_DAMAGE_ATTRIBUTE(Class, Base)                                                       \
-    void Class::AddRolledModifier(CombatAttributeAccumulator& acc, float modifier) const                \
-    {                                                                                                  \
-        if constexpr (std::is_same_v<Adds, FamilyObject>)                                              \
-            Base::AddRolledModifier(acc, modifier);                                                    \
-        else                                                                                           \
-            AddKindObjects<Adds>(acc, GetType(), modifier);                                            \
+// Each kind's roll names its objects and its type outright.
+#define GAME_DEFINE_DAMAGE_ABS_MOD_KIND(Class, Base, Type, Chance, Modifier, Xor, Global, Display, Adds)           \
+    GAME_IMPLEMENT_DAMAGE_ATTRIBUTE(Class, Base)                                                                 \
+    void Class::AddModifierToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform&,         \
+                                         bool force) const                                                       \
+    {                                                                                                            \
+        AddRolledModifier<KindObjects<Adds, Base>>(acc, level, force, CombatAttributeType_##Type);               \
     }
 
 #define GAME_DEFINE_DAMAGE_DUR_MOD_KIND(Class, Base, ...) GAME_IMPLEMENT_DAMAGE_ATTRIBUTE(Class, Base)
 
-#define GAME_DEFINE_DAMAGE_ABS_KIND(Class, Base, Type, Chance, Xor, Global, Min, Max, Display, Adds)   \
-    GAME_IMPLEMENT_DAMAGE_ATTRIBUTE(Class, Base)                                                     \
-    void Class::AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value) const   \
-    {                                                                                                \
-        if constexpr (std::is_same_v<Adds, FamilyObject>)                                            \
-            Base::AddRolledDamage(acc, level, value);                                                \
-        else                                                                                         \
-            AddKindObjects<Adds>(acc, GetType(), value);                                             \
+#define GAME_DEFINE_DAMAGE_ROLLED_KIND(Class, Base, Type, Adds)                                                   \
+    GAME_IMPLEMENT_DAMAGE_ATTRIBUTE(Class, Base)                                                                 \
+    void Class::AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,       \
+                                       bool force) const                                                         \
+    {                                                                                                            \
+        AddRolled<KindObjects<Adds, Base>>(acc, level, rng, force, CombatAttributeType_##Type);                  \
     }
-
-#define GAME_DEFINE_DAMAGE_DUR_KIND(Class, Base, Type, Chance, Xor, Global, Min, Max, DurationMin, DurationMax,  \
+#define GAME_DEFINE_DAMAGE_ABS_KIND(Class, Base, Type, Chance, Xor, Global, Min, Max, Display, Adds) \
+    GAME_DEFINE_DAMAGE_ROLLED_KIND(Class, Base, Type, Adds)
+#define GAME_DEFINE_DAMAGE_DUR_KIND(Class, Base, Type, Chance, Xor, Global, Min, Max, DurationMin, DurationMax, \
                                     Display, Adds)                                                             \
-    GAME_IMPLEMENT_DAMAGE_ATTRIBUTE(Class, Base)                                                               \
-    void Class::AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value, float duration)   \
-        const                                                                                                  \
-    {                                                                                                          \
-        if constexpr (std::is_same_v<Adds, FamilyObject>)                                                      \
-            Base::AddRolledDamage(acc, level, value, duration);                                                \
-        else                                                                                                   \
-            AddKindObjects<Adds>(acc, GetType(), value, duration);                                             \
-    }
+    GAME_DEFINE_DAMAGE_ROLLED_KIND(Class, Base, Type, Adds)
 
 GAME_DAMAGE_ABS_MOD_KINDS(GAME_DEFINE_DAMAGE_ABS_MOD_KIND)
 GAME_DAMAGE_DUR_MOD_KINDS(GAME_DEFINE_DAMAGE_DUR_MOD_KIND)

@@ -4,8 +4,8 @@
 // information, Clone and per-attack objects from the same tables.
 //
 // The last column of the absolute, duration and absolute modifier tables names what the
-// kind adds to an attack for a rolled value: FamilyObject (its family's per-attack class),
-// a per-attack class of its own, or a group that spreads one roll over several types.
+// kind adds to an attack for a roll: FamilyObject (its family's per-attack class), a
+// per-attack class of its own, or a group that spreads one roll over several types.
 #pragma once
 
 #include <span>
@@ -117,37 +117,45 @@ protected:                                                                      
     const char* GetDisplayTag() const override { return Display; }
 
 #define GAME_DECLARE_DAMAGE_ABS_MOD_KIND(Class, Base, Type, Chance, Modifier, Xor, Global, Display, Adds) \
-    class Class : public Base {                                                                         \
+    class Class final : public Base {                                                                         \
         GAME_DAMAGE_KIND_COMMON(Class, Type, Chance, Xor, Global, Display)                              \
         const char* GetLoadModifierTag() const override { return Modifier; }                            \
-        void AddRolledModifier(CombatAttributeAccumulator& acc, float modifier) const override;         \
+                                                                                                        \
+    public:                                                                                             \
+        void AddModifierToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng, \
+                                      bool force) const override;                                       \
     };
 
 #define GAME_DECLARE_DAMAGE_DUR_MOD_KIND(Class, Base, Type, Chance, Modifier, DurationModifier, Xor, Global, Display) \
-    class Class : public Base {                                                                                      \
+    class Class final : public Base {                                                                                      \
         GAME_DAMAGE_KIND_COMMON(Class, Type, Chance, Xor, Global, Display)                                           \
         const char* GetLoadModifierTag() const override { return Modifier; }                                         \
         const char* GetLoadDurationModifierTag() const override { return DurationModifier; }                         \
     };
 
 #define GAME_DECLARE_DAMAGE_ABS_KIND(Class, Base, Type, Chance, Xor, Global, Min, Max, Display, Adds)    \
-    class Class : public Base {                                                                          \
+    class Class final : public Base {                                                                          \
         GAME_DAMAGE_KIND_COMMON(Class, Type, Chance, Xor, Global, Display)                               \
         const char* GetLoadValueMinTag() const override { return Min; }                                  \
         const char* GetLoadValueMaxTag() const override { return Max; }                                  \
-        void AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value) const override; \
+                                                                                                         \
+    public:                                                                                              \
+        void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,    \
+                                    bool force) const override;                                          \
     };
 
 #define GAME_DECLARE_DAMAGE_DUR_KIND(Class, Base, Type, Chance, Xor, Global, Min, Max, DurationMin, DurationMax, \
                                      Display, Adds)                                                            \
-    class Class : public Base {                                                                                \
+    class Class final : public Base {                                                                                \
         GAME_DAMAGE_KIND_COMMON(Class, Type, Chance, Xor, Global, Display)                                     \
         const char* GetLoadValueMinTag() const override { return Min; }                                        \
         const char* GetLoadValueMaxTag() const override { return Max; }                                        \
         const char* GetLoadDurationMinTag() const override { return DurationMin; }                             \
         const char* GetLoadDurationMaxTag() const override { return DurationMax; }                             \
-        void AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value,                     \
-                             float duration) const override;                                                  \
+                                                                                                               \
+    public:                                                                                                    \
+        void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,          \
+                                    bool force) const override;                                                \
     };
 
 GAME_DAMAGE_ABS_MOD_KINDS(GAME_DECLARE_DAMAGE_ABS_MOD_KIND)

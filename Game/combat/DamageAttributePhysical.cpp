@@ -114,7 +114,7 @@ float DamageAttribute_Physical::GetPierceRatio(unsigned level) const { return Pe
 void DamageAttribute_Physical::AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level,
                                                       RandomUniform& rng, bool force) const
 {
-    const float chance = GetChance(level);
+    const float chance = ChanceAt(level);
     if (!PassesChance(acc, chance, force))
         return;
     const float drawn = rng.FGenerate(GetValueMin(level), GetValueMax(level));
@@ -143,7 +143,7 @@ void DamageAttribute_Physical::AddJitter(float percent, RandomUniform* rng)
 
 void DamageAttribute_Physical::GetCostInfo(CostInfo_DamageAttributes& info) const
 {
-    const float average = ChanceScaled(HalvedSum(GetValueMin(1), GetValueMax(1)), GetChance(1));
+    const float average = ChanceScaled(HalvedSum(GetValueMin(1), GetValueMax(1)), ChanceAt(1));
     const float pierceRatio = GetPierceRatio(1);
     if (average > 0.0f || pierceRatio > 0.0f) {
         ++info.count;
@@ -155,7 +155,7 @@ void DamageAttribute_Physical::GetCostInfo(CostInfo_DamageAttributes& info) cons
 void DamageAttribute_Physical::AppendDamageLine(TextList& texts2, unsigned level) const
 {
     std::u16string line;
-    AppendChancePrefix(line, GetChance(level));
+    AppendChancePrefix(line, ChanceAt(level));
     AppendAmount(line, kSingleFormatTag, kRangeFormatTag, GetValueMin(level), GetValueMax(level));
     AppendText(line, kPhysicalTag);
     texts2.push_back(std::move(line));
@@ -175,7 +175,7 @@ void DamageAttribute_Physical::CreateNextText(TextList&, TextList& texts2, TextL
                                               unsigned nextLevel) const
 {
     if (GetValueMin(level) == GetValueMin(nextLevel) && GetValueMax(level) == GetValueMax(nextLevel) &&
-        GetChance(level) == GetChance(nextLevel))
+        ChanceAt(level) == ChanceAt(nextLevel))
         return;
     AppendDamageLine(texts2, nextLevel);
     const float pierceRatio = GetPierceRatio(nextLevel);
@@ -193,9 +193,12 @@ DamageAttributeList DamageAttributeAbs_ManaBurn::LoadFromTable(const LoadTable& 
 
 float DamageAttributeAbs_ManaBurn::GetDamageRatio(unsigned level) const { return PerLevelValue(m_damageRatio, level); }
 
-void DamageAttributeAbs_ManaBurn::AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value) const
+void DamageAttributeAbs_ManaBurn::AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level,
+                                                         RandomUniform& rng, bool force) const
 {
-    AddDamageObject<CombatAttributeAbsDamage_ManaBurn>(acc, GetType(), value, GetDamageRatio(level));
+    float value = 0.0f;
+    if (RollValue(acc, level, rng, force, value))
+        AddDamageObject<CombatAttributeAbsDamage_ManaBurn>(acc, GetType(), value, GetDamageRatio(level));
 }
 
 void DamageAttributeAbs_ManaBurn::GetText(std::u16string& line, unsigned level) const

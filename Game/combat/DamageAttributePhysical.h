@@ -12,7 +12,7 @@ namespace GAME {
 // The base physical damage of a weapon: one fixed range with a pierce ratio, read from
 // the weapon's base record alone. It ignores levels and chances and always applies, and
 // never takes jitter.
-class DamageAttribute_BasePhysical : public DamageAttribute {
+class DamageAttribute_BasePhysical final : public DamageAttribute {
     GAME_DECLARE_DAMAGE_ATTRIBUTE(DamageAttribute_BasePhysical)
 
 public:
@@ -54,7 +54,7 @@ private:
 
 // Physical damage with a pierce ratio per level (skills, and items other than weapons).
 // The spread above the minimum is a whole number.
-class DamageAttribute_Physical : public DamageAttribute {
+class DamageAttribute_Physical final : public DamageAttribute {
     GAME_DECLARE_DAMAGE_ATTRIBUTE(DamageAttribute_Physical)
 
 public:
@@ -85,9 +85,9 @@ protected:
     const char* GetLoadGlobalTag() const override { return "offensivePhysicalGlobal"; }
     const char* GetDisplayTag() const override { return ""; }
     DamageTextList GetTextList() const override { return DamageTextList::Second; }
-    virtual float GetValueMin(unsigned level) const;
-    virtual float GetValueMax(unsigned level) const;
-    virtual float GetPierceRatio(unsigned level) const;
+    float GetValueMin(unsigned level) const;
+    float GetValueMax(unsigned level) const;
+    float GetPierceRatio(unsigned level) const;
 
 private:
     void AppendDamageLine(TextList& texts2, unsigned level) const;
@@ -97,11 +97,14 @@ private:
 };
 
 // An absolute mana drain with a ratio per level of the burnt mana dealt as damage.
-class DamageAttributeAbs_ManaBurn : public DamageAttributeAbsBonus {
+class DamageAttributeAbs_ManaBurn final : public DamageAttributeAbsBonus {
     GAME_DECLARE_DAMAGE_ATTRIBUTE(DamageAttributeAbs_ManaBurn)
 
 public:
     CombatAttributeType GetType() const override { return CombatAttributeType_ManaBurn; }
+    // The ratio of the level goes with the drain.
+    void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
+                                bool force) const override;
 
 protected:
     // The ratio (no one-zero rule), then the values as every absolute kind reads them.
@@ -116,9 +119,8 @@ protected:
     void GetText(std::u16string& line, unsigned level) const override;
     // The next level's absolute line, then its ratio when the ratio changes.
     void GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const override;
-    void AddRolledDamage(CombatAttributeAccumulator& acc, unsigned level, float value) const override;
-    virtual float GetDamageRatio(unsigned level) const;
-    virtual const char* GetLoadDamageRatioTag() const { return "offensiveManaBurnDamageRatio"; }
+    float GetDamageRatio(unsigned level) const;
+    const char* GetLoadDamageRatioTag() const { return "offensiveManaBurnDamageRatio"; }
 
 private:
     std::vector<float> m_damageRatio;
