@@ -16,9 +16,19 @@ namespace GAME {
 
 namespace {
 
-std::string Lower(const char* text)
+char LowerChar(char c)
 {
-    return LowerAscii(text ? text : "");
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (LowerChar(a[i]) != LowerChar(b[i]))
+            return false;
+    return true;
 }
 
 bool ParseFloat(std::string_view text, float& out)
@@ -57,11 +67,36 @@ bool ParseInt(std::string_view text, int& out)
 
 }  // namespace
 
+size_t LoadTable::KeyHash::operator()(std::string_view key) const
+{
+    // Eight bytes at a time, each with its 0x20 bit set: letters hash alike in either
+    // case (a few other bytes do too, which only shares a bucket, never a key).
+    constexpr uint64_t kFold = 0x2020202020202020ull;
+    constexpr uint64_t kPrime = 1099511628211ull;
+    uint64_t hash = 14695981039346656037ull ^ key.size();
+    size_t i = 0;
+    for (; i + sizeof(uint64_t) <= key.size(); i += sizeof(uint64_t)) {
+        uint64_t word = 0;
+        std::memcpy(&word, key.data() + i, sizeof(word));
+        hash = (hash ^ (word | kFold)) * kPrime;
+        hash ^= hash >> 29;
+    }
+    for (; i < key.size(); ++i)
+        hash = (hash ^ (static_cast<unsigned char>(key[i]) | 0x20u)) * kPrime;
+    return static_cast<size_t>(hash);
+}
+
+bool LoadTable::KeyEqual::operator()(std::string_view a, std::string_view b) const
+{
+    // Code names a key as the record writes it, mostly: the exact match is the quick one.
+    return a.size() == b.size() && (std::memcmp(a.data(), b.data(), a.size()) == 0 || EqualsIgnoringCase(a, b));
+}
+
 const LoadTable::Value* LoadTable::Find(const char* key) const
 {
     if (!key)
         return nullptr;
-    auto it = m_values.find(Lower(key));
+    auto it = m_values.find(std::string_view(key));
     return it == m_values.end() ? nullptr : &it->second;
 }
 
@@ -125,10 +160,9 @@ bool LoadTable::GetBool(const char* key, bool def) const
     if (!entry)
         return def;
     const std::string_view text = TrimBlanks(*entry);
-    const std::string lower = LowerAscii(text);
-    if (lower == "true")
+    if (EqualsIgnoringCase(text, "true"))
         return true;
-    if (lower == "false")
+    if (EqualsIgnoringCase(text, "false"))
         return false;
     int number = 0;
     if (ParseInt(text, number))
@@ -180,7 +214,7 @@ void LoadTable::SetValue(const std::string& key, const std::string& text)
         if (value.entries.size() > 1 && value.entries.back().empty())
             value.entries.pop_back();
     }
-    m_values[Lower(key.c_str())] = std::move(value);
+    m_values.insert_or_assign(key, std::move(value));
 }
 
 size_t LoadTable::Parse(const char* text, size_t length, const std::string& sourceName)

@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -48,8 +49,19 @@ private:
     // One entry of the key's value, or null when the key or the entry is absent.
     const std::string* FindEntry(const char* key, unsigned index) const;
 
+    // Keys compare without regard to ASCII case, and a look-up by a key as given makes no
+    // copy of it: records are read key by key while objects load.
+    struct KeyHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view key) const;
+    };
+    struct KeyEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+
     std::string m_name;
-    std::unordered_map<std::string, Value> m_values;   // keyed by the lower-cased key
+    std::unordered_map<std::string, Value, KeyHash, KeyEqual> m_values;
 };
 
 // Every record the engine has opened, by normalised record name ('\' and '/' are the

@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <memory>
 
+#include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
-#include "Game/combat/CombatAttribute.h"
 #include "Game/combat/CombatManager.h"
+#include "Game/combat/DamageAttributeKinds.h"
+#include "Game/combat/DamageAttributePhysical.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/GameEngine.h"
 
@@ -17,6 +19,9 @@ namespace GAME {
 namespace {
 
 constexpr const char* kCombatRecord = "Records/Game/Combat.dbr";
+constexpr const char* kSwordRecord = "Records/Item/ArenaSword.dbr";
+// An item offers its attributes to an attack at level 1.
+constexpr unsigned kItemLevel = 1;
 constexpr uint32_t kArenaRegionId = 1;
 constexpr int kAttackIntervalMs = 1000;
 
@@ -25,11 +30,6 @@ constexpr float kPlayerLife = 300.0f;
 constexpr float kPlayerOffensiveAbility = 120.0f;
 constexpr float kMonsterLife = 220.0f;
 constexpr float kMonsterDefensiveAbility = 60.0f;
-constexpr float kSwordDamage = 28.0f;
-constexpr float kSwordPierceRatio = 15.0f;
-constexpr float kFireDamage = 6.0f;
-constexpr float kBurnDamagePerSecond = 4.0f;
-constexpr float kBurnSeconds = 2.0f;
 
 Character* Place(const char* className, const Vec3& position)
 {
@@ -46,12 +46,37 @@ Character* Place(const char* className, const Vec3& position)
     return character;
 }
 
+// The sword's damage attributes: a weapon's base physical damage, then the kinds that its
+// record carries (until the equipment store loads an item's attributes itself).
+void LoadSword(DamageAttributeStore& sword, const LoadTable& record)
+{
+    DamageAttribute_BasePhysical::Create_BasePhysical(sword, record);
+    DamageAttribute::Load(std::make_unique<DamageAttributeAbsBase_Fire>(), sword, record);
+    DamageAttribute::Load(std::make_unique<DamageAttributeDur_Fire>(), sword, record);
+    DamageAttribute::Load(std::make_unique<DamageAttributeReflex_Stun>(), sword, record);
+}
+
+// The sword's tool tip: the base lines, then the others.
+void PrintToolTip(const DamageAttributeStore& sword)
+{
+    DamageAttribute::TextList texts1, texts2, texts3;
+    for (const auto& attribute : sword.GetAttributes())
+        attribute->CreateText(texts1, texts2, texts3, kItemLevel);
+    for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3})
+        for (const std::u16string& line : *texts)
+            std::printf("gamehost: sword: %s\n", LocalizationManager::ToChar(line).c_str());
+}
+
 }  // namespace
 
 bool HostFight::Start()
 {
     if (!ObjectManager::Get().LoadTableFile(kCombatRecord))
         return false;
+    const LoadTable* sword = ObjectManager::Get().LoadTableFile(kSwordRecord);
+    if (!sword)
+        return false;
+    LoadSword(m_sword, *sword);
     Character* player = Place("Player", Vec3{0.0f, 0.0f, 0.0f});
     Character* monster = Place("Monster", Vec3{1.0f, 0.0f, 0.0f});
     if (!player || !monster)
@@ -66,6 +91,7 @@ bool HostFight::Start()
     m_playerId = player->GetObjectId();
     m_monsterId = monster->GetObjectId();
     std::printf("gamehost: a player (%u) and a monster (%u) face each other\n", m_playerId, m_monsterId);
+    PrintToolTip(m_sword);
     return true;
 }
 
@@ -89,17 +115,16 @@ void HostFight::Update(int frame, int ms)
         return;
     m_sinceAttack = 0;
 
-    // The attacker's side of one melee strike: sword, fire and a burn.
+    // The attacker's side of one melee strike: the sword's damage, then its modifiers.
     ParametersCombat attack(gGameEngine->GetRandomGen());
     attack.attackerId = m_playerId;
     attack.combatType = ParametersCombatStyle::Probability;
     attack.offensiveAbility = player->GetTotalCharAttribute(CharAttributeType_OffensiveAbility);
-    attack.accumulator.AddDamage(std::make_unique<CombatAttributeDamage_BasePhysical>(
-        CombatAttributeType_Physical, kSwordDamage, kSwordPierceRatio, true));
-    attack.accumulator.AddDamage(
-        std::make_unique<CombatAttributeAbsDamageElemental>(CombatAttributeType_Fire, kFireDamage));
-    attack.accumulator.AddDamage(std::make_unique<CombatAttributeDurDamageElemental>(
-        CombatAttributeType_Fire, kBurnDamagePerSecond, kBurnSeconds));
+    CombatAttributeAccumulator& acc = attack.accumulator;
+    for (const auto& attribute : m_sword.GetAttributes())
+        attribute->AddDamageToAccumulator(acc, kItemLevel, acc.GetRandomGen(), false);
+    for (const auto& attribute : m_sword.GetAttributes())
+        attribute->AddModifierToAccumulator(acc, kItemLevel, acc.GetRandomGen(), false);
     attack.accumulator.ProcessDamage(*player, 0.0f, 0.0f, 0.0f, 0.0f);
 
     const float before = monster->GetCurrentLife();

@@ -1,9 +1,12 @@
 // A small staged fight for the bundled run: a player and a monster stand in one region
-// and the player strikes once a second, as its weapon skill will once characters fight
-// on their own. With the combat channel on, each attack's trace is printed.
+// and the player strikes once a second with a sword whose damage attributes come from its
+// record, as its weapon skill will once characters fight on their own. With the combat
+// channel on, each attack's trace is printed.
 #pragma once
 
 #include <cstdint>
+
+#include "Game/combat/DamageAttributeStore.h"
 
 namespace GAME {
 
@@ -17,6 +20,7 @@ public:
     void Stop();
 
 private:
+    DamageAttributeStore m_sword;
     uint32_t m_playerId = 0;
     uint32_t m_monsterId = 0;
     int m_sinceAttack = 0;

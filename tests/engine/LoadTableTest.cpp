@@ -68,6 +68,31 @@ TEST(LoadTable, KeysIgnoreCaseAndMissingKeysGiveDefaults)
     EXPECT_EQ(table.GetInt(nullptr, 3), 3);
 }
 
+TEST(LoadTable, LongKeysMatchInAnyCaseAndALaterLineReplacesTheValue)
+{
+    LoadTable table = Parsed(
+        "offensiveSlowOffensiveReductionDurationModifier,1;2,\n"
+        "OFFENSIVESLOWOFFENSIVEREDUCTIONDURATIONMODIFIER,3,\n"
+        "offensiveStunGlobal,TRUE,\n"
+        "offensiveStunXOR,False,\n"
+        "caf\xC3\xA9Key,1,\n");
+    EXPECT_EQ(table.GetKeyCount(), 4u);
+    std::vector<float> values;
+    table.GetFloatArray("offensiveslowoffensivereductiondurationmodifier", values);
+    EXPECT_EQ(values, (std::vector<float>{3.0f}));
+    EXPECT_TRUE(table.GetBool("offensiveStunGlobal", false));
+    EXPECT_FALSE(table.GetBool("OffensiveStunXor", true));
+    // Only ASCII letters fold: other bytes, and keys one letter apart, stay different.
+    EXPECT_TRUE(table.HasKey("CAF\xC3\xA9key"));
+    EXPECT_FALSE(table.HasKey("caf\xC3\x89Key"));
+    EXPECT_FALSE(table.HasKey("offensiveStunGloba"));
+    EXPECT_FALSE(table.HasKey("offensiveStunGlobal_"));
+
+    table.SetValue("OffensiveStunGLOBAL", "0");
+    EXPECT_EQ(table.GetKeyCount(), 4u);
+    EXPECT_FALSE(table.GetBool("offensiveStunGlobal", true));
+}
+
 TEST(LoadTable, NumbersReadAsTheirValue)
 {
     const LoadTable table = Parsed("a,3.0,\nb,1e5,\nc,-2.9,\nd,99999999999,\ne,nan,\nf,inf,\ng,+4,\nh,abc,\n");

@@ -8,8 +8,8 @@ namespace GAME {
 namespace {
 // How close to vertical a direction may come before the y axis cannot serve.
 constexpr float kVerticalTolerance = 0.0001f;
-// 2^32: the first float past the unsigned range (the largest unsigned is not a float).
-constexpr float kUnsignedRangeEnd = 4294967296.0f;
+// 2^32: the first whole number past the unsigned range.
+constexpr double kUnsignedRangeEnd = 4294967296.0;
 }
 
 void AddElapsed(int32_t& timer, int ms)
@@ -19,20 +19,20 @@ void AddElapsed(int32_t& timer, int ms)
                                                       std::numeric_limits<int32_t>::max()));
 }
 
-int TruncateToInt(float value)
+int TruncateToInt(double value)
 {
     if (std::isnan(value))
         return 0;
-    if (value >= 2147483648.0f)
+    if (value >= 2147483648.0)
         return std::numeric_limits<int>::max();
-    if (value <= -2147483648.0f)
+    if (value <= -2147483649.0)
         return std::numeric_limits<int>::min();
     return static_cast<int>(value);
 }
 
-uint32_t TruncateToUnsigned(float value)
+uint32_t TruncateToUnsigned(double value)
 {
-    if (!IsFinite(value) || value <= 0.0f)
+    if (!std::isfinite(value) || value <= 0.0)
         return 0;
     if (value >= kUnsignedRangeEnd)
         return std::numeric_limits<uint32_t>::max();

@@ -39,14 +39,16 @@ inline unsigned ClampIndex(unsigned index, unsigned count)
 // must not wrap a timer to a negative count.
 void AddElapsed(int32_t& timer, int ms);
 
-// A float truncated toward zero to a whole number, held to the range of an int (and 0
-// for what is not a number) instead of converting undefined.
-int TruncateToInt(float value);
+// A number truncated toward zero to a whole number, held to the range of an int (and 0
+// for what is not a number) instead of converting undefined. A float converts to double
+// exactly, so float callers get the same result; a product formed in double (loot
+// jitter and scaling) is truncated before any rounding to float.
+int TruncateToInt(double value);
 
 // A formula's result as a whole number of points, truncated toward zero. A formula may
 // divide by zero or take a root of a negative value: a result that is not finite counts
 // as 0, a negative one as 0, and one past the unsigned range as its largest value.
-uint32_t TruncateToUnsigned(float value);
+uint32_t TruncateToUnsigned(double value);
 // The same, rounded half up (41.5 gives 42).
 uint32_t RoundToUnsigned(float value);
 

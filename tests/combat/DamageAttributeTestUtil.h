@@ -1,0 +1,73 @@
+// What the damage attribute tests share: records from text, kinds by name, and formats
+// that show each piece of a line plainly.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Engine/LoadTable.h"
+#include "Engine/Localization.h"
+#include "Game/combat/DamageAttributeKinds.h"
+
+namespace GAME {
+
+inline LoadTable Record(const std::string& text)
+{
+    LoadTable table("test.dbr");
+    table.Parse(text.data(), text.size(), "test.dbr");
+    return table;
+}
+
+inline std::unique_ptr<DamageAttribute> MakeKind(const std::string& name)
+{
+    for (const DamageAttributeKind& kind : GetDamageAttributeKinds())
+        if (name == kind.name)
+            return kind.create();
+    ADD_FAILURE() << "no damage attribute kind " << name;
+    return nullptr;
+}
+
+inline std::vector<std::string> Utf8Lines(const DamageAttribute::TextList& lines)
+{
+    std::vector<std::string> out;
+    for (const std::u16string& line : lines)
+        out.push_back(LocalizationManager::ToChar(line));
+    return out;
+}
+
+// Each piece of a line in brackets of its own kind; display tags show as themselves,
+// given a value in the modifier families.
+inline void RegisterTestFormats()
+{
+    LocalizationManager& text = LocalizationManager::Instance();
+    text.Clear();
+    text.RegisterTags("ChanceOfTag=[%.0f]\n"
+                      "tagIndent=>\n"
+                      "DamageSingleFormat={%g}\n"
+                      "DamageRangeFormat={%g-%g}\n"
+                      "DamageReflexSingleFormat=R{%g}\n"
+                      "DamageReflexRangeFormat=R{%g-%g}\n"
+                      "DamageInfluenceSingleFormat=I{%g}\n"
+                      "DamageInfluenceRangeFormat=I{%g-%g}\n"
+                      "tagPerSecond=/s\n"
+                      "DamageSingleFormatTime=(%g s)\n"
+                      "DamageRangeFormatTime=(%g-%g s)\n"
+                      "DamageFixedSingleFormatTime=(for %g s)\n"
+                      "DamageFixedRangeFormatTime=(for %g-%g s)\n"
+                      "ImprovedTimeFormat=+%g%%t\n"
+                      "DamageBasePhysical=DamageBasePhysical\n"
+                      "DamageBasePierceRatio=pierce %g\n"
+                      "DamageManaDrain=DamageManaDrain\n"
+                      "DamageManaBurnRatio=, ratio %g\n");
+}
+
+// A display tag shown as itself, with the modifier after it when it takes one.
+inline void RegisterDisplayTag(const std::string& tag, bool takesValue)
+{
+    LocalizationManager::Instance().RegisterTags(tag + "=" + tag + (takesValue ? " %g" : "") + "\n");
+}
+
+}  // namespace GAME
