@@ -61,17 +61,17 @@ struct CostInfo_DamageAttributes {
 // library's symbol table, each would cost as much as the work it does.
 #define GAME_DAMAGE_ROLL_INLINE [[gnu::always_inline]] inline
 
-// Every per-attack object that a damage attribute makes is made here, one function per
-// accumulator list.
+// Every per-attack object that a damage attribute makes is made here, in the attack's own
+// storage, one function per accumulator list.
 template <class T, class... Args>
 GAME_DAMAGE_ROLL_INLINE void AddDamageObject(CombatAttributeAccumulator& acc, Args... args)
 {
-    acc.AddDamage(std::make_unique<T>(args...));
+    acc.AddDamage(acc.Make<T>(args...));
 }
 template <class T, class... Args>
 GAME_DAMAGE_ROLL_INLINE void AddDamageModifierObject(CombatAttributeAccumulator& acc, Args... args)
 {
-    acc.AddDamageModifier(std::make_unique<T>(args...));
+    acc.AddDamageModifier(acc.Make<T>(args...));
 }
 
 // Adds the per-attack objects of one roll: one object of a per-attack class, built from

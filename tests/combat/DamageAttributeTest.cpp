@@ -150,7 +150,7 @@ TEST_F(DamageAttributeTest, PhysicalRangeIsAWholeNumber)
         CombatAttributeAccumulator acc;
         acc.SetSeed(seed);
         physical->AddDamageToAccumulator(acc, 1, acc.GetRandomGen(), true);
-        const auto& hit = dynamic_cast<const CombatAttributeDamage_BasePhysical&>(*acc.GetDamages().at(0));
+        const auto& hit = dynamic_cast<const CombatAttributeDamage_BasePhysical&>(*acc.GetDamages()[0]);
         EXPECT_GE(hit.GetPhysical(), 3.0f);
         EXPECT_LE(hit.GetPhysical(), 7.0f);
         highest = std::max(highest, hit.GetPhysical());
@@ -293,10 +293,10 @@ TEST_F(DamageAttributeTest, DrawsComeInChanceValueDurationOrder)
         forced.SetSeed(seed);
         // Forced: the value only, although the chance is 30.
         fire->AddDamageToAccumulator(forced, 1, forced.GetRandomGen(), true);
-        EXPECT_EQ(DamageOf(*forced.GetDamages().at(0)), expected.FGenerate(3, 7));
+        EXPECT_EQ(DamageOf(*forced.GetDamages()[0]), expected.FGenerate(3, 7));
         // No chance: no roll, then the value, then the duration.
         burn->AddDamageToAccumulator(forced, 1, forced.GetRandomGen(), false);
-        const auto& dot = dynamic_cast<const CombatAttributeDurDamage&>(*forced.GetDamages().at(1));
+        const auto& dot = dynamic_cast<const CombatAttributeDurDamage&>(*forced.GetDamages()[1]);
         EXPECT_EQ(dot.GetDamage(), expected.FGenerate(2, 4));
         EXPECT_EQ(dot.GetDuration(), expected.FGenerate(3, 5));
         EXPECT_EQ(forced.GetRandomGen().IGenerate(0, 1 << 30), expected.IGenerate(0, 1 << 30));
@@ -348,7 +348,7 @@ TEST_F(DamageAttributeTest, MultiplierScalesOnlyTheValue)
     Load("DamageAttributeDurMod_Fire", "offensiveSlowFireModifier,10,\noffensiveSlowFireDurationModifier,50,\n")
         ->AddModifierToAccumulator(acc, 1, acc.GetRandomGen(), false);
     CombatAttributeDurDamage probe(CombatAttributeType_Fire, 100.0f, 10.0f);
-    acc.GetDamageModifiers().at(0)->Execute(&probe, CombatAttributeRegion_FullyProtected);
+    acc.GetDamageModifiers()[0]->Execute(&probe, CombatAttributeRegion_FullyProtected);
     probe.Process(*side, 0.0f, 0.0f, 0.0f, 0.0f);
     EXPECT_FLOAT_EQ(probe.GetDamage(), 120.0f);
     EXPECT_FLOAT_EQ(probe.GetDuration(), 15.0f);
