@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "Engine/ObjectManager.h"
+#include "Game/characters/CharacterBio.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/Bonus.h"
@@ -28,12 +29,20 @@ uint32_t SaturatingAdd(uint32_t value, uint32_t amount)
 }  // namespace
 
 Character::Character()
-    : m_combatManager(std::make_unique<CombatManager>()), m_skillManager(std::make_unique<SkillManager>())
+    : m_combatManager(std::make_unique<CombatManager>()),
+      m_skillManager(std::make_unique<SkillManager>()),
+      m_bio(std::make_unique<CharacterBio>())
 {
     m_combatManager->AssignParent(this);
 }
 
 Character::~Character() = default;
+
+void Character::Load(const LoadTable& table)
+{
+    Actor::Load(table);
+    m_bio->Load(table);
+}
 
 WorldVec3 Character::GetPathPosition()
 {
@@ -88,6 +97,7 @@ void Character::GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator,
     for (const ItemEquipment* item : items.GetItems())
         item->GetDefenseAttributes(accumulator);
     m_skillManager->GetDefenseAttributes(accumulator);
+    m_bio->GetDefenseAttributes(accumulator);
     ContributeItemSetDefenseAttributes(accumulator);
     ContributeGameBalanceDefenseAttributes(accumulator);
 }

@@ -24,6 +24,7 @@
 namespace GAME {
 
 struct Bonus;
+class CharacterBio;
 class CombatManager;
 class DurationDamageManager;
 class Item;
@@ -43,6 +44,9 @@ public:
     Character();
     ~Character() override;
 
+    // Reads the character's record: its bio's parts (the base resistances).
+    void Load(const LoadTable& table) override;
+
     // The character's current position on its path; until one is set, its place in
     // the world (empty when it is not placed).
     WorldVec3 GetPathPosition();
@@ -58,6 +62,8 @@ public:
 
     SkillManager& GetSkillManager() { return *m_skillManager; }
     const SkillManager& GetSkillManager() const { return *m_skillManager; }
+    CharacterBio& GetBio() { return *m_bio; }
+    const CharacterBio& GetBio() const { return *m_bio; }
 
     bool ShouldServerSpawn() const override { return true; }
 
@@ -104,8 +110,8 @@ public:
     // Gives the character an aura; characters with auras act on it.
     virtual void AddAura(const std::string& recordName, bool permanent, int32_t level);
 
-    // Adds the character's defences to an attack on it: attached items, skills, item
-    // sets, then the game balance of its kind. The combat manager hands over the items
+    // Adds the character's defences to an attack on it: attached items, skills, its own
+    // base resistances, item sets, then the game balance of its kind. The combat manager hands over the items
     // it looked up for the attack; without them they are looked up here.
     void GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
     void GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator, const EquippedItems& items) const;
@@ -262,6 +268,7 @@ public:
 
 private:
     std::unique_ptr<SkillManager> m_skillManager;
+    std::unique_ptr<CharacterBio> m_bio;
     WorldVec3 m_pathPosition;
     WorldVec3 m_pathTarget;
     float m_speed = 0.0f;

@@ -1,18 +1,58 @@
-// A set of attribute stores loaded from one record (the monster, player and pet packs of
-// the game engine).
+// One record's worth of bonuses of every family at once: character attributes, skill
+// attributes, offensive damage and modifiers, retaliation and defence, each read with the
+// skill kind of its store (no prefix or suffix, no jitter). The game engine holds three
+// (monsters, players, pets) whose records add game-wide bonuses to every creature of that
+// kind; characters ask a pack for its contributions at a level and for its lines.
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "Game/combat/CharAttributeStore.h"
+#include "Game/combat/DefenseAttributeStore.h"
+#include "Game/combat/SkillAttributeStore.h"
+#include "Game/core/foundation/GameTextLine.h"
 
 namespace GAME {
 
+class CombatAttributeAccumulator;
+class LoadTable;
+
 class AttributePak {
 public:
-    void Load(const std::string& recordName);
+    AttributePak() = default;
+    virtual ~AttributePak();
+
+    // Keeps the name and loads the record; a record that does not exist empties every
+    // store.
+    virtual void LoadFromDatabase(const std::string& recordName);
+    // Each store from the record, in the order character, skill, offensive, retaliation,
+    // defence; each clears itself first.
+    virtual void LoadFromTable(const LoadTable& table);
+
+    virtual void GetCharAttributes(CharAttributeAccumulator& acc, unsigned level) const;
+    virtual void GetSkillAttributes(SkillAttributeAccumulator& acc, unsigned level) const;
+    virtual void GetOffensiveDamageAttributes(CombatAttributeAccumulator& acc, unsigned level) const;
+    virtual void GetOffensiveModifierAttributes(CombatAttributeAccumulator& acc, unsigned level) const;
+    // The retaliation damage, then its modifiers.
+    virtual void GetRetaliationAttributes(CombatAttributeAccumulator& acc, unsigned level) const;
+    virtual void GetDefenseAttributes(CombatAttributeAccumulator& acc, unsigned level) const;
+    // Lines of the class, unflagged: damage, defence, retaliation, character, skill.
+    virtual void GetUIDisplayText(unsigned level, GameTextClass textClass, std::vector<GameTextLine>& lines) const;
+
     const std::string& GetRecordName() const { return m_recordName; }
+    const CharAttributeStore_Skill& GetCharAttrStore() const { return m_charAttributes; }
+    const SkillAttributeStore_Skill& GetSkillAttrStore() const { return m_skillAttributes; }
+    const DefenseAttributeStore_Skill& GetDefenseAttrStore() const { return m_defenseAttributes; }
 
 private:
     std::string m_recordName;
+    CharAttributeStore_Skill m_charAttributes;
+    SkillAttributeStore_Skill m_skillAttributes;
+    // Offensive attributes (DamageAttributeStore_Skill) and retaliation attributes
+    // (RetaliationAttributeStore_Skill) stand here, between the skill and the defence
+    // stores, once the skill kinds of those stores exist.
+    DefenseAttributeStore_Skill m_defenseAttributes;
 };
 
 }  // namespace GAME

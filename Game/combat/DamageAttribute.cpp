@@ -185,10 +185,7 @@ void DamageAttribute::ReadRanges(const LoadTable& record, const char* minKey, co
 
 bool DamageAttribute::JittersWith(float& percent, const RandomUniform* rng)
 {
-    if (!(percent > 0.0f) || !rng)
-        return false;
-    percent = ClampJitterPercent(percent);
-    return true;
+    return LootJittersWith(percent, rng);
 }
 
 void DamageAttribute::JitterValues(std::vector<float>& values, float percent, RandomUniform& rng) const

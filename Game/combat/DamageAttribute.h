@@ -57,10 +57,6 @@ struct CostInfo_DamageAttributes {
     uint32_t count = 0;
 };
 
-// The few steps of a roll are always inlined into the kind that rolls: called through the
-// library's symbol table, each would cost as much as the work it does.
-#define GAME_DAMAGE_ROLL_INLINE [[gnu::always_inline]] inline
-
 // Every per-attack object that a damage attribute makes is made here, in the attack's own
 // storage, one function per accumulator list.
 template <class T, class... Args>

@@ -24,6 +24,14 @@ double LootProduct(float percent, float value)
 
 float ClampJitterPercent(float percent) { return std::clamp(percent, 0.0f, kMaxJitterPercent); }
 
+bool LootJittersWith(float& percent, const RandomUniform* rng)
+{
+    if (!(percent > 0.0f) || !rng)
+        return false;
+    percent = ClampJitterPercent(percent);
+    return true;
+}
+
 float LootJitter(float value, float percent, RandomUniform& rng)
 {
     if (value == 0.0f)
@@ -41,5 +49,19 @@ float LootScale(float value, float percent)
 {
     return value + static_cast<float>(TruncateToInt(LootProduct(percent, value)));
 }
+
+void LootJitterEach(std::vector<float>& values, float percent, RandomUniform& rng)
+{
+    for (float& value : values)
+        value = LootJitter(value, percent, rng);
+}
+
+void LootScaleEach(std::vector<float>& values, float percent)
+{
+    for (float& value : values)
+        value = LootScale(value, percent);
+}
+
+float LootPercentOf(float percent, float value) { return ToFloatRange(LootProduct(percent, value)); }
 
 }  // namespace GAME

@@ -18,6 +18,11 @@ namespace GAME {
 
 class RandomUniform;
 
+// The few steps of a roll are always inlined into the kind that rolls (damage and
+// defence alike): called through the library's symbol table, each would cost as much as
+// the work it does.
+#define GAME_DAMAGE_ROLL_INLINE [[gnu::always_inline]] inline
+
 inline constexpr float kLootPercent = 0.01f;
 // Every jitter percent is held to [0, kMaxJitterPercent].
 inline constexpr float kMaxJitterPercent = 50.0f;
@@ -42,6 +47,10 @@ inline float MultiplyInRange(float a, float b) { return ToFloatRange(static_cast
 // A jitter percent held to [0, 50]; nothing jitters unless the percent is above 0.
 float ClampJitterPercent(float percent);
 
+// Whether a family's AddJitter jitters at all: a percent above 0 and a generator. The
+// percent is then held to [0, 50].
+bool LootJittersWith(float& percent, const RandomUniform* rng);
+
 // Moves a value by a whole-number draw in [-n, n], n = percent x 0.01 x value truncated
 // toward zero (1 when that is 0), held to +-(2^31 - 1). A value of 0 stays 0 without a
 // draw; a result below 1 in magnitude leaves the value as it was. A negative value has a
@@ -50,6 +59,14 @@ float LootJitter(float value, float percent, RandomUniform& rng);
 
 // value + (percent x 0.01 x value truncated toward zero, held to the range of an int).
 float LootScale(float value, float percent);
+
+// Every entry of a per-level array jittered (in array order) or scaled.
+void LootJitterEach(std::vector<float>& values, float percent, RandomUniform& rng);
+void LootScaleEach(std::vector<float>& values, float percent);
+
+// percent x 0.01 x value, formed in double in that order and held to the float range:
+// the share of a value that a chance or a modifier in percent stands for.
+float LootPercentOf(float percent, float value);
 
 // Entry min(level - 1, count - 1) of a per-level array; null at level 0 or for an empty
 // array.

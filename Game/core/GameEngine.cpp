@@ -219,6 +219,18 @@ const SkillProfile* GameEngine::GetSkillResource(const Name& name) const
     return it == m_skillProfiles.end() ? &m_nullSkillProfile : it->second;
 }
 
+const SkillProfile* GameEngine::LoadSkillResource(const Name& name, const LoadTable& record)
+{
+    CriticalSectionLock lock(m_skillProfileLock);
+    auto it = m_skillProfiles.find(name);
+    if (it != m_skillProfiles.end())
+        return it->second;
+    auto* profile = new SkillProfile();
+    profile->LoadProfile(record);
+    m_skillProfiles.emplace(name, profile);
+    return profile;
+}
+
 const LoadTable& GameEngine::GetDatabase() const
 {
     return ObjectManager::Get().GetRecordOrEmpty(m_recordName);
@@ -327,7 +339,7 @@ void GameEngine::LoadFromDatabase(const std::string& recordName)
     auto loadPak = [&](const char* key, AttributePak& pak) {
         const std::string record = table.GetString(key, "");
         if (!record.empty())
-            pak.Load(record);
+            pak.LoadFromDatabase(record);
     };
     loadPak("monsterAttributePak", m_monsterAttributePak);
     loadPak("playerAttributePak", m_playerAttributePak);

@@ -384,6 +384,9 @@ public:
     // The profile cached under a name; null after Shutdown for a name that was cached,
     // the empty profile for a name never cached.
     const SkillProfile* GetSkillResource(const Name& name) const;
+    // The profile cached under the name; one made from the record and cached when there
+    // is none yet.
+    const SkillProfile* LoadSkillResource(const Name& name, const LoadTable& record);
 
 protected:
     void SetClassEntry(int a, int b, const std::string& tag);

@@ -11,8 +11,10 @@ GAME_IMPLEMENT_CLASS(Item, Actor)
 Item* Item::CreateItem(const ItemReplicaInfo& replica)
 {
     Item* item = ObjectManager::Get().CreateObjectFromFile<Item>(replica.baseName, replica.objectId, true);
-    if (item)
+    if (item) {
         item->SetItemReplicaInfo(replica);
+        item->InitializeItem();
+    }
     return item;
 }
 

@@ -15,7 +15,8 @@ class Item : public Actor {
 
 public:
     // Creates the item from the record its identity names, under the identity's object id
-    // (a fresh one when 0). Null when the record does not create an item.
+    // (a fresh one when 0), takes the identity and initialises the item from it. Null when
+    // the record does not create an item.
     static Item* CreateItem(const ItemReplicaInfo& replica);
 
     void Load(const LoadTable& table) override;
@@ -23,6 +24,9 @@ public:
 
     // Keeps the identity; its object id and base record are always the item's own.
     void SetItemReplicaInfo(const ItemReplicaInfo& replica);
+    // Rebuilds the item's rolled state from its identity; kinds draw their values here.
+    virtual void InitializeItem() { m_initialized = true; }
+    bool IsInitialized() const { return m_initialized; }
     const ItemReplicaInfo& GetItemReplicaInfo() const { return m_replica; }
 
     // The item's display name: its record's description tag through "SimpleStringFormat".
@@ -36,6 +40,7 @@ private:
     ItemReplicaInfo m_replica;
     std::string m_descriptionTag;
     bool m_dropSoundToPlay = true;
+    bool m_initialized = false;
 };
 
 }  // namespace GAME

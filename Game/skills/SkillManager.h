@@ -1,20 +1,29 @@
-// The skills of one character. For now it answers what aiming needs: the weapon in
-// the character's left hand.
+// The skills of one character. For now it answers what aiming needs (the weapon in the
+// character's left hand) and gathers the defences of the skills in force.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace GAME {
 
 class CombatAttributeAccumulator;
 class ParametersCombat;
+class Skill;
 
 class SkillManager {
 public:
-    // The defences and retaliation of the character's skills in force, for an attack
-    // on the character. Skills add theirs once the character has skills.
-    void GetDefenseAttributes(CombatAttributeAccumulator&) const {}
+    // The defences of the character's skills for an attack on the character: each skill
+    // of the active list above level 0 adds through its passive collection.
+    void GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    // Retaliation of the character's skills in force; skills add theirs once they
+    // carry retaliation.
     void GetRetaliationAttributes(CombatAttributeAccumulator&) {}
+
+    // The skills in force, in the order they entered; a skill enters once. Kept by id, so
+    // a skill destroyed meanwhile is passed over.
+    void AddToActiveList(Skill* skill);
+    void RemoveFromActiveList(Skill* skill);
     // The character's skills react to an attack (never to retaliation or reflection).
     void UnderAttack(const ParametersCombat&) {}
 
@@ -32,6 +41,7 @@ public:
     void SetSpeedUpdateNeeded(bool needed) { m_speedUpdateNeeded = needed; }
 
 private:
+    std::vector<uint32_t> m_activeList;
     uint32_t m_leftHandWeapon = 0;
     float m_cooldownDamage = 0.0f;
     bool m_speedUpdateNeeded = false;

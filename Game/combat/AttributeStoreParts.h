@@ -1,0 +1,109 @@
+// What the attribute stores share about owning their attributes and borrowing a
+// generator, so that every store copies and moves by one rule:
+// - a copy is deep: each attribute through its Clone, in list order; the copy borrows no
+//   generator;
+// - a move hands the attributes (and the borrowed generator) over and leaves the source
+//   empty;
+// - assigning a store to itself changes nothing.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace GAME {
+
+class RandomUniform;
+
+// The attributes of one store: owned, in the order they were added, never null.
+template <class T>
+class OwnedAttributeList {
+public:
+    using Pointer = std::unique_ptr<T>;
+
+    OwnedAttributeList() = default;
+    OwnedAttributeList(const OwnedAttributeList& other)
+    {
+        m_items.reserve(other.m_items.size());
+        for (const Pointer& item : other.m_items)
+            m_items.push_back(item->Clone());
+    }
+    OwnedAttributeList(OwnedAttributeList&& other) noexcept : m_items(std::move(other.m_items))
+    {
+        other.m_items.clear();
+    }
+    OwnedAttributeList& operator=(const OwnedAttributeList& other)
+    {
+        if (this != &other) {
+            OwnedAttributeList copy(other);
+            Clear();
+            m_items = std::move(copy.m_items);
+        }
+        return *this;
+    }
+    OwnedAttributeList& operator=(OwnedAttributeList&& other) noexcept
+    {
+        if (this != &other) {
+            Clear();
+            m_items = std::move(other.m_items);
+            other.m_items.clear();
+        }
+        return *this;
+    }
+    ~OwnedAttributeList() { Clear(); }
+
+    // Null is ignored.
+    void Add(Pointer item)
+    {
+        if (item)
+            m_items.push_back(std::move(item));
+    }
+    // Destroys the attributes in list order.
+    void Clear()
+    {
+        for (Pointer& item : m_items)
+            item.reset();
+        m_items.clear();
+    }
+
+    size_t size() const { return m_items.size(); }
+    bool empty() const { return m_items.empty(); }
+    const T& operator[](size_t index) const { return *m_items[index]; }
+    auto begin() const { return m_items.begin(); }
+    auto end() const { return m_items.end(); }
+    auto begin() { return m_items.begin(); }
+    auto end() { return m_items.end(); }
+
+private:
+    std::vector<Pointer> m_items;
+};
+
+// The generator an owner lends a store for the time of a load (an item's, seeded from
+// its identity). Not owned; a copied store borrows none, a moved one takes it over.
+class BorrowedGenerator {
+public:
+    BorrowedGenerator() = default;
+    BorrowedGenerator(const BorrowedGenerator&) {}
+    BorrowedGenerator(BorrowedGenerator&& other) noexcept : m_generator(std::exchange(other.m_generator, nullptr)) {}
+    BorrowedGenerator& operator=(const BorrowedGenerator& other)
+    {
+        if (this != &other)
+            m_generator = nullptr;
+        return *this;
+    }
+    BorrowedGenerator& operator=(BorrowedGenerator&& other) noexcept
+    {
+        if (this != &other)
+            m_generator = std::exchange(other.m_generator, nullptr);
+        return *this;
+    }
+
+    RandomUniform* Get() const { return m_generator; }
+    void Set(RandomUniform* generator) { m_generator = generator; }
+
+private:
+    RandomUniform* m_generator = nullptr;
+};
+
+}  // namespace GAME

@@ -1,0 +1,282 @@
+#include "Game/combat/CharAttributeStore.h"
+
+#include <iterator>
+#include <memory>
+#include <span>
+
+#include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+
+namespace GAME {
+
+namespace {
+
+// The item record's values of most kinds jitter by this percent.
+constexpr float kJ = 20.0f;
+
+// Loads one class from the record and the optional prefix and suffix records; it stays
+// when it holds anything, or always with `keep`, and is then jittered by `jitter`. A
+// class the records lack allocates nothing.
+template <class T>
+void LoadCharAttribute(CharAttributeStore& store, const LoadTable& record, const LoadTable* prefix,
+                       const LoadTable* suffix, float jitter, bool keep)
+{
+    T attribute;
+    attribute.LoadBaseTable(record);
+    if (prefix)
+        attribute.LoadPrefixTable(*prefix, store.GetRandomGen());
+    if (suffix)
+        attribute.LoadSuffixTable(*suffix, store.GetRandomGen());
+    if (!keep && !attribute.IsNotEmpty())
+        return;
+    if (jitter > 0.0f)
+        attribute.AddJitter(jitter, store.GetRandomGen());
+    store.AddToStore(std::make_unique<T>(std::move(attribute)));
+}
+
+// One step of a load order: the class, the jitter of the item record's values, and
+// whether it stays when empty.
+struct LoadStep {
+    void (*load)(CharAttributeStore&, const LoadTable&, const LoadTable*, const LoadTable*, float, bool);
+    float jitter = 0.0f;
+    bool keep = false;
+};
+
+template <class T>
+constexpr LoadStep Step(float jitter = 0.0f, bool keep = false)
+{
+    return {&LoadCharAttribute<T>, jitter, keep};
+}
+
+constexpr bool kKeep = true;
+
+void Run(CharAttributeStore& store, std::span<const LoadStep> steps, const LoadTable& record, const LoadTable* prefix,
+         const LoadTable* suffix)
+{
+    for (const LoadStep& step : steps)
+        step.load(store, record, prefix, suffix, step.jitter, step.keep);
+}
+
+// The 21 requirement reductions, in load order; `jitter` for each.
+#define GAME_REQUIREMENT_REDUCTION_STEPS(jitter)                   \
+    Step<CharAttributeVal_WeaponStrengthReqReduction>(jitter),     \
+    Step<CharAttributeVal_WeaponDexterityReqReduction>(jitter),    \
+    Step<CharAttributeVal_WeaponIntelligenceReqReduction>(jitter), \
+    Step<CharAttributeVal_MeleeStrengthReqReduction>(jitter),      \
+    Step<CharAttributeVal_MeleeDexterityReqReduction>(jitter),     \
+    Step<CharAttributeVal_MeleeIntelligenceReqReduction>(jitter),  \
+    Step<CharAttributeVal_ArmorStrengthReqReduction>(jitter),      \
+    Step<CharAttributeVal_ArmorDexterityReqReduction>(jitter),     \
+    Step<CharAttributeVal_ArmorIntelligenceReqReduction>(jitter),  \
+    Step<CharAttributeVal_JewelryStrengthReqReduction>(jitter),    \
+    Step<CharAttributeVal_JewelryDexterityReqReduction>(jitter),   \
+    Step<CharAttributeVal_JewelryIntelligenceReqReduction>(jitter),\
+    Step<CharAttributeVal_ShieldStrengthReqReduction>(jitter),     \
+    Step<CharAttributeVal_ShieldDexterityReqReduction>(jitter),    \
+    Step<CharAttributeVal_ShieldIntelligenceReqReduction>(jitter), \
+    Step<CharAttributeVal_HuntingStrengthReqReduction>(jitter),    \
+    Step<CharAttributeVal_HuntingDexterityReqReduction>(jitter),   \
+    Step<CharAttributeVal_HuntingIntelligenceReqReduction>(jitter),\
+    Step<CharAttributeVal_StaffStrengthReqReduction>(jitter),      \
+    Step<CharAttributeVal_StaffDexterityReqReduction>(jitter),     \
+    Step<CharAttributeVal_StaffIntelligenceReqReduction>(jitter)
+
+constexpr LoadStep kBioOrder[] = {
+    Step<CharAttributeVal_Strength>(0, kKeep),
+    Step<CharAttributeVal_Intelligence>(0, kKeep),
+    Step<CharAttributeVal_Dexterity>(0, kKeep),
+    Step<CharAttributeVal_Life>(0, kKeep),
+    Step<CharAttributeVal_LifeRegen>(),
+    Step<CharAttributeVal_Mana>(0, kKeep),
+    Step<CharAttributeVal_ManaRegen>(),
+    Step<CharAttributeVal_AttackSpeed>(),
+    Step<CharAttributeVal_SpellCastSpeed>(),
+    Step<CharAttributeVal_RunSpeed>(),
+    Step<CharAttributeVal_OffensiveAbility>(),
+    Step<CharAttributeVal_DefensiveAbility>(),
+};
+static_assert(std::size(kBioOrder) == 12);
+
+constexpr LoadStep kSkillOrder[] = {
+    Step<CharAttributeVal_Strength>(),
+    Step<CharAttributeMod_Strength>(),
+    Step<CharAttributeVal_Intelligence>(),
+    Step<CharAttributeMod_Intelligence>(),
+    Step<CharAttributeVal_Dexterity>(),
+    Step<CharAttributeMod_Dexterity>(),
+    Step<CharAttributeVal_Life>(),
+    Step<CharAttributeMod_Life>(),
+    Step<CharAttributeVal_LifeRegen>(),
+    Step<CharAttributeMod_LifeRegen>(),
+    Step<CharAttributeVal_Mana>(),
+    Step<CharAttributeMod_Mana>(),
+    Step<CharAttributeVal_ManaRegen>(),
+    Step<CharAttributeMod_ManaRegen>(),
+    Step<CharAttributeVal_ManaLimitReserveReduction>(),
+    Step<CharAttributeMod_ManaLimitReserveReduction>(),
+    Step<CharAttributeVal_OffensiveAbility>(),
+    Step<CharAttributeVal_OffensiveAbilityModifier>(),
+    Step<CharAttributeVal_DefensiveAbility>(),
+    Step<CharAttributeVal_DefensiveAbilityModifier>(),
+    Step<CharAttributeMod_TotalSpeed>(),
+    Step<CharAttributeVal_RunSpeed>(),
+    Step<CharAttributeMod_RunSpeed>(),
+    Step<CharAttributeVal_AttackSpeed>(),
+    Step<CharAttributeMod_AttackSpeed>(),
+    Step<CharAttributeVal_SpellCastSpeed>(),
+    Step<CharAttributeMod_SpellCastSpeed>(),
+    Step<CharAttributeVal_DefensiveBlockRecoveryReduction>(),
+    Step<CharAttributeVal_EnergyAbsorptionPercent>(),
+    Step<CharAttributeVal_DodgePercent>(),
+    Step<CharAttributeVal_DeflectProjectile>(),
+    Step<CharAttributeVal_GlobalReqReduction>(),
+    GAME_REQUIREMENT_REDUCTION_STEPS(0),
+    Step<CharAttributeVal_LevelReqReduction>(),
+    Step<CharAttributeVal_IncreasedExperience>(),
+};
+static_assert(std::size(kSkillOrder) == 55);
+
+constexpr LoadStep kSkillPenaltyOrder[] = {
+    Step<CharAttributeVal_ManaLimitReserve>(),
+    Step<CharAttributeMod_ManaLimitReserve>(),
+};
+
+// After the base attack speed. Life, the regenerations and the speed values of the item
+// record are not jittered; mana is.
+constexpr LoadStep kEquipmentOrder[] = {
+    Step<CharAttributeVal_Strength>(kJ),
+    Step<CharAttributeMod_Strength>(kJ),
+    Step<CharAttributeVal_Intelligence>(kJ),
+    Step<CharAttributeMod_Intelligence>(kJ),
+    Step<CharAttributeVal_Dexterity>(kJ),
+    Step<CharAttributeMod_Dexterity>(kJ),
+    Step<CharAttributeVal_Life>(0),
+    Step<CharAttributeMod_Life>(kJ),
+    Step<CharAttributeVal_LifeRegen>(0),
+    Step<CharAttributeMod_LifeRegen>(kJ),
+    Step<CharAttributeVal_Mana>(kJ),
+    Step<CharAttributeMod_Mana>(kJ),
+    Step<CharAttributeVal_ManaRegen>(0),
+    Step<CharAttributeMod_ManaRegen>(kJ),
+    Step<CharAttributeVal_ManaLimitReserve>(kJ),
+    Step<CharAttributeMod_ManaLimitReserve>(kJ),
+    Step<CharAttributeVal_ManaLimitReserveReduction>(kJ),
+    Step<CharAttributeMod_ManaLimitReserveReduction>(kJ),
+    Step<CharAttributeVal_OffensiveAbility>(kJ),
+    Step<CharAttributeVal_OffensiveAbilityModifier>(kJ),
+    Step<CharAttributeVal_DefensiveAbility>(kJ),
+    Step<CharAttributeVal_DefensiveAbilityModifier>(kJ),
+    Step<CharAttributeMod_TotalSpeed>(kJ),
+    Step<CharAttributeVal_AttackSpeed>(0),
+    Step<CharAttributeMod_AttackSpeed>(kJ),
+    Step<CharAttributeVal_SpellCastSpeed>(0),
+    Step<CharAttributeMod_SpellCastSpeed>(kJ),
+    Step<CharAttributeVal_RunSpeed>(0),
+    Step<CharAttributeMod_RunSpeed>(kJ),
+    Step<CharAttributeVal_DefensiveBlockRecoveryReduction>(kJ),
+    Step<CharAttributeVal_EnergyAbsorptionPercent>(kJ),
+    Step<CharAttributeVal_DodgePercent>(kJ),
+    Step<CharAttributeVal_DeflectProjectile>(kJ),
+    Step<CharAttributeVal_GlobalReqReduction>(0),
+    GAME_REQUIREMENT_REDUCTION_STEPS(0),
+    Step<CharAttributeVal_LevelReqReduction>(0),
+    Step<CharAttributeVal_IncreasedExperience>(0),
+};
+static_assert(std::size(kEquipmentOrder) == 57, "an item loads 57 classes after its base attack speed");
+
+#undef GAME_REQUIREMENT_REDUCTION_STEPS
+
+constexpr LoadStep kBaseAttackSpeed = Step<CharAttributeVal_BaseAttackSpeed>(0, kKeep);
+
+}  // namespace
+
+// ---- The store ----------------------------------------------------------------------
+
+CharAttributeStore::~CharAttributeStore() = default;
+
+void CharAttributeStore::CreateText(TextList& baseLines, TextList& bonusLines, unsigned level) const
+{
+    for (const auto& attribute : m_attributes)
+        attribute->CreateText(level, baseLines, bonusLines);
+}
+
+void CharAttributeStore::CreateNextText(TextList& baseLines, TextList& bonusLines, unsigned level,
+                                        unsigned nextLevel) const
+{
+    for (const auto& attribute : m_attributes)
+        attribute->CreateNextText(level, nextLevel, baseLines, bonusLines);
+}
+
+void CharAttributeStore::AddToStore(std::unique_ptr<CharAttribute> attribute)
+{
+    m_attributes.Add(std::move(attribute));
+}
+
+void CharAttributeStore::AddToAccumulator(CharAttributeAccumulator& acc, unsigned level) const
+{
+    for (const auto& attribute : m_attributes)
+        attribute->AddToAccumulator(acc, level);
+}
+
+void CharAttributeStore::ScaleAttributes(float percent)
+{
+    for (auto& attribute : m_attributes)
+        attribute->ScaleAttribute(percent);
+}
+
+void CharAttributeStore::GetCostInfo(CostInfo_CharacterAttributes& info) const
+{
+    for (const auto& attribute : m_attributes)
+        attribute->GetCostInfo(info);
+}
+
+// ---- The four kinds -----------------------------------------------------------------
+
+void CharAttributeStore_Bio::Load(const LoadTable& table)
+{
+    Clear();
+    Run(*this, kBioOrder, table, nullptr, nullptr);
+}
+
+void CharAttributeStore_Bio::SetBaseValue(CharAttributeType type, float value)
+{
+    for (auto& attribute : EditAttributes()) {
+        if (attribute->GetType() == type) {
+            attribute->SetBaseValue(value);
+            return;
+        }
+    }
+    gEngine->Log(LOG_WARNING, "CharAttributeStore_Bio: Could not find type (%u) to set base values",
+                 static_cast<unsigned>(type));
+}
+
+float CharAttributeStore_Bio::GetBaseValue(CharAttributeType type) const
+{
+    for (const auto& attribute : GetAttributes())
+        if (attribute->GetType() == type)
+            return attribute->GetValue(1);
+    return 0.0f;
+}
+
+void CharAttributeStore_Equipment::Load(const LoadTable& table, const LoadTable* prefix, const LoadTable* suffix,
+                                        bool noBaseAttackSpeed)
+{
+    Clear();
+    if (!noBaseAttackSpeed)
+        kBaseAttackSpeed.load(*this, table, prefix, suffix, kBaseAttackSpeed.jitter, kBaseAttackSpeed.keep);
+    Run(*this, kEquipmentOrder, table, prefix, suffix);
+}
+
+void CharAttributeStore_Skill::Load(const LoadTable& table)
+{
+    Clear();
+    Run(*this, kSkillOrder, table, nullptr, nullptr);
+}
+
+void CharAttributeStore_SkillPenalty::Load(const LoadTable& table)
+{
+    Clear();
+    Run(*this, kSkillPenaltyOrder, table, nullptr, nullptr);
+}
+
+}  // namespace GAME

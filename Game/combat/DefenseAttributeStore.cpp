@@ -1,0 +1,258 @@
+#include "Game/combat/DefenseAttributeStore.h"
+
+#include <iterator>
+#include <memory>
+
+#include "Engine/LoadTable.h"
+#include "Game/combat/DefenseAttributeKinds.h"
+
+namespace GAME {
+
+namespace {
+
+// The base record's attributes of an item jitter by this percent.
+constexpr float kEquipmentJitter = 20.0f;
+constexpr const char* kLootJitterKey = "lootRandomizerJitter";
+
+// Loads one kind from a record into the store and jitters it, by the given percent or,
+// for a prefix or suffix record, by the record's own; nothing (and no allocation) when
+// the record does not hold the kind.
+template <class T>
+void LoadFromRecord(DefenseAttributeStore& store, const LoadTable& record, const float* jitter)
+{
+    T attribute;
+    if (!attribute.LoadFromTable(record, false))
+        return;
+    attribute.AddJitter(jitter ? *jitter : record.GetFloat(kLootJitterKey, 0.0f), store.GetRandomGen());
+    store.AddAttribute(std::make_unique<T>(std::move(attribute)));
+}
+
+// One kind from the base record, then from the prefix and the suffix: a record adds at
+// most one attribute of each kind.
+template <class T>
+void LoadDefenseAttribute(DefenseAttributeStore& store, const LoadTable& table, const LoadTable* prefix,
+                          const LoadTable* suffix, float jitter)
+{
+    LoadFromRecord<T>(store, table, &jitter);
+    for (const LoadTable* record : {prefix, suffix})
+        if (record)
+            LoadFromRecord<T>(store, *record, nullptr);
+}
+
+// A character's kind: always kept, the single value 0 when the record has none.
+template <class T>
+void LoadCharacterDefenseAttribute(DefenseAttributeStore& store, const LoadTable& table)
+{
+    T attribute;
+    if (attribute.LoadFromTable(table, true))
+        store.AddAttribute(std::make_unique<T>(std::move(attribute)));
+}
+
+using Loader = void (*)(DefenseAttributeStore&, const LoadTable&, const LoadTable*, const LoadTable*, float);
+
+// The load orders. An item loads absolute before duration physical, a skill the other
+// way round; only skills load convert, mana burn ratio and percent of current life.
+constexpr Loader kEquipmentOrder[] = {
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Protection>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Absorption>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Physical>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Physical>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Physical>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Physical>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Pierce>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Pierce>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Bleeding>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Bleeding>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Bleeding>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Bleeding>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_ElementalResistance>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Fire>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Fire>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Fire>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Fire>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Cold>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Cold>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Cold>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Cold>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Lightning>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Lightning>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Lightning>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Lightning>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Poison>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Poison>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Poison>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Poison>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Life>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Life>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Life>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Life>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_LifeLeach>,
+    &LoadDefenseAttribute<DefenseAttributeDur_LifeLeach>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_LifeLeach>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_LifeLeach>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_ManaLeach>,
+    &LoadDefenseAttribute<DefenseAttributeDur_ManaLeach>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_ManaLeach>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_ManaLeach>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Stun>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Stun>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Trap>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Freeze>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Petrify>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Disruption>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Taunt>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Fear>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Confusion>,
+    &LoadDefenseAttribute<DefenseAttributeMisc_BlockModifier>,
+    &LoadDefenseAttribute<DefenseAttributeMisc_Reflect>,
+};
+static_assert(std::size(kEquipmentOrder) == 52, "an item loads 52 kinds after its base protection");
+
+constexpr Loader kSkillOrder[] = {
+    &LoadDefenseAttribute<DefenseAttribute_SkillProtectionAbsorption>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Protection>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Absorption>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Physical>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Physical>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Physical>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Physical>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Pierce>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Pierce>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Bleeding>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Bleeding>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Bleeding>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Bleeding>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_ElementalResistance>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Fire>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Fire>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Fire>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Fire>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Cold>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Cold>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Cold>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Cold>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Lightning>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Lightning>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Lightning>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Lightning>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Poison>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Poison>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Poison>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Poison>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Life>,
+    &LoadDefenseAttribute<DefenseAttributeDur_Life>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Life>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_Life>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_LifeLeach>,
+    &LoadDefenseAttribute<DefenseAttributeDur_LifeLeach>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_LifeLeach>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_LifeLeach>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_ManaLeach>,
+    &LoadDefenseAttribute<DefenseAttributeDur_ManaLeach>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_ManaLeach>,
+    &LoadDefenseAttribute<DefenseAttributeDurMod_ManaLeach>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Stun>,
+    &LoadDefenseAttribute<DefenseAttributeAbsMod_Stun>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Trap>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Freeze>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Petrify>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Disruption>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Taunt>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Fear>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Confusion>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_Convert>,
+    &LoadDefenseAttribute<DefenseAttributeMisc_BlockModifier>,
+    &LoadDefenseAttribute<DefenseAttributeMisc_Reflect>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_ManaBurnRatio>,
+    &LoadDefenseAttribute<DefenseAttributeAbs_PercentCurrentLife>,
+};
+static_assert(std::size(kSkillOrder) == 56, "a skill loads 56 kinds");
+
+using CharacterLoader = void (*)(DefenseAttributeStore&, const LoadTable&);
+
+constexpr CharacterLoader kCharacterOrder[] = {
+    &LoadCharacterDefenseAttribute<DefenseAttributeAbs_Physical>,
+    &LoadCharacterDefenseAttribute<DefenseAttributeAbs_Pierce>,
+    &LoadCharacterDefenseAttribute<DefenseAttributeAbs_Bleeding>,
+    &LoadCharacterDefenseAttribute<DefenseAttributeAbs_Fire>,
+    &LoadCharacterDefenseAttribute<DefenseAttributeAbs_Cold>,
+    &LoadCharacterDefenseAttribute<DefenseAttributeAbs_Lightning>,
+    &LoadCharacterDefenseAttribute<DefenseAttributeAbs_Poison>,
+    &LoadCharacterDefenseAttribute<DefenseAttributeAbs_Life>,
+    &LoadCharacterDefenseAttribute<DefenseAttributeAbs_Stun>,
+    &LoadCharacterDefenseAttribute<DefenseAttributeAbs_Trap>,
+    &LoadCharacterDefenseAttribute<DefenseAttributeAbs_Freeze>,
+    &LoadCharacterDefenseAttribute<DefenseAttributeAbs_Petrify>,
+};
+static_assert(std::size(kCharacterOrder) == 12, "a character loads 12 kinds");
+
+}  // namespace
+
+// ---- The store ----------------------------------------------------------------------
+
+DefenseAttributeStore::~DefenseAttributeStore() = default;
+
+void DefenseAttributeStore::CreateText(TextList& baseLines, TextList& bonusLines, unsigned level) const
+{
+    for (const auto& attribute : m_attributes)
+        attribute->CreateText(level, baseLines, bonusLines);
+}
+
+void DefenseAttributeStore::CreateNextText(TextList& baseLines, TextList& bonusLines, unsigned level,
+                                           unsigned nextLevel) const
+{
+    for (const auto& attribute : m_attributes)
+        attribute->CreateNextText(level, nextLevel, baseLines, bonusLines);
+}
+
+void DefenseAttributeStore::AddAttribute(std::unique_ptr<DefenseAttribute> attribute)
+{
+    m_attributes.Add(std::move(attribute));
+}
+
+void DefenseAttributeStore::AddToAccumulator(CombatAttributeAccumulator& acc, unsigned level) const
+{
+    for (const auto& attribute : m_attributes)
+        attribute->AddToAccumulator(acc, level, acc.GetRandomGen(), false);
+}
+
+void DefenseAttributeStore::ScaleAttributes(float percent)
+{
+    for (auto& attribute : m_attributes)
+        attribute->ScaleAttribute(percent);
+}
+
+void DefenseAttributeStore::GetCostInfo(CostInfo_DefenseAttributes& info) const
+{
+    for (const auto& attribute : m_attributes)
+        attribute->GetCostInfo(info);
+}
+
+// ---- The three kinds ----------------------------------------------------------------
+
+void DefenseAttributeStore_Equipment::Load(const LoadTable& table, const LoadTable* prefix, const LoadTable* suffix,
+                                           bool withBaseProtection, CombatAttributeRegion region)
+{
+    Clear();
+    if (withBaseProtection)
+        DefenseAttribute_BaseProtectionAbsorption::Create_BaseAbsorptionProtection(*this, table, prefix, suffix,
+                                                                                   kEquipmentJitter, region);
+    for (Loader load : kEquipmentOrder)
+        load(*this, table, prefix, suffix, kEquipmentJitter);
+}
+
+void DefenseAttributeStore_Skill::Load(const LoadTable& table)
+{
+    Clear();
+    for (Loader load : kSkillOrder)
+        load(*this, table, nullptr, nullptr, 0.0f);
+}
+
+void DefenseAttributeStore_Character::Load(const LoadTable& table)
+{
+    Clear();
+    for (CharacterLoader load : kCharacterOrder)
+        load(*this, table);
+}
+
+}  // namespace GAME

@@ -1,0 +1,28 @@
+#include "Game/skills/Skill.h"
+
+#include "Engine/LoadTable.h"
+#include "Engine/Name.h"
+#include "Game/core/GameEngine.h"
+#include "Game/skills/SkillProfile.h"
+
+namespace GAME {
+
+GAME_IMPLEMENT_CLASS(Skill, Object)
+GAME_IMPLEMENT_CLASS(Skill_Passive, Skill)
+
+void Skill::Load(const LoadTable& table)
+{
+    Object::Load(table);
+    if (gGameEngine)
+        m_profile = gGameEngine->LoadSkillResource(Name(GetObjectName()), table);
+}
+
+void Skill::CollectPassiveDefenseAttributes(CombatAttributeAccumulator&) const {}
+
+void Skill_Passive::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (IsSkillEnabled() && GetSkillProfile())
+        GetSkillProfile()->GetDefenseAttributes(accumulator, GetCurrentLevel());
+}
+
+}  // namespace GAME
