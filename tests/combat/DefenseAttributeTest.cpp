@@ -1,0 +1,618 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "DamageAttributeTestUtil.h"
+#include "Engine/Engine.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/CharacterBio.h"
+#include "Game/combat/DefenseAttributeKinds.h"
+#include "Game/combat/DefenseAttributeStore.h"
+#include "Game/core/GameEngine.h"
+#include "Game/skills/SkillProfile.h"
+
+using namespace GAME;
+
+// Hands out scripted whole-number draws and remembers the spread of every draw.
+class DefenseScriptedRandom : public RandomUniform {
+public:
+    int IGenerate(int min, int max) override
+    {
+        spreads.emplace_back(min, max);
+        return draws.empty() ? 0 : draws[std::min(spreads.size(), draws.size()) - 1];
+    }
+    std::vector<int> draws;
+    std::vector<std::pair<int, int>> spreads;
+};
+
+// An accumulator whose chance tests pass or fail as told, counting them.
+class DefenseChanceAccumulator : public CombatAttributeAccumulator {
+public:
+    bool EvaluateChance(float chance) override
+    {
+        chances.push_back(chance);
+        return passes;
+    }
+    bool passes = true;
+    std::vector<float> chances;
+};
+
+class DefenseAttributeTest : public ::testing::Test {
+protected:
+    static constexpr unsigned kTop = 4294967295u;
+
+    void SetUp() override
+    {
+        LocalizationManager::Instance().Clear();
+        LocalizationManager::Instance().RegisterTags("ChanceOfTag=[%.0f]\n"
+                                                     "DefenseAbsorptionProtection=Armor %g\n"
+                                                     "DefenseAbsorptionProtectionBonus=Armor+ %g\n");
+    }
+    void TearDown() override
+    {
+        LocalizationManager::Instance().Clear();
+        RecordDatabase::Get().Clear();
+    }
+
+    static std::unique_ptr<DefenseAttribute> Make(const std::string& name)
+    {
+        for (const DefenseAttributeKind& kind : GetDefenseAttributeKinds())
+            if (name == kind.name)
+                return kind.create();
+        ADD_FAILURE() << "no defence kind " << name;
+        return nullptr;
+    }
+    static std::unique_ptr<DefenseAttribute> Loaded(const std::string& name, const std::string& text,
+                                                    bool keepEmpty = false)
+    {
+        auto attribute = Make(name);
+        EXPECT_TRUE(attribute->LoadFromTable(Record(text), keepEmpty)) << name;
+        return attribute;
+    }
+    static float DefenseValue(const CombatAttribute& defense)
+    {
+        float absolute = 0.0f, overTime = 0.0f;
+        defense.GetTotalDefense(absolute, overTime);
+        return absolute + overTime;
+    }
+    static std::vector<std::string> Names(const DefenseAttributeStore& store)
+    {
+        std::vector<std::string> names;
+        for (const auto& attribute : store.GetAttributes())
+            names.push_back(attribute->GetClassInfo().GetName());
+        return names;
+    }
+    static std::pair<std::vector<std::string>, std::vector<std::string>> Texts(const DefenseAttributeStore& store,
+                                                                               unsigned level)
+    {
+        DefenseAttribute::TextList base, bonus;
+        store.CreateText(base, bonus, level);
+        return {Utf8Lines(base), Utf8Lines(bonus)};
+    }
+    static std::vector<std::string> BonusLines(const DefenseAttribute& attribute, unsigned level)
+    {
+        DefenseAttribute::TextList base, bonus;
+        attribute.CreateText(level, base, bonus);
+        EXPECT_TRUE(base.empty());
+        return Utf8Lines(bonus);
+    }
+};
+
+// ---- Every leaf ---------------------------------------------------------------------
+
+// The leaves as the record writer knows them: value key, type, the per-attack class and
+// whether it is a modifier. The chance key is the value key with "Chance", the tag
+// "Defense" and the key without "defensive" and "Slow".
+struct DefenseRow {
+    const char* name;
+    const char* key;
+    CombatAttributeType type;
+    const char* perAttack;
+    bool modifier;
+};
+
+TEST_F(DefenseAttributeTest, EveryLeafReadsItsKeysAndAddsItsDefence)
+{
+    const DefenseRow rows[] = {
+        {"DefenseAttributeAbs_Physical", "defensivePhysical", CombatAttributeType_Physical, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_Pierce", "defensivePierce", CombatAttributeType_Pierce, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_Cold", "defensiveCold", CombatAttributeType_Cold, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_Fire", "defensiveFire", CombatAttributeType_Fire, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_Poison", "defensivePoison", CombatAttributeType_Poison, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_Lightning", "defensiveLightning", CombatAttributeType_Lightning, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_Life", "defensiveLife", CombatAttributeType_Life, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_Disruption", "defensiveDisruption", CombatAttributeType_Disruption, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_Bleeding", "defensiveBleeding", CombatAttributeType_Bleeding, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_LifeLeach", "defensiveSlowLifeLeach", CombatAttributeType_LifeLeach, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_ManaLeach", "defensiveSlowManaLeach", CombatAttributeType_ManaLeach, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_PercentCurrentLife", "defensivePercentCurrentLife", CombatAttributeType_PercentCurrentLife, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_ManaBurnRatio", "defensiveManaBurnRatio", CombatAttributeType_ManaBurnRatio, "CombatAttributeAbsDefense", false},
+        {"DefenseAttributeAbs_Stun", "defensiveStun", CombatAttributeType_Stun, "CombatAttributeAbsDefenseRestricted", false},
+        {"DefenseAttributeAbs_Trap", "defensiveTrap", CombatAttributeType_Trap, "CombatAttributeAbsDefenseRestricted", false},
+        {"DefenseAttributeAbs_Freeze", "defensiveFreeze", CombatAttributeType_Freeze, "CombatAttributeAbsDefenseRestricted", false},
+        {"DefenseAttributeAbs_Petrify", "defensivePetrify", CombatAttributeType_Petrify, "CombatAttributeAbsDefenseRestricted", false},
+        {"DefenseAttributeAbs_Taunt", "defensiveTaunt", CombatAttributeType_Taunt, "CombatAttributeAbsDefenseRestricted", false},
+        {"DefenseAttributeAbs_Convert", "defensiveConvert", CombatAttributeType_Convert, "CombatAttributeAbsDefenseRestricted", false},
+        {"DefenseAttributeAbs_Fear", "defensiveFear", CombatAttributeType_Fear, "CombatAttributeAbsDefenseRestricted", false},
+        {"DefenseAttributeAbs_Confusion", "defensiveConfusion", CombatAttributeType_Confusion, "CombatAttributeAbsDefenseRestricted", false},
+        {"DefenseAttributeMisc_BlockModifier", "defensiveBlockModifier", CombatAttributeType_BlockModifier, "CombatAttributeDefenseMisc", false},
+        {"DefenseAttributeMisc_Reflect", "defensiveReflect", CombatAttributeType_Reflect, "CombatAttributeDefenseMisc", false},
+        {"DefenseAttributeDur_Physical", "defensivePhysicalDuration", CombatAttributeType_Physical, "CombatAttributeDurDefense", false},
+        {"DefenseAttributeDur_Cold", "defensiveColdDuration", CombatAttributeType_Cold, "CombatAttributeDurDefense", false},
+        {"DefenseAttributeDur_Fire", "defensiveFireDuration", CombatAttributeType_Fire, "CombatAttributeDurDefense", false},
+        {"DefenseAttributeDur_Poison", "defensivePoisonDuration", CombatAttributeType_Poison, "CombatAttributeDurDefense", false},
+        {"DefenseAttributeDur_Lightning", "defensiveLightningDuration", CombatAttributeType_Lightning, "CombatAttributeDurDefense", false},
+        {"DefenseAttributeDur_Life", "defensiveLifeDuration", CombatAttributeType_Life, "CombatAttributeDurDefense", false},
+        {"DefenseAttributeDur_Bleeding", "defensiveBleedingDuration", CombatAttributeType_Bleeding, "CombatAttributeDurDefense", false},
+        {"DefenseAttributeDur_LifeLeach", "defensiveSlowLifeLeachDuration", CombatAttributeType_LifeLeach, "CombatAttributeDurDefense", false},
+        {"DefenseAttributeDur_ManaLeach", "defensiveSlowManaLeachDuration", CombatAttributeType_ManaLeach, "CombatAttributeDurDefense", false},
+        {"DefenseAttributeAbsMod_Physical", "defensivePhysicalModifier", CombatAttributeType_Physical, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeAbsMod_Pierce", "defensivePierceModifier", CombatAttributeType_Pierce, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeAbsMod_Cold", "defensiveColdModifier", CombatAttributeType_Cold, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeAbsMod_Fire", "defensiveFireModifier", CombatAttributeType_Fire, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeAbsMod_Poison", "defensivePoisonModifier", CombatAttributeType_Poison, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeAbsMod_Lightning", "defensiveLightningModifier", CombatAttributeType_Lightning, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeAbsMod_Life", "defensiveLifeModifier", CombatAttributeType_Life, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeAbsMod_Bleeding", "defensiveBleedingModifier", CombatAttributeType_Bleeding, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeAbsMod_LifeLeach", "defensiveSlowLifeLeachModifier", CombatAttributeType_LifeLeach, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeAbsMod_ManaLeach", "defensiveSlowManaLeachModifier", CombatAttributeType_ManaLeach, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeAbsMod_Absorption", "defensiveAbsorptionModifier", CombatAttributeType_Absorption, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeAbsMod_Protection", "defensiveProtectionModifier", CombatAttributeType_Protection, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeAbsMod_Stun", "defensiveStunModifier", CombatAttributeType_Stun, "CombatAttributeAbsDefenseMod", true},
+        {"DefenseAttributeDurMod_Physical", "defensivePhysicalDurationModifier", CombatAttributeType_Physical, "CombatAttributeDurDefenseMod", true},
+        {"DefenseAttributeDurMod_Cold", "defensiveColdDurationModifier", CombatAttributeType_Cold, "CombatAttributeDurDefenseMod", true},
+        {"DefenseAttributeDurMod_Fire", "defensiveFireDurationModifier", CombatAttributeType_Fire, "CombatAttributeDurDefenseMod", true},
+        {"DefenseAttributeDurMod_Poison", "defensivePoisonDurationModifier", CombatAttributeType_Poison, "CombatAttributeDurDefenseMod", true},
+        {"DefenseAttributeDurMod_Lightning", "defensiveLightningDurationModifier", CombatAttributeType_Lightning, "CombatAttributeDurDefenseMod", true},
+        {"DefenseAttributeDurMod_Life", "defensiveLifeDurationModifier", CombatAttributeType_Life, "CombatAttributeDurDefenseMod", true},
+        {"DefenseAttributeDurMod_Bleeding", "defensiveBleedingDurationModifier", CombatAttributeType_Bleeding, "CombatAttributeDurDefenseMod", true},
+        {"DefenseAttributeDurMod_LifeLeach", "defensiveSlowLifeLeachDurationModifier", CombatAttributeType_LifeLeach, "CombatAttributeDurDefenseMod", true},
+        {"DefenseAttributeDurMod_ManaLeach", "defensiveSlowManaLeachDurationModifier", CombatAttributeType_ManaLeach, "CombatAttributeDurDefenseMod", true},
+    };
+    // With the elemental resistance: 55 leaves, then the two protection classes.
+    ASSERT_EQ(std::size(rows) + 1 + 2, GetDefenseAttributeKinds().size());
+
+    for (const DefenseRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string key = row.key;
+        std::string tag = "Defense" + key.substr(std::string("defensive").size());
+        if (tag.find("Slow") != std::string::npos)
+            tag.erase(tag.find("Slow"), 4);
+        LocalizationManager::Instance().RegisterTags(tag + "=" + tag + " %g\n");
+
+        auto attribute = Make(row.name);
+        EXPECT_FALSE(attribute->LoadFromTable(Record("defensiveOther,5,\n"), false));
+        attribute = Loaded(row.name, key + ",20,\n" + key + "Chance,30,\n");
+        EXPECT_EQ(attribute->GetChance(1), 30.0f);
+        EXPECT_EQ(attribute->GetType(), row.type);
+        const bool silent = row.type == CombatAttributeType_PercentCurrentLife || row.type == CombatAttributeType_ManaBurnRatio;
+        EXPECT_EQ(BonusLines(*attribute, 1),
+                  silent ? std::vector<std::string>{} : std::vector<std::string>{"[30]" + tag + " 20"});
+
+        DefenseChanceAccumulator acc;
+        RandomUniform unused;
+        attribute->AddToAccumulator(acc, 1, unused, false);
+        EXPECT_EQ(acc.chances, std::vector<float>{30.0f});
+        const CombatAttributeList& added = row.modifier ? acc.GetDefenseModifiers() : acc.GetDefenses();
+        const CombatAttributeList& other = row.modifier ? acc.GetDefenses() : acc.GetDefenseModifiers();
+        ASSERT_EQ(added.size(), 1u);
+        EXPECT_TRUE(other.empty());
+        EXPECT_STREQ(added[0]->GetClassInfo().GetName(), row.perAttack);
+        EXPECT_EQ(added[0]->GetType(), row.type);
+        if (!row.modifier)
+            EXPECT_EQ(DefenseValue(*added[0]), 20.0f);
+    }
+}
+
+TEST_F(DefenseAttributeTest, ElementalResistanceTestsOnceForItsThreeDefences)
+{
+    LocalizationManager::Instance().RegisterTags("DefenseElementalResistance=Elemental %g\n");
+    auto elemental = Loaded("DefenseAttributeAbs_ElementalResistance",
+                            "defensiveElementalResistance,20,\ndefensiveElementalResistanceChance,40,\n");
+    EXPECT_EQ(BonusLines(*elemental, 1), std::vector<std::string>{"[40]Elemental 20"});
+    RandomUniform unused;
+    DefenseChanceAccumulator acc;
+    elemental->AddToAccumulator(acc, 1, unused, false);
+    EXPECT_EQ(acc.chances.size(), 1u);
+    ASSERT_EQ(acc.GetDefenses().size(), 3u);
+    const CombatAttributeType types[] = {CombatAttributeType_Cold, CombatAttributeType_Fire, CombatAttributeType_Lightning};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_STREQ(acc.GetDefenses()[i]->GetClassInfo().GetName(), "CombatAttributeAbsDefense");
+        EXPECT_EQ(acc.GetDefenses()[i]->GetType(), types[i]);
+        EXPECT_EQ(DefenseValue(*acc.GetDefenses()[i]), 20.0f);
+    }
+    DefenseChanceAccumulator failing;
+    failing.passes = false;
+    elemental->AddToAccumulator(failing, 1, unused, false);
+    EXPECT_EQ(failing.chances.size(), 1u);
+    EXPECT_TRUE(failing.GetDefenses().empty());
+    // Skipping the chance adds them without a test.
+    DefenseChanceAccumulator skipped;
+    skipped.passes = false;
+    elemental->AddToAccumulator(skipped, 1, unused, true);
+    EXPECT_TRUE(skipped.chances.empty());
+    EXPECT_EQ(skipped.GetDefenses().size(), 3u);
+}
+
+// ---- Values, jitter, scaling, texts and costs ---------------------------------------
+
+TEST_F(DefenseAttributeTest, ValuesByLevelAndTheLoneZero)
+{
+    auto fire = Loaded("DefenseAttributeAbs_Fire", "defensiveFire,10;20;30,\n");
+    auto& typical = static_cast<DefenseAttribute_Typical&>(*fire);
+    EXPECT_EQ(typical.GetValue(0), 0.0f);
+    EXPECT_EQ(typical.GetValue(1), 10.0f);
+    EXPECT_EQ(typical.GetValue(3), 30.0f);
+    EXPECT_EQ(typical.GetValue(7), 30.0f);
+    EXPECT_EQ(typical.GetValue(kTop), 30.0f);
+
+    EXPECT_FALSE(Make("DefenseAttributeAbs_Fire")->LoadFromTable(Record("defensiveFire,0,\n"), false));
+    auto kept = Loaded("DefenseAttributeAbs_Fire", "defensiveFire,0,\n", true);
+    auto empty = Loaded("DefenseAttributeAbs_Fire", "", true);
+    for (const auto* attribute : {kept.get(), empty.get()}) {
+        CombatAttributeAccumulator acc;
+        attribute->AddToAccumulator(acc, 2, acc.GetRandomGen(), false);
+        ASSERT_EQ(acc.GetDefenses().size(), 1u);
+        EXPECT_EQ(DefenseValue(*acc.GetDefenses()[0]), 0.0f);
+    }
+    // Two zeros are values.
+    EXPECT_TRUE(Make("DefenseAttributeAbs_Fire")->LoadFromTable(Record("defensiveFire,0;0,\n"), false));
+}
+
+TEST_F(DefenseAttributeTest, JitterDrawsInTheTruncatedSpreadAndScaleAddsWholeNumbers)
+{
+    auto fire = Loaded("DefenseAttributeAbs_Fire", "defensiveFire,100;10;3;0.5;0,\n");
+    DefenseScriptedRandom rng;
+    rng.draws = {-19, 1, -1, 1};
+    fire->AddJitter(20.0f, &rng);
+    // 20 x 0.01 x 100 is just below 20; 0.6 becomes 1; 0 draws nothing.
+    EXPECT_EQ(rng.spreads, (std::vector<std::pair<int, int>>{{-19, 19}, {-1, 1}, {-1, 1}, {-1, 1}}));
+    auto& typical = static_cast<DefenseAttribute_Typical&>(*fire);
+    EXPECT_EQ(typical.GetValue(1), 81.0f);
+    EXPECT_EQ(typical.GetValue(2), 11.0f);
+    EXPECT_EQ(typical.GetValue(3), 2.0f);
+    EXPECT_EQ(typical.GetValue(4), 1.5f);
+    EXPECT_EQ(typical.GetValue(5), 0.0f);
+
+    auto high = Loaded("DefenseAttributeAbs_Fire", "defensiveFire,100,\n");
+    DefenseScriptedRandom top;
+    top.draws = {19};
+    high->AddJitter(20.0f, &top);
+    EXPECT_EQ(static_cast<DefenseAttribute_Typical&>(*high).GetValue(1), 119.0f);
+    high->AddJitter(80.0f, &top);   // held to 50: 50 x 0.01 x 119 is 59.49
+    EXPECT_EQ(top.spreads.back(), (std::pair<int, int>{-59, 59}));
+    const size_t draws = top.spreads.size();
+    high->AddJitter(0.0f, &top);
+    high->AddJitter(-5.0f, &top);
+    high->AddJitter(20.0f, nullptr);
+    EXPECT_EQ(top.spreads.size(), draws);
+
+    auto scaled = Loaded("DefenseAttributeAbs_Fire", "defensiveFire,10;-15;15;100;9,\ndefensiveFireChance,50,\n");
+    scaled->ScaleAttribute(10.0f);
+    auto& values = static_cast<DefenseAttribute_Typical&>(*scaled);
+    EXPECT_EQ(values.GetValue(1), 10.0f);
+    EXPECT_EQ(values.GetValue(2), -16.0f);
+    EXPECT_EQ(values.GetValue(3), 16.0f);
+    EXPECT_EQ(values.GetValue(4), 109.0f);
+    EXPECT_EQ(values.GetValue(5), 9.0f);
+    EXPECT_EQ(scaled->GetChance(1), 50.0f);
+}
+
+TEST_F(DefenseAttributeTest, ValuesAtTheEndsOfTheFloatRangeStayFinite)
+{
+    const float largest = std::numeric_limits<float>::max();
+    auto fire = Loaded("DefenseAttributeAbs_Fire", "defensiveFire,3e38;-3e38,\ndefensiveFireChance,100,\n");
+    RandomUniform rng;
+    rng.Seed(5);
+    fire->AddJitter(50.0f, &rng);
+    fire->ScaleAttribute(1.0e30f);
+    auto& typical = static_cast<DefenseAttribute_Typical&>(*fire);
+    EXPECT_TRUE(std::isfinite(typical.GetValue(1)));
+    EXPECT_TRUE(std::isfinite(typical.GetValue(2)));
+    CostInfo_DefenseAttributes cost;
+    fire->GetCostInfo(cost);
+    fire->GetCostInfo(cost);
+    EXPECT_TRUE(std::isfinite(cost.absolute));
+    EXPECT_LE(cost.absolute, largest);
+
+    DefenseAttributeStore_Equipment store;
+    store.SetRandomGen(&rng);
+    const LoadTable suffix = Record("defensiveProtection,3e38,\nlootRandomizerJitter,1e30,\n");
+    store.Load(Record("defensiveProtection,3e38,\n"), nullptr, &suffix, true, CombatAttributeRegion_Torso);
+    ASSERT_EQ(store.GetAttributes().size(), 1u);
+    const auto& armor = static_cast<const DefenseAttribute_BaseProtectionAbsorption&>(store.GetAttributes()[0]);
+    CostInfo_DefenseAttributes armorCost;
+    armor.GetCostInfo(armorCost);
+    EXPECT_TRUE(std::isfinite(armorCost.protection));
+}
+
+TEST_F(DefenseAttributeTest, TextsWriteTheChanceAndTheNextLevelWhatChanges)
+{
+    LocalizationManager::Instance().RegisterTags("DefenseCold=Cold %g\n");
+    auto cold = Loaded("DefenseAttributeAbs_Cold", "defensiveCold,10;10;0,\ndefensiveColdChance,0;5;5,\n");
+    EXPECT_EQ(BonusLines(*cold, 1), std::vector<std::string>{"Cold 10"});
+    EXPECT_EQ(BonusLines(*cold, 2), std::vector<std::string>{"[5]Cold 10"});
+    EXPECT_EQ(BonusLines(*cold, 3), std::vector<std::string>{});
+    auto next = [&](unsigned level, unsigned nextLevel) {
+        DefenseAttribute::TextList base, bonus;
+        cold->CreateNextText(level, nextLevel, base, bonus);
+        EXPECT_TRUE(base.empty());
+        return Utf8Lines(bonus);
+    };
+    EXPECT_EQ(next(1, 2), std::vector<std::string>{"[5]Cold 10"});
+    EXPECT_EQ(next(2, 2), std::vector<std::string>{});
+    EXPECT_EQ(next(2, 3), std::vector<std::string>{"[5]Cold 0"});
+
+    const std::pair<const char*, std::string> silentKinds[] = {
+        {"DefenseAttributeAbs_ManaBurnRatio", "defensiveManaBurnRatio"},
+        {"DefenseAttributeAbs_PercentCurrentLife", "defensivePercentCurrentLife"}};
+    for (const auto& [silent, key] : silentKinds) {
+        auto attribute = Loaded(silent, key + ",10;20,\n");
+        EXPECT_EQ(BonusLines(*attribute, 1), std::vector<std::string>{});
+        DefenseAttribute::TextList base, bonus;
+        attribute->CreateNextText(1, 2, base, bonus);
+        EXPECT_TRUE(base.empty() && bonus.empty());
+        CostInfo_DefenseAttributes cost;
+        attribute->GetCostInfo(cost);
+        EXPECT_EQ(cost.absolute, 10.0f);
+        EXPECT_EQ(cost.count, 1u);
+    }
+}
+
+TEST_F(DefenseAttributeTest, CostsWeighTheChanceAndGoToTheFamilyTotal)
+{
+    CostInfo_DefenseAttributes cost;
+    Loaded("DefenseAttributeAbs_Fire", "defensiveFire,40,\ndefensiveFireChance,50,\n")->GetCostInfo(cost);
+    EXPECT_EQ(cost.absolute, 20.0f);
+    Loaded("DefenseAttributeAbs_Stun", "defensiveStun,40,\n")->GetCostInfo(cost);
+    EXPECT_EQ(cost.absolute, 60.0f);
+    Loaded("DefenseAttributeDur_Fire", "defensiveFireDuration,7,\n")->GetCostInfo(cost);
+    Loaded("DefenseAttributeAbsMod_Fire", "defensiveFireModifier,3,\n")->GetCostInfo(cost);
+    Loaded("DefenseAttributeDurMod_Fire", "defensiveFireDurationModifier,2,\n")->GetCostInfo(cost);
+    Loaded("DefenseAttributeMisc_Reflect", "defensiveReflect,5,\n")->GetCostInfo(cost);
+    Loaded("DefenseAttributeAbs_Cold", "defensiveCold,0;9,\n")->GetCostInfo(cost);   // 0 at level 1: no count
+    EXPECT_EQ(cost.absolute, 65.0f);
+    EXPECT_EQ(cost.duration, 7.0f);
+    EXPECT_EQ(cost.absoluteModifier, 3.0f);
+    EXPECT_EQ(cost.durationModifier, 2.0f);
+    EXPECT_EQ(cost.protection, 0.0f);
+    EXPECT_EQ(cost.count, 6u);
+}
+
+// ---- The stores ---------------------------------------------------------------------
+
+TEST_F(DefenseAttributeTest, StoresLoadTheirKindsInTheirOrder)
+{
+    RecordDatabase::Get().SetDataRoot(GAME_TEST_DATA_DIR);
+    const LoadTable* every = RecordDatabase::Get().Load("Records/Item/EveryDefenseKey.dbr");
+    ASSERT_NE(every, nullptr);
+    RecordDatabase::Get().SetDataRoot("");
+
+    DefenseAttributeStore_Equipment item;
+    item.Load(*every, nullptr, nullptr, true, CombatAttributeRegion_Head);
+    DefenseAttributeStore_Skill skill;
+    skill.Load(*every);
+    DefenseAttributeStore_Character character;
+    character.Load(*every);
+    const std::vector<std::string> itemNames = Names(item);
+    const std::vector<std::string> skillNames = Names(skill);
+    ASSERT_EQ(itemNames.size(), 53u);
+    ASSERT_EQ(skillNames.size(), 56u);
+    EXPECT_EQ(itemNames.front(), "DefenseAttribute_BaseProtectionAbsorption");
+    EXPECT_EQ(skillNames.front(), "DefenseAttribute_SkillProtectionAbsorption");
+    // An item loads absolute modifier before duration physical; a skill the other way.
+    EXPECT_EQ(std::vector<std::string>(itemNames.begin() + 4, itemNames.begin() + 6),
+              (std::vector<std::string>{"DefenseAttributeAbsMod_Physical", "DefenseAttributeDur_Physical"}));
+    EXPECT_EQ(std::vector<std::string>(skillNames.begin() + 4, skillNames.begin() + 6),
+              (std::vector<std::string>{"DefenseAttributeDur_Physical", "DefenseAttributeAbsMod_Physical"}));
+    // Otherwise the same order; only skills hold convert, mana burn ratio and percent of
+    // current life.
+    std::vector<std::string> skillOnly;
+    std::vector<std::string> common;
+    for (size_t i = 1; i < skillNames.size(); ++i) {
+        const std::string& name = skillNames[i];
+        if (name == "DefenseAttributeAbs_Convert" || name == "DefenseAttributeAbs_ManaBurnRatio" ||
+            name == "DefenseAttributeAbs_PercentCurrentLife")
+            skillOnly.push_back(name);
+        else if (i != 4 && i != 5)
+            common.push_back(name);
+    }
+    EXPECT_EQ(skillOnly, (std::vector<std::string>{"DefenseAttributeAbs_Convert", "DefenseAttributeAbs_ManaBurnRatio",
+                                                   "DefenseAttributeAbs_PercentCurrentLife"}));
+    std::vector<std::string> itemCommon(itemNames.begin() + 1, itemNames.end());
+    itemCommon.erase(itemCommon.begin() + 3, itemCommon.begin() + 5);
+    EXPECT_EQ(itemCommon, common);
+    EXPECT_EQ(skillNames.back(), "DefenseAttributeAbs_PercentCurrentLife");
+    EXPECT_EQ(Names(character),
+              (std::vector<std::string>{"DefenseAttributeAbs_Physical", "DefenseAttributeAbs_Pierce",
+                                        "DefenseAttributeAbs_Bleeding", "DefenseAttributeAbs_Fire",
+                                        "DefenseAttributeAbs_Cold", "DefenseAttributeAbs_Lightning",
+                                        "DefenseAttributeAbs_Poison", "DefenseAttributeAbs_Life",
+                                        "DefenseAttributeAbs_Stun", "DefenseAttributeAbs_Trap",
+                                        "DefenseAttributeAbs_Freeze", "DefenseAttributeAbs_Petrify"}));
+
+    // Loading again replaces; an item without its flag has no base protection.
+    item.Load(Record("defensiveFire,5,\ndefensiveProtection,10,\n"), nullptr, nullptr, false, CombatAttributeRegion_Head);
+    EXPECT_EQ(Names(item), std::vector<std::string>{"DefenseAttributeAbs_Fire"});
+}
+
+TEST_F(DefenseAttributeTest, EmptyRecordsGiveOneSilentSkillProtectionAndTwelveZeroResistances)
+{
+    DefenseAttributeStore_Skill skill;
+    skill.Load(Record(""));
+    ASSERT_EQ(Names(skill), std::vector<std::string>{"DefenseAttribute_SkillProtectionAbsorption"});
+    EXPECT_EQ(Texts(skill, 1), (std::pair<std::vector<std::string>, std::vector<std::string>>{}));
+    CombatAttributeAccumulator acc;
+    skill.AddToAccumulator(acc, 1);
+    EXPECT_TRUE(acc.GetDefenses().empty());
+
+    DefenseAttributeStore_Character character;
+    character.Load(Record(""));
+    CombatAttributeAccumulator attack;
+    character.AddToAccumulator(attack, 1);
+    ASSERT_EQ(attack.GetDefenses().size(), 12u);
+    for (const auto& defense : attack.GetDefenses())
+        EXPECT_EQ(DefenseValue(*defense), 0.0f);
+}
+
+TEST_F(DefenseAttributeTest, PrefixAndSuffixJitterByTheirOwnRecordsAndTheSameSeedRebuildsTheSameValues)
+{
+    const LoadTable base = Record("defensiveFire,40,\n");
+    const LoadTable prefix = Record("defensiveFire,40,\nlootRandomizerJitter,10,\n");
+    const LoadTable suffix = Record("defensiveFire,40,\n");
+    DefenseScriptedRandom rng;
+    DefenseAttributeStore_Equipment store;
+    store.SetRandomGen(&rng);
+    store.Load(base, &prefix, &suffix, false, CombatAttributeRegion_FullyProtected);
+    // Base at 20 percent, prefix at its own 10, the suffix without a key not at all.
+    EXPECT_EQ(rng.spreads, (std::vector<std::pair<int, int>>{{-7, 7}, {-3, 3}}));
+    EXPECT_EQ(store.GetAttributes().size(), 3u);
+
+    auto values = [&](uint32_t seed) {
+        RandomUniform seeded;
+        seeded.Seed(seed);
+        DefenseAttributeStore_Equipment item;
+        item.SetRandomGen(&seeded);
+        item.Load(base, &prefix, &suffix, false, CombatAttributeRegion_FullyProtected);
+        std::vector<float> out;
+        for (const auto& attribute : item.GetAttributes())
+            out.push_back(static_cast<const DefenseAttribute_Typical&>(*attribute).GetValue(1));
+        return out;
+    };
+    EXPECT_EQ(values(11), values(11));
+    EXPECT_EQ(values(11)[2], 40.0f);
+}
+
+TEST_F(DefenseAttributeTest, StoresCopyDeepAndMoveAway)
+{
+    DefenseAttributeStore_Skill store;
+    store.Load(Record("defensiveFire,10;20,\ndefensiveCold,5,\n"));
+    RandomUniform rng;
+    store.SetRandomGen(&rng);
+    auto copy = std::make_unique<DefenseAttributeStore_Skill>(store);
+    EXPECT_EQ(copy->GetRandomGen(), nullptr);
+    DefenseAttributeStore_Skill assigned;
+    assigned.Load(Record("defensiveLife,1,\n"));
+    assigned = store;
+    assigned = static_cast<const DefenseAttributeStore_Skill&>(assigned);
+    for (const DefenseAttributeStore* other : {static_cast<const DefenseAttributeStore*>(copy.get()),
+                                               static_cast<const DefenseAttributeStore*>(&assigned)}) {
+        ASSERT_EQ(Names(*other), Names(store));
+        for (size_t i = 0; i < store.GetAttributes().size(); ++i)
+            EXPECT_NE(&other->GetAttributes()[i], &store.GetAttributes()[i]);
+    }
+    DefenseAttributeStore_Skill moved(std::move(*copy));
+    EXPECT_TRUE(copy->GetAttributes().empty());
+    copy.reset();
+    CombatAttributeAccumulator acc;
+    moved.AddToAccumulator(acc, 2);
+    ASSERT_EQ(acc.GetDefenses().size(), 2u);
+    EXPECT_EQ(DefenseValue(*acc.GetDefenses()[0]), 20.0f);
+    DefenseAttributeStore_Skill target;
+    target = std::move(moved);
+    EXPECT_TRUE(moved.GetAttributes().empty());
+    EXPECT_EQ(target.GetAttributes().size(), 3u);
+
+    // A skill profile's copy copies its defence store.
+    SkillProfile profile;
+    profile.LoadProfile(Record("defensivePoison,30,\n"));
+    auto profileCopy = std::make_unique<SkillProfile>(profile);
+    SkillProfile kept(*profileCopy);
+    profileCopy.reset();
+    CombatAttributeAccumulator fromProfile;
+    kept.GetDefenseAttributes(fromProfile, 1);
+    ASSERT_EQ(fromProfile.GetDefenses().size(), 1u);
+    EXPECT_EQ(fromProfile.GetDefenses()[0]->GetType(), CombatAttributeType_Poison);
+}
+
+// ---- With the game engine: absorption and difficulty ---------------------------------
+
+class DefenseAttributeEngineTest : public DefenseAttributeTest {
+protected:
+    void SetUp() override
+    {
+        DefenseAttributeTest::SetUp();
+        RecordDatabase::Get().RegisterRecord(kGameEngineRecordName, "armorDefensiveAbsorption,0.5,\n");
+        InitializeObjects();
+    }
+    void TearDown() override
+    {
+        ShutdownObjects();
+        ObjectManager::Get().DestroyAllObjects();
+        DefenseAttributeTest::TearDown();
+    }
+};
+
+TEST_F(DefenseAttributeEngineTest, ArmourProtectsWithTheGameWideAbsorption)
+{
+    const LoadTable base = Record("defensiveProtection,10;12,\n");
+    const LoadTable prefix = Record("defensiveProtection,4,\n");
+    DefenseAttributeStore_Equipment armor;
+    armor.Load(base, &prefix, nullptr, true, CombatAttributeRegion_Torso);
+    ASSERT_EQ(armor.GetAttributes().size(), 1u);
+    CombatAttributeAccumulator acc;
+    armor.AddToAccumulator(acc, 1);
+    ASSERT_EQ(acc.GetDefenses().size(), 1u);
+    const auto& piece = static_cast<const CombatAttributeDefense_AbsorptionProtection&>(*acc.GetDefenses()[0]);
+    EXPECT_EQ(piece.GetProtection(), 14.0f);
+    EXPECT_EQ(piece.GetAbsorption(), 0.5f);
+    EXPECT_EQ(piece.GetRegion(), CombatAttributeRegion_Torso);
+    EXPECT_EQ(Texts(armor, 2), (std::pair<std::vector<std::string>, std::vector<std::string>>{{"Armor 12"}, {"Armor+ 4"}}));
+    CostInfo_DefenseAttributes cost;
+    armor.GetCostInfo(cost);
+    EXPECT_EQ(cost.protection, 14.0f);
+    EXPECT_EQ(cost.count, 1u);
+    // Scaling moves the array only.
+    armor.ScaleAttributes(50.0f);
+    EXPECT_EQ(Texts(armor, 1).first, std::vector<std::string>{"Armor 14"});
+    EXPECT_EQ(Texts(armor, 1).second, std::vector<std::string>{"Armor+ 4"});
+
+    // Without protection of its own, the prefix's 5 still protects; only the bonus line.
+    DefenseAttributeStore_Equipment bare;
+    const LoadTable five = Record("defensiveProtection,5,\n");
+    bare.Load(Record(""), &five, nullptr, true, CombatAttributeRegion_Legs);
+    CombatAttributeAccumulator bareAttack;
+    bare.AddToAccumulator(bareAttack, 1);
+    ASSERT_EQ(bareAttack.GetDefenses().size(), 1u);
+    EXPECT_EQ(static_cast<const CombatAttributeDefense_AbsorptionProtection&>(*bareAttack.GetDefenses()[0]).GetProtection(),
+              5.0f);
+    EXPECT_EQ(Texts(bare, 1), (std::pair<std::vector<std::string>, std::vector<std::string>>{{}, {"Armor+ 5"}}));
+
+    // A skill's protection covers every region and shows the next level's.
+    DefenseAttributeStore_Skill skill;
+    skill.Load(Record("defensiveProtection,8;8;20,\n"));
+    CombatAttributeAccumulator skillAttack;
+    skill.AddToAccumulator(skillAttack, 1);
+    ASSERT_EQ(skillAttack.GetDefenses().size(), 1u);
+    EXPECT_EQ(static_cast<const CombatAttributeDefense_AbsorptionProtection&>(*skillAttack.GetDefenses()[0]).GetRegion(),
+              CombatAttributeRegion_FullyProtected);
+    EXPECT_EQ(Texts(skill, 1).second, std::vector<std::string>{"Armor 8"});
+    DefenseAttribute::TextList base2, bonus2;
+    skill.CreateNextText(base2, bonus2, 1, 2);
+    EXPECT_TRUE(bonus2.empty());
+    skill.CreateNextText(base2, bonus2, 2, 3);
+    EXPECT_EQ(Utf8Lines(bonus2), std::vector<std::string>{"Armor 20"});
+}
+
+TEST_F(DefenseAttributeEngineTest, TheBioReadsItsResistancesAtTheDifficulty)
+{
+    CharacterBio bio;
+    bio.Load(Record("defensiveFire,10;25,\ndefensivePierce,7,\n"));
+    auto fireAt = [&]() {
+        CombatAttributeAccumulator acc;
+        bio.GetDefenseAttributes(acc);
+        EXPECT_EQ(acc.GetDefenses().size(), 12u);
+        return std::make_pair(acc.GetTotalDefenseType(CombatAttributeType_Fire),
+                              acc.GetTotalDefenseType(CombatAttributeType_Pierce));
+    };
+    EXPECT_EQ(fireAt(), std::make_pair(10.0f, 7.0f));
+    gGameEngine->SetGameDifficulty(GameDifficulty_Epic);
+    EXPECT_EQ(fireAt(), std::make_pair(25.0f, 7.0f));
+    gGameEngine->SetGameDifficulty(GameDifficulty_Legendary);
+    EXPECT_EQ(fireAt(), std::make_pair(25.0f, 7.0f));
+    gGameEngine->SetGameDifficulty(GameDifficulty_Normal);
+}
