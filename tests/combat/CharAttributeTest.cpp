@@ -111,9 +111,11 @@ TEST_F(CharAttributeTest, EveryLeafReadsItsKeyShowsItsTagAndAddsToItsType)
         if (modifier && (typeName == "TotalSpeed" || typeName == "AttackSpeed"))
             continue;   // they fan out (below)
         EXPECT_EQ(modifier ? acc.GetModifier(type) : acc.GetValue(type), 5.0f);
-        for (uint32_t other = 0; other < kCharAttributeTypeCount; ++other)
-            if (other != type)
+        for (uint32_t other = 0; other < kCharAttributeTypeCount; ++other) {
+            if (other != type) {
                 EXPECT_EQ(acc.GetValue(CharAttributeType(other)) + acc.GetModifier(CharAttributeType(other)), 0.0f);
+            }
+        }
     }
     EXPECT_EQ(values, 45u);
     EXPECT_EQ(modifiers, 13u);

@@ -203,8 +203,9 @@ TEST_F(DefenseAttributeTest, EveryLeafReadsItsKeysAndAddsItsDefence)
         EXPECT_TRUE(other.empty());
         EXPECT_STREQ(added[0]->GetClassInfo().GetName(), row.perAttack);
         EXPECT_EQ(added[0]->GetType(), row.type);
-        if (!row.modifier)
+        if (!row.modifier) {
             EXPECT_EQ(DefenseValue(*added[0]), 20.0f);
+        }
     }
 }
 
