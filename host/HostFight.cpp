@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr const char* kCombatRecord = "Records/Game/Combat.dbr";
 constexpr const char* kSwordRecord = "Records/Item/ArenaSword.dbr";
+constexpr const char* kMonsterRecord = "Records/Creatures/ArenaMonster.dbr";
 // An item offers its attributes to an attack at level 1.
 constexpr unsigned kItemLevel = 1;
 constexpr uint32_t kArenaRegionId = 1;
@@ -31,9 +33,13 @@ constexpr float kPlayerOffensiveAbility = 120.0f;
 constexpr float kMonsterLife = 220.0f;
 constexpr float kMonsterDefensiveAbility = 60.0f;
 
-Character* Place(const char* className, const Vec3& position)
+// A character made by class name, or from a record when the name ends in ".dbr".
+Character* Place(const std::string& classOrRecord, const Vec3& position)
 {
-    auto* character = DynamicCast<Character>(ObjectManager::Get().CreateObject(className));
+    ObjectManager& objects = ObjectManager::Get();
+    const bool record = classOrRecord.ends_with(".dbr");
+    auto* character = DynamicCast<Character>(record ? objects.CreateObjectFromFile(classOrRecord)
+                                                    : objects.CreateObject(classOrRecord.c_str()));
     if (!character)
         return nullptr;
     Region* region = World::Get().GetRegionById(kArenaRegionId);
@@ -78,8 +84,8 @@ bool HostFight::Start()
         return false;
     LoadSword(m_sword, *sword);
     Character* player = Place("Player", Vec3{0.0f, 0.0f, 0.0f});
-    Character* monster = Place("Monster", Vec3{1.0f, 0.0f, 0.0f});
-    if (!player || !monster)
+    Character* monster = Place(kMonsterRecord, Vec3{1.0f, 0.0f, 0.0f});
+    if (!player || !monster || !m_outfit.Dress(*monster))
         return false;
     static_cast<Player*>(player)->SetPlayerName(u"Hero");
     player->SetLifeLimit(kPlayerLife);
@@ -92,6 +98,8 @@ bool HostFight::Start()
     m_monsterId = monster->GetObjectId();
     std::printf("gamehost: a player (%u) and a monster (%u) face each other\n", m_playerId, m_monsterId);
     PrintToolTip(m_sword);
+    m_outfit.PrintToolTip();
+    HostOutfit::PrintPlayerPack();
     return true;
 }
 
@@ -140,6 +148,7 @@ void HostFight::Stop()
     for (uint32_t id : {m_playerId, m_monsterId})
         if (Object* object = objects.GetObject(id))
             objects.DestroyObjectEx(object, "HostFight", __LINE__);
+    m_outfit.Undress();
     objects.FlushDestroyedObjects();
     m_playerId = m_monsterId = 0;
 }

@@ -1,12 +1,14 @@
 // A small staged fight for the bundled run: a player and a monster stand in one region
 // and the player strikes once a second with a sword whose damage attributes come from its
-// record, as its weapon skill will once characters fight on their own. With the combat
-// channel on, each attack's trace is printed.
+// record, as its weapon skill will once characters fight on their own. The monster, made
+// from its own record, wears a rolled breastplate and knows a passive skill. With the
+// combat channel on, each attack's trace is printed.
 #pragma once
 
 #include <cstdint>
 
 #include "Game/combat/DamageAttributeStore.h"
+#include "host/HostOutfit.h"
 
 namespace GAME {
 
@@ -21,6 +23,7 @@ public:
 
 private:
     DamageAttributeStore m_sword;
+    HostOutfit m_outfit;
     uint32_t m_playerId = 0;
     uint32_t m_monsterId = 0;
     int m_sinceAttack = 0;
