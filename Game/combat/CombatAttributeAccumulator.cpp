@@ -181,8 +181,11 @@ void CombatAttributeAccumulator::AddDefense(CombatAttributePtr attribute)
 {
     if (!attribute)
         return;
+    // Only defences of one type merge: the type is asked once, and each held defence
+    // once, before a merge is tried.
+    const CombatAttributeType type = attribute->GetType();
     for (const auto& defense : m_defenses)
-        if (defense->MergeDefense(attribute.get()))
+        if (defense->GetType() == type && defense->MergeDefense(attribute.get()))
             return;   // merged: the new object is dropped here
     Append(m_defenses, Own(std::move(attribute)));
 }

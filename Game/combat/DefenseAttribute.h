@@ -130,12 +130,13 @@ protected:
     }
 
     // The chance test and the value of one attack: the value times the chance
-    // multiplier; false when the chance fails.
+    // multiplier; false when the chance fails. A chance of 0 always passes, without a
+    // draw, so it is not put to the accumulator.
     GAME_DAMAGE_ROLL_INLINE bool RollValue(CombatAttributeAccumulator& acc, unsigned level, bool skipChance,
                                            float& value) const
     {
         const float chance = GetChance(level);
-        if (!skipChance && !acc.EvaluateChance(chance))
+        if (!skipChance && chance != 0.0f && !acc.EvaluateChance(chance))
             return false;
         value = MultiplyInRange(GetValue(level), acc.GetChanceMultiplier(chance));
         return true;

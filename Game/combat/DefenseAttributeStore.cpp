@@ -212,8 +212,9 @@ void DefenseAttributeStore::AddAttribute(std::unique_ptr<DefenseAttribute> attri
 
 void DefenseAttributeStore::AddToAccumulator(CombatAttributeAccumulator& acc, unsigned level) const
 {
+    RandomUniform& rng = acc.GetRandomGen();
     for (const auto& attribute : m_attributes)
-        attribute->AddToAccumulator(acc, level, acc.GetRandomGen(), false);
+        attribute->AddToAccumulator(acc, level, rng, false);
 }
 
 void DefenseAttributeStore::ScaleAttributes(float percent)

@@ -252,8 +252,8 @@ TEST_F(AttributeItemTest, GoldenItemForOneSeed)
                          "DefenseAttributeAbs_Physical", "DefenseAttributeAbs_Bleeding",
                          "DefenseAttributeAbs_ElementalResistance", "DefenseAttributeAbs_Fire",
                          "DefenseAttributeAbs_Cold", "DefenseAttributeAbs_Lightning", "DefenseAttributeAbs_Poison",
-                         "DefenseAttributeAbs_Stun", "DefenseAttributeMisc_Reflect"}));
-    EXPECT_EQ(Values(*item), (std::vector<float>{6, 46, 4, 24, 0.5f, 3, 65, 11, 0, 8, 35, 10, 24, 16, 13, 10, 24, 13}));
+                         "DefenseAttributeAbs_Stun", "DefenseAttributeAbs_Freeze"}));
+    EXPECT_EQ(Values(*item), (std::vector<float>{6, 46, 4, 24, 0.5f, 3, 65, 11, 0, 8, 35, 10, 24, 16, 13, 10, 24, 18}));
     EXPECT_EQ(item->GetDefenseCostInfo().protection, 76.0f);
     EXPECT_EQ(item->GetDefenseCostInfo().count, 10u);
     EXPECT_EQ(item->GetCharCostInfo().secondaryValue.sum, 70.0f);
@@ -289,8 +289,8 @@ TEST_F(AttributeItemTest, ACharacterGathersItemsSkillsAndItsOwnResistances)
     CombatAttributeAccumulator attack;
     attack.SetSeed(3);
     monster->GetAllDefenseAttributes(attack);
-    // In order: the armour's (its reflection), the skill's (its bleeding duration), the
-    // monster's own (petrify). Resistances of one type merge: armour 8, skill 8 at level
+    // In order: the armour's (its freeze resistance, which the monster's own zero one
+    // joins), the skill's (its bleeding duration), the monster's own (petrify). Resistances of one type merge: armour 8, skill 8 at level
     // 2, own record 10.
     auto position = [&](auto matches) {
         const CombatAttributeList& defenses = attack.GetDefenses();
@@ -300,12 +300,12 @@ TEST_F(AttributeItemTest, ACharacterGathersItemsSkillsAndItsOwnResistances)
         ADD_FAILURE() << "no such defence";
         return defenses.size();
     };
-    const size_t armorReflect = position([](const CombatAttribute& d) { return d.GetType() == CombatAttributeType_Reflect; });
+    const size_t armorFreeze = position([](const CombatAttribute& d) { return d.GetType() == CombatAttributeType_Freeze; });
     const size_t skillBleeding = position([](const CombatAttribute& d) {
         return d.GetType() == CombatAttributeType_Bleeding && d.IsA<CombatAttributeDurDefense>();
     });
     const size_t ownPetrify = position([](const CombatAttribute& d) { return d.GetType() == CombatAttributeType_Petrify; });
-    EXPECT_LT(armorReflect, skillBleeding);
+    EXPECT_LT(armorFreeze, skillBleeding);
     EXPECT_LT(skillBleeding, ownPetrify);
     EXPECT_EQ(attack.GetTotalDefenseType(CombatAttributeType_Physical), 8.0f + 8.0f + 10.0f);
     EXPECT_EQ(attack.GetTotalDefenseType(CombatAttributeType_Petrify), 50.0f);
