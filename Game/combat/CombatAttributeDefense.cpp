@@ -3,6 +3,7 @@
 #include "Game/characters/Character.h"
 #include "Game/combat/CombatArithmetic.h"
 #include "Game/combat/CombatAttribute.h"
+#include "Game/combat/DamageAttributeArithmetic.h"
 
 namespace GAME {
 
@@ -34,7 +35,9 @@ bool CombatAttributeDefenseValue::MergeDefense(CombatAttribute* other)
     // resistance, or the other way round): only the same kind and type merge.
     if (!other || other->GetType() != GetType() || !other->GetClassInfo().IsSame(&GetClassInfo()))
         return false;
-    m_value += other->GetDefense();
+    // Record values near the ends of the float range hold there rather than turning
+    // infinite when several sources of one defence add up.
+    m_value = AddInRange(m_value, other->GetDefense());
     return true;
 }
 

@@ -320,6 +320,16 @@ TEST_F(DefenseAttributeTest, ValuesAtTheEndsOfTheFloatRangeStayFinite)
     EXPECT_TRUE(std::isfinite(cost.absolute));
     EXPECT_LE(cost.absolute, largest);
 
+    // Two sources of one resistance near the top of the range merge to the largest
+    // float, not to infinity.
+    DefenseAttributeStore_Skill twice;
+    twice.Load(Record("defensiveFire,3e38,\n"));
+    CombatAttributeAccumulator merged;
+    twice.AddToAccumulator(merged, 1);
+    twice.AddToAccumulator(merged, 1);
+    ASSERT_EQ(merged.GetDefenses().size(), 1u);
+    EXPECT_EQ(DefenseValue(*merged.GetDefenses()[0]), largest);
+
     DefenseAttributeStore_Equipment store;
     store.SetRandomGen(&rng);
     const LoadTable suffix = Record("defensiveProtection,3e38,\nlootRandomizerJitter,1e30,\n");

@@ -1,0 +1,261 @@
+// Attribute packs, item stores and racial bonuses from any record text: the input holds
+// a base, a prefix and a suffix record. The base loads into a pack and a racial bonus;
+// the three records load into an item's character, skill and defence stores with a
+// seeded generator, which are then scaled, priced, copied and moved. Accumulations, texts
+// and costs run at levels 0, 1 and the largest. Any number that comes out not finite is
+// a failure.
+//
+// Input: a seed byte, a flags byte (bit 0: armour), the scale percent (four bytes of a
+// float; one that is not finite counts as 0), then the records' text, the three records
+// separated by zero bytes.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+#include "Engine/Localization.h"
+#include "Game/combat/AttributePak.h"
+#include "Game/combat/CombatAttributeAccumulator.h"
+#include "Game/combat/RacialBonus.h"
+#include "Game/core/GameEngine.h"
+
+using namespace GAME;
+
+namespace {
+
+constexpr size_t kHeaderSize = 6;
+constexpr unsigned kLevels[] = {0u, 1u, 4294967295u};
+
+void Require(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+void RequireFinite(float value) { Require(std::isfinite(value)); }
+
+void CheckTexts(const std::vector<std::u16string>& lines)
+{
+    for (const std::u16string& line : lines) {
+        const std::string text = LocalizationManager::ToChar(line);
+        Require(text.find("inf") == std::string::npos && text.find("nan") == std::string::npos);
+    }
+}
+
+void CheckLines(const std::vector<GameTextLine>& lines)
+{
+    for (const GameTextLine& line : lines) {
+        const std::string text = LocalizationManager::ToChar(line.text);
+        Require(text.find("inf") == std::string::npos && text.find("nan") == std::string::npos);
+    }
+}
+
+void CheckDefenses(const CombatAttributeAccumulator& acc)
+{
+    for (const CombatAttributeList* list : {&acc.GetDefenses(), &acc.GetDefenseModifiers()}) {
+        for (const auto& defense : *list) {
+            float absolute = 0.0f, overTime = 0.0f;
+            defense->GetTotalDefense(absolute, overTime);
+            RequireFinite(absolute);
+            RequireFinite(overTime);
+            RequireFinite(defense->GetDefense());
+            if (const auto* armor = dynamic_cast<const CombatAttributeDefense_AbsorptionProtection*>(defense.get())) {
+                RequireFinite(armor->GetProtection());
+                RequireFinite(armor->GetAbsorption());
+            }
+        }
+    }
+}
+
+void CheckCharacters(const CharAttributeAccumulator& acc)
+{
+    for (uint32_t type = 0; type < kCharAttributeTypeCount; ++type) {
+        RequireFinite(acc.GetValue(CharAttributeType(type)));
+        RequireFinite(acc.GetModifier(CharAttributeType(type)));
+    }
+}
+
+void CheckSkills(const SkillAttributeAccumulator& acc)
+{
+    for (uint32_t type = 0; type < kSkillAttributeTypeCount; ++type)
+        RequireFinite(acc.GetValue(SkillAttributeType(type)));
+}
+
+void CheckCosts(const CharAttributeStore& characters, const SkillAttributeStore& skills,
+                const DefenseAttributeStore& defenses)
+{
+    CostInfo_CharacterAttributes characterCost;
+    characters.GetCostInfo(characterCost);
+    for (const CharAttributeCost* cost :
+         {&characterCost.primaryValue, &characterCost.secondaryValue, &characterCost.plainValue,
+          &characterCost.primaryModifier, &characterCost.secondaryModifier, &characterCost.plainModifier,
+          &characterCost.attackSpeed, &characterCost.otherSpeed, &characterCost.attackSpeedModifier,
+          &characterCost.otherSpeedModifier})
+        RequireFinite(cost->sum);
+    CostInfo_SkillAttributes skillCost;
+    skills.GetCostInfo(skillCost);
+    for (float total : {skillCost.valueSum, skillCost.prefixSuffixSum, skillCost.modifierSum})
+        RequireFinite(total);
+    CostInfo_DefenseAttributes defenseCost;
+    defenses.GetCostInfo(defenseCost);
+    for (float total : {defenseCost.protection, defenseCost.absolute, defenseCost.duration, defenseCost.absoluteModifier,
+                        defenseCost.durationModifier})
+        RequireFinite(total);
+}
+
+// The item's three stores at every level.
+void Exercise(const CharAttributeStore& characters, const SkillAttributeStore& skills,
+              const DefenseAttributeStore& defenses, uint8_t seed)
+{
+    // The base attack speed's line is a tag the record chooses, shown as it stands: its
+    // letters may spell anything, so the character base lines are not searched.
+    std::vector<std::u16string> base, bonus, recordChosen;
+    for (unsigned level : kLevels) {
+        CombatAttributeAccumulator attack;
+        attack.SetSeed(seed + level);
+        defenses.AddToAccumulator(attack, level);
+        CheckDefenses(attack);
+        CharAttributeAccumulator characterSums;
+        characters.AddToAccumulator(characterSums, level);
+        CheckCharacters(characterSums);
+        SkillAttributeAccumulator skillSums;
+        skillSums.SetSeed(seed);
+        skills.AddToAccumulator(skillSums, level);
+        CheckSkills(skillSums);
+        defenses.CreateText(base, bonus, level);
+        defenses.CreateNextText(base, bonus, level, level + 1u);
+        characters.CreateText(recordChosen, bonus, level);
+        characters.CreateNextText(recordChosen, bonus, level, level + 1u);
+        skills.CreateText(bonus, level);
+        skills.CreateNextText(bonus, level, level + 1u);
+    }
+    CheckTexts(base);
+    CheckTexts(bonus);
+    CheckCosts(characters, skills, defenses);
+}
+
+void ExercisePack(const AttributePak& pak, uint8_t seed)
+{
+    for (unsigned level : kLevels) {
+        CombatAttributeAccumulator attack;
+        attack.SetSeed(seed);
+        pak.GetDefenseAttributes(attack, level);
+        pak.GetOffensiveDamageAttributes(attack, level);
+        pak.GetOffensiveModifierAttributes(attack, level);
+        pak.GetRetaliationAttributes(attack, level);
+        CheckDefenses(attack);
+        CharAttributeAccumulator characterSums;
+        pak.GetCharAttributes(characterSums, level);
+        CheckCharacters(characterSums);
+        SkillAttributeAccumulator skillSums;
+        pak.GetSkillAttributes(skillSums, level);
+        CheckSkills(skillSums);
+        std::vector<GameTextLine> lines;
+        pak.GetUIDisplayText(level, GameTextClass::ItemBonuses, lines);
+        CheckLines(lines);
+    }
+}
+
+void ExerciseRacialBonus(const LoadTable& record)
+{
+    auto bonus = RacialBonus::CreateFromTable(record);
+    if (!bonus)
+        return;
+    const std::vector<std::string> races = bonus->GetRaces();
+    for (unsigned level : kLevels) {
+        RacialBonus_Damage damage;
+        RacialBonus_Defense defense;
+        bonus->ContributeDamage(races, damage, level);
+        bonus->ContributeDefense(races, defense, level);
+        for (float value : {damage.percent, damage.absolute, defense.percent, defense.absolute})
+            RequireFinite(value);
+        std::vector<GameTextLine> lines;
+        bonus->CreateText(level, GameTextClass::ItemBonuses, lines);
+        bonus->CreateNextText(level, level + 1u, GameTextClass::ItemBonuses, lines);
+        CheckLines(lines);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    gEngine->SetLogSink([](const LogLine&) {});
+    std::string root = __FILE__;
+    root = root.substr(0, root.rfind("/fuzz/"));
+    LocalizationManager::Instance().LoadFile(root + "/data/Text/English.txt");
+    // A game engine for the armour's absorption and the races' names.
+    RecordDatabase::Get().RegisterRecord(kGameEngineRecordName, "armorDefensiveAbsorption,0.5,\n");
+    InitializeObjects();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < kHeaderSize)
+        return 0;
+    const uint8_t seed = data[0];
+    const bool armor = (data[1] & 1) != 0;
+    float scale = 0.0f;
+    std::memcpy(&scale, data + 2, sizeof(scale));
+    if (!std::isfinite(scale))
+        scale = 0.0f;
+
+    const std::string_view text(reinterpret_cast<const char*>(data + kHeaderSize), size - kHeaderSize);
+    LoadTable records[3] = {LoadTable("Records/Fuzz/Base.dbr"), LoadTable("Records/Fuzz/Prefix.dbr"),
+                            LoadTable("Records/Fuzz/Suffix.dbr")};
+    size_t start = 0;
+    for (int i = 0; i < 3 && start <= text.size(); ++i) {
+        size_t end = i < 2 ? text.find('\0', start) : std::string_view::npos;
+        if (end == std::string_view::npos)
+            end = text.size();
+        records[i].Parse(text.data() + start, end - start, records[i].GetName());
+        start = end + 1;
+    }
+
+    AttributePak pak;
+    pak.LoadFromTable(records[0]);
+    ExercisePack(pak, seed);
+    ExerciseRacialBonus(records[0]);
+
+    RandomUniform rng;
+    rng.Seed(seed);
+    CharAttributeStore_Equipment characters;
+    SkillAttributeStore_Equipment skills;
+    DefenseAttributeStore_Equipment defenses;
+    characters.SetRandomGen(&rng);
+    skills.SetRandomGen(&rng);
+    defenses.SetRandomGen(&rng);
+    characters.Load(records[0], &records[1], &records[2], armor);
+    skills.Load(records[0], &records[1], &records[2], armor);
+    defenses.Load(records[0], &records[1], &records[2], armor, CombatAttributeRegion_Torso);
+    skills.AddJitter(scale);
+    if (scale != 0.0f) {
+        characters.ScaleAttributes(scale);
+        skills.ScaleAttributes(scale);
+        defenses.ScaleAttributes(scale);
+    }
+    characters.SetRandomGen(nullptr);
+    skills.SetRandomGen(nullptr);
+    defenses.SetRandomGen(nullptr);
+    Exercise(characters, skills, defenses, seed);
+
+    // Copies are deep and moves leave their source empty: the copies and the moved-to
+    // stores work on after their sources are gone.
+    CharAttributeStore_Equipment characterCopy(characters);
+    SkillAttributeStore_Equipment skillCopy(skills);
+    DefenseAttributeStore_Equipment defenseCopy(defenses);
+    CharAttributeStore_Equipment characterMoved(std::move(characters));
+    SkillAttributeStore_Equipment skillMoved(std::move(skills));
+    DefenseAttributeStore_Equipment defenseMoved(std::move(defenses));
+    Require(characters.GetAttributes().empty() && skills.GetAttributes().empty() && defenses.GetAttributes().empty());
+    characterMoved = characterCopy;
+    Exercise(characterMoved, skillMoved, defenseCopy, seed);
+    return 0;
+}
