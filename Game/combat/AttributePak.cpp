@@ -1,5 +1,6 @@
 #include "Game/combat/AttributePak.h"
 
+#include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Game/combat/CombatAttributeAccumulator.h"
@@ -12,7 +13,10 @@ AttributePak::~AttributePak() = default;
 void AttributePak::LoadFromDatabase(const std::string& recordName)
 {
     m_recordName = recordName;
-    LoadFromTable(ObjectManager::Get().GetRecordOrEmpty(recordName));
+    ObjectManager& objects = ObjectManager::Get();
+    if (!objects.LoadTableFile(recordName))
+        gEngine->Log(LOG_WARNING, "AttributePak: no record %s; the pack stays empty", recordName.c_str());
+    LoadFromTable(objects.GetRecordOrEmpty(recordName));
 }
 
 void AttributePak::LoadFromTable(const LoadTable& table)

@@ -76,8 +76,11 @@ TEST_F(AttributePakTest, APackLoadsEveryStoreAndWritesItsLinesInFamilyOrder)
     a.GetSkillAttributes(skills, 1);
     EXPECT_EQ(skills.GetValue(SkillAttributeType_CooldownReduction), 2.0f);
 
-    // A second record replaces everything and the name.
+    // A second record replaces everything and the name; one that does not exist leaves
+    // the stores empty, with a warning.
+    LogCapture log;
     a.LoadFromDatabase("Records/Pak/C.dbr");
+    EXPECT_TRUE(log.Contains("AttributePak: no record Records/Pak/C.dbr; the pack stays empty"));
     EXPECT_EQ(a.GetRecordName(), "Records/Pak/C.dbr");
     EXPECT_EQ(Lines(a, 1), std::vector<std::string>{});
     EXPECT_EQ(a.GetCharAttrStore().GetAttributes().size(), 0u);
