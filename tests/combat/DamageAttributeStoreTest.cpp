@@ -193,7 +193,7 @@ TEST_F(DamageAttributeStoreTest, GroupsWriteAHeaderAndIndentedMembersIntoTheSeco
     EXPECT_EQ(StoreLines(likely, 1)[1], (std::vector<std::string>{"ALL 99.5", ">{7}DamageCold", ">{9}DamagePoison",
                                                                   "ONE 99.5", ">{4}DamageLightning"}));
     // The members show their own chance again afterwards.
-    EXPECT_EQ(StoreAttributeLines(*likely.GetGlobalAndAttributes()[0], 1), std::vector<std::string>{"[30]{7}DamageCold"});
+    EXPECT_EQ(AttributeLines(*likely.GetGlobalAndAttributes()[0], 1), std::vector<std::string>{"[30]{7}DamageCold"});
 
     // The next level's text takes the next level's chance.
     DamageAttribute::TextList texts1, texts2, texts3;
@@ -363,9 +363,9 @@ TEST_F(DamageAttributeStoreTest, ScalingAndCostReachEveryList)
                                              "offensivePoisonMin,300,\noffensivePoisonGlobal,1,\n"
                                              "offensivePoisonXOR,1,\n");
     store.ScaleAttributes(10.0f);
-    EXPECT_EQ(StoreAttributeLines(*store.GetAttributes()[0], 1), std::vector<std::string>{"{109}DamageFire"});
-    EXPECT_EQ(StoreAttributeLines(*store.GetGlobalAndAttributes()[0], 1), std::vector<std::string>{"{219}DamageCold"});
-    EXPECT_EQ(StoreAttributeLines(*store.GetGlobalXorAttributes()[0], 1), std::vector<std::string>{"{329}DamagePoison"});
+    EXPECT_EQ(AttributeLines(*store.GetAttributes()[0], 1), std::vector<std::string>{"{109}DamageFire"});
+    EXPECT_EQ(AttributeLines(*store.GetGlobalAndAttributes()[0], 1), std::vector<std::string>{"{219}DamageCold"});
+    EXPECT_EQ(AttributeLines(*store.GetGlobalXorAttributes()[0], 1), std::vector<std::string>{"{329}DamagePoison"});
     CostInfo_DamageAttributes cost;
     store.GetCostInfo(cost);
     EXPECT_EQ(cost.count, 3u);

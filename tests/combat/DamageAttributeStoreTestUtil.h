@@ -75,16 +75,6 @@ inline std::vector<std::pair<uint32_t, float>> StoreObjects(const CombatAttribut
     return out;
 }
 
-// One attribute's lines at a level, its three lists in order.
-inline std::vector<std::string> StoreAttributeLines(const DamageAttribute& attribute, unsigned level)
-{
-    DamageAttribute::TextList texts1, texts2, texts3;
-    attribute.CreateText(texts1, texts2, texts3, level);
-    texts1.insert(texts1.end(), texts2.begin(), texts2.end());
-    texts1.insert(texts1.end(), texts3.begin(), texts3.end());
-    return Utf8Lines(texts1);
-}
-
 inline size_t StoreSize(const DamageAttributeStore& store)
 {
     return store.GetAttributes().size() + store.GetGlobalAndAttributes().size() +

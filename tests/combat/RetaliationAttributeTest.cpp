@@ -21,15 +21,6 @@ protected:
     void SetUp() override { RegisterTestFormats(); }
     void TearDown() override { LocalizationManager::Instance().Clear(); }
 
-    static std::unique_ptr<DamageAttribute> MakeRetaliation(const std::string& name)
-    {
-        for (const DamageAttributeKind& kind : GetRetaliationAttributeKinds())
-            if (name == kind.name)
-                return kind.create();
-        ADD_FAILURE() << "no retaliation kind " << name;
-        return nullptr;
-    }
-
     static RetaliationAttributeStore_Skill Skill(const std::string& text)
     {
         RetaliationAttributeStore_Skill store;
@@ -150,12 +141,12 @@ TEST_F(RetaliationAttributeTest, EveryRowLoadsRollsAndWritesAsItsTableSays)
         };
         for (const auto& [flags, list] : routes) {
             RetaliationAttributeStore_Skill store;
-            ASSERT_NE(DamageAttribute::Load(MakeRetaliation(row.kind), store, Record(keys + flags)), nullptr);
+            ASSERT_NE(DamageAttribute::Load(MakeKind(row.kind), store, Record(keys + flags)), nullptr);
             EXPECT_EQ((store.*list)().size(), 1u) << row.kind << " " << flags;
         }
 
         RetaliationAttributeStore_Skill store;
-        DamageAttribute* attribute = DamageAttribute::Load(MakeRetaliation(row.kind), store, Record(keys));
+        DamageAttribute* attribute = DamageAttribute::Load(MakeKind(row.kind), store, Record(keys));
         ASSERT_NE(attribute, nullptr) << row.kind;
         EXPECT_EQ(attribute->GetType(), row.type) << row.kind;
         EXPECT_STREQ(attribute->GetClassInfo().GetName(), row.kind);
