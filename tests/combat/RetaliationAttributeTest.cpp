@@ -29,148 +29,56 @@ protected:
     }
 };
 
-namespace {
-
-enum class RetaliationFamily { Abs, Dur, AbsMod, DurMod };
-
-// The record keys of a row, all from its stem, and the text it shows with them.
-std::string RetaliationRowKeys(RetaliationFamily family, const std::string& stem)
+// Where a kind differs from its offensive twin: its text goes to the third list but for
+// the absolute modifiers', cold, fire and lightning add the plain per-attack classes, and
+// a modifier is placed by its twin's Global and XOR keys.
+TEST_F(RetaliationAttributeTest, KindsWriteAndRollAsTheirFamiliesDo)
 {
-    switch (family) {
-    case RetaliationFamily::Abs:
-        return stem + "Min,2,\n" + stem + "Max,4,\n" + stem + "Chance,50,\n";
-    case RetaliationFamily::Dur:
-        return stem + "Min,2,\n" + stem + "Max,4,\n" + stem + "DurationMin,3,\n" + stem + "DurationMax,5,\n" + stem +
-               "Chance,50,\n";
-    case RetaliationFamily::AbsMod:
-        return stem + "Modifier,20,\n" + stem + "ModifierChance,50,\n";
-    case RetaliationFamily::DurMod:
-        return stem + "Modifier,20,\n" + stem + "DurationModifier,10,\n" + stem + "ModifierChance,50,\n";
-    }
-    return {};
-}
-
-}  // namespace
-
-// Each kind: the list its stem's flags choose (XOR alone leaves it plain), its type, what
-// a forced roll adds, and the list and line of its text (the third list but for absolute
-// modifiers).
-TEST_F(RetaliationAttributeTest, EveryRowLoadsRollsAndWritesAsItsTableSays)
-{
-    using F = RetaliationFamily;
     struct Row {
-        const char* kind;
-        F family;
-        const char* stem;
-        uint32_t type;
-        const char* tag;
+        const char* keys;
         const char* perAttack;
-        std::vector<uint32_t> objectTypes;
+        const char* tag;
+        size_t textList;   // 0, 1 or 2
     };
-    const char* abs = "CombatAttributeAbsDamage";
-    const char* dur = "CombatAttributeDurDamage";
-    const char* fixed = "CombatAttributeDurFixedDamage";
-    const char* absMod = "CombatAttributeAbsDamageMod";
-    const char* durMod = "CombatAttributeDurDamageMod";
     const Row rows[] = {
-        {"RetaliationAttributeAbs_Physical", F::Abs, "retaliationPhysical", 2, "RetaliationPhysical", abs, {2}},
-        {"RetaliationAttributeAbs_Pierce", F::Abs, "retaliationPierce", 4, "RetaliationPierce", abs, {4}},
-        {"RetaliationAttributeAbs_Cold", F::Abs, "retaliationCold", 5, "RetaliationCold", abs, {5}},
-        {"RetaliationAttributeAbs_Fire", F::Abs, "retaliationFire", 6, "RetaliationFire", abs, {6}},
-        {"RetaliationAttributeAbs_Poison", F::Abs, "retaliationPoison", 7, "RetaliationPoison", abs, {7}},
-        {"RetaliationAttributeAbs_Lightning", F::Abs, "retaliationLightning", 8, "RetaliationLightning", abs, {8}},
-        {"RetaliationAttributeAbs_Life", F::Abs, "retaliationLife", 9, "RetaliationLife", abs, {9}},
-        {"RetaliationAttributeAbs_PercentCurrentLife", F::Abs, "retaliationPercentCurrentLife", 12,
-         "RetaliationPercentCurrentLife", "CombatAttributeAbsDamage_PercentLife", {12}},
-        {"RetaliationAttributeAbs_ElementalDamage", F::Abs, "retaliationElemental", 45, "RetaliationElemental", abs,
-         {5, 6, 8}},
-        {"RetaliationAttributeReflex_Stun", F::Abs, "retaliationStun", 34, "RetaliationStun",
-         "CombatAttributeReflexDamage", {34}},
-        {"RetaliationAttributeDur_Physical", F::Dur, "retaliationSlowPhysical", 2, "RetaliationDurationPhysical", dur, {2}},
-        {"RetaliationAttributeDur_Bleeding", F::Dur, "retaliationSlowBleeding", 13, "RetaliationDurationBleeding", dur, {13}},
-        {"RetaliationAttributeDur_Cold", F::Dur, "retaliationSlowCold", 5, "RetaliationDurationCold", dur, {5}},
-        {"RetaliationAttributeDur_Fire", F::Dur, "retaliationSlowFire", 6, "RetaliationDurationFire", dur, {6}},
-        {"RetaliationAttributeDur_Poison", F::Dur, "retaliationSlowPoison", 7, "RetaliationDurationPoison", dur, {7}},
-        {"RetaliationAttributeDur_Lightning", F::Dur, "retaliationSlowLightning", 8, "RetaliationDurationLightning", dur, {8}},
-        {"RetaliationAttributeDur_Life", F::Dur, "retaliationSlowLife", 9, "RetaliationDurationLife", dur, {9}},
-        {"RetaliationAttributeDur_LifeLeach", F::Dur, "retaliationSlowLifeLeach", 18, "RetaliationDurationLifeLeach", dur, {18}},
-        {"RetaliationAttributeDur_ManaLeach", F::Dur, "retaliationSlowManaLeach", 19, "RetaliationDurationManaLeach", dur, {19}},
-        {"RetaliationAttributeDur_AttackSpeed", F::Dur, "retaliationSlowAttackSpeed", 15, "RetaliationDurationAttackSpeed", fixed, {15}},
-        {"RetaliationAttributeDur_SpellCastSpeed", F::Dur, "retaliationSlowSpellCastSpeed", 16, "RetaliationDurationSpellCastSpeed", fixed, {16}},
-        {"RetaliationAttributeDur_RunSpeed", F::Dur, "retaliationSlowRunSpeed", 17, "RetaliationDurationRunSpeed", fixed, {17}},
-        {"RetaliationAttributeDur_OffensiveAbility", F::Dur, "retaliationSlowOffensiveAbility", 20, "RetaliationDurationOffensiveAbility", fixed, {20}},
-        {"RetaliationAttributeDur_DefensiveAbility", F::Dur, "retaliationSlowDefensiveAbility", 21, "RetaliationDurationDefensiveAbility", fixed, {21}},
-        {"RetaliationAttributeDur_OffensiveReduction", F::Dur, "retaliationSlowOffensiveReduction", 22, "RetaliationDurationOffensiveReduction", fixed, {22}},
-        {"RetaliationAttributeAbsMod_Physical", F::AbsMod, "retaliationPhysical", 2, "RetaliationModifierPhysical", absMod, {2}},
-        {"RetaliationAttributeAbsMod_PierceRatio", F::AbsMod, "retaliationPierceRatio", 3, "RetaliationModifierPierceRatio", absMod, {3}},
-        {"RetaliationAttributeAbsMod_Pierce", F::AbsMod, "retaliationPierce", 4, "RetaliationModifierPierce", absMod, {4}},
-        {"RetaliationAttributeAbsMod_Cold", F::AbsMod, "retaliationCold", 5, "RetaliationModifierCold", absMod, {5}},
-        {"RetaliationAttributeAbsMod_Fire", F::AbsMod, "retaliationFire", 6, "RetaliationModifierFire", absMod, {6}},
-        {"RetaliationAttributeAbsMod_Poison", F::AbsMod, "retaliationPoison", 7, "RetaliationModifierPoison", absMod, {7}},
-        {"RetaliationAttributeAbsMod_Lightning", F::AbsMod, "retaliationLightning", 8, "RetaliationModifierLightning", absMod, {8}},
-        {"RetaliationAttributeAbsMod_Life", F::AbsMod, "retaliationLife", 9, "RetaliationModifierLife", absMod, {9}},
-        {"RetaliationAttributeAbsMod_Stun", F::AbsMod, "retaliationStun", 34, "RetaliationModifierStun", absMod, {34}},
-        {"RetaliationAttributeDurMod_Physical", F::DurMod, "retaliationSlowPhysical", 2, "RetaliationDurationModifierPhysical", durMod, {2}},
-        {"RetaliationAttributeDurMod_Bleeding", F::DurMod, "retaliationSlowBleeding", 13, "RetaliationDurationModifierBleeding", durMod, {13}},
-        {"RetaliationAttributeDurMod_Cold", F::DurMod, "retaliationSlowCold", 5, "RetaliationDurationModifierCold", durMod, {5}},
-        {"RetaliationAttributeDurMod_Fire", F::DurMod, "retaliationSlowFire", 6, "RetaliationDurationModifierFire", durMod, {6}},
-        {"RetaliationAttributeDurMod_Poison", F::DurMod, "retaliationSlowPoison", 7, "RetaliationDurationModifierPoison", durMod, {7}},
-        {"RetaliationAttributeDurMod_Lightning", F::DurMod, "retaliationSlowLightning", 8, "RetaliationDurationModifierLightning", durMod, {8}},
-        {"RetaliationAttributeDurMod_Life", F::DurMod, "retaliationSlowLife", 9, "RetaliationDurationModifierLife", durMod, {9}},
-        {"RetaliationAttributeDurMod_AttackSpeed", F::DurMod, "retaliationSlowAttackSpeed", 15, "RetaliationDurationModifierAttackSpeed", durMod, {15}},
-        {"RetaliationAttributeDurMod_SpellCastSpeed", F::DurMod, "retaliationSlowSpellCastSpeed", 16, "RetaliationDurationModifierSpellCastSpeed", durMod, {16}},
-        {"RetaliationAttributeDurMod_RunSpeed", F::DurMod, "retaliationSlowRunSpeed", 17, "RetaliationDurationModifierRunSpeed", durMod, {17}},
-        {"RetaliationAttributeDurMod_LifeLeach", F::DurMod, "retaliationSlowLifeLeach", 18, "RetaliationDurationModifierLifeLeach", durMod, {18}},
-        {"RetaliationAttributeDurMod_ManaLeach", F::DurMod, "retaliationSlowManaLeach", 19, "RetaliationDurationModifierManaLeach", durMod, {19}},
-        {"RetaliationAttributeDurMod_OffensiveAbility", F::DurMod, "retaliationSlowOffensiveAbility", 20, "RetaliationDurationModifierOffensiveAbility", durMod, {20}},
-        {"RetaliationAttributeDurMod_DefensiveAbility", F::DurMod, "retaliationSlowDefensiveAbility", 21, "RetaliationDurationModifierDefensiveAbility", durMod, {21}},
-        {"RetaliationAttributeDurMod_OffensiveReduction", F::DurMod, "retaliationSlowOffensiveReduction", 22, "RetaliationDurationModifierOffensiveReduction", durMod, {22}},
+        {"retaliationFireMin,2,\n", "CombatAttributeAbsDamage", "RetaliationFire", 2},
+        {"retaliationSlowColdMin,2,\nretaliationSlowColdDurationMin,3,\n", "CombatAttributeDurDamage",
+         "RetaliationDurationCold", 2},
+        {"retaliationSlowLightningMin,2,\nretaliationSlowLightningDurationMin,3,\n", "CombatAttributeDurDamage",
+         "RetaliationDurationLightning", 2},
+        {"retaliationSlowRunSpeedMin,2,\nretaliationSlowRunSpeedDurationMin,3,\n", "CombatAttributeDurFixedDamage",
+         "RetaliationDurationRunSpeed", 2},
+        {"retaliationPercentCurrentLifeMin,2,\n", "CombatAttributeAbsDamage_PercentLife",
+         "RetaliationPercentCurrentLife", 2},
+        {"retaliationStunMin,2,\n", "CombatAttributeReflexDamage", "RetaliationStun", 2},
+        {"retaliationFireModifier,20,\n", "CombatAttributeAbsDamageMod", "RetaliationModifierFire", 1},
+        {"retaliationSlowFireModifier,20,\n", "CombatAttributeDurDamageMod", "RetaliationDurationModifierFire", 2},
     };
-    ASSERT_EQ(GetRetaliationAttributeKinds().size(), std::size(rows));
-    size_t index = 0;
     for (const Row& row : rows) {
-        // The kinds are listed in the tables' order.
-        EXPECT_STREQ(GetRetaliationAttributeKinds()[index++].name, row.kind);
-        const std::string keys = RetaliationRowKeys(row.family, row.stem);
-        const std::string stem = row.stem;
-        using Lists = const DamageAttributeStore::AttributeList& (DamageAttributeStore::*)() const;
-        const std::pair<std::string, Lists> routes[] = {
-            {stem + "XOR,1,\n", &DamageAttributeStore::GetAttributes},
-            {stem + "Global,1,\n", &DamageAttributeStore::GetGlobalAndAttributes},
-            {stem + "Global,1,\n" + stem + "XOR,1,\n", &DamageAttributeStore::GetGlobalXorAttributes},
-        };
-        for (const auto& [flags, list] : routes) {
-            RetaliationAttributeStore_Skill store;
-            ASSERT_NE(DamageAttribute::Load(MakeKind(row.kind), store, Record(keys + flags)), nullptr);
-            EXPECT_EQ((store.*list)().size(), 1u) << row.kind << " " << flags;
-        }
-
-        RetaliationAttributeStore_Skill store;
-        DamageAttribute* attribute = DamageAttribute::Load(MakeKind(row.kind), store, Record(keys));
-        ASSERT_NE(attribute, nullptr) << row.kind;
-        EXPECT_EQ(attribute->GetType(), row.type) << row.kind;
-        EXPECT_STREQ(attribute->GetClassInfo().GetName(), row.kind);
-        EXPECT_STREQ(attribute->Clone()->GetClassInfo().GetName(), row.kind);
+        const RetaliationAttributeStore_Skill store = Skill(row.keys);
+        ASSERT_EQ(StoreSize(store), 1u) << row.keys;
         CombatAttributeAccumulator acc;
-        acc.SetSeed(11);
-        attribute->AddDamageToAccumulator(acc, 1, acc.GetRandomGen(), true);
-        attribute->AddModifierToAccumulator(acc, 1, acc.GetRandomGen(), true);
-        const bool modifier = row.family == F::AbsMod || row.family == F::DurMod;
-        const CombatAttributeList& objects = modifier ? acc.GetDamageModifiers() : acc.GetDamages();
-        EXPECT_EQ(modifier ? acc.GetDamages().size() : acc.GetDamageModifiers().size(), 0u) << row.kind;
-        ASSERT_EQ(objects.size(), row.objectTypes.size()) << row.kind;
-        for (size_t i = 0; i < objects.size(); ++i) {
-            EXPECT_STREQ(objects[i]->GetClassInfo().GetName(), row.perAttack) << row.kind;
-            EXPECT_EQ(objects[i]->GetType(), row.objectTypes[i]) << row.kind;
-        }
-
-        RegisterDisplayTag(row.tag, modifier);
+        acc.SetSeed(4);
+        store.AddDamageToAccumulator(acc, 1);
+        store.AddModifierToAccumulator(acc, 1);
+        const CombatAttributeList& made = acc.GetDamages().empty() ? acc.GetDamageModifiers() : acc.GetDamages();
+        ASSERT_EQ(made.size(), 1u) << row.keys;
+        EXPECT_STREQ(made[0]->GetClassInfo().GetName(), row.perAttack);
+        RegisterDisplayTag(row.tag, std::string(row.tag).find("Modifier") != std::string::npos);
         const auto lines = StoreLines(store, 1);
-        const size_t textList = row.family == F::AbsMod ? 1 : 2;
         for (size_t list = 0; list < 3; ++list)
-            EXPECT_EQ(lines[list].size(), list == textList ? 1u : 0u) << row.kind << " list " << list + 1;
-        EXPECT_NE(lines[textList].at(0).find(row.tag), std::string::npos) << row.kind;
+            EXPECT_EQ(lines[list].size(), list == row.textList ? 1u : 0u) << row.keys << " list " << list + 1;
+        EXPECT_NE(lines[row.textList].at(0).find(row.tag), std::string::npos) << row.keys;
     }
+
+    const RetaliationAttributeStore_Skill twins =
+        Skill("retaliationFireModifier,20,\nretaliationFireGlobal,1,\nretaliationFireXOR,1,\n"
+              "retaliationSlowFireModifier,20,\nretaliationSlowFireGlobal,1,\n");
+    EXPECT_EQ(StoreClassNames(twins.GetGlobalXorAttributes()),
+              std::vector<std::string>{"RetaliationAttributeAbsMod_Fire"});
+    EXPECT_EQ(StoreClassNames(twins.GetGlobalAndAttributes()),
+              std::vector<std::string>{"RetaliationAttributeDurMod_Fire"});
+    EXPECT_EQ(GetRetaliationAttributeKinds().size(), 49u);
 }
 
 // Elemental retaliation spreads a third of its value over cold, fire and lightning as plain
