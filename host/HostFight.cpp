@@ -9,19 +9,23 @@
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
 #include "Game/combat/CombatManager.h"
-#include "Game/combat/DamageAttributeKinds.h"
-#include "Game/combat/DamageAttributePhysical.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/GameEngine.h"
+#include "Game/items/ItemEquipment.h"
 
 namespace GAME {
 
 namespace {
 
 constexpr const char* kCombatRecord = "Records/Game/Combat.dbr";
+// The player's sword carries a suffix (its own jitter and a group of damage that applies
+// together); the monster's armour strikes back with one of two elements.
 constexpr const char* kSwordRecord = "Records/Item/ArenaSword.dbr";
-// An item offers its attributes to an attack at level 1.
-constexpr unsigned kItemLevel = 1;
+constexpr const char* kSwordSuffixRecord = "Records/Item/Affix/SuffixOfSparks.dbr";
+constexpr const char* kArmorRecord = "Records/Item/ArenaMail.dbr";
+// Fixed item seeds: every run rolls the same items.
+constexpr uint32_t kSwordSeed = 4711;
+constexpr uint32_t kArmorSeed = 815;
 constexpr uint32_t kArenaRegionId = 1;
 constexpr int kAttackIntervalMs = 1000;
 
@@ -46,25 +50,36 @@ Character* Place(const char* className, const Vec3& position)
     return character;
 }
 
-// The sword's damage attributes: a weapon's base physical damage, then the kinds that its
-// record carries (until the equipment store loads an item's attributes itself).
-void LoadSword(DamageAttributeStore& sword, const LoadTable& record)
+// An item rebuilt from its identity, as every peer rebuilds it; null when its record does
+// not make equipment.
+ItemEquipment* MakeItem(const char* recordName, const char* suffixName, uint32_t seed)
 {
-    DamageAttribute_BasePhysical::Create_BasePhysical(sword, record);
-    DamageAttribute::Load(std::make_unique<DamageAttributeAbsBase_Fire>(), sword, record);
-    DamageAttribute::Load(std::make_unique<DamageAttributeDur_Fire>(), sword, record);
-    DamageAttribute::Load(std::make_unique<DamageAttributeReflex_Stun>(), sword, record);
+    ItemReplicaInfo identity;
+    identity.baseName = recordName;
+    identity.suffixName = suffixName;
+    identity.seed = seed;
+    Item* item = Item::CreateItem(identity);
+    auto* equipment = DynamicCast<ItemEquipment>(item);
+    if (!equipment) {
+        if (item)
+            ObjectManager::Get().DestroyObjectEx(item, "HostFight", __LINE__);
+        return nullptr;
+    }
+    equipment->InitializeItem();
+    return equipment;
 }
 
-// The sword's tool tip: the base lines, then the others.
-void PrintToolTip(const DamageAttributeStore& sword)
+// An item's tool tip: its damage and retaliation lines, each store's in its three lists.
+void PrintToolTip(const char* name, const ItemEquipment& item)
 {
-    DamageAttribute::TextList texts1, texts2, texts3;
-    for (const auto& attribute : sword.GetAttributes())
-        attribute->CreateText(texts1, texts2, texts3, kItemLevel);
-    for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3})
-        for (const std::u16string& line : *texts)
-            std::printf("gamehost: sword: %s\n", LocalizationManager::ToChar(line).c_str());
+    const DamageAttributeStore* const stores[] = {&item.GetDamageAttrStore(), &item.GetRetaliationAttrStore()};
+    for (const DamageAttributeStore* store : stores) {
+        DamageAttribute::TextList texts1, texts2, texts3;
+        store->CreateText(texts1, texts2, texts3, ItemEquipment::kAttributeLevel);
+        for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3})
+            for (const std::u16string& line : *texts)
+                std::printf("gamehost: %s: %s\n", name, LocalizationManager::ToChar(line).c_str());
+    }
 }
 
 }  // namespace
@@ -73,14 +88,16 @@ bool HostFight::Start()
 {
     if (!ObjectManager::Get().LoadTableFile(kCombatRecord))
         return false;
-    const LoadTable* sword = ObjectManager::Get().LoadTableFile(kSwordRecord);
-    if (!sword)
-        return false;
-    LoadSword(m_sword, *sword);
+    ItemEquipment* sword = MakeItem(kSwordRecord, kSwordSuffixRecord, kSwordSeed);
+    ItemEquipment* armor = MakeItem(kArmorRecord, "", kArmorSeed);
+    m_swordId = sword ? sword->GetObjectId() : 0;
+    m_armorId = armor ? armor->GetObjectId() : 0;
     Character* player = Place("Player", Vec3{0.0f, 0.0f, 0.0f});
     Character* monster = Place("Monster", Vec3{1.0f, 0.0f, 0.0f});
-    if (!player || !monster)
+    if (!sword || !armor || !player || !monster)
         return false;
+    player->GetCombatManager().GetEquipManager().SetRightHand(m_swordId);
+    monster->GetCombatManager().GetEquipManager().SetBodyArmor(m_armorId);
     static_cast<Player*>(player)->SetPlayerName(u"Hero");
     player->SetLifeLimit(kPlayerLife);
     player->SetCurrentLife(kPlayerLife);
@@ -91,7 +108,8 @@ bool HostFight::Start()
     m_playerId = player->GetObjectId();
     m_monsterId = monster->GetObjectId();
     std::printf("gamehost: a player (%u) and a monster (%u) face each other\n", m_playerId, m_monsterId);
-    PrintToolTip(m_sword);
+    PrintToolTip("sword", *sword);
+    PrintToolTip("armour", *armor);
     return true;
 }
 
@@ -100,7 +118,8 @@ void HostFight::Update(int frame, int ms)
     ObjectManager& objects = ObjectManager::Get();
     auto* player = objects.GetObject<Player>(m_playerId);
     auto* monster = objects.GetObject<Monster>(m_monsterId);
-    if (!player || !monster)
+    auto* sword = objects.GetObject<ItemEquipment>(m_swordId);
+    if (!player || !monster || !sword)
         return;
     player->GetCombatManager().Update(ms);
     monster->GetCombatManager().Update(ms);
@@ -120,28 +139,30 @@ void HostFight::Update(int frame, int ms)
     attack.attackerId = m_playerId;
     attack.combatType = ParametersCombatStyle::Probability;
     attack.offensiveAbility = player->GetTotalCharAttribute(CharAttributeType_OffensiveAbility);
-    CombatAttributeAccumulator& acc = attack.accumulator;
-    for (const auto& attribute : m_sword.GetAttributes())
-        attribute->AddDamageToAccumulator(acc, kItemLevel, acc.GetRandomGen(), false);
-    for (const auto& attribute : m_sword.GetAttributes())
-        attribute->AddModifierToAccumulator(acc, kItemLevel, acc.GetRandomGen(), false);
+    sword->GetOffensiveDamageAttributes(attack.accumulator);
+    sword->GetOffensiveModifierAttributes(attack.accumulator);
     attack.accumulator.ProcessDamage(*player, 0.0f, 0.0f, 0.0f, 0.0f);
 
+    // A hit may bring the monster's armour's retaliation back on the player.
     const float before = monster->GetCurrentLife();
+    const float playerBefore = player->GetCurrentLife();
     const bool hit = monster->TakeAttack(attack);
     ++m_attacks;
     std::printf("frame %d: the player strikes: %s, monster life %.1f -> %.1f\n", frame, hit ? "hit" : "miss", before,
                 monster->GetCurrentLife());
+    if (player->GetCurrentLife() < playerBefore)
+        std::printf("frame %d: the monster's armour strikes back: player life %.1f -> %.1f\n", frame, playerBefore,
+                    player->GetCurrentLife());
 }
 
 void HostFight::Stop()
 {
     ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : {m_playerId, m_monsterId})
+    for (uint32_t id : {m_playerId, m_monsterId, m_swordId, m_armorId})
         if (Object* object = objects.GetObject(id))
             objects.DestroyObjectEx(object, "HostFight", __LINE__);
     objects.FlushDestroyedObjects();
-    m_playerId = m_monsterId = 0;
+    m_playerId = m_monsterId = m_swordId = m_armorId = 0;
 }
 
 }  // namespace GAME

@@ -1,12 +1,11 @@
 // A small staged fight for the bundled run: a player and a monster stand in one region
 // and the player strikes once a second with a sword whose damage attributes come from its
-// record, as its weapon skill will once characters fight on their own. With the combat
-// channel on, each attack's trace is printed.
+// records, as its weapon skill will once characters fight on their own; the monster's
+// armour strikes back. With the combat channel on, each attack's trace is printed.
 #pragma once
 
 #include <cstdint>
 
-#include "Game/combat/DamageAttributeStore.h"
 
 namespace GAME {
 
@@ -20,9 +19,10 @@ public:
     void Stop();
 
 private:
-    DamageAttributeStore m_sword;
     uint32_t m_playerId = 0;
     uint32_t m_monsterId = 0;
+    uint32_t m_swordId = 0;
+    uint32_t m_armorId = 0;
     int m_sinceAttack = 0;
     int m_attacks = 0;
     bool m_reportedDeath = false;

@@ -11,6 +11,8 @@ class Armor : public ItemEquipment {
     GAME_DECLARE_CLASS(Armor)
 
 public:
+    Armor() { m_armor = true; }
+
     // Plays the armour's impact sound, when it has one, where the wearer was hit.
     void PlayImpactSound(const WorldVec3& where);
     void SetImpactSound(SoundPak* sound) { m_impactSound = sound; }

@@ -1,11 +1,31 @@
-// What every skill of one record shares: its stores and per-level values.
+// What every skill of one record shares: its stores and per-level values. A profile is
+// held by value (the game engine keeps one), and a copy holds copies of its stores.
 #pragma once
 
+#include "Game/combat/DamageAttributeStore.h"
+#include "Game/combat/RetaliationAttributeStore.h"
+
 namespace GAME {
+
+class CombatAttributeAccumulator;
+class LoadTable;
 
 class SkillProfile {
 public:
     SkillProfile() = default;
+
+    // Loads the profile from its skill record. Its stores are never given a generator.
+    void LoadProfile(const LoadTable& record);
+
+    // ---- Damage and retaliation -------------------------------------------------------
+    // The retaliation of the skill at a level: the store's damage, then its modifiers.
+    void GetRetaliationAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const;
+    const RetaliationAttributeStore_Skill& GetRetaliationAttrStore() const { return m_retaliationAttributes; }
+
+private:
+    DamageAttributeStore_Skill m_damageAttributes;
+    RetaliationAttributeStore_Skill m_retaliationAttributes;
+    // ---- end of damage and retaliation ------------------------------------------------
 };
 
 }  // namespace GAME
