@@ -44,19 +44,25 @@ float BitsFloat(uint32_t bits)
     return value;
 }
 
+bool IsFinite(float value)
+{
+    constexpr uint32_t kExponent = 0x7F800000u;   // all ones: infinity or NaN
+    return (FloatBits(value) & kExponent) != kExponent;
+}
+
 void AddVec3(NetPacketOutBuffer& out, const Vec3& v)
 {
-    out.AddF32(v.x);
-    out.AddF32(v.y);
-    out.AddF32(v.z);
+    out.AddCoordinate(v.x);
+    out.AddCoordinate(v.y);
+    out.AddCoordinate(v.z);
 }
 
 Vec3 RemoveVec3(NetPacketInBuffer& in)
 {
     Vec3 v;
-    v.x = in.RemoveF32();
-    v.y = in.RemoveF32();
-    v.z = in.RemoveF32();
+    v.x = in.RemoveCoordinate();
+    v.y = in.RemoveCoordinate();
+    v.z = in.RemoveCoordinate();
     return v;
 }
 
@@ -113,6 +119,13 @@ void NetPacketOutBuffer::AddU32(uint32_t value)
 void NetPacketOutBuffer::AddF32(float value)
 {
     AddU32(FloatBits(value));
+}
+
+void NetPacketOutBuffer::AddCoordinate(float value)
+{
+    if (!IsFinite(value))
+        Fail("a coordinate is not a finite number");
+    AddF32(value);
 }
 
 void NetPacketOutBuffer::Add(const bool* value)
@@ -296,6 +309,15 @@ uint32_t NetPacketInBuffer::RemoveU32()
 float NetPacketInBuffer::RemoveF32()
 {
     return BitsFloat(RemoveU32());
+}
+
+float NetPacketInBuffer::RemoveCoordinate()
+{
+    const float value = RemoveF32();
+    if (IsFinite(value))
+        return value;
+    Fail("a coordinate that is not a finite number");
+    return 0.0f;
 }
 
 void NetPacketInBuffer::Remove(bool* value)

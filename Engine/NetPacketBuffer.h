@@ -19,6 +19,9 @@
 //                                  a region id this world does not know fails the read
 //   WC     52                      u32 region id as in V3, then the frame as 12 f32:
 //                                  x axis, y axis, z axis, origin
+//                                  Every coordinate of V3 and WC must be finite: an
+//                                  infinity or a NaN fails the read and is never
+//                                  written
 //   s, sr  2 + n                   u16 byte count, then the bytes, no terminator
 //   fn     2 + n                   as s; a record file name: at most
 //                                  kMaxFileNameLength bytes and no zero byte
@@ -89,6 +92,8 @@ public:
     void Add(const unsigned short* value);
     void AddU32(uint32_t value);
     void AddF32(float value);
+    // A coordinate of a position; one that is not a finite number fails the packet.
+    void AddCoordinate(float value);
 
     void Add(const bool* value);
     void Add16Bit(const unsigned int* value);
@@ -135,6 +140,9 @@ public:
     void Remove(unsigned short* value);
     uint32_t RemoveU32();
     float RemoveF32();
+    // A coordinate of a position: one that is not a finite number fails the read.
+    // Every position kind reads its coordinates here.
+    float RemoveCoordinate();
 
     void Remove(bool* value);
     void Remove16Bit(unsigned int* value);
