@@ -278,6 +278,21 @@ TEST_F(FieldEncodingTest, ReaderRefusesAFileNameWithAZeroByte)
     bytes[57] = 0;
     EXPECT_FALSE(ReadInto(entity, bytes));
     EXPECT_EQ(entity.recordName, "");
+
+    // A zero byte anywhere in a longer name, in the writer and in the reader.
+    LogCapture log;
+    const std::string name = "Records/Items/Sword01.dbr";
+    entity.recordName = name;
+    const Bytes good = Written(entity);
+    for (size_t at = 0; at < name.size(); ++at) {
+        entity.recordName = name;
+        entity.recordName[at] = '\0';
+        EXPECT_EQ(entity.PrepareOutBuffer(), 0u) << at;
+        Bytes bad = good;
+        bad[56 + at] = 0;
+        EXPECT_FALSE(ReadInto(entity, bad)) << at;
+        EXPECT_EQ(entity.GetReadError(), "file name with a zero byte (at byte " + std::to_string(56 + name.size()) + ")");
+    }
 }
 
 }  // namespace
