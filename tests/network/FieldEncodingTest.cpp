@@ -169,6 +169,40 @@ TEST_F(FieldEncodingTest, ReaderRefusesValuesItsKindDoesNotAllow)
     EXPECT_TRUE(refused(status, Written(status), 10, 4));   // past the last item status
 }
 
+// After the first failure every read yields zeros, though its bytes are there, and the
+// first reason is the one kept.
+TEST_F(FieldEncodingTest, AfterAFailureEveryReadYieldsZerosAndTheFirstReasonStays)
+{
+    RemoteMessagePacket sent;
+    sent.receiver = 0x20000001;
+    sent.optionalInsert = 0x10000002;
+    sent.textTag = "tagHello";
+    Bytes bytes = Written(sent);
+    bytes[10] = 7;   // the bubble flag
+    RemoteMessagePacket back;
+    back.asBubble = true;
+    back.textTag = "tagStale";
+    EXPECT_FALSE(ReadInto(back, bytes));
+    EXPECT_EQ(back.GetReadError(), "bool byte 7 (at byte 11)");
+    EXPECT_EQ(back.receiver, sent.receiver);
+    EXPECT_EQ(back.optionalInsert, sent.optionalInsert);
+    EXPECT_FALSE(back.asBubble);
+    EXPECT_EQ(back.textTag, "");
+
+    QuestCommandMovePacket move;
+    move.characterId = 5;
+    move.targetPosition = WorldVec3(RegionOf(4), Vec3(1, 2, 3));
+    move.allowInterruptions = true;
+    Bytes moveBytes = Written(move);
+    moveBytes[10] = 42;   // the position's region
+    QuestCommandMovePacket moveBack = move;
+    EXPECT_FALSE(ReadInto(moveBack, moveBytes));
+    EXPECT_EQ(moveBack.GetReadError(), "unknown region 42 (at byte 14)");
+    EXPECT_EQ(moveBack.characterId, 5u);
+    EXPECT_EQ(moveBack.targetPosition, WorldVec3());
+    EXPECT_FALSE(moveBack.allowInterruptions);
+}
+
 // A position that is not a finite number compares false with every distance, so it
 // must never reach the game: each position reader refuses it, in every packet.
 TEST_F(FieldEncodingTest, PositionsThatAreNotFiniteAreRefused)
