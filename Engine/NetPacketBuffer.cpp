@@ -119,36 +119,6 @@ void NetPacketOutBuffer::Add(const WorldCoords* coords)
         Fail("a coordinate is not a finite number");
 }
 
-void NetPacketOutBuffer::AddString(const std::string& text, size_t maxLength, const char* what)
-{
-    if (text.size() > maxLength) {
-        Fail(what);
-        return;
-    }
-    unsigned char* at = Claim(2 + text.size());
-    NetBytes::StoreU16(at, static_cast<uint16_t>(text.size()));
-    std::memcpy(at + 2, text.data(), text.size());
-}
-
-void NetPacketOutBuffer::Add(const std::string& text)
-{
-    AddString(text, NetLimits::kMaxStringLength, "a string is longer than a string may be");
-}
-
-void NetPacketOutBuffer::AddRaw(const std::string& text)
-{
-    Add(text);
-}
-
-void NetPacketOutBuffer::AddFileName(const std::string& name)
-{
-    if (NetBytes::HasZeroByte(name.data(), name.size())) {
-        Fail("a file name holds a zero byte");
-        return;
-    }
-    AddString(name, NetLimits::kMaxFileNameLength, "a file name is longer than a file name may be");
-}
-
 void NetPacketOutBuffer::Add(const std::u16string& text)
 {
     if (text.size() > NetLimits::kMaxWideStringLength) {
@@ -161,18 +131,6 @@ void NetPacketOutBuffer::Add(const std::u16string& text)
         at += 2;
         NetBytes::StoreU16(at, unit);
     }
-}
-
-void NetPacketOutBuffer::AddCount(NetCount width, size_t count)
-{
-    if (count > NetPacketInBuffer::MaxCount(width)) {
-        Fail("a list holds more elements than its count allows");
-        return;
-    }
-    if (width == NetCount::Byte)
-        AddU8(static_cast<uint8_t>(count));
-    else
-        AddU32(static_cast<uint32_t>(count));
 }
 
 // ---- In buffer ------------------------------------------------------------------------
@@ -359,7 +317,7 @@ void NetPacketInBuffer::Remove(std::u16string& text)
 
 void NetPacketInBuffer::CountTooLarge(NetCount width, uint32_t count)
 {
-    if (count > MaxCount(width))
+    if (count > MaxListCount(width))
         Fail("count " + std::to_string(count) + " is over the list bound");
     else
         Fail("count " + std::to_string(count) + " needs more bytes than are left");

@@ -140,6 +140,13 @@ enum class NetCount : uint8_t {
     Word = 4,   // four bytes
 };
 
+// The most elements a list may hold with that count width.
+constexpr size_t MaxListCount(NetCount width)
+{
+    constexpr size_t kMaxByteCount = 255;
+    return width == NetCount::Byte ? std::min(kMaxByteCount, NetLimits::kMaxListCount) : NetLimits::kMaxListCount;
+}
+
 class NetPacketOutBuffer {
 public:
     // Starts the packet's bytes with its header.
@@ -183,13 +190,30 @@ public:
     void Add(const SmartObjectIdList& list);
     void Add(const WorldVec3* point);
     void Add(const WorldCoords* coords);
-    void Add(const std::string& text);
-    void AddRaw(const std::string& text);
-    void AddFileName(const std::string& name);
+    void Add(const std::string& text)
+    {
+        AddString(text, NetLimits::kMaxStringLength, "a string is longer than a string may be");
+    }
+    void AddRaw(const std::string& text) { Add(text); }
+    void AddFileName(const std::string& name)
+    {
+        if (NetBytes::HasZeroByte(name.data(), name.size()))
+            Fail("a file name holds a zero byte");
+        else
+            AddString(name, NetLimits::kMaxFileNameLength, "a file name is longer than a file name may be");
+    }
     void Add(const std::u16string& text);
 
     // A list's element count; fails when it exceeds what the width or the bounds allow.
-    void AddCount(NetCount width, size_t count);
+    void AddCount(NetCount width, size_t count)
+    {
+        if (count > MaxListCount(width))
+            Fail("a list holds more elements than its count allows");
+        else if (width == NetCount::Byte)
+            AddU8(static_cast<uint8_t>(count));
+        else
+            AddU32(static_cast<uint32_t>(count));
+    }
 
 private:
     // Room for `count` more bytes at the cursor, which moves past them.
@@ -202,7 +226,16 @@ private:
         return at;
     }
     void Grow(size_t count);
-    void AddString(const std::string& text, size_t maxLength, const char* what);
+    void AddString(const std::string& text, size_t maxLength, const char* what)
+    {
+        if (text.size() > maxLength) {
+            Fail(what);
+            return;
+        }
+        unsigned char* at = Claim(2 + text.size());
+        NetBytes::StoreU16(at, static_cast<uint16_t>(text.size()));
+        std::memcpy(at + 2, text.data(), text.size());
+    }
 
     NetPacket* m_packet;
     std::vector<unsigned char>& m_bytes;   // the packet's kept bytes, at least as long as written
@@ -298,16 +331,11 @@ public:
     {
         const uint32_t count = width == NetCount::Byte ? RemoveU8() : RemoveU32();
         const size_t size = minElementSize ? minElementSize : 1;
-        if (count <= MaxCount(width) && count <= GetRemaining() / size)
+        if (count <= MaxListCount(width) && count <= GetRemaining() / size)
             return count;
         if (m_ok)
             CountTooLarge(width, count);
         return 0;
-    }
-    static constexpr size_t MaxCount(NetCount width)
-    {
-        constexpr size_t kMaxByteCount = 255;
-        return width == NetCount::Byte ? std::min(kMaxByteCount, NetLimits::kMaxListCount) : NetLimits::kMaxListCount;
     }
 
 private:
