@@ -1,7 +1,7 @@
 #include "Engine/ClassTag.h"
 
-#include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace GAME {
 
@@ -14,12 +14,21 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// Whether the text begins with the prefix: one comparison with a constant per letter.
+// The prefix holds no zero byte, so a shorter text differs at its end at the latest and
+// nothing past it is read.
+template <size_t... I>
+bool HasPrefix(const char* tag, std::index_sequence<I...>)
+{
+    return ((tag[I] == kClassTagPrefix[I]) && ...);
+}
+
 }  // namespace
 
 unsigned char ClassTagToByte(const char* tag)
 {
-    const size_t prefixLength = sizeof kClassTagPrefix - 1;
-    if (!tag || std::strncmp(tag, kClassTagPrefix, prefixLength) != 0)
+    constexpr size_t prefixLength = sizeof kClassTagPrefix - 1;
+    if (!tag || !HasPrefix(tag, std::make_index_sequence<prefixLength>()))
         return kClassTagNotEncodable;
     const char* c = tag + prefixLength;
     while (IsBlank(*c))
@@ -40,9 +49,17 @@ unsigned char ClassTagToByte(const char* tag)
 
 void ByteToClassTag(unsigned char n, std::string& out)
 {
-    char text[sizeof kClassTagPrefix + 4];
-    std::snprintf(text, sizeof text, "%s%02i", kClassTagPrefix, static_cast<int>(n));
-    out = text;
+    // Written straight into the string: a reused tag keeps its storage.
+    constexpr size_t prefixLength = sizeof kClassTagPrefix - 1;
+    const size_t digits = n >= 100 ? 3 : 2;
+    out.resize(prefixLength + digits);
+    char* text = out.data();
+    std::memcpy(text, kClassTagPrefix, prefixLength);
+    text += prefixLength;
+    if (digits == 3)
+        *text++ = static_cast<char>('0' + n / 100);
+    *text++ = static_cast<char>('0' + n / 10 % 10);
+    *text = static_cast<char>('0' + n % 10);
 }
 
 }  // namespace GAME

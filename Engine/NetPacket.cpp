@@ -29,7 +29,10 @@ void NetPacket::FinishObjectProcessing() {}
 bool NetPacket::EndRead(NetPacketInBuffer& in)
 {
     const bool ok = in.Finish();
-    m_readError = ok ? std::string() : in.GetError();
+    if (ok)
+        m_readError.clear();
+    else
+        m_readError = in.GetError();
     return ok;
 }
 

@@ -49,7 +49,7 @@ public:
     virtual uint32_t PrepareOutBuffer() = 0;
     // The bytes of the last PrepareOutBuffer.
     const unsigned char* GetOutBuffer() const { return m_outBuffer.data(); }
-    uint32_t GetOutBufferSize() const { return static_cast<uint32_t>(m_outBuffer.size()); }
+    uint32_t GetOutBufferSize() const { return m_outSize; }
 
     // Reads a whole received packet, header included, into the fields. False when the
     // bytes do not read cleanly: wrong type, too short, a count or length over its
@@ -80,7 +80,9 @@ private:
     friend class NetPacketInBuffer;
 
     NetPacketHeader m_header;
+    // Kept from write to write; only its first m_outSize bytes are the packet.
     std::vector<unsigned char> m_outBuffer;
+    uint32_t m_outSize = 0;
     std::string m_readError;
 };
 

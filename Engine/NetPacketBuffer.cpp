@@ -1,7 +1,6 @@
 #include "Engine/NetPacketBuffer.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "Engine/Engine.h"
 #include "Engine/ObjectInteractionPacket.h"
@@ -11,53 +10,33 @@ namespace GAME {
 
 namespace {
 
-constexpr size_t kMaxByteCount = 255;
+// The kept bytes of a packet start this large, so most packets never grow them.
+constexpr size_t kInitialOutBytes = 512;
 
-size_t MaxCount(NetCount width)
+// Three coordinates, each refused when not finite.
+bool StoreVec3(unsigned char* at, const Vec3& v)
 {
-    return width == NetCount::Byte ? std::min(kMaxByteCount, NetLimits::kMaxListCount) : NetLimits::kMaxListCount;
+    const uint32_t bits[3] = {std::bit_cast<uint32_t>(v.x), std::bit_cast<uint32_t>(v.y),
+                              std::bit_cast<uint32_t>(v.z)};
+    for (int i = 0; i < 3; ++i)
+        NetBytes::StoreU32(at + 4 * i, bits[i]);
+    return NetBytes::IsFiniteBits(bits[0]) && NetBytes::IsFiniteBits(bits[1]) && NetBytes::IsFiniteBits(bits[2]);
 }
 
-uint32_t LoadU32(const unsigned char* bytes)
+Vec3 LoadVec3(const unsigned char* at)
 {
-    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+    return Vec3(std::bit_cast<float>(NetBytes::LoadU32(at)), std::bit_cast<float>(NetBytes::LoadU32(at + 4)),
+                std::bit_cast<float>(NetBytes::LoadU32(at + 8)));
 }
 
-void StoreU32(unsigned char* bytes, uint32_t value)
+// The bytes up to and including the first of `count` coordinates that is not finite;
+// 0 when every one is.
+size_t UpToNotFinite(const unsigned char* at, size_t count)
 {
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-uint32_t FloatBits(float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-float BitsFloat(uint32_t bits)
-{
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-void AddVec3(NetPacketOutBuffer& out, const Vec3& v)
-{
-    out.AddF32(v.x);
-    out.AddF32(v.y);
-    out.AddF32(v.z);
-}
-
-Vec3 RemoveVec3(NetPacketInBuffer& in)
-{
-    Vec3 v;
-    v.x = in.RemoveF32();
-    v.y = in.RemoveF32();
-    v.z = in.RemoveF32();
-    return v;
+    for (size_t i = 0; i < count; ++i)
+        if (!NetBytes::IsFiniteBits(NetBytes::LoadU32(at + 4 * i)))
+            return 4 * (i + 1);
+    return 0;
 }
 
 }  // namespace
@@ -66,21 +45,37 @@ Vec3 RemoveVec3(NetPacketInBuffer& in)
 
 NetPacketOutBuffer::NetPacketOutBuffer(NetPacket* packet) : m_packet(packet), m_bytes(packet->m_outBuffer)
 {
-    m_bytes.clear();
+    packet->m_outSize = 0;
+    if (m_bytes.size() < kInitialOutBytes)
+        m_bytes.resize(kInitialOutBytes);
+    m_begin = m_cursor = m_bytes.data();
+    m_limit = m_begin + m_bytes.size();
     const uint16_t type = packet->GetType();
     Add(&type);
 }
 
 NetPacketOutBuffer::~NetPacketOutBuffer() = default;
 
+void NetPacketOutBuffer::Grow(size_t count)
+{
+    const size_t used = static_cast<size_t>(m_cursor - m_begin);
+    m_bytes.resize(std::max(used + count, 2 * m_bytes.size()));
+    m_begin = m_bytes.data();
+    m_cursor = m_begin + used;
+    m_limit = m_begin + m_bytes.size();
+}
+
 uint32_t NetPacketOutBuffer::Done()
 {
-    if (m_ok && m_bytes.size() > NetLimits::kMaxPacketSize)
+    const size_t size = static_cast<size_t>(m_cursor - m_begin);
+    if (m_ok && size > NetLimits::kMaxPacketSize)
         Fail("the packet is larger than the largest packet");
-    if (m_ok)
-        return static_cast<uint32_t>(m_bytes.size());
+    if (m_ok) {
+        m_packet->m_outSize = static_cast<uint32_t>(size);
+        return m_packet->m_outSize;
+    }
     gEngine->Log(LOG_ERROR, "%s (type %u) not built: %s", m_packet->GetClassName(), m_packet->GetType(), m_failure);
-    m_bytes.clear();
+    m_packet->m_outSize = 0;
     return 0;
 }
 
@@ -89,47 +84,6 @@ void NetPacketOutBuffer::Fail(const char* reason)
     if (m_ok)
         m_failure = reason;
     m_ok = false;
-}
-
-void NetPacketOutBuffer::AddRawBytes(const void* value, size_t count)
-{
-    const auto* bytes = static_cast<const unsigned char*>(value);
-    m_bytes.insert(m_bytes.end(), bytes, bytes + count);
-}
-
-void NetPacketOutBuffer::Add(const unsigned short* value)
-{
-    const unsigned char bytes[2] = {static_cast<unsigned char>(*value), static_cast<unsigned char>(*value >> 8)};
-    AddRawBytes(bytes, 2);
-}
-
-void NetPacketOutBuffer::AddU32(uint32_t value)
-{
-    unsigned char bytes[4];
-    StoreU32(bytes, value);
-    AddRawBytes(bytes, 4);
-}
-
-void NetPacketOutBuffer::AddF32(float value)
-{
-    AddU32(FloatBits(value));
-}
-
-void NetPacketOutBuffer::Add(const bool* value)
-{
-    AddU8(*value ? 1 : 0);
-}
-
-void NetPacketOutBuffer::Add16Bit(const unsigned int* value)
-{
-    const unsigned short low = static_cast<unsigned short>(*value & 0xFFFFu);
-    Add(&low);
-}
-
-void NetPacketOutBuffer::Add16Bit(const int* value)
-{
-    const unsigned int bits = static_cast<unsigned int>(*value);
-    Add16Bit(&bits);
 }
 
 void NetPacketOutBuffer::Add(const SmartObjectId* id)
@@ -146,48 +100,23 @@ void NetPacketOutBuffer::Add(const SmartObjectIdList& list)
 
 void NetPacketOutBuffer::Add(const WorldVec3* point)
 {
-    AddU32(point->GetRegionId());
-    AddVec3(*this, point->GetRegionPosition());
+    unsigned char* at = Claim(NetLimits::kVec3Size);
+    NetBytes::StoreU32(at, point->GetRegionId());
+    if (!StoreVec3(at + 4, point->GetRegionPosition()))
+        Fail("a coordinate is not a finite number");
 }
 
 void NetPacketOutBuffer::Add(const WorldCoords* coords)
 {
-    AddU32(coords->GetRegion() ? coords->GetRegion()->GetId() : 0);
+    unsigned char* at = Claim(NetLimits::kCoordsSize);
+    NetBytes::StoreU32(at, coords->GetRegion() ? coords->GetRegion()->GetId() : 0);
     const Coords& frame = coords->GetRegionCoords();
-    AddVec3(*this, frame.xAxis);
-    AddVec3(*this, frame.yAxis);
-    AddVec3(*this, frame.zAxis);
-    AddVec3(*this, frame.origin);
-}
-
-void NetPacketOutBuffer::AddString(const std::string& text, size_t maxLength, const char* what)
-{
-    if (text.size() > maxLength) {
-        Fail(what);
-        return;
-    }
-    const unsigned short length = static_cast<unsigned short>(text.size());
-    Add(&length);
-    AddRawBytes(text.data(), text.size());
-}
-
-void NetPacketOutBuffer::Add(const std::string& text)
-{
-    AddString(text, NetLimits::kMaxStringLength, "a string is longer than a string may be");
-}
-
-void NetPacketOutBuffer::AddRaw(const std::string& text)
-{
-    Add(text);
-}
-
-void NetPacketOutBuffer::AddFileName(const std::string& name)
-{
-    if (name.find('\0') != std::string::npos) {
-        Fail("a file name holds a zero byte");
-        return;
-    }
-    AddString(name, NetLimits::kMaxFileNameLength, "a file name is longer than a file name may be");
+    bool finite = StoreVec3(at + 4, frame.xAxis);
+    finite &= StoreVec3(at + 16, frame.yAxis);
+    finite &= StoreVec3(at + 28, frame.zAxis);
+    finite &= StoreVec3(at + 40, frame.origin);
+    if (!finite)
+        Fail("a coordinate is not a finite number");
 }
 
 void NetPacketOutBuffer::Add(const std::u16string& text)
@@ -196,24 +125,12 @@ void NetPacketOutBuffer::Add(const std::u16string& text)
         Fail("a wide string is longer than a wide string may be");
         return;
     }
-    const unsigned short length = static_cast<unsigned short>(text.size());
-    Add(&length);
+    unsigned char* at = Claim(2 + 2 * text.size());
+    NetBytes::StoreU16(at, static_cast<uint16_t>(text.size()));
     for (char16_t unit : text) {
-        const unsigned short value = unit;
-        Add(&value);
+        at += 2;
+        NetBytes::StoreU16(at, unit);
     }
-}
-
-void NetPacketOutBuffer::AddCount(NetCount width, size_t count)
-{
-    if (count > MaxCount(width)) {
-        Fail("a list holds more elements than its count allows");
-        return;
-    }
-    if (width == NetCount::Byte)
-        AddU8(static_cast<uint8_t>(count));
-    else
-        AddU32(static_cast<uint32_t>(count));
 }
 
 // ---- In buffer ------------------------------------------------------------------------
@@ -248,76 +165,35 @@ void NetPacketInBuffer::Fail(const std::string& reason)
     if (m_ok)
         m_error = reason + " (at byte " + std::to_string(m_cursor - m_begin) + ")";
     m_ok = false;
+    m_end = m_cursor;
 }
 
-bool NetPacketInBuffer::Take(size_t count, const char* what)
+void NetPacketInBuffer::Short(size_t count, const char* what)
 {
-    if (!m_ok)
-        return false;
-    if (GetRemaining() < count) {
+    if (m_ok)
         Fail(std::string("short ") + what + ": " + std::to_string(count) + " bytes needed, " +
              std::to_string(GetRemaining()) + " left");
-        return false;
-    }
-    return true;
 }
 
-void NetPacketInBuffer::RemoveRawBytes(void* out, size_t count)
+void NetPacketInBuffer::NotFinite()
 {
-    if (!Take(count, "field")) {
-        std::memset(out, 0, count);
-        return;
-    }
-    std::memcpy(out, m_cursor, count);
-    m_cursor += count;
+    Fail("a coordinate that is not a finite number");
 }
 
-uint8_t NetPacketInBuffer::RemoveU8()
+void NetPacketInBuffer::NotABool(uint8_t byte)
 {
-    uint8_t value;
-    RemoveRawBytes(&value, 1);
-    return value;
+    Fail("bool byte " + std::to_string(byte));
 }
 
-void NetPacketInBuffer::Remove(unsigned short* value)
+void NetPacketInBuffer::OverBound(const char* what, size_t length, const char* unit)
 {
-    unsigned char bytes[2];
-    RemoveRawBytes(bytes, 2);
-    *value = static_cast<unsigned short>(bytes[0] | bytes[1] << 8);
+    Fail(std::string(what) + " of " + std::to_string(length) + " " + unit + " is over its bound");
 }
 
-uint32_t NetPacketInBuffer::RemoveU32()
+void NetPacketInBuffer::UnknownRegion(const unsigned char* at, uint32_t id)
 {
-    unsigned char bytes[4];
-    RemoveRawBytes(bytes, 4);
-    return LoadU32(bytes);
-}
-
-float NetPacketInBuffer::RemoveF32()
-{
-    return BitsFloat(RemoveU32());
-}
-
-void NetPacketInBuffer::Remove(bool* value)
-{
-    const uint8_t byte = RemoveU8();
-    if (byte > 1)
-        Fail("bool byte " + std::to_string(byte));
-    *value = m_ok && byte == 1;
-}
-
-void NetPacketInBuffer::Remove16Bit(unsigned int* value)
-{
-    unsigned short low = 0;
-    Remove(&low);
-    *value = low;
-}
-
-void NetPacketInBuffer::Remove16Bit(int* value)
-{
-    unsigned short low = 0;
-    Remove(&low);
-    *value = static_cast<int16_t>(low);
+    m_cursor = at + 4;
+    Fail("unknown region " + std::to_string(id));
 }
 
 void NetPacketInBuffer::Remove(SmartObjectId* id)
@@ -333,53 +209,81 @@ void NetPacketInBuffer::Remove(SmartObjectIdList& list)
         list.AddId(RemoveU32());
 }
 
-Region* NetPacketInBuffer::RemoveRegion()
+// A failure names the byte after the offending value, as reading it alone would.
+Region* NetPacketInBuffer::RegionAt(const unsigned char* at)
 {
-    const uint32_t id = RemoveU32();
+    const uint32_t id = NetBytes::LoadU32(at);
     if (id == 0)
         return nullptr;
     Region* region = World::Get().GetRegionById(id);
     if (!region)
-        Fail("unknown region " + std::to_string(id));
+        UnknownRegion(at, id);
     return region;
+}
+
+template <size_t Size>
+const unsigned char* NetPacketInBuffer::TakePosition(Region*& region)
+{
+    constexpr size_t kCoordinates = (Size - 4) / 4;
+    const unsigned char* at = Take<Size>();
+    if (!at)
+        return nullptr;
+    region = RegionAt(at);
+    if (!m_ok)
+        return nullptr;
+    if (const size_t upTo = UpToNotFinite(at + 4, kCoordinates)) {
+        m_cursor = at + 4 + upTo;
+        NotFinite();
+        return nullptr;
+    }
+    return at + 4;
 }
 
 void NetPacketInBuffer::Remove(WorldVec3* point)
 {
-    Region* region = RemoveRegion();
-    const Vec3 position = RemoveVec3(*this);
-    *point = m_ok ? WorldVec3(region, position) : WorldVec3();
+    Region* region = nullptr;
+    const unsigned char* at = TakePosition<NetLimits::kVec3Size>(region);
+    *point = at ? WorldVec3(region, LoadVec3(at)) : WorldVec3();
 }
 
 void NetPacketInBuffer::Remove(WorldCoords* coords)
 {
-    Region* region = RemoveRegion();
-    Coords frame;
-    frame.xAxis = RemoveVec3(*this);
-    frame.yAxis = RemoveVec3(*this);
-    frame.zAxis = RemoveVec3(*this);
-    frame.origin = RemoveVec3(*this);
-    *coords = m_ok ? WorldCoords(region, frame) : WorldCoords();
-}
-
-void NetPacketInBuffer::RemoveString(std::string& text, size_t maxLength, const char* what)
-{
-    text.clear();
-    unsigned short length = 0;
-    Remove(&length);
-    if (m_ok && length > maxLength) {
-        Fail(std::string(what) + " of " + std::to_string(length) + " bytes is over its bound");
+    Region* region = nullptr;
+    const unsigned char* at = TakePosition<NetLimits::kCoordsSize>(region);
+    if (!at) {
+        *coords = WorldCoords();
         return;
     }
-    if (!Take(length, what))
-        return;
-    text.assign(reinterpret_cast<const char*>(m_cursor), length);
-    m_cursor += length;
+    Coords frame;
+    frame.xAxis = LoadVec3(at);
+    frame.yAxis = LoadVec3(at + 12);
+    frame.zAxis = LoadVec3(at + 24);
+    frame.origin = LoadVec3(at + 36);
+    *coords = WorldCoords(region, frame);
+}
+
+void NetPacketInBuffer::RemoveString(std::string& text, size_t maxLength, const char* what, bool fileName)
+{
+    unsigned short length = 0;
+    Remove(&length);
+    const unsigned char* at = nullptr;
+    if (length > maxLength)
+        OverBound(what, length, "bytes");
+    else
+        at = Take(length, what);
+    if (at && fileName && NetBytes::HasZeroByte(at, length)) {
+        Fail("file name with a zero byte");
+        at = nullptr;
+    }
+    if (at)
+        text.assign(reinterpret_cast<const char*>(at), length);
+    else
+        text.clear();
 }
 
 void NetPacketInBuffer::Remove(std::string& text)
 {
-    RemoveString(text, NetLimits::kMaxStringLength, "string");
+    RemoveString(text, NetLimits::kMaxStringLength, "string", false);
 }
 
 void NetPacketInBuffer::RemoveRaw(std::string& text)
@@ -389,47 +293,34 @@ void NetPacketInBuffer::RemoveRaw(std::string& text)
 
 void NetPacketInBuffer::RemoveFileName(std::string& name)
 {
-    RemoveString(name, NetLimits::kMaxFileNameLength, "file name");
-    if (m_ok && name.find('\0') != std::string::npos) {
-        name.clear();
-        Fail("file name with a zero byte");
-    }
+    RemoveString(name, NetLimits::kMaxFileNameLength, "file name", true);
 }
 
 void NetPacketInBuffer::Remove(std::u16string& text)
 {
-    text.clear();
     unsigned short length = 0;
     Remove(&length);
-    if (m_ok && length > NetLimits::kMaxWideStringLength) {
-        Fail("wide string of " + std::to_string(length) + " units is over its bound");
+    if (length > NetLimits::kMaxWideStringLength) {
+        text.clear();
+        OverBound("wide string", length, "units");
         return;
     }
-    if (!Take(static_cast<size_t>(length) * 2, "wide string"))
+    const unsigned char* at = Take(static_cast<size_t>(length) * 2, "wide string");
+    if (!at) {
+        text.clear();
         return;
+    }
     text.resize(length);
-    for (unsigned short i = 0; i < length; ++i) {
-        unsigned short unit = 0;
-        Remove(&unit);
-        text[i] = static_cast<char16_t>(unit);
-    }
+    for (unsigned short i = 0; i < length; ++i)
+        text[i] = static_cast<char16_t>(NetBytes::LoadU16(at + 2 * i));
 }
 
-uint32_t NetPacketInBuffer::RemoveCount(NetCount width, size_t minElementSize)
+void NetPacketInBuffer::CountTooLarge(NetCount width, uint32_t count)
 {
-    const uint32_t count = width == NetCount::Byte ? RemoveU8() : RemoveU32();
-    if (!m_ok)
-        return 0;
-    if (count > MaxCount(width)) {
+    if (count > MaxListCount(width))
         Fail("count " + std::to_string(count) + " is over the list bound");
-        return 0;
-    }
-    const size_t size = minElementSize ? minElementSize : 1;
-    if (count > GetRemaining() / size) {
+    else
         Fail("count " + std::to_string(count) + " needs more bytes than are left");
-        return 0;
-    }
-    return count;
 }
 
 }  // namespace GAME

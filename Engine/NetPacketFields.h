@@ -15,6 +15,10 @@
 // how it is described. Lists take a count width, the smallest size of one element, and
 // a field list for one element. Visitors tell what they do through kReading, kWriting
 // and kDescribing, for the few layouts whose later fields depend on earlier ones.
+//
+// A kind's Read assigns the member whatever happens: the value read, or zeros and empty
+// values once the read has failed. Lists rely on it when they read into the elements of
+// an earlier read.
 #pragma once
 
 #include <cstdint>
@@ -292,15 +296,22 @@ public:
         List(width, values, Kind::kMinSize, [](auto& v, T& value) { v(Kind{}, value); });
     }
 
-    // The list is replaced by what is read; reading stops at the first failure.
+    // The list becomes what is read. Its existing elements are read into again, so a
+    // packet read over and over keeps its elements' storage; every field reader assigns
+    // its member even when it fails, so nothing of an earlier read survives. Reading
+    // stops at the first failure, keeping the elements up to the one that failed.
     template <class T, class ElementFields>
     void List(NetCount width, std::vector<T>& values, size_t minElementSize, ElementFields&& fields, ListLabel = {})
     {
-        values.clear();
         const uint32_t count = m_in.RemoveCount(width, minElementSize);
-        values.reserve(count);
-        for (uint32_t i = 0; i < count && m_in.IsOk(); ++i)
-            fields(*this, values.emplace_back());
+        values.resize(count);
+        for (uint32_t i = 0; i < count; ++i) {
+            fields(*this, values[i]);
+            if (!m_in.IsOk()) {
+                values.resize(i + 1);
+                return;
+            }
+        }
     }
 
     void Heading(const char*) {}

@@ -70,7 +70,7 @@ bool NetPacketRegistry::PeekType(const unsigned char* data, size_t size, NetPack
 {
     if (!data || size < NetLimits::kHeaderSize)
         return false;
-    type = static_cast<NetPacketType>(data[0] | data[1] << 8);
+    type = NetBytes::LoadU16(data);
     return true;
 }
 

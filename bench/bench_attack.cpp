@@ -161,16 +161,12 @@ BENCHMARK(BM_BuildAttackOnly);
 // ---- An attack between characters equipped from records -----------------------------
 //
 // The attacker's sword is an item rebuilt from its base, prefix and suffix records and a
-// seed; the defender, made from its own record, wears a breastplate rebuilt the same way,
-// holds a shield, knows a passive skill and takes the monster attribute pack's defences.
-// Every defence of the attack comes from attribute stores, added in the attack's storage.
+// seed; the defender, made from its own record, wears armour rebuilt the same way (its
+// protection, resistances and retaliation), holds a shield, knows a passive skill and
+// takes the monster attribute pack's defences. Every damage and defence of the attack
+// comes from attribute stores, added in the attack's storage.
 // (Its includes stand here, with the benchmark they serve.)
 
-#include <string_view>
-
-#include "Game/combat/DamageAttributeKinds.h"
-#include "Game/combat/DamageAttributePhysical.h"
-#include "Game/combat/DamageAttributeStore.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 
@@ -206,9 +202,7 @@ ItemEquipment* CreateBenchItem(const char* base, const char* prefix, const char*
 struct StoreArena {
     Player* attacker = nullptr;
     BenchPackMonster* defender = nullptr;
-    // The sword's damage attributes, read from the sword's base record (the weapon's own
-    // damage store takes their place once items hold one).
-    DamageAttributeStore swordDamage;
+    ItemEquipment* sword = nullptr;
     RandomUniform source;
 
     StoreArena()
@@ -226,18 +220,13 @@ struct StoreArena {
         defender->SetRace({"Undead"});
         defender->SetTotalCharAttribute(CharAttributeType_DefensiveAbility, 90.0f);
 
-        ItemEquipment* sword = CreateBenchItem("Records/Item/ArenaSword.dbr", "Records/Item/Loot/PrefixKeen.dbr",
-                                               "Records/Item/Loot/SuffixOfEmbers.dbr", 777);
+        sword = CreateBenchItem("Records/Item/ArenaSword.dbr", "Records/Item/Affix/PrefixKeen.dbr",
+                                "Records/Item/Affix/SuffixOfEmbers.dbr", 777);
         attacker->GetCombatManager().GetEquipManager().SetRightHand(sword->GetObjectId());
-        const LoadTable& swordRecord = *objects.LoadTableFile("Records/Item/ArenaSword.dbr");
-        DamageAttribute_BasePhysical::Create_BasePhysical(swordDamage, swordRecord);
-        for (const DamageAttributeKind& kind : GetDamageAttributeKinds())
-            if (std::string_view(kind.name).find("Physical") == std::string_view::npos &&
-                std::string_view(kind.name) != "DamageAttributeAbs_ManaBurn")
-                DamageAttribute::Load(kind.create(), swordDamage, swordRecord);
 
-        ItemEquipment* armor = CreateBenchItem("Records/Item/ArenaBreastplate.dbr", "Records/Item/Loot/PrefixSturdy.dbr",
-                                               "Records/Item/Loot/SuffixOfWarding.dbr", 4711);
+        // Armour with protection, resistances and retaliation.
+        ItemEquipment* armor = CreateBenchItem("Records/Item/ArenaMail.dbr", "Records/Item/Affix/PrefixSturdy.dbr",
+                                               "Records/Item/Affix/SuffixOfWarding.dbr", 4711);
         auto* shield = DynamicCast<WeaponArmor_Shield>(objects.CreateObject("WeaponArmor_Shield"));
         shield->SetShieldValues(30.0f, 25.0f, 40.0f, 0.0f);
         EquipManager& equipment = defender->GetCombatManager().GetEquipManager();
@@ -249,18 +238,17 @@ struct StoreArena {
         source.Seed(1234567);
     }
 
+    // What the attacker's weapon skill does: the sword's damage, then its modifiers,
+    // processed on the attacker's side.
     ParametersCombat BuildAttack()
     {
         ParametersCombat params(source);
         params.attackerId = attacker->GetObjectId();
         params.combatType = ParametersCombatStyle::Probability;
         params.offensiveAbility = 140.0f;
-        CombatAttributeAccumulator& accumulator = params.accumulator;
-        for (const auto& attribute : swordDamage.GetAttributes())
-            attribute->AddDamageToAccumulator(accumulator, 1, accumulator.GetRandomGen(), false);
-        for (const auto& attribute : swordDamage.GetAttributes())
-            attribute->AddModifierToAccumulator(accumulator, 1, accumulator.GetRandomGen(), false);
-        accumulator.ProcessDamage(*attacker, 0.0f, 0.0f, 0.0f, 0.0f);
+        sword->GetOffensiveDamageAttributes(params.accumulator);
+        sword->GetOffensiveModifierAttributes(params.accumulator);
+        params.accumulator.ProcessDamage(*attacker, 0.0f, 0.0f, 0.0f, 0.0f);
         return params;
     }
 };

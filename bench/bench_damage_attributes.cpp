@@ -1,8 +1,12 @@
 // Damage attributes: every kind loaded from a record that holds all of their keys and
 // from one that holds none (a record look-up by key beside the lower-cased copy it used
-// to make), and a weapon's attributes added to a seeded accumulator beside the same
-// per-attack objects built by hand. Every heap allocation is counted.
+// to make), a weapon's attributes added to a seeded accumulator beside the same
+// per-attack objects built by hand, an item's two equipment stores loaded from base,
+// prefix and suffix records and offered to an attack, and a copy of a loaded skill
+// profile. Every heap allocation is counted.
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <unordered_map>
 
@@ -15,6 +19,8 @@
 #include "Game/combat/DamageAttributeKinds.h"
 #include "Game/combat/DamageAttributePhysical.h"
 #include "Game/combat/DamageAttributeStore.h"
+#include "Game/combat/RetaliationAttributeStore.h"
+#include "Game/skills/SkillProfile.h"
 
 #include "AllocationCounter.h"
 
@@ -105,18 +111,16 @@ const char* const kWeapon = "offensivePhysicalMin,24,\noffensivePhysicalMax,32,\
                             "offensiveStunMin,1,\noffensiveStunMax,1.5,\n"
                             "offensiveFireModifier,20,\n";
 
+LoadTable Parsed(const char* name, const std::string& text)
+{
+    LoadTable record(name);
+    record.Parse(text.data(), text.size(), name);
+    return record;
+}
+
 struct Weapon {
-    DamageAttributeStore store;
-    Weapon()
-    {
-        LoadTable record("weapon");
-        record.Parse(kWeapon, std::char_traits<char>::length(kWeapon), "weapon");
-        DamageAttribute_BasePhysical::Create_BasePhysical(store, record);
-        DamageAttribute::Load(std::make_unique<DamageAttributeAbsBase_Fire>(), store, record);
-        DamageAttribute::Load(std::make_unique<DamageAttributeDur_Fire>(), store, record);
-        DamageAttribute::Load(std::make_unique<DamageAttributeReflex_Stun>(), store, record);
-        DamageAttribute::Load(std::make_unique<DamageAttributeAbsMod_Fire>(), store, record);
-    }
+    DamageAttributeStore_Equipment store;
+    Weapon() { store.Load(Parsed("weapon", kWeapon), nullptr, nullptr, false); }
 };
 
 void BM_AddWeaponAttributes(benchmark::State& state)
@@ -128,10 +132,8 @@ void BM_AddWeaponAttributes(benchmark::State& state)
     for (auto _ : state) {
         acc.Clear();
         acc.SetSeed(seed++);
-        for (const auto& attribute : weapon.store.GetAttributes())
-            attribute->AddDamageToAccumulator(acc, 1, acc.GetRandomGen(), false);
-        for (const auto& attribute : weapon.store.GetAttributes())
-            attribute->AddModifierToAccumulator(acc, 1, acc.GetRandomGen(), false);
+        weapon.store.AddDamageToAccumulator(acc, 1);
+        weapon.store.AddModifierToAccumulator(acc, 1);
         benchmark::DoNotOptimize(acc.GetDamages().begin());
     }
     ReportAllocations(state, before);
@@ -160,5 +162,138 @@ void BM_BuildAttackOnly(benchmark::State& state)
     ReportAllocations(state, before);
 }
 BENCHMARK(BM_BuildAttackOnly);
+
+// ---- An item's equipment stores ------------------------------------------------------
+
+// A sword with a prefix (its own jitter, a global XOR pair of retaliation) and a suffix
+// (a global AND group), each record holding a few of the 121 classes the two stores load.
+const char* const kSwordBase = "offensivePhysicalMin,24,\noffensivePhysicalMax,32,\noffensivePierceRatioMin,15,\n"
+                               "offensiveBaseFireMin,5,\noffensiveBaseFireMax,7,\n"
+                               "offensiveSlowFireMin,4,\noffensiveSlowFireDurationMin,2,\n"
+                               "offensiveStunMin,1,\noffensiveStunMax,1.5,\noffensiveStunChance,10,\n"
+                               "retaliationPhysicalMin,6,\nretaliationPhysicalMax,9,\n";
+const char* const kSwordPrefix = "lootRandomizerJitter,15,\noffensiveFireModifier,20,\n"
+                                 "retaliationGlobalChance,60,\n"
+                                 "retaliationFireMin,6,\nretaliationFireMax,9,\nretaliationFireChance,60,\n"
+                                 "retaliationFireGlobal,1,\nretaliationFireXOR,1,\n"
+                                 "retaliationColdMin,4,\nretaliationColdMax,6,\nretaliationColdChance,40,\n"
+                                 "retaliationColdGlobal,1,\nretaliationColdXOR,1,\n";
+const char* const kSwordSuffix = "lootRandomizerJitter,10,\noffensiveGlobalChance,35,\n"
+                                 "offensiveLightningMin,3,\noffensiveLightningMax,6,\noffensiveLightningGlobal,1,\n"
+                                 "offensiveSlowColdMin,2,\noffensiveSlowColdDurationMin,3,\noffensiveSlowColdGlobal,1,\n";
+
+struct SwordRecords {
+    LoadTable base = Parsed("base", kSwordBase);
+    LoadTable prefix = Parsed("prefix", kSwordPrefix);
+    LoadTable suffix = Parsed("suffix", kSwordSuffix);
+};
+
+struct SwordStores {
+    DamageAttributeStore_Equipment damage;
+    RetaliationAttributeStore_Equipment retaliation;
+
+    // As an item loads them: one generator from the item's seed, damage then retaliation.
+    void Load(const LoadTable& base, const LoadTable* prefix, const LoadTable* suffix, uint32_t seed)
+    {
+        RandomUniform generator;
+        generator.Seed(seed);
+        damage.SetRandomGen(&generator);
+        damage.Load(base, prefix, suffix, false);
+        retaliation.SetRandomGen(&generator);
+        retaliation.Load(base, prefix, suffix, false);
+        damage.SetRandomGen(nullptr);
+        retaliation.SetRandomGen(nullptr);
+    }
+};
+
+void BM_LoadSwordThroughEquipmentStores(benchmark::State& state)
+{
+    const SwordRecords records;
+    uint32_t seed = 1;
+    const long long before = gAllocations.load();
+    for (auto _ : state) {
+        SwordStores stores;
+        stores.Load(records.base, &records.prefix, &records.suffix, seed++);
+        benchmark::DoNotOptimize(stores.damage.GetAttributes().data());
+    }
+    ReportAllocations(state, before);
+}
+BENCHMARK(BM_LoadSwordThroughEquipmentStores)->Unit(benchmark::kMicrosecond);
+
+// Records that hold none of the classes: every class is looked for and none is made. What
+// is left is the weapon's base physical damage, which a weapon always carries, and the
+// list that holds it (two allocations); loading each class on the heap first and dropping
+// it when absent made 362.
+void BM_LoadEquipmentStoresFromEmptyRecords(benchmark::State& state)
+{
+    const LoadTable empty("empty");
+    uint32_t seed = 1;
+    const long long before = gAllocations.load();
+    for (auto _ : state) {
+        SwordStores stores;
+        stores.Load(empty, &empty, &empty, seed++);
+        benchmark::DoNotOptimize(stores.damage.GetAttributes().data());
+    }
+    ReportAllocations(state, before);
+}
+BENCHMARK(BM_LoadEquipmentStoresFromEmptyRecords)->Unit(benchmark::kMicrosecond);
+
+// The loaded sword offered to one attack: its damage and modifiers, then the armour side's
+// retaliation of the same stores, into an attack whose storage is kept between attacks.
+void BM_OfferSwordStoresToAnAttack(benchmark::State& state)
+{
+    const SwordRecords records;
+    SwordStores stores;
+    stores.Load(records.base, &records.prefix, &records.suffix, 7);
+    CombatAttributeAccumulator acc;
+    uint32_t seed = 1;
+    long long objects = 0;
+    const long long before = gAllocations.load();
+    for (auto _ : state) {
+        acc.Clear();
+        acc.SetSeed(seed++);
+        stores.damage.AddDamageToAccumulator(acc, 1);
+        stores.damage.AddModifierToAccumulator(acc, 1);
+        stores.retaliation.AddDamageToAccumulator(acc, 1);
+        stores.retaliation.AddModifierToAccumulator(acc, 1);
+        objects += static_cast<long long>(acc.GetDamages().size() + acc.GetDamageModifiers().size());
+        benchmark::DoNotOptimize(acc.GetDamages().begin());
+    }
+    ReportAllocations(state, before);
+    state.counters["objects_per_iter"] =
+        benchmark::Counter(static_cast<double>(objects) / static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_OfferSwordStoresToAnAttack);
+
+// ---- A skill profile ------------------------------------------------------------------
+
+std::string ReadTestRecord(const char* name)
+{
+    std::ifstream file(SourceRoot() + "/tests/data/Records/Item/" + name);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// A profile whose record holds every offensive and every retaliation key: 70 damage and 49
+// retaliation attributes, every one cloned by a copy.
+void BM_CopyLoadedSkillProfile(benchmark::State& state)
+{
+    const LoadTable record =
+        Parsed("skill", ReadTestRecord("EveryDamageKey.dbr") + ReadTestRecord("EveryRetaliationKey.dbr"));
+    SkillProfile profile;
+    profile.LoadProfile(record);
+    if (profile.GetRetaliationAttrStore().GetAttributes().empty()) {
+        state.SkipWithError("no records with every key");
+        return;
+    }
+    const long long before = gAllocations.load();
+    for (auto _ : state) {
+        SkillProfile copy(profile);
+        benchmark::DoNotOptimize(&copy);
+    }
+    ReportAllocations(state, before);
+}
+BENCHMARK(BM_CopyLoadedSkillProfile)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,8 +1,12 @@
 // Writing and reading typical packets (the server's heartbeat of four players, and an
-// item created for a player) beside memcpy of the same bytes.
+// item created for a player), beside two limits: memcpy of the same bytes, and a plain
+// unchecked copy of the heartbeat's fields into a struct, which is what any reader of
+// these bytes must at least do. Reads go into one packet kept across iterations, as a
+// receiver that reuses its packets does.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "Engine/World.h"
@@ -48,6 +52,13 @@ CreateItemPacket MakeCreateItem()
     return packet;
 }
 
+template <class Packet>
+std::vector<unsigned char> BytesOf(Packet& packet)
+{
+    const uint32_t size = packet.PrepareOutBuffer();
+    return std::vector<unsigned char>(packet.GetOutBuffer(), packet.GetOutBuffer() + size);
+}
+
 template <class Packet, Packet (*Make)()>
 void BM_Write(benchmark::State& state)
 {
@@ -61,35 +72,119 @@ template <class Packet, Packet (*Make)()>
 void BM_Read(benchmark::State& state)
 {
     Packet sent = Make();
-    const uint32_t size = sent.PrepareOutBuffer();
-    const std::vector<unsigned char> bytes(sent.GetOutBuffer(), sent.GetOutBuffer() + size);
+    const std::vector<unsigned char> bytes = BytesOf(sent);
     Packet received;
     for (auto _ : state) {
         benchmark::DoNotOptimize(received.CopyInbound(bytes.data(), static_cast<int>(bytes.size())));
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * size);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * bytes.size());
+}
+
+// One packet written and read back into another: the cost of a packet end to end.
+template <class Packet, Packet (*Make)()>
+void BM_WriteRead(benchmark::State& state)
+{
+    Packet sent = Make();
+    Packet received;
+    for (auto _ : state) {
+        const uint32_t size = sent.PrepareOutBuffer();
+        benchmark::DoNotOptimize(received.CopyInbound(sent.GetOutBuffer(), static_cast<int>(size)));
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * sent.GetOutBufferSize());
 }
 
 template <class Packet, Packet (*Make)()>
 void BM_Memcpy(benchmark::State& state)
 {
     Packet sent = Make();
-    const uint32_t size = sent.PrepareOutBuffer();
-    const std::vector<unsigned char> bytes(sent.GetOutBuffer(), sent.GetOutBuffer() + size);
-    std::vector<unsigned char> copy(size);
+    const std::vector<unsigned char> bytes = BytesOf(sent);
+    std::vector<unsigned char> copy(bytes.size());
     for (auto _ : state) {
-        std::memcpy(copy.data(), bytes.data(), size);
+        std::memcpy(copy.data(), bytes.data(), bytes.size());
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * size);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * bytes.size());
+}
+
+// The heartbeat's fields copied into plain members without a single check: no bounds,
+// no counts, no region look-up, no class tag text. No reader can do less.
+struct PlainPlayer {
+    uint32_t playerId;
+    float life, maxLife, mana, maxMana;
+    uint32_t partyId;
+    uint8_t flags;
+    uint32_t level;
+    uint8_t classByte;
+    std::string classTag;
+    uint32_t region;
+    float x, y, z;
+    std::vector<std::string> statusSkills;
+};
+
+const unsigned char* PlainCopy(const unsigned char* at, void* out, size_t size)
+{
+    std::memcpy(out, at, size);
+    return at + size;
+}
+
+const unsigned char* PlainString(const unsigned char* at, std::string& out)
+{
+    const size_t length = at[0] | at[1] << 8;
+    out.assign(reinterpret_cast<const char*>(at + 2), length);
+    return at + 2 + length;
+}
+
+void PlainRead(const unsigned char* at, std::vector<PlainPlayer>& players)
+{
+    at += 2;   // the header
+    players.resize(*at++);
+    for (PlainPlayer& p : players) {
+        at = PlainCopy(at, &p.playerId, 4);
+        at = PlainCopy(at, &p.life, 4);
+        at = PlainCopy(at, &p.maxLife, 4);
+        at = PlainCopy(at, &p.mana, 4);
+        at = PlainCopy(at, &p.maxMana, 4);
+        at = PlainCopy(at, &p.partyId, 4);
+        p.flags = *at++;
+        p.level = 0;
+        at = PlainCopy(at, &p.level, (p.flags & PlayerNetFlags::kSmallLevel) ? 1 : 4);
+        if (p.flags & PlayerNetFlags::kClassByte)
+            p.classByte = *at++;
+        else
+            at = PlainString(at, p.classTag);
+        at = PlainCopy(at, &p.region, 4);
+        at = PlainCopy(at, &p.x, 4);
+        at = PlainCopy(at, &p.y, 4);
+        at = PlainCopy(at, &p.z, 4);
+        p.statusSkills.resize(*at++);
+        for (std::string& skill : p.statusSkills)
+            at = PlainString(at, skill);
+    }
+}
+
+void BM_HeartbeatPlainCopy(benchmark::State& state)
+{
+    AllPlayersHeartbeatPacket sent = MakeHeartbeat();
+    const std::vector<unsigned char> bytes = BytesOf(sent);
+    std::vector<PlainPlayer> players;
+    for (auto _ : state) {
+        PlainRead(bytes.data(), players);
+        benchmark::DoNotOptimize(players.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * bytes.size());
 }
 
 BENCHMARK_TEMPLATE(BM_Write, AllPlayersHeartbeatPacket, MakeHeartbeat)->Name("Heartbeat4/Write");
 BENCHMARK_TEMPLATE(BM_Read, AllPlayersHeartbeatPacket, MakeHeartbeat)->Name("Heartbeat4/Read");
+BENCHMARK_TEMPLATE(BM_WriteRead, AllPlayersHeartbeatPacket, MakeHeartbeat)->Name("Heartbeat4/WriteRead");
 BENCHMARK_TEMPLATE(BM_Memcpy, AllPlayersHeartbeatPacket, MakeHeartbeat)->Name("Heartbeat4/Memcpy");
+BENCHMARK(BM_HeartbeatPlainCopy)->Name("Heartbeat4/PlainCopy");
 BENCHMARK_TEMPLATE(BM_Write, CreateItemPacket, MakeCreateItem)->Name("CreateItem/Write");
 BENCHMARK_TEMPLATE(BM_Read, CreateItemPacket, MakeCreateItem)->Name("CreateItem/Read");
+BENCHMARK_TEMPLATE(BM_WriteRead, CreateItemPacket, MakeCreateItem)->Name("CreateItem/WriteRead");
 BENCHMARK_TEMPLATE(BM_Memcpy, CreateItemPacket, MakeCreateItem)->Name("CreateItem/Memcpy");
 
 }  // namespace

@@ -73,6 +73,14 @@ void CheckDefenses(const CombatAttributeAccumulator& acc)
     }
 }
 
+void CheckDamages(const CombatAttributeAccumulator& acc)
+{
+    float absolute = 0.0f, overTime = 0.0f;
+    acc.GetTotalDamage(absolute, overTime);
+    RequireFinite(absolute);
+    RequireFinite(overTime);
+}
+
 void CheckCharacters(const CharAttributeAccumulator& acc)
 {
     for (uint32_t type = 0; type < kCharAttributeTypeCount; ++type) {
@@ -150,6 +158,7 @@ void ExercisePack(const AttributePak& pak, uint8_t seed)
         pak.GetOffensiveModifierAttributes(attack, level);
         pak.GetRetaliationAttributes(attack, level);
         CheckDefenses(attack);
+        CheckDamages(attack);
         CharAttributeAccumulator characterSums;
         pak.GetCharAttributes(characterSums, level);
         CheckCharacters(characterSums);

@@ -1,16 +1,22 @@
 // Damage attributes from any record text: every kind loads from it, then takes jitter and
 // scaling (both percents from the input), writes its texts at levels 0, 1 and the
-// largest, adds its cost, and adds its damage and modifiers to a seeded attack. Any
-// number that comes out not finite is a failure.
+// largest, adds its cost, and adds its damage and modifiers to a seeded attack. Then the
+// text is split into a base, a prefix and a suffix record, and every store kind (offensive
+// and retaliation, equipment as weapon and as armour, skill, and a skill profile) loads
+// from them, is scaled, priced and written, copied, moved, assigned to itself and offered
+// to attacks at the same levels. Any number that comes out not finite is a failure.
 //
 // Input: the jitter percent, the scale percent (each four bytes of a float; one that is
-// not finite counts as 0) and a seed byte, then the record text.
+// not finite counts as 0) and a seed byte, then the record text; a NUL byte ends the base
+// record and a second one the prefix record.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
@@ -18,6 +24,9 @@
 #include "Game/combat/DamageAttributeKinds.h"
 #include "Game/combat/DamageAttributePhysical.h"
 #include "Game/combat/DamageAttributeStore.h"
+#include "Game/combat/RetaliationAttributeKinds.h"
+#include "Game/combat/RetaliationAttributeStore.h"
+#include "Game/skills/SkillProfile.h"
 
 using namespace GAME;
 
@@ -107,6 +116,114 @@ void Exercise(DamageAttribute& attribute, float jitter, float scale, uint8_t see
     }
 }
 
+void CheckStoreTexts(const DamageAttributeStore& store)
+{
+    DamageAttribute::TextList texts1, texts2, texts3;
+    for (unsigned level : kLevels) {
+        store.CreateText(texts1, texts2, texts3, level);
+        store.CreateNextText(texts1, texts2, texts3, level, level + 1u);
+    }
+    CheckTexts(texts1);
+    CheckTexts(texts2);
+    CheckTexts(texts3);
+}
+
+void Offer(const DamageAttributeStore& store, uint8_t seed)
+{
+    for (unsigned level : kLevels) {
+        CombatAttributeAccumulator acc;
+        acc.SetSeed(seed + level);
+        store.AddDamageToAccumulator(acc, level);
+        store.AddModifierToAccumulator(acc, level);
+        CheckObjects(acc.GetDamages());
+    }
+}
+
+// Priced, written and offered; then copied, moved and assigned to itself, and the copy
+// offered again. The last copies go when the function returns.
+template <class Store>
+void ExerciseStore(Store& store, float scale, uint8_t seed)
+{
+    store.ScaleAttributes(scale);
+    CostInfo_DamageAttributes cost;
+    store.GetCostInfo(cost);
+    for (float total : {cost.avgBase, cost.avgPierceRatio, cost.avgBonus, cost.avgOverTime, cost.mod, cost.modDur})
+        RequireFinite(total);
+    CheckStoreTexts(store);
+    Offer(store, seed);
+
+    Store copy(store);
+    Store& self = copy;
+    copy = self;
+    Store moved(std::move(copy));
+    Require(copy.GetAttributes().empty() && copy.GetGlobalAndAttributes().empty() &&
+            copy.GetGlobalXorAttributes().empty());
+    moved = std::move(self);   // self is the emptied copy
+    moved = store;
+    Offer(moved, seed);
+}
+
+// The records of the input text: a base, then a prefix and a suffix when NUL bytes end
+// the ones before.
+struct FuzzRecords {
+    LoadTable base{"Records/Fuzz.dbr"};
+    LoadTable prefix{"Records/FuzzPrefix.dbr"};
+    LoadTable suffix{"Records/FuzzSuffix.dbr"};
+    bool hasPrefix = false;
+    bool hasSuffix = false;
+
+    explicit FuzzRecords(std::string_view text)
+    {
+        LoadTable* records[] = {&base, &prefix, &suffix};
+        for (int i = 0; i < 3; ++i) {
+            const size_t end = i < 2 ? text.find('\0') : std::string_view::npos;
+            const std::string_view part = text.substr(0, end);
+            records[i]->Parse(part.data(), part.size(), records[i]->GetName());
+            if (end == std::string_view::npos)
+                return;
+            text.remove_prefix(end + 1);
+            (i == 0 ? hasPrefix : hasSuffix) = true;
+        }
+    }
+};
+
+void ExerciseStores(const FuzzRecords& records, float scale, uint8_t seed)
+{
+    const LoadTable* prefix = records.hasPrefix ? &records.prefix : nullptr;
+    const LoadTable* suffix = records.hasSuffix ? &records.suffix : nullptr;
+    RandomUniform generator;
+    generator.Seed(seed);
+    for (bool armor : {false, true}) {
+        DamageAttributeStore_Equipment damage;
+        RetaliationAttributeStore_Equipment retaliation;
+        damage.SetRandomGen(&generator);
+        damage.Load(records.base, prefix, suffix, armor);
+        retaliation.SetRandomGen(&generator);
+        retaliation.Load(records.base, prefix, suffix, armor);
+        damage.SetRandomGen(nullptr);
+        retaliation.SetRandomGen(nullptr);
+        ExerciseStore(damage, scale, seed);
+        ExerciseStore(retaliation, scale, seed);
+    }
+    DamageAttributeStore_Skill skill;
+    skill.Load(records.base);
+    ExerciseStore(skill, scale, seed);
+    RetaliationAttributeStore_Skill skillRetaliation;
+    skillRetaliation.Load(records.base);
+    ExerciseStore(skillRetaliation, scale, seed);
+
+    SkillProfile profile;
+    profile.LoadProfile(records.base);
+    SkillProfile copy(profile);
+    profile = SkillProfile();
+    for (unsigned level : kLevels) {
+        CombatAttributeAccumulator acc;
+        acc.SetSeed(seed);
+        copy.GetRetaliationAttributes(acc, level);
+        CheckObjects(acc.GetDamages());
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -125,15 +242,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const float jitter = FiniteFloat(data);
     const float scale = FiniteFloat(data + 4);
     const uint8_t seed = data[8];
-    LoadTable record("Records/Fuzz.dbr");
-    record.Parse(reinterpret_cast<const char*>(data + kHeaderSize), size - kHeaderSize, "Records/Fuzz.dbr");
+    const FuzzRecords records(
+        std::string_view(reinterpret_cast<const char*>(data + kHeaderSize), size - kHeaderSize));
 
     DamageAttributeStore store;
-    for (const DamageAttributeKind& kind : GetDamageAttributeKinds())
-        DamageAttribute::Load(kind.create(), store, record);
+    for (auto kinds : {GetDamageAttributeKinds(), GetRetaliationAttributeKinds()})
+        for (const DamageAttributeKind& kind : kinds)
+            DamageAttribute::Load(kind.create(), store, records.base);
     for (const auto* list : {&store.GetAttributes(), &store.GetGlobalAndAttributes(), &store.GetGlobalXorAttributes()})
         for (const auto& attribute : *list)
             Exercise(*attribute, jitter, scale, seed);
-    DamageAttributeStore copy(store);
+
+    ExerciseStores(records, scale, seed);
     return 0;
 }

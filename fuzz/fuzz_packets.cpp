@@ -2,7 +2,9 @@
 // type (by its place among the registered types), the rest follows the header. What
 // reads cleanly is written back, read again and written again: both writes must give
 // the same bytes and both reads the same description. What does not read cleanly must
-// still be describable, and dispatch must drop it.
+// still be describable, and dispatch must drop it. A packet read into again must hold
+// exactly what a new packet holds after the same read, whether the earlier read had
+// more of the bytes or fewer, cleanly or not.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -48,6 +50,23 @@ void CheckRoundTrip(NetPacketType type, NetPacket& first, size_t inputSize)
         __builtin_trap();   // the two reads differ
 }
 
+bool SameContents(NetPacket& a, NetPacket& b)
+{
+    return WrittenOrEmpty(a) == WrittenOrEmpty(b) && a.GetPacketDescription(true) == b.GetPacketDescription(true);
+}
+
+// Reads `second` into a packet that has read `first`, and into a new one.
+void CheckReuse(NetPacketType type, const Bytes& first, const Bytes& second)
+{
+    std::unique_ptr<NetPacket> reused = NetPacketRegistry::Get().Create(type);
+    reused->CopyInbound(first.data(), static_cast<int>(first.size()));
+    const bool again = reused->CopyInbound(second.data(), static_cast<int>(second.size()));
+    std::unique_ptr<NetPacket> fresh = NetPacketRegistry::Get().Create(type);
+    const bool once = fresh->CopyInbound(second.data(), static_cast<int>(second.size()));
+    if (again != once || reused->GetReadError() != fresh->GetReadError() || !SameContents(*reused, *fresh))
+        __builtin_trap();   // something of the earlier read survived
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -79,5 +98,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();   // a packet that does not read cleanly reached its handler
     if (read)
         CheckRoundTrip(type, *packet, bytes.size());
+
+    // The same bytes cut short at a point the input chooses, read after and before them.
+    const size_t body = bytes.size() - NetLimits::kHeaderSize;
+    const Bytes cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(
+                                                  NetLimits::kHeaderSize + (body ? data[size - 1] % body : 0)));
+    CheckReuse(type, bytes, cut);
+    CheckReuse(type, cut, bytes);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
@@ -10,20 +11,35 @@
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
 #include "Game/combat/CombatManager.h"
-#include "Game/combat/DamageAttributeKinds.h"
-#include "Game/combat/DamageAttributePhysical.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/foundation/StringUtil.h"
+#include "Game/items/ItemEquipment.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
 
 namespace GAME {
 
 namespace {
 
 constexpr const char* kCombatRecord = "Records/Game/Combat.dbr";
+// The player's sword carries a suffix (its own jitter and a group of damage that applies
+// together); the monster's armour, with a prefix and a suffix, protects it and strikes
+// back with one of two elements.
 constexpr const char* kSwordRecord = "Records/Item/ArenaSword.dbr";
+constexpr const char* kSwordSuffixRecord = "Records/Item/Affix/SuffixOfSparks.dbr";
+constexpr const char* kArmorRecord = "Records/Item/ArenaMail.dbr";
+constexpr const char* kArmorPrefixRecord = "Records/Item/Affix/PrefixSturdy.dbr";
+constexpr const char* kArmorSuffixRecord = "Records/Item/Affix/SuffixOfWarding.dbr";
+// The monster comes from its own record (its resistances) and knows a passive skill.
 constexpr const char* kMonsterRecord = "Records/Creatures/ArenaMonster.dbr";
-// An item offers its attributes to an attack at level 1.
-constexpr unsigned kItemLevel = 1;
+constexpr const char* kSkillRecord = "Records/Skills/ArenaToughness.dbr";
+constexpr unsigned kSkillLevel = 2;
+// The player attribute pack's lines are shown at the first balance level.
+constexpr unsigned kPackLevel = 1;
+// Fixed item seeds: every run rolls the same items.
+constexpr uint32_t kSwordSeed = 4711;
+constexpr uint32_t kArmorSeed = 815;
 constexpr uint32_t kArenaRegionId = 1;
 constexpr int kAttackIntervalMs = 1000;
 
@@ -52,25 +68,62 @@ Character* Place(const std::string& classOrRecord, const Vec3& position)
     return character;
 }
 
-// The sword's damage attributes: a weapon's base physical damage, then the kinds that its
-// record carries (until the equipment store loads an item's attributes itself).
-void LoadSword(DamageAttributeStore& sword, const LoadTable& record)
+// An item rebuilt from its identity, as every peer rebuilds it; null when its record does
+// not make equipment.
+ItemEquipment* MakeItem(const char* recordName, const char* prefixName, const char* suffixName, uint32_t seed)
 {
-    DamageAttribute_BasePhysical::Create_BasePhysical(sword, record);
-    DamageAttribute::Load(std::make_unique<DamageAttributeAbsBase_Fire>(), sword, record);
-    DamageAttribute::Load(std::make_unique<DamageAttributeDur_Fire>(), sword, record);
-    DamageAttribute::Load(std::make_unique<DamageAttributeReflex_Stun>(), sword, record);
+    ItemReplicaInfo identity;
+    identity.baseName = recordName;
+    identity.prefixName = prefixName;
+    identity.suffixName = suffixName;
+    identity.seed = seed;
+    Item* item = Item::CreateItem(identity);
+    auto* equipment = DynamicCast<ItemEquipment>(item);
+    if (!equipment) {
+        if (item)
+            ObjectManager::Get().DestroyObjectEx(item, "HostFight", __LINE__);
+        return nullptr;
+    }
+    return equipment;
 }
 
-// The sword's tool tip: the base lines, then the others.
-void PrintToolTip(const DamageAttributeStore& sword)
+void PrintLines(const char* name, const std::vector<std::u16string>& lines)
 {
-    DamageAttribute::TextList texts1, texts2, texts3;
-    for (const auto& attribute : sword.GetAttributes())
-        attribute->CreateText(texts1, texts2, texts3, kItemLevel);
-    for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3})
-        for (const std::u16string& line : *texts)
-            std::printf("gamehost: sword: %s\n", LocalizationManager::ToChar(line).c_str());
+    for (const std::u16string& line : lines)
+        std::printf("gamehost: %s: %s\n", name, LocalizationManager::ToChar(line).c_str());
+}
+
+// An item's tool tip: its name, then its stores' lines in the order of the families:
+// damage, defence, retaliation, character, skill (each store's lists in order).
+void PrintToolTip(const char* name, const ItemEquipment& item)
+{
+    if (const std::u16string title = item.GetGameDescription(false); !title.empty())
+        PrintLines(name, {title});
+    const unsigned level = ItemEquipment::kAttributeLevel;
+    DamageAttribute::TextList texts1, texts2, texts3, base, bonus;
+    item.GetDamageAttrStore().CreateText(texts1, texts2, texts3, level);
+    item.GetDefenseAttrStore().CreateText(base, bonus, level);
+    for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3, &base, &bonus})
+        PrintLines(name, *texts);
+    texts1.clear();
+    texts2.clear();
+    texts3.clear();
+    base.clear();
+    bonus.clear();
+    item.GetRetaliationAttrStore().CreateText(texts1, texts2, texts3, level);
+    item.GetCharAttrStore().CreateText(base, bonus, level);
+    item.GetSkillAttrStore().CreateText(bonus, level);
+    for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3, &base, &bonus})
+        PrintLines(name, *texts);
+}
+
+// The lines of the game-wide bonuses every player has.
+void PrintPlayerPack()
+{
+    std::vector<GameTextLine> lines;
+    gGameEngine->GetPlayerAttributePak().GetUIDisplayText(kPackLevel, GameTextClass::ItemBonuses, lines);
+    for (const GameTextLine& line : lines)
+        PrintLines("player pack", {line.text});
 }
 
 }  // namespace
@@ -79,14 +132,20 @@ bool HostFight::Start()
 {
     if (!ObjectManager::Get().LoadTableFile(kCombatRecord))
         return false;
-    const LoadTable* sword = ObjectManager::Get().LoadTableFile(kSwordRecord);
-    if (!sword)
-        return false;
-    LoadSword(m_sword, *sword);
+    ItemEquipment* sword = MakeItem(kSwordRecord, "", kSwordSuffixRecord, kSwordSeed);
+    ItemEquipment* armor = MakeItem(kArmorRecord, kArmorPrefixRecord, kArmorSuffixRecord, kArmorSeed);
+    auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>(kSkillRecord);
+    m_swordId = sword ? sword->GetObjectId() : 0;
+    m_armorId = armor ? armor->GetObjectId() : 0;
+    m_skillId = skill ? skill->GetObjectId() : 0;
     Character* player = Place("Player", Vec3{0.0f, 0.0f, 0.0f});
     Character* monster = Place(kMonsterRecord, Vec3{1.0f, 0.0f, 0.0f});
-    if (!player || !monster || !m_outfit.Dress(*monster))
+    if (!sword || !armor || !skill || !player || !monster)
         return false;
+    player->GetCombatManager().GetEquipManager().SetRightHand(m_swordId);
+    monster->GetCombatManager().GetEquipManager().SetBodyArmor(m_armorId);
+    skill->SetSkillLevel(kSkillLevel);
+    monster->GetSkillManager().AddToActiveList(skill);
     static_cast<Player*>(player)->SetPlayerName(u"Hero");
     player->SetLifeLimit(kPlayerLife);
     player->SetCurrentLife(kPlayerLife);
@@ -97,9 +156,9 @@ bool HostFight::Start()
     m_playerId = player->GetObjectId();
     m_monsterId = monster->GetObjectId();
     std::printf("gamehost: a player (%u) and a monster (%u) face each other\n", m_playerId, m_monsterId);
-    PrintToolTip(m_sword);
-    m_outfit.PrintToolTip();
-    HostOutfit::PrintPlayerPack();
+    PrintToolTip("sword", *sword);
+    PrintToolTip("armour", *armor);
+    PrintPlayerPack();
     return true;
 }
 
@@ -108,7 +167,8 @@ void HostFight::Update(int frame, int ms)
     ObjectManager& objects = ObjectManager::Get();
     auto* player = objects.GetObject<Player>(m_playerId);
     auto* monster = objects.GetObject<Monster>(m_monsterId);
-    if (!player || !monster)
+    auto* sword = objects.GetObject<ItemEquipment>(m_swordId);
+    if (!player || !monster || !sword)
         return;
     player->GetCombatManager().Update(ms);
     monster->GetCombatManager().Update(ms);
@@ -128,29 +188,30 @@ void HostFight::Update(int frame, int ms)
     attack.attackerId = m_playerId;
     attack.combatType = ParametersCombatStyle::Probability;
     attack.offensiveAbility = player->GetTotalCharAttribute(CharAttributeType_OffensiveAbility);
-    CombatAttributeAccumulator& acc = attack.accumulator;
-    for (const auto& attribute : m_sword.GetAttributes())
-        attribute->AddDamageToAccumulator(acc, kItemLevel, acc.GetRandomGen(), false);
-    for (const auto& attribute : m_sword.GetAttributes())
-        attribute->AddModifierToAccumulator(acc, kItemLevel, acc.GetRandomGen(), false);
+    sword->GetOffensiveDamageAttributes(attack.accumulator);
+    sword->GetOffensiveModifierAttributes(attack.accumulator);
     attack.accumulator.ProcessDamage(*player, 0.0f, 0.0f, 0.0f, 0.0f);
 
+    // A hit may bring the monster's armour's retaliation back on the player.
     const float before = monster->GetCurrentLife();
+    const float playerBefore = player->GetCurrentLife();
     const bool hit = monster->TakeAttack(attack);
     ++m_attacks;
     std::printf("frame %d: the player strikes: %s, monster life %.1f -> %.1f\n", frame, hit ? "hit" : "miss", before,
                 monster->GetCurrentLife());
+    if (player->GetCurrentLife() < playerBefore)
+        std::printf("frame %d: the monster's armour strikes back: player life %.1f -> %.1f\n", frame, playerBefore,
+                    player->GetCurrentLife());
 }
 
 void HostFight::Stop()
 {
     ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : {m_playerId, m_monsterId})
+    for (uint32_t id : {m_playerId, m_monsterId, m_swordId, m_armorId, m_skillId})
         if (Object* object = objects.GetObject(id))
             objects.DestroyObjectEx(object, "HostFight", __LINE__);
-    m_outfit.Undress();
     objects.FlushDestroyedObjects();
-    m_playerId = m_monsterId = 0;
+    m_playerId = m_monsterId = m_swordId = m_armorId = m_skillId = 0;
 }
 
 }  // namespace GAME

@@ -1,14 +1,12 @@
 // A small staged fight for the bundled run: a player and a monster stand in one region
 // and the player strikes once a second with a sword whose damage attributes come from its
-// record, as its weapon skill will once characters fight on their own. The monster, made
-// from its own record, wears a rolled breastplate and knows a passive skill. With the
-// combat channel on, each attack's trace is printed.
+// records, as its weapon skill will once characters fight on their own. The monster, made
+// from its own record, wears armour rolled from its base, prefix and suffix records that
+// protects it and strikes back, and knows a passive skill. With the combat channel on,
+// each attack's trace is printed.
 #pragma once
 
 #include <cstdint>
-
-#include "Game/combat/DamageAttributeStore.h"
-#include "host/HostOutfit.h"
 
 namespace GAME {
 
@@ -22,10 +20,11 @@ public:
     void Stop();
 
 private:
-    DamageAttributeStore m_sword;
-    HostOutfit m_outfit;
     uint32_t m_playerId = 0;
     uint32_t m_monsterId = 0;
+    uint32_t m_swordId = 0;
+    uint32_t m_armorId = 0;
+    uint32_t m_skillId = 0;
     int m_sinceAttack = 0;
     int m_attacks = 0;
     bool m_reportedDeath = false;

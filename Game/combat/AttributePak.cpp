@@ -23,7 +23,8 @@ void AttributePak::LoadFromTable(const LoadTable& table)
 {
     m_charAttributes.Load(table);
     m_skillAttributes.Load(table);
-    // The offensive and retaliation stores load here, in that order.
+    m_offensiveAttributes.Load(table);
+    m_retaliationAttributes.Load(table);
     m_defenseAttributes.Load(table);
 }
 
@@ -37,11 +38,21 @@ void AttributePak::GetSkillAttributes(SkillAttributeAccumulator& acc, unsigned l
     m_skillAttributes.AddToAccumulator(acc, level);
 }
 
-// The offensive store's damage and modifier collections, and the retaliation store's
-// damage then modifiers, join these three with the skill kinds of those stores.
-void AttributePak::GetOffensiveDamageAttributes(CombatAttributeAccumulator&, unsigned) const {}
-void AttributePak::GetOffensiveModifierAttributes(CombatAttributeAccumulator&, unsigned) const {}
-void AttributePak::GetRetaliationAttributes(CombatAttributeAccumulator&, unsigned) const {}
+void AttributePak::GetOffensiveDamageAttributes(CombatAttributeAccumulator& acc, unsigned level) const
+{
+    m_offensiveAttributes.AddDamageToAccumulator(acc, level);
+}
+
+void AttributePak::GetOffensiveModifierAttributes(CombatAttributeAccumulator& acc, unsigned level) const
+{
+    m_offensiveAttributes.AddModifierToAccumulator(acc, level);
+}
+
+void AttributePak::GetRetaliationAttributes(CombatAttributeAccumulator& acc, unsigned level) const
+{
+    m_retaliationAttributes.AddDamageToAccumulator(acc, level);
+    m_retaliationAttributes.AddModifierToAccumulator(acc, level);
+}
 
 void AttributePak::GetDefenseAttributes(CombatAttributeAccumulator& acc, unsigned level) const
 {
@@ -50,16 +61,28 @@ void AttributePak::GetDefenseAttributes(CombatAttributeAccumulator& acc, unsigne
 
 void AttributePak::GetUIDisplayText(unsigned level, GameTextClass textClass, std::vector<GameTextLine>& lines) const
 {
-    // The offensive store's three lists come first.
+    DamageAttribute::TextList texts1, texts2, texts3;
+    m_offensiveAttributes.CreateText(texts1, texts2, texts3, level);
+    for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3})
+        AppendGameTextLines(*texts, textClass, lines);
+
     DefenseAttributeStore::TextList defenseBase, defenseBonus;
     m_defenseAttributes.CreateText(defenseBase, defenseBonus, level);
     AppendGameTextLines(defenseBase, textClass, lines);
     AppendGameTextLines(defenseBonus, textClass, lines);
-    // The retaliation store's three lists follow the defence lines.
+
+    texts1.clear();
+    texts2.clear();
+    texts3.clear();
+    m_retaliationAttributes.CreateText(texts1, texts2, texts3, level);
+    for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3})
+        AppendGameTextLines(*texts, textClass, lines);
+
     CharAttributeStore::TextList charBase, charBonus;
     m_charAttributes.CreateText(charBase, charBonus, level);
     AppendGameTextLines(charBase, textClass, lines);
     AppendGameTextLines(charBonus, textClass, lines);
+
     SkillAttributeStore::TextList skillLines;
     m_skillAttributes.CreateText(skillLines, level);
     AppendGameTextLines(skillLines, textClass, lines);

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "Game/combat/CharAttributeStore.h"
+#include "Game/combat/DamageAttributeStore.h"
 #include "Game/combat/DefenseAttributeStore.h"
+#include "Game/combat/RetaliationAttributeStore.h"
 #include "Game/combat/SkillAttributeStore.h"
 #include "Game/core/foundation/GameTextLine.h"
 
@@ -43,15 +45,16 @@ public:
     const std::string& GetRecordName() const { return m_recordName; }
     const CharAttributeStore_Skill& GetCharAttrStore() const { return m_charAttributes; }
     const SkillAttributeStore_Skill& GetSkillAttrStore() const { return m_skillAttributes; }
+    const DamageAttributeStore_Skill& GetOffensiveAttrStore() const { return m_offensiveAttributes; }
+    const RetaliationAttributeStore_Skill& GetRetaliationAttrStore() const { return m_retaliationAttributes; }
     const DefenseAttributeStore_Skill& GetDefenseAttrStore() const { return m_defenseAttributes; }
 
 private:
     std::string m_recordName;
     CharAttributeStore_Skill m_charAttributes;
     SkillAttributeStore_Skill m_skillAttributes;
-    // Offensive attributes (DamageAttributeStore_Skill) and retaliation attributes
-    // (RetaliationAttributeStore_Skill) stand here, between the skill and the defence
-    // stores, once the skill kinds of those stores exist.
+    DamageAttributeStore_Skill m_offensiveAttributes;
+    RetaliationAttributeStore_Skill m_retaliationAttributes;
     DefenseAttributeStore_Skill m_defenseAttributes;
 };
 

@@ -72,9 +72,15 @@ DamageAttribute* DamageAttribute::Load(std::unique_ptr<DamageAttribute> attribut
     const DamageAttributeList list = attribute->LoadFromTable(record);
     if (list == DamageAttributeList::None)
         return nullptr;
-    DamageAttribute* loaded = attribute.get();
+    return Keep(std::move(attribute), list, store);
+}
+
+DamageAttribute* DamageAttribute::Keep(std::unique_ptr<DamageAttribute> attribute, DamageAttributeList list,
+                                       DamageAttributeStore& store)
+{
+    DamageAttribute* kept = attribute.get();
     store.Add(list, std::move(attribute));
-    return loaded;
+    return kept;
 }
 
 float DamageAttribute::GetChance(unsigned level) const { return ChanceAt(level); }

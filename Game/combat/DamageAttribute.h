@@ -103,6 +103,8 @@ public:
     DamageAttribute() = default;
     DamageAttribute(const DamageAttribute&) = default;
     DamageAttribute& operator=(const DamageAttribute&) = default;
+    DamageAttribute(DamageAttribute&&) = default;
+    DamageAttribute& operator=(DamageAttribute&&) = default;
     virtual ~DamageAttribute();
 
     // The root of the family's own class tree ("DamageAttribute", no parent): these are
@@ -119,6 +121,19 @@ public:
     // none of its values, and the attribute is destroyed.
     static DamageAttribute* Load(std::unique_ptr<DamageAttribute> attribute, DamageAttributeStore& store,
                                  const LoadTable& record);
+    // The same for a new attribute of the kind, which is made on the heap only when the
+    // record holds its values: a record without them costs no allocation. The store
+    // loaders name their classes by this.
+    template <class Kind>
+        requires std::is_final_v<Kind>
+    static DamageAttribute* Load(DamageAttributeStore& store, const LoadTable& record)
+    {
+        Kind loading;
+        const DamageAttributeList list = static_cast<DamageAttribute&>(loading).LoadFromTable(record);
+        if (list == DamageAttributeList::None)
+            return nullptr;
+        return Keep(std::make_unique<Kind>(std::move(loading)), list, store);
+    }
 
     // The chance of the level in percent; 0 (always) without a chance array.
     virtual float GetChance(unsigned level) const;
@@ -166,6 +181,10 @@ protected:
     // The line of a level, and the line of the next level when anything shown changes.
     virtual void GetText(std::u16string&, unsigned) const {}
     virtual void GetNextText(std::u16string&, unsigned, unsigned) const {}
+
+    // Hands a loaded attribute to the store, in the list its load chose.
+    static DamageAttribute* Keep(std::unique_ptr<DamageAttribute> attribute, DamageAttributeList list,
+                                 DamageAttributeStore& store);
 
     // The chance array, taken as it stands (no one-zero rule), and its value per level.
     void LoadChance(const LoadTable& record);

@@ -1,9 +1,12 @@
+// The offensive and the retaliation kinds are defined here from their tables, with the
+// same macros and per-attack groups.
 #include "Game/combat/DamageAttributeKinds.h"
 
 #include <type_traits>
 
 #include "Game/combat/DamageAttributeArithmetic.h"
 #include "Game/combat/DamageAttributePhysical.h"
+#include "Game/combat/RetaliationAttributeKinds.h"
 
 namespace GAME {
 
@@ -87,6 +90,10 @@ GAME_DAMAGE_ABS_MOD_KINDS(GAME_DEFINE_DAMAGE_ABS_MOD_KIND)
 GAME_DAMAGE_DUR_MOD_KINDS(GAME_DEFINE_DAMAGE_DUR_MOD_KIND)
 GAME_DAMAGE_ABS_KINDS(GAME_DEFINE_DAMAGE_ABS_KIND)
 GAME_DAMAGE_DUR_KINDS(GAME_DEFINE_DAMAGE_DUR_KIND)
+GAME_RETALIATION_ABS_KINDS(GAME_DEFINE_DAMAGE_ABS_KIND)
+GAME_RETALIATION_DUR_KINDS(GAME_DEFINE_DAMAGE_DUR_KIND)
+GAME_RETALIATION_ABS_MOD_KINDS(GAME_DEFINE_DAMAGE_ABS_MOD_KIND)
+GAME_RETALIATION_DUR_MOD_KINDS(GAME_DEFINE_DAMAGE_DUR_MOD_KIND)
 
 GAME_IMPLEMENT_DAMAGE_ATTRIBUTE(DamageAttribute_BasePhysical, DamageAttribute)
 GAME_IMPLEMENT_DAMAGE_ATTRIBUTE(DamageAttribute_Physical, DamageAttribute)
@@ -104,10 +111,17 @@ const DamageAttributeKind kKinds[] = {
     GAME_DAMAGE_KIND_ENTRY(DamageAttribute_Physical)
     GAME_DAMAGE_KIND_ENTRY(DamageAttributeAbs_ManaBurn)
 };
+const DamageAttributeKind kRetaliationKinds[] = {
+    GAME_RETALIATION_ABS_KINDS(GAME_DAMAGE_KIND_ENTRY)
+    GAME_RETALIATION_DUR_KINDS(GAME_DAMAGE_KIND_ENTRY)
+    GAME_RETALIATION_ABS_MOD_KINDS(GAME_DAMAGE_KIND_ENTRY)
+    GAME_RETALIATION_DUR_MOD_KINDS(GAME_DAMAGE_KIND_ENTRY)
+};
 #undef GAME_DAMAGE_KIND_ENTRY
 
 }  // namespace
 
 std::span<const DamageAttributeKind> GetDamageAttributeKinds() { return kKinds; }
+std::span<const DamageAttributeKind> GetRetaliationAttributeKinds() { return kRetaliationKinds; }
 
 }  // namespace GAME

@@ -158,16 +158,12 @@ protected:                                                                      
                                     bool force) const override;                                                \
     };
 
+// The declaring macros stay defined: the retaliation kinds (RetaliationAttributeKinds.h)
+// are declared from tables of the same columns.
 GAME_DAMAGE_ABS_MOD_KINDS(GAME_DECLARE_DAMAGE_ABS_MOD_KIND)
 GAME_DAMAGE_DUR_MOD_KINDS(GAME_DECLARE_DAMAGE_DUR_MOD_KIND)
 GAME_DAMAGE_ABS_KINDS(GAME_DECLARE_DAMAGE_ABS_KIND)
 GAME_DAMAGE_DUR_KINDS(GAME_DECLARE_DAMAGE_DUR_KIND)
-
-#undef GAME_DECLARE_DAMAGE_ABS_MOD_KIND
-#undef GAME_DECLARE_DAMAGE_DUR_MOD_KIND
-#undef GAME_DECLARE_DAMAGE_ABS_KIND
-#undef GAME_DECLARE_DAMAGE_DUR_KIND
-#undef GAME_DAMAGE_KIND_COMMON
 
 // Every concrete damage attribute kind by name: the four tables in order, then the
 // physical damage and mana burn kinds.

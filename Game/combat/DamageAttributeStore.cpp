@@ -1,8 +1,162 @@
 #include "Game/combat/DamageAttributeStore.h"
 
+#include <utility>
+
+#include "Engine/LoadTable.h"
+#include "Engine/Localization.h"
+#include "Game/combat/DamageAttributeKinds.h"
+#include "Game/combat/DamageAttributePhysical.h"
+#include "Game/core/foundation/RandomUniform.h"
+
 namespace GAME {
 
 namespace {
+
+constexpr const char* kGlobalChanceKey = "offensiveGlobalChance";
+constexpr const char* kLootJitterKey = "lootRandomizerJitter";
+
+// A global roll draws a percent from 0 to 100; a chance of this or more always passes and
+// its header shows no number.
+constexpr float kGlobalRollMin = 0.0f;
+constexpr float kGlobalRollMax = 100.0f;
+
+constexpr const char* kAllChanceTag = "GlobalChanceOfAllTag";
+constexpr const char* kAllPercentChanceTag = "GlobalPercentChanceOfAllTag";
+constexpr const char* kOneChanceTag = "GlobalChanceOfOneTag";
+constexpr const char* kOnePercentChanceTag = "GlobalPercentChanceOfOneTag";
+
+template <class Kind>
+constexpr DamageAttributeStore::Loader LoadKind = DamageAttributeStore::kLoad<Kind>;
+
+// ---- Load orders ------------------------------------------------------------------------
+
+// A weapon's base and bonus damage (after its base physical damage).
+const DamageAttributeStore::Loader kWeaponBaseClasses[] = {
+    LoadKind<DamageAttributeAbsBase_Fire>,
+    LoadKind<DamageAttributeAbsBase_Cold>,
+    LoadKind<DamageAttributeAbsBase_Lightning>,
+    LoadKind<DamageAttributeAbsBase_Poison>,
+    LoadKind<DamageAttributeAbsBase_Life>,
+    LoadKind<DamageAttributeAbs_BonusPhysical>,
+};
+
+// Armour's and jewellery's physical damage.
+const DamageAttributeStore::Loader kArmorBaseClasses[] = {
+    LoadKind<DamageAttribute_Physical>,
+};
+
+// A skill's physical damage and physical damage over time.
+const DamageAttributeStore::Loader kSkillBaseClasses[] = {
+    LoadKind<DamageAttribute_Physical>,
+    LoadKind<DamageAttributeDur_Physical>,
+};
+
+// The damage, modifiers and reductions that items and skills load in the same order.
+const DamageAttributeStore::Loader kSharedClasses[] = {
+    LoadKind<DamageAttributeAbsMod_Physical>,
+    LoadKind<DamageAttributeDurMod_Physical>,
+    LoadKind<DamageAttributeAbsMod_PierceRatio>,
+    LoadKind<DamageAttributeAbs_Pierce>,
+    LoadKind<DamageAttributeAbsMod_Pierce>,
+    LoadKind<DamageAttributeDur_Bleeding>,
+    LoadKind<DamageAttributeAbsMod_Bleeding>,
+    LoadKind<DamageAttributeDurMod_Bleeding>,
+    LoadKind<DamageAttributeAbs_ElementalDamage>,
+    LoadKind<DamageAttributeAbsMod_Elemental>,
+    LoadKind<DamageAttributeAbs_Fire>,
+    LoadKind<DamageAttributeDur_Fire>,
+    LoadKind<DamageAttributeAbsMod_Fire>,
+    LoadKind<DamageAttributeDurMod_Fire>,
+    LoadKind<DamageAttributeAbs_Cold>,
+    LoadKind<DamageAttributeDur_Cold>,
+    LoadKind<DamageAttributeAbsMod_Cold>,
+    LoadKind<DamageAttributeDurMod_Cold>,
+    LoadKind<DamageAttributeAbs_Lightning>,
+    LoadKind<DamageAttributeDur_Lightning>,
+    LoadKind<DamageAttributeAbsMod_Lightning>,
+    LoadKind<DamageAttributeDurMod_Lightning>,
+    LoadKind<DamageAttributeAbs_Poison>,
+    LoadKind<DamageAttributeDur_Poison>,
+    LoadKind<DamageAttributeAbsMod_Poison>,
+    LoadKind<DamageAttributeDurMod_Poison>,
+    LoadKind<DamageAttributeAbs_PercentCurrentLife>,
+    LoadKind<DamageAttributeAbs_Life>,
+    LoadKind<DamageAttributeDur_Life>,
+    LoadKind<DamageAttributeAbsMod_Life>,
+    LoadKind<DamageAttributeDurMod_Life>,
+    LoadKind<DamageAttributeAbs_LifeLeech>,
+    LoadKind<DamageAttributeDur_LifeLeach>,
+    LoadKind<DamageAttributeDurMod_LifeLeach>,
+    LoadKind<DamageAttributeAbs_ManaBurn>,
+    LoadKind<DamageAttributeAbsMod_ManaBurn>,
+    LoadKind<DamageAttributeDur_ManaLeach>,
+    LoadKind<DamageAttributeDurMod_ManaLeach>,
+    LoadKind<DamageAttributeDur_OffensiveAbility>,
+    LoadKind<DamageAttributeDurMod_OffensiveAbility>,
+    LoadKind<DamageAttributeDur_DefensiveAbility>,
+    LoadKind<DamageAttributeDurMod_DefensiveAbility>,
+    LoadKind<DamageAttributeDur_OffensiveReduction>,
+    LoadKind<DamageAttributeDurMod_OffensiveReduction>,
+    LoadKind<DamageAttributeDur_DefensiveReduction>,
+    LoadKind<DamageAttributeDur_TotalDamageReductionPercent>,
+    LoadKind<DamageAttributeDur_TotalDamageReductionAbsolute>,
+    LoadKind<DamageAttributeDur_TotalResistanceReductionPercent>,
+    LoadKind<DamageAttributeDur_TotalResistanceReductionAbsolute>,
+    LoadKind<DamageAttributeDur_Fumble>,
+    LoadKind<DamageAttributeDur_ProjectileFumble>,
+};
+
+// An item's effects: no trap, taunt or fear.
+const DamageAttributeStore::Loader kEquipmentEffectClasses[] = {
+    LoadKind<DamageAttributeReflex_Stun>,
+    LoadKind<DamageAttributeAbsMod_Stun>,
+    LoadKind<DamageAttributeReflex_Freeze>,
+    LoadKind<DamageAttributeReflex_Petrify>,
+    LoadKind<DamageAttributeAbs_Convert>,
+    LoadKind<DamageAttributeAbs_Confusion>,
+};
+
+// Slower speeds, after the effects.
+const DamageAttributeStore::Loader kSpeedClasses[] = {
+    LoadKind<DamageAttributeDur_TotalSpeed>,
+    LoadKind<DamageAttributeDur_AttackSpeed>,
+    LoadKind<DamageAttributeDurMod_AttackSpeed>,
+    LoadKind<DamageAttributeDur_SpellCastSpeed>,
+    LoadKind<DamageAttributeDurMod_SpellCastSpeed>,
+    LoadKind<DamageAttributeDur_RunSpeed>,
+    LoadKind<DamageAttributeDurMod_RunSpeed>,
+};
+
+// An item's disruption comes last.
+const DamageAttributeStore::Loader kEquipmentLastClasses[] = {
+    LoadKind<DamageAttributeAbs_Disruption>,
+};
+
+// A skill's effects, disruption first.
+const DamageAttributeStore::Loader kSkillEffectClasses[] = {
+    LoadKind<DamageAttributeAbs_Disruption>,
+    LoadKind<DamageAttributeReflex_Stun>,
+    LoadKind<DamageAttributeAbsMod_Stun>,
+    LoadKind<DamageAttributeReflex_Trap>,
+    LoadKind<DamageAttributeReflex_Freeze>,
+    LoadKind<DamageAttributeReflex_Petrify>,
+    LoadKind<DamageAttributeAbs_Taunt>,
+    LoadKind<DamageAttributeAbs_Convert>,
+    LoadKind<DamageAttributeAbs_Fear>,
+    LoadKind<DamageAttributeAbs_Confusion>,
+};
+
+using ClassRun = std::span<const DamageAttributeStore::Loader>;
+
+// Each store kind's classes: weapon 71 (after its base physical damage), armour 66,
+// skill 70.
+const ClassRun kWeaponOrder[] = {kWeaponBaseClasses, kSharedClasses, kEquipmentEffectClasses, kSpeedClasses,
+                                 kEquipmentLastClasses};
+const ClassRun kArmorOrder[] = {kArmorBaseClasses, kSharedClasses, kEquipmentEffectClasses, kSpeedClasses,
+                                kEquipmentLastClasses};
+const ClassRun kSkillOrder[] = {kSkillBaseClasses, kSharedClasses, kSkillEffectClasses, kSpeedClasses};
+
+// ---- Owned lists --------------------------------------------------------------------
 
 void Append(DamageAttributeStore::AttributeList& list, std::unique_ptr<DamageAttribute> attribute)
 {
@@ -19,26 +173,99 @@ DamageAttributeStore::AttributeList Clones(const DamageAttributeStore::Attribute
     return copy;
 }
 
+// A group member's lines show an indent instead of its own chance while it writes them.
+class HiddenChance {
+public:
+    explicit HiddenChance(DamageAttribute& attribute) : m_attribute(attribute)
+    {
+        m_attribute.SetHideChanceIndentLine(true);
+    }
+    ~HiddenChance() { m_attribute.SetHideChanceIndentLine(false); }
+    HiddenChance(const HiddenChance&) = delete;
+    HiddenChance& operator=(const HiddenChance&) = delete;
+
+private:
+    DamageAttribute& m_attribute;
+};
+
+void AppendAll(DamageAttributeStore::TextList& to, DamageAttributeStore::TextList& from)
+{
+    for (std::u16string& line : from)
+        to.push_back(std::move(line));
+}
+
+// A group's lines, each member's with an indent in place of its chance, under a header of
+// the group's chance; nothing, not even the header, when no member writes a line.
+template <class MakeLines>
+void WriteGroup(const DamageAttributeStore::AttributeList& group, DamageAttributeStore::TextList& texts2,
+                float chance, const char* certainTag, const char* percentTag, MakeLines makeLines)
+{
+    if (group.empty())
+        return;
+    DamageAttributeStore::TextList lines1, lines2, lines3;
+    for (const auto& member : group) {
+        HiddenChance hidden(*member);
+        makeLines(*member, lines1, lines2, lines3);
+    }
+    if (lines1.empty() && lines2.empty() && lines3.empty())
+        return;
+    LocalizationManager& text = LocalizationManager::Instance();
+    texts2.push_back(chance >= kGlobalRollMax ? text.Format(certainTag)
+                                              : text.Format(percentTag, static_cast<double>(chance)));
+    AppendAll(texts2, lines1);
+    AppendAll(texts2, lines2);
+    AppendAll(texts2, lines3);
+}
+
 }  // namespace
+
+// ---- Construction, copies and moves -------------------------------------------------
 
 DamageAttributeStore::DamageAttributeStore(const DamageAttributeStore& other)
     : m_globalXorAttributes(Clones(other.m_globalXorAttributes)),
       m_globalAndAttributes(Clones(other.m_globalAndAttributes)),
-      m_attributes(Clones(other.m_attributes))
+      m_attributes(Clones(other.m_attributes)),
+      m_globalChance(other.m_globalChance),
+      m_prefixGlobalChance(other.m_prefixGlobalChance),
+      m_suffixGlobalChance(other.m_suffixGlobalChance)
 {
 }
+
+DamageAttributeStore::DamageAttributeStore(DamageAttributeStore&& other) noexcept { TakeFrom(other); }
 
 DamageAttributeStore& DamageAttributeStore::operator=(const DamageAttributeStore& other)
 {
     if (this != &other) {
-        m_globalXorAttributes = Clones(other.m_globalXorAttributes);
-        m_globalAndAttributes = Clones(other.m_globalAndAttributes);
-        m_attributes = Clones(other.m_attributes);
+        DamageAttributeStore copy(other);
+        TakeFrom(copy);
     }
     return *this;
 }
 
+DamageAttributeStore& DamageAttributeStore::operator=(DamageAttributeStore&& other) noexcept
+{
+    if (this != &other)
+        TakeFrom(other);
+    return *this;
+}
+
 DamageAttributeStore::~DamageAttributeStore() = default;
+
+// Everything of the other's but its generator, which is lent to one store for one load;
+// the other is left as a new store.
+void DamageAttributeStore::TakeFrom(DamageAttributeStore& other) noexcept
+{
+    m_globalXorAttributes = std::exchange(other.m_globalXorAttributes, {});
+    m_globalAndAttributes = std::exchange(other.m_globalAndAttributes, {});
+    m_attributes = std::exchange(other.m_attributes, {});
+    m_randomGen = nullptr;
+    other.m_randomGen = nullptr;
+    m_globalChance = std::exchange(other.m_globalChance, {});
+    m_prefixGlobalChance = std::exchange(other.m_prefixGlobalChance, 0.0f);
+    m_suffixGlobalChance = std::exchange(other.m_suffixGlobalChance, 0.0f);
+}
+
+// ---- Lists --------------------------------------------------------------------------
 
 void DamageAttributeStore::AddGlobalXorAttribute(std::unique_ptr<DamageAttribute> attribute)
 {
@@ -70,6 +297,174 @@ void DamageAttributeStore::Add(DamageAttributeList list, std::unique_ptr<DamageA
     case DamageAttributeList::None:
         break;
     }
+}
+
+void DamageAttributeStore::Clear()
+{
+    m_globalXorAttributes.clear();
+    m_globalAndAttributes.clear();
+    m_attributes.clear();
+}
+
+// ---- Global chance ------------------------------------------------------------------
+
+void DamageAttributeStore::SetGlobalChance(const LoadTable& record, const LoadTable* prefix, const LoadTable* suffix)
+{
+    ReadGlobalChance(kGlobalChanceKey, record, prefix, suffix);
+}
+
+void DamageAttributeStore::ReadGlobalChance(const char* key, const LoadTable& record, const LoadTable* prefix,
+                                            const LoadTable* suffix)
+{
+    if (m_globalChance.empty())
+        record.GetFloatArray(key, m_globalChance);
+    if (prefix)
+        m_prefixGlobalChance = prefix->GetFloat(key, 0.0f);
+    if (suffix)
+        m_suffixGlobalChance = suffix->GetFloat(key, 0.0f);
+}
+
+float DamageAttributeStore::GetGlobalChance(unsigned level) const
+{
+    float chance = PerLevelValue(m_globalChance, level);
+    if (level == 1) {
+        if (m_prefixGlobalChance > 0.0f)
+            chance = m_prefixGlobalChance;
+        if (m_suffixGlobalChance > 0.0f)
+            chance = m_suffixGlobalChance;
+    }
+    return chance;
+}
+
+// ---- Loading ------------------------------------------------------------------------
+
+void DamageAttributeStore::LoadClass(Loader load, const LoadTable& record, float jitter)
+{
+    if (DamageAttribute* attribute = load(*this, record))
+        attribute->AddJitter(jitter, m_randomGen);
+}
+
+void DamageAttributeStore::LoadClasses(LoadOrder order, const LoadTable& record, const LoadTable* prefix,
+                                       const LoadTable* suffix, float jitter)
+{
+    const float prefixJitter = prefix ? prefix->GetFloat(kLootJitterKey, 0.0f) : 0.0f;
+    const float suffixJitter = suffix ? suffix->GetFloat(kLootJitterKey, 0.0f) : 0.0f;
+    for (ClassRun run : order) {
+        for (Loader load : run) {
+            LoadClass(load, record, jitter);
+            if (prefix)
+                LoadClass(load, *prefix, prefixJitter);
+            if (suffix)
+                LoadClass(load, *suffix, suffixJitter);
+        }
+    }
+}
+
+void DamageAttributeStore_Equipment::Load(const LoadTable& record, const LoadTable* prefix, const LoadTable* suffix,
+                                          bool armor)
+{
+    Clear();
+    SetGlobalChance(record, prefix, suffix);
+    if (armor) {
+        LoadClasses(kArmorOrder, record, prefix, suffix, kItemJitterPercent);
+        return;
+    }
+    DamageAttribute_BasePhysical::Create_BasePhysical(*this, record);
+    LoadClasses(kWeaponOrder, record, prefix, suffix, kItemJitterPercent);
+}
+
+void DamageAttributeStore_Skill::Load(const LoadTable& record)
+{
+    Clear();
+    SetGlobalChance(record, nullptr, nullptr);
+    LoadClasses(kSkillOrder, record, nullptr, nullptr, kSkillJitterPercent);
+}
+
+// ---- An attack ----------------------------------------------------------------------
+
+void DamageAttributeStore::AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level) const
+{
+    Offer(acc, level, &DamageAttribute::AddDamageToAccumulator);
+}
+
+void DamageAttributeStore::AddModifierToAccumulator(CombatAttributeAccumulator& acc, unsigned level) const
+{
+    Offer(acc, level, &DamageAttribute::AddModifierToAccumulator);
+}
+
+void DamageAttributeStore::Offer(CombatAttributeAccumulator& acc, unsigned level, Contribution contribute) const
+{
+    for (const auto& attribute : m_attributes)
+        ((*attribute).*contribute)(acc, level, acc.GetRandomGen(), false);
+    const float chance = GetGlobalChance(level);
+    if (!(chance > 0.0f))
+        return;
+    if (acc.GetRandomGen().FGenerate(kGlobalRollMin, kGlobalRollMax) > chance)
+        return;
+    for (const auto& attribute : m_globalAndAttributes)
+        ((*attribute).*contribute)(acc, level, acc.GetRandomGen(), true);
+    if (m_globalXorAttributes.empty())
+        return;
+    if (const DamageAttribute* picked = PickXorMember(acc.GetRandomGen(), level))
+        (picked->*contribute)(acc, level, acc.GetRandomGen(), true);
+}
+
+// One member by weight (its chance for the level), the weights summed in single precision;
+// a pick on the boundary of two members goes to the earlier one.
+const DamageAttribute* DamageAttributeStore::PickXorMember(RandomUniform& rng, unsigned level) const
+{
+    float total = 0.0f;
+    for (const auto& attribute : m_globalXorAttributes)
+        total += attribute->GetChance(level);
+    const float pick = rng.FGenerate(0.0f, total);
+    float running = 0.0f;
+    for (const auto& attribute : m_globalXorAttributes) {
+        running += attribute->GetChance(level);
+        if (pick <= running)
+            return attribute.get();
+    }
+    return nullptr;
+}
+
+void DamageAttributeStore::ScaleAttributes(float factor)
+{
+    for (const AttributeList* list : {&m_globalXorAttributes, &m_globalAndAttributes, &m_attributes})
+        for (const auto& attribute : *list)
+            attribute->ScaleAttribute(factor);
+}
+
+void DamageAttributeStore::GetCostInfo(CostInfo_DamageAttributes& info) const
+{
+    for (const AttributeList* list : {&m_globalXorAttributes, &m_globalAndAttributes, &m_attributes})
+        for (const auto& attribute : *list)
+            attribute->GetCostInfo(info);
+}
+
+// ---- Text ---------------------------------------------------------------------------
+
+void DamageAttributeStore::CreateText(TextList& texts1, TextList& texts2, TextList& texts3, unsigned level) const
+{
+    auto lines = [level](const DamageAttribute& attribute, TextList& t1, TextList& t2, TextList& t3) {
+        attribute.CreateText(t1, t2, t3, level);
+    };
+    for (const auto& attribute : m_attributes)
+        lines(*attribute, texts1, texts2, texts3);
+    const float chance = GetGlobalChance(level);
+    WriteGroup(m_globalAndAttributes, texts2, chance, kAllChanceTag, kAllPercentChanceTag, lines);
+    WriteGroup(m_globalXorAttributes, texts2, chance, kOneChanceTag, kOnePercentChanceTag, lines);
+}
+
+void DamageAttributeStore::CreateNextText(TextList& texts1, TextList& texts2, TextList& texts3, unsigned level,
+                                          unsigned nextLevel) const
+{
+    auto lines = [level, nextLevel](const DamageAttribute& attribute, TextList& t1, TextList& t2, TextList& t3) {
+        attribute.CreateNextText(t1, t2, t3, level, nextLevel);
+    };
+    for (const auto& attribute : m_attributes)
+        lines(*attribute, texts1, texts2, texts3);
+    const float chance = GetGlobalChance(nextLevel);
+    WriteGroup(m_globalAndAttributes, texts2, chance, kAllChanceTag, kAllPercentChanceTag, lines);
+    WriteGroup(m_globalXorAttributes, texts2, chance, kOneChanceTag, kOnePercentChanceTag, lines);
 }
 
 }  // namespace GAME

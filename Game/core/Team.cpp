@@ -1,10 +1,9 @@
 #include "Game/core/Team.h"
 
-#include <cstddef>
 #include <iterator>
 
-#include "Engine/Engine.h"
 #include "Engine/GameServices.h"
+#include "Engine/NetPacketBuffer.h"
 
 namespace GAME {
 
@@ -42,7 +41,6 @@ constexpr uint8_t kPacketMajorMask = 0x03;
 constexpr uint8_t kPacketInitializedBit = 0x04;
 constexpr uint8_t kPacketShortFormBit = 0x08;
 constexpr uint32_t kShortFormLimit = 256;
-constexpr size_t kLongMinorBytes = 4;
 
 const HistoricalName* FindHistorical(const HistoricalName* begin, const HistoricalName* end, const std::string& word)
 {
@@ -115,7 +113,7 @@ void Team::ConvertFromHistoricalTeam(const std::string& majorName, const std::st
     }
 }
 
-void Team::AddToPacket(std::vector<uint8_t>& out) const
+void Team::AddToPacket(NetPacketOutBuffer& out) const
 {
     const bool shortForm = m_minor < kShortFormLimit;
     uint8_t flags = static_cast<uint8_t>(m_major & kPacketMajorMask);
@@ -123,36 +121,20 @@ void Team::AddToPacket(std::vector<uint8_t>& out) const
         flags |= kPacketInitializedBit;
     if (shortForm)
         flags |= kPacketShortFormBit;
-    out.push_back(flags);
-    if (shortForm) {
-        out.push_back(static_cast<uint8_t>(m_minor));
-        return;
-    }
-    for (size_t i = 0; i < kLongMinorBytes; ++i)
-        out.push_back(static_cast<uint8_t>(m_minor >> (8 * i)));
+    out.AddU8(flags);
+    if (shortForm)
+        out.AddU8(static_cast<uint8_t>(m_minor));
+    else
+        out.AddU32(m_minor);
 }
 
-bool Team::RemoveFromPacket(const uint8_t*& cursor, const uint8_t* end)
+bool Team::RemoveFromPacket(NetPacketInBuffer& in)
 {
-    const size_t left = cursor && end >= cursor ? static_cast<size_t>(end - cursor) : 0;
-    if (left < 1) {
-        gEngine->Log(LOG_WARNING, "Team: packet ends before the team (0 bytes left)");
-        return false;
-    }
-    const uint8_t flags = cursor[0];
-    const size_t minorBytes = (flags & kPacketShortFormBit) ? 1 : kLongMinorBytes;
-    if (left < 1 + minorBytes) {
-        gEngine->Log(LOG_WARNING, "Team: packet ends inside the team (%zu of %zu bytes)", left, 1 + minorBytes);
-        return false;
-    }
-    uint32_t minor = 0;
-    for (size_t i = 0; i < minorBytes; ++i)
-        minor |= static_cast<uint32_t>(cursor[1 + i]) << (8 * i);
+    const uint8_t flags = in.RemoveU8();
     m_major = flags & kPacketMajorMask;
     m_initialized = (flags & kPacketInitializedBit) != 0;
-    m_minor = minor;
-    cursor += 1 + minorBytes;
-    return true;
+    m_minor = (flags & kPacketShortFormBit) ? in.RemoveU8() : in.RemoveU32();
+    return in.IsOk();
 }
 
 }  // namespace GAME

@@ -2,11 +2,14 @@
 // minor team within it, with the fixed friend and foe rule between two teams.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace GAME {
+
+class NetPacketOutBuffer;
+class NetPacketInBuffer;
 
 // Major teams.
 inline constexpr uint32_t kTeamMajorFriendly = 0;   // never anyone's foe
@@ -46,10 +49,10 @@ public:
     // The packet form: one byte (major team in bits 0-1, set flag in bit 2, bit 3 when
     // the minor team follows in one byte), then the minor team in one byte or in four
     // little-endian bytes. Only majors 0 to 3 survive the trip.
-    void AddToPacket(std::vector<uint8_t>& out) const;
-    // Reads the packet form at `cursor` and moves the cursor past it. Data that ends
-    // too early is logged and rejected: the team and the cursor stay as they were.
-    bool RemoveFromPacket(const uint8_t*& cursor, const uint8_t* end);
+    void AddToPacket(NetPacketOutBuffer& out) const;
+    // Reads the packet form at the buffer's cursor. False when the bytes end too early:
+    // the buffer keeps the reason, and the team holds what was read and zeros after it.
+    bool RemoveFromPacket(NetPacketInBuffer& in);
 
     bool operator==(const Team& other) const = default;
 
@@ -58,5 +61,15 @@ private:
     uint32_t m_minor = kTeamMinorNone;
     bool m_initialized = false;
 };
+
+namespace Wire {
+// A team in its packet form, as character packets carry it.
+struct TeamForm {
+    static constexpr size_t kMinSize = 2;
+    static void Write(NetPacketOutBuffer& out, const Team& value) { value.AddToPacket(out); }
+    static void Read(NetPacketInBuffer& in, Team& value) { value.RemoveFromPacket(in); }
+};
+inline constexpr TeamForm team{};
+}  // namespace Wire
 
 }  // namespace GAME

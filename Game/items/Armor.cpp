@@ -6,12 +6,6 @@ namespace GAME {
 
 GAME_IMPLEMENT_CLASS(Armor, ItemEquipment)
 
-Armor::Armor()
-{
-    SetArmor(true);
-    SetBaseProtection(true);
-}
-
 void Armor::PlayImpactSound(const WorldVec3& where)
 {
     if (m_impactSound)

@@ -12,7 +12,11 @@ class Armor : public ItemEquipment {
 
 public:
     // Armour has base protection and no base attack speed.
-    Armor();
+    Armor()
+    {
+        m_armor = true;
+        m_baseProtection = true;
+    }
 
     // Plays the armour's impact sound, when it has one, where the wearer was hit.
     void PlayImpactSound(const WorldVec3& where);

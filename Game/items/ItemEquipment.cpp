@@ -2,7 +2,6 @@
 
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
-#include "Game/combat/DamageAttributeArithmetic.h"
 #include "Game/core/foundation/RandomUniform.h"
 
 namespace GAME {
@@ -11,78 +10,94 @@ GAME_IMPLEMENT_CLASS(ItemEquipment, Item)
 
 namespace {
 
-// An item's level in the attacks and defences of its wearer.
-constexpr unsigned kItemLevel = 1;
-
 constexpr const char* kLootScaleKey = "lootRandomizerScale";
 constexpr const char* kAttributeScaleKey = "attributeScalePercent";
 
-// A prefix or suffix record, when the item names one.
-const LoadTable* OpenRecord(const std::string& recordName)
+// A prefix or suffix record, when the identity names one that resolves.
+const LoadTable* OpenAffix(const std::string& recordName)
 {
     return recordName.empty() ? nullptr : ObjectManager::Get().LoadTableFile(recordName);
 }
 
+float AffixLootScale(const LoadTable* affix) { return affix ? affix->GetFloat(kLootScaleKey, 0.0f) : 0.0f; }
+
 }  // namespace
+
+// An installed relic adds its defences after the item's once items carry relics.
+void ItemEquipment::GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    m_defenseAttributes.AddToAccumulator(accumulator, kAttributeLevel);
+}
+
+// An item attached to this one (a relic) adds its retaliation after the item's own once
+// items carry relics.
+void ItemEquipment::GetRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    m_retaliationAttributes.AddDamageToAccumulator(accumulator, kAttributeLevel);
+    m_retaliationAttributes.AddModifierToAccumulator(accumulator, kAttributeLevel);
+}
+
+// An installed relic adds its own after the item's once items carry relics.
+void ItemEquipment::GetOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    m_damageAttributes.AddDamageToAccumulator(accumulator, kAttributeLevel);
+}
+
+void ItemEquipment::GetOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    m_damageAttributes.AddModifierToAccumulator(accumulator, kAttributeLevel);
+}
 
 void ItemEquipment::InitializeItem()
 {
     Item::InitializeItem();
-    const ItemReplicaInfo& replica = GetItemReplicaInfo();
-    const LoadTable* base = ObjectManager::Get().LoadTableFile(replica.baseName);
+    const ItemReplicaInfo& identity = GetItemReplicaInfo();
+    const LoadTable* base = ObjectManager::Get().LoadTableFile(GetObjectName());
     if (!base)
         return;
-    const LoadTable* prefix = OpenRecord(replica.prefixName);
-    const LoadTable* suffix = OpenRecord(replica.suffixName);
+    const LoadTable* prefix = OpenAffix(identity.prefixName);
+    const LoadTable* suffix = OpenAffix(identity.suffixName);
 
-    // One generator for every store, in this order: each store's draws follow those of
-    // the stores before it, so the same seed rebuilds the same item on every peer.
-    RandomUniform rng;
-    rng.Seed(replica.seed);
-    m_charAttributes.SetRandomGen(&rng);
+    // Each store draws its jitter after the stores before it, from the one generator.
+    RandomUniform generator;
+    generator.Seed(identity.seed);
+    m_charAttributes.SetRandomGen(&generator);
     m_charAttributes.Load(*base, prefix, suffix, m_armor);
-    m_skillAttributes.SetRandomGen(&rng);
+    m_skillAttributes.SetRandomGen(&generator);
     m_skillAttributes.Load(*base, prefix, suffix, m_armor);
-    // The damage store (DamageAttributeStore_Equipment) and then the retaliation store
-    // (RetaliationAttributeStore_Equipment) load here, with the same generator and the
-    // armour flag.
-    m_defenseAttributes.SetRandomGen(&rng);
+    m_damageAttributes.SetRandomGen(&generator);
+    m_damageAttributes.Load(*base, prefix, suffix, m_armor);
+    m_retaliationAttributes.SetRandomGen(&generator);
+    m_retaliationAttributes.Load(*base, prefix, suffix, m_armor);
+    m_defenseAttributes.SetRandomGen(&generator);
     m_defenseAttributes.Load(*base, prefix, suffix, m_baseProtection, m_armorRegion);
 
-    // The prefix's and the suffix's loot scale, then the item's own.
-    float scale = 0.0f;
-    for (const LoadTable* record : {prefix, suffix})
-        if (record)
-            scale = AddInRange(scale, record->GetFloat(kLootScaleKey, 0.0f));
-    scale = AddInRange(scale, base->GetFloat(kAttributeScaleKey, 0.0f));
+    const float scale = AffixLootScale(prefix) + AffixLootScale(suffix) + base->GetFloat(kAttributeScaleKey, 0.0f);
     if (scale != 0.0f) {
         m_charAttributes.ScaleAttributes(scale);
         m_skillAttributes.ScaleAttributes(scale);
-        // The damage and retaliation stores scale here.
+        m_damageAttributes.ScaleAttributes(scale);
+        m_retaliationAttributes.ScaleAttributes(scale);
         m_defenseAttributes.ScaleAttributes(scale);
     }
 
     m_charCost = {};
-    m_skillCost = {};
-    m_defenseCost = {};
     m_charAttributes.GetCostInfo(m_charCost);
+    m_skillCost = {};
     m_skillAttributes.GetCostInfo(m_skillCost);
-    // The damage and retaliation stores' costs are summed here.
+    m_damageCost = {};
+    m_damageAttributes.GetCostInfo(m_damageCost);
+    m_retaliationCost = {};
+    m_retaliationAttributes.GetCostInfo(m_retaliationCost);
+    m_defenseCost = {};
     m_defenseAttributes.GetCostInfo(m_defenseCost);
 
     // The generator lives only for this call.
     m_charAttributes.SetRandomGen(nullptr);
     m_skillAttributes.SetRandomGen(nullptr);
-    // The damage and retaliation stores let go of it here.
+    m_damageAttributes.SetRandomGen(nullptr);
+    m_retaliationAttributes.SetRandomGen(nullptr);
     m_defenseAttributes.SetRandomGen(nullptr);
 }
-
-void ItemEquipment::GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const
-{
-    m_defenseAttributes.AddToAccumulator(accumulator, kItemLevel);
-    // An attached relic's defences follow, once items hold relics.
-}
-
-void ItemEquipment::GetRetaliationAttributes(CombatAttributeAccumulator&) const {}
 
 }  // namespace GAME

@@ -2,11 +2,17 @@
 
 namespace GAME {
 
-SkillProfile::~SkillProfile() = default;
-
 void SkillProfile::LoadProfile(const LoadTable& record)
 {
+    m_damageAttributes.Load(record);
     m_defenseAttributes.Load(record);
+    m_retaliationAttributes.Load(record);
+}
+
+void SkillProfile::GetRetaliationAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const
+{
+    m_retaliationAttributes.AddDamageToAccumulator(accumulator, level);
+    m_retaliationAttributes.AddModifierToAccumulator(accumulator, level);
 }
 
 void SkillProfile::GetDefenseAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const

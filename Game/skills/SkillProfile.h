@@ -1,8 +1,10 @@
-// What every skill of one record shares: its stores and per-level values. The game
-// engine's profile cache makes one per skill record; skills read it at their level.
+// What every skill of one record shares: its stores and per-level values. A profile is
+// held by value (the game engine keeps one), and a copy holds copies of its stores.
 #pragma once
 
+#include "Game/combat/DamageAttributeStore.h"
 #include "Game/combat/DefenseAttributeStore.h"
+#include "Game/combat/RetaliationAttributeStore.h"
 
 namespace GAME {
 
@@ -12,21 +14,26 @@ class LoadTable;
 class SkillProfile {
 public:
     SkillProfile() = default;
-    // A copy holds copies of the stores.
-    SkillProfile(const SkillProfile&) = default;
-    SkillProfile& operator=(const SkillProfile&) = default;
-    virtual ~SkillProfile();
 
-    // Reads the profile from the skill's record; the stores never get a generator.
+    // Loads the profile from its skill record. Its stores are never given a generator.
     void LoadProfile(const LoadTable& record);
+
+    // ---- Damage and retaliation -------------------------------------------------------
+    // The retaliation of the skill at a level: the store's damage, then its modifiers.
+    void GetRetaliationAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const;
+    const RetaliationAttributeStore_Skill& GetRetaliationAttrStore() const { return m_retaliationAttributes; }
+    // ---- end of damage and retaliation ------------------------------------------------
 
     // ---- Defences ---------------------------------------------------------------------
     // The defence store's defences at the level.
     void GetDefenseAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const;
     const DefenseAttributeStore_Skill& GetDefenseAttrStore() const { return m_defenseAttributes; }
+    // ---- end of defences --------------------------------------------------------------
 
 private:
+    DamageAttributeStore_Skill m_damageAttributes;
     DefenseAttributeStore_Skill m_defenseAttributes;
+    RetaliationAttributeStore_Skill m_retaliationAttributes;
 };
 
 }  // namespace GAME

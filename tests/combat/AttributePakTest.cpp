@@ -52,17 +52,31 @@ protected:
 
 TEST_F(AttributePakTest, APackLoadsEveryStoreAndWritesItsLinesInFamilyOrder)
 {
+    LocalizationManager::Instance().RegisterTags("DamageSingleFormat={%g}\nDamageFire=DF\nRetaliationCold=RC\n");
     RecordDatabase::Get().RegisterRecord("Records/Pak/A.dbr", "skillCooldownReduction,2,\ncharacterStrength,5,\n"
-                                                              "defensiveFire,7;8,\ndefensiveProtection,9,\n");
-    RecordDatabase::Get().RegisterRecord("Records/Pak/B.dbr", "defensiveProtection,9,\ndefensiveFire,7;8,\n"
+                                                              "retaliationColdMin,2,\ndefensiveFire,7;8,\n"
+                                                              "defensiveProtection,9,\n"
+                                                              "offensiveFireMin,3,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Pak/B.dbr", "offensiveFireMin,3,\ndefensiveProtection,9,\n"
+                                                              "defensiveFire,7;8,\nretaliationColdMin,2,\n"
                                                               "characterStrength,5,\nskillCooldownReduction,2,\n");
     AttributePak a, b;
     a.LoadFromDatabase("Records/Pak/A.dbr");
     b.LoadFromDatabase("Records/Pak/B.dbr");
-    const std::vector<std::string> expected = {"Armor 9", "Fire 7", "Str 5", "CD 2"};
+    const std::vector<std::string> expected = {"{3}DF", "Armor 9", "Fire 7", "{2}RC", "Str 5", "CD 2"};
     EXPECT_EQ(Lines(a, 1), expected);
     EXPECT_EQ(Lines(b, 1), expected);
-    EXPECT_EQ(Lines(a, 2)[1], "Fire 8");
+    EXPECT_EQ(Lines(a, 2)[2], "Fire 8");
+
+    CombatAttributeAccumulator offence;
+    a.GetOffensiveDamageAttributes(offence, 1);
+    a.GetOffensiveModifierAttributes(offence, 1);
+    ASSERT_EQ(offence.GetDamages().size(), 1u);
+    EXPECT_EQ(offence.GetDamages()[0]->GetType(), CombatAttributeType_Fire);
+    CombatAttributeAccumulator retaliation;
+    a.GetRetaliationAttributes(retaliation, 1);
+    ASSERT_EQ(retaliation.GetDamages().size(), 1u);
+    EXPECT_EQ(retaliation.GetDamages()[0]->GetType(), CombatAttributeType_Cold);
 
     CombatAttributeAccumulator attack;
     a.GetDefenseAttributes(attack, 2);
@@ -85,6 +99,8 @@ TEST_F(AttributePakTest, APackLoadsEveryStoreAndWritesItsLinesInFamilyOrder)
     EXPECT_EQ(Lines(a, 1), std::vector<std::string>{});
     EXPECT_EQ(a.GetCharAttrStore().GetAttributes().size(), 0u);
     EXPECT_EQ(a.GetSkillAttrStore().GetAttributes().size(), 0u);
+    EXPECT_TRUE(a.GetOffensiveAttrStore().GetAttributes().empty());
+    EXPECT_TRUE(a.GetRetaliationAttrStore().GetAttributes().empty());
     // The skill protection stays, silent.
     EXPECT_EQ(a.GetDefenseAttrStore().GetAttributes().size(), 1u);
     CombatAttributeAccumulator none;
@@ -193,12 +209,13 @@ protected:
         AttributePakTest::TearDown();
     }
 
-    static ItemEquipment* Breastplate(uint32_t seed)
+    // The bundled armour with a prefix and a suffix.
+    static ItemEquipment* Armour(uint32_t seed)
     {
         ItemReplicaInfo replica;
-        replica.baseName = "Records/Item/ArenaBreastplate.dbr";
-        replica.prefixName = "Records/Item/Loot/PrefixSturdy.dbr";
-        replica.suffixName = "Records/Item/Loot/SuffixOfWarding.dbr";
+        replica.baseName = "Records/Item/ArenaMail.dbr";
+        replica.prefixName = "Records/Item/Affix/PrefixSturdy.dbr";
+        replica.suffixName = "Records/Item/Affix/SuffixOfWarding.dbr";
         replica.seed = seed;
         return DynamicCast<ItemEquipment>(Item::CreateItem(replica));
     }
@@ -229,20 +246,33 @@ protected:
 
 TEST_F(AttributeItemTest, OneSeedRebuildsTheSameItem)
 {
-    ItemEquipment* item = Breastplate(4711);
+    ItemEquipment* item = Armour(4711);
     ASSERT_NE(item, nullptr);
     EXPECT_TRUE(item->IsArmor());
     const std::vector<float> values = Values(*item);
-    EXPECT_EQ(Values(*Breastplate(4711)), values);
-    EXPECT_NE(Values(*Breastplate(4712)), values);
+    EXPECT_EQ(Values(*Armour(4711)), values);
+    EXPECT_NE(Values(*Armour(4712)), values);
 }
-// Every jittered value of the item for one seed, pinned: the draws follow the stores'
-// order (character, skill, then defence after the damage and retaliation stores, whose
-// records here roll nothing), base before prefix before suffix, and the base protection
-// first. The prefix's 10 percent loot scale applies last.
+// Every jittered value of the item's five stores for one seed, pinned: the draws follow
+// the stores' order (character, skill, damage, retaliation, defence), base before prefix
+// before suffix, and the base protection first. The prefix's 10 percent loot scale
+// applies last.
 TEST_F(AttributeItemTest, GoldenItemForOneSeed)
 {
-    ItemEquipment* item = Breastplate(4711);
+    ItemEquipment* item = Armour(4711);
+    // The damage store rolls nothing here; the retaliation store's base values jitter
+    // before the defence store's draws.
+    RegisterTestFormats();
+    LocalizationManager::Instance().RegisterTags("GlobalPercentChanceOfOneTag=<%.0f one>\nRetaliationFire=RF\n"
+                                                 "RetaliationCold=RC\nChanceOfTag=[%.0f]\n");
+    DamageAttribute::TextList texts1, texts2, texts3;
+    item->GetDamageAttrStore().CreateText(texts1, texts2, texts3, 1);
+    item->GetRetaliationAttrStore().CreateText(texts1, texts2, texts3, 1);
+    EXPECT_TRUE(texts1.empty() && texts3.empty());
+    EXPECT_EQ(Utf8Lines(texts2), (std::vector<std::string>{"<80 one>", ">{4-6}RC", ">{6-9}RF"}));
+    EXPECT_EQ(item->GetRetaliationCostInfo().avgBonus, 6.49999952f);
+    EXPECT_EQ(item->GetRetaliationCostInfo().count, 2u);
+    EXPECT_EQ(item->GetDamageCostInfo().count, 0u);
     ASSERT_NE(item, nullptr);
     std::vector<std::string> names;
     for (const auto& attribute : item->GetCharAttrStore().GetAttributes())
@@ -256,8 +286,8 @@ TEST_F(AttributeItemTest, GoldenItemForOneSeed)
                          "DefenseAttributeAbs_ElementalResistance", "DefenseAttributeAbs_Fire",
                          "DefenseAttributeAbs_Cold", "DefenseAttributeAbs_Lightning", "DefenseAttributeAbs_Poison",
                          "DefenseAttributeAbs_Stun", "DefenseAttributeAbs_Freeze"}));
-    EXPECT_EQ(Values(*item), (std::vector<float>{6, 46, 4, 24, 0.5f, 3, 65, 11, 0, 8, 35, 10, 24, 16, 13, 10, 24, 18}));
-    EXPECT_EQ(item->GetDefenseCostInfo().protection, 76.0f);
+    EXPECT_EQ(Values(*item), (std::vector<float>{6, 46, 4, 24, 0.5f, 3, 65, 13, 0, 8, 34, 10, 20, 15, 14, 10, 24, 18}));
+    EXPECT_EQ(item->GetDefenseCostInfo().protection, 78.0f);
     EXPECT_EQ(item->GetDefenseCostInfo().count, 10u);
     EXPECT_EQ(item->GetCharCostInfo().secondaryValue.sum, 70.0f);
     EXPECT_EQ(item->GetSkillCostInfo().valueSum, 2.5f);
@@ -271,7 +301,7 @@ TEST_F(AttributeItemTest, GoldenItemForOneSeed)
     attack.SetSeed(3);
     item->GetDefenseAttributes(attack);
     // The fire resistance and the elemental resistance's share merge.
-    EXPECT_EQ(attack.GetTotalDefenseType(CombatAttributeType_Fire), 24.0f + 10.0f);
+    EXPECT_EQ(attack.GetTotalDefenseType(CombatAttributeType_Fire), 20.0f + 10.0f);
 }
 
 // A character's defences: attached items, then its skills in force, then its own
@@ -280,7 +310,7 @@ TEST_F(AttributeItemTest, ACharacterGathersItemsSkillsAndItsOwnResistances)
 {
     auto* monster = ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Creatures/ArenaMonster.dbr");
     ASSERT_NE(monster, nullptr);
-    ItemEquipment* armor = Breastplate(4711);
+    ItemEquipment* armor = Armour(4711);
     monster->GetCombatManager().GetEquipManager().SetBodyArmor(armor->GetObjectId());
     auto* toughness = ObjectManager::Get().CreateObjectFromFile<Skill>("Records/Skills/ArenaToughness.dbr");
     ASSERT_NE(toughness, nullptr);

@@ -59,11 +59,7 @@ protected:
 
     static std::vector<std::string> Lines(const DamageAttribute& attribute, unsigned level)
     {
-        DamageAttribute::TextList texts1, texts2, texts3;
-        attribute.CreateText(texts1, texts2, texts3, level);
-        texts1.insert(texts1.end(), texts2.begin(), texts2.end());
-        texts1.insert(texts1.end(), texts3.begin(), texts3.end());
-        return Utf8Lines(texts1);
+        return AttributeLines(attribute, level);
     }
 
     static std::vector<std::string> NextLines(const DamageAttribute& attribute, unsigned level, unsigned next)

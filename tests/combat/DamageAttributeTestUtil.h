@@ -11,6 +11,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
 #include "Game/combat/DamageAttributeKinds.h"
+#include "Game/combat/RetaliationAttributeKinds.h"
 
 namespace GAME {
 
@@ -21,11 +22,13 @@ inline LoadTable Record(const std::string& text)
     return table;
 }
 
+// An offensive or a retaliation kind by its class name.
 inline std::unique_ptr<DamageAttribute> MakeKind(const std::string& name)
 {
-    for (const DamageAttributeKind& kind : GetDamageAttributeKinds())
-        if (name == kind.name)
-            return kind.create();
+    for (auto kinds : {GetDamageAttributeKinds(), GetRetaliationAttributeKinds()})
+        for (const DamageAttributeKind& kind : kinds)
+            if (name == kind.name)
+                return kind.create();
     ADD_FAILURE() << "no damage attribute kind " << name;
     return nullptr;
 }
@@ -36,6 +39,16 @@ inline std::vector<std::string> Utf8Lines(const DamageAttribute::TextList& lines
     for (const std::u16string& line : lines)
         out.push_back(LocalizationManager::ToChar(line));
     return out;
+}
+
+// One attribute's lines at a level, its three lists in order.
+inline std::vector<std::string> AttributeLines(const DamageAttribute& attribute, unsigned level)
+{
+    DamageAttribute::TextList texts1, texts2, texts3;
+    attribute.CreateText(texts1, texts2, texts3, level);
+    texts1.insert(texts1.end(), texts2.begin(), texts2.end());
+    texts1.insert(texts1.end(), texts3.begin(), texts3.end());
+    return Utf8Lines(texts1);
 }
 
 // Each piece of a line in brackets of its own kind; display tags show as themselves,

@@ -6,10 +6,12 @@
 
 #include "Engine/Engine.h"
 #include "Engine/GameServices.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
 #include "Game/core/TeamManager.h"
+#include "tests/network/PacketTestUtil.h"
 
 namespace GAME {
 namespace {
@@ -94,41 +96,63 @@ TEST_F(TeamTest, TestsByCharacterId)
     EXPECT_FALSE(teams.IsFriend(player, player));
 }
 
-TEST_F(TeamTest, PacketFormsRoundTripsAndShortData)
+// Two teams as a character packet carries them.
+class TwoTeamsPacket : public NetPacketOf<TwoTeamsPacket, 201> {
+    GAME_DECLARE_CLASS(TwoTeamsPacket)
+
+public:
+    Team first;
+    Team second;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        v(Wire::team, first);
+        v(Wire::team, second);
+    }
+};
+GAME_IMPLEMENT_PACKET(TwoTeamsPacket, NetPacket)
+
+TEST_F(TeamTest, PacketFormsRoundTrip)
 {
-    std::vector<uint8_t> bytes;
-    Make(kTeamMajorMonster, 255).AddToPacket(bytes);   // major 3, set, short form; minor
-    EXPECT_EQ(bytes, (std::vector<uint8_t>{0x0F, 0xFF}));
-    bytes.clear();
-    Make(kTeamMajorMonster, 256).AddToPacket(bytes);   // long form: minor little-endian
-    EXPECT_EQ(bytes, (std::vector<uint8_t>{0x07, 0x00, 0x01, 0x00, 0x00}));
+    TwoTeamsPacket packet;
+    packet.first = Make(kTeamMajorMonster, 255);
+    packet.second = Make(kTeamMajorMonster, 256);
+    const Bytes bytes = {
+        0xC9, 0x00,                     // type 201
+        0x0F, 0xFF,                     // major 3, set, short form; minor 255
+        0x07, 0x00, 0x01, 0x00, 0x00,   // major 3, set, long form; minor 256 little-endian
+    };
+    EXPECT_EQ(Written(packet), bytes);
+    TwoTeamsPacket back;
+    ASSERT_TRUE(ReadInto(back, bytes)) << back.GetReadError();
+    EXPECT_EQ(back.first, packet.first);
+    EXPECT_EQ(back.second, packet.second);
 
-    Team().AddToPacket(bytes);
-    Make(5, 9).AddToPacket(bytes);
-    const uint8_t* cursor = bytes.data();
-    const uint8_t* end = bytes.data() + bytes.size();
-    Team read[3];
-    for (Team& team : read)
-        ASSERT_TRUE(team.RemoveFromPacket(cursor, end));
-    EXPECT_EQ(cursor, end);
-    EXPECT_EQ(read[0], Make(kTeamMajorMonster, 256));
-    EXPECT_EQ(read[1], Team());
-    EXPECT_EQ(read[2], Make(1, 9));   // only majors 0 to 3 survive
+    packet.first = Team();
+    packet.second = Make(5, 9);
+    EXPECT_EQ(Written(packet), (Bytes{0xC9, 0x00, 0x08, 0x00, 0x0D, 0x09}));
+    ASSERT_TRUE(ReadInto(back, Written(packet)));
+    EXPECT_EQ(back.first, Team());
+    EXPECT_EQ(back.second, Make(1, 9));   // only majors 0 to 3 survive
+}
 
-    // Cut short at every byte: rejected with one line, nothing read, the cursor kept.
-    const std::vector<uint8_t> longForm(bytes.begin(), bytes.begin() + 5);
-    for (size_t cut = 0; cut < longForm.size(); ++cut) {
-        LogCapture log;
-        cursor = longForm.data();
-        Team team = Make(kTeamMajorHuman, 3);
-        EXPECT_FALSE(team.RemoveFromPacket(cursor, longForm.data() + cut)) << cut;
-        EXPECT_EQ(cursor, longForm.data());
-        EXPECT_EQ(team, Make(kTeamMajorHuman, 3));
-        EXPECT_EQ(log.Lines().size(), 1u);
-        if (cut == 2) {
-            EXPECT_TRUE(log.Contains("Team: packet ends inside the team (2 of 5 bytes)"));
+// Cut short at every byte: refused with its reason; what follows the cut reads as none.
+TEST_F(TeamTest, APacketCutInsideATeamIsRefused)
+{
+    const Bytes bytes = {0xC9, 0x00, 0x07, 0x00, 0x01, 0x00, 0x00, 0x0E, 0x02};
+    for (size_t cut = 2; cut < bytes.size(); ++cut) {
+        TwoTeamsPacket back;
+        back.first = back.second = Make(kTeamMajorHuman, 3);
+        EXPECT_FALSE(back.CopyInbound(bytes.data(), static_cast<int>(cut))) << cut;
+        EXPECT_EQ(back.second, cut == 8 ? Make(kTeamMajorHuman, 0) : Team()) << cut;
+        if (cut < 7) {
+            EXPECT_EQ(back.first, cut == 2 ? Team() : Team(Make(kTeamMajorMonster, 0))) << cut;
         }
     }
+    TwoTeamsPacket back;
+    EXPECT_FALSE(back.CopyInbound(bytes.data(), 4));
+    EXPECT_EQ(back.GetReadError(), "short field: 4 bytes needed, 1 left (at byte 3)");
 }
 
 }  // namespace

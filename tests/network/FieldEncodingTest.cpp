@@ -2,6 +2,8 @@
 // bounds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <string>
 
 #include "Engine/ClassTag.h"
@@ -9,6 +11,7 @@
 #include "Engine/NetPacketRegistry.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
+#include "Game/network/PlayerRosterPackets.h"
 #include "Game/network/QuestPackets.h"
 #include "tests/network/EngineKindsPacket.h"
 #include "tests/network/PacketTestUtil.h"
@@ -166,6 +169,103 @@ TEST_F(FieldEncodingTest, ReaderRefusesValuesItsKindDoesNotAllow)
     EXPECT_TRUE(refused(status, Written(status), 10, 4));   // past the last item status
 }
 
+// After the first failure every read yields zeros, though its bytes are there, and the
+// first reason is the one kept.
+TEST_F(FieldEncodingTest, AfterAFailureEveryReadYieldsZerosAndTheFirstReasonStays)
+{
+    RemoteMessagePacket sent;
+    sent.receiver = 0x20000001;
+    sent.optionalInsert = 0x10000002;
+    sent.textTag = "tagHello";
+    Bytes bytes = Written(sent);
+    bytes[10] = 7;   // the bubble flag
+    RemoteMessagePacket back;
+    back.asBubble = true;
+    back.textTag = "tagStale";
+    EXPECT_FALSE(ReadInto(back, bytes));
+    EXPECT_EQ(back.GetReadError(), "bool byte 7 (at byte 11)");
+    EXPECT_EQ(back.receiver, sent.receiver);
+    EXPECT_EQ(back.optionalInsert, sent.optionalInsert);
+    EXPECT_FALSE(back.asBubble);
+    EXPECT_EQ(back.textTag, "");
+
+    QuestCommandMovePacket move;
+    move.characterId = 5;
+    move.targetPosition = WorldVec3(RegionOf(4), Vec3(1, 2, 3));
+    move.allowInterruptions = true;
+    Bytes moveBytes = Written(move);
+    moveBytes[10] = 42;   // the position's region
+    QuestCommandMovePacket moveBack = move;
+    EXPECT_FALSE(ReadInto(moveBack, moveBytes));
+    EXPECT_EQ(moveBack.GetReadError(), "unknown region 42 (at byte 14)");
+    EXPECT_EQ(moveBack.characterId, 5u);
+    EXPECT_EQ(moveBack.targetPosition, WorldVec3());
+    EXPECT_FALSE(moveBack.allowInterruptions);
+}
+
+// A position that is not a finite number compares false with every distance, so it
+// must never reach the game: each position reader refuses it, in every packet.
+TEST_F(FieldEncodingTest, PositionsThatAreNotFiniteAreRefused)
+{
+    LogCapture log;
+    const unsigned char notFinite[][4] = {
+        {0x00, 0x00, 0xC0, 0x7F},   // NaN
+        {0x01, 0x00, 0x80, 0xFF},   // a signalling NaN with the sign set
+        {0x00, 0x00, 0x80, 0x7F},   // infinity
+        {0x00, 0x00, 0x80, 0xFF},   // minus infinity
+    };
+    const auto refusedAt = [&](NetPacket& packet, const Bytes& bytes, size_t at) {
+        for (const auto& value : notFinite) {
+            Bytes bad = bytes;
+            std::copy(value, value + 4, bad.begin() + static_cast<std::ptrdiff_t>(at));
+            if (ReadInto(packet, bad))
+                return false;
+        }
+        return ReadInto(packet, bytes);   // the untouched bytes still read
+    };
+
+    WarpEntityPacket warp;
+    warp.warpPoint = WorldVec3(RegionOf(1), Vec3(1, 2, 3));
+    const Bytes warpBytes = Written(warp);
+    for (size_t at : {6, 10, 14})   // x, y, z after the header and the region
+        EXPECT_TRUE(refusedAt(warp, warpBytes, at)) << at;
+
+    AllPlayersHeartbeatPacket heartbeat;
+    PlayerNetHeartbeatInfo player;
+    player.classTag = "tagCClass01";
+    player.position = WorldVec3(RegionOf(2), Vec3(5, 0, 5));
+    heartbeat.players = {player};
+    const Bytes heartbeatBytes = Written(heartbeat);
+    // count, six words, flags, level byte, class byte, then the position's region
+    constexpr size_t kPositionX = 3 + PlayerNetFlags::kHeadSize + 3 + 4;
+    EXPECT_TRUE(refusedAt(heartbeat, heartbeatBytes, kPositionX));
+
+    CreateEntityPacket entity;
+    entity.coords = WorldCoords(RegionOf(3), Coords::MakeTranslation(Vec3(1, 2, 3)));
+    const Bytes entityBytes = Written(entity);
+    for (size_t at : {6, 26, 46, 50})   // first and a middle axis value, origin y and z
+        EXPECT_TRUE(refusedAt(entity, entityBytes, at)) << at;
+
+    ReadInto(warp, Bytes{0x25, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x7F, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(warp.GetReadError(), "a coordinate that is not a finite number (at byte 10)");
+    EXPECT_EQ(warp.warpPoint, WorldVec3());
+}
+
+TEST_F(FieldEncodingTest, PositionsThatAreNotFiniteAreNotSent)
+{
+    LogCapture log;
+    WarpEntityPacket warp;
+    warp.warpPoint = WorldVec3(RegionOf(1), Vec3(0, std::numeric_limits<float>::quiet_NaN(), 0));
+    EXPECT_EQ(warp.PrepareOutBuffer(), 0u);
+    EXPECT_TRUE(log.Contains("WarpEntityPacket (type 37) not built: a coordinate is not a finite number"));
+
+    Coords frame;
+    frame.yAxis.z = std::numeric_limits<float>::infinity();
+    CreateEntityPacket entity;
+    entity.coords = WorldCoords(RegionOf(1), frame);
+    EXPECT_EQ(entity.PrepareOutBuffer(), 0u);
+}
+
 TEST_F(FieldEncodingTest, ReaderRefusesLengthsAndCountsOverTheirBounds)
 {
     EngineKindsPacket packet;
@@ -212,6 +312,21 @@ TEST_F(FieldEncodingTest, ReaderRefusesAFileNameWithAZeroByte)
     bytes[57] = 0;
     EXPECT_FALSE(ReadInto(entity, bytes));
     EXPECT_EQ(entity.recordName, "");
+
+    // A zero byte anywhere in a longer name, in the writer and in the reader.
+    LogCapture log;
+    const std::string name = "Records/Items/Sword01.dbr";
+    entity.recordName = name;
+    const Bytes good = Written(entity);
+    for (size_t at = 0; at < name.size(); ++at) {
+        entity.recordName = name;
+        entity.recordName[at] = '\0';
+        EXPECT_EQ(entity.PrepareOutBuffer(), 0u) << at;
+        Bytes bad = good;
+        bad[56 + at] = 0;
+        EXPECT_FALSE(ReadInto(entity, bad)) << at;
+        EXPECT_EQ(entity.GetReadError(), "file name with a zero byte (at byte " + std::to_string(56 + name.size()) + ")");
+    }
 }
 
 }  // namespace

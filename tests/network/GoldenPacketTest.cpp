@@ -28,8 +28,23 @@ protected:
     }
 };
 
+TEST_F(GoldenPacketTest, EveryRegisteredPacketHasOneGolden)
+{
+    constexpr NetPacketType kFirstTestPacketType = 200;   // test programs register their own from here
+    const std::vector<GoldenPacket> goldens = GoldenPackets();
+    for (NetPacketType type : NetPacketRegistry::Get().GetTypes()) {
+        if (type >= kFirstTestPacketType)
+            continue;
+        size_t found = 0;
+        for (const GoldenPacket& golden : goldens)
+            found += golden.bytes.size() >= 2 && (golden.bytes[0] | golden.bytes[1] << 8) == type;
+        EXPECT_EQ(found, 1u) << "type " << type << " (" << NetPacketRegistry::Get().FindType(type)->GetName() << ")";
+    }
+}
+
 TEST_F(GoldenPacketTest, WritesTheGoldenBytes)
 {
+    LogCapture log;   // the spawn packet logs each write
     for (const GoldenPacket& golden : GoldenPackets()) {
         SCOPED_TRACE(golden.name);
         EXPECT_EQ(Written(*golden.make()), golden.bytes);
@@ -38,6 +53,7 @@ TEST_F(GoldenPacketTest, WritesTheGoldenBytes)
 
 TEST_F(GoldenPacketTest, ReadsTheGoldenBytesBackIntoTheSamePacket)
 {
+    LogCapture log;
     for (const GoldenPacket& golden : GoldenPackets()) {
         SCOPED_TRACE(golden.name);
         const NetPacketType type = golden.make()->GetType();

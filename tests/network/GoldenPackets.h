@@ -1,11 +1,8 @@
-// One golden packet per packet family: the exact bytes, a field per line, and the packet
-// they stand for. Positions name region 7 (PacketTest makes it).
+// The golden packets: every registered packet class has one. The families with counts,
+// lengths and flags come first, here; the others follow from one header per family.
 #pragma once
 
-#include <cstddef>
-#include <functional>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "Engine/ChatPacket.h"
@@ -14,17 +11,15 @@
 #include "Game/network/ItemTradePackets.h"
 #include "Game/network/PlayerRosterPackets.h"
 #include "Game/network/QuestPackets.h"
+#include "tests/network/GoldenPacket.h"
+#include "tests/network/GoldenPacketsGold.h"
+#include "tests/network/GoldenPacketsItems.h"
+#include "tests/network/GoldenPacketsQuest.h"
+#include "tests/network/GoldenPacketsRoster.h"
+#include "tests/network/GoldenPacketsWorld.h"
 #include "tests/network/PacketTestUtil.h"
 
 namespace GAME {
-
-struct GoldenPacket {
-    const char* name;
-    Bytes bytes;
-    // Where the counts and lengths sit (offset, width); each flipped must fail the read.
-    std::vector<std::pair<size_t, size_t>> counts;
-    std::function<std::unique_ptr<NetPacket>()> make;
-};
 
 inline std::vector<GoldenPacket> GoldenPackets()
 {
@@ -205,6 +200,11 @@ inline std::vector<GoldenPacket> GoldenPackets()
                            return packet;
                        }});
 
+    AddGoldenGoldPackets(goldens);
+    AddGoldenWorldPackets(goldens);
+    AddGoldenRosterPackets(goldens);
+    AddGoldenItemPackets(goldens);
+    AddGoldenQuestPackets(goldens);
     return goldens;
 }
 

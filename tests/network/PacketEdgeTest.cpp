@@ -111,6 +111,75 @@ TEST_F(RosterPacketTest, MoreThan255PlayersOrSkillsAreNotSent)
     EXPECT_GT(packet.PrepareOutBuffer(), 0u);
 }
 
+// A receiver reads into the same packet again and again: each read must leave exactly
+// what was sent, whatever an earlier read left in the list's elements.
+TEST_F(RosterPacketTest, AReusedPacketHoldsExactlyTheLastRead)
+{
+    PlayerNetBasicInfo full = Player(300, "Warrior");
+    full.isMale = true;
+    full.partyId = 0x30000001;
+    full.statusSkills = {"Haste.dbr", "Records/Skills/Shield.dbr"};
+    full.playerName = u"A longer name than most";
+    PlayerNetBasicInfo plain = Player(2, "tagCClass04");
+    plain.playerId = 0x40000004;
+    plain.playerName = u"Bo";
+    PlayerNetBasicInfo other = Player(9, "tagCClass100");
+    other.playerId = 0x50000005;
+
+    AllPlayersBasicInfoPacket back;
+    for (const std::vector<PlayerNetBasicInfo>& players : std::vector<std::vector<PlayerNetBasicInfo>>{
+             {full, full, other}, {plain}, {plain, full}, {}, {other, plain, full}}) {
+        AllPlayersBasicInfoPacket sent;
+        sent.players = players;
+        ASSERT_TRUE(ReadInto(back, Written(sent))) << back.GetReadError();
+        EXPECT_EQ(back.players, players);
+    }
+
+    AllPlayersHeartbeatPacket heartbeat;
+    AllPlayersHeartbeatPacket twice;
+    twice.players = {full, full};
+    ASSERT_TRUE(ReadInto(heartbeat, Written(twice)));
+    AllPlayersHeartbeatPacket once;
+    once.players = {plain};
+    ASSERT_TRUE(ReadInto(heartbeat, Written(once)));
+    ASSERT_EQ(heartbeat.players.size(), 1u);
+    EXPECT_EQ(heartbeat.players[0], static_cast<const PlayerNetHeartbeatInfo&>(plain));
+}
+
+// A read that fails part way keeps the players up to the one it failed in; that one
+// holds what was read and zeros after it, nothing of an earlier read.
+TEST_F(RosterPacketTest, AFailedReadLeavesZerosAfterTheFailureEvenInAReusedPacket)
+{
+    LogCapture log;
+    PlayerNetBasicInfo full = Player(300, "Warrior");
+    full.position = WorldVec3(RegionOf(5), Vec3(9, 9, 9));
+    full.statusSkills = {"Haste.dbr"};
+    AllPlayersBasicInfoPacket sent;
+    sent.players = {full, full, full};
+    AllPlayersBasicInfoPacket back;
+    ASSERT_TRUE(ReadInto(back, Written(sent)));
+
+    PlayerNetBasicInfo first = Player(1, "tagCClass01");
+    PlayerNetBasicInfo second = first;
+    second.playerId = 0x60000006;
+    second.statusSkills = {"X.dbr"};
+    sent.players = {first, second, first};
+    Bytes bytes = Written(sent);
+    // header and count, then the first player: head, name "Pat", flags, level, class,
+    // position and skill count; the second player's position follows its own class byte
+    constexpr size_t kPlayerSize = PlayerNetFlags::kHeadSize + 8 + 3 + NetLimits::kVec3Size + 1;
+    constexpr size_t kSecondRegion = 3 + kPlayerSize + PlayerNetFlags::kHeadSize + 8 + 3;
+    ASSERT_EQ(bytes[kSecondRegion], 2);
+    bytes[kSecondRegion] = 99;   // a region this world does not know
+    EXPECT_FALSE(ReadInto(back, bytes));
+    ASSERT_EQ(back.players.size(), 2u);
+    EXPECT_EQ(back.players[0], first);
+    PlayerNetBasicInfo partial = second;
+    partial.position = WorldVec3();
+    partial.statusSkills.clear();
+    EXPECT_EQ(back.players[1], partial);
+}
+
 class ItemPacketTest : public PacketTest {};
 
 TEST_F(ItemPacketTest, APlainItemIdentityIsFiveBytes)
