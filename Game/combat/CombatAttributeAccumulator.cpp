@@ -98,23 +98,19 @@ CombatAttributeAccumulator::~CombatAttributeAccumulator()
 
 // ---- Lists --------------------------------------------------------------------------
 
-void CombatAttributeAccumulator::Append(CombatAttributeList& list, CombatAttributePtr attribute)
+// The entries move to a larger array in the storage; the old one stays unused until the
+// storage is rewound.
+void CombatAttributeAccumulator::Grow(CombatAttributeList& list)
 {
-    if (list.m_size == list.m_capacity) {
-        // The entries move to a larger array in the storage; the old one stays unused
-        // until the storage is rewound.
-        const uint32_t capacity = list.m_capacity == 0 ? kListStartCapacity : 2 * list.m_capacity;
-        auto* items = static_cast<CombatAttributePtr*>(
-            m_arena.Allocate(sizeof(CombatAttributePtr) * capacity, alignof(CombatAttributePtr)));
-        for (uint32_t i = 0; i < list.m_size; ++i) {
-            new (&items[i]) CombatAttributePtr(std::move(list.m_items[i]));
-            list.m_items[i].~CombatAttributePtr();
-        }
-        list.m_items = items;
-        list.m_capacity = capacity;
+    const uint32_t capacity = list.m_capacity == 0 ? kListStartCapacity : 2 * list.m_capacity;
+    auto* items = static_cast<CombatAttributePtr*>(
+        m_arena.Allocate(sizeof(CombatAttributePtr) * capacity, alignof(CombatAttributePtr)));
+    for (uint32_t i = 0; i < list.m_size; ++i) {
+        new (&items[i]) CombatAttributePtr(std::move(list.m_items[i]));
+        list.m_items[i].~CombatAttributePtr();
     }
-    new (&list.m_items[list.m_size]) CombatAttributePtr(std::move(attribute));
-    ++list.m_size;
+    list.m_items = items;
+    list.m_capacity = capacity;
 }
 
 void CombatAttributeAccumulator::AppendMoved(CombatAttributeList& list, CombatAttributeList& other)
@@ -132,13 +128,6 @@ void CombatAttributeAccumulator::TakeLists(CombatAttributeAccumulator& other)
     m_damageModifiers = std::exchange(other.m_damageModifiers, {});
     m_defenses = std::exchange(other.m_defenses, {});
     m_defenseModifiers = std::exchange(other.m_defenseModifiers, {});
-}
-
-void CombatAttributeAccumulator::ClearList(CombatAttributeList& list)
-{
-    for (uint32_t i = 0; i < list.m_size; ++i)
-        list.m_items[i].~CombatAttributePtr();
-    list.m_size = 0;
 }
 
 // Made by another accumulator, whose storage may go before this one.
@@ -159,30 +148,13 @@ void CombatAttributeAccumulator::AppendClones(const CombatAttributeAccumulator& 
     cloneInto(m_defenseModifiers, other.m_defenseModifiers);
 }
 
-void CombatAttributeAccumulator::AddDamage(CombatAttributePtr attribute)
-{
-    if (attribute)
-        Append(m_damages, Own(std::move(attribute)));
-}
-
-void CombatAttributeAccumulator::AddDamageModifier(CombatAttributePtr attribute)
-{
-    if (attribute)
-        Append(m_damageModifiers, Own(std::move(attribute)));
-}
-
-void CombatAttributeAccumulator::AddDefenseModifier(CombatAttributePtr attribute)
-{
-    if (attribute)
-        Append(m_defenseModifiers, Own(std::move(attribute)));
-}
-
 void CombatAttributeAccumulator::AddDefense(CombatAttributePtr attribute)
 {
     if (!attribute)
         return;
+    const CombatAttributeType type = attribute->GetType();
     for (const auto& defense : m_defenses)
-        if (defense->MergeDefense(attribute.get()))
+        if (defense.m_listedType == type && defense->MergeDefense(attribute.get()))
             return;   // merged: the new object is dropped here
     Append(m_defenses, Own(std::move(attribute)));
 }
@@ -248,7 +220,7 @@ float CombatAttributeAccumulator::ProcessBluntDamageModifier(float modifier)
 void CombatAttributeAccumulator::ReduceDamage(float percent)
 {
     for (const auto& damage : m_damages)
-        damage->ReduceAbsoluteDamage(damage->GetType(), percent);
+        damage->ReduceAbsoluteDamage(damage.m_listedType, percent);
 }
 
 void CombatAttributeAccumulator::DamageReductionByShield(const Character& defender, float shieldDefense,
@@ -294,7 +266,7 @@ void CombatAttributeAccumulator::GetTotalDamage(float& absolute, float& overTime
 void CombatAttributeAccumulator::GetTotalDamageType(float& absolute, float& overTime, CombatAttributeType type) const
 {
     for (const auto& damage : m_damages)
-        if (damage->GetType() == type)
+        if (damage.m_listedType == type)
             damage->GetTotalDamage(absolute, overTime);
 }
 
@@ -302,7 +274,7 @@ uint64_t CombatAttributeAccumulator::GetTotalDamageByType(DamageByType& absolute
 {
     uint64_t types = 0;
     for (const auto& damage : m_damages) {
-        const CombatAttributeType type = damage->GetType();
+        const CombatAttributeType type = damage.m_listedType;
         if (type >= kCombatAttributeTypeCount)
             continue;
         const uint64_t bit = uint64_t{1} << type;
@@ -321,7 +293,7 @@ float CombatAttributeAccumulator::GetTotalDefenseType(CombatAttributeType type) 
     float absolute = 0.0f;
     float overTime = 0.0f;   // ignored
     for (const auto& defense : m_defenses)
-        if (defense->GetType() == type)
+        if (defense.m_listedType == type)
             defense->GetTotalDefense(absolute, overTime);
     return absolute;
 }

@@ -34,7 +34,7 @@ public:
     {
     }
     CombatAttributePtr(CombatAttributePtr&& other) noexcept
-        : m_object(std::exchange(other.m_object, nullptr)), m_onHeap(other.m_onHeap)
+        : m_object(std::exchange(other.m_object, nullptr)), m_onHeap(other.m_onHeap), m_listedType(other.m_listedType)
     {
     }
     CombatAttributePtr& operator=(CombatAttributePtr&& other) noexcept
@@ -43,6 +43,7 @@ public:
             reset();
             m_object = std::exchange(other.m_object, nullptr);
             m_onHeap = other.m_onHeap;
+            m_listedType = other.m_listedType;
         }
         return *this;
     }
@@ -71,6 +72,10 @@ private:
 
     CombatAttribute* m_object = nullptr;
     bool m_onHeap = false;
+    // The object's GetType, read once when the accumulator listed it: the type of a
+    // combat attribute never changes, and the stages that pick objects by type read it
+    // here instead of asking each object again.
+    CombatAttributeType m_listedType = CombatAttributeType_Unknown;
 };
 
 // One of the accumulator's four lists, in order. Its entries live in the accumulator's
@@ -147,10 +152,23 @@ public:
 
     // The accumulator takes what it is given; null is ignored. An object made by another
     // accumulator is cloned into this one's storage.
-    void AddDamage(CombatAttributePtr attribute);
-    void AddDamageModifier(CombatAttributePtr attribute);
-    void AddDefenseModifier(CombatAttributePtr attribute);
-    // A defence that one already held merges (same type) is dropped; otherwise appended.
+    void AddDamage(CombatAttributePtr attribute)
+    {
+        if (attribute)
+            Append(m_damages, Own(std::move(attribute)));
+    }
+    void AddDamageModifier(CombatAttributePtr attribute)
+    {
+        if (attribute)
+            Append(m_damageModifiers, Own(std::move(attribute)));
+    }
+    void AddDefenseModifier(CombatAttributePtr attribute)
+    {
+        if (attribute)
+            Append(m_defenseModifiers, Own(std::move(attribute)));
+    }
+    // A defence that one already held merges is dropped; otherwise appended. A defence
+    // only ever merges one of its own type, so only those are asked.
     void AddDefense(CombatAttributePtr attribute);
 
     const CombatAttributeList& GetDamages() const { return m_damages; }
@@ -203,7 +221,15 @@ public:
     size_t GetStorageBlockCount() const { return m_arena.GetBlockCount(); }
 
 private:
-    void Append(CombatAttributeList& list, CombatAttributePtr attribute);
+    void Append(CombatAttributeList& list, CombatAttributePtr&& attribute)
+    {
+        if (list.m_size == list.m_capacity)
+            Grow(list);
+        CombatAttributePtr* entry = new (&list.m_items[list.m_size]) CombatAttributePtr(std::move(attribute));
+        entry->m_listedType = entry->get()->GetType();
+        ++list.m_size;
+    }
+    void Grow(CombatAttributeList& list);
     // The object as this accumulator's own: kept when it is on the heap or in this
     // storage, cloned into this storage when another accumulator made it.
     CombatAttributePtr Own(CombatAttributePtr attribute)
@@ -213,7 +239,12 @@ private:
         return CloneFromElsewhere(std::move(attribute));
     }
     CombatAttributePtr CloneFromElsewhere(CombatAttributePtr attribute);
-    void ClearList(CombatAttributeList& list);
+    static void ClearList(CombatAttributeList& list)
+    {
+        for (uint32_t i = 0; i < list.m_size; ++i)
+            list.m_items[i].~CombatAttributePtr();
+        list.m_size = 0;
+    }
     void AppendClones(const CombatAttributeAccumulator& other);
     // Moves the other's entries behind this one's (the objects stay where they are).
     void AppendMoved(CombatAttributeList& list, CombatAttributeList& other);
