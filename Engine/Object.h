@@ -6,6 +6,7 @@
 // parent chain instead of using the language's own type information.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -48,19 +49,24 @@ public:
         return false;
     }
     // IsSame(other) || IsDerivedFrom(other), with the common case first: the class or an
-    // ancestor is that very object.
+    // ancestor is that very object. Names are compared only when another class bears
+    // other's name; otherwise no class but other itself can match it.
     bool IsA(const RTTI_ClassInfo* other) const
     {
         for (const RTTI_ClassInfo* info = this; info; info = info->m_parent)
             if (info == other)
                 return true;
-        return IsSame(other) || IsDerivedFrom(other);
+        return other && other->HasNamesake() && (IsSame(other) || IsDerivedFrom(other));
     }
     bool IsA(const RTTI_ClassInfo& other) const { return IsA(&other); }
 
     // Depth first in registration order from this class; null when no class of the
     // subtree bears the name (or its class cannot be instantiated).
     void* CreateObjectByName(const char* name) const;
+
+    // Whether another class information was ever registered under this one's name while
+    // this one was (kept once set).
+    bool HasNamesake() const { return m_hasNamesake.load(std::memory_order_relaxed); }
 
 private:
     bool SameName(const RTTI_ClassInfo* other) const;
@@ -69,6 +75,7 @@ private:
     const RTTI_ClassInfo* m_parent;
     Factory m_factory;
     uint32_t m_nameHash;   // lets IsSame reject most different names without comparing text
+    std::atomic<bool> m_hasNamesake{false};
 };
 
 // Declares the class information members inside a class body.

@@ -76,6 +76,11 @@ TEST(ClassInfo, SameNameCountsAsSameClass)
     EXPECT_TRUE(RegChild::GetStaticClassInfo().IsA(&twin));
     RTTI_ClassInfo other("regparent", nullptr, nullptr);   // case matters
     EXPECT_FALSE(other.IsSame(&RegParent::GetStaticClassInfo()));
+
+    // A class derived from a namesake registered later is a RegParent too.
+    RTTI_ClassInfo twinChild("RegTwinChild", &twin, nullptr);
+    EXPECT_TRUE(twinChild.IsA(&RegParent::GetStaticClassInfo()));
+    EXPECT_FALSE(twinChild.IsA(&RegSibling::GetStaticClassInfo()));
 }
 
 TEST(ClassInfo, UnknownAndAbstractNamesMakeNothing)
