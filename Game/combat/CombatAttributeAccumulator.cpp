@@ -88,14 +88,6 @@ CombatAttributeAccumulator& CombatAttributeAccumulator::operator=(CombatAttribut
     return *this;
 }
 
-CombatAttributeAccumulator::~CombatAttributeAccumulator()
-{
-    ClearList(m_damages);
-    ClearList(m_damageModifiers);
-    ClearList(m_defenses);
-    ClearList(m_defenseModifiers);
-}
-
 // ---- Lists --------------------------------------------------------------------------
 
 // The entries move to a larger array in the storage; the old one stays unused until the
@@ -156,7 +148,7 @@ void CombatAttributeAccumulator::AddDefense(CombatAttributePtr attribute)
     for (const auto& defense : m_defenses)
         if (defense.m_listedType == type && defense->MergeDefense(attribute.get()))
             return;   // merged: the new object is dropped here
-    Append(m_defenses, Own(std::move(attribute)));
+    Append(m_defenses, Own(std::move(attribute)), type);
 }
 
 // ---- Chances ------------------------------------------------------------------------
@@ -182,6 +174,8 @@ void CombatAttributeAccumulator::SetSeed(uint32_t seed)
 void CombatAttributeAccumulator::ProcessDamage(const Character& side, float percent, float absoluteCut,
                                                float reductionPercent, float reductionAbsolute)
 {
+    if (m_damages.empty() && m_damageModifiers.empty())
+        return;
     ApplyModifiers(m_damageModifiers, m_damages, m_region);
     ClearList(m_damageModifiers);
     for (const auto& damage : m_damages)
@@ -191,6 +185,8 @@ void CombatAttributeAccumulator::ProcessDamage(const Character& side, float perc
 void CombatAttributeAccumulator::ProcessDefense(Character& side, float percent, float absoluteCut,
                                                 float reductionPercent, float reductionAbsolute)
 {
+    if (m_defenses.empty() && m_defenseModifiers.empty())
+        return;
     ApplyModifiers(m_defenseModifiers, m_defenses, m_region);
     ClearList(m_defenseModifiers);
     for (const auto& defense : m_defenses)

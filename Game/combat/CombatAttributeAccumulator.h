@@ -113,7 +113,15 @@ public:
     // The same outcome as copying, but the other's objects (and their storage) move over
     // instead of being cloned; the other is left empty.
     CombatAttributeAccumulator& operator=(CombatAttributeAccumulator&& other) noexcept;
-    virtual ~CombatAttributeAccumulator();
+    // Inline: an accumulator that gathered nothing (an answer with nothing to answer
+    // with) costs next to nothing to let go.
+    virtual ~CombatAttributeAccumulator()
+    {
+        ClearList(m_damages);
+        ClearList(m_damageModifiers);
+        ClearList(m_defenses);
+        ClearList(m_defenseModifiers);
+    }
 
     // What a copy for reflection carries: clones of the damage that comes back with
     // reflected damage (FilterReflectDamage's rule) and, when asked, of the defences and
@@ -223,10 +231,16 @@ public:
 private:
     void Append(CombatAttributeList& list, CombatAttributePtr&& attribute)
     {
+        const CombatAttributeType type = attribute->GetType();
+        Append(list, std::move(attribute), type);
+    }
+    // `type` is the object's GetType.
+    void Append(CombatAttributeList& list, CombatAttributePtr&& attribute, CombatAttributeType type)
+    {
         if (list.m_size == list.m_capacity)
             Grow(list);
         CombatAttributePtr* entry = new (&list.m_items[list.m_size]) CombatAttributePtr(std::move(attribute));
-        entry->m_listedType = entry->get()->GetType();
+        entry->m_listedType = type;
         ++list.m_size;
     }
     void Grow(CombatAttributeList& list);

@@ -27,7 +27,11 @@ public:
     CombatAttributeArena& operator=(const CombatAttributeArena&) = delete;
     CombatAttributeArena(CombatAttributeArena&& other) noexcept : m_blocks(std::exchange(other.m_blocks, nullptr)) {}
     CombatAttributeArena& operator=(CombatAttributeArena&& other) noexcept;
-    ~CombatAttributeArena() { Release(); }
+    ~CombatAttributeArena()
+    {
+        if (m_blocks)
+            Release();
+    }
 
     // Room for `size` bytes aligned to `alignment` (at most that of std::max_align_t).
     void* Allocate(size_t size, size_t alignment)
