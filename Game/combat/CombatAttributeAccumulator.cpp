@@ -123,9 +123,9 @@ void CombatAttributeAccumulator::TakeLists(CombatAttributeAccumulator& other)
 }
 
 // Made by another accumulator, whose storage may go before this one.
-CombatAttributePtr CombatAttributeAccumulator::CloneFromElsewhere(CombatAttributePtr attribute)
+void CombatAttributeAccumulator::CloneFromElsewhere(CombatAttributePtr& attribute)
 {
-    return Clone(*attribute);
+    attribute = Clone(*attribute);
 }
 
 void CombatAttributeAccumulator::AppendClones(const CombatAttributeAccumulator& other)
@@ -145,10 +145,12 @@ void CombatAttributeAccumulator::AddDefense(CombatAttributePtr attribute)
     if (!attribute)
         return;
     const CombatAttributeType type = attribute->GetType();
-    for (const auto& defense : m_defenses)
-        if (defense.m_listedType == type && defense->MergeDefense(attribute.get()))
-            return;   // merged: the new object is dropped here
-    Append(m_defenses, Own(std::move(attribute)), type);
+    if (m_defenses.MayHold(type))
+        for (const auto& defense : m_defenses)
+            if (defense.m_listedType == type && defense->MergeDefense(attribute.get()))
+                return;   // merged: the new object is dropped here
+    Own(attribute);
+    Append(m_defenses, std::move(attribute), type);
 }
 
 // ---- Chances ------------------------------------------------------------------------
@@ -261,6 +263,8 @@ void CombatAttributeAccumulator::GetTotalDamage(float& absolute, float& overTime
 
 void CombatAttributeAccumulator::GetTotalDamageType(float& absolute, float& overTime, CombatAttributeType type) const
 {
+    if (!m_damages.MayHold(type))
+        return;
     for (const auto& damage : m_damages)
         if (damage.m_listedType == type)
             damage->GetTotalDamage(absolute, overTime);
@@ -286,6 +290,8 @@ uint64_t CombatAttributeAccumulator::GetTotalDamageByType(DamageByType& absolute
 
 float CombatAttributeAccumulator::GetTotalDefenseType(CombatAttributeType type) const
 {
+    if (!m_defenses.MayHold(type))
+        return 0.0f;
     float absolute = 0.0f;
     float overTime = 0.0f;   // ignored
     for (const auto& defense : m_defenses)

@@ -93,9 +93,19 @@ public:
 private:
     friend class CombatAttributeAccumulator;
 
+    // One bit per type listed since the list was last emptied (the last bit for every type
+    // past the others), so that a look for a type the list has never held ends at once.
+    // An entry that leaves the list keeps its bit: a bit set means "may hold".
+    static uint64_t TypeBit(CombatAttributeType type)
+    {
+        return uint64_t{1} << (static_cast<uint32_t>(type) < 63 ? static_cast<uint32_t>(type) : 63);
+    }
+    bool MayHold(CombatAttributeType type) const { return (m_types & TypeBit(type)) != 0; }
+
     CombatAttributePtr* m_items = nullptr;
     uint32_t m_size = 0;
     uint32_t m_capacity = 0;
+    uint64_t m_types = 0;
 };
 
 class CombatAttributeAccumulator {
@@ -162,18 +172,24 @@ public:
     // accumulator is cloned into this one's storage.
     void AddDamage(CombatAttributePtr attribute)
     {
-        if (attribute)
-            Append(m_damages, Own(std::move(attribute)));
+        if (attribute) {
+            Own(attribute);
+            Append(m_damages, std::move(attribute));
+        }
     }
     void AddDamageModifier(CombatAttributePtr attribute)
     {
-        if (attribute)
-            Append(m_damageModifiers, Own(std::move(attribute)));
+        if (attribute) {
+            Own(attribute);
+            Append(m_damageModifiers, std::move(attribute));
+        }
     }
     void AddDefenseModifier(CombatAttributePtr attribute)
     {
-        if (attribute)
-            Append(m_defenseModifiers, Own(std::move(attribute)));
+        if (attribute) {
+            Own(attribute);
+            Append(m_defenseModifiers, std::move(attribute));
+        }
     }
     // A defence that one already held merges is dropped; otherwise appended. A defence
     // only ever merges one of its own type, so only those are asked.
@@ -241,23 +257,24 @@ private:
             Grow(list);
         CombatAttributePtr* entry = new (&list.m_items[list.m_size]) CombatAttributePtr(std::move(attribute));
         entry->m_listedType = type;
+        list.m_types |= CombatAttributeList::TypeBit(type);
         ++list.m_size;
     }
     void Grow(CombatAttributeList& list);
     // The object as this accumulator's own: kept when it is on the heap or in this
     // storage, cloned into this storage when another accumulator made it.
-    CombatAttributePtr Own(CombatAttributePtr attribute)
+    void Own(CombatAttributePtr& attribute)
     {
-        if (attribute.m_onHeap || m_arena.Owns(attribute.get()))
-            return attribute;
-        return CloneFromElsewhere(std::move(attribute));
+        if (!attribute.m_onHeap && !m_arena.Owns(attribute.get()))
+            CloneFromElsewhere(attribute);
     }
-    CombatAttributePtr CloneFromElsewhere(CombatAttributePtr attribute);
+    void CloneFromElsewhere(CombatAttributePtr& attribute);
     static void ClearList(CombatAttributeList& list)
     {
         for (uint32_t i = 0; i < list.m_size; ++i)
             list.m_items[i].~CombatAttributePtr();
         list.m_size = 0;
+        list.m_types = 0;
     }
     void AppendClones(const CombatAttributeAccumulator& other);
     // Moves the other's entries behind this one's (the objects stay where they are).

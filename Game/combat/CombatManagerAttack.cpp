@@ -239,7 +239,7 @@ struct CombatManager::DamageToRegister {
     std::array<float, kAmounts> amounts;
 };
 
-void CombatManager::RegisterDamage(float damage)
+inline void CombatManager::RegisterDamage(float damage)
 {
     DamageToRegister* pending = m_damageToRegister;
     if (pending && pending->attackerId == m_attackerId) {

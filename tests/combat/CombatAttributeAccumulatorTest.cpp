@@ -80,7 +80,16 @@ TEST_F(CombatAttributeAccumulatorTest, DefencesMergeOnlyWithTheirOwnKindAndType)
     // Absolute parts of fire: resistance and the restricted one; duration parts ignored.
     EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Fire), 28.0f);
     EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Cold), 5.0f);
+    EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Lightning), 0.0f);
     EXPECT_TRUE(accumulator.IsEmpty());   // defences alone do not count
+
+    // Emptied, the list holds no fire any more; fire added again merges anew.
+    accumulator.ClearDefenses();
+    EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Fire), 0.0f);
+    accumulator.AddDefense(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 4.0f));
+    accumulator.AddDefense(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 6.0f));
+    ASSERT_EQ(accumulator.GetDefenses().size(), 1u);
+    EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Fire), 10.0f);
 }
 
 TEST_F(CombatAttributeAccumulatorTest, ProcessingConsumesTheModifiers)
