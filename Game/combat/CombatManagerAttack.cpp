@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <span>
 #include <utility>
@@ -510,16 +511,10 @@ void CombatManager::ReturnLifeLeech(AttackContext& attack)
 bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageType,
                                 CombatAttributeType combatAttributeType)
 {
-    if (!std::isfinite(amount)) {
-        // Not a number would pass the test below and make the owner's life not a number.
-        if (!m_nonFiniteWarned.test(kDamageWarning)) {
-            m_nonFiniteWarned.set(kDamageWarning);
-            gEngine->Log(LOG_WARNING, "CombatManager: damage %f is not a finite number; it counts as 0", amount);
-        }
-        return true;
-    }
-    if (amount <= 0.0f)
-        return true;
+    // Nothing to apply: no amount, or one that is not a finite number (which would pass
+    // the tests below and make the owner's life not a number).
+    if (!(amount > 0.0f && amount <= std::numeric_limits<float>::max()))
+        return ApplyNoDamage(amount);
     if (!m_owner)
         return false;
     m_owner->FireAbsEffect(combatAttributeType);
@@ -533,17 +528,32 @@ bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageT
         if (damage <= 0.0f)
             return false;
     }
-    // A filter that lets through what is not a finite number lets nothing through.
-    const bool stopped = ForEachCombatFilter([&damage, combatAttributeType](CombatFilter& filter) {
-        damage = filter.ModifyDamage(damage, combatAttributeType);
-        return !(damage > 0.0f) || !std::isfinite(damage);
-    });
-    if (stopped)
+    if (!m_combatFilters.empty() && !FilterDamage(damage, combatAttributeType))
         return false;
     m_owner->SubtractLife(damage, damageType);
     GAME_COMBAT_TRACE("^y    Damage %f to Defender 0x%x\n", damage, m_owner->GetObjectId());
     RegisterDamage(damage);
     return true;
+}
+
+bool CombatManager::ApplyNoDamage(float amount)
+{
+    if (!std::isfinite(amount) && !m_nonFiniteWarned.test(kDamageWarning)) {
+        m_nonFiniteWarned.set(kDamageWarning);
+        gEngine->Log(LOG_WARNING, "CombatManager: damage %f is not a finite number; it counts as 0", amount);
+    }
+    return true;
+}
+
+// The damage the filters let through, in list order; false when one let nothing through.
+// A filter that lets through what is not a finite number lets nothing through.
+bool CombatManager::FilterDamage(float& damage, CombatAttributeType combatAttributeType)
+{
+    const bool stopped = ForEachCombatFilter([&damage, combatAttributeType](CombatFilter& filter) {
+        damage = filter.ModifyDamage(damage, combatAttributeType);
+        return !(damage > 0.0f) || !std::isfinite(damage);
+    });
+    return !stopped;
 }
 
 }  // namespace GAME
