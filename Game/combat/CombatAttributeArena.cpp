@@ -20,25 +20,37 @@ constexpr size_t kFirstBlockBytes = CombatAttributeArena::kFirstBlockBytes;
 
 // First blocks given back on this thread. A block may be taken on one thread and given
 // back on another; it is only memory. Kept blocks are poisoned for the address
-// sanitizer, so that a read of an object whose arena is gone is still caught. Once the
-// thread's kept blocks are freed (the thread ends), blocks given back are freed at once.
+// sanitizer, so that a read of an object whose arena is gone is still caught. The list
+// is plain data, reached without a check that it was made; its cleaner, armed when the
+// first block is kept, frees what the thread still keeps when the thread ends, and from
+// then on blocks given back are freed at once.
 struct SpareBlocks {
     std::array<void*, CombatAttributeArena::kMaxSpareBlocks> blocks;
-    size_t count = 0;
-    bool closed = false;
+    size_t count;
+    bool cleanerArmed;
+    bool closed;
+};
+constinit thread_local SpareBlocks tSpareBlocks{};
 
-    ~SpareBlocks()
+struct SpareBlocksCleaner {
+    ~SpareBlocksCleaner()
     {
-        closed = true;
-        while (count != 0) {
-            void* block = blocks[--count];
+        SpareBlocks& spare = tSpareBlocks;
+        spare.closed = true;
+        while (spare.count != 0) {
+            void* block = spare.blocks[--spare.count];
             GAME_ARENA_UNPOISON(block, kFirstBlockBytes);
             ::operator delete(block);
         }
     }
 };
+thread_local SpareBlocksCleaner tSpareBlocksCleaner;
 
-thread_local SpareBlocks tSpareBlocks;
+[[gnu::noinline]] void ArmSpareBlocksCleaner(SpareBlocks& spare)
+{
+    spare.cleanerArmed = true;
+    static_cast<void>(&tSpareBlocksCleaner);   // made, and its end registered, on first use
+}
 
 }  // namespace
 
@@ -68,6 +80,8 @@ void CombatAttributeArena::GiveBack(Block* block)
         ::operator delete(block);
         return;
     }
+    if (!spare.cleanerArmed)
+        ArmSpareBlocksCleaner(spare);
     GAME_ARENA_POISON(block, kFirstBlockBytes);
     spare.blocks[spare.count++] = block;
 }

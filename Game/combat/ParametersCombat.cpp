@@ -16,10 +16,10 @@ void AttackRandoms::Fill(RandomUniform& source, int first, int last)
     const int end = std::min(last, kCount);
     const int min = static_cast<int>(m_min);
     const int max = static_cast<int>(m_max);
-    // A plain generator (not one behind a lock) is drawn from as a copy, which then takes
-    // its place: the same draws, with the state held in a register rather than stored
-    // and read back for each value.
-    if (typeid(source) == typeid(RandomUniform)) {
+    // Several values from a plain generator (not one behind a lock) are drawn from a copy,
+    // which then takes its place: the same draws, with the state held in a register rather
+    // than stored and read back for each value.
+    if (end - begin > 1 && typeid(source) == typeid(RandomUniform)) {
         RandomUniform drawing = source;
         for (int index = begin; index < end; ++index)
             m_values[static_cast<size_t>(index)] = static_cast<uint32_t>(drawing.RandomUniform::IGenerate(min, max));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "CombatTestCharacter.h"
@@ -332,6 +333,22 @@ TEST_F(CombatAttributeAccumulatorTest, StorageOfAttacksThatAreGoneServesTheNext)
         EXPECT_EQ(CombatAttributeArena::GetSpareBlockCount(), kKept - 2);
     }
     EXPECT_EQ(CombatAttributeArena::GetSpareBlockCount(), kKept);
+}
+
+// A thread keeps storage of its own, freed when the thread ends (the leak checker of the
+// sanitizer build fails the run otherwise).
+TEST_F(CombatAttributeAccumulatorTest, StorageKeptByAThreadGoesWithIt)
+{
+    size_t keptThere = 0;
+    std::thread worker([&keptThere] {
+        {
+            CombatAttributeAccumulator there;
+            there.AddDamage(there.Make<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 1.0f));
+        }
+        keptThere = CombatAttributeArena::GetSpareBlockCount();
+    });
+    worker.join();
+    EXPECT_EQ(keptThere, 1u);
 }
 
 // Reflection carries the reflectable damage and, when asked, the defences; never the
