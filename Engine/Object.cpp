@@ -108,6 +108,21 @@ const RTTI_ClassInfo* RTTI_ClassInfo::GetChild(int index) const
     return (*children)[static_cast<size_t>(index)];
 }
 
+int RTTI_ClassInfo::FindDepth() const
+{
+    // A class information that is not constructed yet has no name (its storage is still
+    // zero); a walk through one would stop short.
+    int depth = 0;
+    for (const RTTI_ClassInfo* info = this; info; info = info->m_parent) {
+        if (!info->m_name)
+            return -1;
+        if (info != this)
+            ++depth;
+    }
+    m_depthPlusOne.store(depth + 1, std::memory_order_relaxed);
+    return depth;
+}
+
 bool RTTI_ClassInfo::SameName(const RTTI_ClassInfo* other) const
 {
     if (!m_name || !other->m_name)
