@@ -436,19 +436,19 @@ void CombatManager::AnswerAttack(AttackContext& attack, SkillManager& skills)
     }
 }
 
-// The answer's randoms come from a generator of its own, seeded from the attack. Their
+// The answer's randoms are the seven draws of a generator seeded from the attack. Their
 // first value seeds the accumulator that gathers the owner's retaliation (stores roll
-// their chances on it); the other six, and the answer itself, are made only when there
-// is something to retaliate with. They are drawn from the same generator in the same
-// order, so they are the numbers an answer made at once would have.
+// their chances on it); the seven, and the answer itself, are made only when there is
+// something to retaliate with, drawn afresh from the same seed, so they are the numbers
+// an answer made at once would have.
 void CombatManager::Retaliation(AttackContext& attack, SkillManager& skills)
 {
+    const uint32_t seed = attack.params.randoms.Get(AttackRandoms::kRetaliationSeed);
     RandomUniform source;
-    source.Seed(attack.params.randoms.Get(AttackRandoms::kRetaliationSeed));
-    AttackRandoms randoms;
-    randoms.Fill(source, AttackRandoms::kAccumulatorSeed, AttackRandoms::kAccumulatorSeed + 1);
+    source.Seed(seed);
     CombatAttributeAccumulator gathered;
-    gathered.SetSeed(randoms.Get(AttackRandoms::kAccumulatorSeed));
+    gathered.SetSeed(static_cast<uint32_t>(
+        source.IGenerate(static_cast<int>(AttackRandoms::kDefaultMin), static_cast<int>(AttackRandoms::kDefaultMax))));
     m_owner->GetEquipRetaliationAttributes(gathered, attack.equipment);
     m_owner->ContributeItemSetRetaliationAttributes(gathered);
     m_owner->ContributeGameBalanceRetaliationAttributes(gathered);
@@ -456,7 +456,9 @@ void CombatManager::Retaliation(AttackContext& attack, SkillManager& skills)
     gathered.ProcessDamage(*m_owner, 0.0f, 0.0f, 0.0f, 0.0f);
     if (gathered.IsEmpty())
         return;
-    randoms.Fill(source, AttackRandoms::kAccumulatorSeed + 1);
+    source.Seed(seed);
+    AttackRandoms randoms;
+    randoms.Fill(source);
     ParametersCombat retaliation(randoms, std::move(gathered));
     retaliation.combatType = ParametersCombatStyle::Direct;
     retaliation.attackerId = m_owner->GetObjectId();
