@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace GAME {
@@ -17,6 +18,13 @@ namespace {
 std::map<const RTTI_ClassInfo*, std::vector<RTTI_ClassInfo*>>& ChildRegistry()
 {
     static std::map<const RTTI_ClassInfo*, std::vector<RTTI_ClassInfo*>> registry;
+    return registry;
+}
+
+// Every class information by the hash of its name, to find the namesakes of a new one.
+std::unordered_multimap<uint32_t, RTTI_ClassInfo*>& NameRegistry()
+{
+    static std::unordered_multimap<uint32_t, RTTI_ClassInfo*> registry;
     return registry;
 }
 
@@ -52,6 +60,14 @@ RTTI_ClassInfo::RTTI_ClassInfo(const char* name, const RTTI_ClassInfo* parent, F
 {
     if (m_parent)
         ChildRegistry()[m_parent].push_back(this);
+    auto& names = NameRegistry();
+    for (auto [it, end] = names.equal_range(m_nameHash); it != end; ++it) {
+        if (SameName(it->second)) {
+            it->second->m_hasNamesake.store(true, std::memory_order_relaxed);
+            m_hasNamesake.store(true, std::memory_order_relaxed);
+        }
+    }
+    names.emplace(m_nameHash, this);
 }
 
 RTTI_ClassInfo::~RTTI_ClassInfo()
@@ -66,6 +82,13 @@ RTTI_ClassInfo::~RTTI_ClassInfo()
                 children.erase(found);
             if (children.empty())
                 registry.erase(it);
+        }
+    }
+    auto& names = NameRegistry();
+    for (auto [it, end] = names.equal_range(m_nameHash); it != end; ++it) {
+        if (it->second == this) {
+            names.erase(it);
+            break;
         }
     }
     std::free(m_name);
@@ -83,6 +106,21 @@ const RTTI_ClassInfo* RTTI_ClassInfo::GetChild(int index) const
     if (!children || index < 0 || static_cast<size_t>(index) >= children->size())
         return nullptr;
     return (*children)[static_cast<size_t>(index)];
+}
+
+int RTTI_ClassInfo::FindDepth() const
+{
+    // A class information that is not constructed yet has no name (its storage is still
+    // zero); a walk through one would stop short.
+    int depth = 0;
+    for (const RTTI_ClassInfo* info = this; info; info = info->m_parent) {
+        if (!info->m_name)
+            return -1;
+        if (info != this)
+            ++depth;
+    }
+    m_depthPlusOne.store(depth + 1, std::memory_order_relaxed);
+    return depth;
 }
 
 bool RTTI_ClassInfo::SameName(const RTTI_ClassInfo* other) const

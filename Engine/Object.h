@@ -6,6 +6,7 @@
 // parent chain instead of using the language's own type information.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -48,13 +49,28 @@ public:
         return false;
     }
     // IsSame(other) || IsDerivedFrom(other), with the common case first: the class or an
-    // ancestor is that very object.
+    // ancestor is that very object. Once both depths are known only the one ancestor at
+    // other's depth can be it, so the walk stops there (a class that lies deeper than
+    // this one is none of its ancestors). Names are compared only when another class
+    // bears other's name; otherwise no class but other itself can match it.
     bool IsA(const RTTI_ClassInfo* other) const
     {
-        for (const RTTI_ClassInfo* info = this; info; info = info->m_parent)
-            if (info == other)
-                return true;
-        return IsSame(other) || IsDerivedFrom(other);
+        const int depth = GetDepth();
+        const int otherDepth = other ? other->GetDepth() : -1;
+        if (depth >= 0 && otherDepth >= 0) {
+            if (depth >= otherDepth) {
+                const RTTI_ClassInfo* info = this;
+                for (int up = depth - otherDepth; up > 0; --up)
+                    info = info->m_parent;
+                if (info == other)
+                    return true;
+            }
+        } else {
+            for (const RTTI_ClassInfo* info = this; info; info = info->m_parent)
+                if (info == other)
+                    return true;
+        }
+        return other && other->HasNamesake() && (IsSame(other) || IsDerivedFrom(other));
     }
     bool IsA(const RTTI_ClassInfo& other) const { return IsA(&other); }
 
@@ -62,13 +78,31 @@ public:
     // subtree bears the name (or its class cannot be instantiated).
     void* CreateObjectByName(const char* name) const;
 
+    // Whether another class information was ever registered under this one's name while
+    // this one was (kept once set).
+    bool HasNamesake() const { return m_hasNamesake.load(std::memory_order_relaxed); }
+
+    // The number of ancestors; -1 while not known: an ancestor is not registered yet (static
+    // initializers run in any order), or this class information itself is not.
+    int GetDepth() const
+    {
+        const int stored = m_depthPlusOne.load(std::memory_order_relaxed);
+        return stored != 0 ? stored - 1 : FindDepth();
+    }
+
 private:
     bool SameName(const RTTI_ClassInfo* other) const;
+    // Walks to the root and keeps the depth once every class on the way is registered.
+    int FindDepth() const;
 
     char* m_name;
     const RTTI_ClassInfo* m_parent;
     Factory m_factory;
     uint32_t m_nameHash;   // lets IsSame reject most different names without comparing text
+    std::atomic<bool> m_hasNamesake{false};
+    // 0 (as before construction) while not known. Ancestors never change, so once known the
+    // depth stays.
+    mutable std::atomic<int> m_depthPlusOne{0};
 };
 
 // Declares the class information members inside a class body.

@@ -72,8 +72,6 @@ PlayStatsDamageType DamageOfType(CombatAttributeType type) { return {PlayStatsDa
 
 // ---- Base: every operation does nothing -----------------------------------------------
 
-CombatAttribute::~CombatAttribute() = default;
-
 void CombatAttribute::Process(const Character&, float, float, float, float) {}
 float CombatAttribute::ProcessBluntDamageModifier(float) { return 0.0f; }
 void CombatAttribute::Execute(Character&) {}

@@ -35,7 +35,8 @@ public:
     explicit CombatAttribute(CombatAttributeType type) : m_type(type) {}
     CombatAttribute(const CombatAttribute&) = default;
     CombatAttribute& operator=(const CombatAttribute&) = delete;
-    virtual ~CombatAttribute();
+    // Inline and empty, so that letting go of an attack's objects costs one call each.
+    virtual ~CombatAttribute() = default;
 
     // The root of the family's own class tree ("CombatAttribute", no parent): these are
     // not engine objects.
@@ -95,6 +96,9 @@ public:
 
     float GetDamage() const { return m_damage; }
 
+    // The type given at construction, for every kind that carries one amount; final, so
+    // that the kinds read it without a virtual call.
+    CombatAttributeType GetType() const final { return CombatAttribute::GetType(); }
     void Execute(Character& defender) override;
     void GetTotalDamage(float& absolute, float& overTime) const override;
     void ReduceAbsoluteDamage(CombatAttributeType type, float percent) override;
@@ -376,6 +380,8 @@ class CombatAttributeDefenseValue : public CombatAttribute {
 public:
     CombatAttributeDefenseValue(CombatAttributeType type, float value) : CombatAttribute(type), m_value(value) {}
 
+    // As for the damage amounts: the type given, read by the kinds without a virtual call.
+    CombatAttributeType GetType() const final { return CombatAttribute::GetType(); }
     float GetDefense() const override { return m_value; }
     // A duration defence never merges into an absolute one of the same type, nor the
     // other way round, and restricted defences stay apart from plain ones.

@@ -88,33 +88,21 @@ CombatAttributeAccumulator& CombatAttributeAccumulator::operator=(CombatAttribut
     return *this;
 }
 
-CombatAttributeAccumulator::~CombatAttributeAccumulator()
-{
-    ClearList(m_damages);
-    ClearList(m_damageModifiers);
-    ClearList(m_defenses);
-    ClearList(m_defenseModifiers);
-}
-
 // ---- Lists --------------------------------------------------------------------------
 
-void CombatAttributeAccumulator::Append(CombatAttributeList& list, CombatAttributePtr attribute)
+// The entries move to a larger array in the storage; the old one stays unused until the
+// storage is rewound.
+void CombatAttributeAccumulator::Grow(CombatAttributeList& list)
 {
-    if (list.m_size == list.m_capacity) {
-        // The entries move to a larger array in the storage; the old one stays unused
-        // until the storage is rewound.
-        const uint32_t capacity = list.m_capacity == 0 ? kListStartCapacity : 2 * list.m_capacity;
-        auto* items = static_cast<CombatAttributePtr*>(
-            m_arena.Allocate(sizeof(CombatAttributePtr) * capacity, alignof(CombatAttributePtr)));
-        for (uint32_t i = 0; i < list.m_size; ++i) {
-            new (&items[i]) CombatAttributePtr(std::move(list.m_items[i]));
-            list.m_items[i].~CombatAttributePtr();
-        }
-        list.m_items = items;
-        list.m_capacity = capacity;
+    const uint32_t capacity = list.m_capacity == 0 ? kListStartCapacity : 2 * list.m_capacity;
+    auto* items = static_cast<CombatAttributePtr*>(
+        m_arena.Allocate(sizeof(CombatAttributePtr) * capacity, alignof(CombatAttributePtr)));
+    for (uint32_t i = 0; i < list.m_size; ++i) {
+        new (&items[i]) CombatAttributePtr(std::move(list.m_items[i]));
+        list.m_items[i].~CombatAttributePtr();
     }
-    new (&list.m_items[list.m_size]) CombatAttributePtr(std::move(attribute));
-    ++list.m_size;
+    list.m_items = items;
+    list.m_capacity = capacity;
 }
 
 void CombatAttributeAccumulator::AppendMoved(CombatAttributeList& list, CombatAttributeList& other)
@@ -134,17 +122,10 @@ void CombatAttributeAccumulator::TakeLists(CombatAttributeAccumulator& other)
     m_defenseModifiers = std::exchange(other.m_defenseModifiers, {});
 }
 
-void CombatAttributeAccumulator::ClearList(CombatAttributeList& list)
-{
-    for (uint32_t i = 0; i < list.m_size; ++i)
-        list.m_items[i].~CombatAttributePtr();
-    list.m_size = 0;
-}
-
 // Made by another accumulator, whose storage may go before this one.
-CombatAttributePtr CombatAttributeAccumulator::CloneFromElsewhere(CombatAttributePtr attribute)
+void CombatAttributeAccumulator::CloneFromElsewhere(CombatAttributePtr& attribute)
 {
-    return Clone(*attribute);
+    attribute = Clone(*attribute);
 }
 
 void CombatAttributeAccumulator::AppendClones(const CombatAttributeAccumulator& other)
@@ -159,35 +140,18 @@ void CombatAttributeAccumulator::AppendClones(const CombatAttributeAccumulator& 
     cloneInto(m_defenseModifiers, other.m_defenseModifiers);
 }
 
-void CombatAttributeAccumulator::AddDamage(CombatAttributePtr attribute)
-{
-    if (attribute)
-        Append(m_damages, Own(std::move(attribute)));
-}
-
-void CombatAttributeAccumulator::AddDamageModifier(CombatAttributePtr attribute)
-{
-    if (attribute)
-        Append(m_damageModifiers, Own(std::move(attribute)));
-}
-
-void CombatAttributeAccumulator::AddDefenseModifier(CombatAttributePtr attribute)
-{
-    if (attribute)
-        Append(m_defenseModifiers, Own(std::move(attribute)));
-}
-
 void CombatAttributeAccumulator::AddDefense(CombatAttributePtr attribute)
 {
     if (!attribute)
         return;
-    // Only defences of one type merge: the type is asked once, and each held defence
-    // once, before a merge is tried.
+    // Only defences of one type merge; a type the list never held skips the walk.
     const CombatAttributeType type = attribute->GetType();
-    for (const auto& defense : m_defenses)
-        if (defense->GetType() == type && defense->MergeDefense(attribute.get()))
-            return;   // merged: the new object is dropped here
-    Append(m_defenses, Own(std::move(attribute)));
+    if (m_defenses.MayHold(type))
+        for (const auto& defense : m_defenses)
+            if (defense.m_listedType == type && defense->MergeDefense(attribute.get()))
+                return;   // merged: the new object is dropped here
+    Own(attribute);
+    Append(m_defenses, std::move(attribute), type);
 }
 
 // ---- Chances ------------------------------------------------------------------------
@@ -213,6 +177,8 @@ void CombatAttributeAccumulator::SetSeed(uint32_t seed)
 void CombatAttributeAccumulator::ProcessDamage(const Character& side, float percent, float absoluteCut,
                                                float reductionPercent, float reductionAbsolute)
 {
+    if (m_damages.empty() && m_damageModifiers.empty())
+        return;
     ApplyModifiers(m_damageModifiers, m_damages, m_region);
     ClearList(m_damageModifiers);
     for (const auto& damage : m_damages)
@@ -222,6 +188,8 @@ void CombatAttributeAccumulator::ProcessDamage(const Character& side, float perc
 void CombatAttributeAccumulator::ProcessDefense(Character& side, float percent, float absoluteCut,
                                                 float reductionPercent, float reductionAbsolute)
 {
+    if (m_defenses.empty() && m_defenseModifiers.empty())
+        return;
     ApplyModifiers(m_defenseModifiers, m_defenses, m_region);
     ClearList(m_defenseModifiers);
     for (const auto& defense : m_defenses)
@@ -251,7 +219,7 @@ float CombatAttributeAccumulator::ProcessBluntDamageModifier(float modifier)
 void CombatAttributeAccumulator::ReduceDamage(float percent)
 {
     for (const auto& damage : m_damages)
-        damage->ReduceAbsoluteDamage(damage->GetType(), percent);
+        damage->ReduceAbsoluteDamage(damage.m_listedType, percent);
 }
 
 void CombatAttributeAccumulator::DamageReductionByShield(const Character& defender, float shieldDefense,
@@ -296,8 +264,10 @@ void CombatAttributeAccumulator::GetTotalDamage(float& absolute, float& overTime
 
 void CombatAttributeAccumulator::GetTotalDamageType(float& absolute, float& overTime, CombatAttributeType type) const
 {
+    if (!m_damages.MayHold(type))
+        return;
     for (const auto& damage : m_damages)
-        if (damage->GetType() == type)
+        if (damage.m_listedType == type)
             damage->GetTotalDamage(absolute, overTime);
 }
 
@@ -305,7 +275,7 @@ uint64_t CombatAttributeAccumulator::GetTotalDamageByType(DamageByType& absolute
 {
     uint64_t types = 0;
     for (const auto& damage : m_damages) {
-        const CombatAttributeType type = damage->GetType();
+        const CombatAttributeType type = damage.m_listedType;
         if (type >= kCombatAttributeTypeCount)
             continue;
         const uint64_t bit = uint64_t{1} << type;
@@ -321,10 +291,12 @@ uint64_t CombatAttributeAccumulator::GetTotalDamageByType(DamageByType& absolute
 
 float CombatAttributeAccumulator::GetTotalDefenseType(CombatAttributeType type) const
 {
+    if (!m_defenses.MayHold(type))
+        return 0.0f;
     float absolute = 0.0f;
     float overTime = 0.0f;   // ignored
     for (const auto& defense : m_defenses)
-        if (defense->GetType() == type)
+        if (defense.m_listedType == type)
             defense->GetTotalDefense(absolute, overTime);
     return absolute;
 }

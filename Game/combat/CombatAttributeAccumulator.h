@@ -34,7 +34,7 @@ public:
     {
     }
     CombatAttributePtr(CombatAttributePtr&& other) noexcept
-        : m_object(std::exchange(other.m_object, nullptr)), m_onHeap(other.m_onHeap)
+        : m_object(std::exchange(other.m_object, nullptr)), m_onHeap(other.m_onHeap), m_listedType(other.m_listedType)
     {
     }
     CombatAttributePtr& operator=(CombatAttributePtr&& other) noexcept
@@ -43,6 +43,7 @@ public:
             reset();
             m_object = std::exchange(other.m_object, nullptr);
             m_onHeap = other.m_onHeap;
+            m_listedType = other.m_listedType;
         }
         return *this;
     }
@@ -71,6 +72,10 @@ private:
 
     CombatAttribute* m_object = nullptr;
     bool m_onHeap = false;
+    // The object's GetType, read once when the accumulator listed it: the type of a
+    // combat attribute never changes, and the stages that pick objects by type read it
+    // here instead of asking each object again.
+    CombatAttributeType m_listedType = CombatAttributeType_Unknown;
 };
 
 // One of the accumulator's four lists, in order. Its entries live in the accumulator's
@@ -88,9 +93,19 @@ public:
 private:
     friend class CombatAttributeAccumulator;
 
+    // One bit per type listed since the list was last emptied (the last bit for every type
+    // past the others), so that a look for a type the list has never held ends at once.
+    // An entry that leaves the list keeps its bit: a bit set means "may hold".
+    static uint64_t TypeBit(CombatAttributeType type)
+    {
+        return uint64_t{1} << (static_cast<uint32_t>(type) < 63 ? static_cast<uint32_t>(type) : 63);
+    }
+    bool MayHold(CombatAttributeType type) const { return (m_types & TypeBit(type)) != 0; }
+
     CombatAttributePtr* m_items = nullptr;
     uint32_t m_size = 0;
     uint32_t m_capacity = 0;
+    uint64_t m_types = 0;
 };
 
 class CombatAttributeAccumulator {
@@ -108,7 +123,15 @@ public:
     // The same outcome as copying, but the other's objects (and their storage) move over
     // instead of being cloned; the other is left empty.
     CombatAttributeAccumulator& operator=(CombatAttributeAccumulator&& other) noexcept;
-    virtual ~CombatAttributeAccumulator();
+    // Inline: an accumulator that gathered nothing (an answer with nothing to answer
+    // with) costs next to nothing to let go.
+    virtual ~CombatAttributeAccumulator()
+    {
+        ClearList(m_damages);
+        ClearList(m_damageModifiers);
+        ClearList(m_defenses);
+        ClearList(m_defenseModifiers);
+    }
 
     // What a copy for reflection carries: clones of the damage that comes back with
     // reflected damage (FilterReflectDamage's rule) and, when asked, of the defences and
@@ -147,10 +170,29 @@ public:
 
     // The accumulator takes what it is given; null is ignored. An object made by another
     // accumulator is cloned into this one's storage.
-    void AddDamage(CombatAttributePtr attribute);
-    void AddDamageModifier(CombatAttributePtr attribute);
-    void AddDefenseModifier(CombatAttributePtr attribute);
-    // A defence that one already held merges (same type) is dropped; otherwise appended.
+    void AddDamage(CombatAttributePtr attribute)
+    {
+        if (attribute) {
+            Own(attribute);
+            Append(m_damages, std::move(attribute));
+        }
+    }
+    void AddDamageModifier(CombatAttributePtr attribute)
+    {
+        if (attribute) {
+            Own(attribute);
+            Append(m_damageModifiers, std::move(attribute));
+        }
+    }
+    void AddDefenseModifier(CombatAttributePtr attribute)
+    {
+        if (attribute) {
+            Own(attribute);
+            Append(m_defenseModifiers, std::move(attribute));
+        }
+    }
+    // A defence that one already held merges is dropped; otherwise appended. A defence
+    // only ever merges one of its own type, so only those are asked.
     void AddDefense(CombatAttributePtr attribute);
 
     const CombatAttributeList& GetDamages() const { return m_damages; }
@@ -203,17 +245,37 @@ public:
     size_t GetStorageBlockCount() const { return m_arena.GetBlockCount(); }
 
 private:
-    void Append(CombatAttributeList& list, CombatAttributePtr attribute);
+    void Append(CombatAttributeList& list, CombatAttributePtr&& attribute)
+    {
+        const CombatAttributeType type = attribute->GetType();
+        Append(list, std::move(attribute), type);
+    }
+    // `type` is the object's GetType.
+    void Append(CombatAttributeList& list, CombatAttributePtr&& attribute, CombatAttributeType type)
+    {
+        if (list.m_size == list.m_capacity)
+            Grow(list);
+        CombatAttributePtr* entry = new (&list.m_items[list.m_size]) CombatAttributePtr(std::move(attribute));
+        entry->m_listedType = type;
+        list.m_types |= CombatAttributeList::TypeBit(type);
+        ++list.m_size;
+    }
+    void Grow(CombatAttributeList& list);
     // The object as this accumulator's own: kept when it is on the heap or in this
     // storage, cloned into this storage when another accumulator made it.
-    CombatAttributePtr Own(CombatAttributePtr attribute)
+    void Own(CombatAttributePtr& attribute)
     {
-        if (attribute.m_onHeap || m_arena.Owns(attribute.get()))
-            return attribute;
-        return CloneFromElsewhere(std::move(attribute));
+        if (!attribute.m_onHeap && !m_arena.Owns(attribute.get()))
+            CloneFromElsewhere(attribute);
     }
-    CombatAttributePtr CloneFromElsewhere(CombatAttributePtr attribute);
-    void ClearList(CombatAttributeList& list);
+    void CloneFromElsewhere(CombatAttributePtr& attribute);
+    static void ClearList(CombatAttributeList& list)
+    {
+        for (uint32_t i = 0; i < list.m_size; ++i)
+            list.m_items[i].~CombatAttributePtr();
+        list.m_size = 0;
+        list.m_types = 0;
+    }
     void AppendClones(const CombatAttributeAccumulator& other);
     // Moves the other's entries behind this one's (the objects stay where they are).
     void AppendMoved(CombatAttributeList& list, CombatAttributeList& other);

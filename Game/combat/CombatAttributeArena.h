@@ -3,6 +3,10 @@
 // ordinary attack allocates one block for all its objects instead of one allocation per
 // object. Objects are placed into it and destroyed by their owner; the memory of a
 // destroyed object is not reused until the arena is rewound.
+//
+// A first block given back is kept for the next arena made on the same thread (a few of
+// them, one per attack that is alive at once: the attack, its reflection copy and the
+// answer to it), so that attack after attack takes nothing from the heap.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +27,11 @@ public:
     CombatAttributeArena& operator=(const CombatAttributeArena&) = delete;
     CombatAttributeArena(CombatAttributeArena&& other) noexcept : m_blocks(std::exchange(other.m_blocks, nullptr)) {}
     CombatAttributeArena& operator=(CombatAttributeArena&& other) noexcept;
-    ~CombatAttributeArena() { Release(); }
+    ~CombatAttributeArena()
+    {
+        if (m_blocks)
+            Release();
+    }
 
     // Room for `size` bytes aligned to `alignment` (at most that of std::max_align_t).
     void* Allocate(size_t size, size_t alignment)
@@ -60,6 +68,9 @@ public:
     void Release();
 
     size_t GetBlockCount() const;
+    // First blocks kept on this thread for the next arenas, at most kMaxSpareBlocks.
+    static constexpr size_t kMaxSpareBlocks = 4;
+    static size_t GetSpareBlockCount();
 
 private:
     struct alignas(std::max_align_t) Block {
@@ -73,6 +84,9 @@ private:
 
     void* AllocateInNewBlock(size_t size, size_t alignment);
     bool OwnsInOlderBlocks(const void* pointer) const;
+    static Block* TakeSpareBlock();
+    // Keeps a first block for the next arena, or frees it (and any larger block).
+    static void GiveBack(Block* block);
     static bool InBlock(const Block& block, const void* pointer)
     {
         const auto address = reinterpret_cast<uintptr_t>(pointer);

@@ -221,6 +221,10 @@ private:
     // one did. See CombatManagerAttack.cpp.
     template <class Visit>
     bool ForEachCombatFilter(Visit visit);
+    // The cold parts of ApplyDamage: an amount that is no damage (warned about when it is
+    // not a finite number), and the walk over the filters.
+    bool ApplyNoDamage(float amount);
+    bool FilterDamage(float& damage, CombatAttributeType combatAttributeType);
     float FixedDamage(CombatAttributeType type) const { return m_durationDamage.GetFixedDamage(type); }
     float LadderModifier(float value) const;
     bool RollBlock(bool melee, float blockChance, float modifiers, float pth, RandomUniform& random);

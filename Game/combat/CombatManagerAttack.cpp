@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <span>
 #include <utility>
@@ -239,7 +240,7 @@ struct CombatManager::DamageToRegister {
     std::array<float, kAmounts> amounts;
 };
 
-void CombatManager::RegisterDamage(float damage)
+inline void CombatManager::RegisterDamage(float damage)
 {
     DamageToRegister* pending = m_damageToRegister;
     if (pending && pending->attackerId == m_attackerId) {
@@ -435,19 +436,19 @@ void CombatManager::AnswerAttack(AttackContext& attack, SkillManager& skills)
     }
 }
 
-// The answer's randoms come from a generator of its own, seeded from the attack. Their
+// The answer's randoms are the seven draws of a generator seeded from the attack. Their
 // first value seeds the accumulator that gathers the owner's retaliation (stores roll
-// their chances on it); the other six, and the answer itself, are made only when there
-// is something to retaliate with. They are drawn from the same generator in the same
-// order, so they are the numbers an answer made at once would have.
+// their chances on it); the seven, and the answer itself, are made only when there is
+// something to retaliate with, drawn afresh from the same seed, so they are the numbers
+// an answer made at once would have.
 void CombatManager::Retaliation(AttackContext& attack, SkillManager& skills)
 {
+    const uint32_t seed = attack.params.randoms.Get(AttackRandoms::kRetaliationSeed);
     RandomUniform source;
-    source.Seed(attack.params.randoms.Get(AttackRandoms::kRetaliationSeed));
-    AttackRandoms randoms;
-    randoms.Fill(source, AttackRandoms::kAccumulatorSeed, AttackRandoms::kAccumulatorSeed + 1);
+    source.Seed(seed);
     CombatAttributeAccumulator gathered;
-    gathered.SetSeed(randoms.Get(AttackRandoms::kAccumulatorSeed));
+    gathered.SetSeed(static_cast<uint32_t>(
+        source.IGenerate(static_cast<int>(AttackRandoms::kDefaultMin), static_cast<int>(AttackRandoms::kDefaultMax))));
     m_owner->GetEquipRetaliationAttributes(gathered, attack.equipment);
     m_owner->ContributeItemSetRetaliationAttributes(gathered);
     m_owner->ContributeGameBalanceRetaliationAttributes(gathered);
@@ -455,7 +456,9 @@ void CombatManager::Retaliation(AttackContext& attack, SkillManager& skills)
     gathered.ProcessDamage(*m_owner, 0.0f, 0.0f, 0.0f, 0.0f);
     if (gathered.IsEmpty())
         return;
-    randoms.Fill(source, AttackRandoms::kAccumulatorSeed + 1);
+    source.Seed(seed);
+    AttackRandoms randoms;
+    randoms.Fill(source);
     ParametersCombat retaliation(randoms, std::move(gathered));
     retaliation.combatType = ParametersCombatStyle::Direct;
     retaliation.attackerId = m_owner->GetObjectId();
@@ -510,16 +513,10 @@ void CombatManager::ReturnLifeLeech(AttackContext& attack)
 bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageType,
                                 CombatAttributeType combatAttributeType)
 {
-    if (!std::isfinite(amount)) {
-        // Not a number would pass the test below and make the owner's life not a number.
-        if (!m_nonFiniteWarned.test(kDamageWarning)) {
-            m_nonFiniteWarned.set(kDamageWarning);
-            gEngine->Log(LOG_WARNING, "CombatManager: damage %f is not a finite number; it counts as 0", amount);
-        }
-        return true;
-    }
-    if (amount <= 0.0f)
-        return true;
+    // Nothing to apply: no amount, or one that is not a finite number (which would pass
+    // the tests below and make the owner's life not a number).
+    if (!(amount > 0.0f && amount <= std::numeric_limits<float>::max()))
+        return ApplyNoDamage(amount);
     if (!m_owner)
         return false;
     m_owner->FireAbsEffect(combatAttributeType);
@@ -533,17 +530,32 @@ bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageT
         if (damage <= 0.0f)
             return false;
     }
-    // A filter that lets through what is not a finite number lets nothing through.
-    const bool stopped = ForEachCombatFilter([&damage, combatAttributeType](CombatFilter& filter) {
-        damage = filter.ModifyDamage(damage, combatAttributeType);
-        return !(damage > 0.0f) || !std::isfinite(damage);
-    });
-    if (stopped)
+    if (!m_combatFilters.empty() && !FilterDamage(damage, combatAttributeType))
         return false;
     m_owner->SubtractLife(damage, damageType);
     GAME_COMBAT_TRACE("^y    Damage %f to Defender 0x%x\n", damage, m_owner->GetObjectId());
     RegisterDamage(damage);
     return true;
+}
+
+bool CombatManager::ApplyNoDamage(float amount)
+{
+    if (!std::isfinite(amount) && !m_nonFiniteWarned.test(kDamageWarning)) {
+        m_nonFiniteWarned.set(kDamageWarning);
+        gEngine->Log(LOG_WARNING, "CombatManager: damage %f is not a finite number; it counts as 0", amount);
+    }
+    return true;
+}
+
+// The damage the filters let through, in list order; false when one let nothing through.
+// A filter that lets through what is not a finite number lets nothing through.
+bool CombatManager::FilterDamage(float& damage, CombatAttributeType combatAttributeType)
+{
+    const bool stopped = ForEachCombatFilter([&damage, combatAttributeType](CombatFilter& filter) {
+        damage = filter.ModifyDamage(damage, combatAttributeType);
+        return !(damage > 0.0f) || !std::isfinite(damage);
+    });
+    return !stopped;
 }
 
 }  // namespace GAME

@@ -1,6 +1,7 @@
 #include "Game/combat/ParametersCombat.h"
 
 #include <algorithm>
+#include <typeinfo>
 #include <utility>
 
 #include "Game/core/foundation/RandomUniform.h"
@@ -11,9 +12,22 @@ AttackRandoms::~AttackRandoms() = default;
 
 void AttackRandoms::Fill(RandomUniform& source, int first, int last)
 {
-    for (int index = std::max(first, 0); index < std::min(last, kCount); ++index)
-        m_values[static_cast<size_t>(index)] =
-            static_cast<uint32_t>(source.IGenerate(static_cast<int>(m_min), static_cast<int>(m_max)));
+    const int begin = std::max(first, 0);
+    const int end = std::min(last, kCount);
+    const int min = static_cast<int>(m_min);
+    const int max = static_cast<int>(m_max);
+    // Several values from a plain generator (not one behind a lock) are drawn from a copy,
+    // which then takes its place: the same draws, with the state held in a register rather
+    // than stored and read back for each value.
+    if (end - begin > 1 && typeid(source) == typeid(RandomUniform)) {
+        RandomUniform drawing = source;
+        for (int index = begin; index < end; ++index)
+            m_values[static_cast<size_t>(index)] = static_cast<uint32_t>(drawing.RandomUniform::IGenerate(min, max));
+        source = drawing;
+        return;
+    }
+    for (int index = begin; index < end; ++index)
+        m_values[static_cast<size_t>(index)] = static_cast<uint32_t>(source.IGenerate(min, max));
 }
 
 uint32_t AttackRandoms::Get(int index) const

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "CombatTestCharacter.h"
 #include "Engine/ObjectManager.h"
@@ -79,7 +81,16 @@ TEST_F(CombatAttributeAccumulatorTest, DefencesMergeOnlyWithTheirOwnKindAndType)
     // Absolute parts of fire: resistance and the restricted one; duration parts ignored.
     EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Fire), 28.0f);
     EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Cold), 5.0f);
+    EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Lightning), 0.0f);
     EXPECT_TRUE(accumulator.IsEmpty());   // defences alone do not count
+
+    // Emptied, the list holds no fire any more; fire added again merges anew.
+    accumulator.ClearDefenses();
+    EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Fire), 0.0f);
+    accumulator.AddDefense(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 4.0f));
+    accumulator.AddDefense(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 6.0f));
+    ASSERT_EQ(accumulator.GetDefenses().size(), 1u);
+    EXPECT_EQ(accumulator.GetTotalDefenseType(CombatAttributeType_Fire), 10.0f);
 }
 
 TEST_F(CombatAttributeAccumulatorTest, ProcessingConsumesTheModifiers)
@@ -286,6 +297,58 @@ TEST_F(CombatAttributeAccumulatorTest, ObjectsOfOneAttackHandedToAnotherAreItsOw
     CombatAttributePtr loose = keeper.Make<CombatAttributeAbsDamage>(CombatAttributeType_Cold, 1.0f);
     loose.reset();
     EXPECT_FALSE(loose);
+}
+
+// The storage of an attack that is gone serves the next attacks on the thread, a few
+// blocks at most; a block grown past the first size is not kept.
+TEST_F(CombatAttributeAccumulatorTest, StorageOfAttacksThatAreGoneServesTheNext)
+{
+    constexpr size_t kKept = CombatAttributeArena::kMaxSpareBlocks;
+    {
+        std::vector<std::unique_ptr<CombatAttributeAccumulator>> alive;
+        for (size_t i = 0; i < kKept + 2; ++i) {
+            alive.push_back(std::make_unique<CombatAttributeAccumulator>());
+            alive.back()->AddDamage(alive.back()->Make<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 1.0f));
+        }
+        EXPECT_EQ(CombatAttributeArena::GetSpareBlockCount(), 0u);
+    }
+    EXPECT_EQ(CombatAttributeArena::GetSpareBlockCount(), kKept);
+
+    {
+        CombatAttributeAccumulator next;
+        next.AddDefense(next.Make<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 50.0f));
+        next.AddDamage(next.Make<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 12.0f));
+        EXPECT_EQ(CombatAttributeArena::GetSpareBlockCount(), kKept - 1);
+        EXPECT_EQ(next.GetStorageBlockCount(), 1u);
+        next.ExecuteDefense();
+        EXPECT_EQ(TotalAbsolute(next), 6.0f);
+
+        // Grown past its first block, the accumulator gives back only that one.
+        CombatAttributeAccumulator grown;
+        for (int i = 0; i < 60; ++i)
+            grown.AddDamage(grown.Make<CombatAttributeAbsDamage>(CombatAttributeType_Cold, 1.0f));
+        EXPECT_GT(grown.GetStorageBlockCount(), 1u);
+        EXPECT_EQ(CombatAttributeArena::GetSpareBlockCount(), kKept - 2);
+        grown.Clear();
+        EXPECT_EQ(CombatAttributeArena::GetSpareBlockCount(), kKept - 2);
+    }
+    EXPECT_EQ(CombatAttributeArena::GetSpareBlockCount(), kKept);
+}
+
+// A thread keeps storage of its own, freed when the thread ends (the leak checker of the
+// sanitizer build fails the run otherwise).
+TEST_F(CombatAttributeAccumulatorTest, StorageKeptByAThreadGoesWithIt)
+{
+    size_t keptThere = 0;
+    std::thread worker([&keptThere] {
+        {
+            CombatAttributeAccumulator there;
+            there.AddDamage(there.Make<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 1.0f));
+        }
+        keptThere = CombatAttributeArena::GetSpareBlockCount();
+    });
+    worker.join();
+    EXPECT_EQ(keptThere, 1u);
 }
 
 // Reflection carries the reflectable damage and, when asked, the defences; never the

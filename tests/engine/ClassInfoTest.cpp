@@ -67,6 +67,21 @@ TEST(ClassInfo, IsATestsWalkTheParentChain)
     EXPECT_FALSE(child.IsDerivedFrom(&child));
     EXPECT_FALSE(child.IsA(&RegSibling::GetStaticClassInfo()));
     EXPECT_FALSE(Object::GetStaticClassInfo().IsDerivedFrom(&Object::GetStaticClassInfo()));
+
+    // Two levels further down, and beside: the walk stops at the depth of the class asked
+    // for, wherever that is.
+    const RTTI_ClassInfo& grandchild = RegGrandChild::GetStaticClassInfo();
+    EXPECT_EQ(grandchild.GetDepth(), child.GetDepth() + 1);
+    EXPECT_TRUE(grandchild.IsA(&parent));
+    EXPECT_TRUE(grandchild.IsA(&child));
+    EXPECT_TRUE(grandchild.IsA(&Object::GetStaticClassInfo()));
+    EXPECT_FALSE(grandchild.IsA(&RegSibling::GetStaticClassInfo()));
+    EXPECT_FALSE(child.IsA(&grandchild));
+    EXPECT_FALSE(grandchild.IsA(nullptr));
+    RTTI_ClassInfo loose("RegLoose", nullptr, nullptr);   // a tree of its own
+    EXPECT_EQ(loose.GetDepth(), 0);
+    EXPECT_FALSE(grandchild.IsA(&loose));
+    EXPECT_FALSE(loose.IsA(&Object::GetStaticClassInfo()));
 }
 
 TEST(ClassInfo, SameNameCountsAsSameClass)
@@ -76,6 +91,11 @@ TEST(ClassInfo, SameNameCountsAsSameClass)
     EXPECT_TRUE(RegChild::GetStaticClassInfo().IsA(&twin));
     RTTI_ClassInfo other("regparent", nullptr, nullptr);   // case matters
     EXPECT_FALSE(other.IsSame(&RegParent::GetStaticClassInfo()));
+
+    // A class derived from a namesake registered later is a RegParent too.
+    RTTI_ClassInfo twinChild("RegTwinChild", &twin, nullptr);
+    EXPECT_TRUE(twinChild.IsA(&RegParent::GetStaticClassInfo()));
+    EXPECT_FALSE(twinChild.IsA(&RegSibling::GetStaticClassInfo()));
 }
 
 TEST(ClassInfo, UnknownAndAbstractNamesMakeNothing)

@@ -291,9 +291,11 @@ template <>
 float DesignerProgram<float>::Run() const
 {
     // In the order of the step codes: the Op values, then four forms per Arithmetic kind.
+    // The loads of a bound value and of a computed one, which nearly every formula has,
+    // are handled here; the rest go through RunLoad.
     static const void* const kHandlers[] = {
-        &&Load, &&Load, &&Load, &&Load, &&Load,   // the loads
-        &&Load, &&Load, &&Load,                   // not and the jumps: boolean programs only
+        &&LoadValue, &&Load, &&LoadComputed, &&Load, &&Load,   // the loads
+        &&Load, &&Load, &&Load,                                // not and the jumps: boolean programs only
         &&End,
         GAME_EQ_ARITHMETIC_LABELS(Add),
         GAME_EQ_ARITHMETIC_LABELS(Subtract),
@@ -304,11 +306,22 @@ float DesignerProgram<float>::Run() const
     static_assert(std::size(kHandlers) ==
                   ArithmeticCode<float>(Arithmetic::Power, ArithmeticForm::InPlaceAndInPlace) + 1u);
     static_assert(static_cast<uint8_t>(Op::End) == 8);
+    static_assert(static_cast<uint8_t>(Op::LoadValue) == 0 && static_cast<uint8_t>(Op::LoadComputed) == 2);
 
     float frame[DesignerEquationLimits::kFrameSize];
     float last = 0.0f;
     const Step* step = m_steps.data();
     goto* kHandlers[step->op];
+
+LoadValue:
+    last = *step->left.value;
+    GAME_EQ_NEXT_STEP();
+
+LoadComputed : {
+    const ComputedVariable& computed = m_computed[step->aux];
+    last = computed.compute(computed.context, computed.key);
+    GAME_EQ_NEXT_STEP();
+}
 
 Load:
     RunLoad(*step, frame);
