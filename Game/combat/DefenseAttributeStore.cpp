@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <memory>
+#include <span>
 
 #include "Engine/LoadTable.h"
 #include "Game/combat/DefenseAttributeKinds.h"
@@ -50,65 +51,18 @@ void LoadCharacterDefenseAttribute(DefenseAttributeStore& store, const LoadTable
 
 using Loader = void (*)(DefenseAttributeStore&, const LoadTable&, const LoadTable*, const LoadTable*, float);
 
-// The load orders. An item loads absolute before duration physical, a skill the other
-// way round; only skills load convert, mana burn ratio and percent of current life.
-constexpr Loader kEquipmentOrder[] = {
+// The load orders, as runs of kinds. An item loads absolute before duration physical, a
+// skill the other way round; only skills load convert, mana burn ratio and percent of
+// current life.
+constexpr Loader kEquipmentHead[] = {
     &LoadDefenseAttribute<DefenseAttributeAbsMod_Protection>,
     &LoadDefenseAttribute<DefenseAttributeAbsMod_Absorption>,
     &LoadDefenseAttribute<DefenseAttributeAbs_Physical>,
     &LoadDefenseAttribute<DefenseAttributeAbsMod_Physical>,
     &LoadDefenseAttribute<DefenseAttributeDur_Physical>,
     &LoadDefenseAttribute<DefenseAttributeDurMod_Physical>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Pierce>,
-    &LoadDefenseAttribute<DefenseAttributeAbsMod_Pierce>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Bleeding>,
-    &LoadDefenseAttribute<DefenseAttributeDur_Bleeding>,
-    &LoadDefenseAttribute<DefenseAttributeAbsMod_Bleeding>,
-    &LoadDefenseAttribute<DefenseAttributeDurMod_Bleeding>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_ElementalResistance>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Fire>,
-    &LoadDefenseAttribute<DefenseAttributeDur_Fire>,
-    &LoadDefenseAttribute<DefenseAttributeAbsMod_Fire>,
-    &LoadDefenseAttribute<DefenseAttributeDurMod_Fire>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Cold>,
-    &LoadDefenseAttribute<DefenseAttributeDur_Cold>,
-    &LoadDefenseAttribute<DefenseAttributeAbsMod_Cold>,
-    &LoadDefenseAttribute<DefenseAttributeDurMod_Cold>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Lightning>,
-    &LoadDefenseAttribute<DefenseAttributeDur_Lightning>,
-    &LoadDefenseAttribute<DefenseAttributeAbsMod_Lightning>,
-    &LoadDefenseAttribute<DefenseAttributeDurMod_Lightning>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Poison>,
-    &LoadDefenseAttribute<DefenseAttributeDur_Poison>,
-    &LoadDefenseAttribute<DefenseAttributeAbsMod_Poison>,
-    &LoadDefenseAttribute<DefenseAttributeDurMod_Poison>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Life>,
-    &LoadDefenseAttribute<DefenseAttributeDur_Life>,
-    &LoadDefenseAttribute<DefenseAttributeAbsMod_Life>,
-    &LoadDefenseAttribute<DefenseAttributeDurMod_Life>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_LifeLeach>,
-    &LoadDefenseAttribute<DefenseAttributeDur_LifeLeach>,
-    &LoadDefenseAttribute<DefenseAttributeAbsMod_LifeLeach>,
-    &LoadDefenseAttribute<DefenseAttributeDurMod_LifeLeach>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_ManaLeach>,
-    &LoadDefenseAttribute<DefenseAttributeDur_ManaLeach>,
-    &LoadDefenseAttribute<DefenseAttributeAbsMod_ManaLeach>,
-    &LoadDefenseAttribute<DefenseAttributeDurMod_ManaLeach>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Stun>,
-    &LoadDefenseAttribute<DefenseAttributeAbsMod_Stun>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Trap>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Freeze>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Petrify>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Disruption>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Taunt>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Fear>,
-    &LoadDefenseAttribute<DefenseAttributeAbs_Confusion>,
-    &LoadDefenseAttribute<DefenseAttributeMisc_BlockModifier>,
-    &LoadDefenseAttribute<DefenseAttributeMisc_Reflect>,
 };
-static_assert(std::size(kEquipmentOrder) == 52, "an item loads 52 kinds after its base protection");
-
-constexpr Loader kSkillOrder[] = {
+constexpr Loader kSkillHead[] = {
     &LoadDefenseAttribute<DefenseAttribute_SkillProtectionAbsorption>,
     &LoadDefenseAttribute<DefenseAttributeAbsMod_Protection>,
     &LoadDefenseAttribute<DefenseAttributeAbsMod_Absorption>,
@@ -116,6 +70,8 @@ constexpr Loader kSkillOrder[] = {
     &LoadDefenseAttribute<DefenseAttributeDur_Physical>,
     &LoadDefenseAttribute<DefenseAttributeAbsMod_Physical>,
     &LoadDefenseAttribute<DefenseAttributeDurMod_Physical>,
+};
+constexpr Loader kSharedKinds[] = {
     &LoadDefenseAttribute<DefenseAttributeAbs_Pierce>,
     &LoadDefenseAttribute<DefenseAttributeAbsMod_Pierce>,
     &LoadDefenseAttribute<DefenseAttributeAbs_Bleeding>,
@@ -160,13 +116,40 @@ constexpr Loader kSkillOrder[] = {
     &LoadDefenseAttribute<DefenseAttributeAbs_Taunt>,
     &LoadDefenseAttribute<DefenseAttributeAbs_Fear>,
     &LoadDefenseAttribute<DefenseAttributeAbs_Confusion>,
+};
+constexpr Loader kSkillOnlyKinds[] = {
     &LoadDefenseAttribute<DefenseAttributeAbs_Convert>,
+};
+constexpr Loader kMiscKinds[] = {
     &LoadDefenseAttribute<DefenseAttributeMisc_BlockModifier>,
     &LoadDefenseAttribute<DefenseAttributeMisc_Reflect>,
+};
+constexpr Loader kSkillTailKinds[] = {
     &LoadDefenseAttribute<DefenseAttributeAbs_ManaBurnRatio>,
     &LoadDefenseAttribute<DefenseAttributeAbs_PercentCurrentLife>,
 };
-static_assert(std::size(kSkillOrder) == 56, "a skill loads 56 kinds");
+
+using LoaderRun = std::span<const Loader>;
+constexpr LoaderRun kEquipmentOrder[] = {kEquipmentHead, kSharedKinds, kMiscKinds};
+constexpr LoaderRun kSkillOrder[] = {kSkillHead, kSharedKinds, kSkillOnlyKinds, kMiscKinds, kSkillTailKinds};
+
+constexpr size_t KindCount(std::span<const LoaderRun> order)
+{
+    size_t count = 0;
+    for (LoaderRun run : order)
+        count += run.size();
+    return count;
+}
+static_assert(KindCount(kEquipmentOrder) == 52, "an item loads 52 kinds after its base protection");
+static_assert(KindCount(kSkillOrder) == 56, "a skill loads 56 kinds");
+
+void LoadInOrder(std::span<const LoaderRun> order, DefenseAttributeStore& store, const LoadTable& table,
+                 const LoadTable* prefix, const LoadTable* suffix, float jitter)
+{
+    for (LoaderRun run : order)
+        for (Loader load : run)
+            load(store, table, prefix, suffix, jitter);
+}
 
 using CharacterLoader = void (*)(DefenseAttributeStore&, const LoadTable&);
 
@@ -238,15 +221,13 @@ void DefenseAttributeStore_Equipment::Load(const LoadTable& table, const LoadTab
     if (withBaseProtection)
         DefenseAttribute_BaseProtectionAbsorption::Create_BaseAbsorptionProtection(*this, table, prefix, suffix,
                                                                                    kEquipmentJitter, region);
-    for (Loader load : kEquipmentOrder)
-        load(*this, table, prefix, suffix, kEquipmentJitter);
+    LoadInOrder(kEquipmentOrder, *this, table, prefix, suffix, kEquipmentJitter);
 }
 
 void DefenseAttributeStore_Skill::Load(const LoadTable& table)
 {
     Clear();
-    for (Loader load : kSkillOrder)
-        load(*this, table, nullptr, nullptr, 0.0f);
+    LoadInOrder(kSkillOrder, *this, table, nullptr, nullptr, 0.0f);
 }
 
 void DefenseAttributeStore_Character::Load(const LoadTable& table)
