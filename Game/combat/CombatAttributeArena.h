@@ -19,8 +19,9 @@ namespace GAME {
 class CombatAttributeArena {
 public:
     // The first block holds an ordinary attack (a handful of damage objects, the
-    // defender's defences and their lists); later blocks double.
-    static constexpr size_t kFirstBlockBytes = 1024;
+    // defences a fully equipped defender gathers and their lists, some 45 objects);
+    // later blocks double.
+    static constexpr size_t kFirstBlockBytes = 2048;
 
     CombatAttributeArena() = default;
     CombatAttributeArena(const CombatAttributeArena&) = delete;
