@@ -225,6 +225,13 @@ protected:
         const DamageValueRange* range = PerLevelEntry(ranges, level);
         return range ? *range : DamageValueRange{};
     }
+    // One draw between the level's ends (the range read once).
+    GAME_DAMAGE_ROLL_INLINE static float DrawInRange(RandomUniform& rng, const std::vector<DamageValueRange>& ranges,
+                                                     unsigned level)
+    {
+        const DamageValueRange range = GetRange(ranges, level);
+        return rng.FGenerate(range.min, AddInRange(range.min, range.range));
+    }
     GAME_DAMAGE_ROLL_INLINE static float GetRangeMax(const std::vector<DamageValueRange>& ranges, unsigned level)
     {
         const DamageValueRange range = GetRange(ranges, level);
@@ -297,7 +304,7 @@ protected:
         const float chance = ChanceAt(level);
         if (!PassesChance(acc, chance, force))
             return false;
-        const float drawn = rng.FGenerate(GetValueMin(level), GetValueMax(level));
+        const float drawn = DrawInRange(rng, m_values, level);
         value = MultiplyInRange(drawn, acc.GetChanceMultiplier(chance));
         return true;
     }
@@ -446,9 +453,9 @@ protected:
         const float chance = ChanceAt(level);
         if (!PassesChance(acc, chance, force))
             return;
-        const float drawn = rng.FGenerate(GetValueMin(level), GetValueMax(level));
+        const float drawn = DrawInRange(rng, m_values, level);
         const float value = MultiplyInRange(drawn, acc.GetChanceMultiplier(chance));
-        const float duration = rng.FGenerate(GetDurationMin(level), GetDurationMax(level));
+        const float duration = DrawInRange(rng, m_durations, level);
         AddRolledObjects<Objects>(acc, type, value, duration);
     }
 
