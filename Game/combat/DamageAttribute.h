@@ -148,6 +148,10 @@ public:
                                         bool force) const = 0;
     virtual void AddModifierToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
                                           bool force) const = 0;
+    // The passes of an attack in which the attribute can add anything: a store offers it
+    // only to those, so the other pass (which draws nothing and adds nothing) is skipped.
+    enum Pass : unsigned { kDamagePass = 1u, kModifierPass = 2u };
+    virtual unsigned GetPasses() const { return kDamagePass | kModifierPass; }
     virtual void ScaleAttribute(float percent) = 0;
     // Loot jitter; nothing unless the percent is above 0 and there is a generator.
     virtual void AddJitter(float percent, RandomUniform* rng) = 0;
@@ -188,13 +192,13 @@ protected:
 
     // The chance array, taken as it stands (no one-zero rule), and its value per level.
     void LoadChance(const LoadTable& record);
-    float ChanceAt(unsigned level) const { return PerLevelValue(m_chance, level); }
+    GAME_DAMAGE_ROLL_INLINE float ChanceAt(unsigned level) const { return PerLevelValue(m_chance, level); }
     // Global key false (or absent): the plain list, whatever the XOR key says; otherwise
     // the XOR key, read only then, picks the XOR or the AND group.
     DamageAttributeList ChooseList(const LoadTable& record) const;
     // Whether the attribute applies: forced, or its chance passes; a chance of 0 always
     // passes, without a draw.
-    static bool PassesChance(CombatAttributeAccumulator& acc, float chance, bool force)
+    GAME_DAMAGE_ROLL_INLINE static bool PassesChance(CombatAttributeAccumulator& acc, float chance, bool force)
     {
         return force || chance == 0.0f || acc.EvaluateChance(chance);
     }
@@ -216,12 +220,19 @@ protected:
     // negative.
     static void ReadRanges(const LoadTable& record, const char* minKey, const char* maxKey,
                            std::vector<DamageValueRange>& out);
-    static DamageValueRange GetRange(const std::vector<DamageValueRange>& ranges, unsigned level)
+    GAME_DAMAGE_ROLL_INLINE static DamageValueRange GetRange(const std::vector<DamageValueRange>& ranges, unsigned level)
     {
         const DamageValueRange* range = PerLevelEntry(ranges, level);
         return range ? *range : DamageValueRange{};
     }
-    static float GetRangeMax(const std::vector<DamageValueRange>& ranges, unsigned level)
+    // One draw between the level's ends (the range read once).
+    GAME_DAMAGE_ROLL_INLINE static float DrawInRange(RandomUniform& rng, const std::vector<DamageValueRange>& ranges,
+                                                     unsigned level)
+    {
+        const DamageValueRange range = GetRange(ranges, level);
+        return rng.FGenerate(range.min, AddInRange(range.min, range.range));
+    }
+    GAME_DAMAGE_ROLL_INLINE static float GetRangeMax(const std::vector<DamageValueRange>& ranges, unsigned level)
     {
         const DamageValueRange range = GetRange(ranges, level);
         return AddInRange(range.min, range.range);
@@ -265,6 +276,7 @@ public:
         AddRolled<PerAttack>(acc, level, rng, force, GetType());
     }
     void AddModifierToAccumulator(CombatAttributeAccumulator&, unsigned, RandomUniform&, bool) const override {}
+    unsigned GetPasses() const override { return kDamagePass; }
     void ScaleAttribute(float percent) override;
     void AddJitter(float percent, RandomUniform* rng) override;
     void GetCostInfo(CostInfo_DamageAttributes& info) const override;
@@ -279,8 +291,8 @@ protected:
     DamageAttributeList LoadFromTable(const LoadTable& record) override;
     virtual const char* GetLoadValueMinTag() const = 0;
     virtual const char* GetLoadValueMaxTag() const = 0;
-    float GetValueMin(unsigned level) const { return GetRange(m_values, level).min; }
-    float GetValueMax(unsigned level) const { return GetRangeMax(m_values, level); }
+    GAME_DAMAGE_ROLL_INLINE float GetValueMin(unsigned level) const { return GetRange(m_values, level).min; }
+    GAME_DAMAGE_ROLL_INLINE float GetValueMax(unsigned level) const { return GetRangeMax(m_values, level); }
     void GetText(std::u16string& line, unsigned level) const override;
     void GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const override;
 
@@ -292,7 +304,7 @@ protected:
         const float chance = ChanceAt(level);
         if (!PassesChance(acc, chance, force))
             return false;
-        const float drawn = rng.FGenerate(GetValueMin(level), GetValueMax(level));
+        const float drawn = DrawInRange(rng, m_values, level);
         value = MultiplyInRange(drawn, acc.GetChanceMultiplier(chance));
         return true;
     }
@@ -413,6 +425,7 @@ public:
         AddRolled<PerAttack>(acc, level, rng, force, GetType());
     }
     void AddModifierToAccumulator(CombatAttributeAccumulator&, unsigned, RandomUniform&, bool) const override {}
+    unsigned GetPasses() const override { return kDamagePass; }
     // Values only: durations keep their values.
     void ScaleAttribute(float percent) override;
     void AddJitter(float percent, RandomUniform* rng) override;
@@ -424,10 +437,10 @@ protected:
     virtual const char* GetLoadValueMaxTag() const = 0;
     virtual const char* GetLoadDurationMinTag() const = 0;
     virtual const char* GetLoadDurationMaxTag() const = 0;
-    float GetValueMin(unsigned level) const { return GetRange(m_values, level).min; }
-    float GetValueMax(unsigned level) const { return GetRangeMax(m_values, level); }
-    float GetDurationMin(unsigned level) const { return GetRange(m_durations, level).min; }
-    float GetDurationMax(unsigned level) const { return GetRangeMax(m_durations, level); }
+    GAME_DAMAGE_ROLL_INLINE float GetValueMin(unsigned level) const { return GetRange(m_values, level).min; }
+    GAME_DAMAGE_ROLL_INLINE float GetValueMax(unsigned level) const { return GetRangeMax(m_values, level); }
+    GAME_DAMAGE_ROLL_INLINE float GetDurationMin(unsigned level) const { return GetRange(m_durations, level).min; }
+    GAME_DAMAGE_ROLL_INLINE float GetDurationMax(unsigned level) const { return GetRangeMax(m_durations, level); }
     void GetText(std::u16string& line, unsigned level) const override;
     void GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const override;
 
@@ -440,9 +453,9 @@ protected:
         const float chance = ChanceAt(level);
         if (!PassesChance(acc, chance, force))
             return;
-        const float drawn = rng.FGenerate(GetValueMin(level), GetValueMax(level));
+        const float drawn = DrawInRange(rng, m_values, level);
         const float value = MultiplyInRange(drawn, acc.GetChanceMultiplier(chance));
-        const float duration = rng.FGenerate(GetDurationMin(level), GetDurationMax(level));
+        const float duration = DrawInRange(rng, m_durations, level);
         AddRolledObjects<Objects>(acc, type, value, duration);
     }
 
@@ -523,6 +536,7 @@ public:
     using PerAttack = CombatAttributeAbsDamageMod;
 
     void AddDamageToAccumulator(CombatAttributeAccumulator&, unsigned, RandomUniform&, bool) const override {}
+    unsigned GetPasses() const override { return kModifierPass; }
     // Draws nothing from the generator.
     void AddModifierToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform&,
                                   bool force) const override
@@ -536,7 +550,7 @@ public:
 protected:
     DamageAttributeList LoadFromTable(const LoadTable& record) override;
     virtual const char* GetLoadModifierTag() const = 0;
-    float GetModifierValue(unsigned level) const { return PerLevelValue(m_modifiers, level); }
+    GAME_DAMAGE_ROLL_INLINE float GetModifierValue(unsigned level) const { return PerLevelValue(m_modifiers, level); }
     void GetText(std::u16string& line, unsigned level) const override;
     void GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const override;
 
@@ -580,6 +594,7 @@ class DamageAttributeDurMod : public DamageAttribute {
 
 public:
     void AddDamageToAccumulator(CombatAttributeAccumulator&, unsigned, RandomUniform&, bool) const override {}
+    unsigned GetPasses() const override { return kModifierPass; }
     // Draws nothing from the generator; the duration modifier is not multiplied.
     void AddModifierToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
                                   bool force) const override;
@@ -592,8 +607,8 @@ protected:
     DamageAttributeList LoadFromTable(const LoadTable& record) override;
     virtual const char* GetLoadModifierTag() const = 0;
     virtual const char* GetLoadDurationModifierTag() const = 0;
-    float GetModifierValue(unsigned level) const { return PerLevelValue(m_modifiers, level); }
-    float GetDurationModifierValue(unsigned level) const { return PerLevelValue(m_durationModifiers, level); }
+    GAME_DAMAGE_ROLL_INLINE float GetModifierValue(unsigned level) const { return PerLevelValue(m_modifiers, level); }
+    GAME_DAMAGE_ROLL_INLINE float GetDurationModifierValue(unsigned level) const { return PerLevelValue(m_durationModifiers, level); }
     void GetText(std::u16string& line, unsigned level) const override;
     void GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const override;
 

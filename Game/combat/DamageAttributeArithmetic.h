@@ -31,7 +31,7 @@ inline constexpr float kMaxJitterPercent = 50.0f;
 // becoming infinite (0 for what is not a number). Within the range this is exactly the
 // float operation's result: a double holds the exact product of two floats, and a sum
 // rounded twice (to double, then to float) rounds as a float sum does.
-inline float ToFloatRange(double value)
+GAME_DAMAGE_ROLL_INLINE float ToFloatRange(double value)
 {
     constexpr double kLargest = std::numeric_limits<float>::max();
     if (value > kLargest)
@@ -40,9 +40,9 @@ inline float ToFloatRange(double value)
         return -std::numeric_limits<float>::max();
     return value == value ? static_cast<float>(value) : 0.0f;
 }
-inline float AddInRange(float a, float b) { return ToFloatRange(static_cast<double>(a) + b); }
-inline float SubtractInRange(float a, float b) { return ToFloatRange(static_cast<double>(a) - b); }
-inline float MultiplyInRange(float a, float b) { return ToFloatRange(static_cast<double>(a) * b); }
+GAME_DAMAGE_ROLL_INLINE float AddInRange(float a, float b) { return ToFloatRange(static_cast<double>(a) + b); }
+GAME_DAMAGE_ROLL_INLINE float SubtractInRange(float a, float b) { return ToFloatRange(static_cast<double>(a) - b); }
+GAME_DAMAGE_ROLL_INLINE float MultiplyInRange(float a, float b) { return ToFloatRange(static_cast<double>(a) * b); }
 
 // A jitter percent held to [0, 50]; nothing jitters unless the percent is above 0.
 float ClampJitterPercent(float percent);
@@ -71,7 +71,7 @@ float LootPercentOf(float percent, float value);
 // Entry min(level - 1, count - 1) of a per-level array; null at level 0 or for an empty
 // array.
 template <class T>
-const T* PerLevelEntry(const std::vector<T>& values, unsigned level)
+GAME_DAMAGE_ROLL_INLINE const T* PerLevelEntry(const std::vector<T>& values, unsigned level)
 {
     if (level == 0 || values.empty())
         return nullptr;
@@ -79,7 +79,7 @@ const T* PerLevelEntry(const std::vector<T>& values, unsigned level)
 }
 
 // The per-level value of a float array: 0 at level 0 or for an empty array.
-inline float PerLevelValue(const std::vector<float>& values, unsigned level)
+GAME_DAMAGE_ROLL_INLINE float PerLevelValue(const std::vector<float>& values, unsigned level)
 {
     const float* value = PerLevelEntry(values, level);
     return value ? *value : 0.0f;

@@ -29,6 +29,7 @@ public:
     void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
                                 bool force) const override;
     void AddModifierToAccumulator(CombatAttributeAccumulator&, unsigned, RandomUniform&, bool) const override {}
+    unsigned GetPasses() const override { return kDamagePass; }
     // The minimum moves; the range and the pierce ratio stay.
     void ScaleAttribute(float percent) override;
     void AddJitter(float, RandomUniform*) override {}
@@ -73,6 +74,7 @@ public:
     void AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,
                                 bool force) const override;
     void AddModifierToAccumulator(CombatAttributeAccumulator&, unsigned, RandomUniform&, bool) const override {}
+    unsigned GetPasses() const override { return kDamagePass; }
     void ScaleAttribute(float percent) override;
     // Each minimum, then its range, level by level; then every pierce ratio.
     void AddJitter(float percent, RandomUniform* rng) override;

@@ -229,6 +229,7 @@ DamageAttributeStore::DamageAttributeStore(const DamageAttributeStore& other)
       m_prefixGlobalChance(other.m_prefixGlobalChance),
       m_suffixGlobalChance(other.m_suffixGlobalChance)
 {
+    IndexPasses();
 }
 
 DamageAttributeStore::DamageAttributeStore(DamageAttributeStore&& other) noexcept { TakeFrom(other); }
@@ -258,6 +259,8 @@ void DamageAttributeStore::TakeFrom(DamageAttributeStore& other) noexcept
     m_globalXorAttributes = std::exchange(other.m_globalXorAttributes, {});
     m_globalAndAttributes = std::exchange(other.m_globalAndAttributes, {});
     m_attributes = std::exchange(other.m_attributes, {});
+    m_damagePass = std::exchange(other.m_damagePass, {});
+    m_modifierPass = std::exchange(other.m_modifierPass, {});
     m_randomGen = nullptr;
     other.m_randomGen = nullptr;
     m_globalChance = std::exchange(other.m_globalChance, {});
@@ -279,7 +282,28 @@ void DamageAttributeStore::AddGlobalAndAttribute(std::unique_ptr<DamageAttribute
 
 void DamageAttributeStore::AddAttribute(std::unique_ptr<DamageAttribute> attribute)
 {
-    Append(m_attributes, std::move(attribute));
+    if (!attribute)
+        return;
+    const unsigned passes = attribute->GetPasses();
+    const DamageAttribute* added = attribute.get();
+    m_attributes.push_back(std::move(attribute));
+    if (passes & DamageAttribute::kDamagePass)
+        m_damagePass.push_back(added);
+    if (passes & DamageAttribute::kModifierPass)
+        m_modifierPass.push_back(added);
+}
+
+void DamageAttributeStore::IndexPasses()
+{
+    m_damagePass.clear();
+    m_modifierPass.clear();
+    for (const auto& attribute : m_attributes) {
+        const unsigned passes = attribute->GetPasses();
+        if (passes & DamageAttribute::kDamagePass)
+            m_damagePass.push_back(attribute.get());
+        if (passes & DamageAttribute::kModifierPass)
+            m_modifierPass.push_back(attribute.get());
+    }
 }
 
 void DamageAttributeStore::Add(DamageAttributeList list, std::unique_ptr<DamageAttribute> attribute)
@@ -304,6 +328,8 @@ void DamageAttributeStore::Clear()
     m_globalXorAttributes.clear();
     m_globalAndAttributes.clear();
     m_attributes.clear();
+    m_damagePass.clear();
+    m_modifierPass.clear();
 }
 
 // ---- Global chance ------------------------------------------------------------------
@@ -382,31 +408,42 @@ void DamageAttributeStore_Skill::Load(const LoadTable& record)
 
 // ---- An attack ----------------------------------------------------------------------
 
+// The plain list skips attributes that add nothing in the pass (they draw nothing either),
+// so the draws and the objects come in the same order as when every attribute is visited.
 void DamageAttributeStore::AddDamageToAccumulator(CombatAttributeAccumulator& acc, unsigned level) const
 {
-    Offer(acc, level, &DamageAttribute::AddDamageToAccumulator);
+    Offer(acc, level, m_damagePass,
+          [&acc, level](const DamageAttribute& attribute, RandomUniform& rng, bool force) {
+              attribute.AddDamageToAccumulator(acc, level, rng, force);
+          });
 }
 
 void DamageAttributeStore::AddModifierToAccumulator(CombatAttributeAccumulator& acc, unsigned level) const
 {
-    Offer(acc, level, &DamageAttribute::AddModifierToAccumulator);
+    Offer(acc, level, m_modifierPass,
+          [&acc, level](const DamageAttribute& attribute, RandomUniform& rng, bool force) {
+              attribute.AddModifierToAccumulator(acc, level, rng, force);
+          });
 }
 
-void DamageAttributeStore::Offer(CombatAttributeAccumulator& acc, unsigned level, Contribution contribute) const
+template <class Contribute>
+void DamageAttributeStore::Offer(CombatAttributeAccumulator& acc, unsigned level, const PassList& plain,
+                                 Contribute contribute) const
 {
-    for (const auto& attribute : m_attributes)
-        ((*attribute).*contribute)(acc, level, acc.GetRandomGen(), false);
+    RandomUniform& rng = acc.GetRandomGen();
+    for (const DamageAttribute* attribute : plain)
+        contribute(*attribute, rng, false);
     const float chance = GetGlobalChance(level);
     if (!(chance > 0.0f))
         return;
-    if (acc.GetRandomGen().FGenerate(kGlobalRollMin, kGlobalRollMax) > chance)
+    if (rng.FGenerate(kGlobalRollMin, kGlobalRollMax) > chance)
         return;
     for (const auto& attribute : m_globalAndAttributes)
-        ((*attribute).*contribute)(acc, level, acc.GetRandomGen(), true);
+        contribute(*attribute, rng, true);
     if (m_globalXorAttributes.empty())
         return;
-    if (const DamageAttribute* picked = PickXorMember(acc.GetRandomGen(), level))
-        (picked->*contribute)(acc, level, acc.GetRandomGen(), true);
+    if (const DamageAttribute* picked = PickXorMember(rng, level))
+        contribute(*picked, rng, true);
 }
 
 // One member by weight (its chance for the level), the weights summed in single precision;

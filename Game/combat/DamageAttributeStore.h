@@ -106,9 +106,11 @@ protected:
                      float jitter);
 
 private:
-    using Contribution = void (DamageAttribute::*)(CombatAttributeAccumulator&, unsigned, RandomUniform&, bool) const;
+    using PassList = std::vector<const DamageAttribute*>;
 
-    void Offer(CombatAttributeAccumulator& acc, unsigned level, Contribution contribute) const;
+    template <class Contribute>
+    void Offer(CombatAttributeAccumulator& acc, unsigned level, const PassList& plain, Contribute contribute) const;
+    void IndexPasses();
     const DamageAttribute* PickXorMember(RandomUniform& rng, unsigned level) const;
     void LoadClass(Loader load, const LoadTable& record, float jitter);
     void TakeFrom(DamageAttributeStore& other) noexcept;
@@ -116,6 +118,10 @@ private:
     AttributeList m_globalXorAttributes;
     AttributeList m_globalAndAttributes;
     AttributeList m_attributes;
+    // The plain list's attributes that add anything in the damage pass and in the
+    // modifier pass, each in list order (a view of m_attributes, rebuilt when it changes).
+    PassList m_damagePass;
+    PassList m_modifierPass;
     RandomUniform* m_randomGen = nullptr;   // not owned
     std::vector<float> m_globalChance;
     float m_prefixGlobalChance = 0.0f;
