@@ -39,8 +39,9 @@ inline constexpr size_t kMinCompactSize = kHeadSize + 1 + 1 + 1 + NetLimits::kVe
 }  // namespace PlayerNetFlags
 
 // The flag byte of a compact record. A level travels in one byte only when it is 0 to
-// 255: a negative level would not survive the trip through one unsigned byte.
-uint8_t CompactPlayerFlags(const PlayerNetHeartbeatInfo& info, bool isMale, bool basic);
+// 255: a negative level would not survive the trip through one unsigned byte. `classByte`
+// is the class tag as one byte, or kClassTagNotEncodable.
+uint8_t CompactPlayerFlags(const PlayerNetHeartbeatInfo& info, bool isMale, bool basic, uint8_t classByte);
 
 // The fields of one player record in either form. Info is PlayerNetHeartbeatInfo or
 // PlayerNetBasicInfo (const when writing). The basic record's description has its own
@@ -74,11 +75,13 @@ void PlayerNetFields(V& v, Info& info, PlayerNetForm form)
         return;
     }
     uint8_t flags = 0;
+    uint8_t classByte = 0;   // the class tag is parsed once, for its flag and its byte
     if constexpr (!V::kReading) {
         bool isMale = false;
         if constexpr (kBasic)
             isMale = info.isMale;
-        flags = CompactPlayerFlags(info, isMale, kBasic);
+        classByte = ClassTagToByte(info.classTag.c_str());
+        flags = CompactPlayerFlags(info, isMale, kBasic, classByte);
     }
     v(Wire::u8, flags);
     const uint8_t allowed = PlayerNetFlags::kSmallLevel | PlayerNetFlags::kClassByte | (kBasic ? PlayerNetFlags::kMale : 0);
@@ -99,7 +102,6 @@ void PlayerNetFields(V& v, Info& info, PlayerNetForm form)
         v(Wire::u32, info.level, levelLabel);
     }
     if (flags & PlayerNetFlags::kClassByte) {
-        uint8_t classByte = V::kReading ? 0 : ClassTagToByte(info.classTag.c_str());
         v(Wire::u8, classByte);
         if constexpr (V::kReading)
             ByteToClassTag(classByte, info.classTag);
