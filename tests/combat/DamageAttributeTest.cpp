@@ -105,6 +105,12 @@ TEST_F(DamageAttributeTest, RangesCarryTheLastMaximumAndNeverGoNegative)
     // Without maximums the first minimum is carried.
     const DamageAttribute* carried = Load("DamageAttributeAbs_Fire", "offensiveFireMin,5;3,\n");
     EXPECT_EQ(Lines(*carried, 2), std::vector<std::string>{"{3-5}DamageFire"});
+
+    // Negative minimums keep their values; the range stops at 0.
+    const DamageAttribute* negative = Load("DamageAttributeAbs_Fire", "offensiveFireMin,-5;-5,\noffensiveFireMax,-10;5,\n");
+    EXPECT_EQ(Lines(*negative, 1), std::vector<std::string>{"{-5}DamageFire"});
+    EXPECT_EQ(Lines(*negative, 2), std::vector<std::string>{"{-5-5}DamageFire"});
+    EXPECT_EQ(Cost(*negative).count, 0u);
 }
 
 TEST_F(DamageAttributeTest, OneZeroRuleEmptiesValueArraysButNotChancesOrRatios)
@@ -433,12 +439,6 @@ TEST_F(DamageAttributeTest, DamageOverTimeShowsItsTotalAndTime)
     EXPECT_EQ(burn("2", "1"), std::vector<std::string>{"{2}DamageDurationFire/s"});
     EXPECT_EQ(burn("2", "3"), std::vector<std::string>{"{6}DamageDurationFire(3 s)"});
     EXPECT_EQ(burn("0;5", "3"), std::vector<std::string>{});   // no value at level 1
-
-    RegisterDisplayTag("DamageDurationRunSpeed", false);
-    const DamageAttribute* slow = Load("DamageAttributeDur_RunSpeed",
-                                       "offensiveSlowRunSpeedMin,20,\noffensiveSlowRunSpeedDurationMin,1,\n"
-                                       "offensiveSlowRunSpeedDurationMax,3,\n");
-    EXPECT_EQ(Lines(*slow, 1), std::vector<std::string>{"{20}DamageDurationRunSpeed(for 1-3 s)"});
 }
 
 TEST_F(DamageAttributeTest, NextLevelTextsShowWhatChanges)
@@ -535,15 +535,6 @@ TEST_F(DamageAttributeTest, ValuesAtTheEndsOfTheFloatRangeStayFinite)
             EXPECT_TRUE(std::isfinite(dot->GetDuration()));
         }
     }
-}
-
-TEST_F(DamageAttributeTest, NegativeMinimumsKeepTheirValues)
-{
-    RegisterDisplayTag("DamageFire", false);
-    const DamageAttribute* fire = Load("DamageAttributeAbs_Fire", "offensiveFireMin,-5;-5,\noffensiveFireMax,-10;5,\n");
-    EXPECT_EQ(Lines(*fire, 1), std::vector<std::string>{"{-5}DamageFire"});   // the range stops at 0
-    EXPECT_EQ(Lines(*fire, 2), std::vector<std::string>{"{-5-5}DamageFire"});
-    EXPECT_EQ(Cost(*fire).count, 0u);
 }
 
 TEST_F(DamageAttributeTest, BundledTextsFitEveryLine)
