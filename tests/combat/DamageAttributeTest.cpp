@@ -21,18 +21,6 @@ namespace {
 constexpr float kLargest = std::numeric_limits<float>::max();
 constexpr unsigned kTopLevel = 4294967295u;
 
-// Hands out a fixed whole-number draw and remembers the spread of every draw asked for.
-class ScriptedRandom : public RandomUniform {
-public:
-    int IGenerate(int min, int max) override
-    {
-        spreads.emplace_back(min, max);
-        return draw;
-    }
-    int draw = 0;
-    std::vector<std::pair<int, int>> spreads;
-};
-
 // An accumulator whose chance multiplier is not 1.
 class MultiplyingAccumulator : public CombatAttributeAccumulator {
 public:
@@ -168,7 +156,7 @@ TEST_F(DamageAttributeTest, PhysicalRangeIsAWholeNumber)
 
 TEST_F(DamageAttributeTest, JitterDrawsInTheTruncatedSpread)
 {
-    ScriptedRandom rng;
+    FixedDrawRandom rng;
     struct Case {
         float value, percent;
         int draw;
@@ -214,7 +202,7 @@ TEST_F(DamageAttributeTest, ScaleAddsATruncatedWholeNumber)
 TEST_F(DamageAttributeTest, AddJitterHoldsItsPercentAndDrawsInFamilyOrder)
 {
     auto spreadsOf = [&](const std::string& kind, const std::string& text, float percent) {
-        ScriptedRandom rng;
+        FixedDrawRandom rng;
         rng.draw = 1;
         DamageAttribute* attribute = Load(kind, text);
         attribute->AddJitter(percent, &rng);
