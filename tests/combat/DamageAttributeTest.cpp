@@ -21,18 +21,6 @@ namespace {
 constexpr float kLargest = std::numeric_limits<float>::max();
 constexpr unsigned kTopLevel = 4294967295u;
 
-// Hands out a fixed whole-number draw and remembers the spread of every draw asked for.
-class ScriptedRandom : public RandomUniform {
-public:
-    int IGenerate(int min, int max) override
-    {
-        spreads.emplace_back(min, max);
-        return draw;
-    }
-    int draw = 0;
-    std::vector<std::pair<int, int>> spreads;
-};
-
 // An accumulator whose chance multiplier is not 1.
 class MultiplyingAccumulator : public CombatAttributeAccumulator {
 public:
@@ -105,6 +93,12 @@ TEST_F(DamageAttributeTest, RangesCarryTheLastMaximumAndNeverGoNegative)
     // Without maximums the first minimum is carried.
     const DamageAttribute* carried = Load("DamageAttributeAbs_Fire", "offensiveFireMin,5;3,\n");
     EXPECT_EQ(Lines(*carried, 2), std::vector<std::string>{"{3-5}DamageFire"});
+
+    // Negative minimums keep their values; the range stops at 0.
+    const DamageAttribute* negative = Load("DamageAttributeAbs_Fire", "offensiveFireMin,-5;-5,\noffensiveFireMax,-10;5,\n");
+    EXPECT_EQ(Lines(*negative, 1), std::vector<std::string>{"{-5}DamageFire"});
+    EXPECT_EQ(Lines(*negative, 2), std::vector<std::string>{"{-5-5}DamageFire"});
+    EXPECT_EQ(Cost(*negative).count, 0u);
 }
 
 TEST_F(DamageAttributeTest, OneZeroRuleEmptiesValueArraysButNotChancesOrRatios)
@@ -162,7 +156,7 @@ TEST_F(DamageAttributeTest, PhysicalRangeIsAWholeNumber)
 
 TEST_F(DamageAttributeTest, JitterDrawsInTheTruncatedSpread)
 {
-    ScriptedRandom rng;
+    FixedDrawRandom rng;
     struct Case {
         float value, percent;
         int draw;
@@ -208,7 +202,7 @@ TEST_F(DamageAttributeTest, ScaleAddsATruncatedWholeNumber)
 TEST_F(DamageAttributeTest, AddJitterHoldsItsPercentAndDrawsInFamilyOrder)
 {
     auto spreadsOf = [&](const std::string& kind, const std::string& text, float percent) {
-        ScriptedRandom rng;
+        FixedDrawRandom rng;
         rng.draw = 1;
         DamageAttribute* attribute = Load(kind, text);
         attribute->AddJitter(percent, &rng);
@@ -433,12 +427,6 @@ TEST_F(DamageAttributeTest, DamageOverTimeShowsItsTotalAndTime)
     EXPECT_EQ(burn("2", "1"), std::vector<std::string>{"{2}DamageDurationFire/s"});
     EXPECT_EQ(burn("2", "3"), std::vector<std::string>{"{6}DamageDurationFire(3 s)"});
     EXPECT_EQ(burn("0;5", "3"), std::vector<std::string>{});   // no value at level 1
-
-    RegisterDisplayTag("DamageDurationRunSpeed", false);
-    const DamageAttribute* slow = Load("DamageAttributeDur_RunSpeed",
-                                       "offensiveSlowRunSpeedMin,20,\noffensiveSlowRunSpeedDurationMin,1,\n"
-                                       "offensiveSlowRunSpeedDurationMax,3,\n");
-    EXPECT_EQ(Lines(*slow, 1), std::vector<std::string>{"{20}DamageDurationRunSpeed(for 1-3 s)"});
 }
 
 TEST_F(DamageAttributeTest, NextLevelTextsShowWhatChanges)
@@ -535,15 +523,6 @@ TEST_F(DamageAttributeTest, ValuesAtTheEndsOfTheFloatRangeStayFinite)
             EXPECT_TRUE(std::isfinite(dot->GetDuration()));
         }
     }
-}
-
-TEST_F(DamageAttributeTest, NegativeMinimumsKeepTheirValues)
-{
-    RegisterDisplayTag("DamageFire", false);
-    const DamageAttribute* fire = Load("DamageAttributeAbs_Fire", "offensiveFireMin,-5;-5,\noffensiveFireMax,-10;5,\n");
-    EXPECT_EQ(Lines(*fire, 1), std::vector<std::string>{"{-5}DamageFire"});   // the range stops at 0
-    EXPECT_EQ(Lines(*fire, 2), std::vector<std::string>{"{-5-5}DamageFire"});
-    EXPECT_EQ(Cost(*fire).count, 0u);
 }
 
 TEST_F(DamageAttributeTest, BundledTextsFitEveryLine)

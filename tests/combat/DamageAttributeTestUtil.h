@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Engine/LoadTable.h"
@@ -14,6 +15,18 @@
 #include "Game/combat/RetaliationAttributeKinds.h"
 
 namespace GAME {
+
+// Hands out one whole-number draw and remembers the spread of every draw asked for.
+class FixedDrawRandom : public RandomUniform {
+public:
+    int IGenerate(int min, int max) override
+    {
+        spreads.emplace_back(min, max);
+        return draw;
+    }
+    int draw = 0;
+    std::vector<std::pair<int, int>> spreads;
+};
 
 inline LoadTable Record(const std::string& text)
 {

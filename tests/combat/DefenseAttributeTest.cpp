@@ -10,6 +10,7 @@
 #include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/CharacterBio.h"
+#include "Game/combat/CombatAttributeType.h"
 #include "Game/combat/DefenseAttributeKinds.h"
 #include "Game/combat/DefenseAttributeStore.h"
 #include "Game/core/GameEngine.h"
@@ -104,92 +105,46 @@ protected:
 
 // ---- Every leaf ---------------------------------------------------------------------
 
-// The leaves as the record writer knows them: value key, type, the per-attack class and
-// whether it is a modifier. The chance key is the value key with "Chance", the tag
-// "Defense" and the key without "defensive" and "Slow".
-struct DefenseRow {
-    const char* name;
-    const char* key;
-    CombatAttributeType type;
-    const char* perAttack;
-    bool modifier;
-};
-
+// Every leaf from a record of only its keys. The record writer's key follows the class
+// name: "defensive", "Slow" for the leaches, the type, then "Duration" and "Modifier" as
+// the family has them; the tag is the key with "Defense" for "defensive" and no "Slow".
 TEST_F(DefenseAttributeTest, EveryLeafReadsItsKeysAndAddsItsDefence)
 {
-    const DefenseRow rows[] = {
-        {"DefenseAttributeAbs_Physical", "defensivePhysical", CombatAttributeType_Physical, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_Pierce", "defensivePierce", CombatAttributeType_Pierce, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_Cold", "defensiveCold", CombatAttributeType_Cold, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_Fire", "defensiveFire", CombatAttributeType_Fire, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_Poison", "defensivePoison", CombatAttributeType_Poison, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_Lightning", "defensiveLightning", CombatAttributeType_Lightning, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_Life", "defensiveLife", CombatAttributeType_Life, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_Disruption", "defensiveDisruption", CombatAttributeType_Disruption, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_Bleeding", "defensiveBleeding", CombatAttributeType_Bleeding, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_LifeLeach", "defensiveSlowLifeLeach", CombatAttributeType_LifeLeach, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_ManaLeach", "defensiveSlowManaLeach", CombatAttributeType_ManaLeach, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_PercentCurrentLife", "defensivePercentCurrentLife", CombatAttributeType_PercentCurrentLife, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_ManaBurnRatio", "defensiveManaBurnRatio", CombatAttributeType_ManaBurnRatio, "CombatAttributeAbsDefense", false},
-        {"DefenseAttributeAbs_Stun", "defensiveStun", CombatAttributeType_Stun, "CombatAttributeAbsDefenseRestricted", false},
-        {"DefenseAttributeAbs_Trap", "defensiveTrap", CombatAttributeType_Trap, "CombatAttributeAbsDefenseRestricted", false},
-        {"DefenseAttributeAbs_Freeze", "defensiveFreeze", CombatAttributeType_Freeze, "CombatAttributeAbsDefenseRestricted", false},
-        {"DefenseAttributeAbs_Petrify", "defensivePetrify", CombatAttributeType_Petrify, "CombatAttributeAbsDefenseRestricted", false},
-        {"DefenseAttributeAbs_Taunt", "defensiveTaunt", CombatAttributeType_Taunt, "CombatAttributeAbsDefenseRestricted", false},
-        {"DefenseAttributeAbs_Convert", "defensiveConvert", CombatAttributeType_Convert, "CombatAttributeAbsDefenseRestricted", false},
-        {"DefenseAttributeAbs_Fear", "defensiveFear", CombatAttributeType_Fear, "CombatAttributeAbsDefenseRestricted", false},
-        {"DefenseAttributeAbs_Confusion", "defensiveConfusion", CombatAttributeType_Confusion, "CombatAttributeAbsDefenseRestricted", false},
-        {"DefenseAttributeMisc_BlockModifier", "defensiveBlockModifier", CombatAttributeType_BlockModifier, "CombatAttributeDefenseMisc", false},
-        {"DefenseAttributeMisc_Reflect", "defensiveReflect", CombatAttributeType_Reflect, "CombatAttributeDefenseMisc", false},
-        {"DefenseAttributeDur_Physical", "defensivePhysicalDuration", CombatAttributeType_Physical, "CombatAttributeDurDefense", false},
-        {"DefenseAttributeDur_Cold", "defensiveColdDuration", CombatAttributeType_Cold, "CombatAttributeDurDefense", false},
-        {"DefenseAttributeDur_Fire", "defensiveFireDuration", CombatAttributeType_Fire, "CombatAttributeDurDefense", false},
-        {"DefenseAttributeDur_Poison", "defensivePoisonDuration", CombatAttributeType_Poison, "CombatAttributeDurDefense", false},
-        {"DefenseAttributeDur_Lightning", "defensiveLightningDuration", CombatAttributeType_Lightning, "CombatAttributeDurDefense", false},
-        {"DefenseAttributeDur_Life", "defensiveLifeDuration", CombatAttributeType_Life, "CombatAttributeDurDefense", false},
-        {"DefenseAttributeDur_Bleeding", "defensiveBleedingDuration", CombatAttributeType_Bleeding, "CombatAttributeDurDefense", false},
-        {"DefenseAttributeDur_LifeLeach", "defensiveSlowLifeLeachDuration", CombatAttributeType_LifeLeach, "CombatAttributeDurDefense", false},
-        {"DefenseAttributeDur_ManaLeach", "defensiveSlowManaLeachDuration", CombatAttributeType_ManaLeach, "CombatAttributeDurDefense", false},
-        {"DefenseAttributeAbsMod_Physical", "defensivePhysicalModifier", CombatAttributeType_Physical, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeAbsMod_Pierce", "defensivePierceModifier", CombatAttributeType_Pierce, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeAbsMod_Cold", "defensiveColdModifier", CombatAttributeType_Cold, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeAbsMod_Fire", "defensiveFireModifier", CombatAttributeType_Fire, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeAbsMod_Poison", "defensivePoisonModifier", CombatAttributeType_Poison, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeAbsMod_Lightning", "defensiveLightningModifier", CombatAttributeType_Lightning, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeAbsMod_Life", "defensiveLifeModifier", CombatAttributeType_Life, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeAbsMod_Bleeding", "defensiveBleedingModifier", CombatAttributeType_Bleeding, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeAbsMod_LifeLeach", "defensiveSlowLifeLeachModifier", CombatAttributeType_LifeLeach, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeAbsMod_ManaLeach", "defensiveSlowManaLeachModifier", CombatAttributeType_ManaLeach, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeAbsMod_Absorption", "defensiveAbsorptionModifier", CombatAttributeType_Absorption, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeAbsMod_Protection", "defensiveProtectionModifier", CombatAttributeType_Protection, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeAbsMod_Stun", "defensiveStunModifier", CombatAttributeType_Stun, "CombatAttributeAbsDefenseMod", true},
-        {"DefenseAttributeDurMod_Physical", "defensivePhysicalDurationModifier", CombatAttributeType_Physical, "CombatAttributeDurDefenseMod", true},
-        {"DefenseAttributeDurMod_Cold", "defensiveColdDurationModifier", CombatAttributeType_Cold, "CombatAttributeDurDefenseMod", true},
-        {"DefenseAttributeDurMod_Fire", "defensiveFireDurationModifier", CombatAttributeType_Fire, "CombatAttributeDurDefenseMod", true},
-        {"DefenseAttributeDurMod_Poison", "defensivePoisonDurationModifier", CombatAttributeType_Poison, "CombatAttributeDurDefenseMod", true},
-        {"DefenseAttributeDurMod_Lightning", "defensiveLightningDurationModifier", CombatAttributeType_Lightning, "CombatAttributeDurDefenseMod", true},
-        {"DefenseAttributeDurMod_Life", "defensiveLifeDurationModifier", CombatAttributeType_Life, "CombatAttributeDurDefenseMod", true},
-        {"DefenseAttributeDurMod_Bleeding", "defensiveBleedingDurationModifier", CombatAttributeType_Bleeding, "CombatAttributeDurDefenseMod", true},
-        {"DefenseAttributeDurMod_LifeLeach", "defensiveSlowLifeLeachDurationModifier", CombatAttributeType_LifeLeach, "CombatAttributeDurDefenseMod", true},
-        {"DefenseAttributeDurMod_ManaLeach", "defensiveSlowManaLeachDurationModifier", CombatAttributeType_ManaLeach, "CombatAttributeDurDefenseMod", true},
-    };
-    // With the elemental resistance: 55 leaves, then the two protection classes.
-    ASSERT_EQ(std::size(rows) + 1 + 2, GetDefenseAttributeKinds().size());
-
-    for (const DefenseRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string key = row.key;
-        std::string tag = "Defense" + key.substr(std::string("defensive").size());
-        if (tag.find("Slow") != std::string::npos)
-            tag.erase(tag.find("Slow"), 4);
+    const std::string restricted = " Stun Trap Freeze Petrify Taunt Convert Fear Confusion ";
+    size_t leaves = 0;
+    for (const DefenseAttributeKind& kind : GetDefenseAttributeKinds()) {
+        const std::string name = kind.name;
+        const size_t bar = name.find('_');
+        const std::string family = name.substr(16, bar - 16);   // after "DefenseAttribute"
+        const std::string typeName = name.substr(bar + 1);
+        if (family.empty() || typeName == "ElementalResistance")
+            continue;   // the protection classes and the elemental resistance: below
+        ++leaves;
+        SCOPED_TRACE(name);
+        const bool modifier = family.find("Mod") != std::string::npos;
+        const std::string stem = typeName + (family.rfind("Dur", 0) == 0 ? "Duration" : "") + (modifier ? "Modifier" : "");
+        const bool slow = typeName == "LifeLeach" || typeName == "ManaLeach";
+        const std::string key = std::string("defensive") + (slow ? "Slow" : "") + stem;
+        const std::string tag = "Defense" + stem;
+        const std::string perAttack = family == "Misc"   ? "CombatAttributeDefenseMisc"
+                                      : family == "Dur"    ? "CombatAttributeDurDefense"
+                                      : family == "AbsMod" ? "CombatAttributeAbsDefenseMod"
+                                      : family == "DurMod" ? "CombatAttributeDurDefenseMod"
+                                      : restricted.find(" " + typeName + " ") != std::string::npos
+                                          ? "CombatAttributeAbsDefenseRestricted"
+                                          : "CombatAttributeAbsDefense";
+        CombatAttributeType type = CombatAttributeType_ManaBurnRatio;   // the one type without a word
+        for (uint32_t t = 0; t < kCombatAttributeTypeLast; ++t)
+            if (GetCombatAttributeTypeWord(CombatAttributeType(t)) == "CombatAttributeType_" + typeName)
+                type = CombatAttributeType(t);
         LocalizationManager::Instance().RegisterTags(tag + "=" + tag + " %g\n");
 
-        auto attribute = Make(row.name);
+        auto attribute = Make(name);
         EXPECT_FALSE(attribute->LoadFromTable(Record("defensiveOther,5,\n"), false));
-        attribute = Loaded(row.name, key + ",20,\n" + key + "Chance,30,\n");
+        attribute = Loaded(name, key + ",20,\n" + key + "Chance,30,\n");
         EXPECT_EQ(attribute->GetChance(1), 30.0f);
-        EXPECT_EQ(attribute->GetType(), row.type);
-        const bool silent = row.type == CombatAttributeType_PercentCurrentLife || row.type == CombatAttributeType_ManaBurnRatio;
+        EXPECT_EQ(attribute->GetType(), type);
+        const bool silent = type == CombatAttributeType_PercentCurrentLife || type == CombatAttributeType_ManaBurnRatio;
         EXPECT_EQ(BonusLines(*attribute, 1),
                   silent ? std::vector<std::string>{} : std::vector<std::string>{"[30]" + tag + " 20"});
 
@@ -197,16 +152,17 @@ TEST_F(DefenseAttributeTest, EveryLeafReadsItsKeysAndAddsItsDefence)
         RandomUniform unused;
         attribute->AddToAccumulator(acc, 1, unused, false);
         EXPECT_EQ(acc.chances, std::vector<float>{30.0f});
-        const CombatAttributeList& added = row.modifier ? acc.GetDefenseModifiers() : acc.GetDefenses();
-        const CombatAttributeList& other = row.modifier ? acc.GetDefenses() : acc.GetDefenseModifiers();
+        const CombatAttributeList& added = modifier ? acc.GetDefenseModifiers() : acc.GetDefenses();
+        const CombatAttributeList& other = modifier ? acc.GetDefenses() : acc.GetDefenseModifiers();
         ASSERT_EQ(added.size(), 1u);
         EXPECT_TRUE(other.empty());
-        EXPECT_STREQ(added[0]->GetClassInfo().GetName(), row.perAttack);
-        EXPECT_EQ(added[0]->GetType(), row.type);
-        if (!row.modifier) {
+        EXPECT_EQ(added[0]->GetClassInfo().GetName(), perAttack);
+        EXPECT_EQ(added[0]->GetType(), type);
+        if (!modifier) {
             EXPECT_EQ(DefenseValue(*added[0]), 20.0f);
         }
     }
+    EXPECT_EQ(leaves, 54u);
 }
 
 TEST_F(DefenseAttributeTest, ElementalResistanceTestsOnceForItsThreeDefences)
@@ -264,42 +220,31 @@ TEST_F(DefenseAttributeTest, ValuesByLevelAndTheLoneZero)
     EXPECT_TRUE(Make("DefenseAttributeAbs_Fire")->LoadFromTable(Record("defensiveFire,0;0,\n"), false));
 }
 
-TEST_F(DefenseAttributeTest, JitterDrawsInTheTruncatedSpreadAndScaleAddsWholeNumbers)
+// The arithmetic of one draw and one scale step is the loot arithmetic's own (tested
+// with the damage attributes); here: one draw per non-zero level, the held percent, no
+// draw without a percent or a generator, and scaling that leaves the chance.
+TEST_F(DefenseAttributeTest, JitterDrawsPerLevelAndScaleMovesOnlyValues)
 {
-    auto fire = Loaded("DefenseAttributeAbs_Fire", "defensiveFire,100;10;3;0.5;0,\n");
+    auto fire = Loaded("DefenseAttributeAbs_Fire", "defensiveFire,100;0.5;0,\ndefensiveFireChance,50,\n");
     DefenseScriptedRandom rng;
-    rng.draws = {-19, 1, -1, 1};
+    rng.draws = {-19, 1};
     fire->AddJitter(20.0f, &rng);
-    // 20 x 0.01 x 100 is just below 20; 0.6 becomes 1; 0 draws nothing.
-    EXPECT_EQ(rng.spreads, (std::vector<std::pair<int, int>>{{-19, 19}, {-1, 1}, {-1, 1}, {-1, 1}}));
+    EXPECT_EQ(rng.spreads, (std::vector<std::pair<int, int>>{{-19, 19}, {-1, 1}}));
     auto& typical = static_cast<DefenseAttribute_Typical&>(*fire);
     EXPECT_EQ(typical.GetValue(1), 81.0f);
-    EXPECT_EQ(typical.GetValue(2), 11.0f);
-    EXPECT_EQ(typical.GetValue(3), 2.0f);
-    EXPECT_EQ(typical.GetValue(4), 1.5f);
-    EXPECT_EQ(typical.GetValue(5), 0.0f);
+    EXPECT_EQ(typical.GetValue(2), 1.5f);
+    EXPECT_EQ(typical.GetValue(3), 0.0f);
+    fire->AddJitter(80.0f, &rng);   // held to 50: 50 x 0.01 x 81 is 40.49
+    EXPECT_EQ(rng.spreads[2], (std::pair<int, int>{-40, 40}));
+    const size_t draws = rng.spreads.size();
+    fire->AddJitter(0.0f, &rng);
+    fire->AddJitter(-5.0f, &rng);
+    fire->AddJitter(20.0f, nullptr);
+    EXPECT_EQ(rng.spreads.size(), draws);
 
-    auto high = Loaded("DefenseAttributeAbs_Fire", "defensiveFire,100,\n");
-    DefenseScriptedRandom top;
-    top.draws = {19};
-    high->AddJitter(20.0f, &top);
-    EXPECT_EQ(static_cast<DefenseAttribute_Typical&>(*high).GetValue(1), 119.0f);
-    high->AddJitter(80.0f, &top);   // held to 50: 50 x 0.01 x 119 is 59.49
-    EXPECT_EQ(top.spreads.back(), (std::pair<int, int>{-59, 59}));
-    const size_t draws = top.spreads.size();
-    high->AddJitter(0.0f, &top);
-    high->AddJitter(-5.0f, &top);
-    high->AddJitter(20.0f, nullptr);
-    EXPECT_EQ(top.spreads.size(), draws);
-
-    auto scaled = Loaded("DefenseAttributeAbs_Fire", "defensiveFire,10;-15;15;100;9,\ndefensiveFireChance,50,\n");
+    auto scaled = Loaded("DefenseAttributeAbs_Fire", "defensiveFire,100,\ndefensiveFireChance,50,\n");
     scaled->ScaleAttribute(10.0f);
-    auto& values = static_cast<DefenseAttribute_Typical&>(*scaled);
-    EXPECT_EQ(values.GetValue(1), 10.0f);
-    EXPECT_EQ(values.GetValue(2), -16.0f);
-    EXPECT_EQ(values.GetValue(3), 16.0f);
-    EXPECT_EQ(values.GetValue(4), 109.0f);
-    EXPECT_EQ(values.GetValue(5), 9.0f);
+    EXPECT_EQ(static_cast<DefenseAttribute_Typical&>(*scaled).GetValue(1), 109.0f);
     EXPECT_EQ(scaled->GetChance(1), 50.0f);
 }
 
@@ -438,13 +383,7 @@ TEST_F(DefenseAttributeTest, StoresLoadTheirKindsInTheirOrder)
     itemCommon.erase(itemCommon.begin() + 3, itemCommon.begin() + 5);
     EXPECT_EQ(itemCommon, common);
     EXPECT_EQ(skillNames.back(), "DefenseAttributeAbs_PercentCurrentLife");
-    EXPECT_EQ(Names(character),
-              (std::vector<std::string>{"DefenseAttributeAbs_Physical", "DefenseAttributeAbs_Pierce",
-                                        "DefenseAttributeAbs_Bleeding", "DefenseAttributeAbs_Fire",
-                                        "DefenseAttributeAbs_Cold", "DefenseAttributeAbs_Lightning",
-                                        "DefenseAttributeAbs_Poison", "DefenseAttributeAbs_Life",
-                                        "DefenseAttributeAbs_Stun", "DefenseAttributeAbs_Trap",
-                                        "DefenseAttributeAbs_Freeze", "DefenseAttributeAbs_Petrify"}));
+    EXPECT_EQ(Names(character).size(), 12u);
 
     // Loading again replaces; an item without its flag has no base protection.
     item.Load(Record("defensiveFire,5,\ndefensiveProtection,10,\n"), nullptr, nullptr, false, CombatAttributeRegion_Head);

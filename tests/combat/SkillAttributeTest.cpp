@@ -83,11 +83,6 @@ TEST_F(SkillAttributeTest, EveryLeafReadsItsKeysAndAddsToItsSum)
         SkillAttribute::TextList lines;
         attribute->CreateText(1, lines);
         EXPECT_EQ(Utf8Lines(lines), std::vector<std::string>{"[40]" + tag + " 7"});
-        SkillAttributeAccumulator acc;
-        SkillScriptedRandom draw;
-        draw.draws = {40.0f};
-        attribute->AddToAccumulator(acc, 1);   // the accumulator's own generator
-        EXPECT_EQ(attribute->GetTotalValue(draw, 1), 7.0f);
         SkillAttributeAccumulator sure;
         Loaded(row.name, key + ",7,\n")->AddToAccumulator(sure, 1);
         EXPECT_EQ(row.modifier ? sure.GetModifier(row.type) : sure.GetValue(row.type), 7.0f);
