@@ -135,15 +135,14 @@ TEST_F(RosterPacketTest, AReusedPacketHoldsExactlyTheLastRead)
         EXPECT_EQ(back.players, players);
     }
 
-    AllPlayersHeartbeatPacket heartbeat;
-    AllPlayersHeartbeatPacket twice;
-    twice.players = {full, full};
-    ASSERT_TRUE(ReadInto(heartbeat, Written(twice)));
-    AllPlayersHeartbeatPacket once;
-    once.players = {plain};
-    ASSERT_TRUE(ReadInto(heartbeat, Written(once)));
-    ASSERT_EQ(heartbeat.players.size(), 1u);
-    EXPECT_EQ(heartbeat.players[0], static_cast<const PlayerNetHeartbeatInfo&>(plain));
+    AllPlayersHeartbeatPacket heartbeats;
+    for (const std::vector<PlayerNetHeartbeatInfo>& players :
+         std::vector<std::vector<PlayerNetHeartbeatInfo>>{{full, full}, {plain}}) {
+        AllPlayersHeartbeatPacket sent;
+        sent.players = players;
+        ASSERT_TRUE(ReadInto(heartbeats, Written(sent)));
+        EXPECT_EQ(heartbeats.players, players);
+    }
 }
 
 // A read that fails part way keeps the players up to the one it failed in; that one
