@@ -89,6 +89,65 @@ TEST_F(ConnectionManagerTest, ClientsCountAsConnectedUntilDisconnected)
     EXPECT_FALSE(manager.IsClientConnected(15));
 }
 
+TEST_F(ConnectionManagerTest, WhatCannotBeBuiltOrHasNowhereToGoIsNotSent)
+{
+    ChatPacket chat;
+    chat.text.assign(NetLimits::kMaxWideStringLength + 1, u'x');
+    EXPECT_FALSE(manager.SendToServer(chat));
+    EXPECT_TRUE(transport.sent.empty());
+
+    manager.SetTransport(nullptr);
+    chat.text = u"hello";
+    EXPECT_FALSE(manager.SendToServer(chat));
+    EXPECT_TRUE(log.Contains("ConnectionManager: no transport; ChatPacket not sent"));
+}
+
+TEST_F(ConnectionManagerTest, ReceivedPacketsReachTheHandlerOfTheirType)
+{
+    HandleGold();
+    GiveGoldPacket gold;
+    gold.amount = -40;
+    transport.Feed(3, Written(gold));
+    gold.amount = 12;
+    transport.Feed(4, Written(gold));
+    EXPECT_EQ(manager.ProcessIncoming(), 2);
+    EXPECT_EQ(received, (std::vector<std::pair<int, int32_t>>{{3, -40}, {4, 12}}));
+    EXPECT_EQ(manager.ProcessIncoming(), 0);
+}
+
+TEST_F(ConnectionManagerTest, BytesThatChooseNoRegisteredPacketAreDropped)
+{
+    HandleGold();
+    EXPECT_FALSE(manager.HandleIncoming(2, Bytes{0xE7, 0x03, 0, 0}.data(), 4));
+    EXPECT_TRUE(log.Contains("Packet of type 999 from host 2 dropped: no packet of that type (4 bytes)"));
+    const Bytes one = {0x70};
+    EXPECT_FALSE(manager.HandleIncoming(2, one.data(), one.size()));
+    EXPECT_TRUE(log.Contains("Packet from host 2 dropped: 1 bytes is shorter than a header"));
+    EXPECT_TRUE(received.empty());
+}
+
+TEST_F(ConnectionManagerTest, APacketWithoutAHandlerIsDropped)
+{
+    WorldInitPacket init;
+    EXPECT_FALSE(manager.HandleIncoming(1, Written(init).data(), Written(init).size()));
+    EXPECT_TRUE(log.Contains("WorldInitPacket from host 1 dropped: no handler"));
+}
+
+TEST_F(ConnectionManagerTest, ATypeNumberKeepsItsFirstClass)
+{
+    EXPECT_FALSE(NetPacketRegistry::Get().RegisterType(GiveGoldPacket::kType, ChatPacket::GetStaticClassInfo()));
+    EXPECT_TRUE(log.Contains("NetPacketRegistry: type 112 is taken by GiveGoldPacket; ChatPacket is not registered"));
+    EXPECT_TRUE(NetPacketRegistry::Get().FindType(GiveGoldPacket::kType)->IsSame(&GiveGoldPacket::GetStaticClassInfo()));
+}
+
+TEST_F(ConnectionManagerTest, DisconnectsReachTheTransport)
+{
+    manager.Disconnect(5, "ban");
+    ASSERT_EQ(transport.disconnections.size(), 1u);
+    EXPECT_EQ(transport.disconnections[0].host, 5);
+    EXPECT_EQ(transport.disconnections[0].reason, "ban");
+}
+
 TEST_F(ConnectionManagerTest, ObjectIdsMustNameLiveObjectsUnlessTheyMayBeNone)
 {
     const uint32_t live = ObjectManager::Get().CreateObject("Object")->GetObjectId();
