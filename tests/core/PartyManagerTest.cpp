@@ -127,33 +127,29 @@ TEST_F(PartyManagerTest, WaitingInvitationsAreOnePerInviterAndBounded)
 // The party changes a peer's player may ask of the host are those the party steps make.
 TEST_F(PartyManagerTest, PartyChangesAPlayerMayMake)
 {
-    const auto may = [this](uint32_t changer, uint32_t player, uint32_t party) {
-        return parties->MayChangeParty(changer, player, party);
+    struct Change {
+        uint32_t changer, player, party;
+        bool may;
+    };
+    const auto check = [this](std::initializer_list<Change> changes) {
+        for (const Change& c : changes)
+            EXPECT_EQ(parties->MayChangeParty(c.changer, c.player, c.party), c.may)
+                << c.changer << " moves " << c.player << " to " << c.party;
     };
     constexpr uint32_t kD = 0x40000004;
     constexpr uint32_t kStranger = 0x70000007;
     SetRoster({{kA, kA}, {kB, kA}, {kC, kA}, {kD, 0}});
-    // Itself: out of any party, or into the party of a player in the roster.
-    EXPECT_TRUE(may(kB, kB, 0));
-    EXPECT_TRUE(may(kB, kB, kD));
-    EXPECT_FALSE(may(kB, kB, kStranger));
-    // The leader moves its members out, or to another member (handing the party on).
-    EXPECT_TRUE(may(kA, kB, 0));
-    EXPECT_TRUE(may(kA, kB, kC));
-    EXPECT_FALSE(may(kA, kB, kD));
-    EXPECT_FALSE(may(kA, kD, 0));
-    // A member moves nobody else.
-    EXPECT_FALSE(may(kB, kC, 0));
-    EXPECT_FALSE(may(kB, kA, 0));
-    // Having joined D's party, B makes D its leader; not before, and nothing else.
-    EXPECT_FALSE(may(kB, kD, kD));
+    check({
+        {kB, kB, 0, true}, {kB, kB, kD, true}, {kB, kB, kStranger, false},   // itself: out, or to a roster party
+        {kA, kB, 0, true}, {kA, kB, kC, true}, {kA, kB, kD, false},          // the leader: its members out, or
+        {kA, kD, 0, false},                                                  // to another member
+        {kB, kC, 0, false}, {kB, kA, 0, false},                              // a member moves nobody else
+        {kB, kD, kD, false},                                                 // not D's party yet
+        {kStranger, kStranger, 0, false}, {kA, kStranger, 0, false},         // nobody outside the roster
+    });
+    // Having joined D's party, B makes D its leader, and nothing else.
     SetRoster({{kA, kA}, {kB, kD}, {kC, kA}, {kD, 0}});
-    EXPECT_TRUE(may(kB, kD, kD));
-    EXPECT_FALSE(may(kB, kD, kB));
-    EXPECT_FALSE(may(kC, kD, kD));
-    // Nobody outside the roster changes anything.
-    EXPECT_FALSE(may(kStranger, kStranger, 0));
-    EXPECT_FALSE(may(kA, kStranger, 0));
+    check({{kB, kD, kD, true}, {kB, kD, kB, false}, {kC, kD, kD, false}});
 }
 
 TEST_F(PartyManagerTest, AnInvitationToAPlayerInAPartyIsIgnored)

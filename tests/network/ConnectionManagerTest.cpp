@@ -65,13 +65,28 @@ TEST_F(ConnectionManagerTest, SendsToTheServerToEveryClientAndToThePlayersHost)
 TEST_F(ConnectionManagerTest, ObjectsMadeOnAHostCarryItsNumber)
 {
     manager.SetLocalHostId(3);
-    Object* made = ObjectManager::Get().CreateObject("Object");
+    EXPECT_EQ(ObjectManager::Get().CreateObject("Object")->GetObjectId() >> 28, 3u);
     manager.SetLocalHostId(ConnectionManager::kServerHost);
-    Object* madeOnServer = ObjectManager::Get().CreateObject("Object");
-    ASSERT_NE(made, nullptr);
-    ASSERT_NE(madeOnServer, nullptr);
-    EXPECT_EQ(made->GetObjectId() >> 28, 3u);
-    EXPECT_EQ(madeOnServer->GetObjectId() >> 28, 0u);
+    EXPECT_EQ(ObjectManager::Get().CreateObject("Object")->GetObjectId() >> 28, 0u);
+}
+
+// A client is a host from 1 to 15 that the transport has connected and not dropped.
+TEST_F(ConnectionManagerTest, ClientsCountAsConnectedUntilDisconnected)
+{
+    for (int host : {0, 3, 15, 16, -1})
+        transport.Connect(host);
+    for (int host : {0, 3, 15, 16, -1, 4})
+        EXPECT_EQ(manager.IsClientConnected(host), host == 3 || host == 15) << host;
+    manager.Disconnect(3, "ban");
+    EXPECT_FALSE(manager.IsClientConnected(3));
+
+    // What a client sent goes on to the others.
+    GiveGoldPacket gold;
+    EXPECT_TRUE(manager.SendToOtherClients(3, gold));
+    ASSERT_EQ(transport.sent.size(), 1u);
+    EXPECT_EQ(transport.sent[0].to, (NetDestination{NetDestination::OtherClients, 3}));
+    manager.SetTransport(nullptr);
+    EXPECT_FALSE(manager.IsClientConnected(15));
 }
 
 TEST_F(ConnectionManagerTest, WhatCannotBeBuiltOrHasNowhereToGoIsNotSent)
@@ -131,31 +146,6 @@ TEST_F(ConnectionManagerTest, DisconnectsReachTheTransport)
     ASSERT_EQ(transport.disconnections.size(), 1u);
     EXPECT_EQ(transport.disconnections[0].host, 5);
     EXPECT_EQ(transport.disconnections[0].reason, "ban");
-}
-
-// A client is a host from 1 to 15 that the transport has connected and not dropped.
-TEST_F(ConnectionManagerTest, ClientsCountAsConnectedUntilDisconnected)
-{
-    for (int host : {0, 3, 15, 16, -1})
-        transport.Connect(host);
-    EXPECT_FALSE(manager.IsClientConnected(0));
-    EXPECT_TRUE(manager.IsClientConnected(3));
-    EXPECT_TRUE(manager.IsClientConnected(15));
-    EXPECT_FALSE(manager.IsClientConnected(16));
-    EXPECT_FALSE(manager.IsClientConnected(-1));
-    EXPECT_FALSE(manager.IsClientConnected(4));
-    manager.Disconnect(3, "ban");
-    EXPECT_FALSE(manager.IsClientConnected(3));
-    manager.SetTransport(nullptr);
-    EXPECT_FALSE(manager.IsClientConnected(15));
-}
-
-TEST_F(ConnectionManagerTest, WhatAClientSentGoesOnToTheOthers)
-{
-    GiveGoldPacket gold;
-    EXPECT_TRUE(manager.SendToOtherClients(3, gold));
-    ASSERT_EQ(transport.sent.size(), 1u);
-    EXPECT_EQ(transport.sent[0].to, (NetDestination{NetDestination::OtherClients, 3}));
 }
 
 TEST_F(ConnectionManagerTest, ObjectIdsMustNameLiveObjectsUnlessTheyMayBeNone)

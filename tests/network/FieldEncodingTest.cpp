@@ -188,24 +188,12 @@ TEST_F(FieldEncodingTest, AfterAFailureEveryReadYieldsZerosAndTheFirstReasonStay
     EXPECT_EQ(back.optionalInsert, sent.optionalInsert);
     EXPECT_FALSE(back.asBubble);
     EXPECT_EQ(back.textTag, "");
-
-    QuestCommandMovePacket move;
-    move.characterId = 5;
-    move.targetPosition = WorldVec3(RegionOf(4), Vec3(1, 2, 3));
-    move.allowInterruptions = true;
-    Bytes moveBytes = Written(move);
-    moveBytes[10] = 42;   // the position's region
-    QuestCommandMovePacket moveBack = move;
-    EXPECT_FALSE(ReadInto(moveBack, moveBytes));
-    EXPECT_EQ(moveBack.GetReadError(), "unknown region 42 (at byte 14)");
-    EXPECT_EQ(moveBack.characterId, 5u);
-    EXPECT_EQ(moveBack.targetPosition, WorldVec3());
-    EXPECT_FALSE(moveBack.allowInterruptions);
 }
 
 // A position that is not a finite number compares false with every distance, so it
-// must never reach the game: each position reader refuses it, in every packet.
-TEST_F(FieldEncodingTest, PositionsThatAreNotFiniteAreRefused)
+// must never reach the game: each position reader refuses it, in every packet, and no
+// writer sends it.
+TEST_F(FieldEncodingTest, PositionsThatAreNotFiniteAreRefusedAndNotSent)
 {
     LogCapture log;
     const unsigned char notFinite[][4] = {
@@ -249,19 +237,14 @@ TEST_F(FieldEncodingTest, PositionsThatAreNotFiniteAreRefused)
     ReadInto(warp, Bytes{0x25, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x7F, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(warp.GetReadError(), "a coordinate that is not a finite number (at byte 10)");
     EXPECT_EQ(warp.warpPoint, WorldVec3());
-}
 
-TEST_F(FieldEncodingTest, PositionsThatAreNotFiniteAreNotSent)
-{
-    LogCapture log;
-    WarpEntityPacket warp;
+    // Nor is one sent.
     warp.warpPoint = WorldVec3(RegionOf(1), Vec3(0, std::numeric_limits<float>::quiet_NaN(), 0));
     EXPECT_EQ(warp.PrepareOutBuffer(), 0u);
     EXPECT_TRUE(log.Contains("WarpEntityPacket (type 37) not built: a coordinate is not a finite number"));
 
     Coords frame;
     frame.yAxis.z = std::numeric_limits<float>::infinity();
-    CreateEntityPacket entity;
     entity.coords = WorldCoords(RegionOf(1), frame);
     EXPECT_EQ(entity.PrepareOutBuffer(), 0u);
 }

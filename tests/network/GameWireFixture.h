@@ -31,6 +31,14 @@ protected:
         LocalizationManager::Instance().Clear();
         EngineTest::TearDown();
     }
+    // Where each packet sent so far went.
+    std::vector<NetDestination> Destinations() const
+    {
+        std::vector<NetDestination> destinations;
+        for (const auto& packet : transport.sent)
+            destinations.push_back(packet.to);
+        return destinations;
+    }
 
     RecordingTransport transport;
 };

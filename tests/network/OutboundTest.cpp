@@ -6,16 +6,7 @@ using namespace GAME;
 
 namespace {
 
-class OutboundTest : public GameWireTest {
-protected:
-    std::vector<NetDestination> destinations() const
-    {
-        std::vector<NetDestination> to;
-        for (const auto& packet : transport.sent)
-            to.push_back(packet.to);
-        return to;
-    }
-};
+class OutboundTest : public GameWireTest {};
 
 TEST_F(OutboundTest, GoldGoesToThePlayersHostWithTheMostNegativeAmountIntact)
 {
@@ -106,11 +97,8 @@ TEST_F(OutboundTest, RoutesFollowTheDirectionOfEachOperation)
     network.CreateEntity(WorldCoords(), "Box.dbr", 9);   // a client tells the host
     engine->SendPartyRequestResponse(0x10000001, 0x20000002, true);
 
-    std::vector<NetDestination> destinations;
-    for (const auto& packet : transport.sent)
-        destinations.push_back(packet.to);
-    EXPECT_EQ(destinations, (std::vector<NetDestination>{kAllClients, HostOf(2), HostOf(3), kAllClients, kAllClients,
-                                                         kServer, kServer, kServer}));
+    EXPECT_EQ(Destinations(), (std::vector<NetDestination>{kAllClients, HostOf(2), HostOf(3), kAllClients,
+                                                           kAllClients, kServer, kServer, kServer}));
     // The answer travels recipient first, then the answer, then who answered.
     EXPECT_EQ(transport.sent.back().bytes, (Bytes{0x1D, 0x00, 0x02, 0x00, 0x00, 0x20, 0x01, 0x01, 0x00, 0x00, 0x10}));
 }
@@ -123,10 +111,7 @@ TEST_F(OutboundTest, PropagatedTeleportSkipsTheLocalAndTheTeleportingPlayer)
     engine->GetPlayerManagerClient()->HandlePlayerUpdate(Roster({selfId, 0x10000001, 0x20000002, 0x30000003}));
     transport.sent.clear();
     engine->ServerPropegateTeleport(0x20000002, 1, 2, 3);
-    std::vector<NetDestination> destinations;
-    for (const auto& packet : transport.sent)
-        destinations.push_back(packet.to);
-    EXPECT_EQ(destinations, (std::vector<NetDestination>{HostOf(1), HostOf(3)}));
+    EXPECT_EQ(Destinations(), (std::vector<NetDestination>{HostOf(1), HostOf(3)}));
 }
 
 // A record that cannot travel is cut or left out; the others still reach every client.
@@ -193,7 +178,7 @@ TEST_F(OutboundTest, TheServerAppliesItsOwnNewsPartyChangesAndMessages)
     engine->AddPlayerToParty(0x10000001, static_cast<int>(selfId));
     engine->DisplayMessageRemote(selfId, 0, true, "tagJoined");
 
-    EXPECT_EQ(destinations(), (std::vector<NetDestination>{kAllClients, kAllClients, kAllClients}));
+    EXPECT_EQ(Destinations(), (std::vector<NetDestination>{kAllClients, kAllClients, kAllClients}));
     const PlayerManagerClient& roster = *engine->GetPlayerManagerClient();
     EXPECT_EQ(roster.GetPlayerName(0x10000001), u"P268435457");
     EXPECT_EQ(roster.GetPlayerInfo(0x10000001).partyId, selfId);
@@ -216,7 +201,7 @@ TEST_F(OutboundTest, AClientAppliesWhatEveryMachineAppliesAndSendsNoHostNews)
     engine->GetNetworkInterface()->GameBalanceUpdate(3);
     ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
 
-    ASSERT_EQ(destinations(), std::vector<NetDestination>{kServer});
+    ASSERT_EQ(Destinations(), std::vector<NetDestination>{kServer});
     EXPECT_EQ(transport.sent[0].Type(), JoinPartyConfigCmdPacket::kType);
     EXPECT_EQ(engine->GetPlayerManagerClient()->GetPlayerInfo(0x10000001).partyId, 2u);
     EXPECT_EQ(engine->GetNumNotifications(), 1u);
@@ -227,7 +212,7 @@ TEST_F(OutboundTest, AClientAppliesWhatEveryMachineAppliesAndSendsNoHostNews)
     // Until a client has its host number, no player counts as its own.
     transport.sent.clear();
     engine->DisplayMessageRemote(0x00000002, 0, true, "tagJoined");
-    EXPECT_EQ(destinations(), std::vector<NetDestination>{HostOf(0)});
+    EXPECT_EQ(Destinations(), std::vector<NetDestination>{HostOf(0)});
     EXPECT_EQ(engine->GetNumNotifications(), 1u);
 }
 

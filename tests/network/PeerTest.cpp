@@ -1,6 +1,8 @@
 // Games in separate processes that play together over socket pairs: the server and its
 // clients each run their frames and report their rosters for the test to compare.
+#include <chrono>
 #include <list>
+#include <thread>
 
 #include "Game/core/PartyManager.h"
 #include "Game/core/PlayerManagerServer.h"
@@ -17,6 +19,9 @@ constexpr int kFrameLimit = 4000;
 // Frames a peer keeps playing once it saw what it waited for: more than a heartbeat
 // interval of every side.
 constexpr int kFramesAfter = 90;
+constexpr uint32_t kHost = 0x00000100;
+constexpr uint32_t kGuest = 0x10000001;
+constexpr uint32_t kThird = 0x20000001;
 
 class PeerTest : public GameWireTest {
 protected:
@@ -37,9 +42,14 @@ protected:
         gEngine->UpdateFrame(kFrameMs);
         engine->Update(kFrameMs);
     }
-    bool RunUntil(const std::function<bool()>& done, int limit = kFrameLimit)
+    // Runs frames until `done` holds; a frame waits a moment for the other processes.
+    bool RunUntil(const std::function<bool()>& done)
     {
-        return RunFramesUntil([this] { Frame(); }, done, limit);
+        for (int i = 0; i < kFrameLimit && !done(); ++i) {
+            Frame();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return done();
     }
     void KeepPlaying()
     {
@@ -53,21 +63,30 @@ protected:
         engine->GetPlayerManagerClient()->SetMainPlayer(player->GetObjectId());
         return player;
     }
-    // A client process on `host` with its own player; `play` runs once the client has
-    // joined and returns the report.
-    PeerProcess Client(int host, uint32_t player, const std::u16string& name, int fd,
-                       const std::function<std::string()>& play)
+    // A client process on `host` with its own player, linked to the server by a new socket
+    // pair; `play` runs once the client has joined and returns the report.
+    PeerProcess Client(int host, uint32_t player, const std::u16string& name, const std::function<std::string()>& play)
     {
-        return PeerProcess([=, this] {
+        int ends[2] = {-1, -1};
+        EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+        server.Link(host, ends[0]);
+        return PeerProcess(ends[1], [=, this] {
             LogCapture quiet;
             transports.emplace_back();
-            transports.back().Link(ConnectionManager::kServerHost, fd);
+            transports.back().Link(ConnectionManager::kServerHost, ends[1]);
             ConnectionManager::Get().SetTransport(&transports.back());
             ConnectionManager::Get().SetLocalHostId(host);
             engine->SetAsNetworkClient();
             Join(player, name);
             return play();
         });
+    }
+    // This process becomes the server of the clients started so far, with the host's player.
+    void Serve()
+    {
+        ConnectionManager::Get().SetTransport(&server);
+        engine->SetAsNetworkServer();
+        Join(kHost, u"Host");
     }
     // The roster as this machine sees it: id, name and party of each player.
     std::string RosterText() const
@@ -81,27 +100,17 @@ protected:
     size_t RosterSize() const { return engine->GetPlayerManagerClient()->GetPlayerInfoCache().size(); }
     uint32_t PartyOf(uint32_t player) const { return engine->GetPartyManager()->GetParty(player); }
 
+    SocketTransport server;
     std::list<SocketTransport> transports;
 };
 
-constexpr uint32_t kHost = 0x00000100;
-constexpr uint32_t kGuest = 0x10000001;
-constexpr uint32_t kThird = 0x20000001;
-
 TEST_F(PeerTest, AfterAJoinTheServerAndTheClientHaveBothPlayers)
 {
-    PeerLink link;
-    PeerProcess guest = Client(1, kGuest, u"Guest", link.clientEnd, [this] {
+    PeerProcess guest = Client(1, kGuest, u"Guest", [this] {
         RunUntil([this] { return RosterSize() == 2; });
         return RosterText();
     });
-    close(link.clientEnd);
-
-    transports.emplace_back();
-    transports.back().Link(1, link.serverEnd);
-    ConnectionManager::Get().SetTransport(&transports.back());
-    engine->SetAsNetworkServer();
-    Join(kHost, u"Host");
+    Serve();
     ASSERT_TRUE(RunUntil([&guest] { return guest.IsDone(); }));
 
     const std::string both = "256 Host party 0\n268435457 Guest party 0\n";
@@ -115,10 +124,8 @@ TEST_F(PeerTest, AfterAJoinTheServerAndTheClientHaveBothPlayers)
 // host's all show the party, and the guest's heartbeats keep it so.
 TEST_F(PeerTest, AnAcceptedInvitationIsSeenByItsClientAndOnAThirdHost)
 {
-    PeerLink guestLink;
-    PeerLink thirdLink;
     const auto inHostsParty = [this](uint32_t player) { return PartyOf(player) == kHost && PartyOf(kHost) == kHost; };
-    PeerProcess guest = Client(1, kGuest, u"Guest", guestLink.clientEnd, [&, this] {
+    PeerProcess guest = Client(1, kGuest, u"Guest", [&, this] {
         RunUntil([&, this] {
             DialogManager& dialogs = engine->GetDialogManager();
             for (; dialogs.PeekTopDialog(); dialogs.RemoveTopDialog())
@@ -128,20 +135,12 @@ TEST_F(PeerTest, AnAcceptedInvitationIsSeenByItsClientAndOnAThirdHost)
         KeepPlaying();
         return RosterText();
     });
-    PeerProcess third = Client(2, kThird, u"Third", thirdLink.clientEnd, [&, this] {
+    PeerProcess third = Client(2, kThird, u"Third", [&, this] {
         RunUntil([&] { return RosterSize() == 3 && inHostsParty(kGuest); });
         KeepPlaying();
         return RosterText();
     });
-    close(guestLink.clientEnd);
-    close(thirdLink.clientEnd);
-
-    transports.emplace_back();
-    transports.back().Link(1, guestLink.serverEnd);
-    transports.back().Link(2, thirdLink.serverEnd);
-    ConnectionManager::Get().SetTransport(&transports.back());
-    engine->SetAsNetworkServer();
-    Join(kHost, u"Host");
+    Serve();
     ASSERT_TRUE(RunUntil([this] { return RosterSize() == 3; }));
     engine->InvitePlayerToParty(kGuest, static_cast<int>(kHost));
     ASSERT_TRUE(RunUntil([&] { return guest.IsDone() && third.IsDone(); }));
