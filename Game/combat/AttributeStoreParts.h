@@ -74,6 +74,8 @@ public:
     auto end() const { return m_items.end(); }
     auto begin() { return m_items.begin(); }
     auto end() { return m_items.end(); }
+    // The owning pointers themselves, for stores that show their lists as such.
+    const std::vector<Pointer>& Items() const { return m_items; }
 
 private:
     std::vector<Pointer> m_items;
