@@ -108,4 +108,24 @@ private:
     RandomUniform* m_generator = nullptr;
 };
 
+// What the character, skill and defence stores hold alike: one owned list and a borrowed
+// generator, with their accessors.
+template <class T>
+class SingleListAttributeStore {
+public:
+    using AttributeList = OwnedAttributeList<T>;
+
+    RandomUniform* GetRandomGen() const { return m_generator.Get(); }
+    void SetRandomGen(RandomUniform* generator) { m_generator.Set(generator); }
+    // Destroys every attribute; every Load begins with it.
+    void Clear() { m_attributes.Clear(); }
+    const AttributeList& GetAttributes() const { return m_attributes; }
+
+protected:
+    AttributeList m_attributes;
+
+private:
+    BorrowedGenerator m_generator;
+};
+
 }  // namespace GAME
