@@ -120,8 +120,21 @@ public:
     // Destroys every attribute; every Load begins with it.
     void Clear() { m_attributes.Clear(); }
     const AttributeList& GetAttributes() const { return m_attributes; }
+    // Each attribute's cost, in list order.
+    template <class CostInfo>
+    void GetCostInfo(CostInfo& info) const
+    {
+        for (const auto& attribute : m_attributes)
+            attribute->GetCostInfo(info);
+    }
 
 protected:
+    void ScaleEach(float percent)
+    {
+        for (auto& attribute : m_attributes)
+            attribute->ScaleAttribute(percent);
+    }
+
     AttributeList m_attributes;
 
 private:

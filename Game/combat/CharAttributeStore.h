@@ -32,7 +32,6 @@ public:
     virtual void AddToAccumulator(CharAttributeAccumulator& acc, unsigned level) const;
     virtual void ScaleAttributes(float percent);
 
-    void GetCostInfo(CostInfo_CharacterAttributes& info) const;
 
 protected:
     AttributeList& EditAttributes() { return m_attributes; }

@@ -36,7 +36,6 @@ public:
     virtual void AddToAccumulator(CombatAttributeAccumulator& acc, unsigned level) const;
     virtual void ScaleAttributes(float percent);
 
-    void GetCostInfo(CostInfo_DefenseAttributes& info) const;
 };
 
 class DefenseAttributeStore_Equipment : public DefenseAttributeStore {

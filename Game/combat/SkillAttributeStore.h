@@ -33,7 +33,6 @@ public:
     virtual void AddJitter(float percent);
     virtual void ScaleAttributes(float percent);
 
-    void GetCostInfo(CostInfo_SkillAttributes& info) const;
 
 
 protected:
