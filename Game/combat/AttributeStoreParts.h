@@ -74,6 +74,8 @@ public:
     auto end() const { return m_items.end(); }
     auto begin() { return m_items.begin(); }
     auto end() { return m_items.end(); }
+    // The owning pointers themselves, for stores that show their lists as such.
+    const std::vector<Pointer>& Items() const { return m_items; }
 
 private:
     std::vector<Pointer> m_items;
@@ -104,6 +106,39 @@ public:
 
 private:
     RandomUniform* m_generator = nullptr;
+};
+
+// What the character, skill and defence stores hold alike: one owned list and a borrowed
+// generator, with their accessors.
+template <class T>
+class SingleListAttributeStore {
+public:
+    using AttributeList = OwnedAttributeList<T>;
+
+    RandomUniform* GetRandomGen() const { return m_generator.Get(); }
+    void SetRandomGen(RandomUniform* generator) { m_generator.Set(generator); }
+    // Destroys every attribute; every Load begins with it.
+    void Clear() { m_attributes.Clear(); }
+    const AttributeList& GetAttributes() const { return m_attributes; }
+    // Each attribute's cost, in list order.
+    template <class CostInfo>
+    void GetCostInfo(CostInfo& info) const
+    {
+        for (const auto& attribute : m_attributes)
+            attribute->GetCostInfo(info);
+    }
+
+protected:
+    void ScaleEach(float percent)
+    {
+        for (auto& attribute : m_attributes)
+            attribute->ScaleAttribute(percent);
+    }
+
+    AttributeList m_attributes;
+
+private:
+    BorrowedGenerator m_generator;
 };
 
 }  // namespace GAME

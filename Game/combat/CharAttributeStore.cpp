@@ -220,14 +220,7 @@ void CharAttributeStore::AddToAccumulator(CharAttributeAccumulator& acc, unsigne
 
 void CharAttributeStore::ScaleAttributes(float percent)
 {
-    for (auto& attribute : m_attributes)
-        attribute->ScaleAttribute(percent);
-}
-
-void CharAttributeStore::GetCostInfo(CostInfo_CharacterAttributes& info) const
-{
-    for (const auto& attribute : m_attributes)
-        attribute->GetCostInfo(info);
+    ScaleEach(percent);
 }
 
 // ---- The four kinds -----------------------------------------------------------------

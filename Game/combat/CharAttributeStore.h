@@ -12,9 +12,8 @@
 
 namespace GAME {
 
-class CharAttributeStore {
+class CharAttributeStore : public SingleListAttributeStore<CharAttribute> {
 public:
-    using AttributeList = OwnedAttributeList<CharAttribute>;
     using TextList = CharAttribute::TextList;
 
     CharAttributeStore() = default;
@@ -33,19 +32,9 @@ public:
     virtual void AddToAccumulator(CharAttributeAccumulator& acc, unsigned level) const;
     virtual void ScaleAttributes(float percent);
 
-    RandomUniform* GetRandomGen() const { return m_generator.Get(); }
-    void SetRandomGen(RandomUniform* generator) { m_generator.Set(generator); }
-    void GetCostInfo(CostInfo_CharacterAttributes& info) const;
-    void Clear() { m_attributes.Clear(); }
-
-    const AttributeList& GetAttributes() const { return m_attributes; }
 
 protected:
     AttributeList& EditAttributes() { return m_attributes; }
-
-private:
-    AttributeList m_attributes;
-    BorrowedGenerator m_generator;
 };
 
 // A character's own base statistics, read per difficulty; strength, intelligence,

@@ -156,23 +156,6 @@ const ClassRun kArmorOrder[] = {kArmorBaseClasses, kSharedClasses, kEquipmentEff
                                 kEquipmentLastClasses};
 const ClassRun kSkillOrder[] = {kSkillBaseClasses, kSharedClasses, kSkillEffectClasses, kSpeedClasses};
 
-// ---- Owned lists --------------------------------------------------------------------
-
-void Append(DamageAttributeStore::AttributeList& list, std::unique_ptr<DamageAttribute> attribute)
-{
-    if (attribute)
-        list.push_back(std::move(attribute));
-}
-
-DamageAttributeStore::AttributeList Clones(const DamageAttributeStore::AttributeList& list)
-{
-    DamageAttributeStore::AttributeList copy;
-    copy.reserve(list.size());
-    for (const auto& attribute : list)
-        copy.push_back(attribute->Clone());
-    return copy;
-}
-
 // A group member's lines show an indent instead of its own chance while it writes them.
 class HiddenChance {
 public:
@@ -197,7 +180,7 @@ void AppendAll(DamageAttributeStore::TextList& to, DamageAttributeStore::TextLis
 // A group's lines, each member's with an indent in place of its chance, under a header of
 // the group's chance; nothing, not even the header, when no member writes a line.
 template <class MakeLines>
-void WriteGroup(const DamageAttributeStore::AttributeList& group, DamageAttributeStore::TextList& texts2,
+void WriteGroup(const OwnedAttributeList<DamageAttribute>& group, DamageAttributeStore::TextList& texts2,
                 float chance, const char* certainTag, const char* percentTag, MakeLines makeLines)
 {
     if (group.empty())
@@ -222,9 +205,9 @@ void WriteGroup(const DamageAttributeStore::AttributeList& group, DamageAttribut
 // ---- Construction, copies and moves -------------------------------------------------
 
 DamageAttributeStore::DamageAttributeStore(const DamageAttributeStore& other)
-    : m_globalXorAttributes(Clones(other.m_globalXorAttributes)),
-      m_globalAndAttributes(Clones(other.m_globalAndAttributes)),
-      m_attributes(Clones(other.m_attributes)),
+    : m_globalXorAttributes(other.m_globalXorAttributes),
+      m_globalAndAttributes(other.m_globalAndAttributes),
+      m_attributes(other.m_attributes),
       m_globalChance(other.m_globalChance),
       m_prefixGlobalChance(other.m_prefixGlobalChance),
       m_suffixGlobalChance(other.m_suffixGlobalChance)
@@ -256,9 +239,9 @@ DamageAttributeStore::~DamageAttributeStore() = default;
 // the other is left as a new store.
 void DamageAttributeStore::TakeFrom(DamageAttributeStore& other) noexcept
 {
-    m_globalXorAttributes = std::exchange(other.m_globalXorAttributes, {});
-    m_globalAndAttributes = std::exchange(other.m_globalAndAttributes, {});
-    m_attributes = std::exchange(other.m_attributes, {});
+    m_globalXorAttributes = std::move(other.m_globalXorAttributes);
+    m_globalAndAttributes = std::move(other.m_globalAndAttributes);
+    m_attributes = std::move(other.m_attributes);
     m_damagePass = std::exchange(other.m_damagePass, {});
     m_modifierPass = std::exchange(other.m_modifierPass, {});
     m_randomGen = nullptr;
@@ -272,12 +255,12 @@ void DamageAttributeStore::TakeFrom(DamageAttributeStore& other) noexcept
 
 void DamageAttributeStore::AddGlobalXorAttribute(std::unique_ptr<DamageAttribute> attribute)
 {
-    Append(m_globalXorAttributes, std::move(attribute));
+    m_globalXorAttributes.Add(std::move(attribute));
 }
 
 void DamageAttributeStore::AddGlobalAndAttribute(std::unique_ptr<DamageAttribute> attribute)
 {
-    Append(m_globalAndAttributes, std::move(attribute));
+    m_globalAndAttributes.Add(std::move(attribute));
 }
 
 void DamageAttributeStore::AddAttribute(std::unique_ptr<DamageAttribute> attribute)
@@ -286,7 +269,7 @@ void DamageAttributeStore::AddAttribute(std::unique_ptr<DamageAttribute> attribu
         return;
     const unsigned passes = attribute->GetPasses();
     const DamageAttribute* added = attribute.get();
-    m_attributes.push_back(std::move(attribute));
+    m_attributes.Add(std::move(attribute));
     if (passes & DamageAttribute::kDamagePass)
         m_damagePass.push_back(added);
     if (passes & DamageAttribute::kModifierPass)
@@ -325,9 +308,9 @@ void DamageAttributeStore::Add(DamageAttributeList list, std::unique_ptr<DamageA
 
 void DamageAttributeStore::Clear()
 {
-    m_globalXorAttributes.clear();
-    m_globalAndAttributes.clear();
-    m_attributes.clear();
+    m_globalXorAttributes.Clear();
+    m_globalAndAttributes.Clear();
+    m_attributes.Clear();
     m_damagePass.clear();
     m_modifierPass.clear();
 }
@@ -465,14 +448,14 @@ const DamageAttribute* DamageAttributeStore::PickXorMember(RandomUniform& rng, u
 
 void DamageAttributeStore::ScaleAttributes(float factor)
 {
-    for (const AttributeList* list : {&m_globalXorAttributes, &m_globalAndAttributes, &m_attributes})
+    for (const OwnedList* list : {&m_globalXorAttributes, &m_globalAndAttributes, &m_attributes})
         for (const auto& attribute : *list)
             attribute->ScaleAttribute(factor);
 }
 
 void DamageAttributeStore::GetCostInfo(CostInfo_DamageAttributes& info) const
 {
-    for (const AttributeList* list : {&m_globalXorAttributes, &m_globalAndAttributes, &m_attributes})
+    for (const OwnedList* list : {&m_globalXorAttributes, &m_globalAndAttributes, &m_attributes})
         for (const auto& attribute : *list)
             attribute->GetCostInfo(info);
 }

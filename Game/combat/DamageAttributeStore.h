@@ -17,6 +17,7 @@
 #include <span>
 #include <vector>
 
+#include "Game/combat/AttributeStoreParts.h"
 #include "Game/combat/DamageAttribute.h"
 
 namespace GAME {
@@ -72,9 +73,9 @@ public:
     // kept for the life of the store.
     void Clear();
 
-    const AttributeList& GetGlobalXorAttributes() const { return m_globalXorAttributes; }
-    const AttributeList& GetGlobalAndAttributes() const { return m_globalAndAttributes; }
-    const AttributeList& GetAttributes() const { return m_attributes; }
+    const AttributeList& GetGlobalXorAttributes() const { return m_globalXorAttributes.Items(); }
+    const AttributeList& GetGlobalAndAttributes() const { return m_globalAndAttributes.Items(); }
+    const AttributeList& GetAttributes() const { return m_attributes.Items(); }
 
     // Loads one attribute of a class from a record into the store: the attribute, now the
     // store's, or null when the record does not hold the class's values.
@@ -106,6 +107,7 @@ protected:
                      float jitter);
 
 private:
+    using OwnedList = OwnedAttributeList<DamageAttribute>;
     using PassList = std::vector<const DamageAttribute*>;
 
     template <class Contribute>
@@ -115,9 +117,9 @@ private:
     void LoadClass(Loader load, const LoadTable& record, float jitter);
     void TakeFrom(DamageAttributeStore& other) noexcept;
 
-    AttributeList m_globalXorAttributes;
-    AttributeList m_globalAndAttributes;
-    AttributeList m_attributes;
+    OwnedList m_globalXorAttributes;
+    OwnedList m_globalAndAttributes;
+    OwnedList m_attributes;
     // The plain list's attributes that add anything in the damage pass and in the
     // modifier pass, each in list order (a view of m_attributes, rebuilt when it changes).
     PassList m_damagePass;

@@ -202,14 +202,7 @@ void DefenseAttributeStore::AddToAccumulator(CombatAttributeAccumulator& acc, un
 
 void DefenseAttributeStore::ScaleAttributes(float percent)
 {
-    for (auto& attribute : m_attributes)
-        attribute->ScaleAttribute(percent);
-}
-
-void DefenseAttributeStore::GetCostInfo(CostInfo_DefenseAttributes& info) const
-{
-    for (const auto& attribute : m_attributes)
-        attribute->GetCostInfo(info);
+    ScaleEach(percent);
 }
 
 // ---- The three kinds ----------------------------------------------------------------

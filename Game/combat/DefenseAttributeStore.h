@@ -15,9 +15,8 @@
 
 namespace GAME {
 
-class DefenseAttributeStore {
+class DefenseAttributeStore : public SingleListAttributeStore<DefenseAttribute> {
 public:
-    using AttributeList = OwnedAttributeList<DefenseAttribute>;
     using TextList = DefenseAttribute::TextList;
 
     DefenseAttributeStore() = default;
@@ -37,17 +36,6 @@ public:
     virtual void AddToAccumulator(CombatAttributeAccumulator& acc, unsigned level) const;
     virtual void ScaleAttributes(float percent);
 
-    // Destroys every attribute; every Load begins with it.
-    void Clear() { m_attributes.Clear(); }
-    RandomUniform* GetRandomGen() const { return m_generator.Get(); }
-    void SetRandomGen(RandomUniform* generator) { m_generator.Set(generator); }
-    void GetCostInfo(CostInfo_DefenseAttributes& info) const;
-
-    const AttributeList& GetAttributes() const { return m_attributes; }
-
-private:
-    AttributeList m_attributes;
-    BorrowedGenerator m_generator;
 };
 
 class DefenseAttributeStore_Equipment : public DefenseAttributeStore {

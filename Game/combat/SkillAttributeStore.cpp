@@ -65,14 +65,7 @@ void SkillAttributeStore::AddJitter(float percent)
 
 void SkillAttributeStore::ScaleAttributes(float percent)
 {
-    for (auto& attribute : m_attributes)
-        attribute->ScaleAttribute(percent);
-}
-
-void SkillAttributeStore::GetCostInfo(CostInfo_SkillAttributes& info) const
-{
-    for (const auto& attribute : m_attributes)
-        attribute->GetCostInfo(info);
+    ScaleEach(percent);
 }
 
 void SkillAttributeStore::LoadKinds(const LoadTable& table, const LoadTable* prefix, const LoadTable* suffix)

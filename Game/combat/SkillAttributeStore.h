@@ -10,9 +10,8 @@
 
 namespace GAME {
 
-class SkillAttributeStore {
+class SkillAttributeStore : public SingleListAttributeStore<SkillAttribute> {
 public:
-    using AttributeList = OwnedAttributeList<SkillAttribute>;
     using TextList = SkillAttribute::TextList;
 
     SkillAttributeStore() = default;
@@ -34,21 +33,12 @@ public:
     virtual void AddJitter(float percent);
     virtual void ScaleAttributes(float percent);
 
-    RandomUniform* GetRandomGen() const { return m_generator.Get(); }
-    void SetRandomGen(RandomUniform* generator) { m_generator.Set(generator); }
-    void GetCostInfo(CostInfo_SkillAttributes& info) const;
-    void Clear() { m_attributes.Clear(); }
 
-    const AttributeList& GetAttributes() const { return m_attributes; }
 
 protected:
     // The five kinds from the record, each with the prefix's and suffix's values when
     // those records are given; a kind that holds nothing is dropped. No jitter.
     void LoadKinds(const LoadTable& table, const LoadTable* prefix, const LoadTable* suffix);
-
-private:
-    AttributeList m_attributes;
-    BorrowedGenerator m_generator;
 };
 
 class SkillAttributeStore_Equipment : public SkillAttributeStore {
