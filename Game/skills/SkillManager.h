@@ -1,5 +1,6 @@
-// The skills of one character. For now it answers what aiming needs (the weapon in the
-// character's left hand) and gathers the defences of the skills in force.
+// The skills of one character: set up by its character, told of its frames, its death
+// and its destruction; answers what aiming needs (the weapon in the character's left
+// hand) and gathers the defences of the skills in force.
 #pragma once
 
 #include <cstdint>
@@ -7,12 +8,36 @@
 
 namespace GAME {
 
+class Character;
 class CombatAttributeAccumulator;
+class CombatManager;
+class LoadTable;
 class ParametersCombat;
 class Skill;
 
 class SkillManager {
 public:
+    // Binds the manager to its character and the character's combat manager.
+    void Initialize(CombatManager& combatManager, Character& parent);
+    Character* GetParent() const { return m_parent; }
+    CombatManager* GetCombatManager() const { return m_combatManager; }
+
+    // Reads the mastery levels and the reclamation tiers and costs from the character's
+    // record.
+    void Load(const LoadTable& table);
+    // Loads the skills' resources ahead of their first use.
+    void PreLoad(bool preloadNow);
+    // The character's frame (from its pre-animation update).
+    void Update(int elapsedMs);
+    // The character died.
+    void ImDead();
+    // The character leaves the world.
+    void OnDestroy();
+
+    const std::vector<uint32_t>& GetMasteryIncrementLevels() const { return m_masteryIncrementLevels; }
+    const std::vector<uint32_t>& GetReclamationPointTiers() const { return m_reclamationPointTiers; }
+    const std::vector<uint32_t>& GetReclamationPointCosts() const { return m_reclamationPointCosts; }
+
     // The defences of the character's skills for an attack on the character: each skill
     // of the active list above level 0 adds through its passive collection.
     void GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
@@ -41,6 +66,11 @@ public:
     void SetSpeedUpdateNeeded(bool needed) { m_speedUpdateNeeded = needed; }
 
 private:
+    CombatManager* m_combatManager = nullptr;   // not owned; null until Initialize
+    Character* m_parent = nullptr;              // not owned
+    std::vector<uint32_t> m_masteryIncrementLevels;
+    std::vector<uint32_t> m_reclamationPointTiers;
+    std::vector<uint32_t> m_reclamationPointCosts;
     std::vector<uint32_t> m_activeList;
     uint32_t m_leftHandWeapon = 0;
     float m_cooldownDamage = 0.0f;

@@ -1,0 +1,38 @@
+// The controller layer that reacts to combat: impairments, fear, taunts, attacks on the
+// character or its allies, and its death.
+#pragma once
+
+#include <cstdint>
+
+#include "Game/ai/ControllerCharacter.h"
+
+namespace GAME {
+
+class ControllerCombat : public ControllerCharacter {
+    GAME_DECLARE_CLASS(ControllerCombat)
+
+public:
+    ControllerCombat() = default;
+    ~ControllerCombat() override;
+
+    // Whether a dead character's frame still calls DeathUpdate.
+    virtual bool NeedsDeathUpdate() { return false; }
+    virtual void DeathUpdate(int /*elapsedMs*/) {}
+
+    // Reactions; nothing happens at this level.
+    virtual void StunMe(float /*durationMs*/) {}
+    virtual void ScareMe(uint32_t /*attackerId*/, float /*durationMs*/) {}
+    virtual void TauntMe(float /*value*/, uint32_t /*attackerId*/) {}
+    virtual void BeginStun() {}
+    virtual void EndStun() {}
+    virtual void BeginImmobilize() {}
+    virtual void EndImmobilize() {}
+    virtual void BeginTrap() {}
+    virtual void EndTrap() {}
+    virtual void UnderAttack(uint32_t /*attackerId*/) {}
+    virtual void AllyAttacked(uint32_t /*allyId*/, uint32_t /*attackerId*/) {}
+    virtual void CharacterIsDying() {}
+    virtual void CharacterIsDead() {}
+};
+
+}  // namespace GAME

@@ -1,0 +1,88 @@
+// Reads one weighted list of loot names from a record (one equipment location of a
+// character, or any pair of numbered keys) and draws one of them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace GAME {
+
+class LoadTable;
+class RandomUniform;
+
+// Percentages that raise the five prefix and suffix outcome weights of loot; all zero
+// means no change.
+struct RandomizerWeightModifiers {
+    uint32_t noPrefixNoSuffix = 0;
+    uint32_t bothPrefixSuffix = 0;
+    uint32_t prefixOnly = 0;
+    uint32_t suffixOnly = 0;
+    uint32_t brokenOnly = 0;
+};
+
+class LootLoader {
+public:
+    // The equipment locations, in the order of their record words.
+    enum Location : int32_t {
+        Head = 0,
+        Neck,
+        Torso,
+        LowerBody,
+        Forearm,
+        LeftHand,
+        RightHand,
+        Finger1,
+        Finger2,
+        Misc1,
+        Misc2,
+        Misc3,
+        LocationCount,
+    };
+    // The most entries a location list reads.
+    static constexpr uint32_t kMaxLocationEntries = 6;
+
+    struct Entry {
+        std::string name;
+        uint32_t weight = 0;
+    };
+
+    LootLoader() = default;
+    virtual ~LootLoader() = default;
+
+    // Reads "chanceToEquip<Location>Item<N>" and, for a weight above 0,
+    // "loot<Location>Item<N>" at array position `index`, for N = 1..count. A count
+    // above kMaxLocationEntries or an unknown location reads nothing.
+    virtual void Load(const LoadTable& table, Location location, uint32_t count, uint32_t index);
+    // The same with the keys "<namePrefix><N>" and "<weightPrefix><N>".
+    virtual void Load(const LoadTable& table, const char* namePrefix, const char* weightPrefix, uint32_t count,
+                      uint32_t index);
+    // Draws one entry by weight into `base` (kept when nothing is listed). Names that
+    // are item records come back unchanged with the affixes as given.
+    virtual void GetLootName(std::string& base, std::string& prefix, std::string& suffix, RandomUniform& random);
+    virtual void SetRandomizerWeightModifiers(const RandomizerWeightModifiers& modifiers) { m_weightModifiers = modifiers; }
+
+    void SetLevel(uint32_t level1, uint32_t level2)
+    {
+        m_level1 = level1;
+        m_level2 = level2;
+    }
+    // Once set the flag stays.
+    void SetNoBrokenItems() { m_noBrokenItems = true; }
+
+    const std::vector<Entry>& GetEntries() const { return m_entries; }
+    uint32_t GetTotalWeight() const { return m_totalWeight; }
+    static const char* GetLocationWord(Location location);
+
+private:
+    void AddEntry(const LoadTable& table, const std::string& nameKey, const std::string& weightKey, uint32_t index);
+
+    std::vector<Entry> m_entries;
+    uint32_t m_totalWeight = 0;
+    uint32_t m_level1 = 0;
+    uint32_t m_level2 = 0;
+    bool m_noBrokenItems = false;
+    RandomizerWeightModifiers m_weightModifiers;
+};
+
+}  // namespace GAME
