@@ -211,8 +211,10 @@ Object* ObjectManager::CreateObjectFromFile(const std::string& recordName, const
                      recordName.c_str(), className, required.GetName());
         return nullptr;
     }
+    // Spellings of one record (case, separators) are one record.
+    const std::string normalized = load ? RecordDatabase::NormalizeName(recordName) : std::string();
     if (load) {
-        if (std::find(tRecordsLoading.begin(), tRecordsLoading.end(), recordName) != tRecordsLoading.end()) {
+        if (std::find(tRecordsLoading.begin(), tRecordsLoading.end(), normalized) != tRecordsLoading.end()) {
             gEngine->Log(LOG_WARNING, "Unable to create object from \"%s\": the record is already loading (it names itself)",
                          recordName.c_str());
             return nullptr;
@@ -228,7 +230,7 @@ Object* ObjectManager::CreateObjectFromFile(const std::string& recordName, const
         return nullptr;
     object->SetObjectName(recordName);
     if (load) {
-        tRecordsLoading.push_back(recordName);
+        tRecordsLoading.push_back(normalized);
         object->Load(*table);
         tRecordsLoading.pop_back();
     }
