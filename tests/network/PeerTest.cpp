@@ -1,5 +1,6 @@
 // Games in separate processes that play together over socket pairs: the server and its
 // clients each run their frames and report their rosters for the test to compare.
+#include <algorithm>
 #include <chrono>
 #include <list>
 #include <thread>
@@ -91,8 +92,13 @@ protected:
     // The roster as this machine sees it: id, name and party of each player.
     std::string RosterText() const
     {
+        // Clients join at once, so the roster's arrival order differs from run to run:
+        // list it by player id.
+        std::vector<PlayerNetBasicInfo> records = engine->GetPlayerManagerClient()->GetPlayerInfoCache();
+        std::sort(records.begin(), records.end(),
+                  [](const PlayerNetBasicInfo& a, const PlayerNetBasicInfo& b) { return a.playerId < b.playerId; });
         std::string text;
-        for (const PlayerNetBasicInfo& record : engine->GetPlayerManagerClient()->GetPlayerInfoCache())
+        for (const PlayerNetBasicInfo& record : records)
             text += std::to_string(record.playerId) + " " + LocalizationManager::ToChar(record.playerName) +
                     " party " + std::to_string(record.partyId) + "\n";
         return text;
