@@ -566,9 +566,10 @@ void ExecuteEachOnEach(const Executors& executors, const Targets& targets, Comba
 {
     constexpr size_t kHeldAnswers = 32;
     const size_t count = targets.size();
-    if (count == 0)
+    if (count == 0 || executors.size() == 0)
         return;
-    CombatAttributeTypeMask answers[kHeldAnswers];
+    uint64_t answeredAbsolute[kHeldAnswers];   // written before they are read
+    uint64_t answeredDuration[kHeldAnswers];
     bool answered = false;
     CombatAttributeReach::Calls answeredFor = CombatAttributeReach::Calls::Any;
     for (const auto& executor : executors) {
@@ -582,13 +583,16 @@ void ExecuteEachOnEach(const Executors& executors, const Targets& targets, Comba
             continue;
         }
         if (!answered || answeredFor != reach.calls) {
-            for (size_t i = 0; i < count; ++i)
-                answers[i] = targets[i]->GetChangedBy(reach.calls);
+            for (size_t i = 0; i < count; ++i) {
+                const CombatAttributeTypeMask answer = targets[i]->GetChangedBy(reach.calls);
+                answeredAbsolute[i] = answer.absolute;
+                answeredDuration[i] = answer.duration;
+            }
             answered = true;
             answeredFor = reach.calls;
         }
         for (size_t i = 0; i < count; ++i)
-            if (((answers[i].absolute & reach.absolute) | (answers[i].duration & reach.duration)) != 0)
+            if (((answeredAbsolute[i] & reach.absolute) | (answeredDuration[i] & reach.duration)) != 0)
                 executor->Execute(targets[i].get(), region);
     }
 }

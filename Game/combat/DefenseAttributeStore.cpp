@@ -210,6 +210,8 @@ const std::vector<DefenseAttributeStore::LevelEntry>& DefenseAttributeStore::Ent
 // multiplier.
 void DefenseAttributeStore::AddToAccumulator(CombatAttributeAccumulator& acc, unsigned level) const
 {
+    if (m_attributes.empty())
+        return;
     for (const LevelEntry& entry : EntriesAt(level)) {
         const DefenseAttribute::LevelNumbers& numbers = entry.numbers;
         if (!numbers.make) {
