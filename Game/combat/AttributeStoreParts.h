@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -118,7 +119,11 @@ public:
     RandomUniform* GetRandomGen() const { return m_generator.Get(); }
     void SetRandomGen(RandomUniform* generator) { m_generator.Set(generator); }
     // Destroys every attribute; every Load begins with it.
-    void Clear() { m_attributes.Clear(); }
+    void Clear()
+    {
+        m_attributes.Clear();
+        Changed();
+    }
     const AttributeList& GetAttributes() const { return m_attributes; }
     // Each attribute's cost, in list order.
     template <class CostInfo>
@@ -128,17 +133,24 @@ public:
             attribute->GetCostInfo(info);
     }
 
+    // Counts the changes to the list and to its attributes' values, for what a store
+    // keeps computed from them.
+    uint32_t GetRevision() const { return m_revision; }
+
 protected:
     void ScaleEach(float percent)
     {
         for (auto& attribute : m_attributes)
             attribute->ScaleAttribute(percent);
+        Changed();
     }
+    void Changed() { ++m_revision; }
 
     AttributeList m_attributes;
 
 private:
     BorrowedGenerator m_generator;
+    uint32_t m_revision = 0;
 };
 
 }  // namespace GAME

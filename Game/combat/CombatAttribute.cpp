@@ -68,6 +68,12 @@ float ShieldReduced(const Character& defender, float value, float shieldDefense,
 
 PlayStatsDamageType DamageOfType(CombatAttributeType type) { return {PlayStatsDamageKind_CombatAttributeType, type}; }
 
+constexpr uint64_t kEveryType = ~uint64_t{0};
+
+// The types whose reductions change an amount: its own, and any while it is below 0 (a
+// reduction of any type holds it at 0).
+uint64_t ReducedBy(float amount, uint64_t types) { return amount < 0.0f ? kEveryType : types; }
+
 }  // namespace
 
 // ---- Base: every operation does nothing -----------------------------------------------
@@ -100,6 +106,13 @@ void CombatAttributeDamageAmount::GetTotalDamage(float& absolute, float&) const 
 void CombatAttributeDamageAmount::ReduceAbsoluteDamage(CombatAttributeType type, float percent)
 {
     m_damage = ReduceWhen(type == GetType(), m_damage, percent);
+}
+
+CombatAttributeTypeMask CombatAttributeDamageAmount::GetChangedBy(CombatAttributeReach::Calls calls) const
+{
+    if (calls != CombatAttributeReach::Calls::DamageReduction)
+        return CombatAttribute::GetChangedBy(calls);
+    return {ReducedBy(m_damage, CombatAttributeTypeBit(GetType())), 0};
 }
 
 void CombatAttributeDamageAmount::DamageReductionByShield(const Character& defender, float shieldDefense,
@@ -185,6 +198,14 @@ void CombatAttributeDurDamage::ModifyDurationDamage(CombatAttributeType type, fl
 void CombatAttributeDurDamage::ReduceDurationDamage(CombatAttributeType type, float percent)
 {
     m_duration = ReduceWhen(percent > 0.0f && type == GetType(), m_duration, percent);
+}
+
+CombatAttributeTypeMask CombatAttributeDurDamage::GetChangedBy(CombatAttributeReach::Calls calls) const
+{
+    CombatAttributeTypeMask changedBy = CombatAttributeDamageAmount::GetChangedBy(calls);
+    if (calls == CombatAttributeReach::Calls::DamageReduction)
+        changedBy.duration = ReducedBy(m_duration, CombatAttributeTypeBit(GetType()));
+    return changedBy;
 }
 
 void CombatAttributeDurDamageElemental::Process(const Character& side, float percent, float,
@@ -275,6 +296,14 @@ void CombatAttributeAbsDamage_PercentLife::ReduceAbsoluteDamage(CombatAttributeT
     m_damage = ReduceWhen(type == GetType() || type == CombatAttributeType_Life, m_damage, percent);
 }
 
+CombatAttributeTypeMask CombatAttributeAbsDamage_PercentLife::GetChangedBy(CombatAttributeReach::Calls calls) const
+{
+    if (calls != CombatAttributeReach::Calls::DamageReduction)
+        return CombatAttribute::GetChangedBy(calls);
+    return {ReducedBy(m_damage, CombatAttributeTypeBit(GetType()) | CombatAttributeTypeBit(CombatAttributeType_Life)),
+            0};
+}
+
 void CombatAttributeAbsDamage_Disruption::Execute(Character& defender)
 {
     if (m_damage > 0.0f)
@@ -314,6 +343,15 @@ void CombatAttributeAbsDamage_ManaBurn::ReduceAbsoluteDamage(CombatAttributeType
     m_damage = ReduceWhen(type == GetType() || type == CombatAttributeType_ManaLeach, m_damage, percent);
     if (type == CombatAttributeType_ManaBurnRatio)
         m_ratio = ReduceWhen(true, m_ratio, percent);
+}
+
+CombatAttributeTypeMask CombatAttributeAbsDamage_ManaBurn::GetChangedBy(CombatAttributeReach::Calls calls) const
+{
+    if (calls != CombatAttributeReach::Calls::DamageReduction)
+        return CombatAttribute::GetChangedBy(calls);
+    return {ReducedBy(m_damage, CombatAttributeTypeBit(GetType()) | CombatAttributeTypeBit(CombatAttributeType_ManaLeach) |
+                                    CombatAttributeTypeBit(CombatAttributeType_ManaBurnRatio)),
+            0};
 }
 
 // ---- Physical -----------------------------------------------------------------------
@@ -402,6 +440,20 @@ void CombatAttributeDamage_BasePhysical::ReduceAbsoluteDamage(CombatAttributeTyp
     case CombatAttributeType_Protection: m_protection += percent; break;
     default: break;
     }
+}
+
+CombatAttributeTypeMask CombatAttributeDamage_BasePhysical::GetChangedBy(CombatAttributeReach::Calls calls) const
+{
+    if (calls != CombatAttributeReach::Calls::DamageReduction)
+        return CombatAttribute::GetChangedBy(calls);
+    constexpr CombatAttributeType kReducedBy[] = {CombatAttributeType_Physical, CombatAttributeType_Pierce,
+                                                  CombatAttributeType_PhysicalPierce,
+                                                  CombatAttributeType_AbsorptionProtection,
+                                                  CombatAttributeType_Protection};
+    uint64_t types = 0;
+    for (CombatAttributeType type : kReducedBy)
+        types |= CombatAttributeTypeBit(type);
+    return {types, 0};
 }
 
 void CombatAttributeDamage_BasePhysical::DamageReductionByShield(const Character& defender, float shieldDefense,

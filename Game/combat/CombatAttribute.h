@@ -8,6 +8,7 @@
 // float. Times handed to the character are whole milliseconds.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -18,6 +19,36 @@ namespace GAME {
 
 class Character;
 class CombatAttributeArena;
+
+// One bit per combat attribute type (bit t for type t); a type past the last bit stands
+// for every type.
+inline uint64_t CombatAttributeTypeBit(CombatAttributeType type)
+{
+    const auto t = static_cast<uint32_t>(type);
+    return t < 64 ? uint64_t{1} << t : ~uint64_t{0};
+}
+
+// What one object does to another in Execute(target, region), for the stages that let
+// every object of one list act on every object of another: the target's operation it
+// calls and the types it passes through that operation's absolute and duration forms.
+struct CombatAttributeReach {
+    enum class Calls : uint8_t {
+        Any,               // anything at all: always executed
+        None,              // nothing: never executed
+        DamageReduction,   // ReduceAbsoluteDamage, ReduceDurationDamage
+        DefenseModifier,   // ModifyAbsoluteDefense, ModifyDurationDefense
+    };
+    Calls calls = Calls::Any;
+    uint64_t absolute = 0;
+    uint64_t duration = 0;
+};
+
+// The types whose calls of one kind may change an object as it stands: a call of another
+// type leaves every byte of it as it was.
+struct CombatAttributeTypeMask {
+    uint64_t absolute = ~uint64_t{0};
+    uint64_t duration = ~uint64_t{0};
+};
 
 // Declares the class information of one kind and its clones, which copy type, values
 // and current modifiers: on the heap, or into an attack's storage (CombatAttribute.cpp
@@ -72,6 +103,12 @@ public:
     virtual bool GetFilterForReflectDamage() const { return m_filterForReflect; }
     virtual float GetDefense() const { return 0.0f; }
     virtual bool MergeDefense(CombatAttribute* other);
+    // What Execute(target, region) does to a target (by default: anything), and which
+    // types of such calls may change this object now (by default: every type). A kind
+    // that changes what its Execute calls, or what its reductions and modifications react
+    // to, answers these for itself; the pairing stages skip only the calls these rule out.
+    virtual CombatAttributeReach GetReach() const { return {}; }
+    virtual CombatAttributeTypeMask GetChangedBy(CombatAttributeReach::Calls) const { return {}; }
 
 protected:
     static RTTI_ClassInfo classInfo;
@@ -104,6 +141,7 @@ public:
     void ReduceAbsoluteDamage(CombatAttributeType type, float percent) override;
     void DamageReductionByShield(const Character& defender, float shieldDefense, float shieldAbsorption) override;
     void ScaleDamage(float percent) override;
+    CombatAttributeTypeMask GetChangedBy(CombatAttributeReach::Calls calls) const override;
 
 protected:
     float m_damage;
@@ -155,6 +193,7 @@ public:
     void GetTotalDamage(float& absolute, float& overTime) const override;
     void ModifyDurationDamage(CombatAttributeType type, float damage, float duration) override;
     void ReduceDurationDamage(CombatAttributeType type, float percent) override;
+    CombatAttributeTypeMask GetChangedBy(CombatAttributeReach::Calls calls) const override;
 
 protected:
     void ProcessDamage(const Character& side, float percent, float reductionPercent, float reductionAbsolute,
@@ -254,6 +293,7 @@ public:
     void Execute(Character& defender) override;
     void GetTotalDamage(float& absolute, float& overTime) const override;
     void ReduceAbsoluteDamage(CombatAttributeType type, float percent) override;
+    CombatAttributeTypeMask GetChangedBy(CombatAttributeReach::Calls calls) const override;
 };
 
 // Adds the value in seconds to the cooldown of the defender's skills.
@@ -290,6 +330,7 @@ public:
     void GetTotalDamage(float& absolute, float& overTime) const override;
     void ModifyAbsoluteDamage(CombatAttributeType type, float value) override;
     void ReduceAbsoluteDamage(CombatAttributeType type, float percent) override;
+    CombatAttributeTypeMask GetChangedBy(CombatAttributeReach::Calls calls) const override;
 
 private:
     float m_ratio;
@@ -322,6 +363,7 @@ public:
     void ReduceAbsoluteDamage(CombatAttributeType type, float percent) override;
     void DamageReductionByShield(const Character& defender, float shieldDefense, float shieldAbsorption) override;
     void ScaleDamage(float percent) override;
+    CombatAttributeTypeMask GetChangedBy(CombatAttributeReach::Calls calls) const override;
 
 private:
     float m_physical;
@@ -404,6 +446,8 @@ public:
     void Execute(CombatAttribute* target, CombatAttributeRegion region) override;
     void GetTotalDefense(float& absolute, float& overTime) const override;
     void ModifyAbsoluteDefense(CombatAttributeType type, float value) override;
+    CombatAttributeReach GetReach() const override;
+    CombatAttributeTypeMask GetChangedBy(CombatAttributeReach::Calls calls) const override;
 };
 
 // An absolute defence that the side's reductions do not touch.
@@ -428,6 +472,8 @@ public:
     void Execute(CombatAttribute* target, CombatAttributeRegion region) override;
     void GetTotalDefense(float& absolute, float& overTime) const override;
     void ModifyDurationDefense(CombatAttributeType type, float value) override;
+    CombatAttributeReach GetReach() const override;
+    CombatAttributeTypeMask GetChangedBy(CombatAttributeReach::Calls calls) const override;
 };
 
 // Block modifier and reflect: read as totals by the combat manager, never executed.
@@ -441,6 +487,8 @@ public:
                  float reductionAbsolute) override;
     void GetTotalDefense(float& absolute, float& overTime) const override;
     void ModifyAbsoluteDefense(CombatAttributeType type, float value) override;
+    CombatAttributeReach GetReach() const override;
+    CombatAttributeTypeMask GetChangedBy(CombatAttributeReach::Calls calls) const override;
 
 private:
     float m_value;
@@ -455,6 +503,7 @@ class CombatAttributeAbsDefenseMod : public CombatAttribute {
 public:
     CombatAttributeAbsDefenseMod(CombatAttributeType type, float value) : CombatAttribute(type), m_value(value) {}
     void Execute(CombatAttribute* target, CombatAttributeRegion region) override;
+    CombatAttributeReach GetReach() const override;
 
 private:
     float m_value;
@@ -466,6 +515,7 @@ class CombatAttributeDurDefenseMod : public CombatAttribute {
 public:
     CombatAttributeDurDefenseMod(CombatAttributeType type, float value) : CombatAttribute(type), m_value(value) {}
     void Execute(CombatAttribute* target, CombatAttributeRegion region) override;
+    CombatAttributeReach GetReach() const override;
 
 private:
     float m_value;
@@ -494,6 +544,8 @@ public:
     void Execute(CombatAttribute* target, CombatAttributeRegion hitRegion) override;
     void GetTotalDefense(float& absolute, float& overTime) const override;
     void ModifyAbsoluteDefense(CombatAttributeType type, float value) override;
+    CombatAttributeReach GetReach() const override;
+    CombatAttributeTypeMask GetChangedBy(CombatAttributeReach::Calls calls) const override;
 
 private:
     float m_absorption;   // percent
@@ -502,5 +554,47 @@ private:
     float m_protectionModifier = 0.0f;
     CombatAttributeRegion m_region;
 };
+
+// Every executor acts on every target, executor by executor, in list order: as
+// executor->Execute(target, region) for each pair, but without the calls that the
+// executor's reach and the target's answer rule out as changing nothing. The targets'
+// answers are read before the executors of one kind of call and held while only such
+// executors run: those calls only ever narrow them (a negative amount, which reacts to
+// every type, is held at 0 by the first reduction that reaches it).
+template <class Executors, class Targets>
+void ExecuteEachOnEach(const Executors& executors, const Targets& targets, CombatAttributeRegion region)
+{
+    constexpr size_t kHeldAnswers = 32;
+    const size_t count = targets.size();
+    if (count == 0 || executors.size() == 0)
+        return;
+    uint64_t answeredAbsolute[kHeldAnswers];   // written before they are read
+    uint64_t answeredDuration[kHeldAnswers];
+    bool answered = false;
+    CombatAttributeReach::Calls answeredFor = CombatAttributeReach::Calls::Any;
+    for (const auto& executor : executors) {
+        const CombatAttributeReach reach = count <= kHeldAnswers ? executor->GetReach() : CombatAttributeReach{};
+        if (reach.calls == CombatAttributeReach::Calls::None)
+            continue;
+        if (reach.calls == CombatAttributeReach::Calls::Any) {
+            for (const auto& target : targets)
+                executor->Execute(target.get(), region);
+            answered = false;   // it may have changed anything
+            continue;
+        }
+        if (!answered || answeredFor != reach.calls) {
+            for (size_t i = 0; i < count; ++i) {
+                const CombatAttributeTypeMask answer = targets[i]->GetChangedBy(reach.calls);
+                answeredAbsolute[i] = answer.absolute;
+                answeredDuration[i] = answer.duration;
+            }
+            answered = true;
+            answeredFor = reach.calls;
+        }
+        for (size_t i = 0; i < count; ++i)
+            if (((answeredAbsolute[i] & reach.absolute) | (answeredDuration[i] & reach.duration)) != 0)
+                executor->Execute(targets[i].get(), region);
+    }
+}
 
 }  // namespace GAME

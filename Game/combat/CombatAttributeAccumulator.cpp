@@ -18,9 +18,7 @@ constexpr uint32_t kListStartCapacity = 8;
 void ApplyModifiers(const CombatAttributeList& modifiers, const CombatAttributeList& targets,
                     CombatAttributeRegion region)
 {
-    for (const auto& modifier : modifiers)
-        for (const auto& target : targets)
-            modifier->Execute(target.get(), region);
+    ExecuteEachOnEach(modifiers, targets, region);
 }
 
 }  // namespace

@@ -194,6 +194,20 @@ public:
     // A defence that one already held merges is dropped; otherwise appended. A defence
     // only ever merges one of its own type, so only those are asked.
     void AddDefense(CombatAttributePtr attribute);
+    // AddDefense(Make<T>(args...)), but a defence that merges into one already held is
+    // never made in the storage: it is offered to them from the stack first.
+    template <class T, class... Args>
+        requires std::derived_from<T, CombatAttribute>
+    void AddNewDefense(Args&&... args)
+    {
+        T offered(std::forward<Args>(args)...);
+        const CombatAttributeType type = offered.GetType();
+        if (m_defenses.MayHold(type))
+            for (const auto& defense : m_defenses)
+                if (defense.m_listedType == type && defense->MergeDefense(&offered))
+                    return;
+        Append(m_defenses, Make<T>(std::move(offered)), type);
+    }
 
     const CombatAttributeList& GetDamages() const { return m_damages; }
     const CombatAttributeList& GetDamageModifiers() const { return m_damageModifiers; }

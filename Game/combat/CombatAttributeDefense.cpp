@@ -18,6 +18,15 @@ float ModifiedDefense(float value, float modifier, float percent)
     return ScaleByPositivePercent(ApplyModifier(value, modifier), percent);
 }
 
+using Calls = CombatAttributeReach::Calls;
+
+// A defence's reach or answer through one form (absolute or duration) of one kind of call.
+CombatAttributeReach Passes(Calls calls, bool absolute, uint64_t types)
+{
+    return {calls, absolute ? types : 0, absolute ? 0 : types};
+}
+CombatAttributeTypeMask ChangedThrough(bool absolute, uint64_t types) { return {absolute ? types : 0, absolute ? 0 : types}; }
+
 // Some characters hold their defences below a cap (0: no cap).
 float Capped(const Character& side, float value)
 {
@@ -66,6 +75,17 @@ void CombatAttributeAbsDefense::ModifyAbsoluteDefense(CombatAttributeType type, 
         m_modifier += value;
 }
 
+CombatAttributeReach CombatAttributeAbsDefense::GetReach() const
+{
+    return Passes(Calls::DamageReduction, true, CombatAttributeTypeBit(GetType()));
+}
+
+CombatAttributeTypeMask CombatAttributeAbsDefense::GetChangedBy(Calls calls) const
+{
+    return calls == Calls::DefenseModifier ? ChangedThrough(true, CombatAttributeTypeBit(GetType()))
+                                           : CombatAttribute::GetChangedBy(calls);
+}
+
 void CombatAttributeAbsDefenseRestricted::Process(const Character& side, float percent, float, float, float)
 {
     CombatAttributeAbsDefense::Process(side, percent, 0.0f, 0.0f, 0.0f);
@@ -94,6 +114,17 @@ void CombatAttributeDurDefense::ModifyDurationDefense(CombatAttributeType type, 
         m_modifier += value;
 }
 
+CombatAttributeReach CombatAttributeDurDefense::GetReach() const
+{
+    return Passes(Calls::DamageReduction, false, CombatAttributeTypeBit(GetType()));
+}
+
+CombatAttributeTypeMask CombatAttributeDurDefense::GetChangedBy(Calls calls) const
+{
+    return calls == Calls::DefenseModifier ? ChangedThrough(false, CombatAttributeTypeBit(GetType()))
+                                           : CombatAttribute::GetChangedBy(calls);
+}
+
 // ---- DefenseMisc --------------------------------------------------------------------
 
 void CombatAttributeDefenseMisc::Process(const Character&, float percent, float, float reductionPercent,
@@ -109,6 +140,15 @@ void CombatAttributeDefenseMisc::ModifyAbsoluteDefense(CombatAttributeType type,
 {
     if (type == GetType())
         m_modifier += value;
+}
+
+// Read as a total, never executed on damage.
+CombatAttributeReach CombatAttributeDefenseMisc::GetReach() const { return {Calls::None}; }
+
+CombatAttributeTypeMask CombatAttributeDefenseMisc::GetChangedBy(Calls calls) const
+{
+    return calls == Calls::DefenseModifier ? ChangedThrough(true, CombatAttributeTypeBit(GetType()))
+                                           : CombatAttribute::GetChangedBy(calls);
 }
 
 // ---- Armour -------------------------------------------------------------------------
@@ -148,6 +188,21 @@ void CombatAttributeDefense_AbsorptionProtection::ModifyAbsoluteDefense(CombatAt
         m_protectionModifier += value;
 }
 
+CombatAttributeReach CombatAttributeDefense_AbsorptionProtection::GetReach() const
+{
+    return Passes(Calls::DamageReduction, true,
+                  CombatAttributeTypeBit(CombatAttributeType_AbsorptionProtection) |
+                      CombatAttributeTypeBit(CombatAttributeType_Protection));
+}
+
+CombatAttributeTypeMask CombatAttributeDefense_AbsorptionProtection::GetChangedBy(Calls calls) const
+{
+    if (calls != Calls::DefenseModifier)
+        return CombatAttribute::GetChangedBy(calls);
+    return ChangedThrough(true, CombatAttributeTypeBit(CombatAttributeType_Absorption) |
+                                    CombatAttributeTypeBit(CombatAttributeType_Protection));
+}
+
 // ---- Defence modifiers --------------------------------------------------------------
 
 void CombatAttributeAbsDefenseMod::Execute(CombatAttribute* target, CombatAttributeRegion)
@@ -160,6 +215,16 @@ void CombatAttributeDurDefenseMod::Execute(CombatAttribute* target, CombatAttrib
 {
     if (target)
         target->ModifyDurationDefense(GetType(), m_value);
+}
+
+CombatAttributeReach CombatAttributeAbsDefenseMod::GetReach() const
+{
+    return Passes(Calls::DefenseModifier, true, CombatAttributeTypeBit(GetType()));
+}
+
+CombatAttributeReach CombatAttributeDurDefenseMod::GetReach() const
+{
+    return Passes(Calls::DefenseModifier, false, CombatAttributeTypeBit(GetType()));
 }
 
 }  // namespace GAME

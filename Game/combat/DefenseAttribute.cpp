@@ -169,7 +169,7 @@ void DefenseAttribute_BaseProtectionAbsorption::AddToAccumulator(CombatAttribute
 {
     const float total = GetTotalProtection(level);
     if (total > 0.0f && m_absorption > 0.0f)
-        acc.AddDefense(acc.Make<CombatAttributeDefense_AbsorptionProtection>(m_absorption, total, m_region));
+        acc.AddNewDefense<CombatAttributeDefense_AbsorptionProtection>(m_absorption, total, m_region);
 }
 
 void DefenseAttribute_BaseProtectionAbsorption::ScaleAttribute(float percent)

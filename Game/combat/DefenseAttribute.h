@@ -83,6 +83,19 @@ public:
     virtual void ScaleAttribute(float percent) = 0;
     // Loot jitter; nothing unless the percent is above 0 and there is a generator.
     virtual void AddJitter(float percent, RandomUniform* rng) = 0;
+
+    // The numbers of one level as a store keeps them between attacks: the chance, the
+    // value and the maker of the attribute's objects, which adds them as AddToAccumulator
+    // does after its chance test. A kind that adds its objects in a way of its own has no
+    // maker and is asked each attack.
+    struct LevelNumbers {
+        using MakeObjects = void (*)(CombatAttributeAccumulator& acc, CombatAttributeType type, float value);
+        MakeObjects make = nullptr;
+        float chance = 0.0f;
+        float value = 0.0f;
+        CombatAttributeType type = CombatAttributeType_Unknown;
+    };
+    virtual LevelNumbers GetLevelNumbers(unsigned) const { return {}; }
     // Always for level 1.
     virtual void GetCostInfo(CostInfo_DefenseAttributes& info) const = 0;
 
@@ -165,9 +178,16 @@ GAME_DAMAGE_ROLL_INLINE void AddDefenseObjects(CombatAttributeAccumulator& acc, 
     if constexpr (!std::is_base_of_v<CombatAttribute, Objects>)
         Objects::Add(acc, value);
     else if constexpr (List == DefenseList::Defenses)
-        acc.AddDefense(acc.Make<Objects>(type, value));
+        acc.AddNewDefense<Objects>(type, value);
     else
         acc.AddDefenseModifier(acc.Make<Objects>(type, value));
+}
+
+// AddDefenseObjects as a function of its own, for the stores' level numbers.
+template <class Objects, DefenseList List>
+void MakeDefenseObjects(CombatAttributeAccumulator& acc, CombatAttributeType type, float value)
+{
+    AddDefenseObjects<Objects, List>(acc, type, value);
 }
 
 // A family: its per-attack class, the list its objects join and its cost total. Each
@@ -190,6 +210,12 @@ protected:
         float value = 0.0f;
         if (RollValue(acc, level, skipChance, value))
             AddDefenseObjects<Objects, List>(acc, type, value);
+    }
+    // What AddRolled reads at a level, and the maker of the same objects.
+    template <class Objects>
+    LevelNumbers NumbersOf(unsigned level, CombatAttributeType type) const
+    {
+        return {&MakeDefenseObjects<Objects, List>, GetChance(level), GetValue(level), type};
     }
 };
 

@@ -15,7 +15,7 @@ struct ElementalResistances {
     static void Add(CombatAttributeAccumulator& acc, float value)
     {
         for (CombatAttributeType type : {CombatAttributeType_Cold, CombatAttributeType_Fire, CombatAttributeType_Lightning})
-            acc.AddDefense(acc.Make<CombatAttributeAbsDefense>(type, value));
+            acc.AddNewDefense<CombatAttributeAbsDefense>(type, value);
     }
 };
 
@@ -41,6 +41,10 @@ std::unique_ptr<DefenseAttribute> Create()
                                  bool skipChance) const                                                       \
     {                                                                                                         \
         AddRolled<KindObjects<Adds, Base>>(acc, level, skipChance, CombatAttributeType_##Type);               \
+    }                                                                                                         \
+    DefenseAttribute::LevelNumbers Class::GetLevelNumbers(unsigned level) const                               \
+    {                                                                                                         \
+        return NumbersOf<KindObjects<Adds, Base>>(level, CombatAttributeType_##Type);                         \
     }
 
 GAME_DEFENSE_ABS_KINDS(GAME_DEFINE_DEFENSE_KIND)

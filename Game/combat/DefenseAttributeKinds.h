@@ -91,6 +91,7 @@ namespace GAME {
         Class() : Base(CombatAttributeType_##Type, ValueKey "Chance", ValueKey, TextTag) {}            \
         void AddToAccumulator(CombatAttributeAccumulator& acc, unsigned level, RandomUniform& rng,      \
                               bool skipChance) const override;                                         \
+        LevelNumbers GetLevelNumbers(unsigned level) const override;                                   \
     };
 
 GAME_DEFENSE_ABS_KINDS(GAME_DECLARE_DEFENSE_KIND)

@@ -191,13 +191,37 @@ void DefenseAttributeStore::CreateNextText(TextList& baseLines, TextList& bonusL
 void DefenseAttributeStore::AddAttribute(std::unique_ptr<DefenseAttribute> attribute)
 {
     m_attributes.Add(std::move(attribute));
+    Changed();
 }
 
+const std::vector<DefenseAttributeStore::LevelEntry>& DefenseAttributeStore::EntriesAt(unsigned level) const
+{
+    if (m_levelCache.Holds(level, GetRevision()))
+        return m_levelCache.Entries();
+    std::vector<LevelEntry>& entries = m_levelCache.Refill(level, GetRevision());
+    entries.reserve(m_attributes.size());
+    for (const auto& attribute : m_attributes)
+        entries.push_back({attribute->GetLevelNumbers(level), attribute.get()});
+    return entries;
+}
+
+// Each attribute as its own AddToAccumulator would add it, from the numbers kept for the
+// level: the chance test (none for a chance of 0), then the value times the chance
+// multiplier.
 void DefenseAttributeStore::AddToAccumulator(CombatAttributeAccumulator& acc, unsigned level) const
 {
-    RandomUniform& rng = acc.GetRandomGen();
-    for (const auto& attribute : m_attributes)
-        attribute->AddToAccumulator(acc, level, rng, false);
+    if (m_attributes.empty())
+        return;
+    for (const LevelEntry& entry : EntriesAt(level)) {
+        const DefenseAttribute::LevelNumbers& numbers = entry.numbers;
+        if (!numbers.make) {
+            entry.attribute->AddToAccumulator(acc, level, acc.GetRandomGen(), false);
+            continue;
+        }
+        if (numbers.chance != 0.0f && !acc.EvaluateChance(numbers.chance))
+            continue;
+        numbers.make(acc, numbers.type, MultiplyInRange(numbers.value, acc.GetChanceMultiplier(numbers.chance)));
+    }
 }
 
 void DefenseAttributeStore::ScaleAttributes(float percent)

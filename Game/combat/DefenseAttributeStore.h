@@ -8,7 +8,9 @@
 // when empty, read per difficulty).
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "Game/combat/AttributeStoreParts.h"
 #include "Game/combat/DefenseAttribute.h"
@@ -36,6 +38,48 @@ public:
     virtual void AddToAccumulator(CombatAttributeAccumulator& acc, unsigned level) const;
     virtual void ScaleAttributes(float percent);
 
+private:
+    // One attribute's numbers at the level last asked for.
+    struct LevelEntry {
+        DefenseAttribute::LevelNumbers numbers;
+        const DefenseAttribute* attribute;   // asked itself when the numbers have no maker
+    };
+    // The entries of the level last asked for, in list order, kept until the store
+    // changes or another level is asked for; a copy or a move starts without any.
+    class LevelCache {
+    public:
+        LevelCache() = default;
+        LevelCache(const LevelCache&) {}
+        LevelCache& operator=(const LevelCache&)
+        {
+            m_valid = false;
+            return *this;
+        }
+
+        bool Holds(unsigned level, uint32_t revision) const
+        {
+            return m_valid && m_level == level && m_revision == revision;
+        }
+        std::vector<LevelEntry>& Refill(unsigned level, uint32_t revision)
+        {
+            m_entries.clear();
+            m_level = level;
+            m_revision = revision;
+            m_valid = true;
+            return m_entries;
+        }
+        const std::vector<LevelEntry>& Entries() const { return m_entries; }
+
+    private:
+        std::vector<LevelEntry> m_entries;
+        unsigned m_level = 0;
+        uint32_t m_revision = 0;
+        bool m_valid = false;
+    };
+
+    const std::vector<LevelEntry>& EntriesAt(unsigned level) const;
+
+    mutable LevelCache m_levelCache;
 };
 
 class DefenseAttributeStore_Equipment : public DefenseAttributeStore {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "CombatTestCharacter.h"
 #include "Engine/ObjectManager.h"
@@ -276,4 +278,143 @@ TEST_F(CombatAttributeTest, DurationDamageModifiersAndReductions)
     copy->Process(*attacker, 0.0f, 0.0f, 0.0f, 0.0f);
     EXPECT_EQ(static_cast<CombatAttributeDurDamage&>(*copy).GetDamage(), 12.0f);
     EXPECT_EQ(poison.GetDamage(), 6.0f);
+}
+
+// ---- Pairing every object of one list with every object of another ------------------
+
+namespace {
+
+// One object of each kind, with amounts on both sides of 0, and its size.
+struct Sample {
+    std::unique_ptr<CombatAttribute> object;
+    size_t size;
+};
+template <class T, class... Args>
+Sample MakeSample(Args... args)
+{
+    return {std::make_unique<T>(args...), sizeof(T)};
+}
+std::vector<Sample> EveryKind()
+{
+    std::vector<Sample> samples;
+    for (float amount : {10.0f, -10.0f}) {
+        samples.push_back(MakeSample<CombatAttributeAbsDamage>(CombatAttributeType_Fire, amount));
+        samples.push_back(MakeSample<CombatAttributeAbsDamageElemental>(CombatAttributeType_Cold, amount));
+        samples.push_back(MakeSample<CombatAttributeDurDamage>(CombatAttributeType_Poison, amount, 5.0f));
+        samples.push_back(MakeSample<CombatAttributeDurDamage>(CombatAttributeType_Poison, 10.0f, amount));
+        samples.push_back(MakeSample<CombatAttributeDurFixedDamage>(CombatAttributeType_RunSpeed, amount, amount));
+        samples.push_back(MakeSample<CombatAttributeReflexDamage>(CombatAttributeType_Stun, amount));
+        samples.push_back(MakeSample<CombatAttributeInfluenceDamage_Taunt>(CombatAttributeType_Taunt, amount));
+        samples.push_back(MakeSample<CombatAttributeAbsDamage_PercentLife>(CombatAttributeType_PercentCurrentLife, amount));
+        samples.push_back(MakeSample<CombatAttributeAbsDamage_ManaBurn>(CombatAttributeType_ManaBurn, amount, 50.0f));
+        samples.push_back(MakeSample<CombatAttributeAbsDamage_ManaBurn>(CombatAttributeType_ManaBurn, 10.0f, amount));
+        samples.push_back(MakeSample<CombatAttributeDamage_BasePhysical>(CombatAttributeType_Physical, amount, 25.0f, false));
+        samples.push_back(MakeSample<CombatAttributeDamage_BonusPhysical>(CombatAttributeType_Physical, amount));
+        samples.push_back(MakeSample<CombatAttributeAbsDamageMod>(CombatAttributeType_Fire, amount));
+        samples.push_back(MakeSample<CombatAttributeDurDamageMod>(CombatAttributeType_Fire, amount, amount));
+        samples.push_back(MakeSample<CombatAttributeAbsDefense>(CombatAttributeType_Fire, amount));
+        samples.push_back(MakeSample<CombatAttributeAbsDefenseRestricted>(CombatAttributeType_Stun, amount));
+        samples.push_back(MakeSample<CombatAttributeDurDefense>(CombatAttributeType_Poison, amount));
+        samples.push_back(MakeSample<CombatAttributeDefenseMisc>(CombatAttributeType_Reflect, amount));
+        samples.push_back(MakeSample<CombatAttributeAbsDefenseMod>(CombatAttributeType_Fire, amount));
+        samples.push_back(MakeSample<CombatAttributeDurDefenseMod>(CombatAttributeType_Poison, amount));
+        samples.push_back(MakeSample<CombatAttributeDefense_AbsorptionProtection>(50.0f, amount, CombatAttributeRegion_Torso));
+    }
+    return samples;
+}
+
+using Calls = CombatAttributeReach::Calls;
+
+// A call of one kind and form to a target.
+void Call(CombatAttribute& target, Calls calls, bool absolute, CombatAttributeType type, float value)
+{
+    if (calls == Calls::DamageReduction)
+        absolute ? target.ReduceAbsoluteDamage(type, value) : target.ReduceDurationDamage(type, value);
+    else
+        absolute ? target.ModifyAbsoluteDefense(type, value) : target.ModifyDurationDefense(type, value);
+}
+
+// Remembers the calls an executor makes.
+class RecordingTarget : public CombatAttribute {
+public:
+    RecordingTarget() : CombatAttribute(CombatAttributeType_Unknown) {}
+    std::unique_ptr<CombatAttribute> Clone() const override { return nullptr; }
+    CombatAttribute* CloneIn(CombatAttributeArena&) const override { return nullptr; }
+    void ReduceAbsoluteDamage(CombatAttributeType type, float) override { Record(Calls::DamageReduction, true, type); }
+    void ReduceDurationDamage(CombatAttributeType type, float) override { Record(Calls::DamageReduction, false, type); }
+    void ModifyAbsoluteDefense(CombatAttributeType type, float) override { Record(Calls::DefenseModifier, true, type); }
+    void ModifyDurationDefense(CombatAttributeType type, float) override { Record(Calls::DefenseModifier, false, type); }
+    void ModifyAbsoluteDamage(CombatAttributeType type, float) override { Record(Calls::Any, true, type); }
+    void ModifyDurationDamage(CombatAttributeType type, float, float) override { Record(Calls::Any, false, type); }
+
+    struct Made {
+        Calls calls;
+        bool absolute;
+        CombatAttributeType type;
+    };
+    std::vector<Made> made;
+
+private:
+    void Record(Calls calls, bool absolute, CombatAttributeType type) { made.push_back({calls, absolute, type}); }
+};
+
+}  // namespace
+
+// The pairing stages skip a call only where the target's answer says that it changes
+// nothing: every call outside the answer leaves every byte of the target as it was.
+TEST_F(CombatAttributeTest, CallsOutsideATargetsAnswerChangeNothing)
+{
+    for (const Sample& sample : EveryKind()) {
+        SCOPED_TRACE(sample.object->GetClassInfo().GetName());
+        for (Calls calls : {Calls::DamageReduction, Calls::DefenseModifier}) {
+            const CombatAttributeTypeMask answer = sample.object->GetChangedBy(calls);
+            for (bool absolute : {true, false})
+                for (uint32_t t = 0; t < 64; ++t) {
+                    const auto type = static_cast<CombatAttributeType>(t);
+                    if ((absolute ? answer.absolute : answer.duration) & CombatAttributeTypeBit(type))
+                        continue;
+                    for (float value : {30.0f, 0.0f, 150.0f, -20.0f}) {
+                        std::unique_ptr<CombatAttribute> copy = sample.object->Clone();
+                        std::vector<unsigned char> before(sample.size);
+                        std::memcpy(before.data(), static_cast<const void*>(copy.get()), sample.size);
+                        Call(*copy, calls, absolute, type, value);
+                        EXPECT_EQ(std::memcmp(before.data(), static_cast<const void*>(copy.get()), sample.size), 0)
+                            << "type " << t << (absolute ? " absolute " : " duration ") << value;
+                    }
+                }
+        }
+    }
+}
+
+// And an executor calls nothing beyond its reach.
+TEST_F(CombatAttributeTest, ExecutorsCallOnlyWithinTheirReach)
+{
+    for (const Sample& sample : EveryKind()) {
+        SCOPED_TRACE(sample.object->GetClassInfo().GetName());
+        const CombatAttributeReach reach = sample.object->GetReach();
+        if (reach.calls == Calls::Any)
+            continue;
+        for (int region = CombatAttributeRegion_FullyProtected; region <= static_cast<int>(CombatAttributeRegion_Legs); ++region) {
+            RecordingTarget target;
+            sample.object->Execute(&target, static_cast<CombatAttributeRegion>(region));
+            for (const RecordingTarget::Made& made : target.made) {
+                EXPECT_EQ(made.calls, reach.calls);
+                EXPECT_NE((made.absolute ? reach.absolute : reach.duration) & CombatAttributeTypeBit(made.type), 0u);
+            }
+            if (reach.calls == Calls::None) {
+                EXPECT_TRUE(target.made.empty());
+            }
+        }
+    }
+    // Pairing through the accumulator's stages gives what every pair would: a negative
+    // amount is held at 0 by the first reduction of any type.
+    std::vector<std::unique_ptr<CombatAttribute>> defenses;
+    defenses.push_back(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Cold, 10.0f));
+    defenses.push_back(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 150.0f));
+    std::vector<std::unique_ptr<CombatAttribute>> damages;
+    damages.push_back(std::make_unique<CombatAttributeAbsDamage>(CombatAttributeType_Fire, -10.0f));
+    damages.push_back(std::make_unique<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 10.0f));
+    ExecuteEachOnEach(defenses, damages, CombatAttributeRegion_Torso);
+    EXPECT_EQ(static_cast<CombatAttributeAbsDamage&>(*damages[0]).GetDamage(), 0.0f);
+    EXPECT_EQ(static_cast<CombatAttributeAbsDamage&>(*damages[1]).GetDamage(), 0.0f);
 }

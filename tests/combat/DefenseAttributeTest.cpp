@@ -479,6 +479,66 @@ TEST_F(DefenseAttributeTest, StoresCopyDeepAndMoveAway)
     EXPECT_EQ(fromProfile.GetDefenses()[0]->GetType(), CombatAttributeType_Poison);
 }
 
+// A store keeps each attribute's numbers of the level last asked for. What it adds must
+// stay what the attributes themselves add (chance tests, chance multiplier, objects, in
+// order) whichever level comes next and whatever changes the store meanwhile.
+TEST_F(DefenseAttributeTest, StoresAddWhatTheirAttributesAddAcrossLevelsAndChanges)
+{
+    class Doubling : public DefenseChanceAccumulator {
+    public:
+        float GetChanceMultiplier(float) override { return 2.0f; }
+    };
+    using Added = std::vector<std::pair<CombatAttributeType, float>>;
+    const auto listed = [](const Doubling& acc) {
+        Added out;
+        for (const CombatAttributeList* list : {&acc.GetDefenses(), &acc.GetDefenseModifiers()})
+            for (const auto& object : *list)
+                out.emplace_back(object->GetType(), DefenseValue(*object));
+        return out;
+    };
+    // Through the store, and attribute by attribute; both with the same chances.
+    const auto check = [&](const DefenseAttributeStore& store, unsigned level, bool passes, size_t expected) {
+        Doubling viaStore, viaAttributes;
+        viaStore.passes = viaAttributes.passes = passes;
+        store.AddToAccumulator(viaStore, level);
+        for (const auto& attribute : store.GetAttributes())
+            attribute->AddToAccumulator(viaAttributes, level, viaAttributes.GetRandomGen(), false);
+        EXPECT_EQ(listed(viaStore), listed(viaAttributes)) << "level " << level;
+        EXPECT_EQ(viaStore.chances, viaAttributes.chances) << "level " << level;
+        EXPECT_EQ(viaStore.GetDefenses().size() + viaStore.GetDefenseModifiers().size(), expected);
+    };
+
+    auto store = std::make_unique<DefenseAttributeStore_Skill>();
+    store->Load(Record("defensiveFire,10;20;30,\ndefensiveFireChance,0;50;0,\ndefensiveCold,5,\n"
+                       "defensiveColdModifier,5;6;7,\ndefensiveElementalResistance,1;2,\n"));
+    check(*store, 1, true, 4);   // fire and cold merge into the elemental resistance's
+    check(*store, 2, true, 4);
+    check(*store, 2, false, 4);   // the fire's chance fails: the elemental's fire holds it
+    check(*store, 1, true, 4);
+    store->ScaleAttributes(50.0f);
+    check(*store, 1, true, 4);
+    store->AddAttribute(Loaded("DefenseAttributeAbs_Poison", "defensivePoison,8,\n"));
+    check(*store, 1, true, 5);
+
+    // A copy keeps no numbers that lead back to the original.
+    auto copy = std::make_unique<DefenseAttributeStore_Skill>(*store);
+    DefenseAttributeStore_Skill assigned;
+    assigned.Load(Record("defensiveLife,1,\n"));
+    check(assigned, 1, true, 1);
+    assigned = *copy;
+    store.reset();
+    check(*copy, 1, true, 5);
+    check(assigned, 1, true, 5);
+    DefenseAttributeStore_Skill moved(std::move(*copy));
+    copy.reset();
+    check(moved, 3, true, 5);
+
+    moved.Clear();
+    check(moved, 3, true, 0);
+    moved.Load(Record("defensiveBleeding,3,\n"));
+    check(moved, 3, true, 1);
+}
+
 // ---- With the game engine: absorption and difficulty ---------------------------------
 
 class DefenseAttributeEngineTest : public DefenseAttributeTest {
