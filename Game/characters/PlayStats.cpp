@@ -334,23 +334,23 @@ DesignerVariableSlot<float> PlayStats::BindDesignerVariable(const char* name)
 void PlayStats::StreamProperties(IOStream& stream)
 {
     stream.BeginBlock();
-    stream.StreamProperty("playTimeInSeconds", m_playTime);
-    stream.StreamProperty("numberOfDeaths", m_deaths);
-    stream.StreamProperty("numberOfKills", m_kills);
-    stream.StreamProperty("experienceFromKills", m_experienceFromKills);
-    stream.StreamProperty("healthPotionsUsed", m_healthPotionsUsed);
-    stream.StreamProperty("manaPotionsUsed", m_manaPotionsUsed);
-    stream.StreamProperty("maxLevel", m_maxLevel);
-    stream.StreamProperty("numHitsReceived", m_hitsReceived);
-    stream.StreamProperty("numHitsInflicted", m_hitsInflicted);
-    stream.StreamProperty("greatestDamageInflicted", m_greatestDamageInflicted);
+    stream.StreamUInt32("playTimeInSeconds", m_playTime);
+    stream.StreamUInt32("numberOfDeaths", m_deaths);
+    stream.StreamUInt32("numberOfKills", m_kills);
+    stream.StreamUInt32("experienceFromKills", m_experienceFromKills);
+    stream.StreamUInt32("healthPotionsUsed", m_healthPotionsUsed);
+    stream.StreamUInt32("manaPotionsUsed", m_manaPotionsUsed);
+    stream.StreamUInt32("maxLevel", m_maxLevel);
+    stream.StreamUInt32("numHitsReceived", m_hitsReceived);
+    stream.StreamUInt32("numHitsInflicted", m_hitsInflicted);
+    stream.StreamFloat("greatestDamageInflicted", m_greatestDamageInflicted);
     for (size_t i = 0; i < kDifficultyCount; ++i) {
-        stream.StreamProperty("(*greatestMonsterKilledName)[i]", (*m_greatestMonsterKilledName)[i]);
-        stream.StreamProperty("(*greatestMonsterKilledLevel)[i]", (*m_greatestMonsterKilledLevel)[i]);
-        stream.StreamProperty("(*greatestMonsterKilledLifeAndMana)[i]", (*m_greatestMonsterKilledLifeAndMana)[i]);
+        stream.StreamWString("(*greatestMonsterKilledName)[i]", (*m_greatestMonsterKilledName)[i]);
+        stream.StreamUInt32("(*greatestMonsterKilledLevel)[i]", (*m_greatestMonsterKilledLevel)[i]);
+        stream.StreamUInt32("(*greatestMonsterKilledLifeAndMana)[i]", (*m_greatestMonsterKilledLifeAndMana)[i]);
     }
-    stream.StreamProperty("criticalHitsInflicted", m_criticalHitsInflicted);
-    stream.StreamProperty("criticalHitsReceived", m_criticalHitsReceived);
+    stream.StreamUInt32("criticalHitsInflicted", m_criticalHitsInflicted);
+    stream.StreamUInt32("criticalHitsReceived", m_criticalHitsReceived);
     stream.EndBlock();
     if (stream.IsReading())
         m_stringsNeedUpdate = true;

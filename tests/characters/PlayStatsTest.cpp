@@ -35,13 +35,13 @@ public:
         Value value;
     };
 
-    void StreamProperty(const char* key, UniqueId& value) override { Stream(key, value); }
-    void StreamProperty(const char* key, std::u16string& value) override { Stream(key, value); }
-    void StreamProperty(const char* key, bool& value) override { Stream(key, value); }
-    void StreamProperty(const char* key, uint32_t& value) override { Stream(key, value); }
-    void StreamProperty(const char* key, std::string& value) override { Stream(key, value); }
-    void StreamProperty(const char* key, float& value) override { Stream(key, value); }
-    void StreamProperty(const char* key, int32_t& value) override { Stream(key, value); }
+    void StreamUniqueId(const char* key, UniqueId& value) override { Stream(key, value); }
+    void StreamWString(const char* key, std::u16string& value) override { Stream(key, value); }
+    void StreamBool(const char* key, bool& value) override { Stream(key, value); }
+    void StreamUInt32(const char* key, uint32_t& value) override { Stream(key, value); }
+    void StreamString(const char* key, std::string& value) override { Stream(key, value); }
+    void StreamFloat(const char* key, float& value) override { Stream(key, value); }
+    void StreamInt32(const char* key, int32_t& value) override { Stream(key, value); }
     bool IsReading() const override { return reading; }
     void BeginBlock() override { entries.push_back({"<block>", 0u}); }
     void EndBlock() override { entries.push_back({"</block>", 0u}); }
