@@ -128,6 +128,20 @@ void Engine::UpdateFrame(int elapsedMilliseconds)
     // What the peers sent is applied now, so objects it destroys go with this frame.
     ConnectionManager::Get().ProcessIncoming();
     ObjectManager::Get().FlushDestroyedObjects();
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_statisticText.clear();
+}
+
+void Engine::AddStatisticText(const std::string& text)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_statisticText.push_back(text);
+}
+
+std::vector<std::string> Engine::GetStatisticText() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_statisticText;
 }
 
 void Engine::RegisterForcedUpdate(uint32_t objectId)

@@ -28,6 +28,7 @@ using LogSink = std::function<void(const LogLine&)>;
 
 class WorldCamera;
 class ConnectionManager;
+class FileSystem;
 
 class Engine {
 public:
@@ -79,6 +80,14 @@ public:
     bool IsRegisteredForForcedUpdate(uint32_t objectId) const;
     std::vector<uint32_t> GetForcedUpdateIds() const;
 
+    // The platform's file system.
+    FileSystem& GetFileSystem();
+
+    // The statistics display: lines shown over the current frame, in the order added;
+    // the end of the engine's frame clears them.
+    void AddStatisticText(const std::string& text);
+    std::vector<std::string> GetStatisticText() const;
+
 private:
     void Emit(int level, int channel, const char* format, va_list args);
 
@@ -88,6 +97,7 @@ private:
     WorldCamera* m_activeCamera = nullptr;
     bool m_boolOptions[kBoolOptionCount] = {};
     std::vector<uint32_t> m_forcedUpdates;   // under m_lock
+    std::vector<std::string> m_statisticText;   // under m_lock
 };
 
 // Always valid while the engine library is loaded.

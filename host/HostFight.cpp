@@ -172,6 +172,7 @@ void HostFight::Update(int frame, int ms)
         return;
     player->GetCombatManager().Update(ms);
     monster->GetCombatManager().Update(ms);
+    player->GetPlayStats().Update(ms);
     if (!monster->IsAlive() || monster->GetCurrentLife() <= 0.0f) {
         if (!m_reportedDeath)
             std::printf("frame %d: the monster falls after %d attacks\n", frame, m_attacks);
@@ -207,6 +208,11 @@ void HostFight::Update(int frame, int ms)
 void HostFight::Stop()
 {
     ObjectManager& objects = ObjectManager::Get();
+    // The run ends with what the player did, as its statistics tell it.
+    if (auto* player = objects.GetObject<Player>(m_playerId)) {
+        std::fflush(stdout);   // the log goes to standard error: keep the order
+        player->GetPlayStats().Dump();
+    }
     for (uint32_t id : {m_playerId, m_monsterId, m_swordId, m_armorId, m_skillId})
         if (Object* object = objects.GetObject(id))
             objects.DestroyObjectEx(object, "HostFight", __LINE__);

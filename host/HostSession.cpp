@@ -255,6 +255,9 @@ extern "C" int GameHostRun(const HostOptions* options)
     HostFight fight;
     Companion companion(engine, transport);
     const bool fighting = fight.Start();
+    // The game is about to run: the characters read what they read at the start (the
+    // statistics' score formula).
+    EventManager::Get().Send(GameEvent_PreRun(), "GameEvent_PreRun");
     if (fighting) {
         engine.GetPlayerManagerClient()->SetMainPlayer(fight.GetPlayerId());
         companion.Join();

@@ -17,6 +17,9 @@ struct GameEvent_CreatureDeath : GameEvent {
     uint32_t attackerId = 0;
 };
 
+// The game is about to run its first frame (the host sends it once the level is loaded).
+struct GameEvent_PreRun : GameEvent {};
+
 // A party invitation for this machine's player, from the inviting player.
 struct GameEvent_InviteToParty : GameEvent {
     uint32_t inviterId = 0;

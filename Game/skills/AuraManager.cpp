@@ -2,14 +2,24 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
+#include "Engine/Math.h"
 #include "Engine/ObjectManager.h"
 
 namespace GAME {
 
-uint32_t AuraManager::AddAura(Actor&, const std::string& name, bool permanent, int seconds)
+namespace {
+int32_t ClampToInt(int64_t value)
+{
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+}  // namespace
+
+uint32_t AuraManager::AddAura(Actor& owner, const std::string& name, bool permanent, int seconds)
 {
     if (name.empty())
         return 0;
@@ -19,8 +29,8 @@ uint32_t AuraManager::AddAura(Actor&, const std::string& name, bool permanent, i
         return 0;
     }
     // Seconds from a record or a skill: held so that the milliseconds fit.
-    const int64_t ms = std::clamp<int64_t>(static_cast<int64_t>(seconds) * 1000, INT32_MIN, INT32_MAX);
-    m_auras.emplace_back(name, entity->GetObjectId(), permanent, static_cast<int32_t>(ms));
+    m_auras.emplace_back(name, entity->GetObjectId(), permanent, ClampToInt(static_cast<int64_t>(seconds) * 1000));
+    AttachToOwner(owner, *entity);
     return entity->GetObjectId();
 }
 
@@ -52,8 +62,7 @@ void AuraManager::Update(Actor& owner, int elapsedMs)
             ++i;
             continue;
         }
-        aura.remaining = static_cast<int32_t>(
-            std::max<int64_t>(static_cast<int64_t>(aura.remaining) - elapsedMs, INT32_MIN));
+        aura.remaining = ClampToInt(static_cast<int64_t>(aura.remaining) - elapsedMs);
         if (aura.remaining > 0) {
             ++i;
             continue;
@@ -73,10 +82,27 @@ void AuraManager::Clear(Actor& owner)
         RemoveEntity(owner, aura.entityId);
 }
 
-void AuraManager::RemoveEntity(Actor&, uint32_t entityId)
+void AuraManager::AttachToOwner(Actor& owner, Entity& aura)
 {
-    if (Object* object = ObjectManager::Get().GetObject(entityId))
-        ObjectManager::Get().DestroyObjectEx(object, __FILE__, __LINE__);
+    // Entities do not carry other entities yet: until they do, the aura is made and kept
+    // but stands on its own.
+    static_cast<void>(owner);
+    static_cast<void>(aura);
+}
+
+void AuraManager::DetachFromOwner(Actor& owner, Entity& aura)
+{
+    static_cast<void>(owner);
+    static_cast<void>(aura);
+}
+
+void AuraManager::RemoveEntity(Actor& owner, uint32_t entityId)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    if (Entity* entity = objects.GetObject<Entity>(entityId))
+        DetachFromOwner(owner, *entity);
+    if (Object* object = objects.GetObject(entityId))
+        objects.DestroyObjectEx(object, __FILE__, __LINE__);
 }
 
 }  // namespace GAME

@@ -9,6 +9,7 @@
 namespace GAME {
 
 class Actor;
+class Entity;
 
 // One aura: the record it was made from, its entity and how long it has left.
 struct AuraContainer {
@@ -26,7 +27,7 @@ class AuraManager {
 public:
     // Makes the aura from its record (only an Entity is kept) and attaches it to the
     // owner for `seconds`, or for good when permanent. The entity's id; 0 when nothing
-    // was made.
+    // was made. The seconds become milliseconds held to what an int holds.
     uint32_t AddAura(Actor& owner, const std::string& name, bool permanent, int seconds);
     // Schedules removal of every aura with that entity id or record name; the next
     // Update removes them.
@@ -41,7 +42,12 @@ public:
     const std::vector<AuraContainer>& GetAuras() const { return m_auras; }
 
 private:
-    void RemoveEntity(Actor& owner, uint32_t entityId);
+    // The aura entity on the owner's body: at the owner's origin with no rotation and no
+    // named attach point; and off it again.
+    static void AttachToOwner(Actor& owner, Entity& aura);
+    static void DetachFromOwner(Actor& owner, Entity& aura);
+    // Takes the aura off its owner and destroys it, when it still exists.
+    static void RemoveEntity(Actor& owner, uint32_t entityId);
 
     std::vector<AuraContainer> m_auras;
 };

@@ -1,0 +1,21 @@
+// Items used up at once: potions and the like. The kinds are told apart by class (the
+// play statistics count health and mana potions).
+#pragma once
+
+#include "Game/items/Item.h"
+
+namespace GAME {
+
+class OneShot : public Item {
+    GAME_DECLARE_CLASS(OneShot)
+};
+
+class OneShot_PotionHealth : public OneShot {
+    GAME_DECLARE_CLASS(OneShot_PotionHealth)
+};
+
+class OneShot_PotionMana : public OneShot {
+    GAME_DECLARE_CLASS(OneShot_PotionMana)
+};
+
+}  // namespace GAME

@@ -1,0 +1,69 @@
+// Auras: times held to what an int holds, removal at the next update, and a manager
+// destroyed without clearing.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "Engine/Entity.h"
+#include "Engine/ObjectManager.h"
+#include "Game/skills/AuraManager.h"
+
+namespace GAME {
+namespace {
+
+class AuraManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RecordDatabase::Get().Clear();
+        RecordDatabase::Get().RegisterRecord(kGlow, "Class,Entity,\n");
+    }
+    void TearDown() override
+    {
+        ObjectManager::Get().DestroyAllObjects();
+        RecordDatabase::Get().Clear();
+    }
+    static constexpr const char* kGlow = "Records/Test/Glow.dbr";
+    Actor owner;
+};
+
+TEST_F(AuraManagerTest, SecondsBecomeMillisecondsHeldToTheIntRange)
+{
+    AuraManager auras;
+    const uint32_t longest = auras.AddAura(owner, kGlow, false, INT_MAX);
+    auras.AddAura(owner, kGlow, false, INT_MIN);
+    auras.AddAura(owner, kGlow, false, 0);
+    ASSERT_EQ(auras.GetAuras().size(), 3u);
+    EXPECT_EQ(auras.GetAuras()[0].remaining, INT_MAX);
+    EXPECT_EQ(auras.GetAuras()[1].remaining, INT_MIN);
+    auras.Update(owner, 0);
+    ASSERT_EQ(auras.GetAuras().size(), 1u);   // 0 s and the negative time go at once
+    auras.Update(owner, INT_MIN);   // a time going backwards stops at the top, never wraps
+    EXPECT_EQ(auras.GetAuras()[0].remaining, INT_MAX);
+    auras.Update(owner, INT_MAX - 1);
+    ASSERT_EQ(auras.GetAuras().size(), 1u);
+    EXPECT_EQ(auras.GetAuras()[0].remaining, 1);
+    auras.RemoveAura(longest);
+    auras.Update(owner, 0);
+    EXPECT_TRUE(auras.GetAuras().empty());
+    EXPECT_EQ(ObjectManager::Get().GetObject(longest), nullptr);
+}
+
+TEST_F(AuraManagerTest, EntitiesOutliveAManagerNotClearedAndVanishedOnesAreJustForgotten)
+{
+    uint32_t kept = 0;
+    {
+        AuraManager auras;
+        kept = auras.AddAura(owner, kGlow, true, 0);
+    }
+    EXPECT_NE(ObjectManager::Get().GetObject<Entity>(kept), nullptr);
+
+    AuraManager auras;
+    const uint32_t gone = auras.AddAura(owner, kGlow, false, 1);
+    ObjectManager::Get().DestroyObjectEx(ObjectManager::Get().GetObject(gone), __FILE__, __LINE__);
+    auras.Update(owner, 1000);
+    EXPECT_TRUE(auras.GetAuras().empty());
+}
+
+}  // namespace
+}  // namespace GAME
