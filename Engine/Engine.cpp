@@ -1,5 +1,6 @@
 #include "Engine/Engine.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "Engine/ConnectionManager.h"
@@ -127,6 +128,35 @@ void Engine::UpdateFrame(int elapsedMilliseconds)
     // What the peers sent is applied now, so objects it destroys go with this frame.
     ConnectionManager::Get().ProcessIncoming();
     ObjectManager::Get().FlushDestroyedObjects();
+}
+
+void Engine::RegisterForcedUpdate(uint32_t objectId)
+{
+    if (objectId == 0)
+        return;
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (std::find(m_forcedUpdates.begin(), m_forcedUpdates.end(), objectId) == m_forcedUpdates.end())
+        m_forcedUpdates.push_back(objectId);
+}
+
+void Engine::UnregisterForcedUpdate(uint32_t objectId)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto found = std::find(m_forcedUpdates.begin(), m_forcedUpdates.end(), objectId);
+    if (found != m_forcedUpdates.end())
+        m_forcedUpdates.erase(found);
+}
+
+bool Engine::IsRegisteredForForcedUpdate(uint32_t objectId) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return std::find(m_forcedUpdates.begin(), m_forcedUpdates.end(), objectId) != m_forcedUpdates.end();
+}
+
+std::vector<uint32_t> Engine::GetForcedUpdateIds() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_forcedUpdates;
 }
 
 LogCapture::LogCapture(bool alsoPrint) : m_alsoPrint(alsoPrint)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -69,6 +70,15 @@ public:
     // Sends packets to the other hosts and dispatches the packets they send.
     ConnectionManager* GetNetworkConnectionManager();
 
+    // Objects the engine keeps updating even where it would otherwise skip them (out of
+    // sight, in a region not shown), by object id, in the order registered. Registering
+    // an id twice keeps one entry; id 0 is ignored. The object manager unregisters an
+    // object when it is destroyed, so no stale id stays behind.
+    void RegisterForcedUpdate(uint32_t objectId);
+    void UnregisterForcedUpdate(uint32_t objectId);
+    bool IsRegisteredForForcedUpdate(uint32_t objectId) const;
+    std::vector<uint32_t> GetForcedUpdateIds() const;
+
 private:
     void Emit(int level, int channel, const char* format, va_list args);
 
@@ -77,6 +87,7 @@ private:
     std::vector<std::string> m_channels;   // channel n is m_channels[n - 1]
     WorldCamera* m_activeCamera = nullptr;
     bool m_boolOptions[kBoolOptionCount] = {};
+    std::vector<uint32_t> m_forcedUpdates;   // under m_lock
 };
 
 // Always valid while the engine library is loaded.

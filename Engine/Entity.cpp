@@ -1,5 +1,8 @@
 #include "Engine/Entity.h"
 
+#include <cmath>
+
+#include "Engine/Engine.h"
 #include "Engine/PhysicsEngine.h"
 
 namespace GAME {
@@ -55,5 +58,46 @@ void Entity::OnDestroy()
         World::Get().RemoveEntity(this);
     PhysicsEngine::Get().RemoveEntity(GetObjectId());
 }
+
+// ---- Actor ------------------------------------------------------------------------------
+
+Actor::Actor() = default;
+Actor::~Actor() = default;
+
+void Actor::InitialUpdate() {}
+void Actor::UpdateSelf(int) {}
+void Actor::PreAnimationUpdate(int) {}
+void Actor::AnimationCallback(const Name&) {}
+
+void Actor::SetScale(float scale)
+{
+    if (!std::isfinite(scale) || scale <= 0.0f) {
+        gEngine->Log(LOG_WARNING, "Actor %u: scale %g ignored", GetObjectId(), static_cast<double>(scale));
+        return;
+    }
+    m_currentScale = scale;
+}
+
+void Actor::SetBoundingValue(float value)
+{
+    if (!std::isfinite(value)) {
+        gEngine->Log(LOG_WARNING, "Actor %u: bounding value %g ignored", GetObjectId(), static_cast<double>(value));
+        return;
+    }
+    m_boundingValue = value;
+}
+
+void Actor::SetHeightValue(float value)
+{
+    if (!std::isfinite(value) || value < 0.0f) {
+        gEngine->Log(LOG_WARNING, "Actor %u: height value %g ignored", GetObjectId(), static_cast<double>(value));
+        return;
+    }
+    m_heightValue = value;
+}
+
+// ---- SoundPak ---------------------------------------------------------------------------
+
+void SoundPak::PreLoad(bool) { ++m_preLoadCount; }
 
 }  // namespace GAME

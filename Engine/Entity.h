@@ -56,8 +56,52 @@ private:
     int m_physicsType = 0;
 };
 
+// An entity with a body the engine animates. The engine drives an actor through the hooks
+// below; the base versions do nothing, kinds override what they need.
 class Actor : public Entity {
     GAME_DECLARE_CLASS(Actor)
+
+public:
+    Actor();
+    ~Actor() override;
+
+    // Once, on the actor's first update after it entered the world.
+    virtual void InitialUpdate();
+    // Every frame, with the frame's elapsed milliseconds.
+    virtual void UpdateSelf(int elapsedMs);
+    // Every frame before the animation step.
+    virtual void PreAnimationUpdate(int elapsedMs);
+    // An event of the animation being played (a footstep, "End" ...).
+    virtual void AnimationCallback(const Name& event);
+
+    // Whether the actor is drawn. Actors start visible.
+    virtual void SetVisibility(bool visible) { m_visible = visible; }
+    virtual bool GetVisibility() const { return m_visible; }
+
+    // Scale: the base scale is the actor's own size (1.0); the current scale is what it
+    // is drawn and tested at. A scale that is not a finite number above 0 is logged and
+    // ignored.
+    float GetBaseScale() const { return m_baseScale; }
+    float GetCurrentScale() const { return m_currentScale; }
+    void SetScale(float scale);
+
+    // The allowance the engine adds around the actor's collision and pathing shape
+    // (a large character grows it by 1.0, a small one gives that back). Starts at 0.
+    float GetBoundingValue() const { return m_boundingValue; }
+    void SetBoundingValue(float value);
+    void AdjustBoundingValue(float delta) { SetBoundingValue(m_boundingValue + delta); }
+
+    // Half the actor's standing height in world units (1.0 unless set): speech bubbles
+    // and ground probes start at twice this value above the actor's position.
+    float GetHeightValue() const { return m_heightValue; }
+    void SetHeightValue(float value);
+
+private:
+    float m_baseScale = 1.0f;
+    float m_currentScale = 1.0f;
+    float m_boundingValue = 0.0f;
+    float m_heightValue = 1.0f;
+    bool m_visible = true;
 };
 
 class Light : public Entity {
@@ -97,12 +141,18 @@ public:
         ++m_playCount;
         m_lastOnce = once;
     }
+    // Asks for the pack's sounds ahead of their first play; counted, as there is nothing
+    // to load.
+    void PreLoad(bool flag) override;
+    unsigned GetPreLoadCount() const { return m_preLoadCount; }
+
     unsigned GetPlayCount() const { return m_playCount; }
     const WorldVec3& GetLastPlayedPosition() const { return m_lastPlayed; }
     bool GetLastPlayFlag() const { return m_lastOnce; }
 
 private:
     unsigned m_playCount = 0;
+    unsigned m_preLoadCount = 0;
     WorldVec3 m_lastPlayed;
     int m_lastOptions = 0;
     bool m_lastOnce = false;

@@ -132,16 +132,22 @@ bool RTTI_ClassInfo::SameName(const RTTI_ClassInfo* other) const
 
 void* RTTI_ClassInfo::CreateObjectByName(const char* name) const
 {
+    const RTTI_ClassInfo* info = FindClassByName(name);
+    return info && info->m_factory ? info->m_factory() : nullptr;
+}
+
+const RTTI_ClassInfo* RTTI_ClassInfo::FindClassByName(const char* name) const
+{
     if (!name)
         return nullptr;
     if (m_name && std::strcmp(m_name, name) == 0)
-        return m_factory ? m_factory() : nullptr;
+        return this;
     const auto* children = ChildrenOf(this);
     if (!children)
         return nullptr;
     for (const RTTI_ClassInfo* child : *children)
-        if (void* made = child->CreateObjectByName(name))
-            return made;
+        if (const RTTI_ClassInfo* found = child->FindClassByName(name))
+            return found;
     return nullptr;
 }
 
@@ -156,6 +162,8 @@ Object::Object() = default;
 Object::~Object() = default;
 
 void Object::Load(const LoadTable&) {}
+
+void Object::PreLoad(bool) {}
 
 void Object::OnDestroy() {}
 

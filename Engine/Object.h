@@ -77,6 +77,8 @@ public:
     // Depth first in registration order from this class; null when no class of the
     // subtree bears the name (or its class cannot be instantiated).
     void* CreateObjectByName(const char* name) const;
+    // The class information of that name in the same order; null when none bears it.
+    const RTTI_ClassInfo* FindClassByName(const char* name) const;
 
     // Whether another class information was ever registered under this one's name while
     // this one was (kept once set).
@@ -137,6 +139,10 @@ public:
 
     // Reads the object's record. Called by the object manager after creation from a file.
     virtual void Load(const LoadTable& table);
+
+    // Asks for the resources the object will need before it is first shown or heard. The
+    // flag is the owner's own preload flag, passed on as given. Nothing to do here.
+    virtual void PreLoad(bool flag);
 
     // Called once by the object manager when the object is destroyed, before it is
     // freed: the object leaves whatever still refers to it (the world, for entities).

@@ -178,7 +178,20 @@ Object* ObjectManager::CreateObject(const char* className, uint32_t id)
     return object;
 }
 
+namespace {
+
+// The records whose objects are loading on this thread, outermost first.
+thread_local std::vector<std::string> tRecordsLoading;
+
+}  // namespace
+
 Object* ObjectManager::CreateObjectFromFile(const std::string& recordName, uint32_t id, bool load)
+{
+    return CreateObjectFromFile(recordName, Object::GetStaticClassInfo(), id, load);
+}
+
+Object* ObjectManager::CreateObjectFromFile(const std::string& recordName, const RTTI_ClassInfo& required,
+                                            uint32_t id, bool load)
 {
     const LoadTable* table = LoadTableFile(recordName);
     if (!table) {
@@ -190,12 +203,37 @@ Object* ObjectManager::CreateObjectFromFile(const std::string& recordName, uint3
         gEngine->Log(LOG_WARNING, "Unable to create object from \"%s\": the record names no Class", recordName.c_str());
         return nullptr;
     }
+    // The class is tested before the object exists, so a record of the wrong kind costs
+    // nothing (a whole character is not made and loaded only to be thrown away).
+    const RTTI_ClassInfo* info = Object::GetStaticClassInfo().FindClassByName(className);
+    if (info && !info->IsA(&required)) {
+        gEngine->Log(LOG_WARNING, "Unable to create object from \"%s\": class \"%s\" is not a %s",
+                     recordName.c_str(), className, required.GetName());
+        return nullptr;
+    }
+    // Spellings of one record (case, separators) are one record.
+    const std::string normalized = load ? RecordDatabase::NormalizeName(recordName) : std::string();
+    if (load) {
+        if (std::find(tRecordsLoading.begin(), tRecordsLoading.end(), normalized) != tRecordsLoading.end()) {
+            gEngine->Log(LOG_WARNING, "Unable to create object from \"%s\": the record is already loading (it names itself)",
+                         recordName.c_str());
+            return nullptr;
+        }
+        if (tRecordsLoading.size() >= static_cast<size_t>(kMaxRecordLoadDepth)) {
+            gEngine->Log(LOG_WARNING, "Unable to create object from \"%s\": records nested deeper than %d",
+                         recordName.c_str(), kMaxRecordLoadDepth);
+            return nullptr;
+        }
+    }
     Object* object = CreateObject(className, id);
     if (!object)
         return nullptr;
     object->SetObjectName(recordName);
-    if (load)
+    if (load) {
+        tRecordsLoading.push_back(normalized);
         object->Load(*table);
+        tRecordsLoading.pop_back();
+    }
     return object;
 }
 
@@ -203,6 +241,7 @@ void ObjectManager::DestroyObjectEx(Object* object, const char* sourceName, int 
 {
     if (!object)
         return;
+    uint32_t destroyedId = 0;
     {
         CriticalSectionLock lock(m_lock);
         auto found = m_entries.find(object);
@@ -223,7 +262,9 @@ void ObjectManager::DestroyObjectEx(Object* object, const char* sourceName, int 
         Remove(entry.id, object);
         entry.state = State::Destroyed;
         m_destroyed.push_back(object);
+        destroyedId = entry.id;
     }
+    gEngine->UnregisterForcedUpdate(destroyedId);
     // Outside the lock, so the object may look others up while it leaves. It is freed
     // only by the next flush, which runs after the current update returns.
     object->OnDestroy();
@@ -284,8 +325,10 @@ void ObjectManager::DestroyAllObjects()
             }
         }
         std::sort(live.begin(), live.end());
-        for (const auto& [id, object] : live)
+        for (const auto& [id, object] : live) {
             m_destroyed.push_back(object);
+            gEngine->UnregisterForcedUpdate(id);
+        }
         m_tables.push_back(std::make_unique<Table>(kInitialSlots));
         m_table.store(m_tables.back().get(), std::memory_order_release);
         m_live = 0;

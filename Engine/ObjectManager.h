@@ -60,22 +60,27 @@ public:
     Object* CreateObject(const char* className, uint32_t id = 0);
 
     // Creates the object that the record's "Class" names, under `id` (fresh when 0);
-    // with `load` set the object then reads the record.
+    // with `load` set the object then reads the record. A record that is loaded again
+    // while its own load is still running (it names itself, directly or through other
+    // records), or a chain of loads deeper than kMaxRecordLoadDepth, is logged and
+    // creates nothing.
     Object* CreateObjectFromFile(const std::string& recordName, uint32_t id = 0, bool load = true);
 
-    // The same, accepted only when the class IsA T; otherwise the object is destroyed.
+    // The same, only when the record's class IsA `required`: the class is tested by name
+    // before anything is created or loaded; another class is logged and creates nothing.
+    Object* CreateObjectFromFile(const std::string& recordName, const RTTI_ClassInfo& required, uint32_t id = 0,
+                                 bool load = true);
+
+    // The same with the class test against T.
     template <class T>
     T* CreateObjectFromFile(const std::string& recordName, uint32_t id = 0, bool load = true)
     {
-        Object* object = CreateObjectFromFile(recordName, id, load);
-        if (!object)
-            return nullptr;
-        if (!object->GetClassInfo().IsA(&T::GetStaticClassInfo())) {
-            DestroyObjectEx(object, __FILE__, __LINE__);
-            return nullptr;
-        }
-        return static_cast<T*>(object);
+        return static_cast<T*>(CreateObjectFromFile(recordName, T::GetStaticClassInfo(), id, load));
     }
+
+    // How many record loads may be nested inside one another (an object loading its
+    // parts from their own records).
+    static constexpr int kMaxRecordLoadDepth = 16;
 
     // Removes the object from every look-up at once; frees it at the next
     // FlushDestroyedObjects, after the current update has returned, so an object may

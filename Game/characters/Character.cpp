@@ -74,10 +74,12 @@ bool Character::TakeAttack(ParametersCombat& params)
 // character's bio.
 void Character::TakeBonus(const Bonus& bonus, bool, PlayStatsLifeType)
 {
-    if (bonus.lifePoints > 0.0f)
-        m_currentLife = std::min(m_currentLife + bonus.lifePoints, std::max(m_lifeLimit, m_currentLife));
+    if (bonus.lifePoints > 0.0f) {
+        const float life = GetCurrentLife();
+        SetCurrentLife(std::min(life + bonus.lifePoints, std::max(GetLifeLimit(), life)));
+    }
     if (bonus.manaPoints > 0.0f)
-        m_currentMana += bonus.manaPoints;
+        SetCurrentMana(GetCurrentMana() + bonus.manaPoints);
     AddMoney(bonus.goldPoints);
     m_skillPoints = SaturatingAdd(m_skillPoints, bonus.skillPoints);
     m_modifierPoints = SaturatingAdd(m_modifierPoints, bonus.attributePoints);
@@ -148,10 +150,7 @@ bool Character::ApplyDamage(float amount, const PlayStatsDamageType& damageType,
     return m_combatManager->ApplyDamage(amount, damageType, combatAttributeType);
 }
 
-void Character::SubtractLife(float amount, const PlayStatsDamageType&)
-{
-    m_currentLife = std::max(m_currentLife - amount, 0.0f);
-}
+void Character::SubtractLife(float amount, const PlayStatsDamageType&) { m_bio->SubtractLife(amount); }
 
 float Character::DesignerCalculatePhysicalDamage(float damage) const
 {
@@ -198,18 +197,6 @@ void Character::CombatAddLifeLeechDamage(float percent) { m_combatManager->Apply
 
 void Character::JoinMe(uint32_t, int, bool) {}
 
-void Character::SubtractMana(float amount) { m_currentMana = std::max(m_currentMana - amount, 0.0f); }
-
-float Character::GetTotalCharAttribute(CharAttributeType type) const
-{
-    return type < m_charAttributes.size() ? m_charAttributes[type] : 0.0f;
-}
-
-void Character::SetTotalCharAttribute(CharAttributeType type, float value)
-{
-    if (type < m_charAttributes.size())
-        m_charAttributes[type] = value;
-}
 // ---- Gold, items given and quest commands ----------------------------------------------
 
 void Character::AddMoney(uint32_t amount)

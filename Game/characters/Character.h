@@ -13,6 +13,7 @@
 
 #include "Engine/Entity.h"
 #include "Engine/World.h"
+#include "Game/characters/CharacterBio.h"
 #include "Game/characters/CharacterRagDoll.h"
 #include "Game/characters/CharacterTypes.h"
 #include "Game/characters/PlayStats.h"
@@ -137,8 +138,8 @@ public:
 
     // Mana given over time (energy absorption); gathered until the character's bio
     // hands it out.
-    void AddManaSlow(float amount) { m_manaSlow += amount; }
-    float GetManaSlow() const { return m_manaSlow; }
+    void AddManaSlow(float amount) { m_bio->AddManaSlow(amount); }
+    float GetManaSlow() const { return m_bio->GetManaSlow(); }
 
     // The hit-effect bracket of one attack: reset at its start, fired for each damage
     // type applied, disarmed at its end. Only an armed bracket records.
@@ -157,7 +158,7 @@ public:
 
     // Applies damage through the combat manager; false when nothing got through.
     bool ApplyDamage(float amount, const PlayStatsDamageType& damageType, CombatAttributeType combatAttributeType);
-    // Removes life (never below 0).
+    // Removes life (never below 0; a negative amount removes nothing).
     void SubtractLife(float amount, const PlayStatsDamageType& damageType);
 
     // The combat formulas of the character's combat manager.
@@ -181,18 +182,19 @@ public:
     // Changes sides to the given character for a time; a plain character stays as it is.
     virtual void JoinMe(uint32_t leaderId, int durationMs, bool convert);
 
-    float GetCurrentLife() const { return m_currentLife; }
-    void SetCurrentLife(float life) { m_currentLife = life; }
-    float GetLifeLimit() const { return m_lifeLimit; }
-    void SetLifeLimit(float limit) { m_lifeLimit = limit; }
-    float GetCurrentMana() const { return m_currentMana; }
-    void SetCurrentMana(float mana) { m_currentMana = mana; }
+    // Life and mana are the bio's; the limits are the life and mana of its attribute totals.
+    float GetCurrentLife() const { return m_bio->GetCurrentLife(); }
+    void SetCurrentLife(float life) { m_bio->SetCurrentLife(life); }
+    float GetLifeLimit() const { return m_bio->GetLifeLimit(); }
+    void SetLifeLimit(float limit) { m_bio->SetLifeLimit(limit); }
+    float GetCurrentMana() const { return m_bio->GetCurrentMana(); }
+    void SetCurrentMana(float mana) { m_bio->SetCurrentMana(mana); }
     // Lowers the current mana (never below 0).
-    void SubtractMana(float amount);
+    void SubtractMana(float amount) { m_bio->SubtractMana(amount); }
 
     // The total of a character attribute; 0 for a type outside the table.
-    float GetTotalCharAttribute(CharAttributeType type) const;
-    void SetTotalCharAttribute(CharAttributeType type, float value);
+    float GetTotalCharAttribute(CharAttributeType type) const { return m_bio->GetTotalCharAttribute(type); }
+    void SetTotalCharAttribute(CharAttributeType type, float value) { m_bio->SetTotalCharAttribute(type, value); }
 
     // The cap of defence values; 0 means none.
     virtual float GetDefenseAttributeCap() const { return 0.0f; }
@@ -200,11 +202,6 @@ public:
 private:
     std::unique_ptr<CombatManager> m_combatManager;
     PlayStats m_playStats;
-    float m_currentLife = 0.0f;
-    float m_lifeLimit = 0.0f;
-    float m_currentMana = 0.0f;
-    float m_manaSlow = 0.0f;
-    std::array<float, kCharAttributeTypeCount> m_charAttributes{};
     std::vector<std::string> m_races;
     std::bitset<kCombatAttributeTypeCount> m_absEffectsFired;
     bool m_absEffectsArmed = false;

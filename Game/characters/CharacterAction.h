@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 
 namespace GAME {
 
@@ -34,6 +36,8 @@ enum CharacterActionPermission : int32_t {
     CharacterActionPermission_Refuse = 2,
 };
 
+class Name;
+
 // The base of every action; the kinds and their common part derive from it.
 class CharacterAction {
 public:
@@ -41,6 +45,48 @@ public:
     virtual ~CharacterAction() = default;
     CharacterAction(const CharacterAction&) = delete;
     CharacterAction& operator=(const CharacterAction&) = delete;
+
+    // Starts the action.
+    virtual void Execute() {}
+    // An animation event of the character while the action runs.
+    virtual void AnimationCallback(const Name&) {}
+    // Ends the action; may run more than once.
+    virtual void Finish() {}
+    virtual bool IsActive() const { return false; }
+    virtual CharacterActionType GetType() const { return CharacterActionType_None; }
+    virtual float GetBlendTime() const { return 0.0f; }
+};
+
+// Holds the one action a character is running: starts it, forwards animation events to
+// it, finishes and destroys it when the next one replaces it. An action handed in while
+// another action's Execute runs waits until that Execute has returned.
+class CharacterActionHandler {
+public:
+    CharacterActionHandler();
+    // Destroys the current action (without finishing it) and any waiting ones.
+    virtual ~CharacterActionHandler();
+    CharacterActionHandler(const CharacterActionHandler&) = delete;
+    CharacterActionHandler& operator=(const CharacterActionHandler&) = delete;
+
+    // Makes the action current (the handler owns it from now on): the running one is
+    // finished and destroyed, then the new one's Execute runs. Null is ignored.
+    void Execute(CharacterAction* action);
+    // Finishes and destroys the current action, if any.
+    void Stop();
+    void AnimationCallback(const Name& event);
+
+    bool IsActive() const { return m_currentAction && m_currentAction->IsActive(); }
+    CharacterActionType GetActionType() const
+    {
+        return m_currentAction ? m_currentAction->GetType() : CharacterActionType_None;
+    }
+    float GetBlendTime() const { return m_currentAction ? m_currentAction->GetBlendTime() : 0.0f; }
+    const CharacterAction* GetCurrentAction() const { return m_currentAction.get(); }
+
+private:
+    std::unique_ptr<CharacterAction> m_currentAction;
+    bool m_executing = false;
+    std::deque<std::unique_ptr<CharacterAction>> m_deferredActions;
 };
 
 }  // namespace GAME

@@ -20,6 +20,12 @@ enum PlayStatsLifeType : int32_t {
 
 class PlayStats {
 public:
+    // Counts play time: the frame's milliseconds are gathered until they make whole
+    // seconds, and the rest is carried. A negative time counts nothing.
+    void Update(int elapsedMs);
+    uint32_t GetPlayTimeInSeconds() const { return m_playTime; }
+    uint32_t GetPlayTimeInMinutes() const { return m_playTime / 60; }
+
     void ReceiveHit() { ++m_hitsReceived; }
     void InflictCriticalHit() { ++m_criticalHitsInflicted; }
     void ReceiveCriticalHit() { ++m_criticalHitsReceived; }
@@ -42,6 +48,9 @@ public:
 private:
     static constexpr uint32_t kDamageKindCount = 8;   // kinds 1..7; 0 unused
 
+    int32_t m_msPending = 0;
+    int32_t m_msRemainder = 0;
+    uint32_t m_playTime = 0;   // seconds
     uint32_t m_hitsReceived = 0;
     uint32_t m_criticalHitsInflicted = 0;
     uint32_t m_criticalHitsReceived = 0;

@@ -36,7 +36,24 @@ public:
     Object* child = nullptr;
 };
 
+// Counts its constructions; its Load creates the object its record's "child" names.
+class OmLoader : public OmBase {
+    GAME_DECLARE_CLASS(OmLoader)
+public:
+    OmLoader() { ++constructed; }
+    void Load(const LoadTable& table) override
+    {
+        const std::string name = table.GetString("child", "");
+        if (!name.empty())
+            child = ObjectManager::Get().CreateObjectFromFile<OmBase>(name);
+    }
+    OmBase* child = nullptr;
+    static int constructed;
+};
+
 int OmBase::destroyed = 0;
+int OmLoader::constructed = 0;
+GAME_IMPLEMENT_CLASS(OmLoader, OmBase)
 GAME_IMPLEMENT_CLASS(OmBase, Object)
 GAME_IMPLEMENT_CLASS(OmDerived, OmBase)
 GAME_IMPLEMENT_CLASS(OmOther, Object)
@@ -208,6 +225,67 @@ TEST_F(ObjectManagerTest, CreationFromARecordLoadsItAndChecksTheClass)
     EXPECT_EQ(manager.CreateObjectFromFile<OmBase>("Records/Test/Other.dbr"), nullptr);
     EXPECT_EQ(manager.GetObjectCount(), before);   // the wrong class is destroyed again
     EXPECT_EQ(manager.CreateObjectFromFile("Records/Test/Missing.dbr"), nullptr);
+}
+
+// Bad records: the wrong class is refused before anything is made, and a record that
+// loads itself, directly or through others, or a chain too deep, stops with a log line.
+TEST_F(ObjectManagerTest, RecordsAreClassTestedBeforeCreationAndCannotLoadThemselves)
+{
+    LogCapture log;
+    auto& records = RecordDatabase::Get();
+    OmLoader::constructed = 0;
+    records.RegisterRecord("Records/Test/Loader.dbr", "Class,OmLoader,\n");
+    EXPECT_EQ(manager.CreateObjectFromFile<OmOther>("Records/Test/Loader.dbr"), nullptr);
+    EXPECT_EQ(OmLoader::constructed, 0);
+    EXPECT_TRUE(log.Contains(
+        "Unable to create object from \"Records/Test/Loader.dbr\": class \"OmLoader\" is not a OmOther"));
+
+    records.RegisterRecord("Records/Test/Self.dbr", "Class,OmLoader,\nchild,records\\test\\SELF.dbr,\n");
+    auto* self = manager.CreateObjectFromFile<OmLoader>("Records/Test/Self.dbr");
+    ASSERT_NE(self, nullptr);
+    EXPECT_EQ(self->child, nullptr);
+    EXPECT_EQ(OmLoader::constructed, 1);
+
+    records.RegisterRecord("Records/Test/A.dbr", "Class,OmLoader,\nchild,Records/Test/B.dbr,\n");
+    records.RegisterRecord("Records/Test/B.dbr", "Class,OmLoader,\nchild,Records/Test/A.dbr,\n");
+    auto* a = manager.CreateObjectFromFile<OmLoader>("Records/Test/A.dbr");
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(a->child, nullptr);
+    EXPECT_EQ(static_cast<OmLoader*>(a->child)->child, nullptr);
+    EXPECT_EQ(log.Count("Unable to create object from \"Records/Test/A.dbr\": the record is already loading "
+                        "(it names itself)"), 1u);
+
+    // Distinct records chained deeper than the limit: the chain stops at the limit.
+    const int chain = ObjectManager::kMaxRecordLoadDepth + 4;
+    for (int i = 0; i < chain; ++i)
+        records.RegisterRecord("Records/Test/Chain" + std::to_string(i) + ".dbr",
+                               "Class,OmLoader,\nchild,Records/Test/Chain" + std::to_string(i + 1) + ".dbr,\n");
+    OmLoader::constructed = 0;
+    ASSERT_NE(manager.CreateObjectFromFile<OmLoader>("Records/Test/Chain0.dbr"), nullptr);
+    EXPECT_EQ(OmLoader::constructed, ObjectManager::kMaxRecordLoadDepth);
+    // After a refused load the guard is clear again.
+    EXPECT_NE(manager.CreateObjectFromFile<OmLoader>("Records/Test/Loader.dbr"), nullptr);
+}
+
+TEST_F(ObjectManagerTest, DestroyedObjectsLeaveTheForcedUpdateRegistry)
+{
+    Object* first = manager.CreateObject("OmBase");
+    Object* second = manager.CreateObject("OmBase");
+    Object* third = manager.CreateObject("OmBase");
+    for (Object* object : {first, second, third})
+        gEngine->RegisterForcedUpdate(object->GetObjectId());
+    gEngine->RegisterForcedUpdate(first->GetObjectId());   // once only
+    gEngine->RegisterForcedUpdate(0);                      // never an object
+    EXPECT_EQ(gEngine->GetForcedUpdateIds(),
+              (std::vector<uint32_t>{first->GetObjectId(), second->GetObjectId(), third->GetObjectId()}));
+
+    const uint32_t secondId = second->GetObjectId();
+    manager.DestroyObjectEx(second, __FILE__, __LINE__);
+    EXPECT_FALSE(gEngine->IsRegisteredForForcedUpdate(secondId));
+    gEngine->UnregisterForcedUpdate(first->GetObjectId());
+    EXPECT_EQ(gEngine->GetForcedUpdateIds(), std::vector<uint32_t>{third->GetObjectId()});
+    manager.DestroyAllObjects();
+    EXPECT_TRUE(gEngine->GetForcedUpdateIds().empty());
 }
 
 TEST_F(ObjectManagerTest, ManyObjectsSurviveGrowthAndRemovals)

@@ -1,0 +1,7 @@
+#include "Game/characters/AnimationSet.h"
+
+namespace GAME {
+
+void AnimationSet::PreLoad() { ++m_preLoadCount; }
+
+}  // namespace GAME

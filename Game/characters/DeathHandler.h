@@ -1,0 +1,59 @@
+// What happens to a character's body when it dies: each behaviour is a DeathHandler,
+// and the character's DeathManager drives the handlers chosen for it together.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+namespace GAME {
+
+class Character;
+class Name;
+
+class DeathHandler {
+public:
+    explicit DeathHandler(Character* character) : m_character(character) {}
+    virtual ~DeathHandler() = default;
+    DeathHandler(const DeathHandler&) = delete;
+    DeathHandler& operator=(const DeathHandler&) = delete;
+
+    virtual void Execute() { m_finished = false; }
+    virtual void Update(int) {}
+    virtual void AnimationCallback(const Name&) {}
+    virtual void ExternalEvent(const Name&) {}
+    virtual void PostProcess() {}
+    virtual void Finish() { m_finished = true; }
+    virtual void Reset() { m_finished = false; }
+    virtual void PreLoad() {}
+    virtual bool NeedsObjectId() const { return false; }
+    virtual void SetObjectId(unsigned int) {}
+
+    bool IsFinished() const { return m_finished; }
+    Character* GetCharacter() const { return m_character; }
+
+private:
+    Character* m_character;
+    bool m_finished = false;
+};
+
+class DeathManager {
+public:
+    explicit DeathManager(Character* character) : m_character(character) {}
+
+    // The manager owns the handler from now on; null is ignored.
+    void AddHandler(std::unique_ptr<DeathHandler> handler);
+    // Every handler's PreLoad.
+    void PreLoad();
+
+    Character* GetCharacter() const { return m_character; }
+    size_t GetHandlerCount() const { return m_handlers.size(); }
+    bool IsStarted() const { return m_started; }
+
+private:
+    Character* m_character;
+    std::vector<std::unique_ptr<DeathHandler>> m_handlers;
+    bool m_started = false;
+    bool m_postProcessed = false;
+};
+
+}  // namespace GAME

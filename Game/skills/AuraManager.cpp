@@ -1,0 +1,82 @@
+#include "Game/skills/AuraManager.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "Engine/Engine.h"
+#include "Engine/Entity.h"
+#include "Engine/ObjectManager.h"
+
+namespace GAME {
+
+uint32_t AuraManager::AddAura(Actor&, const std::string& name, bool permanent, int seconds)
+{
+    if (name.empty())
+        return 0;
+    Entity* entity = ObjectManager::Get().CreateObjectFromFile<Entity>(name);
+    if (!entity) {
+        gEngine->Log(LOG_WARNING, "Aura was not an Entity (%s)", name.c_str());
+        return 0;
+    }
+    // Seconds from a record or a skill: held so that the milliseconds fit.
+    const int64_t ms = std::clamp<int64_t>(static_cast<int64_t>(seconds) * 1000, INT32_MIN, INT32_MAX);
+    m_auras.emplace_back(name, entity->GetObjectId(), permanent, static_cast<int32_t>(ms));
+    return entity->GetObjectId();
+}
+
+void AuraManager::RemoveAura(uint32_t id)
+{
+    for (AuraContainer& aura : m_auras) {
+        if (aura.entityId == id) {
+            aura.permanent = false;
+            aura.remaining = 0;
+        }
+    }
+}
+
+void AuraManager::RemoveAura(const std::string& name)
+{
+    for (AuraContainer& aura : m_auras) {
+        if (aura.name == name) {
+            aura.permanent = false;
+            aura.remaining = 0;
+        }
+    }
+}
+
+void AuraManager::Update(Actor& owner, int elapsedMs)
+{
+    for (size_t i = 0; i < m_auras.size();) {
+        AuraContainer& aura = m_auras[i];
+        if (aura.permanent) {
+            ++i;
+            continue;
+        }
+        aura.remaining = static_cast<int32_t>(
+            std::max<int64_t>(static_cast<int64_t>(aura.remaining) - elapsedMs, INT32_MIN));
+        if (aura.remaining > 0) {
+            ++i;
+            continue;
+        }
+        const uint32_t id = aura.entityId;
+        m_auras.erase(m_auras.begin() + static_cast<std::ptrdiff_t>(i));
+        RemoveEntity(owner, id);
+    }
+}
+
+void AuraManager::Clear(Actor& owner)
+{
+    // Taken first, so that nothing done while an entity leaves finds the list half cleared.
+    std::vector<AuraContainer> auras;
+    auras.swap(m_auras);
+    for (const AuraContainer& aura : auras)
+        RemoveEntity(owner, aura.entityId);
+}
+
+void AuraManager::RemoveEntity(Actor&, uint32_t entityId)
+{
+    if (Object* object = ObjectManager::Get().GetObject(entityId))
+        ObjectManager::Get().DestroyObjectEx(object, __FILE__, __LINE__);
+}
+
+}  // namespace GAME
