@@ -48,6 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const char* kind = kKinds[size > 0 ? data[0] % std::size(kKinds) : 0];
     std::string text(reinterpret_cast<const char*>(data), size);
     text += std::string("\nClass,") + kind + ",\n";
+    // From a clean database each time: a replaced record is kept until the database is
+    // cleared, and memory that grows with every input would look like a leak.
+    RecordDatabase::Get().Clear();
+    RegisterNamedRecords();
     RecordDatabase::Get().RegisterRecord(kRecordName, text);
 
     ObjectManager& objects = ObjectManager::Get();

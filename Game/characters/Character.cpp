@@ -112,11 +112,30 @@ constexpr AbsEffectKey kAbsEffectKeys[] = {
     {"absPercentCurrentLifeFx", static_cast<CombatAttributeType>(12)},
 };
 
-// The sound pack record keys, in field order.
-constexpr const char* kSoundKeys[Character::kSoundSlotCount] = {
-    "footGrass",   "footDirt",   "footSand",       "footSnow",    "footStone", "footWood",
-    "footWater",   "loopingRunningSound", "attackSound", "swipeSound", "stunSound", "criticalHitSound",
-    "impactSound", "levelUpSound", "lowHealthSound", "lootSound", "splashSound",
+// The sound pack record keys in the order they are read (not quite field order), each
+// with its field; only the splash sound has a default record.
+struct SoundKey {
+    const char* key;
+    Character::SoundSlot slot;
+};
+constexpr SoundKey kSoundKeys[Character::kSoundSlotCount] = {
+    {"footGrass", Character::Sound_FootGrass},
+    {"footDirt", Character::Sound_FootDirt},
+    {"footSand", Character::Sound_FootSand},
+    {"footSnow", Character::Sound_FootSnow},
+    {"footStone", Character::Sound_FootStone},
+    {"footWood", Character::Sound_FootWood},
+    {"footWater", Character::Sound_FootWater},
+    {"loopingRunningSound", Character::Sound_LoopingRunning},
+    {"attackSound", Character::Sound_Attack},
+    {"swipeSound", Character::Sound_Swipe},
+    {"criticalHitSound", Character::Sound_CriticalHit},
+    {"stunSound", Character::Sound_Stun},
+    {"lootSound", Character::Sound_Loot},
+    {"levelUpSound", Character::Sound_LevelUp},
+    {"lowHealthSound", Character::Sound_LowHealth},
+    {"impactSound", Character::Sound_Impact},
+    {"splashSound", Character::Sound_Splash},
 };
 
 // The animation sounds: the sound key (also the event name) and its chance key, or a
@@ -252,17 +271,14 @@ void Character::Load(const LoadTable& table)
 
     m_gender = GenderOfWord(table.GetString("characterGenderProfile", ""));
 
-    if (ShouldLoadLoot()) {
-        // Loot rolled from the record comes with the loot work; the sets are still made.
-        AllocateAnimSets();
-        LoadAnimations(table);
-    } else {
-        AllocateAnimSets();
-        LoadAnimations(table);
-    }
+    // A character that rolls its loot at load makes its sets after the loot; rolling loot
+    // from the record is not built yet, so every character makes them here.
+    AllocateAnimSets();
+    LoadAnimations(table);
 
-    for (int slot = 0; slot < kSoundSlotCount; ++slot)
-        LoadSoundPak(table, m_sounds[slot], kSoundKeys[slot], slot == Sound_Splash ? kSplashSoundDefault : nullptr);
+    for (const SoundKey& entry : kSoundKeys)
+        LoadSoundPak(table, m_sounds[entry.slot], entry.key,
+                     entry.slot == Sound_Splash ? kSplashSoundDefault : nullptr);
 
     m_levelUpFx = table.GetString("levelUpFx", "");
     m_dyingFxPak = table.GetString("dyingFxPak", "");
