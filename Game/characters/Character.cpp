@@ -676,6 +676,8 @@ uint32_t Character::GetExperienceReward(uint32_t playerId) const
 
 void Character::GiveItemToCharacter(Item*) {}
 
+const std::vector<uint32_t>& Character::GetInventoryItems() const { return m_inventory->GetInventoryItems(); }
+
 void Character::QuestCommandMove(uint32_t, const WorldVec3&, bool) {}
 void Character::QuestCommandWalk(uint32_t, const WorldVec3&, bool) {}
 void Character::QuestCommandPlayAnimation(uint32_t, bool, bool) {}

@@ -254,6 +254,8 @@ public:
     uint32_t SubtractMoney(uint32_t amount);
     // A plain character takes no items; a player puts it into its inventory.
     virtual void GiveItemToCharacter(Item* item);
+    // The ids of the items in the inventory, in the order they came.
+    const std::vector<uint32_t>& GetInventoryItems() const;
     // A quest moves or walks the character to the target, plays an animation on it, or
     // has it use a skill. A plain character has nothing to carry them out.
     virtual void QuestCommandMove(uint32_t value, const WorldVec3& target, bool flag);

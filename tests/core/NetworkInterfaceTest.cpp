@@ -7,7 +7,6 @@
 #include "Game/core/GameEngineInboundInterface.h"
 #include "Game/core/GameEngineServicesModule.h"
 #include "Game/core/PlayerManagerServer.h"
-#include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
 #include "Game/quests/QuestRepository.h"
 #include "Game/world/FixedItem.h"
@@ -153,7 +152,7 @@ TEST_F(NetworkInterfaceTest, CreatedItemGoesToItsReceiverOrIsDestroyed)
     std::u16string name;
     inbound->CreateItem(player->GetObjectId(), At({}), Sword(7, 500), &name);
     EXPECT_EQ(name, u"<Sword>");
-    EXPECT_EQ(player->GetInventory().GetInventoryItems(), (std::vector<uint32_t>{500}));
+    EXPECT_EQ(player->GetInventoryItems(), (std::vector<uint32_t>{500}));
     EXPECT_EQ(ObjectManager::Get().GetObject<Item>(500)->GetItemReplicaInfo().seed, 7u);
 
     LogCapture log;
