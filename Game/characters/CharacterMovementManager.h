@@ -32,13 +32,8 @@ public:
 private:
     Character* m_character;
     WorldVec3 m_pathPosition;
-    Vec3 m_pathDirection;
     WorldVec3 m_pathTarget;
-    WorldVec3 m_previousPathPosition;
-    WorldVec3 m_localPathPosition;
-    int32_t m_localPathTimer = 0;
-    WorldVec3 m_cachedFrom;
-    WorldVec3 m_cachedTo;
+    WorldVec3 m_localPathPosition;   // the point reached on a detour around obstacles
 };
 
 }  // namespace GAME

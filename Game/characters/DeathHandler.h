@@ -53,7 +53,6 @@ private:
     Character* m_character;
     std::vector<std::unique_ptr<DeathHandler>> m_handlers;
     bool m_started = false;
-    bool m_postProcessed = false;
 };
 
 }  // namespace GAME

@@ -1,5 +1,5 @@
 // The parts a character owns: bio totals, play time, level record, action handler,
-// auras and the death manager's preload.
+// and auras.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,7 +10,6 @@
 #include "Engine/ObjectManager.h"
 #include "Game/characters/CharacterAction.h"
 #include "Game/characters/CharacterBio.h"
-#include "Game/characters/DeathHandler.h"
 #include "Game/characters/ExperienceLevelControl.h"
 #include "Game/characters/PlayStats.h"
 #include "Game/skills/AuraManager.h"
@@ -34,7 +33,6 @@ TEST_F(CharacterPartsTest, BioTotalsReadBackExactlyAndLifeNeverReadsBelowZero)
     bio.SetTotalCharAttribute(CharAttributeType_Life, 0.1f);
     bio.SetTotalCharAttribute(CharAttributeType_Life, 0.3f);   // replaces, not adds
     EXPECT_EQ(bio.GetLifeLimit(), 0.3f);
-    bio.SetLifeLimit(1.0e8f);
     bio.SetLifeLimit(120.0f);
     EXPECT_EQ(bio.GetTotalCharAttribute(CharAttributeType_Life), 120.0f);
     bio.SetTotalCharAttribute(static_cast<CharAttributeType>(999), 5.0f);   // outside the table
@@ -176,26 +174,6 @@ TEST_F(CharacterPartsTest, AurasRunOutAreRemovedByNameAndMustBeEntities)
     auras.AddAura(owner, "Records/Test/Glow.dbr", true, 0);
     auras.Clear(owner);
     EXPECT_TRUE(auras.GetAuras().empty());
-}
-
-TEST_F(CharacterPartsTest, DeathManagerPreloadsEveryHandler)
-{
-    struct Counting : DeathHandler {
-        using DeathHandler::DeathHandler;
-        void PreLoad() override { ++preloads; }
-        int preloads = 0;
-    };
-    DeathManager manager(nullptr);
-    auto first = std::make_unique<Counting>(nullptr);
-    auto second = std::make_unique<Counting>(nullptr);
-    Counting* a = first.get();
-    Counting* b = second.get();
-    manager.AddHandler(std::move(first));
-    manager.AddHandler(nullptr);
-    manager.AddHandler(std::move(second));
-    manager.PreLoad();
-    EXPECT_EQ(manager.GetHandlerCount(), 2u);
-    EXPECT_EQ(a->preloads + b->preloads, 2);
 }
 
 }  // namespace

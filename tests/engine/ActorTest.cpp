@@ -69,15 +69,5 @@ TEST(GameTimer, MeasuresStepsAndTotalsOnGameTimeAcrossTheWrap)
     clock.Reset();
 }
 
-TEST(SoundPak, CountsItsPreloads)
-{
-    SoundPak pack;
-    Object& asObject = pack;
-    asObject.PreLoad(true);
-    asObject.PreLoad(false);
-    EXPECT_EQ(pack.GetPreLoadCount(), 2u);
-    EXPECT_EQ(pack.GetPlayCount(), 0u);
-}
-
 }  // namespace
 }  // namespace GAME
