@@ -9,6 +9,7 @@
 #include "Game/characters/Monster.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/items/Inventory.h"
+#include "Game/items/Item.h"
 
 namespace GAME {
 
@@ -119,6 +120,18 @@ TEST_F(CharacterTest, WordsOfGenderAndSize)
     EXPECT_EQ(Make("pathingSize,Medium,\n")->GetSize(), CharacterPathingSize_Medium);
 }
 
+// The game-wide hit effects are read at the index of the size, and only with a game engine.
+TEST_F(CharacterTest, GameWideEffectsAreReadAtTheSizeIndex)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Game/GameEngine.dbr", "absFireFx,Small;Medium;Large,\n");
+    const auto fire = static_cast<CombatAttributeType>(6);
+    EXPECT_EQ(Make("")->GetAbsEffects().at(fire).effect, "Small");
+    EXPECT_EQ(Make("pathingSize,Large,\n")->GetAbsEffects().at(fire).effect, "Large");
+    EXPECT_EQ(Make("pathingSize,Large,\n")->GetAbsEffects().at(static_cast<CombatAttributeType>(5)).effect, "");
+    ShutdownObjects();
+    EXPECT_TRUE(Make("pathingSize,Large,\n")->GetAbsEffects().empty());
+}
+
 TEST_F(CharacterTest, AnEmptyCombatRecordTakesTheGameWideDefault)
 {
     RecordDatabase::Get().RegisterRecord("Records/Test/Wide.dbr", "combatRegionHeadChance,33,\n");
@@ -214,9 +227,16 @@ TEST_F(CharacterTest, DestructionGivesBackPacksAndController)
     EXPECT_EQ(ObjectManager::Get().GetObjectCount(), before);
 }
 
-TEST_F(CharacterTest, MoneyClampsAndStopsAtZeroIn64Bits)
+TEST_F(CharacterTest, MoneyClampsAndStopsAtZeroIn64BitsAndOnlyAPlayerTakesItems)
 {
     Character* character = Make("");
+    auto* item = DynamicCast<Item>(ObjectManager::Get().CreateObject("Armor"));
+    character->GiveItemToCharacter(item);
+    EXPECT_TRUE(character->GetInventoryItems().empty());
+    Character* player = Make("", "Player");
+    player->GiveItemToCharacter(item);
+    EXPECT_EQ(player->GetInventoryItems(), std::vector<uint32_t>{item->GetObjectId()});
+
     character->AddMoney(1999999999u);
     character->AddMoney(5);
     EXPECT_EQ(character->GetCurrentMoney(), 2000000000u);
