@@ -23,6 +23,9 @@ namespace GAME {
 namespace {
 
 constexpr const char* kCombatRecord = "Records/Game/Combat.dbr";
+// The two fighters come from their records: gender, size, team, sounds; the combat record
+// is the game-wide default that every character without its own takes.
+constexpr const char* kPlayerRecord = "Records/Creatures/ArenaPlayer.dbr";
 // The player's sword carries a suffix (its own jitter and a group of damage that applies
 // together); the monster's armour, with a prefix and a suffix, protects it and strikes
 // back with one of two elements.
@@ -49,22 +52,26 @@ constexpr float kPlayerOffensiveAbility = 120.0f;
 constexpr float kMonsterLife = 220.0f;
 constexpr float kMonsterDefensiveAbility = 60.0f;
 
-// A character made by class name, or from a record when the name ends in ".dbr".
-Character* Place(const std::string& classOrRecord, const Vec3& position)
+constexpr const char* kSizeWords[] = {"Small", "Medium", "Large"};
+
+// A character made from its record, placed in the arena; its record, size and team are
+// printed.
+template <class T>
+T* Place(const char* recordName, const char* role, const Vec3& position)
 {
-    ObjectManager& objects = ObjectManager::Get();
-    const bool record = classOrRecord.ends_with(".dbr");
-    auto* character = DynamicCast<Character>(record ? objects.CreateObjectFromFile(classOrRecord)
-                                                    : objects.CreateObject(classOrRecord.c_str()));
+    auto* character = ObjectManager::Get().CreateObjectFromFile<T>(recordName);
     if (!character)
         return nullptr;
+    const auto size = static_cast<size_t>(character->GetSize());
+    const Team team = character->GetTeam();
+    std::printf("gamehost: the %s comes from %s: size %s, team %u/%u\n", role, recordName,
+                size < std::size(kSizeWords) ? kSizeWords[size] : "?", team.GetTeamMajor(), team.GetTeamMinor());
     Region* region = World::Get().GetRegionById(kArenaRegionId);
     if (!region)
         region = World::Get().AddRegion(kArenaRegionId, "Arena");
     Coords frame;
     frame.origin = position;
     World::Get().AddEntity(character, WorldCoords(region, frame));
-    character->GetCombatManager().LoadRecord(kCombatRecord);
     return character;
 }
 
@@ -138,15 +145,15 @@ bool HostFight::Start()
     m_swordId = sword ? sword->GetObjectId() : 0;
     m_armorId = armor ? armor->GetObjectId() : 0;
     m_skillId = skill ? skill->GetObjectId() : 0;
-    Character* player = Place("Player", Vec3{0.0f, 0.0f, 0.0f});
-    Character* monster = Place(kMonsterRecord, Vec3{1.0f, 0.0f, 0.0f});
+    Player* player = Place<Player>(kPlayerRecord, "player", Vec3{0.0f, 0.0f, 0.0f});
+    Monster* monster = Place<Monster>(kMonsterRecord, "monster", Vec3{1.0f, 0.0f, 0.0f});
     if (!sword || !armor || !skill || !player || !monster)
         return false;
     player->GetCombatManager().GetEquipManager().SetRightHand(m_swordId);
     monster->GetCombatManager().GetEquipManager().SetBodyArmor(m_armorId);
     skill->SetSkillLevel(kSkillLevel);
     monster->GetSkillManager().AddToActiveList(skill);
-    static_cast<Player*>(player)->SetPlayerName(u"Hero");
+    player->SetPlayerName(u"Hero");
     player->SetLifeLimit(kPlayerLife);
     player->SetCurrentLife(kPlayerLife);
     player->SetTotalCharAttribute(CharAttributeType_OffensiveAbility, kPlayerOffensiveAbility);

@@ -1,18 +1,22 @@
-// The common base of every creature in the world: its path and speed, life and mana,
-// levels and points, its combat manager and damage over time, gold, team and the
-// operations the game core, combat and the network operations call on it. The parts
-// that characters load from their own records come with the characters' own work.
+// The common base of every creature in the world: its owned parts (combat, skills,
+// auras, garments, inventory, effects, bio, levels, statistics, movement, slots, action
+// handler, death manager, animation sets, sound and effect packs), what its record gives
+// it, its life and action states, its path and speed, gold, team and the operations the
+// game core, combat and the network operations call on it.
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <bitset>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Engine/Entity.h"
+#include "Engine/GameTimer.h"
 #include "Engine/World.h"
+#include "Game/characters/AnimationSound.h"
 #include "Game/characters/CharacterBio.h"
 #include "Game/characters/CharacterRagDoll.h"
 #include "Game/characters/CharacterTypes.h"
@@ -21,32 +25,53 @@
 #include "Game/combat/CombatAttributeType.h"
 #include "Game/combat/RacialBonus.h"
 #include "Game/core/Team.h"
+#include "Game/core/foundation/EnumTypes.h"
+#include "Game/items/ItemTypes.h"
+#include "Game/world/CharFxPak.h"
 
 namespace GAME {
 
 struct Bonus;
+class AnimationSet;
+class AuraManager;
+class CharacterActionHandler;
+class CharAttributeAccumulator;
 class CharacterBio;
-class CombatManager;
-class DurationDamageManager;
-class Item;
+class CharacterMovementManager;
 class CombatAttributeAccumulator;
 class CombatFilter;
-class EquippedItems;
 class CombatManager;
+class DeathManager;
 class DurationDamageManager;
+class EquippedItems;
+class ExperienceLevelControl;
+class GarmentManager;
+class Inventory;
+class Item;
 class ParametersCombat;
+class PFxManager;
+class SkillAttributeAccumulator;
 class SkillManager;
+class SlotManager;
 class SoundPak;
 
 class Character : public Actor {
     GAME_DECLARE_CLASS(Character)
 
 public:
+    // Makes every owned part and ties it to this character.
     Character();
+    // Lets go of the owned parts and objects in a fixed order (see the definition).
     ~Character() override;
 
-    // Reads the character's record: its bio's parts (the base resistances).
+    // Reads the character's record: its parts, sounds, effects, size, team and death
+    // presentation, each key with its default when the record lacks it.
     void Load(const LoadTable& table) override;
+    // Preloads animation sets, sounds, effects, skills and equipment, and registers the
+    // character for forced updates when its record asks for them.
+    void PreLoad(bool flag) override;
+    // Destroys what the inventory and the skill manager hold in the world.
+    void OnDestroy() override;
 
     // The character's current position on its path; until one is set, its place in
     // the world (empty when it is not placed).
@@ -63,22 +88,32 @@ public:
 
     SkillManager& GetSkillManager() { return *m_skillManager; }
     const SkillManager& GetSkillManager() const { return *m_skillManager; }
-    CharacterBio& GetBio() { return *m_bio; }
-    const CharacterBio& GetBio() const { return *m_bio; }
+    CharacterBio& GetCharacterBio() { return *m_bio; }
+    const CharacterBio& GetCharacterBio() const { return *m_bio; }
 
     bool ShouldServerSpawn() const override { return true; }
 
-    // Life: the state 2 means alive.
-    enum LifeState : int32_t {
-        LifeState_Unknown = 0,
-        LifeState_Spawning = 1,
-        LifeState_Alive = 2,
-        LifeState_Dying = 3,
-        LifeState_Dead = 4,
-    };
-    virtual LifeState GetLifeState() const { return m_lifeState; }
-    void SetLifeState(LifeState state) { m_lifeState = state; }
-    virtual bool IsAlive() const { return m_lifeState == LifeState_Alive; }
+    // ---- Life and action states ---------------------------------------------------------
+    // The setters store without checks: the kinds, death handlers and controllers drive
+    // the transitions.
+    virtual void SetLifeState(Character_LifeState state) { m_lifeState = state; }
+    virtual Character_LifeState GetLifeState() const { return m_lifeState; }
+    // "Life: Alive" and the like; "Life: Illegal" for a value outside the enumeration.
+    virtual std::string GetLifeStateAsText() const;
+    virtual void SetActionState(Character_ActionState state) { m_actionState = state; }
+    virtual Character_ActionState GetActionState() const { return m_actionState; }
+    // "Action State: Idle" and the like; "Illegal" for 2 and values outside 0..14.
+    static std::string GetActionStateAsText(Character_ActionState state);
+    std::string GetActionStateAsText() const { return GetActionStateAsText(m_actionState); }
+    // Alive (or in no known state) and not a mere observer.
+    virtual bool IsAlive() const;
+    // Not visible, an observer that combat ignores, or in no known state.
+    virtual bool IsHiding() const;
+    virtual bool IsImmobilized() const { return m_actionState == Character_ActionState_Immobilize; }
+    bool IsMoving() const
+    {
+        return m_actionState == Character_ActionState_Move || m_actionState == Character_ActionState_Walk;
+    }
 
     uint32_t GetCharLevel() const { return m_charLevel; }
     void SetCharLevel(uint32_t level) { m_charLevel = level; }
@@ -211,15 +246,16 @@ private:
 
 public:
     // ---- Gold, items given and quest commands (game-wide operations) -----------------
-    uint32_t GetMoney() const { return m_money; }
-    // Adds gold; the purse holds at its largest amount rather than wrapping.
+    static constexpr uint32_t kMaxMoney = 2000000000;
+    uint32_t GetCurrentMoney() const { return m_money; }
+    // Adds gold; the purse holds at most kMaxMoney.
     void AddMoney(uint32_t amount);
-    // Takes gold; the purse stops at 0 rather than wrapping.
-    void SubtractMoney(uint32_t amount);
-    // The character takes the item into its inventory.
+    // Takes gold; the purse stops at 0. Returns the new amount.
+    uint32_t SubtractMoney(uint32_t amount);
+    // A plain character takes no items; a player puts it into its inventory.
     virtual void GiveItemToCharacter(Item* item);
-    // The ids of the items taken, in the order they came.
-    const std::vector<uint32_t>& GetInventoryItems() const { return m_inventoryItems; }
+    // The ids of the items in the inventory, in the order they came.
+    const std::vector<uint32_t>& GetInventoryItems() const;
     // A quest moves or walks the character to the target, plays an animation on it, or
     // has it use a skill. A plain character has nothing to carry them out.
     virtual void QuestCommandMove(uint32_t value, const WorldVec3& target, bool flag);
@@ -260,8 +296,8 @@ public:
     // ---- Experience, rewards and gender ----------------------------------------------
     // The experience killing this character gives that player (the engine's formula).
     uint32_t GetExperienceReward(uint32_t playerId) const;
-    CharacterGender GetGender() const { return m_gender; }
-    void SetGender(CharacterGender gender) { m_gender = gender; }
+    virtual Character_Gender GetGender() const { return m_gender; }
+    void SetGender(Character_Gender gender) { m_gender = gender; }
 
 private:
     std::unique_ptr<SkillManager> m_skillManager;
@@ -269,15 +305,13 @@ private:
     WorldVec3 m_pathPosition;
     WorldVec3 m_pathTarget;
     float m_speed = 0.0f;
-    LifeState m_lifeState = LifeState_Alive;
     uint32_t m_charLevel = 1;
     uint32_t m_modifierPoints = 0;
     uint32_t m_skillPoints = 0;
     bool m_teleporting = false;
 
-    // Gold and items given.
+    // Gold.
     uint32_t m_money = 0;
-    std::vector<uint32_t> m_inventoryItems;
 
     // ---- Team and experience value (friend and foe tests, rewards) ---------------------
 public:
@@ -291,7 +325,296 @@ public:
 private:
     Team m_team;
     uint32_t m_experiencePoints = 0;
-    CharacterGender m_gender = CharacterGender_Female;
+    Character_Gender m_gender = Character_Gender_None;
+    // ---- Owned parts and the simple members ------------------------------------------
+public:
+    AuraManager& GetAuraManager() { return *m_auraManager; }
+    GarmentManager& GetGarmentManager() { return *m_garmentManager; }
+    Inventory& GetInventory() { return *m_inventory; }
+    const Inventory& GetInventory() const { return *m_inventory; }
+    CharacterMovementManager& GetMovementManager() { return *m_movementManager; }
+    PFxManager& GetPFxManager() { return *m_pfxManager; }
+    ExperienceLevelControl& GetLevelControl() { return *m_levelControl; }
+    SlotManager& GetAttackSlots() { return *m_attackSlots; }
+    SlotManager& GetDefenseSlots() { return *m_defenseSlots; }
+    CharacterActionHandler* GetActionHandler() const { return m_actionHandler.get(); }
+    // Destroys the handler held before and keeps this one.
+    void SetActionHandler(CharacterActionHandler* handler);
+    // Null until the first update.
+    DeathManager* GetDeathManager() const { return m_deathManager.get(); }
+    // Null until the hand state is first applied.
+    AnimationSet* GetAnimationSet() const { return m_currentAnimationSet; }
+
+    virtual void SetIsControllingCharacter(bool value) { m_controllingCharacter = value; }
+    bool IsControllingCharacter() const { return m_controllingCharacter; }
+    void SetInvisible(bool invisible) { m_invisible = invisible; }
+    virtual bool IsOfInterest() const { return m_ofInterest; }
+    virtual void TouchedByPlayer() { m_ofInterest = false; }
+    void SetGod(bool god) { m_god = god; }
+    bool IsGod() const { return m_god; }
+    void SetOmnipotent(bool omnipotent) { m_omnipotent = omnipotent; }
+    bool IsOmnipotent() const { return m_omnipotent; }
+    void SetObserverMode(bool on) { m_observerMode = on; }
+    void SetObserverCheatMode(bool on) { m_observerCheatMode = on; }
+    void ShowAngerLevels(bool show) { m_showAngerLevels = show; }
+    bool GetShowAngerLevels() const { return m_showAngerLevels; }
+    void SetCausesAnger(bool causes) { m_causesAnger = causes; }
+    virtual bool CausesAnger() const { return m_causesAnger; }
+    float GetAngerMultiplier() const { return m_angerMultiplier; }
+    float GetWeaponScale() const { return m_weaponScale; }
+    uint32_t GetControllerId() const { return m_controllerId; }
+    void SetControllerId(uint32_t id) { m_controllerId = id; }
+    const std::string& GetPortraitName() const { return m_portraitName; }
+    const std::string& GetGoldGenerator() const { return m_goldGenerator; }
+    float GetGoldGeneratorChance() const { return m_goldGeneratorChance; }
+    const std::string& GetDistressCallGroup() const { return m_distressCallGroup; }
+    bool ShouldRotateWhenChatting() const { return m_rotateWhenChatting; }
+    bool DisallowsMovement() const { return m_disallowMovement; }
+    bool ShouldDoLateCrumple() const { return m_doLateCrumple; }
+    void SetPathMass(float mass) { m_pathMass = mass; }
+    float GetPathMass() const { return m_pathMass; }
+    float GetMinRotationSpeed() const { return m_minRotationSpeed; }
+    float GetMaxRotationSpeed() const { return m_maxRotationSpeed; }
+    void SetSpawnPoint(const WorldCoords& coords) { m_spawnPoint = coords; }
+    const WorldCoords& GetSpawnPoint() const { return m_spawnPoint; }
+    // Read and cleared.
+    bool GetChangeOfEquipmentNotification()
+    {
+        const bool notified = m_changeOfEquipmentNotification;
+        m_changeOfEquipmentNotification = false;
+        return notified;
+    }
+    // The pathing size (0 Small, 1 Medium, 2 Large); also the index of the per-size
+    // entries of the game-wide effect arrays.
+    virtual CharacterPathingSize GetSize() const { return m_pathingSize; }
+
+    // Death presentation, as the record gives it.
+    const std::string& GetDeleteBehavior() const { return m_deleteBehavior; }
+    const std::string& GetDissolveEffect() const { return m_dissolveEffect; }
+    const std::string& GetDissolveLight() const { return m_dissolveLight; }
+    float GetDissolveTime() const { return m_dissolveTime; }
+    const std::string& GetDissolveTexture() const { return m_dissolveTexture; }
+    int32_t GetDissolveColorRed() const { return m_dissolveColorRed; }
+    int32_t GetDissolveColorGreen() const { return m_dissolveColorGreen; }
+    int32_t GetDissolveColorBlue() const { return m_dissolveColorBlue; }
+    const std::string& GetDeathEffect() const { return m_deathEffect; }
+    const std::string& GetActorToSpawnOnDeath() const { return m_actorToSpawnOnDeath; }
+    bool ShouldWaitForCallbackToSpawn() const { return m_waitForCallbackToSpawn; }
+    const std::string& GetActorToSpawnForMyBones() const { return m_actorToSpawnForMyBones; }
+    const std::string& GetRagDollBehaviorOverride() const { return m_ragDollBehaviorOverride; }
+    float GetRagDollSpeedOverride() const { return m_ragDollSpeedOverride; }
+
+    // Record values read by later work (movement, sounds, effects, distress calls).
+    float GetTurnRate() const { return m_turnRate; }
+    float GetAvoidForce() const { return m_avoidForce; }
+    bool GetTweakSpineOnTurn() const { return m_tweakSpineOnTurn; }
+    bool GetDisallowRotation() const { return m_disallowRotation; }
+    CharacterPathGenerationStyle GetPathGenerationStyle() const { return m_pathGenerationStyle; }
+    float GetDeathAnimBlendTime() const { return m_deathAnimBlendTime; }
+    int32_t GetLoopingRunningSoundFadeTime() const { return m_loopingRunningSoundFadeTime; }
+    const std::string& GetLevelUpFx() const { return m_levelUpFx; }
+    const std::string& GetDyingFxPak() const { return m_dyingFxPak; }
+    float GetImpactSoundChance() const { return m_impactSoundChance; }
+    float GetLowHealthTriggerLevel() const { return m_lowHealthTriggerLevel; }
+    float GetLowHealthResetLevel() const { return m_lowHealthResetLevel; }
+    const std::string& GetSpawnEffect() const { return m_spawnEffect; }
+    const std::string& GetPrespawnEffect() const { return m_prespawnEffect; }
+    uint32_t GetSpawnSoundId() const { return m_spawnSoundId; }
+    bool GetDistressCall() const { return m_distressCall; }
+    float GetDistressCallRange() const { return m_distressCallRange; }
+    int32_t GetDistressCallTime() const { return m_distressCallTime; }
+    int32_t GetDistressCallsLeft() const { return m_distressCallsLeft; }
+    bool GetDistressCallWhenDying() const { return m_distressCallWhenDying; }
+    bool GetForcedUpdates() const { return m_forcedUpdates; }
+    bool IsRegisteredForForcedUpdates() const { return m_registeredForForcedUpdates; }
+    uint32_t GetFrameElapsed() const { return m_frameElapsed; }
+
+    // The sound packs a record names, in field order; the fade time of the looping
+    // running sound sits between the running sound and the attack sound.
+    enum SoundSlot : int {
+        Sound_FootGrass, Sound_FootDirt, Sound_FootSand, Sound_FootSnow, Sound_FootStone, Sound_FootWood,
+        Sound_FootWater, Sound_LoopingRunning, Sound_Attack, Sound_Swipe, Sound_Stun, Sound_CriticalHit,
+        Sound_Impact, Sound_LevelUp, Sound_LowHealth, Sound_Loot, Sound_Splash, kSoundSlotCount
+    };
+    SoundPak* GetSoundPak(SoundSlot slot) const { return slot < kSoundSlotCount ? m_sounds[slot] : nullptr; }
+
+    // The damage effect packs, in the order of their record keys (cold, lightning, fire,
+    // poison, life, bleeding, attack speed, spell cast speed, run speed, offensive and
+    // defensive ability, offensive and defensive reduction, life leech, mana leech,
+    // fumble), then the two buff packs.
+    static constexpr int kDamageFxCount = 16;
+    CharFxPak& GetDamageFx(int index) { return m_damageFx[static_cast<size_t>(index) % kDamageFxCount]; }
+    CharFxPak* GetBuffFx(CharacterBuff buff) const;
+
+    // The effect a hit of one damage type shows, and the sound it plays.
+    struct CharacterAbsEffect {
+        std::string effect;
+        SoundPak* sound = nullptr;
+    };
+    const std::map<CombatAttributeType, CharacterAbsEffect>& GetAbsEffects() const { return m_absEffects; }
+
+    // Loot: a seed and level, and the ids of the items made for nine equipment places.
+    struct LootStruct {
+        uint16_t seed = 0;
+        uint16_t level = 0;
+        std::array<uint32_t, 9> itemIds{};
+    };
+
+    // ---- Constant answers of a plain character --------------------------------------
+    virtual bool IsCharacter() const { return true; }
+    virtual bool DeleteOnEnteringUnloadedLevel() const { return false; }
+    virtual bool GetShouldRenderAcrossPortals() const { return true; }
+    virtual void NotifyControllerItemRemovedFromInventory(uint32_t itemId);
+    virtual void CreateUISummaryText(std::vector<std::u16string>& lines);
+    virtual void CharacterHasDied();
+    virtual bool WillYouChat(uint32_t otherId);
+    virtual bool ChatWith(uint32_t otherId);
+    virtual bool AllocateAllAnimSets();
+    virtual bool ShouldLoadLoot() const;
+    virtual float GetChanceToHit() const { return 0.0f; }
+    virtual float CalculateStun() const { return 0.0f; }
+    virtual float CapRunSpeed(float speed) const { return speed; }
+    virtual float CapSpellCastSpeed(float speed) const { return speed; }
+    virtual float CapAttackSpeed(float speed) const { return speed; }
+    virtual void ContributeGameBalanceCharAttributes(CharAttributeAccumulator& accumulator) const;
+    virtual void ContributeGameBalanceSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+    virtual void ContributeGameBalanceOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void ContributeGameBalanceOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
+
+protected:
+    // Makes the six animation sets (unarmed, single-handed, dual-wielded, spear, bow,
+    // staff); LoadAnimations reads what the record says of animation.
+    void AllocateAnimSets();
+    void LoadAnimations(const LoadTable& table);
+    // Creates the sound pack a record key names (or the default record), class-tested
+    // before it is made; the field keeps the pack or null.
+    void LoadSoundPak(const LoadTable& table, SoundPak*& field, const char* key, const char* defaultRecord);
+
+private:
+    void LoadEffectPacks(const LoadTable& table);
+    void LoadDeathPresentation(const LoadTable& table);
+    void LoadDistressAndRotation(const LoadTable& table);
+    void LoadAnimationSounds(const LoadTable& table);
+    void DestroySoundPaks();
+    // Every effect pack, damage packs first, then fire and poison.
+    template <class Fn>
+    void ForEachFxPak(Fn&& fn)
+    {
+        for (CharFxPak& pak : m_damageFx)
+            fn(pak);
+        fn(m_fireBuffFx);
+        fn(m_poisonBuffFx);
+    }
+
+    std::unique_ptr<AuraManager> m_auraManager;
+    std::unique_ptr<GarmentManager> m_garmentManager;
+    std::unique_ptr<Inventory> m_inventory;
+    std::unique_ptr<CharacterMovementManager> m_movementManager;
+    std::unique_ptr<PFxManager> m_pfxManager;
+    WorldCoords m_spawnPoint;
+    float m_turnRate = 0.0f;
+    float m_avoidForce = 0.0f;
+    // Spine tweak, in radians (rate per second).
+    float m_currentSpineCurve = 0.0f;
+    float m_targetSpineCurve = 0.0f;
+    float m_spineCurveRate;
+    float m_maxSpineCurve;
+    bool m_tweakSpineOnTurn = false;
+    CharacterPathGenerationStyle m_pathGenerationStyle = CharacterPathGenerationStyle::Default;
+    uint32_t m_controllerId = 0;
+    std::unique_ptr<ExperienceLevelControl> m_levelControl;
+    bool m_invisible = false;
+    bool m_ofInterest = false;
+    bool m_hasPointOfInterest = false;
+    Vec3 m_pointOfInterest{};
+    float m_breastSupport = 0.0f;
+    bool m_god = false;
+    bool m_omnipotent = false;
+    float m_weaponScale = 0.0f;
+    GameTimer m_updateTimer;
+    uint32_t m_frameElapsed = 0;
+    std::map<std::string, std::vector<std::string>> m_itemSets;
+    LootStruct m_lootInfo;
+    bool m_lootNoBrokenItems = false;
+    RandomizerWeightModifiers m_lootWeightModifiers{};
+    float m_deathAnimBlendTime = 250.0f;
+    bool m_causesAnger = true;
+    float m_angerMultiplier = 1.0f;
+    std::array<SoundPak*, kSoundSlotCount> m_sounds{};
+    int32_t m_loopingRunningSoundFadeTime = 1000;
+    std::string m_levelUpFx;
+    std::string m_dyingFxPak;
+    float m_impactSoundChance = 0.0f;
+    float m_lowHealthTriggerLevel = 0.0f;
+    float m_lowHealthResetLevel = 0.0f;
+    std::vector<SoundPak*> m_netSounds;
+    bool m_lowHealthTriggered = false;
+    bool m_changeOfEquipmentNotification = false;
+    Character_LifeState m_lifeState = Character_LifeState_Alive;
+    Character_ActionState m_actionState = Character_ActionState_Unknown;
+    bool m_observerCheatMode = false;
+    bool m_observerMode = false;
+    std::unique_ptr<CharacterActionHandler> m_actionHandler;
+    Character_ActionState m_initialAction = Character_ActionState_Unknown;
+    WorldVec3 m_initialTarget;
+    uint32_t m_initialTargetValue = 0;
+    uint32_t m_initialSkillId = 0;
+    std::array<std::unique_ptr<AnimationSet>, 6> m_animationSets;
+    AnimationSet* m_currentAnimationSet = nullptr;
+    AnimationSound m_animationSounds;
+    std::string m_prespawnEffect;
+    std::string m_spawnEffect;
+    uint32_t m_spawnSoundId = 0;
+    uint32_t m_spawnEffectId = 0;
+    uint32_t m_attackTargetId = 0;
+    WorldVec3 m_attackTargetPoint;
+    uint32_t m_attackSkillId = 0xFFFFFFFFu;
+    bool m_rotateTowardsTarget = false;
+    bool m_rotateWhenChatting = true;
+    bool m_disallowMovement = false;
+    bool m_disallowRotation = false;
+    bool m_controllingCharacter = false;
+    bool m_showAngerLevels = false;
+    bool m_useAbsoluteRunSpeedCap = false;
+    std::unique_ptr<DeathManager> m_deathManager;
+    std::string m_deleteBehavior;
+    std::string m_dissolveEffect;
+    std::string m_dissolveLight;
+    float m_dissolveTime = 0.0f;
+    std::string m_dissolveTexture;
+    int32_t m_dissolveColorRed = 0;
+    int32_t m_dissolveColorGreen = 0;
+    int32_t m_dissolveColorBlue = 0;
+    std::string m_deathEffect;
+    std::string m_actorToSpawnOnDeath;
+    bool m_waitForCallbackToSpawn = false;
+    std::string m_actorToSpawnForMyBones;
+    std::string m_ragDollBehaviorOverride;
+    float m_ragDollSpeedOverride = 0.0f;
+    std::unique_ptr<SlotManager> m_attackSlots;
+    std::unique_ptr<SlotManager> m_defenseSlots;
+    CharacterPathingSize m_pathingSize = CharacterPathingSize_Small;
+    float m_pathMass = 1.0f;
+    bool m_doLateCrumple = false;
+    std::array<CharFxPak, kDamageFxCount> m_damageFx;
+    std::map<CombatAttributeType, CharacterAbsEffect> m_absEffects;
+    CharFxPak m_fireBuffFx;
+    CharFxPak m_poisonBuffFx;
+    std::map<CharacterBuff, CharFxPak*> m_buffFx;
+    std::string m_portraitName;
+    float m_goldGeneratorChance = 0.0f;
+    std::string m_goldGenerator;
+    bool m_distressCall = true;
+    float m_distressCallRange = 15.0f;
+    std::string m_distressCallGroup;
+    int32_t m_distressCallTime = 5000;
+    int32_t m_distressCallsLeft = 1;
+    int32_t m_distressCallTimer = 0;
+    bool m_distressCallWhenDying = true;
+    float m_minRotationSpeed = 9.0f;
+    float m_maxRotationSpeed = 12.0f;
+    bool m_forcedUpdates = false;
+    bool m_registeredForForcedUpdates = false;
 };
 
 }  // namespace GAME

@@ -4,6 +4,8 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/PartyManager.h"
 #include "Game/core/PlayerNetInfo.h"
+#include "Game/items/Inventory.h"
+#include "Game/items/Item.h"
 
 namespace GAME {
 
@@ -39,8 +41,14 @@ void Player::GetPlayerNetBasicInfo(PlayerNetBasicInfo& out)
 {
     GetPlayerNetHeartbeatInfo(out);
     out.playerName = m_playerName;
-    out.isMale = GetGender() == CharacterGender_Male;
+    out.isMale = GetGender() == Character_Gender_Male;
     out.playerId = GetObjectId();
+}
+
+void Player::GiveItemToCharacter(Item* item)
+{
+    if (item)
+        GetInventory().AddItemToInventory(item->GetObjectId(), false);
 }
 
 }  // namespace GAME

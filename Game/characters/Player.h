@@ -30,6 +30,11 @@ public:
     void GetPlayerNetHeartbeatInfo(PlayerNetHeartbeatInfo& out);
     void GetPlayerNetBasicInfo(PlayerNetBasicInfo& out);
 
+    // The item goes into the player's inventory.
+    void GiveItemToCharacter(Item* item) override;
+    // A player can hold every kind of weapon: all six animation sets are made at once.
+    bool AllocateAllAnimSets() override { return true; }
+
 private:
     std::u16string m_playerName;
     std::string m_classTag;

@@ -24,7 +24,7 @@ Player* GameEngine::GetMainPlayer() const
 bool GameEngine::IsPlayerAlive()
 {
     const Player* player = GetMainPlayer();
-    return player && player->GetLifeState() == Character::LifeState_Alive;
+    return player && player->GetLifeState() == Character_LifeState_Alive;
 }
 
 // The game waits while there is no living main player, while it loads, and while the

@@ -6,20 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "Game/items/ItemTypes.h"
+
 namespace GAME {
 
 class LoadTable;
 class RandomUniform;
-
-// Percentages that raise the five prefix and suffix outcome weights of loot; all zero
-// means no change.
-struct RandomizerWeightModifiers {
-    uint32_t noPrefixNoSuffix = 0;
-    uint32_t bothPrefixSuffix = 0;
-    uint32_t prefixOnly = 0;
-    uint32_t suffixOnly = 0;
-    uint32_t brokenOnly = 0;
-};
 
 class LootLoader {
 public:

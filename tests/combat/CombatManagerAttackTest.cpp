@@ -344,7 +344,7 @@ TEST_F(CombatManagerAttackTest, EnergyAbsorptionOnAMissButNotOnTheDead)
     EXPECT_FALSE(m_defender->TakeAttack(params));
     EXPECT_EQ(m_defender->GetManaSlow(), 20.0f);
 
-    m_defender->SetLifeState(Character::LifeState_Dead);
+    m_defender->SetLifeState(Character_LifeState_Dead);
     ParametersCombat late = MakeAttack(*m_attacker, 10.0f);
     late.manaCost = 40.0f;
     LogCapture log;

@@ -144,7 +144,7 @@ TEST_F(PlayerManagerTest, MainPlayerJoinsTheHostRosterHereOrByTheJoinSentToIt)
 {
     Player* player = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player"));
     player->SetPlayerName(u"Ann");
-    player->SetGender(CharacterGender_Male);
+    player->SetGender(Character_Gender_Male);
     const uint32_t id = player->GetObjectId();
     client->SetMainPlayer(id);
     client->SetMainPlayer(id);   // already listed: nothing more
@@ -267,13 +267,13 @@ TEST_F(PlayerManagerTest, PeerAppliesTheSharesOfOthersOnly)
     bonus.skillPoints = 1;
     bonus.source = 999;   // a creature
     client->HandleBonus(bonus);
-    EXPECT_EQ(friendPlayer->GetMoney(), 30u);
+    EXPECT_EQ(friendPlayer->GetCurrentMoney(), 30u);
     EXPECT_EQ(friendPlayer->GetExperiencePoints(), 200u);
     EXPECT_EQ(friendPlayer->GetSkillPoints(), 1u);
 
     bonus.source = self;   // applied already where it was earned
     client->HandleBonus(bonus);
-    EXPECT_EQ(friendPlayer->GetMoney(), 30u);
+    EXPECT_EQ(friendPlayer->GetCurrentMoney(), 30u);
 }
 
 }  // namespace

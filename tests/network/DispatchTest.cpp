@@ -167,7 +167,7 @@ TEST_F(DispatchTest, ForgeriesFromAClientAreDroppedOnTheServer)
                                "StartTeleportPacket from host 1 dropped: it speaks for 536870913, which is not the host's",
                                "NRLoaderStatePacket from host 1 dropped: it speaks for 536870913, which is not the host's",
                            }));
-    EXPECT_EQ(self->GetMoney(), 0u);
+    EXPECT_EQ(self->GetCurrentMoney(), 0u);
     EXPECT_EQ(self->GetSkillPoints(), 0u);
     EXPECT_EQ(engine->GetBalanceDifficulty(), balance);
     EXPECT_EQ(engine->GetPlayerManagerClient()->GetPlayerInfoCache(), roster);
@@ -200,7 +200,7 @@ TEST_F(DispatchTest, TheSamePacketsFromTheServerAreAppliedOnAClient)
     Receive(ConnectionManager::kServerHost, Written(heartbeats));
     Receive(ConnectionManager::kServerHost, ItemFor(kClientPlayer, 0x00000500));
 
-    EXPECT_EQ(self->GetMoney(), 250u);
+    EXPECT_EQ(self->GetCurrentMoney(), 250u);
     EXPECT_EQ(self->GetSkillPoints(), 1000u);
     EXPECT_EQ(engine->GetBalanceDifficulty(), 9u);
     ASSERT_EQ(engine->GetPlayerManagerClient()->GetPlayerInfoCache().size(), 2u);
@@ -215,7 +215,7 @@ TEST_F(DispatchTest, TheSamePacketsFromTheServerAreAppliedOnAClient)
                                "GiveGoldPacket from host 2 dropped: a client hears only the server",
                                "SinglePlayerBasicInfoPacket from host 0 dropped: only a client sends it",
                            }));
-    EXPECT_EQ(self->GetMoney(), 250u);
+    EXPECT_EQ(self->GetCurrentMoney(), 250u);
 }
 
 TEST_F(DispatchTest, EveryPacketTypeAsksTheRouteTable)
@@ -465,7 +465,7 @@ TEST_F(DispatchTest, AloneOrWithoutTheTableNothingIsApplied)
     engine->SetAsNetworkClient();
     UnregisterHostDispatch();
     Receive(ConnectionManager::kServerHost, Gold(player->GetObjectId(), 250));
-    EXPECT_EQ(player->GetMoney(), 0u);
+    EXPECT_EQ(player->GetCurrentMoney(), 0u);
     EXPECT_TRUE(log.Contains("GiveGoldPacket from host 0 dropped: no handler"));
 }
 

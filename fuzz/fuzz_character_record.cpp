@@ -1,0 +1,64 @@
+// Record text of any bytes, loaded as a character record with the game engine up: the
+// character is created from it (its kind chosen by the first byte), preloaded and
+// destroyed. The records it may name (sound packs, effect packs, a combat record, the
+// game-wide per-size effect arrays) exist in memory, so those paths are reached too.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/core/GameEngine.h"
+
+using namespace GAME;
+
+namespace {
+
+constexpr const char* kRecordName = "Records/Fuzz/Character.dbr";
+constexpr const char* kKinds[] = {"Character", "Player", "Monster", "Npc"};
+
+void RegisterNamedRecords()
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord("Records/S.dbr", "Class,SoundPak,\n");
+    records.RegisterRecord("Records/Fx.dbr", "Class,CharFxPak,\nparticleEffectName,Records/P.dbr,\n");
+    records.RegisterRecord("Records/C.dbr", "Class,CombatRecord,\n");
+    records.RegisterRecord("Records/Game/GameEngine.dbr",
+                           "defaultCombatManagerRecord,Records/C.dbr,\n"
+                           "coldDamageFxPak,Records/Fx.dbr;;Records/Fx.dbr,\n"
+                           "fireBuffFxPak,;Records/Fx.dbr,\n"
+                           "absColdFx,Records/Fx.dbr;Records/Fx.dbr;Records/Fx.dbr,\n"
+                           "absColdFxSound,Records/S.dbr;;Records/S.dbr,\n");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    gEngine->SetLogSink([](const LogLine&) {});   // lines are still formatted, not printed
+    RegisterNamedRecords();
+    InitializeObjects();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const char* kind = kKinds[size > 0 ? data[0] % std::size(kKinds) : 0];
+    std::string text(reinterpret_cast<const char*>(data), size);
+    text += std::string("\nClass,") + kind + ",\n";
+    // From a clean database each time: a replaced record is kept until the database is
+    // cleared, and memory that grows with every input would look like a leak.
+    RecordDatabase::Get().Clear();
+    RegisterNamedRecords();
+    RecordDatabase::Get().RegisterRecord(kRecordName, text);
+
+    ObjectManager& objects = ObjectManager::Get();
+    if (auto* character = objects.CreateObjectFromFile<Character>(kRecordName)) {
+        character->PreLoad(true);
+        objects.DestroyObjectEx(character, "fuzz", __LINE__);
+    }
+    objects.FlushDestroyedObjects();
+    return 0;
+}
