@@ -1,0 +1,31 @@
+// The keyed property stream a save is written to and read back from. One routine serves
+// both directions: each value operation names its value by a key and, when the stream is
+// writing, stores the value; when it is reading, overwrites it with what was stored. Blocks
+// group the values of one part. How keys, values and blocks become bytes is the stream's
+// own affair; a caller relies only on reading back, in the same order, what it wrote.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "Engine/UniqueId.h"
+
+namespace GAME {
+
+class IOStream {
+public:
+    virtual ~IOStream() = default;
+
+    virtual void StreamUniqueId(const char* key, UniqueId& value) = 0;
+    virtual void StreamWString(const char* key, std::u16string& value) = 0;
+    virtual void StreamBool(const char* key, bool& value) = 0;
+    virtual void StreamUInt32(const char* key, uint32_t& value) = 0;
+    virtual void StreamString(const char* key, std::string& value) = 0;
+    virtual void StreamFloat(const char* key, float& value) = 0;
+    virtual void StreamInt32(const char* key, int32_t& value) = 0;
+    virtual bool IsReading() const = 0;
+    virtual void BeginBlock() = 0;
+    virtual void EndBlock() = 0;
+};
+
+}  // namespace GAME
