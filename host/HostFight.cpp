@@ -43,11 +43,8 @@ constexpr uint32_t kArmorSeed = 815;
 constexpr uint32_t kArenaRegionId = 1;
 constexpr int kAttackIntervalMs = 1000;
 
-// The fighters' numbers, until characters read them from their own records.
-constexpr float kPlayerLife = 300.0f;
-constexpr float kPlayerOffensiveAbility = 120.0f;
-constexpr float kMonsterLife = 220.0f;
-constexpr float kMonsterDefensiveAbility = 60.0f;
+// The player's record: its life, mana, regeneration and offensive ability.
+constexpr const char* kPlayerRecord = "Records/Creatures/ArenaHero.dbr";
 
 // A character made by class name, or from a record when the name ends in ".dbr".
 Character* Place(const std::string& classOrRecord, const Vec3& position)
@@ -138,7 +135,7 @@ bool HostFight::Start()
     m_swordId = sword ? sword->GetObjectId() : 0;
     m_armorId = armor ? armor->GetObjectId() : 0;
     m_skillId = skill ? skill->GetObjectId() : 0;
-    Character* player = Place("Player", Vec3{0.0f, 0.0f, 0.0f});
+    Character* player = Place(kPlayerRecord, Vec3{0.0f, 0.0f, 0.0f});
     Character* monster = Place(kMonsterRecord, Vec3{1.0f, 0.0f, 0.0f});
     if (!sword || !armor || !skill || !player || !monster)
         return false;
@@ -147,15 +144,18 @@ bool HostFight::Start()
     skill->SetSkillLevel(kSkillLevel);
     monster->GetSkillManager().AddToActiveList(skill);
     static_cast<Player*>(player)->SetPlayerName(u"Hero");
-    player->SetLifeLimit(kPlayerLife);
-    player->SetCurrentLife(kPlayerLife);
-    player->SetTotalCharAttribute(CharAttributeType_OffensiveAbility, kPlayerOffensiveAbility);
-    monster->SetLifeLimit(kMonsterLife);
-    monster->SetCurrentLife(kMonsterLife);
-    monster->SetTotalCharAttribute(CharAttributeType_DefensiveAbility, kMonsterDefensiveAbility);
+    // Life and mana come from the records: the first update fills them.
+    for (Character* fighter : {player, monster}) {
+        fighter->GetBio().InitialUpdate(*fighter);
+        fighter->GetBio().Update(*fighter, 0);
+    }
     m_playerId = player->GetObjectId();
     m_monsterId = monster->GetObjectId();
     std::printf("gamehost: a player (%u) and a monster (%u) face each other\n", m_playerId, m_monsterId);
+    for (const Character* fighter : {player, monster})
+        std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f\n", fighter == player ? "player" : "monster",
+                    fighter->GetCurrentLife(), fighter->GetLifeLimit(), fighter->GetCurrentMana(),
+                    fighter->GetBio().GetManaLimit());
     PrintToolTip("sword", *sword);
     PrintToolTip("armour", *armor);
     PrintPlayerPack();
@@ -170,6 +170,8 @@ void HostFight::Update(int frame, int ms)
     auto* sword = objects.GetObject<ItemEquipment>(m_swordId);
     if (!player || !monster || !sword)
         return;
+    player->GetBio().Update(*player, ms);
+    monster->GetBio().Update(*monster, ms);
     player->GetCombatManager().Update(ms);
     monster->GetCombatManager().Update(ms);
     if (!monster->IsAlive() || monster->GetCurrentLife() <= 0.0f) {

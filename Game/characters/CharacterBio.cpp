@@ -133,7 +133,7 @@ void CharacterBio::UpdateResources(Character& character)
     m_baseAttributes.AddToAccumulator(m_totalAttributes, level);
     const EquippedItems items(character.GetCombatManager().GetEquipManager());
     for (const ItemEquipment* item : items.GetItems())
-        item->GetCharAttrStore().AddToAccumulator(m_totalAttributes, ItemEquipment::kAttributeLevel);
+        item->GetCharAttributes(m_totalAttributes);
     character.GetSkillManager().GetCharAttributes(m_totalAttributes);
 
     const float lifeModifier = m_totalAttributes.GetModifier(CharAttributeType_Life);

@@ -1,5 +1,7 @@
 #include "Game/skills/SkillProfile.h"
 
+#include <algorithm>
+
 namespace GAME {
 
 void SkillProfile::LoadProfile(const LoadTable& record)
@@ -8,6 +10,11 @@ void SkillProfile::LoadProfile(const LoadTable& record)
     m_defenseAttributes.Load(record);
     m_retaliationAttributes.Load(record);
     m_charAttributes.Load(record);
+    // Past its last level an attribute keeps its last value: one contribution per level
+    // with values, at least one.
+    m_charContributions.assign(std::max<size_t>(m_charAttributes.GetLevelCount(), 1), {});
+    for (size_t level = 0; level < m_charContributions.size(); ++level)
+        m_charContributions[level].Build(m_charAttributes, static_cast<unsigned>(level + 1));
 }
 
 void SkillProfile::GetRetaliationAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const
@@ -23,7 +30,9 @@ void SkillProfile::GetDefenseAttributes(CombatAttributeAccumulator& accumulator,
 
 void SkillProfile::GetCharAttributes(CharAttributeAccumulator& accumulator, unsigned level) const
 {
-    m_charAttributes.AddToAccumulator(accumulator, level);
+    if (level == 0 || m_charContributions.empty())
+        return;
+    m_charContributions[std::min<size_t>(level, m_charContributions.size()) - 1].AddToAccumulator(accumulator);
 }
 
 }  // namespace GAME

@@ -2,6 +2,8 @@
 // held by value (the game engine keeps one), and a copy holds copies of its stores.
 #pragma once
 
+#include <vector>
+
 #include "Game/combat/CharAttributeStore.h"
 #include "Game/combat/DamageAttributeStore.h"
 #include "Game/combat/DefenseAttributeStore.h"
@@ -40,6 +42,7 @@ private:
     DefenseAttributeStore_Skill m_defenseAttributes;
     RetaliationAttributeStore_Skill m_retaliationAttributes;
     CharAttributeStore_Skill m_charAttributes;
+    std::vector<CharAttributeContribution> m_charContributions;   // levels 1, 2, ... of the store
 };
 
 }  // namespace GAME

@@ -326,5 +326,31 @@ TEST_F(ExperienceLevelTest, TheMaximumLevelPinsExperienceAndLevelZeroHasNoThresh
     EXPECT_EQ(zero.GetExperience(), 200u);
 }
 
+TEST_F(ExperienceLevelTest, TheBundledRecordsParseAndTheLevelsDump)
+{
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    LogCapture log;
+    const LoadTable* hero = RecordDatabase::Get().Load("Records/Creatures/ArenaHero.dbr");
+    ASSERT_NE(hero, nullptr);
+    bio().Load(*hero);
+    ExperienceLevelControl control;
+    control.Load(*hero);
+    control.DumpLevels();
+    RecordDatabase::Get().SetDataRoot("");
+    const std::vector<std::string> lines = log.Texts();
+    ASSERT_EQ(lines.size(), 65u + 3u);
+    EXPECT_EQ(lines[0], "Level                       Experience");
+    EXPECT_EQ(lines[1], "--------------------------------------");
+    EXPECT_EQ(lines[2], "  1                                     0");
+    EXPECT_EQ(lines[3], "  2                                  1000");
+    EXPECT_EQ(lines.back(), lines[1]);
+    bio().InitialUpdate(*character);
+    bio().Update(*character, 0);
+    EXPECT_EQ(bio().GetLifeLimit(), 300.0f);
+    bio().SubtractLife(10.0f);
+    bio().Update(*character, 1000);
+    EXPECT_FLOAT_EQ(bio().GetCurrentLife(), 291.0f);
+}
+
 }  // namespace
 }  // namespace GAME
