@@ -128,9 +128,10 @@ void CharacterBio::InitialUpdate(Character& character)
 
 void CharacterBio::UpdateResources(Character& character)
 {
-    const unsigned level = DifficultyLevel();
-    m_totalAttributes.Clear();
-    m_baseAttributes.AddToAccumulator(m_totalAttributes, level);
+    // The totals begin as the base sums: the same additions onto empty sums.
+    m_baseAttributeSums.Clear();
+    m_baseAttributes.AddToAccumulator(m_baseAttributeSums, DifficultyLevel());
+    m_totalAttributes = m_baseAttributeSums;
     const EquippedItems items(character.GetCombatManager().GetEquipManager());
     for (const ItemEquipment* item : items.GetItems())
         item->GetCharAttributes(m_totalAttributes);
@@ -146,8 +147,6 @@ void CharacterBio::UpdateResources(Character& character)
         m_manaModifier = manaModifier;
         m_manaModifierChanged = true;
     }
-    m_baseAttributeSums.Clear();
-    m_baseAttributes.AddToAccumulator(m_baseAttributeSums, level);
 }
 
 void CharacterBio::Update(Character& character, int ms)
