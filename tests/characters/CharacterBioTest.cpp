@@ -169,6 +169,15 @@ TEST_F(CharacterBioTest, PoolsFeedAndDrainAtTheirRates)
     EXPECT_EQ(bio().GetLifeSlow(), 100.0f);
     bio().Update(*character, 1000);   // 10 a second
     EXPECT_FLOAT_EQ(bio().GetCurrentLife(), 60.0f);
+    Bonus heal;
+    heal.lifePoints = 30.0f;
+    heal.lifePercent = 50.0f;
+    EXPECT_FLOAT_EQ(bio().GetBonusLifeAmount(heal), 40.0f);   // the room left below the limit
+    heal.lifePoints = 500.0f;
+    heal.lifePercent = 0.0f;
+    bio().TakeBonus(heal, false);
+    EXPECT_EQ(bio().GetCurrentLife(), 100.0f);
+    bio().SubtractLife(40.0f);
     bio().AddManaSlow(30.0f);
     bio().Update(*character, 1000);
     EXPECT_FLOAT_EQ(bio().GetCurrentMana(), 60.0f);
