@@ -35,7 +35,7 @@ public:
     }
 
     // Room for `size` bytes aligned to `alignment` (at most that of std::max_align_t).
-    void* Allocate(size_t size, size_t alignment)
+    [[gnu::always_inline]] void* Allocate(size_t size, size_t alignment)
     {
         if (m_blocks) {
             const size_t at = (m_blocks->used + alignment - 1) & ~(alignment - 1);
@@ -49,7 +49,7 @@ public:
 
     // Placement of a new object; the caller destroys it.
     template <class T, class... Args>
-    T* Create(Args&&... args)
+    [[gnu::always_inline]] T* Create(Args&&... args)
     {
         return new (Allocate(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
     }

@@ -62,12 +62,12 @@ struct CostInfo_DamageAttributes {
 template <class T, class... Args>
 GAME_DAMAGE_ROLL_INLINE void AddDamageObject(CombatAttributeAccumulator& acc, Args... args)
 {
-    acc.AddDamage(acc.Make<T>(args...));
+    acc.MakeDamage<T>(args...);
 }
 template <class T, class... Args>
 GAME_DAMAGE_ROLL_INLINE void AddDamageModifierObject(CombatAttributeAccumulator& acc, Args... args)
 {
-    acc.AddDamageModifier(acc.Make<T>(args...));
+    acc.MakeDamageModifier<T>(args...);
 }
 
 // Adds the per-attack objects of one roll: one object of a per-attack class, built from
