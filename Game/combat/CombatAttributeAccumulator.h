@@ -270,26 +270,24 @@ private:
     // `type` is the object's GetType.
     void Append(CombatAttributeList& list, CombatAttributePtr&& attribute, CombatAttributeType type)
     {
-        CombatAttributePtr& entry = AppendEntry(list, type);
-        entry.m_object = std::exchange(attribute.m_object, nullptr);
-        entry.m_onHeap = attribute.m_onHeap;
+        AppendEntry(list, type, std::move(attribute));
     }
     template <class T, class... Args>
     [[gnu::always_inline]] void AppendNew(CombatAttributeList& list, Args&&... args)
     {
-        T* object = m_arena.Create<T>(std::forward<Args>(args)...);
-        AppendEntry(list, object->T::GetType()).m_object = object;
+        T* object = new (m_arena.AllocateInline(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
+        AppendEntry(list, object->T::GetType(), object, false);
     }
-    // A new empty entry (in this storage, listed as `type`) at the end of the list.
-    [[gnu::always_inline]] CombatAttributePtr& AppendEntry(CombatAttributeList& list, CombatAttributeType type)
+    // A new entry at the end of the list, listed as `type`, made from `entry`.
+    template <class... Entry>
+    [[gnu::always_inline]] void AppendEntry(CombatAttributeList& list, CombatAttributeType type, Entry&&... entry)
     {
         if (list.m_size == list.m_capacity)
             Grow(list);
-        CombatAttributePtr* entry = new (&list.m_items[list.m_size]) CombatAttributePtr();
-        entry->m_listedType = type;
+        CombatAttributePtr* added = new (&list.m_items[list.m_size]) CombatAttributePtr(std::forward<Entry>(entry)...);
+        added->m_listedType = type;
         list.m_types |= CombatAttributeList::TypeBit(type);
         ++list.m_size;
-        return *entry;
     }
     void Grow(CombatAttributeList& list);
     // The object as this accumulator's own: kept when it is on the heap or in this
