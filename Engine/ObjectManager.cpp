@@ -15,7 +15,8 @@ ObjectManager& ObjectManager::Get()
 
 namespace {
 
-constexpr size_t kInitialSlots = 1024;
+constexpr size_t kInitialSlots = 1024;   // a multiple of the home run
+static_assert(kInitialSlots >= 1024, "tables hold at least two home runs");
 constexpr uint32_t kLocalIdMask = (1u << kObjectIdHostShift) - 1;
 
 unsigned Log2(size_t power)
@@ -29,7 +30,7 @@ unsigned Log2(size_t power)
 }  // namespace
 
 ObjectManager::Table::Table(size_t capacity)
-    : slots(new Slot[capacity]), mask(capacity - 1), shift(64 - Log2(capacity))
+    : slots(new Slot[capacity]), mask(capacity - 1), shift(64 - (Log2(capacity) - kHomeRunBits))
 {
 }
 
