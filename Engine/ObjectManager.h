@@ -48,8 +48,8 @@ public:
 
     // GetObject<T> of each id into `found` (as many entries as ids), under the same
     // contract. For a list looked up as a whole every frame: the table slots of all the
-    // ids are asked from memory first, then each object's first cache line, so the misses
-    // overlap instead of following one another.
+    // ids are asked from memory first, then each object's first and last cache line of a
+    // T, so the misses overlap instead of following one another.
     template <class T>
     void GetObjects(std::span<const uint32_t> ids, T** found) const
     {
@@ -61,7 +61,10 @@ public:
             T* object = nullptr;
             if (one.object && IsKindOf<T>(one.info)) {
                 object = static_cast<T*>(one.object);
+                // The first line holds the class's table and the base's members; T's
+                // own members come last.
                 __builtin_prefetch(object);
+                __builtin_prefetch(reinterpret_cast<const char*>(object) + sizeof(T) - 1);
             }
             found[i] = object;
         }
