@@ -15,8 +15,7 @@ ObjectManager& ObjectManager::Get()
 
 namespace {
 
-constexpr size_t kInitialSlots = 1024;   // a multiple of the home run
-static_assert(kInitialSlots >= 1024, "tables hold at least two home runs");
+constexpr size_t kInitialSlots = 1024;
 constexpr uint32_t kLocalIdMask = (1u << kObjectIdHostShift) - 1;
 
 unsigned Log2(size_t power)
@@ -32,6 +31,9 @@ unsigned Log2(size_t power)
 ObjectManager::Table::Table(size_t capacity)
     : slots(new Slot[capacity]), mask(capacity - 1), shift(64 - (Log2(capacity) - kHomeRunBits))
 {
+    // Every table is a power of two of at least kInitialSlots: a whole number of home
+    // runs, and more than one, so the shift stays below 64.
+    static_assert(kInitialSlots >= 2 * kHomeRun && kInitialSlots % kHomeRun == 0);
 }
 
 ObjectManager::ObjectManager()
