@@ -140,6 +140,7 @@ void CharacterBio::UpdateResources(Character& character)
     for (const ItemEquipment* item : items.GetItems())
         item->GetCharAttributes(m_totalAttributes);
     character.GetSkillManager().GetCharAttributes(m_totalAttributes);
+    character.ContributeGameBalanceCharAttributes(m_totalAttributes);
 
     const float lifeModifier = m_totalAttributes.GetModifier(CharAttributeType_Life);
     if (lifeModifier != m_lifeModifier) {

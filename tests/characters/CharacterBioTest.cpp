@@ -300,6 +300,30 @@ TEST_F(CharacterBioEngineTest, BaseSumsFollowTheDifficultyAndEveryBaseChange)
     EXPECT_EQ(BaseStrength(), 20.0f);
 }
 
+// A kind of character that adds a game-balance bonus of its own.
+class BalancedCharacter : public Character {
+public:
+    void ContributeGameBalanceCharAttributes(CharAttributeAccumulator& accumulator) const override
+    {
+        accumulator.AddValue(CharAttributeType_Strength, 5.0f);
+    }
+};
+
+TEST_F(CharacterBioTest, GameBalanceAddsToTheTotalsEveryUpdate)
+{
+    BalancedCharacter balanced;
+    LoadTable record;
+    record.SetValue("characterStrength", "7");
+    CharacterBio& own = balanced.GetCharacterBio();
+    own.Load(record);
+    own.InitialUpdate(balanced);
+    EXPECT_EQ(own.GetAttribute(CharAttributeType_Strength), 12.0f);
+    own.Update(balanced, 16);
+    own.Update(balanced, 16);
+    EXPECT_EQ(own.GetAttribute(CharAttributeType_Strength), 12.0f);   // rebuilt, not piled up
+    EXPECT_EQ(own.GetBaseCharAttribute(CharAttributeType_Strength), 7.0f);
+}
+
 // ---- Experience levels ------------------------------------------------------------------
 
 class CountingUI : public GameUIInterface {
