@@ -29,8 +29,11 @@ unsigned Log2(size_t power)
 }  // namespace
 
 ObjectManager::Table::Table(size_t capacity)
-    : slots(new Slot[capacity]), mask(capacity - 1), shift(64 - Log2(capacity))
+    : slots(new Slot[capacity]), mask(capacity - 1), shift(64 - (Log2(capacity) - kHomeRunBits))
 {
+    // Every table is a power of two of at least kInitialSlots: a whole number of home
+    // runs, and more than one, so the shift stays below 64.
+    static_assert(kInitialSlots >= 2 * kHomeRun && kInitialSlots % kHomeRun == 0);
 }
 
 ObjectManager::ObjectManager()

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -40,9 +41,33 @@ public:
     T* GetObject(uint32_t id) const
     {
         const Found found = Find(id);
-        if (!found.object || !found.info->IsA(&T::GetStaticClassInfo()))
+        if (!found.object || !IsKindOf<T>(found.info))
             return nullptr;
         return static_cast<T*>(found.object);
+    }
+
+    // GetObject<T> of each id into `found` (as many entries as ids), under the same
+    // contract. For a list looked up as a whole every frame: the table slots of all the
+    // ids are asked from memory first, then each object's first and last cache line of a
+    // T, so the misses overlap instead of following one another.
+    template <class T>
+    void GetObjects(std::span<const uint32_t> ids, T** found) const
+    {
+        const Table* table = m_table.load(std::memory_order_acquire);
+        for (uint32_t id : ids)
+            __builtin_prefetch(&table->slots[table->Home(id)]);
+        for (size_t i = 0; i < ids.size(); ++i) {
+            const Found one = Find(table, ids[i]);
+            T* object = nullptr;
+            if (one.object && IsKindOf<T>(one.info)) {
+                object = static_cast<T*>(one.object);
+                // The first line holds the class's table and the base's members; T's
+                // own members come last.
+                __builtin_prefetch(object);
+                __builtin_prefetch(reinterpret_cast<const char*>(object) + sizeof(T) - 1);
+            }
+            found[i] = object;
+        }
     }
 
     // The host whose range new ids come from: ids made from now on carry it in their top
@@ -119,18 +144,28 @@ private:
         std::atomic<const RTTI_ClassInfo*> info{nullptr};
     };
 
-    // Open addressing over a power-of-two array with linear probing. A table is never
-    // resized in place: a bigger (or cleaned) one is built and published whole, and the
-    // old one is freed with the next flush.
+    // Open addressing over a power-of-two array (at least kHomeRun slots) with linear
+    // probing. A table is never resized in place: a bigger (or cleaned) one is built and
+    // published whole, and the old one is freed with the next flush.
+    //
+    // Ids are handed out counting up, and objects made together are looked up together
+    // (a character's items and skills, every frame): each run of kHomeRun consecutive ids
+    // is hashed as one to a home run of as many adjacent slots, and an id's home is its
+    // place in that run. Such look-ups then read a few adjacent cache lines instead of a
+    // random line each; the runs (and the host bits of the ids) are still spread over the
+    // whole table.
+    static constexpr unsigned kHomeRunBits = 3;
+    static constexpr uint32_t kHomeRun = 1u << kHomeRunBits;
     struct Table {
         explicit Table(size_t capacity);
         size_t Home(uint32_t id) const
         {
-            return static_cast<size_t>((static_cast<uint64_t>(id) * 0x9E3779B97F4A7C15ull) >> shift);
+            const uint64_t run = (static_cast<uint64_t>(id >> kHomeRunBits) * 0x9E3779B97F4A7C15ull) >> shift;
+            return static_cast<size_t>(run << kHomeRunBits | (id & (kHomeRun - 1)));
         }
         std::unique_ptr<Slot[]> slots;
         size_t mask;
-        unsigned shift;
+        unsigned shift;   // 64 - log2(capacity / kHomeRun)
         size_t used = 0;   // slots ever claimed, live or not; the writer's count
     };
 
@@ -139,11 +174,28 @@ private:
         const RTTI_ClassInfo* info = nullptr;
     };
 
-    Found Find(uint32_t id) const
+    // The class test of the typed look-ups. Look-ups of one type mostly meet the same
+    // few classes, so the class last found to be a T is remembered (a class, once it is
+    // a T, stays one) and passes without walking its ancestors. The memory is shared by
+    // every thread: a relaxed atomic, written only when another class passes.
+    template <class T>
+    static inline std::atomic<const RTTI_ClassInfo*> s_lastKindOf{nullptr};
+    template <class T>
+    static bool IsKindOf(const RTTI_ClassInfo* info)
+    {
+        if (info == s_lastKindOf<T>.load(std::memory_order_relaxed))
+            return true;
+        if (!info->IsA(&T::GetStaticClassInfo()))
+            return false;
+        s_lastKindOf<T>.store(info, std::memory_order_relaxed);
+        return true;
+    }
+
+    Found Find(uint32_t id) const { return Find(m_table.load(std::memory_order_acquire), id); }
+    Found Find(const Table* table, uint32_t id) const
     {
         if (id == 0)
             return {};
-        const Table* table = m_table.load(std::memory_order_acquire);
         const Slot* slots = table->slots.get();
         for (size_t i = table->Home(id);; i = (i + 1) & table->mask) {
             const Slot& slot = slots[i];

@@ -70,6 +70,7 @@ void CharacterBio::Load(const LoadTable& record)
 {
     m_acceleratedLifeRegenPercent = record.GetFloat("acceleratedLifeRegenPercent", 0.0f);
     m_baseAttributes.Load(record);
+    m_baseSumsLevel = 0;
     if (const LoadTable* regen = ObjectManager::Get().LoadTableFile(kRegenRecord)) {
         LoadFormula(*regen, "lifeRegenEquation", m_lifeRegenFormula);
         LoadFormula(*regen, "manaRegenEquation", m_manaRegenFormula);
@@ -129,13 +130,17 @@ void CharacterBio::InitialUpdate(Character& character)
 void CharacterBio::UpdateResources(Character& character)
 {
     // The totals begin as the base sums: the same additions onto empty sums.
-    m_baseAttributeSums.Clear();
-    m_baseAttributes.AddToAccumulator(m_baseAttributeSums, DifficultyLevel());
+    if (const unsigned level = DifficultyLevel(); level != m_baseSumsLevel) {
+        m_baseAttributeSums.Clear();
+        m_baseAttributes.AddToAccumulator(m_baseAttributeSums, level);
+        m_baseSumsLevel = level;
+    }
     m_totalAttributes = m_baseAttributeSums;
     const EquippedItems items(character.GetCombatManager().GetEquipManager());
     for (const ItemEquipment* item : items.GetItems())
         item->GetCharAttributes(m_totalAttributes);
     character.GetSkillManager().GetCharAttributes(m_totalAttributes);
+    character.ContributeGameBalanceCharAttributes(m_totalAttributes);
 
     const float lifeModifier = m_totalAttributes.GetModifier(CharAttributeType_Life);
     if (lifeModifier != m_lifeModifier) {
@@ -304,6 +309,7 @@ void CharacterBio::SetBaseCharAttribute(CharAttributeType type, float value)
 {
     if (type >= kCharAttributeTypeCount)
         return;
+    m_baseSumsLevel = 0;
     for (const auto& attribute : m_baseAttributes.GetAttributes()) {
         if (attribute->GetType() == type) {
             m_baseAttributes.SetBaseValue(type, value);

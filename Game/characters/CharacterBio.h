@@ -157,6 +157,10 @@ private:
     CharAttributeStore_Bio m_baseAttributes;
     CharAttributeAccumulator m_totalAttributes;
     CharAttributeAccumulator m_baseAttributeSums;
+    // The difficulty level the base sums were last filled for; 0 when the base store has
+    // changed since. The sums are what the unchanged store adds onto empty sums, so they
+    // are filled again only when this differs from the level of the update.
+    unsigned m_baseSumsLevel = 0;
     std::unique_ptr<DesignerEquation_Algebra> m_lifeRegenFormula;
     std::unique_ptr<DesignerEquation_Algebra> m_manaRegenFormula;
     struct FormulaVariables {

@@ -29,33 +29,29 @@ std::u16string ValueText(const char* tag, float value)
 void CharAttributeAccumulator::AddValue(CharAttributeType type, float value)
 {
     if (InTable(type))
-        m_values[type] = AddInRange(m_values[type], value);
+        AddAtPlace(ValuePlace(type), value);
 }
 
 void CharAttributeAccumulator::AddModifier(CharAttributeType type, float modifier)
 {
     if (InTable(type))
-        m_modifiers[type] = AddInRange(m_modifiers[type], modifier);
+        AddAtPlace(ModifierPlace(type), modifier);
 }
 
 float CharAttributeAccumulator::GetValue(CharAttributeType type) const
 {
     if (!InTable(type))
         return 0.0f;
-    const double value = m_values[type];
-    return ToFloatRange(value + std::fabs(value) * m_modifiers[type] * kLootPercent);
+    const double value = m_sums[ValuePlace(type)];
+    return ToFloatRange(value + std::fabs(value) * m_sums[ModifierPlace(type)] * kLootPercent);
 }
 
 float CharAttributeAccumulator::GetModifier(CharAttributeType type) const
 {
-    return InTable(type) ? m_modifiers[type] : 0.0f;
+    return InTable(type) ? m_sums[ModifierPlace(type)] : 0.0f;
 }
 
-void CharAttributeAccumulator::Clear()
-{
-    m_values.fill(0.0f);
-    m_modifiers.fill(0.0f);
-}
+void CharAttributeAccumulator::Clear() { m_sums.fill(0.0f); }
 
 // ---- Root ---------------------------------------------------------------------------
 

@@ -18,6 +18,7 @@
 
 #include "Engine/Object.h"
 #include "Game/combat/CharAttributeType.h"
+#include "Game/combat/DamageAttributeArithmetic.h"
 
 namespace GAME {
 
@@ -34,12 +35,20 @@ public:
     float GetValue(CharAttributeType type) const;
     float GetModifier(CharAttributeType type) const;
     // The sum of the values alone, before the modifier; 0 outside the table.
-    float GetValueSum(CharAttributeType type) const { return type < kCharAttributeTypeCount ? m_values[type] : 0.0f; }
+    float GetValueSum(CharAttributeType type) const { return type < kCharAttributeTypeCount ? m_sums[type] : 0.0f; }
     void Clear();
 
+    // Every sum has a place: the value sum of a type at the type, its modifier sum at
+    // kCharAttributeTypeCount + type, so that a list of additions (what a contribution
+    // keeps) needs no test of which sum it adds to.
+    static constexpr uint32_t kSumCount = 2 * kCharAttributeTypeCount;
+    static constexpr uint32_t ValuePlace(CharAttributeType type) { return type; }
+    static constexpr uint32_t ModifierPlace(CharAttributeType type) { return kCharAttributeTypeCount + type; }
+    // Adds to the sum at a place below kSumCount (the caller has checked it).
+    void AddAtPlace(uint32_t place, float amount) { m_sums[place] = AddInRange(m_sums[place], amount); }
+
 private:
-    std::array<float, kCharAttributeTypeCount> m_values{};
-    std::array<float, kCharAttributeTypeCount> m_modifiers{};
+    std::array<float, kSumCount> m_sums{};
 };
 
 // One category of an item's price: the sum of the values and how many there are.

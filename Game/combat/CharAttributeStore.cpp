@@ -242,12 +242,14 @@ void CharAttributeContribution::Clear()
     m_more.clear();
 }
 
-void CharAttributeContribution::Append(const Entry& entry)
+void CharAttributeContribution::Append(uint32_t place, float amount)
 {
-    if (m_inlineCount < kInline)
-        m_inline[m_inlineCount++] = entry;
-    else
-        m_more.push_back(entry);
+    if (m_inlineCount < kInline) {
+        m_inlinePlaces[m_inlineCount] = static_cast<uint8_t>(place);
+        m_inlineAmounts[m_inlineCount++] = amount;
+    } else {
+        m_more.push_back({static_cast<uint8_t>(place), amount});
+    }
 }
 
 void CharAttributeContribution::Build(const CharAttributeStore& store, unsigned level)
@@ -262,26 +264,17 @@ void CharAttributeContribution::Build(const CharAttributeStore& store, unsigned 
         for (uint32_t type = 0; type < kCharAttributeTypeCount; ++type) {
             const auto kind = static_cast<CharAttributeType>(type);
             if (const float value = one.GetValueSum(kind); value != 0.0f)
-                Append({static_cast<uint8_t>(type), false, value});
+                Append(CharAttributeAccumulator::ValuePlace(kind), value);
             if (const float modifier = one.GetModifier(kind); modifier != 0.0f)
-                Append({static_cast<uint8_t>(type), true, modifier});
+                Append(CharAttributeAccumulator::ModifierPlace(kind), modifier);
         }
     }
 }
 
-void CharAttributeContribution::AddToAccumulator(CharAttributeAccumulator& acc) const
+void CharAttributeContribution::AddMoreToAccumulator(CharAttributeAccumulator& acc) const
 {
-    const auto add = [&acc](const Entry& entry) {
-        const auto type = static_cast<CharAttributeType>(entry.type);
-        if (entry.modifier)
-            acc.AddModifier(type, entry.amount);
-        else
-            acc.AddValue(type, entry.amount);
-    };
-    for (size_t i = 0; i < m_inlineCount; ++i)
-        add(m_inline[i]);
     for (const Entry& entry : m_more)
-        add(entry);
+        acc.AddAtPlace(entry.place, entry.amount);
 }
 
 // ---- The four kinds -----------------------------------------------------------------

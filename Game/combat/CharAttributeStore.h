@@ -42,32 +42,43 @@ protected:
 };
 
 // What a store that no longer changes adds at one level, laid out flat: the value and
-// modifier amounts of each attribute, in store order. Adding it gives exactly what the
-// store's AddToAccumulator gives at that level, without visiting each attribute: items and
-// skill profiles keep theirs, so that a character's update reads one short array each.
-class CharAttributeContribution {
+// modifier amounts of each attribute, in store order, each with the place of the sum it
+// adds to. Adding it gives exactly what the store's AddToAccumulator gives at that level,
+// without visiting each attribute: items and skill profiles keep theirs, so that a
+// character's update reads one short array each. The first kInline additions, their count
+// and places fill one cache line of the owner's own memory; the rest go after.
+class alignas(64) CharAttributeContribution {
 public:
     // Replaces the contribution with the store's at the level.
     void Build(const CharAttributeStore& store, unsigned level);
     void Clear();
-    void AddToAccumulator(CharAttributeAccumulator& acc) const;
+    void AddToAccumulator(CharAttributeAccumulator& acc) const
+    {
+        const size_t count = m_inlineCount;   // read once: the sums' stores may alias a byte
+        for (size_t i = 0; i < count; ++i)
+            acc.AddAtPlace(m_inlinePlaces[i], m_inlineAmounts[i]);
+        if (!m_more.empty()) [[unlikely]]
+            AddMoreToAccumulator(acc);
+    }
     size_t size() const { return m_inlineCount + m_more.size(); }
 
 private:
     struct Entry {
-        uint8_t type;
-        bool modifier;
+        uint8_t place;   // of CharAttributeAccumulator's sums
         float amount;
     };
-    // An item carries a handful: they stay in the owner's own memory, the rest go after.
-    static constexpr size_t kInline = 6;
+    static constexpr size_t kInline = 7;
+    static_assert(CharAttributeAccumulator::kSumCount <= 256, "a place fits in a byte");
 
-    void Append(const Entry& entry);
+    void Append(uint32_t place, float amount);
+    void AddMoreToAccumulator(CharAttributeAccumulator& acc) const;
 
-    std::array<Entry, kInline> m_inline{};
     uint8_t m_inlineCount = 0;
+    std::array<uint8_t, kInline> m_inlinePlaces{};
+    std::array<float, kInline> m_inlineAmounts{};
     std::vector<Entry> m_more;
 };
+static_assert(sizeof(CharAttributeContribution) == 64, "one cache line");
 
 // A character's own base statistics, read per difficulty; strength, intelligence,
 // dexterity, life and mana stay even without values, so their base can be set.

@@ -1,6 +1,7 @@
 #include "Game/skills/SkillManager.h"
 
 #include <algorithm>
+#include <span>
 
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
@@ -48,11 +49,17 @@ void SkillManager::OnDestroy() {}
 template <class Collect>
 void SkillManager::ForEachSkillInForce(Collect collect) const
 {
+    // Looked up a batch at a time, so that the memory reads of the batch overlap.
+    constexpr size_t kBatch = 32;
     const ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : m_activeList) {
-        const Skill* skill = objects.GetObject<Skill>(id);
-        if (skill && skill->GetCurrentLevel() != 0)
-            collect(*skill);
+    const Skill* found[kBatch];
+    const std::span<const uint32_t> ids(m_activeList);
+    for (size_t begin = 0; begin < ids.size(); begin += kBatch) {
+        const std::span<const uint32_t> batch = ids.subspan(begin, std::min(kBatch, ids.size() - begin));
+        objects.GetObjects(batch, found);
+        for (size_t i = 0; i < batch.size(); ++i)
+            if (const Skill* skill = found[i]; skill && skill->GetCurrentLevel() != 0)
+                collect(*skill);
     }
 }
 

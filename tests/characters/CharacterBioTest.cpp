@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -244,6 +245,83 @@ TEST_F(CharacterBioTest, ImageAndSaveBlockRoundTrip)
     EXPECT_EQ(stream.blocks, 0);
     EXPECT_EQ(bio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Strength), 32.0f);
     EXPECT_EQ(bio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Life), 150.0f);
+}
+
+// The base sums are kept between updates and filled again when the difficulty or the
+// base store changes: the totals must follow every such change at the next update.
+class CharacterBioEngineTest : public CharacterBioTest {
+protected:
+    void SetUp() override
+    {
+        CharacterBioTest::SetUp();
+        InitializeObjects();
+    }
+    void TearDown() override
+    {
+        gGameEngine->SetGameDifficulty(GameDifficulty_Normal);
+        ShutdownObjects();
+        CharacterBioTest::TearDown();
+    }
+    float Strength() const { return character->GetCharacterBio().GetAttribute(CharAttributeType_Strength); }
+    float BaseStrength() const { return character->GetCharacterBio().GetBaseCharAttribute(CharAttributeType_Strength); }
+};
+
+TEST_F(CharacterBioEngineTest, BaseSumsFollowTheDifficultyAndEveryBaseChange)
+{
+    LoadBio();
+    EXPECT_EQ(Strength(), 7.0f);
+    for (const auto& [difficulty, expected] : {std::pair{GameDifficulty_Epic, 8.0f},
+                                               std::pair{GameDifficulty_Legendary, 9.0f},
+                                               std::pair{GameDifficulty_Normal, 7.0f}}) {
+        gGameEngine->SetGameDifficulty(difficulty);
+        bio().Update(*character, 16);
+        EXPECT_EQ(Strength(), expected) << difficulty;
+        EXPECT_EQ(BaseStrength(), expected) << difficulty;
+    }
+
+    bio().IncrementBaseAttribute(CharAttributeType_Strength, 2.0f);
+    EXPECT_EQ(BaseStrength(), 7.0f);   // the sums are filled by the update
+    bio().Update(*character, 16);
+    EXPECT_EQ(Strength(), 9.0f);
+    EXPECT_EQ(BaseStrength(), 9.0f);
+
+    CharacterBioReplicaInfo image;
+    bio().GetCurrentBioStats(image);
+    image.baseStrength = 30;
+    bio().RestoreCurrentBioStats(image, true);
+    bio().Update(*character, 16);
+    EXPECT_EQ(Strength(), 30.0f);
+
+    LoadTable record;
+    record.SetValue("characterStrength", "20");
+    bio().Load(record);
+    bio().Update(*character, 16);
+    EXPECT_EQ(Strength(), 20.0f);
+    EXPECT_EQ(BaseStrength(), 20.0f);
+}
+
+// A kind of character that adds a game-balance bonus of its own.
+class BalancedCharacter : public Character {
+public:
+    void ContributeGameBalanceCharAttributes(CharAttributeAccumulator& accumulator) const override
+    {
+        accumulator.AddValue(CharAttributeType_Strength, 5.0f);
+    }
+};
+
+TEST_F(CharacterBioTest, GameBalanceAddsToTheTotalsEveryUpdate)
+{
+    BalancedCharacter balanced;
+    LoadTable record;
+    record.SetValue("characterStrength", "7");
+    CharacterBio& own = balanced.GetCharacterBio();
+    own.Load(record);
+    own.InitialUpdate(balanced);
+    EXPECT_EQ(own.GetAttribute(CharAttributeType_Strength), 12.0f);
+    own.Update(balanced, 16);
+    own.Update(balanced, 16);
+    EXPECT_EQ(own.GetAttribute(CharAttributeType_Strength), 12.0f);   // rebuilt, not piled up
+    EXPECT_EQ(own.GetBaseCharAttribute(CharAttributeType_Strength), 7.0f);
 }
 
 // ---- Experience levels ------------------------------------------------------------------

@@ -94,6 +94,58 @@ TEST_F(ObjectManagerTest, TypedLookUpFollowsTheClassTree)
     EXPECT_EQ(manager.GetObject(0xFFFFFFF0u), nullptr);
 }
 
+// The list look-up gives what the single typed look-up gives, entry by entry; a class
+// that passed once does not let another class through.
+TEST_F(ObjectManagerTest, ListLookUpMatchesTheSingleTypedLookUp)
+{
+    Object* derived = manager.CreateObject("OmDerived");
+    Object* base = manager.CreateObject("OmBase");
+    Object* other = manager.CreateObject("OmOther");
+    Object* gone = manager.CreateObject("OmBase");
+    manager.DestroyObjectEx(gone, __FILE__, __LINE__);
+    const std::vector<uint32_t> ids = {derived->GetObjectId(), other->GetObjectId(), base->GetObjectId(),
+                                       0u, gone->GetObjectId(), 0x0FFFFFF0u, derived->GetObjectId()};
+    std::vector<OmBase*> found(ids.size(), reinterpret_cast<OmBase*>(1));
+    manager.GetObjects<OmBase>(ids, found.data());
+    EXPECT_EQ(found, (std::vector<OmBase*>{static_cast<OmBase*>(derived), nullptr, static_cast<OmBase*>(base),
+                                           nullptr, nullptr, nullptr, static_cast<OmBase*>(derived)}));
+    for (size_t i = 0; i < ids.size(); ++i)
+        EXPECT_EQ(found[i], manager.GetObject<OmBase>(ids[i])) << i;
+    std::vector<OmDerived*> derivedOnly(ids.size());
+    manager.GetObjects<OmDerived>(ids, derivedOnly.data());
+    EXPECT_EQ(derivedOnly[0], derived);
+    EXPECT_EQ(derivedOnly[2], nullptr);   // a base is no derived, though a derived passed
+    EXPECT_EQ(manager.GetObject<OmDerived>(base->GetObjectId()), nullptr);
+    EXPECT_EQ(manager.GetObject<OmOther>(derived->GetObjectId()), nullptr);
+    manager.FlushDestroyedObjects();
+}
+
+// Runs of consecutive ids share table lines: the same local ids from every host, and
+// runs that meet, all stay found, also after some are destroyed and made again.
+TEST_F(ObjectManagerTest, RunsOfIdsFromEveryHostAreAllFound)
+{
+    std::vector<Object*> objects;
+    for (uint32_t host = 0; host < kObjectIdHostCount; ++host)
+        for (uint32_t local = 1; local <= 40; ++local)
+            objects.push_back(manager.CreateObject("OmBase", host << kObjectIdHostShift | local));
+    for (Object* object : objects)
+        ASSERT_NE(object, nullptr);
+    for (size_t i = 0; i < objects.size(); i += 3)
+        manager.DestroyObjectEx(objects[i], __FILE__, __LINE__);
+    for (size_t i = 0; i < objects.size(); i += 6) {
+        const uint32_t id = objects[i]->GetObjectId();
+        objects[i] = manager.CreateObject("OmDerived", id);
+        ASSERT_NE(objects[i], nullptr) << id;
+    }
+    for (size_t i = 0; i < objects.size(); ++i) {
+        const bool destroyed = i % 3 == 0 && i % 6 != 0;
+        if (!destroyed) {
+            EXPECT_EQ(manager.GetObject<OmBase>(objects[i]->GetObjectId()), objects[i]) << i;
+        }
+    }
+    manager.FlushDestroyedObjects();
+}
+
 TEST_F(ObjectManagerTest, DestroyedObjectsLeaveTheLookUpAtOnceAndAreFreedLater)
 {
     Object* object = manager.CreateObject("OmBase");
