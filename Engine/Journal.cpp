@@ -7,8 +7,9 @@ namespace GAME {
 
 Journal& Journal::Get()
 {
-    static Journal journal;
-    return journal;
+    // Made once and never freed: entities freed at exit still write their detaching.
+    static Journal* journal = new Journal();
+    return *journal;
 }
 
 void Journal::Record(const char* call, uint32_t objectId, const char* format, ...)

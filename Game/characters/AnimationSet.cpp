@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <utility>
 
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
@@ -164,12 +165,12 @@ void AnimationSingle::AddAnimation(const std::string& file, float speed, float w
 
 void AnimationSingle::AdjustAnimation(Actor& actor, float factor) { m_info.Adjust(actor, factor); }
 void AnimationSingle::PreLoad(ResourcePriority priority) { m_info.PreLoad(priority); }
-unsigned AnimationSingle::GetLength() { return m_info.GetLength(); }
-int AnimationSingle::GetFrameRate() { return m_info.GetFrameRate(); }
-float AnimationSingle::GetAnimSpeed() { return m_info.GetAnimSpeed(); }
+unsigned AnimationSingle::GetLength() const { return m_info.GetLength(); }
+int AnimationSingle::GetFrameRate() const { return m_info.GetFrameRate(); }
+float AnimationSingle::GetAnimSpeed() const { return m_info.GetAnimSpeed(); }
 void AnimationSingle::SetAnimationBlendTime(float milliseconds) { m_info.blendTime = milliseconds; }
-GraphicsAnim* AnimationSingle::GetGraphicsAnim() { return m_info.animation; }
-bool AnimationSingle::IsEmpty() { return m_info.IsEmpty(); }
+GraphicsAnim* AnimationSingle::GetGraphicsAnim() const { return m_info.animation; }
+bool AnimationSingle::IsEmpty() const { return m_info.IsEmpty(); }
 
 // ---- AnimationWeighted ------------------------------------------------------------------
 
@@ -211,6 +212,11 @@ size_t AnimationWeighted::PickIndex(float r) const
 
 AnimationInfo* AnimationWeighted::Selected()
 {
+    return const_cast<AnimationInfo*>(std::as_const(*this).Selected());
+}
+
+const AnimationInfo* AnimationWeighted::Selected() const
+{
     return m_selectedIndex < m_variants.size() ? &m_variants[m_selectedIndex] : nullptr;
 }
 
@@ -251,19 +257,19 @@ void AnimationWeighted::PreLoad(ResourcePriority priority)
         variant.PreLoad(priority);
 }
 
-unsigned AnimationWeighted::GetLength()
+unsigned AnimationWeighted::GetLength() const
 {
     const AnimationInfo* variant = Selected();
     return variant ? variant->GetLength() : 0;
 }
 
-int AnimationWeighted::GetFrameRate()
+int AnimationWeighted::GetFrameRate() const
 {
     const AnimationInfo* variant = Selected();
     return variant ? variant->GetFrameRate() : 0;
 }
 
-float AnimationWeighted::GetAnimSpeed()
+float AnimationWeighted::GetAnimSpeed() const
 {
     if (m_variants.empty())
         return 0.0f;
@@ -273,13 +279,13 @@ float AnimationWeighted::GetAnimSpeed()
     return sum / static_cast<float>(m_variants.size());
 }
 
-GraphicsAnim* AnimationWeighted::GetGraphicsAnim()
+GraphicsAnim* AnimationWeighted::GetGraphicsAnim() const
 {
     const AnimationInfo* variant = Selected();
     return variant ? variant->animation : nullptr;
 }
 
-bool AnimationWeighted::IsEmpty()
+bool AnimationWeighted::IsEmpty() const
 {
     for (const AnimationInfo& variant : m_variants)
         if (!variant.IsEmpty())
@@ -313,6 +319,11 @@ void AnimationReferenced::AddAnimation(const std::string& file, float speed, flo
 }
 
 AnimationInfo* AnimationReferenced::Selected()
+{
+    return const_cast<AnimationInfo*>(std::as_const(*this).Selected());
+}
+
+const AnimationInfo* AnimationReferenced::Selected() const
 {
     auto found = m_entries.find(m_selectedReference);
     return found != m_entries.end() ? &found->second : nullptr;
@@ -358,31 +369,31 @@ void AnimationReferenced::PreLoad(ResourcePriority priority)
         entry.PreLoad(priority);
 }
 
-unsigned AnimationReferenced::GetLength()
+unsigned AnimationReferenced::GetLength() const
 {
     const AnimationInfo* entry = Selected();
     return entry ? entry->GetLength() : 0;
 }
 
-int AnimationReferenced::GetFrameRate()
+int AnimationReferenced::GetFrameRate() const
 {
     const AnimationInfo* entry = Selected();
     return entry ? entry->GetFrameRate() : 0;
 }
 
-float AnimationReferenced::GetAnimSpeed()
+float AnimationReferenced::GetAnimSpeed() const
 {
     const AnimationInfo* entry = Selected();
     return entry ? entry->GetAnimSpeed() : 0.0f;
 }
 
-GraphicsAnim* AnimationReferenced::GetGraphicsAnim()
+GraphicsAnim* AnimationReferenced::GetGraphicsAnim() const
 {
     const AnimationInfo* entry = Selected();
     return entry ? entry->animation : nullptr;
 }
 
-bool AnimationReferenced::IsEmpty()
+bool AnimationReferenced::IsEmpty() const
 {
     for (const auto& [reference, entry] : m_entries)
         if (!entry.IsEmpty())
@@ -449,9 +460,9 @@ bool AnimationSet::SetAnimationPose(Actor& actor, int type, int frame)
     return GetAnimationBase(type)->SetAnimationPose(actor, frame);
 }
 
-unsigned AnimationSet::GetLength(int type) { return GetAnimationBase(type)->GetLength(); }
-int AnimationSet::GetFrameRate(int type) { return GetAnimationBase(type)->GetFrameRate(); }
-float AnimationSet::GetAnimSpeed(int type) { return GetAnimationBase(type)->GetAnimSpeed(); }
+unsigned AnimationSet::GetLength(int type) const { return GetAnimationBase(type)->GetLength(); }
+int AnimationSet::GetFrameRate(int type) const { return GetAnimationBase(type)->GetFrameRate(); }
+float AnimationSet::GetAnimSpeed(int type) const { return GetAnimationBase(type)->GetAnimSpeed(); }
 
 void AnimationSet::SetAnimationBlendTime(int type, float milliseconds)
 {
@@ -468,7 +479,7 @@ void AnimationSet::AdjustAnimation(Actor& actor, float factor)
     m_animations[m_currentType]->AdjustAnimation(actor, factor);
 }
 
-bool AnimationSet::DoesAnimationExist(int type) { return !GetAnimationBase(type)->IsEmpty(); }
+bool AnimationSet::DoesAnimationExist(int type) const { return !GetAnimationBase(type)->IsEmpty(); }
 
 void AnimationSet::PreLoad()
 {

@@ -106,12 +106,12 @@ public:
     virtual void AddAnimation(const std::string& file, float speed, float weight, const char* reference) = 0;
     virtual void AdjustAnimation(Actor& actor, float factor) = 0;
     virtual void PreLoad(ResourcePriority priority) = 0;
-    virtual unsigned GetLength() = 0;
-    virtual int GetFrameRate() = 0;
-    virtual float GetAnimSpeed() = 0;
+    virtual unsigned GetLength() const = 0;
+    virtual int GetFrameRate() const = 0;
+    virtual float GetAnimSpeed() const = 0;
     virtual void SetAnimationBlendTime(float) {}
-    virtual GraphicsAnim* GetGraphicsAnim() = 0;
-    virtual bool IsEmpty() = 0;
+    virtual GraphicsAnim* GetGraphicsAnim() const = 0;
+    virtual bool IsEmpty() const = 0;
 };
 
 // One fixed animation; a second file added is ignored.
@@ -126,12 +126,12 @@ public:
     void AddAnimation(const std::string& file, float speed, float weight, const char* reference) override;
     void AdjustAnimation(Actor& actor, float factor) override;
     void PreLoad(ResourcePriority priority) override;
-    unsigned GetLength() override;
-    int GetFrameRate() override;
-    float GetAnimSpeed() override;
+    unsigned GetLength() const override;
+    int GetFrameRate() const override;
+    float GetAnimSpeed() const override;
     void SetAnimationBlendTime(float milliseconds) override;
-    GraphicsAnim* GetGraphicsAnim() override;
-    bool IsEmpty() override;
+    GraphicsAnim* GetGraphicsAnim() const override;
+    bool IsEmpty() const override;
 
     const AnimationInfo& GetInfo() const { return m_info; }
 
@@ -151,11 +151,11 @@ public:
     void AddAnimation(const std::string& file, float speed, float weight, const char* reference) override;
     void AdjustAnimation(Actor& actor, float factor) override;
     void PreLoad(ResourcePriority priority) override;
-    unsigned GetLength() override;
-    int GetFrameRate() override;
-    float GetAnimSpeed() override;
-    GraphicsAnim* GetGraphicsAnim() override;
-    bool IsEmpty() override;
+    unsigned GetLength() const override;
+    int GetFrameRate() const override;
+    float GetAnimSpeed() const override;
+    GraphicsAnim* GetGraphicsAnim() const override;
+    bool IsEmpty() const override;
 
     // The variant for a draw r from 0 to the total weight: the first whose running sum of
     // weights is at least r; 0 when none is.
@@ -166,6 +166,7 @@ public:
 
 private:
     AnimationInfo* Selected();
+    const AnimationInfo* Selected() const;
 
     std::vector<AnimationInfo> m_variants;
     float m_totalWeight = 0.0f;
@@ -184,17 +185,18 @@ public:
     void AddAnimation(const std::string& file, float speed, float weight, const char* reference) override;
     void AdjustAnimation(Actor& actor, float factor) override;
     void PreLoad(ResourcePriority priority) override;
-    unsigned GetLength() override;
-    int GetFrameRate() override;
-    float GetAnimSpeed() override;
-    GraphicsAnim* GetGraphicsAnim() override;
-    bool IsEmpty() override;
+    unsigned GetLength() const override;
+    int GetFrameRate() const override;
+    float GetAnimSpeed() const override;
+    GraphicsAnim* GetGraphicsAnim() const override;
+    bool IsEmpty() const override;
 
     const std::map<Name, AnimationInfo>& GetEntries() const { return m_entries; }
     const Name& GetSelectedReference() const { return m_selectedReference; }
 
 private:
     AnimationInfo* Selected();
+    const AnimationInfo* Selected() const;
 
     std::map<Name, AnimationInfo> m_entries;
     Name m_selectedReference;
@@ -220,13 +222,13 @@ public:
                                   unsigned iterations);
     bool SetLastPost(Actor& actor, int type);
     bool SetAnimationPose(Actor& actor, int type, int frame);
-    unsigned GetLength(int type);
-    int GetFrameRate(int type);
-    float GetAnimSpeed(int type);
+    unsigned GetLength(int type) const;
+    int GetFrameRate(int type) const;
+    float GetAnimSpeed(int type) const;
     void SetAnimationBlendTime(int type, float milliseconds);
     bool HandleAnimationCallback(Actor& actor, const Name& event);
     void AdjustAnimation(Actor& actor, float factor);
-    bool DoesAnimationExist(int type);
+    bool DoesAnimationExist(int type) const;
     void Cancel() { m_currentType = AnimationSet_None; }
     // Queues every entry's animations with the priority of its kind.
     void PreLoad();

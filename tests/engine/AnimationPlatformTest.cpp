@@ -144,6 +144,12 @@ TEST(Actor, PlaysOnChannelsSetsPosesAndJournalsEachCall)
     EXPECT_EQ(actor.GetAnimationChannel(Actor::kAnimationChannels), nullptr);
     EXPECT_EQ(Journal::Get().GetEntries().size(), 3u);
     EXPECT_EQ(Journal::Get().GetLast("Actor::SetPose").detail, "test.anm frame 7");
+
+    // Only the newest entries are kept.
+    for (size_t i = 0; i < Journal::kMaxEntries; ++i)
+        actor.SetPose(pose);
+    EXPECT_EQ(Journal::Get().GetEntries().size(), Journal::kMaxEntries);
+    EXPECT_EQ(Journal::Get().Count("Actor::PlayAnimation"), 0u);
 }
 
 TEST(Entity, AttachesAtAPointMovesBetweenParentsAndLetsGoWhenDestroyed)
