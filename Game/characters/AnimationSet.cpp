@@ -145,6 +145,55 @@ float AnimationInfo::GetAnimSpeed() const
     return animation->GetAnimSpeed() / speed;
 }
 
+// ---- AnimationChosen --------------------------------------------------------------------
+
+AnimationInfo* AnimationChosen::Chosen()
+{
+    return const_cast<AnimationInfo*>(std::as_const(*this).Chosen());
+}
+
+bool AnimationChosen::SetLastPose(Actor& actor)
+{
+    const AnimationInfo* info = Chosen();
+    return info && info->SetLastPose(actor);
+}
+
+bool AnimationChosen::SetAnimationPose(Actor& actor, int frame)
+{
+    const AnimationInfo* info = Chosen();
+    return info && info->SetPose(actor, frame);
+}
+
+bool AnimationChosen::HandleAnimationCallback(Actor&, const Name& event)
+{
+    AnimationInfo* info = Chosen();
+    return info && info->HandleAnimationCallback(event);
+}
+
+void AnimationChosen::AdjustAnimation(Actor& actor, float factor)
+{
+    if (const AnimationInfo* info = Chosen())
+        info->Adjust(actor, factor);
+}
+
+unsigned AnimationChosen::GetLength() const
+{
+    const AnimationInfo* info = Chosen();
+    return info ? info->GetLength() : 0;
+}
+
+int AnimationChosen::GetFrameRate() const
+{
+    const AnimationInfo* info = Chosen();
+    return info ? info->GetFrameRate() : 0;
+}
+
+GraphicsAnim* AnimationChosen::GetGraphicsAnim() const
+{
+    const AnimationInfo* info = Chosen();
+    return info ? info->animation : nullptr;
+}
+
 // ---- AnimationSingle --------------------------------------------------------------------
 
 AnimationSingle::~AnimationSingle() { m_info.Unload(); }
@@ -154,22 +203,14 @@ bool AnimationSingle::PlayAnimation(Actor& actor, const Name&, float speed, bool
     return m_info.Play(actor, speed, loop, iterations);
 }
 
-bool AnimationSingle::SetLastPose(Actor& actor) { return m_info.SetLastPose(actor); }
-bool AnimationSingle::SetAnimationPose(Actor& actor, int frame) { return m_info.SetPose(actor, frame); }
-bool AnimationSingle::HandleAnimationCallback(Actor&, const Name& event) { return m_info.HandleAnimationCallback(event); }
-
 void AnimationSingle::AddAnimation(const std::string& file, float speed, float weight, const char*)
 {
     m_info.Load(file, speed, weight);
 }
 
-void AnimationSingle::AdjustAnimation(Actor& actor, float factor) { m_info.Adjust(actor, factor); }
 void AnimationSingle::PreLoad(ResourcePriority priority) { m_info.PreLoad(priority); }
-unsigned AnimationSingle::GetLength() const { return m_info.GetLength(); }
-int AnimationSingle::GetFrameRate() const { return m_info.GetFrameRate(); }
 float AnimationSingle::GetAnimSpeed() const { return m_info.GetAnimSpeed(); }
 void AnimationSingle::SetAnimationBlendTime(float milliseconds) { m_info.blendTime = milliseconds; }
-GraphicsAnim* AnimationSingle::GetGraphicsAnim() const { return m_info.animation; }
 bool AnimationSingle::IsEmpty() const { return m_info.IsEmpty(); }
 
 // ---- AnimationWeighted ------------------------------------------------------------------
@@ -210,12 +251,7 @@ size_t AnimationWeighted::PickIndex(float r) const
     return 0;
 }
 
-AnimationInfo* AnimationWeighted::Selected()
-{
-    return const_cast<AnimationInfo*>(std::as_const(*this).Selected());
-}
-
-const AnimationInfo* AnimationWeighted::Selected() const
+const AnimationInfo* AnimationWeighted::Chosen() const
 {
     return m_selectedIndex < m_variants.size() ? &m_variants[m_selectedIndex] : nullptr;
 }
@@ -223,50 +259,14 @@ const AnimationInfo* AnimationWeighted::Selected() const
 bool AnimationWeighted::PlayAnimation(Actor& actor, const Name&, float speed, bool loop, unsigned iterations)
 {
     m_selectedIndex = static_cast<uint32_t>(PickIndex(RandFloat(0.0f, m_totalWeight)));
-    AnimationInfo* variant = Selected();
+    AnimationInfo* variant = Chosen();
     return variant && variant->Play(actor, speed, loop, iterations);
-}
-
-bool AnimationWeighted::SetLastPose(Actor& actor)
-{
-    const AnimationInfo* variant = Selected();
-    return variant && variant->SetLastPose(actor);
-}
-
-bool AnimationWeighted::SetAnimationPose(Actor& actor, int frame)
-{
-    const AnimationInfo* variant = Selected();
-    return variant && variant->SetPose(actor, frame);
-}
-
-bool AnimationWeighted::HandleAnimationCallback(Actor&, const Name& event)
-{
-    AnimationInfo* variant = Selected();
-    return variant && variant->HandleAnimationCallback(event);
-}
-
-void AnimationWeighted::AdjustAnimation(Actor& actor, float factor)
-{
-    if (const AnimationInfo* variant = Selected())
-        variant->Adjust(actor, factor);
 }
 
 void AnimationWeighted::PreLoad(ResourcePriority priority)
 {
     for (const AnimationInfo& variant : m_variants)
         variant.PreLoad(priority);
-}
-
-unsigned AnimationWeighted::GetLength() const
-{
-    const AnimationInfo* variant = Selected();
-    return variant ? variant->GetLength() : 0;
-}
-
-int AnimationWeighted::GetFrameRate() const
-{
-    const AnimationInfo* variant = Selected();
-    return variant ? variant->GetFrameRate() : 0;
 }
 
 float AnimationWeighted::GetAnimSpeed() const
@@ -277,12 +277,6 @@ float AnimationWeighted::GetAnimSpeed() const
     for (const AnimationInfo& variant : m_variants)
         sum += variant.GetAnimSpeed();
     return sum / static_cast<float>(m_variants.size());
-}
-
-GraphicsAnim* AnimationWeighted::GetGraphicsAnim() const
-{
-    const AnimationInfo* variant = Selected();
-    return variant ? variant->animation : nullptr;
 }
 
 bool AnimationWeighted::IsEmpty() const
@@ -318,12 +312,7 @@ void AnimationReferenced::AddAnimation(const std::string& file, float speed, flo
         entry.Unload();
 }
 
-AnimationInfo* AnimationReferenced::Selected()
-{
-    return const_cast<AnimationInfo*>(std::as_const(*this).Selected());
-}
-
-const AnimationInfo* AnimationReferenced::Selected() const
+const AnimationInfo* AnimationReferenced::Chosen() const
 {
     auto found = m_entries.find(m_selectedReference);
     return found != m_entries.end() ? &found->second : nullptr;
@@ -339,58 +328,16 @@ bool AnimationReferenced::PlayAnimation(Actor& actor, const Name& reference, flo
     return found->second.Play(actor, speed, loop, iterations);
 }
 
-bool AnimationReferenced::SetLastPose(Actor& actor)
-{
-    const AnimationInfo* entry = Selected();
-    return entry && entry->SetLastPose(actor);
-}
-
-bool AnimationReferenced::SetAnimationPose(Actor& actor, int frame)
-{
-    const AnimationInfo* entry = Selected();
-    return entry && entry->SetPose(actor, frame);
-}
-
-bool AnimationReferenced::HandleAnimationCallback(Actor&, const Name& event)
-{
-    AnimationInfo* entry = Selected();
-    return entry && entry->HandleAnimationCallback(event);
-}
-
-void AnimationReferenced::AdjustAnimation(Actor& actor, float factor)
-{
-    if (const AnimationInfo* entry = Selected())
-        entry->Adjust(actor, factor);
-}
-
 void AnimationReferenced::PreLoad(ResourcePriority priority)
 {
     for (const auto& [reference, entry] : m_entries)
         entry.PreLoad(priority);
 }
 
-unsigned AnimationReferenced::GetLength() const
-{
-    const AnimationInfo* entry = Selected();
-    return entry ? entry->GetLength() : 0;
-}
-
-int AnimationReferenced::GetFrameRate() const
-{
-    const AnimationInfo* entry = Selected();
-    return entry ? entry->GetFrameRate() : 0;
-}
-
 float AnimationReferenced::GetAnimSpeed() const
 {
-    const AnimationInfo* entry = Selected();
+    const AnimationInfo* entry = Chosen();
     return entry ? entry->GetAnimSpeed() : 0.0f;
-}
-
-GraphicsAnim* AnimationReferenced::GetGraphicsAnim() const
-{
-    const AnimationInfo* entry = Selected();
-    return entry ? entry->animation : nullptr;
 }
 
 bool AnimationReferenced::IsEmpty() const

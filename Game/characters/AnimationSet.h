@@ -114,47 +114,55 @@ public:
     virtual bool IsEmpty() const = 0;
 };
 
+// An entry whose per-animation operations act on the one AnimationInfo it has chosen
+// (false or 0 while there is none).
+class AnimationChosen : public AnimationBase {
+public:
+    bool SetLastPose(Actor& actor) override;
+    bool SetAnimationPose(Actor& actor, int frame) override;
+    bool HandleAnimationCallback(Actor& actor, const Name& event) override;
+    void AdjustAnimation(Actor& actor, float factor) override;
+    unsigned GetLength() const override;
+    int GetFrameRate() const override;
+    GraphicsAnim* GetGraphicsAnim() const override;
+
+protected:
+    virtual const AnimationInfo* Chosen() const = 0;
+    AnimationInfo* Chosen();
+};
+
 // One fixed animation; a second file added is ignored.
-class AnimationSingle : public AnimationBase {
+class AnimationSingle : public AnimationChosen {
 public:
     ~AnimationSingle() override;
 
     bool PlayAnimation(Actor& actor, const Name& reference, float speed, bool loop, unsigned iterations) override;
-    bool SetLastPose(Actor& actor) override;
-    bool SetAnimationPose(Actor& actor, int frame) override;
-    bool HandleAnimationCallback(Actor& actor, const Name& event) override;
     void AddAnimation(const std::string& file, float speed, float weight, const char* reference) override;
-    void AdjustAnimation(Actor& actor, float factor) override;
     void PreLoad(ResourcePriority priority) override;
-    unsigned GetLength() const override;
-    int GetFrameRate() const override;
     float GetAnimSpeed() const override;
     void SetAnimationBlendTime(float milliseconds) override;
-    GraphicsAnim* GetGraphicsAnim() const override;
     bool IsEmpty() const override;
 
     const AnimationInfo& GetInfo() const { return m_info; }
+
+protected:
+    using AnimationChosen::Chosen;
+    const AnimationInfo* Chosen() const override { return &m_info; }
 
 private:
     AnimationInfo m_info;
 };
 
 // Variants picked at random by weight on every play.
-class AnimationWeighted : public AnimationBase {
+class AnimationWeighted : public AnimationChosen {
 public:
     ~AnimationWeighted() override;
 
     bool PlayAnimation(Actor& actor, const Name& reference, float speed, bool loop, unsigned iterations) override;
-    bool SetLastPose(Actor& actor) override;
-    bool SetAnimationPose(Actor& actor, int frame) override;
-    bool HandleAnimationCallback(Actor& actor, const Name& event) override;
     void AddAnimation(const std::string& file, float speed, float weight, const char* reference) override;
-    void AdjustAnimation(Actor& actor, float factor) override;
     void PreLoad(ResourcePriority priority) override;
-    unsigned GetLength() const override;
-    int GetFrameRate() const override;
+    // The average over the variants.
     float GetAnimSpeed() const override;
-    GraphicsAnim* GetGraphicsAnim() const override;
     bool IsEmpty() const override;
 
     // The variant for a draw r from 0 to the total weight: the first whose running sum of
@@ -164,40 +172,35 @@ public:
     float GetTotalWeight() const { return m_totalWeight; }
     size_t GetSelectedIndex() const { return m_selectedIndex; }
 
-private:
-    AnimationInfo* Selected();
-    const AnimationInfo* Selected() const;
+protected:
+    using AnimationChosen::Chosen;
+    const AnimationInfo* Chosen() const override;
 
+private:
     std::vector<AnimationInfo> m_variants;
     float m_totalWeight = 0.0f;
     uint32_t m_selectedIndex = 0;
 };
 
 // Animations chosen by a reference name (special attacks).
-class AnimationReferenced : public AnimationBase {
+class AnimationReferenced : public AnimationChosen {
 public:
     ~AnimationReferenced() override;
 
     bool PlayAnimation(Actor& actor, const Name& reference, float speed, bool loop, unsigned iterations) override;
-    bool SetLastPose(Actor& actor) override;
-    bool SetAnimationPose(Actor& actor, int frame) override;
-    bool HandleAnimationCallback(Actor& actor, const Name& event) override;
     void AddAnimation(const std::string& file, float speed, float weight, const char* reference) override;
-    void AdjustAnimation(Actor& actor, float factor) override;
     void PreLoad(ResourcePriority priority) override;
-    unsigned GetLength() const override;
-    int GetFrameRate() const override;
     float GetAnimSpeed() const override;
-    GraphicsAnim* GetGraphicsAnim() const override;
     bool IsEmpty() const override;
 
     const std::map<Name, AnimationInfo>& GetEntries() const { return m_entries; }
     const Name& GetSelectedReference() const { return m_selectedReference; }
 
-private:
-    AnimationInfo* Selected();
-    const AnimationInfo* Selected() const;
+protected:
+    using AnimationChosen::Chosen;
+    const AnimationInfo* Chosen() const override;
 
+private:
     std::map<Name, AnimationInfo> m_entries;
     Name m_selectedReference;
 };
