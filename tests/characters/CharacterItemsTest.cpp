@@ -282,6 +282,15 @@ TEST_F(CharacterItemsTest, AnimationSetsComeFromTheSharedTableOrTheOwnRecord)
     EXPECT_NE(npc->GetAnimationSet(AnimationStyle_Unarmed), nullptr);
     EXPECT_EQ(npc->GetAnimationSet(AnimationStyle_Bow), nullptr);
     GraphicsEngine::Get()->ClearRegisteredAnimations();
+
+    // The bundled fighters name the bundled table.
+    RecordingDatabase().SetDataRoot(GAME_DATA_DIR);
+    for (const char* fighter : {"Records/Creatures/ArenaPlayer.dbr", "Records/Creatures/ArenaMonster.dbr"}) {
+        Character* c = ObjectManager::Get().CreateObjectFromFile<Character>(fighter);
+        ASSERT_NE(c, nullptr);
+        EXPECT_TRUE(c->CanWalk()) << fighter;
+    }
+    RecordingDatabase().SetDataRoot("");
 }
 
 TEST_F(CharacterItemsTest, AurasLifeAndManaGoThroughTheirParts)
