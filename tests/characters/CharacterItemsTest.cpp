@@ -8,6 +8,7 @@
 #include "Game/characters/Npc.h"
 #include "Game/combat/CharAttribute.h"
 #include "Game/combat/CombatManager.h"
+#include "Game/core/Bonus.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/ItemRelic.h"
 #include "Game/items/ItemSet.h"
@@ -168,6 +169,38 @@ TEST_F(CharacterItemsTest, EquipmentMovesBetweenInventoryAndBody)
     EXPECT_TRUE(c->HasItem(ring->GetObjectId()));
 }
 
+TEST_F(CharacterItemsTest, DroppedItemsLeaveTheInventoryForTheWorld)
+{
+    Region* home = World::Get().AddRegion(1, "Home");
+    Character* c = Make("");
+    World::Get().AddEntity(c, WorldCoords(home, Coords::MakeTranslation({5, 0, 5})));
+    c->SetAttachPoint(Name("L Hand"), {1, 2, 0});
+    Item* cap = MakeItem("Records/Test/Cap.dbr");
+    Item* ring = MakeItem("Records/Test/Ring.dbr");
+    c->GetInventory().AddItemToInventory(cap->GetObjectId(), false);
+    c->DropItem(nullptr, 0, 0);
+    c->DropItem(cap, 0, 0);
+    EXPECT_TRUE(cap->IsInWorld());
+    EXPECT_EQ(cap->GetPhysicsType(), 2);
+    EXPECT_EQ(cap->GetCoords().GetRegionCoords().origin, (Vec3{6, 2, 5}));
+    PhysicsEngine::EntityState state;
+    ASSERT_TRUE(PhysicsEngine::Get().GetEntityState(cap->GetObjectId(), state));
+    EXPECT_EQ(state.linearVelocity, (Vec3{0, 4, 0}));
+    EXPECT_FLOAT_EQ(state.maxFallVelocity, -25.0f);
+    EXPECT_TRUE(c->GetInventoryItems().empty());
+
+    c->AttachItemAction(ring->GetObjectId(), EquipLocation_Finger);
+    uint32_t id = ring->GetObjectId();
+    c->DropItemFromEquipLocation(id, EquipLocation_Finger, false);
+    EXPECT_EQ(id, 0u);
+    EXPECT_TRUE(ring->IsInWorld());
+    EXPECT_EQ(ring->GetPhysicsType(), 0);
+    uint32_t missing = 4242;
+    c->DropItemFromEquipLocation(missing, EquipLocation_Head, true);
+    EXPECT_EQ(missing, 0u);
+    World::Get().Reset();
+}
+
 TEST_F(CharacterItemsTest, PotionsAndRelicsAreUsedUp)
 {
     Character* c = Make("");
@@ -312,6 +345,11 @@ TEST_F(CharacterItemsTest, AurasLifeAndManaGoThroughTheirParts)
     c->SetInvincible(true);
     c->SubtractLife(10.0f, fire);
     EXPECT_FLOAT_EQ(c->GetPlayStats().GetDamageReceived(fire), 10.0f);
+    Bonus bonus;
+    bonus.lifePoints = 100.0f;
+    c->SetLifeLimit(60.0f);
+    c->TakeBonus(bonus, false, static_cast<PlayStatsLifeType>(1));
+    EXPECT_FLOAT_EQ(c->GetPlayStats().GetLifeGained(static_cast<PlayStatsLifeType>(1)), 20.0f);   // 40 to 60
     c->SubtractMana(4.0f);
     c->SetOmnipotent(true);
     c->SubtractMana(4.0f);
