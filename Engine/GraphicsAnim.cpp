@@ -127,9 +127,10 @@ bool GraphicsAnim::Parse(const char* text, size_t size, const char* sourceName)
 
         const std::string_view key = fields[0];
         bool good = false;
-        if (SameKey(key, "length"))
-            good = count == 2 && ParseInt(fields[1], 1, kMaxLength, m_length) && (haveLength = true);
-        else if (SameKey(key, "frameRate"))
+        if (SameKey(key, "length")) {
+            good = count == 2 && ParseInt(fields[1], 1, kMaxLength, m_length);
+            haveLength = haveLength || good;
+        } else if (SameKey(key, "frameRate"))
             good = count == 2 && ParseInt(fields[1], 1, kMaxFrameRate, m_frameRate);
         else if (SameKey(key, "speed"))
             good = count == 2 && ParseFloat(fields[1], 0.0f, kMaxSpeed, false, m_speed);
