@@ -134,7 +134,8 @@ public:
         float speedMultiplier = 1.0f;
         int blendMs = 0;
     };
-    // Plays an animation on a channel, blending into it over blendMs (negative: 0). A
+    // Plays an animation on a channel, blending into it over blendMs (negative: 0); the
+    // channel's speed multiplier starts again at 1. A
     // channel outside 0 .. kAnimationChannels - 1, no animation or a speed that is not a
     // finite number is logged and ignored.
     void PlayAnimation(int channel, const GraphicsAnim* animation, bool loop, float speed, int blendMs);

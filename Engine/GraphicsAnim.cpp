@@ -11,6 +11,7 @@
 #include "Engine/GameServices.h"
 #include "Engine/Journal.h"
 #include "Engine/LoadTable.h"
+#include "Engine/TextUtil.h"
 
 namespace GAME {
 
@@ -18,26 +19,9 @@ namespace {
 
 constexpr const char* kDefaultAnimationName = "Engine/Default.anm";
 
-std::string_view Trim(std::string_view text)
+bool SameKey(std::string_view key, const char* lowered)
 {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool SameKey(std::string_view a, const char* b)
-{
-    const std::string_view other(b);
-    if (a.size() != other.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(other[i]))
-            return false;
-    }
-    return true;
+    return LowerAscii(key) == lowered;
 }
 
 // A whole field as a number within [min, max]; false for anything else.
@@ -101,11 +85,11 @@ bool GraphicsAnim::Parse(const char* text, size_t size, const char* sourceName)
     }
     bool haveLength = false;
     std::vector<GraphicsAnimEvent> events;
-    std::string_view rest(text, size);
+    std::string_view rest = SkipByteOrderMark(std::string_view(text, size));
     unsigned lineNumber = 0;
     while (!rest.empty()) {
         const size_t newline = rest.find('\n');
-        const std::string_view line = Trim(rest.substr(0, newline));
+        const std::string_view line = TrimBlanks(rest.substr(0, newline));
         rest = newline == std::string_view::npos ? std::string_view() : rest.substr(newline + 1);
         ++lineNumber;
         if (line.empty() || line.front() == '#')
@@ -116,7 +100,7 @@ bool GraphicsAnim::Parse(const char* text, size_t size, const char* sourceName)
         std::string_view remaining = line;
         while (count < 4) {
             const size_t comma = remaining.find(',');
-            fields[count++] = Trim(remaining.substr(0, comma));
+            fields[count++] = TrimBlanks(remaining.substr(0, comma));
             if (comma == std::string_view::npos)
                 break;
             remaining = remaining.substr(comma + 1);
@@ -127,13 +111,14 @@ bool GraphicsAnim::Parse(const char* text, size_t size, const char* sourceName)
 
         const std::string_view key = fields[0];
         bool good = false;
-        if (SameKey(key, "length"))
-            good = count == 2 && ParseInt(fields[1], 1, kMaxLength, m_length) && (haveLength = true);
-        else if (SameKey(key, "frameRate"))
+        if (SameKey(key, "length")) {
+            good = count == 2 && ParseInt(fields[1], 1, kMaxLength, m_length);
+            haveLength = haveLength || good;
+        } else if (SameKey(key, "framerate"))
             good = count == 2 && ParseInt(fields[1], 1, kMaxFrameRate, m_frameRate);
         else if (SameKey(key, "speed"))
             good = count == 2 && ParseFloat(fields[1], 0.0f, kMaxSpeed, false, m_speed);
-        else if (SameKey(key, "motionSpeed"))
+        else if (SameKey(key, "motionspeed"))
             good = count == 2 && ParseFloat(fields[1], 0.0f, kMaxMotionSpeed, true, m_motionSpeed);
         else if (SameKey(key, "event")) {
             GraphicsAnimEvent event;
