@@ -573,6 +573,8 @@ public:
     virtual void ContributeGameBalanceOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
 
 protected:
+    // True when this peer is a network client: creatures get their loot from the server.
+    static bool IsOnNetworkClient();
     // A player makes all six sets (unarmed current); any other character the set of its
     // hand state, made current.
     void AllocateAnimSets();

@@ -175,6 +175,8 @@ void Character::LoadStaffAnimationSet(const LoadTable& table) { LoadStyleSet(tab
 
 // ---- Loot ----------------------------------------------------------------------------------
 
+bool Character::IsOnNetworkClient() { return gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Client; }
+
 void Character::LoadLootFromSeed(uint16_t seed, uint16_t level)
 {
     m_lootInfo.seed = seed;

@@ -14,7 +14,7 @@ public:
     void SetMasterId(uint32_t id) { m_masterId = id; }
     // A monster rolls what it wears, except on a network client: the server's roll
     // reaches it with the monster.
-    bool ShouldLoadLoot() const override;
+    bool ShouldLoadLoot() const override { return !IsOnNetworkClient(); }
 
 private:
     uint32_t m_masterId = 0;

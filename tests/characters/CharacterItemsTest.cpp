@@ -61,7 +61,7 @@ protected:
     static RecordDatabase& RecordingDatabase() { return RecordDatabase::Get(); }
 
     // A character of that kind made from a record of this text, under a name of its own.
-    Character* Make(const std::string& text, const char* kind = "Npc")
+    Character* Make(const std::string& text, const char* kind = "Character")
     {
         const std::string name = "Records/Test/Creature" + std::to_string(++m_records) + ".dbr";
         RecordingDatabase().RegisterRecord(name, std::string("Class,") + kind + ",\n" + text);
@@ -111,6 +111,12 @@ TEST_F(CharacterItemsTest, LootRollsTheSameItemsFromOneSeedInAFixedOrder)
     EXPECT_EQ(ItemAt(*first, EquipLocation_Head), "Records/Test/Cap.dbr");
     EXPECT_EQ(ItemAt(*first, EquipLocation_RightHand), "Records/Test/Sword.dbr");
     EXPECT_EQ(first->GetLootInfo().itemIds[0], first->GetCombatManager().GetEquipManager().GetItemId(EquipLocation_Head));
+
+    // Creatures roll at load, except on a network client.
+    EXPECT_EQ(ItemAt(*Make(Loot("Head", 100, "Records/Test/Cap.dbr"), "Monster"), EquipLocation_Head),
+              "Records/Test/Cap.dbr");
+    engine->SetAsNetworkClient();
+    EXPECT_TRUE(Make(Loot("Head", 100, "Records/Test/Cap.dbr"), "Npc")->GetAttachedItems().empty());
 
     // A chance of 0 never equips: the roll is at least 0.1.
     for (uint16_t seed = 0; seed < 40; ++seed) {
@@ -311,7 +317,7 @@ TEST_F(CharacterItemsTest, AnimationSetsComeFromTheSharedTableOrTheOwnRecord)
     EXPECT_EQ(own->GetAnimationSet(), own->GetAnimationSet(AnimationStyle_Unarmed));
 
     // A creature makes only the set of what its hands hold.
-    Character* npc = Make("");
+    Character* npc = Make("", "Npc");
     EXPECT_NE(npc->GetAnimationSet(AnimationStyle_Unarmed), nullptr);
     EXPECT_EQ(npc->GetAnimationSet(AnimationStyle_Bow), nullptr);
     GraphicsEngine::Get()->ClearRegisteredAnimations();
