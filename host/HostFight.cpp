@@ -46,11 +46,6 @@ constexpr uint32_t kArmorSeed = 815;
 constexpr uint32_t kArenaRegionId = 1;
 constexpr int kAttackIntervalMs = 1000;
 
-// The fighters' numbers, until characters read them from their own records.
-constexpr float kPlayerLife = 300.0f;
-constexpr float kPlayerOffensiveAbility = 120.0f;
-constexpr float kMonsterLife = 220.0f;
-constexpr float kMonsterDefensiveAbility = 60.0f;
 
 constexpr const char* kSizeWords[] = {"Small", "Medium", "Large"};
 
@@ -154,15 +149,18 @@ bool HostFight::Start()
     skill->SetSkillLevel(kSkillLevel);
     monster->GetSkillManager().AddToActiveList(skill);
     player->SetPlayerName(u"Hero");
-    player->SetLifeLimit(kPlayerLife);
-    player->SetCurrentLife(kPlayerLife);
-    player->SetTotalCharAttribute(CharAttributeType_OffensiveAbility, kPlayerOffensiveAbility);
-    monster->SetLifeLimit(kMonsterLife);
-    monster->SetCurrentLife(kMonsterLife);
-    monster->SetTotalCharAttribute(CharAttributeType_DefensiveAbility, kMonsterDefensiveAbility);
+    // Life and mana come from the records: the first update fills them.
+    for (Character* fighter : std::initializer_list<Character*>{player, monster}) {
+        fighter->GetCharacterBio().InitialUpdate(*fighter);
+        fighter->GetCharacterBio().Update(*fighter, 0);
+    }
     m_playerId = player->GetObjectId();
     m_monsterId = monster->GetObjectId();
     std::printf("gamehost: a player (%u) and a monster (%u) face each other\n", m_playerId, m_monsterId);
+    for (const Character* fighter : std::initializer_list<const Character*>{player, monster})
+        std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f\n", fighter == player ? "player" : "monster",
+                    fighter->GetCurrentLife(), fighter->GetLifeLimit(), fighter->GetCurrentMana(),
+                    fighter->GetCharacterBio().GetManaLimit());
     PrintToolTip("sword", *sword);
     PrintToolTip("armour", *armor);
     PrintPlayerPack();
@@ -177,6 +175,8 @@ void HostFight::Update(int frame, int ms)
     auto* sword = objects.GetObject<ItemEquipment>(m_swordId);
     if (!player || !monster || !sword)
         return;
+    player->GetCharacterBio().Update(*player, ms);
+    monster->GetCharacterBio().Update(*monster, ms);
     player->GetCombatManager().Update(ms);
     monster->GetCombatManager().Update(ms);
     player->GetPlayStats().Update(ms);

@@ -240,7 +240,11 @@ public:
     float GetCurrentLife() const { return m_bio->GetCurrentLife(); }
     void SetCurrentLife(float life) { m_bio->SetCurrentLife(life); }
     float GetLifeLimit() const { return m_bio->GetLifeLimit(); }
-    void SetLifeLimit(float limit) { m_bio->SetLifeLimit(limit); }
+    void SetLifeLimit(float limit)
+    {
+        m_bio->SetBaseCharAttribute(CharAttributeType_Life, limit);
+        m_bio->UpdateResources(*this);
+    }
     float GetCurrentMana() const { return m_bio->GetCurrentMana(); }
     void SetCurrentMana(float mana) { m_bio->SetCurrentMana(mana); }
     // Drains mana (nothing while omnipotent) and counts it as used.
@@ -248,7 +252,11 @@ public:
 
     // The total of a character attribute; 0 for a type outside the table.
     float GetTotalCharAttribute(CharAttributeType type) const { return m_bio->GetTotalCharAttribute(type); }
-    void SetTotalCharAttribute(CharAttributeType type, float value) { m_bio->SetTotalCharAttribute(type, value); }
+    void SetTotalCharAttribute(CharAttributeType type, float value)
+    {
+        m_bio->SetBaseCharAttribute(type, value);
+        m_bio->UpdateResources(*this);
+    }
 
     // The cap of defence values; 0 means none.
     virtual float GetDefenseAttributeCap() const { return 0.0f; }

@@ -1,65 +1,184 @@
-// A character's own statistics: life and mana, the mana waiting to be fed in, the totals
-// of its character attributes, and its base resistances as its record gives them.
+// A character's life and mana and its character attributes. Every frame the bio rebuilds
+// the attribute totals (its own base, equipment, skills), regenerates life and mana by the
+// designer formulas of "Records/Game/HealthManaRegen.dbr", feeds healing and mana gains in
+// slowly from storage pools and drains spent mana over time. It supplies the variables of
+// its two formulas.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+
 #include "Game/combat/CharAttribute.h"
+#include "Game/combat/CharAttributeStore.h"
 #include "Game/combat/CharAttributeType.h"
 #include "Game/combat/DefenseAttributeStore.h"
+#include "Game/core/foundation/DesignerEquation.h"
 
 namespace GAME {
 
+struct Bonus;
+class Character;
 class CombatAttributeAccumulator;
+class IOStream;
 class LoadTable;
 
-class CharacterBio {
+// The bio's network and copy image.
+struct CharacterBioReplicaInfo {
+    uint32_t currentLife = 0;   // truncated
+    uint32_t currentMana = 0;
+    bool tainted = false;
+    uint32_t baseLife = 0;
+    uint32_t baseMana = 0;
+    uint32_t baseStrength = 0;
+    uint32_t baseDexterity = 0;
+    uint32_t baseIntelligence = 0;
+};
+
+class CharacterBio : public EquationInterface_Algebra {
 public:
-    // Reads the character's own record: among the rest, its base resistances.
+    static constexpr const char* kRegenRecord = "Records/Game/HealthManaRegen.dbr";
+
+    CharacterBio();
+    ~CharacterBio() override;
+    // The formulas read the bio's variables in place: the bio stays where it was made.
+    CharacterBio(const CharacterBio&) = delete;
+    CharacterBio& operator=(const CharacterBio&) = delete;
+
+    // The character's record (its accelerated regeneration, base attributes and base
+    // resistances) and the regeneration record; without the latter every rate stays 0.
     void Load(const LoadTable& record);
+
+    // The first totals; called once.
+    void InitialUpdate(Character& character);
+    // One frame: totals, life and mana ratios, then regeneration, feeding and draining.
+    void Update(Character& character, int ms);
+    // Rebuilds the totals: base, equipment, skills (at the game's difficulty for the base).
+    void UpdateResources(Character& character);
+
+    // ---- Life and mana --------------------------------------------------------------
+    // Current values never read below 0.
+    float GetCurrentLife() const;
+    float GetCurrentMana() const;
+    // Sets the value as it stands (tests, the host, a restored image); it counts as a
+    // change of the bio.
+    void SetCurrentLife(float life);
+    void SetCurrentMana(float mana);
+    // The life and mana values of the totals.
+    float GetLifeLimit() const { return m_totalAttributes.GetValue(CharAttributeType_Life); }
+    float GetManaLimit() const { return m_totalAttributes.GetValue(CharAttributeType_Mana); }
+    // Current plus the waiting pool, within [0, limit].
+    float GetLifePotential() const;
+    float GetManaPotential() const;
+    // The mana held back by skills in force, less its reduction.
+    float GetManaReserve() const;
+
+    // At once, up to the limit.
+    void AddLifeFast(float amount);
+    void AddManaFast(float amount);
+    // Into the storage pools, fed in over time; each pool holds its storage multiple of
+    // the (usable) limit.
+    void AddLifeSlow(float amount);
+    void AddManaSlow(float amount);
+    float GetLifeSlow() const { return m_lifeStoragePool; }
+    float GetManaSlow() const { return m_manaStoragePool; }
+    // Takes life; a negative amount takes nothing. The damage of the frame is counted.
+    void SubtractLife(float amount);
+    // Spent mana: it leaves over time at the drain rate.
+    void SubtractMana(float amount);
+    float GetManaDrainPool() const { return m_manaDrainPool; }
+    // Life taken since the frame's update last looked.
+    float GetLifeDamageThisFrame() const { return m_lifeDamageThisFrame; }
+
+    // The bio's half of a bonus: life and mana percents and points; the life points go to
+    // the pool when `slow`.
+    void TakeBonus(const Bonus& bonus, bool slow);
+    // The life the bonus would add below the limit.
+    float GetBonusLifeAmount(const Bonus& bonus) const;
+
+    // ---- Attributes -------------------------------------------------------------------
+    // The base store's value of the type grows by the amount; the bio counts as changed.
+    void IncrementBaseAttribute(CharAttributeType type, float amount);
+    // Makes the base store's value of the type `value` (a type the store lacks joins it;
+    // a type outside the table is ignored). The totals follow at the next rebuild.
+    void SetBaseCharAttribute(CharAttributeType type, float value);
+    float GetAttribute(CharAttributeType type) const { return m_totalAttributes.GetValue(type); }
+    float GetModifier(CharAttributeType type) const { return m_totalAttributes.GetModifier(type); }
+    float GetTotalCharAttribute(CharAttributeType type) const { return GetAttribute(type); }
+    float GetTotalCharModifier(CharAttributeType type) const { return GetModifier(type); }
+    const CharAttributeAccumulator& GetCharAttributes() const { return m_totalAttributes; }
+    // The base store's contribution at the game's difficulty.
+    void GetBaseCharAttributes(CharAttributeAccumulator& accumulator) const;
+    float GetBaseCharAttribute(CharAttributeType type) const { return m_baseAttributeSums.GetValue(type); }
+    const CharAttributeStore_Bio& GetBaseAttrStore() const { return m_baseAttributes; }
 
     // The base resistances at the level of the game's difficulty (Normal 1, Epic 2,
     // Legendary 3): the character's record holds one entry per difficulty.
     void GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
     const DefenseAttributeStore_Character& GetDefenseAttrStore() const { return m_defenseAttributes; }
 
-    // ---- Life and mana --------------------------------------------------------------
-    // Current values never read below 0.
-    float GetCurrentLife() const;
-    void SetCurrentLife(float life) { m_currentLife = life; }
-    float GetCurrentMana() const;
-    void SetCurrentMana(float mana) { m_currentMana = mana; }
-    // The life and mana values of the attribute totals.
-    float GetLifeLimit() const { return m_totalAttributes.GetValue(CharAttributeType_Life); }
-    void SetLifeLimit(float limit) { SetTotalCharAttribute(CharAttributeType_Life, limit); }
-    float GetManaLimit() const { return m_totalAttributes.GetValue(CharAttributeType_Mana); }
-    // Takes life; a negative amount takes nothing. The damage of the frame is counted.
-    void SubtractLife(float amount);
-    // Takes mana at once, never below 0.
-    void SubtractMana(float amount);
-    // Mana given over time (energy absorption), gathered in the mana storage pool.
-    void AddManaSlow(float amount) { m_manaStoragePool += amount; }
-    float GetManaSlow() const { return m_manaStoragePool; }
-    // Life taken since the frame's update last looked.
-    float GetLifeDamageThisFrame() const { return m_lifeDamageThisFrame; }
-    // Whether life or mana was changed by play since the bio was made.
+    // ---- Image, flags and save ----------------------------------------------------------
+    void GetCurrentBioStats(CharacterBioReplicaInfo& info) const;
+    // Current life, mana and the tainted flag; with `restoreBase` also the five base values.
+    void RestoreCurrentBioStats(const CharacterBioReplicaInfo& info, bool restoreBase);
+    void SetAcceleratedLifeRegen(bool accelerated) { m_acceleratedLifeRegen = accelerated; }
+    // The next update refills life and mana.
+    void ReloadValues() { m_reloadValues = true; }
+    // The next update keeps the life and mana ratios.
+    void BalanceHasChanged() { m_balanceChanged = true; }
+    // Marks the bio changed, once it has had its first update.
+    void BioIsTainted();
     bool GetTaintedBio() const { return m_tainted; }
+    bool IsInitialised() const { return m_initialised; }
+    // Base strength, dexterity, intelligence, life and mana; a value read as 0 leaves the
+    // base as loaded.
+    void StreamProperties(IOStream& stream);
 
-    // ---- Attribute totals ------------------------------------------------------------
-    // The value of a type in the totals; 0 for a type outside the table.
-    float GetTotalCharAttribute(CharAttributeType type) const { return m_totalAttributes.GetValue(type); }
-    float GetTotalCharModifier(CharAttributeType type) const { return m_totalAttributes.GetModifier(type); }
-    // Makes the total of one type exactly `value` (its modifier cleared); a type outside
-    // the table is ignored.
-    void SetTotalCharAttribute(CharAttributeType type, float value);
-    const CharAttributeAccumulator& GetCharAttributes() const { return m_totalAttributes; }
+    // Formula variables: "elapsedTime", "lifeRegen", "lifeRegenMod", "lifeTotal",
+    // "manaRegen", "manaRegenMod", "manaTotal", "intelligence", "charLevel".
+    DesignerVariableSlot<float> BindDesignerVariable(const char* name) override;
 
 private:
+    void LoadFormula(const LoadTable& table, const char* key, std::unique_ptr<DesignerEquation_Algebra>& formula);
+    static float Evaluate(const std::unique_ptr<DesignerEquation_Algebra>& formula);
+
+    float m_healthOverStorageLimit = 0.0f;
+    float m_healthFeedRate = 0.0f;
+    float m_manaOverStorageLimit = 0.0f;
+    float m_manaFeedRate = 0.0f;
+    float m_manaDrainRate = 0.0f;
     float m_currentLife = 0.0f;
+    float m_lifeStoragePool = 0.0f;
     float m_lifeDamageThisFrame = 0.0f;
+    float m_acceleratedLifeRegenPercent = 0.0f;
+    bool m_acceleratedLifeRegen = false;
     float m_currentMana = 0.0f;
     float m_manaStoragePool = 0.0f;
+    float m_manaDrainPool = 0.0f;
+    CharAttributeStore_Bio m_baseAttributes;
     CharAttributeAccumulator m_totalAttributes;
+    CharAttributeAccumulator m_baseAttributeSums;
+    std::unique_ptr<DesignerEquation_Algebra> m_lifeRegenFormula;
+    std::unique_ptr<DesignerEquation_Algebra> m_manaRegenFormula;
+    struct FormulaVariables {
+        float elapsedTime = 0.0f;
+        float lifeRegen = 0.0f;
+        float manaRegen = 0.0f;
+        float lifeRegenModifier = 0.0f;
+        float manaRegenModifier = 0.0f;
+        float manaTotal = 0.0f;
+        float lifeTotal = 0.0f;
+        float intelligence = 0.0f;
+        uint32_t charLevel = 0;
+    } m_variables;
     DefenseAttributeStore_Character m_defenseAttributes;
     bool m_tainted = false;
+    bool m_reloadValues = false;
+    bool m_balanceChanged = false;
+    float m_lifeModifier = 0.0f;
+    bool m_lifeModifierChanged = false;
+    float m_manaModifier = 0.0f;
+    bool m_manaModifierChanged = false;
+    bool m_initialised = false;
 };
 
 }  // namespace GAME

@@ -3,14 +3,30 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "Game/core/foundation/DesignerEquation.h"
 
 namespace GAME {
 
 class Character;
+class IOStream;
 class LoadTable;
 
-class ExperienceLevelControl {
+// The experience formula, evaluated with "playerLevel" = P, is the total experience at
+// which level P + 1 is reached; level 1 is reached at 0.
+class ExperienceLevelControl : public EquationInterface_Algebra {
 public:
+    // A level record's maximum level is held to this, so that no record makes the level
+    // loops run for ever.
+    static constexpr uint32_t kLevelLimit = 10000;
+
+    ExperienceLevelControl();
+    ~ExperienceLevelControl() override;
+    // The formula reads the formula level in place: the object stays where it was made.
+    ExperienceLevelControl(const ExperienceLevelControl&) = delete;
+    ExperienceLevelControl& operator=(const ExperienceLevelControl&) = delete;
+
     // The character the level belongs to (not owned).
     void SetParent(Character* parent) { m_parent = parent; }
     Character* GetParent() const { return m_parent; }
@@ -28,6 +44,43 @@ public:
     uint32_t GetMaxLevel() const { return m_maxLevel; }
     bool IsMaxLevel() const { return m_level >= m_maxLevel; }
 
+    // The formula's value rounded to a whole number of points; 0 without a formula.
+    uint32_t EvaluateExperience();
+    // The total experience at which the next level is reached.
+    uint32_t GetExperienceToNextLevel();
+    // The total experience at which the current level was reached; 0 on levels 0 and 1.
+    uint32_t GetExperienceForCurrentLevel();
+    // Adds experience and raises the level past every threshold it reaches (points,
+    // a skill-up event and an autosave each time); at the maximum level the experience
+    // stays at that level's threshold. True when at least one level was gained.
+    bool ReceiveExperience(uint32_t amount);
+    // Takes experience, never below the current level's threshold.
+    void LoseExperience(uint32_t amount);
+
+    // Each takes one unspent attribute point and returns what it is worth; 0 (and nothing
+    // taken) without points.
+    uint32_t SpendPointOnStrength() { return SpendPoint(m_strengthIncrement); }
+    uint32_t SpendPointOnDexterity() { return SpendPoint(m_dexterityIncrement); }
+    uint32_t SpendPointOnIntelligence() { return SpendPoint(m_intelligenceIncrement); }
+    uint32_t SpendPointOnLife() { return SpendPoint(m_lifeIncrement); }
+    uint32_t SpendPointOnMana() { return SpendPoint(m_manaIncrement); }
+    void AddModifierPoints(uint32_t amount) { m_modifierPoints += amount; }
+    void AddSkillPoints(uint32_t amount) { m_skillPoints += amount; }
+    // Takes one skill point when there is one; the points left.
+    uint32_t SubtractSkillPoint();
+
+    // The network image's pair, written as it stands.
+    void GetLevelAndExperience(uint32_t& level, uint32_t& experience) const;
+    void SetLevelAndExperience(uint32_t level, uint32_t experience);
+
+    // The save block: level, experience, modifier points and skill points.
+    void StreamProperties(IOStream& stream);
+    // The experience of each level, one log line each.
+    void DumpLevels();
+
+    // "playerLevel": the level the formula is evaluated for.
+    DesignerVariableSlot<float> BindDesignerVariable(const char* name) override;
+
     uint32_t GetModifierPointsPerLevel() const { return m_modifierPointsPerLevel; }
     uint32_t GetSkillPointsPerLevel() const { return m_skillPointsPerLevel; }
     uint32_t GetManaIncrement() const { return m_manaIncrement; }
@@ -37,7 +90,13 @@ public:
     uint32_t GetIntelligenceIncrement() const { return m_intelligenceIncrement; }
 
 private:
+    uint32_t SpendPoint(uint32_t increment);
+    // The formula at the level clamped to [0, maximum level].
+    uint32_t EvaluateAt(int64_t level);
+
     Character* m_parent = nullptr;
+    std::unique_ptr<DesignerEquation_Algebra> m_formula;
+    uint32_t m_formulaLevel = 0;
     uint32_t m_modifierPointsPerLevel = 0;
     uint32_t m_skillPointsPerLevel = 0;
     uint32_t m_manaIncrement = 1;

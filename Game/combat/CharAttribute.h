@@ -33,6 +33,8 @@ public:
     // value + |value| x modifier x 0.01; 0 outside the table.
     float GetValue(CharAttributeType type) const;
     float GetModifier(CharAttributeType type) const;
+    // The sum of the values alone, before the modifier; 0 outside the table.
+    float GetValueSum(CharAttributeType type) const { return type < kCharAttributeTypeCount ? m_values[type] : 0.0f; }
     void Clear();
 
 private:
@@ -113,6 +115,8 @@ public:
     // without values) plus the prefix and suffix bonus.
     float GetValue(unsigned level) const;
     bool IsNotEmpty() const { return !m_values.empty() || m_prefixValue != 0.0f || m_suffixValue != 0.0f; }
+    // How many levels have values of their own.
+    size_t GetLevelCount() const { return m_values.size(); }
 
 protected:
     static RTTI_ClassInfo classInfo;

@@ -1,5 +1,6 @@
 #include "Game/combat/CharAttributeStore.h"
 
+#include <algorithm>
 #include <iterator>
 #include <memory>
 #include <span>
@@ -221,6 +222,66 @@ void CharAttributeStore::AddToAccumulator(CharAttributeAccumulator& acc, unsigne
 void CharAttributeStore::ScaleAttributes(float percent)
 {
     ScaleEach(percent);
+}
+
+size_t CharAttributeStore::GetLevelCount() const
+{
+    size_t levels = 0;
+    for (const auto& attribute : m_attributes)
+        levels = std::max(levels, attribute->GetLevelCount());
+    return levels;
+}
+
+// ---- The flat contribution ------------------------------------------------------------
+
+static_assert(kCharAttributeTypeCount <= 256, "a contribution keeps a type in one byte");
+
+void CharAttributeContribution::Clear()
+{
+    m_inlineCount = 0;
+    m_more.clear();
+}
+
+void CharAttributeContribution::Append(const Entry& entry)
+{
+    if (m_inlineCount < kInline)
+        m_inline[m_inlineCount++] = entry;
+    else
+        m_more.push_back(entry);
+}
+
+void CharAttributeContribution::Build(const CharAttributeStore& store, unsigned level)
+{
+    Clear();
+    CharAttributeAccumulator one;
+    for (const auto& attribute : store.GetAttributes()) {
+        // An attribute may add to several types (the speeds); each amount is what it
+        // adds to an empty sum, which is what it adds to any sum.
+        one.Clear();
+        attribute->AddToAccumulator(one, level);
+        for (uint32_t type = 0; type < kCharAttributeTypeCount; ++type) {
+            const auto kind = static_cast<CharAttributeType>(type);
+            if (const float value = one.GetValueSum(kind); value != 0.0f)
+                Append({static_cast<uint8_t>(type), false, value});
+            if (const float modifier = one.GetModifier(kind); modifier != 0.0f)
+                Append({static_cast<uint8_t>(type), true, modifier});
+        }
+    }
+}
+
+void CharAttributeContribution::AddToAccumulator(CharAttributeAccumulator& acc) const
+{
+    const auto add = [&acc](const Entry& entry) {
+        const auto type = static_cast<CharAttributeType>(entry.type);
+        if (entry.modifier)
+            acc.AddModifier(type, entry.amount);
+        else
+            acc.AddValue(type, entry.amount);
+    };
+    for (size_t i = 0; i < m_inlineCount; ++i)
+        add(m_inline[i]);
+    for (const Entry& entry : m_more)
+        add(entry);
 }
 
 // ---- The four kinds -----------------------------------------------------------------

@@ -5,7 +5,10 @@
 // or an attribute pack, and the mana a skill reserves.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "Game/combat/AttributeStoreParts.h"
 #include "Game/combat/CharAttribute.h"
@@ -31,10 +34,39 @@ public:
     virtual void AddToStore(std::unique_ptr<CharAttribute> attribute);
     virtual void AddToAccumulator(CharAttributeAccumulator& acc, unsigned level) const;
     virtual void ScaleAttributes(float percent);
-
+    // The most levels any attribute has values for (0 when none has).
+    size_t GetLevelCount() const;
 
 protected:
     AttributeList& EditAttributes() { return m_attributes; }
+};
+
+// What a store that no longer changes adds at one level, laid out flat: the value and
+// modifier amounts of each attribute, in store order. Adding it gives exactly what the
+// store's AddToAccumulator gives at that level, without visiting each attribute: items and
+// skill profiles keep theirs, so that a character's update reads one short array each.
+class CharAttributeContribution {
+public:
+    // Replaces the contribution with the store's at the level.
+    void Build(const CharAttributeStore& store, unsigned level);
+    void Clear();
+    void AddToAccumulator(CharAttributeAccumulator& acc) const;
+    size_t size() const { return m_inlineCount + m_more.size(); }
+
+private:
+    struct Entry {
+        uint8_t type;
+        bool modifier;
+        float amount;
+    };
+    // An item carries a handful: they stay in the owner's own memory, the rest go after.
+    static constexpr size_t kInline = 6;
+
+    void Append(const Entry& entry);
+
+    std::array<Entry, kInline> m_inline{};
+    uint8_t m_inlineCount = 0;
+    std::vector<Entry> m_more;
 };
 
 // A character's own base statistics, read per difficulty; strength, intelligence,

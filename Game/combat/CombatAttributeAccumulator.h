@@ -12,6 +12,7 @@
 #include <concepts>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "Game/combat/CombatAttribute.h"
 #include "Game/combat/CombatAttributeArena.h"
@@ -191,6 +192,22 @@ public:
             Append(m_defenseModifiers, std::move(attribute));
         }
     }
+    // A new object of T made in this attack's storage and appended to the damage (or
+    // damage modifier) list at once: AddDamage(Make<T>(...)) without handing the object
+    // over through a pointer, and its type read without a virtual call (it is exactly a T).
+    template <class T, class... Args>
+        requires std::derived_from<T, CombatAttribute>
+    [[gnu::always_inline]] void MakeDamage(Args&&... args)
+    {
+        AppendNew<T>(m_damages, std::forward<Args>(args)...);
+    }
+    template <class T, class... Args>
+        requires std::derived_from<T, CombatAttribute>
+    [[gnu::always_inline]] void MakeDamageModifier(Args&&... args)
+    {
+        AppendNew<T>(m_damageModifiers, std::forward<Args>(args)...);
+    }
+
     // A defence that one already held merges is dropped; otherwise appended. A defence
     // only ever merges one of its own type, so only those are asked.
     void AddDefense(CombatAttributePtr attribute);
@@ -267,10 +284,22 @@ private:
     // `type` is the object's GetType.
     void Append(CombatAttributeList& list, CombatAttributePtr&& attribute, CombatAttributeType type)
     {
+        AppendEntry(list, type, std::move(attribute));
+    }
+    template <class T, class... Args>
+    [[gnu::always_inline]] void AppendNew(CombatAttributeList& list, Args&&... args)
+    {
+        T* object = new (m_arena.AllocateInline(sizeof(T), alignof(T))) T(std::forward<Args>(args)...);
+        AppendEntry(list, object->T::GetType(), object, false);
+    }
+    // A new entry at the end of the list, listed as `type`, made from `entry`.
+    template <class... Entry>
+    [[gnu::always_inline]] void AppendEntry(CombatAttributeList& list, CombatAttributeType type, Entry&&... entry)
+    {
         if (list.m_size == list.m_capacity)
             Grow(list);
-        CombatAttributePtr* entry = new (&list.m_items[list.m_size]) CombatAttributePtr(std::move(attribute));
-        entry->m_listedType = type;
+        CombatAttributePtr* added = new (&list.m_items[list.m_size]) CombatAttributePtr(std::forward<Entry>(entry)...);
+        added->m_listedType = type;
         list.m_types |= CombatAttributeList::TypeBit(type);
         ++list.m_size;
     }

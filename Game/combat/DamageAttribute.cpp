@@ -185,7 +185,7 @@ void DamageAttribute::ReadRanges(const LoadTable& record, const char* minKey, co
     for (size_t i = 0; i < mins.size(); ++i) {
         if (i < maxs.size())
             carried = maxs[i];
-        out.push_back({mins[i], std::max(SubtractInRange(carried, mins[i]), 0.0f)});
+        out.emplace_back(mins[i], std::max(SubtractInRange(carried, mins[i]), 0.0f));
     }
 }
 
@@ -209,15 +209,15 @@ void DamageAttribute::ScaleValues(std::vector<float>& values, float percent) con
 void DamageAttribute::JitterRanges(std::vector<DamageValueRange>& ranges, float percent, RandomUniform& rng) const
 {
     for (DamageValueRange& range : ranges) {
-        range.min = Jitter(range.min, percent, rng);
-        range.range = Jitter(range.range, percent, rng);
+        const float min = Jitter(range.Min(), percent, rng);
+        range = DamageValueRange(min, Jitter(range.Range(), percent, rng));
     }
 }
 
 void DamageAttribute::ScaleMinimums(std::vector<DamageValueRange>& ranges, float percent) const
 {
     for (DamageValueRange& range : ranges)
-        range.min = Scale(range.min, percent);
+        range = DamageValueRange(Scale(range.Min(), percent), range.Range());
 }
 
 float DamageAttribute::HalvedSum(float a, float b)

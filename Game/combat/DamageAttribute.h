@@ -62,12 +62,12 @@ struct CostInfo_DamageAttributes {
 template <class T, class... Args>
 GAME_DAMAGE_ROLL_INLINE void AddDamageObject(CombatAttributeAccumulator& acc, Args... args)
 {
-    acc.AddDamage(acc.Make<T>(args...));
+    acc.MakeDamage<T>(args...);
 }
 template <class T, class... Args>
 GAME_DAMAGE_ROLL_INLINE void AddDamageModifierObject(CombatAttributeAccumulator& acc, Args... args)
 {
-    acc.AddDamageModifier(acc.Make<T>(args...));
+    acc.MakeDamageModifier<T>(args...);
 }
 
 // Adds the per-attack objects of one roll: one object of a per-attack class, built from
@@ -90,10 +90,21 @@ public:                                                       \
                                                               \
 private:
 
-// A value per level: the smallest value and the spread above it.
-struct DamageValueRange {
-    float min = 0.0f;
-    float range = 0.0f;
+// A value per level: the smallest value and the spread above it, with the largest value
+// (their sum held to the float range) worked out once when either changes, not per roll.
+class DamageValueRange {
+public:
+    DamageValueRange() = default;
+    DamageValueRange(float min, float range) : m_min(min), m_range(range), m_max(AddInRange(min, range)) {}
+
+    float Min() const { return m_min; }
+    float Range() const { return m_range; }
+    float Max() const { return m_max; }
+
+private:
+    float m_min = 0.0f;
+    float m_range = 0.0f;
+    float m_max = 0.0f;
 };
 
 class DamageAttribute {
@@ -230,12 +241,11 @@ protected:
                                                      unsigned level)
     {
         const DamageValueRange range = GetRange(ranges, level);
-        return rng.FGenerate(range.min, AddInRange(range.min, range.range));
+        return rng.FGenerate(range.Min(), range.Max());
     }
     GAME_DAMAGE_ROLL_INLINE static float GetRangeMax(const std::vector<DamageValueRange>& ranges, unsigned level)
     {
-        const DamageValueRange range = GetRange(ranges, level);
-        return AddInRange(range.min, range.range);
+        return GetRange(ranges, level).Max();
     }
 
     // Jitter and scaling. Whether to jitter: a percent above 0 and a generator; the
@@ -291,7 +301,7 @@ protected:
     DamageAttributeList LoadFromTable(const LoadTable& record) override;
     virtual const char* GetLoadValueMinTag() const = 0;
     virtual const char* GetLoadValueMaxTag() const = 0;
-    GAME_DAMAGE_ROLL_INLINE float GetValueMin(unsigned level) const { return GetRange(m_values, level).min; }
+    GAME_DAMAGE_ROLL_INLINE float GetValueMin(unsigned level) const { return GetRange(m_values, level).Min(); }
     GAME_DAMAGE_ROLL_INLINE float GetValueMax(unsigned level) const { return GetRangeMax(m_values, level); }
     void GetText(std::u16string& line, unsigned level) const override;
     void GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const override;
@@ -437,9 +447,9 @@ protected:
     virtual const char* GetLoadValueMaxTag() const = 0;
     virtual const char* GetLoadDurationMinTag() const = 0;
     virtual const char* GetLoadDurationMaxTag() const = 0;
-    GAME_DAMAGE_ROLL_INLINE float GetValueMin(unsigned level) const { return GetRange(m_values, level).min; }
+    GAME_DAMAGE_ROLL_INLINE float GetValueMin(unsigned level) const { return GetRange(m_values, level).Min(); }
     GAME_DAMAGE_ROLL_INLINE float GetValueMax(unsigned level) const { return GetRangeMax(m_values, level); }
-    GAME_DAMAGE_ROLL_INLINE float GetDurationMin(unsigned level) const { return GetRange(m_durations, level).min; }
+    GAME_DAMAGE_ROLL_INLINE float GetDurationMin(unsigned level) const { return GetRange(m_durations, level).Min(); }
     GAME_DAMAGE_ROLL_INLINE float GetDurationMax(unsigned level) const { return GetRangeMax(m_durations, level); }
     void GetText(std::u16string& line, unsigned level) const override;
     void GetNextText(std::u16string& line, unsigned level, unsigned nextLevel) const override;

@@ -40,7 +40,14 @@ GAME_DAMAGE_ROLL_INLINE float ToFloatRange(double value)
         return -std::numeric_limits<float>::max();
     return value == value ? static_cast<float>(value) : 0.0f;
 }
-GAME_DAMAGE_ROLL_INLINE float AddInRange(float a, float b) { return ToFloatRange(static_cast<double>(a) + b); }
+// The float sum itself while it is finite (by the above it is the same result); only an
+// overflow or a value that is not a number takes the double path. Attribute sums run this
+// once per attribute per character and frame.
+GAME_DAMAGE_ROLL_INLINE float AddInRange(float a, float b)
+{
+    const float sum = a + b;
+    return std::isfinite(sum) ? sum : ToFloatRange(static_cast<double>(a) + b);
+}
 GAME_DAMAGE_ROLL_INLINE float SubtractInRange(float a, float b) { return ToFloatRange(static_cast<double>(a) - b); }
 GAME_DAMAGE_ROLL_INLINE float MultiplyInRange(float a, float b) { return ToFloatRange(static_cast<double>(a) * b); }
 

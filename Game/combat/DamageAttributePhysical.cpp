@@ -91,7 +91,7 @@ DamageAttributeList DamageAttribute_Physical::LoadFromTable(const LoadTable& rec
     m_values.clear();
     m_values.reserve(ranges.size());
     for (const DamageValueRange& range : ranges)
-        m_values.push_back({range.min, TruncateToUnsigned(range.range)});
+        m_values.push_back({range.Min(), TruncateToUnsigned(range.Range())});
     ReadArray(record, kPierceRatioKey, m_pierceRatio, false);
     LoadChance(record);
     return ChooseList(record);

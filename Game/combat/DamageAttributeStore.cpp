@@ -333,18 +333,6 @@ void DamageAttributeStore::ReadGlobalChance(const char* key, const LoadTable& re
         m_suffixGlobalChance = suffix->GetFloat(key, 0.0f);
 }
 
-float DamageAttributeStore::GetGlobalChance(unsigned level) const
-{
-    float chance = PerLevelValue(m_globalChance, level);
-    if (level == 1) {
-        if (m_prefixGlobalChance > 0.0f)
-            chance = m_prefixGlobalChance;
-        if (m_suffixGlobalChance > 0.0f)
-            chance = m_suffixGlobalChance;
-    }
-    return chance;
-}
-
 // ---- Loading ------------------------------------------------------------------------
 
 void DamageAttributeStore::LoadClass(Loader load, const LoadTable& record, float jitter)

@@ -98,7 +98,17 @@ protected:
     void ReadGlobalChance(const char* key, const LoadTable& record, const LoadTable* prefix, const LoadTable* suffix);
     // Percent: the record's entry for the level (0 at level 0); at level 1 a prefix's value
     // above 0 replaces it, and a suffix's above 0 replaces that.
-    float GetGlobalChance(unsigned level) const;
+    float GetGlobalChance(unsigned level) const
+    {
+        float chance = PerLevelValue(m_globalChance, level);
+        if (level == 1) {
+            if (m_prefixGlobalChance > 0.0f)
+                chance = m_prefixGlobalChance;
+            if (m_suffixGlobalChance > 0.0f)
+                chance = m_suffixGlobalChance;
+        }
+        return chance;
+    }
 
     // Each class in order, from the record (jittered by `jitter`), then from the prefix and
     // the suffix when given (each jittered by its own "lootRandomizerJitter"), so up to

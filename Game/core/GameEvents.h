@@ -30,6 +30,11 @@ struct GameEvent_TutorialUnlock : GameEvent {
     uint32_t page = 0;
 };
 
+// A character gained skill points to spend: the character's object id.
+struct GameEvent_PlayerSkillUp : GameEvent {
+    uint32_t objectId = 0;
+};
+
 // The game balance level changed.
 struct GameEvent_GameBalanceLevel : GameEvent {
     int32_t level = 0;

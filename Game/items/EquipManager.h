@@ -63,6 +63,9 @@ public:
     void SetRightHand(uint32_t itemId);
     void SetLeftHand(uint32_t itemId);
     void SetBodyArmor(uint32_t itemId);
+    // Lists the item as attached without a hand or body slot (the rest of the outfit);
+    // 0 and an item already listed are ignored.
+    void Attach(uint32_t itemId) { AttachItemAction(itemId, EquipLocation_NoBone); }
     // Takes the item out of its slot and off the attached list.
     void Detach(uint32_t itemId);
 

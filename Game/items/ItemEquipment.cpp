@@ -51,6 +51,7 @@ void ItemEquipment::GetOffensiveModifierAttributes(CombatAttributeAccumulator& a
 void ItemEquipment::InitializeItem()
 {
     Item::InitializeItem();
+    m_charContribution.Clear();
     const ItemReplicaInfo& identity = GetItemReplicaInfo();
     const LoadTable* base = ObjectManager::Get().LoadTableFile(GetObjectName());
     if (!base)
@@ -81,6 +82,7 @@ void ItemEquipment::InitializeItem()
         m_defenseAttributes.ScaleAttributes(scale);
     }
 
+    m_charContribution.Build(m_charAttributes, kAttributeLevel);
     m_charCost = {};
     m_charAttributes.GetCostInfo(m_charCost);
     m_skillCost = {};

@@ -44,6 +44,8 @@ public:
 
     // ---- Character, skill and defence attributes --------------------------------------
     const CharAttributeStore_Equipment& GetCharAttrStore() const { return m_charAttributes; }
+    // What the character attributes add to the wearer's totals (at level 1).
+    void GetCharAttributes(CharAttributeAccumulator& accumulator) const { m_charContribution.AddToAccumulator(accumulator); }
     const SkillAttributeStore_Equipment& GetSkillAttrStore() const { return m_skillAttributes; }
     const DefenseAttributeStore_Equipment& GetDefenseAttrStore() const { return m_defenseAttributes; }
     const CostInfo_CharacterAttributes& GetCharCostInfo() const { return m_charCost; }
@@ -69,6 +71,7 @@ protected:
 private:
     // The stores in the order they load.
     CharAttributeStore_Equipment m_charAttributes;
+    CharAttributeContribution m_charContribution;   // of the finished store
     SkillAttributeStore_Equipment m_skillAttributes;
     DamageAttributeStore_Equipment m_damageAttributes;
     RetaliationAttributeStore_Equipment m_retaliationAttributes;

@@ -18,11 +18,18 @@ void Skill::Load(const LoadTable& table)
 }
 
 void Skill::CollectPassiveDefenseAttributes(CombatAttributeAccumulator&) const {}
+void Skill::CollectPassiveCharAttributes(CharAttributeAccumulator&) const {}
 
 void Skill_Passive::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const
 {
     if (IsSkillEnabled() && GetSkillProfile())
         GetSkillProfile()->GetDefenseAttributes(accumulator, GetCurrentLevel());
+}
+
+void Skill_Passive::CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const
+{
+    if (IsSkillEnabled() && GetSkillProfile())
+        GetSkillProfile()->GetCharAttributes(accumulator, GetCurrentLevel());
 }
 
 }  // namespace GAME

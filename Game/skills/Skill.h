@@ -10,6 +10,7 @@
 
 namespace GAME {
 
+class CharAttributeAccumulator;
 class CombatAttributeAccumulator;
 class SkillProfile;
 
@@ -35,6 +36,8 @@ public:
     // What the skill adds to its owner's defences when an attack reaches the owner; the
     // base adds nothing.
     virtual void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    // What the skill adds to its owner's character attribute totals; the base adds nothing.
+    virtual void CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const;
 
 private:
     const SkillProfile* m_profile = nullptr;   // owned by the game engine's cache
@@ -49,6 +52,7 @@ class Skill_Passive : public Skill {
 
 public:
     void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const override;
+    void CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const override;
 };
 
 }  // namespace GAME

@@ -45,13 +45,25 @@ void SkillManager::ImDead() {}
 
 void SkillManager::OnDestroy() {}
 
+template <class Collect>
+void SkillManager::ForEachSkillInForce(Collect collect) const
+{
+    const ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : m_activeList) {
+        const Skill* skill = objects.GetObject<Skill>(id);
+        if (skill && skill->GetCurrentLevel() != 0)
+            collect(*skill);
+    }
+}
+
 void SkillManager::GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    for (uint32_t id : m_activeList) {
-        const Skill* skill = ObjectManager::Get().GetObject<Skill>(id);
-        if (skill && skill->GetCurrentLevel() != 0)
-            skill->CollectPassiveDefenseAttributes(accumulator);
-    }
+    ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveDefenseAttributes(accumulator); });
+}
+
+void SkillManager::GetCharAttributes(CharAttributeAccumulator& accumulator) const
+{
+    ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveCharAttributes(accumulator); });
 }
 
 void SkillManager::AddToActiveList(Skill* skill)

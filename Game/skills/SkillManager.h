@@ -8,6 +8,7 @@
 
 namespace GAME {
 
+class CharAttributeAccumulator;
 class Character;
 class CombatAttributeAccumulator;
 class CombatManager;
@@ -41,6 +42,8 @@ public:
     // The defences of the character's skills for an attack on the character: each skill
     // of the active list above level 0 adds through its passive collection.
     void GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    // The character attributes of the skills in force, gathered the same way.
+    void GetCharAttributes(CharAttributeAccumulator& accumulator) const;
     // Retaliation of the character's skills in force; skills add theirs once they
     // carry retaliation.
     void GetRetaliationAttributes(CombatAttributeAccumulator&) {}
@@ -66,6 +69,10 @@ public:
     void SetSpeedUpdateNeeded(bool needed) { m_speedUpdateNeeded = needed; }
 
 private:
+    // Each skill of the active list that still exists and is above level 0, in order.
+    template <class Collect>
+    void ForEachSkillInForce(Collect collect) const;
+
     CombatManager* m_combatManager = nullptr;   // not owned; null until Initialize
     Character* m_parent = nullptr;              // not owned
     std::vector<uint32_t> m_masteryIncrementLevels;

@@ -1,5 +1,7 @@
 #include "Game/skills/SkillProfile.h"
 
+#include <algorithm>
+
 namespace GAME {
 
 void SkillProfile::LoadProfile(const LoadTable& record)
@@ -7,6 +9,12 @@ void SkillProfile::LoadProfile(const LoadTable& record)
     m_damageAttributes.Load(record);
     m_defenseAttributes.Load(record);
     m_retaliationAttributes.Load(record);
+    m_charAttributes.Load(record);
+    // Past its last level an attribute keeps its last value: one contribution per level
+    // with values, at least one.
+    m_charContributions.assign(std::max<size_t>(m_charAttributes.GetLevelCount(), 1), {});
+    for (size_t level = 0; level < m_charContributions.size(); ++level)
+        m_charContributions[level].Build(m_charAttributes, static_cast<unsigned>(level + 1));
 }
 
 void SkillProfile::GetRetaliationAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const
@@ -18,6 +26,13 @@ void SkillProfile::GetRetaliationAttributes(CombatAttributeAccumulator& accumula
 void SkillProfile::GetDefenseAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const
 {
     m_defenseAttributes.AddToAccumulator(accumulator, level);
+}
+
+void SkillProfile::GetCharAttributes(CharAttributeAccumulator& accumulator, unsigned level) const
+{
+    if (level == 0 || m_charContributions.empty())
+        return;
+    m_charContributions[std::min<size_t>(level, m_charContributions.size()) - 1].AddToAccumulator(accumulator);
 }
 
 }  // namespace GAME

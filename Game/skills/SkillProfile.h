@@ -2,6 +2,9 @@
 // held by value (the game engine keeps one), and a copy holds copies of its stores.
 #pragma once
 
+#include <vector>
+
+#include "Game/combat/CharAttributeStore.h"
 #include "Game/combat/DamageAttributeStore.h"
 #include "Game/combat/DefenseAttributeStore.h"
 #include "Game/combat/RetaliationAttributeStore.h"
@@ -30,10 +33,16 @@ public:
     const DefenseAttributeStore_Skill& GetDefenseAttrStore() const { return m_defenseAttributes; }
     // ---- end of defences --------------------------------------------------------------
 
+    // The character attributes of the skill at a level (what it adds to its owner's totals).
+    void GetCharAttributes(CharAttributeAccumulator& accumulator, unsigned level) const;
+    const CharAttributeStore_Skill& GetCharAttrStore() const { return m_charAttributes; }
+
 private:
     DamageAttributeStore_Skill m_damageAttributes;
     DefenseAttributeStore_Skill m_defenseAttributes;
     RetaliationAttributeStore_Skill m_retaliationAttributes;
+    CharAttributeStore_Skill m_charAttributes;
+    std::vector<CharAttributeContribution> m_charContributions;   // levels 1, 2, ... of the store
 };
 
 }  // namespace GAME

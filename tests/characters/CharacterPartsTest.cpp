@@ -27,19 +27,16 @@ protected:
     }
 };
 
-TEST_F(CharacterPartsTest, BioTotalsReadBackExactlyAndLifeNeverReadsBelowZero)
+TEST_F(CharacterPartsTest, BioBaseSettingsReplaceAndLifeNeverReadsBelowZero)
 {
     CharacterBio bio;
-    bio.SetTotalCharAttribute(CharAttributeType_Life, 0.1f);
-    bio.SetTotalCharAttribute(CharAttributeType_Life, 0.3f);   // replaces, not adds
-    EXPECT_EQ(bio.GetLifeLimit(), 0.3f);
-    bio.SetLifeLimit(120.0f);
-    EXPECT_EQ(bio.GetTotalCharAttribute(CharAttributeType_Life), 120.0f);
-    bio.SetTotalCharAttribute(static_cast<CharAttributeType>(999), 5.0f);   // outside the table
-    EXPECT_EQ(bio.GetTotalCharAttribute(static_cast<CharAttributeType>(999)), 0.0f);
+    bio.SetBaseCharAttribute(CharAttributeType_Life, 0.1f);
+    bio.SetBaseCharAttribute(CharAttributeType_Life, 0.3f);   // replaces, not adds
+    EXPECT_EQ(bio.GetBaseAttrStore().GetBaseValue(CharAttributeType_Life), 0.3f);
+    bio.SetBaseCharAttribute(static_cast<CharAttributeType>(999), 5.0f);   // outside the table
+    EXPECT_EQ(bio.GetBaseAttrStore().GetAttributes().size(), 1u);
 
     bio.SetCurrentLife(10.0f);
-    EXPECT_FALSE(bio.GetTaintedBio());
     bio.SubtractLife(-5.0f);   // takes nothing, heals nothing
     EXPECT_EQ(bio.GetCurrentLife(), 10.0f);
     bio.SubtractLife(25.0f);
@@ -48,11 +45,11 @@ TEST_F(CharacterPartsTest, BioTotalsReadBackExactlyAndLifeNeverReadsBelowZero)
     EXPECT_TRUE(bio.GetTaintedBio());
 
     bio.SetCurrentMana(3.0f);
-    bio.SubtractMana(5.0f);
-    EXPECT_EQ(bio.GetCurrentMana(), 0.0f);
-    bio.AddManaSlow(2.5f);
-    bio.AddManaSlow(2.5f);
-    EXPECT_EQ(bio.GetManaSlow(), 5.0f);
+    bio.SubtractMana(5.0f);   // leaves over time
+    EXPECT_EQ(bio.GetCurrentMana(), 3.0f);
+    EXPECT_EQ(bio.GetManaDrainPool(), 5.0f);
+    bio.AddManaSlow(2.5f);   // no regeneration record: the pool holds nothing
+    EXPECT_EQ(bio.GetManaSlow(), 0.0f);
 }
 
 TEST_F(CharacterPartsTest, PlayTimeCountsWholeSecondsAndCarriesTheRest)

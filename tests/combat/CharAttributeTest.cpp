@@ -374,3 +374,31 @@ TEST_F(CharAttributeTest, ItemsWithoutAGeneratorLoadPlainBonusesAndStoresCopyDee
     EXPECT_TRUE(copy.GetAttributes().empty());
     EXPECT_EQ(moved.GetAttributes().size(), 1u);
 }
+
+// A flat contribution adds what the store adds, attribute by attribute, at every level;
+// the speed modifiers that raise several types included.
+TEST_F(CharAttributeTest, AFlatContributionAddsExactlyWhatItsStoreAdds)
+{
+    CharAttributeStore_Skill store;
+    store.Load(Record("characterStrength,1.1;2.2;3.3,\ncharacterStrengthModifier,5,\ncharacterLife,-7;0.3,\n"
+                      "characterAttackSpeedModifier,4;8,\ncharacterTotalSpeedModifier,2;3;4;5,\n"
+                      "characterManaRegen,0.1;0.2,\n"));
+    EXPECT_EQ(store.GetLevelCount(), 4u);
+    for (unsigned level = 0; level <= 6; ++level) {
+        CharAttributeContribution flat;
+        flat.Build(store, level);
+        CharAttributeAccumulator expected, actual;
+        expected.AddValue(CharAttributeType_Strength, 0.7f);   // onto sums that are not empty
+        actual.AddValue(CharAttributeType_Strength, 0.7f);
+        store.AddToAccumulator(expected, level);
+        flat.AddToAccumulator(actual);
+        for (uint32_t type = 0; type < kCharAttributeTypeCount; ++type) {
+            const auto kind = static_cast<CharAttributeType>(type);
+            EXPECT_EQ(actual.GetValueSum(kind), expected.GetValueSum(kind)) << level << " " << type;
+            EXPECT_EQ(actual.GetModifier(kind), expected.GetModifier(kind)) << level << " " << type;
+        }
+        if (level == 0) {
+            EXPECT_EQ(flat.size(), 0u);
+        }
+    }
+}

@@ -299,6 +299,30 @@ TEST_F(CombatAttributeAccumulatorTest, ObjectsOfOneAttackHandedToAnotherAreItsOw
     EXPECT_FALSE(loose);
 }
 
+// Objects made in place are the attack's own and listed by their own type (the weapon's
+// physical hit answers as piercing physical damage, whatever it was made with).
+TEST_F(CombatAttributeAccumulatorTest, ObjectsMadeInPlaceAreListedByTheirOwnType)
+{
+    CombatAttributeAccumulator accumulator;
+    accumulator.MakeDamage<CombatAttributeDamage_BasePhysical>(CombatAttributeType_Unknown, 100.0f, 0.0f, false);
+    accumulator.MakeDamage<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 10.0f);
+    accumulator.MakeDamageModifier<CombatAttributeAbsDamageMod>(CombatAttributeType_Fire, 20.0f);
+    ASSERT_EQ(accumulator.GetDamages().size(), 2u);
+    ASSERT_EQ(accumulator.GetDamageModifiers().size(), 1u);
+    EXPECT_FALSE(accumulator.GetDamages()[0].IsOnHeap());
+    EXPECT_EQ(accumulator.GetStorageBlockCount(), 1u);
+
+    float absolute = 0.0f, overTime = 0.0f;
+    accumulator.GetTotalDamageType(absolute, overTime, CombatAttributeType_PhysicalPierce);
+    EXPECT_EQ(absolute, 100.0f);
+    absolute = 0.0f;
+    accumulator.GetTotalDamageType(absolute, overTime, CombatAttributeType_Unknown);
+    EXPECT_EQ(absolute, 0.0f);
+    absolute = 0.0f;
+    accumulator.GetTotalDamageType(absolute, overTime, CombatAttributeType_Fire);
+    EXPECT_EQ(absolute, 10.0f);
+}
+
 // The storage of an attack that is gone serves the next attacks on the thread, a few
 // blocks at most; a block grown past the first size is not kept.
 TEST_F(CombatAttributeAccumulatorTest, StorageOfAttacksThatAreGoneServesTheNext)

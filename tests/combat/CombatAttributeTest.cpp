@@ -208,13 +208,13 @@ TEST_F(CombatAttributeTest, ManaBurnDrainsAtMostTheCurrentMana)
     defender->SetCurrentMana(60.0f);
     CombatAttributeAbsDamage_ManaBurn burn(CombatAttributeType_ManaBurn, 20.0f, 150.0f);
     burn.Execute(*defender);
-    EXPECT_EQ(defender->GetCurrentMana(), 0.0f);
+    EXPECT_EQ(defender->GetCharacterBio().GetManaDrainPool(), 60.0f);   // it leaves over time
     EXPECT_EQ(defender->GetCurrentLife(), 910.0f);
 
     defender->SetCurrentMana(300.0f);
     defender->SetCurrentLife(1000.0f);
     burn.Execute(*defender);
-    EXPECT_EQ(defender->GetCurrentMana(), 200.0f);
+    EXPECT_EQ(defender->GetCharacterBio().GetManaDrainPool(), 160.0f);
     EXPECT_EQ(defender->GetCurrentLife(), 850.0f);
 
     // Mana leech defences cut the burn, the ratio defence the damage; neither counts

@@ -337,6 +337,11 @@ TEST_F(CombatManagerAttackTest, CombatTimerStopsAtZeroHoweverLongNothingHappens)
 
 TEST_F(CombatManagerAttackTest, EnergyAbsorptionOnAMissButNotOnTheDead)
 {
+    // The mana pool holds one usable mana limit.
+    RecordDatabase::Get().RegisterRecord(CharacterBio::kRegenRecord, "manaOverStorageLimit,1,\n");
+    m_defender->GetCharacterBio().Load(LoadTable());
+    m_defender->SetLifeLimit(1000.0f);
+    m_defender->SetTotalCharAttribute(CharAttributeType_Mana, 100.0f);
     m_defender->SetTotalCharAttribute(CharAttributeType_EnergyAbsorptionPercent, 50.0f);
     m_defender->SetTotalCharAttribute(CharAttributeType_DodgePercent, 100.0f);
     ParametersCombat params = MakeAttack(*m_attacker, 10.0f);

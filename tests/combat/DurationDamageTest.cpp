@@ -339,7 +339,7 @@ TEST_F(DurationDamageTest, LeechOverTimeReturnsNoMoreThanTheDefenderHad)
     Dot().Update(101);   // ticks of 5 each
     EXPECT_EQ(Life(), 0.0f);
     EXPECT_EQ(attacker->GetCurrentLife(), 13.0f);
-    EXPECT_EQ(defender->GetCurrentMana(), 0.0f);
+    EXPECT_EQ(defender->GetCharacterBio().GetManaDrainPool(), 5.0f);   // it leaves over time
     EXPECT_EQ(attacker->GetCurrentMana(), 3.0f);
 }
 

@@ -1,0 +1,119 @@
+// The bio update of 100 characters: each wears 12 items of four character attributes and
+// has 30 passive skills of two in force, and regenerates life and mana by the bundled
+// formulas. Reports the time per character and every heap allocation of the update.
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/characters/CharacterBio.h"
+#include "Game/combat/CombatManager.h"
+#include "Game/core/GameEngine.h"
+#include "Game/items/EquipManager.h"
+#include "Game/items/Item.h"
+#include "Game/items/ItemEquipment.h"
+#include "Game/items/ItemReplicaInfo.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
+
+#include "AllocationCounter.h"
+
+namespace {
+
+using namespace GAME;
+
+constexpr int kCharacters = 100;
+constexpr int kItems = 12;
+constexpr int kSkills = 30;
+constexpr int kFrameMs = 16;
+
+std::string DataRoot()
+{
+    std::string path = __FILE__;
+    return path.substr(0, path.rfind("/bench/")) + "/data";
+}
+
+// Twelve armour records and thirty skill records, each of its own name.
+void RegisterRecords()
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    for (int i = 0; i < kItems; ++i)
+        records.RegisterRecord("Records/Bench/Item" + std::to_string(i) + ".dbr",
+                               "Class,Armor,\ncharacterStrength," + std::to_string(5 + i) +
+                                   ",\ncharacterLife,40,\ncharacterLifeModifier,3,\ncharacterManaRegen,0.5,\n");
+    for (int i = 0; i < kSkills; ++i)
+        records.RegisterRecord("Records/Bench/Skill" + std::to_string(i) + ".dbr",
+                               "Class,Skill_Passive,\ncharacterDexterity,2;4;6,\ncharacterManaModifier,1;2;3,\n");
+    records.RegisterRecord("Records/Bench/Character.dbr",
+                           "Class,Character,\ncharacterLife,300,\ncharacterMana,150,\ncharacterStrength,50,\n"
+                           "characterDexterity,50,\ncharacterIntelligence,50,\ncharacterLifeRegen,2,\n"
+                           "characterManaRegen,1,\n");
+}
+
+Character* MakeCharacter(uint32_t seed)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    auto* character = objects.CreateObjectFromFile<Character>("Records/Bench/Character.dbr");
+    EquipManager& equipment = character->GetCombatManager().GetEquipManager();
+    for (int i = 0; i < kItems; ++i) {
+        ItemReplicaInfo identity;
+        identity.baseName = "Records/Bench/Item" + std::to_string(i) + ".dbr";
+        identity.seed = seed * 100 + static_cast<uint32_t>(i);
+        auto* item = DynamicCast<ItemEquipment>(Item::CreateItem(identity));
+        item->InitializeItem();
+        if (i == 0)
+            equipment.SetBodyArmor(item->GetObjectId());
+        else
+            equipment.Attach(item->GetObjectId());
+    }
+    for (int i = 0; i < kSkills; ++i) {
+        auto* skill = objects.CreateObjectFromFile<Skill>("Records/Bench/Skill" + std::to_string(i) + ".dbr");
+        skill->SetSkillLevel(2);
+        character->GetSkillManager().AddToActiveList(skill);
+    }
+    CharacterBio& bio = character->GetCharacterBio();
+    bio.InitialUpdate(*character);
+    bio.Update(*character, 0);
+    bio.SubtractLife(100.0f);   // from now on it regenerates
+    bio.SubtractMana(50.0f);
+    return character;
+}
+
+void BM_CharacterBioUpdate(benchmark::State& state)
+{
+    RecordDatabase::Get().SetDataRoot(DataRoot());
+    InitializeObjects();
+    RegisterRecords();
+    {
+        std::vector<Character*> characters;
+        for (int i = 0; i < kCharacters; ++i)
+            characters.push_back(MakeCharacter(static_cast<uint32_t>(i + 1)));
+        if (characters.front()->GetCombatManager().GetEquipManager().GetAttachedItems().size() != kItems)
+            state.SkipWithError("items not attached");
+        const long long before = gAllocations.load(std::memory_order_relaxed);
+        for (auto _ : state) {
+            for (Character* character : characters) {
+                CharacterBio& bio = character->GetCharacterBio();
+                bio.Update(*character, kFrameMs);
+                if (bio.GetCurrentLife() >= bio.GetLifeLimit())
+                    bio.SubtractLife(100.0f);   // keep it regenerating
+            }
+            benchmark::ClobberMemory();
+        }
+        ReportAllocations(state, before);
+        state.counters["per_character"] = benchmark::Counter(
+            kCharacters, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+        const CharacterBio& sample = characters.front()->GetCharacterBio();
+        state.counters["life_limit"] = sample.GetLifeLimit();
+        state.counters["dexterity"] = sample.GetAttribute(CharAttributeType_Dexterity);
+    }
+    ShutdownObjects();
+    ObjectManager::Get().DestroyAllObjects();
+    RecordDatabase::Get().Clear();
+}
+BENCHMARK(BM_CharacterBioUpdate)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,365 @@
+// A character's bio (life, mana, regeneration, base attributes, image and save block) and
+// its experience levels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "Engine/Engine.h"
+#include "Engine/EventManager.h"
+#include "Engine/IOStream.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/characters/CharacterBio.h"
+#include "Game/characters/ExperienceLevelControl.h"
+#include "Game/core/Bonus.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/GameEvents.h"
+#include "Game/core/GameUIInterface.h"
+#include "Game/items/EquipManager.h"
+#include "Game/items/Item.h"
+#include "Game/items/ItemEquipment.h"
+#include "Game/items/ItemReplicaInfo.h"
+#include "Game/combat/CombatManager.h"
+
+namespace GAME {
+namespace {
+
+// A stream kept in memory: values in order; reading hands them back in the same order.
+class MemoryStream : public IOStream {
+public:
+    std::vector<std::string> keys;
+    std::vector<std::variant<float, uint32_t>> values;
+    bool reading = false;
+    size_t next = 0;
+    int blocks = 0;
+
+    void StreamUniqueId(const char*, UniqueId&) override {}
+    void StreamWString(const char*, std::u16string&) override {}
+    void StreamBool(const char*, bool&) override {}
+    void StreamString(const char*, std::string&) override {}
+    void StreamInt32(const char*, int32_t&) override {}
+    void StreamUInt32(const char* key, uint32_t& value) override { Stream(key, value); }
+    void StreamFloat(const char* key, float& value) override { Stream(key, value); }
+    bool IsReading() const override { return reading; }
+    void BeginBlock() override { ++blocks; }
+    void EndBlock() override { --blocks; }
+
+private:
+    template <class T>
+    void Stream(const char* key, T& value)
+    {
+        if (reading) {
+            value = std::get<T>(values.at(next++));
+            return;
+        }
+        keys.push_back(key);
+        values.push_back(value);
+    }
+};
+
+class CharacterBioTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RecordDatabase::Get().Clear();
+        character = DynamicCast<Character>(ObjectManager::Get().CreateObject("Character"));
+    }
+    void TearDown() override
+    {
+        ObjectManager::Get().DestroyAllObjects();
+        RecordDatabase::Get().Clear();
+    }
+    // Regeneration per second from the attribute; pools fed in 10 s, mana drained in 5 s.
+    void LoadBio(const std::string& regenExtra = "healthFeedRate,10,\nmanaFeedRate,10,\nmanaDrainRate,5,\n")
+    {
+        RecordDatabase::Get().RegisterRecord(CharacterBio::kRegenRecord,
+                                             "lifeRegenEquation,lifeRegen*elapsedTime,\n"
+                                             "manaRegenEquation,manaRegen*elapsedTime,\n"
+                                             "healthOverStorageLimit,1,\nmanaOverStorageLimit,1,\n" +
+                                                 regenExtra);
+        LoadTable record;
+        record.SetValue("characterLife", "100");
+        record.SetValue("characterMana", "100");
+        record.SetValue("characterStrength", "7;8;9");
+        bio().Load(record);
+        bio().InitialUpdate(*character);
+        bio().Update(*character, 0);   // untainted: refilled
+    }
+    CharacterBio& bio() { return character->GetCharacterBio(); }
+    Character* character = nullptr;
+};
+
+TEST_F(CharacterBioTest, RegenerationNeverTakesTheLastPointsAndADeadCharacterStays)
+{
+    LoadBio();
+    ASSERT_EQ(bio().GetCurrentLife(), 100.0f);
+    character->SetTotalCharAttribute(CharAttributeType_LifeRegen, -5.0f);
+    struct Case {
+        float life;
+        float expected;
+    };
+    for (const Case& c : {Case{3.0f, 3.0f}, Case{1.0f, 1.0f}, Case{10.0f, 5.0f}, Case{0.0f, 0.0f}}) {
+        bio().SetCurrentLife(c.life);
+        bio().SubtractMana(50.0f);
+        const float mana = bio().GetCurrentMana();
+        bio().Update(*character, 1000);
+        EXPECT_EQ(bio().GetCurrentLife(), c.expected) << c.life;
+        if (c.life == 0.0f) {
+            EXPECT_EQ(bio().GetCurrentMana(), mana);   // dead: no drain either
+        }
+    }
+}
+
+TEST_F(CharacterBioTest, BaseSettingsSurviveTheUpdateAndLimitsKeepTheirRatio)
+{
+    LoadBio();
+    // A setter through the character is a base setting: the next update keeps it.
+    character->SetLifeLimit(100.0f);
+    character->SetTotalCharAttribute(CharAttributeType_DodgePercent, 12.0f);
+    bio().SetCurrentLife(50.0f);
+    bio().Update(*character, 0);
+    EXPECT_EQ(character->GetLifeLimit(), 100.0f);
+    EXPECT_EQ(character->GetTotalCharAttribute(CharAttributeType_DodgePercent), 12.0f);
+    EXPECT_EQ(bio().GetBaseCharAttribute(CharAttributeType_DodgePercent), 12.0f);
+
+    bio().SetBaseCharAttribute(CharAttributeType_Life, 120.0f);
+    bio().BalanceHasChanged();
+    bio().Update(*character, 0);
+    EXPECT_FLOAT_EQ(bio().GetCurrentLife(), 60.0f);   // 50 of 100 becomes 60 of 120
+
+    // An item raising the life modifier keeps the ratio as well.
+    RecordDatabase::Get().RegisterRecord("Records/Test/Mail.dbr", "Class,Armor,\ncharacterLifeModifier,20,\n");
+    ItemReplicaInfo identity;
+    identity.baseName = "Records/Test/Mail.dbr";
+    identity.seed = 5;
+    auto* mail = DynamicCast<ItemEquipment>(Item::CreateItem(identity));
+    ASSERT_NE(mail, nullptr);
+    character->GetCombatManager().GetEquipManager().SetBodyArmor(mail->GetObjectId());
+    bio().Update(*character, 0);
+    EXPECT_GT(bio().GetLifeLimit(), 120.0f);
+    EXPECT_FLOAT_EQ(bio().GetCurrentLife() / bio().GetLifeLimit(), 0.5f);
+
+    // No old limit to take a ratio of: the value stays.
+    character->SetLifeLimit(0.0f);
+    bio().SetCurrentLife(40.0f);
+    bio().BalanceHasChanged();
+    bio().SetBaseCharAttribute(CharAttributeType_Life, 100.0f);
+    bio().Update(*character, 0);
+    EXPECT_EQ(bio().GetCurrentLife(), 40.0f);
+}
+
+TEST_F(CharacterBioTest, PoolsFeedAndDrainAtTheirRates)
+{
+    LoadBio();
+    bio().SubtractMana(50.0f);   // 100 mana in 5 s: 20 a second
+    EXPECT_EQ(bio().GetCurrentMana(), 100.0f);
+    bio().Update(*character, 1000);
+    EXPECT_FLOAT_EQ(bio().GetCurrentMana(), 80.0f);
+    bio().Update(*character, 2000);
+    EXPECT_FLOAT_EQ(bio().GetCurrentMana(), 50.0f);
+    EXPECT_EQ(bio().GetManaDrainPool(), 0.0f);
+
+    bio().SubtractLife(50.0f);
+    Bonus potion;
+    potion.lifePoints = 500.0f;   // the pool holds one life limit
+    bio().TakeBonus(potion, true);
+    EXPECT_EQ(bio().GetLifeSlow(), 100.0f);
+    bio().Update(*character, 1000);   // 10 a second
+    EXPECT_FLOAT_EQ(bio().GetCurrentLife(), 60.0f);
+    Bonus heal;
+    heal.lifePoints = 30.0f;
+    heal.lifePercent = 50.0f;
+    EXPECT_FLOAT_EQ(bio().GetBonusLifeAmount(heal), 40.0f);   // the room left below the limit
+    heal.lifePoints = 500.0f;
+    heal.lifePercent = 0.0f;
+    bio().TakeBonus(heal, false);
+    EXPECT_EQ(bio().GetCurrentLife(), 100.0f);
+    bio().SubtractLife(40.0f);
+    bio().AddManaSlow(30.0f);
+    bio().Update(*character, 1000);
+    EXPECT_FLOAT_EQ(bio().GetCurrentMana(), 60.0f);
+    EXPECT_FLOAT_EQ(bio().GetManaSlow(), 20.0f);
+}
+
+TEST_F(CharacterBioTest, ZeroRatesMoveWholePoolsAndAReserveAtTheLimitStaysFinite)
+{
+    LoadBio("healthFeedRate,0,\nmanaFeedRate,0,\nmanaDrainRate,0,\n");
+    bio().SubtractLife(60.0f);
+    bio().AddLifeSlow(30.0f);
+    bio().SubtractMana(30.0f);
+    bio().Update(*character, 16);
+    EXPECT_EQ(bio().GetCurrentLife(), 70.0f);
+    EXPECT_EQ(bio().GetCurrentMana(), 70.0f);
+
+    character->SetTotalCharAttribute(CharAttributeType_ManaLimitReserve, 100.0f);
+    bio().AddManaSlow(10.0f);   // nothing usable to fill
+    bio().SubtractMana(10.0f);
+    for (int frame = 0; frame < 3; ++frame)
+        bio().Update(*character, 16);
+    EXPECT_TRUE(std::isfinite(bio().GetCurrentMana()));
+    EXPECT_EQ(bio().GetCurrentMana(), 0.0f);
+}
+
+TEST_F(CharacterBioTest, MissingRecordLeavesRatesZeroAndBrokenFormulasAreLogged)
+{
+    LoadTable record;
+    record.SetValue("characterLife", "100");
+    bio().Load(record);   // no regeneration record
+    bio().InitialUpdate(*character);
+    bio().Update(*character, 0);
+    bio().AddLifeSlow(20.0f);
+    EXPECT_EQ(bio().GetLifeSlow(), 0.0f);
+
+    RecordDatabase::Get().RegisterRecord(CharacterBio::kRegenRecord, "lifeRegenEquation,(lifeRegen*,\n");
+    LogCapture log;
+    bio().Load(record);
+    EXPECT_TRUE(log.Contains("-=- CharacterBio Equation load failure : lifeRegenEquation "));
+}
+
+TEST_F(CharacterBioTest, ImageAndSaveBlockRoundTrip)
+{
+    LoadBio();
+    bio().SubtractLife(12.5f);
+    CharacterBioReplicaInfo image;
+    bio().GetCurrentBioStats(image);
+    EXPECT_EQ(image.currentLife, 87u);
+    EXPECT_TRUE(image.tainted);
+    EXPECT_EQ(image.baseStrength, 7u);
+    image.baseStrength = 30;
+    bio().RestoreCurrentBioStats(image, true);
+    EXPECT_EQ(bio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Strength), 30.0f);
+
+    MemoryStream stream;
+    bio().StreamProperties(stream);
+    EXPECT_EQ(stream.keys, std::vector<std::string>(5, "temp"));
+    EXPECT_EQ(std::get<float>(stream.values[0]), 30.0f);
+    stream.values[0] = 0.0f;   // a saved 0 leaves the loaded base
+    stream.values[3] = 150.0f;
+    stream.reading = true;
+    bio().IncrementBaseAttribute(CharAttributeType_Strength, 2.0f);
+    bio().StreamProperties(stream);
+    EXPECT_EQ(stream.blocks, 0);
+    EXPECT_EQ(bio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Strength), 32.0f);
+    EXPECT_EQ(bio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Life), 150.0f);
+}
+
+// ---- Experience levels ------------------------------------------------------------------
+
+class CountingUI : public GameUIInterface {
+public:
+    bool DisplaySkillReallocationWindow(uint32_t) override { return true; }
+    bool SaveGame(GameDifficulty) override { return true; }
+    bool SaveGame() override { return ++saves, true; }
+    bool SaveQuest(bool) override { return true; }
+    bool BackupGame() override { return true; }
+    int saves = 0;
+};
+
+class ExperienceLevelTest : public CharacterBioTest {
+protected:
+    void SetUp() override
+    {
+        CharacterBioTest::SetUp();
+        InitializeObjects();
+        gGameEngine->SetUI(&ui);
+        gGameEngine->SetAutoSave(true);
+    }
+    void TearDown() override
+    {
+        ShutdownObjects();
+        CharacterBioTest::TearDown();
+    }
+    // Level L + 1 is reached at L x 100 experience.
+    void Load(ExperienceLevelControl& control, const char* maxLevel, const char* level = "1")
+    {
+        RecordDatabase::Get().RegisterRecord("Records/Test/Levels.dbr",
+                                             std::string("experienceLevelEquation,playerLevel*100,\n"
+                                                         "characterModifierPoints,3,\nskillModifierPoints,2,\n"
+                                                         "maxPlayerLevel,") + maxLevel + ",\n");
+        LoadTable record;
+        record.SetValue("levelFileName", "Records/Test/Levels.dbr");
+        record.SetValue("charLevel", level);
+        control.SetParent(character);
+        control.Load(record);
+    }
+    CountingUI ui;
+};
+
+TEST_F(ExperienceLevelTest, OneGainOverThreeThresholdsGivesThreeLevels)
+{
+    ExperienceLevelControl control;
+    Load(control, "10");
+    EventCapture events;
+    EXPECT_FALSE(control.ReceiveExperience(99));
+    EXPECT_TRUE(control.ReceiveExperience(251));   // 350: past 100, 200 and 300
+    EXPECT_EQ(control.GetLevel(), 4u);
+    EXPECT_EQ(control.GetModifierPoints(), 9u);
+    EXPECT_EQ(control.GetSkillPoints(), 6u);
+    EXPECT_EQ(events.Count("GameEvent_PlayerSkillUp"), 3u);
+    EXPECT_EQ(ui.saves, 3);
+    EXPECT_EQ(control.GetExperienceForCurrentLevel(), 300u);
+    control.LoseExperience(1000);   // a penalty beyond the level's progress
+    EXPECT_EQ(control.GetExperience(), 300u);
+    for (int i = 0; i < 9; ++i)
+        control.SpendPointOnLife();
+    EXPECT_EQ(control.SpendPointOnStrength(), 0u);
+}
+
+TEST_F(ExperienceLevelTest, TheMaximumLevelPinsExperienceAndLevelZeroHasNoThreshold)
+{
+    ExperienceLevelControl control;
+    Load(control, "3");
+    control.ReceiveExperience(10000);
+    EXPECT_EQ(control.GetLevel(), 3u);
+    EXPECT_EQ(control.GetExperience(), 200u);
+    control.ReceiveExperience(50);
+    EXPECT_EQ(control.GetExperience(), 200u);
+
+    ExperienceLevelControl zero;
+    Load(zero, "10", "0");
+    EXPECT_EQ(zero.GetLevel(), 0u);
+    EXPECT_EQ(zero.GetExperienceForCurrentLevel(), 0u);
+    zero.LoseExperience(5);
+    EXPECT_EQ(zero.GetExperience(), 0u);
+
+    MemoryStream stream;
+    control.StreamProperties(stream);
+    EXPECT_EQ(stream.keys, (std::vector<std::string>{"currentStats.charLevel", "currentStats.experiencePoints",
+                                                      "modifierPoints", "skillPoints"}));
+    stream.reading = true;
+    zero.StreamProperties(stream);
+    EXPECT_EQ(zero.GetLevel(), 3u);
+    EXPECT_EQ(zero.GetExperience(), 200u);
+}
+
+TEST_F(ExperienceLevelTest, TheBundledRecordsParseAndTheLevelsDump)
+{
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    LogCapture log;
+    const LoadTable* hero = RecordDatabase::Get().Load("Records/Creatures/ArenaPlayer.dbr");
+    ASSERT_NE(hero, nullptr);
+    bio().Load(*hero);
+    ExperienceLevelControl control;
+    control.Load(*hero);
+    control.DumpLevels();
+    RecordDatabase::Get().SetDataRoot("");
+    const std::vector<std::string> lines = log.Texts();
+    ASSERT_EQ(lines.size(), 65u + 3u);
+    EXPECT_EQ(lines[0], "Level                       Experience");
+    EXPECT_EQ(lines[1], "--------------------------------------");
+    EXPECT_EQ(lines[2], "  1                                     0");
+    EXPECT_EQ(lines[3], "  2                                  1000");
+    EXPECT_EQ(lines.back(), lines[1]);
+    bio().InitialUpdate(*character);
+    bio().Update(*character, 0);
+    EXPECT_EQ(bio().GetLifeLimit(), 300.0f);
+    bio().SubtractLife(10.0f);
+    bio().Update(*character, 1000);
+    EXPECT_FLOAT_EQ(bio().GetCurrentLife(), 291.0f);
+}
+
+}  // namespace
+}  // namespace GAME
