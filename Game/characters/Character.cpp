@@ -517,14 +517,14 @@ bool Character::TakeAttack(ParametersCombat& params)
 // Life and mana points, gold, the unspent points and experience; life stops at the life
 // limit and the counts at their largest value. The percentages come with the
 // character's bio.
-void Character::TakeBonus(const Bonus& bonus, bool, PlayStatsLifeType lifeType)
+void Character::TakeBonus(const Bonus& bonus, bool slow, PlayStatsLifeType lifeType)
 {
-    const float lifeBefore = GetCurrentLife();
-    if (bonus.lifePoints > 0.0f)
-        SetCurrentLife(std::min(lifeBefore + bonus.lifePoints, std::max(GetLifeLimit(), lifeBefore)));
-    m_playStats.GainLife(GetCurrentLife() - lifeBefore, lifeType);
-    if (bonus.manaPoints > 0.0f)
-        SetCurrentMana(GetCurrentMana() + bonus.manaPoints);
+    // The life the bonus gives is measured before it is given: afterwards the room below
+    // the limit is already filled.
+    const float lifeGiven = m_bio->GetBonusLifeAmount(bonus);
+    m_bio->BioIsTainted();
+    m_bio->TakeBonus(bonus, slow);
+    m_playStats.GainLife(lifeGiven, lifeType);
     AddMoney(bonus.goldPoints);
     m_skillPoints = SaturatingAdd(m_skillPoints, bonus.skillPoints);
     m_modifierPoints = SaturatingAdd(m_modifierPoints, bonus.attributePoints);
