@@ -376,7 +376,7 @@ void Character::DropItemFromEquipLocation(uint32_t& itemId, EquipLocations locat
 void Character::AddEquipmentProp(Prop* prop)
 {
     if (prop)
-        m_combatManager->GetEquipManager().AddPropAttachment(*prop, "");
+        m_combatManager->GetEquipManager().AddPropAttachment(*prop, prop->GetAttachPoint());
 }
 
 void Character::RemoveEquipmentProp(uint32_t propId) { m_combatManager->GetEquipManager().RemovePropAttachment(propId); }
