@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "Engine/Engine.h"
+#include "Engine/Journal.h"
 #include "Engine/PhysicsEngine.h"
 
 namespace GAME {
@@ -24,6 +25,7 @@ Entity::Entity() : m_boundingRadius(kDefaultBoundingRadius) {}
 
 Entity::~Entity()
 {
+    DetachAll();
     // An entity freed while placed (one never handed to the object manager) must not
     // stay behind in the world's list.
     if (m_inWorld)
@@ -51,9 +53,50 @@ WorldVec3 Entity::GetAttachPointPosition(const Name& name) const
     return m_coords.GetPosition();
 }
 
+bool Entity::Attach(Entity* child, const Coords& offset, const Name& attachPoint)
+{
+    bool refused = !child || child == this;
+    for (const Entity* parent = m_attachParent; parent && !refused; parent = parent->m_attachParent)
+        refused = parent == child;
+    if (refused) {
+        gEngine->Log(LOG_WARNING, "Entity %u: cannot attach entity %u (none, itself or a parent)", GetObjectId(),
+                     child ? child->GetObjectId() : 0u);
+        return false;
+    }
+    if (child->m_attachParent)
+        child->m_attachParent->Detach(child);
+    m_attached.push_back({child, offset, attachPoint});
+    child->m_attachParent = this;
+    Journal::Get().Record("Entity::Attach", GetObjectId(), "entity %u at \"%s\"", child->GetObjectId(),
+                          attachPoint.c_str());
+    return true;
+}
+
+bool Entity::Detach(Entity* child)
+{
+    for (auto it = m_attached.begin(); it != m_attached.end(); ++it) {
+        if (it->entity != child)
+            continue;
+        m_attached.erase(it);
+        child->m_attachParent = nullptr;
+        Journal::Get().Record("Entity::Detach", GetObjectId(), "entity %u", child->GetObjectId());
+        return true;
+    }
+    return false;
+}
+
+void Entity::DetachAll()
+{
+    if (m_attachParent)
+        m_attachParent->Detach(this);
+    while (!m_attached.empty())
+        Detach(m_attached.back().entity);
+}
+
 void Entity::OnDestroy()
 {
     Object::OnDestroy();
+    DetachAll();
     if (m_inWorld)
         World::Get().RemoveEntity(this);
     PhysicsEngine::Get().RemoveEntity(GetObjectId());
@@ -96,7 +139,68 @@ void Actor::SetHeightValue(float value)
     m_heightValue = value;
 }
 
+bool Actor::IsChannel(int channel, const char* call) const
+{
+    if (channel >= 0 && channel < kAnimationChannels)
+        return true;
+    gEngine->Log(LOG_WARNING, "Actor %u: %s on channel %d ignored", GetObjectId(), call, channel);
+    return false;
+}
+
+void Actor::PlayAnimation(int channel, const GraphicsAnim* animation, bool loop, float speed, int blendMs)
+{
+    if (!IsChannel(channel, "PlayAnimation"))
+        return;
+    if (!animation || !std::isfinite(speed)) {
+        gEngine->Log(LOG_WARNING, "Actor %u: PlayAnimation without an animation or with speed %g ignored",
+                     GetObjectId(), static_cast<double>(speed));
+        return;
+    }
+    AnimationChannel& played = m_channels[channel];
+    played.animation = animation->GetName();
+    played.loop = loop;
+    played.speed = speed;
+    played.speedMultiplier = 1.0f;
+    played.blendMs = blendMs > 0 ? blendMs : 0;
+    Journal::Get().Record("Actor::PlayAnimation", GetObjectId(), "channel %d %s%s speed %g blend %d", channel,
+                          played.animation.c_str(), loop ? " loop" : "", static_cast<double>(speed), played.blendMs);
+}
+
+void Actor::SetAnimationSpeedMultiplier(int channel, float multiplier)
+{
+    if (!IsChannel(channel, "SetAnimationSpeedMultiplier"))
+        return;
+    if (!std::isfinite(multiplier)) {
+        gEngine->Log(LOG_WARNING, "Actor %u: animation speed multiplier %g ignored", GetObjectId(),
+                     static_cast<double>(multiplier));
+        return;
+    }
+    m_channels[channel].speedMultiplier = multiplier;
+    Journal::Get().Record("Actor::SetAnimationSpeedMultiplier", GetObjectId(), "channel %d %g", channel,
+                          static_cast<double>(multiplier));
+}
+
+void Actor::SetPose(const SkeletalPose& pose)
+{
+    m_pose = pose;
+    Journal::Get().Record("Actor::SetPose", GetObjectId(), "%s frame %d", pose.animation.c_str(), pose.frame);
+}
+
+const Actor::AnimationChannel* Actor::GetAnimationChannel(int channel) const
+{
+    return channel >= 0 && channel < kAnimationChannels ? &m_channels[channel] : nullptr;
+}
+
 // ---- SoundPak ---------------------------------------------------------------------------
+
+void SoundPak::PlayOnTarget(uint32_t targetId, int options, bool once)
+{
+    ++m_playCount;
+    m_lastTarget = targetId;
+    m_lastOptions = options;
+    m_lastOnce = once;
+    Journal::Get().Record("SoundPak::PlayOnTarget", GetObjectId(), "target %u", targetId);
+}
 
 void SoundPak::PreLoad(bool) { ++m_preLoadCount; }
 

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "Engine/GraphicsAnim.h"
 #include "Engine/Name.h"
 #include "Engine/Object.h"
 #include "Engine/World.h"
@@ -43,14 +44,42 @@ public:
     int GetPhysicsType() const { return m_physicsType; }
     void SetPhysicsType(int type) { m_physicsType = type; }
 
-    // Leaves the world and the physics engine when the object manager destroys the entity.
+    // Entities carried by this one (an aura's effect, a held item ...), each at an offset
+    // from a named attach point (empty: the entity itself). An entity has at most one
+    // parent: attaching it elsewhere takes it from its old parent first. Null, the entity
+    // itself or one of its own parents is refused with a log line (false).
+    struct AttachedEntity {
+        Entity* entity = nullptr;
+        Coords offset;
+        Name attachPoint;
+    };
+    bool Attach(Entity* child, const Coords& offset, const Name& attachPoint);
+    // False when the child is not attached to this entity.
+    bool Detach(Entity* child);
+    size_t GetNumAttachedEntities() const { return m_attached.size(); }
+    // Null outside 0 .. count - 1.
+    Entity* GetAttachedEntity(size_t index) const
+    {
+        return index < m_attached.size() ? m_attached[index].entity : nullptr;
+    }
+    const std::vector<AttachedEntity>& GetAttachedEntities() const { return m_attached; }
+    // The parent test: the entity this one is attached to, or null.
+    Entity* GetAttachParent() const { return m_attachParent; }
+    bool IsAttachedTo(const Entity* parent) const { return parent && m_attachParent == parent; }
+
+    // Leaves the world and the physics engine when the object manager destroys the entity,
+    // and its parent and attached entities, which stay alive on their own.
     void OnDestroy() override;
 
 private:
     friend class World;
 
+    void DetachAll();
+
     WorldCoords m_coords;
     std::vector<std::pair<Name, Vec3>> m_attachPoints;
+    std::vector<AttachedEntity> m_attached;
+    Entity* m_attachParent = nullptr;
     bool m_inWorld = false;
     float m_boundingRadius;
     int m_physicsType = 0;
@@ -96,7 +125,34 @@ public:
     float GetHeightValue() const { return m_heightValue; }
     void SetHeightValue(float value);
 
+    // Animation channels: each plays one animation at a time (the body on channel 0).
+    static constexpr int kAnimationChannels = 4;
+    struct AnimationChannel {
+        std::string animation;   // name of the animation playing; empty before the first
+        bool loop = false;
+        float speed = 1.0f;
+        float speedMultiplier = 1.0f;
+        int blendMs = 0;
+    };
+    // Plays an animation on a channel, blending into it over blendMs (negative: 0); the
+    // channel's speed multiplier starts again at 1. A
+    // channel outside 0 .. kAnimationChannels - 1, no animation or a speed that is not a
+    // finite number is logged and ignored.
+    void PlayAnimation(int channel, const GraphicsAnim* animation, bool loop, float speed, int blendMs);
+    // Scales the channel's playing speed; a channel out of range or a factor that is not
+    // a finite number is logged and ignored.
+    void SetAnimationSpeedMultiplier(int channel, float multiplier);
+    // Holds the body in a pose (the last pose set is kept).
+    void SetPose(const SkeletalPose& pose);
+    // Null outside 0 .. kAnimationChannels - 1.
+    const AnimationChannel* GetAnimationChannel(int channel) const;
+    const SkeletalPose& GetPose() const { return m_pose; }
+
 private:
+    bool IsChannel(int channel, const char* call) const;
+
+    AnimationChannel m_channels[kAnimationChannels];
+    SkeletalPose m_pose;
     float m_baseScale = 1.0f;
     float m_currentScale = 1.0f;
     float m_boundingValue = 0.0f;
@@ -135,6 +191,9 @@ public:
         m_lastOptions = options;
         m_lastOnce = once;
     }
+    // Plays the pack once on an object (it follows the object), kept as the last target.
+    virtual void PlayOnTarget(uint32_t targetId, int options = 0, bool once = true);
+    uint32_t GetLastTarget() const { return m_lastTarget; }
     // Plays the pack once where the listener is (interface sounds).
     virtual void Play(bool once)
     {
@@ -156,6 +215,7 @@ private:
     WorldVec3 m_lastPlayed;
     int m_lastOptions = 0;
     bool m_lastOnce = false;
+    uint32_t m_lastTarget = 0;
 };
 
 }  // namespace GAME

@@ -48,7 +48,10 @@ void GameInfo::Reset()
 
 GraphicsEngine* GraphicsEngine::Get()
 {
-    return nullptr;
+    // Made once and never freed: animation sets of objects freed at exit give their
+    // animations back after static destructors may have run.
+    static GraphicsEngine* engine = new GraphicsEngine();
+    return engine;
 }
 
 }  // namespace GAME

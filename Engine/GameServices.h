@@ -4,9 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "Engine/GraphicsAnim.h"
 #include "Engine/Math.h"
 #include "Engine/World.h"
 #include "Engine/WorldCamera.h"
@@ -82,13 +86,40 @@ private:
     bool m_pvp = false;
 };
 
-// The graphics engine: there is no screen, so it never downsizes.
+// The graphics engine: there is no screen, so it never downsizes. It loads animations,
+// shared by name and counted: each LoadAnimation is paired with an UnloadAnimation, and
+// the last unload frees it.
 class GraphicsEngine {
 public:
-    static GraphicsEngine* Get();   // null when no graphics engine runs (always, here)
+    static GraphicsEngine* Get();   // the one graphics engine, never null
+    ~GraphicsEngine();
 
     bool IsDownsizing() const { return false; }
     Rect GetResAdjRect(const Rect& rect) const { return rect; }
+
+    // The animation of that name: the built-in default (GraphicsAnim::GetDefaultName), one
+    // registered in memory, or the file of that name under the record data root. Null (and
+    // a log line) when there is none or it does not parse; null for an empty name.
+    GraphicsAnim* LoadAnimation(const std::string& name);
+    // Gives back one load; null does nothing, a pointer that is not loaded is logged.
+    void UnloadAnimation(GraphicsAnim* animation);
+    // Animation text under a name (tests); taken before files. Loaded ones stay as they are.
+    void RegisterAnimation(const std::string& name, const std::string& text);
+    // How many animations are loaded now.
+    size_t GetLoadedAnimationCount() const;
+    // Forgets registered texts (tests, between cases); loaded animations stay loaded.
+    void ClearRegisteredAnimations();
+
+private:
+    GraphicsEngine() = default;
+
+    struct Loaded {
+        std::unique_ptr<GraphicsAnim> animation;
+        unsigned loads = 0;
+    };
+    mutable std::mutex m_lock;
+    std::unordered_map<std::string, Loaded> m_loaded;       // by normalised name
+    std::unordered_map<std::string, std::string> m_texts;   // by normalised name
 };
 
 }  // namespace GAME

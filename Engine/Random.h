@@ -45,4 +45,11 @@ inline constexpr int kRandMax = 32767;
 int rand();
 void srand(unsigned int seed);
 
+// A float from min to max (both possible) drawn with rand(): min + (max - min) x rand() /
+// kRandMax. For draws that peers need not agree on.
+inline float RandFloat(float min, float max)
+{
+    return min + (max - min) * (static_cast<float>(rand()) * (1.0f / static_cast<float>(kRandMax)));
+}
+
 }  // namespace GAME

@@ -1,12 +1,17 @@
 // Record text of any bytes, loaded as a character record with the game engine up: the
-// character is created from it (its kind chosen by the first byte), preloaded and
-// destroyed. The records it may name (sound packs, effect packs, a combat record, the
-// game-wide per-size effect arrays) exist in memory, so those paths are reached too.
+// character is created from it (its kind chosen by the first byte), rolls its loot (a
+// monster) and loads its animation sets, switches sets by the second byte, is copied
+// through its inventory replica, preloaded and destroyed. The records it may name (sound
+// packs, effect packs, a combat record, the game-wide per-size effect arrays, items of
+// each hand kind, a shared animation table and the animations) exist in memory, so those
+// paths are reached too.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Engine/Engine.h"
+#include "Engine/GameServices.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
@@ -31,6 +36,12 @@ void RegisterNamedRecords()
                            "fireBuffFxPak,;Records/Fx.dbr,\n"
                            "absColdFx,Records/Fx.dbr;Records/Fx.dbr;Records/Fx.dbr,\n"
                            "absColdFxSound,Records/S.dbr;;Records/S.dbr,\n");
+    records.RegisterRecord("Records/Bow.dbr", "Class,WeaponHunting_Bow,\n");
+    records.RegisterRecord("Records/Staff.dbr", "Class,WeaponMagical_Staff,\n");
+    records.RegisterRecord("Records/Sword.dbr", "Class,WeaponMelee_Sword,\n");
+    records.RegisterRecord("Records/Ring.dbr", "Class,ItemEquipment,\n");
+    records.RegisterRecord("Records/T.dbr", "unarmedRunAnim,A.anm,\nbowAttackAnim1,A.anm,\nbowAttackAnimWeight1,5,\n"
+                                            "sHandedSpecialAnim15,A.anm,\nsHandedSpecialAnimRef15,R,\n");
 }
 
 }  // namespace
@@ -39,6 +50,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     gEngine->SetLogSink([](const LogLine&) {});   // lines are still formatted, not printed
     RegisterNamedRecords();
+    GraphicsEngine::Get()->RegisterAnimation("A.anm", "length,30,\nspeed,2,\n");
     InitializeObjects();
     return 0;
 }
@@ -56,6 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     ObjectManager& objects = ObjectManager::Get();
     if (auto* character = objects.CreateObjectFromFile<Character>(kRecordName)) {
+        character->SetAnimation(static_cast<EquipManager_HandState>(size > 1 ? data[1] % 8 : 0));
+        std::vector<InventoryReplica> replica;
+        character->GetInventoryReplica(replica);
+        for (InventoryReplica& entry : replica)
+            entry.info.objectId = 0;
+        character->SetInventoryReplica(replica);
         character->PreLoad(true);
         objects.DestroyObjectEx(character, "fuzz", __LINE__);
     }

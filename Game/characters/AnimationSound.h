@@ -1,37 +1,43 @@
-// The sounds a character plays on named animation events: each event has one sound pack
-// (owned, created from its record) and the chance in percent that it plays.
+// Sounds played when an animation event of a given name fires (a footstep, a swing), each
+// with a chance in percent.
 #pragma once
 
+#include <cstdint>
 #include <map>
+#include <utility>
 
 #include "Engine/Name.h"
 
 namespace GAME {
 
+class Actor;
 class SoundPak;
 
 class AnimationSound {
 public:
     AnimationSound() = default;
-    // Destroys every pack it holds through the object manager.
+    // Destroys every sound pack through the object manager.
     virtual ~AnimationSound();
     AnimationSound(const AnimationSound&) = delete;
     AnimationSound& operator=(const AnimationSound&) = delete;
 
-    // Creates the pack of a non-empty record for a chance above 0, class-tested before
-    // it is made. An event that has a sound keeps it; a later one is not entered.
+    // Creates the sound pack of the record for the event when the record name is not empty
+    // and the chance is above 0. The first pack of an event stays; a record that is no
+    // sound pack is destroyed again.
     virtual void AddSound(const Name& event, const char* soundRecord, float chance);
-    void PreLoad(bool flag);
-    // The pack of an event, or null.
+    // Draws r from 0.1 to 100 and, when it is at most the event's chance, plays the pack
+    // once on the target (when not 0) or at the actor. False when the event has no sound
+    // or the draw misses.
+    virtual bool PlaySound(Actor& actor, const Name& event, unsigned int target);
+    void PreLoad();
+
+    // The pack and chance of an event; null pack when it has none.
     SoundPak* GetSound(const Name& event) const;
-    size_t GetCount() const { return m_sounds.size(); }
+    float GetChance(const Name& event) const;
 
 private:
-    struct Entry {
-        SoundPak* pak = nullptr;
-        float chance = 0.0f;
-    };
-    std::map<Name, Entry> m_sounds;
+    // Packs are kept by object id: one destroyed elsewhere is then simply gone.
+    std::map<Name, std::pair<uint32_t, float>> m_sounds;
 };
 
 }  // namespace GAME

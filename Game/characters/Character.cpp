@@ -6,6 +6,7 @@
 #include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerBaseCharacter.h"
+#include "Game/ai/ControllerCombat.h"
 #include "Game/ai/SlotManager.h"
 #include "Game/characters/AnimationSet.h"
 #include "Game/characters/CharacterAction.h"
@@ -271,10 +272,14 @@ void Character::Load(const LoadTable& table)
 
     m_gender = GenderOfWord(table.GetString("characterGenderProfile", ""));
 
-    // A character that rolls its loot at load makes its sets after the loot; rolling loot
-    // from the record is not built yet, so every character makes them here.
-    AllocateAnimSets();
-    LoadAnimations(table);
+    // A character that rolls its loot makes its animation sets after it: the hands decide
+    // which set a creature needs.
+    if (ShouldLoadLoot()) {
+        LoadLootFromSeed(gGameEngine ? gGameEngine->GetRandomSeed() : 0, 0);
+    } else {
+        AllocateAnimSets();
+        LoadAnimations();
+    }
 
     for (const SoundKey& entry : kSoundKeys)
         LoadSoundPak(table, m_sounds[entry.slot], entry.key,
@@ -405,19 +410,6 @@ void Character::LoadDistressAndRotation(const LoadTable& table)
     m_invincible = table.GetBool("invincible", false);
 }
 
-// A player has all six sets; any other character only the unarmed one until the hand
-// state switches sets.
-void Character::AllocateAnimSets()
-{
-    const size_t count = AllocateAllAnimSets() ? m_animationSets.size() : 1;
-    for (size_t i = 0; i < count; ++i)
-        if (!m_animationSets[i])
-            m_animationSets[i] = std::make_unique<AnimationSet>();
-    m_currentAnimationSet = m_animationSets[0].get();
-}
-
-void Character::LoadAnimations(const LoadTable& table) { m_forcedUpdates = table.GetBool("forcedUpdates", false); }
-
 void Character::PreLoad(bool flag)
 {
     Actor::PreLoad(flag);
@@ -427,7 +419,7 @@ void Character::PreLoad(bool flag)
     for (int slot = 0; slot < kSoundSlotCount; ++slot)
         if (slot != Sound_Splash && m_sounds[slot])
             m_sounds[slot]->PreLoad(flag);
-    m_animationSounds.PreLoad(flag);
+    m_animationSounds.PreLoad();
     for (const auto& [type, effect] : m_absEffects)
         if (effect.sound)
             effect.sound->PreLoad(flag);
@@ -525,14 +517,14 @@ bool Character::TakeAttack(ParametersCombat& params)
 // Life and mana points, gold, the unspent points and experience; life stops at the life
 // limit and the counts at their largest value. The percentages come with the
 // character's bio.
-void Character::TakeBonus(const Bonus& bonus, bool, PlayStatsLifeType)
+void Character::TakeBonus(const Bonus& bonus, bool slow, PlayStatsLifeType lifeType)
 {
-    if (bonus.lifePoints > 0.0f) {
-        const float life = GetCurrentLife();
-        SetCurrentLife(std::min(life + bonus.lifePoints, std::max(GetLifeLimit(), life)));
-    }
-    if (bonus.manaPoints > 0.0f)
-        SetCurrentMana(GetCurrentMana() + bonus.manaPoints);
+    // The life the bonus gives is measured before it is given: afterwards the room below
+    // the limit is already filled.
+    const float lifeGiven = m_bio->GetBonusLifeAmount(bonus);
+    m_bio->BioIsTainted();
+    m_bio->TakeBonus(bonus, slow);
+    m_playStats.GainLife(lifeGiven, lifeType);
     AddMoney(bonus.goldPoints);
     m_skillPoints = SaturatingAdd(m_skillPoints, bonus.skillPoints);
     m_modifierPoints = SaturatingAdd(m_modifierPoints, bonus.attributePoints);
@@ -540,7 +532,34 @@ void Character::TakeBonus(const Bonus& bonus, bool, PlayStatsLifeType)
 }
 
 void Character::UnderAttack(uint32_t) {}
-void Character::AddAura(const std::string&, bool, int32_t) {}
+
+uint32_t Character::AddAura(const std::string& recordName, bool permanent, int32_t seconds)
+{
+    return m_auraManager->AddAura(*this, recordName, permanent, seconds);
+}
+
+void Character::RemoveAura(const std::string& recordName) { m_auraManager->RemoveAura(recordName); }
+void Character::RemoveAura(uint32_t auraId) { m_auraManager->RemoveAura(auraId); }
+
+void Character::ImDying()
+{
+    m_combatManager->ImDying();
+    m_skillManager->ImDead();
+    m_auraManager->Clear(*this);
+    if (auto* controller = ObjectManager::Get().GetObject<ControllerCombat>(m_controllerId))
+        controller->CharacterIsDying();
+    if (!m_dyingFxPak.empty())
+        if (Entity* effect = DynamicCast<Entity>(ObjectManager::Get().CreateObjectFromFile(m_dyingFxPak)))
+            World::Get().AddEntity(effect, GetCoords());
+    CharacterIsDying();
+}
+
+void Character::CharacterStop()
+{
+    m_actionHandler->Stop();
+    m_pathTarget = WorldVec3();   // the path ends here
+    SetActionState(Character_ActionState_ForcedStop);
+}
 
 void Character::GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator) const
 {
@@ -557,7 +576,6 @@ void Character::GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator,
     ContributeGameBalanceDefenseAttributes(accumulator);
 }
 
-void Character::ContributeItemSetDefenseAttributes(CombatAttributeAccumulator&) const {}
 void Character::ContributeGameBalanceDefenseAttributes(CombatAttributeAccumulator&) const {}
 
 void Character::GetEquipRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
@@ -572,7 +590,6 @@ void Character::GetEquipRetaliationAttributes(CombatAttributeAccumulator& accumu
         item->GetRetaliationAttributes(accumulator);
 }
 
-void Character::ContributeItemSetRetaliationAttributes(CombatAttributeAccumulator&) const {}
 void Character::ContributeGameBalanceRetaliationAttributes(CombatAttributeAccumulator&) const {}
 void Character::ContributeRacialBonusDefense(const std::vector<std::string>&, RacialBonus_Defense&) const {}
 
@@ -603,7 +620,21 @@ bool Character::ApplyDamage(float amount, const PlayStatsDamageType& damageType,
     return m_combatManager->ApplyDamage(amount, damageType, combatAttributeType);
 }
 
-void Character::SubtractLife(float amount, const PlayStatsDamageType&) { m_bio->SubtractLife(amount); }
+void Character::SubtractLife(float amount, const PlayStatsDamageType& damageType)
+{
+    if (m_invincible || m_god)
+        return;
+    m_bio->SubtractLife(amount);
+    m_playStats.TallyDamageReceived(amount, damageType);
+}
+
+void Character::SubtractMana(float amount)
+{
+    if (m_omnipotent)
+        return;
+    m_bio->SubtractMana(amount);
+    m_playStats.UseMana(amount);
+}
 
 float Character::DesignerCalculatePhysicalDamage(float damage) const
 {

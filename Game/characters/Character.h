@@ -16,6 +16,7 @@
 #include "Engine/Entity.h"
 #include "Engine/GameTimer.h"
 #include "Engine/World.h"
+#include "Game/characters/AnimationSet.h"
 #include "Game/characters/AnimationSound.h"
 #include "Game/characters/CharacterBio.h"
 #include "Game/characters/CharacterRagDoll.h"
@@ -26,7 +27,10 @@
 #include "Game/combat/RacialBonus.h"
 #include "Game/core/Team.h"
 #include "Game/core/foundation/EnumTypes.h"
+#include "Game/items/ItemReplicaInfo.h"
 #include "Game/items/ItemTypes.h"
+#include "Game/items/LootLoader.h"
+#include "Engine/GraphicsAnim.h"
 #include "Game/world/CharFxPak.h"
 
 namespace GAME {
@@ -50,6 +54,8 @@ class Inventory;
 class Item;
 class ParametersCombat;
 class PFxManager;
+class Prop;
+class RandomUniform;
 class SkillAttributeAccumulator;
 class SkillManager;
 class SlotManager;
@@ -143,8 +149,20 @@ public:
     virtual void TakeBonus(const Bonus& bonus, bool showEffect, PlayStatsLifeType lifeType);
     // Tells the character who attacked it; its controller acts on it.
     virtual void UnderAttack(uint32_t attackerId);
-    // Gives the character an aura; characters with auras act on it.
-    virtual void AddAura(const std::string& recordName, bool permanent, int32_t level);
+    // Gives the character an aura for `seconds` (or for good); the aura entity's id, 0
+    // when nothing was made. Removal by id or record name takes effect at the next update
+    // of the auras.
+    virtual uint32_t AddAura(const std::string& recordName, bool permanent, int32_t seconds);
+    virtual void RemoveAura(const std::string& recordName);
+    virtual void RemoveAura(uint32_t auraId);
+    // The death path: the combat manager and skills learn it, the auras go, the dying
+    // effect is placed, then CharacterIsDying.
+    virtual void ImDying();
+    virtual void CharacterIsDying() {}
+    // Stops what the character does: its action, its path; the state becomes Forced Stop.
+    virtual void CharacterStop();
+    // Logs the play statistics.
+    virtual void DumpPlayStats() { m_playStats.Dump(); }
 
     // Adds the character's defences to an attack on it: attached items, skills, its own
     // base resistances, item sets, then the game balance of its kind. The combat manager hands over the items
@@ -193,7 +211,8 @@ public:
 
     // Applies damage through the combat manager; false when nothing got through.
     bool ApplyDamage(float amount, const PlayStatsDamageType& damageType, CombatAttributeType combatAttributeType);
-    // Removes life (never below 0; a negative amount removes nothing).
+    // Removes life (never below 0; a negative amount removes nothing) and counts it as
+    // damage received; nothing while invincible or a god.
     void SubtractLife(float amount, const PlayStatsDamageType& damageType);
 
     // The combat formulas of the character's combat manager.
@@ -228,8 +247,8 @@ public:
     }
     float GetCurrentMana() const { return m_bio->GetCurrentMana(); }
     void SetCurrentMana(float mana) { m_bio->SetCurrentMana(mana); }
-    // Lowers the current mana (never below 0).
-    void SubtractMana(float amount) { m_bio->SubtractMana(amount); }
+    // Drains mana (nothing while omnipotent) and counts it as used.
+    void SubtractMana(float amount);
 
     // The total of a character attribute; 0 for a type outside the table.
     float GetTotalCharAttribute(CharAttributeType type) const { return m_bio->GetTotalCharAttribute(type); }
@@ -468,6 +487,78 @@ public:
         std::array<uint32_t, 9> itemIds{};
     };
 
+    // ---- Animation sets (CharacterItems.cpp) ------------------------------------------
+    // The set of a weapon style (0 unarmed, 1 single-handed, 2 dual-wielded, 3 spear,
+    // 4 bow, 5 staff); null when it was not made.
+    AnimationSet* GetAnimationSet(int style) const;
+    // Makes the set of the hand state current (any other value: unarmed) when it exists
+    // and is not current yet; the running one is cancelled.
+    virtual void SetAnimation(EquipManager_HandState handState);
+    // The engine's animation of that name; null for an empty name.
+    virtual GraphicsAnim* LoadAnimation(const std::string& name);
+    // The current set's current animation; null without a set.
+    virtual GraphicsAnim* GetCurrentAnimation() const;
+    bool CanPlayAnimation(AnimationSet_Type type) const;
+    bool CanWalk() const { return CanPlayAnimation(AnimationSet_Walk); }
+
+    // ---- Loot -------------------------------------------------------------------------
+    // Keeps the seed and level, reserves nine item ids, rolls the equipment from the
+    // record, then makes and loads the animation sets.
+    void LoadLootFromSeed(uint16_t seed, uint16_t level);
+    // The same with the seed, level and ids another peer chose.
+    void LoadLootFromStruct(const LootStruct& loot);
+    const LootStruct& GetLootInfo() const { return m_lootInfo; }
+    void SetLootNoBrokenItems(bool on) { m_lootNoBrokenItems = on; }
+    void SetLootWeightModifiers(const RandomizerWeightModifiers& modifiers) { m_lootWeightModifiers = modifiers; }
+
+    // ---- Items --------------------------------------------------------------------------
+    // Uses a one-shot item of the inventory (a potion); with `remove` it is used up.
+    void UseInventoryItem(uint32_t itemId, bool remove);
+    // Applies a relic to an item; a relic with no level left is taken and destroyed.
+    void UseRelic(uint32_t relicId, uint32_t targetItemId);
+    // Equips an item from the inventory at the location, and takes it off into the
+    // inventory. An attacking character stops; the change is noted for the controller.
+    virtual void AttachItemAction(uint32_t itemId, EquipLocations location);
+    virtual void DetachItemAction(uint32_t itemId);
+    // Takes the item off the character altogether (worn or carried).
+    void TakeItemFromCharacter(uint32_t itemId);
+    // Every worn, then every carried item of that record (case ignored).
+    void TakeItemFromCharacter(const std::string& recordName);
+    bool HasItem(uint32_t itemId) const;
+    bool HasItem(const std::string& recordName) const;
+    // Tosses the item from the left hand into the world; it leaves the inventory.
+    virtual void DropItem(Item* item, float, float);
+    // Places a worn item in the world at its location (tossed with physics); the id
+    // becomes 0.
+    void DropItemFromEquipLocation(uint32_t& itemId, EquipLocations location, bool physics);
+    void AddEquipmentProp(Prop* prop);
+    void RemoveEquipmentProp(uint32_t propId);
+    void SetWeaponEnchantment(const std::string& name);
+    const std::vector<uint32_t>& GetAttachedItems() const;
+
+    // Item sets: the lower-cased names of the worn pieces of each set.
+    void AddItemToSet(const std::string& setName, const std::string& itemName);
+    void RemoveItemFromSet(const std::string& setName, const std::string& itemName);
+    unsigned GetNumberOfItemsInSet(const std::string& setName) const;
+    std::vector<std::string> GetItemsInSet(const std::string& setName) const;
+
+    // The character's items as identities with their locations (0 in the inventory), and
+    // the items rebuilt from such a list. An entry whose location is no equipment slot
+    // stays in the inventory.
+    void GetInventoryReplica(std::vector<InventoryReplica>& out) const;
+    void SetInventoryReplica(const std::vector<InventoryReplica>& replica);
+
+    // ---- Attribute sums of the worn items and item sets ------------------------------
+    void GetEquipCharAttributes(CharAttributeAccumulator& accumulator) const;
+    void GetEquipSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+    // Offensive damage of the worn items that are no weapons.
+    void GetEquipArmorDamageAttributes(CombatAttributeAccumulator& accumulator) const;
+    void GetEquipOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
+    void ContributeItemSetCharAttributes(CharAttributeAccumulator& accumulator) const;
+    void ContributeItemSetSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+    void ContributeItemSetOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
+    void ContributeItemSetOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
+
     // ---- Constant answers of a plain character --------------------------------------
     virtual bool IsCharacter() const { return true; }
     virtual bool DeleteOnEnteringUnloadedLevel() const { return false; }
@@ -490,15 +581,36 @@ public:
     virtual void ContributeGameBalanceOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
 
 protected:
-    // Makes the six animation sets (unarmed, single-handed, dual-wielded, spear, bow,
-    // staff); LoadAnimations reads what the record says of animation.
+    // True when this peer is a network client: creatures get their loot from the server.
+    static bool IsOnNetworkClient();
+    // A player makes all six sets (unarmed current); any other character the set of its
+    // hand state, made current.
     void AllocateAnimSets();
-    void LoadAnimations(const LoadTable& table);
+    // Fills the sets from the shared table the record names, or else each from the
+    // character's own record; then reads "forcedUpdates".
+    void LoadAnimations();
+    // Each set from the character's own record, specials 1 to 10; a set not made is
+    // skipped.
+    void LoadUnarmedAnimationSet(const LoadTable& table);
+    void LoadSingleHandedAnimationSet(const LoadTable& table);
+    void LoadDualWieldedAnimationSet(const LoadTable& table);
+    void LoadSpearAnimationSet(const LoadTable& table);
+    void LoadBowAnimationSet(const LoadTable& table);
+    void LoadStaffAnimationSet(const LoadTable& table);
+    // Rolls the worn items in their fixed order from the loot seed.
+    void LoadLoot();
+    // One roll: the item made for that location under the reserved id, or null.
+    Item* CreateItemFromLootTable(const LoadTable& table, const char* chanceKey, LootLoader::Location location,
+                                  uint32_t& objectId, RandomUniform& random);
+    void AttachItem(Item* item, EquipLocations location);
     // Creates the sound pack a record key names (or the default record), class-tested
     // before it is made; the field keeps the pack or null.
     void LoadSoundPak(const LoadTable& table, SoundPak*& field, const char* key, const char* defaultRecord);
 
 private:
+    void LoadStyleSet(const LoadTable& table, int style);
+    template <class Fn>
+    void ForEachItemSet(Fn&& fn) const;
     void LoadEffectPacks(const LoadTable& table);
     void LoadDeathPresentation(const LoadTable& table);
     void LoadDistressAndRotation(const LoadTable& table);

@@ -12,6 +12,9 @@ public:
     // The master of a pet; 0 for a creature of its own.
     uint32_t GetMasterId() const { return m_masterId; }
     void SetMasterId(uint32_t id) { m_masterId = id; }
+    // A monster rolls what it wears, except on a network client: the server's roll
+    // reaches it with the monster.
+    bool ShouldLoadLoot() const override { return !IsOnNetworkClient(); }
 
 private:
     uint32_t m_masterId = 0;

@@ -7,6 +7,10 @@ namespace GAME {
 
 class Npc : public Character {
     GAME_DECLARE_CLASS(Npc)
+
+public:
+    // Rolls what it wears, except on a network client (the server's roll reaches it).
+    bool ShouldLoadLoot() const override { return !IsOnNetworkClient(); }
 };
 
 }  // namespace GAME

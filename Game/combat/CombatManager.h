@@ -123,6 +123,11 @@ public:
     int32_t GetCombatStateTimer() const { return m_combatStateTimer; }
     int32_t GetBlockRecoveryTimer() const { return m_blockRecoveryTimer; }
     const std::vector<uint32_t>& GetAttachedItems() const { return m_equipment.GetAttachedItems(); }
+    // Equipment forwards.
+    void AttachItemAction(uint32_t itemId, EquipLocations location) { m_equipment.AttachItemAction(itemId, location); }
+    void DetachItemAction(uint32_t itemId) { m_equipment.DetachItemAction(itemId); }
+    WorldCoords GetAttachCoords(EquipLocations location) const { return m_equipment.GetAttachCoords(location); }
+    EquipManager_HandState GetHandState() const { return m_equipment.GetHandState(); }
     uint32_t GetRightHandWeapon() const { return m_equipment.GetRightHandWeapon(); }
     uint32_t GetLeftHandWeapon() const { return m_equipment.GetLeftHandWeapon(); }
     uint32_t GetEquipmentArmorId() const { return m_equipment.GetArmorId(); }

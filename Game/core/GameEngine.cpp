@@ -231,6 +231,12 @@ const SkillProfile* GameEngine::LoadSkillResource(const Name& name, const LoadTa
     return profile;
 }
 
+ItemSet* GameEngine::GetItemSet(const std::string& name) const
+{
+    const auto found = m_itemSets.find(name);
+    return found != m_itemSets.end() ? found->second : nullptr;
+}
+
 const LoadTable& GameEngine::GetDatabase() const
 {
     return ObjectManager::Get().GetRecordOrEmpty(m_recordName);

@@ -125,6 +125,9 @@ public:
     Player* GetHostPlayer(int hostId) const;
     void GetPlayerInfo(PlayerInfo& out) const;
     GameDifficulty GetGameDifficulty() const;
+    // The item set of that name (not owned); null when none is known.
+    ItemSet* GetItemSet(const std::string& name) const;
+    void RegisterItemSet(const std::string& name, ItemSet* set) { m_itemSets[name] = set; }
     void SetGameDifficulty(GameDifficulty difficulty);
     static std::string GetGameDifficultyAsString(GameDifficulty difficulty);
     // Stores the level and announces it with "GameEvent_GameBalanceLevel".

@@ -4,16 +4,20 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "Engine/ObjectManager.h"
 #include "Game/items/ItemEquipment.h"
+#include "Game/items/ItemTypes.h"
 
 namespace GAME {
 
 class Character;
 class LoadTable;
+class Prop;
 
 class EquipManager {
 public:
@@ -27,13 +31,41 @@ public:
     // Every item attached to the character, in the order attached.
     const std::vector<uint32_t>& GetAttachedItems() const { return m_attachedItems; }
 
-    // Each setter also lists the item as attached; 0 empties the slot.
+    // Lists the item as attached at the location; an item already attached, or id 0,
+    // changes nothing. The first item at the right hand, left hand and upper body fills
+    // that slot.
+    void AttachItemAction(uint32_t itemId, EquipLocations location);
+    void DetachItemAction(uint32_t itemId) { Detach(itemId); }
+    // The first attached item at the location; 0 when none.
+    uint32_t GetItemId(EquipLocations location) const;
+    EquipLocations GetLocation(uint32_t itemId) const;
+    bool HasItem(uint32_t itemId) const;
+    // Record names compared ignoring case, with "/" equal to "\".
+    bool HasItem(const std::string& recordName) const;
+    // Appends the attached items that are no Weapon.
+    void GetAllNonWeapons(std::vector<uint32_t>& out) const;
+    // Bow 3 or staff 5 in either hand, a spear 4, a one-handed melee weapon in the left
+    // hand 2, a weapon in the right hand 1; else 0.
+    EquipManager_HandState GetHandState() const;
+    // Where the location's bone is on the owner; the owner's position for a location
+    // without one (or no owner).
+    WorldCoords GetAttachCoords(EquipLocations location) const;
+
+    // Props the owner carries (by id, with their attach point) and the weapon's
+    // enchantment effect.
+    void AddPropAttachment(Prop& prop, const std::string& attachPoint);
+    void RemovePropAttachment(uint32_t propId) { m_props.erase(propId); }
+    const std::map<uint32_t, std::string>& GetProps() const { return m_props; }
+    void SetWeaponEnchantment(const std::string& name) { m_enchantment = name; }
+    const std::string& GetWeaponEnchantment() const { return m_enchantment; }
+
+    // Each setter puts the item into its slot, detaching the one it held; 0 empties it.
     void SetRightHand(uint32_t itemId);
     void SetLeftHand(uint32_t itemId);
     void SetBodyArmor(uint32_t itemId);
     // Lists the item as attached without a hand or body slot (the rest of the outfit);
     // 0 and an item already listed are ignored.
-    void Attach(uint32_t itemId);
+    void Attach(uint32_t itemId) { AttachItemAction(itemId, EquipLocation_NoBone); }
     // Takes the item out of its slot and off the attached list.
     void Detach(uint32_t itemId);
 
@@ -45,10 +77,14 @@ public:
     uint32_t GetArmorId() const { return m_bodyArmor; }
 
 private:
-    void Fill(uint32_t& slot, uint32_t itemId);
+    void Fill(uint32_t& slot, uint32_t itemId, EquipLocations location);
+    uint32_t* SlotOf(EquipLocations location);
 
     Character* m_owner = nullptr;
     std::vector<uint32_t> m_attachedItems;
+    std::vector<EquipLocations> m_locations;   // beside m_attachedItems
+    std::map<uint32_t, std::string> m_props;
+    std::string m_enchantment;
     uint32_t m_rightHand = 0;
     uint32_t m_leftHand = 0;
     uint32_t m_bodyArmor = 0;

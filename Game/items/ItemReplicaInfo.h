@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Engine/NetPacketFields.h"
+#include "Game/items/ItemTypes.h"
 
 namespace GAME {
 
@@ -68,6 +69,12 @@ private:
         else if constexpr (V::kReading)
             field = T{};
     }
+};
+
+// One item of a character's copy: its identity and where it is worn (0 in the inventory).
+struct InventoryReplica {
+    ItemReplicaInfo info;
+    EquipLocations location = EquipLocation_None;
 };
 
 namespace Wire {

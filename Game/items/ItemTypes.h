@@ -27,6 +27,44 @@ enum ChestClassification : int32_t {
 // values belong to the markets.
 enum MarketItemStatus : uint32_t;
 
+// Where on the body an attached item sits; 0 is an item in the inventory. Locations 1 to
+// 9 are equipment slots (fingers hold two items at 7).
+enum EquipLocations : int32_t {
+    EquipLocation_None = 0,
+    EquipLocation_RightHand = 1,
+    EquipLocation_LeftHand = 2,
+    EquipLocation_UpperBody = 3,
+    EquipLocation_LowerBody = 4,
+    EquipLocation_Head = 5,
+    EquipLocation_Neck = 6,
+    EquipLocation_Finger = 7,
+    EquipLocation_Forearm = 8,
+    EquipLocation_NoBone = 9,
+};
+inline constexpr bool IsEquipSlot(int32_t location) { return location >= 1 && location <= 9; }
+
+// What the hands hold, which picks the character's animation set.
+enum EquipManager_HandState : int32_t {
+    EquipManager_Unarmed = 0,
+    EquipManager_SingleHanded = 1,   // a weapon in the right hand
+    EquipManager_DualWielded = 2,    // a one-handed melee weapon in the left hand
+    EquipManager_Bow = 3,
+    EquipManager_Spear = 4,
+    EquipManager_Staff = 5,
+};
+
+enum Weapon_Type : int32_t {
+    Weapon_None = 0,
+    Weapon_Other = 1,
+    Weapon_Axe = 2,
+    Weapon_Sword = 3,
+    Weapon_Mace = 4,
+    Weapon_Spear = 5,
+    Weapon_Bow = 6,
+    Weapon_Staff = 7,
+    Weapon_Shield = 9,
+};
+
 // Weights that loot rolls consume: no prefix and no suffix, both, prefix only, suffix
 // only, broken only.
 struct RandomizerWeightModifiers {

@@ -6,8 +6,14 @@
 
 namespace GAME {
 
+class Character;
+
 class OneShot : public Item {
     GAME_DECLARE_CLASS(OneShot)
+
+public:
+    // Applies the item to the character; the kinds say what it gives.
+    virtual void Use(Character& character);
 };
 
 class OneShot_PotionHealth : public OneShot {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Game/items/ItemEquipment.h"
+#include "Game/items/ItemTypes.h"
 
 namespace GAME {
 
@@ -17,9 +18,52 @@ public:
     // The record name of the projectile the weapon fires; empty when none.
     const std::string& GetProjectileName() const { return m_basicProjectileName; }
     void SetBasicProjectileName(const std::string& recordName) { m_basicProjectileName = recordName; }
+    // The weapon family; each kind answers its own.
+    virtual Weapon_Type GetWeaponType() const { return Weapon_Other; }
 
 private:
     std::string m_basicProjectileName;
+};
+
+// The weapon kinds, each answering its family.
+class WeaponMelee : public Weapon {
+    GAME_DECLARE_CLASS(WeaponMelee)
+};
+class WeaponMelee_Sword : public WeaponMelee {
+    GAME_DECLARE_CLASS(WeaponMelee_Sword)
+public:
+    Weapon_Type GetWeaponType() const override { return Weapon_Sword; }
+};
+class WeaponMelee_Axe : public WeaponMelee {
+    GAME_DECLARE_CLASS(WeaponMelee_Axe)
+public:
+    Weapon_Type GetWeaponType() const override { return Weapon_Axe; }
+};
+class WeaponMelee_Mace : public WeaponMelee {
+    GAME_DECLARE_CLASS(WeaponMelee_Mace)
+public:
+    Weapon_Type GetWeaponType() const override { return Weapon_Mace; }
+};
+class WeaponHunting : public Weapon {
+    GAME_DECLARE_CLASS(WeaponHunting)
+};
+class WeaponHunting_Bow : public WeaponHunting {
+    GAME_DECLARE_CLASS(WeaponHunting_Bow)
+public:
+    Weapon_Type GetWeaponType() const override { return Weapon_Bow; }
+};
+class WeaponHunting_Spear : public WeaponHunting {
+    GAME_DECLARE_CLASS(WeaponHunting_Spear)
+public:
+    Weapon_Type GetWeaponType() const override { return Weapon_Spear; }
+};
+class WeaponMagical : public Weapon {
+    GAME_DECLARE_CLASS(WeaponMagical)
+};
+class WeaponMagical_Staff : public WeaponMagical {
+    GAME_DECLARE_CLASS(WeaponMagical_Staff)
+public:
+    Weapon_Type GetWeaponType() const override { return Weapon_Staff; }
 };
 
 }  // namespace GAME

@@ -14,6 +14,7 @@ public:
     // Reads the block chance, defence, absorption, recovery time (seconds) and sound.
     void Load(const LoadTable& table) override;
 
+    Weapon_Type GetWeaponType() const override { return Weapon_Shield; }
     float GetShieldBlockChance() const { return m_blockChance; }
     float GetShieldDefense() const { return m_blockDefense; }
     float GetShieldAbsorption() const { return m_blockAbsorption; }

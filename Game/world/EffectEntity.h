@@ -22,7 +22,7 @@ public:
     // only while emitting.
     virtual bool HasActiveParticles() const { return m_emitting; }
     // Loads what the effect shows; nothing to load without particle output.
-    void PreLoad(bool /*preloadNow*/) {}
+    void PreLoad(bool /*preloadNow*/) override {}
 
     // Places the effect in the world. With `selfDeleting` the effect is destroyed once it
     // stops emitting and has no particles left.

@@ -20,7 +20,7 @@ public:
 
     void Load(const LoadTable& table) override;
     // Loads the sound and the animation ahead of their first use.
-    void PreLoad(bool preloadNow);
+    void PreLoad(bool preloadNow) override;
 
     const std::string& GetAttachPoint() const { return m_propAttachPoint; }
     const std::string& GetAnimation() const { return m_animation; }

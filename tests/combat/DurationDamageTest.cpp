@@ -331,6 +331,7 @@ TEST_F(DurationDamageTest, LeechOverTimeReturnsNoMoreThanTheDefenderHad)
 {
     defender->SetCurrentLife(3.0f);
     defender->SetCurrentMana(2.0f);
+    attacker->SetTotalCharAttribute(CharAttributeType_Mana, 100.0f);   // room for the mana leeched
     attacker->SetCurrentMana(1.0f);
     Dot().SetAttacker(attacker->GetObjectId());
     Dot().AddDamage(CombatAttributeType_LifeLeach, 50.0f, 1.0f);

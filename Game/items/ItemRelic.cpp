@@ -1,0 +1,9 @@
+#include "Game/items/ItemRelic.h"
+
+namespace GAME {
+
+GAME_IMPLEMENT_CLASS(ItemRelic, Item)
+
+bool ItemRelic::UseRelicOn(Entity*, bool) { return false; }
+
+}  // namespace GAME

@@ -1,0 +1,54 @@
+// Animation files and animation table records of any bytes. The input is the text of an
+// animation file and of a table record at once: the file is parsed and posed, the table
+// names that file under some keys, and the six sets it fills are played kind by kind.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "Engine/Engine.h"
+#include "Engine/Entity.h"
+#include "Engine/GameServices.h"
+#include "Engine/GraphicsAnim.h"
+#include "Engine/LoadTable.h"
+#include "Game/characters/AnimationSet.h"
+#include "Game/characters/AnimationTableLoader.h"
+
+using namespace GAME;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    gEngine->SetLogSink([](const LogLine&) {});   // lines are still formatted, not printed
+    const std::string text(reinterpret_cast<const char*>(data), size);
+
+    GraphicsAnim anim("fuzz.anm");
+    if (anim.Parse(text.data(), text.size(), "fuzz.anm")) {
+        SkeletalPose pose;
+        for (int frame : {-1, 0, 1, static_cast<int>(anim.GetLength()), 1 << 30})
+            for (bool loop : {false, true})
+                anim.GetFramePose(frame, loop, pose);
+    }
+
+    GraphicsEngine::Get()->RegisterAnimation("F.anm", text);
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord("Records/Fuzz/Table.dbr", text);
+    {
+        AnimationSet sets[AnimationStyle_Count];
+        LoadAnimationTable("Records/Fuzz/Table.dbr", &sets[0], &sets[1], &sets[2], &sets[3], &sets[4], &sets[5]);
+        Actor actor;
+        const Name end = Name::Create("End");
+        for (AnimationSet& set : sets) {
+            for (int type = -1; type <= AnimationSet_Count; ++type) {
+                set.PlayAnimation(actor, type, Name::Create(text.substr(0, 16)), 1.0f, false, 2);
+                set.HandleAnimationCallback(actor, end);
+                set.SetLastPost(actor, type);
+                set.AdjustAnimation(actor, 0.5f);
+                volatile float sink = set.GetAnimSpeed(type) + static_cast<float>(set.GetLength(type));
+                (void)sink;
+            }
+            set.PreLoad();
+        }
+    }
+    records.Clear();
+    GraphicsEngine::Get()->ClearRegisteredAnimations();
+    return 0;
+}
