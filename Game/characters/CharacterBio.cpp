@@ -203,7 +203,9 @@ void CharacterBio::Update(Character& character, int ms)
         regen = 0.0f;
     const float fed = FlowFromPool(v.lifeTotal, m_healthFeedRate, ms, m_lifeStoragePool);
     m_lifeStoragePool = std::max(m_lifeStoragePool - fed, 0.0f);
+    const float lifeBefore = m_currentLife;
     m_currentLife = std::min(regen + accelerated + m_currentLife + fed, v.lifeTotal);
+    character.GetPlayStats().GainLife(m_currentLife - lifeBefore, PlayStatsLifeType_Regeneration);
 
     v.manaTotal = std::max(v.manaTotal - GetManaReserve(), 0.0f);
     v.manaRegen = m_totalAttributes.GetValue(CharAttributeType_ManaRegen);

@@ -437,6 +437,8 @@ TEST_F(ExperienceLevelTest, TheBundledRecordsParseAndTheLevelsDump)
     bio().SubtractLife(10.0f);
     bio().Update(*character, 1000);
     EXPECT_FLOAT_EQ(bio().GetCurrentLife(), 291.0f);
+    // What regeneration gives is counted in the character's statistics.
+    EXPECT_FLOAT_EQ(character->GetPlayStats().GetLifeGained(PlayStatsLifeType_Regeneration), 1.0f);
 }
 
 }  // namespace
