@@ -1,7 +1,8 @@
 // Record text of any bytes, loaded as a character record with the game engine up: the
 // character is created from it (its kind chosen by the first byte), rolls its loot (a
 // monster) and loads its animation sets, switches sets by the second byte, is copied
-// through its inventory replica, preloaded and destroyed. The records it may name (sound
+// through its inventory replica, runs its bio's first update and one frame of it (the
+// regeneration and level records exist too), preloaded and destroyed. The records it may name (sound
 // packs, effect packs, a combat record, the game-wide per-size effect arrays, items of
 // each hand kind, a shared animation table and the animations) exist in memory, so those
 // paths are reached too.
@@ -40,6 +41,11 @@ void RegisterNamedRecords()
     records.RegisterRecord("Records/Staff.dbr", "Class,WeaponMagical_Staff,\n");
     records.RegisterRecord("Records/Sword.dbr", "Class,WeaponMelee_Sword,\n");
     records.RegisterRecord("Records/Ring.dbr", "Class,ItemEquipment,\n");
+    records.RegisterRecord("Records/Game/HealthManaRegen.dbr",
+                           "lifeRegenEquation,lifeRegen*elapsedTime,\nmanaRegenEquation,(manaRegen*elapsedTime)*2,\n"
+                           "healthFeedRate,8.0,\nmanaFeedRate,0,\nmanaDrainRate,-2.0,\n");
+    records.RegisterRecord("Records/L.dbr", "experienceLevelEquation,playerLevel*100,\nmaxPlayerLevel,20,\n"
+                                            "characterModifierPoints,2,\nskillModifierPoints,3,\n");
     records.RegisterRecord("Records/T.dbr", "unarmedRunAnim,A.anm,\nbowAttackAnim1,A.anm,\nbowAttackAnimWeight1,5,\n"
                                             "sHandedSpecialAnim15,A.anm,\nsHandedSpecialAnimRef15,R,\n");
 }
@@ -74,6 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (InventoryReplica& entry : replica)
             entry.info.objectId = 0;
         character->SetInventoryReplica(replica);
+        CharacterBio& bio = character->GetCharacterBio();
+        bio.InitialUpdate(*character);
+        bio.SubtractMana(size);
+        bio.Update(*character, size > 2 ? data[2] * 8 : 16);
         character->PreLoad(true);
         objects.DestroyObjectEx(character, "fuzz", __LINE__);
     }
