@@ -84,16 +84,14 @@ void AuraManager::Clear(Actor& owner)
 
 void AuraManager::AttachToOwner(Actor& owner, Entity& aura)
 {
-    // Entities do not carry other entities yet: until they do, the aura is made and kept
-    // but stands on its own.
-    static_cast<void>(owner);
-    static_cast<void>(aura);
+    // Identity placement at no named point: the aura sits on the owner's origin.
+    owner.Attach(&aura, Coords(), Name());
 }
 
 void AuraManager::DetachFromOwner(Actor& owner, Entity& aura)
 {
-    static_cast<void>(owner);
-    static_cast<void>(aura);
+    if (aura.IsAttachedTo(&owner))
+        owner.Detach(&aura);
 }
 
 void AuraManager::RemoveEntity(Actor& owner, uint32_t entityId)

@@ -56,13 +56,21 @@ TEST_F(AuraManagerTest, EntitiesOutliveAManagerNotClearedAndVanishedOnesAreJustF
         AuraManager auras;
         kept = auras.AddAura(owner, kGlow, true, 0);
     }
-    EXPECT_NE(ObjectManager::Get().GetObject<Entity>(kept), nullptr);
+    // An aura is carried by its owner, and stays so when its manager is not cleared.
+    const Entity* keptAura = ObjectManager::Get().GetObject<Entity>(kept);
+    ASSERT_NE(keptAura, nullptr);
+    EXPECT_TRUE(keptAura->IsAttachedTo(&owner));
 
     AuraManager auras;
     const uint32_t gone = auras.AddAura(owner, kGlow, false, 1);
     ObjectManager::Get().DestroyObjectEx(ObjectManager::Get().GetObject(gone), __FILE__, __LINE__);
     auras.Update(owner, 1000);
     EXPECT_TRUE(auras.GetAuras().empty());
+    const uint32_t cleared = auras.AddAura(owner, kGlow, true, 0);
+    Entity* aura = ObjectManager::Get().GetObject<Entity>(cleared);
+    ASSERT_NE(aura, nullptr);
+    auras.Clear(owner);
+    EXPECT_FALSE(aura->IsAttachedTo(&owner));   // let go before it is destroyed
 }
 
 }  // namespace
