@@ -34,12 +34,6 @@ GAME_IMPLEMENT_CLASS(Character, Actor)
 
 namespace {
 
-// Counts of points and gold hold at their largest value rather than wrapping.
-uint32_t SaturatingAdd(uint32_t value, uint32_t amount)
-{
-    const uint32_t room = std::numeric_limits<uint32_t>::max() - value;
-    return value + (amount < room ? amount : room);
-}
 
 constexpr int kPhysicsTypeCharacter = 1;
 constexpr const char* kSplashSoundDefault = "records/sounds/soundpak/bodyfalls/FallMdGooPak.dbr";
@@ -526,9 +520,24 @@ void Character::TakeBonus(const Bonus& bonus, bool slow, PlayStatsLifeType lifeT
     m_bio->TakeBonus(bonus, slow);
     m_playStats.GainLife(lifeGiven, lifeType);
     AddMoney(bonus.goldPoints);
-    m_skillPoints = SaturatingAdd(m_skillPoints, bonus.skillPoints);
-    m_modifierPoints = SaturatingAdd(m_modifierPoints, bonus.attributePoints);
-    m_experiencePoints = SaturatingAdd(m_experiencePoints, bonus.experiencePoints);
+    m_levelControl->AddSkillPoints(bonus.skillPoints);
+    m_levelControl->AddModifierPoints(bonus.attributePoints);
+    SetExperiencePoints(SaturatingAdd(GetExperiencePoints(), bonus.experiencePoints));
+}
+
+uint32_t Character::GetCharLevel() const { return m_levelControl->GetLevel(); }
+void Character::SetCharLevel(uint32_t level)
+{
+    m_levelControl->SetLevelAndExperience(level, m_levelControl->GetExperience());
+}
+uint32_t Character::GetModifierPoints() const { return m_levelControl->GetModifierPoints(); }
+void Character::SetModifierPoints(uint32_t points) { m_levelControl->SetModifierPoints(points); }
+uint32_t Character::GetSkillPoints() const { return m_levelControl->GetSkillPoints(); }
+void Character::SetSkillPoints(uint32_t points) { m_levelControl->SetSkillPoints(points); }
+uint32_t Character::GetExperiencePoints() const { return m_levelControl->GetExperience(); }
+void Character::SetExperiencePoints(uint32_t points)
+{
+    m_levelControl->SetLevelAndExperience(m_levelControl->GetLevel(), points);
 }
 
 void Character::UnderAttack(uint32_t) {}
@@ -701,7 +710,7 @@ uint32_t Character::SubtractMoney(uint32_t amount)
 
 uint32_t Character::GetExperienceReward(uint32_t playerId) const
 {
-    return gGameEngine ? gGameEngine->CalculateExperienceReward(m_charLevel, playerId, m_experiencePoints) : 0;
+    return gGameEngine ? gGameEngine->CalculateExperienceReward(GetCharLevel(), playerId, GetExperiencePoints()) : 0;
 }
 
 

@@ -121,13 +121,14 @@ public:
         return m_actionState == Character_ActionState_Move || m_actionState == Character_ActionState_Walk;
     }
 
-    uint32_t GetCharLevel() const { return m_charLevel; }
-    void SetCharLevel(uint32_t level) { m_charLevel = level; }
+    // The level, experience and points are the experience level control's.
+    uint32_t GetCharLevel() const;
+    void SetCharLevel(uint32_t level);
     // Unspent attribute (modifier) points and unspent skill points.
-    uint32_t GetModifierPoints() const { return m_modifierPoints; }
-    void SetModifierPoints(uint32_t points) { m_modifierPoints = points; }
-    uint32_t GetSkillPoints() const { return m_skillPoints; }
-    void SetSkillPoints(uint32_t points) { m_skillPoints = points; }
+    uint32_t GetModifierPoints() const;
+    void SetModifierPoints(uint32_t points);
+    uint32_t GetSkillPoints() const;
+    void SetSkillPoints(uint32_t points);
 
     bool IsTeleporting() const { return m_teleporting; }
     void SetTeleporting(bool teleporting) { m_teleporting = teleporting; }
@@ -332,9 +333,6 @@ private:
     WorldVec3 m_pathPosition;
     WorldVec3 m_pathTarget;
     float m_speed = 0.0f;
-    uint32_t m_charLevel = 1;
-    uint32_t m_modifierPoints = 0;
-    uint32_t m_skillPoints = 0;
     bool m_teleporting = false;
 
     // Gold.
@@ -346,12 +344,11 @@ public:
     Team GetTeam() const { return m_team; }
     virtual void SetTeam(const Team& team) { m_team = team; }
     // The character's experience points; for a monster, what killing it is worth.
-    uint32_t GetExperiencePoints() const { return m_experiencePoints; }
-    void SetExperiencePoints(uint32_t points) { m_experiencePoints = points; }
+    uint32_t GetExperiencePoints() const;
+    void SetExperiencePoints(uint32_t points);
 
 private:
     Team m_team;
-    uint32_t m_experiencePoints = 0;
     Character_Gender m_gender = Character_Gender_None;
     // ---- Owned parts and the simple members ------------------------------------------
 public:

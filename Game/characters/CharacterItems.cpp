@@ -229,7 +229,7 @@ Item* Character::CreateItemFromLootTable(const LoadTable& table, const char* cha
                                          uint32_t& objectId, RandomUniform& random)
 {
     LootLoader loader;
-    loader.SetLevel(m_charLevel, m_lootInfo.level);
+    loader.SetLevel(GetCharLevel(), m_lootInfo.level);
     loader.SetRandomizerWeightModifiers(m_lootWeightModifiers);
     if (m_lootNoBrokenItems)
         loader.SetNoBrokenItems();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Game/core/foundation/MathUtil.h"
 #include "Engine/Engine.h"
 #include "Engine/EventManager.h"
 #include "Engine/IOStream.h"
@@ -22,13 +23,6 @@ uint32_t ReadCount(const LoadTable& table, const char* key, uint32_t def)
 {
     const int value = table.GetInt(key, static_cast<int>(def));
     return value > 0 ? static_cast<uint32_t>(value) : 0u;
-}
-
-// Counts hold at their largest value rather than wrapping.
-uint32_t SaturatingAdd(uint32_t value, uint32_t amount)
-{
-    const uint32_t room = std::numeric_limits<uint32_t>::max() - value;
-    return value + (amount < room ? amount : room);
 }
 
 }  // namespace

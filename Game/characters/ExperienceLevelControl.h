@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "Game/core/foundation/DesignerEquation.h"
+#include "Game/core/foundation/MathUtil.h"
 
 namespace GAME {
 
@@ -64,8 +65,11 @@ public:
     uint32_t SpendPointOnIntelligence() { return SpendPoint(m_intelligenceIncrement); }
     uint32_t SpendPointOnLife() { return SpendPoint(m_lifeIncrement); }
     uint32_t SpendPointOnMana() { return SpendPoint(m_manaIncrement); }
-    void AddModifierPoints(uint32_t amount) { m_modifierPoints += amount; }
-    void AddSkillPoints(uint32_t amount) { m_skillPoints += amount; }
+    // Points stop at their largest count rather than wrapping.
+    void AddModifierPoints(uint32_t amount) { m_modifierPoints = SaturatingAdd(m_modifierPoints, amount); }
+    void AddSkillPoints(uint32_t amount) { m_skillPoints = SaturatingAdd(m_skillPoints, amount); }
+    void SetModifierPoints(uint32_t points) { m_modifierPoints = points; }
+    void SetSkillPoints(uint32_t points) { m_skillPoints = points; }
     // Takes one skill point when there is one; the points left.
     uint32_t SubtractSkillPoint();
 

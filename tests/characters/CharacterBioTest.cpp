@@ -386,6 +386,23 @@ TEST_F(ExperienceLevelTest, OneGainOverThreeThresholdsGivesThreeLevels)
     EXPECT_EQ(control.SpendPointOnStrength(), 0u);
 }
 
+// The character's level, experience and points are its level control's: one copy, read
+// and written through the character, and a bonus's points stop at the largest count.
+TEST_F(ExperienceLevelTest, TheCharacterReadsItsLevelControl)
+{
+    Load(character->GetLevelControl(), "10", "4");
+    EXPECT_EQ(character->GetCharLevel(), 4u);
+    character->SetExperiencePoints(350);
+    EXPECT_EQ(character->GetLevelControl().GetExperience(), 350u);
+    Bonus bonus;
+    bonus.skillPoints = UINT32_MAX;
+    bonus.attributePoints = 2;
+    character->TakeBonus(bonus, false, PlayStatsLifeType_Unknown);
+    character->TakeBonus(bonus, false, PlayStatsLifeType_Unknown);
+    EXPECT_EQ(character->GetSkillPoints(), UINT32_MAX);
+    EXPECT_EQ(character->GetLevelControl().GetModifierPoints(), 4u);
+}
+
 TEST_F(ExperienceLevelTest, TheMaximumLevelPinsExperienceAndLevelZeroHasNoThreshold)
 {
     ExperienceLevelControl control;

@@ -27,6 +27,11 @@ inline float RadiansToDegrees(float radians) { return radians * kRadiansToDegree
 inline int Min(int a, int b) { return a < b ? a : b; }
 inline int Max(int a, int b) { return a > b ? a : b; }
 inline int Clamp(int value, int low, int high) { return Min(Max(value, low), high); }
+// Counts (points, gold, experience) hold at their largest value rather than wrapping.
+inline uint32_t SaturatingAdd(uint32_t value, uint32_t amount)
+{
+    return amount > UINT32_MAX - value ? UINT32_MAX : value + amount;
+}
 
 // The entry of a per-level table: the last entry for an index past the end. An empty
 // table (count 0) gives 0, not an index past the end; callers still test for empty.
