@@ -136,10 +136,9 @@ void CharacterBio::UpdateResources(Character& character)
         m_baseSumsLevel = level;
     }
     m_totalAttributes = m_baseAttributeSums;
-    const EquippedItems items(character.GetCombatManager().GetEquipManager());
-    for (const ItemEquipment* item : items.GetItems())
-        item->GetCharAttributes(m_totalAttributes);
+    character.GetEquipCharAttributes(m_totalAttributes);
     character.GetSkillManager().GetCharAttributes(m_totalAttributes);
+    character.ContributeItemSetCharAttributes(m_totalAttributes);
     character.ContributeGameBalanceCharAttributes(m_totalAttributes);
 
     const float lifeModifier = m_totalAttributes.GetModifier(CharAttributeType_Life);

@@ -466,26 +466,30 @@ void Character::ContributeItemSetRetaliationAttributes(CombatAttributeAccumulato
 
 void Character::GetEquipCharAttributes(CharAttributeAccumulator& accumulator) const
 {
-    for (const ItemEquipment* item : EquippedItems(m_combatManager->GetEquipManager()).GetItems())
-        item->GetCharAttrStore().AddToAccumulator(accumulator, ItemEquipment::kAttributeLevel);
+    const EquippedItems items(m_combatManager->GetEquipManager());
+    for (const ItemEquipment* item : items.GetItems())
+        item->GetCharAttributes(accumulator);
 }
 
 void Character::GetEquipSkillAttributes(SkillAttributeAccumulator& accumulator) const
 {
-    for (const ItemEquipment* item : EquippedItems(m_combatManager->GetEquipManager()).GetItems())
+    const EquippedItems items(m_combatManager->GetEquipManager());
+    for (const ItemEquipment* item : items.GetItems())
         item->GetSkillAttrStore().AddToAccumulator(accumulator, ItemEquipment::kAttributeLevel);
 }
 
 void Character::GetEquipArmorDamageAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    for (const ItemEquipment* item : EquippedItems(m_combatManager->GetEquipManager()).GetItems())
+    const EquippedItems items(m_combatManager->GetEquipManager());
+    for (const ItemEquipment* item : items.GetItems())
         if (!item->IsA<Weapon>())
             item->GetOffensiveDamageAttributes(accumulator);
 }
 
 void Character::GetEquipOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    for (const ItemEquipment* item : EquippedItems(m_combatManager->GetEquipManager()).GetItems())
+    const EquippedItems items(m_combatManager->GetEquipManager());
+    for (const ItemEquipment* item : items.GetItems())
         item->GetOffensiveModifierAttributes(accumulator);
 }
 

@@ -100,8 +100,10 @@ public:
     EquippedItems(const EquippedItems&) = delete;
     EquippedItems& operator=(const EquippedItems&) = delete;
 
-    // The attached items that are equipment, in the order attached.
-    std::span<ItemEquipment* const> GetItems() const { return m_items; }
+    // The attached items that are equipment, in the order attached. The list lives in
+    // this object: a temporary's list would dangle at once, so it is not offered.
+    std::span<ItemEquipment* const> GetItems() const& { return m_items; }
+    std::span<ItemEquipment* const> GetItems() const&& = delete;
 
     // The attached item with that id when it is a T; null for 0 or anything else.
     template <class T>
