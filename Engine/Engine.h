@@ -49,9 +49,10 @@ public:
     // Where lines go. The default sink prints to standard error. Returns the old sink.
     LogSink SetLogSink(LogSink sink);
 
-    // The engine's own part of a frame, run by the host after the game's update: the
-    // clocks advance, the active camera takes its input step, and the objects destroyed
-    // during the frame are freed.
+    // The engine's own part of a frame, run by the host after the game's update, in this
+    // order: the clocks advance, the active camera takes its input step, the peers'
+    // packets are applied, the world walks its actors (World::UpdateActors) and the
+    // objects destroyed during the frame are freed. This is the only place a frame frees.
     void UpdateFrame(int elapsedMilliseconds);
     void SetActiveCamera(WorldCamera* camera) { m_activeCamera = camera; }
     WorldCamera* GetActiveCamera() const { return m_activeCamera; }

@@ -103,6 +103,22 @@ public:
     // An event of the animation being played (a footstep, "End" ...).
     virtual void AnimationCallback(const Name& event);
 
+    // The animation step (run by the world's walk): every channel's animation advances by
+    // elapsedMs x its frame rate x its own speed x the speed and multiplier it is played
+    // with, and raises, in order of frame, each event whose frame it reaches or passes
+    // (the events at frame 0 on the first step after PlayAnimation). Reaching the end
+    // raises "End": a looping animation wraps and goes on (raising "End" on each pass, at
+    // most kMaxWrapsPerStep per step), any other holds its last frame and raises nothing
+    // more. A channel played again from inside a callback goes on with the new animation
+    // at the next step; an actor that leaves the world in a callback raises nothing more.
+    static constexpr int kMaxWrapsPerStep = 8;
+    void AdvanceAnimations(int elapsedMs);
+
+    // The body's motion from the animation on channel 0: the actor's forward (third)
+    // axis scaled to the animation's motion speed x the speed and multiplier it is played
+    // with; zero when nothing moves.
+    Vec3 GetMotion() const;
+
     // Whether the actor is drawn. Actors start visible.
     virtual void SetVisibility(bool visible) { m_visible = visible; }
     virtual bool GetVisibility() const { return m_visible; }
@@ -133,6 +149,16 @@ public:
         float speed = 1.0f;
         float speedMultiplier = 1.0f;
         int blendMs = 0;
+        // The animation's own values, copied when it is played, and the clock.
+        int length = 1;          // frames
+        int frameRate = 30;
+        float animSpeed = 1.0f;
+        float motionSpeed = 0.0f;
+        std::vector<GraphicsAnimEvent> events;
+        double position = 0.0;   // frames since the start (within the length)
+        bool started = false;    // the first step has run
+        bool finished = false;   // a non-looping animation reached its end
+        unsigned plays = 0;      // counts PlayAnimation calls on the channel
     };
     // Plays an animation on a channel, blending into it over blendMs (negative: 0); the
     // channel's speed multiplier starts again at 1. A
@@ -149,7 +175,12 @@ public:
     const SkeletalPose& GetPose() const { return m_pose; }
 
 private:
+    friend class World;
+
     bool IsChannel(int channel, const char* call) const;
+    // Raises the events of a channel in (from, to] (from < 0: from frame 0 included);
+    // false when a callback played the channel again or took the actor out of the world.
+    bool RaiseEvents(int channel, double from, double to, bool placed, unsigned plays);
 
     AnimationChannel m_channels[kAnimationChannels];
     SkeletalPose m_pose;
@@ -158,6 +189,7 @@ private:
     float m_boundingValue = 0.0f;
     float m_heightValue = 1.0f;
     bool m_visible = true;
+    bool m_initialUpdated = false;   // set by the world's walk
 };
 
 class Light : public Entity {

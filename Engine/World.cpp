@@ -80,9 +80,53 @@ void World::RemoveEntity(Entity* entity)
     if (!entity || !entity->m_inWorld)
         return;
     auto found = std::find(m_entities.begin(), m_entities.end(), entity);
-    if (found != m_entities.end())
+    if (found != m_entities.end()) {
+        // Keep a running walk on the entities it has not reached yet.
+        const auto index = static_cast<size_t>(found - m_entities.begin());
+        if (index < m_walkNext)
+            --m_walkNext;
+        if (index < m_walkEnd)
+            --m_walkEnd;
         m_entities.erase(found);
+    }
+    if (entity == m_walkCurrent)
+        m_walkCurrent = nullptr;
     entity->m_inWorld = false;
+}
+
+void World::UpdateActors(int elapsedMs)
+{
+    if (m_walking) {
+        gEngine->Log(LOG_ERROR, "World::UpdateActors: called again during the walk; ignored");
+        return;
+    }
+    // The walked actor is checked through m_walkCurrent only, so one freed during its own
+    // call (which takes it out of the world) is never touched again.
+    auto stillHere = [this] { return m_walkCurrent != nullptr; };
+    m_walking = true;
+    m_walkNext = 0;
+    m_walkEnd = m_entities.size();
+    while (m_walkNext < m_walkEnd) {
+        Entity* entity = m_entities[m_walkNext++];
+        auto* actor = DynamicCast<Actor>(entity);
+        if (!actor)
+            continue;
+        m_walkCurrent = actor;
+        if (!actor->m_initialUpdated) {
+            actor->m_initialUpdated = true;
+            actor->InitialUpdate();
+        }
+        if (stillHere())
+            actor->UpdateSelf(elapsedMs);
+        if (stillHere())
+            actor->AdvanceAnimations(elapsedMs);
+        if (stillHere())
+            actor->PreAnimationUpdate(elapsedMs);
+    }
+    m_walkCurrent = nullptr;
+    m_walkNext = 0;
+    m_walkEnd = 0;
+    m_walking = false;
 }
 
 bool World::IsListed(const Entity* entity, EntityListType type)
@@ -164,6 +208,9 @@ void World::Reset()
     for (Entity* entity : m_entities)
         entity->m_inWorld = false;
     m_entities.clear();
+    m_walkNext = 0;
+    m_walkEnd = 0;
+    m_walkCurrent = nullptr;
     for (auto& region : m_regions)
         m_unloadedRegions.push_back(std::move(region));
     m_regions.clear();

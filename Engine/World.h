@@ -133,6 +133,19 @@ public:
     void RemoveEntity(Entity* entity);
     size_t GetEntityCount() const { return m_entities.size(); }
 
+    // The frame's walk over the actors in the world, in the world's order. Each actor, in
+    // this exact order:
+    //   1. `InitialUpdate`, on its first walk only (once in the actor's life);
+    //   2. `UpdateSelf(elapsedMs)`;
+    //   3. the animation step: its playing animations advance by elapsedMs and raise
+    //      their events through `AnimationCallback`;
+    //   4. `PreAnimationUpdate(elapsedMs)`.
+    // An actor that leaves the world, or is destroyed (which takes it out of the world),
+    // during any of these calls (its own or another's) gets no further call this frame.
+    // An entity added during the walk, or taken out and put back, is first walked the
+    // next frame. Other entities are not walked. The engine's frame runs the walk.
+    void UpdateActors(int elapsedMs);
+
     // Each query appends what it finds to `out`, in the world's order.
     void GetEntities(std::vector<Entity*>& out, const FilterFunction<Entity>& filter, EntityListType type) const;
     // Entities whose bounding sphere meets the sphere (given in `region`'s space).
@@ -157,6 +170,12 @@ private:
     std::vector<std::unique_ptr<Region>> m_regions;
     std::vector<std::unique_ptr<Region>> m_unloadedRegions;
     std::vector<Entity*> m_entities;   // in the order they were added
+    // The running walk: the next index, the end of what it walks, and the entity on the
+    // stack (null once it has left the world). Removal moves them back.
+    size_t m_walkNext = 0;
+    size_t m_walkEnd = 0;
+    Entity* m_walkCurrent = nullptr;
+    bool m_walking = false;
 };
 
 }  // namespace GAME
