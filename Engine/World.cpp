@@ -1,6 +1,7 @@
 #include "Engine/World.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
@@ -43,6 +44,8 @@ Region* World::AddRegion(uint32_t id, const std::string& name, const Vec3& offse
     if (unloaded != m_unloadedRegions.end()) {
         (*unloaded)->m_name = name;
         (*unloaded)->m_offset = offset;
+        (*unloaded)->m_floorHeight = 0.0f;
+        (*unloaded)->m_floorSurface = 0;
         m_regions.push_back(std::move(*unloaded));
         m_unloadedRegions.erase(unloaded);
     } else {
@@ -61,13 +64,8 @@ Region* World::GetRegionById(uint32_t id) const
 
 bool World::AddEntity(Entity* entity, const WorldCoords& coords)
 {
-    if (!entity)
+    if (!SetCoords(entity, coords))
         return false;
-    if (!coords.IsValid()) {
-        gEngine->Log(LOG_WARNING, "World::AddEntity: object %u has no region to be placed in", entity->GetObjectId());
-        return false;
-    }
-    entity->m_coords = coords;
     if (!entity->m_inWorld) {
         entity->m_inWorld = true;
         m_entities.push_back(entity);
@@ -203,6 +201,48 @@ void World::GetAllIntersections(std::vector<RayIntersection>& out, const WorldVe
                      [](const RayIntersection& a, const RayIntersection& b) { return a.distance < b.distance; });
 }
 
+void Region::SetFloor(float height, int surface)
+{
+    if (!std::isfinite(height)) {
+        gEngine->Log(LOG_WARNING, "Region %u: floor height %g ignored", m_id, static_cast<double>(height));
+        return;
+    }
+    m_floorHeight = height;
+    m_floorSurface = surface;
+}
+
+bool World::SetCoords(Entity* entity, const WorldCoords& coords)
+{
+    if (!entity)
+        return false;
+    if (!coords.IsValid()) {
+        gEngine->Log(LOG_WARNING, "World: object %u has no region to be placed in", entity->GetObjectId());
+        return false;
+    }
+    entity->m_coords = coords;
+    return true;
+}
+
+void World::CreateDisturbance(const WorldVec3& position, const Vec3& extents, float strength, int splashType)
+{
+    if (m_disturbances.size() >= kMaxDisturbances)
+        m_disturbances.erase(m_disturbances.begin());
+    m_disturbances.push_back({position, extents, strength, splashType});
+    ++m_disturbanceCount;
+}
+
+bool World::ProbeFloor(const WorldVec3& from, float length, FloorHit& hit) const
+{
+    if (!from.IsValid() || !std::isfinite(length))
+        return false;
+    const float distance = from.GetRegionPosition().y - from.GetRegion()->GetFloorHeight();
+    if (!(distance >= 0.0f && distance <= length))
+        return false;
+    hit.distance = distance;
+    hit.surface = from.GetRegion()->GetFloorSurface();
+    return true;
+}
+
 void World::Reset()
 {
     for (Entity* entity : m_entities)
@@ -211,6 +251,7 @@ void World::Reset()
     m_walkNext = 0;
     m_walkEnd = 0;
     m_walkCurrent = nullptr;
+    m_disturbances.clear();
     for (auto& region : m_regions)
         m_unloadedRegions.push_back(std::move(region));
     m_regions.clear();
