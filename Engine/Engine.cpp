@@ -123,6 +123,7 @@ LogSink Engine::SetLogSink(LogSink sink)
 
 void Engine::UpdateFrame(int elapsedMilliseconds)
 {
+    ++m_frameCount;
     GameClock::Get().Advance(elapsedMilliseconds > 0 ? static_cast<uint32_t>(elapsedMilliseconds) : 0u);
     if (m_activeCamera)
         m_activeCamera->UpdateFromInputImpl();

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Engine/Engine.h"
+#include "Engine/GameClock.h"
 #include "Engine/Journal.h"
 #include "Engine/PhysicsEngine.h"
 
@@ -269,13 +270,54 @@ Vec3 Actor::GetMotion() const
 
 // ---- SoundPak ---------------------------------------------------------------------------
 
-void SoundPak::PlayOnTarget(uint32_t targetId, int options, bool once)
+void SoundPak::Started(int options, bool once)
 {
     ++m_playCount;
-    m_lastTarget = targetId;
     m_lastOptions = options;
     m_lastOnce = once;
+    m_looping = !once;
+    m_fading = false;
+}
+
+void SoundPak::Play(const WorldVec3& where, int options, bool once)
+{
+    Started(options, once);
+    m_lastPlayed = where;
+}
+
+void SoundPak::Play(bool once) { Started(m_lastOptions, once); }
+
+void SoundPak::PlayOnTarget(uint32_t targetId, int options, bool once)
+{
+    Started(options, once);
+    m_lastTarget = targetId;
     Journal::Get().Record("SoundPak::PlayOnTarget", GetObjectId(), "target %u", targetId);
+}
+
+void SoundPak::FadeOut(int ms)
+{
+    if (!m_looping || m_fading)
+        return;
+    if (ms <= 0) {
+        Stop();
+        return;
+    }
+    m_fading = true;
+    m_fadeStart = GameClock::Get().GetRealTime();
+    m_fadeMs = static_cast<uint32_t>(ms);
+}
+
+void SoundPak::Stop()
+{
+    m_looping = false;
+    m_fading = false;
+}
+
+bool SoundPak::IsPlaying() const
+{
+    if (!m_looping)
+        return false;
+    return !m_fading || GameClock::Get().GetRealTime() - m_fadeStart < m_fadeMs;
 }
 
 void SoundPak::PreLoad(bool) { ++m_preLoadCount; }

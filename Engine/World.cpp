@@ -110,6 +110,8 @@ void World::UpdateActors(int elapsedMs)
         if (!actor)
             continue;
         m_walkCurrent = actor;
+        // There is no renderer: an actor in the world counts as drawn each frame.
+        actor->m_lastRenderedFrame = gEngine->GetFrameCount();
         if (!actor->m_initialUpdated) {
             actor->m_initialUpdated = true;
             actor->InitialUpdate();

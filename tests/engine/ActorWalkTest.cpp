@@ -172,3 +172,51 @@ TEST(ActorAnimationClock, SpeedsLoopingWrapEventsAndMotion)
     other.AdvanceAnimations(1000);
     EXPECT_EQ((std::vector<std::string>{"y:event End"}), gCalls);
 }
+
+TEST_F(ActorWalkTest, FrameCountLastRenderedFrameAndTheEngineFlags)
+{
+    RecordingActor* a = Place("a");
+    auto* outside = DynamicCast<Actor>(ObjectManager::Get().CreateObject("Actor"));
+    EXPECT_EQ(0u, a->GetLastRenderedFrame());
+    const uint32_t before = gEngine->GetFrameCount();
+    gEngine->UpdateFrame(16);
+    EXPECT_EQ(before + 1, gEngine->GetFrameCount());
+    EXPECT_EQ(gEngine->GetFrameCount(), a->GetLastRenderedFrame());
+    World::Get().RemoveEntity(a);
+    gEngine->UpdateFrame(16);
+    EXPECT_EQ(gEngine->GetFrameCount() - 1, a->GetLastRenderedFrame());
+    EXPECT_EQ(0u, outside->GetLastRenderedFrame());
+
+    EXPECT_FALSE(gEngine->GetThirdQuery());
+    EXPECT_FALSE(gEngine->IsCharacterDataLogEnabled());
+    gEngine->SetThirdQuery(true);
+    gEngine->SetCharacterDataLogEnabled(true);
+    EXPECT_TRUE(gEngine->GetThirdQuery() && gEngine->IsCharacterDataLogEnabled());
+    gEngine->SetThirdQuery(false);
+    gEngine->SetCharacterDataLogEnabled(false);
+}
+
+TEST(SoundPakPlay, LoopsTracksAndFadesOutInRealTime)
+{
+    SoundPak pak;
+    pak.Play(WorldVec3(), 0, true);
+    EXPECT_FALSE(pak.IsPlaying());   // a play once is over at once
+    pak.FadeOut(500);
+    EXPECT_FALSE(pak.IsPlaying());
+    pak.PlayOnTarget(7, 0, false);
+    pak.Track(7);
+    EXPECT_TRUE(pak.IsPlaying());
+    EXPECT_EQ(7u, pak.GetTrackedObject());
+    pak.FadeOut(500);
+    gEngine->UpdateFrame(300);
+    EXPECT_TRUE(pak.IsPlaying());
+    pak.FadeOut(10);   // a fade under way is not shortened
+    gEngine->UpdateFrame(300);
+    EXPECT_FALSE(pak.IsPlaying());
+    pak.Play(false);   // played again: the fade is over
+    gEngine->UpdateFrame(1000);
+    EXPECT_TRUE(pak.IsPlaying());
+    pak.FadeOut(0);
+    EXPECT_FALSE(pak.IsPlaying());
+    EXPECT_EQ(3u, pak.GetPlayCount());
+}
