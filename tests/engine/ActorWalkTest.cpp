@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Engine/Engine.h"
+#include "Engine/GameTimer.h"
 #include "Engine/Entity.h"
 #include "Engine/GraphicsAnim.h"
 #include "Engine/ObjectManager.h"
@@ -44,6 +45,23 @@ private:
     }
 };
 GAME_IMPLEMENT_CLASS(RecordingActor, Actor)
+
+// Measures each frame the way a character does, from its own UpdateSelf.
+class TimedActor : public Actor {
+    GAME_DECLARE_CLASS(TimedActor)
+
+public:
+    std::vector<uint32_t> elapsed;
+    void UpdateSelf(int) override
+    {
+        m_timer.Update();
+        elapsed.push_back(m_timer.GetElapsedTime());
+    }
+
+private:
+    GameTimer m_timer;
+};
+GAME_IMPLEMENT_CLASS(TimedActor, Actor)
 
 GraphicsAnim Anim(const std::string& text)
 {
@@ -219,4 +237,13 @@ TEST(SoundPakPlay, LoopsTracksAndFadesOutInRealTime)
     pak.FadeOut(0);
     EXPECT_FALSE(pak.IsPlaying());
     EXPECT_EQ(3u, pak.GetPlayCount());
+}
+
+TEST_F(ActorWalkTest, AFixedStepRunMeasuresTheStepInsideTheWalk)
+{
+    auto* actor = DynamicCast<TimedActor>(ObjectManager::Get().CreateObject("TimedActor"));
+    World::Get().AddEntity(actor, WorldCoords(home, Coords()));
+    for (int frame = 0; frame < 3; ++frame)
+        gEngine->UpdateFrame(33);
+    EXPECT_EQ((std::vector<uint32_t>{33, 33, 33}), actor->elapsed);
 }
