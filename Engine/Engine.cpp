@@ -6,6 +6,7 @@
 #include "Engine/ConnectionManager.h"
 #include "Engine/GameClock.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/World.h"
 #include "Engine/WorldCamera.h"
 
 namespace GAME {
@@ -122,11 +123,15 @@ LogSink Engine::SetLogSink(LogSink sink)
 
 void Engine::UpdateFrame(int elapsedMilliseconds)
 {
+    ++m_frameCount;
     GameClock::Get().Advance(elapsedMilliseconds > 0 ? static_cast<uint32_t>(elapsedMilliseconds) : 0u);
     if (m_activeCamera)
         m_activeCamera->UpdateFromInputImpl();
     // What the peers sent is applied now, so objects it destroys go with this frame.
     ConnectionManager::Get().ProcessIncoming();
+    // The actors' frame, then the frees: an actor destroyed on the way (even inside its
+    // own update) is freed only once nothing of the walk is on the stack.
+    World::Get().UpdateActors(elapsedMilliseconds > 0 ? elapsedMilliseconds : 0);
     ObjectManager::Get().FlushDestroyedObjects();
     std::lock_guard<std::mutex> guard(m_lock);
     m_statisticText.clear();

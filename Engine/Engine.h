@@ -49,10 +49,23 @@ public:
     // Where lines go. The default sink prints to standard error. Returns the old sink.
     LogSink SetLogSink(LogSink sink);
 
-    // The engine's own part of a frame, run by the host after the game's update: the
-    // clocks advance, the active camera takes its input step, and the objects destroyed
-    // during the frame are freed.
+    // The engine's own part of a frame, run by the host after the game's update, in this
+    // order: the frame count goes up, the clocks advance, the active camera takes its input step, the peers'
+    // packets are applied, the world walks its actors (World::UpdateActors) and the
+    // objects destroyed during the frame are freed. This is the only place a frame frees.
     void UpdateFrame(int elapsedMilliseconds);
+    // Frames run by UpdateFrame; the count goes up as the frame starts, so the game's
+    // update before UpdateFrame sees the count of the frame before.
+    uint32_t GetFrameCount() const { return m_frameCount; }
+
+    // The engine's mode query that holds the game back: while it answers true, characters
+    // are not placed by their movement and the game does not autosave. Off by default.
+    bool GetThirdQuery() const { return m_thirdQuery; }
+    void SetThirdQuery(bool on) { m_thirdQuery = on; }
+    // The character data log: while on, characters draw their debug data each update.
+    // Off by default.
+    bool IsCharacterDataLogEnabled() const { return m_characterDataLog; }
+    void SetCharacterDataLogEnabled(bool on) { m_characterDataLog = on; }
     void SetActiveCamera(WorldCamera* camera) { m_activeCamera = camera; }
     WorldCamera* GetActiveCamera() const { return m_activeCamera; }
 
@@ -95,6 +108,9 @@ private:
     LogSink m_sink;
     std::vector<std::string> m_channels;   // channel n is m_channels[n - 1]
     WorldCamera* m_activeCamera = nullptr;
+    uint32_t m_frameCount = 0;
+    bool m_thirdQuery = false;
+    bool m_characterDataLog = false;
     bool m_boolOptions[kBoolOptionCount] = {};
     std::vector<uint32_t> m_forcedUpdates;   // under m_lock
     std::vector<std::string> m_statisticText;   // under m_lock

@@ -1,8 +1,10 @@
 #include "Engine/Entity.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "Engine/Engine.h"
+#include "Engine/GameClock.h"
 #include "Engine/Journal.h"
 #include "Engine/PhysicsEngine.h"
 
@@ -162,6 +164,15 @@ void Actor::PlayAnimation(int channel, const GraphicsAnim* animation, bool loop,
     played.speed = speed;
     played.speedMultiplier = 1.0f;
     played.blendMs = blendMs > 0 ? blendMs : 0;
+    played.length = std::max(1, static_cast<int>(animation->GetLength()));
+    played.frameRate = animation->GetFrameRate();
+    played.animSpeed = animation->GetAnimSpeed();
+    played.motionSpeed = animation->GetMotionSpeed();
+    played.events = animation->GetEvents();
+    played.position = 0.0;
+    played.started = false;
+    played.finished = false;
+    ++played.plays;
     Journal::Get().Record("Actor::PlayAnimation", GetObjectId(), "channel %d %s%s speed %g blend %d", channel,
                           played.animation.c_str(), loop ? " loop" : "", static_cast<double>(speed), played.blendMs);
 }
@@ -191,15 +202,122 @@ const Actor::AnimationChannel* Actor::GetAnimationChannel(int channel) const
     return channel >= 0 && channel < kAnimationChannels ? &m_channels[channel] : nullptr;
 }
 
+bool Actor::RaiseEvents(int channel, double from, double to, bool placed, unsigned plays)
+{
+    // Events are copied out one at a time: a callback may play the channel again, which
+    // replaces the list being read.
+    for (size_t i = 0; i < m_channels[channel].events.size(); ++i) {
+        const GraphicsAnimEvent& event = m_channels[channel].events[i];
+        const double frame = event.frame;
+        if (!(frame > from || (from < 0.0 && frame >= 0.0)) || frame > to)
+            continue;
+        const Name name = event.name;
+        AnimationCallback(name);
+        if (m_channels[channel].plays != plays || (placed && !IsInWorld()))
+            return false;
+    }
+    return true;
+}
+
+void Actor::AdvanceAnimations(int elapsedMs)
+{
+    static const Name kEnd("End");
+    const bool placed = IsInWorld();
+    for (int channel = 0; channel < kAnimationChannels; ++channel) {
+        AnimationChannel& played = m_channels[channel];
+        if (played.animation.empty() || played.finished)
+            continue;
+        const unsigned plays = played.plays;
+        const double rate = static_cast<double>(played.frameRate) * played.animSpeed * played.speed *
+                            played.speedMultiplier;
+        const double step = elapsedMs > 0 && rate > 0.0 ? elapsedMs * 0.001 * rate : 0.0;
+        const double length = played.length;
+        double from = played.started ? played.position : -1.0;
+        double to = played.position + step;
+        played.started = true;
+        for (int wraps = 0;; ++wraps) {
+            const double reached = std::min(to, length);
+            played.position = reached;
+            if (!RaiseEvents(channel, from, reached, placed, plays))
+                break;
+            if (to < length)
+                break;
+            // The end: "End", then wrap or hold.
+            if (!played.loop)
+                played.finished = true;
+            AnimationCallback(kEnd);
+            if (m_channels[channel].plays != plays || (placed && !IsInWorld()) || !played.loop)
+                break;
+            to -= length;
+            if (wraps + 1 >= kMaxWrapsPerStep)
+                to = std::fmod(to, length);
+            played.position = to;
+            from = -1.0;   // the events at frame 0 come again
+        }
+        if (placed && !IsInWorld())
+            return;
+    }
+}
+
+Vec3 Actor::GetMotion() const
+{
+    const AnimationChannel& body = m_channels[0];
+    if (body.animation.empty())
+        return {};
+    const float speed = body.motionSpeed * body.speed * body.speedMultiplier;
+    return GetCoords().GetRegionCoords().zAxis * speed;
+}
+
 // ---- SoundPak ---------------------------------------------------------------------------
+
+void SoundPak::Started(int options, bool once)
+{
+    ++m_playCount;
+    m_lastOptions = options;
+    m_lastOnce = once;
+    m_looping = !once;
+    m_fading = false;
+}
+
+void SoundPak::Play(const WorldVec3& where, int options, bool once)
+{
+    Started(options, once);
+    m_lastPlayed = where;
+}
+
+void SoundPak::Play(bool once) { Started(m_lastOptions, once); }
 
 void SoundPak::PlayOnTarget(uint32_t targetId, int options, bool once)
 {
-    ++m_playCount;
+    Started(options, once);
     m_lastTarget = targetId;
-    m_lastOptions = options;
-    m_lastOnce = once;
     Journal::Get().Record("SoundPak::PlayOnTarget", GetObjectId(), "target %u", targetId);
+}
+
+void SoundPak::FadeOut(int ms)
+{
+    if (!m_looping || m_fading)
+        return;
+    if (ms <= 0) {
+        Stop();
+        return;
+    }
+    m_fading = true;
+    m_fadeStart = GameClock::Get().GetRealTime();
+    m_fadeMs = static_cast<uint32_t>(ms);
+}
+
+void SoundPak::Stop()
+{
+    m_looping = false;
+    m_fading = false;
+}
+
+bool SoundPak::IsPlaying() const
+{
+    if (!m_looping)
+        return false;
+    return !m_fading || GameClock::Get().GetRealTime() - m_fadeStart < m_fadeMs;
 }
 
 void SoundPak::PreLoad(bool) { ++m_preLoadCount; }

@@ -103,6 +103,26 @@ public:
     // An event of the animation being played (a footstep, "End" ...).
     virtual void AnimationCallback(const Name& event);
 
+    // The animation step (run by the world's walk): every channel's animation advances by
+    // elapsedMs x its frame rate x its own speed x the speed and multiplier it is played
+    // with, and raises, in order of frame, each event whose frame it reaches or passes
+    // (the events at frame 0 on the first step after PlayAnimation). Reaching the end
+    // raises "End": a looping animation wraps and goes on (raising "End" on each pass, at
+    // most kMaxWrapsPerStep per step), any other holds its last frame and raises nothing
+    // more. A channel played again from inside a callback goes on with the new animation
+    // at the next step; an actor that leaves the world in a callback raises nothing more.
+    static constexpr int kMaxWrapsPerStep = 8;
+    void AdvanceAnimations(int elapsedMs);
+
+    // The body's motion from the animation on channel 0: the actor's forward (third)
+    // axis scaled to the animation's motion speed x the speed and multiplier it is played
+    // with; zero when nothing moves.
+    Vec3 GetMotion() const;
+
+    // The engine frame (Engine::GetFrameCount) in which the actor was last drawn: the
+    // world's walk counts every actor in the world as drawn. 0 before that.
+    uint32_t GetLastRenderedFrame() const { return m_lastRenderedFrame; }
+
     // Whether the actor is drawn. Actors start visible.
     virtual void SetVisibility(bool visible) { m_visible = visible; }
     virtual bool GetVisibility() const { return m_visible; }
@@ -133,6 +153,16 @@ public:
         float speed = 1.0f;
         float speedMultiplier = 1.0f;
         int blendMs = 0;
+        // The animation's own values, copied when it is played, and the clock.
+        int length = 1;          // frames
+        int frameRate = 30;
+        float animSpeed = 1.0f;
+        float motionSpeed = 0.0f;
+        std::vector<GraphicsAnimEvent> events;
+        double position = 0.0;   // frames since the start (within the length)
+        bool started = false;    // the first step has run
+        bool finished = false;   // a non-looping animation reached its end
+        unsigned plays = 0;      // counts PlayAnimation calls on the channel
     };
     // Plays an animation on a channel, blending into it over blendMs (negative: 0); the
     // channel's speed multiplier starts again at 1. A
@@ -149,7 +179,12 @@ public:
     const SkeletalPose& GetPose() const { return m_pose; }
 
 private:
+    friend class World;
+
     bool IsChannel(int channel, const char* call) const;
+    // Raises the events of a channel in (from, to] (from < 0: from frame 0 included);
+    // false when a callback played the channel again or took the actor out of the world.
+    bool RaiseEvents(int channel, double from, double to, bool placed, unsigned plays);
 
     AnimationChannel m_channels[kAnimationChannels];
     SkeletalPose m_pose;
@@ -158,6 +193,8 @@ private:
     float m_boundingValue = 0.0f;
     float m_heightValue = 1.0f;
     bool m_visible = true;
+    bool m_initialUpdated = false;   // set by the world's walk
+    uint32_t m_lastRenderedFrame = 0;
 };
 
 class Light : public Entity {
@@ -177,45 +214,53 @@ class ChaosBeam : public LineEffect {
 };
 
 // A set of sounds played as one. There is no audio output: a sound pack counts its
-// plays and keeps where it was last played, for tests and the host.
+// plays and keeps where it was last played, for tests and the host. A play with `once`
+// false loops: the pack is playing until it is stopped or its fade has run out (in real
+// time); a play once has no length to play, so it is over at once.
 class SoundPak : public Object {
     GAME_DECLARE_CLASS(SoundPak)
 
 public:
-    // Plays the pack once at a position (the extra arguments are the platform's play
-    // options, kept as given).
-    virtual void Play(const WorldVec3& where, int options = 0, bool once = true)
-    {
-        ++m_playCount;
-        m_lastPlayed = where;
-        m_lastOptions = options;
-        m_lastOnce = once;
-    }
-    // Plays the pack once on an object (it follows the object), kept as the last target.
+    // Plays the pack at a position (the options are the platform's, kept as given).
+    virtual void Play(const WorldVec3& where, int options = 0, bool once = true);
+    // Plays the pack on an object (it follows the object), kept as the last target.
     virtual void PlayOnTarget(uint32_t targetId, int options = 0, bool once = true);
     uint32_t GetLastTarget() const { return m_lastTarget; }
-    // Plays the pack once where the listener is (interface sounds).
-    virtual void Play(bool once)
-    {
-        ++m_playCount;
-        m_lastOnce = once;
-    }
+    // Plays the pack where the listener is (interface sounds).
+    virtual void Play(bool once);
     // Asks for the pack's sounds ahead of their first play; counted, as there is nothing
     // to load.
     void PreLoad(bool flag) override;
     unsigned GetPreLoadCount() const { return m_preLoadCount; }
+
+    // Makes the playing sound follow an object (0: stop following).
+    void Track(uint32_t objectId) { m_tracked = objectId; }
+    uint32_t GetTrackedObject() const { return m_tracked; }
+    // Fades the last sound out over `ms` of real time (0 or less: stops it at once).
+    void FadeOut(int ms);
+    void Stop();
+    // True while a looping play goes on and any fade has not run out.
+    bool IsPlaying() const;
+    bool IsLooping() const { return m_looping; }
 
     unsigned GetPlayCount() const { return m_playCount; }
     const WorldVec3& GetLastPlayedPosition() const { return m_lastPlayed; }
     bool GetLastPlayFlag() const { return m_lastOnce; }
 
 private:
+    void Started(int options, bool once);
+
     unsigned m_playCount = 0;
     unsigned m_preLoadCount = 0;
     WorldVec3 m_lastPlayed;
     int m_lastOptions = 0;
     bool m_lastOnce = false;
+    bool m_looping = false;
+    bool m_fading = false;
+    uint32_t m_fadeStart = 0;
+    uint32_t m_fadeMs = 0;
     uint32_t m_lastTarget = 0;
+    uint32_t m_tracked = 0;
 };
 
 }  // namespace GAME

@@ -1,6 +1,7 @@
 #include "Engine/World.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
@@ -43,6 +44,8 @@ Region* World::AddRegion(uint32_t id, const std::string& name, const Vec3& offse
     if (unloaded != m_unloadedRegions.end()) {
         (*unloaded)->m_name = name;
         (*unloaded)->m_offset = offset;
+        (*unloaded)->m_floorHeight = 0.0f;
+        (*unloaded)->m_floorSurface = 0;
         m_regions.push_back(std::move(*unloaded));
         m_unloadedRegions.erase(unloaded);
     } else {
@@ -61,13 +64,8 @@ Region* World::GetRegionById(uint32_t id) const
 
 bool World::AddEntity(Entity* entity, const WorldCoords& coords)
 {
-    if (!entity)
+    if (!SetCoords(entity, coords))
         return false;
-    if (!coords.IsValid()) {
-        gEngine->Log(LOG_WARNING, "World::AddEntity: object %u has no region to be placed in", entity->GetObjectId());
-        return false;
-    }
-    entity->m_coords = coords;
     if (!entity->m_inWorld) {
         entity->m_inWorld = true;
         m_entities.push_back(entity);
@@ -80,9 +78,55 @@ void World::RemoveEntity(Entity* entity)
     if (!entity || !entity->m_inWorld)
         return;
     auto found = std::find(m_entities.begin(), m_entities.end(), entity);
-    if (found != m_entities.end())
+    if (found != m_entities.end()) {
+        // Keep a running walk on the entities it has not reached yet.
+        const auto index = static_cast<size_t>(found - m_entities.begin());
+        if (index < m_walkNext)
+            --m_walkNext;
+        if (index < m_walkEnd)
+            --m_walkEnd;
         m_entities.erase(found);
+    }
+    if (entity == m_walkCurrent)
+        m_walkCurrent = nullptr;
     entity->m_inWorld = false;
+}
+
+void World::UpdateActors(int elapsedMs)
+{
+    if (m_walking) {
+        gEngine->Log(LOG_ERROR, "World::UpdateActors: called again during the walk; ignored");
+        return;
+    }
+    // The walked actor is checked through m_walkCurrent only, so one freed during its own
+    // call (which takes it out of the world) is never touched again.
+    auto stillHere = [this] { return m_walkCurrent != nullptr; };
+    m_walking = true;
+    m_walkNext = 0;
+    m_walkEnd = m_entities.size();
+    while (m_walkNext < m_walkEnd) {
+        Entity* entity = m_entities[m_walkNext++];
+        auto* actor = DynamicCast<Actor>(entity);
+        if (!actor)
+            continue;
+        m_walkCurrent = actor;
+        // There is no renderer: an actor in the world counts as drawn each frame.
+        actor->m_lastRenderedFrame = gEngine->GetFrameCount();
+        if (!actor->m_initialUpdated) {
+            actor->m_initialUpdated = true;
+            actor->InitialUpdate();
+        }
+        if (stillHere())
+            actor->UpdateSelf(elapsedMs);
+        if (stillHere())
+            actor->AdvanceAnimations(elapsedMs);
+        if (stillHere())
+            actor->PreAnimationUpdate(elapsedMs);
+    }
+    m_walkCurrent = nullptr;
+    m_walkNext = 0;
+    m_walkEnd = 0;
+    m_walking = false;
 }
 
 bool World::IsListed(const Entity* entity, EntityListType type)
@@ -159,11 +203,57 @@ void World::GetAllIntersections(std::vector<RayIntersection>& out, const WorldVe
                      [](const RayIntersection& a, const RayIntersection& b) { return a.distance < b.distance; });
 }
 
+void Region::SetFloor(float height, int surface)
+{
+    if (!std::isfinite(height)) {
+        gEngine->Log(LOG_WARNING, "Region %u: floor height %g ignored", m_id, static_cast<double>(height));
+        return;
+    }
+    m_floorHeight = height;
+    m_floorSurface = surface;
+}
+
+bool World::SetCoords(Entity* entity, const WorldCoords& coords)
+{
+    if (!entity)
+        return false;
+    if (!coords.IsValid()) {
+        gEngine->Log(LOG_WARNING, "World: object %u has no region to be placed in", entity->GetObjectId());
+        return false;
+    }
+    entity->m_coords = coords;
+    return true;
+}
+
+void World::CreateDisturbance(const WorldVec3& position, const Vec3& extents, float strength, int splashType)
+{
+    if (m_disturbances.size() >= kMaxDisturbances)
+        m_disturbances.erase(m_disturbances.begin());
+    m_disturbances.push_back({position, extents, strength, splashType});
+    ++m_disturbanceCount;
+}
+
+bool World::ProbeFloor(const WorldVec3& from, float length, FloorHit& hit) const
+{
+    if (!from.IsValid() || !std::isfinite(length))
+        return false;
+    const float distance = from.GetRegionPosition().y - from.GetRegion()->GetFloorHeight();
+    if (!(distance >= 0.0f && distance <= length))
+        return false;
+    hit.distance = distance;
+    hit.surface = from.GetRegion()->GetFloorSurface();
+    return true;
+}
+
 void World::Reset()
 {
     for (Entity* entity : m_entities)
         entity->m_inWorld = false;
     m_entities.clear();
+    m_walkNext = 0;
+    m_walkEnd = 0;
+    m_walkCurrent = nullptr;
+    m_disturbances.clear();
     for (auto& region : m_regions)
         m_unloadedRegions.push_back(std::move(region));
     m_regions.clear();

@@ -15,6 +15,8 @@
 namespace GAME {
 
 class Entity;
+class Path;
+class DynamicObstacle;
 
 // A loaded part of the world. Its local origin sits at `offset` in world space, so
 // positions in different regions can be compared.
@@ -28,12 +30,21 @@ public:
     const std::string& GetName() const { return m_name; }
     const Vec3& GetOffset() const { return m_offset; }
 
+    // The region's floor: a level plane at local height `height` whose surface is a
+    // number the game reads (1 grass ...); 0 and 0 until set. A height that is not a
+    // finite number is logged and ignored.
+    void SetFloor(float height, int surface);
+    float GetFloorHeight() const { return m_floorHeight; }
+    int GetFloorSurface() const { return m_floorSurface; }
+
 private:
     friend class World;   // a region loaded again under its id takes its new name and offset
 
     uint32_t m_id;
     std::string m_name;
     Vec3 m_offset;
+    float m_floorHeight = 0.0f;
+    int m_floorSurface = 0;
 };
 
 // A position: a region and a point in the region's local space. Without a region the
@@ -85,6 +96,20 @@ private:
     Coords m_coords;
 };
 
+// Where a downward probe met the floor.
+struct FloorHit {
+    float distance = 0.0f;   // from the probe's start down to the floor
+    int surface = 0;         // the region's floor surface
+};
+
+// A stir in the world (a body moving through water or grass), kept for what shows it.
+struct Disturbance {
+    WorldVec3 position;
+    Vec3 extents{};
+    float strength = 0.0f;
+    int splashType = 0;
+};
+
 // A yes/no test on one object, handed to queries.
 template <class T>
 class FilterFunction {
@@ -120,7 +145,7 @@ public:
     static World& Get();
 
     // Creates a region, or loads again the region of that id that a Reset unloaded (the
-    // same object, with the new name and offset). Null (and a logged warning) when the id
+    // same object, with the new name and offset and no floor set). Null (and a logged warning) when the id
     // is 0 or taken.
     Region* AddRegion(uint32_t id, const std::string& name, const Vec3& offset = {});
     Region* GetRegionById(uint32_t id) const;
@@ -132,6 +157,19 @@ public:
     // Takes an entity out of the world; nothing happens when it is not in it.
     void RemoveEntity(Entity* entity);
     size_t GetEntityCount() const { return m_entities.size(); }
+
+    // The frame's walk over the actors in the world, in the world's order. Each actor, in
+    // this exact order:
+    //   1. `InitialUpdate`, on its first walk only (once in the actor's life);
+    //   2. `UpdateSelf(elapsedMs)`;
+    //   3. the animation step: its playing animations advance by elapsedMs and raise
+    //      their events through `AnimationCallback`;
+    //   4. `PreAnimationUpdate(elapsedMs)`.
+    // An actor that leaves the world, or is destroyed (which takes it out of the world),
+    // during any of these calls (its own or another's) gets no further call this frame.
+    // An entity added during the walk, or taken out and put back, is first walked the
+    // next frame. Other entities are not walked. The engine's frame runs the walk.
+    void UpdateActors(int elapsedMs);
 
     // Each query appends what it finds to `out`, in the world's order.
     void GetEntities(std::vector<Entity*>& out, const FilterFunction<Entity>& filter, EntityListType type) const;
@@ -145,18 +183,53 @@ public:
     void GetAllIntersections(std::vector<RayIntersection>& out, const WorldVec3& origin, const Vec3& direction,
                              float length) const;
 
-    // Takes every entity out of the world and unloads every region (tests, level
-    // unload). An unloaded region stays allocated until the world ends, so positions that
+    // Moves an entity to `coords`, in the world or not (it keeps its place in the order).
+    // Coordinates without a region are refused with a logged warning (false).
+    bool SetCoords(Entity* entity, const WorldCoords& coords);
+
+    // A path for a body of radius `size` from `from` to `to`: the straight line, bent
+    // around each attached DynamicObstacle it would touch (one that holds either end is
+    // left out), with at most `maxBends` bends. The path generation values (a vector and
+    // four numbers) belong to a terrain search and are not used by straight paths. Null
+    // when either point has no region or a value is not a finite number.
+    std::unique_ptr<Path> FindPath(float size, const WorldVec3& from, const WorldVec3& to, const Vec3& generation,
+                                   float generationA, float generationB, float generationC, float generationD,
+                                   int maxBends) const;
+    const std::vector<const DynamicObstacle*>& GetObstacles() const { return m_obstacles; }
+
+    // Records a disturbance; the last kMaxDisturbances are kept, oldest first.
+    static constexpr size_t kMaxDisturbances = 256;
+    void CreateDisturbance(const WorldVec3& position, const Vec3& extents, float strength, int splashType);
+    const std::vector<Disturbance>& GetDisturbances() const { return m_disturbances; }
+    uint64_t GetDisturbanceCount() const { return m_disturbanceCount; }   // ever recorded
+
+    // Probes straight down from `from` for at most `length`: true, with the distance and
+    // the surface, when the floor of from's region lies within it.
+    bool ProbeFloor(const WorldVec3& from, float length, FloorHit& hit) const;
+
+    // Takes every entity out of the world, forgets the disturbances and unloads every
+    // region (tests, level unload); attached obstacles stay with their owners. An unloaded region stays allocated until the world ends, so positions that
     // still name one never point at freed memory, and it is reused when its id is added
     // again: the world holds one region per id ever added, however often it is reset.
     void Reset();
 
 private:
+    friend class DynamicObstacle;
+
     static bool IsListed(const Entity* entity, EntityListType type);
 
     std::vector<std::unique_ptr<Region>> m_regions;
     std::vector<std::unique_ptr<Region>> m_unloadedRegions;
     std::vector<Entity*> m_entities;   // in the order they were added
+    // The running walk: the next index, the end of what it walks, and the entity on the
+    // stack (null once it has left the world). Removal moves them back.
+    size_t m_walkNext = 0;
+    size_t m_walkEnd = 0;
+    Entity* m_walkCurrent = nullptr;
+    bool m_walking = false;
+    std::vector<const DynamicObstacle*> m_obstacles;   // attached, in the order attached
+    std::vector<Disturbance> m_disturbances;
+    uint64_t m_disturbanceCount = 0;
 };
 
 }  // namespace GAME

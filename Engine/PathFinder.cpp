@@ -1,0 +1,219 @@
+#include "Engine/PathFinder.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Engine/Engine.h"
+
+namespace GAME {
+
+namespace {
+// How far beyond an obstacle's reach a bent path passes it.
+constexpr float kObstacleClearance = 1.1f;
+
+bool IsFinite(const Vec3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// The squared distance from `point` to the stretch a..b, and how far along it the
+// nearest point lies.
+float SegmentDistanceSquared(const Vec3& a, const Vec3& b, const Vec3& point, float& along)
+{
+    const Vec3 stretch = b - a;
+    const float length = stretch.Length();
+    along = 0.0f;
+    if (length > 0.0f)
+        along = std::clamp(Dot(point - a, stretch) / length, 0.0f, length);
+    const Vec3 nearest = length > 0.0f ? a + stretch * (along / length) : a;
+    return (point - nearest).LengthSquared();
+}
+}  // namespace
+
+// ---- Path -------------------------------------------------------------------------------
+
+Path::Path(std::vector<WorldVec3> points) : m_points(std::move(points))
+{
+    if (m_points.empty())
+        m_points.emplace_back();
+    for (size_t i = 0; i + 1 < m_points.size(); ++i) {
+        const float stretch = (m_points[i + 1].ToWorldSpace() - m_points[i].ToWorldSpace()).Length();
+        m_stretches.push_back(stretch);
+        m_length += stretch;
+    }
+}
+
+size_t Path::Locate(float distance, float& into) const
+{
+    for (size_t i = 0; i < m_stretches.size(); ++i) {
+        if (distance <= m_stretches[i] || i + 1 == m_stretches.size()) {
+            into = std::clamp(distance, 0.0f, m_stretches[i]);
+            return i;
+        }
+        distance -= m_stretches[i];
+    }
+    into = 0.0f;
+    return 0;
+}
+
+WorldVec3 Path::GetPointAt(float distance) const
+{
+    if (m_stretches.empty() || !(distance < m_length))
+        return m_points.back();
+    float into = 0.0f;
+    const size_t i = Locate(std::max(distance, 0.0f), into);
+    const WorldVec3& a = m_points[i];
+    const Vec3 stretch = m_points[i + 1].ToWorldSpace() - a.ToWorldSpace();
+    WorldVec3 point = a;
+    if (m_stretches[i] > 0.0f)
+        point.Translate(stretch * (into / m_stretches[i]));
+    return point;
+}
+
+bool Path::Advance(float distance, WorldVec3& position, Vec3& direction)
+{
+    if (std::isfinite(distance) && distance > 0.0f)
+        m_travelled = std::min(m_length, m_travelled + distance);
+    position = GetPointAt(m_travelled);
+    if (!m_stretches.empty()) {
+        float into = 0.0f;
+        const size_t i = Locate(m_travelled, into);
+        direction = (m_points[i + 1].ToWorldSpace() - m_points[i].ToWorldSpace()).Unit();
+    } else {
+        direction = {};
+    }
+    return m_travelled < m_length;
+}
+
+// ---- DynamicObstacle --------------------------------------------------------------------
+
+DynamicObstacle::DynamicObstacle(const Region* region, const OBBox& box)
+    : m_region(region), m_sphere{box.coords.origin, box.extents.Length()}
+{
+}
+
+DynamicObstacle::~DynamicObstacle() { Detach(); }
+
+void DynamicObstacle::Attach()
+{
+    if (m_attached)
+        return;
+    World::Get().m_obstacles.push_back(this);
+    m_attached = true;
+}
+
+void DynamicObstacle::Detach()
+{
+    if (!m_attached)
+        return;
+    auto& obstacles = World::Get().m_obstacles;
+    obstacles.erase(std::remove(obstacles.begin(), obstacles.end(), this), obstacles.end());
+    m_attached = false;
+}
+
+Sphere DynamicObstacle::GetWorldSphere() const
+{
+    const Vec3 offset = m_region ? m_region->GetOffset() : Vec3{};
+    const float radius = std::isfinite(m_sphere.radius) ? std::max(m_sphere.radius, 0.0f) : 0.0f;
+    return {offset + m_sphere.center, radius};
+}
+
+// ---- World::FindPath ----
+
+std::unique_ptr<Path> World::FindPath(float size, const WorldVec3& from, const WorldVec3& to, const Vec3&, float,
+                                      float, float, float, int maxBends) const
+{
+    if (!from.IsValid() || !to.IsValid() || !std::isfinite(size)) {
+        gEngine->Log(LOG_WARNING, "World::FindPath: no path between points without a region");
+        return nullptr;
+    }
+    const Vec3 start = from.ToWorldSpace();
+    const Vec3 end = to.ToWorldSpace();
+    if (!IsFinite(start) || !IsFinite(end))
+        return nullptr;
+    const float body = std::max(size, 0.0f);
+    // Obstacles that hold either end are left out: a body standing in one may leave it.
+    std::vector<Sphere> blocks;
+    for (const DynamicObstacle* obstacle : m_obstacles) {
+        Sphere sphere = obstacle->GetWorldSphere();
+        sphere.radius += body;
+        if ((start - sphere.center).LengthSquared() > sphere.radius * sphere.radius &&
+            (end - sphere.center).LengthSquared() > sphere.radius * sphere.radius)
+            blocks.push_back(sphere);
+    }
+    std::vector<Vec3> points{start, end};
+    // Bend the first stretch that touches a block around it, until none does.
+    for (int bends = 0; bends < std::max(maxBends, 0);) {
+        bool bent = false;
+        for (size_t i = 0; i + 1 < points.size() && !bent; ++i) {
+            const Vec3 a = points[i];
+            const Vec3 b = points[i + 1];
+            const Sphere* nearest = nullptr;
+            float nearestAlong = 0.0f;
+            for (const Sphere& block : blocks) {
+                float along = 0.0f;
+                if (SegmentDistanceSquared(a, b, block.center, along) < block.radius * block.radius &&
+                    (!nearest || along < nearestAlong)) {
+                    nearest = &block;
+                    nearestAlong = along;
+                }
+            }
+            if (!nearest)
+                continue;
+            // Two corners beside the block, on the side the stretch passes it.
+            const Vec3 direction = (b - a).Unit();
+            const Vec3 closest = a + direction * nearestAlong;
+            Vec3 side = (closest - nearest->center).Unit();
+            if (side.LengthSquared() == 0.0f)
+                side = Cross(Vec3{0, 1, 0}, direction).Unit();
+            if (side.LengthSquared() == 0.0f)
+                side = Vec3{1, 0, 0};
+            const float reach = nearest->radius * kObstacleClearance;
+            const Vec3 beside = nearest->center + side * reach;
+            points.insert(points.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                          {beside - direction * reach, beside + direction * reach});
+            bent = true;
+            bends += 2;
+        }
+        if (!bent)
+            break;
+    }
+    std::vector<WorldVec3> path;
+    path.reserve(points.size());
+    path.push_back(from);
+    for (size_t i = 1; i + 1 < points.size(); ++i)
+        path.emplace_back(from.GetRegion(), points[i] - from.GetRegion()->GetOffset());
+    path.push_back(to);
+    return std::make_unique<Path>(std::move(path));
+}
+
+// ---- PathFinder -------------------------------------------------------------------------
+
+WorldVec3 PathFinder::GetFurthestPoint(float size, const WorldVec3& from, const WorldVec3& target)
+{
+    if (!from.IsValid() || !target.IsValid())
+        return from;
+    const Vec3 start = from.ToWorldSpace();
+    const Vec3 stretch = target.ToWorldSpace() - start;
+    const float length = stretch.Length();
+    if (!(length > 0.0f))
+        return target;
+    const Vec3 direction = stretch * (1.0f / length);
+    const float body = std::isfinite(size) ? std::max(size, 0.0f) : 0.0f;
+    float reached = length;
+    for (const DynamicObstacle* obstacle : World::Get().GetObstacles()) {
+        Sphere sphere = obstacle->GetWorldSphere();
+        sphere.radius += body;
+        const float hit = sphere.IntersectRay(start, direction);
+        // An obstacle the body already stands in does not hold it back.
+        if (hit > 0.0f && hit < reached)
+            reached = hit;
+    }
+    if (reached >= length)
+        return target;
+    WorldVec3 point = from;
+    point.Translate(direction * reached);
+    return point;
+}
+
+}  // namespace GAME

@@ -1,0 +1,80 @@
+// Paths through the world: straight lines between points, bent around the dynamic
+// obstacles in force when the path is asked for.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "Engine/Math.h"
+#include "Engine/World.h"
+
+namespace GAME {
+
+// A path: a line through its points (the first is the start, the last the end), and a
+// cursor that walks it. Points may lie in different regions; distances are measured in
+// world space.
+class Path {
+public:
+    explicit Path(std::vector<WorldVec3> points);
+
+    const std::vector<WorldVec3>& GetPoints() const { return m_points; }
+    const WorldVec3& GetStart() const { return m_points.front(); }
+    const WorldVec3& GetEnd() const { return m_points.back(); }
+    float GetLength() const { return m_length; }
+    // What is left ahead of the cursor.
+    float GetRemainingLength() const { return m_length - m_travelled; }
+    float GetTravelled() const { return m_travelled; }
+
+    // The point `distance` along the path from its start (held to the ends), in the
+    // region of the stretch it lies on.
+    WorldVec3 GetPointAt(float distance) const;
+    // Moves the cursor on by `distance` (a negative or non-finite distance moves nothing),
+    // held at the end; `position` becomes the cursor's point and `direction` the unit
+    // direction of the stretch it is on. True while some of the path is left ahead.
+    bool Advance(float distance, WorldVec3& position, Vec3& direction);
+
+private:
+    // The stretch holding `distance` and how far into it.
+    size_t Locate(float distance, float& into) const;
+
+    std::vector<WorldVec3> m_points;   // never empty
+    std::vector<float> m_stretches;    // length of stretch i (points i to i + 1)
+    float m_length = 0.0f;
+    float m_travelled = 0.0f;
+};
+
+// Something that moving bodies go around (a character standing in the way, a floating
+// stone ...): a sphere in a region. It is in force while attached; it detaches itself
+// when it goes.
+class DynamicObstacle {
+public:
+    DynamicObstacle(const Region* region, const Sphere& sphere) : m_region(region), m_sphere(sphere) {}
+    // A box is kept as the sphere around it.
+    DynamicObstacle(const Region* region, const OBBox& box);
+    ~DynamicObstacle();
+    DynamicObstacle(const DynamicObstacle&) = delete;
+    DynamicObstacle& operator=(const DynamicObstacle&) = delete;
+
+    void Attach();
+    void Detach();
+    bool IsAttached() const { return m_attached; }
+
+    // The sphere in world space; the radius is never below 0.
+    Sphere GetWorldSphere() const;
+
+private:
+    const Region* m_region;
+    Sphere m_sphere;
+    bool m_attached = false;
+};
+
+class PathFinder {
+public:
+    // The furthest point on the straight line from `from` toward `target` that a body of
+    // radius `size` reaches before an obstacle in force is in its way (the target when
+    // nothing is; `from` when either point has no region).
+    static WorldVec3 GetFurthestPoint(float size, const WorldVec3& from, const WorldVec3& target);
+};
+
+}  // namespace GAME
