@@ -158,7 +158,7 @@ void Actor::PlayAnimation(int channel, const GraphicsAnim* animation, bool loop,
                      GetObjectId(), static_cast<double>(speed));
         return;
     }
-    AnimationChannel& played = m_channels[channel];
+    AnimationChannel& played = Channels()[channel];
     played.animation = animation->GetName();
     played.loop = loop;
     played.speed = speed;
@@ -186,7 +186,7 @@ void Actor::SetAnimationSpeedMultiplier(int channel, float multiplier)
                      static_cast<double>(multiplier));
         return;
     }
-    m_channels[channel].speedMultiplier = multiplier;
+    Channels()[channel].speedMultiplier = multiplier;
     Journal::Get().Record("Actor::SetAnimationSpeedMultiplier", GetObjectId(), "channel %d %g", channel,
                           static_cast<double>(multiplier));
 }
@@ -197,9 +197,19 @@ void Actor::SetPose(const SkeletalPose& pose)
     Journal::Get().Record("Actor::SetPose", GetObjectId(), "%s frame %d", pose.animation.c_str(), pose.frame);
 }
 
+Actor::AnimationChannel* Actor::Channels()
+{
+    if (!m_channels)
+        m_channels = std::make_unique<AnimationChannel[]>(kAnimationChannels);
+    return m_channels.get();
+}
+
 const Actor::AnimationChannel* Actor::GetAnimationChannel(int channel) const
 {
-    return channel >= 0 && channel < kAnimationChannels ? &m_channels[channel] : nullptr;
+    static const AnimationChannel kIdle;   // a channel that never played
+    if (channel < 0 || channel >= kAnimationChannels)
+        return nullptr;
+    return m_channels ? &m_channels[channel] : &kIdle;
 }
 
 bool Actor::RaiseEvents(int channel, double from, double to, bool placed, unsigned plays)
@@ -222,6 +232,8 @@ bool Actor::RaiseEvents(int channel, double from, double to, bool placed, unsign
 void Actor::AdvanceAnimations(int elapsedMs)
 {
     static const Name kEnd("End");
+    if (!m_channels)
+        return;
     const bool placed = IsInWorld();
     for (int channel = 0; channel < kAnimationChannels; ++channel) {
         AnimationChannel& played = m_channels[channel];
@@ -261,6 +273,8 @@ void Actor::AdvanceAnimations(int elapsedMs)
 
 Vec3 Actor::GetMotion() const
 {
+    if (!m_channels)
+        return {};
     const AnimationChannel& body = m_channels[0];
     if (body.animation.empty())
         return {};

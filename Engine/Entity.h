@@ -2,6 +2,7 @@
 // lights, tiles, line effects and beams, and sound packs.
 #pragma once
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -186,7 +187,10 @@ private:
     // false when a callback played the channel again or took the actor out of the world.
     bool RaiseEvents(int channel, double from, double to, bool placed, unsigned plays);
 
-    AnimationChannel m_channels[kAnimationChannels];
+    // Made at the first animation played: most actors (items, markers) never animate, and
+    // the channels would spread every actor over several more cache lines.
+    AnimationChannel* Channels();
+    std::unique_ptr<AnimationChannel[]> m_channels;
     SkeletalPose m_pose;
     float m_baseScale = 1.0f;
     float m_currentScale = 1.0f;
