@@ -135,11 +135,14 @@ void CharacterBio::UpdateResources(Character& character)
         m_baseAttributes.AddToAccumulator(m_baseAttributeSums, level);
         m_baseSumsLevel = level;
     }
-    m_totalAttributes = m_baseAttributeSums;
-    character.GetEquipCharAttributes(m_totalAttributes);
-    character.GetSkillManager().GetCharAttributes(m_totalAttributes);
-    character.ContributeItemSetCharAttributes(m_totalAttributes);
-    character.ContributeGameBalanceCharAttributes(m_totalAttributes);
+    // Summed in a local copy and stored once, so the adds do not go through the bio's own
+    // lines; each sum gets the same additions in the same order, so the totals are the same.
+    CharAttributeAccumulator totals = m_baseAttributeSums;
+    character.GetEquipCharAttributes(totals);
+    character.GetSkillManager().GetCharAttributes(totals);
+    character.ContributeItemSetCharAttributes(totals);
+    character.ContributeGameBalanceCharAttributes(totals);
+    m_totalAttributes = totals;
 
     const float lifeModifier = m_totalAttributes.GetModifier(CharAttributeType_Life);
     if (lifeModifier != m_lifeModifier) {

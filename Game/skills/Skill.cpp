@@ -18,7 +18,12 @@ void Skill::Load(const LoadTable& table)
 }
 
 void Skill::CollectPassiveDefenseAttributes(CombatAttributeAccumulator&) const {}
-void Skill::CollectPassiveCharAttributes(CharAttributeAccumulator&) const {}
+
+void Skill::CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const
+{
+    if (const CharAttributeContribution* contribution = GetPassiveCharContribution())
+        contribution->AddToAccumulator(accumulator);
+}
 
 void Skill_Passive::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const
 {
@@ -26,10 +31,11 @@ void Skill_Passive::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& 
         GetSkillProfile()->GetDefenseAttributes(accumulator, GetCurrentLevel());
 }
 
-void Skill_Passive::CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const
+const CharAttributeContribution* Skill_Passive::GetPassiveCharContribution() const
 {
     if (IsSkillEnabled() && GetSkillProfile())
-        GetSkillProfile()->GetCharAttributes(accumulator, GetCurrentLevel());
+        return GetSkillProfile()->GetCharContribution(GetCurrentLevel());
+    return nullptr;
 }
 
 }  // namespace GAME

@@ -11,6 +11,7 @@
 namespace GAME {
 
 class CharAttributeAccumulator;
+class CharAttributeContribution;
 class CombatAttributeAccumulator;
 class SkillProfile;
 
@@ -36,8 +37,10 @@ public:
     // What the skill adds to its owner's defences when an attack reaches the owner; the
     // base adds nothing.
     virtual void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
-    // What the skill adds to its owner's character attribute totals; the base adds nothing.
-    virtual void CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const;
+    // What the skill adds to its owner's character attribute totals: the contribution of
+    // its current level, null when it adds nothing (as the base does).
+    virtual const CharAttributeContribution* GetPassiveCharContribution() const { return nullptr; }
+    void CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const;
 
 private:
     const SkillProfile* m_profile = nullptr;   // owned by the game engine's cache
@@ -52,7 +55,7 @@ class Skill_Passive : public Skill {
 
 public:
     void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const override;
-    void CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const override;
+    const CharAttributeContribution* GetPassiveCharContribution() const override;
 };
 
 }  // namespace GAME

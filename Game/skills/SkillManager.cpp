@@ -5,6 +5,7 @@
 
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Game/combat/CharAttributeStore.h"
 #include "Game/skills/Skill.h"
 
 namespace GAME {
@@ -70,7 +71,26 @@ void SkillManager::GetDefenseAttributes(CombatAttributeAccumulator& accumulator)
 
 void SkillManager::GetCharAttributes(CharAttributeAccumulator& accumulator) const
 {
-    ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveCharAttributes(accumulator); });
+    // The contributions are found a batch at a time and then added in the skills' order:
+    // finding one (skill, profile, level) no longer waits on the adds of the one before,
+    // and the order of the additions into each sum stays the same.
+    constexpr size_t kBatch = 32;
+    const CharAttributeContribution* pending[kBatch];
+    size_t count = 0;
+    const auto addPending = [&] {
+        for (size_t i = 0; i < count; ++i)
+            pending[i]->AddToAccumulator(accumulator);
+        count = 0;
+    };
+    ForEachSkillInForce([&](const Skill& skill) {
+        if (const CharAttributeContribution* contribution = skill.GetPassiveCharContribution()) {
+            __builtin_prefetch(contribution);
+            pending[count++] = contribution;
+            if (count == kBatch)
+                addPending();
+        }
+    });
+    addPending();
 }
 
 void SkillManager::AddToActiveList(Skill* skill)

@@ -28,11 +28,17 @@ void SkillProfile::GetDefenseAttributes(CombatAttributeAccumulator& accumulator,
     m_defenseAttributes.AddToAccumulator(accumulator, level);
 }
 
-void SkillProfile::GetCharAttributes(CharAttributeAccumulator& accumulator, unsigned level) const
+const CharAttributeContribution* SkillProfile::GetCharContribution(unsigned level) const
 {
     if (level == 0 || m_charContributions.empty())
-        return;
-    m_charContributions[std::min<size_t>(level, m_charContributions.size()) - 1].AddToAccumulator(accumulator);
+        return nullptr;
+    return &m_charContributions[std::min<size_t>(level, m_charContributions.size()) - 1];
+}
+
+void SkillProfile::GetCharAttributes(CharAttributeAccumulator& accumulator, unsigned level) const
+{
+    if (const CharAttributeContribution* contribution = GetCharContribution(level))
+        contribution->AddToAccumulator(accumulator);
 }
 
 }  // namespace GAME

@@ -35,6 +35,8 @@ public:
 
     // The character attributes of the skill at a level (what it adds to its owner's totals).
     void GetCharAttributes(CharAttributeAccumulator& accumulator, unsigned level) const;
+    // The same as a list of additions; null at level 0 (or without contributions).
+    const CharAttributeContribution* GetCharContribution(unsigned level) const;
     const CharAttributeStore_Skill& GetCharAttrStore() const { return m_charAttributes; }
 
 private:
