@@ -27,11 +27,7 @@ protected:
 
     static std::unique_ptr<CharAttribute> Make(const std::string& name)
     {
-        for (const CharAttributeKind& kind : GetCharAttributeKinds())
-            if (name == kind.name)
-                return kind.create();
-        ADD_FAILURE() << "no character attribute " << name;
-        return nullptr;
+        return MakeNamed(GetCharAttributeKinds(), name);
     }
     static std::unique_ptr<CharAttribute> Loaded(const std::string& name, const std::string& text)
     {
@@ -39,13 +35,7 @@ protected:
         attribute->LoadBaseTable(Record(text));
         return attribute;
     }
-    static std::vector<std::string> Names(const CharAttributeStore& store)
-    {
-        std::vector<std::string> names;
-        for (const auto& attribute : store.GetAttributes())
-            names.push_back(attribute->GetClassInfo().GetName());
-        return names;
-    }
+    static std::vector<std::string> Names(const CharAttributeStore& store) { return ClassNames(store.GetAttributes()); }
 };
 
 // The types in the order of their numbers, from 1.

@@ -122,7 +122,7 @@ TEST_F(DamageAttributeHoldersTest, ItemRebuildsItsStoresFromItsIdentity)
     Loaded armor;
     LoadLikeAnItem(armor, kMail, nullptr, nullptr, 321, true, 5.0f);
     EXPECT_EQ(StoreLines(mail->GetDamageAttrStore(), 1), StoreLines(armor.damage, 1));
-    EXPECT_EQ(StoreClassNames(mail->GetDamageAttrStore().GetAttributes()).front(), "DamageAttribute_Physical");
+    EXPECT_EQ(ClassNames(mail->GetDamageAttrStore().GetAttributes()).front(), "DamageAttribute_Physical");
 }
 
 // At level 1: retaliation's damage, then its modifiers; offensive damage and modifiers.

@@ -227,13 +227,13 @@ TEST_F(DamageAttributeStoreTest, EachStoreKindLoadsItsOwnClasses)
     RecordDatabase::Get().Clear();
     RecordDatabase::Get().SetDataRoot("");
 
-    const auto names = StoreClassNames(weapon.GetAttributes());
+    const auto names = ClassNames(weapon.GetAttributes());
     EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 3),
               (std::vector<std::string>{"DamageAttribute_BasePhysical", "DamageAttributeAbsBase_Fire",
                                         "DamageAttributeAbsBase_Cold"}));
     EXPECT_EQ(names.back(), "DamageAttributeAbs_Disruption");
-    EXPECT_EQ(StoreClassNames(armor.GetAttributes()).front(), "DamageAttribute_Physical");
-    const auto skillNames = StoreClassNames(skill.GetAttributes());
+    EXPECT_EQ(ClassNames(armor.GetAttributes()).front(), "DamageAttribute_Physical");
+    const auto skillNames = ClassNames(skill.GetAttributes());
     EXPECT_EQ(std::vector<std::string>(skillNames.begin(), skillNames.begin() + 2),
               (std::vector<std::string>{"DamageAttribute_Physical", "DamageAttributeDur_Physical"}));
     EXPECT_EQ(skillNames[53], "DamageAttributeAbs_Disruption");
@@ -247,7 +247,7 @@ TEST_F(DamageAttributeStoreTest, EachStoreKindLoadsItsOwnClasses)
         item.Load(Record(effects), nullptr, nullptr, isArmor);
         EXPECT_EQ(StoreSize(item), isArmor ? 0u : 1u);   // a weapon's base physical only
     }
-    EXPECT_EQ(StoreClassNames(Skill(effects).GetAttributes()),
+    EXPECT_EQ(ClassNames(Skill(effects).GetAttributes()),
               (std::vector<std::string>{"DamageAttributeDur_Physical", "DamageAttributeReflex_Trap",
                                         "DamageAttributeAbs_Taunt", "DamageAttributeAbs_Fear"}));
 

@@ -81,13 +81,4 @@ inline size_t StoreSize(const DamageAttributeStore& store)
            store.GetGlobalXorAttributes().size();
 }
 
-// The class names of one of the store's lists, in order.
-inline std::vector<std::string> StoreClassNames(const DamageAttributeStore::AttributeList& list)
-{
-    std::vector<std::string> names;
-    for (const auto& attribute : list)
-        names.push_back(attribute->GetClassInfo().GetName());
-    return names;
-}
-
 }  // namespace GAME

@@ -527,10 +527,7 @@ TEST_F(DamageAttributeTest, ValuesAtTheEndsOfTheFloatRangeStayFinite)
 
 TEST_F(DamageAttributeTest, BundledTextsFitEveryLine)
 {
-    LocalizationManager& text = LocalizationManager::Instance();
-    text.Clear();
-    ASSERT_GT(text.LoadFile(std::string(GAME_DATA_DIR) + "/Text/English.txt"), 0u);
-    RecordDatabase::Get().SetDataRoot(GAME_TEST_DATA_DIR);
+    const BundledTextsScope texts;
     const LoadTable* record = RecordDatabase::Get().Load("Records/Item/EveryDamageKey.dbr");
     ASSERT_NE(record, nullptr);
     LogCapture log;
@@ -547,8 +544,6 @@ TEST_F(DamageAttributeTest, BundledTextsFitEveryLine)
     }
     EXPECT_GT(texts1.size() + texts2.size() + texts3.size(), 150u);
     EXPECT_EQ(log.Texts(), std::vector<std::string>{});
-    RecordDatabase::Get().Clear();
-    RecordDatabase::Get().SetDataRoot("");
 }
 
 // ---- The store ----------------------------------------------------------------------

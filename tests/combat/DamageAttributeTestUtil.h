@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -16,15 +17,17 @@
 
 namespace GAME {
 
-// Hands out one whole-number draw and remembers the spread of every draw asked for.
+// Hands out one whole-number draw, or the scripted draws in turn (the last again once they
+// run out), and remembers the spread of every draw asked for.
 class FixedDrawRandom : public RandomUniform {
 public:
     int IGenerate(int min, int max) override
     {
         spreads.emplace_back(min, max);
-        return draw;
+        return draws.empty() ? draw : draws[std::min(spreads.size(), draws.size()) - 1];
     }
     int draw = 0;
+    std::vector<int> draws;
     std::vector<std::pair<int, int>> spreads;
 };
 
@@ -35,15 +38,34 @@ inline LoadTable Record(const std::string& text)
     return table;
 }
 
+// A kind of one family's table by its class name (a test failure and null when missing).
+template <class Kinds>
+auto MakeNamed(const Kinds& kinds, const std::string& name) -> decltype(kinds.begin()->create())
+{
+    for (const auto& kind : kinds)
+        if (name == kind.name)
+            return kind.create();
+    ADD_FAILURE() << "no attribute kind " << name;
+    return nullptr;
+}
+
 // An offensive or a retaliation kind by its class name.
 inline std::unique_ptr<DamageAttribute> MakeKind(const std::string& name)
 {
-    for (auto kinds : {GetDamageAttributeKinds(), GetRetaliationAttributeKinds()})
-        for (const DamageAttributeKind& kind : kinds)
-            if (name == kind.name)
-                return kind.create();
-    ADD_FAILURE() << "no damage attribute kind " << name;
-    return nullptr;
+    for (const DamageAttributeKind& kind : GetRetaliationAttributeKinds())
+        if (name == kind.name)
+            return kind.create();
+    return MakeNamed(GetDamageAttributeKinds(), name);
+}
+
+// The class names of a list of attributes, in order.
+template <class List>
+std::vector<std::string> ClassNames(const List& list)
+{
+    std::vector<std::string> names;
+    for (const auto& attribute : list)
+        names.push_back(attribute->GetClassInfo().GetName());
+    return names;
 }
 
 inline std::vector<std::string> Utf8Lines(const DamageAttribute::TextList& lines)
@@ -89,6 +111,21 @@ inline void RegisterTestFormats()
                       "DamageManaDrain=DamageManaDrain\n"
                       "DamageManaBurnRatio=, ratio %g\n");
 }
+
+// The bundled English texts, and the test records to load, for as long as it lives.
+struct BundledTextsScope {
+    BundledTextsScope()
+    {
+        LocalizationManager::Instance().Clear();
+        EXPECT_GT(LocalizationManager::Instance().LoadFile(std::string(GAME_DATA_DIR) + "/Text/English.txt"), 0u);
+        RecordDatabase::Get().SetDataRoot(GAME_TEST_DATA_DIR);
+    }
+    ~BundledTextsScope()
+    {
+        RecordDatabase::Get().Clear();
+        RecordDatabase::Get().SetDataRoot("");
+    }
+};
 
 // A display tag shown as itself, with the modifier after it when it takes one.
 inline void RegisterDisplayTag(const std::string& tag, bool takesValue)

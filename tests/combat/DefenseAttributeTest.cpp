@@ -18,18 +18,6 @@
 
 using namespace GAME;
 
-// Hands out scripted whole-number draws and remembers the spread of every draw.
-class DefenseScriptedRandom : public RandomUniform {
-public:
-    int IGenerate(int min, int max) override
-    {
-        spreads.emplace_back(min, max);
-        return draws.empty() ? 0 : draws[std::min(spreads.size(), draws.size()) - 1];
-    }
-    std::vector<int> draws;
-    std::vector<std::pair<int, int>> spreads;
-};
-
 // An accumulator whose chance tests pass or fail as told, counting them.
 class DefenseChanceAccumulator : public CombatAttributeAccumulator {
 public:
@@ -61,11 +49,7 @@ protected:
 
     static std::unique_ptr<DefenseAttribute> Make(const std::string& name)
     {
-        for (const DefenseAttributeKind& kind : GetDefenseAttributeKinds())
-            if (name == kind.name)
-                return kind.create();
-        ADD_FAILURE() << "no defence kind " << name;
-        return nullptr;
+        return MakeNamed(GetDefenseAttributeKinds(), name);
     }
     static std::unique_ptr<DefenseAttribute> Loaded(const std::string& name, const std::string& text,
                                                     bool keepEmpty = false)
@@ -80,13 +64,7 @@ protected:
         defense.GetTotalDefense(absolute, overTime);
         return absolute + overTime;
     }
-    static std::vector<std::string> Names(const DefenseAttributeStore& store)
-    {
-        std::vector<std::string> names;
-        for (const auto& attribute : store.GetAttributes())
-            names.push_back(attribute->GetClassInfo().GetName());
-        return names;
-    }
+    static std::vector<std::string> Names(const DefenseAttributeStore& store) { return ClassNames(store.GetAttributes()); }
     static std::pair<std::vector<std::string>, std::vector<std::string>> Texts(const DefenseAttributeStore& store,
                                                                                unsigned level)
     {
@@ -226,7 +204,7 @@ TEST_F(DefenseAttributeTest, ValuesByLevelAndTheLoneZero)
 TEST_F(DefenseAttributeTest, JitterDrawsPerLevelAndScaleMovesOnlyValues)
 {
     auto fire = Loaded("DefenseAttributeAbs_Fire", "defensiveFire,100;0.5;0,\ndefensiveFireChance,50,\n");
-    DefenseScriptedRandom rng;
+    FixedDrawRandom rng;
     rng.draws = {-19, 1};
     fire->AddJitter(20.0f, &rng);
     EXPECT_EQ(rng.spreads, (std::vector<std::pair<int, int>>{{-19, 19}, {-1, 1}}));
@@ -414,7 +392,7 @@ TEST_F(DefenseAttributeTest, PrefixAndSuffixJitterByTheirOwnRecordsAndTheSameSee
     const LoadTable base = Record("defensiveFire,40,\n");
     const LoadTable prefix = Record("defensiveFire,40,\nlootRandomizerJitter,10,\n");
     const LoadTable suffix = Record("defensiveFire,40,\n");
-    DefenseScriptedRandom rng;
+    FixedDrawRandom rng;
     DefenseAttributeStore_Equipment store;
     store.SetRandomGen(&rng);
     store.Load(base, &prefix, &suffix, false, CombatAttributeRegion_FullyProtected);

@@ -74,9 +74,9 @@ TEST_F(RetaliationAttributeTest, KindsWriteAndRollAsTheirFamiliesDo)
     const RetaliationAttributeStore_Skill twins =
         Skill("retaliationFireModifier,20,\nretaliationFireGlobal,1,\nretaliationFireXOR,1,\n"
               "retaliationSlowFireModifier,20,\nretaliationSlowFireGlobal,1,\n");
-    EXPECT_EQ(StoreClassNames(twins.GetGlobalXorAttributes()),
+    EXPECT_EQ(ClassNames(twins.GetGlobalXorAttributes()),
               std::vector<std::string>{"RetaliationAttributeAbsMod_Fire"});
-    EXPECT_EQ(StoreClassNames(twins.GetGlobalAndAttributes()),
+    EXPECT_EQ(ClassNames(twins.GetGlobalAndAttributes()),
               std::vector<std::string>{"RetaliationAttributeDurMod_Fire"});
     EXPECT_EQ(GetRetaliationAttributeKinds().size(), 49u);
 }
@@ -121,8 +121,8 @@ TEST_F(RetaliationAttributeTest, StoreKindsOrderTheElementsDifferently)
     skill.Load(*every);
     EXPECT_EQ(StoreSize(item), 49u);
     EXPECT_EQ(StoreSize(skill), 49u);
-    const auto itemNames = StoreClassNames(item.GetAttributes());
-    const auto skillNames = StoreClassNames(skill.GetAttributes());
+    const auto itemNames = ClassNames(item.GetAttributes());
+    const auto skillNames = ClassNames(skill.GetAttributes());
     // Positions 11 to 26 differ but for lightning, which both load third of the four.
     for (size_t i = 0; i < 49; ++i)
         EXPECT_EQ(itemNames[i] == skillNames[i], i < 10 || (i >= 18 && i < 22) || i >= 26) << i;
@@ -178,18 +178,15 @@ TEST_F(RetaliationAttributeTest, GlobalChanceKeyAndSharedFlags)
     const RetaliationAttributeStore_Skill physical =
         Skill("retaliationPhysicalMin,4,\nretaliationPhysicalModifier,20,\nretaliationPierceRatioModifier,5,\n"
               "retaliationPhysicalGlobal,1,\n");
-    EXPECT_EQ(StoreClassNames(physical.GetGlobalAndAttributes()),
+    EXPECT_EQ(ClassNames(physical.GetGlobalAndAttributes()),
               (std::vector<std::string>{"RetaliationAttributeAbs_Physical", "RetaliationAttributeAbsMod_Physical"}));
-    EXPECT_EQ(StoreClassNames(physical.GetAttributes()),
+    EXPECT_EQ(ClassNames(physical.GetAttributes()),
               std::vector<std::string>{"RetaliationAttributeAbsMod_PierceRatio"});
 }
 
 TEST_F(RetaliationAttributeTest, BundledTextsFitEveryRetaliationLine)
 {
-    LocalizationManager& text = LocalizationManager::Instance();
-    text.Clear();
-    ASSERT_GT(text.LoadFile(std::string(GAME_DATA_DIR) + "/Text/English.txt"), 0u);
-    RecordDatabase::Get().SetDataRoot(GAME_TEST_DATA_DIR);
+    const BundledTextsScope texts;
     const LoadTable* every = RecordDatabase::Get().Load("Records/Item/EveryRetaliationKey.dbr");
     ASSERT_NE(every, nullptr);
     LogCapture log;
@@ -212,6 +209,4 @@ TEST_F(RetaliationAttributeTest, BundledTextsFitEveryRetaliationLine)
     }
     // A tag without a text, or a text that does not fit its values, would be logged.
     EXPECT_EQ(log.Texts(), std::vector<std::string>{});
-    RecordDatabase::Get().Clear();
-    RecordDatabase::Get().SetDataRoot("");
 }

@@ -41,15 +41,10 @@ protected:
 
     static std::unique_ptr<SkillAttribute> Loaded(const std::string& name, const std::string& text)
     {
-        for (const SkillAttributeKind& kind : GetSkillAttributeKinds()) {
-            if (name == kind.name) {
-                auto attribute = kind.create();
-                attribute->LoadBaseTable(Record(text));
-                return attribute;
-            }
-        }
-        ADD_FAILURE() << "no skill attribute " << name;
-        return nullptr;
+        auto attribute = MakeNamed(GetSkillAttributeKinds(), name);
+        if (attribute)
+            attribute->LoadBaseTable(Record(text));
+        return attribute;
     }
 };
 
