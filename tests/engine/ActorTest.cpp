@@ -12,14 +12,10 @@
 namespace GAME {
 namespace {
 
-TEST(Actor, StartsVisibleAtScaleOneAndRefusesValuesThatAreNotNumbers)
+TEST(Actor, StartsAtScaleOneAndRefusesValuesThatAreNotNumbers)
 {
     LogCapture log;
     Actor actor;
-    EXPECT_TRUE(actor.GetVisibility());
-    actor.SetVisibility(false);
-    EXPECT_FALSE(actor.GetVisibility());
-
     EXPECT_EQ(actor.GetBaseScale(), 1.0f);
     actor.SetScale(2.5f);
     EXPECT_EQ(actor.GetCurrentScale(), 2.5f);

@@ -191,7 +191,7 @@ TEST(ActorAnimationClock, SpeedsLoopingWrapEventsAndMotion)
     EXPECT_EQ((std::vector<std::string>{"y:event End"}), gCalls);
 }
 
-TEST_F(ActorWalkTest, FrameCountLastRenderedFrameAndTheEngineFlags)
+TEST_F(ActorWalkTest, FrameCountAndLastRenderedFrame)
 {
     RecordingActor* a = Place("a");
     auto* outside = DynamicCast<Actor>(ObjectManager::Get().CreateObject("Actor"));
@@ -204,14 +204,6 @@ TEST_F(ActorWalkTest, FrameCountLastRenderedFrameAndTheEngineFlags)
     gEngine->UpdateFrame(16);
     EXPECT_EQ(gEngine->GetFrameCount() - 1, a->GetLastRenderedFrame());
     EXPECT_EQ(0u, outside->GetLastRenderedFrame());
-
-    EXPECT_FALSE(gEngine->GetThirdQuery());
-    EXPECT_FALSE(gEngine->IsCharacterDataLogEnabled());
-    gEngine->SetThirdQuery(true);
-    gEngine->SetCharacterDataLogEnabled(true);
-    EXPECT_TRUE(gEngine->GetThirdQuery() && gEngine->IsCharacterDataLogEnabled());
-    gEngine->SetThirdQuery(false);
-    gEngine->SetCharacterDataLogEnabled(false);
 }
 
 TEST(SoundPakPlay, LoopsTracksAndFadesOutInRealTime)

@@ -10,35 +10,23 @@ namespace GAME {
 
 inline void AddGoldenGoldPackets(std::vector<GoldenPacket>& goldens)
 {
-    goldens.push_back(Golden<JoinPartyConfigCmdPacket>(
-        {
-            0x6B, 0x00,              // type 107
-            0x03, 0x00, 0x00, 0x10,  // joining player 0x10000003
-            0xFE, 0xFF, 0xFF, 0xFF,  // party -2
-        },
-        {}, [](JoinPartyConfigCmdPacket& p) {
+    // joining player, party
+    goldens.push_back(GoldenWords<JoinPartyConfigCmdPacket>(
+        107, {0x10000003, -2}, [](JoinPartyConfigCmdPacket& p) {
             p.playerId = 0x10000003;
             p.partyId = -2;
         }));
 
-    goldens.push_back(Golden<InvitePartyConfigCmdPacket>(
-        {
-            0x6C, 0x00,              // type 108
-            0x04, 0x00, 0x00, 0x20,  // inviting player 0x20000004
-            0x07, 0x00, 0x00, 0x00,  // party 7
-        },
-        {}, [](InvitePartyConfigCmdPacket& p) {
+    // inviting player, party
+    goldens.push_back(GoldenWords<InvitePartyConfigCmdPacket>(
+        108, {0x20000004, 7}, [](InvitePartyConfigCmdPacket& p) {
             p.playerId = 0x20000004;
             p.partyId = 7;
         }));
 
-    goldens.push_back(Golden<GiveGoldPacket>(
-        {
-            0x70, 0x00,              // type 112
-            0x02, 0x00, 0x00, 0x10,  // player 0x10000002
-            0x06, 0xFF, 0xFF, 0xFF,  // gold -250
-        },
-        {}, [](GiveGoldPacket& p) {
+    // player, gold
+    goldens.push_back(GoldenWords<GiveGoldPacket>(
+        112, {0x10000002, -250}, [](GiveGoldPacket& p) {
             p.playerId = 0x10000002;
             p.amount = -250;
         }));

@@ -35,61 +35,39 @@ inline void AddGoldenItemPackets(std::vector<GoldenPacket>& goldens)
             p.item = {0x2345, "Sword.dbr", "Sharp.dbr", "", "Gem.dbr", "", 70000, 3};
         }));
 
-    goldens.push_back(Golden<TradeInitiatePacket>(
-        {
-            0x26, 0x00,              // type 38
-            0x01, 0x00, 0x00, 0x10,  // sender 0x10000001
-            0x02, 0x00, 0x00, 0x20,  // receiver 0x20000002
-        },
-        {}, [](TradeInitiatePacket& p) {
+    // sender, receiver
+    goldens.push_back(GoldenWords<TradeInitiatePacket>(
+        38, {0x10000001, 0x20000002}, [](TradeInitiatePacket& p) {
             p.sender = 0x10000001;
             p.receiver = 0x20000002;
         }));
 
-    goldens.push_back(Golden<TradeCancelPacket>(
-        {
-            0x27, 0x00,              // type 39
-            0x02, 0x00, 0x00, 0x20,  // sender 0x20000002
-            0x01, 0x00, 0x00, 0x10,  // receiver 0x10000001
-        },
-        {}, [](TradeCancelPacket& p) {
+    // sender, receiver
+    goldens.push_back(GoldenWords<TradeCancelPacket>(
+        39, {0x20000002, 0x10000001}, [](TradeCancelPacket& p) {
             p.sender = 0x20000002;
             p.receiver = 0x10000001;
         }));
 
-    goldens.push_back(Golden<TradeSetGoldPacket>(
-        {
-            0x28, 0x00,              // type 40
-            0x01, 0x00, 0x00, 0x10,  // sender 0x10000001
-            0x02, 0x00, 0x00, 0x20,  // receiver 0x20000002
-            0xDC, 0x05, 0x00, 0x00,  // gold 1500
-        },
-        {}, [](TradeSetGoldPacket& p) {
+    // sender, receiver, gold
+    goldens.push_back(GoldenWords<TradeSetGoldPacket>(
+        40, {0x10000001, 0x20000002, 1500}, [](TradeSetGoldPacket& p) {
             p.sender = 0x10000001;
             p.receiver = 0x20000002;
             p.goldAmount = 1500;
         }));
 
-    goldens.push_back(Golden<TradeRemoveItemPacket>(
-        {
-            0x2A, 0x00,              // type 42
-            0x02, 0x00, 0x00, 0x20,  // sender 0x20000002
-            0x01, 0x00, 0x00, 0x10,  // receiver 0x10000001
-            0x45, 0x03, 0x00, 0x00,  // item 0x345
-        },
-        {}, [](TradeRemoveItemPacket& p) {
+    // sender, receiver, item
+    goldens.push_back(GoldenWords<TradeRemoveItemPacket>(
+        42, {0x20000002, 0x10000001, 0x345}, [](TradeRemoveItemPacket& p) {
             p.sender = 0x20000002;
             p.receiver = 0x10000001;
             p.itemId = 0x345;
         }));
 
-    goldens.push_back(Golden<TradeFinalizePacket>(
-        {
-            0x2B, 0x00,              // type 43
-            0x03, 0x00, 0x00, 0x30,  // sender 0x30000003
-            0x01, 0x00, 0x00, 0x10,  // receiver 0x10000001
-        },
-        {}, [](TradeFinalizePacket& p) {
+    // sender, receiver
+    goldens.push_back(GoldenWords<TradeFinalizePacket>(
+        43, {0x30000003, 0x10000001}, [](TradeFinalizePacket& p) {
             p.sender = 0x30000003;
             p.receiver = 0x10000001;
         }));
@@ -113,12 +91,9 @@ inline void AddGoldenItemPackets(std::vector<GoldenPacket>& goldens)
             p.sectorTag = "SectorA";
         }));
 
-    goldens.push_back(Golden<DestroyItemTeleportPacket>(
-        {
-            0x2D, 0x00,              // type 45
-            0x78, 0x56, 0x00, 0x00,  // object 0x5678
-        },
-        {}, [](DestroyItemTeleportPacket& p) { p.objectId = 0x5678; }));
+    // object
+    goldens.push_back(GoldenWords<DestroyItemTeleportPacket>(
+        45, {0x5678}, [](DestroyItemTeleportPacket& p) { p.objectId = 0x5678; }));
 
     goldens.push_back(Golden<StartTeleportPacket>(
         {
@@ -130,23 +105,13 @@ inline void AddGoldenItemPackets(std::vector<GoldenPacket>& goldens)
         },
         {}, [](StartTeleportPacket& p) { p.SetDestination(0x20000002, 3, -4, 5); }));
 
-    goldens.push_back(Golden<MarketC2SUpdateRequestPacket>(
-        {
-            0x31, 0x00,              // type 49
-            0x01, 0x40, 0x00, 0x00,  // market 0x4001
-        },
-        {}, [](MarketC2SUpdateRequestPacket& p) { p.marketId = 0x4001; }));
+    // market
+    goldens.push_back(GoldenWords<MarketC2SUpdateRequestPacket>(
+        49, {0x4001}, [](MarketC2SUpdateRequestPacket& p) { p.marketId = 0x4001; }));
 
-    goldens.push_back(Golden<MarketC2SSellBackPacket>(
-        {
-            0x32, 0x00,              // type 50
-            0x01, 0x40, 0x00, 0x00,  // market 0x4001
-            0x0C, 0x00, 0x00, 0x00,  // level 12
-            0xE7, 0x03, 0x00, 0x00,  // seed 999
-            0x05, 0x00, 0x00, 0x00,  // item index 5
-            0x02, 0x00, 0x00, 0x20,  // buyer 0x20000002
-        },
-        {}, [](MarketC2SSellBackPacket& p) {
+    // market, level, seed, item index, buyer
+    goldens.push_back(GoldenWords<MarketC2SSellBackPacket>(
+        50, {0x4001, 12, 999, 5, 0x20000002}, [](MarketC2SSellBackPacket& p) {
             p.marketId = 0x4001;
             p.level = 12;
             p.seed = 999;
@@ -154,16 +119,9 @@ inline void AddGoldenItemPackets(std::vector<GoldenPacket>& goldens)
             p.buyerId = 0x20000002;
         }));
 
-    goldens.push_back(Golden<MarketC2SPurchaseRequestPacket>(
-        {
-            0x33, 0x00,              // type 51
-            0x02, 0x40, 0x00, 0x00,  // market 0x4002
-            0x1E, 0x00, 0x00, 0x00,  // level 30
-            0x67, 0x12, 0x00, 0x00,  // seed 4711
-            0x02, 0x00, 0x00, 0x00,  // item index 2
-            0x01, 0x00, 0x00, 0x10,  // buyer 0x10000001
-        },
-        {}, [](MarketC2SPurchaseRequestPacket& p) {
+    // market, level, seed, item index, buyer
+    goldens.push_back(GoldenWords<MarketC2SPurchaseRequestPacket>(
+        51, {0x4002, 30, 4711, 2, 0x10000001}, [](MarketC2SPurchaseRequestPacket& p) {
             p.marketId = 0x4002;
             p.level = 30;
             p.seed = 4711;
@@ -171,42 +129,26 @@ inline void AddGoldenItemPackets(std::vector<GoldenPacket>& goldens)
             p.buyerId = 0x10000001;
         }));
 
-    goldens.push_back(Golden<MarketS2CStatusUpdatePacket>(
-        {
-            0x34, 0x00,              // type 52
-            0x01, 0x40, 0x00, 0x00,  // market 0x4001
-            0x07, 0x00, 0x00, 0x00,  // item index 7
-            0x02, 0x00, 0x00, 0x00,  // status 2, purchase pending
-        },
-        {}, [](MarketS2CStatusUpdatePacket& p) {
+    // market; item index; status, purchase pending
+    goldens.push_back(GoldenWords<MarketS2CStatusUpdatePacket>(
+        52, {0x4001, 7, 2}, [](MarketS2CStatusUpdatePacket& p) {
             p.marketId = 0x4001;
             p.itemIndex = 7;
             p.status = MarketItemStatus_PurchasePending;
         }));
 
-    goldens.push_back(Golden<MarketS2CPurchaseDeniedPacket>(
-        {
-            0x35, 0x00,              // type 53
-            0x03, 0x40, 0x00, 0x00,  // market 0x4003
-            0x01, 0x00, 0x00, 0x00,  // item index 1
-            0x02, 0x00, 0x00, 0x20,  // buyer 0x20000002
-            0x03, 0x00, 0x00, 0x00,  // status 3, sold
-        },
-        {}, [](MarketS2CPurchaseDeniedPacket& p) {
+    // market; item index; buyer; status, sold
+    goldens.push_back(GoldenWords<MarketS2CPurchaseDeniedPacket>(
+        53, {0x4003, 1, 0x20000002, 3}, [](MarketS2CPurchaseDeniedPacket& p) {
             p.marketId = 0x4003;
             p.itemIndex = 1;
             p.buyerId = 0x20000002;
             p.status = MarketItemStatus_Sold;
         }));
 
-    goldens.push_back(Golden<MarketS2CPurchaseConfirmationPacket>(
-        {
-            0x36, 0x00,              // type 54
-            0x01, 0x40, 0x00, 0x00,  // market 0x4001
-            0x04, 0x00, 0x00, 0x00,  // item index 4
-            0x01, 0x00, 0x00, 0x10,  // buyer 0x10000001
-        },
-        {}, [](MarketS2CPurchaseConfirmationPacket& p) {
+    // market, item index, buyer
+    goldens.push_back(GoldenWords<MarketS2CPurchaseConfirmationPacket>(
+        54, {0x4001, 4, 0x10000001}, [](MarketS2CPurchaseConfirmationPacket& p) {
             p.marketId = 0x4001;
             p.itemIndex = 4;
             p.buyerId = 0x10000001;

@@ -88,12 +88,9 @@ inline void AddGoldenQuestPackets(std::vector<GoldenPacket>& goldens)
             p.locked = true;
         }));
 
-    goldens.push_back(Golden<GameBalanceUpdatePacket>(
-        {
-            0x3D, 0x00,              // type 61
-            0x03, 0x00, 0x00, 0x00,  // game balance level 3
-        },
-        {}, [](GameBalanceUpdatePacket& p) { p.level = 3; }));
+    // game balance level
+    goldens.push_back(GoldenWords<GameBalanceUpdatePacket>(
+        61, {3}, [](GameBalanceUpdatePacket& p) { p.level = 3; }));
 }
 
 }  // namespace GAME

@@ -42,22 +42,13 @@ inline void AddGoldenRosterPackets(std::vector<GoldenPacket>& goldens)
         },
         {{2, 1}, {46, 1}, {47, 2}, {87, 2}, {112, 1}}, [](AllPlayersHeartbeatPacket& p) {
             PlayerNetHeartbeatInfo first;
-            first.playerId = 0x10000001;
-            first.life = 1.0f;
-            first.maxLife = 2.0f;
-            first.mana = 0.5f;
-            first.maxMana = 4.0f;
-            first.partyId = 0x10000001;
+            GoldenVitals(first, 0x10000001, 1.0f, 2.0f, 0.5f, 4.0f, 0x10000001);
             first.level = 20;
             first.classTag = "tagCClass03";
             first.position = GoldenPoint(7, 1.0f, 2.0f, 3.0f);
             first.statusSkills = {"Haste.dbr"};
             PlayerNetHeartbeatInfo second;
-            second.playerId = 0x20000002;
-            second.life = 3.0f;
-            second.maxLife = 6.0f;
-            second.mana = 0.25f;
-            second.maxMana = 8.0f;
+            GoldenVitals(second, 0x20000002, 3.0f, 6.0f, 0.25f, 8.0f, 0);
             second.level = 256;
             second.classTag = "Warrior";
             second.position = GoldenPoint(2, -4.0f, 0.5f, 10.0f);
@@ -82,12 +73,7 @@ inline void AddGoldenRosterPackets(std::vector<GoldenPacket>& goldens)
             0x06, 0x00, 'B', 'b', '.', 'd', 'b', 'r',  //   "Bb.dbr"
         },
         {{30, 2}, {59, 4}, {63, 2}, {70, 2}}, [](SinglePlayerHeartbeatPacket& p) {
-            p.info.playerId = 0x10000007;
-            p.info.life = 100.0f;
-            p.info.maxLife = 420.0f;
-            p.info.mana = 12.0f;
-            p.info.maxMana = 20.0f;
-            p.info.partyId = 0x10000001;
+            GoldenVitals(p.info, 0x10000007, 100.0f, 420.0f, 12.0f, 20.0f, 0x10000001);
             p.info.level = 300;
             p.info.classTag = "tagCClass12";
             p.info.position = GoldenPoint(3, 2.5f, 0.0f, -3.0f);
@@ -112,12 +98,7 @@ inline void AddGoldenRosterPackets(std::vector<GoldenPacket>& goldens)
             0x00, 0x00, 0x00, 0x00,  // no status skills
         },
         {{26, 2}, {39, 2}, {68, 4}}, [](SinglePlayerBasicInfoPacket& p) {
-            p.info.playerId = 0x20000009;
-            p.info.life = 1.5f;
-            p.info.maxLife = 2.0f;
-            p.info.mana = 3.0f;
-            p.info.maxMana = 4.0f;
-            p.info.partyId = 0x20000009;
+            GoldenVitals(p.info, 0x20000009, 1.5f, 2.0f, 3.0f, 4.0f, 0x20000009);
             p.info.playerName = u"Pat";
             p.info.isMale = true;
             p.info.level = 7;

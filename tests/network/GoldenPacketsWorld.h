@@ -24,12 +24,9 @@ inline void AddGoldenWorldPackets(std::vector<GoldenPacket>& goldens)
             p.originatorPosition = GoldenPoint(7, 1.0f, 2.0f, 3.0f);
         }));
 
-    goldens.push_back(Golden<WorldInitPacket>(
-        {
-            0x19, 0x00,              // type 25
-            0x26, 0x07, 0x00, 0x00,  // time of day 1830
-        },
-        {}, [](WorldInitPacket& p) { p.timeOfDay = 1830; }));
+    // time of day
+    goldens.push_back(GoldenWords<WorldInitPacket>(
+        25, {1830}, [](WorldInitPacket& p) { p.timeOfDay = 1830; }));
 
     goldens.push_back(Golden<RemoteMessagePacket>(
         {
@@ -89,12 +86,9 @@ inline void AddGoldenWorldPackets(std::vector<GoldenPacket>& goldens)
             p.sender = 0x10000001;
         }));
 
-    goldens.push_back(Golden<SpawnPlayerPacket>(
-        {
-            0x1E, 0x00,              // type 30
-            0x2A, 0x00, 0x00, 0x10,  // player object 0x1000002A
-        },
-        {}, [](SpawnPlayerPacket& p) { p.playerObjectId = 0x1000002A; }));
+    // player object
+    goldens.push_back(GoldenWords<SpawnPlayerPacket>(
+        30, {0x1000002A}, [](SpawnPlayerPacket& p) { p.playerObjectId = 0x1000002A; }));
 
     goldens.push_back(Golden<ServerSpawnCompletePacket>(
         {
@@ -130,13 +124,9 @@ inline void AddGoldenWorldPackets(std::vector<GoldenPacket>& goldens)
         },
         {}, [](WarpEntityPacket& p) { p.warpPoint = GoldenPoint(5, -4.0f, 0.5f, 10.0f); }));
 
-    goldens.push_back(Golden<NRLoaderStatePacket>(
-        {
-            0x2F, 0x00,              // type 47
-            0x02, 0x00, 0x00, 0x20,  // player 0x20000002
-            0x02, 0x00, 0x00, 0x00,  // state 2, loaded
-        },
-        {}, [](NRLoaderStatePacket& p) {
+    // player; state, loaded
+    goldens.push_back(GoldenWords<NRLoaderStatePacket>(
+        47, {0x20000002, 2}, [](NRLoaderStatePacket& p) {
             p.playerId = 0x20000002;
             p.state = NRLoaderState_Loaded;
         }));
