@@ -62,6 +62,63 @@ std::string DataRoot()
     return path.substr(0, path.rfind("/bench/")) + "/data";
 }
 
+// The object world one benchmark runs in, made from the bundled data and torn down after.
+struct ObjectWorld {
+    ObjectWorld()
+    {
+        RecordDatabase::Get().SetDataRoot(DataRoot());
+        InitializeObjects();
+    }
+    ~ObjectWorld()
+    {
+        ObjectManager::Get().DestroyAllObjects();
+        ShutdownObjects();
+    }
+};
+
+// Both sides live long with the bundled combat record; a human attacks an undead defender.
+void PrepareCombatants(Player& attacker, Monster& defender)
+{
+    for (Character* character : {static_cast<Character*>(&attacker), static_cast<Character*>(&defender)}) {
+        character->SetLifeLimit(kLife);
+        character->SetCurrentLife(kLife);
+        character->GetCombatManager().LoadRecord("Records/Game/Combat.dbr");
+    }
+    attacker.SetRace({"Human"});
+    defender.SetRace({"Undead"});
+    defender.SetTotalCharAttribute(CharAttributeType_DefensiveAbility, 90.0f);
+}
+
+// The defender wears the armour and holds a shield.
+void EquipArmorAndShield(Monster& defender, const ItemEquipment& armor)
+{
+    auto* shield = DynamicCast<WeaponArmor_Shield>(ObjectManager::Get().CreateObject("WeaponArmor_Shield"));
+    shield->SetShieldValues(30.0f, 25.0f, 40.0f, 0.0f);
+    EquipManager& equipment = defender.GetCombatManager().GetEquipManager();
+    equipment.SetBodyArmor(armor.GetObjectId());
+    equipment.SetLeftHand(shield->GetObjectId());
+}
+
+// Builds (and, if resolve, resolves) one attack per iteration; reports allocations, rate
+// and the share of hits.
+template <class ArenaT>
+void MeasureAttacks(benchmark::State& state, ArenaT& arena, bool resolve)
+{
+    int hits = 0;
+    const long long before = gAllocations.load(std::memory_order_relaxed);
+    for (auto _ : state) {
+        ParametersCombat params = arena.BuildAttack();
+        if (resolve)
+            hits += arena.defender->TakeAttack(params) ? 1 : 0;
+        arena.defender->SetCurrentLife(kLife);
+        arena.attacker->SetCurrentLife(kLife);
+    }
+    ReportAllocations(state, before, "allocs_per_attack");
+    state.counters["attacks_per_second"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["hit_share"] = benchmark::Counter(static_cast<double>(hits) / static_cast<double>(state.iterations()));
+}
+
 struct Arena {
     Player* attacker = nullptr;
     Monster* defender = nullptr;
@@ -72,16 +129,9 @@ struct Arena {
         ObjectManager& objects = ObjectManager::Get();
         attacker = DynamicCast<Player>(objects.CreateObject("Player"));
         defender = DynamicCast<Monster>(objects.CreateObject("Monster"));
-        for (Character* character : {static_cast<Character*>(attacker), static_cast<Character*>(defender)}) {
-            character->SetLifeLimit(kLife);
-            character->SetCurrentLife(kLife);
-            character->GetCombatManager().LoadRecord("Records/Game/Combat.dbr");
-        }
-        attacker->SetRace({"Human"});
+        PrepareCombatants(*attacker, *defender);
         attacker->SetTotalCharAttribute(CharAttributeType_Strength, 120.0f);
         attacker->SetTotalCharAttribute(CharAttributeType_Intelligence, 80.0f);
-        defender->SetRace({"Undead"});
-        defender->SetTotalCharAttribute(CharAttributeType_DefensiveAbility, 90.0f);
         defender->SetTotalCharAttribute(CharAttributeType_DodgePercent, 5.0f);
         defender->SetTotalCharAttribute(CharAttributeType_EnergyAbsorptionPercent, 10.0f);
 
@@ -95,11 +145,7 @@ struct Arena {
             armor->defenses.push_back(std::make_unique<CombatAttributeDefenseMisc>(CombatAttributeType_Reflect, 50.0f));
             armor->retaliation.push_back(std::make_unique<CombatAttributeAbsDamage>(CombatAttributeType_Fire, 12.0f));
         }
-        auto* shield = DynamicCast<WeaponArmor_Shield>(objects.CreateObject("WeaponArmor_Shield"));
-        shield->SetShieldValues(30.0f, 25.0f, 40.0f, 0.0f);
-        EquipManager& equipment = defender->GetCombatManager().GetEquipManager();
-        equipment.SetBodyArmor(armor->GetObjectId());
-        equipment.SetLeftHand(shield->GetObjectId());
+        EquipArmorAndShield(*defender, *armor);
         source.Seed(1234567);
     }
 
@@ -125,26 +171,9 @@ struct Arena {
 
 void RunAttacks(benchmark::State& state, bool answers, bool resolve)
 {
-    RecordDatabase::Get().SetDataRoot(DataRoot());
-    InitializeObjects();
-    {
-        Arena arena(answers);
-        int hits = 0;
-        const long long before = gAllocations.load(std::memory_order_relaxed);
-        for (auto _ : state) {
-            ParametersCombat params = arena.BuildAttack();
-            if (resolve)
-                hits += arena.defender->TakeAttack(params) ? 1 : 0;
-            arena.defender->SetCurrentLife(kLife);
-            arena.attacker->SetCurrentLife(kLife);
-        }
-        ReportAllocations(state, before, "allocs_per_attack");
-        state.counters["attacks_per_second"] =
-            benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-        state.counters["hit_share"] = benchmark::Counter(static_cast<double>(hits) / static_cast<double>(state.iterations()));
-    }
-    ObjectManager::Get().DestroyAllObjects();
-    ShutdownObjects();
+    ObjectWorld world;
+    Arena arena(answers);
+    MeasureAttacks(state, arena, resolve);
 }
 
 void BM_AttackEndToEnd(benchmark::State& state) { RunAttacks(state, false, true); }
@@ -211,14 +240,7 @@ struct StoreArena {
         attacker = DynamicCast<Player>(objects.CreateObject("Player"));
         defender = DynamicCast<BenchPackMonster>(objects.CreateObject("BenchPackMonster"));
         defender->Load(*objects.LoadTableFile("Records/Creatures/ArenaMonster.dbr"));
-        for (Character* character : {static_cast<Character*>(attacker), static_cast<Character*>(defender)}) {
-            character->SetLifeLimit(kLife);
-            character->SetCurrentLife(kLife);
-            character->GetCombatManager().LoadRecord("Records/Game/Combat.dbr");
-        }
-        attacker->SetRace({"Human"});
-        defender->SetRace({"Undead"});
-        defender->SetTotalCharAttribute(CharAttributeType_DefensiveAbility, 90.0f);
+        PrepareCombatants(*attacker, *defender);
 
         sword = CreateBenchItem("Records/Item/ArenaSword.dbr", "Records/Item/Affix/PrefixKeen.dbr",
                                 "Records/Item/Affix/SuffixOfEmbers.dbr", 777);
@@ -227,11 +249,7 @@ struct StoreArena {
         // Armour with protection, resistances and retaliation.
         ItemEquipment* armor = CreateBenchItem("Records/Item/ArenaMail.dbr", "Records/Item/Affix/PrefixSturdy.dbr",
                                                "Records/Item/Affix/SuffixOfWarding.dbr", 4711);
-        auto* shield = DynamicCast<WeaponArmor_Shield>(objects.CreateObject("WeaponArmor_Shield"));
-        shield->SetShieldValues(30.0f, 25.0f, 40.0f, 0.0f);
-        EquipManager& equipment = defender->GetCombatManager().GetEquipManager();
-        equipment.SetBodyArmor(armor->GetObjectId());
-        equipment.SetLeftHand(shield->GetObjectId());
+        EquipArmorAndShield(*defender, *armor);
         auto* toughness = objects.CreateObjectFromFile<Skill>("Records/Skills/ArenaToughness.dbr");
         toughness->SetSkillLevel(2);
         defender->GetSkillManager().AddToActiveList(toughness);
@@ -255,34 +273,18 @@ struct StoreArena {
 
 void BM_AttackFromStores(benchmark::State& state)
 {
-    RecordDatabase::Get().SetDataRoot(DataRoot());
-    InitializeObjects();
+    ObjectWorld world;
+    StoreArena arena;
+    size_t defenses = 0;
     {
-        StoreArena arena;
-        int hits = 0;
-        size_t defenses = 0;
-        {
-            // What the defender's stores add to one attack, counted once.
-            CombatAttributeAccumulator probe;
-            probe.SetSeed(1);
-            arena.defender->GetAllDefenseAttributes(probe);
-            defenses = probe.GetDefenses().size() + probe.GetDefenseModifiers().size();
-        }
-        const long long before = gAllocations.load(std::memory_order_relaxed);
-        for (auto _ : state) {
-            ParametersCombat params = arena.BuildAttack();
-            hits += arena.defender->TakeAttack(params) ? 1 : 0;
-            arena.defender->SetCurrentLife(kLife);
-            arena.attacker->SetCurrentLife(kLife);
-        }
-        ReportAllocations(state, before, "allocs_per_attack");
-        state.counters["attacks_per_second"] =
-            benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-        state.counters["hit_share"] = benchmark::Counter(static_cast<double>(hits) / static_cast<double>(state.iterations()));
-        state.counters["defenses_per_attack"] = benchmark::Counter(static_cast<double>(defenses));
+        // What the defender's stores add to one attack, counted once.
+        CombatAttributeAccumulator probe;
+        probe.SetSeed(1);
+        arena.defender->GetAllDefenseAttributes(probe);
+        defenses = probe.GetDefenses().size() + probe.GetDefenseModifiers().size();
     }
-    ObjectManager::Get().DestroyAllObjects();
-    ShutdownObjects();
+    MeasureAttacks(state, arena, true);
+    state.counters["defenses_per_attack"] = benchmark::Counter(static_cast<double>(defenses));
 }
 
 BENCHMARK(BM_AttackFromStores);

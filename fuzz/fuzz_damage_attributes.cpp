@@ -79,6 +79,20 @@ void CheckTexts(const DamageAttribute::TextList& lines)
     }
 }
 
+// The texts of every level and of the level after it, from an attribute or a store.
+template <class Source>
+void CheckLevelTexts(const Source& source)
+{
+    DamageAttribute::TextList texts1, texts2, texts3;
+    for (unsigned level : kLevels) {
+        source.CreateText(texts1, texts2, texts3, level);
+        source.CreateNextText(texts1, texts2, texts3, level, level + 1u);
+    }
+    CheckTexts(texts1);
+    CheckTexts(texts2);
+    CheckTexts(texts3);
+}
+
 void Exercise(DamageAttribute& attribute, float jitter, float scale, uint8_t seed)
 {
     RandomUniform rng;
@@ -86,17 +100,10 @@ void Exercise(DamageAttribute& attribute, float jitter, float scale, uint8_t see
     attribute.AddJitter(jitter, &rng);
     attribute.ScaleAttribute(scale);
 
-    DamageAttribute::TextList texts1, texts2, texts3;
     for (bool hide : {false, true}) {
         attribute.SetHideChanceIndentLine(hide);
-        for (unsigned level : kLevels) {
-            attribute.CreateText(texts1, texts2, texts3, level);
-            attribute.CreateNextText(texts1, texts2, texts3, level, level + 1u);
-        }
+        CheckLevelTexts(attribute);
     }
-    CheckTexts(texts1);
-    CheckTexts(texts2);
-    CheckTexts(texts3);
 
     CostInfo_DamageAttributes cost;
     attribute.GetCostInfo(cost);
@@ -114,18 +121,6 @@ void Exercise(DamageAttribute& attribute, float jitter, float scale, uint8_t see
             CheckObjects(acc.GetDamages());
         }
     }
-}
-
-void CheckStoreTexts(const DamageAttributeStore& store)
-{
-    DamageAttribute::TextList texts1, texts2, texts3;
-    for (unsigned level : kLevels) {
-        store.CreateText(texts1, texts2, texts3, level);
-        store.CreateNextText(texts1, texts2, texts3, level, level + 1u);
-    }
-    CheckTexts(texts1);
-    CheckTexts(texts2);
-    CheckTexts(texts3);
 }
 
 void Offer(const DamageAttributeStore& store, uint8_t seed)
@@ -149,7 +144,7 @@ void ExerciseStore(Store& store, float scale, uint8_t seed)
     store.GetCostInfo(cost);
     for (float total : {cost.avgBase, cost.avgPierceRatio, cost.avgBonus, cost.avgOverTime, cost.mod, cost.modDur})
         RequireFinite(total);
-    CheckStoreTexts(store);
+    CheckLevelTexts(store);
     Offer(store, seed);
 
     Store copy(store);

@@ -61,22 +61,21 @@ void AttributePak::GetDefenseAttributes(CombatAttributeAccumulator& acc, unsigne
 
 void AttributePak::GetUIDisplayText(unsigned level, GameTextClass textClass, std::vector<GameTextLine>& lines) const
 {
-    DamageAttribute::TextList texts1, texts2, texts3;
-    m_offensiveAttributes.CreateText(texts1, texts2, texts3, level);
-    for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3})
-        AppendGameTextLines(*texts, textClass, lines);
+    // Offensive and retaliation stores write the same three lists.
+    const auto appendDamageTexts = [&](const DamageAttributeStore& store) {
+        DamageAttribute::TextList texts1, texts2, texts3;
+        store.CreateText(texts1, texts2, texts3, level);
+        for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3})
+            AppendGameTextLines(*texts, textClass, lines);
+    };
+    appendDamageTexts(m_offensiveAttributes);
 
     DefenseAttributeStore::TextList defenseBase, defenseBonus;
     m_defenseAttributes.CreateText(defenseBase, defenseBonus, level);
     AppendGameTextLines(defenseBase, textClass, lines);
     AppendGameTextLines(defenseBonus, textClass, lines);
 
-    texts1.clear();
-    texts2.clear();
-    texts3.clear();
-    m_retaliationAttributes.CreateText(texts1, texts2, texts3, level);
-    for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3})
-        AppendGameTextLines(*texts, textClass, lines);
+    appendDamageTexts(m_retaliationAttributes);
 
     CharAttributeStore::TextList charBase, charBonus;
     m_charAttributes.CreateText(charBase, charBonus, level);
