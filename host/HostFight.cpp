@@ -13,6 +13,7 @@
 #include "Game/combat/CombatManager.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/foundation/EnumConverter.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/items/ItemEquipment.h"
 #include "Game/skills/Skill.h"
@@ -47,8 +48,6 @@ constexpr uint32_t kArenaRegionId = 1;
 constexpr int kAttackIntervalMs = 1000;
 
 
-constexpr const char* kSizeWords[] = {"Small", "Medium", "Large"};
-
 // A character made from its record, placed in the arena; its record, size and team are
 // printed.
 template <class T>
@@ -57,10 +56,9 @@ T* Place(const char* recordName, const char* role, const Vec3& position)
     auto* character = ObjectManager::Get().CreateObjectFromFile<T>(recordName);
     if (!character)
         return nullptr;
-    const auto size = static_cast<size_t>(character->GetSize());
     const Team team = character->GetTeam();
     std::printf("gamehost: the %s comes from %s: size %s, team %u/%u\n", role, recordName,
-                size < std::size(kSizeWords) ? kSizeWords[size] : "?", team.GetTeamMajor(), team.GetTeamMinor());
+                EnumConverter::GetEnumAsString(character->GetSize()).c_str(), team.GetTeamMajor(), team.GetTeamMinor());
     Region* region = World::Get().GetRegionById(kArenaRegionId);
     if (!region)
         region = World::Get().AddRegion(kArenaRegionId, "Arena");

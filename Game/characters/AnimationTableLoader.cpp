@@ -130,36 +130,6 @@ void LoadStyleAnimationSet(const LoadTable& table, AnimationSet& set, int style,
     LoadSingles(table, set, p, kLastStems, std::size(kLastStems));
 }
 
-void LoadUnarmedAnimationTable(const LoadTable& table, AnimationSet& set)
-{
-    LoadStyleAnimationSet(table, set, AnimationStyle_Unarmed, GetTableSpecialAttacks(AnimationStyle_Unarmed));
-}
-
-void LoadSingleHandedAnimationTable(const LoadTable& table, AnimationSet& set)
-{
-    LoadStyleAnimationSet(table, set, AnimationStyle_SingleHanded, GetTableSpecialAttacks(AnimationStyle_SingleHanded));
-}
-
-void LoadDualWieldedAnimationTable(const LoadTable& table, AnimationSet& set)
-{
-    LoadStyleAnimationSet(table, set, AnimationStyle_DualWielded, GetTableSpecialAttacks(AnimationStyle_DualWielded));
-}
-
-void LoadSpearAnimationTable(const LoadTable& table, AnimationSet& set)
-{
-    LoadStyleAnimationSet(table, set, AnimationStyle_Spear, GetTableSpecialAttacks(AnimationStyle_Spear));
-}
-
-void LoadBowAnimationTable(const LoadTable& table, AnimationSet& set)
-{
-    LoadStyleAnimationSet(table, set, AnimationStyle_Bow, GetTableSpecialAttacks(AnimationStyle_Bow));
-}
-
-void LoadStaffAnimationTable(const LoadTable& table, AnimationSet& set)
-{
-    LoadStyleAnimationSet(table, set, AnimationStyle_Staff, GetTableSpecialAttacks(AnimationStyle_Staff));
-}
-
 bool LoadAnimationTable(const std::string& recordName, AnimationSet* unarmed, AnimationSet* singleHanded,
                         AnimationSet* dualWielded, AnimationSet* spear, AnimationSet* bow, AnimationSet* staff)
 {
@@ -171,15 +141,14 @@ bool LoadAnimationTable(const std::string& recordName, AnimationSet* unarmed, An
     const LoadTable* table = objects.GetLoadTable(recordName);
     if (!table)
         return false;
-    using Loader = void (*)(const LoadTable&, AnimationSet&);
-    const std::pair<AnimationSet*, Loader> sets[] = {
-        {unarmed, LoadUnarmedAnimationTable}, {singleHanded, LoadSingleHandedAnimationTable},
-        {dualWielded, LoadDualWieldedAnimationTable}, {spear, LoadSpearAnimationTable},
-        {bow, LoadBowAnimationTable}, {staff, LoadStaffAnimationTable},
+    const std::pair<AnimationSet*, int> sets[] = {
+        {unarmed, AnimationStyle_Unarmed}, {singleHanded, AnimationStyle_SingleHanded},
+        {dualWielded, AnimationStyle_DualWielded}, {spear, AnimationStyle_Spear},
+        {bow, AnimationStyle_Bow}, {staff, AnimationStyle_Staff},
     };
-    for (const auto& [set, loader] : sets)
+    for (const auto& [set, style] : sets)
         if (set)
-            loader(*table, *set);
+            LoadStyleAnimationSet(*table, *set, style, GetTableSpecialAttacks(style));
     return true;
 }
 

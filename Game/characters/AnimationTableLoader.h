@@ -41,17 +41,9 @@ void LoadTableAnimation(const LoadTable& table, AnimationSet& set, AnimationSet_
                         const std::string& speedKey, const std::string& weightKey);
 
 // Every key of one style's set in reading order, special attacks 1 to specialAttacks
-// (held to 0 .. kMaxSpecialAttacks). Used by the shared table loaders below and, with
+// (held to 0 .. kMaxSpecialAttacks). Used by the shared table loader below and, with
 // kOwnRecordSpecialAttacks, by a character's own set loaders.
 void LoadStyleAnimationSet(const LoadTable& table, AnimationSet& set, int style, int specialAttacks);
-
-// The shared table's set loaders, one per style.
-void LoadUnarmedAnimationTable(const LoadTable& table, AnimationSet& set);
-void LoadSingleHandedAnimationTable(const LoadTable& table, AnimationSet& set);
-void LoadDualWieldedAnimationTable(const LoadTable& table, AnimationSet& set);
-void LoadSpearAnimationTable(const LoadTable& table, AnimationSet& set);
-void LoadBowAnimationTable(const LoadTable& table, AnimationSet& set);
-void LoadStaffAnimationTable(const LoadTable& table, AnimationSet& set);
 
 // Opens the shared table record and fills each set that is not null. False, with no set
 // touched, for an empty name or a record that does not load.

@@ -46,34 +46,6 @@ std::string StringEntry(const LoadTable& table, const char* key, unsigned index)
     return index < entries.size() ? entries[index] : std::string();
 }
 
-// Record words of the gender, in the order they are compared.
-struct GenderWord {
-    const char* word;
-    Character_Gender gender;
-};
-constexpr GenderWord kGenderWords[] = {
-    {"Male", Character_Gender_Male},         {"Female", Character_Gender_Female},
-    {"Satyr", Character_Gender_Satyr},       {"JackalMan", Character_Gender_JackalMan},
-    {"Tigerman", Character_Gender_Tigerman}, {"Native", Character_Gender_Native},
-};
-
-Character_Gender GenderOfWord(const std::string& word)
-{
-    for (const GenderWord& entry : kGenderWords)
-        if (word == entry.word)
-            return entry.gender;
-    return Character_Gender_None;
-}
-
-CharacterPathingSize PathingSizeOfWord(const std::string& word)
-{
-    if (word == "Medium")
-        return CharacterPathingSize_Medium;
-    if (word == "Large")
-        return CharacterPathingSize_Large;
-    return CharacterPathingSize_Small;
-}
-
 // The game-wide record's keys of the sixteen damage effect packs, in field order.
 constexpr const char* kDamageFxKeys[Character::kDamageFxCount] = {
     "coldDamageFxPak",
@@ -264,7 +236,7 @@ void Character::Load(const LoadTable& table)
         combatRecord = gGameEngine->GetDatabase().GetString("defaultCombatManagerRecord", "");
     m_combatManager->LoadRecord(combatRecord);
 
-    m_gender = GenderOfWord(table.GetString("characterGenderProfile", ""));
+    m_gender = EnumConverter::GetStringAsEnum<Character_Gender>(table.GetString("characterGenderProfile", ""));
 
     // A character that rolls its loot makes its animation sets after it: the hands decide
     // which set a creature needs.
@@ -288,7 +260,7 @@ void Character::Load(const LoadTable& table)
     LoadAnimationSounds(table);
 
     m_loopingRunningSoundFadeTime = table.GetInt("loopingRunningSoundFadeTime", 500);
-    m_pathingSize = PathingSizeOfWord(table.GetString("pathingSize", "Small"));
+    m_pathingSize = EnumConverter::GetStringAsEnum<CharacterPathingSize>(table.GetString("pathingSize", "Small"));
     table.GetStringArray("characterRacialProfile", m_races);
 
     m_spawnEffect = table.GetString("spawnEffect", "");

@@ -28,6 +28,19 @@ constexpr EnumWord kPathStyleWords[] = {
     {static_cast<int32_t>(CharacterPathGenerationStyle::Sheep), "Sheep"},
 };
 
+// Gender words in the order they are compared.
+constexpr EnumWord kGenderWords[] = {
+    {Character_Gender_Male, "Male"},         {Character_Gender_Female, "Female"},
+    {Character_Gender_Satyr, "Satyr"},       {Character_Gender_JackalMan, "JackalMan"},
+    {Character_Gender_Tigerman, "Tigerman"}, {Character_Gender_Native, "Native"},
+};
+
+constexpr EnumWord kPathingSizeWords[] = {
+    {CharacterPathingSize_Small, "Small"},
+    {CharacterPathingSize_Medium, "Medium"},
+    {CharacterPathingSize_Large, "Large"},
+};
+
 // Tries the words in table order; `fallback` when none equals `word`.
 int32_t ValueOfWord(std::span<const EnumWord> table, const std::string& word, int32_t fallback)
 {
@@ -68,6 +81,18 @@ CharacterPathGenerationStyle EnumConverter::GetStringAsEnum<CharacterPathGenerat
         ValueOfWord(kPathStyleWords, word, static_cast<int32_t>(CharacterPathGenerationStyle::Default)));
 }
 
+template <>
+Character_Gender EnumConverter::GetStringAsEnum<Character_Gender>(const std::string& word)
+{
+    return static_cast<Character_Gender>(ValueOfWord(kGenderWords, word, Character_Gender_None));
+}
+
+template <>
+CharacterPathingSize EnumConverter::GetStringAsEnum<CharacterPathingSize>(const std::string& word)
+{
+    return static_cast<CharacterPathingSize>(ValueOfWord(kPathingSizeWords, word, CharacterPathingSize_Small));
+}
+
 std::string EnumConverter::GetEnumAsString(PlayerCharacterClassType value)
 {
     return WordOfValue(kPlayerClassWords, static_cast<int32_t>(value));
@@ -81,6 +106,11 @@ std::string EnumConverter::GetEnumAsString(ActorMountType value)
 std::string EnumConverter::GetEnumAsString(CharacterPathGenerationStyle value)
 {
     return WordOfValue(kPathStyleWords, static_cast<int32_t>(value));
+}
+
+std::string EnumConverter::GetEnumAsString(CharacterPathingSize value)
+{
+    return WordOfValue(kPathingSizeWords, value);
 }
 
 }  // namespace GAME

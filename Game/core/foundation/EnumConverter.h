@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "Game/characters/CharacterTypes.h"
 #include "Game/core/foundation/EnumTypes.h"
 
 namespace GAME {
@@ -23,6 +24,7 @@ public:
     static std::string GetEnumAsString(PlayerCharacterClassType value);
     static std::string GetEnumAsString(ActorMountType value);
     static std::string GetEnumAsString(CharacterPathGenerationStyle value);
+    static std::string GetEnumAsString(CharacterPathingSize value);
 };
 
 // Unknown words give Invalid (-1).
@@ -33,5 +35,11 @@ ActorMountType EnumConverter::GetStringAsEnum<ActorMountType>(const std::string&
 // Unknown words give Default: a path style is never invalid.
 template <>
 CharacterPathGenerationStyle EnumConverter::GetStringAsEnum<CharacterPathGenerationStyle>(const std::string& word);
+// Unknown words give None: a record may name no gender.
+template <>
+Character_Gender EnumConverter::GetStringAsEnum<Character_Gender>(const std::string& word);
+// Unknown words give Small.
+template <>
+CharacterPathingSize EnumConverter::GetStringAsEnum<CharacterPathingSize>(const std::string& word);
 
 }  // namespace GAME
