@@ -1,5 +1,5 @@
 // What a character owns of other subsystems: its inventory, loot lists, effect paks and
-// effect book, props, and its skill manager's record.
+// effect book and props.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -13,7 +13,6 @@
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/LootLoader.h"
-#include "Game/skills/SkillManager.h"
 #include "Game/world/CharFxPak.h"
 #include "Game/world/EffectEntity.h"
 #include "Game/world/PFxManager.h"
@@ -215,7 +214,7 @@ TEST_F(CharacterSeamsTest, EffectBookStartsStopsAndRemovesOnceParticlesAreGone)
     EXPECT_EQ(ObjectManager::Get().GetObjectCount(), before);   // the book's effects go with it
 }
 
-TEST_F(CharacterSeamsTest, PropAndSkillManagerReadTheirRecords)
+TEST_F(CharacterSeamsTest, PropReadsItsRecordAndGivesItsSoundBack)
 {
     RecordDatabase::Get().RegisterRecord("Records/Props/Torch.dbr",
                                          "Class,Prop,\npropAnimation,Burn,\npropAnimationSpeed,2.0,\n"
@@ -230,14 +229,4 @@ TEST_F(CharacterSeamsTest, PropAndSkillManagerReadTheirRecords)
     ObjectManager::Get().DestroyObjectEx(prop, __FILE__, __LINE__);
     ObjectManager::Get().FlushDestroyedObjects();
     EXPECT_EQ(ObjectManager::Get().GetObjectCount(), before);
-
-    LoadTable table("Skills");
-    table.SetValue("masteryIncrementLevel", "2;10;0");
-    table.SetValue("reclamationPointTiers", "0;10;20");
-    table.SetValue("reclamationPointCosts", "1;2;3");
-    SkillManager skills;
-    skills.Load(table);
-    EXPECT_EQ(skills.GetMasteryIncrementLevels(), (std::vector<uint32_t>{2, 10, 0}));
-    EXPECT_EQ(skills.GetReclamationPointTiers(), (std::vector<uint32_t>{0, 10, 20}));
-    EXPECT_EQ(skills.GetReclamationPointCosts(), (std::vector<uint32_t>{1, 2, 3}));
 }

@@ -49,24 +49,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ControllerTest, EachLayerIsRegisteredUnderTheOneBefore)
-{
-    ObjectManager& objects = ObjectManager::Get();
-    const uint32_t ai = objects.CreateObject("ControllerAI")->GetObjectId();
-    const uint32_t character = objects.CreateObject("ControllerCharacter")->GetObjectId();
-
-    EXPECT_NE(objects.GetObject<Controller>(ai), nullptr);
-    EXPECT_NE(objects.GetObject<ControllerBaseCharacter>(ai), nullptr);
-    EXPECT_NE(objects.GetObject<ControllerCharacter>(ai), nullptr);
-    EXPECT_NE(objects.GetObject<ControllerCombat>(ai), nullptr);
-    EXPECT_NE(objects.GetObject<ControllerAI>(ai), nullptr);
-    EXPECT_NE(objects.GetObject<ControllerBaseCharacter>(character), nullptr);
-    EXPECT_EQ(objects.GetObject<ControllerCombat>(character), nullptr);
-    EXPECT_EQ(objects.GetObject<ControllerAI>(character), nullptr);
-    EXPECT_NE(objects.CreateObject("ControllerCombat"), nullptr);
-    EXPECT_NE(objects.CreateObject("ControllerBaseCharacter"), nullptr);
-}
-
 TEST_F(ControllerTest, AttachNotifiesUpdateStartsOnceAndTeleportMovesTheParent)
 {
     RecordingController controller;

@@ -1,8 +1,10 @@
-// Auras: times held to what an int holds, removal at the next update, and a manager
-// destroyed without clearing.
+// Auras: times held to what an int holds, expiry, removal by id or name at the next
+// update, records that are no entity, and a manager destroyed without clearing.
 #include <gtest/gtest.h>
 
 #include <climits>
+
+#include "Engine/Engine.h"
 
 #include "Engine/Entity.h"
 #include "Engine/ObjectManager.h"
@@ -47,6 +49,31 @@ TEST_F(AuraManagerTest, SecondsBecomeMillisecondsHeldToTheIntRange)
     auras.Update(owner, 0);
     EXPECT_TRUE(auras.GetAuras().empty());
     EXPECT_EQ(ObjectManager::Get().GetObject(longest), nullptr);
+}
+
+TEST_F(AuraManagerTest, AurasRunOutAreRemovedByNameAndMustBeEntities)
+{
+    LogCapture log;
+    RecordDatabase::Get().RegisterRecord("Records/Test/Sound.dbr", "Class,SoundPak,\n");
+    AuraManager auras;
+    EXPECT_EQ(auras.AddAura(owner, "", false, 2), 0u);
+    EXPECT_EQ(auras.AddAura(owner, "Records/Test/Sound.dbr", false, 2), 0u);
+    EXPECT_TRUE(log.Contains("Aura was not an Entity (Records/Test/Sound.dbr)"));
+
+    const uint32_t timed = auras.AddAura(owner, kGlow, false, 2);
+    const uint32_t permanent = auras.AddAura(owner, kGlow, true, 0);
+    auras.Update(owner, 1999);
+    EXPECT_EQ(auras.GetAuras().size(), 2u);
+    auras.Update(owner, 1);
+    ASSERT_EQ(auras.GetAuras().size(), 1u);
+    EXPECT_EQ(ObjectManager::Get().GetObject(timed), nullptr);
+    auras.Update(owner, 1000000);
+    EXPECT_NE(ObjectManager::Get().GetObject(permanent), nullptr);   // a permanent aura stays
+
+    auras.RemoveAura(kGlow);
+    EXPECT_EQ(auras.GetAuras().size(), 1u);   // removal waits for the update
+    auras.Update(owner, 0);
+    EXPECT_EQ(ObjectManager::Get().GetObject(permanent), nullptr);
 }
 
 TEST_F(AuraManagerTest, EntitiesOutliveAManagerNotClearedAndVanishedOnesAreJustForgotten)

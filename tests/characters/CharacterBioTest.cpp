@@ -5,12 +5,10 @@
 #include <cmath>
 #include <string>
 #include <utility>
-#include <variant>
 #include <vector>
 
 #include "Engine/Engine.h"
 #include "Engine/EventManager.h"
-#include "Engine/IOStream.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/CharacterBio.h"
@@ -24,42 +22,10 @@
 #include "Game/items/ItemEquipment.h"
 #include "Game/items/ItemReplicaInfo.h"
 #include "Game/combat/CombatManager.h"
+#include "characters/RecordingStream.h"
 
 namespace GAME {
 namespace {
-
-// A stream kept in memory: values in order; reading hands them back in the same order.
-class MemoryStream : public IOStream {
-public:
-    std::vector<std::string> keys;
-    std::vector<std::variant<float, uint32_t>> values;
-    bool reading = false;
-    size_t next = 0;
-    int blocks = 0;
-
-    void StreamUniqueId(const char*, UniqueId&) override {}
-    void StreamWString(const char*, std::u16string&) override {}
-    void StreamBool(const char*, bool&) override {}
-    void StreamString(const char*, std::string&) override {}
-    void StreamInt32(const char*, int32_t&) override {}
-    void StreamUInt32(const char* key, uint32_t& value) override { Stream(key, value); }
-    void StreamFloat(const char* key, float& value) override { Stream(key, value); }
-    bool IsReading() const override { return reading; }
-    void BeginBlock() override { ++blocks; }
-    void EndBlock() override { --blocks; }
-
-private:
-    template <class T>
-    void Stream(const char* key, T& value)
-    {
-        if (reading) {
-            value = std::get<T>(values.at(next++));
-            return;
-        }
-        keys.push_back(key);
-        values.push_back(value);
-    }
-};
 
 class CharacterBioTest : public ::testing::Test {
 protected:
@@ -233,16 +199,18 @@ TEST_F(CharacterBioTest, ImageAndSaveBlockRoundTrip)
     bio().RestoreCurrentBioStats(image, true);
     EXPECT_EQ(bio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Strength), 30.0f);
 
-    MemoryStream stream;
+    RecordingStream stream;
     bio().StreamProperties(stream);
-    EXPECT_EQ(stream.keys, std::vector<std::string>(5, "temp"));
-    EXPECT_EQ(std::get<float>(stream.values[0]), 30.0f);
-    stream.values[0] = 0.0f;   // a saved 0 leaves the loaded base
-    stream.values[3] = 150.0f;
+    std::vector<std::string> keys(7, "temp");
+    keys.front() = "<block>";
+    keys.back() = "</block>";
+    EXPECT_EQ(stream.Keys(), keys);
+    EXPECT_EQ(std::get<float>(stream.entries[1].value), 30.0f);
+    stream.entries[1].value = 0.0f;   // a saved 0 leaves the loaded base
+    stream.entries[4].value = 150.0f;
     stream.reading = true;
     bio().IncrementBaseAttribute(CharAttributeType_Strength, 2.0f);
     bio().StreamProperties(stream);
-    EXPECT_EQ(stream.blocks, 0);
     EXPECT_EQ(bio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Strength), 32.0f);
     EXPECT_EQ(bio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Life), 150.0f);
 }
@@ -420,10 +388,11 @@ TEST_F(ExperienceLevelTest, TheMaximumLevelPinsExperienceAndLevelZeroHasNoThresh
     zero.LoseExperience(5);
     EXPECT_EQ(zero.GetExperience(), 0u);
 
-    MemoryStream stream;
+    RecordingStream stream;
     control.StreamProperties(stream);
-    EXPECT_EQ(stream.keys, (std::vector<std::string>{"currentStats.charLevel", "currentStats.experiencePoints",
-                                                      "modifierPoints", "skillPoints"}));
+    EXPECT_EQ(stream.Keys(), (std::vector<std::string>{"<block>", "currentStats.charLevel",
+                                                        "currentStats.experiencePoints", "modifierPoints",
+                                                        "skillPoints", "</block>"}));
     stream.reading = true;
     zero.StreamProperties(stream);
     EXPECT_EQ(zero.GetLevel(), 3u);

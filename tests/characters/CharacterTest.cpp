@@ -154,7 +154,6 @@ TEST_F(CharacterTest, StatesPredicatesAndTexts)
     EXPECT_TRUE(Make("hiddenFromCombat,1,\n")->IsHiding());
 
     EXPECT_TRUE(shown->IsAlive());
-    EXPECT_EQ(shown->GetLifeStateAsText(), "Life: Alive");
     shown->SetLifeState(Character_LifeState_Unknown);
     EXPECT_TRUE(shown->IsAlive());
     EXPECT_TRUE(shown->IsHiding());
@@ -168,8 +167,6 @@ TEST_F(CharacterTest, StatesPredicatesAndTexts)
 
     for (int state : {2, 15, -1})
         EXPECT_EQ(Character::GetActionStateAsText(static_cast<Character_ActionState>(state)), "Illegal") << state;
-    EXPECT_EQ(Character::GetActionStateAsText(Character_ActionState_ForcedStop), "Action State: Forced Stop");
-    EXPECT_EQ(Character::GetActionStateAsText(Character_ActionState_Dying), "Action State: Dying");
     shown->SetActionState(Character_ActionState_Walk);
     EXPECT_TRUE(shown->IsMoving());
     EXPECT_FALSE(shown->IsImmobilized());
