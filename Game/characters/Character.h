@@ -26,6 +26,7 @@
 #include "Game/combat/CombatAttributeType.h"
 #include "Game/combat/RacialBonus.h"
 #include "Game/core/Team.h"
+#include "Game/core/foundation/AimSolver.h"
 #include "Game/core/foundation/EnumTypes.h"
 #include "Game/items/ItemReplicaInfo.h"
 #include "Game/items/ItemTypes.h"
@@ -52,6 +53,7 @@ class ExperienceLevelControl;
 class GarmentManager;
 class Inventory;
 class Item;
+class Name;
 class ParametersCombat;
 class PFxManager;
 class Prop;
@@ -82,7 +84,6 @@ public:
     // The character's current position on its path; until one is set, its place in
     // the world (empty when it is not placed).
     WorldVec3 GetPathPosition();
-    void SetPathPosition(const WorldVec3& position) { m_pathPosition = position; }
 
     // Where the character is moving to; empty when it is not moving.
     const WorldVec3& GetPathTarget() const { return m_pathTarget; }
@@ -134,6 +135,47 @@ public:
     void SetTeleporting(bool teleporting) { m_teleporting = teleporting; }
     // Moves the character there at once.
     virtual void TeleportToLocation(const WorldCoords& coords);
+
+    // ---- Movement and targeting (CharacterMovement.cpp) ----------------------------------
+    // Runs to the point along a path (action state Move, run animation).
+    void MoveTo(const WorldVec3& point, float blendTime);
+    // Walks to the point (action state Walk, walk animation).
+    virtual void WalkTo(const WorldVec3& point, float blendTime);
+    // Moves the path position there and the character with it.
+    void SetPathPosition(const WorldVec3& point);
+    // Moves the path position only; the model stays where it is.
+    void SetPathPositionNotCoords(const WorldVec3& point);
+    // The target of the attack under way: object id (0 for none), point and skill id of
+    // the given skill reference.
+    void SetCurrentAttackTarget(uint32_t targetId, const WorldVec3& point, uint32_t skillReference);
+    void GetCurrentAttackTarget(uint32_t& targetId, WorldVec3& point, uint32_t& skillId) const;
+    // Whether the character turns toward its attack target while attacking.
+    void RotateTowardsTarget(bool on);
+    // Turns toward the direction at a speed that depends on the angle, placing the
+    // character at `coords` (its orientation replaced).
+    void RotateTowards(int elapsedMs, const Vec3& direction, WorldCoords& coords);
+    // The per-frame path step.
+    virtual void FollowPath(int elapsedMs);
+    // Stops a run or walk (the action ends, the path goes, Forced Stop); the controller
+    // hears EndOfPathReached in every case.
+    void CharacterStopMoving();
+    // A skill's warm-up begins or ends (`end`); the run speed cap follows it.
+    void SkillWarmUp(uint32_t skillId, bool end);
+
+    // ---- Skills reached through the character (CharacterUpdate.cpp) --------------------
+    // Starts the skill of that reference number on the target or point; true when the
+    // skill started its action.
+    bool StartSkill(uint32_t skillNumber, uint32_t targetId, const WorldVec3& point, uint32_t seed,
+                    const TargetLeadingData& leading);
+    // An animation event while the skill's action runs; true when the skill is done.
+    bool HandleSkillAnimationCallback(const Name& event, uint32_t skillNumber, uint32_t targetId,
+                                      const WorldVec3& point);
+    // The skill's action is dropped or ended early.
+    void CancelSkillAction(uint32_t skillNumber);
+
+    // ---- Sounds of the character (CharacterCombat.cpp) ---------------------------------
+    void PlayLoopingRunningSound();
+    void StopLoopingRunningSound();
 
     // ---- Combat ------------------------------------------------------------------------
 

@@ -14,4 +14,14 @@ void DeathManager::PreLoad()
         handler->PreLoad();
 }
 
+void DeathManager::GetObjectIdRequests(std::vector<uint32_t>&) const {}
+void DeathManager::SetObjectIds(const std::vector<uint32_t>&) {}
+void DeathManager::Execute() {}
+void DeathManager::Update(int) {}
+void DeathManager::AnimationCallback(const Name&) {}
+void DeathManager::ExternalEvent(const Name&) {}
+bool DeathManager::IsFinished() const { return false; }
+void DeathManager::PostProcess() {}
+void DeathManager::Reset() {}
+
 }  // namespace GAME

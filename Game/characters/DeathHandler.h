@@ -2,6 +2,7 @@
 // and the character's DeathManager drives the handlers chosen for it together.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,23 @@ public:
     void AddHandler(std::unique_ptr<DeathHandler> handler);
     // Every handler's PreLoad.
     void PreLoad();
+
+    // One fresh object id for every handler that needs one, in handler order.
+    void GetObjectIdRequests(std::vector<uint32_t>& ids) const;
+    // The k-th id goes to the k-th handler that needs one.
+    void SetObjectIds(const std::vector<uint32_t>& ids);
+    // Starts dying: the character's ImDying, then every handler's Execute.
+    void Execute();
+    // While started and not post-processed, every handler's Update.
+    void Update(int elapsedMs);
+    void AnimationCallback(const Name& event);
+    void ExternalEvent(const Name& event);
+    // Started, not yet post-processed, and every handler finished.
+    bool IsFinished() const;
+    // The character's ImDead; the first time only, every handler's PostProcess.
+    void PostProcess();
+    // The character starts to respawn.
+    void Reset();
 
     Character* GetCharacter() const { return m_character; }
     size_t GetHandlerCount() const { return m_handlers.size(); }

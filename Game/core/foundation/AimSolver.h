@@ -7,6 +7,14 @@
 
 namespace GAME {
 
+// What a skill start carries to aim ahead of a moving target: the two characters and
+// whether leading is asked for (non-zero). Skills store it whole and pass it on.
+struct TargetLeadingData {
+    uint32_t attackerId = 0;
+    uint32_t targetId = 0;
+    uint32_t leading = 0;
+};
+
 // Where a projectile of `projectileSpeed` (units per second) fired from `shooter` meets
 // a target at `target` moving with `targetVelocity` (units per second), moved on by
 // `extraTime` seconds. An empty position (no region) means there is no solution.
