@@ -14,7 +14,7 @@ void Skill::Load(const LoadTable& table)
 {
     Object::Load(table);
     if (gGameEngine)
-        m_profile = gGameEngine->LoadSkillResource(Name(GetObjectName()), table);
+        SetSkillProfile(gGameEngine->LoadSkillResource(Name(GetObjectName()), table));
 }
 
 void Skill::CollectPassiveDefenseAttributes(CombatAttributeAccumulator&) const {}
@@ -31,7 +31,7 @@ void Skill_Passive::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& 
         GetSkillProfile()->GetDefenseAttributes(accumulator, GetCurrentLevel());
 }
 
-const CharAttributeContribution* Skill_Passive::GetPassiveCharContribution() const
+const CharAttributeContribution* Skill_Passive::FindPassiveCharContribution() const
 {
     if (IsSkillEnabled() && GetSkillProfile())
         return GetSkillProfile()->GetCharContribution(GetCurrentLevel());

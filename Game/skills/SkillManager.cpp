@@ -47,8 +47,8 @@ void SkillManager::ImDead() {}
 
 void SkillManager::OnDestroy() {}
 
-template <class Collect>
-void SkillManager::ForEachSkillInForce(Collect collect) const
+template <class Visit>
+void SkillManager::ForEachActiveSkill(Visit visit) const
 {
     // Looked up a batch at a time, so that the memory reads of the batch overlap.
     constexpr size_t kBatch = 32;
@@ -59,9 +59,18 @@ void SkillManager::ForEachSkillInForce(Collect collect) const
         const std::span<const uint32_t> batch = ids.subspan(begin, std::min(kBatch, ids.size() - begin));
         objects.GetObjects(batch, found);
         for (size_t i = 0; i < batch.size(); ++i)
-            if (const Skill* skill = found[i]; skill && skill->GetCurrentLevel() != 0)
-                collect(*skill);
+            if (const Skill* skill = found[i])
+                visit(*skill);
     }
+}
+
+template <class Collect>
+void SkillManager::ForEachSkillInForce(Collect collect) const
+{
+    ForEachActiveSkill([&](const Skill& skill) {
+        if (skill.GetCurrentLevel() != 0)
+            collect(skill);
+    });
 }
 
 void SkillManager::GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const
@@ -82,7 +91,8 @@ void SkillManager::GetCharAttributes(CharAttributeAccumulator& accumulator) cons
             pending[i]->AddToAccumulator(accumulator);
         count = 0;
     };
-    ForEachSkillInForce([&](const Skill& skill) {
+    // A skill at level 0 keeps no contribution, so the level needs no test here.
+    ForEachActiveSkill([&](const Skill& skill) {
         if (const CharAttributeContribution* contribution = skill.GetPassiveCharContribution()) {
             __builtin_prefetch(contribution);
             pending[count++] = contribution;

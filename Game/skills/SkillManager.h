@@ -69,7 +69,10 @@ public:
     void SetSpeedUpdateNeeded(bool needed) { m_speedUpdateNeeded = needed; }
 
 private:
-    // Each skill of the active list that still exists and is above level 0, in order.
+    // Each skill of the active list that still exists, in order.
+    template <class Visit>
+    void ForEachActiveSkill(Visit visit) const;
+    // Each of those above level 0.
     template <class Collect>
     void ForEachSkillInForce(Collect collect) const;
 

@@ -9,6 +9,7 @@
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Monster.h"
 #include "Game/combat/AttributePak.h"
+#include "Game/combat/CharAttribute.h"
 #include "Game/combat/CombatAttributeAccumulator.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/combat/RacialBonus.h"
@@ -344,6 +345,30 @@ TEST_F(AttributeItemTest, ACharacterGathersItemsSkillsAndItsOwnResistances)
     CombatAttributeAccumulator gone;
     monster->GetAllDefenseAttributes(gone);
     EXPECT_EQ(gone.GetTotalDefenseType(CombatAttributeType_Physical), 18.0f);
+}
+
+// What a skill adds to its owner's attribute totals follows its level, state and profile.
+TEST_F(AttributeItemTest, ASkillsCharacterContributionFollowsItsLevelAndState)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Skills/TestDexterity.dbr",
+                                         "Class,Skill_Passive,\ncharacterDexterity,2;4;6,\n");
+    auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>("Records/Skills/TestDexterity.dbr");
+    ASSERT_NE(skill, nullptr);
+    const auto dexterity = [&] {
+        CharAttributeAccumulator totals;
+        skill->CollectPassiveCharAttributes(totals);
+        return totals.GetValueSum(CharAttributeType_Dexterity);
+    };
+    EXPECT_EQ(dexterity(), 0.0f);
+    skill->SetSkillLevel(1);
+    EXPECT_EQ(dexterity(), 2.0f);
+    skill->SetSkillLevel(7);   // past the last level: the last level's value
+    EXPECT_EQ(dexterity(), 6.0f);
+    skill->SetSkillEnabled(false);
+    EXPECT_EQ(dexterity(), 0.0f);
+    skill->SetSkillEnabled(true);
+    skill->SetSkillProfile(nullptr);
+    EXPECT_EQ(dexterity(), 0.0f);
 }
 
 // Every tag these families use is bundled, with conversions that fit the values given.
