@@ -103,6 +103,11 @@ public:
     virtual void PreAnimationUpdate(int elapsedMs);
     // An event of the animation being played (a footstep, "End" ...).
     virtual void AnimationCallback(const Name& event);
+    // Adjusts the pose the animation gave before it is drawn; nothing at this level.
+    virtual void TweakPose() {}
+    // Draws the actor's debug data (there is no renderer: kinds log or record it);
+    // nothing at this level.
+    virtual void DebugRender() {}
 
     // The animation step (run by the world's walk): every channel's animation advances by
     // elapsedMs x its frame rate x its own speed x the speed and multiplier it is played

@@ -173,11 +173,7 @@ void HostFight::Update(int frame, int ms)
     auto* sword = objects.GetObject<ItemEquipment>(m_swordId);
     if (!player || !monster || !sword)
         return;
-    player->GetCharacterBio().Update(*player, ms);
-    monster->GetCharacterBio().Update(*monster, ms);
-    player->GetCombatManager().Update(ms);
-    monster->GetCombatManager().Update(ms);
-    player->GetPlayStats().Update(ms);
+    // Bio, combat manager and statistics run in each fighter's own frame (the world's walk).
     if (!monster->IsAlive() || monster->GetCurrentLife() <= 0.0f) {
         if (!m_reportedDeath)
             std::printf("frame %d: the monster falls after %d attacks\n", frame, m_attacks);

@@ -400,6 +400,10 @@ void Character::PreLoad(bool flag)
     }
 }
 
+// Only lets go of what the character holds in the world. A character may be destroyed
+// inside its own update (a death handler's PostProcess) with its death manager, action
+// handler, movement manager and statistics still on the stack: those go in the
+// destructor, which the object manager runs only after the frame's walk.
 void Character::OnDestroy()
 {
     Actor::OnDestroy();

@@ -173,6 +173,31 @@ public:
     // The skill's action is dropped or ended early.
     void CancelSkillAction(uint32_t skillNumber);
 
+    // ---- First update, frame and respawn (CharacterUpdate.cpp) --------------------------
+    // Once in the world: the spawn point, an empty death manager, the animation set of
+    // the hand state, the bio's first totals, then the spawn events.
+    void InitialUpdate() override;
+    // The frame: effects, the turn toward the attack target, combat, auras, the path, the
+    // death manager, the spine, statistics (see the definition for the exact order).
+    void UpdateSelf(int elapsedMs) override;
+    // Bio, skills, then the controller, once a frame; a dead character only when its
+    // controller asks for a death update.
+    void PreAnimationUpdate(int elapsedMs) override;
+    // Moves the spine's curve toward its target at the spine curve rate.
+    void Update_TweakPose(int elapsedMs);
+    // The target curve, held within the largest curve either way.
+    virtual void SetSpineCurve(float curve);
+    float GetCurrentSpineCurve() const { return m_currentSpineCurve; }
+    float GetTargetSpineCurve() const { return m_targetSpineCurve; }
+    void TweakPose() override;
+    void TweakPose_Head() {}
+    void TweakPose_Spine() {}
+    // Back to life at the coordinates: bio refilled, death manager reset, Respawning,
+    // with the spawn effect; StopRespawn ends the effect and makes the character Alive.
+    virtual void StartRespawn(const WorldCoords& coords);
+    virtual void StopRespawn();
+    uint32_t GetSpawnEffectId() const { return m_spawnEffectId; }
+
     // ---- Sounds of the character (CharacterCombat.cpp) ---------------------------------
     void PlayLoopingRunningSound();
     void StopLoopingRunningSound();

@@ -1,10 +1,183 @@
-// A character in the world: its first update, its frame, and the skills reached through it.
+// A character in the world: its first update, its frame, the spine tweak, respawning,
+// and the skills reached through it.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "Engine/Engine.h"
+#include "Engine/EventManager.h"
+#include "Engine/ObjectManager.h"
+#include "Game/ai/ControllerBaseCharacter.h"
+#include "Game/ai/ControllerCombat.h"
 #include "Game/characters/Character.h"
+#include "Game/characters/CharacterAction.h"
+#include "Game/characters/DeathHandler.h"
+#include "Game/characters/Player.h"
+#include "Game/combat/CombatManager.h"
+#include "Game/core/GameEvents.h"
+#include "Game/skills/AuraManager.h"
+#include "Game/skills/SkillManager.h"
+#include "Game/world/PFxManager.h"
 
 namespace GAME {
 
-bool Character::StartSkill(uint32_t, uint32_t, const WorldVec3&, uint32_t, const TargetLeadingData&) { return false; }
-bool Character::HandleSkillAnimationCallback(const Name&, uint32_t, uint32_t, const WorldVec3&) { return false; }
-void Character::CancelSkillAction(uint32_t) {}
+void Character::InitialUpdate()
+{
+    Actor::InitialUpdate();
+    m_spawnPoint = GetCoords();
+    // The death handlers are chosen from the record once their kinds exist; until then
+    // the manager starts empty. A manager made before is kept: it may be running.
+    if (!m_deathManager)
+        m_deathManager = std::make_unique<DeathManager>(this);
+    SetAnimation(m_combatManager->GetHandState());
+    m_bio->InitialUpdate(*this);
+
+    GameEvent_CreatureSpawn spawn;
+    spawn.objectName = GetObjectName();
+    spawn.objectId = GetObjectId();
+    spawn.isPlayer = IsA<Player>();
+    EventManager::Get().Send(spawn, "GameEvent_CreatureSpawn");
+    GameEvent_CreatureInitialUpdate initialUpdate;
+    initialUpdate.objectId = GetObjectId();
+    initialUpdate.objectName = GetObjectName();
+    EventManager::Get().Send(initialUpdate, "GameEvent_CreatureInitialUpdate");
+}
+
+// A handler may destroy the character inside the death manager's PostProcess: the object
+// manager only frees it once the world's walk is over, so the rest of this frame still
+// runs on live memory, and the walk makes no further call on it.
+void Character::UpdateSelf(int elapsedMs)
+{
+    Actor::UpdateSelf(elapsedMs);
+    m_frameElapsed = 0;
+    if (elapsedMs <= 0)
+        return;
+    m_updateTimer.Update();
+    m_frameElapsed = m_updateTimer.GetElapsedTime();
+    const int frameElapsed = static_cast<int>(std::min<uint32_t>(m_frameElapsed, INT32_MAX));
+    // The count stops at 0: a frame that overshoots does not leave the timer below it.
+    if (m_distressCallTimer > 0)
+        m_distressCallTimer = std::max(m_distressCallTimer - elapsedMs, 0);
+    m_pfxManager->Update(frameElapsed);
+
+    if (m_lifeState != Character_LifeState_Dead) {
+        if (m_actionState == Character_ActionState_Attack && m_rotateTowardsTarget) {
+            uint32_t targetId = 0;
+            uint32_t skillId = 0;
+            WorldVec3 point;
+            GetCurrentAttackTarget(targetId, point, skillId);
+            if (const Character* target = ObjectManager::Get().GetObject<Character>(targetId))
+                point = target->GetCoords().GetPosition();
+            if (point.IsValid()) {
+                WorldCoords coords = GetCoords();
+                RotateTowards(elapsedMs, point - GetCoords().GetPosition(), coords);
+            }
+        }
+        m_combatManager->Update(frameElapsed);
+        m_auraManager->Update(*this, frameElapsed);
+        FollowPath(elapsedMs);
+        if (gEngine->IsCharacterDataLogEnabled())
+            DebugRender();
+        if (DeathManager* deathManager = m_deathManager.get()) {
+            deathManager->Update(frameElapsed);
+            if (deathManager->IsFinished()) {
+                if (m_actionHandler)
+                    m_actionHandler->Stop();
+                deathManager->PostProcess();
+            }
+        }
+        Update_TweakPose(elapsedMs);
+    }
+    m_playStats.Update(elapsedMs);
+}
+
+// The frame's elapsed time is the one UpdateSelf measured, not the walk's.
+void Character::PreAnimationUpdate(int)
+{
+    const int frameElapsed = static_cast<int>(std::min<uint32_t>(m_frameElapsed, INT32_MAX));
+    ObjectManager& objects = ObjectManager::Get();
+    if (m_lifeState != Character_LifeState_Dead) {
+        m_bio->Update(*this, frameElapsed);
+        m_skillManager->Update(frameElapsed);
+        // The only place a character's controller is updated.
+        if (auto* controller = objects.GetObject<ControllerBaseCharacter>(m_controllerId))
+            controller->Update(frameElapsed);
+        return;
+    }
+    auto* controller = objects.GetObject<ControllerCombat>(m_controllerId);
+    if (controller && controller->NeedsDeathUpdate()) {
+        m_bio->Update(*this, frameElapsed);
+        m_skillManager->Update(frameElapsed);
+        controller->DeathUpdate(frameElapsed);
+    }
+}
+
+void Character::Update_TweakPose(int elapsedMs)
+{
+    const float difference = m_targetSpineCurve - m_currentSpineCurve;
+    float step = static_cast<float>(elapsedMs) * 0.001f * m_spineCurveRate;
+    if (difference < 0.0f)
+        step = -step;
+    if (std::fabs(step) <= std::fabs(difference))
+        m_currentSpineCurve += step;
+    else
+        m_currentSpineCurve = m_targetSpineCurve;
+}
+
+void Character::SetSpineCurve(float curve)
+{
+    // A curve that is no number would bend the spine for good: taken as straight.
+    if (!std::isfinite(curve))
+        curve = 0.0f;
+    const float sign = curve < 0.0f ? -1.0f : 1.0f;
+    m_targetSpineCurve = sign * std::min(std::fabs(curve), m_maxSpineCurve);
+}
+
+void Character::TweakPose() { Actor::TweakPose(); }
+
+void Character::StartRespawn(const WorldCoords& coords)
+{
+    TeleportToLocation(coords);
+    m_bio->ReloadValues();
+    m_disallowMovement = false;
+    if (m_deathManager)
+        m_deathManager->Reset();
+    SetLifeState(Character_LifeState_Respawning);
+    // A respawn begun before this one ended leaves no effect behind.
+    if (m_spawnEffectId != 0)
+        m_pfxManager->RemoveParticleEffect(m_spawnEffectId);
+    if (!m_spawnEffect.empty()) {
+        m_spawnEffectId = m_pfxManager->AddParticleEffect(m_spawnEffect, "");
+        if (m_spawnEffectId != 0)
+            m_pfxManager->StartParticleEffect(m_spawnEffectId);
+    }
+}
+
+// The effect is let go (it dies out through the effect manager) rather than left
+// emitting with nobody holding its id.
+void Character::StopRespawn()
+{
+    if (m_spawnEffectId != 0)
+        m_pfxManager->RemoveParticleEffect(m_spawnEffectId);
+    m_spawnEffectId = 0;
+    SetLifeState(Character_LifeState_Alive);
+}
+
+// ---- Skills reached through the character ----------------------------------------------
+
+bool Character::StartSkill(uint32_t skillNumber, uint32_t targetId, const WorldVec3& point, uint32_t seed,
+                           const TargetLeadingData& leading)
+{
+    m_bio->BioIsTainted();
+    return m_skillManager->StartSkill(skillNumber, targetId, point, seed, leading);
+}
+
+bool Character::HandleSkillAnimationCallback(const Name& event, uint32_t skillNumber, uint32_t targetId,
+                                             const WorldVec3& point)
+{
+    return m_skillManager->HandleSkillAnimationCallback(event, skillNumber, targetId, point);
+}
+
+void Character::CancelSkillAction(uint32_t skillNumber) { m_skillManager->CancelSkillAction(skillNumber); }
 
 }  // namespace GAME

@@ -17,6 +17,20 @@ struct GameEvent_CreatureDeath : GameEvent {
     uint32_t attackerId = 0;
 };
 
+// A creature entered the world (its first update): its record name, its id and whether
+// it is a player.
+struct GameEvent_CreatureSpawn : GameEvent {
+    std::string objectName;
+    uint32_t objectId = 0;
+    bool isPlayer = false;
+};
+
+// A creature finished its first update: its id and record name.
+struct GameEvent_CreatureInitialUpdate : GameEvent {
+    uint32_t objectId = 0;
+    std::string objectName;
+};
+
 // The game is about to run its first frame (the host sends it once the level is loaded).
 struct GameEvent_PreRun : GameEvent {};
 

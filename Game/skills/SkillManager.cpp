@@ -4,8 +4,14 @@
 #include <span>
 
 #include "Engine/LoadTable.h"
+#include "Engine/Name.h"
 #include "Engine/ObjectManager.h"
+#include "Game/characters/AnimationSet.h"
+#include "Game/characters/Character.h"
 #include "Game/combat/CharAttributeStore.h"
+#include "Game/combat/CombatManager.h"
+#include "Game/combat/ParametersCombat.h"
+#include "Game/core/foundation/RandomUniform.h"
 #include "Game/skills/Skill.h"
 
 namespace GAME {
@@ -46,6 +52,72 @@ void SkillManager::Update(int /*elapsedMs*/) {}
 void SkillManager::ImDead() {}
 
 void SkillManager::OnDestroy() {}
+
+// ---- Skill actions ----------------------------------------------------------------
+
+bool SkillManager::StartSkill(uint32_t skillNumber, uint32_t targetId, const WorldVec3& /*point*/, uint32_t seed,
+                              const TargetLeadingData& /*leading*/)
+{
+    if (skillNumber != kBareHandSkill || !m_parent)
+        return false;
+    AnimationSet* animations = m_parent->GetAnimationSet();
+    if (!animations)
+        return false;
+    // The attack animation plays at the animation's own speed until the character's
+    // attack speed is derived from its attributes.
+    constexpr float kAttackAnimationSpeed = 1.0f;
+    if (!animations->PlayAnimation(*m_parent, AnimationSet_Attack, Name(), kAttackAnimationSpeed, false, 0)) {
+        m_bareHand = {};
+        return false;
+    }
+    m_bareHand = {true, targetId, seed};
+    return true;
+}
+
+bool SkillManager::HandleSkillAnimationCallback(const Name& event, uint32_t skillNumber, uint32_t /*targetId*/,
+                                                const WorldVec3& /*point*/)
+{
+    if (skillNumber != kBareHandSkill || !m_bareHand.active)
+        return false;
+    static const Name kHit("Hit");
+    static const Name kEnd("End");
+    if (event == kHit) {
+        StrikeBareHanded(m_bareHand.targetId);
+        return false;
+    }
+    if (event == kEnd) {
+        m_bareHand = {};
+        return true;
+    }
+    return false;
+}
+
+void SkillManager::CancelSkillAction(uint32_t skillNumber)
+{
+    if (skillNumber == kBareHandSkill)
+        m_bareHand = {};
+}
+
+bool SkillManager::SkillWarmUp(uint32_t /*skillNumber*/, bool /*end*/) { return false; }
+
+// The attacker's side of a hand-to-hand blow, as the combat manager builds its answers:
+// randoms from the attack's seed (every peer draws the same), the owner's offensive
+// ability, the hand damage, then the owner's own processing of the damage.
+void SkillManager::StrikeBareHanded(uint32_t targetId)
+{
+    Character* target = ObjectManager::Get().GetObject<Character>(targetId);
+    if (!target || !m_parent || !m_combatManager)
+        return;
+    RandomUniform source;
+    source.Seed(m_bareHand.seed);
+    ParametersCombat attack(source);
+    attack.attackerId = m_parent->GetObjectId();
+    attack.combatType = ParametersCombatStyle::Probability;
+    attack.offensiveAbility = m_combatManager->DesignerCalculateOffensiveAbility(0.0f);
+    m_combatManager->GetHandHitDamage(attack.accumulator);
+    attack.accumulator.ProcessDamage(*m_parent, 0.0f, 0.0f, 0.0f, 0.0f);
+    target->TakeAttack(attack);
+}
 
 template <class Visit>
 void SkillManager::ForEachActiveSkill(Visit visit) const

@@ -14,7 +14,10 @@ class CombatAttributeAccumulator;
 class CombatManager;
 class LoadTable;
 class ParametersCombat;
+class Name;
 class Skill;
+class WorldVec3;
+struct TargetLeadingData;
 
 class SkillManager {
 public:
@@ -34,6 +37,27 @@ public:
     void ImDead();
     // The character leaves the world.
     void OnDestroy();
+
+    // ---- Skill actions -------------------------------------------------------------
+    // Skill reference 0 is the bare-hand attack until the character has skills of its
+    // own: it plays the attack animation at the character's attack speed, hands one
+    // hand-to-hand attack to the target on the animation's "Hit" and ends on its "End".
+    static constexpr uint32_t kBareHandSkill = 0;
+
+    // Starts the skill of that reference number on the target or point; the seed makes
+    // every peer roll the attack alike. True when the skill's animation played.
+    bool StartSkill(uint32_t skillNumber, uint32_t targetId, const WorldVec3& point, uint32_t seed,
+                    const TargetLeadingData& leading);
+    // An animation event while the skill's action runs; true when the skill is done.
+    bool HandleSkillAnimationCallback(const Name& event, uint32_t skillNumber, uint32_t targetId,
+                                      const WorldVec3& point);
+    // The skill's action is dropped or ended early: nothing more happens on its events.
+    void CancelSkillAction(uint32_t skillNumber);
+    // A skill's warm-up begins or ends (`end`); true when a warm-up began. The bare hand
+    // has none.
+    bool SkillWarmUp(uint32_t skillNumber, bool end);
+    // True from a bare-hand StartSkill that played until its "End" or cancellation.
+    bool IsBareHandAttackActive() const { return m_bareHand.active; }
 
     const std::vector<uint32_t>& GetMasteryIncrementLevels() const { return m_masteryIncrementLevels; }
     const std::vector<uint32_t>& GetReclamationPointTiers() const { return m_reclamationPointTiers; }
@@ -76,6 +100,14 @@ private:
     template <class Collect>
     void ForEachSkillInForce(Collect collect) const;
 
+    // The bare-hand attack under way: its target and the seed of its rolls.
+    struct BareHandAttack {
+        bool active = false;
+        uint32_t targetId = 0;
+        uint32_t seed = 0;
+    };
+    void StrikeBareHanded(uint32_t targetId);
+
     CombatManager* m_combatManager = nullptr;   // not owned; null until Initialize
     Character* m_parent = nullptr;              // not owned
     std::vector<uint32_t> m_masteryIncrementLevels;
@@ -85,6 +117,7 @@ private:
     uint32_t m_leftHandWeapon = 0;
     float m_cooldownDamage = 0.0f;
     bool m_speedUpdateNeeded = false;
+    BareHandAttack m_bareHand;
 };
 
 }  // namespace GAME
