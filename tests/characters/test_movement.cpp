@@ -9,6 +9,7 @@
 #include "Engine/PathFinder.h"
 #include "Game/characters/CharacterMovementManager.h"
 #include "Game/characters/Monster.h"
+#include "Game/core/TeamManager.h"
 
 namespace GAME {
 namespace {
@@ -158,6 +159,54 @@ TEST_F(MovTest, MovStepsAroundCharactersInTheWay)
     EXPECT_TRUE(movement.Update(400));
     EXPECT_EQ(nullptr, movement.GetLocalPath());
     EXPECT_EQ(0.0f, runner->GetCoords().GetRegionCoords().origin.z);
+}
+
+// A runner after a hostile target keeps its path while the target's point moves less
+// than 5 percent of the way; the path position corrected by more than 0.5 starts the
+// path again from there.
+TEST_F(MovTest, MovFollowsItsTargetAndTakesCorrections)
+{
+    Character* runner = Make("Player");
+    Character* target = Make();
+    runner->SetTeam(TeamManager::DefaultPlayerTeam());
+    target->SetTeam(TeamManager::DefaultMonsterTeam());
+    Place(runner, 0);
+    Place(target, 10);
+    runner->SetCurrentAttackTarget(target->GetObjectId(), At(10, 0, 0), 0);
+    Run(runner, At(0, 0, 0), At(9, 0, 0), 4.0f);
+    CharacterMovementManager& movement = runner->GetMovementManager();
+    const Path* path = movement.GetPath();
+
+    target->SetPathPositionNotCoords(At(10.3f, 0, 0));   // its point moves 0.3 of 9.3
+    runner->UpdatePath();
+    EXPECT_EQ(path, movement.GetPath());
+    EXPECT_EQ(At(9, 0, 0), movement.GetPathTarget());
+    target->SetPathPositionNotCoords(At(11, 0, 0));      // 1.0 of 10: a new path
+    runner->UpdatePath();
+    EXPECT_EQ(At(10, 0, 0), movement.GetPathTarget());
+    EXPECT_EQ(Character_ActionState_Move, runner->GetActionState());
+
+    runner->UpdatePathPosition(At(0.3f, 0, 0));
+    EXPECT_EQ(At(0, 0, 0), runner->GetPathPosition());
+    runner->UpdatePathPosition(At(2, 0, 1));
+    EXPECT_EQ(At(2, 0, 1), runner->GetPathPosition());
+    EXPECT_EQ(At(10, 0, 0), movement.GetPathTarget());
+}
+
+TEST_F(MovTest, MovAbsoluteRunSpeedCapHoldsTheSpeedWithinItsPercentages)
+{
+    Character* character = Make();
+    character->SetTotalCharAttribute(CharAttributeType_RunSpeed, 10.0f);
+    RecordDatabase::Get().RegisterRecord("Records/Game/GameEngine.dbr",
+                                         "absoluteRunSpeedCapMin,0,\nabsoluteRunSpeedCapMax,150,\n");
+    engine->LoadFromDatabase("Records/Game/GameEngine.dbr");
+    EXPECT_EQ(20.0f, character->CapAbsoluteRunSpeed(20.0f));   // a zero minimum: no cap
+    RecordDatabase::Get().RegisterRecord("Records/Game/GameEngine.dbr",
+                                         "absoluteRunSpeedCapMin,50,\nabsoluteRunSpeedCapMax,150,\n");
+    engine->LoadFromDatabase("Records/Game/GameEngine.dbr");
+    EXPECT_FLOAT_EQ(15.0f, character->CapAbsoluteRunSpeed(20.0f));
+    EXPECT_FLOAT_EQ(5.0f, character->CapAbsoluteRunSpeed(2.0f));
+    EXPECT_FLOAT_EQ(10.0f, character->CapAbsoluteRunSpeed(10.0f));
 }
 
 TEST_F(MovTest, MovPathMassDoublesStanding)
