@@ -37,6 +37,8 @@
 namespace GAME {
 
 struct Bonus;
+struct CollisionData;
+struct ProjectileInfo;
 class AnimationSet;
 class AuraManager;
 class CharacterActionHandler;
@@ -198,6 +200,7 @@ public:
     void RequestAttack(uint32_t requesterId, uint32_t skillId);
     void RequestMove(uint32_t requesterId, const WorldVec3& point);
     void ProjectileNotification(uint32_t projectileId);
+    void ProjectileCollisionCallback(const ProjectileInfo& info, const CollisionData& collision);
     void AllowDualWieldWeapons(bool allow);
     void SendQuestMoveCompletedEvent() const;
     void SendQuestAnimationCompletedEvent() const;

@@ -355,6 +355,12 @@ void Character::ProjectileNotification(uint32_t projectileId)
         controller->ProjectileNotification(projectileId);
 }
 
+void Character::ProjectileCollisionCallback(const ProjectileInfo& info, const CollisionData& collision)
+{
+    if (auto* controller = ObjectManager::Get().GetObject<ControllerBaseCharacter>(m_controllerId))
+        controller->ProjectileCollisionCallback(info, collision);
+}
+
 void Character::RequestAttack(uint32_t requesterId, uint32_t skillId)
 {
     if (auto* controller = ObjectManager::Get().GetObject<ControllerAI>(m_controllerId))
