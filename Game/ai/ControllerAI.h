@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "Engine/World.h"
 #include "Game/ai/ControllerCombat.h"
 
 namespace GAME {
@@ -19,6 +20,16 @@ public:
     virtual void WakeUp(uint32_t /*sourceId*/) {}
     // The character changed sides.
     virtual void TeamChanged() {}
+
+    // Orders the character passes on: go idle, a quest's move, walk, animation or skill,
+    // and another character's request to attack or to move; nothing at this level.
+    virtual void GoToIdleState() {}
+    virtual void QuestCommandMove(uint32_t /*value*/, const WorldVec3& /*target*/, bool /*flag*/) {}
+    virtual void QuestCommandWalk(uint32_t /*value*/, const WorldVec3& /*target*/, bool /*flag*/) {}
+    virtual void QuestCommandPlayAnimation(uint32_t /*value*/, bool /*first*/, bool /*second*/) {}
+    virtual void QuestCommandUseSkill(uint32_t /*skillId*/, uint32_t /*value*/, bool /*flag*/) {}
+    virtual void RequestAttack(uint32_t /*requesterId*/, uint32_t /*targetId*/) {}
+    virtual void RequestMove(uint32_t /*requesterId*/, const WorldVec3& /*point*/) {}
 };
 
 }  // namespace GAME

@@ -459,19 +459,6 @@ void Character::ContributeGameBalanceSkillAttributes(SkillAttributeAccumulator&)
 void Character::ContributeGameBalanceOffensiveDamageAttributes(CombatAttributeAccumulator&) const {}
 void Character::ContributeGameBalanceOffensiveModifierAttributes(CombatAttributeAccumulator&) const {}
 
-WorldVec3 Character::GetPathPosition()
-{
-    if (!m_pathPosition.IsValid() && IsInWorld())
-        m_pathPosition = GetCoords().GetPosition();
-    return m_pathPosition;
-}
-
-void Character::TeleportToLocation(const WorldCoords& coords)
-{
-    World::Get().AddEntity(this, coords);
-    m_pathPosition = coords.GetPosition();
-}
-
 // ---- Combat -------------------------------------------------------------------------
 
 DurationDamageManager& Character::GetDurationDamageMgr() { return m_combatManager->GetDurationDamageMgr(); }
@@ -537,13 +524,6 @@ void Character::ImDying()
         if (Entity* effect = DynamicCast<Entity>(ObjectManager::Get().CreateObjectFromFile(m_dyingFxPak)))
             World::Get().AddEntity(effect, GetCoords());
     CharacterIsDying();
-}
-
-void Character::CharacterStop()
-{
-    m_actionHandler->Stop();
-    m_pathTarget = WorldVec3();   // the path ends here
-    SetActionState(Character_ActionState_ForcedStop);
 }
 
 void Character::GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator) const
@@ -694,10 +674,6 @@ void Character::GiveItemToCharacter(Item*) {}
 
 const std::vector<uint32_t>& Character::GetInventoryItems() const { return m_inventory->GetInventoryItems(); }
 
-void Character::QuestCommandMove(uint32_t, const WorldVec3&, bool) {}
-void Character::QuestCommandWalk(uint32_t, const WorldVec3&, bool) {}
-void Character::QuestCommandPlayAnimation(uint32_t, bool, bool) {}
-void Character::QuestCommandUseSkill(const std::string&, uint32_t, bool) {}
 
 // ---- Damage over time -----------------------------------------------------------------
 
@@ -725,6 +701,5 @@ void Character::StopInvoluntaryEffect(CombatAttributeType type)
         m_involuntaryEffect = CombatAttributeType_Unknown;
 }
 
-void Character::ForceSpeedUpdate() {}
 
 }  // namespace GAME

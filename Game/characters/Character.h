@@ -37,6 +37,8 @@
 namespace GAME {
 
 struct Bonus;
+struct CollisionData;
+struct ProjectileInfo;
 class AnimationSet;
 class AuraManager;
 class CharacterActionHandler;
@@ -84,14 +86,6 @@ public:
     // The character's current position on its path; until one is set, its place in
     // the world (empty when it is not placed).
     WorldVec3 GetPathPosition();
-
-    // Where the character is moving to; empty when it is not moving.
-    const WorldVec3& GetPathTarget() const { return m_pathTarget; }
-    void SetPathTarget(const WorldVec3& target) { m_pathTarget = target; }
-
-    // Movement speed in world units per second.
-    float GetSpeed() const { return m_speed; }
-    void SetSpeed(float speed) { m_speed = speed; }
 
     SkillManager& GetSkillManager() { return *m_skillManager; }
     const SkillManager& GetSkillManager() const { return *m_skillManager; }
@@ -162,6 +156,94 @@ public:
     // A skill's warm-up begins or ends (`end`); the run speed cap follows it.
     void SkillWarmUp(uint32_t skillId, bool end);
 
+    // ---- Paths, targets, slots, turning, speeds and shape (CharacterMovement.cpp) -------
+    // Where the character is moving to while it runs (Move); empty otherwise.
+    WorldVec3 GetPathTarget() const;
+    const Path* GetPath() const;
+    // The speed along the path (world units per second); 0 without a movement manager.
+    float GetSpeed() const;
+    // Whether a path leads from the path position to within `tolerance` of the point.
+    virtual bool CanMoveTo(const WorldVec3& point, float tolerance);
+    // Whether the path position already is (about) the point.
+    bool AlreadyThere(const WorldVec3& point);
+    WorldVec3 GetFurthestMoveToPoint(const WorldVec3& target);
+    // A correction of the character's position while it moves.
+    void UpdatePathPosition(const WorldVec3& position);
+    void ResetMovementManager();
+    // Follows a moving attack target: a new path when the goal moved more than 5 percent
+    // of the way; the run stops when there is no goal or path.
+    void UpdatePath();
+    void GoIdle();
+    // The values handed to the path finder: a vector and four numbers.
+    static void GetPathGenerationParams(Vec3& generation, float& a, float& b, float& c, float& d);
+    virtual float GetPathSlowdownLength() const;
+    // A character in the way of others: alive and visible.
+    virtual bool OccludesPathing() const;
+    // What a respawn or a restored level replays: the action under way, its target, the
+    // target's id and the skill used.
+    void SetInitialStateInfo(Character_ActionState action, const WorldVec3& target, uint32_t targetValue,
+                             uint32_t skillId);
+    // A dead character stays down; a living one replays its initial action.
+    void RestoreLifeState();
+
+    // The point from which to attack, meet or use the target (empty when there is none).
+    WorldVec3 GetMoveToPoint(uint32_t targetId, uint32_t skillId, const WorldVec3& targetPoint);
+    // The attacker's reach with the skill to the target: extents and the skill's range.
+    static float GetTargetDistance(uint32_t attackerId, uint32_t targetId, uint32_t skillId);
+    // Whether the path positions are within both extents and `range` of each other.
+    virtual bool NearTarget(uint32_t targetId, float range);
+    void RequestAttackSlot(WorldVec3& point, uint32_t attackerId, uint32_t skillId);
+    void RequestDefenseSlot(WorldVec3& point, uint32_t otherId, bool skipReachTest);
+    void ReleaseAttackSlot(uint32_t id);
+    void ReleaseDefenseSlot(uint32_t id);
+    void LostSlot();
+    void RequestAttack(uint32_t requesterId, uint32_t skillId);
+    void RequestMove(uint32_t requesterId, const WorldVec3& point);
+    void ProjectileNotification(uint32_t projectileId);
+    void ProjectileCollisionCallback(const ProjectileInfo& info, const CollisionData& collision);
+    void AllowDualWieldWeapons(bool allow);
+    void SendQuestMoveCompletedEvent() const;
+    void SendQuestAnimationCompletedEvent() const;
+
+    // Extents by pathing size: 0.5 small, 1.0 medium, 1.75 large.
+    virtual float GetExtents() const;
+    void SetExtentsLarge();
+    void SetExtentsSmall();
+    int GetEffectIndex() const;
+    // Items, characters and sound objects never collide with a character.
+    virtual bool CanCollide(const Entity* other) const;
+    // The character's sphere in its region: its position and extents.
+    Sphere GetRegionBoundingSphere() const;
+    WorldCoords GetFootCoords(bool left) const;
+    virtual WorldCoords GetChatCoords() const;
+    // Two points 0.9 to either side of the character (the positive side first).
+    void GetConversationPartnerLocation(std::vector<WorldVec3>& out) const;
+    void SetPointOfInterest(const Vec3& point);
+    void ClearPointOfInterest() { m_hasPointOfInterest = false; }
+    bool HasPointOfInterest() const { return m_hasPointOfInterest; }
+    const Vec3& GetPointOfInterest() const { return m_pointOfInterest; }
+    // Stored within [0, 1].
+    void SetBreastSupport(float support);
+    float GetBreastSupport() const { return m_breastSupport; }
+
+    float GetRunSpeed() const;
+    float GetAttackSpeed() const;
+    float GetSpellCastSpeed() const;
+    // The run speed held within the game-wide percentages of the base run speed.
+    virtual float CapAbsoluteRunSpeed(float speed) const;
+
+private:
+    // A new path from the path position to the point for a living character; false when
+    // none was found. `complete` when it ends at the point (not already there).
+    bool StartPathTo(const WorldVec3& point, bool& complete);
+    // The point `distance` short of the goal that the character can reach; empty when
+    // there is none.
+    WorldVec3 ApproachPoint(const WorldVec3& goal, float distance);
+    // Hands the run or walk of the initial state to the action handler; false for any
+    // other initial action.
+    bool ReplayInitialAction();
+
+public:
     // ---- Skills reached through the character (CharacterUpdate.cpp) --------------------
     // Starts the skill of that reference number on the target or point; true when the
     // skill started its action.
@@ -352,7 +434,8 @@ public:
     // The ids of the items in the inventory, in the order they came.
     const std::vector<uint32_t>& GetInventoryItems() const;
     // A quest moves or walks the character to the target, plays an animation on it, or
-    // has it use a skill. A plain character has nothing to carry them out.
+    // has it use a skill (by record name): the character's AI controller carries them out
+    // (CharacterMovement.cpp). A walk needs a walk animation.
     virtual void QuestCommandMove(uint32_t value, const WorldVec3& target, bool flag);
     virtual void QuestCommandWalk(uint32_t value, const WorldVec3& target, bool flag);
     virtual void QuestCommandPlayAnimation(uint32_t value, bool first, bool second);
@@ -375,8 +458,8 @@ public:
     CombatAttributeType GetInvoluntaryEffect() const { return m_involuntaryEffect; }
 
 
-    // Recomputes the character's speeds at once (a slow began or ended). The speeds are
-    // not derived from attributes yet, so there is nothing to recompute here.
+    // Recomputes the character's speeds at once (a slow began or ended): the bio's totals,
+    // then the speed of the running or attacking animation (CharacterMovement.cpp).
     virtual void ForceSpeedUpdate();
 
 
@@ -397,9 +480,6 @@ public:
 private:
     std::unique_ptr<SkillManager> m_skillManager;
     std::unique_ptr<CharacterBio> m_bio;
-    WorldVec3 m_pathPosition;
-    WorldVec3 m_pathTarget;
-    float m_speed = 0.0f;
     bool m_teleporting = false;
 
     // Gold.
@@ -463,7 +543,8 @@ public:
     bool DisallowsMovement() const { return m_disallowMovement; }
     bool ShouldDoLateCrumple() const { return m_doLateCrumple; }
     void SetPathMass(float mass) { m_pathMass = mass; }
-    float GetPathMass() const { return m_pathMass; }
+    // Twice the mass while the character stands (Move and Walk move it).
+    float GetPathMass() const;
     float GetMinRotationSpeed() const { return m_minRotationSpeed; }
     float GetMaxRotationSpeed() const { return m_maxRotationSpeed; }
     void SetSpawnPoint(const WorldCoords& coords) { m_spawnPoint = coords; }

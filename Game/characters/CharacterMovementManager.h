@@ -1,7 +1,13 @@
-// Moves one character along its path. Every character makes one for itself when it is
-// constructed; the path finding and steering come with the character's movement work.
+// Moves one character along a path: asks the world for a path to a target, advances a
+// point along it each frame at the character's current speed, steers around characters
+// in the way with a short-lived local path, and places and turns the character's model.
+// Every character makes one for itself when it is constructed.
 #pragma once
 
+#include <memory>
+
+#include "Engine/Math.h"
+#include "Engine/PathFinder.h"
 #include "Engine/World.h"
 
 namespace GAME {
@@ -25,15 +31,65 @@ public:
     // Sets the path position only.
     void SetPathPositionNoJump(const WorldVec3& position) { m_pathPosition = position; }
     const WorldVec3& GetPathTarget() const { return m_pathTarget; }
+    const Path* GetPath() const { return m_path.get(); }
+    const Path* GetLocalPath() const { return m_localPath.get(); }
+    const WorldVec3& GetLocalPathPosition() const { return m_localPathPosition; }
+    const Vec3& GetPathDirection() const { return m_pathDirection; }
+
+    // Starts following a path from `from` to `to`. True with `alreadyThere` set when the
+    // path position already is (about) `to`; nothing else changes then. Otherwise true
+    // when a path was found (the one CanMoveTo cached for these ends, or a new one).
+    bool SetNewPathTarget(const WorldVec3& from, const WorldVec3& to, bool& alreadyThere);
+    // The character's position was corrected while it moves: the path starts again from
+    // there when it drifted more than 0.5 from the path position.
+    void UpdatePathPosition(const WorldVec3& position);
+    // Whether a path leads from the path position to within `maxEndDistance` of `to`,
+    // no longer than `maxLengthRatio` times the straight line (0: any length). A path
+    // found is kept for SetNewPathTarget with the same ends.
+    bool CanMoveTo(const WorldVec3& from, const WorldVec3& to, float maxEndDistance, float maxLengthRatio);
+    // True when the path position is `to` or closer to it than 0.5.
+    bool AlreadyThere(const WorldVec3& from, const WorldVec3& to);
+    // The furthest point toward the target the character reaches in a straight line.
+    WorldVec3 GetFurthestMoveToPoint(const WorldVec3& target);
+    // The point `distance` short of the goal along a path from the path position; the
+    // path position when the path is shorter; the goal itself when there is no path or
+    // the distance is not above 0.
+    WorldVec3 GetPointAwayFromGoal(const WorldVec3& goal, float distance);
+    // The speed along the path: the animation's motion, slowing over the last stretch
+    // (the character's slowdown length, at least 0.1) but never below 1 unit per second.
+    // 0 (and a logged error) without a path.
+    float CalculateSpeed() const;
+    // The frame's step; false when following ended (the end of the path was reached).
+    bool Update(int elapsedMs);
+    void ClearPath();
+    // Drops the paths and puts the path position where the character stands.
+    void Reset();
+    // The engine has nothing to draw with: the positions are left to the debugger.
+    void DebugRender() const {}
 
     // A path, or a local detour, shorter than this counts as finished (world units).
     static constexpr float closeEnoughToJump = 0.05f;
 
 private:
+    std::unique_ptr<Path> FindPath(const WorldVec3& from, const WorldVec3& to) const;
+    bool MoveDownPath(int elapsedMs, float speed);
+    void UpdateCharacterPosition(int elapsedMs);
+    void CreateLocalPath(int elapsedMs, float speed);
+    bool ShouldAvoid(const Character& other, float speed) const;
+    void ResetLocalPathTimer();
+
     Character* m_character;
+    std::unique_ptr<Path> m_path;
     WorldVec3 m_pathPosition;
+    Vec3 m_pathDirection{};
     WorldVec3 m_pathTarget;
+    WorldVec3 m_previousPathPosition;
+    std::unique_ptr<Path> m_localPath;
     WorldVec3 m_localPathPosition;   // the point reached on a detour around obstacles
+    int32_t m_localPathTimer = 0;    // ms until the next obstacle check
+    std::unique_ptr<Path> m_cachedPath;
+    WorldVec3 m_cachedFrom;
+    WorldVec3 m_cachedTo;
 };
 
 }  // namespace GAME

@@ -63,4 +63,12 @@ struct GameEvent_FloatingText : GameEvent {
     std::u16string text;
 };
 
+// A character finished the move or the animation a quest ordered: its record name.
+struct GameEvent_MoveCompleted : GameEvent {
+    std::string objectName;
+};
+struct GameEvent_AnimationCompleted : GameEvent {
+    std::string objectName;
+};
+
 }  // namespace GAME

@@ -12,6 +12,7 @@
 #include "Game/combat/CombatManager.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/foundation/RandomUniform.h"
+#include "Game/core/foundation/StringUtil.h"
 #include "Game/skills/Skill.h"
 
 namespace GAME {
@@ -185,6 +186,18 @@ void SkillManager::RemoveFromActiveList(Skill* skill)
 {
     if (skill)
         std::erase(m_activeList, skill->GetObjectId());
+}
+
+uint32_t SkillManager::GetSkillIdFromReference(uint32_t) const { return 0; }
+uint32_t SkillManager::GetSkillReferenceNumber(uint32_t) const { return 0; }
+
+uint32_t SkillManager::FindSkillId(const std::string& recordName) const
+{
+    for (uint32_t id : m_activeList)
+        if (const Skill* skill = ObjectManager::Get().GetObject<Skill>(id))
+            if (PathEqualsNoCase(skill->GetObjectName().c_str(), recordName.c_str()))
+                return id;
+    return 0;
 }
 
 }  // namespace GAME

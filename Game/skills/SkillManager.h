@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace GAME {
@@ -91,6 +92,16 @@ public:
     // A skill changed the character's speeds since they were last computed.
     bool IsSpeedUpdateNeeded() const { return m_speedUpdateNeeded; }
     void SetSpeedUpdateNeeded(bool needed) { m_speedUpdateNeeded = needed; }
+
+    // ---- What the character's movement asks of its skills ----------------------------
+    // The object id of the skill of that reference number; 0 (the bare hand, which is no
+    // skill object) until the manager holds its skills by number.
+    uint32_t GetSkillIdFromReference(uint32_t reference) const;
+    // The reference number of the skill of that object id; 0 likewise.
+    uint32_t GetSkillReferenceNumber(uint32_t skillId) const;
+    // The object id of the skill in force loaded from that record (case and slashes ignored); 0 when
+    // none is.
+    uint32_t FindSkillId(const std::string& recordName) const;
 
 private:
     // Each skill of the active list that still exists, in order.

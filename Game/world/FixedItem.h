@@ -15,6 +15,10 @@ public:
     virtual void SetLock(bool locked) { m_locked = locked; }
     bool IsLocked() const { return m_locked; }
 
+    // Where a character stands to use the fixed item; the item's own position until the
+    // kinds place their use points.
+    virtual WorldVec3 GetUsePoint(const Entity& /*user*/) const { return GetCoords().GetPosition(); }
+
 private:
     bool m_locked = false;
 };

@@ -7,6 +7,11 @@ namespace GAME {
 
 class StrategicMovementBase : public Tile {
     GAME_DECLARE_CLASS(StrategicMovementBase)
+
+public:
+    // Where a character moves to reach the object; its own position until the kinds place
+    // their points.
+    virtual WorldVec3 GetMoveToPoint(const Entity& /*mover*/) const { return GetCoords().GetPosition(); }
 };
 
 }  // namespace GAME

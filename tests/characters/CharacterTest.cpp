@@ -66,7 +66,7 @@ TEST_F(CharacterTest, LoadReadsEveryKeyOrItsDefault)
     };
     const Row rows[] = {
         {"fade", [](Character& c) { return c.GetLoopingRunningSoundFadeTime(); }, 700, 500},
-        {"path mass", [](Character& c) { return c.GetPathMass(); }, 2.5, 1.0},
+        {"path mass (standing: doubled)", [](Character& c) { return c.GetPathMass(); }, 5.0, 2.0},
         {"blend", [](Character& c) { return c.GetDeathAnimBlendTime(); }, 100, 250},
         {"attack slots", [](Character& c) { return c.GetAttackSlots().GetNumSlots(); }, 6, 4},
         {"defence slots", [](Character& c) { return c.GetDefenseSlots().GetNumSlots(); }, 2, 4},

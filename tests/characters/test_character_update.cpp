@@ -106,6 +106,7 @@ protected:
         auto* character = ObjectManager::Get().CreateObjectFromFile<UpdCharacter>(name);
         controller = DynamicCast<UpdController>(ObjectManager::Get().CreateObject("UpdController"));
         character->SetControllerId(controller->GetObjectId());
+        controller->SetParentId(character->GetObjectId());
         Coords at;
         at.origin = Vec3{x, 0.0f, 0.0f};
         World::Get().AddEntity(character, WorldCoords(home, at));

@@ -5,6 +5,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
+#include "Game/characters/CharacterMovementManager.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
 #include "Game/core/foundation/AimSolver.h"
@@ -120,8 +121,19 @@ protected:
         target = DynamicCast<Character>(ObjectManager::Get().CreateObject("Monster"));
         attacker->SetPathPosition(At(0, 0, 0));
         target->SetPathPosition(At(10, 0, 0));
-        target->SetPathTarget(At(10, 0, 100));
-        target->SetSpeed(2.5f);
+        Run(At(10, 0, 100), 2.5f);
+    }
+
+    // The target runs toward `to` (its path target) at `speed`: a path and a running
+    // animation whose motion is that speed.
+    void Run(const WorldVec3& to, float speed)
+    {
+        bool alreadyThere = false;
+        ASSERT_TRUE(target->GetMovementManager().SetNewPathTarget(target->GetPathPosition(), to, alreadyThere));
+        target->SetActionState(Character_ActionState_Move);
+        GraphicsAnim run("run");
+        run.SetValues(30, 30, 1.0f, speed);
+        target->PlayAnimation(0, &run, true, 1.0f, 0);
     }
 
     void Arm(const char* weaponRecord)
@@ -150,10 +162,11 @@ TEST_F(LeadingPointTest, LeadsAMovingTargetWithTheWeaponsProjectile)
 TEST_F(LeadingPointTest, TargetWithoutAPathTargetStandsStill)
 {
     Arm("Records/Items/Bow.dbr");
-    target->SetPathTarget(WorldVec3());
+    target->SetActionState(Character_ActionState_Idle);   // not running: no path target
     EXPECT_EQ(At(10, 0, 0), GetTargetLeadingPoint(attacker->GetObjectId(), target->GetObjectId(), 1.0f));
-    target->SetPathTarget(At(10, 0, 0));   // already there: no direction, no NaN
-    EXPECT_EQ(At(10, 0, 0), GetTargetLeadingPoint(attacker->GetObjectId(), target->GetObjectId(), 1.0f));
+    target->SetActionState(Character_ActionState_Move);
+    target->SetPathPositionNotCoords(At(10, 0, 100));      // at its target: no direction, no NaN
+    EXPECT_EQ(At(10, 0, 100), GetTargetLeadingPoint(attacker->GetObjectId(), target->GetObjectId(), 1.0f));
 }
 
 TEST_F(LeadingPointTest, NoProjectileMeansNoSolution)
