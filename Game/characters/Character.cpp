@@ -535,6 +535,8 @@ void Character::ImDying()
     CharacterIsDying();
 }
 
+void Character::ImDead() {}
+
 void Character::CharacterStop()
 {
     m_actionHandler->Stop();
