@@ -79,36 +79,28 @@ protected:
 
 using Log = std::vector<std::string>;
 
-TEST_F(ActControllerTest, ActAnAllowedActionAbortsThePendingOneAndDropsTheQueuedOne)
+TEST_F(ActControllerTest, ActThePreActionRunsFirstThenThePendingOneThenTheQueuedOneThenIdle)
 {
     Character* monster = Make("Character");
-    auto* attack = Action(CharacterActionType_Attack, "attack");
-    attack->SetPreMoveData(WorldVec3(), 0, 0, 1.0f);   // nowhere to run to
-    controller.HandleAction(attack);
-    // The run comes first (it cannot start here, so it is over at once); the attack waits.
-    EXPECT_EQ(controller.PeekPendingAction(), attack);
-    EXPECT_EQ(Running(*monster), CharacterActionType_MoveTo);
-    controller.SetQueuedAction(Action(CharacterActionType_Use, "use"));
-
+    auto pendingAttack = [&] {
+        auto* attack = Action(CharacterActionType_Attack, "attack");
+        attack->SetPreMoveData(WorldVec3(), 0, 0, 1.0f);   // nowhere to run to: the run is over at once
+        controller.HandleAction(attack);
+        EXPECT_EQ(controller.PeekPendingAction(), attack);
+        EXPECT_EQ(Running(*monster), CharacterActionType_MoveTo);
+        controller.SetQueuedAction(Action(CharacterActionType_Use, "use"));
+    };
+    // An allowed action aborts the pending one and drops the queued one.
+    pendingAttack();
     controller.HandleAction(Action(CharacterActionType_Idle, "idle"));
     EXPECT_EQ(log, (Log{"attack aborted", "attack destroyed", "use destroyed", "idle execute"}));
-    EXPECT_EQ(controller.PeekPendingAction(), nullptr);
-    EXPECT_EQ(controller.PeekQueuedAction(), nullptr);
-}
+    EXPECT_TRUE(controller.PeekPendingAction() == nullptr && controller.PeekQueuedAction() == nullptr);
 
-TEST_F(ActControllerTest, ActThePendingActionRunsBeforeTheQueuedOneThenIdle)
-{
-    Character* monster = Make("Character");
-    auto* attack = Action(CharacterActionType_Attack, "attack");
-    attack->SetPreMoveData(WorldVec3(), 0, 0, 1.0f);   // nowhere to run to
-    controller.HandleAction(attack);
-    controller.SetQueuedAction(Action(CharacterActionType_Use, "use"));
-
+    monster->GetActionHandler()->Stop();
+    pendingAttack();
     controller.CharacterHandlerUpdate(16);   // the run is over: the pending attack
+    controller.CharacterHandlerUpdate(16);   // the attack runs on
     EXPECT_EQ(Running(*monster), CharacterActionType_Attack);
-    controller.CharacterHandlerUpdate(16);   // the attack still runs: nothing
-    EXPECT_EQ(Running(*monster), CharacterActionType_Attack);
-
     monster->GetActionHandler()->Stop();
     controller.CharacterHandlerUpdate(16);   // then the queued one
     EXPECT_EQ(Running(*monster), CharacterActionType_Use);
@@ -148,8 +140,6 @@ TEST_F(ActControllerTest, ActAPlayerAsksTheGameMatrixWhileItsHandlerRuns)
     controller.HandleAction(Action(CharacterActionType_Attack, "second"));
     EXPECT_STREQ(controller.PeekQueuedAction()->ToString(), "second");
     EXPECT_EQ(log, (Log{"use execute", "first destroyed"}));
-    EXPECT_EQ(controller.CheckAction(CharacterActionType_Idle),
-              gGameEngine->CheckPlayerAction(CharacterActionType_Idle, CharacterActionType_Use));
 }
 
 TEST_F(ActControllerTest, ActWithoutItsCharacterAnActionIsLoggedAndDestroyedAndPeersHearOnlyNetworked)

@@ -10,16 +10,6 @@
 
 namespace GAME {
 
-// Walks by stopping at once, as a character that cannot play its walk animation does.
-class ActStopWalkingCharacter : public Character {
-    GAME_DECLARE_CLASS(ActStopWalkingCharacter)
-
-public:
-    void WalkTo(const WorldVec3&, float) override { GetActionHandler()->Stop(); }
-};
-
-GAME_IMPLEMENT_CLASS(ActStopWalkingCharacter, Character)
-
 // Counts what the move actions tell it.
 class ActCountingController : public ControllerBaseCharacter {
     GAME_DECLARE_CLASS(ActCountingController)
@@ -70,11 +60,27 @@ struct ActRefuseAll : FilterFunction<CharacterAction> {
 class ActTestPacket : public CharacterActionPacket {
 public:
     ActTestPacket() : CharacterActionPacket(63) {}
+    ActTestPacket(uint8_t flag, const WorldVec3& position, uint32_t target, uint32_t skill, float speed)
+        : ActTestPacket()
+    {
+        preMoveFlag = flag;
+        preMovePosition = position;
+        preMoveTargetId = target;
+        preMoveSkillNumber = skill;
+        preMoveSpeed = speed;
+        word = 5;
+    }
     void Serialize(NetPacketOutBuffer& out) override { out.AddU32(word); }
     void Deserialize(NetPacketInBuffer& in) override { word = in.RemoveU32(); }
     std::string GetPacketDescription(bool) override { return {}; }
     uint32_t word = 0;
 };
+
+auto ActPreMove(const CharacterActionPacket& packet)
+{
+    return std::make_tuple(packet.preMoveFlag, packet.preMovePosition, packet.preMoveTargetId,
+                           packet.preMoveSkillNumber, packet.preMoveSpeed);
+}
 
 struct ActDeathHandler : DeathHandler {
     ActDeathHandler(Character* character, std::vector<std::string>& log, std::string name, bool needsId)
@@ -94,11 +100,6 @@ struct ActDeathHandler : DeathHandler {
         if (destroyCharacter)
             ObjectManager::Get().DestroyObjectEx(GetCharacter(), "test", __LINE__);
     }
-    void Reset() override
-    {
-        DeathHandler::Reset();
-        log.push_back(name + " reset");
-    }
     bool NeedsObjectId() const override { return needsId; }
     void SetObjectId(unsigned id) override { log.push_back(name + " id " + std::to_string(id)); }
 
@@ -115,9 +116,9 @@ protected:
         EngineTest::SetUp();
         region = World::Get().GetRegionById(1) ? World::Get().GetRegionById(1) : World::Get().AddRegion(1, "Act");
     }
-    Character* MakeCharacter(const char* kind = "Character")
+    Character* MakeCharacter()
     {
-        auto* character = DynamicCast<Character>(ObjectManager::Get().CreateObject(kind));
+        auto* character = DynamicCast<Character>(ObjectManager::Get().CreateObject("Character"));
         character->SetPathPosition(At(0.0f, 0.0f));
         return character;
     }
@@ -146,12 +147,15 @@ TEST_F(ActTest, ActAnActionStoppedInItsOwnExecuteIsDestroyedAfterItReturnsAndLat
 TEST_F(ActTest, ActAnActionReplacedInItsOwnAnimationCallbackIsDestroyedAfterItReturns)
 {
     CharacterActionHandler handler;
+    handler.SetActionFilter(new ActRefuseAll);   // never asked
+    EXPECT_EQ(handler.GetActionAsString(), "Current Action: (no text)");
     auto* first = new ActLoggedAction(log, "a");
     first->onEvent = [&] { handler.Execute(new ActLoggedAction(log, "b")); };
     handler.Execute(first);
     log.clear();
     handler.AnimationCallback(Name("Hit"));
     EXPECT_EQ(log, (Log{"a finish", "b execute", "b returned", "a event done", "a destroyed"}));
+    EXPECT_EQ(handler.GetActionAsString(), "Current Action: Logged");
 
     // A stop from inside the callback is the same; the handler is then empty.
     auto* second = static_cast<ActLoggedAction*>(const_cast<CharacterAction*>(handler.GetCurrentAction()));
@@ -160,52 +164,6 @@ TEST_F(ActTest, ActAnActionReplacedInItsOwnAnimationCallbackIsDestroyedAfterItRe
     handler.AnimationCallback(Name("Hit"));
     EXPECT_EQ(log, (Log{"b finish", "b event done", "b destroyed"}));
     EXPECT_EQ(handler.GetCurrentAction(), nullptr);
-}
-
-TEST_F(ActTest, ActAWalkThatStopsTheCharacterEndsWithoutUseAfterFree)
-{
-    Character* walker = MakeCharacter("ActStopWalkingCharacter");
-    CharacterActionHandler& handler = *walker->GetActionHandler();
-    handler.Execute(new WalkAction(walker->GetObjectId(), At(0, 0), At(5, 0), 0));
-    EXPECT_EQ(handler.GetCurrentAction(), nullptr);
-    EXPECT_FALSE(handler.IsActive());
-}
-
-TEST_F(ActTest, ActHandlerAnswersWithoutAnActionAndNeverAsksItsFilter)
-{
-    CharacterActionHandler handler;
-    EXPECT_EQ(handler.GetActionType(), CharacterActionType_None);
-    EXPECT_EQ(handler.GetBlendTime(), 0.0f);
-    EXPECT_EQ(handler.GetActionAsString(), "Current Action: (no text)");
-    handler.SetActionFilter(new ActRefuseAll);
-    handler.SetActionFilter(new ActRefuseAll);   // the first one is destroyed (leak check)
-    handler.Execute(new ActLoggedAction(log, "a"));
-    EXPECT_EQ(handler.GetActionAsString(), "Current Action: Logged");
-}
-
-TEST_F(ActTest, ActKindsNameThemselvesAndReplayOnPeers)
-{
-    const TargetLeadingData leading;
-    const std::vector<std::pair<std::unique_ptr<CharacterAction>, const char*>> kinds = [&] {
-        std::vector<std::pair<std::unique_ptr<CharacterAction>, const char*>> list;
-        list.emplace_back(std::make_unique<IdleAction>(1), "IdleAction");
-        list.emplace_back(std::make_unique<MoveToAction>(1, WorldVec3(), WorldVec3(), 0, 0, 0.0f), "MoveToAction");
-        list.emplace_back(std::make_unique<WalkAction>(1, WorldVec3(), WorldVec3(), 0), "WalkAction");
-        list.emplace_back(std::make_unique<AttackAction>(1, 0, WorldVec3(), 0, 0, leading), "AttackAction");
-        list.emplace_back(std::make_unique<DieAction>(1, std::vector<uint32_t>{}), "DieAction");
-        return list;
-    }();
-    for (const auto& [action, text] : kinds) {
-        EXPECT_STREQ(action->ToString(), text);
-        EXPECT_TRUE(action->SupportsNetwork());
-        EXPECT_TRUE(action->IsActive());
-        EXPECT_EQ(action->GetNetPacket(), nullptr);   // the packets come later
-        EXPECT_EQ(action->GetBlendTime(), action->GetType() == CharacterActionType_Attack ? 100.0f : 250.0f);
-    }
-    const CharacterActionBase base(1);
-    EXPECT_STREQ(base.ToString(), "(unset value)");
-    EXPECT_FALSE(base.SupportsNetwork());
-    EXPECT_EQ(base.GetType(), CharacterActionType_None);
 }
 
 TEST_F(ActTest, ActPreMoveDataGivesARunFromThePathPositionAndFillsThePacket)
@@ -217,96 +175,55 @@ TEST_F(ActTest, ActPreMoveDataGivesARunFromThePathPositionAndFillsThePacket)
     ActTestPacket packet;
     packet.preMoveTargetId = 77;
     attack.LoadPreMoveData(&packet);   // no data: untouched
-    EXPECT_EQ(packet.preMoveFlag, 0);
-    EXPECT_EQ(packet.preMoveTargetId, 77u);
+    EXPECT_EQ(ActPreMove(packet), ActPreMove(ActTestPacket(0, WorldVec3(), 77, 0, 0.0f)));
 
     attack.SetPreMoveData(At(6, 6), 9, 3, 4.5f);
+    attack.LoadPreMoveData(&packet);
+    EXPECT_EQ(ActPreMove(packet), ActPreMove(ActTestPacket(1, At(6, 6), 9, 3, 4.5f)));
     const std::unique_ptr<CharacterAction> pre = attack.GetPreAction();
     const auto* run = dynamic_cast<const MoveToAction*>(pre.get());
     ASSERT_NE(run, nullptr);
-    EXPECT_EQ(run->GetParentId(), character->GetObjectId());
-    EXPECT_EQ(run->GetStartPosition(), At(1, 2));
-    EXPECT_EQ(run->GetDestination(), At(6, 6));
-    EXPECT_EQ(run->GetTargetId(), 9u);
-    EXPECT_EQ(run->GetSkillNumber(), 3u);
-    EXPECT_EQ(run->GetSpeed(), 4.5f);
+    EXPECT_EQ(std::make_tuple(run->GetParentId(), run->GetStartPosition(), run->GetDestination(), run->GetTargetId(),
+                              run->GetSkillNumber(), run->GetSpeed()),
+              std::make_tuple(character->GetObjectId(), At(1, 2), At(6, 6), 9u, 3u, 4.5f));
 
-    attack.LoadPreMoveData(&packet);
-    EXPECT_EQ(packet.preMoveFlag, 1);
-    EXPECT_EQ(packet.preMovePosition, At(6, 6));
-    EXPECT_EQ(packet.preMoveTargetId, 9u);
-    EXPECT_EQ(packet.preMoveSkillNumber, 3u);
-    EXPECT_EQ(packet.preMoveSpeed, 4.5f);
-
-    // The character gone: no pre-action.
     ObjectManager::Get().DestroyObjectEx(character, "test", __LINE__);
-    EXPECT_EQ(attack.GetPreAction(), nullptr);
+    EXPECT_EQ(attack.GetPreAction(), nullptr);   // the character is gone
 }
 
 TEST_F(ActTest, ActThePreMoveBlockTravelsAndABadOneIsRefused)
 {
     ActTestPacket sent;
-    sent.word = 5;
     ASSERT_EQ(sent.PrepareOutBuffer(), 2u + 1u + 4u);   // header, absent block, word
     const std::vector<unsigned char> bare(sent.GetOutBuffer(), sent.GetOutBuffer() + sent.GetOutBufferSize());
-
-    sent.preMoveFlag = 1;
-    sent.preMovePosition = At(1, 2);
-    sent.preMoveTargetId = 8;
-    sent.preMoveSkillNumber = 2;
-    sent.preMoveSpeed = 3.0f;
+    sent = ActTestPacket(1, At(1, 2), 8, 2, 3.0f);
     ASSERT_EQ(sent.PrepareOutBuffer(), 2u + 1u + 16u + 4u + 4u + 4u + 4u);
-    std::vector<unsigned char> bytes(sent.GetOutBuffer(), sent.GetOutBuffer() + sent.GetOutBufferSize());
+    const std::vector<unsigned char> bytes(sent.GetOutBuffer(), sent.GetOutBuffer() + sent.GetOutBufferSize());
 
     ActTestPacket received;
     ASSERT_TRUE(received.CopyInbound(bytes.data(), static_cast<int>(bytes.size())));
-    EXPECT_TRUE(received.HasPreMove());
-    EXPECT_EQ(received.preMovePosition, At(1, 2));
-    EXPECT_EQ(received.preMoveTargetId, 8u);
-    EXPECT_EQ(received.preMoveSkillNumber, 2u);
-    EXPECT_EQ(received.preMoveSpeed, 3.0f);
+    EXPECT_EQ(ActPreMove(received), ActPreMove(sent));
     EXPECT_EQ(received.word, 5u);
-    // Read again without the block: the old block does not survive.
     ASSERT_TRUE(received.CopyInbound(bare.data(), static_cast<int>(bare.size())));
-    EXPECT_FALSE(received.HasPreMove());
-    EXPECT_EQ(received.preMoveTargetId, 0u);
+    EXPECT_EQ(ActPreMove(received), ActPreMove(ActTestPacket()));   // nothing of the last read is left
 
-    auto refused = [&](std::vector<unsigned char> broken) {
+    auto refused = [](std::vector<unsigned char> broken) {
         ActTestPacket packet;
         return !packet.CopyInbound(broken.data(), static_cast<int>(broken.size()));
+    };
+    auto speed = [&](uint32_t bits) {
+        std::vector<unsigned char> changed = bytes;
+        NetBytes::StoreU32(&changed[2 + 1 + 16 + 4 + 4], bits);
+        return changed;
     };
     std::vector<unsigned char> flag = bytes;
     flag[2] = 2;   // no bool
     EXPECT_TRUE(refused(flag));
-    EXPECT_TRUE(refused(std::vector<unsigned char>(bytes.begin(), bytes.end() - 1)));   // short
-    const size_t speedAt = 2 + 1 + 16 + 4 + 4;
-    for (uint32_t bits : {0x7FC00000u /* NaN */, 0xBF800000u /* -1.0 */}) {
-        std::vector<unsigned char> speed = bytes;
-        NetBytes::StoreU32(&speed[speedAt], bits);
-        EXPECT_TRUE(refused(speed));
-    }
-    // A speed the reader refuses is not written either.
-    sent.preMoveSpeed = -1.0f;
+    EXPECT_TRUE(refused({bytes.begin(), bytes.end() - 1}));   // short
+    EXPECT_TRUE(refused(speed(0x7FC00000u)));                 // NaN
+    EXPECT_TRUE(refused(speed(0xBF800000u)));                 // -1.0
+    sent.preMoveSpeed = -1.0f;   // what the reader refuses is not written either
     EXPECT_EQ(sent.PrepareOutBuffer(), 0u);
-}
-
-TEST_F(ActTest, ActIdleSetsTheStateOnceAndADeadCharacterIdlesNot)
-{
-    Character* character = MakeCharacter();
-    CharacterActionHandler& handler = *character->GetActionHandler();
-    handler.Execute(new IdleAction(character->GetObjectId()));
-    EXPECT_EQ(character->GetActionState(), Character_ActionState_Idle);
-    EXPECT_TRUE(handler.IsActive());
-    handler.AnimationCallback(Name("End"));   // plays the idle again; still running
-    EXPECT_TRUE(handler.IsActive());
-
-    character->SetLifeState(Character_LifeState_Dead);
-    character->SetActionState(Character_ActionState_Dying);
-    handler.Execute(new IdleAction(character->GetObjectId()));
-    EXPECT_FALSE(handler.IsActive());
-    EXPECT_EQ(character->GetActionState(), Character_ActionState_Dying);
-    handler.Execute(new IdleAction(12345));   // no such character
-    EXPECT_FALSE(handler.IsActive());
 }
 
 TEST_F(ActTest, ActARunThatDoesNotStartEndsAndTellsTheController)
@@ -333,8 +250,6 @@ TEST_F(ActTest, ActAnAttackOnADeadTargetEndsWithoutStartingTheSkill)
     handler.Execute(new AttackAction(attacker->GetObjectId(), target->GetObjectId(), At(1, 0), 0, 7, {}));
     EXPECT_FALSE(handler.IsActive());
     EXPECT_EQ(attacker->GetActionState(), Character_ActionState_Idle);
-    EXPECT_NE(attacker->GetAnimationSet() ? attacker->GetAnimationSet()->GetCurrentType() : AnimationSet_None,
-              AnimationSet_Attack);
 
     // Without its character an attack ends, and aborting it does nothing.
     AttackAction orphan(12345, 0, At(1, 0), 0, 7, {});
@@ -383,54 +298,36 @@ TEST_F(ActTest, ActDeathManagerRunsItsHandlersAndPostProcessesOnce)
 {
     Character* character = MakeCharacter();
     DeathManager manager(character);
-    EXPECT_FALSE(manager.IsFinished());   // not started
-    manager.Execute();
-    EXPECT_TRUE(manager.IsFinished());    // no handler to wait for
-    manager.Reset();
-
-    auto first = std::make_unique<ActDeathHandler>(character, log, "a", true);
-    auto second = std::make_unique<ActDeathHandler>(character, log, "b", false);
-    auto third = std::make_unique<ActDeathHandler>(character, log, "c", true);
-    ActDeathHandler* a = first.get();
-    ActDeathHandler* c = third.get();
-    a->destroyCharacter = true;   // its post-processing removes the body
-    manager.AddHandler(std::move(first));
-    manager.AddHandler(std::move(second));
-    manager.AddHandler(std::move(third));
-
+    ActDeathHandler* handlers[3];
+    for (int i = 0; i < 3; ++i) {
+        auto handler = std::make_unique<ActDeathHandler>(character, log, std::string(1, char('a' + i)), i != 1);
+        handlers[i] = handler.get();
+        manager.AddHandler(std::move(handler));
+    }
+    handlers[0]->destroyCharacter = true;   // its post-processing removes the body
     std::vector<uint32_t> ids;
     manager.GetObjectIdRequests(ids);
-    ASSERT_EQ(ids.size(), 2u);
-    EXPECT_NE(ids[0], 0u);
-    EXPECT_NE(ids[0], ids[1]);
+    EXPECT_TRUE(ids.size() == 2 && ids[0] != 0 && ids[0] != ids[1]);
     manager.SetObjectIds({5});   // fewer ids than handlers asking: the rest get none
     manager.Update(16);          // not started: nothing
-    EXPECT_EQ(log, Log{"a id 5"});
+    EXPECT_FALSE(manager.IsFinished());
 
-    log.clear();
     manager.Execute();
     manager.Update(16);
-    EXPECT_FALSE(manager.IsFinished());
-    a->Finish();
-    c->Finish();
-    manager.AnimationCallback(Name("End"));
+    handlers[0]->Finish();
+    handlers[2]->Finish();
     EXPECT_FALSE(manager.IsFinished());   // b is not done
-    EXPECT_EQ(log, (Log{"a execute", "b execute", "c execute", "a update 16", "b update 16", "c update 16", "a End",
-                        "b End", "c End"}));
-
-    log.clear();
+    handlers[1]->Finish();
+    EXPECT_TRUE(manager.IsFinished());
     manager.PostProcess();
     manager.PostProcess();   // the handlers' part runs once
     manager.Update(16);      // done: no more updates
     EXPECT_FALSE(manager.IsFinished());
-    EXPECT_EQ(log, (Log{"a post", "b post", "c post"}));
+    EXPECT_EQ(log, (Log{"a id 5", "a execute", "b execute", "c execute", "a update 16", "b update 16", "c update 16",
+                        "a post", "b post", "c post"}));
     ObjectManager::Get().FlushDestroyedObjects();
-
-    log.clear();
     manager.Reset();
-    EXPECT_FALSE(manager.IsStarted());
-    EXPECT_FALSE(manager.IsPostProcessed());
-    EXPECT_EQ(log, (Log{"a reset", "b reset", "c reset"}));
+    EXPECT_FALSE(manager.IsStarted() || manager.IsPostProcessed());
 }
 
 }  // namespace
