@@ -152,10 +152,7 @@ void AttackAction::AnimationCallback(const Name& event)
     } else if (event == turnEnd) {
         character->RotateTowardsTarget(false);
     } else if (character->HandleSkillAnimationCallback(event, m_skillNumber, m_targetId, m_targetPoint)) {
-        // The skill is done. When it was replaced meanwhile (the character died of a
-        // hit's reply), it was finished then, and its end must not undo the new action.
-        if (IsActive())
-            Finish();
+        Finish();   // the skill is done
     }
 }
 
