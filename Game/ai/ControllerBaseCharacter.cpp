@@ -1,7 +1,13 @@
 #include "Game/ai/ControllerBaseCharacter.h"
 
+#include "Engine/CharacterActionPacket.h"
+#include "Engine/ConnectionManager.h"
+#include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
+#include "Game/characters/CharacterActions.h"
+#include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
 
 namespace GAME {
 
@@ -9,12 +15,113 @@ GAME_IMPLEMENT_CLASS(ControllerBaseCharacter, Controller)
 
 ControllerBaseCharacter::~ControllerBaseCharacter() = default;
 
-void ControllerBaseCharacter::Update(int /*elapsedMs*/)
+void ControllerBaseCharacter::Update(int elapsedMs)
 {
     if (m_firstUpdate) {
         InitialUpdate();
         m_firstUpdate = false;
     }
+    CharacterHandlerUpdate(elapsedMs);
+}
+
+void ControllerBaseCharacter::HandleAction(CharacterAction* action)
+{
+    if (!action)
+        return;
+    if (gGameEngine && gGameEngine->GetNetworkRole() != NetworkRole::Single && action->SupportsNetwork())
+        SendActionToPeers(*action);
+    LocalHandleAction(action);
+}
+
+void ControllerBaseCharacter::SendActionToPeers(const CharacterAction& action)
+{
+    const std::unique_ptr<CharacterActionPacket> packet = action.GetNetPacket();
+    if (!packet)
+        return;
+    if (gGameEngine->GetNetworkRole() == NetworkRole::Server)
+        ConnectionManager::Get().SendToAllClients(*packet);
+    else
+        ConnectionManager::Get().SendToServer(*packet);
+}
+
+void ControllerBaseCharacter::LocalHandleAction(CharacterAction* action)
+{
+    std::unique_ptr<CharacterAction> owned(action);
+    if (!owned)
+        return;
+    Character* character = GetParentCharacter();
+    CharacterActionHandler* handler = character ? character->GetActionHandler() : nullptr;
+    if (!handler) {
+        gEngine->Log(LOG_WARNING, "ControllerBaseCharacter: Can't execute action because parent does not exist.");
+        return;
+    }
+    switch (CheckAction(owned->GetType())) {
+    case CharacterActionPermission_Perform:
+        if (std::unique_ptr<CharacterAction> pending = GetPendingAction())
+            pending->PendingActionAborted();
+        SetQueuedAction(nullptr);
+        ExecuteWithPreAction(*handler, std::move(owned));
+        break;
+    case CharacterActionPermission_Queue:
+        SetQueuedAction(owned.release());
+        break;
+    default:
+        break;   // refused: destroyed here
+    }
+}
+
+void ControllerBaseCharacter::ExecuteWithPreAction(CharacterActionHandler& handler,
+                                                   std::unique_ptr<CharacterAction> action)
+{
+    std::unique_ptr<CharacterAction> preAction = action->GetPreAction();
+    if (!preAction) {
+        handler.Execute(action.release());
+        return;
+    }
+    // Pending before the pre-action starts: whatever the pre-action sets off finds the
+    // places as they will stay.
+    SetPendingAction(action.release());
+    handler.Execute(preAction.release());
+}
+
+CharacterActionPermission ControllerBaseCharacter::CheckAction(CharacterActionType type)
+{
+    Character* character = GetParentCharacter();
+    if (!character)
+        return CharacterActionPermission_Refuse;
+    if (!ObjectManager::Get().GetObject<Player>(GetParentId())) {
+        const Character_LifeState life = character->GetLifeState();
+        if (life == Character_LifeState_Dying && type == CharacterActionType_Attack)
+            return CharacterActionPermission_Perform;
+        if (type != CharacterActionType_Respawn &&
+            (life == Character_LifeState_Dead || character->GetActionState() == Character_ActionState_Dying))
+            return CharacterActionPermission_Refuse;
+        return CharacterActionPermission_Perform;
+    }
+    const CharacterActionHandler* handler = character->GetActionHandler();
+    if (!handler || !handler->IsActive())
+        return CharacterActionPermission_Perform;
+    if (!gGameEngine)
+        return CharacterActionPermission_Refuse;
+    return gGameEngine->CheckPlayerAction(type, handler->GetActionType());
+}
+
+void ControllerBaseCharacter::CharacterHandlerUpdate(int /*elapsedMs*/)
+{
+    Character* character = GetParentCharacter();
+    CharacterActionHandler* handler = character ? character->GetActionHandler() : nullptr;
+    if (!handler || handler->IsActive())
+        return;
+    if (std::unique_ptr<CharacterAction> pending = GetPendingAction()) {
+        handler->Execute(pending.release());
+        return;
+    }
+    if (std::unique_ptr<CharacterAction> queued = GetQueuedAction()) {
+        ExecuteWithPreAction(*handler, std::move(queued));
+        return;
+    }
+    if (m_started)
+        handler->Execute(new IdleAction(GetParentId()));
 }
 
 void ControllerBaseCharacter::HandleEvent(const Name& /*eventName*/) {}

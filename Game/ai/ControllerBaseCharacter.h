@@ -1,10 +1,13 @@
-// The controller layer that drives a character: the hooks the character calls when
-// something happens to it, and the frame the engine runs.
+// The controller layer that drives a character: the actions it hands the character's
+// action handler, the hooks the character calls when something happens to it, and its
+// frame.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "Engine/Controller.h"
+#include "Game/characters/CharacterAction.h"
 
 namespace GAME {
 
@@ -23,8 +26,34 @@ public:
 
     // Runs once, before the first frame's work.
     virtual void InitialUpdate() { m_started = true; }
-    // The frame: the first call runs InitialUpdate.
+    // The frame: the first call runs InitialUpdate; then the action handler is fed.
     virtual void Update(int elapsedMs);
+
+    // The one entry for every action the controller wants carried out; takes ownership.
+    // On a networked game an action that replays on peers is sent to them first; then
+    // it is carried out here (LocalHandleAction).
+    void HandleAction(CharacterAction* action);
+    // Asks CheckAction: carried out now (the pending action is aborted and the queued one
+    // dropped; a pre-action runs first and the action waits as the pending one), queued
+    // (replacing the queued one) or destroyed. Without the character it is destroyed.
+    void LocalHandleAction(CharacterAction* action);
+    // Whether an action of that type may start now, be queued or is refused. A character
+    // that is no player: a dying one may still attack, a dead or dying one accepts only
+    // a respawn. A player: any action while its handler is idle, else the game's action
+    // matrix against the running action.
+    virtual CharacterActionPermission CheckAction(CharacterActionType type);
+    // When the character's handler is idle: the pending action runs, else the queued one
+    // (its pre-action first), else, once the controller has started, a new IdleAction.
+    virtual void CharacterHandlerUpdate(int elapsedMs);
+
+    // Each replaces (and destroys) the action held before; the getters hand the action
+    // over and leave the place empty.
+    void SetPendingAction(CharacterAction* action) { m_pendingAction.reset(action); }
+    std::unique_ptr<CharacterAction> GetPendingAction() { return std::move(m_pendingAction); }
+    void SetQueuedAction(CharacterAction* action) { m_queuedAction.reset(action); }
+    std::unique_ptr<CharacterAction> GetQueuedAction() { return std::move(m_queuedAction); }
+    const CharacterAction* PeekPendingAction() const { return m_pendingAction.get(); }
+    const CharacterAction* PeekQueuedAction() const { return m_queuedAction.get(); }
 
     // An animation event of the character.
     virtual void HandleEvent(const Name& eventName);
@@ -46,11 +75,19 @@ public:
 protected:
     // The parent when it still exists as a character; null otherwise.
     Character* GetParentCharacter() const;
+    // Gives the action to the peers: its packet goes to the clients (server) or to the
+    // server (client). An action without a packet sends nothing.
+    virtual void SendActionToPeers(const CharacterAction& action);
 
 private:
+    // Hands the action to the handler, or its pre-action while it waits as the pending one.
+    void ExecuteWithPreAction(CharacterActionHandler& handler, std::unique_ptr<CharacterAction> action);
+
     uint32_t m_targetId = 0;
-    bool m_started = false;      // set by InitialUpdate
+    bool m_started = false;      // set by InitialUpdate; until then an idle handler gets no idle action
     bool m_firstUpdate = true;   // cleared by the first Update
+    std::unique_ptr<CharacterAction> m_pendingAction;
+    std::unique_ptr<CharacterAction> m_queuedAction;
 };
 
 }  // namespace GAME

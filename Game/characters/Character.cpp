@@ -526,6 +526,8 @@ void Character::ImDying()
     CharacterIsDying();
 }
 
+void Character::ImDead() {}
+
 void Character::GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator) const
 {
     GetAllDefenseAttributes(accumulator, EquippedItems(m_combatManager->GetEquipManager()));

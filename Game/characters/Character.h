@@ -308,6 +308,8 @@ public:
     // The death path: the combat manager and skills learn it, the auras go, the dying
     // effect is placed, then CharacterIsDying.
     virtual void ImDying();
+    // The end of the death path, once the death manager is finished.
+    virtual void ImDead();
     virtual void CharacterIsDying() {}
     // Stops what the character does: its action, its path; the state becomes Forced Stop.
     virtual void CharacterStop();

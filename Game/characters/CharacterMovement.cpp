@@ -13,6 +13,7 @@
 #include "Game/ai/ControllerAI.h"
 #include "Game/ai/SlotManager.h"
 #include "Game/characters/Character.h"
+#include "Game/characters/CharacterActions.h"
 #include "Game/characters/CharacterAction.h"
 #include "Game/characters/CharacterMovementManager.h"
 #include "Game/characters/Player.h"
@@ -26,10 +27,6 @@
 #include "Game/world/FixedItem.h"
 #include "Game/world/StrategicMovementBase.h"
 
-#if __has_include("Game/characters/CharacterActions.h")
-#include "Game/characters/CharacterActions.h"
-#define GAME_HAS_CHARACTER_ACTIONS 1
-#endif
 
 namespace GAME {
 
@@ -496,7 +493,6 @@ bool Character::ReplayInitialAction()
 {
     if (m_initialAction != Character_ActionState_Move && m_initialAction != Character_ActionState_Walk)
         return false;
-#ifdef GAME_HAS_CHARACTER_ACTIONS
     if (m_initialAction == Character_ActionState_Move)
         m_actionHandler->Execute(new MoveToAction(GetObjectId(), GetPathPosition(), m_initialTarget,
                                                   m_initialTargetValue,
@@ -505,7 +501,6 @@ bool Character::ReplayInitialAction()
     else
         m_actionHandler->Execute(new WalkAction(GetObjectId(), GetPathPosition(), m_initialTarget,
                                                 m_initialTargetValue));
-#endif
     return true;
 }
 

@@ -46,9 +46,11 @@ public:
     // Every handler's PreLoad.
     void PreLoad();
 
-    // One fresh object id for every handler that needs one, in handler order.
+    // One fresh object id for every handler that needs one, in handler order (the list
+    // is replaced).
     void GetObjectIdRequests(std::vector<uint32_t>& ids) const;
-    // The k-th id goes to the k-th handler that needs one.
+    // The k-th id goes to the k-th handler that needs one; ids beyond them are ignored,
+    // and handlers beyond the ids get none.
     void SetObjectIds(const std::vector<uint32_t>& ids);
     // Starts dying: the character's ImDying, then every handler's Execute.
     void Execute();
@@ -58,7 +60,8 @@ public:
     void ExternalEvent(const Name& event);
     // Started, not yet post-processed, and every handler finished.
     bool IsFinished() const;
-    // The character's ImDead; the first time only, every handler's PostProcess.
+    // The character's ImDead; the first time only, every handler's PostProcess (a
+    // handler may destroy the character: it is freed only at the end of the frame).
     void PostProcess();
     // The character starts to respawn.
     void Reset();
@@ -66,11 +69,13 @@ public:
     Character* GetCharacter() const { return m_character; }
     size_t GetHandlerCount() const { return m_handlers.size(); }
     bool IsStarted() const { return m_started; }
+    bool IsPostProcessed() const { return m_postProcessed; }
 
 private:
     Character* m_character;
     std::vector<std::unique_ptr<DeathHandler>> m_handlers;
     bool m_started = false;
+    bool m_postProcessed = false;
 };
 
 }  // namespace GAME
