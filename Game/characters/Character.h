@@ -268,8 +268,14 @@ public:
     int32_t GetCurrentLifeInt() const;
     uint32_t GetAttackerId() const;
     bool IsPoisoned() const;
-    // An attacker is on record.
-    bool IsUnderAttack() const;
+    // What the character's debuffs take off its attacks, and its fumble chances.
+    float GetOffensiveReduction() const;
+    float GetTotalDamageReductionPercent() const;
+    float GetTotalDamageReductionAbsolute() const;
+    float GetFumbleDamage() const;
+    float GetProjectileFumbleDamage() const;
+    float GetCombatRegionChance(CombatAttributeRegion region) const;
+    void GetBaseCharAttributes(CharAttributeAccumulator& accumulator) const;
     bool IsWieldingDualWeapons() const;
     bool IsUnarmed() const;
     float DesignerCalculateOffensiveAbility(float bonus);

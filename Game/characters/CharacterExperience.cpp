@@ -52,7 +52,7 @@ void Character::ReceiveExperience(uint32_t amount, bool silent)
 {
     const float percent = GetTotalCharAttribute(CharAttributeType_IncreasedExperience);
     if (percent != 0.0f) {
-        const int bonus = TruncateToInt(percent * 0.01f * static_cast<float>(amount) + 0.5f);
+        const int bonus = TruncateToInt(static_cast<double>(percent) * 0.01 * static_cast<double>(amount) + 0.5);
         amount = TruncateToUnsigned(static_cast<double>(amount) + static_cast<double>(bonus));
     }
     if (amount == 0)
@@ -110,13 +110,17 @@ void Character::IncrementBaseAttribute(CharAttributeType type, float amount)
 }
 
 float Character::GetTotalCharModifier(CharAttributeType type) const { return m_bio->GetTotalCharModifier(type); }
+void Character::GetBaseCharAttributes(CharAttributeAccumulator& accumulator) const
+{
+    m_bio->GetBaseCharAttributes(accumulator);
+}
 float Character::GetPotentialLife() const { return m_bio->GetLifePotential(); }
 float Character::GetPotentialMana() const { return m_bio->GetManaPotential(); }
 float Character::GetReserveMana() const { return m_bio->GetManaReserve(); }
 float Character::GetManaLimit() const { return m_bio->GetManaLimit(); }
 void Character::ReloadCharacterBio() { m_bio->ReloadValues(); }
 
-// The mana changes by the difference, so the bio sees one change of that size.
+// The bio's mana becomes the value (it changes by the difference to the current mana).
 void Character::SetCurrentMana(float mana) { m_bio->SetCurrentMana(mana); }
 
 int32_t Character::GetCurrentLifeInt() const
@@ -131,7 +135,21 @@ int32_t Character::GetCurrentLifeInt() const
 
 uint32_t Character::GetAttackerId() const { return m_combatManager->GetAttackerId(); }
 bool Character::IsPoisoned() const { return m_combatManager->IsPoisoned(); }
-bool Character::IsUnderAttack() const { return m_combatManager->GetAttackerId() != 0; }
+float Character::GetOffensiveReduction() const { return m_combatManager->ContributeOffensiveReduction(); }
+float Character::GetTotalDamageReductionPercent() const
+{
+    return m_combatManager->ContributeTotalDamageReductionPercent();
+}
+float Character::GetTotalDamageReductionAbsolute() const
+{
+    return m_combatManager->ContributeTotalDamageReductionAbsolute();
+}
+float Character::GetFumbleDamage() const { return m_combatManager->ContributeFumbleDamage(); }
+float Character::GetProjectileFumbleDamage() const { return m_combatManager->ContributeProjectileFumbleDamage(); }
+float Character::GetCombatRegionChance(CombatAttributeRegion region) const
+{
+    return m_combatManager->GetRegionChance(region);
+}
 bool Character::IsWieldingDualWeapons() const { return m_combatManager->GetHandState() == 2; }
 bool Character::IsUnarmed() const { return m_combatManager->GetHandState() == 0; }
 
