@@ -312,9 +312,11 @@ public:
     // An attack reaches the character: counts the hit, attaches the attack's aura and
     // lets the combat manager resolve it. True when it hit.
     virtual bool TakeAttack(ParametersCombat& params);
-    // Life, mana and points of a bonus (life leech returned, potions, shrines).
+    // Life, mana, experience, gold and points of a bonus (life leech returned, potions,
+    // shrines), its effect shown once on the character; the life it gives is counted.
     virtual void TakeBonus(const Bonus& bonus, bool showEffect, PlayStatsLifeType lifeType);
-    // Tells the character who attacked it; its controller acts on it.
+    // Tells the character who attacked it: its controller hears it, and allies are
+    // called for help while calls are allowed.
     virtual void UnderAttack(uint32_t attackerId);
     // Gives the character an aura for `seconds` (or for good); the aura entity's id, 0
     // when nothing was made. Removal by id or record name takes effect at the next update
@@ -369,7 +371,8 @@ public:
     bool WasAbsEffectFired(CombatAttributeType type) const;
     bool AreAbsEffectsArmed() const { return m_absEffectsArmed; }
 
-    // How the body reacts when it goes limp.
+    // How the body reacts when it goes limp: kept only when forced or once life is gone;
+    // the record's rag doll behaviour and speed override what the blow gives.
     void SetRagdollData(const CharacterRagDoll::EffectData& data, bool force);
     const CharacterRagDoll::EffectData& GetRagdollData() const { return m_ragdollData; }
 
@@ -393,8 +396,8 @@ public:
                                                  float bonus);
     float DesignerCalculateShieldBlockDamageReduction(float damage, float shieldDefense, float shieldAbsorption);
 
-    // Influences of an attack on the character's mind; the character's controller acts
-    // on them once characters have controllers.
+    // Influences of an attack on the character's mind: fear and taunts go to the
+    // controller with the attacker of record; confusion does nothing here.
     virtual void CombatExertInfluenceFear(int durationMs);
     virtual void CombatExertInfluenceConfusion(int durationMs);
     virtual void CombatExertInfluenceTaunt(float value);
@@ -464,12 +467,14 @@ public:
     bool IsInvincible() const { return m_invincible; }
     void SetInvincible(bool invincible) { m_invincible = invincible; }
 
-    // The visual effect that shows damage of one type on the character.
+    // The damage effect pack of the type on or off (types without a pack show nothing);
+    // which types are shown is kept.
     virtual void StartDamageEffect(CombatAttributeType type);
     virtual void StopDamageEffect(CombatAttributeType type);
     bool IsDamageEffectShown(CombatAttributeType type) const;
 
-    // The involuntary state (stun, trap, freeze, petrify, immobilize; 0 for none).
+    // The involuntary state (stun, trap, freeze, petrify, immobilize; 0 for none): the
+    // controller begins or ends stun, trap or (for the other three) immobilize.
     virtual void StartInvoluntaryEffect(CombatAttributeType type);
     virtual void StopInvoluntaryEffect(CombatAttributeType type);
     CombatAttributeType GetInvoluntaryEffect() const { return m_involuntaryEffect; }

@@ -237,5 +237,25 @@ TEST_F(HookCombatTest, HookFootstepsPlayTheFloorsSoundAndFollowTheCharacter)
     EXPECT_EQ(c->GetSoundPak(Character::Sound_FootStone)->GetPlayCount(), 0u);
 }
 
+TEST_F(HookCombatTest, HookRagdollIsKeptOnlyOnceLifeIsGoneWithTheRecordsOverrides)
+{
+    Character* c = Make("overrideRagdollBehavior,TakeHit,\noverrideRagdollSpeed,4,\n");
+    c->SetLifeLimit(10.0f);
+    c->SetCurrentLife(0.4f);
+    EXPECT_EQ(c->GetCurrentLifeInt(), 1);
+    CharacterRagDoll::EffectData blow;
+    blow.effect = CharacterRagDoll::Crumple;
+    blow.speed = 2.0f;
+    c->SetRagdollData(blow, false);   // still alive
+    EXPECT_EQ(c->GetRagdollData().effect, CharacterRagDoll::Random);
+    c->SetRagdollData(blow, true);
+    EXPECT_EQ(c->GetRagdollData().effect, CharacterRagDoll::TakeHit);
+    EXPECT_EQ(c->GetRagdollData().speed, 4.0f);
+    c->SetCurrentLife(0.0f);
+    EXPECT_EQ(c->GetCurrentLifeInt(), 0);
+    c->SetCurrentLife(9.9f);
+    EXPECT_EQ(c->GetCurrentLifeInt(), 9);
+}
+
 }  // namespace
 }  // namespace GAME
