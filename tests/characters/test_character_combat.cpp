@@ -4,10 +4,13 @@
 #include "core/EngineFixture.h"
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
+#include "Engine/GameServices.h"
+#include "Game/ai/ControllerAI.h"
 #include "Game/ai/ControllerCombat.h"
 #include "Game/characters/Monster.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/combat/ParametersCombat.h"
+#include "Game/core/TeamManager.h"
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/skills/AuraManager.h"
 
@@ -26,6 +29,16 @@ public:
 };
 
 GAME_IMPLEMENT_CLASS(HookRecordingController, ControllerCombat)
+
+class HookTeamController : public ControllerAI {
+    GAME_DECLARE_CLASS(HookTeamController)
+
+public:
+    void TeamChanged() override { ++changes; }
+    int changes = 0;
+};
+
+GAME_IMPLEMENT_CLASS(HookTeamController, ControllerAI)
 
 namespace {
 
@@ -255,6 +268,33 @@ TEST_F(HookCombatTest, HookRagdollIsKeptOnlyOnceLifeIsGoneWithTheRecordsOverride
     EXPECT_EQ(c->GetCurrentLifeInt(), 0);
     c->SetCurrentLife(9.9f);
     EXPECT_EQ(c->GetCurrentLifeInt(), 9);
+}
+
+TEST_F(HookCombatTest, HookANewTeamIsToldToTheControllerTheSameTeamIsNot)
+{
+    Character* c = Make("");
+    auto* controller = DynamicCast<HookTeamController>(ObjectManager::Get().CreateObject("HookTeamController"));
+    c->SetControllerId(controller->GetObjectId());
+    Team team;
+    team.Set(kTeamMajorMonster, 3);
+    c->SetTeam(team);
+    c->SetTeam(team);
+    EXPECT_EQ(controller->changes, 1);
+    EXPECT_EQ(c->GetTeam(), team);
+    c->SetInvisible(true);
+    EXPECT_EQ(c->GetTeam(), TeamManager::InvisibleTeam());
+}
+
+TEST_F(HookCombatTest, HookAmbientHighlightLiftsCharactersInDarkUnderground)
+{
+    Character* c = Make("");
+    Place(c, 0.0f);
+    AmbianceManager::Get().SetSkyAmbientColor(0, Color{0.1f, 0.1f, 0.1f, 1.0f});
+    EXPECT_EQ(c->GetAmbientHighlight(), 0.0f);   // above ground
+    region->SetUnderground(true);
+    EXPECT_NEAR(c->GetAmbientHighlight(), 0.4f - 0.3f * 0.333f, 1e-6f);
+    AmbianceManager::Get().SetSkyAmbientColor(0, Color{1.0f, 1.0f, 1.0f, 1.0f});
+    EXPECT_EQ(c->GetAmbientHighlight(), 0.0f);   // a bright sky: never below 0
 }
 
 }  // namespace
