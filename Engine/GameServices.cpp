@@ -30,6 +30,17 @@ void AmbianceManager::UpdateEnvironmentEffects(const WorldFrustum&)
     ++m_updates;
 }
 
+void AmbianceManager::SetSkyAmbientColor(int environment, const Color& color)
+{
+    if (environment >= 0 && environment < kEnvironmentCount)
+        m_skyAmbient[environment] = color;
+}
+
+Color AmbianceManager::GetSkyAmbientColor(int environment) const
+{
+    return environment >= 0 && environment < kEnvironmentCount ? m_skyAmbient[environment] : Color{};
+}
+
 void AmbianceManager::Reset()
 {
     *this = AmbianceManager();

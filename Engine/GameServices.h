@@ -49,10 +49,16 @@ public:
     void UpdateEnvironmentEffects(const WorldVec3& position);
     void UpdateEnvironmentEffects(const WorldFrustum& frustum);
     int GetUpdateCount() const { return m_updates; }
+    // The sky's ambient colour of each environment (black until set); an environment
+    // outside 0 .. kEnvironmentCount - 1 is ignored and reads black.
+    static constexpr int kEnvironmentCount = 4;
+    void SetSkyAmbientColor(int environment, const Color& color);
+    Color GetSkyAmbientColor(int environment) const;
     void Reset();
 
 private:
     WorldVec3 m_target;
+    Color m_skyAmbient[kEnvironmentCount]{};
     int m_updates = 0;
 };
 

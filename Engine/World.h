@@ -36,6 +36,9 @@ public:
     void SetFloor(float height, int surface);
     float GetFloorHeight() const { return m_floorHeight; }
     int GetFloorSurface() const { return m_floorSurface; }
+    // Whether the region lies underground (caves, crypts); false until set.
+    void SetUnderground(bool underground) { m_underground = underground; }
+    bool IsUnderground() const { return m_underground; }
 
 private:
     friend class World;   // a region loaded again under its id takes its new name and offset
@@ -45,6 +48,7 @@ private:
     Vec3 m_offset;
     float m_floorHeight = 0.0f;
     int m_floorSurface = 0;
+    bool m_underground = false;
 };
 
 // A position: a region and a point in the region's local space. Without a region the

@@ -317,8 +317,10 @@ void Character::LoadSoundPak(const LoadTable& table, SoundPak*& field, const cha
 void Character::LoadAnimationSounds(const LoadTable& table)
 {
     for (const AnimationSoundKey& entry : kAnimationSoundKeys) {
-        const float chance = entry.chanceKey ? table.GetFloat(entry.chanceKey, 0.0f) : entry.fixedChance;
-        m_animationSounds.AddSound(Name(entry.soundKey), table.GetString(entry.soundKey, ""), chance);
+        if (entry.chanceKey)
+            LoadAnimationSound(table, entry.soundKey, entry.chanceKey);
+        else
+            LoadAnimationSound(table, entry.soundKey, entry.fixedChance);
     }
 }
 
@@ -449,7 +451,6 @@ bool Character::IsHiding() const
 
 void Character::NotifyControllerItemRemovedFromInventory(uint32_t) {}
 void Character::CreateUISummaryText(std::vector<std::u16string>&) {}
-void Character::CharacterHasDied() {}
 bool Character::WillYouChat(uint32_t) { return false; }
 bool Character::ChatWith(uint32_t) { return false; }
 bool Character::AllocateAllAnimSets() { return false; }
@@ -463,70 +464,6 @@ void Character::ContributeGameBalanceOffensiveModifierAttributes(CombatAttribute
 
 DurationDamageManager& Character::GetDurationDamageMgr() { return m_combatManager->GetDurationDamageMgr(); }
 
-bool Character::TakeAttack(ParametersCombat& params)
-{
-    m_playStats.ReceiveHit();
-    if (!params.auraName.empty())
-        AddAura(params.auraName, false, params.auraLevel);
-    return m_combatManager->TakeAttack(params, *m_skillManager);
-}
-
-// Life and mana points, gold, the unspent points and experience; life stops at the life
-// limit and the counts at their largest value. The percentages come with the
-// character's bio.
-void Character::TakeBonus(const Bonus& bonus, bool slow, PlayStatsLifeType lifeType)
-{
-    // The life the bonus gives is measured before it is given: afterwards the room below
-    // the limit is already filled.
-    const float lifeGiven = m_bio->GetBonusLifeAmount(bonus);
-    m_bio->BioIsTainted();
-    m_bio->TakeBonus(bonus, slow);
-    m_playStats.GainLife(lifeGiven, lifeType);
-    AddMoney(bonus.goldPoints);
-    m_levelControl->AddSkillPoints(bonus.skillPoints);
-    m_levelControl->AddModifierPoints(bonus.attributePoints);
-    SetExperiencePoints(SaturatingAdd(GetExperiencePoints(), bonus.experiencePoints));
-}
-
-uint32_t Character::GetCharLevel() const { return m_levelControl->GetLevel(); }
-void Character::SetCharLevel(uint32_t level)
-{
-    m_levelControl->SetLevelAndExperience(level, m_levelControl->GetExperience());
-}
-uint32_t Character::GetModifierPoints() const { return m_levelControl->GetModifierPoints(); }
-void Character::SetModifierPoints(uint32_t points) { m_levelControl->SetModifierPoints(points); }
-uint32_t Character::GetSkillPoints() const { return m_levelControl->GetSkillPoints(); }
-void Character::SetSkillPoints(uint32_t points) { m_levelControl->SetSkillPoints(points); }
-uint32_t Character::GetExperiencePoints() const { return m_levelControl->GetExperience(); }
-void Character::SetExperiencePoints(uint32_t points)
-{
-    m_levelControl->SetLevelAndExperience(m_levelControl->GetLevel(), points);
-}
-
-void Character::UnderAttack(uint32_t) {}
-
-uint32_t Character::AddAura(const std::string& recordName, bool permanent, int32_t seconds)
-{
-    return m_auraManager->AddAura(*this, recordName, permanent, seconds);
-}
-
-void Character::RemoveAura(const std::string& recordName) { m_auraManager->RemoveAura(recordName); }
-void Character::RemoveAura(uint32_t auraId) { m_auraManager->RemoveAura(auraId); }
-
-void Character::ImDying()
-{
-    m_combatManager->ImDying();
-    m_skillManager->ImDead();
-    m_auraManager->Clear(*this);
-    if (auto* controller = ObjectManager::Get().GetObject<ControllerCombat>(m_controllerId))
-        controller->CharacterIsDying();
-    if (!m_dyingFxPak.empty())
-        if (Entity* effect = DynamicCast<Entity>(ObjectManager::Get().CreateObjectFromFile(m_dyingFxPak)))
-            World::Get().AddEntity(effect, GetCoords());
-    CharacterIsDying();
-}
-
-void Character::ImDead() {}
 
 void Character::GetAllDefenseAttributes(CombatAttributeAccumulator& accumulator) const
 {
@@ -563,89 +500,6 @@ void Character::ContributeRacialBonusDefense(const std::vector<std::string>&, Ra
 void Character::AddCombatFilter(CombatFilter* filter) { m_combatManager->AddCombatFilter(filter); }
 void Character::RemoveCombatFilter(CombatFilter* filter) { m_combatManager->RemoveCombatFilter(filter); }
 
-void Character::ResetAbsEffects()
-{
-    m_absEffectsFired.reset();
-    m_absEffectsArmed = true;
-}
-
-void Character::FireAbsEffect(CombatAttributeType type)
-{
-    if (m_absEffectsArmed && type < kCombatAttributeTypeCount)
-        m_absEffectsFired.set(type);
-}
-
-bool Character::WasAbsEffectFired(CombatAttributeType type) const
-{
-    return type < kCombatAttributeTypeCount && m_absEffectsFired.test(type);
-}
-
-void Character::SetRagdollData(const CharacterRagDoll::EffectData& data, bool) { m_ragdollData = data; }
-
-bool Character::ApplyDamage(float amount, const PlayStatsDamageType& damageType, CombatAttributeType combatAttributeType)
-{
-    return m_combatManager->ApplyDamage(amount, damageType, combatAttributeType);
-}
-
-void Character::SubtractLife(float amount, const PlayStatsDamageType& damageType)
-{
-    if (m_invincible || m_god)
-        return;
-    m_bio->SubtractLife(amount);
-    m_playStats.TallyDamageReceived(amount, damageType);
-}
-
-void Character::SubtractMana(float amount)
-{
-    if (m_omnipotent)
-        return;
-    m_bio->SubtractMana(amount);
-    m_playStats.UseMana(amount);
-}
-
-float Character::DesignerCalculatePhysicalDamage(float damage) const
-{
-    return m_combatManager->DesignerCalculatePhysicalDamage(damage);
-}
-
-float Character::DesignerCalculatePierceDamage(float damage) const
-{
-    return m_combatManager->DesignerCalculatePierceDamage(damage);
-}
-
-float Character::DesignerCalculateElementalDamage(float damage) const
-{
-    return m_combatManager->DesignerCalculateElementalDamage(damage);
-}
-
-float Character::DesignerCalculateElementalDurationDamage(float damage) const
-{
-    return m_combatManager->DesignerCalculateElementalDurationDamage(damage);
-}
-
-float Character::DesignerCalculatePhysicalDamageDefense(float damage, float protection, float protectionAbsorption,
-                                                        float bonus) const
-{
-    return m_combatManager->DesignerCalculatePhysicalDamageDefense(damage, protection, protectionAbsorption, bonus);
-}
-
-float Character::DesignerCalculateShieldBlockDamageReduction(float damage, float shieldDefense,
-                                                            float shieldAbsorption) const
-{
-    return m_combatManager->DesignerCalculateShieldBlockDamageReduction(damage, shieldDefense, shieldAbsorption);
-}
-
-void Character::CombatExertInfluenceFear(int) {}
-void Character::CombatExertInfluenceConfusion(int) {}
-void Character::CombatExertInfluenceTaunt(float) {}
-
-void Character::CombatAddCooldownDamage(int durationMs)
-{
-    m_skillManager->AddCooldownDamage(static_cast<float>(durationMs));
-}
-
-void Character::CombatAddLifeLeechDamage(float percent) { m_combatManager->ApplyLifeLeech(percent); }
-
 void Character::JoinMe(uint32_t, int, bool) {}
 
 // ---- Gold, items given and quest commands ----------------------------------------------
@@ -664,44 +518,10 @@ uint32_t Character::SubtractMoney(uint32_t amount)
     return m_money;
 }
 
-// ---- Experience and rewards -------------------------------------------------------------
-
-uint32_t Character::GetExperienceReward(uint32_t playerId) const
-{
-    return gGameEngine ? gGameEngine->CalculateExperienceReward(GetCharLevel(), playerId, GetExperiencePoints()) : 0;
-}
-
-
 void Character::GiveItemToCharacter(Item*) {}
 
 const std::vector<uint32_t>& Character::GetInventoryItems() const { return m_inventory->GetInventoryItems(); }
 
-
-// ---- Damage over time -----------------------------------------------------------------
-
-namespace {
-
-// The bit of a type in the shown-effects mask; types beyond the mask have none.
-uint64_t DamageEffectBit(CombatAttributeType type) { return type < 64 ? uint64_t{1} << type : 0; }
-
-}  // namespace
-
-void Character::StartDamageEffect(CombatAttributeType type) { m_damageEffectsShown |= DamageEffectBit(type); }
-
-void Character::StopDamageEffect(CombatAttributeType type) { m_damageEffectsShown &= ~DamageEffectBit(type); }
-
-bool Character::IsDamageEffectShown(CombatAttributeType type) const
-{
-    return (m_damageEffectsShown & DamageEffectBit(type)) != 0;
-}
-
-void Character::StartInvoluntaryEffect(CombatAttributeType type) { m_involuntaryEffect = type; }
-
-void Character::StopInvoluntaryEffect(CombatAttributeType type)
-{
-    if (m_involuntaryEffect == type)
-        m_involuntaryEffect = CombatAttributeType_Unknown;
-}
 
 
 }  // namespace GAME

@@ -281,8 +281,132 @@ public:
     uint32_t GetSpawnEffectId() const { return m_spawnEffectId; }
 
     // ---- Sounds of the character (CharacterCombat.cpp) ---------------------------------
+    // The looping running sound starts at the path position and follows the character;
+    // stopping fades it out over the record's fade time.
     void PlayLoopingRunningSound();
     void StopLoopingRunningSound();
+    // Each plays its pack once at the character's position, when the record names one.
+    void PlayArmSwipeSound();
+    void PlayAttackSound();
+    void PlayStunSound();
+    void PlayLootSound();
+    // The death sound ("deathSound1") on the character; the body fall by the surface hit
+    // (7 water: the splash pack at the "Target" point, any other the "bodyFallSound").
+    void PlayDeathSound();
+    void PlayBodyFallSound(int surface);
+    // Plays the animation sound registered under the event on the actor.
+    void PlayAnimationSound(Actor& actor, const Name& event);
+    // Sounds other peers replay: registered packs are named by their index.
+    void RegisterNetSound(SoundPak* pak);
+    void PlayNetSound(SoundPak* pak);
+    void OnPlayNetSound(uint32_t index);
+    const std::vector<SoundPak*>& GetNetSounds() const { return m_netSounds; }
+    SoundPak* GetAttackSound() const { return m_sounds[Sound_Attack]; }
+    SoundPak* GetSwipeSound() const { return m_sounds[Sound_Swipe]; }
+    // Reads the animation sound under the key (its event has the key's name), with the
+    // chance under the chance key or a fixed chance.
+    void LoadAnimationSound(const LoadTable& table, const char* soundKey, const char* chanceKey);
+    void LoadAnimationSound(const LoadTable& table, const char* soundKey, float chance);
+
+    // ---- Combat hooks, involuntary states and effects (CharacterCombat.cpp) ------------
+    // Animation events: the animation set, "StopRotation", animation sounds, footsteps,
+    // the action handler; then the controller and the actor.
+    void AnimationCallback(const Name& event) override;
+    // Stun plays the stun animation (state Stun), immobilize freezes the animation (state
+    // Immobilize), trap forbids movement (state Trap). Releasing stun or immobilize stops
+    // the character; releasing a trap only allows movement again.
+    virtual void ExecuteStun();
+    virtual void ReleaseStun();
+    virtual void ExecuteImmobilize();
+    virtual void ReleaseImmobilize();
+    virtual void ExecuteTrap();
+    virtual void ReleaseTrap();
+    // A buff's effect pack on or off; a buff without a pack is ignored.
+    void SetCharacterBuffFx(CharacterBuff buff, bool on);
+    void StopCharacterBuffFx(CharacterBuff buff);
+    // "Fire" 1, "Poison" 2, any other word 0.
+    static CharacterBuff ConvertFxBuffName(const std::string& name);
+    // An ally in range was attacked: the controller hears it.
+    virtual void AllyAttacked(uint32_t allyId, uint32_t attackerId);
+    // True while calls for help are allowed: on, calls left and the cooldown run out.
+    virtual bool ShouldUseDistressCall();
+    // Every friendly character of the region within the call range hears AllyAttacked.
+    void DoDistressCall(uint32_t attackerId);
+    int32_t GetDistressCallTimer() const { return m_distressCallTimer; }
+    void SetDistressCallTimer(int32_t ms) { m_distressCallTimer = ms; }
+    // Death: the parts and the controller learn it, the body leaves the physics, then
+    // CharacterHasDied.
+    virtual void ImDead();
+    // Life given over time, counted as gained.
+    void AddLifeSlow(float amount, PlayStatsLifeType lifeType);
+    // The low-health warning: fires once at the trigger percent of the life total, armed
+    // again at the reset percent.
+    virtual void PlayLowHealthSoundIfNeeded(float currentLife);
+    bool IsLowHealthTriggered() const { return m_lowHealthTriggered; }
+    // Brighter where it is dark underground; 0 elsewhere.
+    virtual float GetAmbientHighlight() const;
+
+    // ---- Experience, attributes and forwarders (CharacterExperience.cpp) ---------------
+    // Experience with the increased-experience bonus; levels gained reload the bio, tell
+    // everyone and (unless silent) play the level-up sound and effect.
+    void ReceiveExperience(uint32_t amount, bool silent);
+    // Exactly enough experience for the next level, silently.
+    void IncrementCharLevel();
+    uint32_t GetLastLevelExperience() const;
+    uint32_t GetNextLevelExperience() const;
+    bool IsMaxLevel() const;
+    void AddModifierPoints(uint32_t points);
+    void AddSkillPoints(uint32_t points);
+    uint32_t SubtractSkillPoint();
+    // Base attributes grow by the level record's per-level increments.
+    void IncrementBaseStrength();
+    void IncrementBaseDexterity();
+    void IncrementBaseIntelligence();
+    void IncrementBaseLife();
+    void IncrementBaseMana();
+    void IncrementBaseAttribute(CharAttributeType type, float amount);
+    float GetTotalCharModifier(CharAttributeType type) const;
+    float GetPotentialLife() const;
+    float GetPotentialMana() const;
+    float GetReserveMana() const;
+    float GetManaLimit() const;
+    void ReloadCharacterBio();
+    // Whole life points: truncated above 1, 1 for any life left up to 1, else 0.
+    int32_t GetCurrentLifeInt() const;
+    uint32_t GetAttackerId() const;
+    bool IsPoisoned() const;
+    // What the character's debuffs take off its attacks, and its fumble chances.
+    float GetOffensiveReduction() const;
+    float GetTotalDamageReductionPercent() const;
+    float GetTotalDamageReductionAbsolute() const;
+    float GetFumbleDamage() const;
+    float GetProjectileFumbleDamage() const;
+    float GetCombatRegionChance(CombatAttributeRegion region) const;
+    void GetBaseCharAttributes(CharAttributeAccumulator& accumulator) const;
+    bool IsWieldingDualWeapons() const;
+    bool IsUnarmed() const;
+    float DesignerCalculateOffensiveAbility(float bonus);
+    float DesignerCalculateDefensiveAbility(float bonus);
+    // Effects of the character's effect manager.
+    uint32_t AddParticleEffect(const std::string& recordName, const std::string& attachPoint);
+    void StartParticleEffect(uint32_t effectId);
+    void StopParticleEffect(uint32_t effectId);
+    void RemoveParticleEffect(uint32_t& effectId);
+    uint32_t AddMeshEffect(const std::string& recordName);
+    void StartMeshEffect(uint32_t effectId);
+    void StopMeshEffect(uint32_t effectId);
+    void RemoveMeshEffect(uint32_t& effectId);
+    // The characters alive in the box that are neither players nor this one.
+    void GetLivingCharacters(std::vector<Character*>& out, const OBBox& box) const;
+    // Out of the world and destroyed.
+    void DestroyMe();
+    // Attached effect entities stop emitting.
+    void StopAttachedEffects();
+    void DetachSpawnEffect() { m_spawnEffectId = 0; }
+    void StartPrespawnEffect() {}
+    const std::string& GetPrespawnEffectName() const { return m_prespawnEffect; }
+    // The spawn effect placed at the character, and the spawn sound played there.
+    void StartSpawnEffect();
 
     // ---- Combat ------------------------------------------------------------------------
 
@@ -294,10 +418,12 @@ public:
 
     // An attack reaches the character: counts the hit, attaches the attack's aura and
     // lets the combat manager resolve it. True when it hit.
-    bool TakeAttack(ParametersCombat& params);
-    // Life, mana and points of a bonus (life leech returned, potions, shrines).
+    virtual bool TakeAttack(ParametersCombat& params);
+    // Life, mana, experience, gold and points of a bonus (life leech returned, potions,
+    // shrines), its effect shown once on the character; the life it gives is counted.
     virtual void TakeBonus(const Bonus& bonus, bool showEffect, PlayStatsLifeType lifeType);
-    // Tells the character who attacked it; its controller acts on it.
+    // Tells the character who attacked it: its controller hears it, and allies are
+    // called for help while calls are allowed.
     virtual void UnderAttack(uint32_t attackerId);
     // Gives the character an aura for `seconds` (or for good); the aura entity's id, 0
     // when nothing was made. Removal by id or record name takes effect at the next update
@@ -308,9 +434,7 @@ public:
     // The death path: the combat manager and skills learn it, the auras go, the dying
     // effect is placed, then CharacterIsDying.
     virtual void ImDying();
-    // The end of the death path, once the death manager is finished.
-    virtual void ImDead();
-    virtual void CharacterIsDying() {}
+    virtual void CharacterIsDying();
     // Stops what the character does: its action, its path; the state becomes Forced Stop.
     virtual void CharacterStop();
     // Logs the play statistics.
@@ -352,14 +476,16 @@ public:
     void FireAbsEffect(CombatAttributeType type);
     void DisarmAbsEffects() { m_absEffectsArmed = false; }
     bool WasAbsEffectFired(CombatAttributeType type) const;
+    bool AreAbsEffectsArmed() const { return m_absEffectsArmed; }
 
-    // How the body reacts when it goes limp.
+    // How the body reacts when it goes limp: kept only when forced or once life is gone;
+    // the record's rag doll behaviour and speed override what the blow gives.
     void SetRagdollData(const CharacterRagDoll::EffectData& data, bool force);
     const CharacterRagDoll::EffectData& GetRagdollData() const { return m_ragdollData; }
 
-    // Sounds of a hit; a plain character has none.
-    virtual void PlayImpactSound() {}
-    virtual SoundPak* GetCriticalHitSound() const { return nullptr; }
+    // The impact sound, at the record's chance in percent; the critical hit pack.
+    virtual void PlayImpactSound();
+    virtual SoundPak* GetCriticalHitSound() const { return m_sounds[Sound_CriticalHit]; }
 
     // Applies damage through the combat manager; false when nothing got through.
     bool ApplyDamage(float amount, const PlayStatsDamageType& damageType, CombatAttributeType combatAttributeType);
@@ -372,12 +498,13 @@ public:
     float DesignerCalculatePierceDamage(float damage) const;
     float DesignerCalculateElementalDamage(float damage) const;
     float DesignerCalculateElementalDurationDamage(float damage) const;
+    // These two count what they took off in the statistics (physical defence, shield block).
     float DesignerCalculatePhysicalDamageDefense(float damage, float protection, float protectionAbsorption,
-                                                 float bonus) const;
-    float DesignerCalculateShieldBlockDamageReduction(float damage, float shieldDefense, float shieldAbsorption) const;
+                                                 float bonus);
+    float DesignerCalculateShieldBlockDamageReduction(float damage, float shieldDefense, float shieldAbsorption);
 
-    // Influences of an attack on the character's mind; the character's controller acts
-    // on them once characters have controllers.
+    // Influences of an attack on the character's mind: fear and taunts go to the
+    // controller with the attacker of record; confusion does nothing here.
     virtual void CombatExertInfluenceFear(int durationMs);
     virtual void CombatExertInfluenceConfusion(int durationMs);
     virtual void CombatExertInfluenceTaunt(float value);
@@ -398,7 +525,7 @@ public:
         m_bio->UpdateResources(*this);
     }
     float GetCurrentMana() const { return m_bio->GetCurrentMana(); }
-    void SetCurrentMana(float mana) { m_bio->SetCurrentMana(mana); }
+    void SetCurrentMana(float mana);
     // Drains mana (nothing while omnipotent) and counts it as used.
     void SubtractMana(float amount);
 
@@ -417,7 +544,6 @@ private:
     std::unique_ptr<CombatManager> m_combatManager;
     PlayStats m_playStats;
     std::vector<std::string> m_races;
-    std::bitset<kCombatAttributeTypeCount> m_absEffectsFired;
     bool m_absEffectsArmed = false;
     CharacterRagDoll::EffectData m_ragdollData;
 
@@ -449,12 +575,14 @@ public:
     bool IsInvincible() const { return m_invincible; }
     void SetInvincible(bool invincible) { m_invincible = invincible; }
 
-    // The visual effect that shows damage of one type on the character.
+    // The damage effect pack of the type on or off (types without a pack show nothing);
+    // which types are shown is kept.
     virtual void StartDamageEffect(CombatAttributeType type);
     virtual void StopDamageEffect(CombatAttributeType type);
     bool IsDamageEffectShown(CombatAttributeType type) const;
 
-    // The involuntary state (stun, trap, freeze, petrify, immobilize; 0 for none).
+    // The involuntary state (stun, trap, freeze, petrify, immobilize; 0 for none): the
+    // controller begins or ends stun, trap or (for the other three) immobilize.
     virtual void StartInvoluntaryEffect(CombatAttributeType type);
     virtual void StopInvoluntaryEffect(CombatAttributeType type);
     CombatAttributeType GetInvoluntaryEffect() const { return m_involuntaryEffect; }
@@ -490,8 +618,10 @@ private:
     // ---- Team and experience value (friend and foe tests, rewards) ---------------------
 public:
     // The side the character is on.
-    Team GetTeam() const { return m_team; }
-    virtual void SetTeam(const Team& team) { m_team = team; }
+    // The invisible team while the character is invisible.
+    Team GetTeam() const;
+    // A new team is kept and the controller told; the same team changes nothing.
+    virtual void SetTeam(const Team& team);
     // The character's experience points; for a monster, what killing it is worth.
     uint32_t GetExperiencePoints() const;
     void SetExperiencePoints(uint32_t points);
@@ -624,6 +754,7 @@ public:
     struct CharacterAbsEffect {
         std::string effect;
         SoundPak* sound = nullptr;
+        bool fired = false;
     };
     const std::map<CombatAttributeType, CharacterAbsEffect>& GetAbsEffects() const { return m_absEffects; }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "Engine/Math.h"
 
@@ -23,6 +24,14 @@ public:
         float speed = 1.0f;
         float amplification = 0.0f;
     };
+
+    // "Crumple" and "TakeHit" (case counts); any other word is a random tumble.
+    static Effect GetEffectEnum(const std::string& word)
+    {
+        if (word == "Crumple")
+            return Crumple;
+        return word == "TakeHit" ? TakeHit : Random;
+    }
 };
 
 static_assert(sizeof(CharacterRagDoll::EffectData) == 24, "EffectData is six 32-bit words");

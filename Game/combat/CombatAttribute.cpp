@@ -61,7 +61,7 @@ using namespace CombatArithmetic;
 namespace {
 
 // What passes a shield block, never below 0.
-float ShieldReduced(const Character& defender, float value, float shieldDefense, float shieldAbsorption)
+float ShieldReduced(Character& defender, float value, float shieldDefense, float shieldAbsorption)
 {
     return NonNegative(defender.DesignerCalculateShieldBlockDamageReduction(value, shieldDefense, shieldAbsorption));
 }
@@ -89,7 +89,7 @@ void CombatAttribute::ModifyDurationDamage(CombatAttributeType, float, float) {}
 void CombatAttribute::ModifyAbsoluteDefense(CombatAttributeType, float) {}
 void CombatAttribute::ModifyDurationDefense(CombatAttributeType, float) {}
 void CombatAttribute::ReduceAbsoluteDamage(CombatAttributeType, float) {}
-void CombatAttribute::DamageReductionByShield(const Character&, float, float) {}
+void CombatAttribute::DamageReductionByShield(Character&, float, float) {}
 void CombatAttribute::ReduceDurationDamage(CombatAttributeType, float) {}
 void CombatAttribute::ScaleDamage(float) {}
 bool CombatAttribute::MergeDefense(CombatAttribute*) { return false; }
@@ -115,7 +115,7 @@ CombatAttributeTypeMask CombatAttributeDamageAmount::GetChangedBy(CombatAttribut
     return {ReducedBy(m_damage, CombatAttributeTypeBit(GetType())), 0};
 }
 
-void CombatAttributeDamageAmount::DamageReductionByShield(const Character& defender, float shieldDefense,
+void CombatAttributeDamageAmount::DamageReductionByShield(Character& defender, float shieldDefense,
                                                           float shieldAbsorption)
 {
     m_damage = ShieldReduced(defender, m_damage, shieldDefense, shieldAbsorption);
@@ -456,7 +456,7 @@ CombatAttributeTypeMask CombatAttributeDamage_BasePhysical::GetChangedBy(CombatA
     return {types, 0};
 }
 
-void CombatAttributeDamage_BasePhysical::DamageReductionByShield(const Character& defender, float shieldDefense,
+void CombatAttributeDamage_BasePhysical::DamageReductionByShield(Character& defender, float shieldDefense,
                                                                  float shieldAbsorption)
 {
     m_physical = ShieldReduced(defender, m_physical, shieldDefense, shieldAbsorption);

@@ -97,7 +97,7 @@ public:
     virtual void ModifyAbsoluteDefense(CombatAttributeType type, float value);
     virtual void ModifyDurationDefense(CombatAttributeType type, float value);
     virtual void ReduceAbsoluteDamage(CombatAttributeType type, float percent);
-    virtual void DamageReductionByShield(const Character& defender, float shieldDefense, float shieldAbsorption);
+    virtual void DamageReductionByShield(Character& defender, float shieldDefense, float shieldAbsorption);
     virtual void ReduceDurationDamage(CombatAttributeType type, float percent);
     virtual void ScaleDamage(float percent);
     virtual bool GetFilterForReflectDamage() const { return m_filterForReflect; }
@@ -139,7 +139,7 @@ public:
     void Execute(Character& defender) override;
     void GetTotalDamage(float& absolute, float& overTime) const override;
     void ReduceAbsoluteDamage(CombatAttributeType type, float percent) override;
-    void DamageReductionByShield(const Character& defender, float shieldDefense, float shieldAbsorption) override;
+    void DamageReductionByShield(Character& defender, float shieldDefense, float shieldAbsorption) override;
     void ScaleDamage(float percent) override;
     CombatAttributeTypeMask GetChangedBy(CombatAttributeReach::Calls calls) const override;
 
@@ -361,7 +361,7 @@ public:
     void GetTotalDamage(float& absolute, float& overTime) const override;
     void ModifyAbsoluteDamage(CombatAttributeType type, float value) override;
     void ReduceAbsoluteDamage(CombatAttributeType type, float percent) override;
-    void DamageReductionByShield(const Character& defender, float shieldDefense, float shieldAbsorption) override;
+    void DamageReductionByShield(Character& defender, float shieldDefense, float shieldAbsorption) override;
     void ScaleDamage(float percent) override;
     CombatAttributeTypeMask GetChangedBy(CombatAttributeReach::Calls calls) const override;
 

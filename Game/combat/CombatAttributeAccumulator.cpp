@@ -220,7 +220,7 @@ void CombatAttributeAccumulator::ReduceDamage(float percent)
         damage->ReduceAbsoluteDamage(damage.m_listedType, percent);
 }
 
-void CombatAttributeAccumulator::DamageReductionByShield(const Character& defender, float shieldDefense,
+void CombatAttributeAccumulator::DamageReductionByShield(Character& defender, float shieldDefense,
                                                          float shieldAbsorption)
 {
     for (const auto& damage : m_damages)

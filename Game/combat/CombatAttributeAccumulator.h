@@ -249,7 +249,7 @@ public:
     float ProcessBluntDamageModifier(float modifier);
     // Every damage object reduces itself, by its own type, by the percent.
     void ReduceDamage(float percent);
-    void DamageReductionByShield(const Character& defender, float shieldDefense, float shieldAbsorption);
+    void DamageReductionByShield(Character& defender, float shieldDefense, float shieldAbsorption);
     void ScaleDamage(float percent);
     // Drops the damage that never comes back with reflected damage, keeping the order.
     void FilterReflectDamage();

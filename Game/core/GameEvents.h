@@ -49,6 +49,11 @@ struct GameEvent_PlayerSkillUp : GameEvent {
     uint32_t objectId = 0;
 };
 
+// A character reached a new level: the character's object id.
+struct GameEvent_PlayerLevelUp : GameEvent {
+    uint32_t objectId = 0;
+};
+
 // The game balance level changed.
 struct GameEvent_GameBalanceLevel : GameEvent {
     int32_t level = 0;

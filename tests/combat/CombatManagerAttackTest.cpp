@@ -488,12 +488,13 @@ TEST_F(CombatManagerAttackTest, RagdollPushGrowsWithTheShareOfLifeTaken)
 {
     ParametersCombat params = MakeAttack(*m_attacker, 100.0f, ParametersCombatStyle::Direct);
     m_defender->TakeAttack(params);
-    EXPECT_FLOAT_EQ(m_defender->GetRagdollData().speed, 0.3f);
+    EXPECT_FLOAT_EQ(params.ragdollEffect.speed, 0.3f);
+    EXPECT_EQ(m_defender->GetRagdollData().speed, 1.0f);   // the living keep their rag doll
 
     m_defender->SetLifeLimit(0.0f);   // a limit never set: no push rather than an infinite one
     ParametersCombat again = MakeAttack(*m_attacker, 100.0f, ParametersCombatStyle::Direct);
     m_defender->TakeAttack(again);
-    EXPECT_EQ(m_defender->GetRagdollData().speed, 0.0f);
+    EXPECT_EQ(again.ragdollEffect.speed, 0.0f);
 }
 
 // ---- The trace -----------------------------------------------------------------------
@@ -578,7 +579,9 @@ TEST_F(CombatTraceTest, OneWholeAttackLineByLine)
     EXPECT_EQ(log.Texts(), expected);
     EXPECT_EQ(m_defender->GetCurrentLife(), 1000.0f - 55.0f - 15.0f - 22.5f);
     EXPECT_EQ(m_defender->GetCombatManager().GetBlockRecoveryTimer(), 1200);
-    EXPECT_TRUE(m_defender->WasAbsEffectFired(CombatAttributeType_Fire));
+    // Without the game-wide record the defender has no hit effects; the bracket is closed.
+    EXPECT_FALSE(m_defender->WasAbsEffectFired(CombatAttributeType_Fire));
+    EXPECT_FALSE(m_defender->AreAbsEffectsArmed());
 }
 
 TEST_F(CombatTraceTest, NothingIsLoggedWhileTheChannelIsOff)

@@ -268,7 +268,7 @@ TEST_F(PlayerManagerTest, PeerAppliesTheSharesOfOthersOnly)
     bonus.source = 999;   // a creature
     client->HandleBonus(bonus);
     EXPECT_EQ(friendPlayer->GetCurrentMoney(), 30u);
-    EXPECT_EQ(friendPlayer->GetExperiencePoints(), 200u);
+    EXPECT_EQ(friendPlayer->GetPlayStats().GetExperienceGained(), 200);
     EXPECT_EQ(friendPlayer->GetSkillPoints(), 1u);
 
     bonus.source = self;   // applied already where it was earned
