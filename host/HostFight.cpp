@@ -47,6 +47,7 @@ constexpr unsigned kPackLevel = 1;
 // Fixed item seeds: every run rolls the same items.
 constexpr uint32_t kSwordSeed = 4711;
 constexpr uint32_t kArmorSeed = 815;
+constexpr uint32_t kAttackSeed = 2024;
 constexpr uint32_t kArenaRegionId = 1;
 // The monster stands this far from the player: the player's run to it shows.
 constexpr float kMonsterDistance = 10.0f;
@@ -253,7 +254,7 @@ HostFightController* GetFightController(const Character& character)
 // controller its parent.
 bool GiveController(Character& character)
 {
-    auto* controller = static_cast<HostFightController*>(ObjectManager::Get().CreateObject("HostFightController"));
+    auto* controller = DynamicCast<HostFightController>(ObjectManager::Get().CreateObject("HostFightController"));
     if (!controller)
         return false;
     character.SetControllerId(controller->GetObjectId());
@@ -267,6 +268,7 @@ bool HostFight::Start()
 {
     if (!ObjectManager::Get().LoadTableFile(kCombatRecord))
         return false;
+    m_attackSeeds.Seed(kAttackSeed);
     ItemEquipment* sword = MakeItem(kSwordRecord, "", kSwordSuffixRecord, kSwordSeed);
     ItemEquipment* armor = MakeItem(kArmorRecord, kArmorPrefixRecord, kArmorSuffixRecord, kArmorSeed);
     auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>(kSkillRecord);
@@ -304,7 +306,7 @@ bool HostFight::Start()
     return true;
 }
 
-void HostFight::Attack(Character& attacker, Character& target, bool announceRun)
+void HostFight::Attack(Character& attacker, Character& target)
 {
     HostFightController* controller = GetFightController(attacker);
     if (!controller || !controller->HasStarted())
@@ -319,9 +321,9 @@ void HostFight::Attack(Character& attacker, Character& target, bool announceRun)
         return;
     if (handler->IsActive() && handler->GetActionType() != CharacterActionType_Idle)
         return;
-    // Every peer strikes with the same randoms: the attack's seed comes from the game's
-    // generator.
-    const auto seed = static_cast<uint16_t>(gGameEngine->GetRandomGen().IGenerate(0, 0xffff));
+    // The attack's seed makes every peer roll its blow alike; the seeds follow one fixed
+    // sequence (the game's own generator starts from the clock).
+    const auto seed = static_cast<uint16_t>(m_attackSeeds.IGenerate(0, 0xffff));
     const WorldVec3 targetPosition = target.GetPathPosition();
     auto* attack = new AttackAction(attacker.GetObjectId(), target.GetObjectId(), targetPosition, kBareHandSkill, seed,
                                     TargetLeadingData{});
@@ -329,10 +331,8 @@ void HostFight::Attack(Character& attacker, Character& target, bool announceRun)
         const float speed = attacker.GetRunSpeed();
         attack->SetPreMoveData(targetPosition, target.GetObjectId(), kBareHandSkill, speed);
         controller->SetRunning();
-        if (announceRun)
-            std::printf("frame %d: the %s runs to the %s, %.2f units away, at run speed %.2f\n", gFightFrame,
-                        RoleOf(attacker), RoleOf(target), (targetPosition - attacker.GetPathPosition()).Length(),
-                        speed);
+        std::printf("frame %d: the %s runs to the %s, %.2f units away, at run speed %.2f\n", gFightFrame,
+                    RoleOf(attacker), RoleOf(target), (targetPosition - attacker.GetPathPosition()).Length(), speed);
     }
     controller->HandleAction(attack);
 }
@@ -345,10 +345,10 @@ void HostFight::Update(int frame, int /*ms*/)
     auto* monster = objects.GetObject<Monster>(m_monsterId);
     if (!player || !monster)
         return;
-    Attack(*player, *monster, true);
+    Attack(*player, *monster);
     // The monster answers once it is attacked.
     if (const HostFightController* controller = GetFightController(*monster); controller && controller->WasAttacked())
-        Attack(*monster, *player, true);
+        Attack(*monster, *player);
 }
 
 void HostFight::AfterFrame(int frame)

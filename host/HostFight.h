@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "Game/core/foundation/RandomUniform.h"
+
 namespace GAME {
 
 class Character;
@@ -29,7 +31,7 @@ public:
 private:
     // Hands the fighter an attack on the opponent when both live and its handler is idle;
     // out of reach, the attack carries the run to the opponent.
-    void Attack(Character& attacker, Character& target, bool announceRun);
+    void Attack(Character& attacker, Character& target);
 
     uint32_t m_playerId = 0;
     uint32_t m_monsterId = 0;
@@ -38,6 +40,8 @@ private:
     uint32_t m_skillId = 0;
     uint32_t m_experienceBefore = 0;
     bool m_reportedReward = false;
+    // The source of the attacks' seeds: fixed, so every run strikes alike.
+    RandomUniform m_attackSeeds;
 };
 
 }  // namespace GAME
