@@ -70,6 +70,13 @@ TEST_F(FightAttackSpeed, FightTheAttackPlaysAtTheAttackSpeedAndNeverStops)
     // Half a second at twice the speed: the blow lands in the third frame of 100 ms.
     EXPECT_EQ(FramesToBlow(*quick, *target), 3);
     EXPECT_FLOAT_EQ(quick->GetAnimationChannel(0)->speed, 2.0f);
+    // A speed update during the attack keeps the speed: it does not compound.
+    quick->GetActionHandler()->Execute(new AttackAction(quick->GetObjectId(), target->GetObjectId(),
+                                                        target->GetCoords().GetPosition(), 0, 7, {}));
+    quick->ForceSpeedUpdate();
+    const Actor::AnimationChannel* swing = quick->GetAnimationChannel(0);
+    EXPECT_FLOAT_EQ(swing->speed * swing->speedMultiplier, 2.0f);
+    quick->GetActionHandler()->Stop();
 
     // Without an attack speed the animation plays at the slowest speed: the blow lands
     // after 2.5 s.
