@@ -119,6 +119,7 @@ protected:
         EngineTest::SetUp();
         gHookLog.clear();
         region = World::Get().AddRegion(1, "Test");
+        region->SetUnderground(false);   // a region loaded again keeps the flag
     }
     void TearDown() override
     {
