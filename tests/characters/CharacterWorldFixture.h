@@ -120,6 +120,7 @@ protected:
         gHookLog.clear();
         region = World::Get().AddRegion(1, "Test");
         region->SetUnderground(false);   // a region loaded again keeps the flag
+        RecordDatabase::Get().RegisterRecord(kSound, "Class,SoundPak,\n");
     }
     void TearDown() override
     {
@@ -165,6 +166,7 @@ protected:
         engine->LoadFromDatabase("Records/Game/GameEngine.dbr");
     }
 
+    static constexpr const char* kSound = "Records/Test/Sound.dbr";   // a sound pak for any record to name
     Region* region = nullptr;
     int records = 0;
 };

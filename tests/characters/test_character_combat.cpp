@@ -8,16 +8,7 @@
 namespace GAME {
 namespace {
 
-constexpr const char* kSound = "Records/Test/Sound.dbr";
-
-class CharacterCombatTest : public CharacterWorldTest {
-protected:
-    void SetUp() override
-    {
-        CharacterWorldTest::SetUp();
-        RecordDatabase::Get().RegisterRecord(kSound, "Class,SoundPak,\n");
-    }
-};
+using CharacterCombatTest = CharacterWorldTest;
 
 TEST_F(CharacterCombatTest, AbsEffectsFireOncePerResetAndNotWhenDisarmed)
 {
