@@ -37,15 +37,7 @@ public:
     uint32_t word = 0;
 };
 
-class ActionTest : public CharacterWorldTest {
-protected:
-    Character* Standing()
-    {
-        Character* character = Make();
-        character->SetPathPosition(At(0));
-        return character;
-    }
-};
+using ActionTest = CharacterWorldTest;
 
 TEST_F(ActionTest, AnActionStoppedInItsOwnExecuteIsDestroyedAfterItReturnsAndLaterOnesStillFollow)
 {
@@ -83,7 +75,7 @@ TEST_F(ActionTest, AnActionReplacedOrStoppedInItsOwnAnimationCallbackIsDestroyed
 
 TEST_F(ActionTest, PreMoveDataGivesARunFromThePathPositionAndFillsThePacket)
 {
-    Character* character = Standing();
+    Character* character = Make();
     character->SetPathPosition(At(1, 2));
     AttackAction attack(character->GetObjectId(), 9, At(7, 7), 3, 0, TargetLeadingData{});
     EXPECT_EQ(attack.GetPreAction(), nullptr);
@@ -142,7 +134,8 @@ TEST_F(ActionTest, ThePreMoveBlockTravelsAndABadOneIsRefused)
 
 TEST_F(ActionTest, ARunThatDoesNotStartEndsAndTellsTheControllerAndAnAttackOnTheDeadEnds)
 {
-    Character* character = Standing();
+    GraphicsEngine::Get()->RegisterAnimation("Swing.anm", "length,30,\n");
+    Character* character = Make("unarmedAttackAnim1,Swing.anm,\nunarmedAttackAnimWeight1,100,\n");   // can strike
     HookController* controller = Control(character);
     CharacterActionHandler& handler = *character->GetActionHandler();
     // A destination in no region cannot be run to.
@@ -151,12 +144,12 @@ TEST_F(ActionTest, ARunThatDoesNotStartEndsAndTellsTheControllerAndAnAttackOnThe
     EXPECT_EQ(controller->GetTarget(), 44u);
     EXPECT_EQ(controller->endsOfPath, 1);
 
-    Character* target = Standing();
+    Character* target = Make();
     target->SetLifeState(Character_LifeState_Dead);
     character->SetActionState(Character_ActionState_Idle);
     handler.Execute(new AttackAction(character->GetObjectId(), target->GetObjectId(), At(1), 0, 7, {}));
     EXPECT_FALSE(handler.IsActive());
-    EXPECT_EQ(character->GetActionState(), Character_ActionState_Idle);   // the skill never started
+    EXPECT_EQ(character->GetActionState(), Character_ActionState_Idle);   // the blow never started
 
     // Without its character an attack ends, and aborting it does nothing.
     AttackAction orphan(12345, 0, At(1), 0, 7, {});
@@ -174,7 +167,7 @@ TEST_F(ActionTest, DyingRunsTheDeathManagerToItsEndOnce)
     orphan.Execute();   // no character: nothing, not even finished
     EXPECT_TRUE(orphan.IsActive());
 
-    Character* character = Standing();
+    Character* character = Make();
     character->InitialUpdate();
     DeathManager& manager = *character->GetDeathManager();
     HookDeathHandler* handlers[3];
