@@ -85,6 +85,8 @@ struct HookAction : CharacterAction {
     std::function<void()> onExecute, onEvent;
 };
 
+// Logs its calls; may finish at once, ask for an object id, or destroy its character when
+// post-processed.
 struct HookDeathHandler : DeathHandler {
     HookDeathHandler(Character* character, std::string name, bool needsId = false)
         : DeathHandler(character), name(std::move(name)), needsId(needsId)
@@ -121,6 +123,7 @@ protected:
         region = World::Get().AddRegion(1, "Test");
         region->SetUnderground(false);   // a region loaded again keeps the flag
         RecordDatabase::Get().RegisterRecord(kSound, "Class,SoundPak,\n");
+        GraphicsEngine::Get()->RegisterAnimation("Swing.anm", "length,30,\n");
     }
     void TearDown() override
     {
@@ -167,6 +170,8 @@ protected:
     }
 
     static constexpr const char* kSound = "Records/Test/Sound.dbr";   // a sound pak for any record to name
+    // The keys of a character that strikes bare-handed.
+    static constexpr const char* kBareHands = "unarmedAttackAnim1,Swing.anm,\nunarmedAttackAnimWeight1,100,\n";
     Region* region = nullptr;
     int records = 0;
 };

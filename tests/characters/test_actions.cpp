@@ -134,8 +134,7 @@ TEST_F(ActionTest, ThePreMoveBlockTravelsAndABadOneIsRefused)
 
 TEST_F(ActionTest, ARunThatDoesNotStartEndsAndTellsTheControllerAndAnAttackOnTheDeadEnds)
 {
-    GraphicsEngine::Get()->RegisterAnimation("Swing.anm", "length,30,\n");
-    Character* character = Make("unarmedAttackAnim1,Swing.anm,\nunarmedAttackAnimWeight1,100,\n");   // can strike
+    Character* character = Make(kBareHands);
     HookController* controller = Control(character);
     CharacterActionHandler& handler = *character->GetActionHandler();
     // A destination in no region cannot be run to.

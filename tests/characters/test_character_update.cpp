@@ -140,17 +140,17 @@ TEST_F(CharacterUpdateTest, SpineCurveAndRespawn)
 
 TEST_F(CharacterUpdateTest, TheBareHandAttackStrikesOnHitAndEndsOnEnd)
 {
-    GraphicsEngine::Get()->RegisterAnimation("Swing.anm", "length,30,\n");
-    HookCharacter* attacker = Hooked(0.0f, "unarmedAttackAnim1,Swing.anm,\nunarmedAttackAnimWeight1,100,\n");
+    HookCharacter* attacker = Hooked(0.0f, kBareHands);
     HookCharacter* target = Hooked(1.0f);
     HookCharacter* handless = Hooked(2.0f);
     Frame();
     const uint32_t targetId = target->GetObjectId();
     const WorldVec3 point = target->GetCoords().GetPosition();
-    auto event = [&](const char* name) { return attacker->HandleSkillAnimationCallback(Name(name), 0, targetId, point); };
+    auto event = [&](const char* name) {
+        return attacker->HandleSkillAnimationCallback(Name(name), 0, targetId, point);
+    };
     EXPECT_FALSE(handless->StartSkill(0, targetId, point, 7, TargetLeadingData{}));
     EXPECT_FALSE(attacker->StartSkill(3, targetId, point, 7, TargetLeadingData{}));
-    EXPECT_FALSE(attacker->GetSkillManager().SkillWarmUp(0, false));
 
     ASSERT_TRUE(attacker->StartSkill(0, targetId, point, 7, TargetLeadingData{}));
     EXPECT_EQ(attacker->GetAnimationChannel(0)->animation, "Swing.anm");
