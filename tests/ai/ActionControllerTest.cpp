@@ -39,15 +39,9 @@ protected:
 
 class ActControllerTest : public EngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        region = World::Get().AddRegion(1, "Act");
-    }
     Character* Make(const char* kind)
     {
         auto* character = DynamicCast<Character>(ObjectManager::Get().CreateObject(kind));
-        character->SetPathPosition(WorldVec3(region, Vec3{}));
         controller.AttachParent(character->GetObjectId());
         return character;
     }
@@ -60,7 +54,6 @@ protected:
         return character.GetActionHandler()->GetActionType();
     }
 
-    Region* region = nullptr;
     std::vector<std::string> log;   // outlives the actions the controller still holds
     ActNetController controller;
 };

@@ -69,7 +69,6 @@ TEST_F(CharacterCombatTest, ReleaseTrapAllowsMovementAndKeepsTheTrapState)
     EXPECT_FALSE(c->DisallowsMovement());
 
     c->ExecuteImmobilize();
-    EXPECT_TRUE(c->IsImmobilized());
     c->ReleaseImmobilize();
     EXPECT_EQ(c->GetActionState(), Character_ActionState_ForcedStop);
 }
