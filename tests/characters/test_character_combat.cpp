@@ -162,9 +162,7 @@ TEST_F(CharacterCombatTest, RagdollIsKeptOnlyOnceLifeIsGoneWithTheRecordsOverrid
     c->SetLifeLimit(10.0f);
     c->SetCurrentLife(0.4f);
     EXPECT_EQ(c->GetCurrentLifeInt(), 1);   // alive is never shown as 0
-    CharacterRagDoll::EffectData blow;
-    blow.effect = CharacterRagDoll::Crumple;
-    blow.speed = 2.0f;
+    const CharacterRagDoll::EffectData blow{CharacterRagDoll::Crumple, {0.0f, 1.0f, 0.0f}, 2.0f};
     c->SetRagdollData(blow, false);   // still alive
     EXPECT_EQ(c->GetRagdollData().effect, CharacterRagDoll::Random);
     c->SetRagdollData(blow, true);
