@@ -121,7 +121,6 @@ protected:
         EngineTest::SetUp();
         gHookLog.clear();
         region = World::Get().AddRegion(1, "Test");
-        region->SetUnderground(false);   // a region loaded again keeps the flag
         RecordDatabase::Get().RegisterRecord(kSound, "Class,SoundPak,\n");
         GraphicsEngine::Get()->RegisterAnimation("Swing.anm", "length,30,\n");
     }
