@@ -32,6 +32,7 @@ protected:
         GraphicsEngine::Get()->ClearRegisteredAnimations();
         ObjectManager::Get().DestroyAllObjects();
         RecordDatabase::Get().Clear();
+        RecordDatabase::Get().SetDataRoot("");
     }
     Actor actor;
 };

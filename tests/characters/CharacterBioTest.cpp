@@ -38,6 +38,7 @@ protected:
     {
         ObjectManager::Get().DestroyAllObjects();
         RecordDatabase::Get().Clear();
+        RecordDatabase::Get().SetDataRoot("");
     }
     // Regeneration per second from the attribute; pools fed in 10 s, mana drained in 5 s.
     void LoadBio(const std::string& regenExtra = "healthFeedRate,10,\nmanaFeedRate,10,\nmanaDrainRate,5,\n")

@@ -49,6 +49,7 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
+        CountedPotion::uses = 0;
         RecordingDatabase().RegisterRecord("Records/Test/Bow.dbr", "Class,WeaponHunting_Bow,\n");
         RecordingDatabase().RegisterRecord("Records/Test/Staff.dbr", "Class,WeaponMagical_Staff,\n");
         RecordingDatabase().RegisterRecord("Records/Test/Sword.dbr", "Class,WeaponMelee_Sword,\n");

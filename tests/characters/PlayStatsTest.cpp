@@ -32,6 +32,8 @@ protected:
     {
         ObjectManager::Get().DestroyAllObjects();
         RecordDatabase::Get().Clear();
+        RecordDatabase::Get().SetDataRoot("");
+        FileSystem::Get().SetRootDirectory("");
     }
 
     // Two kills, damage of three types, and a bit of everything else.
@@ -326,8 +328,13 @@ TEST_F(PlayStatsTest, CharacterFilesAreTheSavesOnDiskThenWhatTheGameAdds)
     files.clear();
     FileSystem::Get().GetMatchingFiles("saves\\*", files);
     EXPECT_EQ(files, std::vector<std::string>{"saves/d.chr"});
-    FileSystem::Get().SetRootDirectory("");
     std::filesystem::remove_all(folder);
+    // The list lives as long as the process: leave it as the first scan found it, so that
+    // this case run again in the same process starts from the same list.
+    manager.RemoveCharacterFile("b.chr");
+    manager.RemoveCharacterFile("a.chr");
+    manager.AddCharacterFile("a.chr");
+    manager.AddCharacterFile("b.chr");
 }
 
 }  // namespace

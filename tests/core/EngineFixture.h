@@ -126,6 +126,7 @@ protected:
         ObjectManager::Get().DestroyAllObjects();
         World::Get().Reset();
         RecordDatabase::Get().Clear();
+        RecordDatabase::Get().SetDataRoot("");   // a case that reads the bundled records
         Jukebox::Get().Reset();
         AmbianceManager::Get().Reset();
         GameInfo::Get().Reset();
