@@ -133,9 +133,13 @@ protected:
         PhysicsEngine::Get().Reset();
     }
 
+    // The main player's id is the same in every case and above any id that the object
+    // counter reaches in a test program (the counter is not reset between cases), so it never
+    // equals one of the small ids that the cases give the other players.
+    static constexpr uint32_t kMainPlayerId = 0x0FFFFF00;
     Player* MakeMainPlayer()
     {
-        auto* player = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player"));
+        auto* player = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", kMainPlayerId));
         engine->GetPlayerManagerClient()->SetMainPlayer(player->GetObjectId());
         return player;
     }
