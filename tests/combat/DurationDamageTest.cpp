@@ -137,13 +137,14 @@ TEST_F(DurationDamageTest, AdditionsWithinOneAttackSumTickByTick)
 
 TEST_F(DurationDamageTest, TwoAttackersRunTwoTracks)
 {
+    const uint32_t other = 0x0FFFFF00;   // above the ids the object counter reaches: never the attacker's
     Poison(attacker->GetObjectId(), 50.0f, 1.0f);
-    Poison(99, 20.0f, 2.0f);
+    Poison(other, 20.0f, 2.0f);
     ASSERT_EQ(Dot().GetDurationDamageTracks().size(), 2u);
 
     Dot().Update(101);
     EXPECT_EQ(Life(), 993.0f);   // 5 + 2
-    EXPECT_EQ(defender->GetCombatManager().GetAttackerId(), 99u);   // the last track applied
+    EXPECT_EQ(defender->GetCombatManager().GetAttackerId(), other);   // the last track applied
 
     Dot().Update(1000);   // the first runs out
     EXPECT_EQ(Dot().GetDurationDamageTracks().size(), 1u);
