@@ -191,17 +191,29 @@ void World::GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, co
 {
     if (!region)
         return;
-    const Coords& frame = box.coords;
-    const Vec3 center = region->GetOffset() + frame.origin;
+    // Copied, so the loop keeps them in registers whatever `out` aliases.
+    const Vec3 xAxis = box.coords.xAxis;
+    const Vec3 yAxis = box.coords.yAxis;
+    const Vec3 zAxis = box.coords.zAxis;
+    const Vec3 extents = box.extents;
+    const Vec3 center = region->GetOffset() + box.coords.origin;
     for (size_t i = 0; i < m_bounds.size(); ++i) {
-        // The nearest point of the box to the entity, measured along the box's axes.
+        // How far the entity lies outside the box along each of the box's axes; it is
+        // hit when the squared sum is within its squared radius. A sum of squares is
+        // never below one of them, so an axis whose square alone is beyond settles it.
         const Vec3 relative = m_bounds[i].center - center;
-        const Vec3 along{Dot(relative, frame.xAxis), Dot(relative, frame.yAxis), Dot(relative, frame.zAxis)};
-        const Vec3 nearest{std::clamp(along.x, -box.extents.x, box.extents.x),
-                           std::clamp(along.y, -box.extents.y, box.extents.y),
-                           std::clamp(along.z, -box.extents.z, box.extents.z)};
-        const float radius = m_bounds[i].radius;
-        if ((along - nearest).LengthSquared() <= radius * radius && IsListed(m_entities[i], type))
+        const float squaredRadius = m_bounds[i].radius * m_bounds[i].radius;
+        const float alongX = Dot(relative, xAxis);
+        const float outX = alongX - std::clamp(alongX, -extents.x, extents.x);
+        if (outX * outX > squaredRadius)
+            continue;
+        const float alongZ = Dot(relative, zAxis);
+        const float outZ = alongZ - std::clamp(alongZ, -extents.z, extents.z);
+        if (outZ * outZ > squaredRadius)
+            continue;
+        const float alongY = Dot(relative, yAxis);
+        const float outY = alongY - std::clamp(alongY, -extents.y, extents.y);
+        if (Vec3(outX, outY, outZ).LengthSquared() <= squaredRadius && IsListed(m_entities[i], type))
             out.push_back(m_entities[i]);
     }
 }
