@@ -193,7 +193,9 @@ void Actor::SetAnimationSpeedMultiplier(int channel, float multiplier)
                      static_cast<double>(multiplier));
         return;
     }
-    Channels()[channel].speedMultiplier = multiplier;
+    AnimationChannel& played = Channels()[channel];
+    played.speed = 1.0f;
+    played.speedMultiplier = multiplier;
     Journal::Get().Record("Actor::SetAnimationSpeedMultiplier", GetObjectId(), "channel %d %g", channel,
                           static_cast<double>(multiplier));
 }

@@ -176,8 +176,9 @@ public:
     // channel outside 0 .. kAnimationChannels - 1, no animation or a speed that is not a
     // finite number is logged and ignored.
     void PlayAnimation(int channel, const GraphicsAnim* animation, bool loop, float speed, int blendMs);
-    // Scales the channel's playing speed; a channel out of range or a factor that is not
-    // a finite number is logged and ignored.
+    // Sets the channel's playing speed, relative to the animation's own rate, in place of
+    // the speed it was played at (so a speed set twice does not compound); a channel out
+    // of range or a factor that is not a finite number is logged and ignored.
     void SetAnimationSpeedMultiplier(int channel, float multiplier);
     // Holds the body in a pose (the last pose set is kept).
     void SetPose(const SkeletalPose& pose);

@@ -46,6 +46,7 @@ Region* World::AddRegion(uint32_t id, const std::string& name, const Vec3& offse
         (*unloaded)->m_offset = offset;
         (*unloaded)->m_floorHeight = 0.0f;
         (*unloaded)->m_floorSurface = 0;
+        (*unloaded)->m_underground = false;
         m_regions.push_back(std::move(*unloaded));
         m_unloadedRegions.erase(unloaded);
     } else {

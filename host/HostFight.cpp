@@ -6,12 +6,15 @@
 #include <vector>
 
 #include "Engine/Localization.h"
+#include "Engine/Name.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
+#include "Game/ai/ControllerAI.h"
+#include "Game/characters/CharacterActions.h"
+#include "Game/characters/DeathHandler.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
 #include "Game/combat/CombatManager.h"
-#include "Game/combat/ParametersCombat.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/EnumConverter.h"
 #include "Game/core/foundation/StringUtil.h"
@@ -44,8 +47,12 @@ constexpr unsigned kPackLevel = 1;
 // Fixed item seeds: every run rolls the same items.
 constexpr uint32_t kSwordSeed = 4711;
 constexpr uint32_t kArmorSeed = 815;
+constexpr uint32_t kAttackSeed = 2024;
 constexpr uint32_t kArenaRegionId = 1;
-constexpr int kAttackIntervalMs = 1000;
+// The monster stands this far from the player: the player's run to it shows.
+constexpr float kMonsterDistance = 10.0f;
+// The bare-hand attack's reference number until skills are used by reference.
+constexpr uint32_t kBareHandSkill = 0;
 
 
 // A character made from its record, placed in the arena; its record, size and team are
@@ -65,6 +72,8 @@ T* Place(const char* recordName, const char* role, const Vec3& position)
     Coords frame;
     frame.origin = position;
     World::Get().AddEntity(character, WorldCoords(region, frame));
+    // The character stands where its path position is: both start here.
+    character->SetPathPosition(WorldVec3(region, position));
     return character;
 }
 
@@ -126,12 +135,140 @@ void PrintPlayerPack()
         PrintLines("player pack", {line.text});
 }
 
+// The frame the session is in, for the lines the controllers print during the world's walk.
+int gFightFrame = 0;
+
+const char* RoleOf(const Character& character) { return character.IsA<Player>() ? "player" : "monster"; }
+
+// The controller of each fighter: the game's AI controller, which feeds the character's
+// action handler, watched by the host. It prints what happens to its fighter (a run's
+// end, each strike it takes, the answer of its armour, its death) and, as the combat
+// controller's KillMe will, hands its fighter the death once its life is gone.
+class HostFightController : public ControllerAI {
+    GAME_DECLARE_CLASS(HostFightController)
+
+public:
+    // Once a frame, from the character's PreAnimationUpdate: after the handler is fed, a
+    // fighter without life is handed its death; then its life and counts are noted, as
+    // they stand before anything strikes it next.
+    void Update(int elapsedMs) override
+    {
+        ControllerAI::Update(elapsedMs);
+        Character* self = GetParentCharacter();
+        if (!self)
+            return;
+        if (self->GetLifeState() == Character_LifeState_Alive && self->GetCurrentLife() <= 0.0f)
+            KillMe(*self);
+        Remember(*self);
+    }
+
+    // Each blow of an attack on this fighter, hit or miss, after it was resolved and
+    // answered.
+    void UnderAttack(uint32_t attackerId) override
+    {
+        ControllerAI::UnderAttack(attackerId);
+        Character* self = GetParentCharacter();
+        if (!self)
+            return;
+        m_attacked = true;
+        const PlayStats& stats = self->GetPlayStats();
+        const bool missed = stats.GetMissesAgainst() != m_missesAgainst;
+        auto* attacker = ObjectManager::Get().GetObject<Character>(attackerId);
+        ++m_strikesTaken;
+        std::printf("frame %d: the %s strikes (blow %u): %s, %s life %.1f -> %.1f\n", gFightFrame,
+                    attacker ? RoleOf(*attacker) : "unknown attacker", m_strikesTaken, missed ? "miss" : "hit",
+                    RoleOf(*self), m_life, self->GetCurrentLife());
+        Remember(*self);
+        if (!attacker)
+            return;
+        // The armour's answer has reached the attacker by now.
+        auto* theirs = ObjectManager::Get().GetObject<HostFightController>(attacker->GetControllerId());
+        if (!theirs)
+            return;
+        if (attacker->GetPlayStats().GetHitsReceived() != theirs->m_hitsReceived)
+            std::printf("frame %d: the %s's armour strikes back: %s life %.1f -> %.1f\n", gFightFrame, RoleOf(*self),
+                        RoleOf(*attacker), theirs->m_life, attacker->GetCurrentLife());
+        theirs->Remember(*attacker);
+    }
+
+    void EndOfPathReached() override
+    {
+        ControllerAI::EndOfPathReached();
+        if (!m_running)
+            return;
+        m_running = false;
+        Character* self = GetParentCharacter();
+        auto* target = self ? ObjectManager::Get().GetObject<Character>(GetTarget()) : nullptr;
+        if (!self || !target)
+            return;
+        const Vec3 between = target->GetPathPosition() - self->GetPathPosition();
+        std::printf("frame %d: the %s reaches the %s: %.2f units apart\n", gFightFrame, RoleOf(*self), RoleOf(*target),
+                    between.Length());
+    }
+
+    void CharacterIsDying() override
+    {
+        ControllerAI::CharacterIsDying();
+        if (const Character* self = GetParentCharacter())
+            std::printf("frame %d: the %s dies after %u blows taken\n", gFightFrame, RoleOf(*self), m_strikesTaken);
+    }
+
+    // A run to the target was handed over; its end is reported.
+    void SetRunning() { m_running = true; }
+    // Whether anything has attacked this fighter.
+    bool WasAttacked() const { return m_attacked; }
+
+private:
+    // Hands the fighter its death, with the object ids its death handlers ask for.
+    void KillMe(Character& self)
+    {
+        std::vector<uint32_t> ids;
+        if (const DeathManager* manager = self.GetDeathManager())
+            manager->GetObjectIdRequests(ids);
+        HandleAction(new DieAction(self.GetObjectId(), ids));
+    }
+
+    void Remember(const Character& self)
+    {
+        m_life = self.GetCurrentLife();
+        m_missesAgainst = self.GetPlayStats().GetMissesAgainst();
+        m_hitsReceived = self.GetPlayStats().GetHitsReceived();
+    }
+
+    float m_life = 0.0f;
+    uint32_t m_missesAgainst = 0;
+    uint32_t m_hitsReceived = 0;
+    uint32_t m_strikesTaken = 0;
+    bool m_running = false;
+    bool m_attacked = false;
+};
+
+GAME_IMPLEMENT_CLASS(HostFightController, ControllerAI)
+
+HostFightController* GetFightController(const Character& character)
+{
+    return ObjectManager::Get().GetObject<HostFightController>(character.GetControllerId());
+}
+
+// A controller for the fighter, bound both ways: the character knows its controller, the
+// controller its parent.
+bool GiveController(Character& character)
+{
+    auto* controller = DynamicCast<HostFightController>(ObjectManager::Get().CreateObject("HostFightController"));
+    if (!controller)
+        return false;
+    character.SetControllerId(controller->GetObjectId());
+    controller->AttachParent(character.GetObjectId());
+    return true;
+}
+
 }  // namespace
 
 bool HostFight::Start()
 {
     if (!ObjectManager::Get().LoadTableFile(kCombatRecord))
         return false;
+    m_attackSeeds.Seed(kAttackSeed);
     ItemEquipment* sword = MakeItem(kSwordRecord, "", kSwordSuffixRecord, kSwordSeed);
     ItemEquipment* armor = MakeItem(kArmorRecord, kArmorPrefixRecord, kArmorSuffixRecord, kArmorSeed);
     auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>(kSkillRecord);
@@ -139,8 +276,12 @@ bool HostFight::Start()
     m_armorId = armor ? armor->GetObjectId() : 0;
     m_skillId = skill ? skill->GetObjectId() : 0;
     Player* player = Place<Player>(kPlayerRecord, "player", Vec3{0.0f, 0.0f, 0.0f});
-    Monster* monster = Place<Monster>(kMonsterRecord, "monster", Vec3{1.0f, 0.0f, 0.0f});
+    Monster* monster = Place<Monster>(kMonsterRecord, "monster", Vec3{kMonsterDistance, 0.0f, 0.0f});
     if (!sword || !armor || !skill || !player || !monster)
+        return false;
+    m_playerId = player->GetObjectId();
+    m_monsterId = monster->GetObjectId();
+    if (!GiveController(*player) || !GiveController(*monster))
         return false;
     player->GetCombatManager().GetEquipManager().SetRightHand(m_swordId);
     monster->GetCombatManager().GetEquipManager().SetBodyArmor(m_armorId);
@@ -152,58 +293,74 @@ bool HostFight::Start()
         fighter->GetCharacterBio().InitialUpdate(*fighter);
         fighter->GetCharacterBio().Update(*fighter, 0);
     }
-    m_playerId = player->GetObjectId();
-    m_monsterId = monster->GetObjectId();
-    std::printf("gamehost: a player (%u) and a monster (%u) face each other\n", m_playerId, m_monsterId);
+    std::printf("gamehost: a player (%u) and a monster (%u) face each other, %.0f units apart\n", m_playerId,
+                m_monsterId, kMonsterDistance);
     for (const Character* fighter : std::initializer_list<const Character*>{player, monster})
-        std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f\n", fighter == player ? "player" : "monster",
+        std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f, attack speed %.2f\n", RoleOf(*fighter),
                     fighter->GetCurrentLife(), fighter->GetLifeLimit(), fighter->GetCurrentMana(),
-                    fighter->GetCharacterBio().GetManaLimit());
+                    fighter->GetCharacterBio().GetManaLimit(), fighter->GetAttackSpeed());
+    m_experienceBefore = player->GetExperiencePoints();
     PrintToolTip("sword", *sword);
     PrintToolTip("armour", *armor);
     PrintPlayerPack();
     return true;
 }
 
-void HostFight::Update(int frame, int ms)
+void HostFight::Attack(Character& attacker, Character& target)
+{
+    HostFightController* controller = GetFightController(attacker);
+    if (!controller || !controller->HasStarted())
+        return;
+    if (attacker.GetLifeState() != Character_LifeState_Alive || attacker.GetCurrentLife() <= 0.0f ||
+        target.GetLifeState() != Character_LifeState_Alive || target.GetCurrentLife() <= 0.0f)
+        return;
+    // A new attack only when the last one is over: the handler stands idle and nothing
+    // waits in the controller.
+    const CharacterActionHandler* handler = attacker.GetActionHandler();
+    if (!handler || controller->PeekPendingAction() || controller->PeekQueuedAction())
+        return;
+    if (handler->IsActive() && handler->GetActionType() != CharacterActionType_Idle)
+        return;
+    // The attack's seed makes every peer roll its blow alike; the seeds follow one fixed
+    // sequence (the game's own generator starts from the clock).
+    const auto seed = static_cast<uint16_t>(m_attackSeeds.IGenerate(0, 0xffff));
+    const WorldVec3 targetPosition = target.GetPathPosition();
+    auto* attack = new AttackAction(attacker.GetObjectId(), target.GetObjectId(), targetPosition, kBareHandSkill, seed,
+                                    TargetLeadingData{});
+    if (!attacker.NearTarget(target.GetObjectId(), gGameEngine->GetMeleeRange())) {
+        const float speed = attacker.GetRunSpeed();
+        attack->SetPreMoveData(targetPosition, target.GetObjectId(), kBareHandSkill, speed);
+        controller->SetRunning();
+        std::printf("frame %d: the %s runs to the %s, %.2f units away, at run speed %.2f\n", gFightFrame,
+                    RoleOf(attacker), RoleOf(target), (targetPosition - attacker.GetPathPosition()).Length(), speed);
+    }
+    controller->HandleAction(attack);
+}
+
+void HostFight::Update(int frame, int /*ms*/)
+{
+    gFightFrame = frame;
+    ObjectManager& objects = ObjectManager::Get();
+    auto* player = objects.GetObject<Player>(m_playerId);
+    auto* monster = objects.GetObject<Monster>(m_monsterId);
+    if (!player || !monster)
+        return;
+    Attack(*player, *monster);
+    // The monster answers once it is attacked.
+    if (const HostFightController* controller = GetFightController(*monster); controller && controller->WasAttacked())
+        Attack(*monster, *player);
+}
+
+void HostFight::AfterFrame(int frame)
 {
     ObjectManager& objects = ObjectManager::Get();
     auto* player = objects.GetObject<Player>(m_playerId);
     auto* monster = objects.GetObject<Monster>(m_monsterId);
-    auto* sword = objects.GetObject<ItemEquipment>(m_swordId);
-    if (!player || !monster || !sword)
+    if (m_reportedReward || !player || !monster || monster->IsAlive())
         return;
-    // Bio, combat manager and statistics run in each fighter's own frame (the world's walk).
-    if (!monster->IsAlive() || monster->GetCurrentLife() <= 0.0f) {
-        if (!m_reportedDeath)
-            std::printf("frame %d: the monster falls after %d attacks\n", frame, m_attacks);
-        m_reportedDeath = true;
-        return;
-    }
-    m_sinceAttack += ms;
-    if (m_sinceAttack < kAttackIntervalMs)
-        return;
-    m_sinceAttack = 0;
-
-    // The attacker's side of one melee strike: the sword's damage, then its modifiers.
-    ParametersCombat attack(gGameEngine->GetRandomGen());
-    attack.attackerId = m_playerId;
-    attack.combatType = ParametersCombatStyle::Probability;
-    attack.offensiveAbility = player->GetTotalCharAttribute(CharAttributeType_OffensiveAbility);
-    sword->GetOffensiveDamageAttributes(attack.accumulator);
-    sword->GetOffensiveModifierAttributes(attack.accumulator);
-    attack.accumulator.ProcessDamage(*player, 0.0f, 0.0f, 0.0f, 0.0f);
-
-    // A hit may bring the monster's armour's retaliation back on the player.
-    const float before = monster->GetCurrentLife();
-    const float playerBefore = player->GetCurrentLife();
-    const bool hit = monster->TakeAttack(attack);
-    ++m_attacks;
-    std::printf("frame %d: the player strikes: %s, monster life %.1f -> %.1f\n", frame, hit ? "hit" : "miss", before,
-                monster->GetCurrentLife());
-    if (player->GetCurrentLife() < playerBefore)
-        std::printf("frame %d: the monster's armour strikes back: player life %.1f -> %.1f\n", frame, playerBefore,
-                    player->GetCurrentLife());
+    m_reportedReward = true;
+    std::printf("frame %d: the player's experience rises from %u to %u for the monster (reward %u)\n", frame,
+                m_experienceBefore, player->GetExperiencePoints(), monster->GetExperienceReward(m_playerId));
 }
 
 void HostFight::Stop()
@@ -214,6 +371,7 @@ void HostFight::Stop()
         std::fflush(stdout);   // the log goes to standard error: keep the order
         player->GetPlayStats().Dump();
     }
+    // The characters take their controllers with them.
     for (uint32_t id : {m_playerId, m_monsterId, m_swordId, m_armorId, m_skillId})
         if (Object* object = objects.GetObject(id))
             objects.DestroyObjectEx(object, "HostFight", __LINE__);

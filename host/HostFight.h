@@ -1,33 +1,47 @@
-// A small staged fight for the bundled run: a player and a monster stand in one region
-// and the player strikes once a second with a sword whose damage attributes come from its
-// records, as its weapon skill will once characters fight on their own. The monster, made
-// from its own record, wears armour rolled from its base, prefix and suffix records that
-// protects it and strikes back, and knows a passive skill. With the combat channel on,
-// each attack's trace is printed.
+// A small staged fight for the bundled run: a player and a monster stand apart in one
+// region, each driven by its own controller. The player is handed an attack on the
+// monster that first runs it there along a path; the monster strikes back once it is
+// attacked; each fighter gets a new attack whenever its action handler is idle. The
+// strikes are bare-handed blows built by the characters' skills on the attack
+// animation's "Hit"; a fighter whose life is gone is handed its death, and the player
+// is rewarded for the monster's. The player carries a sword and the monster armour whose
+// retaliation answers the player's blows; the monster knows a passive skill.
 #pragma once
 
 #include <cstdint>
 
+#include "Game/core/foundation/RandomUniform.h"
+
 namespace GAME {
+
+class Character;
 
 class HostFight {
 public:
-    // Places the two fighters; false when the game has no combat record.
+    // Places the two fighters with their controllers; false when the game has no combat
+    // record or a fighter cannot be made.
     bool Start();
     uint32_t GetPlayerId() const { return m_playerId; }
-    // Advances the fight by one frame; prints the outcome of each attack.
+    // Before the frame: hands each fighter its next attack.
     void Update(int frame, int ms);
+    // After the frame: reports the reward once the monster has died.
+    void AfterFrame(int frame);
     void Stop();
 
 private:
+    // Hands the fighter an attack on the opponent when both live and its handler is idle;
+    // out of reach, the attack carries the run to the opponent.
+    void Attack(Character& attacker, Character& target);
+
     uint32_t m_playerId = 0;
     uint32_t m_monsterId = 0;
     uint32_t m_swordId = 0;
     uint32_t m_armorId = 0;
     uint32_t m_skillId = 0;
-    int m_sinceAttack = 0;
-    int m_attacks = 0;
-    bool m_reportedDeath = false;
+    uint32_t m_experienceBefore = 0;
+    bool m_reportedReward = false;
+    // The source of the attacks' seeds: fixed, so every run strikes alike.
+    RandomUniform m_attackSeeds;
 };
 
 }  // namespace GAME

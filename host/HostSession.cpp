@@ -271,6 +271,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (fighting)
             fight.Update(frame, options->stepMs);
         gEngine->UpdateFrame(options->stepMs);
+        if (fighting)
+            fight.AfterFrame(frame);
         PrintMailbox(engine, frame);
         PrintPartyAnswers(engine, frame);
         AnswerDialogs(engine, frame, options->answerYes);

@@ -643,7 +643,7 @@ void Character::ForceSpeedUpdate()
     if (m_actionState == Character_ActionState_Move)
         m_currentAnimationSet->AdjustAnimation(*this, GetRunSpeed());
     else if (m_actionState == Character_ActionState_Attack)
-        m_currentAnimationSet->AdjustAnimation(*this, GetAttackSpeed());
+        m_currentAnimationSet->AdjustAnimation(*this, SkillManager::AttackAnimationSpeed(GetAttackSpeed()));
 }
 
 }  // namespace GAME

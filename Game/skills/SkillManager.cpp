@@ -64,10 +64,8 @@ bool SkillManager::StartSkill(uint32_t skillNumber, uint32_t targetId, const Wor
     AnimationSet* animations = m_parent->GetAnimationSet();
     if (!animations)
         return false;
-    // The attack animation plays at the animation's own speed until the character's
-    // attack speed is derived from its attributes.
-    constexpr float kAttackAnimationSpeed = 1.0f;
-    if (!animations->PlayAnimation(*m_parent, AnimationSet_Attack, Name(), kAttackAnimationSpeed, false, 0)) {
+    const float speed = AttackAnimationSpeed(m_parent->GetAttackSpeed());
+    if (!animations->PlayAnimation(*m_parent, AnimationSet_Attack, Name(), speed, false, 0)) {
         m_bareHand = {};
         return false;
     }

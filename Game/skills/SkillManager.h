@@ -44,6 +44,14 @@ public:
     // own: it plays the attack animation at the character's attack speed, hands one
     // hand-to-hand attack to the target on the animation's "Hit" and ends on its "End".
     static constexpr uint32_t kBareHandSkill = 0;
+    // The slowest an attack animation plays: a character whose records give no attack
+    // speed (0), or one slowed to a stop, still reaches the end of its attack.
+    static constexpr float kMinAttackAnimationSpeed = 0.2f;
+    // The playback speed of an attack animation for that attack speed.
+    static float AttackAnimationSpeed(float attackSpeed)
+    {
+        return attackSpeed > kMinAttackAnimationSpeed ? attackSpeed : kMinAttackAnimationSpeed;
+    }
 
     // Starts the skill of that reference number on the target or point; the seed makes
     // every peer roll the attack alike. True when the skill's animation played.

@@ -1,15 +1,9 @@
 // A controller handing actions to its character: permission, the pending and queued
 // places, the pre-action first, and idling when nothing is left.
-#include <gtest/gtest.h>
-
+#include "core/EngineFixture.h"
 #include "Engine/Engine.h"
-#include "Engine/ObjectManager.h"
-#include "Engine/World.h"
 #include "Game/ai/ControllerBaseCharacter.h"
-#include "Game/characters/Character.h"
 #include "Game/characters/CharacterActions.h"
-#include "Game/characters/Player.h"
-#include "Game/core/GameEngine.h"
 
 using namespace GAME;
 
@@ -43,23 +37,11 @@ protected:
     }
 };
 
-class ActControllerTest : public ::testing::Test {
+class ActControllerTest : public EngineTest {
 protected:
-    void SetUp() override
-    {
-        InitializeObjects();
-        region = World::Get().GetRegionById(1) ? World::Get().GetRegionById(1) : World::Get().AddRegion(1, "Act");
-    }
-    void TearDown() override
-    {
-        ShutdownObjects();
-        ObjectManager::Get().DestroyAllObjects();
-        World::Get().Reset();
-    }
     Character* Make(const char* kind)
     {
         auto* character = DynamicCast<Character>(ObjectManager::Get().CreateObject(kind));
-        character->SetPathPosition(WorldVec3(region, Vec3{}));
         controller.AttachParent(character->GetObjectId());
         return character;
     }
@@ -72,7 +54,6 @@ protected:
         return character.GetActionHandler()->GetActionType();
     }
 
-    Region* region = nullptr;
     std::vector<std::string> log;   // outlives the actions the controller still holds
     ActNetController controller;
 };

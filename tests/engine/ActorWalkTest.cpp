@@ -161,7 +161,7 @@ TEST(ActorAnimationClock, SpeedsLoopingWrapEventsAndMotion)
     actor.PlayAnimation(1, &walk, true, 2.0f, 0);
     actor.AdvanceAnimations(400);   // frames 0 .. 4
     EXPECT_EQ((std::vector<std::string>{"x:event Start"}), gCalls);
-    actor.SetAnimationSpeedMultiplier(1, 2.0f);
+    actor.SetAnimationSpeedMultiplier(1, 4.0f);   // in place of the 2.0 it was played at
     gCalls.clear();
     actor.AdvanceAnimations(400);   // 4 .. 12: Step, End, wrap, Start
     EXPECT_EQ((std::vector<std::string>{"x:event Step", "x:event End", "x:event Start"}), gCalls);
@@ -176,7 +176,8 @@ TEST(ActorAnimationClock, SpeedsLoopingWrapEventsAndMotion)
     // Motion comes from the body's channel only.
     EXPECT_EQ(0.0f, actor.GetMotion().Length());
     actor.PlayAnimation(0, &walk, true, 1.5f, 0);
-    actor.SetAnimationSpeedMultiplier(0, 2.0f);
+    EXPECT_NEAR(6.0f, actor.GetMotion().z, 1e-5f);
+    actor.SetAnimationSpeedMultiplier(0, 3.0f);
     EXPECT_NEAR(12.0f, actor.GetMotion().z, 1e-5f);
 
     // A non-looping animation holds its end: "End" once.

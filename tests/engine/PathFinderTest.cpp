@@ -118,4 +118,11 @@ TEST_F(PathFinderTest, SetCoordsDisturbancesAndTheFloorProbe)
     EXPECT_FALSE(World::Get().ProbeFloor(WorldVec3(), 100.0f, hit));
     home->SetFloor(std::numeric_limits<float>::infinity(), 2);
     EXPECT_EQ(1, home->GetFloorSurface());
+
+    // A region loaded again under its id starts with a flat floor above ground.
+    home->SetUnderground(true);
+    World::Get().Reset();
+    home = World::Get().AddRegion(1, "Home again");
+    EXPECT_FALSE(home->IsUnderground());
+    EXPECT_EQ(0, home->GetFloorSurface());
 }
