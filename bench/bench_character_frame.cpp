@@ -16,8 +16,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -42,10 +40,7 @@ namespace {
 using namespace GAME;
 
 constexpr int kFrameMs = 16;
-// The bundled monster, given the run speed its record leaves out (a speed of 0 would hold
-// it on the spot).
-constexpr const char* kBundledMonsterRecord = "Records/Creatures/ArenaMonster.dbr";
-constexpr const char* kMonsterRecord = "Records/Bench/RunningMonster.dbr";
+constexpr const char* kMonsterRecord = "Records/Creatures/ArenaMonster.dbr";
 constexpr uint32_t kRegionId = 1;
 // The start grid: 40 columns, 4 units apart (a large monster is 3.5 wide), slightly
 // jittered; the goals lie anywhere in a square 400 units wide around it.
@@ -87,10 +82,6 @@ public:
     {
         RecordDatabase::Get().SetDataRoot(DataRoot());
         InitializeObjects();
-        std::ifstream bundled(DataRoot() + "/" + kBundledMonsterRecord);
-        std::stringstream text;
-        text << bundled.rdbuf() << "characterRunSpeed,1.0,\n";
-        RecordDatabase::Get().RegisterRecord(kMonsterRecord, text.str());
         m_region = World::Get().AddRegion(kRegionId, "Field");
         for (int i = 0; i < count; ++i) {
             auto* monster = ObjectManager::Get().CreateObjectFromFile<Monster>(kMonsterRecord);
