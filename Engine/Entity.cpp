@@ -34,6 +34,13 @@ Entity::~Entity()
         World::Get().RemoveEntity(this);
 }
 
+void Entity::SetBoundingRadius(float radius)
+{
+    m_boundingRadius = radius;
+    if (m_inWorld)
+        World::Get().UpdateBoundingRadius(this);
+}
+
 void Entity::SetAttachPoint(const Name& name, const Vec3& offset)
 {
     for (auto& [pointName, pointOffset] : m_attachPoints) {

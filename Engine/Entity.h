@@ -32,7 +32,7 @@ public:
 
     // The sphere around the position that world queries test against.
     float GetBoundingRadius() const { return m_boundingRadius; }
-    void SetBoundingRadius(float radius) { m_boundingRadius = radius; }
+    void SetBoundingRadius(float radius);
 
     // Named points on the entity's body (where the camera looks, a hand ...), kept as
     // offsets in the entity's own frame. A point that was never set is the entity's
@@ -82,6 +82,7 @@ private:
     std::vector<AttachedEntity> m_attached;
     Entity* m_attachParent = nullptr;
     bool m_inWorld = false;
+    size_t m_worldIndex = 0;   // its place in the world's list while in the world
     float m_boundingRadius;
     int m_physicsType = 0;
 };

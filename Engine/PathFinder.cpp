@@ -36,6 +36,7 @@ Path::Path(std::vector<WorldVec3> points) : m_points(std::move(points))
 {
     if (m_points.empty())
         m_points.emplace_back();
+    m_stretches.reserve(m_points.size() - 1);
     for (size_t i = 0; i + 1 < m_points.size(); ++i) {
         const float stretch = (m_points[i + 1].ToWorldSpace() - m_points[i].ToWorldSpace()).Length();
         m_stretches.push_back(stretch);
@@ -56,32 +57,40 @@ size_t Path::Locate(float distance, float& into) const
     return 0;
 }
 
+WorldVec3 Path::PointOn(size_t i, float into, const Vec3& stretch) const
+{
+    WorldVec3 point = m_points[i];
+    if (m_stretches[i] > 0.0f)
+        point.Translate(stretch * (into / m_stretches[i]));
+    return point;
+}
+
+Vec3 Path::StretchVector(size_t i) const { return m_points[i + 1].ToWorldSpace() - m_points[i].ToWorldSpace(); }
+
 WorldVec3 Path::GetPointAt(float distance) const
 {
     if (m_stretches.empty() || !(distance < m_length))
         return m_points.back();
     float into = 0.0f;
     const size_t i = Locate(std::max(distance, 0.0f), into);
-    const WorldVec3& a = m_points[i];
-    const Vec3 stretch = m_points[i + 1].ToWorldSpace() - a.ToWorldSpace();
-    WorldVec3 point = a;
-    if (m_stretches[i] > 0.0f)
-        point.Translate(stretch * (into / m_stretches[i]));
-    return point;
+    return PointOn(i, into, StretchVector(i));
 }
 
 bool Path::Advance(float distance, WorldVec3& position, Vec3& direction)
 {
     if (std::isfinite(distance) && distance > 0.0f)
         m_travelled = std::min(m_length, m_travelled + distance);
-    position = GetPointAt(m_travelled);
-    if (!m_stretches.empty()) {
-        float into = 0.0f;
-        const size_t i = Locate(m_travelled, into);
-        direction = (m_points[i + 1].ToWorldSpace() - m_points[i].ToWorldSpace()).Unit();
-    } else {
+    if (m_stretches.empty()) {
+        position = m_points.back();
         direction = {};
+        return m_travelled < m_length;
     }
+    // The cursor never goes below 0, so this is the stretch GetPointAt would find.
+    float into = 0.0f;
+    const size_t i = Locate(m_travelled, into);
+    const Vec3 stretch = StretchVector(i);
+    position = m_travelled < m_length ? PointOn(i, into, stretch) : m_points.back();
+    direction = stretch.Unit();
     return m_travelled < m_length;
 }
 
@@ -133,7 +142,10 @@ std::unique_ptr<Path> World::FindPath(float size, const WorldVec3& from, const W
         return nullptr;
     const float body = std::max(size, 0.0f);
     // Obstacles that hold either end are left out: a body standing in one may leave it.
-    std::vector<Sphere> blocks;
+    // Working lists kept from call to call: a path query allocates only the path it returns.
+    thread_local std::vector<Sphere> blocks;
+    thread_local std::vector<Vec3> points;
+    blocks.clear();
     for (const DynamicObstacle* obstacle : m_obstacles) {
         Sphere sphere = obstacle->GetWorldSphere();
         sphere.radius += body;
@@ -141,7 +153,7 @@ std::unique_ptr<Path> World::FindPath(float size, const WorldVec3& from, const W
             (end - sphere.center).LengthSquared() > sphere.radius * sphere.radius)
             blocks.push_back(sphere);
     }
-    std::vector<Vec3> points{start, end};
+    points.assign({start, end});
     // Bend the first stretch that touches a block around it, until none does.
     for (int bends = 0; bends < std::max(maxBends, 0);) {
         bool bent = false;

@@ -37,6 +37,9 @@ public:
 private:
     // The stretch holding `distance` and how far into it.
     size_t Locate(float distance, float& into) const;
+    // The vector of stretch i, and the point `into` along it.
+    Vec3 StretchVector(size_t i) const;
+    WorldVec3 PointOn(size_t i, float into, const Vec3& stretch) const;
 
     std::vector<WorldVec3> m_points;   // never empty
     std::vector<float> m_stretches;    // length of stretch i (points i to i + 1)

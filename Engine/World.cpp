@@ -63,13 +63,35 @@ Region* World::GetRegionById(uint32_t id) const
     return nullptr;
 }
 
+World::EntityBounds World::BoundsOf(const Entity* entity)
+{
+    return {entity->GetCoords().GetPosition().ToWorldSpace(), entity->GetBoundingRadius()};
+}
+
+size_t World::IndexOf(const Entity* entity) const
+{
+    const size_t index = entity->m_worldIndex;
+    if (entity->m_inWorld && index < m_entities.size() && m_entities[index] == entity)
+        return index;
+    return m_entities.size();
+}
+
+void World::UpdateBoundingRadius(const Entity* entity)
+{
+    const size_t index = IndexOf(entity);
+    if (index < m_bounds.size())
+        m_bounds[index].radius = entity->GetBoundingRadius();
+}
+
 bool World::AddEntity(Entity* entity, const WorldCoords& coords)
 {
     if (!SetCoords(entity, coords))
         return false;
     if (!entity->m_inWorld) {
         entity->m_inWorld = true;
+        entity->m_worldIndex = m_entities.size();
         m_entities.push_back(entity);
+        m_bounds.push_back(BoundsOf(entity));
     }
     return true;
 }
@@ -78,15 +100,17 @@ void World::RemoveEntity(Entity* entity)
 {
     if (!entity || !entity->m_inWorld)
         return;
-    auto found = std::find(m_entities.begin(), m_entities.end(), entity);
-    if (found != m_entities.end()) {
+    const size_t index = IndexOf(entity);
+    if (index < m_entities.size()) {
         // Keep a running walk on the entities it has not reached yet.
-        const auto index = static_cast<size_t>(found - m_entities.begin());
         if (index < m_walkNext)
             --m_walkNext;
         if (index < m_walkEnd)
             --m_walkEnd;
-        m_entities.erase(found);
+        m_entities.erase(m_entities.begin() + static_cast<std::ptrdiff_t>(index));
+        m_bounds.erase(m_bounds.begin() + static_cast<std::ptrdiff_t>(index));
+        for (size_t later = index; later < m_entities.size(); ++later)
+            m_entities[later]->m_worldIndex = later;
     }
     if (entity == m_walkCurrent)
         m_walkCurrent = nullptr;
@@ -155,13 +179,11 @@ void World::GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region,
     if (!region)
         return;
     const Vec3 center = region->GetOffset() + sphere.center;
-    for (Entity* entity : m_entities) {
-        if (!IsListed(entity, type))
-            continue;
-        const float reach = sphere.radius + entity->GetBoundingRadius();
-        const Vec3 between = entity->GetCoords().GetPosition().ToWorldSpace() - center;
-        if (reach >= 0.0f && between.LengthSquared() <= reach * reach)
-            out.push_back(entity);
+    for (size_t i = 0; i < m_bounds.size(); ++i) {
+        const float reach = sphere.radius + m_bounds[i].radius;
+        const Vec3 between = m_bounds[i].center - center;
+        if (reach >= 0.0f && between.LengthSquared() <= reach * reach && IsListed(m_entities[i], type))
+            out.push_back(m_entities[i]);
     }
 }
 
@@ -170,20 +192,30 @@ void World::GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, co
 {
     if (!region)
         return;
-    const Coords& frame = box.coords;
-    const Vec3 center = region->GetOffset() + frame.origin;
-    for (Entity* entity : m_entities) {
-        if (!IsListed(entity, type))
+    // Copied, so the loop keeps them in registers whatever `out` aliases.
+    const Vec3 xAxis = box.coords.xAxis;
+    const Vec3 yAxis = box.coords.yAxis;
+    const Vec3 zAxis = box.coords.zAxis;
+    const Vec3 extents = box.extents;
+    const Vec3 center = region->GetOffset() + box.coords.origin;
+    for (size_t i = 0; i < m_bounds.size(); ++i) {
+        // How far the entity lies outside the box along each of the box's axes; it is
+        // hit when the squared sum is within its squared radius. A sum of squares is
+        // never below one of them, so an axis whose square alone is beyond settles it.
+        const Vec3 relative = m_bounds[i].center - center;
+        const float squaredRadius = m_bounds[i].radius * m_bounds[i].radius;
+        const float alongX = Dot(relative, xAxis);
+        const float outX = alongX - std::clamp(alongX, -extents.x, extents.x);
+        if (outX * outX > squaredRadius)
             continue;
-        // The nearest point of the box to the entity, measured along the box's axes.
-        const Vec3 relative = entity->GetCoords().GetPosition().ToWorldSpace() - center;
-        const Vec3 along{Dot(relative, frame.xAxis), Dot(relative, frame.yAxis), Dot(relative, frame.zAxis)};
-        const Vec3 nearest{std::clamp(along.x, -box.extents.x, box.extents.x),
-                           std::clamp(along.y, -box.extents.y, box.extents.y),
-                           std::clamp(along.z, -box.extents.z, box.extents.z)};
-        const float radius = entity->GetBoundingRadius();
-        if ((along - nearest).LengthSquared() <= radius * radius)
-            out.push_back(entity);
+        const float alongZ = Dot(relative, zAxis);
+        const float outZ = alongZ - std::clamp(alongZ, -extents.z, extents.z);
+        if (outZ * outZ > squaredRadius)
+            continue;
+        const float alongY = Dot(relative, yAxis);
+        const float outY = alongY - std::clamp(alongY, -extents.y, extents.y);
+        if (Vec3(outX, outY, outZ).LengthSquared() <= squaredRadius && IsListed(m_entities[i], type))
+            out.push_back(m_entities[i]);
     }
 }
 
@@ -194,11 +226,11 @@ void World::GetAllIntersections(std::vector<RayIntersection>& out, const WorldVe
         return;
     const Vec3 start = origin.ToWorldSpace();
     const size_t first = out.size();
-    for (Entity* entity : m_entities) {
-        const Sphere bounds{entity->GetCoords().GetPosition().ToWorldSpace(), entity->GetBoundingRadius()};
+    for (size_t i = 0; i < m_bounds.size(); ++i) {
+        const Sphere bounds{m_bounds[i].center, m_bounds[i].radius};
         const float distance = bounds.IntersectRay(start, direction);
         if (distance <= length)
-            out.push_back({entity, distance});
+            out.push_back({m_entities[i], distance});
     }
     std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
                      [](const RayIntersection& a, const RayIntersection& b) { return a.distance < b.distance; });
@@ -223,15 +255,24 @@ bool World::SetCoords(Entity* entity, const WorldCoords& coords)
         return false;
     }
     entity->m_coords = coords;
+    if (const size_t index = IndexOf(entity); index < m_bounds.size())
+        m_bounds[index].center = coords.GetPosition().ToWorldSpace();
     return true;
 }
 
 void World::CreateDisturbance(const WorldVec3& position, const Vec3& extents, float strength, int splashType)
 {
-    if (m_disturbances.size() >= kMaxDisturbances)
-        m_disturbances.erase(m_disturbances.begin());
+    if (m_disturbances.size() >= 2 * kMaxDisturbances)
+        m_disturbances.erase(m_disturbances.begin(),
+                             m_disturbances.end() - static_cast<std::ptrdiff_t>(kMaxDisturbances - 1));
     m_disturbances.push_back({position, extents, strength, splashType});
     ++m_disturbanceCount;
+}
+
+std::span<const Disturbance> World::GetDisturbances() const
+{
+    const size_t kept = std::min(m_disturbances.size(), kMaxDisturbances);
+    return {m_disturbances.data() + (m_disturbances.size() - kept), kept};
 }
 
 bool World::ProbeFloor(const WorldVec3& from, float length, FloorHit& hit) const
@@ -251,6 +292,7 @@ void World::Reset()
     for (Entity* entity : m_entities)
         entity->m_inWorld = false;
     m_entities.clear();
+    m_bounds.clear();
     m_walkNext = 0;
     m_walkEnd = 0;
     m_walkCurrent = nullptr;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -204,7 +205,7 @@ public:
     // Records a disturbance; the last kMaxDisturbances are kept, oldest first.
     static constexpr size_t kMaxDisturbances = 256;
     void CreateDisturbance(const WorldVec3& position, const Vec3& extents, float strength, int splashType);
-    const std::vector<Disturbance>& GetDisturbances() const { return m_disturbances; }
+    std::span<const Disturbance> GetDisturbances() const;
     uint64_t GetDisturbanceCount() const { return m_disturbanceCount; }   // ever recorded
 
     // Probes straight down from `from` for at most `length`: true, with the distance and
@@ -219,12 +220,25 @@ public:
 
 private:
     friend class DynamicObstacle;
+    friend class Entity;   // a placed entity's new bounding radius reaches the query copy
 
+    // What the spatial queries test, kept beside the entity list (same index) so that a
+    // query reads one compact array instead of every entity: the entity's position in
+    // world space and its bounding radius, written wherever either changes.
+    struct EntityBounds {
+        Vec3 center;
+        float radius = 0.0f;
+    };
+    static EntityBounds BoundsOf(const Entity* entity);
+    // The index of a placed entity in m_entities; m_entities.size() when not placed here.
+    size_t IndexOf(const Entity* entity) const;
+    void UpdateBoundingRadius(const Entity* entity);
     static bool IsListed(const Entity* entity, EntityListType type);
 
     std::vector<std::unique_ptr<Region>> m_regions;
     std::vector<std::unique_ptr<Region>> m_unloadedRegions;
     std::vector<Entity*> m_entities;   // in the order they were added
+    std::vector<EntityBounds> m_bounds;   // m_bounds[i] belongs to m_entities[i]
     // The running walk: the next index, the end of what it walks, and the entity on the
     // stack (null once it has left the world). Removal moves them back.
     size_t m_walkNext = 0;
@@ -232,6 +246,8 @@ private:
     Entity* m_walkCurrent = nullptr;
     bool m_walking = false;
     std::vector<const DynamicObstacle*> m_obstacles;   // attached, in the order attached
+    // The disturbances kept are the last kMaxDisturbances of this vector; it grows to
+    // twice that before the older half goes, so a new one moves nothing most times.
     std::vector<Disturbance> m_disturbances;
     uint64_t m_disturbanceCount = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <vector>
 
 #include "Engine/Engine.h"
@@ -264,22 +265,26 @@ void CharacterMovementManager::CreateLocalPath(int elapsedMs, float speed)
         Coords frame = facing;
         frame.origin = facing.origin + facing.zAxis * speed;
         const OBBox search(OBBox(frame, Vec3(2.0f * extents, 2.0f * extents, speed)).GetABBox());
-        std::vector<Entity*> found;
+        // Kept from check to check, so the checks of a frame allocate nothing once the
+        // lists have grown to what they hold. The obstacles are in force only for the
+        // detour's query; clearing the list detaches any left.
+        thread_local std::vector<Entity*> found;
+        thread_local std::deque<DynamicObstacle> obstacles;
+        found.clear();
+        obstacles.clear();
         World::Get().GetEntitiesInBox(found, m_character->GetRegion(), search, EntityList_All);
 
-        std::vector<std::unique_ptr<DynamicObstacle>> obstacles;
         for (Entity* entity : found) {
             const Character* other = DynamicCast<Character>(entity);
             if (!other || !ShouldAvoid(*other, speed))
                 continue;
-            obstacles.push_back(
-                std::make_unique<DynamicObstacle>(other->GetRegion(), other->GetRegionBoundingSphere()));
-            obstacles.back()->Attach();
+            obstacles.emplace_back(other->GetRegion(), other->GetRegionBoundingSphere());
+            obstacles.back().Attach();
         }
         if (!obstacles.empty()) {
             std::unique_ptr<Path> detour = FindPath(position, m_pathTarget);
-            for (const std::unique_ptr<DynamicObstacle>& obstacle : obstacles)
-                obstacle->Detach();
+            for (DynamicObstacle& obstacle : obstacles)
+                obstacle.Detach();
             obstacles.clear();
             if (detour && m_path) {
                 const float mainLength = m_path->GetRemainingLength();

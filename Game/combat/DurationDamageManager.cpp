@@ -67,12 +67,22 @@ FixedDurationDamageTrack& DurationDamageManager::FixedTrackFor(CombatAttributeTy
     return m_fixedDurationDamageTracks.emplace_back(type);
 }
 
+std::pair<CombatAttributeType, bool>* DurationDamageManager::FindDamageEffect(CombatAttributeType type)
+{
+    for (auto& effect : m_damageEffects)
+        if (effect.first == type)
+            return &effect;
+    return nullptr;
+}
+
 void DurationDamageManager::AddDamageEffect(CombatAttributeType type)
 {
-    if (m_damageEffects.contains(type))
+    if (FindDamageEffect(type))
         return;
     m_character->StartDamageEffect(type);
-    m_damageEffects.emplace(type, false);
+    const auto place = std::find_if(m_damageEffects.begin(), m_damageEffects.end(),
+                                    [type](const auto& effect) { return effect.first > type; });
+    m_damageEffects.emplace(place, type, false);
 }
 
 size_t DurationDamageManager::GetHeldTicks() const
@@ -258,9 +268,8 @@ void DurationDamageManager::UpdateEffects()
     for (auto& [type, stale] : m_damageEffects)
         stale = true;
     auto markLive = [this](CombatAttributeType type) {
-        auto it = m_damageEffects.find(type);
-        if (it != m_damageEffects.end())
-            it->second = false;
+        if (auto* effect = FindDamageEffect(type))
+            effect->second = false;
         else
             AddDamageEffect(type);
     };
@@ -269,12 +278,13 @@ void DurationDamageManager::UpdateEffects()
     for (const DurationDamageTrack& track : m_durationDamageTracks)
         markLive(track.GetType());
 
-    for (auto it = m_damageEffects.begin(); it != m_damageEffects.end();) {
-        if (it->second) {
-            m_character->StopDamageEffect(it->first);
-            it = m_damageEffects.erase(it);
+    // In order of type; stopping an effect does not reach back into this list.
+    for (size_t i = 0; i < m_damageEffects.size();) {
+        if (m_damageEffects[i].second) {
+            m_character->StopDamageEffect(m_damageEffects[i].first);
+            m_damageEffects.erase(m_damageEffects.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
-            ++it;
+            ++i;
         }
     }
 }

@@ -8,7 +8,7 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
+#include <utility>
 #include <vector>
 
 #include "Game/combat/CombatAttributeType.h"
@@ -114,8 +114,10 @@ private:
     bool m_spellCastSpeedChanged = false;
     uint32_t m_attacker = 0;
     CombatAttributeType m_involuntaryEffect = CombatAttributeType_Unknown;
-    // Types whose damage effect is shown; the mark is a stale flag used while updating.
-    std::map<CombatAttributeType, bool> m_damageEffects;
+    // Types whose damage effect is shown, in order of type (a handful at most, walked
+    // every frame: a flat list); the mark is a stale flag used while updating.
+    std::vector<std::pair<CombatAttributeType, bool>> m_damageEffects;
+    std::pair<CombatAttributeType, bool>* FindDamageEffect(CombatAttributeType type);
     int m_delayedClearTimer = 0;
     int m_delayedClearDelay;
     std::vector<DurationDamageTrack> m_durationDamageTracks;

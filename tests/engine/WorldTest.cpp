@@ -93,6 +93,38 @@ TEST_F(WorldTest, QueriesKeepTheOrderOfPlacement)
     EXPECT_EQ((std::vector<Entity*>{first, third, fourth}), found);   // bounding radius 0.5 reaches 1.5 away
 }
 
+// The queries test a copy of each entity's position and radius: a move, a new radius and
+// a removal ahead of it in the list must all reach that copy.
+TEST_F(WorldTest, QueriesSeeMovesAndRadiiChangedWhilePlaced)
+{
+    Entity* gone = Place({50, 0, 0});
+    Entity* grown = Place({3, 0, 0});
+    Entity* mover = Place({40, 0, 0});
+    World::Get().RemoveEntity(gone);
+    grown->SetBoundingRadius(2.5f);
+    World::Get().SetCoords(mover, WorldCoords(east, Coords::MakeTranslation({-99, 0, 0})));   // world x = 1
+    std::vector<Entity*> found;
+    World::Get().GetEntitiesInSphere(found, home, Sphere{{0, 0, 0}, 1.0f}, EntityList_All);
+    EXPECT_EQ((std::vector<Entity*>{grown, mover}), found);
+    found.clear();
+    World::Get().GetEntitiesInBox(found, home, OBBox(Coords::MakeTranslation({50, 0, 0}), {1, 1, 1}),
+                                  EntityList_All);
+    EXPECT_TRUE(found.empty());   // the removed one is not tested
+
+    // Out of the world a new radius or place waits for the next placement.
+    World::Get().RemoveEntity(grown);
+    grown->SetBoundingRadius(0.1f);
+    World::Get().AddEntity(gone, WorldCoords(home, Coords::MakeTranslation({0, 0, 0})));
+    World::Get().AddEntity(grown, WorldCoords(home, Coords::MakeTranslation({2, 0, 0})));
+    std::vector<RayIntersection> hits;
+    World::Get().GetAllIntersections(hits, WorldVec3(home, {-5, 0, 0}), {1, 0, 0}, 20.0f);
+    ASSERT_EQ(3u, hits.size());
+    EXPECT_EQ(gone, hits[0].entity);
+    EXPECT_EQ(mover, hits[1].entity);
+    EXPECT_EQ(grown, hits[2].entity);
+    EXPECT_NEAR(6.9f, hits[2].distance, 1e-4f);
+}
+
 TEST_F(WorldTest, ListTypesSplitStaticFromDynamic)
 {
     Entity* moving = Place({0, 0, 0});
