@@ -198,24 +198,47 @@ void World::GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, co
     const Vec3 zAxis = box.coords.zAxis;
     const Vec3 extents = box.extents;
     const Vec3 center = region->GetOffset() + box.coords.origin;
-    for (size_t i = 0; i < m_bounds.size(); ++i) {
-        // How far the entity lies outside the box along each of the box's axes; it is
-        // hit when the squared sum is within its squared radius. A sum of squares is
-        // never below one of them, so an axis whose square alone is beyond settles it.
-        const Vec3 relative = m_bounds[i].center - center;
-        const float squaredRadius = m_bounds[i].radius * m_bounds[i].radius;
-        const float alongX = Dot(relative, xAxis);
-        const float outX = alongX - std::clamp(alongX, -extents.x, extents.x);
+    const EntityBounds* bounds = m_bounds.data();
+    Entity* const* entities = m_entities.data();
+    const size_t count = m_bounds.size();
+    // How far an entity lies outside the box along each of the box's axes; it is hit when
+    // the squared sum is within its squared radius. A sum of squares is never below one
+    // of them, so an axis whose square alone is beyond settles it.
+    const auto outside = [](float along, float extent) { return along - std::clamp(along, -extent, extent); };
+    const auto take = [&](size_t i) {
+        if (IsListed(entities[i], type))
+            out.push_back(entities[i]);
+    };
+    if (xAxis == Vec3{1, 0, 0} && yAxis == Vec3{0, 1, 0} && zAxis == Vec3{0, 0, 1}) {
+        // An axis-aligned box (what most searches ask): the distances along the axes are
+        // the coordinates themselves.
+        for (size_t i = 0; i < count; ++i) {
+            const Vec3 relative = bounds[i].center - center;
+            const float squaredRadius = bounds[i].radius * bounds[i].radius;
+            const float outX = outside(relative.x, extents.x);
+            if (outX * outX > squaredRadius)
+                continue;
+            const float outZ = outside(relative.z, extents.z);
+            if (outZ * outZ > squaredRadius)
+                continue;
+            const float outY = outside(relative.y, extents.y);
+            if (Vec3(outX, outY, outZ).LengthSquared() <= squaredRadius)
+                take(i);
+        }
+        return;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const Vec3 relative = bounds[i].center - center;
+        const float squaredRadius = bounds[i].radius * bounds[i].radius;
+        const float outX = outside(Dot(relative, xAxis), extents.x);
         if (outX * outX > squaredRadius)
             continue;
-        const float alongZ = Dot(relative, zAxis);
-        const float outZ = alongZ - std::clamp(alongZ, -extents.z, extents.z);
+        const float outZ = outside(Dot(relative, zAxis), extents.z);
         if (outZ * outZ > squaredRadius)
             continue;
-        const float alongY = Dot(relative, yAxis);
-        const float outY = alongY - std::clamp(alongY, -extents.y, extents.y);
-        if (Vec3(outX, outY, outZ).LengthSquared() <= squaredRadius && IsListed(m_entities[i], type))
-            out.push_back(m_entities[i]);
+        const float outY = outside(Dot(relative, yAxis), extents.y);
+        if (Vec3(outX, outY, outZ).LengthSquared() <= squaredRadius)
+            take(i);
     }
 }
 
