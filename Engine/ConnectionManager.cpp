@@ -133,6 +133,16 @@ bool ConnectionManager::SendToOtherClients(int exceptHost, NetPacket& packet)
     return Send({NetDestination::OtherClients, exceptHost}, packet);
 }
 
+bool ConnectionManager::SendActorCommand(NetPacket& packet, int fromHost)
+{
+    const bool server = GetLocalHostId() == kServerHost;
+    if (fromHost < 0)
+        return server ? SendToAllClients(packet) : SendToServer(packet);
+    if (!server || fromHost == kServerHost || fromHost > kMaxHost)
+        return false;
+    return SendToOtherClients(fromHost, packet);
+}
+
 void ConnectionManager::Disconnect(int host, const std::string& reason)
 {
     CriticalSectionLock lock(m_lock);

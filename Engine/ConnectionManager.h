@@ -107,6 +107,12 @@ public:
     // Every connected client but `exceptHost`: the server passing on what that client sent.
     bool SendToOtherClients(int exceptHost, NetPacket& packet);
 
+    // The packet of an actor command that ran on this peer. Queued here (fromHost < 0): a
+    // server sends it to every client, a client to the server. Received from a client: a
+    // server passes it on to every other client, never back to the sender; a client, which
+    // hears commands from the server only, sends nothing. False when nothing was sent.
+    bool SendActorCommand(NetPacket& packet, int fromHost);
+
     void Disconnect(int host, const std::string& reason);
     // A client host (1 to 15) that is connected now; false without a transport.
     bool IsClientConnected(int host) const;

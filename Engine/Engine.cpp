@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "Engine/ConnectionManager.h"
+#include "Engine/Entity.h"
 #include "Engine/GameClock.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
@@ -132,9 +134,50 @@ void Engine::UpdateFrame(int elapsedMilliseconds)
     // The actors' frame, then the frees: an actor destroyed on the way (even inside its
     // own update) is freed only once nothing of the walk is on the stack.
     World::Get().UpdateActors(elapsedMilliseconds > 0 ? elapsedMilliseconds : 0);
+    // The commands the peers sent and those the actors queued in their update, in order.
+    RunActorCommands();
     ObjectManager::Get().FlushDestroyedObjects();
     std::lock_guard<std::mutex> guard(m_lock);
     m_statisticText.clear();
+}
+
+void Engine::QueueActorCommand(uint32_t actorId)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_commandActors.push_back(actorId);
+}
+
+int Engine::RunActorCommands()
+{
+    int ran = 0;
+    for (size_t next = 0;; ++next) {
+        uint32_t actorId = 0;
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            if (next >= m_commandActors.size()) {
+                m_commandActors.clear();
+                break;
+            }
+            actorId = m_commandActors[next];
+        }
+        // A destroyed actor is out of the look-ups; it frees its commands itself.
+        Actor* actor = ObjectManager::Get().GetObject<Actor>(actorId);
+        if (!actor)
+            continue;
+        Actor::QueuedCommand queued = actor->TakeCommand();
+        if (!queued.command)
+            continue;
+        queued.command->Execute();
+        ++ran;
+        ConnectionManager& connections = ConnectionManager::Get();
+        const bool here = queued.fromHost == Actor::kQueuedHere;
+        if (connections.GetTransport() && (!here || queued.command->IsReplicated())) {
+            std::unique_ptr<NetPacket> packet(queued.command->GetNetPacket());
+            if (packet)
+                connections.SendActorCommand(*packet, queued.fromHost);
+        }
+    }
+    return ran;
 }
 
 void Engine::AddStatisticText(const std::string& text)

@@ -93,6 +93,14 @@ public:
     bool IsRegisteredForForcedUpdate(uint32_t objectId) const;
     std::vector<uint32_t> GetForcedUpdateIds() const;
 
+    // Actor commands: Actor::Enqueue notes the actor here, once per command. The pass runs
+    // the commands in the order queued, a command queued during the pass included: each is
+    // executed, then its packet goes to the other peers (ConnectionManager::SendActorCommand).
+    // A command whose actor was destroyed is not run (the actor freed it). UpdateFrame runs
+    // the pass after the actors' update, before the frame's frees; returns how many ran.
+    void QueueActorCommand(uint32_t actorId);
+    int RunActorCommands();
+
     // The platform's file system.
     FileSystem& GetFileSystem();
 
@@ -113,6 +121,7 @@ private:
     bool m_characterDataLog = false;
     bool m_boolOptions[kBoolOptionCount] = {};
     std::vector<uint32_t> m_forcedUpdates;   // under m_lock
+    std::vector<uint32_t> m_commandActors;   // under m_lock: one actor id per queued command
     std::vector<std::string> m_statisticText;   // under m_lock
 };
 

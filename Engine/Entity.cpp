@@ -116,6 +116,35 @@ void Entity::OnDestroy()
 Actor::Actor() = default;
 Actor::~Actor() = default;
 
+void Actor::Enqueue(ActorConfigCommand* command)
+{
+    QueueCommand(command, kQueuedHere);
+}
+
+void Actor::EnqueueReceived(ActorConfigCommand* command, int fromHost)
+{
+    QueueCommand(command, fromHost < 0 ? kQueuedHere : fromHost);
+}
+
+void Actor::QueueCommand(ActorConfigCommand* command, int fromHost)
+{
+    if (!command)
+        return;
+    if (!m_commands)
+        m_commands = std::make_unique<std::deque<QueuedCommand>>();
+    m_commands->push_back({std::unique_ptr<ActorConfigCommand>(command), fromHost});
+    gEngine->QueueActorCommand(GetObjectId());
+}
+
+Actor::QueuedCommand Actor::TakeCommand()
+{
+    if (!m_commands || m_commands->empty())
+        return {nullptr, kQueuedHere};
+    QueuedCommand taken = std::move(m_commands->front());
+    m_commands->pop_front();
+    return taken;
+}
+
 void Actor::InitialUpdate() {}
 void Actor::UpdateSelf(int) {}
 void Actor::PreAnimationUpdate(int) {}

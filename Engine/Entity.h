@@ -2,10 +2,12 @@
 // lights, tiles, line effects and beams, and sound packs.
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "Engine/ActorConfigCommand.h"
 #include "Engine/GraphicsAnim.h"
 #include "Engine/Name.h"
 #include "Engine/Object.h"
@@ -186,8 +188,28 @@ public:
     const AnimationChannel* GetAnimationChannel(int channel) const;
     const SkeletalPose& GetPose() const { return m_pose; }
 
+    // Queues a command on the actor (the actor takes ownership; null is ignored). Queued
+    // commands run in the order queued, across all actors, at the engine's point of the
+    // frame (Engine::RunActorCommands); each then sends its packet to the other peers.
+    // Commands still queued when the actor is destroyed are freed without running.
+    void Enqueue(ActorConfigCommand* command);
+    // A command rebuilt from what host `fromHost` sent: it runs the same way, and a server
+    // passes it on to every client but that host.
+    void EnqueueReceived(ActorConfigCommand* command, int fromHost);
+    size_t GetQueuedCommandCount() const { return m_commands ? m_commands->size() : 0; }
+
 private:
     friend class World;
+    friend class Engine;
+
+    struct QueuedCommand {
+        std::unique_ptr<ActorConfigCommand> command;
+        int fromHost;   // kQueuedHere for a command queued on this peer
+    };
+    static constexpr int kQueuedHere = -1;
+    void QueueCommand(ActorConfigCommand* command, int fromHost);
+    // The oldest queued command, taken off the queue (empty when there is none).
+    QueuedCommand TakeCommand();
 
     bool IsChannel(int channel, const char* call) const;
     // Raises the events of a channel in (from, to] (from < 0: from frame 0 included);
@@ -198,6 +220,8 @@ private:
     // the channels would spread every actor over several more cache lines.
     AnimationChannel* Channels();
     std::unique_ptr<AnimationChannel[]> m_channels;
+    // Made at the first command queued, for the same reason.
+    std::unique_ptr<std::deque<QueuedCommand>> m_commands;
     SkeletalPose m_pose;
     float m_baseScale = 1.0f;
     float m_currentScale = 1.0f;
