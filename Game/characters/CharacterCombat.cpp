@@ -22,6 +22,7 @@
 #include "Game/core/Bonus.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
+#include "Game/network/ActorConfigCommands.h"
 #include "Game/skills/AuraManager.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/world/EffectEntity.h"
@@ -519,7 +520,8 @@ void Character::PlayNetSound(SoundPak* pak)
         return;
     for (size_t index = 0; index < m_netSounds.size(); ++index)
         if (m_netSounds[index] == pak) {
-            OnPlayNetSound(static_cast<uint32_t>(index));
+            // Played where the command runs: here and on every other peer.
+            Enqueue(new PlaySoundConfigCmd(GetObjectId(), static_cast<uint32_t>(index)));
             return;
         }
     gEngine->Log(kLogError, "%s attempted to play an invalid Net Sound.", GetObjectName().c_str());

@@ -22,6 +22,7 @@ void Item::Load(const LoadTable& table)
 {
     Actor::Load(table);
     m_descriptionTag = table.GetString("description", "");
+    m_cannotPickUpMultiple = table.GetBool("cannotPickUpMultiple", false);
 }
 
 void Item::SetItemReplicaInfo(const ItemReplicaInfo& replica)

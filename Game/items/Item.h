@@ -36,11 +36,20 @@ public:
     void SetDropSoundToPlay() { m_dropSoundToPlay = true; }
     bool IsDropSoundToPlay() const { return m_dropSoundToPlay; }
 
+    // The record's "cannotPickUpMultiple": a character holding an item of the same record
+    // may not pick this one up.
+    bool GetCannotPickUpMultiple() const { return m_cannotPickUpMultiple; }
+    // Whether the item may be picked up now; starts true.
+    void SetPickupOk(bool ok) { m_pickupOk = ok; }
+    bool IsPickupOk() const { return m_pickupOk; }
+
 private:
     ItemReplicaInfo m_replica;
     std::string m_descriptionTag;
     bool m_dropSoundToPlay = true;
     bool m_initialized = false;
+    bool m_cannotPickUpMultiple = false;
+    bool m_pickupOk = true;
 };
 
 }  // namespace GAME

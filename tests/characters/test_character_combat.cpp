@@ -3,6 +3,7 @@
 // rag doll, its team and its highlight underground.
 #include "characters/CharacterWorldFixture.h"
 #include "Engine/Entity.h"
+#include "Game/network/ActorConfigCommands.h"
 #include "Game/core/TeamManager.h"
 
 namespace GAME {
@@ -130,15 +131,21 @@ TEST_F(CharacterCombatTest, NetSoundsPlayWhenRegisteredAndLogOtherwise)
     EXPECT_EQ(c->GetNetSounds().size(), 1u);
 
     LogCapture log;
+    // The sound travels as a command: it plays when the queue runs.
     c->PlayNetSound(registered);
     c->PlayNetSound(nullptr);
+    EXPECT_EQ(registered->GetPlayCount(), 0u);
+    EXPECT_EQ(gEngine->RunActorCommands(), 1);
     EXPECT_EQ(registered->GetPlayCount(), 1u);
     EXPECT_TRUE(log.Texts().empty());
     c->PlayNetSound(stray);
     EXPECT_EQ(stray->GetPlayCount(), 0u);
     EXPECT_TRUE(log.Contains(c->GetObjectName() + " attempted to play an invalid Net Sound."));
-    c->OnPlayNetSound(1);
+    // An index equal to the number of sounds, as a peer may send it.
+    c->Enqueue(new PlaySoundConfigCmd(c->GetObjectId(), 1));
+    EXPECT_EQ(gEngine->RunActorCommands(), 1);
     EXPECT_TRUE(log.Contains(c->GetObjectName() + " received config cmd to play an invalid Net Sound."));
+    EXPECT_EQ(registered->GetPlayCount(), 1u);
 }
 
 TEST_F(CharacterCombatTest, FootstepsPlayTheFloorsSoundAndFollowTheCharacter)

@@ -1,0 +1,365 @@
+#include "Game/network/ActorConfigCommands.h"
+
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/characters/ExperienceLevelControl.h"
+#include "Game/characters/Player.h"
+#include "Game/items/Item.h"
+
+namespace GAME {
+
+namespace {
+
+Character* CharacterOf(uint32_t id)
+{
+    return ObjectManager::Get().GetObject<Character>(id);
+}
+
+// The packet that carries a command's arguments to the other peers. Each command's packet
+// is built here, in this one place: until the config-command packet classes are linked in,
+// no command has a packet and every command stays on the peer that runs it.
+template <class Command>
+NetPacket* PacketOf(const Command&)
+{
+    return nullptr;
+}
+
+using SpendPoint = uint32_t (ExperienceLevelControl::*)();
+
+// One modifier point buys the level record's increment of the attribute; without a point
+// left the attribute grows by nothing.
+void SpendPointOn(uint32_t actorId, CharAttributeType type, SpendPoint spend)
+{
+    if (Character* character = CharacterOf(actorId))
+        character->IncrementBaseAttribute(type, static_cast<float>((character->GetLevelControl().*spend)()));
+}
+
+void IncrementOrSpend(uint32_t actorId, CharAttributeType type, int32_t amount, SpendPoint spend)
+{
+    if (amount == 0) {
+        SpendPointOn(actorId, type, spend);
+        return;
+    }
+    if (Character* character = CharacterOf(actorId))
+        character->IncrementBaseAttribute(type, static_cast<float>(amount));
+}
+
+}  // namespace
+
+// ---- Items ----------------------------------------------------------------------------
+
+DropItemConfigCmd::DropItemConfigCmd(uint32_t actorId, uint32_t item, float off1, float off2)
+    : ActorConfigCommand(actorId), itemId(item), offset1(off1), offset2(off2)
+{
+    SetReplicated(true);
+}
+void DropItemConfigCmd::Execute()
+{
+    Character* character = CharacterOf(m_actorId);
+    Item* item = ObjectManager::Get().GetObject<Item>(itemId);
+    if (character && item)
+        character->DropItem(item, offset1, offset2);
+}
+NetPacket* DropItemConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+UseItemConfigCmd::UseItemConfigCmd(uint32_t actorId, uint32_t item, bool destroyIt)
+    : ActorConfigCommand(actorId), itemId(item), destroy(destroyIt)
+{
+    SetReplicated(true);
+}
+void UseItemConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->UseInventoryItem(itemId, destroy);
+}
+NetPacket* UseItemConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+UseRelicConfigCmd::UseRelicConfigCmd(uint32_t actorId, uint32_t relic, uint32_t item)
+    : ActorConfigCommand(actorId), relicId(relic), itemId(item)
+{
+    SetReplicated(true);
+}
+void UseRelicConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->UseRelic(relicId, itemId);
+}
+NetPacket* UseRelicConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+AttachItemConfigCmd::AttachItemConfigCmd(uint32_t actorId, uint32_t item, EquipLocations where)
+    : ActorConfigCommand(actorId), itemId(item), location(where)
+{
+    SetReplicated(true);
+}
+void AttachItemConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->AttachItemAction(itemId, location);
+}
+NetPacket* AttachItemConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+DetachItemConfigCmd::DetachItemConfigCmd(uint32_t actorId, uint32_t item) : ActorConfigCommand(actorId), itemId(item)
+{
+    SetReplicated(true);
+}
+void DetachItemConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->DetachItemAction(itemId);
+}
+NetPacket* DetachItemConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+DropItemFromEquipLocationConfigCmd::DropItemFromEquipLocationConfigCmd(uint32_t actorId, uint32_t item,
+                                                                       EquipLocations where, bool tossIt)
+    : ActorConfigCommand(actorId), itemId(item), location(where), toss(tossIt)
+{
+    SetReplicated(true);
+}
+void DropItemFromEquipLocationConfigCmd::Execute()
+{
+    // The character clears the id it is given; the command keeps its own.
+    uint32_t item = itemId;
+    if (Character* character = CharacterOf(m_actorId))
+        character->DropItemFromEquipLocation(item, location, toss);
+}
+NetPacket* DropItemFromEquipLocationConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+RemoveInventoryItemConfigCmd::RemoveInventoryItemConfigCmd(uint32_t actorId, uint32_t item)
+    : ActorConfigCommand(actorId), itemId(item)
+{
+    SetReplicated(true);
+}
+void RemoveInventoryItemConfigCmd::Execute()
+{
+    Character* character = CharacterOf(m_actorId);
+    if (!character)
+        return;
+    character->TakeItemFromCharacter(itemId);
+    if (Object* item = ObjectManager::Get().GetObject(itemId))
+        ObjectManager::Get().DestroyObjectEx(item, "CharConfigCommand", 923);
+}
+NetPacket* RemoveInventoryItemConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+CharPickUpConfigCmd::CharPickUpConfigCmd(uint32_t actorId, uint32_t item) : ActorConfigCommand(actorId), itemId(item)
+{
+    SetReplicated(true);
+}
+void CharPickUpConfigCmd::Execute()
+{
+    Item* item = ObjectManager::Get().GetObject<Item>(itemId);
+    if (!item)
+        return;
+    Player* player = ObjectManager::Get().GetObject<Player>(m_actorId);
+    if (player && !(item->GetCannotPickUpMultiple() && player->HasItem(item->GetObjectName()))) {
+        World::Get().RemoveEntity(item);
+        player->GiveItemToCharacter(item);
+    }
+    // The pick-up was asked for and answered: the item may be asked for again.
+    item->SetPickupOk(true);
+}
+NetPacket* CharPickUpConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+// ---- Attributes -----------------------------------------------------------------------
+
+IncrementBaseStrengthConfigCmd::IncrementBaseStrengthConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId)
+{
+    SetReplicated(true);
+}
+void IncrementBaseStrengthConfigCmd::Execute()
+{
+    SpendPointOn(m_actorId, CharAttributeType_Strength, &ExperienceLevelControl::SpendPointOnStrength);
+}
+NetPacket* IncrementBaseStrengthConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+IncrementBaseDexterityConfigCmd::IncrementBaseDexterityConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId)
+{
+    SetReplicated(true);
+}
+void IncrementBaseDexterityConfigCmd::Execute()
+{
+    SpendPointOn(m_actorId, CharAttributeType_Dexterity, &ExperienceLevelControl::SpendPointOnDexterity);
+}
+NetPacket* IncrementBaseDexterityConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+IncrementBaseIntelligenceConfigCmd::IncrementBaseIntelligenceConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId)
+{
+    SetReplicated(true);
+}
+void IncrementBaseIntelligenceConfigCmd::Execute()
+{
+    SpendPointOn(m_actorId, CharAttributeType_Intelligence, &ExperienceLevelControl::SpendPointOnIntelligence);
+}
+NetPacket* IncrementBaseIntelligenceConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+IncrementBaseLifeConfigCmd::IncrementBaseLifeConfigCmd(uint32_t actorId, int32_t by)
+    : ActorConfigCommand(actorId), amount(by)
+{
+    SetReplicated(true);
+}
+void IncrementBaseLifeConfigCmd::Execute()
+{
+    IncrementOrSpend(m_actorId, CharAttributeType_Life, amount, &ExperienceLevelControl::SpendPointOnLife);
+}
+NetPacket* IncrementBaseLifeConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+IncrementBaseManaConfigCmd::IncrementBaseManaConfigCmd(uint32_t actorId, int32_t by)
+    : ActorConfigCommand(actorId), amount(by)
+{
+    SetReplicated(true);
+}
+void IncrementBaseManaConfigCmd::Execute()
+{
+    IncrementOrSpend(m_actorId, CharAttributeType_Mana, amount, &ExperienceLevelControl::SpendPointOnMana);
+}
+NetPacket* IncrementBaseManaConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+// ---- States, sounds and allies ----------------------------------------------------------
+
+ReleaseTrapConfigCmd::ReleaseTrapConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId) { SetReplicated(true); }
+void ReleaseTrapConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->ReleaseTrap();
+}
+NetPacket* ReleaseTrapConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+ReleaseStunConfigCmd::ReleaseStunConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId) { SetReplicated(true); }
+void ReleaseStunConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->ReleaseStun();
+}
+NetPacket* ReleaseStunConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+ReleaseImmobilizeConfigCmd::ReleaseImmobilizeConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId)
+{
+    SetReplicated(true);
+}
+void ReleaseImmobilizeConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->ReleaseImmobilize();
+}
+NetPacket* ReleaseImmobilizeConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+PlaySoundConfigCmd::PlaySoundConfigCmd(uint32_t actorId, uint32_t index) : ActorConfigCommand(actorId), soundIndex(index)
+{
+    SetReplicated(true);
+}
+void PlaySoundConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->OnPlayNetSound(soundIndex);
+}
+NetPacket* PlaySoundConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+RequestAllyAttackConfigCmd::RequestAllyAttackConfigCmd(uint32_t actorId, uint32_t requester, uint32_t target)
+    : ActorConfigCommand(actorId), requesterId(requester), targetId(target)
+{
+    SetReplicated(true);
+}
+void RequestAllyAttackConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->RequestAttack(requesterId, targetId);
+}
+NetPacket* RequestAllyAttackConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+RequestAllyMoveConfigCmd::RequestAllyMoveConfigCmd(uint32_t actorId, uint32_t requester, const WorldVec3& to)
+    : ActorConfigCommand(actorId), requesterId(requester), point(to)
+{
+    SetReplicated(true);
+}
+void RequestAllyMoveConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->RequestMove(requesterId, point);
+}
+NetPacket* RequestAllyMoveConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+ShowCharacterConfigCmd::ShowCharacterConfigCmd(uint32_t actorId, bool show) : ActorConfigCommand(actorId), visible(show)
+{
+    SetReplicated(true);
+}
+void ShowCharacterConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->SetVisibility(visible);
+}
+NetPacket* ShowCharacterConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+StartStopDamageEffectConfigCmd::StartStopDamageEffectConfigCmd(uint32_t actorId, bool starting,
+                                                               CombatAttributeType effect)
+    : ActorConfigCommand(actorId), start(starting), type(effect)
+{
+    SetReplicated(true);
+}
+void StartStopDamageEffectConfigCmd::Execute()
+{
+    Character* character = CharacterOf(m_actorId);
+    if (!character)
+        return;
+    if (start)
+        character->StartDamageEffect(type);
+    else
+        character->StopDamageEffect(type);
+}
+NetPacket* StartStopDamageEffectConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+QuestMoveCompletedConfigCmd::QuestMoveCompletedConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId)
+{
+    SetReplicated(true);
+}
+void QuestMoveCompletedConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->SendQuestMoveCompletedEvent();
+}
+NetPacket* QuestMoveCompletedConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+QuestAnimationCompletedConfigCmd::QuestAnimationCompletedConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId)
+{
+    SetReplicated(true);
+}
+void QuestAnimationCompletedConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->SendQuestAnimationCompletedEvent();
+}
+NetPacket* QuestAnimationCompletedConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+SetCausesAngerConfigCmd::SetCausesAngerConfigCmd(uint32_t actorId, bool causes)
+    : ActorConfigCommand(actorId), causesAnger(causes)
+{
+    SetReplicated(true);
+}
+void SetCausesAngerConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->SetCausesAnger(causesAnger);
+}
+NetPacket* SetCausesAngerConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+SetInvincibleConfigCmd::SetInvincibleConfigCmd(uint32_t actorId, bool on) : ActorConfigCommand(actorId), invincible(on)
+{
+    SetReplicated(true);
+}
+void SetInvincibleConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->SetInvincible(invincible);
+}
+NetPacket* SetInvincibleConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+SetTeamConfigCmd::SetTeamConfigCmd(uint32_t actorId, const Team& newTeam) : ActorConfigCommand(actorId), team(newTeam)
+{
+    SetReplicated(true);
+}
+void SetTeamConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->SetTeam(team);
+}
+NetPacket* SetTeamConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+}  // namespace GAME
