@@ -149,6 +149,11 @@ void Engine::QueueActorCommand(uint32_t actorId)
 
 int Engine::RunActorCommands()
 {
+    // A command that asks for a pass from inside its Execute gets none: the running pass
+    // reaches whatever it queued, in order.
+    if (m_runningCommands)
+        return 0;
+    m_runningCommands = true;
     int ran = 0;
     for (size_t next = 0;; ++next) {
         uint32_t actorId = 0;
@@ -177,6 +182,7 @@ int Engine::RunActorCommands()
                 connections.SendActorCommand(*packet, queued.fromHost);
         }
     }
+    m_runningCommands = false;
     return ran;
 }
 

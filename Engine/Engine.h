@@ -97,7 +97,8 @@ public:
     // the commands in the order queued, a command queued during the pass included: each is
     // executed, then its packet goes to the other peers (ConnectionManager::SendActorCommand).
     // A command whose actor was destroyed is not run (the actor freed it). UpdateFrame runs
-    // the pass after the actors' update, before the frame's frees; returns how many ran.
+    // the pass after the actors' update, before the frame's frees; returns how many ran
+    // (0 from inside a running pass, which goes on to run what was queued).
     void QueueActorCommand(uint32_t actorId);
     int RunActorCommands();
 
@@ -122,6 +123,7 @@ private:
     bool m_boolOptions[kBoolOptionCount] = {};
     std::vector<uint32_t> m_forcedUpdates;   // under m_lock
     std::vector<uint32_t> m_commandActors;   // under m_lock: one actor id per queued command
+    bool m_runningCommands = false;   // a pass is on the stack (the world's thread only)
     std::vector<std::string> m_statisticText;   // under m_lock
 };
 

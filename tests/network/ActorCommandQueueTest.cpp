@@ -30,6 +30,7 @@ public:
     void Execute() override
     {
         gRan.push_back(m_tag);
+        EXPECT_EQ(gEngine->RunActorCommands(), 0);   // no pass inside a pass
         if (m_then)
             m_then->Enqueue(new TaggedCommand(m_then->GetObjectId(), m_tag + "+"));
     }
