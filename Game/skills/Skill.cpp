@@ -7,7 +7,9 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/StringUtil.h"
+#include "Engine/Entity.h"
 #include "Game/skills/SkillManagerBase.h"
+#include "Game/world/Prop.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
 
@@ -18,6 +20,23 @@ GAME_IMPLEMENT_CLASS(Skill_Passive, Skill)
 GAME_IMPLEMENT_CLASS(Skill_Modifier, Skill)
 GAME_IMPLEMENT_CLASS(Skill_ProjectileModifier, Skill_Modifier)
 GAME_IMPLEMENT_CLASS(SkillSecondary, Skill)
+
+namespace {
+
+void DestroyOwned(Object* object, int line)
+{
+    if (object)
+        ObjectManager::Get().DestroyObjectEx(object, "Skill", line);
+}
+
+// An owned object of class T from a record; null for an empty name or another class.
+template <class T>
+T* CreateOwned(const std::string& recordName)
+{
+    return recordName.empty() ? nullptr : ObjectManager::Get().CreateObjectFromFile<T>(recordName);
+}
+
+}  // namespace
 
 // ---- Loading ------------------------------------------------------------------------
 
@@ -37,6 +56,66 @@ void Skill::LoadResources(const LoadTable& table)
     for (int32_t i = 0; i < 5; ++i)
         if (distance == kRangeWords[i])
             m_rangeProfile = static_cast<Skill_RangeProfile>(i);
+    LoadSounds();
+    if (const SkillProfile* profile = GetSkillProfile()) {
+        DestroyOwned(m_prop1, __LINE__);
+        DestroyOwned(m_prop2, __LINE__);
+        m_prop1 = CreateOwned<Prop>(profile->GetPropName1());
+        m_prop2 = CreateOwned<Prop>(profile->GetPropName2());
+    }
+}
+
+void Skill::LoadOriginalSkillResource(const LoadTable& table)
+{
+    if (gGameEngine)
+        gGameEngine->LoadSkillResource(Name(GetNormalizedPath(GetObjectName())), table);
+}
+
+void Skill::LoadSounds()
+{
+    const SkillProfile* profile = GetSkillProfile();
+    if (!profile)
+        return;
+    const std::string* names[kSoundCount] = {
+        &profile->GetWarmUpSoundName(),   &profile->GetSwipeSoundName(),      &profile->GetHitSoundName(),
+        &profile->GetActivateSoundName(), &profile->GetDeactivateSoundName(), &profile->GetCastSoundName(),
+        &profile->GetUnCastSoundName(),   &profile->GetSkillSound1Name(),     &profile->GetSkillSound2Name()};
+    for (unsigned i = 0; i < kSoundCount; ++i) {
+        // Loading again replaces what an earlier load made.
+        DestroyOwned(m_sounds[i], __LINE__);
+        m_sounds[i] = CreateOwned<SoundPak>(*names[i]);
+    }
+}
+
+Skill::~Skill()
+{
+    for (SoundPak*& sound : m_sounds) {
+        DestroyOwned(sound, __LINE__);
+        sound = nullptr;
+    }
+}
+
+void Skill::OnDestroy()
+{
+    for (Prop** prop : {&m_prop1, &m_prop2}) {
+        if (*prop) {
+            if (Entity* parent = (*prop)->GetAttachParent())
+                parent->Detach(*prop);
+            DestroyOwned(*prop, __LINE__);
+            *prop = nullptr;
+        }
+    }
+    Object::OnDestroy();
+}
+
+void Skill::PreLoad(bool)
+{
+    for (SoundPak* sound : m_sounds)
+        if (sound)
+            sound->PreLoad(false);
+    for (Prop* prop : {m_prop1, m_prop2})
+        if (prop)
+            prop->PreLoad(true);
 }
 
 const SkillProfile* Skill::GetSkillProfile() const

@@ -21,6 +21,8 @@ class CharAttributeContribution;
 class Character;
 class CombatAttributeAccumulator;
 class ParametersCombat;
+class Prop;
+class SoundPak;
 class SkillAttributeAccumulator;
 class SkillManagerBase;
 class SkillProfile;
@@ -54,13 +56,15 @@ public:
     static constexpr uint32_t RecommendedBuffReflexRate = 100;
 
     Skill() = default;
-    Skill(const Skill&) = default;
-    Skill& operator=(const Skill&) = default;
 
     // ---- Virtual operations (kinds keep this order and append theirs) ------------------
     // Normalises the record name (lower case, '\' separators), keeps it as the resource
     // name, then loads the resources.
     void Load(const LoadTable& table) override;
+    // Destroys the sounds it loaded.
+    ~Skill() override;
+    // Detaches its props from whatever holds them and destroys them.
+    void OnDestroy() override;
     // Applies or removes the skill's lasting effects on its owner; the base installs
     // nothing and on removal drops the weapon enchantment and effect packs it registered.
     virtual void Install(Character* owner);
@@ -72,8 +76,11 @@ public:
     virtual void IncrementAugmentedSkillLevel(unsigned n);
     virtual void DecrementAugmentedSkillLevel(unsigned n);
     virtual void SkillLevelChange() {}
-    // Takes the profile from the game engine's cache and the record's range profile.
+    // Takes the profile from the game engine's cache, the record's range profile, and
+    // the profile's sounds and props.
     virtual void LoadResources(const LoadTable& table);
+    // Asks the sounds and props it holds to preload.
+    void PreLoad(bool preloadNow) override;
     virtual void Update(Character& character, int elapsedMs);
     virtual void OnHitActivation(Character&, const ParametersCombat&) {}
     // The level the skill acts at: 0 while its own level is 0 or less, else its level
@@ -199,6 +206,29 @@ public:
         RefreshPassiveContribution();
     }
 
+    // ---- Record loading -----------------------------------------------------------------
+    // The profile of the skill's record, cached by the game engine but not kept here.
+    void LoadOriginalSkillResource(const LoadTable& table);
+    // Creates the profile's nine sounds; an empty name or a record of another class
+    // leaves its place empty.
+    void LoadSounds();
+    // In order: warm-up, swipe, hit, activate, deactivate, cast, uncast, skill sound 1, 2.
+    enum SoundSlot : unsigned {
+        Sound_WarmUp,
+        Sound_Swipe,
+        Sound_Hit,
+        Sound_Activate,
+        Sound_Deactivate,
+        Sound_Cast,
+        Sound_UnCast,
+        Sound_Skill1,
+        Sound_Skill2,
+        kSoundCount
+    };
+    SoundPak* GetSound(SoundSlot slot) const { return slot < kSoundCount ? m_sounds[slot] : nullptr; }
+    Prop* GetProp1() const { return m_prop1; }
+    Prop* GetProp2() const { return m_prop2; }
+
     // ---- Replication --------------------------------------------------------------------
     // Sends the level and enabled flag through the owner's services, when this peer has them.
     void SendStateUpdate();
@@ -261,6 +291,9 @@ private:
     uint32_t m_augmentedLevel = 0;
     bool m_tempSkill = false;
     bool m_itemSkill = false;
+    SoundPak* m_sounds[kSoundCount] = {};   // owned through the object manager
+    Prop* m_prop1 = nullptr;                // owned through the object manager
+    Prop* m_prop2 = nullptr;
 };
 
 // A skill that acts without being used: while enabled it adds its profile's values at
@@ -280,31 +313,17 @@ class Skill_Modifier : public Skill {
     GAME_DECLARE_CLASS(Skill_Modifier)
 
 public:
-    Skill_Modifier() = default;
-    Skill_Modifier(const Skill_Modifier&) = default;
-    Skill_Modifier& operator=(const Skill_Modifier&) = default;
-
     // Adds the modifier's skill attributes at its current level to the modified skill's.
     virtual void CollectModifierSkillAttributes(SkillAttributeAccumulator& accumulator) const;
 };
 
 class Skill_ProjectileModifier : public Skill_Modifier {
     GAME_DECLARE_CLASS(Skill_ProjectileModifier)
-
-public:
-    Skill_ProjectileModifier() = default;
-    Skill_ProjectileModifier(const Skill_ProjectileModifier&) = default;
-    Skill_ProjectileModifier& operator=(const Skill_ProjectileModifier&) = default;
 };
 
 // A skill set off by the skill it is attached to.
 class SkillSecondary : public Skill {
     GAME_DECLARE_CLASS(SkillSecondary)
-
-public:
-    SkillSecondary() = default;
-    SkillSecondary(const SkillSecondary&) = default;
-    SkillSecondary& operator=(const SkillSecondary&) = default;
 };
 
 }  // namespace GAME

@@ -45,11 +45,22 @@ void SkillManager::Load(const LoadTable& table)
     ReadUnsignedArray(table, "reclamationPointCosts", m_reclamationPointCosts);
 }
 
-// The manager creates no skills of its own yet, so its frame, preload, death and
-// destruction have none to pass on to.
+// The manager creates no skills of its own yet, so its preload, death and destruction
+// have none to pass on to.
 void SkillManager::PreLoad(bool /*preloadNow*/) {}
 
-void SkillManager::Update(int /*elapsedMs*/) {}
+// Each skill of the active list counts its cooldown down and, on the controlling peer,
+// recomputes whether it may be used. By index: a skill's update may send its state, but
+// the list may not grow under the loop without the loop seeing the new entry safely.
+void SkillManager::Update(int elapsedMs)
+{
+    if (!m_parent)
+        return;
+    ObjectManager& objects = ObjectManager::Get();
+    for (size_t i = 0; i < m_activeList.size(); ++i)
+        if (Skill* skill = objects.GetObject<Skill>(m_activeList[i]))
+            skill->Update(*m_parent, elapsedMs);
+}
 
 void SkillManager::ImDead() {}
 

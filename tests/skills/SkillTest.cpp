@@ -3,13 +3,18 @@
 #include <string>
 #include <vector>
 
+#include "Engine/Entity.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/combat/CombatManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
 #include "Game/skills/SkillManagerBase.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
+#include "Game/world/Prop.h"
 
 namespace GAME {
 namespace {
@@ -211,6 +216,85 @@ TEST_F(SkillTest, ModifiersAddTheirNumbersAndAnUnresolvedOneIsSkipped)
     EXPECT_EQ(skill->GetManaCost(), 25.0f);
     skill->StartCooldown();
     EXPECT_EQ(skill->GetCooldownTotal(), 3000);
+}
+
+TEST_F(SkillTest, LoadKeepsSoundsAndPropsOfTheirClassAndDestroysThemWithTheSkill)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Sounds/Swipe.dbr", "Class,SoundPak,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Props/Torch.dbr", "Class,Prop,\n");
+    Skill* skill = MakeSkill("Loaded", "distanceProfile,Long,\nskillSwipeSound,Records/Sounds/Swipe.dbr,\n"
+                                       "skillHitSound,Records/Props/Torch.dbr,\npropName1,Records/Props/Torch.dbr,\n"
+                                       "propName2,Records/Sounds/Swipe.dbr,\n");
+    Skill* careless = MakeSkill("Careless", "distanceProfile,long,\n");
+    ASSERT_TRUE(skill && careless);
+    EXPECT_EQ(skill->GetRange(), gGameEngine->GetLongRange());
+    EXPECT_EQ(careless->GetRangeProfile(), Skill_RangeMelee);   // the words are case-sensitive
+    SoundPak* swipe = skill->GetSound(Skill::Sound_Swipe);
+    ASSERT_NE(swipe, nullptr);
+    EXPECT_EQ(skill->GetSound(Skill::Sound_Hit), nullptr);   // a prop is no sound
+    ASSERT_NE(skill->GetProp1(), nullptr);
+    EXPECT_EQ(skill->GetProp2(), nullptr);
+    skill->PreLoad(true);
+    EXPECT_EQ(swipe->GetPreLoadCount(), 1u);
+
+    const uint32_t swipeId = swipe->GetObjectId();
+    const uint32_t propId = skill->GetProp1()->GetObjectId();
+    ObjectManager::Get().DestroyObjectEx(skill, "test", __LINE__);
+    EXPECT_EQ(ObjectManager::Get().GetObject(propId), nullptr);
+    ObjectManager::Get().FlushDestroyedObjects();
+    EXPECT_EQ(ObjectManager::Get().GetObject(swipeId), nullptr);
+}
+
+TEST_F(SkillTest, LinkedSkillsCountOnlyWhileTheyResolveToSkills)
+{
+    Skill* skill = MakeSkill("Linked", "");
+    Skill* base = MakeSkill("Base", "");
+    Skill* mastery = MakeSkill("Mastery", "");
+    ASSERT_TRUE(skill && base && mastery);
+    EXPECT_TRUE(skill->IsBaseSkillEnabled());
+    skill->AddBaseSkill(base->GetObjectId() + 1000);
+    skill->AddBaseSkill(base->GetObjectId());
+    EXPECT_FALSE(skill->IsBaseSkillEnabled());
+    base->SetSkillLevel(1);
+    EXPECT_TRUE(skill->IsBaseSkillEnabled());
+
+    EXPECT_TRUE(skill->IsSkillTheMasterySkill());
+    skill->AddMastery(mastery->GetObjectId());
+    mastery->SetSkillLevel(3);
+    mastery->IncrementAugmentedSkillLevel(2);
+    EXPECT_EQ(skill->GetMasteryLevel(), 3);   // its own level, not the current one
+    ObjectManager::Get().DestroyObjectEx(mastery, "test", __LINE__);
+    EXPECT_EQ(skill->GetMasteryLevel(), 0);
+}
+
+// The character's skill manager installs what enters its list, counts cooldowns down
+// each frame and takes back a leaving skill's weapon enchantment.
+TEST_F(SkillTest, TheCharactersManagerUpdatesAndUninstallsItsSkills)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Owner.dbr", "Class,Character,\ncharacterMana,50,\n");
+    auto* character = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Skills/Owner.dbr");
+    Skill* skill = MakeSkill("Owned", "");
+    Skill* other = MakeSkill("Other", "");
+    ASSERT_TRUE(character && skill && other);
+    SkillManager& manager = character->GetSkillManager();
+    skill->SetManager(&manager);
+    other->SetManager(&manager);
+    skill->SetSkillLevel(1);
+    other->SetSkillLevel(1);
+    EXPECT_EQ(manager.FindSkillId("records/skills/OWNED.dbr"), skill->GetObjectId());
+    EXPECT_EQ(manager.GetSkillServices(), nullptr);
+    skill->ReplaceCooldownTime(100.0f);
+    manager.Update(40);
+    EXPECT_EQ(skill->GetCooldownRemaining(), 60);
+
+    manager.AddWeaponEnchantment(skill->GetObjectId(), "Records/Fx/Flame.dbr");
+    manager.AddWeaponEnchantment(other->GetObjectId(), "Records/Fx/Frost.dbr");
+    const EquipManager& equipment = character->GetCombatManager().GetEquipManager();
+    EXPECT_TRUE(skill->DecrementSkillLevel());
+    EXPECT_EQ(manager.FindSkillId("records/skills/owned.dbr"), 0u);
+    EXPECT_EQ(equipment.GetWeaponEnchantment(), "Records/Fx/Frost.dbr");   // another still holds one
+    EXPECT_TRUE(other->DecrementSkillLevel());
+    EXPECT_EQ(equipment.GetWeaponEnchantment(), "");
 }
 
 }  // namespace
