@@ -297,5 +297,30 @@ TEST_F(SkillTest, TheCharactersManagerUpdatesAndUninstallsItsSkills)
     EXPECT_EQ(equipment.GetWeaponEnchantment(), "");
 }
 
+// On the controlling peer the enabled flag follows availability, and each change travels.
+TEST_F(SkillTest, AControllingSkillSendsItsStateWhenUsabilityChanges)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Driver.dbr", "Class,Character,\n");
+    auto* character = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Skills/Driver.dbr");
+    Skill* skill = MakeSkill("Driven", "");
+    ASSERT_TRUE(character && skill);
+    SkillManager& manager = character->GetSkillManager();
+    manager.SetSkillServices(&services);
+    skill->SetManager(&manager);
+    skill->SetSkillLevel(1);
+    manager.Update(10);
+    EXPECT_TRUE(services.sent.empty());   // usable and enabled already
+    skill->ReplaceCooldownTime(30.0f);
+    manager.Update(10);
+    ASSERT_EQ(services.sent.size(), 1u);
+    EXPECT_FALSE(services.sent[0].enabled);
+    EXPECT_FALSE(skill->IsSkillEnabled());
+    manager.Update(10);
+    manager.Update(10);
+    ASSERT_EQ(services.sent.size(), 2u);
+    EXPECT_TRUE(services.sent[1].enabled);
+    EXPECT_EQ(services.sent[1].skillId, skill->GetObjectId());
+}
+
 }  // namespace
 }  // namespace GAME
