@@ -1,6 +1,7 @@
 #include "Game/skills/Skill.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
@@ -442,6 +443,17 @@ void Skill::ReceiveStateUpdate(int32_t level, bool enabled, bool force)
     }
     if (m_skillLevel != oldLevel)
         PreLoadResources();
+}
+
+// ---- Targets ----------------------------------------------------------------------------
+
+// One body for foes and friends.
+void Skill::TargetInformation(const ProjectileInfo&, const WorldCoords&, std::vector<uint32_t>) {}
+
+void Skill::TargetFriendInformation(const ProjectileInfo& info, const WorldCoords& coords,
+                                    std::vector<uint32_t> targets)
+{
+    Skill::TargetInformation(info, coords, std::move(targets));
 }
 
 // ---- Passive contributions ----------------------------------------------------------------

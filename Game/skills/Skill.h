@@ -23,6 +23,11 @@ class CombatAttributeAccumulator;
 class ParametersCombat;
 class Prop;
 class SoundPak;
+class WorldCoords;
+class WorldVec3;
+struct ProjectileInfo;
+struct RacialBonus_Damage;
+struct RacialBonus_Defense;
 class SkillAttributeAccumulator;
 class SkillManagerBase;
 class SkillProfile;
@@ -109,11 +114,36 @@ public:
     // What the skill adds to its owner's defences when an attack reaches the owner; the
     // base adds nothing.
     virtual void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
-    // The skill attributes the skill gives its owner's other skills; the base gives none.
+    // What the skill gives its owner while it is in force; the base gives nothing.
     virtual void CollectPassiveSkillAttributes(SkillAttributeAccumulator&) const {}
+    virtual void CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator&) const {}
+    virtual void CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator&) const {}
+    virtual void CollectPassiveRetaliationAttributes(CombatAttributeAccumulator&) const {}
+    virtual void CollectPassiveRacialBonusDamage(const std::vector<std::string>&, RacialBonus_Damage&) const {}
+    virtual void CollectPassiveRacialBonusDefense(const std::vector<std::string>&, RacialBonus_Defense&) const {}
+    // What a projectile of the skill found, and the results every peer applies; the base
+    // does nothing with them.
+    virtual void TargetInformation(const ProjectileInfo& info, const WorldCoords& coords, std::vector<uint32_t> targets);
+    virtual void TargetFriendInformation(const ProjectileInfo& info, const WorldCoords& coords,
+                                         std::vector<uint32_t> targets);
+    virtual void TargetResult(Character&, const std::vector<uint32_t>&, const WorldCoords&, unsigned, unsigned, bool) {}
+    virtual void CreateProjectile(Character&, const WorldCoords&, unsigned, const WorldVec3&, unsigned, unsigned,
+                                  unsigned)
+    {
+    }
+    virtual void SkillSpawnObject(Character&, const WorldCoords&, unsigned, const std::vector<WorldCoords>&,
+                                  const std::vector<uint32_t>&, unsigned)
+    {
+    }
     virtual void StopSkill(Character&) {}
     virtual void DispellSelfBuff(Character&) {}
     virtual bool IsRepeatable() const { return m_repeatable; }
+    // The base needs no target: it answers 0 and true.
+    virtual bool GetValidTarget(const Character&, unsigned& target, const WorldVec3&, bool, float) const
+    {
+        target = 0;
+        return true;
+    }
     virtual bool ShouldMonsterSkillBeInterruptedWhilePursuing() const { return true; }
     // Applies a state sent by the controlling peer (or any state with `force`).
     virtual void ReceiveStateUpdate(int32_t level, bool enabled, bool force);
