@@ -56,10 +56,16 @@ void SkillManager::Update(int elapsedMs)
 {
     if (!m_parent)
         return;
+    SkillAttributeAccumulator totals;
+    GatherSkillAttributes(totals);
+    for (uint32_t type = 0; type < kSkillAttributeTypeCount; ++type)
+        m_frameTotals[type] = totals.GetValue(static_cast<SkillAttributeType>(type));
+    m_frameTotalsValid = true;
     ObjectManager& objects = ObjectManager::Get();
     for (size_t i = 0; i < m_activeList.size(); ++i)
         if (Skill* skill = objects.GetObject<Skill>(m_activeList[i]))
             skill->Update(*m_parent, elapsedMs);
+    m_frameTotalsValid = false;
 }
 
 void SkillManager::ImDead() {}
@@ -234,12 +240,19 @@ uint32_t SkillManager::GetLeftHandWeapon() const
     return m_combatManager->GetLeftHandWeapon();
 }
 
-float SkillManager::GetTotalSkillAttribute(SkillAttributeType type) const
+void SkillManager::GatherSkillAttributes(SkillAttributeAccumulator& accumulator) const
 {
-    SkillAttributeAccumulator accumulator;
     if (m_parent)
         m_parent->GetEquipSkillAttributes(accumulator);
     ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveSkillAttributes(accumulator); });
+}
+
+float SkillManager::GetTotalSkillAttribute(SkillAttributeType type) const
+{
+    if (m_frameTotalsValid)
+        return type < kSkillAttributeTypeCount ? m_frameTotals[type] : 0.0f;
+    SkillAttributeAccumulator accumulator;
+    GatherSkillAttributes(accumulator);
     return accumulator.GetValue(type);
 }
 

@@ -102,7 +102,9 @@ public:
     void SubtractMana(float amount) override;
     float GetCurrentMana() const override;
     uint32_t GetRightHandWeapon() const override;
-    // The character's skills and equipment together.
+    // The character's skills and equipment together. While Update runs the totals are
+    // gathered once for the frame: every skill asks for them, and nothing a skill's update
+    // does changes them.
     float GetTotalSkillAttribute(SkillAttributeType type) const override;
     // A skill's weapon enchantment: the latest one registered is the one the character shows.
     void AddWeaponEnchantment(uint32_t skillId, const std::string& recordName);
@@ -162,6 +164,10 @@ private:
     uint32_t m_leftHandWeapon = 0;
     SkillServicesBase* m_skillServices = nullptr;   // not owned
     bool m_monsterSkills = false;
+    // The totals of GetTotalSkillAttribute for the frame under way; valid while set.
+    bool m_frameTotalsValid = false;
+    float m_frameTotals[kSkillAttributeTypeCount] = {};
+    void GatherSkillAttributes(SkillAttributeAccumulator& accumulator) const;
     std::vector<std::pair<uint32_t, std::string>> m_weaponEnchantments;   // skill id, record
     std::vector<std::pair<uint32_t, std::vector<std::string>>> m_charFxPaks;
     float m_cooldownDamage = 0.0f;
