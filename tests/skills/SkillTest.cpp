@@ -169,6 +169,23 @@ TEST_F(SkillTest, CooldownsStartAboveATenthOfAMillisecondInWholeMilliseconds)
     EXPECT_EQ(fifth->GetCooldownRemaining(), 0);
 }
 
+TEST_F(SkillTest, ReductionsOfAHundredPercentOrMoreLeaveNoCooldownAndNoCost)
+{
+    Skill* whole = MakeSkill("Whole", "skillCooldownTime,2,\nskillCooldownReduction,100,\n");
+    Skill* beyond = MakeSkill("Beyond", "skillCooldownTime,2,\nskillCooldownReduction,150,\n"
+                                        "skillManaCost,40,\nskillManaCostReduction,120,\n");
+    Skill* half = MakeSkill("Half", "skillCooldownTime,2,\nskillCooldownReduction,50,\n");
+    ASSERT_TRUE(whole && beyond && half);
+    for (Skill* skill : {whole, beyond, half}) {
+        skill->SetSkillLevel(1);
+        skill->StartCooldown();
+    }
+    EXPECT_EQ(whole->GetCooldownTotal(), 0);
+    EXPECT_EQ(beyond->GetCooldownTotal(), 0);
+    EXPECT_EQ(half->GetCooldownTotal(), 1000);
+    EXPECT_EQ(beyond->GetManaCost(), 0.0f);
+}
+
 TEST_F(SkillTest, ReasonsComeInTheOrderManaCooldownWeaponLevel)
 {
     Skill* skill = MakeSkill("Reasons", "skillManaCost,30,\nSword,1,\n");
