@@ -45,7 +45,7 @@ void RegisterRecords()
                                    ",\ncharacterLife,40,\ncharacterLifeModifier,3,\ncharacterManaRegen,0.5,\n");
     for (int i = 0; i < kSkills; ++i)
         records.RegisterRecord("Records/Bench/Skill" + std::to_string(i) + ".dbr",
-                               "Class,Skill_Passive,\ncharacterDexterity,2;4;6,\ncharacterManaModifier,1;2;3,\n");
+                               "Class,Skill_Passive,\nskillMaxLevel,3,\nskillUltimateLevel,3,\ncharacterDexterity,2;4;6,\ncharacterManaModifier,1;2;3,\n");
     records.RegisterRecord("Records/Bench/Character.dbr",
                            "Class,Character,\ncharacterLife,300,\ncharacterMana,150,\ncharacterStrength,50,\n"
                            "characterDexterity,50,\ncharacterIntelligence,50,\ncharacterLifeRegen,2,\n"

@@ -390,6 +390,8 @@ public:
     // The profile cached under the name; one made from the record and cached when there
     // is none yet.
     const SkillProfile* LoadSkillResource(const Name& name, const LoadTable& record);
+    // The profile that was never loaded, answered for a skill without one of its own.
+    const SkillProfile* GetNullSkillResource() const { return &m_nullSkillProfile; }
 
 protected:
     void SetClassEntry(int a, int b, const std::string& tag);

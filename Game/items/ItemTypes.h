@@ -62,6 +62,7 @@ enum Weapon_Type : int32_t {
     Weapon_Spear = 5,
     Weapon_Bow = 6,
     Weapon_Staff = 7,
+    Weapon_Magical = 8,
     Weapon_Shield = 9,
 };
 

@@ -1,21 +1,462 @@
 #include "Game/skills/Skill.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "Engine/LoadTable.h"
-#include "Engine/Name.h"
+#include "Engine/ObjectManager.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/foundation/MathUtil.h"
+#include "Game/core/foundation/StringUtil.h"
+#include "Engine/Entity.h"
+#include "Game/skills/SkillManagerBase.h"
+#include "Game/world/Prop.h"
 #include "Game/skills/SkillProfile.h"
+#include "Game/skills/SkillServicesBase.h"
 
 namespace GAME {
 
 GAME_IMPLEMENT_CLASS(Skill, Object)
 GAME_IMPLEMENT_CLASS(Skill_Passive, Skill)
+GAME_IMPLEMENT_CLASS(Skill_Modifier, Skill)
+GAME_IMPLEMENT_CLASS(Skill_ProjectileModifier, Skill_Modifier)
+GAME_IMPLEMENT_CLASS(SkillSecondary, Skill)
+
+namespace {
+
+void DestroyOwned(Object* object, int line)
+{
+    if (object)
+        ObjectManager::Get().DestroyObjectEx(object, "Skill", line);
+}
+
+// An owned object of class T from a record; null for an empty name or another class.
+template <class T>
+T* CreateOwned(const std::string& recordName)
+{
+    return recordName.empty() ? nullptr : ObjectManager::Get().CreateObjectFromFile<T>(recordName);
+}
+
+}  // namespace
+
+// ---- Loading ------------------------------------------------------------------------
 
 void Skill::Load(const LoadTable& table)
 {
     Object::Load(table);
-    if (gGameEngine)
-        SetSkillProfile(gGameEngine->LoadSkillResource(Name(GetObjectName()), table));
+    m_resourceName = Name(GetNormalizedPath(GetObjectName()));
+    LoadResources(table);
 }
+
+void Skill::LoadResources(const LoadTable& table)
+{
+    if (gGameEngine)
+        SetSkillProfile(gGameEngine->LoadSkillResource(m_resourceName, table));
+    static const char* const kRangeWords[] = {"Melee", "Short", "Moderate", "Long", "Maximum"};
+    const std::string distance = table.GetString("distanceProfile", "");
+    for (int32_t i = 0; i < 5; ++i)
+        if (distance == kRangeWords[i])
+            m_rangeProfile = static_cast<Skill_RangeProfile>(i);
+    LoadSounds();
+    if (const SkillProfile* profile = GetSkillProfile()) {
+        DestroyOwned(m_prop1, __LINE__);
+        DestroyOwned(m_prop2, __LINE__);
+        m_prop1 = CreateOwned<Prop>(profile->GetPropName1());
+        m_prop2 = CreateOwned<Prop>(profile->GetPropName2());
+    }
+}
+
+void Skill::LoadOriginalSkillResource(const LoadTable& table)
+{
+    if (gGameEngine)
+        gGameEngine->LoadSkillResource(Name(GetNormalizedPath(GetObjectName())), table);
+}
+
+void Skill::LoadSounds()
+{
+    const SkillProfile* profile = GetSkillProfile();
+    if (!profile)
+        return;
+    const std::string* names[kSoundCount] = {
+        &profile->GetWarmUpSoundName(),   &profile->GetSwipeSoundName(),      &profile->GetHitSoundName(),
+        &profile->GetActivateSoundName(), &profile->GetDeactivateSoundName(), &profile->GetCastSoundName(),
+        &profile->GetUnCastSoundName(),   &profile->GetSkillSound1Name(),     &profile->GetSkillSound2Name()};
+    for (unsigned i = 0; i < kSoundCount; ++i) {
+        // Loading again replaces what an earlier load made.
+        DestroyOwned(m_sounds[i], __LINE__);
+        m_sounds[i] = CreateOwned<SoundPak>(*names[i]);
+    }
+}
+
+Skill::~Skill()
+{
+    for (SoundPak*& sound : m_sounds) {
+        DestroyOwned(sound, __LINE__);
+        sound = nullptr;
+    }
+}
+
+void Skill::OnDestroy()
+{
+    for (Prop** prop : {&m_prop1, &m_prop2}) {
+        if (*prop) {
+            if (Entity* parent = (*prop)->GetAttachParent())
+                parent->Detach(*prop);
+            DestroyOwned(*prop, __LINE__);
+            *prop = nullptr;
+        }
+    }
+    Object::OnDestroy();
+}
+
+void Skill::PreLoad(bool)
+{
+    for (SoundPak* sound : m_sounds)
+        if (sound)
+            sound->PreLoad(false);
+    for (Prop* prop : {m_prop1, m_prop2})
+        if (prop)
+            prop->PreLoad(true);
+}
+
+const SkillProfile* Skill::GetSkillProfile() const
+{
+    if (m_profile)
+        return m_profile;
+    return gGameEngine ? gGameEngine->GetNullSkillResource() : nullptr;
+}
+
+unsigned Skill::GetMaxLevel() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile ? profile->GetMaxLevel() : 0;
+}
+
+unsigned Skill::GetUltimateLevel() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile ? profile->GetUltimateLevel() : 0;
+}
+
+// ---- Owner and installation ----------------------------------------------------------
+
+bool Skill::IsControllingSkill() const { return m_manager && m_manager->GetSkillServices(); }
+
+void Skill::Install(Character*) {}
+
+void Skill::UnInstall(Character*)
+{
+    if (m_manager) {
+        m_manager->RemoveWeaponEnchantment(GetObjectId());
+        m_manager->RemoveCharFxPak(GetObjectId());
+    }
+}
+
+// ---- Levels ---------------------------------------------------------------------------
+
+unsigned Skill::GetCurrentLevel() const
+{
+    // A level received from a peer may be negative: it counts as no level at all
+    // rather than wrapping to a huge one.
+    if (m_skillLevel <= 0)
+        return 0;
+    const uint64_t level = static_cast<uint64_t>(m_skillLevel) + m_augmentedLevel;
+    return static_cast<unsigned>(std::min<uint64_t>(level, GetUltimateLevel()));
+}
+
+void Skill::SetSkillLevel(unsigned level)
+{
+    m_skillLevel = static_cast<int32_t>(std::min<unsigned>(level, 0x7fffffffu));
+    if (m_skillLevel >= 1 && !m_tempSkill && m_manager)
+        m_manager->AddToActiveList(this);
+    if (m_manager && m_manager->IsMonsterSkill())
+        m_enabled = true;
+    RefreshPassiveContribution();
+    PreLoadResources();
+}
+
+void Skill::AddSkillLevel(int n)
+{
+    const int64_t wanted = static_cast<int64_t>(m_skillLevel) + n;
+    const int32_t level = static_cast<int32_t>(std::clamp<int64_t>(wanted, 0, GetMaxLevel()));
+    if (level != m_skillLevel) {
+        SetSkillLevel(static_cast<unsigned>(level));
+        SendStateUpdate();
+    }
+}
+
+void Skill::SubtractSkillLevel(unsigned n)
+{
+    const int64_t level = std::max<int64_t>(static_cast<int64_t>(m_skillLevel) - n, 0);
+    if (level != m_skillLevel) {
+        SetSkillLevel(static_cast<unsigned>(level));
+        SendStateUpdate();
+    }
+}
+
+bool Skill::DecrementSkillLevel()
+{
+    if (m_skillLevel < 1)
+        return false;
+    SubtractSkillLevel(1);
+    if (m_skillLevel == 0 && m_manager)
+        m_manager->RemoveFromActiveList(this);
+    return true;
+}
+
+void Skill::IncrementAugmentedSkillLevel(unsigned n)
+{
+    m_augmentedLevel += n;
+    RefreshPassiveContribution();
+}
+
+void Skill::DecrementAugmentedSkillLevel(unsigned n)
+{
+    m_augmentedLevel = n < m_augmentedLevel ? m_augmentedLevel - n : 0;
+    RefreshPassiveContribution();
+}
+
+int32_t Skill::GetMasteryLevel() const
+{
+    const Skill* mastery = ObjectManager::Get().GetObject<Skill>(m_masteryId);
+    return mastery ? mastery->GetSkillLevel() : 0;
+}
+
+bool Skill::IsBaseSkillEnabled() const
+{
+    if (m_baseSkills.empty())
+        return true;
+    for (uint32_t id : m_baseSkills)
+        if (const Skill* base = ObjectManager::Get().GetObject<Skill>(id))
+            if (base->GetCurrentLevel() != 0)
+                return true;
+    return false;
+}
+
+float Skill::GetRange() const
+{
+    if (!gGameEngine)
+        return 1.0f;
+    switch (GetRangeProfile()) {
+    case Skill_RangeMelee: return gGameEngine->GetMeleeRange();
+    case Skill_RangeShort: return gGameEngine->GetShortRange();
+    case Skill_RangeModerate: return gGameEngine->GetModerateRange();
+    case Skill_RangeLong: return gGameEngine->GetLongRange();
+    case Skill_RangeMaximum: return gGameEngine->GetMaximumRange();
+    }
+    return 1.0f;
+}
+
+// ---- Modifiers and skill attributes -----------------------------------------------------
+
+void Skill::GetSkillModifierData(SkillProfile_Modifiers& out) const
+{
+    const unsigned level = GetCurrentLevel();
+    const SkillProfile* profile = GetSkillProfile();
+    if (level == 0 || !profile)
+        return;
+    out += profile->GetSkillModifierData(level);
+    for (uint32_t id : m_modifiers)
+        if (const Skill_Modifier* modifier = ObjectManager::Get().GetObject<Skill_Modifier>(id))
+            modifier->GetSkillModifierData(out);
+}
+
+float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
+{
+    SkillAttributeAccumulator accumulator;
+    if (gGameEngine)
+        accumulator.SetSeed(gGameEngine->GetRandomSeed());
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetSkillAttributes(accumulator, GetCurrentLevel());
+    for (uint32_t id : m_modifiers)
+        if (const Skill_Modifier* modifier = ObjectManager::Get().GetObject<Skill_Modifier>(id))
+            modifier->CollectModifierSkillAttributes(accumulator);
+    return accumulator.GetValue(type) + (m_manager ? m_manager->GetTotalSkillAttribute(type) : 0.0f);
+}
+
+void Skill_Modifier::CollectModifierSkillAttributes(SkillAttributeAccumulator& accumulator) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetSkillAttributes(accumulator, GetCurrentLevel());
+}
+
+// ---- Cooldown and mana ----------------------------------------------------------------
+
+float Skill::GetCooldownTime() const
+{
+    SkillProfile_Modifiers modifiers;
+    GetSkillModifierData(modifiers);
+    const float reduction = GetTotalSkillAttribute(SkillAttributeType_CooldownReduction);
+    return modifiers.cooldownTime * 1000.0f * (1.0f - reduction * 0.01f);
+}
+
+void Skill::StartCooldown()
+{
+    const float time = GetCooldownTime();
+    if (time > 0.1f)
+        ReplaceCooldownTime(time);
+}
+
+void Skill::ReplaceCooldownTime(float ms)
+{
+    if (!(ms > 0.0f))
+        return;
+    // A record's huge or non-finite time becomes the largest whole count, not an
+    // undefined conversion.
+    const int32_t whole = TruncateToInt(ms);
+    if (m_cooldownRemaining < ms) {
+        m_cooldownRemaining = whole;
+        m_cooldownTotal = whole;
+    }
+}
+
+void Skill::ApplyDisruptionCooldownTime(float ms)
+{
+    if (m_disruptable)
+        ReplaceCooldownTime(ms);
+}
+
+void Skill::EndCooldown(int ms)
+{
+    m_cooldownRemaining = ms <= 0 ? 0 : std::max(m_cooldownRemaining - ms, 0);
+}
+
+float Skill::GetCooldownCompletion() const
+{
+    if (m_cooldownTotal < 1)
+        return 1.0f;
+    return 1.0f - static_cast<float>(m_cooldownRemaining) / static_cast<float>(m_cooldownTotal);
+}
+
+float Skill::GetManaCost() const
+{
+    SkillProfile_Modifiers modifiers;
+    GetSkillModifierData(modifiers);
+    const float reduction = GetTotalSkillAttribute(SkillAttributeType_ManaCostReduction);
+    const float cost = modifiers.manaCost * (1.0f - reduction * 0.01f);
+    return cost > 0.0f ? cost : 0.0f;
+}
+
+void Skill::SubtractManaCost()
+{
+    if (m_manager)
+        m_manager->SubtractMana(GetManaCost());
+}
+
+// ---- Availability ----------------------------------------------------------------------
+
+bool Skill::IsQualifyingWeapons(Weapon_Type right, Weapon_Type left, const std::vector<Weapon_Type>& qualifying)
+{
+    if (qualifying.empty())
+        return true;
+    return std::any_of(qualifying.begin(), qualifying.end(),
+                       [&](Weapon_Type type) { return type == right || type == left; });
+}
+
+bool Skill::QualifyingWeapon() const
+{
+    Weapon_Type right = Weapon_None;
+    Weapon_Type left = Weapon_None;
+    if (m_manager)
+        m_manager->GetWeaponTypes(right, left);
+    const SkillProfile* profile = GetSkillProfile();
+    return !profile || IsQualifyingWeapons(right, left, profile->GetQualifyingWeapons());
+}
+
+bool Skill::QualifyingHandState() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    if (!profile || !profile->GetQualifyingDualWeapons())
+        return true;
+    return m_manager && m_manager->GetHandState() == EquipManager_DualWielded;
+}
+
+bool Skill::AllowDualWieldWeapons() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return GetCurrentLevel() != 0 && profile && profile->GetQualifyingDualWeapons();
+}
+
+bool Skill::SetAvailability(bool ignoreMana, bool ignoreCooldown)
+{
+    const float mana = m_manager ? m_manager->GetCurrentMana() : 0.0f;
+    m_lacksMana = GetManaCost() > mana;
+    m_coolingDown = m_cooldownRemaining > 0;
+    m_weaponNotQualifying = !QualifyingWeapon();
+    m_handStateNotQualifying = !QualifyingHandState();
+    if (!ignoreMana && m_lacksMana)
+        m_reason = Skill_NotEnoughMana;
+    else if (!ignoreCooldown && m_coolingDown)
+        m_reason = Skill_CoolingDown;
+    else if (m_weaponNotQualifying || m_handStateNotQualifying)
+        m_reason = Skill_WeaponNotQualifying;
+    else if (GetCurrentLevel() == 0)
+        m_reason = Skill_LevelZero;
+    else
+        m_reason = Skill_Usable;
+    return m_reason == Skill_Usable;
+}
+
+bool Skill::UseDefaultWhenUnavailable() const
+{
+    if (m_weaponNotQualifying || m_handStateNotQualifying)
+        return true;
+    return (m_lacksMana && m_useDefaultWhenOutOfMana) || (m_coolingDown && m_useDefaultWhenCooling);
+}
+
+// ---- Update and replication --------------------------------------------------------------
+
+void Skill::Update(Character&, int elapsedMs)
+{
+    if (m_cooldownRemaining > 0) {
+        const int64_t remaining = static_cast<int64_t>(m_cooldownRemaining) - elapsedMs;
+        m_cooldownRemaining = static_cast<int32_t>(std::max<int64_t>(remaining, INT32_MIN));
+    }
+    if (IsControllingSkill()) {
+        const bool usable = SetAvailability(m_ignoreMana, false);
+        if (usable != m_enabled) {
+            SetSkillEnabled(usable);
+            SendStateUpdate();
+        }
+    }
+}
+
+void Skill::SendStateUpdate()
+{
+    if (SkillServicesBase* services = m_manager ? m_manager->GetSkillServices() : nullptr)
+        services->SendSkillStateUpdate(GetObjectId(), m_skillLevel, m_enabled);
+}
+
+void Skill::ReceiveStateUpdate(int32_t level, bool enabled, bool force)
+{
+    const int32_t oldLevel = m_skillLevel;
+    if (!IsControllingSkill() || force) {
+        m_skillLevel = level;
+        m_enabled = enabled;
+        RefreshPassiveContribution();
+        if (m_manager) {
+            if (m_skillLevel < 1 || m_tempSkill)
+                m_manager->RemoveFromActiveList(this);
+            else
+                m_manager->AddToActiveList(this);
+        }
+    }
+    if (m_skillLevel != oldLevel)
+        PreLoadResources();
+}
+
+// ---- Targets ----------------------------------------------------------------------------
+
+// One body for foes and friends.
+void Skill::TargetInformation(const ProjectileInfo&, const WorldCoords&, std::vector<uint32_t>) {}
+
+void Skill::TargetFriendInformation(const ProjectileInfo& info, const WorldCoords& coords,
+                                    std::vector<uint32_t> targets)
+{
+    Skill::TargetInformation(info, coords, std::move(targets));
+}
+
+// ---- Passive contributions ----------------------------------------------------------------
 
 void Skill::CollectPassiveDefenseAttributes(CombatAttributeAccumulator&) const {}
 

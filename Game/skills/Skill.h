@@ -1,58 +1,273 @@
 // A skill of a character: created by class name from its skill record, it shares the
-// per-level values of its record through the game engine's profile cache. For now it
-// carries what gathering a character's defences needs: its level, whether it is
-// enabled, its profile and its passive defence collection.
+// per-level values of its record through the game engine's profile cache and holds
+// only its own state: level, items' augmentation, cooldown, availability and links to
+// the skills that modify it. Every question about its owner goes through the owner's
+// SkillManagerBase.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
+#include "Engine/Name.h"
 #include "Engine/Object.h"
+#include "Game/combat/SkillAttribute.h"
+#include "Game/items/ItemTypes.h"
 
 namespace GAME {
 
 class CharAttributeAccumulator;
 class CharAttributeContribution;
+class Character;
 class CombatAttributeAccumulator;
+class ParametersCombat;
+class Prop;
+class SoundPak;
+class WorldCoords;
+class WorldVec3;
+struct ProjectileInfo;
+struct RacialBonus_Damage;
+struct RacialBonus_Defense;
+class SkillAttributeAccumulator;
+class SkillManagerBase;
 class SkillProfile;
+struct SkillProfile_Modifiers;
+
+// How far a skill reaches, by the game-wide ranges.
+enum Skill_RangeProfile : int32_t {
+    Skill_RangeMelee = 0,
+    Skill_RangeShort = 1,
+    Skill_RangeModerate = 2,
+    Skill_RangeLong = 3,
+    Skill_RangeMaximum = 4,
+};
+
+// Why a skill can or cannot be used now.
+enum Skill_UseQuery : int32_t {
+    Skill_Usable = 0,
+    Skill_CoolingDown = 1,
+    Skill_NotEnoughMana = 2,
+    Skill_WeaponNotQualifying = 4,
+    Skill_LevelZero = 5,
+};
+
+using Skill_Type = int32_t;
 
 class Skill : public Object {
     GAME_DECLARE_CLASS(Skill)
 
 public:
-    // Takes the profile of the skill's record from the game engine's cache.
-    void Load(const LoadTable& table) override;
+    static constexpr uint32_t RecommendedBuffReflexDuration = 250;
+    static constexpr uint32_t RecommendedBuffReflexRate = 100;
 
-    // The level the skill acts at; 0 while it has no points. A kind whose current level
-    // changes other than through SetSkillLevel calls RefreshPassiveContribution.
-    virtual unsigned GetCurrentLevel() const { return m_skillLevel; }
-    unsigned GetSkillLevel() const { return m_skillLevel; }
-    void SetSkillLevel(unsigned level)
+    Skill() = default;
+
+    // ---- Virtual operations (kinds keep this order and append theirs) ------------------
+    // Normalises the record name (lower case, '\' separators), keeps it as the resource
+    // name, then loads the resources.
+    void Load(const LoadTable& table) override;
+    // Destroys the sounds it loaded.
+    ~Skill() override;
+    // Detaches its props from whatever holds them and destroys them.
+    void OnDestroy() override;
+    // Applies or removes the skill's lasting effects on its owner; the base installs
+    // nothing and on removal drops the weapon enchantment and effect packs it registered.
+    virtual void Install(Character* owner);
+    virtual void UnInstall(Character* owner);
+    virtual void IncrementSkillLevel(unsigned n) { AddSkillLevel(static_cast<int>(n > 0x7fffffffu ? 0x7fffffffu : n)); }
+    virtual void SetSkillLevel(unsigned level);
+    // False at level 0; otherwise one level less, leaving the owner's active list at 0.
+    virtual bool DecrementSkillLevel();
+    virtual void IncrementAugmentedSkillLevel(unsigned n);
+    virtual void DecrementAugmentedSkillLevel(unsigned n);
+    virtual void SkillLevelChange() {}
+    // Takes the profile from the game engine's cache, the record's range profile, and
+    // the profile's sounds and props.
+    virtual void LoadResources(const LoadTable& table);
+    // Asks the sounds and props it holds to preload.
+    void PreLoad(bool preloadNow) override;
+    virtual void Update(Character& character, int elapsedMs);
+    virtual void OnHitActivation(Character&, const ParametersCombat&) {}
+    // The level the skill acts at: 0 while its own level is 0 or less, else its level
+    // plus the items' augmentation, bounded by the ultimate level.
+    virtual unsigned GetCurrentLevel() const;
+    virtual unsigned GetChanceWeight(bool) const { return 0; }
+    virtual bool IsSkillOnHitActive() const { return false; }
+    virtual bool IsTrackable(unsigned) const { return false; }
+    virtual bool IsTempTrackable(unsigned) const { return false; }
+    virtual bool HasIconDisplay(unsigned i) const { return IsTrackable(i); }
+    virtual bool TrackableTimed(unsigned) const { return false; }
+    virtual int TrackableRemainingTime(unsigned) const { return 1; }
+    virtual int TrackableTotalTime(unsigned) const { return 1; }
+    virtual Skill_RangeProfile GetRangeProfile() const { return m_rangeProfile; }
+    // Shortens the running cooldown by ms; 0 or less ends it.
+    virtual void EndCooldown(int ms);
+    // Starts a cooldown of ms unless a longer one runs.
+    virtual void ReplaceCooldownTime(float ms);
+    virtual void ApplyDisruptionCooldownTime(float ms);
+    // Recomputes the availability flags and the reason; true when usable.
+    virtual bool SetAvailability(bool ignoreMana, bool ignoreCooldown);
+    // The skill's own attribute of that type plus its modifiers' and its owner's.
+    virtual float GetTotalSkillAttribute(SkillAttributeType type) const;
+    // Adds the current level's modifiers and those of every modifier skill to `out`.
+    virtual void GetSkillModifierData(SkillProfile_Modifiers& out) const;
+    // What the skill adds to its owner's defences when an attack reaches the owner; the
+    // base adds nothing.
+    virtual void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    // What the skill gives its owner while it is in force; the base gives nothing.
+    virtual void CollectPassiveSkillAttributes(SkillAttributeAccumulator&) const {}
+    virtual void CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator&) const {}
+    virtual void CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator&) const {}
+    virtual void CollectPassiveRetaliationAttributes(CombatAttributeAccumulator&) const {}
+    virtual void CollectPassiveRacialBonusDamage(const std::vector<std::string>&, RacialBonus_Damage&) const {}
+    virtual void CollectPassiveRacialBonusDefense(const std::vector<std::string>&, RacialBonus_Defense&) const {}
+    // What a projectile of the skill found, and the results every peer applies; the base
+    // does nothing with them.
+    virtual void TargetInformation(const ProjectileInfo& info, const WorldCoords& coords, std::vector<uint32_t> targets);
+    virtual void TargetFriendInformation(const ProjectileInfo& info, const WorldCoords& coords,
+                                         std::vector<uint32_t> targets);
+    virtual void TargetResult(Character&, const std::vector<uint32_t>&, const WorldCoords&, unsigned, unsigned, bool) {}
+    virtual void CreateProjectile(Character&, const WorldCoords&, unsigned, const WorldVec3&, unsigned, unsigned,
+                                  unsigned)
     {
-        m_skillLevel = level;
+    }
+    virtual void SkillSpawnObject(Character&, const WorldCoords&, unsigned, const std::vector<WorldCoords>&,
+                                  const std::vector<uint32_t>&, unsigned)
+    {
+    }
+    virtual void StopSkill(Character&) {}
+    virtual void DispellSelfBuff(Character&) {}
+    virtual bool IsRepeatable() const { return m_repeatable; }
+    // The base needs no target: it answers 0 and true.
+    virtual bool GetValidTarget(const Character&, unsigned& target, const WorldVec3&, bool, float) const
+    {
+        target = 0;
+        return true;
+    }
+    virtual bool ShouldMonsterSkillBeInterruptedWhilePursuing() const { return true; }
+    // Applies a state sent by the controlling peer (or any state with `force`).
+    virtual void ReceiveStateUpdate(int32_t level, bool enabled, bool force);
+    virtual bool IsValidTarget(unsigned) const { return true; }
+    virtual bool GetWarmUpWasActive() const { return false; }
+    virtual void PreLoadResources() {}
+
+    // ---- Owner --------------------------------------------------------------------------
+    void SetManager(SkillManagerBase* manager) { m_manager = manager; }
+    SkillManagerBase* GetManager() { return m_manager; }
+    const SkillManagerBase* GetManager() const { return m_manager; }
+    bool HasManager() const { return m_manager != nullptr; }
+    // This peer drives the skill and sends its state.
+    bool IsControllingSkill() const;
+
+    // ---- Identity and record ------------------------------------------------------------
+    const Name& GetResourceName() const { return m_resourceName; }
+    // The engine's null profile while the skill has none; null only without an engine.
+    const SkillProfile* GetSkillProfile() const;
+    void SetSkillProfile(const SkillProfile* profile)
+    {
+        m_profile = profile;
         RefreshPassiveContribution();
     }
+    Skill_Type GetSkillType() const { return m_skillType; }
+    unsigned GetMaxLevel() const;
+    unsigned GetUltimateLevel() const;
+
+    // ---- Flags --------------------------------------------------------------------------
+    bool IsPrimary() const { return m_primary; }
+    bool IsSecondary() const { return m_secondary; }
+    bool IsDefaultSkill() const { return m_defaultSkill; }
+    bool ShouldWpUseParentResources() const { return m_wpUsesParentResources; }
+    bool IsItemSkill() const { return m_itemSkill; }
+    void SetAsItemSkill() { m_itemSkill = true; }
+    void SetAsTempSkill() { m_tempSkill = true; }
+    bool IsAugmented() const { return m_augmentedLevel > 0; }
+
+    // ---- Levels -------------------------------------------------------------------------
+    int32_t GetSkillLevel() const { return m_skillLevel; }
+    uint32_t GetMasteryId() const { return m_masteryId; }
+    void AddMastery(uint32_t id)
+    {
+        if (id != 0)
+            m_masteryId = id;
+    }
+    // The own level of the mastery skill; 0 when it does not resolve.
+    int32_t GetMasteryLevel() const;
+    bool IsSkillTheMasterySkill() const { return m_masteryId == 0; }
+
+    // ---- Links --------------------------------------------------------------------------
+    void AddModifier(uint32_t id) { m_modifiers.push_back(id); }
+    void AddSecondarySkill(uint32_t id) { m_secondarySkills.push_back(id); }
+    void AddBaseSkill(uint32_t id) { m_baseSkills.push_back(id); }
+    const std::vector<uint32_t>& GetModifiers() const { return m_modifiers; }
+    const std::vector<uint32_t>& GetSecondarySkills() const { return m_secondarySkills; }
+    // True without base skills, else when one of them has a current level.
+    bool IsBaseSkillEnabled() const;
+
+    // ---- Range --------------------------------------------------------------------------
+    float GetRange() const;
+    bool NeedsAttackSlot() const { return GetRangeProfile() == Skill_RangeMelee; }
+
+    // ---- Cooldown and mana --------------------------------------------------------------
+    void StartCooldown();
+    // 1 when no cooldown runs, else the part of it gone by.
+    float GetCooldownCompletion() const;
+    int32_t GetCooldownRemaining() const { return m_cooldownRemaining; }
+    int32_t GetCooldownTotal() const { return m_cooldownTotal; }
+    // Never below 0.
+    float GetManaCost() const;
+    void SubtractManaCost();
+
+    // ---- Availability -------------------------------------------------------------------
+    Skill_UseQuery GetReason() const { return m_reason; }
+    // True when the skill failed on its weapons, or lacked mana or was cooling down
+    // where its kind falls back to the default attack.
+    bool UseDefaultWhenUnavailable() const;
+    bool QualifyingWeapon() const;
+    bool QualifyingHandState() const;
+    // True when the list is empty or holds either hand's type.
+    static bool IsQualifyingWeapons(Weapon_Type right, Weapon_Type left, const std::vector<Weapon_Type>& qualifying);
+    bool AllowDualWieldWeapons() const;
     // Enabled and above level 0.
-    bool IsSkillEnabled() const { return m_enabled && GetCurrentLevel() > 0; }
+    bool IsSkillEnabled() const { return m_enabled && m_skillLevel > 0; }
+    bool IsEnabledFlagSet() const { return m_enabled; }
     void SetSkillEnabled(bool enabled)
     {
         m_enabled = enabled;
         RefreshPassiveContribution();
     }
 
-    // Null until the skill has loaded with a game engine present.
-    const SkillProfile* GetSkillProfile() const { return m_profile; }
-    void SetSkillProfile(const SkillProfile* profile)
-    {
-        m_profile = profile;
-        RefreshPassiveContribution();
-    }
+    // ---- Record loading -----------------------------------------------------------------
+    // The profile of the skill's record, cached by the game engine but not kept here.
+    void LoadOriginalSkillResource(const LoadTable& table);
+    // Creates the profile's nine sounds; an empty name or a record of another class
+    // leaves its place empty.
+    void LoadSounds();
+    // In order: warm-up, swipe, hit, activate, deactivate, cast, uncast, skill sound 1, 2.
+    enum SoundSlot : unsigned {
+        Sound_WarmUp,
+        Sound_Swipe,
+        Sound_Hit,
+        Sound_Activate,
+        Sound_Deactivate,
+        Sound_Cast,
+        Sound_UnCast,
+        Sound_Skill1,
+        Sound_Skill2,
+        kSoundCount
+    };
+    SoundPak* GetSound(SoundSlot slot) const { return slot < kSoundCount ? m_sounds[slot] : nullptr; }
+    Prop* GetProp1() const { return m_prop1; }
+    Prop* GetProp2() const { return m_prop2; }
 
-    // What the skill adds to its owner's defences when an attack reaches the owner; the
-    // base adds nothing.
-    virtual void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    // ---- Replication --------------------------------------------------------------------
+    // Sends the level and enabled flag through the owner's services, when this peer has them.
+    void SendStateUpdate();
+
+    // ---- Passive contributions ----------------------------------------------------------
     // What the skill adds to its owner's character attribute totals: the contribution of
     // its current level, null when it adds nothing. Kept from the last change of level,
-    // state or profile, since every character update reads it for every skill.
+    // augmentation, state or profile, since every character update reads it for every
+    // skill.
     const CharAttributeContribution* GetPassiveCharContribution() const { return m_passiveChar; }
     void CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const;
     // Finds the contribution again from the level, state and profile.
@@ -62,11 +277,53 @@ protected:
     // The contribution at the current level and state; the base adds nothing.
     virtual const CharAttributeContribution* FindPassiveCharContribution() const { return nullptr; }
 
+    // Cooldown length in milliseconds from the modifiers and the cooldown reduction.
+    float GetCooldownTime() const;
+    void AddSkillLevel(int n);
+    void SubtractSkillLevel(unsigned n);
+    void SetIgnoreMana(bool ignore) { m_ignoreMana = ignore; }
+    virtual void NotifyUIOnActivate() {}
+    virtual void NotifyUIOnDeactivate() {}
+
+    std::string m_kindText = "^r--- Invalid Type ----";
+    Skill_Type m_skillType = 0;
+    bool m_primary = false;
+    bool m_secondary = false;
+    bool m_repeatable = true;
+    bool m_useDefaultWhenOutOfMana = false;
+    bool m_useDefaultWhenCooling = false;
+    bool m_disruptable = false;
+    bool m_wpUsesParentResources = true;
+    bool m_defaultSkill = false;
+
 private:
+    SkillManagerBase* m_manager = nullptr;   // not owned
+    Name m_resourceName;
     const SkillProfile* m_profile = nullptr;   // owned by the game engine's cache
     const CharAttributeContribution* m_passiveChar = nullptr;   // owned by the profile
-    unsigned m_skillLevel = 0;
+    Skill_UseQuery m_reason = Skill_Usable;
+    bool m_lacksMana = false;
+    bool m_coolingDown = false;
+    bool m_weaponNotQualifying = false;
+    bool m_handStateNotQualifying = false;
+    Skill_RangeProfile m_rangeProfile = Skill_RangeMelee;
+    int32_t m_skillLevel = 0;
+    // Skills made outside a skill manager act from their level alone, so they start
+    // enabled; a controlling peer's update recomputes the flag every frame.
     bool m_enabled = true;
+    uint32_t m_masteryId = 0;
+    std::vector<uint32_t> m_modifiers;
+    std::vector<uint32_t> m_secondarySkills;
+    std::vector<uint32_t> m_baseSkills;
+    int32_t m_cooldownRemaining = 0;
+    int32_t m_cooldownTotal = 0;
+    bool m_ignoreMana = false;
+    uint32_t m_augmentedLevel = 0;
+    bool m_tempSkill = false;
+    bool m_itemSkill = false;
+    SoundPak* m_sounds[kSoundCount] = {};   // owned through the object manager
+    Prop* m_prop1 = nullptr;                // owned through the object manager
+    Prop* m_prop2 = nullptr;
 };
 
 // A skill that acts without being used: while enabled it adds its profile's values at
@@ -79,6 +336,24 @@ public:
 
 protected:
     const CharAttributeContribution* FindPassiveCharContribution() const override;
+};
+
+// A skill that adds to the skill it modifies: its modifier numbers join that skill's.
+class Skill_Modifier : public Skill {
+    GAME_DECLARE_CLASS(Skill_Modifier)
+
+public:
+    // Adds the modifier's skill attributes at its current level to the modified skill's.
+    virtual void CollectModifierSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+};
+
+class Skill_ProjectileModifier : public Skill_Modifier {
+    GAME_DECLARE_CLASS(Skill_ProjectileModifier)
+};
+
+// A skill set off by the skill it is attached to.
+class SkillSecondary : public Skill {
+    GAME_DECLARE_CLASS(SkillSecondary)
 };
 
 }  // namespace GAME

@@ -13,6 +13,7 @@
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/core/foundation/StringUtil.h"
+#include "Game/items/Weapon.h"
 #include "Game/skills/Skill.h"
 
 namespace GAME {
@@ -44,11 +45,28 @@ void SkillManager::Load(const LoadTable& table)
     ReadUnsignedArray(table, "reclamationPointCosts", m_reclamationPointCosts);
 }
 
-// The manager creates no skills of its own yet, so its frame, preload, death and
-// destruction have none to pass on to.
+// The manager creates no skills of its own yet, so its preload, death and destruction
+// have none to pass on to.
 void SkillManager::PreLoad(bool /*preloadNow*/) {}
 
-void SkillManager::Update(int /*elapsedMs*/) {}
+// Each skill of the active list counts its cooldown down and, on the controlling peer,
+// recomputes whether it may be used. By index: a skill's update may send its state, but
+// the list may not grow under the loop without the loop seeing the new entry safely.
+void SkillManager::Update(int elapsedMs)
+{
+    if (!m_parent)
+        return;
+    SkillAttributeAccumulator totals;
+    GatherSkillAttributes(totals);
+    for (uint32_t type = 0; type < kSkillAttributeTypeCount; ++type)
+        m_frameTotals[type] = totals.GetValue(static_cast<SkillAttributeType>(type));
+    m_frameTotalsValid = true;
+    ObjectManager& objects = ObjectManager::Get();
+    for (size_t i = 0; i < m_activeList.size(); ++i)
+        if (Skill* skill = objects.GetObject<Skill>(m_activeList[i]))
+            skill->Update(*m_parent, elapsedMs);
+    m_frameTotalsValid = false;
+}
 
 void SkillManager::ImDead() {}
 
@@ -176,14 +194,90 @@ void SkillManager::GetCharAttributes(CharAttributeAccumulator& accumulator) cons
 
 void SkillManager::AddToActiveList(Skill* skill)
 {
-    if (skill && std::find(m_activeList.begin(), m_activeList.end(), skill->GetObjectId()) == m_activeList.end())
+    if (skill && std::find(m_activeList.begin(), m_activeList.end(), skill->GetObjectId()) == m_activeList.end()) {
         m_activeList.push_back(skill->GetObjectId());
+        skill->Install(m_parent);
+    }
 }
 
 void SkillManager::RemoveFromActiveList(Skill* skill)
 {
-    if (skill)
-        std::erase(m_activeList, skill->GetObjectId());
+    if (skill && std::erase(m_activeList, skill->GetObjectId()) != 0)
+        skill->UnInstall(m_parent);
+}
+
+EquipManager_HandState SkillManager::GetHandState() const
+{
+    return m_combatManager ? m_combatManager->GetHandState() : EquipManager_Unarmed;
+}
+
+void SkillManager::GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const
+{
+    const ObjectManager& objects = ObjectManager::Get();
+    const Weapon* rightWeapon = objects.GetObject<Weapon>(GetRightHandWeapon());
+    const Weapon* leftWeapon = objects.GetObject<Weapon>(GetLeftHandWeapon());
+    right = rightWeapon ? rightWeapon->GetWeaponType() : Weapon_None;
+    left = leftWeapon ? leftWeapon->GetWeaponType() : Weapon_None;
+}
+
+void SkillManager::SubtractMana(float amount)
+{
+    if (m_parent)
+        m_parent->SubtractMana(amount);
+}
+
+float SkillManager::GetCurrentMana() const { return m_parent ? m_parent->GetCurrentMana() : 0.0f; }
+
+uint32_t SkillManager::GetRightHandWeapon() const
+{
+    return m_combatManager ? m_combatManager->GetRightHandWeapon() : 0;
+}
+
+uint32_t SkillManager::GetLeftHandWeapon() const
+{
+    if (m_leftHandWeapon != 0 || !m_combatManager)
+        return m_leftHandWeapon;
+    return m_combatManager->GetLeftHandWeapon();
+}
+
+void SkillManager::GatherSkillAttributes(SkillAttributeAccumulator& accumulator) const
+{
+    if (m_parent)
+        m_parent->GetEquipSkillAttributes(accumulator);
+    ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveSkillAttributes(accumulator); });
+}
+
+float SkillManager::GetTotalSkillAttribute(SkillAttributeType type) const
+{
+    if (m_frameTotalsValid)
+        return type < kSkillAttributeTypeCount ? m_frameTotals[type] : 0.0f;
+    SkillAttributeAccumulator accumulator;
+    GatherSkillAttributes(accumulator);
+    return accumulator.GetValue(type);
+}
+
+void SkillManager::AddWeaponEnchantment(uint32_t skillId, const std::string& recordName)
+{
+    m_weaponEnchantments.emplace_back(skillId, recordName);
+    if (m_parent)
+        m_parent->SetWeaponEnchantment(recordName);
+}
+
+void SkillManager::RemoveWeaponEnchantment(uint32_t skillId)
+{
+    const size_t removed = std::erase_if(m_weaponEnchantments, [&](const auto& entry) { return entry.first == skillId; });
+    if (removed != 0 && m_weaponEnchantments.empty() && m_parent)
+        m_parent->SetWeaponEnchantment("");
+}
+
+void SkillManager::AddCharFxPak(uint32_t skillId, const std::vector<std::string>& names)
+{
+    m_charFxPaks.emplace_back(skillId, names);
+}
+
+void SkillManager::RemoveCharFxPak(uint32_t skillId)
+{
+    std::erase_if(m_charFxPaks, [&](const auto& entry) { return entry.first == skillId; });
 }
 
 uint32_t SkillManager::GetSkillIdFromReference(uint32_t) const { return 0; }

@@ -5,7 +5,10 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "Game/skills/SkillManagerBase.h"
 
 namespace GAME {
 
@@ -20,11 +23,11 @@ class Skill;
 class WorldVec3;
 struct TargetLeadingData;
 
-class SkillManager {
+class SkillManager : public SkillManagerBase {
 public:
     // Binds the manager to its character and the character's combat manager.
     void Initialize(CombatManager& combatManager, Character& parent);
-    Character* GetParent() const { return m_parent; }
+    Character* GetParent() const override { return m_parent; }
     CombatManager* GetCombatManager() const { return m_combatManager; }
 
     // Reads the mastery levels and the reclamation tiers and costs from the character's
@@ -83,13 +86,38 @@ public:
 
     // The skills in force, in the order they entered; a skill enters once. Kept by id, so
     // a skill destroyed meanwhile is passed over.
-    void AddToActiveList(Skill* skill);
-    void RemoveFromActiveList(Skill* skill);
+    // A skill entering is installed on the character, one leaving uninstalled.
+    void AddToActiveList(Skill* skill) override;
+    void RemoveFromActiveList(Skill* skill) override;
+
+    // ---- What the skills ask of their owner --------------------------------------------
+    // Null until this peer drives the character's skills.
+    SkillServicesBase* GetSkillServices() const override { return m_skillServices; }
+    void SetSkillServices(SkillServicesBase* services) { m_skillServices = services; }
+    // Set by a monster before it loads its skills.
+    bool IsMonsterSkill() const override { return m_monsterSkills; }
+    void SetMonsterSkills(bool monster) { m_monsterSkills = monster; }
+    EquipManager_HandState GetHandState() const override;
+    void GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const override;
+    void SubtractMana(float amount) override;
+    float GetCurrentMana() const override;
+    uint32_t GetRightHandWeapon() const override;
+    // The character's skills and equipment together. While Update runs the totals are
+    // gathered once for the frame: every skill asks for them, and nothing a skill's update
+    // does changes them.
+    float GetTotalSkillAttribute(SkillAttributeType type) const override;
+    // A skill's weapon enchantment: the latest one registered is the one the character shows.
+    void AddWeaponEnchantment(uint32_t skillId, const std::string& recordName);
+    void RemoveWeaponEnchantment(uint32_t skillId) override;
+    // A skill's effect packs on the character, kept by skill id.
+    void AddCharFxPak(uint32_t skillId, const std::vector<std::string>& names);
+    void RemoveCharFxPak(uint32_t skillId) override;
     // The character's skills react to an attack (never to retaliation or reflection).
     void UnderAttack(const ParametersCombat&) {}
 
-    // The object id of the weapon in the left hand, 0 when none.
-    uint32_t GetLeftHandWeapon() const { return m_leftHandWeapon; }
+    // The object id of the weapon in the left hand, 0 when none: one set here, else the
+    // character's equipment's.
+    uint32_t GetLeftHandWeapon() const override;
     void SetLeftHandWeapon(uint32_t weaponId) { m_leftHandWeapon = weaponId; }
 
     // Cooldown added to the character's skills by disruption, in milliseconds. For now it
@@ -134,6 +162,14 @@ private:
     std::vector<uint32_t> m_reclamationPointCosts;
     std::vector<uint32_t> m_activeList;
     uint32_t m_leftHandWeapon = 0;
+    SkillServicesBase* m_skillServices = nullptr;   // not owned
+    bool m_monsterSkills = false;
+    // The totals of GetTotalSkillAttribute for the frame under way; valid while set.
+    bool m_frameTotalsValid = false;
+    float m_frameTotals[kSkillAttributeTypeCount] = {};
+    void GatherSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+    std::vector<std::pair<uint32_t, std::string>> m_weaponEnchantments;   // skill id, record
+    std::vector<std::pair<uint32_t, std::vector<std::string>>> m_charFxPaks;
     float m_cooldownDamage = 0.0f;
     bool m_speedUpdateNeeded = false;
     BareHandAttack m_bareHand;

@@ -2,10 +2,102 @@
 
 #include <algorithm>
 
+#include "Engine/LoadTable.h"
+#include "Game/combat/SkillAttribute.h"
+#include "Game/core/foundation/MathUtil.h"
+
 namespace GAME {
+
+namespace {
+
+// Whole-number entries of a per-level array; a negative or absent entry is 0.
+uint32_t WholeEntry(const LoadTable& record, const char* key, unsigned index)
+{
+    return TruncateToUnsigned(record.GetFloat(key, index, 0.0f));
+}
+
+// A non-negative whole number of a record; a negative one counts as 0.
+unsigned WholeValue(const LoadTable& record, const char* key)
+{
+    const int value = record.GetInt(key, 0);
+    return value > 0 ? static_cast<unsigned>(value) : 0u;
+}
+
+// The largest number of levels a record may give a skill; bounds the per-level tables
+// a careless record could otherwise size without limit.
+constexpr unsigned kMaxSkillLevels = 1000;
+
+}  // namespace
+
+void SkillProfile_Modifiers::Load(const LoadTable& record, unsigned index)
+{
+    manaCost = record.GetFloat("skillManaCost", index, 0.0f);
+    activeLifeCost = record.GetFloat("skillActiveLifeCost", index, 0.0f);
+    activeManaCost = record.GetFloat("skillActiveManaCost", index, 0.0f);
+    activeDuration = record.GetFloat("skillActiveDuration", index, 0.0f);
+    targetRadius = record.GetFloat("skillTargetRadius", index, 0.0f);
+    targetAngle = record.GetFloat("skillTargetAngle", index, 0.0f);
+    targetNumber = WholeEntry(record, "skillTargetNumber", index);
+    cooldownTime = record.GetFloat("skillCooldownTime", index, 0.0f);
+    speedAcceleration = record.GetFloat("skillSpeedAcceleration", index, 0.0f);
+    explosionRadius = record.GetFloat("explosionRadius", index, 0.0f);
+    projectileLaunchRotation = record.GetFloat("projectileLaunchRotation", index, 0.0f);
+    projectileLaunchNumber = WholeEntry(record, "projectileLaunchNumber", index);
+    projectilePiercing = record.GetFloat("projectilePiercing", index, 0.0f);
+}
+
+SkillProfile_Modifiers& SkillProfile_Modifiers::operator+=(const SkillProfile_Modifiers& other)
+{
+    manaCost += other.manaCost;
+    activeLifeCost += other.activeLifeCost;
+    activeManaCost += other.activeManaCost;
+    activeDuration += other.activeDuration;
+    targetRadius += other.targetRadius;
+    targetAngle += other.targetAngle;
+    targetNumber += other.targetNumber;
+    cooldownTime += other.cooldownTime;
+    speedAcceleration += other.speedAcceleration;
+    explosionRadius += other.explosionRadius;
+    projectileLaunchRotation += other.projectileLaunchRotation;
+    projectileLaunchNumber += other.projectileLaunchNumber;
+    projectilePiercing += other.projectilePiercing;
+    return *this;
+}
 
 void SkillProfile::LoadProfile(const LoadTable& record)
 {
+    m_displayNameTag = record.GetString("skillDisplayName", "");
+    m_baseDescriptionTag = record.GetString("skillBaseDescription", "");
+    m_petDisplayable = record.GetBool("isPetDisplayable", false);
+    m_maxLevel = std::min(WholeValue(record, "skillMaxLevel"), kMaxSkillLevels);
+    m_ultimateLevel = std::min(std::max(WholeValue(record, "skillUltimateLevel"), m_maxLevel), kMaxSkillLevels);
+
+    static const struct {
+        const char* key;
+        Weapon_Type type;
+    } kWeaponKeys[] = {{"Sword", Weapon_Sword}, {"Axe", Weapon_Axe},   {"Bow", Weapon_Bow},
+                       {"Spear", Weapon_Spear}, {"Mace", Weapon_Mace}, {"Staff", Weapon_Staff},
+                       {"Magical", Weapon_Magical}, {"Shield", Weapon_Shield}};
+    m_qualifyingWeapons.clear();
+    for (const auto& weapon : kWeaponKeys)
+        if (record.GetBool(weapon.key, false))
+            m_qualifyingWeapons.push_back(weapon.type);
+    m_qualifyingDualWeapons = record.GetBool("dualWieldOnly", false);
+    record.GetStringArray("skillDependancy", m_skillDependancy);
+
+    m_modifiers.assign(m_ultimateLevel, {});
+    for (unsigned index = 0; index < m_ultimateLevel; ++index)
+        m_modifiers[index].Load(record, index);
+
+    static const char* const kSoundKeys[9] = {"skillWarmUpSound",  "skillSwipeSound",       "skillHitSound",
+                                              "skillActivatedSound", "skillDeactivatedSound", "skillCastSound",
+                                              "skillUnCastSound",  "skillSound1",           "skillSound2"};
+    for (unsigned i = 0; i < 9; ++i)
+        m_soundNames[i] = record.GetString(kSoundKeys[i], "");
+    m_propName1 = record.GetString("propName1", "");
+    m_propName2 = record.GetString("propName2", "");
+
+    m_skillAttributes.Load(record);
     m_damageAttributes.Load(record);
     m_defenseAttributes.Load(record);
     m_retaliationAttributes.Load(record);
@@ -15,6 +107,18 @@ void SkillProfile::LoadProfile(const LoadTable& record)
     m_charContributions.assign(std::max<size_t>(m_charAttributes.GetLevelCount(), 1), {});
     for (size_t level = 0; level < m_charContributions.size(); ++level)
         m_charContributions[level].Build(m_charAttributes, static_cast<unsigned>(level + 1));
+}
+
+const SkillProfile_Modifiers& SkillProfile::GetSkillModifierData(unsigned level) const
+{
+    if (level == 0 || m_modifiers.empty())
+        return m_noModifiers;
+    return m_modifiers[std::min<size_t>(level, m_modifiers.size()) - 1];
+}
+
+void SkillProfile::GetSkillAttributes(SkillAttributeAccumulator& accumulator, unsigned level) const
+{
+    m_skillAttributes.AddToAccumulator(accumulator, level);
 }
 
 void SkillProfile::GetRetaliationAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const

@@ -2,17 +2,44 @@
 // held by value (the game engine keeps one), and a copy holds copies of its stores.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "Game/combat/CharAttributeStore.h"
 #include "Game/combat/DamageAttributeStore.h"
 #include "Game/combat/DefenseAttributeStore.h"
 #include "Game/combat/RetaliationAttributeStore.h"
+#include "Game/combat/SkillAttributeStore.h"
+#include "Game/items/ItemTypes.h"
 
 namespace GAME {
 
 class CombatAttributeAccumulator;
 class LoadTable;
+
+class SkillAttributeAccumulator;
+
+// The per-level numbers of a skill that skill attributes and items add to. All zero when
+// constructed; a skill sums its own and its modifiers' with +=.
+struct SkillProfile_Modifiers {
+    float manaCost = 0.0f;
+    float activeLifeCost = 0.0f;
+    float activeManaCost = 0.0f;
+    float activeDuration = 0.0f;   // seconds
+    float targetRadius = 0.0f;
+    float targetAngle = 0.0f;
+    uint32_t targetNumber = 0;
+    float cooldownTime = 0.0f;     // seconds
+    float speedAcceleration = 0.0f;
+    float explosionRadius = 0.0f;
+    float projectileLaunchRotation = 0.0f;
+    uint32_t projectileLaunchNumber = 0;
+    float projectilePiercing = 0.0f;
+
+    // Entry `index` of each key's array, 0 where the record gives none.
+    void Load(const LoadTable& record, unsigned index);
+    SkillProfile_Modifiers& operator+=(const SkillProfile_Modifiers& other);
+};
 
 class SkillProfile {
 public:
@@ -20,6 +47,44 @@ public:
 
     // Loads the profile from its skill record. Its stores are never given a generator.
     void LoadProfile(const LoadTable& record);
+
+    // ---- Names and level limits -------------------------------------------------------
+    // "Invalid Skill Profile" until loaded.
+    const std::string& GetDisplayNameTag() const { return m_displayNameTag; }
+    const std::string& GetBaseDescriptionTag() const { return m_baseDescriptionTag; }
+    const std::vector<std::string>& GetSkillDependancy() const { return m_skillDependancy; }
+    // What points can buy, and the bound including levels added by items (never below
+    // the maximum level).
+    unsigned GetMaxLevel() const { return m_maxLevel; }
+    unsigned GetUltimateLevel() const { return m_ultimateLevel; }
+    bool GetPetDisplayable() const { return m_petDisplayable; }
+
+    // ---- Weapons ----------------------------------------------------------------------
+    // The weapon types the skill may be used with; empty for any.
+    const std::vector<Weapon_Type>& GetQualifyingWeapons() const { return m_qualifyingWeapons; }
+    // The skill asks for a weapon in each hand.
+    bool GetQualifyingDualWeapons() const { return m_qualifyingDualWeapons; }
+
+    // ---- Sounds and props (record names, empty for none) ------------------------------
+    const std::string& GetWarmUpSoundName() const { return m_soundNames[0]; }
+    const std::string& GetSwipeSoundName() const { return m_soundNames[1]; }
+    const std::string& GetHitSoundName() const { return m_soundNames[2]; }
+    const std::string& GetActivateSoundName() const { return m_soundNames[3]; }
+    const std::string& GetDeactivateSoundName() const { return m_soundNames[4]; }
+    const std::string& GetCastSoundName() const { return m_soundNames[5]; }
+    const std::string& GetUnCastSoundName() const { return m_soundNames[6]; }
+    const std::string& GetSkillSound1Name() const { return m_soundNames[7]; }
+    const std::string& GetSkillSound2Name() const { return m_soundNames[8]; }
+    const std::string& GetPropName1() const { return m_propName1; }
+    const std::string& GetPropName2() const { return m_propName2; }
+
+    // ---- Per-level numbers ------------------------------------------------------------
+    // The modifiers of a level; all zero at level 0 or without entries, the last entry
+    // past the end.
+    const SkillProfile_Modifiers& GetSkillModifierData(unsigned level) const;
+    // The skill attributes the skill grants at a level.
+    void GetSkillAttributes(SkillAttributeAccumulator& accumulator, unsigned level) const;
+    const SkillAttributeStore_Skill& GetSkillAttrStore() const { return m_skillAttributes; }
 
     // ---- Damage and retaliation -------------------------------------------------------
     // The retaliation of the skill at a level: the store's damage, then its modifiers.
@@ -40,6 +105,20 @@ public:
     const CharAttributeStore_Skill& GetCharAttrStore() const { return m_charAttributes; }
 
 private:
+    std::string m_displayNameTag = "Invalid Skill Profile";
+    std::string m_baseDescriptionTag = "Invalid Skill Profile";
+    std::vector<std::string> m_skillDependancy;
+    unsigned m_maxLevel = 0;
+    unsigned m_ultimateLevel = 0;
+    bool m_petDisplayable = false;
+    std::vector<Weapon_Type> m_qualifyingWeapons;
+    bool m_qualifyingDualWeapons = false;
+    std::string m_soundNames[9];
+    std::string m_propName1;
+    std::string m_propName2;
+    std::vector<SkillProfile_Modifiers> m_modifiers;   // one per level up to the ultimate
+    SkillProfile_Modifiers m_noModifiers;
+    SkillAttributeStore_Skill m_skillAttributes;
     DamageAttributeStore_Skill m_damageAttributes;
     DefenseAttributeStore_Skill m_defenseAttributes;
     RetaliationAttributeStore_Skill m_retaliationAttributes;

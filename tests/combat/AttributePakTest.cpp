@@ -351,7 +351,7 @@ TEST_F(AttributeItemTest, ACharacterGathersItemsSkillsAndItsOwnResistances)
 TEST_F(AttributeItemTest, ASkillsCharacterContributionFollowsItsLevelAndState)
 {
     RecordDatabase::Get().RegisterRecord("Records/Skills/TestDexterity.dbr",
-                                         "Class,Skill_Passive,\ncharacterDexterity,2;4;6,\n");
+                                         "Class,Skill_Passive,\nskillMaxLevel,8,\ncharacterDexterity,2;4;6,\n");
     auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>("Records/Skills/TestDexterity.dbr");
     ASSERT_NE(skill, nullptr);
     const auto dexterity = [&] {

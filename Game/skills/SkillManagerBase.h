@@ -1,0 +1,45 @@
+// The owner of a skill as the skill sees it: every question a skill asks of its
+// character goes through this interface, which the character's skill manager answers.
+#pragma once
+
+#include <cstdint>
+
+#include "Game/combat/SkillAttribute.h"
+#include "Game/items/ItemTypes.h"
+
+namespace GAME {
+
+class Character;
+class Skill;
+class SkillServicesBase;
+
+class SkillManagerBase {
+public:
+    virtual ~SkillManagerBase() = default;
+
+    // Null unless this peer drives the character's skills.
+    virtual SkillServicesBase* GetSkillServices() const = 0;
+    virtual Character* GetParent() const = 0;
+    // True for a monster's skills: they are enabled as soon as they have a level.
+    virtual bool IsMonsterSkill() const = 0;
+    // The owner's hand state; 0 without a combat manager.
+    virtual EquipManager_HandState GetHandState() const = 0;
+    // The types of the weapons in the owner's hands; Weapon_None for an empty hand.
+    virtual void GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const = 0;
+    virtual void SubtractMana(float amount) = 0;
+    virtual float GetCurrentMana() const = 0;
+    // Weapon object ids, 0 when none.
+    virtual uint32_t GetRightHandWeapon() const = 0;
+    virtual uint32_t GetLeftHandWeapon() const = 0;
+    // The owner's summed skill attribute of that type from items and other skills.
+    virtual float GetTotalSkillAttribute(SkillAttributeType type) const = 0;
+    // Enters a skill not yet listed, then installs it on the owner; the other removes a
+    // listed skill, then uninstalls it.
+    virtual void AddToActiveList(Skill* skill) = 0;
+    virtual void RemoveFromActiveList(Skill* skill) = 0;
+    // Drops the weapon enchantment and the effect packs a skill registered.
+    virtual void RemoveWeaponEnchantment(uint32_t skillId) = 0;
+    virtual void RemoveCharFxPak(uint32_t skillId) = 0;
+};
+
+}  // namespace GAME

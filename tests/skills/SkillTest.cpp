@@ -1,0 +1,343 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Engine/Entity.h"
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/combat/CombatManager.h"
+#include "Game/core/GameEngine.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
+#include "Game/skills/SkillManagerBase.h"
+#include "Game/skills/SkillProfile.h"
+#include "Game/skills/SkillServicesBase.h"
+#include "Game/world/Prop.h"
+
+namespace GAME {
+namespace {
+
+// Records every state a skill sends.
+class RecordingServices : public SkillServicesBase {
+public:
+    struct Sent {
+        uint32_t skillId;
+        int32_t level;
+        bool enabled;
+    };
+    void SendSkillStateUpdate(uint32_t skillId, int32_t level, bool enabled) override
+    {
+        sent.push_back({skillId, level, enabled});
+    }
+    std::vector<Sent> sent;
+};
+
+// An owner whose mana, weapons and list the test sets and reads.
+class FakeOwner : public SkillManagerBase {
+public:
+    SkillServicesBase* GetSkillServices() const override { return services; }
+    Character* GetParent() const override { return nullptr; }
+    bool IsMonsterSkill() const override { return false; }
+    EquipManager_HandState GetHandState() const override { return handState; }
+    void GetWeaponTypes(Weapon_Type& r, Weapon_Type& l) const override
+    {
+        r = right;
+        l = left;
+    }
+    void SubtractMana(float amount) override { mana -= amount; }
+    float GetCurrentMana() const override { return mana; }
+    uint32_t GetRightHandWeapon() const override { return 0; }
+    uint32_t GetLeftHandWeapon() const override { return 0; }
+    float GetTotalSkillAttribute(SkillAttributeType) const override { return 0.0f; }
+    void AddToActiveList(Skill* skill) override { active.push_back(skill->GetObjectId()); }
+    void RemoveFromActiveList(Skill* skill) override { std::erase(active, skill->GetObjectId()); }
+    void RemoveWeaponEnchantment(uint32_t) override {}
+    void RemoveCharFxPak(uint32_t) override {}
+
+    SkillServicesBase* services = nullptr;
+    EquipManager_HandState handState = EquipManager_Unarmed;
+    Weapon_Type right = Weapon_None;
+    Weapon_Type left = Weapon_None;
+    float mana = 100.0f;
+    std::vector<uint32_t> active;
+};
+
+class SkillTest : public ::testing::Test {
+protected:
+    void SetUp() override { InitializeObjects(); }
+    void TearDown() override
+    {
+        ShutdownObjects();
+        ObjectManager::Get().DestroyAllObjects();
+        RecordDatabase::Get().Clear();
+    }
+
+    // A skill from a record of these extra lines, owned by the fake owner.
+    Skill* MakeSkill(const std::string& name, const std::string& lines)
+    {
+        const std::string record = "Records/Skills/" + name + ".dbr";
+        RecordDatabase::Get().RegisterRecord(record, "Class,Skill,\nskillMaxLevel,10,\nskillUltimateLevel,10,\n" + lines);
+        auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>(record);
+        if (skill)
+            skill->SetManager(&owner);
+        return skill;
+    }
+
+    RecordingServices services;
+    FakeOwner owner;
+};
+
+TEST_F(SkillTest, CurrentLevelAddsAugmentationUnderTheUltimateLevelAndNeverLiftsLevelZero)
+{
+    Skill* skill = MakeSkill("Levels", "");
+    ASSERT_NE(skill, nullptr);
+    EXPECT_EQ(skill->GetResourceName(), Name("records\\skills\\levels.dbr"));
+    skill->IncrementAugmentedSkillLevel(3);
+    EXPECT_EQ(skill->GetCurrentLevel(), 0u);
+    skill->IncrementAugmentedSkillLevel(1);
+    skill->SetSkillLevel(8);
+    EXPECT_EQ(skill->GetCurrentLevel(), 10u);
+    skill->DecrementAugmentedSkillLevel(9);   // more than it has: none left
+    EXPECT_EQ(skill->GetCurrentLevel(), 8u);
+    // A peer may send a negative level: it counts as none, not as a huge unsigned one.
+    skill->IncrementAugmentedSkillLevel(4);
+    skill->ReceiveStateUpdate(-5, true, false);
+    EXPECT_EQ(skill->GetCurrentLevel(), 0u);
+    EXPECT_TRUE(owner.active.empty());
+}
+
+TEST_F(SkillTest, LevelChangesSendOneUpdateAndFollowTheActiveList)
+{
+    owner.services = &services;
+    Skill* skill = MakeSkill("Points", "");
+    ASSERT_NE(skill, nullptr);
+    skill->SetSkillLevel(9);
+    EXPECT_EQ(owner.active, std::vector<uint32_t>{skill->GetObjectId()});
+    skill->IncrementSkillLevel(5);
+    EXPECT_EQ(skill->GetSkillLevel(), 10);
+    ASSERT_EQ(services.sent.size(), 1u);
+    EXPECT_EQ(services.sent[0].level, 10);
+    skill->IncrementSkillLevel(5);
+    EXPECT_EQ(services.sent.size(), 1u);
+
+    skill->SetSkillLevel(1);
+    EXPECT_TRUE(skill->DecrementSkillLevel());
+    EXPECT_EQ(skill->GetSkillLevel(), 0);
+    EXPECT_EQ(services.sent.size(), 2u);
+    EXPECT_TRUE(owner.active.empty());
+    EXPECT_FALSE(skill->DecrementSkillLevel());
+    EXPECT_EQ(services.sent.size(), 2u);
+
+    // The controlling peer keeps its own state against a received one unless forced.
+    skill->ReceiveStateUpdate(4, true, false);
+    EXPECT_EQ(skill->GetSkillLevel(), 0);
+    skill->ReceiveStateUpdate(4, true, true);
+    EXPECT_EQ(skill->GetSkillLevel(), 4);
+}
+
+TEST_F(SkillTest, CooldownsStartAboveATenthOfAMillisecondInWholeMilliseconds)
+{
+    Skill* tenth = MakeSkill("Tenth", "skillCooldownTime,0.0001,\n");
+    Skill* fifth = MakeSkill("Fifth", "skillCooldownTime,0.0002,\n");
+    Skill* huge = MakeSkill("Huge", "skillCooldownTime,1e30,\n");
+    ASSERT_TRUE(tenth && fifth && huge);
+    for (Skill* skill : {tenth, fifth, huge}) {
+        skill->SetSkillLevel(1);
+        skill->StartCooldown();
+    }
+    EXPECT_EQ(tenth->GetCooldownTotal(), 0);
+    EXPECT_EQ(fifth->GetCooldownRemaining(), 0);
+    EXPECT_EQ(fifth->GetCooldownTotal(), 0);
+    EXPECT_EQ(fifth->GetCooldownCompletion(), 1.0f);
+    EXPECT_EQ(huge->GetCooldownRemaining(), INT32_MAX);   // clamped, not undefined
+
+    fifth->ReplaceCooldownTime(5000.0f);
+    fifth->ReplaceCooldownTime(3000.0f);
+    EXPECT_EQ(fifth->GetCooldownRemaining(), 5000);
+    fifth->EndCooldown(4000);
+    fifth->ReplaceCooldownTime(3000.0f);
+    EXPECT_EQ(fifth->GetCooldownRemaining(), 3000);
+    EXPECT_EQ(fifth->GetCooldownTotal(), 3000);
+    fifth->EndCooldown(2250);
+    EXPECT_FLOAT_EQ(fifth->GetCooldownCompletion(), 0.75f);
+    fifth->EndCooldown(5000);
+    EXPECT_EQ(fifth->GetCooldownRemaining(), 0);
+    fifth->ReplaceCooldownTime(500.0f);
+    fifth->EndCooldown(0);
+    EXPECT_EQ(fifth->GetCooldownRemaining(), 0);
+}
+
+TEST_F(SkillTest, ReductionsOfAHundredPercentOrMoreLeaveNoCooldownAndNoCost)
+{
+    Skill* whole = MakeSkill("Whole", "skillCooldownTime,2,\nskillCooldownReduction,100,\n");
+    Skill* beyond = MakeSkill("Beyond", "skillCooldownTime,2,\nskillCooldownReduction,150,\n"
+                                        "skillManaCost,40,\nskillManaCostReduction,120,\n");
+    Skill* half = MakeSkill("Half", "skillCooldownTime,2,\nskillCooldownReduction,50,\n");
+    ASSERT_TRUE(whole && beyond && half);
+    for (Skill* skill : {whole, beyond, half}) {
+        skill->SetSkillLevel(1);
+        skill->StartCooldown();
+    }
+    EXPECT_EQ(whole->GetCooldownTotal(), 0);
+    EXPECT_EQ(beyond->GetCooldownTotal(), 0);
+    EXPECT_EQ(half->GetCooldownTotal(), 1000);
+    EXPECT_EQ(beyond->GetManaCost(), 0.0f);
+}
+
+TEST_F(SkillTest, ReasonsComeInTheOrderManaCooldownWeaponLevel)
+{
+    Skill* skill = MakeSkill("Reasons", "skillManaCost,30,\nSword,1,\n");
+    ASSERT_NE(skill, nullptr);
+    skill->SetSkillLevel(1);
+    skill->ReplaceCooldownTime(1000.0f);
+    owner.mana = 10.0f;
+    EXPECT_FALSE(skill->SetAvailability(false, false));
+    EXPECT_EQ(skill->GetReason(), Skill_NotEnoughMana);
+    EXPECT_FALSE(skill->SetAvailability(true, false));
+    EXPECT_EQ(skill->GetReason(), Skill_CoolingDown);
+    EXPECT_FALSE(skill->SetAvailability(true, true));
+    EXPECT_EQ(skill->GetReason(), Skill_WeaponNotQualifying);
+    EXPECT_TRUE(skill->UseDefaultWhenUnavailable());
+    owner.left = Weapon_Sword;
+    EXPECT_TRUE(skill->SetAvailability(true, true));
+    EXPECT_EQ(skill->GetReason(), Skill_Usable);
+    owner.left = Weapon_Axe;
+    skill->DecrementSkillLevel();
+    EXPECT_FALSE(skill->SetAvailability(true, true));
+    EXPECT_EQ(skill->GetReason(), Skill_WeaponNotQualifying);   // the weapon before the level
+    owner.right = Weapon_Sword;
+    EXPECT_FALSE(skill->SetAvailability(true, true));
+    EXPECT_EQ(skill->GetReason(), Skill_LevelZero);
+
+    owner.mana = 100.0f;
+    skill->SetSkillLevel(1);
+    skill->SubtractManaCost();
+    EXPECT_EQ(owner.mana, 70.0f);
+}
+
+TEST_F(SkillTest, ModifiersAddTheirNumbersAndAnUnresolvedOneIsSkipped)
+{
+    Skill* skill = MakeSkill("Modified", "skillManaCost,10;20,\nskillCooldownTime,2;3,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Modifier.dbr",
+                                         "Class,Skill_Modifier,\nskillMaxLevel,5,\nskillManaCost,5,\n");
+    auto* modifier = ObjectManager::Get().CreateObjectFromFile<Skill_Modifier>("Records/Skills/Modifier.dbr");
+    ASSERT_TRUE(skill && modifier);
+    EXPECT_TRUE(modifier->IsA<Skill>());
+    skill->AddModifier(modifier->GetObjectId());
+    skill->AddModifier(skill->GetObjectId() + 1000);
+    skill->SetSkillLevel(2);
+    EXPECT_EQ(skill->GetManaCost(), 20.0f);   // the modifier has no level yet
+    modifier->SetSkillLevel(1);
+    EXPECT_EQ(skill->GetManaCost(), 25.0f);
+    skill->StartCooldown();
+    EXPECT_EQ(skill->GetCooldownTotal(), 3000);
+}
+
+TEST_F(SkillTest, LoadKeepsSoundsAndPropsOfTheirClassAndDestroysThemWithTheSkill)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Sounds/Swipe.dbr", "Class,SoundPak,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Props/Torch.dbr", "Class,Prop,\n");
+    Skill* skill = MakeSkill("Loaded", "distanceProfile,Long,\nskillSwipeSound,Records/Sounds/Swipe.dbr,\n"
+                                       "skillHitSound,Records/Props/Torch.dbr,\npropName1,Records/Props/Torch.dbr,\n"
+                                       "propName2,Records/Sounds/Swipe.dbr,\n");
+    Skill* careless = MakeSkill("Careless", "distanceProfile,long,\n");
+    ASSERT_TRUE(skill && careless);
+    EXPECT_EQ(skill->GetRange(), gGameEngine->GetLongRange());
+    EXPECT_EQ(careless->GetRangeProfile(), Skill_RangeMelee);   // the words are case-sensitive
+    SoundPak* swipe = skill->GetSound(Skill::Sound_Swipe);
+    ASSERT_NE(swipe, nullptr);
+    EXPECT_EQ(skill->GetSound(Skill::Sound_Hit), nullptr);   // a prop is no sound
+    ASSERT_NE(skill->GetProp1(), nullptr);
+    EXPECT_EQ(skill->GetProp2(), nullptr);
+    skill->PreLoad(true);
+    EXPECT_EQ(swipe->GetPreLoadCount(), 1u);
+
+    const uint32_t swipeId = swipe->GetObjectId();
+    const uint32_t propId = skill->GetProp1()->GetObjectId();
+    ObjectManager::Get().DestroyObjectEx(skill, "test", __LINE__);
+    EXPECT_EQ(ObjectManager::Get().GetObject(propId), nullptr);
+    ObjectManager::Get().FlushDestroyedObjects();
+    EXPECT_EQ(ObjectManager::Get().GetObject(swipeId), nullptr);
+}
+
+TEST_F(SkillTest, LinkedSkillsCountOnlyWhileTheyResolveToSkills)
+{
+    Skill* skill = MakeSkill("Linked", "");
+    Skill* base = MakeSkill("Base", "");
+    Skill* mastery = MakeSkill("Mastery", "");
+    ASSERT_TRUE(skill && base && mastery);
+    EXPECT_TRUE(skill->IsBaseSkillEnabled());
+    skill->AddBaseSkill(base->GetObjectId() + 1000);
+    skill->AddBaseSkill(base->GetObjectId());
+    EXPECT_FALSE(skill->IsBaseSkillEnabled());
+    base->SetSkillLevel(1);
+    EXPECT_TRUE(skill->IsBaseSkillEnabled());
+
+    EXPECT_TRUE(skill->IsSkillTheMasterySkill());
+    skill->AddMastery(mastery->GetObjectId());
+    mastery->SetSkillLevel(3);
+    mastery->IncrementAugmentedSkillLevel(2);
+    EXPECT_EQ(skill->GetMasteryLevel(), 3);   // its own level, not the current one
+    ObjectManager::Get().DestroyObjectEx(mastery, "test", __LINE__);
+    EXPECT_EQ(skill->GetMasteryLevel(), 0);
+}
+
+// The character's skill manager installs what enters its list, counts cooldowns down
+// each frame and takes back a leaving skill's weapon enchantment.
+TEST_F(SkillTest, TheCharactersManagerUpdatesAndUninstallsItsSkills)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Owner.dbr", "Class,Character,\ncharacterMana,50,\n");
+    auto* character = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Skills/Owner.dbr");
+    Skill* skill = MakeSkill("Owned", "");
+    Skill* other = MakeSkill("Other", "");
+    ASSERT_TRUE(character && skill && other);
+    SkillManager& manager = character->GetSkillManager();
+    skill->SetManager(&manager);
+    other->SetManager(&manager);
+    skill->SetSkillLevel(1);
+    other->SetSkillLevel(1);
+    EXPECT_EQ(manager.FindSkillId("records/skills/OWNED.dbr"), skill->GetObjectId());
+    EXPECT_EQ(manager.GetSkillServices(), nullptr);
+    skill->ReplaceCooldownTime(100.0f);
+    manager.Update(40);
+    EXPECT_EQ(skill->GetCooldownRemaining(), 60);
+
+    manager.AddWeaponEnchantment(skill->GetObjectId(), "Records/Fx/Flame.dbr");
+    manager.AddWeaponEnchantment(other->GetObjectId(), "Records/Fx/Frost.dbr");
+    const EquipManager& equipment = character->GetCombatManager().GetEquipManager();
+    EXPECT_TRUE(skill->DecrementSkillLevel());
+    EXPECT_EQ(manager.FindSkillId("records/skills/owned.dbr"), 0u);
+    EXPECT_EQ(equipment.GetWeaponEnchantment(), "Records/Fx/Frost.dbr");   // another still holds one
+    EXPECT_TRUE(other->DecrementSkillLevel());
+    EXPECT_EQ(equipment.GetWeaponEnchantment(), "");
+}
+
+// On the controlling peer the enabled flag follows availability, and each change travels.
+TEST_F(SkillTest, AControllingSkillSendsItsStateWhenUsabilityChanges)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Driver.dbr", "Class,Character,\n");
+    auto* character = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Skills/Driver.dbr");
+    Skill* skill = MakeSkill("Driven", "");
+    ASSERT_TRUE(character && skill);
+    SkillManager& manager = character->GetSkillManager();
+    manager.SetSkillServices(&services);
+    skill->SetManager(&manager);
+    skill->SetSkillLevel(1);
+    manager.Update(10);
+    EXPECT_TRUE(services.sent.empty());   // usable and enabled already
+    skill->ReplaceCooldownTime(30.0f);
+    manager.Update(10);
+    ASSERT_EQ(services.sent.size(), 1u);
+    EXPECT_FALSE(services.sent[0].enabled);
+    EXPECT_FALSE(skill->IsSkillEnabled());
+    manager.Update(10);
+    manager.Update(10);
+    ASSERT_EQ(services.sent.size(), 2u);
+    EXPECT_TRUE(services.sent[1].enabled);
+    EXPECT_EQ(services.sent[1].skillId, skill->GetObjectId());
+}
+
+}  // namespace
+}  // namespace GAME
