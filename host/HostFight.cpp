@@ -12,6 +12,7 @@
 #include "Game/ai/ControllerAI.h"
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/DeathHandler.h"
+#include "Game/characters/ExperienceLevelControl.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
 #include "Game/combat/CombatManager.h"
@@ -19,6 +20,7 @@
 #include "Game/core/foundation/EnumConverter.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/items/ItemEquipment.h"
+#include "Game/network/ActorConfigCommands.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 
@@ -48,6 +50,8 @@ constexpr unsigned kPackLevel = 1;
 constexpr uint32_t kSwordSeed = 4711;
 constexpr uint32_t kArmorSeed = 815;
 constexpr uint32_t kAttackSeed = 2024;
+// The frame whose commands spend the player's attribute point.
+constexpr int kSpendPointFrame = 2;
 constexpr uint32_t kArenaRegionId = 1;
 // The monster stands this far from the player: the player's run to it shows.
 constexpr float kMonsterDistance = 10.0f;
@@ -337,6 +341,19 @@ void HostFight::Attack(Character& attacker, Character& target)
     controller->HandleAction(attack);
 }
 
+namespace {
+
+// The player's strength and the attribute points it has left, before and after the frame
+// that runs its spending command.
+void PrintStrength(int frame, const char* when, Player& player)
+{
+    std::printf("frame %d: %s: the player's strength %.0f, %u attribute points left\n", frame, when,
+                player.GetCharacterBio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Strength),
+                player.GetLevelControl().GetModifierPoints());
+}
+
+}  // namespace
+
 void HostFight::Update(int frame, int /*ms*/)
 {
     gFightFrame = frame;
@@ -345,6 +362,12 @@ void HostFight::Update(int frame, int /*ms*/)
     auto* monster = objects.GetObject<Monster>(m_monsterId);
     if (!player || !monster)
         return;
+    // Early on the player spends its attribute point on strength, as its controller would:
+    // through a command queued on it, which runs at the commands' point of the frame.
+    if (frame == kSpendPointFrame) {
+        PrintStrength(frame, "before spending a point", *player);
+        player->Enqueue(new IncrementBaseStrengthConfigCmd(m_playerId));
+    }
     Attack(*player, *monster);
     // The monster answers once it is attacked.
     if (const HostFightController* controller = GetFightController(*monster); controller && controller->WasAttacked())
@@ -356,6 +379,8 @@ void HostFight::AfterFrame(int frame)
     ObjectManager& objects = ObjectManager::Get();
     auto* player = objects.GetObject<Player>(m_playerId);
     auto* monster = objects.GetObject<Monster>(m_monsterId);
+    if (frame == kSpendPointFrame && player)
+        PrintStrength(frame, "after spending a point", *player);
     if (m_reportedReward || !player || !monster || monster->IsAlive())
         return;
     m_reportedReward = true;

@@ -5,6 +5,7 @@
 #include "Game/characters/ExperienceLevelControl.h"
 #include "Game/characters/Player.h"
 #include "Game/items/Item.h"
+#include "Game/world/StrategicMovementBase.h"
 
 namespace GAME {
 
@@ -361,5 +362,68 @@ void SetTeamConfigCmd::Execute()
         character->SetTeam(team);
 }
 NetPacket* SetTeamConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+// ---- Fixed items and strategic movement points -------------------------------------
+
+namespace {
+
+FixedItem* FixedItemOf(uint32_t id)
+{
+    return ObjectManager::Get().GetObject<FixedItem>(id);
+}
+
+}  // namespace
+
+FixedItemStateChangeConfigCmd::FixedItemStateChangeConfigCmd(uint32_t actorId, FixedItem_State newState,
+                                                             uint32_t target, bool sound)
+    : ActorConfigCommand(actorId), state(newState), targetId(target), doSound(sound)
+{
+    SetReplicated(true);
+}
+void FixedItemStateChangeConfigCmd::Execute()
+{
+    if (FixedItem* fixedItem = FixedItemOf(m_actorId))
+        fixedItem->SetFixedItemState(state, targetId, false, doSound);
+}
+NetPacket* FixedItemStateChangeConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+FixedItemTargetConfigCmd::FixedItemTargetConfigCmd(uint32_t actorId, uint32_t primary,
+                                                   const std::vector<uint32_t>& secondaries)
+    : ActorConfigCommand(actorId), primaryTargetId(primary), secondaryTargets(secondaries)
+{
+    SetReplicated(true);
+}
+void FixedItemTargetConfigCmd::Execute()
+{
+    if (FixedItem* fixedItem = FixedItemOf(m_actorId))
+        fixedItem->UseOnTarget(primaryTargetId, secondaryTargets);
+}
+NetPacket* FixedItemTargetConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+FixedItemSkillTargetConfigCmd::FixedItemSkillTargetConfigCmd(uint32_t actorId, uint32_t primary,
+                                                             const std::vector<uint32_t>& targets)
+    : ActorConfigCommand(actorId), primaryTargetId(primary), skillTargets(targets)
+{
+    SetReplicated(true);
+}
+void FixedItemSkillTargetConfigCmd::Execute()
+{
+    if (FixedItem* fixedItem = FixedItemOf(m_actorId))
+        fixedItem->UseSkillOnTargets(primaryTargetId, skillTargets);
+}
+NetPacket* FixedItemSkillTargetConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+StrategicMovementTargetConfigCmd::StrategicMovementTargetConfigCmd(uint32_t actorId,
+                                                                   const std::vector<uint32_t>& targetIds)
+    : ActorConfigCommand(actorId), targets(targetIds)
+{
+    SetReplicated(true);
+}
+void StrategicMovementTargetConfigCmd::Execute()
+{
+    if (auto* point = ObjectManager::Get().GetObject<StrategicMovementBase>(m_actorId))
+        point->HandleTargets(targets);
+}
+NetPacket* StrategicMovementTargetConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 }  // namespace GAME

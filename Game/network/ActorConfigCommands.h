@@ -6,12 +6,14 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "Engine/ActorConfigCommand.h"
 #include "Engine/World.h"
 #include "Game/combat/CombatAttributeType.h"
 #include "Game/core/Team.h"
 #include "Game/items/ItemTypes.h"
+#include "Game/world/FixedItem.h"
 
 namespace GAME {
 
@@ -249,6 +251,58 @@ public:
     NetPacket* GetNetPacket() override;
 
     Team team;
+};
+
+// ---- Fixed items and strategic movement points: the actor is the world object. These
+// commands copy (and assign) every member, the target lists included.
+
+// Puts the fixed item into a state with its animation (never instantly).
+class FixedItemStateChangeConfigCmd : public ActorConfigCommand {
+public:
+    FixedItemStateChangeConfigCmd(uint32_t actorId, FixedItem_State state, uint32_t targetId, bool doSound);
+    FixedItemStateChangeConfigCmd(const FixedItemStateChangeConfigCmd&) = default;
+    FixedItemStateChangeConfigCmd& operator=(const FixedItemStateChangeConfigCmd&) = default;
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
+
+    FixedItem_State state;
+    uint32_t targetId;
+    bool doSound;
+};
+
+class FixedItemTargetConfigCmd : public ActorConfigCommand {
+public:
+    FixedItemTargetConfigCmd(uint32_t actorId, uint32_t primaryTargetId, const std::vector<uint32_t>& secondaryTargets);
+    FixedItemTargetConfigCmd(const FixedItemTargetConfigCmd&) = default;
+    FixedItemTargetConfigCmd& operator=(const FixedItemTargetConfigCmd&) = default;
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
+
+    uint32_t primaryTargetId;
+    std::vector<uint32_t> secondaryTargets;
+};
+
+class FixedItemSkillTargetConfigCmd : public ActorConfigCommand {
+public:
+    FixedItemSkillTargetConfigCmd(uint32_t actorId, uint32_t primaryTargetId, const std::vector<uint32_t>& skillTargets);
+    FixedItemSkillTargetConfigCmd(const FixedItemSkillTargetConfigCmd&) = default;
+    FixedItemSkillTargetConfigCmd& operator=(const FixedItemSkillTargetConfigCmd&) = default;
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
+
+    uint32_t primaryTargetId;
+    std::vector<uint32_t> skillTargets;
+};
+
+class StrategicMovementTargetConfigCmd : public ActorConfigCommand {
+public:
+    StrategicMovementTargetConfigCmd(uint32_t actorId, const std::vector<uint32_t>& targets);
+    StrategicMovementTargetConfigCmd(const StrategicMovementTargetConfigCmd&) = default;
+    StrategicMovementTargetConfigCmd& operator=(const StrategicMovementTargetConfigCmd&) = default;
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
+
+    std::vector<uint32_t> targets;
 };
 
 }  // namespace GAME

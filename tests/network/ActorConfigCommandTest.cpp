@@ -6,6 +6,36 @@
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
 #include "Game/network/ActorConfigCommands.h"
+#include "Game/world/StrategicMovementBase.h"
+
+namespace GAME {
+
+// A fixed item and a strategic movement point that note what their commands ask of them.
+class NotingFixedItem : public FixedItem {
+    GAME_DECLARE_CLASS(NotingFixedItem)
+public:
+    void SetFixedItemState(FixedItem_State s, uint32_t actor, bool instant, bool withEffects) override
+    {
+        notes.push_back("state " + std::to_string(s) + " by " + std::to_string(actor) + (instant ? " instant" : "") +
+                        (withEffects ? " with effects" : ""));
+    }
+    void UseSkillOnTargets(uint32_t actor, const std::vector<uint32_t>& targets) override
+    {
+        notes.push_back("skill by " + std::to_string(actor) + " on " + std::to_string(targets.size()));
+    }
+    std::vector<std::string> notes;
+};
+GAME_IMPLEMENT_CLASS(NotingFixedItem, FixedItem)
+
+class NotingMarker : public StrategicMovementBase {
+    GAME_DECLARE_CLASS(NotingMarker)
+public:
+    void HandleTargets(const std::vector<uint32_t>& targets) override { handled = targets; }
+    std::vector<uint32_t> handled;
+};
+GAME_IMPLEMENT_CLASS(NotingMarker, StrategicMovementBase)
+
+}  // namespace GAME
 
 namespace GAME {
 namespace {
@@ -94,6 +124,55 @@ TEST_F(ActorConfigCommandTest, CommandsApplyToTheirActorAndNothingWhenItIsGone)
     // A command whose actor is gone does nothing.
     Run(*hero, new SetInvincibleConfigCmd(0x0EEEEEEE, false));
     EXPECT_TRUE(hero->IsInvincible());
+}
+
+TEST_F(ActorConfigCommandTest, WorldObjectCommandsReachTheirFixedItemOrPoint)
+{
+    auto* chest = static_cast<NotingFixedItem*>(ObjectManager::Get().CreateObject("NotingFixedItem"));
+    ASSERT_NE(chest, nullptr);
+    const uint32_t id = chest->GetObjectId();
+    Run(*chest, new FixedItemStateChangeConfigCmd(id, FixedItemState_Open, 7, true));
+    Run(*chest, new FixedItemSkillTargetConfigCmd(id, 7, {1, 2, 3}));
+    // An actor that is no fixed item takes nothing.
+    Player* player = MakeMainPlayer();
+    Run(*chest, new FixedItemStateChangeConfigCmd(player->GetObjectId(), FixedItemState_Closed, 7, false));
+    EXPECT_EQ(chest->notes, (std::vector<std::string>{"state 2 by 7 with effects", "skill by 7 on 3"}));
+
+    // A plain fixed item announces a player's use, and nobody else's.
+    auto* shrine = static_cast<FixedItem*>(ObjectManager::Get().CreateObject("FixedItem"));
+    ASSERT_NE(shrine, nullptr);
+    std::vector<uint32_t> announced;
+    auto previous = EventManager::Get().SetSendObserver([&](const GameEvent& event, const Name& name) {
+        if (name == Name("GameEvent_FixedItemUse")) {
+            const auto& use = static_cast<const GameEvent_FixedItemUse&>(event);
+            EXPECT_EQ(use.objectName, shrine->GetObjectName());
+            announced.insert(announced.end(), {use.actorId, use.objectId});
+        }
+    });
+    Run(*shrine, new FixedItemTargetConfigCmd(shrine->GetObjectId(), chest->GetObjectId(), {}));
+    Run(*shrine, new FixedItemTargetConfigCmd(shrine->GetObjectId(), player->GetObjectId(), {player->GetObjectId()}));
+    // The base ignores a state it does not know, and has no skill.
+    Run(*shrine, new FixedItemStateChangeConfigCmd(shrine->GetObjectId(), static_cast<FixedItem_State>(127), 0, true));
+    Run(*shrine, new FixedItemSkillTargetConfigCmd(shrine->GetObjectId(), player->GetObjectId(), {1}));
+    EventManager::Get().SetSendObserver(previous);
+    EXPECT_EQ(announced, (std::vector<uint32_t>{player->GetObjectId(), shrine->GetObjectId()}));
+
+    // Copies carry every member, the lists and the replication flag included.
+    StrategicMovementTargetConfigCmd sent(5, {4, 9});
+    StrategicMovementTargetConfigCmd copy(sent);
+    StrategicMovementTargetConfigCmd assigned(6, {});
+    assigned = sent;
+    EXPECT_EQ(copy.targets, (std::vector<uint32_t>{4, 9}));
+    EXPECT_EQ(assigned.GetActorId(), 5u);
+    EXPECT_EQ(assigned.targets, (std::vector<uint32_t>{4, 9}));
+    EXPECT_TRUE(assigned.IsReplicated());
+
+    auto* marker = static_cast<NotingMarker*>(ObjectManager::Get().CreateObject("NotingMarker"));
+    ASSERT_NE(marker, nullptr);
+    StrategicMovementTargetConfigCmd(marker->GetObjectId(), {4, 9}).Execute();
+    EXPECT_EQ(marker->handled, (std::vector<uint32_t>{4, 9}));
+    StrategicMovementTargetConfigCmd(id, {1}).Execute();   // a fixed item is no such point
+    EXPECT_EQ(marker->handled, (std::vector<uint32_t>{4, 9}));
 }
 
 }  // namespace
