@@ -285,6 +285,12 @@ protected:
     virtual void NotifyUIOnActivate() {}
     virtual void NotifyUIOnDeactivate() {}
 
+private:
+    // First, beside the object's header: every update of the owner's totals reads it for
+    // every skill, and the look-up has just touched that line.
+    const CharAttributeContribution* m_passiveChar = nullptr;   // owned by the profile
+
+protected:
     std::string m_kindText = "^r--- Invalid Type ----";
     Skill_Type m_skillType = 0;
     bool m_primary = false;
@@ -300,7 +306,6 @@ private:
     SkillManagerBase* m_manager = nullptr;   // not owned
     Name m_resourceName;
     const SkillProfile* m_profile = nullptr;   // owned by the game engine's cache
-    const CharAttributeContribution* m_passiveChar = nullptr;   // owned by the profile
     Skill_UseQuery m_reason = Skill_Usable;
     bool m_lacksMana = false;
     bool m_coolingDown = false;
