@@ -1,0 +1,213 @@
+// Actor config command packets: each carries the arguments of one command to the other
+// peers, its actor's id first ("Parent ID: "). The packets only write, read and describe
+// their fields; the receiver rebuilds the command and runs it.
+//
+// Id fields that a sender may leave 0 for "none" are nullable, so that such a packet is
+// not dropped for naming no object: the targets of projectiles (97), skill activations
+// (120), fixed items (102, and the primary target of 103 and 104) and skill results (88).
+// The actor, the item picked up (86) and the requester of an ally request (116, 117)
+// always name an object.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Engine/NetPacketFields.h"
+#include "Engine/World.h"
+#include "Game/combat/CombatAttributeType.h"
+#include "Game/core/Team.h"
+#include "Game/items/ItemTypes.h"
+#include "Game/skills/SkillState.h"
+
+namespace GAME {
+
+namespace Wire {
+// No value: what filler bytes of a record are read into.
+struct Pad {
+    template <class V>
+    static void NetFields(V&, Pad&)
+    {
+    }
+};
+// The filler bytes of a record sent whole: zeros out, ignored in.
+template <size_t N>
+struct Filler {
+    static constexpr size_t kMinSize = N;
+    static void Write(NetPacketOutBuffer& out, const Pad&)
+    {
+        for (size_t i = 0; i < N; ++i)
+            out.AddU8(0);
+    }
+    static void Read(NetPacketInBuffer& in, Pad&)
+    {
+        unsigned char skipped[N];
+        in.RemoveRawBytes(skipped, N);
+    }
+};
+template <size_t N>
+inline constexpr Filler<N> filler{};
+}  // namespace Wire
+
+// A list described as its heading and one line per element at level 1, labelled with a
+// word, the element's index and ": ".
+template <class V, class Kind, class T>
+void DescribeIndexed(V& v, const char* heading, const char* word, Kind kind, const std::vector<T>& values)
+{
+    v.Heading(heading);
+    for (size_t i = 0; i < values.size(); ++i) {
+        const std::string label = word + std::to_string(i) + ": ";
+        v(kind, values[i], FieldLabel(label.c_str(), 1));
+    }
+}
+
+// A vector of one kind with a 32-bit count, described element by element.
+template <class V, class Kind, class T>
+void IndexedVectorField(V& v, Kind kind, std::vector<T>& values, const char* heading, const char* word)
+{
+    if constexpr (V::kDescribing)
+        DescribeIndexed(v, heading, word, kind, values);
+    else
+        v(NetCount::Word, kind, values);
+}
+
+// A list of object ids, its elements described as "Target " and their index.
+template <class V>
+void TargetListField(V& v, SmartObjectIdList& list, const char* heading)
+{
+    if constexpr (V::kDescribing)
+        DescribeIndexed(v, heading, "Target ", Wire::u32, list.GetIds());
+    else
+        v(Wire::idList, list);
+}
+
+// Every command packet names its actor.
+template <class Derived, NetPacketType Type>
+class ConfigCmdPacket : public NetPacketOf<Derived, Type, ObjectInteractionPacket> {
+public:
+    SmartObjectId actorId{this};
+
+protected:
+    template <class V>
+    void ActorField(V& v)
+    {
+        v(Wire::id, actorId, "Parent ID: ");
+    }
+};
+
+// ---- Families declared from tables ------------------------------------------------------
+
+// The actor alone.
+template <class Derived, NetPacketType Type>
+class ActorOnlyConfigCmdPacket : public ConfigCmdPacket<Derived, Type> {
+public:
+    template <class V>
+    void Fields(V& v)
+    {
+        this->ActorField(v);
+    }
+};
+
+#define GAME_ACTOR_ONLY_PACKET(Class, Type)                              \
+    class Class : public ActorOnlyConfigCmdPacket<Class, Type> {         \
+        GAME_DECLARE_CLASS(Class)                                        \
+    };
+GAME_ACTOR_ONLY_PACKET(IncBaseStrengthConfigCmdPacket, 89)
+GAME_ACTOR_ONLY_PACKET(IncBaseDexterityConfigCmdPacket, 90)
+GAME_ACTOR_ONLY_PACKET(IncBaseIntelligenceConfigCmdPacket, 91)
+GAME_ACTOR_ONLY_PACKET(ReleaseTrapConfigCmdPacket, 94)
+GAME_ACTOR_ONLY_PACKET(ReleaseStunConfigCmdPacket, 95)
+GAME_ACTOR_ONLY_PACKET(ReleaseImmobilizeConfigCmdPacket, 96)
+GAME_ACTOR_ONLY_PACKET(QuestMoveCompletedConfigCmdPacket, 121)
+GAME_ACTOR_ONLY_PACKET(QuestAnimationCompletedConfigCmdPacket, 122)
+GAME_ACTOR_ONLY_PACKET(DisableTyphonSkillEffectsConfigCmdPacket, 123)
+#undef GAME_ACTOR_ONLY_PACKET
+
+// The actor and one value of kind Kind, held as a T, labelled Label.
+template <class Derived, NetPacketType Type, class Kind, class T, const char* Label>
+class ActorValueConfigCmdPacket : public ConfigCmdPacket<Derived, Type> {
+public:
+    T value{};
+
+    template <class V>
+    void Fields(V& v)
+    {
+        this->ActorField(v);
+        v(Kind{}, value, Label);
+    }
+};
+
+namespace ConfigCmdLabels {
+inline constexpr char kItemId[] = "Item ID: ";
+inline constexpr char kPetId[] = "Pet ID: ";
+inline constexpr char kSoundIndex[] = "Sound Index: ";
+inline constexpr char kIncrementAmount[] = "Increment Amount: ";
+inline constexpr char kVisible[] = "Visible: ";
+inline constexpr char kCausesAnger[] = "CausesAnger: ";
+inline constexpr char kInvincible[] = "Invincible: ";
+}  // namespace ConfigCmdLabels
+
+#define GAME_ACTOR_VALUE_PACKET(Class, Type, Kind, T, Label)                                              \
+    class Class : public ActorValueConfigCmdPacket<Class, Type, Kind, T, ConfigCmdLabels::Label> {          \
+        GAME_DECLARE_CLASS(Class)                                                                          \
+    };
+// An object id held as a plain word.
+GAME_ACTOR_VALUE_PACKET(DetachItemConfigCmdPacket, 80, Wire::Word, uint32_t, kItemId)
+GAME_ACTOR_VALUE_PACKET(ReleasePetConfigCmdPacket, 81, Wire::Word, uint32_t, kPetId)
+GAME_ACTOR_VALUE_PACKET(RemoveInventoryItemConfigCmdPacket, 101, Wire::Word, uint32_t, kItemId)
+GAME_ACTOR_VALUE_PACKET(PlaySoundConfigCmdPacket, 115, Wire::Word, uint32_t, kSoundIndex)
+// An amount; 0 spends one attribute point.
+GAME_ACTOR_VALUE_PACKET(IncBaseLifeConfigCmdPacket, 92, Wire::Word, int32_t, kIncrementAmount)
+GAME_ACTOR_VALUE_PACKET(IncBaseManaConfigCmdPacket, 93, Wire::Word, int32_t, kIncrementAmount)
+// A switch.
+GAME_ACTOR_VALUE_PACKET(ShowCharacterConfigCmdPacket, 118, Wire::Bool, bool, kVisible)
+GAME_ACTOR_VALUE_PACKET(SetCausesAngerConfigCmdPacket, 124, Wire::Bool, bool, kCausesAnger)
+GAME_ACTOR_VALUE_PACKET(SetInvincibleConfigCmdPacket, 125, Wire::Bool, bool, kInvincible)
+#undef GAME_ACTOR_VALUE_PACKET
+
+// A fixed item's primary target and further targets; Derived names the list's heading.
+template <class Derived, NetPacketType Type>
+class FixedItemTargetsPacket : public ConfigCmdPacket<Derived, Type> {
+public:
+    SmartObjectIdNullable primaryTargetId{this};
+    SmartObjectIdList targetIds{this};
+
+    template <class V>
+    void Fields(V& v)
+    {
+        this->ActorField(v);
+        v(Wire::idNullable, primaryTargetId, "Primary Target ID: ");
+        TargetListField(v, targetIds, Derived::kListHeading);
+    }
+};
+
+class FixedItemTargetConfigCmdPacket : public FixedItemTargetsPacket<FixedItemTargetConfigCmdPacket, 103> {
+    GAME_DECLARE_CLASS(FixedItemTargetConfigCmdPacket)
+
+public:
+    static constexpr const char* kListHeading = "Secondary Target IDs:";
+};
+
+class FixedItemSkillTargetConfigCmdPacket : public FixedItemTargetsPacket<FixedItemSkillTargetConfigCmdPacket, 104> {
+    GAME_DECLARE_CLASS(FixedItemSkillTargetConfigCmdPacket)
+
+public:
+    static constexpr const char* kListHeading = "Skill Target IDs:";
+};
+
+class StrategicMovementTargetConfigCmdPacket
+    : public ConfigCmdPacket<StrategicMovementTargetConfigCmdPacket, 105> {
+    GAME_DECLARE_CLASS(StrategicMovementTargetConfigCmdPacket)
+
+public:
+    SmartObjectIdList targetIds{this};
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        TargetListField(v, targetIds, "Target IDs:");
+    }
+};
+
+}  // namespace GAME

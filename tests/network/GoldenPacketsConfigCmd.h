@@ -1,0 +1,113 @@
+// Golden actor config command packets. Their object ids name the objects of
+// kGoldenConfigCmdObjects, which the golden tests create, so that the packets resolve.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "Game/network/ConfigCmdPackets.h"
+#include "tests/network/GoldenPacket.h"
+
+namespace GAME {
+
+inline constexpr uint32_t kGoldenConfigCmdObjects[] = {0x3001, 0x3002, 0x3003, 0x3004, 0x3005, 0x3006};
+
+// The type, then the actor id 0x3001.
+inline Bytes ConfigCmdHead(uint16_t type)
+{
+    return {static_cast<unsigned char>(type), static_cast<unsigned char>(type >> 8), 0x01, 0x30, 0x00, 0x00};
+}
+
+inline Bytes Concat(Bytes head, std::initializer_list<unsigned char> rest)
+{
+    head.insert(head.end(), rest);
+    return head;
+}
+
+// A packet of its actor id and the given field bytes.
+template <class P, class Fill>
+GoldenPacket GoldenConfigCmd(std::initializer_list<unsigned char> fields, std::vector<std::pair<size_t, size_t>> counts,
+                             Fill fill)
+{
+    return Golden<P>(Concat(ConfigCmdHead(P::kType), fields), std::move(counts), [fill](P& p) {
+        p.actorId = 0x3001;
+        fill(p);
+    });
+}
+
+inline void AddGoldenActorConfigCmdPackets(std::vector<GoldenPacket>& goldens)
+{
+    const auto none = [](auto&) {};
+    // The actor alone (type, actor id 0x3001).
+    goldens.push_back(GoldenConfigCmd<IncBaseStrengthConfigCmdPacket>({}, {}, none));
+    goldens.push_back(GoldenConfigCmd<IncBaseDexterityConfigCmdPacket>({}, {}, none));
+    goldens.push_back(GoldenConfigCmd<IncBaseIntelligenceConfigCmdPacket>({}, {}, none));
+    goldens.push_back(GoldenConfigCmd<ReleaseTrapConfigCmdPacket>({}, {}, none));
+    goldens.push_back(GoldenConfigCmd<ReleaseStunConfigCmdPacket>({}, {}, none));
+    goldens.push_back(GoldenConfigCmd<ReleaseImmobilizeConfigCmdPacket>({}, {}, none));
+    goldens.push_back(GoldenConfigCmd<QuestMoveCompletedConfigCmdPacket>({}, {}, none));
+    goldens.push_back(GoldenConfigCmd<QuestAnimationCompletedConfigCmdPacket>({}, {}, none));
+    goldens.push_back(GoldenConfigCmd<DisableTyphonSkillEffectsConfigCmdPacket>({}, {}, none));
+
+    // The actor and one value.
+    goldens.push_back(GoldenConfigCmd<DetachItemConfigCmdPacket>(
+        {0x11, 0x90, 0x00, 0x00},  // item 0x9011 (a word: need not exist)
+        {}, [](auto& p) { p.value = 0x9011; }));
+    goldens.push_back(GoldenConfigCmd<ReleasePetConfigCmdPacket>(
+        {0x12, 0x90, 0x00, 0x00},  // pet 0x9012
+        {}, [](auto& p) { p.value = 0x9012; }));
+    goldens.push_back(GoldenConfigCmd<RemoveInventoryItemConfigCmdPacket>(
+        {0x13, 0x90, 0x00, 0x00},  // item 0x9013
+        {}, [](auto& p) { p.value = 0x9013; }));
+    goldens.push_back(GoldenConfigCmd<PlaySoundConfigCmdPacket>(
+        {0x04, 0x00, 0x00, 0x00},  // sound index 4
+        {}, [](auto& p) { p.value = 4; }));
+    goldens.push_back(GoldenConfigCmd<IncBaseLifeConfigCmdPacket>(
+        {0x05, 0x00, 0x00, 0x00},  // amount 5
+        {}, [](auto& p) { p.value = 5; }));
+    goldens.push_back(GoldenConfigCmd<IncBaseManaConfigCmdPacket>(
+        {0xFE, 0xFF, 0xFF, 0xFF},  // amount -2
+        {}, [](auto& p) { p.value = -2; }));
+    goldens.push_back(GoldenConfigCmd<ShowCharacterConfigCmdPacket>(
+        {0x01},  // visible
+        {}, [](auto& p) { p.value = true; }));
+    goldens.push_back(GoldenConfigCmd<SetCausesAngerConfigCmdPacket>(
+        {0x00},  // causes no anger
+        {}, [](auto& p) { p.value = false; }));
+    goldens.push_back(GoldenConfigCmd<SetInvincibleConfigCmdPacket>(
+        {0x01},  // invincible
+        {}, [](auto& p) { p.value = true; }));
+
+    // Target lists.
+    goldens.push_back(GoldenConfigCmd<FixedItemTargetConfigCmdPacket>(
+        {
+            0x02, 0x30, 0x00, 0x00,  // primary target 0x3002
+            0x02, 0x00, 0x00, 0x00,  // two secondary targets
+            0x03, 0x30, 0x00, 0x00,  //   0x3003
+            0x04, 0x30, 0x00, 0x00,  //   0x3004
+        },
+        {{10, 4}}, [](auto& p) {
+            p.primaryTargetId = 0x3002;
+            p.targetIds = std::vector<uint32_t>{0x3003, 0x3004};
+        }));
+    goldens.push_back(GoldenConfigCmd<FixedItemSkillTargetConfigCmdPacket>(
+        {
+            0x00, 0x00, 0x00, 0x00,  // no primary target
+            0x01, 0x00, 0x00, 0x00,  // one skill target
+            0x05, 0x30, 0x00, 0x00,  //   0x3005
+        },
+        {{10, 4}}, [](auto& p) {
+            p.primaryTargetId = 0;
+            p.targetIds = std::vector<uint32_t>{0x3005};
+        }));
+    goldens.push_back(GoldenConfigCmd<StrategicMovementTargetConfigCmdPacket>(
+        {
+            0x02, 0x00, 0x00, 0x00,  // two targets
+            0x06, 0x30, 0x00, 0x00,  //   0x3006
+            0x02, 0x30, 0x00, 0x00,  //   0x3002
+        },
+        {{6, 4}}, [](auto& p) { p.targetIds = std::vector<uint32_t>{0x3006, 0x3002}; }));
+}
+
+}  // namespace GAME
