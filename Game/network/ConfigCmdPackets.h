@@ -210,4 +210,205 @@ public:
     }
 };
 
+// ---- Items ------------------------------------------------------------------------------
+
+// A location a peer names indexes the equipment slots: any other value fails the read.
+inline constexpr Wire::Enum<EquipLocation_NoBone> kEquipLocationField{};
+
+class AttachItemConfigCmdPacket : public ConfigCmdPacket<AttachItemConfigCmdPacket, 79> {
+    GAME_DECLARE_CLASS(AttachItemConfigCmdPacket)
+
+public:
+    uint32_t itemId = 0;
+    EquipLocations location = EquipLocation_None;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::u32, itemId, "Item ID: ");
+        v(kEquipLocationField, location, "Equip Location: ");
+    }
+};
+
+class DropItemConfigCmdPacket : public ConfigCmdPacket<DropItemConfigCmdPacket, 82> {
+    GAME_DECLARE_CLASS(DropItemConfigCmdPacket)
+
+public:
+    uint32_t itemId = 0;
+    float offset1 = 0.0f;
+    float offset2 = 0.0f;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::u32, itemId, "Item ID: ");
+        v(Wire::f32, offset1);
+        v(Wire::f32, offset2);
+    }
+};
+
+class DropItemFromEquipLocConfigCmdPacket : public ConfigCmdPacket<DropItemFromEquipLocConfigCmdPacket, 83> {
+    GAME_DECLARE_CLASS(DropItemFromEquipLocConfigCmdPacket)
+
+public:
+    uint32_t itemId = 0;
+    EquipLocations location = EquipLocation_None;
+    bool toss = false;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::u32, itemId, "Item ID: ");
+        v(kEquipLocationField, location, "Equip Location: ");
+        v(Wire::b, toss, "Toss: ");
+    }
+};
+
+class UseItemConfigCmdPacket : public ConfigCmdPacket<UseItemConfigCmdPacket, 84> {
+    GAME_DECLARE_CLASS(UseItemConfigCmdPacket)
+
+public:
+    uint32_t itemId = 0;
+    bool destroy = false;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::u32, itemId, "Item ID: ");
+        v(Wire::b, destroy, "Destory: ");
+    }
+};
+
+class UseRelicConfigCmdPacket : public ConfigCmdPacket<UseRelicConfigCmdPacket, 85> {
+    GAME_DECLARE_CLASS(UseRelicConfigCmdPacket)
+
+public:
+    uint32_t relicId = 0;
+    uint32_t itemId = 0;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::u32, relicId, "Relic ID: ");
+        v(Wire::u32, itemId, "Item ID: ");
+    }
+};
+
+class PickupItemConfigCmdPacket : public ConfigCmdPacket<PickupItemConfigCmdPacket, 86> {
+    GAME_DECLARE_CLASS(PickupItemConfigCmdPacket)
+
+public:
+    SmartObjectId itemId{this};
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::id, itemId, "Item ID: ");
+    }
+};
+
+// ---- Fixed items, allies, damage effects and teams --------------------------------------
+
+// The state is the fixed item's to judge: one it does not know is ignored there.
+class FixedItemStateChangeConfigCmdPacket : public ConfigCmdPacket<FixedItemStateChangeConfigCmdPacket, 102> {
+    GAME_DECLARE_CLASS(FixedItemStateChangeConfigCmdPacket)
+
+public:
+    uint32_t state = 0;
+    SmartObjectIdNullable targetId{this};
+    bool doSound = false;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::u32, state, "State:     ");
+        v(Wire::idNullable, targetId, "Target ID: ");
+        v(Wire::b, doSound, "Do Sound:  ");
+    }
+};
+
+class RequestAllyAttackConfigCmdPacket : public ConfigCmdPacket<RequestAllyAttackConfigCmdPacket, 116> {
+    GAME_DECLARE_CLASS(RequestAllyAttackConfigCmdPacket)
+
+public:
+    SmartObjectId requesterId{this};
+    uint32_t targetId = 0;   // a plain word, resolved by the ally
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::id, requesterId, "Requester ID: ");
+        v(Wire::u32, targetId, "Target ID: ");
+    }
+};
+
+class RequestAllyMoveConfigCmdPacket : public ConfigCmdPacket<RequestAllyMoveConfigCmdPacket, 117> {
+    GAME_DECLARE_CLASS(RequestAllyMoveConfigCmdPacket)
+
+public:
+    SmartObjectId requesterId{this};
+    WorldVec3 targetPoint;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::id, requesterId, "Requester ID: ");
+        v(Wire::V3, targetPoint, "Target point: ");
+    }
+};
+
+// A damage type a peer names indexes the tables of types: any other value fails the read.
+class StartStopDamageEffectConfigCmdPacket : public ConfigCmdPacket<StartStopDamageEffectConfigCmdPacket, 119> {
+    GAME_DECLARE_CLASS(StartStopDamageEffectConfigCmdPacket)
+
+public:
+    bool start = false;
+    CombatAttributeType type = CombatAttributeType{};
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::b, start, "Start: ");
+        v(Wire::Enum<kCombatAttributeTypeLast>{}, type, "Type: ");
+    }
+};
+
+// The team goes as a 12-byte record: major, minor, the set flag (0 or 1, any other byte
+// fails the read) and three zero bytes. A team that is not set reads as the default team.
+class SetTeamConfigCmdPacket : public ConfigCmdPacket<SetTeamConfigCmdPacket, 126> {
+    GAME_DECLARE_CLASS(SetTeamConfigCmdPacket)
+
+public:
+    Team team;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        uint32_t major = team.GetTeamMajor();
+        uint32_t minor = team.GetTeamMinor();
+        bool set = team.IsInitialized();
+        Wire::Pad pad;
+        v(Wire::u32, major);
+        v(Wire::u32, minor);
+        v(Wire::b, set);
+        v(Wire::filler<3>, pad);
+        if constexpr (V::kReading) {
+            team = Team();
+            if (set)
+                team.Set(major, minor);
+        }
+    }
+};
+
 }  // namespace GAME

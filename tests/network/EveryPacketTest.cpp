@@ -43,10 +43,13 @@ using AllPackets = ::testing::Types<
     RemoveInventoryItemConfigCmdPacket, PlaySoundConfigCmdPacket, IncBaseLifeConfigCmdPacket,
     IncBaseManaConfigCmdPacket, ShowCharacterConfigCmdPacket, SetCausesAngerConfigCmdPacket,
     SetInvincibleConfigCmdPacket, FixedItemTargetConfigCmdPacket, FixedItemSkillTargetConfigCmdPacket,
-    StrategicMovementTargetConfigCmdPacket,
+    StrategicMovementTargetConfigCmdPacket, AttachItemConfigCmdPacket, DropItemConfigCmdPacket,
+    DropItemFromEquipLocConfigCmdPacket, UseItemConfigCmdPacket, UseRelicConfigCmdPacket, PickupItemConfigCmdPacket,
+    FixedItemStateChangeConfigCmdPacket, RequestAllyAttackConfigCmdPacket, RequestAllyMoveConfigCmdPacket,
+    StartStopDamageEffectConfigCmdPacket, SetTeamConfigCmdPacket,
     // the engine's own
     ChatPacket>;
-constexpr size_t kPacketClassCount = 70;
+constexpr size_t kPacketClassCount = 81;
 constexpr NetPacketType kFirstTestPacketType = 200;   // test programs register their own from here
 
 template <class T>

@@ -183,6 +183,7 @@ inline std::vector<GoldenPacket> GoldenPackets()
     AddGoldenItemPackets(goldens);
     AddGoldenQuestPackets(goldens);
     AddGoldenActorConfigCmdPackets(goldens);
+    AddGoldenItemConfigCmdPackets(goldens);
     return goldens;
 }
 

@@ -110,4 +110,110 @@ inline void AddGoldenActorConfigCmdPackets(std::vector<GoldenPacket>& goldens)
         {{6, 4}}, [](auto& p) { p.targetIds = std::vector<uint32_t>{0x3006, 0x3002}; }));
 }
 
+inline void AddGoldenItemConfigCmdPackets(std::vector<GoldenPacket>& goldens)
+{
+    goldens.push_back(GoldenConfigCmd<AttachItemConfigCmdPacket>(
+        {
+            0x21, 0x90, 0x00, 0x00,  // item 0x9021
+            0x07, 0x00, 0x00, 0x00,  // finger
+        },
+        {}, [](auto& p) {
+            p.itemId = 0x9021;
+            p.location = EquipLocation_Finger;
+        }));
+    goldens.push_back(GoldenConfigCmd<DropItemConfigCmdPacket>(
+        {
+            0x22, 0x90, 0x00, 0x00,  // item 0x9022
+            0x00, 0x00, 0x80, 0x3F,  // offset 1.0
+            0x00, 0x00, 0x00, 0xC0,  // offset -2.0
+        },
+        {}, [](auto& p) {
+            p.itemId = 0x9022;
+            p.offset1 = 1.0f;
+            p.offset2 = -2.0f;
+        }));
+    goldens.push_back(GoldenConfigCmd<DropItemFromEquipLocConfigCmdPacket>(
+        {
+            0x23, 0x90, 0x00, 0x00,  // item 0x9023
+            0x09, 0x00, 0x00, 0x00,  // no bone
+            0x01,                    // toss
+        },
+        {}, [](auto& p) {
+            p.itemId = 0x9023;
+            p.location = EquipLocation_NoBone;
+            p.toss = true;
+        }));
+    goldens.push_back(GoldenConfigCmd<UseItemConfigCmdPacket>(
+        {
+            0x24, 0x90, 0x00, 0x00,  // item 0x9024
+            0x01,                    // destroy
+        },
+        {}, [](auto& p) {
+            p.itemId = 0x9024;
+            p.destroy = true;
+        }));
+    goldens.push_back(GoldenConfigCmd<UseRelicConfigCmdPacket>(
+        {
+            0x25, 0x90, 0x00, 0x00,  // relic 0x9025
+            0x26, 0x90, 0x00, 0x00,  // item 0x9026
+        },
+        {}, [](auto& p) {
+            p.relicId = 0x9025;
+            p.itemId = 0x9026;
+        }));
+    goldens.push_back(GoldenConfigCmd<PickupItemConfigCmdPacket>(
+        {0x02, 0x30, 0x00, 0x00},  // item 0x3002 (an id: it must exist)
+        {}, [](auto& p) { p.itemId = 0x3002; }));
+
+    goldens.push_back(GoldenConfigCmd<FixedItemStateChangeConfigCmdPacket>(
+        {
+            0x03, 0x00, 0x00, 0x00,  // state 3
+            0x00, 0x00, 0x00, 0x00,  // no target
+            0x01,                    // sound
+        },
+        {}, [](auto& p) {
+            p.state = 3;
+            p.targetId = 0;
+            p.doSound = true;
+        }));
+    goldens.push_back(GoldenConfigCmd<RequestAllyAttackConfigCmdPacket>(
+        {
+            0x03, 0x30, 0x00, 0x00,  // requester 0x3003
+            0x31, 0x90, 0x00, 0x00,  // target 0x9031 (a word)
+        },
+        {}, [](auto& p) {
+            p.requesterId = 0x3003;
+            p.targetId = 0x9031;
+        }));
+    goldens.push_back(GoldenConfigCmd<RequestAllyMoveConfigCmdPacket>(
+        {
+            0x04, 0x30, 0x00, 0x00,  // requester 0x3004
+            0x02, 0x00, 0x00, 0x00,  // point: region 2
+            0x00, 0x00, 0x80, 0x3F,  //   x 1.0
+            0x00, 0x00, 0x00, 0x40,  //   y 2.0
+            0x00, 0x00, 0x40, 0x40,  //   z 3.0
+        },
+        {}, [](auto& p) {
+            p.requesterId = 0x3004;
+            p.targetPoint = GoldenPoint(2, 1.0f, 2.0f, 3.0f);
+        }));
+    goldens.push_back(GoldenConfigCmd<StartStopDamageEffectConfigCmdPacket>(
+        {
+            0x01,                    // start
+            0x2E, 0x00, 0x00, 0x00,  // type 46, the last
+        },
+        {}, [](auto& p) {
+            p.start = true;
+            p.type = kCombatAttributeTypeLast;
+        }));
+    goldens.push_back(GoldenConfigCmd<SetTeamConfigCmdPacket>(
+        {
+            0x03, 0x00, 0x00, 0x00,  // major: monsters
+            0x02, 0x00, 0x00, 0x00,  // minor: red
+            0x01,                    // set
+            0x00, 0x00, 0x00,        // filler
+        },
+        {}, [](auto& p) { p.team.Set(kTeamMajorMonster, kTeamMinorMonsterRed); }));
+}
+
 }  // namespace GAME
