@@ -411,4 +411,228 @@ public:
     }
 };
 
+// ---- Skills -----------------------------------------------------------------------------
+// Skill numbers are the actor's reference numbers of its skills, sent in 16-bit form.
+
+// A buff of a caster's skill, made or removed on the actor. The names are record names
+// the receiver must check before making anything of them.
+class CreateRemoveSkillBuffConfigCmdPacket
+    : public ConfigCmdPacket<CreateRemoveSkillBuffConfigCmdPacket, 87> {
+    GAME_DECLARE_CLASS(CreateRemoveSkillBuffConfigCmdPacket)
+
+public:
+    uint32_t skillId = 0;
+    uint32_t level = 0;
+    uint32_t modifierLevel1 = 0;
+    uint32_t modifierLevel2 = 0;
+    std::string skillName;
+    std::string modifierName1;
+    std::string modifierName2;
+    int32_t timeToLive = 0;
+    uint32_t casterId = 0;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::u32, skillId, "Skill ID: ");
+        v(Wire::u32, level, "Level: ");
+        v(Wire::u32, modifierLevel1, "Mod Level 1: ");
+        v(Wire::u32, modifierLevel2, "Mod Level 2: ");
+        v(Wire::fn, skillName, "Skill Name: ");
+        v(Wire::fn, modifierName1, "Mod Name 1: ");
+        v(Wire::fn, modifierName2, "Mod Name 2: ");
+        v(Wire::i32, timeToLive, "Time To Live: ");
+        v(Wire::u32, casterId, "Caster ID: ");
+    }
+};
+
+// The result of a skill's targeting. A flag byte before the actor id says which of the
+// optional fields follow: the hit iteration (as one signed byte) when it is not 0, and
+// the targets, one id alone or the whole list. Bits the sender does not set are ignored.
+class SkillTargetResultConfigCmdPacket : public ConfigCmdPacket<SkillTargetResultConfigCmdPacket, 88> {
+    GAME_DECLARE_CLASS(SkillTargetResultConfigCmdPacket)
+
+public:
+    static constexpr uint8_t kUseWeaponFlag = 1;
+    static constexpr uint8_t kHitIterationFlag = 2;
+    static constexpr uint8_t kSingleTargetFlag = 4;
+    static constexpr uint8_t kTargetListFlag = 8;
+
+    uint32_t skillNumber = 0;
+    uint16_t seed = 0;
+    uint32_t weaponId = 0;
+    bool useWeapon = false;
+    SmartObjectIdListNullable targetIds{this};
+    WorldCoords origin;
+    int32_t hitIteration = 0;
+
+    uint8_t GetFlags() const
+    {
+        uint8_t flags = useWeapon ? kUseWeaponFlag : 0;
+        if (hitIteration != 0)
+            flags |= kHitIterationFlag;
+        if (targetIds.Size() >= 2)
+            flags |= kTargetListFlag;
+        else if (targetIds.Size() == 1)
+            flags |= kSingleTargetFlag;
+        return flags;
+    }
+
+    template <class V>
+    void Fields(V& v)
+    {
+        uint8_t flags = 0;
+        if constexpr (!V::kReading)
+            flags = GetFlags();
+        v(Wire::u8, flags);
+        v(Wire::id, actorId);
+        v(Wire::h16, skillNumber, "Skill Number: ");
+        v(Wire::u16, seed, "Seed: ");
+        v(Wire::u32, weaponId, "Weapon ID: ");
+        if constexpr (V::kDescribing)
+            v(Wire::b, useWeapon, "Use weapon flag: ");
+        v(Wire::WC, origin, "Origin Coords: ");
+
+        uint8_t iteration = static_cast<uint8_t>(hitIteration);
+        if (flags & kHitIterationFlag)
+            v(Wire::u8, iteration);
+        if constexpr (V::kReading)
+            hitIteration = (flags & kHitIterationFlag) ? static_cast<int8_t>(iteration) : 0;
+        if constexpr (V::kDescribing)
+            v(Wire::i32, hitIteration, "Hit Iteration: ");
+
+        if constexpr (V::kDescribing) {
+            TargetListField(v, targetIds, "Target IDs:");
+        } else if (flags & kTargetListFlag) {
+            v(Wire::idListNullable, targetIds);
+        } else {
+            uint32_t single = targetIds.Size() ? targetIds.GetIds()[0] : 0;
+            if (flags & kSingleTargetFlag)
+                v(Wire::u32, single);
+            if constexpr (V::kReading) {
+                targetIds.Clear();
+                if (flags & kSingleTargetFlag)
+                    targetIds.AddId(single);
+            }
+        }
+        if constexpr (V::kReading)
+            useWeapon = (flags & kUseWeaponFlag) != 0;
+    }
+};
+
+class CreateProjectileConfigCmdPacket : public ConfigCmdPacket<CreateProjectileConfigCmdPacket, 97> {
+    GAME_DECLARE_CLASS(CreateProjectileConfigCmdPacket)
+
+public:
+    uint32_t skillNumber = 0;
+    uint32_t projectileId = 0;   // the id every peer makes the projectile under
+    uint32_t weaponId = 0;
+    WorldCoords origin;
+    SmartObjectIdNullable targetId{this};
+    WorldVec3 point;
+    uint16_t seed = 0;
+    int32_t hitIteration = 0;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::h16, skillNumber, "Skill Number: ");
+        v(Wire::u32, projectileId, "Projectile ID: ");
+        v(Wire::u32, weaponId, "Weapon ID: ");
+        v(Wire::WC, origin, "Origin: ");
+        v(Wire::idNullable, targetId, "Target ID: ");
+        v(Wire::V3, point, "Point: ");
+        v(Wire::u16, seed, "Seed: ");
+        v(Wire::i32, hitIteration, "Hit Iteration:");
+    }
+};
+
+class SpawnObjectConfigCmdPacket : public ConfigCmdPacket<SpawnObjectConfigCmdPacket, 98> {
+    GAME_DECLARE_CLASS(SpawnObjectConfigCmdPacket)
+
+public:
+    uint32_t skillNumber = 0;
+    WorldCoords origin;
+    uint32_t targetId = 0;
+    std::vector<WorldCoords> spawnCoords;
+    std::vector<uint32_t> spawnIds;
+    uint16_t lastValue = 0;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::h16, skillNumber, "Skill Number: ");
+        v(Wire::WC, origin, "Origin: ");
+        v(Wire::u32, targetId, "Target Id: ");
+        IndexedVectorField(v, Wire::WC, spawnCoords, "Spawn Coords:", "Coords ");
+        IndexedVectorField(v, Wire::u32, spawnIds, "Spawn IDs:", "ID ");
+        v(Wire::u16, lastValue);
+    }
+};
+
+// The skill's state as an 8-byte record: level, enabled (0 or 1, any other byte fails
+// the read), three zero bytes.
+class SkillStateUpdateConfigCmdPacket : public ConfigCmdPacket<SkillStateUpdateConfigCmdPacket, 99> {
+    GAME_DECLARE_CLASS(SkillStateUpdateConfigCmdPacket)
+
+public:
+    uint32_t skillNumber = 0;
+    SkillState state;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::h16, skillNumber, "Skill Number: ");
+        Wire::Pad pad;
+        v(Wire::i32, state.level, "Level: ");
+        v(Wire::b, state.enabled, "Enabled: ");
+        v(Wire::filler<3>, pad);
+    }
+};
+
+// The skill's active state as an 8-byte record: sub level, active and transition (each
+// 0 or 1), two zero bytes.
+class SkillActiveStateUpdateConfigCmdPacket
+    : public ConfigCmdPacket<SkillActiveStateUpdateConfigCmdPacket, 100> {
+    GAME_DECLARE_CLASS(SkillActiveStateUpdateConfigCmdPacket)
+
+public:
+    uint32_t skillNumber = 0;
+    SkillActiveState state;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::h16, skillNumber, "Skill Number: ");
+        Wire::Pad pad;
+        v(Wire::i32, state.subLevel, "Sub Level: ");
+        v(Wire::b, state.active, "Active: ");
+        v(Wire::b, state.transition, "Transition: ");
+        v(Wire::filler<2>, pad);
+    }
+};
+
+class ActivateSkillConfigCmdPacket : public ConfigCmdPacket<ActivateSkillConfigCmdPacket, 120> {
+    GAME_DECLARE_CLASS(ActivateSkillConfigCmdPacket)
+
+public:
+    uint32_t skillIndex = 0;
+    SmartObjectIdNullable targetId{this};
+    WorldVec3 targetPoint;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        ActorField(v);
+        v(Wire::h16, skillIndex, "Skill Index: ");
+        v(Wire::idNullable, targetId, "Target ID: ");
+        v(Wire::V3, targetPoint, "Target Point: ");
+    }
+};
+
 }  // namespace GAME

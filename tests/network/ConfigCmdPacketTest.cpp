@@ -58,5 +58,100 @@ TEST_F(ConfigCmdPacketTest, TeamFlagByteIsABoolAndFillerIsIgnored)
     EXPECT_FALSE(unset.team.IsInitialized());
 }
 
+TEST_F(ConfigCmdPacketTest, SkillStateFlagBytesAreBoolsAndFillerIsIgnored)
+{
+    SkillStateUpdateConfigCmdPacket state;   // flag at 12, filler 13 to 15
+    EXPECT_FALSE(ReadsWith(state, 12, 2));
+    EXPECT_TRUE(ReadsWith(state, 15, 0xFF));
+    SkillActiveStateUpdateConfigCmdPacket active;   // flags at 12 and 13, filler 14 and 15
+    EXPECT_FALSE(ReadsWith(active, 12, 0x80));
+    EXPECT_FALSE(ReadsWith(active, 13, 3));
+    EXPECT_TRUE(ReadsWith(active, 14, 0x11));
+
+    state.state = {-5, true};
+    Bytes bytes = Written(state);
+    bytes[13] = 0x77;
+    SkillStateUpdateConfigCmdPacket received;
+    ASSERT_TRUE(ReadInto(received, bytes));
+    EXPECT_EQ(received.state, (SkillState{-5, true}));   // a signed level stays signed
+    EXPECT_EQ(Written(received)[13], 0);
+}
+
+// The skill target result: the flag byte, the actor, 4 bytes of skill number and seed,
+// the weapon, the origin, then what the flags say.
+class SkillTargetResultTest : public ConfigCmdPacketTest {
+protected:
+    static constexpr size_t kFixedSize = 2 + 1 + 4 + 4 + 4 + NetLimits::kCoordsSize;
+
+    SkillTargetResultConfigCmdPacket Sent(std::vector<uint32_t> targets, int32_t iteration, bool useWeapon = false)
+    {
+        SkillTargetResultConfigCmdPacket p;
+        p.actorId = 0x3001;
+        p.origin = GoldenSkillFrame();
+        p.targetIds = targets;
+        p.hitIteration = iteration;
+        p.useWeapon = useWeapon;
+        return p;
+    }
+
+    // The bytes sent, and the packet they read back into.
+    Bytes RoundTrip(const SkillTargetResultConfigCmdPacket& sent, SkillTargetResultConfigCmdPacket& back)
+    {
+        SkillTargetResultConfigCmdPacket copy(sent);
+        const Bytes bytes = Written(copy);
+        EXPECT_TRUE(ReadInto(back, bytes)) << back.GetReadError();
+        return bytes;
+    }
+};
+
+TEST_F(SkillTargetResultTest, FlagsSayWhichTargetsFollow)
+{
+    SkillTargetResultConfigCmdPacket back;
+    Bytes bytes = RoundTrip(Sent({}, 0), back);
+    EXPECT_EQ(bytes[2], 0);
+    EXPECT_EQ(bytes.size(), kFixedSize);
+    EXPECT_TRUE(back.targetIds.GetIds().empty());
+    EXPECT_EQ(back.hitIteration, 0);
+    EXPECT_FALSE(back.useWeapon);
+
+    bytes = RoundTrip(Sent({0x3004}, 0, true), back);
+    EXPECT_EQ(bytes[2], 4 | 1);
+    EXPECT_EQ(bytes.size(), kFixedSize + 4);   // a single id, no count
+    EXPECT_EQ(back.targetIds.GetIds(), (std::vector<uint32_t>{0x3004}));
+    EXPECT_TRUE(back.useWeapon);
+
+    bytes = RoundTrip(Sent({0x3004, 0x3005, 0x3006}, 0), back);
+    EXPECT_EQ(bytes[2], 8);
+    EXPECT_EQ(bytes.size(), kFixedSize + 4 + 12);
+    EXPECT_EQ(back.targetIds.GetIds(), (std::vector<uint32_t>{0x3004, 0x3005, 0x3006}));
+
+    // A packet read into again keeps nothing of the earlier targets.
+    RoundTrip(Sent({}, 0), back);
+    EXPECT_TRUE(back.targetIds.GetIds().empty());
+}
+
+TEST_F(SkillTargetResultTest, HitIterationTravelsAsOneSignedByte)
+{
+    const std::pair<int32_t, int32_t> cases[] = {{3, 3}, {-1, -1}, {200, -56}, {256, 0}};
+    for (auto [sent, read] : cases) {
+        SkillTargetResultConfigCmdPacket back;
+        back.hitIteration = 99;
+        const Bytes bytes = RoundTrip(Sent({}, sent), back);
+        EXPECT_EQ(bytes[2], 2) << sent;
+        ASSERT_EQ(bytes.size(), kFixedSize + 1) << sent;
+        EXPECT_EQ(bytes.back(), static_cast<uint8_t>(sent)) << sent;
+        EXPECT_EQ(back.hitIteration, read) << sent;
+    }
+}
+
+TEST_F(SkillTargetResultTest, DescribesTheFieldsAndEachTarget)
+{
+    SkillTargetResultConfigCmdPacket p = Sent({0x3002, 0x3003}, 4);
+    const std::string text = p.GetPacketDescription(false);
+    for (const char* label : {"Skill Number: ", "Seed: ", "Weapon ID: ", "Use weapon flag: false", "Origin Coords: ",
+                              "Hit Iteration: 4", "Target IDs:", "  Target 0: 12290", "  Target 1: 12291"})
+        EXPECT_NE(text.find(label), std::string::npos) << label << " in\n" << text;
+}
+
 }  // namespace
 }  // namespace GAME

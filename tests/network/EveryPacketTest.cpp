@@ -46,10 +46,12 @@ using AllPackets = ::testing::Types<
     StrategicMovementTargetConfigCmdPacket, AttachItemConfigCmdPacket, DropItemConfigCmdPacket,
     DropItemFromEquipLocConfigCmdPacket, UseItemConfigCmdPacket, UseRelicConfigCmdPacket, PickupItemConfigCmdPacket,
     FixedItemStateChangeConfigCmdPacket, RequestAllyAttackConfigCmdPacket, RequestAllyMoveConfigCmdPacket,
-    StartStopDamageEffectConfigCmdPacket, SetTeamConfigCmdPacket,
+    StartStopDamageEffectConfigCmdPacket, SetTeamConfigCmdPacket, CreateRemoveSkillBuffConfigCmdPacket,
+    SkillTargetResultConfigCmdPacket, CreateProjectileConfigCmdPacket, SpawnObjectConfigCmdPacket,
+    SkillStateUpdateConfigCmdPacket, SkillActiveStateUpdateConfigCmdPacket, ActivateSkillConfigCmdPacket,
     // the engine's own
     ChatPacket>;
-constexpr size_t kPacketClassCount = 81;
+constexpr size_t kPacketClassCount = 88;
 constexpr NetPacketType kFirstTestPacketType = 200;   // test programs register their own from here
 
 template <class T>

@@ -184,6 +184,7 @@ inline std::vector<GoldenPacket> GoldenPackets()
     AddGoldenQuestPackets(goldens);
     AddGoldenActorConfigCmdPackets(goldens);
     AddGoldenItemConfigCmdPackets(goldens);
+    AddGoldenSkillConfigCmdPackets(goldens);
     return goldens;
 }
 

@@ -216,4 +216,175 @@ inline void AddGoldenItemConfigCmdPackets(std::vector<GoldenPacket>& goldens)
         {}, [](auto& p) { p.team.Set(kTeamMajorMonster, kTeamMinorMonsterRed); }));
 }
 
+inline Bytes Join(std::initializer_list<Bytes> parts)
+{
+    Bytes joined;
+    for (const Bytes& part : parts)
+        joined.insert(joined.end(), part.begin(), part.end());
+    return joined;
+}
+
+// The 52 bytes of GoldenSkillFrame().
+inline Bytes GoldenSkillFrameBytes()
+{
+    return {
+        0x01, 0x00, 0x00, 0x00,  // region 1
+        0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // x axis
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x00,  // y axis
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x80, 0x3F,  // z axis
+        0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0x40, 0x40,  // origin 1, 2, 3
+    };
+}
+
+inline WorldCoords GoldenSkillFrame()
+{
+    return GoldenFrame(1, Coords::MakeTranslation(Vec3(1, 2, 3)));
+}
+
+inline void AddGoldenSkillConfigCmdPackets(std::vector<GoldenPacket>& goldens)
+{
+    goldens.push_back(GoldenConfigCmd<CreateRemoveSkillBuffConfigCmdPacket>(
+        {
+            0x51, 0x90, 0x00, 0x00,  // skill id 0x9051
+            0x04, 0x00, 0x00, 0x00,  // level 4
+            0x02, 0x00, 0x00, 0x00,  // modifier level 2
+            0x01, 0x00, 0x00, 0x00,  // modifier level 1
+            0x08, 0x00, 'B', 'u', 'f', 'f', '.', 'd', 'b', 'r',  // skill name
+            0x06, 0x00, 'M', '1', '.', 'd', 'b', 'r',            // first modifier name
+            0x00, 0x00,                                          // no second modifier
+            0x10, 0x27, 0x00, 0x00,  // time to live 10000
+            0x52, 0x90, 0x00, 0x00,  // caster 0x9052 (a word)
+        },
+        {{22, 2}, {32, 2}, {40, 2}}, [](auto& p) {
+            p.skillId = 0x9051;
+            p.level = 4;
+            p.modifierLevel1 = 2;
+            p.modifierLevel2 = 1;
+            p.skillName = "Buff.dbr";
+            p.modifierName1 = "M1.dbr";
+            p.modifierName2 = "";
+            p.timeToLive = 10000;
+            p.casterId = 0x9052;
+        }));
+
+    goldens.push_back(Golden<SkillTargetResultConfigCmdPacket>(
+        Join({{
+                  0x58, 0x00,              // type 88
+                  0x0B,                    // flags: use weapon, hit iteration, target list
+                  0x01, 0x30, 0x00, 0x00,  // actor 0x3001
+                  0x05, 0x00,              // skill number 5
+                  0x34, 0x12,              // seed 0x1234
+                  0x41, 0x90, 0x00, 0x00,  // weapon 0x9041
+              },
+              GoldenSkillFrameBytes(),     // origin
+              {
+                  0xFE,                    // hit iteration -2
+                  0x02, 0x00, 0x00, 0x00,  // two targets
+                  0x02, 0x30, 0x00, 0x00,  //   0x3002
+                  0x00, 0x00, 0x00, 0x00,  //   none
+              }}),
+        {{68, 4}}, [](SkillTargetResultConfigCmdPacket& p) {
+            p.actorId = 0x3001;
+            p.skillNumber = 5;
+            p.seed = 0x1234;
+            p.weaponId = 0x9041;
+            p.useWeapon = true;
+            p.origin = GoldenSkillFrame();
+            p.hitIteration = -2;
+            p.targetIds = std::vector<uint32_t>{0x3002, 0};
+        }));
+
+    goldens.push_back(Golden<CreateProjectileConfigCmdPacket>(
+        Join({ConfigCmdHead(97),
+              {
+                  0x06, 0x00,              // skill number 6
+                  0x61, 0x90, 0x00, 0x00,  // projectile 0x9061
+                  0x62, 0x90, 0x00, 0x00,  // weapon 0x9062
+              },
+              GoldenSkillFrameBytes(),     // origin
+              {
+                  0x00, 0x00, 0x00, 0x00,  // no target
+                  0x03, 0x00, 0x00, 0x00,  // point: region 3
+                  0x00, 0x00, 0x80, 0x3F,  //   x 1.0
+                  0x00, 0x00, 0x00, 0x00,  //   y 0.0
+                  0x00, 0x00, 0x00, 0xC0,  //   z -2.0
+                  0x21, 0x43,              // seed 0x4321
+                  0x01, 0x00, 0x00, 0x00,  // hit iteration 1
+              }}),
+        {}, [](CreateProjectileConfigCmdPacket& p) {
+            p.actorId = 0x3001;
+            p.skillNumber = 6;
+            p.projectileId = 0x9061;
+            p.weaponId = 0x9062;
+            p.origin = GoldenSkillFrame();
+            p.targetId = 0;
+            p.point = GoldenPoint(3, 1.0f, 0.0f, -2.0f);
+            p.seed = 0x4321;
+            p.hitIteration = 1;
+        }));
+
+    goldens.push_back(Golden<SpawnObjectConfigCmdPacket>(
+        Join({ConfigCmdHead(98),
+              {0x07, 0x00},                // skill number 7
+              GoldenSkillFrameBytes(),     // origin
+              {
+                  0x71, 0x90, 0x00, 0x00,  // target 0x9071 (a word)
+                  0x01, 0x00, 0x00, 0x00,  // one spawn position
+              },
+              GoldenSkillFrameBytes(),     //   the origin again
+              {
+                  0x02, 0x00, 0x00, 0x00,  // two spawn ids
+                  0x72, 0x90, 0x00, 0x00,  //   0x9072
+                  0x73, 0x90, 0x00, 0x00,  //   0x9073
+                  0xCD, 0xAB,              // last value 0xABCD
+              }}),
+        {{64, 4}, {120, 4}}, [](SpawnObjectConfigCmdPacket& p) {
+            p.actorId = 0x3001;
+            p.skillNumber = 7;
+            p.origin = GoldenSkillFrame();
+            p.targetId = 0x9071;
+            p.spawnCoords = {GoldenSkillFrame()};
+            p.spawnIds = {0x9072, 0x9073};
+            p.lastValue = 0xABCD;
+        }));
+
+    goldens.push_back(GoldenConfigCmd<SkillStateUpdateConfigCmdPacket>(
+        {
+            0x08, 0x00,              // skill number 8
+            0xFE, 0xFF, 0xFF, 0xFF,  // level -2
+            0x01,                    // enabled
+            0x00, 0x00, 0x00,        // filler
+        },
+        {}, [](auto& p) {
+            p.skillNumber = 8;
+            p.state = {-2, true};
+        }));
+    goldens.push_back(GoldenConfigCmd<SkillActiveStateUpdateConfigCmdPacket>(
+        {
+            0x09, 0x00,              // skill number 9
+            0x03, 0x00, 0x00, 0x00,  // sub level 3
+            0x01,                    // active
+            0x00,                    // no transition
+            0x00, 0x00,              // filler
+        },
+        {}, [](auto& p) {
+            p.skillNumber = 9;
+            p.state = {3, true, false};
+        }));
+    goldens.push_back(GoldenConfigCmd<ActivateSkillConfigCmdPacket>(
+        {
+            0x0A, 0x00,              // skill index 10
+            0x05, 0x30, 0x00, 0x00,  // target 0x3005
+            0x04, 0x00, 0x00, 0x00,  // point: region 4
+            0x00, 0x00, 0x00, 0x3F,  //   x 0.5
+            0x00, 0x00, 0x80, 0x3F,  //   y 1.0
+            0x00, 0x00, 0x00, 0x40,  //   z 2.0
+        },
+        {}, [](auto& p) {
+            p.skillIndex = 10;
+            p.targetId = 0x3005;
+            p.targetPoint = GoldenPoint(4, 0.5f, 1.0f, 2.0f);
+        }));
+}
+
 }  // namespace GAME
