@@ -153,5 +153,27 @@ TEST_F(SkillTargetResultTest, DescribesTheFieldsAndEachTarget)
         EXPECT_NE(text.find(label), std::string::npos) << label << " in\n" << text;
 }
 
+TEST_F(ConfigCmdPacketTest, LabelsStandAsTheyAreRead)
+{
+    UseItemConfigCmdPacket use;
+    use.actorId = 7;
+    use.itemId = 9;
+    use.destroy = true;
+    EXPECT_EQ(use.GetPacketDescription(false), "Parent ID: 7\nItem ID: 9\nDestory: true");
+
+    FixedItemStateChangeConfigCmdPacket fixed;
+    fixed.state = 12;   // a state the fixed item may not know still travels
+    EXPECT_NE(fixed.GetPacketDescription(false).find("State:     12\nTarget ID: 0\nDo Sound:  false"),
+              std::string::npos);
+
+    CreateProjectileConfigCmdPacket projectile;
+    projectile.hitIteration = -3;
+    EXPECT_NE(projectile.GetPacketDescription(false).find("Hit Iteration:-3"), std::string::npos);
+
+    SpawnObjectConfigCmdPacket spawn;
+    spawn.spawnIds = {5, 6};
+    EXPECT_NE(spawn.GetPacketDescription(false).find("Spawn IDs:\n  ID 0: 5\n  ID 1: 6"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace GAME
