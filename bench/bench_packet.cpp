@@ -1,5 +1,5 @@
-// Writing and reading typical packets (the server's heartbeat of four players, and an
-// item created for a player), beside two limits: memcpy of the same bytes, and a plain
+// Writing and reading typical packets (the server's heartbeat of four players, an item
+// created for a player, and a skill's target result with 1 and with 30 targets), beside two limits: memcpy of the same bytes, and a plain
 // unchecked copy of the heartbeat's fields into a struct, which is what any reader of
 // these bytes must at least do. Reads go into one packet kept across iterations, as a
 // receiver that reuses its packets does.
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Engine/World.h"
+#include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/ItemTradePackets.h"
 #include "Game/network/PlayerRosterPackets.h"
 
@@ -49,6 +50,24 @@ CreateItemPacket MakeCreateItem()
     packet.coords = WorldCoords(BenchRegion(), Coords::MakeTranslation(Vec3(4, 0, 9)));
     packet.item = {0x2345, "Records/Items/Weapons/Sword/Sword01.dbr", "Records/Items/Prefix/Sharp.dbr",
                    "Records/Items/Suffix/OfPower.dbr", "", "", 4711, 0};
+    return packet;
+}
+
+template <int Targets>
+SkillTargetResultConfigCmdPacket MakeTargetResult()
+{
+    SkillTargetResultConfigCmdPacket packet;
+    packet.actorId = 0x10000001;
+    packet.skillNumber = 12;
+    packet.seed = 0x4711;
+    packet.weaponId = 0x2345;
+    packet.useWeapon = true;
+    packet.origin = WorldCoords(BenchRegion(), Coords::MakeTranslation(Vec3(4, 0, 9)));
+    packet.hitIteration = 2;
+    std::vector<uint32_t> targets;
+    for (int i = 0; i < Targets; ++i)
+        targets.push_back(0x30000100u + static_cast<uint32_t>(i));
+    packet.targetIds = targets;
     return packet;
 }
 
@@ -186,6 +205,12 @@ BENCHMARK_TEMPLATE(BM_Write, CreateItemPacket, MakeCreateItem)->Name("CreateItem
 BENCHMARK_TEMPLATE(BM_Read, CreateItemPacket, MakeCreateItem)->Name("CreateItem/Read");
 BENCHMARK_TEMPLATE(BM_WriteRead, CreateItemPacket, MakeCreateItem)->Name("CreateItem/WriteRead");
 BENCHMARK_TEMPLATE(BM_Memcpy, CreateItemPacket, MakeCreateItem)->Name("CreateItem/Memcpy");
+BENCHMARK_TEMPLATE(BM_Write, SkillTargetResultConfigCmdPacket, MakeTargetResult<1>)->Name("TargetResult1/Write");
+BENCHMARK_TEMPLATE(BM_Read, SkillTargetResultConfigCmdPacket, MakeTargetResult<1>)->Name("TargetResult1/Read");
+BENCHMARK_TEMPLATE(BM_Memcpy, SkillTargetResultConfigCmdPacket, MakeTargetResult<1>)->Name("TargetResult1/Memcpy");
+BENCHMARK_TEMPLATE(BM_Write, SkillTargetResultConfigCmdPacket, MakeTargetResult<30>)->Name("TargetResult30/Write");
+BENCHMARK_TEMPLATE(BM_Read, SkillTargetResultConfigCmdPacket, MakeTargetResult<30>)->Name("TargetResult30/Read");
+BENCHMARK_TEMPLATE(BM_Memcpy, SkillTargetResultConfigCmdPacket, MakeTargetResult<30>)->Name("TargetResult30/Memcpy");
 
 }  // namespace
 }  // namespace GAME

@@ -6,6 +6,7 @@
 #include "Engine/ChatPacket.h"
 #include "Engine/Engine.h"
 #include "Engine/NetPacketRegistry.h"
+#include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/GoldBonusPartyPackets.h"
 #include "Game/network/ItemTradePackets.h"
@@ -34,9 +35,23 @@ using AllPackets = ::testing::Types<
     // quests and game balance
     QuestMessagePacket, QuestCommandMovePacket, QuestCommandWalkPacket, QuestCommandPlayAnimationPacket,
     QuestCommandUseSkillPacket, QuestCommandLockFixedItemPacket, GameBalanceUpdatePacket,
+    // actor config commands
+    IncBaseStrengthConfigCmdPacket, IncBaseDexterityConfigCmdPacket, IncBaseIntelligenceConfigCmdPacket,
+    ReleaseTrapConfigCmdPacket, ReleaseStunConfigCmdPacket, ReleaseImmobilizeConfigCmdPacket,
+    QuestMoveCompletedConfigCmdPacket, QuestAnimationCompletedConfigCmdPacket,
+    DisableTyphonSkillEffectsConfigCmdPacket, DetachItemConfigCmdPacket, ReleasePetConfigCmdPacket,
+    RemoveInventoryItemConfigCmdPacket, PlaySoundConfigCmdPacket, IncBaseLifeConfigCmdPacket,
+    IncBaseManaConfigCmdPacket, ShowCharacterConfigCmdPacket, SetCausesAngerConfigCmdPacket,
+    SetInvincibleConfigCmdPacket, FixedItemTargetConfigCmdPacket, FixedItemSkillTargetConfigCmdPacket,
+    StrategicMovementTargetConfigCmdPacket, AttachItemConfigCmdPacket, DropItemConfigCmdPacket,
+    DropItemFromEquipLocConfigCmdPacket, UseItemConfigCmdPacket, UseRelicConfigCmdPacket, PickupItemConfigCmdPacket,
+    FixedItemStateChangeConfigCmdPacket, RequestAllyAttackConfigCmdPacket, RequestAllyMoveConfigCmdPacket,
+    StartStopDamageEffectConfigCmdPacket, SetTeamConfigCmdPacket, CreateRemoveSkillBuffConfigCmdPacket,
+    SkillTargetResultConfigCmdPacket, CreateProjectileConfigCmdPacket, SpawnObjectConfigCmdPacket,
+    SkillStateUpdateConfigCmdPacket, SkillActiveStateUpdateConfigCmdPacket, ActivateSkillConfigCmdPacket,
     // the engine's own
     ChatPacket>;
-constexpr size_t kPacketClassCount = 49;
+constexpr size_t kPacketClassCount = 88;
 constexpr NetPacketType kFirstTestPacketType = 200;   // test programs register their own from here
 
 template <class T>

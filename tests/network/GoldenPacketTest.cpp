@@ -5,6 +5,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/NetPacketRegistry.h"
+#include "Engine/ObjectManager.h"
 #include "tests/network/GoldenPackets.h"
 
 namespace GAME {
@@ -12,9 +13,17 @@ namespace {
 
 class GoldenPacketTest : public PacketTest {
 protected:
+    // The objects the golden command packets name.
+    void SetUp() override
+    {
+        PacketTest::SetUp();
+        for (uint32_t id : kGoldenConfigCmdObjects)
+            ObjectManager::Get().CreateObject("Object", id);
+    }
     void TearDown() override
     {
         NetPacketRegistry::Get().ClearHandlers();
+        ObjectManager::Get().DestroyAllObjects();
         PacketTest::TearDown();
     }
 

@@ -12,6 +12,7 @@
 #include "Game/network/PlayerRosterPackets.h"
 #include "Game/network/QuestPackets.h"
 #include "tests/network/GoldenPacket.h"
+#include "tests/network/GoldenPacketsConfigCmd.h"
 #include "tests/network/GoldenPacketsGold.h"
 #include "tests/network/GoldenPacketsItems.h"
 #include "tests/network/GoldenPacketsQuest.h"
@@ -181,6 +182,9 @@ inline std::vector<GoldenPacket> GoldenPackets()
     AddGoldenRosterPackets(goldens);
     AddGoldenItemPackets(goldens);
     AddGoldenQuestPackets(goldens);
+    AddGoldenActorConfigCmdPackets(goldens);
+    AddGoldenItemConfigCmdPackets(goldens);
+    AddGoldenSkillConfigCmdPackets(goldens);
     return goldens;
 }
 

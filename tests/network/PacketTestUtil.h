@@ -110,7 +110,9 @@ private:
         value = static_cast<T>(1 + Next() % 30000);
     }
     void Fill(Wire::Id, SmartObjectId& value) { value = Next() | 1u; }
+    void Fill(Wire::Id, SmartObjectIdNullable& value) { value = Next() | 1u; }
     void Fill(Wire::IdList, SmartObjectIdList& value) { value = std::vector<uint32_t>{Next(), Next()}; }
+    void Fill(Wire::IdList, SmartObjectIdListNullable& value) { value = std::vector<uint32_t>{Next(), Next()}; }
     void Fill(Wire::Point, WorldVec3& value) { value = WorldVec3(NextRegion(), NextVec3()); }
     void Fill(Wire::Frame, WorldCoords& value)
     {
