@@ -5,6 +5,7 @@
 #include "Game/characters/ExperienceLevelControl.h"
 #include "Game/characters/Player.h"
 #include "Game/items/Item.h"
+#include "Game/network/ConfigCmdPackets.h"
 #include "Game/world/StrategicMovementBase.h"
 
 namespace GAME {
@@ -16,13 +17,149 @@ Character* CharacterOf(uint32_t id)
     return ObjectManager::Get().GetObject<Character>(id);
 }
 
-// The packet that carries a command's arguments to the other peers. Each command's packet
-// is built here, in this one place: until the config-command packet classes are linked in,
-// no command has a packet and every command stays on the peer that runs it.
-template <class Command>
-NetPacket* PacketOf(const Command&)
+// The packet that carries a command's arguments to the other peers, built here in one
+// place for every command: the matching packet, the actor's id, then each argument into
+// its field. A command without an overload here does not compile.
+template <class Packet>
+Packet* NewPacketFor(const ActorConfigCommand& command)
 {
-    return nullptr;
+    Packet* packet = new Packet();
+    packet->actorId = command.GetActorId();
+    return packet;
+}
+
+// Commands whose packet carries the actor alone.
+#define GAME_ACTOR_ONLY_PACKET_OF(Command, Packet) \
+    NetPacket* PacketOf(const Command& c) { return NewPacketFor<Packet>(c); }
+GAME_ACTOR_ONLY_PACKET_OF(IncrementBaseStrengthConfigCmd, IncBaseStrengthConfigCmdPacket)
+GAME_ACTOR_ONLY_PACKET_OF(IncrementBaseDexterityConfigCmd, IncBaseDexterityConfigCmdPacket)
+GAME_ACTOR_ONLY_PACKET_OF(IncrementBaseIntelligenceConfigCmd, IncBaseIntelligenceConfigCmdPacket)
+GAME_ACTOR_ONLY_PACKET_OF(ReleaseTrapConfigCmd, ReleaseTrapConfigCmdPacket)
+GAME_ACTOR_ONLY_PACKET_OF(ReleaseStunConfigCmd, ReleaseStunConfigCmdPacket)
+GAME_ACTOR_ONLY_PACKET_OF(ReleaseImmobilizeConfigCmd, ReleaseImmobilizeConfigCmdPacket)
+GAME_ACTOR_ONLY_PACKET_OF(QuestMoveCompletedConfigCmd, QuestMoveCompletedConfigCmdPacket)
+GAME_ACTOR_ONLY_PACKET_OF(QuestAnimationCompletedConfigCmd, QuestAnimationCompletedConfigCmdPacket)
+#undef GAME_ACTOR_ONLY_PACKET_OF
+
+// Commands whose packet carries one value beside the actor.
+#define GAME_ACTOR_VALUE_PACKET_OF(Command, Packet, member)        \
+    NetPacket* PacketOf(const Command& c)                          \
+    {                                                              \
+        Packet* packet = NewPacketFor<Packet>(c);                  \
+        packet->value = c.member;                                  \
+        return packet;                                             \
+    }
+GAME_ACTOR_VALUE_PACKET_OF(DetachItemConfigCmd, DetachItemConfigCmdPacket, itemId)
+GAME_ACTOR_VALUE_PACKET_OF(RemoveInventoryItemConfigCmd, RemoveInventoryItemConfigCmdPacket, itemId)
+GAME_ACTOR_VALUE_PACKET_OF(IncrementBaseLifeConfigCmd, IncBaseLifeConfigCmdPacket, amount)
+GAME_ACTOR_VALUE_PACKET_OF(IncrementBaseManaConfigCmd, IncBaseManaConfigCmdPacket, amount)
+GAME_ACTOR_VALUE_PACKET_OF(PlaySoundConfigCmd, PlaySoundConfigCmdPacket, soundIndex)
+GAME_ACTOR_VALUE_PACKET_OF(ShowCharacterConfigCmd, ShowCharacterConfigCmdPacket, visible)
+GAME_ACTOR_VALUE_PACKET_OF(SetCausesAngerConfigCmd, SetCausesAngerConfigCmdPacket, causesAnger)
+GAME_ACTOR_VALUE_PACKET_OF(SetInvincibleConfigCmd, SetInvincibleConfigCmdPacket, invincible)
+#undef GAME_ACTOR_VALUE_PACKET_OF
+
+// A fixed item's target commands: the primary target and the further targets.
+template <class Packet>
+NetPacket* TargetsPacket(const ActorConfigCommand& command, uint32_t primaryTargetId, const std::vector<uint32_t>& targets)
+{
+    Packet* packet = NewPacketFor<Packet>(command);
+    packet->primaryTargetId = primaryTargetId;
+    packet->targetIds = targets;
+    return packet;
+}
+
+NetPacket* PacketOf(const DropItemConfigCmd& c)
+{
+    auto* packet = NewPacketFor<DropItemConfigCmdPacket>(c);
+    packet->itemId = c.itemId;
+    packet->offset1 = c.offset1;
+    packet->offset2 = c.offset2;
+    return packet;
+}
+NetPacket* PacketOf(const UseItemConfigCmd& c)
+{
+    auto* packet = NewPacketFor<UseItemConfigCmdPacket>(c);
+    packet->itemId = c.itemId;
+    packet->destroy = c.destroy;
+    return packet;
+}
+NetPacket* PacketOf(const UseRelicConfigCmd& c)
+{
+    auto* packet = NewPacketFor<UseRelicConfigCmdPacket>(c);
+    packet->relicId = c.relicId;
+    packet->itemId = c.itemId;
+    return packet;
+}
+NetPacket* PacketOf(const AttachItemConfigCmd& c)
+{
+    auto* packet = NewPacketFor<AttachItemConfigCmdPacket>(c);
+    packet->itemId = c.itemId;
+    packet->location = c.location;
+    return packet;
+}
+NetPacket* PacketOf(const DropItemFromEquipLocationConfigCmd& c)
+{
+    auto* packet = NewPacketFor<DropItemFromEquipLocConfigCmdPacket>(c);
+    packet->itemId = c.itemId;
+    packet->location = c.location;
+    packet->toss = c.toss;
+    return packet;
+}
+NetPacket* PacketOf(const CharPickUpConfigCmd& c)
+{
+    auto* packet = NewPacketFor<PickupItemConfigCmdPacket>(c);
+    packet->itemId = c.itemId;
+    return packet;
+}
+NetPacket* PacketOf(const RequestAllyAttackConfigCmd& c)
+{
+    auto* packet = NewPacketFor<RequestAllyAttackConfigCmdPacket>(c);
+    packet->requesterId = c.requesterId;
+    packet->targetId = c.targetId;
+    return packet;
+}
+NetPacket* PacketOf(const RequestAllyMoveConfigCmd& c)
+{
+    auto* packet = NewPacketFor<RequestAllyMoveConfigCmdPacket>(c);
+    packet->requesterId = c.requesterId;
+    packet->targetPoint = c.point;
+    return packet;
+}
+NetPacket* PacketOf(const StartStopDamageEffectConfigCmd& c)
+{
+    auto* packet = NewPacketFor<StartStopDamageEffectConfigCmdPacket>(c);
+    packet->start = c.start;
+    packet->type = c.type;
+    return packet;
+}
+NetPacket* PacketOf(const SetTeamConfigCmd& c)
+{
+    auto* packet = NewPacketFor<SetTeamConfigCmdPacket>(c);
+    packet->team = c.team;
+    return packet;
+}
+NetPacket* PacketOf(const FixedItemStateChangeConfigCmd& c)
+{
+    auto* packet = NewPacketFor<FixedItemStateChangeConfigCmdPacket>(c);
+    packet->state = static_cast<uint32_t>(c.state);
+    packet->targetId = c.targetId;
+    packet->doSound = c.doSound;
+    return packet;
+}
+NetPacket* PacketOf(const FixedItemTargetConfigCmd& c)
+{
+    return TargetsPacket<FixedItemTargetConfigCmdPacket>(c, c.primaryTargetId, c.secondaryTargets);
+}
+NetPacket* PacketOf(const FixedItemSkillTargetConfigCmd& c)
+{
+    return TargetsPacket<FixedItemSkillTargetConfigCmdPacket>(c, c.primaryTargetId, c.skillTargets);
+}
+NetPacket* PacketOf(const StrategicMovementTargetConfigCmd& c)
+{
+    auto* packet = NewPacketFor<StrategicMovementTargetConfigCmdPacket>(c);
+    packet->targetIds = c.targets;
+    return packet;
 }
 
 using SpendPoint = uint32_t (ExperienceLevelControl::*)();

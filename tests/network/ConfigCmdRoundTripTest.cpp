@@ -1,0 +1,107 @@
+// Every actor command's packet carries the actor and each argument: written by the sender
+// and read back by a fresh packet of its type, every field comes out as it went in.
+#include <memory>
+
+#include "Game/network/ActorConfigCommands.h"
+#include "Game/network/ConfigCmdPackets.h"
+#include "PacketTestUtil.h"
+
+namespace GAME {
+
+namespace {
+
+constexpr uint32_t kActor = 0x1234;
+
+// The command's packet, written and read back into a new packet of the expected type.
+template <class Packet>
+std::unique_ptr<Packet> RoundTrip(ActorConfigCommand&& command)
+{
+    auto back = std::make_unique<Packet>();
+    std::unique_ptr<NetPacket> sent(command.GetNetPacket());
+    if (!sent) {
+        ADD_FAILURE() << "no packet for type " << Packet::kType;
+        return back;
+    }
+    EXPECT_EQ(sent->GetType(), Packet::kType);
+    EXPECT_TRUE(ReadInto(*back, Written(*sent))) << "type " << Packet::kType;
+    EXPECT_EQ(back->actorId.GetId(), kActor) << "type " << Packet::kType;
+    return back;
+}
+
+}  // namespace
+
+class ConfigCmdRoundTripTest : public PacketTest {};
+
+TEST_F(ConfigCmdRoundTripTest, EveryCommandsPacketCarriesItsActorAndArguments)
+{
+    auto drop = RoundTrip<DropItemConfigCmdPacket>(DropItemConfigCmd(kActor, 11, 1.5f, -2.25f));
+    EXPECT_EQ(drop->itemId, 11u);
+    EXPECT_EQ(drop->offset1, 1.5f);
+    EXPECT_EQ(drop->offset2, -2.25f);
+    auto use = RoundTrip<UseItemConfigCmdPacket>(UseItemConfigCmd(kActor, 12, true));
+    EXPECT_EQ(use->itemId, 12u);
+    EXPECT_TRUE(use->destroy);
+    auto relic = RoundTrip<UseRelicConfigCmdPacket>(UseRelicConfigCmd(kActor, 13, 14));
+    EXPECT_EQ(relic->relicId, 13u);
+    EXPECT_EQ(relic->itemId, 14u);
+    auto attach = RoundTrip<AttachItemConfigCmdPacket>(AttachItemConfigCmd(kActor, 15, EquipLocation_UpperBody));
+    EXPECT_EQ(attach->itemId, 15u);
+    EXPECT_EQ(attach->location, EquipLocation_UpperBody);
+    EXPECT_EQ(RoundTrip<DetachItemConfigCmdPacket>(DetachItemConfigCmd(kActor, 16))->value, 16u);
+    auto dropFrom = RoundTrip<DropItemFromEquipLocConfigCmdPacket>(
+        DropItemFromEquipLocationConfigCmd(kActor, 17, EquipLocation_LeftHand, true));
+    EXPECT_EQ(dropFrom->itemId, 17u);
+    EXPECT_EQ(dropFrom->location, EquipLocation_LeftHand);
+    EXPECT_TRUE(dropFrom->toss);
+    EXPECT_EQ(RoundTrip<RemoveInventoryItemConfigCmdPacket>(RemoveInventoryItemConfigCmd(kActor, 18))->value, 18u);
+    EXPECT_EQ(RoundTrip<PickupItemConfigCmdPacket>(CharPickUpConfigCmd(kActor, 19))->itemId.GetId(), 19u);
+
+    RoundTrip<IncBaseStrengthConfigCmdPacket>(IncrementBaseStrengthConfigCmd(kActor));
+    RoundTrip<IncBaseDexterityConfigCmdPacket>(IncrementBaseDexterityConfigCmd(kActor));
+    RoundTrip<IncBaseIntelligenceConfigCmdPacket>(IncrementBaseIntelligenceConfigCmd(kActor));
+    EXPECT_EQ(RoundTrip<IncBaseLifeConfigCmdPacket>(IncrementBaseLifeConfigCmd(kActor, -5))->value, -5);
+    EXPECT_EQ(RoundTrip<IncBaseManaConfigCmdPacket>(IncrementBaseManaConfigCmd(kActor, 7))->value, 7);
+    RoundTrip<ReleaseTrapConfigCmdPacket>(ReleaseTrapConfigCmd(kActor));
+    RoundTrip<ReleaseStunConfigCmdPacket>(ReleaseStunConfigCmd(kActor));
+    RoundTrip<ReleaseImmobilizeConfigCmdPacket>(ReleaseImmobilizeConfigCmd(kActor));
+    RoundTrip<QuestMoveCompletedConfigCmdPacket>(QuestMoveCompletedConfigCmd(kActor));
+    RoundTrip<QuestAnimationCompletedConfigCmdPacket>(QuestAnimationCompletedConfigCmd(kActor));
+
+    EXPECT_EQ(RoundTrip<PlaySoundConfigCmdPacket>(PlaySoundConfigCmd(kActor, 3))->value, 3u);
+    auto attack = RoundTrip<RequestAllyAttackConfigCmdPacket>(RequestAllyAttackConfigCmd(kActor, 21, 22));
+    EXPECT_EQ(attack->requesterId.GetId(), 21u);
+    EXPECT_EQ(attack->targetId, 22u);
+    const WorldVec3 point(RegionOf(2), Vec3(1.0f, 2.0f, 3.0f));
+    auto move = RoundTrip<RequestAllyMoveConfigCmdPacket>(RequestAllyMoveConfigCmd(kActor, 23, point));
+    EXPECT_EQ(move->requesterId.GetId(), 23u);
+    EXPECT_EQ(move->targetPoint, point);
+    EXPECT_TRUE(RoundTrip<ShowCharacterConfigCmdPacket>(ShowCharacterConfigCmd(kActor, true))->value);
+    auto effect = RoundTrip<StartStopDamageEffectConfigCmdPacket>(
+        StartStopDamageEffectConfigCmd(kActor, true, CombatAttributeType_Fire));
+    EXPECT_TRUE(effect->start);
+    EXPECT_EQ(effect->type, CombatAttributeType_Fire);
+    EXPECT_TRUE(RoundTrip<SetCausesAngerConfigCmdPacket>(SetCausesAngerConfigCmd(kActor, true))->value);
+    EXPECT_TRUE(RoundTrip<SetInvincibleConfigCmdPacket>(SetInvincibleConfigCmd(kActor, true))->value);
+    Team team;
+    team.Set(4, 9);
+    EXPECT_EQ(RoundTrip<SetTeamConfigCmdPacket>(SetTeamConfigCmd(kActor, team))->team, team);
+
+    auto state = RoundTrip<FixedItemStateChangeConfigCmdPacket>(
+        FixedItemStateChangeConfigCmd(kActor, FixedItemState_Open, 24, true));
+    EXPECT_EQ(state->state, static_cast<uint32_t>(FixedItemState_Open));
+    EXPECT_EQ(state->targetId.GetId(), 24u);
+    EXPECT_TRUE(state->doSound);
+    const std::vector<uint32_t> targets{31, 32, 33};
+    auto fixedTargets = RoundTrip<FixedItemTargetConfigCmdPacket>(FixedItemTargetConfigCmd(kActor, 25, targets));
+    EXPECT_EQ(fixedTargets->primaryTargetId.GetId(), 25u);
+    EXPECT_EQ(fixedTargets->targetIds.GetIds(), targets);
+    auto skillTargets =
+        RoundTrip<FixedItemSkillTargetConfigCmdPacket>(FixedItemSkillTargetConfigCmd(kActor, 26, targets));
+    EXPECT_EQ(skillTargets->primaryTargetId.GetId(), 26u);
+    EXPECT_EQ(skillTargets->targetIds.GetIds(), targets);
+    EXPECT_EQ(RoundTrip<StrategicMovementTargetConfigCmdPacket>(StrategicMovementTargetConfigCmd(kActor, targets))
+                  ->targetIds.GetIds(),
+              targets);
+}
+
+}  // namespace GAME
