@@ -115,13 +115,15 @@ std::string DestinationText(const NetDestination& to)
     return "nowhere";
 }
 
-// Prints what the game sent since the last call, and forgets it.
+// Prints what the game sent since the last call (each packet's class, type number and size
+// on the wire), and forgets it.
 void PrintSent(RecordingTransport& transport, int frame)
 {
     for (const RecordingTransport::SentPacket& packet : transport.sent) {
         const RTTI_ClassInfo* info = NetPacketRegistry::Get().FindType(packet.Type());
-        std::printf("frame %d: sent %s to %s\n", frame, info ? info->GetName() : "an unknown packet",
-                    DestinationText(packet.to).c_str());
+        std::printf("frame %d: sent %s (type %u, %zu bytes) to %s\n", frame,
+                    info ? info->GetName() : "an unknown packet", static_cast<unsigned>(packet.Type()),
+                    packet.bytes.size(), DestinationText(packet.to).c_str());
     }
     transport.sent.clear();
 }
