@@ -512,15 +512,14 @@ void Character::RegisterNetSound(SoundPak* pak)
         m_netSounds.push_back(pak);
 }
 
-// There is no command queue for characters yet: the sound plays here at once, as the
-// command would on each peer.
+// The sound travels as a command: it plays where the command runs, here and on every
+// peer its packet reaches.
 void Character::PlayNetSound(SoundPak* pak)
 {
     if (!pak)
         return;
     for (size_t index = 0; index < m_netSounds.size(); ++index)
         if (m_netSounds[index] == pak) {
-            // Played where the command runs: here and on every other peer.
             Enqueue(new PlaySoundConfigCmd(GetObjectId(), static_cast<uint32_t>(index)));
             return;
         }

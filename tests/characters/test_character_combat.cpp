@@ -3,7 +3,9 @@
 // rag doll, its team and its highlight underground.
 #include "characters/CharacterWorldFixture.h"
 #include "Engine/Entity.h"
+#include "Engine/ConnectionManager.h"
 #include "Game/network/ActorConfigCommands.h"
+#include "Game/network/ConfigCmdPackets.h"
 #include "Game/core/TeamManager.h"
 
 namespace GAME {
@@ -131,12 +133,22 @@ TEST_F(CharacterCombatTest, NetSoundsPlayWhenRegisteredAndLogOtherwise)
     EXPECT_EQ(c->GetNetSounds().size(), 1u);
 
     LogCapture log;
-    // The sound travels as a command: it plays when the queue runs.
+    // The sound travels as a command: it plays when the queue runs, and on a server its
+    // packet, carrying the character and the sound's index, goes to every client.
+    RecordingTransport transport;
+    ConnectionManager::Get().SetTransport(&transport);
     c->PlayNetSound(registered);
     c->PlayNetSound(nullptr);
     EXPECT_EQ(registered->GetPlayCount(), 0u);
     EXPECT_EQ(gEngine->RunActorCommands(), 1);
+    ConnectionManager::Get().SetTransport(nullptr);
     EXPECT_EQ(registered->GetPlayCount(), 1u);
+    ASSERT_EQ(transport.sent.size(), 1u);
+    EXPECT_EQ(transport.sent[0].to.kind, NetDestination::AllClients);
+    PlaySoundConfigCmdPacket sent;
+    ASSERT_TRUE(sent.CopyInbound(transport.sent[0].bytes.data(), static_cast<int>(transport.sent[0].bytes.size())));
+    EXPECT_EQ(sent.actorId.GetId(), c->GetObjectId());
+    EXPECT_EQ(sent.value, 0u);
     EXPECT_TRUE(log.Texts().empty());
     c->PlayNetSound(stray);
     EXPECT_EQ(stray->GetPlayCount(), 0u);
