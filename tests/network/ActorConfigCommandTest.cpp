@@ -71,65 +71,56 @@ TEST_F(ActorConfigCommandTest, AnAmountOfZeroSpendsAPointAnyOtherIsAddedAsItStan
     auto* hero = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/Hero.dbr");
     ASSERT_NE(hero, nullptr);
     const uint32_t id = hero->GetObjectId();
-    hero->GetLevelControl().SetModifierPoints(1);
-    const float life = hero->GetCharacterBio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Life);
+    auto base = [&](CharAttributeType type) { return hero->GetCharacterBio().GetBaseAttrStore().GetBaseValue(type); };
+    const float life = base(CharAttributeType_Life);
+    const float strength = base(CharAttributeType_Strength);
+    hero->GetLevelControl().SetModifierPoints(2);
 
     Run(*hero, new IncrementBaseLifeConfigCmd(id));
-    EXPECT_EQ(hero->GetCharacterBio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Life), life + 40.0f);
-    EXPECT_EQ(hero->GetLevelControl().GetModifierPoints(), 0u);
-    // No point left: nothing is added.
-    Run(*hero, new IncrementBaseLifeConfigCmd(id, 0));
-    EXPECT_EQ(hero->GetCharacterBio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Life), life + 40.0f);
-    Run(*hero, new IncrementBaseLifeConfigCmd(id, 5));
-    EXPECT_EQ(hero->GetCharacterBio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Life), life + 45.0f);
-
-    hero->GetLevelControl().SetModifierPoints(2);
-    const float strength = hero->GetCharacterBio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Strength);
+    EXPECT_EQ(base(CharAttributeType_Life), life + 40.0f);
     Run(*hero, new IncrementBaseStrengthConfigCmd(id));
-    EXPECT_EQ(hero->GetCharacterBio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Strength), strength + 4.0f);
-    EXPECT_EQ(hero->GetLevelControl().GetModifierPoints(), 1u);
+    EXPECT_EQ(base(CharAttributeType_Strength), strength + 4.0f);
+    EXPECT_EQ(hero->GetLevelControl().GetModifierPoints(), 0u);
+    Run(*hero, new IncrementBaseLifeConfigCmd(id, 0));   // no point left: nothing is added
+    EXPECT_EQ(base(CharAttributeType_Life), life + 40.0f);
+    Run(*hero, new IncrementBaseLifeConfigCmd(id, 5));
+    EXPECT_EQ(base(CharAttributeType_Life), life + 45.0f);
+
+    Run(*hero, new SetInvincibleConfigCmd(id, true));
+    EXPECT_TRUE(hero->IsInvincible());
+    Run(*hero, new SetInvincibleConfigCmd(0x0EEEEEEE, false));   // its actor is gone: nothing
+    EXPECT_TRUE(hero->IsInvincible());
 }
 
 TEST_F(ActorConfigCommandTest, APickUpAskedForIsAnsweredEvenWhenRefused)
 {
     Player* player = MakeMainPlayer();
+    auto* hero = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/Hero.dbr");
     Item* worn = MakeItem("Records/Test/Amulet.dbr");
-    player->GetInventory().AddItemToInventory(worn->GetObjectId(), false);
-
-    // One of that record held already, and the record forbids several: refused.
     Item* second = MakeItem("Records/Test/Amulet.dbr");
+    Item* ring = MakeItem("Records/Test/Ring.dbr");
+    Item* loose = MakeItem("Records/Test/Ring.dbr");
+    player->GetInventory().AddItemToInventory(worn->GetObjectId(), false);
+    // One of that record held already, and the record forbids several: refused.
     second->SetPickupOk(false);
     Run(*player, new CharPickUpConfigCmd(player->GetObjectId(), second->GetObjectId()));
     EXPECT_FALSE(player->GetInventory().IsItemInInventory(second->GetObjectId()));
     EXPECT_TRUE(second->IsPickupOk());
-
-    Item* ring = MakeItem("Records/Test/Ring.dbr");
     Run(*player, new CharPickUpConfigCmd(player->GetObjectId(), ring->GetObjectId()));
     EXPECT_TRUE(player->GetInventory().IsItemInInventory(ring->GetObjectId()));
-
     // A character that is not a player picks nothing up, and is answered all the same.
-    auto* hero = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/Hero.dbr");
-    Item* loose = MakeItem("Records/Test/Ring.dbr");
     loose->SetPickupOk(false);
     Run(*hero, new CharPickUpConfigCmd(hero->GetObjectId(), loose->GetObjectId()));
     EXPECT_FALSE(hero->HasItem(loose->GetObjectId()));
     EXPECT_TRUE(loose->IsPickupOk());
 }
 
-TEST_F(ActorConfigCommandTest, CommandsApplyToTheirActorAndNothingWhenItIsGone)
-{
-    auto* hero = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/Hero.dbr");
-    Run(*hero, new SetInvincibleConfigCmd(hero->GetObjectId(), true));
-    EXPECT_TRUE(hero->IsInvincible());
-    // A command whose actor is gone does nothing.
-    Run(*hero, new SetInvincibleConfigCmd(0x0EEEEEEE, false));
-    EXPECT_TRUE(hero->IsInvincible());
-}
-
 TEST_F(ActorConfigCommandTest, WorldObjectCommandsReachTheirFixedItemOrPoint)
 {
     auto* chest = static_cast<NotingFixedItem*>(ObjectManager::Get().CreateObject("NotingFixedItem"));
-    ASSERT_NE(chest, nullptr);
+    auto* shrine = static_cast<FixedItem*>(ObjectManager::Get().CreateObject("FixedItem"));
+    auto* marker = static_cast<NotingMarker*>(ObjectManager::Get().CreateObject("NotingMarker"));
+    ASSERT_TRUE(chest && shrine && marker);
     const uint32_t id = chest->GetObjectId();
     Run(*chest, new FixedItemStateChangeConfigCmd(id, FixedItemState_Open, 7, true));
     Run(*chest, new FixedItemSkillTargetConfigCmd(id, 7, {1, 2, 3}));
@@ -139,8 +130,6 @@ TEST_F(ActorConfigCommandTest, WorldObjectCommandsReachTheirFixedItemOrPoint)
     EXPECT_EQ(chest->notes, (std::vector<std::string>{"state 2 by 7 with effects", "skill by 7 on 3"}));
 
     // A plain fixed item announces a player's use, and nobody else's.
-    auto* shrine = static_cast<FixedItem*>(ObjectManager::Get().CreateObject("FixedItem"));
-    ASSERT_NE(shrine, nullptr);
     std::vector<uint32_t> announced;
     auto previous = EventManager::Get().SetSendObserver([&](const GameEvent& event, const Name& name) {
         if (name == Name("GameEvent_FixedItemUse")) {
@@ -149,7 +138,7 @@ TEST_F(ActorConfigCommandTest, WorldObjectCommandsReachTheirFixedItemOrPoint)
             announced.insert(announced.end(), {use.actorId, use.objectId});
         }
     });
-    Run(*shrine, new FixedItemTargetConfigCmd(shrine->GetObjectId(), chest->GetObjectId(), {}));
+    Run(*shrine, new FixedItemTargetConfigCmd(shrine->GetObjectId(), id, {}));
     Run(*shrine, new FixedItemTargetConfigCmd(shrine->GetObjectId(), player->GetObjectId(), {player->GetObjectId()}));
     // The base ignores a state it does not know, and has no skill.
     Run(*shrine, new FixedItemStateChangeConfigCmd(shrine->GetObjectId(), static_cast<FixedItem_State>(127), 0, true));
@@ -157,19 +146,12 @@ TEST_F(ActorConfigCommandTest, WorldObjectCommandsReachTheirFixedItemOrPoint)
     EventManager::Get().SetSendObserver(previous);
     EXPECT_EQ(announced, (std::vector<uint32_t>{player->GetObjectId(), shrine->GetObjectId()}));
 
-    // Copies carry every member, the lists and the replication flag included.
-    StrategicMovementTargetConfigCmd sent(5, {4, 9});
-    StrategicMovementTargetConfigCmd copy(sent);
-    StrategicMovementTargetConfigCmd assigned(6, {});
+    // Copies carry every member, the list and the replication flag included.
+    StrategicMovementTargetConfigCmd sent(marker->GetObjectId(), {4, 9});
+    StrategicMovementTargetConfigCmd assigned(id, {1});
     assigned = sent;
-    EXPECT_EQ(copy.targets, (std::vector<uint32_t>{4, 9}));
-    EXPECT_EQ(assigned.GetActorId(), 5u);
-    EXPECT_EQ(assigned.targets, (std::vector<uint32_t>{4, 9}));
     EXPECT_TRUE(assigned.IsReplicated());
-
-    auto* marker = static_cast<NotingMarker*>(ObjectManager::Get().CreateObject("NotingMarker"));
-    ASSERT_NE(marker, nullptr);
-    StrategicMovementTargetConfigCmd(marker->GetObjectId(), {4, 9}).Execute();
+    StrategicMovementTargetConfigCmd(assigned).Execute();
     EXPECT_EQ(marker->handled, (std::vector<uint32_t>{4, 9}));
     StrategicMovementTargetConfigCmd(id, {1}).Execute();   // a fixed item is no such point
     EXPECT_EQ(marker->handled, (std::vector<uint32_t>{4, 9}));

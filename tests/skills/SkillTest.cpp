@@ -22,15 +22,8 @@ namespace {
 // Records every state a skill sends.
 class RecordingServices : public SkillServicesBase {
 public:
-    struct Sent {
-        uint32_t skillId;
-        int32_t level;
-        bool enabled;
-    };
-    void SendSkillStateUpdate(uint32_t skillId, int32_t level, bool enabled) override
-    {
-        sent.push_back({skillId, level, enabled});
-    }
+    struct Sent { uint32_t skillId; int32_t level; bool enabled; };
+    void SendSkillStateUpdate(uint32_t id, int32_t level, bool enabled) override { sent.push_back({id, level, enabled}); }
     std::vector<Sent> sent;
 };
 
@@ -40,12 +33,8 @@ public:
     SkillServicesBase* GetSkillServices() const override { return services; }
     Character* GetParent() const override { return nullptr; }
     bool IsMonsterSkill() const override { return false; }
-    EquipManager_HandState GetHandState() const override { return handState; }
-    void GetWeaponTypes(Weapon_Type& r, Weapon_Type& l) const override
-    {
-        r = right;
-        l = left;
-    }
+    EquipManager_HandState GetHandState() const override { return EquipManager_Unarmed; }
+    void GetWeaponTypes(Weapon_Type& r, Weapon_Type& l) const override { r = right, l = left; }
     void SubtractMana(float amount) override { mana -= amount; }
     float GetCurrentMana() const override { return mana; }
     uint32_t GetRightHandWeapon() const override { return 0; }
@@ -57,7 +46,6 @@ public:
     void RemoveCharFxPak(uint32_t) override {}
 
     SkillServicesBase* services = nullptr;
-    EquipManager_HandState handState = EquipManager_Unarmed;
     Weapon_Type right = Weapon_None;
     Weapon_Type left = Weapon_None;
     float mana = 100.0f;
@@ -84,47 +72,33 @@ protected:
             skill->SetManager(&owner);
         return skill;
     }
-
     RecordingServices services;
     FakeOwner owner;
 };
 
-TEST_F(SkillTest, CurrentLevelAddsAugmentationUnderTheUltimateLevelAndNeverLiftsLevelZero)
-{
-    Skill* skill = MakeSkill("Levels", "");
-    ASSERT_NE(skill, nullptr);
-    EXPECT_EQ(skill->GetResourceName(), Name("records\\skills\\levels.dbr"));
-    skill->IncrementAugmentedSkillLevel(3);
-    EXPECT_EQ(skill->GetCurrentLevel(), 0u);
-    skill->IncrementAugmentedSkillLevel(1);
-    skill->SetSkillLevel(8);
-    EXPECT_EQ(skill->GetCurrentLevel(), 10u);
-    skill->DecrementAugmentedSkillLevel(9);   // more than it has: none left
-    EXPECT_EQ(skill->GetCurrentLevel(), 8u);
-    // A peer may send a negative level: it counts as none, not as a huge unsigned one.
-    skill->IncrementAugmentedSkillLevel(4);
-    skill->ReceiveStateUpdate(-5, true, false);
-    EXPECT_EQ(skill->GetCurrentLevel(), 0u);
-    EXPECT_TRUE(owner.active.empty());
-}
-
-TEST_F(SkillTest, LevelChangesSendOneUpdateAndFollowTheActiveList)
+TEST_F(SkillTest, LevelsAugmentationAndTheUpdatesTheySend)
 {
     owner.services = &services;
-    Skill* skill = MakeSkill("Points", "");
+    Skill* skill = MakeSkill("Levels", "");
     ASSERT_NE(skill, nullptr);
-    skill->SetSkillLevel(9);
+    skill->IncrementAugmentedSkillLevel(3);
+    EXPECT_EQ(skill->GetCurrentLevel(), 0u);   // augmentation never lifts level zero
+    skill->IncrementAugmentedSkillLevel(1);
+    skill->SetSkillLevel(8);
+    EXPECT_EQ(skill->GetCurrentLevel(), 10u);   // 8 + 4 under the ultimate level
+    skill->DecrementAugmentedSkillLevel(9);     // more than it has: none left
+    EXPECT_EQ(skill->GetCurrentLevel(), 8u);
     EXPECT_EQ(owner.active, std::vector<uint32_t>{skill->GetObjectId()});
+    skill->SetSkillLevel(9);
     skill->IncrementSkillLevel(5);
     EXPECT_EQ(skill->GetSkillLevel(), 10);
     ASSERT_EQ(services.sent.size(), 1u);
     EXPECT_EQ(services.sent[0].level, 10);
     skill->IncrementSkillLevel(5);
-    EXPECT_EQ(services.sent.size(), 1u);
+    EXPECT_EQ(services.sent.size(), 1u);   // at the top: nothing to send
 
     skill->SetSkillLevel(1);
     EXPECT_TRUE(skill->DecrementSkillLevel());
-    EXPECT_EQ(skill->GetSkillLevel(), 0);
     EXPECT_EQ(services.sent.size(), 2u);
     EXPECT_TRUE(owner.active.empty());
     EXPECT_FALSE(skill->DecrementSkillLevel());
@@ -135,27 +109,42 @@ TEST_F(SkillTest, LevelChangesSendOneUpdateAndFollowTheActiveList)
     EXPECT_EQ(skill->GetSkillLevel(), 0);
     skill->ReceiveStateUpdate(4, true, true);
     EXPECT_EQ(skill->GetSkillLevel(), 4);
+    // A peer may send a negative level: it counts as none, not as a huge unsigned one.
+    skill->IncrementAugmentedSkillLevel(4);
+    skill->ReceiveStateUpdate(-5, true, true);
+    EXPECT_EQ(skill->GetCurrentLevel(), 0u);
+    EXPECT_TRUE(owner.active.empty());
 }
 
-TEST_F(SkillTest, CooldownsStartAboveATenthOfAMillisecondInWholeMilliseconds)
+TEST_F(SkillTest, CooldownsStartAboveATenthOfAMillisecondAndReductionsCapAtAll)
 {
-    Skill* tenth = MakeSkill("Tenth", "skillCooldownTime,0.0001,\n");
-    Skill* fifth = MakeSkill("Fifth", "skillCooldownTime,0.0002,\n");
-    Skill* huge = MakeSkill("Huge", "skillCooldownTime,1e30,\n");
-    ASSERT_TRUE(tenth && fifth && huge);
-    for (Skill* skill : {tenth, fifth, huge}) {
+    std::vector<Skill*> skills;
+    for (auto [name, lines] : {std::pair{"Tenth", "skillCooldownTime,0.0001,\n"},
+                               {"Fifth", "skillCooldownTime,0.0002,\n"}, {"Huge", "skillCooldownTime,1e30,\n"},
+                               {"Whole", "skillCooldownTime,2,\nskillCooldownReduction,100,\n"},
+                               {"Beyond", "skillCooldownTime,2,\nskillCooldownReduction,150,\n"
+                                          "skillManaCost,40,\nskillManaCostReduction,120,\n"},
+                               {"Half", "skillCooldownTime,2,\nskillCooldownReduction,50,\n"}}) {
+        Skill* skill = MakeSkill(name, lines);
+        ASSERT_NE(skill, nullptr) << name;
         skill->SetSkillLevel(1);
         skill->StartCooldown();
+        skills.push_back(skill);
     }
-    EXPECT_EQ(tenth->GetCooldownTotal(), 0);
+    Skill* fifth = skills[1];
+    EXPECT_EQ(skills[0]->GetCooldownTotal(), 0);
     EXPECT_EQ(fifth->GetCooldownRemaining(), 0);
     EXPECT_EQ(fifth->GetCooldownTotal(), 0);
     EXPECT_EQ(fifth->GetCooldownCompletion(), 1.0f);
-    EXPECT_EQ(huge->GetCooldownRemaining(), INT32_MAX);   // clamped, not undefined
+    EXPECT_EQ(skills[2]->GetCooldownRemaining(), INT32_MAX);   // clamped, not undefined
+    EXPECT_EQ(skills[3]->GetCooldownTotal(), 0);
+    EXPECT_EQ(skills[4]->GetCooldownTotal(), 0);
+    EXPECT_EQ(skills[4]->GetManaCost(), 0.0f);
+    EXPECT_EQ(skills[5]->GetCooldownTotal(), 1000);
 
     fifth->ReplaceCooldownTime(5000.0f);
     fifth->ReplaceCooldownTime(3000.0f);
-    EXPECT_EQ(fifth->GetCooldownRemaining(), 5000);
+    EXPECT_EQ(fifth->GetCooldownRemaining(), 5000);   // a shorter one does not replace
     fifth->EndCooldown(4000);
     fifth->ReplaceCooldownTime(3000.0f);
     EXPECT_EQ(fifth->GetCooldownRemaining(), 3000);
@@ -167,23 +156,6 @@ TEST_F(SkillTest, CooldownsStartAboveATenthOfAMillisecondInWholeMilliseconds)
     fifth->ReplaceCooldownTime(500.0f);
     fifth->EndCooldown(0);
     EXPECT_EQ(fifth->GetCooldownRemaining(), 0);
-}
-
-TEST_F(SkillTest, ReductionsOfAHundredPercentOrMoreLeaveNoCooldownAndNoCost)
-{
-    Skill* whole = MakeSkill("Whole", "skillCooldownTime,2,\nskillCooldownReduction,100,\n");
-    Skill* beyond = MakeSkill("Beyond", "skillCooldownTime,2,\nskillCooldownReduction,150,\n"
-                                        "skillManaCost,40,\nskillManaCostReduction,120,\n");
-    Skill* half = MakeSkill("Half", "skillCooldownTime,2,\nskillCooldownReduction,50,\n");
-    ASSERT_TRUE(whole && beyond && half);
-    for (Skill* skill : {whole, beyond, half}) {
-        skill->SetSkillLevel(1);
-        skill->StartCooldown();
-    }
-    EXPECT_EQ(whole->GetCooldownTotal(), 0);
-    EXPECT_EQ(beyond->GetCooldownTotal(), 0);
-    EXPECT_EQ(half->GetCooldownTotal(), 1000);
-    EXPECT_EQ(beyond->GetManaCost(), 0.0f);
 }
 
 TEST_F(SkillTest, ReasonsComeInTheOrderManaCooldownWeaponLevel)
@@ -217,14 +189,15 @@ TEST_F(SkillTest, ReasonsComeInTheOrderManaCooldownWeaponLevel)
     EXPECT_EQ(owner.mana, 70.0f);
 }
 
-TEST_F(SkillTest, ModifiersAddTheirNumbersAndAnUnresolvedOneIsSkipped)
+TEST_F(SkillTest, ModifiersAndLinkedSkillsCountOnlyWhileTheyResolve)
 {
     Skill* skill = MakeSkill("Modified", "skillManaCost,10;20,\nskillCooldownTime,2;3,\n");
+    Skill* base = MakeSkill("Base", "");
+    Skill* mastery = MakeSkill("Mastery", "");
     RecordDatabase::Get().RegisterRecord("Records/Skills/Modifier.dbr",
                                          "Class,Skill_Modifier,\nskillMaxLevel,5,\nskillManaCost,5,\n");
     auto* modifier = ObjectManager::Get().CreateObjectFromFile<Skill_Modifier>("Records/Skills/Modifier.dbr");
-    ASSERT_TRUE(skill && modifier);
-    EXPECT_TRUE(modifier->IsA<Skill>());
+    ASSERT_TRUE(skill && base && mastery && modifier);
     skill->AddModifier(modifier->GetObjectId());
     skill->AddModifier(skill->GetObjectId() + 1000);
     skill->SetSkillLevel(2);
@@ -233,6 +206,21 @@ TEST_F(SkillTest, ModifiersAddTheirNumbersAndAnUnresolvedOneIsSkipped)
     EXPECT_EQ(skill->GetManaCost(), 25.0f);
     skill->StartCooldown();
     EXPECT_EQ(skill->GetCooldownTotal(), 3000);
+
+    EXPECT_TRUE(skill->IsBaseSkillEnabled());
+    skill->AddBaseSkill(base->GetObjectId() + 1000);
+    skill->AddBaseSkill(base->GetObjectId());
+    EXPECT_FALSE(skill->IsBaseSkillEnabled());
+    base->SetSkillLevel(1);
+    EXPECT_TRUE(skill->IsBaseSkillEnabled());
+
+    EXPECT_TRUE(skill->IsSkillTheMasterySkill());
+    skill->AddMastery(mastery->GetObjectId());
+    mastery->SetSkillLevel(3);
+    mastery->IncrementAugmentedSkillLevel(2);
+    EXPECT_EQ(skill->GetMasteryLevel(), 3);   // its own level, not the current one
+    ObjectManager::Get().DestroyObjectEx(mastery, "test", __LINE__);
+    EXPECT_EQ(skill->GetMasteryLevel(), 0);
 }
 
 TEST_F(SkillTest, LoadKeepsSoundsAndPropsOfTheirClassAndDestroysThemWithTheSkill)
@@ -262,31 +250,10 @@ TEST_F(SkillTest, LoadKeepsSoundsAndPropsOfTheirClassAndDestroysThemWithTheSkill
     EXPECT_EQ(ObjectManager::Get().GetObject(swipeId), nullptr);
 }
 
-TEST_F(SkillTest, LinkedSkillsCountOnlyWhileTheyResolveToSkills)
-{
-    Skill* skill = MakeSkill("Linked", "");
-    Skill* base = MakeSkill("Base", "");
-    Skill* mastery = MakeSkill("Mastery", "");
-    ASSERT_TRUE(skill && base && mastery);
-    EXPECT_TRUE(skill->IsBaseSkillEnabled());
-    skill->AddBaseSkill(base->GetObjectId() + 1000);
-    skill->AddBaseSkill(base->GetObjectId());
-    EXPECT_FALSE(skill->IsBaseSkillEnabled());
-    base->SetSkillLevel(1);
-    EXPECT_TRUE(skill->IsBaseSkillEnabled());
-
-    EXPECT_TRUE(skill->IsSkillTheMasterySkill());
-    skill->AddMastery(mastery->GetObjectId());
-    mastery->SetSkillLevel(3);
-    mastery->IncrementAugmentedSkillLevel(2);
-    EXPECT_EQ(skill->GetMasteryLevel(), 3);   // its own level, not the current one
-    ObjectManager::Get().DestroyObjectEx(mastery, "test", __LINE__);
-    EXPECT_EQ(skill->GetMasteryLevel(), 0);
-}
-
-// The character's skill manager installs what enters its list, counts cooldowns down
-// each frame and takes back a leaving skill's weapon enchantment.
-TEST_F(SkillTest, TheCharactersManagerUpdatesAndUninstallsItsSkills)
+// The character's skill manager installs what enters its list, counts cooldowns down each
+// frame, sends the enabled flag as availability changes and takes back a leaving skill's
+// weapon enchantment.
+TEST_F(SkillTest, TheCharactersManagerUpdatesSendsAndUninstallsItsSkills)
 {
     RecordDatabase::Get().RegisterRecord("Records/Skills/Owner.dbr", "Class,Character,\ncharacterMana,50,\n");
     auto* character = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Skills/Owner.dbr");
@@ -294,15 +261,25 @@ TEST_F(SkillTest, TheCharactersManagerUpdatesAndUninstallsItsSkills)
     Skill* other = MakeSkill("Other", "");
     ASSERT_TRUE(character && skill && other);
     SkillManager& manager = character->GetSkillManager();
-    skill->SetManager(&manager);
-    other->SetManager(&manager);
-    skill->SetSkillLevel(1);
-    other->SetSkillLevel(1);
+    manager.SetSkillServices(&services);
+    for (Skill* each : {skill, other}) {
+        each->SetManager(&manager);
+        each->SetSkillLevel(1);
+    }
     EXPECT_EQ(manager.FindSkillId("records/skills/OWNED.dbr"), skill->GetObjectId());
-    EXPECT_EQ(manager.GetSkillServices(), nullptr);
+    manager.Update(10);
+    EXPECT_TRUE(services.sent.empty());   // usable and enabled already
     skill->ReplaceCooldownTime(100.0f);
     manager.Update(40);
     EXPECT_EQ(skill->GetCooldownRemaining(), 60);
+    ASSERT_EQ(services.sent.size(), 1u);
+    EXPECT_FALSE(services.sent[0].enabled);
+    EXPECT_FALSE(skill->IsSkillEnabled());
+    manager.Update(40);
+    manager.Update(40);
+    ASSERT_EQ(services.sent.size(), 2u);
+    EXPECT_TRUE(services.sent[1].enabled);
+    EXPECT_EQ(services.sent[1].skillId, skill->GetObjectId());
 
     manager.AddWeaponEnchantment(skill->GetObjectId(), "Records/Fx/Flame.dbr");
     manager.AddWeaponEnchantment(other->GetObjectId(), "Records/Fx/Frost.dbr");
@@ -312,31 +289,6 @@ TEST_F(SkillTest, TheCharactersManagerUpdatesAndUninstallsItsSkills)
     EXPECT_EQ(equipment.GetWeaponEnchantment(), "Records/Fx/Frost.dbr");   // another still holds one
     EXPECT_TRUE(other->DecrementSkillLevel());
     EXPECT_EQ(equipment.GetWeaponEnchantment(), "");
-}
-
-// On the controlling peer the enabled flag follows availability, and each change travels.
-TEST_F(SkillTest, AControllingSkillSendsItsStateWhenUsabilityChanges)
-{
-    RecordDatabase::Get().RegisterRecord("Records/Skills/Driver.dbr", "Class,Character,\n");
-    auto* character = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Skills/Driver.dbr");
-    Skill* skill = MakeSkill("Driven", "");
-    ASSERT_TRUE(character && skill);
-    SkillManager& manager = character->GetSkillManager();
-    manager.SetSkillServices(&services);
-    skill->SetManager(&manager);
-    skill->SetSkillLevel(1);
-    manager.Update(10);
-    EXPECT_TRUE(services.sent.empty());   // usable and enabled already
-    skill->ReplaceCooldownTime(30.0f);
-    manager.Update(10);
-    ASSERT_EQ(services.sent.size(), 1u);
-    EXPECT_FALSE(services.sent[0].enabled);
-    EXPECT_FALSE(skill->IsSkillEnabled());
-    manager.Update(10);
-    manager.Update(10);
-    ASSERT_EQ(services.sent.size(), 2u);
-    EXPECT_TRUE(services.sent[1].enabled);
-    EXPECT_EQ(services.sent[1].skillId, skill->GetObjectId());
 }
 
 }  // namespace
