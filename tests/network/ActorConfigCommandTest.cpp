@@ -35,9 +35,6 @@ public:
 };
 GAME_IMPLEMENT_CLASS(NotingMarker, StrategicMovementBase)
 
-}  // namespace GAME
-
-namespace GAME {
 namespace {
 
 class ActorConfigCommandTest : public EngineTest {

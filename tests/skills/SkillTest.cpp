@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "Engine/Entity.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
@@ -11,7 +10,6 @@
 #include "Game/core/GameEngine.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
-#include "Game/skills/SkillManagerBase.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
 #include "Game/world/Prop.h"
@@ -19,17 +17,12 @@
 namespace GAME {
 namespace {
 
-// Records every state a skill sends.
-class RecordingServices : public SkillServicesBase {
+// An owner whose mana, weapons and list the test sets and reads, and that records every
+// state its skills send once it is made their services.
+class FakeOwner : public SkillManagerBase, public SkillServicesBase {
 public:
     struct Sent { uint32_t skillId; int32_t level; bool enabled; };
-    void SendSkillStateUpdate(uint32_t id, int32_t level, bool enabled) override { sent.push_back({id, level, enabled}); }
-    std::vector<Sent> sent;
-};
-
-// An owner whose mana, weapons and list the test sets and reads.
-class FakeOwner : public SkillManagerBase {
-public:
+    void SendSkillStateUpdate(uint32_t id, int32_t lvl, bool enabled) override { sent.push_back({id, lvl, enabled}); }
     SkillServicesBase* GetSkillServices() const override { return services; }
     Character* GetParent() const override { return nullptr; }
     bool IsMonsterSkill() const override { return false; }
@@ -50,6 +43,7 @@ public:
     Weapon_Type left = Weapon_None;
     float mana = 100.0f;
     std::vector<uint32_t> active;
+    std::vector<Sent> sent;
 };
 
 class SkillTest : public ::testing::Test {
@@ -72,13 +66,12 @@ protected:
             skill->SetManager(&owner);
         return skill;
     }
-    RecordingServices services;
     FakeOwner owner;
 };
 
 TEST_F(SkillTest, LevelsAugmentationAndTheUpdatesTheySend)
 {
-    owner.services = &services;
+    owner.services = &owner;
     Skill* skill = MakeSkill("Levels", "");
     ASSERT_NE(skill, nullptr);
     skill->IncrementAugmentedSkillLevel(3);
@@ -91,18 +84,17 @@ TEST_F(SkillTest, LevelsAugmentationAndTheUpdatesTheySend)
     EXPECT_EQ(owner.active, std::vector<uint32_t>{skill->GetObjectId()});
     skill->SetSkillLevel(9);
     skill->IncrementSkillLevel(5);
-    EXPECT_EQ(skill->GetSkillLevel(), 10);
-    ASSERT_EQ(services.sent.size(), 1u);
-    EXPECT_EQ(services.sent[0].level, 10);
+    ASSERT_EQ(owner.sent.size(), 1u);
+    EXPECT_EQ(owner.sent[0].level, 10);
     skill->IncrementSkillLevel(5);
-    EXPECT_EQ(services.sent.size(), 1u);   // at the top: nothing to send
+    EXPECT_EQ(owner.sent.size(), 1u);   // at the top: nothing to send
 
     skill->SetSkillLevel(1);
     EXPECT_TRUE(skill->DecrementSkillLevel());
-    EXPECT_EQ(services.sent.size(), 2u);
+    EXPECT_EQ(owner.sent.size(), 2u);
     EXPECT_TRUE(owner.active.empty());
     EXPECT_FALSE(skill->DecrementSkillLevel());
-    EXPECT_EQ(services.sent.size(), 2u);
+    EXPECT_EQ(owner.sent.size(), 2u);
 
     // The controlling peer keeps its own state against a received one unless forced.
     skill->ReceiveStateUpdate(4, true, false);
@@ -261,25 +253,25 @@ TEST_F(SkillTest, TheCharactersManagerUpdatesSendsAndUninstallsItsSkills)
     Skill* other = MakeSkill("Other", "");
     ASSERT_TRUE(character && skill && other);
     SkillManager& manager = character->GetSkillManager();
-    manager.SetSkillServices(&services);
+    manager.SetSkillServices(&owner);
     for (Skill* each : {skill, other}) {
         each->SetManager(&manager);
         each->SetSkillLevel(1);
     }
     EXPECT_EQ(manager.FindSkillId("records/skills/OWNED.dbr"), skill->GetObjectId());
     manager.Update(10);
-    EXPECT_TRUE(services.sent.empty());   // usable and enabled already
+    EXPECT_TRUE(owner.sent.empty());   // usable and enabled already
     skill->ReplaceCooldownTime(100.0f);
     manager.Update(40);
     EXPECT_EQ(skill->GetCooldownRemaining(), 60);
-    ASSERT_EQ(services.sent.size(), 1u);
-    EXPECT_FALSE(services.sent[0].enabled);
+    ASSERT_EQ(owner.sent.size(), 1u);
+    EXPECT_FALSE(owner.sent[0].enabled);
     EXPECT_FALSE(skill->IsSkillEnabled());
     manager.Update(40);
     manager.Update(40);
-    ASSERT_EQ(services.sent.size(), 2u);
-    EXPECT_TRUE(services.sent[1].enabled);
-    EXPECT_EQ(services.sent[1].skillId, skill->GetObjectId());
+    ASSERT_EQ(owner.sent.size(), 2u);
+    EXPECT_TRUE(owner.sent[1].enabled);
+    EXPECT_EQ(owner.sent[1].skillId, skill->GetObjectId());
 
     manager.AddWeaponEnchantment(skill->GetObjectId(), "Records/Fx/Flame.dbr");
     manager.AddWeaponEnchantment(other->GetObjectId(), "Records/Fx/Frost.dbr");
