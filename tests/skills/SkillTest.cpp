@@ -224,6 +224,7 @@ TEST_F(SkillTest, LoadKeepsSoundsAndPropsOfTheirClassAndDestroysThemWithTheSkill
                                        "propName2,Records/Sounds/Swipe.dbr,\n");
     Skill* careless = MakeSkill("Careless", "distanceProfile,long,\n");
     ASSERT_TRUE(skill && careless);
+    EXPECT_EQ(skill->GetResourceName(), Name("records\\skills\\loaded.dbr"));
     EXPECT_EQ(skill->GetRange(), gGameEngine->GetLongRange());
     EXPECT_EQ(careless->GetRangeProfile(), Skill_RangeMelee);   // the words are case-sensitive
     SoundPak* swipe = skill->GetSound(Skill::Sound_Swipe);
