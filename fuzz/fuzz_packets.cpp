@@ -4,7 +4,10 @@
 // the same bytes and both reads the same description. What does not read cleanly must
 // still be describable, and dispatch must drop it. A packet read into again must hold
 // exactly what a new packet holds after the same read, whether the earlier read had
-// more of the bytes or fewer, cleanly or not.
+// more of the bytes or fewer, cleanly or not. A command packet that reads cleanly is
+// also rebuilt into its command through the dispatch's table, and the command runs on a
+// small world made for it (a player holding a ring, a ring on the ground and a fixed
+// item, under known ids), which is then destroyed whole.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -13,7 +16,15 @@
 #include "Engine/Engine.h"
 #include "Engine/NetPacketBuffer.h"
 #include "Engine/NetPacketRegistry.h"
+#include "Engine/ObjectManager.h"
 #include "Engine/World.h"
+#include "Game/characters/ExperienceLevelControl.h"
+#include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
+#include "Game/items/Inventory.h"
+#include "Game/items/Item.h"
+#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/world/FixedItem.h"
 
 using namespace GAME;
 
@@ -67,15 +78,67 @@ void CheckReuse(NetPacketType type, const Bytes& first, const Bytes& second)
         __builtin_trap();   // something of the earlier read survived
 }
 
+// The small world's objects, under ids a packet may name.
+constexpr uint32_t kPlayerId = 1;
+constexpr uint32_t kHeldRingId = 2;
+constexpr uint32_t kGroundRingId = 3;
+constexpr uint32_t kFixedItemId = 4;
+
+void RegisterWorldRecords()
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord("Records/Fuzz/Levels.dbr", "lifeIncrement,40,\nstrengthIncrement,4,\n");
+    records.RegisterRecord("Records/Fuzz/Player.dbr", "Class,Player,\nlevelFileName,Records/Fuzz/Levels.dbr,\n");
+    records.RegisterRecord("Records/Fuzz/Ring.dbr", "Class,ItemEquipment,\ncannotPickUpMultiple,1,\n");
+    records.RegisterRecord("Records/Fuzz/Chest.dbr", "Class,FixedItem,\n");
+}
+
+Item* MakeRing(uint32_t id)
+{
+    ItemReplicaInfo info;
+    info.objectId = id;
+    info.baseName = "Records/Fuzz/Ring.dbr";
+    return Item::CreateItem(info);
+}
+
+// Runs the command a clean command packet carries on a fresh small world, with whatever
+// it queues in turn, then frees every object the world and the command made.
+void RunOnSmallWorld(NetPacket& packet)
+{
+    std::unique_ptr<ActorConfigCommand> command = RebuildConfigCmdFrom(packet);
+    if (!command)
+        return;
+    ObjectManager& objects = ObjectManager::Get();
+    if (auto* player = objects.CreateObjectFromFile<Player>("Records/Fuzz/Player.dbr", kPlayerId)) {
+        player->GetLevelControl().SetModifierPoints(2);
+        if (MakeRing(kHeldRingId))
+            player->GetInventory().AddItemToInventory(kHeldRingId, false);
+    }
+    MakeRing(kGroundRingId);
+    objects.CreateObjectFromFile<FixedItem>("Records/Fuzz/Chest.dbr", kFixedItemId);
+    command->Execute();
+    command.reset();
+    gEngine->RunActorCommands();
+    objects.DestroyAllObjects();
+    objects.FlushDestroyedObjects();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     gEngine->SetLogSink([](const LogLine&) {});   // lines are still formatted, not printed
+    RegisterWorldRecords();
+    InitializeObjects();
+    if (ObjectManager::Get().GetObjectCount() != 0)
+        __builtin_trap();   // the small world is destroyed whole: nothing else may live
     for (uint32_t id = 1; id <= kRegions; ++id)
         World::Get().AddRegion(id, "Region", Vec3(10.0f * id, 0.0f, 0.0f));
     for (NetPacketType type : NetPacketRegistry::Get().GetTypes())
-        NetPacketRegistry::Get().SetHandler(type, [](NetPacket& packet, int) { packet.GetPacketDescription(false); });
+        NetPacketRegistry::Get().SetHandler(type, [](NetPacket& packet, int) {
+            packet.GetPacketDescription(false);
+            RunOnSmallWorld(packet);
+        });
     return 0;
 }
 
