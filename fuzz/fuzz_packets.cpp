@@ -4,7 +4,10 @@
 // the same bytes and both reads the same description. What does not read cleanly must
 // still be describable, and dispatch must drop it. A packet read into again must hold
 // exactly what a new packet holds after the same read, whether the earlier read had
-// more of the bytes or fewer, cleanly or not.
+// more of the bytes or fewer, cleanly or not. A command packet is dispatched into a small
+// world made for it (a player holding rings, an amulet on the ground and a fixed item,
+// under known ids); reaching its handler, it is rebuilt into its command through the
+// dispatch's table and the command runs. The world is then destroyed whole.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -13,7 +16,15 @@
 #include "Engine/Engine.h"
 #include "Engine/NetPacketBuffer.h"
 #include "Engine/NetPacketRegistry.h"
+#include "Engine/ObjectManager.h"
 #include "Engine/World.h"
+#include "Game/characters/ExperienceLevelControl.h"
+#include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
+#include "Game/items/Inventory.h"
+#include "Game/items/Item.h"
+#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/world/FixedItem.h"
 
 using namespace GAME;
 
@@ -67,15 +78,87 @@ void CheckReuse(NetPacketType type, const Bytes& first, const Bytes& second)
         __builtin_trap();   // something of the earlier read survived
 }
 
+// The small world's objects, under the ids the command seeds name: the player is every
+// seed's actor, the ground amulets the item a seed picks up and the targets the others
+// name, the held rings the items they name; the fixed item is one step from the player.
+constexpr uint32_t kPlayerId = 0x3001;
+constexpr uint32_t kFixedItemId = 0x3003;
+constexpr uint32_t kGroundAmuletIds[] = {0x3002, 0x3004, 0x3005, 0x3006};
+constexpr uint32_t kHeldRingIds[] = {0x9011, 0x9013, 0x9021, 0x9022, 0x9023, 0x9024, 0x9026};
+
+void RegisterWorldRecords()
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord("Records/Fuzz/Levels.dbr", "lifeIncrement,40,\nstrengthIncrement,4,\n");
+    records.RegisterRecord("Records/Fuzz/Player.dbr", "Class,Player,\nlevelFileName,Records/Fuzz/Levels.dbr,\n");
+    records.RegisterRecord("Records/Fuzz/Ring.dbr", "Class,ItemEquipment,\n");
+    records.RegisterRecord("Records/Fuzz/Amulet.dbr", "Class,ItemEquipment,\ncannotPickUpMultiple,1,\n");
+    records.RegisterRecord("Records/Fuzz/Chest.dbr", "Class,FixedItem,\n");
+}
+
+Item* MakeItem(uint32_t id, const char* record)
+{
+    ItemReplicaInfo info;
+    info.objectId = id;
+    info.baseName = record;
+    return Item::CreateItem(info);
+}
+
+bool IsCommandType(NetPacketType type)
+{
+    for (const ConfigCmdRebuild& entry : ConfigCmdRebuilds())
+        if (entry.type == type)
+            return true;
+    return false;
+}
+
+// Made before a command packet is dispatched, so that the ids it names exist.
+void BuildSmallWorld()
+{
+    ObjectManager& objects = ObjectManager::Get();
+    if (auto* player = objects.CreateObjectFromFile<Player>("Records/Fuzz/Player.dbr", kPlayerId)) {
+        player->GetLevelControl().SetModifierPoints(2);
+        for (uint32_t id : kHeldRingIds)
+            if (MakeItem(id, "Records/Fuzz/Ring.dbr"))
+                player->GetInventory().AddItemToInventory(id, false);
+    }
+    for (uint32_t id : kGroundAmuletIds)
+        MakeItem(id, "Records/Fuzz/Amulet.dbr");
+    objects.CreateObjectFromFile<FixedItem>("Records/Fuzz/Chest.dbr", kFixedItemId);
+}
+
+// Frees every object the world and its commands made: the next input starts the same.
+void DestroySmallWorld()
+{
+    ObjectManager::Get().DestroyAllObjects();
+    ObjectManager::Get().FlushDestroyedObjects();
+}
+
+// A command packet that reached its handler: the command it carries runs, with whatever
+// it queues in turn.
+void RunCommandOf(NetPacket& packet)
+{
+    if (std::unique_ptr<ActorConfigCommand> command = RebuildConfigCmdFrom(packet))
+        command->Execute();
+    gEngine->RunActorCommands();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     gEngine->SetLogSink([](const LogLine&) {});   // lines are still formatted, not printed
+    RegisterWorldRecords();
+    InitializeObjects();
+    if (ObjectManager::Get().GetObjectCount() != 0)
+        __builtin_trap();   // the small world is destroyed whole: nothing else may live
     for (uint32_t id = 1; id <= kRegions; ++id)
         World::Get().AddRegion(id, "Region", Vec3(10.0f * id, 0.0f, 0.0f));
     for (NetPacketType type : NetPacketRegistry::Get().GetTypes())
-        NetPacketRegistry::Get().SetHandler(type, [](NetPacket& packet, int) { packet.GetPacketDescription(false); });
+        NetPacketRegistry::Get().SetHandler(type, [](NetPacket& packet, int) {
+            packet.GetPacketDescription(false);
+            RunCommandOf(packet);
+        });
     return 0;
 }
 
@@ -93,7 +176,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     packet->GetPacketDescription(true);
     if (read != packet->GetReadError().empty())
         __builtin_trap();   // success and a reason must not come together
+    const bool command = IsCommandType(type);
+    if (command)
+        BuildSmallWorld();
     const bool dispatched = NetPacketRegistry::Get().Dispatch(1, bytes.data(), bytes.size());
+    if (command)
+        DestroySmallWorld();
     if (dispatched && !read)
         __builtin_trap();   // a packet that does not read cleanly reached its handler
     if (read)

@@ -12,6 +12,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/NetworkRoute.h"
+#include "Game/network/ConfigCmdDispatch.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/GoldBonusPartyPackets.h"
 #include "Game/network/ItemTradePackets.h"
@@ -360,12 +361,14 @@ void RegisterHostDispatch()
 {
     for (DispatchEntry& entry : DispatchTable())
         NetPacketRegistry::Get().SetHandler(entry.type, std::move(entry.handler));
+    RegisterConfigCmdDispatch();
 }
 
 void UnregisterHostDispatch()
 {
     for (const DispatchEntry& entry : DispatchTable())
         NetPacketRegistry::Get().SetHandler(entry.type, {});
+    UnregisterConfigCmdDispatch();
 }
 
 }  // namespace GAME

@@ -1,0 +1,48 @@
+// Received actor command packets: one table from packet type to "rebuild the command this
+// packet carries", shared by the host's dispatch and the packet fuzzer, and the handler
+// that admits a received command packet and queues the rebuilt command on its actor.
+//
+// Who may send a command: a client hears commands from the server only. The server takes
+// a client's command only while that client is connected and only for an actor the client
+// controls, which is an actor whose id carries the client's host number in its top four
+// bits (its own player and the objects it made: its items and pets). Anything else is
+// logged and dropped.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "Engine/ActorConfigCommand.h"
+#include "Engine/NetPacket.h"
+
+namespace GAME {
+
+// The command a packet of one type carries, rebuilt with the packet's values; null when
+// the packet is not of that type.
+using RebuildConfigCmd = std::unique_ptr<ActorConfigCommand> (*)(NetPacket& packet);
+
+struct ConfigCmdRebuild {
+    NetPacketType type;
+    RebuildConfigCmd rebuild;
+};
+
+// Every command packet whose command exists on this peer, in packet type order.
+const std::vector<ConfigCmdRebuild>& ConfigCmdRebuilds();
+
+// The command a received packet carries; null for a packet of no command.
+std::unique_ptr<ActorConfigCommand> RebuildConfigCmdFrom(NetPacket& packet);
+
+// Whether host `fromHost` may send this peer a command for actor `actorId` (see above).
+bool MaySendConfigCmd(uint32_t actorId, int fromHost);
+
+// A received command packet: checked for its sender, rebuilt, and queued on its actor
+// (Actor::EnqueueReceived), which runs it and, on the server, passes it on to the other
+// clients. Dropped (logged) when the sender may not command the actor, the actor is no
+// Actor on this peer, or no command of the packet's type exists.
+void HandleConfigCmdPacket(NetPacket& packet, int fromHost);
+
+// Sets (removes) HandleConfigCmdPacket as the handler of every type in the table.
+void RegisterConfigCmdDispatch();
+void UnregisterConfigCmdDispatch();
+
+}  // namespace GAME

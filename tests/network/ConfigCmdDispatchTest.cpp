@@ -1,0 +1,116 @@
+// Received command packets: who may send them, and where the rebuilt command runs and goes.
+#include "core/EngineFixture.h"
+#include "Engine/ConnectionManager.h"
+#include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
+#include "Game/network/ActorConfigCommands.h"
+#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/network/ConfigCmdPackets.h"
+
+namespace GAME {
+namespace {
+
+class ConfigCmdDispatchTest : public EngineTest {
+protected:
+    static constexpr int kSender = 3;
+    static constexpr int kOther = 5;
+    // A character of the sender's host: its id carries host 3 in its top four bits.
+    static constexpr uint32_t kHeroId = (uint32_t{kSender} << ConnectionManager::kPlayerIdShift) | 0x42;
+
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        RecordDatabase::Get().RegisterRecord("Records/Test/Hero.dbr", "Class,Character,\n");
+        hero = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/Hero.dbr", kHeroId);
+        ASSERT_NE(hero, nullptr);
+        connections.SetTransport(&transport);
+        transport.Connect(kSender);
+        transport.Connect(kOther);
+        RegisterConfigCmdDispatch();
+    }
+    void TearDown() override
+    {
+        UnregisterConfigCmdDispatch();
+        connections.SetTransport(nullptr);
+        connections.SetLocalHostId(ConnectionManager::kServerHost);
+        EngineTest::TearDown();
+    }
+    float Life() const { return hero->GetCharacterBio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Life); }
+    // The bytes of a packet adding `amount` life to `actorId`, as host `from` sends them.
+    bool Receive(uint32_t actorId, int32_t amount, int from)
+    {
+        IncBaseLifeConfigCmdPacket packet;
+        packet.actorId = actorId;
+        packet.value = amount;
+        const uint32_t size = packet.PrepareOutBuffer();
+        return connections.HandleIncoming(from, packet.GetOutBuffer(), size);
+    }
+
+    ConnectionManager& connections = ConnectionManager::Get();
+    RecordingTransport transport;
+    Character* hero = nullptr;
+};
+
+TEST_F(ConfigCmdDispatchTest, OnTheServerAClientsCommandRunsOnceAndReachesEveryOtherClient)
+{
+    const float life = Life();
+    EXPECT_TRUE(Receive(kHeroId, 5, kSender));
+    EXPECT_EQ(Life(), life);   // queued, not yet run
+    EXPECT_EQ(gEngine->RunActorCommands(), 1);
+    EXPECT_EQ(Life(), life + 5.0f);
+    ASSERT_EQ(transport.sent.size(), 1u);
+    EXPECT_EQ(transport.sent[0].to, (NetDestination{NetDestination::OtherClients, kSender}));
+    EXPECT_EQ(transport.sent[0].Type(), IncBaseLifeConfigCmdPacket::kType);
+    EXPECT_EQ(gEngine->RunActorCommands(), 0);
+    EXPECT_EQ(Life(), life + 5.0f);
+}
+
+TEST_F(ConfigCmdDispatchTest, ACommandForAnActorTheSenderMayNotCommandIsDropped)
+{
+    const float life = Life();
+    Receive(kHeroId, 5, kOther);                       // another client's character
+    Receive(kHeroId, 5, 7);                            // a host that is not connected
+    Receive(kHeroId, 5, ConnectionManager::kServerHost);   // the server hears no server
+    Receive(kHeroId + 1, 5, kSender);                  // no actor under that id
+    EXPECT_EQ(hero->GetQueuedCommandCount(), 0u);
+    EXPECT_EQ(gEngine->RunActorCommands(), 0);
+    EXPECT_EQ(Life(), life);
+    EXPECT_TRUE(transport.sent.empty());
+
+    // A client hears commands from the server only, for any actor, and sends nothing on.
+    connections.SetLocalHostId(kOther);
+    Receive(kHeroId, 5, kSender);
+    EXPECT_EQ(hero->GetQueuedCommandCount(), 0u);
+    Receive(kHeroId, 7, ConnectionManager::kServerHost);
+    EXPECT_EQ(gEngine->RunActorCommands(), 1);
+    EXPECT_EQ(Life(), life + 7.0f);
+    EXPECT_TRUE(transport.sent.empty());
+}
+
+// Every entry rebuilds the command whose packet is of the entry's type.
+TEST_F(ConfigCmdDispatchTest, EveryEntryRebuildsTheCommandOfItsPacketType)
+{
+    EXPECT_EQ(ConfigCmdRebuilds().size(), 30u);
+    for (const ConfigCmdRebuild& entry : ConfigCmdRebuilds()) {
+        SCOPED_TRACE(entry.type);
+        std::unique_ptr<NetPacket> packet = NetPacketRegistry::Get().Create(entry.type);
+        ASSERT_NE(packet, nullptr);
+        std::unique_ptr<ActorConfigCommand> rebuilt = RebuildConfigCmdFrom(*packet);
+        ASSERT_NE(rebuilt, nullptr);
+        std::unique_ptr<NetPacket> again(rebuilt->GetNetPacket());
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(again->GetType(), entry.type);
+    }
+    IncBaseLifeConfigCmdPacket life;
+    life.actorId = kHeroId;
+    life.value = -3;
+    auto rebuilt = RebuildConfigCmdFrom(life);
+    ASSERT_NE(rebuilt, nullptr);
+    EXPECT_EQ(rebuilt->GetActorId(), kHeroId);
+    EXPECT_EQ(static_cast<IncrementBaseLifeConfigCmd&>(*rebuilt).amount, -3);
+    SkillStateUpdateConfigCmdPacket noCommand;
+    EXPECT_EQ(RebuildConfigCmdFrom(noCommand), nullptr);
+}
+
+}  // namespace
+}  // namespace GAME
