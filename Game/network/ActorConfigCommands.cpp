@@ -270,7 +270,9 @@ RemoveInventoryItemConfigCmd::RemoveInventoryItemConfigCmd(uint32_t actorId, uin
 void RemoveInventoryItemConfigCmd::Execute()
 {
     Character* character = CharacterOf(m_actorId);
-    if (!character)
+    // Only an item the character holds goes: a peer naming any other object (another
+    // player's item, a monster) must not destroy it.
+    if (!character || !character->HasItem(itemId))
         return;
     character->TakeItemFromCharacter(itemId);
     if (Object* item = ObjectManager::Get().GetObject(itemId))

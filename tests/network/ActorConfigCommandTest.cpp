@@ -63,6 +63,26 @@ protected:
     }
 };
 
+// A character's removal destroys only an item it holds; any other object a peer names stays.
+TEST_F(ActorConfigCommandTest, RemovingAnItemDestroysOnlyOneTheCharacterHolds)
+{
+    auto* hero = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/Hero.dbr");
+    ASSERT_NE(hero, nullptr);
+    Item* held = MakeItem("Records/Test/Ring.dbr");
+    Item* other = MakeItem("Records/Test/Ring.dbr");
+    ASSERT_TRUE(held && other);
+    const uint32_t heldId = held->GetObjectId();
+    const uint32_t otherId = other->GetObjectId();
+    hero->GetInventory().AddItemToInventory(heldId, false);
+    Run(*hero, new RemoveInventoryItemConfigCmd(hero->GetObjectId(), otherId));
+    Run(*hero, new RemoveInventoryItemConfigCmd(hero->GetObjectId(), hero->GetObjectId()));
+    EXPECT_NE(ObjectManager::Get().GetObject(otherId), nullptr);
+    EXPECT_NE(ObjectManager::Get().GetObject(hero->GetObjectId()), nullptr);
+    Run(*hero, new RemoveInventoryItemConfigCmd(hero->GetObjectId(), heldId));
+    EXPECT_EQ(ObjectManager::Get().GetObject(heldId), nullptr);
+    EXPECT_FALSE(hero->HasItem(heldId));
+}
+
 TEST_F(ActorConfigCommandTest, AnAmountOfZeroSpendsAPointAnyOtherIsAddedAsItStands)
 {
     auto* hero = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/Hero.dbr");
