@@ -9,6 +9,9 @@ class Monster : public Character {
     GAME_DECLARE_CLASS(Monster)
 
 public:
+    // A monster's skills know they are a monster's before they load.
+    void Load(const LoadTable& table) override;
+
     // The master of a pet; 0 for a creature of its own.
     uint32_t GetMasterId() const { return m_masterId; }
     void SetMasterId(uint32_t id) { m_masterId = id; }

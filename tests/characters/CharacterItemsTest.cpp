@@ -15,6 +15,7 @@
 #include "Game/items/OneShot.h"
 #include "Game/items/Weapon.h"
 #include "Game/skills/AuraManager.h"
+#include "Game/skills/SkillManager.h"
 
 namespace GAME {
 
@@ -328,6 +329,8 @@ TEST_F(CharacterItemsTest, AnimationSetsComeFromTheSharedTableOrTheOwnRecord)
         Character* c = ObjectManager::Get().CreateObjectFromFile<Character>(fighter);
         ASSERT_NE(c, nullptr);
         EXPECT_TRUE(c->CanWalk()) << fighter;
+        // Only the monster's skills know they are a monster's.
+        EXPECT_EQ(c->GetSkillManager().IsMonsterSkill(), c->IsA<Monster>()) << fighter;
     }
     RecordingDatabase().SetDataRoot("");
 }
