@@ -187,10 +187,7 @@ void IncrementOrSpend(uint32_t actorId, CharAttributeType type, int32_t amount, 
 // ---- Items ----------------------------------------------------------------------------
 
 DropItemConfigCmd::DropItemConfigCmd(uint32_t actorId, uint32_t item, float off1, float off2)
-    : ActorConfigCommand(actorId), itemId(item), offset1(off1), offset2(off2)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), itemId(item), offset1(off1), offset2(off2) {}
 void DropItemConfigCmd::Execute()
 {
     Character* character = CharacterOf(m_actorId);
@@ -201,10 +198,7 @@ void DropItemConfigCmd::Execute()
 NetPacket* DropItemConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 UseItemConfigCmd::UseItemConfigCmd(uint32_t actorId, uint32_t item, bool destroyIt)
-    : ActorConfigCommand(actorId), itemId(item), destroy(destroyIt)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), itemId(item), destroy(destroyIt) {}
 void UseItemConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -213,10 +207,7 @@ void UseItemConfigCmd::Execute()
 NetPacket* UseItemConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 UseRelicConfigCmd::UseRelicConfigCmd(uint32_t actorId, uint32_t relic, uint32_t item)
-    : ActorConfigCommand(actorId), relicId(relic), itemId(item)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), relicId(relic), itemId(item) {}
 void UseRelicConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -225,10 +216,7 @@ void UseRelicConfigCmd::Execute()
 NetPacket* UseRelicConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 AttachItemConfigCmd::AttachItemConfigCmd(uint32_t actorId, uint32_t item, EquipLocations where)
-    : ActorConfigCommand(actorId), itemId(item), location(where)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), itemId(item), location(where) {}
 void AttachItemConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -236,10 +224,7 @@ void AttachItemConfigCmd::Execute()
 }
 NetPacket* AttachItemConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
-DetachItemConfigCmd::DetachItemConfigCmd(uint32_t actorId, uint32_t item) : ActorConfigCommand(actorId), itemId(item)
-{
-    SetReplicated(true);
-}
+DetachItemConfigCmd::DetachItemConfigCmd(uint32_t actorId, uint32_t item) : GameConfigCmd(actorId), itemId(item) {}
 void DetachItemConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -249,10 +234,7 @@ NetPacket* DetachItemConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 DropItemFromEquipLocationConfigCmd::DropItemFromEquipLocationConfigCmd(uint32_t actorId, uint32_t item,
                                                                        EquipLocations where, bool tossIt)
-    : ActorConfigCommand(actorId), itemId(item), location(where), toss(tossIt)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), itemId(item), location(where), toss(tossIt) {}
 void DropItemFromEquipLocationConfigCmd::Execute()
 {
     // The character clears the id it is given; the command keeps its own.
@@ -263,10 +245,7 @@ void DropItemFromEquipLocationConfigCmd::Execute()
 NetPacket* DropItemFromEquipLocationConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 RemoveInventoryItemConfigCmd::RemoveInventoryItemConfigCmd(uint32_t actorId, uint32_t item)
-    : ActorConfigCommand(actorId), itemId(item)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), itemId(item) {}
 void RemoveInventoryItemConfigCmd::Execute()
 {
     Character* character = CharacterOf(m_actorId);
@@ -280,10 +259,7 @@ void RemoveInventoryItemConfigCmd::Execute()
 }
 NetPacket* RemoveInventoryItemConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
-CharPickUpConfigCmd::CharPickUpConfigCmd(uint32_t actorId, uint32_t item) : ActorConfigCommand(actorId), itemId(item)
-{
-    SetReplicated(true);
-}
+CharPickUpConfigCmd::CharPickUpConfigCmd(uint32_t actorId, uint32_t item) : GameConfigCmd(actorId), itemId(item) {}
 void CharPickUpConfigCmd::Execute()
 {
     Item* item = ObjectManager::Get().GetObject<Item>(itemId);
@@ -301,30 +277,21 @@ NetPacket* CharPickUpConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 // ---- Attributes -----------------------------------------------------------------------
 
-IncrementBaseStrengthConfigCmd::IncrementBaseStrengthConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId)
-{
-    SetReplicated(true);
-}
+IncrementBaseStrengthConfigCmd::IncrementBaseStrengthConfigCmd(uint32_t actorId) : GameConfigCmd(actorId) {}
 void IncrementBaseStrengthConfigCmd::Execute()
 {
     SpendPointOn(m_actorId, CharAttributeType_Strength, &ExperienceLevelControl::SpendPointOnStrength);
 }
 NetPacket* IncrementBaseStrengthConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
-IncrementBaseDexterityConfigCmd::IncrementBaseDexterityConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId)
-{
-    SetReplicated(true);
-}
+IncrementBaseDexterityConfigCmd::IncrementBaseDexterityConfigCmd(uint32_t actorId) : GameConfigCmd(actorId) {}
 void IncrementBaseDexterityConfigCmd::Execute()
 {
     SpendPointOn(m_actorId, CharAttributeType_Dexterity, &ExperienceLevelControl::SpendPointOnDexterity);
 }
 NetPacket* IncrementBaseDexterityConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
-IncrementBaseIntelligenceConfigCmd::IncrementBaseIntelligenceConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId)
-{
-    SetReplicated(true);
-}
+IncrementBaseIntelligenceConfigCmd::IncrementBaseIntelligenceConfigCmd(uint32_t actorId) : GameConfigCmd(actorId) {}
 void IncrementBaseIntelligenceConfigCmd::Execute()
 {
     SpendPointOn(m_actorId, CharAttributeType_Intelligence, &ExperienceLevelControl::SpendPointOnIntelligence);
@@ -332,10 +299,7 @@ void IncrementBaseIntelligenceConfigCmd::Execute()
 NetPacket* IncrementBaseIntelligenceConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 IncrementBaseLifeConfigCmd::IncrementBaseLifeConfigCmd(uint32_t actorId, int32_t by)
-    : ActorConfigCommand(actorId), amount(by)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), amount(by) {}
 void IncrementBaseLifeConfigCmd::Execute()
 {
     IncrementOrSpend(m_actorId, CharAttributeType_Life, amount, &ExperienceLevelControl::SpendPointOnLife);
@@ -343,10 +307,7 @@ void IncrementBaseLifeConfigCmd::Execute()
 NetPacket* IncrementBaseLifeConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 IncrementBaseManaConfigCmd::IncrementBaseManaConfigCmd(uint32_t actorId, int32_t by)
-    : ActorConfigCommand(actorId), amount(by)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), amount(by) {}
 void IncrementBaseManaConfigCmd::Execute()
 {
     IncrementOrSpend(m_actorId, CharAttributeType_Mana, amount, &ExperienceLevelControl::SpendPointOnMana);
@@ -355,7 +316,7 @@ NetPacket* IncrementBaseManaConfigCmd::GetNetPacket() { return PacketOf(*this); 
 
 // ---- States, sounds and allies ----------------------------------------------------------
 
-ReleaseTrapConfigCmd::ReleaseTrapConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId) { SetReplicated(true); }
+ReleaseTrapConfigCmd::ReleaseTrapConfigCmd(uint32_t actorId) : GameConfigCmd(actorId) {}
 void ReleaseTrapConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -363,7 +324,7 @@ void ReleaseTrapConfigCmd::Execute()
 }
 NetPacket* ReleaseTrapConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
-ReleaseStunConfigCmd::ReleaseStunConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId) { SetReplicated(true); }
+ReleaseStunConfigCmd::ReleaseStunConfigCmd(uint32_t actorId) : GameConfigCmd(actorId) {}
 void ReleaseStunConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -371,10 +332,7 @@ void ReleaseStunConfigCmd::Execute()
 }
 NetPacket* ReleaseStunConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
-ReleaseImmobilizeConfigCmd::ReleaseImmobilizeConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId)
-{
-    SetReplicated(true);
-}
+ReleaseImmobilizeConfigCmd::ReleaseImmobilizeConfigCmd(uint32_t actorId) : GameConfigCmd(actorId) {}
 void ReleaseImmobilizeConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -382,10 +340,7 @@ void ReleaseImmobilizeConfigCmd::Execute()
 }
 NetPacket* ReleaseImmobilizeConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
-PlaySoundConfigCmd::PlaySoundConfigCmd(uint32_t actorId, uint32_t index) : ActorConfigCommand(actorId), soundIndex(index)
-{
-    SetReplicated(true);
-}
+PlaySoundConfigCmd::PlaySoundConfigCmd(uint32_t actorId, uint32_t index) : GameConfigCmd(actorId), soundIndex(index) {}
 void PlaySoundConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -394,10 +349,7 @@ void PlaySoundConfigCmd::Execute()
 NetPacket* PlaySoundConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 RequestAllyAttackConfigCmd::RequestAllyAttackConfigCmd(uint32_t actorId, uint32_t requester, uint32_t target)
-    : ActorConfigCommand(actorId), requesterId(requester), targetId(target)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), requesterId(requester), targetId(target) {}
 void RequestAllyAttackConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -406,10 +358,7 @@ void RequestAllyAttackConfigCmd::Execute()
 NetPacket* RequestAllyAttackConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 RequestAllyMoveConfigCmd::RequestAllyMoveConfigCmd(uint32_t actorId, uint32_t requester, const WorldVec3& to)
-    : ActorConfigCommand(actorId), requesterId(requester), point(to)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), requesterId(requester), point(to) {}
 void RequestAllyMoveConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -417,10 +366,7 @@ void RequestAllyMoveConfigCmd::Execute()
 }
 NetPacket* RequestAllyMoveConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
-ShowCharacterConfigCmd::ShowCharacterConfigCmd(uint32_t actorId, bool show) : ActorConfigCommand(actorId), visible(show)
-{
-    SetReplicated(true);
-}
+ShowCharacterConfigCmd::ShowCharacterConfigCmd(uint32_t actorId, bool show) : GameConfigCmd(actorId), visible(show) {}
 void ShowCharacterConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -430,10 +376,7 @@ NetPacket* ShowCharacterConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 StartStopDamageEffectConfigCmd::StartStopDamageEffectConfigCmd(uint32_t actorId, bool starting,
                                                                CombatAttributeType effect)
-    : ActorConfigCommand(actorId), start(starting), type(effect)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), start(starting), type(effect) {}
 void StartStopDamageEffectConfigCmd::Execute()
 {
     Character* character = CharacterOf(m_actorId);
@@ -446,10 +389,7 @@ void StartStopDamageEffectConfigCmd::Execute()
 }
 NetPacket* StartStopDamageEffectConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
-QuestMoveCompletedConfigCmd::QuestMoveCompletedConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId)
-{
-    SetReplicated(true);
-}
+QuestMoveCompletedConfigCmd::QuestMoveCompletedConfigCmd(uint32_t actorId) : GameConfigCmd(actorId) {}
 void QuestMoveCompletedConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -457,10 +397,7 @@ void QuestMoveCompletedConfigCmd::Execute()
 }
 NetPacket* QuestMoveCompletedConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
-QuestAnimationCompletedConfigCmd::QuestAnimationCompletedConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId)
-{
-    SetReplicated(true);
-}
+QuestAnimationCompletedConfigCmd::QuestAnimationCompletedConfigCmd(uint32_t actorId) : GameConfigCmd(actorId) {}
 void QuestAnimationCompletedConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -469,10 +406,7 @@ void QuestAnimationCompletedConfigCmd::Execute()
 NetPacket* QuestAnimationCompletedConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 SetCausesAngerConfigCmd::SetCausesAngerConfigCmd(uint32_t actorId, bool causes)
-    : ActorConfigCommand(actorId), causesAnger(causes)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), causesAnger(causes) {}
 void SetCausesAngerConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -480,10 +414,7 @@ void SetCausesAngerConfigCmd::Execute()
 }
 NetPacket* SetCausesAngerConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
-SetInvincibleConfigCmd::SetInvincibleConfigCmd(uint32_t actorId, bool on) : ActorConfigCommand(actorId), invincible(on)
-{
-    SetReplicated(true);
-}
+SetInvincibleConfigCmd::SetInvincibleConfigCmd(uint32_t actorId, bool on) : GameConfigCmd(actorId), invincible(on) {}
 void SetInvincibleConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -491,10 +422,7 @@ void SetInvincibleConfigCmd::Execute()
 }
 NetPacket* SetInvincibleConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
-SetTeamConfigCmd::SetTeamConfigCmd(uint32_t actorId, const Team& newTeam) : ActorConfigCommand(actorId), team(newTeam)
-{
-    SetReplicated(true);
-}
+SetTeamConfigCmd::SetTeamConfigCmd(uint32_t actorId, const Team& newTeam) : GameConfigCmd(actorId), team(newTeam) {}
 void SetTeamConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))
@@ -515,10 +443,7 @@ FixedItem* FixedItemOf(uint32_t id)
 
 FixedItemStateChangeConfigCmd::FixedItemStateChangeConfigCmd(uint32_t actorId, FixedItem_State newState,
                                                              uint32_t target, bool sound)
-    : ActorConfigCommand(actorId), state(newState), targetId(target), doSound(sound)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), state(newState), targetId(target), doSound(sound) {}
 void FixedItemStateChangeConfigCmd::Execute()
 {
     if (FixedItem* fixedItem = FixedItemOf(m_actorId))
@@ -528,10 +453,7 @@ NetPacket* FixedItemStateChangeConfigCmd::GetNetPacket() { return PacketOf(*this
 
 FixedItemTargetConfigCmd::FixedItemTargetConfigCmd(uint32_t actorId, uint32_t primary,
                                                    const std::vector<uint32_t>& secondaries)
-    : ActorConfigCommand(actorId), primaryTargetId(primary), secondaryTargets(secondaries)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), primaryTargetId(primary), secondaryTargets(secondaries) {}
 void FixedItemTargetConfigCmd::Execute()
 {
     if (FixedItem* fixedItem = FixedItemOf(m_actorId))
@@ -541,10 +463,7 @@ NetPacket* FixedItemTargetConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 FixedItemSkillTargetConfigCmd::FixedItemSkillTargetConfigCmd(uint32_t actorId, uint32_t primary,
                                                              const std::vector<uint32_t>& targets)
-    : ActorConfigCommand(actorId), primaryTargetId(primary), skillTargets(targets)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), primaryTargetId(primary), skillTargets(targets) {}
 void FixedItemSkillTargetConfigCmd::Execute()
 {
     if (FixedItem* fixedItem = FixedItemOf(m_actorId))
@@ -554,10 +473,7 @@ NetPacket* FixedItemSkillTargetConfigCmd::GetNetPacket() { return PacketOf(*this
 
 StrategicMovementTargetConfigCmd::StrategicMovementTargetConfigCmd(uint32_t actorId,
                                                                    const std::vector<uint32_t>& targetIds)
-    : ActorConfigCommand(actorId), targets(targetIds)
-{
-    SetReplicated(true);
-}
+    : GameConfigCmd(actorId), targets(targetIds) {}
 void StrategicMovementTargetConfigCmd::Execute()
 {
     if (auto* point = ObjectManager::Get().GetObject<StrategicMovementBase>(m_actorId))

@@ -2,7 +2,7 @@
 // The deciding code creates one with `new` and hands it to the actor (Actor::Enqueue);
 // `Execute` re-resolves every id on the peer it runs on and applies the change, doing
 // nothing when the actor (or another object it names) is gone or of another class.
-// Every constructor switches the command's replication on.
+// Every one replicates (GameConfigCmd).
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,14 @@
 
 namespace GAME {
 
-class DropItemConfigCmd : public ActorConfigCommand {
+// The base of the game's commands: every one replicates (it runs on each peer), so the
+// flag is set once here rather than by each command.
+class GameConfigCmd : public ActorConfigCommand {
+public:
+    explicit GameConfigCmd(uint32_t actorId) : ActorConfigCommand(actorId) { SetReplicated(true); }
+};
+
+class DropItemConfigCmd : public GameConfigCmd {
 public:
     DropItemConfigCmd(uint32_t actorId, uint32_t itemId, float offset1, float offset2);
     void Execute() override;
@@ -28,7 +35,7 @@ public:
     float offset2;
 };
 
-class UseItemConfigCmd : public ActorConfigCommand {
+class UseItemConfigCmd : public GameConfigCmd {
 public:
     UseItemConfigCmd(uint32_t actorId, uint32_t itemId, bool destroy);
     void Execute() override;
@@ -38,7 +45,7 @@ public:
     bool destroy;
 };
 
-class UseRelicConfigCmd : public ActorConfigCommand {
+class UseRelicConfigCmd : public GameConfigCmd {
 public:
     UseRelicConfigCmd(uint32_t actorId, uint32_t relicId, uint32_t itemId);
     void Execute() override;
@@ -48,7 +55,7 @@ public:
     uint32_t itemId;   // the item that receives the relic
 };
 
-class AttachItemConfigCmd : public ActorConfigCommand {
+class AttachItemConfigCmd : public GameConfigCmd {
 public:
     AttachItemConfigCmd(uint32_t actorId, uint32_t itemId, EquipLocations location);
     void Execute() override;
@@ -58,7 +65,7 @@ public:
     EquipLocations location;
 };
 
-class DetachItemConfigCmd : public ActorConfigCommand {
+class DetachItemConfigCmd : public GameConfigCmd {
 public:
     DetachItemConfigCmd(uint32_t actorId, uint32_t itemId);
     void Execute() override;
@@ -67,7 +74,7 @@ public:
     uint32_t itemId;
 };
 
-class DropItemFromEquipLocationConfigCmd : public ActorConfigCommand {
+class DropItemFromEquipLocationConfigCmd : public GameConfigCmd {
 public:
     DropItemFromEquipLocationConfigCmd(uint32_t actorId, uint32_t itemId, EquipLocations location, bool toss);
     void Execute() override;
@@ -80,21 +87,21 @@ public:
 
 // Spends one modifier point and adds the increment it buys to the base attribute (no
 // point left: adds nothing).
-class IncrementBaseStrengthConfigCmd : public ActorConfigCommand {
+class IncrementBaseStrengthConfigCmd : public GameConfigCmd {
 public:
     explicit IncrementBaseStrengthConfigCmd(uint32_t actorId);
     void Execute() override;
     NetPacket* GetNetPacket() override;
 };
 
-class IncrementBaseDexterityConfigCmd : public ActorConfigCommand {
+class IncrementBaseDexterityConfigCmd : public GameConfigCmd {
 public:
     explicit IncrementBaseDexterityConfigCmd(uint32_t actorId);
     void Execute() override;
     NetPacket* GetNetPacket() override;
 };
 
-class IncrementBaseIntelligenceConfigCmd : public ActorConfigCommand {
+class IncrementBaseIntelligenceConfigCmd : public GameConfigCmd {
 public:
     explicit IncrementBaseIntelligenceConfigCmd(uint32_t actorId);
     void Execute() override;
@@ -103,7 +110,7 @@ public:
 
 // Amount 0 spends one modifier point as above; any other amount is added as it stands,
 // spending nothing.
-class IncrementBaseLifeConfigCmd : public ActorConfigCommand {
+class IncrementBaseLifeConfigCmd : public GameConfigCmd {
 public:
     explicit IncrementBaseLifeConfigCmd(uint32_t actorId, int32_t amount = 0);
     void Execute() override;
@@ -112,7 +119,7 @@ public:
     int32_t amount;
 };
 
-class IncrementBaseManaConfigCmd : public ActorConfigCommand {
+class IncrementBaseManaConfigCmd : public GameConfigCmd {
 public:
     explicit IncrementBaseManaConfigCmd(uint32_t actorId, int32_t amount = 0);
     void Execute() override;
@@ -121,21 +128,21 @@ public:
     int32_t amount;
 };
 
-class ReleaseTrapConfigCmd : public ActorConfigCommand {
+class ReleaseTrapConfigCmd : public GameConfigCmd {
 public:
     explicit ReleaseTrapConfigCmd(uint32_t actorId);
     void Execute() override;
     NetPacket* GetNetPacket() override;
 };
 
-class ReleaseStunConfigCmd : public ActorConfigCommand {
+class ReleaseStunConfigCmd : public GameConfigCmd {
 public:
     explicit ReleaseStunConfigCmd(uint32_t actorId);
     void Execute() override;
     NetPacket* GetNetPacket() override;
 };
 
-class ReleaseImmobilizeConfigCmd : public ActorConfigCommand {
+class ReleaseImmobilizeConfigCmd : public GameConfigCmd {
 public:
     explicit ReleaseImmobilizeConfigCmd(uint32_t actorId);
     void Execute() override;
@@ -143,7 +150,7 @@ public:
 };
 
 // Takes the item from the character, then destroys the item object when it still exists.
-class RemoveInventoryItemConfigCmd : public ActorConfigCommand {
+class RemoveInventoryItemConfigCmd : public GameConfigCmd {
 public:
     RemoveInventoryItemConfigCmd(uint32_t actorId, uint32_t itemId);
     void Execute() override;
@@ -155,7 +162,7 @@ public:
 // A player picks the item up from the world unless it already holds one of the same record
 // and the item's record forbids several. Whatever happens, an item that exists may be picked
 // up again afterwards.
-class CharPickUpConfigCmd : public ActorConfigCommand {
+class CharPickUpConfigCmd : public GameConfigCmd {
 public:
     CharPickUpConfigCmd(uint32_t actorId, uint32_t itemId);
     void Execute() override;
@@ -164,7 +171,7 @@ public:
     uint32_t itemId;
 };
 
-class PlaySoundConfigCmd : public ActorConfigCommand {
+class PlaySoundConfigCmd : public GameConfigCmd {
 public:
     PlaySoundConfigCmd(uint32_t actorId, uint32_t soundIndex);
     void Execute() override;
@@ -173,7 +180,7 @@ public:
     uint32_t soundIndex;
 };
 
-class RequestAllyAttackConfigCmd : public ActorConfigCommand {
+class RequestAllyAttackConfigCmd : public GameConfigCmd {
 public:
     RequestAllyAttackConfigCmd(uint32_t actorId, uint32_t requesterId, uint32_t targetId);
     void Execute() override;
@@ -183,7 +190,7 @@ public:
     uint32_t targetId;
 };
 
-class RequestAllyMoveConfigCmd : public ActorConfigCommand {
+class RequestAllyMoveConfigCmd : public GameConfigCmd {
 public:
     RequestAllyMoveConfigCmd(uint32_t actorId, uint32_t requesterId, const WorldVec3& point);
     void Execute() override;
@@ -193,7 +200,7 @@ public:
     WorldVec3 point;
 };
 
-class ShowCharacterConfigCmd : public ActorConfigCommand {
+class ShowCharacterConfigCmd : public GameConfigCmd {
 public:
     ShowCharacterConfigCmd(uint32_t actorId, bool visible);
     void Execute() override;
@@ -202,7 +209,7 @@ public:
     bool visible;
 };
 
-class StartStopDamageEffectConfigCmd : public ActorConfigCommand {
+class StartStopDamageEffectConfigCmd : public GameConfigCmd {
 public:
     StartStopDamageEffectConfigCmd(uint32_t actorId, bool start, CombatAttributeType type);
     void Execute() override;
@@ -212,21 +219,21 @@ public:
     CombatAttributeType type;
 };
 
-class QuestMoveCompletedConfigCmd : public ActorConfigCommand {
+class QuestMoveCompletedConfigCmd : public GameConfigCmd {
 public:
     explicit QuestMoveCompletedConfigCmd(uint32_t actorId);
     void Execute() override;
     NetPacket* GetNetPacket() override;
 };
 
-class QuestAnimationCompletedConfigCmd : public ActorConfigCommand {
+class QuestAnimationCompletedConfigCmd : public GameConfigCmd {
 public:
     explicit QuestAnimationCompletedConfigCmd(uint32_t actorId);
     void Execute() override;
     NetPacket* GetNetPacket() override;
 };
 
-class SetCausesAngerConfigCmd : public ActorConfigCommand {
+class SetCausesAngerConfigCmd : public GameConfigCmd {
 public:
     SetCausesAngerConfigCmd(uint32_t actorId, bool causesAnger);
     void Execute() override;
@@ -235,7 +242,7 @@ public:
     bool causesAnger;
 };
 
-class SetInvincibleConfigCmd : public ActorConfigCommand {
+class SetInvincibleConfigCmd : public GameConfigCmd {
 public:
     SetInvincibleConfigCmd(uint32_t actorId, bool invincible);
     void Execute() override;
@@ -244,7 +251,7 @@ public:
     bool invincible;
 };
 
-class SetTeamConfigCmd : public ActorConfigCommand {
+class SetTeamConfigCmd : public GameConfigCmd {
 public:
     SetTeamConfigCmd(uint32_t actorId, const Team& team);
     void Execute() override;
@@ -257,7 +264,7 @@ public:
 // commands copy (and assign) every member, the target lists included.
 
 // Puts the fixed item into a state with its animation (never instantly).
-class FixedItemStateChangeConfigCmd : public ActorConfigCommand {
+class FixedItemStateChangeConfigCmd : public GameConfigCmd {
 public:
     FixedItemStateChangeConfigCmd(uint32_t actorId, FixedItem_State state, uint32_t targetId, bool doSound);
     FixedItemStateChangeConfigCmd(const FixedItemStateChangeConfigCmd&) = default;
@@ -270,7 +277,7 @@ public:
     bool doSound;
 };
 
-class FixedItemTargetConfigCmd : public ActorConfigCommand {
+class FixedItemTargetConfigCmd : public GameConfigCmd {
 public:
     FixedItemTargetConfigCmd(uint32_t actorId, uint32_t primaryTargetId, const std::vector<uint32_t>& secondaryTargets);
     FixedItemTargetConfigCmd(const FixedItemTargetConfigCmd&) = default;
@@ -282,7 +289,7 @@ public:
     std::vector<uint32_t> secondaryTargets;
 };
 
-class FixedItemSkillTargetConfigCmd : public ActorConfigCommand {
+class FixedItemSkillTargetConfigCmd : public GameConfigCmd {
 public:
     FixedItemSkillTargetConfigCmd(uint32_t actorId, uint32_t primaryTargetId, const std::vector<uint32_t>& skillTargets);
     FixedItemSkillTargetConfigCmd(const FixedItemSkillTargetConfigCmd&) = default;
@@ -294,7 +301,7 @@ public:
     std::vector<uint32_t> skillTargets;
 };
 
-class StrategicMovementTargetConfigCmd : public ActorConfigCommand {
+class StrategicMovementTargetConfigCmd : public GameConfigCmd {
 public:
     StrategicMovementTargetConfigCmd(uint32_t actorId, const std::vector<uint32_t>& targets);
     StrategicMovementTargetConfigCmd(const StrategicMovementTargetConfigCmd&) = default;
