@@ -585,7 +585,8 @@ public:
     // controller begins or ends stun, trap or (for the other three) immobilize.
     virtual void StartInvoluntaryEffect(CombatAttributeType type);
     virtual void StopInvoluntaryEffect(CombatAttributeType type);
-    CombatAttributeType GetInvoluntaryEffect() const { return m_involuntaryEffect; }
+    // The one shown now: the duration damage manager, which chooses it, keeps it.
+    CombatAttributeType GetInvoluntaryEffect() const;
 
 
     // Recomputes the character's speeds at once (a slow began or ended): the bio's totals,
@@ -596,7 +597,6 @@ public:
 private:
     bool m_invincible = false;
     uint64_t m_damageEffectsShown = 0;   // one bit per combat attribute type
-    CombatAttributeType m_involuntaryEffect = CombatAttributeType_Unknown;
 
     // ---- End of damage over time ----------------------------------------------------
 

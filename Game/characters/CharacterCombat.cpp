@@ -208,10 +208,9 @@ void Character::ExecuteTrap()
 void Character::ReleaseTrap() { m_disallowMovement = false; }
 
 // Stun and trap have their own controller reactions; freeze, petrify and immobilize all
-// immobilize. The type shown is kept for those who ask which state is in force.
+// immobilize.
 void Character::StartInvoluntaryEffect(CombatAttributeType type)
 {
-    m_involuntaryEffect = type;
     auto* controller = ObjectManager::Get().GetObject<ControllerCombat>(m_controllerId);
     if (!controller)
         return;
@@ -225,10 +224,13 @@ void Character::StartInvoluntaryEffect(CombatAttributeType type)
     }
 }
 
+CombatAttributeType Character::GetInvoluntaryEffect() const
+{
+    return m_combatManager->GetDurationDamageMgr().GetInvoluntaryEffect();
+}
+
 void Character::StopInvoluntaryEffect(CombatAttributeType type)
 {
-    if (m_involuntaryEffect == type)
-        m_involuntaryEffect = CombatAttributeType_Unknown;
     auto* controller = ObjectManager::Get().GetObject<ControllerCombat>(m_controllerId);
     if (!controller)
         return;
