@@ -56,15 +56,13 @@ void SkillManager::Update(int elapsedMs)
 {
     if (!m_parent)
         return;
-    SkillAttributeAccumulator totals;
-    GatherSkillAttributes(totals);
-    for (uint32_t type = 0; type < kSkillAttributeTypeCount; ++type)
-        m_frameTotals[type] = totals.GetValue(static_cast<SkillAttributeType>(type));
-    m_frameTotalsValid = true;
+    m_inFrame = true;
+    m_frameTotalsValid = false;
     ObjectManager& objects = ObjectManager::Get();
     for (size_t i = 0; i < m_activeList.size(); ++i)
         if (Skill* skill = objects.GetObject<Skill>(m_activeList[i]))
             skill->Update(*m_parent, elapsedMs);
+    m_inFrame = false;
     m_frameTotalsValid = false;
 }
 
@@ -249,8 +247,16 @@ void SkillManager::GatherSkillAttributes(SkillAttributeAccumulator& accumulator)
 
 float SkillManager::GetTotalSkillAttribute(SkillAttributeType type) const
 {
-    if (m_frameTotalsValid)
+    if (m_inFrame) {
+        if (!m_frameTotalsValid) {
+            SkillAttributeAccumulator totals;
+            GatherSkillAttributes(totals);
+            for (uint32_t kind = 0; kind < kSkillAttributeTypeCount; ++kind)
+                m_frameTotals[kind] = totals.GetValue(static_cast<SkillAttributeType>(kind));
+            m_frameTotalsValid = true;
+        }
         return type < kSkillAttributeTypeCount ? m_frameTotals[type] : 0.0f;
+    }
     SkillAttributeAccumulator accumulator;
     GatherSkillAttributes(accumulator);
     return accumulator.GetValue(type);

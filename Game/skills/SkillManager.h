@@ -164,9 +164,10 @@ private:
     uint32_t m_leftHandWeapon = 0;
     SkillServicesBase* m_skillServices = nullptr;   // not owned
     bool m_monsterSkills = false;
-    // The totals of GetTotalSkillAttribute for the frame under way; valid while set.
-    bool m_frameTotalsValid = false;
-    float m_frameTotals[kSkillAttributeTypeCount] = {};
+    // Within Update, the owner's totals are gathered once, when a skill first asks.
+    bool m_inFrame = false;
+    mutable bool m_frameTotalsValid = false;
+    mutable float m_frameTotals[kSkillAttributeTypeCount] = {};
     void GatherSkillAttributes(SkillAttributeAccumulator& accumulator) const;
     std::vector<std::pair<uint32_t, std::string>> m_weaponEnchantments;   // skill id, record
     std::vector<std::pair<uint32_t, std::vector<std::string>>> m_charFxPaks;
