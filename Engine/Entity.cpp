@@ -267,9 +267,15 @@ bool Actor::RaiseEvents(int channel, double from, double to, bool placed, unsign
     return true;
 }
 
+const Name& Actor::EndEvent()
+{
+    static const Name end("End");
+    return end;
+}
+
 void Actor::AdvanceAnimations(int elapsedMs)
 {
-    static const Name kEnd("End");
+    const Name& kEnd = EndEvent();
     if (!m_channels)
         return;
     const bool placed = IsInWorld();

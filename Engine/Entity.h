@@ -106,6 +106,8 @@ public:
     virtual void PreAnimationUpdate(int elapsedMs);
     // An event of the animation being played (a footstep, "End" ...).
     virtual void AnimationCallback(const Name& event);
+    // "End", the event raised when an animation reaches its end.
+    static const Name& EndEvent();
     // Adjusts the pose the animation gave before it is drawn; nothing at this level.
     virtual void TweakPose() {}
     // Draws the actor's debug data (there is no renderer: kinds log or record it);

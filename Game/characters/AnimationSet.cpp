@@ -60,11 +60,6 @@ constexpr KindInfo kKinds[AnimationSet_Count] = {
     {"TurnLeft180", EntryKind::Single, kHigh},
 };
 
-const Name& EndEvent()
-{
-    static const Name end = Name::Create("End");
-    return end;
-}
 
 }  // namespace
 
@@ -102,7 +97,7 @@ bool AnimationInfo::Play(Actor& actor, float speedFactor, bool playLoop, unsigne
 bool AnimationInfo::HandleAnimationCallback(const Name& event)
 {
     // Counted down only while rounds are left, so endless "End" events cannot wrap it.
-    if (event != EndEvent() || loop || iterationsLeft <= 0)
+    if (event != Actor::EndEvent() || loop || iterationsLeft <= 0)
         return false;
     return --iterationsLeft > 0;
 }

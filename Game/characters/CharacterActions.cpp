@@ -11,12 +11,6 @@ namespace GAME {
 
 namespace {
 
-const Name& EndEvent()
-{
-    static const Name end("End");
-    return end;
-}
-
 ControllerBaseCharacter* GetController(const Character& character)
 {
     return ObjectManager::Get().GetObject<ControllerBaseCharacter>(character.GetControllerId());
@@ -49,7 +43,7 @@ void IdleAction::Execute()
 
 void IdleAction::AnimationCallback(const Name& event)
 {
-    if (event != EndEvent())
+    if (event != Actor::EndEvent())
         return;
     if (Character* character = GetCharacter())
         PlayAttackIdle(*character);

@@ -32,7 +32,6 @@ namespace GAME {
 
 namespace {
 
-constexpr int kLogError = 2;
 constexpr int kSurfaceWater = 7;
 constexpr float kFootstepProbeLength = 100.0f;
 constexpr float kFootstepProbeAllowance = 0.25f;
@@ -172,7 +171,7 @@ void Character::ExecuteStun()
         return;
     if (!m_currentAnimationSet ||
         !m_currentAnimationSet->PlayAnimation(*this, AnimationSet_Stun, Name(), 1.0f, true, 0))
-        gEngine->Log(kLogError, "Failed to start stun animation.");
+        gEngine->Log(LOG_ERROR, "Failed to start stun animation.");
     SetActionState(Character_ActionState_Stun);
 }
 
@@ -525,13 +524,13 @@ void Character::PlayNetSound(SoundPak* pak)
             Enqueue(new PlaySoundConfigCmd(GetObjectId(), static_cast<uint32_t>(index)));
             return;
         }
-    gEngine->Log(kLogError, "%s attempted to play an invalid Net Sound.", GetObjectName().c_str());
+    gEngine->Log(LOG_ERROR, "%s attempted to play an invalid Net Sound.", GetObjectName().c_str());
 }
 
 void Character::OnPlayNetSound(uint32_t index)
 {
     if (index >= m_netSounds.size()) {
-        gEngine->Log(kLogError, "%s received config cmd to play an invalid Net Sound.", GetObjectName().c_str());
+        gEngine->Log(LOG_ERROR, "%s received config cmd to play an invalid Net Sound.", GetObjectName().c_str());
         return;
     }
     m_netSounds[index]->Play(GetCoords().GetPosition(), 0, true);

@@ -95,12 +95,11 @@ bool SkillManager::HandleSkillAnimationCallback(const Name& event, uint32_t skil
     if (skillNumber != kBareHandSkill || !m_bareHand.active)
         return false;
     static const Name kHit("Hit");
-    static const Name kEnd("End");
     if (event == kHit) {
         StrikeBareHanded(m_bareHand.targetId);
         return false;
     }
-    if (event == kEnd) {
+    if (event == Actor::EndEvent()) {
         m_bareHand = {};
         return true;
     }
