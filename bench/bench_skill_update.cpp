@@ -26,7 +26,8 @@ constexpr int kFrameMs = 16;
 // Counts the state updates; the benchmark only needs them not to vanish.
 class CountingServices : public SkillServicesBase {
 public:
-    void SendSkillStateUpdate(uint32_t, int32_t, bool) override { ++sent; }
+    void SendSkillStateUpdate(uint32_t, const SkillState&) override { ++sent; }
+    void SendSkillActiveUpdate(uint32_t, const SkillActiveState&) override { ++sent; }
     long long sent = 0;
 };
 

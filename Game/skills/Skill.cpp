@@ -158,28 +158,28 @@ unsigned Skill::GetCurrentLevel() const
 {
     // A level received from a peer may be negative: it counts as no level at all
     // rather than wrapping to a huge one.
-    if (m_skillLevel <= 0)
+    if (m_state.level <= 0)
         return 0;
-    const uint64_t level = static_cast<uint64_t>(m_skillLevel) + m_augmentedLevel;
+    const uint64_t level = static_cast<uint64_t>(m_state.level) + m_augmentedLevel;
     return static_cast<unsigned>(std::min<uint64_t>(level, GetUltimateLevel()));
 }
 
 void Skill::SetSkillLevel(unsigned level)
 {
-    m_skillLevel = static_cast<int32_t>(std::min<unsigned>(level, 0x7fffffffu));
-    if (m_skillLevel >= 1 && !m_tempSkill && m_manager)
+    m_state.level = static_cast<int32_t>(std::min<unsigned>(level, 0x7fffffffu));
+    if (m_state.level >= 1 && !m_tempSkill && m_manager)
         m_manager->AddToActiveList(this);
     if (m_manager && m_manager->IsMonsterSkill())
-        m_enabled = true;
+        m_state.enabled = true;
     RefreshPassiveContribution();
     PreLoadResources();
 }
 
 void Skill::AddSkillLevel(int n)
 {
-    const int64_t wanted = static_cast<int64_t>(m_skillLevel) + n;
+    const int64_t wanted = static_cast<int64_t>(m_state.level) + n;
     const int32_t level = static_cast<int32_t>(std::clamp<int64_t>(wanted, 0, GetMaxLevel()));
-    if (level != m_skillLevel) {
+    if (level != m_state.level) {
         SetSkillLevel(static_cast<unsigned>(level));
         SendStateUpdate();
     }
@@ -187,8 +187,8 @@ void Skill::AddSkillLevel(int n)
 
 void Skill::SubtractSkillLevel(unsigned n)
 {
-    const int64_t level = std::max<int64_t>(static_cast<int64_t>(m_skillLevel) - n, 0);
-    if (level != m_skillLevel) {
+    const int64_t level = std::max<int64_t>(static_cast<int64_t>(m_state.level) - n, 0);
+    if (level != m_state.level) {
         SetSkillLevel(static_cast<unsigned>(level));
         SendStateUpdate();
     }
@@ -196,10 +196,10 @@ void Skill::SubtractSkillLevel(unsigned n)
 
 bool Skill::DecrementSkillLevel()
 {
-    if (m_skillLevel < 1)
+    if (m_state.level < 1)
         return false;
     SubtractSkillLevel(1);
-    if (m_skillLevel == 0 && m_manager)
+    if (m_state.level == 0 && m_manager)
         m_manager->RemoveFromActiveList(this);
     return true;
 }
@@ -414,7 +414,7 @@ void Skill::Update(Character&, int elapsedMs)
     }
     if (IsControllingSkill()) {
         const bool usable = SetAvailability(m_ignoreMana, false);
-        if (usable != m_enabled) {
+        if (usable != m_state.enabled) {
             SetSkillEnabled(usable);
             SendStateUpdate();
         }
@@ -424,24 +424,29 @@ void Skill::Update(Character&, int elapsedMs)
 void Skill::SendStateUpdate()
 {
     if (SkillServicesBase* services = m_manager ? m_manager->GetSkillServices() : nullptr)
-        services->SendSkillStateUpdate(GetObjectId(), m_skillLevel, m_enabled);
+        services->SendSkillStateUpdate(GetObjectId(), m_state);
 }
 
-void Skill::ReceiveStateUpdate(int32_t level, bool enabled, bool force)
+void Skill::SendActiveStateUpdate()
 {
-    const int32_t oldLevel = m_skillLevel;
+    if (SkillServicesBase* services = m_manager ? m_manager->GetSkillServices() : nullptr)
+        services->SendSkillActiveUpdate(GetObjectId(), m_activeState);
+}
+
+void Skill::ReceiveStateUpdate(const SkillState& state, bool force)
+{
+    const int32_t oldLevel = m_state.level;
     if (!IsControllingSkill() || force) {
-        m_skillLevel = level;
-        m_enabled = enabled;
+        m_state = state;
         RefreshPassiveContribution();
         if (m_manager) {
-            if (m_skillLevel < 1 || m_tempSkill)
+            if (m_state.level < 1 || m_tempSkill)
                 m_manager->RemoveFromActiveList(this);
             else
                 m_manager->AddToActiveList(this);
         }
     }
-    if (m_skillLevel != oldLevel)
+    if (m_state.level != oldLevel)
         PreLoadResources();
 }
 

@@ -13,6 +13,7 @@
 #include "Engine/Object.h"
 #include "Game/combat/SkillAttribute.h"
 #include "Game/items/ItemTypes.h"
+#include "Game/skills/SkillState.h"
 
 namespace GAME {
 
@@ -146,7 +147,9 @@ public:
     }
     virtual bool ShouldMonsterSkillBeInterruptedWhilePursuing() const { return true; }
     // Applies a state sent by the controlling peer (or any state with `force`).
-    virtual void ReceiveStateUpdate(int32_t level, bool enabled, bool force);
+    virtual void ReceiveStateUpdate(const SkillState& state, bool force);
+    // Copies the active state whole.
+    virtual void ReceiveActiveUpdate(Character&, const SkillActiveState& state, bool) { m_activeState = state; }
     virtual bool IsValidTarget(unsigned) const { return true; }
     virtual bool GetWarmUpWasActive() const { return false; }
     virtual void PreLoadResources() {}
@@ -183,7 +186,7 @@ public:
     bool IsAugmented() const { return m_augmentedLevel > 0; }
 
     // ---- Levels -------------------------------------------------------------------------
-    int32_t GetSkillLevel() const { return m_skillLevel; }
+    int32_t GetSkillLevel() const { return m_state.level; }
     uint32_t GetMasteryId() const { return m_masteryId; }
     void AddMastery(uint32_t id)
     {
@@ -228,11 +231,11 @@ public:
     static bool IsQualifyingWeapons(Weapon_Type right, Weapon_Type left, const std::vector<Weapon_Type>& qualifying);
     bool AllowDualWieldWeapons() const;
     // Enabled and above level 0.
-    bool IsSkillEnabled() const { return m_enabled && m_skillLevel > 0; }
-    bool IsEnabledFlagSet() const { return m_enabled; }
+    bool IsSkillEnabled() const { return m_state.enabled && m_state.level > 0; }
+    bool IsEnabledFlagSet() const { return m_state.enabled; }
     void SetSkillEnabled(bool enabled)
     {
-        m_enabled = enabled;
+        m_state.enabled = enabled;
         RefreshPassiveContribution();
     }
 
@@ -260,8 +263,12 @@ public:
     Prop* GetProp2() const { return m_prop2; }
 
     // ---- Replication --------------------------------------------------------------------
-    // Sends the level and enabled flag through the owner's services, when this peer has them.
+    // Send the state or the active state through the owner's services, when this peer
+    // has them.
     void SendStateUpdate();
+    void SendActiveStateUpdate();
+    const SkillState& GetSkillState() const { return m_state; }
+    const SkillActiveState& GetActiveState() const { return m_activeState; }
 
     // ---- Passive contributions ----------------------------------------------------------
     // What the skill adds to its owner's character attribute totals: the contribution of
@@ -312,10 +319,14 @@ private:
     bool m_weaponNotQualifying = false;
     bool m_handStateNotQualifying = false;
     Skill_RangeProfile m_rangeProfile = Skill_RangeMelee;
-    int32_t m_skillLevel = 0;
     // Skills made outside a skill manager act from their level alone, so they start
     // enabled; a controlling peer's update recomputes the flag every frame.
-    bool m_enabled = true;
+    SkillState m_state{0, true};
+
+protected:
+    SkillActiveState m_activeState;
+
+private:
     uint32_t m_masteryId = 0;
     std::vector<uint32_t> m_modifiers;
     std::vector<uint32_t> m_secondarySkills;

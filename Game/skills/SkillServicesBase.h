@@ -4,14 +4,17 @@
 
 #include <cstdint>
 
+#include "Game/skills/SkillState.h"
+
 namespace GAME {
 
 class SkillServicesBase {
 public:
     virtual ~SkillServicesBase() = default;
 
-    // The skill's level and enabled flag changed on this peer.
-    virtual void SendSkillStateUpdate(uint32_t skillId, int32_t level, bool enabled) = 0;
+    // The skill's state or active state changed on this peer: the other peers get it.
+    virtual void SendSkillStateUpdate(uint32_t skillId, const SkillState& state) = 0;
+    virtual void SendSkillActiveUpdate(uint32_t skillId, const SkillActiveState& state) = 0;
     // Starts the hit-iteration count that travels with each projectile creation again.
     void ClearHitIteration() { m_hitIteration = 0; }
     uint32_t GetHitIteration() const { return m_hitIteration; }

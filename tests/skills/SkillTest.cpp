@@ -22,7 +22,8 @@ namespace {
 class FakeOwner : public SkillManagerBase, public SkillServicesBase {
 public:
     struct Sent { uint32_t skillId; int32_t level; bool enabled; };
-    void SendSkillStateUpdate(uint32_t id, int32_t lvl, bool enabled) override { sent.push_back({id, lvl, enabled}); }
+    void SendSkillStateUpdate(uint32_t id, const SkillState& s) override { sent.push_back({id, s.level, s.enabled}); }
+    void SendSkillActiveUpdate(uint32_t, const SkillActiveState&) override {}
     SkillServicesBase* GetSkillServices() const override { return services; }
     Character* GetParent() const override { return nullptr; }
     bool IsMonsterSkill() const override { return false; }
@@ -97,13 +98,13 @@ TEST_F(SkillTest, LevelsAugmentationAndTheUpdatesTheySend)
     EXPECT_EQ(owner.sent.size(), 2u);
 
     // The controlling peer keeps its own state against a received one unless forced.
-    skill->ReceiveStateUpdate(4, true, false);
+    skill->ReceiveStateUpdate({4, true}, false);
     EXPECT_EQ(skill->GetSkillLevel(), 0);
-    skill->ReceiveStateUpdate(4, true, true);
+    skill->ReceiveStateUpdate({4, true}, true);
     EXPECT_EQ(skill->GetSkillLevel(), 4);
     // A peer may send a negative level: it counts as none, not as a huge unsigned one.
     skill->IncrementAugmentedSkillLevel(4);
-    skill->ReceiveStateUpdate(-5, true, true);
+    skill->ReceiveStateUpdate({-5, true}, true);
     EXPECT_EQ(skill->GetCurrentLevel(), 0u);
     EXPECT_TRUE(owner.active.empty());
 }
