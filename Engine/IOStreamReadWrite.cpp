@@ -1,0 +1,484 @@
+#include "Engine/IOStreamReadWrite.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cerrno>
+#include <cstring>
+
+#include "Engine/Engine.h"
+#include "Engine/NetPacketBuffer.h"
+
+namespace GAME {
+
+using namespace IOStreamFormat;
+
+namespace {
+
+// The buffer's first size: a small save never grows it.
+constexpr size_t kInitialBytes = 4096;
+constexpr const char* kMemory = "memory";
+
+const char* TagName(unsigned tag)
+{
+    switch (tag) {
+    case kUniqueId: return "a unique id";
+    case kWString: return "a wide string";
+    case kBool: return "a bool";
+    case kUInt32: return "an unsigned integer";
+    case kString: return "a string";
+    case kFloat: return "a float";
+    case kInt32: return "a signed integer";
+    case kBeginBlock: return "a begin of block";
+    case kEndBlock: return "an end of block";
+    default: return "an unknown tag";
+    }
+}
+
+bool IsValueTag(unsigned tag)
+{
+    return tag >= kUniqueId && tag <= kInt32;
+}
+
+std::string Quoted(const char* text)
+{
+    return std::string("\"") + text + "\"";
+}
+
+// Bytes read from a stream, shown in a log line: what is not printable ASCII becomes '?'.
+std::string QuotedBytes(const unsigned char* bytes, size_t count)
+{
+    std::string text = "\"";
+    for (size_t i = 0; i < count; ++i)
+        text += bytes[i] >= 0x20 && bytes[i] < 0x7F ? static_cast<char>(bytes[i]) : '?';
+    return text + "\"";
+}
+
+std::string SystemError(const std::string& what, const std::string& path)
+{
+    return what + " " + Quoted(path.c_str()) + " failed: " + std::strerror(errno);
+}
+
+// Makes a rename in the folder of `path` durable; a folder that cannot be synced leaves
+// the file renamed all the same.
+void SyncFolder(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+// ---- Status -----------------------------------------------------------------------------
+
+void IOStreamStatus::Fail(std::string reason)
+{
+    if (m_failed)
+        return;
+    m_failed = true;
+    m_error = std::move(reason);
+    gEngine->Log(LOG_ERROR, "%s (%s): %s", m_who, m_source.c_str(), m_error.c_str());
+}
+
+// ---- Writer -----------------------------------------------------------------------------
+
+IOStreamWrite::IOStreamWrite() : IOStreamWrite(std::string())
+{
+}
+
+IOStreamWrite::IOStreamWrite(const std::string& path)
+    : IOStreamStatus("IOStreamWrite", path.empty() ? kMemory : path), m_bytes(kInitialBytes), m_path(path)
+{
+    unsigned char* at = Claim(kHeaderSize);
+    std::memcpy(at, kMagic, sizeof kMagic);
+    NetBytes::StoreU32(at + 4, kVersion);
+}
+
+IOStreamWrite::~IOStreamWrite()
+{
+    if (!m_closed)
+        Close();
+}
+
+bool IOStreamWrite::Grow(size_t count)
+{
+    if (count > kMaxSize - m_size) {
+        Fail("the stream would be larger than " + std::to_string(kMaxSize) + " bytes");
+        return false;
+    }
+    m_bytes.resize(std::min(kMaxSize, std::max(m_size + count, 2 * m_bytes.size())));
+    return true;
+}
+
+unsigned char* IOStreamWrite::ClaimValue(Tag tag, const char* key, size_t size)
+{
+    const size_t keyLength = std::strlen(key);
+    if (Failed() || m_closed || keyLength > kMaxKeyLength) {
+        if (m_closed)
+            Fail("the value " + Quoted(key) + " was written after the stream was closed");
+        else if (keyLength > kMaxKeyLength)
+            Fail("the key " + Quoted(key) + " is longer than " + std::to_string(kMaxKeyLength) + " bytes");
+        return nullptr;
+    }
+    unsigned char* at = Claim(2 + keyLength + size);
+    if (!at)
+        return nullptr;
+    at[0] = tag;
+    at[1] = static_cast<unsigned char>(keyLength);
+    std::memcpy(at + 2, key, keyLength);
+    return at + 2 + keyLength;
+}
+
+void IOStreamWrite::WriteU32(Tag tag, const char* key, uint32_t bits)
+{
+    if (unsigned char* at = ClaimValue(tag, key, 4))
+        NetBytes::StoreU32(at, bits);
+}
+
+void IOStreamWrite::StreamUniqueId(const char* key, UniqueId& value)
+{
+    if (unsigned char* at = ClaimValue(kUniqueId, key, 16))
+        for (unsigned i = 0; i < UniqueId::kPartCount; ++i)
+            NetBytes::StoreU32(at + 4 * i, value.GetPart(i));
+}
+
+void IOStreamWrite::StreamWString(const char* key, std::u16string& value)
+{
+    // The size check of the claim keeps the count far below 2^32.
+    if (value.size() > kMaxSize / 2) {
+        Fail("the wide string " + Quoted(key) + " is too long");
+        return;
+    }
+    if (unsigned char* at = ClaimValue(kWString, key, 4 + 2 * value.size())) {
+        NetBytes::StoreU32(at, static_cast<uint32_t>(value.size()));
+        unsigned char* units = at + 4;
+        for (char16_t unit : value) {
+            NetBytes::StoreU16(units, unit);
+            units += 2;
+        }
+    }
+}
+
+void IOStreamWrite::StreamBool(const char* key, bool& value)
+{
+    if (unsigned char* at = ClaimValue(kBool, key, 1))
+        *at = value ? 1 : 0;
+}
+
+void IOStreamWrite::StreamUInt32(const char* key, uint32_t& value)
+{
+    WriteU32(kUInt32, key, value);
+}
+
+void IOStreamWrite::StreamString(const char* key, std::string& value)
+{
+    if (value.size() > kMaxSize) {
+        Fail("the string " + Quoted(key) + " is too long");
+        return;
+    }
+    if (unsigned char* at = ClaimValue(kString, key, 4 + value.size())) {
+        NetBytes::StoreU32(at, static_cast<uint32_t>(value.size()));
+        std::memcpy(at + 4, value.data(), value.size());
+    }
+}
+
+void IOStreamWrite::StreamFloat(const char* key, float& value)
+{
+    WriteU32(kFloat, key, std::bit_cast<uint32_t>(value));
+}
+
+void IOStreamWrite::StreamInt32(const char* key, int32_t& value)
+{
+    WriteU32(kInt32, key, static_cast<uint32_t>(value));
+}
+
+void IOStreamWrite::WriteMarker(Tag tag)
+{
+    if (Failed())
+        return;
+    if (m_closed) {
+        Fail("a block marker was written after the stream was closed");
+        return;
+    }
+    if (unsigned char* at = Claim(1))
+        *at = tag;
+}
+
+void IOStreamWrite::BeginBlock()
+{
+    WriteMarker(kBeginBlock);
+    ++m_depth;
+}
+
+void IOStreamWrite::EndBlock()
+{
+    if (m_depth == 0) {
+        Fail("a block was ended that was not begun");
+        return;
+    }
+    WriteMarker(kEndBlock);
+    --m_depth;
+}
+
+bool IOStreamWrite::Close()
+{
+    if (m_closed)
+        return !Failed();
+    if (m_depth != 0)
+        Fail(std::to_string(m_depth) + " block(s) not ended");
+    m_closed = true;
+    if (!Failed() && !m_path.empty())
+        WriteFile();
+    return !Failed();
+}
+
+bool IOStreamWrite::WriteFile()
+{
+    static std::atomic<unsigned> s_serial{0};
+    const std::string temporary =
+        m_path + "." + std::to_string(::getpid()) + "." + std::to_string(s_serial++) + ".tmp";
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        Fail(SystemError("creating", temporary));
+        return false;
+    }
+    std::string failure;
+    for (size_t done = 0; done < m_size && failure.empty();) {
+        const ssize_t n = ::write(fd, m_bytes.data() + done, m_size - done);
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else if (n == 0 || errno != EINTR)
+            failure = n == 0 ? "writing " + Quoted(temporary.c_str()) + " stopped" : SystemError("writing", temporary);
+    }
+    if (failure.empty() && ::fsync(fd) != 0)
+        failure = SystemError("syncing", temporary);
+    if (::close(fd) != 0 && failure.empty())
+        failure = SystemError("closing", temporary);
+    if (failure.empty() && ::rename(temporary.c_str(), m_path.c_str()) != 0)
+        failure = SystemError("renaming to", m_path);
+    if (!failure.empty()) {
+        ::unlink(temporary.c_str());
+        Fail(failure);
+        return false;
+    }
+    SyncFolder(m_path);
+    return true;
+}
+
+// ---- Reader -----------------------------------------------------------------------------
+
+IOStreamRead::IOStreamRead(const void* data, size_t size)
+    : IOStreamRead(std::vector<unsigned char>(static_cast<const unsigned char*>(data),
+                                              static_cast<const unsigned char*>(data) + size))
+{
+}
+
+IOStreamRead::IOStreamRead(std::vector<unsigned char> bytes)
+    : IOStreamStatus("IOStreamRead", kMemory), m_bytes(std::move(bytes))
+{
+    CheckHeader();
+}
+
+IOStreamRead::IOStreamRead(const std::string& path) : IOStreamStatus("IOStreamRead", path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0) {
+        Fail(SystemError("opening", path));
+    } else if (::fstat(fd, &info) != 0) {
+        Fail(SystemError("examining", path));
+    } else if (!S_ISREG(info.st_mode)) {
+        Fail("not a regular file");
+    } else if (static_cast<uint64_t>(info.st_size) > kMaxSize) {
+        Fail("the file is larger than " + std::to_string(kMaxSize) + " bytes");
+    } else {
+        m_bytes.resize(static_cast<size_t>(info.st_size));
+        for (size_t done = 0; done < m_bytes.size();) {
+            const ssize_t n = ::read(fd, m_bytes.data() + done, m_bytes.size() - done);
+            if (n > 0) {
+                done += static_cast<size_t>(n);
+            } else if (n == 0 || errno != EINTR) {
+                Fail(n == 0 ? "the file ended while it was read" : SystemError("reading", path));
+                break;
+            }
+        }
+    }
+    if (fd >= 0)
+        ::close(fd);
+    CheckHeader();
+}
+
+void IOStreamRead::CheckHeader()
+{
+    m_cursor = m_item = m_bytes.data();
+    m_end = m_cursor + m_bytes.size();
+    if (Failed()) {
+        m_end = m_cursor;
+    } else if (m_bytes.size() > kMaxSize) {
+        FailAt("the stream is larger than " + std::to_string(kMaxSize) + " bytes");
+    } else if (Left() < kHeaderSize || std::memcmp(m_cursor, kMagic, sizeof kMagic) != 0) {
+        FailAt("not a property stream");
+    } else if (const uint32_t version = NetBytes::LoadU32(m_cursor + 4); version != kVersion) {
+        FailAt("format version " + std::to_string(version) + " is not known");
+    } else {
+        m_cursor += kHeaderSize;
+    }
+}
+
+void IOStreamRead::FailAt(const std::string& reason)
+{
+    Fail(reason + " (at byte " + std::to_string(m_item - m_bytes.data()) + ")");
+    m_end = m_cursor;
+}
+
+const unsigned char* IOStreamRead::TakeValue(Tag tag, const char* key, size_t size)
+{
+    m_item = m_cursor;
+    const size_t keyLength = std::strlen(key);
+    if (Left() < 2 + keyLength + size || m_cursor[0] != tag || m_cursor[1] != keyLength ||
+        std::memcmp(m_cursor + 2, key, keyLength) != 0) {
+        Mismatch(tag, key);
+        return nullptr;
+    }
+    const unsigned char* at = m_cursor + 2 + keyLength;
+    m_cursor = at + size;
+    return at;
+}
+
+void IOStreamRead::Mismatch(Tag tag, const char* key)
+{
+    if (Failed())
+        return;
+    const std::string wanted = Quoted(key) + " (" + TagName(tag) + ")";
+    if (Left() == 0) {
+        FailAt("the bytes end where " + wanted + " was expected");
+    } else if (m_cursor[0] != tag) {
+        FailAt(wanted + " expected, " + TagName(m_cursor[0]) + " found");
+    } else if (Left() < 2 || Left() - 2 < m_cursor[1]) {
+        FailAt("the bytes end inside the key of " + wanted);
+    } else if (m_cursor[1] != std::strlen(key) || std::memcmp(m_cursor + 2, key, m_cursor[1]) != 0) {
+        FailAt(wanted + " expected, the key " + QuotedBytes(m_cursor + 2, m_cursor[1]) + " found");
+    } else {
+        FailAt("the bytes end inside the value of " + wanted);
+    }
+}
+
+const unsigned char* IOStreamRead::TakeSized(Tag tag, const char* key, size_t unit, uint32_t& count)
+{
+    const unsigned char* at = TakeValue(tag, key, 4);
+    if (!at)
+        return nullptr;
+    count = NetBytes::LoadU32(at);
+    if (count > Left() / unit) {
+        FailAt("the length " + std::to_string(count) + " of " + Quoted(key) + " does not fit in the " +
+               std::to_string(Left()) + " bytes left");
+        return nullptr;
+    }
+    at = m_cursor;
+    m_cursor += count * unit;
+    return at;
+}
+
+bool IOStreamRead::TakeU32(Tag tag, const char* key, uint32_t& bits)
+{
+    const unsigned char* at = TakeValue(tag, key, 4);
+    if (at)
+        bits = NetBytes::LoadU32(at);
+    return at != nullptr;
+}
+
+void IOStreamRead::StreamUniqueId(const char* key, UniqueId& value)
+{
+    if (const unsigned char* at = TakeValue(kUniqueId, key, 16))
+        for (unsigned i = 0; i < UniqueId::kPartCount; ++i)
+            value.SetPart(i, NetBytes::LoadU32(at + 4 * i));
+}
+
+void IOStreamRead::StreamWString(const char* key, std::u16string& value)
+{
+    uint32_t count = 0;
+    if (const unsigned char* at = TakeSized(kWString, key, 2, count)) {
+        value.resize(count);
+        for (uint32_t i = 0; i < count; ++i)
+            value[i] = NetBytes::LoadU16(at + 2 * i);
+    }
+}
+
+void IOStreamRead::StreamBool(const char* key, bool& value)
+{
+    const unsigned char* at = TakeValue(kBool, key, 1);
+    if (!at)
+        return;
+    if (*at > 1)
+        FailAt("the bool " + Quoted(key) + " holds " + std::to_string(*at));
+    else
+        value = *at == 1;
+}
+
+void IOStreamRead::StreamUInt32(const char* key, uint32_t& value)
+{
+    TakeU32(kUInt32, key, value);
+}
+
+void IOStreamRead::StreamString(const char* key, std::string& value)
+{
+    uint32_t count = 0;
+    if (const unsigned char* at = TakeSized(kString, key, 1, count))
+        value.assign(reinterpret_cast<const char*>(at), count);
+}
+
+void IOStreamRead::StreamFloat(const char* key, float& value)
+{
+    uint32_t bits;
+    if (TakeU32(kFloat, key, bits))
+        value = std::bit_cast<float>(bits);
+}
+
+void IOStreamRead::StreamInt32(const char* key, int32_t& value)
+{
+    uint32_t bits;
+    if (TakeU32(kInt32, key, bits))
+        value = static_cast<int32_t>(bits);
+}
+
+void IOStreamRead::TakeMarker(Tag tag)
+{
+    m_item = m_cursor;
+    if (Left() > 0 && m_cursor[0] == tag && (tag == kBeginBlock || m_depth > 0)) {
+        ++m_cursor;
+        m_depth += tag == kBeginBlock ? 1 : -1;
+        return;
+    }
+    if (Failed())
+        return;
+    if (tag == kEndBlock && m_depth == 0)
+        FailAt("a block was ended that was not begun");
+    else if (Left() == 0)
+        FailAt(std::string("the bytes end where ") + TagName(tag) + " was expected");
+    else if (IsValueTag(m_cursor[0]) && Left() >= 2 && Left() - 2 >= m_cursor[1])
+        FailAt(std::string(TagName(tag)) + " expected, " + TagName(m_cursor[0]) + " " +
+               QuotedBytes(m_cursor + 2, m_cursor[1]) + " found");
+    else
+        FailAt(std::string(TagName(tag)) + " expected, " + TagName(m_cursor[0]) + " found");
+}
+
+void IOStreamRead::BeginBlock()
+{
+    TakeMarker(kBeginBlock);
+}
+
+void IOStreamRead::EndBlock()
+{
+    TakeMarker(kEndBlock);
+}
+
+}  // namespace GAME

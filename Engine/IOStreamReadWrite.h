@@ -1,0 +1,190 @@
+// The byte form of the keyed property stream, its writer IOStreamWrite and its reader
+// IOStreamRead, each over a byte vector in memory or over a file.
+//
+// Layout, version 1; every number little-endian:
+//
+//   header     8        the magic "GKPS", then u32 format version (1)
+//   then items, each starting with one tag byte:
+//   value      2+k+v    tag, u8 key length k, the k key bytes (no terminator), the value
+//   begin      1        tag 0x40: a block begins
+//   end        1        tag 0x41: the innermost open block ends
+//
+//   tag  value kind    v      value bytes
+//   1    UniqueId      16     its four u32 words in order
+//   2    wide string   4+2n   u32 unit count n, then n u16 units
+//   3    bool          1      0 or 1; any other byte fails the read
+//   4    u32           4
+//   5    string        4+n    u32 byte count n, then n bytes
+//   6    float         4      IEEE-754 single bits, any bits kept as they are
+//   7    i32           4      two's complement
+//
+// A stream is at most kMaxSize bytes and a key at most 255 bytes; the writer refuses
+// what the reader would refuse. Trailing bytes after what a caller reads are not read.
+//
+// Failures. Each stream keeps its first failure: Failed() turns true, GetError() holds
+// the reason, and the reason is logged once at error level. A reader fails when a
+// value's tag or key is not the one asked for, a block marker is not where it is asked
+// for, an end has no open block, a bool byte is not 0 or 1, a length does not fit in the
+// bytes left (checked before anything is allocated), or the bytes end; after that no
+// value is touched again. A writer fails on an overlong key or stream, an end without a
+// begin, a block still open at Close, or an error of the file; after that it writes
+// nothing more.
+//
+// Files. A reader reads the whole file at construction. A writer keeps its bytes in
+// memory and writes them at Close (or destruction): to a fresh temporary file in the
+// same folder, flushed and synced, then renamed over the target. Any failure removes the
+// temporary file, so the old file stays as it was; a writer that failed before Close
+// writes no file at all.
+//
+// Speed: the writer appends each value with one size check into a buffer that grows by
+// doubling; the reader checks each item with one bounds check and compares the key's
+// bytes in place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Engine/IOStream.h"
+
+namespace GAME {
+
+namespace IOStreamFormat {
+inline constexpr unsigned char kMagic[4] = {'G', 'K', 'P', 'S'};
+inline constexpr uint32_t kVersion = 1;
+inline constexpr size_t kHeaderSize = 8;
+inline constexpr size_t kMaxKeyLength = 255;
+inline constexpr size_t kMaxSize = size_t{256} << 20;
+
+enum Tag : unsigned char {
+    kUniqueId = 1,
+    kWString = 2,
+    kBool = 3,
+    kUInt32 = 4,
+    kString = 5,
+    kFloat = 6,
+    kInt32 = 7,
+    kBeginBlock = 0x40,
+    kEndBlock = 0x41,
+};
+}  // namespace IOStreamFormat
+
+// What reader and writer share: the first failure, kept and logged once.
+class IOStreamStatus {
+public:
+    bool Failed() const { return m_failed; }
+    const std::string& GetError() const { return m_error; }
+
+protected:
+    // `who` names the stream in the log line ("IOStreamRead", "IOStreamWrite").
+    IOStreamStatus(const char* who, std::string source) : m_who(who), m_source(std::move(source)) {}
+    [[gnu::cold]] void Fail(std::string reason);
+    const std::string& GetSource() const { return m_source; }
+
+private:
+    const char* m_who;
+    std::string m_source;   // the file's path, or "memory"
+    std::string m_error;
+    bool m_failed = false;
+};
+
+class IOStreamWrite : public IOStream, public IOStreamStatus {
+public:
+    // Into memory; GetBytes gives what was written.
+    IOStreamWrite();
+    // Into memory, then to `path` at Close.
+    explicit IOStreamWrite(const std::string& path);
+    // Closes the stream when Close was not called.
+    ~IOStreamWrite() override;
+    IOStreamWrite(const IOStreamWrite&) = delete;
+    IOStreamWrite& operator=(const IOStreamWrite&) = delete;
+
+    void StreamUniqueId(const char* key, UniqueId& value) override;
+    void StreamWString(const char* key, std::u16string& value) override;
+    void StreamBool(const char* key, bool& value) override;
+    void StreamUInt32(const char* key, uint32_t& value) override;
+    void StreamString(const char* key, std::string& value) override;
+    void StreamFloat(const char* key, float& value) override;
+    void StreamInt32(const char* key, int32_t& value) override;
+    bool IsReading() const override { return false; }
+    void BeginBlock() override;
+    void EndBlock() override;
+
+    // Ends the stream: fails when a block is open; for a file, writes it as described
+    // above. Later writes fail. True when the stream has not failed. A second call
+    // answers the same and writes nothing.
+    bool Close();
+    // The bytes written so far, header included.
+    std::span<const unsigned char> GetBytes() const { return {m_bytes.data(), m_size}; }
+
+private:
+    // Room for `count` more bytes, or null (the stream failed) when there is none.
+    unsigned char* Claim(size_t count)
+    {
+        if (m_bytes.size() - m_size < count && !Grow(count))
+            return nullptr;
+        unsigned char* at = m_bytes.data() + m_size;
+        m_size += count;
+        return at;
+    }
+    bool Grow(size_t count);
+    // The tag and key of a value followed by `size` bytes of it, whose start it returns.
+    unsigned char* ClaimValue(IOStreamFormat::Tag tag, const char* key, size_t size);
+    void WriteU32(IOStreamFormat::Tag tag, const char* key, uint32_t bits);
+    void WriteMarker(IOStreamFormat::Tag tag);
+    bool WriteFile();
+
+    std::vector<unsigned char> m_bytes;   // at least m_size long
+    size_t m_size = 0;
+    std::string m_path;                    // empty for memory
+    int m_depth = 0;
+    bool m_closed = false;
+};
+
+class IOStreamRead : public IOStream, public IOStreamStatus {
+public:
+    IOStreamRead(const void* data, size_t size);
+    explicit IOStreamRead(std::vector<unsigned char> bytes);
+    // Reads the whole file; a file that cannot be read fails the stream.
+    explicit IOStreamRead(const std::string& path);
+    IOStreamRead(const IOStreamRead&) = delete;
+    IOStreamRead& operator=(const IOStreamRead&) = delete;
+
+    void StreamUniqueId(const char* key, UniqueId& value) override;
+    void StreamWString(const char* key, std::u16string& value) override;
+    void StreamBool(const char* key, bool& value) override;
+    void StreamUInt32(const char* key, uint32_t& value) override;
+    void StreamString(const char* key, std::string& value) override;
+    void StreamFloat(const char* key, float& value) override;
+    void StreamInt32(const char* key, int32_t& value) override;
+    bool IsReading() const override { return true; }
+    void BeginBlock() override;
+    void EndBlock() override;
+
+private:
+    size_t Left() const { return static_cast<size_t>(m_end - m_cursor); }
+    void CheckHeader();
+    // The value bytes of the next item when it is a value of `tag` under `key` with at
+    // least `size` bytes after its key; the cursor moves past those bytes. Null (the
+    // stream failed) otherwise.
+    const unsigned char* TakeValue(IOStreamFormat::Tag tag, const char* key, size_t size);
+    // A u32 length followed by that many elements of `unit` bytes; the elements' start
+    // with the cursor past them, or null.
+    const unsigned char* TakeSized(IOStreamFormat::Tag tag, const char* key, size_t unit, uint32_t& count);
+    bool TakeU32(IOStreamFormat::Tag tag, const char* key, uint32_t& bits);
+    void TakeMarker(IOStreamFormat::Tag tag);
+    [[gnu::cold]] void Mismatch(IOStreamFormat::Tag tag, const char* key);
+    // Fails with the reason and the offset of the item; no bytes are left after.
+    [[gnu::cold]] void FailAt(const std::string& reason);
+
+    std::vector<unsigned char> m_bytes;
+    const unsigned char* m_cursor;
+    const unsigned char* m_item;   // start of the item being read
+    const unsigned char* m_end;    // the cursor after a failure
+    int m_depth = 0;
+};
+
+}  // namespace GAME

@@ -1,0 +1,302 @@
+#include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "Engine/Engine.h"
+#include "Engine/IOStreamReadWrite.h"
+#include "Engine/TriggerToken.h"
+
+using namespace GAME;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// One value of every kind, in two nested blocks and one after them.
+struct Values {
+    UniqueId id;
+    std::u16string name = u"N\u00e4me";
+    bool flag = true;
+    uint32_t money = 0xDEADBEEFu;
+    std::string texture = "tex";
+    float speed = -1.5f;
+    int32_t level = -7;
+    std::string empty;
+    int32_t last = 42;
+
+    Values()
+    {
+        for (unsigned i = 0; i < UniqueId::kPartCount; ++i)
+            id.SetPart(i, 0x01020304u * (i + 1));
+    }
+    // Every field different from the defaults.
+    static Values Sentinels()
+    {
+        Values v;
+        v.id = UniqueId();
+        v.name = u"x";
+        v.flag = false;
+        v.money = 1;
+        v.texture = "y";
+        v.speed = 9.0f;
+        v.level = 9;
+        v.empty = "z";
+        v.last = 9;
+        return v;
+    }
+    // Per field, in stream order: whether it equals the other's.
+    std::vector<bool> Same(const Values& o) const
+    {
+        return {id == o.id,       name == o.name,   flag == o.flag,   money == o.money, texture == o.texture,
+                speed == o.speed, level == o.level, empty == o.empty, last == o.last};
+    }
+
+    void Stream(IOStream& s)
+    {
+        s.BeginBlock();
+        s.StreamUniqueId("id", id);
+        s.StreamWString("name", name);
+        s.StreamBool("flag", flag);
+        s.StreamUInt32("money", money);
+        s.StreamString("texture", texture);
+        s.StreamFloat("speed", speed);
+        s.StreamInt32("level", level);
+        s.BeginBlock();
+        s.StreamString("empty", empty);
+        s.EndBlock();
+        s.EndBlock();
+        s.StreamInt32("last", last);
+    }
+};
+
+Bytes Written()
+{
+    IOStreamWrite out;
+    Values().Stream(out);
+    EXPECT_TRUE(out.Close());
+    return Bytes(out.GetBytes().begin(), out.GetBytes().end());
+}
+
+// Reads `bytes` into sentinels and checks: the stream failed with one logged line, the
+// fields read before the failure are the written ones and every later one is untouched.
+void ExpectCleanFailure(const Bytes& bytes, const std::string& what)
+{
+    LogCapture log;
+    IOStreamRead in(bytes);
+    Values read = Values::Sentinels();
+    read.Stream(in);
+    EXPECT_TRUE(in.Failed()) << what;
+    EXPECT_EQ(1u, log.Lines().size()) << what;
+    const std::vector<bool> same = read.Same(Values());
+    const std::vector<bool> untouched = read.Same(Values::Sentinels());
+    size_t i = 0;
+    while (i < same.size() && same[i])
+        ++i;
+    for (; i < untouched.size(); ++i)
+        EXPECT_TRUE(untouched[i]) << what << ": field " << i << " was touched after the failure";
+}
+
+size_t Find(const Bytes& bytes, const std::string& key)
+{
+    auto at = std::search(bytes.begin(), bytes.end(), key.begin(), key.end());
+    return static_cast<size_t>(at - bytes.begin()) + key.size();
+}
+
+}  // namespace
+
+TEST(IOStreamTest, EveryKindRoundTripsThroughNestedBlocks)
+{
+    const Bytes bytes = Written();
+    IOStreamRead in(bytes);
+    Values read = Values::Sentinels();
+    read.Stream(in);
+    EXPECT_FALSE(in.Failed()) << in.GetError();
+    EXPECT_EQ(std::vector<bool>(9, true), read.Same(Values()));
+
+    TriggerToken token("Q1_Done"), back;
+    EXPECT_NE(token, back);
+    IOStreamWrite out;
+    token.StreamProperties(out);
+    IOStreamRead tokenIn(Bytes(out.GetBytes().begin(), out.GetBytes().end()));
+    back.StreamProperties(tokenIn);
+    EXPECT_EQ(token, back);
+    EXPECT_EQ("Q1_Done", back.GetName());
+}
+
+TEST(IOStreamTest, GoldenBytes)
+{
+    IOStreamWrite out;
+    uint32_t money = 0x01020304;
+    bool flag = true;
+    std::u16string name = u"A";
+    out.BeginBlock();
+    out.StreamUInt32("m", money);
+    out.StreamBool("f", flag);
+    out.StreamWString("n", name);
+    out.EndBlock();
+    const Bytes golden = {
+        'G', 'K', 'P', 'S', 1, 0, 0, 0,   // magic, format version 1
+        0x40,                             // begin block
+        4, 1, 'm', 4, 3, 2, 1,            // u32 tag, key length, key "m", value
+        3, 1, 'f', 1,                     // bool tag, key "f", true
+        2, 1, 'n', 1, 0, 0, 0, 'A', 0,    // wide string tag, key "n", 1 unit, u"A"
+        0x41,                             // end block
+    };
+    EXPECT_EQ(golden, Bytes(out.GetBytes().begin(), out.GetBytes().end()));
+}
+
+TEST(IOStreamTest, BrokenStreamsFailCleanlyAndLeaveLaterValuesAlone)
+{
+    const Bytes bytes = Written();
+    for (size_t n = 0; n < bytes.size(); ++n)
+        ExpectCleanFailure(Bytes(bytes.begin(), bytes.begin() + n), "cut at " + std::to_string(n));
+
+    Bytes wrongKey = bytes;
+    wrongKey[Find(bytes, "money") - 1] = 'X';
+    ExpectCleanFailure(wrongKey, "wrong key");
+
+    Bytes wrongType = bytes;
+    wrongType[Find(bytes, "money") - 7] = IOStreamFormat::kInt32;
+    ExpectCleanFailure(wrongType, "wrong type");
+
+    Bytes badBool = bytes;
+    badBool[Find(bytes, "flag")] = 2;
+    ExpectCleanFailure(badBool, "bool of 2");
+
+    for (uint32_t length : {0xFFFFFFFFu, 0x7FFFFFFFu, static_cast<uint32_t>(bytes.size())}) {
+        for (const char* key : {"name", "texture"}) {
+            Bytes huge = bytes;
+            std::memcpy(&huge[Find(bytes, key)], &length, 4);
+            ExpectCleanFailure(huge, std::string("huge length of ") + key);
+        }
+    }
+
+    // A value where the end of the inner block should be.
+    Bytes missingEnd = bytes;
+    missingEnd.erase(missingEnd.begin() + static_cast<long>(Find(bytes, "empty") + 4));
+    ExpectCleanFailure(missingEnd, "missing end");
+
+    Bytes badHeader = bytes;
+    badHeader[4] = 2;
+    ExpectCleanFailure(badHeader, "unknown version");
+}
+
+TEST(IOStreamTest, WriterRefusesMisuse)
+{
+    LogCapture log;
+    IOStreamWrite unbalanced;
+    unbalanced.EndBlock();
+    EXPECT_TRUE(unbalanced.Failed());
+
+    IOStreamWrite open;
+    open.BeginBlock();
+    EXPECT_FALSE(open.Close());
+    EXPECT_EQ("1 block(s) not ended", open.GetError());
+
+    IOStreamWrite longKey;
+    int32_t value = 1;
+    longKey.StreamInt32(std::string(256, 'k').c_str(), value);
+    EXPECT_TRUE(longKey.Failed());
+    EXPECT_EQ(3u, log.Lines().size());
+}
+
+// The file tests run in a fresh folder of their own.
+class IOStreamFileTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = testing::TempDir() + "iostreamXXXXXX";
+        ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+        m_folder = pattern;
+        m_path = m_folder + "/hero.chr";
+    }
+    void TearDown() override
+    {
+        for (const std::string& name : Names())
+            std::remove((m_folder + "/" + name).c_str());
+        ::rmdir(m_folder.c_str());
+    }
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        if (DIR* dir = ::opendir(m_folder.c_str())) {
+            while (dirent* entry = ::readdir(dir))
+                if (entry->d_name[0] != '.')
+                    names.push_back(entry->d_name);
+            ::closedir(dir);
+        }
+        return names;
+    }
+    Bytes FileBytes() const
+    {
+        std::ifstream file(m_path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(file), {});
+    }
+
+    std::string m_folder;
+    std::string m_path;
+};
+
+TEST_F(IOStreamFileTest, SavesAndLoadsAFile)
+{
+    {
+        IOStreamWrite out(m_path);
+        Values().Stream(out);
+    }   // closed by the destructor
+    EXPECT_EQ(Written(), FileBytes());
+    IOStreamRead in(m_path);
+    Values read = Values::Sentinels();
+    read.Stream(in);
+    EXPECT_FALSE(in.Failed()) << in.GetError();
+    EXPECT_EQ(std::vector<bool>(9, true), read.Same(Values()));
+
+    LogCapture log;
+    IOStreamRead missing(m_folder + "/none.chr");
+    EXPECT_TRUE(missing.Failed());
+    read.Stream(missing);
+    EXPECT_EQ(1u, log.Lines().size());
+}
+
+TEST_F(IOStreamFileTest, AFailingWriteAtEveryByteKeepsTheOldFile)
+{
+    IOStreamWrite first(m_path);
+    int32_t old = 1;
+    first.StreamInt32("old", old);
+    ASSERT_TRUE(first.Close());
+    const Bytes oldBytes = FileBytes();
+    const size_t newSize = Written().size();
+
+    // The file size limit makes the write fail with EFBIG once the file reaches it.
+    rlimit saved;
+    ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &saved));
+    const sighandler_t handler = ::signal(SIGXFSZ, SIG_IGN);
+    LogCapture log;
+    for (size_t limit = 0; limit < newSize; ++limit) {
+        IOStreamWrite out(m_path);
+        Values().Stream(out);
+        rlimit small = saved;
+        small.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const bool closed = out.Close();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_FALSE(closed) << limit;
+        EXPECT_EQ(oldBytes, FileBytes()) << limit;
+        EXPECT_EQ(std::vector<std::string>{"hero.chr"}, Names()) << limit;
+    }
+    ::signal(SIGXFSZ, handler);
+    EXPECT_EQ(newSize, log.Lines().size());
+
+    // A writer that failed before Close writes no file.
+    IOStreamWrite broken(m_path);
+    broken.EndBlock();
+    EXPECT_FALSE(broken.Close());
+    EXPECT_EQ(oldBytes, FileBytes());
+}
