@@ -1,10 +1,8 @@
-#include <dirent.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
-#include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -20,7 +18,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// One value of every kind, in two nested blocks and one after them.
+// One value of every kind and a trigger token, in two nested blocks, and one value after them.
 struct Values {
     UniqueId id;
     std::u16string name = u"N\u00e4me";
@@ -30,6 +28,7 @@ struct Values {
     float speed = -1.5f;
     int32_t level = -7;
     std::string empty;
+    TriggerToken token{"Q1_Done"};
     int32_t last = 42;
 
     Values()
@@ -42,21 +41,16 @@ struct Values {
     {
         Values v;
         v.id = UniqueId();
-        v.name = u"x";
-        v.flag = false;
-        v.money = 1;
-        v.texture = "y";
-        v.speed = 9.0f;
-        v.level = 9;
-        v.empty = "z";
-        v.last = 9;
+        v.name = u"x", v.flag = false, v.money = 1, v.texture = "y";
+        v.speed = 9.0f, v.level = 9, v.empty = "z", v.last = 9;
+        v.token = TriggerToken();
         return v;
     }
     // Per field, in stream order: whether it equals the other's.
     std::vector<bool> Same(const Values& o) const
     {
         return {id == o.id,       name == o.name,   flag == o.flag,   money == o.money, texture == o.texture,
-                speed == o.speed, level == o.level, empty == o.empty, last == o.last};
+                speed == o.speed, level == o.level, empty == o.empty, token == o.token, last == o.last};
     }
 
     void Stream(IOStream& s)
@@ -71,6 +65,7 @@ struct Values {
         s.StreamInt32("level", level);
         s.BeginBlock();
         s.StreamString("empty", empty);
+        token.StreamProperties(s);
         s.EndBlock();
         s.EndBlock();
         s.StreamInt32("last", last);
@@ -119,16 +114,8 @@ TEST(IOStreamTest, EveryKindRoundTripsThroughNestedBlocks)
     Values read = Values::Sentinels();
     read.Stream(in);
     EXPECT_FALSE(in.Failed()) << in.GetError();
-    EXPECT_EQ(std::vector<bool>(9, true), read.Same(Values()));
-
-    TriggerToken token("Q1_Done"), back;
-    EXPECT_NE(token, back);
-    IOStreamWrite out;
-    token.StreamProperties(out);
-    IOStreamRead tokenIn(Bytes(out.GetBytes().begin(), out.GetBytes().end()));
-    back.StreamProperties(tokenIn);
-    EXPECT_EQ(token, back);
-    EXPECT_EQ("Q1_Done", back.GetName());
+    EXPECT_EQ(std::vector<bool>(10, true), read.Same(Values()));
+    EXPECT_EQ("Q1_Done", read.token.GetName());
 }
 
 TEST(IOStreamTest, GoldenBytes)
@@ -208,95 +195,64 @@ TEST(IOStreamTest, WriterRefusesMisuse)
     EXPECT_EQ(3u, log.Lines().size());
 }
 
-// The file tests run in a fresh folder of their own.
-class IOStreamFileTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = testing::TempDir() + "iostreamXXXXXX";
-        ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-        m_folder = pattern;
-        m_path = m_folder + "/hero.chr";
-    }
-    void TearDown() override
-    {
-        for (const std::string& name : Names())
-            std::remove((m_folder + "/" + name).c_str());
-        ::rmdir(m_folder.c_str());
-    }
-    std::vector<std::string> Names() const
-    {
-        std::vector<std::string> names;
-        if (DIR* dir = ::opendir(m_folder.c_str())) {
-            while (dirent* entry = ::readdir(dir))
-                if (entry->d_name[0] != '.')
-                    names.push_back(entry->d_name);
-            ::closedir(dir);
-        }
-        return names;
-    }
-    Bytes FileBytes() const
-    {
-        std::ifstream file(m_path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(file), {});
-    }
-
-    std::string m_folder;
-    std::string m_path;
-};
-
-TEST_F(IOStreamFileTest, SavesAndLoadsAFile)
+// A file of the stream's own, in a fresh folder; a failing write at any byte keeps it.
+TEST(IOStreamTest, FilesAreReplacedWholeOrNotAtAll)
 {
+    std::string pattern = testing::TempDir() + "iostreamXXXXXX";
+    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+    const std::filesystem::path folder = pattern;
+    const std::string path = folder / "hero.chr";
+    const auto fileBytes = [&] {
+        std::ifstream file(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(file), {});
+    };
+    const auto names = [&] {
+        std::vector<std::string> out;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            out.push_back(entry.path().filename());
+        return out;
+    };
     {
-        IOStreamWrite out(m_path);
+        IOStreamWrite out(path);
         Values().Stream(out);
     }   // closed by the destructor
-    EXPECT_EQ(Written(), FileBytes());
-    IOStreamRead in(m_path);
+    const Bytes oldBytes = fileBytes();
+    EXPECT_EQ(Written(), oldBytes);
+    IOStreamRead in(path);
     Values read = Values::Sentinels();
     read.Stream(in);
     EXPECT_FALSE(in.Failed()) << in.GetError();
-    EXPECT_EQ(std::vector<bool>(9, true), read.Same(Values()));
+    EXPECT_EQ(std::vector<bool>(10, true), read.Same(Values()));
 
-    LogCapture log;
-    IOStreamRead missing(m_folder + "/none.chr");
-    EXPECT_TRUE(missing.Failed());
-    read.Stream(missing);
-    EXPECT_EQ(1u, log.Lines().size());
-}
-
-TEST_F(IOStreamFileTest, AFailingWriteAtEveryByteKeepsTheOldFile)
-{
-    IOStreamWrite first(m_path);
-    int32_t old = 1;
-    first.StreamInt32("old", old);
-    ASSERT_TRUE(first.Close());
-    const Bytes oldBytes = FileBytes();
-    const size_t newSize = Written().size();
-
-    // The file size limit makes the write fail with EFBIG once the file reaches it.
+    // The file size limit fails the write with EFBIG once the file reaches it.
     rlimit saved;
     ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &saved));
     const sighandler_t handler = ::signal(SIGXFSZ, SIG_IGN);
     LogCapture log;
+    uint32_t changed = 1;
+    size_t newSize = 1;
     for (size_t limit = 0; limit < newSize; ++limit) {
-        IOStreamWrite out(m_path);
+        IOStreamWrite out(path);
+        out.StreamUInt32("changed", changed);
         Values().Stream(out);
+        newSize = out.GetBytes().size();
         rlimit small = saved;
         small.rlim_cur = limit;
         ::setrlimit(RLIMIT_FSIZE, &small);
         const bool closed = out.Close();
         ::setrlimit(RLIMIT_FSIZE, &saved);
         EXPECT_FALSE(closed) << limit;
-        EXPECT_EQ(oldBytes, FileBytes()) << limit;
-        EXPECT_EQ(std::vector<std::string>{"hero.chr"}, Names()) << limit;
+        EXPECT_EQ(oldBytes, fileBytes()) << limit;
+        EXPECT_EQ(std::vector<std::string>{"hero.chr"}, names()) << limit;
     }
     ::signal(SIGXFSZ, handler);
     EXPECT_EQ(newSize, log.Lines().size());
 
-    // A writer that failed before Close writes no file.
-    IOStreamWrite broken(m_path);
+    // A writer that failed before Close writes no file; a missing file fails the read.
+    IOStreamWrite broken(path);
     broken.EndBlock();
     EXPECT_FALSE(broken.Close());
-    EXPECT_EQ(oldBytes, FileBytes());
+    EXPECT_EQ(oldBytes, fileBytes());
+    EXPECT_TRUE(IOStreamRead((folder / "none.chr").string()).Failed());
+    std::filesystem::remove_all(folder);
 }
