@@ -189,9 +189,16 @@ private:
         uint32_t casterId = 0;
         int32_t timeToLiveMs = 0;
     };
+    // The buffs on the character: their skills go with the manager.
+    struct BuffList : std::vector<BuffEntry> {
+        BuffList() = default;
+        BuffList(const BuffList&) = delete;
+        BuffList& operator=(const BuffList&) = delete;
+        ~BuffList();
+    };
     void RemoveSkillBuffEntry(const std::string& normalisedName, bool restoring);
     uint32_t CreateBuffSkill(const std::string& recordName, bool modifier, uint32_t level, bool restoring);
-    std::vector<BuffEntry> m_buffs;
+    BuffList m_buffs;
     std::vector<uint32_t> m_tempSkills;
     std::unique_ptr<SkillServicesBase> m_ownedSkillServices;
     // ==== End of the command side ========================================================

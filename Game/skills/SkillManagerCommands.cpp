@@ -85,6 +85,23 @@ void SkillManager::SkillActiveStateUpdateCommand(uint32_t skillNumber, const Ski
 
 // ---- Buffs ------------------------------------------------------------------------------
 
+namespace {
+
+void DestroySkill(uint32_t id)
+{
+    if (Object* object = ObjectManager::Get().GetObject(id))
+        ObjectManager::Get().DestroyObjectEx(object, "SkillManager", __LINE__);
+}
+
+}  // namespace
+
+SkillManager::BuffList::~BuffList()
+{
+    for (const BuffEntry& entry : *this)
+        for (uint32_t id : {entry.buffId, entry.modifierId1, entry.modifierId2})
+            DestroySkill(id);
+}
+
 bool SkillManager::IsSkillBuffActive(const std::string& buffName) const
 {
     const std::string name = GetNormalizedPath(buffName);
@@ -113,8 +130,7 @@ void SkillManager::RemoveSkillBuffEntry(const std::string& normalisedName, bool 
     if (Skill* buff = objects.GetObject<Skill>(entry.buffId))
         buff->UnInstall(m_parent);
     for (uint32_t id : {entry.buffId, entry.modifierId1, entry.modifierId2})
-        if (Object* object = objects.GetObject(id))
-            objects.DestroyObjectEx(object, "SkillManager", __LINE__);
+        DestroySkill(id);
 }
 
 // A buff or one of its modifiers, made from a record a peer named: the record's class is

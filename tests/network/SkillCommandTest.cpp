@@ -112,6 +112,16 @@ TEST_F(SkillCommandTest, ABuffCommandMakesOnlySkillsAndLevelZeroRemovesIt)
     hero->SetLifeState(Character_LifeState_Dead);
     Run(new CreateRemoveSkillBuffConfigCmd(id, 0, "Records/Test/Buff.dbr", 1, "", 0, "", 0, 0, 0));
     EXPECT_FALSE(manager.IsSkillBuffActive("Records/Test/Buff.dbr"));
+
+    // A character's buffs leave with it.
+    hero->SetLifeState(Character_LifeState_Alive);
+    Run(new CreateRemoveSkillBuffConfigCmd(id, 0, "Records/Test/Buff.dbr", 1, "Records/Test/Mod.dbr", 1, "", 0, 0, 0));
+    EXPECT_EQ(Objects(), before + 2);
+    ObjectManager::Get().DestroyObjectEx(hero, "test", __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    ObjectManager::Get().FlushDestroyedObjects();   // what the character's end destroyed
+    EXPECT_EQ(Objects(), before - 1);
+    hero = nullptr;
 }
 
 // The controlling peer's services queue each announcement on the character; the command
