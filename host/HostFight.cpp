@@ -44,6 +44,8 @@ constexpr const char* kArmorSuffixRecord = "Records/Item/Affix/SuffixOfWarding.d
 constexpr const char* kMonsterRecord = "Records/Creatures/ArenaMonster.dbr";
 constexpr const char* kSkillRecord = "Records/Skills/ArenaToughness.dbr";
 constexpr unsigned kSkillLevel = 2;
+// The player knows a passive skill of its own, which it raises a level with its skill point.
+constexpr const char* kPlayerSkillRecord = "Records/Skills/ArenaMight.dbr";
 // The player attribute pack's lines are shown at the first balance level.
 constexpr unsigned kPackLevel = 1;
 // Fixed item seeds: every run rolls the same items.
@@ -146,8 +148,8 @@ const char* RoleOf(const Character& character) { return character.IsA<Player>() 
 
 // The controller of each fighter: the game's AI controller, which feeds the character's
 // action handler, watched by the host. It prints what happens to its fighter (a run's
-// end, each strike it takes, the answer of its armour, its death) and, as the combat
-// controller's KillMe will, hands its fighter the death once its life is gone.
+// end, each strike it takes, the answer of its armour, its death) and, through the combat
+// controller's KillMe, hands its fighter the death once its life is gone.
 class HostFightController : public ControllerAI {
     GAME_DECLARE_CLASS(HostFightController)
 
@@ -162,7 +164,7 @@ public:
         if (!self)
             return;
         if (self->GetLifeState() == Character_LifeState_Alive && self->GetCurrentLife() <= 0.0f)
-            KillMe(*self);
+            KillMe();
         Remember(*self);
     }
 
@@ -223,15 +225,6 @@ public:
     bool WasAttacked() const { return m_attacked; }
 
 private:
-    // Hands the fighter its death, with the object ids its death handlers ask for.
-    void KillMe(Character& self)
-    {
-        std::vector<uint32_t> ids;
-        if (const DeathManager* manager = self.GetDeathManager())
-            manager->GetObjectIdRequests(ids);
-        HandleAction(new DieAction(self.GetObjectId(), ids));
-    }
-
     void Remember(const Character& self)
     {
         m_life = self.GetCurrentLife();
@@ -276,12 +269,14 @@ bool HostFight::Start()
     ItemEquipment* sword = MakeItem(kSwordRecord, "", kSwordSuffixRecord, kSwordSeed);
     ItemEquipment* armor = MakeItem(kArmorRecord, kArmorPrefixRecord, kArmorSuffixRecord, kArmorSeed);
     auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>(kSkillRecord);
+    auto* might = ObjectManager::Get().CreateObjectFromFile<Skill>(kPlayerSkillRecord);
     m_swordId = sword ? sword->GetObjectId() : 0;
     m_armorId = armor ? armor->GetObjectId() : 0;
     m_skillId = skill ? skill->GetObjectId() : 0;
+    m_playerSkillId = might ? might->GetObjectId() : 0;
     Player* player = Place<Player>(kPlayerRecord, "player", Vec3{0.0f, 0.0f, 0.0f});
     Monster* monster = Place<Monster>(kMonsterRecord, "monster", Vec3{kMonsterDistance, 0.0f, 0.0f});
-    if (!sword || !armor || !skill || !player || !monster)
+    if (!sword || !armor || !skill || !might || !player || !monster)
         return false;
     m_playerId = player->GetObjectId();
     m_monsterId = monster->GetObjectId();
@@ -291,6 +286,10 @@ bool HostFight::Start()
     monster->GetCombatManager().GetEquipManager().SetBodyArmor(m_armorId);
     skill->SetSkillLevel(kSkillLevel);
     monster->GetSkillManager().AddToActiveList(skill);
+    // The player is played on this peer: its skills are driven here, and what they change
+    // goes out as commands.
+    player->SetIsControllingCharacter(true);
+    might->SetManager(&player->GetSkillManager());
     player->SetPlayerName(u"Hero");
     // Life and mana come from the records: the first update fills them.
     for (Character* fighter : std::initializer_list<Character*>{player, monster}) {
@@ -343,13 +342,16 @@ void HostFight::Attack(Character& attacker, Character& target)
 
 namespace {
 
-// The player's strength and the attribute points it has left, before and after the frame
-// that runs its spending command.
-void PrintStrength(int frame, const char* when, Player& player)
+// The player's strength, the attribute and skill points it has left and the level of its
+// skill, before and after the frame that runs its spending commands.
+void PrintStrength(int frame, const char* when, Player& player, const Skill* skill)
 {
-    std::printf("frame %d: %s: the player's strength %.0f, %u attribute points left\n", frame, when,
-                player.GetCharacterBio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Strength),
-                player.GetLevelControl().GetModifierPoints());
+    std::printf("frame %d: %s: the player's strength %.0f, %u attribute points left, %u skill points left, %s "
+                "at level %d\n",
+                frame, when, player.GetCharacterBio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Strength),
+                player.GetLevelControl().GetModifierPoints(), player.GetSkillPoints(),
+                skill ? GetFileName(skill->GetObjectName(), true).c_str() : "no skill",
+                skill ? skill->GetSkillLevel() : 0);
 }
 
 }  // namespace
@@ -365,8 +367,15 @@ void HostFight::Update(int frame, int /*ms*/)
     // Early on the player spends its attribute point on strength, as its controller would:
     // through a command queued on it, which runs at the commands' point of the frame.
     if (frame == kSpendPointFrame) {
-        PrintStrength(frame, "before spending a point", *player);
+        auto* skill = objects.GetObject<Skill>(m_playerSkillId);
+        PrintStrength(frame, "before spending a point", *player, skill);
         player->Enqueue(new IncrementBaseStrengthConfigCmd(m_playerId));
+        // The skill point raises the skill a level; its new state goes out as a command
+        // queued on the player by its skill services.
+        if (skill && player->GetSkillPoints() != 0) {
+            player->SubtractSkillPoint();
+            skill->IncrementSkillLevel(1);
+        }
     }
     Attack(*player, *monster);
     // The monster answers once it is attacked.
@@ -380,7 +389,7 @@ void HostFight::AfterFrame(int frame)
     auto* player = objects.GetObject<Player>(m_playerId);
     auto* monster = objects.GetObject<Monster>(m_monsterId);
     if (frame == kSpendPointFrame && player)
-        PrintStrength(frame, "after spending a point", *player);
+        PrintStrength(frame, "after spending a point", *player, objects.GetObject<Skill>(m_playerSkillId));
     if (m_reportedReward || !player || !monster || monster->IsAlive())
         return;
     m_reportedReward = true;
@@ -397,11 +406,11 @@ void HostFight::Stop()
         player->GetPlayStats().Dump();
     }
     // The characters take their controllers with them.
-    for (uint32_t id : {m_playerId, m_monsterId, m_swordId, m_armorId, m_skillId})
+    for (uint32_t id : {m_playerId, m_monsterId, m_swordId, m_armorId, m_skillId, m_playerSkillId})
         if (Object* object = objects.GetObject(id))
             objects.DestroyObjectEx(object, "HostFight", __LINE__);
     objects.FlushDestroyedObjects();
-    m_playerId = m_monsterId = m_swordId = m_armorId = m_skillId = 0;
+    m_playerId = m_monsterId = m_swordId = m_armorId = m_skillId = m_playerSkillId = 0;
 }
 
 }  // namespace GAME

@@ -5,7 +5,8 @@
 // strikes are bare-handed blows built by the characters' skills on the attack
 // animation's "Hit"; a fighter whose life is gone is handed its death, and the player
 // is rewarded for the monster's. The player carries a sword and the monster armour whose
-// retaliation answers the player's blows; the monster knows a passive skill.
+// retaliation answers the player's blows; each fighter knows a passive skill, and the player
+// raises its own a level early on, its new state travelling as a command.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +39,7 @@ private:
     uint32_t m_swordId = 0;
     uint32_t m_armorId = 0;
     uint32_t m_skillId = 0;
+    uint32_t m_playerSkillId = 0;
     uint32_t m_experienceBefore = 0;
     bool m_reportedReward = false;
     // The source of the attacks' seeds: fixed, so every run strikes alike.

@@ -33,6 +33,11 @@ public:
     virtual void AllyAttacked(uint32_t /*allyId*/, uint32_t /*attackerId*/) {}
     virtual void CharacterIsDying() {}
     virtual void CharacterIsDead() {}
+
+    // Makes the controlled character die, when it is alive and no non-player character:
+    // it becomes dying, its death is handed to its action handler with the fresh object
+    // ids its death handlers ask for, and "GameEvent_CreatureStartDeath" is sent.
+    void KillMe();
 };
 
 }  // namespace GAME

@@ -62,6 +62,8 @@ class Prop;
 class RandomUniform;
 class SkillAttributeAccumulator;
 class SkillManager;
+struct SkillActiveState;
+struct SkillState;
 class SlotManager;
 class SoundPak;
 
@@ -254,6 +256,26 @@ public:
                                       const WorldVec3& point);
     // The skill's action is dropped or ended early.
     void CancelSkillAction(uint32_t skillNumber);
+    // What the skill commands apply, handed to the skill manager by reference number.
+    void SkillTargetResult(uint32_t skillNumber, const std::vector<uint32_t>& targets, const WorldCoords& origin,
+                           uint32_t seed, uint32_t weaponId, bool useWeapon, int32_t hitIteration);
+    void CreateProjectile(uint32_t skillNumber, uint32_t weaponId, const WorldCoords& origin, uint32_t targetId,
+                          const WorldVec3& point, uint32_t projectileId, uint32_t seed, int32_t hitIteration);
+    void SkillSpawnObject(uint32_t skillNumber, const WorldCoords& origin, uint32_t targetId,
+                          const std::vector<WorldCoords>& spawnCoords, const std::vector<uint32_t>& spawnIds,
+                          uint32_t value);
+    void SkillStateUpdateCommand(uint32_t skillNumber, const SkillState& state);
+    void SkillActiveStateUpdateCommand(uint32_t skillNumber, const SkillActiveState& state);
+    // Marks the bio for recalculation, then puts the buff on or (level 0) takes it off.
+    void CreateRemoveSkillBuff(uint32_t skillId, const std::string& buffName, uint32_t level,
+                               const std::string& modifierName1, uint32_t modifierLevel1,
+                               const std::string& modifierName2, uint32_t modifierLevel2, int32_t timeToLiveMs,
+                               uint32_t casterId);
+    // The activated skill of that reference number acts now (SkillActivated::ActivateNow);
+    // nothing when the number names no activated skill.
+    void ActivateSkill(uint32_t skillNumber, const Name& event, uint32_t targetId, const WorldVec3& point);
+    // The reference number by which peers name the skill of that object id.
+    uint32_t GetSkillReferenceNumber(uint32_t skillId) const;
 
     // ---- First update, frame and respawn (CharacterUpdate.cpp) --------------------------
     // Once in the world: the spawn point, an empty death manager, the animation set of

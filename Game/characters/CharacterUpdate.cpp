@@ -16,6 +16,7 @@
 #include "Game/combat/CombatManager.h"
 #include "Game/core/GameEvents.h"
 #include "Game/skills/AuraManager.h"
+#include "Game/skills/SkillActivated.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/world/PFxManager.h"
 
@@ -179,5 +180,56 @@ bool Character::HandleSkillAnimationCallback(const Name& event, uint32_t skillNu
 }
 
 void Character::CancelSkillAction(uint32_t skillNumber) { m_skillManager->CancelSkillAction(skillNumber); }
+
+void Character::SkillTargetResult(uint32_t skillNumber, const std::vector<uint32_t>& targets, const WorldCoords& origin,
+                                  uint32_t seed, uint32_t weaponId, bool useWeapon, int32_t hitIteration)
+{
+    m_skillManager->SkillTargetResult(skillNumber, targets, origin, seed, weaponId, useWeapon, hitIteration);
+}
+
+void Character::CreateProjectile(uint32_t skillNumber, uint32_t weaponId, const WorldCoords& origin, uint32_t targetId,
+                                 const WorldVec3& point, uint32_t projectileId, uint32_t seed, int32_t hitIteration)
+{
+    m_skillManager->CreateProjectile(skillNumber, weaponId, origin, targetId, point, projectileId, seed, hitIteration);
+}
+
+void Character::SkillSpawnObject(uint32_t skillNumber, const WorldCoords& origin, uint32_t targetId,
+                                 const std::vector<WorldCoords>& spawnCoords, const std::vector<uint32_t>& spawnIds,
+                                 uint32_t value)
+{
+    m_skillManager->SkillSpawnObject(skillNumber, origin, targetId, spawnCoords, spawnIds, value);
+}
+
+void Character::SkillStateUpdateCommand(uint32_t skillNumber, const SkillState& state)
+{
+    m_skillManager->SkillStateUpdateCommand(skillNumber, state);
+}
+
+void Character::SkillActiveStateUpdateCommand(uint32_t skillNumber, const SkillActiveState& state)
+{
+    m_skillManager->SkillActiveStateUpdateCommand(skillNumber, state);
+}
+
+void Character::CreateRemoveSkillBuff(uint32_t skillId, const std::string& buffName, uint32_t level,
+                                      const std::string& modifierName1, uint32_t modifierLevel1,
+                                      const std::string& modifierName2, uint32_t modifierLevel2,
+                                      int32_t timeToLiveMs, uint32_t casterId)
+{
+    m_bio->BioIsTainted();
+    m_skillManager->CreateRemoveSkillBuff(skillId, buffName, level, modifierName1, modifierLevel1, modifierName2,
+                                          modifierLevel2, timeToLiveMs, casterId, false);
+}
+
+void Character::ActivateSkill(uint32_t skillNumber, const Name& event, uint32_t targetId, const WorldVec3& point)
+{
+    const uint32_t skillId = m_skillManager->GetSkillIdFromReference(skillNumber);
+    if (auto* skill = ObjectManager::Get().GetObject<SkillActivated>(skillId))
+        skill->ActivateNow(*this, event, targetId, point);
+}
+
+uint32_t Character::GetSkillReferenceNumber(uint32_t skillId) const
+{
+    return m_skillManager->GetSkillReferenceNumber(skillId);
+}
 
 }  // namespace GAME

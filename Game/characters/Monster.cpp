@@ -10,6 +10,11 @@ void Monster::Load(const LoadTable& table)
 {
     GetSkillManager().SetMonsterSkills(true);
     Character::Load(table);
+    // The server (or the game alone) drives a monster's skills; a client follows.
+    const bool controlling = !IsOnNetworkClient();
+    SetIsControllingCharacter(controlling);
+    if (controlling)
+        GetSkillManager().SetAsControllingManager();
 }
 
 }  // namespace GAME

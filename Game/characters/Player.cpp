@@ -6,6 +6,7 @@
 #include "Game/core/PlayerNetInfo.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
+#include "Game/skills/SkillManager.h"
 
 namespace GAME {
 
@@ -43,6 +44,13 @@ void Player::GetPlayerNetBasicInfo(PlayerNetBasicInfo& out)
     out.playerName = m_playerName;
     out.isMale = GetGender() == Character_Gender_Male;
     out.playerId = GetObjectId();
+}
+
+void Player::SetIsControllingCharacter(bool value)
+{
+    Character::SetIsControllingCharacter(value);
+    if (value)
+        GetSkillManager().SetAsControllingManager();
 }
 
 void Player::GiveItemToCharacter(Item* item)

@@ -34,6 +34,9 @@ public:
     void GiveItemToCharacter(Item* item) override;
     // A player can hold every kind of weapon: all six animation sets are made at once.
     bool AllocateAllAnimSets() override { return true; }
+    // The player played on this peer drives its own skills: its skill manager gets the
+    // skill services that send what its skills do.
+    void SetIsControllingCharacter(bool value) override;
 
 private:
     std::u16string m_playerName;

@@ -17,6 +17,11 @@ struct GameEvent_CreatureDeath : GameEvent {
     uint32_t attackerId = 0;
 };
 
+// A creature's controller made it start dying: its id.
+struct GameEvent_CreatureStartDeath : GameEvent {
+    uint32_t objectId = 0;
+};
+
 // A creature entered the world (its first update): its record name, its id and whether
 // it is a player.
 struct GameEvent_CreatureSpawn : GameEvent {

@@ -1,9 +1,12 @@
 #include "Game/network/ActorConfigCommands.h"
 
 #include "Engine/ObjectManager.h"
+#include "Game/ai/ControllerCombat.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/ExperienceLevelControl.h"
+#include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
+#include "Game/characters/Typhon.h"
 #include "Game/items/Item.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/world/StrategicMovementBase.h"
@@ -39,6 +42,7 @@ GAME_ACTOR_ONLY_PACKET_OF(ReleaseStunConfigCmd, ReleaseStunConfigCmdPacket)
 GAME_ACTOR_ONLY_PACKET_OF(ReleaseImmobilizeConfigCmd, ReleaseImmobilizeConfigCmdPacket)
 GAME_ACTOR_ONLY_PACKET_OF(QuestMoveCompletedConfigCmd, QuestMoveCompletedConfigCmdPacket)
 GAME_ACTOR_ONLY_PACKET_OF(QuestAnimationCompletedConfigCmd, QuestAnimationCompletedConfigCmdPacket)
+GAME_ACTOR_ONLY_PACKET_OF(DisableTyphonSkillEffectsConfigCmd, DisableTyphonSkillEffectsConfigCmdPacket)
 #undef GAME_ACTOR_ONLY_PACKET_OF
 
 // Commands whose packet carries one value beside the actor.
@@ -50,6 +54,7 @@ GAME_ACTOR_ONLY_PACKET_OF(QuestAnimationCompletedConfigCmd, QuestAnimationComple
         return packet;                                             \
     }
 GAME_ACTOR_VALUE_PACKET_OF(DetachItemConfigCmd, DetachItemConfigCmdPacket, itemId)
+GAME_ACTOR_VALUE_PACKET_OF(ReleasePetConfigCmd, ReleasePetConfigCmdPacket, petId)
 GAME_ACTOR_VALUE_PACKET_OF(RemoveInventoryItemConfigCmd, RemoveInventoryItemConfigCmdPacket, itemId)
 GAME_ACTOR_VALUE_PACKET_OF(IncrementBaseLifeConfigCmd, IncBaseLifeConfigCmdPacket, amount)
 GAME_ACTOR_VALUE_PACKET_OF(IncrementBaseManaConfigCmd, IncBaseManaConfigCmdPacket, amount)
@@ -159,6 +164,81 @@ NetPacket* PacketOf(const StrategicMovementTargetConfigCmd& c)
 {
     auto* packet = NewPacketFor<StrategicMovementTargetConfigCmdPacket>(c);
     packet->targetIds = c.targets;
+    return packet;
+}
+
+NetPacket* PacketOf(const SkillTargetResultConfigCmd& c)
+{
+    auto* packet = NewPacketFor<SkillTargetResultConfigCmdPacket>(c);
+    packet->skillNumber = c.skillNumber;
+    packet->seed = c.seed;
+    packet->weaponId = c.weaponId;
+    packet->useWeapon = c.useWeapon;
+    packet->targetIds = c.targets;
+    packet->origin = c.origin;
+    packet->hitIteration = c.hitIteration;
+    return packet;
+}
+NetPacket* PacketOf(const CreateProjectileConfigCmd& c)
+{
+    auto* packet = NewPacketFor<CreateProjectileConfigCmdPacket>(c);
+    packet->skillNumber = c.skillNumber;
+    packet->projectileId = c.projectileId;
+    packet->weaponId = c.weaponId;
+    packet->origin = c.origin;
+    packet->targetId = c.targetId;
+    packet->point = c.point;
+    packet->seed = c.seed;
+    packet->hitIteration = c.hitIteration;
+    return packet;
+}
+NetPacket* PacketOf(const SpawnObjectConfigCmd& c)
+{
+    auto* packet = NewPacketFor<SpawnObjectConfigCmdPacket>(c);
+    packet->skillNumber = c.skillNumber;
+    packet->origin = c.origin;
+    packet->targetId = c.targetId;
+    packet->spawnCoords = c.spawnCoords;
+    packet->spawnIds = c.spawnIds;
+    packet->lastValue = c.value;
+    return packet;
+}
+template <class Packet, class Command>
+NetPacket* SkillStatePacket(const Command& c)
+{
+    auto* packet = NewPacketFor<Packet>(c);
+    packet->skillNumber = c.skillNumber;
+    packet->state = c.state;
+    return packet;
+}
+NetPacket* PacketOf(const SkillStateUpdateConfigCmd& c)
+{
+    return SkillStatePacket<SkillStateUpdateConfigCmdPacket>(c);
+}
+NetPacket* PacketOf(const SkillActiveStateUpdateConfigCmd& c)
+{
+    return SkillStatePacket<SkillActiveStateUpdateConfigCmdPacket>(c);
+}
+NetPacket* PacketOf(const CreateRemoveSkillBuffConfigCmd& c)
+{
+    auto* packet = NewPacketFor<CreateRemoveSkillBuffConfigCmdPacket>(c);
+    packet->skillId = c.skillId;
+    packet->level = c.level;
+    packet->modifierLevel1 = c.modifierLevel1;
+    packet->modifierLevel2 = c.modifierLevel2;
+    packet->skillName = c.skillName;
+    packet->modifierName1 = c.modifierName1;
+    packet->modifierName2 = c.modifierName2;
+    packet->timeToLive = c.timeToLiveMs;
+    packet->casterId = c.casterId;
+    return packet;
+}
+NetPacket* PacketOf(const ActivateSkillConfigCmd& c)
+{
+    auto* packet = NewPacketFor<ActivateSkillConfigCmdPacket>(c);
+    packet->skillIndex = c.skillIndex;
+    packet->targetId = c.targetId;
+    packet->targetPoint = c.point;
     return packet;
 }
 
@@ -429,6 +509,111 @@ void SetTeamConfigCmd::Execute()
         character->SetTeam(team);
 }
 NetPacket* SetTeamConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+// ---- Skills -------------------------------------------------------------------------------
+
+SkillTargetResultConfigCmd::SkillTargetResultConfigCmd(uint32_t actorId, uint32_t skill,
+                                                       const std::vector<uint32_t>& targetIds, const WorldCoords& from,
+                                                       uint16_t seed16, uint32_t weapon, bool withWeapon,
+                                                       int32_t iteration)
+    : GameConfigCmd(actorId), skillNumber(skill), targets(targetIds), origin(from), seed(seed16), weaponId(weapon),
+      useWeapon(withWeapon), hitIteration(iteration) {}
+void SkillTargetResultConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->SkillTargetResult(skillNumber, targets, origin, seed, weaponId, useWeapon, hitIteration);
+}
+NetPacket* SkillTargetResultConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+CreateProjectileConfigCmd::CreateProjectileConfigCmd(uint32_t actorId, uint32_t skill, uint32_t weapon,
+                                                     const WorldCoords& from, uint32_t target, const WorldVec3& to,
+                                                     uint32_t projectile, uint16_t seed16, int32_t iteration)
+    : GameConfigCmd(actorId), skillNumber(skill), weaponId(weapon), origin(from), targetId(target), point(to),
+      projectileId(projectile), seed(seed16), hitIteration(iteration) {}
+void CreateProjectileConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->CreateProjectile(skillNumber, weaponId, origin, targetId, point, projectileId, seed, hitIteration);
+}
+NetPacket* CreateProjectileConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+SpawnObjectConfigCmd::SpawnObjectConfigCmd(uint32_t actorId, uint32_t skill, const WorldCoords& from, uint32_t target,
+                                           const std::vector<WorldCoords>& coords, const std::vector<uint32_t>& ids,
+                                           uint16_t last)
+    : GameConfigCmd(actorId), skillNumber(skill), origin(from), targetId(target), spawnCoords(coords), spawnIds(ids),
+      value(last) {}
+void SpawnObjectConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->SkillSpawnObject(skillNumber, origin, targetId, spawnCoords, spawnIds, value);
+}
+NetPacket* SpawnObjectConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+SkillStateUpdateConfigCmd::SkillStateUpdateConfigCmd(uint32_t actorId, uint32_t skill, const SkillState& newState)
+    : GameConfigCmd(actorId), skillNumber(skill), state(newState) {}
+void SkillStateUpdateConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->SkillStateUpdateCommand(skillNumber, state);
+}
+NetPacket* SkillStateUpdateConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+SkillActiveStateUpdateConfigCmd::SkillActiveStateUpdateConfigCmd(uint32_t actorId, uint32_t skill,
+                                                                 const SkillActiveState& newState)
+    : GameConfigCmd(actorId), skillNumber(skill), state(newState) {}
+void SkillActiveStateUpdateConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->SkillActiveStateUpdateCommand(skillNumber, state);
+}
+NetPacket* SkillActiveStateUpdateConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+CreateRemoveSkillBuffConfigCmd::CreateRemoveSkillBuffConfigCmd(uint32_t actorId, uint32_t skill,
+                                                               const std::string& name, uint32_t buffLevel,
+                                                               const std::string& modifier1, uint32_t level1,
+                                                               const std::string& modifier2, uint32_t level2,
+                                                               int32_t timeToLive, uint32_t caster)
+    : GameConfigCmd(actorId), skillId(skill), skillName(name), level(buffLevel), modifierName1(modifier1),
+      modifierLevel1(level1), modifierName2(modifier2), modifierLevel2(level2), timeToLiveMs(timeToLive),
+      casterId(caster) {}
+void CreateRemoveSkillBuffConfigCmd::Execute()
+{
+    if (Character* character = CharacterOf(m_actorId))
+        character->CreateRemoveSkillBuff(skillId, skillName, level, modifierName1, modifierLevel1, modifierName2,
+                                         modifierLevel2, timeToLiveMs, casterId);
+}
+NetPacket* CreateRemoveSkillBuffConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+ActivateSkillConfigCmd::ActivateSkillConfigCmd(uint32_t actorId, uint32_t index, uint32_t target, const WorldVec3& at)
+    : GameConfigCmd(actorId), skillIndex(index), targetId(target), point(at) {}
+void ActivateSkillConfigCmd::Execute()
+{
+    // The skill acts as at the end of its use: the actor's one "End" event name.
+    if (Character* character = CharacterOf(m_actorId))
+        character->ActivateSkill(skillIndex, Actor::EndEvent(), targetId, point);
+}
+NetPacket* ActivateSkillConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+ReleasePetConfigCmd::ReleasePetConfigCmd(uint32_t actorId, uint32_t pet) : GameConfigCmd(actorId), petId(pet) {}
+void ReleasePetConfigCmd::Execute()
+{
+    // A peer names the pet: only a monster whose master is the actor is the actor's to
+    // release, never another player's pet or any other creature.
+    Monster* pet = ObjectManager::Get().GetObject<Monster>(petId);
+    if (!pet || pet->GetMasterId() != m_actorId || m_actorId == 0)
+        return;
+    if (auto* controller = ObjectManager::Get().GetObject<ControllerCombat>(pet->GetControllerId()))
+        controller->KillMe();
+}
+NetPacket* ReleasePetConfigCmd::GetNetPacket() { return PacketOf(*this); }
+
+DisableTyphonSkillEffectsConfigCmd::DisableTyphonSkillEffectsConfigCmd(uint32_t actorId) : GameConfigCmd(actorId) {}
+void DisableTyphonSkillEffectsConfigCmd::Execute()
+{
+    if (Typhon* typhon = ObjectManager::Get().GetObject<Typhon>(m_actorId))
+        typhon->DisableSkillEffects();
+}
+NetPacket* DisableTyphonSkillEffectsConfigCmd::GetNetPacket() { return PacketOf(*this); }
 
 // ---- Fixed items and strategic movement points -------------------------------------
 

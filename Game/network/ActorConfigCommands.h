@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "Engine/ActorConfigCommand.h"
@@ -13,6 +14,7 @@
 #include "Game/combat/CombatAttributeType.h"
 #include "Game/core/Team.h"
 #include "Game/items/ItemTypes.h"
+#include "Game/skills/SkillState.h"
 #include "Game/world/FixedItem.h"
 
 namespace GAME {
@@ -258,6 +260,134 @@ public:
     NetPacket* GetNetPacket() override;
 
     Team team;
+};
+
+// ---- Skills: the announcements of the controlling peer's skill services, applied by
+// every peer's copy of the skill. The skill number is the character's reference number
+// of the skill; a 16-bit value (a seed) keeps only its low 16 bits.
+
+class SkillTargetResultConfigCmd : public GameConfigCmd {
+public:
+    SkillTargetResultConfigCmd(uint32_t actorId, uint32_t skillNumber, const std::vector<uint32_t>& targets,
+                               const WorldCoords& origin, uint16_t seed, uint32_t weaponId, bool useWeapon,
+                               int32_t hitIteration);
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
+
+    uint32_t skillNumber;
+    std::vector<uint32_t> targets;
+    WorldCoords origin;
+    uint16_t seed;
+    uint32_t weaponId;
+    bool useWeapon;
+    int32_t hitIteration;
+};
+
+class CreateProjectileConfigCmd : public GameConfigCmd {
+public:
+    CreateProjectileConfigCmd(uint32_t actorId, uint32_t skillNumber, uint32_t weaponId, const WorldCoords& origin,
+                              uint32_t targetId, const WorldVec3& point, uint32_t projectileId, uint16_t seed,
+                              int32_t hitIteration);
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
+
+    uint32_t skillNumber;
+    uint32_t weaponId;
+    WorldCoords origin;
+    uint32_t targetId;
+    WorldVec3 point;
+    uint32_t projectileId;   // the id every peer makes the projectile under
+    uint16_t seed;
+    int32_t hitIteration;
+};
+
+class SpawnObjectConfigCmd : public GameConfigCmd {
+public:
+    SpawnObjectConfigCmd(uint32_t actorId, uint32_t skillNumber, const WorldCoords& origin, uint32_t targetId,
+                         const std::vector<WorldCoords>& spawnCoords, const std::vector<uint32_t>& spawnIds,
+                         uint16_t value);
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
+
+    uint32_t skillNumber;
+    WorldCoords origin;
+    uint32_t targetId;
+    std::vector<WorldCoords> spawnCoords;
+    std::vector<uint32_t> spawnIds;
+    uint16_t value;
+};
+
+class SkillStateUpdateConfigCmd : public GameConfigCmd {
+public:
+    SkillStateUpdateConfigCmd(uint32_t actorId, uint32_t skillNumber, const SkillState& state);
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
+
+    uint32_t skillNumber;
+    SkillState state;
+};
+
+class SkillActiveStateUpdateConfigCmd : public GameConfigCmd {
+public:
+    SkillActiveStateUpdateConfigCmd(uint32_t actorId, uint32_t skillNumber, const SkillActiveState& state);
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
+
+    uint32_t skillNumber;
+    SkillActiveState state;
+};
+
+// Puts the named buff on the actor with its two modifier skills (level 0: takes it off).
+class CreateRemoveSkillBuffConfigCmd : public GameConfigCmd {
+public:
+    CreateRemoveSkillBuffConfigCmd(uint32_t actorId, uint32_t skillId, const std::string& skillName, uint32_t level,
+                                   const std::string& modifierName1, uint32_t modifierLevel1,
+                                   const std::string& modifierName2, uint32_t modifierLevel2, int32_t timeToLiveMs,
+                                   uint32_t casterId);
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
+
+    uint32_t skillId;
+    std::string skillName;
+    uint32_t level;
+    std::string modifierName1;
+    uint32_t modifierLevel1;
+    std::string modifierName2;
+    uint32_t modifierLevel2;
+    int32_t timeToLiveMs;
+    uint32_t casterId;
+};
+
+// The actor's activated skill of that index acts now on the target or point, as at the
+// end of its use.
+class ActivateSkillConfigCmd : public GameConfigCmd {
+public:
+    ActivateSkillConfigCmd(uint32_t actorId, uint32_t skillIndex, uint32_t targetId, const WorldVec3& point);
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
+
+    uint32_t skillIndex;
+    uint32_t targetId;
+    WorldVec3 point;
+};
+
+// The actor lets its pet go: the pet's combat controller kills it. Only a pet of the
+// actor's own is released.
+class ReleasePetConfigCmd : public GameConfigCmd {
+public:
+    ReleasePetConfigCmd(uint32_t actorId, uint32_t petId);
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
+
+    uint32_t petId;
+};
+
+// The chained boss's god skills show their effects no longer.
+class DisableTyphonSkillEffectsConfigCmd : public GameConfigCmd {
+public:
+    explicit DisableTyphonSkillEffectsConfigCmd(uint32_t actorId);
+    void Execute() override;
+    NetPacket* GetNetPacket() override;
 };
 
 // ---- Fixed items and strategic movement points: the actor is the world object. These

@@ -55,6 +55,8 @@ std::vector<ConfigCmdRebuild> BuildTable()
         ActorOnly<ReleaseImmobilizeConfigCmdPacket, ReleaseImmobilizeConfigCmd>(),
         ActorOnly<QuestMoveCompletedConfigCmdPacket, QuestMoveCompletedConfigCmd>(),
         ActorOnly<QuestAnimationCompletedConfigCmdPacket, QuestAnimationCompletedConfigCmd>(),
+        ActorOnly<DisableTyphonSkillEffectsConfigCmdPacket, DisableTyphonSkillEffectsConfigCmd>(),
+        ActorValue<ReleasePetConfigCmdPacket, ReleasePetConfigCmd>(),
         ActorValue<DetachItemConfigCmdPacket, DetachItemConfigCmd>(),
         ActorValue<RemoveInventoryItemConfigCmdPacket, RemoveInventoryItemConfigCmd>(),
         ActorValue<PlaySoundConfigCmdPacket, PlaySoundConfigCmd>(),
@@ -102,6 +104,34 @@ std::vector<ConfigCmdRebuild> BuildTable()
         Rebuild<Damage>([](Damage& p) { return new StartStopDamageEffectConfigCmd(p.actorId, p.start, p.type); }),
         Rebuild<SetTeamConfigCmdPacket>([](SetTeamConfigCmdPacket& p) {
             return new SetTeamConfigCmd(p.actorId, p.team);
+        }),
+        // Skills: the lists come bounded from the packet; the skill number is looked up,
+        // never used as an index, and the buff's records are tested for their class.
+        Rebuild<SkillTargetResultConfigCmdPacket>([](SkillTargetResultConfigCmdPacket& p) {
+            return new SkillTargetResultConfigCmd(p.actorId, p.skillNumber, p.targetIds.GetIds(), p.origin, p.seed,
+                                                  p.weaponId, p.useWeapon, p.hitIteration);
+        }),
+        Rebuild<CreateProjectileConfigCmdPacket>([](CreateProjectileConfigCmdPacket& p) {
+            return new CreateProjectileConfigCmd(p.actorId, p.skillNumber, p.weaponId, p.origin, p.targetId, p.point,
+                                                 p.projectileId, p.seed, p.hitIteration);
+        }),
+        Rebuild<SpawnObjectConfigCmdPacket>([](SpawnObjectConfigCmdPacket& p) {
+            return new SpawnObjectConfigCmd(p.actorId, p.skillNumber, p.origin, p.targetId, p.spawnCoords, p.spawnIds,
+                                            p.lastValue);
+        }),
+        Rebuild<SkillStateUpdateConfigCmdPacket>([](SkillStateUpdateConfigCmdPacket& p) {
+            return new SkillStateUpdateConfigCmd(p.actorId, p.skillNumber, p.state);
+        }),
+        Rebuild<SkillActiveStateUpdateConfigCmdPacket>([](SkillActiveStateUpdateConfigCmdPacket& p) {
+            return new SkillActiveStateUpdateConfigCmd(p.actorId, p.skillNumber, p.state);
+        }),
+        Rebuild<CreateRemoveSkillBuffConfigCmdPacket>([](CreateRemoveSkillBuffConfigCmdPacket& p) {
+            return new CreateRemoveSkillBuffConfigCmd(p.actorId, p.skillId, p.skillName, p.level, p.modifierName1,
+                                                      p.modifierLevel1, p.modifierName2, p.modifierLevel2,
+                                                      p.timeToLive, p.casterId);
+        }),
+        Rebuild<ActivateSkillConfigCmdPacket>([](ActivateSkillConfigCmdPacket& p) {
+            return new ActivateSkillConfigCmd(p.actorId, p.skillIndex, p.targetId, p.targetPoint);
         }),
     };
     std::sort(table.begin(), table.end(),

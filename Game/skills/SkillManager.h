@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "Game/skills/SkillManagerBase.h"
+#include "Game/skills/SkillServicesBase.h"
+#include "Game/skills/SkillState.h"
 
 namespace GAME {
 
@@ -20,6 +23,7 @@ class LoadTable;
 class ParametersCombat;
 class Name;
 class Skill;
+class WorldCoords;
 class WorldVec3;
 struct TargetLeadingData;
 
@@ -138,6 +142,66 @@ public:
     // The object id of the skill in force loaded from that record (case and slashes ignored); 0 when
     // none is.
     uint32_t FindSkillId(const std::string& recordName) const;
+
+    // ==== Command side (SkillManagerCommands.cpp) ========================================
+    // What the skill commands apply on every peer, naming the skill by its reference
+    // number; a number that names no skill does nothing. And the controlling peer's skill
+    // services, which turn what the skills announce into those commands.
+
+    // Makes this the manager that drives the character's skills: it gets skill services
+    // of its own, queuing on the character. A second call does nothing.
+    void SetAsControllingManager();
+    // The skill applies its target result; on the first hit of a use that reached any
+    // target the skill's mana cost is charged and its cooldown starts.
+    void SkillTargetResult(uint32_t skillNumber, const std::vector<uint32_t>& targets, const WorldCoords& origin,
+                           uint32_t seed, uint32_t weaponId, bool useWeapon, int32_t hitIteration);
+    // The skill creates its projectile under the id chosen by the sender; on the first
+    // hit the mana cost is charged and the cooldown starts first.
+    void CreateProjectile(uint32_t skillNumber, uint32_t weaponId, const WorldCoords& origin, uint32_t targetId,
+                          const WorldVec3& point, uint32_t projectileId, uint32_t seed, int32_t hitIteration);
+    void SkillSpawnObject(uint32_t skillNumber, const WorldCoords& origin, uint32_t targetId,
+                          const std::vector<WorldCoords>& spawnCoords, const std::vector<uint32_t>& spawnIds,
+                          uint32_t value);
+    // The skill takes the state unless this peer drives it.
+    void SkillStateUpdateCommand(uint32_t skillNumber, const SkillState& state);
+    void SkillActiveStateUpdateCommand(uint32_t skillNumber, const SkillActiveState& state);
+    // Removes the buff of that record from the character, then, for a level other than 0
+    // on a living character, puts it on anew with its two modifier skills. The records
+    // come from a peer: only a skill record makes a buff, only a modifier record a
+    // modifier. The skill id is not used; `restoring` is passed to the active states.
+    void CreateRemoveSkillBuff(uint32_t skillId, const std::string& buffName, uint32_t level,
+                               const std::string& modifierName1, uint32_t modifierLevel1,
+                               const std::string& modifierName2, uint32_t modifierLevel2, int32_t timeToLiveMs,
+                               uint32_t casterId, bool restoring);
+    // Whether a buff of that record (case and slashes ignored) is on the character.
+    bool IsSkillBuffActive(const std::string& buffName) const;
+    // The object ids of the buffs on the character.
+    const std::vector<uint32_t>& GetTempSkillList() const { return m_tempSkills; }
+
+private:
+    // A buff on the character, under its normalised record name, with its modifiers and
+    // who cast it for how long. Object ids, 0 for none.
+    struct BuffEntry {
+        std::string name;
+        uint32_t buffId = 0;
+        uint32_t modifierId1 = 0;
+        uint32_t modifierId2 = 0;
+        uint32_t casterId = 0;
+        int32_t timeToLiveMs = 0;
+    };
+    // The buffs on the character: their skills go with the manager.
+    struct BuffList : std::vector<BuffEntry> {
+        BuffList() = default;
+        BuffList(const BuffList&) = delete;
+        BuffList& operator=(const BuffList&) = delete;
+        ~BuffList();
+    };
+    void RemoveSkillBuffEntry(const std::string& normalisedName, bool restoring);
+    uint32_t CreateBuffSkill(const std::string& recordName, bool modifier, uint32_t level, bool restoring);
+    BuffList m_buffs;
+    std::vector<uint32_t> m_tempSkills;
+    std::unique_ptr<SkillServicesBase> m_ownedSkillServices;
+    // ==== End of the command side ========================================================
 
 private:
     // Each skill of the active list that still exists, in order.

@@ -6,6 +6,7 @@
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/network/ConfigCmdDispatch.h"
 #include "Game/network/ConfigCmdPackets.h"
+#include "Game/network/GoldBonusPartyPackets.h"
 
 namespace GAME {
 namespace {
@@ -90,7 +91,7 @@ TEST_F(ConfigCmdDispatchTest, ACommandForAnActorTheSenderMayNotCommandIsDropped)
 // Every entry rebuilds the command whose packet is of the entry's type.
 TEST_F(ConfigCmdDispatchTest, EveryEntryRebuildsTheCommandOfItsPacketType)
 {
-    EXPECT_EQ(ConfigCmdRebuilds().size(), 30u);
+    EXPECT_EQ(ConfigCmdRebuilds().size(), 39u);
     for (const ConfigCmdRebuild& entry : ConfigCmdRebuilds()) {
         SCOPED_TRACE(entry.type);
         std::unique_ptr<NetPacket> packet = NetPacketRegistry::Get().Create(entry.type);
@@ -108,7 +109,7 @@ TEST_F(ConfigCmdDispatchTest, EveryEntryRebuildsTheCommandOfItsPacketType)
     ASSERT_NE(rebuilt, nullptr);
     EXPECT_EQ(rebuilt->GetActorId(), kHeroId);
     EXPECT_EQ(static_cast<IncrementBaseLifeConfigCmd&>(*rebuilt).amount, -3);
-    SkillStateUpdateConfigCmdPacket noCommand;
+    JoinPartyConfigCmdPacket noCommand;   // a party request, no actor command
     EXPECT_EQ(RebuildConfigCmdFrom(noCommand), nullptr);
 }
 

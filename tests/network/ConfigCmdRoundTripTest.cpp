@@ -12,6 +12,16 @@ namespace {
 
 constexpr uint32_t kActor = 0x1234;
 
+WorldCoords CoordsAt(Region* region, const Vec3& origin)
+{
+    Coords frame = Coords::MakeRotation(Vec3(0, 1, 0), 0.5f);
+    frame.origin = origin;
+    return WorldCoords(region, frame);
+}
+
+// The same place: region and position (the frame's turn travels beside them).
+bool SamePlace(const WorldCoords& a, const WorldCoords& b) { return a.GetPosition() == b.GetPosition(); }
+
 // The command's packet, written and read back into a new packet of the expected type.
 template <class Packet>
 std::unique_ptr<Packet> RoundTrip(ActorConfigCommand&& command)
@@ -102,6 +112,72 @@ TEST_F(ConfigCmdRoundTripTest, EveryCommandsPacketCarriesItsActorAndArguments)
     EXPECT_EQ(RoundTrip<StrategicMovementTargetConfigCmdPacket>(StrategicMovementTargetConfigCmd(kActor, targets))
                   ->targetIds.GetIds(),
               targets);
+}
+
+TEST_F(ConfigCmdRoundTripTest, EverySkillCommandsPacketCarriesItsActorAndArguments)
+{
+    const WorldCoords origin = CoordsAt(RegionOf(3), Vec3(4.0f, 5.0f, 6.0f));
+    const WorldVec3 point(RegionOf(2), Vec3(1.0f, 2.0f, 3.0f));
+    const std::vector<uint32_t> targets{31, 32, 33};
+    auto result = RoundTrip<SkillTargetResultConfigCmdPacket>(
+        SkillTargetResultConfigCmd(kActor, 7, targets, origin, 0xBEEF, 41, true, 2));
+    EXPECT_EQ(result->skillNumber, 7u);
+    EXPECT_EQ(result->targetIds.GetIds(), targets);
+    EXPECT_TRUE(SamePlace(result->origin, origin));
+    EXPECT_EQ(result->seed, 0xBEEF);
+    EXPECT_EQ(result->weaponId, 41u);
+    EXPECT_TRUE(result->useWeapon);
+    EXPECT_EQ(result->hitIteration, 2);
+
+    auto projectile = RoundTrip<CreateProjectileConfigCmdPacket>(
+        CreateProjectileConfigCmd(kActor, 8, 42, origin, 0, point, 0x5001, 0x1234, 1));
+    EXPECT_EQ(projectile->skillNumber, 8u);
+    EXPECT_EQ(projectile->weaponId, 42u);
+    EXPECT_TRUE(SamePlace(projectile->origin, origin));
+    EXPECT_EQ(projectile->targetId.GetId(), 0u);   // no target: the packet still goes
+    EXPECT_EQ(projectile->point, point);
+    EXPECT_EQ(projectile->projectileId, 0x5001u);
+    EXPECT_EQ(projectile->seed, 0x1234);
+    EXPECT_EQ(projectile->hitIteration, 1);
+
+    const std::vector<WorldCoords> places{origin, CoordsAt(RegionOf(3), Vec3(7.0f, 8.0f, 9.0f))};
+    auto spawn = RoundTrip<SpawnObjectConfigCmdPacket>(
+        SpawnObjectConfigCmd(kActor, 9, origin, 43, places, {51, 52}, 0xFFFF));
+    EXPECT_EQ(spawn->skillNumber, 9u);
+    EXPECT_TRUE(SamePlace(spawn->origin, origin));
+    EXPECT_EQ(spawn->targetId, 43u);
+    ASSERT_EQ(spawn->spawnCoords.size(), places.size());
+    EXPECT_TRUE(SamePlace(spawn->spawnCoords[1], places[1]));
+    EXPECT_EQ(spawn->spawnIds, (std::vector<uint32_t>{51, 52}));
+    EXPECT_EQ(spawn->lastValue, 0xFFFF);
+
+    auto state = RoundTrip<SkillStateUpdateConfigCmdPacket>(SkillStateUpdateConfigCmd(kActor, 10, SkillState{-3, true}));
+    EXPECT_EQ(state->skillNumber, 10u);
+    EXPECT_EQ(state->state, (SkillState{-3, true}));
+    const SkillActiveState active{4, true, false};
+    auto activeState =
+        RoundTrip<SkillActiveStateUpdateConfigCmdPacket>(SkillActiveStateUpdateConfigCmd(kActor, 11, active));
+    EXPECT_EQ(activeState->skillNumber, 11u);
+    EXPECT_EQ(activeState->state, active);
+
+    auto buff = RoundTrip<CreateRemoveSkillBuffConfigCmdPacket>(CreateRemoveSkillBuffConfigCmd(
+        kActor, 12, "Records/Skills/Buff.dbr", 3, "Records/Skills/Mod1.dbr", 4, "", 0, -1, 44));
+    EXPECT_EQ(buff->skillId, 12u);
+    EXPECT_EQ(buff->skillName, "Records/Skills/Buff.dbr");
+    EXPECT_EQ(buff->level, 3u);
+    EXPECT_EQ(buff->modifierName1, "Records/Skills/Mod1.dbr");
+    EXPECT_EQ(buff->modifierLevel1, 4u);
+    EXPECT_EQ(buff->modifierName2, "");
+    EXPECT_EQ(buff->modifierLevel2, 0u);
+    EXPECT_EQ(buff->timeToLive, -1);
+    EXPECT_EQ(buff->casterId, 44u);
+
+    auto activate = RoundTrip<ActivateSkillConfigCmdPacket>(ActivateSkillConfigCmd(kActor, 13, 45, point));
+    EXPECT_EQ(activate->skillIndex, 13u);
+    EXPECT_EQ(activate->targetId.GetId(), 45u);
+    EXPECT_EQ(activate->targetPoint, point);
+    EXPECT_EQ(RoundTrip<ReleasePetConfigCmdPacket>(ReleasePetConfigCmd(kActor, 46))->value, 46u);
+    RoundTrip<DisableTyphonSkillEffectsConfigCmdPacket>(DisableTyphonSkillEffectsConfigCmd(kActor));
 }
 
 }  // namespace GAME

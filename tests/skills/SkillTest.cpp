@@ -24,6 +24,14 @@ public:
     struct Sent { uint32_t skillId; int32_t level; bool enabled; };
     void SendSkillStateUpdate(uint32_t id, const SkillState& s) override { sent.push_back({id, s.level, s.enabled}); }
     void SendSkillActiveUpdate(uint32_t, const SkillActiveState&) override {}
+    void SetParent(Actor*) override {}
+    void Dead() override {}
+    void SendTargetResult(uint32_t, const std::vector<uint32_t>&, const WorldCoords&, uint32_t, uint32_t, bool) override {}
+    void SendCreateProjectile(uint32_t, const WorldCoords&, uint32_t, const WorldVec3&, uint32_t, uint32_t) override {}
+    void SendSpawnObject(uint32_t, const WorldCoords&, uint32_t, const std::vector<WorldCoords>&,
+                         const std::vector<uint32_t>&, uint32_t) override {}
+    void CreateUpdateSkillBuff(const SkillBuffTransfer&, const std::vector<Weapon_Type>&, bool) override {}
+    void RemoveSkillBuff(const std::string&) override {}
     SkillServicesBase* GetSkillServices() const override { return services; }
     Character* GetParent() const override { return nullptr; }
     bool IsMonsterSkill() const override { return false; }
