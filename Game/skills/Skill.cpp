@@ -9,6 +9,7 @@
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Engine/Entity.h"
+#include "Game/characters/Character.h"
 #include "Game/skills/SkillManagerBase.h"
 #include "Game/world/Prop.h"
 #include "Game/skills/SkillProfile.h"
@@ -94,6 +95,70 @@ Skill::~Skill()
         DestroyOwned(sound, __LINE__);
         sound = nullptr;
     }
+    DestroyOwned(m_pet, __LINE__);
+    m_pet = nullptr;
+    DestroyOwned(m_nextPet, __LINE__);
+    m_nextPet = nullptr;
+}
+
+Skill::Skill(const Skill& other) : Object()
+{
+    CopyFields(other);
+}
+
+Skill& Skill::operator=(const Skill& other)
+{
+    if (this != &other)
+        CopyFields(other);
+    return *this;
+}
+
+void Skill::CopyFields(const Skill& other)
+{
+    m_passiveChar = other.m_passiveChar;
+    m_kindText = other.m_kindText;
+    m_skillType = other.m_skillType;
+    m_primary = other.m_primary;
+    m_secondary = other.m_secondary;
+    m_repeatable = other.m_repeatable;
+    m_useDefaultWhenOutOfMana = other.m_useDefaultWhenOutOfMana;
+    m_useDefaultWhenCooling = other.m_useDefaultWhenCooling;
+    m_disruptable = other.m_disruptable;
+    m_wpUsesParentResources = other.m_wpUsesParentResources;
+    m_defaultSkill = other.m_defaultSkill;
+    m_manager = other.m_manager;
+    m_resourceName = other.m_resourceName;
+    m_profile = other.m_profile;
+    m_reason = other.m_reason;
+    m_lacksMana = other.m_lacksMana;
+    m_coolingDown = other.m_coolingDown;
+    m_weaponNotQualifying = other.m_weaponNotQualifying;
+    m_handStateNotQualifying = other.m_handStateNotQualifying;
+    m_rangeProfile = other.m_rangeProfile;
+    m_state = other.m_state;
+    m_activeState = other.m_activeState;
+    m_masteryId = other.m_masteryId;
+    m_modifiers = other.m_modifiers;
+    m_secondarySkills = other.m_secondarySkills;
+    m_baseSkills = other.m_baseSkills;
+    m_cooldownRemaining = other.m_cooldownRemaining;
+    m_cooldownTotal = other.m_cooldownTotal;
+    m_ignoreMana = other.m_ignoreMana;
+    m_augmentedLevel = other.m_augmentedLevel;
+    m_particleEffect1Id = other.m_particleEffect1Id;
+    m_particleEffect2Id = other.m_particleEffect2Id;
+    m_particleEffect3Id = other.m_particleEffect3Id;
+    m_warmUpEffectId = other.m_warmUpEffectId;
+    m_ragDollEffectType = other.m_ragDollEffectType;
+    m_ragDollDirection = other.m_ragDollDirection;
+    m_ragDollPush = other.m_ragDollPush;
+    m_ragDollElevation = other.m_ragDollElevation;
+    m_worldAuraId = other.m_worldAuraId;
+    m_castEffectId = other.m_castEffectId;
+    m_activeAuraId = other.m_activeAuraId;
+    m_endBuffOtherEffectName = other.m_endBuffOtherEffectName;
+    m_tempSkill = other.m_tempSkill;
+    m_itemSkill = other.m_itemSkill;
 }
 
 void Skill::OnDestroy()
@@ -136,6 +201,41 @@ unsigned Skill::GetUltimateLevel() const
 {
     const SkillProfile* profile = GetSkillProfile();
     return profile ? profile->GetUltimateLevel() : 0;
+}
+
+namespace {
+const std::string kNoText;
+const std::vector<std::string> kNoTexts;
+}  // namespace
+
+const std::string& Skill::GetDisplayNameTag() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile ? profile->GetDisplayNameTag() : kNoText;
+}
+
+const std::string& Skill::GetBaseDescriptionTag() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile ? profile->GetBaseDescriptionTag() : kNoText;
+}
+
+const std::vector<std::string>& Skill::GetSkillDependancy() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile ? profile->GetSkillDependancy() : kNoTexts;
+}
+
+unsigned Skill::GetMasteryLevelRequirement() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile ? profile->GetMasteryLevelRequirement() : 0;
+}
+
+bool Skill::IsPetDisplayable() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile && profile->GetPetDisplayable();
 }
 
 // ---- Owner and installation ----------------------------------------------------------
@@ -233,6 +333,14 @@ bool Skill::IsBaseSkillEnabled() const
     return false;
 }
 
+std::string Skill::GetBaseNameText() const
+{
+    if (m_baseSkills.empty())
+        return {};
+    const Skill* base = ObjectManager::Get().GetObject<Skill>(m_baseSkills.front());
+    return base ? base->GetDisplayNameTag() : std::string();
+}
+
 float Skill::GetRange() const
 {
     if (!gGameEngine)
@@ -268,16 +376,150 @@ float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
         accumulator.SetSeed(gGameEngine->GetRandomSeed());
     if (const SkillProfile* profile = GetSkillProfile())
         profile->GetSkillAttributes(accumulator, GetCurrentLevel());
-    for (uint32_t id : m_modifiers)
-        if (const Skill_Modifier* modifier = ObjectManager::Get().GetObject<Skill_Modifier>(id))
-            modifier->CollectModifierSkillAttributes(accumulator);
+    AddModifierSkillAttributes(accumulator);
     return accumulator.GetValue(type) + (m_manager ? m_manager->GetTotalSkillAttribute(type) : 0.0f);
+}
+
+template <class Visit>
+void Skill::ForEachModifier(Visit visit) const
+{
+    const ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : m_modifiers)
+        if (const Skill_Modifier* modifier = objects.GetObject<Skill_Modifier>(id))
+            visit(*modifier);
+}
+
+void Skill::GetModifierInfo(unsigned index, std::string& name, unsigned& level) const
+{
+    if (index >= m_modifiers.size())
+        return;
+    if (const Skill_Modifier* modifier = ObjectManager::Get().GetObject<Skill_Modifier>(m_modifiers[index])) {
+        name = modifier->GetObjectName();
+        level = modifier->GetCurrentLevel();
+    }
+}
+
+void Skill::AddModifierCharAttributes(CharAttributeAccumulator& accumulator) const
+{
+    ForEachModifier([&](const Skill_Modifier& modifier) { modifier.CollectModifierCharAttributes(accumulator); });
+}
+
+void Skill::AddModifierSkillAttributes(SkillAttributeAccumulator& accumulator) const
+{
+    ForEachModifier([&](const Skill_Modifier& modifier) { modifier.CollectModifierSkillAttributes(accumulator); });
+}
+
+void Skill::AddModifierOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ForEachModifier(
+        [&](const Skill_Modifier& modifier) { modifier.CollectModifierOffensiveDamageAttributes(accumulator); });
+}
+
+void Skill::AddModifierOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ForEachModifier(
+        [&](const Skill_Modifier& modifier) { modifier.CollectModifierOffensiveModifierAttributes(accumulator); });
+}
+
+void Skill::AddModifierRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ForEachModifier(
+        [&](const Skill_Modifier& modifier) { modifier.CollectModifierRetaliationAttributes(accumulator); });
+}
+
+void Skill::AddModifierDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ForEachModifier([&](const Skill_Modifier& modifier) { modifier.CollectModifierDefenseAttributes(accumulator); });
+}
+
+void Skill::AddModifierRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const
+{
+    ForEachModifier([&](const Skill_Modifier& modifier) { modifier.CollectModifierRacialBonusDamage(races, bonus); });
+}
+
+void Skill::AddModifierRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus) const
+{
+    ForEachModifier([&](const Skill_Modifier& modifier) { modifier.CollectModifierRacialBonusDefense(races, bonus); });
+}
+
+// A modifier adds its own profile's values at its own current level.
+void Skill_Modifier::CollectModifierCharAttributes(CharAttributeAccumulator& accumulator) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetCharAttributes(accumulator, GetCurrentLevel());
 }
 
 void Skill_Modifier::CollectModifierSkillAttributes(SkillAttributeAccumulator& accumulator) const
 {
     if (const SkillProfile* profile = GetSkillProfile())
         profile->GetSkillAttributes(accumulator, GetCurrentLevel());
+}
+
+void Skill_Modifier::CollectModifierOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetOffensiveDamageAttributes(accumulator, GetCurrentLevel());
+}
+
+void Skill_Modifier::CollectModifierOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetOffensiveModifierAttributes(accumulator, GetCurrentLevel());
+}
+
+void Skill_Modifier::CollectModifierRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetRetaliationAttributes(accumulator, GetCurrentLevel());
+}
+
+void Skill_Modifier::CollectModifierDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetDefenseAttributes(accumulator, GetCurrentLevel());
+}
+
+void Skill_Modifier::CollectModifierRacialBonusDamage(const std::vector<std::string>& races,
+                                                      RacialBonus_Damage& bonus) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetRacialBonusDamage(races, bonus, GetCurrentLevel());
+}
+
+void Skill_Modifier::CollectModifierRacialBonusDefense(const std::vector<std::string>& races,
+                                                       RacialBonus_Defense& bonus) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetRacialBonusDefense(races, bonus, GetCurrentLevel());
+}
+
+// ---- Secondary skills --------------------------------------------------------------------
+
+template <class Visit>
+void Skill::ForEachSecondarySkill(Visit visit) const
+{
+    const ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : m_secondarySkills)
+        if (SkillSecondary* secondary = objects.GetObject<SkillSecondary>(id))
+            visit(*secondary);
+}
+
+void Skill::PrimaryActivateSecondarySkills(Character& character, unsigned target,
+                                           const std::vector<uint32_t>& targets, const WorldVec3& point)
+{
+    ForEachSecondarySkill(
+        [&](SkillSecondary& secondary) { secondary.PrimaryActivateNow(character, target, targets, point); });
+}
+
+void Skill::ActivateSecondarySkills(Character& character, unsigned target, const std::vector<uint32_t>& targets,
+                                    const WorldVec3& point)
+{
+    ForEachSecondarySkill([&](SkillSecondary& secondary) { secondary.ActivateNow(character, target, targets, point); });
+}
+
+void Skill::PrimaryStopSecondarySkills(Character& character)
+{
+    ForEachSecondarySkill([&](SkillSecondary& secondary) { secondary.PrimaryStop(character); });
 }
 
 // ---- Cooldown and mana ----------------------------------------------------------------
@@ -462,8 +704,6 @@ void Skill::TargetFriendInformation(const ProjectileInfo& info, const WorldCoord
 }
 
 // ---- Passive contributions ----------------------------------------------------------------
-
-void Skill::CollectPassiveDefenseAttributes(CombatAttributeAccumulator&) const {}
 
 void Skill::CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const
 {

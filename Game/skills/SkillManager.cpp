@@ -261,6 +261,46 @@ float SkillManager::GetTotalSkillAttribute(SkillAttributeType type) const
     return accumulator.GetValue(type);
 }
 
+void SkillManager::CollectAvailableOffensiveDamageAttributes(uint32_t weaponId,
+                                                             CombatAttributeAccumulator& accumulator) const
+{
+    if (!m_parent)
+        return;
+    if (const Weapon* weapon = ObjectManager::Get().GetObject<Weapon>(weaponId))
+        weapon->GetOffensiveDamageAttributes(accumulator);
+    m_parent->GetEquipArmorDamageAttributes(accumulator);
+    ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveOffensiveDamageAttributes(accumulator); });
+    m_parent->ContributeItemSetOffensiveDamageAttributes(accumulator);
+    m_parent->ContributeGameBalanceOffensiveDamageAttributes(accumulator);
+}
+
+void SkillManager::CollectAvailableOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (!m_parent)
+        return;
+    m_parent->GetEquipOffensiveModifierAttributes(accumulator);
+    ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveOffensiveModifierAttributes(accumulator); });
+    m_parent->ContributeItemSetOffensiveModifierAttributes(accumulator);
+    m_parent->ContributeGameBalanceOffensiveModifierAttributes(accumulator);
+}
+
+float SkillManager::CalculateOffensiveAbility(float bonus)
+{
+    return m_parent ? m_parent->DesignerCalculateOffensiveAbility(bonus) : 0.0f;
+}
+
+void SkillManager::PushPetInitialize(Character* pet)
+{
+    if (pet && std::find(m_petsInitializing.begin(), m_petsInitializing.end(), pet) == m_petsInitializing.end())
+        m_petsInitializing.push_back(pet);
+}
+
+void SkillManager::PopPetInitialize(Character* pet)
+{
+    if (pet)
+        std::erase(m_petsInitializing, pet);
+}
+
 void SkillManager::AddWeaponEnchantment(uint32_t skillId, const std::string& recordName)
 {
     m_weaponEnchantments.emplace_back(skillId, recordName);

@@ -4,6 +4,7 @@
 
 #include "Engine/LoadTable.h"
 #include "Game/combat/SkillAttribute.h"
+#include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
 
 namespace GAME {
@@ -69,6 +70,7 @@ void SkillProfile::LoadProfile(const LoadTable& record)
     m_displayNameTag = record.GetString("skillDisplayName", "");
     m_baseDescriptionTag = record.GetString("skillBaseDescription", "");
     m_petDisplayable = record.GetBool("isPetDisplayable", false);
+    m_masteryLevelRequirement = gGameEngine ? gGameEngine->GetSkillMasteryLevel(WholeValue(record, "skillTier")) : 0;
     m_maxLevel = std::min(WholeValue(record, "skillMaxLevel"), kMaxSkillLevels);
     m_ultimateLevel = std::min(std::max(WholeValue(record, "skillUltimateLevel"), m_maxLevel), kMaxSkillLevels);
 
@@ -102,6 +104,8 @@ void SkillProfile::LoadProfile(const LoadTable& record)
     m_defenseAttributes.Load(record);
     m_retaliationAttributes.Load(record);
     m_charAttributes.Load(record);
+    m_racialBonus = RacialBonus();
+    m_racialBonus.LoadFromTable(record);
     // Past its last level an attribute keeps its last value: one contribution per level
     // with values, at least one.
     m_charContributions.assign(std::max<size_t>(m_charAttributes.GetLevelCount(), 1), {});
@@ -125,6 +129,28 @@ void SkillProfile::GetRetaliationAttributes(CombatAttributeAccumulator& accumula
 {
     m_retaliationAttributes.AddDamageToAccumulator(accumulator, level);
     m_retaliationAttributes.AddModifierToAccumulator(accumulator, level);
+}
+
+void SkillProfile::GetOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const
+{
+    m_damageAttributes.AddDamageToAccumulator(accumulator, level);
+}
+
+void SkillProfile::GetOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const
+{
+    m_damageAttributes.AddModifierToAccumulator(accumulator, level);
+}
+
+void SkillProfile::GetRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus,
+                                        unsigned level) const
+{
+    m_racialBonus.ContributeDamage(races, bonus, level);
+}
+
+void SkillProfile::GetRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus,
+                                         unsigned level) const
+{
+    m_racialBonus.ContributeDefense(races, bonus, level);
 }
 
 void SkillProfile::GetDefenseAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const

@@ -8,6 +8,7 @@
 #include "Game/combat/CharAttributeStore.h"
 #include "Game/combat/DamageAttributeStore.h"
 #include "Game/combat/DefenseAttributeStore.h"
+#include "Game/combat/RacialBonus.h"
 #include "Game/combat/RetaliationAttributeStore.h"
 #include "Game/combat/SkillAttributeStore.h"
 #include "Game/items/ItemTypes.h"
@@ -58,6 +59,8 @@ public:
     unsigned GetMaxLevel() const { return m_maxLevel; }
     unsigned GetUltimateLevel() const { return m_ultimateLevel; }
     bool GetPetDisplayable() const { return m_petDisplayable; }
+    // The mastery level the skill's tier asks for (the game-wide table's, read at load).
+    unsigned GetMasteryLevelRequirement() const { return m_masteryLevelRequirement; }
 
     // ---- Weapons ----------------------------------------------------------------------
     // The weapon types the skill may be used with; empty for any.
@@ -87,6 +90,15 @@ public:
     const SkillAttributeStore_Skill& GetSkillAttrStore() const { return m_skillAttributes; }
 
     // ---- Damage and retaliation -------------------------------------------------------
+    // The damage store's damage, and its modifiers, at the level.
+    void GetOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const;
+    void GetOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const;
+    const DamageAttributeStore_Skill& GetDamageAttrStore() const { return m_damageAttributes; }
+    // The racial bonus at the level against the other side's races.
+    void GetRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus, unsigned level) const;
+    void GetRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus,
+                               unsigned level) const;
+    const RacialBonus& GetRacialBonus() const { return m_racialBonus; }
     // The retaliation of the skill at a level: the store's damage, then its modifiers.
     void GetRetaliationAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const;
     const RetaliationAttributeStore_Skill& GetRetaliationAttrStore() const { return m_retaliationAttributes; }
@@ -111,6 +123,7 @@ private:
     unsigned m_maxLevel = 0;
     unsigned m_ultimateLevel = 0;
     bool m_petDisplayable = false;
+    unsigned m_masteryLevelRequirement = 0;
     std::vector<Weapon_Type> m_qualifyingWeapons;
     bool m_qualifyingDualWeapons = false;
     std::string m_soundNames[9];
@@ -123,6 +136,7 @@ private:
     DefenseAttributeStore_Skill m_defenseAttributes;
     RetaliationAttributeStore_Skill m_retaliationAttributes;
     CharAttributeStore_Skill m_charAttributes;
+    RacialBonus m_racialBonus;
     std::vector<CharAttributeContribution> m_charContributions;   // levels 1, 2, ... of the store
 };
 

@@ -15,6 +15,38 @@
 #include "Game/world/Prop.h"
 
 namespace GAME {
+
+// A skill that holds pets as a pet-spawning kind does, and a secondary skill that counts
+// what its primary tells it.
+class PetHoldingSkill : public Skill {
+    GAME_DECLARE_CLASS(PetHoldingSkill)
+
+public:
+    void HoldPets(Character* pet, Character* nextPet)
+    {
+        m_pet = pet;
+        m_nextPet = nextPet;
+    }
+};
+GAME_IMPLEMENT_CLASS(PetHoldingSkill, Skill)
+
+class CountingSecondary : public SkillSecondary {
+    GAME_DECLARE_CLASS(CountingSecondary)
+
+public:
+    void PrimaryActivateNow(Character&, unsigned target, const std::vector<uint32_t>&, const WorldVec3&) override
+    {
+        calls += "P" + std::to_string(target);
+    }
+    void ActivateNow(Character&, unsigned target, const std::vector<uint32_t>& targets, const WorldVec3&) override
+    {
+        calls += "A" + std::to_string(target) + ":" + std::to_string(targets.size());
+    }
+    void PrimaryStop(Character&) override { calls += "S"; }
+    std::string calls;
+};
+GAME_IMPLEMENT_CLASS(CountingSecondary, SkillSecondary)
+
 namespace {
 
 // An owner whose mana, weapons and list the test sets and reads, and that records every
@@ -36,7 +68,14 @@ public:
     float GetTotalSkillAttribute(SkillAttributeType) const override { return 0.0f; }
     void AddToActiveList(Skill* skill) override { active.push_back(skill->GetObjectId()); }
     void RemoveFromActiveList(Skill* skill) override { std::erase(active, skill->GetObjectId()); }
+    void CollectAvailableOffensiveDamageAttributes(uint32_t, CombatAttributeAccumulator&) const override {}
+    void CollectAvailableOffensiveModifierAttributes(CombatAttributeAccumulator&) const override {}
+    float CalculateOffensiveAbility(float) override { return 0.0f; }
+    void PushPetInitialize(Character*) override {}
+    void PopPetInitialize(Character*) override {}
+    void AddWeaponEnchantment(uint32_t, const std::string&) override {}
     void RemoveWeaponEnchantment(uint32_t) override {}
+    void AddCharFxPak(uint32_t, const std::vector<std::string>&) override {}
     void RemoveCharFxPak(uint32_t) override {}
 
     SkillServicesBase* services = nullptr;
@@ -283,6 +322,114 @@ TEST_F(SkillTest, TheCharactersManagerUpdatesSendsAndUninstallsItsSkills)
     EXPECT_EQ(equipment.GetWeaponEnchantment(), "Records/Fx/Frost.dbr");   // another still holds one
     EXPECT_TRUE(other->DecrementSkillLevel());
     EXPECT_EQ(equipment.GetWeaponEnchantment(), "");
+
+    manager.PushPetInitialize(nullptr);
+    manager.PushPetInitialize(character);
+    manager.PushPetInitialize(character);
+    EXPECT_EQ(manager.GetPetsInitializing().size(), 1u);
+    manager.PopPetInitialize(nullptr);
+    manager.PopPetInitialize(character);
+    EXPECT_TRUE(manager.GetPetsInitializing().empty());
+}
+
+// A copy carries every per-instance value but none of the owned objects, so the original
+// and the copy each destroy only what they own; the pets go with their skill.
+TEST_F(SkillTest, CopiesShareNoOwnedObjectsAndPetsDieWithTheirSkill)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Sounds/Cast.dbr", "Class,SoundPak,\n");
+    Skill* skill = MakeSkill("Copied", "skillCastSound,Records/Sounds/Cast.dbr,\nskillManaCost,2;3;4,\n");
+    ASSERT_TRUE(skill && skill->GetSound(Skill::Sound_Cast));
+    skill->SetSkillLevel(2);
+    skill->IncrementAugmentedSkillLevel(1);
+    skill->AddModifier(77);
+    skill->ReplaceCooldownTime(900.0f);
+    {
+        const Skill copy(*skill);
+        EXPECT_EQ(copy.GetCurrentLevel(), 3u);
+        EXPECT_EQ(copy.GetModifiers(), std::vector<uint32_t>{77});
+        EXPECT_EQ(copy.GetCooldownRemaining(), 900);
+        EXPECT_EQ(copy.GetResourceName(), skill->GetResourceName());
+        EXPECT_EQ(copy.GetSound(Skill::Sound_Cast), nullptr);
+        Skill assigned;
+        assigned = *skill;
+        EXPECT_EQ(assigned.GetManaCost(), 4.0f);
+    }
+    ASSERT_NE(skill->GetSound(Skill::Sound_Cast), nullptr);   // still the original's
+    const uint32_t soundId = skill->GetSound(Skill::Sound_Cast)->GetObjectId();
+
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Pet.dbr", "Class,Character,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Skills/PetSkill.dbr", "Class,PetHoldingSkill,\n");
+    ObjectManager& objects = ObjectManager::Get();
+    auto* holder = objects.CreateObjectFromFile<PetHoldingSkill>("Records/Skills/PetSkill.dbr");
+    auto* pet = objects.CreateObjectFromFile<Character>("Records/Skills/Pet.dbr");
+    auto* nextPet = objects.CreateObjectFromFile<Character>("Records/Skills/Pet.dbr");
+    ASSERT_TRUE(holder && pet && nextPet);
+    const uint32_t petIds[] = {pet->GetObjectId(), nextPet->GetObjectId()};
+    holder->HoldPets(pet, nextPet);
+    objects.DestroyObjectEx(holder, "test", __LINE__);
+    objects.DestroyObjectEx(skill, "test", __LINE__);
+    objects.FlushDestroyedObjects();
+    for (uint32_t id : {petIds[0], petIds[1], soundId})
+        EXPECT_EQ(objects.GetObject(id), nullptr);
+}
+
+// The modifier family reaches every modifier that still exists, each at its own level;
+// the secondary skills hear from their primary in the order they were added.
+TEST_F(SkillTest, ModifierFamilyAndSecondarySkillsReachOnlyWhatResolves)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Racial.dbr",
+                                         "Class,Skill_Modifier,\nskillMaxLevel,5,\n"
+                                         "racialBonusRace,Undead,\nracialBonusPercentDamage,10;20,\n"
+                                         "racialBonusAbsoluteDefense,3;4,\nskillCooldownReduction,25;50,\n");
+    Skill* skill = MakeSkill("Primary", "skillDisplayName,tagPrimary,\nisPetDisplayable,1,\n");
+    Skill* base = MakeSkill("BaseSkill", "skillDisplayName,tagBase,\n");
+    auto* modifier = objects.CreateObjectFromFile<Skill_Modifier>("Records/Skills/Racial.dbr");
+    ASSERT_TRUE(skill && base && modifier);
+    EXPECT_TRUE(skill->IsPetDisplayable());
+    EXPECT_EQ(skill->GetBaseNameText(), "");
+    skill->AddBaseSkill(base->GetObjectId());
+    EXPECT_EQ(skill->GetBaseNameText(), "tagBase");
+
+    skill->AddModifier(modifier->GetObjectId() + 500);   // never resolves
+    skill->AddModifier(modifier->GetObjectId());
+    modifier->SetSkillLevel(2);
+    std::string name = "unchanged";
+    unsigned level = 99;
+    skill->GetModifierInfo(0, name, level);
+    skill->GetModifierInfo(2, name, level);
+    EXPECT_EQ(name, "unchanged");
+    EXPECT_EQ(level, 99u);
+    skill->GetModifierInfo(1, name, level);
+    EXPECT_EQ(name, "Records/Skills/Racial.dbr");
+    EXPECT_EQ(level, 2u);
+
+    RacialBonus_Damage damage;
+    RacialBonus_Defense defense;
+    skill->AddModifierRacialBonusDamage({"Beast"}, damage);
+    EXPECT_EQ(damage.percent, 0.0f);
+    skill->AddModifierRacialBonusDamage({"Beast", "Undead"}, damage);
+    skill->AddModifierRacialBonusDefense({"Undead"}, defense);
+    EXPECT_EQ(damage.percent, 20.0f);
+    EXPECT_EQ(defense.absolute, 4.0f);
+    SkillAttributeAccumulator attributes;
+    skill->AddModifierSkillAttributes(attributes);
+    EXPECT_EQ(attributes.GetValue(SkillAttributeType_CooldownReduction), 50.0f);
+
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Echo.dbr", "Class,CountingSecondary,\n");
+    auto* first = objects.CreateObjectFromFile<CountingSecondary>("Records/Skills/Echo.dbr");
+    auto* second = objects.CreateObjectFromFile<CountingSecondary>("Records/Skills/Echo.dbr");
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Owner2.dbr", "Class,Character,\n");
+    auto* character = objects.CreateObjectFromFile<Character>("Records/Skills/Owner2.dbr");
+    ASSERT_TRUE(first && second && character);
+    skill->AddSecondarySkill(second->GetObjectId());
+    skill->AddSecondarySkill(base->GetObjectId());   // not a secondary skill
+    skill->AddSecondarySkill(first->GetObjectId());
+    skill->PrimaryActivateSecondarySkills(*character, 7, {}, WorldVec3());
+    skill->ActivateSecondarySkills(*character, 8, {1, 2}, WorldVec3());
+    objects.DestroyObjectEx(first, "test", __LINE__);
+    skill->PrimaryStopSecondarySkills(*character);
+    EXPECT_EQ(second->calls, "P7A8:2S");
 }
 
 }  // namespace
