@@ -116,6 +116,7 @@ Skill& Skill::operator=(const Skill& other)
 void Skill::CopyFields(const Skill& other)
 {
     m_passiveChar = other.m_passiveChar;
+    m_currentLevel = other.m_currentLevel;
     m_kindText = other.m_kindText;
     m_skillType = other.m_skillType;
     m_primary = other.m_primary;
@@ -254,7 +255,7 @@ void Skill::UnInstall(Character*)
 
 // ---- Levels ---------------------------------------------------------------------------
 
-unsigned Skill::GetCurrentLevel() const
+unsigned Skill::ComputeCurrentLevel() const
 {
     // A level received from a peer may be negative: it counts as no level at all
     // rather than wrapping to a huge one.

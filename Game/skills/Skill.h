@@ -116,7 +116,7 @@ public:
     virtual void OnHitActivation(Character&, const ParametersCombat&) {}
     // The level the skill acts at: 0 while its own level is 0 or less, else its level
     // plus the items' augmentation, bounded by the ultimate level.
-    virtual unsigned GetCurrentLevel() const;
+    virtual unsigned GetCurrentLevel() const { return m_currentLevel; }
     virtual unsigned GetChanceWeight(bool) const { return 0; }
     virtual bool IsSkillOnHitActive() const { return false; }
     virtual bool IsTrackable(unsigned) const { return false; }
@@ -375,8 +375,13 @@ public:
     // augmentation, state or profile, since every character update reads it for every
     // skill.
     const CharAttributeContribution* GetPassiveCharContribution() const { return m_passiveChar; }
-    // Finds the contribution again from the level, state and profile.
-    void RefreshPassiveContribution() { m_passiveChar = FindPassiveCharContribution(); }
+    // Finds the current level and the contribution again from the level, augmentation,
+    // state and profile.
+    void RefreshPassiveContribution()
+    {
+        m_currentLevel = ComputeCurrentLevel();
+        m_passiveChar = FindPassiveCharContribution();
+    }
 
 protected:
     // Makes the pets of this level and the next, kept for the skill's description. The
@@ -397,6 +402,25 @@ private:
     // First, beside the object's header: every update of the owner's totals reads it for
     // every skill, and the look-up has just touched that line.
     const CharAttributeContribution* m_passiveChar = nullptr;   // owned by the profile
+    // The base's current level, kept from the same changes: every update asks for it of
+    // the skill and of each of its modifiers, several times.
+    unsigned m_currentLevel = 0;
+    unsigned ComputeCurrentLevel() const;
+    // What every update reads of the skill and of its modifiers, together after the
+    // object's header so that one update touches few lines of each object.
+    SkillManagerBase* m_manager = nullptr;     // not owned
+    const SkillProfile* m_profile = nullptr;   // owned by the game engine's cache
+    std::vector<uint32_t> m_modifiers;
+    // Skills made outside a skill manager act from their level alone, so they start
+    // enabled; a controlling peer's update recomputes the flag every frame.
+    SkillState m_state{0, true};
+    int32_t m_cooldownRemaining = 0;
+    Skill_UseQuery m_reason = Skill_Usable;
+    bool m_lacksMana = false;
+    bool m_coolingDown = false;
+    bool m_weaponNotQualifying = false;
+    bool m_handStateNotQualifying = false;
+    bool m_ignoreMana = false;
 
 protected:
     std::string m_kindText = "^r--- Invalid Type ----";
@@ -411,30 +435,17 @@ protected:
     bool m_defaultSkill = false;
 
 private:
-    SkillManagerBase* m_manager = nullptr;   // not owned
     Name m_resourceName;
-    const SkillProfile* m_profile = nullptr;   // owned by the game engine's cache
-    Skill_UseQuery m_reason = Skill_Usable;
-    bool m_lacksMana = false;
-    bool m_coolingDown = false;
-    bool m_weaponNotQualifying = false;
-    bool m_handStateNotQualifying = false;
     Skill_RangeProfile m_rangeProfile = Skill_RangeMelee;
-    // Skills made outside a skill manager act from their level alone, so they start
-    // enabled; a controlling peer's update recomputes the flag every frame.
-    SkillState m_state{0, true};
 
 protected:
     SkillActiveState m_activeState;
 
 private:
     uint32_t m_masteryId = 0;
-    std::vector<uint32_t> m_modifiers;
     std::vector<uint32_t> m_secondarySkills;
     std::vector<uint32_t> m_baseSkills;
-    int32_t m_cooldownRemaining = 0;
     int32_t m_cooldownTotal = 0;
-    bool m_ignoreMana = false;
     uint32_t m_augmentedLevel = 0;
     SoundPak* m_sounds[kSoundCount] = {};   // owned through the object manager
 

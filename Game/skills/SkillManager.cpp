@@ -58,12 +58,14 @@ void SkillManager::Update(int elapsedMs)
         return;
     m_inFrame = true;
     m_frameTotalsValid = false;
+    m_frameWeaponsValid = false;
     ObjectManager& objects = ObjectManager::Get();
     for (size_t i = 0; i < m_activeList.size(); ++i)
         if (Skill* skill = objects.GetObject<Skill>(m_activeList[i]))
             skill->Update(*m_parent, elapsedMs);
     m_inFrame = false;
     m_frameTotalsValid = false;
+    m_frameWeaponsValid = false;
 }
 
 void SkillManager::ImDead() {}
@@ -210,11 +212,21 @@ EquipManager_HandState SkillManager::GetHandState() const
 
 void SkillManager::GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const
 {
+    if (m_inFrame && m_frameWeaponsValid) {
+        right = m_frameWeapons[0];
+        left = m_frameWeapons[1];
+        return;
+    }
     const ObjectManager& objects = ObjectManager::Get();
     const Weapon* rightWeapon = objects.GetObject<Weapon>(GetRightHandWeapon());
     const Weapon* leftWeapon = objects.GetObject<Weapon>(GetLeftHandWeapon());
     right = rightWeapon ? rightWeapon->GetWeaponType() : Weapon_None;
     left = leftWeapon ? leftWeapon->GetWeaponType() : Weapon_None;
+    if (m_inFrame) {
+        m_frameWeapons[0] = right;
+        m_frameWeapons[1] = left;
+        m_frameWeaponsValid = true;
+    }
 }
 
 void SkillManager::SubtractMana(float amount)

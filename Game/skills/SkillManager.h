@@ -175,10 +175,13 @@ private:
     uint32_t m_leftHandWeapon = 0;
     SkillServicesBase* m_skillServices = nullptr;   // not owned
     bool m_monsterSkills = false;
-    // Within Update, the owner's totals are gathered once, when a skill first asks.
+    // Within Update, the owner's totals and weapon types are gathered once, when a skill
+    // first asks: no skill's update changes the owner's equipment.
     bool m_inFrame = false;
     mutable bool m_frameTotalsValid = false;
+    mutable bool m_frameWeaponsValid = false;
     mutable float m_frameTotals[kSkillAttributeTypeCount] = {};
+    mutable Weapon_Type m_frameWeapons[2] = {Weapon_None, Weapon_None};
     void GatherSkillAttributes(SkillAttributeAccumulator& accumulator) const;
     std::vector<std::pair<uint32_t, std::string>> m_weaponEnchantments;   // skill id, record
     std::vector<std::pair<uint32_t, std::vector<std::string>>> m_charFxPaks;

@@ -10,6 +10,7 @@
 #include "Game/combat/DefenseAttributeStore.h"
 #include "Game/combat/RacialBonus.h"
 #include "Game/combat/RetaliationAttributeStore.h"
+#include "Game/combat/SkillAttribute.h"
 #include "Game/combat/SkillAttributeStore.h"
 #include "Game/items/ItemTypes.h"
 
@@ -39,8 +40,28 @@ struct SkillProfile_Modifiers {
 
     // Entry `index` of each key's array, 0 where the record gives none.
     void Load(const LoadTable& record, unsigned index);
+    // Inline: every skill's update sums its own and its modifiers' numbers.
     SkillProfile_Modifiers& operator+=(const SkillProfile_Modifiers& other);
 };
+
+inline SkillProfile_Modifiers& SkillProfile_Modifiers::operator+=(const SkillProfile_Modifiers& other)
+{
+    manaCost += other.manaCost;
+    activeLifeCost += other.activeLifeCost;
+    activeManaCost += other.activeManaCost;
+    activeDuration += other.activeDuration;
+    targetRadius += other.targetRadius;
+    targetAngle += other.targetAngle;
+    targetNumber += other.targetNumber;
+    cooldownTime += other.cooldownTime;
+    speedAcceleration += other.speedAcceleration;
+    explosionRadius += other.explosionRadius;
+    projectileLaunchRotation += other.projectileLaunchRotation;
+    projectileLaunchNumber += other.projectileLaunchNumber;
+    projectilePiercing += other.projectilePiercing;
+    return *this;
+}
+
 
 class SkillProfile {
 public:
@@ -117,19 +138,40 @@ public:
     const CharAttributeStore_Skill& GetCharAttrStore() const { return m_charAttributes; }
 
 private:
+    // The skill attributes' additions of each level whose chances leave nothing to the
+    // draws (entry 0 for level 0, the last for every level past it): added as they stand,
+    // with the draws they would have taken skipped. A level that needs its draws goes to
+    // the store.
+    struct SkillAttributeAddition {
+        SkillAttributeType type;
+        bool modifier;
+        float total;
+    };
+    struct SkillAttributeLevel {
+        bool rollFree = false;
+        uint32_t first = 0;
+    };
+    void BuildSkillAttributeLevels();
+
+    // What every skill update reads, first and together: the modifiers, the skill
+    // attributes and the weapons a skill needs.
+    std::vector<SkillProfile_Modifiers> m_modifiers;   // one per level up to the ultimate
+    std::vector<SkillAttributeLevel> m_skillAttributeLevels;
+    std::vector<SkillAttributeAddition> m_skillAttributeAdditions;
+    uint32_t m_skillAttributeCount = 0;
+    unsigned m_maxLevel = 0;
+    unsigned m_ultimateLevel = 0;
+    bool m_qualifyingDualWeapons = false;
+    std::vector<Weapon_Type> m_qualifyingWeapons;
+
     std::string m_displayNameTag = "Invalid Skill Profile";
     std::string m_baseDescriptionTag = "Invalid Skill Profile";
     std::vector<std::string> m_skillDependancy;
-    unsigned m_maxLevel = 0;
-    unsigned m_ultimateLevel = 0;
     bool m_petDisplayable = false;
     unsigned m_masteryLevelRequirement = 0;
-    std::vector<Weapon_Type> m_qualifyingWeapons;
-    bool m_qualifyingDualWeapons = false;
     std::string m_soundNames[9];
     std::string m_propName1;
     std::string m_propName2;
-    std::vector<SkillProfile_Modifiers> m_modifiers;   // one per level up to the ultimate
     SkillProfile_Modifiers m_noModifiers;
     SkillAttributeStore_Skill m_skillAttributes;
     DamageAttributeStore_Skill m_damageAttributes;

@@ -432,5 +432,42 @@ TEST_F(SkillTest, ModifierFamilyAndSecondarySkillsReachOnlyWhatResolves)
     EXPECT_EQ(second->calls, "P7A8:2S");
 }
 
+// A profile adds the skill attributes of a level that no draw can change without drawing;
+// the draws it skips are still taken before a later attribute draws, so every sum is the
+// one the stores give when they draw in turn.
+TEST_F(SkillTest, SkillAttributesThatNeedNoDrawGiveTheStoresSums)
+{
+    const auto record = [](const std::string& text) {
+        LoadTable table("test.dbr");
+        table.Parse(text.data(), text.size(), "test.dbr");
+        return table;
+    };
+    SkillProfile certain;
+    SkillProfile chancy;
+    certain.LoadProfile(record("skillCooldownReduction,5;10,\nskillManaCostReductionModifier,20,\n"
+                               "skillManaCostReductionModifierChance,100,\n"));
+    chancy.LoadProfile(record("skillManaCostReduction,8;9,\nskillManaCostReductionChance,0;50,\n"));
+    for (uint32_t seed : {1u, 77u, 4242u, 31337u}) {
+        for (unsigned level : {0u, 1u, 2u, 5u}) {
+            SkillAttributeAccumulator fast;
+            SkillAttributeAccumulator drawn;
+            fast.SetSeed(seed);
+            drawn.SetSeed(seed);
+            for (int round = 0; round < 3; ++round) {   // roll-free, then a level that draws
+                certain.GetSkillAttributes(fast, level);
+                chancy.GetSkillAttributes(fast, level);
+                certain.GetSkillAttrStore().AddToAccumulator(drawn, level);
+                chancy.GetSkillAttrStore().AddToAccumulator(drawn, level);
+            }
+            for (uint32_t type = 0; type < kSkillAttributeTypeCount; ++type) {
+                const auto kind = static_cast<SkillAttributeType>(type);
+                EXPECT_EQ(fast.GetValue(kind), drawn.GetValue(kind)) << seed << " " << level << " " << type;
+                EXPECT_EQ(fast.GetModifier(kind), drawn.GetModifier(kind)) << seed << " " << level;
+            }
+            EXPECT_EQ(fast.GetRandomGen().IGenerate(0, 1000000), drawn.GetRandomGen().IGenerate(0, 1000000));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace GAME
