@@ -48,8 +48,12 @@ public:
     {
         if (m_skippedDraws != 0)
             TakeSkippedDraws();
+        m_drawn = true;
         return m_randomGen;
     }
+    // Whether anything asked for the generator: when not, the sums are the same whatever
+    // the seed.
+    bool HasDrawn() const { return m_drawn; }
     // Draws whose outcome could not change a sum: they are taken only when a later
     // attribute needs the generator, so that its draws are the same as if they had been
     // taken in turn.
@@ -65,6 +69,7 @@ private:
     std::array<float, kSkillAttributeTypeCount> m_modifiers{};
     RandomUniform m_randomGen;
     uint32_t m_skippedDraws = 0;
+    bool m_drawn = false;
 
     void TakeSkippedDraws();
 };

@@ -1,6 +1,7 @@
 #include "Game/skills/Skill.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "Engine/LoadTable.h"
@@ -24,6 +25,9 @@ GAME_IMPLEMENT_CLASS(Skill_ProjectileModifier, Skill_Modifier)
 GAME_IMPLEMENT_CLASS(SkillSecondary, Skill)
 
 namespace {
+
+// Counts the changes that may change any skill's kept sums; 0 is never a current count.
+uint32_t gLinksRevision = 1;
 
 void DestroyOwned(Object* object, int line)
 {
@@ -89,8 +93,25 @@ void Skill::LoadSounds()
     }
 }
 
+void Skill::LinksChanged()
+{
+    if (++gLinksRevision == 0)
+        gLinksRevision = 1;
+}
+
+void Skill::CheckLinkSums(unsigned level) const
+{
+    if (m_sumsRevision != gLinksRevision || m_sumsLevel != level) {
+        m_sumsRevision = gLinksRevision;
+        m_sumsLevel = level;
+        m_modifierSumsKept = false;
+        m_attributeSumsKept = false;
+    }
+}
+
 Skill::~Skill()
 {
+    LinksChanged();
     for (SoundPak*& sound : m_sounds) {
         DestroyOwned(sound, __LINE__);
         sound = nullptr;
@@ -117,6 +138,8 @@ void Skill::CopyFields(const Skill& other)
 {
     m_passiveChar = other.m_passiveChar;
     m_currentLevel = other.m_currentLevel;
+    m_sumsRevision = 0;
+    LinksChanged();
     m_kindText = other.m_kindText;
     m_skillType = other.m_skillType;
     m_primary = other.m_primary;
@@ -164,6 +187,7 @@ void Skill::CopyFields(const Skill& other)
 
 void Skill::OnDestroy()
 {
+    LinksChanged();
     for (Prop** prop : {&m_prop1, &m_prop2}) {
         if (*prop) {
             if (Entity* parent = (*prop)->GetAttachParent())
@@ -364,21 +388,56 @@ void Skill::GetSkillModifierData(SkillProfile_Modifiers& out) const
     const SkillProfile* profile = GetSkillProfile();
     if (level == 0 || !profile)
         return;
-    out += profile->GetSkillModifierData(level);
-    for (uint32_t id : m_modifiers)
-        if (const Skill_Modifier* modifier = ObjectManager::Get().GetObject<Skill_Modifier>(id))
-            modifier->GetSkillModifierData(out);
+    // Summed into a fresh object (as every caller of a skill starts) the kept sums are
+    // the very same numbers; into a partial sum the additions run one by one as always.
+    static const SkillProfile_Modifiers kFresh;
+    const bool fresh = std::memcmp(&out, &kFresh, sizeof out) == 0;
+    if (fresh) {
+        CheckLinkSums(level);
+        if (m_modifierSumsKept) {
+            out += m_modifierSums;
+            return;
+        }
+    }
+    SkillProfile_Modifiers& sums = fresh ? m_modifierSums : out;
+    if (fresh)
+        sums = kFresh;
+    sums += profile->GetSkillModifierData(level);
+    ForEachModifier([&](const Skill_Modifier& modifier) { modifier.GetSkillModifierData(sums); });
+    if (fresh) {
+        m_modifierSumsKept = true;
+        out += m_modifierSums;
+    }
 }
 
 float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
 {
+    // One seed from the game's generator for every call, kept sums or not: the number of
+    // draws from it is part of what every peer repeats.
+    const bool seeded = gGameEngine != nullptr;
+    const uint16_t seed = seeded ? gGameEngine->GetRandomSeed() : 0;
+    const float own = GetOwnSkillAttribute(type, seeded, seed);
+    return own + (m_manager ? m_manager->GetTotalSkillAttribute(type) : 0.0f);
+}
+
+float Skill::GetOwnSkillAttribute(SkillAttributeType type, bool seeded, uint16_t seed) const
+{
+    const unsigned level = GetCurrentLevel();
+    CheckLinkSums(level);
+    if (m_attributeSumsKept)
+        return type < kSkillAttributeTypeCount ? m_attributeSums[type] : 0.0f;
     SkillAttributeAccumulator accumulator;
-    if (gGameEngine)
-        accumulator.SetSeed(gGameEngine->GetRandomSeed());
+    if (seeded)
+        accumulator.SetSeed(seed);
     if (const SkillProfile* profile = GetSkillProfile())
-        profile->GetSkillAttributes(accumulator, GetCurrentLevel());
+        profile->GetSkillAttributes(accumulator, level);
     AddModifierSkillAttributes(accumulator);
-    return accumulator.GetValue(type) + (m_manager ? m_manager->GetTotalSkillAttribute(type) : 0.0f);
+    if (!accumulator.HasDrawn()) {
+        for (uint32_t kind = 0; kind < kSkillAttributeTypeCount; ++kind)
+            m_attributeSums[kind] = accumulator.GetValue(static_cast<SkillAttributeType>(kind));
+        m_attributeSumsKept = true;
+    }
+    return accumulator.GetValue(type);
 }
 
 template <class Visit>

@@ -14,6 +14,7 @@
 #include "Game/characters/CharacterRagDoll.h"
 #include "Game/combat/SkillAttribute.h"
 #include "Game/items/ItemTypes.h"
+#include "Game/skills/SkillProfileModifiers.h"
 #include "Game/skills/SkillState.h"
 
 namespace GAME {
@@ -37,7 +38,6 @@ struct RacialBonus_Defense;
 class SkillAttributeAccumulator;
 class SkillManagerBase;
 class SkillProfile;
-struct SkillProfile_Modifiers;
 
 // How far a skill reaches, by the game-wide ranges.
 enum Skill_RangeProfile : int32_t {
@@ -66,7 +66,7 @@ public:
     static constexpr uint32_t RecommendedBuffReflexDuration = 250;
     static constexpr uint32_t RecommendedBuffReflexRate = 100;
 
-    Skill() = default;
+    Skill() { LinksChanged(); }
     // Copies every field but the owned sounds, props and pets: an object has one owner,
     // so the copy starts without them (and an assignment keeps its own).
     Skill(const Skill& other);
@@ -237,6 +237,7 @@ public:
     void SetSkillProfile(const SkillProfile* profile)
     {
         m_profile = profile;
+        LinksChanged();
         RefreshPassiveContribution();
     }
     Skill_Type GetSkillType() const { return m_skillType; }
@@ -272,7 +273,11 @@ public:
     bool IsSkillTheMasterySkill() const { return m_masteryId == 0; }
 
     // ---- Links --------------------------------------------------------------------------
-    void AddModifier(uint32_t id) { m_modifiers.push_back(id); }
+    void AddModifier(uint32_t id)
+    {
+        m_modifiers.push_back(id);
+        LinksChanged();
+    }
     void AddSecondarySkill(uint32_t id) { m_secondarySkills.push_back(id); }
     void AddBaseSkill(uint32_t id) { m_baseSkills.push_back(id); }
     const std::vector<uint32_t>& GetModifiers() const { return m_modifiers; }
@@ -379,9 +384,16 @@ public:
     // state and profile.
     void RefreshPassiveContribution()
     {
-        m_currentLevel = ComputeCurrentLevel();
+        const unsigned level = ComputeCurrentLevel();
+        if (level != m_currentLevel)
+            LinksChanged();
+        m_currentLevel = level;
         m_passiveChar = FindPassiveCharContribution();
     }
+
+    // Some skill's current level, profile or modifiers changed, or a skill came or went:
+    // the sums every skill keeps of itself and its modifiers are found again on first use.
+    static void LinksChanged();
 
 protected:
     // Makes the pets of this level and the next, kept for the skill's description. The
@@ -421,6 +433,23 @@ private:
     bool m_weaponNotQualifying = false;
     bool m_handStateNotQualifying = false;
     bool m_ignoreMana = false;
+
+    // The base's sums of the current level's numbers and skill attributes with those of
+    // the modifiers, kept while no level, profile or modifier anywhere changed (the
+    // revision) and the current level is the same. Every update needs them, and finding
+    // them looks up every modifier. Skill attributes are kept only when no draw took part
+    // (then the seed cannot change them).
+    mutable uint32_t m_sumsRevision = 0;
+    mutable unsigned m_sumsLevel = 0;
+    mutable bool m_modifierSumsKept = false;
+    mutable bool m_attributeSumsKept = false;
+    mutable float m_attributeSums[kSkillAttributeTypeCount] = {};
+    mutable SkillProfile_Modifiers m_modifierSums;
+    // Drops the kept sums when they are out of date for this level.
+    void CheckLinkSums(unsigned level) const;
+    // The skill's and its modifiers' attribute of that type, from the kept sums or drawn
+    // with the seed.
+    float GetOwnSkillAttribute(SkillAttributeType type, bool seeded, uint16_t seed) const;
 
 protected:
     std::string m_kindText = "^r--- Invalid Type ----";

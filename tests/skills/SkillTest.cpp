@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -467,6 +468,57 @@ TEST_F(SkillTest, SkillAttributesThatNeedNoDrawGiveTheStoresSums)
             EXPECT_EQ(fast.GetRandomGen().IGenerate(0, 1000000), drawn.GetRandomGen().IGenerate(0, 1000000));
         }
     }
+}
+
+// A skill keeps the sums of itself and its modifiers between updates; they follow every
+// change of a modifier's level, the list, a modifier going away, and are never kept when a
+// chance decided them.
+TEST_F(SkillTest, KeptSumsFollowModifiersAndNeverHideARoll)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Cheap.dbr",
+                                         "Class,Skill_Modifier,\nskillMaxLevel,5,\nskillManaCost,1;2,\n"
+                                         "skillManaCostReduction,10;20,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Lucky.dbr",
+                                         "Class,Skill_Modifier,\nskillMaxLevel,5,\n"
+                                         "skillManaCostReduction,50,\nskillManaCostReductionChance,50,\n");
+    Skill* skill = MakeSkill("Kept", "skillManaCost,0.1;0.2,\n");
+    auto* cheap = objects.CreateObjectFromFile<Skill_Modifier>("Records/Skills/Cheap.dbr");
+    auto* other = objects.CreateObjectFromFile<Skill_Modifier>("Records/Skills/Cheap.dbr");
+    auto* lucky = objects.CreateObjectFromFile<Skill_Modifier>("Records/Skills/Lucky.dbr");
+    ASSERT_TRUE(skill && cheap && other && lucky);
+    skill->SetSkillLevel(1);
+    cheap->SetSkillLevel(1);
+    other->SetSkillLevel(2);
+    skill->AddModifier(cheap->GetObjectId());
+    const auto total = [&] {
+        SkillProfile_Modifiers sums;
+        skill->GetSkillModifierData(sums);
+        return sums.manaCost;
+    };
+    EXPECT_EQ(total(), 0.1f + 1.0f);
+    EXPECT_EQ(skill->GetTotalSkillAttribute(SkillAttributeType_ManaCostReduction), 10.0f);
+    cheap->SetSkillLevel(2);
+    EXPECT_EQ(total(), 0.1f + 2.0f);
+    EXPECT_EQ(skill->GetTotalSkillAttribute(SkillAttributeType_ManaCostReduction), 20.0f);
+    skill->AddModifier(other->GetObjectId());
+    EXPECT_EQ(total(), 0.1f + 2.0f + 2.0f);
+    // Into a partial sum the numbers are added one by one, as without kept sums.
+    SkillProfile_Modifiers partial;
+    partial.manaCost = 1e8f;
+    skill->GetSkillModifierData(partial);
+    EXPECT_EQ(partial.manaCost, ((1e8f + 0.1f) + 2.0f) + 2.0f);
+    objects.DestroyObjectEx(cheap, "test", __LINE__);
+    EXPECT_EQ(total(), 0.1f + 2.0f);
+
+    // With a chance in play, each call draws from its own seed like the store would.
+    skill->AddModifier(lucky->GetObjectId());
+    lucky->SetSkillLevel(1);
+    std::vector<float> seen;
+    for (int i = 0; i < 40; ++i)
+        seen.push_back(skill->GetTotalSkillAttribute(SkillAttributeType_ManaCostReduction));
+    EXPECT_NE(std::count(seen.begin(), seen.end(), 20.0f), 0);
+    EXPECT_NE(std::count(seen.begin(), seen.end(), 70.0f), 0);
 }
 
 }  // namespace
