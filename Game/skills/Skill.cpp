@@ -1,7 +1,8 @@
 #include "Game/skills/Skill.h"
 
 #include <algorithm>
-#include <cstring>
+#include <atomic>
+#include <bit>
 #include <utility>
 
 #include "Engine/LoadTable.h"
@@ -27,7 +28,9 @@ GAME_IMPLEMENT_CLASS(SkillSecondary, Skill)
 namespace {
 
 // Counts the changes that may change any skill's kept sums; 0 is never a current count.
-uint32_t gLinksRevision = 1;
+// Atomic only because skills may be created on a loading thread; the sums themselves are
+// used on the game thread alone.
+std::atomic<uint32_t> gLinksRevision{1};
 
 void DestroyOwned(Object* object, int line)
 {
@@ -95,14 +98,15 @@ void Skill::LoadSounds()
 
 void Skill::LinksChanged()
 {
-    if (++gLinksRevision == 0)
-        gLinksRevision = 1;
+    if (gLinksRevision.fetch_add(1, std::memory_order_relaxed) + 1 == 0)
+        gLinksRevision.store(1, std::memory_order_relaxed);
 }
 
 void Skill::CheckLinkSums(unsigned level) const
 {
-    if (m_sumsRevision != gLinksRevision || m_sumsLevel != level) {
-        m_sumsRevision = gLinksRevision;
+    const uint32_t revision = gLinksRevision.load(std::memory_order_relaxed);
+    if (m_sumsRevision != revision || m_sumsLevel != level) {
+        m_sumsRevision = revision;
         m_sumsLevel = level;
         m_modifierSumsKept = false;
         m_attributeSumsKept = false;
@@ -382,32 +386,44 @@ float Skill::GetRange() const
 
 // ---- Modifiers and skill attributes -----------------------------------------------------
 
+namespace {
+
+// Every field of a fresh object (all bits zero), read field by field.
+bool IsFresh(const SkillProfile_Modifiers& sums)
+{
+    const auto zero = [](float value) { return std::bit_cast<uint32_t>(value) == 0; };
+    return zero(sums.manaCost) & zero(sums.activeLifeCost) & zero(sums.activeManaCost) &
+           zero(sums.activeDuration) & zero(sums.targetRadius) & zero(sums.targetAngle) &
+           (sums.targetNumber == 0) & zero(sums.cooldownTime) & zero(sums.speedAcceleration) &
+           zero(sums.explosionRadius) & zero(sums.projectileLaunchRotation) & (sums.projectileLaunchNumber == 0) &
+           zero(sums.projectilePiercing);
+}
+
+}  // namespace
+
 void Skill::GetSkillModifierData(SkillProfile_Modifiers& out) const
 {
     const unsigned level = GetCurrentLevel();
     const SkillProfile* profile = GetSkillProfile();
     if (level == 0 || !profile)
         return;
-    // Summed into a fresh object (as every caller of a skill starts) the kept sums are
-    // the very same numbers; into a partial sum the additions run one by one as always.
-    static const SkillProfile_Modifiers kFresh;
-    const bool fresh = std::memcmp(&out, &kFresh, sizeof out) == 0;
-    if (fresh) {
-        CheckLinkSums(level);
-        if (m_modifierSumsKept) {
-            out += m_modifierSums;
-            return;
-        }
+    // Summed into a fresh object (as every caller of a skill starts) the kept sums are the
+    // very same numbers (0 + x is x, and no sum that starts from +0 becomes -0); into a
+    // partial sum the additions run one by one as always.
+    if (!IsFresh(out)) {
+        out += profile->GetSkillModifierData(level);
+        ForEachModifier([&](const Skill_Modifier& modifier) { modifier.GetSkillModifierData(out); });
+        return;
     }
-    SkillProfile_Modifiers& sums = fresh ? m_modifierSums : out;
-    if (fresh)
-        sums = kFresh;
-    sums += profile->GetSkillModifierData(level);
-    ForEachModifier([&](const Skill_Modifier& modifier) { modifier.GetSkillModifierData(sums); });
-    if (fresh) {
+    CheckLinkSums(level);
+    if (!m_modifierSumsKept) {
+        SkillProfile_Modifiers sums;
+        sums += profile->GetSkillModifierData(level);
+        ForEachModifier([&](const Skill_Modifier& modifier) { modifier.GetSkillModifierData(sums); });
+        m_modifierSums = sums;
         m_modifierSumsKept = true;
-        out += m_modifierSums;
     }
+    out = m_modifierSums;
 }
 
 float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
