@@ -51,6 +51,12 @@ float SkillAttributeAccumulator::GetModifier(SkillAttributeType type) const
     return InTable(type) ? m_modifiers[type] : 0.0f;
 }
 
+void SkillAttributeAccumulator::TakeSkippedDraws()
+{
+    for (; m_skippedDraws != 0; --m_skippedDraws)
+        m_randomGen.FGenerate(kDrawMin, kDrawMax);
+}
+
 void SkillAttributeAccumulator::Clear()
 {
     m_values.fill(0.0f);
@@ -144,6 +150,18 @@ float SkillAttribute::GetTotalValue(RandomUniform& rng, unsigned level) const
         total = AddInRange(total, m_suffixValue);
     return total;
 }
+
+namespace {
+// A chance that decides without the draw: 0 always counts, and no draw exceeds 100.
+bool DecidesAlone(float chance) { return chance == 0.0f || chance >= kDrawMax; }
+}  // namespace
+
+bool SkillAttribute::IsRollFree(unsigned level) const
+{
+    return DecidesAlone(GetChance(level)) && DecidesAlone(m_prefixChance) && DecidesAlone(m_suffixChance);
+}
+
+bool SkillAttribute::IsModifier() const { return IsA<SkillAttributeMod>(); }
 
 float SkillAttribute::GetValue(unsigned level) const { return PerLevelValue(m_values, level); }
 float SkillAttribute::GetChance(unsigned level) const { return PerLevelValue(m_chances, level); }

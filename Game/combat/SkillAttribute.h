@@ -38,8 +38,26 @@ public:
     virtual void AddValue(SkillAttributeType type, float value);
     virtual void AddModifier(SkillAttributeType type, float modifier);
 
-    void SetSeed(uint32_t seed) { m_randomGen.Seed(seed); }
-    RandomUniform& GetRandomGen() { return m_randomGen; }
+    void SetSeed(uint32_t seed)
+    {
+        m_randomGen.Seed(seed);
+        m_skippedDraws = 0;
+    }
+    // The generator, with every skipped draw taken first.
+    RandomUniform& GetRandomGen()
+    {
+        if (m_skippedDraws != 0)
+            TakeSkippedDraws();
+        m_drawn = true;
+        return m_randomGen;
+    }
+    // Whether anything asked for the generator: when not, the sums are the same whatever
+    // the seed.
+    bool HasDrawn() const { return m_drawn; }
+    // Draws whose outcome could not change a sum: they are taken only when a later
+    // attribute needs the generator, so that its draws are the same as if they had been
+    // taken in turn.
+    void SkipDraws(uint32_t count) { m_skippedDraws += count; }
     // value + |value| x modifier x 0.01; 0 outside the table.
     float GetValue(SkillAttributeType type) const;
     float GetModifier(SkillAttributeType type) const;
@@ -50,6 +68,10 @@ private:
     std::array<float, kSkillAttributeTypeCount> m_values{};
     std::array<float, kSkillAttributeTypeCount> m_modifiers{};
     RandomUniform m_randomGen;
+    uint32_t m_skippedDraws = 0;
+    bool m_drawn = false;
+
+    void TakeSkippedDraws();
 };
 
 // The totals that item pricing reads. The caller zeroes them; attributes only add.
@@ -109,7 +131,18 @@ public:
     bool IsNotEmpty() const { return !m_values.empty() || m_prefixValue != 0.0f || m_suffixValue != 0.0f; }
     // Always three draws from 0 to 100, in the order level, prefix, suffix; each value
     // counts when its chance is 0 or the draw is at most the chance.
+    static constexpr uint32_t kDrawsPerTotal = 3;
     float GetTotalValue(RandomUniform& rng, unsigned level) const;
+    // True when no draw can change the level's total: each of the three chances is 0 or
+    // at least 100 (a draw never exceeds 100).
+    bool IsRollFree(unsigned level) const;
+    // The number of levels with their own value or chance; past it the last one holds.
+    unsigned GetLevelCount() const
+    {
+        return static_cast<unsigned>(m_values.size() > m_chances.size() ? m_values.size() : m_chances.size());
+    }
+    // Whether the attribute adds to its type's modifier sum rather than its value sum.
+    bool IsModifier() const;
 
 protected:
     static RTTI_ClassInfo classInfo;

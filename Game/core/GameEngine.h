@@ -365,6 +365,15 @@ public:
     int GetDeathPenaltyMax() const { return m_deathPenaltyMax; }
     const std::string& GetItemForearmAnimationName() const { return m_itemForearmAnimationName; }
     const std::vector<uint32_t>& GetMasteryTierLevels() const { return m_masteryTierLevels; }
+    // The mastery level a skill of that tier asks for: 0 for tier 0 or without tiers, the
+    // last tier's past the end.
+    uint32_t GetSkillMasteryLevel(unsigned tier) const
+    {
+        if (tier == 0 || m_masteryTierLevels.empty())
+            return 0;
+        const size_t count = m_masteryTierLevels.size();
+        return m_masteryTierLevels[tier < count ? tier - 1 : count - 1];
+    }
     const Vec2& GetInventorySackDims(int sack) const { return m_sackDims[sack == 0 ? 0 : 1]; }
     const AttributePak& GetMonsterAttributePak() const { return m_monsterAttributePak; }
     const AttributePak& GetPlayerAttributePak() const { return m_playerAttributePak; }

@@ -1,6 +1,8 @@
 #include "Game/skills/Skill.h"
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <utility>
 
 #include "Engine/LoadTable.h"
@@ -9,6 +11,7 @@
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Engine/Entity.h"
+#include "Game/characters/Character.h"
 #include "Game/skills/SkillManagerBase.h"
 #include "Game/world/Prop.h"
 #include "Game/skills/SkillProfile.h"
@@ -23,6 +26,11 @@ GAME_IMPLEMENT_CLASS(Skill_ProjectileModifier, Skill_Modifier)
 GAME_IMPLEMENT_CLASS(SkillSecondary, Skill)
 
 namespace {
+
+// Counts the changes that may change any skill's kept sums; 0 is never a current count.
+// Atomic only because skills may be created on a loading thread; the sums themselves are
+// used on the game thread alone.
+std::atomic<uint32_t> gLinksRevision{1};
 
 void DestroyOwned(Object* object, int line)
 {
@@ -88,16 +96,102 @@ void Skill::LoadSounds()
     }
 }
 
+void Skill::LinksChanged()
+{
+    if (gLinksRevision.fetch_add(1, std::memory_order_relaxed) + 1 == 0)
+        gLinksRevision.store(1, std::memory_order_relaxed);
+}
+
+void Skill::CheckLinkSums(unsigned level) const
+{
+    const uint32_t revision = gLinksRevision.load(std::memory_order_relaxed);
+    if (m_sumsRevision != revision || m_sumsLevel != level) {
+        m_sumsRevision = revision;
+        m_sumsLevel = level;
+        m_modifierSumsKept = false;
+        m_attributeSumsKept = false;
+    }
+}
+
 Skill::~Skill()
 {
+    LinksChanged();
     for (SoundPak*& sound : m_sounds) {
         DestroyOwned(sound, __LINE__);
         sound = nullptr;
     }
+    DestroyOwned(m_pet, __LINE__);
+    m_pet = nullptr;
+    DestroyOwned(m_nextPet, __LINE__);
+    m_nextPet = nullptr;
+}
+
+Skill::Skill(const Skill& other) : Object()
+{
+    CopyFields(other);
+}
+
+Skill& Skill::operator=(const Skill& other)
+{
+    if (this != &other)
+        CopyFields(other);
+    return *this;
+}
+
+void Skill::CopyFields(const Skill& other)
+{
+    m_passiveChar = other.m_passiveChar;
+    m_currentLevel = other.m_currentLevel;
+    m_sumsRevision = 0;
+    LinksChanged();
+    m_kindText = other.m_kindText;
+    m_skillType = other.m_skillType;
+    m_primary = other.m_primary;
+    m_secondary = other.m_secondary;
+    m_repeatable = other.m_repeatable;
+    m_useDefaultWhenOutOfMana = other.m_useDefaultWhenOutOfMana;
+    m_useDefaultWhenCooling = other.m_useDefaultWhenCooling;
+    m_disruptable = other.m_disruptable;
+    m_wpUsesParentResources = other.m_wpUsesParentResources;
+    m_defaultSkill = other.m_defaultSkill;
+    m_manager = other.m_manager;
+    m_resourceName = other.m_resourceName;
+    m_profile = other.m_profile;
+    m_reason = other.m_reason;
+    m_lacksMana = other.m_lacksMana;
+    m_coolingDown = other.m_coolingDown;
+    m_weaponNotQualifying = other.m_weaponNotQualifying;
+    m_handStateNotQualifying = other.m_handStateNotQualifying;
+    m_rangeProfile = other.m_rangeProfile;
+    m_state = other.m_state;
+    m_activeState = other.m_activeState;
+    m_masteryId = other.m_masteryId;
+    m_modifiers = other.m_modifiers;
+    m_secondarySkills = other.m_secondarySkills;
+    m_baseSkills = other.m_baseSkills;
+    m_cooldownRemaining = other.m_cooldownRemaining;
+    m_cooldownTotal = other.m_cooldownTotal;
+    m_ignoreMana = other.m_ignoreMana;
+    m_augmentedLevel = other.m_augmentedLevel;
+    m_particleEffect1Id = other.m_particleEffect1Id;
+    m_particleEffect2Id = other.m_particleEffect2Id;
+    m_particleEffect3Id = other.m_particleEffect3Id;
+    m_warmUpEffectId = other.m_warmUpEffectId;
+    m_ragDollEffectType = other.m_ragDollEffectType;
+    m_ragDollDirection = other.m_ragDollDirection;
+    m_ragDollPush = other.m_ragDollPush;
+    m_ragDollElevation = other.m_ragDollElevation;
+    m_worldAuraId = other.m_worldAuraId;
+    m_castEffectId = other.m_castEffectId;
+    m_activeAuraId = other.m_activeAuraId;
+    m_endBuffOtherEffectName = other.m_endBuffOtherEffectName;
+    m_tempSkill = other.m_tempSkill;
+    m_itemSkill = other.m_itemSkill;
 }
 
 void Skill::OnDestroy()
 {
+    LinksChanged();
     for (Prop** prop : {&m_prop1, &m_prop2}) {
         if (*prop) {
             if (Entity* parent = (*prop)->GetAttachParent())
@@ -138,6 +232,41 @@ unsigned Skill::GetUltimateLevel() const
     return profile ? profile->GetUltimateLevel() : 0;
 }
 
+namespace {
+const std::string kNoText;
+const std::vector<std::string> kNoTexts;
+}  // namespace
+
+const std::string& Skill::GetDisplayNameTag() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile ? profile->GetDisplayNameTag() : kNoText;
+}
+
+const std::string& Skill::GetBaseDescriptionTag() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile ? profile->GetBaseDescriptionTag() : kNoText;
+}
+
+const std::vector<std::string>& Skill::GetSkillDependancy() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile ? profile->GetSkillDependancy() : kNoTexts;
+}
+
+unsigned Skill::GetMasteryLevelRequirement() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile ? profile->GetMasteryLevelRequirement() : 0;
+}
+
+bool Skill::IsPetDisplayable() const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile && profile->GetPetDisplayable();
+}
+
 // ---- Owner and installation ----------------------------------------------------------
 
 bool Skill::IsControllingSkill() const { return m_manager && m_manager->GetSkillServices(); }
@@ -154,7 +283,7 @@ void Skill::UnInstall(Character*)
 
 // ---- Levels ---------------------------------------------------------------------------
 
-unsigned Skill::GetCurrentLevel() const
+unsigned Skill::ComputeCurrentLevel() const
 {
     // A level received from a peer may be negative: it counts as no level at all
     // rather than wrapping to a huge one.
@@ -233,6 +362,14 @@ bool Skill::IsBaseSkillEnabled() const
     return false;
 }
 
+std::string Skill::GetBaseNameText() const
+{
+    if (m_baseSkills.empty())
+        return {};
+    const Skill* base = ObjectManager::Get().GetObject<Skill>(m_baseSkills.front());
+    return base ? base->GetDisplayNameTag() : std::string();
+}
+
 float Skill::GetRange() const
 {
     if (!gGameEngine)
@@ -249,35 +386,216 @@ float Skill::GetRange() const
 
 // ---- Modifiers and skill attributes -----------------------------------------------------
 
+namespace {
+
+// Every field of a fresh object (all bits zero), read field by field.
+bool IsFresh(const SkillProfile_Modifiers& sums)
+{
+    const auto zero = [](float value) { return std::bit_cast<uint32_t>(value) == 0; };
+    return zero(sums.manaCost) & zero(sums.activeLifeCost) & zero(sums.activeManaCost) &
+           zero(sums.activeDuration) & zero(sums.targetRadius) & zero(sums.targetAngle) &
+           (sums.targetNumber == 0) & zero(sums.cooldownTime) & zero(sums.speedAcceleration) &
+           zero(sums.explosionRadius) & zero(sums.projectileLaunchRotation) & (sums.projectileLaunchNumber == 0) &
+           zero(sums.projectilePiercing);
+}
+
+}  // namespace
+
 void Skill::GetSkillModifierData(SkillProfile_Modifiers& out) const
 {
     const unsigned level = GetCurrentLevel();
     const SkillProfile* profile = GetSkillProfile();
     if (level == 0 || !profile)
         return;
-    out += profile->GetSkillModifierData(level);
-    for (uint32_t id : m_modifiers)
-        if (const Skill_Modifier* modifier = ObjectManager::Get().GetObject<Skill_Modifier>(id))
-            modifier->GetSkillModifierData(out);
+    // Summed into a fresh object (as every caller of a skill starts) the kept sums are the
+    // very same numbers (0 + x is x, and no sum that starts from +0 becomes -0); into a
+    // partial sum the additions run one by one as always.
+    if (!IsFresh(out)) {
+        out += profile->GetSkillModifierData(level);
+        ForEachModifier([&](const Skill_Modifier& modifier) { modifier.GetSkillModifierData(out); });
+        return;
+    }
+    CheckLinkSums(level);
+    if (!m_modifierSumsKept) {
+        SkillProfile_Modifiers sums;
+        sums += profile->GetSkillModifierData(level);
+        ForEachModifier([&](const Skill_Modifier& modifier) { modifier.GetSkillModifierData(sums); });
+        m_modifierSums = sums;
+        m_modifierSumsKept = true;
+    }
+    out = m_modifierSums;
 }
 
 float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
 {
+    // One seed from the game's generator for every call, kept sums or not: the number of
+    // draws from it is part of what every peer repeats.
+    const bool seeded = gGameEngine != nullptr;
+    const uint16_t seed = seeded ? gGameEngine->GetRandomSeed() : 0;
+    const float own = GetOwnSkillAttribute(type, seeded, seed);
+    return own + (m_manager ? m_manager->GetTotalSkillAttribute(type) : 0.0f);
+}
+
+float Skill::GetOwnSkillAttribute(SkillAttributeType type, bool seeded, uint16_t seed) const
+{
+    const unsigned level = GetCurrentLevel();
+    CheckLinkSums(level);
+    if (m_attributeSumsKept)
+        return type < kSkillAttributeTypeCount ? m_attributeSums[type] : 0.0f;
     SkillAttributeAccumulator accumulator;
-    if (gGameEngine)
-        accumulator.SetSeed(gGameEngine->GetRandomSeed());
+    if (seeded)
+        accumulator.SetSeed(seed);
     if (const SkillProfile* profile = GetSkillProfile())
-        profile->GetSkillAttributes(accumulator, GetCurrentLevel());
+        profile->GetSkillAttributes(accumulator, level);
+    AddModifierSkillAttributes(accumulator);
+    if (!accumulator.HasDrawn()) {
+        for (uint32_t kind = 0; kind < kSkillAttributeTypeCount; ++kind)
+            m_attributeSums[kind] = accumulator.GetValue(static_cast<SkillAttributeType>(kind));
+        m_attributeSumsKept = true;
+    }
+    return accumulator.GetValue(type);
+}
+
+template <class Visit>
+void Skill::ForEachModifier(Visit visit) const
+{
+    const ObjectManager& objects = ObjectManager::Get();
     for (uint32_t id : m_modifiers)
-        if (const Skill_Modifier* modifier = ObjectManager::Get().GetObject<Skill_Modifier>(id))
-            modifier->CollectModifierSkillAttributes(accumulator);
-    return accumulator.GetValue(type) + (m_manager ? m_manager->GetTotalSkillAttribute(type) : 0.0f);
+        if (const Skill_Modifier* modifier = objects.GetObject<Skill_Modifier>(id))
+            visit(*modifier);
+}
+
+void Skill::GetModifierInfo(unsigned index, std::string& name, unsigned& level) const
+{
+    if (index >= m_modifiers.size())
+        return;
+    if (const Skill_Modifier* modifier = ObjectManager::Get().GetObject<Skill_Modifier>(m_modifiers[index])) {
+        name = modifier->GetObjectName();
+        level = modifier->GetCurrentLevel();
+    }
+}
+
+void Skill::AddModifierCharAttributes(CharAttributeAccumulator& accumulator) const
+{
+    ForEachModifier([&](const Skill_Modifier& modifier) { modifier.CollectModifierCharAttributes(accumulator); });
+}
+
+void Skill::AddModifierSkillAttributes(SkillAttributeAccumulator& accumulator) const
+{
+    ForEachModifier([&](const Skill_Modifier& modifier) { modifier.CollectModifierSkillAttributes(accumulator); });
+}
+
+void Skill::AddModifierOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ForEachModifier(
+        [&](const Skill_Modifier& modifier) { modifier.CollectModifierOffensiveDamageAttributes(accumulator); });
+}
+
+void Skill::AddModifierOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ForEachModifier(
+        [&](const Skill_Modifier& modifier) { modifier.CollectModifierOffensiveModifierAttributes(accumulator); });
+}
+
+void Skill::AddModifierRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ForEachModifier(
+        [&](const Skill_Modifier& modifier) { modifier.CollectModifierRetaliationAttributes(accumulator); });
+}
+
+void Skill::AddModifierDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ForEachModifier([&](const Skill_Modifier& modifier) { modifier.CollectModifierDefenseAttributes(accumulator); });
+}
+
+void Skill::AddModifierRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const
+{
+    ForEachModifier([&](const Skill_Modifier& modifier) { modifier.CollectModifierRacialBonusDamage(races, bonus); });
+}
+
+void Skill::AddModifierRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus) const
+{
+    ForEachModifier([&](const Skill_Modifier& modifier) { modifier.CollectModifierRacialBonusDefense(races, bonus); });
+}
+
+// A modifier adds its own profile's values at its own current level.
+void Skill_Modifier::CollectModifierCharAttributes(CharAttributeAccumulator& accumulator) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetCharAttributes(accumulator, GetCurrentLevel());
 }
 
 void Skill_Modifier::CollectModifierSkillAttributes(SkillAttributeAccumulator& accumulator) const
 {
     if (const SkillProfile* profile = GetSkillProfile())
         profile->GetSkillAttributes(accumulator, GetCurrentLevel());
+}
+
+void Skill_Modifier::CollectModifierOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetOffensiveDamageAttributes(accumulator, GetCurrentLevel());
+}
+
+void Skill_Modifier::CollectModifierOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetOffensiveModifierAttributes(accumulator, GetCurrentLevel());
+}
+
+void Skill_Modifier::CollectModifierRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetRetaliationAttributes(accumulator, GetCurrentLevel());
+}
+
+void Skill_Modifier::CollectModifierDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetDefenseAttributes(accumulator, GetCurrentLevel());
+}
+
+void Skill_Modifier::CollectModifierRacialBonusDamage(const std::vector<std::string>& races,
+                                                      RacialBonus_Damage& bonus) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetRacialBonusDamage(races, bonus, GetCurrentLevel());
+}
+
+void Skill_Modifier::CollectModifierRacialBonusDefense(const std::vector<std::string>& races,
+                                                       RacialBonus_Defense& bonus) const
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        profile->GetRacialBonusDefense(races, bonus, GetCurrentLevel());
+}
+
+// ---- Secondary skills --------------------------------------------------------------------
+
+template <class Visit>
+void Skill::ForEachSecondarySkill(Visit visit) const
+{
+    const ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : m_secondarySkills)
+        if (SkillSecondary* secondary = objects.GetObject<SkillSecondary>(id))
+            visit(*secondary);
+}
+
+void Skill::PrimaryActivateSecondarySkills(Character& character, unsigned target,
+                                           const std::vector<uint32_t>& targets, const WorldVec3& point)
+{
+    ForEachSecondarySkill(
+        [&](SkillSecondary& secondary) { secondary.PrimaryActivateNow(character, target, targets, point); });
+}
+
+void Skill::ActivateSecondarySkills(Character& character, unsigned target, const std::vector<uint32_t>& targets,
+                                    const WorldVec3& point)
+{
+    ForEachSecondarySkill([&](SkillSecondary& secondary) { secondary.ActivateNow(character, target, targets, point); });
+}
+
+void Skill::PrimaryStopSecondarySkills(Character& character)
+{
+    ForEachSecondarySkill([&](SkillSecondary& secondary) { secondary.PrimaryStop(character); });
 }
 
 // ---- Cooldown and mana ----------------------------------------------------------------
@@ -462,8 +780,6 @@ void Skill::TargetFriendInformation(const ProjectileInfo& info, const WorldCoord
 }
 
 // ---- Passive contributions ----------------------------------------------------------------
-
-void Skill::CollectPassiveDefenseAttributes(CombatAttributeAccumulator&) const {}
 
 void Skill::CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const
 {

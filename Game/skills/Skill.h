@@ -11,8 +11,10 @@
 
 #include "Engine/Name.h"
 #include "Engine/Object.h"
+#include "Game/characters/CharacterRagDoll.h"
 #include "Game/combat/SkillAttribute.h"
 #include "Game/items/ItemTypes.h"
+#include "Game/skills/SkillProfileModifiers.h"
 #include "Game/skills/SkillState.h"
 
 namespace GAME {
@@ -22,9 +24,13 @@ class CharAttributeContribution;
 class Character;
 class CombatAttributeAccumulator;
 class ParametersCombat;
+class ProjectileBase;
 class Prop;
 class SoundPak;
 class WorldCoords;
+enum class GameTextClass : int32_t;
+enum class ParametersCombatStyle : int32_t;
+struct GameTextLine;
 class WorldVec3;
 struct ProjectileInfo;
 struct RacialBonus_Damage;
@@ -32,7 +38,6 @@ struct RacialBonus_Defense;
 class SkillAttributeAccumulator;
 class SkillManagerBase;
 class SkillProfile;
-struct SkillProfile_Modifiers;
 
 // How far a skill reaches, by the game-wide ranges.
 enum Skill_RangeProfile : int32_t {
@@ -61,13 +66,17 @@ public:
     static constexpr uint32_t RecommendedBuffReflexDuration = 250;
     static constexpr uint32_t RecommendedBuffReflexRate = 100;
 
-    Skill() = default;
+    Skill() { LinksChanged(); }
+    // Copies every field but the owned sounds, props and pets: an object has one owner,
+    // so the copy starts without them (and an assignment keeps its own).
+    Skill(const Skill& other);
+    Skill& operator=(const Skill& other);
 
     // ---- Virtual operations (kinds keep this order and append theirs) ------------------
     // Normalises the record name (lower case, '\' separators), keeps it as the resource
     // name, then loads the resources.
     void Load(const LoadTable& table) override;
-    // Destroys the sounds it loaded.
+    // Destroys the sounds it loaded, then its pets.
     ~Skill() override;
     // Detaches its props from whatever holds them and destroys them.
     void OnDestroy() override;
@@ -88,10 +97,26 @@ public:
     // Asks the sounds and props it holds to preload.
     void PreLoad(bool preloadNow) override;
     virtual void Update(Character& character, int elapsedMs);
+
+    // Texts of the skill for the user interface: its name, heading, parameters at this
+    // level and the next, its kind's own lines, its modifiers' lines and a short summary.
+    // The base writes none; the text builders fill them in.
+    virtual std::u16string CreateUISkillName() { return {}; }
+    virtual void CreateUISkillName(GameTextClass, std::vector<GameTextLine>&) const {}
+    virtual void CreateUISkillHeading(std::vector<GameTextLine>&) const {}
+    virtual void CreateUINameText(GameTextClass, std::vector<GameTextLine>&) const {}
+    virtual void CreateUIParameterText(std::vector<GameTextLine>&) const {}
+    virtual void CreateUINextParameterText(std::vector<GameTextLine>&) const {}
+    virtual void CreateUISpecializedText(GameTextClass, std::vector<GameTextLine>&) const {}
+    virtual void CreateUINextSpecializedText(std::vector<GameTextLine>&) const {}
+    virtual void CreateUIModifierText(GameTextClass, std::vector<GameTextLine>&) const {}
+    virtual void CreateUINextModifierText(std::vector<GameTextLine>&) const {}
+    virtual void CreateUIShortSummaryText(GameTextClass, std::vector<GameTextLine>&) const {}
+
     virtual void OnHitActivation(Character&, const ParametersCombat&) {}
     // The level the skill acts at: 0 while its own level is 0 or less, else its level
     // plus the items' augmentation, bounded by the ultimate level.
-    virtual unsigned GetCurrentLevel() const;
+    virtual unsigned GetCurrentLevel() const { return m_currentLevel; }
     virtual unsigned GetChanceWeight(bool) const { return 0; }
     virtual bool IsSkillOnHitActive() const { return false; }
     virtual bool IsTrackable(unsigned) const { return false; }
@@ -112,14 +137,44 @@ public:
     virtual float GetTotalSkillAttribute(SkillAttributeType type) const;
     // Adds the current level's modifiers and those of every modifier skill to `out`.
     virtual void GetSkillModifierData(SkillProfile_Modifiers& out) const;
-    // What the skill adds to its owner's defences when an attack reaches the owner; the
-    // base adds nothing.
-    virtual void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
-    // What the skill gives its owner while it is in force; the base gives nothing.
+    // Hands a projectile the skill's explosion, fragments and piercing (its own and its
+    // projectile modifiers'). The base hands none.
+    virtual void AddProjectileModifier(ProjectileBase*) const {}
+
+    // The skill's sounds at a place, and a weapon's swipe on an animation event. The base
+    // plays none.
+    virtual void PlaySwipeSound(const WorldVec3&) const {}
+    virtual void PlayHitSound(const WorldVec3&) const {}
+    virtual void PlaySkillSound1(const WorldVec3&) const {}
+    virtual void PlaySkillSound2(const WorldVec3&) const {}
+    virtual void PlayWeaponSwipeSound(Character&, const Name&) {}
+    // Switch the skill's particle effects and its warm-up effect on the user on or off.
+    // The base shows none.
+    virtual void ParticleEffect1(Character&, bool) {}
+    virtual void ParticleEffect2(Character&, bool) {}
+    virtual void ParticleEffect3(Character&, bool) {}
+    virtual void WarmUpEffect(Character&, bool) {}
+    // Effect packs placed at a point: on the target, and where a buff on others or on
+    // the user ends. The base places none.
+    virtual void CreateTargetFx(const WorldCoords&) {}
+    virtual void CreateEndBuffOtherFx(const WorldCoords&) {}
+    virtual void CreateEndBuffSelfFx(const WorldCoords&) {}
+    // What the skill itself (with its modifiers) adds to one of its attacks. The base adds
+    // nothing.
+    virtual void CollectLocalOffensiveDamageAttributes(CombatAttributeAccumulator&) const {}
+    virtual void CollectLocalOffensiveModifierAttributes(CombatAttributeAccumulator&) const {}
+    virtual void CollectLocalRacialBonusDamage(const std::vector<std::string>&, RacialBonus_Damage&) const {}
+
+    // What the skill gives its owner while it is in force. The character attributes come
+    // from the contribution kept for the current level (none in the base); the others
+    // add nothing in the base.
+    virtual void CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const;
     virtual void CollectPassiveSkillAttributes(SkillAttributeAccumulator&) const {}
     virtual void CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator&) const {}
     virtual void CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator&) const {}
     virtual void CollectPassiveRetaliationAttributes(CombatAttributeAccumulator&) const {}
+    // What the skill adds to its owner's defences when an attack reaches the owner.
+    virtual void CollectPassiveDefenseAttributes(CombatAttributeAccumulator&) const {}
     virtual void CollectPassiveRacialBonusDamage(const std::vector<std::string>&, RacialBonus_Damage&) const {}
     virtual void CollectPassiveRacialBonusDefense(const std::vector<std::string>&, RacialBonus_Defense&) const {}
     // What a projectile of the skill found, and the results every peer applies; the base
@@ -136,6 +191,8 @@ public:
                                   const std::vector<uint32_t>&, unsigned)
     {
     }
+    // The user broke off the skill (its effects end early). The base has none to end.
+    virtual void Cancel(Character&) {}
     virtual void StopSkill(Character&) {}
     virtual void DispellSelfBuff(Character&) {}
     virtual bool IsRepeatable() const { return m_repeatable; }
@@ -145,6 +202,14 @@ public:
         target = 0;
         return true;
     }
+    // Whether the target stands within the range of the user. The base answers false.
+    virtual bool IsTargetInRange(const Character&, unsigned, float) const { return false; }
+    // Fills the parameters of one attack of the skill by the attacker on the defender
+    // (null for none). The base fills nothing.
+    virtual void CollectCombatParameters(const Character&, const Character*, ParametersCombatStyle, bool, unsigned,
+                                         ParametersCombat&, float)
+    {
+    }
     virtual bool ShouldMonsterSkillBeInterruptedWhilePursuing() const { return true; }
     // Applies a state sent by the controlling peer (or any state with `force`).
     virtual void ReceiveStateUpdate(const SkillState& state, bool force);
@@ -152,6 +217,9 @@ public:
     virtual void ReceiveActiveUpdate(Character&, const SkillActiveState& state, bool) { m_activeState = state; }
     virtual bool IsValidTarget(unsigned) const { return true; }
     virtual bool GetWarmUpWasActive() const { return false; }
+    // Fills the rag-doll reaction of a character the skill kills, from the animation data
+    // the skill captured, the victim's and the attacker's places. The base fills nothing.
+    virtual void InitRagDollData(CharacterRagDoll::EffectData&, const WorldCoords&, const WorldCoords&) const {}
     virtual void PreLoadResources() {}
 
     // ---- Owner --------------------------------------------------------------------------
@@ -169,11 +237,18 @@ public:
     void SetSkillProfile(const SkillProfile* profile)
     {
         m_profile = profile;
+        LinksChanged();
         RefreshPassiveContribution();
     }
     Skill_Type GetSkillType() const { return m_skillType; }
     unsigned GetMaxLevel() const;
     unsigned GetUltimateLevel() const;
+    // The profile's texts and requirements; empty or 0 without a profile.
+    const std::string& GetDisplayNameTag() const;
+    const std::string& GetBaseDescriptionTag() const;
+    const std::vector<std::string>& GetSkillDependancy() const;
+    unsigned GetMasteryLevelRequirement() const;
+    bool IsPetDisplayable() const;
 
     // ---- Flags --------------------------------------------------------------------------
     bool IsPrimary() const { return m_primary; }
@@ -198,13 +273,42 @@ public:
     bool IsSkillTheMasterySkill() const { return m_masteryId == 0; }
 
     // ---- Links --------------------------------------------------------------------------
-    void AddModifier(uint32_t id) { m_modifiers.push_back(id); }
+    void AddModifier(uint32_t id)
+    {
+        m_modifiers.push_back(id);
+        LinksChanged();
+    }
     void AddSecondarySkill(uint32_t id) { m_secondarySkills.push_back(id); }
     void AddBaseSkill(uint32_t id) { m_baseSkills.push_back(id); }
     const std::vector<uint32_t>& GetModifiers() const { return m_modifiers; }
     const std::vector<uint32_t>& GetSecondarySkills() const { return m_secondarySkills; }
     // True without base skills, else when one of them has a current level.
     bool IsBaseSkillEnabled() const;
+    // The display name tag of the first base skill; empty when there is none or it is gone.
+    std::string GetBaseNameText() const;
+
+    // ---- Modifiers ----------------------------------------------------------------------
+    // The record and current level of the modifier at that index; both unchanged when the
+    // index is past the list or the modifier is gone.
+    void GetModifierInfo(unsigned index, std::string& name, unsigned& level) const;
+    // Each modifier that still exists adds its contribution of that family.
+    void AddModifierCharAttributes(CharAttributeAccumulator& accumulator) const;
+    void AddModifierSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+    void AddModifierOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
+    void AddModifierOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
+    void AddModifierRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
+    void AddModifierDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    void AddModifierRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const;
+    void AddModifierRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus) const;
+
+    // ---- Secondary skills ---------------------------------------------------------------
+    // Each secondary skill that still exists reacts to this one, in the order they were
+    // added: the primary switched on, the skill acting, the primary switched off.
+    void PrimaryActivateSecondarySkills(Character& character, unsigned target, const std::vector<uint32_t>& targets,
+                                        const WorldVec3& point);
+    void ActivateSecondarySkills(Character& character, unsigned target, const std::vector<uint32_t>& targets,
+                                 const WorldVec3& point);
+    void PrimaryStopSecondarySkills(Character& character);
 
     // ---- Range --------------------------------------------------------------------------
     float GetRange() const;
@@ -276,11 +380,25 @@ public:
     // augmentation, state or profile, since every character update reads it for every
     // skill.
     const CharAttributeContribution* GetPassiveCharContribution() const { return m_passiveChar; }
-    void CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const;
-    // Finds the contribution again from the level, state and profile.
-    void RefreshPassiveContribution() { m_passiveChar = FindPassiveCharContribution(); }
+    // Finds the current level and the contribution again from the level, augmentation,
+    // state and profile.
+    void RefreshPassiveContribution()
+    {
+        const unsigned level = ComputeCurrentLevel();
+        if (level != m_currentLevel)
+            LinksChanged();
+        m_currentLevel = level;
+        m_passiveChar = FindPassiveCharContribution();
+    }
+
+    // Some skill's current level, profile or modifiers changed, or a skill came or went:
+    // the sums every skill keeps of itself and its modifiers are found again on first use.
+    static void LinksChanged();
 
 protected:
+    // Makes the pets of this level and the next, kept for the skill's description. The
+    // base makes none.
+    virtual void PreLoadPet() {}
     // The contribution at the current level and state; the base adds nothing.
     virtual const CharAttributeContribution* FindPassiveCharContribution() const { return nullptr; }
 
@@ -296,6 +414,42 @@ private:
     // First, beside the object's header: every update of the owner's totals reads it for
     // every skill, and the look-up has just touched that line.
     const CharAttributeContribution* m_passiveChar = nullptr;   // owned by the profile
+    // The base's current level, kept from the same changes: every update asks for it of
+    // the skill and of each of its modifiers, several times.
+    unsigned m_currentLevel = 0;
+    unsigned ComputeCurrentLevel() const;
+    // What every update reads of the skill and of its modifiers, together after the
+    // object's header so that one update touches few lines of each object.
+    SkillManagerBase* m_manager = nullptr;     // not owned
+    const SkillProfile* m_profile = nullptr;   // owned by the game engine's cache
+    std::vector<uint32_t> m_modifiers;
+    // Skills made outside a skill manager act from their level alone, so they start
+    // enabled; a controlling peer's update recomputes the flag every frame.
+    SkillState m_state{0, true};
+    int32_t m_cooldownRemaining = 0;
+    Skill_UseQuery m_reason = Skill_Usable;
+    bool m_lacksMana = false;
+    bool m_coolingDown = false;
+    bool m_weaponNotQualifying = false;
+    bool m_handStateNotQualifying = false;
+    bool m_ignoreMana = false;
+
+    // The base's sums of the current level's numbers and skill attributes with those of
+    // the modifiers, kept while no level, profile or modifier anywhere changed (the
+    // revision) and the current level is the same. Every update needs them, and finding
+    // them looks up every modifier. Skill attributes are kept only when no draw took part
+    // (then the seed cannot change them).
+    mutable uint32_t m_sumsRevision = 0;
+    mutable unsigned m_sumsLevel = 0;
+    mutable bool m_modifierSumsKept = false;
+    mutable bool m_attributeSumsKept = false;
+    mutable float m_attributeSums[kSkillAttributeTypeCount] = {};
+    mutable SkillProfile_Modifiers m_modifierSums;
+    // Drops the kept sums when they are out of date for this level.
+    void CheckLinkSums(unsigned level) const;
+    // The skill's and its modifiers' attribute of that type, from the kept sums or drawn
+    // with the seed.
+    float GetOwnSkillAttribute(SkillAttributeType type, bool seeded, uint16_t seed) const;
 
 protected:
     std::string m_kindText = "^r--- Invalid Type ----";
@@ -310,36 +464,61 @@ protected:
     bool m_defaultSkill = false;
 
 private:
-    SkillManagerBase* m_manager = nullptr;   // not owned
     Name m_resourceName;
-    const SkillProfile* m_profile = nullptr;   // owned by the game engine's cache
-    Skill_UseQuery m_reason = Skill_Usable;
-    bool m_lacksMana = false;
-    bool m_coolingDown = false;
-    bool m_weaponNotQualifying = false;
-    bool m_handStateNotQualifying = false;
     Skill_RangeProfile m_rangeProfile = Skill_RangeMelee;
-    // Skills made outside a skill manager act from their level alone, so they start
-    // enabled; a controlling peer's update recomputes the flag every frame.
-    SkillState m_state{0, true};
 
 protected:
     SkillActiveState m_activeState;
 
 private:
     uint32_t m_masteryId = 0;
-    std::vector<uint32_t> m_modifiers;
     std::vector<uint32_t> m_secondarySkills;
     std::vector<uint32_t> m_baseSkills;
-    int32_t m_cooldownRemaining = 0;
     int32_t m_cooldownTotal = 0;
-    bool m_ignoreMana = false;
     uint32_t m_augmentedLevel = 0;
-    bool m_tempSkill = false;
-    bool m_itemSkill = false;
     SoundPak* m_sounds[kSoundCount] = {};   // owned through the object manager
+
+protected:
+    // The particle effects the skill shows on its user (0 until first made).
+    uint32_t m_particleEffect1Id = 0;
+    uint32_t m_particleEffect2Id = 0;
+    uint32_t m_particleEffect3Id = 0;
+    uint32_t m_warmUpEffectId = 0;
+
+private:
     Prop* m_prop1 = nullptr;                // owned through the object manager
     Prop* m_prop2 = nullptr;
+
+protected:
+    // Captured from the animation the skill started, for the rag doll of a victim.
+    std::string m_ragDollEffectType;
+    std::string m_ragDollDirection;
+    std::string m_ragDollPush;
+    std::string m_ragDollElevation;
+    uint32_t m_worldAuraId = 0;    // entity in the world while the skill is active
+    uint32_t m_castEffectId = 0;   // particle effect on the user while casting
+    uint32_t m_activeAuraId = 0;   // aura on the user while the skill is on
+    // The effect pack placed once where a buff on others ends, then cleared.
+    std::string m_endBuffOtherEffectName;
+
+private:
+    bool m_tempSkill = false;
+    bool m_itemSkill = false;
+
+protected:
+    // The pets of this level and the next, kept for the description; owned through the
+    // object manager.
+    Character* m_pet = nullptr;
+    Character* m_nextPet = nullptr;
+
+private:
+    // Every field but the owned objects, for the copy constructor and assignment.
+    void CopyFields(const Skill& other);
+    // Each modifier, and each secondary skill, whose id still resolves to its class.
+    template <class Visit>
+    void ForEachModifier(Visit visit) const;
+    template <class Visit>
+    void ForEachSecondarySkill(Visit visit) const;
 };
 
 // A skill that acts without being used: while enabled it adds its profile's values at
@@ -359,17 +538,52 @@ class Skill_Modifier : public Skill {
     GAME_DECLARE_CLASS(Skill_Modifier)
 
 public:
-    // Adds the modifier's skill attributes at its current level to the modified skill's.
+    Skill_Modifier() = default;
+    Skill_Modifier(const Skill_Modifier&) = default;
+    Skill_Modifier& operator=(const Skill_Modifier&) = default;
+
+    // Each adds the modifier's own values of that family, from its profile at its current
+    // level, to what the modified skill gathers.
+    virtual void CollectModifierCharAttributes(CharAttributeAccumulator& accumulator) const;
     virtual void CollectModifierSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+    virtual void CollectModifierOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectModifierOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectModifierRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectModifierDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectModifierRacialBonusDamage(const std::vector<std::string>& races,
+                                                  RacialBonus_Damage& bonus) const;
+    virtual void CollectModifierRacialBonusDefense(const std::vector<std::string>& races,
+                                                   RacialBonus_Defense& bonus) const;
 };
 
 class Skill_ProjectileModifier : public Skill_Modifier {
     GAME_DECLARE_CLASS(Skill_ProjectileModifier)
+
+public:
+    Skill_ProjectileModifier() = default;
+    Skill_ProjectileModifier(const Skill_ProjectileModifier&) = default;
+    Skill_ProjectileModifier& operator=(const Skill_ProjectileModifier&) = default;
 };
 
-// A skill set off by the skill it is attached to.
+// A skill set off by the skill it is attached to: the primary skill tells it when it is
+// switched on, when it acts and when it is switched off. The base reacts to none.
 class SkillSecondary : public Skill {
     GAME_DECLARE_CLASS(SkillSecondary)
+
+public:
+    SkillSecondary() = default;
+    SkillSecondary(const SkillSecondary&) = default;
+    SkillSecondary& operator=(const SkillSecondary&) = default;
+
+    virtual void PrimaryActivateNow(Character&, unsigned, const std::vector<uint32_t>&, const WorldVec3&) {}
+    virtual void ActivateNow(Character&, unsigned, const std::vector<uint32_t>&, const WorldVec3&) {}
+    virtual void PrimaryStop(Character&) {}
+
+    // Whether the secondary's own effect is running.
+    bool IsActive() const { return m_isActive; }
+
+protected:
+    bool m_isActive = false;
 };
 
 }  // namespace GAME

@@ -58,12 +58,14 @@ void SkillManager::Update(int elapsedMs)
         return;
     m_inFrame = true;
     m_frameTotalsValid = false;
+    m_frameWeaponsValid = false;
     ObjectManager& objects = ObjectManager::Get();
     for (size_t i = 0; i < m_activeList.size(); ++i)
         if (Skill* skill = objects.GetObject<Skill>(m_activeList[i]))
             skill->Update(*m_parent, elapsedMs);
     m_inFrame = false;
     m_frameTotalsValid = false;
+    m_frameWeaponsValid = false;
 }
 
 void SkillManager::ImDead() {}
@@ -210,11 +212,21 @@ EquipManager_HandState SkillManager::GetHandState() const
 
 void SkillManager::GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const
 {
+    if (m_inFrame && m_frameWeaponsValid) {
+        right = m_frameWeapons[0];
+        left = m_frameWeapons[1];
+        return;
+    }
     const ObjectManager& objects = ObjectManager::Get();
     const Weapon* rightWeapon = objects.GetObject<Weapon>(GetRightHandWeapon());
     const Weapon* leftWeapon = objects.GetObject<Weapon>(GetLeftHandWeapon());
     right = rightWeapon ? rightWeapon->GetWeaponType() : Weapon_None;
     left = leftWeapon ? leftWeapon->GetWeaponType() : Weapon_None;
+    if (m_inFrame) {
+        m_frameWeapons[0] = right;
+        m_frameWeapons[1] = left;
+        m_frameWeaponsValid = true;
+    }
 }
 
 void SkillManager::SubtractMana(float amount)
@@ -259,6 +271,46 @@ float SkillManager::GetTotalSkillAttribute(SkillAttributeType type) const
     SkillAttributeAccumulator accumulator;
     GatherSkillAttributes(accumulator);
     return accumulator.GetValue(type);
+}
+
+void SkillManager::CollectAvailableOffensiveDamageAttributes(uint32_t weaponId,
+                                                             CombatAttributeAccumulator& accumulator) const
+{
+    if (!m_parent)
+        return;
+    if (const Weapon* weapon = ObjectManager::Get().GetObject<Weapon>(weaponId))
+        weapon->GetOffensiveDamageAttributes(accumulator);
+    m_parent->GetEquipArmorDamageAttributes(accumulator);
+    ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveOffensiveDamageAttributes(accumulator); });
+    m_parent->ContributeItemSetOffensiveDamageAttributes(accumulator);
+    m_parent->ContributeGameBalanceOffensiveDamageAttributes(accumulator);
+}
+
+void SkillManager::CollectAvailableOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (!m_parent)
+        return;
+    m_parent->GetEquipOffensiveModifierAttributes(accumulator);
+    ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveOffensiveModifierAttributes(accumulator); });
+    m_parent->ContributeItemSetOffensiveModifierAttributes(accumulator);
+    m_parent->ContributeGameBalanceOffensiveModifierAttributes(accumulator);
+}
+
+float SkillManager::CalculateOffensiveAbility(float bonus)
+{
+    return m_parent ? m_parent->DesignerCalculateOffensiveAbility(bonus) : 0.0f;
+}
+
+void SkillManager::PushPetInitialize(Character* pet)
+{
+    if (pet && std::find(m_petsInitializing.begin(), m_petsInitializing.end(), pet) == m_petsInitializing.end())
+        m_petsInitializing.push_back(pet);
+}
+
+void SkillManager::PopPetInitialize(Character* pet)
+{
+    if (pet)
+        std::erase(m_petsInitializing, pet);
 }
 
 void SkillManager::AddWeaponEnchantment(uint32_t skillId, const std::string& recordName)

@@ -110,11 +110,22 @@ public:
     // gathered once for the frame: every skill asks for them, and nothing a skill's update
     // does changes them.
     float GetTotalSkillAttribute(SkillAttributeType type) const override;
+    // The weapon's and the worn items' damage, the skills' in force, the item sets' and
+    // the game balance's; the modifiers likewise (the weapon among the worn items).
+    void CollectAvailableOffensiveDamageAttributes(uint32_t weaponId,
+                                                   CombatAttributeAccumulator& accumulator) const override;
+    void CollectAvailableOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const override;
+    // The character's own calculation; 0 without a character.
+    float CalculateOffensiveAbility(float bonus) override;
+    // Pets being set up, in the order they came; a pet is kept once.
+    void PushPetInitialize(Character* pet) override;
+    void PopPetInitialize(Character* pet) override;
+    const std::vector<Character*>& GetPetsInitializing() const { return m_petsInitializing; }
     // A skill's weapon enchantment: the latest one registered is the one the character shows.
-    void AddWeaponEnchantment(uint32_t skillId, const std::string& recordName);
+    void AddWeaponEnchantment(uint32_t skillId, const std::string& recordName) override;
     void RemoveWeaponEnchantment(uint32_t skillId) override;
     // A skill's effect packs on the character, kept by skill id.
-    void AddCharFxPak(uint32_t skillId, const std::vector<std::string>& names);
+    void AddCharFxPak(uint32_t skillId, const std::vector<std::string>& names) override;
     void RemoveCharFxPak(uint32_t skillId) override;
     // The character's skills react to an attack (never to retaliation or reflection).
     void UnderAttack(const ParametersCombat&) {}
@@ -228,13 +239,17 @@ private:
     uint32_t m_leftHandWeapon = 0;
     SkillServicesBase* m_skillServices = nullptr;   // not owned
     bool m_monsterSkills = false;
-    // Within Update, the owner's totals are gathered once, when a skill first asks.
+    // Within Update, the owner's totals and weapon types are gathered once, when a skill
+    // first asks: no skill's update changes the owner's equipment.
     bool m_inFrame = false;
     mutable bool m_frameTotalsValid = false;
+    mutable bool m_frameWeaponsValid = false;
     mutable float m_frameTotals[kSkillAttributeTypeCount] = {};
+    mutable Weapon_Type m_frameWeapons[2] = {Weapon_None, Weapon_None};
     void GatherSkillAttributes(SkillAttributeAccumulator& accumulator) const;
     std::vector<std::pair<uint32_t, std::string>> m_weaponEnchantments;   // skill id, record
     std::vector<std::pair<uint32_t, std::vector<std::string>>> m_charFxPaks;
+    std::vector<Character*> m_petsInitializing;   // not owned
     float m_cooldownDamage = 0.0f;
     bool m_speedUpdateNeeded = false;
     BareHandAttack m_bareHand;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "Game/combat/SkillAttribute.h"
 #include "Game/items/ItemTypes.h"
@@ -10,6 +12,7 @@
 namespace GAME {
 
 class Character;
+class CombatAttributeAccumulator;
 class Skill;
 class SkillServicesBase;
 
@@ -33,12 +36,25 @@ public:
     virtual uint32_t GetLeftHandWeapon() const = 0;
     // The owner's summed skill attribute of that type from items and other skills.
     virtual float GetTotalSkillAttribute(SkillAttributeType type) const = 0;
+    // What the owner's equipment (with the weapon of that id) and skills in force add to
+    // one of its attacks: damage, then modifiers.
+    virtual void CollectAvailableOffensiveDamageAttributes(uint32_t weaponId,
+                                                           CombatAttributeAccumulator& accumulator) const = 0;
+    virtual void CollectAvailableOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const = 0;
+    // The owner's offensive ability with a bonus.
+    virtual float CalculateOffensiveAbility(float bonus) = 0;
     // Enters a skill not yet listed, then installs it on the owner; the other removes a
     // listed skill, then uninstalls it.
     virtual void AddToActiveList(Skill* skill) = 0;
     virtual void RemoveFromActiveList(Skill* skill) = 0;
-    // Drops the weapon enchantment and the effect packs a skill registered.
+    // A pet kept while it is initialised; null is ignored.
+    virtual void PushPetInitialize(Character* pet) = 0;
+    virtual void PopPetInitialize(Character* pet) = 0;
+    // A skill's weapon enchantment (the latest one registered is shown) and its effect
+    // packs on the owner, kept under the skill's id until the skill drops them.
+    virtual void AddWeaponEnchantment(uint32_t skillId, const std::string& recordName) = 0;
     virtual void RemoveWeaponEnchantment(uint32_t skillId) = 0;
+    virtual void AddCharFxPak(uint32_t skillId, const std::vector<std::string>& names) = 0;
     virtual void RemoveCharFxPak(uint32_t skillId) = 0;
 };
 

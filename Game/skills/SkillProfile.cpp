@@ -4,6 +4,7 @@
 
 #include "Engine/LoadTable.h"
 #include "Game/combat/SkillAttribute.h"
+#include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
 
 namespace GAME {
@@ -46,29 +47,12 @@ void SkillProfile_Modifiers::Load(const LoadTable& record, unsigned index)
     projectilePiercing = record.GetFloat("projectilePiercing", index, 0.0f);
 }
 
-SkillProfile_Modifiers& SkillProfile_Modifiers::operator+=(const SkillProfile_Modifiers& other)
-{
-    manaCost += other.manaCost;
-    activeLifeCost += other.activeLifeCost;
-    activeManaCost += other.activeManaCost;
-    activeDuration += other.activeDuration;
-    targetRadius += other.targetRadius;
-    targetAngle += other.targetAngle;
-    targetNumber += other.targetNumber;
-    cooldownTime += other.cooldownTime;
-    speedAcceleration += other.speedAcceleration;
-    explosionRadius += other.explosionRadius;
-    projectileLaunchRotation += other.projectileLaunchRotation;
-    projectileLaunchNumber += other.projectileLaunchNumber;
-    projectilePiercing += other.projectilePiercing;
-    return *this;
-}
-
 void SkillProfile::LoadProfile(const LoadTable& record)
 {
     m_displayNameTag = record.GetString("skillDisplayName", "");
     m_baseDescriptionTag = record.GetString("skillBaseDescription", "");
     m_petDisplayable = record.GetBool("isPetDisplayable", false);
+    m_masteryLevelRequirement = gGameEngine ? gGameEngine->GetSkillMasteryLevel(WholeValue(record, "skillTier")) : 0;
     m_maxLevel = std::min(WholeValue(record, "skillMaxLevel"), kMaxSkillLevels);
     m_ultimateLevel = std::min(std::max(WholeValue(record, "skillUltimateLevel"), m_maxLevel), kMaxSkillLevels);
 
@@ -98,10 +82,13 @@ void SkillProfile::LoadProfile(const LoadTable& record)
     m_propName2 = record.GetString("propName2", "");
 
     m_skillAttributes.Load(record);
+    BuildSkillAttributeLevels();
     m_damageAttributes.Load(record);
     m_defenseAttributes.Load(record);
     m_retaliationAttributes.Load(record);
     m_charAttributes.Load(record);
+    m_racialBonus = RacialBonus();
+    m_racialBonus.LoadFromTable(record);
     // Past its last level an attribute keeps its last value: one contribution per level
     // with values, at least one.
     m_charContributions.assign(std::max<size_t>(m_charAttributes.GetLevelCount(), 1), {});
@@ -116,15 +103,76 @@ const SkillProfile_Modifiers& SkillProfile::GetSkillModifierData(unsigned level)
     return m_modifiers[std::min<size_t>(level, m_modifiers.size()) - 1];
 }
 
+void SkillProfile::BuildSkillAttributeLevels()
+{
+    const auto& attributes = m_skillAttributes.GetAttributes();
+    unsigned levels = 1;
+    for (const auto& attribute : attributes)
+        levels = std::max(levels, attribute->GetLevelCount());
+    m_skillAttributeCount = static_cast<uint32_t>(attributes.size());
+    m_skillAttributeLevels.assign(levels + 1, {});
+    m_skillAttributeAdditions.clear();
+    m_skillAttributeAdditions.reserve(static_cast<size_t>(levels + 1) * attributes.size());
+    RandomUniform unused;   // a roll-free total is the same whatever the draws
+    for (unsigned level = 0; level <= levels; ++level) {
+        SkillAttributeLevel& entry = m_skillAttributeLevels[level];
+        entry.rollFree = std::all_of(attributes.begin(), attributes.end(),
+                                     [&](const auto& attribute) { return attribute->IsRollFree(level); });
+        entry.first = static_cast<uint32_t>(m_skillAttributeAdditions.size());
+        if (entry.rollFree)
+            for (const auto& attribute : attributes)
+                m_skillAttributeAdditions.push_back(
+                    {attribute->GetType(), attribute->IsModifier(), attribute->GetTotalValue(unused, level)});
+    }
+}
+
 void SkillProfile::GetSkillAttributes(SkillAttributeAccumulator& accumulator, unsigned level) const
 {
-    m_skillAttributes.AddToAccumulator(accumulator, level);
+    if (m_skillAttributeCount == 0)
+        return;
+    const SkillAttributeLevel* entry = m_skillAttributeLevels.empty()
+        ? nullptr
+        : &m_skillAttributeLevels[std::min<size_t>(level, m_skillAttributeLevels.size() - 1)];
+    if (!entry || !entry->rollFree) {
+        m_skillAttributes.AddToAccumulator(accumulator, level);
+        return;
+    }
+    for (uint32_t i = entry->first; i < entry->first + m_skillAttributeCount; ++i) {
+        const SkillAttributeAddition& addition = m_skillAttributeAdditions[i];
+        if (addition.modifier)
+            accumulator.AddModifier(addition.type, addition.total);
+        else
+            accumulator.AddValue(addition.type, addition.total);
+    }
+    accumulator.SkipDraws(m_skillAttributeCount * SkillAttribute::kDrawsPerTotal);
 }
 
 void SkillProfile::GetRetaliationAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const
 {
     m_retaliationAttributes.AddDamageToAccumulator(accumulator, level);
     m_retaliationAttributes.AddModifierToAccumulator(accumulator, level);
+}
+
+void SkillProfile::GetOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const
+{
+    m_damageAttributes.AddDamageToAccumulator(accumulator, level);
+}
+
+void SkillProfile::GetOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const
+{
+    m_damageAttributes.AddModifierToAccumulator(accumulator, level);
+}
+
+void SkillProfile::GetRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus,
+                                        unsigned level) const
+{
+    m_racialBonus.ContributeDamage(races, bonus, level);
+}
+
+void SkillProfile::GetRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus,
+                                         unsigned level) const
+{
+    m_racialBonus.ContributeDefense(races, bonus, level);
 }
 
 void SkillProfile::GetDefenseAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const

@@ -8,9 +8,12 @@
 #include "Game/combat/CharAttributeStore.h"
 #include "Game/combat/DamageAttributeStore.h"
 #include "Game/combat/DefenseAttributeStore.h"
+#include "Game/combat/RacialBonus.h"
 #include "Game/combat/RetaliationAttributeStore.h"
+#include "Game/combat/SkillAttribute.h"
 #include "Game/combat/SkillAttributeStore.h"
 #include "Game/items/ItemTypes.h"
+#include "Game/skills/SkillProfileModifiers.h"
 
 namespace GAME {
 
@@ -18,28 +21,6 @@ class CombatAttributeAccumulator;
 class LoadTable;
 
 class SkillAttributeAccumulator;
-
-// The per-level numbers of a skill that skill attributes and items add to. All zero when
-// constructed; a skill sums its own and its modifiers' with +=.
-struct SkillProfile_Modifiers {
-    float manaCost = 0.0f;
-    float activeLifeCost = 0.0f;
-    float activeManaCost = 0.0f;
-    float activeDuration = 0.0f;   // seconds
-    float targetRadius = 0.0f;
-    float targetAngle = 0.0f;
-    uint32_t targetNumber = 0;
-    float cooldownTime = 0.0f;     // seconds
-    float speedAcceleration = 0.0f;
-    float explosionRadius = 0.0f;
-    float projectileLaunchRotation = 0.0f;
-    uint32_t projectileLaunchNumber = 0;
-    float projectilePiercing = 0.0f;
-
-    // Entry `index` of each key's array, 0 where the record gives none.
-    void Load(const LoadTable& record, unsigned index);
-    SkillProfile_Modifiers& operator+=(const SkillProfile_Modifiers& other);
-};
 
 class SkillProfile {
 public:
@@ -58,6 +39,8 @@ public:
     unsigned GetMaxLevel() const { return m_maxLevel; }
     unsigned GetUltimateLevel() const { return m_ultimateLevel; }
     bool GetPetDisplayable() const { return m_petDisplayable; }
+    // The mastery level the skill's tier asks for (the game-wide table's, read at load).
+    unsigned GetMasteryLevelRequirement() const { return m_masteryLevelRequirement; }
 
     // ---- Weapons ----------------------------------------------------------------------
     // The weapon types the skill may be used with; empty for any.
@@ -87,6 +70,15 @@ public:
     const SkillAttributeStore_Skill& GetSkillAttrStore() const { return m_skillAttributes; }
 
     // ---- Damage and retaliation -------------------------------------------------------
+    // The damage store's damage, and its modifiers, at the level.
+    void GetOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const;
+    void GetOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const;
+    const DamageAttributeStore_Skill& GetDamageAttrStore() const { return m_damageAttributes; }
+    // The racial bonus at the level against the other side's races.
+    void GetRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus, unsigned level) const;
+    void GetRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus,
+                               unsigned level) const;
+    const RacialBonus& GetRacialBonus() const { return m_racialBonus; }
     // The retaliation of the skill at a level: the store's damage, then its modifiers.
     void GetRetaliationAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const;
     const RetaliationAttributeStore_Skill& GetRetaliationAttrStore() const { return m_retaliationAttributes; }
@@ -105,24 +97,47 @@ public:
     const CharAttributeStore_Skill& GetCharAttrStore() const { return m_charAttributes; }
 
 private:
+    // The skill attributes' additions of each level whose chances leave nothing to the
+    // draws (entry 0 for level 0, the last for every level past it): added as they stand,
+    // with the draws they would have taken skipped. A level that needs its draws goes to
+    // the store.
+    struct SkillAttributeAddition {
+        SkillAttributeType type;
+        bool modifier;
+        float total;
+    };
+    struct SkillAttributeLevel {
+        bool rollFree = false;
+        uint32_t first = 0;
+    };
+    void BuildSkillAttributeLevels();
+
+    // What every skill update reads, first and together: the modifiers, the skill
+    // attributes and the weapons a skill needs.
+    std::vector<SkillProfile_Modifiers> m_modifiers;   // one per level up to the ultimate
+    std::vector<SkillAttributeLevel> m_skillAttributeLevels;
+    std::vector<SkillAttributeAddition> m_skillAttributeAdditions;
+    uint32_t m_skillAttributeCount = 0;
+    unsigned m_maxLevel = 0;
+    unsigned m_ultimateLevel = 0;
+    bool m_qualifyingDualWeapons = false;
+    std::vector<Weapon_Type> m_qualifyingWeapons;
+
     std::string m_displayNameTag = "Invalid Skill Profile";
     std::string m_baseDescriptionTag = "Invalid Skill Profile";
     std::vector<std::string> m_skillDependancy;
-    unsigned m_maxLevel = 0;
-    unsigned m_ultimateLevel = 0;
     bool m_petDisplayable = false;
-    std::vector<Weapon_Type> m_qualifyingWeapons;
-    bool m_qualifyingDualWeapons = false;
+    unsigned m_masteryLevelRequirement = 0;
     std::string m_soundNames[9];
     std::string m_propName1;
     std::string m_propName2;
-    std::vector<SkillProfile_Modifiers> m_modifiers;   // one per level up to the ultimate
     SkillProfile_Modifiers m_noModifiers;
     SkillAttributeStore_Skill m_skillAttributes;
     DamageAttributeStore_Skill m_damageAttributes;
     DefenseAttributeStore_Skill m_defenseAttributes;
     RetaliationAttributeStore_Skill m_retaliationAttributes;
     CharAttributeStore_Skill m_charAttributes;
+    RacialBonus m_racialBonus;
     std::vector<CharAttributeContribution> m_charContributions;   // levels 1, 2, ... of the store
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,38 @@
 #include "Game/world/Prop.h"
 
 namespace GAME {
+
+// A skill that holds pets as a pet-spawning kind does, and a secondary skill that counts
+// what its primary tells it.
+class PetHoldingSkill : public Skill {
+    GAME_DECLARE_CLASS(PetHoldingSkill)
+
+public:
+    void HoldPets(Character* pet, Character* nextPet)
+    {
+        m_pet = pet;
+        m_nextPet = nextPet;
+    }
+};
+GAME_IMPLEMENT_CLASS(PetHoldingSkill, Skill)
+
+class CountingSecondary : public SkillSecondary {
+    GAME_DECLARE_CLASS(CountingSecondary)
+
+public:
+    void PrimaryActivateNow(Character&, unsigned target, const std::vector<uint32_t>&, const WorldVec3&) override
+    {
+        calls += "P" + std::to_string(target);
+    }
+    void ActivateNow(Character&, unsigned target, const std::vector<uint32_t>& targets, const WorldVec3&) override
+    {
+        calls += "A" + std::to_string(target) + ":" + std::to_string(targets.size());
+    }
+    void PrimaryStop(Character&) override { calls += "S"; }
+    std::string calls;
+};
+GAME_IMPLEMENT_CLASS(CountingSecondary, SkillSecondary)
+
 namespace {
 
 // An owner whose mana, weapons and list the test sets and reads, and that records every
@@ -44,7 +77,14 @@ public:
     float GetTotalSkillAttribute(SkillAttributeType) const override { return 0.0f; }
     void AddToActiveList(Skill* skill) override { active.push_back(skill->GetObjectId()); }
     void RemoveFromActiveList(Skill* skill) override { std::erase(active, skill->GetObjectId()); }
+    void CollectAvailableOffensiveDamageAttributes(uint32_t, CombatAttributeAccumulator&) const override {}
+    void CollectAvailableOffensiveModifierAttributes(CombatAttributeAccumulator&) const override {}
+    float CalculateOffensiveAbility(float) override { return 0.0f; }
+    void PushPetInitialize(Character*) override {}
+    void PopPetInitialize(Character*) override {}
+    void AddWeaponEnchantment(uint32_t, const std::string&) override {}
     void RemoveWeaponEnchantment(uint32_t) override {}
+    void AddCharFxPak(uint32_t, const std::vector<std::string>&) override {}
     void RemoveCharFxPak(uint32_t) override {}
 
     SkillServicesBase* services = nullptr;
@@ -291,6 +331,202 @@ TEST_F(SkillTest, TheCharactersManagerUpdatesSendsAndUninstallsItsSkills)
     EXPECT_EQ(equipment.GetWeaponEnchantment(), "Records/Fx/Frost.dbr");   // another still holds one
     EXPECT_TRUE(other->DecrementSkillLevel());
     EXPECT_EQ(equipment.GetWeaponEnchantment(), "");
+
+    manager.PushPetInitialize(nullptr);
+    manager.PushPetInitialize(character);
+    manager.PushPetInitialize(character);
+    EXPECT_EQ(manager.GetPetsInitializing().size(), 1u);
+    manager.PopPetInitialize(nullptr);
+    manager.PopPetInitialize(character);
+    EXPECT_TRUE(manager.GetPetsInitializing().empty());
+}
+
+// A copy carries every per-instance value but none of the owned objects, so the original
+// and the copy each destroy only what they own; the pets go with their skill.
+TEST_F(SkillTest, CopiesShareNoOwnedObjectsAndPetsDieWithTheirSkill)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Sounds/Cast.dbr", "Class,SoundPak,\n");
+    Skill* skill = MakeSkill("Copied", "skillCastSound,Records/Sounds/Cast.dbr,\nskillManaCost,2;3;4,\n");
+    ASSERT_TRUE(skill && skill->GetSound(Skill::Sound_Cast));
+    skill->SetSkillLevel(2);
+    skill->IncrementAugmentedSkillLevel(1);
+    skill->AddModifier(77);
+    skill->ReplaceCooldownTime(900.0f);
+    {
+        const Skill copy(*skill);
+        EXPECT_EQ(copy.GetCurrentLevel(), 3u);
+        EXPECT_EQ(copy.GetModifiers(), std::vector<uint32_t>{77});
+        EXPECT_EQ(copy.GetCooldownRemaining(), 900);
+        EXPECT_EQ(copy.GetResourceName(), skill->GetResourceName());
+        EXPECT_EQ(copy.GetSound(Skill::Sound_Cast), nullptr);
+        Skill assigned;
+        assigned = *skill;
+        EXPECT_EQ(assigned.GetManaCost(), 4.0f);
+    }
+    ASSERT_NE(skill->GetSound(Skill::Sound_Cast), nullptr);   // still the original's
+    const uint32_t soundId = skill->GetSound(Skill::Sound_Cast)->GetObjectId();
+
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Pet.dbr", "Class,Character,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Skills/PetSkill.dbr", "Class,PetHoldingSkill,\n");
+    ObjectManager& objects = ObjectManager::Get();
+    auto* holder = objects.CreateObjectFromFile<PetHoldingSkill>("Records/Skills/PetSkill.dbr");
+    auto* pet = objects.CreateObjectFromFile<Character>("Records/Skills/Pet.dbr");
+    auto* nextPet = objects.CreateObjectFromFile<Character>("Records/Skills/Pet.dbr");
+    ASSERT_TRUE(holder && pet && nextPet);
+    const uint32_t petIds[] = {pet->GetObjectId(), nextPet->GetObjectId()};
+    holder->HoldPets(pet, nextPet);
+    objects.DestroyObjectEx(holder, "test", __LINE__);
+    objects.DestroyObjectEx(skill, "test", __LINE__);
+    objects.FlushDestroyedObjects();
+    for (uint32_t id : {petIds[0], petIds[1], soundId})
+        EXPECT_EQ(objects.GetObject(id), nullptr);
+}
+
+// The modifier family reaches every modifier that still exists, each at its own level;
+// the secondary skills hear from their primary in the order they were added.
+TEST_F(SkillTest, ModifierFamilyAndSecondarySkillsReachOnlyWhatResolves)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Racial.dbr",
+                                         "Class,Skill_Modifier,\nskillMaxLevel,5,\n"
+                                         "racialBonusRace,Undead,\nracialBonusPercentDamage,10;20,\n"
+                                         "racialBonusAbsoluteDefense,3;4,\nskillCooldownReduction,25;50,\n");
+    Skill* skill = MakeSkill("Primary", "skillDisplayName,tagPrimary,\nisPetDisplayable,1,\n");
+    Skill* base = MakeSkill("BaseSkill", "skillDisplayName,tagBase,\n");
+    auto* modifier = objects.CreateObjectFromFile<Skill_Modifier>("Records/Skills/Racial.dbr");
+    ASSERT_TRUE(skill && base && modifier);
+    EXPECT_TRUE(skill->IsPetDisplayable());
+    EXPECT_EQ(skill->GetBaseNameText(), "");
+    skill->AddBaseSkill(base->GetObjectId());
+    EXPECT_EQ(skill->GetBaseNameText(), "tagBase");
+
+    skill->AddModifier(modifier->GetObjectId() + 500);   // never resolves
+    skill->AddModifier(modifier->GetObjectId());
+    modifier->SetSkillLevel(2);
+    std::string name = "unchanged";
+    unsigned level = 99;
+    skill->GetModifierInfo(0, name, level);
+    skill->GetModifierInfo(2, name, level);
+    EXPECT_EQ(name, "unchanged");
+    EXPECT_EQ(level, 99u);
+    skill->GetModifierInfo(1, name, level);
+    EXPECT_EQ(name, "Records/Skills/Racial.dbr");
+    EXPECT_EQ(level, 2u);
+
+    RacialBonus_Damage damage;
+    RacialBonus_Defense defense;
+    skill->AddModifierRacialBonusDamage({"Beast"}, damage);
+    EXPECT_EQ(damage.percent, 0.0f);
+    skill->AddModifierRacialBonusDamage({"Beast", "Undead"}, damage);
+    skill->AddModifierRacialBonusDefense({"Undead"}, defense);
+    EXPECT_EQ(damage.percent, 20.0f);
+    EXPECT_EQ(defense.absolute, 4.0f);
+    SkillAttributeAccumulator attributes;
+    skill->AddModifierSkillAttributes(attributes);
+    EXPECT_EQ(attributes.GetValue(SkillAttributeType_CooldownReduction), 50.0f);
+
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Echo.dbr", "Class,CountingSecondary,\n");
+    auto* first = objects.CreateObjectFromFile<CountingSecondary>("Records/Skills/Echo.dbr");
+    auto* second = objects.CreateObjectFromFile<CountingSecondary>("Records/Skills/Echo.dbr");
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Owner2.dbr", "Class,Character,\n");
+    auto* character = objects.CreateObjectFromFile<Character>("Records/Skills/Owner2.dbr");
+    ASSERT_TRUE(first && second && character);
+    skill->AddSecondarySkill(second->GetObjectId());
+    skill->AddSecondarySkill(base->GetObjectId());   // not a secondary skill
+    skill->AddSecondarySkill(first->GetObjectId());
+    skill->PrimaryActivateSecondarySkills(*character, 7, {}, WorldVec3());
+    skill->ActivateSecondarySkills(*character, 8, {1, 2}, WorldVec3());
+    objects.DestroyObjectEx(first, "test", __LINE__);
+    skill->PrimaryStopSecondarySkills(*character);
+    EXPECT_EQ(second->calls, "P7A8:2S");
+}
+
+// A profile adds the skill attributes of a level that no draw can change without drawing;
+// the draws it skips are still taken before a later attribute draws, so every sum is the
+// one the stores give when they draw in turn.
+TEST_F(SkillTest, SkillAttributesThatNeedNoDrawGiveTheStoresSums)
+{
+    const auto record = [](const std::string& text) {
+        LoadTable table("test.dbr");
+        table.Parse(text.data(), text.size(), "test.dbr");
+        return table;
+    };
+    SkillProfile certain;
+    SkillProfile chancy;
+    certain.LoadProfile(record("skillCooldownReduction,5;10,\nskillManaCostReductionModifier,20,\n"
+                               "skillManaCostReductionModifierChance,100,\n"));
+    chancy.LoadProfile(record("skillManaCostReduction,8;9,\nskillManaCostReductionChance,0;50,\n"));
+    for (uint32_t seed : {1u, 77u, 4242u, 31337u}) {
+        for (unsigned level : {0u, 1u, 2u, 5u}) {
+            SkillAttributeAccumulator fast;
+            SkillAttributeAccumulator drawn;
+            fast.SetSeed(seed);
+            drawn.SetSeed(seed);
+            for (int round = 0; round < 3; ++round) {   // roll-free, then a level that draws
+                certain.GetSkillAttributes(fast, level);
+                chancy.GetSkillAttributes(fast, level);
+                certain.GetSkillAttrStore().AddToAccumulator(drawn, level);
+                chancy.GetSkillAttrStore().AddToAccumulator(drawn, level);
+            }
+            for (uint32_t type = 0; type < kSkillAttributeTypeCount; ++type) {
+                const auto kind = static_cast<SkillAttributeType>(type);
+                EXPECT_EQ(fast.GetValue(kind), drawn.GetValue(kind)) << seed << " " << level << " " << type;
+                EXPECT_EQ(fast.GetModifier(kind), drawn.GetModifier(kind)) << seed << " " << level;
+            }
+            EXPECT_EQ(fast.GetRandomGen().IGenerate(0, 1000000), drawn.GetRandomGen().IGenerate(0, 1000000));
+        }
+    }
+}
+
+// A skill keeps the sums of itself and its modifiers between updates; they follow every
+// change of a modifier's level, the list, a modifier going away, and are never kept when a
+// chance decided them.
+TEST_F(SkillTest, KeptSumsFollowModifiersAndNeverHideARoll)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Cheap.dbr",
+                                         "Class,Skill_Modifier,\nskillMaxLevel,5,\nskillManaCost,1;2,\n"
+                                         "skillManaCostReduction,10;20,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Lucky.dbr",
+                                         "Class,Skill_Modifier,\nskillMaxLevel,5,\n"
+                                         "skillManaCostReduction,50,\nskillManaCostReductionChance,50,\n");
+    Skill* skill = MakeSkill("Kept", "skillManaCost,0.1;0.2,\n");
+    auto* cheap = objects.CreateObjectFromFile<Skill_Modifier>("Records/Skills/Cheap.dbr");
+    auto* other = objects.CreateObjectFromFile<Skill_Modifier>("Records/Skills/Cheap.dbr");
+    auto* lucky = objects.CreateObjectFromFile<Skill_Modifier>("Records/Skills/Lucky.dbr");
+    ASSERT_TRUE(skill && cheap && other && lucky);
+    skill->SetSkillLevel(1);
+    cheap->SetSkillLevel(1);
+    other->SetSkillLevel(2);
+    skill->AddModifier(cheap->GetObjectId());
+    const auto total = [&] {
+        SkillProfile_Modifiers sums;
+        skill->GetSkillModifierData(sums);
+        return sums.manaCost;
+    };
+    EXPECT_EQ(total(), 0.1f + 1.0f);
+    EXPECT_EQ(skill->GetTotalSkillAttribute(SkillAttributeType_ManaCostReduction), 10.0f);
+    cheap->SetSkillLevel(2);
+    EXPECT_EQ(total(), 0.1f + 2.0f);
+    EXPECT_EQ(skill->GetTotalSkillAttribute(SkillAttributeType_ManaCostReduction), 20.0f);
+    skill->AddModifier(other->GetObjectId());
+    EXPECT_EQ(total(), 0.1f + 2.0f + 2.0f);
+    // Into a partial sum the numbers are added one by one, as without kept sums.
+    SkillProfile_Modifiers partial;
+    partial.manaCost = 1e8f;
+    skill->GetSkillModifierData(partial);
+    EXPECT_EQ(partial.manaCost, ((1e8f + 0.1f) + 2.0f) + 2.0f);
+    objects.DestroyObjectEx(cheap, "test", __LINE__);
+    EXPECT_EQ(total(), 0.1f + 2.0f);
+
+    // With a chance in play, each call draws from its own seed like the store would.
+    skill->AddModifier(lucky->GetObjectId());
+    lucky->SetSkillLevel(1);
+    std::vector<float> seen;
+    for (int i = 0; i < 40; ++i)
+        seen.push_back(skill->GetTotalSkillAttribute(SkillAttributeType_ManaCostReduction));
+    EXPECT_NE(std::count(seen.begin(), seen.end(), 20.0f), 0);
+    EXPECT_NE(std::count(seen.begin(), seen.end(), 70.0f), 0);
 }
 
 }  // namespace

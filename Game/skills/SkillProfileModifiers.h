@@ -1,0 +1,52 @@
+// The per-level numbers of a skill that its modifiers and items add to, apart from the
+// profile that holds them per level: a skill keeps their sums.
+#pragma once
+
+#include <cstdint>
+
+namespace GAME {
+
+class LoadTable;
+
+// The per-level numbers of a skill that skill attributes and items add to. All zero when
+// constructed; a skill sums its own and its modifiers' with +=.
+struct SkillProfile_Modifiers {
+    float manaCost = 0.0f;
+    float activeLifeCost = 0.0f;
+    float activeManaCost = 0.0f;
+    float activeDuration = 0.0f;   // seconds
+    float targetRadius = 0.0f;
+    float targetAngle = 0.0f;
+    uint32_t targetNumber = 0;
+    float cooldownTime = 0.0f;     // seconds
+    float speedAcceleration = 0.0f;
+    float explosionRadius = 0.0f;
+    float projectileLaunchRotation = 0.0f;
+    uint32_t projectileLaunchNumber = 0;
+    float projectilePiercing = 0.0f;
+
+    // Entry `index` of each key's array, 0 where the record gives none.
+    void Load(const LoadTable& record, unsigned index);
+    // Inline: every skill's update sums its own and its modifiers' numbers.
+    SkillProfile_Modifiers& operator+=(const SkillProfile_Modifiers& other);
+};
+
+inline SkillProfile_Modifiers& SkillProfile_Modifiers::operator+=(const SkillProfile_Modifiers& other)
+{
+    manaCost += other.manaCost;
+    activeLifeCost += other.activeLifeCost;
+    activeManaCost += other.activeManaCost;
+    activeDuration += other.activeDuration;
+    targetRadius += other.targetRadius;
+    targetAngle += other.targetAngle;
+    targetNumber += other.targetNumber;
+    cooldownTime += other.cooldownTime;
+    speedAcceleration += other.speedAcceleration;
+    explosionRadius += other.explosionRadius;
+    projectileLaunchRotation += other.projectileLaunchRotation;
+    projectileLaunchNumber += other.projectileLaunchNumber;
+    projectilePiercing += other.projectilePiercing;
+    return *this;
+}
+
+}  // namespace GAME
