@@ -28,6 +28,15 @@ class CountingServices : public SkillServicesBase {
 public:
     void SendSkillStateUpdate(uint32_t, const SkillState&) override { ++sent; }
     void SendSkillActiveUpdate(uint32_t, const SkillActiveState&) override { ++sent; }
+    // The update sends states only: the other senders are never called here.
+    void SetParent(Actor*) override {}
+    void Dead() override {}
+    void SendTargetResult(uint32_t, const std::vector<uint32_t>&, const WorldCoords&, uint32_t, uint32_t, bool) override {}
+    void SendCreateProjectile(uint32_t, const WorldCoords&, uint32_t, const WorldVec3&, uint32_t, uint32_t) override {}
+    void SendSpawnObject(uint32_t, const WorldCoords&, uint32_t, const std::vector<WorldCoords>&,
+                         const std::vector<uint32_t>&, uint32_t) override {}
+    void CreateUpdateSkillBuff(const SkillBuffTransfer&, const std::vector<Weapon_Type>&, bool) override {}
+    void RemoveSkillBuff(const std::string&) override {}
     long long sent = 0;
 };
 

@@ -289,7 +289,7 @@ bool HostFight::Start()
     // The player is played on this peer: its skills are driven here, and what they change
     // goes out as commands.
     player->SetIsControllingCharacter(true);
-    might->SetManager(&player->GetSkillManager());
+    player->GetSkillManager().AddSkill(might);
     player->SetPlayerName(u"Hero");
     // Life and mana come from the records: the first update fills them.
     for (Character* fighter : std::initializer_list<Character*>{player, monster}) {

@@ -337,15 +337,40 @@ void SkillManager::RemoveCharFxPak(uint32_t skillId)
     std::erase_if(m_charFxPaks, [&](const auto& entry) { return entry.first == skillId; });
 }
 
-uint32_t SkillManager::GetSkillIdFromReference(uint32_t) const { return 0; }
-uint32_t SkillManager::GetSkillReferenceNumber(uint32_t) const { return 0; }
+SkillManager::OwnedSkills::~OwnedSkills()
+{
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : *this)
+        if (Object* skill = objects.GetObject(id))
+            objects.DestroyObjectEx(skill, "SkillManager", __LINE__);
+}
+
+void SkillManager::AddSkill(Skill* skill)
+{
+    if (!skill || std::find(m_skills.begin(), m_skills.end(), skill->GetObjectId()) != m_skills.end())
+        return;
+    skill->SetManager(this);
+    m_skills.push_back(skill->GetObjectId());
+}
+
+uint32_t SkillManager::GetSkillIdFromReference(uint32_t reference) const
+{
+    return reference < m_skills.size() ? m_skills[reference] : 0;
+}
+
+uint32_t SkillManager::GetSkillReferenceNumber(uint32_t skillId) const
+{
+    const auto found = std::find(m_skills.begin(), m_skills.end(), skillId);
+    return found != m_skills.end() ? static_cast<uint32_t>(found - m_skills.begin()) : 0xFFFFFFFFu;
+}
 
 uint32_t SkillManager::FindSkillId(const std::string& recordName) const
 {
-    for (uint32_t id : m_activeList)
-        if (const Skill* skill = ObjectManager::Get().GetObject<Skill>(id))
-            if (PathEqualsNoCase(skill->GetObjectName().c_str(), recordName.c_str()))
-                return id;
+    for (const std::vector<uint32_t>* list : {static_cast<const std::vector<uint32_t>*>(&m_skills), &m_activeList})
+        for (uint32_t id : *list)
+            if (const Skill* skill = ObjectManager::Get().GetObject<Skill>(id))
+                if (PathEqualsNoCase(skill->GetObjectName().c_str(), recordName.c_str()))
+                    return id;
     return 0;
 }
 

@@ -145,10 +145,14 @@ public:
     void SetSpeedUpdateNeeded(bool needed) { m_speedUpdateNeeded = needed; }
 
     // ---- What the character's movement asks of its skills ----------------------------
-    // The object id of the skill of that reference number; 0 (the bare hand, which is no
-    // skill object) until the manager holds its skills by number.
+    // Takes a skill made for the character into its skills list, which owns it from then
+    // on and destroys it with the manager. Its index there is its reference number, the
+    // name peers use for it; skills are never taken out of the list, so numbers stay valid.
+    // A skill already listed, or null, is ignored.
+    void AddSkill(Skill* skill);
+    // The object id of the skill of that reference number; 0 when none.
     uint32_t GetSkillIdFromReference(uint32_t reference) const;
-    // The reference number of the skill of that object id; 0 likewise.
+    // The reference number of the skill of that object id; 0xFFFFFFFF when it is not listed.
     uint32_t GetSkillReferenceNumber(uint32_t skillId) const;
     // The object id of the skill in force loaded from that record (case and slashes ignored); 0 when
     // none is.
@@ -235,6 +239,14 @@ private:
     std::vector<uint32_t> m_masteryIncrementLevels;
     std::vector<uint32_t> m_reclamationPointTiers;
     std::vector<uint32_t> m_reclamationPointCosts;
+    // Every skill made for the character, in creation order; owned.
+    struct OwnedSkills : std::vector<uint32_t> {
+        OwnedSkills() = default;
+        OwnedSkills(const OwnedSkills&) = delete;
+        OwnedSkills& operator=(const OwnedSkills&) = delete;
+        ~OwnedSkills();
+    };
+    OwnedSkills m_skills;
     std::vector<uint32_t> m_activeList;
     uint32_t m_leftHandWeapon = 0;
     SkillServicesBase* m_skillServices = nullptr;   // not owned

@@ -201,18 +201,18 @@ TEST_F(SkillCommandTest, GrantingABuffQueuesACommandOnlyForAChange)
     EXPECT_FALSE(hero->GetSkillManager().IsSkillBuffActive("Records/Test/Buff.dbr"));
 }
 
-// The commands reach the skill of their reference number. A skill is numbered by its
-// place in the skill manager's list of the character's skills; while the manager keeps no
-// such list, no number names a skill and there is nothing to check here.
+// The commands reach the skill of their reference number: its place in the skill
+// manager's list of the character's skills.
 TEST_F(SkillCommandTest, TheCommandsReachTheSkillOfTheirReferenceNumber)
 {
     auto* skill = ObjectManager::Get().CreateObjectFromFile<NotingActivated>("Records/Test/Strike.dbr");
     ASSERT_NE(skill, nullptr);
     SkillManager& manager = hero->GetSkillManager();
-    skill->SetManager(&manager);
+    manager.AddSkill(skill);
     const uint32_t number = hero->GetSkillReferenceNumber(skill->GetObjectId());
-    if (manager.GetSkillIdFromReference(number) != skill->GetObjectId())
-        GTEST_SKIP() << "the skill manager does not number its skills yet";
+    ASSERT_EQ(manager.GetSkillIdFromReference(number), skill->GetObjectId());
+    EXPECT_EQ(manager.GetSkillIdFromReference(number + 1), 0u);
+    EXPECT_EQ(manager.GetSkillReferenceNumber(skill->GetObjectId() + 1000), 0xFFFFFFFFu);
     const uint32_t id = hero->GetObjectId();
 
     // A follower takes the state it is sent; the peer that drives the skill keeps its own.
