@@ -112,6 +112,7 @@ Player::~Player()
     for (SoundPak* pak : m_skillSounds)
         DestroyOwned(pak, __LINE__);
     DestroyPaperDoll();
+    RemoveLight();
 }
 
 // ---- Record and set-up -------------------------------------------------------------------
@@ -827,9 +828,9 @@ void Player::PickNewTexture(int index)
 
 void Player::SetPlayerTexture(const std::string& name)
 {
+    if (name.empty())
+        return;
     for (Player* player = this; player; player = player->m_paperDoll) {
-        if (name.empty())
-            continue;
         player->m_playerTexture = name;
         player->m_needsSave = true;
     }

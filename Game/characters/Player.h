@@ -121,7 +121,6 @@ public:
     void RemoveToken(const TriggerToken& token);
     void ClearTokens() { m_tokens.clear(); }
     std::vector<std::string> GetTriggerTokensAsString() const;
-    std::vector<TriggerToken>& GetTriggerTokens() { return m_tokens; }
     const std::vector<TriggerToken>& GetPendingTokens() const { return m_pendingTokens; }
 
     // ---- Places discovered, by the current difficulty ----------------------------------
@@ -143,11 +142,6 @@ public:
     void JumpToNextSpawnPoint();
     void DumpTeleportIds() const;
     void DumpRespawnIds() const;
-    // Every difficulty's lists, for the save.
-    std::array<std::vector<UniqueId>, kDifficultyCount>& GetTeleportUIDsByDifficulty() { return m_teleportUIDs; }
-    std::array<std::vector<UniqueId>, kDifficultyCount>& GetMarkerUIDsByDifficulty() { return m_markerUIDs; }
-    std::array<std::vector<UniqueId>, kDifficultyCount>& GetRespawnUIDsByDifficulty() { return m_respawnUIDs; }
-    std::array<UniqueId, kDifficultyCount>& GetCurrentRespawnPoints() { return m_currentRespawnPoint; }
 
     // ---- Voice prompts (only for the controlled player) --------------------------------
     void PlayLockedChestVox() { PlayLockedVox(LockedVox_Chest); }
@@ -218,7 +212,6 @@ public:
     void SetPlayerTexture(const std::string& name);
     void ResetPlayerTexture() { SetPlayerTexture(m_playerTexture); }
     const std::string& GetPlayerTexture() const { return m_playerTexture; }
-    std::string& GetPlayerTextureField() { return m_playerTexture; }
     const std::vector<std::string>& GetPlayerTextures() const { return m_playerTextures; }
     uint32_t GetLightId() const { return m_lightId; }
     void RemoveLight();
@@ -255,7 +248,6 @@ public:
     // "None" (kNoDifficultyCompleted) reads as Normal.
     int32_t GetGreatestDifficultyCompleted() const;
     void SetGreatestDifficultyCompleted(int32_t difficulty) { m_greatestDifficultyCompleted = difficulty; }
-    int32_t& GetGreatestDifficultyCompletedField() { return m_greatestDifficultyCompleted; }
     int32_t GetCompassState() const { return m_compassState; }
     void SetCompassState(int32_t state) { m_compassState = state; }
     bool GetSkillWindowShowHelp() const { return m_skillWindowShowHelp; }

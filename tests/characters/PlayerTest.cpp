@@ -269,5 +269,51 @@ TEST_F(PlayerTest, PlacesAreKeptPerDifficultyAndOnlyNewOnesAskToSave)
     EXPECT_TRUE(player->IsRespawnUIDKnown(b));
 }
 
+TEST_F(PlayerTest, ItsOwnKillsRecordTheStrongestCreature)
+{
+    Player* player = MakePlayer();
+    auto kill = [&](Character* dead, uint32_t killer) {
+        GameEvent_CreatureDeath death;
+        death.objectId = dead->GetObjectId();
+        death.attackerId = killer;
+        EventManager::Get().Send(death, "GameEvent_CreatureDeath");
+    };
+    auto creature = [&](uint32_t level, float life) {
+        Character* character = Make();
+        character->SetCharLevel(level);
+        character->SetLifeLimit(life);
+        return character;
+    };
+    Character* strong = creature(3, 200.0f);
+    kill(strong, player->GetObjectId());
+    kill(creature(1, 500.0f), player->GetObjectId());   // 500 does not beat 3 x 200
+    kill(creature(9, 900.0f), 0);                        // not the player's kill
+    const PlayStats& stats = player->GetPlayStats();
+    EXPECT_EQ(stats.GetGreatestMonsterKilledLevel(), 3u);
+    EXPECT_EQ(stats.GetGreatestMonsterKilledLifeAndMana(), 200u);
+    EXPECT_EQ(stats.GetGreatestMonsterKilledName(), strong->GetGameDescription(false));
+}
+
+TEST_F(PlayerTest, BossMusicStartsInItsZoneAndLeavesWithoutABoss)
+{
+    Player* player = Place(MakeMainPlayer());
+    Frame();
+    Jukebox& jukebox = Jukebox::Get();
+    player->RegisterMonsterMusic(77, "Boss.mp3");
+    Frame();
+    EXPECT_FALSE(jukebox.IsPlayingBossMusic());   // outside the zone nothing starts
+    AmbianceManager::Get().SetTargetInBossMusicZone(true);
+    player->RegisterMonsterMusic(77, "Boss.mp3");
+    Frame();
+    EXPECT_EQ(jukebox.GetBossMusic(), "Boss.mp3");
+    EXPECT_EQ(jukebox.GetAbsoluteFadeCount(), 1);
+    EXPECT_EQ(jukebox.GetTrackedBoss(), 77u);
+    Frame();   // no boss this frame: the zone keeps it
+    AmbianceManager::Get().SetTargetInBossMusicZone(false);
+    EXPECT_TRUE(jukebox.IsPlayingBossMusic());
+    Frame();
+    EXPECT_FALSE(jukebox.IsPlayingBossMusic());
+}
+
 }  // namespace
 }  // namespace GAME
