@@ -109,7 +109,6 @@ public:
     std::u16string GetGameDescription(bool flag) const override;
     std::u16string GetRolloverDescription() const;
     virtual std::u16string GetMenuDescription() const;
-    virtual bool IsPlayerCharacter() const { return true; }
     PlayerCharacterClassType GetPlayerCharacterClass() const { return m_characterClass; }
     void SetPlayerCharacterClass(PlayerCharacterClassType type) { m_characterClass = type; }
     void SetPlayerCharacterClass(const std::string& word);
