@@ -236,6 +236,18 @@ private:
 
 class Light : public Entity {
     GAME_DECLARE_CLASS(Light)
+
+public:
+    // Casts shadows even where the display settings turn shadows off.
+    void SetForceShadows(bool on) { m_forceShadows = on; }
+    bool GetForceShadows() const { return m_forceShadows; }
+    // A light switched off lights nothing; lights start on.
+    virtual void SetEnabled(bool on) { m_enabled = on; }
+    bool IsEnabled() const { return m_enabled; }
+
+private:
+    bool m_forceShadows = false;
+    bool m_enabled = true;
 };
 
 class Tile : public Entity {

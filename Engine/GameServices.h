@@ -30,9 +30,28 @@ public:
     bool IsTrackedPlayerDead() const { return m_playerDead; }
     void SetTrackedBossDead(bool dead) { m_bossDead = dead; }
     bool IsTrackedBossDead() const { return m_bossDead; }
+    // Boss music: a track started by name, left again for the level's music, and every
+    // track cut at once (counted).
+    void InitiateBossMusic(const std::string& name)
+    {
+        m_bossMusic = name;
+        m_playingBossMusic = true;
+    }
+    void BossMusicLeave()
+    {
+        m_bossMusic.clear();
+        m_playingBossMusic = false;
+    }
+    bool IsPlayingBossMusic() const { return m_playingBossMusic; }
+    const std::string& GetBossMusic() const { return m_bossMusic; }
+    void AbsoluteMusicFade() { ++m_absoluteFades; }
+    int GetAbsoluteFadeCount() const { return m_absoluteFades; }
     void Reset();
 
 private:
+    std::string m_bossMusic;
+    bool m_playingBossMusic = false;
+    int m_absoluteFades = 0;
     uint32_t m_trackedPlayer = 0;
     uint32_t m_trackedBoss = 0;
     bool m_playerDead = false;
@@ -46,6 +65,9 @@ public:
 
     void SetTargetPosition(const WorldVec3& position) { m_target = position; }
     const WorldVec3& GetTargetPosition() const { return m_target; }
+    // Whether the target stands in a zone that plays boss music; false until set.
+    void SetTargetInBossMusicZone(bool inside) { m_targetInBossMusicZone = inside; }
+    bool TargetIsInBossMusicZone() const { return m_targetInBossMusicZone; }
     void UpdateEnvironmentEffects(const WorldVec3& position);
     void UpdateEnvironmentEffects(const WorldFrustum& frustum);
     int GetUpdateCount() const { return m_updates; }
@@ -58,6 +80,7 @@ public:
 
 private:
     WorldVec3 m_target;
+    bool m_targetInBossMusicZone = false;
     Color m_skyAmbient[kEnvironmentCount]{};
     int m_updates = 0;
 };

@@ -5,6 +5,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
+#include "Engine/Journal.h"
 
 namespace GAME {
 
@@ -323,6 +324,21 @@ void World::Reset()
     for (auto& region : m_regions)
         m_unloadedRegions.push_back(std::move(region));
     m_regions.clear();
+}
+
+void World::AddFOWVisibility(const WorldVec3& position, int elapsedMs)
+{
+    const Vec3& at = position.GetRegionPosition();
+    Journal::Get().Record("World::AddFOWVisibility", 0, "region %u (%g, %g, %g) %d ms", position.GetRegionId(),
+                          at.x, at.y, at.z, elapsedMs);
+}
+
+void World::RenderDebugSphere(const WorldVec3& center, float radius, const Color& color)
+{
+    const Vec3& at = center.GetRegionPosition();
+    Journal::Get().Record("World::RenderDebugSphere", 0, "region %u (%g, %g, %g) radius %g colour (%g, %g, %g, %g)",
+                          center.GetRegionId(), at.x, at.y, at.z, radius, color.red, color.green, color.blue,
+                          color.alpha);
 }
 
 }  // namespace GAME

@@ -212,6 +212,12 @@ public:
     // the surface, when the floor of from's region lies within it.
     bool ProbeFloor(const WorldVec3& from, float length, FloorHit& hit) const;
 
+    // The fog of war: what a player at the position uncovers over the elapsed time. There
+    // is no map to uncover; each call is written to the journal.
+    void AddFOWVisibility(const WorldVec3& position, int elapsedMs);
+    // A debug sphere drawn for one frame; written to the journal.
+    void RenderDebugSphere(const WorldVec3& center, float radius, const Color& color);
+
     // Takes every entity out of the world, forgets the disturbances and unloads every
     // region (tests, level unload); attached obstacles stay with their owners. An unloaded region stays allocated until the world ends, so positions that
     // still name one never point at freed memory, and it is reused when its id is added

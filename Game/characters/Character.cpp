@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "Engine/Engine.h"
+#include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerBaseCharacter.h"
 #include "Game/ai/ControllerCombat.h"
@@ -450,6 +451,7 @@ bool Character::IsHiding() const
 // ---- Constant answers ---------------------------------------------------------------------
 
 void Character::NotifyControllerItemRemovedFromInventory(uint32_t) {}
+std::u16string Character::GetGameDescription(bool) const { return LocalizationManager::ToWChar(GetObjectName()); }
 void Character::CreateUISummaryText(std::vector<std::u16string>&) {}
 bool Character::WillYouChat(uint32_t) { return false; }
 bool Character::ChatWith(uint32_t) { return false; }

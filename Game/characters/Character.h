@@ -575,6 +575,8 @@ public:
     // ---- Gold, items given and quest commands (game-wide operations) -----------------
     static constexpr uint32_t kMaxMoney = 2000000000;
     uint32_t GetCurrentMoney() const { return m_money; }
+    // The purse holds at most kMaxMoney.
+    void SetCurrentMoney(uint32_t amount) { m_money = amount < kMaxMoney ? amount : kMaxMoney; }
     // Adds gold; the purse holds at most kMaxMoney.
     void AddMoney(uint32_t amount);
     // Takes gold; the purse stops at 0. Returns the new amount.
@@ -861,6 +863,8 @@ public:
 
     // ---- Constant answers of a plain character --------------------------------------
     virtual bool IsCharacter() const { return true; }
+    // The name shown for the character; a plain character shows its record name.
+    virtual std::u16string GetGameDescription(bool flag) const;
     virtual bool DeleteOnEnteringUnloadedLevel() const { return false; }
     virtual bool GetShouldRenderAcrossPortals() const { return true; }
     virtual void NotifyControllerItemRemovedFromInventory(uint32_t itemId);

@@ -81,4 +81,18 @@ struct GameEvent_AnimationCompleted : GameEvent {
     std::string objectName;
 };
 
+// A quest was completed.
+struct GameEvent_QuestComplete : GameEvent {};
+
+// A quest's state changed; the flag is handed on to the quest save.
+struct GameEvent_QuestUpdate : GameEvent {
+    bool flag = false;
+};
+
+// A player received a trigger token: the player's object id and the token's name.
+struct GameEvent_GotToken : GameEvent {
+    uint32_t objectId = 0;
+    std::string tokenName;
+};
+
 }  // namespace GAME

@@ -1,0 +1,48 @@
+#include "Game/ai/ControllerPlayer.h"
+
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Player.h"
+
+namespace GAME {
+
+GAME_IMPLEMENT_CLASS(ControllerPlayer, ControllerAI)
+
+ControllerPlayer::ControllerPlayer() { m_inventoryCtrl.SetController(this); }
+
+ControllerPlayer::~ControllerPlayer() = default;
+
+Player* ControllerPlayer::GetPlayer() const { return ObjectManager::Get().GetObject<Player>(GetParentId()); }
+
+void ControllerPlayer::PostParentAttached()
+{
+    ControllerAI::PostParentAttached();
+    m_inventoryCtrl.SetParent(GetPlayer());
+}
+
+bool ControllerPlayer::GiveItemToPlayer(uint32_t itemId)
+{
+    if (itemId == 0)
+        return false;
+    return GetEquipmentCtrl().AutoInsertItem(itemId) || m_inventoryCtrl.AddItem(itemId, true);
+}
+
+void ControllerPlayer::ClearTarget()
+{
+    SetTarget(0);
+    m_combatEnemy = 0;
+    m_targetPoint = WorldVec3();
+}
+
+void ControllerPlayer::BestowToken(const TriggerToken& token)
+{
+    if (Player* player = GetPlayer())
+        player->BestowToken(token);
+}
+
+void ControllerPlayer::RemoveToken(const TriggerToken& token)
+{
+    if (Player* player = GetPlayer())
+        player->RemoveToken(token);
+}
+
+}  // namespace GAME

@@ -1,0 +1,39 @@
+// The player's hot slots: the skills bound to the primary (left) and secondary (right)
+// mouse buttons.
+#pragma once
+
+#include <cstdint>
+
+namespace GAME {
+
+class IOStream;
+class Player;
+
+class PlayerHotSlotCtrl {
+public:
+    explicit PlayerHotSlotCtrl(Player* player = nullptr) : m_player(player) {}
+
+    void SetPlayer(Player* player) { m_player = player; }
+    Player* GetPlayer() const { return m_player; }
+
+    // Both buttons back to no skill (the bare-hand attack).
+    void SetToDefaults();
+    void Update(int elapsedMs);
+    // True while the slots hold what SetToDefaults put there.
+    bool IsInDefaultState() const;
+
+    uint32_t GetPrimarySkillId() const { return m_primarySkillId; }
+    void SetPrimarySkillId(uint32_t skillId) { m_primarySkillId = skillId; }
+    uint32_t GetSecondarySkillId() const { return m_secondarySkillId; }
+    void SetSecondarySkillId(uint32_t skillId) { m_secondarySkillId = skillId; }
+
+    // The hot slots' block of the character save.
+    void StreamProperties(IOStream& stream);
+
+private:
+    Player* m_player;   // not owned: the player owns this control
+    uint32_t m_primarySkillId = 0;
+    uint32_t m_secondarySkillId = 0;
+};
+
+}  // namespace GAME
