@@ -8,53 +8,12 @@
 
 namespace GAME {
 
-namespace {
-
-// The kept bytes of a packet start this large, so most packets never grow them.
-constexpr size_t kInitialOutBytes = 512;
-
-// Three coordinates, each refused when not finite.
-bool StoreVec3(unsigned char* at, const Vec3& v)
-{
-    const uint32_t bits[3] = {std::bit_cast<uint32_t>(v.x), std::bit_cast<uint32_t>(v.y),
-                              std::bit_cast<uint32_t>(v.z)};
-    for (int i = 0; i < 3; ++i)
-        NetBytes::StoreU32(at + 4 * i, bits[i]);
-    return NetBytes::IsFiniteBits(bits[0]) && NetBytes::IsFiniteBits(bits[1]) && NetBytes::IsFiniteBits(bits[2]);
-}
-
-Vec3 LoadVec3(const unsigned char* at)
-{
-    return Vec3(std::bit_cast<float>(NetBytes::LoadU32(at)), std::bit_cast<float>(NetBytes::LoadU32(at + 4)),
-                std::bit_cast<float>(NetBytes::LoadU32(at + 8)));
-}
-
-// The bytes up to and including the first of `count` coordinates that is not finite;
-// 0 when every one is.
-size_t UpToNotFinite(const unsigned char* at, size_t count)
-{
-    for (size_t i = 0; i < count; ++i)
-        if (!NetBytes::IsFiniteBits(NetBytes::LoadU32(at + 4 * i)))
-            return 4 * (i + 1);
-    return 0;
-}
-
-}  // namespace
-
 // ---- Out buffer -----------------------------------------------------------------------
 
-NetPacketOutBuffer::NetPacketOutBuffer(NetPacket* packet) : m_packet(packet), m_bytes(packet->m_outBuffer)
+void NetPacketOutBuffer::FirstUse()
 {
-    packet->m_outSize = 0;
-    if (m_bytes.size() < kInitialOutBytes)
-        m_bytes.resize(kInitialOutBytes);
-    m_begin = m_cursor = m_bytes.data();
-    m_limit = m_begin + m_bytes.size();
-    const uint16_t type = packet->GetType();
-    Add(&type);
+    m_bytes.resize(NetLimits::kInitialOutBytes);
 }
-
-NetPacketOutBuffer::~NetPacketOutBuffer() = default;
 
 void NetPacketOutBuffer::Grow(size_t count)
 {
@@ -65,15 +24,10 @@ void NetPacketOutBuffer::Grow(size_t count)
     m_limit = m_begin + m_bytes.size();
 }
 
-uint32_t NetPacketOutBuffer::Done()
+uint32_t NetPacketOutBuffer::Refuse(size_t size)
 {
-    const size_t size = static_cast<size_t>(m_cursor - m_begin);
     if (m_ok && size > NetLimits::kMaxPacketSize)
         Fail("the packet is larger than the largest packet");
-    if (m_ok) {
-        m_packet->m_outSize = static_cast<uint32_t>(size);
-        return m_packet->m_outSize;
-    }
     gEngine->Log(LOG_ERROR, "%s (type %u) not built: %s", m_packet->GetClassName(), m_packet->GetType(), m_failure);
     m_packet->m_outSize = 0;
     return 0;
@@ -84,39 +38,6 @@ void NetPacketOutBuffer::Fail(const char* reason)
     if (m_ok)
         m_failure = reason;
     m_ok = false;
-}
-
-void NetPacketOutBuffer::Add(const SmartObjectId* id)
-{
-    AddU32(id->GetId());
-}
-
-void NetPacketOutBuffer::Add(const SmartObjectIdList& list)
-{
-    AddCount(NetCount::Word, list.Size());
-    for (uint32_t id : list.GetIds())
-        AddU32(id);
-}
-
-void NetPacketOutBuffer::Add(const WorldVec3* point)
-{
-    unsigned char* at = Claim(NetLimits::kVec3Size);
-    NetBytes::StoreU32(at, point->GetRegionId());
-    if (!StoreVec3(at + 4, point->GetRegionPosition()))
-        Fail("a coordinate is not a finite number");
-}
-
-void NetPacketOutBuffer::Add(const WorldCoords* coords)
-{
-    unsigned char* at = Claim(NetLimits::kCoordsSize);
-    NetBytes::StoreU32(at, coords->GetRegion() ? coords->GetRegion()->GetId() : 0);
-    const Coords& frame = coords->GetRegionCoords();
-    bool finite = StoreVec3(at + 4, frame.xAxis);
-    finite &= StoreVec3(at + 16, frame.yAxis);
-    finite &= StoreVec3(at + 28, frame.zAxis);
-    finite &= StoreVec3(at + 40, frame.origin);
-    if (!finite)
-        Fail("a coordinate is not a finite number");
 }
 
 void NetPacketOutBuffer::Add(const std::u16string& text)
@@ -135,14 +56,16 @@ void NetPacketOutBuffer::Add(const std::u16string& text)
 
 // ---- In buffer ------------------------------------------------------------------------
 
-NetPacketInBuffer::NetPacketInBuffer(NetPacketHeader* header, const unsigned char* data, int size)
-    : m_cursor(data), m_begin(data), m_end(data)
+// The slow start: reads as any field would, so each failure names its reason.
+void NetPacketInBuffer::BadStart(NetPacketHeader* header, int size)
 {
-    if (!data || size < 0) {
+    m_cursor = m_begin;
+    m_end = m_begin;
+    if (!m_begin || size < 0) {
         Fail("no bytes");
         return;
     }
-    m_end = data + size;
+    m_end = m_begin + size;
     if (static_cast<size_t>(size) > NetLimits::kMaxPacketSize) {
         Fail("larger than the largest packet");
         return;
@@ -153,11 +76,9 @@ NetPacketInBuffer::NetPacketInBuffer(NetPacketHeader* header, const unsigned cha
         Fail("type " + std::to_string(type) + " where " + std::to_string(header->type) + " was expected");
 }
 
-bool NetPacketInBuffer::Finish()
+void NetPacketInBuffer::LeftOver()
 {
-    if (m_ok && m_cursor != m_end)
-        Fail(std::to_string(GetRemaining()) + " bytes left after the last field");
-    return m_ok;
+    Fail(std::to_string(GetRemaining()) + " bytes left after the last field");
 }
 
 void NetPacketInBuffer::Fail(const std::string& reason)
@@ -196,19 +117,6 @@ void NetPacketInBuffer::UnknownRegion(const unsigned char* at, uint32_t id)
     Fail("unknown region " + std::to_string(id));
 }
 
-void NetPacketInBuffer::Remove(SmartObjectId* id)
-{
-    *id = RemoveU32();
-}
-
-void NetPacketInBuffer::Remove(SmartObjectIdList& list)
-{
-    list.Clear();
-    const uint32_t count = RemoveCount(NetCount::Word, 4);
-    for (uint32_t i = 0; i < count && m_ok; ++i)
-        list.AddId(RemoveU32());
-}
-
 // A failure names the byte after the offending value, as reading it alone would.
 Region* NetPacketInBuffer::RegionAt(const unsigned char* at)
 {
@@ -221,45 +129,14 @@ Region* NetPacketInBuffer::RegionAt(const unsigned char* at)
     return region;
 }
 
-template <size_t Size>
-const unsigned char* NetPacketInBuffer::TakePosition(Region*& region)
+void NetPacketInBuffer::NotFiniteAmong(const unsigned char* at, size_t count)
 {
-    constexpr size_t kCoordinates = (Size - 4) / 4;
-    const unsigned char* at = Take<Size>();
-    if (!at)
-        return nullptr;
-    region = RegionAt(at);
-    if (!m_ok)
-        return nullptr;
-    if (const size_t upTo = UpToNotFinite(at + 4, kCoordinates)) {
-        m_cursor = at + 4 + upTo;
-        NotFinite();
-        return nullptr;
-    }
-    return at + 4;
-}
-
-void NetPacketInBuffer::Remove(WorldVec3* point)
-{
-    Region* region = nullptr;
-    const unsigned char* at = TakePosition<NetLimits::kVec3Size>(region);
-    *point = at ? WorldVec3(region, LoadVec3(at)) : WorldVec3();
-}
-
-void NetPacketInBuffer::Remove(WorldCoords* coords)
-{
-    Region* region = nullptr;
-    const unsigned char* at = TakePosition<NetLimits::kCoordsSize>(region);
-    if (!at) {
-        *coords = WorldCoords();
-        return;
-    }
-    Coords frame;
-    frame.xAxis = LoadVec3(at);
-    frame.yAxis = LoadVec3(at + 12);
-    frame.zAxis = LoadVec3(at + 24);
-    frame.origin = LoadVec3(at + 36);
-    *coords = WorldCoords(region, frame);
+    for (size_t i = 0; i < count; ++i)
+        if (!NetBytes::IsFiniteBits(NetBytes::LoadU32(at + 4 * i))) {
+            m_cursor = at + 4 * (i + 1);
+            break;
+        }
+    NotFinite();
 }
 
 void NetPacketInBuffer::RemoveString(std::string& text, size_t maxLength, const char* what, bool fileName)
