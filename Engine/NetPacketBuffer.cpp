@@ -10,34 +10,22 @@ namespace GAME {
 
 // ---- Out buffer -----------------------------------------------------------------------
 
-void NetPacketOutBuffer::FirstUse()
+void NetPacketOutBuffer::FirstUse(std::vector<unsigned char>& bytes)
 {
-    m_bytes.resize(NetLimits::kInitialOutBytes);
+    bytes.resize(NetLimits::kInitialOutBytes);
 }
 
-void NetPacketOutBuffer::Grow(size_t count)
+unsigned char* NetPacketOutBuffer::Grow(std::vector<unsigned char>& bytes, size_t needed)
 {
-    const size_t used = static_cast<size_t>(m_cursor - m_begin);
-    m_bytes.resize(std::max(used + count, 2 * m_bytes.size()));
-    m_begin = m_bytes.data();
-    m_cursor = m_begin + used;
-    m_limit = m_begin + m_bytes.size();
+    bytes.resize(std::max(needed, 2 * bytes.size()));
+    return bytes.data();
 }
 
-uint32_t NetPacketOutBuffer::Refuse(size_t size)
+uint32_t NetPacketOutBuffer::Refuse(NetPacket* packet, const char* failure)
 {
-    if (m_ok && size > NetLimits::kMaxPacketSize)
-        Fail("the packet is larger than the largest packet");
-    gEngine->Log(LOG_ERROR, "%s (type %u) not built: %s", m_packet->GetClassName(), m_packet->GetType(), m_failure);
-    m_packet->m_outSize = 0;
+    gEngine->Log(LOG_ERROR, "%s (type %u) not built: %s", packet->GetClassName(), packet->GetType(), failure);
+    packet->m_outSize = 0;
     return 0;
-}
-
-void NetPacketOutBuffer::Fail(const char* reason)
-{
-    if (m_ok)
-        m_failure = reason;
-    m_ok = false;
 }
 
 void NetPacketOutBuffer::Add(const std::u16string& text)

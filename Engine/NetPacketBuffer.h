@@ -232,7 +232,7 @@ public:
     {
         packet->m_outSize = 0;
         if (m_bytes.size() < NetLimits::kInitialOutBytes)
-            FirstUse();
+            FirstUse(m_bytes);
         m_begin = m_cursor = m_bytes.data();
         m_limit = m_begin + m_bytes.size();
         const uint16_t type = packet->GetType();
@@ -249,11 +249,16 @@ public:
             m_packet->m_outSize = static_cast<uint32_t>(size);
             return m_packet->m_outSize;
         }
-        return Refuse(size);
+        return Refuse(m_packet, m_ok ? "the packet is larger than the largest packet" : m_failure);
     }
     bool IsOk() const { return m_ok; }
     // Marks the packet as not buildable; the first reason is logged by Done.
-    void Fail(const char* reason);
+    void Fail(const char* reason)
+    {
+        if (m_ok)
+            m_failure = reason;
+        m_ok = false;
+    }
 
     void AddRawBytes(const void* value, size_t count)
     {
@@ -335,15 +340,24 @@ private:
     // Room for `count` more bytes at the cursor, which moves past them.
     unsigned char* Claim(size_t count)
     {
-        if (static_cast<size_t>(m_limit - m_cursor) < count)
-            Grow(count);
+        if (static_cast<size_t>(m_limit - m_cursor) < count) {
+            const size_t used = static_cast<size_t>(m_cursor - m_begin);
+            m_begin = Grow(m_bytes, used + count);
+            m_cursor = m_begin + used;
+            m_limit = m_begin + m_bytes.size();
+        }
         unsigned char* at = m_cursor;
         m_cursor += count;
         return at;
     }
-    [[gnu::noinline]] void Grow(size_t count);
-    [[gnu::noinline]] void FirstUse();
-    [[gnu::cold]] uint32_t Refuse(size_t size);
+    // The slow paths take what they change rather than the buffer, so that a packet's
+    // writer, once inlined, keeps its cursor in registers: a buffer whose address never
+    // leaves the function cannot be reached through the bytes it writes.
+    // Makes the bytes at least `needed` long, at least doubling them; their new start.
+    [[gnu::noinline]] static unsigned char* Grow(std::vector<unsigned char>& bytes, size_t needed);
+    [[gnu::noinline]] static void FirstUse(std::vector<unsigned char>& bytes);
+    // Logs why the packet was not built; 0.
+    [[gnu::cold]] static uint32_t Refuse(NetPacket* packet, const char* failure);
     void AddString(const std::string& text, size_t maxLength, const char* what)
     {
         if (text.size() > maxLength) {
