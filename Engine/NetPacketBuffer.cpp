@@ -44,87 +44,83 @@ void NetPacketOutBuffer::Add(const std::u16string& text)
 
 // ---- In buffer ------------------------------------------------------------------------
 
-// The slow start: reads as any field would, so each failure names its reason.
-void NetPacketInBuffer::BadStart(NetPacketHeader* header, int size)
+const std::string& NetPacketInBuffer::GetError() const
 {
-    m_cursor = m_begin;
-    m_end = m_begin;
-    if (!m_begin || size < 0) {
-        Fail("no bytes");
-        return;
-    }
-    m_end = m_begin + size;
-    if (static_cast<size_t>(size) > NetLimits::kMaxPacketSize) {
-        Fail("larger than the largest packet");
-        return;
-    }
-    unsigned short type = 0;
-    Remove(&type);
-    if (m_ok && type != header->type)
-        Fail("type " + std::to_string(type) + " where " + std::to_string(header->type) + " was expected");
+    static const std::string none;
+    return m_error ? *m_error : none;
 }
 
-void NetPacketInBuffer::LeftOver()
+std::string* NetPacketInBuffer::Message(const std::string& reason, size_t at)
 {
-    Fail(std::to_string(GetRemaining()) + " bytes left after the last field");
+    return new std::string(reason + " (at byte " + std::to_string(at) + ")");
 }
 
-void NetPacketInBuffer::Fail(const std::string& reason)
+// Says what reading the header field by field would have failed on.
+std::string* NetPacketInBuffer::StartMessage(const unsigned char* data, int size, NetPacketType expected, size_t at)
 {
-    if (m_ok)
-        m_error = reason + " (at byte " + std::to_string(m_cursor - m_begin) + ")";
-    m_ok = false;
-    m_end = m_cursor;
+    if (!data || size < 0)
+        return Message("no bytes", at);
+    if (static_cast<size_t>(size) > NetLimits::kMaxPacketSize)
+        return Message("larger than the largest packet", at);
+    if (static_cast<size_t>(size) < NetLimits::kHeaderSize)
+        return ShortMessage(NetLimits::kHeaderSize, "field", static_cast<size_t>(size), at);
+    return Message("type " + std::to_string(NetBytes::LoadU16(data)) + " where " + std::to_string(expected) +
+                       " was expected",
+                   at);
 }
 
-void NetPacketInBuffer::Short(size_t count, const char* what)
+std::string* NetPacketInBuffer::LeftOverMessage(size_t left, size_t at)
 {
-    if (m_ok)
-        Fail(std::string("short ") + what + ": " + std::to_string(count) + " bytes needed, " +
-             std::to_string(GetRemaining()) + " left");
+    return Message(std::to_string(left) + " bytes left after the last field", at);
 }
 
-void NetPacketInBuffer::NotFinite()
+std::string* NetPacketInBuffer::ShortMessage(size_t count, const char* what, size_t left, size_t at)
 {
-    Fail("a coordinate that is not a finite number");
+    return Message(std::string("short ") + what + ": " + std::to_string(count) + " bytes needed, " +
+                       std::to_string(left) + " left",
+                   at);
 }
 
-void NetPacketInBuffer::NotABool(uint8_t byte)
+std::string* NetPacketInBuffer::NotFiniteMessage(size_t at)
 {
-    Fail("bool byte " + std::to_string(byte));
+    return Message("a coordinate that is not a finite number", at);
 }
 
-void NetPacketInBuffer::OverBound(const char* what, size_t length, const char* unit)
+std::string* NetPacketInBuffer::BoolMessage(uint8_t byte, size_t at)
 {
-    Fail(std::string(what) + " of " + std::to_string(length) + " " + unit + " is over its bound");
+    return Message("bool byte " + std::to_string(byte), at);
 }
 
-void NetPacketInBuffer::UnknownRegion(const unsigned char* at, uint32_t id)
+std::string* NetPacketInBuffer::OverBoundMessage(const char* what, size_t length, const char* unit, size_t at)
 {
-    m_cursor = at + 4;
-    Fail("unknown region " + std::to_string(id));
+    return Message(std::string(what) + " of " + std::to_string(length) + " " + unit + " is over its bound", at);
 }
 
-// A failure names the byte after the offending value, as reading it alone would.
-Region* NetPacketInBuffer::RegionAt(const unsigned char* at)
+std::string* NetPacketInBuffer::RegionMessage(uint32_t id, size_t at)
 {
-    const uint32_t id = NetBytes::LoadU32(at);
-    if (id == 0)
-        return nullptr;
-    Region* region = World::Get().GetRegionById(id);
-    if (!region)
-        UnknownRegion(at, id);
-    return region;
+    return Message("unknown region " + std::to_string(id), at);
 }
 
-void NetPacketInBuffer::NotFiniteAmong(const unsigned char* at, size_t count)
+std::string* NetPacketInBuffer::CountMessage(NetCount width, uint32_t count, size_t at)
+{
+    if (count > MaxListCount(width))
+        return Message("count " + std::to_string(count) + " is over the list bound", at);
+    return Message("count " + std::to_string(count) + " needs more bytes than are left", at);
+}
+
+size_t NetPacketInBuffer::UpToNotFinite(const unsigned char* at, size_t count)
 {
     for (size_t i = 0; i < count; ++i)
-        if (!NetBytes::IsFiniteBits(NetBytes::LoadU32(at + 4 * i))) {
-            m_cursor = at + 4 * (i + 1);
-            break;
-        }
-    NotFinite();
+        if (!NetBytes::IsFiniteBits(NetBytes::LoadU32(at + 4 * i)))
+            return 4 * (i + 1);
+    return 4 * count;
+}
+
+Region* NetPacketInBuffer::FindRegion(uint32_t id)
+{
+    // The world is one object for the life of the program; asked for once.
+    static World& world = World::Get();
+    return world.GetRegionById(id);
 }
 
 void NetPacketInBuffer::RemoveString(std::string& text, size_t maxLength, const char* what, bool fileName)
@@ -133,7 +129,7 @@ void NetPacketInBuffer::RemoveString(std::string& text, size_t maxLength, const 
     Remove(&length);
     const unsigned char* at = nullptr;
     if (length > maxLength)
-        OverBound(what, length, "bytes");
+        FailWith([&](size_t failedAt) { return OverBoundMessage(what, length, "bytes", failedAt); });
     else
         at = Take(length, what);
     if (at && fileName && NetBytes::HasZeroByte(at, length)) {
@@ -167,7 +163,7 @@ void NetPacketInBuffer::Remove(std::u16string& text)
     Remove(&length);
     if (length > NetLimits::kMaxWideStringLength) {
         text.clear();
-        OverBound("wide string", length, "units");
+        FailWith([&](size_t failedAt) { return OverBoundMessage("wide string", length, "units", failedAt); });
         return;
     }
     const unsigned char* at = Take(static_cast<size_t>(length) * 2, "wide string");
@@ -178,14 +174,6 @@ void NetPacketInBuffer::Remove(std::u16string& text)
     text.resize(length);
     for (unsigned short i = 0; i < length; ++i)
         text[i] = static_cast<char16_t>(NetBytes::LoadU16(at + 2 * i));
-}
-
-void NetPacketInBuffer::CountTooLarge(NetCount width, uint32_t count)
-{
-    if (count > MaxListCount(width))
-        Fail("count " + std::to_string(count) + " is over the list bound");
-    else
-        Fail("count " + std::to_string(count) + " needs more bytes than are left");
 }
 
 }  // namespace GAME

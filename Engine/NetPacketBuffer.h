@@ -50,6 +50,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -148,6 +149,7 @@ inline bool AllFinite(const unsigned char* bytes)
     constexpr uint64_t kCarry = 0x0080000000800000ull;
     constexpr uint64_t kTops = 0x8000000080000000ull;
     uint64_t carried = 0;
+#pragma GCC unroll 8
     for (size_t i = 0; i + 2 <= N; i += 2) {
         uint64_t pair;
         std::memcpy(&pair, bytes + 4 * i, sizeof pair);
@@ -384,29 +386,37 @@ public:
     NetPacketInBuffer(NetPacketHeader* header, const unsigned char* data, int size)
         : m_cursor(data), m_begin(data), m_end(data)
     {
-        if (data && size >= static_cast<int>(NetLimits::kHeaderSize) &&
-            static_cast<size_t>(size) <= NetLimits::kMaxPacketSize && NetBytes::LoadU16(data) == header->type) {
+        const bool headerThere = data && size >= static_cast<int>(NetLimits::kHeaderSize) &&
+                                 static_cast<size_t>(size) <= NetLimits::kMaxPacketSize;
+        if (headerThere && NetBytes::LoadU16(data) == header->type) {
             m_cursor += NetLimits::kHeaderSize;
             m_end = data + size;
-        } else {
-            BadStart(header, size);
+            return;
         }
+        // A wrong type fails after the header was read, anything else before it.
+        if (headerThere)
+            m_cursor = m_end = data + NetLimits::kHeaderSize;
+        FailWith([&](size_t at) { return StartMessage(data, size, header->type, at); });
     }
     NetPacketInBuffer(const NetPacketInBuffer&) = delete;
     NetPacketInBuffer& operator=(const NetPacketInBuffer&) = delete;
 
     bool IsOk() const { return m_ok; }
-    const std::string& GetError() const { return m_error; }
+    // Why the read failed, with the byte it failed at; empty while it has not.
+    const std::string& GetError() const;
     size_t GetRemaining() const { return static_cast<size_t>(m_end - m_cursor); }
     // Fails when bytes are left after the last field; returns IsOk.
     bool Finish()
     {
         if (m_ok && m_cursor != m_end)
-            LeftOver();
+            FailWith([this](size_t at) { return LeftOverMessage(GetRemaining(), at); });
         return m_ok;
     }
     // Keeps the first reason; from now on no bytes are left and every read yields zeros.
-    void Fail(const std::string& reason);
+    void Fail(const std::string& reason)
+    {
+        FailWith([&reason](size_t at) { return Message(reason, at); });
+    }
 
     // Copies `count` bytes at the cursor, or zeros when they are not there.
     void RemoveRawBytes(void* out, size_t count)
@@ -439,7 +449,7 @@ public:
         const uint32_t bits = RemoveU32();
         if (NetBytes::IsFiniteBits(bits))
             return std::bit_cast<float>(bits);
-        NotFinite();
+        FailWith(NotFiniteMessage);
         return 0.0f;
     }
 
@@ -447,7 +457,7 @@ public:
     {
         const uint8_t byte = RemoveU8();
         if (byte > 1)
-            NotABool(byte);
+            FailWith([byte](size_t at) { return BoolMessage(byte, at); });
         *value = byte == 1 && m_ok;
     }
     void Remove16Bit(unsigned int* value)
@@ -498,8 +508,7 @@ public:
         const size_t size = minElementSize ? minElementSize : 1;
         if (count <= MaxListCount(width) && count <= GetRemaining() / size)
             return count;
-        if (m_ok)
-            CountTooLarge(width, count);
+        FailWith([width, count](size_t at) { return CountMessage(width, count, at); });
         return 0;
     }
 
@@ -509,42 +518,51 @@ private:
     template <size_t N>
     const unsigned char* Take()
     {
-        if (static_cast<size_t>(m_end - m_cursor) < N) {
-            Short(N, "field");
-            return nullptr;
-        }
-        const unsigned char* at = m_cursor;
-        m_cursor += N;
-        return at;
+        return Take(N, "field");
     }
     const unsigned char* Take(size_t count, const char* what)
     {
         if (static_cast<size_t>(m_end - m_cursor) < count) {
-            Short(count, what);
+            FailWith([&](size_t at) { return ShortMessage(count, what, GetRemaining(), at); });
             return nullptr;
         }
         const unsigned char* at = m_cursor;
         m_cursor += count;
         return at;
     }
-    // The failures, out of the way of the reads.
-    [[gnu::cold]] void BadStart(NetPacketHeader* header, int size);
-    [[gnu::cold]] void LeftOver();
-    [[gnu::cold]] void Short(size_t count, const char* what);
-    [[gnu::cold]] void NotFinite();
-    [[gnu::cold]] void NotABool(uint8_t byte);
-    [[gnu::cold]] void CountTooLarge(NetCount width, uint32_t count);
-    [[gnu::cold]] void OverBound(const char* what, size_t length, const char* unit);
-    [[gnu::cold]] void UnknownRegion(const unsigned char* at, uint32_t id);
-    // The first coordinate of `count` at `at` that is not finite fails the read, which
-    // names the byte after it, as reading the coordinates one by one would.
-    [[gnu::cold]] void NotFiniteAmong(const unsigned char* at, size_t count);
+
+    // A failure ends the read: the first one keeps its message, made by `make` from the
+    // byte the cursor stands at; from then on no bytes are left. The messages are made
+    // out of line by static functions that are handed what they report, never the buffer:
+    // a buffer whose address stays in the packet's reader is kept in registers there.
+    template <class Make>
+    void FailWith(Make&& make)
+    {
+        if (m_ok)
+            m_error.reset(make(static_cast<size_t>(m_cursor - m_begin)));
+        m_ok = false;
+        m_end = m_cursor;
+    }
+    [[gnu::cold]] static std::string* Message(const std::string& reason, size_t at);
+    [[gnu::cold]] static std::string* StartMessage(const unsigned char* data, int size, NetPacketType expected,
+                                                   size_t at);
+    [[gnu::cold]] static std::string* LeftOverMessage(size_t left, size_t at);
+    [[gnu::cold]] static std::string* ShortMessage(size_t count, const char* what, size_t left, size_t at);
+    [[gnu::cold]] static std::string* NotFiniteMessage(size_t at);
+    [[gnu::cold]] static std::string* BoolMessage(uint8_t byte, size_t at);
+    [[gnu::cold]] static std::string* CountMessage(NetCount width, uint32_t count, size_t at);
+    [[gnu::cold]] static std::string* OverBoundMessage(const char* what, size_t length, const char* unit, size_t at);
+    [[gnu::cold]] static std::string* RegionMessage(uint32_t id, size_t at);
+    // The bytes up to and including the first of `count` coordinates that is not finite.
+    [[gnu::cold]] static size_t UpToNotFinite(const unsigned char* at, size_t count);
+    // The region of a non-zero id; null when this world does not know it.
+    static Region* FindRegion(uint32_t id);
+
     // A file name also must not hold a zero byte.
     void RemoveString(std::string& text, size_t maxLength, const char* what, bool fileName);
-    // The region of the id at `at`: null for 0; an unknown id fails the read.
-    Region* RegionAt(const unsigned char* at);
     // A position of Size bytes: its region, then coordinates that must be finite. The
-    // coordinates' bytes, or null when the read failed.
+    // coordinates' bytes, or null when the read failed. A failure names the byte after
+    // the offending value, as reading the values one by one would.
     template <size_t Size>
     const unsigned char* TakePosition(Region*& region)
     {
@@ -552,13 +570,17 @@ private:
         const unsigned char* at = Take<Size>();
         if (!at)
             return nullptr;
-        if (NetBytes::LoadU32(at) != 0) {
-            region = RegionAt(at);
-            if (!m_ok)
+        if (const uint32_t id = NetBytes::LoadU32(at)) {
+            region = FindRegion(id);
+            if (!region) {
+                m_cursor = at + 4;
+                FailWith([id](size_t failedAt) { return RegionMessage(id, failedAt); });
                 return nullptr;
+            }
         }
         if (!NetBytes::AllFinite<kCoordinates>(at + 4)) {
-            NotFiniteAmong(at + 4, kCoordinates);
+            m_cursor = at + 4 + UpToNotFinite(at + 4, kCoordinates);
+            FailWith(NotFiniteMessage);
             return nullptr;
         }
         return at + 4;
@@ -568,7 +590,7 @@ private:
     const unsigned char* m_begin;
     const unsigned char* m_end;      // the cursor after a failure: nothing is left
     bool m_ok = true;
-    std::string m_error;
+    std::unique_ptr<std::string> m_error;   // only once the read failed
 };
 
 inline bool NetPacket::EndRead(NetPacketInBuffer& in)

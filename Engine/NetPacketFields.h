@@ -396,7 +396,7 @@ public:
         return out.Done();
     }
 
-    bool CopyInbound(const unsigned char* data, int size) override
+    [[gnu::flatten]] bool CopyInbound(const unsigned char* data, int size) override
     {
         NetPacketInBuffer in(this->GetHeader(), data, size);
         NetFieldReader reader(in);
