@@ -44,10 +44,10 @@ void NetPacketOutBuffer::Add(const std::u16string& text)
 
 // ---- In buffer ------------------------------------------------------------------------
 
-const std::string& NetPacketInBuffer::GetError() const
+const std::string& NetPacketInBuffer::NoError()
 {
     static const std::string none;
-    return m_error ? *m_error : none;
+    return none;
 }
 
 std::string* NetPacketInBuffer::Message(const std::string& reason, size_t at)

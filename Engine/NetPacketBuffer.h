@@ -403,7 +403,7 @@ public:
 
     bool IsOk() const { return m_ok; }
     // Why the read failed, with the byte it failed at; empty while it has not.
-    const std::string& GetError() const;
+    const std::string& GetError() const { return m_error ? *m_error : NoError(); }
     size_t GetRemaining() const { return static_cast<size_t>(m_end - m_cursor); }
     // Fails when bytes are left after the last field; returns IsOk.
     bool Finish()
@@ -543,6 +543,7 @@ private:
         m_ok = false;
         m_end = m_cursor;
     }
+    static const std::string& NoError();
     [[gnu::cold]] static std::string* Message(const std::string& reason, size_t at);
     [[gnu::cold]] static std::string* StartMessage(const unsigned char* data, int size, NetPacketType expected,
                                                    size_t at);
