@@ -40,9 +40,12 @@
 // packet is larger than any before it. After a failure the in buffer has no bytes left,
 // so the same single check sends every further read to the path that yields zeros.
 // Starting and ending a buffer, ids, id lists and positions are inline too, so a small
-// packet is written or read without a call; only what fails, grows or looks up a region
-// leaves the inline path. Id lists and the frame of a position travel in their
-// in-memory order, so on a little-endian machine each is one copy and one check.
+// packet is written or read without a call; what fails, grows or looks up a region
+// leaves the inline path through static functions that are handed what they need rather
+// than the buffer (see NetPacketOf), and strings are read out of line. Id lists and the
+// frame of a position travel in their in-memory order, so on a little-endian machine
+// each is one copy, and a frame's twelve coordinates are checked two at a time without
+// a branch.
 #pragma once
 
 #include <algorithm>

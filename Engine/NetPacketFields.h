@@ -385,9 +385,11 @@ public:
 
     NetPacketOf() : Base(Type) {}
 
-    // Flattened: the field list and every writer it calls are inlined here, so the out
-    // buffer never leaves this function and its cursor stays in a register instead of
-    // being stored and loaded again around every byte written.
+    // Both are flattened: the field list and every writer or reader it calls are
+    // inlined here, so the buffer never leaves the function and its cursor stays in a
+    // register instead of being stored and loaded again around every byte (a byte
+    // written or read could otherwise be the cursor itself). The buffers' slow paths
+    // are static functions for that reason.
     [[gnu::flatten]] uint32_t PrepareOutBuffer() override
     {
         NetPacketOutBuffer out(this);
