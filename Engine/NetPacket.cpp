@@ -26,14 +26,4 @@ bool NetPacket::CheckObjects(int)
 
 void NetPacket::FinishObjectProcessing() {}
 
-bool NetPacket::EndRead(NetPacketInBuffer& in)
-{
-    const bool ok = in.Finish();
-    if (ok)
-        m_readError.clear();
-    else
-        m_readError = in.GetError();
-    return ok;
-}
-
 }  // namespace GAME

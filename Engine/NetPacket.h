@@ -73,7 +73,8 @@ protected:
     static void* RTTI_new();
 
     // Ends a read: checks that every byte was used, keeps the reason of a failure.
-    bool EndRead(NetPacketInBuffer& in);
+    // Inline, with the in buffer (NetPacketBuffer.h).
+    inline bool EndRead(NetPacketInBuffer& in);
 
 private:
     friend class NetPacketOutBuffer;

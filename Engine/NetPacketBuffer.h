@@ -39,6 +39,13 @@
 // buffer writes through a cursor into the packet's kept bytes, which grow only when a
 // packet is larger than any before it. After a failure the in buffer has no bytes left,
 // so the same single check sends every further read to the path that yields zeros.
+// Starting and ending a buffer, ids, id lists and positions are inline too, so a small
+// packet is written or read without a call; what fails, grows or looks up a region
+// leaves the inline path through static functions that are handed what they need rather
+// than the buffer (see NetPacketOf), and strings are read out of line. Id lists and the
+// frame of a position travel in their in-memory order, so on a little-endian machine
+// each is one copy, and a frame's twelve coordinates are checked two at a time without
+// a branch.
 #pragma once
 
 #include <algorithm>
@@ -46,18 +53,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "Engine/NetPacket.h"
+#include "Engine/ObjectInteractionPacket.h"
+#include "Engine/World.h"
 
 namespace GAME {
-
-class Region;
-class WorldVec3;
-class WorldCoords;
-class SmartObjectId;
-class SmartObjectIdList;
 
 namespace NetLimits {
 inline constexpr size_t kHeaderSize = 2;
@@ -68,6 +73,7 @@ inline constexpr size_t kMaxFileNameLength = 260;      // bytes of a record file
 inline constexpr size_t kMaxListCount = 4096;          // elements of any list
 inline constexpr size_t kVec3Size = 16;
 inline constexpr size_t kCoordsSize = 52;
+inline constexpr size_t kInitialOutBytes = 512;   // most packets never grow their kept bytes
 }  // namespace NetLimits
 
 // Little-endian values at unaligned byte addresses.
@@ -113,6 +119,83 @@ inline bool IsFiniteBits(uint32_t bits)
     return (bits & kExponent) != kExponent;
 }
 
+// `count` 32-bit values, each least significant byte first.
+inline void StoreU32s(unsigned char* bytes, const uint32_t* values, size_t count)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        if (count)
+            std::memcpy(bytes, values, 4 * count);
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            StoreU32(bytes + 4 * i, values[i]);
+    }
+}
+
+inline void LoadU32s(uint32_t* values, const unsigned char* bytes, size_t count)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        if (count)
+            std::memcpy(values, bytes, 4 * count);
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            values[i] = LoadU32(bytes + 4 * i);
+    }
+}
+
+// Whether every one of N floats at `bytes` is finite. Two at a time in a 64-bit word,
+// without a branch: adding 1 below the exponent of a float whose exponent bits are all
+// set carries into its top bit, and a lane's sum never carries into the next lane.
+template <size_t N>
+inline bool AllFinite(const unsigned char* bytes)
+{
+    constexpr uint64_t kExponents = 0x7F8000007F800000ull;
+    constexpr uint64_t kCarry = 0x0080000000800000ull;
+    constexpr uint64_t kTops = 0x8000000080000000ull;
+    uint64_t carried = 0;
+#pragma GCC unroll 8
+    for (size_t i = 0; i + 2 <= N; i += 2) {
+        uint64_t pair;
+        std::memcpy(&pair, bytes + 4 * i, sizeof pair);
+        carried |= (pair & kExponents) + kCarry;
+    }
+    if constexpr (N % 2 != 0)
+        carried |= (uint64_t{LoadU32(bytes + 4 * (N - 1))} & kExponents) + kCarry;
+    return (carried & kTops) == 0;
+}
+
+// A point's three coordinates and a frame's twelve (x axis, y axis, z axis, origin), as
+// they lie in memory: the wire order.
+static_assert(sizeof(Vec3) == 12 && offsetof(Vec3, y) == 4 && offsetof(Vec3, z) == 8);
+static_assert(sizeof(Coords) == 48 && offsetof(Coords, yAxis) == 12 && offsetof(Coords, zAxis) == 24 &&
+              offsetof(Coords, origin) == 36);
+static_assert(std::is_trivially_copyable_v<Vec3> && std::is_trivially_copyable_v<Coords>);
+
+template <class T>
+inline void StoreFloats(unsigned char* bytes, const T& value)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(bytes, &value, sizeof value);
+    } else {
+        uint32_t words[sizeof value / 4];
+        std::memcpy(words, &value, sizeof value);
+        StoreU32s(bytes, words, sizeof value / 4);
+    }
+}
+
+template <class T>
+inline T LoadFloats(const unsigned char* bytes)
+{
+    T value;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&value, bytes, sizeof value);
+    } else {
+        uint32_t words[sizeof value / 4];
+        LoadU32s(words, bytes, sizeof value / 4);
+        std::memcpy(&value, words, sizeof value);
+    }
+    return value;
+}
+
 // Whether any of `size` bytes is zero, eight at a time.
 inline bool HasZeroByte(const void* data, size_t size)
 {
@@ -150,16 +233,37 @@ constexpr size_t MaxListCount(NetCount width)
 class NetPacketOutBuffer {
 public:
     // Starts the packet's bytes with its header.
-    explicit NetPacketOutBuffer(NetPacket* packet);
-    ~NetPacketOutBuffer();
+    explicit NetPacketOutBuffer(NetPacket* packet) : m_packet(packet), m_bytes(packet->m_outBuffer)
+    {
+        packet->m_outSize = 0;
+        if (m_bytes.size() < NetLimits::kInitialOutBytes)
+            FirstUse(m_bytes);
+        m_begin = m_cursor = m_bytes.data();
+        m_limit = m_begin + m_bytes.size();
+        const uint16_t type = packet->GetType();
+        Add(&type);
+    }
     NetPacketOutBuffer(const NetPacketOutBuffer&) = delete;
     NetPacketOutBuffer& operator=(const NetPacketOutBuffer&) = delete;
 
     // The size of the whole packet, or 0 when a write failed (logged once).
-    uint32_t Done();
+    uint32_t Done()
+    {
+        const size_t size = static_cast<size_t>(m_cursor - m_begin);
+        if (m_ok && size <= NetLimits::kMaxPacketSize) {
+            m_packet->m_outSize = static_cast<uint32_t>(size);
+            return m_packet->m_outSize;
+        }
+        return Refuse(m_packet, m_ok ? "the packet is larger than the largest packet" : m_failure);
+    }
     bool IsOk() const { return m_ok; }
     // Marks the packet as not buildable; the first reason is logged by Done.
-    void Fail(const char* reason);
+    void Fail(const char* reason)
+    {
+        if (m_ok)
+            m_failure = reason;
+        m_ok = false;
+    }
 
     void AddRawBytes(const void* value, size_t count)
     {
@@ -186,10 +290,32 @@ public:
     void Add(const bool* value) { AddU8(*value ? 1 : 0); }
     void Add16Bit(const unsigned int* value) { NetBytes::StoreU16(Claim(2), static_cast<uint16_t>(*value)); }
     void Add16Bit(const int* value) { NetBytes::StoreU16(Claim(2), static_cast<uint16_t>(*value)); }
-    void Add(const SmartObjectId* id);
-    void Add(const SmartObjectIdList& list);
-    void Add(const WorldVec3* point);
-    void Add(const WorldCoords* coords);
+    void Add(const SmartObjectId* id) { AddU32(id->GetId()); }
+    void Add(const SmartObjectIdList& list)
+    {
+        const std::vector<uint32_t>& ids = list.GetIds();
+        AddCount(NetCount::Word, ids.size());
+        if (m_ok)
+            NetBytes::StoreU32s(Claim(4 * ids.size()), ids.data(), ids.size());
+    }
+    void Add(const WorldVec3* point)
+    {
+        unsigned char* at = Claim(NetLimits::kVec3Size);
+        NetBytes::StoreU32(at, point->GetRegionId());
+        NetBytes::StoreFloats(at + 4, point->GetRegionPosition());
+        if (!NetBytes::AllFinite<3>(reinterpret_cast<const unsigned char*>(&point->GetRegionPosition())))
+            Fail("a coordinate is not a finite number");
+    }
+    void Add(const WorldCoords* coords)
+    {
+        unsigned char* at = Claim(NetLimits::kCoordsSize);
+        NetBytes::StoreU32(at, coords->GetRegion() ? coords->GetRegion()->GetId() : 0);
+        NetBytes::StoreFloats(at + 4, coords->GetRegionCoords());
+        // Checked where the values lie rather than in the bytes just written, which
+        // would wait for the stores.
+        if (!NetBytes::AllFinite<12>(reinterpret_cast<const unsigned char*>(&coords->GetRegionCoords())))
+            Fail("a coordinate is not a finite number");
+    }
     void Add(const std::string& text)
     {
         AddString(text, NetLimits::kMaxStringLength, "a string is longer than a string may be");
@@ -219,13 +345,24 @@ private:
     // Room for `count` more bytes at the cursor, which moves past them.
     unsigned char* Claim(size_t count)
     {
-        if (static_cast<size_t>(m_limit - m_cursor) < count)
-            Grow(count);
+        if (static_cast<size_t>(m_limit - m_cursor) < count) {
+            const size_t used = static_cast<size_t>(m_cursor - m_begin);
+            m_begin = Grow(m_bytes, used + count);
+            m_cursor = m_begin + used;
+            m_limit = m_begin + m_bytes.size();
+        }
         unsigned char* at = m_cursor;
         m_cursor += count;
         return at;
     }
-    void Grow(size_t count);
+    // The slow paths take what they change rather than the buffer, so that a packet's
+    // writer, once inlined, keeps its cursor in registers: a buffer whose address never
+    // leaves the function cannot be reached through the bytes it writes.
+    // Makes the bytes at least `needed` long, at least doubling them; their new start.
+    [[gnu::noinline]] static unsigned char* Grow(std::vector<unsigned char>& bytes, size_t needed);
+    [[gnu::noinline]] static void FirstUse(std::vector<unsigned char>& bytes);
+    // Logs why the packet was not built; 0.
+    [[gnu::cold]] static uint32_t Refuse(NetPacket* packet, const char* failure);
     void AddString(const std::string& text, size_t maxLength, const char* what)
     {
         if (text.size() > maxLength) {
@@ -249,17 +386,40 @@ private:
 class NetPacketInBuffer {
 public:
     // Reads the header and checks that it names the packet's own type.
-    NetPacketInBuffer(NetPacketHeader* header, const unsigned char* data, int size);
+    NetPacketInBuffer(NetPacketHeader* header, const unsigned char* data, int size)
+        : m_cursor(data), m_begin(data), m_end(data)
+    {
+        const bool headerThere = data && size >= static_cast<int>(NetLimits::kHeaderSize) &&
+                                 static_cast<size_t>(size) <= NetLimits::kMaxPacketSize;
+        if (headerThere && NetBytes::LoadU16(data) == header->type) {
+            m_cursor += NetLimits::kHeaderSize;
+            m_end = data + size;
+            return;
+        }
+        // A wrong type fails after the header was read, anything else before it.
+        if (headerThere)
+            m_cursor = m_end = data + NetLimits::kHeaderSize;
+        FailWith([&](size_t at) { return StartMessage(data, size, header->type, at); });
+    }
     NetPacketInBuffer(const NetPacketInBuffer&) = delete;
     NetPacketInBuffer& operator=(const NetPacketInBuffer&) = delete;
 
     bool IsOk() const { return m_ok; }
-    const std::string& GetError() const { return m_error; }
+    // Why the read failed, with the byte it failed at; empty while it has not.
+    const std::string& GetError() const { return m_error ? *m_error : NoError(); }
     size_t GetRemaining() const { return static_cast<size_t>(m_end - m_cursor); }
     // Fails when bytes are left after the last field; returns IsOk.
-    bool Finish();
+    bool Finish()
+    {
+        if (m_ok && m_cursor != m_end)
+            FailWith([this](size_t at) { return LeftOverMessage(GetRemaining(), at); });
+        return m_ok;
+    }
     // Keeps the first reason; from now on no bytes are left and every read yields zeros.
-    void Fail(const std::string& reason);
+    void Fail(const std::string& reason)
+    {
+        FailWith([&reason](size_t at) { return Message(reason, at); });
+    }
 
     // Copies `count` bytes at the cursor, or zeros when they are not there.
     void RemoveRawBytes(void* out, size_t count)
@@ -292,7 +452,7 @@ public:
         const uint32_t bits = RemoveU32();
         if (NetBytes::IsFiniteBits(bits))
             return std::bit_cast<float>(bits);
-        NotFinite();
+        FailWith(NotFiniteMessage);
         return 0.0f;
     }
 
@@ -300,7 +460,7 @@ public:
     {
         const uint8_t byte = RemoveU8();
         if (byte > 1)
-            NotABool(byte);
+            FailWith([byte](size_t at) { return BoolMessage(byte, at); });
         *value = byte == 1 && m_ok;
     }
     void Remove16Bit(unsigned int* value)
@@ -315,10 +475,28 @@ public:
         Remove(&low);
         *value = static_cast<int16_t>(low);
     }
-    void Remove(SmartObjectId* id);
-    void Remove(SmartObjectIdList& list);
-    void Remove(WorldVec3* point);
-    void Remove(WorldCoords* coords);
+    void Remove(SmartObjectId* id) { *id = RemoveU32(); }
+    // The list becomes what is read; empty when the read failed.
+    void Remove(SmartObjectIdList& list)
+    {
+        const uint32_t count = RemoveCount(NetCount::Word, 4);
+        // The count is checked against the bytes left, so the ids are all there.
+        const unsigned char* at = m_cursor;
+        m_cursor += 4 * static_cast<size_t>(count);
+        NetBytes::LoadU32s(list.Resize(count), at, count);
+    }
+    void Remove(WorldVec3* point)
+    {
+        Region* region = nullptr;
+        const unsigned char* at = TakePosition<NetLimits::kVec3Size>(region);
+        *point = at ? WorldVec3(region, NetBytes::LoadFloats<Vec3>(at)) : WorldVec3();
+    }
+    void Remove(WorldCoords* coords)
+    {
+        Region* region = nullptr;
+        const unsigned char* at = TakePosition<NetLimits::kCoordsSize>(region);
+        *coords = at ? WorldCoords(region, NetBytes::LoadFloats<Coords>(at)) : WorldCoords();
+    }
     void Remove(std::string& text);
     void RemoveRaw(std::string& text);
     void RemoveFileName(std::string& name);
@@ -333,8 +511,7 @@ public:
         const size_t size = minElementSize ? minElementSize : 1;
         if (count <= MaxListCount(width) && count <= GetRemaining() / size)
             return count;
-        if (m_ok)
-            CountTooLarge(width, count);
+        FailWith([width, count](size_t at) { return CountMessage(width, count, at); });
         return 0;
     }
 
@@ -344,44 +521,90 @@ private:
     template <size_t N>
     const unsigned char* Take()
     {
-        if (static_cast<size_t>(m_end - m_cursor) < N) {
-            Short(N, "field");
-            return nullptr;
-        }
-        const unsigned char* at = m_cursor;
-        m_cursor += N;
-        return at;
+        return Take(N, "field");
     }
     const unsigned char* Take(size_t count, const char* what)
     {
         if (static_cast<size_t>(m_end - m_cursor) < count) {
-            Short(count, what);
+            FailWith([&](size_t at) { return ShortMessage(count, what, GetRemaining(), at); });
             return nullptr;
         }
         const unsigned char* at = m_cursor;
         m_cursor += count;
         return at;
     }
-    // The failures, out of the way of the reads.
-    [[gnu::cold]] void Short(size_t count, const char* what);
-    [[gnu::cold]] void NotFinite();
-    [[gnu::cold]] void NotABool(uint8_t byte);
-    [[gnu::cold]] void CountTooLarge(NetCount width, uint32_t count);
-    [[gnu::cold]] void OverBound(const char* what, size_t length, const char* unit);
-    [[gnu::cold]] void UnknownRegion(const unsigned char* at, uint32_t id);
+
+    // A failure ends the read: the first one keeps its message, made by `make` from the
+    // byte the cursor stands at; from then on no bytes are left. The messages are made
+    // out of line by static functions that are handed what they report, never the buffer:
+    // a buffer whose address stays in the packet's reader is kept in registers there.
+    template <class Make>
+    void FailWith(Make&& make)
+    {
+        if (m_ok)
+            m_error.reset(make(static_cast<size_t>(m_cursor - m_begin)));
+        m_ok = false;
+        m_end = m_cursor;
+    }
+    static const std::string& NoError();
+    [[gnu::cold]] static std::string* Message(const std::string& reason, size_t at);
+    [[gnu::cold]] static std::string* StartMessage(const unsigned char* data, int size, NetPacketType expected,
+                                                   size_t at);
+    [[gnu::cold]] static std::string* LeftOverMessage(size_t left, size_t at);
+    [[gnu::cold]] static std::string* ShortMessage(size_t count, const char* what, size_t left, size_t at);
+    [[gnu::cold]] static std::string* NotFiniteMessage(size_t at);
+    [[gnu::cold]] static std::string* BoolMessage(uint8_t byte, size_t at);
+    [[gnu::cold]] static std::string* CountMessage(NetCount width, uint32_t count, size_t at);
+    [[gnu::cold]] static std::string* OverBoundMessage(const char* what, size_t length, const char* unit, size_t at);
+    [[gnu::cold]] static std::string* RegionMessage(uint32_t id, size_t at);
+    // The bytes up to and including the first of `count` coordinates that is not finite.
+    [[gnu::cold]] static size_t UpToNotFinite(const unsigned char* at, size_t count);
+    // The region of a non-zero id; null when this world does not know it.
+    static Region* FindRegion(uint32_t id);
+
     // A file name also must not hold a zero byte.
     void RemoveString(std::string& text, size_t maxLength, const char* what, bool fileName);
-    Region* RegionAt(const unsigned char* at);
     // A position of Size bytes: its region, then coordinates that must be finite. The
-    // coordinates' bytes, or null when the read failed.
+    // coordinates' bytes, or null when the read failed. A failure names the byte after
+    // the offending value, as reading the values one by one would.
     template <size_t Size>
-    const unsigned char* TakePosition(Region*& region);
+    const unsigned char* TakePosition(Region*& region)
+    {
+        constexpr size_t kCoordinates = (Size - 4) / 4;
+        const unsigned char* at = Take<Size>();
+        if (!at)
+            return nullptr;
+        if (const uint32_t id = NetBytes::LoadU32(at)) {
+            region = FindRegion(id);
+            if (!region) {
+                m_cursor = at + 4;
+                FailWith([id](size_t failedAt) { return RegionMessage(id, failedAt); });
+                return nullptr;
+            }
+        }
+        if (!NetBytes::AllFinite<kCoordinates>(at + 4)) {
+            m_cursor = at + 4 + UpToNotFinite(at + 4, kCoordinates);
+            FailWith(NotFiniteMessage);
+            return nullptr;
+        }
+        return at + 4;
+    }
 
     const unsigned char* m_cursor;   // the next byte to read
     const unsigned char* m_begin;
     const unsigned char* m_end;      // the cursor after a failure: nothing is left
     bool m_ok = true;
-    std::string m_error;
+    std::unique_ptr<std::string> m_error;   // only once the read failed
 };
+
+inline bool NetPacket::EndRead(NetPacketInBuffer& in)
+{
+    if (in.Finish()) {
+        m_readError.clear();
+        return true;
+    }
+    m_readError = in.GetError();
+    return false;
+}
 
 }  // namespace GAME

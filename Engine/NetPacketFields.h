@@ -385,7 +385,12 @@ public:
 
     NetPacketOf() : Base(Type) {}
 
-    uint32_t PrepareOutBuffer() override
+    // Both are flattened: the field list and every writer or reader it calls are
+    // inlined here, so the buffer never leaves the function and its cursor stays in a
+    // register instead of being stored and loaded again around every byte (a byte
+    // written or read could otherwise be the cursor itself). The buffers' slow paths
+    // are static functions for that reason.
+    [[gnu::flatten]] uint32_t PrepareOutBuffer() override
     {
         NetPacketOutBuffer out(this);
         NetFieldWriter writer(out);
@@ -393,7 +398,7 @@ public:
         return out.Done();
     }
 
-    bool CopyInbound(const unsigned char* data, int size) override
+    [[gnu::flatten]] bool CopyInbound(const unsigned char* data, int size) override
     {
         NetPacketInBuffer in(this->GetHeader(), data, size);
         NetFieldReader reader(in);

@@ -76,6 +76,13 @@ public:
 
     void AddId(uint32_t id) { m_ids.push_back(id); }
     void Clear() { m_ids.clear(); }
+    // Makes the list `count` ids long and hands them out to be filled in place: a
+    // reader copies a received list in one piece.
+    uint32_t* Resize(size_t count)
+    {
+        m_ids.resize(count);
+        return m_ids.data();
+    }
     const std::vector<uint32_t>& GetIds() const { return m_ids; }
     size_t Size() const { return m_ids.size(); }
     bool IsNullable() const { return m_nullable; }
