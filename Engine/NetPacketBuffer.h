@@ -421,6 +421,11 @@ public:
         FailWith([&reason](size_t at) { return Message(reason, at); });
     }
 
+    // The bytes not yet read, for a record with a reader of its own (GetRemaining of
+    // them); Skip then moves past the bytes that reader used.
+    const unsigned char* Peek() const { return m_cursor; }
+    void Skip(size_t count) { Take(count, "record"); }
+
     // Copies `count` bytes at the cursor, or zeros when they are not there.
     void RemoveRawBytes(void* out, size_t count)
     {
@@ -512,6 +517,22 @@ public:
         if (count <= MaxListCount(width) && count <= GetRemaining() / size)
             return count;
         FailWith([width, count](size_t at) { return CountMessage(width, count, at); });
+        return 0;
+    }
+
+    // A count sent as a signed 32-bit value: 0 or less is no element; a larger count is
+    // checked as RemoveCount checks a 4-byte one. 0 on failure.
+    uint32_t RemoveSignedCount(size_t minElementSize)
+    {
+        const auto count = static_cast<int32_t>(RemoveU32());
+        if (count <= 0)
+            return 0;
+        const size_t size = minElementSize ? minElementSize : 1;
+        const auto wanted = static_cast<uint32_t>(count);
+        if (wanted <= MaxListCount(NetCount::Word) && wanted <= GetRemaining() / size)
+            return wanted;
+        if (m_ok)
+            CountTooLarge(NetCount::Word, wanted);
         return 0;
     }
 

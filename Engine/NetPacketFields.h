@@ -268,9 +268,18 @@ public:
             fields(*this, value);
     }
 
+    // A list whose count a reader takes as signed (see NetFieldReader::SignedList).
+    template <class T, class ElementFields>
+    void SignedList(const std::vector<T>& values, size_t minElementSize, ElementFields&& fields)
+    {
+        List(NetCount::Word, values, minElementSize, fields);
+    }
+
     void Heading(const char*) {}
     void Fail(const char* reason) { m_out.Fail(reason); }
     bool IsOk() const { return m_out.IsOk(); }
+    // For records with a writer of their own form.
+    NetPacketOutBuffer& Buffer() { return m_out; }
 
 private:
     NetPacketOutBuffer& m_out;
@@ -314,9 +323,29 @@ public:
         }
     }
 
+    // A list behind a 4-byte count read as signed: 0 or less is no element; a larger one
+    // is checked against the bytes left before anything is allocated. The list becomes
+    // what is read, or empty when the read fails.
+    template <class T, class ElementFields>
+    void SignedList(std::vector<T>& values, size_t minElementSize, ElementFields&& fields)
+    {
+        std::vector<T> read(m_in.RemoveSignedCount(minElementSize));
+        for (T& value : read) {
+            fields(*this, value);
+            if (!m_in.IsOk())
+                break;
+        }
+        if (m_in.IsOk())
+            values = std::move(read);
+        else
+            values.clear();
+    }
+
     void Heading(const char*) {}
     void Fail(const char* reason) { m_in.Fail(reason); }
     bool IsOk() const { return m_in.IsOk(); }
+    // For records with a reader of their own form.
+    NetPacketInBuffer& Buffer() { return m_in; }
 
 private:
     NetPacketInBuffer& m_in;

@@ -91,6 +91,8 @@ public:
 
     SkillManager& GetSkillManager() { return *m_skillManager; }
     const SkillManager& GetSkillManager() const { return *m_skillManager; }
+    // The record names of the status skills in force on the character: its buffs.
+    void GetActiveStatusSkills(std::vector<std::string>& out) const;
     CharacterBio& GetCharacterBio() { return *m_bio; }
     const CharacterBio& GetCharacterBio() const { return *m_bio; }
 

@@ -27,16 +27,6 @@ unsigned DifficultyLevel()
     return difficulty < 0 ? 1u : static_cast<unsigned>(difficulty) + 1u;
 }
 
-// A value for the image: truncated, within the range of the field (NaN gives 0).
-uint32_t ToImage(float value)
-{
-    if (!(value > 0.0f))
-        return 0;
-    if (value >= 4294967295.0f)
-        return UINT32_MAX;
-    return static_cast<uint32_t>(value);
-}
-
 // The part of a pool that flows in `ms` when the whole limit flows in `rate` ms: with a
 // rate of 0 or less the whole pool flows at once. Never more than the pool nor below 0.
 float FlowFromPool(float limit, float rate, int ms, float pool)
@@ -343,16 +333,25 @@ void CharacterBio::GetDefenseAttributes(CombatAttributeAccumulator& accumulator)
 
 // ---- Image, flags and save ----------------------------------------------------------------
 
+uint32_t ToBioImage(float value)
+{
+    if (!(value > 0.0f))
+        return 0;
+    if (value >= 4294967295.0f)
+        return UINT32_MAX;
+    return static_cast<uint32_t>(value);
+}
+
 void CharacterBio::GetCurrentBioStats(CharacterBioReplicaInfo& info) const
 {
-    info.currentLife = ToImage(m_currentLife);
-    info.currentMana = ToImage(m_currentMana);
+    info.currentLife = ToBioImage(m_currentLife);
+    info.currentMana = ToBioImage(m_currentMana);
     info.tainted = m_tainted;
-    info.baseLife = ToImage(m_baseAttributes.GetBaseValue(CharAttributeType_Life));
-    info.baseMana = ToImage(m_baseAttributes.GetBaseValue(CharAttributeType_Mana));
-    info.baseStrength = ToImage(m_baseAttributes.GetBaseValue(CharAttributeType_Strength));
-    info.baseDexterity = ToImage(m_baseAttributes.GetBaseValue(CharAttributeType_Dexterity));
-    info.baseIntelligence = ToImage(m_baseAttributes.GetBaseValue(CharAttributeType_Intelligence));
+    info.baseLife = ToBioImage(m_baseAttributes.GetBaseValue(CharAttributeType_Life));
+    info.baseMana = ToBioImage(m_baseAttributes.GetBaseValue(CharAttributeType_Mana));
+    info.baseStrength = ToBioImage(m_baseAttributes.GetBaseValue(CharAttributeType_Strength));
+    info.baseDexterity = ToBioImage(m_baseAttributes.GetBaseValue(CharAttributeType_Dexterity));
+    info.baseIntelligence = ToBioImage(m_baseAttributes.GetBaseValue(CharAttributeType_Intelligence));
 }
 
 void CharacterBio::RestoreCurrentBioStats(const CharacterBioReplicaInfo& info, bool restoreBase)

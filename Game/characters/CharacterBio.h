@@ -34,6 +34,10 @@ struct CharacterBioReplicaInfo {
     uint32_t baseIntelligence = 0;
 };
 
+// A bio value as the image holds it: truncated, NaN and negatives 0, values above the
+// range the largest.
+uint32_t ToBioImage(float value);
+
 class CharacterBio : public EquationInterface_Algebra {
 public:
     static constexpr const char* kRegenRecord = "Records/Game/HealthManaRegen.dbr";

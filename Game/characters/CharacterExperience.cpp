@@ -13,10 +13,19 @@
 #include "Game/core/GameEvents.h"
 #include "Game/core/TeamManager.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
 #include "Game/world/EffectEntity.h"
 #include "Game/world/PFxManager.h"
 
 namespace GAME {
+
+void Character::GetActiveStatusSkills(std::vector<std::string>& out) const
+{
+    for (uint32_t id : m_skillManager->GetTempSkillList())
+        if (const Skill* buff = ObjectManager::Get().GetObject<Skill>(id))
+            out.push_back(buff->GetObjectName());
+}
 
 // ---- Level, experience and points -----------------------------------------------------
 

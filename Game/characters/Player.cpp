@@ -703,10 +703,6 @@ void Player::CreatePaperDoll()
     m_paperDoll->RemoveLight();
 }
 
-Player* Player::CreateCopy() { return nullptr; }
-
-Entity* Player::CreateCopy(uint32_t) { return nullptr; }
-
 // ---- Game balance, caps and combat -------------------------------------------------------
 
 // The player attribute pack's values for the game's balance difficulty.
@@ -893,7 +889,6 @@ void Player::ClearTarget()
         controller->ClearTarget();
 }
 
-// Players have no status skills yet, so none are listed as active.
 void Player::GetPlayerNetHeartbeatInfo(PlayerNetHeartbeatInfo& out)
 {
     out.playerId = GetObjectId();
@@ -904,8 +899,9 @@ void Player::GetPlayerNetHeartbeatInfo(PlayerNetHeartbeatInfo& out)
     out.level = static_cast<int32_t>(GetCharLevel());
     out.partyId = GetPartyId();
     out.position = GetPathPosition();
-    out.classTag = m_classTag;
+    out.classTag = GetClassTag();
     out.statusSkills.clear();
+    GetActiveStatusSkills(out.statusSkills);
 }
 
 void Player::GetPlayerNetBasicInfo(PlayerNetBasicInfo& out)

@@ -16,15 +16,22 @@
 #include "Engine/TriggerToken.h"
 #include "Engine/UniqueId.h"
 #include "Game/characters/Character.h"
+#include "Game/combat/DurationDamageReplication.h"
 #include "Game/core/GameEvents.h"
+#include "Game/core/Team.h"
 #include "Game/core/foundation/EnumTypes.h"
+#include "Game/items/ItemReplicaInfo.h"
 #include "Game/items/PlayerHotSlotCtrl.h"
+#include "Game/skills/SkillManager.h"
 
 namespace GAME {
 
 struct PlayerNetBasicInfo;
 struct PlayerNetHeartbeatInfo;
 class ControllerPlayer;
+class NetPacket;
+class NetPacketInBuffer;
+class NetPacketOutBuffer;
 class PlayerGameInterface;
 class Region;
 
@@ -344,6 +351,53 @@ private:
     bool m_skillWindowShowHelp = true;
     std::vector<NpcDialogData> m_npcDialogs;
     std::vector<NpcIlluminationData> m_npcIlluminations;
+
+public:
+    // ==== Replication (PlayerReplication.cpp) =============================================
+    // The player's image for other peers and for its copies (the paper doll). Written
+    // behind the spawn packet, read into a held record, then applied and freed.
+    struct ReplicationRecord {
+        std::u16string playerName;
+        WorldCoords coords;
+        float currentLife = 0.0f;
+        float currentMana = 0.0f;
+        bool bioTainted = false;
+        float baseLife = 0.0f;
+        float baseMana = 0.0f;
+        float baseStrength = 0.0f;
+        float baseDexterity = 0.0f;
+        float baseIntelligence = 0.0f;
+        Team team;
+        uint32_t level = 0;
+        uint32_t experience = 0;
+        uint32_t money = 0;
+        std::string playerTexture;
+        std::vector<DurationDamageReplication> damage;
+        std::vector<FixedDurationDamageReplication> fixedDamage;
+        std::vector<SkillManager::_SkillReplica> skills;
+        std::vector<SkillManager::_SkillBuffReplica> skillBuffs;
+        std::vector<InventoryReplica> inventory;
+        Character_ActionState actionState = Character_ActionState_Unknown;
+        bool isMoving = false;
+        // Only while moving.
+        WorldVec3 pathTarget;
+        uint32_t attackTargetId = 0;
+        uint32_t attackSkillId = 0;
+    };
+    // Every list goes behind a 4-byte count; the path fields only while moving.
+    void WriteReplicationData(NetPacketOutBuffer& out);
+    // Frees a record still held and reads a new one. A read that fails (logged) keeps no
+    // record; the buffer holds the reason. A copy's items get object ids of their own.
+    bool ReadReplicationData(NetPacketInBuffer& in);
+    // Applies the held record and frees it; without one, a warning and nothing else.
+    void ApplyReplicationData();
+    const ReplicationRecord* GetReplicationRecord() const { return m_replication.get(); }
+    // The packet the player's image travels behind.
+    std::unique_ptr<NetPacket> CreateSpawnNetPacket() const;
+
+private:
+    std::unique_ptr<ReplicationRecord> m_replication;
+    // ==== End of replication =================================================================
 };
 
 }  // namespace GAME

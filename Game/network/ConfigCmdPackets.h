@@ -47,6 +47,50 @@ struct Filler {
 };
 template <size_t N>
 inline constexpr Filler<N> filler{};
+
+// A skill's state as its 8-byte record, field by field: level, enabled (0 or 1, any other
+// byte fails the read), three zero bytes. State is SkillState, const when writing.
+template <class V, class State>
+void SkillStateFields(V& v, State& state)
+{
+    Pad pad;
+    v(i32, state.level, "Level: ");
+    v(b, state.enabled, "Enabled: ");
+    v(filler<3>, pad);
+}
+
+// A skill's active state as its 8-byte record: sub level, active and transition (each 0
+// or 1), two zero bytes.
+template <class V, class State>
+void SkillActiveStateFields(V& v, State& state)
+{
+    Pad pad;
+    v(i32, state.subLevel, "Sub Level: ");
+    v(b, state.active, "Active: ");
+    v(b, state.transition, "Transition: ");
+    v(filler<2>, pad);
+}
+
+// A team as a 12-byte record: major, minor, the set flag (0 or 1, any other byte fails the
+// read) and three zero bytes. A team that is not set reads as the default team. TeamT is
+// Team, const when writing.
+template <class V, class TeamT>
+void TeamRecordFields(V& v, TeamT& team)
+{
+    uint32_t major = team.GetTeamMajor();
+    uint32_t minor = team.GetTeamMinor();
+    bool set = team.IsInitialized();
+    Pad pad;
+    v(u32, major);
+    v(u32, minor);
+    v(b, set);
+    v(filler<3>, pad);
+    if constexpr (V::kReading) {
+        team = Team();
+        if (set)
+            team.Set(major, minor);
+    }
+}
 }  // namespace Wire
 
 // A list described as its heading and one line per element at level 1, labelled with a
@@ -383,8 +427,7 @@ public:
     }
 };
 
-// The team goes as a 12-byte record: major, minor, the set flag (0 or 1, any other byte
-// fails the read) and three zero bytes. A team that is not set reads as the default team.
+// The team goes as its 12-byte record.
 class SetTeamConfigCmdPacket : public ConfigCmdPacket<SetTeamConfigCmdPacket, 126> {
     GAME_DECLARE_CLASS(SetTeamConfigCmdPacket)
 
@@ -395,19 +438,7 @@ public:
     void Fields(V& v)
     {
         ActorField(v);
-        uint32_t major = team.GetTeamMajor();
-        uint32_t minor = team.GetTeamMinor();
-        bool set = team.IsInitialized();
-        Wire::Pad pad;
-        v(Wire::u32, major);
-        v(Wire::u32, minor);
-        v(Wire::b, set);
-        v(Wire::filler<3>, pad);
-        if constexpr (V::kReading) {
-            team = Team();
-            if (set)
-                team.Set(major, minor);
-        }
+        Wire::TeamRecordFields(v, team);
     }
 };
 
@@ -573,8 +604,7 @@ public:
     }
 };
 
-// The skill's state as an 8-byte record: level, enabled (0 or 1, any other byte fails
-// the read), three zero bytes.
+// The skill's state as its 8-byte record.
 class SkillStateUpdateConfigCmdPacket : public ConfigCmdPacket<SkillStateUpdateConfigCmdPacket, 99> {
     GAME_DECLARE_CLASS(SkillStateUpdateConfigCmdPacket)
 
@@ -587,15 +617,11 @@ public:
     {
         ActorField(v);
         v(Wire::h16, skillNumber, "Skill Number: ");
-        Wire::Pad pad;
-        v(Wire::i32, state.level, "Level: ");
-        v(Wire::b, state.enabled, "Enabled: ");
-        v(Wire::filler<3>, pad);
+        Wire::SkillStateFields(v, state);
     }
 };
 
-// The skill's active state as an 8-byte record: sub level, active and transition (each
-// 0 or 1), two zero bytes.
+// The skill's active state as its 8-byte record.
 class SkillActiveStateUpdateConfigCmdPacket
     : public ConfigCmdPacket<SkillActiveStateUpdateConfigCmdPacket, 100> {
     GAME_DECLARE_CLASS(SkillActiveStateUpdateConfigCmdPacket)
@@ -609,11 +635,7 @@ public:
     {
         ActorField(v);
         v(Wire::h16, skillNumber, "Skill Number: ");
-        Wire::Pad pad;
-        v(Wire::i32, state.subLevel, "Sub Level: ");
-        v(Wire::b, state.active, "Active: ");
-        v(Wire::b, state.transition, "Transition: ");
-        v(Wire::filler<2>, pad);
+        Wire::SkillActiveStateFields(v, state);
     }
 };
 

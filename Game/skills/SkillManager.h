@@ -22,6 +22,8 @@ class CombatManager;
 class LoadTable;
 class ParametersCombat;
 class Name;
+class NetPacketInBuffer;
+class NetPacketOutBuffer;
 class Skill;
 class WorldCoords;
 class WorldVec3;
@@ -158,6 +160,54 @@ public:
     // none is.
     uint32_t FindSkillId(const std::string& recordName) const;
 
+    // ==== Replicas (SkillManagerReplica.cpp) =============================================
+    // A character's skills and buffs copied whole, to a peer that joins or into a copy of
+    // the character.
+
+    // One skill: its record name and its two states.
+    struct _SkillReplica {
+        std::string skillName;
+        SkillState state;
+        SkillActiveState activeState;
+        bool operator==(const _SkillReplica&) const = default;
+    };
+    // One buff with its two modifiers (a missing modifier has an empty name), how long it
+    // lasts and who cast it.
+    struct _SkillBuffReplica {
+        _SkillReplica buff;
+        _SkillReplica modifier1;
+        _SkillReplica modifier2;
+        int32_t durationMs = 0;
+        uint32_t casterId = 0;
+        bool operator==(const _SkillBuffReplica&) const = default;
+    };
+    // The skills of the skills list above level 0 (neither item skills nor buffs).
+    void GetSkillReplica(std::vector<_SkillReplica>& out) const;
+    // Each named skill the character has takes both states; unknown names are passed over.
+    void SetSkillReplica(const std::vector<_SkillReplica>& replica);
+    void GetSkillBuffReplica(std::vector<_SkillBuffReplica>& out) const;
+    // Puts each buff on the character, in order, as a replica.
+    void SetSkillBuffReplica(const std::vector<_SkillBuffReplica>& replica);
+
+    // The network forms, each list behind a 4-byte count (read as signed: 0 or less is
+    // none). A skill: record name (file name form), state (8 bytes), active state (8
+    // bytes). A buff: three skills, then the caster id (4 bytes); the duration does not
+    // travel. A read that fails leaves the buffer failed and the list empty.
+    static constexpr size_t kSkillReplicaMinSize = 2 + 8 + 8;
+    static constexpr size_t kSkillBuffReplicaMinSize = 3 * kSkillReplicaMinSize + 4;
+    static void WriteSkillReplicas(NetPacketOutBuffer& out, const std::vector<_SkillReplica>& replica);
+    static bool ReadSkillReplicas(NetPacketInBuffer& in, std::vector<_SkillReplica>& replica);
+    static void WriteSkillBuffReplicas(NetPacketOutBuffer& out, const std::vector<_SkillBuffReplica>& replica);
+    static bool ReadSkillBuffReplicas(NetPacketInBuffer& in, std::vector<_SkillBuffReplica>& replica);
+
+private:
+    // Puts the buff on the character: the buff and its modifiers take the replica's states
+    // (`fromReplica` passed to their active states), the caster and the duration; an
+    // earlier buff of that name goes first.
+    void CreateSkillBuff(const _SkillBuffReplica& replica, bool fromReplica);
+    // ==== End of the replicas =============================================================
+
+public:
     // ==== Command side (SkillManagerCommands.cpp) ========================================
     // What the skill commands apply on every peer, naming the skill by its reference
     // number; a number that names no skill does nothing. And the controlling peer's skill
@@ -212,7 +262,9 @@ private:
         ~BuffList();
     };
     void RemoveSkillBuffEntry(const std::string& normalisedName, bool restoring);
-    uint32_t CreateBuffSkill(const std::string& recordName, bool modifier, uint32_t level, bool restoring);
+    uint32_t CreateBuffSkill(const _SkillReplica& replica, bool modifier, bool restoring);
+    // The object ids of the buffs in the list that still exist.
+    void RebuildTempSkillList();
     BuffList m_buffs;
     std::vector<uint32_t> m_tempSkills;
     std::unique_ptr<SkillServicesBase> m_ownedSkillServices;

@@ -135,21 +135,19 @@ void SkillManager::RemoveSkillBuffEntry(const std::string& normalisedName, bool 
 
 // A buff or one of its modifiers, made from a record a peer named: the record's class is
 // tested before anything is created, so no other kind of object comes of it. Kept out of
-// the active list; takes its state as given. 0 when the record makes no such skill.
-uint32_t SkillManager::CreateBuffSkill(const std::string& recordName, bool modifier, uint32_t level, bool restoring)
+// the active list; takes the replica's states. 0 when the record makes no such skill.
+uint32_t SkillManager::CreateBuffSkill(const _SkillReplica& replica, bool modifier, bool restoring)
 {
     ObjectManager& objects = ObjectManager::Get();
-    Skill* skill = modifier ? objects.CreateObjectFromFile<Skill_Modifier>(recordName)
-                            : objects.CreateObjectFromFile<Skill>(recordName);
+    Skill* skill = modifier ? objects.CreateObjectFromFile<Skill_Modifier>(replica.skillName)
+                            : objects.CreateObjectFromFile<Skill>(replica.skillName);
     if (!skill)
         return 0;
     skill->SetAsTempSkill();
     skill->SetManager(this);
-    // A level beyond a signed level's range counts as no level (Skill::GetCurrentLevel).
-    const auto signedLevel = static_cast<int32_t>(level);
-    skill->ReceiveStateUpdate(SkillState{signedLevel, true}, true);
+    skill->ReceiveStateUpdate(replica.state, true);
     if (m_parent)
-        skill->ReceiveActiveUpdate(*m_parent, SkillActiveState{signedLevel, true, true}, restoring);
+        skill->ReceiveActiveUpdate(*m_parent, replica.activeState, restoring);
     return skill->GetObjectId();
 }
 
@@ -158,27 +156,23 @@ void SkillManager::CreateRemoveSkillBuff(uint32_t /*skillId*/, const std::string
                                          const std::string& modifierName2, uint32_t modifierLevel2,
                                          int32_t timeToLiveMs, uint32_t casterId, bool restoring)
 {
-    const std::string name = GetNormalizedPath(buffName);
-    RemoveSkillBuffEntry(name, restoring);
+    RemoveSkillBuffEntry(GetNormalizedPath(buffName), restoring);
     if (level != 0 && m_parent && m_parent->IsAlive()) {
-        BuffEntry entry;
-        entry.name = name;
-        entry.buffId = CreateBuffSkill(buffName, false, level, restoring);
-        if (entry.buffId != 0) {
-            if (!modifierName1.empty())
-                entry.modifierId1 = CreateBuffSkill(modifierName1, true, modifierLevel1, restoring);
-            if (!modifierName2.empty())
-                entry.modifierId2 = CreateBuffSkill(modifierName2, true, modifierLevel2, restoring);
-            Skill* buff = ObjectManager::Get().GetObject<Skill>(entry.buffId);
-            for (uint32_t modifier : {entry.modifierId1, entry.modifierId2})
-                if (modifier != 0)
-                    buff->AddModifier(modifier);
-            entry.casterId = casterId;
-            entry.timeToLiveMs = timeToLiveMs;
-            m_buffs.push_back(entry);
-            buff->Install(m_parent);
-        }
+        // Each at its level, enabled, active and changing. A level beyond a signed level's
+        // range counts as no level (Skill::GetCurrentLevel).
+        auto part = [](const std::string& name, uint32_t partLevel) {
+            const auto signedLevel = static_cast<int32_t>(partLevel);
+            return _SkillReplica{name, SkillState{signedLevel, true}, SkillActiveState{signedLevel, true, true}};
+        };
+        _SkillBuffReplica replica{part(buffName, level), part(modifierName1, modifierLevel1),
+                                  part(modifierName2, modifierLevel2), timeToLiveMs, casterId};
+        CreateSkillBuff(replica, restoring);
     }
+    RebuildTempSkillList();
+}
+
+void SkillManager::RebuildTempSkillList()
+{
     m_tempSkills.clear();
     ObjectManager& objects = ObjectManager::Get();
     for (const BuffEntry& entry : m_buffs)
