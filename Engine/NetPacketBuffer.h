@@ -512,12 +512,7 @@ public:
     // Inline, so that the element size is known and the division is a multiplication.
     uint32_t RemoveCount(NetCount width, size_t minElementSize)
     {
-        const uint32_t count = width == NetCount::Byte ? RemoveU8() : RemoveU32();
-        const size_t size = minElementSize ? minElementSize : 1;
-        if (count <= MaxListCount(width) && count <= GetRemaining() / size)
-            return count;
-        FailWith([width, count](size_t at) { return CountMessage(width, count, at); });
-        return 0;
+        return CheckCount(width, width == NetCount::Byte ? RemoveU8() : RemoveU32(), minElementSize);
     }
 
     // A count sent as a signed 32-bit value: 0 or less is no element; a larger count is
@@ -527,16 +522,18 @@ public:
         const auto count = static_cast<int32_t>(RemoveU32());
         if (count <= 0)
             return 0;
-        const size_t size = minElementSize ? minElementSize : 1;
-        const auto wanted = static_cast<uint32_t>(count);
-        if (wanted <= MaxListCount(NetCount::Word) && wanted <= GetRemaining() / size)
-            return wanted;
-        if (m_ok)
-            CountTooLarge(NetCount::Word, wanted);
-        return 0;
+        return CheckCount(NetCount::Word, static_cast<uint32_t>(count), minElementSize);
     }
 
 private:
+    uint32_t CheckCount(NetCount width, uint32_t count, size_t minElementSize)
+    {
+        const size_t size = minElementSize ? minElementSize : 1;
+        if (count <= MaxListCount(width) && count <= GetRemaining() / size)
+            return count;
+        FailWith([width, count](size_t at) { return CountMessage(width, count, at); });
+        return 0;
+    }
     // The next `count` bytes, the cursor moved past them; null when they are not all
     // there (the first time, the read fails with the reason).
     template <size_t N>
