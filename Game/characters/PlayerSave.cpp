@@ -81,7 +81,7 @@ bool Player::StreamProperties(IOStream& stream)
         m_hotSlotCtrl.StreamProperties(stream);
         ok = good();
     }
-    if (!ok || !stream.IsReading())
+    if (!ok || !stream.IsReading() || !gGameEngine)
         return ok;
     // Everything read: the engine's tutorial state and the interface's settings.
     gGameEngine->ResetTutorialState();
@@ -147,11 +147,13 @@ bool Player::StreamPlayerBlock(IOStream& stream, SaveReadEffects& effects)
 void Player::StreamTutorialState(IOStream& stream, SaveReadEffects& effects)
 {
     if (!stream.IsReading()) {
-        bool disable = gGameEngine->GetDisableTutorialAutoPop();
+        // Without a game engine, no page is unlocked.
+        static const std::vector<uint32_t> kNone;
+        bool disable = gGameEngine && gGameEngine->GetDisableTutorialAutoPop();
         stream.StreamBool("disableAutoPopV2", disable);
         uint32_t count = kSavedTutorialPages;
         stream.StreamUInt32("numTutorialPagesV2", count);
-        const std::vector<uint32_t>& unlocked = gGameEngine->GetTutorialUnlockList();
+        const std::vector<uint32_t>& unlocked = gGameEngine ? gGameEngine->GetTutorialUnlockList() : kNone;
         for (uint32_t i = 0; i < kSavedTutorialPages; ++i) {
             int32_t page = i < unlocked.size() ? static_cast<int32_t>(unlocked[i]) : kNoTutorialPage;
             stream.StreamInt32("currentPageV2", page);

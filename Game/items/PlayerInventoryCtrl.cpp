@@ -93,10 +93,13 @@ void PlayerInventoryCtrl::StreamProperties(IOStream& stream)
                 if (stream.Failed())
                     return;
                 identity.objectId = 0;
-                if (Item* item = Item::CreateItem(identity)) {
-                    if (m_parent)
-                        m_parent->GetInventory().AddItemToInventory(item->GetObjectId(), true);
+                // The player's inventory owns the item: without a player it is not kept.
+                Item* item = Item::CreateItem(identity);
+                if (item && m_parent) {
+                    m_parent->GetInventory().AddItemToInventory(item->GetObjectId(), true);
                     AddItem(item->GetObjectId(), false);
+                } else if (item) {
+                    ObjectManager::Get().DestroyObjectEx(item, "PlayerInventoryCtrl", __LINE__);
                 }
             }
         }
