@@ -12,6 +12,8 @@
 #include "Game/characters/Player.h"
 #include "Game/characters/PlayerSave.h"
 #include "Game/core/GameEngine.h"
+#include "Game/items/Inventory.h"
+#include "Game/items/Item.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 
@@ -122,6 +124,7 @@ protected:
         RecordDatabase::Get().RegisterRecord(Player::kStubControllerRecord, "Class,ControllerAI,\n");
         RecordDatabase::Get().RegisterRecord(kSkill, "Class,Skill,\nskillMaxLevel,10,\n");
         RecordDatabase::Get().RegisterRecord(kPlayer, "Class,Player,\n");
+        RecordDatabase::Get().RegisterRecord(kItem, "Class,Item,\n");
         engine->ResetTutorialState();
     }
     Player* Fresh(bool controlling = true)
@@ -148,6 +151,7 @@ protected:
     }
     static constexpr const char* kSkill = "Records/Test/SavedSkill.dbr";
     static constexpr const char* kPlayer = "Records/Test/SavedPlayer.dbr";
+    static constexpr const char* kItem = "Records/Test/SavedItem.dbr";
 };
 
 TEST_F(PlayerSaveTest, FullRoundTrip)
@@ -174,6 +178,13 @@ TEST_F(PlayerSaveTest, FullRoundTrip)
     player->GetSkillManager().SetSkillMasteriesAllowed(2);
     player->SetPrimarySkillId(skill->GetObjectId());
     player->BestowToken(TriggerToken("Gate"));
+    ItemReplicaInfo identity;
+    identity.baseName = kItem;
+    identity.suffixName = "Records/Test/Suffix.dbr";
+    identity.seed = 0xBEEF;
+    Item* item = Item::CreateItem(identity);
+    player->GetInventory().AddItemToInventory(item->GetObjectId(), true);
+    player->GetPlayerController()->GetInventoryCtrl().AddItem(item->GetObjectId(), true);
     Frame();
     engine->UnlockTutorialPage(9, false);
     engine->UnlockTutorialPage(3, false);
@@ -210,6 +221,14 @@ TEST_F(PlayerSaveTest, FullRoundTrip)
     EXPECT_EQ(loaded->GetSkillManager().GetSkillMasteriesAllowed(), 2u);
     EXPECT_EQ(loaded->GetPrimarySkillId(), copy->GetObjectId());
     EXPECT_TRUE(loaded->HasToken("Gate"));
+    // The bag's item is made afresh from its identity and owned by the player's inventory.
+    const std::vector<uint32_t>& bag = loaded->GetPlayerController()->GetInventoryCtrl().GetItems();
+    ASSERT_EQ(bag.size(), 1u);
+    EXPECT_NE(bag[0], item->GetObjectId());
+    EXPECT_TRUE(loaded->GetInventory().IsItemInInventory(bag[0]));
+    const ItemReplicaInfo& restored = ObjectManager::Get().GetObject<Item>(bag[0])->GetItemReplicaInfo();
+    EXPECT_EQ(restored.suffixName, identity.suffixName);
+    EXPECT_EQ(restored.seed, identity.seed);
     EXPECT_EQ(engine->GetTutorialUnlockList(), (std::vector<uint32_t>{9, 3}));
     EXPECT_TRUE(engine->GetDisableTutorialAutoPop());
     // The settings are always the defaults: the first skill entry active.
