@@ -26,6 +26,20 @@ public:
     virtual bool IsReading() const = 0;
     virtual void BeginBlock() = 0;
     virtual void EndBlock() = 0;
+
+    // True once the stream has failed: from then on it leaves every value alone.
+    virtual bool Failed() const { return false; }
+    // Before a count read from the stream sizes or loops anything: whether `count` values
+    // under `itemKey` may follow. A reader fails (logged) when the count is above `cap` or
+    // when the bytes left cannot hold that many values under that key; a writer answers
+    // whether it has not failed.
+    virtual bool CheckCount(const char* /*countKey*/, uint32_t count, uint32_t cap, const char* /*itemKey*/)
+    {
+        return !Failed() && count <= cap;
+    }
+    // The caller refuses what it read: the stream fails with the reason, logged, as it
+    // would on its own failure.
+    virtual void Refuse(const std::string& /*reason*/) {}
 };
 
 }  // namespace GAME

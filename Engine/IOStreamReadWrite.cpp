@@ -450,6 +450,20 @@ void IOStreamRead::StreamInt32(const char* key, int32_t& value)
         value = static_cast<int32_t>(bits);
 }
 
+bool IOStreamRead::CheckCount(const char* countKey, uint32_t count, uint32_t cap, const char* itemKey)
+{
+    if (Failed())
+        return false;
+    const size_t smallest = 3 + std::strlen(itemKey);
+    if (count > cap)
+        FailAt("the count " + std::to_string(count) + " of " + Quoted(countKey) + " is above its cap of " +
+               std::to_string(cap));
+    else if (count > Left() / smallest)
+        FailAt("the count " + std::to_string(count) + " of " + Quoted(countKey) + " does not fit in the " +
+               std::to_string(Left()) + " bytes left");
+    return !Failed();
+}
+
 void IOStreamRead::TakeMarker(Tag tag)
 {
     m_item = m_cursor;

@@ -112,6 +112,8 @@ public:
     bool IsReading() const override { return false; }
     void BeginBlock() override;
     void EndBlock() override;
+    bool Failed() const override { return IOStreamStatus::Failed(); }
+    void Refuse(const std::string& reason) override { Fail(reason); }
 
     // Ends the stream: fails when a block is open; for a file, writes it as described
     // above. Later writes fail. True when the stream has not failed. A second call
@@ -163,6 +165,10 @@ public:
     bool IsReading() const override { return true; }
     void BeginBlock() override;
     void EndBlock() override;
+    bool Failed() const override { return IOStreamStatus::Failed(); }
+    // The smallest value under a key is a bool: tag, key length, key and one byte.
+    bool CheckCount(const char* countKey, uint32_t count, uint32_t cap, const char* itemKey) override;
+    void Refuse(const std::string& reason) override { FailAt(reason); }
 
 private:
     size_t Left() const { return static_cast<size_t>(m_end - m_cursor); }

@@ -3,6 +3,7 @@
 #include "host/HostSession.h"
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
+#include "host/HostSave.h"
 
 #include <cctype>
 #include <cstdio>
@@ -251,6 +252,17 @@ extern "C" int GameHostRun(const HostOptions* options)
     std::printf("gamehost: game engine started (%s role, server side %s)\n", options->role.c_str(),
                 engine.IsServerOrSingle() ? "runs here" : "is remote");
 
+    // A saved character is read into a fresh player first; a save that cannot be read
+    // ends the run before anything is written.
+    if (!options->loadPath.empty() && !LoadHostPlayer(options->loadPath)) {
+        engine.SetUI(nullptr);
+        gEngine->SetActiveCamera(nullptr);
+        UnregisterHostDispatch();
+        ShutdownObjects();
+        EventManager::Get().SetSendObserver(std::move(previousObserver));
+        return 1;
+    }
+
     // The game's packets go to a recording transport: there are no other processes.
     RecordingTransport transport;
     ConnectionManager::Get().SetTransport(&transport);
@@ -260,6 +272,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     // The game is about to run: the characters read what they read at the start (the
     // statistics' score formula).
     EventManager::Get().Send(GameEvent_PreRun(), "GameEvent_PreRun");
+    if (fighting && !options->savePath.empty())
+        EquipHostPlayerForSave(fight.GetPlayerId());
     if (fighting) {
         engine.GetPlayerManagerClient()->SetMainPlayer(fight.GetPlayerId());
         companion.Join();
@@ -284,6 +298,9 @@ extern "C" int GameHostRun(const HostOptions* options)
     std::printf("gamehost: ran %d frames of %d ms (%d s of game time); %zu tutorial pages unlocked\n",
                 options->frames, options->stepMs, static_cast<int>(static_cast<long long>(options->frames) * options->stepMs / 1000),
                 engine.GetTutorialUnlockList().size());
+    bool saved = true;
+    if (fighting && !options->savePath.empty())
+        saved = SaveHostPlayer(fight.GetPlayerId(), options->savePath);
     if (fighting)
         fight.Stop();
     engine.SetUI(nullptr);
@@ -293,5 +310,5 @@ extern "C" int GameHostRun(const HostOptions* options)
     ShutdownObjects();
     EventManager::Get().SetSendObserver(std::move(previousObserver));
     std::printf("gamehost: game engine shut down\n");
-    return 0;
+    return saved ? 0 : 1;
 }

@@ -16,6 +16,8 @@ struct HostOptions {
     std::vector<std::string> logChannels;    // channels to switch on
     bool answerYes = true;                   // how the console answers yes/no dialogs
     bool quiet = false;
+    std::string savePath;                    // the player is saved here at the end
+    std::string loadPath;                    // a character read and printed at the start
 };
 
 }  // namespace GAME

@@ -21,7 +21,7 @@ void Usage()
 {
     std::printf(
         "usage: gamehost [--data DIR] [--library PATH] [--frames N] [--step MS] [--role single|server|client]\n"
-        "                [--log CHANNEL]... [--answer yes|no] [--quiet]\n");
+        "                [--log CHANNEL]... [--answer yes|no] [--quiet] [--save FILE] [--load FILE]\n");
 }
 
 bool ParseInt(const std::string& text, int& out)
@@ -67,6 +67,12 @@ bool ParseOptions(int argc, char** argv, HostOptions& options)
             if (!next(answer) || (answer != "yes" && answer != "no"))
                 return false;
             options.answerYes = answer == "yes";
+        } else if (arg == "--save") {
+            if (!next(options.savePath))
+                return false;
+        } else if (arg == "--load") {
+            if (!next(options.loadPath))
+                return false;
         } else if (arg == "--quiet") {
             options.quiet = true;
         } else {

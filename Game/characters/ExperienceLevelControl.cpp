@@ -162,7 +162,17 @@ void ExperienceLevelControl::SetLevelAndExperience(uint32_t level, uint32_t expe
 void ExperienceLevelControl::StreamProperties(IOStream& stream)
 {
     stream.BeginBlock();
-    stream.StreamUInt32("currentStats.charLevel", m_level);
+    // A saved level outside 1 to the maximum (the limit without a level record) is not taken.
+    uint32_t level = m_level;
+    stream.StreamUInt32("currentStats.charLevel", level);
+    const uint32_t maxLevel = m_maxLevel != 0 ? m_maxLevel : kLevelLimit;
+    if (stream.IsReading() && !stream.Failed()) {
+        if (level >= 1 && level <= maxLevel)
+            m_level = level;
+        else
+            gEngine->Log(LOG_WARNING, "ExperienceLevelControl: the saved level %u is not 1 to %u; it stays %u",
+                         level, maxLevel, m_level);
+    }
     stream.StreamUInt32("currentStats.experiencePoints", m_experience);
     stream.StreamUInt32("modifierPoints", m_modifierPoints);
     stream.StreamUInt32("skillPoints", m_skillPoints);

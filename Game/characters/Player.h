@@ -33,6 +33,8 @@ class NetPacket;
 class NetPacketInBuffer;
 class NetPacketOutBuffer;
 class PlayerGameInterface;
+struct PlayerSave_UISetting;
+class IOStream;
 class Region;
 
 // A boat master the player met: its name, its destination text and three values.
@@ -129,6 +131,48 @@ public:
     void ClearTokens() { m_tokens.clear(); }
     std::vector<std::string> GetTriggerTokensAsString() const;
     const std::vector<TriggerToken>& GetPendingTokens() const { return m_pendingTokens; }
+
+    // ==== Character save (PlayerSave.cpp) ================================================
+    // One routine writes the character when the stream writes and reads it back when it
+    // reads: the player's own block, then its parts' blocks in a fixed order. A read is
+    // meant for a fresh player: it answers false when the stream failed or the save was
+    // refused (a count above its cap or beyond the bytes left, inventory data for a player
+    // without its own controller), and the caller then discards the player. What a read
+    // hands to the game engine (tutorial pages) and to the user interface is handed over
+    // only once the whole save has read. Saves of versions 1 to 5 read.
+    static constexpr uint32_t kSaveVersion = 5;
+    static constexpr uint32_t kSavedTutorialPages = 36;
+    // Caps on the counts a save gives: far above what a game makes.
+    static constexpr uint32_t kMaxSavedTutorialPages = 1024;
+    static constexpr uint32_t kMaxSavedPlaces = 10000;
+    static constexpr uint32_t kMaxSavedTokens = 100000;
+    bool StreamProperties(IOStream& stream);
+    // The user-interface block; a read hands the settings to RestoreUISettings.
+    bool StreamPropertiesUI(IOStream& stream);
+    // The player controller's bags and equipment, when the player has that controller.
+    bool StreamPropertiesInventory(IOStream& stream);
+    // The tokens held; a read appends to them.
+    bool StreamPropertiesQuestTokens(IOStream& stream);
+    // The default settings: the save always carries these.
+    void GetUISettings(PlayerSave_UISetting& out) const;
+    // To the game interface, when one is set.
+    void RestoreUISettings(const PlayerSave_UISetting& settings);
+    const std::vector<TriggerToken>& GetTriggerTokens() const { return m_tokens; }
+    const std::vector<UniqueId>& GetTeleportUIDs(int difficulty) const { return m_teleportUIDs.at(difficulty); }
+    const std::vector<UniqueId>& GetMarkerUIDs(int difficulty) const { return m_markerUIDs.at(difficulty); }
+    const std::vector<UniqueId>& GetRespawnUIDs(int difficulty) const { return m_respawnUIDs.at(difficulty); }
+    const UniqueId& GetRespawnPoint(int difficulty) const { return m_currentRespawnPoint.at(difficulty); }
+
+private:
+    struct SaveReadEffects;
+    bool StreamPlayerBlock(IOStream& stream, SaveReadEffects& effects);
+    void StreamTutorialState(IOStream& stream, SaveReadEffects& effects);
+    static bool StreamPlaceGroup(IOStream& stream, const char* versionKey, const char* sizeKey, const char* idKey,
+                                 std::array<std::vector<UniqueId>, kDifficultyCount>& lists);
+    bool StreamUIBlock(IOStream& stream, SaveReadEffects& effects);
+
+public:
+    // ==== End of the character save ======================================================
 
     // ---- Places discovered, by the current difficulty ----------------------------------
     void AddTeleportUID(const UniqueId& id);

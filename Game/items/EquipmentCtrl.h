@@ -23,7 +23,10 @@ public:
     void SetAlternateEquipment(bool alternate) { m_alternate = alternate; }
     bool IsAlternateEquipment() const { return m_alternate; }
 
-    // The equipment's block of the character save.
+    // The equipment's block of the character save: which set is in use, the seven worn
+    // slots, then the main and the alternate weapon sets. The control keeps no slots yet:
+    // every slot is saved empty, and an item a save names for a slot is logged and left
+    // out.
     void StreamProperties(IOStream& stream);
 
 private:

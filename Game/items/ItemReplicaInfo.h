@@ -11,6 +11,8 @@
 
 namespace GAME {
 
+class IOStream;
+
 struct ItemReplicaInfo {
     uint32_t objectId = 0;
     std::string baseName;
@@ -32,6 +34,12 @@ struct ItemReplicaInfo {
     static constexpr uint8_t kNetVar1 = 0x40;     // var1, 4 bytes
     static constexpr uint8_t kNetAllFlags = 0x7E;
     static constexpr size_t kNetMinSize = 5;
+
+    // Save form: one block of the five names, then "seed" and "var1". The object id is
+    // not saved: a loaded item gets a fresh one.
+    void StreamProperties(IOStream& stream);
+    // The block, then whether the item is attached, under "itemAttached".
+    void StreamAttachedItemReplica(IOStream& stream, bool& attached);
 
     uint8_t GetNetFlags() const;
 

@@ -27,7 +27,13 @@ public:
     uint32_t GetSecondarySkillId() const { return m_secondarySkillId; }
     void SetSecondarySkillId(uint32_t skillId) { m_secondarySkillId = skillId; }
 
-    // The hot slots' block of the character save.
+    // The hot slots' block of the character save: fourteen slots, each empty or an
+    // option. The control keeps the two skill ids only: the primary skill is saved as the
+    // skill option of slots 10 and 11, the secondary of slots 12 and 13, every other slot
+    // empty. A read takes back the primary from slot 10 (11 under the alternate
+    // configuration) and the secondary from 12 (13), each by its record name; the options
+    // of other slots are read and left out.
+    static constexpr uint32_t kSlotCount = 14;
     void StreamProperties(IOStream& stream);
 
 private:

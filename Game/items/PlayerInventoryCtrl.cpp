@@ -2,6 +2,12 @@
 
 #include <algorithm>
 
+#include "Engine/IOStream.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Player.h"
+#include "Game/items/Inventory.h"
+#include "Game/items/Item.h"
+
 namespace GAME {
 
 // One bag without a size yet: every item fits.
@@ -31,6 +37,75 @@ bool PlayerInventoryCtrl::HasItem(uint32_t itemId) const
 
 void PlayerInventoryCtrl::Update(int) {}
 
-void PlayerInventoryCtrl::StreamProperties(IOStream&) {}
+namespace {
+
+// One item of a bag: its identity and its cell.
+void StreamItemRecord(IOStream& stream, ItemReplicaInfo& identity, int32_t& x, int32_t& y)
+{
+    stream.BeginBlock();
+    identity.StreamProperties(stream);
+    stream.StreamInt32("pointX", x);
+    stream.StreamInt32("pointY", y);
+    stream.EndBlock();
+}
+
+}  // namespace
+
+void PlayerInventoryCtrl::StreamProperties(IOStream& stream)
+{
+    stream.BeginBlock();
+    bool gridCoords = true;
+    uint32_t sacks = 1, focused = 0, selected = 0;
+    stream.StreamBool("itemPositionsSavedAsGridCoords", gridCoords);
+    stream.StreamUInt32("numberOfSacks", sacks);
+    stream.StreamUInt32("currentlyFocusedSackNumber", focused);
+    stream.StreamUInt32("currentlySelectedSackNumber", selected);
+    if (stream.IsReading() && !stream.CheckCount("numberOfSacks", sacks, kMaxSacks, "tempBool"))
+        return;
+    for (uint32_t sack = 0; sack < sacks && !stream.Failed(); ++sack) {
+        stream.BeginBlock();
+        bool addedWhileNotSelected = false;
+        stream.StreamBool("tempBool", addedWhileNotSelected);
+        if (!stream.IsReading()) {
+            // Records follow the items' ids in ascending order.
+            std::vector<uint32_t> ids = m_items;
+            std::sort(ids.begin(), ids.end());
+            std::vector<const Item*> items;
+            for (uint32_t id : ids)
+                if (const Item* item = ObjectManager::Get().GetObject<Item>(id))
+                    items.push_back(item);
+            auto count = static_cast<uint32_t>(items.size());
+            stream.StreamUInt32("size", count);
+            for (const Item* item : items) {
+                ItemReplicaInfo identity = item->GetItemReplicaInfo();
+                int32_t x = 0, y = 0;
+                StreamItemRecord(stream, identity, x, y);
+            }
+        } else {
+            uint32_t count = 0;
+            stream.StreamUInt32("size", count);
+            if (!stream.CheckCount("size", count, kMaxSavedItems, "baseName"))
+                return;
+            for (uint32_t i = 0; i < count && !stream.Failed(); ++i) {
+                ItemReplicaInfo identity;
+                int32_t x = 0, y = 0;
+                StreamItemRecord(stream, identity, x, y);
+                if (stream.Failed())
+                    return;
+                identity.objectId = 0;
+                // The player's inventory owns the item: without a player it is not kept.
+                Item* item = Item::CreateItem(identity);
+                if (item && m_parent) {
+                    m_parent->GetInventory().AddItemToInventory(item->GetObjectId(), true);
+                    AddItem(item->GetObjectId(), false);
+                } else if (item) {
+                    ObjectManager::Get().DestroyObjectEx(item, "PlayerInventoryCtrl", __LINE__);
+                }
+            }
+        }
+        stream.EndBlock();
+    }
+    stream.EndBlock();
+}
 
 }  // namespace GAME

@@ -29,7 +29,13 @@ public:
     const std::vector<uint32_t>& GetItems() const { return m_items; }
     void Update(int elapsedMs);
 
-    // The bags' block of the character save.
+    // The bags' block of the character save. The bags are one, without a size: it is
+    // saved as the main bag, every item at cell (0, 0). A read creates each saved item
+    // afresh, lists it in the player's inventory and places it; an item that cannot be
+    // made is passed over. Potions saved beneath another are placed like any item. A save
+    // of more than kMaxSacks bags, or of a bag above kMaxSavedItems, is refused.
+    static constexpr uint32_t kMaxSacks = 4;
+    static constexpr uint32_t kMaxSavedItems = 10000;
     void StreamProperties(IOStream& stream);
 
 private:

@@ -19,6 +19,7 @@ class CharAttributeAccumulator;
 class Character;
 class CombatAttributeAccumulator;
 class CombatManager;
+class IOStream;
 class LoadTable;
 class ParametersCombat;
 class Name;
@@ -269,6 +270,32 @@ private:
     std::vector<uint32_t> m_tempSkills;
     std::unique_ptr<SkillServicesBase> m_ownedSkillServices;
     // ==== End of the command side ========================================================
+
+    // ==== Save (SkillManagerSave.cpp) ====================================================
+public:
+    // One skill as the save and a joining peer's copy name it: its record and its states.
+    struct _SkillReplica {
+        std::string name;
+        SkillState state;
+        SkillActiveState activeState;
+        // Its named form: one block of "skillName", the state, the active state.
+        void StreamProperties(IOStream& stream);
+    };
+    // A save lists at most this many skills.
+    static constexpr uint32_t kMaxSavedSkills = 4096;
+    // The skills whose level is not 0, then the masteries allowed and the reclamation
+    // points used. A read gives each listed skill it finds its level and enabled flag;
+    // unknown names are passed over. False when the stream failed or refused the count.
+    bool StreamProperties(IOStream& stream);
+    uint32_t GetSkillMasteriesAllowed() const { return m_masteriesAllowed; }
+    void SetSkillMasteriesAllowed(uint32_t allowed) { m_masteriesAllowed = allowed; }
+    uint32_t GetSkillReclamationPointsUsed() const { return m_reclamationPointsUsed; }
+    void SetSkillReclamationPointsUsed(uint32_t used) { m_reclamationPointsUsed = used; }
+
+private:
+    uint32_t m_masteriesAllowed = 0;
+    uint32_t m_reclamationPointsUsed = 0;
+    // ==== End of the save ================================================================
 
 private:
     // Each skill of the active list that still exists, in order.

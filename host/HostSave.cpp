@@ -1,0 +1,124 @@
+#include "host/HostSave.h"
+
+#include <cstdio>
+
+#include "Engine/IOStreamReadWrite.h"
+#include "Engine/Localization.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/TriggerToken.h"
+#include "Game/characters/ExperienceLevelControl.h"
+#include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
+#include "Game/skills/SkillManager.h"
+
+namespace GAME {
+
+namespace {
+
+constexpr const char* kPlayerRecord = "Records/Creatures/ArenaPlayer.dbr";
+constexpr uint32_t kSavedMoney = 1250;
+constexpr const char* kTokens[] = {"ArenaEntered", "MonsterSlain"};
+
+UniqueId Place(uint32_t kind, uint32_t number)
+{
+    UniqueId id;
+    id.SetPart(0, kind);
+    id.SetPart(3, number);
+    return id;
+}
+
+std::string Text(const UniqueId& id)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "%x:%x:%x:%x", id.GetPart(0), id.GetPart(1), id.GetPart(2), id.GetPart(3));
+    return text;
+}
+
+// Prints what the player holds: what the save carries.
+void PrintPlayer(Player& player)
+{
+    std::printf("gamehost: loaded \"%s\": level %u, experience %u, money %u\n",
+                LocalizationManager::ToChar(player.GetPlayerName()).c_str(),
+                player.GetLevelControl().GetLevel(),
+                player.GetLevelControl().GetExperience(), player.GetCurrentMoney());
+    for (int difficulty = 0; difficulty < Player::kDifficultyCount; ++difficulty) {
+        std::string places;
+        for (const UniqueId& id : player.GetTeleportUIDs(difficulty))
+            places += " teleport " + Text(id);
+        for (const UniqueId& id : player.GetMarkerUIDs(difficulty))
+            places += " marker " + Text(id);
+        for (const UniqueId& id : player.GetRespawnUIDs(difficulty))
+            places += " respawn " + Text(id);
+        if (!places.empty())
+            std::printf("gamehost: loaded difficulty %d:%s; current respawn %s\n", difficulty, places.c_str(),
+                        Text(player.GetRespawnPoint(difficulty)).c_str());
+    }
+    for (const TriggerToken& token : player.GetTriggerTokens())
+        std::printf("gamehost: loaded token %s\n", token.GetName().c_str());
+    std::printf("gamehost: loaded %zu tutorial pages, greatest difficulty completed %d, skill masteries allowed %u\n",
+                gGameEngine->GetTutorialUnlockList().size(), player.GetGreatestDifficultyCompleted(),
+                player.GetSkillManager().GetSkillMasteriesAllowed());
+}
+
+}  // namespace
+
+std::string TokensPath(const std::string& path) { return path + ".tokens"; }
+
+void EquipHostPlayerForSave(uint32_t playerId)
+{
+    auto* player = ObjectManager::Get().GetObject<Player>(playerId);
+    if (!player)
+        return;
+    player->AddTeleportUID(Place(1, 1));
+    player->AddMarkerUID(Place(2, 1));
+    player->AddMarkerUID(Place(2, 2));
+    player->AddRespawnUID(Place(3, 1));
+    player->SetCurrentMoney(kSavedMoney);
+    for (const char* token : kTokens)
+        player->BestowToken(TriggerToken(token));
+}
+
+bool SaveHostPlayer(uint32_t playerId, const std::string& path)
+{
+    auto* player = ObjectManager::Get().GetObject<Player>(playerId);
+    if (!player)
+        return false;
+    IOStreamWrite character(path);
+    player->StreamProperties(character);
+    IOStreamWrite tokens(TokensPath(path));
+    player->StreamPropertiesQuestTokens(tokens);
+    // The tokens are written only once the character was.
+    const bool written = character.Close() && tokens.Close();
+    if (written)
+        std::printf("gamehost: saved \"%s\" to %s and %s\n", player->GetPlayerNameInChar().c_str(), path.c_str(),
+                    TokensPath(path).c_str());
+    else
+        std::printf("gamehost: saving to %s failed: %s\n", path.c_str(),
+                    (character.Failed() ? character : tokens).GetError().c_str());
+    return written;
+}
+
+bool LoadHostPlayer(const std::string& path)
+{
+    auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord);
+    if (!player)
+        return false;
+    // The save carries the bags of the player played here.
+    player->SetIsControllingCharacter(true);
+    IOStreamRead character(path);
+    IOStreamRead tokens(TokensPath(path));
+    const bool loaded = player->StreamProperties(character) && player->StreamPropertiesQuestTokens(tokens);
+    if (loaded) {
+        PrintPlayer(*player);
+    } else {
+        const bool characterFailed = character.Failed();
+        std::printf("gamehost: loading %s failed: %s\n", characterFailed ? path.c_str() : TokensPath(path).c_str(),
+                    (characterFailed ? character : tokens).GetError().c_str());
+    }
+    // A fresh player either way: a failed one is discarded whole.
+    ObjectManager::Get().DestroyObjectEx(player, "HostSave", __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    return loaded;
+}
+
+}  // namespace GAME

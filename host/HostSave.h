@@ -1,0 +1,22 @@
+// The character save of gamehost: the bundled run's player given a name, tokens, places
+// and money and written at the end (--save FILE, its tokens in FILE.tokens), and a saved
+// character read into a fresh player and printed (--load FILE).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace GAME {
+
+// At the start of the run: the player's places, money and tokens (held after its first
+// frame).
+void EquipHostPlayerForSave(uint32_t playerId);
+// Writes the player and its tokens; false (printed) when either file could not be written.
+bool SaveHostPlayer(uint32_t playerId, const std::string& path);
+// Reads the character into a fresh player, prints what it holds and lets it go; false
+// with the reason printed when the save could not be read.
+bool LoadHostPlayer(const std::string& path);
+// The second file, beside the character's.
+std::string TokensPath(const std::string& path);
+
+}  // namespace GAME
