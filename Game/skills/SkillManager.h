@@ -171,6 +171,8 @@ public:
         SkillState state;
         SkillActiveState activeState;
         bool operator==(const _SkillReplica&) const = default;
+        // Its named form in a save: one block of "skillName", the state, the active state.
+        void StreamProperties(IOStream& stream);
     };
     // One buff with its two modifiers (a missing modifier has an empty name), how long it
     // lasts and who cast it.
@@ -273,14 +275,6 @@ private:
 
     // ==== Save (SkillManagerSave.cpp) ====================================================
 public:
-    // One skill as the save and a joining peer's copy name it: its record and its states.
-    struct _SkillReplica {
-        std::string name;
-        SkillState state;
-        SkillActiveState activeState;
-        // Its named form: one block of "skillName", the state, the active state.
-        void StreamProperties(IOStream& stream);
-    };
     // A save lists at most this many skills.
     static constexpr uint32_t kMaxSavedSkills = 4096;
     // The skills whose level is not 0, then the masteries allowed and the reclamation

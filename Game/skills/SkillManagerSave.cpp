@@ -13,7 +13,7 @@ namespace GAME {
 void SkillManager::_SkillReplica::StreamProperties(IOStream& stream)
 {
     stream.BeginBlock();
-    stream.StreamString("skillName", name);
+    stream.StreamString("skillName", skillName);
     stream.StreamInt32("skillLevel", state.level);
     stream.StreamBool("skillEnabled", state.enabled);
     stream.StreamInt32("skillSubLevel", activeState.subLevel);
@@ -47,7 +47,7 @@ bool SkillManager::StreamProperties(IOStream& stream)
             replica.StreamProperties(stream);
             if (stream.Failed())
                 break;
-            if (auto* skill = ObjectManager::Get().GetObject<Skill>(FindSkillId(replica.name)))
+            if (auto* skill = ObjectManager::Get().GetObject<Skill>(FindSkillId(replica.skillName)))
                 skill->ReceiveStateUpdate(replica.state, true);
         }
     }
