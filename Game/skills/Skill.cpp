@@ -388,8 +388,10 @@ float Skill::GetRange() const
 
 namespace {
 
-// Every field of a fresh object (all bits zero), read field by field.
-bool IsFresh(const SkillProfile_Modifiers& sums)
+// Every field of a fresh object (all bits zero), read field by field. Not inlined: the
+// caller has just zeroed the object, and loads merged with those of the summing path
+// would straddle its stores and wait for them instead of taking their values.
+[[gnu::noinline]] bool IsFresh(const SkillProfile_Modifiers& sums)
 {
     const auto zero = [](float value) { return std::bit_cast<uint32_t>(value) == 0; };
     return zero(sums.manaCost) & zero(sums.activeLifeCost) & zero(sums.activeManaCost) &
