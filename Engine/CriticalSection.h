@@ -10,14 +10,16 @@
 namespace GAME {
 
 // Recursive: the owning thread may enter again and must exit as often. Uncontended
-// Enter/Exit are one atomic exchange each; a waiting thread sleeps on the state word.
+// Enter/Exit are one atomic exchange each, always inlined: the locked generator and the
+// object manager take them around a few instructions of work. A waiting thread sleeps
+// on the state word.
 class CriticalSection {
 public:
     CriticalSection() = default;
     CriticalSection(const CriticalSection&) = delete;
     CriticalSection& operator=(const CriticalSection&) = delete;
 
-    void Enter()
+    [[gnu::always_inline]] void Enter()
     {
         const uintptr_t self = CurrentThreadToken();
         uint32_t expected = 0;
@@ -35,7 +37,7 @@ public:
 
     bool TryEnter();
 
-    void Exit()
+    [[gnu::always_inline]] void Exit()
     {
         if (--m_depth != 0)
             return;
@@ -65,8 +67,11 @@ private:
 
 class CriticalSectionLock {
 public:
-    explicit CriticalSectionLock(CriticalSection& section) : m_section(section) { m_section.Enter(); }
-    ~CriticalSectionLock() { m_section.Exit(); }
+    [[gnu::always_inline]] explicit CriticalSectionLock(CriticalSection& section) : m_section(section)
+    {
+        m_section.Enter();
+    }
+    [[gnu::always_inline]] ~CriticalSectionLock() { m_section.Exit(); }
     CriticalSectionLock(const CriticalSectionLock&) = delete;
     CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
 

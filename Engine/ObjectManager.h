@@ -183,7 +183,9 @@ private:
     template <class T>
     static bool IsKindOf(const RTTI_ClassInfo* info)
     {
-        if (info == s_lastKindOf<T>.load(std::memory_order_relaxed))
+        // T itself passes at once, so the remembered class is left to the kinds of T
+        // that a mixed list (skills and their modifiers) meets by turns.
+        if (info == &T::GetStaticClassInfo() || info == s_lastKindOf<T>.load(std::memory_order_relaxed))
             return true;
         if (!info->IsA(&T::GetStaticClassInfo()))
             return false;

@@ -388,8 +388,10 @@ float Skill::GetRange() const
 
 namespace {
 
-// Every field of a fresh object (all bits zero), read field by field.
-bool IsFresh(const SkillProfile_Modifiers& sums)
+// Every field of a fresh object (all bits zero), read field by field. Not inlined: the
+// caller has just zeroed the object, and loads merged with those of the summing path
+// would straddle its stores and wait for them instead of taking their values.
+[[gnu::noinline]] bool IsFresh(const SkillProfile_Modifiers& sums)
 {
     const auto zero = [](float value) { return std::bit_cast<uint32_t>(value) == 0; };
     return zero(sums.manaCost) & zero(sums.activeLifeCost) & zero(sums.activeManaCost) &
@@ -432,11 +434,15 @@ float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
     // draws from it is part of what every peer repeats.
     const bool seeded = gGameEngine != nullptr;
     const uint16_t seed = seeded ? gGameEngine->GetRandomSeed() : 0;
-    const float own = GetOwnSkillAttribute(type, seeded, seed);
+    // The kept sums here; finding them again (rare) out of line.
+    CheckLinkSums(GetCurrentLevel());
+    const float own = !m_attributeSumsKept                     ? GetOwnSkillAttribute(type, seeded, seed)
+                      : type < kSkillAttributeTypeCount ? m_attributeSums[type]
+                                                        : 0.0f;
     return own + (m_manager ? m_manager->GetTotalSkillAttribute(type) : 0.0f);
 }
 
-float Skill::GetOwnSkillAttribute(SkillAttributeType type, bool seeded, uint16_t seed) const
+[[gnu::noinline]] float Skill::GetOwnSkillAttribute(SkillAttributeType type, bool seeded, uint16_t seed) const
 {
     const unsigned level = GetCurrentLevel();
     CheckLinkSums(level);

@@ -217,16 +217,21 @@ void SkillManager::GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const
         left = m_frameWeapons[1];
         return;
     }
-    const ObjectManager& objects = ObjectManager::Get();
-    const Weapon* rightWeapon = objects.GetObject<Weapon>(GetRightHandWeapon());
-    const Weapon* leftWeapon = objects.GetObject<Weapon>(GetLeftHandWeapon());
-    right = rightWeapon ? rightWeapon->GetWeaponType() : Weapon_None;
-    left = leftWeapon ? leftWeapon->GetWeaponType() : Weapon_None;
-    if (m_inFrame) {
-        m_frameWeapons[0] = right;
-        m_frameWeapons[1] = left;
-        m_frameWeaponsValid = true;
-    }
+    // The look-ups out of line: within a frame every skill after the first takes the
+    // kept answer above, and the call is cheaper without their registers to save.
+    const auto find = [this](Weapon_Type& rightType, Weapon_Type& leftType) __attribute__((noinline)) {
+        const ObjectManager& objects = ObjectManager::Get();
+        const Weapon* rightWeapon = objects.GetObject<Weapon>(GetRightHandWeapon());
+        const Weapon* leftWeapon = objects.GetObject<Weapon>(GetLeftHandWeapon());
+        rightType = rightWeapon ? rightWeapon->GetWeaponType() : Weapon_None;
+        leftType = leftWeapon ? leftWeapon->GetWeaponType() : Weapon_None;
+        if (m_inFrame) {
+            m_frameWeapons[0] = rightType;
+            m_frameWeapons[1] = leftType;
+            m_frameWeaponsValid = true;
+        }
+    };
+    find(right, left);
 }
 
 void SkillManager::SubtractMana(float amount)
@@ -258,19 +263,20 @@ void SkillManager::GatherSkillAttributes(SkillAttributeAccumulator& accumulator)
 
 float SkillManager::GetTotalSkillAttribute(SkillAttributeType type) const
 {
-    if (m_inFrame) {
-        if (!m_frameTotalsValid) {
-            SkillAttributeAccumulator totals;
-            GatherSkillAttributes(totals);
+    if (m_inFrame && m_frameTotalsValid)
+        return type < kSkillAttributeTypeCount ? m_frameTotals[type] : 0.0f;
+    // Gathered out of line, as for the weapon types.
+    const auto gather = [this](SkillAttributeType wanted) __attribute__((noinline)) {
+        SkillAttributeAccumulator totals;
+        GatherSkillAttributes(totals);
+        if (m_inFrame) {
             for (uint32_t kind = 0; kind < kSkillAttributeTypeCount; ++kind)
                 m_frameTotals[kind] = totals.GetValue(static_cast<SkillAttributeType>(kind));
             m_frameTotalsValid = true;
         }
-        return type < kSkillAttributeTypeCount ? m_frameTotals[type] : 0.0f;
-    }
-    SkillAttributeAccumulator accumulator;
-    GatherSkillAttributes(accumulator);
-    return accumulator.GetValue(type);
+        return totals.GetValue(wanted);
+    };
+    return gather(type);
 }
 
 void SkillManager::CollectAvailableOffensiveDamageAttributes(uint32_t weaponId,

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Engine/LoadTable.h"
+#include "Game/combat/DamageAttributeArithmetic.h"
 #include "Game/combat/SkillAttribute.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
@@ -11,10 +12,46 @@ namespace GAME {
 
 namespace {
 
-// Whole-number entries of a per-level array; a negative or absent entry is 0.
-uint32_t WholeEntry(const LoadTable& record, const char* key, unsigned index)
+// The per-level numbers of the modifiers, by record key: a float field or a whole-number
+// one (a negative entry counts as 0).
+struct ModifierKey {
+    const char* key;
+    float SkillProfile_Modifiers::*real;
+    uint32_t SkillProfile_Modifiers::*whole;
+};
+constexpr ModifierKey kModifierKeys[] = {
+    {"skillManaCost", &SkillProfile_Modifiers::manaCost, nullptr},
+    {"skillActiveLifeCost", &SkillProfile_Modifiers::activeLifeCost, nullptr},
+    {"skillActiveManaCost", &SkillProfile_Modifiers::activeManaCost, nullptr},
+    {"skillActiveDuration", &SkillProfile_Modifiers::activeDuration, nullptr},
+    {"skillTargetRadius", &SkillProfile_Modifiers::targetRadius, nullptr},
+    {"skillTargetAngle", &SkillProfile_Modifiers::targetAngle, nullptr},
+    {"skillTargetNumber", nullptr, &SkillProfile_Modifiers::targetNumber},
+    {"skillCooldownTime", &SkillProfile_Modifiers::cooldownTime, nullptr},
+    {"skillSpeedAcceleration", &SkillProfile_Modifiers::speedAcceleration, nullptr},
+    {"explosionRadius", &SkillProfile_Modifiers::explosionRadius, nullptr},
+    {"projectileLaunchRotation", &SkillProfile_Modifiers::projectileLaunchRotation, nullptr},
+    {"projectileLaunchNumber", nullptr, &SkillProfile_Modifiers::projectileLaunchNumber},
+    {"projectilePiercing", &SkillProfile_Modifiers::projectilePiercing, nullptr},
+};
+
+// Fills `count` modifier entries for the level indexes first, first + 1, ... by the
+// per-level rule: a record whose array is shorter than the levels gives its last entry
+// to the levels past it (a cooldown written once holds at every level). Each key's array
+// is read once, whatever the number of levels.
+void LoadModifierLevels(const LoadTable& record, SkillProfile_Modifiers* levels, unsigned first, unsigned count)
 {
-    return TruncateToUnsigned(record.GetFloat(key, index, 0.0f));
+    std::vector<float> values;
+    for (const ModifierKey& key : kModifierKeys) {
+        record.GetFloatArray(key.key, values);
+        for (unsigned i = 0; i < count; ++i) {
+            const float value = PerLevelValue(values, first + i + 1);
+            if (key.real)
+                levels[i].*key.real = value;
+            else
+                levels[i].*key.whole = TruncateToUnsigned(value);
+        }
+    }
 }
 
 // A non-negative whole number of a record; a negative one counts as 0.
@@ -32,19 +69,7 @@ constexpr unsigned kMaxSkillLevels = 1000;
 
 void SkillProfile_Modifiers::Load(const LoadTable& record, unsigned index)
 {
-    manaCost = record.GetFloat("skillManaCost", index, 0.0f);
-    activeLifeCost = record.GetFloat("skillActiveLifeCost", index, 0.0f);
-    activeManaCost = record.GetFloat("skillActiveManaCost", index, 0.0f);
-    activeDuration = record.GetFloat("skillActiveDuration", index, 0.0f);
-    targetRadius = record.GetFloat("skillTargetRadius", index, 0.0f);
-    targetAngle = record.GetFloat("skillTargetAngle", index, 0.0f);
-    targetNumber = WholeEntry(record, "skillTargetNumber", index);
-    cooldownTime = record.GetFloat("skillCooldownTime", index, 0.0f);
-    speedAcceleration = record.GetFloat("skillSpeedAcceleration", index, 0.0f);
-    explosionRadius = record.GetFloat("explosionRadius", index, 0.0f);
-    projectileLaunchRotation = record.GetFloat("projectileLaunchRotation", index, 0.0f);
-    projectileLaunchNumber = WholeEntry(record, "projectileLaunchNumber", index);
-    projectilePiercing = record.GetFloat("projectilePiercing", index, 0.0f);
+    LoadModifierLevels(record, this, index, 1);
 }
 
 void SkillProfile::LoadProfile(const LoadTable& record)
@@ -70,8 +95,7 @@ void SkillProfile::LoadProfile(const LoadTable& record)
     record.GetStringArray("skillDependancy", m_skillDependancy);
 
     m_modifiers.assign(m_ultimateLevel, {});
-    for (unsigned index = 0; index < m_ultimateLevel; ++index)
-        m_modifiers[index].Load(record, index);
+    LoadModifierLevels(record, m_modifiers.data(), 0, m_ultimateLevel);
 
     static const char* const kSoundKeys[9] = {"skillWarmUpSound",  "skillSwipeSound",       "skillHitSound",
                                               "skillActivatedSound", "skillDeactivatedSound", "skillCastSound",

@@ -25,7 +25,8 @@ struct SkillProfile_Modifiers {
     uint32_t projectileLaunchNumber = 0;
     float projectilePiercing = 0.0f;
 
-    // Entry `index` of each key's array, 0 where the record gives none.
+    // The numbers of level index `index` (level index + 1) by the per-level rule: each key's
+    // entry min(index, count - 1), 0 for a key the record does not give.
     void Load(const LoadTable& record, unsigned index);
     // Inline: every skill's update sums its own and its modifiers' numbers.
     SkillProfile_Modifiers& operator+=(const SkillProfile_Modifiers& other);
