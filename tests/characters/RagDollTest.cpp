@@ -127,6 +127,22 @@ TEST_F(RagDollTest, CrumpleWithoutAnimationMovesEveryBodyAlike)
     ExpectNear({}, ragDoll->GetLinearVelocity(1));
 }
 
+// Settling tells the death handlers "PhysicsComplete": a "Delete" body waits for it.
+TEST_F(RagDollTest, SettlingCompletesTheDeath)
+{
+    auto* doomed = Place(Make<RagDollCharacter>("deleteBehavior,Delete,\n", "RagDollCharacter"));
+    Frame();
+    DeathManager& manager = *doomed->GetDeathManager();
+    manager.Execute();
+    EXPECT_FALSE(manager.IsFinished());
+    CharacterRagDoll limp(doomed);
+    limp.Start();
+    EXPECT_TRUE(limp.IsEnabled());
+    limp.Settle();
+    EXPECT_FALSE(limp.IsEnabled());
+    EXPECT_TRUE(manager.IsFinished());
+}
+
 TEST(RagDollWords, DirectionsAndEffects)
 {
     Region region(1, "Words", Vec3());
