@@ -88,7 +88,7 @@ void DefaultDeathHandler::Execute()
         return;
     }
     AnimationSet* set = character->GetAnimationSet();
-    if (!set || !set->PlayAnimationIfAvailable(*character, AnimationSet_Die, Name(), 1.0f, false, 1))
+    if (!set || !set->PlayAnimationIfAvailable(*character, AnimationSet_Die, Name(), 1.0f, false, 0))
         Finish();
 }
 

@@ -83,6 +83,18 @@ TEST_F(DeathHandlerTest, DeleteEndsOnEndOrPhysicsCompleteAndRemovesTheBody)
     }
 }
 
+TEST_F(DeathHandlerTest, DefaultPlaysTheDeathAnimationUntilItsEnd)
+{
+    Character* character = Doomed("unarmedDieAnim1,Swing.anm,\nunarmedDieAnimWeight1,100,\n");
+    Die(character);
+    auto* handler = Handler<DefaultDeathHandler>(character, 0);
+    EXPECT_FALSE(handler->IsFinished());
+    EXPECT_EQ(character->GetAnimationChannel(0)->animation, "Swing.anm");
+    EXPECT_FALSE(character->GetAnimationChannel(0)->loop);
+    character->GetDeathManager()->AnimationCallback(Name("End"));
+    EXPECT_TRUE(handler->IsFinished());
+}
+
 TEST_F(DeathHandlerTest, FadeOfNoTimeEndsOnTheFirstUpdate)
 {
     Character* character = Doomed("deleteBehavior,Fade,\ndissolveTime,0,\n");
