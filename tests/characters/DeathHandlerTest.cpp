@@ -149,6 +149,16 @@ TEST_F(DeathHandlerTest, DissolveLightShrinksAndIsDestroyedAtTheEnd)
     ASSERT_TRUE(effect);   // left in the world where the body lay
     EXPECT_TRUE(effect->IsInWorld());
     EXPECT_TRUE(Gone(id));
+
+    // A body destroyed in mid-dissolve takes its light along.
+    Character* other = Doomed(std::string("deleteBehavior,Dissolve,\ndissolveTime,1,\ndissolveLight,") + kLight + ",\n");
+    Die(other);
+    const uint32_t otherLight = Handler<DissolveActorDeathHandler>(other, 1)->GetDissolveLightId();
+    ASSERT_TRUE(ObjectManager::Get().GetObject(otherLight));
+    other->DestroyMe();
+    Frame();
+    Frame();
+    EXPECT_TRUE(Gone(otherLight));
 }
 
 // The ids come from a peer: handed out while there are some, extra ones ignored, and an
