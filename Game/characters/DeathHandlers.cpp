@@ -9,6 +9,7 @@
 #include "Game/characters/AnimationSet.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Monster.h"
+#include "Game/world/EffectEntity.h"
 
 namespace GAME {
 
@@ -117,9 +118,12 @@ void DefaultDeathHandler::ExternalEvent(const Name& event)
         Finish();
 }
 
-// Stopping the character's effect entities waits for the effect entity's emission
-// control; finishing is all that remains here.
-void DefaultDeathHandler::Finish() { DeathHandler::Finish(); }
+// The body's effects stop emitting with the death.
+void DefaultDeathHandler::Finish()
+{
+    DeathHandler::Finish();
+    GetCharacter()->StopAttachedEffects();
+}
 
 // ---- DissolveActorDeathHandler ----------------------------------------------------------
 
@@ -146,7 +150,7 @@ void DissolveActorDeathHandler::StartDissolve()
                              character->GetDissolveTexture());
     if (m_lightId || m_effectId)
         return;   // started before: its light and effect are on the body already
-    Entity* effect = CreateFromRecord<Entity>(character->GetDissolveEffect(), "dissolve effect");
+    EffectEntity* effect = CreateFromRecord<EffectEntity>(character->GetDissolveEffect(), "dissolve effect");
     m_lightRadius = kLightRadius;
     if (Light* light = CreateFromRecord<Light>(character->GetDissolveLight(), "dissolve light")) {
         character->Attach(light, Coords(), Name("Target"));
@@ -195,10 +199,12 @@ void DissolveActorDeathHandler::ReleaseEffects()
         Destroy(m_lightId, __LINE__);
     m_lightId = 0;
     Character* character = GetCharacter();
-    if (Entity* effect = ObjectManager::Get().GetObject<Entity>(m_effectId)) {
+    if (EffectEntity* effect = ObjectManager::Get().GetObject<EffectEntity>(m_effectId)) {
         character->Detach(effect);
-        World::Get().AddEntity(effect, WorldCoords(character->GetRegion(),
-                                                   Coords::MakeTranslation(character->GetCoords().GetRegionCoords().origin)));
+        effect->StopEmitting();
+        effect->AddToWorld(WorldCoords(character->GetRegion(),
+                                       Coords::MakeTranslation(character->GetCoords().GetRegionCoords().origin)),
+                           false);
     }
     m_effectId = 0;
 }
@@ -346,9 +352,10 @@ void PlayEffectDeathHandler::Execute()
 {
     DeathHandler::Execute();
     Character* character = GetCharacter();
-    if (Entity* effect = CreateFromRecord<Entity>(character->GetDeathEffect(), "death effect")) {
+    if (EffectEntity* effect = CreateFromRecord<EffectEntity>(character->GetDeathEffect(), "death effect")) {
         m_effectId = effect->GetObjectId();
         character->Attach(effect, Coords(), Name("Target"));
+        effect->StartEmitting();
     }
     Finish();
 }

@@ -6,6 +6,7 @@
 #include "characters/CharacterWorldFixture.h"
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/DeathHandlers.h"
+#include "Game/world/EffectEntity.h"
 
 namespace GAME {
 
@@ -15,7 +16,7 @@ protected:
     {
         CharacterWorldTest::SetUp();
         RecordDatabase::Get().RegisterRecord(kLight, "Class,Light,\n");
-        RecordDatabase::Get().RegisterRecord(kEffect, "Class,LineEffect,\n");
+        RecordDatabase::Get().RegisterRecord(kEffect, "Class,EffectEntity,\n");
         RecordDatabase::Get().RegisterRecord(kSpawn, "Class,Monster,\n");
     }
     // Placed, and through its first update (its handlers chosen).
@@ -85,14 +86,22 @@ TEST_F(DeathHandlerTest, DeleteEndsOnEndOrPhysicsCompleteAndRemovesTheBody)
 
 TEST_F(DeathHandlerTest, DefaultPlaysTheDeathAnimationUntilItsEnd)
 {
-    Character* character = Doomed("unarmedDieAnim1,Swing.anm,\nunarmedDieAnimWeight1,100,\n");
+    Character* character = Doomed(std::string("unarmedDieAnim1,Swing.anm,\nunarmedDieAnimWeight1,100,\ndeathEffect,") +
+                                  kEffect + ",\n");
     Die(character);
     auto* handler = Handler<DefaultDeathHandler>(character, 0);
     EXPECT_FALSE(handler->IsFinished());
+    auto* play = Handler<PlayEffectDeathHandler>(character, 1);
+    EXPECT_TRUE(play->IsFinished());
+    auto* effect = ObjectManager::Get().GetObject<EffectEntity>(play->GetEffectId());
+    ASSERT_TRUE(effect);
+    EXPECT_TRUE(effect->IsAttachedTo(character));
+    EXPECT_TRUE(effect->IsEmitting());
     EXPECT_EQ(character->GetAnimationChannel(0)->animation, "Swing.anm");
     EXPECT_FALSE(character->GetAnimationChannel(0)->loop);
     character->GetDeathManager()->AnimationCallback(Name("End"));
     EXPECT_TRUE(handler->IsFinished());
+    EXPECT_FALSE(effect->IsEmitting());   // the body's effects stop with the death
 }
 
 TEST_F(DeathHandlerTest, FadeOfNoTimeEndsOnTheFirstUpdate)
@@ -145,9 +154,10 @@ TEST_F(DeathHandlerTest, DissolveLightShrinksAndIsDestroyedAtTheEnd)
     EXPECT_TRUE(dissolve->IsFinished());
     Frame();
     EXPECT_TRUE(Gone(lightId));
-    auto* effect = ObjectManager::Get().GetObject<Entity>(effectId);
-    ASSERT_TRUE(effect);   // left in the world where the body lay
+    auto* effect = ObjectManager::Get().GetObject<EffectEntity>(effectId);
+    ASSERT_TRUE(effect);   // left in the world where the body lay, no longer emitting
     EXPECT_TRUE(effect->IsInWorld());
+    EXPECT_FALSE(effect->IsEmitting());
     EXPECT_TRUE(Gone(id));
 
     // A body destroyed in mid-dissolve takes its light along.
