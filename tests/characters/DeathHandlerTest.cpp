@@ -160,6 +160,16 @@ TEST_F(DeathHandlerTest, DissolveLightShrinksAndIsDestroyedAtTheEnd)
     EXPECT_FALSE(effect->IsEmitting());
     EXPECT_TRUE(Gone(id));
 
+    // Dissolved with the frames: done, and removed.
+    Character* quick = Doomed("deleteBehavior,Dissolve,\ndissolveTime,0.03,\n");
+    const uint32_t quickId = quick->GetObjectId();
+    Die(quick);
+    Frame();
+    EXPECT_FALSE(Gone(quickId));
+    Frame();
+    Frame();
+    EXPECT_TRUE(Gone(quickId));
+
     // A body destroyed in mid-dissolve takes its light along.
     Character* other = Doomed(std::string("deleteBehavior,Dissolve,\ndissolveTime,1,\ndissolveLight,") + kLight + ",\n");
     Die(other);
