@@ -273,9 +273,29 @@ const Name& Actor::EndEvent()
     return end;
 }
 
+void Actor::BeginDissolve(float red, float green, float blue, float seconds, const std::string& texture)
+{
+    m_dissolving = true;
+    m_dissolveColor = Color{red, green, blue, 1.0f};
+    m_dissolveSeconds = seconds;
+    m_dissolveTexture = texture;
+    m_dissolveElapsedMs = 0;
+}
+
+bool Actor::IsDissolved() const
+{
+    if (!m_dissolving)
+        return false;
+    if (!(m_dissolveSeconds > 0.0f))
+        return true;
+    return static_cast<double>(m_dissolveElapsedMs) >= static_cast<double>(m_dissolveSeconds) * 1000.0;
+}
+
 void Actor::AdvanceAnimations(int elapsedMs)
 {
     const Name& kEnd = EndEvent();
+    if (m_dissolving && elapsedMs > 0)
+        m_dissolveElapsedMs += elapsedMs;
     if (!m_channels)
         return;
     const bool placed = IsInWorld();

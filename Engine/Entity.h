@@ -2,8 +2,10 @@
 // lights, tiles, line effects and beams, and sound packs.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -134,6 +136,21 @@ public:
     // world's walk counts every actor in the world as drawn. 0 before that.
     uint32_t GetLastRenderedFrame() const { return m_lastRenderedFrame; }
 
+    // The mesh dissolving away (a death, a portal): colour, length in seconds and the
+    // texture it dissolves through, kept as given. The dissolve runs with the animation
+    // step (AdvanceAnimations) and the actor reports itself dissolved once that much time
+    // has passed (at once for a length of 0 or less, or not a number).
+    void BeginDissolve(float red, float green, float blue, float seconds, const std::string& texture);
+    bool IsDissolving() const { return m_dissolving; }
+    bool IsDissolved() const;
+    float GetDissolveSeconds() const { return m_dissolveSeconds; }
+    const std::string& GetDissolveTexture() const { return m_dissolveTexture; }
+    const Color& GetDissolveColor() const { return m_dissolveColor; }
+
+    // The colour the mesh is tinted with (white, opaque until set).
+    const Color& GetTintColor() const { return m_tint; }
+    void SetTintColor(const Color& color) { m_tint = color; }
+
     // Whether the actor is drawn. Actors start visible.
     virtual void SetVisibility(bool visible) { m_visible = visible; }
     virtual bool GetVisibility() const { return m_visible; }
@@ -230,6 +247,12 @@ private:
     float m_boundingValue = 0.0f;
     float m_heightValue = 1.0f;
     bool m_visible = true;
+    bool m_dissolving = false;
+    float m_dissolveSeconds = 0.0f;
+    int64_t m_dissolveElapsedMs = 0;
+    std::string m_dissolveTexture;
+    Color m_dissolveColor;
+    Color m_tint{1.0f, 1.0f, 1.0f, 1.0f};
     bool m_initialUpdated = false;   // set by the world's walk
     uint32_t m_lastRenderedFrame = 0;
 };
@@ -244,8 +267,15 @@ public:
     // A light switched off lights nothing; lights start on.
     virtual void SetEnabled(bool on) { m_enabled = on; }
     bool IsEnabled() const { return m_enabled; }
+    // The light's reach in world units (a negative radius or not a number is 0) and colour.
+    void SetRadius(float radius) { m_radius = radius > 0.0f ? radius : 0.0f; }
+    float GetRadius() const { return m_radius; }
+    void SetColor(const Color& color) { m_color = color; }
+    const Color& GetColor() const { return m_color; }
 
 private:
+    float m_radius = 0.0f;
+    Color m_color{1.0f, 1.0f, 1.0f, 1.0f};
     bool m_forceShadows = false;
     bool m_enabled = true;
 };

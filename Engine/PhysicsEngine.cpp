@@ -1,6 +1,8 @@
 #include "Engine/PhysicsEngine.h"
 
+#include "Engine/Engine.h"
 #include "Engine/Entity.h"
+#include "Engine/GraphicsAnim.h"
 
 namespace GAME {
 
@@ -56,6 +58,70 @@ void PhysicsEngine::Reset()
 {
     CriticalSectionLock lock(m_lock);
     m_states.clear();
+}
+
+// ---- PhysicsRagDoll ----------------------------------------------------------------------
+
+bool PhysicsRagDoll::AddRigidBody(int boneA, int boneB)
+{
+    if (m_bodies.size() >= kMaxRigidBodies) {
+        gEngine->Log(LOG_WARNING, "PhysicsRagDoll: more than %zu rigid bodies refused", kMaxRigidBodies);
+        return false;
+    }
+    m_bodies.push_back({boneA, boneB, Vec3()});
+    return true;
+}
+
+void PhysicsRagDoll::SetLinearVelocity(size_t body, const Vec3& velocity)
+{
+    if (body >= m_bodies.size()) {
+        gEngine->Log(LOG_WARNING, "PhysicsRagDoll: no rigid body %zu", body);
+        return;
+    }
+    m_bodies[body].linearVelocity = velocity;
+}
+
+void PhysicsRagDoll::SetLinearVelocity(const Vec3& velocity)
+{
+    for (RigidBody& body : m_bodies)
+        body.linearVelocity = velocity;
+}
+
+Vec3 PhysicsRagDoll::GetLinearVelocity(size_t body) const
+{
+    return body < m_bodies.size() ? m_bodies[body].linearVelocity : Vec3();
+}
+
+void PhysicsRagDoll::SetBoneCoords(int bone, int frame, const Coords& coords)
+{
+    m_bones[{bone, frame}] = coords;
+}
+
+Coords PhysicsRagDoll::GetBoneCoords(int bone, const SkeletalPose& pose) const
+{
+    auto found = m_bones.find({bone, pose.frame});
+    return found == m_bones.end() ? Coords() : found->second;
+}
+
+Coords PhysicsRagDoll::GetRigidBodyCoords(size_t, const Coords& boneA, const Coords& boneB) const
+{
+    Coords coords = boneA;
+    coords.origin = (boneA.origin + boneB.origin) * 0.5f;
+    return coords;
+}
+
+void PhysicsRagDoll::Start()
+{
+    m_enabled = true;
+    SetInitialState();
+}
+
+void PhysicsRagDoll::Settle()
+{
+    if (!m_enabled)
+        return;
+    m_enabled = false;
+    OnDisabled();
 }
 
 }  // namespace GAME

@@ -26,10 +26,11 @@ void Character::InitialUpdate()
 {
     Actor::InitialUpdate();
     m_spawnPoint = GetCoords();
-    // The death handlers are chosen from the record once their kinds exist; until then
-    // the manager starts empty. A manager made before is kept: it may be running.
+    // The death handlers are chosen from the record. A manager made before is kept: it
+    // may be running.
     if (!m_deathManager)
         m_deathManager = std::make_unique<DeathManager>(this);
+    m_deathManager->ChooseHandlers();
     SetAnimation(m_combatManager->GetHandState());
     m_bio->InitialUpdate(*this);
 

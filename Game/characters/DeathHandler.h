@@ -43,6 +43,11 @@ public:
 
     // The manager owns the handler from now on; null is ignored.
     void AddHandler(std::unique_ptr<DeathHandler> handler);
+    // The handlers the character's record asks for, once (a manager that has handlers
+    // keeps them): always the default one; by "deleteBehavior" a dissolve ("Delete",
+    // "Dissolve", "DissolveOnCallback"), a fade ("Fade") or a sound ("PlaySound"); then a
+    // spawn, the bones and a death effect when the record names them.
+    void ChooseHandlers();
     // Every handler's PreLoad.
     void PreLoad();
 
@@ -68,6 +73,11 @@ public:
 
     Character* GetCharacter() const { return m_character; }
     size_t GetHandlerCount() const { return m_handlers.size(); }
+    // Null outside 0 .. count - 1.
+    DeathHandler* GetHandler(size_t index) const
+    {
+        return index < m_handlers.size() ? m_handlers[index].get() : nullptr;
+    }
     bool IsStarted() const { return m_started; }
     bool IsPostProcessed() const { return m_postProcessed; }
 
