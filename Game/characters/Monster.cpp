@@ -162,8 +162,10 @@ void Monster::Load(const LoadTable& table)
     if (controller)
         SetControllerId(controller->GetObjectId());
 
-    // Skills are loaded with the character; the bare hand is the default attack.
-    if (auto* monsterController = GetMonsterController())
+    // Skills are loaded with the character; the bare hand is the default attack. A
+    // client's stub follows the server and is handed none.
+    auto* monsterController = IsOnNetworkClient() ? nullptr : GetMonsterController();
+    if (monsterController)
         HandSkillsToController(table, *monsterController, SkillManager::kBareHandSkill);
 
     m_bossBoundingVolumes = table.GetString("bossBoundingVolumes", "");
@@ -207,11 +209,11 @@ void Monster::HandSkillsToController(const LoadTable& table, ControllerMonster& 
     handIf("attackSkillName", &ControllerMonster::SetNormalAttackSkill);
 
     using SpecialSetter = void (ControllerMonster::*)(uint32_t, int, int, uint32_t, SkillUseRange);
-    static constexpr SpecialSetter kSpecials[] = {
+    const std::array<SpecialSetter, 5> specials = {
         &ControllerMonster::SetSpecialAttackSkill, &ControllerMonster::SetSpecialAttack2Skill,
         &ControllerMonster::SetSpecialAttack3Skill, &ControllerMonster::SetSpecialAttack4Skill,
         &ControllerMonster::SetSpecialAttack5Skill};
-    for (size_t i = 0; i < std::size(kSpecials); ++i) {
+    for (size_t i = 0; i < specials.size(); ++i) {
         const std::string prefix = i == 0 ? "specialAttack" : "specialAttack" + std::to_string(i + 1);
         const uint32_t id = skillId(prefix + "SkillName");
         if (!id)
@@ -222,7 +224,7 @@ void Monster::HandSkillsToController(const LoadTable& table, ControllerMonster& 
         const SkillUseRange range = ResolveSkillUseRange(table.GetString((prefix + "Range").c_str(), ""));
         // A negative or non-finite chance from a careless record counts as none.
         const uint32_t wholeChance = chance >= 1.0f && chance < 4.0e9f ? static_cast<uint32_t>(chance) : 0;
-        (controller.*kSpecials[i])(id, timeout, delay, wholeChance, range);
+        (controller.*specials[i])(id, timeout, delay, wholeChance, range);
     }
 
     handIf("buffSelfSkillName", &ControllerMonster::SetBuffSelfSkill);
