@@ -29,10 +29,16 @@ constexpr std::array<const char*, 6> kMonsterSpeedCapKeys = {
     "monsterRunSpeedCapMin",       "monsterRunSpeedCapMax",       "monsterSpellCastSpeedCapMin",
     "monsterSpellCastSpeedCapMax", "monsterAttackSpeedCapMin",    "monsterAttackSpeedCapMax"};
 
-// A record's seconds as whole milliseconds.
+// A record's seconds as whole milliseconds; a value that is no number or does not fit
+// is logged and taken as 0.
 int SecondsToMs(const LoadTable& table, const char* key, float def)
 {
-    return static_cast<int>(table.GetFloat(key, def) * 1000.0f);
+    const double ms = static_cast<double>(table.GetFloat(key, def)) * 1000.0;
+    if (!(ms > -2147483648.0 && ms < 2147483648.0)) {
+        gEngine->Log(LOG_WARNING, "%s: \"%s\" is out of range, taken as 0", table.GetName().c_str(), key);
+        return 0;
+    }
+    return static_cast<int>(ms);
 }
 
 SkillUseRange ResolveSkillUseRange(const std::string& word)

@@ -11,6 +11,23 @@
 #include "Game/skills/SkillManager.h"
 
 namespace GAME {
+
+// Wears an item in each of the nine loot entries and writes down the order they come off.
+class DropLogMonster : public Monster {
+    GAME_DECLARE_CLASS(DropLogMonster)
+
+public:
+    void Wear()
+    {
+        for (size_t entry = 0; entry < 9; ++entry)
+            LootItemId(entry) = 100 + static_cast<uint32_t>(entry);
+    }
+    void DetachItemAction(uint32_t itemId) override { detached.push_back(itemId); }
+    uint32_t Worn(size_t entry) { return LootItemId(entry); }
+    std::vector<uint32_t> detached;
+};
+GAME_IMPLEMENT_CLASS(DropLogMonster, Monster)
+
 namespace {
 
 class MonsterTest : public CharacterWorldTest {
@@ -97,8 +114,9 @@ TEST_F(MonsterTest, RankPicksTheCapKeysAndCapsClampToTheBase)
     const float base = boss->GetCharacterBio().GetBaseCharAttribute(CharAttributeType_RunSpeed);
     EXPECT_FLOAT_EQ(boss->CapRunSpeed(1000.0f), 1.5f * base);
     EXPECT_FLOAT_EQ(boss->CapRunSpeed(0.0f), 0.5f * base);
-    EXPECT_EQ(Make<Monster>("monsterClassification,Chieftain,\n")->GetClassification(),
-              MonsterClassification_Common);
+    auto* careless = Make<Monster>("monsterClassification,Chieftain,\nrampageSoundDelay,1e12,\n");
+    EXPECT_EQ(careless->GetClassification(), MonsterClassification_Common);
+    EXPECT_EQ(careless->GetRampageSoundDelay(), 0);
 }
 
 // The look is chosen from the object id; an empty list is never indexed or divided by.
@@ -191,6 +209,27 @@ TEST_F(MonsterTest, TimedJoinEndsWhenItsTimeRunsOut)
     Frame(16);
     EXPECT_EQ(follower->GetLeader(), 0u);
     EXPECT_EQ(follower->GetMonsterController()->GetLeader(), 0u);
+}
+
+TEST_F(MonsterTest, DyingDropsLooseItemsThenFirmOnesAndLetsGoOfBannersAndSound)
+{
+    auto* monster = Place(Make<DropLogMonster>(std::string("aliveSound,") + kSound + ",\n", "DropLogMonster"));
+    Frame();
+    EXPECT_TRUE(monster->GetAliveSound()->IsPlaying());
+    monster->SetBaseBanner(kBanner);
+    monster->SetControlBanner(kBanner);
+    Actor* control = monster->GetAttachedBanner();
+    ASSERT_NE(control, nullptr);
+    monster->RemoveControlBanner();
+    EXPECT_NE(monster->GetAttachedBanner(), nullptr);
+    EXPECT_NE(monster->GetAttachedBanner(), control) << "the base banner hangs again once the control one goes";
+    monster->Wear();
+    monster->CharacterIsDying();
+    EXPECT_EQ(monster->detached, (std::vector<uint32_t>{103, 102, 100, 101, 107, 108, 104, 105, 106}));
+    for (size_t entry = 0; entry < 9; ++entry)
+        EXPECT_EQ(monster->Worn(entry), 0u);
+    EXPECT_EQ(monster->GetAttachedBanner(), nullptr);
+    EXPECT_FALSE(monster->GetAliveSound()->IsPlaying() && monster->GetAliveSound()->GetTrackedObject() != 0);
 }
 
 }  // namespace
