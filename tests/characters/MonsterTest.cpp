@@ -9,6 +9,7 @@
 #include "Game/core/TeamManager.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
+#include "Game/world/BoundingVolumeBossMonster.h"
 
 namespace GAME {
 
@@ -230,6 +231,19 @@ TEST_F(MonsterTest, DyingDropsLooseItemsThenFirmOnesAndLetsGoOfBannersAndSound)
         EXPECT_EQ(monster->Worn(entry), 0u);
     EXPECT_EQ(monster->GetAttachedBanner(), nullptr);
     EXPECT_FALSE(monster->GetAliveSound()->IsPlaying() && monster->GetAliveSound()->GetTrackedObject() != 0);
+}
+
+TEST_F(MonsterTest, BossCarriesItsVolumesAndHasTheRedOutline)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/Volumes.dbr", "Class,BoundingVolumeBossMonster,\n");
+    auto* boss = Place(Make<Monster>("bossBoundingVolumes,Records/Test/Volumes.dbr,\n"));
+    Frame();
+    ASSERT_EQ(boss->GetNumAttachedEntities(), 1u);
+    auto* volume = DynamicCast<BoundingVolumeBossMonster>(boss->GetAttachedEntity(0));
+    ASSERT_NE(volume, nullptr);
+    EXPECT_EQ(volume->GetOwnerId(), boss->GetObjectId());
+    EXPECT_EQ(volume->GetOwner(), boss);
+    EXPECT_EQ(boss->GetOutlineColor(), (Color{1.0f, 0.0f, 0.0f, 0.3f}));
 }
 
 }  // namespace
