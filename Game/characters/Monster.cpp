@@ -516,6 +516,9 @@ void Monster::BrainTransplant(ControllerMonster* controller)
 {
     if (!controller)
         return;
+    // The controller it replaces (the stub given by Lobotomize) is no one's any more.
+    if (GetControllerId() != controller->GetObjectId())
+        DestroyObject(ObjectManager::Get().GetObject(GetControllerId()), __LINE__);
     SetControllerId(controller->GetObjectId());
     controller->SetParentId(GetObjectId());
 }

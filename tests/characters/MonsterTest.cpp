@@ -246,5 +246,30 @@ TEST_F(MonsterTest, BossCarriesItsVolumesAndHasTheRedOutline)
     EXPECT_EQ(boss->GetOutlineColor(), (Color{1.0f, 0.0f, 0.0f, 0.3f}));
 }
 
+// The bones of a corpse lose their brain while attached and get it back when let go;
+// the stub they held meanwhile does not outlive them.
+TEST_F(MonsterTest, LobotomizeLeavesTheStubAndBrainTransplantGivesTheControllerBack)
+{
+    auto* bones = Make<Monster>();
+    ControllerMonster* brain = bones->GetMonsterController();
+    ASSERT_NE(brain, nullptr);
+    EXPECT_EQ(bones->Lobotomize(), brain);
+    EXPECT_NE(bones->GetControllerId(), brain->GetObjectId());
+    EXPECT_NE(bones->GetControllerId(), 0u);
+    const uint32_t stub = bones->GetControllerId();
+    bones->BrainTransplant(brain);
+    EXPECT_EQ(bones->GetControllerId(), brain->GetObjectId());
+    EXPECT_EQ(brain->GetParentId(), bones->GetObjectId());
+    Frame();
+    EXPECT_EQ(ObjectManager::Get().GetObject(stub), nullptr) << "the stub it replaced is destroyed";
+    // A monster whose controller is no monster's has nothing to hand out.
+    Character* plain = Make();
+    Control(plain);
+    const uint32_t before = plain->GetControllerId();
+    auto* monster = static_cast<Monster*>(plain);
+    EXPECT_EQ(monster->Lobotomize(), nullptr);
+    EXPECT_EQ(plain->GetControllerId(), before);
+}
+
 }  // namespace
 }  // namespace GAME
