@@ -88,6 +88,10 @@ public:
     // sight, in a region not shown), by object id, in the order registered. Registering
     // an id twice keeps one entry; id 0 is ignored. The object manager unregisters an
     // object when it is destroyed, so no stale id stays behind.
+    // Whether the program runs as the world editor (designers' markers show, placed
+    // characters take the editor's controller). Off unless set.
+    void SetEditorMode(bool on) { m_editorMode = on; }
+    bool IsEditorMode() const { return m_editorMode; }
     void RegisterForcedUpdate(uint32_t objectId);
     void UnregisterForcedUpdate(uint32_t objectId);
     bool IsRegisteredForForcedUpdate(uint32_t objectId) const;
@@ -120,6 +124,7 @@ private:
     uint32_t m_frameCount = 0;
     bool m_thirdQuery = false;
     bool m_characterDataLog = false;
+    bool m_editorMode = false;
     bool m_boolOptions[kBoolOptionCount] = {};
     std::vector<uint32_t> m_forcedUpdates;   // under m_lock
     std::vector<uint32_t> m_commandActors;   // under m_lock: one actor id per queued command

@@ -217,6 +217,17 @@ public:
     void EnqueueReceived(ActorConfigCommand* command, int fromHost);
     size_t GetQueuedCommandCount() const { return m_commands ? m_commands->size() : 0; }
 
+    // Outline, mesh and textures of the drawn actor. Nothing is drawn here: the last
+    // value set is kept, for the game's tests and the host.
+    void SetOutlineColor(const Color& color) { m_outlineColor = color; }
+    const Color& GetOutlineColor() const { return m_outlineColor; }
+    void SetMesh(const std::string& name) { m_meshName = name; }
+    const std::string& GetMeshName() const { return m_meshName; }
+    void SetBaseTexture(const std::string& name) { m_baseTextureName = name; }
+    const std::string& GetBaseTextureName() const { return m_baseTextureName; }
+    void SetBumpTexture(const std::string& name) { m_bumpTextureName = name; }
+    const std::string& GetBumpTextureName() const { return m_bumpTextureName; }
+
 private:
     friend class World;
     friend class Engine;
@@ -255,6 +266,10 @@ private:
     Color m_tint{1.0f, 1.0f, 1.0f, 1.0f};
     bool m_initialUpdated = false;   // set by the world's walk
     uint32_t m_lastRenderedFrame = 0;
+    Color m_outlineColor{};
+    std::string m_meshName;
+    std::string m_baseTextureName;
+    std::string m_bumpTextureName;
 };
 
 class Light : public Entity {

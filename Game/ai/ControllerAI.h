@@ -30,6 +30,8 @@ public:
     virtual void QuestCommandUseSkill(uint32_t /*skillId*/, uint32_t /*value*/, bool /*flag*/) {}
     virtual void RequestAttack(uint32_t /*requesterId*/, uint32_t /*targetId*/) {}
     virtual void RequestMove(uint32_t /*requesterId*/, const WorldVec3& /*point*/) {}
+    // Another character asks to talk; refused at this level.
+    virtual bool RequestConversation(uint32_t /*otherId*/) { return false; }
 };
 
 }  // namespace GAME

@@ -889,6 +889,11 @@ public:
 protected:
     // True when this peer is a network client: creatures get their loot from the server.
     static bool IsOnNetworkClient();
+    // The worn item id of a loot entry (0 to 8), for a kind that drops its items itself.
+    uint32_t& LootItemId(size_t entry) { return m_lootInfo.itemIds[entry]; }
+    // The speed clamped to the game-wide record's min and max percentages (at the game
+    // difficulty) of the base attribute; unchanged when either is not above 0.
+    float CapSpeed(float speed, const char* minKey, const char* maxKey, CharAttributeType base) const;
     // A player makes all six sets (unarmed current); any other character the set of its
     // hand state, made current.
     void AllocateAnimSets();

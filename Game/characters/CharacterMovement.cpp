@@ -646,4 +646,20 @@ void Character::ForceSpeedUpdate()
         m_currentAnimationSet->AdjustAnimation(*this, SkillManager::AttackAnimationSpeed(GetAttackSpeed()));
 }
 
+float Character::CapSpeed(float speed, const char* minKey, const char* maxKey, CharAttributeType base) const
+{
+    if (!gGameEngine)
+        return speed;
+    const LoadTable& record = gGameEngine->GetDatabase();
+    const auto difficulty = static_cast<unsigned>(Player::DifficultyIndex());
+    const float min = record.GetFloat(minKey, difficulty, 0.0f);
+    const float max = record.GetFloat(maxKey, difficulty, 0.0f);
+    if (!(min > 0.0f) || !(max > 0.0f))
+        return speed;
+    const float baseValue = GetCharacterBio().GetBaseCharAttribute(base);
+    const float low = min * 0.01f * baseValue;
+    const float high = max * 0.01f * baseValue;
+    return std::min(std::max(speed, low), high);
+}
+
 }  // namespace GAME

@@ -106,6 +106,8 @@ public:
     void Heartbeat(int elapsedMs);
     // The boss music this frame's boss asked for, started, kept or left (local player).
     void BossMusicStateUpdate();
+    // The current difficulty's index, held within the three lists.
+    static int DifficultyIndex();
     void RegisterMonsterMusic(uint32_t bossId, const std::string& musicName);
 
     // ---- Name and descriptions ---------------------------------------------------------
@@ -327,8 +329,6 @@ private:
     void OnQuestComplete(const GameEvent_QuestComplete& event);
     void OnQuestUpdate(const GameEvent_QuestUpdate& event);
     void GiveControllerTo(const char* recordName);
-    // The current difficulty's index, held within the three lists.
-    static int DifficultyIndex();
     void AddPlace(std::vector<UniqueId>& places, const UniqueId& id);
     void UpdateLongIdle(int elapsedMs);
     void UpdatePendingTokens();
@@ -338,7 +338,6 @@ private:
     bool IsMainPlayer() const;
     bool IsLocalPlayer() const;
     // Reads the current difficulty's entry of the game-wide record's cap pair and clamps.
-    float CapSpeed(float speed, const char* minKey, const char* maxKey, CharAttributeType base) const;
     void DestroyPaperDoll();
 
     PlayerGameInterface* m_gameInterface = nullptr;   // not owned

@@ -408,6 +408,21 @@ const RandomizerWeightModifiers* GameEngine::GetMonsterWeightModifiers(MonsterCl
     return it == m_monsterWeightModifiers.end() ? nullptr : &it->second;
 }
 
+void GameEngine::GetMonsterLootWeightModifiers(MonsterClassification classification,
+                                               RandomizerWeightModifiers& out) const
+{
+    if (const RandomizerWeightModifiers* modifiers = GetMonsterWeightModifiers(classification))
+        out = *modifiers;
+}
+
+MonsterClassification GameEngine::ResolveMonsterClassificationEnum(const std::string& word)
+{
+    for (size_t i = 0; i < std::size(kMonsterWeightSuffixes); ++i)
+        if (word == kMonsterWeightSuffixes[i])
+            return static_cast<MonsterClassification>(i);
+    return MonsterClassification_Common;
+}
+
 const RandomizerWeightModifiers* GameEngine::GetChestWeightModifiers(ChestClassification classification) const
 {
     auto it = m_chestWeightModifiers.find(classification);
