@@ -48,6 +48,8 @@ bool CharacterActionPacket::CopyInbound(const unsigned char* data, int size)
     preMoveSpeed = 0.0f;
     if (present) {
         in.Remove(&preMovePosition);
+        if (in.IsOk() && !preMovePosition.GetRegion())
+            in.Fail("the pre-move position lies in no region");
         preMoveTargetId = in.RemoveU32();
         preMoveSkillNumber = in.RemoveU32();
         const float speed = in.RemoveF32();

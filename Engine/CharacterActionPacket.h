@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <string>
 
+#include "Engine/NetPacketDescriber.h"
+#include "Engine/NetPacketFields.h"
 #include "Engine/ObjectInteractionPacket.h"
 #include "Engine/World.h"
 
@@ -47,5 +49,50 @@ public:
 protected:
     GAME_DECLARE_CLASS(CharacterActionPacket)
 };
+
+// A kind of action packet declared by its field list (see NetPacketFields.h): Derived
+// states `template <class V> void Fields(V&)`, which Serialize, Deserialize and the
+// description run after the base has framed the packet and handled the pre-move block.
+template <class Derived, NetPacketType Type>
+class CharacterActionPacketOf : public CharacterActionPacket {
+public:
+    static constexpr NetPacketType kType = Type;
+
+    CharacterActionPacketOf() : CharacterActionPacket(Type) {}
+
+    void Serialize(NetPacketOutBuffer& out) override
+    {
+        NetFieldWriter writer(out);
+        Self().Fields(writer);
+    }
+
+    void Deserialize(NetPacketInBuffer& in) override
+    {
+        NetFieldReader reader(in);
+        Self().Fields(reader);
+    }
+
+    std::string GetPacketDescription(bool verbose) override
+    {
+        NetPacketDescriber describer(this, verbose);
+        NetFieldDescriber visitor(describer);
+        Self().Fields(visitor);
+        return describer.GetDescription();
+    }
+
+private:
+    Derived& Self() { return static_cast<Derived&>(*this); }
+};
+
+// A received position an action acts at must lie in a region (the reader has already
+// refused unknown regions and non-finite numbers).
+template <class V, class Point>
+void RequirePlaced(V& v, const Point& point, const char* what)
+{
+    if constexpr (V::kReading) {
+        if (v.IsOk() && !point.GetRegion())
+            v.Fail(what);
+    }
+}
 
 }  // namespace GAME
