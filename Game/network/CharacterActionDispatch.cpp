@@ -1,5 +1,6 @@
 #include "Game/network/CharacterActionDispatch.h"
 
+#include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
@@ -108,13 +109,17 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
     }
     if (auto* controller = ObjectManager::Get().GetObject<ControllerBaseCharacter>(character->GetControllerId())) {
         controller->LocalHandleAction(action.release());
-        return;
-    }
-    if (CharacterActionHandler* handler = character->GetActionHandler())
+    } else if (CharacterActionHandler* handler = character->GetActionHandler()) {
         handler->Execute(action.release());
-    else
+    } else {
         gEngine->Log(LOG_WARNING, "%s from host %d dropped: character %u has no action handler", packet.GetClassName(),
                      fromHost, characterId);
+        return;
+    }
+    // The server passes a client's action on to the other clients, as it does commands.
+    ConnectionManager& connections = ConnectionManager::Get();
+    if (connections.GetLocalHostId() == ConnectionManager::kServerHost)
+        connections.SendToOtherClients(fromHost, packet);
 }
 
 void RegisterCharacterActionDispatch()
