@@ -146,6 +146,16 @@ TEST_F(CharacterActionPacketTest, AReceivedActionRunsOnlyWhenItsSenderMayActForT
     EXPECT_TRUE(Logged(log, "may not act for character"));
     EXPECT_TRUE(transport.sent.empty());
 
+    // An action of no character here, or of an object that is no character.
+    RecordDatabase::Get().RegisterRecord("Records/Test/Thing.dbr", "Class,Object,\n");
+    ASSERT_NE(ObjectManager::Get().CreateObjectFromFile<Object>("Records/Test/Thing.dbr", kHeroId + 1), nullptr);
+    trap.characterId = kHeroId + 1;
+    Receive(trap, kSender);
+    EXPECT_TRUE(Logged(log, "is no character here"));
+    trap.characterId = kHeroId + 2;
+    EXPECT_FALSE(Receive(trap, kSender));
+    EXPECT_TRUE(transport.sent.empty());
+
     ImmobilizePacket hold;
     hold.characterId = kHeroId;
     EXPECT_TRUE(Receive(hold, kSender));
