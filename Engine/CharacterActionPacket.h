@@ -14,16 +14,16 @@
 // A block that is absent reads as the empty block.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
+#include "Engine/NetPacketDescriber.h"
+#include "Engine/NetPacketFields.h"
 #include "Engine/ObjectInteractionPacket.h"
 #include "Engine/World.h"
 
 namespace GAME {
-
-class NetPacketInBuffer;
-class NetPacketOutBuffer;
 
 class CharacterActionPacket : public ObjectInteractionPacket {
 public:
@@ -46,6 +46,116 @@ public:
 
 protected:
     GAME_DECLARE_CLASS(CharacterActionPacket)
+
+protected:
+    // The pre-move block's bytes, the one place they are laid out. Inline, so that a
+    // kind's flattened writer and reader keep their buffer in registers.
+    void WritePreMove(NetPacketOutBuffer& out) const
+    {
+        const bool present = HasPreMove();
+        out.Add(&present);
+        if (!present)
+            return;
+        if (!IsUsableSpeed(preMoveSpeed))
+            out.Fail("the pre-move speed is not a finite, non-negative number");
+        out.Add(&preMovePosition);
+        out.AddU32(preMoveTargetId);
+        out.AddU32(preMoveSkillNumber);
+        out.AddF32(preMoveSpeed);
+    }
+
+    // Reads the block; an absent one reads as the empty block.
+    void ReadPreMove(NetPacketInBuffer& in)
+    {
+        bool present = false;
+        in.Remove(&present);
+        preMoveFlag = present ? 1 : 0;
+        preMovePosition = WorldVec3();
+        preMoveTargetId = 0;
+        preMoveSkillNumber = 0;
+        preMoveSpeed = 0.0f;
+        if (!present)
+            return;
+        in.Remove(&preMovePosition);
+        if (in.IsOk() && !preMovePosition.GetRegion())
+            in.Fail("the pre-move position lies in no region");
+        preMoveTargetId = in.RemoveU32();
+        preMoveSkillNumber = in.RemoveU32();
+        const float speed = in.RemoveF32();
+        if (in.IsOk() && !IsUsableSpeed(speed))
+            in.Fail("the pre-move speed is not a finite, non-negative number");
+        preMoveSpeed = in.IsOk() ? speed : 0.0f;
+    }
+
+private:
+    // A speed a character can run at.
+    static bool IsUsableSpeed(float speed) { return std::isfinite(speed) && speed >= 0.0f; }
 };
+
+// A kind of action packet declared by its field list (see NetPacketFields.h): Derived
+// states `template <class V> void Fields(V&)`, which Serialize, Deserialize and the
+// description run after the base has framed the packet and handled the pre-move block.
+template <class Derived, NetPacketType Type>
+class CharacterActionPacketOf : public CharacterActionPacket {
+public:
+    static constexpr NetPacketType kType = Type;
+
+    CharacterActionPacketOf() : CharacterActionPacket(Type) {}
+
+    // The base's framing with the kind's fields inlined (see NetPacketOf).
+    [[gnu::flatten]] uint32_t PrepareOutBuffer() override
+    {
+        NetPacketOutBuffer out(this);
+        WritePreMove(out);
+        if (out.IsOk()) {
+            NetFieldWriter writer(out);
+            Self().Fields(writer);
+        }
+        return out.Done();
+    }
+
+    [[gnu::flatten]] bool CopyInbound(const unsigned char* data, int size) override
+    {
+        NetPacketInBuffer in(GetHeader(), data, size);
+        ReadPreMove(in);
+        NetFieldReader reader(in);
+        Self().Fields(reader);
+        return EndRead(in);
+    }
+
+    void Serialize(NetPacketOutBuffer& out) override
+    {
+        NetFieldWriter writer(out);
+        Self().Fields(writer);
+    }
+
+    void Deserialize(NetPacketInBuffer& in) override
+    {
+        NetFieldReader reader(in);
+        Self().Fields(reader);
+    }
+
+    std::string GetPacketDescription(bool verbose) override
+    {
+        NetPacketDescriber describer(this, verbose);
+        NetFieldDescriber visitor(describer);
+        Self().Fields(visitor);
+        return describer.GetDescription();
+    }
+
+private:
+    Derived& Self() { return static_cast<Derived&>(*this); }
+};
+
+// A received position an action acts at must lie in a region (the reader has already
+// refused unknown regions and non-finite numbers).
+template <class V, class Point>
+void RequirePlaced(V& v, const Point& point, const char* what)
+{
+    if constexpr (V::kReading) {
+        if (v.IsOk() && !point.GetRegion())
+            v.Fail(what);
+    }
+}
 
 }  // namespace GAME

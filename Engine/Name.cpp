@@ -81,6 +81,21 @@ Name::Name(const char* text) : m_index(text ? Intern(text) : 0) {}
 
 Name::Name(std::string_view text) : m_index(Intern(text)) {}
 
+Name Name::FromBytes(const unsigned char (&bytes)[kByteSize], bool* ok)
+{
+    size_t length = 0;
+    while (length < kByteSize && bytes[length] != 0)
+        ++length;
+    bool printable = true;
+    for (size_t i = 0; i < length; ++i)
+        printable = printable && bytes[i] >= 0x20 && bytes[i] < 0x7F;
+    if (ok)
+        *ok = printable;
+    if (!printable)
+        return Name();
+    return Name(std::string_view(reinterpret_cast<const char*>(bytes), length));
+}
+
 const char* Name::c_str() const
 {
     return TextAt(Table(), m_index);

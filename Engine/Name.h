@@ -38,6 +38,12 @@ public:
     // Ordered by text, so ordered containers list names alphabetically in every run.
     bool operator<(const Name& other) const;
 
+    // A name that travels as a fixed block of `kByteSize` bytes: its text, padded with
+    // zero bytes. FromBytes takes the text up to the first zero byte; a block holding a
+    // byte outside printable ASCII gives the empty name (`ok`, when given, tells which).
+    static constexpr size_t kByteSize = 16;
+    static Name FromBytes(const unsigned char (&bytes)[kByteSize], bool* ok = nullptr);
+
     // How many distinct names exist, the empty name included.
     static size_t GetTableSize();
 

@@ -1,5 +1,6 @@
 // Writing and reading typical packets (the server's heartbeat of four players, an item
-// created for a player, and a skill's target result with 1 and with 30 targets), beside two limits: memcpy of the same bytes, and a plain
+// created for a player, a skill's target result with 1 and with 30 targets, and a
+// character's attack with its pre-move block and its death with three ids), beside two limits: memcpy of the same bytes, and a plain
 // unchecked copy of the heartbeat's fields into a struct, which is what any reader of
 // these bytes must at least do. Reads go into one packet kept across iterations, as a
 // receiver that reuses its packets does; writes go into the packet's kept bytes and
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "Engine/World.h"
+#include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/ItemTradePackets.h"
 #include "Game/network/PlayerRosterPackets.h"
@@ -70,6 +72,31 @@ SkillTargetResultConfigCmdPacket MakeTargetResult()
     for (int i = 0; i < Targets; ++i)
         targets.push_back(0x30000100u + static_cast<uint32_t>(i));
     packet.targetIds = targets;
+    return packet;
+}
+
+AttackPacket MakeAttack()
+{
+    AttackPacket packet;
+    packet.preMoveFlag = 1;
+    packet.preMovePosition = WorldVec3(BenchRegion(), Vec3(3, 0, 4));
+    packet.preMoveTargetId = 0x30000100;
+    packet.preMoveSkillNumber = 12;
+    packet.preMoveSpeed = 1.5f;
+    packet.characterId = 0x10000001;
+    packet.defenderId = 0x30000100;
+    packet.location = WorldVec3(BenchRegion(), Vec3(5, 0, 6));
+    packet.skillNumber = 12;
+    packet.seed = 0x4711;
+    packet.attackerPosition = WorldVec3(BenchRegion(), Vec3(4, 0, 9));
+    return packet;
+}
+
+DiePacket MakeDie()
+{
+    DiePacket packet;
+    packet.characterId = 0x30000100;
+    packet.deathHandlerIds = {0x30000200, 0x30000201, 0x30000202};
     return packet;
 }
 
@@ -215,6 +242,12 @@ BENCHMARK_TEMPLATE(BM_Memcpy, SkillTargetResultConfigCmdPacket, MakeTargetResult
 BENCHMARK_TEMPLATE(BM_Write, SkillTargetResultConfigCmdPacket, MakeTargetResult<30>)->Name("TargetResult30/Write");
 BENCHMARK_TEMPLATE(BM_Read, SkillTargetResultConfigCmdPacket, MakeTargetResult<30>)->Name("TargetResult30/Read");
 BENCHMARK_TEMPLATE(BM_Memcpy, SkillTargetResultConfigCmdPacket, MakeTargetResult<30>)->Name("TargetResult30/Memcpy");
+BENCHMARK_TEMPLATE(BM_Write, AttackPacket, MakeAttack)->Name("Attack/Write");
+BENCHMARK_TEMPLATE(BM_Read, AttackPacket, MakeAttack)->Name("Attack/Read");
+BENCHMARK_TEMPLATE(BM_Memcpy, AttackPacket, MakeAttack)->Name("Attack/Memcpy");
+BENCHMARK_TEMPLATE(BM_Write, DiePacket, MakeDie)->Name("Die3/Write");
+BENCHMARK_TEMPLATE(BM_Read, DiePacket, MakeDie)->Name("Die3/Read");
+BENCHMARK_TEMPLATE(BM_Memcpy, DiePacket, MakeDie)->Name("Die3/Memcpy");
 
 }  // namespace
 }  // namespace GAME

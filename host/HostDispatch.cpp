@@ -12,6 +12,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/NetworkRoute.h"
+#include "Game/network/CharacterActionDispatch.h"
 #include "Game/network/ConfigCmdDispatch.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/GoldBonusPartyPackets.h"
@@ -362,6 +363,7 @@ void RegisterHostDispatch()
     for (DispatchEntry& entry : DispatchTable())
         NetPacketRegistry::Get().SetHandler(entry.type, std::move(entry.handler));
     RegisterConfigCmdDispatch();
+    RegisterCharacterActionDispatch();
 }
 
 void UnregisterHostDispatch()
@@ -369,6 +371,7 @@ void UnregisterHostDispatch()
     for (const DispatchEntry& entry : DispatchTable())
         NetPacketRegistry::Get().SetHandler(entry.type, {});
     UnregisterConfigCmdDispatch();
+    UnregisterCharacterActionDispatch();
 }
 
 }  // namespace GAME

@@ -6,6 +6,10 @@
 #include "Game/characters/AnimationSet.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/DeathHandler.h"
+#include "Game/characters/Npc.h"
+#include "Game/core/GameEngine.h"
+#include "Game/items/Item.h"
+#include "Game/network/CharacterActionPackets.h"
 
 namespace GAME {
 
@@ -16,11 +20,58 @@ ControllerBaseCharacter* GetController(const Character& character)
     return ObjectManager::Get().GetObject<ControllerBaseCharacter>(character.GetControllerId());
 }
 
+// Plays an animation type of the character's set (unnamed, normal speed, from its start);
+// false when it has no set or the type cannot be played.
+bool Play(Character& character, AnimationSet_Type type, bool loop)
+{
+    AnimationSet* set = character.GetAnimationSet();
+    return set && set->PlayAnimation(character, type, Name::noName, 1.0f, loop, 0);
+}
+
+bool PlayIfAvailable(Character& character, AnimationSet_Type type, bool loop)
+{
+    AnimationSet* set = character.GetAnimationSet();
+    return set && set->PlayAnimationIfAvailable(character, type, Name::noName, 1.0f, loop, 0);
+}
+
 // The attack idle, played once from its start.
 void PlayAttackIdle(Character& character)
 {
-    if (AnimationSet* set = character.GetAnimationSet())
-        set->PlayAnimation(character, AnimationSet_AttackIdle, Name::noName, 1.0f, false, 0);
+    Play(character, AnimationSet_AttackIdle, false);
+}
+
+bool IsEnd(const Name& event)
+{
+    return event == Actor::EndEvent();
+}
+
+// Turns the character, upright, to face a point; a point (nearly) where it stands
+// leaves it as it is.
+void FacePoint(Character& character, const WorldVec3& point)
+{
+    const WorldCoords& coords = character.GetCoords();
+    Vec3 toward = point - coords.GetPosition();
+    toward.y = 0.0f;
+    if (toward.LengthSquared() <= 0.0001f)
+        return;
+    const Vec3 eye = coords.GetRegionCoords().origin;
+    World::Get().SetCoords(&character,
+                           WorldCoords(coords.GetRegion(), Coords::LookAt(eye, eye + toward, Vec3(0.0f, 1.0f, 0.0f))));
+}
+
+// A new packet of the kind, naming the acting character.
+template <class P>
+std::unique_ptr<P> NewPacket(uint32_t characterId)
+{
+    auto packet = std::make_unique<P>();
+    packet->characterId = characterId;
+    return packet;
+}
+
+// Where the character stands, or nowhere when it is gone.
+WorldVec3 PositionOf(const Character* character)
+{
+    return character ? character->GetCoords().GetPosition() : WorldVec3();
 }
 
 }  // namespace
@@ -43,10 +94,89 @@ void IdleAction::Execute()
 
 void IdleAction::AnimationCallback(const Name& event)
 {
-    if (event != Actor::EndEvent())
+    if (!IsEnd(event))
         return;
     if (Character* character = GetCharacter())
         PlayAttackIdle(*character);
+}
+
+std::unique_ptr<CharacterActionPacket> IdleAction::GetNetPacket() const
+{
+    auto packet = NewPacket<IdleActionPacket>(GetParentId());
+    packet->position = PositionOf(GetCharacter());
+    LoadPreMoveData(packet.get());
+    return packet;
+}
+
+// ---- LongIdleAction -----------------------------------------------------------------------
+
+void LongIdleAction::ResetTransitionTimer()
+{
+    m_transitionTimer.Reset();
+    m_transitionTime = gGameEngine ? gGameEngine->GetRandomGen().IGenerate(m_transitionTimeMin, m_transitionTimeMax)
+                                   : m_transitionTimeMin;
+}
+
+void LongIdleAction::PlayLongIdle(Character& character)
+{
+    if (Play(character, AnimationSet_LongIdle, true)) {
+        m_phase = Phase_LongIdle;
+    } else {
+        m_phase = Phase_None;
+        Finish();
+    }
+}
+
+void LongIdleAction::Execute()
+{
+    Character* character = GetCharacter();
+    if (!character || !character->IsAlive()) {
+        Finish();
+        return;
+    }
+    character->SetActionState(Character_ActionState_Fidget);
+    if (PlayIfAvailable(*character, AnimationSet_IdleTransition, false)) {
+        m_phase = Phase_Transition;
+        return;
+    }
+    ResetTransitionTimer();
+    PlayLongIdle(*character);
+}
+
+void LongIdleAction::AnimationCallback(const Name& event)
+{
+    if (!IsEnd(event))
+        return;
+    Character* character = GetCharacter();
+    if (!character)
+        return;
+    switch (m_phase) {
+    case Phase_Transition:
+    case Phase_Fidget:
+        ResetTransitionTimer();
+        PlayLongIdle(*character);
+        break;
+    case Phase_LongIdle:
+        m_transitionTimer.Update();
+        if (static_cast<int64_t>(m_transitionTimer.GetTotalTime()) < m_transitionTime)
+            break;
+        if (PlayIfAvailable(*character, AnimationSet_Fidget, false))
+            m_phase = Phase_Fidget;
+        else
+            ResetTransitionTimer();
+        break;
+    default:
+        Finish();
+        break;
+    }
+}
+
+std::unique_ptr<CharacterActionPacket> LongIdleAction::GetNetPacket() const
+{
+    auto packet = NewPacket<LongIdleActionPacket>(GetParentId());
+    packet->position = PositionOf(GetCharacter());
+    LoadPreMoveData(packet.get());
+    return packet;
 }
 
 // ---- MoveToAction -------------------------------------------------------------------------
@@ -92,6 +222,18 @@ void MoveToAction::Finish()
     CharacterActionBase::Finish();
 }
 
+std::unique_ptr<CharacterActionPacket> MoveToAction::GetNetPacket() const
+{
+    auto packet = NewPacket<MoveToPacket>(GetParentId());
+    packet->targetId = m_targetId;
+    packet->startLocation = m_startPosition;
+    packet->worldLocation = m_destination;
+    packet->skillNumber = m_skillNumber;
+    packet->speed = m_speed;
+    LoadPreMoveData(packet.get());
+    return packet;
+}
+
 // ---- WalkAction ---------------------------------------------------------------------------
 
 void WalkAction::Execute()
@@ -108,6 +250,87 @@ void WalkAction::Execute()
     // A walk that cannot start stops the character, which stops this action: the
     // handler keeps it alive until this call returns, and nothing here follows it.
     character->WalkTo(m_destination, GetBlendTime());
+}
+
+std::unique_ptr<CharacterActionPacket> WalkAction::GetNetPacket() const
+{
+    auto packet = NewPacket<WalkPacket>(GetParentId());
+    packet->targetId = m_targetId;
+    packet->startLocation = m_startPosition;
+    packet->worldLocation = m_destination;
+    LoadPreMoveData(packet.get());
+    return packet;
+}
+
+// ---- PickUpAction -------------------------------------------------------------------------
+
+void PickUpAction::Execute()
+{
+    Character* character = GetCharacter();
+    if (!character || !character->IsAlive()) {
+        Finish();
+        return;
+    }
+    ObjectManager& objects = ObjectManager::Get();
+    if (Item* item = objects.GetObject<Item>(m_targetId)) {
+        if (!item->IsInWorld()) {
+            Finish();
+            return;
+        }
+        character->SetActionState(Character_ActionState_Pickup);
+        FacePoint(*character, item->GetCoords().GetPosition());
+    } else {
+        // A dead character of interest is touched (its loot opens); anything else
+        // leaves the action standing.
+        Character* body = objects.GetObject<Character>(m_targetId);
+        if (!body || body->IsAlive() || !body->IsOfInterest())
+            return;
+        body->TouchedByPlayer();
+    }
+    if (!Play(*character, AnimationSet_Pickup, false))
+        Finish();
+}
+
+void PickUpAction::AnimationCallback(const Name& event)
+{
+    Character* character = GetCharacter();
+    if (!character) {
+        Finish();
+        return;
+    }
+    static const Name pickup("Pickup");
+    if (IsEnd(event)) {
+        Finish();
+    } else if (event == pickup) {
+        if (ControllerBaseCharacter* controller = GetController(*character))
+            controller->PickupItem(m_targetId);
+    }
+}
+
+std::unique_ptr<CharacterActionPacket> PickUpAction::GetNetPacket() const
+{
+    auto packet = NewPacket<PickUpItemPacket>(GetParentId());
+    packet->itemId = m_targetId;
+    packet->position = PositionOf(GetCharacter());
+    LoadPreMoveData(packet.get());
+    return packet;
+}
+
+// ---- UseAction ----------------------------------------------------------------------------
+
+void UseAction::Execute()
+{
+    // Fixed items and strategic movers take no use request yet; the action only ends.
+    Finish();
+}
+
+std::unique_ptr<CharacterActionPacket> UseAction::GetNetPacket() const
+{
+    auto packet = NewPacket<UseItemPacket>(GetParentId());
+    packet->itemId = m_targetId;
+    packet->position = PositionOf(GetCharacter());
+    LoadPreMoveData(packet.get());
+    return packet;
 }
 
 // ---- AttackAction -------------------------------------------------------------------------
@@ -166,6 +389,65 @@ void AttackAction::PendingActionAborted()
         character->CancelSkillAction(m_skillNumber);
 }
 
+std::unique_ptr<CharacterActionPacket> AttackAction::GetNetPacket() const
+{
+    auto packet = NewPacket<AttackPacket>(GetParentId());
+    packet->defenderId = m_targetId;
+    packet->location = m_targetPoint;
+    packet->skillNumber = m_skillNumber;
+    packet->seed = m_seed;
+    packet->attackerPosition = PositionOf(GetCharacter());
+    LoadPreMoveData(packet.get());
+    return packet;
+}
+
+// ---- TakeStunAction, ImmobilizeAction, TakeTrapAction -------------------------------------
+
+// Their packets name the character only and never carry a pre-move block.
+
+void TakeStunAction::Execute()
+{
+    Character* character = GetCharacter();
+    if (!character || !character->IsAlive()) {
+        Finish();
+        return;
+    }
+    character->ExecuteStun();
+    character->PlayStunSound();
+}
+
+std::unique_ptr<CharacterActionPacket> TakeStunAction::GetNetPacket() const
+{
+    return NewPacket<TakeStunPacket>(GetParentId());
+}
+
+void ImmobilizeAction::Execute()
+{
+    Character* character = GetCharacter();
+    if (!character || !character->IsAlive()) {
+        Finish();
+        return;
+    }
+    character->ExecuteImmobilize();
+}
+
+std::unique_ptr<CharacterActionPacket> ImmobilizeAction::GetNetPacket() const
+{
+    return NewPacket<ImmobilizePacket>(GetParentId());
+}
+
+void TakeTrapAction::Execute()
+{
+    if (Character* character = GetCharacter(); character && character->IsAlive())
+        character->ExecuteTrap();
+    Finish();
+}
+
+std::unique_ptr<CharacterActionPacket> TakeTrapAction::GetNetPacket() const
+{
+    return NewPacket<TakeTrapPacket>(GetParentId());
+}
+
 // ---- DieAction ----------------------------------------------------------------------------
 
 void DieAction::Execute()
@@ -180,6 +462,14 @@ void DieAction::Execute()
         manager->Execute();
     }
     character->GetPlayStats().IncrementDeaths();
+}
+
+std::unique_ptr<CharacterActionPacket> DieAction::GetNetPacket() const
+{
+    auto packet = NewPacket<DiePacket>(GetParentId());
+    packet->deathHandlerIds = m_objectIds;
+    LoadPreMoveData(packet.get());
+    return packet;
 }
 
 void DieAction::AnimationCallback(const Name& event)
@@ -198,6 +488,150 @@ void DieAction::Finish()
     if (Character* character = GetCharacter())
         character->SetLifeState(Character_LifeState_Dead);
     CharacterActionBase::Finish();
+}
+
+// ---- ChatAction ---------------------------------------------------------------------------
+
+void ChatAction::Execute()
+{
+    Character* character = GetCharacter();
+    if (!character || !character->IsAlive()) {
+        Finish();
+        return;
+    }
+    if (m_chatTargetId == 0)
+        return;
+    FaceTarget(m_chatTargetId);
+    character->SetActionState(Character_ActionState_Chatting);
+    Play(*character, AnimationSet_Chat, true);
+}
+
+void ChatAction::FaceTarget(uint32_t targetId) const
+{
+    Character* character = GetCharacter();
+    const Character* target = ObjectManager::Get().GetObject<Character>(targetId);
+    if (!character || !target || character == target || !character->ShouldRotateWhenChatting())
+        return;
+    FacePoint(*character, target->GetCoords().GetPosition());
+}
+
+void ChatAction::Finish()
+{
+    // A non-player character spoken to has no end-of-conversation hook yet.
+    CharacterActionBase::Finish();
+}
+
+std::unique_ptr<CharacterActionPacket> ChatAction::GetNetPacket() const
+{
+    auto packet = NewPacket<ChatActionPacket>(GetParentId());
+    packet->targetId = m_chatTargetId;
+    LoadPreMoveData(packet.get());
+    return packet;
+}
+
+// ---- PlayAnimationAction ------------------------------------------------------------------
+
+void PlayAnimationAction::Execute()
+{
+    Character* character = GetCharacter();
+    if (!character) {
+        Finish();
+        return;
+    }
+    AnimationSet* set = character->GetAnimationSet();
+    if (!set || !set->PlayAnimation(*character, m_animationType, m_animationName, m_speed, m_loop, m_iteration))
+        Finish();
+    character->SetActionState(static_cast<Character_ActionState>(2));
+}
+
+std::unique_ptr<CharacterActionPacket> PlayAnimationAction::GetNetPacket() const
+{
+    auto packet = NewPacket<PlayAnimationActionPacket>(GetParentId());
+    packet->animationType = static_cast<uint32_t>(m_animationType);
+    packet->speedModifier = m_speed;
+    packet->loop = m_loop;
+    packet->iteration = m_iteration;
+    LoadPreMoveData(packet.get());
+    return packet;
+}
+
+// ---- EngageNpcAction ----------------------------------------------------------------------
+
+void EngageNpcAction::Execute()
+{
+    Character* character = GetCharacter();
+    if (!character || !character->IsAlive()) {
+        Finish();
+        return;
+    }
+    // A non-player character takes no interaction hook yet: once it is found, the
+    // action ends; m_first and m_second are kept for that hook.
+    if (m_npcId != 0 && ObjectManager::Get().GetObject<Npc>(m_npcId))
+        Finish();
+}
+
+std::unique_ptr<CharacterActionPacket> EngageNpcAction::GetNetPacket() const
+{
+    auto packet = NewPacket<EngageNpcPacket>(GetParentId());
+    packet->targetId = m_npcId;
+    LoadPreMoveData(packet.get());
+    return packet;
+}
+
+// ---- SpawnAction --------------------------------------------------------------------------
+
+void SpawnAction::Execute()
+{
+    if (!GetCharacter())
+        Finish();
+}
+
+void SpawnAction::AnimationCallback(const Name& event)
+{
+    if (IsEnd(event) && GetCharacter())
+        Finish();
+}
+
+std::unique_ptr<CharacterActionPacket> SpawnAction::GetNetPacket() const
+{
+    auto packet = NewPacket<SpawnActionPacket>(GetParentId());
+    LoadPreMoveData(packet.get());
+    return packet;
+}
+
+// ---- RespawnAction ------------------------------------------------------------------------
+
+void RespawnAction::Execute()
+{
+    Character* character = GetCharacter();
+    if (!character || character->IsAlive()) {
+        Finish();
+        return;
+    }
+    character->StartRespawn(m_respawnCoords);
+    if (!Play(*character, AnimationSet_Respawn, false))
+        Finish();
+}
+
+void RespawnAction::AnimationCallback(const Name& event)
+{
+    if (IsEnd(event) && GetCharacter())
+        Finish();
+}
+
+void RespawnAction::Finish()
+{
+    if (Character* character = GetCharacter())
+        character->StopRespawn();
+    CharacterActionBase::Finish();
+}
+
+std::unique_ptr<CharacterActionPacket> RespawnAction::GetNetPacket() const
+{
+    auto packet = NewPacket<RespawnPacket>(GetParentId());
+    packet->respawnCoords = m_respawnCoords;
+    LoadPreMoveData(packet.get());
+    return packet;
 }
 
 }  // namespace GAME

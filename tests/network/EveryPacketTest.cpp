@@ -6,6 +6,7 @@
 #include "Engine/ChatPacket.h"
 #include "Engine/Engine.h"
 #include "Engine/NetPacketRegistry.h"
+#include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/GoldBonusPartyPackets.h"
@@ -49,9 +50,13 @@ using AllPackets = ::testing::Types<
     StartStopDamageEffectConfigCmdPacket, SetTeamConfigCmdPacket, CreateRemoveSkillBuffConfigCmdPacket,
     SkillTargetResultConfigCmdPacket, CreateProjectileConfigCmdPacket, SpawnObjectConfigCmdPacket,
     SkillStateUpdateConfigCmdPacket, SkillActiveStateUpdateConfigCmdPacket, ActivateSkillConfigCmdPacket,
+    // character actions
+    IdleActionPacket, LongIdleActionPacket, MoveToPacket, WalkPacket, PickUpItemPacket, UseItemPacket, AttackPacket,
+    TakeStunPacket, ImmobilizePacket, TakeTrapPacket, DiePacket, ChatActionPacket, PlayAnimationActionPacket,
+    EngageNpcPacket, SpawnActionPacket, RespawnPacket,
     // the engine's own
     ChatPacket>;
-constexpr size_t kPacketClassCount = 88;
+constexpr size_t kPacketClassCount = 104;
 constexpr NetPacketType kFirstTestPacketType = 200;   // test programs register their own from here
 
 template <class T>

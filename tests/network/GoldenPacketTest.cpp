@@ -3,6 +3,10 @@
 // fail to read and never reach a handler.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
 #include "Engine/Engine.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
@@ -144,6 +148,31 @@ TEST_F(GoldenPacketTest, ADroppedPacketIsLoggedWithItsReason)
     quest.pop_back();
     EXPECT_FALSE(Handled(QuestMessagePacket::kType, quest));
     EXPECT_TRUE(log.Contains("QuestMessagePacket from host 1 dropped: short field: 1 bytes needed, 0 left (at byte 26)"));
+}
+
+}  // namespace
+}  // namespace GAME
+
+namespace GAME {
+namespace {
+
+// With FUZZ_PACKETS_CORPUS set, writes each golden packet there as the packet fuzzer's
+// seed: the type's place among the registered types, then the bytes after the header.
+TEST(GoldenPacketCorpusTest, WritesCorpusSeedsWhenAsked)
+{
+    const char* folder = std::getenv("FUZZ_PACKETS_CORPUS");
+    if (!folder)
+        GTEST_SKIP() << "FUZZ_PACKETS_CORPUS not set";
+    const std::vector<NetPacketType> types = NetPacketRegistry::Get().GetTypes();
+    for (const GoldenPacket& golden : GoldenPackets()) {
+        const NetPacketType type = golden.make()->GetType();
+        const auto place = std::find(types.begin(), types.end(), type) - types.begin();
+        std::ofstream seed(std::string(folder) + "/" + golden.name, std::ios::binary);
+        seed.put(static_cast<char>(place));
+        seed.write(reinterpret_cast<const char*>(golden.bytes.data() + NetLimits::kHeaderSize),
+                   static_cast<std::streamsize>(golden.bytes.size() - NetLimits::kHeaderSize));
+        ASSERT_TRUE(seed.good()) << golden.name;
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "Game/network/PlayerRosterPackets.h"
 #include "Game/network/QuestPackets.h"
 #include "tests/network/GoldenPacket.h"
+#include "tests/network/GoldenPacketsAction.h"
 #include "tests/network/GoldenPacketsConfigCmd.h"
 #include "tests/network/GoldenPacketsGold.h"
 #include "tests/network/GoldenPacketsItems.h"
@@ -185,6 +186,7 @@ inline std::vector<GoldenPacket> GoldenPackets()
     AddGoldenActorConfigCmdPackets(goldens);
     AddGoldenItemConfigCmdPackets(goldens);
     AddGoldenSkillConfigCmdPackets(goldens);
+    AddGoldenActionPackets(goldens);
     return goldens;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,12 @@ private:
     }
     void Fill(Wire::F32, float& value) { value = NextFloat(); }
     void Fill(Wire::Raw<8>, Vec2& value) { value = Vec2(NextFloat(), NextFloat()); }
+    // A 16-byte name: one printable letter repeated.
+    template <class T>
+    void Fill(Wire::Raw<16>, T& value)
+    {
+        std::memset(static_cast<void*>(&value), 'a' + static_cast<int>(Next() % 26), sizeof value);
+    }
     void Fill(Wire::Bool, bool& value) { value = true; }
     template <class T>
     void Fill(Wire::Half, T& value)

@@ -1,0 +1,137 @@
+#include "Game/network/CharacterActionDispatch.h"
+
+#include "Engine/ConnectionManager.h"
+#include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
+#include "Engine/ObjectManager.h"
+#include "Game/ai/ControllerBaseCharacter.h"
+#include "Game/characters/Character.h"
+#include "Game/characters/CharacterActions.h"
+#include "Game/network/CharacterActionPackets.h"
+#include "Game/network/ConfigCmdDispatch.h"
+
+namespace GAME {
+
+namespace {
+
+constexpr NetPacketType kFirstActionPacket = IdleActionPacket::kType;
+constexpr NetPacketType kLastActionPacket = RespawnPacket::kType;
+
+template <class P, class Make>
+std::unique_ptr<CharacterAction> RebuildAs(NetPacket& received, Make make)
+{
+    P* packet = DynamicCast<P>(&received);
+    return packet ? std::unique_ptr<CharacterAction>(make(*packet)) : nullptr;
+}
+
+std::unique_ptr<CharacterAction> Rebuild(NetPacket& p)
+{
+    switch (p.GetType()) {
+    case IdleActionPacket::kType:
+        return RebuildAs<IdleActionPacket>(p, [](auto& a) { return new IdleAction(a.characterId); });
+    case LongIdleActionPacket::kType:
+        return RebuildAs<LongIdleActionPacket>(p, [](auto& a) { return new LongIdleAction(a.characterId); });
+    case MoveToPacket::kType:
+        return RebuildAs<MoveToPacket>(p, [](auto& a) {
+            return new MoveToAction(a.characterId, a.startLocation, a.worldLocation, a.targetId, a.skillNumber, a.speed);
+        });
+    case WalkPacket::kType:
+        return RebuildAs<WalkPacket>(
+            p, [](auto& a) { return new WalkAction(a.characterId, a.startLocation, a.worldLocation, a.targetId); });
+    case PickUpItemPacket::kType:
+        return RebuildAs<PickUpItemPacket>(p, [](auto& a) { return new PickUpAction(a.characterId, a.itemId); });
+    case UseItemPacket::kType:
+        return RebuildAs<UseItemPacket>(p, [](auto& a) { return new UseAction(a.characterId, a.itemId); });
+    case AttackPacket::kType:
+        // The aim's leading data does not travel.
+        return RebuildAs<AttackPacket>(p, [](auto& a) {
+            return new AttackAction(a.characterId, a.defenderId, a.location, a.skillNumber,
+                                    static_cast<uint16_t>(a.seed), TargetLeadingData());
+        });
+    case TakeStunPacket::kType:
+        return RebuildAs<TakeStunPacket>(p, [](auto& a) { return new TakeStunAction(a.characterId); });
+    case ImmobilizePacket::kType:
+        return RebuildAs<ImmobilizePacket>(p, [](auto& a) { return new ImmobilizeAction(a.characterId); });
+    case TakeTrapPacket::kType:
+        return RebuildAs<TakeTrapPacket>(p, [](auto& a) { return new TakeTrapAction(a.characterId); });
+    case DiePacket::kType:
+        return RebuildAs<DiePacket>(p, [](auto& a) { return new DieAction(a.characterId, a.deathHandlerIds); });
+    case ChatActionPacket::kType:
+        return RebuildAs<ChatActionPacket>(p, [](auto& a) { return new ChatAction(a.characterId, a.targetId); });
+    case PlayAnimationActionPacket::kType:
+        return RebuildAs<PlayAnimationActionPacket>(p, [](auto& a) {
+            return new PlayAnimationAction(a.characterId, static_cast<int32_t>(a.animationType), a.GetAnimationName(),
+                                           a.speedModifier, a.loop, a.iteration);
+        });
+    case EngageNpcPacket::kType:
+        return RebuildAs<EngageNpcPacket>(p,
+                                          [](auto& a) { return new EngageNpcAction(a.characterId, a.targetId, false, false); });
+    case SpawnActionPacket::kType:
+        return RebuildAs<SpawnActionPacket>(p, [](auto& a) { return new SpawnAction(a.characterId); });
+    case RespawnPacket::kType:
+        return RebuildAs<RespawnPacket>(p, [](auto& a) { return new RespawnAction(a.characterId, a.respawnCoords); });
+    default:
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<CharacterAction> RebuildCharacterActionFrom(NetPacket& packet)
+{
+    std::unique_ptr<CharacterAction> action = Rebuild(packet);
+    const auto* received = DynamicCast<CharacterActionPacket>(&packet);
+    if (action && received && received->HasPreMove())
+        action->SetPreMoveData(received->preMovePosition, received->preMoveTargetId, received->preMoveSkillNumber,
+                               received->preMoveSpeed);
+    return action;
+}
+
+void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
+{
+    std::unique_ptr<CharacterAction> action = RebuildCharacterActionFrom(packet);
+    if (!action) {
+        gEngine->Log(LOG_WARNING, "%s from host %d dropped: no action of its type exists", packet.GetClassName(),
+                     fromHost);
+        return;
+    }
+    const uint32_t characterId = action->GetParentId();
+    if (!MaySendConfigCmd(characterId, fromHost)) {
+        gEngine->Log(LOG_WARNING, "%s from host %d dropped: the host may not act for character %u",
+                     packet.GetClassName(), fromHost, characterId);
+        return;
+    }
+    Character* character = ObjectManager::Get().GetObject<Character>(characterId);
+    if (!character) {
+        gEngine->Log(LOG_WARNING, "%s from host %d dropped: %u is no character here", packet.GetClassName(), fromHost,
+                     characterId);
+        return;
+    }
+    if (auto* controller = ObjectManager::Get().GetObject<ControllerBaseCharacter>(character->GetControllerId())) {
+        controller->LocalHandleAction(action.release());
+    } else if (CharacterActionHandler* handler = character->GetActionHandler()) {
+        handler->Execute(action.release());
+    } else {
+        gEngine->Log(LOG_WARNING, "%s from host %d dropped: character %u has no action handler", packet.GetClassName(),
+                     fromHost, characterId);
+        return;
+    }
+    // The server passes a client's action on to the other clients, as it does commands.
+    ConnectionManager& connections = ConnectionManager::Get();
+    if (connections.GetLocalHostId() == ConnectionManager::kServerHost)
+        connections.SendToOtherClients(fromHost, packet);
+}
+
+void RegisterCharacterActionDispatch()
+{
+    for (NetPacketType type = kFirstActionPacket; type <= kLastActionPacket; ++type)
+        NetPacketRegistry::Get().SetHandler(type, &HandleCharacterActionPacket);
+}
+
+void UnregisterCharacterActionDispatch()
+{
+    for (NetPacketType type = kFirstActionPacket; type <= kLastActionPacket; ++type)
+        NetPacketRegistry::Get().SetHandler(type, {});
+}
+
+}  // namespace GAME

@@ -1,0 +1,24 @@
+#include "Game/network/CharacterActionPackets.h"
+
+#include "Engine/NetPacketRegistry.h"
+
+namespace GAME {
+
+GAME_IMPLEMENT_PACKET(IdleActionPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(LongIdleActionPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(MoveToPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(WalkPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(PickUpItemPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(UseItemPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(AttackPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(TakeStunPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(ImmobilizePacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(TakeTrapPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(DiePacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(ChatActionPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(PlayAnimationActionPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(EngageNpcPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(SpawnActionPacket, CharacterActionPacket)
+GAME_IMPLEMENT_PACKET(RespawnPacket, CharacterActionPacket)
+
+}  // namespace GAME
