@@ -62,6 +62,7 @@ public:
     float CapRunSpeed(float speed) const override;
     float CapSpellCastSpeed(float speed) const override;
     float CapAttackSpeed(float speed) const override;
+    using Character::CalculateStun;
     float CalculateStun(float a, float b, float c, float d) const;
     void ContributeGameBalanceCharAttributes(CharAttributeAccumulator& accumulator) const override;
     void ContributeGameBalanceSkillAttributes(SkillAttributeAccumulator& accumulator) const override;
