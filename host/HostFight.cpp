@@ -1,5 +1,6 @@
 #include "host/HostFight.h"
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include "Game/ai/ControllerAI.h"
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/DeathHandler.h"
+#include "Game/characters/DeathHandlers.h"
 #include "Game/characters/ExperienceLevelControl.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
@@ -251,6 +253,10 @@ HostFightController* GetFightController(const Character& character)
 // controller its parent.
 bool GiveController(Character& character)
 {
+    // The controller its record gave it is replaced.
+    if (Object* previous = ObjectManager::Get().GetObject(character.GetControllerId()))
+        ObjectManager::Get().DestroyObjectEx(previous, "HostFight", __LINE__);
+    character.SetControllerId(0);
     auto* controller = DynamicCast<HostFightController>(ObjectManager::Get().CreateObject("HostFightController"));
     if (!controller)
         return false;
@@ -280,8 +286,6 @@ bool HostFight::Start()
         return false;
     m_playerId = player->GetObjectId();
     m_monsterId = monster->GetObjectId();
-    if (!GiveController(*player) || !GiveController(*monster))
-        return false;
     player->GetCombatManager().GetEquipManager().SetRightHand(m_swordId);
     monster->GetCombatManager().GetEquipManager().SetBodyArmor(m_armorId);
     skill->SetSkillLevel(kSkillLevel);
@@ -289,6 +293,10 @@ bool HostFight::Start()
     // The player is played on this peer: its skills are driven here, and what they change
     // goes out as commands.
     player->SetIsControllingCharacter(true);
+    // The host's controllers replace the ones the characters were given (the player's own
+    // controller comes with being played here).
+    if (!GiveController(*player) || !GiveController(*monster))
+        return false;
     player->GetSkillManager().AddSkill(might);
     player->SetPlayerName(u"Hero");
     // Life and mana come from the records: the first update fills them.
@@ -390,11 +398,66 @@ void HostFight::AfterFrame(int frame)
     auto* monster = objects.GetObject<Monster>(m_monsterId);
     if (frame == kSpendPointFrame && player)
         PrintStrength(frame, "after spending a point", *player, objects.GetObject<Skill>(m_playerSkillId));
+    WatchDeath(frame);
     if (m_reportedReward || !player || !monster || monster->IsAlive())
         return;
     m_reportedReward = true;
     std::printf("frame %d: the player's experience rises from %u to %u for the monster (reward %u)\n", frame,
                 m_experienceBefore, player->GetExperiencePoints(), monster->GetExperienceReward(m_playerId));
+}
+
+void HostFight::WatchDeath(int frame)
+{
+    if (m_destroyedSeen || !m_monsterId)
+        return;
+    auto* monster = ObjectManager::Get().GetObject<Monster>(m_monsterId);
+    if (!monster) {
+        // Only a body whose death was seen counts as destroyed by it; removal and
+        // destruction may fall in the same frame.
+        m_destroyedSeen = true;
+        if (!m_deathAnimationSeen)
+            return;
+        if (!m_removedSeen)
+            std::printf("frame %d: the monster's body is removed from the world\n", frame);
+        m_removedSeen = true;
+        std::printf("frame %d: the monster's body is destroyed\n", frame);
+        return;
+    }
+    const DeathManager* manager = monster->GetDeathManager();
+    if (!manager || !manager->IsStarted())
+        return;
+    if (!m_deathAnimationSeen) {
+        m_deathAnimationSeen = true;
+        const Actor::AnimationChannel* body = monster->GetAnimationChannel(0);
+        std::printf("frame %d: the monster's death starts (%zu death handlers): animation %s\n", frame,
+                    manager->GetHandlerCount(), body && !body->animation.empty() ? body->animation.c_str() : "none");
+    }
+    if (!m_dissolveSeen && monster->IsDissolving()) {
+        m_dissolveSeen = true;
+        std::printf("frame %d: the monster starts to dissolve over %.1f s\n", frame, monster->GetDissolveSeconds());
+    }
+    // The dissolve's light, shown at each whole radius it shrinks through.
+    for (size_t i = 0; i < manager->GetHandlerCount(); ++i) {
+        const auto* dissolve = dynamic_cast<const DissolveActorDeathHandler*>(manager->GetHandler(i));
+        if (!dissolve || !dissolve->GetDissolveLightId())
+            continue;
+        const auto* light = ObjectManager::Get().GetObject<Light>(dissolve->GetDissolveLightId());
+        if (!light)
+            continue;
+        const int whole = static_cast<int>(std::ceil(light->GetRadius()));
+        if (whole != m_lightRadiusShown) {
+            m_lightRadiusShown = whole;
+            std::printf("frame %d: the dissolve light's radius is %.2f\n", frame, light->GetRadius());
+        }
+    }
+    if (!m_dissolvedSeen && monster->IsDissolving() && monster->IsDissolved()) {
+        m_dissolvedSeen = true;
+        std::printf("frame %d: the monster has dissolved\n", frame);
+    }
+    if (!m_removedSeen && !monster->IsInWorld()) {
+        m_removedSeen = true;
+        std::printf("frame %d: the monster's body is removed from the world\n", frame);
+    }
 }
 
 void HostFight::Stop()

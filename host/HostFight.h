@@ -33,6 +33,9 @@ private:
     // Hands the fighter an attack on the opponent when both live and its handler is idle;
     // out of reach, the attack carries the run to the opponent.
     void Attack(Character& attacker, Character& target);
+    // The monster's body after its death, polled once a frame: its death animation, its
+    // dissolve and light, its removal from the world and its destruction, each printed.
+    void WatchDeath(int frame);
 
     uint32_t m_playerId = 0;
     uint32_t m_monsterId = 0;
@@ -42,6 +45,13 @@ private:
     uint32_t m_playerSkillId = 0;
     uint32_t m_experienceBefore = 0;
     bool m_reportedReward = false;
+    // What of the monster's death has been printed so far.
+    bool m_deathAnimationSeen = false;
+    bool m_dissolveSeen = false;
+    bool m_dissolvedSeen = false;
+    bool m_removedSeen = false;
+    bool m_destroyedSeen = false;
+    int m_lightRadiusShown = -1;   // the last whole radius printed
     // The source of the attacks' seeds: fixed, so every run strikes alike.
     RandomUniform m_attackSeeds;
 };
