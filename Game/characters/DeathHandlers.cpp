@@ -6,6 +6,7 @@
 #include "Engine/Entity.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
+#include "Game/ai/ControllerMonster.h"
 #include "Game/characters/AnimationSet.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Monster.h"
@@ -317,9 +318,10 @@ void SpawnMyBonesDeathHandler::Execute()
                      corpse->GetActorToSpawnForMyBones().c_str(), id);
         return;
     }
-    // Carried without a mind until they are set loose.
-    m_controllerId = bones->GetControllerId();
-    bones->SetControllerId(0);
+    // Carried without a mind until they are set loose: their controller is kept here, a
+    // stub stands in for it (and goes with the bones).
+    if (ControllerMonster* mind = bones->Lobotomize())
+        m_controllerId = mind->GetObjectId();
     corpse->Attach(bones, Coords(), Name());
     m_bonesId = bones->GetObjectId();
 }
@@ -331,7 +333,8 @@ void SpawnMyBonesDeathHandler::AnimationCallback(const Name& event)
     Character* corpse = GetCharacter();
     if (Monster* bones = ObjectManager::Get().GetObject<Monster>(m_bonesId)) {
         corpse->Detach(bones);
-        bones->SetControllerId(m_controllerId);
+        // The stub standing in is destroyed; a controller that is gone leaves it in place.
+        bones->BrainTransplant(ObjectManager::Get().GetObject<ControllerMonster>(m_controllerId));
         bones->SetScale(corpse->GetCurrentScale());
         World::Get().AddEntity(bones, corpse->GetCoords());
     }

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "characters/CharacterWorldFixture.h"
+#include "Game/ai/ControllerMonster.h"
 #include "Game/characters/CharacterActions.h"
+#include "Game/characters/Monster.h"
 #include "Game/characters/DeathHandlers.h"
 #include "Game/world/EffectEntity.h"
 
@@ -18,6 +20,8 @@ protected:
         RecordDatabase::Get().RegisterRecord(kLight, "Class,Light,\n");
         RecordDatabase::Get().RegisterRecord(kEffect, "Class,EffectEntity,\n");
         RecordDatabase::Get().RegisterRecord(kSpawn, "Class,Monster,\n");
+        RecordDatabase::Get().RegisterRecord(Monster::kDefaultControllerRecord, "Class,ControllerMonster,\n");
+        RecordDatabase::Get().RegisterRecord(Monster::kStubControllerRecord, "Class,ControllerAI,\n");
     }
     // Placed, and through its first update (its handlers chosen).
     Character* Doomed(const std::string& keys)
@@ -214,11 +218,20 @@ TEST_F(DeathHandlerTest, BonesAreSetLooseAtTheEndOrDestroyedWithTheirHandler)
     auto* bones = ObjectManager::Get().GetObject<Monster>(ids[0]);
     ASSERT_TRUE(bones);
     EXPECT_TRUE(bones->IsAttachedTo(corpse));
+    // Held, the bones have a stub for a mind; set loose, their own mind again, the stub gone.
+    EXPECT_FALSE(bones->GetMonsterController());
+    const uint32_t stubId = bones->GetControllerId();
+    ASSERT_NE(stubId, 0u);
     corpse->SetScale(2.0f);
     corpse->GetDeathManager()->AnimationCallback(Name("End"));
     EXPECT_FALSE(bones->IsAttachedTo(corpse));
     EXPECT_TRUE(bones->IsInWorld());
     EXPECT_EQ(bones->GetCurrentScale(), 2.0f);
+    ControllerMonster* mind = bones->GetMonsterController();
+    ASSERT_TRUE(mind);
+    EXPECT_EQ(mind->GetParentId(), bones->GetObjectId());
+    Frame();
+    EXPECT_TRUE(Gone(stubId));
 
     Character* early = Doomed(keys);
     early->GetDeathManager()->GetObjectIdRequests(ids);
