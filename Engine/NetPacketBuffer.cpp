@@ -116,13 +116,6 @@ size_t NetPacketInBuffer::UpToNotFinite(const unsigned char* at, size_t count)
     return 4 * count;
 }
 
-Region* NetPacketInBuffer::FindRegion(uint32_t id)
-{
-    // The world is one object for the life of the program; asked for once.
-    static World& world = World::Get();
-    return world.GetRegionById(id);
-}
-
 void NetPacketInBuffer::RemoveString(std::string& text, size_t maxLength, const char* what, bool fileName)
 {
     unsigned short length = 0;

@@ -578,7 +578,12 @@ private:
     // The bytes up to and including the first of `count` coordinates that is not finite.
     [[gnu::cold]] static size_t UpToNotFinite(const unsigned char* at, size_t count);
     // The region of a non-zero id; null when this world does not know it.
-    static Region* FindRegion(uint32_t id);
+    static Region* FindRegion(uint32_t id)
+    {
+        // The world is one object for the life of the program; asked for once.
+        static World& world = World::Get();
+        return world.GetRegionById(id);
+    }
 
     // A file name also must not hold a zero byte.
     void RemoveString(std::string& text, size_t maxLength, const char* what, bool fileName);

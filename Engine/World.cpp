@@ -56,11 +56,13 @@ Region* World::AddRegion(uint32_t id, const std::string& name, const Vec3& offse
     return m_regions.back().get();
 }
 
-Region* World::GetRegionById(uint32_t id) const
+Region* World::FindRegionById(uint32_t id) const
 {
     for (const auto& region : m_regions)
-        if (region->GetId() == id)
-            return region.get();
+        if (region->GetId() == id) {
+            m_lastFoundId = id;
+            return m_lastFound = region.get();
+        }
     return nullptr;
 }
 
@@ -324,6 +326,8 @@ void World::Reset()
     for (auto& region : m_regions)
         m_unloadedRegions.push_back(std::move(region));
     m_regions.clear();
+    m_lastFound = nullptr;
+    m_lastFoundId = 0;
 }
 
 void World::AddFOWVisibility(const WorldVec3& position, int elapsedMs)

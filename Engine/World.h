@@ -153,7 +153,14 @@ public:
     // same object, with the new name and offset and no floor set). Null (and a logged warning) when the id
     // is 0 or taken.
     Region* AddRegion(uint32_t id, const std::string& name, const Vec3& offset = {});
-    Region* GetRegionById(uint32_t id) const;
+    // The loaded region of an id; null when none is. The last region found is kept, so
+    // asking again for the same id (every position a packet names) skips the walk.
+    Region* GetRegionById(uint32_t id) const
+    {
+        if (id == m_lastFoundId)   // id 0 names no region: m_lastFound is null then
+            return m_lastFound;
+        return FindRegionById(id);
+    }
 
     // Places an entity at `coords` (the end of the order), or moves it there when it
     // is already placed (it keeps its place in the order). Coordinates without a
@@ -240,9 +247,15 @@ private:
     size_t IndexOf(const Entity* entity) const;
     void UpdateBoundingRadius(const Entity* entity);
     static bool IsListed(const Entity* entity, EntityListType type);
+    // The walk behind GetRegionById; remembers what it finds.
+    Region* FindRegionById(uint32_t id) const;
 
     std::vector<std::unique_ptr<Region>> m_regions;
     std::vector<std::unique_ptr<Region>> m_unloadedRegions;
+    // The region GetRegionById last found and its id, kept beside it so the check reads
+    // no region: always a loaded region, or null and 0 (none yet, or after an unload).
+    mutable Region* m_lastFound = nullptr;
+    mutable uint32_t m_lastFoundId = 0;
     std::vector<Entity*> m_entities;   // in the order they were added
     std::vector<EntityBounds> m_bounds;   // m_bounds[i] belongs to m_entities[i]
     // The running walk: the next index, the end of what it walks, and the entity on the

@@ -197,6 +197,19 @@ TEST_F(WorldTest, PlacingWithoutARegionIsRefused)
     EXPECT_EQ(1u, log.Lines().size());
 }
 
+TEST_F(WorldTest, AnUnloadedRegionIsNotFoundEvenJustAfterALookUp)
+{
+    ASSERT_EQ(home, World::Get().GetRegionById(1));   // the last region found
+    World::Get().Reset();
+    EXPECT_EQ(nullptr, World::Get().GetRegionById(1));
+    Region* other = World::Get().AddRegion(3, "Other");
+    ASSERT_EQ(other, World::Get().GetRegionById(3));
+    EXPECT_EQ(nullptr, World::Get().GetRegionById(1));
+    home = World::Get().AddRegion(1, "Home");
+    EXPECT_EQ(home, World::Get().GetRegionById(1));
+    EXPECT_EQ(other, World::Get().GetRegionById(3));
+}
+
 TEST_F(WorldTest, ResetKeepsOldPositionsReadable)
 {
     Entity* entity = Place({1, 2, 3});
