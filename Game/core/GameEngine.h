@@ -22,6 +22,7 @@
 #include "Game/characters/CharacterAction.h"
 #include "Game/characters/CharacterTypes.h"
 #include "Game/combat/AttributePak.h"
+#include "Game/combat/DamageAttributeArithmetic.h"
 #include "Game/core/GameCamera.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/GameTypes.h"
@@ -369,10 +370,8 @@ public:
     // last tier's past the end.
     uint32_t GetSkillMasteryLevel(unsigned tier) const
     {
-        if (tier == 0 || m_masteryTierLevels.empty())
-            return 0;
-        const size_t count = m_masteryTierLevels.size();
-        return m_masteryTierLevels[tier < count ? tier - 1 : count - 1];
+        const uint32_t* level = PerLevelEntry(m_masteryTierLevels, tier);
+        return level ? *level : 0;
     }
     const Vec2& GetInventorySackDims(int sack) const { return m_sackDims[sack == 0 ? 0 : 1]; }
     const AttributePak& GetMonsterAttributePak() const { return m_monsterAttributePak; }
