@@ -135,6 +135,12 @@ enum EntityListType : int {
 };
 
 // One entity hit by a ray, with the distance from the ray's origin to its surface.
+// A ray in the world: where it starts and the way it goes (a unit vector).
+struct WorldRay {
+    WorldVec3 origin;
+    Vec3 direction;
+};
+
 struct RayIntersection {
     Entity* entity = nullptr;
     float distance = 0.0f;

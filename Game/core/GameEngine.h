@@ -37,6 +37,8 @@
 namespace GAME {
 
 struct Bonus;
+class Character;
+class Entity;
 class GameEngineClientServicesModule;
 class GameEngineInboundInterface;
 class GameEngineNetworkInterface;
@@ -53,6 +55,7 @@ class Player;
 class PlayerManagerClient;
 class PlayerManagerServer;
 class SoundPak;
+class Team;
 class TeamManager;
 class TradeManager;
 
@@ -406,7 +409,30 @@ public:
     // The profile that was never loaded, answered for a skill without one of its own.
     const SkillProfile* GetNullSkillResource() const { return &m_nullSkillProfile; }
 
+    // ---- Target searches -------------------------------------------------------------
+    // Each appends to `out`, in the world's order, the ids of the living, visible
+    // characters (not non-player characters) that have had their first update, are foes
+    // of `team` (friends when `friends`; a dynamic barrier is never a friend) and are not
+    // `exclude`.
+    void GetTargetsInRadius(const Team& team, const WorldVec3& centre, float radius, std::vector<unsigned>& out,
+                            unsigned exclude, bool friends) const;
+    void GetTargetsInRadius(const Character& character, const WorldVec3& centre, float radius,
+                            std::vector<unsigned>& out, unsigned exclude, bool friends) const;
+    // Friends first, then foes.
+    void GetAllTargetsInRadius(const Team& team, const WorldVec3& centre, float radius, std::vector<unsigned>& out,
+                               unsigned exclude) const;
+    // Along the ray up to `length`, nearest first.
+    void GetTargetsAlongRay(const Team& team, const WorldRay& ray, float length, std::vector<unsigned>& out,
+                            unsigned exclude, bool friends) const;
+    // Within `angleDegrees` of `direction` from the apex, up to `length`.
+    void GetTargetsInCone(const Team& team, const WorldVec3& apex, const Vec3& direction, float angleDegrees,
+                          float length, std::vector<unsigned>& out, unsigned exclude, bool friends) const;
+    // One of the candidates not excluded, drawn with the game's generator; 0 when none.
+    unsigned PickObject(const std::vector<unsigned>& candidates, const std::vector<unsigned>& excluded);
+
 protected:
+    void FilterInvalidTargets(const Team& team, const std::vector<Entity*>& candidates, std::vector<unsigned>& out,
+                              unsigned exclude, bool friends) const;
     void SetClassEntry(int a, int b, const std::string& tag);
     void FillClassArray();
     void InitializeActionMatrix();
