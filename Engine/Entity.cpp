@@ -102,6 +102,10 @@ void Entity::DetachAll()
         Detach(m_attached.back().entity);
 }
 
+bool Entity::GetShaderParam(const Name&, unsigned, unsigned, float&) const { return false; }
+
+bool Entity::GetShaderParamFloat4(const Name&, unsigned, unsigned, float*) const { return false; }
+
 void Entity::OnDestroy()
 {
     Object::OnDestroy();

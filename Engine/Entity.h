@@ -49,6 +49,14 @@ public:
     int GetPhysicsType() const { return m_physicsType; }
     void SetPhysicsType(int type) { m_physicsType = type; }
 
+    // ---- shader parameters ----
+    // What the renderer asks of an entity for a named parameter of its shader (one float,
+    // or four), for the mesh and pass given; false, with nothing written, for a parameter
+    // the entity does not drive (every one at this level).
+    virtual bool GetShaderParam(const Name& name, unsigned mesh, unsigned pass, float& out) const;
+    virtual bool GetShaderParamFloat4(const Name& name, unsigned mesh, unsigned pass, float* out) const;
+    // ---- end shader parameters ----
+
     // Entities carried by this one (an aura's effect, a held item ...), each at an offset
     // from a named attach point (empty: the entity itself). An entity has at most one
     // parent: attaching it elsewhere takes it from its old parent first. Null, the entity
