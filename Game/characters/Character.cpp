@@ -499,6 +499,8 @@ void Character::GetEquipRetaliationAttributes(CombatAttributeAccumulator& accumu
 void Character::ContributeGameBalanceRetaliationAttributes(CombatAttributeAccumulator&) const {}
 void Character::ContributeRacialBonusDefense(const std::vector<std::string>&, RacialBonus_Defense&) const {}
 
+void Character::ContributeRacialBonusDamage(const std::vector<std::string>&, uint32_t, RacialBonus_Damage&) const {}
+
 void Character::AddCombatFilter(CombatFilter* filter) { m_combatManager->AddCombatFilter(filter); }
 void Character::RemoveCombatFilter(CombatFilter* filter) { m_combatManager->RemoveCombatFilter(filter); }
 

@@ -480,6 +480,12 @@ public:
     // attackers of these races. Nothing yet carries a racial bonus: the base adds none.
     virtual void ContributeRacialBonusDefense(const std::vector<std::string>& attackerRaces,
                                               RacialBonus_Defense& out) const;
+    // ---- skill effects ----
+    // The character's own racial damage bonuses against the races, with the weapon of
+    // that id; none yet at this level.
+    virtual void ContributeRacialBonusDamage(const std::vector<std::string>& defenderRaces, uint32_t weaponId,
+                                             RacialBonus_Damage& out) const;
+    // ---- end skill effects ----
 
     // The character's race names.
     const std::vector<std::string>& GetRace() const { return m_races; }

@@ -442,6 +442,13 @@ protected:
     const std::string& GetBuffSelfCharFxPakName() const;
     const std::string& GetBuffOtherCharFxPakName() const;
     // ---- end of effects, targeting and combat -----------------------------------------
+
+private:
+    // The buff effects on (its packs, weapon enchantment, the end effect to come) or off
+    // (dropped, the end effect placed), for a buff on the user or on others.
+    void ApplyBuffEffects(Character& character, bool on, bool self);
+
+protected:
     // The contribution at the current level and state; the base adds nothing.
     virtual const CharAttributeContribution* FindPassiveCharContribution() const { return nullptr; }
 
