@@ -111,6 +111,53 @@ void Entity::OnDestroy()
     PhysicsEngine::Get().RemoveEntity(GetObjectId());
 }
 
+void Entity::SetGravity(bool on) { PhysicsEngine::Get().SetEntityGravity(this, on); }
+
+bool Entity::GetGravity() const
+{
+    PhysicsEngine::EntityState state;
+    return PhysicsEngine::Get().GetEntityState(GetObjectId(), state) && state.gravity;
+}
+
+void Entity::SetLinearVelocity(const Vec3& velocity) { PhysicsEngine::Get().SetEntityLinearVelocity(this, velocity); }
+
+Vec3 Entity::GetLinearVelocity() const
+{
+    PhysicsEngine::EntityState state;
+    return PhysicsEngine::Get().GetEntityState(GetObjectId(), state) ? state.linearVelocity : Vec3{};
+}
+
+void Entity::SetAngularVelocity(const Vec3& velocity)
+{
+    PhysicsEngine::Get().SetEntityAngularVelocity(this, velocity);
+}
+
+Vec3 Entity::GetAngularVelocity() const
+{
+    PhysicsEngine::EntityState state;
+    return PhysicsEngine::Get().GetEntityState(GetObjectId(), state) ? state.angularVelocity : Vec3{};
+}
+
+bool Entity::IsSimulationEnabled() const
+{
+    PhysicsEngine::EntityState state;
+    return PhysicsEngine::Get().GetEntityState(GetObjectId(), state) && state.simulationEnabled;
+}
+
+void Entity::RemoveFromSimulation() { PhysicsEngine::Get().RemoveFromSimulation(this); }
+
+void Entity::CollisionCallback(const CollisionData& /*collision*/) {}
+
+bool Entity::CanCollide(const Entity* /*other*/) const { return true; }
+
+bool Entity::OccludesPathing() const { return false; }
+
+OBBox Entity::GetRegionBoundingBox() const
+{
+    const float r = m_boundingRadius > 0.0f ? m_boundingRadius : 0.0f;
+    return OBBox(m_coords.GetRegionCoords(), Vec3{r, r, r});
+}
+
 // ---- Actor ------------------------------------------------------------------------------
 
 Actor::Actor() = default;

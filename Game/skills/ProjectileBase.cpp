@@ -4,6 +4,9 @@
 
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/WeaponTrail.h"
+#include "Game/characters/AnimationSet.h"
+#include "Game/world/EffectEntity.h"
 
 namespace GAME {
 
@@ -25,6 +28,9 @@ bool SubtreeHasClass(const RTTI_ClassInfo& root, const char* name)
 
 }  // namespace
 
+ProjectileBase::ProjectileBase() = default;
+ProjectileBase::~ProjectileBase() = default;
+
 float ProjectileBase::ReadVelocity(const LoadTable& table)
 {
     return table.GetFloat("projectileVelocity", 0.0f);
@@ -35,6 +41,57 @@ void ProjectileBase::Load(const LoadTable& table)
     Actor::Load(table);
     m_velocity = ReadVelocity(table);
 }
+
+void ProjectileBase::PreLoad(bool preloadNow) { Actor::PreLoad(preloadNow); }
+void ProjectileBase::CollisionCallback(const CollisionData&) {}
+bool ProjectileBase::CanCollide(const Entity*) const { return false; }
+void ProjectileBase::AnimationCallback(const Name& event) { Actor::AnimationCallback(event); }
+void ProjectileBase::UpdateSelf(int elapsedMs) { Actor::UpdateSelf(elapsedMs); }
+float ProjectileBase::GetLaunchAngle() const { return m_launchAngle; }
+void ProjectileBase::LoadInfo(const ProjectileInfo& info, uint32_t seed)
+{
+    m_info = info;
+    m_random.Seed(seed);
+}
+void ProjectileBase::AddProjectileModifier(const ProjectileModifierStruct&) {}
+void ProjectileBase::ProjectileGo() {}
+void ProjectileBase::PlaySwipeSound(const WorldVec3&) {}
+void ProjectileBase::NotifyMonsters() {}
+WorldVec3 ProjectileBase::GetHitPoint(const Character&) const { return {}; }
+void ProjectileBase::MoveStraightLine(const WorldVec3&) {}
+void ProjectileBase::MoveStraightLine() {}
+void ProjectileBase::MoveTrajectory(const WorldVec3&, float, bool) {}
+float ProjectileBase::BallisticSpeed(float, float, float) { return 0.0f; }
+void ProjectileBase::ApplyFumbleDamage() {}
+void ProjectileBase::StartLaunchAnimation() {}
+void ProjectileBase::StartFlightFx() {}
+void ProjectileBase::StopFlightFx() {}
+bool ProjectileBase::IsFlightFxRunning() const { return false; }
+void ProjectileBase::PlayHitSound(const WorldVec3&) {}
+void ProjectileBase::PlayExplodingHitSound(const WorldVec3&) {}
+void ProjectileBase::PlayDestructSound(const WorldVec3&) {}
+void ProjectileBase::PlayBounceSound(const WorldVec3&) {}
+void ProjectileBase::CreateImpactFx() {}
+void ProjectileBase::CreateExploadingImpactFx() {}
+int ProjectileBase::CountWeaponTrails() const { return 0; }
+void ProjectileBase::SwitchWeaponTrail(const std::string&) {}
+void ProjectileBase::EnableWeaponTrail() {}
+void ProjectileBase::DisableWeaponTrail() {}
+void ProjectileBase::DeleteProjectile() {}
+void ProjectileBase::SetFilteredTargets(const std::vector<uint32_t>&) {}
+uint32_t ProjectileBase::FindClosestTarget(const std::vector<uint32_t>&, const WorldVec3&) { return 0; }
+float ProjectileBase::GetPiercingModifier(uint32_t) const { return 0.0f; }
+bool ProjectileBase::RollPiercing() { return false; }
+void ProjectileBase::FilterAndAddKnownTargets(const std::vector<uint32_t>&, std::vector<uint32_t>&,
+                                              std::vector<uint32_t>&, bool)
+{
+}
+void ProjectileBase::ProcessPathTargets(bool, std::vector<uint32_t>&) {}
+bool ProjectileBase::ProcessExplosion(bool, const WorldCoords&) { return false; }
+void ProjectileBase::ProcessFragmentation(uint32_t, const WorldCoords&) {}
+void ProjectileBase::GetTargetsAlongPath(std::vector<uint32_t>&, bool) {}
+void ProjectileBase::SetFlightVelocity(const Vec3&) {}
+void ProjectileBase::DestroyTrails() {}
 
 float ProjectileBase::GetRecordTotalSpeed(const std::string& recordName)
 {
