@@ -132,6 +132,8 @@ public:
 
     // Once, on the actor's first update after it entered the world.
     virtual void InitialUpdate();
+    // Whether the world's walk has run that first update.
+    bool HasHadInitialUpdate() const { return m_initialUpdated; }
     // Every frame, with the frame's elapsed milliseconds.
     virtual void UpdateSelf(int elapsedMs);
     // Every frame before the animation step.

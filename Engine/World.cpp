@@ -262,6 +262,31 @@ void World::GetAllIntersections(std::vector<RayIntersection>& out, const WorldVe
                      [](const RayIntersection& a, const RayIntersection& b) { return a.distance < b.distance; });
 }
 
+void World::GetEntitiesInCone(std::vector<Entity*>& out, const WorldVec3& apex, const Vec3& direction,
+                              float angleRadians, float length, EntityListType type) const
+{
+    if (!apex.IsValid() || !(length >= 0.0f))
+        return;
+    const Vec3 start = apex.ToWorldSpace();
+    const Vec3 axis = direction.Unit();
+    const float sine = std::sin(angleRadians);
+    const float cosine = std::cos(angleRadians);
+    for (size_t i = 0; i < m_bounds.size(); ++i) {
+        const Vec3 between = m_bounds[i].center - start;
+        const float radius = m_bounds[i].radius;
+        const float along = Dot(between, axis);
+        if (along + radius < 0.0f || along - radius > length)
+            continue;
+        // The sphere reaches into the cone when its centre lies within the cone widened
+        // by its radius: the distance from the axis less the cone's width at that depth,
+        // measured across the cone's side, is at most the radius.
+        const float across = std::sqrt(std::max(0.0f, between.LengthSquared() - along * along));
+        const float outside = across * cosine - along * sine;
+        if (outside <= radius && IsListed(m_entities[i], type))
+            out.push_back(m_entities[i]);
+    }
+}
+
 void Region::SetFloor(float height, int surface)
 {
     if (!std::isfinite(height)) {

@@ -200,6 +200,10 @@ public:
     // within `length`, nearest first (equal distances in the world's order).
     void GetAllIntersections(std::vector<RayIntersection>& out, const WorldVec3& origin, const Vec3& direction,
                              float length) const;
+    // Entities whose bounding sphere reaches into the cone from `apex` around the unit
+    // `direction`, of half-angle `angleRadians`, up to `length` from the apex.
+    void GetEntitiesInCone(std::vector<Entity*>& out, const WorldVec3& apex, const Vec3& direction, float angleRadians,
+                           float length, EntityListType type) const;
 
     // Moves an entity to `coords`, in the world or not (it keeps its place in the order).
     // Coordinates without a region are refused with a logged warning (false).
