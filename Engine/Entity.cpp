@@ -62,6 +62,15 @@ WorldVec3 Entity::GetAttachPointPosition(const Name& name) const
     return m_coords.GetPosition();
 }
 
+Vec3 Entity::GetAttachPointOffset(const Name& name) const
+{
+    for (const auto& [pointName, offset] : m_attachPoints) {
+        if (pointName == name)
+            return offset;
+    }
+    return Vec3{};
+}
+
 bool Entity::Attach(Entity* child, const Coords& offset, const Name& attachPoint)
 {
     bool refused = !child || child == this;

@@ -75,6 +75,8 @@ public:
     virtual bool CanCollide(const Entity* other) const;
     // Whether the entity blocks path finding; false at this level.
     virtual bool OccludesPathing() const;
+    // The offset of a named point in the entity's own frame; zero for a point never set.
+    Vec3 GetAttachPointOffset(const Name& name) const;
     // The entity's box in its region: its coordinates, half sizes its bounding radius.
     OBBox GetRegionBoundingBox() const;
     // ---- end actor physics ----

@@ -170,11 +170,12 @@ public:
     void PlayExplodingHitSound(const WorldVec3& where);
     void PlayDestructSound(const WorldVec3& where);
     void PlayBounceSound(const WorldVec3& where);
-    SoundPak* GetHitSound() const { return m_hitSound; }
-    SoundPak* GetExplodingHitSound() const { return m_explodingHitSound; }
-    SoundPak* GetSwipeSound() const { return m_swipeSound; }
-    SoundPak* GetBounceSound() const { return m_bounceSound; }
-    SoundPak* GetDestructSound() const { return m_destructSound; }
+    // The owned sets; null when absent.
+    SoundPak* GetHitSound() const { return Sound(kHitSound); }
+    SoundPak* GetExplodingHitSound() const { return Sound(kExplodingHitSound); }
+    SoundPak* GetSwipeSound() const { return Sound(kSwipeSound); }
+    SoundPak* GetBounceSound() const { return Sound(kBounceSound); }
+    SoundPak* GetDestructSound() const { return Sound(kDestructSound); }
 
     // The impact effects, placed at the projectile with the rotation cleared.
     void CreateImpactFx();
@@ -186,7 +187,10 @@ public:
     void EnableWeaponTrail();
     void DisableWeaponTrail();
     int GetWeaponTrailCount() const { return m_trailCount; }
-    WeaponTrail* GetWeaponTrail(int index) const { return index >= 0 && index < 2 ? m_trails[index] : nullptr; }
+    // Null outside 0 .. 1 and for an absent trail.
+    WeaponTrail* GetWeaponTrail(int index) const;
+    // The flight effect, while the projectile owns it; null when absent or released.
+    EffectEntity* GetFlightFx() const;
 
     // Once: leaves the flight effect in the world where the projectile is, takes the
     // projectile out of the world and destroys it (freed at the end of the frame).
@@ -231,18 +235,21 @@ protected:
     void SetFlightVelocity(const Vec3& velocity);
 
 private:
+    enum SoundIndex { kHitSound, kExplodingHitSound, kSwipeSound, kBounceSound, kDestructSound, kSoundCount };
+
     static float TotalSpeed(float velocity, float speedBonus) { return velocity * (1.0f + speedBonus * 0.01f); }
     static float ReadVelocity(const LoadTable& table);
+    SoundPak* Sound(SoundIndex index) const;
+    void PlaySound(SoundIndex index, const WorldVec3& where, bool follow);
+    void CreateEffectAt(const std::string& name);
     void DestroyTrails();
 
     float m_velocity = 0.0f;     // world units per second
     float m_distance = 0.0f;
     bool m_master = false;
-    SoundPak* m_hitSound = nullptr;
-    SoundPak* m_explodingHitSound = nullptr;
-    SoundPak* m_swipeSound = nullptr;
-    SoundPak* m_bounceSound = nullptr;
-    SoundPak* m_destructSound = nullptr;
+    // Owned objects are kept by id: the object manager may have freed one already when
+    // everything is destroyed at once.
+    uint32_t m_sounds[kSoundCount] = {};
     int m_hitTimeToLiveMs = 0;
     int m_missTimeToLiveMs = 0;
     float m_launchAngle = 0.0f;
@@ -250,11 +257,11 @@ private:
     std::unique_ptr<AnimationSingle> m_flightAnimation;
     int m_animationState = kAnimationNone;
     std::string m_flightFxName;
-    EffectEntity* m_flightFx = nullptr;   // owned until released into the world
+    uint32_t m_flightFx = 0;   // owned until released into the world
     std::string m_impactFxName;
     std::string m_explodingImpactFxName;
-    EffectEntity* m_impactFxPreload = nullptr;
-    EffectEntity* m_explodingImpactFxPreload = nullptr;
+    uint32_t m_impactFxPreload = 0;
+    uint32_t m_explodingImpactFxPreload = 0;
     ProjectileInfo m_info;
     std::string m_hitPointName = "Target";
     bool m_deleted = false;
@@ -266,7 +273,7 @@ private:
     std::vector<ModifierRecord*> m_fragmentationModifiers;
     std::vector<ProjectileModifierStruct> m_piercingEntries;
     std::string m_weaponTrailName;
-    WeaponTrail* m_trails[2] = {nullptr, nullptr};
+    uint32_t m_trails[2] = {0, 0};
     int m_trailSwitchPending = 1;
     int m_trailCount = 0;
     int m_notificationTimerMs = 0;
