@@ -124,8 +124,9 @@ void Entity::SetGravity(bool on) { PhysicsEngine::Get().SetEntityGravity(this, o
 
 bool Entity::GetGravity() const
 {
-    PhysicsEngine::EntityState state;
-    return PhysicsEngine::Get().GetEntityState(GetObjectId(), state) && state.gravity;
+    PhysicsEngine::EntityState state;   // the default when nothing was set
+    PhysicsEngine::Get().GetEntityState(GetObjectId(), state);
+    return state.gravity;
 }
 
 void Entity::SetLinearVelocity(const Vec3& velocity) { PhysicsEngine::Get().SetEntityLinearVelocity(this, velocity); }

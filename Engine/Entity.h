@@ -54,7 +54,7 @@ public:
     // ---- actor physics ----
     // The body the physics step (PhysicsEngine::Step) moves: an entity of physics type
     // kPhysicsTypeDynamic in the world, while its simulation is enabled. The velocities
-    // live in the physics engine's state of the entity. A velocity that is not finite is
+    // live in the physics engine's state of the entity; gravity is on until set off. A velocity that is not finite is
     // logged and refused (the old one stays). Setting gravity on, or a velocity that is
     // not zero, enables the simulation; a body that comes to rest on the floor of its
     // region, or is removed from the simulation, is disabled until then.

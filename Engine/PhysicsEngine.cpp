@@ -105,8 +105,12 @@ int PhysicsEngine::Step(World& world, int elapsedMs)
             auto found = m_states.find(entity->GetObjectId());
             if (found == m_states.end() || !found->second.simulationEnabled)
                 continue;
-            if (found->second.gravity)
-                found->second.linearVelocity.y -= kGravity * seconds;
+            EntityState& body = found->second;
+            if (body.gravity) {
+                body.linearVelocity.y -= kGravity * seconds;
+                if (body.maxFallVelocity < 0.0f && body.linearVelocity.y < body.maxFallVelocity)
+                    body.linearVelocity.y = body.maxFallVelocity;
+            }
             state = found->second;
         }
         ++moved;

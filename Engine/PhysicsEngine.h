@@ -38,7 +38,7 @@ public:
         Vec3 linearVelocity;
         Vec3 angularVelocity;
         float maxFallVelocity = 0.0f;
-        bool gravity = false;
+        bool gravity = true;   // bodies fall unless told otherwise (a straight missile)
         bool simulationEnabled = false;
     };
 
@@ -61,8 +61,8 @@ public:
     // The physics step of a frame (run by Engine::UpdateFrame before the actors' walk):
     // every entity in the world of physics type Entity::kPhysicsTypeDynamic whose
     // simulation is enabled, in the world's order, falls by kGravity when its gravity is
-    // on, moves by its linear velocity and turns by its angular velocity over the elapsed
-    // time. A body that reaches the floor of its region from above stops on it (at rest:
+    // on (no faster than its fall limit, when one below 0 is set), moves by its linear
+    // velocity and turns by its angular velocity over the elapsed time. A body that reaches the floor of its region from above stops on it (at rest:
     // velocities zero, simulation disabled) and is told of the contact (type
     // kCollisionFloor). Returns the number of bodies moved.
     int Step(World& world, int elapsedMs);

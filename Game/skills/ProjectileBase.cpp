@@ -287,7 +287,7 @@ void ProjectileBase::AnimationCallback(const Name& event)
 void ProjectileBase::StartLaunchAnimation()
 {
     m_animationState = kAnimationLaunch;
-    if (m_launchAnimation && m_launchAnimation->PlayAnimation(*this, Name(), 1.0f, false, 1))
+    if (m_launchAnimation && m_launchAnimation->PlayAnimation(*this, Name(), 1.0f, false, 0))
         return;
     m_animationState = kAnimationFlight;
     if (m_flightAnimation)

@@ -3,6 +3,7 @@
 // point; weapon trails.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -70,8 +71,10 @@ TEST_F(PhysicsStepTest, VelocityMovesOnlySimulatedDynamicBodies)
     ContactBody* staticType = Body({0, 5, 0});
     staticType->SetPhysicsType(0);
     ContactBody* removed = Body({0, 5, 0});
-    for (ContactBody* body : {moving, staticType, removed})
+    for (ContactBody* body : {moving, staticType, removed}) {
+        body->SetGravity(false);
         body->SetLinearVelocity({2, 0, -1});
+    }
     EXPECT_TRUE(moving->IsSimulationEnabled());
     removed->RemoveFromSimulation();
     EXPECT_FALSE(removed->IsSimulationEnabled());
@@ -120,6 +123,33 @@ TEST_F(PhysicsStepTest, GravityFallsToTheFloorStopsAndReportsOneContact)
     body->SetLinearVelocity({0, 4, 0});
     PhysicsEngine::Get().Step(World::Get(), 50);
     EXPECT_GT(At(body).y, 0.0f);
+}
+
+TEST_F(PhysicsStepTest, ATossedBodyRisesFallsNoFasterThanItsLimitAndLands)
+{
+    // What a dropped item is given: a velocity upwards and a fall limit, gravity as it is.
+    ContactBody* item = Body({0, 0, 0});
+    EXPECT_TRUE(item->GetGravity());
+    item->SetLinearVelocity({0, 4, 0});
+    PhysicsEngine::Get().SetEntityMaxFallVelocity(item, -2.0f);
+    float highest = 0.0f;
+    int frames = 0;
+    while (item->IsSimulationEnabled() && frames < 200) {
+        PhysicsEngine::Get().Step(World::Get(), 20);
+        highest = std::max(highest, At(item).y);
+        EXPECT_GE(item->GetLinearVelocity().y, -2.0f);
+        ++frames;
+    }
+    EXPECT_GT(highest, 0.7f);
+    EXPECT_LT(highest, 0.9f);   // 4^2 / (2 x 9.8)
+    EXPECT_EQ(At(item).y, 0.0f);
+    EXPECT_EQ(item->contacts.size(), 1u);
+    // Gravity off: it keeps its line.
+    ContactBody* missile = Body({0, 1, 0});
+    missile->SetGravity(false);
+    missile->SetLinearVelocity({5, 0, 0});
+    PhysicsEngine::Get().Step(World::Get(), 200);
+    EXPECT_EQ(At(missile), (Vec3{1, 1, 0}));
 }
 
 TEST_F(PhysicsStepTest, TheEngineFrameStepsAndABodyLeavingInItsContactIsSkipped)

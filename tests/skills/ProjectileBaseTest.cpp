@@ -385,6 +385,31 @@ TEST_F(ProjectileBaseTest, DeleteRunsOnceOnTheDeferredFreeAndLeavesTheFlightEffe
     EXPECT_NE(ObjectManager::Get().GetObject(effect->GetObjectId()), nullptr);
 }
 
+TEST_F(ProjectileBaseTest, TheLaunchAnimationEndsInTheLoopingFlightAnimation)
+{
+    GraphicsEngine::Get()->RegisterAnimation("Launch.anm", "length,10,\n");
+    GraphicsEngine::Get()->RegisterAnimation("Fly.anm", "length,10,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Proj/Animated.dbr",
+                                         "Class,ProjectileBase,\nprojectileLaunchAnimation,Launch.anm,\n"
+                                         "projectileLaunchAnimationSpeed,1,\nprojectileFlightAnimation,Fly.anm,\n"
+                                         "projectileFlightAnimationSpeed,1,\n");
+    ProjectileBase* animated = Fire(1, {0, 1, 0}, "Records/Proj/Animated.dbr");
+    animated->StartLaunchAnimation();
+    EXPECT_EQ(animated->GetAnimationState(), ProjectileBase::kAnimationLaunch);
+    EXPECT_FALSE(animated->GetAnimationChannel(0)->loop);
+    animated->AnimationCallback(Name("Footstep"));
+    EXPECT_EQ(animated->GetAnimationState(), ProjectileBase::kAnimationLaunch);
+    animated->AnimationCallback(Actor::EndEvent());
+    EXPECT_EQ(animated->GetAnimationState(), ProjectileBase::kAnimationFlight);
+    EXPECT_TRUE(animated->GetAnimationChannel(0)->loop);
+
+    // No launch animation: the flight one at once.
+    ProjectileBase* plain = Fire(1);
+    plain->StartLaunchAnimation();
+    EXPECT_EQ(plain->GetAnimationState(), ProjectileBase::kAnimationFlight);
+    GraphicsEngine::Get()->ClearRegisteredAnimations();
+}
+
 TEST_F(ProjectileBaseTest, ModifiersAreSortedIntoTheirLists)
 {
     ProjectileBase* p = Fire(10);
