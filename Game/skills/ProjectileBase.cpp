@@ -251,9 +251,8 @@ void ProjectileBase::NotifyMonsters()
     World::Get().GetEntitiesInSphere(found, position.GetRegion(),
                                      Sphere{position.GetRegionPosition(), m_notificationRadius}, EntityList_Dynamic);
     const Team team = caster->GetTeam();
-    // Copied: a notified monster may act at once and set off another query.
-    const std::vector<Entity*> nearby(found);
-    for (Entity* entity : nearby)
+    // The list is this function's own: a notified monster's own queries leave it alone.
+    for (Entity* entity : found)
         if (Character* character = DynamicCast<Character>(entity))
             if (team.IsFoe(character->GetTeam()))
                 character->ProjectileNotification(GetObjectId());
