@@ -600,3 +600,28 @@ TEST_F(ProjectileBaseTest, ClosestTargetCountsTheRadiusAndTheFirstOfEqualsWins)
     EXPECT_EQ(ProjectileBase::FindClosestTarget({c->GetObjectId(), b->GetObjectId()}, origin), c->GetObjectId());
     EXPECT_EQ(ProjectileBase::FindClosestTarget({999999}, origin), 0u);
 }
+
+TEST_F(ProjectileBaseTest, FragmentRollsFromAFixedSeedAreGolden)
+{
+    // The count, each fragment's turn and each fragment's seed come from the projectile's
+    // generator in that order, so every peer makes the same fragments.
+    ProjectileBase* p = Fire(1, {0, 0, 0}, kArrow, 4242);
+    ProjectileBase::ProjectileModifierStruct split;
+    split.skillId = 1;
+    split.fragmentProjectile = kFragment;
+    split.fragmentsMin = 2;
+    split.fragmentsMax = 6;
+    p->AddProjectileModifier(split);
+    p->ProcessFragmentation(0, p->GetCoords());
+    std::vector<int> angles;
+    std::vector<int> firstRolls;
+    for (ProjectileBase* fragment : gLaunched) {
+        const Vec3 facing = fragment->GetInfo().launchCoords.GetRegionCoords().zAxis;
+        angles.push_back(static_cast<int>(std::lround(std::atan2(-facing.z, facing.x) * 57.29578f)));
+        firstRolls.push_back(fragment->GetRandom().IGenerate(0, 1000));
+    }
+    std::string golden;
+    for (size_t i = 0; i < angles.size(); ++i)
+        golden += std::to_string(angles[i]) + ":" + std::to_string(firstRolls[i]) + " ";
+    EXPECT_EQ(golden, "47:345 81:444 170:475 -150:139 -92:520 -31:933 ");
+}
