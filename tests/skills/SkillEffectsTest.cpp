@@ -10,6 +10,7 @@
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/Team.h"
 #include "Game/items/Weapon.h"
+#include "Game/skills/ProjectileBase.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/world/FxPak.h"
 #include "Game/world/PFxManager.h"
@@ -275,6 +276,40 @@ TEST_F(SkillEffectsTest, PetsForTheDescriptionAreReplacedAndSharedWhenTheRecordR
     skill->PreLoadPet();
     ASSERT_NE(skill->NextPet(), nullptr);
     EXPECT_EQ(owner.pets.size(), 2u);   // the old pet went back, two new came
+}
+
+TEST_F(SkillEffectsTest, ProjectilesGetTheSkillsAndItsModifiersContributionsOnlyAtALevel)
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord("Records/Test/Bolt.dbr", "Class,ProjectileBase,\n");
+    records.RegisterRecord("Records/Test/Splinter.dbr",
+                           "Class,Skill_ProjectileModifier,\nskillMaxLevel,3,\nprojectileExplosionRadius,4,\n");
+    RagDollSkill* skill = MakeSkill("explosionRadius,1,\nprojectileExplosionRadius,2,\nprojectilePiercing,10,\n"
+                                    "projectilePiercingChance,5,\nprojectileFragmentsName,Records/Test/Bolt.dbr,\n"
+                                    "projectileFragmentsLaunchNumberMin,2,\nprojectileFragmentsLaunchNumberMax,900,\n",
+                                    0);
+    auto* splinter = ObjectManager::Get().CreateObjectFromFile<Skill_ProjectileModifier>("Records/Test/Splinter.dbr");
+    ASSERT_TRUE(skill && splinter);
+    splinter->SetSkillLevel(1);
+    skill->AddModifier(splinter->GetObjectId());
+
+    auto* bolt = ObjectManager::Get().CreateObjectFromFile<ProjectileBase>("Records/Test/Bolt.dbr");
+    ASSERT_NE(bolt, nullptr);
+    skill->AddProjectileModifier(bolt);
+    EXPECT_TRUE(bolt->GetModifiers().empty());   // level 0: neither the skill nor its modifier
+
+    skill->SetSkillLevel(1);
+    skill->AddProjectileModifier(bolt);
+    ASSERT_EQ(bolt->GetModifiers().size(), 2u);
+    const ProjectileBase::ProjectileModifierStruct& own = bolt->GetModifiers()[0]->modifier;
+    EXPECT_EQ(own.skillId, skill->GetObjectId());
+    EXPECT_EQ(own.explosionRadius, 3.0f);
+    EXPECT_EQ(own.fragmentProjectile, "Records/Test/Bolt.dbr");
+    EXPECT_EQ(own.fragmentsMin, 2u);
+    EXPECT_EQ(own.fragmentsMax, SkillProfile_ProjectileModifiers::kMaxFragments);   // a careless count is held
+    EXPECT_EQ(own.piercingChance, 15.0f);
+    EXPECT_EQ(bolt->GetModifiers()[1]->modifier.skillId, splinter->GetObjectId());
+    EXPECT_EQ(bolt->GetModifiers()[1]->modifier.explosionRadius, 4.0f);
 }
 
 }  // namespace
