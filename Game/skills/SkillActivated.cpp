@@ -55,13 +55,14 @@ bool SkillActivated::ExecuteRangedAttack(Character& attacker, const WorldCoords&
     const unsigned count = profile->GetNumberOfProjectiles();
     if (count == 0)
         return false;
-    std::vector<unsigned> targets;
+    // The first shot goes at the target (or the aim point), the others at the foes
+    // within 1.0 of the aim point, then at spread points.
+    std::vector<unsigned> targets{targetId};
     if (count > 1 && gGameEngine) {
         gGameEngine->GetTargetsInRadius(attacker.GetTeam(), aimPoint, 1.0f, targets, targetId, false);
-        if (targets.size() > count - 1)
-            targets.resize(count - 1);
+        if (targets.size() > count)
+            targets.resize(count);
     }
-    targets.push_back(targetId);
     const Vec3 toAim = aimPoint - attacker.GetCoords().GetPosition();
     const float spread = std::min(toAim.LengthSquared() * 0.01f, 2.0f);
     const ObjectManager& objects = ObjectManager::Get();
