@@ -367,6 +367,10 @@ TEST_F(RagDollDeathTest, OutOfViewOrWithoutBodiesNoRagDoll)
     const float x = 100.0f - 0.5f * far->GetBoundingRadius();
     World::Get().SetCoords(far, WorldCoords(region, Coords::LookAlong({x, 0, 0}, {1, 0, 0}, {0, 1, 0})));
     EXPECT_TRUE(far->ShouldDoRagDoll());
+    // Measured where the frustum's region lies: a region further along is in view.
+    Region* beyond = World::Get().AddRegion(2, "Beyond", Vec3(150.0f, 0.0f, 0.0f));
+    World::Get().SetCoords(far, WorldCoords(beyond, Coords::LookAlong({0, 0, 0}, {1, 0, 0}, {0, 1, 0})));
+    EXPECT_TRUE(far->ShouldDoRagDoll());
 }
 
 }  // namespace GAME
