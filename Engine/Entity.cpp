@@ -111,6 +111,17 @@ void Entity::OnDestroy()
     PhysicsEngine::Get().RemoveEntity(GetObjectId());
 }
 
+void Entity::SetPhysicsType(int type)
+{
+    if (type == m_physicsType)
+        return;
+    m_physicsType = type;
+    m_physicsObject.reset();
+    CreatePhysicsObject();
+    if (m_physicsObject)
+        m_physicsObject->Start();
+}
+
 // ---- Actor ------------------------------------------------------------------------------
 
 Actor::Actor() = default;
