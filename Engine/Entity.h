@@ -280,6 +280,18 @@ public:
     const std::string& GetBaseTextureName() const { return m_baseTextureName; }
     void SetBumpTexture(const std::string& name) { m_bumpTextureName = name; }
     const std::string& GetBumpTextureName() const { return m_bumpTextureName; }
+    // ---- Own mesh ----
+    // The actor's own mesh (its record's or the look chosen for it), shown at once.
+    // SetMesh shows another mesh in its place (a garment); RestoreMesh shows the own
+    // mesh again.
+    void SetOwnMesh(const std::string& name)
+    {
+        m_ownMeshName = name;
+        m_meshName = name;
+    }
+    const std::string& GetOwnMeshName() const { return m_ownMeshName; }
+    void RestoreMesh() { m_meshName = m_ownMeshName; }
+    // ---- end of own mesh ----
 
 private:
     friend class World;
@@ -323,6 +335,7 @@ private:
     std::string m_meshName;
     std::string m_baseTextureName;
     std::string m_bumpTextureName;
+    std::string m_ownMeshName;   // own mesh
 };
 
 class Light : public Entity {

@@ -71,11 +71,11 @@ constexpr DropEntry kDropOrder[] = {
 };
 
 template <class Accumulator>
-void ContributeMonsterPak(void (AttributePak::*contribute)(Accumulator&, unsigned) const, Accumulator& accumulator,
-                          uint32_t balanceDifficulty)
+void ContributeBalancePak(const AttributePak* pak, void (AttributePak::*contribute)(Accumulator&, unsigned) const,
+                          Accumulator& accumulator, uint32_t balanceDifficulty)
 {
-    if (gGameEngine)
-        (gGameEngine->GetMonsterAttributePak().*contribute)(accumulator, balanceDifficulty);
+    if (pak)
+        (pak->*contribute)(accumulator, balanceDifficulty);
 }
 
 }  // namespace
@@ -307,7 +307,7 @@ void Monster::ChooseAlternativeLook()
     size_t i = 0;
     if (!m_meshes.empty()) {
         i = id % m_meshes.size();
-        SetMesh(m_meshes[i]);
+        SetOwnMesh(m_meshes[i]);
         if (i < m_baseTextures.size())
             SetBaseTexture(m_baseTextures[i]);
     } else if (!m_baseTextures.empty()) {
@@ -431,29 +431,38 @@ float Monster::CalculateStun(float a, float b, float c, float d) const
     return (share * 3.0f + 1000.0f) * remaining;
 }
 
+const AttributePak* Monster::GetBalanceAttributePak() const
+{
+    return gGameEngine ? &gGameEngine->GetMonsterAttributePak() : nullptr;
+}
+
 void Monster::ContributeGameBalanceCharAttributes(CharAttributeAccumulator& accumulator) const
 {
-    ContributeMonsterPak(&AttributePak::GetCharAttributes, accumulator, m_balanceDifficulty);
+    ContributeBalancePak(GetBalanceAttributePak(), &AttributePak::GetCharAttributes, accumulator, m_balanceDifficulty);
 }
 void Monster::ContributeGameBalanceSkillAttributes(SkillAttributeAccumulator& accumulator) const
 {
-    ContributeMonsterPak(&AttributePak::GetSkillAttributes, accumulator, m_balanceDifficulty);
+    ContributeBalancePak(GetBalanceAttributePak(), &AttributePak::GetSkillAttributes, accumulator, m_balanceDifficulty);
 }
 void Monster::ContributeGameBalanceDefenseAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    ContributeMonsterPak(&AttributePak::GetDefenseAttributes, accumulator, m_balanceDifficulty);
+    ContributeBalancePak(GetBalanceAttributePak(), &AttributePak::GetDefenseAttributes, accumulator,
+                         m_balanceDifficulty);
 }
 void Monster::ContributeGameBalanceOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    ContributeMonsterPak(&AttributePak::GetOffensiveDamageAttributes, accumulator, m_balanceDifficulty);
+    ContributeBalancePak(GetBalanceAttributePak(), &AttributePak::GetOffensiveDamageAttributes, accumulator,
+                         m_balanceDifficulty);
 }
 void Monster::ContributeGameBalanceOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    ContributeMonsterPak(&AttributePak::GetOffensiveModifierAttributes, accumulator, m_balanceDifficulty);
+    ContributeBalancePak(GetBalanceAttributePak(), &AttributePak::GetOffensiveModifierAttributes, accumulator,
+                         m_balanceDifficulty);
 }
 void Monster::ContributeGameBalanceRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    ContributeMonsterPak(&AttributePak::GetRetaliationAttributes, accumulator, m_balanceDifficulty);
+    ContributeBalancePak(GetBalanceAttributePak(), &AttributePak::GetRetaliationAttributes, accumulator,
+                         m_balanceDifficulty);
 }
 
 void Monster::OnGameBalanceLevel(const GameEvent_GameBalanceLevel& event)

@@ -16,6 +16,7 @@
 namespace GAME {
 
 class Actor;
+class AttributePak;
 class ControllerMonster;
 
 class Monster : public Character {
@@ -71,6 +72,10 @@ public:
     void ContributeGameBalanceOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const override;
     void ContributeGameBalanceRetaliationAttributes(CombatAttributeAccumulator& accumulator) const override;
     uint32_t GetBalanceDifficulty() const { return m_balanceDifficulty; }
+    // The game-wide attribute pack the six contributions above draw from, at the balance
+    // difficulty: the monsters' pack (null without a game engine); a pet draws from the
+    // pets' pack.
+    virtual const AttributePak* GetBalanceAttributePak() const;
     void OnGameBalanceLevel(const GameEvent_GameBalanceLevel& event);
 
     // A monster rolls what it wears, except on a network client (the server's roll

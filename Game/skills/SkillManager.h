@@ -160,6 +160,11 @@ public:
     // The object id of the skill in force loaded from that record (case and slashes ignored); 0 when
     // none is.
     uint32_t FindSkillId(const std::string& recordName) const;
+    // ---- User-interface skill list ----
+    // The object ids of the character's own skills (its buffs are not among them), in
+    // the order they were made: the skills its descriptions list.
+    const std::vector<uint32_t>& GetUISkillList() const { return m_skills; }
+    // ---- end of the user-interface skill list ----
 
     // ==== Replicas (SkillManagerReplica.cpp) =============================================
     // A character's skills and buffs copied whole, to a peer that joins or into a copy of
