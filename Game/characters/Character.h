@@ -40,6 +40,8 @@ struct Bonus;
 struct CollisionData;
 struct ProjectileInfo;
 class AnimationSet;
+class BinaryReader;
+class BinaryWriter;
 class AuraManager;
 class CharacterActionHandler;
 class CharAttributeAccumulator;
@@ -893,6 +895,22 @@ public:
     virtual void ContributeGameBalanceSkillAttributes(SkillAttributeAccumulator& accumulator) const;
     virtual void ContributeGameBalanceOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
     virtual void ContributeGameBalanceOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
+
+    // ---- level state and map entries ----
+    // The state a level keeps of the character between visits; a plain character keeps none.
+    virtual bool ShouldSaveState() const { return false; }
+    virtual void SaveState(BinaryWriter& /*writer*/) {}
+    virtual void RestoreState(BinaryReader& /*reader*/) {}
+    // One mark on the detail map: its kind, the name shown, where and which way it faces.
+    struct DetailMapEntry {
+        int kind = 0;
+        std::u16string description;
+        WorldVec3 position;
+        Vec3 direction;
+    };
+    // Appends the character's marks; a plain character has none.
+    virtual void AppendDetailMapData(std::vector<DetailMapEntry>& /*entries*/) const {}
+    // ---- end of level state and map entries ----
 
 protected:
     // True when this peer is a network client: creatures get their loot from the server.

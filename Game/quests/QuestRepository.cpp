@@ -1,6 +1,7 @@
 #include "Game/quests/QuestRepository.h"
 
 #include "Engine/Engine.h"
+#include "Game/quests/QuestActions.h"
 
 namespace GAME {
 
@@ -25,6 +26,26 @@ void QuestRepository::RecvNetMsg(const std::vector<uint32_t>& values)
 {
     gEngine->ChannelLog(LOG_INFO, gEngine->FindLogChannel(kQuestLogChannel),
                         "QuestRepository: message received (%zu words)", values.size());
+}
+
+void QuestRepository::AddAction(std::unique_ptr<QuestAction> action)
+{
+    if (!action)
+        return;
+    for (std::unique_ptr<QuestAction>& held : m_actions)
+        if (held->GetId() == action->GetId()) {
+            held = std::move(action);
+            return;
+        }
+    m_actions.push_back(std::move(action));
+}
+
+QuestAction* QuestRepository::FindActionById(uint32_t id) const
+{
+    for (const std::unique_ptr<QuestAction>& action : m_actions)
+        if (action->GetId() == id)
+            return action.get();
+    return nullptr;
 }
 
 }  // namespace GAME
