@@ -713,8 +713,9 @@ public:
     void SetPathMass(float mass) { m_pathMass = mass; }
     // Twice the mass while the character stands (Move and Walk move it).
     float GetPathMass() const;
-    float GetMinRotationSpeed() const { return m_minRotationSpeed; }
-    float GetMaxRotationSpeed() const { return m_maxRotationSpeed; }
+    // Turning speeds in radians per second; kinds may tie them to their motion.
+    virtual float GetMinRotationSpeed() const { return m_minRotationSpeed; }
+    virtual float GetMaxRotationSpeed() const { return m_maxRotationSpeed; }
     void SetSpawnPoint(const WorldCoords& coords) { m_spawnPoint = coords; }
     const WorldCoords& GetSpawnPoint() const { return m_spawnPoint; }
     // Read and cleared.

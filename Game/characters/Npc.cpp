@@ -575,6 +575,20 @@ float Npc::GetDistanceToPlayer() const
     return (player->GetCoords().GetPosition().ToWorldSpace() - GetCoords().GetPosition().ToWorldSpace()).Length();
 }
 
+float Npc::GetMinRotationSpeed() const
+{
+    if (GetPathGenerationStyle() != CharacterPathGenerationStyle::Sheep)
+        return Character::GetMinRotationSpeed();
+    return GetMotion().Length() * 0.25f * 3.0f;
+}
+
+float Npc::GetMaxRotationSpeed() const
+{
+    if (GetPathGenerationStyle() != CharacterPathGenerationStyle::Sheep)
+        return Character::GetMaxRotationSpeed();
+    return GetMotion().Length() * 0.25f * 9.0f;
+}
+
 bool Npc::IncludeInMap() const
 {
     return m_includeInMap && GetVisibility();

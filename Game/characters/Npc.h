@@ -61,6 +61,9 @@ public:
     bool ShouldLoadLoot() const override { return !IsOnNetworkClient(); }
     bool IsOfInterest() const override;
     bool WillYouChat(uint32_t otherId) override;
+    // A character that paths like a sheep turns as fast as it moves.
+    float GetMinRotationSpeed() const override;
+    float GetMaxRotationSpeed() const override;
     void AppendDetailMapData(std::vector<DetailMapEntry>& entries) const override;
 
     // ---- Level state and replication ------------------------------------------------

@@ -28,15 +28,16 @@ void QuestRepository::RecvNetMsg(const std::vector<uint32_t>& values)
                         "QuestRepository: message received (%zu words)", values.size());
 }
 
+// Characters keep pointers to the actions they show, so an action once added stays: a
+// second action with a held id is logged and dropped rather than freeing the first.
 void QuestRepository::AddAction(std::unique_ptr<QuestAction> action)
 {
     if (!action)
         return;
-    for (std::unique_ptr<QuestAction>& held : m_actions)
-        if (held->GetId() == action->GetId()) {
-            held = std::move(action);
-            return;
-        }
+    if (FindActionById(action->GetId())) {
+        gEngine->Log(LOG_WARNING, "QuestRepository: a second action with id %u is ignored", action->GetId());
+        return;
+    }
     m_actions.push_back(std::move(action));
 }
 

@@ -23,10 +23,12 @@ public:
     void RecvConditionSet(const std::vector<uint32_t>& values);
     void RecvNetMsg(const std::vector<uint32_t>& values);
 
-    // The quests' actions, owned here; an id already held replaces the older action.
+    // The quests' actions, owned here for the whole game; an id already held keeps its
+    // first action (the second is logged and dropped).
     void AddAction(std::unique_ptr<QuestAction> action);
     // Null when no action has the id (a save made with another quest file).
     QuestAction* FindActionById(uint32_t id) const;
+    // A new game: no character may still show one of the actions.
     void ClearActions() { m_actions.clear(); }
     // While enabled, actions the quests delay until a conversation run at once.
     void EnableDelayedActions(bool enabled) { m_delayedActionsEnabled = enabled; }

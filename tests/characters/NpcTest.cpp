@@ -165,6 +165,16 @@ TEST_F(NpcTest, AttractionTimes)
     EXPECT_FALSE(plain->CanBeAttracted());
 }
 
+TEST_F(NpcTest, ASheepTurnsAsFastAsItMoves)
+{
+    Npc* sheep = Make<Npc>("pathGenerationStyle,Sheep,\nminRotationSpeed,5,\n", "Npc");
+    Npc* plain = Make<Npc>("minRotationSpeed,5,\nmaxRotationSpeed,7,\n", "Npc");
+    EXPECT_FLOAT_EQ(sheep->GetMinRotationSpeed(), 0.0f);   // standing still
+    EXPECT_FLOAT_EQ(sheep->GetMaxRotationSpeed(), 0.0f);
+    EXPECT_FLOAT_EQ(plain->GetMinRotationSpeed(), 5.0f);
+    EXPECT_FLOAT_EQ(plain->GetMaxRotationSpeed(), 7.0f);
+}
+
 // ---- Dialogs, marks and conversation ----------------------------------------------------------
 
 TEST_F(NpcTest, ADialogShowsTheQuestionMarkAndAnUnspawnableOneRemovesIt)
@@ -224,6 +234,27 @@ TEST_F(NpcTest, ConversingShowsTheDialogAndItsTimerEndsIt)
     EXPECT_TRUE(QuestRepository::Get()->AreDelayedActionsEnabled());
 }
 
+TEST_F(NpcTest, AnEngagedCharacterHandsOutItsItemAndMarksTheMap)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/Gift.dbr", "Class,ItemEquipment,\n");
+    Player* player = Place(MakeMainPlayer(), 2.0f);
+    Npc* npc = MakeNpc("IncludeInMap,1,\n");
+    npc->SetDispenseItem(player->GetObjectId(), "Records/Test/Gift.dbr");
+    const size_t before = World::Get().GetEntityCount();
+    npc->OnPlayerInteract(kMainPlayerId + 1, false, false);   // registered for another player
+    EXPECT_EQ(World::Get().GetEntityCount(), before);
+    npc->OnPlayerInteract(player->GetObjectId(), false, false);
+    EXPECT_EQ(World::Get().GetEntityCount(), before + 1);
+
+    std::vector<Character::DetailMapEntry> entries;
+    npc->AppendDetailMapData(entries);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].kind, 2);
+    npc->SetVisibility(false);
+    npc->AppendDetailMapData(entries);
+    EXPECT_EQ(entries.size(), 1u);
+}
+
 TEST_F(NpcTest, IlluminationMarksByKind)
 {
     MakeMainPlayer();
@@ -256,6 +287,11 @@ TEST_F(NpcTest, RestoringTheInteractionStateRunsSavedActionsAndSkipsUnknownIds)
     EXPECT_EQ(npc->GetPendingIllumination(), QuestRepository::Get()->FindActionById(5));
     EXPECT_EQ(npc->GetPendingDialog(), nullptr);
     EXPECT_TRUE(Logged("saved dialog action 77"));
+
+    // The character keeps pointing at action 5: a second action of that id never frees it.
+    QuestRepository::Get()->AddAction(std::make_unique<Action_IlluminateNpc>(5, npc->GetObjectName(), 2));
+    EXPECT_EQ(npc->GetPendingIllumination(), QuestRepository::Get()->FindActionById(5));
+    EXPECT_EQ(npc->GetPendingIllumination()->GetKind(), 1);
 }
 
 // ---- Level state and replication ---------------------------------------------------------------
