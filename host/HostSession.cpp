@@ -3,6 +3,7 @@
 #include "host/HostSession.h"
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
+#include "host/HostQuestGiver.h"
 #include "host/HostSave.h"
 
 #include <cctype>
@@ -19,6 +20,7 @@
 #include "Game/core/GameEvents.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/GameUIInterface.h"
+#include "Game/quests/DialogPak.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/network/GoldBonusPartyPackets.h"
 #include "Game/network/PlayerRosterPackets.h"
@@ -60,6 +62,22 @@ public:
         std::printf("ui: back up game\n");
         return true;
     }
+    bool ShowNpcDialog(DialogPak* pak, uint32_t playerId, uint32_t npcId) override
+    {
+        std::printf("ui: dialog %s (%.1f s) shown to player %u by character %u\n", pak->GetObjectName().c_str(),
+                    pak->GetLength(), playerId, npcId);
+        m_shown = pak;
+        return true;
+    }
+    bool IsShowingNpcDialog(const DialogPak* pak) const override { return pak && pak == m_shown; }
+    void CloseNpcDialog(DialogPak* pak) override
+    {
+        std::printf("ui: dialog %s closed\n", pak->GetObjectName().c_str());
+        m_shown = nullptr;
+    }
+
+private:
+    const DialogPak* m_shown = nullptr;
 };
 
 void AnswerDialogs(GameEngine& engine, int frame, bool answerYes)
@@ -237,6 +255,9 @@ extern "C" int GameHostRun(const HostOptions* options)
     auto previousObserver = EventManager::Get().SetSendObserver([&frame](const GameEvent& event, const Name& name) {
         if (const auto* unlock = dynamic_cast<const GameEvent_TutorialUnlock*>(&event))
             std::printf("frame %d: event %s (page %u)\n", frame, name.c_str(), unlock->page);
+        else if (const auto* talk = dynamic_cast<const GameEvent_ConversationBegin*>(&event))
+            std::printf("frame %d: event %s (%s, player %u)\n", frame, name.c_str(), talk->npcName.c_str(),
+                        talk->playerId);
         else
             std::printf("frame %d: event %s\n", frame, name.c_str());
     });
@@ -267,6 +288,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     RecordingTransport transport;
     ConnectionManager::Get().SetTransport(&transport);
     HostFight fight;
+    HostQuestGiver questGiver;
     Companion companion(engine, transport);
     const bool fighting = fight.Start();
     // The game is about to run: the characters read what they read at the start (the
@@ -279,6 +301,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         companion.Join();
         PrintRoster(engine);
     }
+    const bool questGiving = fighting && questGiver.Start(fight.GetPlayerId());
     PrintSent(transport, 0);
     for (frame = 1; frame <= options->frames; ++frame) {
         if (frame == kInvitationFrame && engine.GetPlayerId() != 0)
@@ -286,9 +309,13 @@ extern "C" int GameHostRun(const HostOptions* options)
         engine.Update(options->stepMs);
         if (fighting)
             fight.Update(frame, options->stepMs);
+        if (questGiving)
+            questGiver.Update(frame);
         gEngine->UpdateFrame(options->stepMs);
         if (fighting)
             fight.AfterFrame(frame);
+        if (questGiving)
+            questGiver.AfterFrame(frame);
         PrintMailbox(engine, frame);
         PrintPartyAnswers(engine, frame);
         AnswerDialogs(engine, frame, options->answerYes);

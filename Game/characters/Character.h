@@ -40,6 +40,8 @@ struct Bonus;
 struct CollisionData;
 struct ProjectileInfo;
 class AnimationSet;
+class BinaryReader;
+class BinaryWriter;
 class AuraManager;
 class CharacterActionHandler;
 class CharAttributeAccumulator;
@@ -722,8 +724,9 @@ public:
     void SetPathMass(float mass) { m_pathMass = mass; }
     // Twice the mass while the character stands (Move and Walk move it).
     float GetPathMass() const;
-    float GetMinRotationSpeed() const { return m_minRotationSpeed; }
-    float GetMaxRotationSpeed() const { return m_maxRotationSpeed; }
+    // Turning speeds in radians per second; kinds may tie them to their motion.
+    virtual float GetMinRotationSpeed() const { return m_minRotationSpeed; }
+    virtual float GetMaxRotationSpeed() const { return m_maxRotationSpeed; }
     void SetSpawnPoint(const WorldCoords& coords) { m_spawnPoint = coords; }
     const WorldCoords& GetSpawnPoint() const { return m_spawnPoint; }
     // Read and cleared.
@@ -904,6 +907,22 @@ public:
     virtual void ContributeGameBalanceSkillAttributes(SkillAttributeAccumulator& accumulator) const;
     virtual void ContributeGameBalanceOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
     virtual void ContributeGameBalanceOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
+
+    // ---- level state and map entries ----
+    // The state a level keeps of the character between visits; a plain character keeps none.
+    virtual bool ShouldSaveState() const { return false; }
+    virtual void SaveState(BinaryWriter& /*writer*/) {}
+    virtual void RestoreState(BinaryReader& /*reader*/) {}
+    // One mark on the detail map: its kind, the name shown, where and which way it faces.
+    struct DetailMapEntry {
+        int kind = 0;
+        std::u16string description;
+        WorldVec3 position;
+        Vec3 direction;
+    };
+    // Appends the character's marks; a plain character has none.
+    virtual void AppendDetailMapData(std::vector<DetailMapEntry>& /*entries*/) const {}
+    // ---- end of level state and map entries ----
 
 protected:
     // True when this peer is a network client: creatures get their loot from the server.

@@ -434,7 +434,8 @@ void Character::RotateTowards(int elapsedMs, const Vec3& direction, WorldCoords&
             facing = wanted;
         } else {
             const float c = std::clamp(Dot(facing, wanted), -1.0f, 1.0f);
-            const float speed = m_maxRotationSpeed + (m_minRotationSpeed - m_maxRotationSpeed) * (c + 1.0f) * 0.5f;
+            const float fastest = GetMaxRotationSpeed();
+            const float speed = fastest + (GetMinRotationSpeed() - fastest) * (c + 1.0f) * 0.5f;
             const float step = speed * static_cast<float>(elapsedMs) * 0.001f;
             if (std::acos(c) <= step) {
                 facing = wanted;

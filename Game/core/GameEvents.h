@@ -95,4 +95,16 @@ struct GameEvent_GotToken : GameEvent {
     std::string tokenName;
 };
 
+// ---- conversations ----
+// A player started talking to a non-player character.
+struct GameEvent_ConversationBegin : GameEvent {
+    std::string npcName;
+    uint32_t playerId = 0;
+};
+// A non-player character was alerted by another character.
+struct GameEvent_ConversationAlert : GameEvent {
+    uint32_t npcId = 0;
+};
+// ---- end of conversations ----
+
 }  // namespace GAME

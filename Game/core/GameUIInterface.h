@@ -8,6 +8,8 @@
 
 namespace GAME {
 
+class DialogPak;
+
 class GameUIInterface {
 public:
     virtual ~GameUIInterface() = default;
@@ -17,6 +19,15 @@ public:
     virtual bool SaveGame() = 0;
     virtual bool SaveQuest(bool flag) = 0;
     virtual bool BackupGame() = 0;
+
+    // ---- dialogs of non-player characters ----
+    // Shows a character's dialog pak to a player. Answers false when the dialog waits to be
+    // shown later; the quests' delayed actions then stay enabled until it is.
+    virtual bool ShowNpcDialog(DialogPak* /*pak*/, uint32_t /*playerId*/, uint32_t /*npcId*/) { return true; }
+    // Whether that pak is the one on screen, and closing it (the UI lets go of it).
+    virtual bool IsShowingNpcDialog(const DialogPak* /*pak*/) const { return false; }
+    virtual void CloseNpcDialog(DialogPak* /*pak*/) {}
+    // ---- end of dialogs of non-player characters ----
 };
 
 }  // namespace GAME
