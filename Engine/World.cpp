@@ -355,15 +355,16 @@ void World::GetAllIntersections(std::vector<RayIntersection>& out, const WorldVe
         return;
     const Vec3 start = origin.ToWorldSpace();
     const size_t first = out.size();
+    const Vec3 unit = direction.Unit();
     const auto test = [&](size_t i) {
         const Sphere bounds{m_bounds[i].center, m_bounds[i].radius};
-        const float distance = bounds.IntersectRay(start, direction);
+        const float distance = bounds.IntersectUnitRay(start, unit);
         if (distance <= length)
             out.push_back({m_entities[i], distance});
     };
     // A hit lies on the segment from the start along the unit direction up to the
     // length, so each sphere hit reaches that segment's columns.
-    const Vec3 end = start + direction.Unit() * std::max(length, 0.0f);
+    const Vec3 end = start + unit * std::max(length, 0.0f);
     if (GatherCandidates(std::min(start.x, end.x), std::max(start.x, end.x), std::min(start.z, end.z),
                          std::max(start.z, end.z))) {
         for (size_t i : m_candidates)

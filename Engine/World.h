@@ -284,8 +284,8 @@ private:
     // kMaxIndexedRadius) covers, in the world's order, and tests them as the brute-force
     // walk would; one that covers more than kMaxQueryCells cells, or is not a finite
     // number, walks everything. So the answers and their order never change.
-    static constexpr float kCellSize = 4.0f;
-    static constexpr float kMaxIndexedRadius = 2.0f;
+    static constexpr float kCellSize = 3.0f;
+    static constexpr float kMaxIndexedRadius = 1.0f;
     static constexpr float kMaxIndexedCoordinate = 1.0e6f;
     static constexpr int64_t kMaxQueryCells = 4096;
     using CellKey = uint64_t;
