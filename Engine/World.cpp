@@ -106,7 +106,7 @@ void World::IndexInsert(size_t index)
 {
     const CellKey key = CellOf(m_bounds[index]);
     m_cellOf[index] = key;
-    m_cells[key].push_back(m_entities[index]);
+    m_cells[key].push_back({m_entities[index], m_bounds[index]});
 }
 
 void World::IndexRemove(size_t index)
@@ -114,8 +114,9 @@ void World::IndexRemove(size_t index)
     const auto found = m_cells.find(m_cellOf[index]);
     if (found == m_cells.end())
         return;
-    std::vector<Entity*>& cell = found->second;
-    const auto at = std::find(cell.begin(), cell.end(), m_entities[index]);
+    std::vector<CellEntry>& cell = found->second;
+    const Entity* entity = m_entities[index];
+    const auto at = std::find_if(cell.begin(), cell.end(), [entity](const CellEntry& e) { return e.entity == entity; });
     if (at != cell.end()) {
         *at = cell.back();
         cell.pop_back();
@@ -124,13 +125,24 @@ void World::IndexRemove(size_t index)
 
 void World::IndexUpdate(size_t index)
 {
-    if (CellOf(m_bounds[index]) == m_cellOf[index])
+    if (CellOf(m_bounds[index]) != m_cellOf[index]) {
+        IndexRemove(index);
+        IndexInsert(index);
         return;
-    IndexRemove(index);
-    IndexInsert(index);
+    }
+    const auto found = m_cells.find(m_cellOf[index]);
+    if (found == m_cells.end())
+        return;
+    const Entity* entity = m_entities[index];
+    for (CellEntry& entry : found->second)
+        if (entry.entity == entity) {
+            entry.bounds = m_bounds[index];
+            return;
+        }
 }
 
-bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ) const
+template <class Test>
+bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test) const
 {
     m_candidates.clear();
     minX -= kMaxIndexedRadius;
@@ -149,12 +161,13 @@ bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ) con
     const int64_t cells = (x1 - x0 + 1) * (z1 - z0 + 1);
     if (cells > kMaxQueryCells || cells > static_cast<int64_t>(m_cells.size()) * 4 + 16)
         return false;
-    const auto take = [this](CellKey key) {
+    const auto take = [&](CellKey key) {
         const auto found = m_cells.find(key);
         if (found == m_cells.end())
             return;
-        for (const Entity* entity : found->second)
-            m_candidates.push_back(entity->m_worldIndex);
+        for (const CellEntry& entry : found->second)
+            if (test(entry.bounds))
+                m_candidates.push_back(entry.entity->m_worldIndex);
     };
     for (int64_t x = x0; x <= x1; ++x)
         for (int64_t z = z0; z <= z1; ++z)
@@ -267,20 +280,21 @@ void World::GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region,
     if (!region)
         return;
     const Vec3 center = region->GetOffset() + sphere.center;
-    const auto test = [&](size_t i) {
-        const float reach = sphere.radius + m_bounds[i].radius;
-        const Vec3 between = m_bounds[i].center - center;
-        if (reach >= 0.0f && between.LengthSquared() <= reach * reach && IsListed(m_entities[i], type))
-            out.push_back(m_entities[i]);
+    const auto meets = [&](const EntityBounds& bounds) {
+        const float reach = sphere.radius + bounds.radius;
+        const Vec3 between = bounds.center - center;
+        return reach >= 0.0f && between.LengthSquared() <= reach * reach;
     };
     const float r = std::fabs(sphere.radius);
-    if (GatherCandidates(center.x - r, center.x + r, center.z - r, center.z + r)) {
+    if (GatherCandidates(center.x - r, center.x + r, center.z - r, center.z + r, meets)) {
         for (size_t i : m_candidates)
-            test(i);
+            if (IsListed(m_entities[i], type))
+                out.push_back(m_entities[i]);
         return;
     }
     for (size_t i = 0; i < m_bounds.size(); ++i)
-        test(i);
+        if (meets(m_bounds[i]) && IsListed(m_entities[i], type))
+            out.push_back(m_entities[i]);
 }
 
 void World::GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, const OBBox& box,
@@ -308,29 +322,29 @@ void World::GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, co
     if (xAxis == Vec3{1, 0, 0} && yAxis == Vec3{0, 1, 0} && zAxis == Vec3{0, 0, 1}) {
         // An axis-aligned box (what most searches ask): the distances along the axes are
         // the coordinates themselves.
-        const auto test = [&](size_t i) {
-            const Vec3 relative = bounds[i].center - center;
-            const float squaredRadius = bounds[i].radius * bounds[i].radius;
+        const auto meets = [&](const EntityBounds& entity) {
+            const Vec3 relative = entity.center - center;
+            const float squaredRadius = entity.radius * entity.radius;
             const float outX = outside(relative.x, extents.x);
             if (outX * outX > squaredRadius)
-                return;
+                return false;
             const float outZ = outside(relative.z, extents.z);
             if (outZ * outZ > squaredRadius)
-                return;
+                return false;
             const float outY = outside(relative.y, extents.y);
-            if (Vec3(outX, outY, outZ).LengthSquared() <= squaredRadius)
-                take(i);
+            return Vec3(outX, outY, outZ).LengthSquared() <= squaredRadius;
         };
         // Half sizes below 0 are left to the walk over everything.
         if (extents.x >= 0.0f && extents.z >= 0.0f &&
             GatherCandidates(center.x - extents.x, center.x + extents.x, center.z - extents.z,
-                             center.z + extents.z)) {
+                             center.z + extents.z, meets)) {
             for (size_t i : m_candidates)
-                test(i);
+                take(i);
             return;
         }
         for (size_t i = 0; i < count; ++i)
-            test(i);
+            if (meets(bounds[i]))
+                take(i);
         return;
     }
     for (size_t i = 0; i < count; ++i) {
@@ -356,9 +370,11 @@ void World::GetAllIntersections(std::vector<RayIntersection>& out, const WorldVe
     const Vec3 start = origin.ToWorldSpace();
     const size_t first = out.size();
     const Vec3 unit = direction.Unit();
+    const auto distanceTo = [&](const EntityBounds& bounds) {
+        return Sphere{bounds.center, bounds.radius}.IntersectUnitRay(start, unit);
+    };
     const auto test = [&](size_t i) {
-        const Sphere bounds{m_bounds[i].center, m_bounds[i].radius};
-        const float distance = bounds.IntersectUnitRay(start, unit);
+        const float distance = distanceTo(m_bounds[i]);
         if (distance <= length)
             out.push_back({m_entities[i], distance});
     };
@@ -366,7 +382,8 @@ void World::GetAllIntersections(std::vector<RayIntersection>& out, const WorldVe
     // length, so each sphere hit reaches that segment's columns.
     const Vec3 end = start + unit * std::max(length, 0.0f);
     if (GatherCandidates(std::min(start.x, end.x), std::max(start.x, end.x), std::min(start.z, end.z),
-                         std::max(start.z, end.z))) {
+                         std::max(start.z, end.z),
+                         [&](const EntityBounds& bounds) { return distanceTo(bounds) <= length; })) {
         for (size_t i : m_candidates)
             test(i);
     } else {

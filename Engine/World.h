@@ -295,11 +295,18 @@ private:
     void IndexRemove(size_t index);
     // Re-files the entity at the index after its bounds changed.
     void IndexUpdate(size_t index);
-    // The indices of the entities that may lie within the world-space columns from
-    // (minX, minZ) to (maxX, maxZ) grown by kMaxIndexedRadius, ascending; false when the
-    // query must walk everything.
-    bool GatherCandidates(float minX, float maxX, float minZ, float maxZ) const;
-    std::unordered_map<CellKey, std::vector<Entity*>> m_cells;
+    // The indices of the entities within the world-space columns from (minX, minZ) to
+    // (maxX, maxZ) grown by kMaxIndexedRadius whose bounds pass `test` (the query's own
+    // test, run on the cell's copy of the bounds), ascending; false when the query must
+    // walk everything.
+    template <class Test>
+    bool GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test) const;
+    // A cell keeps a copy of its entities' bounds, so a query reads only the cells.
+    struct CellEntry {
+        Entity* entity;
+        EntityBounds bounds;
+    };
+    std::unordered_map<CellKey, std::vector<CellEntry>> m_cells;
     std::vector<CellKey> m_cellOf;   // m_cellOf[i] is the cell of m_entities[i]
     mutable std::vector<size_t> m_candidates;   // the last gathering's answer
     // ---- end spatial index ----
