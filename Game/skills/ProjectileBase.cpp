@@ -112,7 +112,7 @@ ProjectileBase::~ProjectileBase()
             objects.DestroyObjectEx(sound, "ProjectileBase", __LINE__);
         id = 0;
     }
-    for (uint32_t* id : {&m_impactFxPreload, &m_explodingImpactFxPreload, &m_flightFx}) {
+    for (uint32_t* id : {&m_impactFxPreload, &m_explodingImpactFxPreload}) {
         if (Object* effect = objects.GetObject(*id))
             objects.DestroyObjectEx(effect, "ProjectileBase", __LINE__);
         *id = 0;
@@ -153,12 +153,7 @@ void ProjectileBase::Load(const LoadTable& table)
     }
     m_weaponTrailName = table.GetString("projectileWeaponTrail", "");
     m_flightFxName = table.GetString("projectileFlightFX", "");
-    if (Object* old = objects.GetObject(m_flightFx))
-        objects.DestroyObjectEx(old, "ProjectileBase", __LINE__);
-    m_flightFx = 0;
-    if (!m_flightFxName.empty())
-        if (const EffectEntity* effect = objects.CreateObjectFromFile<EffectEntity>(m_flightFxName))
-            m_flightFx = effect->GetObjectId();
+    m_flightFx.LoadFX(m_flightFxName);
     m_impactFxName = table.GetString("projectileImpactFX", "");
     m_explodingImpactFxName = table.GetString("projectileExplodingImpactFX", "");
     // The impact effects are made here only to be preloaded; each impact makes its own.
@@ -188,9 +183,10 @@ void ProjectileBase::PreLoad(bool preloadNow)
         if (SoundPak* sound = Sound(static_cast<SoundIndex>(i)))
             sound->PreLoad(preloadNow);
     ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : {m_impactFxPreload, m_explodingImpactFxPreload, m_flightFx})
+    for (uint32_t id : {m_impactFxPreload, m_explodingImpactFxPreload})
         if (Object* effect = objects.GetObject(id))
             effect->PreLoad(preloadNow);
+    m_flightFx.PreLoad();
 }
 
 float ProjectileBase::GetRecordTotalSpeed(const std::string& recordName)
@@ -419,22 +415,19 @@ void ProjectileBase::MoveTrajectory(const WorldVec3& target, float angleRadians,
 
 // ---- effects and sounds -----------------------------------------------------------------
 
-EffectEntity* ProjectileBase::GetFlightFx() const { return ObjectManager::Get().GetObject<EffectEntity>(m_flightFx); }
+EffectEntity* ProjectileBase::GetFlightFx() const { return m_flightFx.GetEffect(); }
 
 void ProjectileBase::StartFlightFx()
 {
-    EffectEntity* effect = GetFlightFx();
-    if (!effect)
-        return;
-    if (!effect->IsAttachedTo(this))
+    // The effect rides on the projectile until it is released.
+    if (EffectEntity* effect = GetFlightFx(); effect && !effect->IsAttachedTo(this))
         Attach(effect, Coords(), Name());
-    effect->StartEmitting();
+    m_flightFx.StartFx();
 }
 
 void ProjectileBase::StopFlightFx()
 {
-    if (EffectEntity* effect = GetFlightFx())
-        effect->StopEmitting();
+    m_flightFx.StopFx();
 }
 
 bool ProjectileBase::IsFlightFxRunning() const
@@ -550,16 +543,11 @@ void ProjectileBase::DeleteProjectile()
         return;
     m_deleted = true;
     ObjectManager& objects = ObjectManager::Get();
-    // The flight effect is left where the projectile ends, to fade out on its own.
-    if (EffectEntity* effect = GetFlightFx()) {
-        Detach(effect);
-        m_flightFx = 0;
-        Coords place;
-        place.origin = GetCoords().GetRegionCoords().origin;
-        effect->StopEmitting();
-        if (!effect->AddToWorld(WorldCoords(GetRegion(), place), true))
-            objects.DestroyObjectEx(effect, "ProjectileBase", __LINE__);
-    }
+    // A flight effect still showing is left where the projectile ends, to fade out on its
+    // own; one that has stopped is destroyed.
+    Coords place;
+    place.origin = GetCoords().GetRegionCoords().origin;
+    m_flightFx.ReleaseFx(WorldCoords(GetRegion(), place));
     World::Get().RemoveEntity(this);
     objects.DestroyObjectEx(this, "ProjectileBase", __LINE__);
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Engine/Entity.h"
+#include "Game/world/SpecialFX.h"
 #include "Game/core/Team.h"
 #include "Game/core/foundation/RandomUniform.h"
 
@@ -259,7 +260,7 @@ private:
     std::unique_ptr<AnimationSingle> m_flightAnimation;
     int m_animationState = kAnimationNone;
     std::string m_flightFxName;
-    uint32_t m_flightFx = 0;   // owned until released into the world
+    SpecialFX m_flightFx;   // owned until released into the world
     std::string m_impactFxName;
     std::string m_explodingImpactFxName;
     uint32_t m_impactFxPreload = 0;

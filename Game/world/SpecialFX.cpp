@@ -7,39 +7,45 @@ namespace GAME {
 
 SpecialFX::~SpecialFX() { Destroy(); }
 
+EffectEntity* SpecialFX::GetEffect() const { return ObjectManager::Get().GetObject<EffectEntity>(m_effectId); }
+
 void SpecialFX::Destroy()
 {
-    if (m_effect) {
-        ObjectManager::Get().DestroyObjectEx(m_effect, "SpecialFX", __LINE__);
-        m_effect = nullptr;
-    }
+    if (EffectEntity* effect = GetEffect())
+        ObjectManager::Get().DestroyObjectEx(effect, "SpecialFX", __LINE__);
+    m_effectId = 0;
 }
 
 void SpecialFX::LoadFX(const std::string& recordName)
 {
     Destroy();
-    if (!recordName.empty())
-        m_effect = ObjectManager::Get().CreateObjectFromFile<EffectEntity>(recordName);
+    if (recordName.empty())
+        return;
+    if (EffectEntity* effect = ObjectManager::Get().CreateObjectFromFile<EffectEntity>(recordName))
+        m_effectId = effect->GetObjectId();
 }
 
 void SpecialFX::StartFx()
 {
-    if (m_effect)
-        m_effect->StartEmitting();
+    if (EffectEntity* effect = GetEffect())
+        effect->StartEmitting();
 }
 
 void SpecialFX::StopFx()
 {
-    if (m_effect)
-        m_effect->StopEmitting();
+    if (EffectEntity* effect = GetEffect())
+        effect->StopEmitting();
 }
 
 void SpecialFX::ReleaseFx(const WorldCoords& coords)
 {
-    if (!m_effect)
+    EffectEntity* effect = GetEffect();
+    if (!effect)
         return;
-    if (m_effect->HasActiveParticles() && m_effect->AddToWorld(coords, true)) {
-        m_effect = nullptr;
+    if (Entity* parent = effect->GetAttachParent())
+        parent->Detach(effect);
+    if (effect->HasActiveParticles() && effect->AddToWorld(coords, true)) {
+        m_effectId = 0;
         return;
     }
     Destroy();
@@ -47,8 +53,8 @@ void SpecialFX::ReleaseFx(const WorldCoords& coords)
 
 void SpecialFX::PreLoad()
 {
-    if (m_effect)
-        m_effect->PreLoad(true);
+    if (EffectEntity* effect = GetEffect())
+        effect->PreLoad(true);
 }
 
 }  // namespace GAME

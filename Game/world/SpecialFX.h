@@ -3,6 +3,7 @@
 // in the world to die out on its own or destroyed with it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace GAME {
@@ -28,12 +29,14 @@ public:
     void ReleaseFx(const WorldCoords& coords);
     void PreLoad();
 
-    EffectEntity* GetEffect() const { return m_effect; }
+    // The effect held; null when none is (or it was destroyed from elsewhere, as a
+    // shutdown that destroys every object does).
+    EffectEntity* GetEffect() const;
 
 private:
     void Destroy();
 
-    EffectEntity* m_effect = nullptr;   // owned until released
+    uint32_t m_effectId = 0;   // owned until released; kept by id so it never dangles
 };
 
 }  // namespace GAME
