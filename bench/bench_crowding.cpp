@@ -2,6 +2,7 @@
 // the camera sees, standing on a grid 1.6 apart (none touching) with four pairs pushed
 // into each other before every call: the pair loop sees the whole crowd and a few
 // overlaps to resolve, as in a fight. The overlaps are laid again between calls, untimed.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,7 @@ public:
         // Looking level along -z from 10 behind the origin.
         m_camera.SetTarget(WorldVec3(m_region, Vec3(0.0f, 0.0f, 0.0f)));
         m_camera.SetCameraPitch(0.0f);
+        m_camera.SetCameraYaw(0.0f);
         m_camera.SetCameraDistance(10.0f);
         m_camera.Update();
     }
@@ -72,6 +74,8 @@ public:
         m_camera.GetFrustum(frustum, Viewport{});
         std::vector<Entity*> seen;
         World::Get().GetEntitiesInFrustum(seen, frustum, EntityList_Dynamic);
+        if (static_cast<int>(m_characters.size()) != count || static_cast<int>(seen.size()) != count)
+            std::fprintf(stderr, "made %zu, seen %zu of %d\n", m_characters.size(), seen.size(), count);
         return static_cast<int>(m_characters.size()) == count && static_cast<int>(seen.size()) == count;
     }
 
