@@ -15,6 +15,7 @@
 #include "Engine/Localization.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
+#include "Game/characters/InterpenetrationManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/GameEngineNetworkInterface.h"
@@ -280,6 +281,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         PrintRoster(engine);
     }
     PrintSent(transport, 0);
+    InterpenetrationManager crowding;
     for (frame = 1; frame <= options->frames; ++frame) {
         if (frame == kInvitationFrame && engine.GetPlayerId() != 0)
             companion.Invite();
@@ -287,6 +289,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (fighting)
             fight.Update(frame, options->stepMs);
         gEngine->UpdateFrame(options->stepMs);
+        // Characters that walked into each other this frame are pushed apart in view.
+        crowding.FixupCharacterCollisions(engine.GetCamera());
         if (fighting)
             fight.AfterFrame(frame);
         PrintMailbox(engine, frame);
