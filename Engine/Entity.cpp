@@ -111,6 +111,10 @@ void Entity::DetachAll()
         Detach(m_attached.back().entity);
 }
 
+bool Entity::GetShaderParam(const Name&, unsigned, unsigned, float&) const { return false; }
+
+bool Entity::GetShaderParamFloat4(const Name&, unsigned, unsigned, float*) const { return false; }
+
 void Entity::OnDestroy()
 {
     Object::OnDestroy();

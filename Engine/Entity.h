@@ -56,6 +56,14 @@ public:
     // What the physics engine moves the entity as; null when the kind makes none.
     PhysicsObject* GetPhysicsObject() const { return m_physicsObject.get(); }
 
+    // ---- shader parameters ----
+    // What the renderer asks of an entity for a named parameter of its shader (one float,
+    // or four), for the mesh and pass given; false, with nothing written, for a parameter
+    // the entity does not drive (every one at this level).
+    virtual bool GetShaderParam(const Name& name, unsigned mesh, unsigned pass, float& out) const;
+    virtual bool GetShaderParamFloat4(const Name& name, unsigned mesh, unsigned pass, float* out) const;
+    // ---- end shader parameters ----
+
     // ---- actor physics ----
     // The body the physics step (PhysicsEngine::Step) moves: an entity of physics type
     // kPhysicsTypeDynamic in the world, while its simulation is enabled. The velocities

@@ -73,6 +73,9 @@ void GraphicsAnim::SetValues(int length, int frameRate, float speed, float motio
 //   motionSpeed,<units/s>,    0 to kMaxMotionSpeed; 0 when absent
 //   event,<frame>,<name>,     an event fired at that frame (0 to length - 1); at most
 //                             kMaxEvents, names at most kMaxEventNameLength characters
+//   ragDollEffectType,<word>, ragDollDirection,<word>, ragDollPush,<word>,
+//   ragDollElevation,<word>,  how a body this animation kills falls (words at most
+//                             kMaxEventNameLength characters; empty when absent)
 // A line that breaks these rules is logged with its line number and skipped; the file
 // still loads when it has a usable length.
 bool GraphicsAnim::Parse(const char* text, size_t size, const char* sourceName)
@@ -128,6 +131,16 @@ bool GraphicsAnim::Parse(const char* text, size_t size, const char* sourceName)
                 event.name = Name::Create(fields[2]);
                 events.push_back(event);
             }
+        }
+        else {
+            static const char* const kRagDollKeys[4] = {"ragdolleffecttype", "ragdolldirection", "ragdollpush",
+                                                        "ragdollelevation"};
+            for (unsigned i = 0; i < 4; ++i)
+                if (SameKey(key, kRagDollKeys[i])) {
+                    good = count == 2 && fields[1].size() <= kMaxEventNameLength;
+                    if (good)
+                        m_ragDoll[i] = std::string(fields[1]);
+                }
         }
         if (!good)
             gEngine->Log(LOG_WARNING, "Animation (%s) line %u: \"%.*s\" skipped", source, lineNumber,

@@ -60,6 +60,15 @@ public:
     // below); otherwise it is held to the first and last frames.
     void GetFramePose(int frame, bool loop, SkeletalPose& pose) const;
 
+    // ---- rag doll ----
+    // How a body this animation kills falls: the effect word, direction, push and
+    // elevation words; empty when the file gives none.
+    const std::string& GetRagDollEffectType() const { return m_ragDoll[0]; }
+    const std::string& GetRagDollDirection() const { return m_ragDoll[1]; }
+    const std::string& GetRagDollPush() const { return m_ragDoll[2]; }
+    const std::string& GetRagDollElevation() const { return m_ragDoll[3]; }
+    // ---- end rag doll ----
+
     // Sets the built-in values (the default animation).
     void SetValues(int length, int frameRate, float speed, float motionSpeed);
 
@@ -70,6 +79,7 @@ private:
     float m_speed = 1.0f;
     float m_motionSpeed = 0.0f;
     std::vector<GraphicsAnimEvent> m_events;
+    std::string m_ragDoll[4];
 };
 
 // How soon a queued resource is wanted: higher values first.

@@ -2,12 +2,15 @@
 // fires.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "Game/items/ItemEquipment.h"
 #include "Game/items/ItemTypes.h"
 
 namespace GAME {
+
+class SoundPak;
 
 class Weapon : public ItemEquipment {
     GAME_DECLARE_CLASS(Weapon)
@@ -21,8 +24,25 @@ public:
     // The weapon family; each kind answers its own.
     virtual Weapon_Type GetWeaponType() const { return Weapon_Other; }
 
+    // ---- sounds and trail ----
+    // Destroys the weapon's sound packs.
+    ~Weapon() override;
+    // The swipe ("swipeSound") and hit ("hitSound") packs at a position, when the record
+    // names them.
+    void PlaySwipeSound(const WorldVec3& position) const;
+    void PlayHitSound(const WorldVec3& position) const;
+    SoundPak* GetSwipeSound() const;
+    // The trail of a swing; there is no trail object yet, so only whether it is on.
+    virtual void EnableWeaponTrail() { m_trailOn = true; }
+    virtual void DisableWeaponTrail() { m_trailOn = false; }
+    bool IsWeaponTrailOn() const { return m_trailOn; }
+    // ---- end sounds and trail ----
+
 private:
     std::string m_basicProjectileName;
+    uint32_t m_swipeSound = 0;   // owned sound packs, by object id
+    uint32_t m_hitSound = 0;
+    bool m_trailOn = false;
 };
 
 // The weapon kinds, each answering its family.

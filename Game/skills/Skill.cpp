@@ -16,6 +16,7 @@
 #include "Game/world/Prop.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
+#include "Game/skills/SkillWalk.h"
 
 namespace GAME {
 
@@ -25,25 +26,15 @@ GAME_IMPLEMENT_CLASS(Skill_Modifier, Skill)
 GAME_IMPLEMENT_CLASS(Skill_ProjectileModifier, Skill_Modifier)
 GAME_IMPLEMENT_CLASS(SkillSecondary, Skill)
 
+using skill_detail::CreateOwned;
+using skill_detail::DestroyOwned;
+
 namespace {
 
 // Counts the changes that may change any skill's kept sums; 0 is never a current count.
 // Atomic only because skills may be created on a loading thread; the sums themselves are
 // used on the game thread alone.
 std::atomic<uint32_t> gLinksRevision{1};
-
-void DestroyOwned(Object* object, int line)
-{
-    if (object)
-        ObjectManager::Get().DestroyObjectEx(object, "Skill", line);
-}
-
-// An owned object of class T from a record; null for an empty name or another class.
-template <class T>
-T* CreateOwned(const std::string& recordName)
-{
-    return recordName.empty() ? nullptr : ObjectManager::Get().CreateObjectFromFile<T>(recordName);
-}
 
 }  // namespace
 
@@ -463,15 +454,6 @@ float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
     return accumulator.GetValue(type);
 }
 
-template <class Visit>
-void Skill::ForEachModifier(Visit visit) const
-{
-    const ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : m_modifiers)
-        if (const Skill_Modifier* modifier = objects.GetObject<Skill_Modifier>(id))
-            visit(*modifier);
-}
-
 void Skill::GetModifierInfo(unsigned index, std::string& name, unsigned& level) const
 {
     if (index >= m_modifiers.size())
@@ -577,15 +559,6 @@ void Skill_Modifier::CollectModifierRacialBonusDefense(const std::vector<std::st
 }
 
 // ---- Secondary skills --------------------------------------------------------------------
-
-template <class Visit>
-void Skill::ForEachSecondarySkill(Visit visit) const
-{
-    const ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : m_secondarySkills)
-        if (SkillSecondary* secondary = objects.GetObject<SkillSecondary>(id))
-            visit(*secondary);
-}
 
 void Skill::PrimaryActivateSecondarySkills(Character& character, unsigned target,
                                            const std::vector<uint32_t>& targets, const WorldVec3& point)

@@ -139,31 +139,35 @@ public:
     virtual void GetSkillModifierData(SkillProfile_Modifiers& out) const;
     // Hands a projectile the skill's explosion, fragments and piercing (its own and its
     // projectile modifiers'). The base hands none.
-    virtual void AddProjectileModifier(ProjectileBase*) const {}
+    virtual void AddProjectileModifier(ProjectileBase* projectile) const;
 
     // The skill's sounds at a place, and a weapon's swipe on an animation event. The base
     // plays none.
-    virtual void PlaySwipeSound(const WorldVec3&) const {}
-    virtual void PlayHitSound(const WorldVec3&) const {}
-    virtual void PlaySkillSound1(const WorldVec3&) const {}
-    virtual void PlaySkillSound2(const WorldVec3&) const {}
-    virtual void PlayWeaponSwipeSound(Character&, const Name&) {}
+    virtual void PlaySwipeSound(const WorldVec3& position) const;
+    virtual void PlayHitSound(const WorldVec3& position) const;
+    virtual void PlaySkillSound1(const WorldVec3& position) const;
+    virtual void PlaySkillSound2(const WorldVec3& position) const;
+    // On "SwipeRight" or "SwipeLeft": that hand's weapon swipe, or the arm's when the
+    // hand holds none.
+    virtual void PlayWeaponSwipeSound(Character& character, const Name& event);
     // Switch the skill's particle effects and its warm-up effect on the user on or off.
     // The base shows none.
-    virtual void ParticleEffect1(Character&, bool) {}
-    virtual void ParticleEffect2(Character&, bool) {}
-    virtual void ParticleEffect3(Character&, bool) {}
-    virtual void WarmUpEffect(Character&, bool) {}
+    // Each effect is made once, on first use, then started and stopped.
+    virtual void ParticleEffect1(Character& character, bool on);
+    virtual void ParticleEffect2(Character& character, bool on);
+    virtual void ParticleEffect3(Character& character, bool on);
+    virtual void WarmUpEffect(Character& character, bool on);
     // Effect packs placed at a point: on the target, and where a buff on others or on
     // the user ends. The base places none.
-    virtual void CreateTargetFx(const WorldCoords&) {}
-    virtual void CreateEndBuffOtherFx(const WorldCoords&) {}
-    virtual void CreateEndBuffSelfFx(const WorldCoords&) {}
+    // The end of a buff on others plays its pack once per buff. Each modifier adds its own.
+    virtual void CreateTargetFx(const WorldCoords& coords);
+    virtual void CreateEndBuffOtherFx(const WorldCoords& coords);
+    virtual void CreateEndBuffSelfFx(const WorldCoords& coords);
     // What the skill itself (with its modifiers) adds to one of its attacks. The base adds
     // nothing.
-    virtual void CollectLocalOffensiveDamageAttributes(CombatAttributeAccumulator&) const {}
-    virtual void CollectLocalOffensiveModifierAttributes(CombatAttributeAccumulator&) const {}
-    virtual void CollectLocalRacialBonusDamage(const std::vector<std::string>&, RacialBonus_Damage&) const {}
+    virtual void CollectLocalOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectLocalOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectLocalRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const;
 
     // What the skill gives its owner while it is in force. The character attributes come
     // from the contribution kept for the current level (none in the base); the others
@@ -191,8 +195,8 @@ public:
                                   const std::vector<uint32_t>&, unsigned)
     {
     }
-    // The user broke off the skill (its effects end early). The base has none to end.
-    virtual void Cancel(Character&) {}
+    // The user broke off the skill: the weapon trails of both hands go out.
+    virtual void Cancel(Character& character);
     virtual void StopSkill(Character&) {}
     virtual void DispellSelfBuff(Character&) {}
     virtual bool IsRepeatable() const { return m_repeatable; }
@@ -202,14 +206,14 @@ public:
         target = 0;
         return true;
     }
-    // Whether the target stands within the range of the user. The base answers false.
-    virtual bool IsTargetInRange(const Character&, unsigned, float) const { return false; }
+    // Whether the gap between the two bodies (distance less both extents) is within
+    // range; false when the target is no actor.
+    virtual bool IsTargetInRange(const Character& user, unsigned target, float range) const;
     // Fills the parameters of one attack of the skill by the attacker on the defender
-    // (null for none). The base fills nothing.
-    virtual void CollectCombatParameters(const Character&, const Character*, ParametersCombatStyle, bool, unsigned,
-                                         ParametersCombat&, float)
-    {
-    }
+    // (null for none): racial bonus, style, attributes, damage, ability and cost.
+    virtual void CollectCombatParameters(const Character& attacker, const Character* defender,
+                                         ParametersCombatStyle style, bool useAvailable, unsigned weaponId,
+                                         ParametersCombat& params, float percent);
     virtual bool ShouldMonsterSkillBeInterruptedWhilePursuing() const { return true; }
     // Applies a state sent by the controlling peer (or any state with `force`).
     virtual void ReceiveStateUpdate(const SkillState& state, bool force);
@@ -218,9 +222,37 @@ public:
     virtual bool IsValidTarget(unsigned) const { return true; }
     virtual bool GetWarmUpWasActive() const { return false; }
     // Fills the rag-doll reaction of a character the skill kills, from the animation data
-    // the skill captured, the victim's and the attacker's places. The base fills nothing.
-    virtual void InitRagDollData(CharacterRagDoll::EffectData&, const WorldCoords&, const WorldCoords&) const {}
+    // the skill captured and the profile's push, between the two places.
+    virtual void InitRagDollData(CharacterRagDoll::EffectData& data, const WorldCoords& from,
+                                 const WorldCoords& to) const;
     virtual void PreLoadResources() {}
+
+    // ---- effects, targeting and combat ------------------------------------------------
+    void PlayWarmUpSound(const WorldVec3& position) const;
+    void PlayActivateSound(const WorldVec3& position) const;
+    void PlayDeactivateSound(const WorldVec3& position) const;
+    void PlayCastSound(const WorldVec3& position) const;
+    void PlayUnCastSound(const WorldVec3& position) const;
+    // The cast (on) or uncast (off) sound; the activate or deactivate sound.
+    void PlayCastSounds(const WorldVec3& position, bool on) const;
+    void PlayActivatedSounds(const WorldVec3& position, bool on) const;
+    // The profile's special animation, when the character's set plays it; captures its
+    // rag-doll data.
+    bool StartSpecialAnimation(Character& character, float speed, bool loop);
+    bool StartNormalAnimation(Character& character, int type, const Name& name, float speed, bool loop,
+                              unsigned iterations);
+    void CaptureAnimationRagDollInfo(const Character& character);
+    // The place of the attach point a hit event names; the character's own otherwise.
+    WorldCoords GetCoordsFromCallback(const Character& character, const Name& event) const;
+    // Target searches: a given target is kept when it is a foe (friend); else the first
+    // foe (friend) around the point, or the user's position with `fromUser`.
+    bool GetValidMeleeTarget(const Character& user, unsigned& target, const WorldVec3& point, bool fromUser,
+                             float radius, bool keepTarget) const;
+    bool GetValidRangedTarget(const Character& user, unsigned& target, const WorldVec3& point, bool fromUser,
+                              float radius) const;
+    bool GetValidFriendTarget(const Character& user, unsigned& target, const WorldVec3& point, bool fromUser,
+                              float radius) const;
+    // ---- end of effects, targeting and combat -----------------------------------------
 
     // ---- Owner --------------------------------------------------------------------------
     void SetManager(SkillManagerBase* manager) { m_manager = manager; }
@@ -396,9 +428,27 @@ public:
     static void LinksChanged();
 
 protected:
-    // Makes the pets of this level and the next, kept for the skill's description. The
-    // base makes none.
-    virtual void PreLoadPet() {}
+    // Makes the pets of this level and the next (when its record differs), kept for the
+    // skill's description.
+    virtual void PreLoadPet();
+    // ---- effects, targeting and combat ------------------------------------------------
+    // The room a pet needs: its extents + 2.0, or 2.0 without a pet.
+    float GetPetExtents() const;
+    void ApplyCastVisualEffects(Character& character, bool on);
+    void ApplyActiveWorldVisualEffects(Character& character, bool on);
+    void ApplyActivatedVisualEffects(Character& character, bool on);
+    void ApplyBuffSelfEffects(Character& character, bool on);
+    void ApplyBuffOtherEffects(Character& character, bool on);
+    const std::string& GetBuffSelfCharFxPakName() const;
+    const std::string& GetBuffOtherCharFxPakName() const;
+    // ---- end of effects, targeting and combat -----------------------------------------
+
+private:
+    // The buff effects on (its packs, weapon enchantment, the end effect to come) or off
+    // (dropped, the end effect placed), for a buff on the user or on others.
+    void ApplyBuffEffects(Character& character, bool on, bool self);
+
+protected:
     // The contribution at the current level and state; the base adds nothing.
     virtual const CharAttributeContribution* FindPassiveCharContribution() const { return nullptr; }
 

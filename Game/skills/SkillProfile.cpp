@@ -104,6 +104,7 @@ void SkillProfile::LoadProfile(const LoadTable& record)
         m_soundNames[i] = record.GetString(kSoundKeys[i], "");
     m_propName1 = record.GetString("propName1", "");
     m_propName2 = record.GetString("propName2", "");
+    LoadEffectsAndPets(record);
 
     m_skillAttributes.Load(record);
     BuildSkillAttributeLevels();
@@ -118,6 +119,96 @@ void SkillProfile::LoadProfile(const LoadTable& record)
     m_charContributions.assign(std::max<size_t>(m_charAttributes.GetLevelCount(), 1), {});
     for (size_t level = 0; level < m_charContributions.size(); ++level)
         m_charContributions[level].Build(m_charAttributes, static_cast<unsigned>(level + 1));
+}
+
+void SkillProfile_ProjectileModifiers::Load(const LoadTable& record, unsigned index)
+{
+    std::vector<float> values;
+    record.GetFloatArray("projectileExplosionRadius", values);
+    explosionRadius = PerLevelValue(values, index + 1);
+    fragmentsName = record.GetString("projectileFragmentsName", "");
+    record.GetFloatArray("projectileFragmentsLaunchNumberMin", values);
+    fragmentsMin = std::min(TruncateToUnsigned(PerLevelValue(values, index + 1)), kMaxFragments);
+    record.GetFloatArray("projectileFragmentsLaunchNumberMax", values);
+    fragmentsMax = std::min(TruncateToUnsigned(PerLevelValue(values, index + 1)), kMaxFragments);
+    record.GetFloatArray("projectilePiercingChance", values);
+    piercingChance = PerLevelValue(values, index + 1);
+}
+
+const std::string& SkillProfile::PerLevelName(const std::vector<std::string>& names, unsigned level)
+{
+    static const std::string kNone;
+    const std::string* name = PerLevelEntry(names, level);
+    return name ? *name : kNone;
+}
+
+float SkillProfile::LevelValue(const std::vector<float>& values, unsigned level)
+{
+    return PerLevelValue(values, level);
+}
+
+void SkillProfile::LoadEffectsAndPets(const LoadTable& record)
+{
+    record.GetStringArray("charFxPakSelfNames", m_charFxSelfNames);
+    record.GetStringArray("charFxPakOtherNames", m_charFxOtherNames);
+    record.GetStringArray("weaponEnchantment", m_weaponEnchantments);
+    record.GetStringArray("endBuffSelfNames", m_endBuffSelfNames);
+    record.GetStringArray("endBuffOtherNames", m_endBuffOtherNames);
+    record.GetStringArray("targetFxPakName", m_targetFxPakNames);
+    static const char* const kEffectKeys[4][2] = {{"particleEffectName1", "particleEffectAttachPoint1"},
+                                                  {"particleEffectName2", "particleEffectAttachPoint2"},
+                                                  {"particleEffectName3", "particleEffectAttachPoint3"},
+                                                  {"warmUpEffectName", "warmUpEffectAttachPoint"}};
+    for (unsigned i = 0; i < 4; ++i) {
+        m_particleEffects[i] = record.GetString(kEffectKeys[i][0], "");
+        m_particleAttachPoints[i] = record.GetString(kEffectKeys[i][1], "");
+    }
+    m_castAuraName = record.GetString("skillCastAuraName", "");
+    m_activeAuraName = record.GetString("skillActivatedAuraName", "");
+    const std::string buffFx = record.GetString("charBuffFxType", "");
+    m_charBuffFxType = buffFx == "Fire" ? 1 : buffFx == "Poison" ? 2 : 0;
+    m_specialAnimationName = record.GetString("skillSpecialAnimationName", "");
+    static const char* const kRagDollKeys[4] = {"ragDollEffect", "ragDollDirection", "ragDollPush",
+                                                "ragDollElevation"};
+    for (unsigned i = 0; i < 4; ++i)
+        m_ragDoll[i] = record.GetString(kRagDollKeys[i], "");
+    record.GetFloatArray("ragDollAmplification", m_ragDollAmplification);
+    m_excludeRacialDamage = record.GetBool("excludeRacialDamage", false);
+    m_radiusMagicName = record.GetString("radiusMagicName", "");
+
+    record.GetStringArray("skillProjectileName", m_projectileNames);
+    m_numberOfProjectiles = std::min(std::max(WholeValue(record, "skillProjectileNumber"), 1u), kMaxProjectiles);
+    m_projectileTargetGroundOnly = record.GetBool("skillProjectileTargetGroundOnly", false);
+    m_projectileUsesAllDamage = record.GetBool("projectileUsesAllDamage", false);
+    m_projectileModifiers.assign(m_ultimateLevel, {});
+    for (unsigned i = 0; i < m_ultimateLevel; ++i)
+        m_projectileModifiers[i].Load(record, i);
+
+    record.GetStringArray("spawnObjects", m_spawnObjects);
+    record.GetFloatArray("spawnObjectsTimeToLive", m_spawnObjectTimeToLive);
+    record.GetFloatArray("petLimit", m_petLimit);
+    record.GetFloatArray("petBurstSpawn", m_petBurstSpawn);
+}
+
+const SkillProfile_ProjectileModifiers& SkillProfile::GetSkillProjectileModifierData(unsigned level) const
+{
+    const SkillProfile_ProjectileModifiers* entry = PerLevelEntry(m_projectileModifiers, level);
+    return entry ? *entry : m_noProjectileModifiers;
+}
+
+int SkillProfile::GetSpawnObjectTimeToLive(unsigned level) const
+{
+    return TruncateToInt(static_cast<double>(PerLevelValue(m_spawnObjectTimeToLive, level)) * 1000.0);
+}
+
+unsigned SkillProfile::GetPetLimit(unsigned level) const
+{
+    return TruncateToUnsigned(PerLevelValue(m_petLimit, level));
+}
+
+unsigned SkillProfile::GetPetBurstSpawn(unsigned level) const
+{
+    return std::min(TruncateToUnsigned(PerLevelValue(m_petBurstSpawn, level)), kMaxPetBurst);
 }
 
 const SkillProfile_Modifiers& SkillProfile::GetSkillModifierData(unsigned level) const

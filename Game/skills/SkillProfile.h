@@ -96,6 +96,62 @@ public:
     const CharAttributeContribution* GetCharContribution(unsigned level) const;
     const CharAttributeStore_Skill& GetCharAttrStore() const { return m_charAttributes; }
 
+    // ---- effects, projectiles and pets --------------------------------------------------
+    // Per-level names follow the per-level rule; an empty name past no entries.
+    const std::string& GetCharFxSelfName(unsigned level) const { return PerLevelName(m_charFxSelfNames, level); }
+    const std::string& GetCharFxOtherName(unsigned level) const { return PerLevelName(m_charFxOtherNames, level); }
+    const std::string& GetWeaponEnchantment(unsigned level) const { return PerLevelName(m_weaponEnchantments, level); }
+    const std::string& GetEndBuffSelfFxPakName(unsigned level) const { return PerLevelName(m_endBuffSelfNames, level); }
+    const std::string& GetEndBuffOtherFxPakName(unsigned level) const
+    {
+        return PerLevelName(m_endBuffOtherNames, level);
+    }
+    const std::string& GetTargetFxPakName(unsigned level) const { return PerLevelName(m_targetFxPakNames, level); }
+    const std::string& GetParticleEffectName1() const { return m_particleEffects[0]; }
+    const std::string& GetParticleEffectAttachPoint1() const { return m_particleAttachPoints[0]; }
+    const std::string& GetParticleEffectName2() const { return m_particleEffects[1]; }
+    const std::string& GetParticleEffectAttachPoint2() const { return m_particleAttachPoints[1]; }
+    const std::string& GetParticleEffectName3() const { return m_particleEffects[2]; }
+    const std::string& GetParticleEffectAttachPoint3() const { return m_particleAttachPoints[2]; }
+    const std::string& GetWarmUpEffectName() const { return m_particleEffects[3]; }
+    const std::string& GetWarmUpEffectAttachPoint() const { return m_particleAttachPoints[3]; }
+    const std::string& GetCastAuraName() const { return m_castAuraName; }
+    const std::string& GetActiveAuraName() const { return m_activeAuraName; }
+    // "charBuffFxType": "Fire" 1, "Poison" 2, anything else 0.
+    int32_t GetCharBuffFxType() const { return m_charBuffFxType; }
+    // The special animation of the skill; empty for none.
+    const std::string& GetSpecialAnimationName() const { return m_specialAnimationName; }
+    const std::string& GetRagDollEffect() const { return m_ragDoll[0]; }
+    const std::string& GetRagDollDirection() const { return m_ragDoll[1]; }
+    const std::string& GetRagDollPush() const { return m_ragDoll[2]; }
+    const std::string& GetRagDollElevation() const { return m_ragDoll[3]; }
+    float GetRagDollAmplification(unsigned level) const { return LevelValue(m_ragDollAmplification, level); }
+    // "excludeRacialDamage" negated.
+    bool IncludeRacialDamage() const { return !m_excludeRacialDamage; }
+    const std::string& GetRadiusMagicName() const { return m_radiusMagicName; }
+
+    const std::string& GetProjectileName(unsigned level) const { return PerLevelName(m_projectileNames, level); }
+    // "skillProjectileNumber", 1 when 0 or missing, at most kMaxProjectiles.
+    unsigned GetNumberOfProjectiles() const { return m_numberOfProjectiles; }
+    bool GetProjectileTargetGroundOnly() const { return m_projectileTargetGroundOnly; }
+    bool ProjectileUsesAllDamages() const { return m_projectileUsesAllDamage; }
+    const SkillProfile_ProjectileModifiers& GetSkillProjectileModifierData(unsigned level) const;
+
+    const std::string& GetSpawnObject(unsigned level) const { return PerLevelName(m_spawnObjects, level); }
+    unsigned GetNumberOfSpawnObjects() const { return static_cast<unsigned>(m_spawnObjects.size()); }
+    // Milliseconds; 0 or less lives until killed.
+    int GetSpawnObjectTimeToLive(unsigned level) const;
+    // 0 means no limit.
+    unsigned GetPetLimit(unsigned level) const;
+    // Pets per impact or cast, at most kMaxPetBurst.
+    unsigned GetPetBurstSpawn(unsigned level) const;
+
+    // Bounds on counts a record gives, so that a careless record cannot make a skill
+    // send or spawn without limit.
+    static constexpr unsigned kMaxProjectiles = 64;
+    static constexpr unsigned kMaxPetBurst = 32;
+    // ---- end of effects, projectiles and pets -------------------------------------------
+
 private:
     // The skill attributes' additions of each level whose chances leave nothing to the
     // draws (entry 0 for level 0, the last for every level past it): added as they stand,
@@ -139,6 +195,37 @@ private:
     CharAttributeStore_Skill m_charAttributes;
     RacialBonus m_racialBonus;
     std::vector<CharAttributeContribution> m_charContributions;   // levels 1, 2, ... of the store
+
+    // ---- effects, projectiles and pets --------------------------------------------------
+    static const std::string& PerLevelName(const std::vector<std::string>& names, unsigned level);
+    static float LevelValue(const std::vector<float>& values, unsigned level);
+    void LoadEffectsAndPets(const LoadTable& record);
+    std::vector<std::string> m_charFxSelfNames;
+    std::vector<std::string> m_charFxOtherNames;
+    std::vector<std::string> m_weaponEnchantments;
+    std::vector<std::string> m_endBuffSelfNames;
+    std::vector<std::string> m_endBuffOtherNames;
+    std::vector<std::string> m_targetFxPakNames;
+    std::string m_particleEffects[4];        // 1, 2, 3 and the warm-up effect
+    std::string m_particleAttachPoints[4];
+    std::string m_castAuraName;
+    std::string m_activeAuraName;
+    int32_t m_charBuffFxType = 0;
+    std::string m_specialAnimationName;
+    std::string m_ragDoll[4];                // effect, direction, push, elevation
+    std::vector<float> m_ragDollAmplification;
+    bool m_excludeRacialDamage = false;
+    std::string m_radiusMagicName;
+    std::vector<std::string> m_projectileNames;
+    unsigned m_numberOfProjectiles = 1;
+    bool m_projectileTargetGroundOnly = false;
+    bool m_projectileUsesAllDamage = false;
+    std::vector<SkillProfile_ProjectileModifiers> m_projectileModifiers;   // one per level up to the ultimate
+    SkillProfile_ProjectileModifiers m_noProjectileModifiers;
+    std::vector<std::string> m_spawnObjects;
+    std::vector<float> m_spawnObjectTimeToLive;   // seconds
+    std::vector<float> m_petLimit;
+    std::vector<float> m_petBurstSpawn;
 };
 
 }  // namespace GAME

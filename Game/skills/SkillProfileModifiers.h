@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace GAME {
 
@@ -30,6 +31,31 @@ struct SkillProfile_Modifiers {
     void Load(const LoadTable& record, unsigned index);
     // Inline: every skill's update sums its own and its modifiers' numbers.
     SkillProfile_Modifiers& operator+=(const SkillProfile_Modifiers& other);
+};
+
+// The per-level numbers a skill hands its projectiles: explosion, fragments and
+// piercing. All zero (and no fragments) when constructed.
+struct SkillProfile_ProjectileModifiers {
+    float explosionRadius = 0.0f;
+    std::string fragmentsName;   // one record for every level
+    uint32_t fragmentsMin = 0;
+    uint32_t fragmentsMax = 0;
+    float piercingChance = 0.0f;
+
+    // Fragment counts of a record are held to this.
+    static constexpr uint32_t kMaxFragments = 32;
+
+    // The numbers of level index `index`; counts are capped and a negative one is 0.
+    void Load(const LoadTable& record, unsigned index);
+    // Adds the radius, both counts and the chance; keeps its own fragments name.
+    SkillProfile_ProjectileModifiers& operator+=(const SkillProfile_ProjectileModifiers& other)
+    {
+        explosionRadius += other.explosionRadius;
+        fragmentsMin += other.fragmentsMin;
+        fragmentsMax += other.fragmentsMax;
+        piercingChance += other.piercingChance;
+        return *this;
+    }
 };
 
 inline SkillProfile_Modifiers& SkillProfile_Modifiers::operator+=(const SkillProfile_Modifiers& other)
