@@ -9,6 +9,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/GameTextLine.h"
 #include "Game/skills/Skill.h"
@@ -166,6 +167,21 @@ TEST_F(SkillTextsTest, EveryTextFitsItsArgumentsAndTheHeadingAndSummaryTakeTheir
     EXPECT_EQ(missing, 0);
     const GameTextClass last = lines.back().textClass;
     EXPECT_TRUE(last == GameTextClass::PetSkillStatsNext || last == GameTextClass::PetSkillNameNext);
+}
+
+TEST_F(SkillTextsTest, APetShowsItsLifetimeOnlyWhenLimited)
+{
+    Skill* skill = MakeSkill("spawnObjectsTimeToLive,5;0,\n", 1);
+    auto* pet = DynamicCast<Character>(ObjectManager::Get().CreateObject("Character"));
+    ASSERT_NE(skill, nullptr);
+    ASSERT_NE(pet, nullptr);
+    Lines lines;
+    skill->CreateUIPetText(pet, 1, GameTextClass::PetSkillStatsCurrent, lines);
+    ASSERT_EQ(Texts(lines), std::vector<std::u16string>{u"5.0 Second Lifetime"});
+    EXPECT_EQ(lines[0].textClass, GameTextClass::PetSkillStatsCurrent);
+    lines.clear();
+    skill->CreateUIPetText(pet, 2, GameTextClass::PetSkillStatsNext, lines);
+    EXPECT_TRUE(lines.empty());
 }
 
 }  // namespace
