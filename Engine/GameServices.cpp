@@ -1,5 +1,6 @@
 #include "Engine/GameServices.h"
 
+#include "Engine/Engine.h"
 #include "Engine/Entity.h"
 #include "Engine/LoadTable.h"
 
@@ -66,6 +67,16 @@ GraphicsEngine* GraphicsEngine::Get()
     // animations back after static destructors may have run.
     static GraphicsEngine* engine = new GraphicsEngine();
     return engine;
+}
+
+void GraphicsEngine::SetScreenSize(int width, int height)
+{
+    if (width <= 0 || height <= 0) {
+        gEngine->Log(LOG_WARNING, "GraphicsEngine: screen size %d x %d has no area; ignored", width, height);
+        return;
+    }
+    m_screenWidth = width;
+    m_screenHeight = height;
 }
 
 void GraphicsEngine::RegisterMeshRigidBodies(const std::string& mesh, const std::vector<MeshRigidBody>& bodies)

@@ -124,6 +124,12 @@ public:
     ~GraphicsEngine();
 
     bool IsDownsizing() const { return false; }
+
+    // The size of the screen drawn to, in pixels: 1024 x 768 until set. A size without
+    // area is logged and ignored.
+    void SetScreenSize(int width, int height);
+    int GetScreenWidth() const { return m_screenWidth; }
+    int GetScreenHeight() const { return m_screenHeight; }
     Rect GetResAdjRect(const Rect& rect) const { return rect; }
 
     // The animation of that name: the built-in default (GraphicsAnim::GetDefaultName), one
@@ -170,6 +176,8 @@ private:
     std::unordered_map<std::string, std::vector<MeshRigidBody>> m_meshBodies;   // by normalised name
     WorldFrustum m_preLoadFrustum;
     bool m_hasPreLoadFrustum = false;
+    int m_screenWidth = 1024;
+    int m_screenHeight = 768;
 };
 
 }  // namespace GAME

@@ -6,6 +6,7 @@
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
 #include "Engine/Journal.h"
+#include "Engine/WorldCamera.h"
 
 namespace GAME {
 
@@ -16,6 +17,19 @@ Vec3 WorldVec3::operator-(const WorldVec3& other) const
     if (m_region == other.m_region)
         return m_position - other.m_position;
     return ToWorldSpace() - other.ToWorldSpace();
+}
+
+bool WorldVec3::TranslateToFloor(const Vec3& offset)
+{
+    if (!m_region || !std::isfinite(offset.x) || !std::isfinite(offset.y) || !std::isfinite(offset.z))
+        return false;
+    Vec3 moved = m_position + offset;
+    const float floor = m_region->GetFloorHeight();
+    if (!(moved.y >= floor))   // also a point that is not a number
+        return false;
+    moved.y = floor;
+    m_position = moved;
+    return true;
 }
 
 World& World::Get()
@@ -425,6 +439,28 @@ void World::GetEntitiesInCone(std::vector<Entity*>& out, const WorldVec3& apex, 
         const float across = std::sqrt(std::max(0.0f, between.LengthSquared() - along * along));
         const float outside = across * cosine - along * sine;
         if (outside <= radius && IsListed(m_entities[i], type))
+            out.push_back(m_entities[i]);
+    }
+}
+
+void World::GetEntitiesInFrustum(std::vector<Entity*>& out, const WorldFrustum& frustum,
+                                 EntityListType type) const
+{
+    const Vec3 offset = frustum.region ? frustum.region->GetOffset() : Vec3{};
+    // The planes moved into world space once, so each entity is tested as it is kept.
+    std::vector<Plane> planes(frustum.planes);
+    for (Plane& plane : planes)
+        plane.distance -= Dot(plane.normal, offset);
+    for (size_t i = 0; i < m_bounds.size(); ++i) {
+        const Vec3& center = m_bounds[i].center;
+        const float radius = m_bounds[i].radius;
+        bool inside = true;
+        for (const Plane& plane : planes)
+            if (!(Dot(plane.normal, center) + plane.distance >= -radius)) {   // also a centre that is not a number
+                inside = false;
+                break;
+            }
+        if (inside && IsListed(m_entities[i], type))
             out.push_back(m_entities[i]);
     }
 }

@@ -19,6 +19,7 @@ namespace GAME {
 
 class Entity;
 class Path;
+struct WorldFrustum;
 class DynamicObstacle;
 
 // A loaded part of the world. Its local origin sits at `offset` in world space, so
@@ -72,6 +73,10 @@ public:
 
     // Moves the position by a vector, staying in its region.
     void Translate(const Vec3& offset) { m_position += offset; }
+    // Moves the position by a vector and sets it down on its region's floor. Refused
+    // (false, the position unchanged) without a region, for a vector that is not finite,
+    // or when the moved point lies below the floor (there is nothing there to stand on).
+    bool TranslateToFloor(const Vec3& offset);
 
     // The vector from `other` to this position. Both must have a region; otherwise
     // there is no meaningful answer and the zero vector is returned.
@@ -206,6 +211,10 @@ public:
     // `direction`, of half-angle `angleRadians`, up to `length` from the apex.
     void GetEntitiesInCone(std::vector<Entity*>& out, const WorldVec3& apex, const Vec3& direction, float angleRadians,
                            float length, EntityListType type) const;
+
+    // Entities of the list type whose bounding sphere reaches inside every plane of the
+    // frustum (planes in the frustum's region; world space when it has none).
+    void GetEntitiesInFrustum(std::vector<Entity*>& out, const WorldFrustum& frustum, EntityListType type) const;
 
     // Moves an entity to `coords`, in the world or not (it keeps its place in the order).
     // Coordinates without a region are refused with a logged warning (false).

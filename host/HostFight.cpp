@@ -20,6 +20,7 @@
 #include "Game/combat/CombatManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/EnumConverter.h"
+#include "Game/core/foundation/GameTextLine.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/items/ItemEquipment.h"
 #include "Game/network/ActorConfigCommands.h"
@@ -141,6 +142,19 @@ void PrintPlayerPack()
     gGameEngine->GetPlayerAttributePak().GetUIDisplayText(kPackLevel, GameTextClass::ItemBonuses, lines);
     for (const GameTextLine& line : lines)
         PrintLines("player pack", {line.text});
+}
+
+// A skill as the user interface shows it: its heading, its current level's values and
+// what the next level changes, each line with its style class.
+void PrintSkillTexts(const char* name, const Skill& skill)
+{
+    std::vector<GameTextLine> lines;
+    skill.CreateUISkillHeading(lines);
+    skill.CreateUIParameterText(lines);
+    skill.CreateUINextParameterText(lines);
+    for (const GameTextLine& line : lines)
+        std::printf("gamehost: %s: [%s] %s\n", name, GetGameTextClassKey(line.textClass),
+                    LocalizationManager::ToChar(line.text).c_str());
 }
 
 // The frame the session is in, for the lines the controllers print during the world's walk.
@@ -314,6 +328,7 @@ bool HostFight::Start()
     PrintToolTip("sword", *sword);
     PrintToolTip("armour", *armor);
     PrintPlayerPack();
+    PrintSkillTexts("monster skill", *skill);
     return true;
 }
 

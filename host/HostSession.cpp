@@ -16,6 +16,7 @@
 #include "Engine/Localization.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
+#include "Game/characters/InterpenetrationManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/GameEngineNetworkInterface.h"
@@ -303,6 +304,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     }
     const bool questGiving = fighting && questGiver.Start(fight.GetPlayerId());
     PrintSent(transport, 0);
+    InterpenetrationManager crowding;
     for (frame = 1; frame <= options->frames; ++frame) {
         if (frame == kInvitationFrame && engine.GetPlayerId() != 0)
             companion.Invite();
@@ -312,6 +314,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (questGiving)
             questGiver.Update(frame);
         gEngine->UpdateFrame(options->stepMs);
+        // Characters that walked into each other this frame are pushed apart in view.
+        crowding.FixupCharacterCollisions(engine.GetCamera());
         if (fighting)
             fight.AfterFrame(frame);
         if (questGiving)

@@ -98,20 +98,27 @@ public:
     void PreLoad(bool preloadNow) override;
     virtual void Update(Character& character, int elapsedMs);
 
+    // ---- skill texts ----------------------------------------------------------------------
     // Texts of the skill for the user interface: its name, heading, parameters at this
     // level and the next, its kind's own lines, its modifiers' lines and a short summary.
-    // The base writes none; the text builders fill them in.
-    virtual std::u16string CreateUISkillName() { return {}; }
-    virtual void CreateUISkillName(GameTextClass, std::vector<GameTextLine>&) const {}
-    virtual void CreateUISkillHeading(std::vector<GameTextLine>&) const {}
-    virtual void CreateUINameText(GameTextClass, std::vector<GameTextLine>&) const {}
-    virtual void CreateUIParameterText(std::vector<GameTextLine>&) const {}
-    virtual void CreateUINextParameterText(std::vector<GameTextLine>&) const {}
-    virtual void CreateUISpecializedText(GameTextClass, std::vector<GameTextLine>&) const {}
-    virtual void CreateUINextSpecializedText(std::vector<GameTextLine>&) const {}
-    virtual void CreateUIModifierText(GameTextClass, std::vector<GameTextLine>&) const {}
-    virtual void CreateUINextModifierText(std::vector<GameTextLine>&) const {}
-    virtual void CreateUIShortSummaryText(GameTextClass, std::vector<GameTextLine>&) const {}
+    // Each appends styled lines to the caller's list; kinds override single builders.
+    virtual std::u16string CreateUISkillName() const;
+    virtual void CreateUISkillName(GameTextClass textClass, std::vector<GameTextLine>& lines) const;
+    virtual void CreateUISkillHeading(std::vector<GameTextLine>& lines) const;
+    virtual void CreateUINameText(GameTextClass textClass, std::vector<GameTextLine>& lines) const;
+    virtual void CreateUIParameterText(std::vector<GameTextLine>& lines) const;
+    virtual void CreateUINextParameterText(std::vector<GameTextLine>& lines) const;
+    virtual void CreateUISpecializedText(GameTextClass textClass, std::vector<GameTextLine>& lines) const;
+    virtual void CreateUINextSpecializedText(std::vector<GameTextLine>& lines) const;
+    virtual void CreateUIModifierText(GameTextClass textClass, std::vector<GameTextLine>& lines) const;
+    virtual void CreateUINextModifierText(std::vector<GameTextLine>& lines) const;
+    virtual void CreateUIShortSummaryText(GameTextClass textClass, std::vector<GameTextLine>& lines) const;
+    // A pet's life at the level (when limited) and its own summary; the pet is not null.
+    void CreateUIPetText(Character* pet, unsigned level, GameTextClass textClass,
+                         std::vector<GameTextLine>& lines) const;
+    // The names of the base skills that still exist, each by "SkillBaseNamesFormat".
+    std::u16string GetBaseNamesText() const;
+    // ---- end of skill texts ---------------------------------------------------------------
 
     virtual void OnHitActivation(Character&, const ParametersCombat&) {}
     // The level the skill acts at: 0 while its own level is 0 or less, else its level

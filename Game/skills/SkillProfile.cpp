@@ -93,6 +93,7 @@ void SkillProfile::LoadProfile(const LoadTable& record)
             m_qualifyingWeapons.push_back(weapon.type);
     m_qualifyingDualWeapons = record.GetBool("dualWieldOnly", false);
     record.GetStringArray("skillDependancy", m_skillDependancy);
+    LoadTextValues(record);   // skill texts
 
     m_modifiers.assign(m_ultimateLevel, {});
     LoadModifierLevels(record, m_modifiers.data(), 0, m_ultimateLevel);

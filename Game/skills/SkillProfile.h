@@ -69,6 +69,23 @@ public:
     void GetSkillAttributes(SkillAttributeAccumulator& accumulator, unsigned level) const;
     const SkillAttributeStore_Skill& GetSkillAttrStore() const { return m_skillAttributes; }
 
+    // ---- values shown in the skill's texts ------------------------------------------------
+    // Per level by the per-level rule (0 at level 0 or without entries).
+    unsigned GetMaxChargeLevel(unsigned level) const;
+    unsigned GetChanceWeight(unsigned level) const;
+    float GetLifeMonitorPercent(unsigned level) const;
+    float GetActivationChance(unsigned level) const;
+    float GetLifeBonus(unsigned level) const;
+    float GetManaBonus(unsigned level) const;
+    float GetDamageAbsorption(unsigned level) const;
+    float GetDamageAbsorptionPercent(unsigned level) const;
+    float GetSkillEnhancement(unsigned level) const;
+    // The text tags of the damage kinds an absorption holds off, in record order.
+    const std::vector<std::string>& GetQualifyingDamageTags() const { return m_textValues.qualifyingDamageTags; }
+    // The character attributes the skill takes from its owner while it is in force.
+    const CharAttributeStore_SkillPenalty& GetCharAttrStorePenalty() const { return m_charAttributesPenalty; }
+    // ---- end of values shown in the skill's texts -----------------------------------------
+
     // ---- Damage and retaliation -------------------------------------------------------
     // The damage store's damage, and its modifiers, at the level.
     void GetOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator, unsigned level) const;
@@ -184,6 +201,23 @@ private:
     std::vector<std::string> m_skillDependancy;
     bool m_petDisplayable = false;
     unsigned m_masteryLevelRequirement = 0;
+    // ---- values shown in the skill's texts ------------------------------------------------
+    struct TextValues {
+        std::vector<float> maxChargeLevel;
+        std::vector<float> chanceWeight;
+        std::vector<float> lifeMonitorPercent;
+        std::vector<float> activationChance;
+        std::vector<float> lifeBonus;
+        std::vector<float> manaBonus;
+        std::vector<float> damageAbsorption;
+        std::vector<float> damageAbsorptionPercent;
+        std::vector<float> skillEnhancement;
+        std::vector<std::string> qualifyingDamageTags;
+    };
+    void LoadTextValues(const LoadTable& record);
+    TextValues m_textValues;
+    CharAttributeStore_SkillPenalty m_charAttributesPenalty;
+    // ---- end of values shown in the skill's texts -----------------------------------------
     std::string m_soundNames[9];
     std::string m_propName1;
     std::string m_propName2;

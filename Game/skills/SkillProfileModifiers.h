@@ -4,10 +4,15 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace GAME {
 
 class LoadTable;
+// ---- skill texts --------------------------------------------------------------------------
+enum class GameTextClass : int32_t;
+struct GameTextLine;
+// ---- end of skill texts -------------------------------------------------------------------
 
 // The per-level numbers of a skill that skill attributes and items add to. All zero when
 // constructed; a skill sums its own and its modifiers' with +=.
@@ -31,6 +36,12 @@ struct SkillProfile_Modifiers {
     void Load(const LoadTable& record, unsigned index);
     // Inline: every skill's update sums its own and its modifiers' numbers.
     SkillProfile_Modifiers& operator+=(const SkillProfile_Modifiers& other);
+    // ---- skill texts ----------------------------------------------------------------------
+    // A line of that class for every number that is not 0; for the next level, a line for
+    // every number that differs from the current level's.
+    void CreateUIText(GameTextClass textClass, std::vector<GameTextLine>& lines) const;
+    void CreateUINextText(const SkillProfile_Modifiers& current, std::vector<GameTextLine>& lines) const;
+    // ---- end of skill texts ---------------------------------------------------------------
 };
 
 // The per-level numbers a skill hands its projectiles: explosion, fragments and
@@ -56,6 +67,12 @@ struct SkillProfile_ProjectileModifiers {
         piercingChance += other.piercingChance;
         return *this;
     }
+    // ---- skill texts ----------------------------------------------------------------------
+    // The explosion radius and the piercing chance when above 0, the fragment counts when
+    // there are fragments; for the next level, those that differ from the current level's.
+    void CreateUIText(GameTextClass textClass, std::vector<GameTextLine>& lines) const;
+    void CreateUINextText(const SkillProfile_ProjectileModifiers& current, std::vector<GameTextLine>& lines) const;
+    // ---- end of skill texts ---------------------------------------------------------------
 };
 
 inline SkillProfile_Modifiers& SkillProfile_Modifiers::operator+=(const SkillProfile_Modifiers& other)
