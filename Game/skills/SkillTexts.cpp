@@ -143,13 +143,28 @@ void SkillProfile::LoadTextValues(const LoadTable& record)
     record.GetFloatArray("skillChargeLevel", m_textValues.maxChargeLevel);
     record.GetFloatArray("skillChanceWeight", m_textValues.chanceWeight);
     record.GetFloatArray("lifeMonitorPercent", m_textValues.lifeMonitorPercent);
-    record.GetFloatArray("skillActivationChance", m_textValues.activationChance);
+    record.GetFloatArray("onHitActivationChance", m_textValues.activationChance);
     record.GetFloatArray("skillLifeBonus", m_textValues.lifeBonus);
     record.GetFloatArray("skillManaBonus", m_textValues.manaBonus);
-    record.GetFloatArray("skillDamageAbsorption", m_textValues.damageAbsorption);
-    record.GetFloatArray("skillDamageAbsorptionPercent", m_textValues.damageAbsorptionPercent);
-    record.GetFloatArray("skillEnhancement", m_textValues.skillEnhancement);
-    record.GetStringArray("skillQualifyingDamageTags", m_textValues.qualifyingDamageTags);
+    record.GetFloatArray("damageAbsorption", m_textValues.damageAbsorption);
+    record.GetFloatArray("damageAbsorptionPercent", m_textValues.damageAbsorptionPercent);
+    record.GetFloatArray("allSkillEnhancement", m_textValues.skillEnhancement);
+    // One flag per damage kind the skill works on; each that is set names its text.
+    static constexpr const char* kQualifiers[][2] = {
+        {"physicalDamageQualifier", "tagQualifyingDamagePhysical"},
+        {"pierceDamageQualifier", "tagQualifyingDamagePierce"},
+        {"lightningDamageQualifier", "tagQualifyingDamageLightning"},
+        {"fireDamageQualifier", "tagQualifyingDamageFire"},
+        {"coldDamageQualifier", "tagQualifyingDamageCold"},
+        {"poisonDamageQualifier", "tagQualifyingDamagePoison"},
+        {"lifeDamageQualifier", "tagQualifyingDamageLife"},
+        {"bleedingDamageQualifier", "tagQualifyingDamageBleeding"},
+        {"elementalDamageQualifier", "tagQualifyingDamageElemental"},
+    };
+    m_textValues.qualifyingDamageTags.clear();
+    for (const auto& [key, tag] : kQualifiers)
+        if (record.GetBool(key, false))
+            m_textValues.qualifyingDamageTags.push_back(tag);
     m_charAttributesPenalty.Load(record);
 }
 

@@ -112,7 +112,7 @@ TEST_F(SkillTextsTest, NextLevelLinesShowRisesAndChanges)
 
 TEST_F(SkillTextsTest, EnhancementIsAWholeNumberHeldToItsRange)
 {
-    Skill* skill = MakeSkill("skillEnhancement,2.9;3e10;-3e10,\n", 1);
+    Skill* skill = MakeSkill("allSkillEnhancement,2.9;3e10;-3e10,\n", 1);
     ASSERT_NE(skill, nullptr);
     Lines lines;
     skill->CreateUISpecializedText(GameTextClass::SkillStatsCurrent, lines);
@@ -131,9 +131,9 @@ TEST_F(SkillTextsTest, EveryTextFitsItsArgumentsAndTheHeadingAndSummaryTakeTheir
     Skill* skill = MakeSkill(
         "skillDisplayName,tagArenaToughness,\nskillBaseDescription,tagArenaToughnessDescription,\n"
         "skillChargeLevel,1;2,\nskillProjectileNumber,3,\nskillChanceWeight,10;20,\nlifeMonitorPercent,20;30,\n"
-        "skillActivationChance,15;25,\nskillLifeBonus,5;6,\nskillManaBonus,7;8,\nskillDamageAbsorption,9;10,\n"
-        "skillDamageAbsorptionPercent,11;12,\nskillQualifyingDamageTags,tagItemSkill;tagItemSkillShort,\n"
-        "petLimit,2;3,\nspawnObjectsTimeToLive,5;6,\nskillEnhancement,4;5,\n"
+        "onHitActivationChance,15;25,\nskillLifeBonus,5;6,\nskillManaBonus,7;8,\ndamageAbsorption,9;10,\n"
+        "damageAbsorptionPercent,11;12,\nfireDamageQualifier,1,\ncoldDamageQualifier,1,\n"
+        "petLimit,2;3,\nspawnObjectsTimeToLive,5;6,\nallSkillEnhancement,4;5,\n"
         "skillManaCost,1;2,\nskillActiveLifeCost,1;2,\nskillActiveManaCost,1;2,\nskillActiveDuration,1;2,\n"
         "skillTargetRadius,1;2,\nskillTargetAngle,1;2,\nskillTargetNumber,1;2,\nskillCooldownTime,1;2,\n"
         "skillSpeedAcceleration,1;2,\nexplosionRadius,1;2,\nprojectileLaunchRotation,1;2,\n"
