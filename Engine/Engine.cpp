@@ -8,6 +8,7 @@
 #include "Engine/Entity.h"
 #include "Engine/GameClock.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/PhysicsEngine.h"
 #include "Engine/World.h"
 #include "Engine/WorldCamera.h"
 
@@ -133,6 +134,9 @@ void Engine::UpdateFrame(int elapsedMilliseconds)
     ConnectionManager::Get().ProcessIncoming();
     // The actors' frame, then the frees: an actor destroyed on the way (even inside its
     // own update) is freed only once nothing of the walk is on the stack.
+    // The bodies move before the actors' walk, so an actor's update sees where it now is
+    // and the contacts of the step.
+    PhysicsEngine::Get().Step(World::Get(), elapsedMilliseconds);
     World::Get().UpdateActors(elapsedMilliseconds > 0 ? elapsedMilliseconds : 0);
     // The commands the peers sent and those the actors queued in their update, in order.
     RunActorCommands();

@@ -62,6 +62,15 @@ WorldVec3 Entity::GetAttachPointPosition(const Name& name) const
     return m_coords.GetPosition();
 }
 
+Vec3 Entity::GetAttachPointOffset(const Name& name) const
+{
+    for (const auto& [pointName, offset] : m_attachPoints) {
+        if (pointName == name)
+            return offset;
+    }
+    return Vec3{};
+}
+
 bool Entity::Attach(Entity* child, const Coords& offset, const Name& attachPoint)
 {
     bool refused = !child || child == this;
@@ -113,6 +122,54 @@ void Entity::OnDestroy()
     if (m_inWorld)
         World::Get().RemoveEntity(this);
     PhysicsEngine::Get().RemoveEntity(GetObjectId());
+}
+
+void Entity::SetGravity(bool on) { PhysicsEngine::Get().SetEntityGravity(this, on); }
+
+bool Entity::GetGravity() const
+{
+    PhysicsEngine::EntityState state;   // the default when nothing was set
+    PhysicsEngine::Get().GetEntityState(GetObjectId(), state);
+    return state.gravity;
+}
+
+void Entity::SetLinearVelocity(const Vec3& velocity) { PhysicsEngine::Get().SetEntityLinearVelocity(this, velocity); }
+
+Vec3 Entity::GetLinearVelocity() const
+{
+    PhysicsEngine::EntityState state;
+    return PhysicsEngine::Get().GetEntityState(GetObjectId(), state) ? state.linearVelocity : Vec3{};
+}
+
+void Entity::SetAngularVelocity(const Vec3& velocity)
+{
+    PhysicsEngine::Get().SetEntityAngularVelocity(this, velocity);
+}
+
+Vec3 Entity::GetAngularVelocity() const
+{
+    PhysicsEngine::EntityState state;
+    return PhysicsEngine::Get().GetEntityState(GetObjectId(), state) ? state.angularVelocity : Vec3{};
+}
+
+bool Entity::IsSimulationEnabled() const
+{
+    PhysicsEngine::EntityState state;
+    return PhysicsEngine::Get().GetEntityState(GetObjectId(), state) && state.simulationEnabled;
+}
+
+void Entity::RemoveFromSimulation() { PhysicsEngine::Get().RemoveFromSimulation(this); }
+
+void Entity::CollisionCallback(const CollisionData& /*collision*/) {}
+
+bool Entity::CanCollide(const Entity* /*other*/) const { return true; }
+
+bool Entity::OccludesPathing() const { return false; }
+
+OBBox Entity::GetRegionBoundingBox() const
+{
+    const float r = m_boundingRadius > 0.0f ? m_boundingRadius : 0.0f;
+    return OBBox(m_coords.GetRegionCoords(), Vec3{r, r, r});
 }
 
 // ---- Actor ------------------------------------------------------------------------------

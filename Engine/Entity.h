@@ -17,6 +17,8 @@
 
 namespace GAME {
 
+struct CollisionData;
+
 class Entity : public Object {
     GAME_DECLARE_CLASS(Entity)
 
@@ -56,6 +58,35 @@ public:
     virtual bool GetShaderParam(const Name& name, unsigned mesh, unsigned pass, float& out) const;
     virtual bool GetShaderParamFloat4(const Name& name, unsigned mesh, unsigned pass, float* out) const;
     // ---- end shader parameters ----
+    // ---- actor physics ----
+    // The body the physics step (PhysicsEngine::Step) moves: an entity of physics type
+    // kPhysicsTypeDynamic in the world, while its simulation is enabled. The velocities
+    // live in the physics engine's state of the entity; gravity is on until set off. A velocity that is not finite is
+    // logged and refused (the old one stays). Setting gravity on, or a velocity that is
+    // not zero, enables the simulation; a body that comes to rest on the floor of its
+    // region, or is removed from the simulation, is disabled until then.
+    static constexpr int kPhysicsTypeDynamic = 2;
+    void SetGravity(bool on);
+    bool GetGravity() const;
+    void SetLinearVelocity(const Vec3& velocity);
+    Vec3 GetLinearVelocity() const;
+    void SetAngularVelocity(const Vec3& velocity);   // radians per second about the axis
+    Vec3 GetAngularVelocity() const;
+    bool IsSimulationEnabled() const;
+    // Stops the body where it is: velocities zero, simulation disabled.
+    void RemoveFromSimulation();
+    // A physical contact the engine reports (the step, or a collision handed in through
+    // PhysicsEngine::ReportCollision); nothing at this level.
+    virtual void CollisionCallback(const CollisionData& collision);
+    // Whether this body collides with another entity; true at this level.
+    virtual bool CanCollide(const Entity* other) const;
+    // Whether the entity blocks path finding; false at this level.
+    virtual bool OccludesPathing() const;
+    // The offset of a named point in the entity's own frame; zero for a point never set.
+    Vec3 GetAttachPointOffset(const Name& name) const;
+    // The entity's box in its region: its coordinates, half sizes its bounding radius.
+    OBBox GetRegionBoundingBox() const;
+    // ---- end actor physics ----
 
     // Entities carried by this one (an aura's effect, a held item ...), each at an offset
     // from a named attach point (empty: the entity itself). An entity has at most one

@@ -1,5 +1,7 @@
 #include "Engine/PhysicsEngine.h"
 
+#include <cmath>
+
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
 #include "Engine/GraphicsAnim.h"
@@ -17,18 +19,140 @@ PhysicsEngine::EntityState* PhysicsEngine::StateOf(const Entity* entity)
     return entity ? &m_states[entity->GetObjectId()] : nullptr;
 }
 
+namespace {
+
+bool IsFinite(const Vec3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+bool IsZero(const Vec3& v)
+{
+    return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f;
+}
+
+}  // namespace
+
 void PhysicsEngine::SetEntityLinearVelocity(const Entity* entity, const Vec3& velocity)
 {
+    if (!IsFinite(velocity)) {
+        if (entity)
+            gEngine->Log(1, "Physics: velocity of object %u is not a finite number; kept the old one",
+                         entity->GetObjectId());
+        return;
+    }
     CriticalSectionLock lock(m_lock);
-    if (EntityState* state = StateOf(entity))
+    if (EntityState* state = StateOf(entity)) {
         state->linearVelocity = velocity;
+        if (!IsZero(velocity))
+            state->simulationEnabled = true;
+    }
 }
 
 void PhysicsEngine::SetEntityAngularVelocity(const Entity* entity, const Vec3& velocity)
 {
+    if (!IsFinite(velocity)) {
+        if (entity)
+            gEngine->Log(1, "Physics: angular velocity of object %u is not a finite number; kept the old one",
+                         entity->GetObjectId());
+        return;
+    }
     CriticalSectionLock lock(m_lock);
-    if (EntityState* state = StateOf(entity))
+    if (EntityState* state = StateOf(entity)) {
         state->angularVelocity = velocity;
+        if (!IsZero(velocity))
+            state->simulationEnabled = true;
+    }
+}
+
+void PhysicsEngine::SetEntityGravity(const Entity* entity, bool on)
+{
+    CriticalSectionLock lock(m_lock);
+    if (EntityState* state = StateOf(entity)) {
+        state->gravity = on;
+        if (on)
+            state->simulationEnabled = true;
+    }
+}
+
+void PhysicsEngine::RemoveFromSimulation(const Entity* entity)
+{
+    CriticalSectionLock lock(m_lock);
+    if (EntityState* state = StateOf(entity)) {
+        state->linearVelocity = Vec3{};
+        state->angularVelocity = Vec3{};
+        state->simulationEnabled = false;
+    }
+}
+
+int PhysicsEngine::Step(World& world, int elapsedMs)
+{
+    if (elapsedMs <= 0)
+        return 0;
+    const float seconds = static_cast<float>(elapsedMs) * 0.001f;
+    // The bodies to move are gathered first: a contact callback may take entities out of
+    // the world or destroy them (freed only at the end of the frame), so each is checked
+    // again before it moves.
+    m_stepBodies.clear();
+    world.GetEntities(m_stepBodies, m_dynamicFilter, EntityList_All);
+    int moved = 0;
+    for (Entity* entity : m_stepBodies) {
+        if (!entity->IsInWorld() || entity->GetPhysicsType() != Entity::kPhysicsTypeDynamic)
+            continue;
+        EntityState state;
+        {
+            CriticalSectionLock lock(m_lock);
+            auto found = m_states.find(entity->GetObjectId());
+            if (found == m_states.end() || !found->second.simulationEnabled)
+                continue;
+            EntityState& body = found->second;
+            if (body.gravity) {
+                body.linearVelocity.y -= kGravity * seconds;
+                if (body.maxFallVelocity < 0.0f && body.linearVelocity.y < body.maxFallVelocity)
+                    body.linearVelocity.y = body.maxFallVelocity;
+            }
+            state = found->second;
+        }
+        ++moved;
+        const WorldCoords& from = entity->GetCoords();
+        Coords coords = from.GetRegionCoords();
+        const float startY = coords.origin.y;
+        coords.origin += state.linearVelocity * seconds;
+        const float turn = state.angularVelocity.Length() * seconds;
+        if (turn > 0.0f && std::isfinite(turn)) {
+            const Coords rotation = Coords::MakeRotation(state.angularVelocity, turn);
+            const Matrix3 turned = rotation.GetRotation() * coords.GetRotation();
+            coords.SetRotation(turned);
+        }
+        Region* region = from.GetRegion();
+        const float floor = region->GetFloorHeight();
+        const bool landed = startY >= floor && coords.origin.y <= floor && state.linearVelocity.y <= 0.0f;
+        if (landed)
+            coords.origin.y = floor;
+        world.SetCoords(entity, WorldCoords(region, coords));
+        if (landed) {
+            RemoveFromSimulation(entity);
+            CollisionData contact;
+            contact.type = CollisionData::kCollisionFloor;
+            contact.position = WorldVec3(region, coords.origin);
+            entity->CollisionCallback(contact);
+        }
+    }
+    m_stepBodies.clear();
+    return moved;
+}
+
+bool PhysicsEngine::DynamicFilter::operator()(const Entity* entity) const
+{
+    return entity->GetPhysicsType() == Entity::kPhysicsTypeDynamic;
+}
+
+bool PhysicsEngine::ReportCollision(Entity* entity, const CollisionData& collision)
+{
+    if (!entity || !entity->IsInWorld())
+        return false;
+    entity->CollisionCallback(collision);
+    return true;
 }
 
 void PhysicsEngine::SetEntityMaxFallVelocity(const Entity* entity, float velocity)

@@ -10,12 +10,26 @@
 
 #include "Engine/CriticalSection.h"
 #include "Engine/Math.h"
+#include "Engine/World.h"
 
 namespace GAME {
 
 class Actor;
 class Entity;
 struct SkeletalPose;
+
+class World;
+
+// A physical contact reported to an entity (Entity::CollisionCallback).
+struct CollisionData {
+    // What was struck: kCollisionFloor for the floor of the region; any other number is
+    // the host's or a test's own kind of contact, handed on as given.
+    static constexpr int kCollisionFloor = 1;
+    int type = 0;
+    uint32_t otherId = 0;    // the entity struck; 0 for the floor or nothing
+    WorldVec3 position;      // where the contact happened
+    Vec3 normal{0, 1, 0};    // the surface's normal there
+};
 
 class PhysicsEngine {
 public:
@@ -24,7 +38,12 @@ public:
         Vec3 linearVelocity;
         Vec3 angularVelocity;
         float maxFallVelocity = 0.0f;
+        bool gravity = true;   // bodies fall unless told otherwise (a straight missile)
+        bool simulationEnabled = false;
     };
+
+    // Downwards, world units per second squared.
+    static constexpr float kGravity = 9.8f;
 
     static PhysicsEngine& Get();
 
@@ -35,6 +54,23 @@ public:
 
     // The state set for the object id; false, leaving `out` alone, when none was set.
     bool GetEntityState(uint32_t objectId, EntityState& out) const;
+    void SetEntityGravity(const Entity* entity, bool on);
+    // Velocities zero, simulation disabled.
+    void RemoveFromSimulation(const Entity* entity);
+
+    // The physics step of a frame (run by Engine::UpdateFrame before the actors' walk):
+    // every entity in the world of physics type Entity::kPhysicsTypeDynamic whose
+    // simulation is enabled, in the world's order, falls by kGravity when its gravity is
+    // on (no faster than its fall limit, when one below 0 is set), moves by its linear
+    // velocity and turns by its angular velocity over the elapsed time. A body that reaches the floor of its region from above stops on it (at rest:
+    // velocities zero, simulation disabled) and is told of the contact (type
+    // kCollisionFloor). Returns the number of bodies moved.
+    int Step(World& world, int elapsedMs);
+
+    // Hands an entity a contact, as the engine would (a test, the host). A null entity or
+    // one outside the world is ignored (false).
+    bool ReportCollision(Entity* entity, const CollisionData& collision);
+
     // Forgets the entity (it left the game).
     void RemoveEntity(uint32_t objectId);
     // Forgets every entity (tests, level unload).
@@ -43,8 +79,16 @@ public:
 private:
     EntityState* StateOf(const Entity* entity);   // under the lock
 
+    // Picks the entities of the dynamic physics type.
+    class DynamicFilter : public FilterFunction<Entity> {
+    public:
+        bool operator()(const Entity* entity) const override;
+    };
+
     mutable CriticalSection m_lock;
     std::unordered_map<uint32_t, EntityState> m_states;
+    std::vector<Entity*> m_stepBodies;   // the step's list, kept for its capacity
+    DynamicFilter m_dynamicFilter;
 };
 
 // A set of rigid bodies that follow an actor's skeleton while it lies limp. Nothing is

@@ -338,6 +338,14 @@ bool World::ProbeFloor(const WorldVec3& from, float length, FloorHit& hit) const
     return true;
 }
 
+float World::GetFloorHeightBelow(const WorldVec3& point) const
+{
+    if (!point.IsValid())
+        return -kPositiveInfinity;
+    const float floor = point.GetRegion()->GetFloorHeight();
+    return point.GetRegionPosition().y >= floor ? floor : -kPositiveInfinity;
+}
+
 void World::Reset()
 {
     for (Entity* entity : m_entities)

@@ -228,6 +228,10 @@ public:
     // Probes straight down from `from` for at most `length`: true, with the distance and
     // the surface, when the floor of from's region lies within it.
     bool ProbeFloor(const WorldVec3& from, float length, FloorHit& hit) const;
+    // The height (in the point's region space) of the nearest floor at or below the
+    // point; not a finite number (negative infinity) when there is none below it or the
+    // point has no region.
+    float GetFloorHeightBelow(const WorldVec3& point) const;
 
     // The fog of war: what a player at the position uncovers over the elapsed time. There
     // is no map to uncover; each call is written to the journal.

@@ -182,7 +182,7 @@ public:
     static void GetPathGenerationParams(Vec3& generation, float& a, float& b, float& c, float& d);
     virtual float GetPathSlowdownLength() const;
     // A character in the way of others: alive and visible.
-    virtual bool OccludesPathing() const;
+    bool OccludesPathing() const override;
     // What a respawn or a restored level replays: the action under way, its target, the
     // target's id and the skill used.
     void SetInitialStateInfo(Character_ActionState action, const WorldVec3& target, uint32_t targetValue,
@@ -215,7 +215,7 @@ public:
     void SetExtentsSmall();
     int GetEffectIndex() const;
     // Items, characters and sound objects never collide with a character.
-    virtual bool CanCollide(const Entity* other) const;
+    bool CanCollide(const Entity* other) const override;
     // The character's sphere in its region: its position and extents.
     Sphere GetRegionBoundingSphere() const;
     WorldCoords GetFootCoords(bool left) const;
