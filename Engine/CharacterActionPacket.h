@@ -14,6 +14,7 @@
 // A block that is absent reads as the empty block.
 #pragma once
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -81,10 +82,12 @@ protected:
             in.Fail("the pre-move position lies in no region");
         preMoveTargetId = in.RemoveU32();
         preMoveSkillNumber = in.RemoveU32();
-        const float speed = in.RemoveF32();
-        if (in.IsOk() && !IsUsableSpeed(speed))
+        // Tested on the bits, which stay out of the float unit: every positive finite
+        // number lies below the bits of infinity, and -0 is not negative.
+        const uint32_t bits = in.RemoveU32();
+        if (in.IsOk() && !(bits < 0x7f800000u || bits == 0x80000000u))
             in.Fail("the pre-move speed is not a finite, non-negative number");
-        preMoveSpeed = in.IsOk() ? speed : 0.0f;
+        preMoveSpeed = in.IsOk() ? std::bit_cast<float>(bits) : 0.0f;
     }
 
 private:

@@ -124,6 +124,17 @@ void Entity::OnDestroy()
     PhysicsEngine::Get().RemoveEntity(GetObjectId());
 }
 
+void Entity::SetPhysicsType(int type)
+{
+    if (type == m_physicsType)
+        return;
+    m_physicsType = type;
+    m_physicsObject.reset();
+    CreatePhysicsObject();
+    if (m_physicsObject)
+        m_physicsObject->Start();
+}
+
 void Entity::SetGravity(bool on) { PhysicsEngine::Get().SetEntityGravity(this, on); }
 
 bool Entity::GetGravity() const

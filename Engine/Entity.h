@@ -13,6 +13,7 @@
 #include "Engine/GraphicsAnim.h"
 #include "Engine/Name.h"
 #include "Engine/Object.h"
+#include "Engine/PhysicsEngine.h"
 #include "Engine/World.h"
 
 namespace GAME {
@@ -47,9 +48,13 @@ public:
     WorldVec3 GetAttachPointPosition(const Name& name) const;
 
     // How the physics engine moves the entity; 0 (not simulated) until set. A dropped
-    // item falls and tumbles as type 2.
+    // item falls and tumbles as type 2, a body gone limp as type 3. A new type drops the
+    // physics object of the old one, asks for one of the new (CreatePhysicsObject) and
+    // starts it; setting the type it has changes nothing.
     int GetPhysicsType() const { return m_physicsType; }
-    void SetPhysicsType(int type) { m_physicsType = type; }
+    void SetPhysicsType(int type);
+    // What the physics engine moves the entity as; null when the kind makes none.
+    PhysicsObject* GetPhysicsObject() const { return m_physicsObject.get(); }
 
     // ---- shader parameters ----
     // What the renderer asks of an entity for a named parameter of its shader (one float,
@@ -115,6 +120,11 @@ public:
     // and its parent and attached entities, which stay alive on their own.
     void OnDestroy() override;
 
+protected:
+    // Makes the physics object for the current type when none exists; this base makes none.
+    virtual void CreatePhysicsObject() {}
+    void SetPhysicsObject(std::unique_ptr<PhysicsObject> object) { m_physicsObject = std::move(object); }
+
 private:
     friend class World;
 
@@ -128,6 +138,7 @@ private:
     size_t m_worldIndex = 0;   // its place in the world's list while in the world
     float m_boundingRadius;
     int m_physicsType = 0;
+    std::unique_ptr<PhysicsObject> m_physicsObject;
 };
 
 // An entity with a body the engine animates. The engine drives an actor through the hooks

@@ -139,6 +139,24 @@ public:
     // Forgets registered texts (tests, between cases); loaded animations stay loaded.
     void ClearRegisteredAnimations();
 
+    // The rigid bodies a mesh can go limp with, each between two of its bones. Whoever
+    // loads a mesh registers them under its name (registering again replaces them; an
+    // empty list forgets the mesh); null for a mesh without any.
+    struct MeshRigidBody {
+        int boneA = 0;
+        int boneB = 0;
+    };
+    void RegisterMeshRigidBodies(const std::string& mesh, const std::vector<MeshRigidBody>& bodies);
+    const std::vector<MeshRigidBody>* GetMeshRigidBodies(const std::string& mesh) const;
+    void ClearMeshRigidBodies();
+
+    // The pre-load frustum: what the camera sees, pushed out so that things about to come
+    // into view are ready. An entity is inside when its bounding sphere reaches past no
+    // plane. Until one is set (no camera: a server, tests) every entity counts as inside.
+    void SetPreLoadFrustum(const WorldFrustum& frustum);
+    void ClearPreLoadFrustum();
+    bool IsInPreLoadFrustum(const Entity& entity) const;
+
 private:
     GraphicsEngine() = default;
 
@@ -149,6 +167,9 @@ private:
     mutable std::mutex m_lock;
     std::unordered_map<std::string, Loaded> m_loaded;       // by normalised name
     std::unordered_map<std::string, std::string> m_texts;   // by normalised name
+    std::unordered_map<std::string, std::vector<MeshRigidBody>> m_meshBodies;   // by normalised name
+    WorldFrustum m_preLoadFrustum;
+    bool m_hasPreLoadFrustum = false;
 };
 
 }  // namespace GAME

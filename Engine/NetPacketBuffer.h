@@ -182,6 +182,9 @@ inline void StoreFloats(unsigned char* bytes, const T& value)
     }
 }
 
+// One little-endian float.
+inline float LoadF32(const unsigned char* bytes) { return std::bit_cast<float>(LoadU32(bytes)); }
+
 template <class T>
 inline T LoadFloats(const unsigned char* bytes)
 {
@@ -383,6 +386,10 @@ private:
     const char* m_failure = nullptr;
 };
 
+// The world is one object for the life of the program: asked for once, at start-up, so
+// a read finds it without the guard a function's static would test on every call.
+inline World& gNetPacketWorld = World::Get();
+
 class NetPacketInBuffer {
 public:
     // Reads the header and checks that it names the packet's own type.
@@ -494,7 +501,11 @@ public:
     {
         Region* region = nullptr;
         const unsigned char* at = TakePosition<NetLimits::kVec3Size>(region);
-        *point = at ? WorldVec3(region, NetBytes::LoadFloats<Vec3>(at)) : WorldVec3();
+        // Three loads straight into registers: a copy of the twelve bytes into a Vec3
+        // goes through the stack, and its narrower reloads wait for the wider store.
+        *point = at ? WorldVec3(region, Vec3(NetBytes::LoadF32(at), NetBytes::LoadF32(at + 4),
+                                             NetBytes::LoadF32(at + 8)))
+                    : WorldVec3();
     }
     void Remove(WorldCoords* coords)
     {
@@ -580,9 +591,7 @@ private:
     // The region of a non-zero id; null when this world does not know it.
     static Region* FindRegion(uint32_t id)
     {
-        // The world is one object for the life of the program; asked for once.
-        static World& world = World::Get();
-        return world.GetRegionById(id);
+        return gNetPacketWorld.GetRegionById(id);
     }
 
     // A file name also must not hold a zero byte.
@@ -598,7 +607,13 @@ private:
         if (!at)
             return nullptr;
         if (const uint32_t id = NetBytes::LoadU32(at)) {
-            region = FindRegion(id);
+            // The positions of one packet nearly always share their region: the buffer
+            // keeps the last one found, so only the first asks the world.
+            if (id != m_regionId) {
+                m_region = FindRegion(id);
+                m_regionId = m_region ? id : 0;
+            }
+            region = m_region;
             if (!region) {
                 m_cursor = at + 4;
                 FailWith([id](size_t failedAt) { return RegionMessage(id, failedAt); });
@@ -617,6 +632,8 @@ private:
     const unsigned char* m_begin;
     const unsigned char* m_end;      // the cursor after a failure: nothing is left
     bool m_ok = true;
+    uint32_t m_regionId = 0;     // the id of m_region; 0 while no region was found
+    Region* m_region = nullptr;
     std::unique_ptr<std::string> m_error;   // only once the read failed
 };
 

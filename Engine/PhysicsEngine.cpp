@@ -4,6 +4,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
+#include "Engine/GameServices.h"
 #include "Engine/GraphicsAnim.h"
 
 namespace GAME {
@@ -185,6 +186,16 @@ void PhysicsEngine::Reset()
 }
 
 // ---- PhysicsRagDoll ----------------------------------------------------------------------
+
+PhysicsRagDoll::PhysicsRagDoll(Actor* actor) : m_actor(actor)
+{
+    if (!actor)
+        return;
+    if (const auto* bodies = GraphicsEngine::Get()->GetMeshRigidBodies(actor->GetMeshName()))
+        for (const GraphicsEngine::MeshRigidBody& body : *bodies)
+            if (!AddRigidBody(body.boneA, body.boneB))
+                break;
+}
 
 bool PhysicsRagDoll::AddRigidBody(int boneA, int boneB)
 {

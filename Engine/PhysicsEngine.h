@@ -91,12 +91,31 @@ private:
     DynamicFilter m_dynamicFilter;
 };
 
+// What the physics engine moves an entity as; the entity owns it and makes it anew when
+// its physics type changes. The engine starts it once made.
+class PhysicsObject {
+public:
+    virtual ~PhysicsObject() = default;
+    virtual void Start() {}
+};
+
+// One rigid body for the whole entity: it only records that the entity is simulated.
+class PhysicsRigidBody : public PhysicsObject {
+public:
+    explicit PhysicsRigidBody(Entity* entity) : m_entity(entity) {}
+    Entity* GetEntity() const { return m_entity; }
+
+private:
+    Entity* m_entity;
+};
+
 // A set of rigid bodies that follow an actor's skeleton while it lies limp. Nothing is
 // simulated: each body keeps the velocity last set on it, and the bone coordinates of the
 // poses are what was recorded for them (the platform has no skeletons), so that kinds can
 // be driven and read back. Kinds override SetInitialState (when the rag doll starts) and
-// OnDisabled (when it has settled).
-class PhysicsRagDoll {
+// OnDisabled (when it has settled). Made for an actor, it takes the bodies registered for
+// the actor's mesh (GraphicsEngine::RegisterMeshRigidBodies).
+class PhysicsRagDoll : public PhysicsObject {
 public:
     // Each body hangs between two bones of the mesh.
     struct RigidBody {
@@ -107,8 +126,8 @@ public:
     // A bound on the bodies of one rag doll: a skeleton is never this large.
     static constexpr size_t kMaxRigidBodies = 256;
 
-    explicit PhysicsRagDoll(Actor* actor) : m_actor(actor) {}
-    virtual ~PhysicsRagDoll() = default;
+    explicit PhysicsRagDoll(Actor* actor);
+    ~PhysicsRagDoll() override = default;
     PhysicsRagDoll(const PhysicsRagDoll&) = delete;
     PhysicsRagDoll& operator=(const PhysicsRagDoll&) = delete;
 
@@ -138,7 +157,7 @@ public:
 
     // The engine starts the rag doll (SetInitialState) and disables it once it has
     // settled (OnDisabled, once per start).
-    void Start();
+    void Start() override;
     void Settle();
     bool IsEnabled() const { return m_enabled; }
 

@@ -7,22 +7,30 @@
 // more of the bytes or fewer, cleanly or not. A command packet is dispatched into a small
 // world made for it (a player holding rings, an amulet on the ground and a fixed item,
 // under known ids); reaching its handler, it is rebuilt into its command through the
-// dispatch's table and the command runs. The world is then destroyed whole.
+// dispatch's table and the command runs. A character action packet (63 to 78) is heard
+// from the server by this peer as a client and goes through the host's action dispatch
+// into a small world of monsters under the ids the action seeds name; the action runs
+// and the world is updated for a few frames. Each world is then destroyed whole.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
+#include "Engine/GameServices.h"
 #include "Engine/NetPacketBuffer.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/characters/ExperienceLevelControl.h"
+#include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
+#include "Game/network/CharacterActionDispatch.h"
+#include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdDispatch.h"
 #include "Game/world/FixedItem.h"
 
@@ -94,6 +102,15 @@ void RegisterWorldRecords()
     records.RegisterRecord("Records/Fuzz/Ring.dbr", "Class,ItemEquipment,\n");
     records.RegisterRecord("Records/Fuzz/Amulet.dbr", "Class,ItemEquipment,\ncannotPickUpMultiple,1,\n");
     records.RegisterRecord("Records/Fuzz/Chest.dbr", "Class,FixedItem,\n");
+    // A monster that strikes, dies and idles with an animation of its own.
+    records.RegisterRecord("Records/Fuzz/Monster.dbr",
+                           "Class,Monster,\nunarmedAttackAnim1,Fuzz.anm,\nunarmedAttackAnimWeight1,100,\n"
+                           "unarmedDieAnim1,Fuzz.anm,\nunarmedDieAnimWeight1,100,\n"
+                           "unarmedIdleAnim1,Fuzz.anm,\nunarmedIdleAnimWeight1,100,\n"
+                           "deleteBehavior,Fade,\ndissolveTime,0.1,\n");
+    records.RegisterRecord(Monster::kDefaultControllerRecord, "Class,ControllerMonster,\n");
+    records.RegisterRecord(Monster::kStubControllerRecord, "Class,ControllerAI,\n");
+    GraphicsEngine::Get()->RegisterAnimation("Fuzz.anm", "length,10,\n");
 }
 
 Item* MakeItem(uint32_t id, const char* record)
@@ -127,6 +144,28 @@ void BuildSmallWorld()
     objects.CreateObjectFromFile<FixedItem>("Records/Fuzz/Chest.dbr", kFixedItemId);
 }
 
+// The action world: the acting monster under the id the action seeds name, and two more
+// as the targets they name, standing in the first region.
+constexpr uint32_t kActorId = 0x3002;
+constexpr uint32_t kTargetIds[] = {0x3004, 0x3005};
+constexpr int kActionFrames = 4;
+constexpr int kActionFrameMs = 250;
+
+bool IsActionType(NetPacketType type) { return type >= IdleActionPacket::kType && type <= RespawnPacket::kType; }
+
+void BuildActionWorld()
+{
+    ObjectManager& objects = ObjectManager::Get();
+    Region* region = World::Get().GetRegionById(1);
+    float x = 0.0f;
+    for (uint32_t id : {kActorId, kTargetIds[0], kTargetIds[1]}) {
+        if (auto* monster = objects.CreateObjectFromFile<Monster>("Records/Fuzz/Monster.dbr", id))
+            World::Get().AddEntity(monster, WorldCoords(region, Coords::LookAlong({x, 0, 0}, {1, 0, 0}, {0, 1, 0})));
+        x += 2.0f;
+    }
+    gEngine->UpdateFrame(16);   // the monsters' first update
+}
+
 // Frees every object the world and its commands made: the next input starts the same.
 void DestroySmallWorld()
 {
@@ -155,9 +194,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     for (uint32_t id = 1; id <= kRegions; ++id)
         World::Get().AddRegion(id, "Region", Vec3(10.0f * id, 0.0f, 0.0f));
     for (NetPacketType type : NetPacketRegistry::Get().GetTypes())
-        NetPacketRegistry::Get().SetHandler(type, [](NetPacket& packet, int) {
+        NetPacketRegistry::Get().SetHandler(type, [](NetPacket& packet, int fromHost) {
             packet.GetPacketDescription(false);
-            RunCommandOf(packet);
+            if (IsActionType(packet.GetType()))
+                HandleCharacterActionPacket(packet, fromHost);
+            else
+                RunCommandOf(packet);
         });
     return 0;
 }
@@ -177,10 +219,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (read != packet->GetReadError().empty())
         __builtin_trap();   // success and a reason must not come together
     const bool command = IsCommandType(type);
+    const bool action = IsActionType(type);
     if (command)
         BuildSmallWorld();
-    const bool dispatched = NetPacketRegistry::Get().Dispatch(1, bytes.data(), bytes.size());
-    if (command)
+    bool dispatched = false;
+    if (action) {
+        // A client hears actions from the server only.
+        BuildActionWorld();
+        ConnectionManager::Get().SetLocalHostId(1);
+        dispatched = NetPacketRegistry::Get().Dispatch(ConnectionManager::kServerHost, bytes.data(), bytes.size());
+        for (int frame = 0; frame < kActionFrames; ++frame)
+            gEngine->UpdateFrame(kActionFrameMs);
+        ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
+    } else {
+        dispatched = NetPacketRegistry::Get().Dispatch(1, bytes.data(), bytes.size());
+    }
+    if (command || action)
         DestroySmallWorld();
     if (dispatched && !read)
         __builtin_trap();   // a packet that does not read cleanly reached its handler

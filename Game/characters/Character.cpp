@@ -36,7 +36,6 @@ GAME_IMPLEMENT_CLASS(Character, Actor)
 namespace {
 
 
-constexpr int kPhysicsTypeCharacter = 1;
 constexpr const char* kSplashSoundDefault = "records/sounds/soundpak/bodyfalls/FallMdGooPak.dbr";
 
 // The entry at `index` of a string array in a record; empty when absent.

@@ -512,6 +512,11 @@ public:
     // the record's rag doll behaviour and speed override what the blow gives.
     void SetRagdollData(const CharacterRagDoll::EffectData& data, bool force);
     const CharacterRagDoll::EffectData& GetRagdollData() const { return m_ragdollData; }
+    // A body goes limp only where it is about to be seen (inside the render pre-load
+    // frustum) and when its mesh has rigid bodies to go limp with.
+    bool ShouldDoRagDoll() const;
+    // The physics type of a standing character.
+    static constexpr int kPhysicsTypeCharacter = 1;
 
     // The impact sound, at the record's chance in percent; the critical hit pack.
     virtual void PlayImpactSound();
@@ -569,6 +574,9 @@ public:
 
     // The cap of defence values; 0 means none.
     virtual float GetDefenseAttributeCap() const { return 0.0f; }
+
+protected:
+    void CreatePhysicsObject() override;
 
 private:
     std::unique_ptr<CombatManager> m_combatManager;

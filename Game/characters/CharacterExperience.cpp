@@ -4,6 +4,7 @@
 #include "Game/characters/Character.h"
 
 #include "Engine/EventManager.h"
+#include "Engine/GameServices.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerAI.h"
 #include "Game/characters/ExperienceLevelControl.h"
@@ -246,6 +247,24 @@ void Character::SetRagdollData(const CharacterRagDoll::EffectData& data, bool fo
         m_ragdollData.effect = CharacterRagDoll::GetEffectEnum(m_ragDollBehaviorOverride);
     if (m_ragDollSpeedOverride != 0.0f)
         m_ragdollData.speed = m_ragDollSpeedOverride;
+}
+
+bool Character::ShouldDoRagDoll() const
+{
+    const GraphicsEngine& graphics = *GraphicsEngine::Get();
+    return graphics.IsInPreLoadFrustum(*this) && graphics.GetMeshRigidBodies(GetMeshName()) != nullptr;
+}
+
+// Called by the entity when its physics type changes: the rag doll for a body gone limp,
+// else one rigid body.
+void Character::CreatePhysicsObject()
+{
+    if (GetPhysicsObject())
+        return;
+    if (GetPhysicsType() == CharacterRagDoll::kPhysicsType)
+        SetPhysicsObject(std::make_unique<CharacterRagDoll>(this));
+    else
+        SetPhysicsObject(std::make_unique<PhysicsRigidBody>(this));
 }
 
 void Character::DestroyMe()

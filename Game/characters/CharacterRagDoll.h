@@ -30,6 +30,9 @@ public:
         float amplification = 0.0f;
     };
 
+    // The physics type of a body gone limp: the character makes a rag doll for it.
+    static constexpr int kPhysicsType = 3;
+
     // Bounds of the bodies' first velocities.
     static constexpr float kMaxCrumpleSpeed = 4.5f;
     static constexpr float kCrumpleMotionScale = 0.8f;

@@ -144,6 +144,9 @@ void Character::StartRespawn(const WorldCoords& coords)
     m_disallowMovement = false;
     if (m_deathManager)
         m_deathManager->Reset();
+    // A body that went limp stands up again: its next death makes a fresh rag doll, which
+    // is what tells the death handlers it has settled.
+    SetPhysicsType(kPhysicsTypeCharacter);
     SetLifeState(Character_LifeState_Respawning);
     // A respawn begun before this one ended leaves no effect behind.
     if (m_spawnEffectId != 0)

@@ -4,19 +4,19 @@
 
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
+#include "Engine/GameServices.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerMonster.h"
 #include "Game/characters/AnimationSet.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Monster.h"
+#include "Game/characters/Player.h"
 #include "Game/world/EffectEntity.h"
 
 namespace GAME {
 
 namespace {
-
-constexpr int kPhysicsTypeRagDoll = 3;
 
 const Name& EndName() { return Actor::EndEvent(); }
 const Name& PhysicsCompleteName()
@@ -24,10 +24,6 @@ const Name& PhysicsCompleteName()
     static const Name name("PhysicsComplete");
     return name;
 }
-
-// The platform keeps no rigid-body data for meshes, so no body can go limp on its own;
-// the character's own test takes this place once meshes carry that data.
-bool ShouldDoRagDoll(const Character&) { return false; }
 
 // The entity the record names, or null (logged) when the record makes none.
 template <class T>
@@ -84,14 +80,17 @@ void DefaultDeathHandler::Execute()
 {
     DeathHandler::Execute();
     Character* character = GetCharacter();
-    if (ShouldDoRagDoll(*character) && !character->ShouldDoLateCrumple()) {
-        character->SetPhysicsType(kPhysicsTypeRagDoll);
+    if (character->ShouldDoRagDoll() && !character->ShouldDoLateCrumple()) {
+        character->SetPhysicsType(CharacterRagDoll::kPhysicsType);
         character->PlayAnimationSound(*character, Name("deathSound1"));
-        return;
+    } else {
+        AnimationSet* set = character->GetAnimationSet();
+        if (!set || !set->PlayAnimationIfAvailable(*character, AnimationSet_Die, Name(), 1.0f, false, 0))
+            Finish();
     }
-    AnimationSet* set = character->GetAnimationSet();
-    if (!set || !set->PlayAnimationIfAvailable(*character, AnimationSet_Die, Name(), 1.0f, false, 0))
-        Finish();
+    // A body dying where no one is about to look is not drawn; a player's always is.
+    if (!GraphicsEngine::Get()->IsInPreLoadFrustum(*character) && !DynamicCast<Player>(character))
+        character->SetVisibility(false);
 }
 
 void DefaultDeathHandler::AnimationCallback(const Name& event)
@@ -102,14 +101,14 @@ void DefaultDeathHandler::AnimationCallback(const Name& event)
     }
     static const Name kRagDoll("ragDoll");
     Character* character = GetCharacter();
-    if (event == kRagDoll && ShouldDoRagDoll(*character) && character->ShouldDoLateCrumple()) {
+    if (event == kRagDoll && character->ShouldDoRagDoll() && character->ShouldDoLateCrumple()) {
         CharacterRagDoll::EffectData still;
         still.effect = CharacterRagDoll::Crumple;
         still.direction = Vec3();
         still.speed = 0.0f;
         still.amplification = 0.0f;
         character->SetRagdollData(still, true);
-        character->SetPhysicsType(kPhysicsTypeRagDoll);
+        character->SetPhysicsType(CharacterRagDoll::kPhysicsType);
     }
 }
 

@@ -243,4 +243,125 @@ TEST_F(DeathHandlerTest, BonesAreSetLooseAtTheEndOrDestroyedWithTheirHandler)
     EXPECT_TRUE(Gone(ids[0]));
 }
 
+// The whole road of a body going limp: the death handler sets the rag-doll physics type,
+// the character makes its rag doll from its mesh's rigid bodies, the engine starts it (the
+// killing blow's velocities), and its settling ends the death.
+class RagDollDeathTest : public DeathHandlerTest {
+protected:
+    void TearDown() override
+    {
+        GraphicsEngine::Get()->ClearMeshRigidBodies();
+        GraphicsEngine::Get()->ClearPreLoadFrustum();
+        DeathHandlerTest::TearDown();
+    }
+    Character* Limp(const std::string& keys)
+    {
+        GraphicsEngine::Get()->RegisterMeshRigidBodies(kMesh, {{0, 1}, {2, 3}});
+        Character* character = Doomed(keys);
+        character->SetMesh(kMesh);
+        return character;
+    }
+    static CharacterRagDoll* RagDollOf(Character* character)
+    {
+        return dynamic_cast<CharacterRagDoll*>(character->GetPhysicsObject());
+    }
+    // Only x >= 100 of the region is about to be seen.
+    void LookAway()
+    {
+        WorldFrustum frustum;
+        frustum.region = region;
+        frustum.planes.push_back(Plane{Vec3(1.0f, 0.0f, 0.0f), -100.0f});
+        GraphicsEngine::Get()->SetPreLoadFrustum(frustum);
+    }
+    static constexpr const char* kMesh = "Meshes/Test/Limp.msh";
+    static constexpr const char* kDieAnim = "unarmedDieAnim1,Swing.anm,\nunarmedDieAnimWeight1,100,\n";
+};
+
+TEST_F(RagDollDeathTest, DirectLimpThrownByTheBlowEndsWhenItSettles)
+{
+    Character* character = Limp(std::string("deleteBehavior,Delete,\n") + kDieAnim);
+    const uint32_t id = character->GetObjectId();
+    EXPECT_EQ(character->GetPhysicsType(), Character::kPhysicsTypeCharacter);
+    EXPECT_FALSE(RagDollOf(character));   // standing: one rigid body
+    CharacterRagDoll::EffectData blow;
+    blow.effect = CharacterRagDoll::TakeHit;
+    blow.direction = Vec3(1.0f, 0.0f, 0.0f);
+    blow.speed = 20.0f;
+    blow.amplification = 2.0f;
+    character->SetRagdollData(blow, true);
+    Die(character);
+
+    EXPECT_EQ(character->GetPhysicsType(), CharacterRagDoll::kPhysicsType);
+    CharacterRagDoll* limp = RagDollOf(character);
+    ASSERT_TRUE(limp);
+    ASSERT_EQ(limp->GetNumRigidBodies(), 2u);
+    EXPECT_TRUE(limp->IsEnabled());
+    for (size_t body = 0; body < 2; ++body)
+        EXPECT_NEAR(limp->GetLinearVelocity(body).y, 3.996f, 1e-4f);   // thrown by the blow
+    const Actor::AnimationChannel* body = character->GetAnimationChannel(0);
+    EXPECT_TRUE(!body || body->animation != "Swing.anm");   // no death animation
+    Frame();
+    EXPECT_TRUE(character->IsInWorld());   // waits for the body to settle
+    limp->Settle();
+    EXPECT_TRUE(Handler<DefaultDeathHandler>(character, 0)->IsFinished());
+    Frame();
+    EXPECT_TRUE(Gone(id));
+}
+
+// A late crumple plays the death animation and goes limp at its "ragDoll" event, with the
+// still crumple data; a respawned body goes limp again on its next death.
+TEST_F(RagDollDeathTest, LateCrumpleGoesLimpOnItsEventAndAgainAfterRespawn)
+{
+    Character* character = Limp(std::string("doLateCrumple,1,\n") + kDieAnim);
+    Die(character);
+    EXPECT_EQ(character->GetAnimationChannel(0)->animation, "Swing.anm");
+    EXPECT_FALSE(RagDollOf(character));
+    character->GetDeathManager()->AnimationCallback(Name("ragDoll"));
+    CharacterRagDoll* limp = RagDollOf(character);
+    ASSERT_TRUE(limp);
+    EXPECT_EQ(character->GetRagdollData().effect, CharacterRagDoll::Crumple);
+    EXPECT_EQ(character->GetRagdollData().speed, 0.0f);
+    limp->Settle();
+    EXPECT_TRUE(character->GetDeathManager()->IsFinished());
+    Frame();
+
+    character->StartRespawn(character->GetCoords());
+    EXPECT_EQ(character->GetPhysicsType(), Character::kPhysicsTypeCharacter);
+    EXPECT_FALSE(RagDollOf(character));
+    character->GetDeathManager()->Execute();
+    character->GetDeathManager()->AnimationCallback(Name("ragDoll"));
+    ASSERT_TRUE(RagDollOf(character));
+    EXPECT_TRUE(RagDollOf(character)->IsEnabled());
+}
+
+// Out of the pre-load frustum a body never goes limp and is hidden, unless it is a
+// player's; a mesh without rigid bodies plays its death animation.
+TEST_F(RagDollDeathTest, OutOfViewOrWithoutBodiesNoRagDoll)
+{
+    Character* bare = Doomed(kDieAnim);
+    EXPECT_FALSE(bare->ShouldDoRagDoll());
+    Character* far = Limp(kDieAnim);
+    EXPECT_TRUE(far->ShouldDoRagDoll());
+    Player* hero = Place(Make<Player>(kDieAnim, "Player"));
+    Frame();
+    LookAway();
+    EXPECT_FALSE(far->ShouldDoRagDoll());
+    for (Character* character : std::initializer_list<Character*>{bare, far, hero})
+        Die(character);
+    EXPECT_FALSE(RagDollOf(far));
+    EXPECT_EQ(far->GetAnimationChannel(0)->animation, "Swing.anm");
+    EXPECT_FALSE(far->GetVisibility());
+    EXPECT_FALSE(bare->GetVisibility());
+    EXPECT_TRUE(hero->GetVisibility());
+
+    // Seen again (its bounding sphere reaches over the plane) it would go limp.
+    const float x = 100.0f - 0.5f * far->GetBoundingRadius();
+    World::Get().SetCoords(far, WorldCoords(region, Coords::LookAlong({x, 0, 0}, {1, 0, 0}, {0, 1, 0})));
+    EXPECT_TRUE(far->ShouldDoRagDoll());
+    // Measured where the frustum's region lies: a region further along is in view.
+    Region* beyond = World::Get().AddRegion(2, "Beyond", Vec3(150.0f, 0.0f, 0.0f));
+    World::Get().SetCoords(far, WorldCoords(beyond, Coords::LookAlong({0, 0, 0}, {1, 0, 0}, {0, 1, 0})));
+    EXPECT_TRUE(far->ShouldDoRagDoll());
+}
+
 }  // namespace GAME

@@ -1,6 +1,5 @@
 // The physics step: bodies move by their velocities and gravity, stop on the floor of
-// their region and are told of the contact; collisions handed in; the floor below a
-// point; weapon trails.
+// their region and are told of the contact; the floor below a point.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +11,6 @@
 #include "Engine/Entity.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/PhysicsEngine.h"
-#include "Engine/WeaponTrail.h"
 #include "Engine/World.h"
 
 namespace GAME {
@@ -170,22 +168,6 @@ TEST_F(PhysicsStepTest, TheEngineFrameStepsAndABodyLeavingInItsContactIsSkipped)
     EXPECT_TRUE(below->contacts.empty());
 }
 
-TEST_F(PhysicsStepTest, CollisionsHandedInReachOnlyEntitiesInTheWorld)
-{
-    ContactBody* body = Body({0, 1, 0});
-    CollisionData contact;
-    contact.type = 7;
-    contact.otherId = 42;
-    EXPECT_TRUE(PhysicsEngine::Get().ReportCollision(body, contact));
-    ASSERT_EQ(body->contacts.size(), 1u);
-    EXPECT_EQ(body->contacts[0].type, 7);
-    EXPECT_EQ(body->contacts[0].otherId, 42u);
-    World::Get().RemoveEntity(body);
-    EXPECT_FALSE(PhysicsEngine::Get().ReportCollision(body, contact));
-    EXPECT_FALSE(PhysicsEngine::Get().ReportCollision(nullptr, contact));
-    EXPECT_EQ(body->contacts.size(), 1u);
-}
-
 TEST_F(PhysicsStepTest, FloorBelowAPointIsNotFiniteWhenThereIsNone)
 {
     region->SetFloor(1.5f, 3);
@@ -193,30 +175,4 @@ TEST_F(PhysicsStepTest, FloorBelowAPointIsNotFiniteWhenThereIsNone)
     EXPECT_EQ(World::Get().GetFloorHeightBelow(WorldVec3(region, {4, 1.5f, 4})), 1.5f);
     EXPECT_FALSE(std::isfinite(World::Get().GetFloorHeightBelow(WorldVec3(region, {4, 1, 4}))));
     EXPECT_FALSE(std::isfinite(World::Get().GetFloorHeightBelow(WorldVec3())));
-}
-
-TEST_F(PhysicsStepTest, WeaponTrailRecordsAndAttachPointOffsets)
-{
-    auto* trail = DynamicCast<WeaponTrail>(ObjectManager::Get().CreateObject("WeaponTrail"));
-    ASSERT_NE(trail, nullptr);
-    trail->SetPointSetIndex(-3);
-    EXPECT_EQ(trail->GetPointSetIndex(), 0);
-    trail->SetPointSetIndex(1);
-    EXPECT_EQ(trail->GetPointSetIndex(), 1);
-    EXPECT_FALSE(trail->IsRecording());
-    trail->Start();
-    trail->Start();
-    EXPECT_TRUE(trail->IsRecording());
-    EXPECT_EQ(trail->GetStartCount(), 2u);
-    trail->Stop();
-    EXPECT_FALSE(trail->IsRecording());
-
-    ContactBody* body = Body({1, 2, 3});
-    body->SetBoundingRadius(0.5f);
-    const OBBox box = body->GetRegionBoundingBox();
-    EXPECT_EQ(box.coords.origin, (Vec3{1, 2, 3}));
-    EXPECT_EQ(box.extents, (Vec3{0.5f, 0.5f, 0.5f}));
-    EXPECT_EQ(body->GetAttachPointOffset(Name("Anchor1")), Vec3{});
-    body->SetAttachPoint(Name("Anchor1"), {0, 0, 1});
-    EXPECT_EQ(body->GetAttachPointOffset(Name("Anchor1")), (Vec3{0, 0, 1}));
 }

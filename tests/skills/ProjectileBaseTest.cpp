@@ -14,6 +14,7 @@
 #include "Engine/WeaponTrail.h"
 #include "Game/ai/ControllerAI.h"
 #include "Game/characters/Monster.h"
+#include "Game/combat/CombatManager.h"
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/Skill.h"
 #include "Game/world/EffectEntity.h"
@@ -205,21 +206,11 @@ TEST_F(ProjectileBaseTest, RecordKeysBoundsAndTheOneVelocityReader)
     EXPECT_EQ(ObjectManager::Get().GetObjectCount(), before);
 }
 
-TEST_F(ProjectileBaseTest, TheSeedDecidesEveryRoll)
+TEST_F(ProjectileBaseTest, PiercingSumsTheFiringSkillsModifiersAndTheInfosChance)
 {
     Skill* skill = MakeSkill();
-    ProjectileBase* a = Fire(skill->GetObjectId(), {0, 1, 0}, kArrow, 1234);
-    ProjectileBase* b = Fire(skill->GetObjectId(), {0, 1, 0}, kArrow, 1234);
-    ProjectileBase* c = Fire(skill->GetObjectId(), {0, 1, 0}, kArrow, 99);
-    std::vector<int> rollsA, rollsB, rollsC;
-    for (int i = 0; i < 8; ++i) {
-        rollsA.push_back(a->GetRandom().IGenerate(0, 1000));
-        rollsB.push_back(b->GetRandom().IGenerate(0, 1000));
-        rollsC.push_back(c->GetRandom().IGenerate(0, 1000));
-    }
-    EXPECT_EQ(rollsA, rollsB);
-    EXPECT_NE(rollsA, rollsC);
-
+    ProjectileBase* a = Fire(skill->GetObjectId());
+    ProjectileBase* b = Fire(skill->GetObjectId());
     // Piercing: below the firing skill's modifiers plus the info's chance.
     ProjectileBase::ProjectileModifierStruct pierce;
     pierce.skillId = skill->GetObjectId();
@@ -319,6 +310,7 @@ TEST_F(ProjectileBaseTest, AContactStopsTheBodyAndTellsTheCaster)
     CollisionData contact;
     contact.type = 7;
     EXPECT_TRUE(PhysicsEngine::Get().ReportCollision(arrow, contact));
+    EXPECT_FALSE(PhysicsEngine::Get().ReportCollision(nullptr, contact));
     EXPECT_EQ(arrow->GetPhysicsType(), 0);
     EXPECT_EQ(arrow->GetAnimationState(), ProjectileBase::kAnimationNone);
     EXPECT_TRUE(arrow->GetGravity());
@@ -599,4 +591,52 @@ TEST_F(ProjectileBaseTest, ClosestTargetCountsTheRadiusAndTheFirstOfEqualsWins)
     EXPECT_EQ(ProjectileBase::FindClosestTarget({b->GetObjectId(), c->GetObjectId()}, origin), b->GetObjectId());
     EXPECT_EQ(ProjectileBase::FindClosestTarget({c->GetObjectId(), b->GetObjectId()}, origin), c->GetObjectId());
     EXPECT_EQ(ProjectileBase::FindClosestTarget({999999}, origin), 0u);
+}
+
+TEST_F(ProjectileBaseTest, FragmentRollsFromAFixedSeedAreGolden)
+{
+    // The count, each fragment's turn and each fragment's seed come from the projectile's
+    // generator in that order, so every peer makes the same fragments.
+    ProjectileBase* p = Fire(1, {0, 0, 0}, kArrow, 4242);
+    ProjectileBase::ProjectileModifierStruct split;
+    split.skillId = 1;
+    split.fragmentProjectile = kFragment;
+    split.fragmentsMin = 2;
+    split.fragmentsMax = 6;
+    p->AddProjectileModifier(split);
+    p->ProcessFragmentation(0, p->GetCoords());
+    std::vector<int> angles;
+    std::vector<int> firstRolls;
+    for (ProjectileBase* fragment : gLaunched) {
+        const Vec3 facing = fragment->GetInfo().launchCoords.GetRegionCoords().zAxis;
+        angles.push_back(static_cast<int>(std::lround(std::atan2(-facing.z, facing.x) * 57.29578f)));
+        firstRolls.push_back(fragment->GetRandom().IGenerate(0, 1000));
+    }
+    std::string golden;
+    for (size_t i = 0; i < angles.size(); ++i)
+        golden += std::to_string(angles[i]) + ":" + std::to_string(firstRolls[i]) + " ";
+    EXPECT_EQ(golden, "47:345 81:444 170:475 -150:139 -92:520 -31:933 ");
+}
+
+TEST_F(ProjectileBaseTest, AFumblingCasterDeflectsTheShotByTheRolledAngles)
+{
+    DurationDamageManager& damage = caster->GetCombatManager().GetDurationDamageMgr();
+    damage.AddFixedDamage(CombatAttributeType_ProjectileFumble, 100.0f, 60.0f);
+    damage.EndAttack();
+    ASSERT_EQ(caster->GetProjectileFumbleDamage(), 100.0f);
+    int deflected = 0;
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
+        ProjectileBase* arrow = Fire(1, {0, 1, 0}, kArrow, seed);
+        arrow->MoveStraightLine(WorldVec3(region, {10, 1, 0}));
+        const Vec3 velocity = arrow->GetLinearVelocity();
+        ASSERT_NEAR(velocity.Length(), 10.0f, 1e-3f);
+        const float degrees = std::acos(std::clamp(velocity.x / 10.0f, -1.0f, 1.0f)) * 57.29578f;
+        // Yaw 10 .. 20 and pitch 5 .. 10, either negated; or neither turned.
+        if (degrees > 0.5f) {
+            ++deflected;
+            EXPECT_GE(degrees, 5.0f - 0.01f) << seed;
+            EXPECT_LE(degrees, 22.5f) << seed;
+        }
+    }
+    EXPECT_GE(deflected, 4);
 }
