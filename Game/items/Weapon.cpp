@@ -63,4 +63,6 @@ void Weapon::PlaySwipeSound(const WorldVec3& position) const { PlaySound(m_swipe
 
 void Weapon::PlayHitSound(const WorldVec3& position) const { PlaySound(m_hitSound, position); }
 
+SoundPak* Weapon::GetSwipeSound() const { return ObjectManager::Get().GetObject<SoundPak>(m_swipeSound); }
+
 }  // namespace GAME

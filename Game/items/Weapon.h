@@ -10,6 +10,8 @@
 
 namespace GAME {
 
+class SoundPak;
+
 class Weapon : public ItemEquipment {
     GAME_DECLARE_CLASS(Weapon)
 
@@ -29,6 +31,7 @@ public:
     // names them.
     void PlaySwipeSound(const WorldVec3& position) const;
     void PlayHitSound(const WorldVec3& position) const;
+    SoundPak* GetSwipeSound() const;
     // The trail of a swing; there is no trail object yet, so only whether it is on.
     virtual void EnableWeaponTrail() { m_trailOn = true; }
     virtual void DisableWeaponTrail() { m_trailOn = false; }

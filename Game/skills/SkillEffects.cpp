@@ -572,6 +572,27 @@ void Skill::CollectLocalRacialBonusDamage(const std::vector<std::string>& races,
 
 // ---- Projectile modifier ----------------------------------------------------------------------------
 
-void Skill::AddProjectileModifier(ProjectileBase*) const {}
+void Skill::AddProjectileModifier(ProjectileBase* projectile) const
+{
+    const unsigned level = GetCurrentLevel();
+    const SkillProfile* profile = GetSkillProfile();
+    if (!projectile || level == 0 || !profile)
+        return;
+    SkillProfile_Modifiers sums;
+    GetSkillModifierData(sums);
+    const SkillProfile_ProjectileModifiers& own = profile->GetSkillProjectileModifierData(level);
+    ProjectileBase::ProjectileModifierStruct modifier;
+    modifier.skillId = GetObjectId();
+    modifier.explosionRadius = sums.explosionRadius + own.explosionRadius;
+    modifier.fragmentProjectile = own.fragmentsName;
+    modifier.fragmentsMin = own.fragmentsMin;
+    modifier.fragmentsMax = own.fragmentsMax;
+    modifier.piercingChance = sums.projectilePiercing + own.piercingChance;
+    projectile->AddProjectileModifier(modifier);
+    for (uint32_t id : m_modifiers)
+        if (const Skill_ProjectileModifier* modifierSkill =
+                ObjectManager::Get().GetObject<Skill_ProjectileModifier>(id))
+            modifierSkill->AddProjectileModifier(projectile);
+}
 
 }  // namespace GAME

@@ -14,6 +14,7 @@
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
 #include "Game/world/Prop.h"
+#include "skills/FakeSkillOwner.h"
 
 namespace GAME {
 
@@ -49,51 +50,6 @@ public:
 GAME_IMPLEMENT_CLASS(CountingSecondary, SkillSecondary)
 
 namespace {
-
-// An owner whose mana, weapons and list the test sets and reads, and that records every
-// state its skills send once it is made their services.
-class FakeOwner : public SkillManagerBase, public SkillServicesBase {
-public:
-    struct Sent { uint32_t skillId; int32_t level; bool enabled; };
-    void SendSkillStateUpdate(uint32_t id, const SkillState& s) override { sent.push_back({id, s.level, s.enabled}); }
-    void SendSkillActiveUpdate(uint32_t, const SkillActiveState&) override {}
-    void SetParent(Actor*) override {}
-    void Dead() override {}
-    void SendTargetResult(uint32_t, const std::vector<uint32_t>&, const WorldCoords&, uint32_t, uint32_t, bool) override {}
-    void SendCreateProjectile(uint32_t, const WorldCoords&, uint32_t, const WorldVec3&, uint32_t, uint32_t) override {}
-    void SendSpawnObject(uint32_t, const WorldCoords&, uint32_t, const std::vector<WorldCoords>&,
-                         const std::vector<uint32_t>&, uint32_t) override {}
-    void CreateUpdateSkillBuff(const SkillBuffTransfer&, const std::vector<Weapon_Type>&, bool) override {}
-    void RemoveSkillBuff(const std::string&) override {}
-    SkillServicesBase* GetSkillServices() const override { return services; }
-    Character* GetParent() const override { return nullptr; }
-    bool IsMonsterSkill() const override { return false; }
-    EquipManager_HandState GetHandState() const override { return EquipManager_Unarmed; }
-    void GetWeaponTypes(Weapon_Type& r, Weapon_Type& l) const override { r = right, l = left; }
-    void SubtractMana(float amount) override { mana -= amount; }
-    float GetCurrentMana() const override { return mana; }
-    uint32_t GetRightHandWeapon() const override { return 0; }
-    uint32_t GetLeftHandWeapon() const override { return 0; }
-    float GetTotalSkillAttribute(SkillAttributeType) const override { return 0.0f; }
-    void AddToActiveList(Skill* skill) override { active.push_back(skill->GetObjectId()); }
-    void RemoveFromActiveList(Skill* skill) override { std::erase(active, skill->GetObjectId()); }
-    void CollectAvailableOffensiveDamageAttributes(uint32_t, CombatAttributeAccumulator&) const override {}
-    void CollectAvailableOffensiveModifierAttributes(CombatAttributeAccumulator&) const override {}
-    float CalculateOffensiveAbility(float) override { return 0.0f; }
-    void PushPetInitialize(Character*) override {}
-    void PopPetInitialize(Character*) override {}
-    void AddWeaponEnchantment(uint32_t, const std::string&) override {}
-    void RemoveWeaponEnchantment(uint32_t) override {}
-    void AddCharFxPak(uint32_t, const std::vector<std::string>&) override {}
-    void RemoveCharFxPak(uint32_t) override {}
-
-    SkillServicesBase* services = nullptr;
-    Weapon_Type right = Weapon_None;
-    Weapon_Type left = Weapon_None;
-    float mana = 100.0f;
-    std::vector<uint32_t> active;
-    std::vector<Sent> sent;
-};
 
 class SkillTest : public ::testing::Test {
 protected:
