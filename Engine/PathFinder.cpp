@@ -127,6 +127,57 @@ Sphere DynamicObstacle::GetWorldSphere() const
     return {offset + m_sphere.center, radius};
 }
 
+// ---- Point sets ----
+
+bool PathFinder::FillPointSet(const WorldVec3& centre, const std::vector<float>& radii, std::vector<WorldVec3>& points,
+                              bool)
+{
+    points.clear();
+    if (!centre.IsValid() || radii.empty() || radii.size() > kMaxPointSet || !IsFinite(centre.GetRegionPosition()))
+        return false;
+    for (float radius : radii)
+        if (!(radius >= 0.0f) || !std::isfinite(radius))
+            return false;
+    const Vec3 origin = centre.GetRegionPosition();
+    const Vec3 offset = centre.GetRegion()->GetOffset();
+    std::vector<Sphere> taken;
+    for (const DynamicObstacle* obstacle : World::Get().GetObstacles())
+        taken.push_back(obstacle->GetWorldSphere());
+    const auto isFree = [&](const Vec3& position, float radius) {
+        for (const Sphere& sphere : taken)
+            if ((sphere.center - (offset + position)).Length() < sphere.radius + radius)
+                return false;
+        return true;
+    };
+    // The centre body is the caster's own place: it stands there whatever is near.
+    points.emplace_back(centre.GetRegion(), origin);
+    taken.push_back({offset + origin, radii.front()});
+    constexpr float kTwoPi = 6.28318530718f;
+    for (size_t i = 1; i < radii.size(); ++i) {
+        const float radius = radii[i];
+        bool placed = false;
+        for (int ring = 0; ring < kMaxPointSetRings && !placed; ++ring) {
+            const float distance = radii.front() + radius * (1.0f + 2.0f * static_cast<float>(ring));
+            // As many tries as bodies of this size fit around the ring, at least six.
+            const int tries = std::clamp(static_cast<int>(kTwoPi * distance / std::max(2.0f * radius, 0.001f)), 6, 64);
+            for (int k = 0; k < tries && !placed; ++k) {
+                const float angle = kTwoPi * static_cast<float>(k) / static_cast<float>(tries);
+                const Vec3 position = origin + Vec3(std::sin(angle) * distance, 0.0f, std::cos(angle) * distance);
+                if (isFree(position, radius)) {
+                    points.emplace_back(centre.GetRegion(), position);
+                    taken.push_back({offset + position, radius});
+                    placed = true;
+                }
+            }
+        }
+        if (!placed) {
+            points.clear();
+            return false;
+        }
+    }
+    return true;
+}
+
 // ---- World::FindPath ----
 
 std::unique_ptr<Path> World::FindPath(float size, const WorldVec3& from, const WorldVec3& to, const Vec3&, float,

@@ -27,6 +27,7 @@
 #include "Game/items/ItemEquipment.h"
 #include "Game/skills/AuraManager.h"
 #include "Game/skills/SkillManager.h"
+#include "Game/skills/SkillServicesBase.h"
 #include "Game/world/PFxManager.h"
 
 namespace GAME {
@@ -499,6 +500,13 @@ void Character::ContributeGameBalanceRetaliationAttributes(CombatAttributeAccumu
 void Character::ContributeRacialBonusDefense(const std::vector<std::string>&, RacialBonus_Defense&) const {}
 
 void Character::ContributeRacialBonusDamage(const std::vector<std::string>&, uint32_t, RacialBonus_Damage&) const {}
+
+void Character::ControllerAddSkillBuff(const SkillBuffTransfer& transfer,
+                                       const std::vector<Weapon_Type>& qualifyingWeapons, bool dualWieldOnly)
+{
+    if (SkillServicesBase* services = m_skillManager->GetSkillServices())
+        services->CreateUpdateSkillBuff(transfer, qualifyingWeapons, dualWieldOnly);
+}
 
 void Character::AddCombatFilter(CombatFilter* filter) { m_combatManager->AddCombatFilter(filter); }
 void Character::RemoveCombatFilter(CombatFilter* filter) { m_combatManager->RemoveCombatFilter(filter); }

@@ -63,6 +63,7 @@ class RandomUniform;
 class SkillAttributeAccumulator;
 class SkillManager;
 struct SkillActiveState;
+struct SkillBuffTransfer;
 struct SkillState;
 class SlotManager;
 class SoundPak;
@@ -485,6 +486,10 @@ public:
     // that id; none yet at this level.
     virtual void ContributeRacialBonusDamage(const std::vector<std::string>& defenderRaces, uint32_t weaponId,
                                              RacialBonus_Damage& out) const;
+    // Puts a buff on the character through its skill manager's services, when this peer
+    // has them.
+    void ControllerAddSkillBuff(const SkillBuffTransfer& transfer, const std::vector<Weapon_Type>& qualifyingWeapons,
+                                bool dualWieldOnly);
     // ---- end skill effects ----
 
     // The character's race names.

@@ -58,14 +58,13 @@ protected:
     // A target result for the hits a projectile of the skill reports.
     void SendProjectileTargets(const ProjectileInfo& info, const std::vector<uint32_t>& targets) const;
 
-    float m_cameraShakeDuration = 0.0f;    // seconds
-    float m_cameraShakeAmplitude = 0.0f;
-
-private:
     // One attack per live target of the list: parameters, rag doll, target effect.
     void ApplyDamageLoop(Character& attacker, const std::vector<uint32_t>& targets, const WorldCoords& coords,
                          unsigned seed, ParametersCombatStyle style, bool useAvailable, unsigned weaponId,
                          float percent);
+
+    float m_cameraShakeDuration = 0.0f;    // seconds
+    float m_cameraShakeAmplitude = 0.0f;
 };
 
 // The base of cast spells: its projectiles report their hits as a target result, which

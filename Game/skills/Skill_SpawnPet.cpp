@@ -1,10 +1,53 @@
 #include "Game/skills/Skill_SpawnPet.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "Engine/Engine.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/PathFinder.h"
+#include "Game/ai/ControllerCombat.h"
 #include "Game/characters/Character.h"
+#include "Game/characters/Monster.h"
+#include "Game/skills/SkillProfile.h"
+#include "Game/skills/SkillServicesBase.h"
 
 namespace GAME {
 
 GAME_IMPLEMENT_CLASS(Skill_SpawnPet, SkillActivated)
+
+namespace {
+
+// The point dropped onto the floor below it; kept as it is when there is none.
+WorldVec3 OnFloor(WorldVec3 point)
+{
+    const float floor = World::Get().GetFloorHeightBelow(point);
+    if (std::isfinite(floor)) {
+        Vec3 position = point.GetRegionPosition();
+        position.y = floor;
+        point.SetRegionPosition(position);
+    }
+    return point;
+}
+
+// The coordinates' turn at another position of their region.
+WorldCoords At(const WorldCoords& coords, const WorldVec3& position)
+{
+    Coords moved = coords.GetRegionCoords();
+    moved.origin = position.GetRegionPosition();
+    return WorldCoords(coords.GetRegion(), moved);
+}
+
+// Kills the pet through its controller, when both still exist.
+void Release(uint32_t petId)
+{
+    const ObjectManager& objects = ObjectManager::Get();
+    if (const Character* pet = objects.GetObject<Character>(petId))
+        if (ControllerCombat* controller = objects.GetObject<ControllerCombat>(pet->GetControllerId()))
+            controller->KillMe();
+}
+
+}  // namespace
 
 Skill_SpawnPet::Skill_SpawnPet()
 {
@@ -15,24 +58,138 @@ Skill_SpawnPet::Skill_SpawnPet()
     m_repeatable = false;
 }
 
-void Skill_SpawnPet::Update(Character& caster, int elapsedMs) { Skill::Update(caster, elapsedMs); }
-void Skill_SpawnPet::SkillSpawnObject(Character&, const WorldCoords&, unsigned, const std::vector<WorldCoords>&,
-                                      const std::vector<uint32_t>&, unsigned)
+void Skill_SpawnPet::Update(Character& caster, int elapsedMs)
 {
+    Skill::Update(caster, elapsedMs);
+    // A pet that died leaves the list; one that can no longer be found stays until it
+    // is released.
+    std::erase_if(m_pets, [](uint32_t id) {
+        const Character* pet = ObjectManager::Get().GetObject<Character>(id);
+        return pet && !pet->IsAlive();
+    });
 }
-void Skill_SpawnPet::StopSkill(Character& caster) { ReleasePets(caster); }
-void Skill_SpawnPet::PreLoadResources() { PreLoadPet(); }
-void Skill_SpawnPet::ActivateNow(Character&, const Name&, unsigned, const WorldVec3&) {}
-void Skill_SpawnPet::SpawnPet(Character&, const WorldCoords&, unsigned, unsigned) {}
-void Skill_SpawnPet::ReleasePets(Character&) { m_pets.clear(); }
-void Skill_SpawnPet::ReleaseOnePet(Character&) {}
+
+void Skill_SpawnPet::ActivateNow(Character& caster, const Name&, unsigned, const WorldVec3&)
+{
+    SkillServicesBase* services = GetServices();
+    const unsigned count = GetNumPets(caster);
+    if (!services || count == 0)
+        return;
+    float casterRadius = (caster.GetExtents() + 2.0f) * GetExtentsMultiplier();
+    float petRadius = GetExtentsMultiplier() * GetPetExtents();
+    if (SwapCasterWithPet())
+        casterRadius = petRadius = std::max(casterRadius, petRadius);
+    std::vector<float> radii(count + 1, petRadius);
+    radii.front() = casterRadius;
+    std::vector<WorldVec3> points;
+    if (!PathFinder::FillPointSet(caster.GetCoords().GetPosition(), radii, points, true))
+        return;   // no room: nothing is spent
+    const WorldCoords casterCoords = GetNewCasterCoords(caster, points);
+    const WorldCoords casterOnFloor = At(casterCoords, OnFloor(casterCoords.GetPosition()));
+    std::vector<WorldCoords> spots;
+    std::vector<uint32_t> ids;
+    for (const WorldVec3& point : points) {
+        const uint32_t id = ObjectManager::Get().CreateObjectID();
+        if (id == 0)
+            break;
+        spots.push_back(At(casterOnFloor, OnFloor(point)));
+        ids.push_back(id);
+    }
+    if (!ids.empty())
+        services->SendSpawnObject(GetObjectId(), casterOnFloor, 0, spots, ids, NewSeed());
+}
+
+void Skill_SpawnPet::SkillSpawnObject(Character& caster, const WorldCoords& casterCoords, unsigned,
+                                      const std::vector<WorldCoords>& spots, const std::vector<uint32_t>& ids,
+                                      unsigned seed)
+{
+    SetCasterCoords(caster, casterCoords);
+    if (!ids.empty()) {
+        SubtractManaCost();
+        StartCooldown();
+        PlayHitSound(casterCoords.GetPosition());
+    }
+    // A peer's list is bounded by what one cast may make; ids past it, or already
+    // taken by a live object, make nothing.
+    const size_t limit = std::min<size_t>(ids.size(), SkillProfile::kMaxPetBurst + 1);
+    for (size_t i = 0; i < limit; ++i)
+        SpawnPet(caster, i < spots.size() ? spots[i] : casterCoords, ids[i], seed);
+    ActivateSecondarySkills(caster, 0, ids, casterCoords.GetPosition());
+}
+
+void Skill_SpawnPet::SpawnPet(Character& caster, const WorldCoords& coords, unsigned objectId, unsigned)
+{
+    CreateTargetFx(coords);
+    const SkillProfile* profile = GetSkillProfile();
+    const unsigned level = GetCurrentLevel();
+    const std::string name = GetSpawnObject(level);
+    const int timeToLive = profile ? profile->GetSpawnObjectTimeToLive(level) : 0;
+    Monster* pet = nullptr;
+    if (objectId != 0 && !ObjectManager::Get().GetObject(objectId) && !name.empty())
+        pet = ObjectManager::Get().CreateObjectFromFile<Monster>(name, objectId);
+    if (!pet) {
+        gEngine->Log(LOG_WARNING, "Failed to spawn pet object (%s)", name.c_str());
+    } else {
+        if (ShouldJoinWithParent())
+            pet->JoinMe(caster.GetObjectId(), -1, false);
+        if (Monster* monster = DynamicCast<Monster>(&caster))
+            monster->TransferAnger(*pet);
+        if (timeToLive > 0)
+            pet->SetLifetime(timeToLive);
+        World::Get().AddEntity(pet, coords);
+        m_pets.push_back(pet->GetObjectId());
+        PostPetSpawned(caster, *pet);
+    }
+    const unsigned limit = profile ? profile->GetPetLimit(level) : 0;
+    if (limit != 0 && m_pets.size() > limit)
+        ReleaseOnePet(caster);
+}
+
+void Skill_SpawnPet::StopSkill(Character& caster)
+{
+    Skill::StopSkill(caster);
+    ReleasePets(caster);
+}
+
+void Skill_SpawnPet::PreLoadResources()
+{
+    SkillActivatedSpell::PreLoadResources();
+    PreLoadPet();
+}
+
+void Skill_SpawnPet::ReleasePets(Character&)
+{
+    for (uint32_t id : m_pets)
+        Release(id);
+    m_pets.clear();
+}
+
+void Skill_SpawnPet::ReleaseOnePet(Character&)
+{
+    if (m_pets.empty())
+        return;
+    Release(m_pets.front());
+    m_pets.erase(m_pets.begin());
+}
+
 WorldCoords Skill_SpawnPet::GetNewCasterCoords(Character& caster, std::vector<WorldVec3>& points)
 {
     if (!points.empty())
         points.erase(points.begin());
     return caster.GetCoords();
 }
-unsigned Skill_SpawnPet::GetNumPets(Character&) const { return 1; }
-std::string Skill_SpawnPet::GetSpawnObject(unsigned) const { return {}; }
+
+unsigned Skill_SpawnPet::GetNumPets(Character&) const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    const unsigned burst = profile ? profile->GetPetBurstSpawn(GetCurrentLevel()) : 0;
+    return burst == 0 ? 1 : burst;
+}
+
+std::string Skill_SpawnPet::GetSpawnObject(unsigned) const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    return profile ? profile->GetSpawnObject(GetCurrentLevel()) : std::string();
+}
 
 }  // namespace GAME

@@ -13,7 +13,9 @@
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/world/FxPak.h"
+#include "Game/world/EffectEntity.h"
 #include "Game/world/PFxManager.h"
+#include "Game/world/SpecialFX.h"
 #include "skills/FakeSkillOwner.h"
 
 namespace GAME {
@@ -310,6 +312,34 @@ TEST_F(SkillEffectsTest, ProjectilesGetTheSkillsAndItsModifiersContributionsOnly
     EXPECT_EQ(own.piercingChance, 15.0f);
     EXPECT_EQ(bolt->GetModifiers()[1]->modifier.skillId, splinter->GetObjectId());
     EXPECT_EQ(bolt->GetModifiers()[1]->modifier.explosionRadius, 4.0f);
+}
+
+TEST_F(SkillEffectsTest, AnOwnedEffectIsLeftInTheWorldOnlyWhileItStillShows)
+{
+    const size_t objects = ObjectManager::Get().GetObjectCount();
+    {
+        SpecialFX trail;
+        trail.LoadFX("Records/Test/Burst.dbr");   // a pack is no effect entity
+        EXPECT_EQ(trail.GetEffect(), nullptr);
+        trail.LoadFX("Records/Test/Glow.dbr");
+        ASSERT_NE(trail.GetEffect(), nullptr);
+        trail.StartFx();
+        EffectEntity* effect = trail.GetEffect();
+        EXPECT_TRUE(effect->IsEmitting());
+        trail.ReleaseFx(user->GetCoords());   // still showing: left in the world
+        EXPECT_EQ(trail.GetEffect(), nullptr);
+        EXPECT_TRUE(effect->IsInWorld() && effect->IsSelfDeleting());
+        ObjectManager::Get().DestroyObjectEx(effect, "test", __LINE__);
+
+        trail.LoadFX("Records/Test/Glow.dbr");
+        trail.StartFx();
+        trail.StopFx();
+        trail.ReleaseFx(user->GetCoords());   // nothing left to show: destroyed
+        EXPECT_EQ(trail.GetEffect(), nullptr);
+        trail.LoadFX("Records/Test/Glow.dbr");   // the holder destroys what it still holds
+    }
+    ObjectManager::Get().FlushDestroyedObjects();
+    EXPECT_EQ(ObjectManager::Get().GetObjectCount(), objects);
 }
 
 }  // namespace
