@@ -13,6 +13,7 @@
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/skills/ProjectileBase.h"
+#include "Game/skills/SkillPets.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
 
@@ -260,12 +261,7 @@ Skill_AttackProjectileSpawnPet::Skill_AttackProjectileSpawnPet() { m_kindText = 
 void Skill_AttackProjectileSpawnPet::Update(Character& caster, int elapsedMs)
 {
     Skill::Update(caster, elapsedMs);
-    // Pets gone from the object manager stay listed (a limit still counts them); the dead
-    // leave the list.
-    std::erase_if(m_pets, [](uint32_t id) {
-        const Character* pet = ObjectManager::Get().GetObject<Character>(id);
-        return pet && !pet->IsAlive();
-    });
+    ForgetDeadPets(m_pets);
     // A monster casts it again only once all its pets are gone.
     if (caster.IsA<Monster>())
         SetSkillEnabled(m_pets.empty());
@@ -317,42 +313,17 @@ void Skill_AttackProjectileSpawnPet::SkillSpawnObject(Character& caster, const W
 void Skill_AttackProjectileSpawnPet::SpawnPet(Character& caster, const WorldCoords& place, unsigned objectId,
                                               unsigned)
 {
-    CreateTargetFx(place);
     const SkillProfile* profile = GetSkillProfile();
-    const unsigned level = GetCurrentLevel();
-    const std::string record = profile ? profile->GetSpawnObject(level) : std::string();
-    Monster* pet = nullptr;
-    if (!record.empty() && objectId != 0)
-        pet = ObjectManager::Get().CreateObjectFromFile<Monster>(record, objectId);
-    if (!pet) {
-        gEngine->Log(LOG_WARNING, "Failed to spawn pet object (%s)", record.c_str());
+    if (!profile)
         return;
-    }
-    pet->JoinMe(caster.GetObjectId(), -1, false);
-    if (const int life = profile->GetSpawnObjectTimeToLive(level); life > 0)
-        pet->SetLifetime(life);
-    if (auto* monster = DynamicCast<Monster>(&caster))
-        monster->TransferAnger(*pet);
-    World::Get().AddEntity(pet, place);
-    m_pets.push_back(pet->GetObjectId());
+    const unsigned level = GetCurrentLevel();
+    if (Monster* pet = SpawnSkillPet(*this, caster, place, objectId, profile->GetSpawnObject(level),
+                                     profile->GetSpawnObjectTimeToLive(level), true))
+        m_pets.push_back(pet->GetObjectId());
     const unsigned limit = profile->GetPetLimit(level);
     if (limit != 0 && m_pets.size() > limit)
         ReleaseOnePet(caster);
 }
-
-namespace {
-
-// The pet dies through its controller, when it still exists.
-void KillPet(uint32_t id)
-{
-    const auto* pet = ObjectManager::Get().GetObject<Character>(id);
-    if (!pet)
-        return;
-    if (auto* controller = ObjectManager::Get().GetObject<ControllerCombat>(pet->GetControllerId()))
-        controller->KillMe();
-}
-
-}  // namespace
 
 void Skill_AttackProjectileSpawnPet::ReleaseOnePet(Character&)
 {
@@ -360,7 +331,7 @@ void Skill_AttackProjectileSpawnPet::ReleaseOnePet(Character&)
         return;
     const uint32_t oldest = m_pets.front();
     m_pets.erase(m_pets.begin());
-    KillPet(oldest);
+    ReleaseSkillPet(oldest);
 }
 
 void Skill_AttackProjectileSpawnPet::ReleasePets(Character&)
@@ -368,7 +339,7 @@ void Skill_AttackProjectileSpawnPet::ReleasePets(Character&)
     const std::vector<uint32_t> pets = std::move(m_pets);
     m_pets.clear();
     for (uint32_t id : pets)
-        KillPet(id);
+        ReleaseSkillPet(id);
 }
 
 void Skill_AttackProjectileSpawnPet::StopSkill(Character& caster) { ReleasePets(caster); }
