@@ -93,6 +93,15 @@ public:
     OBBox GetRegionBoundingBox() const;
     // ---- end actor physics ----
 
+    // ---- world placement hooks ----
+    // The world tells the entity when it enters the world (AddEntity), moves while in it
+    // (AddEntity or SetCoords of a placed entity) and leaves it (RemoveEntity, and so its
+    // destruction); nothing at this level. Not called by World::Reset.
+    virtual void OnAddToLevel() {}
+    virtual void OnMoveInLevel() {}
+    virtual void OnRemoveFromLevel() {}
+    // ---- end world placement hooks ----
+
     // Entities carried by this one (an aura's effect, a held item ...), each at an offset
     // from a named attach point (empty: the entity itself). An entity has at most one
     // parent: attaching it elsewhere takes it from its old parent first. Null, the entity

@@ -95,6 +95,7 @@ bool World::AddEntity(Entity* entity, const WorldCoords& coords)
         entity->m_worldIndex = m_entities.size();
         m_entities.push_back(entity);
         m_bounds.push_back(BoundsOf(entity));
+        entity->OnAddToLevel();
     }
     return true;
 }
@@ -118,6 +119,7 @@ void World::RemoveEntity(Entity* entity)
     if (entity == m_walkCurrent)
         m_walkCurrent = nullptr;
     entity->m_inWorld = false;
+    entity->OnRemoveFromLevel();
 }
 
 void World::UpdateActors(int elapsedMs)
@@ -306,8 +308,10 @@ bool World::SetCoords(Entity* entity, const WorldCoords& coords)
         return false;
     }
     entity->m_coords = coords;
-    if (const size_t index = IndexOf(entity); index < m_bounds.size())
+    if (const size_t index = IndexOf(entity); index < m_bounds.size()) {
         m_bounds[index].center = coords.GetPosition().ToWorldSpace();
+        entity->OnMoveInLevel();
+    }
     return true;
 }
 

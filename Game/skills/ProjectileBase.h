@@ -233,6 +233,8 @@ protected:
     void GetTargetsAlongPath(std::vector<uint32_t>& out, bool firstOnly);
     // Sets a velocity, refusing one that is not finite (logged).
     void SetFlightVelocity(const Vec3& velocity);
+    // The kinds that change the info after it is loaded (the telekinesis team).
+    ProjectileInfo& MutableInfo() { return m_info; }
 
 private:
     enum SoundIndex { kHitSound, kExplodingHitSound, kSwipeSound, kBounceSound, kDestructSound, kSoundCount };
