@@ -42,12 +42,15 @@ void Skill_VudezuvLightOfRa::ActivateNow(Character& caster, const Name&, unsigne
     std::vector<Entity*> found;
     World::Get().GetEntitiesInSphere(found, caster.GetRegion(), Sphere{centre.GetRegionPosition(), kMarkerRadius},
                                      EntityList_All);
-    for (size_t i = 0; i < found.size(); ++i) {
-        const Entity* marker = found[i];
+    // Every strike but the first starts the hit count again, so the first creation alone
+    // pays for the cast (whatever else the query found before the first marker).
+    bool first = true;
+    for (const Entity* marker : found) {
         if (!marker->IsA<LightOfRaMarker>())
             continue;
-        if (i != 0)
+        if (!first)
             services->ClearHitIteration();
+        first = false;
         services->SendCreateProjectile(GetObjectId(), marker->GetCoords(), 0, marker->GetCoords().GetPosition(),
                                        NewSeed(), 0);
     }

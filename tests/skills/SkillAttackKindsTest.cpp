@@ -276,10 +276,13 @@ TEST_F(SkillAttackKindsTest, TheLightStrikesMarkersWithinFortyUnits)
         ASSERT_TRUE(World::Get().AddEntity(marker, WorldCoords(region, Coords::MakeTranslation({x, 0, 0}))));
         markers.push_back(marker->GetObjectId());
     }
+    owner.IncHitIteration();   // the cast's hit: its first strike alone pays
     light->ActivateNow(*caster, Name(), 0, At(0.0f));
     ASSERT_EQ(owner.shots.size(), 2u);
     EXPECT_EQ(owner.shots[0].point, At(10.0f));
     EXPECT_EQ(owner.shots[1].point, At(30.0f));
+    EXPECT_EQ(owner.shots[0].hit, 1u);
+    EXPECT_EQ(owner.shots[1].hit, 0u);
     owner.services = nullptr;
     light->ActivateNow(*caster, Name(), 0, At(0.0f));
     EXPECT_EQ(owner.shots.size(), 2u);
