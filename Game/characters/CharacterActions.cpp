@@ -10,6 +10,8 @@
 #include "Game/core/GameEngine.h"
 #include "Game/items/Item.h"
 #include "Game/network/CharacterActionPackets.h"
+#include "Game/world/FixedItem.h"
+#include "Game/world/StrategicMovementBase.h"
 
 namespace GAME {
 
@@ -320,7 +322,14 @@ std::unique_ptr<CharacterActionPacket> PickUpAction::GetNetPacket() const
 
 void UseAction::Execute()
 {
-    // Fixed items and strategic movers take no use request yet; the action only ends.
+    Character* character = GetCharacter();
+    if (character && character->IsAlive()) {
+        Object* target = ObjectManager::Get().GetObject(m_targetId);
+        if (auto* item = DynamicCast<FixedItem>(target))
+            item->RequestToUse(character->GetObjectId());
+        else if (auto* mover = DynamicCast<StrategicMovementBase>(target))
+            mover->RequestToUse(character->GetObjectId());
+    }
     Finish();
 }
 
@@ -517,8 +526,9 @@ void ChatAction::FaceTarget(uint32_t targetId) const
 
 void ChatAction::Finish()
 {
-    // A non-player character spoken to has no end-of-conversation hook yet.
     CharacterActionBase::Finish();
+    if (auto* npc = ObjectManager::Get().GetObject<Npc>(m_chatTargetId))
+        npc->OnConversationEnd(GetParentId());
 }
 
 std::unique_ptr<CharacterActionPacket> ChatAction::GetNetPacket() const
@@ -564,10 +574,12 @@ void EngageNpcAction::Execute()
         Finish();
         return;
     }
-    // A non-player character takes no interaction hook yet: once it is found, the
-    // action ends; m_first and m_second are kept for that hook.
-    if (m_npcId != 0 && ObjectManager::Get().GetObject<Npc>(m_npcId))
+    if (m_npcId == 0)
+        return;
+    if (auto* npc = ObjectManager::Get().GetObject<Npc>(m_npcId)) {
+        npc->OnPlayerInteract(character->GetObjectId(), m_first, m_second);
         Finish();
+    }
 }
 
 std::unique_ptr<CharacterActionPacket> EngageNpcAction::GetNetPacket() const

@@ -294,6 +294,9 @@ void Skill::CreateEndBuffSelfFx(const WorldCoords& coords)
 {
     if (const SkillProfile* profile = GetSkillProfile())
         PlaceFxPak(profile->GetEndBuffSelfFxPakName(GetCurrentLevel()), coords);
+    for (uint32_t id : m_modifiers)
+        if (Skill_Modifier* modifier = ObjectManager::Get().GetObject<Skill_Modifier>(id))
+            modifier->CreateEndBuffSelfFx(coords);
 }
 
 void Skill::CreateEndBuffOtherFx(const WorldCoords& coords)

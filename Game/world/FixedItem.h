@@ -51,6 +51,11 @@ public:
     // sounds and effects).
     virtual void SetFixedItemState(FixedItem_State state, uint32_t actorId, bool instant, bool withEffects);
 
+    // A character asks to use the item (a click, or a use action replayed from a peer).
+    // The plain item carries no controller and no locked sound, so it answers nothing; the
+    // kinds answer it.
+    virtual void RequestToUse(uint32_t /*actorId*/) {}
+
     virtual void SetLock(bool locked) { m_locked = locked; }
     bool IsLocked() const { return m_locked; }
 

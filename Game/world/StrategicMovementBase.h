@@ -18,6 +18,8 @@ public:
 
     // Where a character moves to reach the object; its own position until the kinds place
     // their points.
+    // A character asks to use the shrine or marker; the base does nothing with it.
+    virtual void RequestToUse(uint32_t /*actorId*/) {}
     virtual WorldVec3 GetMoveToPoint(const Entity& /*mover*/) const { return GetCoords().GetPosition(); }
 };
 

@@ -1,8 +1,33 @@
 // The action kinds: where a run starts from, and how the kinds without a fight end.
 #include "characters/CharacterWorldFixture.h"
 #include "Game/characters/CharacterActions.h"
+#include "Game/characters/Npc.h"
+#include "Game/world/FixedItem.h"
 
 namespace GAME {
+
+// Record who asked to use them or engaged them.
+class TouchedItem : public FixedItem {
+    GAME_DECLARE_CLASS(TouchedItem)
+
+public:
+    void RequestToUse(uint32_t actorId) override { users.push_back(actorId); }
+    std::vector<uint32_t> users;
+};
+GAME_IMPLEMENT_CLASS(TouchedItem, FixedItem)
+
+class EngagedNpc : public Npc {
+    GAME_DECLARE_CLASS(EngagedNpc)
+
+public:
+    void OnPlayerInteract(uint32_t playerId, bool first, bool second) override
+    {
+        engaged.push_back({playerId, first && !second});
+    }
+    std::vector<std::pair<uint32_t, bool>> engaged;
+};
+GAME_IMPLEMENT_CLASS(EngagedNpc, Npc)
+
 namespace {
 
 using ActionKindsTest = CharacterWorldTest;
@@ -66,6 +91,23 @@ TEST_F(ActionKindsTest, KindsEndAsTheyShould)
     UseAction use(12345, id);
     use.Execute();
     EXPECT_FALSE(use.IsActive());
+}
+
+TEST_F(ActionKindsTest, UseAndEngageReachTheirTargetOnce)
+{
+    Character* character = Place(Make(kBareHands), 0.0f);
+    const uint32_t id = character->GetObjectId();
+    auto* item = DynamicCast<TouchedItem>(ObjectManager::Get().CreateObject("TouchedItem"));
+    auto* npc = Place(Make<EngagedNpc>("", "EngagedNpc"), 2.0f);
+    CharacterActionHandler& handler = *character->GetActionHandler();
+
+    handler.Execute(new UseAction(id, item->GetObjectId()));
+    EXPECT_FALSE(handler.IsActive());
+    handler.Execute(new EngageNpcAction(id, npc->GetObjectId(), true, false));
+    EXPECT_FALSE(handler.IsActive());
+    EXPECT_EQ(item->users, std::vector<uint32_t>{id});
+    EXPECT_EQ(npc->engaged, (std::vector<std::pair<uint32_t, bool>>{{id, true}}));
+    ObjectManager::Get().DestroyObjectEx(item, "test", __LINE__);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "characters/CharacterWorldFixture.h"
 #include "Engine/Engine.h"
+#include "Game/characters/AnimationSet.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/Team.h"
@@ -156,6 +157,16 @@ TEST_F(SkillEffectsTest, TheRagDollPushIsUnitOrZeroAndNeverNotANumber)
     EXPECT_TRUE(std::isfinite(data.direction.x) && std::isfinite(data.direction.y));
     EXPECT_NEAR(data.direction.Length(), 1.0f, 1e-5f);
     EXPECT_NEAR(data.direction.x / data.direction.y, 2.0f / 3.0f, 1e-5f);
+
+    // An animation that knocks its victim back is captured when the skill plays it.
+    GraphicsEngine::Get()->RegisterAnimation("Knock.anm", "length,10,\nragDollEffectType,TakeHit,\n"
+                                                          "ragDollDirection,Pull,\nragDollPush,Sideways,\n");
+    Character* brute = Place(Make("unarmedAttackAnim1,Knock.anm,\nunarmedAttackAnimWeight1,100,\n"), 3.0f);
+    skill->Capture("", "");
+    ASSERT_TRUE(skill->StartNormalAnimation(*brute, AnimationSet_Attack, Name(), 1.0f, false, 0));
+    skill->InitRagDollData(data, from, WorldCoords(region, away));
+    EXPECT_EQ(data.effect, CharacterRagDoll::TakeHit);
+    EXPECT_NEAR(data.direction.y, 1.0f, 1e-5f);   // the pull cancels the profile's push
 
     // Without a captured hit the profile's word decides; nothing at all gives no push.
     skill->Capture("", "");
