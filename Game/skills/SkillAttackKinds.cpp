@@ -7,7 +7,6 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/PathFinder.h"
-#include "Game/ai/ControllerCombat.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"

@@ -138,15 +138,12 @@ TEST_F(SkillAttackKindsTest, CountsFromRecordsAndPeersAreBounded)
     const size_t before = ObjectManager::Get().GetObjectCount();
     ring->SkillSpawnObject(*caster, caster->GetCoords(), 0, {}, ids, 5);
     EXPECT_EQ(ObjectManager::Get().GetObjectCount(), before + kMaxSpawnedPerCommand - 3);
-    EXPECT_TRUE(caster->IsA<Character>());
     EXPECT_EQ(ObjectManager::Get().GetObject<ProjectileBase>(ids.back()), nullptr);
 
     // The same for a single creation command: a taken id or id 0 makes no projectile.
-    const size_t count = ObjectManager::Get().GetObjectCount();
     auto* bolt = MakeSkill<Skill_AttackProjectile>("");
-    const size_t withSkill = ObjectManager::Get().GetObjectCount();
     ASSERT_NE(bolt, nullptr);
-    EXPECT_GT(withSkill, count);
+    const size_t withSkill = ObjectManager::Get().GetObjectCount();
     bolt->CreateProjectile(*caster, caster->GetCoords(), 0, At(5.0f), 0, caster->GetObjectId(), 1);
     bolt->CreateProjectile(*caster, caster->GetCoords(), 0, At(5.0f), 0, 0, 1);
     EXPECT_EQ(ObjectManager::Get().GetObjectCount(), withSkill);
