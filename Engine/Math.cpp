@@ -215,11 +215,15 @@ Vec3 OBBox::GetRandomPointInside() const
 
 float Sphere::IntersectRay(const Vec3& origin, const Vec3& direction) const
 {
+    return IntersectUnitRay(origin, direction.Unit());
+}
+
+float Sphere::IntersectUnitRay(const Vec3& origin, const Vec3& d) const
+{
     const Vec3 toOrigin = origin - center;
     const float c = toOrigin.LengthSquared() - radius * radius;
     if (c <= 0.0f)
         return 0.0f;   // starts inside (or on the surface)
-    const Vec3 d = direction.Unit();
     const float b = Dot(toOrigin, d);
     if (b >= 0.0f)
         return kPositiveInfinity;   // outside and pointing away (or no direction)

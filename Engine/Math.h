@@ -160,6 +160,9 @@ struct Sphere {
     // Distance along the ray (from `origin` along `direction`, which need not be unit)
     // to the surface; 0 when the origin is inside; kPositiveInfinity on a miss.
     float IntersectRay(const Vec3& origin, const Vec3& direction) const;
+    // The same for a direction already scaled to length 1 (Vec3::Unit), so that a caller
+    // testing many spheres against one ray scales it once; the answers are the same.
+    float IntersectUnitRay(const Vec3& origin, const Vec3& unitDirection) const;
 };
 
 // A colour with alpha, each channel in [0, 1].

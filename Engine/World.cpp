@@ -82,8 +82,100 @@ size_t World::IndexOf(const Entity* entity) const
 void World::UpdateBoundingRadius(const Entity* entity)
 {
     const size_t index = IndexOf(entity);
-    if (index < m_bounds.size())
+    if (index < m_bounds.size()) {
         m_bounds[index].radius = entity->GetBoundingRadius();
+        IndexUpdate(index);
+    }
+}
+
+// ---- spatial index ----------------------------------------------------------------------
+
+World::CellKey World::CellOf(const EntityBounds& bounds)
+{
+    const float x = bounds.center.x;
+    const float z = bounds.center.z;
+    if (!(std::fabs(bounds.radius) <= kMaxIndexedRadius) || !(std::fabs(x) <= kMaxIndexedCoordinate) ||
+        !(std::fabs(z) <= kMaxIndexedCoordinate))
+        return kLooseCell;
+    const auto column = [](float v) { return static_cast<int32_t>(std::floor(v / kCellSize)); };
+    return (static_cast<CellKey>(static_cast<uint32_t>(column(x))) << 32) |
+           static_cast<CellKey>(static_cast<uint32_t>(column(z)));
+}
+
+void World::IndexInsert(size_t index)
+{
+    const CellKey key = CellOf(m_bounds[index]);
+    m_cellOf[index] = key;
+    m_cells[key].push_back({m_entities[index], m_bounds[index]});
+}
+
+void World::IndexRemove(size_t index)
+{
+    const auto found = m_cells.find(m_cellOf[index]);
+    if (found == m_cells.end())
+        return;
+    std::vector<CellEntry>& cell = found->second;
+    const Entity* entity = m_entities[index];
+    const auto at = std::find_if(cell.begin(), cell.end(), [entity](const CellEntry& e) { return e.entity == entity; });
+    if (at != cell.end()) {
+        *at = cell.back();
+        cell.pop_back();
+    }
+}
+
+void World::IndexUpdate(size_t index)
+{
+    if (CellOf(m_bounds[index]) != m_cellOf[index]) {
+        IndexRemove(index);
+        IndexInsert(index);
+        return;
+    }
+    const auto found = m_cells.find(m_cellOf[index]);
+    if (found == m_cells.end())
+        return;
+    const Entity* entity = m_entities[index];
+    for (CellEntry& entry : found->second)
+        if (entry.entity == entity) {
+            entry.bounds = m_bounds[index];
+            return;
+        }
+}
+
+template <class Test>
+bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test) const
+{
+    m_candidates.clear();
+    minX -= kMaxIndexedRadius;
+    minZ -= kMaxIndexedRadius;
+    maxX += kMaxIndexedRadius;
+    maxZ += kMaxIndexedRadius;
+    // Beyond the indexed coordinates nothing but the loose cell could be found, yet the
+    // walk over everything answers the same: it is taken for anything odd.
+    const float limit = kMaxIndexedCoordinate + kCellSize;
+    if (!(minX >= -limit && maxX <= limit && minZ >= -limit && maxZ <= limit && minX <= maxX && minZ <= maxZ))
+        return false;
+    const int64_t x0 = static_cast<int64_t>(std::floor(minX / kCellSize));
+    const int64_t x1 = static_cast<int64_t>(std::floor(maxX / kCellSize));
+    const int64_t z0 = static_cast<int64_t>(std::floor(minZ / kCellSize));
+    const int64_t z1 = static_cast<int64_t>(std::floor(maxZ / kCellSize));
+    const int64_t cells = (x1 - x0 + 1) * (z1 - z0 + 1);
+    if (cells > kMaxQueryCells || cells > static_cast<int64_t>(m_cells.size()) * 4 + 16)
+        return false;
+    const auto take = [&](CellKey key) {
+        const auto found = m_cells.find(key);
+        if (found == m_cells.end())
+            return;
+        for (const CellEntry& entry : found->second)
+            if (test(entry.bounds))
+                m_candidates.push_back(entry.entity->m_worldIndex);
+    };
+    for (int64_t x = x0; x <= x1; ++x)
+        for (int64_t z = z0; z <= z1; ++z)
+            take((static_cast<CellKey>(static_cast<uint32_t>(static_cast<int32_t>(x))) << 32) |
+                 static_cast<CellKey>(static_cast<uint32_t>(static_cast<int32_t>(z))));
+    take(kLooseCell);
+    std::sort(m_candidates.begin(), m_candidates.end());
+    return true;
 }
 
 bool World::AddEntity(Entity* entity, const WorldCoords& coords)
@@ -95,6 +187,8 @@ bool World::AddEntity(Entity* entity, const WorldCoords& coords)
         entity->m_worldIndex = m_entities.size();
         m_entities.push_back(entity);
         m_bounds.push_back(BoundsOf(entity));
+        m_cellOf.push_back(kLooseCell);
+        IndexInsert(m_entities.size() - 1);
         entity->OnAddToLevel();
     }
     return true;
@@ -111,6 +205,8 @@ void World::RemoveEntity(Entity* entity)
             --m_walkNext;
         if (index < m_walkEnd)
             --m_walkEnd;
+        IndexRemove(index);
+        m_cellOf.erase(m_cellOf.begin() + static_cast<std::ptrdiff_t>(index));
         m_entities.erase(m_entities.begin() + static_cast<std::ptrdiff_t>(index));
         m_bounds.erase(m_bounds.begin() + static_cast<std::ptrdiff_t>(index));
         for (size_t later = index; later < m_entities.size(); ++later)
@@ -184,12 +280,21 @@ void World::GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region,
     if (!region)
         return;
     const Vec3 center = region->GetOffset() + sphere.center;
-    for (size_t i = 0; i < m_bounds.size(); ++i) {
-        const float reach = sphere.radius + m_bounds[i].radius;
-        const Vec3 between = m_bounds[i].center - center;
-        if (reach >= 0.0f && between.LengthSquared() <= reach * reach && IsListed(m_entities[i], type))
-            out.push_back(m_entities[i]);
+    const auto meets = [&](const EntityBounds& bounds) {
+        const float reach = sphere.radius + bounds.radius;
+        const Vec3 between = bounds.center - center;
+        return reach >= 0.0f && between.LengthSquared() <= reach * reach;
+    };
+    const float r = std::fabs(sphere.radius);
+    if (GatherCandidates(center.x - r, center.x + r, center.z - r, center.z + r, meets)) {
+        for (size_t i : m_candidates)
+            if (IsListed(m_entities[i], type))
+                out.push_back(m_entities[i]);
+        return;
     }
+    for (size_t i = 0; i < m_bounds.size(); ++i)
+        if (meets(m_bounds[i]) && IsListed(m_entities[i], type))
+            out.push_back(m_entities[i]);
 }
 
 void World::GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, const OBBox& box,
@@ -217,19 +322,29 @@ void World::GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, co
     if (xAxis == Vec3{1, 0, 0} && yAxis == Vec3{0, 1, 0} && zAxis == Vec3{0, 0, 1}) {
         // An axis-aligned box (what most searches ask): the distances along the axes are
         // the coordinates themselves.
-        for (size_t i = 0; i < count; ++i) {
-            const Vec3 relative = bounds[i].center - center;
-            const float squaredRadius = bounds[i].radius * bounds[i].radius;
+        const auto meets = [&](const EntityBounds& entity) {
+            const Vec3 relative = entity.center - center;
+            const float squaredRadius = entity.radius * entity.radius;
             const float outX = outside(relative.x, extents.x);
             if (outX * outX > squaredRadius)
-                continue;
+                return false;
             const float outZ = outside(relative.z, extents.z);
             if (outZ * outZ > squaredRadius)
-                continue;
+                return false;
             const float outY = outside(relative.y, extents.y);
-            if (Vec3(outX, outY, outZ).LengthSquared() <= squaredRadius)
+            return Vec3(outX, outY, outZ).LengthSquared() <= squaredRadius;
+        };
+        // Half sizes below 0 are left to the walk over everything.
+        if (extents.x >= 0.0f && extents.z >= 0.0f &&
+            GatherCandidates(center.x - extents.x, center.x + extents.x, center.z - extents.z,
+                             center.z + extents.z, meets)) {
+            for (size_t i : m_candidates)
                 take(i);
+            return;
         }
+        for (size_t i = 0; i < count; ++i)
+            if (meets(bounds[i]))
+                take(i);
         return;
     }
     for (size_t i = 0; i < count; ++i) {
@@ -254,11 +369,26 @@ void World::GetAllIntersections(std::vector<RayIntersection>& out, const WorldVe
         return;
     const Vec3 start = origin.ToWorldSpace();
     const size_t first = out.size();
-    for (size_t i = 0; i < m_bounds.size(); ++i) {
-        const Sphere bounds{m_bounds[i].center, m_bounds[i].radius};
-        const float distance = bounds.IntersectRay(start, direction);
+    const Vec3 unit = direction.Unit();
+    const auto distanceTo = [&](const EntityBounds& bounds) {
+        return Sphere{bounds.center, bounds.radius}.IntersectUnitRay(start, unit);
+    };
+    const auto test = [&](size_t i) {
+        const float distance = distanceTo(m_bounds[i]);
         if (distance <= length)
             out.push_back({m_entities[i], distance});
+    };
+    // A hit lies on the segment from the start along the unit direction up to the
+    // length, so each sphere hit reaches that segment's columns.
+    const Vec3 end = start + unit * std::max(length, 0.0f);
+    if (GatherCandidates(std::min(start.x, end.x), std::max(start.x, end.x), std::min(start.z, end.z),
+                         std::max(start.z, end.z),
+                         [&](const EntityBounds& bounds) { return distanceTo(bounds) <= length; })) {
+        for (size_t i : m_candidates)
+            test(i);
+    } else {
+        for (size_t i = 0; i < m_bounds.size(); ++i)
+            test(i);
     }
     std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
                      [](const RayIntersection& a, const RayIntersection& b) { return a.distance < b.distance; });
@@ -310,6 +440,7 @@ bool World::SetCoords(Entity* entity, const WorldCoords& coords)
     entity->m_coords = coords;
     if (const size_t index = IndexOf(entity); index < m_bounds.size()) {
         m_bounds[index].center = coords.GetPosition().ToWorldSpace();
+        IndexUpdate(index);
         entity->OnMoveInLevel();
     }
     return true;
@@ -356,6 +487,8 @@ void World::Reset()
         entity->m_inWorld = false;
     m_entities.clear();
     m_bounds.clear();
+    m_cells.clear();
+    m_cellOf.clear();
     m_walkNext = 0;
     m_walkEnd = 0;
     m_walkCurrent = nullptr;

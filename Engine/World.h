@@ -1,14 +1,16 @@
 // The world: regions, positions in them, and the entities placed in the world.
 //
-// Every query walks the entities in the order they were added, so two peers (or two
-// runs) that place the same entities get the same answers in the same order. Queries
-// are brute force; the world is used from the thread that runs the frame.
+// Every query answers in the order the entities were added, so two peers (or two runs)
+// that place the same entities get the same answers in the same order. The sphere, box
+// and ray queries look only at the entities of a uniform grid's cells that the query
+// reaches; the world is used from the thread that runs the frame.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Engine/Math.h"
@@ -272,6 +274,42 @@ private:
     mutable uint32_t m_lastFoundId = 0;
     std::vector<Entity*> m_entities;   // in the order they were added
     std::vector<EntityBounds> m_bounds;   // m_bounds[i] belongs to m_entities[i]
+
+    // ---- spatial index ----
+    // A uniform grid of columns (x and z in world space, kCellSize wide) over the bounds:
+    // each placed entity whose bounding radius is at most kMaxIndexedRadius (in size)
+    // and whose centre is a finite number within kMaxIndexedCoordinate sits in the cell
+    // of its centre; every other entity sits in the loose cell, which every query looks
+    // at. A query gathers the entities of the cells its reach (grown by
+    // kMaxIndexedRadius) covers, in the world's order, and tests them as the brute-force
+    // walk would; one that covers more than kMaxQueryCells cells, or is not a finite
+    // number, walks everything. So the answers and their order never change.
+    static constexpr float kCellSize = 3.0f;
+    static constexpr float kMaxIndexedRadius = 1.0f;
+    static constexpr float kMaxIndexedCoordinate = 1.0e6f;
+    static constexpr int64_t kMaxQueryCells = 4096;
+    using CellKey = uint64_t;
+    static constexpr CellKey kLooseCell = ~CellKey{0};
+    static CellKey CellOf(const EntityBounds& bounds);
+    void IndexInsert(size_t index);
+    void IndexRemove(size_t index);
+    // Re-files the entity at the index after its bounds changed.
+    void IndexUpdate(size_t index);
+    // The indices of the entities within the world-space columns from (minX, minZ) to
+    // (maxX, maxZ) grown by kMaxIndexedRadius whose bounds pass `test` (the query's own
+    // test, run on the cell's copy of the bounds), ascending; false when the query must
+    // walk everything.
+    template <class Test>
+    bool GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test) const;
+    // A cell keeps a copy of its entities' bounds, so a query reads only the cells.
+    struct CellEntry {
+        Entity* entity;
+        EntityBounds bounds;
+    };
+    std::unordered_map<CellKey, std::vector<CellEntry>> m_cells;
+    std::vector<CellKey> m_cellOf;   // m_cellOf[i] is the cell of m_entities[i]
+    mutable std::vector<size_t> m_candidates;   // the last gathering's answer
+    // ---- end spatial index ----
     // The running walk: the next index, the end of what it walks, and the entity on the
     // stack (null once it has left the world). Removal moves them back.
     size_t m_walkNext = 0;

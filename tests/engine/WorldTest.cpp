@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "Engine/Engine.h"
@@ -230,4 +231,85 @@ TEST_F(WorldTest, ResetKeepsOldPositionsReadable)
     EXPECT_EQ(home, World::Get().GetRegionById(1));
     EXPECT_EQ((Vec3{8, 2, 3}), entity->GetCoords().GetPosition().ToWorldSpace());
     EXPECT_NE(nullptr, World::Get().AddRegion(3, "New"));
+}
+
+// The grid that picks the candidates of the sphere, box and ray queries must answer as
+// the walk over everything does, in the same order, while entities move across cells,
+// change size, leave and come back; large and far entities included.
+TEST_F(WorldTest, IndexedQueriesAnswerAsTheWalkOverEverything)
+{
+    std::vector<Entity*> placed;
+    uint32_t seed = 12345;
+    const auto next = [&seed](float lo, float hi) {
+        seed = seed * 1664525u + 1013904223u;
+        return lo + (hi - lo) * static_cast<float>(seed >> 8) / 16777216.0f;
+    };
+    for (int i = 0; i < 300; ++i) {
+        Entity* entity = Place({next(-40, 40), next(-5, 5), next(-40, 40)}, i % 7 == 0 ? east : home);
+        entity->SetBoundingRadius(i % 25 == 0 ? 30.0f : next(0.0f, 1.5f));
+        placed.push_back(entity);
+    }
+    Place({5.0e6f, 0, 0})->SetBoundingRadius(1.0f);   // beyond the grid: always looked at
+    AnyEntity any;
+    for (int round = 0; round < 40; ++round) {
+        // Stir: moves (some far), new sizes, leaving and coming back.
+        for (int k = 0; k < 30; ++k) {
+            Entity* entity = placed[static_cast<size_t>(next(0, 299.99f))];
+            if (k % 10 == 0) {
+                World::Get().RemoveEntity(entity);
+                World::Get().AddEntity(entity, entity->GetCoords());
+            } else if (k % 3 == 0) {
+                entity->SetBoundingRadius(next(0.0f, 3.0f));
+            } else {
+                World::Get().SetCoords(entity, WorldCoords(entity->GetRegion(),
+                                                           Coords::MakeTranslation({next(-60, 60), 0, next(-60, 60)})));
+            }
+        }
+        std::vector<Entity*> everything;
+        World::Get().GetEntities(everything, any, EntityList_All);
+        const Vec3 centre{next(-50, 50), next(-3, 3), next(-50, 50)};
+        const float radius = next(0.0f, 12.0f);
+
+        std::vector<Entity*> inSphere, expectedSphere;
+        World::Get().GetEntitiesInSphere(inSphere, home, Sphere{centre, radius}, EntityList_All);
+        for (Entity* e : everything) {
+            const float reach = radius + e->GetBoundingRadius();
+            if ((e->GetCoords().GetPosition().ToWorldSpace() - centre).LengthSquared() <= reach * reach)
+                expectedSphere.push_back(e);
+        }
+        EXPECT_EQ(inSphere, expectedSphere) << round;
+
+        std::vector<Entity*> inBox, expectedBox;
+        OBBox box;
+        box.coords.origin = centre;
+        box.extents = {radius, 2.0f, radius * 0.5f};
+        World::Get().GetEntitiesInBox(inBox, home, box, EntityList_All);
+        for (Entity* e : everything) {
+            const Vec3 p = e->GetCoords().GetPosition().ToWorldSpace() - centre;
+            const Vec3 out{p.x - std::clamp(p.x, -box.extents.x, box.extents.x),
+                           p.y - std::clamp(p.y, -box.extents.y, box.extents.y),
+                           p.z - std::clamp(p.z, -box.extents.z, box.extents.z)};
+            if (out.LengthSquared() <= e->GetBoundingRadius() * e->GetBoundingRadius())
+                expectedBox.push_back(e);
+        }
+        EXPECT_EQ(inBox, expectedBox) << round;
+
+        const Vec3 direction{next(-1, 1), next(-0.2f, 0.2f), next(-1, 1)};
+        std::vector<RayIntersection> hits;
+        World::Get().GetAllIntersections(hits, WorldVec3(home, centre), direction, radius * 3.0f);
+        std::vector<RayIntersection> expectedHits;
+        for (Entity* e : everything) {
+            const float d = Sphere{e->GetCoords().GetPosition().ToWorldSpace(), e->GetBoundingRadius()}.IntersectRay(
+                centre, direction);
+            if (d <= radius * 3.0f)
+                expectedHits.push_back({e, d});
+        }
+        std::stable_sort(expectedHits.begin(), expectedHits.end(),
+                         [](const RayIntersection& a, const RayIntersection& b) { return a.distance < b.distance; });
+        ASSERT_EQ(hits.size(), expectedHits.size()) << round;
+        for (size_t i = 0; i < hits.size(); ++i) {
+            EXPECT_EQ(hits[i].entity, expectedHits[i].entity) << round;
+            EXPECT_EQ(hits[i].distance, expectedHits[i].distance) << round;
+        }
+    }
 }
