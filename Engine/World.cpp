@@ -90,6 +90,18 @@ void World::UpdateBoundingRadius(const Entity* entity)
 
 // ---- spatial index ----------------------------------------------------------------------
 
+namespace {
+
+// The key of a grid column. Columns are biased by 2^31 so that no column within the
+// indexed coordinates has the loose cell's key (all bits set).
+uint64_t ColumnKey(int64_t x, int64_t z)
+{
+    const auto biased = [](int64_t v) { return static_cast<uint64_t>(static_cast<uint32_t>(v + 0x80000000LL)); };
+    return (biased(x) << 32) | biased(z);
+}
+
+}  // namespace
+
 World::CellKey World::CellOf(const EntityBounds& bounds)
 {
     const float x = bounds.center.x;
@@ -97,9 +109,8 @@ World::CellKey World::CellOf(const EntityBounds& bounds)
     if (!(std::fabs(bounds.radius) <= kMaxIndexedRadius) || !(std::fabs(x) <= kMaxIndexedCoordinate) ||
         !(std::fabs(z) <= kMaxIndexedCoordinate))
         return kLooseCell;
-    const auto column = [](float v) { return static_cast<int32_t>(std::floor(v / kCellSize)); };
-    return (static_cast<CellKey>(static_cast<uint32_t>(column(x))) << 32) |
-           static_cast<CellKey>(static_cast<uint32_t>(column(z)));
+    const auto column = [](float v) { return static_cast<int64_t>(std::floor(v / kCellSize)); };
+    return ColumnKey(column(x), column(z));
 }
 
 void World::IndexInsert(size_t index)
@@ -171,8 +182,7 @@ bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ, con
     };
     for (int64_t x = x0; x <= x1; ++x)
         for (int64_t z = z0; z <= z1; ++z)
-            take((static_cast<CellKey>(static_cast<uint32_t>(static_cast<int32_t>(x))) << 32) |
-                 static_cast<CellKey>(static_cast<uint32_t>(static_cast<int32_t>(z))));
+            take(ColumnKey(x, z));
     take(kLooseCell);
     std::sort(m_candidates.begin(), m_candidates.end());
     return true;
