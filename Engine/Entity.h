@@ -63,7 +63,6 @@ public:
     virtual bool GetShaderParam(const Name& name, unsigned mesh, unsigned pass, float& out) const;
     virtual bool GetShaderParamFloat4(const Name& name, unsigned mesh, unsigned pass, float* out) const;
     // ---- end shader parameters ----
-
     // ---- actor physics ----
     // The body the physics step (PhysicsEngine::Step) moves: an entity of physics type
     // kPhysicsTypeDynamic in the world, while its simulation is enabled. The velocities

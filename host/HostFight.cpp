@@ -24,8 +24,11 @@
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/items/ItemEquipment.h"
 #include "Game/network/ActorConfigCommands.h"
+#include "Game/skills/ProjectileBase.h"
 #include "Game/skills/Skill.h"
+#include "Game/skills/SkillActivated.h"
 #include "Game/skills/SkillManager.h"
+#include "Game/skills/SkillServicesBase.h"
 
 namespace GAME {
 
@@ -49,6 +52,12 @@ constexpr const char* kSkillRecord = "Records/Skills/ArenaToughness.dbr";
 constexpr unsigned kSkillLevel = 2;
 // The player knows a passive skill of its own, which it raises a level with its skill point.
 constexpr const char* kPlayerSkillRecord = "Records/Skills/ArenaMight.dbr";
+// The player's strike: a fireball that bursts into embers, at this level. The game's
+// generator, which draws the seeds of the skills' commands, starts from a fixed seed so
+// that every run casts alike.
+constexpr const char* kFireballRecord = "Records/Skills/ArenaFireball.dbr";
+constexpr unsigned kFireballLevel = 1;
+constexpr uint32_t kGameSeed = 1307;
 // The player attribute pack's lines are shown at the first balance level.
 constexpr unsigned kPackLevel = 1;
 // Fixed item seeds: every run rolls the same items.
@@ -290,13 +299,15 @@ bool HostFight::Start()
     ItemEquipment* armor = MakeItem(kArmorRecord, kArmorPrefixRecord, kArmorSuffixRecord, kArmorSeed);
     auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>(kSkillRecord);
     auto* might = ObjectManager::Get().CreateObjectFromFile<Skill>(kPlayerSkillRecord);
+    auto* fireball = ObjectManager::Get().CreateObjectFromFile<SkillActivated>(kFireballRecord);
     m_swordId = sword ? sword->GetObjectId() : 0;
     m_armorId = armor ? armor->GetObjectId() : 0;
     m_skillId = skill ? skill->GetObjectId() : 0;
     m_playerSkillId = might ? might->GetObjectId() : 0;
+    m_fireballId = fireball ? fireball->GetObjectId() : 0;
     Player* player = Place<Player>(kPlayerRecord, "player", Vec3{0.0f, 0.0f, 0.0f});
     Monster* monster = Place<Monster>(kMonsterRecord, "monster", Vec3{kMonsterDistance, 0.0f, 0.0f});
-    if (!sword || !armor || !skill || !might || !player || !monster)
+    if (!sword || !armor || !skill || !might || !fireball || !player || !monster)
         return false;
     m_playerId = player->GetObjectId();
     m_monsterId = monster->GetObjectId();
@@ -312,6 +323,13 @@ bool HostFight::Start()
     if (!GiveController(*player) || !GiveController(*monster))
         return false;
     player->GetSkillManager().AddSkill(might);
+    player->GetSkillManager().AddSkill(fireball);
+    // Without meshes the bodies have no attach points of their own: the fireball leaves
+    // the player's right hand and flies at the monster's body.
+    player->SetAttachPoint(Name("R Hand"), Vec3{0.3f, 1.4f, 0.4f});
+    monster->SetAttachPoint(Name("Target"), Vec3{0.0f, 0.4f, 0.0f});
+    fireball->SetSkillLevel(kFireballLevel);
+    gGameEngine->GetRandomGen().Seed(kGameSeed);
     player->SetPlayerName(u"Hero");
     // Life and mana come from the records: the first update fills them.
     for (Character* fighter : std::initializer_list<Character*>{player, monster}) {
@@ -400,7 +418,8 @@ void HostFight::Update(int frame, int /*ms*/)
             skill->IncrementSkillLevel(1);
         }
     }
-    Attack(*player, *monster);
+    if (!CastFireball(*player, *monster))
+        Attack(*player, *monster);
     // The monster answers once it is attacked.
     if (const HostFightController* controller = GetFightController(*monster); controller && controller->WasAttacked())
         Attack(*monster, *player);
@@ -413,12 +432,107 @@ void HostFight::AfterFrame(int frame)
     auto* monster = objects.GetObject<Monster>(m_monsterId);
     if (frame == kSpendPointFrame && player)
         PrintStrength(frame, "after spending a point", *player, objects.GetObject<Skill>(m_playerSkillId));
+    WatchProjectiles(frame);
     WatchDeath(frame);
     if (m_reportedReward || !player || !monster || monster->IsAlive())
         return;
     m_reportedReward = true;
     std::printf("frame %d: the player's experience rises from %u to %u for the monster (reward %u)\n", frame,
                 m_experienceBefore, player->GetExperiencePoints(), monster->GetExperienceReward(m_playerId));
+}
+
+bool HostFight::CastFireball(Character& player, Character& target)
+{
+    auto* fireball = ObjectManager::Get().GetObject<SkillActivated>(m_fireballId);
+    SkillServicesBase* services = player.GetSkillManager().GetSkillServices();
+    if (!fireball || !services || !player.IsAlive() || !target.IsAlive())
+        return false;
+    // One fireball at a time, when the cooldown is over and the mana suffices.
+    for (const auto& [id, watched] : m_projectiles)
+        if (const auto* projectile = ObjectManager::Get().GetObject<ProjectileBase>(id);
+            projectile && projectile->GetInfo().skillId == m_fireballId)
+            return true;
+    if (player.GetCurrentMana() < fireball->GetManaCost())
+        return false;
+    if (fireball->GetCooldownRemaining() > 0)
+        return true;
+    const CharacterActionHandler* handler = player.GetActionHandler();
+    if (handler && handler->IsActive() && handler->GetActionType() != CharacterActionType_Idle)
+        return true;   // a strike under way ends first
+    const WorldVec3 aim = target.GetPathPosition();
+    std::printf("frame %d: the player casts %s at the %s, %.2f units away (mana %.1f)\n", gFightFrame,
+                GetFileName(fireball->GetObjectName(), true).c_str(), RoleOf(target),
+                (aim - player.GetPathPosition()).Length(), player.GetCurrentMana());
+    // The cast's hit: the first creation command it sends pays for it.
+    services->ClearHitIteration();
+    services->IncHitIteration();
+    player.ActivateSkill(player.GetSkillReferenceNumber(m_fireballId), Name("RightHandHit"), target.GetObjectId(),
+                        aim);
+    return true;
+}
+
+namespace {
+
+struct IsProjectile : FilterFunction<Entity> {
+    bool operator()(const Entity* entity) const override { return entity->IsA<ProjectileBase>(); }
+};
+
+const char* NameOf(uint32_t id, uint32_t playerId)
+{
+    const auto* character = ObjectManager::Get().GetObject<Character>(id);
+    return !character ? "something gone" : character->GetObjectId() == playerId ? "player" : RoleOf(*character);
+}
+
+}  // namespace
+
+void HostFight::WatchProjectiles(int frame)
+{
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, IsProjectile(), EntityList_All);
+    for (auto& [id, watched] : m_projectiles)
+        watched.seen = false;
+    for (Entity* entity : found) {
+        auto* projectile = static_cast<ProjectileBase*>(entity);
+        const uint32_t id = projectile->GetObjectId();
+        const Vec3 at = projectile->GetCoords().GetRegionCoords().origin;
+        const std::string record = GetFileName(projectile->GetObjectName(), true);
+        auto [entry, added] = m_projectiles.try_emplace(id);
+        Watched& watched = entry->second;
+        watched.seen = true;
+        if (added) {
+            const Vec3 heading = projectile->GetLinearVelocity();
+            std::printf("frame %d: projectile %u (%s) flies from (%.2f, %.2f, %.2f) at %.2f units/s, heading "
+                        "(%.2f, %.2f, %.2f)\n",
+                        frame, id, record.c_str(), at.x, at.y, at.z, heading.Length(), heading.x, heading.y,
+                        heading.z);
+        } else {
+            std::printf("frame %d: projectile %u (%s) at (%.2f, %.2f, %.2f)\n", frame, id, record.c_str(), at.x,
+                        at.y, at.z);
+        }
+        // The targets its modifiers know: at first sight those it was told to leave out
+        // (a fragment never reports the creature it burst from), later those it reported.
+        std::vector<uint32_t> reported;
+        for (const auto& modifier : projectile->GetModifiers())
+            reported.insert(reported.end(), modifier->knownTargets.begin(), modifier->knownTargets.end());
+        if (added) {
+            for (uint32_t left : reported)
+                std::printf("frame %d: projectile %u leaves out the %s (%u)\n", frame, id, NameOf(left, m_playerId),
+                            left);
+            watched.reported = reported.size();
+        }
+        for (size_t i = watched.reported; i < reported.size(); ++i)
+            std::printf("frame %d: projectile %u reports the %s (%u) as its target\n", frame, id,
+                        NameOf(reported[i], m_playerId), reported[i]);
+        watched.reported = std::max(watched.reported, reported.size());
+    }
+    for (auto it = m_projectiles.begin(); it != m_projectiles.end();) {
+        if (it->second.seen) {
+            ++it;
+            continue;
+        }
+        std::printf("frame %d: projectile %u is gone\n", frame, it->first);
+        it = m_projectiles.erase(it);
+    }
 }
 
 void HostFight::WatchDeath(int frame)
@@ -484,11 +598,12 @@ void HostFight::Stop()
         player->GetPlayStats().Dump();
     }
     // The characters take their controllers with them.
-    for (uint32_t id : {m_playerId, m_monsterId, m_swordId, m_armorId, m_skillId, m_playerSkillId})
+    for (uint32_t id : {m_playerId, m_monsterId, m_swordId, m_armorId, m_skillId, m_playerSkillId, m_fireballId})
         if (Object* object = objects.GetObject(id))
             objects.DestroyObjectEx(object, "HostFight", __LINE__);
     objects.FlushDestroyedObjects();
-    m_playerId = m_monsterId = m_swordId = m_armorId = m_skillId = m_playerSkillId = 0;
+    m_playerId = m_monsterId = m_swordId = m_armorId = m_skillId = m_playerSkillId = m_fireballId = 0;
+    m_projectiles.clear();
 }
 
 }  // namespace GAME

@@ -6,10 +6,14 @@
 // animation's "Hit"; a fighter whose life is gone is handed its death, and the player
 // is rewarded for the monster's. The player carries a sword and the monster armour whose
 // retaliation answers the player's blows; each fighter knows a passive skill, and the player
-// raises its own a level early on, its new state travelling as a command.
+// raises its own a level early on, its new state travelling as a command. The player's
+// strikes are fireballs while its mana and the cooldown allow (bare hands otherwise): each
+// cast goes out as a projectile creation command, and the fireball's flight, the fragments
+// it bursts into, the targets it reports and the damage they take are printed.
 #pragma once
 
 #include <cstdint>
+#include <map>
 
 #include "Game/core/foundation/RandomUniform.h"
 
@@ -36,6 +40,18 @@ private:
     // The monster's body after its death, polled once a frame: its death animation, its
     // dissolve and light, its removal from the world and its destruction, each printed.
     void WatchDeath(int frame);
+    // Casts the fireball at the target when the skill may be used and none of its
+    // projectiles flies; false when the player strikes bare-handed instead.
+    bool CastFireball(Character& player, Character& target);
+    // The projectiles in the world, polled once a frame: each new one (shot or fragment),
+    // its place, each target it reports to a skill, and its end.
+    void WatchProjectiles(int frame);
+
+    // What was printed of one projectile.
+    struct Watched {
+        bool seen = false;
+        size_t reported = 0;   // targets reported to its skills so far
+    };
 
     uint32_t m_playerId = 0;
     uint32_t m_monsterId = 0;
@@ -43,6 +59,8 @@ private:
     uint32_t m_armorId = 0;
     uint32_t m_skillId = 0;
     uint32_t m_playerSkillId = 0;
+    uint32_t m_fireballId = 0;
+    std::map<uint32_t, Watched> m_projectiles;
     uint32_t m_experienceBefore = 0;
     bool m_reportedReward = false;
     // What of the monster's death has been printed so far.

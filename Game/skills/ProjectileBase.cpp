@@ -64,14 +64,6 @@ Vec3 InRegion(const WorldVec3& point, const Region* region)
     return point.ToWorldSpace() - region->GetOffset();
 }
 
-// The frame turned by `degrees` about one of its own axes.
-Coords TurnedAbout(const Coords& coords, const Vec3& axis, float degrees)
-{
-    Coords turned = coords;
-    turned.SetRotation(coords.GetRotation() * Coords::MakeRotation(axis, degrees * kDegreesToRadians).GetRotation());
-    return turned;
-}
-
 // A record number of seconds as whole milliseconds, bounded.
 int SecondsToMs(const LoadTable& table, const char* key)
 {

@@ -271,6 +271,8 @@ public:
 
     // ---- Identity and record ------------------------------------------------------------
     const Name& GetResourceName() const { return m_resourceName; }
+    // The record the profile, sounds and effects come from (a buff kind takes its buff's).
+    void SetResourceName(const Name& name) { m_resourceName = name; }
     // The engine's null profile while the skill has none; null only without an engine.
     const SkillProfile* GetSkillProfile() const;
     void SetSkillProfile(const SkillProfile* profile)

@@ -9,6 +9,7 @@
 #include "Game/ai/ControllerCombat.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Monster.h"
+#include "Game/skills/SkillPets.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
 
@@ -38,15 +39,6 @@ WorldCoords At(const WorldCoords& coords, const WorldVec3& position)
     return WorldCoords(coords.GetRegion(), moved);
 }
 
-// Kills the pet through its controller, when both still exist.
-void Release(uint32_t petId)
-{
-    const ObjectManager& objects = ObjectManager::Get();
-    if (const Character* pet = objects.GetObject<Character>(petId))
-        if (ControllerCombat* controller = objects.GetObject<ControllerCombat>(pet->GetControllerId()))
-            controller->KillMe();
-}
-
 }  // namespace
 
 Skill_SpawnPet::Skill_SpawnPet()
@@ -61,12 +53,7 @@ Skill_SpawnPet::Skill_SpawnPet()
 void Skill_SpawnPet::Update(Character& caster, int elapsedMs)
 {
     Skill::Update(caster, elapsedMs);
-    // A pet that died leaves the list; one that can no longer be found stays until it
-    // is released.
-    std::erase_if(m_pets, [](uint32_t id) {
-        const Character* pet = ObjectManager::Get().GetObject<Character>(id);
-        return pet && !pet->IsAlive();
-    });
+    ForgetDeadPets(m_pets);
 }
 
 void Skill_SpawnPet::ActivateNow(Character& caster, const Name&, unsigned, const WorldVec3&)
@@ -119,24 +106,11 @@ void Skill_SpawnPet::SkillSpawnObject(Character& caster, const WorldCoords& cast
 
 void Skill_SpawnPet::SpawnPet(Character& caster, const WorldCoords& coords, unsigned objectId, unsigned)
 {
-    CreateTargetFx(coords);
     const SkillProfile* profile = GetSkillProfile();
     const unsigned level = GetCurrentLevel();
-    const std::string name = GetSpawnObject(level);
     const int timeToLive = profile ? profile->GetSpawnObjectTimeToLive(level) : 0;
-    Monster* pet = nullptr;
-    if (objectId != 0 && !ObjectManager::Get().GetObject(objectId) && !name.empty())
-        pet = ObjectManager::Get().CreateObjectFromFile<Monster>(name, objectId);
-    if (!pet) {
-        gEngine->Log(LOG_WARNING, "Failed to spawn pet object (%s)", name.c_str());
-    } else {
-        if (ShouldJoinWithParent())
-            pet->JoinMe(caster.GetObjectId(), -1, false);
-        if (Monster* monster = DynamicCast<Monster>(&caster))
-            monster->TransferAnger(*pet);
-        if (timeToLive > 0)
-            pet->SetLifetime(timeToLive);
-        World::Get().AddEntity(pet, coords);
+    if (Monster* pet = SpawnSkillPet(*this, caster, coords, objectId, GetSpawnObject(level), timeToLive,
+                                     ShouldJoinWithParent())) {
         m_pets.push_back(pet->GetObjectId());
         PostPetSpawned(caster, *pet);
     }
@@ -157,10 +131,47 @@ void Skill_SpawnPet::PreLoadResources()
     PreLoadPet();
 }
 
+Monster* SpawnSkillPet(Skill& skill, Character& caster, const WorldCoords& coords, uint32_t objectId,
+                       const std::string& record, int timeToLiveMs, bool join)
+{
+    skill.CreateTargetFx(coords);
+    Monster* pet = nullptr;
+    if (objectId != 0 && !ObjectManager::Get().GetObject(objectId) && !record.empty())
+        pet = ObjectManager::Get().CreateObjectFromFile<Monster>(record, objectId);
+    if (!pet) {
+        gEngine->Log(LOG_WARNING, "Failed to spawn pet object (%s)", record.c_str());
+        return nullptr;
+    }
+    if (join)
+        pet->JoinMe(caster.GetObjectId(), -1, false);
+    if (Monster* monster = DynamicCast<Monster>(&caster))
+        monster->TransferAnger(*pet);
+    if (timeToLiveMs > 0)
+        pet->SetLifetime(timeToLiveMs);
+    World::Get().AddEntity(pet, coords);
+    return pet;
+}
+
+void ReleaseSkillPet(uint32_t petId)
+{
+    const ObjectManager& objects = ObjectManager::Get();
+    if (const Character* pet = objects.GetObject<Character>(petId))
+        if (ControllerCombat* controller = objects.GetObject<ControllerCombat>(pet->GetControllerId()))
+            controller->KillMe();
+}
+
+void ForgetDeadPets(std::vector<uint32_t>& pets)
+{
+    std::erase_if(pets, [](uint32_t id) {
+        const Character* pet = ObjectManager::Get().GetObject<Character>(id);
+        return pet && !pet->IsAlive();
+    });
+}
+
 void Skill_SpawnPet::ReleasePets(Character&)
 {
     for (uint32_t id : m_pets)
-        Release(id);
+        ReleaseSkillPet(id);
     m_pets.clear();
 }
 
@@ -168,7 +179,7 @@ void Skill_SpawnPet::ReleaseOnePet(Character&)
 {
     if (m_pets.empty())
         return;
-    Release(m_pets.front());
+    ReleaseSkillPet(m_pets.front());
     m_pets.erase(m_pets.begin());
 }
 

@@ -24,6 +24,14 @@ inline float Sqrt(float value) { return std::sqrt(value); }
 inline float DegreesToRadians(float degrees) { return degrees * kDegreesToRadians; }
 inline float RadiansToDegrees(float radians) { return radians * kRadiansToDegrees; }
 
+// The frame turned by `degrees` about one of its own axes.
+inline Coords TurnedAbout(const Coords& coords, const Vec3& axis, float degrees)
+{
+    Coords turned = coords;
+    turned.SetRotation(coords.GetRotation() * Coords::MakeRotation(axis, degrees * kDegreesToRadians).GetRotation());
+    return turned;
+}
+
 inline int Min(int a, int b) { return a < b ? a : b; }
 inline int Max(int a, int b) { return a > b ? a : b; }
 inline int Clamp(int value, int low, int high) { return Min(Max(value, low), high); }
