@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManagerBase.h"
@@ -80,5 +81,14 @@ public:
     std::string enchantment;               // the weapon enchantment shown
     std::vector<std::string> packs;        // the effect packs shown
 };
+
+// Object ids as a peer's command would carry them: fresh, never yet taken.
+inline std::vector<uint32_t> FreshIds(size_t n)
+{
+    std::vector<uint32_t> ids;
+    for (size_t i = 0; i < n; ++i)
+        ids.push_back(ObjectManager::Get().CreateObjectID());
+    return ids;
+}
 
 }  // namespace GAME

@@ -64,13 +64,6 @@ protected:
         const Vec3 shot = coords.GetRegionCoords().zAxis;
         return std::atan2(Dot(Cross(facing, shot), Vec3{0, 1, 0}), Dot(facing, shot)) * 57.29578f;
     }
-    std::vector<uint32_t> FreshIds(size_t n)
-    {
-        std::vector<uint32_t> ids;
-        for (size_t i = 0; i < n; ++i)
-            ids.push_back(ObjectManager::Get().CreateObjectID());
-        return ids;
-    }
 
     FakeOwner owner;
     Character* caster = nullptr;

@@ -67,13 +67,6 @@ protected:
         }
         return skill;
     }
-    std::vector<uint32_t> FreshIds(size_t n)
-    {
-        std::vector<uint32_t> ids;
-        for (size_t i = 0; i < n; ++i)
-            ids.push_back(ObjectManager::Get().CreateObjectID());
-        return ids;
-    }
 
     FakeOwner owner;
     Character* caster = nullptr;
