@@ -70,6 +70,23 @@ Region* World::AddRegion(uint32_t id, const std::string& name, const Vec3& offse
     return m_regions.back().get();
 }
 
+bool Region::Contains(const Vec3& worldPoint) const
+{
+    if (!m_hasBounds)
+        return false;
+    const Vec3 local = worldPoint - m_offset - m_bounds.center;
+    return std::fabs(local.x) <= m_bounds.extents.x && std::fabs(local.y) <= m_bounds.extents.y &&
+           std::fabs(local.z) <= m_bounds.extents.z;
+}
+
+Region* World::GetRegionContaining(const Vec3& worldPoint) const
+{
+    for (const auto& region : m_regions)
+        if (region->Contains(worldPoint))
+            return region.get();
+    return nullptr;
+}
+
 Region* World::FindRegionById(uint32_t id) const
 {
     for (const auto& region : m_regions)

@@ -43,6 +43,10 @@ public:
     // Whether the region lies underground (caves, crypts); false until set.
     void SetUnderground(bool underground) { m_underground = underground; }
     bool IsUnderground() const { return m_underground; }
+    // The space the region covers, as a box in its own local space; none until whoever
+    // loads the level sets it. A region without one contains no point.
+    void SetBounds(const ABBox& bounds) { m_bounds = bounds; m_hasBounds = true; }
+    bool Contains(const Vec3& worldPoint) const;
 
 private:
     friend class World;   // a region loaded again under its id takes its new name and offset
@@ -53,6 +57,8 @@ private:
     float m_floorHeight = 0.0f;
     int m_floorSurface = 0;
     bool m_underground = false;
+    ABBox m_bounds;
+    bool m_hasBounds = false;
 };
 
 // A position: a region and a point in the region's local space. Without a region the
@@ -168,6 +174,8 @@ public:
     Region* AddRegion(uint32_t id, const std::string& name, const Vec3& offset = {});
     // The loaded region of an id; null when none is. The last region found is kept, so
     // asking again for the same id (every position a packet names) skips the walk.
+    // The first loaded region whose bounds hold the world-space point; null when none does.
+    Region* GetRegionContaining(const Vec3& worldPoint) const;
     Region* GetRegionById(uint32_t id) const
     {
         if (id == m_lastFoundId)   // id 0 names no region: m_lastFound is null then

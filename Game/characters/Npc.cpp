@@ -12,9 +12,11 @@
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/NpcHerdRegistry.h"
 #include "Game/characters/Player.h"
+#include "Game/core/ActivityManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/GameUIInterface.h"
+#include "Game/core/TeleportConfirmActivity.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
 #include "Game/items/Item.h"
@@ -276,11 +278,23 @@ void Npc::Converse(uint32_t playerId)
     Player* local = GetLocalPlayer();
     const bool isLocal = local && local->GetObjectId() == playerId;
     if (IsBoatMaster() && isLocal) {
-        // The destination's region cannot be found from a point yet; the player's
-        // entry is read so that a missing one is noticed.
+        // The player's entry names the destination (a point in the world) and the text
+        // of the question; the player confirms before being carried there.
         BoatMasterData entry;
-        if (!local->GetBoatMaster(GetObjectName(), entry))
+        if (!local->GetBoatMaster(GetObjectName(), entry)) {
             gEngine->Log(LOG_WARNING, "Npc %s: boat master without a destination", GetObjectName().c_str());
+            return;
+        }
+        const Vec3 point(static_cast<float>(entry.values[0]), static_cast<float>(entry.values[1]),
+                         static_cast<float>(entry.values[2]));
+        if (Region* region = World::Get().GetRegionContaining(point)) {
+            auto* activity = new TeleportConfirmActivity();
+            activity->Set(WorldVec3(region, point - region->GetOffset()), entry.destination);
+            ActivityManager::Get()->InstallActivity(activity);
+        } else {
+            gEngine->Log(LOG_WARNING, "Npc %s: no region holds the boat master's destination",
+                         GetObjectName().c_str());
+        }
         return;
     }
     if (!IsAvailableForConversations())

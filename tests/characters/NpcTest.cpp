@@ -11,7 +11,9 @@
 #include "Game/characters/NpcHerdRegistry.h"
 #include "Game/characters/NpcSkillReallocator.h"
 #include "Game/characters/Player.h"
+#include "Game/core/ActivityManager.h"
 #include "Game/core/GameUIInterface.h"
+#include "Game/core/TeleportConfirmActivity.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
 #include "Game/quests/DialogPak.h"
@@ -201,6 +203,32 @@ TEST_F(NpcTest, ABoatMasterNeverGetsADialogPak)
     npc->Dialog_ReplaceStatic(kTalk, nullptr, false);
     EXPECT_FALSE(npc->HasDialog());
     EXPECT_TRUE(npc->IsOfInterest());
+}
+
+TEST_F(NpcTest, ABoatMasterAsksToCarryThePlayerToItsDestinationsRegion)
+{
+    Player* player = MakeMainPlayer();
+    Region* harbour = World::Get().AddRegion(7, "Harbour", Vec3(100.0f, 0.0f, 0.0f));
+    harbour->SetBounds(ABBox{Vec3(0.0f, 0.0f, 0.0f), Vec3(10.0f, 10.0f, 10.0f)});
+    Npc* npc = MakeNpc();
+    npc->SetBoatMaster(true, "tagHarbour", 101, 2, 3);
+    npc->Converse(player->GetObjectId());
+    ActivityManager::Get()->Update(0);
+    const TeleportConfirmActivity* found = nullptr;
+    for (uint32_t id = 1; id < 1000 && !found; ++id)
+        found = dynamic_cast<const TeleportConfirmActivity*>(ActivityManager::Get()->GetActivity(id));
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->GetDestination().GetRegion(), harbour);
+    EXPECT_EQ(found->GetDestination().GetRegionPosition().x, 1.0f);
+    EXPECT_EQ(found->GetTextTag(), "tagHarbour");
+    EXPECT_TRUE(ui.shown.empty());   // no dialog of its own
+    ActivityManager::Get()->Clear();
+
+    // A destination no region holds asks nothing.
+    Npc* lost = MakeNpc();
+    lost->SetBoatMaster(true, "tagNowhere", 500, 0, 0);
+    lost->Converse(player->GetObjectId());
+    EXPECT_TRUE(Logged("no region holds"));
 }
 
 TEST_F(NpcTest, ConversingShowsTheDialogAndItsTimerEndsIt)
