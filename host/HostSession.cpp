@@ -17,6 +17,7 @@
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/InterpenetrationManager.h"
+#include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/GameEngineNetworkInterface.h"
@@ -299,6 +300,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         EquipHostPlayerForSave(fight.GetPlayerId());
     if (fighting) {
         engine.GetPlayerManagerClient()->SetMainPlayer(fight.GetPlayerId());
+        // The game camera follows the player: what it sees is what the crowding pushes.
+        engine.SetPlayer(ObjectManager::Get().GetObject<Player>(fight.GetPlayerId()));
         companion.Join();
         PrintRoster(engine);
     }
@@ -314,7 +317,9 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (questGiving)
             questGiver.Update(frame);
         gEngine->UpdateFrame(options->stepMs);
-        // Characters that walked into each other this frame are pushed apart in view.
+        // Characters that walked into each other this frame are pushed apart in view of
+        // the camera, brought to where the player now stands.
+        engine.GetCamera().Update();
         crowding.FixupCharacterCollisions(engine.GetCamera());
         if (fighting)
             fight.AfterFrame(frame);
