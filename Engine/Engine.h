@@ -29,6 +29,7 @@ using LogSink = std::function<void(const LogLine&)>;
 class WorldCamera;
 class ConnectionManager;
 class FileSystem;
+class ResourceLoader;
 
 class Engine {
 public:
@@ -108,6 +109,14 @@ public:
 
     // The platform's file system.
     FileSystem& GetFileSystem();
+    // The loader that makes resources ready ahead of use (ResourceLoader::Get).
+    ResourceLoader& GetResourceLoader();
+
+    // How far, in metres, a level load reaches past the view: region loaders push every
+    // side of the view frustum out by this much. 0 until set; a value that is not a
+    // finite number or is negative is logged and ignored.
+    float GetLevelLoadInflation() const { return m_levelLoadInflation; }
+    void SetLevelLoadInflation(float metres);
 
     // The statistics display: lines shown over the current frame, in the order added;
     // the end of the engine's frame clears them.
@@ -125,6 +134,7 @@ private:
     bool m_thirdQuery = false;
     bool m_characterDataLog = false;
     bool m_editorMode = false;
+    float m_levelLoadInflation = 0.0f;
     bool m_boolOptions[kBoolOptionCount] = {};
     std::vector<uint32_t> m_forcedUpdates;   // under m_lock
     std::vector<uint32_t> m_commandActors;   // under m_lock: one actor id per queued command

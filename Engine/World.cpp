@@ -482,6 +482,34 @@ void World::GetEntitiesInFrustum(std::vector<Entity*>& out, const WorldFrustum& 
     }
 }
 
+void World::GetRegionsInFrustum(std::vector<Region*>& out, Region* start, const WorldFrustum& frustum,
+                                bool) const
+{
+    const Vec3 offset = frustum.region ? frustum.region->GetOffset() : Vec3{};
+    std::vector<Plane> planes(frustum.planes);
+    for (Plane& plane : planes)
+        plane.distance -= Dot(plane.normal, offset);
+    // A box reaches inside a plane when its corner farthest along the normal does.
+    auto reaches = [&planes](const Region& region) {
+        if (!region.m_hasBounds)
+            return false;
+        const Vec3 center = region.m_offset + region.m_bounds.center;
+        const Vec3& e = region.m_bounds.extents;
+        for (const Plane& plane : planes) {
+            const float reach = std::fabs(plane.normal.x) * e.x + std::fabs(plane.normal.y) * e.y +
+                                std::fabs(plane.normal.z) * e.z;
+            if (!(Dot(plane.normal, center) + plane.distance >= -reach))
+                return false;
+        }
+        return true;
+    };
+    if (start)
+        out.push_back(start);
+    for (const auto& region : m_regions)
+        if (region.get() != start && reaches(*region))
+            out.push_back(region.get());
+}
+
 void Region::SetFloor(float height, int surface)
 {
     if (!std::isfinite(height)) {

@@ -223,6 +223,12 @@ public:
     // Entities of the list type whose bounding sphere reaches inside every plane of the
     // frustum (planes in the frustum's region; world space when it has none).
     void GetEntitiesInFrustum(std::vector<Entity*>& out, const WorldFrustum& frustum, EntityListType type) const;
+    // The loaded regions whose bounds reach inside every plane of the frustum, `start`
+    // first (when not null, always listed), then the rest in the world's order; each
+    // region once. Regions without bounds are not found. The world keeps no links between
+    // regions, so `connectedOnly` changes nothing.
+    void GetRegionsInFrustum(std::vector<Region*>& out, Region* start, const WorldFrustum& frustum,
+                             bool connectedOnly) const;
 
     // Moves an entity to `coords`, in the world or not (it keeps its place in the order).
     // Coordinates without a region are refused with a logged warning (false).

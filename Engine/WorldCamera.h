@@ -26,6 +26,9 @@ struct Viewport {
 struct WorldFrustum {
     const Region* region = nullptr;
     std::vector<Plane> planes;
+
+    // The frustum in its region's own space, which is how its planes are kept.
+    const WorldFrustum& GetRegionFrustum() const { return *this; }
 };
 
 // The camera's near clipping distance, and how far its full frustum reaches.

@@ -49,7 +49,7 @@ class GameUIInterface;
 class ItemSet;
 struct ItemReplicaInfo;
 class Jukebox;
-class NRLoader;
+class NetworkRegionLoaderBase;
 class PartyManager;
 class Player;
 class PlayerManagerClient;
@@ -176,6 +176,17 @@ public:
     void CtoS_StartTeleportOutbound(uint32_t playerId, int x, int y, int z);
     void StoC_StartTeleportOutbound(uint32_t playerId, int x, int y, int z);
     void ServerPropegateTeleport(uint32_t playerId, int x, int y, int z);
+    // The network region loaders by player id, in registration order (not owned).
+    // Creation: an NRLoaderServer on the server or alone, an NRLoaderClient on a client,
+    // initialised (so registered) at the position. Destroying a loader (null is ignored)
+    // unregisters it: Unregister removes every entry of the loader; Find gives the first
+    // entry's loader of a player, or null.
+    NetworkRegionLoaderBase* CreateNetworkLoader(uint32_t playerId, const WorldVec3& position);
+    void DestroyNetworkLoader(NetworkRegionLoaderBase* loader);
+    void RegisterNRLoader(uint32_t playerId, NetworkRegionLoaderBase* loader);
+    void UnregisterNRLoader(NetworkRegionLoaderBase* loader);
+    NetworkRegionLoaderBase* FindNRLoader(uint32_t playerId) const;
+
     void CtoS_HandleNRLoaderStateChangeOutbound(uint32_t playerId, NRLoaderState state);
     void StoC_HandleNRLoaderStateChangeOutbound(uint32_t playerId, NRLoaderState state);
     void CtoS_InitiateServerRespawnLoaderOutbound(const WorldVec3& position);
@@ -188,6 +199,8 @@ public:
     void CtoS_StartServerRespawnInbound(uint32_t playerId, const WorldVec3& position);
     // Shared on the host (single-player and server roles); ignored on a pure client.
     void HandleBonusToServerInbound(const Bonus& bonus, const WorldVec3& where, uint32_t playerId);
+    // On a client an NRLoaderClient; on the server an NRLoaderHost for its own player
+    // and an NRLoaderServer for any other; registered under the player.
     void CreateNetworkLoaderInbound(uint32_t playerId, const WorldVec3& position);
     void CreateNetworkLoaderOutbound(uint32_t playerId, const WorldVec3& position);
     void DestroyNetworkLoaderInbound(uint32_t playerId);
@@ -537,7 +550,7 @@ private:
     std::map<ChestClassification, RandomizerWeightModifiers> m_chestWeightModifiers;
     std::vector<uint32_t> m_tutorialUnlockList;
     std::vector<bool> m_tutorialUnlockBits;
-    std::vector<std::pair<NRLoader*, uint32_t>> m_networkRegionLoaders;
+    std::vector<std::pair<NetworkRegionLoaderBase*, uint32_t>> m_networkRegionLoaders;   // not owned
     bool m_renderingDisabled[kRenderingDisableReasons] = {};
     int32_t m_needsSleepCounter = 0;
     bool m_playerCompletedLevel = false;

@@ -11,6 +11,7 @@
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
+#include "Game/network/NetworkRegionLoader.h"
 
 namespace GAME {
 
@@ -210,9 +211,18 @@ void GameEngine::CtoS_StartTeleportInbound(uint32_t playerId, int x, int y, int 
     InstallTeleportActivity(playerId, x, y, z);
 }
 
-// The region loaders are not part of the library yet: a state change finds no loader.
-void GameEngine::CtoS_HandleNRLoaderStateChangeInbound(uint32_t, NRLoaderState) {}
-void GameEngine::StoC_HandleNRLoaderStateChangeInbound(uint32_t, NRLoaderState) {}
+// The loader of the player, when it has one, takes the other end's state.
+void GameEngine::CtoS_HandleNRLoaderStateChangeInbound(uint32_t playerId, NRLoaderState state)
+{
+    if (NetworkRegionLoaderBase* loader = FindNRLoader(playerId))
+        loader->SetRemoteState(state);
+}
+
+void GameEngine::StoC_HandleNRLoaderStateChangeInbound(uint32_t playerId, NRLoaderState state)
+{
+    if (NetworkRegionLoaderBase* loader = FindNRLoader(playerId))
+        loader->SetRemoteState(state);
+}
 
 // The respawn activities are not part of the library yet.
 void GameEngine::CtoS_StartServerRespawnInbound(uint32_t, const WorldVec3&) {}
@@ -223,7 +233,53 @@ void GameEngine::HandleBonusToServerInbound(const Bonus& bonus, const WorldVec3&
         server->HandleBonus(bonus, where, playerId);
 }
 
-void GameEngine::CreateNetworkLoaderInbound(uint32_t, const WorldVec3&) {}
+void GameEngine::CreateNetworkLoaderInbound(uint32_t playerId, const WorldVec3& position)
+{
+    NetworkRegionLoaderBase* loader = nullptr;
+    if (!IsServerOrSingle())
+        loader = new NRLoaderClient;
+    else if (playerId == GetPlayerId())
+        loader = new NRLoaderHost;
+    else
+        loader = new NRLoaderServer;
+    loader->Initialize(position, playerId);
+}
+
+// ---- Network region loaders ------------------------------------------------------------
+
+NetworkRegionLoaderBase* GameEngine::CreateNetworkLoader(uint32_t playerId, const WorldVec3& position)
+{
+    NetworkRegionLoaderBase* loader = nullptr;
+    if (IsServerOrSingle())
+        loader = new NRLoaderServer;
+    else
+        loader = new NRLoaderClient;
+    loader->Initialize(position, playerId);
+    return loader;
+}
+
+void GameEngine::DestroyNetworkLoader(NetworkRegionLoaderBase* loader)
+{
+    delete loader;   // its destructor unregisters it
+}
+
+void GameEngine::RegisterNRLoader(uint32_t playerId, NetworkRegionLoaderBase* loader)
+{
+    m_networkRegionLoaders.emplace_back(loader, playerId);
+}
+
+void GameEngine::UnregisterNRLoader(NetworkRegionLoaderBase* loader)
+{
+    std::erase_if(m_networkRegionLoaders, [loader](const auto& entry) { return entry.first == loader; });
+}
+
+NetworkRegionLoaderBase* GameEngine::FindNRLoader(uint32_t playerId) const
+{
+    for (const auto& [loader, id] : m_networkRegionLoaders)
+        if (id == playerId)
+            return loader;
+    return nullptr;
+}
 
 // Spawning is the engine's; these steps have nothing to do in the game rules.
 void GameEngine::CreateNetworkLoaderOutbound(uint32_t, const WorldVec3&) {}
