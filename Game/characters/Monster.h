@@ -10,6 +10,8 @@
 #include "Engine/EventManager.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/CharacterTypes.h"
+#include "Game/combat/DurationDamageReplication.h"
+#include "Game/skills/SkillManager.h"
 #include "Game/core/GameEvents.h"
 #include "Game/world/CharFxPak.h"
 
@@ -17,7 +19,11 @@ namespace GAME {
 
 class Actor;
 class AttributePak;
+class BinaryReader;
+class BinaryWriter;
 class ControllerMonster;
+class NetPacketInBuffer;
+class NetPacketOutBuffer;
 
 class Monster : public Character {
     GAME_DECLARE_CLASS(Monster)
@@ -136,6 +142,45 @@ public:
     // The record keys of the game-wide caps: run, spell-cast and attack speed, min then max.
     const std::array<const char*, 6>& GetSpeedCapKeys() const { return m_speedCapKeys; }
 
+    // ---- Level state and replication (MonsterReplication.cpp) -----------------------
+    bool ShouldSaveState() const override { return true; }
+    void SaveState(BinaryWriter& writer) override;
+    // A proxy parent that cannot be read (too long, or past the end) ends the restore
+    // there: what follows it keeps its defaults.
+    void RestoreState(BinaryReader& reader) override;
+
+    // What a peer needs to build the same monster; the replica it reads waits for Apply.
+    struct ReplicationRecord {
+        Character_LifeState lifeState = Character_LifeState_Unknown;
+        bool visible = false;
+        bool alive = false;
+        bool moving = false;
+        bool tainted = false;
+        uint32_t actionState = 0;
+        float currentLife = 0.0f;
+        float currentMana = 0.0f;
+        uint32_t leaderId = 0;
+        Team team;
+        std::vector<DurationDamageReplication> damage;
+        std::vector<FixedDurationDamageReplication> fixedDamage;
+        std::vector<SkillManager::_SkillReplica> skills;
+        std::vector<SkillManager::_SkillBuffReplica> skillBuffs;
+        uint16_t lootSeed1 = 0;
+        uint16_t lootSeed2 = 0;
+        std::array<uint32_t, 9> itemIds{};
+        std::string proxyParent;
+        uint32_t proxySiblings = 0;
+        WorldVec3 pathTarget;
+        uint32_t attackTargetId = 0;
+        uint32_t attackTargetValue = 0;
+    };
+    // Lists and the sibling count are cut to 255 (their counts are one byte).
+    void WriteReplicationData(NetPacketOutBuffer& out) const;
+    // Drops a replica still held; an image that fails (logged) keeps none.
+    bool ReadReplicationData(NetPacketInBuffer& in);
+    void ApplyReplicationData();
+    const ReplicationRecord* GetReplicationRecord() const { return m_replication.get(); }
+
     // The master of a pet; 0 for a creature of its own.
     uint32_t GetMasterId() const { return m_masterId; }
     void SetMasterId(uint32_t id) { m_masterId = id; }
@@ -196,6 +241,7 @@ private:
     bool m_aliveSoundWanted = false;
     bool m_poppedOut = false;
     uint32_t m_masterId = 0;
+    std::unique_ptr<ReplicationRecord> m_replication;
 };
 
 }  // namespace GAME
