@@ -147,6 +147,19 @@ protected:
             character, WorldCoords(region, Coords::LookAlong({x, 0, 0}, {1, 0, 0}, {0, 1, 0}))));
         return character;
     }
+    // A character of its own record (these keys, that class) at (x, 0, z) facing +x, on the
+    // team of that major number, minor team 1 (players of one minor team are friends).
+    Character* OnTeam(uint32_t major, float x, float z = 0.0f, const std::string& keys = "",
+                      const std::string& kind = "Monster")
+    {
+        Character* character = Make(keys, kind);
+        EXPECT_TRUE(World::Get().AddEntity(
+            character, WorldCoords(region, Coords::LookAlong({x, 0, z}, {1, 0, 0}, {0, 1, 0}))));
+        Team team;
+        team.Set(major, 1);
+        character->SetTeam(team);
+        return character;
+    }
     HookController* Control(Character* character)
     {
         auto* controller = DynamicCast<HookController>(ObjectManager::Get().CreateObject("HookController"));

@@ -11,11 +11,7 @@ class TargetSearchTest : public CharacterWorldTest {
 protected:
     Character* At(float x, uint32_t major, const std::string& kind = "Monster")
     {
-        Character* character = Place(Make("", kind), x);
-        Team team;
-        team.Set(major, 1);
-        character->SetTeam(team);
-        return character;
+        return OnTeam(major, x, 0.0f, "", kind);
     }
     Team Players() const
     {

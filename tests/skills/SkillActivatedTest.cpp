@@ -41,13 +41,7 @@ protected:
     }
     Character* Member(float x, uint32_t major, float z = 0.0f)
     {
-        Character* character = Make("characterLife,1000,\n");
-        EXPECT_TRUE(World::Get().AddEntity(
-            character, WorldCoords(region, Coords::LookAlong({x, 0, z}, {1, 0, 0}, {0, 1, 0}))));
-        Team team;
-        team.Set(major, 1);
-        character->SetTeam(team);
-        return character;
+        return OnTeam(major, x, z, "characterLife,1000,\n");
     }
 
     FakeOwner owner;

@@ -49,13 +49,7 @@ protected:
     // At x on the x axis (z across), facing +x.
     Character* Member(float x, uint32_t major, float z = 0.0f, const char* kind = "Monster")
     {
-        Character* character = Make("characterLife,100,\n", kind);
-        EXPECT_TRUE(World::Get().AddEntity(
-            character, WorldCoords(region, Coords::LookAlong({x, 0, z}, {1, 0, 0}, {0, 1, 0}))));
-        Team team;
-        team.Set(major, 1);
-        character->SetTeam(team);
-        return character;
+        return OnTeam(major, x, z, "characterLife,100,\n", kind);
     }
     // The turn of a frame's facing from the caster's, in degrees about the vertical.
     float TurnOf(const WorldCoords& coords) const

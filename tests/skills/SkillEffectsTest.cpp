@@ -76,11 +76,7 @@ protected:
     }
     Character* Member(float x, uint32_t major)
     {
-        Character* character = Place(Make(), x);
-        Team team;
-        team.Set(major, 1);
-        character->SetTeam(team);
-        return character;
+        return OnTeam(major, x);
     }
 
     FakeOwner owner;
