@@ -285,4 +285,25 @@ void LogCapture::Clear()
     m_lines.clear();
 }
 
+void Engine::UpdateClientEntities(int hostId)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (auto& [host, count] : m_clientEntityUpdates) {
+        if (host == hostId) {
+            ++count;
+            return;
+        }
+    }
+    m_clientEntityUpdates.emplace_back(hostId, 1);
+}
+
+int Engine::GetClientEntityUpdateCount(int hostId) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    for (const auto& [host, count] : m_clientEntityUpdates)
+        if (host == hostId)
+            return count;
+    return 0;
+}
+
 }  // namespace GAME

@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace GAME {
@@ -118,6 +119,16 @@ public:
     float GetLevelLoadInflation() const { return m_levelLoadInflation; }
     void SetLevelLoadInflation(float metres);
 
+    // Teleport mode: on while a teleport or respawn loads the place it leads to (the
+    // engine keeps the view and streaming still meanwhile). Off by default.
+    void SetTeleportMode(bool on) { m_teleportMode = on; }
+    bool IsTeleportMode() const { return m_teleportMode; }
+
+    // Sends a client host what it now sees: the objects of its frustum entry
+    // (NetworkEntityList). Counted per host, for tests and the host program.
+    void UpdateClientEntities(int hostId);
+    int GetClientEntityUpdateCount(int hostId) const;
+
     // The statistics display: lines shown over the current frame, in the order added;
     // the end of the engine's frame clears them.
     void AddStatisticText(const std::string& text);
@@ -135,6 +146,8 @@ private:
     bool m_characterDataLog = false;
     bool m_editorMode = false;
     float m_levelLoadInflation = 0.0f;
+    bool m_teleportMode = false;
+    std::vector<std::pair<int, int>> m_clientEntityUpdates;   // (host, count), under m_lock
     bool m_boolOptions[kBoolOptionCount] = {};
     std::vector<uint32_t> m_forcedUpdates;   // under m_lock
     std::vector<uint32_t> m_commandActors;   // under m_lock: one actor id per queued command

@@ -348,25 +348,42 @@ const Name& Actor::EndEvent()
 void Actor::BeginDissolve(float red, float green, float blue, float seconds, const std::string& texture)
 {
     m_dissolving = true;
+    m_unDissolving = false;
     m_dissolveColor = Color{red, green, blue, 1.0f};
     m_dissolveSeconds = seconds;
     m_dissolveTexture = texture;
     m_dissolveElapsedMs = 0;
 }
 
+void Actor::BeginUnDissolve(float red, float green, float blue, float seconds, const std::string& texture)
+{
+    BeginDissolve(red, green, blue, seconds, texture);
+    m_dissolving = false;
+    m_unDissolving = true;
+}
+
+// Whether the dissolve's time has run (at once for a length of 0 or less, or not a number).
+static bool DissolveTimeRun(float seconds, int64_t elapsedMs)
+{
+    if (!(seconds > 0.0f))
+        return true;
+    return static_cast<double>(elapsedMs) >= static_cast<double>(seconds) * 1000.0;
+}
+
 bool Actor::IsDissolved() const
 {
-    if (!m_dissolving)
-        return false;
-    if (!(m_dissolveSeconds > 0.0f))
-        return true;
-    return static_cast<double>(m_dissolveElapsedMs) >= static_cast<double>(m_dissolveSeconds) * 1000.0;
+    return m_dissolving && DissolveTimeRun(m_dissolveSeconds, m_dissolveElapsedMs);
+}
+
+bool Actor::IsUnDissolving() const
+{
+    return m_unDissolving && !DissolveTimeRun(m_dissolveSeconds, m_dissolveElapsedMs);
 }
 
 void Actor::AdvanceAnimations(int elapsedMs)
 {
     const Name& kEnd = EndEvent();
-    if (m_dissolving && elapsedMs > 0)
+    if ((m_dissolving || m_unDissolving) && elapsedMs > 0)
         m_dissolveElapsedMs += elapsedMs;
     if (!m_channels)
         return;

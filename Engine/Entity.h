@@ -204,6 +204,10 @@ public:
     void BeginDissolve(float red, float green, float blue, float seconds, const std::string& texture);
     bool IsDissolving() const { return m_dissolving; }
     bool IsDissolved() const;
+    // The mesh coming back (after a teleport): the same arguments, run the same way; the
+    // actor is no longer dissolved and reports itself reappearing until the time has passed.
+    void BeginUnDissolve(float red, float green, float blue, float seconds, const std::string& texture);
+    bool IsUnDissolving() const;
     float GetDissolveSeconds() const { return m_dissolveSeconds; }
     const std::string& GetDissolveTexture() const { return m_dissolveTexture; }
     const Color& GetDissolveColor() const { return m_dissolveColor; }
@@ -332,6 +336,7 @@ private:
     float m_heightValue = 1.0f;
     bool m_visible = true;
     bool m_dissolving = false;
+    bool m_unDissolving = false;
     float m_dissolveSeconds = 0.0f;
     int64_t m_dissolveElapsedMs = 0;
     std::string m_dissolveTexture;

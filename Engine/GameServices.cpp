@@ -1,7 +1,10 @@
 #include "Engine/GameServices.h"
 
+#include <algorithm>
+
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
+#include "Engine/GraphicsCanvas.h"
 #include "Engine/LoadTable.h"
 
 namespace GAME {
@@ -133,6 +136,76 @@ bool GraphicsEngine::IsInPreLoadFrustum(const Entity& entity) const
         if (!(Dot(plane.normal, position) + plane.distance >= -radius))
             return false;   // also a position that is not a number
     return true;
+}
+
+bool GraphicsEngine::LoadTexture(const std::string& name)
+{
+    if (name.empty())
+        return false;
+    std::lock_guard<std::mutex> guard(m_lock);
+    ++m_textures[RecordDatabase::NormalizeName(name)];
+    return true;
+}
+
+void GraphicsEngine::UnloadTexture(const std::string& name)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto found = m_textures.find(RecordDatabase::NormalizeName(name));
+    if (found == m_textures.end()) {
+        if (!name.empty())
+            gEngine->Log(LOG_WARNING, "GraphicsEngine: texture \"%s\" unloaded but not loaded", name.c_str());
+        return;
+    }
+    if (--found->second == 0)
+        m_textures.erase(found);
+}
+
+unsigned GraphicsEngine::GetTextureLoadCount(const std::string& name) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto found = m_textures.find(RecordDatabase::NormalizeName(name));
+    return found == m_textures.end() ? 0u : found->second;
+}
+
+void GraphicsEngine::ReloadAllResources(bool)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    ++m_reloads;
+}
+
+// ---- Loading indicator -----------------------------------------------------------------
+
+namespace {
+constexpr float kPieFadeSeconds = 0.25f;
+}
+
+PieOmatic::PieOmatic(const std::string& greyTexture, const std::string& colourTexture)
+    : m_grey(greyTexture), m_colour(colourTexture)
+{
+    GraphicsEngine::Get()->LoadTexture(m_grey);
+    GraphicsEngine::Get()->LoadTexture(m_colour);
+}
+
+PieOmatic::~PieOmatic()
+{
+    GraphicsEngine::Get()->UnloadTexture(m_grey);
+    GraphicsEngine::Get()->UnloadTexture(m_colour);
+}
+
+void PieOmatic::Update(int ms)
+{
+    if (ms <= 0)
+        return;
+    const float step = static_cast<float>(ms) * 0.001f / kPieFadeSeconds;
+    m_alpha = m_fadingIn ? std::min(1.0f, m_alpha + step) : std::max(0.0f, m_alpha - step);
+}
+
+void PieOmatic::Render(GraphicsCanvas& canvas, int x, int y) const
+{
+    if (m_alpha <= 0.0f)
+        return;
+    canvas.RenderTexture(m_grey, x, y, m_alpha);
+    canvas.RenderTexture(m_colour, x, y, m_alpha);
 }
 
 }  // namespace GAME

@@ -58,6 +58,32 @@ private:
     bool m_bossDead = false;
 };
 
+// The round loading indicator drawn while a place loads: a grey picture filled in by a
+// coloured one as it turns. It fades in and out over a quarter of a second.
+class PieOmatic {
+public:
+    PieOmatic(const std::string& greyTexture, const std::string& colourTexture);
+    ~PieOmatic();
+    PieOmatic(const PieOmatic&) = delete;
+    PieOmatic& operator=(const PieOmatic&) = delete;
+
+    void Update(int ms);
+    void FadeIn() { m_fadingIn = true; }
+    void FadeOut() { m_fadingIn = false; }
+    float GetAlpha() const { return m_alpha; }
+    // Draws the indicator with its top left corner at (x, y); nothing while invisible.
+    void Render(class GraphicsCanvas& canvas, int x, int y) const;
+
+    const std::string& GetGreyTexture() const { return m_grey; }
+    const std::string& GetColourTexture() const { return m_colour; }
+
+private:
+    std::string m_grey;
+    std::string m_colour;
+    float m_alpha = 0.0f;
+    bool m_fadingIn = false;
+};
+
 // Weather and environment effects around a position.
 class AmbianceManager {
 public:
@@ -163,6 +189,17 @@ public:
     void ClearPreLoadFrustum();
     bool IsInPreLoadFrustum(const Entity& entity) const;
 
+    // Textures, shared by name and counted like animations: each LoadTexture (false for an
+    // empty name) is paired with an UnloadTexture, and the last unload frees the name.
+    bool LoadTexture(const std::string& name);
+    void UnloadTexture(const std::string& name);
+    unsigned GetTextureLoadCount(const std::string& name) const;
+
+    // Makes every resource ready again after a change of place (a teleport); `flush` also
+    // drops what is cached. Counted, since nothing is drawn here.
+    void ReloadAllResources(bool flush);
+    int GetReloadCount() const { return m_reloads; }
+
 private:
     GraphicsEngine() = default;
 
@@ -176,6 +213,8 @@ private:
     std::unordered_map<std::string, std::vector<MeshRigidBody>> m_meshBodies;   // by normalised name
     WorldFrustum m_preLoadFrustum;
     bool m_hasPreLoadFrustum = false;
+    std::unordered_map<std::string, unsigned> m_textures;   // by normalised name
+    int m_reloads = 0;
     int m_screenWidth = 1024;
     int m_screenHeight = 768;
 };

@@ -24,9 +24,6 @@ void ActivityManager::Destroy()
 ActivityManager::~ActivityManager()
 {
     Clear();
-    // Activities installed but never started are owned too.
-    for (GameActivity* activity : m_pending)
-        delete activity;
     DestroyRetired();
 }
 
@@ -76,15 +73,18 @@ void ActivityManager::Render(GraphicsCanvas& canvas)
         activity->Render(canvas);
 }
 
+// Pending activities go too: left behind, they would start in the next game.
 void ActivityManager::Clear()
 {
-    if (m_updating) {
-        m_retired.insert(m_retired.end(), m_active.begin(), m_active.end());
-    } else {
-        for (GameActivity* activity : m_active)
-            delete activity;
+    for (std::vector<GameActivity*>* list : {&m_active, &m_pending}) {
+        if (m_updating) {
+            m_retired.insert(m_retired.end(), list->begin(), list->end());
+        } else {
+            for (GameActivity* activity : *list)
+                delete activity;
+        }
+        list->clear();
     }
-    m_active.clear();
 }
 
 bool ActivityManager::IsActivityActive(uint32_t id) const

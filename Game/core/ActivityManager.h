@@ -46,7 +46,7 @@ public:
     // those that report they are finished.
     void Update(int ms);
     void Render(GraphicsCanvas& canvas);
-    // Destroys every active activity (pending ones stay).
+    // Destroys every activity, active or pending.
     void Clear();
 
     // Both look at the active list only.

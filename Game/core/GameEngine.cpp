@@ -135,7 +135,7 @@ GameEngine::GameEngine()
     InitializeMonsterRaceMap();
 
     m_needsSleepCounter = 0;
-    m_mouseLocked = false;
+    m_mouseLocks = 0;
 }
 
 GameEngine::~GameEngine()

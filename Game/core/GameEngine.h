@@ -338,12 +338,25 @@ public:
     bool IsRenderingEnabled() const;
     void SetRenderingEnabled(bool enabled, RenderingDisable reason);
     void ForceRenderingEnabled();
+    // Both are counted: every raise is paired with one lowering by whoever raised it, so
+    // overlapping activities do not release each other's. A lowering with none raised is
+    // ignored.
     void IncrementNeedsSleepCounter() { ++m_needsSleepCounter; }
-    void DecrementNeedsSleepCounter() { --m_needsSleepCounter; }
+    void DecrementNeedsSleepCounter()
+    {
+        if (m_needsSleepCounter > 0)
+            --m_needsSleepCounter;
+    }
     bool NeedsSleep() const { return m_needsSleepCounter > 0; }
-    void LockMouse() { m_mouseLocked = true; }
-    void UnlockMouse() { m_mouseLocked = false; }
-    bool IsMouseLocked() const { return m_mouseLocked; }
+    int32_t GetNeedsSleepCounter() const { return m_needsSleepCounter; }
+    void LockMouse() { ++m_mouseLocks; }
+    void UnlockMouse()
+    {
+        if (m_mouseLocks > 0)
+            --m_mouseLocks;
+    }
+    bool IsMouseLocked() const { return m_mouseLocks > 0; }
+    int32_t GetMouseLockCount() const { return m_mouseLocks; }
     void SetPlayerCompletedLevel(bool completed) { m_playerCompletedLevel = completed; }
     bool GetPlayerCompletedLevel() const { return m_playerCompletedLevel; }
     void SetPlayerUnlockedLevel(bool unlocked) { m_playerUnlockedLevel = unlocked; }
@@ -555,7 +568,7 @@ private:
     int32_t m_needsSleepCounter = 0;
     bool m_playerCompletedLevel = false;
     bool m_playerUnlockedLevel = false;
-    bool m_mouseLocked = false;
+    int32_t m_mouseLocks = 0;
     std::vector<PartyRequestResponse> m_partyRequestResponses;
     uint32_t m_balanceDifficulty = 0;
     bool m_gameLoading = true;

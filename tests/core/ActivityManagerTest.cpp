@@ -93,11 +93,12 @@ TEST_F(ActivityManagerTest, ClearDestroyAndClearingFromInsideAnUpdate)
     manager().Update(3);
     EXPECT_EQ(journal, (Journal{"clearer update 3", "clearer destroyed", "next destroyed"}));
 
-    // Pending activities survive Clear and are destroyed with the manager.
+    // Pending activities go with Clear too, and never start in a later game.
     journal.clear();
     manager().InstallActivity(Make("pending"));
     manager().Clear();
-    ActivityManager::Destroy();
+    EXPECT_EQ(journal, (Journal{"pending destroyed"}));
+    manager().Update(1);
     EXPECT_EQ(journal, (Journal{"pending destroyed"}));
 }
 
