@@ -218,6 +218,10 @@ public:
     void DestroyFixedItemTeleportNetHook(uint32_t id);
     void RemovePortalsFor(uint32_t ownerId);
     void InstallTeleportActivity(uint32_t playerId, int x, int y, int z);
+    // ---- tele ----
+    // Teleports this machine's own player to the point (whole world units).
+    void InitiatePlayerTeleport(int x, int y, int z);
+    // ---- end tele ----
     // A pending question before a portal is created (answered through dialog party 5).
     void SetPendingPortalRequest(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
                                  const std::string& text);

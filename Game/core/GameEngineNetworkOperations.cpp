@@ -9,6 +9,7 @@
 #include "Game/core/NetworkRoute.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
+#include "Game/core/TeleportActivity.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
 #include "Game/network/NetworkRegionLoader.h"
@@ -299,6 +300,23 @@ void GameEngine::InvokeSpawnCharacter(const std::string&, uint32_t) {}
 void GameEngine::CreateFixedItemTeleportNetHook(const WorldCoords&, uint32_t, uint32_t, const std::string&) {}
 void GameEngine::DestroyFixedItemTeleportNetHook(uint32_t) {}
 void GameEngine::RemovePortalsFor(uint32_t) {}
-void GameEngine::InstallTeleportActivity(uint32_t, int, int, int) {}
+
+// The kind by whose player it is (this machine's own or another) and which side this
+// machine plays (the server, or alone, against a client).
+void GameEngine::InstallTeleportActivity(uint32_t playerId, int x, int y, int z)
+{
+    const bool local = playerId == GetPlayerId();
+    TeleportActivity* activity = nullptr;
+    if (IsServerOrSingle())
+        activity = local ? static_cast<TeleportActivity*>(new TeleportLocalServerActivity)
+                         : new TeleportNonLocalServerActivity;
+    else
+        activity = local ? static_cast<TeleportActivity*>(new TeleportLocalClientActivity)
+                         : new TeleportNonLocalClientActivity;
+    activity->Set(x, y, z, playerId);
+    ActivityManager::Get()->InstallActivity(activity);
+}
+
+void GameEngine::InitiatePlayerTeleport(int x, int y, int z) { InstallTeleportActivity(GetPlayerId(), x, y, z); }
 
 }  // namespace GAME

@@ -34,6 +34,10 @@ void TeleportConfirmActivity::Update(int)
     m_finished = true;
 }
 
-void TeleportConfirmActivity::InitiatePlayerTeleport(int, int, int) {}
+void TeleportConfirmActivity::InitiatePlayerTeleport(int x, int y, int z)
+{
+    if (gGameEngine)
+        gGameEngine->InitiatePlayerTeleport(x, y, z);
+}
 
 }  // namespace GAME
