@@ -73,7 +73,7 @@ TEST_F(TeleportActivityTest, LocalServerTeleportDissolvesLoadsMovesAndReappears)
     EXPECT_TRUE(player->IsTeleporting());
     EXPECT_TRUE(player->IsInvincible());
     EXPECT_TRUE(player->IsDissolving());
-    EXPECT_EQ(player->GetDissolveTexture(), "System/Textures/Cloud.tex");
+    EXPECT_EQ(static_cast<Actor*>(player)->GetDissolveTexture(), "System/Textures/Cloud.tex");   // the mesh's, not the record's
     EXPECT_EQ(engine->GetMouseLockCount(), 1);
     EXPECT_EQ(engine->GetNeedsSleepCounter(), 1);
     EXPECT_NE(engine->FindNRLoader(kMainPlayerId), nullptr);

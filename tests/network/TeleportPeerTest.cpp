@@ -39,7 +39,8 @@ protected:
         return dynamic_cast<TeleportActivity*>(ActivityManager::Get()->GetActivity(1));
     }
     // A state is noted each time it changes (an activity is first seen after its first
-    // update, in state 1); the loader's own and remote states when it first reaches `mark`.
+    // update, in state 1, and gone in the update that finishes it); the loader's own and
+    // remote states when it first reaches `mark`.
     struct Watch {
         std::string states;
         std::string atMark;
@@ -86,8 +87,8 @@ TEST_F(TeleportPeerTest, ClientTeleportEndsOnlyAfterBothLoadersReportLoaded)
     }));
     KeepPlaying();
 
-    EXPECT_EQ(guest.GetReport(), "states 12345 loaders at arrival 2/2 region 2 at 10 2 20 teleporting 0");
-    EXPECT_EQ(server.states, "1235");
+    EXPECT_EQ(guest.GetReport(), "states 1234 loaders at arrival 2/2 region 2 at 10 2 20 teleporting 0");
+    EXPECT_EQ(server.states, "123");
     EXPECT_EQ(server.atMark, "1/2");             // held: the client's 2 heard, its own not yet sent
     EXPECT_EQ(FirstActivity(), nullptr);         // the server's end has finished too
     EXPECT_EQ(engine->FindNRLoader(kGuest), nullptr);
