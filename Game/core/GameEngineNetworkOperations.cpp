@@ -294,8 +294,7 @@ void GameEngine::InvokeSpawnCharacter(const std::string&) {}
 void GameEngine::InvokeSpawnCharacter(const std::string&, uint32_t) {}
 
 // ---- Portals and teleports applied on this peer -----------------------------------------
-// Keeping the portal list and starting teleport activities are not part of the library
-// yet: these change nothing.
+// Keeping the portal list is not part of the library yet: these change nothing.
 
 void GameEngine::CreateFixedItemTeleportNetHook(const WorldCoords&, uint32_t, uint32_t, const std::string&) {}
 void GameEngine::DestroyFixedItemTeleportNetHook(uint32_t) {}

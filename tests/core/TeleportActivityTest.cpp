@@ -183,4 +183,22 @@ TEST_F(TeleportActivityTest, OverlappingTeleportsReleaseOnlyTheirOwnHolds)
     EXPECT_EQ(gEngine->GetClientEntityUpdateCount(2), 1);
 }
 
+// A client's player who vanishes between places ends the server's teleport; the client's
+// view taken meanwhile is handed back, not lost.
+TEST_F(TeleportActivityTest, ServerTeleportCutShortGivesTheClientsViewBack)
+{
+    auto* other = Placed(DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", kOther)));
+    NetworkEntityList::Get().SetFrustumEntry({2, {}, {kOther}});
+    engine->InstallTeleportActivity(kOther, 1020, 5, 20);
+    ActivityManager::Get()->Update(16);
+    ActivityManager::Get()->Update(2600);
+    NetworkFrustumEntry entry;
+    EXPECT_FALSE(NetworkEntityList::Get().GetFrustumEntry(2, entry));
+    ObjectManager::Get().DestroyObjectEx(other, "test", __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    ActivityManager::Get()->Update(16);
+    EXPECT_FALSE(ActivityManager::Get()->IsActivityActive(1));
+    EXPECT_TRUE(NetworkEntityList::Get().GetFrustumEntry(2, entry));
+}
+
 }  // namespace
