@@ -194,6 +194,7 @@ TEST_F(RespawnActivityTest, ClientStartAsksTheServerToLoadForItsPlayer)
 {
     engine->SetAsNetworkClient();
     MakeMainPlayer();
+    transport.sent.clear();
     const uint32_t id = engine->StartRespawnForLocalPlayer(Place());
     RespawnActivityBase* respawn = Respawn(id);
     ASSERT_NE(dynamic_cast<RespawnLocalClientActivity*>(respawn), nullptr);
@@ -218,6 +219,7 @@ TEST_F(RespawnActivityTest, AllocationFailureLeavesNothingBehind)
 {
     engine->SetAsNetworkClient();
     MakeMainPlayer();
+    transport.sent.clear();
     uint32_t id = 0;
     int failures = 0;
     for (long failAt = 1; id == 0 && failAt < 200; ++failAt) {

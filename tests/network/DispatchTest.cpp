@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "Engine/NetPacketRegistry.h"
-#include "Game/core/ActivityManager.h"
 #include "Game/core/Bonus.h"
 #include "Game/core/GameEngineServicesModule.h"
 #include "Game/core/PlayerManagerServer.h"
@@ -474,7 +473,6 @@ TEST_F(DispatchTest, ARespawnLoaderIsStartedOnlyForTheSendersOwnPlayer)
 
     respawn.playerId = kClientPlayer;
     Receive(kClientHost, Written(respawn));
-    ActivityManager::Get()->Update(0);
     EXPECT_NE(dynamic_cast<NRLoaderServer*>(engine->FindNRLoader(kClientPlayer)), nullptr);
 }
 
