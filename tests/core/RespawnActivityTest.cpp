@@ -11,8 +11,9 @@
 #include "Game/network/NetworkRegionLoader.h"
 #include "tests/network/GameWireFixture.h"
 
-// Every allocation of this program goes through here, so that a case can make the n-th
-// allocation from now fail (0: none fails).
+// Every single-object allocation of this program goes through here (plain and nothrow,
+// so that each pairs with its release), so that a case can make the n-th allocation from
+// now fail (0: none fails).
 namespace {
 long gAllocationsBeforeFailure = 0;
 }
@@ -25,8 +26,17 @@ void* operator new(std::size_t size)
         return memory;
     throw std::bad_alloc();
 }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 
 using namespace GAME;
 
