@@ -226,6 +226,15 @@ public:
     void SetPendingPortalRequest(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
                                  const std::string& text);
 
+    // ---- resp ----
+    // Starts the main player's respawn at the position: the local activity for this
+    // role (a client also asks the server to load for it), installed at once. Its id, or
+    // 0 when it could not be made (then nothing is installed and nothing sent).
+    uint32_t StartRespawnForLocalPlayer(const WorldVec3& position);
+    // Whether the respawn activity of that id still runs.
+    bool IsDeathLoaderActive(uint32_t activityId) const;
+    // ---- end resp ----
+
     // ---- Experience rewards, damage register, designer variables, game events -------
     // The designer inputs of the two experience formulas, by their exact names; any
     // other name (another letter case included) gives false and 0.

@@ -1,14 +1,19 @@
 // The game-wide operations of the game engine: those that forward to the interface of
 // the current role, those that send a packet of their own, and those it applies when a
 // peer's packet arrives.
+#include <memory>
+#include <new>
 #include <utility>
 
+#include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
+#include "Game/core/ActivityManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/NetworkRoute.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
+#include "Game/core/RespawnActivity.h"
 #include "Game/core/TeleportActivity.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
@@ -225,8 +230,24 @@ void GameEngine::StoC_HandleNRLoaderStateChangeInbound(uint32_t playerId, NRLoad
         loader->SetRemoteState(state);
 }
 
-// The respawn activities are not part of the library yet.
-void GameEngine::CtoS_StartServerRespawnInbound(uint32_t, const WorldVec3&) {}
+// The server loads the regions around a client's respawn point for it. Who may ask is
+// the route's to decide (only the client whose host owns the player); a client has no
+// server loader to run.
+void GameEngine::CtoS_StartServerRespawnInbound(uint32_t playerId, const WorldVec3& position)
+{
+    if (!IsServerOrSingle()) {
+        gEngine->Log(LOG_WARNING, "Respawn loader for player %u ignored: only the server runs one", playerId);
+        return;
+    }
+    try {
+        auto activity = std::make_unique<RespawnNonLocalServerActivity>();
+        activity->Set(position, playerId);
+        ActivityManager::Get()->InstallActivity(activity.get());
+        activity.release();
+    } catch (const std::bad_alloc&) {
+        gEngine->Log(LOG_ERROR, "Respawn loader for player %u not started: out of memory", playerId);
+    }
+}
 
 void GameEngine::HandleBonusToServerInbound(const Bonus& bonus, const WorldVec3& where, uint32_t playerId)
 {
@@ -245,6 +266,38 @@ void GameEngine::CreateNetworkLoaderInbound(uint32_t playerId, const WorldVec3& 
         loader = new NRLoaderServer;
     loader->Initialize(position, playerId);
 }
+
+// ---- resp ----
+
+// The activity is made and set (its loader with it) before anything is sent or
+// installed, so that running out of memory on the way leaves no trace.
+uint32_t GameEngine::StartRespawnForLocalPlayer(const WorldVec3& position)
+{
+    const bool client = !IsServerOrSingle();
+    std::unique_ptr<RespawnActivityBase> activity;
+    try {
+        if (client)
+            activity = std::make_unique<RespawnLocalClientActivity>();
+        else
+            activity = std::make_unique<RespawnLocalServerActivity>();
+        activity->Set(position, GetPlayerId());
+    } catch (const std::bad_alloc&) {
+        activity.reset();
+        gEngine->Log(LOG_ERROR, "Respawn of player %u not started: out of memory", GetPlayerId());
+        return 0;
+    }
+    if (client)
+        CtoS_InitiateServerRespawnLoaderOutbound(position);
+    ActivityManager::Get()->FastInstallActivity(activity.get());
+    return activity.release()->GetActivityId();
+}
+
+bool GameEngine::IsDeathLoaderActive(uint32_t activityId) const
+{
+    return ActivityManager::Get()->IsActivityActive(activityId);
+}
+
+// ---- end resp ----
 
 // ---- Network region loaders ------------------------------------------------------------
 

@@ -8,6 +8,7 @@
 #include "Game/core/Bonus.h"
 #include "Game/core/GameEngineServicesModule.h"
 #include "Game/core/PlayerManagerServer.h"
+#include "Game/network/NetworkRegionLoader.h"
 #include "host/HostDispatch.h"
 #include "tests/network/GameWireFixture.h"
 
@@ -454,6 +455,25 @@ TEST_F(DispatchTest, TeleportToACoordinateNoWholeNumberHoldsIsRefused)
         Receive(kClientHost, Written(teleport));
     }
     EXPECT_EQ(log.Count("StartTeleportPacket for player 268435457 dropped: its destination is out of range"), 3u);
+}
+
+// Only the client whose host owns the player may have the server load for its respawn.
+TEST_F(DispatchTest, ARespawnLoaderIsStartedOnlyForTheSendersOwnPlayer)
+{
+    Serve();
+    JoinClient(kOtherClientHost, kOtherClientPlayer);
+    StartServerRespawnPacket respawn;
+    respawn.playerId = kOtherClientPlayer;
+    respawn.location = WorldVec3(World::Get().GetRegionById(7), Vec3(1, 0, 1));
+    LogCapture log;
+    Receive(kClientHost, Written(respawn));
+    EXPECT_TRUE(log.Contains("StartServerRespawnPacket from host 1 dropped: it speaks for 536870913, which is not "
+                             "the host's"));
+    EXPECT_EQ(engine->FindNRLoader(kOtherClientPlayer), nullptr);
+
+    respawn.playerId = kClientPlayer;
+    Receive(kClientHost, Written(respawn));
+    EXPECT_NE(dynamic_cast<NRLoaderServer*>(engine->FindNRLoader(kClientPlayer)), nullptr);
 }
 
 TEST_F(DispatchTest, AloneOrWithoutTheTableNothingIsApplied)
