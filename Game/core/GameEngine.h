@@ -33,6 +33,7 @@
 #include "Game/quests/DialogManager.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/world/FixedItemTeleport.h"
+#include "Game/world/ZoneManager.h"
 
 namespace GAME {
 
@@ -212,11 +213,34 @@ public:
     void InvokeSpawnCharacter(const std::string& recordName);
     void InvokeSpawnCharacter(const std::string& recordName, uint32_t value);
 
-    // ---- Portals and teleports applied on this peer ---------------------------------
+    // ---- portal ----
+    // The personal portals known to this peer, at most one per owner.
+    // The main player asks for a portal near it: at once when it owns none, else through
+    // the "tagPortalDialog" question (sent by the frame on a yes). Nothing without a main
+    // player or while a question is pending.
+    void CreateFixedItemTeleport();
+    // A portal creation applied here: a portal id already listed is ignored; the owner's
+    // earlier portals go. On the host roles the portal object is made and placed when its
+    // region is loaded.
     void CreateFixedItemTeleportNetHook(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
                                         const std::string& text);
+    // Removes every portal whose portal id or owner is `id`.
     void DestroyFixedItemTeleportNetHook(uint32_t id);
     void RemovePortalsFor(uint32_t ownerId);
+    const std::vector<FixedItemTeleport::TeleportInfo>& GetTeleportInfoList() const { return m_teleports; }
+    // The portal of that id (null when none); valid until the list changes.
+    const FixedItemTeleport::TeleportInfo* GetTeleportInfo(uint32_t portalId) const;
+    bool ValidateArtifactPortal(uint32_t portalId) const { return GetTeleportInfo(portalId) != nullptr; }
+    bool MainPlayerHasPersonalTeleport() const { return HasFixedItemTeleport(GetPlayerId()); }
+    // The act of the region of the main player's first portal standing in a loaded
+    // region; 0 when there is none.
+    ZonePage GetMainPlayersPersonalPortalZone() const;
+    // The text a portal made now carries (the cinematic being shown, if any).
+    const std::string& GetCinematicText() const { return m_cinematicText; }
+    void SetCinematicText(const std::string& text) { m_cinematicText = text; }
+    // ---- end portal ----
+
+    // ---- Teleports applied on this peer ---------------------------------------------
     void InstallTeleportActivity(uint32_t playerId, int x, int y, int z);
     // A pending question before a portal is created (answered through dialog party 5).
     void SetPendingPortalRequest(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
@@ -457,6 +481,9 @@ public:
     unsigned PickObject(const std::vector<unsigned>& candidates, const std::vector<unsigned>& excluded);
 
 protected:
+    // ---- portal ----
+    bool HasFixedItemTeleport(uint32_t ownerId) const;
+    // ---- end portal ----
     void FilterInvalidTargets(const Team& team, const std::vector<Entity*>& candidates, std::vector<unsigned>& out,
                               unsigned exclude, bool friends) const;
     void SetClassEntry(int a, int b, const std::string& tag);
@@ -578,6 +605,9 @@ private:
     void (*m_assertHandler)(const char*) = nullptr;
     bool m_assertFlag1 = false;
     bool m_assertFlag2 = false;
+    // ---- portal ----
+    std::string m_cinematicText;
+    // ---- end portal ----
 };
 
 // The one game engine, between InitializeObjects and ShutdownObjects; null outside.

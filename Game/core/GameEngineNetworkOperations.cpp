@@ -292,13 +292,9 @@ void GameEngine::HandleRespawnCharacter(uint32_t, uint32_t) {}
 void GameEngine::InvokeSpawnCharacter(const std::string&) {}
 void GameEngine::InvokeSpawnCharacter(const std::string&, uint32_t) {}
 
-// ---- Portals and teleports applied on this peer -----------------------------------------
-// Keeping the portal list and starting teleport activities are not part of the library
-// yet: these change nothing.
+// ---- Teleports applied on this peer ------------------------------------------------------
+// Starting teleport activities is not part of the library yet: this changes nothing.
 
-void GameEngine::CreateFixedItemTeleportNetHook(const WorldCoords&, uint32_t, uint32_t, const std::string&) {}
-void GameEngine::DestroyFixedItemTeleportNetHook(uint32_t) {}
-void GameEngine::RemovePortalsFor(uint32_t) {}
 void GameEngine::InstallTeleportActivity(uint32_t, int, int, int) {}
 
 }  // namespace GAME
