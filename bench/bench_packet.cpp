@@ -1,6 +1,7 @@
 // Writing and reading typical packets (the server's heartbeat of four players, an item
 // created for a player, a skill's target result with 1 and with 30 targets, and a
-// character's attack with its pre-move block and its death with three ids), beside two limits: memcpy of the same bytes, and a plain
+// character's attack with its pre-move block and its death with three ids, and a monster's
+// replication image), beside two limits: memcpy of the same bytes, and a plain
 // unchecked copy of the heartbeat's fields into a struct, which is what any reader of
 // these bytes must at least do. Reads go into one packet kept across iterations, as a
 // receiver that reuses its packets does; writes go into the packet's kept bytes and
@@ -12,7 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "Engine/NetPacket.h"
+#include "Engine/NetPacketBuffer.h"
 #include "Engine/World.h"
+#include "Game/core/TeamManager.h"
+#include "fuzz/FuzzMonster.h"
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/ItemTradePackets.h"
@@ -25,7 +30,11 @@ constexpr int kPlayers = 4;
 
 Region* BenchRegion()
 {
-    static Region* region = World::Get().AddRegion(1, "Bench", Vec3());
+    // The monster's maker may have added region 1 first.
+    static Region* region = [] {
+        Region* found = World::Get().GetRegionById(1);
+        return found ? found : World::Get().AddRegion(1, "Bench", Vec3());
+    }();
     return region;
 }
 
@@ -227,6 +236,82 @@ void BM_HeartbeatPlainCopy(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * bytes.size());
 }
 
+// ---- A monster's replication image ----
+// Written from one monster and read back into it, as a peer that receives a monster it
+// already holds does; the read keeps its record, as a received image is kept until applied.
+struct MonsterImagePacket : NetPacket {
+    MonsterImagePacket() : NetPacket(kMonsterImageType) {}
+    uint32_t PrepareOutBuffer() override { return 0; }
+    bool CopyInbound(const unsigned char*, int) override { return true; }
+    std::string GetPacketDescription(bool) override { return "monster image"; }
+    static constexpr NetPacketType kMonsterImageType = 40;
+};
+
+// A living monster on a team, with a proxy parent, siblings and its nine loot ids: the
+// alive section is sent, the moving one is not.
+Monster* BenchMonster()
+{
+    static Monster* monster = [] {
+        Monster* made = MakeFuzzMonster();
+        made->SetTeam(TeamManager::BuildTeam(3, 7));
+        made->SetCurrentLife(40.0f);
+        made->SetProxyParent("Records/Proxies/Area1/Wolves.dbr");
+        made->SetProxyNumSiblings(4);
+        return made;
+    }();
+    return monster;
+}
+
+uint32_t WriteMonsterImage(MonsterImagePacket& packet)
+{
+    NetPacketOutBuffer out(&packet);
+    BenchMonster()->WriteReplicationData(out);
+    return out.Done();
+}
+
+std::vector<unsigned char> MonsterImageBytes()
+{
+    MonsterImagePacket packet;
+    const uint32_t size = WriteMonsterImage(packet);
+    return std::vector<unsigned char>(packet.GetOutBuffer(), packet.GetOutBuffer() + size);
+}
+
+void BM_MonsterImageWrite(benchmark::State& state)
+{
+    MonsterImagePacket packet;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(WriteMonsterImage(packet));
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * packet.GetOutBufferSize());
+}
+
+void BM_MonsterImageRead(benchmark::State& state)
+{
+    const std::vector<unsigned char> bytes = MonsterImageBytes();
+    Monster* monster = BenchMonster();
+    for (auto _ : state) {
+        NetPacketHeader header{MonsterImagePacket::kMonsterImageType};
+        NetPacketInBuffer in(&header, bytes.data(), static_cast<int>(bytes.size()));
+        benchmark::DoNotOptimize(monster->ReadReplicationData(in));
+        benchmark::ClobberMemory();
+    }
+    if (!monster->GetReplicationRecord())
+        state.SkipWithError("the monster image was not read");
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * bytes.size());
+}
+
+void BM_MonsterImageMemcpy(benchmark::State& state)
+{
+    const std::vector<unsigned char> bytes = MonsterImageBytes();
+    std::vector<unsigned char> copy(bytes.size());
+    for (auto _ : state) {
+        std::memcpy(copy.data(), bytes.data(), bytes.size());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * bytes.size());
+}
+
 BENCHMARK_TEMPLATE(BM_Write, AllPlayersHeartbeatPacket, MakeHeartbeat)->Name("Heartbeat4/Write");
 BENCHMARK_TEMPLATE(BM_Read, AllPlayersHeartbeatPacket, MakeHeartbeat)->Name("Heartbeat4/Read");
 BENCHMARK_TEMPLATE(BM_WriteRead, AllPlayersHeartbeatPacket, MakeHeartbeat)->Name("Heartbeat4/WriteRead");
@@ -248,6 +333,9 @@ BENCHMARK_TEMPLATE(BM_Memcpy, AttackPacket, MakeAttack)->Name("Attack/Memcpy");
 BENCHMARK_TEMPLATE(BM_Write, DiePacket, MakeDie)->Name("Die3/Write");
 BENCHMARK_TEMPLATE(BM_Read, DiePacket, MakeDie)->Name("Die3/Read");
 BENCHMARK_TEMPLATE(BM_Memcpy, DiePacket, MakeDie)->Name("Die3/Memcpy");
+BENCHMARK(BM_MonsterImageWrite)->Name("MonsterImage/Write");
+BENCHMARK(BM_MonsterImageRead)->Name("MonsterImage/Read");
+BENCHMARK(BM_MonsterImageMemcpy)->Name("MonsterImage/Memcpy");
 
 }  // namespace
 }  // namespace GAME

@@ -8,6 +8,7 @@
 #include "Engine/GameServices.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/PathFinder.h"
 #include "Engine/Random.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerPlayer.h"
@@ -207,6 +208,25 @@ void Player::InitialUpdate()
 bool Player::CanMoveTo(const WorldVec3& point, float tolerance)
 {
     return GetMovementManager().CanMoveTo(GetPathPosition(), point, tolerance, m_maxMoveToRatio);
+}
+
+WorldCoords Player::GetNearSpawnCoords() const
+{
+    const WorldCoords& own = GetCoords();
+    const std::vector<float> radii(5, 2.0f);
+    std::vector<WorldVec3> points;
+    if (PathFinder::FillPointSet(own.GetPosition(), radii, points, true)) {
+        // The walk check caches the path it finds; the player itself is not changed.
+        Player& self = const_cast<Player&>(*this);
+        for (size_t i = 1; i < points.size(); ++i) {
+            if (self.CanMoveTo(points[i], 0.5f)) {
+                Coords coords;
+                coords.origin = points[i].GetRegionPosition();
+                return WorldCoords(points[i].GetRegion(), coords);
+            }
+        }
+    }
+    return own;
 }
 
 // ---- The frame ---------------------------------------------------------------------------

@@ -92,6 +92,10 @@ public:
     void SetIsControllingCharacter(bool value) override;
     // From the path position, within the record's longest path for the distance.
     bool CanMoveTo(const WorldVec3& point, float tolerance) override;
+    // Where a portal of this player is placed: the first free place around the player
+    // (five places 2.0 apart) that the player can walk to, unrotated; the player's own
+    // coordinates when there is none.
+    WorldCoords GetNearSpawnCoords() const;
 
     // ---- The frame ---------------------------------------------------------------------
     void UpdateSelf(int elapsedMs) override;

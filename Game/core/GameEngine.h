@@ -33,6 +33,7 @@
 #include "Game/quests/DialogManager.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/world/FixedItemTeleport.h"
+#include "Game/world/ZoneManager.h"
 
 namespace GAME {
 
@@ -212,28 +213,46 @@ public:
     void InvokeSpawnCharacter(const std::string& recordName);
     void InvokeSpawnCharacter(const std::string& recordName, uint32_t value);
 
-    // ---- Portals and teleports applied on this peer ---------------------------------
+    // ---- Portals, teleports and respawns applied on this peer -----------------------
+    // The personal portals known to this peer, at most one per owner.
+    // The main player asks for a portal near it: at once when it owns none, else through
+    // the "tagPortalDialog" question (sent by the frame on a yes). Nothing without a main
+    // player or while a question is pending.
+    void CreateFixedItemTeleport();
+    // A portal creation applied here: a portal id already listed is ignored; the owner's
+    // earlier portals go. On the host roles the portal object is made and placed when its
+    // region is loaded.
     void CreateFixedItemTeleportNetHook(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
                                         const std::string& text);
+    // Removes every portal whose portal id or owner is `id`.
     void DestroyFixedItemTeleportNetHook(uint32_t id);
     void RemovePortalsFor(uint32_t ownerId);
+    const std::vector<FixedItemTeleport::TeleportInfo>& GetTeleportInfoList() const { return m_teleports; }
+    // The portal of that id (null when none); valid until the list changes.
+    const FixedItemTeleport::TeleportInfo* GetTeleportInfo(uint32_t portalId) const;
+    bool ValidateArtifactPortal(uint32_t portalId) const { return GetTeleportInfo(portalId) != nullptr; }
+    bool MainPlayerHasPersonalTeleport() const { return HasFixedItemTeleport(GetPlayerId()); }
+    // The act of the region of the main player's first portal standing in a loaded
+    // region; 0 when there is none.
+    ZonePage GetMainPlayersPersonalPortalZone() const;
+    // The text a portal made now carries (the cinematic being shown, if any).
+    const std::string& GetCinematicText() const { return m_cinematicText; }
+    void SetCinematicText(const std::string& text) { m_cinematicText = text; }
+
+    // The teleport activity of the player's kind (this machine's own or another's) for
+    // this machine's side, set to the point (whole world units) and installed.
     void InstallTeleportActivity(uint32_t playerId, int x, int y, int z);
-    // ---- tele ----
     // Teleports this machine's own player to the point (whole world units).
     void InitiatePlayerTeleport(int x, int y, int z);
-    // ---- end tele ----
     // A pending question before a portal is created (answered through dialog party 5).
     void SetPendingPortalRequest(const WorldCoords& coords, uint32_t ownerId, uint32_t portalId,
                                  const std::string& text);
-
-    // ---- resp ----
     // Starts the main player's respawn at the position: the local activity for this
     // role (a client also asks the server to load for it), installed at once. Its id, or
     // 0 when it could not be made (then nothing is installed and nothing sent).
     uint32_t StartRespawnForLocalPlayer(const WorldVec3& position);
     // Whether the respawn activity of that id still runs.
     bool IsDeathLoaderActive(uint32_t activityId) const;
-    // ---- end resp ----
 
     // ---- Experience rewards, damage register, designer variables, game events -------
     // The designer inputs of the two experience formulas, by their exact names; any
@@ -470,6 +489,7 @@ public:
     unsigned PickObject(const std::vector<unsigned>& candidates, const std::vector<unsigned>& excluded);
 
 protected:
+    bool HasFixedItemTeleport(uint32_t ownerId) const;
     void FilterInvalidTargets(const Team& team, const std::vector<Entity*>& candidates, std::vector<unsigned>& out,
                               unsigned exclude, bool friends) const;
     void SetClassEntry(int a, int b, const std::string& tag);
@@ -591,6 +611,7 @@ private:
     void (*m_assertHandler)(const char*) = nullptr;
     bool m_assertFlag1 = false;
     bool m_assertFlag2 = false;
+    std::string m_cinematicText;
 };
 
 // The one game engine, between InitializeObjects and ShutdownObjects; null outside.

@@ -346,12 +346,7 @@ void GameEngine::HandleRespawnCharacter(uint32_t, uint32_t) {}
 void GameEngine::InvokeSpawnCharacter(const std::string&) {}
 void GameEngine::InvokeSpawnCharacter(const std::string&, uint32_t) {}
 
-// ---- Portals and teleports applied on this peer -----------------------------------------
-// Keeping the portal list is not part of the library yet: these change nothing.
-
-void GameEngine::CreateFixedItemTeleportNetHook(const WorldCoords&, uint32_t, uint32_t, const std::string&) {}
-void GameEngine::DestroyFixedItemTeleportNetHook(uint32_t) {}
-void GameEngine::RemovePortalsFor(uint32_t) {}
+// ---- Teleports applied on this peer ------------------------------------------------------
 
 // The kind by whose player it is (this machine's own or another) and which side this
 // machine plays (the server, or alone, against a client).

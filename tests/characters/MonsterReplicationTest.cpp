@@ -9,6 +9,8 @@
 #include "Engine/NetPacketBuffer.h"
 #include "Game/characters/CharacterBio.h"
 #include "Game/core/TeamManager.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
 
@@ -37,6 +39,7 @@ struct MonsterImagePacket : NetPacket {
 };
 
 using MonsterBytes = std::vector<uint8_t>;
+constexpr const char* kSkillRecord = "Records/Test/ImageSkill.dbr";
 
 class MonsterReplicationTest : public CharacterWorldTest {
 protected:
@@ -124,9 +127,31 @@ TEST_F(MonsterReplicationTest, ReplicationImageGoldenBytesAndWhatItCosts)
     EXPECT_EQ(dead[2] & 0x17, Character_LifeState_Dead);
     source->SetLifeState(Character_LifeState_Alive);
 
-    // More than 255 siblings are sent as 255.
+    // More than 255 siblings, skills or buffs are sent as 255 (each count is one byte),
+    // logged, and the image still reads whole.
     source->SetProxyNumSiblings(300);
-    EXPECT_EQ(Image(*source)[19], 255);
+    RecordDatabase::Get().RegisterRecord(kSkillRecord, "Class,Skill,\nskillMaxLevel,10,\n");
+    std::vector<SkillManager::_SkillBuffReplica> buffs(300);
+    for (int i = 0; i < 300; ++i) {
+        auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>(kSkillRecord);
+        ASSERT_NE(skill, nullptr);
+        skill->SetSkillLevel(1);
+        source->GetSkillManager().AddSkill(skill);
+        buffs[i].buff.skillName = "Records/Test/Buff" + std::to_string(i) + ".dbr";
+        RecordDatabase::Get().RegisterRecord(buffs[i].buff.skillName, "Class,Skill,\nskillMaxLevel,10,\n");
+    }
+    source->GetSkillManager().SetSkillBuffReplica(buffs);
+    logs.clear();
+    const MonsterBytes full = Image(*source);
+    EXPECT_EQ(full[19], 255);
+    EXPECT_TRUE(Logged("300 proxy siblings sent as 255"));
+    EXPECT_TRUE(Logged("300 skills, only the first 255 are sent"));
+    EXPECT_TRUE(Logged("300 buffs, only the first 255 are sent"));
+    auto* copy = Make<Monster>();
+    ASSERT_TRUE(Read(*copy, full));
+    EXPECT_EQ(copy->GetReplicationRecord()->proxySiblings, 255u);
+    EXPECT_EQ(copy->GetReplicationRecord()->skills.size(), 255u);
+    EXPECT_EQ(copy->GetReplicationRecord()->skillBuffs.size(), 255u);
 }
 
 TEST_F(MonsterReplicationTest, ReplicationRoundTripRebuildsTheMonsterAndKeepsOnlyTheLastRead)
@@ -215,6 +240,23 @@ TEST_F(MonsterReplicationTest, LevelStateGoldenBytesAndRoundTrip)
     BinaryWriter again;
     copy->SaveState(again);
     EXPECT_EQ(MonsterBytes(again.GetBuffer(), again.GetBuffer() + again.GetLength()), golden);
+
+    // A restored leader is joined again only by a living monster.
+    auto* leader = Make<Monster>();
+    leader->SetTeam(TeamManager::BuildTeam(5, 1));
+    source->JoinMe(leader->GetObjectId(), -1, false);
+    ASSERT_EQ(source->GetLeader(), leader->GetObjectId());
+    for (Character_LifeState life : {Character_LifeState_Alive, Character_LifeState_Dead}) {
+        source->SetLifeState(life);
+        BinaryWriter led;
+        source->SaveState(led);
+        auto* follower = Make<Monster>();
+        BinaryReader ledReader(led.GetBuffer(), led.GetLength());
+        follower->RestoreState(ledReader);
+        const bool alive = life == Character_LifeState_Alive;
+        EXPECT_EQ(follower->GetLeader(), alive ? leader->GetObjectId() : 0u) << life;
+        EXPECT_EQ(follower->GetTeam().GetTeamMajor() == 5u, alive) << life;
+    }
 }
 
 TEST_F(MonsterReplicationTest, ARejectedProxyParentLeavesTheRestAndADeadMonsterGetsNoLoot)
