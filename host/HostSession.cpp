@@ -5,6 +5,7 @@
 #include "host/HostFight.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostSave.h"
+#include "host/HostTeleport.h"
 
 #include <cctype>
 #include <cstdio>
@@ -306,6 +307,9 @@ extern "C" int GameHostRun(const HostOptions* options)
         PrintRoster(engine);
     }
     const bool questGiving = fighting && questGiver.Start(fight.GetPlayerId());
+    HostTeleport teleport;
+    if (fighting)
+        teleport.Start(fight.GetPlayerId());
     PrintSent(transport, 0);
     InterpenetrationManager crowding;
     for (frame = 1; frame <= options->frames; ++frame) {
@@ -316,6 +320,7 @@ extern "C" int GameHostRun(const HostOptions* options)
             fight.Update(frame, options->stepMs);
         if (questGiving)
             questGiver.Update(frame);
+        teleport.Update(frame, static_cast<long long>(frame - 1) * options->stepMs);
         gEngine->UpdateFrame(options->stepMs);
         // Characters that walked into each other this frame are pushed apart in view of
         // the camera, brought to where the player now stands.
@@ -325,6 +330,7 @@ extern "C" int GameHostRun(const HostOptions* options)
             fight.AfterFrame(frame);
         if (questGiving)
             questGiver.AfterFrame(frame);
+        teleport.AfterFrame(frame);
         PrintMailbox(engine, frame);
         PrintPartyAnswers(engine, frame);
         AnswerDialogs(engine, frame, options->answerYes);
