@@ -7,6 +7,37 @@
 
 namespace GAME {
 
+// ---- Inbox ------------------------------------------------------------------------------
+
+void NetInbox::PushPacket(int fromHost, std::vector<unsigned char> bytes)
+{
+    m_packets.push_back({fromHost, std::move(bytes)});
+}
+
+bool NetInbox::PopPacket(int& fromHost, std::vector<unsigned char>& bytes)
+{
+    if (m_packets.empty())
+        return false;
+    fromHost = m_packets.front().fromHost;
+    bytes = std::move(m_packets.front().bytes);
+    m_packets.pop_front();
+    return true;
+}
+
+void NetInbox::PushEvent(NetConnectionEvent event)
+{
+    m_events.push_back(std::move(event));
+}
+
+bool NetInbox::PopEvent(NetConnectionEvent& event)
+{
+    if (m_events.empty())
+        return false;
+    event = std::move(m_events.front());
+    m_events.pop_front();
+    return true;
+}
+
 // ---- Recording transport --------------------------------------------------------------
 
 NetPacketType RecordingTransport::SentPacket::Type() const
@@ -23,12 +54,7 @@ void RecordingTransport::Send(const NetDestination& to, const unsigned char* dat
 
 bool RecordingTransport::Receive(int& fromHost, std::vector<unsigned char>& bytes)
 {
-    if (m_inbox.empty())
-        return false;
-    fromHost = m_inbox.front().fromHost;
-    bytes = std::move(m_inbox.front().bytes);
-    m_inbox.pop_front();
-    return true;
+    return m_inbox.PopPacket(fromHost, bytes);
 }
 
 void RecordingTransport::Disconnect(int host, const std::string& reason)
@@ -49,7 +75,21 @@ void RecordingTransport::Connect(int host)
 
 void RecordingTransport::Feed(int fromHost, std::vector<unsigned char> bytes)
 {
-    m_inbox.push_back({fromHost, std::move(bytes)});
+    m_inbox.PushPacket(fromHost, std::move(bytes));
+}
+
+void RecordingTransport::QueueEvent(NetConnectionEvent event)
+{
+    if (event.kind == NetConnectionEvent::Joined)
+        m_connected.insert(event.host);
+    else if (event.kind == NetConnectionEvent::Left || event.kind == NetConnectionEvent::TimedOut)
+        m_connected.erase(event.host);
+    m_inbox.PushEvent(std::move(event));
+}
+
+bool RecordingTransport::PollConnectionEvent(NetConnectionEvent& event)
+{
+    return m_inbox.PopEvent(event);
 }
 
 // ---- Connection manager ---------------------------------------------------------------
@@ -163,8 +203,34 @@ bool ConnectionManager::HandleIncoming(int fromHost, const unsigned char* data, 
     return NetPacketRegistry::Get().Dispatch(fromHost, data, size);
 }
 
+void ConnectionManager::SetConnectionListener(std::function<void(const NetConnectionEvent&)> listener)
+{
+    CriticalSectionLock lock(m_lock);
+    m_listener = std::move(listener);
+}
+
 int ConnectionManager::ProcessIncoming()
 {
+    {
+        CriticalSectionLock lock(m_lock);
+        if (m_transport)
+            m_transport->Service();
+    }
+    // Joins and leaves come before the packets, so a packet from a host that has just
+    // joined finds it known. The listener runs unlocked: it may send or disconnect.
+    NetConnectionEvent event;
+    for (;;) {
+        std::function<void(const NetConnectionEvent&)> listener;
+        {
+            CriticalSectionLock lock(m_lock);
+            if (!m_transport || !m_transport->PollConnectionEvent(event))
+                break;
+            listener = m_listener;
+        }
+        if (listener)
+            listener(event);
+    }
+
     int handled = 0;
     int fromHost = 0;
     std::vector<unsigned char> bytes;
