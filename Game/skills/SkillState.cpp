@@ -1,15 +1,27 @@
 #include "Game/skills/SkillState.h"
 
+#include <cstdint>
+
 #include "Engine/IOStream.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
 
 namespace GAME {
 
+namespace {
+
+// A level read from a save: one that does not fit the signed field (or was saved negative)
+// counts as no level.
+int32_t ReadLevel(int64_t level) { return level < 0 || level > INT32_MAX ? 0 : static_cast<int32_t>(level); }
+
+}  // namespace
+
 void SkillState::StreamProperties(IOStream& stream)
 {
     stream.StreamInt32("skillLevel", level);
     stream.StreamBool("skillEnabled", enabled);
+    if (stream.IsReading())
+        level = ReadLevel(level);
 }
 
 void SkillState::SaveState(BinaryWriter& writer) const
@@ -25,7 +37,7 @@ void SkillState::RestoreState(BinaryReader& reader)
     const bool enabledWord = reader.ReadBool();
     if (reader.HasFailed())
         return;
-    level = static_cast<int32_t>(levelWord);
+    level = ReadLevel(levelWord);
     enabled = enabledWord;
 }
 
@@ -34,6 +46,8 @@ void SkillActiveState::StreamProperties(IOStream& stream)
     stream.StreamInt32("skillSubLevel", subLevel);
     stream.StreamBool("skillActive", active);
     stream.StreamBool("skillTransition", transition);
+    if (stream.IsReading())
+        subLevel = ReadLevel(subLevel);
 }
 
 void SkillActiveState::SaveState(BinaryWriter& writer) const
@@ -50,7 +64,7 @@ void SkillActiveState::RestoreState(BinaryReader& reader)
     const bool transitionWord = reader.ReadBool();
     if (reader.HasFailed())
         return;
-    subLevel = static_cast<int32_t>(subLevelWord);
+    subLevel = ReadLevel(subLevelWord);
     active = activeWord;
     transition = transitionWord;
 }

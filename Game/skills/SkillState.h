@@ -13,7 +13,7 @@ class BinaryWriter;
 class IOStream;
 
 // The persistent state: the skill's level and whether it may be used. A negative level
-// (from a peer or a broken save) counts as no level where the level is used.
+// from a peer counts as no level where the level is used; one read from a save is 0.
 struct SkillState {
     int32_t level = 0;
     bool enabled = false;

@@ -23,6 +23,7 @@ protected:
         ShutdownObjects();
         ObjectManager::Get().DestroyAllObjects();
         RecordDatabase::Get().Clear();
+        RecordDatabase::Get().SetDataRoot("");
     }
 
     template <class T>
@@ -173,6 +174,35 @@ TEST_F(SkillKindsTest, PoolSeamsWeighTheirAttacksAndTheDefaultIsAlwaysUsable)
     pool->ReplaceCooldownTime(1000.0f);
     EXPECT_TRUE(pool->SetAvailability(false, false));
     EXPECT_EQ(pool->GetReason(), Skill_Usable);
+}
+
+// The bundled records: the two default attacks of every character, and the warfare tree
+// a mastery, its skills, a modifier and a secondary in the order a skill manager links them.
+TEST_F(SkillKindsTest, TheBundledRecordsMakeTheirKinds)
+{
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    ObjectManager& objects = ObjectManager::Get();
+    auto* pooled = objects.CreateObjectFromFile<Skill_WPAttack>("Records/Skills/Default/DefaultWPBasicAttack.dbr");
+    auto* attack = objects.CreateObjectFromFile<Skill_WeaponPool_Default>("Records/Skills/Default/DefaultWeaponAttack.dbr");
+    ASSERT_TRUE(pooled && attack);
+    pooled->SetSkillLevel(1);
+    EXPECT_EQ(pooled->GetChanceWeight(true), 100u);
+
+    const LoadTable* tree = RecordDatabase::Get().Load("Records/Skills/Warfare/WarfareTree.dbr");
+    ASSERT_NE(tree, nullptr);
+    const RTTI_ClassInfo* kinds[] = {&Skill_Mastery::GetStaticClassInfo(), &Skill_Passive::GetStaticClassInfo(),
+                                     &Skill_Modifier::GetStaticClassInfo(), &SkillSecondary::GetStaticClassInfo(),
+                                     &Skill_Passive::GetStaticClassInfo()};
+    for (unsigned i = 0; i < 5; ++i) {
+        const std::string key = "skillName" + std::to_string(i + 1);
+        auto* skill = objects.CreateObjectFromFile<Skill>(tree->GetString(key.c_str(), ""));
+        ASSERT_NE(skill, nullptr) << key;
+        EXPECT_TRUE(skill->IsA(*kinds[i])) << key;
+        EXPECT_EQ(tree->GetInt(("skillLevel" + std::to_string(i + 1)).c_str(), 2u, -1), 0) << key;
+        if (auto* mastery = dynamic_cast<Skill_Mastery*>(skill)) {
+            EXPECT_EQ(mastery->GetEnumeration(), 7u);
+        }
+    }
 }
 
 TEST(LoadTableIndexTest, IndexedWholeNumbersTakeTheDefaultPastTheArray)

@@ -43,13 +43,13 @@ TEST(SkillStateTest, StatesRoundTripInTheNamedAndTheBinaryForm)
 
 TEST(SkillStateTest, AnyNonZeroFlagWordIsTrueAndACutRecordChangesNothing)
 {
-    const uint32_t words[] = {5, 2, 9, 2, 0xFFFFFFFFu};
+    const uint32_t words[] = {5, 2, 9, 2};
     BinaryReader reader(words, sizeof(words));
     SkillState state;
     state.RestoreState(reader);
     EXPECT_EQ(state, (SkillState{5, true}));
     SkillActiveState active;
-    active.RestoreState(reader);   // two words and one byte short
+    active.RestoreState(reader);   // one word short
     EXPECT_TRUE(reader.HasFailed());
     EXPECT_EQ(active, SkillActiveState());
 
@@ -59,12 +59,19 @@ TEST(SkillStateTest, AnyNonZeroFlagWordIsTrueAndACutRecordChangesNothing)
     EXPECT_TRUE(cut.HasFailed());
     EXPECT_EQ(kept, (SkillState{4, false}));
 
-    // A level word too big for the signed field reads as a negative level, which the
-    // skill counts as no level at all.
-    const uint32_t huge[] = {0x80000001u, 1};
+    // A level word too big for the signed field, or a negative named level, reads as 0.
+    const uint32_t huge[] = {0x80000001u, 1, 0xFFFFFFFFu, 1, 1};
     BinaryReader hugeReader(huge, sizeof(huge));
     state.RestoreState(hugeReader);
-    EXPECT_LT(state.level, 0);
+    EXPECT_EQ(state, (SkillState{0, true}));
+    active.RestoreState(hugeReader);
+    EXPECT_EQ(active, SkillActiveState(0, true, true));
+    IOStreamWrite named;
+    SkillState{-4, true}.StreamProperties(named);
+    ASSERT_TRUE(named.Close());
+    IOStreamRead reading(named.GetBytes().data(), named.GetBytes().size());
+    state.StreamProperties(reading);
+    EXPECT_EQ(state, (SkillState{0, true}));
 }
 
 }  // namespace
