@@ -117,11 +117,6 @@ TEST_F(SkillKindsTest, PassivesAndModifiersCollectOnlyWhileEnabledAboveLevelZero
 
     passive->SetSkillEnabled(false);
     EXPECT_EQ(Passive(*passive).strength, 0.0f);
-
-    // A passive never pays mana: its availability ignores it.
-    passive->SetSkillEnabled(true);
-    owner.mana = 0.0f;
-    EXPECT_TRUE(passive->SetAvailability(false, false) || passive->GetReason() != Skill_NotEnoughMana);
 }
 
 TEST_F(SkillKindsTest, AMasteryMatchesItsWordExactlyAndKeepsItsLevel)
