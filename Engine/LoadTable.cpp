@@ -175,6 +175,11 @@ float LoadTable::GetFloat(const char* key, unsigned index, float def) const
     return ReadEntry(FindEntry(key, index), def, ParseFloat);
 }
 
+int LoadTable::GetInt(const char* key, unsigned index, int def) const
+{
+    return ReadEntry(FindEntry(key, index), def, ParseInt);
+}
+
 void LoadTable::GetIntArray(const char* key, std::vector<int>& out) const
 {
     const Value* value = Find(key);

@@ -26,6 +26,7 @@ public:
     bool GetBool(const char* key, bool def) const;
     // One entry of an array value; `def` when the key or the entry is absent.
     float GetFloat(const char* key, unsigned index, float def) const;
+    int GetInt(const char* key, unsigned index, int def) const;
     // Whole arrays: each replaces the vector's contents (empty when the key is absent).
     void GetIntArray(const char* key, std::vector<int>& out) const;
     void GetFloatArray(const char* key, std::vector<float>& out) const;

@@ -22,6 +22,7 @@ namespace GAME {
 
 GAME_IMPLEMENT_CLASS(Skill, Object)
 GAME_IMPLEMENT_CLASS(Skill_Passive, Skill)
+GAME_IMPLEMENT_CLASS(Skill_Mastery, Skill_Passive)
 GAME_IMPLEMENT_CLASS(Skill_Modifier, Skill)
 GAME_IMPLEMENT_CLASS(Skill_ProjectileModifier, Skill_Modifier)
 GAME_IMPLEMENT_CLASS(SkillSecondary, Skill)
@@ -507,56 +508,105 @@ void Skill::AddModifierRacialBonusDefense(const std::vector<std::string>& races,
     ForEachModifier([&](const Skill_Modifier& modifier) { modifier.CollectModifierRacialBonusDefense(races, bonus); });
 }
 
-// A modifier adds its own profile's values at its own current level.
-void Skill_Modifier::CollectModifierCharAttributes(CharAttributeAccumulator& accumulator) const
+// ---- Passive, mastery and modifier kinds -------------------------------------------------
+
+template <class Own, class Relay>
+void Skill::CollectEnabled(Own own, Relay relay) const
 {
+    if (!IsSkillEnabled())
+        return;
     if (const SkillProfile* profile = GetSkillProfile())
-        profile->GetCharAttributes(accumulator, GetCurrentLevel());
+        own(*profile, GetCurrentLevel());
+    relay();
 }
 
-void Skill_Modifier::CollectModifierSkillAttributes(SkillAttributeAccumulator& accumulator) const
+// The character attributes add those the skill takes from its owner after those it grants.
+void Skill::CollectOwnCharAttributes(CharAttributeAccumulator& accumulator) const
 {
-    if (const SkillProfile* profile = GetSkillProfile())
-        profile->GetSkillAttributes(accumulator, GetCurrentLevel());
+    CollectEnabled(
+        [&](const SkillProfile& profile, unsigned level) {
+            profile.GetCharAttributes(accumulator, level);
+            profile.GetCharAttrStorePenalty().AddToAccumulator(accumulator, level);
+        },
+        [&] { AddModifierCharAttributes(accumulator); });
 }
 
-void Skill_Modifier::CollectModifierOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
+void Skill::CollectOwnSkillAttributes(SkillAttributeAccumulator& accumulator) const
 {
-    if (const SkillProfile* profile = GetSkillProfile())
-        profile->GetOffensiveDamageAttributes(accumulator, GetCurrentLevel());
+    CollectEnabled([&](const SkillProfile& profile, unsigned level) { profile.GetSkillAttributes(accumulator, level); },
+                   [&] { AddModifierSkillAttributes(accumulator); });
 }
 
-void Skill_Modifier::CollectModifierOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+void Skill::CollectOwnOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    if (const SkillProfile* profile = GetSkillProfile())
-        profile->GetOffensiveModifierAttributes(accumulator, GetCurrentLevel());
+    CollectEnabled(
+        [&](const SkillProfile& profile, unsigned level) { profile.GetOffensiveDamageAttributes(accumulator, level); },
+        [&] { AddModifierOffensiveDamageAttributes(accumulator); });
 }
 
-void Skill_Modifier::CollectModifierRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+void Skill::CollectOwnOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    if (const SkillProfile* profile = GetSkillProfile())
-        profile->GetRetaliationAttributes(accumulator, GetCurrentLevel());
+    CollectEnabled(
+        [&](const SkillProfile& profile, unsigned level) { profile.GetOffensiveModifierAttributes(accumulator, level); },
+        [&] { AddModifierOffensiveModifierAttributes(accumulator); });
 }
 
-void Skill_Modifier::CollectModifierDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+void Skill::CollectOwnRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    if (const SkillProfile* profile = GetSkillProfile())
-        profile->GetDefenseAttributes(accumulator, GetCurrentLevel());
+    CollectEnabled(
+        [&](const SkillProfile& profile, unsigned level) { profile.GetRetaliationAttributes(accumulator, level); },
+        [&] { AddModifierRetaliationAttributes(accumulator); });
 }
 
-void Skill_Modifier::CollectModifierRacialBonusDamage(const std::vector<std::string>& races,
-                                                      RacialBonus_Damage& bonus) const
+void Skill::CollectOwnDefenseAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    if (const SkillProfile* profile = GetSkillProfile())
-        profile->GetRacialBonusDamage(races, bonus, GetCurrentLevel());
+    CollectEnabled(
+        [&](const SkillProfile& profile, unsigned level) { profile.GetDefenseAttributes(accumulator, level); },
+        [&] { AddModifierDefenseAttributes(accumulator); });
 }
 
-void Skill_Modifier::CollectModifierRacialBonusDefense(const std::vector<std::string>& races,
-                                                       RacialBonus_Defense& bonus) const
+void Skill::CollectOwnRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const
 {
-    if (const SkillProfile* profile = GetSkillProfile())
-        profile->GetRacialBonusDefense(races, bonus, GetCurrentLevel());
+    CollectEnabled(
+        [&](const SkillProfile& profile, unsigned level) { profile.GetRacialBonusDamage(races, bonus, level); },
+        [&] { AddModifierRacialBonusDamage(races, bonus); });
 }
+
+void Skill::CollectOwnRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus) const
+{
+    CollectEnabled(
+        [&](const SkillProfile& profile, unsigned level) { profile.GetRacialBonusDefense(races, bonus, level); },
+        [&] { AddModifierRacialBonusDefense(races, bonus); });
+}
+
+Skill_Passive::Skill_Passive()
+{
+    m_kindText = "^bPassive Skill";
+    SetIgnoreMana(true);
+}
+
+const CharAttributeContribution* Skill_Passive::FindPassiveCharContribution() const
+{
+    if (IsSkillEnabled() && GetSkillProfile())
+        return GetSkillProfile()->GetCharContribution(GetCurrentLevel());
+    return nullptr;
+}
+
+Skill_Mastery::Skill_Mastery() { m_kindText = "^bSkill Mastery"; }
+
+void Skill_Mastery::Load(const LoadTable& table)
+{
+    Skill_Passive::Load(table);
+    const std::string_view word = table.GetString("MasteryEnumeration", "");
+    for (uint32_t i = 0; i < kEnumerationCount; ++i) {
+        if (word == kEnumerationWords[i]) {
+            m_enumeration = i;
+            return;
+        }
+    }
+}
+
+Skill_Modifier::Skill_Modifier() { m_kindText = "^bSkill Modifier"; }
 
 // ---- Secondary skills --------------------------------------------------------------------
 
@@ -765,19 +815,6 @@ void Skill::CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) 
 {
     if (const CharAttributeContribution* contribution = GetPassiveCharContribution())
         contribution->AddToAccumulator(accumulator);
-}
-
-void Skill_Passive::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const
-{
-    if (IsSkillEnabled() && GetSkillProfile())
-        GetSkillProfile()->GetDefenseAttributes(accumulator, GetCurrentLevel());
-}
-
-const CharAttributeContribution* Skill_Passive::FindPassiveCharContribution() const
-{
-    if (IsSkillEnabled() && GetSkillProfile())
-        return GetSkillProfile()->GetCharContribution(GetCurrentLevel());
-    return nullptr;
 }
 
 }  // namespace GAME

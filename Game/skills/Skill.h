@@ -292,6 +292,8 @@ public:
     bool IsPetDisplayable() const;
 
     // ---- Flags --------------------------------------------------------------------------
+    // The user interface's name of the skill's kind ("^bPassive Skill" and the like).
+    const std::string& GetKindText() const { return m_kindText; }
     bool IsPrimary() const { return m_primary; }
     bool IsSecondary() const { return m_secondary; }
     bool IsDefaultSkill() const { return m_defaultSkill; }
@@ -466,6 +468,20 @@ protected:
     void AddSkillLevel(int n);
     void SubtractSkillLevel(unsigned n);
     void SetIgnoreMana(bool ignore) { m_ignoreMana = ignore; }
+    void SetReason(Skill_UseQuery reason) { m_reason = reason; }
+    // What the skill adds of each family while enabled (and above level 0): its profile's
+    // values at its current level, then whatever the modifiers attached to it add. The
+    // passive and modifier kinds collect through these; nothing while disabled.
+    void CollectOwnCharAttributes(CharAttributeAccumulator& accumulator) const;
+    void CollectOwnSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+    void CollectOwnOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
+    void CollectOwnOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
+    void CollectOwnRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
+    void CollectOwnDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    void CollectOwnRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const;
+    void CollectOwnRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus) const;
+    template <class Own, class Relay>
+    void CollectEnabled(Own own, Relay relay) const;
     virtual void NotifyUIOnActivate() {}
     virtual void NotifyUIOnDeactivate() {}
 
@@ -580,39 +596,122 @@ private:
     void ForEachSecondarySkill(Visit visit) const;
 };
 
-// A skill that acts without being used: while enabled it adds its profile's values at
-// its current level to its owner.
+// A skill that acts without being used: while enabled (and above level 0) it adds its
+// profile's values at its current level to its owner, and then lets the modifier skills
+// attached to it add theirs. It never pays mana.
 class Skill_Passive : public Skill {
     GAME_DECLARE_CLASS(Skill_Passive)
 
 public:
-    void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const override;
+    Skill_Passive();
+
+    void CollectPassiveCharAttributes(CharAttributeAccumulator& acc) const override { CollectOwnCharAttributes(acc); }
+    void CollectPassiveSkillAttributes(SkillAttributeAccumulator& acc) const override
+    {
+        CollectOwnSkillAttributes(acc);
+    }
+    void CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& acc) const override
+    {
+        CollectOwnOffensiveDamageAttributes(acc);
+    }
+    void CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& acc) const override
+    {
+        CollectOwnOffensiveModifierAttributes(acc);
+    }
+    void CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& acc) const override
+    {
+        CollectOwnRetaliationAttributes(acc);
+    }
+    void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& acc) const override
+    {
+        CollectOwnDefenseAttributes(acc);
+    }
+    void CollectPassiveRacialBonusDamage(const std::vector<std::string>& races,
+                                         RacialBonus_Damage& bonus) const override
+    {
+        CollectOwnRacialBonusDamage(races, bonus);
+    }
+    void CollectPassiveRacialBonusDefense(const std::vector<std::string>& races,
+                                          RacialBonus_Defense& bonus) const override
+    {
+        CollectOwnRacialBonusDefense(races, bonus);
+    }
 
 protected:
     const CharAttributeContribution* FindPassiveCharContribution() const override;
 };
 
-// A skill that adds to the skill it modifies: its modifier numbers join that skill's.
+// The passive that stands for one of the eight masteries. Points spent on it are never
+// taken back by the decrement, and items' augments never change its level.
+class Skill_Mastery : public Skill_Passive {
+    GAME_DECLARE_CLASS(Skill_Mastery)
+
+public:
+    // "MasteryEnumeration" words in order: the index of the matching word is the value.
+    static constexpr const char* kEnumerationWords[] = {"MasterySpirit", "MasteryNature",  "MasteryStealth",
+                                                        "MasteryHunting", "MasteryStorm",   "MasteryEarth",
+                                                        "MasteryDefense", "MasteryWarfare"};
+    static constexpr uint32_t kEnumerationCount = 8;
+
+    Skill_Mastery();
+
+    // The base's loading, then "MasteryEnumeration" matched exactly (letter case counts);
+    // a word that matches none leaves the enumeration as it was.
+    void Load(const LoadTable& table) override;
+    bool DecrementSkillLevel() override { return false; }
+    void IncrementAugmentedSkillLevel(unsigned) override {}
+    void DecrementAugmentedSkillLevel(unsigned) override {}
+
+    uint32_t GetEnumeration() const { return m_enumeration; }
+
+private:
+    uint32_t m_enumeration = 0;
+};
+
+// A skill that adds to the skill it modifies (its parent) rather than to its owner: its
+// modifier numbers join that skill's, and while enabled each collector adds the
+// modifier's own profile values at its current level, then those of the modifiers
+// attached to it. The parent's relays (AddModifierCharAttributes and its siblings) call
+// these eight in this order.
 class Skill_Modifier : public Skill {
     GAME_DECLARE_CLASS(Skill_Modifier)
 
 public:
-    Skill_Modifier() = default;
+    Skill_Modifier();
     Skill_Modifier(const Skill_Modifier&) = default;
     Skill_Modifier& operator=(const Skill_Modifier&) = default;
 
-    // Each adds the modifier's own values of that family, from its profile at its current
-    // level, to what the modified skill gathers.
-    virtual void CollectModifierCharAttributes(CharAttributeAccumulator& accumulator) const;
-    virtual void CollectModifierSkillAttributes(SkillAttributeAccumulator& accumulator) const;
-    virtual void CollectModifierOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
-    virtual void CollectModifierOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
-    virtual void CollectModifierRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
-    virtual void CollectModifierDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectModifierCharAttributes(CharAttributeAccumulator& acc) const { CollectOwnCharAttributes(acc); }
+    virtual void CollectModifierSkillAttributes(SkillAttributeAccumulator& acc) const
+    {
+        CollectOwnSkillAttributes(acc);
+    }
+    virtual void CollectModifierOffensiveDamageAttributes(CombatAttributeAccumulator& acc) const
+    {
+        CollectOwnOffensiveDamageAttributes(acc);
+    }
+    virtual void CollectModifierOffensiveModifierAttributes(CombatAttributeAccumulator& acc) const
+    {
+        CollectOwnOffensiveModifierAttributes(acc);
+    }
+    virtual void CollectModifierRetaliationAttributes(CombatAttributeAccumulator& acc) const
+    {
+        CollectOwnRetaliationAttributes(acc);
+    }
+    virtual void CollectModifierDefenseAttributes(CombatAttributeAccumulator& acc) const
+    {
+        CollectOwnDefenseAttributes(acc);
+    }
     virtual void CollectModifierRacialBonusDamage(const std::vector<std::string>& races,
-                                                  RacialBonus_Damage& bonus) const;
+                                                  RacialBonus_Damage& bonus) const
+    {
+        CollectOwnRacialBonusDamage(races, bonus);
+    }
     virtual void CollectModifierRacialBonusDefense(const std::vector<std::string>& races,
-                                                   RacialBonus_Defense& bonus) const;
+                                                   RacialBonus_Defense& bonus) const
+    {
+        CollectOwnRacialBonusDefense(races, bonus);
+    }
 };
 
 class Skill_ProjectileModifier : public Skill_Modifier {
