@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cfloat>
 
+#include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
+#include "Engine/NetPacketBuffer.h"
 #include "Game/characters/Character.h"
 #include "Game/combat/DamageAttributeArithmetic.h"
 #include "Game/combat/SkillAttribute.h"
@@ -88,7 +90,14 @@ void LoadProjectileModifierLevels(const LoadTable& record, SkillProfile_Projecti
                                   unsigned count)
 {
     using Modifiers = SkillProfile_ProjectileModifiers;
-    const std::string fragmentsName = record.GetString("projectileFragmentsName", "");
+    // Every level holds the name: one longer than a record file name may be (which could
+    // not name a record, nor be sent) would cost its length at every level.
+    std::string fragmentsName = record.GetString("projectileFragmentsName", "");
+    if (fragmentsName.size() > NetLimits::kMaxFileNameLength) {
+        gEngine->Log(LOG_WARNING, "Skill %s: \"projectileFragmentsName\" is longer than a record name; no fragments",
+                     record.GetName().c_str());
+        fragmentsName.clear();
+    }
     std::vector<float> values[4];
     for (unsigned k = 0; k < 4; ++k)
         record.GetFloatArray(kProjectileModifierKeys[k], values[k]);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
 #include "Game/combat/CharAttribute.h"
@@ -102,6 +103,12 @@ TEST(SkillProfileTest, DefaultsAndConversions)
     EXPECT_EQ(timed->GetSpecialAnimationName(), Name("Leap"));
     EXPECT_EQ(timed->GetContagionLimit(1), 0u);
     EXPECT_EQ(timed->GetSpellAuraDuration(4), 3.0f);
+
+    // A fragments name longer than a record name is dropped, once, with a log line.
+    LogCapture log;
+    auto named = Load("skillUltimateLevel,3,\nprojectileFragmentsName," + std::string(300, 'a') + ",\n");
+    EXPECT_TRUE(named->GetSkillProjectileModifierData(2).fragmentsName.empty());
+    EXPECT_EQ(log.Lines().size(), 1u);
 
     // The elemental flag adds fire, cold and lightning under one tag.
     auto elemental = Load("elementalDamageQualifier,1,\n");
