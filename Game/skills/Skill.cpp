@@ -299,7 +299,9 @@ void Skill::SetSkillLevel(unsigned level)
 void Skill::AddSkillLevel(int n)
 {
     const int64_t wanted = static_cast<int64_t>(m_state.level) + n;
-    const int32_t level = static_cast<int32_t>(std::clamp<int64_t>(wanted, 0, GetMaxLevel()));
+    // A record's maximum level may lie past what the level's int holds.
+    const int64_t top = std::min<int64_t>(GetMaxLevel(), INT32_MAX);
+    const int32_t level = static_cast<int32_t>(std::clamp<int64_t>(wanted, 0, top));
     if (level != m_state.level) {
         SetSkillLevel(static_cast<unsigned>(level));
         SendStateUpdate();

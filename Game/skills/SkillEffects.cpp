@@ -315,11 +315,11 @@ void Skill::CreateEndBuffOtherFx(const WorldCoords& coords)
 bool Skill::StartSpecialAnimation(Character& character, float speed, bool loop)
 {
     const SkillProfile* profile = GetSkillProfile();
-    if (!profile || profile->GetSpecialAnimationName().empty())
+    if (!profile || profile->GetSpecialAnimationName().IsEmpty())
         return false;
     AnimationSet* set = character.GetAnimationSet();
     if (!set || !set->PlayAnimationIfAvailable(character, AnimationSet_Special,
-                                               Name::Create(profile->GetSpecialAnimationName()), speed, loop, 0))
+                                               profile->GetSpecialAnimationName(), speed, loop, 0))
         return false;
     CaptureAnimationRagDollInfo(character);
     return true;

@@ -1,8 +1,12 @@
 #include "Game/skills/SkillProfile.h"
 
 #include <algorithm>
+#include <cfloat>
 
+#include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
+#include "Engine/NetPacketBuffer.h"
+#include "Game/characters/Character.h"
 #include "Game/combat/DamageAttributeArithmetic.h"
 #include "Game/combat/SkillAttribute.h"
 #include "Game/core/GameEngine.h"
@@ -35,17 +39,23 @@ constexpr ModifierKey kModifierKeys[] = {
     {"projectilePiercing", &SkillProfile_Modifiers::projectilePiercing, nullptr},
 };
 
-// Fills `count` modifier entries for the level indexes first, first + 1, ... by the
-// per-level rule: a record whose array is shorter than the levels gives its last entry
-// to the levels past it (a cooldown written once holds at every level). Each key's array
-// is read once, whatever the number of levels.
+// The array entry `index` of a record's key, 0 past the end of the array (and for a key
+// the record does not give).
+float IndexedValue(const std::vector<float>& values, unsigned index)
+{
+    return index < values.size() ? values[index] : 0.0f;
+}
+
+// Fills `count` modifier entries for the level indexes first, first + 1, ...: each field
+// is its key's array entry at the index, 0 past the array. Each key's array is read once,
+// whatever the number of levels.
 void LoadModifierLevels(const LoadTable& record, SkillProfile_Modifiers* levels, unsigned first, unsigned count)
 {
     std::vector<float> values;
     for (const ModifierKey& key : kModifierKeys) {
         record.GetFloatArray(key.key, values);
         for (unsigned i = 0; i < count; ++i) {
-            const float value = PerLevelValue(values, first + i + 1);
+            const float value = IndexedValue(values, first + i);
             if (key.real)
                 levels[i].*key.real = value;
             else
@@ -54,16 +64,81 @@ void LoadModifierLevels(const LoadTable& record, SkillProfile_Modifiers* levels,
     }
 }
 
-// A non-negative whole number of a record; a negative one counts as 0.
-unsigned WholeValue(const LoadTable& record, const char* key)
+constexpr const char* kProjectileModifierKeys[] = {"projectileExplosionRadius", "projectileFragmentsLaunchNumberMin",
+                                                   "projectileFragmentsLaunchNumberMax", "projectilePiercingChance"};
+
+// The length of the longest array of any per-level modifier key: every level index at or
+// past it reads 0 everywhere, so its entries all equal the one at that index.
+size_t LongestModifierArray(const LoadTable& record)
 {
-    const int value = record.GetInt(key, 0);
-    return value > 0 ? static_cast<unsigned>(value) : 0u;
+    std::vector<float> values;
+    size_t longest = 0;
+    for (const ModifierKey& key : kModifierKeys) {
+        record.GetFloatArray(key.key, values);
+        longest = std::max(longest, values.size());
+    }
+    for (const char* key : kProjectileModifierKeys) {
+        record.GetFloatArray(key, values);
+        longest = std::max(longest, values.size());
+    }
+    return longest;
 }
 
-// The largest number of levels a record may give a skill; bounds the per-level tables
-// a careless record could otherwise size without limit.
-constexpr unsigned kMaxSkillLevels = 1000;
+// The projectile modifiers of `count` level indexes from `first`, as above; fragment
+// counts are held to kMaxFragments.
+void LoadProjectileModifierLevels(const LoadTable& record, SkillProfile_ProjectileModifiers* levels, unsigned first,
+                                  unsigned count)
+{
+    using Modifiers = SkillProfile_ProjectileModifiers;
+    // Every level holds the name: one longer than a record file name may be (which could
+    // not name a record, nor be sent) would cost its length at every level.
+    std::string fragmentsName = record.GetString("projectileFragmentsName", "");
+    if (fragmentsName.size() > NetLimits::kMaxFileNameLength) {
+        gEngine->Log(LOG_WARNING, "Skill %s: \"projectileFragmentsName\" is longer than a record name; no fragments",
+                     record.GetName().c_str());
+        fragmentsName.clear();
+    }
+    std::vector<float> values[4];
+    for (unsigned k = 0; k < 4; ++k)
+        record.GetFloatArray(kProjectileModifierKeys[k], values[k]);
+    for (unsigned i = 0; i < count; ++i) {
+        Modifiers& level = levels[i];
+        level.explosionRadius = IndexedValue(values[0], first + i);
+        level.fragmentsName = fragmentsName;
+        level.fragmentsMin = std::min(TruncateToUnsigned(IndexedValue(values[1], first + i)), Modifiers::kMaxFragments);
+        level.fragmentsMax = std::min(TruncateToUnsigned(IndexedValue(values[2], first + i)), Modifiers::kMaxFragments);
+        level.piercingChance = IndexedValue(values[3], first + i);
+    }
+}
+
+// A level or count of a record as an unsigned whole number: a negative one counts as 0,
+// one past the unsigned range holds at its largest value (an int read would lose a
+// number such as 4294967295 to its default).
+unsigned WholeValue(const LoadTable& record, const char* key)
+{
+    const int value = record.GetInt(key, -1);
+    if (value >= 0)
+        return static_cast<unsigned>(value);
+    if (value < -1)
+        return 0u;
+    return TruncateToUnsigned(record.GetFloat(key, 0.0f));   // -1, absent, or past an int
+}
+
+// Seconds of a record as whole milliseconds, truncated and held to the range of an int.
+int Milliseconds(float seconds) { return TruncateToInt(static_cast<double>(seconds) * 1000.0); }
+
+// A per-level entry with the getter's own default at level 0 or without entries.
+float LevelValueOr(const std::vector<float>& values, unsigned level, float def)
+{
+    const float* value = PerLevelEntry(values, level);
+    return value ? *value : def;
+}
+
+unsigned LevelWholeOr(const std::vector<float>& values, unsigned level, unsigned def)
+{
+    const float* value = PerLevelEntry(values, level);
+    return value ? TruncateToUnsigned(*value) : def;
+}
 
 }  // namespace
 
@@ -74,66 +149,130 @@ void SkillProfile_Modifiers::Load(const LoadTable& record, unsigned index)
 
 void SkillProfile::LoadProfile(const LoadTable& record)
 {
+    // Names, tier and level limits.
     m_displayNameTag = record.GetString("skillDisplayName", "");
     m_baseDescriptionTag = record.GetString("skillBaseDescription", "");
-    m_petDisplayable = record.GetBool("isPetDisplayable", false);
     m_masteryLevelRequirement = gGameEngine ? gGameEngine->GetSkillMasteryLevel(WholeValue(record, "skillTier")) : 0;
-    m_maxLevel = std::min(WholeValue(record, "skillMaxLevel"), kMaxSkillLevels);
-    m_ultimateLevel = std::min(std::max(WholeValue(record, "skillUltimateLevel"), m_maxLevel), kMaxSkillLevels);
+    m_petDisplayable = record.GetBool("isPetDisplayable", false);
+    m_maxLevel = WholeValue(record, "skillMaxLevel");
+    m_ultimateLevel = std::max(WholeValue(record, "skillUltimateLevel"), m_maxLevel);
 
+    // Qualifying weapons and damage kinds.
     static const struct {
         const char* key;
         Weapon_Type type;
     } kWeaponKeys[] = {{"Sword", Weapon_Sword}, {"Axe", Weapon_Axe},   {"Bow", Weapon_Bow},
                        {"Spear", Weapon_Spear}, {"Mace", Weapon_Mace}, {"Staff", Weapon_Staff},
                        {"Magical", Weapon_Magical}, {"Shield", Weapon_Shield}};
-    m_qualifyingWeapons.clear();
     for (const auto& weapon : kWeaponKeys)
         if (record.GetBool(weapon.key, false))
             m_qualifyingWeapons.push_back(weapon.type);
     m_qualifyingDualWeapons = record.GetBool("dualWieldOnly", false);
-    record.GetStringArray("skillDependancy", m_skillDependancy);
-    LoadTextValues(record);   // skill texts
+    LoadQualifyingDamage(record);
 
-    m_modifiers.assign(m_ultimateLevel, {});
-    LoadModifierLevels(record, m_modifiers.data(), 0, m_ultimateLevel);
+    record.GetStringArray("skillDependancy", m_skillDependancy);
+    m_upBitmapName = record.GetString("skillUpBitmapName", "");
+    m_downBitmapName = record.GetString("skillDownBitmapName", "");
+    record.GetStringArray("skillConnectionOn", m_connectorsOn);
+    record.GetStringArray("skillConnectionOff", m_connectorsOff);
+    m_specialAnimationName = Name(record.GetString("skillSpecialAnimationName", ""));
+
+    LoadProjectileAndRadius(record);
+
+    // One modifier entry per level up to the ultimate level, but none past the first
+    // level index that every modifier array has ended before: later levels would only
+    // repeat it, and a lookup past the stored entries gives the last one.
+    const size_t entries = std::min<size_t>(m_ultimateLevel, LongestModifierArray(record) + 1);
+    m_modifiers.assign(entries, {});
+    LoadModifierLevels(record, m_modifiers.data(), 0, static_cast<unsigned>(entries));
+    m_projectileModifiers.assign(entries, {});
+    LoadProjectileModifierLevels(record, m_projectileModifiers.data(), 0, static_cast<unsigned>(entries));
 
     static const char* const kSoundKeys[9] = {"skillWarmUpSound",  "skillSwipeSound",       "skillHitSound",
                                               "skillActivatedSound", "skillDeactivatedSound", "skillCastSound",
                                               "skillUnCastSound",  "skillSound1",           "skillSound2"};
     for (unsigned i = 0; i < 9; ++i)
         m_soundNames[i] = record.GetString(kSoundKeys[i], "");
-    m_propName1 = record.GetString("propName1", "");
-    m_propName2 = record.GetString("propName2", "");
     LoadEffectsAndPets(record);
+    LoadTextValues(record);
 
-    m_skillAttributes.Load(record);
-    BuildSkillAttributeLevels();
-    m_damageAttributes.Load(record);
-    m_defenseAttributes.Load(record);
-    m_retaliationAttributes.Load(record);
+    // The stores, each from the same record.
     m_charAttributes.Load(record);
-    m_racialBonus = RacialBonus();
+    m_charAttributesPenalty.Load(record);
+    m_skillAttributes.Load(record);
+    m_damageAttributes.Load(record);
+    m_retaliationAttributes.Load(record);
+    m_defenseAttributes.Load(record);
     m_racialBonus.LoadFromTable(record);
+    BuildSkillAttributeLevels();
     // Past its last level an attribute keeps its last value: one contribution per level
     // with values, at least one.
     m_charContributions.assign(std::max<size_t>(m_charAttributes.GetLevelCount(), 1), {});
     for (size_t level = 0; level < m_charContributions.size(); ++level)
         m_charContributions[level].Build(m_charAttributes, static_cast<unsigned>(level + 1));
+
+    m_excludeRacialDamage = record.GetBool("excludeRacialDamage", false);
+    record.GetStringArray("racialProfile", m_racialProfile);
+    m_notDispelable = record.GetBool("notDispelable", false);
+    record.GetFloatArray("contagionInterval", m_contagionInterval);
+    record.GetFloatArray("contagionRadius", m_contagionRadius);
+    record.GetFloatArray("contagionLimit", m_contagionLimit);
+    record.GetFloatArray("contagionMaxSpread", m_contagionMaxSpread);
+}
+
+void SkillProfile::LoadQualifyingDamage(const LoadTable& record)
+{
+    // One flag per damage kind the skill works on; each that is set adds its type and
+    // names its text. The elemental flag adds fire, cold and lightning under one text.
+    static const struct {
+        const char* key;
+        const char* tag;
+        uint32_t types[3];
+        unsigned count;
+    } kQualifiers[] = {
+        {"physicalDamageQualifier", "tagQualifyingDamagePhysical", {2}, 1},
+        {"pierceDamageQualifier", "tagQualifyingDamagePierce", {4}, 1},
+        {"lightningDamageQualifier", "tagQualifyingDamageLightning", {8}, 1},
+        {"fireDamageQualifier", "tagQualifyingDamageFire", {6}, 1},
+        {"coldDamageQualifier", "tagQualifyingDamageCold", {5}, 1},
+        {"poisonDamageQualifier", "tagQualifyingDamagePoison", {7}, 1},
+        {"lifeDamageQualifier", "tagQualifyingDamageLife", {9}, 1},
+        {"bleedingDamageQualifier", "tagQualifyingDamageBleeding", {13}, 1},
+        {"elementalDamageQualifier", "tagQualifyingDamageElemental", {6, 5, 8}, 3},
+    };
+    for (const auto& qualifier : kQualifiers) {
+        if (!record.GetBool(qualifier.key, false))
+            continue;
+        for (unsigned i = 0; i < qualifier.count; ++i)
+            m_qualifyingDamage.push_back(static_cast<CombatAttributeType>(qualifier.types[i]));
+        m_textValues.qualifyingDamageTags.push_back(qualifier.tag);
+    }
+}
+
+bool SkillProfile::IsQualifyingDamage(CombatAttributeType type) const
+{
+    return m_qualifyingDamage.empty() ||
+        std::find(m_qualifyingDamage.begin(), m_qualifyingDamage.end(), type) != m_qualifyingDamage.end();
+}
+
+void SkillProfile::LoadProjectileAndRadius(const LoadTable& record)
+{
+    m_numberOfProjectiles = std::min(std::max(WholeValue(record, "skillProjectileNumber"), 1u), kMaxProjectiles);
+    m_projectileTargetGroundOnly = record.GetBool("skillProjectileTargetGroundOnly", false);
+    record.GetStringArray("skillProjectileName", m_projectileNames);
+    m_projectileUsesAllDamage = record.GetBool("projectileUsesAllDamage", false);
+    record.GetFloatArray("skillProjectileHitTimeToLive", m_projectileHitTimeToLive);
+    record.GetFloatArray("skillProjectileMissTimeToLive", m_projectileMissTimeToLive);
+    record.GetFloatArray("expansionTime", m_expansionTime);
+    m_radiusMagicName = record.GetString("radiusMagicName", "");
+    m_radiusEffectName = record.GetString("radiusEffectName", "");
+    m_actorScaleTime = Milliseconds(record.GetFloat("actorScaleTime", 0.0f));
+    m_actorScale = record.GetFloat("actorScale", 0.0f);
 }
 
 void SkillProfile_ProjectileModifiers::Load(const LoadTable& record, unsigned index)
 {
-    std::vector<float> values;
-    record.GetFloatArray("projectileExplosionRadius", values);
-    explosionRadius = PerLevelValue(values, index + 1);
-    fragmentsName = record.GetString("projectileFragmentsName", "");
-    record.GetFloatArray("projectileFragmentsLaunchNumberMin", values);
-    fragmentsMin = std::min(TruncateToUnsigned(PerLevelValue(values, index + 1)), kMaxFragments);
-    record.GetFloatArray("projectileFragmentsLaunchNumberMax", values);
-    fragmentsMax = std::min(TruncateToUnsigned(PerLevelValue(values, index + 1)), kMaxFragments);
-    record.GetFloatArray("projectilePiercingChance", values);
-    piercingChance = PerLevelValue(values, index + 1);
+    LoadProjectileModifierLevels(record, this, index, 1);
 }
 
 const std::string& SkillProfile::PerLevelName(const std::vector<std::string>& names, unsigned level)
@@ -146,6 +285,12 @@ const std::string& SkillProfile::PerLevelName(const std::vector<std::string>& na
 float SkillProfile::LevelValue(const std::vector<float>& values, unsigned level)
 {
     return PerLevelValue(values, level);
+}
+
+float SkillProfile::MillisecondsOf(const std::vector<float>& seconds, unsigned level)
+{
+    const double ms = static_cast<double>(PerLevelValue(seconds, level)) * 1000.0;
+    return static_cast<float>(std::clamp(ms, -double(FLT_MAX), double(FLT_MAX)));
 }
 
 void SkillProfile::LoadEffectsAndPets(const LoadTable& record)
@@ -166,29 +311,68 @@ void SkillProfile::LoadEffectsAndPets(const LoadTable& record)
     }
     m_castAuraName = record.GetString("skillCastAuraName", "");
     m_activeAuraName = record.GetString("skillActivatedAuraName", "");
-    const std::string buffFx = record.GetString("charBuffFxType", "");
-    m_charBuffFxType = buffFx == "Fire" ? 1 : buffFx == "Poison" ? 2 : 0;
-    m_specialAnimationName = record.GetString("skillSpecialAnimationName", "");
+    record.GetStringArray("skillChargeAura", m_chargeAuraNames);
+    m_spellAuraName = record.GetString("skillSpellAura", "");
+    record.GetFloatArray("skillSpellAuraDuration", m_spellAuraDuration);
+    record.GetStringArray("projModImpactFxPakName", m_projModImpactFxPakNames);
+    if (const std::string buffFx = record.GetString("charBuffFxType", ""); !buffFx.empty())
+        m_charBuffFxType = Character::ConvertFxBuffName(buffFx);
+    m_propName1 = record.GetString("propName1", "");
+    m_propName2 = record.GetString("propName2", "");
+    m_puppetName = record.GetString("puppetName", "");
+    record.GetFloatArray("skillChargeDuration", m_chargeDuration);
+    m_allowsWarmUp = record.GetBool("skillAllowsWarmUp", false);
+    m_bonusEffectName = record.GetString("skillBonusEffectName", "");
     static const char* const kRagDollKeys[4] = {"ragDollEffect", "ragDollDirection", "ragDollPush",
                                                 "ragDollElevation"};
     for (unsigned i = 0; i < 4; ++i)
         m_ragDoll[i] = record.GetString(kRagDollKeys[i], "");
     record.GetFloatArray("ragDollAmplification", m_ragDollAmplification);
-    m_excludeRacialDamage = record.GetBool("excludeRacialDamage", false);
-    m_radiusMagicName = record.GetString("radiusMagicName", "");
-
-    record.GetStringArray("skillProjectileName", m_projectileNames);
-    m_numberOfProjectiles = std::min(std::max(WholeValue(record, "skillProjectileNumber"), 1u), kMaxProjectiles);
-    m_projectileTargetGroundOnly = record.GetBool("skillProjectileTargetGroundOnly", false);
-    m_projectileUsesAllDamage = record.GetBool("projectileUsesAllDamage", false);
-    m_projectileModifiers.assign(m_ultimateLevel, {});
-    for (unsigned i = 0; i < m_ultimateLevel; ++i)
-        m_projectileModifiers[i].Load(record, i);
 
     record.GetStringArray("spawnObjects", m_spawnObjects);
     record.GetFloatArray("spawnObjectsTimeToLive", m_spawnObjectTimeToLive);
+    record.GetFloatArray("spawnObjectsNumberOfRings", m_spawnRings);
+    m_spawnSpacingAngle = record.GetFloat("spawnObjectsSpacingAngle", 0.0f);
+    m_spawnInnerCircleDistance = record.GetFloat("spawnObjectsDistanceInnerCircle", 0.0f);
+    m_spawnDistanceIncrement = record.GetFloat("spawnObjectsDistanceIncrement", 0.0f);
     record.GetFloatArray("petLimit", m_petLimit);
     record.GetFloatArray("petBurstSpawn", m_petBurstSpawn);
+    record.GetFloatArray("sparkGap", m_sparkGap);
+    record.GetFloatArray("sparkChance", m_sparkChance);
+    record.GetFloatArray("sparkMaxNumber", m_sparkMaxNumber);
+    m_lightningName = record.GetString("lightningName", "");
+}
+
+int SkillProfile::GetProjectileHitTimeToLive(unsigned level) const
+{
+    return Milliseconds(LevelValue(m_projectileHitTimeToLive, level));
+}
+
+int SkillProfile::GetProjectileMissTimeToLive(unsigned level) const
+{
+    return Milliseconds(LevelValue(m_projectileMissTimeToLive, level));
+}
+
+unsigned SkillProfile::GetSpawnObjectsNumberOfRings(unsigned level) const { return LevelWholeOr(m_spawnRings, level, 0); }
+unsigned SkillProfile::GetSparkMaxNumber(unsigned level) const { return LevelWholeOr(m_sparkMaxNumber, level, 0); }
+float SkillProfile::GetSpellAuraDuration(unsigned level) const { return LevelValueOr(m_spellAuraDuration, level, 1.0f); }
+
+int SkillProfile::GetContagionInterval(unsigned level) const
+{
+    const float* seconds = PerLevelEntry(m_contagionInterval, level);
+    return seconds ? Milliseconds(*seconds) : 1000;
+}
+
+float SkillProfile::GetContagionRadius(unsigned level) const { return LevelValueOr(m_contagionRadius, level, 2.0f); }
+unsigned SkillProfile::GetContagionLimit(unsigned level) const { return LevelWholeOr(m_contagionLimit, level, 1); }
+unsigned SkillProfile::GetContagionMaxSpread(unsigned level) const
+{
+    return LevelWholeOr(m_contagionMaxSpread, level, 1);
+}
+
+void SkillProfile::GetCharAttributesPenalty(CharAttributeAccumulator& accumulator, unsigned level) const
+{
+    m_charAttributesPenalty.AddToAccumulator(accumulator, level);
 }
 
 const SkillProfile_ProjectileModifiers& SkillProfile::GetSkillProjectileModifierData(unsigned level) const
@@ -199,7 +383,7 @@ const SkillProfile_ProjectileModifiers& SkillProfile::GetSkillProjectileModifier
 
 int SkillProfile::GetSpawnObjectTimeToLive(unsigned level) const
 {
-    return TruncateToInt(static_cast<double>(PerLevelValue(m_spawnObjectTimeToLive, level)) * 1000.0);
+    return Milliseconds(PerLevelValue(m_spawnObjectTimeToLive, level));
 }
 
 unsigned SkillProfile::GetPetLimit(unsigned level) const

@@ -31,14 +31,16 @@ struct SkillProfile_Modifiers {
     uint32_t projectileLaunchNumber = 0;
     float projectilePiercing = 0.0f;
 
-    // The numbers of level index `index` (level index + 1) by the per-level rule: each key's
-    // entry min(index, count - 1), 0 for a key the record does not give.
+    // The numbers of level index `index` (level index + 1): each key's array entry at the
+    // index, 0 past the array or for a key the record does not give. A negative count is 0.
     void Load(const LoadTable& record, unsigned index);
     // Inline: every skill's update sums its own and its modifiers' numbers.
     SkillProfile_Modifiers& operator+=(const SkillProfile_Modifiers& other);
     // ---- skill texts ----------------------------------------------------------------------
-    // A line of that class for every number that is not 0; for the next level, a line for
-    // every number that differs from the current level's.
+    // A line of that class for the mana cost, the target number and the launch number
+    // when not 0 and for the other numbers when above 0; called on the next level's numbers,
+    // a line when the mana cost, either count or the explosion radius differs from the
+    // current level's, or another number grows. Cooldown and launch rotation show none.
     void CreateUIText(GameTextClass textClass, std::vector<GameTextLine>& lines) const;
     void CreateUINextText(const SkillProfile_Modifiers& current, std::vector<GameTextLine>& lines) const;
     // ---- end of skill texts ---------------------------------------------------------------
@@ -69,7 +71,7 @@ struct SkillProfile_ProjectileModifiers {
     }
     // ---- skill texts ----------------------------------------------------------------------
     // The explosion radius and the piercing chance when above 0, the fragment counts when
-    // there are fragments; for the next level, those that differ from the current level's.
+    // the fewest is not 0; for the next level, those that differ from the current level's.
     void CreateUIText(GameTextClass textClass, std::vector<GameTextLine>& lines) const;
     void CreateUINextText(const SkillProfile_ProjectileModifiers& current, std::vector<GameTextLine>& lines) const;
     // ---- end of skill texts ---------------------------------------------------------------

@@ -104,34 +104,73 @@ unsigned LevelWhole(const std::vector<float>& values, unsigned level)
     return TruncateToUnsigned(PerLevelValue(values, level));
 }
 
-// The modifier numbers and their tags, in the order they are shown.
+// The modifier numbers and their lines, in the order they are shown: a format tag, the
+// tag of the words passed after the value (null for none), and when the line shows at a
+// level (a value not 0, or above 0) and at the next level (a value that differs from the
+// current level's, or grows). Cooldown time and launch rotation show no line.
+enum class ShowWhen { NotZero, AboveZero, Differs, Grows };
 struct ModifierText {
     const char* tag;
+    const char* valueTag;
     float SkillProfile_Modifiers::*real;
     uint32_t SkillProfile_Modifiers::*whole;
+    ShowWhen current;
+    ShowWhen next;
 };
+using M = SkillProfile_Modifiers;
 constexpr ModifierText kModifierTexts[] = {
-    {"SkillManaCostFormat", &SkillProfile_Modifiers::manaCost, nullptr},
-    {"SkillActiveLifeCostFormat", &SkillProfile_Modifiers::activeLifeCost, nullptr},
-    {"SkillActiveManaCostFormat", &SkillProfile_Modifiers::activeManaCost, nullptr},
-    {"SkillDurationFormat", &SkillProfile_Modifiers::activeDuration, nullptr},
-    {"SkillTargetRadiusFormat", &SkillProfile_Modifiers::targetRadius, nullptr},
-    {"SkillTargetAngleFormat", &SkillProfile_Modifiers::targetAngle, nullptr},
-    {"SkillTargetNumberFormat", nullptr, &SkillProfile_Modifiers::targetNumber},
-    {"SkillCooldownTimeFormat", &SkillProfile_Modifiers::cooldownTime, nullptr},
-    {"SkillSpeedAccelerationFormat", &SkillProfile_Modifiers::speedAcceleration, nullptr},
-    {"SkillExplosionRadiusFormat", &SkillProfile_Modifiers::explosionRadius, nullptr},
-    {"SkillLaunchRotationFormat", &SkillProfile_Modifiers::projectileLaunchRotation, nullptr},
-    {"SkillLaunchNumberFormat", nullptr, &SkillProfile_Modifiers::projectileLaunchNumber},
-    {"SkillPiercingFormat", &SkillProfile_Modifiers::projectilePiercing, nullptr},
+    {"SkillCostFormat", "ManaCost", &M::manaCost, nullptr, ShowWhen::NotZero, ShowWhen::Differs},
+    {"SkillCostFormat", "ActiveLifeCost", &M::activeLifeCost, nullptr, ShowWhen::AboveZero, ShowWhen::Grows},
+    {"SkillCostFormat", "ActiveManaCost", &M::activeManaCost, nullptr, ShowWhen::AboveZero, ShowWhen::Grows},
+    {"SkillSecondFormat", "ActiveDuration", &M::activeDuration, nullptr, ShowWhen::AboveZero, ShowWhen::Grows},
+    {"SkillDistanceFormat", "TargetRadius", &M::targetRadius, nullptr, ShowWhen::AboveZero, ShowWhen::Grows},
+    {"TargetAngle", nullptr, &M::targetAngle, nullptr, ShowWhen::AboveZero, ShowWhen::Grows},
+    {"TargetNumber", nullptr, nullptr, &M::targetNumber, ShowWhen::NotZero, ShowWhen::Differs},
+    {"SkillSecondFormat", "RunSpeedAcceleration", &M::speedAcceleration, nullptr, ShowWhen::AboveZero,
+     ShowWhen::Grows},
+    {"ProjectileLaunchNumber", nullptr, nullptr, &M::projectileLaunchNumber, ShowWhen::NotZero, ShowWhen::Differs},
+    {"ProjectilePiercingChance", nullptr, &M::projectilePiercing, nullptr, ShowWhen::AboveZero, ShowWhen::Grows},
+    {"SkillDistanceFormat", "ExplosionRadius", &M::explosionRadius, nullptr, ShowWhen::AboveZero, ShowWhen::Differs},
 };
+
+// Whether a line shows: `value` against 0, or against the current level's `base`.
+bool Shows(ShowWhen when, double value, double base)
+{
+    switch (when) {
+    case ShowWhen::NotZero:
+        return value != 0.0;
+    case ShowWhen::AboveZero:
+        return value > 0.0;
+    case ShowWhen::Differs:
+        return value != base;
+    case ShowWhen::Grows:
+        return value - base > 0.0;
+    }
+    return false;
+}
+
+double FieldValue(const ModifierText& text, const SkillProfile_Modifiers& data)
+{
+    return text.real ? static_cast<double>(data.*text.real) : static_cast<double>(data.*text.whole);
+}
 
 void ModifierLine(const ModifierText& text, const SkillProfile_Modifiers& data, GameTextClass textClass, Lines& lines)
 {
-    if (text.real)
-        Line(lines, textClass, text.tag, Real(data.*text.real));
-    else
+    if (text.whole)
         Line(lines, textClass, text.tag, data.*text.whole);
+    else if (text.valueTag)
+        Line(lines, textClass, text.tag, Real(data.*text.real), Text(text.valueTag));
+    else
+        Line(lines, textClass, text.tag, Real(data.*text.real));
+}
+
+// The fragment line: one count when the fewest and the most agree, else both.
+void FragmentsLine(const SkillProfile_ProjectileModifiers& data, GameTextClass textClass, Lines& lines)
+{
+    if (data.fragmentsMin == data.fragmentsMax)
+        Line(lines, textClass, "ProjectileFragmentsLaunchNumber", data.fragmentsMin);
+    else
+        Line(lines, textClass, "ProjectileFragmentsLaunchNumberMinMax", data.fragmentsMin, data.fragmentsMax);
 }
 
 }  // namespace
@@ -149,23 +188,6 @@ void SkillProfile::LoadTextValues(const LoadTable& record)
     record.GetFloatArray("damageAbsorption", m_textValues.damageAbsorption);
     record.GetFloatArray("damageAbsorptionPercent", m_textValues.damageAbsorptionPercent);
     record.GetFloatArray("allSkillEnhancement", m_textValues.skillEnhancement);
-    // One flag per damage kind the skill works on; each that is set names its text.
-    static constexpr const char* kQualifiers[][2] = {
-        {"physicalDamageQualifier", "tagQualifyingDamagePhysical"},
-        {"pierceDamageQualifier", "tagQualifyingDamagePierce"},
-        {"lightningDamageQualifier", "tagQualifyingDamageLightning"},
-        {"fireDamageQualifier", "tagQualifyingDamageFire"},
-        {"coldDamageQualifier", "tagQualifyingDamageCold"},
-        {"poisonDamageQualifier", "tagQualifyingDamagePoison"},
-        {"lifeDamageQualifier", "tagQualifyingDamageLife"},
-        {"bleedingDamageQualifier", "tagQualifyingDamageBleeding"},
-        {"elementalDamageQualifier", "tagQualifyingDamageElemental"},
-    };
-    m_textValues.qualifyingDamageTags.clear();
-    for (const auto& [key, tag] : kQualifiers)
-        if (record.GetBool(key, false))
-            m_textValues.qualifyingDamageTags.push_back(tag);
-    m_charAttributesPenalty.Load(record);
 }
 
 unsigned SkillProfile::GetMaxChargeLevel(unsigned level) const { return LevelWhole(m_textValues.maxChargeLevel, level); }
@@ -198,7 +220,7 @@ float SkillProfile::GetSkillEnhancement(unsigned level) const
 void SkillProfile_Modifiers::CreateUIText(GameTextClass textClass, std::vector<GameTextLine>& lines) const
 {
     for (const ModifierText& text : kModifierTexts)
-        if (text.real ? this->*text.real != 0.0f : this->*text.whole != 0)
+        if (Shows(text.current, FieldValue(text, *this), 0.0))
             ModifierLine(text, *this, textClass, lines);
 }
 
@@ -206,18 +228,18 @@ void SkillProfile_Modifiers::CreateUINextText(const SkillProfile_Modifiers& curr
                                               std::vector<GameTextLine>& lines) const
 {
     for (const ModifierText& text : kModifierTexts)
-        if (text.real ? this->*text.real != current.*text.real : this->*text.whole != current.*text.whole)
+        if (Shows(text.next, FieldValue(text, *this), FieldValue(text, current)))
             ModifierLine(text, *this, GameTextClass::SkillStatsNext, lines);
 }
 
 void SkillProfile_ProjectileModifiers::CreateUIText(GameTextClass textClass, std::vector<GameTextLine>& lines) const
 {
     if (explosionRadius > 0.0f)
-        Line(lines, textClass, "SkillProjectileExplosionFormat", Real(explosionRadius));
-    if (!fragmentsName.empty())
-        Line(lines, textClass, "SkillProjectileFragmentsFormat", fragmentsMin, fragmentsMax);
+        Line(lines, textClass, "SkillDistanceFormat", Real(explosionRadius), Text("ExplosionRadius"));
+    if (fragmentsMin != 0)
+        FragmentsLine(*this, textClass, lines);
     if (piercingChance > 0.0f)
-        Line(lines, textClass, "SkillProjectilePiercingFormat", Real(piercingChance));
+        Line(lines, textClass, "ProjectilePiercingChance", Real(piercingChance));
 }
 
 void SkillProfile_ProjectileModifiers::CreateUINextText(const SkillProfile_ProjectileModifiers& current,
@@ -225,11 +247,11 @@ void SkillProfile_ProjectileModifiers::CreateUINextText(const SkillProfile_Proje
 {
     constexpr GameTextClass kNext = GameTextClass::SkillStatsNext;
     if (explosionRadius != current.explosionRadius)
-        Line(lines, kNext, "SkillProjectileExplosionFormat", Real(explosionRadius));
-    if (!fragmentsName.empty() && (fragmentsMin != current.fragmentsMin || fragmentsMax != current.fragmentsMax))
-        Line(lines, kNext, "SkillProjectileFragmentsFormat", fragmentsMin, fragmentsMax);
+        Line(lines, kNext, "SkillDistanceFormat", Real(explosionRadius), Text("ExplosionRadius"));
+    if (fragmentsMin != current.fragmentsMin || fragmentsMax != current.fragmentsMax)
+        FragmentsLine(*this, kNext, lines);
     if (piercingChance != current.piercingChance)
-        Line(lines, kNext, "SkillProjectilePiercingFormat", Real(piercingChance));
+        Line(lines, kNext, "ProjectilePiercingChance", Real(piercingChance));
 }
 
 // ---- Name and heading --------------------------------------------------------------------

@@ -397,31 +397,33 @@ TEST_F(SkillTest, ModifierFamilyAndSecondarySkillsReachOnlyWhatResolves)
     EXPECT_EQ(second->calls, "P7A8:2S");
 }
 
-// A per-level number past the end of its array is the array's last entry, as for every
-// per-level value: a cooldown written once holds at every level.
-TEST_F(SkillTest, ModifierNumbersPastTheirArrayKeepTheLastEntry)
+// A modifier number is its array's entry for the level, 0 past the end of the array.
+TEST_F(SkillTest, ModifierNumbersPastTheirArrayAreZero)
 {
     Skill* skill = MakeSkill("Short", "skillCooldownTime,2,\nskillManaCost,10;20;30,\nskillTargetNumber,4;-3,\n");
     ASSERT_NE(skill, nullptr);
     ASSERT_NE(skill->GetSkillProfile(), nullptr);
     const SkillProfile& profile = *skill->GetSkillProfile();
     EXPECT_EQ(profile.GetSkillModifierData(0).cooldownTime, 0.0f);
-    for (unsigned level : {1u, 2u, 10u, 50u})
-        EXPECT_EQ(profile.GetSkillModifierData(level).cooldownTime, 2.0f) << level;
+    EXPECT_EQ(profile.GetSkillModifierData(1).cooldownTime, 2.0f);
+    for (unsigned level : {2u, 10u, 50u})
+        EXPECT_EQ(profile.GetSkillModifierData(level).cooldownTime, 0.0f) << level;
     EXPECT_EQ(profile.GetSkillModifierData(2).manaCost, 20.0f);
-    EXPECT_EQ(profile.GetSkillModifierData(7).manaCost, 30.0f);
+    EXPECT_EQ(profile.GetSkillModifierData(7).manaCost, 0.0f);
     EXPECT_EQ(profile.GetSkillModifierData(1).targetNumber, 4u);
-    EXPECT_EQ(profile.GetSkillModifierData(5).targetNumber, 0u);   // a negative count is none
-    EXPECT_EQ(profile.GetSkillModifierData(5).activeDuration, 0.0f);   // absent key
+    EXPECT_EQ(profile.GetSkillModifierData(2).targetNumber, 0u);   // a negative count is none
+    EXPECT_EQ(profile.GetSkillModifierData(1).activeDuration, 0.0f);   // absent key
 
     SkillProfile_Modifiers one;
     LoadTable record("short.dbr");
-    const std::string text = "skillCooldownTime,2,\n";
+    const std::string text = "skillCooldownTime,2;3,\n";
     record.Parse(text.data(), text.size(), "short.dbr");
+    one.Load(record, 1);
+    EXPECT_EQ(one.cooldownTime, 3.0f);
     one.Load(record, 6);
-    EXPECT_EQ(one.cooldownTime, 2.0f);
+    EXPECT_EQ(one.cooldownTime, 0.0f);
 
-    skill->SetSkillLevel(2);
+    skill->SetSkillLevel(1);
     skill->StartCooldown();
     EXPECT_EQ(skill->GetCooldownTotal(), 2000);
 }
