@@ -256,6 +256,11 @@ uint32_t SkillManager::FindSkillId(const std::string& recordName) const
     for (const BuffEntry& entry : m_buffs)
         if (entry.name == normalised)
             return entry.buffId;
+    // A skill installed on the character directly, without entering the skills list.
+    for (uint32_t id : m_activeList)
+        if (const Skill* skill = objects.GetObject<Skill>(id))
+            if (PathEqualsNoCase(skill->GetObjectName().c_str(), recordName.c_str()))
+                return id;
     return 0;
 }
 

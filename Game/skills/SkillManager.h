@@ -92,7 +92,8 @@ public:
 
     // ---- Look-ups ---------------------------------------------------------------------------
     // The id of the skill of that record (case and slashes ignored), else of the buff of
-    // that record; 0 when none. The second looks among the item skills only.
+    // that record, else of a skill installed without being listed; 0 when none. The
+    // second looks among the item skills only.
     uint32_t FindSkillId(const std::string& recordName) const;
     uint32_t FindItemSkillId(const std::string& recordName) const;
     // A reference number is the index in the skills list, or 4096 plus the index among
