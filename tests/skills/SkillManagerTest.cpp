@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <span>
 #include <string>
 #include <vector>
@@ -12,7 +14,11 @@
 #include "Engine/IOStreamReadWrite.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Game/ai/ControllerMonster.h"
 #include "Game/characters/Character.h"
+#include "Game/characters/ExperienceLevelControl.h"
+#include "Game/characters/Monster.h"
+#include "Game/characters/Player.h"
 #include "Game/combat/SkillAttribute.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameUIInterface.h"
@@ -64,7 +70,42 @@ namespace {
 
 // The block of a skill "Records/Skills/Kept.dbr" at level 1 (enabled), two masteries
 // allowed and seven reclamation points used.
-const std::vector<unsigned char> kGoldenBlock = {};
+const std::vector<unsigned char> kGoldenBlock = {
+    // header
+    0x47, 0x4b, 0x50, 0x53, 0x01, 0x00, 0x00, 0x00,
+    // begin
+    0x40,
+    // "max" 1
+    0x07, 0x03, 0x6d, 0x61, 0x78, 0x01, 0x00, 0x00, 0x00,
+    // begin entry
+    0x40,
+    // "skillName"
+    0x05, 0x09, 0x73, 0x6b, 0x69, 0x6c, 0x6c, 0x4e, 0x61, 0x6d, 0x65, 0x17, 0x00, 0x00, 0x00, 0x52, 0x65,
+    0x63, 0x6f, 0x72, 0x64, 0x73, 0x2f, 0x53, 0x6b, 0x69, 0x6c, 0x6c, 0x73, 0x2f, 0x4b, 0x65, 0x70, 0x74,
+    0x2e, 0x64, 0x62, 0x72,
+    // "skillLevel" 1
+    0x07, 0x0a, 0x73, 0x6b, 0x69, 0x6c, 0x6c, 0x4c, 0x65, 0x76, 0x65, 0x6c, 0x01, 0x00, 0x00, 0x00,
+    // "skillEnabled" true
+    0x03, 0x0c, 0x73, 0x6b, 0x69, 0x6c, 0x6c, 0x45, 0x6e, 0x61, 0x62, 0x6c, 0x65, 0x64, 0x01,
+    // "skillSubLevel" 0
+    0x07, 0x0d, 0x73, 0x6b, 0x69, 0x6c, 0x6c, 0x53, 0x75, 0x62, 0x4c, 0x65, 0x76, 0x65, 0x6c, 0x00, 0x00,
+    0x00, 0x00,
+    // "skillActive" false
+    0x03, 0x0b, 0x73, 0x6b, 0x69, 0x6c, 0x6c, 0x41, 0x63, 0x74, 0x69, 0x76, 0x65, 0x00,
+    // "skillTransition" false
+    0x03, 0x0f, 0x73, 0x6b, 0x69, 0x6c, 0x6c, 0x54, 0x72, 0x61, 0x6e, 0x73, 0x69, 0x74, 0x69, 0x6f, 0x6e,
+    0x00,
+    // end entry
+    0x41,
+    // "masteriesAllowed" 2
+    0x04, 0x10, 0x6d, 0x61, 0x73, 0x74, 0x65, 0x72, 0x69, 0x65, 0x73, 0x41, 0x6c, 0x6c, 0x6f, 0x77, 0x65,
+    0x64, 0x02, 0x00, 0x00, 0x00,
+    // "skillReclamationPointsUsed" 7
+    0x04, 0x1a, 0x73, 0x6b, 0x69, 0x6c, 0x6c, 0x52, 0x65, 0x63, 0x6c, 0x61, 0x6d, 0x61, 0x74, 0x69, 0x6f,
+    0x6e, 0x50, 0x6f, 0x69, 0x6e, 0x74, 0x73, 0x55, 0x73, 0x65, 0x64, 0x07, 0x00, 0x00, 0x00,
+    // end
+    0x41,
+};
 
 class SkillManagerTest : public ::testing::Test {
 protected:
@@ -252,6 +293,29 @@ TEST_F(SkillManagerTest, ReferenceNumbersAndItemSkills)
     EXPECT_EQ(manager().GetUISkillList().size(), 1u);
 }
 
+// A monster's record lists 17 skills; its default attack comes after them and is the
+// controller's default attack.
+TEST_F(SkillManagerTest, AMonsterLoadsItsRecordsSkillsThenItsDefaults)
+{
+    RecordDatabase::Get().RegisterRecord(Monster::kDefaultControllerRecord, "Class,ControllerMonster,\n");
+    const std::string attack = Record("Default/DefaultWeaponAttack", "Class,Skill,\nskillMaxLevel,1,\n");
+    const std::string record = Record("Monster", "Class,Monster,\nskillName17," + SkillRecord("M17") +
+                                                     ",\nskillLevel17,2,\nskillName18," + SkillRecord("M18") +
+                                                     ",\nskillLevel18,2,\n");
+    auto* monster = ObjectManager::Get().CreateObjectFromFile<Monster>(record);
+    ASSERT_NE(monster, nullptr);
+    const SkillManager& skills = monster->GetSkillManager();
+    const auto* m17 = ObjectManager::Get().GetObject<Skill>(skills.FindSkillId("Records/Skills/M17.dbr"));
+    ASSERT_NE(m17, nullptr);
+    EXPECT_EQ(m17->GetSkillLevel(), 2);
+    EXPECT_TRUE(m17->IsSkillEnabled());   // a monster's skills are enabled by their level
+    EXPECT_EQ(skills.FindSkillId("Records/Skills/M18.dbr"), 0u);
+    EXPECT_EQ(skills.GetSkillReferenceNumber(skills.GetDefaultSkillId()), 1u);
+    ASSERT_NE(monster->GetMonsterController(), nullptr);
+    EXPECT_EQ(monster->GetMonsterController()->GetDefaultAttackSkill(), skills.GetDefaultSkillId());
+    EXPECT_EQ(skills.FindSkillId(attack), skills.GetDefaultSkillId());
+}
+
 // ---- Points ------------------------------------------------------------------------------
 
 TEST_F(SkillManagerTest, MasteriesAllowedOneStepPerCall)
@@ -280,6 +344,25 @@ TEST_F(SkillManagerTest, MasteriesAllowedOneStepPerCall)
     manager().AddMasteryAllowedIncrementLevel(20);
     EXPECT_EQ(manager().GetMasteryIncrementLevels().size(), 4u);
     gGameEngine->SetUI(nullptr);
+}
+
+TEST_F(SkillManagerTest, ALevelGainedMayAllowAMastery)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Skills/Levels.dbr",
+                                         "experienceLevelEquation,playerLevel*100,\nmaxPlayerLevel,10,\n");
+    LoadTable levels;
+    levels.SetValue("levelFileName", "Records/Skills/Levels.dbr");
+    levels.SetValue("charLevel", "1");
+    character->GetLevelControl().SetParent(character);
+    character->GetLevelControl().Load(levels);
+    LoadTable record;
+    record.SetValue("masteryIncrementLevel", "2;4");
+    manager().Load(record);
+    character->ReceiveExperience(100, true);
+    EXPECT_EQ(character->GetCharLevel(), 2u);
+    EXPECT_EQ(manager().GetSkillMasteriesAllowed(), 1u);
+    character->ReceiveExperience(100, true);   // level 3 reaches no increment level
+    EXPECT_EQ(manager().GetSkillMasteriesAllowed(), 1u);
 }
 
 TEST_F(SkillManagerTest, ReclamationCostsTiersAndRefunds)
@@ -463,6 +546,48 @@ TEST_F(SkillManagerTest, SaveBlockUnknownNamesNegativeCountsAndLevels)
         EXPECT_TRUE(in.Failed());
         EXPECT_FALSE(log.empty());
         EXPECT_EQ(Find("Kept")->GetSkillLevel(), 0);
+    }
+}
+
+
+// The save corpus's skill blocks, read whole into a player as the save fuzzer does.
+TEST_F(SkillManagerTest, SaveCorpusSkillBlocksReadIntoAPlayer)
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord(Player::kPlayerControllerRecord, "Class,ControllerPlayer,\n");
+    records.RegisterRecord(Player::kStubControllerRecord, "Class,ControllerAI,\n");
+    records.RegisterRecord("Records/Fuzz/Player.dbr", "Class,Player,\n");
+    records.RegisterRecord("Records/S.dbr", "Class,Skill,\nskillMaxLevel,10,\n");
+    const std::string source = __FILE__;
+    const std::string folder = source.substr(0, source.rfind("/tests/")) + "/fuzz/corpus/fuzz_save/";
+    struct Case {
+        const char* file;
+        bool read;
+        int32_t level;
+    };
+    for (const Case& c : {Case{"skills_known_and_unknown.chr", true, 3}, Case{"skills_negative_max.chr", true, 1},
+                          Case{"skills_negative_level.chr", true, 0}, Case{"skills_count_beyond_bytes.chr", false, 1}}) {
+        std::ifstream file(folder + c.file, std::ios::binary);
+        const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), {}};
+        ASSERT_FALSE(bytes.empty()) << c.file;
+        auto* player = ObjectManager::Get().CreateObjectFromFile<Player>("Records/Fuzz/Player.dbr");
+        ASSERT_NE(player, nullptr);
+        player->SetIsControllingCharacter(true);
+        auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>("Records/S.dbr");
+        player->GetSkillManager().AddSkill(skill);
+        skill->SetSkillLevel(1);
+        IOStreamRead in(bytes);
+        // The blocks after the skills' may name records this player lacks: only the
+        // count the bytes cannot hold must fail the read.
+        const bool read = player->StreamProperties(in);
+        if (!c.read) {
+            EXPECT_FALSE(read) << c.file;
+        }
+        EXPECT_EQ(skill->GetSkillLevel(), c.level) << c.file;
+        if (c.read) {
+            EXPECT_EQ(player->GetSkillManager().GetSkillReclamationPointsUsed(), 3u) << c.file;
+        }
+        ObjectManager::Get().DestroyObjectEx(player, "test", __LINE__);
     }
 }
 
