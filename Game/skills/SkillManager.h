@@ -1,6 +1,8 @@
-// The skills of one character: set up by its character, told of its frames, its death
-// and its destruction; answers what aiming needs (the weapon in the character's left
-// hand) and gathers the defences of the skills in force.
+// The skills of one character: it makes and owns them (the default attacks, the skills
+// its records name, item skills and buffs), names them to peers by reference number,
+// counts skill and mastery points, sells reclamation, applies items' augments, gathers
+// what the skills give the character, saves their levels, and is told of the
+// character's frames, death and destruction.
 #pragma once
 
 #include <cstdint>
@@ -210,8 +212,11 @@ public:
     SkillServicesBase* GetSkillServices() const override { return m_skillServices; }
     void SetSkillServices(SkillServicesBase* services) { m_skillServices = services; }
     EquipManager_HandState GetHandState() const override;
-    // The weapons in the character's hands as found at its last frame.
+    // The types of the weapons in the character's hands; within a frame they are found
+    // once, when a skill first asks.
     void GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const override;
+    // Whether the character holds a ranged weapon, and its weapon's reach: not ranged and
+    // melee until the frame finds them.
     bool IsRangedWeapon() const override { return m_rangedWeapon; }
     Skill_RangeProfile GetWeaponRangeProfile() const override { return m_weaponRangeProfile; }
     void SubtractMana(float amount) override;
