@@ -47,6 +47,7 @@ void AmbientCharacter::Load(const LoadTable& table)
     }
     m_pendingControllerId = controller ? controller->GetObjectId() : 0;
 
+    GetSkillManager().LoadSkills(table, kRecordSkillCount);
     // "skill1" names one of the skills the character was given.
     m_skillId1 = 0;
     const std::string skill1 = table.GetString("skill1", "");

@@ -17,6 +17,8 @@ class AmbientCharacter : public Character {
 public:
     // The one "controllerType" that makes a controller, matched exactly.
     static constexpr const char* kStoogeType = "Stooge";
+    // How many skills its record lists.
+    static constexpr uint32_t kRecordSkillCount = 15;
 
     AmbientCharacter() = default;
     // A controller made by Load and never attached goes with the character.

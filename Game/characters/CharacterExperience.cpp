@@ -23,7 +23,7 @@ namespace GAME {
 
 void Character::GetActiveStatusSkills(std::vector<std::string>& out) const
 {
-    for (uint32_t id : m_skillManager->GetTempSkillList())
+    for (uint32_t id : m_skillManager->GetUITempSkillList())
         if (const Skill* buff = ObjectManager::Get().GetObject<Skill>(id))
             out.push_back(buff->GetObjectName());
 }
@@ -69,6 +69,7 @@ void Character::ReceiveExperience(uint32_t amount, bool silent)
         return;
     if (m_levelControl->ReceiveExperience(amount)) {
         m_bio->ReloadValues();
+        m_skillManager->UpdateMasteriesAllowed(GetCharLevel());
         GameEvent_PlayerLevelUp event;
         event.objectId = GetObjectId();
         EventManager::Get().Send(event, "GameEvent_PlayerLevelUp");

@@ -117,7 +117,7 @@ void Monster::Load(const LoadTable& table)
         SetLootWeightModifiers(modifiers);
     }
 
-    GetSkillManager().SetMonsterSkills(true);
+    GetSkillManager().ParentIsMonster();
     Character::Load(table);
 
     LoadSoundPak(table, m_ambientSound, "ambientSound", nullptr);
@@ -168,11 +168,13 @@ void Monster::Load(const LoadTable& table)
     if (controller)
         SetControllerId(controller->GetObjectId());
 
-    // Skills are loaded with the character; the bare hand is the default attack. A
-    // client's stub follows the server and is handed none.
+    // The record's skills, then the default attacks. A client's stub follows the server
+    // and is handed none.
+    GetSkillManager().LoadSkills(table, kRecordSkillCount);
+    const uint32_t defaultSkillId = GetSkillManager().LoadDefaultSkills();
     auto* monsterController = IsOnNetworkClient() ? nullptr : GetMonsterController();
     if (monsterController)
-        HandSkillsToController(table, *monsterController, SkillManager::kBareHandSkill);
+        HandSkillsToController(table, *monsterController, defaultSkillId);
 
     m_bossBoundingVolumes = table.GetString("bossBoundingVolumes", "");
     m_ambientTimerMs = DrawAmbientPeriod();

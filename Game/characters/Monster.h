@@ -35,6 +35,8 @@ public:
     static constexpr const char* kDefaultControllerRecord = "Records/Controllers/Monster/DefaultControllerAI.dbr";
     // Where pet banners hang.
     static constexpr const char* kBannerAttachPoint = "Prey_Effect";
+    // How many skills a monster's record lists.
+    static constexpr uint32_t kRecordSkillCount = 17;
 
     Monster();
     ~Monster() override;

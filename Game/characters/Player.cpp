@@ -135,7 +135,11 @@ void Player::Load(const LoadTable& table)
     LoadSoundPak(table, m_skillSounds[SkillVox_Cooldown], "skillCooldownSound", nullptr);
     // A negative time from the record means no long idle.
     m_longIdleTriggerTime = static_cast<float>(std::max(0, table.GetInt("longIdleTriggerTime", 0)));
+    GetSkillManager().LoadDefaultSkills();
     SetCurrentMoney(static_cast<uint32_t>(std::max(0, table.GetInt("defaultGold", 0))));
+    for (unsigned tree = 1; tree <= kSkillTreeCount; ++tree)
+        GetSkillManager().LoadSkills(table.GetString(("skillTree" + std::to_string(tree)).c_str(), ""),
+                                     kSkillsPerTree);
     SetAnimation(EquipManager_Unarmed);
     m_hotSlotCtrl.SetToDefaults();
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -233,6 +234,26 @@ public:
     virtual void InitRagDollData(CharacterRagDoll::EffectData& data, const WorldCoords& from,
                                  const WorldCoords& to) const;
     virtual void PreLoadResources() {}
+
+    // ---- skman ----
+    // The families of kinds the skill manager keeps apart while it links a character's
+    // skills: masteries (with the mastery they are), weapon-pool attacks and on-death
+    // skills. Answered from the class information by the kinds' class names, so a kind
+    // derived from one of them belongs to its family; a kind may override.
+    virtual bool IsMasteryKind() const { return IsOfClassNamed("Skill_Mastery"); }
+    virtual bool IsWeaponPoolAttackKind() const { return IsOfClassNamed("Skill_WPAttack"); }
+    virtual bool IsOnDeathKind() const { return IsOfClassNamed("SkillOnDeath"); }
+    // Which of the eight masteries a mastery is; 0 for any other skill.
+    virtual uint32_t GetEnumeration() const { return 0; }
+    // Whether the object's class, or one of its ancestors, bears that name.
+    bool IsOfClassNamed(const char* className) const
+    {
+        for (const RTTI_ClassInfo* info = &GetClassInfo(); info; info = info->GetParent())
+            if (std::strcmp(info->GetName(), className) == 0)
+                return true;
+        return false;
+    }
+    // ---- end skman ----
 
     // ---- effects, targeting and combat ------------------------------------------------
     void PlayWarmUpSound(const WorldVec3& position) const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 
+#include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Name.h"
 #include "Engine/ObjectManager.h"
@@ -12,6 +13,7 @@
 #include "Game/combat/CombatManager.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/foundation/RandomUniform.h"
+#include "Game/core/GameEngine.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/items/Weapon.h"
 #include "Game/skills/Skill.h"
@@ -30,7 +32,38 @@ void ReadUnsignedArray(const LoadTable& table, const char* key, std::vector<uint
         out.push_back(static_cast<uint32_t>(value));
 }
 
+// Entry `index` of a whole-number array of the record; `fallback` past its end.
+int ReadIntAt(const LoadTable& table, const char* key, size_t index, int fallback)
+{
+    std::vector<int> values;
+    table.GetIntArray(key, values);
+    return index < values.size() ? values[index] : fallback;
+}
+
+void DestroyOwnedSkill(uint32_t id)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    if (Object* object = objects.GetObject(id)) {
+        if (auto* skill = objects.GetObject<Skill>(id))
+            skill->SetManager(nullptr);
+        objects.DestroyObjectEx(object, "SkillManager", __LINE__);
+    }
+}
+
 }  // namespace
+
+SkillManager::~SkillManager()
+{
+    // Detached first: a skill's destruction may not call back into a manager going away.
+    for (uint32_t id : m_skills)
+        DestroyOwnedSkill(id);
+    for (uint32_t id : m_itemSkills)
+        DestroyOwnedSkill(id);
+    for (const BuffEntry& entry : m_buffs)
+        for (uint32_t id : {entry.buffId, entry.modifierId1, entry.modifierId2})
+            DestroyOwnedSkill(id);
+    m_buffs.clear();
+}
 
 void SkillManager::Initialize(CombatManager& combatManager, Character& parent)
 {
@@ -49,23 +82,416 @@ void SkillManager::Load(const LoadTable& table)
 // have none to pass on to.
 void SkillManager::PreLoad(bool /*preloadNow*/) {}
 
-// Each skill of the active list counts its cooldown down and, on the controlling peer,
-// recomputes whether it may be used. By index: a skill's update may send its state, but
-// the list may not grow under the loop without the loop seeing the new entry safely.
+// The skill attribute totals are gathered anew, then each skill of the active list
+// counts its cooldown down and, on the controlling peer, recomputes whether it may be
+// used. By index: a skill's update may send its state, but the list may not grow under
+// the loop without the loop seeing the new entry safely.
 void SkillManager::Update(int elapsedMs)
 {
     if (!m_parent)
         return;
+    m_skillAttributeTotals.Clear();
+    CollectAvailableSkillAttributes(m_skillAttributeTotals);
     m_inFrame = true;
-    m_frameTotalsValid = false;
     m_frameWeaponsValid = false;
     ObjectManager& objects = ObjectManager::Get();
     for (size_t i = 0; i < m_activeList.size(); ++i)
         if (Skill* skill = objects.GetObject<Skill>(m_activeList[i]))
             skill->Update(*m_parent, elapsedMs);
     m_inFrame = false;
-    m_frameTotalsValid = false;
     m_frameWeaponsValid = false;
+}
+
+// ---- Skills of the character --------------------------------------------------------------
+
+uint32_t SkillManager::LoadDefaultSkills()
+{
+    ObjectManager& objects = ObjectManager::Get();
+    if (auto* basic = objects.CreateObjectFromFile<Skill>(kDefaultWPBasicAttackRecord)) {
+        if (!basic->IsWeaponPoolAttackKind()) {
+            objects.DestroyObjectEx(basic, "SkillManager", __LINE__);
+        } else {
+            AddSkill(basic);
+            m_defaultWPSkillId = basic->GetObjectId();
+            basic->SetSkillLevel(1);
+            m_defaultWPWeight = basic->GetChanceWeight(true);
+        }
+    }
+    auto* attack = objects.CreateObjectFromFile<Skill>(kDefaultWeaponAttackRecord);
+    if (!attack)
+        return 0;
+    AddSkill(attack);
+    m_defaultSkillId = attack->GetObjectId();
+    attack->SetSkillLevel(1);
+    return m_defaultSkillId;
+}
+
+void SkillManager::LoadSkills(const LoadTable& table, uint32_t count)
+{
+    if (count < 1 || count > kMaxRecordSkills)
+        return;
+    const size_t difficulty = gGameEngine ? static_cast<size_t>(std::max(0, static_cast<int>(
+                                                gGameEngine->GetGameDifficulty())))
+                                          : 0;
+    uint32_t masteryId = 0;
+    uint32_t baseId = 0;
+    for (uint32_t i = 1; i <= count; ++i) {
+        const std::string index = std::to_string(i);
+        const std::string name = table.GetString(("skillName" + index).c_str(), "");
+        if (name.empty())
+            continue;
+        // A negative level from a careless record counts as none.
+        const int level = ReadIntAt(table, ("skillLevel" + index).c_str(), difficulty, 0);
+        CreateAndLoadSkill(name, static_cast<uint32_t>(std::max(0, level)), masteryId, baseId);
+    }
+}
+
+void SkillManager::LoadSkills(const std::string& recordName, uint32_t count)
+{
+    if (recordName.empty())
+        return;
+    if (const LoadTable* table = RecordDatabase::Get().Load(recordName))
+        LoadSkills(*table, count);
+}
+
+void SkillManager::CreateAndLoadSkill(const std::string& recordName, uint32_t level, uint32_t& masteryId,
+                                      uint32_t& baseId)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    Skill* skill = objects.GetObject<Skill>(FindSkillId(recordName));
+    if (!skill) {
+        skill = objects.CreateObjectFromFile<Skill>(recordName);
+        if (!skill) {
+            if (gEngine)
+                gEngine->Log(LOG_WARNING, "SkillManager::Unable to create skill (%s) (%s)", recordName.c_str(),
+                             m_parent ? m_parent->GetObjectName().c_str() : "");
+            return;
+        }
+        AddSkill(skill);
+        skill->SetSkillLevel(level);
+    } else if (!skill->IsA<Skill_Modifier>()) {
+        if (gEngine)
+            gEngine->Log(LOG_WARNING, "SkillManager::Tried to create duplicate non-modifier skill (%s)",
+                         recordName.c_str());
+        return;
+    }
+    const uint32_t id = skill->GetObjectId();
+    if (skill->IsMasteryKind()) {
+        masteryId = id;
+        baseId = 0;
+    } else if (skill->IsA<Skill_Modifier>()) {
+        skill->AddMastery(masteryId);
+        skill->AddBaseSkill(baseId);
+        if (Skill* base = objects.GetObject<Skill>(baseId))
+            base->AddModifier(id);
+    } else if (skill->IsA<SkillSecondary>()) {
+        skill->AddMastery(masteryId);
+        skill->AddBaseSkill(baseId);
+        if (Skill* base = objects.GetObject<Skill>(baseId))
+            base->AddSecondarySkill(id);
+        baseId = id;
+    } else {
+        if (skill->IsWeaponPoolAttackKind())
+            m_weaponPoolAttacks.push_back(id);
+        skill->AddMastery(masteryId);
+        baseId = id;
+        if (skill->IsOnDeathKind())
+            m_onDeathSkills.push_back(id);
+    }
+}
+
+void SkillManager::AddSkill(Skill* skill)
+{
+    if (!skill || std::find(m_skills.begin(), m_skills.end(), skill->GetObjectId()) != m_skills.end())
+        return;
+    skill->SetManager(this);
+    m_skills.push_back(skill->GetObjectId());
+    m_uiSkillList.push_back(skill->GetObjectId());
+}
+
+void SkillManager::AddItemSkill(uint32_t itemSkillId, uint32_t level)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    const auto entry = std::find_if(m_itemSkillMap.begin(), m_itemSkillMap.end(),
+                                    [&](const auto& pair) { return pair.first == itemSkillId; });
+    if (entry != m_itemSkillMap.end()) {
+        if (Skill* owned = objects.GetObject<Skill>(entry->second))
+            owned->SetSkillLevel(level);
+        return;
+    }
+    const Skill* itemSkill = objects.GetObject<Skill>(itemSkillId);
+    if (!itemSkill)
+        return;
+    auto* skill = objects.CreateObjectFromFile<Skill>(itemSkill->GetObjectName());
+    if (!skill)
+        return;
+    // Kept out of the active list: an item skill acts through its own lists.
+    skill->SetAsItemSkill();
+    skill->SetAsTempSkill();
+    skill->SetManager(this);
+    skill->SetSkillLevel(level);
+    m_itemSkills.push_back(skill->GetObjectId());
+    m_itemSkillMap.emplace_back(itemSkillId, skill->GetObjectId());
+    m_uiSkillList.push_back(skill->GetObjectId());
+}
+
+void SkillManager::RemoveItemSkill(uint32_t itemSkillId)
+{
+    for (const auto& [itemId, ownedId] : m_itemSkillMap)
+        if (itemId == itemSkillId)
+            if (Skill* owned = ObjectManager::Get().GetObject<Skill>(ownedId))
+                owned->SetSkillLevel(0);
+}
+
+// ---- Look-ups ------------------------------------------------------------------------------
+
+uint32_t SkillManager::FindSkillId(const std::string& recordName) const
+{
+    const ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : m_skills)
+        if (const Skill* skill = objects.GetObject<Skill>(id))
+            if (PathEqualsNoCase(skill->GetObjectName().c_str(), recordName.c_str()))
+                return id;
+    const std::string normalised = GetNormalizedPath(recordName);
+    for (const BuffEntry& entry : m_buffs)
+        if (entry.name == normalised)
+            return entry.buffId;
+    // A skill installed on the character directly, without entering the skills list.
+    for (uint32_t id : m_activeList)
+        if (const Skill* skill = objects.GetObject<Skill>(id))
+            if (PathEqualsNoCase(skill->GetObjectName().c_str(), recordName.c_str()))
+                return id;
+    return 0;
+}
+
+uint32_t SkillManager::FindItemSkillId(const std::string& recordName) const
+{
+    const ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : m_itemSkills)
+        if (const Skill* skill = objects.GetObject<Skill>(id))
+            if (PathEqualsNoCase(skill->GetObjectName().c_str(), recordName.c_str()))
+                return id;
+    return 0;
+}
+
+uint32_t SkillManager::GetSkillReferenceNumber(uint32_t skillId) const
+{
+    if (skillId == 0)
+        return 0xFFFFFFFFu;
+    if (const auto found = std::find(m_skills.begin(), m_skills.end(), skillId); found != m_skills.end())
+        return static_cast<uint32_t>(found - m_skills.begin());
+    if (const auto found = std::find(m_itemSkills.begin(), m_itemSkills.end(), skillId); found != m_itemSkills.end())
+        return kItemSkillReferenceBase + static_cast<uint32_t>(found - m_itemSkills.begin());
+    return 0xFFFFFFFFu;
+}
+
+uint32_t SkillManager::GetSkillIdFromReference(uint32_t reference) const
+{
+    if (reference < m_skills.size() && m_skills[reference] != 0)
+        return m_skills[reference];
+    const uint32_t itemIndex = reference - kItemSkillReferenceBase;   // wraps below the base
+    return itemIndex < m_itemSkills.size() ? m_itemSkills[itemIndex] : 0;
+}
+
+bool SkillManager::IsSkillValidForUse(uint32_t skillId, bool asItemSkill) const
+{
+    if (skillId == 0)
+        return false;
+    const ObjectManager& objects = ObjectManager::Get();
+    if (std::find(m_skills.begin(), m_skills.end(), skillId) != m_skills.end()) {
+        const Skill* skill = objects.GetObject<Skill>(skillId);
+        return skill && skill->GetSkillLevel() != 0;
+    }
+    if (std::find(m_itemSkills.begin(), m_itemSkills.end(), skillId) != m_itemSkills.end()) {
+        if (asItemSkill)
+            return true;
+        const Skill* skill = objects.GetObject<Skill>(skillId);
+        return skill && skill->GetSkillLevel() != 0;
+    }
+    return false;
+}
+
+Skill* SkillManager::FindListedSkill(uint32_t skillId) const
+{
+    if (skillId == 0 || std::find(m_skills.begin(), m_skills.end(), skillId) == m_skills.end())
+        return nullptr;
+    return ObjectManager::Get().GetObject<Skill>(skillId);
+}
+
+// ---- Points, masteries and reclamation ----------------------------------------------------
+
+void SkillManager::IncrementSkill(uint32_t skillId, uint32_t amount)
+{
+    if (Skill* skill = ObjectManager::Get().GetObject<Skill>(skillId))
+        skill->IncrementSkillLevel(amount);
+}
+
+uint32_t SkillManager::GetNumRegularSkillPoints() const
+{
+    uint32_t points = 0;
+    ForEachSkillOf(m_activeList, [&](const Skill& skill) {
+        const uint32_t id = skill.GetObjectId();
+        if (id != m_defaultSkillId && id != m_defaultWPSkillId && !skill.IsSkillTheMasterySkill())
+            points += static_cast<uint32_t>(std::max(0, skill.GetSkillLevel()));
+    });
+    return points;
+}
+
+uint32_t SkillManager::GetNumMasteryPoints() const
+{
+    uint32_t points = 0;
+    ForEachSkillOf(m_activeList, [&](const Skill& skill) {
+        const uint32_t id = skill.GetObjectId();
+        if (id != m_defaultSkillId && id != m_defaultWPSkillId && skill.IsSkillTheMasterySkill())
+            points += static_cast<uint32_t>(std::max(0, skill.GetSkillLevel()));
+    });
+    return points;
+}
+
+uint32_t SkillManager::GetNumOfNonMasterySkillsWithPoints() const
+{
+    uint32_t count = 0;
+    ForEachSkillInForce(m_activeList, [&](const Skill& skill) {
+        const uint32_t id = skill.GetObjectId();
+        if (!skill.IsMasteryKind() && id != m_defaultSkillId && id != m_defaultWPSkillId)
+            ++count;
+    });
+    return count;
+}
+
+uint32_t SkillManager::GetSkillMasteriesActive() const
+{
+    uint32_t count = 0;
+    ForEachSkillInForce(m_activeList, [&](const Skill& skill) { count += skill.IsMasteryKind() ? 1 : 0; });
+    return count;
+}
+
+void SkillManager::GetSkillMasteries(std::vector<uint32_t>& out) const
+{
+    ForEachSkillInForce(m_activeList, [&](const Skill& skill) {
+        if (skill.IsMasteryKind())
+            out.push_back(skill.GetEnumeration());
+    });
+}
+
+void SkillManager::UpdateMasteriesAllowed(uint32_t level)
+{
+    if (m_masteriesAllowed >= m_masteryIncrementLevels.size())
+        return;
+    const uint32_t next = m_masteryIncrementLevels[m_masteriesAllowed];
+    if (next != 0 && level >= next) {
+        ++m_masteriesAllowed;
+        if (gGameEngine)
+            gGameEngine->AutoSave();
+    }
+}
+
+void SkillManager::AddMasteryAllowedIncrementLevel(uint32_t level)
+{
+    if (level != 0)
+        m_masteryIncrementLevels.push_back(level);
+}
+
+// The record need not give as many costs as tiers: a tier past the costs takes the last
+// cost, and no costs cost nothing.
+uint32_t SkillManager::GetCurrentSkillReclamationCost() const
+{
+    const std::vector<uint32_t>& costs = m_reclamationPointCosts;
+    const std::vector<uint32_t>& tiers = m_reclamationPointTiers;
+    if (costs.empty())
+        return 0;
+    const auto costAt = [&](size_t index) { return costs[std::min(index, costs.size() - 1)]; };
+    if (tiers.size() < 2)
+        return costs[0];
+    const uint32_t used = m_reclamationPointsUsed;
+    for (size_t i = 1; i < tiers.size(); ++i)
+        if (tiers[i - 1] <= used && used < tiers[i])
+            return costAt(i - 1);
+    return costAt(tiers.size() - 1);
+}
+
+bool SkillManager::UseReclamationPoints(int32_t n)
+{
+    if (n > 0) {
+        const uint32_t before = m_reclamationPointsUsed;
+        uint64_t total = 0;
+        for (int32_t step = 0; step < n; ++step) {
+            total += GetCurrentSkillReclamationCost();
+            ++m_reclamationPointsUsed;
+        }
+        const int64_t money = m_parent ? static_cast<int32_t>(m_parent->GetCurrentMoney()) : 0;
+        if (money < static_cast<int64_t>(total)) {
+            m_reclamationPointsUsed = before;
+            return false;
+        }
+        m_parent->SubtractMoney(static_cast<uint32_t>(total));
+        return true;
+    }
+    // Never more given back than was bought: the counter would wrap and refund money
+    // never paid.
+    const uint32_t steps = std::min(static_cast<uint32_t>(-static_cast<int64_t>(n)), m_reclamationPointsUsed);
+    uint64_t total = 0;
+    for (uint32_t step = 0; step < steps; ++step) {
+        --m_reclamationPointsUsed;
+        total += GetCurrentSkillReclamationCost();
+    }
+    if (m_parent && total != 0)
+        m_parent->AddMoney(static_cast<uint32_t>(std::min<uint64_t>(total, 0xFFFFFFFFu)));
+    return true;
+}
+
+// ---- Augments from items ---------------------------------------------------------------------
+
+void SkillManager::AugmentSkills(uint32_t amount, bool raise, const std::string& name, bool allButName,
+                                 bool mastery)
+{
+    const uint32_t masteryId = mastery ? FindSkillId(name) : 0;
+    ObjectManager& objects = ObjectManager::Get();
+    for (size_t i = 0; i < m_skills.size(); ++i) {
+        Skill* skill = objects.GetObject<Skill>(m_skills[i]);
+        if (!skill)
+            continue;
+        const bool named = skill->GetObjectName() == name;
+        const bool chosen = allButName ? !named : named || (masteryId != 0 && skill->GetMasteryId() == masteryId);
+        if (!chosen)
+            continue;
+        if (raise)
+            skill->IncrementAugmentedSkillLevel(amount);
+        else
+            skill->DecrementAugmentedSkillLevel(amount);
+    }
+}
+
+void SkillManager::SetSkillLevelAugment(const std::string& recordName, uint32_t amount)
+{
+    if (Skill* skill = ObjectManager::Get().GetObject<Skill>(FindSkillId(recordName)))
+        skill->IncrementAugmentedSkillLevel(amount);
+}
+
+void SkillManager::RemoveSkillLevelAugment(const std::string& recordName, uint32_t amount)
+{
+    if (Skill* skill = ObjectManager::Get().GetObject<Skill>(FindSkillId(recordName)))
+        skill->DecrementAugmentedSkillLevel(amount);
+}
+
+void SkillManager::SetAllSkillAugment(uint32_t amount, const std::string& exceptName)
+{
+    AugmentSkills(amount, true, exceptName, true, false);
+}
+
+void SkillManager::RemoveAllSkillAugment(uint32_t amount, const std::string& exceptName)
+{
+    AugmentSkills(amount, false, exceptName, true, false);
+}
+
+void SkillManager::SetMasteryAugment(const std::string& masteryRecordName, uint32_t amount)
+{
+    AugmentSkills(amount, true, masteryRecordName, false, true);
+}
+
+void SkillManager::RemoveMasteryAugment(const std::string& masteryRecordName, uint32_t amount)
+{
+    AugmentSkills(amount, false, masteryRecordName, false, true);
 }
 
 void SkillManager::ImDead() {}
@@ -74,10 +500,15 @@ void SkillManager::OnDestroy() {}
 
 // ---- Skill actions ----------------------------------------------------------------
 
+uint32_t SkillManager::GetBareHandReference() const
+{
+    return m_defaultSkillId != 0 ? GetSkillReferenceNumber(m_defaultSkillId) : kBareHandSkill;
+}
+
 bool SkillManager::StartSkill(uint32_t skillNumber, uint32_t targetId, const WorldVec3& /*point*/, uint32_t seed,
                               const TargetLeadingData& /*leading*/)
 {
-    if (skillNumber != kBareHandSkill || !m_parent)
+    if (skillNumber != GetBareHandReference() || !m_parent)
         return false;
     AnimationSet* animations = m_parent->GetAnimationSet();
     if (!animations)
@@ -94,7 +525,7 @@ bool SkillManager::StartSkill(uint32_t skillNumber, uint32_t targetId, const Wor
 bool SkillManager::HandleSkillAnimationCallback(const Name& event, uint32_t skillNumber, uint32_t /*targetId*/,
                                                 const WorldVec3& /*point*/)
 {
-    if (skillNumber != kBareHandSkill || !m_bareHand.active)
+    if (skillNumber != GetBareHandReference() || !m_bareHand.active)
         return false;
     static const Name kHit("Hit");
     if (event == kHit) {
@@ -110,7 +541,7 @@ bool SkillManager::HandleSkillAnimationCallback(const Name& event, uint32_t skil
 
 void SkillManager::CancelSkillAction(uint32_t skillNumber)
 {
-    if (skillNumber == kBareHandSkill)
+    if (skillNumber == GetBareHandReference())
         m_bareHand = {};
 }
 
@@ -136,13 +567,13 @@ void SkillManager::StrikeBareHanded(uint32_t targetId)
 }
 
 template <class Visit>
-void SkillManager::ForEachActiveSkill(Visit visit) const
+void SkillManager::ForEachSkillOf(const std::vector<uint32_t>& list, Visit visit)
 {
     // Looked up a batch at a time, so that the memory reads of the batch overlap.
     constexpr size_t kBatch = 32;
     const ObjectManager& objects = ObjectManager::Get();
     const Skill* found[kBatch];
-    const std::span<const uint32_t> ids(m_activeList);
+    const std::span<const uint32_t> ids(list);
     for (size_t begin = 0; begin < ids.size(); begin += kBatch) {
         const std::span<const uint32_t> batch = ids.subspan(begin, std::min(kBatch, ids.size() - begin));
         objects.GetObjects(batch, found);
@@ -153,42 +584,77 @@ void SkillManager::ForEachActiveSkill(Visit visit) const
 }
 
 template <class Collect>
-void SkillManager::ForEachSkillInForce(Collect collect) const
+void SkillManager::ForEachSkillInForce(const std::vector<uint32_t>& ids, Collect collect)
 {
-    ForEachActiveSkill([&](const Skill& skill) {
+    ForEachSkillOf(ids, [&](const Skill& skill) {
         if (skill.GetCurrentLevel() != 0)
             collect(skill);
     });
 }
 
-void SkillManager::GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+template <class Collect>
+void SkillManager::ForEachContributingSkill(Collect collect) const
 {
-    ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveDefenseAttributes(accumulator); });
+    ForEachSkillInForce(m_activeList, collect);
+    const ObjectManager& objects = ObjectManager::Get();
+    for (const BuffEntry& entry : m_buffs)
+        if (const Skill* buff = objects.GetObject<Skill>(entry.buffId))
+            collect(*buff);
+    if (!m_itemSkills.empty())
+        ForEachSkillInForce(m_itemSkills, collect);
 }
 
 void SkillManager::GetCharAttributes(CharAttributeAccumulator& accumulator) const
 {
-    // The contributions are found a batch at a time and then added in the skills' order:
-    // finding one (skill, profile, level) no longer waits on the adds of the one before,
-    // and the order of the additions into each sum stays the same.
-    constexpr size_t kBatch = 32;
-    const CharAttributeContribution* pending[kBatch];
-    size_t count = 0;
-    const auto addPending = [&] {
-        for (size_t i = 0; i < count; ++i)
-            pending[i]->AddToAccumulator(accumulator);
-        count = 0;
-    };
-    // A skill at level 0 keeps no contribution, so the level needs no test here.
-    ForEachActiveSkill([&](const Skill& skill) {
-        if (const CharAttributeContribution* contribution = skill.GetPassiveCharContribution()) {
-            __builtin_prefetch(contribution);
-            pending[count++] = contribution;
-            if (count == kBatch)
-                addPending();
-        }
-    });
-    addPending();
+    ForEachContributingSkill([&](const Skill& skill) { skill.CollectPassiveCharAttributes(accumulator); });
+}
+
+void SkillManager::GetSkillAttributes(SkillAttributeAccumulator& accumulator) const
+{
+    ForEachContributingSkill([&](const Skill& skill) { skill.CollectPassiveSkillAttributes(accumulator); });
+}
+
+void SkillManager::GetOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ForEachContributingSkill(
+        [&](const Skill& skill) { skill.CollectPassiveOffensiveDamageAttributes(accumulator); });
+}
+
+void SkillManager::GetOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ForEachContributingSkill(
+        [&](const Skill& skill) { skill.CollectPassiveOffensiveModifierAttributes(accumulator); });
+}
+
+void SkillManager::GetRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ForEachContributingSkill([&](const Skill& skill) { skill.CollectPassiveRetaliationAttributes(accumulator); });
+}
+
+void SkillManager::GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    ForEachContributingSkill([&](const Skill& skill) { skill.CollectPassiveDefenseAttributes(accumulator); });
+}
+
+void SkillManager::ContributeRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const
+{
+    ForEachContributingSkill([&](const Skill& skill) { skill.CollectPassiveRacialBonusDamage(races, bonus); });
+}
+
+void SkillManager::ContributeRacialBonusDefense(const std::vector<std::string>& races,
+                                                RacialBonus_Defense& bonus) const
+{
+    ForEachContributingSkill([&](const Skill& skill) { skill.CollectPassiveRacialBonusDefense(races, bonus); });
+}
+
+void SkillManager::CollectAvailableSkillAttributes(SkillAttributeAccumulator& accumulator) const
+{
+    if (m_parent) {
+        m_parent->GetEquipSkillAttributes(accumulator);
+        m_parent->ContributeItemSetSkillAttributes(accumulator);
+        m_parent->ContributeGameBalanceSkillAttributes(accumulator);
+    }
+    GetSkillAttributes(accumulator);
 }
 
 void SkillManager::AddToActiveList(Skill* skill)
@@ -254,29 +720,27 @@ uint32_t SkillManager::GetLeftHandWeapon() const
     return m_combatManager->GetLeftHandWeapon();
 }
 
-void SkillManager::GatherSkillAttributes(SkillAttributeAccumulator& accumulator) const
-{
-    if (m_parent)
-        m_parent->GetEquipSkillAttributes(accumulator);
-    ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveSkillAttributes(accumulator); });
-}
+uint32_t SkillManager::GetArmorId() const { return m_combatManager ? m_combatManager->GetEquipmentArmorId() : 0; }
 
 float SkillManager::GetTotalSkillAttribute(SkillAttributeType type) const
 {
-    if (m_inFrame && m_frameTotalsValid)
-        return type < kSkillAttributeTypeCount ? m_frameTotals[type] : 0.0f;
-    // Gathered out of line, as for the weapon types.
-    const auto gather = [this](SkillAttributeType wanted) __attribute__((noinline)) {
-        SkillAttributeAccumulator totals;
-        GatherSkillAttributes(totals);
-        if (m_inFrame) {
-            for (uint32_t kind = 0; kind < kSkillAttributeTypeCount; ++kind)
-                m_frameTotals[kind] = totals.GetValue(static_cast<SkillAttributeType>(kind));
-            m_frameTotalsValid = true;
-        }
-        return totals.GetValue(wanted);
-    };
-    return gather(type);
+    return m_skillAttributeTotals.GetValue(type);
+}
+
+void SkillManager::SubtractLife(float amount, const PlayStatsDamageType& damageType)
+{
+    if (m_parent)
+        m_parent->SubtractLife(amount, damageType);
+}
+
+float SkillManager::GetAttackSpeed() const { return m_parent ? m_parent->GetAttackSpeed() : 0.0f; }
+
+float SkillManager::GetSpellCastSpeed() const { return m_parent ? m_parent->GetSpellCastSpeed() : 0.0f; }
+
+void SkillManager::ForceSpeedUpdate()
+{
+    if (m_parent)
+        m_parent->ForceSpeedUpdate();
 }
 
 void SkillManager::CollectAvailableOffensiveDamageAttributes(uint32_t weaponId,
@@ -284,12 +748,16 @@ void SkillManager::CollectAvailableOffensiveDamageAttributes(uint32_t weaponId,
 {
     if (!m_parent)
         return;
-    if (const Weapon* weapon = ObjectManager::Get().GetObject<Weapon>(weaponId))
-        weapon->GetOffensiveDamageAttributes(accumulator);
     m_parent->GetEquipArmorDamageAttributes(accumulator);
-    ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveOffensiveDamageAttributes(accumulator); });
     m_parent->ContributeItemSetOffensiveDamageAttributes(accumulator);
     m_parent->ContributeGameBalanceOffensiveDamageAttributes(accumulator);
+    GetOffensiveDamageAttributes(accumulator);
+    if (weaponId != 0) {
+        if (const Weapon* weapon = ObjectManager::Get().GetObject<Weapon>(weaponId))
+            weapon->GetOffensiveDamageAttributes(accumulator);
+    } else if (m_combatManager) {
+        m_combatManager->GetHandHitDamage(accumulator);
+    }
 }
 
 void SkillManager::CollectAvailableOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
@@ -297,9 +765,9 @@ void SkillManager::CollectAvailableOffensiveModifierAttributes(CombatAttributeAc
     if (!m_parent)
         return;
     m_parent->GetEquipOffensiveModifierAttributes(accumulator);
-    ForEachSkillInForce([&](const Skill& skill) { skill.CollectPassiveOffensiveModifierAttributes(accumulator); });
     m_parent->ContributeItemSetOffensiveModifierAttributes(accumulator);
     m_parent->ContributeGameBalanceOffensiveModifierAttributes(accumulator);
+    GetOffensiveModifierAttributes(accumulator);
 }
 
 float SkillManager::CalculateOffensiveAbility(float bonus)
@@ -341,43 +809,6 @@ void SkillManager::AddCharFxPak(uint32_t skillId, const std::vector<std::string>
 void SkillManager::RemoveCharFxPak(uint32_t skillId)
 {
     std::erase_if(m_charFxPaks, [&](const auto& entry) { return entry.first == skillId; });
-}
-
-SkillManager::OwnedSkills::~OwnedSkills()
-{
-    ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : *this)
-        if (Object* skill = objects.GetObject(id))
-            objects.DestroyObjectEx(skill, "SkillManager", __LINE__);
-}
-
-void SkillManager::AddSkill(Skill* skill)
-{
-    if (!skill || std::find(m_skills.begin(), m_skills.end(), skill->GetObjectId()) != m_skills.end())
-        return;
-    skill->SetManager(this);
-    m_skills.push_back(skill->GetObjectId());
-}
-
-uint32_t SkillManager::GetSkillIdFromReference(uint32_t reference) const
-{
-    return reference < m_skills.size() ? m_skills[reference] : 0;
-}
-
-uint32_t SkillManager::GetSkillReferenceNumber(uint32_t skillId) const
-{
-    const auto found = std::find(m_skills.begin(), m_skills.end(), skillId);
-    return found != m_skills.end() ? static_cast<uint32_t>(found - m_skills.begin()) : 0xFFFFFFFFu;
-}
-
-uint32_t SkillManager::FindSkillId(const std::string& recordName) const
-{
-    for (const std::vector<uint32_t>* list : {static_cast<const std::vector<uint32_t>*>(&m_skills), &m_activeList})
-        for (uint32_t id : *list)
-            if (const Skill* skill = ObjectManager::Get().GetObject<Skill>(id))
-                if (PathEqualsNoCase(skill->GetObjectName().c_str(), recordName.c_str()))
-                    return id;
-    return 0;
 }
 
 }  // namespace GAME

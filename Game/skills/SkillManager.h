@@ -1,6 +1,8 @@
-// The skills of one character: set up by its character, told of its frames, its death
-// and its destruction; answers what aiming needs (the weapon in the character's left
-// hand) and gathers the defences of the skills in force.
+// The skills of one character: it makes and owns them (the default attacks, the skills
+// its records name, item skills and buffs), names them to peers by reference number,
+// counts skill and mastery points, sells reclamation, applies items' augments, gathers
+// what the skills give the character, saves their levels, and is told of the
+// character's frames, death and destruction.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "Game/combat/SkillAttribute.h"
 #include "Game/skills/SkillManagerBase.h"
 #include "Game/skills/SkillServicesBase.h"
 #include "Game/skills/SkillState.h"
@@ -27,33 +30,138 @@ class NetPacketInBuffer;
 class NetPacketOutBuffer;
 class Skill;
 class WorldCoords;
+struct RacialBonus_Damage;
+struct RacialBonus_Defense;
 class WorldVec3;
 struct TargetLeadingData;
 
 class SkillManager : public SkillManagerBase {
 public:
+    SkillManager() = default;
+    SkillManager(const SkillManager&) = delete;
+    SkillManager& operator=(const SkillManager&) = delete;
+    // Every skill it made (its skills, item skills and buffs) is destroyed with it.
+    ~SkillManager() override;
+
     // Binds the manager to its character and the character's combat manager.
     void Initialize(CombatManager& combatManager, Character& parent);
     Character* GetParent() const override { return m_parent; }
     CombatManager* GetCombatManager() const { return m_combatManager; }
+    // The character is a monster: its skills are enabled as soon as they have a level.
+    void ParentIsMonster() { m_monsterSkills = true; }
+    bool IsMonsterSkill() const override { return m_monsterSkills; }
 
     // Reads the mastery levels and the reclamation tiers and costs from the character's
     // record.
-    void Load(const LoadTable& table);
+    void Load(const LoadTable& table) override;
     // Loads the skills' resources ahead of their first use.
-    void PreLoad(bool preloadNow);
-    // The character's frame (from its pre-animation update).
+    void PreLoad(bool preloadNow) override;
+    // The character's frame (from its pre-animation update): the skill attribute totals
+    // are gathered anew, then every skill in force counts its time.
     void Update(int elapsedMs);
     // The character died.
     void ImDead();
     // The character leaves the world.
-    void OnDestroy();
+    void OnDestroy() override;
+
+    // ---- Skills of the character ---------------------------------------------------------
+    // The two default attacks: the pooled basic attack (when its record makes a
+    // weapon-pool attack), then the default weapon attack, each at level 1. Called before
+    // the record's skills on a player, so the basic attack is reference 0. The default
+    // weapon attack's id; 0 when its record makes no skill.
+    static constexpr const char* kDefaultWPBasicAttackRecord = "Records/Skills/Default/DefaultWPBasicAttack.dbr";
+    static constexpr const char* kDefaultWeaponAttackRecord = "Records/Skills/Default/DefaultWeaponAttack.dbr";
+    uint32_t LoadDefaultSkills();
+    // A record lists its skills under "skillName1".."skillName<count>", each at the
+    // entry of the game's difficulty in its "skillLevel<i>" array: a mastery, then its
+    // skills, each followed by its modifiers and secondaries. A count outside 1..31 loads
+    // nothing; so does an empty record name.
+    static constexpr uint32_t kMaxRecordSkills = 31;
+    void LoadSkills(const LoadTable& table, uint32_t count);
+    void LoadSkills(const std::string& recordName, uint32_t count);
+    // Makes the named skill (or takes the modifier already made) and links it under the
+    // mastery and base skill carried from the skill before; see LoadSkills.
+    void CreateAndLoadSkill(const std::string& recordName, uint32_t level, uint32_t& masteryId, uint32_t& baseId);
+    // Takes a skill made for the character into its skills list, which owns it from then
+    // on. Its index there is its reference number, the name peers use for it; skills are
+    // never taken out of the list, so numbers stay valid. A skill already listed, or null,
+    // is ignored.
+    void AddSkill(Skill* skill);
+    // A skill granted by an item: the character's own copy of the item's skill (the
+    // object of that id), made once and then given the level; removing it sets level 0.
+    void AddItemSkill(uint32_t itemSkillId, uint32_t level);
+    void RemoveItemSkill(uint32_t itemSkillId);
+
+    // ---- Look-ups ---------------------------------------------------------------------------
+    // The id of the skill of that record (case and slashes ignored), else of the buff of
+    // that record, else of a skill installed without being listed; 0 when none. The
+    // second looks among the item skills only.
+    uint32_t FindSkillId(const std::string& recordName) const;
+    uint32_t FindItemSkillId(const std::string& recordName) const;
+    // A reference number is the index in the skills list, or 4096 plus the index among
+    // the item skills. 0xFFFFFFFF for an id in neither; 0 for a number naming nothing.
+    static constexpr uint32_t kItemSkillReferenceBase = 4096;
+    uint32_t GetSkillReferenceNumber(uint32_t skillId) const;
+    uint32_t GetSkillIdFromReference(uint32_t reference) const;
+    // Whether the skill may be used: one of the character's with a level, or an item skill
+    // (with a level unless `asItemSkill`).
+    bool IsSkillValidForUse(uint32_t skillId, bool asItemSkill) const;
+    uint32_t GetDefaultSkillId() const { return m_defaultSkillId; }
+    uint32_t GetDefaultWPSkillId() const override { return m_defaultWPSkillId; }
+    uint32_t GetDefaultWPWeight() const { return m_defaultWPWeight; }
+    // The weapon-pool attacks and on-death skills the record listed (object ids).
+    const std::vector<uint32_t>& GetWeaponPoolAttacks() const { return m_weaponPoolAttacks; }
+    const std::vector<uint32_t>& GetOnDeathSkills() const { return m_onDeathSkills; }
+    // The object ids of the character's own skills and item skills (not its buffs), in
+    // the order they were made: the skills its descriptions list.
+    const std::vector<uint32_t>& GetUISkillList() const { return m_uiSkillList; }
+    // Takes every occurrence of the id out of that list.
+    void RemoveFromUISkillList(uint32_t skillId) { std::erase(m_uiSkillList, skillId); }
+
+    // ---- Points, masteries and reclamation -----------------------------------------------------
+    // Raises the skill of that id by `amount` levels.
+    void IncrementSkill(uint32_t skillId, uint32_t amount);
+    // The base levels of the skills in force, without the two default attacks: those of
+    // skills under a mastery, and those of the masteries themselves.
+    uint32_t GetNumRegularSkillPoints() const;
+    uint32_t GetNumMasteryPoints() const;
+    // Skills in force with a level, neither masteries nor default attacks.
+    uint32_t GetNumOfNonMasterySkillsWithPoints() const;
+    // The masteries in force with a level, and which masteries they are, in order.
+    uint32_t GetSkillMasteriesActive() const;
+    void GetSkillMasteries(std::vector<uint32_t>& out) const;
+    // The character reached a level: one more mastery is allowed when the next increment
+    // level is reached (0 never grants), and the game autosaves. One step per call.
+    void UpdateMasteriesAllowed(uint32_t level);
+    void DebugIncrementMasteriesAllowed() { ++m_masteriesAllowed; }
+    void AddMasteryAllowedIncrementLevel(uint32_t level);
+    const std::vector<uint32_t>& GetMasteryIncrementLevels() const { return m_masteryIncrementLevels; }
+    // The price of buying back the next skill point, by the tier the points used so far
+    // reach; 0 without costs, and a tier past the costs takes the last cost.
+    uint32_t GetCurrentSkillReclamationCost() const;
+    // Buys back n points (false, nothing changed, when the money does not reach), or with
+    // a negative n gives back the money of the last points bought, never more than were.
+    bool UseReclamationPoints(int32_t n);
+    const std::vector<uint32_t>& GetReclamationPointTiers() const { return m_reclamationPointTiers; }
+    const std::vector<uint32_t>& GetReclamationPointCosts() const { return m_reclamationPointCosts; }
+
+    // ---- Augments from items --------------------------------------------------------------------
+    // The named skill; every skill but the named one; the named mastery and the skills
+    // under it. Item skills and buffs are never augmented.
+    void SetSkillLevelAugment(const std::string& recordName, uint32_t amount);
+    void RemoveSkillLevelAugment(const std::string& recordName, uint32_t amount);
+    void SetAllSkillAugment(uint32_t amount, const std::string& exceptName);
+    void RemoveAllSkillAugment(uint32_t amount, const std::string& exceptName);
+    void SetMasteryAugment(const std::string& masteryRecordName, uint32_t amount);
+    void RemoveMasteryAugment(const std::string& masteryRecordName, uint32_t amount);
 
     // ---- Skill actions -------------------------------------------------------------
-    // Skill reference 0 is the bare-hand attack until the character has skills of its
-    // own: it plays the attack animation at the character's attack speed, hands one
-    // hand-to-hand attack to the target on the animation's "Hit" and ends on its "End".
+    // Until the skills act on their own, the default attack is a bare-hand stand-in: it
+    // plays the attack animation at the character's attack speed, hands one hand-to-hand
+    // attack to the target on the animation's "Hit" and ends on its "End". It answers for
+    // the default weapon attack's reference number, or for 0 while there is none.
     static constexpr uint32_t kBareHandSkill = 0;
+    uint32_t GetBareHandReference() const;
     // The slowest an attack animation plays: a character whose records give no attack
     // speed (0), or one slowed to a stop, still reaches the end of its attack.
     static constexpr float kMinAttackAnimationSpeed = 0.2f;
@@ -78,18 +186,20 @@ public:
     // True from a bare-hand StartSkill that played until its "End" or cancellation.
     bool IsBareHandAttackActive() const { return m_bareHand.active; }
 
-    const std::vector<uint32_t>& GetMasteryIncrementLevels() const { return m_masteryIncrementLevels; }
-    const std::vector<uint32_t>& GetReclamationPointTiers() const { return m_reclamationPointTiers; }
-    const std::vector<uint32_t>& GetReclamationPointCosts() const { return m_reclamationPointCosts; }
-
-    // The defences of the character's skills for an attack on the character: each skill
-    // of the active list above level 0 adds through its passive collection.
-    void GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
-    // The character attributes of the skills in force, gathered the same way.
+    // ---- Attributes of the skills ----------------------------------------------------------
+    // Each adds what the skills give the character: every skill in force with a level,
+    // then every buff on the character whatever its level, then every item skill with a
+    // level, through the skill's passive collection of that family.
     void GetCharAttributes(CharAttributeAccumulator& accumulator) const;
-    // Retaliation of the character's skills in force; skills add theirs once they
-    // carry retaliation.
-    void GetRetaliationAttributes(CombatAttributeAccumulator&) {}
+    void GetSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+    void GetOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
+    void GetOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
+    void GetRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
+    void GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    void ContributeRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const;
+    void ContributeRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus) const;
+    // The character's equipment, item sets and game balance, then its skills.
+    void CollectAvailableSkillAttributes(SkillAttributeAccumulator& accumulator) const;
 
     // The skills in force, in the order they entered; a skill enters once. Kept by id, so
     // a skill destroyed meanwhile is passed over.
@@ -101,20 +211,27 @@ public:
     // Null until this peer drives the character's skills.
     SkillServicesBase* GetSkillServices() const override { return m_skillServices; }
     void SetSkillServices(SkillServicesBase* services) { m_skillServices = services; }
-    // Set by a monster before it loads its skills.
-    bool IsMonsterSkill() const override { return m_monsterSkills; }
-    void SetMonsterSkills(bool monster) { m_monsterSkills = monster; }
     EquipManager_HandState GetHandState() const override;
+    // The types of the weapons in the character's hands; within a frame they are found
+    // once, when a skill first asks.
     void GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const override;
+    // Whether the character holds a ranged weapon, and its weapon's reach: not ranged and
+    // melee until the frame finds them.
+    bool IsRangedWeapon() const override { return m_rangedWeapon; }
+    Skill_RangeProfile GetWeaponRangeProfile() const override { return m_weaponRangeProfile; }
     void SubtractMana(float amount) override;
+    void SubtractLife(float amount, const PlayStatsDamageType& damageType) override;
     float GetCurrentMana() const override;
+    float GetAttackSpeed() const override;
+    float GetSpellCastSpeed() const override;
+    void ForceSpeedUpdate() override;
     uint32_t GetRightHandWeapon() const override;
-    // The character's skills and equipment together. While Update runs the totals are
-    // gathered once for the frame: every skill asks for them, and nothing a skill's update
-    // does changes them.
+    uint32_t GetArmorId() const;
+    // The skill attribute totals of the character's last frame (equipment, item sets,
+    // game balance and skills).
     float GetTotalSkillAttribute(SkillAttributeType type) const override;
-    // The weapon's and the worn items' damage, the skills' in force, the item sets' and
-    // the game balance's; the modifiers likewise (the weapon among the worn items).
+    // The worn items', item sets', game balance's and skills' damage, then the weapon's
+    // (the bare hand's without one); the modifiers likewise, without a weapon.
     void CollectAvailableOffensiveDamageAttributes(uint32_t weaponId,
                                                    CombatAttributeAccumulator& accumulator) const override;
     void CollectAvailableOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const override;
@@ -145,26 +262,7 @@ public:
 
     // A skill changed the character's speeds since they were last computed.
     bool IsSpeedUpdateNeeded() const { return m_speedUpdateNeeded; }
-    void SetSpeedUpdateNeeded(bool needed) { m_speedUpdateNeeded = needed; }
-
-    // ---- What the character's movement asks of its skills ----------------------------
-    // Takes a skill made for the character into its skills list, which owns it from then
-    // on and destroys it with the manager. Its index there is its reference number, the
-    // name peers use for it; skills are never taken out of the list, so numbers stay valid.
-    // A skill already listed, or null, is ignored.
-    void AddSkill(Skill* skill);
-    // The object id of the skill of that reference number; 0 when none.
-    uint32_t GetSkillIdFromReference(uint32_t reference) const;
-    // The reference number of the skill of that object id; 0xFFFFFFFF when it is not listed.
-    uint32_t GetSkillReferenceNumber(uint32_t skillId) const;
-    // The object id of the skill in force loaded from that record (case and slashes ignored); 0 when
-    // none is.
-    uint32_t FindSkillId(const std::string& recordName) const;
-    // ---- User-interface skill list ----
-    // The object ids of the character's own skills (its buffs are not among them), in
-    // the order they were made: the skills its descriptions list.
-    const std::vector<uint32_t>& GetUISkillList() const { return m_skills; }
-    // ---- end of the user-interface skill list ----
+    void SetSpeedUpdateNeeded(bool needed) override { m_speedUpdateNeeded = needed; }
 
     // ==== Replicas (SkillManagerReplica.cpp) =============================================
     // A character's skills and buffs copied whole, to a peer that joins or into a copy of
@@ -249,7 +347,7 @@ public:
     // Whether a buff of that record (case and slashes ignored) is on the character.
     bool IsSkillBuffActive(const std::string& buffName) const;
     // The object ids of the buffs on the character.
-    const std::vector<uint32_t>& GetTempSkillList() const { return m_tempSkills; }
+    const std::vector<uint32_t>& GetUITempSkillList() const { return m_tempSkills; }
 
 private:
     // A buff on the character, under its normalised record name, with its modifiers and
@@ -297,12 +395,12 @@ private:
     // ==== End of the save ================================================================
 
 private:
-    // Each skill of the active list that still exists, in order.
+    // Each skill of the list that still exists, in order.
     template <class Visit>
-    void ForEachActiveSkill(Visit visit) const;
-    // Each of those above level 0.
+    static void ForEachSkillOf(const std::vector<uint32_t>& ids, Visit visit);
+    // Each of those with a current level.
     template <class Collect>
-    void ForEachSkillInForce(Collect collect) const;
+    static void ForEachSkillInForce(const std::vector<uint32_t>& ids, Collect collect);
 
     // The bare-hand attack under way: its target and the seed of its rolls.
     struct BareHandAttack {
@@ -312,31 +410,49 @@ private:
     };
     void StrikeBareHanded(uint32_t targetId);
 
+    // Each skill the attributes come from, in the order of the rule: the active list's
+    // with a level, every buff whatever its level, the item skills with a level.
+    template <class Collect>
+    void ForEachContributingSkill(Collect collect) const;
+    // The skills of the list (or every skill but the named one, or the named mastery's)
+    // take an augment of `amount`, raised or lowered.
+    void AugmentSkills(uint32_t amount, bool raise, const std::string& name, bool allButName, bool mastery);
+    // The skill of that id, when it is one of the skills list's; null otherwise.
+    Skill* FindListedSkill(uint32_t skillId) const;
+
     CombatManager* m_combatManager = nullptr;   // not owned; null until Initialize
     Character* m_parent = nullptr;              // not owned
+    // Every skill made for the character but item skills and buffs, in creation order;
+    // owned. A skill's index here is its reference number.
+    std::vector<uint32_t> m_skills;
+    // The record's weapon-pool attacks and on-death skills, among the skills.
+    std::vector<uint32_t> m_weaponPoolAttacks;
+    std::vector<uint32_t> m_onDeathSkills;
     std::vector<uint32_t> m_masteryIncrementLevels;
     std::vector<uint32_t> m_reclamationPointTiers;
     std::vector<uint32_t> m_reclamationPointCosts;
-    // Every skill made for the character, in creation order; owned.
-    struct OwnedSkills : std::vector<uint32_t> {
-        OwnedSkills() = default;
-        OwnedSkills(const OwnedSkills&) = delete;
-        OwnedSkills& operator=(const OwnedSkills&) = delete;
-        ~OwnedSkills();
-    };
-    OwnedSkills m_skills;
+    bool m_dualWieldAllowed = false;
+    std::vector<uint32_t> m_uiSkillList;
+    uint32_t m_defaultSkillId = 0;
+    uint32_t m_defaultWPSkillId = 0;
+    uint32_t m_defaultWPWeight = 100;
+    // Rebuilt at the start of every frame; its generator goes on from frame to frame.
+    SkillAttributeAccumulator m_skillAttributeTotals;
     std::vector<uint32_t> m_activeList;
+    bool m_rangedWeapon = false;
+    Skill_RangeProfile m_weaponRangeProfile{};
+    // Skills granted by items, owned; and for each item's skill (its object id) the id of
+    // the character's own copy.
+    std::vector<uint32_t> m_itemSkills;
+    std::vector<std::pair<uint32_t, uint32_t>> m_itemSkillMap;
     uint32_t m_leftHandWeapon = 0;
     SkillServicesBase* m_skillServices = nullptr;   // not owned
     bool m_monsterSkills = false;
-    // Within Update, the owner's totals and weapon types are gathered once, when a skill
-    // first asks: no skill's update changes the owner's equipment.
+    // Within Update, the weapon types are found once, when a skill first asks: no skill's
+    // update changes the owner's equipment.
     bool m_inFrame = false;
-    mutable bool m_frameTotalsValid = false;
     mutable bool m_frameWeaponsValid = false;
-    mutable float m_frameTotals[kSkillAttributeTypeCount] = {};
     mutable Weapon_Type m_frameWeapons[2] = {Weapon_None, Weapon_None};
-    void GatherSkillAttributes(SkillAttributeAccumulator& accumulator) const;
     std::vector<std::pair<uint32_t, std::string>> m_weaponEnchantments;   // skill id, record
     std::vector<std::pair<uint32_t, std::vector<std::string>>> m_charFxPaks;
     std::vector<Character*> m_petsInitializing;   // not owned

@@ -15,6 +15,9 @@ class Character;
 class CombatAttributeAccumulator;
 class Skill;
 class SkillServicesBase;
+class LoadTable;
+struct PlayStatsDamageType;
+enum Skill_RangeProfile : int32_t;
 
 class SkillManagerBase {
 public:
@@ -27,9 +30,15 @@ public:
     virtual bool IsMonsterSkill() const = 0;
     // The owner's hand state; 0 without a combat manager.
     virtual EquipManager_HandState GetHandState() const = 0;
+    // Whether the owner holds a ranged weapon (a bow or a staff) and the reach of its
+    // weapon, as found at the owner's last frame; not ranged and melee by default.
+    virtual bool IsRangedWeapon() const { return false; }
+    virtual Skill_RangeProfile GetWeaponRangeProfile() const { return Skill_RangeProfile{}; }
     // The types of the weapons in the owner's hands; Weapon_None for an empty hand.
     virtual void GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const = 0;
     virtual void SubtractMana(float amount) = 0;
+    // Takes life from the owner as damage of that kind; nothing by default.
+    virtual void SubtractLife(float /*amount*/, const PlayStatsDamageType& /*damageType*/) {}
     virtual float GetCurrentMana() const = 0;
     // Weapon object ids, 0 when none.
     virtual uint32_t GetRightHandWeapon() const = 0;
@@ -43,10 +52,18 @@ public:
     virtual void CollectAvailableOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const = 0;
     // The owner's offensive ability with a bonus.
     virtual float CalculateOffensiveAbility(float bonus) = 0;
+    // The owner's speeds are to be computed again: now, or at its next update.
+    virtual void ForceSpeedUpdate() {}
+    virtual void SetSpeedUpdateNeeded(bool /*needed*/) {}
+    // The owner's attack and spell-cast speeds; 1 by default.
+    virtual float GetAttackSpeed() const { return 1.0f; }
+    virtual float GetSpellCastSpeed() const { return 1.0f; }
     // Enters a skill not yet listed, then installs it on the owner; the other removes a
     // listed skill, then uninstalls it.
     virtual void AddToActiveList(Skill* skill) = 0;
     virtual void RemoveFromActiveList(Skill* skill) = 0;
+    // The object id of the owner's pooled basic attack; 0 when it has none.
+    virtual uint32_t GetDefaultWPSkillId() const { return 0; }
     // A pet kept while it is initialised; null is ignored.
     virtual void PushPetInitialize(Character* pet) = 0;
     virtual void PopPetInitialize(Character* pet) = 0;
@@ -56,6 +73,11 @@ public:
     virtual void RemoveWeaponEnchantment(uint32_t skillId) = 0;
     virtual void AddCharFxPak(uint32_t skillId, const std::vector<std::string>& names) = 0;
     virtual void RemoveCharFxPak(uint32_t skillId) = 0;
+    // The owner's record is read, its skills' resources loaded ahead of use, the owner
+    // leaves the world. Nothing by default.
+    virtual void Load(const LoadTable& /*table*/) {}
+    virtual void PreLoad(bool /*preloadNow*/) {}
+    virtual void OnDestroy() {}
 };
 
 }  // namespace GAME

@@ -1,4 +1,5 @@
 // The skill manager's block of the character save.
+#include <algorithm>
 #include <string>
 
 #include "Engine/IOStream.h"
@@ -47,6 +48,8 @@ bool SkillManager::StreamProperties(IOStream& stream)
             replica.StreamProperties(stream);
             if (stream.Failed())
                 break;
+            // A negative level from a damaged save counts as none.
+            replica.state.level = std::max(0, replica.state.level);
             if (auto* skill = ObjectManager::Get().GetObject<Skill>(FindSkillId(replica.skillName)))
                 skill->ReceiveStateUpdate(replica.state, true);
         }

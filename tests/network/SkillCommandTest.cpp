@@ -90,8 +90,8 @@ TEST_F(SkillCommandTest, ABuffCommandMakesOnlySkillsAndLevelZeroRemovesIt)
                                            "Records/Test/Buff.dbr", 1, 1000, 7));
     const SkillManager& manager = hero->GetSkillManager();
     EXPECT_TRUE(manager.IsSkillBuffActive("records\\TEST\\buff.dbr"));
-    ASSERT_EQ(manager.GetTempSkillList().size(), 1u);
-    const auto* buff = ObjectManager::Get().GetObject<Skill>(manager.GetTempSkillList()[0]);
+    ASSERT_EQ(manager.GetUITempSkillList().size(), 1u);
+    const auto* buff = ObjectManager::Get().GetObject<Skill>(manager.GetUITempSkillList()[0]);
     ASSERT_NE(buff, nullptr);
     EXPECT_EQ(buff->GetSkillLevel(), 2);
     ASSERT_EQ(buff->GetModifiers().size(), 1u);   // the plain skill named as a modifier is left out
@@ -100,11 +100,11 @@ TEST_F(SkillCommandTest, ABuffCommandMakesOnlySkillsAndLevelZeroRemovesIt)
 
     // A second command replaces the buff; level 0 removes it.
     Run(new CreateRemoveSkillBuffConfigCmd(id, 0, "Records/Test/Buff.dbr", 5, "", 0, "", 0, 1000, 8));
-    ASSERT_EQ(manager.GetTempSkillList().size(), 1u);
-    EXPECT_EQ(ObjectManager::Get().GetObject<Skill>(manager.GetTempSkillList()[0])->GetSkillLevel(), 5);
+    ASSERT_EQ(manager.GetUITempSkillList().size(), 1u);
+    EXPECT_EQ(ObjectManager::Get().GetObject<Skill>(manager.GetUITempSkillList()[0])->GetSkillLevel(), 5);
     Run(new CreateRemoveSkillBuffConfigCmd(id, 0, "Records/Test/Buff.dbr", 0, "", 0, "", 0, 0, 0));
     EXPECT_FALSE(manager.IsSkillBuffActive("Records/Test/Buff.dbr"));
-    EXPECT_TRUE(manager.GetTempSkillList().empty());
+    EXPECT_TRUE(manager.GetUITempSkillList().empty());
     ObjectManager::Get().FlushDestroyedObjects();
     EXPECT_EQ(Objects(), before);
 

@@ -1,0 +1,146 @@
+// One frame of the skill managers of 1,000 characters, each of five skills from one tree
+// record: a mastery, two passives, an attack and a modifier of the attack. The manager's
+// part (its frame: the skill totals gathered anew, then every skill's update) and the
+// bio's collection of the skills' character attributes are measured apart and together.
+// Reports the time per character and every heap allocation of the measured loops.
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/combat/CharAttributeStore.h"
+#include "Game/core/GameEngine.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
+
+#include "AllocationCounter.h"
+
+namespace {
+
+using namespace GAME;
+
+constexpr int kCharacters = 1000;
+constexpr int kFrameMs = 16;
+constexpr const char* kTree = "Records/Bench/Tree.dbr";
+
+void RegisterRecords()
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord("Records/Bench/Character.dbr",
+                           "Class,Character,\ncharacterLife,300,\ncharacterMana,150,\n");
+    // The mastery kind where it exists; a passive answers for it otherwise.
+    const std::string mastery = "skillMaxLevel,32,\nskillUltimateLevel,32,\ncharacterStrength,4;8;12,\n"
+                                "characterLife,10;20;30,\nMasteryEnumeration,MasteryWarfare,\n";
+    records.RegisterRecord("Records/Bench/Mastery.dbr", "Class,Skill_Mastery,\n" + mastery);
+    ObjectManager& objects = ObjectManager::Get();
+    if (Skill* probe = objects.CreateObjectFromFile<Skill>("Records/Bench/Mastery.dbr"))
+        objects.DestroyObjectEx(probe, "bench", __LINE__);
+    else
+        records.RegisterRecord("Records/Bench/Mastery.dbr", "Class,Skill_Passive,\n" + mastery);
+    records.RegisterRecord("Records/Bench/Passive1.dbr",
+                           "Class,Skill_Passive,\nskillMaxLevel,8,\ncharacterDexterity,2;4;6,\n"
+                           "characterManaModifier,1;2;3,\nskillCooldownReduction,5;10;15,\n");
+    records.RegisterRecord("Records/Bench/Passive2.dbr",
+                           "Class,Skill_Passive,\nskillMaxLevel,8,\ncharacterIntelligence,3;6;9,\n"
+                           "characterLifeModifier,2;4;6,\n");
+    records.RegisterRecord("Records/Bench/Attack.dbr",
+                           "Class,Skill,\nskillMaxLevel,10,\nskillManaCost,5;6;7,\nskillCooldownTime,0.5;0.4;0.3,\n");
+    records.RegisterRecord("Records/Bench/Modifier.dbr",
+                           "Class,Skill_Modifier,\nskillMaxLevel,5,\nskillManaCost,1;2;3,\n"
+                           "characterStrength,1;2;3,\n");
+    records.RegisterRecord(kTree,
+                           "Class,Record,\n"
+                           "skillName1,Records/Bench/Mastery.dbr,\nskillLevel1,3,\n"
+                           "skillName2,Records/Bench/Passive1.dbr,\nskillLevel2,2,\n"
+                           "skillName3,Records/Bench/Passive2.dbr,\nskillLevel3,2,\n"
+                           "skillName4,Records/Bench/Attack.dbr,\nskillLevel4,3,\n"
+                           "skillName5,Records/Bench/Modifier.dbr,\nskillLevel5,2,\n");
+}
+
+// The characters, each driving its own skills, after a first frame.
+struct Crowd {
+    Crowd()
+    {
+        InitializeObjects();
+        gEngine->SetLogSink([](const LogLine&) {});   // the characters' missing sound records
+        RegisterRecords();
+        ObjectManager& objects = ObjectManager::Get();
+        for (int i = 0; i < kCharacters; ++i) {
+            auto* character = objects.CreateObjectFromFile<Character>("Records/Bench/Character.dbr");
+            SkillManager& manager = character->GetSkillManager();
+            manager.SetAsControllingManager();
+            manager.LoadSkills(kTree, 5);
+            manager.Update(kFrameMs);
+            managers.push_back(&manager);
+        }
+    }
+    ~Crowd()
+    {
+        ShutdownObjects();
+        ObjectManager::Get().DestroyAllObjects();
+        RecordDatabase::Get().Clear();
+    }
+    void ManagerFrame()
+    {
+        for (SkillManager* manager : managers)
+            manager->Update(kFrameMs);
+    }
+    float BioCollection()
+    {
+        float sum = 0.0f;
+        for (SkillManager* manager : managers) {
+            CharAttributeAccumulator totals;
+            manager->GetCharAttributes(totals);
+            sum += totals.GetValue(CharAttributeType_Strength);
+        }
+        return sum;
+    }
+    std::vector<SkillManager*> managers;
+};
+
+void Report(benchmark::State& state, long long before)
+{
+    ReportAllocations(state, before);
+    state.counters["per_character"] = benchmark::Counter(
+        kCharacters, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_SkillFrame_Manager(benchmark::State& state)
+{
+    Crowd crowd;
+    const long long before = gAllocations.load(std::memory_order_relaxed);
+    for (auto _ : state) {
+        crowd.ManagerFrame();
+        benchmark::ClobberMemory();
+    }
+    Report(state, before);
+}
+BENCHMARK(BM_SkillFrame_Manager)->Unit(benchmark::kMicrosecond);
+
+void BM_SkillFrame_BioCollection(benchmark::State& state)
+{
+    Crowd crowd;
+    const long long before = gAllocations.load(std::memory_order_relaxed);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(crowd.BioCollection());
+    Report(state, before);
+}
+BENCHMARK(BM_SkillFrame_BioCollection)->Unit(benchmark::kMicrosecond);
+
+void BM_SkillFrame_Whole(benchmark::State& state)
+{
+    Crowd crowd;
+    const long long before = gAllocations.load(std::memory_order_relaxed);
+    for (auto _ : state) {
+        crowd.ManagerFrame();
+        benchmark::DoNotOptimize(crowd.BioCollection());
+    }
+    Report(state, before);
+}
+BENCHMARK(BM_SkillFrame_Whole)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
