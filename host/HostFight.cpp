@@ -69,8 +69,6 @@ constexpr int kSpendPointFrame = 2;
 constexpr uint32_t kArenaRegionId = 1;
 // The monster stands this far from the player: the player's run to it shows.
 constexpr float kMonsterDistance = 10.0f;
-// The bare-hand attack's reference number until skills are used by reference.
-constexpr uint32_t kBareHandSkill = 0;
 
 
 // A character made from its record, placed in the arena; its record, size and team are
@@ -369,11 +367,13 @@ void HostFight::Attack(Character& attacker, Character& target)
     // sequence (the game's own generator starts from the clock).
     const auto seed = static_cast<uint16_t>(m_attackSeeds.IGenerate(0, 0xffff));
     const WorldVec3 targetPosition = target.GetPathPosition();
-    auto* attack = new AttackAction(attacker.GetObjectId(), target.GetObjectId(), targetPosition, kBareHandSkill, seed,
+    // The attacker's default attack, by its reference number.
+    const uint32_t skill = attacker.GetSkillManager().GetBareHandReference();
+    auto* attack = new AttackAction(attacker.GetObjectId(), target.GetObjectId(), targetPosition, skill, seed,
                                     TargetLeadingData{});
     if (!attacker.NearTarget(target.GetObjectId(), gGameEngine->GetMeleeRange())) {
         const float speed = attacker.GetRunSpeed();
-        attack->SetPreMoveData(targetPosition, target.GetObjectId(), kBareHandSkill, speed);
+        attack->SetPreMoveData(targetPosition, target.GetObjectId(), skill, speed);
         controller->SetRunning();
         std::printf("frame %d: the %s runs to the %s, %.2f units away, at run speed %.2f\n", gFightFrame,
                     RoleOf(attacker), RoleOf(target), (targetPosition - attacker.GetPathPosition()).Length(), speed);

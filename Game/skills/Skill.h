@@ -235,7 +235,6 @@ public:
                                  const WorldCoords& to) const;
     virtual void PreLoadResources() {}
 
-    // ---- skman ----
     // The families of kinds the skill manager keeps apart while it links a character's
     // skills: masteries (with the mastery they are), weapon-pool attacks and on-death
     // skills. Answered from the class information by the kinds' class names, so a kind
@@ -253,7 +252,6 @@ public:
                 return true;
         return false;
     }
-    // ---- end skman ----
 
     // ---- effects, targeting and combat ------------------------------------------------
     void PlayWarmUpSound(const WorldVec3& position) const;
@@ -683,7 +681,7 @@ public:
     void IncrementAugmentedSkillLevel(unsigned) override {}
     void DecrementAugmentedSkillLevel(unsigned) override {}
 
-    uint32_t GetEnumeration() const { return m_enumeration; }
+    uint32_t GetEnumeration() const override { return m_enumeration; }
 
 private:
     uint32_t m_enumeration = 0;
