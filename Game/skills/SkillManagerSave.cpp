@@ -1,5 +1,4 @@
 // The skill manager's block of the character save.
-#include <algorithm>
 #include <string>
 
 #include "Engine/IOStream.h"
@@ -9,17 +8,14 @@
 
 namespace GAME {
 
-// Field by field: a flag is read through the stream's bool, which refuses any byte but
-// 0 and 1, so no other value reaches a bool.
+// The name, then the two state records in their named forms (a negative level read
+// counts as 0).
 void SkillManager::_SkillReplica::StreamProperties(IOStream& stream)
 {
     stream.BeginBlock();
     stream.StreamString("skillName", skillName);
-    stream.StreamInt32("skillLevel", state.level);
-    stream.StreamBool("skillEnabled", state.enabled);
-    stream.StreamInt32("skillSubLevel", activeState.subLevel);
-    stream.StreamBool("skillActive", activeState.active);
-    stream.StreamBool("skillTransition", activeState.transition);
+    state.StreamProperties(stream);
+    activeState.StreamProperties(stream);
     stream.EndBlock();
 }
 
@@ -48,8 +44,6 @@ bool SkillManager::StreamProperties(IOStream& stream)
             replica.StreamProperties(stream);
             if (stream.Failed())
                 break;
-            // A negative level from a damaged save counts as none.
-            replica.state.level = std::max(0, replica.state.level);
             if (auto* skill = ObjectManager::Get().GetObject<Skill>(FindSkillId(replica.skillName)))
                 skill->ReceiveStateUpdate(replica.state, true);
         }
