@@ -52,6 +52,24 @@ void RecordingTransport::Feed(int fromHost, std::vector<unsigned char> bytes)
     m_inbox.push_back({fromHost, std::move(bytes)});
 }
 
+void RecordingTransport::QueueEvent(NetConnectionEvent event)
+{
+    if (event.kind == NetConnectionEvent::Joined)
+        m_connected.insert(event.host);
+    else if (event.kind == NetConnectionEvent::Left || event.kind == NetConnectionEvent::TimedOut)
+        m_connected.erase(event.host);
+    m_events.push_back(std::move(event));
+}
+
+bool RecordingTransport::PollConnectionEvent(NetConnectionEvent& event)
+{
+    if (m_events.empty())
+        return false;
+    event = std::move(m_events.front());
+    m_events.pop_front();
+    return true;
+}
+
 // ---- Connection manager ---------------------------------------------------------------
 
 ConnectionManager& ConnectionManager::Get()
@@ -163,8 +181,34 @@ bool ConnectionManager::HandleIncoming(int fromHost, const unsigned char* data, 
     return NetPacketRegistry::Get().Dispatch(fromHost, data, size);
 }
 
+void ConnectionManager::SetConnectionListener(std::function<void(const NetConnectionEvent&)> listener)
+{
+    CriticalSectionLock lock(m_lock);
+    m_listener = std::move(listener);
+}
+
 int ConnectionManager::ProcessIncoming()
 {
+    {
+        CriticalSectionLock lock(m_lock);
+        if (m_transport)
+            m_transport->Service();
+    }
+    // Joins and leaves come before the packets, so a packet from a host that has just
+    // joined finds it known. The listener runs unlocked: it may send or disconnect.
+    NetConnectionEvent event;
+    for (;;) {
+        std::function<void(const NetConnectionEvent&)> listener;
+        {
+            CriticalSectionLock lock(m_lock);
+            if (!m_transport || !m_transport->PollConnectionEvent(event))
+                break;
+            listener = m_listener;
+        }
+        if (listener)
+            listener(event);
+    }
+
     int handled = 0;
     int fromHost = 0;
     std::vector<unsigned char> bytes;

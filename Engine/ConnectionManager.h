@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,10 +33,28 @@ struct NetDestination {
     bool operator==(const NetDestination&) const = default;
 };
 
+// A host joining or leaving, as the transport saw it.
+struct NetConnectionEvent {
+    enum Kind : uint8_t {
+        Joined,     // a client connected and was given its host number
+        Left,       // a client disconnected cleanly
+        TimedOut,   // a client stopped answering
+        Refused,    // a connection was turned away (the reason says why)
+        ServerLost, // on a client: the server is gone
+    };
+    Kind kind = Joined;
+    int host = -1;   // the host that joined or left (a client sees 0 for ServerLost)
+    std::string reason;
+};
+
 // Moves whole packets between hosts.
 class NetTransport {
 public:
     virtual ~NetTransport() = default;
+    // Moves bytes to and from the wire; called before anything is received.
+    virtual void Service() {}
+    // The next connection event, oldest first.
+    virtual bool PollConnectionEvent(NetConnectionEvent&) { return false; }
     virtual void Send(const NetDestination& to, const unsigned char* data, size_t size) = 0;
     // The next received packet, if any.
     virtual bool Receive(int& fromHost, std::vector<unsigned char>& bytes) = 0;
@@ -67,6 +86,10 @@ public:
     void Connect(int host);
     // Queues bytes as if host `fromHost` had sent them (connected or not).
     void Feed(int fromHost, std::vector<unsigned char> bytes);
+    // Queues a connection event as a real transport would report it: Joined connects the
+    // host, Left and TimedOut disconnect it.
+    void QueueEvent(NetConnectionEvent event);
+    bool PollConnectionEvent(NetConnectionEvent& event) override;
 
     std::vector<SentPacket> sent;
     std::vector<Disconnection> disconnections;
@@ -77,6 +100,7 @@ private:
         std::vector<unsigned char> bytes;
     };
     std::deque<Received> m_inbox;
+    std::deque<NetConnectionEvent> m_events;
     std::set<int> m_connected;
 };
 
@@ -119,7 +143,12 @@ public:
 
     // Decodes and dispatches one received packet; false when it was dropped.
     bool HandleIncoming(int fromHost, const unsigned char* data, size_t size);
-    // Dispatches everything the transport holds; returns how many were handled.
+    // Called with each connection event the transport reports (a host joining or leaving).
+    void SetConnectionListener(std::function<void(const NetConnectionEvent&)> listener);
+
+    // Services the transport, hands every pending connection event to the listener in
+    // order, then dispatches every packet the transport holds; returns how many packets
+    // were handled.
     int ProcessIncoming();
 
 private:
@@ -128,6 +157,7 @@ private:
 
     mutable CriticalSection m_lock;
     NetTransport* m_transport = nullptr;
+    std::function<void(const NetConnectionEvent&)> m_listener;
     int m_localHost = kServerHost;
 };
 

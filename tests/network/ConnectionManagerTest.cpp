@@ -115,6 +115,44 @@ TEST_F(ConnectionManagerTest, ReceivedPacketsReachTheHandlerOfTheirType)
     EXPECT_EQ(manager.ProcessIncoming(), 0);
 }
 
+// The transport is serviced first, then every join and leave reaches the listener in
+// order, then the packets are dispatched.
+TEST_F(ConnectionManagerTest, ConnectionEventsReachTheListenerBeforeThePackets)
+{
+    struct ServicedTransport : RecordingTransport {
+        void Service() override
+        {
+            if (serviced++ == 0)
+                QueueEvent({NetConnectionEvent::Left, 4, "bye"});
+        }
+        int serviced = 0;
+    } serviced;
+    manager.SetTransport(&serviced);
+    std::vector<std::string> seen;
+    manager.SetConnectionListener([&](const NetConnectionEvent& event) {
+        seen.push_back(std::to_string(event.kind) + ":" + std::to_string(event.host) + ":" + event.reason +
+                       ":" + std::to_string(received.size()));
+    });
+    HandleGold();
+    serviced.QueueEvent({NetConnectionEvent::Joined, 4, ""});
+    EXPECT_TRUE(manager.IsClientConnected(4));
+    GiveGoldPacket gold;
+    gold.amount = 9;
+    serviced.Feed(4, Written(gold));
+
+    EXPECT_EQ(manager.ProcessIncoming(), 1);
+    EXPECT_EQ(serviced.serviced, 1);
+    EXPECT_EQ(seen, (std::vector<std::string>{"0:4::0", "1:4:bye:0"}));
+    EXPECT_EQ(received, (std::vector<std::pair<int, int32_t>>{{4, 9}}));
+    EXPECT_FALSE(manager.IsClientConnected(4));
+
+    manager.SetConnectionListener(nullptr);   // events without a listener are dropped
+    serviced.QueueEvent({NetConnectionEvent::TimedOut, 2, ""});
+    EXPECT_EQ(manager.ProcessIncoming(), 0);
+    NetConnectionEvent left;
+    EXPECT_FALSE(serviced.PollConnectionEvent(left));
+}
+
 TEST_F(ConnectionManagerTest, BytesThatChooseNoRegisteredPacketAreDropped)
 {
     HandleGold();
