@@ -7,6 +7,37 @@
 
 namespace GAME {
 
+// ---- Inbox ------------------------------------------------------------------------------
+
+void NetInbox::PushPacket(int fromHost, std::vector<unsigned char> bytes)
+{
+    m_packets.push_back({fromHost, std::move(bytes)});
+}
+
+bool NetInbox::PopPacket(int& fromHost, std::vector<unsigned char>& bytes)
+{
+    if (m_packets.empty())
+        return false;
+    fromHost = m_packets.front().fromHost;
+    bytes = std::move(m_packets.front().bytes);
+    m_packets.pop_front();
+    return true;
+}
+
+void NetInbox::PushEvent(NetConnectionEvent event)
+{
+    m_events.push_back(std::move(event));
+}
+
+bool NetInbox::PopEvent(NetConnectionEvent& event)
+{
+    if (m_events.empty())
+        return false;
+    event = std::move(m_events.front());
+    m_events.pop_front();
+    return true;
+}
+
 // ---- Recording transport --------------------------------------------------------------
 
 NetPacketType RecordingTransport::SentPacket::Type() const
@@ -23,12 +54,7 @@ void RecordingTransport::Send(const NetDestination& to, const unsigned char* dat
 
 bool RecordingTransport::Receive(int& fromHost, std::vector<unsigned char>& bytes)
 {
-    if (m_inbox.empty())
-        return false;
-    fromHost = m_inbox.front().fromHost;
-    bytes = std::move(m_inbox.front().bytes);
-    m_inbox.pop_front();
-    return true;
+    return m_inbox.PopPacket(fromHost, bytes);
 }
 
 void RecordingTransport::Disconnect(int host, const std::string& reason)
@@ -49,7 +75,7 @@ void RecordingTransport::Connect(int host)
 
 void RecordingTransport::Feed(int fromHost, std::vector<unsigned char> bytes)
 {
-    m_inbox.push_back({fromHost, std::move(bytes)});
+    m_inbox.PushPacket(fromHost, std::move(bytes));
 }
 
 void RecordingTransport::QueueEvent(NetConnectionEvent event)
@@ -58,16 +84,12 @@ void RecordingTransport::QueueEvent(NetConnectionEvent event)
         m_connected.insert(event.host);
     else if (event.kind == NetConnectionEvent::Left || event.kind == NetConnectionEvent::TimedOut)
         m_connected.erase(event.host);
-    m_events.push_back(std::move(event));
+    m_inbox.PushEvent(std::move(event));
 }
 
 bool RecordingTransport::PollConnectionEvent(NetConnectionEvent& event)
 {
-    if (m_events.empty())
-        return false;
-    event = std::move(m_events.front());
-    m_events.pop_front();
-    return true;
+    return m_inbox.PopEvent(event);
 }
 
 // ---- Connection manager ---------------------------------------------------------------

@@ -64,6 +64,24 @@ public:
     virtual bool IsConnected(int host) const = 0;
 };
 
+// What a transport has received and not yet handed on: packets and connection events,
+// each oldest first.
+class NetInbox {
+public:
+    void PushPacket(int fromHost, std::vector<unsigned char> bytes);
+    bool PopPacket(int& fromHost, std::vector<unsigned char>& bytes);
+    void PushEvent(NetConnectionEvent event);
+    bool PopEvent(NetConnectionEvent& event);
+
+private:
+    struct Received {
+        int fromHost;
+        std::vector<unsigned char> bytes;
+    };
+    std::deque<Received> m_packets;
+    std::deque<NetConnectionEvent> m_events;
+};
+
 // Keeps what was sent and serves what it was fed, for tests and single-process runs.
 class RecordingTransport : public NetTransport {
 public:
@@ -95,12 +113,7 @@ public:
     std::vector<Disconnection> disconnections;
 
 private:
-    struct Received {
-        int fromHost;
-        std::vector<unsigned char> bytes;
-    };
-    std::deque<Received> m_inbox;
-    std::deque<NetConnectionEvent> m_events;
+    NetInbox m_inbox;
     std::set<int> m_connected;
 };
 

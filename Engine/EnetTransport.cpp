@@ -1,0 +1,488 @@
+#include "Engine/EnetTransport.h"
+
+#include <enet/enet.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+
+#include "Engine/Engine.h"
+#include "Engine/NetPacketBuffer.h"
+
+namespace GAME {
+namespace {
+
+constexpr uint8_t kGameChannel = 0;       // the game's packets, reliable and in order
+constexpr uint8_t kTransportChannel = 1;  // the transport's own messages
+constexpr size_t kChannelCount = 2;
+// Room beyond the 15 clients, so that a further connection can be told the server is full
+// (ENet ignores a connection for which it has no slot).
+constexpr size_t kSpareSlots = 4;
+
+// The transport's messages: one kind byte and its value.
+constexpr uint8_t kYourHostNumber = 1;
+
+// Why a peer was disconnected, carried by the disconnection; ENet reports a time-out as 0.
+enum DisconnectReason : uint32_t {
+    kTimedOut = 0,
+    kClosed = 1,   // the peer closed the game or left it
+    kServerFull = 2,
+    kDropped = 3,  // the server disconnected this client
+};
+
+const char* ServerLostReason(uint32_t data)
+{
+    switch (data) {
+    case kTimedOut: return "the server does not answer";
+    case kServerFull: return "server full";
+    case kDropped: return "disconnected by the server";
+    default: return "the server closed the game";
+    }
+}
+
+// ENet is initialised while any transport exists.
+std::mutex gEnetUsersLock;
+int gEnetUsers = 0;
+
+bool AcquireEnet()
+{
+    std::lock_guard<std::mutex> lock(gEnetUsersLock);
+    if (gEnetUsers == 0 && enet_initialize() != 0)
+        return false;
+    ++gEnetUsers;
+    return true;
+}
+
+void ReleaseEnet()
+{
+    std::lock_guard<std::mutex> lock(gEnetUsersLock);
+    if (--gEnetUsers == 0)
+        enet_deinitialize();
+}
+
+// The transport whose host is being serviced on this thread: ENet's datagram hook has no
+// argument of its own.
+thread_local EnetTransport* tServicing = nullptr;
+
+uint16_t Read16(const unsigned char* at)
+{
+    uint16_t value;
+    std::memcpy(&value, at, sizeof value);
+    return ENET_NET_TO_HOST_16(value);
+}
+
+uint32_t Read32(const unsigned char* at)
+{
+    uint32_t value;
+    std::memcpy(&value, at, sizeof value);
+    return ENET_NET_TO_HOST_32(value);
+}
+
+// The largest packet that a datagram's fragments announce, 0 when it carries none. The
+// walk stops at the first command it cannot read whole, as ENet's own does.
+uint32_t LargestAnnouncedPacket(const unsigned char* data, size_t size)
+{
+    if (size < offsetof(ENetProtocolHeader, sentTime))
+        return 0;
+    const uint16_t flags = Read16(data) & ENET_PROTOCOL_HEADER_FLAG_MASK;
+    if (flags & ENET_PROTOCOL_HEADER_FLAG_COMPRESSED)
+        return 0;   // no compressor is set, so ENet drops it unread
+    size_t at = (flags & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) ? sizeof(ENetProtocolHeader)
+                                                              : offsetof(ENetProtocolHeader, sentTime);
+    uint32_t largest = 0;
+    while (at + sizeof(ENetProtocolCommandHeader) <= size) {
+        const uint8_t command = data[at] & ENET_PROTOCOL_COMMAND_MASK;
+        if (command >= ENET_PROTOCOL_COMMAND_COUNT)
+            break;
+        const size_t commandSize = enet_protocol_command_size(command);
+        if (commandSize == 0 || at + commandSize > size)
+            break;
+        size_t payload = 0;
+        switch (command) {
+        case ENET_PROTOCOL_COMMAND_SEND_RELIABLE:
+            payload = Read16(data + at + offsetof(ENetProtocolSendReliable, dataLength));
+            break;
+        case ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE:
+            payload = Read16(data + at + offsetof(ENetProtocolSendUnreliable, dataLength));
+            break;
+        case ENET_PROTOCOL_COMMAND_SEND_UNSEQUENCED:
+            payload = Read16(data + at + offsetof(ENetProtocolSendUnsequenced, dataLength));
+            break;
+        case ENET_PROTOCOL_COMMAND_SEND_FRAGMENT:
+        case ENET_PROTOCOL_COMMAND_SEND_UNRELIABLE_FRAGMENT:
+            payload = Read16(data + at + offsetof(ENetProtocolSendFragment, dataLength));
+            largest = std::max(largest, Read32(data + at + offsetof(ENetProtocolSendFragment, totalLength)));
+            break;
+        default:
+            break;
+        }
+        at += commandSize + payload;
+    }
+    return largest;
+}
+
+}  // namespace
+
+// ---- Making and ending --------------------------------------------------------------------
+
+EnetTransport::EnetTransport(ENetHost* host, int localHost) : m_host(host), m_localHost(localHost) {}
+
+ENetHost* EnetTransport::CreateHost(bool server, uint16_t port)
+{
+    ENetAddress address{};
+    address.host = ENET_HOST_ANY;
+    address.port = port;
+    ENetHost* host = enet_host_create(server ? &address : nullptr, server ? kMaxClients + kSpareSlots : 1,
+                                      kChannelCount, 0, 0);
+    if (!host)
+        return nullptr;
+    // ENet refuses a larger packet before it allocates; the hook logs it first.
+    host->maximumPacketSize = NetLimits::kMaxPacketSize;
+    host->intercept = &EnetTransport::InterceptDatagram;
+    return host;
+}
+
+std::unique_ptr<EnetTransport> EnetTransport::Listen(uint16_t port, std::string& error)
+{
+    if (!AcquireEnet()) {
+        error = "ENet could not be initialised";
+        return nullptr;
+    }
+    ENetHost* host = CreateHost(true, port);
+    if (!host) {
+        ReleaseEnet();
+        error = "cannot listen on port " + std::to_string(port);
+        return nullptr;
+    }
+    return std::unique_ptr<EnetTransport>(new EnetTransport(host, ConnectionManager::kServerHost));
+}
+
+std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& address, uint16_t port, int timeoutMs,
+                                                      std::string& error)
+{
+    const std::string where = address + ":" + std::to_string(port);
+    if (!AcquireEnet()) {
+        error = "ENet could not be initialised";
+        return nullptr;
+    }
+    ENetAddress server{};
+    server.port = port;
+    if (enet_address_set_host(&server, address.c_str()) != 0) {
+        ReleaseEnet();
+        error = "unknown address " + address;
+        return nullptr;
+    }
+    ENetHost* host = CreateHost(false, 0);
+    if (!host) {
+        ReleaseEnet();
+        error = "cannot open a socket to connect to " + where;
+        return nullptr;
+    }
+    // From here the transport owns the host and frees it on every way out.
+    std::unique_ptr<EnetTransport> transport(new EnetTransport(host, -1));
+    transport->m_peers[0] = enet_host_connect(host, &server, kChannelCount, 0);
+    if (!transport->m_peers[0]) {
+        error = "cannot connect to " + where;
+        return nullptr;
+    }
+
+    // Connected, then told the host number; a refusal or a lost connection ends the wait.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    while (transport->m_localHost < 0 && transport->m_peers[0]) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            break;
+        transport->ServiceFor(static_cast<uint32_t>(std::min<int64_t>(left.count(), 10)));
+    }
+    if (transport->m_localHost > 0)
+        return transport;
+
+    NetConnectionEvent lost;
+    if (!transport->m_peers[0] && transport->PollConnectionEvent(lost))
+        error = lost.reason;
+    else
+        error = "no answer from " + where + " within " + std::to_string(timeoutMs) + " ms";
+    if (transport->m_peers[0]) {
+        enet_peer_reset(transport->m_peers[0]);
+        transport->m_peers[0] = nullptr;
+    }
+    return nullptr;
+}
+
+EnetTransport::~EnetTransport()
+{
+    // What was sent goes out before the goodbye; then a short wait lets the peers hear it,
+    // so they see a clean leave rather than a time-out.
+    int open = 0;
+    for (ENetPeer*& peer : m_peers) {
+        if (peer) {
+            enet_peer_disconnect_later(peer, kClosed);
+            peer = nullptr;
+            ++open;
+        }
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    ENetEvent event;
+    while (open > 0 && std::chrono::steady_clock::now() < deadline && enet_host_service(m_host, &event, 5) >= 0) {
+        if (event.type == ENET_EVENT_TYPE_RECEIVE)
+            enet_packet_destroy(event.packet);
+        else if (event.type == ENET_EVENT_TYPE_DISCONNECT)
+            --open;
+    }
+    enet_host_flush(m_host);
+    enet_host_destroy(m_host);
+    ReleaseEnet();
+}
+
+// ---- Servicing ----------------------------------------------------------------------------
+
+void EnetTransport::Service()
+{
+    ServiceFor(0);
+}
+
+void EnetTransport::ServiceFor(uint32_t waitMs)
+{
+    EnetTransport* outer = tServicing;
+    tServicing = this;
+    ENetEvent event;
+    int got = enet_host_service(m_host, &event, waitMs);
+    while (got > 0) {
+        HandleEvent(event);
+        got = enet_host_service(m_host, &event, 0);
+    }
+    tServicing = outer;
+    if (got < 0)
+        gEngine->Log(LOG_WARNING, "EnetTransport: servicing the host failed");
+    DropOversizeSenders();
+}
+
+int EnetTransport::InterceptDatagram(ENetHost* host, ENetEvent*)
+{
+    EnetTransport* self = tServicing;
+    if (!self || self->m_host != host)
+        return 0;
+    const uint32_t announced = LargestAnnouncedPacket(host->receivedData, host->receivedDataLength);
+    if (announced <= NetLimits::kMaxPacketSize)
+        return 0;
+    // The whole datagram goes, before ENet reads a fragment of it. A reliable stream
+    // cannot go on without the packet, so its sender is disconnected afterwards.
+    for (int number = 0; number <= ConnectionManager::kMaxHost; ++number) {
+        ENetPeer* peer = self->m_peers[number];
+        if (peer && peer->address.host == host->receivedAddress.host && peer->address.port == host->receivedAddress.port) {
+            if (std::find(self->m_oversizeSenders.begin(), self->m_oversizeSenders.end(), peer) ==
+                self->m_oversizeSenders.end()) {
+                gEngine->Log(LOG_WARNING, "EnetTransport: a packet of %u bytes from host %d is above the limit of %zu bytes; dropped",
+                             announced, number, NetLimits::kMaxPacketSize);
+                self->m_oversizeSenders.push_back(peer);
+            }
+            break;
+        }
+    }
+    return 1;
+}
+
+void EnetTransport::DropOversizeSenders()
+{
+    for (ENetPeer* peer : m_oversizeSenders) {
+        const int host = HostOfPeer(peer);
+        if (host < 0)
+            continue;
+        m_peers[host] = nullptr;
+        enet_peer_disconnect(peer, kDropped);
+        if (m_localHost == ConnectionManager::kServerHost)
+            m_inbox.PushEvent({NetConnectionEvent::Left, host, "sent a packet above the limit"});
+        else
+            m_inbox.PushEvent({NetConnectionEvent::ServerLost, ConnectionManager::kServerHost,
+                                "the server sent a packet above the limit"});
+    }
+    m_oversizeSenders.clear();
+}
+
+void EnetTransport::HandleEvent(ENetEvent& event)
+{
+    switch (event.type) {
+    case ENET_EVENT_TYPE_CONNECT:
+        HandleConnect(event.peer);
+        break;
+    case ENET_EVENT_TYPE_RECEIVE:
+        HandleReceive(event.peer, event.channelID, event.packet->data, event.packet->dataLength);
+        enet_packet_destroy(event.packet);
+        break;
+    case ENET_EVENT_TYPE_DISCONNECT:
+        HandleDisconnect(event.peer, event.data);
+        break;
+    case ENET_EVENT_TYPE_NONE:
+        break;
+    }
+}
+
+void EnetTransport::HandleConnect(ENetPeer* peer)
+{
+    if (m_localHost != ConnectionManager::kServerHost) {
+        if (peer != m_peers[0])
+            enet_peer_reset(peer);   // a client accepts no connections of its own
+        else
+            ApplyTimeout(peer);
+        return;
+    }
+    int host = 1;
+    while (host <= kMaxClients && m_peers[host])
+        ++host;
+    if (host > kMaxClients) {
+        gEngine->Log(LOG_WARNING, "EnetTransport: a connection from %s refused: server full", PeerName(peer).c_str());
+        enet_peer_disconnect(peer, kServerFull);
+        m_inbox.PushEvent({NetConnectionEvent::Refused, -1, "server full"});
+        return;
+    }
+    m_peers[host] = peer;
+    ApplyTimeout(peer);
+    // The host number goes first; the game hears of the client only after this.
+    const unsigned char message[2] = {kYourHostNumber, static_cast<unsigned char>(host)};
+    if (ENetPacket* packet = enet_packet_create(message, sizeof message, ENET_PACKET_FLAG_RELIABLE))
+        if (enet_peer_send(peer, kTransportChannel, packet) != 0)
+            enet_packet_destroy(packet);
+    m_inbox.PushEvent({NetConnectionEvent::Joined, host, ""});
+}
+
+void EnetTransport::HandleReceive(ENetPeer* peer, uint8_t channel, const unsigned char* data, size_t size)
+{
+    const int host = HostOfPeer(peer);
+    if (host < 0)
+        return;   // a peer that is no longer ours
+    if (channel == kTransportChannel) {
+        const bool numbered = m_localHost == -1 && host == ConnectionManager::kServerHost && size == 2 &&
+                              data[0] == kYourHostNumber && data[1] >= 1 && data[1] <= kMaxClients;
+        if (numbered)
+            m_localHost = data[1];
+        else
+            gEngine->Log(LOG_WARNING, "EnetTransport: a transport message of %zu bytes from host %d ignored", size, host);
+        return;
+    }
+    if (channel != kGameChannel || size > NetLimits::kMaxPacketSize) {
+        gEngine->Log(LOG_WARNING, "EnetTransport: %zu bytes on channel %u from host %d dropped", size, channel, host);
+        return;
+    }
+    ++m_stats.packetsReceived;
+    m_stats.bytesReceived += size;
+    m_inbox.PushPacket(host, std::vector<unsigned char>(data, data + size));
+}
+
+void EnetTransport::HandleDisconnect(ENetPeer* peer, uint32_t data)
+{
+    const int host = HostOfPeer(peer);
+    if (host < 0)
+        return;   // refused, or already disconnected by this side
+    m_peers[host] = nullptr;
+    if (m_localHost != ConnectionManager::kServerHost && host == ConnectionManager::kServerHost)
+        m_inbox.PushEvent({NetConnectionEvent::ServerLost, host, ServerLostReason(data)});
+    else if (data == kTimedOut)
+        m_inbox.PushEvent({NetConnectionEvent::TimedOut, host, "timed out"});
+    else
+        m_inbox.PushEvent({NetConnectionEvent::Left, host, "left"});
+}
+
+// ---- The transport ------------------------------------------------------------------------
+
+void EnetTransport::Send(const NetDestination& to, const unsigned char* data, size_t size)
+{
+    if (size > NetLimits::kMaxPacketSize) {
+        gEngine->Log(LOG_WARNING, "EnetTransport: a packet of %zu bytes is above the limit of %zu bytes; not sent", size,
+                     NetLimits::kMaxPacketSize);
+        return;
+    }
+    // A client reaches only the server, whatever the packet is for.
+    const bool server = m_localHost == ConnectionManager::kServerHost;
+    ENetPacket* packet = nullptr;
+    for (int host = 0; host <= ConnectionManager::kMaxHost; ++host) {
+        ENetPeer* peer = m_peers[host];
+        if (!peer)
+            continue;
+        const bool chosen = !server || to.kind == NetDestination::AllClients ||
+                            (to.kind == NetDestination::OtherClients && host != to.host) ||
+                            (to.kind == NetDestination::Host && host == to.host);
+        if (!chosen)
+            continue;
+        if (!packet && !(packet = enet_packet_create(data, size, ENET_PACKET_FLAG_RELIABLE))) {
+            gEngine->Log(LOG_WARNING, "EnetTransport: no memory for a packet of %zu bytes", size);
+            return;
+        }
+        if (enet_peer_send(peer, kGameChannel, packet) == 0) {
+            ++m_stats.packetsSent;
+            m_stats.bytesSent += size;
+        }
+    }
+    if (packet && packet->referenceCount == 0)
+        enet_packet_destroy(packet);   // no peer took it
+}
+
+bool EnetTransport::Receive(int& fromHost, std::vector<unsigned char>& bytes)
+{
+    return m_inbox.PopPacket(fromHost, bytes);
+}
+
+void EnetTransport::Disconnect(int host, const std::string& reason)
+{
+    if (host < 0 || host > ConnectionManager::kMaxHost || !m_peers[host])
+        return;
+    gEngine->Log(LOG_INFO, "EnetTransport: disconnecting host %d: %s", host, reason.c_str());
+    // What was sent to it still goes out first.
+    enet_peer_disconnect_later(m_peers[host], m_localHost == ConnectionManager::kServerHost ? kDropped : kClosed);
+    m_peers[host] = nullptr;
+    enet_host_flush(m_host);
+}
+
+bool EnetTransport::IsConnected(int host) const
+{
+    if (host < 0 || host > ConnectionManager::kMaxHost)
+        return false;
+    if (m_localHost == ConnectionManager::kServerHost && host == ConnectionManager::kServerHost)
+        return false;   // a server has no link to itself
+    return m_peers[host] != nullptr;
+}
+
+bool EnetTransport::PollConnectionEvent(NetConnectionEvent& event)
+{
+    return m_inbox.PopEvent(event);
+}
+
+uint16_t EnetTransport::GetPort() const
+{
+    ENetAddress address{};
+    if (enet_socket_get_address(m_host->socket, &address) != 0)
+        return m_host->address.port;
+    return address.port;
+}
+
+void EnetTransport::SetPeerTimeout(uint32_t minimumMs, uint32_t maximumMs)
+{
+    m_timeoutMinimum = minimumMs;
+    m_timeoutMaximum = maximumMs;
+    for (ENetPeer* peer : m_peers)
+        if (peer)
+            ApplyTimeout(peer);
+}
+
+void EnetTransport::ApplyTimeout(ENetPeer* peer) const
+{
+    if (m_timeoutMinimum || m_timeoutMaximum)
+        enet_peer_timeout(peer, 0, m_timeoutMinimum, m_timeoutMaximum);
+}
+
+int EnetTransport::HostOfPeer(const ENetPeer* peer) const
+{
+    for (int host = 0; host <= ConnectionManager::kMaxHost; ++host)
+        if (m_peers[host] == peer)
+            return host;
+    return -1;
+}
+
+std::string EnetTransport::PeerName(const ENetPeer* peer) const
+{
+    char name[64] = "?";
+    enet_address_get_host_ip(&peer->address, name, sizeof name);
+    return std::string(name) + ":" + std::to_string(peer->address.port);
+}
+
+}  // namespace GAME

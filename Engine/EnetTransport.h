@@ -1,0 +1,101 @@
+// The network transport between host processes, on ENet (reliable, ordered delivery over
+// UDP).
+//
+// One host serves (host 0, `Listen`); up to 15 clients connect to it (`Connect`). The
+// server gives each client the lowest free host number from 1 to 15 and tells it, as a
+// transport message, before any game packet; a client that finds the server full is
+// turned away with "server full". A client reaches only the server: whatever it sends goes
+// there, and the game on the server passes on what is meant for another client.
+//
+// Game packets travel reliably and in order on one channel; transport messages on a second.
+// A packet above NetLimits::kMaxPacketSize is never sent, and one announced by a peer is
+// dropped and logged before anything is allocated for it; the peer is then disconnected,
+// since its reliable stream cannot go on without that packet.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Engine/ConnectionManager.h"
+
+struct _ENetHost;
+struct _ENetPeer;
+struct _ENetEvent;
+
+namespace GAME {
+
+class EnetTransport : public NetTransport {
+public:
+    static constexpr int kMaxClients = ConnectionManager::kMaxHost;
+
+    // A server on `port` (0: any free port) of every local address; host 0. Null, with the
+    // reason in `error`, when the port cannot be bound.
+    static std::unique_ptr<EnetTransport> Listen(uint16_t port, std::string& error);
+    // Connects to a server and waits, at most `timeoutMs`, until it is connected and has
+    // been told its host number. Null, with the reason in `error` ("server full" when the
+    // server turned it away), otherwise.
+    static std::unique_ptr<EnetTransport> Connect(const std::string& address, uint16_t port, int timeoutMs,
+                                                  std::string& error);
+
+    // Disconnects every peer cleanly (they see Left or ServerLost) and frees the host.
+    ~EnetTransport() override;
+    EnetTransport(const EnetTransport&) = delete;
+    EnetTransport& operator=(const EnetTransport&) = delete;
+
+    void Send(const NetDestination& to, const unsigned char* data, size_t size) override;
+    bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override;
+    void Disconnect(int host, const std::string& reason) override;
+    bool IsConnected(int host) const override;
+    void Service() override;
+    bool PollConnectionEvent(NetConnectionEvent& event) override;
+
+    int GetLocalHost() const { return m_localHost; }
+    // The local port (the one bound when listening on port 0).
+    uint16_t GetPort() const;
+
+    // Game packets and their bytes, counted once for every peer they went to or came from.
+    struct Stats {
+        uint64_t bytesSent = 0;
+        uint64_t bytesReceived = 0;
+        uint64_t packetsSent = 0;
+        uint64_t packetsReceived = 0;
+    };
+    Stats GetStats() const { return m_stats; }
+
+    // How long a peer may stay silent before it is dropped as timed out: after at least
+    // `minimumMs` of unanswered resends, and at most `maximumMs`. Applies to the peers
+    // connected now and to those that connect later. 0 keeps ENet's default.
+    void SetPeerTimeout(uint32_t minimumMs, uint32_t maximumMs);
+
+private:
+    EnetTransport(_ENetHost* host, int localHost);
+    static _ENetHost* CreateHost(bool server, uint16_t port);
+    static int InterceptDatagram(_ENetHost* host, _ENetEvent* event);
+
+    void HandleEvent(_ENetEvent& event);
+    void HandleConnect(_ENetPeer* peer);
+    void HandleReceive(_ENetPeer* peer, uint8_t channel, const unsigned char* data, size_t size);
+    void HandleDisconnect(_ENetPeer* peer, uint32_t data);
+    // Services the host, waiting at most `waitMs` for the first event.
+    void ServiceFor(uint32_t waitMs);
+    void DropOversizeSenders();
+    void ApplyTimeout(_ENetPeer* peer) const;
+    int HostOfPeer(const _ENetPeer* peer) const;
+    std::string PeerName(const _ENetPeer* peer) const;
+
+    _ENetHost* m_host = nullptr;
+    int m_localHost = ConnectionManager::kServerHost;
+    // The server's clients by host number (slot 0 unused); a client's one peer, the
+    // server, in slot 0.
+    _ENetPeer* m_peers[ConnectionManager::kMaxHost + 1] = {};
+    std::vector<_ENetPeer*> m_oversizeSenders;
+    NetInbox m_inbox;
+    Stats m_stats;
+    uint32_t m_timeoutMinimum = 0;
+    uint32_t m_timeoutMaximum = 0;
+};
+
+}  // namespace GAME

@@ -1,0 +1,334 @@
+// The ENet transport on loopback, every host in this process: host numbers, reliable
+// ordered delivery and relaying, the host limit, oversize packets, peers that vanish or
+// leave, and the same packets as the recording transport for the same session.
+#include <gtest/gtest.h>
+
+#include <enet/enet.h>
+
+#include <chrono>
+#include <functional>
+#include <future>
+#include <map>
+#include <thread>
+
+#include "Engine/ChatPacket.h"
+#include "Engine/ConnectionManager.h"
+#include "Engine/EnetTransport.h"
+#include "Engine/Engine.h"
+#include "Engine/NetPacketBuffer.h"
+#include "Engine/NetPacketRegistry.h"
+
+namespace GAME {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+using Clock = std::chrono::steady_clock;
+
+// Services the hosts (and runs `step`) until `done` holds; false after five seconds.
+bool ServiceUntil(const std::vector<EnetTransport*>& hosts, const std::function<bool()>& done,
+                  const std::function<void()>& step = {})
+{
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+        if (Clock::now() > deadline)
+            return false;
+        for (EnetTransport* host : hosts)
+            host->Service();
+        if (step)
+            step();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// A packet that carries its sequence number and `size` bytes in all.
+Bytes Numbered(uint32_t sequence, size_t size)
+{
+    Bytes bytes(std::max(size, sizeof sequence), static_cast<unsigned char>(sequence));
+    std::memcpy(bytes.data(), &sequence, sizeof sequence);
+    return bytes;
+}
+
+class EnetTransportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        server = EnetTransport::Listen(0, error);
+        ASSERT_TRUE(server) << error;
+        ASSERT_NE(server->GetPort(), 0);
+    }
+
+    // Connects a client while this thread keeps the server serviced.
+    std::unique_ptr<EnetTransport> Join(std::string& error)
+    {
+        auto pending = std::async(std::launch::async, [&] {
+            return EnetTransport::Connect("127.0.0.1", server->GetPort(), 3000, error);
+        });
+        while (pending.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+            server->Service();
+        return pending.get();
+    }
+    std::unique_ptr<EnetTransport> Join()
+    {
+        std::string error;
+        auto client = Join(error);
+        EXPECT_TRUE(client) << error;
+        return client;
+    }
+
+    // The server's connection events as "kind:host:reason".
+    std::vector<std::string> ServerEvents()
+    {
+        std::vector<std::string> seen;
+        for (NetConnectionEvent event; server->PollConnectionEvent(event);)
+            seen.push_back(std::to_string(event.kind) + ":" + std::to_string(event.host) + ":" + event.reason);
+        return seen;
+    }
+
+    // Services the hosts until `to` has received `count` packets; returns them in order.
+    static std::vector<Bytes> Drain(EnetTransport& to, std::vector<EnetTransport*> hosts, size_t count, int& fromHost)
+    {
+        std::vector<Bytes> got;
+        ServiceUntil(hosts, [&] {
+            for (Bytes bytes; got.size() < count && to.Receive(fromHost, bytes);)
+                got.push_back(std::move(bytes));
+            return got.size() == count;
+        });
+        return got;
+    }
+
+    std::unique_ptr<EnetTransport> server;
+    LogCapture log;
+};
+
+// A raw ENet client, for what our own transport never sends.
+struct RawPeer {
+    explicit RawPeer(uint16_t port)
+    {
+        host = enet_host_create(nullptr, 1, 2, 0, 0);
+        ENetAddress address{};
+        enet_address_set_host(&address, "127.0.0.1");
+        address.port = port;
+        peer = enet_host_connect(host, &address, 2, 0);
+    }
+    ~RawPeer() { enet_host_destroy(host); }
+    void Service()
+    {
+        for (ENetEvent event; enet_host_service(host, &event, 0) > 0;) {
+            if (event.type == ENET_EVENT_TYPE_CONNECT)
+                connected = true;
+            if (event.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(event.packet);
+        }
+    }
+    ENetHost* host = nullptr;
+    ENetPeer* peer = nullptr;
+    bool connected = false;
+};
+
+TEST_F(EnetTransportTest, ClientsAreNumberedAndPacketsArriveInOrderEachWayAndRelayed)
+{
+    auto one = Join();
+    auto two = Join();
+    auto three = Join();
+    ASSERT_TRUE(one && two && three);
+    EXPECT_EQ(one->GetLocalHost(), 1);
+    EXPECT_EQ(two->GetLocalHost(), 2);
+    EXPECT_EQ(three->GetLocalHost(), 3);
+    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"0:1:", "0:2:", "0:3:"}));
+
+    // A client that leaves frees its number for the next one.
+    two.reset();
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return !server->IsConnected(2); }));
+    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"1:2:left"}));
+    two = Join();
+    ASSERT_TRUE(two);
+    EXPECT_EQ(two->GetLocalHost(), 2);
+    EXPECT_TRUE(server->IsConnected(2));
+    EXPECT_TRUE(one->IsConnected(ConnectionManager::kServerHost));
+    EXPECT_FALSE(server->IsConnected(ConnectionManager::kServerHost));
+
+    // Client 1 to the server, whatever it names; the server passes each on to the others.
+    constexpr uint32_t kCount = 300;
+    std::vector<Bytes> sent;
+    for (uint32_t i = 0; i < kCount; ++i) {
+        sent.push_back(Numbered(i, i % 50 == 0 ? 5000 : 40 + i % 200));   // some span several datagrams
+        one->Send({NetDestination::Host, 3}, sent.back().data(), sent.back().size());
+        server->Send({NetDestination::Host, 1}, sent.back().data(), sent.back().size());
+    }
+    int from = -1;
+    std::vector<Bytes> atServer;
+    ASSERT_TRUE(ServiceUntil({server.get(), one.get()}, [&] {
+        for (Bytes bytes; server->Receive(from, bytes);) {
+            EXPECT_EQ(from, 1);
+            server->Send({NetDestination::OtherClients, from}, bytes.data(), bytes.size());
+            atServer.push_back(std::move(bytes));
+        }
+        return atServer.size() == kCount;
+    }));
+    EXPECT_EQ(atServer, sent);
+    EXPECT_EQ(Drain(*one, {server.get(), one.get()}, kCount, from), sent);
+    EXPECT_EQ(from, ConnectionManager::kServerHost);
+    EXPECT_EQ(Drain(*three, {server.get(), three.get()}, kCount, from), sent);
+    EXPECT_EQ(Drain(*two, {server.get(), two.get()}, kCount, from), sent);
+    EXPECT_FALSE(one->Receive(from, atServer.front()));   // nothing came back to the sender
+
+    const EnetTransport::Stats stats = server->GetStats();
+    EXPECT_EQ(stats.packetsReceived, kCount);
+    EXPECT_EQ(stats.packetsSent, 3 * kCount);
+    EXPECT_EQ(stats.bytesSent, 3 * stats.bytesReceived);
+    EXPECT_EQ(one->GetStats().bytesSent, stats.bytesReceived);
+}
+
+TEST_F(EnetTransportTest, TheSeventeenthHostIsRefusedAsServerFull)
+{
+    std::vector<std::unique_ptr<EnetTransport>> clients;
+    for (int i = 0; i < EnetTransport::kMaxClients; ++i) {
+        clients.push_back(Join());
+        ASSERT_TRUE(clients.back());
+        EXPECT_EQ(clients.back()->GetLocalHost(), i + 1);
+    }
+    ServerEvents();
+    std::string error;
+    EXPECT_FALSE(Join(error));
+    EXPECT_EQ(error, "server full");
+    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"3:-1:server full"}));
+    for (int host = 1; host <= EnetTransport::kMaxClients; ++host)
+        EXPECT_TRUE(server->IsConnected(host)) << host;
+}
+
+// A packet above the limit is never sent by us; one announced by a peer is dropped and its
+// sender disconnected, while one at the limit arrives whole.
+TEST_F(EnetTransportTest, APacketAboveTheLimitIsDroppedAndItsSenderDisconnected)
+{
+    const Bytes tooLarge(NetLimits::kMaxPacketSize + 1, 7);
+    server->Send({NetDestination::AllClients, -1}, tooLarge.data(), tooLarge.size());
+    EXPECT_TRUE(log.Contains("EnetTransport: a packet of 65537 bytes is above the limit of 65536 bytes; not sent"));
+
+    RawPeer raw(server->GetPort());
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return raw.connected && server->IsConnected(1); },
+                             [&] { raw.Service(); }));
+    ServerEvents();
+    const Bytes atLimit(NetLimits::kMaxPacketSize, 3);
+    for (const Bytes* bytes : {&atLimit, &tooLarge, &atLimit})
+        enet_peer_send(raw.peer, 0, enet_packet_create(bytes->data(), bytes->size(), ENET_PACKET_FLAG_RELIABLE));
+
+    int from = -1;
+    Bytes got;
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return !server->IsConnected(1); }, [&] { raw.Service(); }));
+    EXPECT_TRUE(log.Contains("EnetTransport: a packet of 65537 bytes from host 1 is above the limit of 65536 bytes; dropped"));
+    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"1:1:sent a packet above the limit"}));
+    ASSERT_TRUE(server->Receive(from, got));
+    EXPECT_EQ(got, atLimit);
+    EXPECT_FALSE(server->Receive(from, got));   // nothing after the dropped packet
+}
+
+TEST_F(EnetTransportTest, AVanishedClientTimesOutAndALostServerIsReported)
+{
+    server->SetPeerTimeout(200, 1000);
+    RawPeer raw(server->GetPort());
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return raw.connected && server->IsConnected(1); },
+                             [&] { raw.Service(); }));
+    auto client = Join();
+    ASSERT_TRUE(client);
+    EXPECT_EQ(client->GetLocalHost(), 2);
+    ServerEvents();
+
+    enet_peer_reset(raw.peer);   // gone without a word
+    std::vector<std::string> events;
+    ASSERT_TRUE(ServiceUntil({server.get(), client.get()}, [&] {
+        for (const std::string& event : ServerEvents())
+            events.push_back(event);
+        return !events.empty();
+    }));
+    EXPECT_EQ(events, (std::vector<std::string>{"2:1:timed out"}));
+    EXPECT_TRUE(server->IsConnected(2));
+
+    server.reset();
+    NetConnectionEvent lost;
+    ASSERT_TRUE(ServiceUntil({client.get()}, [&] { return client->PollConnectionEvent(lost); }));
+    EXPECT_EQ(lost.kind, NetConnectionEvent::ServerLost);
+    EXPECT_EQ(lost.host, ConnectionManager::kServerHost);
+    EXPECT_EQ(lost.reason, "the server closed the game");
+    EXPECT_FALSE(client->IsConnected(ConnectionManager::kServerHost));
+}
+
+// One scripted session through the connection manager on each transport: two clients join
+// and send chat lines, the server answers each sender and passes the line on. What the
+// server handles and what each client receives are the same bytes on both.
+TEST_F(EnetTransportTest, TheRecordingAndTheRealTransportDeliverTheSamePackets)
+{
+    struct Seen {
+        std::vector<std::string> events;
+        std::map<int, std::vector<Bytes>> atServer, atClient;
+    };
+    auto chat = [](const char16_t* text, int i) {
+        ChatPacket packet;
+        packet.sender = u"client";
+        packet.text = text + std::u16string(static_cast<size_t>(i), u'!');
+        packet.recipients.assign(static_cast<size_t>(i), 0x10000000u + static_cast<uint32_t>(i));
+        const uint32_t size = packet.PrepareOutBuffer();
+        return Bytes(packet.GetOutBuffer(), packet.GetOutBuffer() + size);
+    };
+    constexpr int kLines = 20;
+    ConnectionManager& manager = ConnectionManager::Get();
+    auto run = [&](NetTransport& transport, const std::function<void(int, const Bytes&)>& clientSends,
+                   const std::function<void()>& service) {
+        Seen seen;
+        manager.SetTransport(&transport);
+        manager.SetConnectionListener([&](const NetConnectionEvent& event) {
+            seen.events.push_back(std::to_string(event.kind) + ":" + std::to_string(event.host));
+        });
+        NetPacketRegistry::Get().SetHandler(ChatPacket::kType, [&](NetPacket& packet, int fromHost) {
+            auto& line = static_cast<ChatPacket&>(packet);
+            const uint32_t size = line.PrepareOutBuffer();
+            seen.atServer[fromHost].push_back(Bytes(line.GetOutBuffer(), line.GetOutBuffer() + size));
+            manager.SendToOtherClients(fromHost, line);
+            line.text = u"heard";
+            manager.SendToHost(fromHost, line);
+        });
+        for (int i = 0; i < kLines; ++i)
+            for (int host : {1, 2})
+                clientSends(host, chat(host == 1 ? u"one" : u"two", i));
+        size_t handled = 0;
+        ServiceUntil({}, [&] { return handled == 2 * kLines; },
+                     [&] { handled += static_cast<size_t>(manager.ProcessIncoming()); service(); });
+        manager.SetTransport(nullptr);
+        manager.SetConnectionListener(nullptr);
+        NetPacketRegistry::Get().ClearHandlers();
+        return seen;
+    };
+
+    RecordingTransport recording;
+    recording.QueueEvent({NetConnectionEvent::Joined, 1, ""});
+    recording.QueueEvent({NetConnectionEvent::Joined, 2, ""});
+    Seen recorded = run(recording, [&](int host, const Bytes& bytes) { recording.Feed(host, bytes); }, [] {});
+    for (const RecordingTransport::SentPacket& packet : recording.sent)
+        for (int host : {1, 2})
+            if (packet.to.kind == NetDestination::AllClients ||
+                (packet.to.kind == NetDestination::Host && packet.to.host == host) ||
+                (packet.to.kind == NetDestination::OtherClients && packet.to.host != host))
+                recorded.atClient[host].push_back(packet.bytes);
+
+    std::unique_ptr<EnetTransport> clients[3] = {nullptr, Join(), Join()};
+    ASSERT_TRUE(clients[1] && clients[2]);
+    Seen real = run(*server, [&](int host, const Bytes& bytes) {
+        clients[host]->Send({NetDestination::Server, 0}, bytes.data(), bytes.size());
+    }, [&] { clients[1]->Service(); clients[2]->Service(); });
+    for (int host : {1, 2}) {
+        int from = -1;
+        real.atClient[host] =
+            Drain(*clients[host], {server.get(), clients[host].get()}, recorded.atClient[host].size(), from);
+    }
+
+    EXPECT_EQ(real.events, (std::vector<std::string>{"0:1", "0:2"}));
+    EXPECT_EQ(real.events, recorded.events);
+    ASSERT_EQ(recorded.atServer[1].size(), size_t{kLines});
+    EXPECT_TRUE(real.atServer == recorded.atServer) << real.atServer[1].size() << " " << real.atServer[2].size();
+    ASSERT_EQ(recorded.atClient[1].size(), 2u * kLines);
+    EXPECT_TRUE(real.atClient == recorded.atClient) << real.atClient[1].size() << " " << real.atClient[2].size();
+}
+
+}  // namespace
+}  // namespace GAME
