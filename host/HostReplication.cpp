@@ -10,6 +10,8 @@
 #include "Engine/World.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/PlayerManagerServer.h"
 #include "Game/core/foundation/Filters.h"
 #include "Game/network/GameWorldPackets.h"
 
@@ -106,6 +108,18 @@ bool FromAllowedPeer(const NetPacket& packet, int fromHost)
     return true;
 }
 
+// Whether the server's roster holds that player: a client spawns only the one it joined with.
+bool IsJoinedPlayer(uint32_t id)
+{
+    const PlayerManagerServer* roster = gGameEngine ? gGameEngine->GetPlayerManagerServer() : nullptr;
+    if (!roster)
+        return false;
+    for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos())
+        if (record.playerId == id)
+            return true;
+    return false;
+}
+
 SpawnObserver gSpawned;
 std::function<void()> gComplete;
 
@@ -170,6 +184,8 @@ bool ApplySpawn(SpawnPlayerPacket& packet, int fromHost, SpawnReport& report)
     // for others, never what this host made.
     if (serving && ConnectionManager::HostOfPlayer(id) != fromHost)
         return Drop(packet, fromHost, "a client spawns only objects of its own host");
+    if (serving && !IsJoinedPlayer(id))
+        return Drop(packet, fromHost, "a client spawns only the player it joined with");
     if (!serving && ConnectionManager::HostOfPlayer(id) == localHost)
         return Drop(packet, fromHost, "it names an object of this host");
     report = {id, packet.carriedRecord, false};
@@ -186,7 +202,7 @@ bool ApplySpawn(SpawnPlayerPacket& packet, int fromHost, SpawnReport& report)
             return Drop(packet, fromHost, "its record or image does not make a player or a monster");
         if (serving && !made->IsA<Player>()) {
             Destroy(made);
-            return Drop(packet, fromHost, "a client spawns only its player");
+            return Drop(packet, fromHost, "a client spawns only the player it joined with");
         }
         report.made = true;
     }

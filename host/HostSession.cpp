@@ -271,6 +271,14 @@ extern "C" int GameHostRun(const HostOptions* options)
             std::printf("frame %d: event %s\n", frame, name.c_str());
     });
 
+    // On the network the client learns its host number first, so that every object it
+    // makes has an id of its own range.
+    HostNetwork network;
+    const bool networked = HostNetwork::Wanted(*options);
+    if (networked && !network.Open(*options)) {
+        EventManager::Get().SetSendObserver(std::move(previousObserver));
+        return 1;
+    }
     InitializeObjects();
     RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
@@ -295,18 +303,8 @@ extern "C" int GameHostRun(const HostOptions* options)
 
     // The game's packets go to a recording transport when there are no other processes.
     RecordingTransport transport;
-    ConnectionManager::Get().SetTransport(&transport);
-    HostNetwork network;
-    const bool networked = HostNetwork::Wanted(*options);
-    if (networked && !network.Open(*options)) {
-        engine.SetUI(nullptr);
-        gEngine->SetActiveCamera(nullptr);
-        UnregisterHostDispatch();
-        ConnectionManager::Get().SetTransport(nullptr);
-        ShutdownObjects();
-        EventManager::Get().SetSendObserver(std::move(previousObserver));
-        return 1;
-    }
+    if (!networked)
+        ConnectionManager::Get().SetTransport(&transport);
     // A client on the network plays only its own player; the fight is the server's.
     const bool guest = networked && options->role == "client";
     HostFight fight;

@@ -76,18 +76,26 @@ TEST_F(SpawnTest, AClientSpawnsOnlyItsOwnPlayerAndTheServerPassesItOn)
     engine->SetAsNetworkServer();
     transport.Connect(1);
     transport.Connect(2);
+    SinglePlayerBasicInfoPacket join;
+    join.info = Roster({kGuest})[0];
+    Receive(1, Written(join));
+    transport.sent.clear();
     const Bytes own = Spawn(kGuest, u"Guest", 50.0f);
     const Bytes others = Spawn(0x20000005, u"Other", 50.0f);
+    const Bytes second = Spawn(kGuest + 1, u"Second", 50.0f);
     LogCapture log;
     Receive(1, others);
+    Receive(1, second);
     Receive(3, own);
     Receive(1, Written(ServerSpawnCompletePacket()));
     EXPECT_EQ(log.Texts(), (std::vector<std::string>{
                                "SpawnPlayerPacket from host 1 dropped: a client spawns only objects of its own host",
+                               "SpawnPlayerPacket from host 1 dropped: a client spawns only the player it joined with",
                                "SpawnPlayerPacket from host 3 dropped: the host is not a connected client",
                                "ServerSpawnCompletePacket from host 1 dropped: only the server sends it",
                            }));
     EXPECT_EQ(ObjectManager::Get().GetObject(0x20000005), nullptr);
+    EXPECT_EQ(ObjectManager::Get().GetObject(kGuest + 1), nullptr);
     EXPECT_TRUE(transport.sent.empty());
 
     Receive(1, own);
