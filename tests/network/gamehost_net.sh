@@ -24,8 +24,14 @@ fail() {
     for f in s.txt c.txt; do echo "---- $f"; grep -v "^gamehost: \(sword\|armour\|player pack\|monster skill\)" "$dir/$f" | tail -40; done
     exit 1
 }
-# The lines that must be alike on both sides.
-shared() { grep "^net: \|^gamehost: roster at the end\|^gamehost: the last heartbeat" "$1"; }
+# The lines that must be alike on both sides: what travelled of each kind of character in
+# its order (a client's player and the monster's blows cross on the way), the last roster
+# heartbeat and the roster.
+shared() {
+    grep "^net: monster" "$1"
+    grep "^net: player" "$1"
+    grep "^gamehost: roster at the end\|^gamehost: the last heartbeat" "$1"
+}
 
 frames=320
 [ "$mode" = kill ] && frames=2500
