@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Engine/ConnectionManager.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/Entity.h"
 #include "Engine/GameClock.h"
 #include "Engine/ObjectManager.h"
@@ -132,6 +133,8 @@ void Engine::UpdateFrame(int elapsedMilliseconds)
         m_activeCamera->UpdateFromInputImpl();
     // What the peers sent is applied now, so objects it destroys go with this frame.
     ConnectionManager::Get().ProcessIncoming();
+    // Packets that named objects not there yet are tried again: what just arrived may hold them.
+    NetPacketRegistry::Get().RetryHeld();
     // The actors' frame, then the frees: an actor destroyed on the way (even inside its
     // own update) is freed only once nothing of the walk is on the stack.
     // The bodies move before the actors' walk, so an actor's update sees where it now is

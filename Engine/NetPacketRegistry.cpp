@@ -1,5 +1,7 @@
 #include "Engine/NetPacketRegistry.h"
 
+#include <algorithm>
+
 #include "Engine/Engine.h"
 #include "Engine/NetPacketBuffer.h"
 
@@ -98,24 +100,93 @@ bool NetPacketRegistry::Dispatch(int fromHost, const unsigned char* data, size_t
         return false;
     }
     if (!packet->CheckObjects(0)) {
-        gEngine->Log(LOG_WARNING, "%s from host %d dropped: it names objects that do not exist",
+        CriticalSectionLock lock(m_lock);
+        if (m_holdTries <= 1) {
+            gEngine->Log(LOG_WARNING, "%s from host %d dropped: it names objects that do not exist",
+                         packet->GetClassName(), fromHost);
+            return false;
+        }
+        if (m_held.size() >= kMaxHeld) {
+            gEngine->Log(LOG_WARNING, "%s from host %d dropped: too many packets wait for their objects",
+                         m_held.front().packet->GetClassName(), m_held.front().fromHost);
+            m_held.pop_front();
+        }
+        gEngine->Log(LOG_INFO, "%s from host %d held: it names objects that do not exist yet",
                      packet->GetClassName(), fromHost);
+        m_held.push_back({std::move(packet), fromHost, 1, std::chrono::steady_clock::now()});
         return false;
     }
+    return Handle(*packet, fromHost);
+}
+
+bool NetPacketRegistry::Handle(NetPacket& packet, int fromHost)
+{
     Handler handler;
     {
         CriticalSectionLock lock(m_lock);
-        auto it = m_handlers.find(type);
+        auto it = m_handlers.find(packet.GetType());
         if (it != m_handlers.end())
             handler = it->second;
     }
     if (!handler) {
-        gEngine->Log(LOG_WARNING, "%s from host %d dropped: no handler", packet->GetClassName(), fromHost);
+        gEngine->Log(LOG_WARNING, "%s from host %d dropped: no handler", packet.GetClassName(), fromHost);
         return false;
     }
-    handler(*packet, fromHost);
-    packet->FinishObjectProcessing();
+    handler(packet, fromHost);
+    packet.FinishObjectProcessing();
     return true;
+}
+
+void NetPacketRegistry::SetHoldLimits(int tries, int ms)
+{
+    CriticalSectionLock lock(m_lock);
+    m_holdTries = std::max(tries, 0);
+    m_holdMs = std::max(ms, 0);
+    m_held.clear();
+}
+
+size_t NetPacketRegistry::GetHeldCount() const
+{
+    CriticalSectionLock lock(m_lock);
+    return m_held.size();
+}
+
+int NetPacketRegistry::RetryHeld()
+{
+    // What is held now is tried once; a handler may hold or dispatch further packets.
+    std::deque<Held> pending;
+    int maxTries = 0;
+    std::chrono::milliseconds maxAge{0};
+    {
+        CriticalSectionLock lock(m_lock);
+        pending.swap(m_held);
+        maxTries = m_holdTries;
+        maxAge = std::chrono::milliseconds(m_holdMs);
+    }
+    int applied = 0;
+    const auto now = std::chrono::steady_clock::now();
+    std::deque<Held> still;
+    for (Held& held : pending) {
+        if (held.packet->CheckObjects(held.tries)) {
+            applied += Handle(*held.packet, held.fromHost) ? 1 : 0;
+            continue;
+        }
+        ++held.tries;
+        if (held.tries >= maxTries || now - held.since >= maxAge) {
+            gEngine->Log(LOG_WARNING, "%s from host %d dropped: the objects it names did not arrive (%d tries)",
+                         held.packet->GetClassName(), held.fromHost, held.tries);
+            continue;
+        }
+        still.push_back(std::move(held));
+    }
+    CriticalSectionLock lock(m_lock);
+    // Packets held meanwhile came later: they stay behind the older ones.
+    for (Held& held : m_held)
+        still.push_back(std::move(held));
+    m_held.swap(still);
+    while (m_held.size() > kMaxHeld)
+        m_held.pop_front();
+    return applied;
 }
 
 }  // namespace GAME

@@ -1,12 +1,17 @@
 // Received bytes become packets here. Each packet class is registered under its type
 // number; a received packet is made as a new object of the class registered for the
 // type in its header, filled with CopyInbound, checked, and handed to the handler set
-// for that type. A type nobody registered, a packet that does not read cleanly, and one
-// whose object ids do not resolve are logged and dropped whole, before any handler runs.
+// for that type. A type nobody registered and a packet that does not read cleanly are
+// logged and dropped whole, before any handler runs. A packet whose object ids do not
+// resolve is dropped the same way, unless holding is on (SetHoldLimits): then it waits
+// for the objects it names (a peer may send them after it), is tried again on every
+// RetryHeld, and is dropped, logged, after the allowed tries or time.
 #pragma once
 
 #include <cstddef>
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -39,15 +44,38 @@ public:
     // Decodes one received packet and hands it to its handler. False when it was dropped.
     bool Dispatch(int fromHost, const unsigned char* data, size_t size);
 
+    // How long a packet naming objects that do not exist yet is held: at most `tries`
+    // tries (the first included) and `ms` milliseconds. 0 tries drops such packets at
+    // once, as does a registry where it was never set; setting the limits drops anything
+    // held. At most kMaxHeld packets wait; a further one pushes out the oldest (logged).
+    static constexpr size_t kMaxHeld = 256;
+    void SetHoldLimits(int tries, int ms);
+    // Tries each held packet again, in the order they arrived: applies those whose objects
+    // now exist and drops those past their limits. Returns how many were applied.
+    int RetryHeld();
+    size_t GetHeldCount() const;
+
     // The type number a received packet's header names; false when it is too short.
     static bool PeekType(const unsigned char* data, size_t size, NetPacketType& type);
 
 private:
     NetPacketRegistry() = default;
 
+    struct Held {
+        std::unique_ptr<NetPacket> packet;
+        int fromHost = 0;
+        int tries = 0;
+        std::chrono::steady_clock::time_point since;
+    };
+    // Runs the handler of the packet's type; false when there is none (logged).
+    bool Handle(NetPacket& packet, int fromHost);
+
     mutable CriticalSection m_lock;
     std::map<NetPacketType, const RTTI_ClassInfo*> m_types;
     std::map<NetPacketType, Handler> m_handlers;
+    std::deque<Held> m_held;
+    int m_holdTries = 0;
+    int m_holdMs = 0;
 };
 
 // Registers a packet class when the library that defines it loads.

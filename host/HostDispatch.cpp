@@ -19,6 +19,7 @@
 #include "Game/network/ItemTradePackets.h"
 #include "Game/network/PlayerRosterPackets.h"
 #include "Game/network/QuestPackets.h"
+#include "host/HostReplication.h"
 
 namespace GAME {
 
@@ -345,12 +346,26 @@ std::vector<DispatchEntry> TeleportAndLoaderEntries()
     };
 }
 
+// Characters made on every peer: their own checks of who may spawn what (HostReplication.h).
+std::vector<DispatchEntry> SpawnEntries()
+{
+    return {
+        {SpawnPlayerPacket::kType,
+         [](NetPacket& received, int fromHost) {
+             SpawnReport report;
+             if (auto* packet = DynamicCast<SpawnPlayerPacket>(&received); packet && ApplySpawn(*packet, fromHost, report))
+                 NotifySpawned(report);
+         }},
+        {ServerSpawnCompletePacket::kType, &ApplySpawnComplete},
+    };
+}
+
 // Every game packet a peer may send us, with what applies it.
 std::vector<DispatchEntry> DispatchTable()
 {
     std::vector<DispatchEntry> table;
     for (auto part : {TradeAndItemEntries, RosterAndRewardEntries, MarketEntries, MessageAndQuestEntries,
-                      TeleportAndLoaderEntries})
+                      TeleportAndLoaderEntries, SpawnEntries})
         for (DispatchEntry& entry : part())
             table.push_back(std::move(entry));
     return table;

@@ -348,6 +348,23 @@ bool HostFight::Start()
     return true;
 }
 
+bool HostFight::StartGuest(const std::u16string& name, const Vec3& where)
+{
+    if (!ObjectManager::Get().LoadTableFile(kCombatRecord))
+        return false;
+    Player* player = Place<Player>(kPlayerRecord, "player", where);
+    if (!player)
+        return false;
+    m_playerId = player->GetObjectId();
+    player->SetIsControllingCharacter(true);
+    player->SetPlayerName(name);
+    player->GetCharacterBio().InitialUpdate(*player);
+    player->GetCharacterBio().Update(*player, 0);
+    std::printf("gamehost: a player (%u) stands at (%.0f, %.0f, %.0f): life %.0f of %.0f\n", m_playerId, where.x,
+                where.y, where.z, player->GetCurrentLife(), player->GetLifeLimit());
+    return true;
+}
+
 void HostFight::Attack(Character& attacker, Character& target)
 {
     HostFightController* controller = GetFightController(attacker);
@@ -430,7 +447,7 @@ void HostFight::AfterFrame(int frame)
     ObjectManager& objects = ObjectManager::Get();
     auto* player = objects.GetObject<Player>(m_playerId);
     auto* monster = objects.GetObject<Monster>(m_monsterId);
-    if (frame == kSpendPointFrame && player)
+    if (frame == kSpendPointFrame && player && monster)
         PrintStrength(frame, "after spending a point", *player, objects.GetObject<Skill>(m_playerSkillId));
     WatchProjectiles(frame);
     WatchDeath(frame);

@@ -14,7 +14,9 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 
+#include "Engine/Math.h"
 #include "Game/core/foundation/RandomUniform.h"
 
 namespace GAME {
@@ -26,6 +28,9 @@ public:
     // Places the two fighters with their controllers; false when the game has no combat
     // record or a fighter cannot be made.
     bool Start();
+    // A client's part: only its own player, named `name`, placed in the arena at `where`;
+    // the server's characters come over the network. False as for Start.
+    bool StartGuest(const std::u16string& name, const Vec3& where);
     uint32_t GetPlayerId() const { return m_playerId; }
     // Before the frame: hands each fighter its next attack.
     void Update(int frame, int ms);

@@ -3,13 +3,16 @@
 #include "host/HostSession.h"
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
+#include "host/HostNetwork.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostSave.h"
 #include "host/HostTeleport.h"
 
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <dlfcn.h>
+#include <thread>
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
@@ -227,6 +230,10 @@ void PrintRoster(GameEngine& engine)
                     Narrow(record.playerName).c_str(), record.level, record.playerId >> 28);
 }
 
+// A networked frame gives the other process a moment: its packets arrive in time.
+constexpr int kNetworkFrameSleepMs = 4;
+constexpr int kGuestDistance = 4;
+
 void SelectRole(GameEngine& engine, const std::string& role)
 {
     if (role == "server")
@@ -265,6 +272,14 @@ extern "C" int GameHostRun(const HostOptions* options)
             std::printf("frame %d: event %s\n", frame, name.c_str());
     });
 
+    // On the network the client learns its host number first, so that every object it
+    // makes has an id of its own range.
+    HostNetwork network;
+    const bool networked = HostNetwork::Wanted(*options);
+    if (networked && !network.Open(*options)) {
+        EventManager::Get().SetSendObserver(std::move(previousObserver));
+        return 1;
+    }
     InitializeObjects();
     RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
@@ -287,13 +302,17 @@ extern "C" int GameHostRun(const HostOptions* options)
         return 1;
     }
 
-    // The game's packets go to a recording transport: there are no other processes.
+    // The game's packets go to a recording transport when there are no other processes.
     RecordingTransport transport;
-    ConnectionManager::Get().SetTransport(&transport);
+    if (!networked)
+        ConnectionManager::Get().SetTransport(&transport);
+    // A client on the network plays only its own player; the fight is the server's.
+    const bool guest = networked && options->role == "client";
     HostFight fight;
     HostQuestGiver questGiver;
     Companion companion(engine, transport);
-    const bool fighting = fight.Start();
+    const bool fighting =
+        guest ? fight.StartGuest(u"Guest", Vec3{0.0f, 0.0f, static_cast<float>(kGuestDistance)}) : fight.Start();
     // The game is about to run: the characters read what they read at the start (the
     // statistics' score formula).
     EventManager::Get().Send(GameEvent_PreRun(), "GameEvent_PreRun");
@@ -303,17 +322,26 @@ extern "C" int GameHostRun(const HostOptions* options)
         engine.GetPlayerManagerClient()->SetMainPlayer(fight.GetPlayerId());
         // The game camera follows the player: what it sees is what the crowding pushes.
         engine.SetPlayer(ObjectManager::Get().GetObject<Player>(fight.GetPlayerId()));
-        companion.Join();
+        if (!networked)
+            companion.Join();
         PrintRoster(engine);
     }
-    const bool questGiving = fighting && questGiver.Start(fight.GetPlayerId());
+    const bool questGiving = fighting && !guest && questGiver.Start(fight.GetPlayerId());
+    // The teleport is played in the single-process run only.
     HostTeleport teleport;
-    if (fighting)
+    if (fighting && !networked)
         teleport.Start(fight.GetPlayerId());
+    if (networked) {
+        network.Start(engine, fight.GetPlayerId());
+        network.WaitForFirstClient();
+    }
     PrintSent(transport, 0);
     InterpenetrationManager crowding;
+    int framesRun = options->frames;
     for (frame = 1; frame <= options->frames; ++frame) {
-        if (frame == kInvitationFrame && engine.GetPlayerId() != 0)
+        if (networked)
+            network.BeforeFrame(frame);
+        else if (frame == kInvitationFrame && engine.GetPlayerId() != 0)
             companion.Invite();
         engine.Update(options->stepMs);
         if (fighting)
@@ -335,16 +363,28 @@ extern "C" int GameHostRun(const HostOptions* options)
         PrintPartyAnswers(engine, frame);
         AnswerDialogs(engine, frame, options->answerYes);
         PrintSent(transport, frame);
+        if (!networked)
+            continue;
+        network.AfterFrame(frame);
+        if (network.ShouldStop()) {
+            std::printf("gamehost: the server went away; the game ends after frame %d\n", frame);
+            framesRun = frame;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kNetworkFrameSleepMs));
     }
 
     std::printf("gamehost: ran %d frames of %d ms (%d s of game time); %zu tutorial pages unlocked\n",
-                options->frames, options->stepMs, static_cast<int>(static_cast<long long>(options->frames) * options->stepMs / 1000),
+                framesRun, options->stepMs, static_cast<int>(static_cast<long long>(framesRun) * options->stepMs / 1000),
                 engine.GetTutorialUnlockList().size());
     bool saved = true;
     if (fighting && !options->savePath.empty())
         saved = SaveHostPlayer(fight.GetPlayerId(), options->savePath);
+    if (networked)
+        network.PrintEnd();
     if (fighting)
         fight.Stop();
+    network.Close();
     engine.SetUI(nullptr);
     gEngine->SetActiveCamera(nullptr);
     UnregisterHostDispatch();

@@ -18,6 +18,8 @@ struct HostOptions {
     bool quiet = false;
     std::string savePath;                    // the player is saved here at the end
     std::string loadPath;                    // a character read and printed at the start
+    int listenPort = -1;                     // a server on the network: the port (0: any free one)
+    std::string connectTo;                   // a client on the network: the server's HOST:PORT
 };
 
 }  // namespace GAME

@@ -21,7 +21,8 @@ void Usage()
 {
     std::printf(
         "usage: gamehost [--data DIR] [--library PATH] [--frames N] [--step MS] [--role single|server|client]\n"
-        "                [--log CHANNEL]... [--answer yes|no] [--quiet] [--save FILE] [--load FILE]\n");
+        "                [--log CHANNEL]... [--answer yes|no] [--quiet] [--save FILE] [--load FILE]\n"
+        "                [--listen PORT (with --role server)] [--connect HOST:PORT (with --role client)]\n");
 }
 
 bool ParseInt(const std::string& text, int& out)
@@ -73,13 +74,23 @@ bool ParseOptions(int argc, char** argv, HostOptions& options)
         } else if (arg == "--load") {
             if (!next(options.loadPath))
                 return false;
+        } else if (arg == "--listen") {
+            std::string value;
+            if (!next(value) || !ParseInt(value, options.listenPort) || options.listenPort > 65535)
+                return false;
+        } else if (arg == "--connect") {
+            if (!next(options.connectTo) || options.connectTo.empty())
+                return false;
         } else if (arg == "--quiet") {
             options.quiet = true;
         } else {
             return false;
         }
     }
-    return true;
+    // A server listens and a client connects; neither does both.
+    if (options.listenPort >= 0 && options.role != "server")
+        return false;
+    return options.connectTo.empty() || options.role == "client";
 }
 
 int CountClasses(const RTTI_ClassInfo& info)

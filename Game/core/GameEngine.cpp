@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
 #include "Engine/InstanceGroupManager.h"
@@ -143,6 +144,8 @@ GameEngine::~GameEngine()
     // Activities call back into the engine (sleep counter, mouse lock, loaders) while
     // they are destroyed: end them while everything they reach is still alive.
     ActivityManager::Destroy();
+    // The connection manager outlives the game: it must not call into it any more.
+    ConnectionManager::Get().SetConnectionListener({});
 
     m_currentNetworkInterface = nullptr;
     SafeDelete(m_outboundInterface);

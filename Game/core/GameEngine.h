@@ -47,6 +47,7 @@ class GameEngineOutboundInterface;
 class GameEngineServerServicesModule;
 class GameEngineServerServicesModuleBase;
 class GameUIInterface;
+struct NetConnectionEvent;
 class ItemSet;
 struct ItemReplicaInfo;
 class Jukebox;
@@ -139,6 +140,12 @@ public:
     void SetGameBalanceLevel(int level);
     uint32_t GetBalanceDifficulty() const { return m_balanceDifficulty; }
     void RemovePlayerFromGame(int hostId);
+    // A host's connection changed (the network roles set this as the connection
+    // manager's listener): a host that left or timed out leaves the game as a player who
+    // leaves does, its player objects destroyed; a client that lost its server notes it
+    // (HasLostServer) for the host program to end the game.
+    void HandleConnectionEvent(const NetConnectionEvent& event);
+    bool HasLostServer() const { return m_serverLost; }
     // Leaves the game being played: rosters, pets, ambiance, proxies, portals,
     // activities and camera back to their starting state.
     void ExitPlayingMode();
@@ -567,6 +574,7 @@ private:
     std::map<MonsterClassification, std::u16string> m_monsterColors;
     GameEventListener<GameEngine, GameEvent_CreatureDeath> m_creatureDeathListener;
     NetworkRole m_networkRole = NetworkRole::Single;
+    bool m_serverLost = false;
     GameEngineNetworkInterface* m_currentNetworkInterface = nullptr;
     GameEngineOutboundInterface* m_outboundInterface = nullptr;
     GameEngineInboundInterface* m_inboundInterface = nullptr;

@@ -33,6 +33,7 @@ constexpr const char* kInviteSentTag = "tagInviteSend";
 void GameEngine::SetAsNetworkStub()
 {
     m_networkRole = NetworkRole::Single;
+    ConnectionManager::Get().SetConnectionListener({});
     m_currentNetworkInterface = m_inboundInterface;
     m_currentClientServices = m_clientServices;
     m_currentServerServices = m_serverServices;
@@ -42,6 +43,7 @@ void GameEngine::SetAsNetworkServer()
 {
     m_networkRole = NetworkRole::Server;
     ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
+    ConnectionManager::Get().SetConnectionListener([this](const NetConnectionEvent& e) { HandleConnectionEvent(e); });
     m_currentNetworkInterface = m_outboundInterface;
     m_currentClientServices = m_clientServices;
     m_currentServerServices = m_serverServices;
@@ -50,6 +52,8 @@ void GameEngine::SetAsNetworkServer()
 void GameEngine::SetAsNetworkClient()
 {
     m_networkRole = NetworkRole::Client;
+    m_serverLost = false;
+    ConnectionManager::Get().SetConnectionListener([this](const NetConnectionEvent& e) { HandleConnectionEvent(e); });
     m_currentNetworkInterface = m_outboundInterface;
     m_currentClientServices = m_clientServices;
     m_currentServerServices = m_nullServerServices;
@@ -134,6 +138,45 @@ void GameEngine::RemovePlayerFromGame(int hostId)
         server->RemovePlayerFromGame(hostId);
     if (PlayerManagerClient* client = GetPlayerManagerClient())
         client->RemovePlayerFromGame(hostId);
+}
+
+void GameEngine::HandleConnectionEvent(const NetConnectionEvent& event)
+{
+    switch (event.kind) {
+    case NetConnectionEvent::Joined:
+        gEngine->Log(LOG_INFO, "Host %d connected", event.host);
+        return;
+    case NetConnectionEvent::Refused:
+        gEngine->Log(LOG_WARNING, "Connection refused: %s", event.reason.c_str());
+        return;
+    case NetConnectionEvent::ServerLost:
+        gEngine->Log(LOG_WARNING, "The server went away (%s); the game ends", event.reason.c_str());
+        m_serverLost = true;
+        return;
+    case NetConnectionEvent::Left:
+    case NetConnectionEvent::TimedOut:
+        break;
+    }
+    if (event.host <= ConnectionManager::kServerHost || event.host > ConnectionManager::kMaxHost) {
+        gEngine->Log(LOG_WARNING, "Host %d cannot leave: no client has that number", event.host);
+        return;
+    }
+    gEngine->Log(LOG_INFO, "Host %d %s (%s)", event.host,
+                 event.kind == NetConnectionEvent::TimedOut ? "timed out" : "left", event.reason.c_str());
+    // The host's players, as the roster knew them, go with it.
+    std::vector<uint32_t> leaving;
+    if (const PlayerManagerClient* players = GetPlayerManagerClient()) {
+        std::vector<uint32_t> everyone;
+        players->GetAllPlayersInGame(everyone);
+        for (uint32_t id : everyone)
+            if (PlayerHostId(id) == event.host)
+                leaving.push_back(id);
+    }
+    RemovePlayerFromGame(event.host);
+    for (uint32_t id : leaving) {
+        if (Player* player = ObjectManager::Get().GetObject<Player>(id))
+            ObjectManager::Get().DestroyObjectEx(player, "GameEngine", __LINE__);
+    }
 }
 
 void GameEngine::ExitPlayingMode()

@@ -1,6 +1,7 @@
 #include "Game/network/GameWorldPackets.h"
 
 #include "Engine/Engine.h"
+#include "Engine/NetPacketFields.h"
 #include "Engine/NetPacketRegistry.h"
 
 namespace GAME {
@@ -34,7 +35,35 @@ uint32_t SpawnPlayerPacket::PrepareOutBuffer()
     const uint32_t id = playerObjectId.GetId();
     gEngine->Log(LOG_INFO, "Replicating entity %d (0x%x) in SpawnPlayerPacket", static_cast<int>(id), id);
     playerObjectId.MarkForReplication(true);
-    return NetPacketOf::PrepareOutBuffer();
+    NetPacketOutBuffer out(this);
+    NetFieldWriter writer(out);
+    Fields(writer);
+    if (!carriedRecord.empty()) {
+        out.AddFileName(carriedRecord);
+        out.Add(&carriedCoords);
+        out.AddRawBytes(carriedImage.data(), carriedImage.size());
+    }
+    return out.Done();
+}
+
+bool SpawnPlayerPacket::CopyInbound(const unsigned char* data, int size)
+{
+    NetPacketInBuffer in(GetHeader(), data, size);
+    NetFieldReader reader(in);
+    Fields(reader);
+    carriedRecord.clear();
+    carriedImage.clear();
+    if (in.IsOk() && in.GetRemaining() > 0) {
+        in.RemoveFileName(carriedRecord);
+        if (in.IsOk() && carriedRecord.empty())
+            in.Fail("a carried object without its record");
+        in.Remove(&carriedCoords);
+        if (in.IsOk()) {
+            carriedImage.assign(in.Peek(), in.Peek() + in.GetRemaining());
+            in.Skip(carriedImage.size());
+        }
+    }
+    return EndRead(in);
 }
 
 std::string ServerSpawnCompletePacket::GetPacketDescription(bool)

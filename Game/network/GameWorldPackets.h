@@ -121,6 +121,9 @@ public:
 };
 
 // Carries a player being replicated to the peer; the player need not exist there yet.
+// Behind the id travels the carried object, when one is given: the record it is made from,
+// where it stands and its replication image (to the end of the packet). A spawn without it
+// is the id alone.
 class SpawnPlayerPacket : public NetPacketOf<SpawnPlayerPacket, 30, ObjectContainerPacket> {
     GAME_DECLARE_CLASS(SpawnPlayerPacket)
 
@@ -128,8 +131,12 @@ public:
     SpawnPlayerPacket();
 
     uint32_t PrepareOutBuffer() override;
+    bool CopyInbound(const unsigned char* data, int size) override;
 
     SmartObjectId playerObjectId{this};
+    std::string carriedRecord;                  // empty: no object carried
+    WorldCoords carriedCoords;
+    std::vector<unsigned char> carriedImage;
 
     template <class V>
     void Fields(V& v)

@@ -4,6 +4,10 @@
 #include <cmath>
 #include <limits>
 
+#include <chrono>
+#include <thread>
+
+#include "Engine/EnetTransport.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Game/core/Bonus.h"
 #include "Game/core/GameEngineServicesModule.h"
@@ -11,6 +15,7 @@
 #include "Game/network/NetworkRegionLoader.h"
 #include "host/HostDispatch.h"
 #include "tests/network/GameWireFixture.h"
+#include "tests/network/PeerProcess.h"
 
 using namespace GAME;
 
@@ -180,6 +185,55 @@ TEST_F(DispatchTest, ForgeriesFromAClientAreDroppedOnTheServer)
     EXPECT_TRUE(transport.sent.empty());   // nothing was passed on
 }
 
+// The same forgeries sent by a client process over the network transport.
+TEST_F(DispatchTest, ForgeriesFromARealClientProcessAreDroppedOnTheServer)
+{
+    std::string error;
+    std::unique_ptr<EnetTransport> network = EnetTransport::Listen(0, error);
+    ASSERT_TRUE(network) << error;
+    ConnectionManager::Get().SetTransport(network.get());
+    engine->SetAsNetworkServer();
+    Player* self = MakeMainPlayer();
+    const uint32_t selfId = self->GetObjectId();
+    const uint16_t port = network->GetPort();
+    GameBalanceUpdatePacket balancePacket;
+    balancePacket.level = 99;
+    const std::vector<Bytes> forged = {Gold(selfId, 250), BonusFor(selfId, 1000), Written(balancePacket),
+                                       ItemFor(selfId, 0x10000500)};
+    PeerProcess client(-1, [&] {
+        std::string why;
+        std::unique_ptr<EnetTransport> link = EnetTransport::Connect("127.0.0.1", port, 5000, why);
+        if (!link)
+            return why;
+        for (const Bytes& bytes : forged)
+            link->Send({NetDestination::Server, ConnectionManager::kServerHost}, bytes.data(), bytes.size());
+        for (int i = 0; i < 50; ++i) {   // the server takes them before the link closes
+            link->Service();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return std::string("host ") + std::to_string(link->GetLocalHost());
+    });
+    const std::string lastDropped =
+        "CreateItemPacket from host 1 dropped: it speaks for " + std::to_string(selfId) + ", which is not the host's";
+    LogCapture log;
+    for (int i = 0; i < 1000 && !log.Contains(lastDropped); ++i) {
+        gEngine->UpdateFrame(0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    while (!client.IsDone())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(client.GetReport(), "host 1");
+    for (const char* dropped : {"GiveGoldPacket from host 1 dropped: only the server sends it",
+                                "BonusToClientPacket from host 1 dropped: only the server sends it",
+                                "GameBalanceUpdatePacket from host 1 dropped: only the server sends it"})
+        EXPECT_TRUE(log.Contains(dropped)) << dropped;
+    EXPECT_TRUE(log.Contains(lastDropped));
+    EXPECT_EQ(self->GetCurrentMoney(), 0u);
+    EXPECT_EQ(self->GetSkillPoints(), 0u);
+    EXPECT_EQ(ObjectManager::Get().GetObject(0x10000500), nullptr);
+    ConnectionManager::Get().SetTransport(&transport);
+}
+
 TEST_F(DispatchTest, TheSamePacketsFromTheServerAreAppliedOnAClient)
 {
     engine->SetAsNetworkClient();
@@ -236,7 +290,7 @@ TEST_F(DispatchTest, EveryPacketTypeAsksTheRouteTable)
                                  " from host 9 dropped: the host is not a connected client"))
             << packet->GetClassName();
     }
-    EXPECT_EQ(asked, 40u);
+    EXPECT_EQ(asked, 42u);
 }
 
 // ---- Joining ---------------------------------------------------------------------------

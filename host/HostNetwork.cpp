@@ -1,0 +1,346 @@
+#include "host/HostNetwork.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "Engine/ConnectionManager.h"
+#include "Engine/EnetTransport.h"
+#include "Engine/Localization.h"
+#include "Engine/NetPacketRegistry.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/World.h"
+#include "Game/characters/Monster.h"
+#include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/PlayerManagerClient.h"
+#include "Game/core/PlayerManagerServer.h"
+#include "Game/core/foundation/Filters.h"
+#include "Game/network/GameWorldPackets.h"
+#include "Game/network/PlayerRosterPackets.h"
+#include "host/HostReplication.h"
+
+namespace GAME {
+
+namespace {
+
+// How long a client waits for the server to take it.
+constexpr int kConnectTimeoutMs = 5000;
+// A server waits this long for its first client before it plays alone; a client that
+// stops answering is dropped after this long.
+constexpr int kFirstClientWaitMs = 10000;
+constexpr uint32_t kPeerTimeoutMinMs = 1000;
+constexpr uint32_t kPeerTimeoutMaxMs = 3000;
+// A packet naming characters that have not arrived yet waits this many frames, or this
+// long, for them.
+constexpr int kHoldTries = 120;
+constexpr int kHoldMs = 3000;
+
+// A character as it travels between the hosts: one line, the same on the side that sends
+// it and on the side that makes it or brings it up to date.
+void PrintTravelled(const Character& character)
+{
+    const Vec3 at = character.GetCoords().GetRegionCoords().origin;
+    if (const auto* player = DynamicCast<Player>(&character))
+        std::printf("net: player %u \"%s\" life %.1f at (%.2f, %.2f, %.2f)\n", player->GetObjectId(),
+                    LocalizationManager::ToChar(player->GetPlayerName()).c_str(), player->GetCurrentLife(), at.x,
+                    at.y, at.z);
+    else
+        std::printf("net: monster %u life %.1f, %s\n", character.GetObjectId(), character.GetCurrentLife(),
+                    character.GetLifeStateAsText().c_str());
+}
+
+bool ParseAddress(const std::string& text, std::string& host, uint16_t& port)
+{
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    host = text.substr(0, colon);
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str() + colon + 1, &end, 10);
+    if (colon + 1 == text.size() || *end != '\0' || value <= 0 || value > 65535)
+        return false;
+    port = static_cast<uint16_t>(value);
+    return true;
+}
+
+const char* KindText(const NetConnectionEvent& event)
+{
+    switch (event.kind) {
+    case NetConnectionEvent::Joined:
+        return "joined";
+    case NetConnectionEvent::Left:
+        return "left";
+    case NetConnectionEvent::TimedOut:
+        return "timed out";
+    case NetConnectionEvent::Refused:
+        return "was refused";
+    case NetConnectionEvent::ServerLost:
+        return "went away";
+    }
+    return "changed";
+}
+
+void PrintRecord(const PlayerNetBasicInfo& record)
+{
+    std::printf("gamehost: roster at the end: player %u \"%s\" party %u\n", record.playerId,
+                LocalizationManager::ToChar(record.playerName).c_str(), record.partyId);
+}
+
+}  // namespace
+
+// Passes everything to the network transport and keeps count of the roster's heartbeats
+// that go out and come in, and the last all-players heartbeat either way: what the server
+// last told its clients of every player is what they last heard.
+class WatchedTransport : public NetTransport {
+public:
+    explicit WatchedTransport(NetTransport& inner) : m_inner(inner) {}
+
+    void Service() override { m_inner.Service(); }
+    bool PollConnectionEvent(NetConnectionEvent& event) override { return m_inner.PollConnectionEvent(event); }
+    void Send(const NetDestination& to, const unsigned char* data, size_t size) override
+    {
+        Note(data, size, heartbeatsSent);
+        m_inner.Send(to, data, size);
+    }
+    bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override
+    {
+        if (!m_inner.Receive(fromHost, bytes))
+            return false;
+        Note(bytes.data(), bytes.size(), heartbeatsReceived);
+        return true;
+    }
+    void Disconnect(int host, const std::string& reason) override { m_inner.Disconnect(host, reason); }
+    bool IsConnected(int host) const override { return m_inner.IsConnected(host); }
+
+    int heartbeatsSent = 0;
+    int heartbeatsReceived = 0;
+    std::vector<unsigned char> lastAllPlayersHeartbeat;
+
+private:
+    void Note(const unsigned char* data, size_t size, int& count)
+    {
+        NetPacketType type = 0;
+        if (!NetPacketRegistry::PeekType(data, size, type))
+            return;
+        if (type == AllPlayersHeartbeatPacket::kType)
+            lastAllPlayersHeartbeat.assign(data, data + size);
+        if (type == AllPlayersHeartbeatPacket::kType || type == SinglePlayerHeartbeatPacket::kType)
+            ++count;
+    }
+
+    NetTransport& m_inner;
+};
+
+HostNetwork::HostNetwork() = default;
+
+HostNetwork::~HostNetwork()
+{
+    Close();
+}
+
+bool HostNetwork::Wanted(const HostOptions& options)
+{
+    return options.listenPort >= 0 || !options.connectTo.empty();
+}
+
+bool HostNetwork::Open(const HostOptions& options)
+{
+    std::string error;
+    if (options.listenPort >= 0) {
+        m_serving = true;
+        m_transport = EnetTransport::Listen(static_cast<uint16_t>(options.listenPort), error);
+        if (!m_transport) {
+            std::printf("gamehost: cannot listen on port %d: %s\n", options.listenPort, error.c_str());
+            return false;
+        }
+        std::printf("gamehost: listening on port %u\n", static_cast<unsigned>(m_transport->GetPort()));
+        m_transport->SetPeerTimeout(kPeerTimeoutMinMs, kPeerTimeoutMaxMs);
+    } else {
+        std::string host;
+        uint16_t port = 0;
+        if (!ParseAddress(options.connectTo, host, port)) {
+            std::printf("gamehost: \"%s\" is no HOST:PORT\n", options.connectTo.c_str());
+            return false;
+        }
+        m_transport = EnetTransport::Connect(host, port, kConnectTimeoutMs, error);
+        if (!m_transport) {
+            std::printf("gamehost: cannot join %s: %s\n", options.connectTo.c_str(), error.c_str());
+            return false;
+        }
+        std::printf("gamehost: joined %s as host %d\n", options.connectTo.c_str(), m_transport->GetLocalHost());
+        ConnectionManager::Get().SetLocalHostId(m_transport->GetLocalHost());
+    }
+    std::fflush(stdout);   // a script waiting for the port reads it now
+    m_watched = std::make_unique<WatchedTransport>(*m_transport);
+    ConnectionManager::Get().SetTransport(m_watched.get());
+    return true;
+}
+
+void HostNetwork::Start(GameEngine& engine, uint32_t playerId)
+{
+    m_engine = &engine;
+    m_playerId = playerId;
+    NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
+    ConnectionManager::Get().SetConnectionListener([this](const NetConnectionEvent& event) { OnConnection(event); });
+    SetSpawnObservers([this](const SpawnReport& report) { OnSpawned(report); }, [this] { OnWorldArrived(); });
+}
+
+void HostNetwork::OnConnection(const NetConnectionEvent& event)
+{
+    std::printf("frame %d: host %d %s%s%s\n", m_frame, event.host, KindText(event), event.reason.empty() ? "" : ": ",
+                event.reason.c_str());
+    if (event.kind == NetConnectionEvent::Left || event.kind == NetConnectionEvent::TimedOut)
+        if (const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer())
+            for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos())
+                if (PlayerHostId(record.playerId) == event.host)
+                    std::printf("frame %d: player %u \"%s\" leaves the game\n", m_frame, record.playerId,
+                                LocalizationManager::ToChar(record.playerName).c_str());
+    m_engine->HandleConnectionEvent(event);
+    m_clientJoined = m_clientJoined || event.kind == NetConnectionEvent::Joined;
+    if (event.kind == NetConnectionEvent::Joined && m_serving) {
+        const int sent = SendWorldToHost(event.host, [this](const Character& character) {
+            PrintTravelled(character);
+            if (character.IsA<Monster>())
+                m_sentMonsters[character.GetObjectId()] = {character.GetCurrentLife(),
+                                                           static_cast<int>(character.GetLifeState())};
+        });
+        std::printf("frame %d: host %d was told of %d characters\n", m_frame, event.host, sent);
+    }
+    if (event.kind == NetConnectionEvent::Left || event.kind == NetConnectionEvent::TimedOut)
+        if (const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer())
+            std::printf("frame %d: the roster lists %zu players\n", m_frame, roster->GetPlayerInfos().size());
+    std::fflush(stdout);
+}
+
+void HostNetwork::WaitForFirstClient()
+{
+    if (!m_serving)
+        return;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFirstClientWaitMs);
+    while (!m_clientJoined && std::chrono::steady_clock::now() < until) {
+        ConnectionManager::Get().ProcessIncoming();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (!m_clientJoined)
+        std::printf("gamehost: no client joined; the server plays alone\n");
+}
+
+void HostNetwork::OnSpawned(const SpawnReport& report)
+{
+    if (const auto* character = ObjectManager::Get().GetObject<Character>(report.id))
+        PrintTravelled(*character);
+    if (!m_serving && report.made)
+        ++m_charactersArrived;
+}
+
+// The server's world is here: this client's own player goes to every peer now.
+void HostNetwork::OnWorldArrived()
+{
+    std::printf("frame %d: the server's world arrived (%d characters)\n", m_frame, m_charactersArrived);
+    auto* player = ObjectManager::Get().GetObject<Player>(m_playerId);
+    if (!player)
+        return;
+    if (std::unique_ptr<SpawnPlayerPacket> packet = MakeSpawnPacket(*player)) {
+        PrintTravelled(*player);
+        ConnectionManager::Get().SendToServer(*packet);
+    }
+}
+
+void HostNetwork::BeforeFrame(int frame)
+{
+    m_frame = frame;
+    if (!m_serving || m_invited || !m_engine->GetPlayerManagerServer())
+        return;
+    // The server's player invites the first client's player once the roster has it.
+    for (const PlayerNetBasicInfo& record : m_engine->GetPlayerManagerServer()->GetPlayerInfos()) {
+        if (PlayerHostId(record.playerId) == ConnectionManager::kServerHost)
+            continue;
+        m_invited = true;
+        std::printf("frame %d: the player invites player %u into its party\n", frame, record.playerId);
+        m_engine->InvitePlayerToParty(record.playerId, static_cast<int>(m_playerId));
+        return;
+    }
+}
+
+void HostNetwork::AfterFrame(int frame)
+{
+    m_frame = frame;
+    if (m_serving)
+        SendChangedMonsters();
+    std::fflush(stdout);
+}
+
+void HostNetwork::SendChangedMonsters()
+{
+    bool anyClient = false;
+    for (int host = 1; host <= ConnectionManager::kMaxHost; ++host)
+        anyClient = anyClient || ConnectionManager::Get().IsClientConnected(host);
+    if (!anyClient)
+        return;
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, FilterGetSpawnObjects(), EntityList_All);
+    for (Entity* entity : found) {
+        auto* monster = DynamicCast<Monster>(entity);
+        if (!monster)
+            continue;
+        // A blow or a new life state goes out; the slow regeneration between blows each
+        // peer works out itself.
+        const std::pair<float, int> now{monster->GetCurrentLife(), static_cast<int>(monster->GetLifeState())};
+        auto [seen, added] = m_sentMonsters.try_emplace(monster->GetObjectId(), now);
+        const bool struck = now.first < seen->second.first;
+        const bool newState = now.second != seen->second.second;
+        seen->second = now;
+        if (!added && !struck && !newState)
+            continue;
+        if (std::unique_ptr<SpawnPlayerPacket> packet = MakeSpawnPacket(*monster)) {
+            PrintTravelled(*monster);
+            ConnectionManager::Get().SendToAllClients(*packet);
+        }
+    }
+}
+
+bool HostNetwork::ShouldStop() const
+{
+    return m_engine && m_engine->HasLostServer();
+}
+
+void HostNetwork::PrintEnd() const
+{
+    if (!m_engine || !m_watched)
+        return;
+    std::printf("gamehost: heartbeats: %d sent, %d received\n", m_watched->heartbeatsSent,
+                m_watched->heartbeatsReceived);
+    AllPlayersHeartbeatPacket last;
+    const std::vector<unsigned char>& bytes = m_watched->lastAllPlayersHeartbeat;
+    if (!bytes.empty() && last.CopyInbound(bytes.data(), static_cast<int>(bytes.size())))
+        for (const PlayerNetHeartbeatInfo& record : last.players) {
+            const Vec3& at = record.position.GetRegionPosition();
+            std::printf("gamehost: the last heartbeat: player %u life %.1f of %.1f, mana %.1f, party %u, at (%.2f, "
+                        "%.2f, %.2f)\n",
+                        record.playerId, record.life, record.maxLife, record.mana, record.partyId, at.x, at.y, at.z);
+        }
+    if (const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer())
+        for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos())
+            PrintRecord(record);
+    else if (const PlayerManagerClient* cache = m_engine->GetPlayerManagerClient())
+        for (const PlayerNetBasicInfo& record : cache->GetPlayerInfoCache())
+            PrintRecord(record);
+}
+
+void HostNetwork::Close()
+{
+    if (!m_transport)
+        return;
+    SetSpawnObservers({}, {});
+    NetPacketRegistry::Get().SetHoldLimits(0, 0);
+    ConnectionManager::Get().SetConnectionListener({});
+    if (ConnectionManager::Get().GetTransport() == m_watched.get())
+        ConnectionManager::Get().SetTransport(nullptr);
+    m_watched.reset();
+    m_transport.reset();
+    m_engine = nullptr;
+}
+
+}  // namespace GAME

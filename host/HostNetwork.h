@@ -1,0 +1,72 @@
+// gamehost over the network: the server listens for clients, a client connects to it.
+// The server tells a joining client of every character it has, invites the client's
+// player into its player's party, and sends the monster again whenever its life or life
+// state changes; a client sends its own player once the server's world has arrived. Both
+// print what travels of the characters ("net:" lines, alike on both sides), who joins and
+// leaves, and the roster at the end.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "host/HostSession.h"
+
+namespace GAME {
+
+class EnetTransport;
+class WatchedTransport;
+class GameEngine;
+struct NetConnectionEvent;
+struct SpawnReport;
+
+class HostNetwork {
+public:
+    HostNetwork();
+    ~HostNetwork();
+    HostNetwork(const HostNetwork&) = delete;
+    HostNetwork& operator=(const HostNetwork&) = delete;
+
+    // Whether the options ask for a network run.
+    static bool Wanted(const HostOptions& options);
+    // Listens or connects as the options say, and makes the transport the connection
+    // manager's; a client takes the host number the server gave it. False (printed) when
+    // that fails.
+    bool Open(const HostOptions& options);
+    // Once the game runs in its role: hears the connections and the received spawns.
+    // `playerId` is this host's own player.
+    void Start(GameEngine& engine, uint32_t playerId);
+    // A server waits (bounded) until its first client has joined, so that the client sees
+    // the game from its start.
+    void WaitForFirstClient();
+    void BeforeFrame(int frame);
+    void AfterFrame(int frame);
+    // The server went away: the client ends its game.
+    bool ShouldStop() const;
+    void PrintEnd() const;
+    // Leaves the network; the transport is gone afterwards.
+    void Close();
+
+private:
+    void OnConnection(const NetConnectionEvent& event);
+    void OnSpawned(const SpawnReport& report);
+    void OnWorldArrived();
+    // Sends the monsters whose life or life state changed to every client.
+    void SendChangedMonsters();
+
+    std::unique_ptr<EnetTransport> m_transport;
+    std::unique_ptr<WatchedTransport> m_watched;
+    GameEngine* m_engine = nullptr;
+    uint32_t m_playerId = 0;
+    int m_frame = 0;
+    bool m_serving = false;
+    bool m_invited = false;
+    bool m_clientJoined = false;
+    int m_charactersArrived = 0;
+    // What was last sent of each monster: its life and life state.
+    std::map<uint32_t, std::pair<float, int>> m_sentMonsters;
+};
+
+}  // namespace GAME

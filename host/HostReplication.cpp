@@ -1,0 +1,239 @@
+#include "host/HostReplication.h"
+
+#include <vector>
+
+#include "Engine/ConnectionManager.h"
+#include "Engine/Engine.h"
+#include "Engine/NetPacketBuffer.h"
+#include "Engine/NetPacketRegistry.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/World.h"
+#include "Game/characters/Monster.h"
+#include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/PlayerManagerServer.h"
+#include "Game/core/foundation/Filters.h"
+#include "Game/network/GameWorldPackets.h"
+
+namespace GAME {
+
+namespace {
+
+// The character's replication image, written through a packet of its own: the bytes
+// behind the header.
+template <class C>
+bool WriteImage(C& character, std::vector<unsigned char>& image)
+{
+    SpawnPlayerPacket scratch;
+    NetPacketOutBuffer out(&scratch);
+    character.WriteReplicationData(out);
+    const uint32_t size = out.Done();
+    if (size < NetLimits::kHeaderSize)
+        return false;
+    image.assign(scratch.GetOutBuffer() + NetLimits::kHeaderSize, scratch.GetOutBuffer() + size);
+    return true;
+}
+
+// Reads the carried image into the character and applies it; false when it does not read.
+template <class C>
+bool ApplyImage(C& character, SpawnPlayerPacket& packet)
+{
+    std::vector<unsigned char> bytes(NetLimits::kHeaderSize);
+    NetBytes::StoreU16(bytes.data(), SpawnPlayerPacket::kType);
+    bytes.insert(bytes.end(), packet.carriedImage.begin(), packet.carriedImage.end());
+    NetPacketInBuffer in(packet.GetHeader(), bytes.data(), static_cast<int>(bytes.size()));
+    if (!character.ReadReplicationData(in))
+        return false;
+    character.ApplyReplicationData();
+    return true;
+}
+
+bool ApplyCarriedImage(Character& character, SpawnPlayerPacket& packet)
+{
+    if (auto* player = DynamicCast<Player>(&character))
+        return ApplyImage(*player, packet);
+    if (auto* monster = DynamicCast<Monster>(&character))
+        return ApplyImage(*monster, packet);
+    return false;
+}
+
+void Destroy(Object* object)
+{
+    if (object)
+        ObjectManager::Get().DestroyObjectEx(object, "HostReplication", __LINE__);
+}
+
+// A character made here from a peer's spawn: driven by that peer, so the controller its
+// record gave it goes, and it stands where the sender said.
+Character* MakeCarried(SpawnPlayerPacket& packet)
+{
+    const uint32_t id = packet.playerObjectId.GetId();
+    auto* character = ObjectManager::Get().CreateObjectFromFile<Character>(packet.carriedRecord, id);
+    if (!character)
+        return nullptr;
+    if (!character->IsA<Player>() && !character->IsA<Monster>()) {
+        Destroy(character);
+        return nullptr;
+    }
+    Destroy(ObjectManager::Get().GetObject(character->GetControllerId()));
+    character->SetControllerId(0);
+    if (!ApplyCarriedImage(*character, packet)) {
+        Destroy(character);
+        return nullptr;
+    }
+    if (auto* player = DynamicCast<Player>(character))
+        player->SetIsControllingCharacter(false);
+    World::Get().AddEntity(character, packet.carriedCoords);
+    character->SetPathPosition(packet.carriedCoords.GetPosition());
+    return character;
+}
+
+bool Drop(const NetPacket& packet, int fromHost, const char* why)
+{
+    gEngine->Log(LOG_WARNING, "%s from host %d dropped: %s", packet.GetClassName(), fromHost, why);
+    return false;
+}
+
+// Who may send a spawn or the spawn-complete packet at all: on the server a connected
+// client, on a client the server.
+bool FromAllowedPeer(const NetPacket& packet, int fromHost)
+{
+    ConnectionManager& connections = ConnectionManager::Get();
+    if (connections.GetLocalHostId() == ConnectionManager::kServerHost) {
+        if (!connections.IsClientConnected(fromHost))
+            return Drop(packet, fromHost, "the host is not a connected client");
+    } else if (fromHost != ConnectionManager::kServerHost) {
+        return Drop(packet, fromHost, "a client hears only the server");
+    }
+    return true;
+}
+
+// Whether the server's roster holds that player: a client spawns only the one it joined with.
+bool IsJoinedPlayer(uint32_t id)
+{
+    const PlayerManagerServer* roster = gGameEngine ? gGameEngine->GetPlayerManagerServer() : nullptr;
+    if (!roster)
+        return false;
+    for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos())
+        if (record.playerId == id)
+            return true;
+    return false;
+}
+
+SpawnObserver gSpawned;
+std::function<void()> gComplete;
+
+}  // namespace
+
+std::unique_ptr<SpawnPlayerPacket> MakeSpawnPacket(Character& character)
+{
+    std::unique_ptr<SpawnPlayerPacket> packet;
+    bool written = false;
+    if (auto* player = DynamicCast<Player>(&character)) {
+        packet.reset(static_cast<SpawnPlayerPacket*>(player->CreateSpawnNetPacket().release()));
+        written = WriteImage(*player, packet->carriedImage);
+    } else if (auto* monster = DynamicCast<Monster>(&character)) {
+        packet = std::make_unique<SpawnPlayerPacket>();
+        packet->playerObjectId = monster->GetObjectId();
+        written = WriteImage(*monster, packet->carriedImage);
+    } else {
+        return nullptr;
+    }
+    if (!written) {
+        gEngine->Log(LOG_WARNING, "The image of %u could not be written; it is not spawned", character.GetObjectId());
+        return nullptr;
+    }
+    packet->carriedRecord = character.GetObjectName();
+    packet->carriedCoords = character.GetCoords();
+    return packet;
+}
+
+int SendWorldToHost(int host, const std::function<void(const Character&)>& sent)
+{
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, FilterGetSpawnObjects(), EntityList_All);
+    int count = 0;
+    for (Entity* entity : found) {
+        auto* character = DynamicCast<Character>(entity);
+        // The joining host makes its own player; it hears of everyone else's.
+        if (!character || ConnectionManager::HostOfPlayer(character->GetObjectId()) == host)
+            continue;
+        std::unique_ptr<SpawnPlayerPacket> packet = MakeSpawnPacket(*character);
+        if (packet && ConnectionManager::Get().SendToHost(host, *packet)) {
+            ++count;
+            if (sent)
+                sent(*character);
+        }
+    }
+    ServerSpawnCompletePacket complete;
+    ConnectionManager::Get().SendToHost(host, complete);
+    return count;
+}
+
+bool ApplySpawn(SpawnPlayerPacket& packet, int fromHost, SpawnReport& report)
+{
+    ConnectionManager& connections = ConnectionManager::Get();
+    const uint32_t id = packet.playerObjectId.GetId();
+    const int localHost = connections.GetLocalHostId();
+    const bool serving = localHost == ConnectionManager::kServerHost;
+    if (!FromAllowedPeer(packet, fromHost))
+        return false;
+    if (packet.carriedRecord.empty() || id == 0)
+        return Drop(packet, fromHost, "it carries no object");
+    // A client spawns only its own player, an id of its own host; only the server spawns
+    // for others, never what this host made.
+    if (serving && ConnectionManager::HostOfPlayer(id) != fromHost)
+        return Drop(packet, fromHost, "a client spawns only objects of its own host");
+    if (serving && !IsJoinedPlayer(id))
+        return Drop(packet, fromHost, "a client spawns only the player it joined with");
+    if (!serving && ConnectionManager::HostOfPlayer(id) == localHost)
+        return Drop(packet, fromHost, "it names an object of this host");
+    report = {id, packet.carriedRecord, false};
+    if (auto* existing = ObjectManager::Get().GetObject<Character>(id)) {
+        if (existing->GetObjectName() != packet.carriedRecord)
+            return Drop(packet, fromHost, "the object there is another one");
+        if (!ApplyCarriedImage(*existing, packet))
+            return Drop(packet, fromHost, "its image does not read");
+    } else {
+        if (ObjectManager::Get().GetObject(id))
+            return Drop(packet, fromHost, "the id is taken");
+        Character* made = MakeCarried(packet);
+        if (!made)
+            return Drop(packet, fromHost, "its record or image does not make a player or a monster");
+        if (serving && !made->IsA<Player>()) {
+            Destroy(made);
+            return Drop(packet, fromHost, "a client spawns only the player it joined with");
+        }
+        report.made = true;
+    }
+    // The other clients hear of a client's player from the server.
+    if (serving)
+        connections.SendToOtherClients(fromHost, packet);
+    return true;
+}
+
+void SetSpawnObservers(SpawnObserver spawned, std::function<void()> complete)
+{
+    gSpawned = std::move(spawned);
+    gComplete = std::move(complete);
+}
+
+void ApplySpawnComplete(NetPacket& packet, int fromHost)
+{
+    if (!FromAllowedPeer(packet, fromHost))
+        return;
+    if (ConnectionManager::Get().GetLocalHostId() == ConnectionManager::kServerHost) {
+        Drop(packet, fromHost, "only the server sends it");
+        return;
+    }
+    if (gComplete)
+        gComplete();
+}
+
+void NotifySpawned(const SpawnReport& report)
+{
+    if (gSpawned)
+        gSpawned(report);
+}
+
+}  // namespace GAME

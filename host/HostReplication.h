@@ -1,0 +1,48 @@
+// Characters made on every peer: the spawn container (a spawn packet carrying the
+// character's record, place and replication image) built from a live player or monster,
+// and applied on receipt, making the character under the sender's id or bringing an
+// existing one up to the image. The server tells a joining client of every character that
+// already exists and ends with the spawn-complete packet; a client then sends its own
+// player, which the server makes and passes on to the other clients.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace GAME {
+
+class Character;
+class NetPacket;
+class SpawnPlayerPacket;
+
+// The spawn container of a player or a monster; null for any other character, or when its
+// image cannot be written (logged).
+std::unique_ptr<SpawnPlayerPacket> MakeSpawnPacket(Character& character);
+
+// Sends every character the server spawns for its clients to `host` (`sent` hears each),
+// then the spawn-complete packet. Returns how many characters went.
+int SendWorldToHost(int host, const std::function<void(const Character&)>& sent);
+
+// What a received spawn did, for the host program to print: the character's id, record
+// and whether it was made now (false: an existing one took the image).
+struct SpawnReport {
+    uint32_t id = 0;
+    std::string record;
+    bool made = false;
+};
+using SpawnObserver = std::function<void(const SpawnReport&)>;
+
+// What the host program hears of received spawns: `spawned` each applied spawn,
+// `complete` the server's spawn-complete packet (empty ones hear nothing).
+void SetSpawnObservers(SpawnObserver spawned, std::function<void()> complete);
+void NotifySpawned(const SpawnReport& report);
+
+// Apply one received spawn or spawn-complete packet from `fromHost` after their sender
+// checks: only the server spawns for others, a client only its own player (an id of its
+// own host); only the server tells that its spawns are complete. False: dropped (logged).
+bool ApplySpawn(SpawnPlayerPacket& packet, int fromHost, SpawnReport& report);
+void ApplySpawnComplete(NetPacket& packet, int fromHost);
+
+}  // namespace GAME

@@ -1,0 +1,198 @@
+// Characters made on every peer through the spawn container, with who may spawn what;
+// packets that name objects not there yet, held and retried; hosts joining and leaving
+// as the transport's connection events tell.
+#include "Engine/NetPacketRegistry.h"
+#include "Game/core/GameEngineNetworkInterface.h"
+#include "Game/core/PartyManager.h"
+#include "Game/core/PlayerManagerServer.h"
+#include "Game/network/GameWorldPackets.h"
+#include "host/HostDispatch.h"
+#include "host/HostReplication.h"
+#include "tests/network/EngineKindsPacket.h"
+#include "tests/network/GameWireFixture.h"
+
+using namespace GAME;
+
+namespace {
+
+constexpr const char* kPlayerRecord = "Records/Test/Traveller.dbr";
+constexpr uint32_t kGuest = 0x10000005;
+constexpr uint32_t kServersPlayer = 0x00000044;
+
+class SpawnTest : public GameWireTest {
+protected:
+    void SetUp() override
+    {
+        GameWireTest::SetUp();
+        RegisterHostDispatch();
+        RecordDatabase::Get().RegisterRecord(kPlayerRecord, "Class,Player,\n");
+    }
+    void TearDown() override
+    {
+        SetSpawnObservers({}, {});
+        NetPacketRegistry::Get().SetHoldLimits(0, 0);
+        UnregisterHostDispatch();
+        ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
+        GameWireTest::TearDown();
+    }
+    void Receive(int fromHost, const Bytes& bytes)
+    {
+        transport.Feed(fromHost, bytes);
+        gEngine->UpdateFrame(0);
+    }
+    // The spawn of a player that stands in region 7 with that name and life; the player
+    // itself is gone again, as it would be on the receiving peer.
+    static Bytes Spawn(uint32_t id, const std::u16string& name, float life)
+    {
+        auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, id);
+        player->SetPlayerName(name);
+        player->SetCurrentLife(life);
+        Coords where;
+        where.origin = Vec3{1.0f, 0.0f, 2.0f};
+        World::Get().AddEntity(player, WorldCoords(World::Get().GetRegionById(7), where));
+        const Bytes bytes = Written(*MakeSpawnPacket(*player));
+        ObjectManager::Get().DestroyObjectEx(player, "SpawnTest", __LINE__);
+        ObjectManager::Get().FlushDestroyedObjects();
+        return bytes;
+    }
+};
+
+TEST_F(SpawnTest, ASpawnCarriesItsCharacterAndWithoutOneIsTheIdAlone)
+{
+    SpawnPlayerPacket bare;
+    bare.playerObjectId = kGuest;
+    EXPECT_EQ(Written(bare).size(), 6u);   // header and id, as before
+
+    SpawnPlayerPacket read;
+    ASSERT_TRUE(ReadInto(read, Spawn(kGuest, u"Guest", 50.0f)));
+    EXPECT_EQ(read.playerObjectId.GetId(), kGuest);
+    EXPECT_EQ(read.carriedRecord, kPlayerRecord);
+    EXPECT_EQ(read.carriedCoords.GetRegionCoords().origin.z, 2.0f);
+    EXPECT_FALSE(read.carriedImage.empty());
+}
+
+TEST_F(SpawnTest, AClientSpawnsOnlyItsOwnPlayerAndTheServerPassesItOn)
+{
+    engine->SetAsNetworkServer();
+    transport.Connect(1);
+    transport.Connect(2);
+    SinglePlayerBasicInfoPacket join;
+    join.info = Roster({kGuest})[0];
+    Receive(1, Written(join));
+    transport.sent.clear();
+    const Bytes own = Spawn(kGuest, u"Guest", 50.0f);
+    const Bytes others = Spawn(0x20000005, u"Other", 50.0f);
+    const Bytes second = Spawn(kGuest + 1, u"Second", 50.0f);
+    LogCapture log;
+    Receive(1, others);
+    Receive(1, second);
+    Receive(3, own);
+    Receive(1, Written(ServerSpawnCompletePacket()));
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{
+                               "SpawnPlayerPacket from host 1 dropped: a client spawns only objects of its own host",
+                               "SpawnPlayerPacket from host 1 dropped: a client spawns only the player it joined with",
+                               "SpawnPlayerPacket from host 3 dropped: the host is not a connected client",
+                               "ServerSpawnCompletePacket from host 1 dropped: only the server sends it",
+                           }));
+    EXPECT_EQ(ObjectManager::Get().GetObject(0x20000005), nullptr);
+    EXPECT_EQ(ObjectManager::Get().GetObject(kGuest + 1), nullptr);
+    EXPECT_TRUE(transport.sent.empty());
+
+    Receive(1, own);
+    const auto* guest = ObjectManager::Get().GetObject<Player>(kGuest);
+    ASSERT_NE(guest, nullptr);
+    EXPECT_EQ(guest->GetPlayerName(), u"Guest");
+    EXPECT_TRUE(guest->IsInWorld());
+    EXPECT_EQ(Destinations(), (std::vector<NetDestination>{{NetDestination::OtherClients, 1}}));
+}
+
+TEST_F(SpawnTest, OnAClientOnlyTheServerSpawnsAndAKnownCharacterTakesTheImage)
+{
+    const Bytes first = Spawn(kServersPlayer, u"Hero", 80.0f);
+    const Bytes later = Spawn(kServersPlayer, u"Hero", 30.0f);
+    const Bytes mine = Spawn(kGuest, u"Guest", 50.0f);
+    engine->SetAsNetworkClient();
+    ConnectionManager::Get().SetLocalHostId(1);
+    std::vector<bool> made;
+    bool complete = false;
+    SetSpawnObservers([&made](const SpawnReport& report) { made.push_back(report.made); },
+                      [&complete] { complete = true; });
+    LogCapture log;
+    Receive(2, first);
+    Receive(0, mine);
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{
+                               "SpawnPlayerPacket from host 2 dropped: a client hears only the server",
+                               "SpawnPlayerPacket from host 0 dropped: it names an object of this host",
+                           }));
+    Receive(0, first);
+    Receive(0, later);
+    Receive(0, Written(ServerSpawnCompletePacket()));
+    EXPECT_EQ(made, (std::vector<bool>{true, false}));
+    ASSERT_NE(ObjectManager::Get().GetObject<Player>(kServersPlayer), nullptr);
+    EXPECT_FLOAT_EQ(ObjectManager::Get().GetObject<Player>(kServersPlayer)->GetCurrentLife(), 30.0f);
+    EXPECT_TRUE(complete);
+}
+
+TEST_F(SpawnTest, APacketNamingAMissingObjectWaitsForItBoundedInTriesAndNumber)
+{
+    int handled = 0;
+    NetPacketRegistry::Get().SetHandler(EngineKindsPacket::kType, [&handled](NetPacket&, int) { ++handled; });
+    NetPacketRegistry& registry = NetPacketRegistry::Get();
+    registry.SetHoldLimits(3, 60000);
+    EngineKindsPacket packet;
+    packet.actor = 0x77;
+    const Bytes bytes = Written(packet);
+    LogCapture log;
+    EXPECT_FALSE(ConnectionManager::Get().HandleIncoming(6, bytes.data(), bytes.size()));
+    EXPECT_EQ(registry.RetryHeld(), 0);
+    ObjectManager::Get().CreateObject("Player", 0x77);
+    EXPECT_EQ(registry.RetryHeld(), 1);
+    EXPECT_EQ(handled, 1);
+
+    packet.actor = 0x78;
+    const Bytes never = Written(packet);
+    ConnectionManager::Get().HandleIncoming(6, never.data(), never.size());
+    registry.RetryHeld();
+    EXPECT_EQ(registry.GetHeldCount(), 1u);
+    registry.RetryHeld();
+    EXPECT_EQ(registry.GetHeldCount(), 0u);
+    EXPECT_TRUE(log.Contains("EngineKindsPacket from host 6 dropped: the objects it names did not arrive (3 tries)"));
+
+    for (size_t i = 0; i <= NetPacketRegistry::kMaxHeld; ++i)
+        ConnectionManager::Get().HandleIncoming(6, never.data(), never.size());
+    EXPECT_EQ(registry.GetHeldCount(), NetPacketRegistry::kMaxHeld);
+    EXPECT_TRUE(log.Contains("EngineKindsPacket from host 6 dropped: too many packets wait for their objects"));
+    EXPECT_EQ(handled, 1);
+}
+
+TEST_F(SpawnTest, AHostThatTimesOutLeavesAsItsPlayerWouldAndALostServerEndsTheGame)
+{
+    engine->SetAsNetworkServer();
+    const uint32_t self = MakeMainPlayer()->GetObjectId();
+    transport.QueueEvent({NetConnectionEvent::Joined, 1, ""});
+    Receive(1, Written(SinglePlayerBasicInfoPacket()));   // nothing: a join needs its player
+    SinglePlayerBasicInfoPacket join;
+    join.info = Roster({kGuest})[0];
+    Receive(1, Written(join));
+    ObjectManager::Get().CreateObject("Player", kGuest);
+    engine->GetInboundNetworkInterface()->AddPlayerToParty(self, static_cast<int>(self));
+    engine->GetInboundNetworkInterface()->AddPlayerToParty(kGuest, static_cast<int>(self));
+    ASSERT_EQ(engine->GetPlayerManagerServer()->GetNumberOfPlayers(), 2u);
+    ASSERT_EQ(engine->GetPartyManager()->GetNumPlayersInParty(static_cast<int>(self)), 2);
+
+    transport.QueueEvent({NetConnectionEvent::TimedOut, 1, "no answer"});
+    gEngine->UpdateFrame(0);
+    EXPECT_EQ(engine->GetPlayerManagerServer()->GetNumberOfPlayers(), 1u);
+    EXPECT_EQ(engine->GetPartyManager()->GetParty(kGuest), 0u);
+    EXPECT_NE(engine->GetPartyManager()->GetNumPlayersInParty(static_cast<int>(self)), 2);
+    EXPECT_EQ(ObjectManager::Get().GetObject(kGuest), nullptr);
+    EXPECT_NE(ObjectManager::Get().GetObject(self), nullptr);
+
+    engine->SetAsNetworkClient();
+    EXPECT_FALSE(engine->HasLostServer());
+    transport.QueueEvent({NetConnectionEvent::ServerLost, 0, "gone"});
+    gEngine->UpdateFrame(0);
+    EXPECT_TRUE(engine->HasLostServer());
+}
+
+}  // namespace

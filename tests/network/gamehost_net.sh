@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Two gamehost processes on 127.0.0.1: a server on a free port and a client that joins it.
+#   gamehost_net.sh GAMEHOST play   both play to the end: the join, the party, the fight and
+#                                   the roster's heartbeats are the same on both sides, and
+#                                   the client ends cleanly once its server is gone
+#   gamehost_net.sh GAMEHOST kill   the client is killed in the middle of the fight: the
+#                                   server drops it after the time-out and plays on
+# Every process is bounded by `timeout`; the script ends by itself.
+set -u
+gamehost=$1
+mode=$2
+dir=$(mktemp -d)
+server_pid=
+client_pid=
+cleanup() {
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+    [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null
+    rm -rf "$dir"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    for f in s.txt c.txt; do echo "---- $f"; grep -v "^gamehost: \(sword\|armour\|player pack\|monster skill\)" "$dir/$f" | tail -40; done
+    exit 1
+}
+# The lines that must be alike on both sides: what travelled of each kind of character in
+# its order (a client's player and the monster's blows cross on the way), the last roster
+# heartbeat and the roster.
+shared() {
+    grep "^net: monster" "$1"
+    grep "^net: player" "$1"
+    grep "^gamehost: roster at the end\|^gamehost: the last heartbeat" "$1"
+}
+
+frames=320
+[ "$mode" = kill ] && frames=2500
+timeout 300 "$gamehost" --role server --listen 0 --quiet --frames "$frames" --step 250 >"$dir/s.txt" 2>"$dir/s.err" &
+server_pid=$!
+port=
+for _ in $(seq 300); do
+    port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$dir/s.txt")
+    [ -n "$port" ] && break
+    sleep 0.1
+done
+[ -n "$port" ] || fail "the server never listened"
+
+# No `timeout` around the client, so that its own id is the one killed; it ends with its
+# server in any case.
+"$gamehost" --role client --connect "127.0.0.1:$port" --quiet --frames 100000 --step 250 \
+    >"$dir/c.txt" 2>"$dir/c.err" &
+client_pid=$!
+
+if [ "$mode" = kill ]; then
+    # Mid-fight: the client has seen the monster struck a few times.
+    for _ in $(seq 600); do
+        [ "$(grep -c '^net: monster' "$dir/c.txt")" -ge 4 ] && break
+        sleep 0.1
+    done
+    [ "$(grep -c '^net: monster' "$dir/c.txt")" -ge 4 ] || fail "the client never saw the fight"
+    kill -9 "$client_pid"
+    wait "$client_pid" 2>/dev/null
+    client_pid=
+    wait "$server_pid" || fail "the server failed"
+    server_pid=
+    grep -q "^frame [0-9]*: host 1 timed out" "$dir/s.txt" || fail "the server never dropped the killed client"
+    grep -q "^frame [0-9]*: player 268435458 \"Guest\" leaves the game" "$dir/s.txt" || fail "no leave"
+    grep -q "^frame [0-9]*: the roster lists 1 players" "$dir/s.txt" || fail "the roster did not shrink"
+    grep -q "^gamehost: ran $frames frames" "$dir/s.txt" || fail "the server's frames did not go on"
+    [ "$(grep -c '^gamehost: roster at the end' "$dir/s.txt")" -eq 1 ] || fail "the roster still lists the client"
+    echo "PASS: kill"
+    exit 0
+fi
+
+wait "$server_pid" || fail "the server failed"
+server_pid=
+wait "$client_pid" || fail "the client failed"
+client_pid=
+
+grep -q "^frame 0: host 1 joined" "$dir/s.txt" || fail "the client never joined"
+grep -q "^gamehost: joined 127.0.0.1:$port as host 1" "$dir/c.txt" || fail "the client has no host number"
+grep -q "^frame [0-9]*: the server's world arrived (2 characters)" "$dir/c.txt" || fail "no world for the client"
+grep -q "^frame [0-9]*: party answer from player 268435458: yes" "$dir/s.txt" || fail "no party answer"
+grep -q "^frame [0-9]*: dialog: Hero invites you to join a party. -> yes" "$dir/c.txt" || fail "no invitation"
+grep -q '^net: monster [0-9]* life 0.0, Life: Dying' "$dir/c.txt" || fail "the client never saw the monster killed"
+grep -q '^net: player 7 "Hero"' "$dir/c.txt" || fail "the client never saw the server's player"
+grep -q '^net: player 268435458 "Guest"' "$dir/s.txt" || fail "the server never saw the client's player"
+[ "$(grep -c '^gamehost: roster at the end: player .* party 7$' "$dir/s.txt")" -eq 2 ] || fail "server roster"
+[ "$(grep -c '^gamehost: the last heartbeat' "$dir/c.txt")" -eq 2 ] || fail "no heartbeats reached the client"
+diff <(shared "$dir/s.txt") <(shared "$dir/c.txt") || fail "the two sides differ"
+grep -q "^gamehost: the server went away; the game ends after frame" "$dir/c.txt" || fail "the client missed the end"
+echo "PASS: play"
