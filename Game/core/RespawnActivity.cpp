@@ -14,32 +14,20 @@
 namespace GAME {
 
 namespace {
-constexpr const char* kIndicatorGrey = "InGameUI/UI_LoadingArt_Grey01.tex";
-constexpr const char* kIndicatorColour = "InGameUI/UI_LoadingArt_01.tex";
 // Below this the overlay counts as gone.
 constexpr float kInvisibleAlpha = 0.0001f;
-// The loading indicator sits this far from the canvas's bottom right corner.
-constexpr int kIndicatorInset = 100;
 }  // namespace
 
 RespawnActivityBase::RespawnActivityBase(bool local, const char* className)
-    : m_indicator(kIndicatorGrey, kIndicatorColour), m_local(local), m_className(className)
+    : LoadingActivity(className), m_local(local)
 {
-    if (m_local && gGameEngine) {
-        gGameEngine->LockMouse();
-        m_lockedMouse = true;
-    }
+    if (m_local)
+        LockMouse();
 }
 
 RespawnActivityBase::~RespawnActivityBase()
 {
     m_loader.reset();   // unregisters it
-    if (!gGameEngine)
-        return;
-    if (m_raisedNeedsSleep)
-        gGameEngine->DecrementNeedsSleepCounter();
-    if (m_lockedMouse)
-        gGameEngine->UnlockMouse();
 }
 
 void RespawnActivityBase::Set(const WorldVec3& where, unsigned int player)
@@ -105,14 +93,6 @@ void RespawnActivityBase::StepOverlay(int ms)
     }
     if (m_fadeDelay > 0)
         --m_fadeDelay;
-}
-
-void RespawnActivityBase::RaiseNeedsSleep()
-{
-    if (m_raisedNeedsSleep || !gGameEngine)
-        return;
-    gGameEngine->IncrementNeedsSleepCounter();
-    m_raisedNeedsSleep = true;
 }
 
 void RespawnActivityBase::EndLoadScreen()
@@ -187,20 +167,8 @@ bool RespawnActivityBase::IsFinished()
 
 void RespawnActivityBase::Render(GraphicsCanvas& canvas)
 {
-    if (!m_local)
-        return;
-    const int width = canvas.GetWidth();
-    const int height = canvas.GetHeight();
-    if (m_currentAlpha > kInvisibleAlpha)
-        canvas.RenderRect(Rect{0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)},
-                          Color{0.0f, 0.0f, 0.0f, m_currentAlpha});
-    if (m_state == kLoading)
-        m_indicator.Render(canvas, width - kIndicatorInset, height - kIndicatorInset);
-}
-
-void RespawnActivityBase::WriteStatisticsLine()
-{
-    gEngine->AddStatisticText(m_className);
+    if (m_local)
+        RenderOverlay(canvas, m_currentAlpha > kInvisibleAlpha ? m_currentAlpha : 0.0f, m_state == kLoading);
 }
 
 }  // namespace GAME

@@ -7,15 +7,14 @@
 #include <cstdint>
 #include <memory>
 
-#include "Engine/GameServices.h"
 #include "Engine/World.h"
-#include "Game/core/ActivityManager.h"
+#include "Game/core/LoadingActivity.h"
 
 namespace GAME {
 
 class NetworkRegionLoaderBase;
 
-class RespawnActivityBase : public GameActivity {
+class RespawnActivityBase : public LoadingActivity {
 public:
     // The states: fading the view out, loading, done.
     enum State : int { kFadingOut = 0, kLoading = 1, kDone = 2 };
@@ -30,7 +29,6 @@ public:
     void Render(GraphicsCanvas& canvas) override;
     // Done and the overlay faded away.
     bool IsFinished() override;
-    void WriteStatisticsLine() override;
 
     // Stores the respawn point and the player, then starts the region loader there.
     virtual void Set(const WorldVec3& where, unsigned int player);
@@ -60,7 +58,6 @@ private:
     void FadeIn();
     void FadeOut();
     void StepOverlay(int ms);
-    void RaiseNeedsSleep();
     // The load screen's end: teleport mode off and rendering back on (local kinds only).
     void EndLoadScreen();
 
@@ -75,13 +72,8 @@ private:
     bool m_complete = false;
     int m_fadeDelay = 0;
     int m_loadingPeriod = kLoadingPeriod;
-    PieOmatic m_indicator;
 
     const bool m_local;
-    const char* const m_className;
-    // What this activity raised on the engine, so that it lowers only its own.
-    bool m_raisedNeedsSleep = false;
-    bool m_lockedMouse = false;
 };
 
 // The client's own player: a client loader, while the server loads for it too.

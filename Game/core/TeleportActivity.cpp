@@ -29,36 +29,20 @@ void ForPlayerActors(Player& player, Step&& step)
 }  // namespace
 
 TeleportActivity::TeleportActivity(Kind kind, const char* className, NetworkRegionLoaderBase* loader)
-    : m_kind(kind), m_className(className), m_loader(loader)
+    : LoadingActivity(className), m_kind(kind), m_loader(loader)
 {
     m_textureLoaded = GraphicsEngine::Get()->LoadTexture(m_dissolveTexture);
-    if ((kind == Kind::LocalClient || kind == Kind::LocalServer) && gGameEngine) {
-        gGameEngine->LockMouse();
-        m_mouseLocked = true;
-    }
+    if (kind == Kind::LocalClient || kind == Kind::LocalServer)
+        LockMouse();
 }
 
 TeleportActivity::~TeleportActivity()
 {
-    if (gGameEngine) {
-        if (m_mouseLocked)
-            gGameEngine->UnlockMouse();
-        if (m_sleepRaised)
-            gGameEngine->DecrementNeedsSleepCounter();
-    }
     if (m_textureLoaded)
         GraphicsEngine::Get()->UnloadTexture(m_dissolveTexture);
     if (Object* effect = m_effectId ? ObjectManager::Get().GetObject(m_effectId) : nullptr)
         ObjectManager::Get().DestroyObjectEx(effect, "TeleportActivity", __LINE__);
     delete m_loader;   // its destructor takes it out of the engine's registry
-}
-
-void TeleportActivity::RaiseSleepCounter()
-{
-    if (gGameEngine && !m_sleepRaised) {
-        gGameEngine->IncrementNeedsSleepCounter();
-        m_sleepRaised = true;
-    }
 }
 
 void TeleportActivity::Set(int x, int y, int z, uint32_t player)
@@ -229,15 +213,8 @@ void TeleportActivity::Render(GraphicsCanvas& canvas)
         alpha = 1.0f;
     else if (m_state == State_Reappear)
         alpha = 1.0f - p;
-    const int width = canvas.GetWidth();
-    const int height = canvas.GetHeight();
-    if (alpha > 0.0f)
-        canvas.RenderRect(Rect{0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)},
-                          Color{0.0f, 0.0f, 0.0f, alpha});
-    m_indicator.Render(canvas, width - 100, height - 100);
+    RenderOverlay(canvas, alpha, true);
 }
-
-void TeleportActivity::WriteStatisticsLine() { gEngine->AddStatisticText(m_className); }
 
 // ---- The four kinds ---------------------------------------------------------------------
 
@@ -250,7 +227,7 @@ void TeleportLocalClientActivity::StartHook()
 {
     if (gGameEngine)
         gGameEngine->CtoS_StartTeleportOutbound(m_playerId, m_x, m_y, m_z);
-    RaiseSleepCounter();
+    RaiseNeedsSleep();
     if (Player* player = ObjectManager::Get().GetObject<Player>(m_playerId))
         player->SetTeleporting(true);
 }
@@ -264,7 +241,7 @@ void TeleportLocalServerActivity::StartHook()
 {
     if (gGameEngine)
         gGameEngine->StoC_StartTeleportOutbound(m_playerId, m_x, m_y, m_z);
-    RaiseSleepCounter();
+    RaiseNeedsSleep();
 }
 
 void TeleportLocalServerActivity::ArrivalHook(Player* player)

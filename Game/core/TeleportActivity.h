@@ -8,17 +8,16 @@
 #include <memory>
 #include <string>
 
-#include "Engine/GameServices.h"
 #include "Engine/NetworkEntityList.h"
 #include "Engine/World.h"
-#include "Game/core/ActivityManager.h"
+#include "Game/core/LoadingActivity.h"
 #include "Game/network/NetworkRegionLoader.h"
 
 namespace GAME {
 
 class Player;
 
-class TeleportActivity : public GameActivity {
+class TeleportActivity : public LoadingActivity {
 public:
     // 0 start, 1 dissolving, 2 loading, 3 reappearing, 4 letting go, 5 finished.
     enum State : int { State_Start = 0, State_Dissolve, State_Load, State_Reappear, State_Release, State_Finished };
@@ -34,15 +33,12 @@ public:
     // The overlay and the loading indicator, only while the player is the one controlled here.
     void Render(GraphicsCanvas& canvas) override;
     bool IsFinished() override { return m_state == State_Finished; }
-    void WriteStatisticsLine() override;
 
     int GetState() const { return m_state; }
     int GetElapsed() const { return m_elapsed; }
     const WorldVec3& GetDestination() const { return m_destination; }
     uint32_t GetPlayerId() const { return m_playerId; }
     NetworkRegionLoaderBase* GetLoader() const { return m_loader; }
-    const PieOmatic& GetLoadingIndicator() const { return m_indicator; }
-    const char* GetClassName() const { return m_className; }
 
 protected:
     // What differs between the kinds inside the shared Update.
@@ -65,12 +61,10 @@ protected:
         m_state = state;
         m_elapsed = 0;
     }
-    void RaiseSleepCounter();
     // The destination set down on the floor, in an unrotated frame.
     WorldCoords FloorCoords() const;
 
     Kind m_kind;
-    const char* m_className;
     int m_state = State_Start;
     int m_elapsed = 0;
     WorldVec3 m_destination;
@@ -86,7 +80,6 @@ protected:
     int m_y = 0;
     int m_z = 0;
     NetworkRegionLoaderBase* m_loader = nullptr;   // owned
-    PieOmatic m_indicator{"InGameUI/UI_LoadingArt_Grey01.tex", "InGameUI/UI_LoadingArt_01.tex"};
 
 private:
     Player* FindPlayer() const;
@@ -96,10 +89,6 @@ private:
     void CreateEffect(const Player& player);
     void StepLoading(Player* player);
     void StepReappear(Player* player);
-
-    // What this activity itself raised, lowered again by its destructor and by nothing else.
-    bool m_sleepRaised = false;
-    bool m_mouseLocked = false;
 };
 
 // The local player of a client: asks the server to teleport and loads its end.
