@@ -20,12 +20,16 @@
 namespace GAME {
 
 class Character;
+class Player;
 
 class HostFight {
 public:
     // Places the two fighters with their controllers; false when the game has no combat
     // record or a fighter cannot be made.
     bool Start();
+    // The two skills the fight gives the player, at level 0, for a saved player read back:
+    // its save gives them their levels.
+    static void AddPlayerSkills(Player& player);
     uint32_t GetPlayerId() const { return m_playerId; }
     // Before the frame: hands each fighter its next attack.
     void Update(int frame, int ms);

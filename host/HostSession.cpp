@@ -5,6 +5,7 @@
 #include "host/HostFight.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostSave.h"
+#include "host/HostSkills.h"
 #include "host/HostTeleport.h"
 
 #include <cctype>
@@ -340,6 +341,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     std::printf("gamehost: ran %d frames of %d ms (%d s of game time); %zu tutorial pages unlocked\n",
                 options->frames, options->stepMs, static_cast<int>(static_cast<long long>(options->frames) * options->stepMs / 1000),
                 engine.GetTutorialUnlockList().size());
+    if (fighting)
+        HostSkills::Run(fight.GetPlayerId());
     bool saved = true;
     if (fighting && !options->savePath.empty())
         saved = SaveHostPlayer(fight.GetPlayerId(), options->savePath);
