@@ -288,6 +288,12 @@ bool GiveController(Character& character)
 
 }  // namespace
 
+void HostFight::AddPlayerSkills(Player& player)
+{
+    for (const char* record : {kPlayerSkillRecord, kFireballRecord})
+        player.GetSkillManager().AddSkill(ObjectManager::Get().CreateObjectFromFile<Skill>(record));
+}
+
 bool HostFight::Start()
 {
     if (!ObjectManager::Get().LoadTableFile(kCombatRecord))

@@ -22,6 +22,7 @@
 namespace GAME {
 
 class Character;
+class Player;
 
 class HostFight {
 public:
@@ -31,6 +32,9 @@ public:
     // A client's part: only its own player, named `name`, placed in the arena at `where`;
     // the server's characters come over the network. False as for Start.
     bool StartGuest(const std::u16string& name, const Vec3& where);
+    // The two skills the fight gives the player, at level 0, for a saved player read back:
+    // its save gives them their levels.
+    static void AddPlayerSkills(Player& player);
     uint32_t GetPlayerId() const { return m_playerId; }
     // Before the frame: hands each fighter its next attack.
     void Update(int frame, int ms);

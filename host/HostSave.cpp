@@ -10,6 +10,8 @@
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/skills/SkillManager.h"
+#include "host/HostFight.h"
+#include "host/HostSkills.h"
 
 namespace GAME {
 
@@ -103,13 +105,17 @@ bool LoadHostPlayer(const std::string& path)
     auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord);
     if (!player)
         return false;
-    // The save carries the bags of the player played here.
+    // The save carries the bags of the player played here, and the levels of the skills
+    // the fight gave it and of the tree it took.
     player->SetIsControllingCharacter(true);
+    HostFight::AddPlayerSkills(*player);
+    HostSkills::TakeTree(*player);
     IOStreamRead character(path);
     IOStreamRead tokens(TokensPath(path));
     const bool loaded = player->StreamProperties(character) && player->StreamPropertiesQuestTokens(tokens);
     if (loaded) {
         PrintPlayer(*player);
+        HostSkills::PrintWindow(*player);
     } else {
         const bool characterFailed = character.Failed();
         std::printf("gamehost: loading %s failed: %s\n", characterFailed ? path.c_str() : TokensPath(path).c_str(),

@@ -6,6 +6,7 @@
 #include "host/HostNetwork.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostSave.h"
+#include "host/HostSkills.h"
 #include "host/HostTeleport.h"
 
 #include <cctype>
@@ -377,6 +378,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     std::printf("gamehost: ran %d frames of %d ms (%d s of game time); %zu tutorial pages unlocked\n",
                 framesRun, options->stepMs, static_cast<int>(static_cast<long long>(framesRun) * options->stepMs / 1000),
                 engine.GetTutorialUnlockList().size());
+    if (fighting)
+        HostSkills::Run(fight.GetPlayerId());
     bool saved = true;
     if (fighting && !options->savePath.empty())
         saved = SaveHostPlayer(fight.GetPlayerId(), options->savePath);

@@ -93,6 +93,7 @@ protected:
         ShutdownObjects();
         ObjectManager::Get().DestroyAllObjects();
         RecordDatabase::Get().Clear();
+        RecordDatabase::Get().SetDataRoot("");
     }
     static std::string Record(const std::string& name, const std::string& text)
     {
@@ -181,6 +182,49 @@ TEST_F(SkillManagerTest, MasteryAndBaseCarryFromSkillToSkill)
     std::vector<uint32_t> masteries;
     manager().GetSkillMasteries(masteries);
     EXPECT_EQ(masteries, std::vector<uint32_t>{5});
+}
+
+// The real kinds, from the bundled records and one written here, are told apart as the
+// stand-ins are; the real mastery keeps its level through every skill's augment.
+TEST_F(SkillManagerTest, TheRealKindsAreListedAsTheStandIns)
+{
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    const uint32_t attack = manager().LoadDefaultSkills();
+    ASSERT_NE(attack, 0u);
+    EXPECT_EQ(manager().GetSkillReferenceNumber(manager().GetDefaultWPSkillId()), 0u);
+    EXPECT_EQ(manager().GetDefaultWPWeight(), 100u);
+    const std::string mastery = "Records/Skills/Warfare/WarfareMastery.dbr";
+    const std::string pool = Record("Pool", "Class,Skill_WPAttack_BasicAttack,\nskillMaxLevel,4,\n"
+                                            "skillUltimateLevel,4,\nskillChanceWeight,30,\n");
+    const std::string onDeath = SkillRecord("Dying", "SkillOnDeath");
+    manager().LoadSkills(Tree({mastery, pool, onDeath}), 3);
+    Skill *m = ObjectManager::Get().GetObject<Skill>(manager().FindSkillId(mastery)), *p = Find("Pool"),
+          *d = Find("Dying");
+    ASSERT_TRUE(m && p && d);
+    EXPECT_EQ(manager().GetWeaponPoolAttacks(), std::vector<uint32_t>{p->GetObjectId()});
+    EXPECT_EQ(manager().GetOnDeathSkills(), std::vector<uint32_t>{d->GetObjectId()});
+    EXPECT_EQ(p->GetMasteryId(), m->GetObjectId());
+    EXPECT_EQ(d->GetMasteryId(), m->GetObjectId());
+    EXPECT_EQ(manager().GetUISkillList().size(), 5u);
+    std::vector<uint32_t> masteries;
+    manager().GetSkillMasteries(masteries);
+    EXPECT_EQ(masteries, std::vector<uint32_t>{7});   // "MasteryWarfare"
+    EXPECT_EQ(manager().GetSkillMasteriesActive(), 1u);
+    EXPECT_EQ(manager().GetNumMasteryPoints(), 1u);
+    EXPECT_EQ(manager().GetNumRegularSkillPoints(), 2u);
+    EXPECT_EQ(manager().GetNumOfNonMasterySkillsWithPoints(), 2u);
+
+    manager().SetAllSkillAugment(1, "");
+    EXPECT_EQ(m->GetCurrentLevel(), 1u);
+    EXPECT_EQ(p->GetCurrentLevel(), 2u);
+    EXPECT_EQ(d->GetCurrentLevel(), 2u);
+    manager().SetMasteryAugment(mastery, 2);
+    EXPECT_EQ(m->GetCurrentLevel(), 1u);
+    EXPECT_EQ(p->GetCurrentLevel(), 4u);
+    manager().RemoveAllSkillAugment(1, "");
+    manager().RemoveMasteryAugment(mastery, 2);
+    EXPECT_EQ(m->GetCurrentLevel(), 1u);
+    EXPECT_EQ(p->GetCurrentLevel(), 1u);
 }
 
 TEST_F(SkillManagerTest, RecordCountsAndTheDifficultysLevel)
