@@ -6,6 +6,7 @@
 #include "Engine/Engine.h"
 #include "Engine/GameClock.h"
 #include "Engine/Journal.h"
+#include "Engine/ObjectManager.h"
 #include "Engine/PhysicsEngine.h"
 
 namespace GAME {
@@ -488,5 +489,42 @@ bool SoundPak::IsPlaying() const
 }
 
 void SoundPak::PreLoad(bool) { ++m_preLoadCount; }
+
+// ---- line effects ----
+void LineEffect::SetLine(const WorldVec3& source, const WorldVec3& target)
+{
+    m_source = source;
+    m_target = target;
+    m_travelledMs = 0;
+}
+
+void LineEffect::SetPause(bool pause)
+{
+    m_paused = pause;
+    if (!pause)
+        m_pauseAtTarget = false;   // released: a hold at the target is over
+}
+
+void LineEffect::UpdateLine(int elapsedMs)
+{
+    if (m_paused || elapsedMs < 0)
+        return;
+    if (!HasReachedEnd()) {
+        m_travelledMs = elapsedMs > m_travelMs - m_travelledMs ? m_travelMs : m_travelledMs + elapsedMs;
+        if (HasReachedEnd() && m_pauseAtTarget)
+            m_paused = true;
+        return;   // the fade starts on the frame after the arrival
+    }
+    if (m_pauseAtTarget) {
+        m_paused = true;
+        return;
+    }
+    m_fadeLeftMs -= elapsedMs;
+    if (m_fadeLeftMs > 0)
+        return;
+    World::Get().RemoveEntity(this);
+    ObjectManager::Get().DestroyObjectEx(this, "LineEffect", __LINE__);
+}
+// ---- end line effects ----
 
 }  // namespace GAME

@@ -378,8 +378,39 @@ class Tile : public Entity {
     GAME_DECLARE_CLASS(Tile)
 };
 
+// A line drawn from a source point to a target point (lightning, beams). Added to the
+// world, it grows from its source and reaches its target after its travel time; there it
+// holds when told to pause at the target, else it fades for kFadeMs and leaves the world,
+// destroyed. A paused line stops where it is; un-pausing it releases a hold at the target.
+// The world's walk updates the line effects in the world.
 class LineEffect : public Entity {
     GAME_DECLARE_CLASS(LineEffect)
+
+public:
+    static constexpr int kDefaultTravelMs = 150;
+    static constexpr int kFadeMs = 250;
+
+    void SetLine(const WorldVec3& source, const WorldVec3& target);
+    const WorldVec3& GetLineSource() const { return m_source; }
+    const WorldVec3& GetLineTarget() const { return m_target; }
+    // Milliseconds from the source to the target; a negative time counts as 0.
+    void SetTravelTime(int ms) { m_travelMs = ms > 0 ? ms : 0; }
+    void DoSetPauseAtTarget() { m_pauseAtTarget = true; }
+    void SetPause(bool pause);
+    bool IsPaused() const { return m_paused; }
+    bool HasReachedEnd() const { return m_travelledMs >= m_travelMs; }
+    // One frame of the line: travel, then the hold or the fade; at the end of the fade
+    // the line leaves the world and is destroyed.
+    virtual void UpdateLine(int elapsedMs);
+
+private:
+    WorldVec3 m_source;
+    WorldVec3 m_target;
+    int m_travelMs = kDefaultTravelMs;
+    int m_travelledMs = 0;
+    int m_fadeLeftMs = kFadeMs;
+    bool m_pauseAtTarget = false;
+    bool m_paused = false;
 };
 
 class ChaosBeam : public LineEffect {

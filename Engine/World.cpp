@@ -274,8 +274,13 @@ void World::UpdateActors(int elapsedMs)
     while (m_walkNext < m_walkEnd) {
         Entity* entity = m_entities[m_walkNext++];
         auto* actor = DynamicCast<Actor>(entity);
-        if (!actor)
+        if (!actor) {
+            if (auto* line = DynamicCast<LineEffect>(entity)) {
+                m_walkCurrent = line;
+                line->UpdateLine(elapsedMs);
+            }
             continue;
+        }
         m_walkCurrent = actor;
         // There is no renderer: an actor in the world counts as drawn each frame.
         actor->m_lastRenderedFrame = gEngine->GetFrameCount();

@@ -201,7 +201,8 @@ public:
     // An actor that leaves the world, or is destroyed (which takes it out of the world),
     // during any of these calls (its own or another's) gets no further call this frame.
     // An entity added during the walk, or taken out and put back, is first walked the
-    // next frame. Other entities are not walked. The engine's frame runs the walk.
+    // next frame. A line effect in the world gets `UpdateLine(elapsedMs)` in its place in
+    // the order; other entities are not walked. The engine's frame runs the walk.
     void UpdateActors(int elapsedMs);
 
     // Each query appends what it finds to `out`, in the world's order.

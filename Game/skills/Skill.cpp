@@ -819,4 +819,28 @@ void Skill::CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) 
         contribution->AddToAccumulator(accumulator);
 }
 
+// ---- sec26 ----
+SkillSecondary::SkillSecondary()
+{
+    m_kindText = "^bSecondary Skill";
+    m_disruptable = true;
+}
+
+void SkillSecondary::PrimaryActivateNow(Character& user, unsigned targetId, const std::vector<uint32_t>& targets,
+                                        const WorldVec3& point)
+{
+    PrimaryActivateSecondarySkills(user, targetId, targets, point);
+}
+
+void SkillSecondary::PrimaryStop(Character& user) { PrimaryStopSecondarySkills(user); }
+
+SkillServicesBase* SkillSecondary::GetServices() const
+{
+    const SkillManagerBase* manager = GetManager();
+    return manager ? manager->GetSkillServices() : nullptr;
+}
+
+uint32_t SkillSecondary::NewSeed() { return gGameEngine ? gGameEngine->GetRandomSeed() & 0xffffu : 0u; }
+// ---- end sec26 ----
+
 }  // namespace GAME

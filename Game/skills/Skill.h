@@ -39,6 +39,7 @@ struct RacialBonus_Defense;
 class SkillAttributeAccumulator;
 class SkillManagerBase;
 class SkillProfile;
+class SkillServicesBase;
 
 // How far a skill reaches, by the game-wide ranges.
 enum Skill_RangeProfile : int32_t {
@@ -743,24 +744,38 @@ public:
 };
 
 // A skill set off by the skill it is attached to: the primary skill tells it when it is
-// switched on, when it acts and when it is switched off. The base reacts to none.
+// switched on, when it acts and when it is switched off.
+// ---- sec26 ----
+// The base passes each call on to its own secondaries, so secondaries nest; the kinds
+// (SkillSecondaries.h) act on it. A secondary decides on the peer that drives its
+// character and announces its decision through the owner's skill services.
 class SkillSecondary : public Skill {
     GAME_DECLARE_CLASS(SkillSecondary)
 
 public:
-    SkillSecondary() = default;
+    SkillSecondary();
     SkillSecondary(const SkillSecondary&) = default;
     SkillSecondary& operator=(const SkillSecondary&) = default;
 
-    virtual void PrimaryActivateNow(Character&, unsigned, const std::vector<uint32_t>&, const WorldVec3&) {}
+    // The primary was switched on; passed on to this secondary's own secondaries.
+    virtual void PrimaryActivateNow(Character& user, unsigned targetId, const std::vector<uint32_t>& targets,
+                                    const WorldVec3& point);
+    // The primary struck `targets` (its chosen target `targetId`, 0 for none) at `point`.
     virtual void ActivateNow(Character&, unsigned, const std::vector<uint32_t>&, const WorldVec3&) {}
-    virtual void PrimaryStop(Character&) {}
+    // The primary was switched off; passed on to this secondary's own secondaries.
+    virtual void PrimaryStop(Character& user);
 
     // Whether the secondary's own effect is running.
     bool IsActive() const { return m_isActive; }
 
 protected:
+    // The skill services of the owner on the peer that drives it; null elsewhere.
+    SkillServicesBase* GetServices() const;
+    // A fresh 16-bit seed for a command from the game engine's generator.
+    static uint32_t NewSeed();
+
     bool m_isActive = false;
 };
+// ---- end sec26 ----
 
 }  // namespace GAME
