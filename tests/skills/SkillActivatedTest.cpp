@@ -321,5 +321,27 @@ TEST_F(SkillActivatedTest, CameraShakeAndTheCostsOfABuffOnOneself)
     EXPECT_EQ(drained.drained, std::vector<float>{50.0f});
 }
 
+TEST_F(SkillActivatedTest, TheWeaponProjectileFliesUnderTheCommandsIdAndCarriesTheWeapon)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/Arrow.dbr",
+                                         "Class,ProjectileBase,\nprojectileVelocity,10,\nprojectileDistance,20,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Test/Bow.dbr", "Class,WeaponHunting_Bow,\n");
+    auto* bow = ObjectManager::Get().CreateObjectFromFile<Weapon>("Records/Test/Bow.dbr");
+    ASSERT_NE(bow, nullptr);
+    Frame();
+    auto* strike = MakeSpell<TestStrike>("", "TestStrike");
+    const std::vector<uint32_t> ids = FreshIds(2);
+    // Without a projectile record nothing is made.
+    strike->CreateProjectile(*caster, caster->GetCoords(), 0, At(10.0f), bow->GetObjectId(), ids[0], 7);
+    EXPECT_EQ(ObjectManager::Get().GetObject(ids[0]), nullptr);
+    bow->SetBasicProjectileName("Records/Test/Arrow.dbr");
+    strike->CreateProjectile(*caster, caster->GetCoords(), 0, At(10.0f), bow->GetObjectId(), ids[1], 7);
+    auto* arrow = ObjectManager::Get().GetObject<ProjectileBase>(ids[1]);
+    ASSERT_NE(arrow, nullptr);
+    EXPECT_EQ(arrow->GetInfo().passOnValue, bow->GetObjectId());   // handed on with its hits
+    EXPECT_EQ(arrow->GetInfo().skillId, strike->GetObjectId());
+    EXPECT_EQ(arrow->GetInfo().casterId, caster->GetObjectId());
+}
+
 }  // namespace
 }  // namespace GAME
