@@ -37,16 +37,6 @@ public:
 };
 GAME_IMPLEMENT_CLASS(TestStrike, SkillActivated)
 
-// A buff on oneself whose costs the test applies.
-class TestBuffSelf : public SkillActivatedBuffSelf {
-    GAME_DECLARE_CLASS(TestBuffSelf)
-
-public:
-    using SkillActivatedBuffSelf::ApplyActiveCosts;
-    using SkillActivatedBuffSelf::ApplyCost;
-};
-GAME_IMPLEMENT_CLASS(TestBuffSelf, SkillActivated)
-
 // A foe whose every attack lands or misses as the test says.
 class ScriptedFoe : public Monster {
     GAME_DECLARE_CLASS(ScriptedFoe)
@@ -225,8 +215,6 @@ TEST_F(SkillActivatedTest, MeleeConesCutFromTheFrontAndRadiusAttacksReachTwentyU
     ASSERT_TRUE(blast->ExecuteRadiusAttack(*caster, target->GetObjectId(), At(25.0f)));
     EXPECT_EQ(owner.results.back().targets, std::vector<uint32_t>{target->GetObjectId()});
     EXPECT_FALSE(owner.results.back().melee);
-    ASSERT_TRUE(blast->ExecuteRadiusAttack(*caster, 0, At(2.0f)));
-    EXPECT_EQ(owner.results.back().targets.size(), 4u);   // the three foes and the target near the point
     const size_t sentCount = owner.results.size();
     EXPECT_FALSE(MakeSpell("")->ExecuteRadiusAttack(*caster, 0, At(2.0f)));   // radius 0, no target
     EXPECT_FALSE(blast->ExecuteRadiusAttack(*caster, 0, distant->GetCoords().GetPosition()));
@@ -248,9 +236,6 @@ TEST_F(SkillActivatedTest, MeleeDamageSharesOutAndSoundsOnlyOnALandedBlow)
     ASSERT_NE(strike, nullptr);
     strike->ApplyMeleeDamageInherent(*caster, ids, caster->GetCoords(), 5);
     EXPECT_EQ(strike->percents, std::vector<float>(3, 33.0f));
-    strike->percents.clear();
-    strike->ApplyMeleeDamageInherent(*caster, {ids[0]}, caster->GetCoords(), 5);
-    EXPECT_EQ(strike->percents, std::vector<float>{0.0f});
 
     CountedSound::plays = 0;
     ScriptedFoe::hits = false;
@@ -274,15 +259,12 @@ TEST_F(SkillActivatedTest, APlayerTurnsForATargetFarAsideAndAMonsterDoesNot)
     const AnimationSet_Type turn = strike->ChooseAttackAnimation(*player, 0, aside);
     EXPECT_TRUE(turn == AnimationSet_AttTurnLeft90 || turn == AnimationSet_AttTurnRight90);
     EXPECT_TRUE(player->IsRotatingTowardsTarget());
-    const AnimationSet_Type other = strike->ChooseAttackAnimation(*player, 0, At(5.0f * std::cos(0.8727f),
-                                                                                  -5.0f * std::sin(0.8727f)));
-    EXPECT_NE(other, turn);   // the other side turns the other way
     EXPECT_EQ(strike->ChooseAttackAnimation(*player, 0, At(5.0f, 2.0f)), AnimationSet_Attack);
     EXPECT_EQ(strike->ChooseAttackAnimation(*caster, 0, aside), AnimationSet_Attack);
     EXPECT_FALSE(caster->IsRotatingTowardsTarget());
 }
 
-TEST_F(SkillActivatedTest, CameraShakeAndTheCostsOfABuffOnOneself)
+TEST_F(SkillActivatedTest, AShakeOfAtMostATenthOfAMillisecondSendsNoEvent)
 {
     std::vector<float> shakes;
     EventManager::Get().SetSendObserver([&](const GameEvent& event, const Name& name) {
@@ -293,54 +275,6 @@ TEST_F(SkillActivatedTest, CameraShakeAndTheCostsOfABuffOnOneself)
     MakeSpell("cameraShakeDurationSecs,0.25,\ncameraShakeAmplitude,2,\n")->CameraShake();
     EventManager::Get().SetSendObserver(nullptr);
     EXPECT_EQ(shakes, std::vector<float>{250.0f});
-
-    // The cooldown waits for the end; the mana is paid at the cast.
-    auto* buff = MakeSpell<TestBuffSelf>("skillManaCost,10,\nskillCooldownTime,5,\nskillActiveLifeCost,100,\n",
-                                         "TestBuffSelf");
-    ASSERT_NE(buff, nullptr);
-    EXPECT_EQ(buff->GetTargetType(), SkillTargetType_Self);
-    buff->ApplyCost(true);
-    EXPECT_FLOAT_EQ(owner.mana, 90.0f);
-    EXPECT_EQ(buff->GetCooldownRemaining(), 0);
-    buff->ApplyCost(false);
-    EXPECT_GT(buff->GetCooldownRemaining(), 0);
-    EXPECT_FLOAT_EQ(owner.mana, 90.0f);
-    unsigned id = 0;
-    EXPECT_TRUE(buff->GetValidTarget(*caster, id, At(0.0f), false, 0.0f));
-    EXPECT_EQ(id, caster->GetObjectId());
-    // 100 life a second: 0.5 s is taken, a drain reaching the last of the life is not.
-    struct DrainedOwner : FakeOwner {
-        void SubtractLife(float amount, const PlayStatsDamageType&) override { drained.push_back(amount); }
-        std::vector<float> drained;
-    } drained;
-    drained.parent = caster;
-    buff->SetManager(&drained);
-    caster->SetCurrentLife(60.0f);
-    buff->ApplyActiveCosts(*caster, 500);
-    buff->ApplyActiveCosts(*caster, 600);
-    EXPECT_EQ(drained.drained, std::vector<float>{50.0f});
-}
-
-TEST_F(SkillActivatedTest, TheWeaponProjectileFliesUnderTheCommandsIdAndCarriesTheWeapon)
-{
-    RecordDatabase::Get().RegisterRecord("Records/Test/Arrow.dbr",
-                                         "Class,ProjectileBase,\nprojectileVelocity,10,\nprojectileDistance,20,\n");
-    RecordDatabase::Get().RegisterRecord("Records/Test/Bow.dbr", "Class,WeaponHunting_Bow,\n");
-    auto* bow = ObjectManager::Get().CreateObjectFromFile<Weapon>("Records/Test/Bow.dbr");
-    ASSERT_NE(bow, nullptr);
-    Frame();
-    auto* strike = MakeSpell<TestStrike>("", "TestStrike");
-    const std::vector<uint32_t> ids = FreshIds(2);
-    // Without a projectile record nothing is made.
-    strike->CreateProjectile(*caster, caster->GetCoords(), 0, At(10.0f), bow->GetObjectId(), ids[0], 7);
-    EXPECT_EQ(ObjectManager::Get().GetObject(ids[0]), nullptr);
-    bow->SetBasicProjectileName("Records/Test/Arrow.dbr");
-    strike->CreateProjectile(*caster, caster->GetCoords(), 0, At(10.0f), bow->GetObjectId(), ids[1], 7);
-    auto* arrow = ObjectManager::Get().GetObject<ProjectileBase>(ids[1]);
-    ASSERT_NE(arrow, nullptr);
-    EXPECT_EQ(arrow->GetInfo().passOnValue, bow->GetObjectId());   // handed on with its hits
-    EXPECT_EQ(arrow->GetInfo().skillId, strike->GetObjectId());
-    EXPECT_EQ(arrow->GetInfo().casterId, caster->GetObjectId());
 }
 
 }  // namespace
