@@ -570,11 +570,11 @@ unsigned Skill_WPAttack::GetChanceWeight(bool evenDisabled) const
 
 bool Skill_WPAttack::SetAvailability(bool, bool) { return SkillActivatedWeapon::SetAvailability(true, true); }
 
-const Skill* Skill_WPAttack::GetSharingParent() const
+Skill* Skill_WPAttack::GetSharingParent() const
 {
     if (m_parentSkillId == 0 || m_parentSkillId == GetObjectId())
         return nullptr;
-    const Skill* parent = ObjectManager::Get().GetObject<Skill>(m_parentSkillId);
+    Skill* parent = ObjectManager::Get().GetObject<Skill>(m_parentSkillId);
     return parent && parent->ShouldWpUseParentResources() ? parent : nullptr;
 }
 
@@ -616,8 +616,8 @@ void Skill_WPAttack::PlayHitSound(const WorldVec3& position) const
 void Skill_WPAttack::CreateTargetFx(const WorldCoords& coords)
 {
     SkillActivatedWeapon::CreateTargetFx(coords);
-    if (const Skill* parent = GetSharingParent())
-        const_cast<Skill*>(parent)->CreateTargetFx(coords);
+    if (Skill* parent = GetSharingParent())
+        parent->CreateTargetFx(coords);
 }
 
 void Skill_WPAttack::CollectLocalOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const

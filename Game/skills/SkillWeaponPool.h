@@ -165,6 +165,9 @@ public:
     void StopSkill(Character& user) override;
     void ReceiveActiveUpdate(Character& user, const SkillActiveState& state, bool restoring) override;
     void WPAttackCallback(Character& user, const std::vector<uint32_t>& targets) override;
+    // The full charge's heading and values in place of the skill level's.
+    void CreateUIParameterText(std::vector<GameTextLine>& lines) const override;
+    void CreateUINextParameterText(std::vector<GameTextLine>& lines) const override;
 
     void CollectPassiveCharAttributes(CharAttributeAccumulator& acc) const override;
     void CollectPassiveSkillAttributes(SkillAttributeAccumulator& acc) const override;
@@ -222,7 +225,7 @@ public:
 protected:
     // The pool skill that started this attack, while it names one that shares its
     // resources.
-    const Skill* GetSharingParent() const;
+    Skill* GetSharingParent() const;
 
     uint32_t m_parentSkillId = 0;
 };

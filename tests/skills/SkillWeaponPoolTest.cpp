@@ -2,11 +2,15 @@
 // controlling peer builds it and every peer receives it, and what a charge pays.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "characters/CharacterWorldFixture.h"
+#include "Engine/Localization.h"
 #include "Game/combat/CharAttribute.h"
+#include "Game/core/foundation/GameTextLine.h"
 #include "Game/core/foundation/RandomUniform.h"
+#include "Game/skills/SkillProfileModifiers.h"
 #include "Game/skills/SkillWeaponPool.h"
 #include "Game/world/PFxManager.h"
 #include "skills/FakeSkillOwner.h"
@@ -131,6 +135,17 @@ TEST_F(SkillWeaponPoolTest, TheFinaleComesOnTheFourthUseAndEachChargePaysTwice)
     EXPECT_EQ(owner.levels, (std::vector<int32_t>{1, 2, 3}));
     EXPECT_EQ(finale->GetChargeTimer(), 4000);
 
+    // The finale keeps its resources to itself; a basic pool shares its mana cost.
+    auto* pooled = ObjectManager::Get().GetObject<Skill_WPAttack>(owner.defaultId);
+    SkillProfile_Modifiers modifiers;
+    pooled->GetSkillModifierData(modifiers);
+    EXPECT_EQ(modifiers.manaCost, 0.0f);
+    auto* basic = MakeSkill<Skill_WeaponPool_BasicAttack>("Skill_WeaponPool_BasicAttack", "skillManaCost,4,\n");
+    pooled->SetParentSkillId(basic->GetObjectId());
+    SkillProfile_Modifiers shared;
+    pooled->GetSkillModifierData(shared);
+    EXPECT_EQ(shared.manaCost, 4.0f);
+
     // Restored state pays nothing; stopping drops the charge.
     finale->ReceiveActiveUpdate(*user, SkillActiveState(2, false, false), true);
     EXPECT_EQ(owner.mana, 70.0f);
@@ -174,6 +189,15 @@ TEST_F(SkillWeaponPoolTest, TheLinearChargeDecaysLevelByLevelAndIsBoundedByTheFu
         EXPECT_EQ(linear->GetChargeLevel(), step.level) << step.ms;
     }
     EXPECT_EQ(owner.mana, manaBefore);   // falling pays nothing
+
+    // The description shows the full charge and what it grants, not the skill level's.
+    LocalizationManager::Instance().LoadFile(std::string(GAME_DATA_DIR) + "/Text/English.txt");
+    std::vector<GameTextLine> lines;
+    linear->CreateUIParameterText(lines);
+    LocalizationManager::Instance().Clear();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text, u"Current Level: 3");
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const auto& line) { return line.text == u"+3 Strength"; }));
 
     auto* huge = MakeSkill<Skill_WeaponPool_ChargedLinear>("Skill_WeaponPool_ChargedLinear",
                                                            "skillChargeLevel,3,\nskillChargeDuration,1e12,\n");
