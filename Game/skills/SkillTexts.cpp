@@ -14,6 +14,7 @@
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillProfile.h"
+#include "Game/skills/SkillWeaponPool.h"   // ---- pool26 ----
 
 namespace GAME {
 
@@ -452,5 +453,35 @@ void Skill::CreateUIPetText(Character* pet, unsigned level, GameTextClass textCl
     pet->CreateUISummaryText(summary);
     AppendGameTextLines(summary, textClass, lines);
 }
+
+// ---- pool26 ----
+// A linear charge shows what its full charge grants: the charge level stands in for the
+// skill level in the heading and the stores.
+void Skill_WeaponPool_ChargedLinear::CreateUIParameterText(std::vector<GameTextLine>& lines) const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    if (!profile)
+        return;
+    constexpr GameTextClass kCurrent = GameTextClass::SkillStatsCurrent;
+    const unsigned full = profile->GetMaxChargeLevel(GetCurrentLevel());
+    if (full > 0)
+        Line(lines, GameTextClass::SkillLevelTitles, "tagCurrentLevel", full);
+    CreateUISpecializedText(kCurrent, lines);
+    CreateUIModifierText(kCurrent, lines);
+    AppendStoreLines(*profile, full, kCurrent, true, lines);
+}
+
+void Skill_WeaponPool_ChargedLinear::CreateUINextParameterText(std::vector<GameTextLine>& lines) const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    if (!profile)
+        return;
+    const unsigned full = profile->GetMaxChargeLevel(GetCurrentLevel() + 1);
+    Line(lines, GameTextClass::SkillLevelTitles, "tagNextLevel", full);
+    CreateUINextModifierText(lines);
+    CreateUINextSpecializedText(lines);
+    AppendStoreLines(*profile, full, GameTextClass::SkillStatsNext, true, lines);
+}
+// ---- end pool26 ----
 
 }  // namespace GAME
