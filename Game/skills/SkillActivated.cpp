@@ -250,14 +250,6 @@ void SkillActivated::ApplyMeleeDamageInherent(Character& attacker, const std::ve
     ApplyDamageLoop(attacker, targets, coords, seed, ParametersCombatStyle::Probability, false, 0, percent);
 }
 
-// ---- pool26 ----
-void SkillActivated::ApplyMeleeDamage(Character& attacker, const std::vector<uint32_t>& targets,
-                                      const WorldCoords& coords, unsigned seed, unsigned weaponId)
-{
-    PlayHitSound(attacker.GetCoords().GetPosition());
-    ApplyDamageLoop(attacker, targets, coords, seed, ParametersCombatStyle::Probability, true, weaponId, 0.0f);
-}
-// ---- end pool26 ----
 
 void SkillActivated::ApplyBuffOnTarget(Character& caster, Character& target, const std::string& buffName,
                                        int durationMs)

@@ -90,23 +90,6 @@ public:
     // The record of the skill's projectile at the current level; empty for none.
     virtual std::string GetProjectileName() const;
 
-    // ---- pool26 ----
-    // The use of the skill as the manager drives it: the start (false when nothing
-    // started), the swipe and hit events of its animation, its end.
-    virtual bool StartAction(Character&, unsigned /*targetId*/, const WorldVec3& /*targetPoint*/, unsigned /*seed*/,
-                             const TargetLeadingData& /*leading*/)
-    {
-        return false;
-    }
-    virtual void SwipeAction(Character&, const Name& /*event*/, unsigned /*targetId*/, const WorldVec3& /*point*/) {}
-    virtual void HitAction(Character&, const Name& /*event*/, unsigned /*targetId*/, const WorldVec3& /*point*/) {}
-    virtual bool EndAction(Character&) { return true; }
-    // The damage of one melee target result (hit rolled, with the weapon's damage), after
-    // the skill's hit sound.
-    virtual void ApplyMeleeDamage(Character& attacker, const std::vector<uint32_t>& targets,
-                                  const WorldCoords& coords, unsigned seed, unsigned weaponId);
-    // ---- end pool26 ----
-
     // The target receives the named buff from this skill's level and its first two
     // modifiers, for `durationMs`.
     void ApplyBuffOnTarget(Character& caster, Character& target, const std::string& buffName, int durationMs);
