@@ -8,6 +8,7 @@
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/Team.h"
 #include "Game/items/Weapon.h"
+#include "Game/skills/SkillBuffSelf.h"
 #include "Game/skills/SkillBuffs.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/SkillServices_Character.h"
@@ -47,7 +48,7 @@ protected:
     // A character of the test's team whose manager drives its skills.
     Character* Driven(float x, const char* kind = "NotedTarget")
     {
-        Character* character = OnTeam(kTeamMajorHuman, x, 0.0f, "characterLife,1000,\n", kind);
+        Character* character = OnTeam(kTeamMajorHuman, x, 0.0f, "characterLife,1000,\ncharacterMana,100,\n", kind);
         character->GetSkillManager().SetAsControllingManager();
         return character;
     }
@@ -224,6 +225,48 @@ TEST_F(SkillBuffTest, ContagionInfectsAtMostItsLimitPerSpreadAndItsSpreadInAll)
     EXPECT_EQ(source->GetSpreadLeft(), 0);
     source->Update(*hero, 1);
     EXPECT_EQ(infected(), 3);
+}
+
+// The switch goes out as a command; switched on, the bonus comes once, the upkeep drains
+// the mana and at 0 the buff stops itself; the filter leaves with the skill (ASan).
+TEST_F(SkillBuffTest, ATogglePaysItsUpkeepGivesItsBonusOnceAndStopsAtNoMana)
+{
+    const std::string record = Record("Skill_BuffSelfToggled", "skillManaBonus,20,\nskillActiveManaCost,10,\n"
+                                                               "physicalDamageQualifier,1,\ndamageAbsorption,50,\n");
+    auto* toggle = ObjectManager::Get().CreateObjectFromFile<Skill_BuffSelfToggled>(record);
+    ASSERT_NE(toggle, nullptr);
+    hero->GetSkillManager().AddSkill(toggle);
+    toggle->SetSkillLevel(1);
+    toggle->Install(hero);
+    toggle->Install(hero);   // still one filter
+    Frame();   // the character's limits from its record
+    hero->SetCurrentMana(5.0f);
+    const float startMana = hero->GetCurrentMana();
+    toggle->ActivateNow(*hero, Name(), 0, At(0.0f));
+    EXPECT_FALSE(toggle->GetActiveState().active);   // not before its command runs
+    gEngine->RunActorCommands();
+    ASSERT_TRUE(toggle->GetActiveState().active);
+    const float bonus = hero->GetCurrentMana() - startMana;
+    EXPECT_GT(bonus, 0.0f);
+    EXPECT_FLOAT_EQ(Hit(hero, 100.0f), 50.0f);
+
+    int frames = 0;
+    while (toggle->GetActiveState().active && frames++ < 10) {
+        toggle->Update(*hero, 1000);
+        Frame();   // the drained mana leaves at the character's update
+    }
+    EXPECT_FALSE(toggle->IsSwitchedOn());
+    EXPECT_FALSE(toggle->GetActiveState().active);
+    EXPECT_LE(hero->GetCurrentMana(), 0.0f);   // no second bonus on the way out
+    toggle->Update(*hero, 1000);
+    Frame();
+    EXPECT_LE(hero->GetCurrentMana(), 0.0f);
+    EXPECT_FLOAT_EQ(Hit(hero, 100.0f), 100.0f);
+
+    toggle->Install(hero);
+    ObjectManager::Get().DestroyObjectEx(toggle, "test", __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    EXPECT_FLOAT_EQ(Hit(hero, 100.0f), 100.0f);
 }
 
 }  // namespace
