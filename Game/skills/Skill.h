@@ -503,6 +503,10 @@ protected:
     void CollectEnabled(Own own, Relay relay) const;
     virtual void NotifyUIOnActivate() {}
     virtual void NotifyUIOnDeactivate() {}
+    // ---- act26 ----
+    // The weapon kinds follow their owner's weapon's reach.
+    void SetRangeProfile(Skill_RangeProfile profile) { m_rangeProfile = profile; }
+    // ---- end act26 ----
 
 private:
     // First, beside the object's header: every update of the owner's totals reads it for

@@ -1,11 +1,14 @@
 #include "Game/skills/SkillActivated.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
 #include "Game/characters/Character.h"
+#include "Game/characters/Player.h"
+#include "Game/items/Weapon.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/RandomUniform.h"
@@ -28,6 +31,45 @@ void SkillActivated::Load(const LoadTable& table)
 }
 
 void SkillActivated::ActivateNow(Character&, const Name&, unsigned, const WorldVec3&) { NotifyUIOnActivate(); }
+
+void SkillActivated::CameraShake()
+{
+    if (m_cameraShakeDuration <= 0.0001f)
+        return;
+    GameEvent_CameraShake event;
+    event.durationMs = m_cameraShakeDuration * 1000.0f;
+    event.amplitude = m_cameraShakeAmplitude;
+    EventManager::Get().Send(event, "GameEvent_CameraShake");
+}
+
+bool SkillActivated::StartCastAnimation(Character& attacker, AnimationSet_Type animation)
+{
+    if (!IsSkillEnabled())
+        return false;
+    const SkillManagerBase* manager = GetManager();
+    const float speed = manager ? manager->GetSpellCastSpeed() : 1.0f;
+    if (StartSpecialAnimation(attacker, speed, false))
+        return true;
+    return StartNormalAnimation(attacker, animation, Name(), speed, false, 0);
+}
+
+WorldVec3 SkillActivated::AimOf(unsigned targetId, const WorldVec3& targetPoint)
+{
+    if (const Entity* entity = ObjectManager::Get().GetObject<Entity>(targetId))
+        return entity->GetCoords().GetPosition();
+    return targetPoint;
+}
+
+bool SkillActivated::ResolveLeading(const TargetLeadingData& leading, WorldVec3& point)
+{
+    if (leading.leading == 0)
+        return false;
+    const WorldVec3 lead = GetTargetLeadingPoint(leading.attackerId, leading.targetId, 0.7f);
+    if (!lead.GetRegion())
+        return false;
+    point = lead;
+    return true;
+}
 
 SkillServicesBase* SkillActivated::GetServices() const
 {
@@ -130,12 +172,37 @@ bool SkillActivated::ExecuteMeleeAttack(Character& attacker, unsigned targetId, 
     return true;
 }
 
-void SkillActivated::ApplyDamageLoop(Character& attacker, const std::vector<uint32_t>& targets,
-                                     const WorldCoords& coords, unsigned seed, ParametersCombatStyle style,
-                                     bool useAvailable, unsigned weaponId, float percent)
+bool SkillActivated::ExecuteRadiusAttack(Character& attacker, unsigned targetId, const WorldVec3& point) const
 {
+    SkillServicesBase* services = GetServices();
+    if (!services)
+        return false;
+    SkillProfile_Modifiers modifiers;
+    GetSkillModifierData(modifiers);
+    std::vector<unsigned> targets;
+    if (targetId != 0 && !IsTargetInRange(attacker, targetId, 20.0f))
+        targetId = 0;
+    // Only a point within 20 units gathers foes; one farther off strikes the target alone.
+    const WorldCoords& coords = attacker.GetCoords();
+    if (modifiers.targetRadius > 0.0f && (point - coords.GetPosition()).LengthSquared() < 400.0f && gGameEngine)
+        gGameEngine->GetTargetsInRadius(attacker.GetTeam(), point, modifiers.targetRadius, targets, targetId, false);
+    if (targetId != 0)
+        targets.push_back(targetId);
     if (targets.empty())
-        return;
+        return false;
+    services->SendTargetResult(GetObjectId(), targets, coords, NewSeed(), 0, false);
+    return true;
+}
+
+uint32_t SkillActivated::ApplyDamageLoop(Character& attacker, const std::vector<uint32_t>& targets,
+                                         const WorldCoords& coords, unsigned seed, ParametersCombatStyle style,
+                                         bool useAvailable, unsigned weaponId, float percent)
+{
+    uint32_t firstHit = 0;
+    if (targets.empty())
+        return firstHit;
+    // One generator for the whole result, seeded from the command, so every peer rolls
+    // the same attacks in the same order.
     RandomUniform random;
     random.Seed(seed);
     const ObjectManager& objects = ObjectManager::Get();
@@ -147,8 +214,25 @@ void SkillActivated::ApplyDamageLoop(Character& attacker, const std::vector<uint
         CollectCombatParameters(attacker, target, style, useAvailable, weaponId, params, percent);
         InitRagDollData(params.ragdollEffect, coords, target->GetCoords());
         CreateTargetFx(target->GetCoords());
-        target->TakeAttack(params);
+        if (target->TakeAttack(params) && firstHit == 0)
+            firstHit = id;
     }
+    return firstHit;
+}
+
+void SkillActivated::ApplyMeleeDamage(Character& attacker, const std::vector<uint32_t>& targets,
+                                      const WorldCoords& coords, unsigned seed, unsigned weaponId)
+{
+    const WorldVec3 position = attacker.GetCoords().GetPosition();
+    PlayHitSound(position);
+    if (ApplyDamageLoop(attacker, targets, coords, seed, ParametersCombatStyle::Probability, true, weaponId, 0.0f) ==
+        0)
+        return;
+    // A landed blow sounds once: the weapon's hit, or the attacker's own attack.
+    if (const Weapon* weapon = ObjectManager::Get().GetObject<Weapon>(weaponId))
+        weapon->PlayHitSound(position);
+    else
+        attacker.PlayAttackSound();
 }
 
 void SkillActivated::ApplyRangedDamage(Character& attacker, const std::vector<uint32_t>& targets,
@@ -216,6 +300,243 @@ void SkillActivatedWeapon::TargetInformation(const ProjectileInfo& info, const W
                                              std::vector<uint32_t> targets)
 {
     SendProjectileTargets(info, targets);
+}
+
+// ---- Spells ------------------------------------------------------------------------------
+
+SkillActivatedSpell::~SkillActivatedSpell()
+{
+    if (Object* projectile = ObjectManager::Get().GetObject(m_preloadedProjectile))
+        ObjectManager::Get().DestroyObjectEx(projectile, __FILE__, __LINE__);
+}
+
+void SkillActivatedSpell::PreLoad(bool preloadNow)
+{
+    SkillActivated::PreLoad(preloadNow);
+    if (Object* projectile = ObjectManager::Get().GetObject(m_preloadedProjectile))
+        projectile->PreLoad(preloadNow);
+}
+
+void SkillActivatedSpell::PreLoadResources()
+{
+    SkillActivated::PreLoadResources();
+    ObjectManager& objects = ObjectManager::Get();
+    if (Object* old = objects.GetObject(m_preloadedProjectile))
+        objects.DestroyObjectEx(old, __FILE__, __LINE__);
+    m_preloadedProjectile = 0;
+    const std::string name = GetProjectileName();
+    if (name.empty())
+        return;
+    // One instance held so that the projectile's resources stay loaded.
+    if (ProjectileBase* projectile = objects.CreateObjectFromFile<ProjectileBase>(name))
+        m_preloadedProjectile = projectile->GetObjectId();
+}
+
+bool SkillActivatedSpell::GetValidTarget(const Character& user, unsigned& target, const WorldVec3& point,
+                                         bool fromUser, float range) const
+{
+    const SkillProfile* profile = GetSkillProfile();
+    if (profile && profile->GetProjectileTargetGroundOnly()) {
+        target = 0;
+        return true;
+    }
+    return GetValidRangedTarget(user, target, point, fromUser, range);
+}
+
+bool SkillActivatedSpell::StartAction(Character& attacker, unsigned, const WorldVec3&, unsigned,
+                                      const TargetLeadingData& leading)
+{
+    if (!IsSkillEnabled())
+        return false;
+    m_leading = leading;
+    return StartCastAnimation(attacker, AnimationSet_SpellCast);
+}
+
+void SkillActivatedSpell::SwipeAction(Character& attacker, const Name&, unsigned, const WorldVec3&)
+{
+    PlaySwipeSound(attacker.GetCoords().GetPosition());
+}
+
+void SkillActivatedSpell::HitAction(Character& attacker, const Name& event, unsigned targetId,
+                                    const WorldVec3& targetPoint)
+{
+    WorldVec3 lead;
+    if (ResolveLeading(m_leading, lead))
+        ActivateNow(attacker, event, 0, lead);
+    else
+        ActivateNow(attacker, event, targetId, targetPoint);
+}
+
+// ---- Weapon attacks ----------------------------------------------------------------------
+
+namespace {
+
+Weapon* WeaponOf(uint32_t id) { return ObjectManager::Get().GetObject<Weapon>(id); }
+
+}  // namespace
+
+void SkillActivatedWeapon::Update(Character& character, int elapsedMs)
+{
+    SkillActivated::Update(character, elapsedMs);
+    const SkillManagerBase* manager = GetManager();
+    m_rangedWeapon = manager && manager->IsRangedWeapon();
+    SetRangeProfile(m_rangedWeapon ? manager->GetWeaponRangeProfile() : Skill_RangeMelee);
+}
+
+bool SkillActivatedWeapon::GetValidTarget(const Character& user, unsigned& target, const WorldVec3& point,
+                                          bool fromUser, float range) const
+{
+    if (m_rangedWeapon)
+        return GetValidRangedTarget(user, target, point, fromUser, range);
+    const SkillProfile* profile = GetSkillProfile();
+    return GetValidMeleeTarget(user, target, point, fromUser, range, profile && profile->AllowsWarmUp());
+}
+
+float SkillActivatedWeapon::GetRunSpeedAcceleration() const
+{
+    SkillProfile_Modifiers modifiers;
+    GetSkillModifierData(modifiers);
+    return modifiers.speedAcceleration;
+}
+
+AnimationSet_Type SkillActivatedWeapon::ChooseAttackAnimation(Character& attacker, unsigned targetId,
+                                                              const WorldVec3& targetPoint)
+{
+    if (!dynamic_cast<Player*>(&attacker))
+        return AnimationSet_Attack;
+    Vec3 direction = AimOf(targetId, targetPoint) - attacker.GetCoords().GetPosition();
+    direction.y = 0.0f;
+    if (direction.LengthSquared() <= 0.0f)
+        return AnimationSet_Attack;
+    direction = direction.Unit();
+    const Coords& frame = attacker.GetCoords().GetRegionCoords();
+    const float cosine = std::clamp(Dot(direction, frame.zAxis), -1.0f, 1.0f);
+    constexpr float kDegreesPerRadian = 57.2957795f;
+    if (std::acos(cosine) * kDegreesPerRadian < 45.0f)
+        return AnimationSet_Attack;
+    attacker.RotateTowardsTarget(true);
+    return Dot(direction, frame.xAxis) >= 0.0f ? AnimationSet_AttTurnLeft90 : AnimationSet_AttTurnRight90;
+}
+
+bool SkillActivatedWeapon::StartAction(Character& attacker, unsigned targetId, const WorldVec3& targetPoint,
+                                       unsigned, const TargetLeadingData& leading)
+{
+    if (!IsSkillEnabled())
+        return false;
+    m_leading = leading;
+    const SkillManagerBase* manager = GetManager();
+    const float speed = manager ? manager->GetAttackSpeed() : 1.0f;
+    if (StartSpecialAnimation(attacker, speed, false))
+        return true;
+    return StartNormalAnimation(attacker, ChooseAttackAnimation(attacker, targetId, targetPoint), Name(), speed,
+                                false, 0);
+}
+
+void SkillActivatedWeapon::SwipeAction(Character& attacker, const Name& event, unsigned, const WorldVec3&)
+{
+    PlayWeaponSwipeSound(attacker, event);
+    PlaySwipeSound(attacker.GetCoords().GetPosition());
+    static const Name kRight("SwipeRight");
+    static const Name kLeft("SwipeLeft");
+    static const Name kBoth("SwipeBoth");
+    const SkillManagerBase* manager = GetManager();
+    if (!manager)
+        return;
+    if (event == kRight || event == kBoth)
+        if (Weapon* weapon = WeaponOf(manager->GetRightHandWeapon()))
+            weapon->EnableWeaponTrail();
+    if (event == kLeft || event == kBoth)
+        if (Weapon* weapon = WeaponOf(manager->GetLeftHandWeapon()))
+            weapon->EnableWeaponTrail();
+}
+
+bool SkillActivatedWeapon::EndAction(Character&)
+{
+    if (const SkillManagerBase* manager = GetManager()) {
+        if (Weapon* weapon = WeaponOf(manager->GetRightHandWeapon()))
+            weapon->DisableWeaponTrail();
+        if (Weapon* weapon = WeaponOf(manager->GetLeftHandWeapon()))
+            weapon->DisableWeaponTrail();
+    }
+    return true;
+}
+
+// ---- Buffs on oneself and on friends -----------------------------------------------------
+
+void SkillActivatedBuffSelf::DispellSelfBuff(Character& owner)
+{
+    const SkillProfile* profile = GetSkillProfile();
+    if (!profile || !profile->GetNotDispelSetting())
+        StopSkill(owner);
+}
+
+bool SkillActivatedBuffSelf::GetValidTarget(const Character& user, unsigned& target, const WorldVec3&, bool,
+                                            float) const
+{
+    target = user.GetObjectId();
+    return true;
+}
+
+bool SkillActivatedBuffSelf::StartAction(Character& attacker, unsigned, const WorldVec3&, unsigned,
+                                         const TargetLeadingData&)
+{
+    return StartCastAnimation(attacker, AnimationSet_BuffSelf);
+}
+
+void SkillActivatedBuffSelf::SwipeAction(Character& attacker, const Name&, unsigned, const WorldVec3&)
+{
+    PlaySwipeSound(attacker.GetCoords().GetPosition());
+}
+
+void SkillActivatedBuffSelf::ApplyCost(bool atCast)
+{
+    if (atCast) {
+        SubtractManaCost();
+        if (!m_cooldownOnEnd)
+            StartCooldown();
+    } else if (m_cooldownOnEnd) {
+        StartCooldown();
+    }
+}
+
+void SkillActivatedBuffSelf::ApplyActiveCosts(Character& owner, int elapsedMs)
+{
+    SkillManagerBase* manager = GetManager();
+    if (!manager)
+        return;
+    SkillProfile_Modifiers modifiers;
+    GetSkillModifierData(modifiers);
+    const float seconds = static_cast<float>(elapsedMs) * 0.001f;
+    if (modifiers.activeLifeCost != 0.0f) {
+        const float cost = seconds * modifiers.activeLifeCost;
+        const float life = owner.GetCurrentLife();
+        // The drain never takes the last of the owner's life.
+        if (cost < life && life > 1.0f)
+            manager->SubtractLife(cost, PlayStatsDamageType{PlayStatsDamageKind_BuffAttackRadius,
+                                                            CombatAttributeType_Unknown});
+    }
+    if (modifiers.activeManaCost != 0.0f) {
+        manager->SubtractMana(seconds * modifiers.activeManaCost);
+        if (manager->GetCurrentMana() <= 0.0f)
+            StopSkill(owner);
+    }
+}
+
+bool SkillActivatedBuffOther::GetValidTarget(const Character& user, unsigned& target, const WorldVec3& point,
+                                             bool fromUser, float range) const
+{
+    return GetValidFriendTarget(user, target, point, fromUser, range);
+}
+
+bool SkillActivatedBuffOther::StartAction(Character& attacker, unsigned, const WorldVec3&, unsigned,
+                                          const TargetLeadingData&)
+{
+    return StartCastAnimation(attacker, AnimationSet_BuffOther);
+}
+
+void SkillActivatedBuffOther::SwipeAction(Character& attacker, const Name&, unsigned, const WorldVec3&)
+{
+    PlaySwipeSound(attacker.GetCoords().GetPosition());
 }
 
 }  // namespace GAME

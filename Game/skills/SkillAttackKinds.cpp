@@ -8,6 +8,7 @@
 #include "Engine/ObjectManager.h"
 #include "Engine/PathFinder.h"
 #include "Game/characters/Monster.h"
+#include "Game/items/Weapon.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/StringUtil.h"
@@ -81,6 +82,10 @@ struct ProjectileOrder {
     unsigned seed = 0;
     int32_t areaDuration = 0;   // whole seconds
     bool swipeSound = true;
+    uint32_t passOnValue = 0;   // handed on with the projectile's target result
+    float piercingBonus = 0.0f;   // percent, over the skill's own
+    const char* failure = "Failed to spawn projectile (%s) (%s)";
+    const std::string* logName = nullptr;   // the log's second name; the skill's by default
 };
 
 // The projectile under the command's id, filled, seeded and given the skill's modifiers;
@@ -93,8 +98,8 @@ ProjectileBase* MakeProjectile(const SkillActivated& skill, Character& caster, c
     if (order.objectId != 0 && !order.name.empty())
         projectile = ObjectManager::Get().CreateObjectFromFile<ProjectileBase>(order.name, order.objectId);
     if (!projectile) {
-        gEngine->Log(LOG_WARNING, "Failed to spawn projectile (%s) (%s)", order.name.c_str(),
-                     skill.GetObjectName().c_str());
+        gEngine->Log(LOG_WARNING, order.failure, order.name.c_str(),
+                     (order.logName ? *order.logName : skill.GetObjectName()).c_str());
         return nullptr;
     }
     ProjectileInfo info;
@@ -103,8 +108,9 @@ ProjectileBase* MakeProjectile(const SkillActivated& skill, Character& caster, c
     info.launchCoords = order.launch;
     info.targetId = order.targetId;
     info.targetPoint = order.targetPoint;
+    info.passOnValue = order.passOnValue;
     info.team = caster.GetTeam();
-    info.piercingChance = ModifiersOf(skill).projectilePiercing;
+    info.piercingChance = ModifiersOf(skill).projectilePiercing + order.piercingBonus;
     info.speedBonus = skill.GetTotalSkillAttribute(SkillAttributeType_ProjectileSpeedModifier);
     info.areaDuration = order.areaDuration;
     projectile->LoadInfo(info, order.seed);
@@ -190,14 +196,6 @@ void BuffTargets(SkillActivated& skill, Character& caster, const std::vector<uin
     }
 }
 
-// The target entity's position when it resolves, else the point.
-WorldVec3 AimOf(unsigned targetId, const WorldVec3& targetPoint)
-{
-    if (const Entity* target = ObjectManager::Get().GetObject<Entity>(targetId))
-        return target->GetCoords().GetPosition();
-    return targetPoint;
-}
-
 }  // namespace
 
 // ---- Projectile attack ------------------------------------------------------------------------
@@ -222,6 +220,31 @@ void Skill_AttackProjectile::ActivateNow(Character& caster, const Name& event, u
 {
     const WorldCoords launch = WithPosition(caster.GetCoords(), GetCoordsFromCallback(caster, event).GetPosition());
     ExecuteRangedAttack(caster, launch, targetId, targetPoint, 0);
+}
+
+// ---- The weapon projectile --------------------------------------------------------------------
+
+void SkillActivated::CreateProjectile(Character& attacker, const WorldCoords& launch, unsigned targetId,
+                                      const WorldVec3& aimPoint, unsigned weaponId, unsigned projectileId,
+                                      unsigned extra)
+{
+    static const Name kShoot("Shoot");
+    const WorldVec3 position = attacker.GetCoords().GetPosition();
+    ProjectileOrder order = OrderOf(std::string(), launch, targetId, aimPoint, projectileId, extra);
+    order.passOnValue = weaponId;
+    order.failure = "Failed to spawn ranged projectile (%s) (%s)";
+    std::string weaponName;
+    if (const Weapon* weapon = ObjectManager::Get().GetObject<Weapon>(weaponId)) {
+        weaponName = weapon->GetObjectName();
+        weapon->PlayHitSound(position);
+        order.name = weapon->GetProjectileName();
+        // An equipped weapon shoots from its own "Shoot" point.
+        if (weapon->GetAttachParent())
+            order.launch = WithPosition(launch, weapon->GetAttachPointPosition(kShoot));
+    }
+    order.logName = &weaponName;
+    PlayHitSound(position);
+    LaunchProjectile(*this, attacker, order);
 }
 
 // ---- Projectile debuff ------------------------------------------------------------------------

@@ -5,7 +5,6 @@
 #include "Game/core/Bonus.h"
 #include "Game/skills/SkillBuffs.h"
 #include "Game/skills/SkillManagerBase.h"
-#include "Game/skills/SkillProfileModifiers.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
 
@@ -24,7 +23,7 @@ Skill_BuffSelfToggled::Skill_BuffSelfToggled()
 
 // The copy holds the buff's values but is in nobody's filters.
 Skill_BuffSelfToggled::Skill_BuffSelfToggled(const Skill_BuffSelfToggled& other)
-    : SkillActivated(other), CombatFilter(other), m_switchedOn(other.m_switchedOn),
+    : SkillActivatedBuffSelf(other), CombatFilter(other), m_switchedOn(other.m_switchedOn),
       m_remaining(other.m_remaining), m_passivesSuppressed(other.m_passivesSuppressed),
       m_absorption(other.m_absorption), m_absorptionTotal(other.m_absorptionTotal),
       m_absorptionPercent(other.m_absorptionPercent)
@@ -34,7 +33,7 @@ Skill_BuffSelfToggled::Skill_BuffSelfToggled(const Skill_BuffSelfToggled& other)
 Skill_BuffSelfToggled& Skill_BuffSelfToggled::operator=(const Skill_BuffSelfToggled& other)
 {
     if (this != &other) {
-        SkillActivated::operator=(other);
+        SkillActivatedBuffSelf::operator=(other);
         m_switchedOn = other.m_switchedOn;
         m_remaining = other.m_remaining;
         m_passivesSuppressed = other.m_passivesSuppressed;
@@ -55,7 +54,7 @@ void Skill_BuffSelfToggled::LeaveFilters()
 
 void Skill_BuffSelfToggled::Install(Character* user)
 {
-    SkillActivated::Install(user);
+    SkillActivatedBuffSelf::Install(user);
     if (!user)
         return;
     if (m_filterHolder != &user->GetCombatManager())
@@ -67,18 +66,18 @@ void Skill_BuffSelfToggled::Install(Character* user)
 void Skill_BuffSelfToggled::UnInstall(Character* user)
 {
     LeaveFilters();
-    SkillActivated::UnInstall(user);
+    SkillActivatedBuffSelf::UnInstall(user);
 }
 
 void Skill_BuffSelfToggled::OnDestroy()
 {
     LeaveFilters();
-    SkillActivated::OnDestroy();
+    SkillActivatedBuffSelf::OnDestroy();
 }
 
 void Skill_BuffSelfToggled::Update(Character& user, int elapsedMs)
 {
-    SkillActivated::Update(user, elapsedMs);
+    SkillActivatedBuffSelf::Update(user, elapsedMs);
     if (m_activeState.active)
         ApplyActiveCosts(user, elapsedMs);
 }
@@ -160,7 +159,7 @@ void Skill_BuffSelfToggled::ActivateNow(Character&, const Name&, unsigned, const
 
 void Skill_BuffSelfToggled::ReceiveActiveUpdate(Character& user, const SkillActiveState& state, bool restoring)
 {
-    SkillActivated::ReceiveActiveUpdate(user, state, restoring);
+    SkillActivatedBuffSelf::ReceiveActiveUpdate(user, state, restoring);
     if (!restoring) {
         ApplyCost(state.active);
         const WorldVec3 position = user.GetCoords().GetPosition();
@@ -181,36 +180,6 @@ void Skill_BuffSelfToggled::ReceiveActiveUpdate(Character& user, const SkillActi
     if (SkillManagerBase* manager = GetManager())
         manager->SetSpeedUpdateNeeded(true);
     InitializeBuff();
-}
-
-void Skill_BuffSelfToggled::ApplyCost(bool atCast)
-{
-    if (atCast) {
-        SubtractManaCost();
-        if (!m_cooldownOnEnd)
-            StartCooldown();
-    } else if (m_cooldownOnEnd) {
-        StartCooldown();
-    }
-}
-
-void Skill_BuffSelfToggled::ApplyActiveCosts(Character& user, int elapsedMs)
-{
-    SkillManagerBase* manager = GetManager();
-    if (!manager)
-        return;
-    SkillProfile_Modifiers modifiers;
-    GetSkillModifierData(modifiers);
-    const float seconds = static_cast<float>(elapsedMs) * 0.001f;
-    const float lifeCost = seconds * modifiers.activeLifeCost;
-    const float life = user.GetCurrentLife();
-    if (lifeCost > 0.0f && lifeCost < life && life > 1.0f)
-        manager->SubtractLife(lifeCost, PlayStatsDamageType{PlayStatsDamageKind_BuffSelf, CombatAttributeType_Unknown});
-    if (modifiers.activeManaCost > 0.0f) {
-        manager->SubtractMana(seconds * modifiers.activeManaCost);
-        if (manager->GetCurrentMana() <= 0.0f)
-            StopSkill(user);
-    }
 }
 
 void Skill_BuffSelfToggled::InitializeBuff()

@@ -15,7 +15,7 @@ namespace GAME {
 
 class CombatManager;
 
-class Skill_BuffSelfToggled : public SkillActivated, public CombatFilter {
+class Skill_BuffSelfToggled : public SkillActivatedBuffSelf, public CombatFilter {
     GAME_DECLARE_CLASS(Skill_BuffSelfToggled)
 
 public:
@@ -59,16 +59,6 @@ public:
 
 protected:
     virtual void InitializeBuff();
-    // The costs of a buff on oneself. At the switch-on (`atCast`): the mana cost, and the
-    // cooldown unless it waits for the end; at the switch-off: the cooldown when it waited.
-    // Kept here until the buff-self base of the activated skills offers them.
-    void ApplyCost(bool atCast);
-    // The upkeep per second while on, for `elapsedMs`: life only while it is less than the
-    // life left and the life is above 1; mana always, and the buff stops once the mana is
-    // gone.
-    void ApplyActiveCosts(Character& user, int elapsedMs);
-
-    bool m_cooldownOnEnd = true;
 
     bool m_switchedOn = false;
     int32_t m_remaining = 0;

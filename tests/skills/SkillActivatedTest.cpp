@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "characters/CharacterWorldFixture.h"
+#include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
 #include "Game/core/Team.h"
+#include "Game/items/Weapon.h"
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/SkillActivated.h"
 #include "Game/skills/SkillManager.h"
@@ -17,6 +20,53 @@ class TestSpell : public SkillActivatedSpell {
 };
 GAME_IMPLEMENT_CLASS(TestSpell, SkillActivated)
 
+// A weapon strike that notes the percent of every attack it builds.
+class TestStrike : public SkillActivatedWeapon {
+    GAME_DECLARE_CLASS(TestStrike)
+
+public:
+    void CollectCombatParameters(const Character& attacker, const Character* defender, ParametersCombatStyle style,
+                                 bool useAvailable, unsigned weaponId, ParametersCombat& params,
+                                 float percent) override
+    {
+        percents.push_back(percent);
+        SkillActivatedWeapon::CollectCombatParameters(attacker, defender, style, useAvailable, weaponId, params,
+                                                      percent);
+    }
+    std::vector<float> percents;
+};
+GAME_IMPLEMENT_CLASS(TestStrike, SkillActivated)
+
+// A buff on oneself whose costs the test applies.
+class TestBuffSelf : public SkillActivatedBuffSelf {
+    GAME_DECLARE_CLASS(TestBuffSelf)
+
+public:
+    using SkillActivatedBuffSelf::ApplyActiveCosts;
+    using SkillActivatedBuffSelf::ApplyCost;
+};
+GAME_IMPLEMENT_CLASS(TestBuffSelf, SkillActivated)
+
+// A foe whose every attack lands or misses as the test says.
+class ScriptedFoe : public Monster {
+    GAME_DECLARE_CLASS(ScriptedFoe)
+
+public:
+    bool TakeAttack(ParametersCombat&) override { return hits; }
+    static inline bool hits = false;
+};
+GAME_IMPLEMENT_CLASS(ScriptedFoe, Monster)
+
+// Counts its plays.
+class CountedSound : public SoundPak {
+    GAME_DECLARE_CLASS(CountedSound)
+
+public:
+    void Play(const WorldVec3&, int, bool) override { ++plays; }
+    static inline int plays = 0;
+};
+GAME_IMPLEMENT_CLASS(CountedSound, SoundPak)
+
 namespace {
 
 class SkillActivatedTest : public CharacterWorldTest {
@@ -28,11 +78,12 @@ protected:
         owner.parent = caster;
         owner.services = &owner;
     }
-    TestSpell* MakeSpell(const std::string& lines)
+    template <class T = TestSpell>
+    T* MakeSpell(const std::string& lines, const char* kind = "TestSpell")
     {
         const std::string name = "Records/Test/Spell" + std::to_string(++spells) + ".dbr";
-        RecordDatabase::Get().RegisterRecord(name, "Class,TestSpell,\nskillMaxLevel,3,\n" + lines);
-        auto* spell = ObjectManager::Get().CreateObjectFromFile<TestSpell>(name);
+        RecordDatabase::Get().RegisterRecord(name, std::string("Class,") + kind + ",\nskillMaxLevel,3,\n" + lines);
+        auto* spell = ObjectManager::Get().CreateObjectFromFile<T>(name);
         if (spell) {
             spell->SetManager(&owner);
             spell->SetSkillLevel(1);
@@ -138,6 +189,158 @@ TEST_F(SkillActivatedTest, AProjectilesHitsGoOutOnceAndEveryPeerAppliesThem)
     EXPECT_EQ(World::Get().GetEntityCount(), entities + 1);   // the target effect, on the live target only
     spell->TargetResult(*caster, {}, caster->GetCoords(), 77, 0, false);
     EXPECT_EQ(World::Get().GetEntityCount(), entities + 1);
+}
+
+TEST_F(SkillActivatedTest, MeleeConesCutFromTheFrontAndRadiusAttacksReachTwentyUnits)
+{
+    // No angle: of three foes in the narrow cone only the engine's first is struck.
+    std::vector<Character*> foes;
+    for (float x : {1.0f, 1.5f, 2.0f})
+        foes.push_back(Member(x, kTeamMajorMonster));
+    Frame();
+    std::vector<uint32_t> cone;
+    gGameEngine->GetTargetsInCone(caster->GetTeam(), caster->GetCoords().GetPosition(),
+                                  caster->GetCoords().GetRegionCoords().zAxis, 10.0f, 2.5f, cone, 0, false);
+    ASSERT_EQ(cone.size(), 3u);
+    ASSERT_TRUE(MakeSpell("")->ExecuteMeleeAttack(*caster, 0, At(1.0f), 0));
+    EXPECT_EQ(owner.results.back().targets, std::vector<uint32_t>{cone[0]});
+
+    // A wide cone of three: at most two foes, then the chosen target; of one: the target.
+    Character* target = Member(1.2f, kTeamMajorMonster, 0.5f);
+    Frame();
+    TestSpell* wide = MakeSpell("skillTargetAngle,90,\nskillTargetNumber,3,\n");
+    ASSERT_TRUE(wide->ExecuteMeleeAttack(*caster, target->GetObjectId(), At(1.0f), 0));
+    const std::vector<uint32_t>& sent = owner.results.back().targets;
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent.back(), target->GetObjectId());
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), target->GetObjectId()), 1);
+    TestSpell* single = MakeSpell("skillTargetAngle,90,\nskillTargetNumber,1,\n");
+    ASSERT_TRUE(single->ExecuteMeleeAttack(*caster, target->GetObjectId(), At(1.0f), 0));
+    EXPECT_EQ(owner.results.back().targets, std::vector<uint32_t>{target->GetObjectId()});
+
+    // A point 20 units off gathers nobody around it: only the chosen target is struck.
+    Character* distant = Member(25.0f, kTeamMajorMonster);
+    Frame();
+    TestSpell* blast = MakeSpell("skillTargetRadius,5,\n");
+    ASSERT_TRUE(blast->ExecuteRadiusAttack(*caster, target->GetObjectId(), At(25.0f)));
+    EXPECT_EQ(owner.results.back().targets, std::vector<uint32_t>{target->GetObjectId()});
+    EXPECT_FALSE(owner.results.back().melee);
+    ASSERT_TRUE(blast->ExecuteRadiusAttack(*caster, 0, At(2.0f)));
+    EXPECT_EQ(owner.results.back().targets.size(), 4u);   // the three foes and the target near the point
+    const size_t sentCount = owner.results.size();
+    EXPECT_FALSE(MakeSpell("")->ExecuteRadiusAttack(*caster, 0, At(2.0f)));   // radius 0, no target
+    EXPECT_FALSE(blast->ExecuteRadiusAttack(*caster, 0, distant->GetCoords().GetPosition()));
+    EXPECT_EQ(owner.results.size(), sentCount);
+}
+
+TEST_F(SkillActivatedTest, MeleeDamageSharesOutAndSoundsOnlyOnALandedBlow)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/Clang.dbr", "Class,CountedSound,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Test/Sword.dbr",
+                                         "Class,WeaponMelee_Sword,\nhitSound,Records/Test/Clang.dbr,\n");
+    auto* sword = ObjectManager::Get().CreateObjectFromFile<Weapon>("Records/Test/Sword.dbr");
+    ASSERT_NE(sword, nullptr);
+    std::vector<uint32_t> ids;
+    for (float x : {1.0f, 1.5f, 2.0f})
+        ids.push_back(OnTeam(kTeamMajorMonster, x, 0.0f, "characterLife,1000,\n", "ScriptedFoe")->GetObjectId());
+    Frame();
+    auto* strike = MakeSpell<TestStrike>("", "TestStrike");
+    ASSERT_NE(strike, nullptr);
+    strike->ApplyMeleeDamageInherent(*caster, ids, caster->GetCoords(), 5);
+    EXPECT_EQ(strike->percents, std::vector<float>(3, 33.0f));
+    strike->percents.clear();
+    strike->ApplyMeleeDamageInherent(*caster, {ids[0]}, caster->GetCoords(), 5);
+    EXPECT_EQ(strike->percents, std::vector<float>{0.0f});
+
+    CountedSound::plays = 0;
+    ScriptedFoe::hits = false;
+    strike->ApplyMeleeDamage(*caster, ids, caster->GetCoords(), 5, sword->GetObjectId());
+    EXPECT_EQ(CountedSound::plays, 0);   // every blow missed
+    ScriptedFoe::hits = true;
+    strike->ApplyMeleeDamage(*caster, ids, caster->GetCoords(), 5, sword->GetObjectId());
+    EXPECT_EQ(CountedSound::plays, 1);   // once per call, however many land
+}
+
+TEST_F(SkillActivatedTest, APlayerTurnsForATargetFarAsideAndAMonsterDoesNot)
+{
+    RecordDatabase::Get().RegisterRecord(Player::kPlayerControllerRecord, "Class,ControllerPlayer,\n");
+    RecordDatabase::Get().RegisterRecord(Player::kStubControllerRecord, "Class,ControllerAI,\n");
+    Character* player = OnTeam(kTeamMajorHuman, 0.0f, 0.0f, "", "Player");
+    Frame();
+    auto* strike = MakeSpell<TestStrike>("", "TestStrike");
+    ASSERT_NE(strike, nullptr);
+    // Facing +x; 50 degrees toward +z, then 30 degrees.
+    const WorldVec3 aside = At(5.0f * std::cos(0.8727f), 5.0f * std::sin(0.8727f));
+    const AnimationSet_Type turn = strike->ChooseAttackAnimation(*player, 0, aside);
+    EXPECT_TRUE(turn == AnimationSet_AttTurnLeft90 || turn == AnimationSet_AttTurnRight90);
+    EXPECT_TRUE(player->IsRotatingTowardsTarget());
+    const AnimationSet_Type other = strike->ChooseAttackAnimation(*player, 0, At(5.0f * std::cos(0.8727f),
+                                                                                  -5.0f * std::sin(0.8727f)));
+    EXPECT_NE(other, turn);   // the other side turns the other way
+    EXPECT_EQ(strike->ChooseAttackAnimation(*player, 0, At(5.0f, 2.0f)), AnimationSet_Attack);
+    EXPECT_EQ(strike->ChooseAttackAnimation(*caster, 0, aside), AnimationSet_Attack);
+    EXPECT_FALSE(caster->IsRotatingTowardsTarget());
+}
+
+TEST_F(SkillActivatedTest, CameraShakeAndTheCostsOfABuffOnOneself)
+{
+    std::vector<float> shakes;
+    EventManager::Get().SetSendObserver([&](const GameEvent& event, const Name& name) {
+        if (name == Name("GameEvent_CameraShake"))
+            shakes.push_back(static_cast<const GameEvent_CameraShake&>(event).durationMs);
+    });
+    MakeSpell("cameraShakeDurationSecs,0.0001,\n")->CameraShake();
+    MakeSpell("cameraShakeDurationSecs,0.25,\ncameraShakeAmplitude,2,\n")->CameraShake();
+    EventManager::Get().SetSendObserver(nullptr);
+    EXPECT_EQ(shakes, std::vector<float>{250.0f});
+
+    // The cooldown waits for the end; the mana is paid at the cast.
+    auto* buff = MakeSpell<TestBuffSelf>("skillManaCost,10,\nskillCooldownTime,5,\nskillActiveLifeCost,100,\n",
+                                         "TestBuffSelf");
+    ASSERT_NE(buff, nullptr);
+    EXPECT_EQ(buff->GetTargetType(), SkillTargetType_Self);
+    buff->ApplyCost(true);
+    EXPECT_FLOAT_EQ(owner.mana, 90.0f);
+    EXPECT_EQ(buff->GetCooldownRemaining(), 0);
+    buff->ApplyCost(false);
+    EXPECT_GT(buff->GetCooldownRemaining(), 0);
+    EXPECT_FLOAT_EQ(owner.mana, 90.0f);
+    unsigned id = 0;
+    EXPECT_TRUE(buff->GetValidTarget(*caster, id, At(0.0f), false, 0.0f));
+    EXPECT_EQ(id, caster->GetObjectId());
+    // 100 life a second: 0.5 s is taken, a drain reaching the last of the life is not.
+    struct DrainedOwner : FakeOwner {
+        void SubtractLife(float amount, const PlayStatsDamageType&) override { drained.push_back(amount); }
+        std::vector<float> drained;
+    } drained;
+    drained.parent = caster;
+    buff->SetManager(&drained);
+    caster->SetCurrentLife(60.0f);
+    buff->ApplyActiveCosts(*caster, 500);
+    buff->ApplyActiveCosts(*caster, 600);
+    EXPECT_EQ(drained.drained, std::vector<float>{50.0f});
+}
+
+TEST_F(SkillActivatedTest, TheWeaponProjectileFliesUnderTheCommandsIdAndCarriesTheWeapon)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/Arrow.dbr",
+                                         "Class,ProjectileBase,\nprojectileVelocity,10,\nprojectileDistance,20,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Test/Bow.dbr", "Class,WeaponHunting_Bow,\n");
+    auto* bow = ObjectManager::Get().CreateObjectFromFile<Weapon>("Records/Test/Bow.dbr");
+    ASSERT_NE(bow, nullptr);
+    Frame();
+    auto* strike = MakeSpell<TestStrike>("", "TestStrike");
+    const std::vector<uint32_t> ids = FreshIds(2);
+    // Without a projectile record nothing is made.
+    strike->CreateProjectile(*caster, caster->GetCoords(), 0, At(10.0f), bow->GetObjectId(), ids[0], 7);
+    EXPECT_EQ(ObjectManager::Get().GetObject(ids[0]), nullptr);
+    bow->SetBasicProjectileName("Records/Test/Arrow.dbr");
+    strike->CreateProjectile(*caster, caster->GetCoords(), 0, At(10.0f), bow->GetObjectId(), ids[1], 7);
+    auto* arrow = ObjectManager::Get().GetObject<ProjectileBase>(ids[1]);
+    ASSERT_NE(arrow, nullptr);
+    EXPECT_EQ(arrow->GetInfo().passOnValue, bow->GetObjectId());   // handed on with its hits
+    EXPECT_EQ(arrow->GetInfo().skillId, strike->GetObjectId());
+    EXPECT_EQ(arrow->GetInfo().casterId, caster->GetObjectId());
 }
 
 }  // namespace
