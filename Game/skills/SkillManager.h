@@ -297,10 +297,14 @@ public:
 
     // The network forms, each list behind a 4-byte count (read as signed: 0 or less is
     // none). A skill: record name (file name form), state (8 bytes), active state (8
-    // bytes). A buff: three skills, then the caster id (4 bytes); the duration does not
-    // travel. A read that fails leaves the buffer failed and the list empty.
+    // bytes). A buff: three skills, then the caster id (4 bytes) and the time left (4
+    // bytes, signed). A read that fails leaves the buffer failed and the list empty.
     static constexpr size_t kSkillReplicaMinSize = 2 + 8 + 8;
-    static constexpr size_t kSkillBuffReplicaMinSize = 3 * kSkillReplicaMinSize + 4;
+    // ---- buff26 ----
+    // The buff's time left travels after its caster (`durationMs`: 0 for a buff that
+    // never runs out, else at least 1 ms), so that a copy runs out when the buff does.
+    static constexpr size_t kSkillBuffReplicaMinSize = 3 * kSkillReplicaMinSize + 4 + 4;
+    // ---- end buff26 ----
     static void WriteSkillReplicas(NetPacketOutBuffer& out, const std::vector<_SkillReplica>& replica);
     static bool ReadSkillReplicas(NetPacketInBuffer& in, std::vector<_SkillReplica>& replica);
     static void WriteSkillBuffReplicas(NetPacketOutBuffer& out, const std::vector<_SkillBuffReplica>& replica);

@@ -4,6 +4,7 @@
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/skills/Skill.h"
+#include "Game/skills/SkillBuffs.h"
 #include "Game/skills/SkillManager.h"
 
 namespace GAME {
@@ -26,6 +27,7 @@ void SkillBuffReplicaFields(V& v, Replica& replica)
     SkillReplicaFields(v, replica.modifier1);
     SkillReplicaFields(v, replica.modifier2);
     v(Wire::u32, replica.casterId);
+    v(Wire::i32, replica.durationMs);   // buff26: the time left
 }
 
 template <class Replica>
@@ -72,6 +74,9 @@ void SkillManager::GetSkillBuffReplica(std::vector<_SkillBuffReplica>& out) cons
         if (const Skill* modifier = objects.GetObject<Skill>(entry.modifierId2))
             replica.modifier2 = ReplicaOf<_SkillReplica>(*modifier);
         replica.durationMs = entry.timeToLiveMs;
+        // ---- buff26 ---- a buff's copy lives for what is left of it
+        if (const auto* timed = DynamicCast<const SkillBuff>(buff))
+            replica.durationMs = timed->GetReplicaTimeToLive();
         replica.casterId = entry.casterId;
         out.push_back(std::move(replica));
     }
@@ -103,6 +108,11 @@ void SkillManager::CreateSkillBuff(const _SkillBuffReplica& replica, bool fromRe
             buff->AddModifier(modifier);
     entry.casterId = replica.casterId;
     entry.timeToLiveMs = replica.durationMs;
+    // ---- buff26 ---- the buff counts its own time and knows its caster
+    if (auto* timed = DynamicCast<SkillBuff>(buff)) {
+        timed->SetCasterId(replica.casterId);
+        timed->SetTimeToLive(SkillBuff::BoundedTimeToLive(replica.durationMs));
+    }
     m_buffs.push_back(entry);
     buff->Install(m_parent);
 }

@@ -7,6 +7,7 @@
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/skills/Skill.h"
+#include "Game/skills/SkillBuffs.h"
 #include "Game/skills/SkillManager.h"
 
 namespace GAME {
@@ -113,9 +114,13 @@ void SkillServices_Character::CreateUpdateSkillBuff(const SkillBuffTransfer& tra
     if (granted == m_buffs.end()) {
         m_buffs.push_back(transfer);
     } else {
-        // The same grant again: the buff stands as it is.
-        if (SameTransfer(*granted, transfer))
+        // The same grant again: the buff on the character starts its time anew, and no
+        // command goes out.
+        if (SameTransfer(*granted, transfer)) {
+            if (auto* buff = ObjectManager::Get().GetObject<SkillBuff>(manager.FindSkillId(transfer.buffName)))
+                buff->SetTimeToLive(TimeToLive(transfer.durationMs));
             return;
+        }
         if (granted->casterId != transfer.casterId && LevelTotal(transfer) <= LevelTotal(*granted))
             return;
         *granted = transfer;
@@ -127,8 +132,12 @@ void SkillServices_Character::RemoveSkillBuff(const std::string& buffName)
 {
     if (!m_parent)
         return;
-    const size_t removed =
+    size_t removed =
         std::erase_if(m_buffs, [&](const SkillBuffTransfer& t) { return SameRecord(t.buffName, buffName); });
+    // A buff this peer never granted (it came with a replica) goes all the same, or it
+    // would ask for its removal on every update for ever.
+    if (removed == 0 && m_parent->GetSkillManager().IsSkillBuffActive(buffName))
+        removed = 1;
     SkillBuffTransfer removal;
     removal.buffName = buffName;
     for (size_t i = 0; i < removed; ++i)

@@ -32,10 +32,12 @@ public:
                          const std::vector<WorldCoords>& spawnCoords, const std::vector<uint32_t>& spawnIds,
                          uint32_t seed) override;
     // For a living character whose weapons qualify: a buff of a record not yet granted is
-    // granted; the same grant again changes nothing; another caster replaces a granted
-    // buff only with a higher level total (buff and both modifiers).
+    // granted; the same grant again only starts the buff's time anew; another caster
+    // replaces a granted buff only with a higher level total (buff and both modifiers).
     void CreateUpdateSkillBuff(const SkillBuffTransfer& transfer, const std::vector<Weapon_Type>& qualifyingWeapons,
                                bool dualWieldOnly) override;
+    // Takes every grant of that record off, or the buff of that record on the character
+    // when it was never granted here.
     void RemoveSkillBuff(const std::string& buffName) override;
 
     const std::vector<SkillBuffTransfer>& GetGrantedBuffs() const { return m_buffs; }
