@@ -36,6 +36,9 @@ class WorldVec3;
 struct ProjectileInfo;
 struct RacialBonus_Damage;
 struct RacialBonus_Defense;
+// ---- use26 ----
+struct TargetLeadingData;
+// ---- end use26 ----
 class SkillAttributeAccumulator;
 class SkillManagerBase;
 class SkillProfile;
@@ -435,6 +438,33 @@ public:
     void SendActiveStateUpdate();
     const SkillState& GetSkillState() const { return m_state; }
     const SkillActiveState& GetActiveState() const { return m_activeState; }
+
+    // ---- use26 ----
+    // One use of an activated skill as its owner's skill manager drives it from the
+    // owner's animation: the start (false when nothing started), the swipe and hit
+    // events, the end (true when the use is over) and the warm-up. The base starts
+    // nothing and ends at once; the activated kinds override.
+    virtual bool StartAction(Character&, unsigned /*targetId*/, const WorldVec3& /*point*/, unsigned /*seed*/,
+                             const TargetLeadingData& /*leading*/)
+    {
+        return false;
+    }
+    virtual void SwipeAction(Character&, const Name& /*event*/, unsigned /*targetId*/, const WorldVec3& /*point*/) {}
+    virtual void HitAction(Character&, const Name& /*event*/, unsigned /*targetId*/, const WorldVec3& /*point*/) {}
+    virtual bool EndAction(Character&) { return true; }
+    virtual bool WarmUpStart() { return false; }
+    virtual void WarmUpEnd() {}
+    // The owner's buffs or debuffs are dispelled: every buff on it hears both; a skill
+    // that is no buff, and a buff kind that keeps through that dispel, ignores it.
+    virtual void DispelBuff(Character&) {}
+    virtual void DispelDeBuff(Character&) {}
+    // A buff's caster and its life. The time left is in milliseconds: 0 for a buff that
+    // never runs out, at least 1 for a timed one. A skill that is no buff has neither.
+    virtual void SetCasterId(uint32_t /*casterId*/) {}
+    virtual uint32_t GetCasterId() const { return 0; }
+    virtual void SetTimeToLive(int /*ms*/) {}
+    virtual int GetTimeToLive() const { return 0; }
+    // ---- end use26 ----
 
     // ---- Passive contributions ----------------------------------------------------------
     // What the skill adds to its owner's character attribute totals: the contribution of

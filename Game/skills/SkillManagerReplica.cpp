@@ -26,6 +26,7 @@ void SkillBuffReplicaFields(V& v, Replica& replica)
     SkillReplicaFields(v, replica.modifier1);
     SkillReplicaFields(v, replica.modifier2);
     v(Wire::u32, replica.casterId);
+    v(Wire::i32, replica.durationMs);
 }
 
 template <class Replica>
@@ -71,8 +72,11 @@ void SkillManager::GetSkillBuffReplica(std::vector<_SkillBuffReplica>& out) cons
             replica.modifier1 = ReplicaOf<_SkillReplica>(*modifier);
         if (const Skill* modifier = objects.GetObject<Skill>(entry.modifierId2))
             replica.modifier2 = ReplicaOf<_SkillReplica>(*modifier);
-        replica.durationMs = entry.timeToLiveMs;
-        replica.casterId = entry.casterId;
+        // The time left travels: 0 for a buff that never runs out, at least 1 ms for a
+        // timed one, so that a copy runs out when the original does.
+        const int left = buff->GetTimeToLive();
+        replica.durationMs = left < 0 ? 1 : left;
+        replica.casterId = buff->GetCasterId();
         out.push_back(std::move(replica));
     }
 }
@@ -94,6 +98,7 @@ void SkillManager::CreateSkillBuff(const _SkillBuffReplica& replica, bool fromRe
     Skill* buff = ObjectManager::Get().GetObject<Skill>(entry.buffId);
     if (!buff)
         return;
+    buff->SetCasterId(replica.casterId);
     if (!replica.modifier1.skillName.empty())
         entry.modifierId1 = CreateBuffSkill(replica.modifier1, true, fromReplica);
     if (!replica.modifier2.skillName.empty())
@@ -101,8 +106,7 @@ void SkillManager::CreateSkillBuff(const _SkillBuffReplica& replica, bool fromRe
     for (uint32_t modifier : {entry.modifierId1, entry.modifierId2})
         if (modifier != 0)
             buff->AddModifier(modifier);
-    entry.casterId = replica.casterId;
-    entry.timeToLiveMs = replica.durationMs;
+    buff->SetTimeToLive(replica.durationMs);
     m_buffs.push_back(entry);
     buff->Install(m_parent);
 }

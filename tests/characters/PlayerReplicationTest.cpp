@@ -258,7 +258,7 @@ TEST_F(PlayerReplicationTest, ACopyGetsItemsOfItsOwn)
     EXPECT_EQ(Player::CreateCopy(player->GetObjectId()), nullptr);   // not an item
 }
 
-// The skill forms: flags only 0 or 1, filler zeros, a buff's caster travels.
+// The skill forms: flags only 0 or 1, filler zeros, a buff's caster and time left travel.
 TEST_F(PlayerReplicationTest, SkillReplicasTravelFieldByField)
 {
     using Skills = std::vector<SkillManager::_SkillReplica>;
@@ -286,7 +286,7 @@ TEST_F(PlayerReplicationTest, SkillReplicasTravelFieldByField)
     EXPECT_EQ(readSkills, skills);
     ASSERT_EQ(buffs.size(), 1u);
     EXPECT_EQ(buffs[0].casterId, 77u);
-    EXPECT_EQ(buffs[0].durationMs, 0);   // not sent
+    EXPECT_EQ(buffs[0].durationMs, 500);   // the time left travels
 
     Bytes badFlag = bytes;
     badFlag[stateAt + 4] = 2;
