@@ -261,7 +261,7 @@ void Character::CombatExertInfluenceTaunt(float value)
 
 void Character::CombatAddCooldownDamage(int durationMs)
 {
-    m_skillManager->AddCooldownDamage(static_cast<float>(durationMs));
+    m_skillManager->ApplyCooldownDamage(static_cast<float>(durationMs));
 }
 
 void Character::CombatAddLifeLeechDamage(float percent) { m_combatManager->ApplyLifeLeech(percent); }

@@ -194,6 +194,7 @@ void Monster::WriteReplicationData(NetPacketOutBuffer& out) const
         WriteSkill(out, buffs[i].modifier1);
         WriteSkill(out, buffs[i].modifier2);
         out.AddU32(buffs[i].casterId);
+        out.AddU32(static_cast<uint32_t>(buffs[i].durationMs));
     }
 
     if (alive) {
@@ -252,7 +253,7 @@ bool Monster::ReadReplicationData(NetPacketInBuffer& in)
     for (auto& skill : r->skills)
         if (in.IsOk())
             ReadSkill(in, skill);
-    r->skillBuffs.resize(in.RemoveCount(NetCount::Byte, 3 * kSkillMinSize + 4));
+    r->skillBuffs.resize(in.RemoveCount(NetCount::Byte, 3 * kSkillMinSize + 4 + 4));
     for (auto& buff : r->skillBuffs) {
         if (!in.IsOk())
             break;
@@ -260,6 +261,7 @@ bool Monster::ReadReplicationData(NetPacketInBuffer& in)
         ReadSkill(in, buff.modifier1);
         ReadSkill(in, buff.modifier2);
         buff.casterId = in.RemoveU32();
+        buff.durationMs = static_cast<int32_t>(in.RemoveU32());
     }
 
     if (r->alive) {

@@ -437,6 +437,7 @@ public:
     const SkillState& GetSkillState() const { return m_state; }
     const SkillActiveState& GetActiveState() const { return m_activeState; }
 
+
     // ---- Passive contributions ----------------------------------------------------------
     // What the skill adds to its owner's character attribute totals: the contribution of
     // its current level, null when it adds nothing. Kept from the last change of level,

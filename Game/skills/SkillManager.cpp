@@ -17,6 +17,11 @@
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/items/Weapon.h"
 #include "Game/skills/Skill.h"
+#include "Game/skills/SkillActivated.h"
+#include "Game/skills/SkillBuffs.h"
+#include "Game/skills/SkillOnDeath.h"
+#include "Game/world/CharFxPak.h"
+#include "Game/world/Prop.h"
 
 namespace GAME {
 
@@ -78,26 +83,72 @@ void SkillManager::Load(const LoadTable& table)
     ReadUnsignedArray(table, "reclamationPointCosts", m_reclamationPointCosts);
 }
 
-// The manager creates no skills of its own yet, so its preload, death and destruction
-// have none to pass on to.
-void SkillManager::PreLoad(bool /*preloadNow*/) {}
+void SkillManager::PreLoad(bool preloadNow)
+{
+    if (gGameEngine)
+        m_skillAttributeTotals.SetSeed(gGameEngine->GetRandomSeed());
+    ObjectManager& objects = ObjectManager::Get();
+    for (const std::vector<uint32_t>* list : {&m_skills, &m_itemSkills})
+        for (uint32_t id : *list)
+            if (Skill* skill = objects.GetObject<Skill>(id); skill && skill->GetCurrentLevel() != 0)
+                skill->PreLoad(preloadNow);
+}
 
-// The skill attribute totals are gathered anew, then each skill of the active list
-// counts its cooldown down and, on the controlling peer, recomputes whether it may be
-// used. By index: a skill's update may send its state, but the list may not grow under
-// the loop without the loop seeing the new entry safely.
+template <class Visit>
+void SkillManager::ForEachSkillOfCopy(const std::vector<uint32_t>& ids, Visit visit)
+{
+    m_frameIds.assign(ids.begin(), ids.end());
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : m_frameIds)
+        if (Skill* skill = objects.GetObject<Skill>(id))
+            visit(*skill);
+}
+
+// The frame: pets set up, skill attribute totals gathered anew, the weapons' reach, then
+// the skills in force, the buffs and the item skills count their time, each walk over a
+// copy kept in storage the manager reuses.
 void SkillManager::Update(int elapsedMs)
 {
     if (!m_parent)
         return;
+    ObjectManager& objects = ObjectManager::Get();
+    if (!m_petsInitializing.empty()) {
+        m_frameIds.swap(m_petsInitializing);
+        m_petsInitializing.clear();
+        for (uint32_t id : m_frameIds)
+            if (Character* pet = objects.GetObject<Character>(id)) {
+                pet->PreLoad(true);
+                pet->InitialUpdate();
+            }
+    }
     m_skillAttributeTotals.Clear();
     CollectAvailableSkillAttributes(m_skillAttributeTotals);
+    // The weapon types are found when a skill first asks (GetWeaponTypes).
     m_inFrame = true;
     m_frameWeaponsValid = false;
-    ObjectManager& objects = ObjectManager::Get();
-    for (size_t i = 0; i < m_activeList.size(); ++i)
-        if (Skill* skill = objects.GetObject<Skill>(m_activeList[i]))
-            skill->Update(*m_parent, elapsedMs);
+    const EquipManager_HandState hands = GetHandState();
+    m_rangedWeapon = hands == EquipManager_Bow || hands == EquipManager_Staff;
+    m_weaponRangeProfile = m_rangedWeapon ? Skill_RangeLong : Skill_RangeMelee;
+
+    bool dualWield = false;
+    ForEachSkillOfCopy(m_activeList, [&](Skill& skill) {
+        skill.Update(*m_parent, elapsedMs);
+        dualWield = skill.AllowDualWieldWeapons() || dualWield;
+    });
+    if (dualWield != m_dualWieldAllowed) {
+        m_dualWieldAllowed = dualWield;
+        m_parent->AllowDualWieldWeapons(dualWield);
+    }
+    if (!m_buffs.empty()) {
+        m_frameIds.clear();
+        for (const BuffEntry& entry : m_buffs)
+            m_frameIds.push_back(entry.buffId);
+        for (uint32_t id : m_frameIds)
+            if (Skill* buff = objects.GetObject<Skill>(id))
+                buff->Update(*m_parent, elapsedMs);
+    }
+    if (!m_itemSkills.empty())
+        ForEachSkillOfCopy(m_itemSkills, [&](Skill& skill) { skill.Update(*m_parent, elapsedMs); });
     m_inFrame = false;
     m_frameWeaponsValid = false;
 }
@@ -494,9 +545,135 @@ void SkillManager::RemoveMasteryAugment(const std::string& masteryRecordName, ui
     AugmentSkills(amount, false, masteryRecordName, false, true);
 }
 
-void SkillManager::ImDead() {}
+void SkillManager::ImDead()
+{
+    if (m_skillServices)
+        m_skillServices->Dead();
+    if (m_parent)
+        ForEachSkillOfCopy(m_activeList, [&](Skill& skill) { skill.StopSkill(*m_parent); });
+    const std::vector<BuffEntry> buffs(m_buffs.begin(), m_buffs.end());
+    m_buffs.clear();
+    for (const BuffEntry& entry : buffs)
+        DestroyBuffEntry(entry, false);
+    RebuildTempSkillList();
+    if (!m_parent)
+        return;
+    ForEachSkillOfCopy(m_onDeathSkills, [&](Skill& skill) {
+        if (auto* onDeath = DynamicCast<SkillOnDeath>(&skill))
+            onDeath->ActivateOnDeathNow(*m_parent);
+    });
+    ForEachSkillOfCopy(m_itemSkills, [&](Skill& skill) {
+        skill.StopSkill(*m_parent);
+        if (auto* onDeath = DynamicCast<SkillOnDeath>(&skill))
+            onDeath->ActivateOnDeathNow(*m_parent);
+    });
+}
 
-void SkillManager::OnDestroy() {}
+void SkillManager::OnDestroy()
+{
+    ForEachSkillOfCopy(m_skills, [](Skill& skill) { skill.OnDestroy(); });
+    m_frameIds.clear();
+    for (const BuffEntry& entry : m_buffs)
+        m_frameIds.push_back(entry.buffId);
+    const std::vector<uint32_t> buffs = m_frameIds;
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : buffs)
+        if (Skill* buff = objects.GetObject<Skill>(id))
+            buff->OnDestroy();
+    ForEachSkillOfCopy(m_itemSkills, [](Skill& skill) { skill.OnDestroy(); });
+    ClearCharFxPaks();
+}
+
+void SkillManager::UnderAttack(const ParametersCombat& params)
+{
+    if (!m_parent)
+        return;
+    ForEachSkillOfCopy(m_activeList, [&](Skill& skill) {
+        if (skill.IsSkillOnHitActive())
+            skill.OnHitActivation(*m_parent, params);
+    });
+    if (!m_itemSkills.empty())
+        ForEachSkillOfCopy(m_itemSkills, [&](Skill& skill) {
+            if (skill.GetCurrentLevel() != 0)
+                skill.OnHitActivation(*m_parent, params);
+        });
+}
+
+void SkillManager::DispelSkillBuffs()
+{
+    if (!m_parent)
+        return;
+    std::vector<uint32_t> buffs;
+    for (const BuffEntry& entry : m_buffs)
+        buffs.push_back(entry.buffId);
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : buffs)
+        if (auto* buff = objects.GetObject<SkillBuff>(id))
+            buff->DispelBuff(*m_parent);
+    ForEachSkillOfCopy(m_activeList, [&](Skill& skill) { skill.DispellSelfBuff(*m_parent); });
+    ForEachSkillOfCopy(m_itemSkills, [&](Skill& skill) { skill.DispellSelfBuff(*m_parent); });
+}
+
+void SkillManager::DispelSkillDeBuffs()
+{
+    if (!m_parent)
+        return;
+    std::vector<uint32_t> buffs;
+    for (const BuffEntry& entry : m_buffs)
+        buffs.push_back(entry.buffId);
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : buffs)
+        if (auto* buff = objects.GetObject<SkillBuff>(id))
+            buff->DispelDeBuff(*m_parent);
+}
+
+void SkillManager::ApplyCooldownDamage(float durationMs)
+{
+    ForEachSkillOfCopy(m_activeList, [&](Skill& skill) { skill.ApplyDisruptionCooldownTime(durationMs); });
+    ObjectManager& objects = ObjectManager::Get();
+    for (const BuffEntry& entry : m_buffs)
+        if (Skill* buff = objects.GetObject<Skill>(entry.buffId))
+            buff->ApplyDisruptionCooldownTime(durationMs);
+    ForEachSkillOfCopy(m_itemSkills, [&](Skill& skill) { skill.ApplyDisruptionCooldownTime(durationMs); });
+}
+
+void SkillManager::RefreshCooldown(int32_t value)
+{
+    ForEachSkillOfCopy(m_activeList, [&](Skill& skill) { skill.EndCooldown(value); });
+    ForEachSkillOfCopy(m_itemSkills, [&](Skill& skill) { skill.EndCooldown(value); });
+}
+
+uint32_t SkillManager::SelectWeaponPoolSkill(RandomUniform& rng) const
+{
+    // At most the record's attacks and the default: a small list, on the stack.
+    constexpr size_t kMaxEntries = kMaxRecordSkills + 1;
+    std::pair<uint32_t, int64_t> entries[kMaxEntries];
+    size_t count = 0;
+    int64_t sum = 0;
+    const ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : m_weaponPoolAttacks) {
+        const Skill* skill = objects.GetObject<Skill>(id);
+        if (!skill || count + 1 >= kMaxEntries)
+            continue;
+        const unsigned weight = skill->GetChanceWeight(false);
+        if (weight == 0 || skill->GetCurrentLevel() == 0)
+            continue;
+        sum += weight;
+        entries[count++] = {id, sum};
+    }
+    if (m_defaultWPSkillId != 0) {
+        sum += std::max<int64_t>(100 - sum, static_cast<int32_t>(m_defaultWPWeight));
+        entries[count++] = {m_defaultWPSkillId, sum};
+    }
+    if (count == 0)
+        return 0;
+    const int total = static_cast<int>(std::min<int64_t>(sum, 0x7FFFFFFF));
+    const int64_t r = rng.IGenerate(0, total);
+    for (size_t i = 0; i < count; ++i)
+        if (entries[i].second >= r)
+            return entries[i].first;
+    return 0;
+}
 
 // ---- Skill actions ----------------------------------------------------------------
 
@@ -505,8 +682,169 @@ uint32_t SkillManager::GetBareHandReference() const
     return m_defaultSkillId != 0 ? GetSkillReferenceNumber(m_defaultSkillId) : kBareHandSkill;
 }
 
-bool SkillManager::StartSkill(uint32_t skillNumber, uint32_t targetId, const WorldVec3& /*point*/, uint32_t seed,
-                              const TargetLeadingData& /*leading*/)
+namespace {
+
+SkillActivated* ActivatedByReference(const SkillManager& manager, uint32_t skillNumber)
+{
+    return ObjectManager::Get().GetObject<SkillActivated>(manager.GetSkillIdFromReference(skillNumber));
+}
+
+// A prop of the skill's use comes off its user and shows again.
+void TakeOffProp(Character& user, Prop* prop)
+{
+    if (!prop)
+        return;
+    user.RemoveEquipmentProp(prop->GetObjectId());
+    prop->SetVisibility(true);
+}
+
+}  // namespace
+
+bool SkillManager::StartSkill(uint32_t skillNumber, uint32_t targetId, const WorldVec3& point, uint32_t seed,
+                              const TargetLeadingData& leading)
+{
+    m_bareHand = {};
+    SkillActivated* skill = ActivatedByReference(*this, skillNumber);
+    if (!skill || !m_parent || !skill->IsSkillEnabled())
+        return StartBareHanded(skillNumber, targetId, seed);
+    if (!skill->StartAction(*m_parent, targetId, point, seed, leading)) {
+        if (skill->GetObjectId() == m_defaultSkillId && StartBareHanded(skillNumber, targetId, seed))
+            return true;
+        if (gEngine)
+            gEngine->Log(LOG_WARNING, "Animation failed to start in SkillManager::StartSkill - %s %s",
+                         m_parent->GetObjectName().c_str(), skill->GetObjectName().c_str());
+        return false;
+    }
+    if (m_skillServices)
+        m_skillServices->ClearHitIteration();
+    m_parent->GetPlayStats().SkillUsed(skill->GetObjectName());
+    return true;
+}
+
+namespace {
+
+// What an animation event asks of the skill in use.
+enum class SkillEvent { None, End, Swipe, Sound1, Sound2, PropAdd, PropHide, PropRemove, Particle, Hit };
+
+struct SkillEventEntry {
+    Name name;
+    SkillEvent kind;
+    int which;   // the prop (1, 2), or the particle effect (1..3) times 2 plus 1 for on
+};
+
+const std::vector<SkillEventEntry>& SkillEvents()
+{
+    static const std::vector<SkillEventEntry> events = [] {
+        std::vector<SkillEventEntry> table;
+        auto add = [&](const char* text, SkillEvent kind, int which) { table.push_back({Name(text), kind, which}); };
+        add("End", SkillEvent::End, 0);
+        for (const char* text : {"Swipe", "SwipeRight", "SwipeLeft", "SwipeBoth"})
+            add(text, SkillEvent::Swipe, 0);
+        add("SkillSound1", SkillEvent::Sound1, 0);
+        add("SkillSound2", SkillEvent::Sound2, 0);
+        add("SkillPropAdd", SkillEvent::PropAdd, 1);
+        add("SkillProp1Add", SkillEvent::PropAdd, 1);
+        add("SkillPropHide", SkillEvent::PropHide, 1);
+        add("SkillProp1Hide", SkillEvent::PropHide, 1);
+        add("SkillPropRemove", SkillEvent::PropRemove, 1);
+        add("SkillProp1Remove", SkillEvent::PropRemove, 1);
+        add("SkillProp2Add", SkillEvent::PropAdd, 2);
+        add("SkillProp2Hide", SkillEvent::PropHide, 2);
+        add("SkillProp2Remove", SkillEvent::PropRemove, 2);
+        add("PS1Start", SkillEvent::Particle, 3);
+        add("PS1End", SkillEvent::Particle, 2);
+        add("PS2Start", SkillEvent::Particle, 5);
+        add("PS2End", SkillEvent::Particle, 4);
+        add("PS3Start", SkillEvent::Particle, 7);
+        add("PS3End", SkillEvent::Particle, 6);
+        for (const char* text : {"RightHandHit", "LeftHandHit", "FootHit", "SpecialHit01", "SpecialHit02",
+                                 "SpecialHit03", "SpecialHit04", "Hit"})
+            add(text, SkillEvent::Hit, 0);
+        return table;
+    }();
+    return events;
+}
+
+}  // namespace
+
+bool SkillManager::HandleSkillAnimationCallback(const Name& event, uint32_t skillNumber, uint32_t targetId,
+                                                const WorldVec3& point)
+{
+    if (m_bareHand.active && skillNumber == GetBareHandReference())
+        return BareHandEvent(event);
+    SkillActivated* skill = ActivatedByReference(*this, skillNumber);
+    if (!skill || !m_parent)
+        return false;
+    const auto& events = SkillEvents();
+    const auto found = std::find_if(events.begin(), events.end(), [&](const auto& entry) { return entry.name == event; });
+    if (found == events.end())
+        return false;
+    Character& parent = *m_parent;
+    Prop* prop = found->which == 2 ? skill->GetProp2() : skill->GetProp1();
+    switch (found->kind) {
+    case SkillEvent::End:
+        return skill->EndAction(parent);
+    case SkillEvent::Swipe:
+        skill->SwipeAction(parent, event, targetId, point);
+        break;
+    case SkillEvent::Sound1:
+        skill->PlaySkillSound1(parent.GetCoords().GetPosition());
+        break;
+    case SkillEvent::Sound2:
+        skill->PlaySkillSound2(parent.GetCoords().GetPosition());
+        break;
+    case SkillEvent::PropAdd:
+        if (prop)
+            parent.AddEquipmentProp(prop);
+        break;
+    case SkillEvent::PropHide:
+        if (prop)
+            prop->SetVisibility(false);
+        break;
+    case SkillEvent::PropRemove:
+        TakeOffProp(parent, prop);
+        break;
+    case SkillEvent::Particle: {
+        const bool on = (found->which & 1) != 0;
+        switch (found->which / 2) {
+        case 1: skill->ParticleEffect1(parent, on); break;
+        case 2: skill->ParticleEffect2(parent, on); break;
+        default: skill->ParticleEffect3(parent, on); break;
+        }
+        break;
+    }
+    case SkillEvent::Hit:
+        if (m_skillServices)
+            m_skillServices->IncHitIteration();
+        skill->HitAction(parent, event, targetId, point);
+        break;
+    case SkillEvent::None:
+        break;
+    }
+    return false;
+}
+
+void SkillManager::CancelSkillAction(uint32_t skillNumber)
+{
+    if (skillNumber == GetBareHandReference())
+        m_bareHand = {};
+    SkillActivated* skill = ActivatedByReference(*this, skillNumber);
+    if (!skill || !m_parent)
+        return;
+    skill->ParticleEffect1(*m_parent, false);
+    skill->ParticleEffect2(*m_parent, false);
+    skill->ParticleEffect3(*m_parent, false);
+    TakeOffProp(*m_parent, skill->GetProp1());
+    TakeOffProp(*m_parent, skill->GetProp2());
+    skill->Cancel(*m_parent);
+}
+
+// ---- The bare-hand stand-in ----------------------------------------------------------
+// Until the default weapon attack's kind starts its own use, the default attack (or, on a
+// character without one, reference 0) plays the attack animation at the character's
+// attack speed, hands one hand-to-hand attack to the target on "Hit" and ends on "End".
+// A default attack whose kind starts is never replaced.
+bool SkillManager::StartBareHanded(uint32_t skillNumber, uint32_t targetId, uint32_t seed)
 {
     if (skillNumber != GetBareHandReference() || !m_parent)
         return false;
@@ -514,19 +852,14 @@ bool SkillManager::StartSkill(uint32_t skillNumber, uint32_t targetId, const Wor
     if (!animations)
         return false;
     const float speed = AttackAnimationSpeed(m_parent->GetAttackSpeed());
-    if (!animations->PlayAnimation(*m_parent, AnimationSet_Attack, Name(), speed, false, 0)) {
-        m_bareHand = {};
+    if (!animations->PlayAnimation(*m_parent, AnimationSet_Attack, Name(), speed, false, 0))
         return false;
-    }
     m_bareHand = {true, targetId, seed};
     return true;
 }
 
-bool SkillManager::HandleSkillAnimationCallback(const Name& event, uint32_t skillNumber, uint32_t /*targetId*/,
-                                                const WorldVec3& /*point*/)
+bool SkillManager::BareHandEvent(const Name& event)
 {
-    if (skillNumber != GetBareHandReference() || !m_bareHand.active)
-        return false;
     static const Name kHit("Hit");
     if (event == kHit) {
         StrikeBareHanded(m_bareHand.targetId);
@@ -538,14 +871,6 @@ bool SkillManager::HandleSkillAnimationCallback(const Name& event, uint32_t skil
     }
     return false;
 }
-
-void SkillManager::CancelSkillAction(uint32_t skillNumber)
-{
-    if (skillNumber == GetBareHandReference())
-        m_bareHand = {};
-}
-
-bool SkillManager::SkillWarmUp(uint32_t /*skillNumber*/, bool /*end*/) { return false; }
 
 // The attacker's side of a hand-to-hand blow, as the combat manager builds its answers:
 // randoms from the attack's seed (every peer draws the same), the owner's offensive
@@ -564,6 +889,18 @@ void SkillManager::StrikeBareHanded(uint32_t targetId)
     m_combatManager->GetHandHitDamage(attack.accumulator);
     attack.accumulator.ProcessDamage(*m_parent, 0.0f, 0.0f, 0.0f, 0.0f);
     target->TakeAttack(attack);
+}
+
+bool SkillManager::SkillWarmUp(uint32_t skillNumber, bool end)
+{
+    SkillActivated* skill = ActivatedByReference(*this, skillNumber);
+    if (!skill)
+        return false;
+    if (end) {
+        skill->WarmUpEnd();
+        return false;
+    }
+    return skill->WarmUpStart();
 }
 
 template <class Visit>
@@ -777,14 +1114,20 @@ float SkillManager::CalculateOffensiveAbility(float bonus)
 
 void SkillManager::PushPetInitialize(Character* pet)
 {
-    if (pet && std::find(m_petsInitializing.begin(), m_petsInitializing.end(), pet) == m_petsInitializing.end())
-        m_petsInitializing.push_back(pet);
+    if (!pet)
+        return;
+    const uint32_t id = pet->GetObjectId();
+    if (std::find(m_petsInitializing.begin(), m_petsInitializing.end(), id) == m_petsInitializing.end())
+        m_petsInitializing.push_back(id);
 }
 
 void SkillManager::PopPetInitialize(Character* pet)
 {
-    if (pet)
-        std::erase(m_petsInitializing, pet);
+    if (!pet)
+        return;
+    const auto found = std::find(m_petsInitializing.begin(), m_petsInitializing.end(), pet->GetObjectId());
+    if (found != m_petsInitializing.end())
+        m_petsInitializing.erase(found);
 }
 
 void SkillManager::AddWeaponEnchantment(uint32_t skillId, const std::string& recordName)
@@ -796,19 +1139,53 @@ void SkillManager::AddWeaponEnchantment(uint32_t skillId, const std::string& rec
 
 void SkillManager::RemoveWeaponEnchantment(uint32_t skillId)
 {
-    const size_t removed = std::erase_if(m_weaponEnchantments, [&](const auto& entry) { return entry.first == skillId; });
-    if (removed != 0 && m_weaponEnchantments.empty() && m_parent)
-        m_parent->SetWeaponEnchantment("");
+    std::erase_if(m_weaponEnchantments, [&](const auto& entry) { return entry.first == skillId; });
+    if (m_parent)
+        m_parent->SetWeaponEnchantment(m_weaponEnchantments.empty() ? std::string()
+                                                                    : m_weaponEnchantments.back().second);
 }
 
 void SkillManager::AddCharFxPak(uint32_t skillId, const std::vector<std::string>& names)
 {
-    m_charFxPaks.emplace_back(skillId, names);
+    m_charFxPaks.emplace(m_charFxPaks.begin(), skillId, names);
+    ShowCharFxPaks();
 }
 
 void SkillManager::RemoveCharFxPak(uint32_t skillId)
 {
     std::erase_if(m_charFxPaks, [&](const auto& entry) { return entry.first == skillId; });
+    if (skillId == m_charFxPakSkillId)
+        ShowCharFxPaks();
+}
+
+void SkillManager::ClearCharFxPaks()
+{
+    for (const std::unique_ptr<CharFxPak>& pak : m_shownCharFxPaks) {
+        pak->Enable(false);
+        pak->UnLoad();
+    }
+    m_shownCharFxPaks.clear();
+    m_charFxPakSkillId = 0;
+}
+
+void SkillManager::ShowCharFxPaks()
+{
+    ClearCharFxPaks();
+    if (m_charFxPaks.empty())
+        return;
+    const auto& [skillId, names] = m_charFxPaks.front();
+    for (const std::string& name : names) {
+        if (name.empty())
+            continue;
+        auto pak = std::make_unique<CharFxPak>();
+        pak->LoadFromDatabase(name);
+        pak->SetParent(m_parent ? m_parent->GetObjectId() : 0);
+        pak->PreLoad();
+        pak->InitializeFxPak();
+        pak->Enable(true);
+        m_shownCharFxPaks.push_back(std::move(pak));
+    }
+    m_charFxPakSkillId = skillId;
 }
 
 }  // namespace GAME

@@ -19,6 +19,8 @@
 namespace GAME {
 
 class CharAttributeAccumulator;
+class CharFxPak;
+class RandomUniform;
 class Character;
 class CombatAttributeAccumulator;
 class CombatManager;
@@ -156,10 +158,10 @@ public:
     void RemoveMasteryAugment(const std::string& masteryRecordName, uint32_t amount);
 
     // ---- Skill actions -------------------------------------------------------------
-    // Until the skills act on their own, the default attack is a bare-hand stand-in: it
-    // plays the attack animation at the character's attack speed, hands one hand-to-hand
-    // attack to the target on the animation's "Hit" and ends on its "End". It answers for
-    // the default weapon attack's reference number, or for 0 while there is none.
+    // Every call a peer can cause names the skill by reference number; one that names
+    // no skill, or a skill not of the class the call needs (an activated skill), does
+    // nothing and answers false.
+    // The reference number of the character's default attack; 0 while it has none.
     static constexpr uint32_t kBareHandSkill = 0;
     uint32_t GetBareHandReference() const;
     // The slowest an attack animation plays: a character whose records give no attack
@@ -171,19 +173,22 @@ public:
         return attackSpeed > kMinAttackAnimationSpeed ? attackSpeed : kMinAttackAnimationSpeed;
     }
 
-    // Starts the skill of that reference number on the target or point; the seed makes
-    // every peer roll the attack alike. True when the skill's animation played.
+    // Starts an enabled activated skill on the target or point; the seed makes every
+    // peer roll the use alike. True when the skill started: the hit iteration begins
+    // anew and the use is counted in the play statistics.
     bool StartSkill(uint32_t skillNumber, uint32_t targetId, const WorldVec3& point, uint32_t seed,
                     const TargetLeadingData& leading);
-    // An animation event while the skill's action runs; true when the skill is done.
+    // An animation event of the skill's use: swipes, hits (each raising the hit
+    // iteration first), sounds, props and particle effects reach the skill. True only
+    // for "End" when the skill's end says the use is over.
     bool HandleSkillAnimationCallback(const Name& event, uint32_t skillNumber, uint32_t targetId,
                                       const WorldVec3& point);
-    // The skill's action is dropped or ended early: nothing more happens on its events.
+    // The use is broken off: its effects go out, its props come off, the skill cancels.
     void CancelSkillAction(uint32_t skillNumber);
-    // A skill's warm-up begins or ends (`end`); true when a warm-up began. The bare hand
-    // has none.
+    // A skill's warm-up begins or ends (`end`); true when a warm-up began.
     bool SkillWarmUp(uint32_t skillNumber, bool end);
-    // True from a bare-hand StartSkill that played until its "End" or cancellation.
+    // True while the bare-hand stand-in plays: the default attack whose kind does not
+    // start a use of its own strikes bare-handed, until its "End" or a cancellation.
     bool IsBareHandAttackActive() const { return m_bareHand.active; }
 
     // ---- Attributes of the skills ----------------------------------------------------------
@@ -240,25 +245,41 @@ public:
     // Pets being set up, in the order they came; a pet is kept once.
     void PushPetInitialize(Character* pet) override;
     void PopPetInitialize(Character* pet) override;
-    const std::vector<Character*>& GetPetsInitializing() const { return m_petsInitializing; }
+    // By object id: a pet destroyed meanwhile is passed over.
+    const std::vector<uint32_t>& GetPetsInitializing() const { return m_petsInitializing; }
     // A skill's weapon enchantment: the latest one registered is the one the character shows.
     void AddWeaponEnchantment(uint32_t skillId, const std::string& recordName) override;
     void RemoveWeaponEnchantment(uint32_t skillId) override;
     // A skill's effect packs on the character, kept by skill id.
     void AddCharFxPak(uint32_t skillId, const std::vector<std::string>& names) override;
     void RemoveCharFxPak(uint32_t skillId) override;
-    // The character's skills react to an attack (never to retaliation or reflection).
-    void UnderAttack(const ParametersCombat&) {}
+    // The character took an attack (never retaliation or reflection): the skills that act
+    // on being hit, and the item skills with a level, react.
+    void UnderAttack(const ParametersCombat& params);
+    // The character's buffs, or its debuffs, are dispelled.
+    void DispelSkillBuffs();
+    void DispelSkillDeBuffs();
+    // Chooses the pooled attack of one swing: each weapon-pool attack with a level weighs
+    // by its chance weight; the default pooled attack fills the weights up to 100, or
+    // weighs its own weight when that is more. The object id; 0 when none.
+    uint32_t SelectWeaponPoolSkill(RandomUniform& rng) const;
+    // Drops the effect packs shown; the list stays.
+    void ClearCharFxPaks();
+    // The skill shown by the effect packs; 0 for none.
+    uint32_t GetCharFxPakSkillId() const { return m_charFxPakSkillId; }
+    size_t GetCharFxPakCount() const { return m_shownCharFxPaks.size(); }
 
     // The object id of the weapon in the left hand, 0 when none: one set here, else the
     // character's equipment's.
     uint32_t GetLeftHandWeapon() const override;
     void SetLeftHandWeapon(uint32_t weaponId) { m_leftHandWeapon = weaponId; }
 
-    // Cooldown added to the character's skills by disruption, in milliseconds. For now it
-    // is gathered here until skills with cooldowns take it.
-    void AddCooldownDamage(float durationMs) { m_cooldownDamage += durationMs; }
-    float GetCooldownDamage() const { return m_cooldownDamage; }
+    // Cooldown added by disruption, in milliseconds, to every skill in force, buff and
+    // item skill (each kind decides whether it is disrupted).
+    void ApplyCooldownDamage(float durationMs);
+    // Every skill in force and item skill ends its cooldown (0 or less) or shortens it
+    // by `value` ms; buffs are left as they are.
+    void RefreshCooldown(int32_t value);
 
     // A skill changed the character's speeds since they were last computed.
     bool IsSpeedUpdateNeeded() const { return m_speedUpdateNeeded; }
@@ -297,14 +318,11 @@ public:
 
     // The network forms, each list behind a 4-byte count (read as signed: 0 or less is
     // none). A skill: record name (file name form), state (8 bytes), active state (8
-    // bytes). A buff: three skills, then the caster id (4 bytes) and the time left (4
-    // bytes, signed). A read that fails leaves the buffer failed and the list empty.
+    // bytes). A buff: three skills, the caster id (4 bytes), then the time left (4 bytes,
+    // 0 for a buff that never runs out). A read that fails leaves the buffer failed and
+    // the list empty.
     static constexpr size_t kSkillReplicaMinSize = 2 + 8 + 8;
-    // ---- buff26 ----
-    // The buff's time left travels after its caster (`durationMs`: 0 for a buff that
-    // never runs out, else at least 1 ms), so that a copy runs out when the buff does.
     static constexpr size_t kSkillBuffReplicaMinSize = 3 * kSkillReplicaMinSize + 4 + 4;
-    // ---- end buff26 ----
     static void WriteSkillReplicas(NetPacketOutBuffer& out, const std::vector<_SkillReplica>& replica);
     static bool ReadSkillReplicas(NetPacketInBuffer& in, std::vector<_SkillReplica>& replica);
     static void WriteSkillBuffReplicas(NetPacketOutBuffer& out, const std::vector<_SkillBuffReplica>& replica);
@@ -354,8 +372,8 @@ public:
     const std::vector<uint32_t>& GetUITempSkillList() const { return m_tempSkills; }
 
 private:
-    // A buff on the character, under its normalised record name, with its modifiers and
-    // who cast it for how long. Object ids, 0 for none.
+    // A buff on the character, under its normalised record name, with its modifiers.
+    // Object ids, 0 for none; the buff itself knows its caster and its time.
     struct BuffEntry {
         std::string name;
         uint32_t buffId = 0;
@@ -406,14 +424,6 @@ private:
     template <class Collect>
     static void ForEachSkillInForce(const std::vector<uint32_t>& ids, Collect collect);
 
-    // The bare-hand attack under way: its target and the seed of its rolls.
-    struct BareHandAttack {
-        bool active = false;
-        uint32_t targetId = 0;
-        uint32_t seed = 0;
-    };
-    void StrikeBareHanded(uint32_t targetId);
-
     // Each skill the attributes come from, in the order of the rule: the active list's
     // with a level, every buff whatever its level, the item skills with a level.
     template <class Collect>
@@ -459,10 +469,31 @@ private:
     mutable Weapon_Type m_frameWeapons[2] = {Weapon_None, Weapon_None};
     std::vector<std::pair<uint32_t, std::string>> m_weaponEnchantments;   // skill id, record
     std::vector<std::pair<uint32_t, std::vector<std::string>>> m_charFxPaks;
-    std::vector<Character*> m_petsInitializing;   // not owned
-    float m_cooldownDamage = 0.0f;
-    bool m_speedUpdateNeeded = false;
+    // The bare-hand attack under way: its target and the seed of its rolls.
+    struct BareHandAttack {
+        bool active = false;
+        uint32_t targetId = 0;
+        uint32_t seed = 0;
+    };
     BareHandAttack m_bareHand;
+    bool StartBareHanded(uint32_t skillNumber, uint32_t targetId, uint32_t seed);
+    bool BareHandEvent(const Name& event);
+    void StrikeBareHanded(uint32_t targetId);
+    std::vector<uint32_t> m_petsInitializing;   // object ids
+    // The effect packs shown (those of the front entry of m_charFxPaks) and their skill.
+    std::vector<std::unique_ptr<CharFxPak>> m_shownCharFxPaks;
+    uint32_t m_charFxPakSkillId = 0;
+    void ShowCharFxPaks();
+    bool m_speedUpdateNeeded = false;
+    // The ids walked by a frame: a skill's update may add or remove skills and buffs
+    // without disturbing the walk. Kept from frame to frame, so a frame allocates nothing.
+    std::vector<uint32_t> m_frameIds;
+    // Walks a copy of `ids` (in m_frameIds), each skill that still exists.
+    template <class Visit>
+    void ForEachSkillOfCopy(const std::vector<uint32_t>& ids, Visit visit);
+    // The buff, then its modifiers, of an entry take the inactive states, the buff is
+    // uninstalled and all three are destroyed.
+    void DestroyBuffEntry(const BuffEntry& entry, bool restoring);
 };
 
 }  // namespace GAME

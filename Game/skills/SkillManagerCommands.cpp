@@ -116,6 +116,11 @@ void SkillManager::RemoveSkillBuffEntry(const std::string& normalisedName, bool 
         return;
     const BuffEntry entry = *found;
     m_buffs.erase(found);
+    DestroyBuffEntry(entry, restoring);
+}
+
+void SkillManager::DestroyBuffEntry(const BuffEntry& entry, bool restoring)
+{
     ObjectManager& objects = ObjectManager::Get();
     const SkillState off{0, false};
     const SkillActiveState inactive{0, false, false};

@@ -18,7 +18,11 @@
 #include "Game/combat/SkillAttribute.h"
 #include "Game/core/GameEngine.h"
 #include "Game/skills/Skill.h"
+#include "Game/core/foundation/AimSolver.h"
+#include "Game/core/foundation/RandomUniform.h"
+#include "Game/skills/SkillActivated.h"
 #include "Game/skills/SkillManager.h"
+#include "Game/skills/SkillServicesBase.h"
 
 namespace GAME {
 
@@ -60,6 +64,32 @@ public:
     }
 };
 GAME_IMPLEMENT_CLASS(GrantingSkill, Skill)
+
+// An activated skill that notes what its use is told: the hit iteration at each hit.
+class UsedSkill : public SkillActivated {
+    GAME_DECLARE_CLASS(UsedSkill)
+
+public:
+    bool StartAction(Character&, unsigned, const WorldVec3&, unsigned, const TargetLeadingData&) override
+    {
+        return starts;
+    }
+    void HitAction(Character&, const Name&, unsigned, const WorldVec3&) override
+    {
+        hits.push_back(GetManager()->GetSkillServices()->GetHitIteration());
+    }
+    bool EndAction(Character&) override { return ends; }
+    void ApplyDisruptionCooldownTime(float ms) override { disrupted += ms; }
+    void TargetResult(Character&, const std::vector<uint32_t>&, const WorldCoords&, unsigned, unsigned,
+                      bool) override
+    {
+    }
+    bool starts = true;
+    bool ends = true;
+    float disrupted = 0.0f;
+    std::vector<uint32_t> hits;
+};
+GAME_IMPLEMENT_CLASS(UsedSkill, SkillActivated)
 
 namespace {
 
@@ -444,4 +474,112 @@ TEST_F(SkillManagerTest, SaveBlockGoldenBytesAndBadBlocks)
 
 }  // namespace
 
+}  // namespace GAME
+
+namespace GAME {
+namespace {
+
+// ---- Skill use ----------------------------------------------------------------------------
+
+class SkillUseTest : public SkillManagerTest {
+protected:
+    UsedSkill* Used(const std::string& name)
+    {
+        Record(name, "Class,UsedSkill,\nskillMaxLevel,20,\nskillManaCost,10,\nskillCooldownTime,5,\n");
+        auto* skill = ObjectManager::Get().CreateObjectFromFile<UsedSkill>("Records/Skills/" + name + ".dbr");
+        manager().AddSkill(skill);
+        skill->SetSkillLevel(1);
+        skill->SetSkillEnabled(true);
+        return skill;
+    }
+    uint32_t Ref(const Skill* skill) { return manager().GetSkillReferenceNumber(skill->GetObjectId()); }
+    bool Event(const char* name, uint32_t reference)
+    {
+        return manager().HandleSkillAnimationCallback(Name(name), reference, 0, WorldVec3());
+    }
+};
+
+// Each hit raises the hit iteration before the skill's hit runs; "End" answers what the
+// skill's end answers; a reference to a skill of another class does nothing.
+TEST_F(SkillUseTest, HitsCountFromTheStartAndEndAnswersForTheSkill)
+{
+    manager().SetAsControllingManager();
+    UsedSkill* skill = Used("Used");
+    const uint32_t ref = Ref(skill);
+    ASSERT_TRUE(manager().StartSkill(ref, 0, WorldVec3(), 1, TargetLeadingData{}));
+    EXPECT_FALSE(Event("Hit", ref));
+    EXPECT_FALSE(Event("RightHandHit", ref));
+    EXPECT_FALSE(Event("Footstep", ref));
+    EXPECT_EQ(skill->hits, (std::vector<uint32_t>{1, 2}));
+    ASSERT_TRUE(manager().StartSkill(ref, 0, WorldVec3(), 1, TargetLeadingData{}));
+    EXPECT_FALSE(Event("SpecialHit01", ref));
+    EXPECT_EQ(skill->hits.back(), 1u);   // a new use counts anew
+    EXPECT_TRUE(Event("End", ref));
+    skill->ends = false;
+    EXPECT_FALSE(Event("End", ref));
+
+    skill->starts = false;
+    EXPECT_FALSE(manager().StartSkill(ref, 0, WorldVec3(), 1, TargetLeadingData{}));
+    EXPECT_EQ(Logged("Animation failed to start in SkillManager::StartSkill"), 1u);
+    skill->starts = true;
+    skill->SetSkillEnabled(false);
+    EXPECT_FALSE(manager().StartSkill(ref, 0, WorldVec3(), 1, TargetLeadingData{}));
+
+    // A plain skill (not activated) by its reference: refused, its events do nothing.
+    auto* plain = ObjectManager::Get().CreateObjectFromFile<Skill>(SkillRecord("Plain"));
+    manager().AddSkill(plain);
+    plain->SetSkillLevel(1);
+    plain->SetSkillEnabled(true);
+    EXPECT_FALSE(manager().StartSkill(Ref(plain), 0, WorldVec3(), 1, TargetLeadingData{}));
+    EXPECT_FALSE(Event("End", Ref(plain)));
+    EXPECT_EQ(Logged("Animation failed"), 1u);
+
+    // Disruption reaches the skills in force.
+    skill->SetSkillEnabled(true);
+    manager().ApplyCooldownDamage(2000.0f);
+    EXPECT_EQ(skill->disrupted, 2000.0f);
+}
+
+// Only the first hit of a use pays: a target result only when it names targets, a
+// projectile always.
+TEST_F(SkillUseTest, TheFirstHitPaysManaAndCooldown)
+{
+    UsedSkill* skill = Used("Paid");
+    const uint32_t ref = Ref(skill);
+    auto paid = [&] { return character->GetPlayStats().GetManaUsed(); };
+    const std::vector<uint32_t> none, one{character->GetObjectId()};
+    manager().SkillTargetResult(ref, none, WorldCoords(), 1, 0, false, 1);
+    manager().SkillTargetResult(ref, one, WorldCoords(), 1, 0, false, 2);
+    EXPECT_EQ(paid(), 0.0f);
+    EXPECT_EQ(skill->GetCooldownRemaining(), 0);
+    manager().SkillTargetResult(ref, one, WorldCoords(), 1, 0, false, 1);
+    EXPECT_EQ(paid(), 10.0f);
+    EXPECT_GT(skill->GetCooldownRemaining(), 0);
+    manager().CreateProjectile(ref, 0, WorldCoords(), 0, WorldVec3(), 0, 1, 1);
+    EXPECT_EQ(paid(), 20.0f);
+}
+
+// The pool pick: the default fills the weights up to 100.
+TEST_F(SkillUseTest, PoolPickFillsUpToAHundred)
+{
+    Record("Default/DefaultWPBasicAttack", "Class,ManagedPoolAttack,\nskillMaxLevel,1,\n");
+    Record("Default/DefaultWeaponAttack", "Class,Skill,\nskillMaxLevel,1,\n");
+    manager().LoadDefaultSkills();
+    const std::string a = SkillRecord("PoolA", "ManagedPoolAttack");
+    manager().LoadSkills(Tree({a}), 1);   // weight 40, the default 40 of it: 60
+    const uint32_t pooled = manager().FindSkillId(a);
+    RandomUniform rng;
+    rng.Seed(12345);
+    int picked = 0;
+    for (int i = 0; i < 400; ++i) {
+        const uint32_t id = manager().SelectWeaponPoolSkill(rng);
+        ASSERT_TRUE(id == pooled || id == manager().GetDefaultWPSkillId());
+        picked += id == pooled;
+    }
+    EXPECT_GT(picked, 100);
+    EXPECT_LT(picked, 220);
+
+}
+
+}  // namespace
 }  // namespace GAME

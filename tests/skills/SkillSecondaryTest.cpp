@@ -33,6 +33,8 @@ protected:
     void SetUp() override
     {
         CharacterWorldTest::SetUp();
+        // Sparks jump by the game's draws, which otherwise start from the clock.
+        gGameEngine->GetRandomGen().Seed(1);
         RecordDatabase::Get().RegisterRecord(kBolt, "Class,Lightning,\n");
         caster = OnTeam(kTeamMajorHuman, 0.0f);
         owner.parent = caster;
