@@ -72,6 +72,29 @@ void Skill::LoadOriginalSkillResource(const LoadTable& table)
         gGameEngine->LoadSkillResource(Name(GetNormalizedPath(GetObjectName())), table);
 }
 
+void Skill::LoadResourcesFrom(const std::string& recordName)
+{
+    SetResourceName(Name(recordName));
+    const LoadTable& record = ObjectManager::Get().GetRecordOrEmpty(recordName);
+    LoadResources(record);
+    LoadOriginalSkillResource(record);
+}
+
+SkillServicesBase* Skill::GetServices() const
+{
+    const SkillManagerBase* manager = GetManager();
+    return manager ? manager->GetSkillServices() : nullptr;
+}
+
+uint32_t Skill::NewSeed() { return gGameEngine ? gGameEngine->GetRandomSeed() & 0xffffu : 0u; }
+
+WorldCoords WithPosition(const WorldCoords& coords, const WorldVec3& position)
+{
+    Coords frame = coords.GetRegionCoords();
+    frame.origin = position.GetRegionPosition();
+    return WorldCoords(position.GetRegion() ? position.GetRegion() : coords.GetRegion(), frame);
+}
+
 void Skill::LoadSounds()
 {
     const SkillProfile* profile = GetSkillProfile();
@@ -834,13 +857,6 @@ void SkillSecondary::PrimaryActivateNow(Character& user, unsigned targetId, cons
 
 void SkillSecondary::PrimaryStop(Character& user) { PrimaryStopSecondarySkills(user); }
 
-SkillServicesBase* SkillSecondary::GetServices() const
-{
-    const SkillManagerBase* manager = GetManager();
-    return manager ? manager->GetSkillServices() : nullptr;
-}
-
-uint32_t SkillSecondary::NewSeed() { return gGameEngine ? gGameEngine->GetRandomSeed() & 0xffffu : 0u; }
 // ---- end sec26 ----
 
 }  // namespace GAME

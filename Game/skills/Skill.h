@@ -409,6 +409,9 @@ public:
     // ---- Record loading -----------------------------------------------------------------
     // The profile of the skill's record, cached by the game engine but not kept here.
     void LoadOriginalSkillResource(const LoadTable& table);
+    // Takes the resources and profile from another record, under that record's name (a
+    // buff kind takes its buff's, a secondary its primary's).
+    void LoadResourcesFrom(const std::string& recordName);
     // Creates the profile's nine sounds; an empty name or a record of another class
     // leaves its place empty.
     void LoadSounds();
@@ -459,6 +462,10 @@ public:
     static void LinksChanged();
 
 protected:
+    // The skill services of the owner on the peer that drives it; null elsewhere.
+    SkillServicesBase* GetServices() const;
+    // A fresh 16-bit seed for a command from the game engine's generator.
+    static uint32_t NewSeed();
     // Makes the pets of this level and the next (when its record differs), kept for the
     // skill's description.
     virtual void PreLoadPet();
@@ -620,6 +627,10 @@ private:
     void ForEachSecondarySkill(Visit visit) const;
 };
 
+// The coordinates with their position (and its region, when it has one) replaced; the
+// rotation stays. Launch frames moved to an attach point are made this way.
+WorldCoords WithPosition(const WorldCoords& coords, const WorldVec3& position);
+
 // A skill that acts without being used: while enabled (and above level 0) it adds its
 // profile's values at its current level to its owner, and then lets the modifier skills
 // attached to it add theirs. It never pays mana.
@@ -773,11 +784,6 @@ public:
     bool IsActive() const { return m_isActive; }
 
 protected:
-    // The skill services of the owner on the peer that drives it; null elsewhere.
-    SkillServicesBase* GetServices() const;
-    // A fresh 16-bit seed for a command from the game engine's generator.
-    static uint32_t NewSeed();
-
     bool m_isActive = false;
 };
 // ---- end sec26 ----

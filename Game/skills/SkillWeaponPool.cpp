@@ -60,10 +60,8 @@ bool StrikeWithEventWeapon(const SkillActivated& skill, Character& user, const N
     const uint32_t weapon = WeaponOfEvent(manager, event);
     if (manager && manager->IsRangedWeapon()) {
         // The user's frame, moved to the event's attach point.
-        const WorldVec3 from = skill.GetCoordsFromCallback(user, event).GetPosition();
-        Coords frame = user.GetCoords().GetRegionCoords();
-        frame.origin = from.GetRegionPosition();
-        const WorldCoords launch(from.GetRegion() ? from.GetRegion() : user.GetCoords().GetRegion(), frame);
+        const WorldCoords launch =
+            WithPosition(user.GetCoords(), skill.GetCoordsFromCallback(user, event).GetPosition());
         return skill.ExecuteRangedAttack(user, launch, targetId, point, weapon);
     }
     return skill.ExecuteMeleeAttack(user, targetId, point, weapon);
