@@ -538,11 +538,19 @@ void Skill::AddModifierRacialBonusDefense(const std::vector<std::string>& races,
 template <class Own, class Relay>
 void Skill::CollectEnabled(Own own, Relay relay) const
 {
-    if (!IsSkillEnabled())
+    const std::optional<unsigned> level = CollectedLevel();
+    if (!level)
         return;
     if (const SkillProfile* profile = GetSkillProfile())
-        own(*profile, GetCurrentLevel());
+        own(*profile, *level);
     relay();
+}
+
+std::optional<unsigned> Skill::CollectedLevel() const
+{
+    if (!IsSkillEnabled())
+        return std::nullopt;
+    return GetCurrentLevel();
 }
 
 // The character attributes add those the skill takes from its owner after those it grants.

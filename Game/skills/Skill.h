@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -496,9 +497,9 @@ protected:
     void SubtractSkillLevel(unsigned n);
     void SetIgnoreMana(bool ignore) { m_ignoreMana = ignore; }
     void SetReason(Skill_UseQuery reason) { m_reason = reason; }
-    // What the skill adds of each family while enabled (and above level 0): its profile's
-    // values at its current level, then whatever the modifiers attached to it add. The
-    // passive and modifier kinds collect through these; nothing while disabled.
+    // What the skill adds of each family at its collected level: its profile's values at
+    // that level, then whatever the modifiers attached to it add; nothing without one.
+    // The passive, modifier, toggled-buff and charged kinds collect through these.
     void CollectOwnCharAttributes(CharAttributeAccumulator& accumulator) const;
     void CollectOwnSkillAttributes(SkillAttributeAccumulator& accumulator) const;
     void CollectOwnOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
@@ -509,6 +510,9 @@ protected:
     void CollectOwnRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus) const;
     template <class Own, class Relay>
     void CollectEnabled(Own own, Relay relay) const;
+    // The level the collectors above add the profile's values at, or none to add nothing
+    // (the modifiers' neither); by default the current level while enabled.
+    virtual std::optional<unsigned> CollectedLevel() const;
     virtual void NotifyUIOnActivate() {}
     virtual void NotifyUIOnDeactivate() {}
     // ---- act26 ----

@@ -82,54 +82,53 @@ void Skill_BuffSelfToggled::Update(Character& user, int elapsedMs)
         ApplyActiveCosts(user, elapsedMs);
 }
 
+std::optional<unsigned> Skill_BuffSelfToggled::CollectedLevel() const
+{
+    if (!Collecting())
+        return std::nullopt;
+    return SkillActivatedBuffSelf::CollectedLevel();
+}
+
 void Skill_BuffSelfToggled::CollectPassiveCharAttributes(CharAttributeAccumulator& acc) const
 {
-    if (Collecting())
-        CollectOwnCharAttributes(acc);
+    CollectOwnCharAttributes(acc);
 }
 
 void Skill_BuffSelfToggled::CollectPassiveSkillAttributes(SkillAttributeAccumulator& acc) const
 {
-    if (Collecting())
-        CollectOwnSkillAttributes(acc);
+    CollectOwnSkillAttributes(acc);
 }
 
 void Skill_BuffSelfToggled::CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& acc) const
 {
-    if (Collecting())
-        CollectOwnOffensiveDamageAttributes(acc);
+    CollectOwnOffensiveDamageAttributes(acc);
 }
 
 void Skill_BuffSelfToggled::CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& acc) const
 {
-    if (Collecting())
-        CollectOwnOffensiveModifierAttributes(acc);
+    CollectOwnOffensiveModifierAttributes(acc);
 }
 
 void Skill_BuffSelfToggled::CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& acc) const
 {
-    if (Collecting())
-        CollectOwnRetaliationAttributes(acc);
+    CollectOwnRetaliationAttributes(acc);
 }
 
 void Skill_BuffSelfToggled::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& acc) const
 {
-    if (Collecting())
-        CollectOwnDefenseAttributes(acc);
+    CollectOwnDefenseAttributes(acc);
 }
 
 void Skill_BuffSelfToggled::CollectPassiveRacialBonusDamage(const std::vector<std::string>& races,
                                                             RacialBonus_Damage& bonus) const
 {
-    if (Collecting())
-        CollectOwnRacialBonusDamage(races, bonus);
+    CollectOwnRacialBonusDamage(races, bonus);
 }
 
 void Skill_BuffSelfToggled::CollectPassiveRacialBonusDefense(const std::vector<std::string>& races,
                                                              RacialBonus_Defense& bonus) const
 {
-    if (Collecting())
-        CollectOwnRacialBonusDefense(races, bonus);
+    CollectOwnRacialBonusDefense(races, bonus);
 }
 
 void Skill_BuffSelfToggled::StopSkill(Character&)

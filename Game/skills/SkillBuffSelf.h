@@ -59,6 +59,8 @@ public:
 
 protected:
     virtual void InitializeBuff();
+    // Collected only while on and not suppressed.
+    std::optional<unsigned> CollectedLevel() const override;
 
     bool m_switchedOn = false;
     int32_t m_remaining = 0;

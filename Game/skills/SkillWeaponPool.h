@@ -187,9 +187,8 @@ private:
     // The level the effects and attributes follow: the replicated one, never past the
     // full charge whatever a peer sent.
     unsigned EffectLevel() const;
-    // Runs `add`(profile, level) at the effect level when charged.
-    template <class Add>
-    void AtChargeLevel(Add add) const;
+    // Collected at the effect level when charged.
+    std::optional<unsigned> CollectedLevel() const override;
 
     std::vector<uint32_t> m_chargeEffects;   // one per level reached, created on demand
     uint32_t m_shownEffect = 0;
