@@ -846,8 +846,52 @@ void Skill::TargetFriendInformation(const ProjectileInfo& info, const WorldCoord
 
 void Skill::CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const
 {
-    if (const CharAttributeContribution* contribution = GetPassiveCharContribution())
+    if (CollectsOwnValues())
+        CollectOwnCharAttributes(accumulator);
+    else if (const CharAttributeContribution* contribution = GetPassiveCharContribution())
         contribution->AddToAccumulator(accumulator);
+}
+
+void Skill::CollectPassiveSkillAttributes(SkillAttributeAccumulator& accumulator) const
+{
+    if (CollectsOwnValues())
+        CollectOwnSkillAttributes(accumulator);
+}
+
+void Skill::CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (CollectsOwnValues())
+        CollectOwnOffensiveDamageAttributes(accumulator);
+}
+
+void Skill::CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (CollectsOwnValues())
+        CollectOwnOffensiveModifierAttributes(accumulator);
+}
+
+void Skill::CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (CollectsOwnValues())
+        CollectOwnRetaliationAttributes(accumulator);
+}
+
+void Skill::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (CollectsOwnValues())
+        CollectOwnDefenseAttributes(accumulator);
+}
+
+void Skill::CollectPassiveRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const
+{
+    if (CollectsOwnValues())
+        CollectOwnRacialBonusDamage(races, bonus);
+}
+
+void Skill::CollectPassiveRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus) const
+{
+    if (CollectsOwnValues())
+        CollectOwnRacialBonusDefense(races, bonus);
 }
 
 // ---- sec26 ----

@@ -179,18 +179,20 @@ public:
     virtual void CollectLocalOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
     virtual void CollectLocalRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const;
 
-    // What the skill gives its owner while it is in force. The character attributes come
-    // from the contribution kept for the current level (none in the base); the others
-    // add nothing in the base.
+    // What the skill gives its owner while it is in force. A kind that gives its own values
+    // (CollectsOwnValues) adds each family through the CollectOwn collectors; any other
+    // adds, of the character attributes, the contribution kept for the current level (none
+    // in the base), and nothing of the others.
     virtual void CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const;
-    virtual void CollectPassiveSkillAttributes(SkillAttributeAccumulator&) const {}
-    virtual void CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator&) const {}
-    virtual void CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator&) const {}
-    virtual void CollectPassiveRetaliationAttributes(CombatAttributeAccumulator&) const {}
+    virtual void CollectPassiveSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+    virtual void CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
     // What the skill adds to its owner's defences when an attack reaches the owner.
-    virtual void CollectPassiveDefenseAttributes(CombatAttributeAccumulator&) const {}
-    virtual void CollectPassiveRacialBonusDamage(const std::vector<std::string>&, RacialBonus_Damage&) const {}
-    virtual void CollectPassiveRacialBonusDefense(const std::vector<std::string>&, RacialBonus_Defense&) const {}
+    virtual void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectPassiveRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const;
+    virtual void CollectPassiveRacialBonusDefense(const std::vector<std::string>& races,
+                                                  RacialBonus_Defense& bonus) const;
     // What a projectile of the skill found, and the results every peer applies; the base
     // does nothing with them.
     virtual void TargetInformation(const ProjectileInfo& info, const WorldCoords& coords, std::vector<uint32_t> targets);
@@ -513,6 +515,8 @@ protected:
     // The level the collectors above add the profile's values at, or none to add nothing
     // (the modifiers' neither); by default the current level while enabled.
     virtual std::optional<unsigned> CollectedLevel() const;
+    // Whether the owner collects this skill's own values (see CollectPassiveCharAttributes).
+    virtual bool CollectsOwnValues() const { return false; }
     virtual void NotifyUIOnActivate() {}
     virtual void NotifyUIOnDeactivate() {}
     // ---- act26 ----
@@ -644,39 +648,8 @@ class Skill_Passive : public Skill {
 public:
     Skill_Passive();
 
-    void CollectPassiveCharAttributes(CharAttributeAccumulator& acc) const override { CollectOwnCharAttributes(acc); }
-    void CollectPassiveSkillAttributes(SkillAttributeAccumulator& acc) const override
-    {
-        CollectOwnSkillAttributes(acc);
-    }
-    void CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& acc) const override
-    {
-        CollectOwnOffensiveDamageAttributes(acc);
-    }
-    void CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& acc) const override
-    {
-        CollectOwnOffensiveModifierAttributes(acc);
-    }
-    void CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& acc) const override
-    {
-        CollectOwnRetaliationAttributes(acc);
-    }
-    void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& acc) const override
-    {
-        CollectOwnDefenseAttributes(acc);
-    }
-    void CollectPassiveRacialBonusDamage(const std::vector<std::string>& races,
-                                         RacialBonus_Damage& bonus) const override
-    {
-        CollectOwnRacialBonusDamage(races, bonus);
-    }
-    void CollectPassiveRacialBonusDefense(const std::vector<std::string>& races,
-                                          RacialBonus_Defense& bonus) const override
-    {
-        CollectOwnRacialBonusDefense(races, bonus);
-    }
-
 protected:
+    bool CollectsOwnValues() const override { return true; }
     const CharAttributeContribution* FindPassiveCharContribution() const override;
 };
 

@@ -89,48 +89,6 @@ std::optional<unsigned> Skill_BuffSelfToggled::CollectedLevel() const
     return SkillActivatedBuffSelf::CollectedLevel();
 }
 
-void Skill_BuffSelfToggled::CollectPassiveCharAttributes(CharAttributeAccumulator& acc) const
-{
-    CollectOwnCharAttributes(acc);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveSkillAttributes(SkillAttributeAccumulator& acc) const
-{
-    CollectOwnSkillAttributes(acc);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& acc) const
-{
-    CollectOwnOffensiveDamageAttributes(acc);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& acc) const
-{
-    CollectOwnOffensiveModifierAttributes(acc);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& acc) const
-{
-    CollectOwnRetaliationAttributes(acc);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& acc) const
-{
-    CollectOwnDefenseAttributes(acc);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveRacialBonusDamage(const std::vector<std::string>& races,
-                                                            RacialBonus_Damage& bonus) const
-{
-    CollectOwnRacialBonusDamage(races, bonus);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveRacialBonusDefense(const std::vector<std::string>& races,
-                                                             RacialBonus_Defense& bonus) const
-{
-    CollectOwnRacialBonusDefense(races, bonus);
-}
-
 void Skill_BuffSelfToggled::StopSkill(Character&)
 {
     SkillServicesBase* services = GetServices();

@@ -486,48 +486,6 @@ std::optional<unsigned> Skill_WeaponPool_ChargedLinear::CollectedLevel() const
     return level;
 }
 
-void Skill_WeaponPool_ChargedLinear::CollectPassiveCharAttributes(CharAttributeAccumulator& acc) const
-{
-    CollectOwnCharAttributes(acc);
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveSkillAttributes(SkillAttributeAccumulator& acc) const
-{
-    CollectOwnSkillAttributes(acc);
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& acc) const
-{
-    CollectOwnOffensiveDamageAttributes(acc);
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& acc) const
-{
-    CollectOwnOffensiveModifierAttributes(acc);
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& acc) const
-{
-    CollectOwnRetaliationAttributes(acc);
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& acc) const
-{
-    CollectOwnDefenseAttributes(acc);
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveRacialBonusDamage(const std::vector<std::string>& races,
-                                                                     RacialBonus_Damage& bonus) const
-{
-    CollectOwnRacialBonusDamage(races, bonus);
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveRacialBonusDefense(const std::vector<std::string>& races,
-                                                                      RacialBonus_Defense& bonus) const
-{
-    CollectOwnRacialBonusDefense(races, bonus);
-}
-
 // ---- Pooled attacks ------------------------------------------------------------------------
 
 Skill_WPAttack::Skill_WPAttack() { m_kindText = "^bBasic Weapon Attack"; }
