@@ -193,7 +193,6 @@ public:
     {
         ActivateNow(attacker, event, targetId, targetPoint);
     }
-    bool EndAction(Character&) override { return true; }
 
 protected:
     // At the cast (`atCast`): the mana cost, and the cooldown unless it waits for the end.
@@ -220,7 +219,6 @@ public:
     {
         ActivateNow(attacker, event, targetId, targetPoint);
     }
-    bool EndAction(Character&) override { return true; }
 };
 
 }  // namespace GAME
