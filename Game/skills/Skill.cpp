@@ -72,6 +72,29 @@ void Skill::LoadOriginalSkillResource(const LoadTable& table)
         gGameEngine->LoadSkillResource(Name(GetNormalizedPath(GetObjectName())), table);
 }
 
+void Skill::LoadResourcesFrom(const std::string& recordName)
+{
+    SetResourceName(Name(recordName));
+    const LoadTable& record = ObjectManager::Get().GetRecordOrEmpty(recordName);
+    LoadResources(record);
+    LoadOriginalSkillResource(record);
+}
+
+SkillServicesBase* Skill::GetServices() const
+{
+    const SkillManagerBase* manager = GetManager();
+    return manager ? manager->GetSkillServices() : nullptr;
+}
+
+uint32_t Skill::NewSeed() { return gGameEngine ? gGameEngine->GetRandomSeed() & 0xffffu : 0u; }
+
+WorldCoords WithPosition(const WorldCoords& coords, const WorldVec3& position)
+{
+    Coords frame = coords.GetRegionCoords();
+    frame.origin = position.GetRegionPosition();
+    return WorldCoords(position.GetRegion() ? position.GetRegion() : coords.GetRegion(), frame);
+}
+
 void Skill::LoadSounds()
 {
     const SkillProfile* profile = GetSkillProfile();
@@ -515,11 +538,19 @@ void Skill::AddModifierRacialBonusDefense(const std::vector<std::string>& races,
 template <class Own, class Relay>
 void Skill::CollectEnabled(Own own, Relay relay) const
 {
-    if (!IsSkillEnabled())
+    const std::optional<unsigned> level = CollectedLevel();
+    if (!level)
         return;
     if (const SkillProfile* profile = GetSkillProfile())
-        own(*profile, GetCurrentLevel());
+        own(*profile, *level);
     relay();
+}
+
+std::optional<unsigned> Skill::CollectedLevel() const
+{
+    if (!IsSkillEnabled())
+        return std::nullopt;
+    return GetCurrentLevel();
 }
 
 // The character attributes add those the skill takes from its owner after those it grants.
@@ -815,8 +846,52 @@ void Skill::TargetFriendInformation(const ProjectileInfo& info, const WorldCoord
 
 void Skill::CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const
 {
-    if (const CharAttributeContribution* contribution = GetPassiveCharContribution())
+    if (CollectsOwnValues())
+        CollectOwnCharAttributes(accumulator);
+    else if (const CharAttributeContribution* contribution = GetPassiveCharContribution())
         contribution->AddToAccumulator(accumulator);
+}
+
+void Skill::CollectPassiveSkillAttributes(SkillAttributeAccumulator& accumulator) const
+{
+    if (CollectsOwnValues())
+        CollectOwnSkillAttributes(accumulator);
+}
+
+void Skill::CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (CollectsOwnValues())
+        CollectOwnOffensiveDamageAttributes(accumulator);
+}
+
+void Skill::CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (CollectsOwnValues())
+        CollectOwnOffensiveModifierAttributes(accumulator);
+}
+
+void Skill::CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (CollectsOwnValues())
+        CollectOwnRetaliationAttributes(accumulator);
+}
+
+void Skill::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    if (CollectsOwnValues())
+        CollectOwnDefenseAttributes(accumulator);
+}
+
+void Skill::CollectPassiveRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const
+{
+    if (CollectsOwnValues())
+        CollectOwnRacialBonusDamage(races, bonus);
+}
+
+void Skill::CollectPassiveRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus) const
+{
+    if (CollectsOwnValues())
+        CollectOwnRacialBonusDefense(races, bonus);
 }
 
 // ---- sec26 ----
@@ -834,13 +909,6 @@ void SkillSecondary::PrimaryActivateNow(Character& user, unsigned targetId, cons
 
 void SkillSecondary::PrimaryStop(Character& user) { PrimaryStopSecondarySkills(user); }
 
-SkillServicesBase* SkillSecondary::GetServices() const
-{
-    const SkillManagerBase* manager = GetManager();
-    return manager ? manager->GetSkillServices() : nullptr;
-}
-
-uint32_t SkillSecondary::NewSeed() { return gGameEngine ? gGameEngine->GetRandomSeed() & 0xffffu : 0u; }
 // ---- end sec26 ----
 
 }  // namespace GAME

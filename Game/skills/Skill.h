@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -178,18 +179,20 @@ public:
     virtual void CollectLocalOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
     virtual void CollectLocalRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const;
 
-    // What the skill gives its owner while it is in force. The character attributes come
-    // from the contribution kept for the current level (none in the base); the others
-    // add nothing in the base.
+    // What the skill gives its owner while it is in force. A kind that gives its own values
+    // (CollectsOwnValues) adds each family through the CollectOwn collectors; any other
+    // adds, of the character attributes, the contribution kept for the current level (none
+    // in the base), and nothing of the others.
     virtual void CollectPassiveCharAttributes(CharAttributeAccumulator& accumulator) const;
-    virtual void CollectPassiveSkillAttributes(SkillAttributeAccumulator&) const {}
-    virtual void CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator&) const {}
-    virtual void CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator&) const {}
-    virtual void CollectPassiveRetaliationAttributes(CombatAttributeAccumulator&) const {}
+    virtual void CollectPassiveSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+    virtual void CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& accumulator) const;
     // What the skill adds to its owner's defences when an attack reaches the owner.
-    virtual void CollectPassiveDefenseAttributes(CombatAttributeAccumulator&) const {}
-    virtual void CollectPassiveRacialBonusDamage(const std::vector<std::string>&, RacialBonus_Damage&) const {}
-    virtual void CollectPassiveRacialBonusDefense(const std::vector<std::string>&, RacialBonus_Defense&) const {}
+    virtual void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& accumulator) const;
+    virtual void CollectPassiveRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const;
+    virtual void CollectPassiveRacialBonusDefense(const std::vector<std::string>& races,
+                                                  RacialBonus_Defense& bonus) const;
     // What a projectile of the skill found, and the results every peer applies; the base
     // does nothing with them.
     virtual void TargetInformation(const ProjectileInfo& info, const WorldCoords& coords, std::vector<uint32_t> targets);
@@ -409,6 +412,9 @@ public:
     // ---- Record loading -----------------------------------------------------------------
     // The profile of the skill's record, cached by the game engine but not kept here.
     void LoadOriginalSkillResource(const LoadTable& table);
+    // Takes the resources and profile from another record, under that record's name (a
+    // buff kind takes its buff's, a secondary its primary's).
+    void LoadResourcesFrom(const std::string& recordName);
     // Creates the profile's nine sounds; an empty name or a record of another class
     // leaves its place empty.
     void LoadSounds();
@@ -460,6 +466,10 @@ public:
     static void LinksChanged();
 
 protected:
+    // The skill services of the owner on the peer that drives it; null elsewhere.
+    SkillServicesBase* GetServices() const;
+    // A fresh 16-bit seed for a command from the game engine's generator.
+    static uint32_t NewSeed();
     // Makes the pets of this level and the next (when its record differs), kept for the
     // skill's description.
     virtual void PreLoadPet();
@@ -490,9 +500,9 @@ protected:
     void SubtractSkillLevel(unsigned n);
     void SetIgnoreMana(bool ignore) { m_ignoreMana = ignore; }
     void SetReason(Skill_UseQuery reason) { m_reason = reason; }
-    // What the skill adds of each family while enabled (and above level 0): its profile's
-    // values at its current level, then whatever the modifiers attached to it add. The
-    // passive and modifier kinds collect through these; nothing while disabled.
+    // What the skill adds of each family at its collected level: its profile's values at
+    // that level, then whatever the modifiers attached to it add; nothing without one.
+    // The passive, modifier, toggled-buff and charged kinds collect through these.
     void CollectOwnCharAttributes(CharAttributeAccumulator& accumulator) const;
     void CollectOwnSkillAttributes(SkillAttributeAccumulator& accumulator) const;
     void CollectOwnOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const;
@@ -503,6 +513,11 @@ protected:
     void CollectOwnRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus) const;
     template <class Own, class Relay>
     void CollectEnabled(Own own, Relay relay) const;
+    // The level the collectors above add the profile's values at, or none to add nothing
+    // (the modifiers' neither); by default the current level while enabled.
+    virtual std::optional<unsigned> CollectedLevel() const;
+    // Whether the owner collects this skill's own values (see CollectPassiveCharAttributes).
+    virtual bool CollectsOwnValues() const { return false; }
     virtual void NotifyUIOnActivate() {}
     virtual void NotifyUIOnDeactivate() {}
     // ---- act26 ----
@@ -621,6 +636,10 @@ private:
     void ForEachSecondarySkill(Visit visit) const;
 };
 
+// The coordinates with their position (and its region, when it has one) replaced; the
+// rotation stays. Launch frames moved to an attach point are made this way.
+WorldCoords WithPosition(const WorldCoords& coords, const WorldVec3& position);
+
 // A skill that acts without being used: while enabled (and above level 0) it adds its
 // profile's values at its current level to its owner, and then lets the modifier skills
 // attached to it add theirs. It never pays mana.
@@ -630,39 +649,8 @@ class Skill_Passive : public Skill {
 public:
     Skill_Passive();
 
-    void CollectPassiveCharAttributes(CharAttributeAccumulator& acc) const override { CollectOwnCharAttributes(acc); }
-    void CollectPassiveSkillAttributes(SkillAttributeAccumulator& acc) const override
-    {
-        CollectOwnSkillAttributes(acc);
-    }
-    void CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& acc) const override
-    {
-        CollectOwnOffensiveDamageAttributes(acc);
-    }
-    void CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& acc) const override
-    {
-        CollectOwnOffensiveModifierAttributes(acc);
-    }
-    void CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& acc) const override
-    {
-        CollectOwnRetaliationAttributes(acc);
-    }
-    void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& acc) const override
-    {
-        CollectOwnDefenseAttributes(acc);
-    }
-    void CollectPassiveRacialBonusDamage(const std::vector<std::string>& races,
-                                         RacialBonus_Damage& bonus) const override
-    {
-        CollectOwnRacialBonusDamage(races, bonus);
-    }
-    void CollectPassiveRacialBonusDefense(const std::vector<std::string>& races,
-                                          RacialBonus_Defense& bonus) const override
-    {
-        CollectOwnRacialBonusDefense(races, bonus);
-    }
-
 protected:
+    bool CollectsOwnValues() const override { return true; }
     const CharAttributeContribution* FindPassiveCharContribution() const override;
 };
 
@@ -774,11 +762,6 @@ public:
     bool IsActive() const { return m_isActive; }
 
 protected:
-    // The skill services of the owner on the peer that drives it; null elsewhere.
-    SkillServicesBase* GetServices() const;
-    // A fresh 16-bit seed for a command from the game engine's generator.
-    static uint32_t NewSeed();
-
     bool m_isActive = false;
 };
 // ---- end sec26 ----

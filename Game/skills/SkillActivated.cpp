@@ -71,14 +71,6 @@ bool SkillActivated::ResolveLeading(const TargetLeadingData& leading, WorldVec3&
     return true;
 }
 
-SkillServicesBase* SkillActivated::GetServices() const
-{
-    const SkillManagerBase* manager = GetManager();
-    return manager ? manager->GetSkillServices() : nullptr;
-}
-
-uint32_t SkillActivated::NewSeed() { return gGameEngine ? gGameEngine->GetRandomSeed() & 0xffffu : 0u; }
-
 std::string SkillActivated::GetProjectileName() const
 {
     const SkillProfile* profile = GetSkillProfile();

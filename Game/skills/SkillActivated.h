@@ -95,10 +95,6 @@ public:
     void ApplyBuffOnTarget(Character& caster, Character& target, const std::string& buffName, int durationMs);
 
 protected:
-    // The skill services of the owner on the peer that drives it; null elsewhere.
-    SkillServicesBase* GetServices() const;
-    // A fresh 16-bit seed for a command from the game engine's generator.
-    static uint32_t NewSeed();
     // A target result for the hits a projectile of the skill reports.
     void SendProjectileTargets(const ProjectileInfo& info, const std::vector<uint32_t>& targets) const;
 
@@ -197,7 +193,6 @@ public:
     {
         ActivateNow(attacker, event, targetId, targetPoint);
     }
-    bool EndAction(Character&) override { return true; }
 
 protected:
     // At the cast (`atCast`): the mana cost, and the cooldown unless it waits for the end.
@@ -224,7 +219,6 @@ public:
     {
         ActivateNow(attacker, event, targetId, targetPoint);
     }
-    bool EndAction(Character&) override { return true; }
 };
 
 }  // namespace GAME

@@ -52,14 +52,6 @@ unsigned LaunchNumber(const SkillProfile_Modifiers& modifiers)
 // Milliseconds of a record time in seconds.
 int DurationMs(float seconds) { return TruncateToInt(static_cast<double>(seconds) * 1000.0); }
 
-// The coordinates with the position replaced.
-WorldCoords WithPosition(const WorldCoords& coords, const WorldVec3& position)
-{
-    Coords frame = coords.GetRegionCoords();
-    frame.origin = position.GetRegionPosition();
-    return WorldCoords(position.GetRegion() ? position.GetRegion() : coords.GetRegion(), frame);
-}
-
 // The coordinates turned by `degrees` about the vertical.
 WorldCoords TurnedUp(const WorldCoords& coords, float degrees)
 {
@@ -173,10 +165,7 @@ const WorldCoords& PlaceAt(const std::vector<WorldCoords>& places, size_t i, con
 std::string LoadBuffRecord(Skill& skill, const LoadTable& table)
 {
     std::string buffName = GetNormalizedPath(table.GetString("buffSkillName", ""));
-    skill.SetResourceName(Name(buffName));
-    const LoadTable& buffRecord = ObjectManager::Get().GetRecordOrEmpty(buffName);
-    skill.LoadResources(buffRecord);
-    skill.LoadOriginalSkillResource(buffRecord);
+    skill.LoadResourcesFrom(buffName);
     return buffName;
 }
 

@@ -82,54 +82,11 @@ void Skill_BuffSelfToggled::Update(Character& user, int elapsedMs)
         ApplyActiveCosts(user, elapsedMs);
 }
 
-void Skill_BuffSelfToggled::CollectPassiveCharAttributes(CharAttributeAccumulator& acc) const
+std::optional<unsigned> Skill_BuffSelfToggled::CollectedLevel() const
 {
-    if (Collecting())
-        CollectOwnCharAttributes(acc);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveSkillAttributes(SkillAttributeAccumulator& acc) const
-{
-    if (Collecting())
-        CollectOwnSkillAttributes(acc);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& acc) const
-{
-    if (Collecting())
-        CollectOwnOffensiveDamageAttributes(acc);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& acc) const
-{
-    if (Collecting())
-        CollectOwnOffensiveModifierAttributes(acc);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& acc) const
-{
-    if (Collecting())
-        CollectOwnRetaliationAttributes(acc);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& acc) const
-{
-    if (Collecting())
-        CollectOwnDefenseAttributes(acc);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveRacialBonusDamage(const std::vector<std::string>& races,
-                                                            RacialBonus_Damage& bonus) const
-{
-    if (Collecting())
-        CollectOwnRacialBonusDamage(races, bonus);
-}
-
-void Skill_BuffSelfToggled::CollectPassiveRacialBonusDefense(const std::vector<std::string>& races,
-                                                             RacialBonus_Defense& bonus) const
-{
-    if (Collecting())
-        CollectOwnRacialBonusDefense(races, bonus);
+    if (!Collecting())
+        return std::nullopt;
+    return SkillActivatedBuffSelf::CollectedLevel();
 }
 
 void Skill_BuffSelfToggled::StopSkill(Character&)

@@ -30,18 +30,6 @@ public:
     // The cooldown, then the upkeep while the buff is on.
     void Update(Character& user, int elapsedMs) override;
     bool IsTrackable(unsigned) const override { return m_switchedOn; }
-    // While on and not suppressed: the record's values at the current level, then the
-    // modifiers'.
-    void CollectPassiveCharAttributes(CharAttributeAccumulator& acc) const override;
-    void CollectPassiveSkillAttributes(SkillAttributeAccumulator& acc) const override;
-    void CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& acc) const override;
-    void CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& acc) const override;
-    void CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& acc) const override;
-    void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& acc) const override;
-    void CollectPassiveRacialBonusDamage(const std::vector<std::string>& races,
-                                         RacialBonus_Damage& bonus) const override;
-    void CollectPassiveRacialBonusDefense(const std::vector<std::string>& races,
-                                          RacialBonus_Defense& bonus) const override;
     // Switched off by force (its owner, a dispel, the mana gone): on the driving peer the
     // inactive state goes out.
     void StopSkill(Character& user) override;
@@ -59,6 +47,10 @@ public:
 
 protected:
     virtual void InitializeBuff();
+    // While on and not suppressed, the owner collects the record's values at the current
+    // level, then the modifiers'.
+    bool CollectsOwnValues() const override { return true; }
+    std::optional<unsigned> CollectedLevel() const override;
 
     bool m_switchedOn = false;
     int32_t m_remaining = 0;

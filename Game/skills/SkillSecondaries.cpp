@@ -89,15 +89,6 @@ bool SparkJumps(float chance)
     return gGameEngine && static_cast<float>(gGameEngine->GetRandomGen().IGenerate(0, 100)) < chance;
 }
 
-// The skill takes its profile and resources from another record, under that record's name.
-void LoadResourcesFrom(Skill& skill, const std::string& recordName)
-{
-    skill.SetResourceName(Name(recordName));
-    const LoadTable& record = ObjectManager::Get().GetRecordOrEmpty(recordName);
-    skill.LoadResources(record);
-    skill.LoadOriginalSkillResource(record);
-}
-
 // A bolt of the profile's lightning from `source` to `target`, placed in the world at
 // `place`; null when the name is empty, the record makes no lightning or it cannot be
 // placed.
@@ -165,7 +156,7 @@ SkillSecondary_BuffRadius::SkillSecondary_BuffRadius()
 void SkillSecondary_BuffRadius::Load(const LoadTable& table)
 {
     m_buffSkillName = GetNormalizedPath(table.GetString("buffSkillName", ""));
-    LoadResourcesFrom(*this, m_buffSkillName);
+    LoadResourcesFrom(m_buffSkillName);
 }
 
 void SkillSecondary_BuffRadius::SendActive(bool active)
@@ -530,7 +521,7 @@ void SkillSecondary_PetModifier::Load(const LoadTable& table)
     m_petSkillName = GetNormalizedPath(table.GetString("petSkillName", ""));
     const LoadTable& petRecord = ObjectManager::Get().GetRecordOrEmpty(m_petSkillName);
     const std::string buffName = GetNormalizedPath(petRecord.GetString("buffSkillName", ""));
-    LoadResourcesFrom(*this, buffName.empty() ? m_petSkillName : buffName);
+    LoadResourcesFrom(buffName.empty() ? m_petSkillName : buffName);
 }
 
 void SkillSecondary_PetModifier::ActivateNow(Character& user, unsigned targetId,

@@ -60,10 +60,8 @@ bool StrikeWithEventWeapon(const SkillActivated& skill, Character& user, const N
     const uint32_t weapon = WeaponOfEvent(manager, event);
     if (manager && manager->IsRangedWeapon()) {
         // The user's frame, moved to the event's attach point.
-        const WorldVec3 from = skill.GetCoordsFromCallback(user, event).GetPosition();
-        Coords frame = user.GetCoords().GetRegionCoords();
-        frame.origin = from.GetRegionPosition();
-        const WorldCoords launch(from.GetRegion() ? from.GetRegion() : user.GetCoords().GetRegion(), frame);
+        const WorldCoords launch =
+            WithPosition(user.GetCoords(), skill.GetCoordsFromCallback(user, event).GetPosition());
         return skill.ExecuteRangedAttack(user, launch, targetId, point, weapon);
     }
     return skill.ExecuteMeleeAttack(user, targetId, point, weapon);
@@ -480,80 +478,12 @@ void Skill_WeaponPool_ChargedLinear::ReceiveActiveUpdate(Character& user, const 
 
 // While charged, each family adds the record's values read at the charge level, then what
 // the modifier skills add.
-template <class Add>
-void Skill_WeaponPool_ChargedLinear::AtChargeLevel(Add add) const
+std::optional<unsigned> Skill_WeaponPool_ChargedLinear::CollectedLevel() const
 {
     const unsigned level = EffectLevel();
-    const SkillProfile* profile = GetSkillProfile();
-    if (level != 0 && profile)
-        add(*profile, level);
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveCharAttributes(CharAttributeAccumulator& acc) const
-{
-    AtChargeLevel([&](const SkillProfile& profile, unsigned level) {
-        profile.GetCharAttributes(acc, level);
-        profile.GetCharAttrStorePenalty().AddToAccumulator(acc, level);
-        AddModifierCharAttributes(acc);
-    });
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveSkillAttributes(SkillAttributeAccumulator& acc) const
-{
-    AtChargeLevel([&](const SkillProfile& profile, unsigned level) {
-        profile.GetSkillAttributes(acc, level);
-        AddModifierSkillAttributes(acc);
-    });
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& acc) const
-{
-    AtChargeLevel([&](const SkillProfile& profile, unsigned level) {
-        profile.GetOffensiveDamageAttributes(acc, level);
-        AddModifierOffensiveDamageAttributes(acc);
-    });
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& acc) const
-{
-    AtChargeLevel([&](const SkillProfile& profile, unsigned level) {
-        profile.GetOffensiveModifierAttributes(acc, level);
-        AddModifierOffensiveModifierAttributes(acc);
-    });
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& acc) const
-{
-    AtChargeLevel([&](const SkillProfile& profile, unsigned level) {
-        profile.GetRetaliationAttributes(acc, level);
-        AddModifierRetaliationAttributes(acc);
-    });
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveDefenseAttributes(CombatAttributeAccumulator& acc) const
-{
-    AtChargeLevel([&](const SkillProfile& profile, unsigned level) {
-        profile.GetDefenseAttributes(acc, level);
-        AddModifierDefenseAttributes(acc);
-    });
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveRacialBonusDamage(const std::vector<std::string>& races,
-                                                                     RacialBonus_Damage& bonus) const
-{
-    AtChargeLevel([&](const SkillProfile& profile, unsigned level) {
-        profile.GetRacialBonusDamage(races, bonus, level);
-        AddModifierRacialBonusDamage(races, bonus);
-    });
-}
-
-void Skill_WeaponPool_ChargedLinear::CollectPassiveRacialBonusDefense(const std::vector<std::string>& races,
-                                                                      RacialBonus_Defense& bonus) const
-{
-    AtChargeLevel([&](const SkillProfile& profile, unsigned level) {
-        profile.GetRacialBonusDefense(races, bonus, level);
-        AddModifierRacialBonusDefense(races, bonus);
-    });
+    if (level == 0 || !GetSkillProfile())
+        return std::nullopt;
+    return level;
 }
 
 // ---- Pooled attacks ------------------------------------------------------------------------

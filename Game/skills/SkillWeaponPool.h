@@ -169,17 +169,6 @@ public:
     void CreateUIParameterText(std::vector<GameTextLine>& lines) const override;
     void CreateUINextParameterText(std::vector<GameTextLine>& lines) const override;
 
-    void CollectPassiveCharAttributes(CharAttributeAccumulator& acc) const override;
-    void CollectPassiveSkillAttributes(SkillAttributeAccumulator& acc) const override;
-    void CollectPassiveOffensiveDamageAttributes(CombatAttributeAccumulator& acc) const override;
-    void CollectPassiveOffensiveModifierAttributes(CombatAttributeAccumulator& acc) const override;
-    void CollectPassiveRetaliationAttributes(CombatAttributeAccumulator& acc) const override;
-    void CollectPassiveDefenseAttributes(CombatAttributeAccumulator& acc) const override;
-    void CollectPassiveRacialBonusDamage(const std::vector<std::string>& races,
-                                         RacialBonus_Damage& bonus) const override;
-    void CollectPassiveRacialBonusDefense(const std::vector<std::string>& races,
-                                          RacialBonus_Defense& bonus) const override;
-
 private:
     void Raise();
     void Lower();
@@ -187,9 +176,10 @@ private:
     // The level the effects and attributes follow: the replicated one, never past the
     // full charge whatever a peer sent.
     unsigned EffectLevel() const;
-    // Runs `add`(profile, level) at the effect level when charged.
-    template <class Add>
-    void AtChargeLevel(Add add) const;
+    // While charged, the owner collects the record's values at the effect level, then the
+    // modifiers'.
+    bool CollectsOwnValues() const override { return true; }
+    std::optional<unsigned> CollectedLevel() const override;
 
     std::vector<uint32_t> m_chargeEffects;   // one per level reached, created on demand
     uint32_t m_shownEffect = 0;
