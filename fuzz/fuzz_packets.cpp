@@ -7,7 +7,8 @@
 // more of the bytes or fewer, cleanly or not. A command packet is dispatched into a small
 // world made for it (a player holding rings, an amulet on the ground and a fixed item,
 // under known ids); reaching its handler, it is rebuilt into its command through the
-// dispatch's table and the command runs. A character action packet (63 to 78) is heard
+// dispatch's table and the command runs; the player's skills (reference numbers 0 to 3)
+// take the skill commands. A character action packet (63 to 78) is heard
 // from the server by this peer as a client and goes through the host's action dispatch
 // into a small world of monsters under the ids the action seeds name; the action runs
 // and the world is updated for a few frames. Each world is then destroyed whole.
@@ -98,7 +99,26 @@ void RegisterWorldRecords()
 {
     RecordDatabase& records = RecordDatabase::Get();
     records.RegisterRecord("Records/Fuzz/Levels.dbr", "lifeIncrement,40,\nstrengthIncrement,4,\n");
-    records.RegisterRecord("Records/Fuzz/Player.dbr", "Class,Player,\nlevelFileName,Records/Fuzz/Levels.dbr,\n");
+    records.RegisterRecord("Records/Fuzz/Player.dbr", "Class,Player,\nlevelFileName,Records/Fuzz/Levels.dbr,\n"
+                                                      "skillTree1,Records/Fuzz/SkillTree.dbr,\n");
+    // The player's skills, so that the skill commands reach skills: a toggled self buff, a
+    // melee attack, a projectile attack and a debuffing attack, under reference numbers 0
+    // to 3; and buffs a buff command may name.
+    records.RegisterRecord("Records/Fuzz/SkillTree.dbr",
+                           "skillName1,Records/Fuzz/Toggle.dbr,\nskillLevel1,1,\n"
+                           "skillName2,Records/Fuzz/Inherent.dbr,\nskillLevel2,1,\n"
+                           "skillName3,Records/Fuzz/Shot.dbr,\nskillLevel3,1,\n"
+                           "skillName4,Records/Fuzz/Curse.dbr,\nskillLevel4,1,\n");
+    records.RegisterRecord("Records/Fuzz/Toggle.dbr", "Class,Skill_BuffSelfToggled,\nskillMaxLevel,5,\n");
+    records.RegisterRecord("Records/Fuzz/Inherent.dbr", "Class,Skill_AttackInherent,\nskillMaxLevel,5,\n");
+    records.RegisterRecord("Records/Fuzz/Shot.dbr", "Class,Skill_AttackProjectile,\nskillMaxLevel,5,\n"
+                                                    "skillProjectileName,Records/Fuzz/Arrow.dbr,\n");
+    records.RegisterRecord("Records/Fuzz/Arrow.dbr", "Class,ProjectileArrowLike,\n");
+    records.RegisterRecord("Records/Fuzz/Curse.dbr", "Class,Skill_AttackBuff,\nskillMaxLevel,5,\n"
+                                                     "buffSkillName,Records/Fuzz/Debuf.dbr,\n");
+    records.RegisterRecord("Records/Fuzz/Debuf.dbr", "Class,SkillBuff_Debuf,\nskillMaxLevel,5,\n");
+    records.RegisterRecord("Records/Fuzz/Buff.dbr", "Class,SkillBuff_PassiveShield,\nskillMaxLevel,5,\n");
+    records.RegisterRecord("Records/Fuzz/Mod.dbr", "Class,Skill_Modifier,\nskillMaxLevel,5,\n");
     records.RegisterRecord("Records/Fuzz/Ring.dbr", "Class,ItemEquipment,\n");
     records.RegisterRecord("Records/Fuzz/Amulet.dbr", "Class,ItemEquipment,\ncannotPickUpMultiple,1,\n");
     records.RegisterRecord("Records/Fuzz/Chest.dbr", "Class,FixedItem,\n");

@@ -108,6 +108,8 @@ public:
     // Filters of the owner's skills in force (not owned). A filter is held once.
     void AddCombatFilter(CombatFilter* filter);
     void RemoveCombatFilter(CombatFilter* filter);
+    // The filters held, in list order.
+    const std::vector<CombatFilter*>& GetCombatFilters() const { return m_combatFilters; }
 
     void ImDying();
     void ImDead() {}

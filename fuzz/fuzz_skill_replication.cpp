@@ -1,0 +1,284 @@
+// A character's skills and buffs from any bytes, then the skill commands, frames, a
+// dispel, a death and destruction, all on one monster with skills and a foe beside it.
+//
+// The input: a 16-bit length, that many bytes of replicas (the skill list, then the buff
+// list, as a joining peer reads them) applied to the monster, then commands, each a
+// selector byte (one of the six skill command packets), a length byte and the packet's
+// body. A command that reads is sent to the monster (its actor id is set to the
+// monster's) and runs as every peer runs it.
+//
+// The run stops where, after any step, two buffs on the monster share a name, a combat
+// filter on it belongs to no skill or buff it still has, or a filter is listed twice; at
+// the end every object must be gone, and ASan's leak check at exit finds what was lost.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Engine/Engine.h"
+#include "Engine/GameServices.h"
+#include "Engine/NetPacket.h"
+#include "Engine/NetPacketBuffer.h"
+#include "Engine/NetPacketRegistry.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/World.h"
+#include "Game/characters/Monster.h"
+#include "Game/combat/CombatFilter.h"
+#include "Game/combat/CombatManager.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/foundation/StringUtil.h"
+#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/network/ConfigCmdPackets.h"
+#include "Game/skills/SkillBuffs.h"
+#include "Game/skills/SkillManager.h"
+
+using namespace GAME;
+
+namespace {
+
+void Check(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
+
+constexpr uint32_t kMonsterId = 0x3001;
+constexpr uint32_t kFoeId = 0x3004;
+constexpr NetPacketType kReplicaType = 40;
+constexpr int kFrames = 4;
+constexpr int kFrameMs = 250;
+
+// The character's skills: a toggled self buff (a filter of its own), an inherent melee
+// attack, a projectile attack and a debuffing attack, with a modifier. The buffs a replica
+// or command may name: one of each buff kind, and a modifier.
+void RegisterRecords()
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord("Records/Fuzz/Monster.dbr",
+                           "Class,Monster,\ncharacterLife,1000,\ncharacterMana,100,\n"
+                           "unarmedAttackAnim1,Fuzz.anm,\nunarmedAttackAnimWeight1,100,\n"
+                           "unarmedDieAnim1,Fuzz.anm,\nunarmedDieAnimWeight1,100,\n"
+                           "unarmedIdleAnim1,Fuzz.anm,\nunarmedIdleAnimWeight1,100,\n"
+                           "skillName1,Records/Fuzz/Toggle.dbr,\nskillLevel1,1,\n"
+                           "skillName2,Records/Fuzz/Inherent.dbr,\nskillLevel2,2,\n"
+                           "skillName3,Records/Fuzz/Mod.dbr,\nskillLevel3,1,\n"
+                           "skillName4,Records/Fuzz/Shot.dbr,\nskillLevel4,1,\n"
+                           "skillName5,Records/Fuzz/Curse.dbr,\nskillLevel5,1,\n");
+    records.RegisterRecord("Records/Fuzz/Foe.dbr", "Class,Monster,\ncharacterLife,1000,\n");
+    records.RegisterRecord(Monster::kDefaultControllerRecord, "Class,ControllerMonster,\n");
+    records.RegisterRecord(Monster::kStubControllerRecord, "Class,ControllerAI,\n");
+    GraphicsEngine::Get()->RegisterAnimation("Fuzz.anm", "length,10,\n");
+
+    records.RegisterRecord("Records/Fuzz/Toggle.dbr",
+                           "Class,Skill_BuffSelfToggled,\nskillMaxLevel,5,\nskillActiveManaCost,1,\n"
+                           "damageAbsorption,50,\ndamageAbsorptionPercent,20,\n");
+    records.RegisterRecord("Records/Fuzz/Inherent.dbr",
+                           "Class,Skill_AttackInherent,\nskillMaxLevel,5,\nskillManaCost,2,\nskillCooldownTime,1,\n"
+                           "skillTargetNumber,3,\nskillTargetRadius,5,\n");
+    records.RegisterRecord("Records/Fuzz/Shot.dbr",
+                           "Class,Skill_AttackProjectile,\nskillMaxLevel,5,\nskillProjectileNumber,2,\n"
+                           "skillProjectileName,Records/Fuzz/Arrow.dbr,\n");
+    records.RegisterRecord("Records/Fuzz/Arrow.dbr", "Class,ProjectileArrowLike,\n");
+    records.RegisterRecord("Records/Fuzz/Curse.dbr",
+                           "Class,Skill_AttackBuff,\nskillMaxLevel,5,\nbuffSkillName,Records/Fuzz/Debuf.dbr,\n");
+    records.RegisterRecord("Records/Fuzz/Mod.dbr", "Class,Skill_Modifier,\nskillMaxLevel,5,\n");
+
+    const char* buffs[][2] = {
+        {"Records/Fuzz/Buff.dbr", "SkillBuff"},
+        {"Records/Fuzz/Passive.dbr", "SkillBuff_Passive"},
+        {"Records/Fuzz/Shield.dbr", "SkillBuff_PassiveShield"},
+        {"Records/Fuzz/Hold.dbr", "SkillBuff_BuffImmobilize"},
+        {"Records/Fuzz/Debuf.dbr", "SkillBuff_Debuf"},
+        {"Records/Fuzz/Plague.dbr", "SkillBuff_Contageous"},
+        {"Records/Fuzz/Trap.dbr", "SkillBuff_DebufTrap"},
+        {"Records/Fuzz/Freeze.dbr", "SkillBuff_DebufFreeze"},
+    };
+    for (const auto& buff : buffs)
+        records.RegisterRecord(buff[0], std::string("Class,") + buff[1] +
+                                            ",\nskillMaxLevel,5,\nskillActiveDuration,2,\n"
+                                            "damageAbsorption,100,\ndamageAbsorptionPercent,20,\n"
+                                            "contagionLimit,2,\ncontagionMaxSpread,3,\ncontagionRadius,5,\n");
+}
+
+// ---- The checks -----------------------------------------------------------------------
+
+// Every buff on the character under a name of its own; every filter on it a skill or buff
+// it still holds, listed once.
+void CheckBuffsAndFilters(Monster& monster)
+{
+    SkillManager& manager = monster.GetSkillManager();
+    std::vector<SkillManager::_SkillBuffReplica> buffs;
+    manager.GetSkillBuffReplica(buffs);
+    std::set<std::string> names;
+    for (const auto& buff : buffs)
+        Check(names.insert(GetNormalizedPath(buff.buff.skillName)).second);
+
+    std::set<const CombatFilter*> owned;
+    ObjectManager& objects = ObjectManager::Get();
+    for (const auto* list : {&manager.GetUISkillList(), &manager.GetUITempSkillList()})
+        for (uint32_t id : *list)
+            if (auto* filter = dynamic_cast<const CombatFilter*>(objects.GetObject<Skill>(id)))
+                owned.insert(filter);
+    const std::vector<CombatFilter*>& filters = monster.GetCombatManager().GetCombatFilters();
+    std::set<const CombatFilter*> seen;
+    for (const CombatFilter* filter : filters) {
+        Check(owned.count(filter) == 1);
+        Check(seen.insert(filter).second);
+    }
+}
+
+// ---- The steps ------------------------------------------------------------------------
+
+// The monster while it exists: a dead one may leave the world by itself.
+Monster* Live()
+{
+    return ObjectManager::Get().GetObject<Monster>(kMonsterId);
+}
+
+void ApplyReplicas(Monster& monster, const uint8_t* data, size_t size)
+{
+    std::vector<unsigned char> bytes = {kReplicaType, 0};
+    bytes.insert(bytes.end(), data, data + size);
+    NetPacketHeader header{kReplicaType};
+    NetPacketInBuffer in(&header, bytes.data(), static_cast<int>(bytes.size()));
+    std::vector<SkillManager::_SkillReplica> skills;
+    std::vector<SkillManager::_SkillBuffReplica> buffs;
+    SkillManager& manager = monster.GetSkillManager();
+    if (SkillManager::ReadSkillReplicas(in, skills))
+        manager.SetSkillReplica(skills);
+    if (SkillManager::ReadSkillBuffReplicas(in, buffs))
+        manager.SetSkillBuffReplica(buffs);
+    CheckBuffsAndFilters(monster);
+}
+
+template <class P>
+bool Address(NetPacket& packet, uint32_t actorId)
+{
+    auto* typed = dynamic_cast<P*>(&packet);
+    if (typed)
+        typed->actorId = actorId;
+    return typed != nullptr;
+}
+
+constexpr NetPacketType kCommandTypes[] = {
+    CreateRemoveSkillBuffConfigCmdPacket::kType, SkillTargetResultConfigCmdPacket::kType,
+    CreateProjectileConfigCmdPacket::kType,      SpawnObjectConfigCmdPacket::kType,
+    SkillStateUpdateConfigCmdPacket::kType,      SkillActiveStateUpdateConfigCmdPacket::kType,
+};
+
+void RunCommand(Monster& monster, NetPacketType type, const uint8_t* body, size_t size)
+{
+    std::unique_ptr<NetPacket> packet = NetPacketRegistry::Get().Create(type);
+    Check(packet != nullptr);
+    std::vector<unsigned char> bytes = {static_cast<unsigned char>(type & 0xFF), static_cast<unsigned char>(type >> 8)};
+    bytes.insert(bytes.end(), body, body + size);
+    if (!packet->CopyInbound(bytes.data(), static_cast<int>(bytes.size())))
+        return;
+    const uint32_t id = monster.GetObjectId();
+    Check(Address<CreateRemoveSkillBuffConfigCmdPacket>(*packet, id) ||
+          Address<SkillTargetResultConfigCmdPacket>(*packet, id) ||
+          Address<CreateProjectileConfigCmdPacket>(*packet, id) || Address<SpawnObjectConfigCmdPacket>(*packet, id) ||
+          Address<SkillStateUpdateConfigCmdPacket>(*packet, id) ||
+          Address<SkillActiveStateUpdateConfigCmdPacket>(*packet, id));
+    if (std::unique_ptr<ActorConfigCommand> command = RebuildConfigCmdFrom(*packet))
+        command->Execute();
+    gEngine->RunActorCommands();
+    CheckBuffsAndFilters(monster);
+}
+
+void RunCommands(const uint8_t* data, size_t size)
+{
+    size_t at = 0;
+    while (at + 2 <= size) {
+        const NetPacketType type = kCommandTypes[data[at] % std::size(kCommandTypes)];
+        const size_t length = std::min<size_t>(data[at + 1], size - at - 2);
+        if (Monster* monster = Live())
+            RunCommand(*monster, type, data + at + 2, length);
+        at += 2 + length;
+    }
+}
+
+void RunFrames()
+{
+    for (int frame = 0; frame < kFrames; ++frame) {
+        gEngine->UpdateFrame(kFrameMs);
+        gEngine->RunActorCommands();
+        if (Monster* monster = Live())
+            CheckBuffsAndFilters(*monster);
+    }
+}
+
+// Every buff on the character hears a dispel of buffs and of debuffs; those that may go
+// ask to be removed, and the removals run.
+void Dispel(Monster& monster)
+{
+    const std::vector<uint32_t> buffs = monster.GetSkillManager().GetUITempSkillList();
+    for (uint32_t id : buffs)
+        if (auto* buff = ObjectManager::Get().GetObject<SkillBuff>(id)) {
+            buff->DispelBuff(monster);
+            buff->DispelDeBuff(monster);
+        }
+    gEngine->RunActorCommands();
+    CheckBuffsAndFilters(monster);
+}
+
+// Damage past its life, through its filters; then the frames of its dying.
+void Kill(Monster& monster)
+{
+    monster.GetCombatManager().ApplyDamage(1.0e6f, {}, CombatAttributeType_Physical);
+    gEngine->RunActorCommands();
+    if (monster.GetLifeState() != Character_LifeState_Dead)
+        monster.ImDead();
+    CheckBuffsAndFilters(monster);
+    RunFrames();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    gEngine->SetLogSink([](const LogLine&) {});   // lines are still formatted, not printed
+    RegisterRecords();
+    InitializeObjects();
+    Check(ObjectManager::Get().GetObjectCount() == 0);
+    World::Get().AddRegion(1, "Fuzz");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 2)
+        return 0;
+    const size_t replicaSize = std::min<size_t>(data[0] | (size_t{data[1]} << 8), size - 2);
+
+    ObjectManager& objects = ObjectManager::Get();
+    Region* region = World::Get().GetRegionById(1);
+    auto* monster = objects.CreateObjectFromFile<Monster>("Records/Fuzz/Monster.dbr", kMonsterId);
+    Check(monster != nullptr);
+    Check(World::Get().AddEntity(monster, WorldCoords(region, Coords())));
+    monster->GetSkillManager().SetAsControllingManager();
+    if (auto* foe = objects.CreateObjectFromFile<Monster>("Records/Fuzz/Foe.dbr", kFoeId))
+        World::Get().AddEntity(foe, WorldCoords(region, Coords::LookAlong({2, 0, 0}, {1, 0, 0}, {0, 1, 0})));
+    gEngine->UpdateFrame(16);   // the first update
+
+    ApplyReplicas(*monster, data + 2, replicaSize);
+    RunCommands(data + 2 + replicaSize, size - 2 - replicaSize);
+    RunFrames();
+    if ((monster = Live()) != nullptr)
+        Dispel(*monster);
+    if ((monster = Live()) != nullptr)
+        Kill(*monster);
+
+    // Destruction: the monster's skills and buffs go with it; then whatever its skills
+    // left in the world. Nothing may outlive the input.
+    if ((monster = Live()) != nullptr)
+        objects.DestroyObjectEx(monster, "fuzz", __LINE__);
+    objects.FlushDestroyedObjects();
+    objects.DestroyAllObjects();
+    objects.FlushDestroyedObjects();
+    Check(objects.GetObjectCount() == 0);
+    return 0;
+}
