@@ -20,6 +20,7 @@
 #include "Game/skills/SkillActivated.h"
 #include "Game/skills/SkillBuffs.h"
 #include "Game/skills/SkillOnDeath.h"
+#include "Game/skills/SkillWeaponPool.h"
 #include "Game/world/CharFxPak.h"
 #include "Game/world/Prop.h"
 
@@ -599,32 +600,32 @@ void SkillManager::UnderAttack(const ParametersCombat& params)
         });
 }
 
-void SkillManager::DispelSkillBuffs()
+// Every buff on the character hears the dispel (the ids are copied first: a dispelled buff
+// may ask to leave the list).
+void SkillManager::DispelEachBuff(void (SkillBuff::*dispel)(Character&))
 {
-    if (!m_parent)
-        return;
     std::vector<uint32_t> buffs;
     for (const BuffEntry& entry : m_buffs)
         buffs.push_back(entry.buffId);
     ObjectManager& objects = ObjectManager::Get();
     for (uint32_t id : buffs)
         if (auto* buff = objects.GetObject<SkillBuff>(id))
-            buff->DispelBuff(*m_parent);
+            (buff->*dispel)(*m_parent);
+}
+
+void SkillManager::DispelSkillBuffs()
+{
+    if (!m_parent)
+        return;
+    DispelEachBuff(&SkillBuff::DispelBuff);
     ForEachSkillOfCopy(m_activeList, [&](Skill& skill) { skill.DispellSelfBuff(*m_parent); });
     ForEachSkillOfCopy(m_itemSkills, [&](Skill& skill) { skill.DispellSelfBuff(*m_parent); });
 }
 
 void SkillManager::DispelSkillDeBuffs()
 {
-    if (!m_parent)
-        return;
-    std::vector<uint32_t> buffs;
-    for (const BuffEntry& entry : m_buffs)
-        buffs.push_back(entry.buffId);
-    ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : buffs)
-        if (auto* buff = objects.GetObject<SkillBuff>(id))
-            buff->DispelDeBuff(*m_parent);
+    if (m_parent)
+        DispelEachBuff(&SkillBuff::DispelDeBuff);
 }
 
 void SkillManager::ApplyCooldownDamage(float durationMs)
@@ -643,36 +644,10 @@ void SkillManager::RefreshCooldown(int32_t value)
     ForEachSkillOfCopy(m_itemSkills, [&](Skill& skill) { skill.EndCooldown(value); });
 }
 
+// The pool's own rule, over this character's pooled attacks and its default.
 uint32_t SkillManager::SelectWeaponPoolSkill(RandomUniform& rng) const
 {
-    // At most the record's attacks and the default: a small list, on the stack.
-    constexpr size_t kMaxEntries = kMaxRecordSkills + 1;
-    std::pair<uint32_t, int64_t> entries[kMaxEntries];
-    size_t count = 0;
-    int64_t sum = 0;
-    const ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : m_weaponPoolAttacks) {
-        const Skill* skill = objects.GetObject<Skill>(id);
-        if (!skill || count + 1 >= kMaxEntries)
-            continue;
-        const unsigned weight = skill->GetChanceWeight(false);
-        if (weight == 0 || skill->GetCurrentLevel() == 0)
-            continue;
-        sum += weight;
-        entries[count++] = {id, sum};
-    }
-    if (m_defaultWPSkillId != 0) {
-        sum += std::max<int64_t>(100 - sum, static_cast<int32_t>(m_defaultWPWeight));
-        entries[count++] = {m_defaultWPSkillId, sum};
-    }
-    if (count == 0)
-        return 0;
-    const int total = static_cast<int>(std::min<int64_t>(sum, 0x7FFFFFFF));
-    const int64_t r = rng.IGenerate(0, total);
-    for (size_t i = 0; i < count; ++i)
-        if (entries[i].second >= r)
-            return entries[i].first;
-    return 0;
+    return SkillActivatedWeaponPool::PickPoolAttack(m_weaponPoolAttacks, m_defaultWPSkillId, m_defaultWPWeight, rng);
 }
 
 // ---- Skill actions ----------------------------------------------------------------

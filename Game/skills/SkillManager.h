@@ -31,6 +31,7 @@ class Name;
 class NetPacketInBuffer;
 class NetPacketOutBuffer;
 class Skill;
+class SkillBuff;
 class WorldCoords;
 struct RacialBonus_Damage;
 struct RacialBonus_Defense;
@@ -374,6 +375,7 @@ public:
 private:
     // A buff on the character, under its normalised record name, with its modifiers.
     // Object ids, 0 for none; the buff itself knows its caster and its time.
+    void DispelEachBuff(void (SkillBuff::*dispel)(Character&));
     struct BuffEntry {
         std::string name;
         uint32_t buffId = 0;
