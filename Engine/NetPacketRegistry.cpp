@@ -153,6 +153,12 @@ size_t NetPacketRegistry::GetHeldCount() const
 
 int NetPacketRegistry::RetryHeld()
 {
+    // Most frames hold nothing: they leave before any list is made (a deque allocates).
+    {
+        CriticalSectionLock lock(m_lock);
+        if (m_held.empty())
+            return 0;
+    }
     // What is held now is tried once; a handler may hold or dispatch further packets.
     std::deque<Held> pending;
     int maxTries = 0;
