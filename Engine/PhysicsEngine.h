@@ -20,6 +20,12 @@ struct SkeletalPose;
 
 class World;
 
+// The kind of surface a contact happened on; 7 is water.
+enum PhysicsSurface : int32_t {
+    PhysicsSurface_Default = 0,
+    PhysicsSurface_Water = 7,
+};
+
 // A physical contact reported to an entity (Entity::CollisionCallback).
 struct CollisionData {
     // What was struck: kCollisionFloor for the floor of the region; any other number is
@@ -29,6 +35,7 @@ struct CollisionData {
     uint32_t otherId = 0;    // the entity struck; 0 for the floor or nothing
     WorldVec3 position;      // where the contact happened
     Vec3 normal{0, 1, 0};    // the surface's normal there
+    PhysicsSurface surface = PhysicsSurface_Default;
 };
 
 class PhysicsEngine {

@@ -122,7 +122,7 @@ void PrintLines(const char* name, const std::vector<std::u16string>& lines)
 // damage, defence, retaliation, character, skill (each store's lists in order).
 void PrintToolTip(const char* name, const ItemEquipment& item)
 {
-    if (const std::u16string title = item.GetGameDescription(false); !title.empty())
+    if (const std::u16string title = item.GetGameDescription(); !title.empty())
         PrintLines(name, {title});
     const unsigned level = ItemEquipment::kAttributeLevel;
     DamageAttribute::TextList texts1, texts2, texts3, base, bonus;

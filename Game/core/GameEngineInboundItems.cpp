@@ -78,7 +78,7 @@ void GameEngineInboundInterface::CreateItem(uint32_t receiver, const WorldCoords
     if (!created)
         return;
     if (nameOut)
-        *nameOut = created->GetGameDescription(false);
+        *nameOut = created->GetGameDescription();
     if (receiver == 0) {
         DropIntoWorld(created, where, item.seed);
         return;
