@@ -1,7 +1,9 @@
 // Item sets and the names worn of them, skill augments and their granted skills, and the
 // one-shot items: potion stacks, gold rebuilt from its identity, dyes and trails.
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "core/EngineFixture.h"
 #include "Engine/LoadTable.h"
@@ -11,6 +13,7 @@
 #include "Game/items/OneShot.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
+#include "Game/core/foundation/StringUtil.h"
 #include "Game/world/EffectEntity.h"
 
 namespace GAME {
@@ -192,6 +195,36 @@ TEST_F(ItemKindsTest, DyeTexturesAPlayerByGenderAndTrailRunsWhileSimulated)
     EXPECT_TRUE(dye->HasTrailJustStopped());
     dye->UpdateSelf(10);
     EXPECT_FALSE(dye->HasTrailJustStopped());
+}
+
+
+TEST_F(ItemKindsTest, BundledOneShotsMakeTheirKindsAndTheBundledSetListsItsMembers)
+{
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    const std::pair<const char*, const char*> kinds[] = {
+        {"HealthPotion", "OneShot_PotionHealth"}, {"ManaPotion", "OneShot_PotionMana"}, {"Gold", "OneShot_Gold"},
+        {"Sack", "OneShot_Sack"}, {"Dye", "OneShot_Dye"}, {"InstantReward", "OneShot_InstantReward"}};
+    for (const auto& [record, kind] : kinds) {
+        const OneShot* item = Create<OneShot>(std::string("Records/Item/OneShot/") + record + ".dbr");
+        ASSERT_NE(item, nullptr) << record;
+        EXPECT_STREQ(item->GetClassInfo().GetName(), kind);
+    }
+    const std::string setName = "Records/Item/Sets/WardenSet.dbr";
+    engine->LoadItemSet(setName);
+    const ItemSet* set = engine->GetItemSet(setName);
+    ASSERT_NE(set, nullptr);
+    ASSERT_EQ(set->GetMembers().size(), 3u);
+    Player* player = MakeMainPlayer();
+    for (const ItemSet::Member& member : set->GetMembers()) {
+        const LoadTable& record = ObjectManager::Get().GetRecordOrEmpty(member.recordName);
+        EXPECT_TRUE(PathEqualsNoCase(record.GetString("itemSetName", ""), setName.c_str())) << member.recordName;
+        player->AddItemToSet(setName, record.GetName());
+    }
+    std::vector<GameTextLine> lines;
+    set->GetUIDisplayText(player->GetItemsInSet(setName), lines);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const GameTextLine& line) { return line.textClass == GameTextClass::ItemSetComponentAvailable; }),
+              3);
 }
 
 }  // namespace
