@@ -113,6 +113,11 @@ TEST_F(ItemKindsTest, AugmentsCountOnlyNamedLevelsAndGrantSkillsWithALevel)
     withLevel.CreateItemSkills();
     withLevel.ApplyToCharacter(*player);
     EXPECT_NE(player->GetSkillManager().FindItemSkillId("Records/T/Granted.dbr"), 0u);
+    std::vector<GameTextLine> lines;
+    withLevel.CreateText(GameTextClass::ItemBonuses, lines);   // a blank, the heading, the skill
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1].textClass, GameTextClass::ItemSkillHeading);
+    EXPECT_EQ(lines[2].textClass, GameTextClass::ItemSkillName);
 
     augment.Clear();   // the granted skills go with the augment
     EXPECT_EQ(ObjectManager::Get().GetObject<Skill>(grantedId), nullptr);
