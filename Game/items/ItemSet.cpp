@@ -43,8 +43,9 @@ void ItemSet::GetUIDisplayText(const std::vector<std::string>& wornMembers, std:
         lines.emplace_back(GameTextClass::ItemSetDescription, SimpleTagText(m_setDescriptionTag), true);
     for (const Member& member : m_members) {
         const bool worn = std::find(wornMembers.begin(), wornMembers.end(), member.recordName) != wornMembers.end();
-        lines.emplace_back(worn ? GameTextClass::ItemSetComponentAvailable : GameTextClass::ItemSetComponentNotAvailable,
-                           member.displayName, false);
+        const GameTextClass textClass =
+            worn ? GameTextClass::ItemSetComponentAvailable : GameTextClass::ItemSetComponentNotAvailable;
+        lines.emplace_back(textClass, member.displayName, false);
     }
     if (!wornMembers.empty())
         GetUIDisplayText(static_cast<unsigned>(wornMembers.size()), GameTextClass::ItemSetBonuses, lines);

@@ -1,6 +1,5 @@
 // Item sets and the names worn of them, skill augments and their granted skills, and the
 // one-shot items: potion stacks, gold rebuilt from its identity, dyes and trails.
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -23,7 +22,10 @@ using ::testing::_;
 
 class ItemKindsTest : public EngineTest {
 protected:
-    static void Record(const std::string& name, const std::string& text) { RecordDatabase::Get().RegisterRecord(name, text); }
+    static void Record(const std::string& name, const std::string& text)
+    {
+        RecordDatabase::Get().RegisterRecord(name, text);
+    }
     template <class T>
     T* Create(const std::string& record, uint32_t var1 = 0)
     {
@@ -64,15 +66,6 @@ TEST_F(ItemKindsTest, SetListsWornMembersByNormalizedNameAndBonusByPieces)
     lines.clear();
     set->GetUIDisplayText({}, lines);
     EXPECT_EQ(lines.size(), 4u);   // no member worn: no bonus
-}
-
-TEST_F(ItemKindsTest, ClassificationPresentation)
-{
-    EXPECT_EQ(engine->GetItemTextClass(ItemClassification_Common), GameTextClass::ItemNameCommon);
-    EXPECT_EQ(engine->GetItemColorText(ItemClassification_Common), u"");
-    EXPECT_EQ(engine->GetItemSparkleName(ItemClassification_Common), "");
-    EXPECT_EQ(GameEngine::ResolveItemClassificationEnum("Relic"), ItemClassification_Relic);
-    EXPECT_EQ(GameEngine::ResolveItemClassificationEnum("relic"), ItemClassification_Common);
 }
 
 TEST_F(ItemKindsTest, AugmentsCountOnlyNamedLevelsAndGrantSkillsWithALevel)
@@ -219,17 +212,10 @@ TEST_F(ItemKindsTest, BundledOneShotsMakeTheirKindsAndTheBundledSetListsItsMembe
     const ItemSet* set = engine->GetItemSet(setName);
     ASSERT_NE(set, nullptr);
     ASSERT_EQ(set->GetMembers().size(), 3u);
-    Player* player = MakeMainPlayer();
     for (const ItemSet::Member& member : set->GetMembers()) {
         const LoadTable& record = ObjectManager::Get().GetRecordOrEmpty(member.recordName);
         EXPECT_TRUE(PathEqualsNoCase(record.GetString("itemSetName", ""), setName.c_str())) << member.recordName;
-        player->AddItemToSet(setName, record.GetName());
     }
-    std::vector<GameTextLine> lines;
-    set->GetUIDisplayText(player->GetItemsInSet(setName), lines);
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const GameTextLine& line) { return line.textClass == GameTextClass::ItemSetComponentAvailable; }),
-              3);
 }
 
 }  // namespace
