@@ -5,6 +5,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
+#include "Engine/Minimap.h"
 #include "Engine/Localization.h"
 #include "Engine/NetPacketBuffer.h"
 #include "Engine/ObjectManager.h"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr const char* kPlain = "Records/Test/Plain.dbr";
 constexpr const char* kCoin = "Records/Test/Coin.dbr";
+constexpr const char* kQuest = "Records/Test/Quest.dbr";
 
 class ItemIdentityTest : public ::testing::Test {
 protected:
@@ -34,6 +36,7 @@ protected:
         records.RegisterRecord("Records/Test/Drop.dbr", "Class,SoundPak,\n");
         records.RegisterRecord("Records/Test/Splash.dbr", "Class,SoundPak,\n");
         records.RegisterRecord("Records/Test/Monster.dbr", "Class,Monster,\n");
+        records.RegisterRecord(kQuest, "Class,Item,\nitemClassification,Quest,\ndescription,tagQuest,\n");
         World::Get().AddRegion(1, "R");
     }
     void TearDown() override
@@ -216,6 +219,37 @@ TEST_F(ItemIdentityTest, DropSoundsPlayOnceByTheSurfaceAndAFallStopsOnTheFloor)
 
     item->HitMaxFallVelocityCallback();
     EXPECT_EQ(item->GetCoords().GetRegionCoords().origin.y, 0.0f);
+}
+
+TEST_F(ItemIdentityTest, OnlyValuableItemsSparkleQuestItemsShowOnTheMinimapAndTheCostDump)
+{
+    Item* rare = Make(kPlain);
+    Item* common = Make(kCoin);
+    Item* quest = Make(kQuest);
+    Region* region = World::Get().GetRegionById(1);
+    for (Item* item : {rare, common, quest})
+        ASSERT_TRUE(World::Get().AddEntity(item, WorldCoords(region, Coords())));
+    const int commonLeft = common->GetSparkleCountdown();
+    common->UpdateSelf(10000);
+    EXPECT_EQ(common->GetSparkleCountdown(), commonLeft);
+    rare->UpdateSelf(rare->GetSparkleCountdown() + 1);
+    EXPECT_GE(rare->GetSparkleCountdown(), 3000);
+    EXPECT_LT(rare->GetSparkleCountdown(), 5000);
+    gEngine->SetEffectsDisabled(true);
+    rare->UpdateSelf(rare->GetSparkleCountdown() + 1);
+    gEngine->SetEffectsDisabled(false);
+    EXPECT_LT(rare->GetSparkleCountdown(), 0) << "skipped, not picked again";
+
+    MinimapSink sink;
+    rare->AppendDetailMapData(sink);
+    quest->AppendDetailMapData(sink);
+    ASSERT_EQ(sink.GetEntries().size(), 1u);
+    EXPECT_EQ(sink.GetEntries()[0].kind, Item::kMinimapQuestItem);
+    EXPECT_EQ(sink.GetEntries()[0].text, u"tagQuest");
+
+    rare->DumpCostAttributes();
+    EXPECT_TRUE(Logged("  Seed:        7"));
+    EXPECT_TRUE(Logged("  Prefix:      Records/P.dbr"));
 }
 
 }  // namespace
