@@ -9,6 +9,7 @@
 #include "Engine/Localization.h"
 #include "Engine/NetPacketBuffer.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/PhysicsEngine.h"
 #include "Engine/World.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
@@ -217,8 +218,19 @@ TEST_F(ItemIdentityTest, DropSoundsPlayOnceByTheSurfaceAndAFallStopsOnTheFloor)
     item->CollisionCallback(CollisionData());
     EXPECT_EQ(drop->GetPlayCount(), 1u);
 
-    item->HitMaxFallVelocityCallback();
+    // A fall held at its limit sets the item on the floor; the landing there reports the
+    // floor's surface (water).
+    region->SetFloor(0.0f, PhysicsSurface_Water);
+    item->SetDropSoundToPlay();
+    item->SetPhysicsType(Entity::kPhysicsTypeDynamic);
+    item->SetGravity(true);
+    PhysicsEngine::Get().SetEntityMaxFallVelocity(item, -1.0f);
+    PhysicsEngine::Get().Step(World::Get(), 1000);
     EXPECT_EQ(item->GetCoords().GetRegionCoords().origin.y, 0.0f);
+    item->SetGravity(true);
+    PhysicsEngine::Get().Step(World::Get(), 1000);
+    EXPECT_EQ(splash->GetPlayCount(), 2u);
+    PhysicsEngine::Get().Reset();
 }
 
 TEST_F(ItemIdentityTest, OnlyValuableItemsSparkleQuestItemsShowOnTheMinimapAndTheCostDump)
