@@ -1,17 +1,13 @@
-// A fingerprint of every value an item rebuilds from its identity, read through its public
-// getters: floats as bit patterns, no object ids, no sparkle timer. Two items rebuilt from
-// the same identity must give the same text. Free of the test framework, so the item
-// fuzz target uses it too.
+// Every value an item rebuilds from its identity, through its public getters: floats as
+// bit patterns, no object ids, no sparkle timer. Free of the test framework: the item fuzz
+// target uses it too.
 #pragma once
 
 #include <bit>
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "Engine/Localization.h"
-#include "Game/combat/CharAttribute.h"
-#include "Game/items/Item.h"
 #include "Game/items/ItemEquipment.h"
 
 namespace GAME {
@@ -21,79 +17,65 @@ public:
     explicit ItemFingerprint(const Item& item)
     {
         const ItemReplicaInfo& id = item.GetItemReplicaInfo();
-        Text(id.baseName + "|" + id.prefixName + "|" + id.suffixName + "|" + id.relicName + "|" + id.relicBonus);
-        for (uint32_t value : {id.seed, id.var1, uint32_t(item.IsInitialized()), uint32_t(item.GetItemClassification()),
-                               item.GetItemLevel(), item.GetLevelRequirement(), item.GetStrengthRequirement(),
-                               item.GetDexterityRequirement(), item.GetIntelligenceRequirement(),
-                               item.GetItemCost(false), item.GetItemCost(true), item.GetBaseItemCost(),
-                               uint32_t(item.GetItemType()), uint32_t(item.GetRightHandType()),
-                               uint32_t(item.GetLeftHandType()), uint32_t(item.GetItemMarketType()),
-                               item.GetTotalAttrCostCount(), uint32_t(item.GetCannotPickUpMultiple())})
-            Number(value);
-        Float(item.GetItemCostScalePercent());
-        std::u16string full;
-        item.GetFullItemDescription(full);
-        Wide(full);
+        for (const std::string* name : {&id.baseName, &id.prefixName, &id.suffixName, &id.relicName, &id.relicBonus})
+            m_text += *name + ";";
+        Add({id.seed, id.var1, uint32_t(item.IsInitialized()), uint32_t(item.GetItemClassification()), item.GetItemLevel(),
+             item.GetLevelRequirement(), item.GetStrengthRequirement(), item.GetDexterityRequirement(),
+             item.GetIntelligenceRequirement(), item.GetItemCost(false), item.GetItemCost(true),
+             uint32_t(item.GetItemType()), uint32_t(item.GetRightHandType()), uint32_t(item.GetLeftHandType()),
+             uint32_t(item.GetItemMarketType()), item.GetTotalAttrCostCount(), uint32_t(item.GetCannotPickUpMultiple())});
+        Floats({item.GetItemCostScalePercent()});
+        std::vector<std::u16string> texts(1);
+        item.GetFullItemDescription(texts[0]);
         std::vector<GameTextLine> lines;
         item.GetUIDisplayText(nullptr, lines);
         item.GetUIRequirementText(nullptr, lines);
-        for (const GameTextLine& line : lines) {
-            Number(uint32_t(line.textClass));
-            Wide(line.text);
-        }
+        for (const GameTextLine& line : lines)
+            texts.push_back(std::u16string(1, char16_t(line.textClass)) + line.text);
         CharAttributeAccumulator totals;
         item.GetCharAttributes(totals);
-        for (uint32_t type = 0; type < kCharAttributeTypeCount; ++type) {
-            Float(totals.GetValueSum(CharAttributeType(type)));
-            Float(totals.GetModifier(CharAttributeType(type)));
+        for (uint32_t type = 0; type < kCharAttributeTypeCount; ++type)
+            Floats({totals.GetValueSum(CharAttributeType(type)), totals.GetModifier(CharAttributeType(type))});
+        if (const auto* equipment = DynamicCast<ItemEquipment>(&item)) {
+            const ItemEquipment& e = *equipment;
+            const unsigned level = ItemEquipment::kAttributeLevel;
+            std::vector<std::u16string> more;
+            e.GetCharAttrStore().CreateText(texts, more, level);
+            e.GetSkillAttrStore().CreateText(texts, level);
+            e.GetDamageAttrStore().CreateText(texts, more, more, level);
+            e.GetRetaliationAttrStore().CreateText(texts, more, more, level);
+            e.GetDefenseAttrStore().CreateText(texts, more, level);
+            texts.insert(texts.end(), more.begin(), more.end());
+            const CostInfo_CharacterAttributes& c = e.GetCharCostInfo();
+            for (const CharAttributeCost& cost : {c.primaryValue, c.secondaryValue, c.plainValue, c.primaryModifier,
+                                                  c.secondaryModifier, c.plainModifier, c.attackSpeed, c.otherSpeed,
+                                                  c.attackSpeedModifier, c.otherSpeedModifier})
+                Floats({cost.sum, float(cost.count)});
+            const CostInfo_SkillAttributes& s = e.GetSkillCostInfo();
+            Floats({s.valueSum, s.prefixSuffixSum, s.modifierSum, float(s.count)});
+            for (const CostInfo_DamageAttributes* d : {&e.GetDamageCostInfo(), &e.GetRetaliationCostInfo()})
+                Floats({d->avgBase, d->avgPierceRatio, d->avgBonus, d->avgOverTime, d->mod, d->modDur, float(d->count)});
+            const CostInfo_DefenseAttributes& f = e.GetDefenseCostInfo();
+            Floats({f.protection, f.absolute, f.duration, f.absoluteModifier, f.durationModifier, float(f.count)});
+            Add({uint32_t(e.IsArmor()), uint32_t(e.HasBaseProtection()), uint32_t(e.GetArmorRegion())});
         }
-        if (const auto* equipment = DynamicCast<ItemEquipment>(&item))
-            Equipment(*equipment);
+        for (const std::u16string& text : texts)
+            m_text += LocalizationManager::ToChar(text) + ";";
     }
 
     const std::string& Get() const { return m_text; }
 
 private:
-    void Equipment(const ItemEquipment& item)
+    void Add(std::initializer_list<uint32_t> values)
     {
-        std::vector<std::u16string> a, b, c;
-        item.GetCharAttrStore().CreateText(a, b, ItemEquipment::kAttributeLevel);
-        item.GetSkillAttrStore().CreateText(a, ItemEquipment::kAttributeLevel);
-        item.GetDamageAttrStore().CreateText(a, b, c, ItemEquipment::kAttributeLevel);
-        item.GetRetaliationAttrStore().CreateText(a, b, c, ItemEquipment::kAttributeLevel);
-        item.GetDefenseAttrStore().CreateText(a, b, ItemEquipment::kAttributeLevel);
-        for (const auto* list : {&a, &b, &c})
-            for (const std::u16string& line : *list)
-                Wide(line);
-        const CostInfo_CharacterAttributes& ch = item.GetCharCostInfo();
-        for (const CharAttributeCost* cost : {&ch.primaryValue, &ch.secondaryValue, &ch.plainValue, &ch.primaryModifier,
-                                              &ch.secondaryModifier, &ch.plainModifier, &ch.attackSpeed,
-                                              &ch.otherSpeed, &ch.attackSpeedModifier, &ch.otherSpeedModifier}) {
-            Float(cost->sum);
-            Number(cost->count);
-        }
-        const CostInfo_SkillAttributes& sk = item.GetSkillCostInfo();
-        for (float value : {sk.valueSum, sk.prefixSuffixSum, sk.modifierSum})
-            Float(value);
-        Number(sk.count);
-        for (const CostInfo_DamageAttributes* d : {&item.GetDamageCostInfo(), &item.GetRetaliationCostInfo()}) {
-            for (float value : {d->avgBase, d->avgPierceRatio, d->avgBonus, d->avgOverTime, d->mod, d->modDur})
-                Float(value);
-            Number(d->count);
-        }
-        const CostInfo_DefenseAttributes& de = item.GetDefenseCostInfo();
-        for (float value : {de.protection, de.absolute, de.duration, de.absoluteModifier, de.durationModifier})
-            Float(value);
-        Number(de.count);
-        Number(uint32_t(item.IsArmor()));
-        Number(uint32_t(item.HasBaseProtection()));
-        Number(uint32_t(item.GetArmorRegion()));
+        for (uint32_t value : values)
+            m_text += std::to_string(value) + ",";
     }
-
-    void Number(uint32_t value) { m_text += std::to_string(value) + ","; }
-    void Float(float value) { Number(std::bit_cast<uint32_t>(value)); }
-    void Text(const std::string& text) { m_text += text + ";"; }
-    void Wide(const std::u16string& text) { Text(LocalizationManager::ToChar(text)); }
+    void Floats(std::initializer_list<float> values)
+    {
+        for (float value : values)
+            Add({std::bit_cast<uint32_t>(value)});
+    }
 
     std::string m_text;
 };
