@@ -196,7 +196,7 @@ private:
     SoundPak* m_dropSoundWater = nullptr;
     bool m_dropSoundToPlay = true;
     bool m_initialized = false;
-    bool m_receivedReplicaPending = false;   // a sound identity was read and not yet applied
+    bool m_receivedReplicaPending = false;   // an identity was read whole and not yet applied
     // The record's own values, kept apart from what kinds raise them to.
     ItemClassification m_recordClassification = ItemClassification_Common;
     uint32_t m_recordRequirements[4] = {0, 0, 0, 0};   // strength, dexterity, intelligence, level
