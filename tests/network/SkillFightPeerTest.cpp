@@ -3,8 +3,8 @@
 // before every frame what the other sent in the last one (through the recording
 // transport, carried over a socket pair). Each peer writes down what its game did: every
 // attack taken (attacker, defender, skill, seed, damage), so the chain lightning's links
-// too, the buffs put on and taken off, and the controller the weapon pool's picks. The
-// logs must be alike; per-frame values (regeneration, upkeep) are not compared.
+// too, the buffs put on and taken off, and the weapon pool's picks. The logs must be
+// alike; per-frame values (regeneration, upkeep) are not compared.
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -73,7 +73,7 @@ constexpr int kFightFrameMs = 16;
 const std::string kFightAnimations = "unarmedAttackAnim1,Swing.anm,\nunarmedAttackAnimWeight1,100,\n"
                                      "unarmedSpellAttackAnim,Swing.anm,\nunarmedBuffSelfAnim1,Swing.anm,\n"
                                      "unarmedBuffSelfWeight1,100,\n";
-constexpr const char* kFightPool = "Records/Skills/Default/DefaultWeaponAttack.dbr";
+constexpr const char* kFightPool = "Records/Skills/Test/FightPool.dbr";
 constexpr const char* kFightStrike = "Records/Skills/Test/FightStrike.dbr";
 constexpr const char* kFightCurse = "Records/Skills/Test/FightCurse.dbr";
 constexpr const char* kFightWard = "Records/Skills/Test/FightWard.dbr";
@@ -119,7 +119,7 @@ protected:
         // Two bystanders for the chain lightning to jump to.
         first = Fighter("Records/Test/FightMonster.dbr", kFightMonsterId + 1, 4.5f, kTeamMajorMonster);
         second = Fighter("Records/Test/FightMonster.dbr", kFightMonsterId + 2, 8.0f, kTeamMajorMonster);
-        Learn(player, {"Records/Skills/WeaponPool/PooledCleave.dbr", "Records/Skills/WeaponPool/PooledLunge.dbr",
+        Learn(player, {kFightPool, "Records/Skills/WeaponPool/PooledCleave.dbr", "Records/Skills/WeaponPool/PooledLunge.dbr",
                        kFightStrike, "Records/Skills/ArenaChainLightning.dbr", kFightCurse});
         Learn(monster, {kFightStrike, kFightCurse, kFightWard});
         names = {{player->GetObjectId(), "player"}, {monster->GetObjectId(), "monster"},
@@ -156,8 +156,10 @@ protected:
     }
 
     // The peer's whole fight; its log, a line each, grouped by what it tells (see Log).
-    std::string Fight(bool server, int link)
+    std::string Fight(bool server, int end)
     {
+        const int other = server ? kFightClient : ConnectionManager::kServerHost;
+        link.Link(other, end);
         ConnectionManager::Get().SetTransport(&transport);
         if (server) {
             engine->SetAsNetworkServer();
@@ -165,17 +167,24 @@ protected:
             engine->SetAsNetworkClient();
             ConnectionManager::Get().SetLocalHostId(kFightClient);
         }
-        transport.Connect(server ? kFightClient : ConnectionManager::kServerHost);
+        transport.Connect(other);
         BuildScene();
         Character* own = server ? monster : player;
         own->GetSkillManager().SetAsControllingManager();
+        Character* theirs = server ? player : monster;
         for (int frame = 1; frame <= kFightFrames; ++frame) {
+            // A use runs on every peer, as the attack's action does: here at once, on the
+            // other peer when its action arrives, a frame later. Only the controlling
+            // peer's use sends what it does.
             for (const FightUse& use : server ? kFightMonsterUses : kFightPlayerUses)
                 if (use.frame == frame)
                     Act(*own, use);
+            for (const FightUse& use : server ? kFightPlayerUses : kFightMonsterUses)
+                if (use.frame + 1 == frame)
+                    Act(*theirs, use);
             gEngine->UpdateFrame(kFightFrameMs);
             NoteBuffs();
-            if (!Exchange(link, server ? kFightClient : ConnectionManager::kServerHost))
+            if (!Exchange(other))
                 return "the other peer is gone";
         }
         return Log();
@@ -187,11 +196,14 @@ protected:
         const uint32_t number = user.GetSkillReferenceNumber(skillId);
         const Character* target = use.onPlayer ? player : monster;
         const WorldVec3 at = target->GetCoords().GetPosition();
-        const uint32_t seed = gGameEngine->GetRandomGen().IGenerate(0, 0xFFFF);
-        EXPECT_TRUE(manager.StartSkill(number, target->GetObjectId(), at, seed, TargetLeadingData{})) << use.skill;
-        if (const auto* pool = ObjectManager::Get().GetObject<SkillActivatedWeaponPool>(skillId))
-            if (const Skill* pick = ObjectManager::Get().GetObject<Skill>(pool->GetChosenAttackId()))
-                picks.push_back(FightName(pick->GetObjectName()));
+        const uint32_t seed = 7919u * static_cast<uint32_t>(use.frame) % 0x10000u;   // the action's seed
+        if (!manager.StartSkill(number, target->GetObjectId(), at, seed, TargetLeadingData{}))
+            lines.push_back("uses by " + names[user.GetObjectId()] + ": " + FightName(use.skill) + " did not start");
+        if (const auto* pool = ObjectManager::Get().GetObject<SkillActivatedWeaponPool>(skillId)) {
+            const Skill* pick = ObjectManager::Get().GetObject<Skill>(pool->GetChosenAttackId());
+            lines.push_back("picks by " + names[user.GetObjectId()] + ": " +
+                            (pick ? FightName(pick->GetObjectName()) : "none"));
+        }
         manager.HandleSkillAnimationCallback(Name("RightHandHit"), number, target->GetObjectId(), at);
         manager.HandleSkillAnimationCallback(Name("End"), number, target->GetObjectId(), at);
     }
@@ -217,62 +229,30 @@ protected:
             before = now;
         }
     }
-    // This frame's packets out over the link, the other peer's in; false when it is gone.
-    bool Exchange(int link, int other)
+    // This frame's packets out over the link, closed by an empty one, then the other
+    // peer's packets of its frame in, up to its empty one; false when it is gone.
+    bool Exchange(int other)
     {
-        std::vector<std::vector<unsigned char>> out;
+        const NetDestination to{NetDestination::Host, other};
         for (; sentSoFar < transport.sent.size(); ++sentSoFar) {
             const RecordingTransport::SentPacket& packet = transport.sent[sentSoFar];
-            const NetDestination& to = packet.to;
-            if (to.kind == NetDestination::Server || to.kind == NetDestination::AllClients ||
-                (to.kind == NetDestination::OtherClients && to.host != other) ||
-                (to.kind == NetDestination::Host && to.host == other))
-                out.push_back(packet.bytes);
+            link.Send(packet.to, packet.bytes.data(), packet.bytes.size());
+            commands.push_back(packet.bytes);
         }
-        const auto count = static_cast<uint32_t>(out.size());
-        if (!WriteAll(link, &count, sizeof count))
-            return false;
-        for (const auto& bytes : out) {
-            const auto size = static_cast<uint32_t>(bytes.size());
-            if (!WriteAll(link, &size, sizeof size) || !WriteAll(link, bytes.data(), size))
-                return false;
+        link.Send(to, nullptr, 0);
+        for (std::vector<unsigned char> bytes;;) {
+            int from = 0;
+            if (!link.Receive(from, bytes)) {
+                if (!link.IsConnected(other))
+                    return false;
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+                continue;
+            }
+            if (bytes.empty())
+                return true;
             commands.push_back(bytes);
+            transport.Feed(other, bytes);
         }
-        uint32_t arriving = 0;
-        if (!ReadAll(link, &arriving, sizeof arriving))
-            return false;
-        for (uint32_t i = 0; i < arriving; ++i) {
-            uint32_t size = 0;
-            std::vector<unsigned char> bytes;
-            if (!ReadAll(link, &size, sizeof size) || size > NetLimits::kMaxPacketSize ||
-                !ReadAll(link, (bytes.resize(size), bytes.data()), size))
-                return false;
-            commands.push_back(bytes);
-            transport.Feed(other, std::move(bytes));
-        }
-        return true;
-    }
-    static bool WriteAll(int fd, const void* data, size_t size)
-    {
-        const auto* bytes = static_cast<const unsigned char*>(data);
-        for (size_t done = 0; done < size;) {
-            const ssize_t put = write(fd, bytes + done, size - done);
-            if (put <= 0)
-                return false;
-            done += static_cast<size_t>(put);
-        }
-        return true;
-    }
-    static bool ReadAll(int fd, void* out, size_t size)
-    {
-        auto* bytes = static_cast<unsigned char*>(out);
-        for (size_t done = 0; done < size;) {
-            const ssize_t got = read(fd, bytes + done, size - done);
-            if (got <= 0)
-                return false;
-            done += static_cast<size_t>(got);
-        }
-        return true;
     }
 
     // The attacks taken, each named by the skill result whose seed drew it (every target of
@@ -328,10 +308,10 @@ protected:
     }
 
     RecordingTransport transport;
+    SocketTransport link;   // to the other peer's process
     size_t sentSoFar = 0;
     std::vector<std::vector<unsigned char>> commands;   // every packet this peer sent or took
     std::vector<std::string> lines;
-    std::vector<std::string> picks;
     std::map<uint32_t, std::string> names;
     std::map<std::string, std::vector<std::string>> buffs;
     Character *player = nullptr, *monster = nullptr, *first = nullptr, *second = nullptr;
@@ -343,23 +323,12 @@ TEST_F(SkillFightPeerTest, BothPeersSeeTheSameFight)
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
     PeerProcess client(ends[1], [&] {
         close(ends[0]);
-        std::string text = Fight(false, ends[1]);
-        for (const std::string& pick : picks)
-            text += "pick " + pick + "\n";
-        return text;
+        return Fight(false, ends[1]);
     });
     const std::string served = Fight(true, ends[0]);
-    close(ends[0]);
     while (!client.IsDone())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::string clientLog = client.GetReport();
-    std::vector<std::string> clientPicks;
-    for (size_t at; (at = clientLog.find("pick ")) != std::string::npos;) {
-        const size_t end = clientLog.find('\n', at);
-        clientPicks.push_back(clientLog.substr(at + 5, end - at - 5));
-        clientLog.erase(at, end - at + 1);
-    }
-    EXPECT_EQ(clientLog, served);
+    EXPECT_EQ(client.GetReport(), served);
     // The fight has what it is for: both fighters strike, the chain jumps to both
     // bystanders, each curse comes and goes, and so does the ward.
     for (const char* part : {"attacks by monster: on player, FightStrike", "attacks by player: on monster, FightStrike",
@@ -368,15 +337,20 @@ TEST_F(SkillFightPeerTest, BothPeersSeeTheSameFight)
                              "buffs on player: + fightcursebuff", "buffs on player: - fightcursebuff",
                              "buffs on monster: + FightWard", "buffs on monster: - FightWard", "unknown"})
         EXPECT_EQ(served.find(part) != std::string::npos, std::string(part) != "unknown") << part;
-    // Each pick of the player's pool, made on the client, struck on both peers.
-    std::vector<std::string> pooled;
+    // Each pick of the player's pool is the pooled attack that struck.
+    std::vector<std::string> picks, pooled;
+    for (size_t at = 0; (at = served.find("picks by player: ", at)) != std::string::npos; ++at) {
+        const size_t from = at + std::string("picks by player: ").size();
+        if (const std::string pick = served.substr(from, served.find('\n', from) - from); pick != "none")
+            picks.push_back(pick);
+    }
     for (size_t at = 0; (at = served.find("attacks by player: on monster, ", at)) != std::string::npos; ++at) {
         const size_t from = at + std::string("attacks by player: on monster, ").size();
         const std::string skill = served.substr(from, served.find(' ', from) - from);
         if (skill == "PooledCleave" || skill == "PooledLunge" || skill == "DefaultWPBasicAttack")
             pooled.push_back(skill);
     }
-    EXPECT_EQ(clientPicks, pooled);
+    EXPECT_EQ(picks, pooled);
 }
 
 }  // namespace
