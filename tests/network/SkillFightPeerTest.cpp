@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <thread>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "characters/CharacterWorldFixture.h"
@@ -78,16 +78,21 @@ constexpr const char* kFightStrike = "Records/Skills/Test/FightStrike.dbr";
 constexpr const char* kFightCurse = "Records/Skills/Test/FightCurse.dbr";
 constexpr const char* kFightWard = "Records/Skills/Test/FightWard.dbr";
 
-// A use of a skill by the fighter its peer controls: started, struck, ended.
+// A use of a skill: started, struck, ended.
 struct FightUse {
     int frame;
     const char* skill;
     bool onPlayer;   // the target: the player, or else the monster
 };
-const std::vector<FightUse> kFightPlayerUses = {{5, kFightPool, false},   {15, kFightPool, false},  {25, kFightPool, false},
-                                      {35, kFightPool, false},  {45, kFightStrike, false}, {80, kFightCurse, false}};
-const std::vector<FightUse> kFightMonsterUses = {{10, kFightWard, false}, {20, kFightStrike, true}, {30, kFightStrike, true},
-                                       {60, kFightCurse, true},  {100, kFightStrike, true}};
+// The player swings its pool four times, strikes with the chain lightning and curses; the
+// monster raises its ward, strikes and curses. Nothing changes a fighter within a frame of
+// a blow on it, so the other peer's frame of delay changes no outcome.
+const std::vector<FightUse> kFightPlayerUses = {{5, kFightPool, false},    {15, kFightPool, false},
+                                                {25, kFightPool, false},   {35, kFightPool, false},
+                                                {45, kFightStrike, false}, {80, kFightCurse, false}};
+const std::vector<FightUse> kFightMonsterUses = {{10, kFightWard, false}, {20, kFightStrike, true},
+                                                 {30, kFightStrike, true}, {60, kFightCurse, true},
+                                                 {100, kFightStrike, true}};
 
 std::string FightName(const std::string& record)
 {
@@ -119,8 +124,10 @@ protected:
         // Two bystanders for the chain lightning to jump to.
         first = Fighter("Records/Test/FightMonster.dbr", kFightMonsterId + 1, 4.5f, kTeamMajorMonster);
         second = Fighter("Records/Test/FightMonster.dbr", kFightMonsterId + 2, 8.0f, kTeamMajorMonster);
-        Learn(player, {kFightPool, "Records/Skills/WeaponPool/PooledCleave.dbr", "Records/Skills/WeaponPool/PooledLunge.dbr",
-                       kFightStrike, "Records/Skills/ArenaChainLightning.dbr", kFightCurse});
+        // The pool carries damage of its own, which its pooled attacks share on every peer.
+        Learn(player, {kFightPool, "Records/Skills/WeaponPool/PooledCleave.dbr",
+                       "Records/Skills/WeaponPool/PooledLunge.dbr", kFightStrike,
+                       "Records/Skills/ArenaChainLightning.dbr", kFightCurse});
         Learn(monster, {kFightStrike, kFightCurse, kFightWard});
         names = {{player->GetObjectId(), "player"}, {monster->GetObjectId(), "monster"},
                  {first->GetObjectId(), "first"}, {second->GetObjectId(), "second"}};
@@ -211,12 +218,12 @@ protected:
     void NoteBuffs()
     {
         for (const auto& [id, name] : names) {
-            const auto* fighter = ObjectManager::Get().GetObject<Character>(id);
+            const SkillManager& manager = ObjectManager::Get().GetObject<Character>(id)->GetSkillManager();
             std::vector<std::string> now;
-            for (uint32_t buffId : fighter->GetSkillManager().GetUITempSkillList())
+            for (uint32_t buffId : manager.GetUITempSkillList())
                 if (const Skill* buff = ObjectManager::Get().GetObject<Skill>(buffId))
                     now.push_back(FightName(buff->GetObjectName()));
-            const Skill* ward = ObjectManager::Get().GetObject<Skill>(fighter->GetSkillManager().FindSkillId(kFightWard));
+            const auto* ward = ObjectManager::Get().GetObject<Skill>(manager.FindSkillId(kFightWard));
             if (ward && ward->GetActiveState().active)
                 now.push_back("FightWard switched on");
             std::vector<std::string>& before = buffs[name];
