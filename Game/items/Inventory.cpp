@@ -1,7 +1,6 @@
 #include "Game/items/Inventory.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "Engine/ObjectManager.h"
 #include "Game/core/GameEngine.h"
@@ -26,14 +25,12 @@ constexpr unsigned kTutorialPagePotion = 13;
 constexpr unsigned kTutorialPageRelic = 18;
 constexpr unsigned kTutorialPageSack = 24;
 
-// Whether the class, or one of its ancestors, bears the name. The sack one-shot is told
-// apart by name: its kind registers itself with the other one-shot items.
-bool IsClassNamed(const RTTI_ClassInfo& info, const char* name)
+// Whether the object is of the one-shot kind of that name; never when no kind bears it.
+// The sack one-shot is told apart by its registered class name.
+bool IsOneShotNamed(const Object& object, const char* name)
 {
-    for (const RTTI_ClassInfo* at = &info; at; at = at->GetParent())
-        if (std::strcmp(at->GetName(), name) == 0)
-            return true;
-    return false;
+    const RTTI_ClassInfo* info = OneShot::GetStaticClassInfo().FindClassByName(name);
+    return info && object.IsA(*info);
 }
 
 }  // namespace
@@ -53,7 +50,7 @@ void Inventory::FeedTutorial(uint32_t itemId) const
     if (object->IsA<OneShot_PotionHealth>() || object->IsA<OneShot_PotionMana>()) {
         watch.potionReceived = true;
         gGameEngine->UnlockTutorialPage(kTutorialPagePotion, true);
-    } else if (IsClassNamed(object->GetClassInfo(), "OneShot_Sack")) {
+    } else if (IsOneShotNamed(*object, "OneShot_Sack")) {
         gGameEngine->UnlockTutorialPage(kTutorialPageSack, true);
     } else if (object->IsA<ItemRelic>()) {
         gGameEngine->UnlockTutorialPage(kTutorialPageRelic, true);
