@@ -152,9 +152,7 @@ public:
     void GetCurrentAttackTarget(uint32_t& targetId, WorldVec3& point, uint32_t& skillId) const;
     // Whether the character turns toward its attack target while attacking.
     void RotateTowardsTarget(bool on);
-    // ---- act26 ----
     bool IsRotatingTowardsTarget() const { return m_rotateTowardsTarget; }
-    // ---- end act26 ----
     // Turns toward the direction at a speed that depends on the angle, placing the
     // character at `coords` (its orientation replaced).
     void RotateTowards(int elapsedMs, const Vec3& direction, WorldCoords& coords);

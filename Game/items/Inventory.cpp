@@ -25,14 +25,6 @@ constexpr unsigned kTutorialPagePotion = 13;
 constexpr unsigned kTutorialPageRelic = 18;
 constexpr unsigned kTutorialPageSack = 24;
 
-// Whether the object is of the one-shot kind of that name; never when no kind bears it.
-// The sack one-shot is told apart by its registered class name.
-bool IsOneShotNamed(const Object& object, const char* name)
-{
-    const RTTI_ClassInfo* info = OneShot::GetStaticClassInfo().FindClassByName(name);
-    return info && object.IsA(*info);
-}
-
 }  // namespace
 
 void Inventory::FeedTutorial(uint32_t itemId) const
@@ -50,7 +42,7 @@ void Inventory::FeedTutorial(uint32_t itemId) const
     if (object->IsA<OneShot_PotionHealth>() || object->IsA<OneShot_PotionMana>()) {
         watch.potionReceived = true;
         gGameEngine->UnlockTutorialPage(kTutorialPagePotion, true);
-    } else if (IsOneShotNamed(*object, "OneShot_Sack")) {
+    } else if (object->IsA<OneShot_Sack>()) {
         gGameEngine->UnlockTutorialPage(kTutorialPageSack, true);
     } else if (object->IsA<ItemRelic>()) {
         gGameEngine->UnlockTutorialPage(kTutorialPageRelic, true);

@@ -7,14 +7,11 @@
 #include "Engine/Engine.h"
 #include "Engine/GameServices.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/Texture.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/items/Item.h"
-#if __has_include("Engine/Texture.h")
-#include "Engine/Texture.h"
-#define GAME_SACK_TEXTURE_SIZE 1
-#endif
 
 namespace GAME {
 
@@ -84,16 +81,9 @@ bool InventorySack::GetBitmapSize(const Item& item, float& width, float& height)
     const Texture* bitmap = const_cast<Item&>(item).GetBitmap();
     if (!bitmap)
         return false;
-#ifdef GAME_SACK_TEXTURE_SIZE
     width = static_cast<float>(bitmap->GetWidth());
     height = static_cast<float>(bitmap->GetHeight());
     return true;
-#else
-    // No texture size to read in this build: the item cannot be placed.
-    (void)width;
-    (void)height;
-    return false;
-#endif
 }
 
 bool InventorySack::GetCellRaisedSize(const Item* item, float& width, float& height) const

@@ -894,7 +894,6 @@ void Skill::CollectPassiveRacialBonusDefense(const std::vector<std::string>& rac
         CollectOwnRacialBonusDefense(races, bonus);
 }
 
-// ---- sec26 ----
 SkillSecondary::SkillSecondary()
 {
     m_kindText = "^bSecondary Skill";
@@ -909,6 +908,5 @@ void SkillSecondary::PrimaryActivateNow(Character& user, unsigned targetId, cons
 
 void SkillSecondary::PrimaryStop(Character& user) { PrimaryStopSecondarySkills(user); }
 
-// ---- end sec26 ----
 
 }  // namespace GAME

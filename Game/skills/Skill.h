@@ -520,10 +520,8 @@ protected:
     virtual bool CollectsOwnValues() const { return false; }
     virtual void NotifyUIOnActivate() {}
     virtual void NotifyUIOnDeactivate() {}
-    // ---- act26 ----
     // The weapon kinds follow their owner's weapon's reach.
     void SetRangeProfile(Skill_RangeProfile profile) { m_rangeProfile = profile; }
-    // ---- end act26 ----
 
 private:
     // First, beside the object's header: every update of the owner's totals reads it for
@@ -738,7 +736,6 @@ public:
 
 // A skill set off by the skill it is attached to: the primary skill tells it when it is
 // switched on, when it acts and when it is switched off.
-// ---- sec26 ----
 // The base passes each call on to its own secondaries, so secondaries nest; the kinds
 // (SkillSecondaries.h) act on it. A secondary decides on the peer that drives its
 // character and announces its decision through the owner's skill services.
@@ -764,6 +761,5 @@ public:
 protected:
     bool m_isActive = false;
 };
-// ---- end sec26 ----
 
 }  // namespace GAME

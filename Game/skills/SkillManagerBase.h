@@ -16,8 +16,7 @@ class CombatAttributeAccumulator;
 class Skill;
 class SkillServicesBase;
 class LoadTable;
-class RandomUniform;   // ---- pool26 ----
-struct PlayStatsDamageType;
+class RandomUniform;struct PlayStatsDamageType;
 enum Skill_RangeProfile : int32_t;
 
 class SkillManagerBase {
@@ -65,11 +64,9 @@ public:
     virtual void RemoveFromActiveList(Skill* skill) = 0;
     // The object id of the owner's pooled basic attack; 0 when it has none.
     virtual uint32_t GetDefaultWPSkillId() const { return 0; }
-    // ---- pool26 ----
     // The pooled attack one swing of the weapon pool uses, drawn from `random`; 0 for
     // none.
     virtual uint32_t SelectWeaponPoolSkill(RandomUniform& /*random*/) { return 0; }
-    // ---- end pool26 ----
     // A pet kept while it is initialised; null is ignored.
     virtual void PushPetInitialize(Character* pet) = 0;
     virtual void PopPetInitialize(Character* pet) = 0;

@@ -74,7 +74,7 @@ void SkillManager::GetSkillBuffReplica(std::vector<_SkillBuffReplica>& out) cons
         if (const Skill* modifier = objects.GetObject<Skill>(entry.modifierId2))
             replica.modifier2 = ReplicaOf<_SkillReplica>(*modifier);
         replica.durationMs = entry.timeToLiveMs;
-        // ---- buff26 ---- a buff's copy lives for what is left of it
+        // A buff's copy lives for what is left of it
         if (const auto* timed = DynamicCast<const SkillBuff>(buff))
             replica.durationMs = timed->GetReplicaTimeToLive();
         replica.casterId = entry.casterId;
@@ -108,7 +108,7 @@ void SkillManager::CreateSkillBuff(const _SkillBuffReplica& replica, bool fromRe
             buff->AddModifier(modifier);
     entry.casterId = replica.casterId;
     entry.timeToLiveMs = replica.durationMs;
-    // ---- buff26 ---- the buff counts its own time and knows its caster
+    // The buff counts its own time and knows its caster
     if (auto* timed = DynamicCast<SkillBuff>(buff)) {
         timed->SetCasterId(replica.casterId);
         timed->SetTimeToLive(SkillBuff::BoundedTimeToLive(replica.durationMs));

@@ -14,8 +14,7 @@
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillProfile.h"
-#include "Game/skills/SkillWeaponPool.h"   // ---- pool26 ----
-
+#include "Game/skills/SkillWeaponPool.h"
 namespace GAME {
 
 namespace {
@@ -454,7 +453,6 @@ void Skill::CreateUIPetText(Character* pet, unsigned level, GameTextClass textCl
     AppendGameTextLines(summary, textClass, lines);
 }
 
-// ---- pool26 ----
 // A linear charge shows what its full charge grants: the charge level stands in for the
 // skill level in the heading and the stores.
 void Skill_WeaponPool_ChargedLinear::CreateUIParameterText(std::vector<GameTextLine>& lines) const
@@ -482,6 +480,5 @@ void Skill_WeaponPool_ChargedLinear::CreateUINextParameterText(std::vector<GameT
     CreateUINextSpecializedText(lines);
     AppendStoreLines(*profile, full, GameTextClass::SkillStatsNext, true, lines);
 }
-// ---- end pool26 ----
 
 }  // namespace GAME
