@@ -79,7 +79,7 @@ client_pid=
 
 grep -q "^frame 0: host 1 joined" "$dir/s.txt" || fail "the client never joined"
 grep -q "^gamehost: joined 127.0.0.1:$port as host 1" "$dir/c.txt" || fail "the client has no host number"
-grep -q "^frame [0-9]*: the server's world arrived (2 characters)" "$dir/c.txt" || fail "no world for the client"
+grep -q "^frame [0-9]*: the server's world arrived (4 characters)" "$dir/c.txt" || fail "no world for the client"
 grep -q "^frame [0-9]*: party answer from player 268435458: yes" "$dir/s.txt" || fail "no party answer"
 grep -q "^frame [0-9]*: dialog: Hero invites you to join a party. -> yes" "$dir/c.txt" || fail "no invitation"
 grep -q '^net: monster [0-9]* life 0.0, Life: Dying' "$dir/c.txt" || fail "the client never saw the monster killed"
