@@ -1,5 +1,6 @@
 #include "host/HostFight.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -27,6 +28,10 @@
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillActivated.h"
+#include "Game/skills/SkillAttackKinds.h"
+#include "Game/skills/SkillBuffSelf.h"
+#include "Game/skills/SkillWeaponPool.h"
+#include "Game/world/Lightning.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/SkillServicesBase.h"
 
@@ -56,6 +61,20 @@ constexpr const char* kPlayerSkillRecord = "Records/Skills/ArenaMight.dbr";
 // generator, which draws the seeds of the skills' commands, starts from a fixed seed so
 // that every run casts alike.
 constexpr const char* kFireballRecord = "Records/Skills/ArenaFireball.dbr";
+// The player's arsenal, a tree of skills at level 1: the two pooled attacks its plain
+// strikes pick from, a smite with its chain lightning, a hex and a mana ward.
+constexpr const char* kArsenalRecord = "Records/Skills/ArenaArsenal.dbr";
+constexpr unsigned kArsenalSize = 6;
+constexpr const char* kSmiteRecord = "Records/Skills/ArenaSmite.dbr";
+constexpr const char* kHexRecord = "Records/Skills/ArenaHex.dbr";
+constexpr const char* kWardRecord = "Records/Skills/ArenaManaWard.dbr";
+// The frame the player switches its ward on, and how often the mana under it and the
+// life of the monster's buffs are printed.
+constexpr int kWardFrame = 4;
+constexpr int kWatchEvery = 4;
+// The hex is cast on a monster this near.
+constexpr float kHexReach = 6.0f;
+constexpr Vec3 kBystanderPlaces[] = {{4.0f, 0.0f, 4.0f}, {6.0f, 0.0f, -1.5f}};
 constexpr unsigned kFireballLevel = 1;
 constexpr uint32_t kGameSeed = 1307;
 // The player attribute pack's lines are shown at the first balance level.
@@ -167,7 +186,17 @@ void PrintSkillTexts(const char* name, const Skill& skill)
 // The frame the session is in, for the lines the controllers print during the world's walk.
 int gFightFrame = 0;
 
-const char* RoleOf(const Character& character) { return character.IsA<Player>() ? "player" : "monster"; }
+// The bystanders of the monster's team the chain lightning jumps to.
+std::vector<uint32_t> gBystanders;
+
+const char* RoleOf(const Character& character)
+{
+    if (character.IsA<Player>())
+        return "player";
+    return std::find(gBystanders.begin(), gBystanders.end(), character.GetObjectId()) != gBystanders.end()
+        ? "bystander"
+        : "monster";
+}
 
 // The controller of each fighter: the game's AI controller, which feeds the character's
 // action handler, watched by the host. It prints what happens to its fighter (a run's
@@ -292,6 +321,7 @@ void HostFight::AddPlayerSkills(Player& player)
 {
     for (const char* record : {kPlayerSkillRecord, kFireballRecord})
         player.GetSkillManager().AddSkill(ObjectManager::Get().CreateObjectFromFile<Skill>(record));
+    player.GetSkillManager().LoadSkills(kArsenalRecord, kArsenalSize);
 }
 
 bool HostFight::Start()
@@ -315,6 +345,16 @@ bool HostFight::Start()
         return false;
     m_playerId = player->GetObjectId();
     m_monsterId = monster->GetObjectId();
+    // Two bystanders of the monster's team stand near where the fight comes to: the
+    // smite's chain lightning jumps to them.
+    for (const Vec3& where : kBystanderPlaces) {
+        auto* bystander = Place<Monster>(kMonsterRecord, "bystander", where);
+        if (!bystander || !GiveController(*bystander))
+            return false;
+        bystander->GetCharacterBio().InitialUpdate(*bystander);
+        bystander->GetCharacterBio().Update(*bystander, 0);
+        gBystanders.push_back(bystander->GetObjectId());
+    }
     player->GetCombatManager().GetEquipManager().SetRightHand(m_swordId);
     monster->GetCombatManager().GetEquipManager().SetBodyArmor(m_armorId);
     skill->SetSkillLevel(kSkillLevel);
@@ -333,6 +373,11 @@ bool HostFight::Start()
     player->SetAttachPoint(Name("R Hand"), Vec3{0.3f, 1.4f, 0.4f});
     monster->SetAttachPoint(Name("Target"), Vec3{0.0f, 0.4f, 0.0f});
     fireball->SetSkillLevel(kFireballLevel);
+    SkillManager& skills = player->GetSkillManager();
+    skills.LoadSkills(kArsenalRecord, kArsenalSize);
+    m_smiteId = skills.FindSkillId(kSmiteRecord);
+    m_hexId = skills.FindSkillId(kHexRecord);
+    m_wardId = skills.FindSkillId(kWardRecord);
     gGameEngine->GetRandomGen().Seed(kGameSeed);
     player->SetPlayerName(u"Hero");
     // Life and mana come from the records: the first update fills them.
@@ -371,6 +416,46 @@ bool HostFight::StartGuest(const std::u16string& name, const Vec3& where)
     return true;
 }
 
+namespace {
+
+std::string SkillName(uint32_t skillId)
+{
+    const auto* skill = ObjectManager::Get().GetObject<Skill>(skillId);
+    return skill ? GetFileName(skill->GetObjectName(), true) : std::string("no skill");
+}
+
+// The command of a strike: the skill, its reference, the seed and the target; a pool
+// skill's pick is drawn from the seed as the pool draws it.
+void PrintCommand(Character& attacker, uint32_t reference, uint16_t seed, const Character& target)
+{
+    const SkillManager& skills = attacker.GetSkillManager();
+    const uint32_t skillId = skills.GetSkillIdFromReference(reference);
+    std::string pick;
+    if (const auto* skill = ObjectManager::Get().GetObject<Skill>(skillId); skill && skill->IsA<SkillActivatedWeaponPool>()) {
+        RandomUniform draw;
+        draw.Seed(seed);
+        pick = "; the pool picks " + SkillName(skills.SelectWeaponPoolSkill(draw));
+    }
+    std::printf("frame %d: the %s uses %s (reference %u, seed %u) on the %s (%u)%s\n", gFightFrame, RoleOf(attacker),
+                SkillName(skillId).c_str(), reference, seed, RoleOf(target), target.GetObjectId(), pick.c_str());
+}
+
+// Whether the skill may be used now: it exists, its cooldown is over and the user can pay.
+bool Ready(const Character& user, const SkillActivated* skill)
+{
+    return skill && skill->GetCooldownRemaining() <= 0 && user.GetCurrentMana() >= skill->GetManaCost();
+}
+
+}  // namespace
+
+uint32_t HostFight::StrikeSkill(Character& attacker) const
+{
+    if (attacker.GetObjectId() != m_playerId)
+        return 0;
+    const auto* smite = ObjectManager::Get().GetObject<SkillActivated>(m_smiteId);
+    return Ready(attacker, smite) ? m_smiteId : 0;
+}
+
 void HostFight::Attack(Character& attacker, Character& target)
 {
     HostFightController* controller = GetFightController(attacker);
@@ -390,8 +475,11 @@ void HostFight::Attack(Character& attacker, Character& target)
     // sequence (the game's own generator starts from the clock).
     const auto seed = static_cast<uint16_t>(m_attackSeeds.IGenerate(0, 0xffff));
     const WorldVec3 targetPosition = target.GetPathPosition();
-    // The attacker's default attack, by its reference number.
-    const uint32_t skill = attacker.GetSkillManager().GetBareHandReference();
+    // The attacker's strike, by its reference number: the smite, else the default attack.
+    SkillManager& skills = attacker.GetSkillManager();
+    const uint32_t strike = StrikeSkill(attacker);
+    const uint32_t skill = strike ? skills.GetSkillReferenceNumber(strike) : skills.GetBareHandReference();
+    PrintCommand(attacker, skill, seed, target);
     auto* attack = new AttackAction(attacker.GetObjectId(), target.GetObjectId(), targetPosition, skill, seed,
                                     TargetLeadingData{});
     if (!attacker.NearTarget(target.GetObjectId(), gGameEngine->GetMeleeRange())) {
@@ -441,7 +529,7 @@ void HostFight::Update(int frame, int /*ms*/)
             skill->IncrementSkillLevel(1);
         }
     }
-    if (!CastFireball(*player, *monster))
+    if (!CastArsenal(frame, *player, *monster) && !CastFireball(*player, *monster))
         Attack(*player, *monster);
     // The monster answers once it is attacked.
     if (const HostFightController* controller = GetFightController(*monster); controller && controller->WasAttacked())
@@ -456,6 +544,7 @@ void HostFight::AfterFrame(int frame)
     if (frame == kSpendPointFrame && player && monster)
         PrintStrength(frame, "after spending a point", *player, objects.GetObject<Skill>(m_playerSkillId));
     WatchProjectiles(frame);
+    WatchSkills(frame);
     WatchDeath(frame);
     if (m_reportedReward || !player || !monster || monster->IsAlive())
         return;
@@ -492,6 +581,108 @@ bool HostFight::CastFireball(Character& player, Character& target)
     player.ActivateSkill(player.GetSkillReferenceNumber(m_fireballId), Name("RightHandHit"), target.GetObjectId(),
                         aim);
     return true;
+}
+
+bool HostFight::CastNow(Character& player, uint32_t skillId, uint32_t targetId, const WorldVec3& aim)
+{
+    auto* skill = ObjectManager::Get().GetObject<SkillActivated>(skillId);
+    SkillServicesBase* services = player.GetSkillManager().GetSkillServices();
+    if (!services || !Ready(player, skill))
+        return false;
+    const uint32_t reference = player.GetSkillReferenceNumber(skillId);
+    const auto* target = ObjectManager::Get().GetObject<Character>(targetId);
+    std::printf("frame %d: the player uses %s (reference %u) on the %s (%u) (mana %.1f)\n", gFightFrame,
+                SkillName(skillId).c_str(), reference, target ? RoleOf(*target) : "player itself",
+                target ? targetId : player.GetObjectId(), player.GetCurrentMana());
+    // The cast's hit: its first command pays for it.
+    services->ClearHitIteration();
+    services->IncHitIteration();
+    player.ActivateSkill(reference, Name("RightHandHit"), targetId, aim);
+    return true;
+}
+
+bool HostFight::CastArsenal(int frame, Character& player, Character& target)
+{
+    if (!player.IsAlive() || !target.IsAlive())
+        return false;
+    const CharacterActionHandler* handler = player.GetActionHandler();
+    if (handler && handler->IsActive() && handler->GetActionType() != CharacterActionType_Idle)
+        return false;
+    if (frame == kWardFrame)
+        return CastNow(player, m_wardId, 0, player.GetPathPosition());
+    const auto* hex = ObjectManager::Get().GetObject<Skill_AttackBuff>(m_hexId);
+    if (!hex || target.GetSkillManager().IsSkillBuffActive(hex->GetBuffSkillName()) ||
+        (target.GetPathPosition() - player.GetPathPosition()).Length() > kHexReach)
+        return false;
+    return CastNow(player, m_hexId, target.GetObjectId(), target.GetPathPosition());
+}
+
+namespace {
+
+struct IsLightning : FilterFunction<Entity> {
+    bool operator()(const Entity* entity) const override { return entity->IsA<Lightning>(); }
+};
+
+}  // namespace
+
+void HostFight::WatchSkills(int frame)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    auto* player = objects.GetObject<Player>(m_playerId);
+    if (const auto* ward = objects.GetObject<Skill_BuffSelfToggled>(m_wardId); ward && player) {
+        const bool on = ward->GetActiveState().active;
+        if (on != m_wardOn)
+            std::printf("frame %d: the player's %s is %s (mana %.1f)\n", frame, SkillName(m_wardId).c_str(),
+                        on ? "on" : "off", player->GetCurrentMana());
+        else if (on && frame % kWatchEvery == 0)
+            std::printf("frame %d: the %s holds (mana %.1f)\n", frame, SkillName(m_wardId).c_str(),
+                        player->GetCurrentMana());
+        m_wardOn = on;
+    }
+    // The monster's buffs, with their life.
+    std::map<std::string, int> held;
+    if (auto* monster = objects.GetObject<Monster>(m_monsterId)) {
+        std::vector<SkillManager::_SkillBuffReplica> buffs;
+        monster->GetSkillManager().GetSkillBuffReplica(buffs);
+        for (const auto& buff : buffs)
+            held[buff.buff.skillName] = buff.durationMs;
+    }
+    for (const auto& [name, left] : held) {
+        if (!m_monsterBuffs.count(name))
+            std::printf("frame %d: the monster takes the buff %s for %d ms\n", frame,
+                        GetFileName(name, true).c_str(), left);
+        else if (frame % kWatchEvery == 0)
+            std::printf("frame %d: the monster's buff %s has %d ms left\n", frame, GetFileName(name, true).c_str(),
+                        left);
+    }
+    for (const auto& [name, left] : m_monsterBuffs)
+        if (!held.count(name))
+            std::printf("frame %d: the monster's buff %s is removed\n", frame, GetFileName(name, true).c_str());
+    m_monsterBuffs = std::move(held);
+    // The chain's links: each bolt from where it leaves to where it strikes, and its end.
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, IsLightning(), EntityList_All);
+    for (auto& [id, seen] : m_links)
+        seen = false;
+    for (Entity* entity : found) {
+        const auto* bolt = static_cast<const Lightning*>(entity);
+        auto [entry, added] = m_links.try_emplace(bolt->GetObjectId(), true);
+        entry->second = true;
+        if (!added)
+            continue;
+        const Vec3 from = bolt->GetLineSource().GetRegionPosition();
+        const Vec3 to = bolt->GetLineTarget().GetRegionPosition();
+        std::printf("frame %d: lightning link %u from (%.2f, %.2f, %.2f) to (%.2f, %.2f, %.2f)\n", frame,
+                    bolt->GetObjectId(), from.x, from.y, from.z, to.x, to.y, to.z);
+    }
+    for (auto it = m_links.begin(); it != m_links.end();) {
+        if (it->second) {
+            ++it;
+            continue;
+        }
+        std::printf("frame %d: lightning link %u is gone\n", frame, it->first);
+        it = m_links.erase(it);
+    }
 }
 
 namespace {
@@ -627,6 +818,14 @@ void HostFight::Stop()
     objects.FlushDestroyedObjects();
     m_playerId = m_monsterId = m_swordId = m_armorId = m_skillId = m_playerSkillId = m_fireballId = 0;
     m_projectiles.clear();
+    for (uint32_t id : gBystanders)
+        if (Object* object = objects.GetObject(id))
+            objects.DestroyObjectEx(object, "HostFight", __LINE__);
+    objects.FlushDestroyedObjects();
+    gBystanders.clear();
+    m_smiteId = m_hexId = m_wardId = 0;
+    m_monsterBuffs.clear();
+    m_links.clear();
 }
 
 }  // namespace GAME

@@ -2,14 +2,17 @@
 // region, each driven by its own controller. The player is handed an attack on the
 // monster that first runs it there along a path; the monster strikes back once it is
 // attacked; each fighter gets a new attack whenever its action handler is idle. The
-// strikes are bare-handed blows built by the characters' skills on the attack
-// animation's "Hit"; a fighter whose life is gone is handed its death, and the player
+// strikes go through each fighter's default attack and its pool, landing on the attack
+// animation's hit event; a fighter whose life is gone is handed its death, and the player
 // is rewarded for the monster's. The player carries a sword and the monster armour whose
 // retaliation answers the player's blows; each fighter knows a passive skill, and the player
 // raises its own a level early on, its new state travelling as a command. The player's
 // strikes are fireballs while its mana and the cooldown allow (bare hands otherwise): each
 // cast goes out as a projectile creation command, and the fireball's flight, the fragments
-// it bursts into, the targets it reports and the damage they take are printed.
+// it bursts into, the targets it reports and the damage they take are printed. The player's
+// arsenal adds two weighted pooled attacks to its plain strikes (each pick printed), a
+// smite with a chain lightning whose links are printed, a hex ticking on the monster and a
+// ward that pays mana upkeep and absorbs blows until the mana runs out.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +26,7 @@ namespace GAME {
 
 class Character;
 class Player;
+class WorldVec3;
 
 class HostFight {
 public:
@@ -55,6 +59,18 @@ private:
     // The projectiles in the world, polled once a frame: each new one (shot or fragment),
     // its place, each target it reports to a skill, and its end.
     void WatchProjectiles(int frame);
+    // The player's arsenal, used before the fireball: the ward switched on at its frame,
+    // the hex on a monster in reach that carries none. True when a cast went out.
+    bool CastArsenal(int frame, Character& player, Character& target);
+    // The player's skill `skillId` used at once on `targetId` (0: on itself), its command
+    // printed; false when it cannot be paid or waits for its cooldown.
+    bool CastNow(Character& player, uint32_t skillId, uint32_t targetId, const WorldVec3& aim);
+    // The skill of the attacker's next strike: the smite when the player may use it, else
+    // the default attack through its pool.
+    uint32_t StrikeSkill(Character& attacker) const;
+    // Once a frame: the ward's switches and the mana under it, the monster's buffs taken
+    // and lost with their life, and the lightning links of the chain.
+    void WatchSkills(int frame);
 
     // What was printed of one projectile.
     struct Watched {
@@ -69,6 +85,13 @@ private:
     uint32_t m_skillId = 0;
     uint32_t m_playerSkillId = 0;
     uint32_t m_fireballId = 0;
+    // The arsenal's skills on the player (object ids).
+    uint32_t m_smiteId = 0;
+    uint32_t m_hexId = 0;
+    uint32_t m_wardId = 0;
+    bool m_wardOn = false;
+    std::map<std::string, int> m_monsterBuffs;   // held buff -> its time left (ms)
+    std::map<uint32_t, bool> m_links;            // lightning links -> still seen
     std::map<uint32_t, Watched> m_projectiles;
     uint32_t m_experienceBefore = 0;
     bool m_reportedReward = false;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -17,8 +18,13 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/foundation/Filters.h"
+#include "Game/core/foundation/StringUtil.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
+#include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/PlayerRosterPackets.h"
+#include "host/HostFight.h"
 #include "host/HostReplication.h"
 
 namespace GAME {
@@ -49,6 +55,28 @@ void PrintTravelled(const Character& character)
     else
         std::printf("net: monster %u life %.1f, %s\n", character.GetObjectId(), character.GetCurrentLife(),
                     character.GetLifeStateAsText().c_str());
+}
+
+// A skill's result as it travels: the user, the skill (by its reference, named as the
+// user's skills here name it), the seed and the targets. The results of the fight are its
+// strikes: a pooled attack names the pool's pick, a chain lightning its links, a hex the
+// monster it is laid on. One line, alike on the side that sends it and the side that
+// receives it.
+void PrintSkillResult(const unsigned char* data, size_t size)
+{
+    SkillTargetResultConfigCmdPacket result;
+    if (!result.CopyInbound(data, static_cast<int>(size)))
+        return;
+    std::string name = "an unknown skill";
+    if (const auto* user = ObjectManager::Get().GetObject<Character>(result.actorId.GetId()))
+        if (const auto* skill = ObjectManager::Get().GetObject<Skill>(
+                user->GetSkillManager().GetSkillIdFromReference(result.skillNumber)))
+            name = GetFileName(skill->GetObjectName(), true);
+    std::string targets;
+    for (uint32_t id : result.targetIds.GetIds())
+        targets += " " + std::to_string(id);
+    std::printf("net: skill %s (reference %u) by %u, seed %u, on%s\n", name.c_str(), result.skillNumber,
+                result.actorId.GetId(), static_cast<unsigned>(result.seed), targets.empty() ? " nothing" : targets.c_str());
 }
 
 bool ParseAddress(const std::string& text, std::string& host, uint16_t& port)
@@ -128,6 +156,8 @@ private:
             lastAllPlayersHeartbeat.assign(data, data + size);
         if (type == AllPlayersHeartbeatPacket::kType || type == SinglePlayerHeartbeatPacket::kType)
             ++count;
+        if (type == SkillTargetResultConfigCmdPacket::kType)
+            PrintSkillResult(data, size);
     }
 
     NetTransport& m_inner;
@@ -233,6 +263,11 @@ void HostNetwork::OnSpawned(const SpawnReport& report)
         PrintTravelled(*character);
     if (!m_serving && report.made)
         ++m_charactersArrived;
+    // The server's player, made here, knows the fight's skills under the same reference
+    // numbers as on the server: its skill results name them alike on both sides.
+    if (auto* player = ObjectManager::Get().GetObject<Player>(report.id);
+        player && !m_serving && report.made && report.id != m_playerId)
+        HostFight::AddPlayerSkills(*player);
 }
 
 // The server's world is here: this client's own player goes to every peer now.
@@ -269,7 +304,34 @@ void HostNetwork::AfterFrame(int frame)
     m_frame = frame;
     if (m_serving)
         SendChangedMonsters();
+    WatchMonsterBuffs();
     std::fflush(stdout);
+}
+
+// Each monster's buffs as this side holds them: one line for each taken and each lost,
+// alike on both sides.
+void HostNetwork::WatchMonsterBuffs()
+{
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, FilterGetSpawnObjects(), EntityList_All);
+    std::set<std::pair<uint32_t, std::string>> held;
+    std::vector<SkillManager::_SkillBuffReplica> buffs;
+    for (Entity* entity : found) {
+        auto* monster = DynamicCast<Monster>(entity);
+        if (!monster)
+            continue;
+        buffs.clear();
+        monster->GetSkillManager().GetSkillBuffReplica(buffs);
+        for (const auto& buff : buffs)
+            held.emplace(monster->GetObjectId(), buff.buff.skillName);
+    }
+    for (const auto& [id, name] : held)
+        if (!m_monsterBuffs.count({id, name}))
+            std::printf("net: buff %s taken by monster %u\n", GetFileName(name, true).c_str(), id);
+    for (const auto& [id, name] : m_monsterBuffs)
+        if (!held.count({id, name}))
+            std::printf("net: buff %s lost by monster %u\n", GetFileName(name, true).c_str(), id);
+    m_monsterBuffs = std::move(held);
 }
 
 void HostNetwork::SendChangedMonsters()

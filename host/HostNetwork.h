@@ -2,12 +2,14 @@
 // The server tells a joining client of every character it has, invites the client's
 // player into its player's party, and sends the monster again whenever its life or life
 // state changes; a client sends its own player once the server's world has arrived. Both
-// print what travels of the characters ("net:" lines, alike on both sides), who joins and
-// leaves, and the roster at the end.
+// print what travels of the characters and of the skills' results, and the buffs the
+// monsters take and lose ("net:" lines, alike on both sides), who joins and leaves, and
+// the roster at the end. A client's image of the server's player knows the fight's skills.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <utility>
@@ -55,6 +57,7 @@ private:
     void OnWorldArrived();
     // Sends the monsters whose life or life state changed to every client.
     void SendChangedMonsters();
+    void WatchMonsterBuffs();
 
     std::unique_ptr<EnetTransport> m_transport;
     std::unique_ptr<WatchedTransport> m_watched;
@@ -67,6 +70,8 @@ private:
     int m_charactersArrived = 0;
     // What was last sent of each monster: its life and life state.
     std::map<uint32_t, std::pair<float, int>> m_sentMonsters;
+    // The buffs each monster held after the last frame: (monster, buff record).
+    std::set<std::pair<uint32_t, std::string>> m_monsterBuffs;
 };
 
 }  // namespace GAME

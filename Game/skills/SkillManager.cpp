@@ -740,6 +740,14 @@ const std::vector<SkillEventEntry>& SkillEvents()
     return events;
 }
 
+// The entry of an animation event; null for one a skill does not hear.
+const SkillEventEntry* FindSkillEvent(const Name& event)
+{
+    const auto& events = SkillEvents();
+    const auto found = std::find_if(events.begin(), events.end(), [&](const auto& entry) { return entry.name == event; });
+    return found == events.end() ? nullptr : &*found;
+}
+
 }  // namespace
 
 bool SkillManager::HandleSkillAnimationCallback(const Name& event, uint32_t skillNumber, uint32_t targetId,
@@ -750,9 +758,8 @@ bool SkillManager::HandleSkillAnimationCallback(const Name& event, uint32_t skil
     SkillActivated* skill = ActivatedByReference(*this, skillNumber);
     if (!skill || !m_parent)
         return false;
-    const auto& events = SkillEvents();
-    const auto found = std::find_if(events.begin(), events.end(), [&](const auto& entry) { return entry.name == event; });
-    if (found == events.end())
+    const SkillEventEntry* found = FindSkillEvent(event);
+    if (!found)
         return false;
     Character& parent = *m_parent;
     Prop* prop = found->which == 2 ? skill->GetProp2() : skill->GetProp1();
@@ -817,7 +824,7 @@ void SkillManager::CancelSkillAction(uint32_t skillNumber)
 // ---- The bare-hand stand-in ----------------------------------------------------------
 // Until the default weapon attack's kind starts its own use, the default attack (or, on a
 // character without one, reference 0) plays the attack animation at the character's
-// attack speed, hands one hand-to-hand attack to the target on "Hit" and ends on "End".
+// attack speed, hands one hand-to-hand attack to the target on each hit event and ends on "End".
 // A default attack whose kind starts is never replaced.
 bool SkillManager::StartBareHanded(uint32_t skillNumber, uint32_t targetId, uint32_t seed)
 {
@@ -835,8 +842,7 @@ bool SkillManager::StartBareHanded(uint32_t skillNumber, uint32_t targetId, uint
 
 bool SkillManager::BareHandEvent(const Name& event)
 {
-    static const Name kHit("Hit");
-    if (event == kHit) {
+    if (const SkillEventEntry* found = FindSkillEvent(event); found && found->kind == SkillEvent::Hit) {
         StrikeBareHanded(m_bareHand.targetId);
         return false;
     }

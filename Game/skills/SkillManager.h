@@ -263,7 +263,7 @@ public:
     // Chooses the pooled attack of one swing: each weapon-pool attack with a level weighs
     // by its chance weight; the default pooled attack fills the weights up to 100, or
     // weighs its own weight when that is more. The object id; 0 when none.
-    uint32_t SelectWeaponPoolSkill(RandomUniform& rng) const;
+    uint32_t SelectWeaponPoolSkill(RandomUniform& rng) const override;
     // Drops the effect packs shown; the list stays.
     void ClearCharFxPaks();
     // The skill shown by the effect packs; 0 for none.

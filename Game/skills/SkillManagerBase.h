@@ -66,7 +66,7 @@ public:
     virtual uint32_t GetDefaultWPSkillId() const { return 0; }
     // The pooled attack one swing of the weapon pool uses, drawn from `random`; 0 for
     // none.
-    virtual uint32_t SelectWeaponPoolSkill(RandomUniform& /*random*/) { return 0; }
+    virtual uint32_t SelectWeaponPoolSkill(RandomUniform& /*random*/) const { return 0; }
     // A pet kept while it is initialised; null is ignored.
     virtual void PushPetInitialize(Character* pet) = 0;
     virtual void PopPetInitialize(Character* pet) = 0;

@@ -208,6 +208,14 @@ TEST_F(AnimationSetTest, TheBundledFighterTableLoadsEveryFileItNames)
     const auto& variants = static_cast<AnimationWeighted*>(sword.GetAnimationBase(AnimationSet_Attack))->GetVariants();
     ASSERT_EQ(variants.size(), 2u);
     EXPECT_FALSE(variants[1].animation->GetEvents().empty());
+    // A skill strikes on every hit event it hears: each attack lands one blow.
+    for (AnimationSet* set : {&unarmed, &sword})
+        for (const auto& variant : static_cast<AnimationWeighted*>(set->GetAnimationBase(AnimationSet_Attack))->GetVariants()) {
+            int hits = 0;
+            for (const GraphicsAnimEvent& event : variant.animation->GetEvents())
+                hits += std::string(event.name.c_str()).ends_with("Hit");
+            EXPECT_EQ(hits, 1);
+        }
     EXPECT_TRUE(log.Lines().empty());
     RecordDatabase::Get().SetDataRoot("");
 }

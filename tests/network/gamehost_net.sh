@@ -25,11 +25,14 @@ fail() {
     exit 1
 }
 # The lines that must be alike on both sides: what travelled of each kind of character in
-# its order (a client's player and the monster's blows cross on the way), the last roster
-# heartbeat and the roster.
+# its order (a client's player and the monster's blows cross on the way), the skills'
+# results in order (the strikes with their seeds, the pool's picks, the chain's links, the
+# hex), the buffs taken and lost, the last roster heartbeat and the roster.
 shared() {
     grep "^net: monster" "$1"
     grep "^net: player" "$1"
+    grep "^net: skill" "$1"
+    grep "^net: buff" "$1"
     grep "^gamehost: roster at the end\|^gamehost: the last heartbeat" "$1"
 }
 
@@ -79,7 +82,7 @@ client_pid=
 
 grep -q "^frame 0: host 1 joined" "$dir/s.txt" || fail "the client never joined"
 grep -q "^gamehost: joined 127.0.0.1:$port as host 1" "$dir/c.txt" || fail "the client has no host number"
-grep -q "^frame [0-9]*: the server's world arrived (2 characters)" "$dir/c.txt" || fail "no world for the client"
+grep -q "^frame [0-9]*: the server's world arrived (4 characters)" "$dir/c.txt" || fail "no world for the client"
 grep -q "^frame [0-9]*: party answer from player 268435458: yes" "$dir/s.txt" || fail "no party answer"
 grep -q "^frame [0-9]*: dialog: Hero invites you to join a party. -> yes" "$dir/c.txt" || fail "no invitation"
 grep -q '^net: monster [0-9]* life 0.0, Life: Dying' "$dir/c.txt" || fail "the client never saw the monster killed"
@@ -87,6 +90,10 @@ grep -q '^net: player [0-9]* "Hero"' "$dir/c.txt" || fail "the client never saw 
 grep -q '^net: player 268435458 "Guest"' "$dir/s.txt" || fail "the server never saw the client's player"
 [ "$(grep -c '^gamehost: roster at the end: player .* party [0-9]*$' "$dir/s.txt")" -eq 2 ] || fail "server roster"
 [ "$(grep -c '^gamehost: the last heartbeat' "$dir/c.txt")" -eq 2 ] || fail "no heartbeats reached the client"
+grep -q '^net: skill PooledCleave (reference [0-9]*) by 7, seed [0-9]*, on [0-9]*$' "$dir/c.txt" || fail "no pool pick"
+grep -q '^net: skill ArenaChainLightning (reference [0-9]*) by 7, seed [0-9]*, on [0-9]* [0-9]*$' "$dir/c.txt" ||
+    fail "no chain of two links"
+grep -q '^net: buff arenahexbuff lost by monster' "$dir/c.txt" || fail "no hex taken and lost"
 diff <(shared "$dir/s.txt") <(shared "$dir/c.txt") || fail "the two sides differ"
 grep -q "^gamehost: the server went away; the game ends after frame" "$dir/c.txt" || fail "the client missed the end"
 echo "PASS: play"

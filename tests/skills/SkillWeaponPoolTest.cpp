@@ -28,7 +28,7 @@ public:
         if (auto* skill = ObjectManager::Get().GetObject<Skill>(id); skill && parent)
             skill->ReceiveActiveUpdate(*parent, state, false);
     }
-    uint32_t SelectWeaponPoolSkill(RandomUniform& random) override
+    uint32_t SelectWeaponPoolSkill(RandomUniform& random) const override
     {
         return SkillActivatedWeaponPool::PickPoolAttack(pool, defaultId, 10, random);
     }

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The bundled run's fight, played twice: both runs print the same story, and it is the
+# intended one. The player kills the monster; its strikes go through the pool, which picks
+# the plain blow and a weighted attack; the smite's chain leaves two links; the hex takes hold on the
+# monster and wears off; the ward goes on and, its mana gone, off; the teleport question
+# still comes at 90 s.
+set -u
+gamehost=$1
+run() { "$gamehost" --quiet --frames 400 --step 250 2>/dev/null; }
+first=$(run) || { echo "FAIL: the run failed"; exit 1; }
+second=$(run)
+[ "$first" = "$second" ] || { echo "FAIL: two runs differ"; exit 1; }
+expect() { grep -q "$1" <<<"$first" || { echo "FAIL: no line matches: $1"; exit 1; }; }
+expect "^frame [0-9]*: the monster dies"
+grep -q "the player dies" <<<"$first" && { echo "FAIL: the player dies"; exit 1; }
+expect "the player uses DefaultWeaponAttack (reference [0-9]*, seed [0-9]*) on the monster ([0-9]*); the pool picks PooledCleave"
+expect "the player uses DefaultWeaponAttack .*; the pool picks DefaultWPBasicAttack"
+expect "the player uses ArenaSmite (reference [0-9]*, seed [0-9]*) on the monster"
+[ "$(grep -c "^frame [0-9]*: lightning link [0-9]* from" <<<"$first")" -ge 2 ] || { echo "FAIL: no chain"; exit 1; }
+expect "the player strikes (blow [0-9]*): hit, bystander life"
+expect "the monster takes the buff arenahexbuff for 4000 ms"
+expect "the monster's buff arenahexbuff is removed"
+expect "the player's ArenaManaWard is on"
+expect "the player's ArenaManaWard is off (mana 0.0)"
+expect "^frame 361: teleport: the game asks whether to travel"
+echo "PASS: fight story"
