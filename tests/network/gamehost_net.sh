@@ -90,8 +90,8 @@ grep -q '^net: player [0-9]* "Hero"' "$dir/c.txt" || fail "the client never saw 
 grep -q '^net: player 268435458 "Guest"' "$dir/s.txt" || fail "the server never saw the client's player"
 [ "$(grep -c '^gamehost: roster at the end: player .* party [0-9]*$' "$dir/s.txt")" -eq 2 ] || fail "server roster"
 [ "$(grep -c '^gamehost: the last heartbeat' "$dir/c.txt")" -eq 2 ] || fail "no heartbeats reached the client"
-grep -q '^net: skill PooledCleave (reference [0-9]*) by 7, seed [0-9]*, on [0-9]*$' "$dir/c.txt" || fail "no pool pick"
-grep -q '^net: skill ArenaChainLightning (reference [0-9]*) by 7, seed [0-9]*, on [0-9]* [0-9]*$' "$dir/c.txt" ||
+grep -q '^net: skill PooledCleave (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*$' "$dir/c.txt" || fail "no pool pick"
+grep -q '^net: skill ArenaChainLightning (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]* [0-9]*$' "$dir/c.txt" ||
     fail "no chain of two links"
 grep -q '^net: buff arenahexbuff lost by monster' "$dir/c.txt" || fail "no hex taken and lost"
 diff <(shared "$dir/s.txt") <(shared "$dir/c.txt") || fail "the two sides differ"
