@@ -3,7 +3,7 @@
 // rebuild that equals a fresh item, worn or not.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <limits>
 #include <sstream>
 
@@ -137,6 +137,22 @@ TEST_F(ItemEquipmentTest, AffixesNameThePiecesAndPriceIt)
 
     // A cost formula far past the range holds at the largest whole number.
     EXPECT_EQ(Make(Identity("GoldenHelm.dbr"))->GetItemCost(false), std::numeric_limits<uint32_t>::max());
+}
+
+TEST_F(ItemEquipmentTest, TheToolTipShowsBonusesThenABlankLineThenTheRequirements)
+{
+    std::vector<GameTextLine> lines;
+    Make(Identity("Helm.dbr", "PrefixTall.dbr"))->GetUIDisplayText(nullptr, lines);
+    const auto bonus = std::find_if(lines.rbegin(), lines.rend(),
+                                    [](const GameTextLine& line) { return line.textClass == GameTextClass::ItemBonuses; });
+    const auto blank = std::find_if(lines.rbegin(), lines.rend(), [](const GameTextLine& line) {
+        return line.textClass == GameTextClass::Default && line.text.empty();
+    });
+    ASSERT_NE(bonus, lines.rend());   // the racial bonuses' lines
+    ASSERT_NE(blank, lines.rend());
+    EXPECT_GT(bonus - lines.rbegin(), blank - lines.rbegin());
+    for (auto line = lines.rbegin(); line != blank; ++line)
+        EXPECT_EQ(line->textClass, GameTextClass::ItemRequirements);
 }
 
 TEST_F(ItemEquipmentTest, ARareSuffixRaisesACommonBaseOnlyWhileItIsRolled)
