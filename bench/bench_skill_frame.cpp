@@ -2,8 +2,8 @@
 // record: a mastery, two passives, an attack and a modifier of the attack. The manager's
 // part (its frame: the skill totals gathered anew, then every skill's update) and the
 // bio's collection of the skills' character attributes are measured apart and together.
-// The whole frame is measured again with a buff and a debuff on every character (plain
-// passive skills stand in for the buff kinds: a buff's own update is the kind's cost).
+// The whole frame is measured again with a buff and a debuff on every character: a passive
+// buff that never runs out and a debuff whose damage ticks once a second.
 // Reports the time per character and every heap allocation of the measured loops.
 #include <string>
 #include <vector>
@@ -55,9 +55,10 @@ void RegisterRecords()
                            "Class,Skill_Modifier,\nskillMaxLevel,5,\nskillManaCost,1;2;3,\n"
                            "characterStrength,1;2;3,\n");
     records.RegisterRecord("Records/Bench/Buff.dbr",
-                           "Class,Skill_Passive,\nskillMaxLevel,5,\ncharacterStrength,5;10;15,\n");
+                           "Class,SkillBuff_Passive,\nskillMaxLevel,5,\ncharacterStrength,5;10;15,\n");
     records.RegisterRecord("Records/Bench/Debuff.dbr",
-                           "Class,Skill_Passive,\nskillMaxLevel,5,\ncharacterDexterity,-5;-10;-15,\n");
+                           "Class,SkillBuff_Debuf,\nskillMaxLevel,5,\ncharacterDexterity,-5;-10;-15,\n"
+                           "offensivePhysicalMin,2;3;4,\noffensivePhysicalMax,4;5;6,\n");
     records.RegisterRecord("Records/Bench/BuffModifier.dbr",
                            "Class,Skill_Modifier,\nskillMaxLevel,5,\ncharacterLife,5;10;15,\n");
     records.RegisterRecord(kTree,

@@ -865,7 +865,8 @@ public:
     void SetWeaponEnchantment(const std::string& name);
     const std::vector<uint32_t>& GetAttachedItems() const;
 
-    // Item sets: the lower-cased names of the worn pieces of each set.
+    // Item sets: the worn pieces of each set, set and piece names normalized as record
+    // paths (lower case, backslashes), the form the sets keep their members in.
     void AddItemToSet(const std::string& setName, const std::string& itemName);
     void RemoveItemFromSet(const std::string& setName, const std::string& itemName);
     unsigned GetNumberOfItemsInSet(const std::string& setName) const;

@@ -390,34 +390,37 @@ const std::vector<uint32_t>& Character::GetAttachedItems() const { return m_comb
 
 // ---- Item sets -----------------------------------------------------------------------------
 
+// Set and member names are kept normalized, as the sets keep their members, so a name
+// written with '/' or capitals in one record matches the same name in another.
 void Character::AddItemToSet(const std::string& setName, const std::string& itemName)
 {
-    m_itemSets[setName].push_back(LowerAscii(itemName));
+    m_itemSets[GetNormalizedPath(setName)].push_back(GetNormalizedPath(itemName));
 }
 
 void Character::RemoveItemFromSet(const std::string& setName, const std::string& itemName)
 {
-    const auto set = m_itemSets.find(setName);
+    const auto set = m_itemSets.find(GetNormalizedPath(setName));
     if (set == m_itemSets.end())
         return;
-    const auto item = std::find(set->second.begin(), set->second.end(), LowerAscii(itemName));
+    const auto item = std::find(set->second.begin(), set->second.end(), GetNormalizedPath(itemName));
     if (item != set->second.end())
         set->second.erase(item);
 }
 
 unsigned Character::GetNumberOfItemsInSet(const std::string& setName) const
 {
-    const auto set = m_itemSets.find(setName);
+    const auto set = m_itemSets.find(GetNormalizedPath(setName));
     return set != m_itemSets.end() ? static_cast<unsigned>(set->second.size()) : 0;
 }
 
 std::vector<std::string> Character::GetItemsInSet(const std::string& setName) const
 {
-    const auto set = m_itemSets.find(setName);
+    const auto set = m_itemSets.find(GetNormalizedPath(setName));
     return set != m_itemSets.end() ? set->second : std::vector<std::string>();
 }
 
-// Every known set of which a piece is worn, with the number of pieces.
+// Every known set of which a piece is worn, with the number of pieces: the set's bonus
+// values are read by the count of pieces.
 template <class Fn>
 void Character::ForEachItemSet(Fn&& fn) const
 {
@@ -431,35 +434,33 @@ void Character::ForEachItemSet(Fn&& fn) const
 
 void Character::ContributeItemSetCharAttributes(CharAttributeAccumulator& accumulator) const
 {
-    ForEachItemSet([&](const ItemSet& set, unsigned pieces) { set.ContributeCharAttributes(accumulator, pieces); });
+    ForEachItemSet([&](const ItemSet& set, unsigned pieces) { set.GetCharAttributes(accumulator, pieces); });
 }
 
 void Character::ContributeItemSetSkillAttributes(SkillAttributeAccumulator& accumulator) const
 {
-    ForEachItemSet([&](const ItemSet& set, unsigned pieces) { set.ContributeSkillAttributes(accumulator, pieces); });
+    ForEachItemSet([&](const ItemSet& set, unsigned pieces) { set.GetSkillAttributes(accumulator, pieces); });
 }
 
 void Character::ContributeItemSetDefenseAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    ForEachItemSet([&](const ItemSet& set, unsigned pieces) { set.ContributeDefenseAttributes(accumulator, pieces); });
+    ForEachItemSet([&](const ItemSet& set, unsigned pieces) { set.GetDefenseAttributes(accumulator, pieces); });
 }
 
 void Character::ContributeItemSetOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    ForEachItemSet(
-        [&](const ItemSet& set, unsigned pieces) { set.ContributeOffensiveDamageAttributes(accumulator, pieces); });
+    ForEachItemSet([&](const ItemSet& set, unsigned pieces) { set.GetOffensiveDamageAttributes(accumulator, pieces); });
 }
 
 void Character::ContributeItemSetOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
 {
     ForEachItemSet(
-        [&](const ItemSet& set, unsigned pieces) { set.ContributeOffensiveModifierAttributes(accumulator, pieces); });
+        [&](const ItemSet& set, unsigned pieces) { set.GetOffensiveModifierAttributes(accumulator, pieces); });
 }
 
 void Character::ContributeItemSetRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
 {
-    ForEachItemSet(
-        [&](const ItemSet& set, unsigned pieces) { set.ContributeRetaliationAttributes(accumulator, pieces); });
+    ForEachItemSet([&](const ItemSet& set, unsigned pieces) { set.GetRetaliationAttributes(accumulator, pieces); });
 }
 
 // ---- Attribute sums of the worn items ------------------------------------------------------

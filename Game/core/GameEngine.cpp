@@ -21,6 +21,7 @@
 #include "Game/core/PartyManager.h"
 #include "Game/core/TeamManager.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/items/ItemSet.h"
 #include "Game/items/TradeManager.h"
 #include "Game/items/Weapon.h"
 #include "Game/world/BandariTeleportPoint.h"
@@ -166,7 +167,8 @@ GameEngine::~GameEngine()
 
     InstanceGroupManager::Get().Clear();
 
-    m_itemSets.clear();   // item sets have no owner object yet
+    m_itemSets.clear();
+    m_loadedItemSets.clear();
 
     DestroyMarketSound(m_marketPurchaseSoundId);
     DestroyMarketSound(m_marketSaleSoundId);
@@ -232,12 +234,6 @@ const SkillProfile* GameEngine::LoadSkillResource(const Name& name, const LoadTa
     profile->LoadProfile(record);
     m_skillProfiles.emplace(name, profile);
     return profile;
-}
-
-ItemSet* GameEngine::GetItemSet(const std::string& name) const
-{
-    const auto found = m_itemSets.find(name);
-    return found != m_itemSets.end() ? found->second : nullptr;
 }
 
 const LoadTable& GameEngine::GetDatabase() const

@@ -131,9 +131,21 @@ public:
     Player* GetHostPlayer(int hostId) const;
     void GetPlayerInfo(PlayerInfo& out) const;
     GameDifficulty GetGameDifficulty() const;
-    // The item set of that name (not owned); null when none is known.
+    // ---- set27 ----
+    // Item sets by record name (compared as record paths). LoadItemSet makes and loads
+    // the set of a record the first time it is named and keeps it; a set registered from
+    // outside is not owned. GetItemSet gives null when none is held.
+    void LoadItemSet(const std::string& recordName);
     ItemSet* GetItemSet(const std::string& name) const;
-    void RegisterItemSet(const std::string& name, ItemSet* set) { m_itemSets[name] = set; }
+    void RegisterItemSet(const std::string& name, ItemSet* set);
+    // The item classification table of the game-wide record: a classification without an
+    // entry (Common always) gives the empty colour, no sparkle and ItemNameCommon.
+    std::u16string GetItemColorText(ItemClassification classification) const;
+    std::string GetItemSparkleName(ItemClassification classification) const;
+    GameTextClass GetItemTextClass(ItemClassification classification) const;
+    // "Common" 0 ... "Quest" 9, written exactly; any other word is Common.
+    static ItemClassification ResolveItemClassificationEnum(const std::string& word);
+    // ---- end set27 ----
     void SetGameDifficulty(GameDifficulty difficulty);
     static std::string GetGameDifficultyAsString(GameDifficulty difficulty);
     // Stores the level and announces it with "GameEvent_GameBalanceLevel".
@@ -566,7 +578,10 @@ private:
     std::map<uint32_t, std::vector<std::pair<uint32_t, float>>> m_damageRegister;
     std::map<ItemClassification, ItemClassificationEntry> m_itemClassifications;
     std::string m_itemForearmAnimationName;
-    std::map<std::string, ItemSet*> m_itemSets;
+    // ---- set27 ----
+    std::map<std::string, ItemSet*> m_itemSets;               // by normalized name
+    std::vector<std::unique_ptr<ItemSet>> m_loadedItemSets;   // the sets LoadItemSet made
+    // ---- end set27 ----
     AttributePak m_monsterAttributePak;
     AttributePak m_playerAttributePak;
     AttributePak m_petAttributePak;

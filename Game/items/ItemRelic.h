@@ -1,4 +1,7 @@
-// A relic: applied to an item, it gives the item its bonus and spends a level of itself.
+// A relic: made of shards that combine into one relic, and set into a piece of equipment
+// it works from inside. Only its place is built so far: the classification, the use on an
+// item and the level that use spends; it grants nothing yet, so its attribute getters
+// keep the base's empty answers and the equipment that holds it gains nothing from it.
 #pragma once
 
 #include "Game/items/Item.h"
@@ -11,6 +14,8 @@ class ItemRelic : public Item {
     GAME_DECLARE_CLASS(ItemRelic)
 
 public:
+    ItemRelic();
+
     // Applies the relic to the item; true when it took. The flag says whether the main
     // player of this peer applies it.
     virtual bool UseRelicOn(Entity* item, bool localPlayer);

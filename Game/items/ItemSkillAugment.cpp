@@ -1,15 +1,100 @@
 #include "Game/items/ItemSkillAugment.h"
 
+#include <string>
+
+#include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+#include "Engine/Localization.h"
+#include "Engine/Name.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/foundation/LocalizedText.h"
+#include "Game/core/foundation/MathUtil.h"
+#include "Game/core/foundation/StringUtil.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
+
 namespace GAME {
+
+namespace {
+
+// A level from a record: a negative one is a broken record, read as no augment.
+uint32_t ReadLevel(const LoadTable& table, const char* key)
+{
+    const int level = table.GetInt(key, 0);
+    if (level < 0) {
+        gEngine->Log(LOG_WARNING, "ItemSkillAugment: %s: \"%s\" is %d, read as 0", table.GetName().c_str(), key,
+                     level);
+        return 0;
+    }
+    return static_cast<uint32_t>(level);
+}
+
+// The localized display name of a skill record, from its profile.
+std::u16string SkillDisplayName(const std::string& recordName)
+{
+    const LoadTable* record = gGameEngine ? ObjectManager::Get().LoadTableFile(recordName) : nullptr;
+    if (!record)
+        return {};
+    const SkillProfile* profile = gGameEngine->LoadSkillResource(Name(recordName), *record);
+    if (!profile || profile->GetDisplayNameTag().empty())
+        return {};
+    return SimpleTagText(profile->GetDisplayNameTag());
+}
+
+}  // namespace
 
 ItemSkillAugment::~ItemSkillAugment() { Clear(); }
 
-void ItemSkillAugment::CreateText(GameTextClass, std::vector<GameTextLine>&) const {}
-void ItemSkillAugment::Load(const LoadTable&) {}
-void ItemSkillAugment::Load(const std::string&) {}
+void ItemSkillAugment::Load(const LoadTable& table)
+{
+    const auto count = [this](uint32_t level) {
+        m_costInfo.augmentLevel = SaturatingAdd(m_costInfo.augmentLevel, level);
+        ++m_costInfo.augmentCount;
+    };
+    const auto readPairs = [&](const char* levelKey, const char* nameKey, std::vector<Augment>& out) {
+        for (int i = 1; i <= 2; ++i) {
+            const std::string levelName = levelKey + std::to_string(i);
+            const std::string nameName = nameKey + std::to_string(i);
+            const uint32_t level = ReadLevel(table, levelName.c_str());
+            std::string name = table.GetString(nameName.c_str(), "");
+            if (level == 0 || name.empty())
+                continue;
+            NormalizePath(name);
+            out.push_back({std::move(name), level});
+            count(level);
+        }
+    };
+    readPairs("augmentSkillLevel", "augmentSkillName", m_skills);
+    readPairs("augmentMasteryLevel", "augmentMasteryName", m_masteries);
+    if (const uint32_t all = ReadLevel(table, "augmentAllLevel"); all != 0) {
+        m_allSkillsLevel = SaturatingAdd(m_allSkillsLevel, all);
+        count(all);
+    }
+    std::string granted = table.GetString("itemSkillName", "");
+    if (!granted.empty()) {
+        NormalizePath(granted);
+        m_granted.push_back({std::move(granted), ReadLevel(table, "itemSkillLevel"), nullptr, 0});
+    }
+}
+
+void ItemSkillAugment::Load(const std::string& recordName)
+{
+    if (recordName.empty())
+        return;
+    if (const LoadTable* table = ObjectManager::Get().LoadTableFile(recordName))
+        Load(*table);
+    else
+        gEngine->Log(LOG_WARNING, "ItemSkillAugment: no record %s; no augments read", recordName.c_str());
+}
 
 void ItemSkillAugment::Clear()
 {
+    ObjectManager& objects = ObjectManager::Get();
+    for (GrantedSkill& granted : m_granted)
+        if (Skill* skill = objects.GetObject<Skill>(granted.skillId))
+            objects.DestroyObjectEx(skill, "ItemSkillAugment", __LINE__);
     m_skills.clear();
     m_masteries.clear();
     m_allSkillsLevel = 0;
@@ -17,8 +102,68 @@ void ItemSkillAugment::Clear()
     m_costInfo.Reset();
 }
 
-void ItemSkillAugment::CreateItemSkills() {}
-void ItemSkillAugment::ApplyToCharacter(Character&) const {}
-void ItemSkillAugment::RemoveFromCharacter(Character&) const {}
+void ItemSkillAugment::CreateItemSkills()
+{
+    ObjectManager& objects = ObjectManager::Get();
+    for (GrantedSkill& granted : m_granted) {
+        if (objects.GetObject<Skill>(granted.skillId))
+            continue;
+        granted.skill = objects.CreateObjectFromFile<Skill>(granted.name);
+        granted.skillId = granted.skill ? granted.skill->GetObjectId() : 0;
+        if (granted.skill)
+            granted.skill->SetAsItemSkill();
+    }
+}
+
+void ItemSkillAugment::ApplyToCharacter(Character& character) const
+{
+    SkillManager& skills = character.GetSkillManager();
+    for (const Augment& augment : m_skills)
+        skills.SetSkillLevelAugment(augment.name, augment.level);
+    for (const Augment& augment : m_masteries)
+        skills.SetMasteryAugment(augment.name, augment.level);
+    if (m_allSkillsLevel != 0)
+        skills.SetAllSkillAugment(m_allSkillsLevel, std::string());
+    ObjectManager& objects = ObjectManager::Get();
+    for (const GrantedSkill& granted : m_granted)
+        if (granted.level > 0 && objects.GetObject<Skill>(granted.skillId))
+            skills.AddItemSkill(granted.skillId, granted.level);
+}
+
+void ItemSkillAugment::RemoveFromCharacter(Character& character) const
+{
+    SkillManager& skills = character.GetSkillManager();
+    for (const Augment& augment : m_skills)
+        skills.RemoveSkillLevelAugment(augment.name, augment.level);
+    for (const Augment& augment : m_masteries)
+        skills.RemoveMasteryAugment(augment.name, augment.level);
+    if (m_allSkillsLevel != 0)
+        skills.RemoveAllSkillAugment(m_allSkillsLevel, std::string());
+    ObjectManager& objects = ObjectManager::Get();
+    for (const GrantedSkill& granted : m_granted)
+        if (objects.GetObject<Skill>(granted.skillId))
+            skills.RemoveItemSkill(granted.skillId);
+}
+
+void ItemSkillAugment::CreateText(GameTextClass textClass, std::vector<GameTextLine>& lines) const
+{
+    LocalizationManager& texts = LocalizationManager::Instance();
+    for (const Augment& augment : m_skills)
+        lines.emplace_back(textClass, texts.Format("ItemSkillIncrement", augment.level, SkillDisplayName(augment.name)),
+                           false);
+    for (const Augment& augment : m_masteries)
+        lines.emplace_back(textClass,
+                           texts.Format("ItemMasteryIncrement", augment.level, SkillDisplayName(augment.name)), false);
+    if (m_allSkillsLevel != 0)
+        lines.emplace_back(textClass, texts.Format("ItemAllSkillIncrement", m_allSkillsLevel), false);
+    if (m_granted.empty())
+        return;
+    lines.emplace_back(GameTextClass::Default, std::u16string(), false);
+    lines.emplace_back(GameTextClass::ItemSkillHeading, SimpleTagText("tagItemGrantSkill"), false);
+    ObjectManager& objects = ObjectManager::Get();
+    for (const GrantedSkill& granted : m_granted)
+        if (const Skill* skill = objects.GetObject<Skill>(granted.skillId))
+            skill->CreateUINameText(GameTextClass::ItemSkillName, lines);
+}
 
 }  // namespace GAME

@@ -25,7 +25,8 @@ public:
     struct GrantedSkill {
         std::string name;
         uint32_t level = 0;
-        Skill* skill = nullptr;   // owned; created once
+        Skill* skill = nullptr;   // owned; created once; valid while skillId names it
+        uint32_t skillId = 0;     // what every use looks the skill up by
     };
 
     ItemSkillAugment() = default;

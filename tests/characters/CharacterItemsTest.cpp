@@ -271,11 +271,11 @@ TEST_F(CharacterItemsTest, TheInventoryReplicaRebuildsItemsWhereTheyWere)
 
 class CountingSet : public ItemSet {
 public:
-    void ContributeCharAttributes(CharAttributeAccumulator&, unsigned pieces) const override { seen.push_back(pieces); }
+    void GetCharAttributes(CharAttributeAccumulator&, unsigned pieces) const override { seen.push_back(pieces); }
     mutable std::vector<unsigned> seen;
 };
 
-TEST_F(CharacterItemsTest, ItemSetsCountLowerCasedPieces)
+TEST_F(CharacterItemsTest, ItemSetsCountNormalizedPieces)
 {
     Character* c = Make("");
     CountingSet set;
@@ -287,7 +287,7 @@ TEST_F(CharacterItemsTest, ItemSetsCountLowerCasedPieces)
     c->RemoveItemFromSet("Empty", "Y");
     c->RemoveItemFromSet("Missing", "z");
     EXPECT_EQ(c->GetNumberOfItemsInSet("Armour"), 2u);
-    EXPECT_EQ(c->GetItemsInSet("Armour").front(), "records/test/cap.dbr");
+    EXPECT_EQ(c->GetItemsInSet("Armour").front(), "records\\test\\cap.dbr");
     EXPECT_EQ(c->GetNumberOfItemsInSet("Missing"), 0u);
     CharAttributeAccumulator sum;
     c->ContributeItemSetCharAttributes(sum);
