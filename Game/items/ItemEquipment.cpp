@@ -14,6 +14,7 @@
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/items/ItemRelic.h"
+#include "Game/items/ItemSet.h"
 
 namespace GAME {
 
@@ -349,7 +350,9 @@ void ItemEquipment::InitializeItem()
     fromFormula(m_levelRequirement, m_levelRequirementEquation);
     m_levelRequirement = std::max({m_levelRequirement, prefixLevel, suffixLevel});
 
-    // 13: the item set is the game engine's (it loads sets by name as items name them).
+    // 13: the game engine holds one set per record.
+    if (!m_itemSetName.empty() && gGameEngine)
+        gGameEngine->LoadItemSet(m_itemSetName);
 
     // 14, 15: granted skills, then the relic the identity names.
     m_skillAugment.CreateItemSkills();
@@ -662,6 +665,10 @@ void ItemEquipment::GetUIDisplayText(const Character* character, std::vector<Gam
     CreateUIAttributeText(lines);
     GetUIDisplayText_RacialBonus(lines);
     m_skillAugment.CreateText(GameTextClass::ItemBonuses, lines);
+    if (const ItemSet* set = m_itemSetName.empty() || !gGameEngine ? nullptr : gGameEngine->GetItemSet(m_itemSetName)) {
+        lines.emplace_back(GameTextClass::Default, u" ", false);
+        set->GetUIDisplayText(character ? character->GetItemsInSet(m_itemSetName) : std::vector<std::string>(), lines);
+    }
     if (const ItemRelic* relic = GetRelic()) {
         lines.emplace_back(GameTextClass::Default, u"", false);
         relic->GetUIGameDescription(lines);

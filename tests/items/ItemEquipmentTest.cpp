@@ -148,7 +148,9 @@ TEST_F(ItemEquipmentTest, TheToolTipShowsBonusesThenABlankLineThenTheRequirement
     const auto blank = std::find_if(lines.rbegin(), lines.rend(), [](const GameTextLine& line) {
         return line.textClass == GameTextClass::Default && line.text.empty();
     });
-    ASSERT_NE(bonus, lines.rend());   // the racial bonuses' lines
+    ASSERT_NE(bonus, lines.rend());   // the racial bonuses' lines, then the set's
+    EXPECT_TRUE(std::any_of(bonus.base(), lines.end(),
+                            [](const GameTextLine& line) { return line.textClass == GameTextClass::ItemSetName; }));
     ASSERT_NE(blank, lines.rend());
     EXPECT_GT(bonus - lines.rbegin(), blank - lines.rbegin());
     for (auto line = lines.rbegin(); line != blank; ++line)
@@ -203,11 +205,14 @@ TEST_F(ItemEquipmentTest, RebuildingAWornItemKeepsItsWearersSkillLevels)
     ItemEquipment* item = Make(Identity("Helm.dbr", "PrefixTall.dbr"));
     item->AttachItem(*wearer, "");
     const uint32_t worn = skill->GetCurrentLevel();
+    EXPECT_EQ(worn, bare + 2);   // the prefix's augment
+    EXPECT_EQ(wearer->GetItemsInSet(kDir + "Set.dbr").size(), 1u);
     item->InitializeItem();
     item->InitializeItem();
     EXPECT_EQ(skill->GetCurrentLevel(), worn);
     item->DetachItem(*wearer);
     EXPECT_EQ(skill->GetCurrentLevel(), bare);
+    EXPECT_TRUE(wearer->GetItemsInSet(kDir + "Set.dbr").empty());
 }
 
 TEST_F(ItemEquipmentTest, TheRelicSlotHoldsOnlyRelicsAndTheIdentityNamesWhatItHolds)
