@@ -83,6 +83,14 @@ public:
         if (option >= 0 && option < kBoolOptionCount)
             m_boolOptions[option] = on;
     }
+    // ---- id27: states without visual effects ----
+    // A host with no display and the display setting that turns effects off: in either
+    // state cosmetic effects (item sparkles) are not made. Both off by default.
+    void SetHeadless(bool on) { m_headless = on; }
+    bool IsHeadless() const { return m_headless; }
+    void SetEffectsDisabled(bool on) { m_effectsDisabled = on; }
+    bool AreEffectsDisabled() const { return m_effectsDisabled; }
+    // ---- end id27 ----
     // Sends packets to the other hosts and dispatches the packets they send.
     ConnectionManager* GetNetworkConnectionManager();
 
@@ -145,6 +153,8 @@ private:
     bool m_thirdQuery = false;
     bool m_characterDataLog = false;
     bool m_editorMode = false;
+    bool m_headless = false;          // id27
+    bool m_effectsDisabled = false;   // id27
     float m_levelLoadInflation = 0.0f;
     bool m_teleportMode = false;
     std::vector<std::pair<int, int>> m_clientEntityUpdates;   // (host, count), under m_lock

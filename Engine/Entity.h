@@ -83,6 +83,9 @@ public:
     // A physical contact the engine reports (the step, or a collision handed in through
     // PhysicsEngine::ReportCollision); nothing at this level.
     virtual void CollisionCallback(const CollisionData& collision);
+    // The physics step held the body's fall at its fall limit (SetEntityMaxFallVelocity);
+    // nothing at this level.
+    virtual void HitMaxFallVelocityCallback() {}
     // Whether this body collides with another entity; true at this level.
     virtual bool CanCollide(const Entity* other) const;
     // Whether the entity blocks path finding; false at this level.

@@ -101,6 +101,7 @@ int PhysicsEngine::Step(World& world, int elapsedMs)
         if (!entity->IsInWorld() || entity->GetPhysicsType() != Entity::kPhysicsTypeDynamic)
             continue;
         EntityState state;
+        bool heldAtFallLimit = false;
         {
             CriticalSectionLock lock(m_lock);
             auto found = m_states.find(entity->GetObjectId());
@@ -109,8 +110,10 @@ int PhysicsEngine::Step(World& world, int elapsedMs)
             EntityState& body = found->second;
             if (body.gravity) {
                 body.linearVelocity.y -= kGravity * seconds;
-                if (body.maxFallVelocity < 0.0f && body.linearVelocity.y < body.maxFallVelocity)
+                if (body.maxFallVelocity < 0.0f && body.linearVelocity.y < body.maxFallVelocity) {
                     body.linearVelocity.y = body.maxFallVelocity;
+                    heldAtFallLimit = true;
+                }
             }
             state = found->second;
         }
@@ -136,7 +139,10 @@ int PhysicsEngine::Step(World& world, int elapsedMs)
             CollisionData contact;
             contact.type = CollisionData::kCollisionFloor;
             contact.position = WorldVec3(region, coords.origin);
+            contact.surface = static_cast<PhysicsSurface>(region->GetFloorSurface());
             entity->CollisionCallback(contact);
+        } else if (heldAtFallLimit) {
+            entity->HitMaxFallVelocityCallback();
         }
     }
     m_stepBodies.clear();

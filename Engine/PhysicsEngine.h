@@ -71,7 +71,9 @@ public:
     // on (no faster than its fall limit, when one below 0 is set), moves by its linear
     // velocity and turns by its angular velocity over the elapsed time. A body that reaches the floor of its region from above stops on it (at rest:
     // velocities zero, simulation disabled) and is told of the contact (type
-    // kCollisionFloor). Returns the number of bodies moved.
+    // kCollisionFloor, with the region's floor surface); a body that did not land but was
+    // held at its fall limit is told so (Entity::HitMaxFallVelocityCallback). Returns the
+    // number of bodies moved.
     int Step(World& world, int elapsedMs);
 
     // Hands an entity a contact, as the engine would (a test, the host). A null entity or

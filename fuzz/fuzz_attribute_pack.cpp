@@ -5,9 +5,16 @@
 // and costs run at levels 0, 1 and the largest. Any number that comes out not finite is
 // a failure.
 //
-// Input: a seed byte, a flags byte (bit 0: armour), the scale percent (four bytes of a
-// float; one that is not finite counts as 0), then the records' text, the three records
-// separated by zero bytes.
+// The same three records are then an item's: registered under temporary record names,
+// the base (with the class the flags choose put first) is created as an item with the
+// prefix and suffix as its affixes and the base again as the game-wide item-cost record,
+// initialised a second time, priced and dumped; the base's five formula keys of a sword
+// are parsed as formulas with the item answering their names, and evaluated.
+//
+// Input: a seed byte, a flags byte (bit 0: armour; bits 1 to 3: the item's class, 0 for
+// the record's own; bit 4: the suffix is also named as the item's relic), the scale
+// percent (four bytes of a float; one that is not finite counts as 0), then the records'
+// text, the three records separated by zero bytes.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -20,10 +27,14 @@
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
+#include "Engine/ObjectManager.h"
 #include "Game/combat/AttributePak.h"
 #include "Game/combat/CombatAttributeAccumulator.h"
 #include "Game/combat/RacialBonus.h"
 #include "Game/core/GameEngine.h"
+#include "Game/items/Item.h"
+#include "Game/items/ItemEquipment.h"
+#include "Game/items/ItemReplicaInfo.h"
 
 using namespace GAME;
 
@@ -191,6 +202,77 @@ void ExerciseRacialBonus(const LoadTable& record)
     }
 }
 
+// ---- The records as an item's --------------------------------------------------------
+
+constexpr const char* kItemRecord = "Records/Fuzz/Item.dbr";
+constexpr const char* kPrefixRecord = "Records/Fuzz/ItemPrefix.dbr";
+constexpr const char* kSuffixRecord = "Records/Fuzz/ItemSuffix.dbr";
+constexpr const char* kItemCostRecord = "Records/Game/ItemCost.dbr";
+constexpr const char* kGameEngineRecord = "armorDefensiveAbsorption,0.5,\n";
+// The classes the flags may put first in the item's record; 0 keeps the record's own.
+constexpr const char* kItemClasses[] = {"",       "Item",         "Weapon",   "WeaponMelee_Sword", "WeaponArmor_Shield",
+                                        "Armor", "OneShot_PotionHealth", "ItemRelic"};
+// The five formula keys of a sword in an item-cost record.
+constexpr const char* kFormulaKeys[] = {"weaponCostEquation", "swordStrengthEquation", "swordDexterityEquation",
+                                        "swordIntelligenceEquation", "swordLevelEquation"};
+
+void CheckItemCosts(const ItemEquipment& equipment)
+{
+    const CostInfo_CharacterAttributes& character = equipment.GetCharCostInfo();
+    for (const CharAttributeCost* cost :
+         {&character.primaryValue, &character.secondaryValue, &character.plainValue, &character.primaryModifier,
+          &character.secondaryModifier, &character.plainModifier, &character.attackSpeed, &character.otherSpeed,
+          &character.attackSpeedModifier, &character.otherSpeedModifier})
+        RequireFinite(cost->sum);
+    for (const CostInfo_DamageAttributes* cost : {&equipment.GetDamageCostInfo(), &equipment.GetRetaliationCostInfo()})
+        for (float total : {cost->avgBase, cost->avgPierceRatio, cost->avgBonus, cost->avgOverTime, cost->mod, cost->modDur})
+            RequireFinite(total);
+}
+
+void ExerciseItem(const std::string_view (&texts)[3], uint8_t seed, uint8_t flags)
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    const char* itemClass = kItemClasses[(flags >> 1) & 7];
+    std::string base = *itemClass ? std::string("Class,") + itemClass + ",\n" : std::string();
+    base.append(texts[0]);
+    const LoadTable* costRecord = records.RegisterRecord(kItemCostRecord, std::string(texts[0]));
+    records.RegisterRecord(kItemRecord, base);
+    records.RegisterRecord(kPrefixRecord, std::string(texts[1]));
+    records.RegisterRecord(kSuffixRecord, std::string(texts[2]));
+
+    ItemReplicaInfo identity;
+    identity.baseName = kItemRecord;
+    identity.prefixName = kPrefixRecord;
+    identity.suffixName = kSuffixRecord;
+    if (flags & 0x10)
+        identity.relicName = kSuffixRecord;
+    identity.seed = seed;
+    Item* item = Item::CreateItem(identity);
+    if (item) {
+        item->InitializeItem();
+        item->GetItemCost(false);
+        item->GetTotalAttrCostCount();
+        item->AreRequirementsMet(nullptr);
+        item->DumpCostAttributes();
+        if (const auto* equipment = DynamicCast<ItemEquipment>(item))
+            CheckItemCosts(*equipment);
+    }
+
+    // The item-cost record's formulas, with the item (or nothing) answering their names.
+    for (const char* key : kFormulaKeys) {
+        DesignerEquation_Algebra formula;
+        if (formula.ParseEquation(costRecord->GetString(key, ""), item))
+            formula();
+    }
+
+    if (item)
+        ObjectManager::Get().DestroyObjectEx(item, __FILE__, __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    // Every input registers its records afresh: drop the replaced ones.
+    records.Clear();
+    records.RegisterRecord(kGameEngineRecordName, kGameEngineRecord);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -200,7 +282,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     root = root.substr(0, root.rfind("/fuzz/"));
     LocalizationManager::Instance().LoadFile(root + "/data/Text/English.txt");
     // A game engine for the armour's absorption and the races' names.
-    RecordDatabase::Get().RegisterRecord(kGameEngineRecordName, "armorDefensiveAbsorption,0.5,\n");
+    RecordDatabase::Get().RegisterRecord(kGameEngineRecordName, kGameEngineRecord);
     InitializeObjects();
     return 0;
 }
@@ -210,7 +292,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < kHeaderSize)
         return 0;
     const uint8_t seed = data[0];
-    const bool armor = (data[1] & 1) != 0;
+    const uint8_t flags = data[1];
+    const bool armor = (flags & 1) != 0;
     float scale = 0.0f;
     std::memcpy(&scale, data + 2, sizeof(scale));
     if (!std::isfinite(scale))
@@ -219,12 +302,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string_view text(reinterpret_cast<const char*>(data + kHeaderSize), size - kHeaderSize);
     LoadTable records[3] = {LoadTable("Records/Fuzz/Base.dbr"), LoadTable("Records/Fuzz/Prefix.dbr"),
                             LoadTable("Records/Fuzz/Suffix.dbr")};
+    std::string_view texts[3];
     size_t start = 0;
     for (int i = 0; i < 3 && start <= text.size(); ++i) {
         size_t end = i < 2 ? text.find('\0', start) : std::string_view::npos;
         if (end == std::string_view::npos)
             end = text.size();
-        records[i].Parse(text.data() + start, end - start, records[i].GetName());
+        texts[i] = text.substr(start, end - start);
+        records[i].Parse(texts[i].data(), texts[i].size(), records[i].GetName());
         start = end + 1;
     }
 
@@ -266,5 +351,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Require(characters.GetAttributes().empty() && skills.GetAttributes().empty() && defenses.GetAttributes().empty());
     characterMoved = characterCopy;
     Exercise(characterMoved, skillMoved, defenseCopy, seed);
+
+    ExerciseItem(texts, seed, flags);
     return 0;
 }

@@ -65,26 +65,6 @@ void ReadSkill(NetPacketInBuffer& in, SkillManager::_SkillReplica& skill)
     skill.activeState.transition = (flags & 4) != 0;
 }
 
-// The saved form of an item identity: its five names, then seed and var1.
-void SaveItemReplica(BinaryWriter& writer, const ItemReplicaInfo& info)
-{
-    for (const std::string* name : {&info.baseName, &info.prefixName, &info.suffixName, &info.relicName,
-                                    &info.relicBonus})
-        writer.WriteString(*name);
-    writer.WriteUInt32(info.seed);
-    writer.WriteUInt32(info.var1);
-}
-
-ItemReplicaInfo RestoreItemReplica(BinaryReader& reader)
-{
-    ItemReplicaInfo info;
-    for (std::string* name : {&info.baseName, &info.prefixName, &info.suffixName, &info.relicName, &info.relicBonus})
-        *name = reader.ReadString();
-    info.seed = reader.ReadUInt32();
-    info.var1 = reader.ReadUInt32();
-    return info;
-}
-
 }  // namespace
 
 // ---- Level state ---------------------------------------------------------------------------
@@ -99,7 +79,7 @@ void Monster::SaveState(BinaryWriter& writer)
     writer.WriteUInt32(m_leaderId);
     writer.WriteString(m_proxyParent);
     writer.WriteUInt32(m_proxySiblings);
-    SaveItemReplica(writer, m_dropPerPartyMember);
+    m_dropPerPartyMember.SaveState(writer);
     writer.WriteUInt32(m_poppedOut ? 1 : 0);
 }
 
@@ -131,9 +111,11 @@ void Monster::RestoreState(BinaryReader& reader)
     }
     m_proxyParent = std::move(parent);
     const uint32_t siblings = reader.ReadUInt32();
-    const ItemReplicaInfo drop = RestoreItemReplica(reader);
+    // The drop's base record is the monster's own "perPartyMemberDropItemName".
+    ItemReplicaInfo drop = m_dropPerPartyMember;
+    const bool dropRead = drop.RestoreState(reader);
     const bool poppedOut = reader.ReadBool();
-    if (reader.HasFailed()) {
+    if (!dropRead || reader.HasFailed()) {
         gEngine->Log(LOG_WARNING, "Monster %s: level state ends early; the rest of it is left",
                      GetObjectName().c_str());
         return;

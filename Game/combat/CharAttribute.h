@@ -57,7 +57,8 @@ struct CharAttributeCost {
     uint32_t count = 0;
 };
 
-// The totals that item pricing reads. The caller zeroes them; attributes only add.
+// The totals that item pricing reads: every sum and count is 0 after construction and
+// after Reset; attributes only add.
 struct CostInfo_CharacterAttributes {
     CharAttributeCost primaryValue;
     CharAttributeCost secondaryValue;
@@ -69,6 +70,12 @@ struct CostInfo_CharacterAttributes {
     CharAttributeCost otherSpeed;
     CharAttributeCost attackSpeedModifier;
     CharAttributeCost otherSpeedModifier;
+
+    void Reset() { *this = CostInfo_CharacterAttributes(); }
+    // The ten counts together, held at the largest count.
+    uint32_t GetCount() const;
+    // The heading, then a line for each category whose sum or count is not 0 (log level 0).
+    void Dump() const;
 };
 
 // Declares the class information of one class of the family and its Clone.

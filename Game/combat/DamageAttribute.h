@@ -46,7 +46,8 @@ enum class DamageTextList {
     Third,    // bonus damage and effects
 };
 
-// The totals that item pricing reads. Attributes only add to them.
+// The totals that item pricing reads: every field is 0 after construction and after
+// Reset; attributes only add.
 struct CostInfo_DamageAttributes {
     float avgBase = 0.0f;
     float avgPierceRatio = 0.0f;
@@ -55,6 +56,17 @@ struct CostInfo_DamageAttributes {
     float mod = 0.0f;
     float modDur = 0.0f;
     uint32_t count = 0;
+
+    void Reset() { *this = CostInfo_DamageAttributes(); }
+    uint32_t GetCount() const { return count; }
+    // The heading, then a line for each field that is not 0 (log level 0).
+    virtual void Dump() const;
+};
+
+// The retaliation store's totals: the same record, of which only the bonus, over-time,
+// modifier and count fields are filled, and so only those are shown.
+struct CostInfo_RetaliationAttributes : CostInfo_DamageAttributes {
+    void Dump() const override;
 };
 
 // Every per-attack object that a damage attribute makes is made here, in the attack's own

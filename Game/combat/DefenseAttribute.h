@@ -31,14 +31,20 @@ class DefenseAttributeStore;
 class LoadTable;
 class RandomUniform;
 
-// The totals that item pricing reads. The caller zeroes them; attributes only add.
+// The totals that item pricing reads: every field is 0 after construction and after
+// Reset; attributes only add.
 struct CostInfo_DefenseAttributes {
-    float protection = 0.0f;
-    float absolute = 0.0f;
-    float duration = 0.0f;
+    float protection = 0.0f;         // armour
+    float absolute = 0.0f;           // the base defences
+    float duration = 0.0f;           // their durations
     float absoluteModifier = 0.0f;
     float durationModifier = 0.0f;
     uint32_t count = 0;
+
+    void Reset() { *this = CostInfo_DefenseAttributes(); }
+    uint32_t GetCount() const { return count; }
+    // The heading, then a line for each field that is not 0 (log level 0).
+    void Dump() const;
 };
 
 // Declares the class information of one class of the family and its Clone.

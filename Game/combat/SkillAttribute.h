@@ -74,12 +74,18 @@ private:
     void TakeSkippedDraws();
 };
 
-// The totals that item pricing reads. The caller zeroes them; attributes only add.
+// The totals that item pricing reads: every field is 0 after construction and after
+// Reset; attributes only add. The count is the number of prefix and suffix bonuses.
 struct CostInfo_SkillAttributes {
-    float valueSum = 0.0f;
-    float prefixSuffixSum = 0.0f;
+    float valueSum = 0.0f;          // the base values
+    float prefixSuffixSum = 0.0f;   // the bonuses
     float modifierSum = 0.0f;
     uint32_t count = 0;
+
+    void Reset() { *this = CostInfo_SkillAttributes(); }
+    uint32_t GetCount() const { return count; }
+    // The heading, then a line for each field that is not 0 (log level 0).
+    void Dump() const;
 };
 
 #define GAME_DECLARE_SKILL_ATTRIBUTE(Class)                 \

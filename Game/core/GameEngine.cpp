@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <utility>
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
@@ -421,6 +422,23 @@ MonsterClassification GameEngine::ResolveMonsterClassificationEnum(const std::st
             return static_cast<MonsterClassification>(i);
     return MonsterClassification_Common;
 }
+
+// ---- id27 ----
+ItemClassification GameEngine::ResolveItemClassificationEnum(const std::string& word)
+{
+    static constexpr std::pair<const char*, ItemClassification> kWords[] = {
+        {"Common", ItemClassification_Common}, {"Magical", ItemClassification_Magical},
+        {"Rare", ItemClassification_Rare},     {"Epic", ItemClassification_Epic},
+        {"Legendary", ItemClassification_Legendary}, {"Broken", ItemClassification_Broken},
+        {"Potion", ItemClassification_Potion}, {"Relic", ItemClassification_Relic},
+        {"Quest", ItemClassification_Quest},
+    };
+    for (const auto& [text, classification] : kWords)
+        if (word == text)
+            return classification;
+    return ItemClassification_Common;
+}
+// ---- end id27 ----
 
 const RandomizerWeightModifiers* GameEngine::GetChestWeightModifiers(ChestClassification classification) const
 {

@@ -467,6 +467,11 @@ public:
         GameTextClass textClass = GameTextClass::Default;
     };
     const ItemClassificationEntry* GetItemClassification(ItemClassification classification) const;
+    // ---- id27 ----
+    // "Common" 0, "Magical" 1, "Rare" 2, "Epic" 3, "Legendary" 4, "Broken" 5, "Potion" 6,
+    // "Relic" 8, "Quest" 9 (exact words); any other word is Common.
+    static ItemClassification ResolveItemClassificationEnum(const std::string& word);
+    // ---- end id27 ----
     std::u16string GetMonsterColor(MonsterClassification classification) const;
     const RandomizerWeightModifiers* GetMonsterWeightModifiers(MonsterClassification classification) const;
     // Copies the rank's loot weight modifiers into `out`; a rank without an entry leaves

@@ -23,6 +23,7 @@ class Character;
 class CombatAttributeAccumulator;
 class CursorHandler;
 class LoadTable;
+class MinimapSink;
 class NetPacketInBuffer;
 class NetPacketOutBuffer;
 class SkillAttributeAccumulator;
@@ -46,8 +47,10 @@ public:
     void Load(const LoadTable& table) override;
     void PreLoad(bool flag) override;
     bool OccludesPathing() const override { return false; }
+    // A landing plays the drop sound once (SetDropSoundToPlay arms it again).
     void CollisionCallback(const CollisionData& collision) override;
-    virtual void HitMaxFallVelocityCallback();
+    // Held at its fall limit: the item is set straight down onto the floor below it.
+    void HitMaxFallVelocityCallback() override;
     void InitialUpdate() override;
     bool ShouldServerSpawn() const override { return true; }
     virtual void WriteReplicationData(NetPacketOutBuffer& out) const;
@@ -57,8 +60,10 @@ public:
     virtual void SaveState(BinaryWriter& writer);
     // False (and nothing applied, the failure logged) when the saved identity is refused.
     virtual bool RestoreState(BinaryReader& reader);
-    // Quest items only (the minimap sink's entry; declared with the minimap).
+    // Quest items only: they show on the minimap as one entry of kind 8.
     virtual bool IncludeInMinimap() const;
+    static constexpr int kMinimapQuestItem = 8;
+    virtual void AppendDetailMapData(MinimapSink& sink) const;
     virtual bool GetShouldRenderAcrossPortals() const { return true; }
     void UpdateSelf(int elapsedMs) override;
     // The item's display name: the classification's colour, then its record's description
@@ -143,8 +148,14 @@ public:
     float GetItemCostScalePercent() const { return m_itemCostScalePercent; }
     // need reduced by the percentage (rounded) is at most have, or need is exactly 0.
     static bool MeetsRequirements(float have, float need, float reductionPercent);
+    // One requirement line ("MeetsRequirement", "MeetsRequirementWithReduction",
+    // "FailsRequirement" or "FailsRequirementWithReduction" given the tag's text and the
+    // numbers); nothing when need is not above 0.
     static void GenerateRequirementText(float have, float need, float reductionPercent, const std::string& tag,
                                         std::vector<GameTextLine>& lines);
+    // need less need x percent / 100, rounded half up and held to the int range (0 for
+    // what is not a number).
+    static int ReducedRequirement(float need, float reductionPercent);
     void PickSparkleTime();
     void Sparkle();
     int GetSparkleCountdown() const { return m_sparkleCountdown; }
@@ -153,6 +164,9 @@ protected:
     // Raises the classification to the record's "itemClassification" word; never lowers it.
     void SetItemClassification(const LoadTable& table);
     void SetClassification(ItemClassification classification) { m_classification = classification; }
+    // The classification and the four requirements back to what the item's own record
+    // gives, so that a kind rebuilding its rolled state raises them from scratch.
+    void ResetToRecordValues();
     const std::string& GetDescriptionTag() const { return m_descriptionTag; }
     bool AreTextDirectionsSuppressed() const { return m_suppressTextDirections; }
 
@@ -182,6 +196,10 @@ private:
     SoundPak* m_dropSoundWater = nullptr;
     bool m_dropSoundToPlay = true;
     bool m_initialized = false;
+    bool m_receivedReplicaPending = false;   // an identity was read whole and not yet applied
+    // The record's own values, kept apart from what kinds raise them to.
+    ItemClassification m_recordClassification = ItemClassification_Common;
+    uint32_t m_recordRequirements[4] = {0, 0, 0, 0};   // strength, dexterity, intelligence, level
     int m_sparkleCountdown = 0;
     float m_sparkleMinimum = 3.0f;
     float m_sparkleMaximum = 5.0f;

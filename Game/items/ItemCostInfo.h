@@ -1,5 +1,5 @@
 // The two cost records that no attribute store fills: an item's skill augments and a
-// shield's block values. Every field is 0 after a reset.
+// shield's block values. Every field is 0 after construction and after a reset.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,8 @@ struct CostInfo_SkillAugment {
 
     void Reset() { *this = CostInfo_SkillAugment(); }
     uint32_t GetCount() const { return augmentCount; }
+    // The heading, then a line for each field that is not 0 (log level 0).
+    void Dump() const;
 };
 
 struct CostInfo_ShieldBlock {
@@ -21,6 +23,9 @@ struct CostInfo_ShieldBlock {
     float blockRecoveryTime = 0.0f;
 
     void Reset() { *this = CostInfo_ShieldBlock(); }
+    // The heading, then a line for each field that is not 0 (log level 0). The record
+    // has no count.
+    void Dump() const;
 };
 
 }  // namespace GAME

@@ -11,6 +11,8 @@
 
 namespace GAME {
 
+class BinaryReader;
+class BinaryWriter;
 class IOStream;
 
 struct ItemReplicaInfo {
@@ -40,6 +42,18 @@ struct ItemReplicaInfo {
     void StreamProperties(IOStream& stream);
     // The block, then whether the item is attached, under "itemAttached".
     void StreamAttachedItemReplica(IOStream& stream, bool& attached);
+
+    // Saved-state form: object id, the prefix, suffix, relic and relic-bonus names, seed
+    // and var1. Never the base name: the object that owns the blob knows its record.
+    void SaveState(BinaryWriter& writer) const;
+    // All or nothing: a refused string or a blob that ends early fails the whole
+    // identity (logged, false) and leaves this one as it was; the base name is never
+    // touched.
+    bool RestoreState(BinaryReader& reader);
+
+    // Names compared as record paths (case and separators ignored), seed and var1
+    // exactly; the object id is not compared: two instances rolled alike are equal.
+    bool operator==(const ItemReplicaInfo& other) const;
 
     uint8_t GetNetFlags() const;
 

@@ -228,7 +228,7 @@ TEST_F(MonsterReplicationTest, LevelStateGoldenBytesAndRoundTrip)
     for (char c : std::string("P.dbr"))
         golden.push_back(static_cast<uint8_t>(c));
     PutU32(golden, 2);
-    golden.resize(golden.size() + 5 * 4 + 8, 0);   // the drop item: five empty names, seed, var1
+    golden.resize(golden.size() + 5 * 4 + 8, 0);   // the drop item: id 0, four empty names, seed, var1
     PutU32(golden, 1);
     ASSERT_EQ(MonsterBytes(writer.GetBuffer(), writer.GetBuffer() + writer.GetLength()), golden);
 
