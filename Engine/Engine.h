@@ -83,14 +83,13 @@ public:
         if (option >= 0 && option < kBoolOptionCount)
             m_boolOptions[option] = on;
     }
-    // ---- id27: states without visual effects ----
+    // States without visual effects.
     // A host with no display and the display setting that turns effects off: in either
     // state cosmetic effects (item sparkles) are not made. Both off by default.
     void SetHeadless(bool on) { m_headless = on; }
     bool IsHeadless() const { return m_headless; }
     void SetEffectsDisabled(bool on) { m_effectsDisabled = on; }
     bool AreEffectsDisabled() const { return m_effectsDisabled; }
-    // ---- end id27 ----
     // Sends packets to the other hosts and dispatches the packets they send.
     ConnectionManager* GetNetworkConnectionManager();
 

@@ -423,23 +423,6 @@ MonsterClassification GameEngine::ResolveMonsterClassificationEnum(const std::st
     return MonsterClassification_Common;
 }
 
-// ---- id27 ----
-ItemClassification GameEngine::ResolveItemClassificationEnum(const std::string& word)
-{
-    static constexpr std::pair<const char*, ItemClassification> kWords[] = {
-        {"Common", ItemClassification_Common}, {"Magical", ItemClassification_Magical},
-        {"Rare", ItemClassification_Rare},     {"Epic", ItemClassification_Epic},
-        {"Legendary", ItemClassification_Legendary}, {"Broken", ItemClassification_Broken},
-        {"Potion", ItemClassification_Potion}, {"Relic", ItemClassification_Relic},
-        {"Quest", ItemClassification_Quest},
-    };
-    for (const auto& [text, classification] : kWords)
-        if (word == text)
-            return classification;
-    return ItemClassification_Common;
-}
-// ---- end id27 ----
-
 const RandomizerWeightModifiers* GameEngine::GetChestWeightModifiers(ChestClassification classification) const
 {
     auto it = m_chestWeightModifiers.find(classification);

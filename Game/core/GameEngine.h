@@ -131,7 +131,6 @@ public:
     Player* GetHostPlayer(int hostId) const;
     void GetPlayerInfo(PlayerInfo& out) const;
     GameDifficulty GetGameDifficulty() const;
-    // ---- set27 ----
     // Item sets by record name (compared as record paths). LoadItemSet makes and loads
     // the set of a record the first time it is named and keeps it; a set registered from
     // outside is not owned. GetItemSet gives null when none is held.
@@ -145,7 +144,6 @@ public:
     GameTextClass GetItemTextClass(ItemClassification classification) const;
     // "Common" 0 ... "Quest" 9, written exactly; any other word is Common.
     static ItemClassification ResolveItemClassificationEnum(const std::string& word);
-    // ---- end set27 ----
     void SetGameDifficulty(GameDifficulty difficulty);
     static std::string GetGameDifficultyAsString(GameDifficulty difficulty);
     // Stores the level and announces it with "GameEvent_GameBalanceLevel".
@@ -467,11 +465,6 @@ public:
         GameTextClass textClass = GameTextClass::Default;
     };
     const ItemClassificationEntry* GetItemClassification(ItemClassification classification) const;
-    // ---- id27 ----
-    // "Common" 0, "Magical" 1, "Rare" 2, "Epic" 3, "Legendary" 4, "Broken" 5, "Potion" 6,
-    // "Relic" 8, "Quest" 9 (exact words); any other word is Common.
-    static ItemClassification ResolveItemClassificationEnum(const std::string& word);
-    // ---- end id27 ----
     std::u16string GetMonsterColor(MonsterClassification classification) const;
     const RandomizerWeightModifiers* GetMonsterWeightModifiers(MonsterClassification classification) const;
     // Copies the rank's loot weight modifiers into `out`; a rank without an entry leaves
@@ -583,10 +576,8 @@ private:
     std::map<uint32_t, std::vector<std::pair<uint32_t, float>>> m_damageRegister;
     std::map<ItemClassification, ItemClassificationEntry> m_itemClassifications;
     std::string m_itemForearmAnimationName;
-    // ---- set27 ----
     std::map<std::string, ItemSet*> m_itemSets;               // by normalized name
     std::vector<std::unique_ptr<ItemSet>> m_loadedItemSets;   // the sets LoadItemSet made
-    // ---- end set27 ----
     AttributePak m_monsterAttributePak;
     AttributePak m_playerAttributePak;
     AttributePak m_petAttributePak;

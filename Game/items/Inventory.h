@@ -34,7 +34,9 @@ public:
 
     const std::vector<uint32_t>& GetInventoryItems() const { return m_items; }
 
-    // Lists the item (once) and announces it with "GameEvent_ItemAdd"; id 0 is ignored.
+    // Feeds the local player's tutorial (every call), hands the item the owner's gender,
+    // then announces the item with "GameEvent_ItemAdd" and lists it, once; id 0 is
+    // never listed.
     void AddItemToInventory(uint32_t itemId, bool flag);
     // Erases every occurrence; id 0 is ignored.
     void RemoveItemFromInventory(uint32_t itemId);
@@ -50,6 +52,10 @@ public:
     void OnItemAdd(const GameEvent_ItemAdd&) {}
 
 private:
+    // For the local player's inventory (the owner is the local player, or there is none):
+    // counts the item and unlocks the potion, sack or relic tutorial page.
+    void FeedTutorial(uint32_t itemId) const;
+
     std::vector<uint32_t> m_items;
     uint32_t m_ownerId = 0;
     int32_t m_gender = 0;

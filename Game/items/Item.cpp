@@ -110,7 +110,7 @@ void Item::Load(const LoadTable& table)
     m_intelligenceRequirement = RecordUnsigned(table, "intelligenceRequirement");
     m_levelRequirement = RecordUnsigned(table, "levelRequirement");
     m_dropSoundWater = LoadSound(table, "dropSoundWater", kDefaultWaterDropSound);
-    m_classification = ItemClassification_Common;
+    // Raised from what the kind starts with (a potion is a Potion without saying so).
     SetItemClassification(table);
     m_recordClassification = m_classification;
     m_recordRequirements[0] = m_strengthRequirement;
