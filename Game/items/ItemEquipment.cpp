@@ -5,7 +5,6 @@
 #include <limits>
 
 #include "Engine/Engine.h"
-#include "Engine/GameServices.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
@@ -71,10 +70,6 @@ ItemEquipment::~ItemEquipment()
     if (ItemRelic* relic = GetRelic())
         ObjectManager::Get().DestroyObjectEx(relic, "ItemEquipment", __LINE__);
     m_relicId = 0;
-    if (m_bitmapLoaded)
-        GraphicsEngine::Get()->UnloadTexture(m_bitmapName);
-    if (m_femaleBitmapLoaded)
-        GraphicsEngine::Get()->UnloadTexture(m_femaleBitmapName);
 }
 
 // ---- Loading ---------------------------------------------------------------------------
@@ -92,11 +87,6 @@ void ItemEquipment::Load(const LoadTable& table)
     m_hidePrefixName = table.GetBool("hidePrefixName", false);
     m_hideSuffixName = table.GetBool("hideSuffixName", false);
     m_skillAugment.Load(table);
-
-    // Item's load leaves the record's own values; rebuilds start again from them.
-    m_recordRequirements = {m_strengthRequirement, m_dexterityRequirement, m_intelligenceRequirement,
-                            m_levelRequirement};
-    m_recordClassification = Item::GetItemClassification();
 
     std::string costRecord = table.GetString("itemCostName", "");
     if (costRecord.empty() && gGameEngine)
@@ -223,11 +213,7 @@ DesignerVariableSlot<float> ItemEquipment::BindDesignerVariable(const char* name
 
 void ItemEquipment::RestoreRecordValues()
 {
-    m_strengthRequirement = m_recordRequirements[0];
-    m_dexterityRequirement = m_recordRequirements[1];
-    m_intelligenceRequirement = m_recordRequirements[2];
-    m_levelRequirement = m_recordRequirements[3];
-    SetClassification(m_recordClassification);
+    ResetToRecordValues();
     m_racialBonuses.clear();
     m_prefixDisplayTag.clear();
     m_suffixDisplayTag.clear();
@@ -318,15 +304,15 @@ void ItemEquipment::InitializeItem()
     m_charContribution.Build(m_charAttributes, kAttributeLevel);
 
     // 10: the cost records.
-    m_charCost = {};
+    m_charCost.Reset();
     m_charAttributes.GetCostInfo(m_charCost);
-    m_skillCost = {};
+    m_skillCost.Reset();
     m_skillAttributes.GetCostInfo(m_skillCost);
-    m_defenseCost = {};
+    m_defenseCost.Reset();
     m_defenseAttributes.GetCostInfo(m_defenseCost);
-    m_damageCost = {};
+    m_damageCost.Reset();
     m_damageAttributes.GetCostInfo(m_damageCost);
-    m_retaliationCost = {};
+    m_retaliationCost.Reset();
     m_retaliationAttributes.GetCostInfo(m_retaliationCost);
     m_augmentCost.Reset();
     m_skillAugment.GetCostInfo(m_augmentCost);
@@ -609,19 +595,20 @@ uint32_t ItemEquipment::GetItemCost(bool flag) const
 
 uint32_t ItemEquipment::GetTotalAttrCostCount() const
 {
-    uint32_t characterCount = 0;
-    for (const CharAttributeCost* cost :
-         {&m_charCost.primaryValue, &m_charCost.secondaryValue, &m_charCost.plainValue, &m_charCost.primaryModifier,
-          &m_charCost.secondaryModifier, &m_charCost.plainModifier, &m_charCost.attackSpeed, &m_charCost.otherSpeed,
-          &m_charCost.attackSpeedModifier, &m_charCost.otherSpeedModifier})
-        characterCount += cost->count;
-    return HoldToUnsigned(uint64_t{characterCount} + m_skillCost.count + m_defenseCost.count + m_damageCost.count +
-                          m_retaliationCost.count + m_augmentCost.GetCount());
+    return HoldToUnsigned(uint64_t{m_charCost.GetCount()} + m_skillCost.GetCount() + m_defenseCost.GetCount() +
+                          m_damageCost.GetCount() + m_retaliationCost.GetCount() + m_augmentCost.GetCount());
 }
 
 void ItemEquipment::DumpCostAttributes() const
 {
     Item::DumpCostAttributes();
+    m_charCost.Dump();
+    m_skillCost.Dump();
+    m_defenseCost.Dump();
+    m_damageCost.Dump();
+    m_retaliationCost.Dump();
+    m_augmentCost.Dump();
+    m_shieldBlockCost.Dump();
     gEngine->Log(LOG_INFO, "Total Attr Count %f", static_cast<double>(GetTotalAttrCostCount()));
     if (m_costEquation) {
         const float value = (*m_costEquation)();
@@ -638,19 +625,13 @@ ItemClassification ItemEquipment::GetItemClassification() const
 
 // ---- Art and text ------------------------------------------------------------------------------
 
-void ItemEquipment::LoadBitmap(const std::string& name, bool& loaded)
-{
-    if (!loaded)
-        loaded = GraphicsEngine::Get()->LoadTexture(name);
-}
-
 Texture* ItemEquipment::GetBitmap()
 {
-    if (GetGender() == Character_Gender_Female && !m_femaleBitmapName.empty())
-        LoadBitmap(m_femaleBitmapName, m_femaleBitmapLoaded);
-    else
-        LoadBitmap(m_bitmapName, m_bitmapLoaded);
-    return nullptr;
+    const bool female = GetGender() == Character_Gender_Female && !m_femaleBitmapName.empty();
+    std::unique_ptr<Texture>& texture = female ? m_femaleBitmap : m_bitmap;
+    if (!texture)
+        texture = std::make_unique<Texture>(female ? m_femaleBitmapName : m_bitmapName);
+    return texture.get();
 }
 
 void ItemEquipment::GetUIDisplayText_RacialBonus(std::vector<GameTextLine>& lines) const

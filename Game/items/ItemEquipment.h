@@ -18,6 +18,7 @@
 #include "Game/combat/DefenseAttributeStore.h"
 #include "Game/combat/RetaliationAttributeStore.h"
 #include "Game/combat/SkillAttributeStore.h"
+#include "Engine/Texture.h"
 #include "Game/items/Item.h"
 #include "Game/items/ItemCostInfo.h"
 #include "Game/items/ItemSkillAugment.h"
@@ -167,14 +168,13 @@ private:
     RequirementInputs GetRequirementInputs(const Character* character) const;
     float ReductionOf(const Character& character, CharAttributeType kind, CharAttributeType cls) const;
     void SetEquation(std::unique_ptr<DesignerEquation_Algebra>& slot, const std::string& text, const char* key);
-    // Values the item's records give, restored before every rebuild.
+    // Everything a rebuild raises or appends, back to what the item's record gives.
     void RestoreRecordValues();
     void ReadAffix(const LoadTable& affix, std::string& displayTag, uint32_t& cost, float& scale,
                    uint32_t& levelRequirement, bool hideName);
     // The relic's share of the wearer's skills and set.
     void InstallRelic(Character& character);
     void RemoveRelic(Character& character);
-    void LoadBitmap(const std::string& name, bool& loaded);
 
     // The stores in the order they load.
     CharAttributeStore_Equipment m_charAttributes;
@@ -187,7 +187,7 @@ private:
     CostInfo_SkillAttributes m_skillCost;
     CostInfo_DefenseAttributes m_defenseCost;
     CostInfo_DamageAttributes m_damageCost;
-    CostInfo_DamageAttributes m_retaliationCost;
+    CostInfo_RetaliationAttributes m_retaliationCost;
     CostInfo_SkillAugment m_augmentCost;
     std::vector<std::unique_ptr<RacialBonus>> m_racialBonuses;
     float m_attributeScalePercent = 0.0f;
@@ -198,8 +198,8 @@ private:
     std::unique_ptr<DesignerEquation_Algebra> m_levelRequirementEquation;
     std::string m_bitmapName;
     std::string m_femaleBitmapName;
-    bool m_bitmapLoaded = false;
-    bool m_femaleBitmapLoaded = false;
+    std::unique_ptr<Texture> m_bitmap;         // loaded on first use
+    std::unique_ptr<Texture> m_femaleBitmap;
     std::string m_itemSetName;
     ItemSkillAugment m_skillAugment;
     uint32_t m_relicId = 0;   // owned through the object manager
@@ -209,10 +209,6 @@ private:
     uint32_t m_prefixCost = 0;
     uint32_t m_suffixCost = 0;
     float m_marketAdjustmentPercent = 0.0f;
-    // The record's own requirements (strength, dexterity, intelligence, level) and
-    // classification, as Item's load left them.
-    std::array<uint32_t, 4> m_recordRequirements{};
-    ItemClassification m_recordClassification = ItemClassification_Common;
 };
 
 }  // namespace GAME
