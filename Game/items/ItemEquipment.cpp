@@ -1,8 +1,19 @@
 #include "Game/items/ItemEquipment.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/combat/RacialBonus.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/RandomUniform.h"
+#include "Game/items/ItemRelic.h"
+#include "Game/items/ItemSet.h"
 
 namespace GAME {
 
@@ -10,8 +21,8 @@ GAME_IMPLEMENT_CLASS(ItemEquipment, Item)
 
 namespace {
 
-constexpr const char* kLootScaleKey = "lootRandomizerScale";
-constexpr const char* kAttributeScaleKey = "attributeScalePercent";
+// The skill store's own jitter, drawn after every draw of the five loads.
+constexpr float kSkillJitterPercent = 20.0f;
 
 // A prefix or suffix record, when the identity names one that resolves.
 const LoadTable* OpenAffix(const std::string& recordName)
@@ -19,47 +30,242 @@ const LoadTable* OpenAffix(const std::string& recordName)
     return recordName.empty() ? nullptr : ObjectManager::Get().LoadTableFile(recordName);
 }
 
-float AffixLootScale(const LoadTable* affix) { return affix ? affix->GetFloat(kLootScaleKey, 0.0f) : 0.0f; }
+// True when the record names a relic class; tested before anything is created, since the
+// name comes from a save or a peer.
+bool IsRelicRecord(const std::string& recordName)
+{
+    const LoadTable* table = ObjectManager::Get().LoadTableFile(recordName);
+    if (!table)
+        return false;
+    const RTTI_ClassInfo* info = Object::GetStaticClassInfo().FindClassByName(table->GetString("Class", ""));
+    return info && info->IsA(&ItemRelic::GetStaticClassInfo());
+}
+
+// A 64-bit amount held at the largest 32-bit whole number.
+uint32_t HoldToUnsigned(uint64_t value)
+{
+    return static_cast<uint32_t>(std::min<uint64_t>(value, std::numeric_limits<uint32_t>::max()));
+}
+
+// A requirement formula's value: never below 0, rounded half up, held in range.
+uint32_t RequirementFrom(float value) { return TruncateToUnsigned(static_cast<double>(std::max(value, 0.0f)) + 0.5); }
+
+const float kZero = 0.0f;
+
+enum ComputedVariable { Computed_TotalAttCount, Computed_ItemBaseCost };
+
+float ComputeVariable(const void* context, int key)
+{
+    const auto* item = static_cast<const ItemEquipment*>(context);
+    return key == Computed_TotalAttCount ? static_cast<float>(item->GetTotalAttrCostCount())
+                                         : static_cast<float>(item->GetBaseItemCost());
+}
 
 }  // namespace
 
-// An installed relic adds its defences after the item's once items carry relics.
-void ItemEquipment::GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+ItemEquipment::ItemEquipment() = default;
+
+ItemEquipment::~ItemEquipment()
 {
-    m_defenseAttributes.AddToAccumulator(accumulator, kAttributeLevel);
+    if (ItemRelic* relic = GetRelic())
+        ObjectManager::Get().DestroyObjectEx(relic, "ItemEquipment", __LINE__);
+    m_relicId = 0;
 }
 
-// An item attached to this one (a relic) adds its retaliation after the item's own once
-// items carry relics.
-void ItemEquipment::GetRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+// ---- Loading ---------------------------------------------------------------------------
+
+void ItemEquipment::Load(const LoadTable& table)
 {
-    m_retaliationAttributes.AddDamageToAccumulator(accumulator, kAttributeLevel);
-    m_retaliationAttributes.AddModifierToAccumulator(accumulator, kAttributeLevel);
+    Item::Load(table);
+    m_itemNameTag = table.GetString("itemNameTag", "");
+    m_itemStyleTag = table.GetString("itemStyleTag", "");
+    m_itemQualityTag = table.GetString("itemQualityTag", "");
+    m_bitmapName = table.GetString("bitmap", "");
+    m_femaleBitmapName = table.GetString("bitmapFemale", "");
+    m_attributeScalePercent = table.GetFloat("attributeScalePercent", 0.0f);
+    m_itemSetName = table.GetString("itemSetName", "");
+    m_hidePrefixName = table.GetBool("hidePrefixName", false);
+    m_hideSuffixName = table.GetBool("hideSuffixName", false);
+    m_skillAugment.Load(table);
+
+    std::string costRecord = table.GetString("itemCostName", "");
+    if (costRecord.empty() && gGameEngine)
+        costRecord = gGameEngine->GetDatabase().GetString("itemCostName", "");
+    if (costRecord.empty())
+        costRecord = kDefaultItemCostRecord;
+    const LoadTable* costs = ObjectManager::Get().LoadTableFile(costRecord);
+    if (!costs)
+        return;
+    auto formula = [&](CostKey key) {
+        return m_costKeys[key].empty() ? std::string() : std::string(costs->GetString(m_costKeys[key].c_str(), ""));
+    };
+    SetItemCostEquation(formula(CostKey_Cost));
+    SetStrengthEquation(formula(CostKey_Strength));
+    SetDexterityEquation(formula(CostKey_Dexterity));
+    SetIntelligenceEquation(formula(CostKey_Intelligence));
+    SetLevelRequirementEquation(formula(CostKey_Level));
 }
 
-// An installed relic adds its own after the item's once items carry relics.
-void ItemEquipment::GetOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
+void ItemEquipment::SetEquation(std::unique_ptr<DesignerEquation_Algebra>& slot, const std::string& text,
+                                const char* key)
 {
-    m_damageAttributes.AddDamageToAccumulator(accumulator, kAttributeLevel);
+    slot.reset();
+    if (text.empty())
+        return;
+    auto equation = std::make_unique<DesignerEquation_Algebra>();
+    if (!equation->ParseEquation(text.c_str(), this)) {
+        gEngine->Log(LOG_WARNING, "-=- Item Equation load failure : %s ", key);
+        return;
+    }
+    slot = std::move(equation);
 }
 
-void ItemEquipment::GetOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+void ItemEquipment::SetItemCostEquation(const std::string& text) { SetEquation(m_costEquation, text, "itemCostEquation"); }
+void ItemEquipment::SetStrengthEquation(const std::string& text)
 {
-    m_damageAttributes.AddModifierToAccumulator(accumulator, kAttributeLevel);
+    SetEquation(m_strengthEquation, text, "itemStrengthEquation");
+}
+void ItemEquipment::SetDexterityEquation(const std::string& text)
+{
+    SetEquation(m_dexterityEquation, text, "itemDexterityEquation");
+}
+void ItemEquipment::SetIntelligenceEquation(const std::string& text)
+{
+    SetEquation(m_intelligenceEquation, text, "itemIntelligenceEquation");
+}
+void ItemEquipment::SetLevelRequirementEquation(const std::string& text)
+{
+    SetEquation(m_levelRequirementEquation, text, "levelRequirementEquation");
+}
+
+DesignerVariableSlot<float> ItemEquipment::BindDesignerVariable(const char* name)
+{
+    const DesignerVariableSlot<float> own = Item::BindDesignerVariable(name);
+    if (own.GetKind() != DesignerVariableSlot<float>::Kind::Unknown)
+        return own;
+    using Slot = DesignerVariableSlot<float>;
+    const CostInfo_CharacterAttributes& c = m_charCost;
+    return FindDesignerVariable<float>(
+        name,
+        {
+            {"itemAttrScale", Slot::Of(m_attributeScalePercent)},
+            {"charPrimaryAtt", Slot::Of(c.primaryValue.sum)},
+            {"charPrimaryAttCount", Slot::OfUnsigned(c.primaryValue.count)},
+            {"charSecondaryAtt", Slot::Of(c.secondaryValue.sum)},
+            {"charSecondaryAttCount", Slot::OfUnsigned(c.secondaryValue.count)},
+            {"charBonus", Slot::Of(c.plainValue.sum)},
+            {"charBonusCount", Slot::OfUnsigned(c.plainValue.count)},
+            {"charPrimaryMod", Slot::Of(c.primaryModifier.sum)},
+            {"charPrimaryModCount", Slot::OfUnsigned(c.primaryModifier.count)},
+            {"charSecondaryMod", Slot::Of(c.secondaryModifier.sum)},
+            {"charSecondaryModCount", Slot::OfUnsigned(c.secondaryModifier.count)},
+            {"charBonusMod", Slot::Of(c.plainModifier.sum)},
+            {"charBonusModCount", Slot::OfUnsigned(c.plainModifier.count)},
+            {"charAttackSpeed", Slot::Of(c.attackSpeed.sum)},
+            {"charAttackSpeedCount", Slot::OfUnsigned(c.attackSpeed.count)},
+            {"charOtherSpeed", Slot::Of(c.otherSpeed.sum)},
+            {"charOtherSpeedCount", Slot::OfUnsigned(c.otherSpeed.count)},
+            {"charAttackSpeedMod", Slot::Of(c.attackSpeedModifier.sum)},
+            {"charAttackSpeedModCount", Slot::OfUnsigned(c.attackSpeedModifier.count)},
+            {"charOtherSpeedMod", Slot::Of(c.otherSpeedModifier.sum)},
+            {"charOtherSpeedModCount", Slot::OfUnsigned(c.otherSpeedModifier.count)},
+            {"skillAttrBase", Slot::Of(m_skillCost.valueSum)},
+            {"skillAttrBonus", Slot::Of(m_skillCost.prefixSuffixSum)},
+            {"skillAttrModifier", Slot::Of(m_skillCost.modifierSum)},
+            {"skillAttrBonusCount", Slot::OfUnsigned(m_skillCost.count)},
+            {"defenseAttrArmor", Slot::Of(m_defenseCost.protection)},
+            {"defenseAttrBase", Slot::Of(m_defenseCost.absolute)},
+            {"defenseAttrBaseDuration", Slot::Of(m_defenseCost.duration)},
+            {"defenseAttrMod", Slot::Of(m_defenseCost.absoluteModifier)},
+            {"defenseAttrModDuration", Slot::Of(m_defenseCost.durationModifier)},
+            {"defenseAttrCount", Slot::OfUnsigned(m_defenseCost.count)},
+            {"damageAvgBase", Slot::Of(m_damageCost.avgBase)},
+            {"damageAvgPierceRatio", Slot::Of(m_damageCost.avgPierceRatio)},
+            {"damageAvgBonus", Slot::Of(m_damageCost.avgBonus)},
+            {"damageAvgOverTime", Slot::Of(m_damageCost.avgOverTime)},
+            {"damageMod", Slot::Of(m_damageCost.mod)},
+            {"damageModDur", Slot::Of(m_damageCost.modDur)},
+            {"damageCount", Slot::OfUnsigned(m_damageCost.count)},
+            {"retaliationAvgBonus", Slot::Of(m_retaliationCost.avgBonus)},
+            {"retaliationAvgOverTime", Slot::Of(m_retaliationCost.avgOverTime)},
+            {"retaliationMod", Slot::Of(m_retaliationCost.mod)},
+            {"retaliationModDur", Slot::Of(m_retaliationCost.modDur)},
+            {"retaliationCount", Slot::OfUnsigned(m_retaliationCost.count)},
+            {"skillAugmentLevel", Slot::OfUnsigned(m_augmentCost.augmentLevel)},
+            {"skillAugmentCount", Slot::OfUnsigned(m_augmentCost.augmentCount)},
+            {"shieldBlockChance", Slot::Of(m_shieldBlockCost.blockChance)},
+            {"shieldBlockDefense", Slot::Of(m_shieldBlockCost.blockDefense)},
+            {"shieldBlockAbsorption", Slot::Of(m_shieldBlockCost.blockAbsorption)},
+            {"shieldBlockRecoveryTime", Slot::Of(m_shieldBlockCost.blockRecoveryTime)},
+            {"totalAttCount", Slot::Computed(&ComputeVariable, this, Computed_TotalAttCount)},
+            {"charAttrBase", Slot::Of(kZero)},
+            {"charAttrBonus", Slot::Of(kZero)},
+            {"charAttrModifier", Slot::Of(kZero)},
+            {"charAttrSpeed", Slot::Of(kZero)},
+            {"charAttrBonusCount", Slot::Of(kZero)},
+            {"itemBaseCost", Slot::Computed(&ComputeVariable, this, Computed_ItemBaseCost)},
+            {"itemPrefixCost", Slot::OfUnsigned(m_prefixCost)},
+            {"itemSuffixCost", Slot::OfUnsigned(m_suffixCost)},
+        });
+}
+
+// ---- Rebuilding from the identity --------------------------------------------------------
+
+void ItemEquipment::RestoreRecordValues()
+{
+    ResetToRecordValues();
+    m_racialBonuses.clear();
+    m_prefixDisplayTag.clear();
+    m_suffixDisplayTag.clear();
+    m_prefixCost = 0;
+    m_suffixCost = 0;
+    m_marketAdjustmentPercent = 0.0f;
+    m_cost = 0;
+    m_charContribution.Clear();
+}
+
+void ItemEquipment::ReadAffix(const LoadTable& affix, std::string& displayTag, uint32_t& cost, float& scale,
+                              uint32_t& levelRequirement, bool hideName)
+{
+    displayTag = affix.GetString("lootRandomizerName", "");
+    cost = static_cast<uint32_t>(std::max(affix.GetInt("lootRandomizerCost", 0), 0));
+    scale = affix.GetFloat("lootRandomizerScale", 0.0f);
+    levelRequirement = static_cast<uint32_t>(std::max(affix.GetInt("levelRequirement", 0), 0));
+    m_marketAdjustmentPercent += affix.GetFloat("marketAdjustmentPercent", 0.0f);
+    m_skillAugment.Load(affix);
+    SetItemClassification(affix);
+    if (hideName)
+        displayTag.clear();
 }
 
 void ItemEquipment::InitializeItem()
 {
+    // A worn item's augments come off its wearer before they are rebuilt (the granted
+    // skills are made anew) and go back on after; the relic is swapped by AddRelic.
+    Character* wearer = GetCharacter();
+    if (wearer)
+        m_skillAugment.RemoveFromCharacter(*wearer);
+    m_skillAugment.Clear();
+    RestoreRecordValues();
+
+    // 1, 2: the three records.
     Item::InitializeItem();
-    m_charContribution.Clear();
     const ItemReplicaInfo& identity = GetItemReplicaInfo();
     const LoadTable* base = ObjectManager::Get().LoadTableFile(GetObjectName());
     if (!base)
         return;
+    m_skillAugment.Load(*base);
     const LoadTable* prefix = OpenAffix(identity.prefixName);
     const LoadTable* suffix = OpenAffix(identity.suffixName);
 
-    // Each store draws its jitter after the stores before it, from the one generator.
+    // 3: racial bonuses, prefix, suffix, then base.
+    if (prefix)
+        CreateItemRacialBonus(*prefix);
+    if (suffix)
+        CreateItemRacialBonus(*suffix);
+    CreateItemRacialBonus(*base);
+
+    // 4, 5: one generator; each store draws after the stores before it.
     RandomUniform generator;
     generator.Seed(identity.seed);
     m_charAttributes.SetRandomGen(&generator);
@@ -73,7 +279,18 @@ void ItemEquipment::InitializeItem()
     m_defenseAttributes.SetRandomGen(&generator);
     m_defenseAttributes.Load(*base, prefix, suffix, m_baseProtection, m_armorRegion);
 
-    const float scale = AffixLootScale(prefix) + AffixLootScale(suffix) + base->GetFloat(kAttributeScaleKey, 0.0f);
+    // 6, 7: the affixes' names, costs, scales, level requirements and market adjustment.
+    float prefixScale = 0.0f;
+    float suffixScale = 0.0f;
+    uint32_t prefixLevel = 0;
+    uint32_t suffixLevel = 0;
+    if (prefix)
+        ReadAffix(*prefix, m_prefixDisplayTag, m_prefixCost, prefixScale, prefixLevel, m_hidePrefixName);
+    if (suffix)
+        ReadAffix(*suffix, m_suffixDisplayTag, m_suffixCost, suffixScale, suffixLevel, m_hideSuffixName);
+
+    // 8: scaling only when the sum is not exactly 0.
+    const float scale = prefixScale + suffixScale + m_attributeScalePercent;
     if (scale != 0.0f) {
         m_charAttributes.ScaleAttributes(scale);
         m_skillAttributes.ScaleAttributes(scale);
@@ -82,24 +299,366 @@ void ItemEquipment::InitializeItem()
         m_defenseAttributes.ScaleAttributes(scale);
     }
 
+    // 9: the skill store's jitter, after every draw of the loads.
+    m_skillAttributes.AddJitter(kSkillJitterPercent);
     m_charContribution.Build(m_charAttributes, kAttributeLevel);
-    m_charCost = {};
-    m_charAttributes.GetCostInfo(m_charCost);
-    m_skillCost = {};
-    m_skillAttributes.GetCostInfo(m_skillCost);
-    m_damageCost = {};
-    m_damageAttributes.GetCostInfo(m_damageCost);
-    m_retaliationCost = {};
-    m_retaliationAttributes.GetCostInfo(m_retaliationCost);
-    m_defenseCost = {};
-    m_defenseAttributes.GetCostInfo(m_defenseCost);
 
-    // The generator lives only for this call.
+    // 10: the cost records.
+    m_charCost.Reset();
+    m_charAttributes.GetCostInfo(m_charCost);
+    m_skillCost.Reset();
+    m_skillAttributes.GetCostInfo(m_skillCost);
+    m_defenseCost.Reset();
+    m_defenseAttributes.GetCostInfo(m_defenseCost);
+    m_damageCost.Reset();
+    m_damageAttributes.GetCostInfo(m_damageCost);
+    m_retaliationCost.Reset();
+    m_retaliationAttributes.GetCostInfo(m_retaliationCost);
+    m_augmentCost.Reset();
+    m_skillAugment.GetCostInfo(m_augmentCost);
+
+    // 11: the cost, in double precision and held in range.
+    if (m_costEquation) {
+        const double value = (*m_costEquation)();
+        const double percent = static_cast<double>(m_marketAdjustmentPercent) + GetItemCostScalePercent();
+        m_cost = TruncateToUnsigned(value + value * percent * 0.01 + 0.5);
+    }
+
+    // 12: requirements the record leaves at 0 come from the formulas; the affixes may
+    // raise the level requirement.
+    auto fromFormula = [](uint32_t& requirement, const std::unique_ptr<DesignerEquation_Algebra>& formula) {
+        if (requirement == 0 && formula)
+            requirement = RequirementFrom((*formula)());
+    };
+    fromFormula(m_strengthRequirement, m_strengthEquation);
+    fromFormula(m_dexterityRequirement, m_dexterityEquation);
+    fromFormula(m_intelligenceRequirement, m_intelligenceEquation);
+    fromFormula(m_levelRequirement, m_levelRequirementEquation);
+    m_levelRequirement = std::max({m_levelRequirement, prefixLevel, suffixLevel});
+
+    // 13: the game engine holds one set per record.
+    if (!m_itemSetName.empty() && gGameEngine)
+        gGameEngine->LoadItemSet(m_itemSetName);
+
+    // 14, 15: granted skills, then the relic the identity names.
+    m_skillAugment.CreateItemSkills();
+    AddRelic(identity.relicName, identity.relicBonus, identity.var1);
+
+    // 16: the generator lived only for this call.
     m_charAttributes.SetRandomGen(nullptr);
     m_skillAttributes.SetRandomGen(nullptr);
     m_damageAttributes.SetRandomGen(nullptr);
     m_retaliationAttributes.SetRandomGen(nullptr);
     m_defenseAttributes.SetRandomGen(nullptr);
+
+    if (wearer)
+        m_skillAugment.ApplyToCharacter(*wearer);
+
+    // 17: the kind's own keys.
+    InitializeEquipmentSpecial(prefix, suffix);
+}
+
+void ItemEquipment::CreateItemRacialBonus(const LoadTable& table)
+{
+    if (std::unique_ptr<RacialBonus> bonus = RacialBonus::CreateFromTable(table))
+        m_racialBonuses.push_back(std::move(bonus));
+}
+
+// ---- Relic ---------------------------------------------------------------------------------
+
+ItemRelic* ItemEquipment::GetRelic() const
+{
+    return m_relicId ? ObjectManager::Get().GetObject<ItemRelic>(m_relicId) : nullptr;
+}
+
+// A relic grants its wearer nothing yet (no augments of its own): installing and removing
+// it are the places where its share will reach the character.
+void ItemEquipment::InstallRelic(Character& /*character*/) {}
+void ItemEquipment::RemoveRelic(Character& /*character*/) {}
+
+void ItemEquipment::AddRelic(const std::string& name, const std::string& bonus, uint32_t level)
+{
+    Character* wearer = GetCharacter();
+    if (ItemRelic* relic = GetRelic()) {
+        if (wearer)
+            RemoveRelic(*wearer);
+        ObjectManager::Get().DestroyObjectEx(relic, "ItemEquipment", __LINE__);
+    }
+    m_relicId = 0;
+
+    if (!name.empty()) {
+        ItemReplicaInfo relicIdentity;
+        relicIdentity.baseName = name;
+        relicIdentity.relicBonus = bonus;
+        relicIdentity.var1 = level;
+        Item* created = IsRelicRecord(name) ? Item::CreateItem(relicIdentity) : nullptr;
+        if (created && created->IsA<ItemRelic>())
+            m_relicId = created->GetObjectId();
+        else if (created)
+            ObjectManager::Get().DestroyObjectEx(created, "ItemEquipment", __LINE__);
+        else
+            gEngine->Log(LOG_WARNING, "Item \"%s\": \"%s\" is no relic; the relic slot stays empty",
+                         GetObjectName().c_str(), name.c_str());
+    }
+    // The identity names what was asked for, an empty slot included, so that a save or
+    // a peer never brings back a relic that was taken out.
+    ItemReplicaInfo identity = GetItemReplicaInfo();
+    if (identity.relicName != name || identity.relicBonus != bonus || identity.var1 != level) {
+        identity.relicName = name;
+        identity.relicBonus = bonus;
+        identity.var1 = level;
+        SetItemReplicaInfo(identity);
+    }
+    if (wearer && HasRelic())
+        InstallRelic(*wearer);
+}
+
+void ItemEquipment::UpdateReplicaInfo()
+{
+    const ItemRelic* relic = GetRelic();
+    if (!relic)
+        return;
+    ItemReplicaInfo identity = GetItemReplicaInfo();
+    const ItemReplicaInfo& relicIdentity = relic->GetItemReplicaInfo();
+    identity.relicName = relic->GetObjectName();
+    identity.relicBonus = relicIdentity.relicBonus;
+    identity.var1 = relicIdentity.var1;
+    SetItemReplicaInfo(identity);
+    if (Character* wearer = GetCharacter()) {
+        RemoveRelic(*wearer);
+        InstallRelic(*wearer);
+    }
+}
+
+// ---- Attachment ------------------------------------------------------------------------------
+
+void ItemEquipment::AttachItem(Character& character, const std::string& bone)
+{
+    Item::AttachItem(character, bone);
+    m_skillAugment.ApplyToCharacter(character);
+    if (!m_itemSetName.empty())
+        character.AddItemToSet(m_itemSetName, GetObjectName());
+    if (HasRelic())
+        InstallRelic(character);
+}
+
+void ItemEquipment::DetachItem(Character& character)
+{
+    Item::DetachItem(character);
+    m_skillAugment.RemoveFromCharacter(character);
+    if (!m_itemSetName.empty())
+        character.RemoveItemFromSet(m_itemSetName, GetObjectName());
+    if (HasRelic())
+        RemoveRelic(character);
+}
+
+// ---- Getters: the stores' values, then the relic's ------------------------------------------
+
+void ItemEquipment::GetCharAttributes(CharAttributeAccumulator& accumulator) const
+{
+    m_charContribution.AddToAccumulator(accumulator);
+    if (const ItemRelic* relic = GetRelic())
+        relic->GetCharAttributes(accumulator);
+}
+
+void ItemEquipment::GetSkillAttributes(SkillAttributeAccumulator& accumulator) const
+{
+    m_skillAttributes.AddToAccumulator(accumulator, kAttributeLevel);
+    if (const ItemRelic* relic = GetRelic())
+        relic->GetSkillAttributes(accumulator);
+}
+
+void ItemEquipment::GetOffensiveDamageAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    m_damageAttributes.AddDamageToAccumulator(accumulator, kAttributeLevel);
+    if (const ItemRelic* relic = GetRelic())
+        relic->GetOffensiveDamageAttributes(accumulator);
+}
+
+void ItemEquipment::GetOffensiveModifierAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    m_damageAttributes.AddModifierToAccumulator(accumulator, kAttributeLevel);
+    if (const ItemRelic* relic = GetRelic())
+        relic->GetOffensiveModifierAttributes(accumulator);
+}
+
+void ItemEquipment::GetRetaliationAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    m_retaliationAttributes.AddDamageToAccumulator(accumulator, kAttributeLevel);
+    m_retaliationAttributes.AddModifierToAccumulator(accumulator, kAttributeLevel);
+    if (const ItemRelic* relic = GetRelic())
+        relic->GetRetaliationAttributes(accumulator);
+}
+
+void ItemEquipment::GetDefenseAttributes(CombatAttributeAccumulator& accumulator) const
+{
+    m_defenseAttributes.AddToAccumulator(accumulator, kAttributeLevel);
+    if (const ItemRelic* relic = GetRelic())
+        relic->GetDefenseAttributes(accumulator);
+}
+
+void ItemEquipment::ContributeRacialBonusDamage(const std::vector<std::string>& races, RacialBonus_Damage& bonus) const
+{
+    for (const std::unique_ptr<RacialBonus>& racial : m_racialBonuses)
+        racial->ContributeDamage(races, bonus, kAttributeLevel);
+    if (const ItemRelic* relic = GetRelic())
+        relic->ContributeRacialBonusDamage(races, bonus);
+}
+
+void ItemEquipment::ContributeRacialBonusDefense(const std::vector<std::string>& races,
+                                                 RacialBonus_Defense& bonus) const
+{
+    for (const std::unique_ptr<RacialBonus>& racial : m_racialBonuses)
+        racial->ContributeDefense(races, bonus, kAttributeLevel);
+    if (const ItemRelic* relic = GetRelic())
+        relic->ContributeRacialBonusDefense(races, bonus);
+}
+
+// ---- Requirements and cost -------------------------------------------------------------------
+
+uint32_t ItemEquipment::GetLevelRequirement() const
+{
+    const ItemRelic* relic = GetRelic();
+    return relic ? std::max(m_levelRequirement, relic->GetLevelRequirement()) : m_levelRequirement;
+}
+
+uint32_t ItemEquipment::GetStrengthRequirement() const
+{
+    const ItemRelic* relic = GetRelic();
+    return relic ? std::max(m_strengthRequirement, relic->GetStrengthRequirement()) : m_strengthRequirement;
+}
+
+uint32_t ItemEquipment::GetDexterityRequirement() const
+{
+    const ItemRelic* relic = GetRelic();
+    return relic ? std::max(m_dexterityRequirement, relic->GetDexterityRequirement()) : m_dexterityRequirement;
+}
+
+uint32_t ItemEquipment::GetIntelligenceRequirement() const
+{
+    const ItemRelic* relic = GetRelic();
+    return relic ? std::max(m_intelligenceRequirement, relic->GetIntelligenceRequirement())
+                 : m_intelligenceRequirement;
+}
+
+float ItemEquipment::ReductionOf(const Character& character, CharAttributeType kind, CharAttributeType cls) const
+{
+    float reduction = kind != 0 ? character.GetTotalCharAttribute(kind) : 0.0f;
+    if (cls != 0)
+        reduction += character.GetTotalCharAttribute(cls);
+    return reduction;
+}
+
+ItemEquipment::RequirementInputs ItemEquipment::GetRequirementInputs(const Character* character) const
+{
+    RequirementInputs inputs;
+    if (!character)
+        return inputs;
+    inputs.have = {character->GetTotalCharAttribute(CharAttributeType_Strength),
+                   character->GetTotalCharAttribute(CharAttributeType_Dexterity),
+                   character->GetTotalCharAttribute(CharAttributeType_Intelligence)};
+    inputs.reduction = {ReductionOf(*character, m_kindReductions.strength, m_classReductions.strength),
+                        ReductionOf(*character, m_kindReductions.dexterity, m_classReductions.dexterity),
+                        ReductionOf(*character, m_kindReductions.intelligence, m_classReductions.intelligence)};
+    const float global = character->GetTotalCharAttribute(CharAttributeType_GlobalReqReduction);
+    if (global > 0.0f)
+        for (float& reduction : inputs.reduction)
+            reduction += global;
+    return inputs;
+}
+
+bool ItemEquipment::AreRequirementsMet(const Character* character) const
+{
+    if (!Item::AreRequirementsMet(character))
+        return false;
+    const RequirementInputs inputs = GetRequirementInputs(character);
+    return MeetsRequirements(inputs.have[0], static_cast<float>(GetStrengthRequirement()), inputs.reduction[0]) &&
+           MeetsRequirements(inputs.have[1], static_cast<float>(GetDexterityRequirement()), inputs.reduction[1]) &&
+           MeetsRequirements(inputs.have[2], static_cast<float>(GetIntelligenceRequirement()), inputs.reduction[2]);
+}
+
+void ItemEquipment::GetUIRequirementText(const Character* character, std::vector<GameTextLine>& lines) const
+{
+    Item::GetUIRequirementText(character, lines);
+    const RequirementInputs inputs = GetRequirementInputs(character);
+    GenerateRequirementText(inputs.have[0], static_cast<float>(GetStrengthRequirement()), inputs.reduction[0],
+                            "Strength", lines);
+    GenerateRequirementText(inputs.have[1], static_cast<float>(GetDexterityRequirement()), inputs.reduction[1],
+                            "Dexterity", lines);
+    GenerateRequirementText(inputs.have[2], static_cast<float>(GetIntelligenceRequirement()), inputs.reduction[2],
+                            "Intelligence", lines);
+}
+
+uint32_t ItemEquipment::GetItemCost(bool flag) const
+{
+    const ItemRelic* relic = GetRelic();
+    return relic ? HoldToUnsigned(uint64_t{m_cost} + relic->GetItemCost(flag)) : m_cost;
+}
+
+uint32_t ItemEquipment::GetTotalAttrCostCount() const
+{
+    return HoldToUnsigned(uint64_t{m_charCost.GetCount()} + m_skillCost.GetCount() + m_defenseCost.GetCount() +
+                          m_damageCost.GetCount() + m_retaliationCost.GetCount() + m_augmentCost.GetCount());
+}
+
+void ItemEquipment::DumpCostAttributes() const
+{
+    Item::DumpCostAttributes();
+    m_charCost.Dump();
+    m_skillCost.Dump();
+    m_defenseCost.Dump();
+    m_damageCost.Dump();
+    m_retaliationCost.Dump();
+    m_augmentCost.Dump();
+    m_shieldBlockCost.Dump();
+    gEngine->Log(LOG_INFO, "Total Attr Count %f", static_cast<double>(GetTotalAttrCostCount()));
+    if (m_costEquation) {
+        const float value = (*m_costEquation)();
+        gEngine->Log(LOG_INFO, "^bCalculated Cost: %f, Rounded Cost: %f", static_cast<double>(value),
+                     static_cast<double>(TruncateToUnsigned(static_cast<double>(value) + 0.5)));
+    }
+}
+
+ItemClassification ItemEquipment::GetItemClassification() const
+{
+    const ItemRelic* relic = GetRelic();
+    return relic ? relic->GetItemClassification() : Item::GetItemClassification();
+}
+
+// ---- Art and text ------------------------------------------------------------------------------
+
+Texture* ItemEquipment::GetBitmap()
+{
+    const bool female = GetGender() == Character_Gender_Female && !m_femaleBitmapName.empty();
+    std::unique_ptr<Texture>& texture = female ? m_femaleBitmap : m_bitmap;
+    if (!texture)
+        texture = std::make_unique<Texture>(female ? m_femaleBitmapName : m_bitmapName);
+    return texture.get();
+}
+
+void ItemEquipment::GetUIDisplayText_RacialBonus(std::vector<GameTextLine>& lines) const
+{
+    for (const std::unique_ptr<RacialBonus>& racial : m_racialBonuses)
+        racial->CreateText(kAttributeLevel, GameTextClass::ItemBonuses, lines);
+}
+
+void ItemEquipment::GetUIDisplayText(const Character* character, std::vector<GameTextLine>& lines) const
+{
+    Item::GetUIDisplayText(character, lines);
+    CreateUIAttributeText(lines);
+    GetUIDisplayText_RacialBonus(lines);
+    m_skillAugment.CreateText(GameTextClass::ItemBonuses, lines);
+    if (const ItemSet* set = m_itemSetName.empty() || !gGameEngine ? nullptr : gGameEngine->GetItemSet(m_itemSetName)) {
+        lines.emplace_back(GameTextClass::Default, u" ", false);
+        set->GetUIDisplayText(character ? character->GetItemsInSet(m_itemSetName) : std::vector<std::string>(), lines);
+    }
+    // An installed relic shows its name (the only text a relic has yet).
+    if (const ItemRelic* relic = GetRelic()) {
+        lines.emplace_back(GameTextClass::Default, u"", false);
+        relic->GetUIGameDescription(lines);
+    }
+    lines.emplace_back(GameTextClass::Default, u"", false);
+    GetUIRequirementText(character, lines);
 }
 
 }  // namespace GAME

@@ -1,0 +1,202 @@
+// An equipment item rebuilt from its identity: requirements from record, formula and
+// affixes, the affixes' names and costs, the cost's range, the relic slot, and a second
+// rebuild that equals a fresh item, worn or not.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+
+#include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/core/GameEngine.h"
+#include "Game/items/ItemEquipment.h"
+#include "Game/items/ItemRelic.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
+#include "items/ItemFingerprint.h"
+
+namespace GAME {
+
+// An equipment kind whose formulas are the test cost records' keys.
+class TestGear : public ItemEquipment {
+    GAME_DECLARE_CLASS(TestGear)
+public:
+    TestGear()
+    {
+        m_costKeys = {"testCostEquation", "testStrengthEquation", "testDexterityEquation", "testIntelligenceEquation",
+                      "testLevelEquation"};
+    }
+};
+GAME_IMPLEMENT_CLASS(TestGear, ItemEquipment)
+
+namespace {
+
+const std::string kDir = "Records/Item/Test/Equipment/";
+
+class ItemEquipmentTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitializeObjects();
+        RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    }
+    void TearDown() override
+    {
+        ShutdownObjects();
+        ObjectManager::Get().DestroyAllObjects();
+        RecordDatabase::Get().Clear();
+        RecordDatabase::Get().SetDataRoot("");
+    }
+    static ItemReplicaInfo Identity(const std::string& base, const std::string& prefix = "",
+                                    const std::string& suffix = "", uint32_t seed = 7)
+    {
+        ItemReplicaInfo info;
+        info.baseName = kDir + base;
+        info.prefixName = prefix.empty() ? "" : kDir + prefix;
+        info.suffixName = suffix.empty() ? "" : kDir + suffix;
+        info.seed = seed;
+        return info;
+    }
+    static ItemEquipment* Make(const ItemReplicaInfo& info) { return DynamicCast<ItemEquipment>(Item::CreateItem(info)); }
+    static std::string Fingerprint(const ItemEquipment& item) { return ItemFingerprint(item).Get(); }
+    LogCapture log;
+};
+
+TEST_F(ItemEquipmentTest, RecordValuesStandFormulasFillTheRestAndAffixesRaiseThemWhileRolled)
+{
+    ItemEquipment* helm = Make(Identity("Helm.dbr"));
+    ASSERT_NE(helm, nullptr);
+    EXPECT_EQ(helm->GetStrengthRequirement(), 25u);
+    EXPECT_EQ(helm->GetLevelRequirement(), 12u);
+    EXPECT_EQ(helm->GetIntelligenceRequirement(), 0u);   // its formula does not parse
+    EXPECT_EQ(log.Count("-=- Item Equation load failure : itemIntelligenceEquation "), 1u);
+    EXPECT_EQ(helm->GetItemCost(false), 0u);
+
+    EXPECT_EQ(Make(Identity("StrongHelm.dbr"))->GetStrengthRequirement(), 40u);   // not its formula's 25
+
+    ItemEquipment* tall = Make(Identity("Helm.dbr", "PrefixTall.dbr"));
+    EXPECT_EQ(tall->GetLevelRequirement(), 30u);   // the prefix lifts 12 to 30
+    EXPECT_EQ(tall->GetPrefixDisplayTag(), "tagTall");
+
+    // A Rare suffix raises the Common base only while it is rolled.
+    ItemEquipment* item = Make(Identity("Helm.dbr", "", "SuffixOfRarity.dbr"));
+    EXPECT_EQ(item->GetItemClassification(), ItemClassification_Rare);
+    item->SetItemReplicaInfo(Identity("Helm.dbr"));
+    item->InitializeItem();
+    EXPECT_EQ(item->GetItemClassification(), ItemClassification_Common);
+
+    // Names are bound once, Item's first; they compare exactly.
+    EXPECT_EQ(helm->BindDesignerVariable("itemLevel").GetKind(), DesignerVariableSlot<float>::Kind::Unsigned);
+    EXPECT_EQ(helm->BindDesignerVariable("itemlevel").GetKind(), DesignerVariableSlot<float>::Kind::Unknown);
+}
+
+TEST_F(ItemEquipmentTest, AffixesNameThePiecesAndPriceIt)
+{
+    ItemEquipment* both = Make(Identity("Helm.dbr", "PrefixTall.dbr", "SuffixOfRarity.dbr"));
+    ASSERT_NE(both, nullptr);
+    EXPECT_EQ(both->GetSuffixDisplayTag(), "tagOfRarity");
+    EXPECT_FLOAT_EQ(both->GetMarketAdjustmentPercent(), 30.0f);
+    EXPECT_EQ(both->GetItemCost(false), 104u);   // 80 + 30 percent, rounded
+    EXPECT_EQ(both->GetRacialBonuses().size(), 2u);   // the prefix's and the base's
+
+    // Hiding the prefix's name clears only its tag: its cost and level still count.
+    ItemEquipment* hidden = Make(Identity("HiddenHelm.dbr", "PrefixTall.dbr"));
+    EXPECT_EQ(hidden->GetPrefixDisplayTag(), "");
+    EXPECT_EQ(hidden->GetItemCost(false), 55u);
+    EXPECT_EQ(hidden->GetLevelRequirement(), 30u);
+
+    // A cost formula far past the range holds at the largest whole number.
+    EXPECT_EQ(Make(Identity("GoldenHelm.dbr"))->GetItemCost(false), std::numeric_limits<uint32_t>::max());
+}
+
+TEST_F(ItemEquipmentTest, TheToolTipShowsBonusesThenABlankLineThenTheRequirements)
+{
+    std::vector<GameTextLine> lines;
+    Make(Identity("Helm.dbr", "PrefixTall.dbr"))->GetUIDisplayText(nullptr, lines);
+    const auto bonus = std::find_if(lines.rbegin(), lines.rend(),
+                                    [](const GameTextLine& line) { return line.textClass == GameTextClass::ItemBonuses; });
+    const auto blank = std::find_if(lines.rbegin(), lines.rend(), [](const GameTextLine& line) {
+        return line.textClass == GameTextClass::Default && line.text.empty();
+    });
+    ASSERT_NE(bonus, lines.rend());   // the racial bonuses' lines, then the set's
+    EXPECT_TRUE(std::any_of(bonus.base(), lines.end(),
+                            [](const GameTextLine& line) { return line.textClass == GameTextClass::ItemSetName; }));
+    ASSERT_NE(blank, lines.rend());
+    EXPECT_GT(bonus - lines.rbegin(), blank - lines.rbegin());
+    for (auto line = lines.rbegin(); line != blank; ++line)
+        EXPECT_EQ(line->textClass, GameTextClass::ItemRequirements);
+}
+
+TEST_F(ItemEquipmentTest, RebuildingEqualsAFreshItem)
+{
+    const ItemReplicaInfo rolled = Identity("Helm.dbr", "PrefixTall.dbr", "SuffixOfRarity.dbr", 4242);
+    ItemEquipment* fresh = Make(rolled);
+    ItemEquipment* again = Make(rolled);
+    again->InitializeItem();
+    again->InitializeItem();
+    EXPECT_EQ(Fingerprint(*again), Fingerprint(*fresh));
+
+    // Another identity first, then this one: nothing of the first stays.
+    ItemEquipment* other = Make(Identity("Helm.dbr", "PrefixTall.dbr", "", 9));
+    other->SetItemReplicaInfo(rolled);
+    other->InitializeItem();
+    EXPECT_EQ(Fingerprint(*other), Fingerprint(*fresh));
+    other->SetItemReplicaInfo(Identity("Helm.dbr"));
+    other->InitializeItem();
+    EXPECT_EQ(Fingerprint(*other), Fingerprint(*Make(Identity("Helm.dbr"))));
+}
+
+TEST_F(ItemEquipmentTest, RebuildingAWornItemKeepsItsWearersSkillLevels)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Skills/A.dbr", "Class,Skill,\nskillMaxLevel,20,\nskillUltimateLevel,20,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Test/Wearer.dbr", "Class,Character,\n");
+    auto* wearer = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/Wearer.dbr");
+    ASSERT_NE(wearer, nullptr);
+    LoadTable tree;
+    tree.SetValue("skillName1", "Records/Skills/A.dbr");
+    tree.SetValue("skillLevel1", "1");
+    wearer->GetSkillManager().LoadSkills(tree, 1);
+    const Skill* skill =
+        ObjectManager::Get().GetObject<Skill>(wearer->GetSkillManager().FindSkillId("Records/Skills/A.dbr"));
+    ASSERT_NE(skill, nullptr);
+    const uint32_t bare = skill->GetCurrentLevel();
+
+    ItemEquipment* item = Make(Identity("Helm.dbr", "PrefixTall.dbr"));
+    item->AttachItem(*wearer, "");
+    const uint32_t worn = skill->GetCurrentLevel();
+    EXPECT_EQ(worn, bare + 2);   // the prefix's augment
+    EXPECT_EQ(wearer->GetItemsInSet(kDir + "Set.dbr").size(), 1u);
+    item->InitializeItem();
+    item->InitializeItem();
+    EXPECT_EQ(skill->GetCurrentLevel(), worn);
+    item->DetachItem(*wearer);
+    EXPECT_EQ(skill->GetCurrentLevel(), bare);
+    EXPECT_TRUE(wearer->GetItemsInSet(kDir + "Set.dbr").empty());
+}
+
+TEST_F(ItemEquipmentTest, TheRelicSlotHoldsOnlyRelicsAndTheIdentityNamesWhatItHolds)
+{
+    ItemEquipment* item = Make(Identity("Helm.dbr"));
+    item->AddRelic(kDir + "Relic.dbr", "", 2);
+    ASSERT_TRUE(item->HasRelic());
+    EXPECT_EQ(item->GetItemReplicaInfo().relicName, kDir + "Relic.dbr");
+    EXPECT_EQ(item->GetItemReplicaInfo().var1, 2u);
+
+    // A rebuild keeps the relic the identity names; an empty name takes it out for good.
+    item->InitializeItem();
+    EXPECT_TRUE(item->HasRelic());
+    item->AddRelic("", "", 0);
+    EXPECT_FALSE(item->HasRelic());
+    EXPECT_EQ(item->GetItemReplicaInfo().relicName, "");
+
+    // A record of another class makes nothing, not even for a moment.
+    const size_t objects = ObjectManager::Get().GetObjectCount();
+    item->AddRelic(kDir + "Helm.dbr", "", 1);
+    EXPECT_FALSE(item->HasRelic());
+    EXPECT_EQ(ObjectManager::Get().GetObjectCount(), objects);
+}
+
+}  // namespace
+}  // namespace GAME
