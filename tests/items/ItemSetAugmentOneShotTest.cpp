@@ -140,7 +140,8 @@ TEST_F(ItemKindsTest, PotionStackLimitFullnessAndWholeStackCost)
     EXPECT_EQ(potion->RemoveFromStack(3), 0u);
 
     potion->SetStackCount(3);   // a stack of four
-    EXPECT_EQ(potion->GetItemCost(true), 4 * potion->GetItemCost(false));
+    EXPECT_EQ(potion->GetItemCost(false), 20u);
+    EXPECT_EQ(potion->GetItemCost(true), 80u);
 
     Player* player = MakeMainPlayer();
     potion->Use(*player);
