@@ -371,8 +371,10 @@ ItemRelic* ItemEquipment::GetRelic() const
     return m_relicId ? ObjectManager::Get().GetObject<ItemRelic>(m_relicId) : nullptr;
 }
 
-void ItemEquipment::InstallRelic(Character& character) { (void)character; }
-void ItemEquipment::RemoveRelic(Character& character) { (void)character; }
+// A relic grants its wearer nothing yet (no augments of its own): installing and removing
+// it are the places where its share will reach the character.
+void ItemEquipment::InstallRelic(Character& /*character*/) {}
+void ItemEquipment::RemoveRelic(Character& /*character*/) {}
 
 void ItemEquipment::AddRelic(const std::string& name, const std::string& bonus, uint32_t level)
 {
@@ -650,6 +652,7 @@ void ItemEquipment::GetUIDisplayText(const Character* character, std::vector<Gam
         lines.emplace_back(GameTextClass::Default, u" ", false);
         set->GetUIDisplayText(character ? character->GetItemsInSet(m_itemSetName) : std::vector<std::string>(), lines);
     }
+    // An installed relic shows its name (the only text a relic has yet).
     if (const ItemRelic* relic = GetRelic()) {
         lines.emplace_back(GameTextClass::Default, u"", false);
         relic->GetUIGameDescription(lines);

@@ -54,6 +54,8 @@ public:
     // augments off its wearer first and puts them back after.
     void InitializeItem() override;
 
+    // The female art for a female carrier when the record has one; each texture is loaded
+    // once, on first use.
     Texture* GetBitmap() override;
     void GetUIDisplayText(const Character* character, std::vector<GameTextLine>& lines) const override;
     void GetUIRequirementText(const Character* character, std::vector<GameTextLine>& lines) const override;

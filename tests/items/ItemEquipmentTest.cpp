@@ -64,7 +64,7 @@ protected:
     LogCapture log;
 };
 
-TEST_F(ItemEquipmentTest, RequirementsComeFromTheFormulasAndTheAffixesRaiseTheLevel)
+TEST_F(ItemEquipmentTest, RecordValuesStandFormulasFillTheRestAndAffixesRaiseThemWhileRolled)
 {
     ItemEquipment* helm = Make(Identity("Helm.dbr"));
     ASSERT_NE(helm, nullptr);
@@ -74,9 +74,18 @@ TEST_F(ItemEquipmentTest, RequirementsComeFromTheFormulasAndTheAffixesRaiseTheLe
     EXPECT_EQ(log.Count("-=- Item Equation load failure : itemIntelligenceEquation "), 1u);
     EXPECT_EQ(helm->GetItemCost(false), 0u);
 
+    EXPECT_EQ(Make(Identity("StrongHelm.dbr"))->GetStrengthRequirement(), 40u);   // not its formula's 25
+
     ItemEquipment* tall = Make(Identity("Helm.dbr", "PrefixTall.dbr"));
     EXPECT_EQ(tall->GetLevelRequirement(), 30u);   // the prefix lifts 12 to 30
     EXPECT_EQ(tall->GetPrefixDisplayTag(), "tagTall");
+
+    // A Rare suffix raises the Common base only while it is rolled.
+    ItemEquipment* item = Make(Identity("Helm.dbr", "", "SuffixOfRarity.dbr"));
+    EXPECT_EQ(item->GetItemClassification(), ItemClassification_Rare);
+    item->SetItemReplicaInfo(Identity("Helm.dbr"));
+    item->InitializeItem();
+    EXPECT_EQ(item->GetItemClassification(), ItemClassification_Common);
 
     // Names are bound once, Item's first; they compare exactly.
     EXPECT_EQ(helm->BindDesignerVariable("itemLevel").GetKind(), DesignerVariableSlot<float>::Kind::Unsigned);
@@ -118,17 +127,6 @@ TEST_F(ItemEquipmentTest, TheToolTipShowsBonusesThenABlankLineThenTheRequirement
     EXPECT_GT(bonus - lines.rbegin(), blank - lines.rbegin());
     for (auto line = lines.rbegin(); line != blank; ++line)
         EXPECT_EQ(line->textClass, GameTextClass::ItemRequirements);
-}
-
-TEST_F(ItemEquipmentTest, RecordValuesStandAndAffixesRaiseThemOnlyWhileRolled)
-{
-    EXPECT_EQ(Make(Identity("RareHelm.dbr"))->GetItemClassification(), ItemClassification_Rare);
-    EXPECT_EQ(Make(Identity("StrongHelm.dbr"))->GetStrengthRequirement(), 40u);   // not its formula's 25
-    ItemEquipment* item = Make(Identity("Helm.dbr", "", "SuffixOfRarity.dbr"));
-    EXPECT_EQ(item->GetItemClassification(), ItemClassification_Rare);
-    item->SetItemReplicaInfo(Identity("Helm.dbr"));
-    item->InitializeItem();
-    EXPECT_EQ(item->GetItemClassification(), ItemClassification_Common);
 }
 
 TEST_F(ItemEquipmentTest, RebuildingEqualsAFreshItem)
