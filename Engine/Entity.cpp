@@ -29,6 +29,10 @@ Entity::Entity() : m_boundingRadius(kDefaultBoundingRadius) {}
 
 Entity::~Entity()
 {
+    // A child freed before its parent (the object manager frees by id) leaves no pointer
+    // behind in the parent's list.
+    if (m_attachParent)
+        m_attachParent->Detach(this);
     DetachAll();
     // An entity freed while placed (one never handed to the object manager) must not
     // stay behind in the world's list.

@@ -41,13 +41,6 @@ SoundPak* MakeSound(const LoadTable& table, const char* key)
     return name.empty() ? nullptr : ObjectManager::Get().CreateObjectFromFile<SoundPak>(name);
 }
 
-void DestroySound(SoundPak*& sound)
-{
-    if (sound)
-        ObjectManager::Get().DestroyObjectEx(sound, "Armor", __LINE__);
-    sound = nullptr;
-}
-
 }  // namespace
 
 const ArmorKindRow& GetArmorKindRow(ArmorKind kind) { return kArmorKinds[kind < ArmorKind_Count ? kind : ArmorKind_Armor]; }
@@ -59,12 +52,6 @@ Armor::Armor()
     m_armor = true;
     m_baseProtection = true;
     SetArmorKind(ArmorKind_Armor);
-}
-
-Armor::~Armor()
-{
-    DestroySound(m_blockSound);
-    DestroySound(m_impactSound);
 }
 
 void Armor::SetArmorKind(ArmorKind kind)
@@ -83,10 +70,8 @@ void Armor::SetArmorKind(ArmorKind kind)
 void Armor::Load(const LoadTable& table)
 {
     ItemEquipment::Load(table);
-    DestroySound(m_blockSound);
-    DestroySound(m_impactSound);
-    m_blockSound = MakeSound(table, "blockSound");
-    m_impactSound = MakeSound(table, "armorImpactSound");
+    m_blockSound.Reset(MakeSound(table, "blockSound"));
+    m_impactSound.Reset(MakeSound(table, "armorImpactSound"));
     for (int body = 0; body < Body_Count; ++body)
         m_looks[body] = Look{table.GetString(kLookKeys[body][0], ""), table.GetString(kLookKeys[body][1], ""),
                              table.GetString(kLookKeys[body][2], "")};
@@ -95,21 +80,21 @@ void Armor::Load(const LoadTable& table)
 void Armor::PreLoad(bool flag)
 {
     Item::PreLoad(flag);
-    for (SoundPak* sound : {m_blockSound, m_impactSound})
+    for (SoundPak* sound : {m_blockSound.Get(), m_impactSound.Get()})
         if (sound)
             sound->PreLoad(flag);
 }
 
 void Armor::PlayBlockSound(const WorldVec3& where)
 {
-    if (m_blockSound)
-        m_blockSound->Play(where, 0, true);
+    if (SoundPak* sound = m_blockSound.Get())
+        sound->Play(where, 0, true);
 }
 
 void Armor::PlayImpactSound(const WorldVec3& where)
 {
-    if (m_impactSound)
-        m_impactSound->Play(where, 0, true);
+    if (SoundPak* sound = m_impactSound.Get())
+        sound->Play(where, 0, true);
 }
 
 // ---- Look ------------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Game/items/EquipmentKind.h"
 #include "Game/items/ItemEquipment.h"
 
 namespace GAME {
@@ -65,7 +66,6 @@ public:
     enum Body { Body_Native, Body_Male, Body_Female, Body_Satyr, Body_JackalMan, Body_Tigerman, Body_Count };
 
     Armor();
-    ~Armor() override;
 
     void Load(const LoadTable& table) override;
     void PreLoad(bool flag) override;
@@ -86,7 +86,7 @@ public:
 
     void PlayBlockSound(const WorldVec3& where);
     void PlayImpactSound(const WorldVec3& where);
-    SoundPak* GetImpactSound() const { return m_impactSound; }
+    SoundPak* GetImpactSound() const { return m_impactSound.Get(); }
     const Look& GetLook(Body body) const { return m_looks[body]; }
 
 protected:
@@ -97,8 +97,8 @@ protected:
 
 private:
     ArmorKind m_kind = ArmorKind_Armor;
-    SoundPak* m_blockSound = nullptr;
-    SoundPak* m_impactSound = nullptr;
+    OwnedObject<SoundPak> m_blockSound;
+    OwnedObject<SoundPak> m_impactSound;
     std::array<Look, Body_Count> m_looks;
 };
 

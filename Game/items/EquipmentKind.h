@@ -9,12 +9,44 @@
 #include <string>
 #include <vector>
 
+#include "Engine/ObjectManager.h"
 #include "Game/combat/CharAttributeType.h"
 #include "Game/core/foundation/GameTextLine.h"
 
 namespace GAME {
 
 class ItemEquipment;
+
+// An object a weapon or armour piece owns through the object manager, held by id: once the
+// manager has freed it (at shutdown every object goes, in id order, so it may go before
+// its owner) a lookup finds nothing, and nothing is freed twice.
+template <class T>
+class OwnedObject {
+public:
+    OwnedObject() = default;
+    OwnedObject(const OwnedObject&) = delete;
+    OwnedObject& operator=(const OwnedObject&) = delete;
+    ~OwnedObject() { Destroy(); }
+
+    T* Get() const { return m_id ? ObjectManager::Get().GetObject<T>(m_id) : nullptr; }
+    // Destroys the object held and holds this one (null: none).
+    void Reset(T* object)
+    {
+        Destroy();
+        m_id = object ? object->GetObjectId() : 0;
+    }
+    // Lets go of the object without destroying it (it is someone else's now).
+    void Release() { m_id = 0; }
+    void Destroy()
+    {
+        if (Object* object = m_id ? ObjectManager::Get().GetObject(m_id) : nullptr)
+            ObjectManager::Get().DestroyObjectEx(object, "OwnedObject", __LINE__);
+        m_id = 0;
+    }
+
+private:
+    uint32_t m_id = 0;
+};
 
 namespace EquipmentKind {
 

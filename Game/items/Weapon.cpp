@@ -37,14 +37,6 @@ T* MakeFrom(const std::string& name)
     return name.empty() ? nullptr : ObjectManager::Get().CreateObjectFromFile<T>(name);
 }
 
-template <class T>
-void Destroy(T*& object)
-{
-    if (object)
-        ObjectManager::Get().DestroyObjectEx(object, "Weapon", __LINE__);
-    object = nullptr;
-}
-
 void Play(SoundPak* sound, const WorldVec3& position)
 {
     if (sound)
@@ -81,47 +73,43 @@ void Weapon::SetWeaponKind(WeaponKind kind)
 
 Weapon::~Weapon()
 {
-    Destroy(m_swipeSound);
-    Destroy(m_hitSound);
-    Destroy(m_basicProjectile);
     m_enchantment.reset();
-    // The effects and the trail are attached to the weapon, which takes them nowhere.
-    for (EffectEntity** effect : {&m_enchantmentEffect, &m_enchantmentActiveEffect}) {
-        if (*effect)
-            Detach(*effect);
-        Destroy(*effect);
+    // The effects and the trail hang on the weapon; they go with it.
+    for (OwnedObject<EffectEntity>* effect : {&m_enchantmentEffect, &m_enchantmentActiveEffect}) {
+        if (EffectEntity* entity = effect->Get())
+            Detach(entity);
+        effect->Destroy();
     }
-    if (m_trail)
-        Detach(m_trail);
-    Destroy(m_trail);
+    RemoveTrail();
 }
+
+WeaponTrail* Weapon::GetWeaponTrail() const { return m_trail.Get(); }
+EffectEntity* Weapon::GetEnchantmentEffect() const { return m_enchantmentEffect.Get(); }
+EffectEntity* Weapon::GetEnchantmentActiveEffect() const { return m_enchantmentActiveEffect.Get(); }
 
 // ---- Loading -------------------------------------------------------------------------------
 
 void Weapon::Load(const LoadTable& table)
 {
     ItemEquipment::Load(table);
-    Destroy(m_hitSound);
-    Destroy(m_swipeSound);
-    Destroy(m_basicProjectile);
-    m_hitSound = MakeFrom<SoundPak>(table.GetString("hitSound", ""));
-    m_swipeSound = MakeFrom<SoundPak>(table.GetString("swipeSound", ""));
+    m_hitSound.Reset(MakeFrom<SoundPak>(table.GetString("hitSound", "")));
+    m_swipeSound.Reset(MakeFrom<SoundPak>(table.GetString("swipeSound", "")));
     m_trailName = table.GetString("weaponTrail", "");
     m_basicProjectileName = table.GetString("basicProjectileName", "");
-    m_basicProjectile = MakeFrom<ProjectileBase>(m_basicProjectileName);
+    m_basicProjectile.Reset(MakeFrom<ProjectileBase>(m_basicProjectileName));
     m_piercingChance = table.GetFloat("piercingProjectile", 0.0f);
 }
 
 void Weapon::PreLoad(bool flag)
 {
     Item::PreLoad(flag);
-    for (SoundPak* sound : {m_swipeSound, m_hitSound})
+    for (SoundPak* sound : {m_swipeSound.Get(), m_hitSound.Get()})
         if (sound)
             sound->PreLoad(flag);
     if (m_enchantment)
         m_enchantment->PreLoad(flag);
-    if (m_basicProjectile)
-        m_basicProjectile->PreLoad(flag);
+    if (ProjectileBase* projectile = m_basicProjectile.Get())
+        projectile->PreLoad(flag);
 }
 
 // ---- Sounds and projectile -------------------------------------------------------------------
@@ -130,14 +118,14 @@ void Weapon::PlaySwipeSound(const WorldVec3& position) const
 {
     if (m_enchantment)
         Play(m_enchantment->GetSwipeSound(), position);
-    Play(m_swipeSound, position);
+    Play(m_swipeSound.Get(), position);
 }
 
 void Weapon::PlayHitSound(const WorldVec3& position) const
 {
     if (m_enchantment)
         Play(m_enchantment->GetHitSound(), position);
-    Play(m_hitSound, position);
+    Play(m_hitSound.Get(), position);
 }
 
 const std::string& Weapon::GetProjectileName() const
@@ -176,37 +164,46 @@ void Weapon::DetachItem(Character& character)
 
 // ---- Trail ---------------------------------------------------------------------------------
 
+void Weapon::RemoveTrail()
+{
+    if (WeaponTrail* trail = m_trail.Get())
+        Detach(trail);
+    m_trail.Destroy();
+}
+
 void Weapon::SwitchWeaponTrail(const char* name)
 {
-    if (m_trail) {
-        Detach(m_trail);
-        Destroy(m_trail);
-    }
+    RemoveTrail();
     m_currentTrailName = name ? name : "";
-    m_trail = MakeFrom<WeaponTrail>(m_currentTrailName);
-    if (!m_trail)
+    WeaponTrail* trail = MakeFrom<WeaponTrail>(m_currentTrailName);
+    if (!trail)
         return;
-    m_trail->SetBoundingBox(GetRegionBoundingBox());
-    Attach(m_trail, Coords(), Name());
+    m_trail.Reset(trail);
+    trail->SetBoundingBox(GetRegionBoundingBox());
+    Attach(trail, Coords(), Name());
 }
 
 void Weapon::EnableWeaponTrail()
 {
-    if (m_trail)
-        m_trail->Start();
-    if (m_enchantmentActiveEffect)
-        m_enchantmentActiveEffect->StartEmitting();
+    if (WeaponTrail* trail = m_trail.Get())
+        trail->Start();
+    if (EffectEntity* effect = m_enchantmentActiveEffect.Get())
+        effect->StartEmitting();
 }
 
 void Weapon::DisableWeaponTrail()
 {
-    if (m_trail)
-        m_trail->Stop();
-    if (m_enchantmentActiveEffect)
-        m_enchantmentActiveEffect->StopEmitting();
+    if (WeaponTrail* trail = m_trail.Get())
+        trail->Stop();
+    if (EffectEntity* effect = m_enchantmentActiveEffect.Get())
+        effect->StopEmitting();
 }
 
-bool Weapon::IsWeaponTrailOn() const { return m_trail && m_trail->IsRecording(); }
+bool Weapon::IsWeaponTrailOn() const
+{
+    const WeaponTrail* trail = m_trail.Get();
+    return trail && trail->IsRecording();
+}
 
 // ---- Enchantment ---------------------------------------------------------------------------
 
@@ -232,22 +229,24 @@ void Weapon::SetWeaponEnchantment(Character& character, const std::string& recor
             effect->StopEmitting();
         return effect;
     };
-    m_enchantmentEffect = attachEffect(m_enchantment->GetEffectName(), true);
+    m_enchantmentEffect.Reset(attachEffect(m_enchantment->GetEffectName(), true));
     // The active effect emits only while the trail is enabled.
-    m_enchantmentActiveEffect = attachEffect(m_enchantment->GetActiveEffectName(), false);
+    m_enchantmentActiveEffect.Reset(attachEffect(m_enchantment->GetActiveEffectName(), false));
 }
 
-void Weapon::ReleaseEffect(EffectEntity*& effect, Character& character)
+void Weapon::ReleaseEffect(OwnedObject<EffectEntity>& owned, Character& character)
 {
+    EffectEntity* effect = owned.Get();
     if (!effect)
         return;
     Detach(effect);
     effect->StopEmitting();
     // In the world the effect lives on where the weapon was and frees itself when its
     // particles end; outside it nothing would ever free it.
-    if (!character.IsInWorld() || !effect->AddToWorld(GetAttachedCoords(), true))
-        Destroy(effect);
-    effect = nullptr;
+    if (character.IsInWorld() && effect->AddToWorld(GetAttachedCoords(), true))
+        owned.Release();
+    else
+        owned.Destroy();
 }
 
 void Weapon::ClearWeaponEnchantment(Character& character)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Game/combat/CharAttributeType.h"
+#include "Game/items/EquipmentKind.h"
 #include "Game/items/ItemEquipment.h"
 #include "Game/items/ItemTypes.h"
 
@@ -101,8 +102,8 @@ public:
     // The enchantment's sound of that kind, if any, then the weapon's own, if any.
     void PlaySwipeSound(const WorldVec3& position) const;
     void PlayHitSound(const WorldVec3& position) const;
-    SoundPak* GetSwipeSound() const { return m_swipeSound; }
-    SoundPak* GetHitSound() const { return m_hitSound; }
+    SoundPak* GetSwipeSound() const { return m_swipeSound.Get(); }
+    SoundPak* GetHitSound() const { return m_hitSound.Get(); }
 
     // ---- Trail ----
     // Starts the trail and the enchantment's active effect; stops both.
@@ -111,7 +112,7 @@ public:
     // Replaces the attached trail with one made from the record (none for an empty name);
     // the new trail is not started.
     virtual void SwitchWeaponTrail(const char* name);
-    WeaponTrail* GetWeaponTrail() const { return m_trail; }
+    WeaponTrail* GetWeaponTrail() const;
     const std::string& GetCurrentTrailName() const { return m_currentTrailName; }
     bool IsWeaponTrailOn() const;
 
@@ -122,8 +123,8 @@ public:
     // the world when the character is in it, else they are destroyed.
     void ClearWeaponEnchantment(Character& character);
     const WeaponEnchantment* GetWeaponEnchantment() const { return m_enchantment.get(); }
-    EffectEntity* GetEnchantmentEffect() const { return m_enchantmentEffect; }
-    EffectEntity* GetEnchantmentActiveEffect() const { return m_enchantmentActiveEffect; }
+    EffectEntity* GetEnchantmentEffect() const;
+    EffectEntity* GetEnchantmentActiveEffect() const;
 
 protected:
     // Sets what the kind's row gives: cost and requirement keys, kind reductions.
@@ -136,19 +137,20 @@ protected:
     std::u16string FormatName(const char* commonTag, const char* magicalTag) const;
 
 private:
-    void ReleaseEffect(EffectEntity*& effect, Character& character);
+    void ReleaseEffect(OwnedObject<EffectEntity>& effect, Character& character);
+    void RemoveTrail();
 
     WeaponKind m_kind = WeaponKind_Weapon;
     std::unique_ptr<WeaponEnchantment> m_enchantment;
-    EffectEntity* m_enchantmentEffect = nullptr;         // attached to the weapon
-    EffectEntity* m_enchantmentActiveEffect = nullptr;   // attached; emits with the trail
-    SoundPak* m_swipeSound = nullptr;
-    SoundPak* m_hitSound = nullptr;
-    WeaponTrail* m_trail = nullptr;   // attached to the weapon
+    OwnedObject<EffectEntity> m_enchantmentEffect;         // attached to the weapon
+    OwnedObject<EffectEntity> m_enchantmentActiveEffect;   // attached; emits with the trail
+    OwnedObject<SoundPak> m_swipeSound;
+    OwnedObject<SoundPak> m_hitSound;
+    OwnedObject<WeaponTrail> m_trail;   // attached to the weapon
     std::string m_currentTrailName;
     std::string m_trailName;
     std::string m_basicProjectileName;
-    ProjectileBase* m_basicProjectile = nullptr;   // kept for preloading
+    OwnedObject<ProjectileBase> m_basicProjectile;   // kept for preloading
     float m_piercingChance = 0.0f;
 };
 

@@ -26,22 +26,11 @@ float SumOver(const LoadTable* prefix, const LoadTable* suffix, const char* key)
 
 }  // namespace
 
-WeaponArmor_Shield::~WeaponArmor_Shield()
-{
-    if (m_blockSound)
-        ObjectManager::Get().DestroyObjectEx(m_blockSound, "WeaponArmor_Shield", __LINE__);
-    m_blockSound = nullptr;
-}
-
 void WeaponArmor_Shield::Load(const LoadTable& table)
 {
     Weapon::Load(table);
-    if (m_blockSound)
-        ObjectManager::Get().DestroyObjectEx(m_blockSound, "WeaponArmor_Shield", __LINE__);
-    m_blockSound = nullptr;
     const std::string sound = table.GetString("blockSound", "");
-    if (!sound.empty())
-        m_blockSound = ObjectManager::Get().CreateObjectFromFile<SoundPak>(sound);
+    m_blockSound.Reset(sound.empty() ? nullptr : ObjectManager::Get().CreateObjectFromFile<SoundPak>(sound));
     SetShieldValues(table.GetFloat("defensiveBlockChance", 0.0f), table.GetFloat("defensiveBlock", 0.0f),
                     table.GetFloat("blockAbsorption", 0.0f), table.GetFloat("blockRecoveryTime", 0.0f));
     // The cost formula reads the values as the record gives them.
@@ -54,8 +43,8 @@ void WeaponArmor_Shield::Load(const LoadTable& table)
 void WeaponArmor_Shield::PreLoad(bool flag)
 {
     Weapon::PreLoad(flag);
-    if (m_blockSound)
-        m_blockSound->PreLoad(flag);
+    if (SoundPak* sound = m_blockSound.Get())
+        sound->PreLoad(flag);
 }
 
 void WeaponArmor_Shield::AttachItem(Character& character, const std::string& bone)
@@ -96,8 +85,8 @@ int WeaponArmor_Shield::GetShieldRecoveryTime() const { return CombatArithmetic:
 
 void WeaponArmor_Shield::PlayBlockSound(const WorldVec3& where)
 {
-    if (m_blockSound)
-        m_blockSound->Play(where, 0, true);
+    if (SoundPak* sound = m_blockSound.Get())
+        sound->Play(where, 0, true);
 }
 
 }  // namespace GAME

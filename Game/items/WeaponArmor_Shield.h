@@ -12,7 +12,6 @@ class WeaponArmor_Shield : public WeaponArmor {
 
 public:
     WeaponArmor_Shield() { SetWeaponKind(WeaponKind_WeaponArmor_Shield); }
-    ~WeaponArmor_Shield() override;
 
     // Reads the block sound and the four block values, and gives the values as read to
     // the item's shield cost record.
@@ -46,7 +45,7 @@ private:
     float m_blockDefense = 0.0f;
     float m_blockAbsorption = 0.0f;
     float m_blockRecoveryTime = 0.0f;   // seconds
-    SoundPak* m_blockSound = nullptr;
+    OwnedObject<SoundPak> m_blockSound;
 };
 
 }  // namespace GAME

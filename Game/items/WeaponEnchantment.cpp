@@ -27,22 +27,11 @@ T* MakeFrom(const LoadTable& table, const char* key)
     return name.empty() ? nullptr : ObjectManager::Get().CreateObjectFromFile<T>(name);
 }
 
-template <class T>
-void Destroy(T*& object)
-{
-    if (object)
-        ObjectManager::Get().DestroyObjectEx(object, "WeaponEnchantment", __LINE__);
-    object = nullptr;
-}
-
 }  // namespace
 
-WeaponEnchantment::~WeaponEnchantment()
-{
-    Destroy(m_swipeSound);
-    Destroy(m_hitSound);
-    Destroy(m_projectile);
-}
+SoundPak* WeaponEnchantment::GetSwipeSound() const { return m_swipeSound.Get(); }
+SoundPak* WeaponEnchantment::GetHitSound() const { return m_hitSound.Get(); }
+ProjectileBase* WeaponEnchantment::GetProjectile() const { return m_projectile.Get(); }
 
 void WeaponEnchantment::Load(const std::string& recordName)
 {
@@ -63,23 +52,22 @@ void WeaponEnchantment::Load(const std::string& recordName)
                        table->GetFloat("weaponTintAlpha", 0.0f) / kTintScale};
     if (m_kind >= 1 && m_kind <= 3) {
         const SoundKeys& keys = kSoundKeys[m_kind - 1];
-        m_swipeSound = MakeFrom<SoundPak>(*table, keys.swipe);
-        m_hitSound = MakeFrom<SoundPak>(*table, keys.hit);
+        m_swipeSound.Reset(MakeFrom<SoundPak>(*table, keys.swipe));
+        m_hitSound.Reset(MakeFrom<SoundPak>(*table, keys.hit));
     }
     if (m_kind == 2) {
         m_projectileName = table->GetString("projectileName", "");
-        m_projectile = MakeFrom<ProjectileBase>(*table, "projectileName");
+        m_projectile.Reset(MakeFrom<ProjectileBase>(*table, "projectileName"));
     }
 }
 
 void WeaponEnchantment::PreLoad(bool flag)
 {
-    if (m_swipeSound)
-        m_swipeSound->PreLoad(flag);
-    if (m_hitSound)
-        m_hitSound->PreLoad(flag);
-    if (m_projectile)
-        m_projectile->PreLoad(flag);
+    for (SoundPak* sound : {GetSwipeSound(), GetHitSound()})
+        if (sound)
+            sound->PreLoad(flag);
+    if (ProjectileBase* projectile = GetProjectile())
+        projectile->PreLoad(flag);
 }
 
 }  // namespace GAME

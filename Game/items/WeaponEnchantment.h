@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Engine/Math.h"
+#include "Game/items/EquipmentKind.h"
 
 namespace GAME {
 
@@ -16,7 +17,7 @@ public:
     // `kind` is the weapon's enchantment kind: 0 reads nothing, 1 melee, 2 bow, 3 staff.
     explicit WeaponEnchantment(int kind) : m_kind(kind) {}
     // Destroys the sounds and the projectile through the object manager.
-    ~WeaponEnchantment();
+    ~WeaponEnchantment() = default;
     WeaponEnchantment(const WeaponEnchantment&) = delete;
     WeaponEnchantment& operator=(const WeaponEnchantment&) = delete;
 
@@ -33,10 +34,10 @@ public:
     const std::string& GetActiveEffectName() const { return m_activeEffectName; }
     bool UsesTint() const { return m_useTint; }
     const Color& GetTint() const { return m_tint; }
-    SoundPak* GetSwipeSound() const { return m_swipeSound; }
-    SoundPak* GetHitSound() const { return m_hitSound; }
+    SoundPak* GetSwipeSound() const;
+    SoundPak* GetHitSound() const;
     const std::string& GetProjectileName() const { return m_projectileName; }
-    ProjectileBase* GetProjectile() const { return m_projectile; }
+    ProjectileBase* GetProjectile() const;
 
 private:
     std::string m_recordName;
@@ -46,10 +47,10 @@ private:
     std::string m_activeEffectName;
     bool m_useTint = false;
     Color m_tint{1.0f, 1.0f, 1.0f, 1.0f};
-    SoundPak* m_swipeSound = nullptr;
-    SoundPak* m_hitSound = nullptr;
+    OwnedObject<SoundPak> m_swipeSound;
+    OwnedObject<SoundPak> m_hitSound;
     std::string m_projectileName;
-    ProjectileBase* m_projectile = nullptr;
+    OwnedObject<ProjectileBase> m_projectile;
 };
 
 }  // namespace GAME
