@@ -6,6 +6,7 @@
 #include "Engine/Engine.h"
 #include "Engine/GameClock.h"
 #include "Engine/Journal.h"
+#include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/PhysicsEngine.h"
 
@@ -28,6 +29,10 @@ Entity::Entity() : m_boundingRadius(kDefaultBoundingRadius) {}
 
 Entity::~Entity()
 {
+    // A child freed before its parent (the object manager frees by id) leaves no pointer
+    // behind in the parent's list.
+    if (m_attachParent)
+        m_attachParent->Detach(this);
     DetachAll();
     // An entity freed while placed (one never handed to the object manager) must not
     // stay behind in the world's list.
@@ -70,6 +75,22 @@ Vec3 Entity::GetAttachPointOffset(const Name& name) const
             return offset;
     }
     return Vec3{};
+}
+
+WorldCoords Entity::GetAttachedCoords() const
+{
+    if (!m_attachParent)
+        return m_coords;
+    for (const AttachedEntity& attached : m_attachParent->m_attached) {
+        if (attached.entity != this)
+            continue;
+        const WorldCoords parent = m_attachParent->GetAttachedCoords();
+        Coords frame = parent.GetRegionCoords();
+        frame.origin = frame.TransformPoint(m_attachParent->GetAttachPointOffset(attached.attachPoint) +
+                                            attached.offset.origin);
+        return WorldCoords(parent.GetRegion(), frame);
+    }
+    return m_coords;
 }
 
 bool Entity::Attach(Entity* child, const Coords& offset, const Name& attachPoint)
@@ -188,6 +209,14 @@ OBBox Entity::GetRegionBoundingBox() const
 
 Actor::Actor() = default;
 Actor::~Actor() = default;
+
+void Actor::Load(const LoadTable& table)
+{
+    Entity::Load(table);
+    const std::string mesh = table.GetString("mesh", "");
+    if (!mesh.empty())
+        SetOwnMesh(mesh);
+}
 
 void Actor::Enqueue(ActorConfigCommand* command)
 {

@@ -126,6 +126,10 @@ public:
     const std::vector<AttachedEntity>& GetAttachedEntities() const { return m_attached; }
     // The parent test: the entity this one is attached to, or null.
     Entity* GetAttachParent() const { return m_attachParent; }
+    // Where the entity is in the world: its own coordinates, or for an attached entity its
+    // parent's (attached) coordinates moved to the attach point and then by the offset's
+    // origin, turned as the parent is.
+    WorldCoords GetAttachedCoords() const;
     bool IsAttachedTo(const Entity* parent) const { return parent && m_attachParent == parent; }
 
     // Leaves the world and the physics engine when the object manager destroys the entity,
@@ -161,6 +165,8 @@ class Actor : public Entity {
 public:
     Actor();
     ~Actor() override;
+    // The record's "mesh", when it names one, is the actor's own mesh.
+    void Load(const LoadTable& table) override;
 
     // Once, on the actor's first update after it entered the world.
     virtual void InitialUpdate();
@@ -227,6 +233,9 @@ public:
     // is drawn and tested at. A scale that is not a finite number above 0 is logged and
     // ignored.
     float GetBaseScale() const { return m_baseScale; }
+    // The actor's own size as its record or maker gives it, kept as given (0 included):
+    // whoever scales the actor decides what a size that is not above 0 means.
+    void SetBaseScale(float scale) { m_baseScale = scale; }
     float GetCurrentScale() const { return m_currentScale; }
     void SetScale(float scale);
 
@@ -306,6 +315,10 @@ public:
     }
     const std::string& GetOwnMeshName() const { return m_ownMeshName; }
     void RestoreMesh() { m_meshName = m_ownMeshName; }
+    // Makes the shown mesh's resource ready before it is drawn; counted, as there is
+    // nothing to load.
+    void EnsureAvailable() { ++m_ensureAvailableCount; }
+    unsigned GetEnsureAvailableCount() const { return m_ensureAvailableCount; }
     // ---- end of own mesh ----
 
 private:
@@ -352,6 +365,7 @@ private:
     std::string m_baseTextureName;
     std::string m_bumpTextureName;
     std::string m_ownMeshName;   // own mesh
+    unsigned m_ensureAvailableCount = 0;
 };
 
 class Light : public Entity {

@@ -11,6 +11,7 @@ EffectEntity::~EffectEntity() = default;
 void EffectEntity::StartEmitting()
 {
     m_emitting = true;
+    m_stopped = false;
     m_particleLifeMs = 0;
 }
 
@@ -19,17 +20,19 @@ void EffectEntity::StopEmitting()
     if (m_emitting)
         m_particleLifeMs = kParticleLifeMs;
     m_emitting = false;
+    m_stopped = true;
 }
 
 void EffectEntity::Reset()
 {
     m_emitting = false;
+    m_stopped = false;
     m_particleLifeMs = 0;
 }
 
 bool EffectEntity::AddToWorld(const WorldCoords& coords, bool selfDeleting)
 {
-    m_selfDeleting = selfDeleting;
+    m_selfDeleting = selfDeleting || (m_stopped && !m_emitting);
     m_emissionLeftMs = kSelfDeletingEmissionMs;
     return World::Get().AddEntity(this, coords);
 }

@@ -35,7 +35,9 @@ public:
 
     // Places the effect in the world. With `selfDeleting` the effect, once it stops
     // emitting (or its emission time has run out) and has no particles left, leaves the
-    // world and is destroyed (freed at the end of the frame).
+    // world and is destroyed (freed at the end of the frame). An effect whose emission
+    // was stopped before it is placed (one left behind by its owner) ends the same way
+    // whatever `selfDeleting` says: nothing would ever start or free it again.
     virtual bool AddToWorld(const WorldCoords& coords, bool selfDeleting);
     bool IsSelfDeleting() const { return m_selfDeleting; }
 
@@ -44,6 +46,7 @@ public:
 
 private:
     bool m_emitting = false;
+    bool m_stopped = false;   // StopEmitting ran since the last StartEmitting
     bool m_selfDeleting = false;
     int m_emissionLeftMs = kSelfDeletingEmissionMs;
     int m_particleLifeMs = 0;

@@ -156,13 +156,17 @@ TEST_F(DeathHandlerTest, DissolveLightShrinksAndIsDestroyedAtTheEnd)
     const uint32_t effectId = dissolve->GetDissolveEffectId();
     character->GetDeathManager()->AnimationCallback(Name("End"));
     EXPECT_TRUE(dissolve->IsFinished());
-    Frame();
-    EXPECT_TRUE(Gone(lightId));
     auto* effect = ObjectManager::Get().GetObject<EffectEntity>(effectId);
     ASSERT_TRUE(effect);   // left in the world where the body lay, no longer emitting
     EXPECT_TRUE(effect->IsInWorld());
     EXPECT_FALSE(effect->IsEmitting());
+    Frame();
+    EXPECT_TRUE(Gone(lightId));
     EXPECT_TRUE(Gone(id));
+    // Its particles end, and so does the effect, instead of staying in the world for good.
+    for (int frame = 0; frame < 40 && !Gone(effectId); ++frame)
+        Frame();
+    EXPECT_TRUE(Gone(effectId));
 
     // Dissolved with the frames: done, and removed.
     Character* quick = Doomed("deleteBehavior,Dissolve,\ndissolveTime,0.03,\n");
