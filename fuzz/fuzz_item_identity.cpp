@@ -22,8 +22,9 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
+#include "Game/items/Item.h"
+#include "Game/items/ItemFingerprint.h"
 #include "Game/network/ItemTradePackets.h"
-#include "tests/items/ItemFingerprint.h"
 
 using namespace GAME;
 

@@ -3,6 +3,7 @@
 #include "host/HostSession.h"
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
+#include "host/HostItems.h"
 #include "host/HostNetwork.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostSave.h"
@@ -330,6 +331,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     const bool questGiving = fighting && !guest && questGiver.Start(fight.GetPlayerId());
     // The teleport is played in the single-process run only.
     HostTeleport teleport;
+    HostItems items;
     if (fighting && !networked)
         teleport.Start(fight.GetPlayerId());
     if (networked) {
@@ -367,6 +369,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (!networked)
             continue;
         network.AfterFrame(frame);
+        if (fighting)
+            items.AfterFrame(engine, frame, fight.GetPlayerId());
         if (network.ShouldStop()) {
             std::printf("gamehost: the server went away; the game ends after frame %d\n", frame);
             framesRun = frame;
@@ -383,6 +387,9 @@ extern "C" int GameHostRun(const HostOptions* options)
     bool saved = true;
     if (fighting && !options->savePath.empty())
         saved = SaveHostPlayer(fight.GetPlayerId(), options->savePath);
+    // The items' showcase comes after the save, which it must not change.
+    if (fighting && !networked)
+        HostItems::Run(fight.GetPlayerId());
     if (networked)
         network.PrintEnd();
     if (fighting)

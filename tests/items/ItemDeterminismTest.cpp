@@ -11,9 +11,9 @@
 #include "Engine/IOStreamReadWrite.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
+#include "Game/items/ItemFingerprint.h"
 #include "Game/network/ItemTradePackets.h"
 #include "core/EngineFixture.h"
-#include "items/ItemFingerprint.h"
 #include "network/PacketTestUtil.h"
 
 namespace GAME {

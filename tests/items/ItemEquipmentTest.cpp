@@ -12,10 +12,10 @@
 #include "Game/characters/Character.h"
 #include "Game/core/GameEngine.h"
 #include "Game/items/ItemEquipment.h"
+#include "Game/items/ItemFingerprint.h"
 #include "Game/items/ItemRelic.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
-#include "items/ItemFingerprint.h"
 
 namespace GAME {
 

@@ -1,9 +1,10 @@
 // Every value an item rebuilds from its identity, through its public getters: floats as
-// bit patterns, no object ids, no sparkle timer. Free of the test framework: the item fuzz
-// target uses it too.
+// bit patterns, no object ids, no sparkle timer. Two peers that rebuilt an item alike
+// hold equal fingerprints; the tests, the item fuzz target and gamehost compare them.
 #pragma once
 
 #include <bit>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,14 @@ public:
     }
 
     const std::string& Get() const { return m_text; }
+    // A short form to print and compare: FNV-1a over the text.
+    uint64_t Digest() const
+    {
+        uint64_t hash = 14695981039346656037ull;
+        for (unsigned char c : m_text)
+            hash = (hash ^ c) * 1099511628211ull;
+        return hash;
+    }
 
 private:
     void Add(std::initializer_list<uint32_t> values)

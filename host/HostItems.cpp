@@ -1,0 +1,224 @@
+#include "host/HostItems.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Engine/Localization.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/World.h"
+#include "Game/characters/CharacterBio.h"
+#include "Game/characters/Player.h"
+#include "Game/combat/CharAttribute.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/foundation/GameTextLine.h"
+#include "Game/items/Inventory.h"
+#include "Game/items/ItemFingerprint.h"
+#include "Game/items/ItemSet.h"
+#include "Game/items/OneShot.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
+
+namespace GAME {
+
+namespace {
+
+// Two of the set's three pieces; the greaves also raise a skill the player knows.
+constexpr const char* kSetRecord = "Records/Item/Sets/WardenSet.dbr";
+constexpr const char* kSetHelm = "Records/Item/Sets/WardenHelm.dbr";
+constexpr const char* kSetGreaves = "Records/Item/Sets/WardenGreaves.dbr";
+constexpr const char* kAugmentedSkill = "Records/Skills/ArenaMight.dbr";
+// A stack of three potions, one of them drunk; the player is hurt first so that it shows.
+constexpr const char* kPotionRecord = "Records/Item/OneShot/HealthPotion.dbr";
+constexpr uint32_t kPotionStack = 3;
+constexpr float kHurtLifeShare = 0.5f;
+// A gold pile's amount is its identity's var1.
+constexpr const char* kGoldRecord = "Records/Item/OneShot/Gold.dbr";
+constexpr uint32_t kGoldPile = 250;
+
+std::string Narrow(const std::u16string& text) { return LocalizationManager::ToChar(text); }
+
+Item* Make(const char* record, const char* prefix, const char* suffix, uint32_t seed, uint32_t var1)
+{
+    ItemReplicaInfo identity;
+    identity.baseName = record;
+    identity.prefixName = prefix;
+    identity.suffixName = suffix;
+    identity.seed = seed;
+    identity.var1 = var1;
+    Item* item = Item::CreateItem(identity);
+    if (!item)
+        std::printf("items: %s makes no item\n", record);
+    return item;
+}
+
+ItemReplicaInfo SwordIdentity()
+{
+    ItemReplicaInfo identity;
+    identity.baseName = HostItems::kSwordRecord;
+    identity.prefixName = HostItems::kSwordPrefix;
+    identity.suffixName = HostItems::kSwordSuffix;
+    identity.seed = HostItems::kSwordSeed;
+    return identity;
+}
+
+void Destroy(Item* item)
+{
+    if (item)
+        ObjectManager::Get().DestroyObjectEx(item, "HostItems", __LINE__);
+}
+
+// The lines with their style class; blank spacing lines are left out.
+void PrintLines(const char* what, const std::vector<GameTextLine>& lines)
+{
+    for (const GameTextLine& line : lines) {
+        if (line.text.find_first_not_of(u' ') == std::u16string::npos)
+            continue;
+        const char* key = GetGameTextClassKey(line.textClass);
+        std::printf("items: %s [%s] %s\n", what, key ? key : "?", Narrow(line.text).c_str());
+    }
+}
+
+float Strength(Player& player)
+{
+    player.GetCharacterBio().UpdateResources(player);
+    return player.GetTotalCharAttribute(CharAttributeType_Strength);
+}
+
+// The piece goes from the inventory onto the character, as equipping does.
+void Wear(Player& player, Item& item, EquipLocations location)
+{
+    player.GetInventory().AddItemToInventory(item.GetObjectId(), false);
+    player.AttachItemAction(item.GetObjectId(), location);
+    item.AttachItem(player, "");
+}
+
+void TakeOff(Player& player, Item& item)
+{
+    item.DetachItem(player);
+    player.DetachItemAction(item.GetObjectId());
+    player.GetInventory().RemoveItemFromInventory(item.GetObjectId());
+}
+
+void ShowSword(const Player& player)
+{
+    Item* sword = Make(HostItems::kSwordRecord, HostItems::kSwordPrefix, HostItems::kSwordSuffix,
+                       HostItems::kSwordSeed, 0);
+    if (!sword)
+        return;
+    std::printf("items: sword %s, seed %u\n", Narrow(sword->GetGameDescription()).c_str(), HostItems::kSwordSeed);
+    std::vector<GameTextLine> lines;
+    sword->GetUIDisplayText(&player, lines);
+    PrintLines("sword tooltip", lines);
+    Destroy(sword);
+}
+
+unsigned SkillLevel(const Player& player)
+{
+    const Skill* skill = ObjectManager::Get().GetObject<Skill>(player.GetSkillManager().FindSkillId(kAugmentedSkill));
+    return skill ? skill->GetCurrentLevel() : 0;
+}
+
+// The helm and the greaves: the set's text for what is worn, its bonus in the totals, and
+// the level the greaves add to a skill.
+void ShowSet(Player& player)
+{
+    gGameEngine->LoadItemSet(kSetRecord);
+    const ItemSet* set = gGameEngine->GetItemSet(kSetRecord);
+    Item* helm = Make(kSetHelm, "", "", 0, 0);
+    Item* greaves = Make(kSetGreaves, "", "", 0, 0);
+    if (set && helm && greaves) {
+        const float strength = Strength(player);
+        Wear(player, *helm, EquipLocation_Head);
+        const unsigned before = SkillLevel(player);
+        Wear(player, *greaves, EquipLocation_LowerBody);
+        std::printf("items: %s level %u before the greaves are attached, %u after\n", kAugmentedSkill, before,
+                    SkillLevel(player));
+        std::vector<GameTextLine> lines;
+        set->GetUIDisplayText(player.GetItemsInSet(kSetRecord), lines);
+        PrintLines("set", lines);
+        std::printf("items: set of %u worn: strength %.1f in the totals, %.1f without the set\n",
+                    player.GetNumberOfItemsInSet(kSetRecord), Strength(player), strength);
+        TakeOff(player, *greaves);
+        TakeOff(player, *helm);
+    }
+    Destroy(greaves);
+    Destroy(helm);
+}
+
+void ShowPotion(Player& player)
+{
+    auto* potion = DynamicCast<OneShot_Potion>(Make(kPotionRecord, "", "", 0, 0));
+    if (!potion)
+        return;
+    // The stack counts the potions beyond the first.
+    potion->SetStackCount(kPotionStack - 1);
+    player.SetCurrentLife(player.GetLifeLimit() * kHurtLifeShare);
+    const float life = player.GetCurrentLife();
+    player.UseInventoryItem(potion->GetObjectId(), false);
+    // A potion heals over time: what it gives waits in the character's slow pool.
+    std::printf("items: the player drinks %s from a stack of %u: life %.1f, %.1f more to come, %u left\n",
+                Narrow(potion->GetGameDescription()).c_str(), kPotionStack, life,
+                player.GetCharacterBio().GetLifeSlow(), potion->GetNumberInStack() + 1);
+    Destroy(potion);
+}
+
+void ShowGold(Player& player)
+{
+    auto* gold = DynamicCast<OneShot_Gold>(Make(kGoldRecord, "", "", 0, kGoldPile));
+    if (!gold)
+        return;
+    const uint32_t money = player.GetCurrentMoney();
+    player.UseInventoryItem(gold->GetObjectId(), false);
+    std::printf("items: the player uses %s (%u gold): money %u -> %u\n", Narrow(gold->GetGameDescription()).c_str(),
+                gold->GetGoldValue(), money, player.GetCurrentMoney());
+    Destroy(gold);
+}
+
+class DroppedSword : public FilterFunction<Entity> {
+public:
+    bool operator()(const Entity* entity) const override
+    {
+        const auto* item = DynamicCast<Item>(entity);
+        return item && item->GetItemReplicaInfo() == SwordIdentity();
+    }
+};
+
+}  // namespace
+
+void HostItems::Run(uint32_t playerId)
+{
+    auto* player = ObjectManager::Get().GetObject<Player>(playerId);
+    if (!player || !gGameEngine)
+        return;
+    ShowSword(*player);
+    ShowSet(*player);
+    ShowPotion(*player);
+    ShowGold(*player);
+}
+
+void HostItems::AfterFrame(GameEngine& engine, int frame, uint32_t playerId)
+{
+    if (!m_dropped && frame >= kDropFrame && engine.GetNetworkRole() == NetworkRole::Server) {
+        m_dropped = true;
+        if (const auto* player = ObjectManager::Get().GetObject<Player>(playerId)) {
+            // An id of the server's range, which every peer makes the item under.
+            ItemReplicaInfo identity = SwordIdentity();
+            identity.objectId = ObjectManager::Get().CreateObjectID();
+            engine.CreateItem(player->GetCoords(), identity);
+        }
+    }
+    if (m_seen)
+        return;
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, DroppedSword(), EntityList_All);
+    if (found.empty())
+        return;
+    m_seen = true;
+    const auto* item = DynamicCast<Item>(found.front());
+    std::printf("net: item %s dropped (seed %u), fingerprint %016" PRIx64 "\n", kSwordRecord, kSwordSeed,
+                ItemFingerprint(*item).Digest());
+}
+
+}  // namespace GAME

@@ -1,0 +1,41 @@
+// Items in the bundled run. After the fight, a single process shows the player's items at
+// work: a sword's tool tip with its prefix and suffix at a fixed seed, two pieces of a set
+// worn (the set's text and its bonus in the player's totals), a skill level before and
+// after an augmenting item is attached, a potion drunk from a stack and a gold pile used.
+// Everything it makes it takes off and destroys again, so the player ends as it was.
+//
+// On the network the server drops one item into the world near its player through the
+// game's item creation (which sends it to every client); each host prints the dropped
+// item's fingerprint once the item is in its world ("net: item" lines, alike on both
+// sides).
+#pragma once
+
+#include <cstdint>
+
+namespace GAME {
+
+class GameEngine;
+
+class HostItems {
+public:
+    // The dropped item: a sword with a prefix and a suffix, rebuilt from this seed.
+    static constexpr const char* kSwordRecord = "Records/Item/Weapons/Sword.dbr";
+    static constexpr const char* kSwordPrefix = "Records/Item/Affix/PrefixKeen.dbr";
+    static constexpr const char* kSwordSuffix = "Records/Item/Affix/SuffixOfEmbers.dbr";
+    static constexpr uint32_t kSwordSeed = 4242;
+    // The server drops it after this many frames: its client has joined by then.
+    static constexpr int kDropFrame = 8;
+
+    // The single process's showcase; nothing without the player.
+    static void Run(uint32_t playerId);
+
+    // On the network, after each frame: the server drops the item once; every host
+    // prints the item when it first finds it in its world.
+    void AfterFrame(GameEngine& engine, int frame, uint32_t playerId);
+
+private:
+    bool m_dropped = false;
+    bool m_seen = false;
+};
+
+}  // namespace GAME
