@@ -3,7 +3,9 @@
 # intended one. The player kills the monster; its strikes go through the pool, which picks
 # the plain blow and a weighted attack; the smite's chain leaves two links; the hex takes hold on the
 # monster and wears off; the ward goes on and, its mana gone, off; the teleport question
-# still comes at 90 s.
+# still comes at 90 s. After the fight the items show: a sword's tool tip, two pieces of a
+# set worn (the set's bonus in the totals, the greaves' skill level), a potion drunk and a
+# gold pile used.
 set -u
 gamehost=$1
 run() { "$gamehost" --quiet --frames 400 --step 250 2>/dev/null; }
@@ -23,4 +25,16 @@ expect "the monster's buff arenahexbuff is removed"
 expect "the player's ArenaManaWard is on"
 expect "the player's ArenaManaWard is off (mana 0.0)"
 expect "^frame 361: teleport: the game asks whether to travel"
+expect "^items: sword tooltip \[ItemBonuses\] 4 - 7 Fire Damage$"
+expect "^items: sword tooltip \[ItemRequirements\] Required Strength: [0-9]*$"
+expect "^items: Records/Skills/ArenaMight.dbr level 1 before the greaves are attached, 2 after$"
+expect "^items: set \[ItemSetComponentNotAvailable\] Warden's Bracers$"
+expect "^items: set \[ItemSetBonuses\] +6 Strength$"
+expect "from a stack of 3: life [0-9.]*, 150.0 more to come, 2 left$"
+# The set's bonus reaches the totals, the gold pile the purse.
+sums() { sed -n "s/$1/\1 \2/p" <<<"$first" | awk "{ ok = \$1 - \$2 == $2 } END { exit !ok }"; }
+sums '^items: set of 2 worn: strength \([0-9.]*\) in the totals, \([0-9.]*\) without the set$' 6 ||
+    { echo "FAIL: no set bonus in the totals"; exit 1; }
+sums '^items: the player uses .*(250 gold): money \([0-9]*\) -> \([0-9]*\)$' -250 ||
+    { echo "FAIL: the gold never reached the purse"; exit 1; }
 echo "PASS: fight story"
