@@ -39,7 +39,8 @@ constexpr uint32_t kGoldPile = 250;
 
 std::string Narrow(const std::u16string& text) { return LocalizationManager::ToChar(text); }
 
-Item* Make(const char* record, const char* prefix, const char* suffix, uint32_t seed, uint32_t var1)
+ItemReplicaInfo Identity(const char* record, const char* prefix = "", const char* suffix = "", uint32_t seed = 0,
+                         uint32_t var1 = 0)
 {
     ItemReplicaInfo identity;
     identity.baseName = record;
@@ -47,20 +48,20 @@ Item* Make(const char* record, const char* prefix, const char* suffix, uint32_t 
     identity.suffixName = suffix;
     identity.seed = seed;
     identity.var1 = var1;
-    Item* item = Item::CreateItem(identity);
-    if (!item)
-        std::printf("items: %s makes no item\n", record);
-    return item;
+    return identity;
 }
 
 ItemReplicaInfo SwordIdentity()
 {
-    ItemReplicaInfo identity;
-    identity.baseName = HostItems::kSwordRecord;
-    identity.prefixName = HostItems::kSwordPrefix;
-    identity.suffixName = HostItems::kSwordSuffix;
-    identity.seed = HostItems::kSwordSeed;
-    return identity;
+    return Identity(HostItems::kSwordRecord, HostItems::kSwordPrefix, HostItems::kSwordSuffix, HostItems::kSwordSeed);
+}
+
+Item* Make(const ItemReplicaInfo& identity)
+{
+    Item* item = Item::CreateItem(identity);
+    if (!item)
+        std::printf("items: %s makes no item\n", identity.baseName.c_str());
+    return item;
 }
 
 void Destroy(Item* item)
@@ -103,8 +104,7 @@ void TakeOff(Player& player, Item& item)
 
 void ShowSword(const Player& player)
 {
-    Item* sword = Make(HostItems::kSwordRecord, HostItems::kSwordPrefix, HostItems::kSwordSuffix,
-                       HostItems::kSwordSeed, 0);
+    Item* sword = Make(SwordIdentity());
     if (!sword)
         return;
     std::printf("items: sword %s, seed %u\n", Narrow(sword->GetGameDescription()).c_str(), HostItems::kSwordSeed);
@@ -126,8 +126,8 @@ void ShowSet(Player& player)
 {
     gGameEngine->LoadItemSet(kSetRecord);
     const ItemSet* set = gGameEngine->GetItemSet(kSetRecord);
-    Item* helm = Make(kSetHelm, "", "", 0, 0);
-    Item* greaves = Make(kSetGreaves, "", "", 0, 0);
+    Item* helm = Make(Identity(kSetHelm));
+    Item* greaves = Make(Identity(kSetGreaves));
     if (set && helm && greaves) {
         const float strength = Strength(player);
         Wear(player, *helm, EquipLocation_Head);
@@ -149,7 +149,7 @@ void ShowSet(Player& player)
 
 void ShowPotion(Player& player)
 {
-    auto* potion = DynamicCast<OneShot_Potion>(Make(kPotionRecord, "", "", 0, 0));
+    auto* potion = DynamicCast<OneShot_Potion>(Make(Identity(kPotionRecord)));
     if (!potion)
         return;
     // The stack counts the potions beyond the first.
@@ -166,7 +166,7 @@ void ShowPotion(Player& player)
 
 void ShowGold(Player& player)
 {
-    auto* gold = DynamicCast<OneShot_Gold>(Make(kGoldRecord, "", "", 0, kGoldPile));
+    auto* gold = DynamicCast<OneShot_Gold>(Make(Identity(kGoldRecord, "", "", 0, kGoldPile)));
     if (!gold)
         return;
     const uint32_t money = player.GetCurrentMoney();

@@ -2,7 +2,8 @@
 // work: a sword's tool tip with its prefix and suffix at a fixed seed, two pieces of a set
 // worn (the set's text and its bonus in the player's totals), a skill level before and
 // after an augmenting item is attached, a potion drunk from a stack and a gold pile used.
-// Everything it makes it takes off and destroys again, so the player ends as it was.
+// The items it makes are taken off again and destroyed; the potion's life and the gold stay
+// with the player. It runs after the player is saved, so the save does not hold them.
 //
 // On the network the server drops one item into the world near its player through the
 // game's item creation (which sends it to every client); each host prints the dropped
