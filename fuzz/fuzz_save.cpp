@@ -1,7 +1,7 @@
 // Any bytes read as a character save into a fresh player, through both routines: the
 // character (StreamProperties) and its tokens (StreamPropertiesQuestTokens). The player
 // has its own controller, so the inventory and equipment blocks are reached; the records
-// a save may name (a skill, an item) exist. A read that succeeds must write again.
+// a save may name (a skill, items, equipment for each kind of place) exist. A read that succeeds must write again.
 #include <cstddef>
 #include <cstdint>
 
@@ -29,6 +29,10 @@ void RegisterRecords()
     records.RegisterRecord(kPlayerRecord, "Class,Player,\n");
     records.RegisterRecord(kSkillRecord, "Class,Skill,\nskillMaxLevel,10,\n");
     records.RegisterRecord("Records/I.dbr", "Class,ItemEquipment,\n");
+    // Items the equipment block can put on: a helm, a one-handed and a two-handed weapon.
+    records.RegisterRecord("Records/H.dbr", "Class,ArmorProtective_Head,\n");
+    records.RegisterRecord("Records/W.dbr", "Class,WeaponMelee_Sword,\n");
+    records.RegisterRecord("Records/B.dbr", "Class,WeaponHunting_Bow,\n");
 }
 
 }  // namespace

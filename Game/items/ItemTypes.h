@@ -43,6 +43,35 @@ enum EquipLocations : int32_t {
 };
 inline constexpr bool IsEquipSlot(int32_t location) { return location >= 1 && location <= 9; }
 
+// A place in the equipment window: the values the equipment control and the cursor
+// handlers take. Any other value names no place.
+enum EquipmentCtrlLocation : int32_t {
+    EquipmentCtrlLocation_None = 0,
+    EquipmentCtrlLocation_Head = 1,
+    EquipmentCtrlLocation_Neck = 2,
+    EquipmentCtrlLocation_UpperBody = 3,
+    EquipmentCtrlLocation_LowerBody = 4,
+    EquipmentCtrlLocation_Finger1 = 5,
+    EquipmentCtrlLocation_Finger2 = 6,
+    EquipmentCtrlLocation_Forearm = 7,
+    EquipmentCtrlLocation_HandRight = 8,
+    EquipmentCtrlLocation_HandLeft = 9,
+};
+
+// What an item is in one hand (Item::GetRightHandType / GetLeftHandType), as bits so that
+// a hand can hold a mask of what the other hand may take. A bow or a staff takes both
+// hands.
+enum EquipmentHandTypes : uint32_t {
+    EquipmentHand_None = 0,
+    EquipmentHand_MeleeLeft = 1,
+    EquipmentHand_MeleeRight = 2,
+    EquipmentHand_Bow = 4,
+    EquipmentHand_Spear = 8,
+    EquipmentHand_Staff = 16,
+    EquipmentHand_Shield = 32,
+    EquipmentHand_All = 63,
+};
+
 // What the hands hold, which picks the character's animation set.
 enum EquipManager_HandState : int32_t {
     EquipManager_Unarmed = 0,
