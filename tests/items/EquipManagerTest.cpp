@@ -1,15 +1,10 @@
-// What a character wears as it is seen and fought with: bones and hands, the hand state,
-// the default head piece, props, the enchantment, and the worn items going with their
-// wearer.
+// What a character wears: bones and hands, the hand state, the default head piece, props,
+// the enchantment, and the worn items going with their wearer.
 #include <gtest/gtest.h>
 
 #include "Engine/Engine.h"
-#include "Engine/EventManager.h"
-#include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/combat/CombatManager.h"
-#include "Game/items/EquipManager.h"
-#include "Game/items/Inventory.h"
 #include "Game/items/Weapon.h"
 #include "Game/world/Prop.h"
 #include "core/EngineFixture.h"
@@ -28,7 +23,6 @@ protected:
         RecordDatabase::Get().RegisterRecord("Records/Test/Wearer.dbr",
                                              "Class,Character,\ndefaultHeadPiece,Records/Item/Armor/Helm.dbr,\n");
         wearer = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/Wearer.dbr");
-        ASSERT_NE(wearer, nullptr);
     }
     uint32_t Make(const std::string& record)
     {
@@ -46,13 +40,14 @@ protected:
                 return attached.attachPoint.c_str();
         return "-";
     }
+    static Weapon* Held(uint32_t itemId) { return ObjectManager::Get().GetObject<Weapon>(itemId); }
     static bool Visible(uint32_t itemId) { return ObjectManager::Get().GetObject<Actor>(itemId)->GetVisibility(); }
 
     Character* wearer = nullptr;
 };
 
 // A lone left sword is drawn in the right hand until the right hand holds something; a
-// shield never picks the animation set.
+// shield never picks the animation set; worn weapons carry the character's enchantment.
 TEST_F(EquipManagerTest, HandsDrawALoneLeftSwordRightAndShieldsNeverDecide)
 {
     EventCapture events;
@@ -63,34 +58,33 @@ TEST_F(EquipManagerTest, HandsDrawALoneLeftSwordRightAndShieldsNeverDecide)
     const uint32_t shield = Make(kHeldRecords + "Shield.dbr");
 
     wearer->AttachItemAction(sword, EquipLocation_LeftHand);
+    wearer->SetWeaponEnchantment("Records/Effects/Enchantments/MeleeFire.dbr");
     EXPECT_EQ(Equipment().GetHandState(), EquipManager_SingleHanded);
     EXPECT_EQ(BoneOf(sword), "R Hand");
     EXPECT_EQ(Equipment().GetRightHandWeapon(), sword);
     EXPECT_EQ(Equipment().GetLeftHandWeapon(), 0u);
 
     wearer->AttachItemAction(mace, EquipLocation_RightHand);
+    EXPECT_NE(Held(mace)->GetWeaponEnchantment(), nullptr);   // laid on weapons attached later too
     EXPECT_EQ(BoneOf(sword), "L Hand");
     EXPECT_EQ(BoneOf(mace), "R Hand");
     EXPECT_EQ(Equipment().GetHandState(), EquipManager_DualWielded);
-    EXPECT_EQ(Equipment().GetLeftHandShield(), 0u);
 
     wearer->DetachItemAction(sword);
+    EXPECT_EQ(Held(sword)->GetWeaponEnchantment(), nullptr);
     wearer->AttachItemAction(shield, EquipLocation_LeftHand);
     EXPECT_EQ(Equipment().GetHandState(), EquipManager_SingleHanded);
     EXPECT_EQ(Equipment().GetLeftHandShield(), shield);
     wearer->DetachItemAction(mace);
     EXPECT_EQ(Equipment().GetHandState(), EquipManager_Unarmed);
-    EXPECT_EQ(BoneOf(shield), "L Hand");
 
     // Detached items are back in the inventory; what is worn is not.
     EXPECT_EQ(wearer->GetInventoryItems(), (std::vector<uint32_t>{sword, mace}));
     const auto attached = events.Kept<GameEvent_ItemAttach>("GameEvent_ItemAttach");
-    const auto detached = events.Kept<GameEvent_ItemDetach>("GameEvent_ItemDetach");
     ASSERT_EQ(attached.size(), 3u);
-    ASSERT_EQ(detached.size(), 2u);
     EXPECT_EQ(attached[2].characterId, wearer->GetObjectId());
     EXPECT_EQ(attached[2].itemId, shield);
-    EXPECT_EQ(detached[0].itemId, sword);
+    EXPECT_EQ(events.Kept<GameEvent_ItemDetach>("GameEvent_ItemDetach").at(0).itemId, sword);
 
     LogCapture log;
     wearer->AttachItemAction(shield, EquipLocation_LeftHand);
@@ -103,8 +97,7 @@ TEST_F(EquipManagerTest, HandsDrawALoneLeftSwordRightAndShieldsNeverDecide)
 TEST_F(EquipManagerTest, HeadPieceAndPropsHideWhatSitsAtTheirBone)
 {
     const uint32_t head = Equipment().GetDefaultHeadPiece();
-    ASSERT_NE(head, 0u);
-    EXPECT_EQ(BoneOf(head), "Head");
+    ASSERT_EQ(BoneOf(head), "Head");
     const uint32_t helm = Make("Records/Item/Armor/Helm.dbr");
     const uint32_t bow = Make(kHeldRecords + "Bow.dbr");
     wearer->AttachItemAction(helm, EquipLocation_Head);
@@ -124,32 +117,12 @@ TEST_F(EquipManagerTest, HeadPieceAndPropsHideWhatSitsAtTheirBone)
     prop->Load(*ObjectManager::Get().LoadTableFile("Records/Test/TorchLeft.dbr"));
     wearer->AddEquipmentProp(prop);
     EXPECT_FALSE(Visible(bow));
-    EXPECT_EQ(BoneOf(prop->GetObjectId()), "L Hand");
     wearer->RemoveEquipmentProp(prop->GetObjectId());
     EXPECT_TRUE(Visible(bow));
-    EXPECT_TRUE(Visible(helm));
-    EXPECT_TRUE(Equipment().GetProps().empty());
     EXPECT_EQ(BoneOf(prop->GetObjectId()), "-");
 
     wearer->DetachItemAction(helm);
     EXPECT_TRUE(Visible(head));
-}
-
-// The character's enchantment reaches every worn weapon, and one attached later; a weapon
-// taken off loses it.
-TEST_F(EquipManagerTest, TheEnchantmentReachesWornWeapons)
-{
-    auto* sword = ObjectManager::Get().GetObject<Weapon>(Make(kHeldRecords + "Sword.dbr"));
-    auto* axe = ObjectManager::Get().GetObject<Weapon>(Make(kHeldRecords + "Axe.dbr"));
-    wearer->AttachItemAction(sword->GetObjectId(), EquipLocation_RightHand);
-    wearer->SetWeaponEnchantment("Records/Effects/Enchantments/MeleeFire.dbr");
-    ASSERT_NE(sword->GetWeaponEnchantment(), nullptr);
-    wearer->AttachItemAction(axe->GetObjectId(), EquipLocation_LeftHand);
-    ASSERT_NE(axe->GetWeaponEnchantment(), nullptr);
-    wearer->DetachItemAction(sword->GetObjectId());
-    EXPECT_EQ(sword->GetWeaponEnchantment(), nullptr);
-    wearer->SetWeaponEnchantment("");
-    EXPECT_EQ(axe->GetWeaponEnchantment(), nullptr);
 }
 
 // Destroying a character destroys what it wears and its head piece; an item taken off
@@ -162,7 +135,7 @@ TEST_F(EquipManagerTest, ADestroyedCharacterLeavesNoWornItemAlive)
     wearer->AttachItemAction(sword, EquipLocation_RightHand);
     wearer->AttachItemAction(ring, EquipLocation_Finger);
     wearer->AttachItemAction(dropped, EquipLocation_LeftHand);
-    wearer->DetachItemAction(dropped);
+    wearer->DetachItemAction(dropped);   // as at death: taken off, then dropped
     uint32_t droppedId = dropped;
     wearer->DropItemFromEquipLocation(droppedId, EquipLocation_LeftHand, false);
     const uint32_t head = Equipment().GetDefaultHeadPiece();
