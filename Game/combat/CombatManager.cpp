@@ -90,12 +90,6 @@ void CombatManager::DetachItemAction(uint32_t itemId)
     EquipmentChanged();
 }
 
-void CombatManager::RemoveItem(const std::string& recordName)
-{
-    m_equipment.RemoveItem(recordName);
-    EquipmentChanged();
-}
-
 void CombatManager::EquipmentChanged()
 {
     if (m_owner)

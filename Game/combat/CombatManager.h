@@ -129,7 +129,6 @@ public:
     // weapons again.
     void AttachItemAction(uint32_t itemId, EquipLocations location);
     void DetachItemAction(uint32_t itemId);
-    void RemoveItem(const std::string& recordName);
     WorldCoords GetAttachCoords(EquipLocations location) const { return m_equipment.GetAttachCoords(location); }
     EquipManager_HandState GetHandState() const { return m_equipment.GetHandState(); }
     uint32_t GetRightHandWeapon() const { return m_equipment.GetRightHandWeapon(); }
