@@ -92,12 +92,10 @@ void Wear(Player& player, Item& item, EquipLocations location)
 {
     player.GetInventory().AddItemToInventory(item.GetObjectId(), false);
     player.AttachItemAction(item.GetObjectId(), location);
-    item.AttachItem(player, "");
 }
 
 void TakeOff(Player& player, Item& item)
 {
-    item.DetachItem(player);
     player.DetachItemAction(item.GetObjectId());
     player.GetInventory().RemoveItemFromInventory(item.GetObjectId());
 }
