@@ -50,8 +50,8 @@ struct CachedRecords {
         records.RegisterRecord(
             "Bench/Loot/Dyn",
             "Class,LootItemTable_DynWeight,\nitemNames," + names + ",\ndefaultWeight,10,\nbellSlope,100;90;70;50;30,\n"
-            "minItemLevelEquation,(parentLevel-8),\nmaxItemLevelEquation,(parentLevel+8),\n"
-            "targetLevelEquation,parentLevel,\nprefixRandomizerChance,100,\nsuffixRandomizerChance,100,\n"
+            "minItemLevelEquation,parentLevel-8,\nmaxItemLevelEquation,parentLevel+8,\n"
+            "targetLevelEquation,parentLevel+0,\nprefixRandomizerChance,100,\nsuffixRandomizerChance,100,\n"
             "bothPrefixSuffix,100,\n" +
                 Row("prefixRandomizerName", "prefixRandomizerWeight", 1, "Bench/Loot/Prefixes", 1) +
                 Row("suffixRandomizerName", "suffixRandomizerWeight", 1, "Bench/Loot/Suffixes", 1));

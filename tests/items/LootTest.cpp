@@ -56,7 +56,7 @@ protected:
     static void AffixChain(int length)
     {
         for (int i = 1; i <= length; ++i)
-            Record("T" + std::to_string(i), "Class,LootRandomizerTable,randomizerWeight1,1,\nrandomizerName1," +
+            Record("T" + std::to_string(i), "Class,LootRandomizerTable,\nrandomizerWeight1,1,\nrandomizerName1," +
                                                 (i == length ? std::string("Affix") : "T" + std::to_string(i + 1)) +
                                                 ",\n");
     }
@@ -173,17 +173,17 @@ TEST_F(LootTest, DynamicWindowFallbackAndBellSlope)
         return result;
     };
     using V = std::vector<std::pair<bool, uint32_t>>;
-    EXPECT_EQ(validOf("minItemLevelEquation,1,\nmaxItemLevelEquation,5,\n"),
+    EXPECT_EQ(validOf("minItemLevelEquation,1+0,\nmaxItemLevelEquation,5+0,\n"),
               (V{{true, 10}, {false, 10}, {false, 10}}));
-    EXPECT_EQ(validOf("minItemLevelEquation,25,\nmaxItemLevelEquation,28,\n"),
+    EXPECT_EQ(validOf("minItemLevelEquation,25+0,\nmaxItemLevelEquation,28+0,\n"),
               (V{{false, 10}, {true, 10}, {false, 10}}));
     // A slope of three values reaches distances 0..2 from the target only.
     Record("L21", "itemLevel,21,\n");
     Record("L22", "itemLevel,22,\n");
     Record("L23", "itemLevel,23,\n");
     Record("Dyn", "Class,LootItemTable_DynWeight,\nitemNames,L20;L21;L22;L23,\ndefaultWeight,10,\n"
-                  "bellSlope,100;50.9;20,\nminItemLevelEquation,0,\nmaxItemLevelEquation,(parentLevel*2),\n"
-                  "targetLevelEquation,(parentLevel+0.5),\n");
+                  "bellSlope,100;50.9;20,\nminItemLevelEquation,0+0,\nmaxItemLevelEquation,parentLevel*2,\n"
+                  "targetLevelEquation,parentLevel+0.5,\n");
     auto* table = DynamicCast<LootItemTable_DynWeight>(LootBase::Create("Dyn"));
     table->SetLevel(20, 0);
     std::string base, prefix, suffix;
@@ -282,11 +282,11 @@ TEST_F(LootTest, GoldSplitsIntoPilesOfAtLeastOne)
         return amounts;
     };
     using A = std::vector<uint32_t>;
-    const std::string hundred = "goldAmountEquation,100,\ngoldValueMax,1000,\n";
+    const std::string hundred = "goldAmountEquation,100+0,\ngoldValueMax,1000,\n";
     EXPECT_EQ(run(hundred + "goldSplitMin,1,\ngoldSplitMax,1,\n", {100, 1}), (A{100}));
     EXPECT_EQ(run(hundred + "goldSplitMin,3,\ngoldSplitMax,3,\ngoldSplitSizeMin,60,\n", {100, 3}), (A{100}));
     // Two formulas: the amount is drawn between them.
-    run("goldAmountEquation,50,\ngoldAmountEquation2,20,\ngoldValueMax,1000,\n", {});
+    run("goldAmountEquation,50+0,\ngoldAmountEquation2,20+0,\ngoldValueMax,1000,\n", {});
     EXPECT_EQ(random.ranges.front(), std::pair(20, 50));
     // A minimum of 0 still makes piles of 1 or more.
     EXPECT_EQ(run(hundred + "goldSplitMin,3,\ngoldSplitMax,3,\ngoldSplitSizeMin,0,\n", {100, 3, 1, 98}), (A{1, 98, 1}));
@@ -301,7 +301,7 @@ TEST_F(LootTest, DeathDropsGoldFirstWithFreshIdsAtTheBody)
 {
     NiceNetwork network;
     engine->InstallNetworkInterface(&network);
-    Record("Gold", "goldAmountEquation,40,\ngoldValueMax,1000,\ngoldSplitMin,1,\ngoldSplitMax,1,\n"
+    Record("Gold", "goldAmountEquation,40+0,\ngoldValueMax,1000,\ngoldSplitMin,1,\ngoldSplitMax,1,\n"
                    "goldActors,Records/Item/OneShot/Gold.dbr,\n");
     Record("Brute", "Class,Monster,\ngoldGenerator,Gold,\ngoldGeneratorChance,100,\ncharLevel,3,\n");
     auto* monster = ObjectManager::Get().CreateObjectFromFile<Monster>("Brute");

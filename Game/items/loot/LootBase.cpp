@@ -46,6 +46,15 @@ void LootBase::PickAffixes(std::string& prefix, std::string& suffix, RandomUnifo
     randomizer.GetRandomizerNames(prefix, suffix, random);
 }
 
+size_t LootBase::NextTestRow(size_t count)
+{
+    if (m_testCursor >= count)
+        m_testCursor = 0;
+    const size_t row = m_testCursor;
+    m_testCursor = row + 1 >= count ? 0 : static_cast<uint32_t>(row + 1);
+    return row;
+}
+
 // ---- Master table ----------------------------------------------------------------------
 
 void LootMasterTable::Load(const LoadTable& table)
@@ -95,12 +104,8 @@ void LootItemTable_FixedWeight::OverrideTest(std::string& base, std::string& pre
     const auto& entries = m_items.GetEntries();
     if (entries.empty())
         return;
-    if (m_testCursor >= entries.size())
-        m_testCursor = 0;
-    base = entries[m_testCursor].name;
+    base = entries[NextTestRow(entries.size())].name;
     PickAffixes(prefix, suffix, random, true);
-    if (++m_testCursor >= entries.size())
-        m_testCursor = 0;
 }
 
 }  // namespace GAME

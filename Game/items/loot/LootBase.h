@@ -48,9 +48,15 @@ public:
 protected:
     // Picks the affixes of `base`'s drop with the randomizer read from this table's record.
     void PickAffixes(std::string& prefix, std::string& suffix, RandomUniform& random, bool forceEvery) const;
+    // The row a designer's test takes next out of `count`; the cursor moves on and goes
+    // back to 0 after the last row.
+    size_t NextTestRow(size_t count);
 
     bool m_noBrokenItems = false;
     RandomizerWeightModifiers m_weightModifiers;
+
+private:
+    uint32_t m_testCursor = 0;
 };
 
 class LootMasterTable : public LootBase {
@@ -91,7 +97,6 @@ public:
 
 private:
     CumulativeLootList m_items;
-    uint32_t m_testCursor = 0;
 };
 
 }  // namespace GAME

@@ -158,12 +158,8 @@ void LootItemTable_DynWeight::OverrideTest(std::string& base, std::string& prefi
 {
     if (m_entries.empty())
         return;
-    if (m_testCursor >= m_entries.size())
-        m_testCursor = 0;
-    base = m_entries[m_testCursor].name;
+    base = m_entries[NextTestRow(m_entries.size())].name;
     PickAffixes(prefix, suffix, random, true);
-    if (++m_testCursor >= m_entries.size())
-        m_testCursor = 0;
 }
 
 }  // namespace GAME

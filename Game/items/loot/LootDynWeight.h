@@ -64,7 +64,6 @@ private:
     bool m_processed = false;
     bool m_weightsFit = true;
     uint32_t m_totalWeight = 0;
-    uint32_t m_testCursor = 0;
 };
 
 }  // namespace GAME

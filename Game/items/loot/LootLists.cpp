@@ -1,5 +1,6 @@
 #include "Game/items/loot/LootLists.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 
@@ -25,6 +26,11 @@ bool LootWeightsFit(uint64_t total, const char* owner, const std::string& record
     gEngine->Log(LOG_WARNING, "%s: weights in %s add up past %d; nothing is picked", owner, recordName.c_str(),
                  INT_MAX);
     return false;
+}
+
+uint32_t ReadLootWeight(const LoadTable& table, const char* key)
+{
+    return static_cast<uint32_t>(std::max(table.GetInt(key, 0), 0));
 }
 
 uint64_t ReadLootRows(const LoadTable& table, const char* namePrefix, const char* weightPrefix, unsigned rows,

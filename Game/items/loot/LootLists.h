@@ -27,6 +27,9 @@ const char* GetRecordClassName(const std::string& recordName);
 // caller then picks nothing from them.
 bool LootWeightsFit(uint64_t total, const char* owner, const std::string& recordName);
 
+// An outcome weight: a whole number from the record, negatives held at 0.
+uint32_t ReadLootWeight(const LoadTable& table, const char* key);
+
 // One row of a weighted list: a record name and its weight.
 struct LootRow {
     std::string name;

@@ -15,11 +15,6 @@ namespace {
 
 constexpr float kAlwaysChance = 100.0f;
 
-uint32_t ReadWeight(const LoadTable& table, const char* key)
-{
-    return static_cast<uint32_t>(std::max(table.GetInt(key, 0), 0));
-}
-
 uint32_t Modified(uint32_t weight, int32_t modifier)
 {
     return weight + (weight * static_cast<uint32_t>(modifier)) / 100u;
@@ -55,11 +50,11 @@ void LootItemTableRandomizer::LoadFromDatabase(const std::string& recordName)
     m_prefix.chance = table->GetFloat("prefixRandomizerChance", 0.0f);
     m_suffix.chance = table->GetFloat("suffixRandomizerChance", 0.0f);
     m_broken.chance = table->GetFloat("brokenRandomizerChance", 0.0f);
-    m_outcomes.bothPrefixSuffix = ReadWeight(*table, "bothPrefixSuffix");
-    m_outcomes.noPrefixNoSuffix = ReadWeight(*table, "noPrefixNoSuffix");
-    m_outcomes.prefixOnly = ReadWeight(*table, "prefixOnly");
-    m_outcomes.suffixOnly = ReadWeight(*table, "suffixOnly");
-    m_outcomes.brokenOnly = ReadWeight(*table, "brokenOnly");
+    m_outcomes.bothPrefixSuffix = ReadLootWeight(*table, "bothPrefixSuffix");
+    m_outcomes.noPrefixNoSuffix = ReadLootWeight(*table, "noPrefixNoSuffix");
+    m_outcomes.prefixOnly = ReadLootWeight(*table, "prefixOnly");
+    m_outcomes.suffixOnly = ReadLootWeight(*table, "suffixOnly");
+    m_outcomes.brokenOnly = ReadLootWeight(*table, "brokenOnly");
     const char* owner = "LootItemTableRandomizer";
     const unsigned rows = LootLimits::kRandomizerListRows;
     m_prefix.tables.Load(*table, owner, "prefixRandomizerName", "prefixRandomizerWeight", rows);

@@ -17,11 +17,6 @@ namespace {
 
 constexpr const char* kOwner = "LootTable";
 
-uint32_t ReadWeight(const LoadTable& table, const char* key)
-{
-    return static_cast<uint32_t>(std::max(table.GetInt(key, 0), 0));
-}
-
 // Follows a picked affix name through nested affix tables, at most six of them. A name
 // that is still an affix table after that is logged and kept as it stands.
 void ResolveNestedAffix(std::string& name, RandomUniform& random)
@@ -53,10 +48,10 @@ bool LootTable::ManualLoad(const std::string& recordName)
     m_prefixes.Load(table, kOwner, "prefixRandomizerName", "prefixRandomizerWeight", rows);
     m_suffixChance = table.GetFloat("suffixRandomizerChance", 0.0f);
     m_suffixes.Load(table, kOwner, "suffixRandomizerName", "suffixRandomizerWeight", rows);
-    m_bothPrefixSuffix = ReadWeight(table, "bothPrefixSuffix");
-    m_noPrefixNoSuffix = ReadWeight(table, "noPrefixNoSuffix");
-    m_prefixOnly = ReadWeight(table, "prefixOnly");
-    m_suffixOnly = ReadWeight(table, "suffixOnly");
+    m_bothPrefixSuffix = ReadLootWeight(table, "bothPrefixSuffix");
+    m_noPrefixNoSuffix = ReadLootWeight(table, "noPrefixNoSuffix");
+    m_prefixOnly = ReadLootWeight(table, "prefixOnly");
+    m_suffixOnly = ReadLootWeight(table, "suffixOnly");
     return true;
 }
 
