@@ -319,3 +319,31 @@ TEST_F(LootTest, DeathDropsGoldFirstWithFreshIdsAtTheBody)
     EXPECT_NE(made[0].objectId, 0u);
     EXPECT_FALSE(monster->IsAlive());
 }
+
+TEST_F(LootTest, MonstersFromOneLootSeedWearTheSameRolledItems)
+{
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    engine->LoadFromDatabase("Records/Game/GameEngine.dbr");
+    std::string wear = "Class,Monster,\nmonsterClassification,Boss,\ncharLevel,6,\n";
+    for (const char* location : {"Head", "Torso", "LowerBody", "Finger1"})
+        wear += std::string("chanceToEquip") + location + ",100,\nloot" + location +
+                "Item1,Records/Loot/ArenaMaster.dbr,\nchanceToEquip" + location + "Item1,1,\n";
+    wear += "chanceToEquipLeftHand,100,\nlootLeftHandItem1,Records/Loot/ArenaChest.dbr,\nchanceToEquipLeftHandItem1,1,\n";
+    Record("Wearer", wear);
+    bool anyAffix = false;
+    for (uint16_t seed : {1, 77, 4242}) {
+        std::vector<InventoryReplica> worn[2];
+        for (auto& replicas : worn) {
+            engine->GetRandomGen().Seed(seed);   // the loot seed a monster takes at load
+            ObjectManager::Get().CreateObjectFromFile<Monster>("Wearer")->GetInventoryReplica(replicas);
+        }
+        ASSERT_EQ(worn[0].size(), worn[1].size());
+        EXPECT_FALSE(worn[0].empty());
+        for (size_t i = 0; i < worn[0].size(); ++i) {
+            EXPECT_EQ(worn[0][i].info, worn[1][i].info) << seed << " " << i;
+            EXPECT_EQ(worn[0][i].info.baseName.find("Records/Loot"), std::string::npos);
+            anyAffix = anyAffix || !worn[0][i].info.prefixName.empty() || !worn[0][i].info.suffixName.empty();
+        }
+    }
+    EXPECT_TRUE(anyAffix);
+}
