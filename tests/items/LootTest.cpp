@@ -291,6 +291,8 @@ TEST_F(LootTest, GoldSplitsIntoPilesOfAtLeastOne)
     // A minimum of 0 still makes piles of 1 or more.
     EXPECT_EQ(run(hundred + "goldSplitMin,3,\ngoldSplitMax,3,\ngoldSplitSizeMin,0,\n", {100, 3, 1, 98}), (A{1, 98, 1}));
     EXPECT_EQ(random.ranges[2], std::pair(1, 99));
+    // A formula without a finite value is held to the record's range, not converted undefined.
+    EXPECT_EQ(run("goldAmountEquation,1/0,\ngoldValueMax,700,\ngoldSplitMin,1,\ngoldSplitMax,1,\n", {}), (A{700}));
     // A chance of 0 or less drops without the chance roll.
     random.floats = {50.0f};
     EXPECT_EQ(run(hundred, {100}, 0.0f), (A{100}));
