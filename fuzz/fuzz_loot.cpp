@@ -215,7 +215,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             RandomUniform random;
             loot->OverrideTest(tested.base, tested.prefix, tested.suffix, random);
             CheckFrom(tested, known);
-            LootBase::Destroy(loot);
+            ObjectManager::Get().DestroyObjectEx(loot, "fuzz_loot", __LINE__);
         }
         PickTwice(seed, known, [&](Names& out, RandomUniform& random) {
             LootTable plain;

@@ -52,13 +52,12 @@ void LootLoader::GetLootName(std::string& base, std::string& prefix, std::string
         base = *picked;
     if (base.empty())
         return;
-    if (LootBase* table = LootBase::Create(base)) {
+    if (std::unique_ptr<LootBase> table = LootBase::Create(base)) {
         table->SetNoBrokenItems(m_noBrokenItems);
         table->SetRandomizerWeightModifiers(m_weightModifiers);
         table->SetLevel(m_level1, m_level2);
         int depth = LootLimits::kNestingDepth;
         table->GetLootName(base, prefix, suffix, random, depth);
-        LootBase::Destroy(table);
         return;
     }
     ValidateSelectLootRecursive(base, prefix, suffix, LootLimits::kNestingDepth, random);

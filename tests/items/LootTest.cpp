@@ -69,7 +69,7 @@ TEST_F(LootTest, CumulativeAndRunningSumPicksCoverTheirRanges)
 {
     Record("Fixed", "Class,LootItemTable_FixedWeight,\nlootName1,A,\nlootWeight1,10,\nlootName2,B,\nlootWeight2,0,\n"
                     "lootName3,C,\nlootWeight3,30,\n");
-    LootBase* fixed = LootBase::Create("Fixed");
+    std::unique_ptr<LootBase> fixed = LootBase::Create("Fixed");
     ASSERT_NE(fixed, nullptr);
     for (auto [roll, want] : {std::pair{0, "A"}, {9, "A"}, {10, "C"}, {39, "C"}}) {
         std::string base, prefix, suffix;
@@ -80,7 +80,6 @@ TEST_F(LootTest, CumulativeAndRunningSumPicksCoverTheirRanges)
         EXPECT_EQ(base, want) << roll;
         EXPECT_EQ(random.ranges.front(), std::pair(0, 39));
     }
-    LootBase::Destroy(fixed);
 
     Record("Plain", "Class,LootTable,\nlootName1,A,\nlootWeight1,10,\nlootName2,B,\nlootWeight2,20,\n"
                     "bothPrefixSuffix,1,\n");
@@ -164,12 +163,12 @@ TEST_F(LootTest, DynamicWindowFallbackAndBellSlope)
     auto validOf = [&](const char* window) {
         Record("Dyn", std::string("Class,LootItemTable_DynWeight,\nitemNames,L10;L20;L30,\ndefaultWeight,10,\n") +
                           window);
-        auto* table = DynamicCast<LootItemTable_DynWeight>(LootBase::Create("Dyn"));
+        std::unique_ptr<LootBase> made = LootBase::Create("Dyn");
+        auto* table = DynamicCast<LootItemTable_DynWeight>(made.get());
         table->ComputeWeights();
         std::vector<std::pair<bool, uint32_t>> result;
         for (const auto& entry : table->GetEntries())
             result.emplace_back(entry.valid, entry.weight);
-        LootBase::Destroy(table);
         return result;
     };
     using V = std::vector<std::pair<bool, uint32_t>>;
@@ -184,7 +183,8 @@ TEST_F(LootTest, DynamicWindowFallbackAndBellSlope)
     Record("Dyn", "Class,LootItemTable_DynWeight,\nitemNames,L20;L21;L22;L23,\ndefaultWeight,10,\n"
                   "bellSlope,100;50.9;20,\nminItemLevelEquation,0+0,\nmaxItemLevelEquation,parentLevel*2,\n"
                   "targetLevelEquation,parentLevel+0.5,\n");
-    auto* table = DynamicCast<LootItemTable_DynWeight>(LootBase::Create("Dyn"));
+    std::unique_ptr<LootBase> made = LootBase::Create("Dyn");
+    auto* table = DynamicCast<LootItemTable_DynWeight>(made.get());
     table->SetLevel(20, 0);
     std::string base, prefix, suffix;
     int depth = 5;
@@ -201,7 +201,6 @@ TEST_F(LootTest, DynamicWindowFallbackAndBellSlope)
     random.ints = {21};
     table->GetLootName(base, prefix, suffix, random, depth);
     EXPECT_EQ(base, "L23");
-    LootBase::Destroy(table);
 }
 
 TEST_F(LootTest, LoaderResolvesTablesItemsAndStopsDeepChains)

@@ -1,5 +1,8 @@
 #include "Game/items/loot/LootBase.h"
 
+#include <string_view>
+#include <unordered_map>
+
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
@@ -14,22 +17,43 @@ GAME_IMPLEMENT_CLASS(LootItemTable_FixedWeight, LootBase)
 
 LootBase::~LootBase() = default;
 
-LootBase* LootBase::Create(const std::string& recordName)
+namespace {
+
+// The loot class a record's class word names, or null. Class information only ever
+// grows, so what was found once stays; each thread keeps its own answers.
+const RTTI_ClassInfo* FindLootClass(const char* className)
 {
-    // The class is tested here first, so that an item record (the usual case for a loot
-    // name) is turned away without the object manager's warning.
-    const char* className = GetRecordClassName(recordName);
-    if (!*className)
-        return nullptr;
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const { return std::hash<std::string_view>()(name); }
+    };
+    thread_local std::unordered_map<std::string, const RTTI_ClassInfo*, Hash, std::equal_to<>> found;
+    auto it = found.find(std::string_view(className));
+    if (it != found.end())
+        return it->second;
     const RTTI_ClassInfo* info = Object::GetStaticClassInfo().FindClassByName(className);
-    if (!info || !info->IsA(GetStaticClassInfo()))
+    if (!info)
         return nullptr;
-    return ObjectManager::Get().CreateObjectFromFile<LootBase>(recordName);
+    const RTTI_ClassInfo* loot = info->IsA(LootBase::GetStaticClassInfo()) ? info : nullptr;
+    found.emplace(className, loot);
+    return loot;
 }
 
-void LootBase::Destroy(LootBase* table)
+}  // namespace
+
+std::unique_ptr<LootBase> LootBase::Create(const std::string& recordName)
 {
-    ObjectManager::Get().DestroyObjectEx(table, "LootBase", __LINE__);
+    const LoadTable* table = recordName.empty() ? nullptr : ObjectManager::Get().LoadTableFile(recordName);
+    if (!table)
+        return nullptr;
+    const RTTI_ClassInfo* info = FindLootClass(table->GetString("Class", ""));
+    void* made = info ? info->GetFactory()() : nullptr;
+    if (!made)
+        return nullptr;
+    std::unique_ptr<LootBase> loot(static_cast<LootBase*>(static_cast<Object*>(made)));
+    loot->SetObjectName(recordName);
+    loot->Load(*table);
+    return loot;
 }
 
 void LootBase::PickAffixes(std::string& prefix, std::string& suffix, RandomUniform& random, bool forceEvery) const
@@ -69,7 +93,7 @@ void LootMasterTable::GetLootName(std::string& base, std::string& prefix, std::s
         return;
     --depth;
     const std::string& picked = *m_tables.Pick(random);
-    LootBase* table = Create(picked);
+    std::unique_ptr<LootBase> table = Create(picked);
     if (!table) {
         gEngine->Log(LOG_WARNING, "LootMasterTable: Unable to create LootBase (%s)", picked.c_str());
         return;
@@ -78,7 +102,6 @@ void LootMasterTable::GetLootName(std::string& base, std::string& prefix, std::s
     table->SetNoBrokenItems(m_noBrokenItems);
     table->SetRandomizerWeightModifiers(m_weightModifiers);
     table->GetLootName(base, prefix, suffix, random, depth);
-    Destroy(table);
 }
 
 // ---- Fixed-weight item table -----------------------------------------------------------

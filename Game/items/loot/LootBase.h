@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Engine/Object.h"
@@ -39,11 +40,11 @@ public:
         m_weightModifiers = modifiers;
     }
 
-    // The table the record names, when its class is a loot table; otherwise nothing, and
-    // nothing is logged (the caller decides whether that is a fault). The caller destroys
-    // it with Destroy.
-    static LootBase* Create(const std::string& recordName);
-    static void Destroy(LootBase* table);
+    // The table the record names, loaded, when its class is a loot table; otherwise
+    // nothing, and nothing is logged (the caller decides whether that is a fault). A table
+    // lives for one pick: it is made by its class's factory and owned by the caller, never
+    // entered into the object manager's look-ups, so picks take no object ids.
+    static std::unique_ptr<LootBase> Create(const std::string& recordName);
 
 protected:
     // Picks the affixes of `base`'s drop with the randomizer read from this table's record.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
@@ -38,20 +37,23 @@ uint64_t ReadLootRows(const LoadTable& table, const char* namePrefix, const char
 {
     out.clear();
     uint64_t total = 0;
-    char nameKey[96];
-    char weightKey[96];
+    std::string nameKey = namePrefix;
+    std::string weightKey = weightPrefix;
+    const size_t nameLength = nameKey.size();
+    const size_t weightLength = weightKey.size();
     std::vector<std::string> names;
     for (unsigned n = 1; n <= rows; ++n) {
-        std::snprintf(weightKey, sizeof(weightKey), "%s%u", weightPrefix, n);
-        const int weight = table.GetInt(weightKey, 0);
+        const std::string number = std::to_string(n);
+        weightKey.replace(weightLength, std::string::npos, number);
+        const int weight = table.GetInt(weightKey.c_str(), 0);
         if (weight <= 0)
             continue;
-        std::snprintf(nameKey, sizeof(nameKey), "%s%u", namePrefix, n);
+        nameKey.replace(nameLength, std::string::npos, number);
         std::string name;
         if (index == LootLimits::kNoIndex) {
-            name = table.GetString(nameKey, "");
+            name = table.GetString(nameKey.c_str(), "");
         } else {
-            table.GetStringArray(nameKey, names);
+            table.GetStringArray(nameKey.c_str(), names);
             if (index < names.size())
                 name = std::move(names[index]);
         }
