@@ -8,6 +8,8 @@
 
 namespace GAME {
 
+class Character;
+
 class ControllerCombat : public ControllerCharacter {
     GAME_DECLARE_CLASS(ControllerCombat)
 
@@ -35,9 +37,12 @@ public:
     virtual void CharacterIsDead() {}
 
     // Makes the controlled character die, when it is alive and no non-player character:
-    // it becomes dying, its death is handed to its action handler with the fresh object
+    // its gold drops first, then it becomes dying, its death is handed to its action handler with the fresh object
     // ids its death handlers ask for, and "GameEvent_CreatureStartDeath" is sent.
     void KillMe();
+
+private:
+    void RunGoldGenerator(Character& character);
 };
 
 }  // namespace GAME

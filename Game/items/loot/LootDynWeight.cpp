@@ -1,0 +1,165 @@
+#include "Game/items/loot/LootDynWeight.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/foundation/MathUtil.h"
+#include "Game/core/foundation/RandomUniform.h"
+
+namespace GAME {
+
+GAME_IMPLEMENT_CLASS(LootItemTable_DynWeight, LootBase)
+
+namespace {
+
+// What the formulas read for the players: the table is worked out for one player.
+const float kOnePlayer = 1.0f;
+
+int ClampSigned(int64_t value, int64_t low, int64_t high)
+{
+    return static_cast<int>(std::min(std::max(value, low), high));
+}
+
+}  // namespace
+
+LootItemTable_DynWeight::~LootItemTable_DynWeight() = default;
+
+void LootItemTable_DynWeight::LoadFormula(const LoadTable& table, const char* key, DesignerEquation_Algebra& formula,
+                                          bool& present)
+{
+    const char* text = table.GetString(key, "");
+    present = false;
+    if (!*text)
+        return;
+    present = formula.ParseEquation(text, this);
+    if (!present)
+        gEngine->Log(LOG_WARNING, "-=- LootItemTable_DynWeight:: Equation  load failure : %s ", key);
+}
+
+void LootItemTable_DynWeight::Load(const LoadTable& table)
+{
+    m_defaultWeight = TruncateToUnsigned(table.GetFloat("defaultWeight", 0.0f));
+    table.GetFloatArray("bellSlope", m_bellSlope);
+    LoadFormula(table, "minItemLevelEquation", m_minLevelFormula, m_hasMinLevel);
+    LoadFormula(table, "maxItemLevelEquation", m_maxLevelFormula, m_hasMaxLevel);
+    LoadFormula(table, "targetLevelEquation", m_targetLevelFormula, m_hasTargetLevel);
+    std::vector<std::string> names;
+    table.GetStringArray("itemNames", names);
+    m_entries.clear();
+    m_entries.reserve(names.size());
+    m_lowestItemLevel = kNoLowestLevel;
+    m_highestItemLevel = 0;
+    m_processed = false;
+    ObjectManager& objects = ObjectManager::Get();
+    for (std::string& name : names) {
+        if (name.empty())
+            continue;
+        const LoadTable* item = objects.LoadTableFile(name);
+        const uint32_t level = item ? static_cast<uint32_t>(std::max(item->GetInt("itemLevel", 0), 0)) : 0;
+        m_lowestItemLevel = std::min(m_lowestItemLevel, level);
+        m_highestItemLevel = std::max(m_highestItemLevel, level);
+        m_entries.push_back({std::move(name), level, m_defaultWeight, false});
+    }
+}
+
+DesignerVariableSlot<float> LootItemTable_DynWeight::BindDesignerVariable(const char* name)
+{
+    using Slot = DesignerVariableSlot<float>;
+    return FindDesignerVariable<float>(name, {
+                                                 {"minPlayerLevel", Slot::Of(kOnePlayer)},
+                                                 {"maxPlayerLevel", Slot::Of(kOnePlayer)},
+                                                 {"numberOfPlayers", Slot::Of(kOnePlayer)},
+                                                 {"gameDifficulty", Slot::OfUnsigned(m_gameDifficulty)},
+                                                 {"parentLevel", Slot::OfUnsigned(m_parentLevel)},
+                                                 {"averagePlayerLevel", Slot::OfUnsigned(m_averagePlayerLevel)},
+                                             });
+}
+
+// The formula's value rounded half up and held to the items' levels; 0 (then held) for
+// a formula that is absent.
+int LootItemTable_DynWeight::LevelFromFormula(const DesignerEquation_Algebra& formula, bool present) const
+{
+    const int value = present ? TruncateToInt(static_cast<double>(formula()) + 0.5) : 0;
+    return ClampSigned(value, m_lowestItemLevel, m_highestItemLevel);
+}
+
+void LootItemTable_DynWeight::ComputeWeights()
+{
+    if (m_processed)
+        return;
+    m_processed = true;
+    m_gameDifficulty = gGameEngine ? static_cast<uint32_t>(gGameEngine->GetGameDifficulty()) : 0;
+    const int64_t minLevel = LevelFromFormula(m_minLevelFormula, m_hasMinLevel);
+    const int64_t maxLevel = LevelFromFormula(m_maxLevelFormula, m_hasMaxLevel);
+    bool anyValid = false;
+    for (Entry& entry : m_entries) {
+        entry.valid = minLevel <= entry.level && entry.level <= maxLevel;
+        anyValid = anyValid || entry.valid;
+    }
+    if (!anyValid && !m_entries.empty()) {
+        // Nothing in the window: the highest level below it drops instead, else the first.
+        size_t fallback = 0;
+        int64_t best = 0;
+        for (size_t i = 0; i < m_entries.size(); ++i) {
+            const int64_t level = m_entries[i].level;
+            if (level < minLevel && level > best) {
+                best = level;
+                fallback = i;
+            }
+        }
+        m_entries[fallback].valid = true;
+    }
+    const int64_t target = LevelFromFormula(m_targetLevelFormula, m_hasTargetLevel);
+    uint64_t total = 0;
+    for (Entry& entry : m_entries) {
+        if (!entry.valid)
+            continue;
+        const uint64_t distance = static_cast<uint64_t>(std::llabs(static_cast<int64_t>(entry.level) - target));
+        if (distance < m_bellSlope.size()) {
+            const int64_t scaled = static_cast<int64_t>(TruncateToInt(m_bellSlope[distance])) * entry.weight / 100;
+            entry.weight = static_cast<uint32_t>(std::clamp<int64_t>(scaled, 0, UINT32_MAX));
+        }
+        total += entry.weight;
+    }
+    m_weightsFit = LootWeightsFit(total, "LootItemTable_DynWeight", GetObjectName());
+    m_totalWeight = m_weightsFit ? static_cast<uint32_t>(total) : 0;
+}
+
+void LootItemTable_DynWeight::GetLootName(std::string& base, std::string& prefix, std::string& suffix,
+                                          RandomUniform& random, int& /*depth*/)
+{
+    ComputeWeights();
+    if (m_entries.empty() || !m_weightsFit)
+        return;
+    const uint32_t roll = static_cast<uint32_t>(random.IGenerate(0, static_cast<int>(m_totalWeight) - 1));
+    uint32_t sum = 0;
+    const Entry* winner = nullptr;
+    for (const Entry& entry : m_entries) {
+        if (!entry.valid)
+            continue;
+        sum += entry.weight;
+        if (roll < sum) {
+            winner = &entry;
+            break;
+        }
+    }
+    if (!winner)
+        return;
+    base = winner->name;
+    PickAffixes(prefix, suffix, random, false);
+}
+
+void LootItemTable_DynWeight::OverrideTest(std::string& base, std::string& prefix, std::string& suffix,
+                                           RandomUniform& random)
+{
+    if (m_entries.empty())
+        return;
+    base = m_entries[NextTestRow(m_entries.size())].name;
+    PickAffixes(prefix, suffix, random, true);
+}
+
+}  // namespace GAME
