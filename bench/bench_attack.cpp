@@ -4,6 +4,7 @@
 // (dodge, hit roll, block, defences, damage, statistics, register of damage). The second
 // run adds retaliation and half the hit reflected. Every heap allocation is counted.
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -95,8 +96,8 @@ void EquipArmorAndShield(Monster& defender, const ItemEquipment& armor)
     auto* shield = DynamicCast<WeaponArmor_Shield>(ObjectManager::Get().CreateObject("WeaponArmor_Shield"));
     shield->SetShieldValues(30.0f, 25.0f, 40.0f, 0.0f);
     EquipManager& equipment = defender.GetCombatManager().GetEquipManager();
-    equipment.SetBodyArmor(armor.GetObjectId());
-    equipment.SetLeftHand(shield->GetObjectId());
+    equipment.AttachItemAction(armor.GetObjectId(), EquipLocation_UpperBody);
+    equipment.AttachItemAction(shield->GetObjectId(), EquipLocation_LeftHand);
 }
 
 // Builds (and, if resolve, resolves) one attack per iteration; reports allocations, rate
@@ -191,7 +192,7 @@ BENCHMARK(BM_BuildAttackOnly);
 //
 // The attacker's sword is an item rebuilt from its base, prefix and suffix records and a
 // seed; the defender, made from its own record, wears armour rebuilt the same way (its
-// protection, resistances and retaliation), holds a shield, knows a passive skill and
+// protection, resistances and retaliation) and the rest of the bundled outfit, holds a shield, knows a passive skill and
 // takes the monster attribute pack's defences. Every damage and defence of the attack
 // comes from attribute stores, added in the attack's storage.
 // (Its includes stand here, with the benchmark they serve.)
@@ -244,12 +245,21 @@ struct StoreArena {
 
         sword = CreateBenchItem("Records/Item/ArenaSword.dbr", "Records/Item/Affix/PrefixKeen.dbr",
                                 "Records/Item/Affix/SuffixOfEmbers.dbr", 777);
-        attacker->GetCombatManager().GetEquipManager().SetRightHand(sword->GetObjectId());
+        attacker->GetCombatManager().GetEquipManager().AttachItemAction(sword->GetObjectId(), EquipLocation_RightHand);
 
         // Armour with protection, resistances and retaliation.
         ItemEquipment* armor = CreateBenchItem("Records/Item/ArenaMail.dbr", "Records/Item/Affix/PrefixSturdy.dbr",
                                                "Records/Item/Affix/SuffixOfWarding.dbr", 4711);
         EquipArmorAndShield(*defender, *armor);
+        // The rest of the bundled outfit.
+        EquipManager& equipment = defender->GetCombatManager().GetEquipManager();
+        for (const auto& [record, location] : {std::pair{"Records/Item/Armor/Helm.dbr", EquipLocation_Head},
+                                              std::pair{"Records/Item/Armor/Greaves.dbr", EquipLocation_LowerBody},
+                                              std::pair{"Records/Item/Armor/Armband.dbr", EquipLocation_Forearm},
+                                              std::pair{"Records/Item/Armor/Ring.dbr", EquipLocation_Finger},
+                                              std::pair{"Records/Item/Armor/Amulet.dbr", EquipLocation_Neck}})
+            if (ItemEquipment* piece = CreateBenchItem(record, "", "", 99))
+                equipment.AttachItemAction(piece->GetObjectId(), location);
         auto* toughness = objects.CreateObjectFromFile<Skill>("Records/Skills/ArenaToughness.dbr");
         toughness->SetSkillLevel(2);
         defender->GetSkillManager().AddToActiveList(toughness);

@@ -355,8 +355,8 @@ bool HostFight::Start()
         bystander->GetCharacterBio().Update(*bystander, 0);
         gBystanders.push_back(bystander->GetObjectId());
     }
-    player->GetCombatManager().GetEquipManager().SetRightHand(m_swordId);
-    monster->GetCombatManager().GetEquipManager().SetBodyArmor(m_armorId);
+    player->GetCombatManager().GetEquipManager().AttachItemAction(m_swordId, EquipLocation_RightHand);
+    monster->GetCombatManager().GetEquipManager().AttachItemAction(m_armorId, EquipLocation_UpperBody);
     skill->SetSkillLevel(kSkillLevel);
     monster->GetSkillManager().AddToActiveList(skill);
     // The player is played on this peer: its skills are driven here, and what they change

@@ -410,7 +410,10 @@ void Character::PreLoad(bool flag)
 void Character::OnDestroy()
 {
     Actor::OnDestroy();
+    // What it carries and what it wears go with it; an item dropped or handed on was
+    // taken from both lists first.
     m_inventory->DestroyAllObjects();
+    m_combatManager->GetEquipManager().DestroyAllObjects();
     m_skillManager->OnDestroy();
 }
 

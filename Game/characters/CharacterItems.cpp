@@ -289,6 +289,11 @@ void Character::UseRelic(uint32_t relicId, uint32_t targetItemId)
 
 void Character::AttachItemAction(uint32_t itemId, EquipLocations location)
 {
+    // Kept in the inventory when the equipment refuses the place (and says why).
+    if (!IsEquipSlot(location)) {
+        m_combatManager->AttachItemAction(itemId, location);
+        return;
+    }
     m_inventory->RemoveItemFromInventory(itemId);
     m_combatManager->AttachItemAction(itemId, location);
     if (IsAlive() && m_actionState == Character_ActionState_Attack)
@@ -376,7 +381,7 @@ void Character::DropItemFromEquipLocation(uint32_t& itemId, EquipLocations locat
 void Character::AddEquipmentProp(Prop* prop)
 {
     if (prop)
-        m_combatManager->GetEquipManager().AddPropAttachment(*prop, prop->GetAttachPoint());
+        m_combatManager->GetEquipManager().AddPropAttachment(*prop);
 }
 
 void Character::RemoveEquipmentProp(uint32_t propId) { m_combatManager->GetEquipManager().RemovePropAttachment(propId); }

@@ -14,6 +14,7 @@
 #include "Game/combat/CombatAttributeAccumulator.h"
 #include "Game/combat/CombatFilter.h"
 #include "Game/core/Bonus.h"
+#include "Game/skills/SkillManager.h"
 
 namespace GAME {
 
@@ -75,6 +76,24 @@ void CombatManager::Load(const LoadTable& table)
     m_handHitDamageMax = table.GetFloat("handHitDamageMax", 0.0f);
     m_footHitDamageMin = table.GetFloat("footHitDamageMin", 0.0f);
     m_footHitDamageMax = table.GetFloat("footHitDamageMax", 0.0f);
+}
+
+void CombatManager::AttachItemAction(uint32_t itemId, EquipLocations location)
+{
+    m_equipment.AttachItemAction(itemId, location);
+    EquipmentChanged();
+}
+
+void CombatManager::DetachItemAction(uint32_t itemId)
+{
+    m_equipment.DetachItemAction(itemId);
+    EquipmentChanged();
+}
+
+void CombatManager::EquipmentChanged()
+{
+    if (m_owner)
+        m_owner->GetSkillManager().EquipmentChanged();
 }
 
 // ---- The combat record ----------------------------------------------------------------

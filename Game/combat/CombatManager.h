@@ -125,13 +125,15 @@ public:
     int32_t GetCombatStateTimer() const { return m_combatStateTimer; }
     int32_t GetBlockRecoveryTimer() const { return m_blockRecoveryTimer; }
     const std::vector<uint32_t>& GetAttachedItems() const { return m_equipment.GetAttachedItems(); }
-    // Equipment forwards.
-    void AttachItemAction(uint32_t itemId, EquipLocations location) { m_equipment.AttachItemAction(itemId, location); }
-    void DetachItemAction(uint32_t itemId) { m_equipment.DetachItemAction(itemId); }
+    // Equipment forwards. Attaching and detaching also make the owner's skills find its
+    // weapons again.
+    void AttachItemAction(uint32_t itemId, EquipLocations location);
+    void DetachItemAction(uint32_t itemId);
     WorldCoords GetAttachCoords(EquipLocations location) const { return m_equipment.GetAttachCoords(location); }
     EquipManager_HandState GetHandState() const { return m_equipment.GetHandState(); }
     uint32_t GetRightHandWeapon() const { return m_equipment.GetRightHandWeapon(); }
     uint32_t GetLeftHandWeapon() const { return m_equipment.GetLeftHandWeapon(); }
+    uint32_t GetLeftHandShield() const { return m_equipment.GetLeftHandShield(); }
     uint32_t GetEquipmentArmorId() const { return m_equipment.GetArmorId(); }
     // The region's chance as loaded (a whole number); 0 for a region not in the table.
     float GetRegionChance(CombatAttributeRegion region) const;
@@ -210,6 +212,7 @@ private:
         float damageModifier = 0.0f;
     };
 
+    void EquipmentChanged();
     // Loading.
     void ClearRecord();
     void LoadRegions(const LoadTable& table);

@@ -4,115 +4,344 @@
 
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/characters/Character.h"
+#include "Engine/Engine.h"
+#include "Game/items/Armor.h"
+#include "Game/items/Item.h"
+#include "Game/items/ItemReplicaInfo.h"
 #include "Game/items/Weapon.h"
+#include "Game/items/WeaponArmor_Shield.h"
 #include "Game/world/Prop.h"
 
 namespace GAME {
 
-void EquipManager::Load(const LoadTable&) {}
-void EquipManager::PreLoad(bool) {}
+namespace {
 
-uint32_t* EquipManager::SlotOf(EquipLocations location)
+struct BoneOfLocation {
+    EquipLocations location;
+    const char* bone;
+};
+// The bones items are attached at; the neck, the fingers and the no-bone location have none.
+constexpr BoneOfLocation kBones[] = {
+    {EquipLocation_RightHand, "R Hand"},   {EquipLocation_LeftHand, "L Hand"}, {EquipLocation_UpperBody, "Upper Body"},
+    {EquipLocation_LowerBody, "Lower Body"}, {EquipLocation_Head, "Head"},     {EquipLocation_Forearm, "Forearm"},
+};
+
+bool IsOneHandedMelee(Weapon_Type type) { return type == Weapon_Axe || type == Weapon_Sword || type == Weapon_Mace; }
+
+template <class T>
+uint32_t IdIfA(uint32_t itemId)
 {
-    switch (location) {
-    case EquipLocation_RightHand: return &m_rightHand;
-    case EquipLocation_LeftHand: return &m_leftHand;
-    case EquipLocation_UpperBody: return &m_bodyArmor;
-    default: return nullptr;
-    }
+    return ObjectManager::Get().GetObject<T>(itemId) ? itemId : 0;
 }
+
+Weapon_Type WeaponTypeOf(const EquipManagerContainer* container)
+{
+    const Weapon* weapon = container ? ObjectManager::Get().GetObject<Weapon>(container->itemId) : nullptr;
+    return weapon ? weapon->GetWeaponType() : Weapon_None;
+}
+
+template <class Event>
+void Announce(const char* name, uint32_t characterId, uint32_t itemId)
+{
+    Event event;
+    event.characterId = characterId;
+    event.itemId = itemId;
+    EventManager::Get().Send(event, name);
+}
+
+}  // namespace
+
+EquipLocations EquipManager::StringToLocation(const std::string& bone)
+{
+    for (const BoneOfLocation& entry : kBones)
+        if (bone == entry.bone)
+            return entry.location;
+    return EquipLocation_None;
+}
+
+const char* EquipManager::LocationToString(EquipLocations location)
+{
+    for (const BoneOfLocation& entry : kBones)
+        if (location == entry.location)
+            return entry.bone;
+    return "";
+}
+
+// ---- Record --------------------------------------------------------------------------------
+
+void EquipManager::Load(const LoadTable& table)
+{
+    const std::string record = table.GetString("defaultHeadPiece", "");
+    if (record.empty())
+        return;
+    // A record loaded again replaces the head piece rather than strand the old one.
+    if (Object* old = ObjectManager::Get().GetObject(m_defaultHeadPiece))
+        ObjectManager::Get().DestroyObjectEx(old, "EquipManager", __LINE__);
+    m_defaultHeadPiece = 0;
+    ItemReplicaInfo identity;
+    identity.baseName = record;
+    Item* item = Item::CreateItem(identity);
+    if (!item)
+        return;
+    if (m_owner)
+        m_owner->Attach(item, Coords(), Name(LocationToString(EquipLocation_Head)));
+    m_defaultHeadPiece = item->GetObjectId();
+}
+
+void EquipManager::PreLoad(bool flag)
+{
+    for (const EquipManagerContainer& container : m_attached)
+        if (container.rangedOrStaff)
+            if (Item* item = ObjectManager::Get().GetObject<Item>(container.itemId))
+                item->PreLoad(flag);
+}
+
+// ---- Attaching and detaching ---------------------------------------------------------------
 
 void EquipManager::AttachItemAction(uint32_t itemId, EquipLocations location)
 {
-    if (itemId == 0 || HasItem(itemId))
+    Item* item = ObjectManager::Get().GetObject<Item>(itemId);
+    if (!item || !m_owner)
         return;
-    m_attachedItems.push_back(itemId);
-    m_locations.push_back(location);
-    if (uint32_t* slot = SlotOf(location); slot && *slot == 0)
-        *slot = itemId;
-}
-
-void EquipManager::Fill(uint32_t& slot, uint32_t itemId, EquipLocations location)
-{
-    if (slot != 0 && slot != itemId)
-        Detach(slot);
-    if (itemId != 0 && !HasItem(itemId)) {
-        m_attachedItems.push_back(itemId);
-        m_locations.push_back(location);
+    if (HasItem(itemId)) {
+        gEngine->Log(LOG_ERROR, "EquipManager: Attempt to attach item twice (ID:%d)", static_cast<int>(itemId));
+        return;
     }
-    slot = itemId;
+    if (!IsEquipSlot(location)) {
+        gEngine->Log(LOG_WARNING, "EquipManager: item %u not attached at location %d, which is no equipment slot", itemId,
+                     static_cast<int>(location));
+        return;
+    }
+    EquipManagerContainer container{itemId, location};
+    Weapon* weapon = DynamicCast<Weapon>(item);
+    if (weapon) {
+        const Weapon_Type type = weapon->GetWeaponType();
+        container.oneHandedMelee = IsOneHandedMelee(type);
+        container.rangedOrStaff = type == Weapon_Bow || type == Weapon_Staff;
+    }
+    m_attached.push_back(container);
+    m_attachedIds.push_back(itemId);
+
+    item->AttachItem(*m_owner, LocationToString(location));
+    if (location == EquipLocation_RightHand || location == EquipLocation_LeftHand)
+        ForceRightHand();
+    else if (location == EquipLocation_Head)
+        SetDefaultHeadPieceVisible(false);
+
+    Announce<GameEvent_ItemAttach>("GameEvent_ItemAttach", m_owner->GetObjectId(), itemId);
+    ShowHandState();
+    if (weapon)
+        weapon->SetWeaponEnchantment(*m_owner, m_enchantment);
 }
 
-void EquipManager::SetRightHand(uint32_t itemId) { Fill(m_rightHand, itemId, EquipLocation_RightHand); }
-void EquipManager::SetLeftHand(uint32_t itemId) { Fill(m_leftHand, itemId, EquipLocation_LeftHand); }
-void EquipManager::SetBodyArmor(uint32_t itemId) { Fill(m_bodyArmor, itemId, EquipLocation_UpperBody); }
-
-// The slot the item held passes to the next item attached at that location.
-void EquipManager::Detach(uint32_t itemId)
+void EquipManager::DetachItemAction(uint32_t itemId)
 {
-    if (itemId == 0)
+    Item* item = ObjectManager::Get().GetObject<Item>(itemId);
+    if (!item || !m_owner)
         return;
-    for (size_t i = m_attachedItems.size(); i-- > 0;)
-        if (m_attachedItems[i] == itemId) {
-            m_attachedItems.erase(m_attachedItems.begin() + static_cast<std::ptrdiff_t>(i));
-            m_locations.erase(m_locations.begin() + static_cast<std::ptrdiff_t>(i));
-        }
-    for (EquipLocations location : {EquipLocation_RightHand, EquipLocation_LeftHand, EquipLocation_UpperBody})
-        if (uint32_t* slot = SlotOf(location); *slot == itemId)
-            *slot = GetItemId(location);
+    const auto found = std::find(m_attachedIds.begin(), m_attachedIds.end(), itemId);
+    if (found == m_attachedIds.end())
+        return;
+    if (Weapon* weapon = DynamicCast<Weapon>(item))
+        weapon->SetWeaponEnchantment(*m_owner, std::string());
+    const auto index = found - m_attachedIds.begin();
+    const EquipLocations location = m_attached[static_cast<size_t>(index)].location;
+    m_attached.erase(m_attached.begin() + index);
+    m_attachedIds.erase(found);
+    if (location == EquipLocation_Head && !HasLocation(EquipLocation_Head))
+        SetDefaultHeadPieceVisible(true);
+
+    item->DetachItem(*m_owner);
+    ForceRightHand();
+    ShowHandState();
+    Announce<GameEvent_ItemDetach>("GameEvent_ItemDetach", m_owner->GetObjectId(), itemId);
+}
+
+void EquipManager::RemoveItem(const std::string& recordName)
+{
+    // Collected first: detaching changes the list walked.
+    std::vector<uint32_t> matching;
+    for (uint32_t itemId : m_attachedIds)
+        if (const Object* item = ObjectManager::Get().GetObject(itemId);
+            item && PathEqualsNoCase(item->GetObjectName().c_str(), recordName.c_str()))
+            matching.push_back(itemId);
+    for (uint32_t itemId : matching)
+        DetachItemAction(itemId);
+}
+
+void EquipManager::DestroyAllObjects()
+{
+    // Taken out first: destroying an item may reach back into its wearer.
+    std::vector<uint32_t> items;
+    items.swap(m_attachedIds);
+    m_attached.clear();
+    items.push_back(m_defaultHeadPiece);
+    m_defaultHeadPiece = 0;
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t itemId : items)
+        if (Object* item = objects.GetObject(itemId))
+            objects.DestroyObjectEx(item, "EquipManager", __LINE__);
+}
+
+void EquipManager::ForceRightHand()
+{
+    EquipManagerContainer* left = FindLeftContainer();
+    if (!left)
+        return;
+    Item* item = ObjectManager::Get().GetObject<Item>(left->itemId);
+    const bool rightHeld = HasLocation(EquipLocation_RightHand);
+    if (!rightHeld && left->oneHandedMelee && !left->shownInRightHand) {
+        left->shownInRightHand = true;
+        if (item)
+            MoveToBone(*item, LocationToString(EquipLocation_RightHand));
+    } else if (rightHeld && left->shownInRightHand) {
+        left->shownInRightHand = false;
+        if (item)
+            MoveToBone(*item, LocationToString(EquipLocation_LeftHand));
+    }
+}
+
+void EquipManager::MoveToBone(Item& item, const char* bone)
+{
+    m_owner->Detach(&item);
+    m_owner->Attach(&item, Coords(), Name(bone));
+}
+
+void EquipManager::SetDefaultHeadPieceVisible(bool visible)
+{
+    if (Actor* head = ObjectManager::Get().GetObject<Actor>(m_defaultHeadPiece))
+        head->SetVisibility(visible);
+}
+
+void EquipManager::ShowHandState()
+{
+    if (m_owner)
+        m_owner->SetAnimation(GetHandState());
+}
+
+// ---- Queries -------------------------------------------------------------------------------
+
+void EquipManager::GetAllAttachedItems(std::vector<uint32_t>& out) const
+{
+    out.insert(out.end(), m_attachedIds.begin(), m_attachedIds.end());
+}
+
+void EquipManager::GetAllArmor(std::vector<uint32_t>& out) const
+{
+    for (uint32_t itemId : m_attachedIds)
+        if (ObjectManager::Get().GetObject<Armor>(itemId))
+            out.push_back(itemId);
+}
+
+void EquipManager::GetAllNonWeapons(std::vector<uint32_t>& out) const
+{
+    for (uint32_t itemId : m_attachedIds)
+        if (!ObjectManager::Get().GetObject<Weapon>(itemId))
+            out.push_back(itemId);
+}
+
+bool EquipManager::HasLocation(EquipLocations location) const
+{
+    return std::any_of(m_attached.begin(), m_attached.end(),
+                       [location](const EquipManagerContainer& container) { return container.location == location; });
 }
 
 uint32_t EquipManager::GetItemId(EquipLocations location) const
 {
-    for (size_t i = 0; i < m_attachedItems.size(); ++i)
-        if (m_locations[i] == location)
-            return m_attachedItems[i];
+    for (const EquipManagerContainer& container : m_attached)
+        if (container.location == location)
+            return container.itemId;
     return 0;
 }
 
 EquipLocations EquipManager::GetLocation(uint32_t itemId) const
 {
-    for (size_t i = 0; i < m_attachedItems.size(); ++i)
-        if (m_attachedItems[i] == itemId)
-            return m_locations[i];
+    for (const EquipManagerContainer& container : m_attached)
+        if (container.itemId == itemId)
+            return container.location;
     return EquipLocation_None;
 }
 
 bool EquipManager::HasItem(uint32_t itemId) const
 {
-    return itemId != 0 && std::find(m_attachedItems.begin(), m_attachedItems.end(), itemId) != m_attachedItems.end();
+    return itemId != 0 && std::find(m_attachedIds.begin(), m_attachedIds.end(), itemId) != m_attachedIds.end();
 }
 
 bool EquipManager::HasItem(const std::string& recordName) const
 {
-    for (uint32_t itemId : m_attachedItems)
+    for (uint32_t itemId : m_attachedIds)
         if (const Object* item = ObjectManager::Get().GetObject(itemId); item && PathEqualsNoCase(item->GetObjectName().c_str(), recordName.c_str()))
             return true;
     return false;
 }
 
-void EquipManager::GetAllNonWeapons(std::vector<uint32_t>& out) const
+EquipManagerContainer* EquipManager::FindLeftContainer()
 {
-    for (uint32_t itemId : m_attachedItems)
-        if (!ObjectManager::Get().GetObject<Weapon>(itemId))
-            out.push_back(itemId);
+    for (EquipManagerContainer& container : m_attached)
+        if (container.location == EquipLocation_LeftHand)
+            return &container;
+    return nullptr;
 }
+
+const EquipManagerContainer* EquipManager::FindRightItem() const
+{
+    const EquipManagerContainer* shownRight = nullptr;
+    for (const EquipManagerContainer& container : m_attached) {
+        if (container.location == EquipLocation_RightHand)
+            return &container;
+        if (!shownRight && container.location == EquipLocation_LeftHand && container.shownInRightHand)
+            shownRight = &container;
+    }
+    return shownRight;
+}
+
+const EquipManagerContainer* EquipManager::FindLeftItem() const
+{
+    for (const EquipManagerContainer& container : m_attached)
+        if (container.location == EquipLocation_LeftHand)
+            return container.shownInRightHand ? nullptr : &container;
+    return nullptr;
+}
+
+uint32_t EquipManager::GetRightHandWeapon() const
+{
+    const EquipManagerContainer* right = FindRightItem();
+    return right ? IdIfA<Weapon>(right->itemId) : 0;
+}
+
+uint32_t EquipManager::GetLeftHandWeapon() const
+{
+    const EquipManagerContainer* left = FindLeftItem();
+    return left ? IdIfA<Weapon>(left->itemId) : 0;
+}
+
+uint32_t EquipManager::GetLeftHandShield() const
+{
+    const EquipManagerContainer* left = FindLeftItem();
+    return left ? IdIfA<WeaponArmor_Shield>(left->itemId) : 0;
+}
+
+uint32_t EquipManager::GetArmorId() const { return IdIfA<Armor>(GetItemId(EquipLocation_LeftHand)); }
 
 EquipManager_HandState EquipManager::GetHandState() const
 {
-    const Weapon* right = ObjectManager::Get().GetObject<Weapon>(m_rightHand);
-    const Weapon* left = ObjectManager::Get().GetObject<Weapon>(m_leftHand);
-    const Weapon_Type rightType = right ? right->GetWeaponType() : Weapon_None;
-    const Weapon_Type leftType = left ? left->GetWeaponType() : Weapon_None;
-    if (rightType == Weapon_Bow || leftType == Weapon_Bow)
-        return EquipManager_Bow;
-    if (rightType == Weapon_Staff || leftType == Weapon_Staff)
-        return EquipManager_Staff;
-    if (rightType == Weapon_Spear || leftType == Weapon_Spear)
-        return EquipManager_Spear;
-    if (leftType == Weapon_Axe || leftType == Weapon_Sword || leftType == Weapon_Mace)
-        return EquipManager_DualWielded;
-    return right ? EquipManager_SingleHanded : EquipManager_Unarmed;
+    switch (WeaponTypeOf(FindLeftItem())) {
+    case Weapon_Axe:
+    case Weapon_Sword:
+    case Weapon_Mace: return EquipManager_DualWielded;
+    case Weapon_Bow: return EquipManager_Bow;
+    case Weapon_Staff: return EquipManager_Staff;
+    default: break;
+    }
+    switch (WeaponTypeOf(FindRightItem())) {
+    case Weapon_Axe:
+    case Weapon_Sword:
+    case Weapon_Mace:
+    case Weapon_Magical: return EquipManager_SingleHanded;
+    case Weapon_Spear: return EquipManager_Spear;
+    case Weapon_Staff: return EquipManager_Staff;
+    default: return EquipManager_Unarmed;
+    }
 }
 
 WorldCoords EquipManager::GetAttachCoords(EquipLocations location) const
@@ -140,9 +369,64 @@ WorldCoords EquipManager::GetAttachCoords(EquipLocations location) const
     return WorldCoords(point.GetRegion(), frame);
 }
 
-void EquipManager::AddPropAttachment(Prop& prop, const std::string& attachPoint)
+// ---- Props and the enchantment -------------------------------------------------------------
+
+bool EquipManager::IsPointCovered(const std::string& attachPoint, uint32_t exceptPropId) const
 {
+    for (const auto& [propId, point] : m_props)
+        if (propId != exceptPropId && point == attachPoint)
+            return true;
+    return false;
+}
+
+void EquipManager::SetVisibilityAt(const std::string& attachPoint, bool visible)
+{
+    // An empty point is no bone: the items worn without one stay hidden.
+    if (attachPoint.empty())
+        return;
+    for (const EquipManagerContainer& container : m_attached)
+        if (attachPoint == LocationToString(container.location))
+            if (Item* item = ObjectManager::Get().GetObject<Item>(container.itemId))
+                item->SetVisibility(visible);
+}
+
+void EquipManager::AddPropAttachment(Prop& prop)
+{
+    const std::string& attachPoint = prop.GetAttachPoint();
+    // A prop carried already leaves its old point first, so what it hid there shows again.
+    if (m_props.contains(prop.GetObjectId()))
+        RemovePropAttachment(prop.GetObjectId());
+    SetVisibilityAt(attachPoint, false);
+    if (m_owner)
+        m_owner->Attach(&prop, Coords(), Name(attachPoint));
     m_props[prop.GetObjectId()] = attachPoint;
+}
+
+// The entry goes with the prop: a prop added again later is recorded at its new point.
+void EquipManager::RemovePropAttachment(uint32_t propId)
+{
+    const auto found = m_props.find(propId);
+    if (found == m_props.end())
+        return;
+    const std::string attachPoint = found->second;
+    m_props.erase(found);
+    // Another prop at the same point still hides what sits there.
+    if (!IsPointCovered(attachPoint, propId))
+        SetVisibilityAt(attachPoint, true);
+    if (Prop* prop = ObjectManager::Get().GetObject<Prop>(propId); prop && m_owner)
+        m_owner->Detach(prop);
+}
+
+void EquipManager::SetWeaponEnchantment(const std::string& name)
+{
+    if (name == m_enchantment)
+        return;
+    m_enchantment = name;
+    if (!m_owner)
+        return;
+    for (uint32_t itemId : m_attachedIds)
+        if (Weapon* weapon = ObjectManager::Get().GetObject<Weapon>(itemId))
+            weapon->SetWeaponEnchantment(*m_owner, m_enchantment);
 }
 
 EquippedItems::EquippedItems(const EquipManager& equipment)

@@ -233,6 +233,9 @@ public:
     void ForceSpeedUpdate() override;
     uint32_t GetRightHandWeapon() const override;
     uint32_t GetArmorId() const;
+    // The owner attached or detached an item: the weapon types kept for the frame are
+    // found again when next asked.
+    void EquipmentChanged() { m_frameWeaponsValid = false; }
     // The skill attribute totals of the character's last frame (equipment, item sets,
     // game balance and skills).
     float GetTotalSkillAttribute(SkillAttributeType type) const override;
@@ -464,8 +467,8 @@ private:
     uint32_t m_leftHandWeapon = 0;
     SkillServicesBase* m_skillServices = nullptr;   // not owned
     bool m_monsterSkills = false;
-    // Within Update, the weapon types are found once, when a skill first asks: no skill's
-    // update changes the owner's equipment.
+    // Within Update, the weapon types are found once, when a skill first asks, and again
+    // after the owner's equipment changes.
     bool m_inFrame = false;
     mutable bool m_frameWeaponsValid = false;
     mutable Weapon_Type m_frameWeapons[2] = {Weapon_None, Weapon_None};

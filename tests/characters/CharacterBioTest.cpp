@@ -105,7 +105,7 @@ TEST_F(CharacterBioTest, BaseSettingsSurviveTheUpdateAndLimitsKeepTheirRatio)
     identity.seed = 5;
     auto* mail = DynamicCast<ItemEquipment>(Item::CreateItem(identity));
     ASSERT_NE(mail, nullptr);
-    character->GetCombatManager().GetEquipManager().SetBodyArmor(mail->GetObjectId());
+    character->GetCombatManager().GetEquipManager().AttachItemAction(mail->GetObjectId(), EquipLocation_UpperBody);
     bio().Update(*character, 0);
     EXPECT_GT(bio().GetLifeLimit(), 120.0f);
     EXPECT_FLOAT_EQ(bio().GetCurrentLife() / bio().GetLifeLimit(), 0.5f);

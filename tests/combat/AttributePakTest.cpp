@@ -301,7 +301,7 @@ TEST_F(AttributeItemTest, ACharacterGathersItemsSkillsAndItsOwnResistances)
     auto* monster = ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Creatures/ArenaMonster.dbr");
     ASSERT_NE(monster, nullptr);
     ItemEquipment* armor = Armour(4711);
-    monster->GetCombatManager().GetEquipManager().SetBodyArmor(armor->GetObjectId());
+    monster->GetCombatManager().GetEquipManager().AttachItemAction(armor->GetObjectId(), EquipLocation_UpperBody);
     auto* toughness = ObjectManager::Get().CreateObjectFromFile<Skill>("Records/Skills/ArenaToughness.dbr");
     ASSERT_NE(toughness, nullptr);
     ASSERT_NE(toughness->GetSkillProfile(), nullptr);

@@ -79,7 +79,7 @@ protected:
     static CombatTestItem* Wear(Character& character)
     {
         auto* item = DynamicCast<CombatTestItem>(ObjectManager::Get().CreateObject("CombatTestItem"));
-        character.GetCombatManager().GetEquipManager().SetBodyArmor(item->GetObjectId());
+        character.GetCombatManager().GetEquipManager().AttachItemAction(item->GetObjectId(), EquipLocation_UpperBody);
         return item;
     }
 
@@ -512,7 +512,7 @@ protected:
         armour->defenses.push_back(std::make_unique<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 25.0f));
         auto* shield = DynamicCast<WeaponArmor_Shield>(ObjectManager::Get().CreateObject("WeaponArmor_Shield"));
         shield->SetShieldValues(100.0f, 10.0f, 50.0f, 1.5f);
-        m_defender->GetCombatManager().GetEquipManager().SetLeftHand(shield->GetObjectId());
+        m_defender->GetCombatManager().GetEquipManager().AttachItemAction(shield->GetObjectId(), EquipLocation_LeftHand);
         m_defender->SetTotalCharAttribute(CharAttributeType_DefensiveBlockRecoveryReduction, 20.0f);
     }
 

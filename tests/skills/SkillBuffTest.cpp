@@ -142,10 +142,10 @@ TEST_F(SkillBuffTest, ReplacementNeedsAHigherTotalAndABowOnlyBuffABowInEitherHan
 
     const std::string bowOnly = Record("SkillBuff");
     EquipManager& hands = hero->GetCombatManager().GetEquipManager();
-    hands.SetRightHand(ObjectManager::Get().CreateObject("WeaponMelee_Sword")->GetObjectId());
+    hands.AttachItemAction(ObjectManager::Get().CreateObject("WeaponMelee_Sword")->GetObjectId(), EquipLocation_RightHand);
     services.CreateUpdateSkillBuff({bowOnly, 1, "", 0, "", 0, 0, 7}, {Weapon_Bow}, false);
     EXPECT_EQ(hero->GetQueuedCommandCount(), 3u);
-    hands.SetLeftHand(ObjectManager::Get().CreateObject("WeaponHunting_Bow")->GetObjectId());
+    hands.AttachItemAction(ObjectManager::Get().CreateObject("WeaponHunting_Bow")->GetObjectId(), EquipLocation_LeftHand);
     services.CreateUpdateSkillBuff({bowOnly, 1, "", 0, "", 0, 0, 7}, {Weapon_Bow}, false);
     EXPECT_EQ(hero->GetQueuedCommandCount(), 4u);
 }
