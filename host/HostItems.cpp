@@ -70,8 +70,9 @@ void Destroy(Item* item)
         ObjectManager::Get().DestroyObjectEx(item, "HostItems", __LINE__);
 }
 
-// The lines with their style class; blank spacing lines are left out.
-void PrintLines(const char* what, const std::vector<GameTextLine>& lines)
+}  // namespace
+
+void HostItems::PrintLines(const char* what, const std::vector<GameTextLine>& lines)
 {
     for (const GameTextLine& line : lines) {
         if (line.text.find_first_not_of(u' ') == std::u16string::npos)
@@ -80,6 +81,8 @@ void PrintLines(const char* what, const std::vector<GameTextLine>& lines)
         std::printf("items: %s [%s] %s\n", what, key ? key : "?", Narrow(line.text).c_str());
     }
 }
+
+namespace {
 
 float Strength(Player& player)
 {
@@ -110,7 +113,7 @@ void ShowSword(const Player& player)
     std::printf("items: sword %s, seed %u\n", Narrow(sword->GetGameDescription()).c_str(), HostItems::kSwordSeed);
     std::vector<GameTextLine> lines;
     sword->GetUIDisplayText(&player, lines);
-    PrintLines("sword tooltip", lines);
+    HostItems::PrintLines("sword tooltip", lines);
     Destroy(sword);
 }
 
@@ -137,7 +140,7 @@ void ShowSet(Player& player)
                     SkillLevel(player));
         std::vector<GameTextLine> lines;
         set->GetUIDisplayText(player.GetItemsInSet(kSetRecord), lines);
-        PrintLines("set", lines);
+        HostItems::PrintLines("set", lines);
         std::printf("items: set of %u worn: strength %.1f in the totals, %.1f without the set\n",
                     player.GetNumberOfItemsInSet(kSetRecord), Strength(player), strength);
         TakeOff(player, *greaves);
