@@ -458,7 +458,7 @@ void HostFight::Update(int frame, int ms)
     auto* monster = objects.GetObject<Monster>(m_monsterId);
     if (!player || !monster)
         return;
-    m_outfit.Update(ms, monster->GetLifeState() != Character_LifeState_Alive);
+    m_outfit.Update(frame, ms, monster->GetLifeState() != Character_LifeState_Alive);
     // Early on the player spends its attribute point on strength, as its controller would:
     // through a command queued on it, which runs at the commands' point of the frame.
     if (frame == kSpendPointFrame) {

@@ -90,17 +90,16 @@ float Strength(Player& player)
     return player.GetTotalCharAttribute(CharAttributeType_Strength);
 }
 
-// The piece goes from the inventory onto the character, as equipping does.
+// The piece goes from the inventory onto the character, as equipping does; the character's
+// equipment attaches the item to it.
 void Wear(Player& player, Item& item, EquipLocations location)
 {
     player.GetInventory().AddItemToInventory(item.GetObjectId(), false);
     player.AttachItemAction(item.GetObjectId(), location);
-    item.AttachItem(player, "");
 }
 
 void TakeOff(Player& player, Item& item)
 {
-    item.DetachItem(player);
     player.DetachItemAction(item.GetObjectId());
     player.GetInventory().RemoveItemFromInventory(item.GetObjectId());
 }

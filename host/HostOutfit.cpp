@@ -9,9 +9,11 @@
 #include "Game/ai/ControllerCharacter.h"
 #include "Game/characters/Player.h"
 #include "Game/combat/CombatManager.h"
+#include "Game/combat/CombatTrace.h"
 #include "Game/core/foundation/GameTextLine.h"
 #include "Game/items/EquipManager.h"
 #include "Game/items/Inventory.h"
+#include "Game/items/Armor.h"
 #include "Game/items/Item.h"
 #include "host/HostItems.h"
 
@@ -42,6 +44,7 @@ constexpr Piece kPlayerOutfit[] = {
     {"shield", "Records/Item/Weapons/Shield.dbr", "Records/Item/Affix/PrefixBulwark.dbr", "", 16},
 };
 constexpr std::size_t kAmulet = 4;
+constexpr std::size_t kSword = 5;
 // Handed over once the amulet's strength counts.
 constexpr Piece kRing = {"ring", "Records/Item/Armor/Ring.dbr", "", "", 17};
 // Put in the alternate weapon set after the fight.
@@ -133,6 +136,20 @@ void PrintToolTips(const Player& player, const std::vector<std::pair<const char*
     }
 }
 
+// On the combat trace: the attributes the sword lends the player's attacks, as its tool
+// tip states them.
+void TraceAttributes(const char* name, const Player& player, const Item* item)
+{
+    if (!item || gLogCombat == 0)
+        return;
+    std::vector<GameTextLine> lines;
+    item->GetUIDisplayText(&player, lines);
+    GAME_COMBAT_TRACE("%s attributes\n", name);
+    for (const GameTextLine& line : lines)
+        if (line.textClass == GameTextClass::ItemBaseStats || line.textClass == GameTextClass::ItemBonuses)
+            GAME_COMBAT_TRACE("    %s\n", Narrow(line.text).c_str());
+}
+
 }  // namespace
 
 void HostOutfit::PrintSlots(const char* who, const Character& character)
@@ -166,6 +183,7 @@ bool HostOutfit::Start(Player& player, Character& monster)
         worn.emplace_back(piece.name, item->GetObjectId());
     }
     m_amuletId = worn[kAmulet].second;
+    TraceAttributes("the player's sword", player, ObjectManager::Get().GetObject<Item>(worn[kSword].second));
     Item* ring = Make(kRing);
     Item* spear = Make(kSpear);
     if (!ring || !spear)
@@ -192,11 +210,26 @@ bool HostOutfit::Start(Player& player, Character& monster)
     return true;
 }
 
-void HostOutfit::Update(int ms, bool fightOver)
+void HostOutfit::TraceImpacts(int frame, const Character& character)
+{
+    const EquipManager& worn = character.GetCombatManager().GetEquipManager();
+    const auto* armor = ObjectManager::Get().GetObject<Armor>(worn.GetBodyArmor());
+    const SoundPak* sound = armor ? armor->GetImpactSound() : nullptr;
+    const unsigned played = sound ? sound->GetPlayCount() : 0;
+    if (played > m_impactsPlayed)
+        GAME_COMBAT_TRACE("frame %d: the player's %s plays its impact sound %s\n", frame,
+                          Narrow(armor->GetGameDescription()).c_str(), sound->GetObjectName().c_str());
+    m_impactsPlayed = played;
+}
+
+void HostOutfit::Update(int frame, int ms, bool fightOver)
 {
     auto* player = ObjectManager::Get().GetObject<Player>(m_playerId);
     ControllerCharacter* controller = player ? ControllerOf(*player) : nullptr;
-    if (!controller || m_stage == Stage::Done)
+    if (!controller)
+        return;
+    TraceImpacts(frame, *player);
+    if (m_stage == Stage::Done)
         return;
     if (m_waitMs > 0) {
         m_waitMs -= ms;
