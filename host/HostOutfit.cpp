@@ -236,7 +236,7 @@ void HostOutfit::Update(int frame, int ms, bool fightOver)
         return;
     }
     EquipmentCtrl& equipment = controller->GetEquipmentCtrl();
-    const auto* ring = ObjectManager::Get().GetObject<Item>(m_ringId);
+    auto* ring = ObjectManager::Get().GetObject<Item>(m_ringId);
     const float strength = player->GetTotalCharAttribute(CharAttributeType_Strength);
     switch (m_stage) {
     case Stage::RingWaits:
@@ -244,7 +244,7 @@ void HostOutfit::Update(int frame, int ms, bool fightOver)
             return;
         std::printf("outfit: strength %.0f with the amulet: the ring is handed over\n", strength);
         player->GetInventory().RemoveItemFromInventory(m_ringId);
-        Hand(*player, *const_cast<Item*>(ring));
+        Hand(*player, *ring);
         m_stage = Stage::RingGiven;
         break;
     case Stage::RingGiven:
