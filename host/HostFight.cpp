@@ -11,7 +11,7 @@
 #include "Engine/Name.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
-#include "Game/ai/ControllerAI.h"
+#include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/DeathHandler.h"
 #include "Game/characters/DeathHandlers.h"
@@ -23,7 +23,6 @@
 #include "Game/core/foundation/EnumConverter.h"
 #include "Game/core/foundation/GameTextLine.h"
 #include "Game/core/foundation/StringUtil.h"
-#include "Game/items/ItemEquipment.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/Skill.h"
@@ -43,14 +42,6 @@ constexpr const char* kCombatRecord = "Records/Game/Combat.dbr";
 // The two fighters come from their records: gender, size, team, sounds; the combat record
 // is the game-wide default that every character without its own takes.
 constexpr const char* kPlayerRecord = "Records/Creatures/ArenaPlayer.dbr";
-// The player's sword carries a suffix (its own jitter and a group of damage that applies
-// together); the monster's armour, with a prefix and a suffix, protects it and strikes
-// back with one of two elements.
-constexpr const char* kSwordRecord = "Records/Item/ArenaSword.dbr";
-constexpr const char* kSwordSuffixRecord = "Records/Item/Affix/SuffixOfSparks.dbr";
-constexpr const char* kArmorRecord = "Records/Item/ArenaMail.dbr";
-constexpr const char* kArmorPrefixRecord = "Records/Item/Affix/PrefixSturdy.dbr";
-constexpr const char* kArmorSuffixRecord = "Records/Item/Affix/SuffixOfWarding.dbr";
 // The monster comes from its own record (its resistances) and knows a passive skill.
 constexpr const char* kMonsterRecord = "Records/Creatures/ArenaMonster.dbr";
 constexpr const char* kSkillRecord = "Records/Skills/ArenaToughness.dbr";
@@ -79,9 +70,6 @@ constexpr unsigned kFireballLevel = 1;
 constexpr uint32_t kGameSeed = 1307;
 // The player attribute pack's lines are shown at the first balance level.
 constexpr unsigned kPackLevel = 1;
-// Fixed item seeds: every run rolls the same items.
-constexpr uint32_t kSwordSeed = 4711;
-constexpr uint32_t kArmorSeed = 815;
 constexpr uint32_t kAttackSeed = 2024;
 // The frame whose commands spend the player's attribute point.
 constexpr int kSpendPointFrame = 2;
@@ -112,53 +100,10 @@ T* Place(const char* recordName, const char* role, const Vec3& position)
     return character;
 }
 
-// An item rebuilt from its identity, as every peer rebuilds it; null when its record does
-// not make equipment.
-ItemEquipment* MakeItem(const char* recordName, const char* prefixName, const char* suffixName, uint32_t seed)
-{
-    ItemReplicaInfo identity;
-    identity.baseName = recordName;
-    identity.prefixName = prefixName;
-    identity.suffixName = suffixName;
-    identity.seed = seed;
-    Item* item = Item::CreateItem(identity);
-    auto* equipment = DynamicCast<ItemEquipment>(item);
-    if (!equipment) {
-        if (item)
-            ObjectManager::Get().DestroyObjectEx(item, "HostFight", __LINE__);
-        return nullptr;
-    }
-    return equipment;
-}
-
 void PrintLines(const char* name, const std::vector<std::u16string>& lines)
 {
     for (const std::u16string& line : lines)
         std::printf("gamehost: %s: %s\n", name, LocalizationManager::ToChar(line).c_str());
-}
-
-// An item's tool tip: its name, then its stores' lines in the order of the families:
-// damage, defence, retaliation, character, skill (each store's lists in order).
-void PrintToolTip(const char* name, const ItemEquipment& item)
-{
-    if (const std::u16string title = item.GetGameDescription(); !title.empty())
-        PrintLines(name, {title});
-    const unsigned level = ItemEquipment::kAttributeLevel;
-    DamageAttribute::TextList texts1, texts2, texts3, base, bonus;
-    item.GetDamageAttrStore().CreateText(texts1, texts2, texts3, level);
-    item.GetDefenseAttrStore().CreateText(base, bonus, level);
-    for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3, &base, &bonus})
-        PrintLines(name, *texts);
-    texts1.clear();
-    texts2.clear();
-    texts3.clear();
-    base.clear();
-    bonus.clear();
-    item.GetRetaliationAttrStore().CreateText(texts1, texts2, texts3, level);
-    item.GetCharAttrStore().CreateText(base, bonus, level);
-    item.GetSkillAttrStore().CreateText(bonus, level);
-    for (const DamageAttribute::TextList* texts : {&texts1, &texts2, &texts3, &base, &bonus})
-        PrintLines(name, *texts);
 }
 
 // The lines of the game-wide bonuses every player has.
@@ -198,11 +143,12 @@ const char* RoleOf(const Character& character)
         : "monster";
 }
 
-// The controller of each fighter: the game's AI controller, which feeds the character's
-// action handler, watched by the host. It prints what happens to its fighter (a run's
+// The controller of each fighter: the game's player controller (an AI controller that
+// also keeps the bags and the equipment a player's save carries), which feeds the
+// character's action handler, watched by the host. It prints what happens to its fighter (a run's
 // end, each strike it takes, the answer of its armour, its death) and, through the combat
 // controller's KillMe, hands its fighter the death once its life is gone.
-class HostFightController : public ControllerAI {
+class HostFightController : public ControllerPlayer {
     GAME_DECLARE_CLASS(HostFightController)
 
 public:
@@ -211,7 +157,7 @@ public:
     // they stand before anything strikes it next.
     void Update(int elapsedMs) override
     {
-        ControllerAI::Update(elapsedMs);
+        ControllerPlayer::Update(elapsedMs);
         Character* self = GetParentCharacter();
         if (!self)
             return;
@@ -224,7 +170,7 @@ public:
     // answered.
     void UnderAttack(uint32_t attackerId) override
     {
-        ControllerAI::UnderAttack(attackerId);
+        ControllerPlayer::UnderAttack(attackerId);
         Character* self = GetParentCharacter();
         if (!self)
             return;
@@ -251,7 +197,7 @@ public:
 
     void EndOfPathReached() override
     {
-        ControllerAI::EndOfPathReached();
+        ControllerPlayer::EndOfPathReached();
         if (!m_running)
             return;
         m_running = false;
@@ -266,7 +212,7 @@ public:
 
     void CharacterIsDying() override
     {
-        ControllerAI::CharacterIsDying();
+        ControllerPlayer::CharacterIsDying();
         if (const Character* self = GetParentCharacter())
             std::printf("frame %d: the %s dies after %u blows taken\n", gFightFrame, RoleOf(*self), m_strikesTaken);
     }
@@ -292,7 +238,7 @@ private:
     bool m_attacked = false;
 };
 
-GAME_IMPLEMENT_CLASS(HostFightController, ControllerAI)
+GAME_IMPLEMENT_CLASS(HostFightController, ControllerPlayer)
 
 HostFightController* GetFightController(const Character& character)
 {
@@ -329,19 +275,15 @@ bool HostFight::Start()
     if (!ObjectManager::Get().LoadTableFile(kCombatRecord))
         return false;
     m_attackSeeds.Seed(kAttackSeed);
-    ItemEquipment* sword = MakeItem(kSwordRecord, "", kSwordSuffixRecord, kSwordSeed);
-    ItemEquipment* armor = MakeItem(kArmorRecord, kArmorPrefixRecord, kArmorSuffixRecord, kArmorSeed);
     auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>(kSkillRecord);
     auto* might = ObjectManager::Get().CreateObjectFromFile<Skill>(kPlayerSkillRecord);
     auto* fireball = ObjectManager::Get().CreateObjectFromFile<SkillActivated>(kFireballRecord);
-    m_swordId = sword ? sword->GetObjectId() : 0;
-    m_armorId = armor ? armor->GetObjectId() : 0;
     m_skillId = skill ? skill->GetObjectId() : 0;
     m_playerSkillId = might ? might->GetObjectId() : 0;
     m_fireballId = fireball ? fireball->GetObjectId() : 0;
     Player* player = Place<Player>(kPlayerRecord, "player", Vec3{0.0f, 0.0f, 0.0f});
     Monster* monster = Place<Monster>(kMonsterRecord, "monster", Vec3{kMonsterDistance, 0.0f, 0.0f});
-    if (!sword || !armor || !skill || !might || !fireball || !player || !monster)
+    if (!skill || !might || !fireball || !player || !monster)
         return false;
     m_playerId = player->GetObjectId();
     m_monsterId = monster->GetObjectId();
@@ -355,8 +297,6 @@ bool HostFight::Start()
         bystander->GetCharacterBio().Update(*bystander, 0);
         gBystanders.push_back(bystander->GetObjectId());
     }
-    player->GetCombatManager().GetEquipManager().AttachItemAction(m_swordId, EquipLocation_RightHand);
-    monster->GetCombatManager().GetEquipManager().AttachItemAction(m_armorId, EquipLocation_UpperBody);
     skill->SetSkillLevel(kSkillLevel);
     monster->GetSkillManager().AddToActiveList(skill);
     // The player is played on this peer: its skills are driven here, and what they change
@@ -385,6 +325,10 @@ bool HostFight::Start()
         fighter->GetCharacterBio().InitialUpdate(*fighter);
         fighter->GetCharacterBio().Update(*fighter, 0);
     }
+    // Their controllers dress them, testing what they wear against the attributes just
+    // filled: the items' attach commands run in the first frames.
+    if (!m_outfit.Start(*player, *monster))
+        return false;
     std::printf("gamehost: a player (%u) and a monster (%u) face each other, %.0f units apart\n", m_playerId,
                 m_monsterId, kMonsterDistance);
     for (const Character* fighter : std::initializer_list<const Character*>{player, monster})
@@ -392,8 +336,6 @@ bool HostFight::Start()
                     fighter->GetCurrentLife(), fighter->GetLifeLimit(), fighter->GetCurrentMana(),
                     fighter->GetCharacterBio().GetManaLimit(), fighter->GetAttackSpeed());
     m_experienceBefore = player->GetExperiencePoints();
-    PrintToolTip("sword", *sword);
-    PrintToolTip("armour", *armor);
     PrintPlayerPack();
     PrintSkillTexts("monster skill", *skill);
     return true;
@@ -508,7 +450,7 @@ void PrintStrength(int frame, const char* when, Player& player, const Skill* ski
 
 }  // namespace
 
-void HostFight::Update(int frame, int /*ms*/)
+void HostFight::Update(int frame, int ms)
 {
     gFightFrame = frame;
     ObjectManager& objects = ObjectManager::Get();
@@ -516,6 +458,7 @@ void HostFight::Update(int frame, int /*ms*/)
     auto* monster = objects.GetObject<Monster>(m_monsterId);
     if (!player || !monster)
         return;
+    m_outfit.Update(frame, ms, monster->GetLifeState() != Character_LifeState_Alive);
     // Early on the player spends its attribute point on strength, as its controller would:
     // through a command queued on it, which runs at the commands' point of the frame.
     if (frame == kSpendPointFrame) {
@@ -812,11 +755,11 @@ void HostFight::Stop()
         player->GetPlayStats().Dump();
     }
     // The characters take their controllers with them.
-    for (uint32_t id : {m_playerId, m_monsterId, m_swordId, m_armorId, m_skillId, m_playerSkillId, m_fireballId})
+    for (uint32_t id : {m_playerId, m_monsterId, m_skillId, m_playerSkillId, m_fireballId})
         if (Object* object = objects.GetObject(id))
             objects.DestroyObjectEx(object, "HostFight", __LINE__);
     objects.FlushDestroyedObjects();
-    m_playerId = m_monsterId = m_swordId = m_armorId = m_skillId = m_playerSkillId = m_fireballId = 0;
+    m_playerId = m_monsterId = m_skillId = m_playerSkillId = m_fireballId = 0;
     m_projectiles.clear();
     for (uint32_t id : gBystanders)
         if (Object* object = objects.GetObject(id))

@@ -4,8 +4,8 @@
 // attacked; each fighter gets a new attack whenever its action handler is idle. The
 // strikes go through each fighter's default attack and its pool, landing on the attack
 // animation's hit event; a fighter whose life is gone is handed its death, and the player
-// is rewarded for the monster's. The player carries a sword and the monster armour whose
-// retaliation answers the player's blows; each fighter knows a passive skill, and the player
+// is rewarded for the monster's. The player wears an outfit with a sword and a
+// shield, the monster armour whose retaliation answers the player's blows and a mace; each fighter knows a passive skill, and the player
 // raises its own a level early on, its new state travelling as a command. The player's
 // strikes are fireballs while its mana and the cooldown allow (bare hands otherwise): each
 // cast goes out as a projectile creation command, and the fireball's flight, the fragments
@@ -21,6 +21,7 @@
 
 #include "Engine/Math.h"
 #include "Game/core/foundation/RandomUniform.h"
+#include "host/HostOutfit.h"
 
 namespace GAME {
 
@@ -80,8 +81,6 @@ private:
 
     uint32_t m_playerId = 0;
     uint32_t m_monsterId = 0;
-    uint32_t m_swordId = 0;
-    uint32_t m_armorId = 0;
     uint32_t m_skillId = 0;
     uint32_t m_playerSkillId = 0;
     uint32_t m_fireballId = 0;
@@ -104,6 +103,7 @@ private:
     int m_lightRadiusShown = -1;   // the last whole radius printed
     // The source of the attacks' seeds: fixed, so every run strikes alike.
     RandomUniform m_attackSeeds;
+    HostOutfit m_outfit;
 };
 
 }  // namespace GAME

@@ -70,8 +70,9 @@ void Destroy(Item* item)
         ObjectManager::Get().DestroyObjectEx(item, "HostItems", __LINE__);
 }
 
-// The lines with their style class; blank spacing lines are left out.
-void PrintLines(const char* what, const std::vector<GameTextLine>& lines)
+}  // namespace
+
+void HostItems::PrintLines(const char* what, const std::vector<GameTextLine>& lines)
 {
     for (const GameTextLine& line : lines) {
         if (line.text.find_first_not_of(u' ') == std::u16string::npos)
@@ -81,13 +82,16 @@ void PrintLines(const char* what, const std::vector<GameTextLine>& lines)
     }
 }
 
+namespace {
+
 float Strength(Player& player)
 {
     player.GetCharacterBio().UpdateResources(player);
     return player.GetTotalCharAttribute(CharAttributeType_Strength);
 }
 
-// The piece goes from the inventory onto the character, as equipping does.
+// The piece goes from the inventory onto the character, as equipping does; the character's
+// equipment attaches the item to it.
 void Wear(Player& player, Item& item, EquipLocations location)
 {
     player.GetInventory().AddItemToInventory(item.GetObjectId(), false);
@@ -108,7 +112,7 @@ void ShowSword(const Player& player)
     std::printf("items: sword %s, seed %u\n", Narrow(sword->GetGameDescription()).c_str(), HostItems::kSwordSeed);
     std::vector<GameTextLine> lines;
     sword->GetUIDisplayText(&player, lines);
-    PrintLines("sword tooltip", lines);
+    HostItems::PrintLines("sword tooltip", lines);
     Destroy(sword);
 }
 
@@ -135,7 +139,7 @@ void ShowSet(Player& player)
                     SkillLevel(player));
         std::vector<GameTextLine> lines;
         set->GetUIDisplayText(player.GetItemsInSet(kSetRecord), lines);
-        PrintLines("set", lines);
+        HostItems::PrintLines("set", lines);
         std::printf("items: set of %u worn: strength %.1f in the totals, %.1f without the set\n",
                     player.GetNumberOfItemsInSet(kSetRecord), Strength(player), strength);
         TakeOff(player, *greaves);

@@ -12,10 +12,12 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace GAME {
 
 class GameEngine;
+struct GameTextLine;
 
 class HostItems {
 public:
@@ -26,6 +28,9 @@ public:
     static constexpr uint32_t kSwordSeed = 4242;
     // The server drops it after this many frames: its client has joined by then.
     static constexpr int kDropFrame = 8;
+
+    // The lines with their style class, each after `what`; blank spacing lines are left out.
+    static void PrintLines(const char* what, const std::vector<GameTextLine>& lines);
 
     // The single process's showcase; nothing without the player.
     static void Run(uint32_t playerId);

@@ -11,6 +11,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/skills/SkillManager.h"
 #include "host/HostFight.h"
+#include "host/HostOutfit.h"
 #include "host/HostSkills.h"
 
 namespace GAME {
@@ -115,6 +116,7 @@ bool LoadHostPlayer(const std::string& path)
     const bool loaded = player->StreamProperties(character) && player->StreamPropertiesQuestTokens(tokens);
     if (loaded) {
         PrintPlayer(*player);
+        HostOutfit::PrintSlots("loaded player", *player);
         HostSkills::PrintWindow(*player);
     } else {
         const bool characterFailed = character.Failed();
