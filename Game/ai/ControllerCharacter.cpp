@@ -57,6 +57,13 @@ void ControllerCharacter::SendDropFromEquipLocation(uint32_t itemId, EquipLocati
         character->Enqueue(new DropItemFromEquipLocationConfigCmd(GetParentId(), itemId, location, toss));
 }
 
+void ControllerCharacter::SendRemoveItemFromInventory(uint32_t itemId)
+{
+    Character* character = GetParentCharacter();
+    if (character && itemId != 0)
+        character->Enqueue(new RemoveInventoryItemConfigCmd(GetParentId(), itemId));
+}
+
 void ControllerCharacter::SetIgnoreEquipmentRequirements(bool ignore) { m_equipmentCtrl.SetIgnoreRequirements(ignore); }
 
 void ControllerCharacter::SetAlternateEquipment(bool alternate) { m_equipmentCtrl.SetAlternateEquipment(alternate); }

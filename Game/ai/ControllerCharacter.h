@@ -34,6 +34,8 @@ public:
     void SendEquipAttachAction(uint32_t itemId, EquipLocations location);
     void SendEquipDetachAction(uint32_t itemId);
     void SendDropFromEquipLocation(uint32_t itemId, EquipLocations location, bool toss);
+    // Queues the command that takes the item out of the character's inventory; 0 sends nothing.
+    void SendRemoveItemFromInventory(uint32_t itemId);
 
     // Passed to the equipment control.
     void SetIgnoreEquipmentRequirements(bool ignore);

@@ -340,6 +340,17 @@ void InventorySack::GiveAllItems(ControllerPlayer* controller)
         controller->GiveItemToPlayer(id);
 }
 
+void InventorySack::TakeAllItems(ControllerPlayer* controller)
+{
+    if (!controller) {
+        gEngine->Log(LOG_WARNING, "InventorySack: items taken for no controller; the sack keeps them");
+        return;
+    }
+    for (const auto& [id, stored] : m_items)
+        controller->SendRemoveItemFromInventory(id);
+    m_items.clear();
+}
+
 void InventorySack::DeleteAndCreateAllItemsFor(ControllerPlayer* /*controller*/)
 {
     std::map<uint32_t, Rect> items;

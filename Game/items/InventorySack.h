@@ -83,6 +83,9 @@ public:
     void DestroyAllItems();
     // Hands each item back to the controller's player, then empties the sack.
     void GiveAllItems(ControllerPlayer* controller);
+    // Has the controller's character drop each item from its inventory (a command each, in
+    // id order), then empties the sack; the objects are untouched.
+    void TakeAllItems(ControllerPlayer* controller);
     // Has the local player's copy of each item that still exists created afresh (new ids)
     // beside the main player, then empties the sack. The old objects stay.
     void DeleteAndCreateAllItemsFor(ControllerPlayer* controller);

@@ -5,6 +5,9 @@
 #include "Game/items/Inventory.h"
 #include "Game/items/InventorySack.h"
 #include "Game/items/Item.h"
+#include "Engine/Engine.h"
+#include "Game/ai/ControllerPlayer.h"
+#include "Game/characters/Player.h"
 #include "Game/items/OneShot.h"
 
 namespace GAME {
@@ -109,6 +112,27 @@ TEST_F(InventorySackTest, ArrangingDropsWhatFindsNoPlace)
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items.at(first->GetObjectId()).x, 0.0f);
     EXPECT_EQ(items.at(last->GetObjectId()).x, 32.0f);
+}
+
+TEST_F(InventorySackTest, TakingAllItemsRemovesEachFromTheInventoryAndEmptiesTheSack)
+{
+    RecordDatabase::Get().RegisterRecord(Player::kPlayerControllerRecord, "Class,ControllerPlayer,\n");
+    RecordDatabase::Get().RegisterRecord(Player::kStubControllerRecord, "Class,ControllerAI,\n");
+    auto* player = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player"));
+    player->SetIsControllingCharacter(true);
+    SizedSack sack;
+    sack.SetDims(64, 32, false);
+    Item* first = MakeItem(sack, 32, 32);
+    Item* second = MakeItem(sack, 32, 32);
+    for (Item* item : {first, second}) {
+        sack.AddItem(item, true);
+        player->GetInventory().AddItemToInventory(item->GetObjectId(), true);
+    }
+    sack.TakeAllItems(player->GetPlayerController());
+    EXPECT_TRUE(sack.GetInventory().empty());
+    gEngine->RunActorCommands();
+    EXPECT_FALSE(player->GetInventory().IsItemInInventory(first->GetObjectId()));
+    EXPECT_FALSE(player->GetInventory().IsItemInInventory(second->GetObjectId()));
 }
 
 TEST_F(InventorySackTest, InventoryAnnouncesBeforeListingAndFeedsTheTutorialEachTime)
