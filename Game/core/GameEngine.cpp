@@ -83,7 +83,7 @@ constexpr const char* kChestWeightSuffixes[] = {"CommonChest", "ChampionChest", 
 RandomizerWeightModifiers ReadWeightModifiers(const LoadTable& table, const std::string& suffix)
 {
     auto read = [&](const char* prefix) {
-        return static_cast<int32_t>(table.GetFloat((prefix + suffix).c_str(), 0.0f));
+        return static_cast<int32_t>(TruncateToInt(table.GetFloat((prefix + suffix).c_str(), 0.0f)));
     };
     RandomizerWeightModifiers modifiers;
     modifiers.noPrefixNoSuffix = read("noPrefixNoSuffixModifier");
