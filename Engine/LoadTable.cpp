@@ -274,11 +274,19 @@ RecordDatabase& RecordDatabase::Get()
 
 std::string RecordDatabase::NormalizeName(const std::string& recordName)
 {
-    std::string out = LowerAscii(recordName);
-    std::replace(out.begin(), out.end(), '\\', '/');
+    // One pass and one allocation: every record lookup comes through here.
     // A leading separator names the same record as none.
-    size_t start = out.find_first_not_of('/');
-    return start == std::string::npos ? std::string() : out.substr(start);
+    const size_t start = recordName.find_first_not_of("/\\");
+    if (start == std::string::npos)
+        return {};
+    std::string out(recordName, start);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        else if (c == '\\')
+            c = '/';
+    }
+    return out;
 }
 
 std::string RecordDatabase::FindPathIgnoringCase(const std::string& folder, const std::string& relativePath)
