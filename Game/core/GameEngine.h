@@ -372,6 +372,10 @@ public:
     void TryJump(uint32_t entityId);
     RandomUniform& GetRandomGen() { return m_random; }
     uint16_t GetRandomSeed();
+    // The range GetRandomSeed draws from; generators that seed identities with their own
+    // random draw from the same range.
+    static constexpr int32_t kSeedMin = 1;
+    static constexpr int32_t kSeedMax = 32767;
 
     // ---- Managers and accessors ----------------------------------------------------
     DialogManager& GetDialogManager() { return m_dialogManager; }
@@ -526,8 +530,8 @@ private:
     void UpdateAmbiance(Player* mainPlayer);
 
     // Members in the order the game engine declares them.
-    int32_t m_seedMin = 1;
-    int32_t m_seedMax = 32767;
+    int32_t m_seedMin = kSeedMin;
+    int32_t m_seedMax = kSeedMax;
     TutorialWatch m_tutorialWatch;
     bool m_autoSave = true;
     DialogManager m_dialogManager;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Game/items/ItemReplicaInfo.h"
 #include "Game/items/ItemTypes.h"
 
 namespace GAME {
@@ -27,6 +28,13 @@ public:
     // The market server's messages.
     void S2C_MarketUpdate(const std::string& marketRecord, uint32_t level, uint32_t seed,
                           const std::vector<uint32_t>& unavailable);
+
+    // The stock generators' identities, waiting to become items. `marketType` is the
+    // generator's kind; the queues do not use it.
+    void QueueGeneratedItem(const ItemReplicaInfo& info, int32_t marketType);
+    void QueueStaticItem(const ItemReplicaInfo& info, int32_t marketType);
+    const std::vector<ItemReplicaInfo>& GetGeneratedQueue() const { return m_generatedQueue; }
+    const std::vector<ItemReplicaInfo>& GetStaticQueue() const { return m_staticQueue; }
     void S2C_MarketPurchaseConfirmation(uint32_t itemIndex, uint32_t player);
     void S2C_MarketPurchaseDenied(uint32_t itemIndex, uint32_t player, MarketItemStatus status);
     void S2C_MarketItemStatusUpdate(uint32_t itemIndex, MarketItemStatus status);
@@ -34,6 +42,8 @@ public:
 private:
     GameEngineClientServicesModule* m_owner;
     uint32_t m_merchantId;
+    std::vector<ItemReplicaInfo> m_generatedQueue;
+    std::vector<ItemReplicaInfo> m_staticQueue;
 };
 
 }  // namespace GAME
