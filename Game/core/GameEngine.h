@@ -47,6 +47,7 @@ class GameEngineOutboundInterface;
 class GameEngineServerServicesModule;
 class GameEngineServerServicesModuleBase;
 class GameUIInterface;
+class InventorySack;
 struct NetConnectionEvent;
 class ItemSet;
 struct ItemReplicaInfo;
@@ -60,6 +61,7 @@ class SoundPak;
 class Team;
 class TeamManager;
 class TradeManager;
+enum Market_TypeEnum : int32_t;
 
 // How this game takes part in a networked game: alone, serving it (host 0), or as one of
 // its clients.
@@ -439,6 +441,23 @@ public:
     float GetMinPlayerRotationSpeed() const { return m_minPlayerRotationSpeed; }
     float GetMaxPlayerRotationSpeed() const { return m_maxPlayerRotationSpeed; }
     float GetPlayerPathSlowdownLength() const { return m_playerPathSlowdownLength; }
+    // ---- Markets: forwarded to this peer's market client of the id; without one the
+    // operation does nothing and answers 0, false or null ------------------------------
+    void CreateMarketClient(uint32_t market);
+    void DestroyMarketClient(uint32_t market);
+    void ForceMarketRefresh(uint32_t market);
+    MarketItemStatus GetMarketItemStatus(uint32_t market, uint32_t item) const;
+    InventorySack* GetMarketInventorySack(uint32_t market, Market_TypeEnum page);
+    const InventorySack* GetMarketInventorySack(uint32_t market, Market_TypeEnum page) const;
+    bool GetMarketIsItemAffordable(uint32_t market, uint32_t item) const;
+    void OpenMarket(uint32_t market, Market_TypeEnum& page, const Vec2& position);
+    void CloseMarket(uint32_t market);
+    void CreateUIPlayerSellText(uint32_t market, uint32_t item, std::vector<GameTextLine>& lines) const;
+    void CreateUIPlayerBuyText(uint32_t market, uint32_t item, std::vector<GameTextLine>& lines) const;
+    bool PlayerPurchaseRequest(uint32_t market, uint32_t item);
+    bool PlayerSaleRequest(uint32_t market, uint32_t item, bool silent);
+    void PlayMarketPurchaseSound();
+    void PlayMarketSaleSound();
     // Null when the record names none, or once the sound is destroyed.
     SoundPak* GetMarketPurchaseSound() const;
     SoundPak* GetMarketSaleSound() const;

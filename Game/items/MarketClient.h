@@ -7,12 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "Engine/Math.h"
+#include "Game/core/foundation/GameTextLine.h"
 #include "Game/items/ItemReplicaInfo.h"
 #include "Game/items/ItemTypes.h"
+#include "Game/items/MarketItemStatus.h"
+#include "Game/items/market/MarketMiniMart.h"
 
 namespace GAME {
 
 class GameEngineClientServicesModule;
+class InventorySack;
 
 class MarketClient {
 public:
@@ -38,6 +43,19 @@ public:
     void S2C_MarketPurchaseConfirmation(uint32_t itemIndex, uint32_t player);
     void S2C_MarketPurchaseDenied(uint32_t itemIndex, uint32_t player, MarketItemStatus status);
     void S2C_MarketItemStatusUpdate(uint32_t itemIndex, MarketItemStatus status);
+
+    // The user interface's operations, reached through the game engine's forwarders.
+    // `page` 1 to 4 selects its own page; any other value the buy-back page.
+    void OpenMarket(Market_TypeEnum& page, const Vec2& position);
+    void CloseMarket();
+    InventorySack* GetInventorySack(Market_TypeEnum page);
+    const InventorySack* GetInventorySack(Market_TypeEnum page) const;
+    MarketItemStatus GetMarketItemStatus(uint32_t itemId) const;
+    bool GetIsItemAffordable(uint32_t itemId) const;
+    bool PlayerPurchaseRequest(uint32_t itemId);
+    bool PlayerSaleRequest(uint32_t itemId, bool silent);
+    void CreateUIPlayerBuyText(uint32_t itemId, std::vector<GameTextLine>& lines) const;
+    void CreateUIPlayerSellText(uint32_t itemId, std::vector<GameTextLine>& lines) const;
 
 private:
     GameEngineClientServicesModule* m_owner;

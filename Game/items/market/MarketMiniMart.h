@@ -19,8 +19,14 @@ class LootBase;
 class MarketClient;
 class RandomUniform;
 
-// The kinds of goods, as the generators report them.
+// A shop page (1 to 4; any other value selects the fifth, the buy-back page) or the kind
+// of goods a generator draws (6 to 23).
 enum Market_TypeEnum : int32_t {
+    Market_PageWeapons = 1,
+    Market_PageArmor = 2,
+    Market_PageMisc = 3,
+    Market_PageGoods = 4,
+    Market_PageBuyBack = 5,
     Market_WeaponAxe = 6,
     Market_WeaponBow = 7,
     Market_WeaponMace = 8,
