@@ -145,16 +145,8 @@ void BM_LoadEquipmentStoresAlone(benchmark::State& state)
         DamageAttributeStore_Equipment damage;
         RetaliationAttributeStore_Equipment retaliation;
         DefenseAttributeStore_Equipment defense;
-        character.SetRandomGen(&generator);
-        character.Load(*base, prefix, suffix, false);
-        skill.SetRandomGen(&generator);
-        skill.Load(*base, prefix, suffix, false);
-        damage.SetRandomGen(&generator);
-        damage.Load(*base, prefix, suffix, false);
-        retaliation.SetRandomGen(&generator);
-        retaliation.Load(*base, prefix, suffix, false);
-        defense.SetRandomGen(&generator);
-        defense.Load(*base, prefix, suffix, false, CombatAttributeRegion_FullyProtected);
+        ItemEquipment::LoadAttributeStores({character, skill, damage, retaliation, defense}, generator, *base, prefix,
+                                           suffix, false, false, CombatAttributeRegion_FullyProtected);
         benchmark::DoNotOptimize(&defense);
     }
     ReportAllocations(state, before);

@@ -58,10 +58,7 @@ void Armor::SetArmorKind(ArmorKind kind)
 {
     m_kind = kind;
     const ArmorKindRow& row = Row();
-    const std::array<std::string, 5> keys = EquipmentKind::CostKeys(row.costKey, row.requirementStem);
-    std::copy(keys.begin(), keys.end(), m_costKeys.begin());
-    const std::array<CharAttributeType, 3> reductions = EquipmentKind::Reductions(row.firstKindReduction);
-    m_kindReductions = {reductions[0], reductions[1], reductions[2]};
+    SetKindKeys(row.costKey, row.requirementStem, row.firstKindReduction);
     m_armorRegion = row.region;
 }
 

@@ -9,22 +9,6 @@
 
 namespace GAME::EquipmentKind {
 
-std::array<std::string, 5> CostKeys(const char* costKey, const char* requirementStem)
-{
-    const std::string stem = requirementStem;
-    if (stem.empty())
-        return {costKey, "", "", "", ""};
-    return {costKey, stem + "StrengthEquation", stem + "DexterityEquation", stem + "IntelligenceEquation",
-            stem + "LevelEquation"};
-}
-
-std::array<CharAttributeType, 3> Reductions(uint32_t first)
-{
-    if (first == 0)
-        return {CharAttributeType(0), CharAttributeType(0), CharAttributeType(0)};
-    return {CharAttributeType(first), CharAttributeType(first + 1), CharAttributeType(first + 2)};
-}
-
 void AppendAttributeLines(const ItemEquipment& item, std::initializer_list<Entry> order,
                           std::vector<GameTextLine>& lines)
 {

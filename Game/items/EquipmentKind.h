@@ -1,5 +1,4 @@
-// What the weapon and armour kinds build alike from their table rows: the item-cost keys
-// and requirement reductions of a row, the item's name from a format tag and its
+// What the weapon and armour kinds build alike from their table rows: the item's name from a format tag and its
 // attribute lines in a kind's order.
 #pragma once
 
@@ -49,13 +48,6 @@ private:
 };
 
 namespace EquipmentKind {
-
-// The item-cost record keys of a row: the cost key, then for a requirement stem ("sword")
-// its strength, dexterity, intelligence and level formula keys ("swordStrengthEquation"
-// ...); empty keys for an empty stem.
-std::array<std::string, 5> CostKeys(const char* costKey, const char* requirementStem);
-// Three consecutive requirement reductions from the first (strength); 0 gives none.
-std::array<CharAttributeType, 3> Reductions(uint32_t first);
 
 // The text groups of the five attribute stores: offensive three, retaliation three,
 // defence two, character two, skill one; Blank is one line of a single blank.

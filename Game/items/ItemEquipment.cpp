@@ -65,6 +65,35 @@ float ComputeVariable(const void* context, int key)
 
 ItemEquipment::ItemEquipment() = default;
 
+void ItemEquipment::LoadAttributeStores(const AttributeStores& stores, RandomUniform& generator, const LoadTable& base,
+                                        const LoadTable* prefix, const LoadTable* suffix, bool armor,
+                                        bool baseProtection, CombatAttributeRegion region)
+{
+    stores.character.SetRandomGen(&generator);
+    stores.character.Load(base, prefix, suffix, armor);
+    stores.skill.SetRandomGen(&generator);
+    stores.skill.Load(base, prefix, suffix, armor);
+    stores.damage.SetRandomGen(&generator);
+    stores.damage.Load(base, prefix, suffix, armor);
+    stores.retaliation.SetRandomGen(&generator);
+    stores.retaliation.Load(base, prefix, suffix, armor);
+    stores.defense.SetRandomGen(&generator);
+    stores.defense.Load(base, prefix, suffix, baseProtection, region);
+}
+
+void ItemEquipment::SetKindKeys(const char* costKey, const char* requirementStem, uint32_t firstKindReduction)
+{
+    const std::string stem = requirementStem;
+    m_costKeys[CostKey_Cost] = costKey;
+    const char* const suffixes[] = {"StrengthEquation", "DexterityEquation", "IntelligenceEquation", "LevelEquation"};
+    for (int key = CostKey_Strength; key <= CostKey_Level; ++key)
+        m_costKeys[key] = stem.empty() ? std::string() : stem + suffixes[key - CostKey_Strength];
+    const auto reduction = [firstKindReduction](uint32_t offset) {
+        return CharAttributeType(firstKindReduction == 0 ? 0 : firstKindReduction + offset);
+    };
+    m_kindReductions = {reduction(0), reduction(1), reduction(2)};
+}
+
 ItemEquipment::~ItemEquipment()
 {
     if (ItemRelic* relic = GetRelic())
@@ -268,16 +297,9 @@ void ItemEquipment::InitializeItem()
     // 4, 5: one generator; each store draws after the stores before it.
     RandomUniform generator;
     generator.Seed(identity.seed);
-    m_charAttributes.SetRandomGen(&generator);
-    m_charAttributes.Load(*base, prefix, suffix, m_armor);
-    m_skillAttributes.SetRandomGen(&generator);
-    m_skillAttributes.Load(*base, prefix, suffix, m_armor);
-    m_damageAttributes.SetRandomGen(&generator);
-    m_damageAttributes.Load(*base, prefix, suffix, m_armor);
-    m_retaliationAttributes.SetRandomGen(&generator);
-    m_retaliationAttributes.Load(*base, prefix, suffix, m_armor);
-    m_defenseAttributes.SetRandomGen(&generator);
-    m_defenseAttributes.Load(*base, prefix, suffix, m_baseProtection, m_armorRegion);
+    LoadAttributeStores({m_charAttributes, m_skillAttributes, m_damageAttributes, m_retaliationAttributes,
+                         m_defenseAttributes},
+                        generator, *base, prefix, suffix, m_armor, m_baseProtection, m_armorRegion);
 
     // 6, 7: the affixes' names, costs, scales, level requirements and market adjustment.
     float prefixScale = 0.0f;

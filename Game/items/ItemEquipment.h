@@ -123,6 +123,21 @@ public:
     CombatAttributeRegion GetArmorRegion() const { return m_armorRegion; }
 
     // ---- Stores and cost records ------------------------------------------------------
+    // The five attribute stores of an equipment item.
+    struct AttributeStores {
+        CharAttributeStore_Equipment& character;
+        SkillAttributeStore_Equipment& skill;
+        DamageAttributeStore_Equipment& damage;
+        RetaliationAttributeStore_Equipment& retaliation;
+        DefenseAttributeStore_Equipment& defense;
+    };
+    // Loads the stores from the base record and the affixes with one generator, in the
+    // order above: each store draws after the stores before it, so the order is part of
+    // every peer's identical roll. The stores keep drawing from the generator afterwards
+    // (their jitter), so it must outlive their use.
+    static void LoadAttributeStores(const AttributeStores& stores, RandomUniform& generator, const LoadTable& base,
+                                    const LoadTable* prefix, const LoadTable* suffix, bool armor, bool baseProtection,
+                                    CombatAttributeRegion region);
     const CharAttributeStore_Equipment& GetCharAttrStore() const { return m_charAttributes; }
     const SkillAttributeStore_Equipment& GetSkillAttrStore() const { return m_skillAttributes; }
     const DefenseAttributeStore_Equipment& GetDefenseAttrStore() const { return m_defenseAttributes; }
@@ -148,6 +163,12 @@ protected:
         CharAttributeType dexterity = CharAttributeType(0);
         CharAttributeType intelligence = CharAttributeType(0);
     };
+
+    // Sets the kind's item-cost keys (the cost key, then for a requirement stem such as
+    // "sword" its strength, dexterity, intelligence and level formula keys, all empty for
+    // an empty stem) and its three consecutive requirement reductions from the first
+    // (strength; 0 gives none).
+    void SetKindKeys(const char* costKey, const char* requirementStem, uint32_t firstKindReduction);
 
     bool m_armor = false;
     bool m_baseProtection = false;
