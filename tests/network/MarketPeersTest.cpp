@@ -144,16 +144,7 @@ protected:
     // The peer's whole run; its report, a line each, `name: value`.
     std::string Play(bool server, int linkEnd)
     {
-        const int other = server ? kMarketGuestHost : ConnectionManager::kServerHost;
-        link.Link(other, linkEnd);
-        ConnectionManager::Get().SetTransport(&transport);
-        if (server) {
-            engine->SetAsNetworkServer();
-        } else {
-            engine->SetAsNetworkClient();
-            ConnectionManager::Get().SetLocalHostId(kMarketGuestHost);
-        }
-        transport.Connect(other);
+        peer.Join(*engine, server, kMarketGuestHost, linkEnd);
         BuildScene(server);
         for (int frame = 1; frame <= kLastFrame; ++frame) {
             if (server)
@@ -162,7 +153,7 @@ protected:
                 GuestScript(frame);
             engine->Update(kMarketFrameMs);
             gEngine->UpdateFrame(kMarketFrameMs);
-            if (!Exchange(other))
+            if (!peer.Exchange())
                 return "the other peer is gone\n";
         }
         report << "keys mid-build: " << keysMidBuild << "\n";
@@ -236,32 +227,7 @@ protected:
         return dialog ? LocalizationManager::ToChar(dialog->text) : "none";
     }
 
-    // This frame's packets out over the link, closed by an empty one, then the other
-    // peer's packets of its frame in, up to its empty one; false when it is gone.
-    bool Exchange(int other)
-    {
-        const NetDestination to{NetDestination::Host, other};
-        for (; sentSoFar < transport.sent.size(); ++sentSoFar)
-            link.Send(transport.sent[sentSoFar].to, transport.sent[sentSoFar].bytes.data(),
-                      transport.sent[sentSoFar].bytes.size());
-        link.Send(to, nullptr, 0);
-        for (std::vector<unsigned char> bytes;;) {
-            int from = 0;
-            if (!link.Receive(from, bytes)) {
-                if (!link.IsConnected(other))
-                    return false;
-                std::this_thread::sleep_for(std::chrono::microseconds(100));
-                continue;
-            }
-            if (bytes.empty())
-                return true;
-            transport.Feed(other, bytes);
-        }
-    }
-
-    RecordingTransport transport;
-    SocketTransport link;
-    size_t sentSoFar = 0;
+    LockstepPeer peer;
     std::ostringstream report;
     Player* own = nullptr;
     uint32_t money = 0;
