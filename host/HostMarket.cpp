@@ -125,10 +125,12 @@ void PrintDialogs(GameEngine& engine)
     }
 }
 
-// The items the player carries, worn or in its bag, in order.
+// The items the player carries, in its bag or worn.
 std::vector<uint32_t> Carried(const Player& player)
 {
-    return player.GetInventoryItems();
+    std::vector<uint32_t> items = player.GetInventoryItems();
+    items.insert(items.end(), player.GetAttachedItems().begin(), player.GetAttachedItems().end());
+    return items;
 }
 
 // An item the player did not carry before.
@@ -144,10 +146,9 @@ uint32_t NewlyCarried(const Player& player, const std::vector<uint32_t>& before)
 // the place where it was put on) and is gone.
 void HandOver(Player& player, uint32_t itemId)
 {
-    ControllerPlayer* controller = player.GetPlayerController();
-    if (!controller || !controller->GetInventoryCtrl().RemoveItem(itemId))
-        player.DetachItemAction(itemId);
-    player.GetInventory().RemoveItemFromInventory(itemId);
+    if (ControllerPlayer* controller = player.GetPlayerController())
+        controller->GetInventoryCtrl().RemoveItem(itemId);
+    player.TakeItemFromCharacter(itemId);
     if (Object* item = ObjectManager::Get().GetObject(itemId))
         ObjectManager::Get().DestroyObjectEx(item, "HostMarket", __LINE__);
 }
