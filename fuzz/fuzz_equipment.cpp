@@ -21,6 +21,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
+#include "fuzz/FuzzBytes.h"
 
 using namespace GAME;
 
@@ -58,17 +59,7 @@ void Check(bool condition)
         __builtin_trap();
 }
 
-class Bytes {
-public:
-    Bytes(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    bool Empty() const { return m_at >= m_size; }
-    uint8_t Next() { return m_at < m_size ? m_data[m_at++] : 0; }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_at = 0;
-};
+using Bytes = FuzzBytes;
 
 Player* MakePlayer()
 {
@@ -176,13 +167,13 @@ void Step(Player& player, std::vector<uint32_t>& items, Bytes& bytes)
 {
     ControllerPlayer& controller = *player.GetPlayerController();
     EquipmentCtrl& ctrl = controller.GetEquipmentCtrl();
-    const uint8_t op = bytes.Next();
-    const uint8_t arg = bytes.Next();
+    const uint8_t op = bytes.Byte();
+    const uint8_t arg = bytes.Byte();
     const uint32_t item = items[arg % kItemCount];
     const bool flag = (arg & 0x80) != 0;
     switch (op % 11) {
     case 0: {   // the cursor: what is not worn, tested, then placed
-        const auto location = static_cast<EquipmentCtrlLocation>(bytes.Next() % 10);
+        const auto location = static_cast<EquipmentCtrlLocation>(bytes.Byte() % 10);
         bool unused = false;
         if (!ctrl.IsItemHeld(item) && ctrl.CanItemBePlaced(location, item, unused)) {
             uint32_t placed = item;
@@ -212,7 +203,7 @@ void Step(Player& player, std::vector<uint32_t>& items, Bytes& bytes)
     case 6: controller.SetIgnoreEquipmentRequirements(flag); break;
     case 7: {   // strength, dexterity or intelligence, then the character's attributes changed
         const auto type = static_cast<CharAttributeType>(CharAttributeType_Strength + arg % 3);
-        player.SetTotalCharAttribute(type, static_cast<float>(bytes.Next()) - 10.0f);
+        player.SetTotalCharAttribute(type, static_cast<float>(bytes.Byte()) - 10.0f);
         ctrl.AttributesHaveChanged();
         break;
     }

@@ -20,6 +20,7 @@
 #include "Game/items/loot/LootBase.h"
 #include "Game/items/loot/LootRandomizer.h"
 #include "Game/items/loot/LootTable.h"
+#include "fuzz/FuzzBytes.h"
 
 using namespace GAME;
 
@@ -27,24 +28,7 @@ namespace {
 
 constexpr int kMaxRecords = 8;
 
-class Bytes {
-public:
-    Bytes(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    bool Empty() const { return m_pos >= m_size; }
-    uint8_t Byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
-    uint32_t Word()
-    {
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i)
-            value = value << 8 | Byte();
-        return value;
-    }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_pos = 0;
-};
+using Bytes = FuzzBytes;
 
 const char* const kClasses[] = {"LootMasterTable", "LootItemTable_FixedWeight", "LootItemTable_DynWeight",
                                 "LootTable", "LootRandomizerTable", "Item", "lootTable", ""};
