@@ -134,6 +134,8 @@ protected:
             if (frame == kGuestBuysFrame)
                 NoteStock("first");
             server ? HostScript(frame) : GuestScript(frame);
+            if (frame == kGuestSellsFrame + 4)
+                report << "after the sell-back: status " << Entry(kMarketBought).status << "\n";
             NoteBuild();
             engine->Update(kMarketFrameMs);
             gEngine->UpdateFrame(kMarketFrameMs);
@@ -164,8 +166,6 @@ protected:
         if (frame == kGuestSellsFrame)
             report << "guest sells: " << engine->PlayerSaleRequest(kMarketMerchant, boughtCopy, true)
                    << ", money back " << (own->GetCurrentMoney() == money) << "\n";
-        if (frame == kGuestSellsFrame + 4)
-            report << "after the sell-back: status " << Entry(kMarketBought).status << "\n";
     }
 
     void HostScript(int frame)
@@ -174,13 +174,11 @@ protected:
             // The guest's purchase was answered to the guest alone: here the item still
             // shows on sale, and only the server's verdict tells otherwise.
             money = own->GetCurrentMoney();
-            report << "host sees: status " << Entry(kMarketBought).status << "\n";
-            report << "host asks: " << engine->PlayerPurchaseRequest(kMarketMerchant, Entry(kMarketBought).itemId)
-                   << ", then status " << Entry(kMarketBought).status << ", money kept "
-                   << (own->GetCurrentMoney() == money) << ", dialog " << TopDialog() << "\n";
+            report << "host sees status " << Entry(kMarketBought).status << ", asks: "
+                   << engine->PlayerPurchaseRequest(kMarketMerchant, Entry(kMarketBought).itemId) << ", then status "
+                   << Entry(kMarketBought).status << ", money kept " << (own->GetCurrentMoney() == money)
+                   << ", dialog " << TopDialog() << "\n";
         }
-        if (frame == kGuestSellsFrame + 4)
-            report << "after the sell-back: status " << Entry(kMarketBought).status << "\n";
         if (frame == kFirstRefreshFrame || frame == kSecondRefreshFrame)
             engine->ForceMarketRefresh(kMarketMerchant);
     }
@@ -240,8 +238,8 @@ TEST_F(MarketPeersTest, BothPeersShareTheStockAndTheServerArbitrates)
     EXPECT_EQ(Lines(guestReport, "guest"), "guest asks: 1 status 2\n"
                                            "guest after the verdict: status 3, paid the price 1, carries 1\n"
                                            "guest sells: 1, money back 1\n");
-    EXPECT_EQ(Lines(served, "host"), "host sees: status 1\n"
-                                     "host asks: 1, then status 3, money kept 1, dialog That is no longer for sale.\n");
+    EXPECT_EQ(Lines(served, "host"),
+              "host sees status 1, asks: 1, then status 3, money kept 1, dialog That is no longer for sale.\n");
     // The sell-back puts the item on sale for both.
     EXPECT_EQ(Lines(guestReport, "after") + Lines(served, "after"),
               "after the sell-back: status 1\nafter the sell-back: status 1\n");
