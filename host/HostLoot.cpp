@@ -20,6 +20,10 @@ namespace GAME {
 
 namespace {
 
+// The player reaches for the pile this many frames after it fell: a peer that hears of the
+// pile and of the pick-up in frames this far apart sees it on the ground first.
+constexpr int kPickUpDelayFrames = 12;
+
 const char* OrNone(const std::string& name) { return name.empty() ? "none" : name.c_str(); }
 
 struct IsMonster : FilterFunction<Entity> {
@@ -102,8 +106,10 @@ void HostLoot::WatchDrops(int frame)
             continue;
         std::printf("frame %d: loot: %s %u lies on the ground: %s\n", frame, pile ? "gold pile" : "item", id,
                     Identity(*item).c_str());
-        if (pile && !m_pileId)
+        if (pile && !m_pileId) {
             m_pileId = id;
+            m_pileFrame = frame;
+        }
     }
 }
 
@@ -112,7 +118,7 @@ void HostLoot::TakePile(int frame, Player& player)
     auto* pile = ObjectManager::Get().GetObject<OneShot_Gold>(m_pileId);
     switch (m_step) {
     case Step::Waiting:
-        if (!pile || !pile->IsInWorld() || !player.IsAlive())
+        if (!pile || !pile->IsInWorld() || !player.IsAlive() || frame < m_pileFrame + kPickUpDelayFrames)
             return;
         // The pick-up runs as the command the player's pick-up ends in, at the commands'
         // point of the next frame.

@@ -4,8 +4,8 @@
 // rolled items fall from it. Each host prints, once, every item a monster wears or carries
 // and every rolled item and gold pile that comes to lie in its world ("loot:" lines, the
 // item's record, affixes, seed and fingerprint, alike on every peer). Once the fight is
-// over, the player picks up the first gold pile that fell and uses it, its money printed
-// before and after.
+// over, the player picks up the first gold pile that fell, a few frames after it fell, and
+// uses it, its money printed before and after.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +38,7 @@ private:
     std::set<uint32_t> m_lootIds;      // every item a monster rolled
     std::set<uint32_t> m_dropsSeen;
     uint32_t m_pileId = 0;             // the pile the player goes for
+    int m_pileFrame = 0;               // the frame it fell in
     enum class Step { Waiting, PickedUp, Done } m_step = Step::Waiting;
 };
 
