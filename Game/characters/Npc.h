@@ -183,6 +183,13 @@ protected:
     // The local player; null when there is none.
     static Player* GetLocalPlayer();
     void SetCurrentDialogPak(DialogPak* pak) { m_dialogPak = pak; }
+    void SetConversationTimer(int ms) { m_conversationTimerMs = ms; }
+    // A kind's own dialog replaced the standing one for the action (saved with the level).
+    void SetReplacedDialog(Action_UpdateNPCDialog* action)
+    {
+        m_interactionStateChanged = true;
+        m_pendingDialog = action;
+    }
 
 private:
     void UpdateDialog(int elapsedMs);

@@ -95,6 +95,22 @@ struct GameEvent_GotToken : GameEvent {
     std::string tokenName;
 };
 
+// A banner of text across the screen (a quest's reward announces itself so): the text,
+// where it stands, its colour (red, green, blue, alpha) and three timings in milliseconds.
+struct GameEvent_ShowTextBanner : GameEvent {
+    std::u16string text;
+    float x = 0.0f;
+    float y = 0.0f;
+    float color[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    float times[3] = {0.0f, 0.0f, 0.0f};
+};
+
+// A player talked to a merchant: the user interface opens the merchant's shop for the player.
+struct GameEvent_ActivateNPCMarket : GameEvent {
+    uint32_t merchantId = 0;
+    uint32_t playerId = 0;
+};
+
 // ---- conversations ----
 // A player started talking to a non-player character.
 struct GameEvent_ConversationBegin : GameEvent {

@@ -59,14 +59,20 @@ private:
     Dialog m_primary;
 };
 
-// The pak of a merchant or trainer: greets and takes leave.
+// The pak of a merchant or trainer. Its selector is the mode it plays in: the long
+// greeting, the short one (hello) of a player who talked to it a moment ago, or the
+// farewell.
 class MerchantDialogPak : public DialogPak {
     GAME_DECLARE_CLASS(MerchantDialogPak)
 
 public:
-    static constexpr int kSelectorHello = 2;
+    static constexpr int kSelectorLong = 1;
+    static constexpr int kSelectorShort = 2;
+    static constexpr int kSelectorHello = kSelectorShort;
     static constexpr int kSelectorGoodbye = 3;
 
+    // A pak made from the record; null (logged by the object manager) when the record is
+    // missing or is not a merchant's pak.
     static MerchantDialogPak* Spawn(const std::string& recordName);
     void SetDialogSelector(int selector) { m_selector = selector; }
     int GetDialogSelector() const { return m_selector; }
