@@ -96,8 +96,14 @@ protected:
 TEST_F(MarketClientTest, StockIsRebuiltFromTheKeyOneItemPerFrameAndTheSameKeyOnlyRemarks)
 {
     EXPECT_CALL(network, C2S_MarketUpdateRequest(kMerchant)).Times(1);
+    RandomUniform game = engine->GetRandomGen();
     market->S2C_MarketUpdate("Shop", 2, 4321, {1});
+    // The game's generator gives the potion's seed, then the static goods' count, and no more.
+    const uint32_t potionSeed = static_cast<uint32_t>(game.IGenerate(GameEngine::kSeedMin, GameEngine::kSeedMax));
+    game.IGenerate(0, 0);
+    EXPECT_EQ(engine->GetRandomGen().IGenerate(0, 1000), game.IGenerate(0, 1000));
     Build();
+    EXPECT_EQ(market->GetStaticStock()[0].identity.seed, potionSeed);
     std::vector<ItemReplicaInfo> first;
     for (const auto& entry : market->GetGeneratedStock())
         first.push_back(entry.identity);
@@ -110,7 +116,7 @@ TEST_F(MarketClientTest, StockIsRebuiltFromTheKeyOneItemPerFrameAndTheSameKeyOnl
     EXPECT_TRUE(market->GetGeneratedStock().empty());
     Build();
     const Entries& stock = market->GetGeneratedStock();
-    EXPECT_EQ(Bases(stock), (std::vector<std::string>{"Bow", "Sword", "Helm", "Ring"}));
+    ASSERT_EQ(Bases(stock), (std::vector<std::string>{"Bow", "Sword", "Helm", "Ring"}));
     EXPECT_EQ(Bases(market->GetStaticStock()), std::vector<std::string>{"Tonic"});
     for (uint32_t i = 0; i < stock.size(); ++i)
         EXPECT_EQ(stock[i].index, i);
