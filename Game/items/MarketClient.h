@@ -119,6 +119,9 @@ private:
     void ReadRecord(const LoadTable& record);
     void Rebuild(const LoadTable& record);
     void ClearStocks();
+    // The next queued identity as an item; null when the queue is empty or the item
+    // cannot be made. The identity leaves the queue either way.
+    Item* MakeQueuedItem(std::deque<ItemReplicaInfo>& queue) const;
     void BuildGeneratedItem();
     void BuildStaticItem();
     // Lays the item on its page and appends its entry to the stock; the entry's index
