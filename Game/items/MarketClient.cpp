@@ -388,8 +388,10 @@ bool MarketClient::CanAfford(const Player& player, uint32_t price) const
 
 uint32_t MarketClient::GetSaleValue(uint32_t itemId, bool flag) const
 {
+    // The market's own stock is not the player's to sell.
+    EntryRef stocked{};
     const Item* item = ObjectManager::Get().GetObject<Item>(itemId);
-    if (!item)
+    if (!item || FindEntry(itemId, stocked))
         return 0;
     if (const StockEntry* entry = FindVisitPurchase(itemId))
         return entry->price;

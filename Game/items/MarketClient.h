@@ -94,7 +94,7 @@ public:
 
     // What the market gives for a player's item: the price paid when it was bought here
     // in this visit, else its cost less the depreciation, capped by the record. 0 for an
-    // item that no longer exists.
+    // item that no longer exists or belongs to this market's stock.
     uint32_t GetSaleValue(uint32_t itemId, bool flag) const;
 
     // The stock key last received and the stocks, for the user interface and peers'

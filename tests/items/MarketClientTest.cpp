@@ -161,6 +161,7 @@ TEST_F(MarketClientTest, SalesRefundVisitPricesCapOthersAndFeedTheBuyBackPage)
     ASSERT_TRUE(market->PlayerPurchaseRequest(stock[0].itemId));
     const uint32_t bow = Bought(0);
     EXPECT_EQ(market->GetSaleValue(bow, false), 550u);
+    EXPECT_EQ(market->GetSaleValue(stock[1].itemId, false), 0u);   // the merchant's, not the player's
 
     // The bow refunds exactly its price and goes back on sale through the server.
     EXPECT_CALL(network, C2S_MarketSellBack(kMerchant, 2, 1, 0, kMainPlayerId));
