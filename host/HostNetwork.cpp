@@ -25,6 +25,7 @@
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/PlayerRosterPackets.h"
 #include "host/HostFight.h"
+#include "host/HostMarket.h"
 #include "host/HostReplication.h"
 
 namespace GAME {
@@ -158,6 +159,7 @@ private:
             ++count;
         if (type == SkillTargetResultConfigCmdPacket::kType)
             PrintSkillResult(data, size);
+        HostMarket::PrintTravelled(data, size);
     }
 
     NetTransport& m_inner;

@@ -4,6 +4,7 @@
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
 #include "host/HostItems.h"
+#include "host/HostMarket.h"
 #include "host/HostNetwork.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostSave.h"
@@ -334,6 +335,9 @@ extern "C" int GameHostRun(const HostOptions* options)
     HostItems items;
     if (fighting && !networked)
         teleport.Start(fight.GetPlayerId());
+    HostMarket market;
+    if (networked && fighting)
+        market.Start(engine, fight.GetPlayerId());
     if (networked) {
         network.Start(engine, fight.GetPlayerId());
         network.WaitForFirstClient();
@@ -369,8 +373,10 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (!networked)
             continue;
         network.AfterFrame(frame);
-        if (fighting)
+        if (fighting) {
             items.AfterFrame(engine, frame, fight.GetPlayerId());
+            market.AfterFrame(engine, frame);
+        }
         if (network.ShouldStop()) {
             std::printf("gamehost: the server went away; the game ends after frame %d\n", frame);
             framesRun = frame;
@@ -388,8 +394,10 @@ extern "C" int GameHostRun(const HostOptions* options)
     if (fighting && !options->savePath.empty())
         saved = SaveHostPlayer(fight.GetPlayerId(), options->savePath);
     // The items' showcase comes after the save, which it must not change.
-    if (fighting && !networked)
+    if (fighting && !networked) {
         HostItems::Run(fight.GetPlayerId());
+        HostMarket::Run(engine, fight.GetPlayerId(), options->stepMs);
+    }
     if (networked)
         network.PrintEnd();
     if (fighting)

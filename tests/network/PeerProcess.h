@@ -7,14 +7,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/NetPacketBuffer.h"
+#include "Game/core/GameEngine.h"
 
 namespace GAME {
 
@@ -135,6 +138,62 @@ private:
     int m_report = -1;
     bool m_done = false;
     std::string m_text;
+};
+
+// One of two peers that run the same frames in lockstep: the game sends into the recording
+// transport, and between frames each peer passes what it sent over the socket pair and
+// takes what the other sent in its last frame.
+class LockstepPeer {
+public:
+    // Takes its role in the game: the server (host 0) of the client `clientHost`, or that
+    // client; `linkEnd` is this peer's end of the socket pair.
+    void Join(GameEngine& engine, bool server, int clientHost, int linkEnd)
+    {
+        other = server ? clientHost : ConnectionManager::kServerHost;
+        link.Link(other, linkEnd);
+        ConnectionManager::Get().SetTransport(&transport);
+        if (server) {
+            engine.SetAsNetworkServer();
+        } else {
+            engine.SetAsNetworkClient();
+            ConnectionManager::Get().SetLocalHostId(clientHost);
+        }
+        transport.Connect(other);
+    }
+    // This frame's packets out over the link, closed by an empty one, then the other
+    // peer's packets of its frame in, up to its empty one; `seen` hears every packet sent
+    // or taken. False when the other peer is gone.
+    bool Exchange(const std::function<void(const std::vector<unsigned char>&)>& seen = {})
+    {
+        for (; m_sentSoFar < transport.sent.size(); ++m_sentSoFar) {
+            const RecordingTransport::SentPacket& packet = transport.sent[m_sentSoFar];
+            link.Send(packet.to, packet.bytes.data(), packet.bytes.size());
+            if (seen)
+                seen(packet.bytes);
+        }
+        link.Send(NetDestination{NetDestination::Host, other}, nullptr, 0);
+        for (std::vector<unsigned char> bytes;;) {
+            int from = 0;
+            if (!link.Receive(from, bytes)) {
+                if (!link.IsConnected(other))
+                    return false;
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+                continue;
+            }
+            if (bytes.empty())
+                return true;
+            if (seen)
+                seen(bytes);
+            transport.Feed(other, bytes);
+        }
+    }
+
+    RecordingTransport transport;
+    SocketTransport link;   // to the other peer's process
+    int other = 0;
+
+private:
+    size_t m_sentSoFar = 0;
 };
 
 }  // namespace GAME

@@ -165,16 +165,7 @@ protected:
     // The peer's whole fight; its log, a line each, grouped by what it tells (see Log).
     std::string Fight(bool server, int end)
     {
-        const int other = server ? kFightClient : ConnectionManager::kServerHost;
-        link.Link(other, end);
-        ConnectionManager::Get().SetTransport(&transport);
-        if (server) {
-            engine->SetAsNetworkServer();
-        } else {
-            engine->SetAsNetworkClient();
-            ConnectionManager::Get().SetLocalHostId(kFightClient);
-        }
-        transport.Connect(other);
+        peer.Join(*engine, server, kFightClient, end);
         BuildScene();
         Character* own = server ? monster : player;
         own->GetSkillManager().SetAsControllingManager();
@@ -191,7 +182,7 @@ protected:
                     Act(*theirs, use);
             gEngine->UpdateFrame(kFightFrameMs);
             NoteBuffs();
-            if (!Exchange(other))
+            if (!peer.Exchange([this](const std::vector<unsigned char>& bytes) { commands.push_back(bytes); }))
                 return "the other peer is gone";
         }
         return Log();
@@ -236,32 +227,6 @@ protected:
             before = now;
         }
     }
-    // This frame's packets out over the link, closed by an empty one, then the other
-    // peer's packets of its frame in, up to its empty one; false when it is gone.
-    bool Exchange(int other)
-    {
-        const NetDestination to{NetDestination::Host, other};
-        for (; sentSoFar < transport.sent.size(); ++sentSoFar) {
-            const RecordingTransport::SentPacket& packet = transport.sent[sentSoFar];
-            link.Send(packet.to, packet.bytes.data(), packet.bytes.size());
-            commands.push_back(packet.bytes);
-        }
-        link.Send(to, nullptr, 0);
-        for (std::vector<unsigned char> bytes;;) {
-            int from = 0;
-            if (!link.Receive(from, bytes)) {
-                if (!link.IsConnected(other))
-                    return false;
-                std::this_thread::sleep_for(std::chrono::microseconds(100));
-                continue;
-            }
-            if (bytes.empty())
-                return true;
-            commands.push_back(bytes);
-            transport.Feed(other, bytes);
-        }
-    }
-
     // The attacks taken, each named by the skill result whose seed drew it (every target of
     // a result draws in turn from one generator; every link of a chain from a fresh one),
     // or as a debuff's tick (seeded with its holder's id).
@@ -314,9 +279,7 @@ protected:
         return text;
     }
 
-    RecordingTransport transport;
-    SocketTransport link;   // to the other peer's process
-    size_t sentSoFar = 0;
+    LockstepPeer peer;
     std::vector<std::vector<unsigned char>> commands;   // every packet this peer sent or took
     std::vector<std::string> lines;
     std::map<uint32_t, std::string> names;

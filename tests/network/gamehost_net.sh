@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Two gamehost processes on 127.0.0.1: a server on a free port and a client that joins it.
 #   gamehost_net.sh GAMEHOST play   both play to the end: the join, the party, the fight and
-#                                   the roster's heartbeats, the item the server drops and the
-#                                   monsters' loot are the same on both sides, and the client
-#                                   ends cleanly once its server is gone
+#                                   the roster's heartbeats, the item the server drops, the
+#                                   monsters' loot, the merchant's stock and the client's
+#                                   purchase are the same on both sides, and the client ends
+#                                   cleanly once its server is gone
 #   gamehost_net.sh GAMEHOST kill   the client is killed in the middle of the fight: the
 #                                   server drops it after the time-out and plays on
 # Every process is bounded by `timeout`; the script ends by itself.
@@ -29,8 +30,8 @@ fail() {
 # its order (a client's player and the monster's blows cross on the way), the skills'
 # results in order (the strikes with their seeds, the pool's picks, the chain's links, the
 # hex), the buffs taken and lost, the item the server dropped (its fingerprint), what each
-# monster wears and what falls from it (identities and fingerprints), the last roster
-# heartbeat and the roster.
+# monster wears and what falls from it (identities and fingerprints), the merchant's stock
+# and the verdict on the client's purchase, the last roster heartbeat and the roster.
 shared() {
     grep "^net: monster" "$1"
     grep "^net: player" "$1"
@@ -38,6 +39,7 @@ shared() {
     grep "^net: buff" "$1"
     grep "^net: item" "$1"
     grep "^frame [0-9]*: loot: \(monster\|.* lies on the ground\)" "$1" | sed 's/^frame [0-9]*: //' | sort
+    grep "^net: market" "$1"
     grep "^gamehost: roster at the end\|^gamehost: the last heartbeat" "$1"
 }
 
@@ -102,6 +104,9 @@ grep -q '^net: buff arenahexbuff lost by monster' "$dir/c.txt" || fail "no hex t
 grep -q '^net: item .* dropped (seed [0-9]*), fingerprint [0-9a-f]\{16\}$' "$dir/c.txt" || fail "no dropped item"
 grep -q '^frame [0-9]*: loot: gold pile [0-9]* lies on the ground' "$dir/c.txt" || fail "no gold fell for the client"
 grep -q '^frame [0-9]*: loot: item [0-9]* lies on the ground' "$dir/c.txt" || fail "no loot fell for the client"
+[ "$(grep -c '^net: market stock [0-9]*: ' "$dir/c.txt")" -ge 3 ] || fail "no market stock on the client"
+grep -q '^net: market verdict: stock item 2 of market [0-9]* sold to player 268435458$' "$dir/c.txt" ||
+    fail "no verdict on the client's purchase"
 diff <(shared "$dir/s.txt") <(shared "$dir/c.txt") || fail "the two sides differ"
 grep -q "^gamehost: the server went away; the game ends after frame" "$dir/c.txt" || fail "the client missed the end"
 echo "PASS: play"

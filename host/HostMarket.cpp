@@ -1,0 +1,399 @@
+#include "host/HostMarket.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Engine/EventManager.h"
+#include "Engine/Localization.h"
+#include "Engine/NetPacketRegistry.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/World.h"
+#include "Game/ai/ControllerPlayer.h"
+#include "Game/characters/NpcMerchant.h"
+#include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/GameEngineServicesModule.h"
+#include "Game/core/GameEvents.h"
+#include "Game/core/foundation/GameTextLine.h"
+#include "Game/core/foundation/StringUtil.h"
+#include "Game/items/Inventory.h"
+#include "Game/items/InventorySack.h"
+#include "Game/items/Item.h"
+#include "Game/items/MarketClient.h"
+#include "Game/network/ItemTradePackets.h"
+
+namespace GAME {
+
+namespace {
+
+// The merchant stands this far from the player, away from the fight.
+constexpr float kMerchantOffsetX = -6.0f;
+constexpr float kMerchantOffsetZ = 4.0f;
+// Frames the visit waits for the stock (far more than it takes: one item a frame).
+constexpr int kBuildFramesMax = 200;
+// An item of the player's own that it sells and buys back.
+constexpr const char* kOwnItemRecord = "Records/Item/Weapons/Staff.dbr";
+constexpr uint32_t kOwnItemSeed = 777;
+// What each page holds, as its items' kinds choose it.
+constexpr const char* kPageNames[] = {"armour and shields", "swords, axes and maces", "bows, spears and staves",
+                                      "goods and jewellery", "bought back"};
+
+std::string Narrow(const std::u16string& text)
+{
+    return LocalizationManager::ToChar(text);
+}
+
+MarketClient* ClientOf(const GameEngine& engine)
+{
+    const GameEngineClientServicesModule* services = engine.GetClientServices();
+    return services ? services->GetMarketClient(HostMarket::kMerchantId) : nullptr;
+}
+
+// The merchant, placed from its record under the level's id beside the player.
+NpcMerchant* PlaceMerchant(const Player& player)
+{
+    auto* merchant = ObjectManager::Get().CreateObjectFromFile<NpcMerchant>(HostMarket::kMerchantRecord,
+                                                                           HostMarket::kMerchantId);
+    if (!merchant) {
+        std::printf("market: %s makes no merchant\n", HostMarket::kMerchantRecord);
+        return nullptr;
+    }
+    Coords frame;
+    frame.origin = player.GetCoords().GetRegionCoords().origin;
+    frame.origin.x += kMerchantOffsetX;
+    frame.origin.z += kMerchantOffsetZ;
+    World::Get().AddEntity(merchant, WorldCoords(player.GetCoords().GetRegion(), frame));
+    merchant->SetPathPosition(WorldVec3(player.GetCoords().GetRegion(), frame.origin));
+    return merchant;
+}
+
+// The stock is built once a key has come and nothing waits to become an item.
+bool StockBuilt(const MarketClient& market)
+{
+    return market.GetSeed() != 0 && !market.GetGeneratedStock().empty() && market.GetGeneratedQueue().empty() &&
+           market.GetStaticQueue().empty();
+}
+
+std::string IdentityText(const ItemReplicaInfo& identity)
+{
+    std::string text = GetFileName(identity.baseName, true);
+    if (!identity.prefixName.empty())
+        text += " + " + GetFileName(identity.prefixName, true);
+    if (!identity.suffixName.empty())
+        text += " + " + GetFileName(identity.suffixName, true);
+    return text + " (seed " + std::to_string(identity.seed) + ")";
+}
+
+std::string ItemText(uint32_t itemId)
+{
+    const auto* item = ObjectManager::Get().GetObject<Item>(itemId);
+    return item ? Narrow(item->GetGameDescription()) : std::string("a missing item");
+}
+
+// The one line a text builder makes, without its style.
+template <class Build>
+std::string OneLine(Build build)
+{
+    std::vector<GameTextLine> lines;
+    build(lines);
+    return lines.empty() ? std::string() : Narrow(lines.front().text);
+}
+
+const char* StatusText(MarketItemStatus status)
+{
+    switch (status) {
+    case MarketItemStatus_OnSale:
+        return "on sale";
+    case MarketItemStatus_PurchasePending:
+        return "asked for";
+    case MarketItemStatus_Sold:
+        return "sold";
+    default:
+        return "not in the market";
+    }
+}
+
+// The dialogs the market raised, as the console shows them.
+void PrintDialogs(GameEngine& engine)
+{
+    DialogManager& dialogs = engine.GetDialogManager();
+    while (const DialogManager::Dialog* dialog = dialogs.PeekTopDialog()) {
+        std::printf("market: dialog: %s\n", Narrow(dialog->text).c_str());
+        dialogs.RemoveTopDialog();
+    }
+}
+
+// The items the player carries, in its bag or worn.
+std::vector<uint32_t> Carried(const Player& player)
+{
+    std::vector<uint32_t> items = player.GetInventoryItems();
+    items.insert(items.end(), player.GetAttachedItems().begin(), player.GetAttachedItems().end());
+    return items;
+}
+
+// An item the player did not carry before.
+uint32_t NewlyCarried(const Player& player, const std::vector<uint32_t>& before)
+{
+    for (uint32_t id : Carried(player))
+        if (std::find(before.begin(), before.end(), id) == before.end())
+            return id;
+    return 0;
+}
+
+// What the console's hand does with an item sold: it comes off the player (the bag, or
+// the place where it was put on) and is gone.
+void HandOver(Player& player, uint32_t itemId)
+{
+    if (ControllerPlayer* controller = player.GetPlayerController())
+        controller->GetInventoryCtrl().RemoveItem(itemId);
+    player.TakeItemFromCharacter(itemId);
+    if (Object* item = ObjectManager::Get().GetObject(itemId))
+        ObjectManager::Get().DestroyObjectEx(item, "HostMarket", __LINE__);
+}
+
+// The shop as the console shows it: every page, its items in their place, each with
+// its price text.
+class ShopWindow : public EventHandlerInterface {
+public:
+    ShopWindow(GameEngine& engine, Player& player) : m_engine(engine), m_player(player)
+    {
+        EventManager::Get().Register("GameEvent_ActivateNPCMarket", this);
+    }
+    ~ShopWindow() override { EventManager::Get().UnRegisterAll(this); }
+
+    // The merchant asked the interface to open its shop for a player.
+    void HandleEvent(const GameEvent& event, const Name&) override
+    {
+        const auto* activate = dynamic_cast<const GameEvent_ActivateNPCMarket*>(&event);
+        if (!activate || activate->playerId != m_player.GetObjectId())
+            return;
+        Market_TypeEnum page = Market_PageWeapons;
+        m_engine.OpenMarket(activate->merchantId, page, Vec2{});
+        m_open = true;
+        std::printf("market: the shop opens on page %d (%s)\n", static_cast<int>(page),
+                    kPageNames[std::clamp(static_cast<int>(page), 1, 5) - 1]);
+    }
+    bool IsOpen() const { return m_open; }
+
+    void PrintPages() const
+    {
+        for (int page = Market_PageWeapons; page <= Market_PageBuyBack; ++page)
+            PrintPage(static_cast<Market_TypeEnum>(page));
+    }
+    // The page's items in the order they were made (the window lays them out).
+    void PrintPage(Market_TypeEnum page) const
+    {
+        const InventorySack* sack = m_engine.GetMarketInventorySack(HostMarket::kMerchantId, page);
+        if (!sack)
+            return;
+        std::printf("market: page %d (%s): %zu items\n", static_cast<int>(page), kPageNames[page - 1],
+                    sack->GetInventory().size());
+        for (const auto& [id, place] : sack->GetInventory())
+            std::printf("market:   %s: %s\n", ItemText(id).c_str(), BuyText(id).c_str());
+    }
+    std::string BuyText(uint32_t itemId) const
+    {
+        return OneLine([&](std::vector<GameTextLine>& lines) {
+            m_engine.CreateUIPlayerBuyText(HostMarket::kMerchantId, itemId, lines);
+        });
+    }
+    std::string SellText(uint32_t itemId) const
+    {
+        return OneLine([&](std::vector<GameTextLine>& lines) {
+            m_engine.CreateUIPlayerSellText(HostMarket::kMerchantId, itemId, lines);
+        });
+    }
+
+    // A purchase, its answer and the money; the item that came, if one did.
+    uint32_t Buy(uint32_t itemId, const char* what)
+    {
+        const uint32_t money = m_player.GetCurrentMoney();
+        const std::vector<uint32_t> before = Carried(m_player);
+        const std::string name = ItemText(itemId);
+        const bool asked = m_engine.PlayerPurchaseRequest(HostMarket::kMerchantId, itemId);
+        PrintDialogs(m_engine);
+        const uint32_t got = NewlyCarried(m_player, before);
+        std::printf("market: the player buys %s (%s): %s; now %s; money %u -> %u%s%s\n", what, name.c_str(),
+                    asked ? "asked" : "refused",
+                    StatusText(m_engine.GetMarketItemStatus(HostMarket::kMerchantId, itemId)), money,
+                    m_player.GetCurrentMoney(), got ? "; it carries " : "", got ? ItemText(got).c_str() : "");
+        return got;
+    }
+    // A sale: the value the shop shows, the answer and the money; the item leaves the bag.
+    void Sell(uint32_t itemId, const char* what)
+    {
+        const uint32_t money = m_player.GetCurrentMoney();
+        const std::string name = ItemText(itemId);
+        const std::string text = SellText(itemId);
+        const bool sold = m_engine.PlayerSaleRequest(HostMarket::kMerchantId, itemId, false);
+        PrintDialogs(m_engine);
+        std::printf("market: the player sells %s (%s, %s): %s; money %u -> %u\n", what, name.c_str(),
+                    text.c_str(), sold ? "sold" : "refused", money, m_player.GetCurrentMoney());
+        if (sold)
+            HandOver(m_player, itemId);
+    }
+
+private:
+    GameEngine& m_engine;
+    Player& m_player;
+    bool m_open = false;
+};
+
+// The first entry of the shared stock on sale that the player can pay for.
+const MarketClient::StockEntry* FirstAffordable(const GameEngine& engine, const MarketClient& market)
+{
+    for (const MarketClient::StockEntry& entry : market.GetGeneratedStock())
+        if (engine.GetMarketIsItemAffordable(HostMarket::kMerchantId, entry.itemId))
+            return &entry;
+    return nullptr;
+}
+
+// The game frames of the visit: the game engine's alone (the services, the markets among
+// them); the characters of the world stand still meanwhile.
+int RunUntilBuilt(GameEngine& engine, int stepMs)
+{
+    for (int frame = 1; frame <= kBuildFramesMax; ++frame) {
+        engine.Update(stepMs);
+        const MarketClient* market = ClientOf(engine);
+        if (!market || StockBuilt(*market))
+            return frame;
+    }
+    return kBuildFramesMax;
+}
+
+void Visit(GameEngine& engine, Player& player, NpcMerchant& merchant, int stepMs)
+{
+    const int frames = RunUntilBuilt(engine, stepMs);
+    const MarketClient* market = ClientOf(engine);
+    if (!market || !StockBuilt(*market)) {
+        std::printf("market: no stock after %d frames\n", frames);
+        return;
+    }
+    std::printf("market: the stock is built after %d frames: %zu shared items, %zu goods of this host's own "
+                "(record %s, bracket %u, seed %u)\n",
+                frames, market->GetGeneratedStock().size(), market->GetStaticStock().size(),
+                market->GetMarketRecordName().c_str(), market->GetBracket(), market->GetSeed());
+
+    ShopWindow window(engine, player);
+    std::printf("market: the player talks to the merchant (%s)\n", Narrow(merchant.GetRolloverDescription()).c_str());
+    merchant.OnPlayerInteract(player.GetObjectId(), false, false);
+    if (!window.IsOpen()) {
+        std::printf("market: the shop did not open\n");
+        return;
+    }
+    window.PrintPages();
+
+    // A shared item, through the market server; the same item asked for again is refused.
+    const MarketClient::StockEntry* entry = FirstAffordable(engine, *market);
+    if (!entry) {
+        std::printf("market: the player can afford nothing (money %u)\n", player.GetCurrentMoney());
+        return;
+    }
+    const uint32_t stockItem = entry->itemId;
+    const uint32_t bought = window.Buy(stockItem, ("stock item " + std::to_string(entry->index)).c_str());
+    window.Buy(stockItem, "the same stock item again");
+    if (bought) {
+        window.Sell(bought, "what it just bought");
+        std::printf("market: the stock item is %s again\n",
+                    StatusText(engine.GetMarketItemStatus(HostMarket::kMerchantId, stockItem)));
+    }
+
+    // An item of its own goes to the buy-back page and comes back at the price it fetched.
+    const std::vector<uint32_t> before = Carried(player);
+    ItemReplicaInfo own;
+    own.baseName = kOwnItemRecord;
+    own.seed = kOwnItemSeed;
+    own.objectId = ObjectManager::Get().CreateObjectID();
+    engine.CreateItemForCharacter(player.GetObjectId(), player.GetCoords(), own, nullptr);
+    const uint32_t ownId = NewlyCarried(player, before);
+    if (ownId) {
+        window.Sell(ownId, "an item of its own");
+        window.PrintPage(Market_PageBuyBack);
+        if (!market->GetBuyBackStock().empty())
+            window.Buy(market->GetBuyBackStock().back().itemId, "it back");
+        window.PrintPage(Market_PageBuyBack);
+    }
+    engine.CloseMarket(HostMarket::kMerchantId);
+    std::printf("market: the shop closes; the player has %u gold\n", player.GetCurrentMoney());
+}
+
+// The verdict on a purchase as it travels.
+template <class Packet>
+bool ReadPacket(Packet& packet, const unsigned char* data, size_t size)
+{
+    return packet.CopyInbound(data, static_cast<int>(size));
+}
+
+}  // namespace
+
+void HostMarket::Run(GameEngine& engine, uint32_t playerId, int stepMs)
+{
+    auto* player = ObjectManager::Get().GetObject<Player>(playerId);
+    if (!player)
+        return;
+    NpcMerchant* merchant = PlaceMerchant(*player);
+    if (!merchant)
+        return;
+    std::printf("market: a merchant (%u) from %s stands beside the player; the player has %u gold\n",
+                merchant->GetObjectId(), kMerchantRecord, player->GetCurrentMoney());
+    Visit(engine, *player, *merchant, stepMs);
+}
+
+void HostMarket::Start(GameEngine& engine, uint32_t playerId)
+{
+    m_playerId = playerId;
+    auto* player = ObjectManager::Get().GetObject<Player>(playerId);
+    m_placed = player && PlaceMerchant(*player);
+    // The client's player comes with gold to spend.
+    if (m_placed && engine.GetNetworkRole() == NetworkRole::Client) {
+        player->AddMoney(kNetPurse);
+        std::printf("market: the player brings %u gold to the merchant\n", player->GetCurrentMoney());
+    }
+}
+
+void HostMarket::AfterFrame(GameEngine& engine, int frame)
+{
+    MarketClient* market = m_placed ? ClientOf(engine) : nullptr;
+    if (!market)
+        return;
+    if (!m_stockShown && StockBuilt(*market)) {
+        m_stockShown = true;
+        std::printf("net: market key %s bracket %u seed %u\n", market->GetMarketRecordName().c_str(),
+                    market->GetBracket(), market->GetSeed());
+        for (const MarketClient::StockEntry& entry : market->GetGeneratedStock())
+            std::printf("net: market stock %u: %s, price %u\n", entry.index, IdentityText(entry.identity).c_str(),
+                        entry.price);
+    }
+    // The client buys once it sees the stock.
+    if (m_stockShown && !m_asked && engine.GetNetworkRole() == NetworkRole::Client) {
+        m_asked = true;
+        const std::vector<MarketClient::StockEntry>& stock = market->GetGeneratedStock();
+        if (kNetPurchaseIndex < stock.size()) {
+            const bool asked = engine.PlayerPurchaseRequest(kMerchantId, stock[kNetPurchaseIndex].itemId);
+            std::printf("frame %d: the player asks for stock item %u: %s\n", frame, kNetPurchaseIndex,
+                        asked ? "asked" : "refused");
+        }
+    }
+}
+
+void HostMarket::PrintTravelled(const unsigned char* data, size_t size)
+{
+    NetPacketType type = 0;
+    if (!NetPacketRegistry::PeekType(data, size, type))
+        return;
+    if (type == MarketS2CPurchaseConfirmationPacket::kType) {
+        MarketS2CPurchaseConfirmationPacket packet;
+        if (ReadPacket(packet, data, size))
+            std::printf("net: market verdict: stock item %u of market %u sold to player %u\n", packet.itemIndex,
+                        packet.marketId, packet.buyerId);
+    } else if (type == MarketS2CPurchaseDeniedPacket::kType) {
+        MarketS2CPurchaseDeniedPacket packet;
+        if (ReadPacket(packet, data, size))
+            std::printf("net: market verdict: stock item %u of market %u refused to player %u (status %d)\n",
+                        packet.itemIndex, packet.marketId, packet.buyerId, static_cast<int>(packet.status));
+    }
+}
+
+}  // namespace GAME

@@ -1,0 +1,54 @@
+// The merchant of the bundled run. In a single process, after the fight a merchant stands
+// beside the player: the game runs until the merchant's stock is built, the player talks
+// to the merchant and the console opens the shop, prints its pages with their prices,
+// buys an item of the shared stock (the market server's verdict answers), is refused the
+// same item again, sells it back at the price paid, sells an item of its own, which lands
+// on the buy-back page, and buys that back, the player's money printed after each step.
+//
+// On the network both hosts place the merchant the level holds, under one id: each prints
+// the shared stock it built from the server's key once it is complete ("net: market"
+// lines, alike on both sides), the client buys one item of it, and both print the
+// server's verdict as it travels.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace GAME {
+
+class GameEngine;
+class MarketClient;
+class NpcMerchant;
+class Player;
+
+class HostMarket {
+public:
+    static constexpr const char* kMerchantRecord = "Records/Creatures/Merchant.dbr";
+    // The id the level gives its merchant on every host: one of the server's range that
+    // its own objects do not reach.
+    static constexpr uint32_t kMerchantId = 0x0ABC0001;
+    // The stock item the client buys on the network, with the gold its player brings.
+    static constexpr uint32_t kNetPurchaseIndex = 2;
+    static constexpr uint32_t kNetPurse = 5000;
+
+    // The single process's visit, after the frames: runs `stepMs` game frames until the
+    // stock is built (bounded), then shops. Nothing without the player.
+    static void Run(GameEngine& engine, uint32_t playerId, int stepMs);
+
+    // On the network, at the start: the merchant takes its place in the level; a client's
+    // player brings gold.
+    void Start(GameEngine& engine, uint32_t playerId);
+    // On the network, after each frame: the stock once it is built; the client's purchase.
+    void AfterFrame(GameEngine& engine, int frame);
+    // A market packet as it travels (sent by the server or received by the client): the
+    // verdict on a purchase, one line alike on both sides.
+    static void PrintTravelled(const unsigned char* data, size_t size);
+
+private:
+    uint32_t m_playerId = 0;
+    bool m_placed = false;
+    bool m_stockShown = false;
+    bool m_asked = false;
+};
+
+}  // namespace GAME
