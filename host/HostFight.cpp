@@ -68,6 +68,9 @@ constexpr float kHexReach = 6.0f;
 constexpr Vec3 kBystanderPlaces[] = {{4.0f, 0.0f, 4.0f}, {6.0f, 0.0f, -1.5f}};
 constexpr unsigned kFireballLevel = 1;
 constexpr uint32_t kGameSeed = 1307;
+// The game's generator hands each monster its loot seed at load; it starts from this seed
+// while the arena fills, so that every run rolls the same loot.
+constexpr uint32_t kLootSeed = 11;
 // The player attribute pack's lines are shown at the first balance level.
 constexpr unsigned kPackLevel = 1;
 constexpr uint32_t kAttackSeed = 2024;
@@ -281,6 +284,7 @@ bool HostFight::Start()
     m_skillId = skill ? skill->GetObjectId() : 0;
     m_playerSkillId = might ? might->GetObjectId() : 0;
     m_fireballId = fireball ? fireball->GetObjectId() : 0;
+    gGameEngine->GetRandomGen().Seed(kLootSeed);
     Player* player = Place<Player>(kPlayerRecord, "player", Vec3{0.0f, 0.0f, 0.0f});
     Monster* monster = Place<Monster>(kMonsterRecord, "monster", Vec3{kMonsterDistance, 0.0f, 0.0f});
     if (!skill || !might || !fireball || !player || !monster)
@@ -489,6 +493,7 @@ void HostFight::AfterFrame(int frame)
     WatchProjectiles(frame);
     WatchSkills(frame);
     WatchDeath(frame);
+    m_loot.AfterFrame(frame, m_playerId);
     if (m_reportedReward || !player || !monster || monster->IsAlive())
         return;
     m_reportedReward = true;

@@ -21,6 +21,7 @@
 
 #include "Engine/Math.h"
 #include "Game/core/foundation/RandomUniform.h"
+#include "host/HostLoot.h"
 #include "host/HostOutfit.h"
 
 namespace GAME {
@@ -43,7 +44,8 @@ public:
     uint32_t GetPlayerId() const { return m_playerId; }
     // Before the frame: hands each fighter its next attack.
     void Update(int frame, int ms);
-    // After the frame: reports the reward once the monster has died.
+    // After the frame: reports the reward once the monster has died, and the monsters'
+    // loot: what they wear, what falls from them, the gold pile the player takes.
     void AfterFrame(int frame);
     void Stop();
 
@@ -104,6 +106,7 @@ private:
     // The source of the attacks' seeds: fixed, so every run strikes alike.
     RandomUniform m_attackSeeds;
     HostOutfit m_outfit;
+    HostLoot m_loot;
 };
 
 }  // namespace GAME

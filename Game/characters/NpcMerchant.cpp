@@ -47,7 +47,7 @@ void NpcMerchant::Load(const LoadTable& table)
     m_merchantTypeTag = table.GetString("merchantTypeTag", "");
     Npc::Load(table);
     // The world editor shows its own markers.
-    if (!gEngine->IsEditorMode())
+    if (!gEngine || !gEngine->IsEditorMode())
         AttachPunctuation(GetMarkerRecord(m_merchantType));
 }
 

@@ -96,8 +96,7 @@ struct GameEvent_GotToken : GameEvent {
 };
 
 // A banner of text across the screen (a quest's reward announces itself so): the text,
-// where it stands, its colour (red, green, blue, alpha) and three times in milliseconds,
-// the last how long it shows.
+// where it stands, its colour (red, green, blue, alpha) and three timings in milliseconds.
 struct GameEvent_ShowTextBanner : GameEvent {
     std::u16string text;
     float x = 0.0f;

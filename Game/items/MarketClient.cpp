@@ -197,18 +197,24 @@ void MarketClient::Update(int)
     BuildStaticItem();
 }
 
-void MarketClient::BuildGeneratedItem()
+Item* MarketClient::MakeQueuedItem(std::deque<ItemReplicaInfo>& queue) const
 {
-    if (m_generatedQueue.empty())
-        return;
-    const ItemReplicaInfo info = std::move(m_generatedQueue.front());
-    m_generatedQueue.pop_front();
+    if (queue.empty())
+        return nullptr;
+    const ItemReplicaInfo info = std::move(queue.front());
+    queue.pop_front();
     Item* item = Item::CreateItem(info);
-    if (!item) {
+    if (!item)
         gEngine->Log(LOG_WARNING, "MarketClient %u: stock item (%s) could not be made", m_merchantId,
                      info.baseName.c_str());
+    return item;
+}
+
+void MarketClient::BuildGeneratedItem()
+{
+    Item* item = MakeQueuedItem(m_generatedQueue);
+    if (!item)
         return;
-    }
     const uint32_t index = static_cast<uint32_t>(m_generatedStock.size());
     StockEntry& entry = AddEntry(m_generatedStock, *item, PageOfGenerated(*item), index);
     const auto sold = std::find(m_unavailable.begin(), m_unavailable.end(), index);
@@ -220,17 +226,8 @@ void MarketClient::BuildGeneratedItem()
 
 void MarketClient::BuildStaticItem()
 {
-    if (m_staticQueue.empty())
-        return;
-    const ItemReplicaInfo info = std::move(m_staticQueue.front());
-    m_staticQueue.pop_front();
-    Item* item = Item::CreateItem(info);
-    if (!item) {
-        gEngine->Log(LOG_WARNING, "MarketClient %u: static item (%s) could not be made", m_merchantId,
-                     info.baseName.c_str());
-        return;
-    }
-    AddEntry(m_staticStock, *item, Market_PageGoods, static_cast<uint32_t>(m_staticStock.size()));
+    if (Item* item = MakeQueuedItem(m_staticQueue))
+        AddEntry(m_staticStock, *item, Market_PageGoods, static_cast<uint32_t>(m_staticStock.size()));
 }
 
 MarketClient::StockEntry& MarketClient::AddEntry(std::vector<StockEntry>& stock, Item& item, int page,
@@ -391,8 +388,10 @@ bool MarketClient::CanAfford(const Player& player, uint32_t price) const
 
 uint32_t MarketClient::GetSaleValue(uint32_t itemId, bool flag) const
 {
+    // The market's own stock is not the player's to sell.
+    EntryRef stocked{};
     const Item* item = ObjectManager::Get().GetObject<Item>(itemId);
-    if (!item)
+    if (!item || FindEntry(itemId, stocked))
         return 0;
     if (const StockEntry* entry = FindVisitPurchase(itemId))
         return entry->price;

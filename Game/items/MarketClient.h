@@ -94,7 +94,7 @@ public:
 
     // What the market gives for a player's item: the price paid when it was bought here
     // in this visit, else its cost less the depreciation, capped by the record. 0 for an
-    // item that no longer exists.
+    // item that no longer exists or belongs to this market's stock.
     uint32_t GetSaleValue(uint32_t itemId, bool flag) const;
 
     // The stock key last received and the stocks, for the user interface and peers'
@@ -119,6 +119,9 @@ private:
     void ReadRecord(const LoadTable& record);
     void Rebuild(const LoadTable& record);
     void ClearStocks();
+    // The next queued identity as an item; null when the queue is empty or the item
+    // cannot be made. The identity leaves the queue either way.
+    Item* MakeQueuedItem(std::deque<ItemReplicaInfo>& queue) const;
     void BuildGeneratedItem();
     void BuildStaticItem();
     // Lays the item on its page and appends its entry to the stock; the entry's index

@@ -10,6 +10,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/GameEngineServicesModule.h"
+#include "Game/core/PlayerInfoVariables.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/RandomUniform.h"
 
@@ -71,14 +72,7 @@ void MarketServer::LoadPlayerLevelEquation(const std::string& recordName)
 
 DesignerVariableSlot<float> MarketServer::BindDesignerVariable(const char* name)
 {
-    using Slot = DesignerVariableSlot<float>;
-    return FindDesignerVariable<float>(name, {
-                                                 {"averagePlayerLevel", Slot::OfUnsigned(m_playerInfo.averagePlayerLevel)},
-                                                 {"minPlayerLevel", Slot::OfUnsigned(m_playerInfo.minPlayerLevel)},
-                                                 {"maxPlayerLevel", Slot::OfUnsigned(m_playerInfo.maxPlayerLevel)},
-                                                 {"numberOfPlayers", Slot::OfUnsigned(m_playerInfo.numberOfPlayers)},
-                                                 {"gameDifficulty", Slot::OfUnsigned(m_playerInfo.gameDifficulty)},
-                                             });
+    return FindPlayerInfoVariable(name, m_playerInfo);
 }
 
 bool MarketServer::GetDesignerVariable(const char* name, float& value)

@@ -2,9 +2,9 @@
 # Two gamehost processes on 127.0.0.1: a server on a free port and a client that joins it.
 #   gamehost_net.sh GAMEHOST play   both play to the end: the join, the party, the fight and
 #                                   the roster's heartbeats, the item the server drops, the
-#                                   merchant's stock and the client's purchase are the
-#                                   same on both sides, and the client ends cleanly once
-#                                   its server is gone
+#                                   monsters' loot, the merchant's stock and the client's
+#                                   purchase are the same on both sides, and the client ends
+#                                   cleanly once its server is gone
 #   gamehost_net.sh GAMEHOST kill   the client is killed in the middle of the fight: the
 #                                   server drops it after the time-out and plays on
 # Every process is bounded by `timeout`; the script ends by itself.
@@ -29,15 +29,16 @@ fail() {
 # The lines that must be alike on both sides: what travelled of each kind of character in
 # its order (a client's player and the monster's blows cross on the way), the skills'
 # results in order (the strikes with their seeds, the pool's picks, the chain's links, the
-# hex), the buffs taken and lost, the item the server dropped (its fingerprint), the
-# merchant's stock and the verdict on the client's purchase, the last roster heartbeat and
-# the roster.
+# hex), the buffs taken and lost, the item the server dropped (its fingerprint), what each
+# monster wears and what falls from it (identities and fingerprints), the merchant's stock
+# and the verdict on the client's purchase, the last roster heartbeat and the roster.
 shared() {
     grep "^net: monster" "$1"
     grep "^net: player" "$1"
     grep "^net: skill" "$1"
     grep "^net: buff" "$1"
     grep "^net: item" "$1"
+    grep "^frame [0-9]*: loot: \(monster\|.* lies on the ground\)" "$1" | sed 's/^frame [0-9]*: //' | sort
     grep "^net: market" "$1"
     grep "^gamehost: roster at the end\|^gamehost: the last heartbeat" "$1"
 }
@@ -101,6 +102,8 @@ grep -q '^net: skill ArenaChainLightning (reference [0-9]*) by [0-9]*, seed [0-9
     fail "no chain of two links"
 grep -q '^net: buff arenahexbuff lost by monster' "$dir/c.txt" || fail "no hex taken and lost"
 grep -q '^net: item .* dropped (seed [0-9]*), fingerprint [0-9a-f]\{16\}$' "$dir/c.txt" || fail "no dropped item"
+grep -q '^frame [0-9]*: loot: gold pile [0-9]* lies on the ground' "$dir/c.txt" || fail "no gold fell for the client"
+grep -q '^frame [0-9]*: loot: item [0-9]* lies on the ground' "$dir/c.txt" || fail "no loot fell for the client"
 [ "$(grep -c '^net: market stock [0-9]*: ' "$dir/c.txt")" -ge 3 ] || fail "no market stock on the client"
 grep -q '^net: market verdict: stock item 2 of market [0-9]* sold to player 268435458$' "$dir/c.txt" ||
     fail "no verdict on the client's purchase"

@@ -7,6 +7,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/PlayerInfoVariables.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/RandomUniform.h"
 
@@ -48,12 +49,10 @@ void GoldGenerator::LoadFromDatabase(const std::string& recordName)
 DesignerVariableSlot<float> GoldGenerator::BindDesignerVariable(const char* name)
 {
     using Slot = DesignerVariableSlot<float>;
+    const Slot player = FindPlayerInfoVariable(name, m_playerInfo);
+    if (player.GetKind() != Slot::Kind::Unknown)
+        return player;
     return FindDesignerVariable<float>(name, {
-                                                 {"averagePlayerLevel", Slot::OfUnsigned(m_playerInfo.averagePlayerLevel)},
-                                                 {"minPlayerLevel", Slot::OfUnsigned(m_playerInfo.minPlayerLevel)},
-                                                 {"maxPlayerLevel", Slot::OfUnsigned(m_playerInfo.maxPlayerLevel)},
-                                                 {"numberOfPlayers", Slot::OfUnsigned(m_playerInfo.numberOfPlayers)},
-                                                 {"gameDifficulty", Slot::OfUnsigned(m_playerInfo.gameDifficulty)},
                                                  {"currentPlayerLevel", Slot::OfUnsigned(m_currentPlayerLevel)},
                                                  {"generatorLevel", Slot::OfUnsigned(m_generatorLevel)},
                                              });

@@ -1,0 +1,45 @@
+// The monsters' loot in the bundled run. A monster rolls what it wears from the loot
+// tables its record names, from the loot seed it takes at load; every peer that knows the
+// seed makes the same items. When it dies, its gold piles are made at the body and its
+// rolled items fall from it. Each host prints, once, every item a monster wears or carries
+// and every rolled item and gold pile that comes to lie in its world ("loot:" lines, the
+// item's record, affixes, seed and fingerprint, alike on every peer). Once the fight is
+// over, the player picks up the first gold pile that fell, a few frames after it fell, and
+// uses it, its money printed before and after.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+namespace GAME {
+
+class Item;
+class Player;
+
+class HostLoot {
+public:
+    // The identity of an item as the loot lines print it: record, affixes, seed and the
+    // fingerprint of everything rebuilt from them (a gold pile gives its amount).
+    static std::string Identity(const Item& item);
+
+    // After each frame: the monsters first seen, the drops that came to lie in the world,
+    // and, when `playerId` names this host's player and no monster fights on, the pile it
+    // takes. Lines start with "frame N: loot:".
+    void AfterFrame(int frame, uint32_t playerId);
+
+private:
+    void WatchMonsters(int frame);
+    void WatchDrops(int frame);
+    // The player picks up the first pile that fell and, once it holds it, uses it.
+    void TakePile(int frame, Player& player);
+
+    std::set<uint32_t> m_monstersSeen;
+    std::set<uint32_t> m_lootIds;      // every item a monster rolled
+    std::set<uint32_t> m_dropsSeen;
+    uint32_t m_pileId = 0;             // the pile the player goes for
+    int m_pileFrame = 0;               // the frame it fell in
+    enum class Step { Waiting, PickedUp, Done } m_step = Step::Waiting;
+};
+
+}  // namespace GAME
