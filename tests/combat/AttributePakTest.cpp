@@ -300,6 +300,8 @@ TEST_F(AttributeItemTest, ACharacterGathersItemsSkillsAndItsOwnResistances)
 {
     auto* monster = ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Creatures/ArenaMonster.dbr");
     ASSERT_NE(monster, nullptr);
+    // What the record's loot rolled goes first: only the armour attached here counts.
+    monster->GetCombatManager().GetEquipManager().DestroyAllObjects();
     ItemEquipment* armor = Armour(4711);
     monster->GetCombatManager().GetEquipManager().AttachItemAction(armor->GetObjectId(), EquipLocation_UpperBody);
     auto* toughness = ObjectManager::Get().CreateObjectFromFile<Skill>("Records/Skills/ArenaToughness.dbr");
