@@ -71,7 +71,8 @@ LoadTable::LoadTable(const LoadTable& other) : m_name(other.m_name), m_values(ot
 {
     // The numbered keys point at this table's own values.
     for (size_t i = 0; i < m_values.Size(); ++i)
-        IndexNumbered(m_values.At(i).name, m_values.At(i).value);
+        AddNumbered(m_values.At(i).name, m_values.At(i).value);
+    SortNumbered();
 }
 
 LoadTable& LoadTable::operator=(const LoadTable& other)
@@ -94,7 +95,7 @@ std::span<const LoadTable::NumberedValue> LoadTable::GetNumbered(std::string_vie
     return keys ? std::span<const NumberedValue>(*keys) : std::span<const NumberedValue>();
 }
 
-void LoadTable::IndexNumbered(const std::string& key, const Value& value)
+std::vector<LoadTable::NumberedValue>* LoadTable::AddNumbered(const std::string& key, const Value& value)
 {
     size_t digits = key.size();
     while (digits > 0 && key[digits - 1] >= '0' && key[digits - 1] <= '9')
@@ -102,16 +103,34 @@ void LoadTable::IndexNumbered(const std::string& key, const Value& value)
     const std::string_view number(key.data() + digits, key.size() - digits);
     // Only the spelling a number is written in: "row01" is not row 1.
     if (number.empty() || number.size() > 10 || (number[0] == '0' && number.size() > 1))
-        return;
+        return nullptr;
     uint64_t n = 0;
     for (char c : number)
         n = n * 10 + static_cast<unsigned>(c - '0');
     if (n > UINT32_MAX)
-        return;
+        return nullptr;
     std::vector<NumberedValue>& keys = m_numbered.Emplace(std::string_view(key.data(), digits)).value;
-    auto at = std::upper_bound(keys.begin(), keys.end(), n,
-                               [](uint64_t wanted, const NumberedValue& key) { return wanted < key.number; });
-    keys.insert(at, {static_cast<uint32_t>(n), &value});
+    keys.push_back({static_cast<uint32_t>(n), &value});
+    return &keys;
+}
+
+namespace {
+
+bool NumberBefore(const LoadTable::NumberedValue& a, const LoadTable::NumberedValue& b)
+{
+    return a.number < b.number;
+}
+
+}  // namespace
+
+void LoadTable::SortNumbered()
+{
+    // Once for a whole record: a file written in any order costs no more than a sort.
+    for (size_t i = 0; i < m_numbered.Size(); ++i) {
+        std::vector<NumberedValue>& keys = m_numbered.At(i).value;
+        if (!std::is_sorted(keys.begin(), keys.end(), NumberBefore))
+            std::sort(keys.begin(), keys.end(), NumberBefore);
+    }
 }
 
 bool LoadTable::HasKey(const char* key) const
@@ -222,6 +241,15 @@ void LoadTable::GetStringArray(const char* key, std::vector<std::string>& out) c
 
 void LoadTable::SetValue(const std::string& key, const std::string& text)
 {
+    if (std::vector<NumberedValue>* keys = StoreValue(key, text)) {
+        // One key added: move it to its place.
+        auto at = std::upper_bound(keys->begin(), keys->end() - 1, keys->back(), NumberBefore);
+        std::rotate(at, keys->end() - 1, keys->end());
+    }
+}
+
+std::vector<LoadTable::NumberedValue>* LoadTable::StoreValue(std::string_view key, const std::string& text)
+{
     Value value;
     value.text = text;
     if (!text.empty()) {
@@ -242,8 +270,7 @@ void LoadTable::SetValue(const std::string& key, const std::string& text)
     bool added = false;
     auto& entry = m_values.Emplace(key, &added);
     entry.value = std::move(value);
-    if (added)
-        IndexNumbered(entry.name, entry.value);
+    return added ? AddNumbered(entry.name, entry.value) : nullptr;
 }
 
 size_t LoadTable::Parse(const char* text, size_t length, const std::string& sourceName)
@@ -284,9 +311,10 @@ size_t LoadTable::Parse(const char* text, size_t length, const std::string& sour
                          lineNumber, shown.c_str());
             continue;
         }
-        SetValue(std::string(key), std::string(TrimBlanks(value)));
+        StoreValue(key, std::string(TrimBlanks(value)));
         ++kept;
     }
+    SortNumbered();
     return kept;
 }
 
@@ -308,8 +336,10 @@ char NameChar(char c)
 
 std::string_view RecordDatabase::SkipLeadingSeparators(std::string_view recordName)
 {
-    const size_t start = recordName.find_first_not_of("/\\");
-    return start == std::string_view::npos ? std::string_view() : recordName.substr(start);
+    size_t start = 0;
+    while (start < recordName.size() && (recordName[start] == '/' || recordName[start] == '\\'))
+        ++start;
+    return recordName.substr(start);
 }
 
 std::string RecordDatabase::NormalizeName(const std::string& recordName)

@@ -77,8 +77,12 @@ private:
     const Value* Find(const char* key) const;
     // One entry of the key's value, or null when the key or the entry is absent.
     const std::string* FindEntry(const char* key, unsigned index) const;
-    // Enters a newly added key into the numbered keys when it has the form.
-    void IndexNumbered(const std::string& key, const Value& value);
+    // Sets the value; a new numbered key is appended to its stem's list, which is returned
+    // (the caller restores the list's order), else null.
+    std::vector<NumberedValue>* StoreValue(std::string_view key, const std::string& text);
+    std::vector<NumberedValue>* AddNumbered(const std::string& key, const Value& value);
+    // Puts every stem's list in order of number.
+    void SortNumbered();
 
     std::string m_name;
     // Keys compare without regard to ASCII case, and a look-up by a key as given makes no

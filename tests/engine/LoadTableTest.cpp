@@ -154,7 +154,9 @@ TEST(LoadTable, NumberedKeysComeByNumberAndSurviveACopy)
     EXPECT_TRUE(numbers(table, "lootNam").empty());
     LoadTable assigned;
     assigned = table;
-    EXPECT_EQ(numbers(assigned, "lootname").size(), 3u);
+    assigned.SetValue("LootName3", "d");
+    assigned.SetValue("lootName12", "c2");   // a key already there keeps its place
+    EXPECT_EQ(numbers(assigned, "lootname"), (Rows{{1, "a"}, {2, "b2"}, {3, "d"}, {12, "c2"}}));
 }
 
 TEST(NameIndex, FoldedNamesMatchAcrossWordBoundariesAndGrowth)

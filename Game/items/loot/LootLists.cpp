@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -18,6 +19,12 @@ const char* GetRecordClassName(const std::string& recordName)
         return "";
     const LoadTable* table = ObjectManager::Get().LoadTableFile(recordName);
     return table ? table->GetString("Class", "") : "";
+}
+
+const LoadTable* LoadRecordOfClass(const std::string& recordName, const char* className)
+{
+    const LoadTable* table = recordName.empty() ? nullptr : ObjectManager::Get().LoadTableFile(recordName);
+    return table && std::strcmp(table->GetString("Class", ""), className) == 0 ? table : nullptr;
 }
 
 bool LootWeightsFit(uint64_t total, const char* owner, const std::string& recordName)
