@@ -67,37 +67,70 @@ bool ParseInt(std::string_view text, int& out)
 
 }  // namespace
 
-size_t LoadTable::KeyHash::operator()(std::string_view key) const
+LoadTable::LoadTable(const LoadTable& other) : m_name(other.m_name), m_values(other.m_values)
 {
-    // Eight bytes at a time, each with its 0x20 bit set: letters hash alike in either
-    // case (a few other bytes do too, which only shares a bucket, never a key).
-    constexpr uint64_t kFold = 0x2020202020202020ull;
-    constexpr uint64_t kPrime = 1099511628211ull;
-    uint64_t hash = 14695981039346656037ull ^ key.size();
-    size_t i = 0;
-    for (; i + sizeof(uint64_t) <= key.size(); i += sizeof(uint64_t)) {
-        uint64_t word = 0;
-        std::memcpy(&word, key.data() + i, sizeof(word));
-        hash = (hash ^ (word | kFold)) * kPrime;
-        hash ^= hash >> 29;
-    }
-    for (; i < key.size(); ++i)
-        hash = (hash ^ (static_cast<unsigned char>(key[i]) | 0x20u)) * kPrime;
-    return static_cast<size_t>(hash);
+    // The numbered keys point at this table's own values.
+    for (size_t i = 0; i < m_values.Size(); ++i)
+        AddNumbered(m_values.At(i).name, m_values.At(i).value);
+    SortNumbered();
 }
 
-bool LoadTable::KeyEqual::operator()(std::string_view a, std::string_view b) const
+LoadTable& LoadTable::operator=(const LoadTable& other)
 {
-    // Code names a key as the record writes it, mostly: the exact match is the quick one.
-    return a.size() == b.size() && (std::memcmp(a.data(), b.data(), a.size()) == 0 || EqualsIgnoringCase(a, b));
+    if (this != &other)
+        *this = LoadTable(other);
+    return *this;
 }
 
 const LoadTable::Value* LoadTable::Find(const char* key) const
 {
     if (!key)
         return nullptr;
-    auto it = m_values.find(std::string_view(key));
-    return it == m_values.end() ? nullptr : &it->second;
+    return m_values.Find(key);
+}
+
+std::span<const LoadTable::NumberedValue> LoadTable::GetNumbered(std::string_view stem) const
+{
+    const std::vector<NumberedValue>* keys = m_numbered.Find(stem);
+    return keys ? std::span<const NumberedValue>(*keys) : std::span<const NumberedValue>();
+}
+
+std::vector<LoadTable::NumberedValue>* LoadTable::AddNumbered(const std::string& key, const Value& value)
+{
+    size_t digits = key.size();
+    while (digits > 0 && key[digits - 1] >= '0' && key[digits - 1] <= '9')
+        --digits;
+    const std::string_view number(key.data() + digits, key.size() - digits);
+    // Only the spelling a number is written in: "row01" is not row 1.
+    if (number.empty() || number.size() > 10 || (number[0] == '0' && number.size() > 1))
+        return nullptr;
+    uint64_t n = 0;
+    for (char c : number)
+        n = n * 10 + static_cast<unsigned>(c - '0');
+    if (n > UINT32_MAX)
+        return nullptr;
+    std::vector<NumberedValue>& keys = m_numbered.Emplace(std::string_view(key.data(), digits)).value;
+    keys.push_back({static_cast<uint32_t>(n), &value});
+    return &keys;
+}
+
+namespace {
+
+bool NumberBefore(const LoadTable::NumberedValue& a, const LoadTable::NumberedValue& b)
+{
+    return a.number < b.number;
+}
+
+}  // namespace
+
+void LoadTable::SortNumbered()
+{
+    // Once for a whole record: a file written in any order costs no more than a sort.
+    for (size_t i = 0; i < m_numbered.Size(); ++i) {
+        std::vector<NumberedValue>& keys = m_numbered.At(i).value;
+        if (!std::is_sorted(keys.begin(), keys.end(), NumberBefore))
+            std::sort(keys.begin(), keys.end(), NumberBefore);
+    }
 }
 
 bool LoadTable::HasKey(const char* key) const
@@ -114,7 +147,7 @@ const char* LoadTable::GetString(const char* key, const char* def) const
 const std::string* LoadTable::FindEntry(const char* key, unsigned index) const
 {
     const Value* value = Find(key);
-    return value && index < value->entries.size() ? &value->entries[index] : nullptr;
+    return value ? value->GetEntry(index) : nullptr;
 }
 
 namespace {
@@ -144,9 +177,15 @@ void ReadEntries(const std::vector<std::string>* entries, std::vector<T>& out, P
 
 }  // namespace
 
+int LoadTable::Value::GetInt(int def) const
+{
+    return ReadEntry(GetEntry(0), def, ParseInt);
+}
+
 int LoadTable::GetInt(const char* key, int def) const
 {
-    return ReadEntry(FindEntry(key, 0), def, ParseInt);
+    const Value* value = Find(key);
+    return value ? value->GetInt(def) : def;
 }
 
 float LoadTable::GetFloat(const char* key, float def) const
@@ -202,6 +241,15 @@ void LoadTable::GetStringArray(const char* key, std::vector<std::string>& out) c
 
 void LoadTable::SetValue(const std::string& key, const std::string& text)
 {
+    if (std::vector<NumberedValue>* keys = StoreValue(key, text)) {
+        // One key added: move it to its place.
+        auto at = std::upper_bound(keys->begin(), keys->end() - 1, keys->back(), NumberBefore);
+        std::rotate(at, keys->end() - 1, keys->end());
+    }
+}
+
+std::vector<LoadTable::NumberedValue>* LoadTable::StoreValue(std::string_view key, const std::string& text)
+{
     Value value;
     value.text = text;
     if (!text.empty()) {
@@ -219,7 +267,10 @@ void LoadTable::SetValue(const std::string& key, const std::string& text)
         if (value.entries.size() > 1 && value.entries.back().empty())
             value.entries.pop_back();
     }
-    m_values.insert_or_assign(key, std::move(value));
+    bool added = false;
+    auto& entry = m_values.Emplace(key, &added);
+    entry.value = std::move(value);
+    return added ? AddNumbered(entry.name, entry.value) : nullptr;
 }
 
 size_t LoadTable::Parse(const char* text, size_t length, const std::string& sourceName)
@@ -260,9 +311,10 @@ size_t LoadTable::Parse(const char* text, size_t length, const std::string& sour
                          lineNumber, shown.c_str());
             continue;
         }
-        SetValue(std::string(key), std::string(TrimBlanks(value)));
+        StoreValue(key, std::string(TrimBlanks(value)));
         ++kept;
     }
+    SortNumbered();
     return kept;
 }
 
@@ -272,20 +324,29 @@ RecordDatabase& RecordDatabase::Get()
     return database;
 }
 
+namespace {
+
+// One character of a record name as its normalised form has it.
+char NameChar(char c)
+{
+    return c == '\\' ? '/' : LowerChar(c);
+}
+
+}  // namespace
+
+std::string_view RecordDatabase::SkipLeadingSeparators(std::string_view recordName)
+{
+    size_t start = 0;
+    while (start < recordName.size() && (recordName[start] == '/' || recordName[start] == '\\'))
+        ++start;
+    return recordName.substr(start);
+}
+
 std::string RecordDatabase::NormalizeName(const std::string& recordName)
 {
-    // One pass and one allocation: every record lookup comes through here.
-    // A leading separator names the same record as none.
-    const size_t start = recordName.find_first_not_of("/\\");
-    if (start == std::string::npos)
-        return {};
-    std::string out(recordName, start);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        else if (c == '\\')
-            c = '/';
-    }
+    std::string out(SkipLeadingSeparators(recordName));
+    for (char& c : out)
+        c = NameChar(c);
     return out;
 }
 
@@ -327,22 +388,27 @@ std::string RecordDatabase::GetDataRoot() const
     return m_dataRoot;
 }
 
+const LoadTable* RecordDatabase::FindLocked(std::string_view recordName) const
+{
+    // Names are kept normalised, so without leading separators.
+    const std::unique_ptr<LoadTable>* table = m_tables.Find(SkipLeadingSeparators(recordName));
+    return table ? table->get() : nullptr;
+}
+
 const LoadTable* RecordDatabase::Find(const std::string& recordName) const
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    auto it = m_tables.find(NormalizeName(recordName));
-    return it == m_tables.end() ? nullptr : it->second.get();
+    return FindLocked(recordName);
 }
 
 const LoadTable* RecordDatabase::Load(const std::string& recordName)
 {
-    const std::string key = NormalizeName(recordName);
-    if (key.empty())
+    if (SkipLeadingSeparators(recordName).empty())
         return nullptr;
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    auto it = m_tables.find(key);
-    if (it != m_tables.end())
-        return it->second.get();
+    if (const LoadTable* loaded = FindLocked(recordName))
+        return loaded;
+    const std::string key = NormalizeName(recordName);
     if (m_dataRoot.empty() || key.find("..") != std::string::npos)
         return nullptr;
     const std::string path = FindPathIgnoringCase(m_dataRoot, key);
@@ -360,7 +426,7 @@ const LoadTable* RecordDatabase::Load(const std::string& recordName)
     auto table = std::make_unique<LoadTable>(recordName);
     table->Parse(text.data(), text.size(), recordName);
     const LoadTable* result = table.get();
-    m_tables[key] = std::move(table);
+    m_tables.Emplace(SkipLeadingSeparators(recordName)).value = std::move(table);
     return result;
 }
 
@@ -370,7 +436,7 @@ const LoadTable* RecordDatabase::RegisterRecord(const std::string& recordName, c
     table->Parse(text.data(), text.size(), recordName);
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     const LoadTable* result = table.get();
-    auto& slot = m_tables[NormalizeName(recordName)];
+    auto& slot = m_tables.Emplace(SkipLeadingSeparators(recordName)).value;
     if (slot)
         m_retired.push_back(std::move(slot));   // callers may still hold the old table
     slot = std::move(table);
@@ -380,7 +446,7 @@ const LoadTable* RecordDatabase::RegisterRecord(const std::string& recordName, c
 void RecordDatabase::Clear()
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    m_tables.clear();
+    m_tables.Clear();
     m_retired.clear();
 }
 

@@ -2,20 +2,46 @@
 // and read by key. A missing file or key gives the default, never an error.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "Engine/NameIndex.h"
 
 namespace GAME {
 
 // One record, read by key. Keys compare without regard to case.
 class LoadTable {
 public:
+    // One key's value: the text as written and its entries split on ';'.
+    struct Value {
+        std::string text;
+        std::vector<std::string> entries;
+
+        // Entry `index`, or null when there is none.
+        const std::string* GetEntry(unsigned index) const
+        {
+            return index < entries.size() ? &entries[index] : nullptr;
+        }
+        // The first entry read as a number; `def` when absent or not a number.
+        int GetInt(int def) const;
+    };
+    // A key of the form "<stem><N>", N in decimal without leading zeros.
+    struct NumberedValue {
+        uint32_t number;
+        const Value* value;
+    };
+
     LoadTable() = default;
     explicit LoadTable(std::string name) : m_name(std::move(name)) {}
+    LoadTable(const LoadTable& other);
+    LoadTable& operator=(const LoadTable& other);
+    LoadTable(LoadTable&&) noexcept = default;
+    LoadTable& operator=(LoadTable&&) noexcept = default;
 
     const std::string& GetName() const { return m_name; }
 
@@ -33,36 +59,36 @@ public:
     void GetStringArray(const char* key, std::vector<std::string>& out) const;
 
     bool HasKey(const char* key) const;
+    // The value of a key, or null.
+    const Value* FindValue(std::string_view key) const { return m_values.Find(key); }
+    // Every key "<stem><N>" of the record, by increasing N: numbered rows ("lootName1",
+    // "lootWeight1", ...) are read without building each key. A stem that ends in a digit
+    // is ambiguous ("row1" + "2" or "row" + "12"): read those keys one by one.
+    std::span<const NumberedValue> GetNumbered(std::string_view stem) const;
     // Sets or replaces a value (the raw text, array entries separated by ';').
     void SetValue(const std::string& key, const std::string& value);
-    size_t GetKeyCount() const { return m_values.size(); }
+    size_t GetKeyCount() const { return m_values.Size(); }
 
     // Parses record text. Lines that do not parse are logged with `sourceName` and
     // their line number and skipped; the rest are kept. Returns the lines kept.
     size_t Parse(const char* text, size_t length, const std::string& sourceName);
 
 private:
-    struct Value {
-        std::string text;                  // as written
-        std::vector<std::string> entries;  // split on ';'
-    };
     const Value* Find(const char* key) const;
     // One entry of the key's value, or null when the key or the entry is absent.
     const std::string* FindEntry(const char* key, unsigned index) const;
-
-    // Keys compare without regard to ASCII case, and a look-up by a key as given makes no
-    // copy of it: records are read key by key while objects load.
-    struct KeyHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view key) const;
-    };
-    struct KeyEqual {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
+    // Sets the value; a new numbered key is appended to its stem's list, which is returned
+    // (the caller restores the list's order), else null.
+    std::vector<NumberedValue>* StoreValue(std::string_view key, const std::string& text);
+    std::vector<NumberedValue>* AddNumbered(const std::string& key, const Value& value);
+    // Puts every stem's list in order of number.
+    void SortNumbered();
 
     std::string m_name;
-    std::unordered_map<std::string, Value, KeyHash, KeyEqual> m_values;
+    // Keys compare without regard to ASCII case, and a look-up by a key as given makes no
+    // copy of it: records are read key by key while objects load.
+    NameIndex<Value, CaseFold> m_values;
+    NameIndex<std::vector<NumberedValue>, CaseFold> m_numbered;   // by stem
 };
 
 // Every record the engine has opened, by normalised record name ('\' and '/' are the
@@ -87,14 +113,22 @@ public:
     void Clear();
 
     static std::string NormalizeName(const std::string& recordName);
+    // The name without its leading separators, which name the same record as none.
+    static std::string_view SkipLeadingSeparators(std::string_view recordName);
     // The path under `folder` whose '/'-separated components match those of
     // `relativePath` without regard to case; empty when there is none.
     static std::string FindPathIgnoringCase(const std::string& folder, const std::string& relativePath);
 
 private:
+    // Record names hash and compare as their normalised forms, so a look-up by any
+    // spelling finds the table without making the normalised copy: records are looked up
+    // by name far more often than they are loaded.
+    const LoadTable* FindLocked(std::string_view recordName) const;
+
     mutable std::recursive_mutex m_lock;
     std::string m_dataRoot;
-    std::unordered_map<std::string, std::unique_ptr<LoadTable>> m_tables;
+    // By name as first spelled; any spelling of it finds the table.
+    NameIndex<std::unique_ptr<LoadTable>, PathFold> m_tables;
     std::vector<std::unique_ptr<LoadTable>> m_retired;   // replaced tables, freed by Clear
 };
 

@@ -3,17 +3,22 @@
 // randomizer always gives a prefix and a suffix. Each iteration makes and frees the
 // tables as a drop does. Beside it, the same sequence of picks over lists built once
 // (no records read, no objects made): what the record reading and object making cost.
+// Last, a merchant's 60-item stock drawn from its key, identities only.
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
+#include "AllocationCounter.h"
+
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/items/LootLoader.h"
+#include "Game/items/MarketClient.h"
+#include "Game/items/market/MarketMiniMart.h"
 
 namespace {
 
@@ -86,6 +91,7 @@ void BM_LootDropFourLevels(benchmark::State& state)
     RandomUniform random;
     random.Seed(7);
     std::string base, prefix, suffix;
+    const long long before = gAllocations.load();
     for (auto _ : state) {
         base.clear();
         prefix.clear();
@@ -94,6 +100,7 @@ void BM_LootDropFourLevels(benchmark::State& state)
         ObjectManager::Get().FlushDestroyedObjects();
         benchmark::DoNotOptimize(base);
     }
+    ReportAllocations(state, before);
     if (prefix.empty() || suffix.empty())
         state.SkipWithError("the drop came without both affixes");
 }
@@ -162,5 +169,88 @@ void BM_SamePicksOverPrebuiltLists(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SamePicksOverPrebuiltLists);
+
+// A merchant's stock from its key (market record, bracket, seed): the static generator
+// draws from the game's generator, then the fourteen others from one seeded with the key,
+// into a market client's queues. Each kind's table is a master table over a fixed-weight
+// table of 30 items and the 100-item dynamic table; four items of each kind, 60 in all.
+constexpr uint32_t kBracket = 20;
+constexpr int kItemsPerKind = 4;
+const char* const kStockRecord = "Bench/Market/Shop";
+
+// One kind's tables; returns its lines of the market record.
+std::string RegisterStockKind(const MarketStockKindInfo& kind, int offset)
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    const std::string stem = std::string("Bench/Market/") + kind.tablePrefix;
+    std::string fixed = "Class,LootItemTable_FixedWeight,\nprefixRandomizerChance,50,\nsuffixRandomizerChance,50,\n"
+                        "bothPrefixSuffix,20,\nnoPrefixNoSuffix,40,\nprefixOnly,20,\nsuffixOnly,20,\n" +
+                        Row("prefixRandomizerName", "prefixRandomizerWeight", 1, "Bench/Loot/Prefixes", 1) +
+                        Row("suffixRandomizerName", "suffixRandomizerWeight", 1, "Bench/Loot/Suffixes", 1);
+    for (int n = 1; n <= 30; ++n)
+        fixed += Row("lootName", "lootWeight", n, "Bench/Loot/Item" + std::to_string((n * 3 + offset) % kItems), n);
+    records.RegisterRecord(stem + "Fixed", fixed);
+    records.RegisterRecord(stem + "Master", "Class,LootMasterTable,\n" +
+                                                Row("lootName", "lootWeight", 1, stem + "Fixed", 60) +
+                                                Row("lootName", "lootWeight", 2, "Bench/Loot/Dyn", 40));
+    return std::string(kind.minKey) + "," + std::to_string(kItemsPerKind) + ",\n" + kind.maxKey + "," +
+           std::to_string(kItemsPerKind) + ",\n" + kind.tablePrefix + std::to_string(kBracket) + "," + stem + "Master,\n";
+}
+
+const LoadTable& StockRecord()
+{
+    static const LoadTable& record = []() -> const LoadTable& {
+        Records();   // the items, affixes and dynamic table of the drop above
+        RecordDatabase& records = RecordDatabase::Get();
+        std::string shop;
+        int offset = 0;
+        for (const MarketStockKindInfo& kind : kMarketStockKinds)
+            if (kind.tablePrefix)
+                shop += RegisterStockKind(kind, offset++);
+        return *records.RegisterRecord(kStockRecord, shop);
+    }();
+    return record;
+}
+
+void BM_MarketStockFromKey(benchmark::State& state)
+{
+    const LoadTable& record = StockRecord();
+    MarketMisc_Static statics;
+    MarketWeapon_Axe axe;
+    MarketWeapon_Bow bow;
+    MarketWeapon_Mace mace;
+    MarketWeapon_Spear spear;
+    MarketWeapon_Staff staff;
+    MarketWeapon_Sword sword;
+    MarketArmor_Armband armband;
+    MarketArmor_BodyArmor bodyArmor;
+    MarketArmor_Greaves greaves;
+    MarketArmor_Helm helm;
+    MarketArmor_Shield shield;
+    MarketMisc_Ring ring;
+    MarketMisc_Bracelet bracelet;
+    MarketMisc_Amulet amulet;
+    MarketMiniMart* const seeded[] = {&axe,       &bow,     &mace, &spear,  &staff, &sword,    &armband,
+                                      &bodyArmor, &greaves, &helm, &shield, &ring,  &bracelet, &amulet};
+    uint16_t seed = 1;
+    size_t items = 0;
+    const long long before = gAllocations.load();
+    for (auto _ : state) {
+        MarketClient market(nullptr, 1);
+        statics.SetMarket(&market);
+        statics.Refresh(record, kBracket, gGameEngine->GetRandomGen());
+        RandomUniform random;
+        random.Seed(seed++);
+        for (MarketMiniMart* kind : seeded) {
+            kind->SetMarket(&market);
+            kind->Refresh(record, kBracket, random);
+        }
+        items = market.GetGeneratedQueue().size() + market.GetStaticQueue().size();
+        benchmark::DoNotOptimize(items);
+    }
+    ReportAllocations(state, before);
+    state.counters["items"] = static_cast<double>(items);
+}
+BENCHMARK(BM_MarketStockFromKey)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Engine/Engine.h"
@@ -131,6 +133,61 @@ TEST(LoadTable, ByteOrderMarkIsNotPartOfTheFirstKey)
 {
     const LoadTable table = Parsed("\xEF\xBB\xBF" "Class,Chest,\r\n");
     EXPECT_STREQ(table.GetString("Class", ""), "Chest");
+}
+
+TEST(LoadTable, NumberedKeysComeByNumberAndSurviveACopy)
+{
+    auto numbers = [](const LoadTable& table, const char* stem) {
+        std::vector<std::pair<uint32_t, std::string>> out;
+        for (const LoadTable::NumberedValue& key : table.GetNumbered(stem))
+            out.emplace_back(key.number, key.value->text);
+        return out;
+    };
+    using Rows = std::vector<std::pair<uint32_t, std::string>>;
+    auto copy = std::make_unique<LoadTable>(Parsed(
+        "lootName12,c,\nLOOTNAME2,b,\nlootName01,zero,\nlootName1,a,\nlootNameX,x,\nlootName4294967296,big,\n"
+        "lootname2,b2,\nrow1,r,\n"));
+    const LoadTable table = *copy;
+    copy.reset();   // the copy's numbered keys are its own
+    EXPECT_EQ(numbers(table, "LootName"), (Rows{{1, "a"}, {2, "b2"}, {12, "c"}}));
+    EXPECT_EQ(numbers(table, "row"), (Rows{{1, "r"}}));
+    EXPECT_TRUE(numbers(table, "lootNam").empty());
+    LoadTable assigned;
+    assigned = table;
+    assigned.SetValue("LootName3", "d");
+    assigned.SetValue("lootName12", "c2");   // a key already there keeps its place
+    EXPECT_EQ(numbers(assigned, "lootname"), (Rows{{1, "a"}, {2, "b2"}, {3, "d"}, {12, "c2"}}));
+}
+
+TEST(NameIndex, FoldedNamesMatchAcrossWordBoundariesAndGrowth)
+{
+    NameIndex<int, PathFold> paths;
+    NameIndex<int, CaseFold> keys;
+    for (int i = 0; i < 300; ++i) {
+        paths.Emplace("Records\\Loot\\Item" + std::to_string(i)).value = i;
+        keys.Emplace("key" + std::string(i % 20, 'Q')).value = i % 20;
+    }
+    EXPECT_EQ(paths.Size(), 300u);
+    EXPECT_EQ(keys.Size(), 20u);
+    for (int i = 0; i < 300; ++i) {
+        const int* found = paths.Find("records/LOOT/item" + std::to_string(i));
+        ASSERT_NE(found, nullptr) << i;
+        EXPECT_EQ(*found, i);
+    }
+    for (size_t length = 0; length < 20; ++length) {
+        const int* found = keys.Find("KEY" + std::string(length, 'q'));
+        ASSERT_NE(found, nullptr) << length;
+        EXPECT_EQ(*found, static_cast<int>(length));
+    }
+    // Only ASCII letters and the separator fold; a name one byte longer or shorter differs.
+    keys.Emplace("at@[\xC3\x89");
+    EXPECT_NE(keys.Find("AT@[\xC3\x89"), nullptr);
+    EXPECT_EQ(keys.Find("at`[\xC3\x89"), nullptr);   // '@' and '[' sit just outside the capitals
+    EXPECT_EQ(keys.Find("at@{\xC3\x89"), nullptr);
+    EXPECT_EQ(keys.Find("at@[\xC3\xA9"), nullptr);
+    EXPECT_EQ(paths.Find("records|loot|item1"), nullptr);
+    EXPECT_EQ(keys.Find("ke"), nullptr);
+    EXPECT_EQ(keys.Find("keyqqqqqqqqqqqqqqqqqqqq"), nullptr);
 }
 
 class RecordDatabaseTest : public ::testing::Test {

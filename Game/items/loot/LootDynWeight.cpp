@@ -47,22 +47,31 @@ void LootItemTable_DynWeight::Load(const LoadTable& table)
     LoadFormula(table, "minItemLevelEquation", m_minLevelFormula, m_hasMinLevel);
     LoadFormula(table, "maxItemLevelEquation", m_maxLevelFormula, m_hasMaxLevel);
     LoadFormula(table, "targetLevelEquation", m_targetLevelFormula, m_hasTargetLevel);
-    std::vector<std::string> names;
-    table.GetStringArray("itemNames", names);
     m_entries.clear();
-    m_entries.reserve(names.size());
+    m_names.clear();
     m_lowestItemLevel = kNoLowestLevel;
     m_highestItemLevel = 0;
     m_processed = false;
+    const LoadTable::Value* names = table.FindValue("itemNames");
+    if (!names)
+        return;
+    size_t length = 0;
+    for (const std::string& name : names->entries)
+        length += name.size();
+    // The entries view this text: it is sized once and never grows past it.
+    m_names.reserve(length);
+    m_entries.reserve(names->entries.size());
     ObjectManager& objects = ObjectManager::Get();
-    for (std::string& name : names) {
+    for (const std::string& name : names->entries) {
         if (name.empty())
             continue;
         const LoadTable* item = objects.LoadTableFile(name);
         const uint32_t level = item ? static_cast<uint32_t>(std::max(item->GetInt("itemLevel", 0), 0)) : 0;
         m_lowestItemLevel = std::min(m_lowestItemLevel, level);
         m_highestItemLevel = std::max(m_highestItemLevel, level);
-        m_entries.push_back({std::move(name), level, m_defaultWeight, false});
+        const size_t at = m_names.size();
+        m_names += name;
+        m_entries.push_back({std::string_view(m_names).substr(at), level, m_defaultWeight, false});
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Game/core/foundation/DesignerEquation.h"
@@ -17,7 +18,7 @@ class LootItemTable_DynWeight : public LootBase, public EquationInterface_Algebr
 
 public:
     struct Entry {
-        std::string name;
+        std::string_view name;   // in the table's own copy of the names
         uint32_t level = 0;
         uint32_t weight = 0;
         bool valid = false;
@@ -48,6 +49,7 @@ private:
     int LevelFromFormula(const DesignerEquation_Algebra& formula, bool present) const;
 
     std::vector<Entry> m_entries;
+    std::string m_names;   // every entry's name, one after another: one allocation, not one each
     uint32_t m_defaultWeight = 0;
     std::vector<float> m_bellSlope;
     DesignerEquation_Algebra m_minLevelFormula;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <span>
+#include <string_view>
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
@@ -18,6 +21,12 @@ const char* GetRecordClassName(const std::string& recordName)
     return table ? table->GetString("Class", "") : "";
 }
 
+const LoadTable* LoadRecordOfClass(const std::string& recordName, const char* className)
+{
+    const LoadTable* table = recordName.empty() ? nullptr : ObjectManager::Get().LoadTableFile(recordName);
+    return table && std::strcmp(table->GetString("Class", ""), className) == 0 ? table : nullptr;
+}
+
 bool LootWeightsFit(uint64_t total, const char* owner, const std::string& recordName)
 {
     if (total <= static_cast<uint64_t>(INT_MAX))
@@ -32,35 +41,63 @@ uint32_t ReadLootWeight(const LoadTable& table, const char* key)
     return static_cast<uint32_t>(std::max(table.GetInt(key, 0), 0));
 }
 
+namespace {
+
+bool EndsInDigit(std::string_view text)
+{
+    return !text.empty() && text.back() >= '0' && text.back() <= '9';
+}
+
+// The row's name: the key's text, or with an index the entry at that position.
+std::string RowName(const LoadTable::Value* value, unsigned index)
+{
+    if (!value)
+        return std::string();
+    if (index == LootLimits::kNoIndex)
+        return value->text;
+    const std::string* entry = value->GetEntry(index);
+    return entry ? *entry : std::string();
+}
+
+}  // namespace
+
 uint64_t ReadLootRows(const LoadTable& table, const char* namePrefix, const char* weightPrefix, unsigned rows,
                       std::vector<LootRow>& out, unsigned index)
 {
     out.clear();
     uint64_t total = 0;
-    std::string nameKey = namePrefix;
-    std::string weightKey = weightPrefix;
-    const size_t nameLength = nameKey.size();
-    const size_t weightLength = weightKey.size();
-    std::vector<std::string> names;
-    for (unsigned n = 1; n <= rows; ++n) {
-        const std::string number = std::to_string(n);
-        weightKey.replace(weightLength, std::string::npos, number);
-        const int weight = table.GetInt(weightKey.c_str(), 0);
+    auto addRow = [&](int weight, const LoadTable::Value* nameValue) {
         if (weight <= 0)
-            continue;
-        nameKey.replace(nameLength, std::string::npos, number);
-        std::string name;
-        if (index == LootLimits::kNoIndex) {
-            name = table.GetString(nameKey.c_str(), "");
-        } else {
-            table.GetStringArray(nameKey.c_str(), names);
-            if (index < names.size())
-                name = std::move(names[index]);
-        }
+            return;
+        std::string name = RowName(nameValue, index);
         if (name.empty())
-            continue;
+            return;
         out.push_back({std::move(name), static_cast<uint32_t>(weight)});
         total += static_cast<uint32_t>(weight);
+    };
+    if (EndsInDigit(namePrefix) || EndsInDigit(weightPrefix)) {
+        // "<prefix><N>" cannot be told from a longer number: build each key.
+        for (unsigned n = 1; n <= rows; ++n) {
+            const std::string number = std::to_string(n);
+            const LoadTable::Value* weight = table.FindValue(weightPrefix + number);
+            if (weight)
+                addRow(weight->GetInt(0), table.FindValue(namePrefix + number));
+        }
+        return total;
+    }
+    // Only the rows the record has: both lists come by increasing number.
+    const std::span<const LoadTable::NumberedValue> weights = table.GetNumbered(weightPrefix);
+    const std::span<const LoadTable::NumberedValue> names = table.GetNumbered(namePrefix);
+    size_t nameAt = 0;
+    for (const LoadTable::NumberedValue& weight : weights) {
+        if (weight.number < 1)
+            continue;
+        if (weight.number > rows)
+            break;
+        while (nameAt < names.size() && names[nameAt].number < weight.number)
+            ++nameAt;
+        const bool named = nameAt < names.size() && names[nameAt].number == weight.number;
+        addRow(weight.value->GetInt(0), named ? names[nameAt].value : nullptr);
     }
     return total;
 }

@@ -21,6 +21,8 @@ inline constexpr unsigned kNoIndex = ~0u;             // names are plain strings
 
 // The record's "Class" value, or "" when the record does not exist.
 const char* GetRecordClassName(const std::string& recordName);
+// The record when its "Class" is exactly `className` (case-sensitive), else null.
+const LoadTable* LoadRecordOfClass(const std::string& recordName, const char* className);
 
 // Whether weights adding up to `total` (64 bits) stay within what the generator draws
 // (2^31 - 1); otherwise logs, naming `owner` and the record, and answers false: the

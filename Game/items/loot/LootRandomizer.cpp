@@ -1,7 +1,6 @@
 #include "Game/items/loot/LootRandomizer.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
@@ -24,9 +23,9 @@ uint32_t Modified(uint32_t weight, int32_t modifier)
 
 bool LootRandomizerTable::ManualLoad(const std::string& recordName)
 {
-    if (std::strcmp(GetRecordClassName(recordName), "LootRandomizerTable") != 0)
+    const LoadTable* table = LoadRecordOfClass(recordName, "LootRandomizerTable");
+    if (!table)
         return false;
-    const LoadTable* table = ObjectManager::Get().LoadTableFile(recordName);
     m_list.Load(*table, "LootRandomizerTable", "randomizerName", "randomizerWeight",
                 LootLimits::kRandomizerTableRows);
     return true;

@@ -5,7 +5,6 @@
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
-#include "Engine/ObjectManager.h"
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/items/loot/LootRandomizer.h"
 
@@ -38,9 +37,10 @@ void ResolveNestedAffix(std::string& name, RandomUniform& random)
 
 bool LootTable::ManualLoad(const std::string& recordName)
 {
-    if (std::strcmp(GetRecordClassName(recordName), "LootTable") != 0)
+    const LoadTable* record = LoadRecordOfClass(recordName, "LootTable");
+    if (!record)
         return false;
-    const LoadTable& table = *ObjectManager::Get().LoadTableFile(recordName);
+    const LoadTable& table = *record;
     m_recordName = recordName;
     const unsigned rows = LootLimits::kTableRows;
     m_items.Load(table, kOwner, "lootName", "lootWeight", rows);
