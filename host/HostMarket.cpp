@@ -169,7 +169,7 @@ public:
         const auto* activate = dynamic_cast<const GameEvent_ActivateNPCMarket*>(&event);
         if (!activate || activate->playerId != m_player.GetObjectId())
             return;
-        Market_TypeEnum page = Market_PageWeapons;
+        Market_TypeEnum page = Market_PageArmor;
         m_engine.OpenMarket(activate->merchantId, page, Vec2{});
         m_open = true;
         std::printf("market: the shop opens on page %d (%s)\n", static_cast<int>(page),
@@ -179,7 +179,7 @@ public:
 
     void PrintPages() const
     {
-        for (int page = Market_PageWeapons; page <= Market_PageBuyBack; ++page)
+        for (int page = Market_PageArmor; page <= Market_PageBuyBack; ++page)
             PrintPage(static_cast<Market_TypeEnum>(page));
     }
     // The page's items in the order they were made (the window lays them out).

@@ -43,7 +43,7 @@ uint32_t AdjustedByPercent(uint32_t value, float percent)
 int PageOfGenerated(const Item& item)
 {
     const int kind = item.GetItemMarketType();
-    return kind >= Market_PageWeapons && kind <= Market_PageMisc ? kind : Market_PageGoods;
+    return kind >= Market_PageArmor && kind <= Market_PageRanged ? kind : Market_PageGoods;
 }
 
 GameTextLine BannerLine(const char* tag, uint32_t amount)
@@ -544,7 +544,7 @@ void MarketClient::OpenMarket(Market_TypeEnum& page, const Vec2& position)
     // The fullest of the armour, misc and weapon pages, in that order of preference.
     Market_TypeEnum chosen = Market_PageGoods;
     size_t most = 0;
-    for (Market_TypeEnum candidate : {Market_PageArmor, Market_PageMisc, Market_PageWeapons}) {
+    for (Market_TypeEnum candidate : {Market_PageMelee, Market_PageRanged, Market_PageArmor}) {
         const size_t count = GetInventorySack(candidate)->GetInventory().size();
         if (count > most) {
             most = count;
@@ -563,7 +563,7 @@ void MarketClient::CloseMarket()
 
 InventorySack* MarketClient::GetInventorySack(Market_TypeEnum page)
 {
-    const bool own = page >= Market_PageWeapons && page <= Market_PageGoods;
+    const bool own = page >= Market_PageArmor && page <= Market_PageGoods;
     return &m_pages[own ? static_cast<size_t>(page) - 1 : kPageCount - 1];
 }
 

@@ -108,7 +108,7 @@ TEST_F(MarketClientTest, StockIsRebuiltFromTheKeyOneItemPerFrameAndTheSameKeyOnl
     EXPECT_EQ(stock[3].identity.baseName, "Ring");   // bow, sword, helm, ring: the generators' order
     EXPECT_EQ(stock[1].status, MarketItemStatus_Sold);
     EXPECT_EQ(stock[0].price, 550u);   // 500 and 10 percent
-    EXPECT_EQ(market->GetInventorySack(Market_PageMisc)->GetInventory().count(stock[0].itemId), 1u);
+    EXPECT_EQ(market->GetInventorySack(Market_PageRanged)->GetInventory().count(stock[0].itemId), 1u);
     EXPECT_EQ(market->GetInventorySack(Market_PageGoods)->GetInventory().size(), 2u);   // ring and potion
 
     const uint32_t helm = stock[2].itemId;
@@ -221,7 +221,7 @@ TEST_F(MarketClientTest, BuyBackPageMakesRoomOrDropsTheCopyAndTheShopOpensOnAFul
     Build();
     page = Market_PageBuyBack;
     market->OpenMarket(page, Vec2(0, 0));
-    EXPECT_EQ(page, Market_PageArmor);   // one item on each of pages 1 to 3
+    EXPECT_EQ(page, Market_PageMelee);   // one item on each of pages 1 to 3
 
     const uint32_t item = market->GetGeneratedStock()[0].itemId;
     engine->DestroyMarketClient(kMerchant);

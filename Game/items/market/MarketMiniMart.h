@@ -19,12 +19,13 @@ class LootBase;
 class MarketClient;
 class RandomUniform;
 
-// A shop page (1 to 4; any other value selects the fifth, the buy-back page) or the kind
-// of goods a generator draws (6 to 23).
+// A shop page (1 armour and shields, 2 melee weapons, 3 bows, spears and staves, 4 the
+// rest; any other value selects the fifth, the buy-back page) or the kind of goods a
+// generator draws (6 to 23).
 enum Market_TypeEnum : int32_t {
-    Market_PageWeapons = 1,
-    Market_PageArmor = 2,
-    Market_PageMisc = 3,
+    Market_PageArmor = 1,
+    Market_PageMelee = 2,
+    Market_PageRanged = 3,
     Market_PageGoods = 4,
     Market_PageBuyBack = 5,
     Market_WeaponAxe = 6,
