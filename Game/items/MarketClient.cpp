@@ -309,30 +309,27 @@ void MarketClient::S2C_MarketItemStatusUpdate(uint32_t itemIndex, MarketItemStat
 
 // ---- Looking up and removing entries -----------------------------------------------------
 
-std::vector<MarketClient::StockEntry>& MarketClient::StockOf(Stock stock)
-{
-    return stock == Stock::Generated ? m_generatedStock : stock == Stock::Static ? m_staticStock : m_buyBackStock;
-}
-
-const std::vector<MarketClient::StockEntry>& MarketClient::StockOf(Stock stock) const
-{
-    return const_cast<MarketClient*>(this)->StockOf(stock);
-}
-
-bool MarketClient::FindEntry(uint32_t itemId, EntryRef& ref) const
+MarketClient::StockEntry* MarketClient::FindEntry(uint32_t itemId, Stock* stock)
 {
     if (itemId == 0)
-        return false;
-    for (Stock stock : {Stock::Generated, Stock::Static, Stock::BuyBack}) {
-        const std::vector<StockEntry>& entries = StockOf(stock);
-        for (size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i].itemId == itemId) {
-                ref = {stock, i};
-                return true;
+        return nullptr;
+    for (Stock kind : {Stock::Generated, Stock::Static, Stock::BuyBack}) {
+        std::vector<StockEntry>& entries =
+            kind == Stock::Generated ? m_generatedStock : kind == Stock::Static ? m_staticStock : m_buyBackStock;
+        for (StockEntry& entry : entries) {
+            if (entry.itemId == itemId) {
+                if (stock)
+                    *stock = kind;
+                return &entry;
             }
         }
     }
-    return false;
+    return nullptr;
+}
+
+const MarketClient::StockEntry* MarketClient::FindEntry(uint32_t itemId, Stock* stock) const
+{
+    return const_cast<MarketClient*>(this)->FindEntry(itemId, stock);
 }
 
 const MarketClient::StockEntry* MarketClient::FindVisitPurchase(uint32_t itemId) const
@@ -389,9 +386,8 @@ bool MarketClient::CanAfford(const Player& player, uint32_t price) const
 uint32_t MarketClient::GetSaleValue(uint32_t itemId, bool flag) const
 {
     // The market's own stock is not the player's to sell.
-    EntryRef stocked{};
     const Item* item = ObjectManager::Get().GetObject<Item>(itemId);
-    if (!item || FindEntry(itemId, stocked))
+    if (!item || FindEntry(itemId))
         return 0;
     if (const StockEntry* entry = FindVisitPurchase(itemId))
         return entry->price;
@@ -425,12 +421,13 @@ bool MarketClient::PlayerPurchaseRequest(uint32_t itemId)
         gEngine->Log(LOG_WARNING, "MarketClient %u: purchase of item %u without a main player", m_merchantId, itemId);
         return false;
     }
-    EntryRef ref{};
-    if (!FindEntry(itemId, ref) || StockOf(ref.stock)[ref.position].status != MarketItemStatus_OnSale) {
+    Stock stock = Stock::Generated;
+    StockEntry* found = FindEntry(itemId, &stock);
+    if (!found || found->status != MarketItemStatus_OnSale) {
         ShowError(kErrorNotOnSale);
         return false;
     }
-    StockEntry& entry = StockOf(ref.stock)[ref.position];
+    StockEntry& entry = *found;
     if (!CanAfford(*player, entry.price)) {
         ShowError(kErrorTooExpensive);
         return false;
@@ -441,7 +438,7 @@ bool MarketClient::PlayerPurchaseRequest(uint32_t itemId)
         return false;
     }
 
-    switch (ref.stock) {
+    switch (stock) {
     case Stock::Generated: {
         GameEngineNetworkInterface* network = GetNetworkInterface();
         if (!network) {
@@ -462,7 +459,7 @@ bool MarketClient::PlayerPurchaseRequest(uint32_t itemId)
     case Stock::BuyBack:
         player->SubtractMoney(entry.price);
         GiveCopyTo(*player, entry.identity);
-        RemoveEntry(m_buyBackStock, ref.position);
+        RemoveEntry(m_buyBackStock, static_cast<size_t>(&entry - m_buyBackStock.data()));
         break;
     }
     gGameEngine->PlayMarketPurchaseSound();
@@ -574,33 +571,30 @@ const InventorySack* MarketClient::GetInventorySack(Market_TypeEnum page) const
 
 MarketItemStatus MarketClient::GetMarketItemStatus(uint32_t itemId) const
 {
-    EntryRef ref{};
-    return FindEntry(itemId, ref) ? StockOf(ref.stock)[ref.position].status : MarketItemStatus_NotInMarket;
+    const StockEntry* entry = FindEntry(itemId);
+    return entry ? entry->status : MarketItemStatus_NotInMarket;
 }
 
 bool MarketClient::GetIsItemAffordable(uint32_t itemId) const
 {
     const Player* player = gGameEngine ? gGameEngine->GetMainPlayer() : nullptr;
-    EntryRef ref{};
-    if (!player || !FindEntry(itemId, ref))
-        return false;
-    const StockEntry& entry = StockOf(ref.stock)[ref.position];
-    return entry.status == MarketItemStatus_OnSale && CanAfford(*player, entry.price);
+    const StockEntry* entry = FindEntry(itemId);
+    return player && entry && entry->status == MarketItemStatus_OnSale && CanAfford(*player, entry->price);
 }
 
 void MarketClient::CreateUIPlayerBuyText(uint32_t itemId, std::vector<GameTextLine>& lines) const
 {
-    EntryRef ref{};
-    if (!FindEntry(itemId, ref) || StockOf(ref.stock)[ref.position].status != MarketItemStatus_OnSale) {
+    Stock stock = Stock::Generated;
+    const StockEntry* entry = FindEntry(itemId, &stock);
+    if (!entry || entry->status != MarketItemStatus_OnSale) {
         lines.push_back(BannerLine("Sold", 0));
         return;
     }
-    const StockEntry& entry = StockOf(ref.stock)[ref.position];
     const bool affordable = GetIsItemAffordable(itemId);
-    const char* tag = ref.stock == Stock::BuyBack
+    const char* tag = stock == Stock::BuyBack
                           ? (affordable ? "MarketCostPreviousTransaction" : "MarketCostPreviousTransactionTooExpensive")
                           : (affordable ? "MarketCostAffordable" : "MarketCostTooExpensive");
-    lines.push_back(BannerLine(tag, entry.price));
+    lines.push_back(BannerLine(tag, entry->price));
 }
 
 void MarketClient::CreateUIPlayerSellText(uint32_t itemId, std::vector<GameTextLine>& lines) const

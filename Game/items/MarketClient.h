@@ -48,7 +48,7 @@ public:
 
     // The server never keeps more stock indices than this; a longer list of sold
     // indices from a peer is cut here.
-    static constexpr size_t kMaxUnavailable = 600;
+    static constexpr size_t kMaxUnavailable = kMarketStockLimit;
     static constexpr int kPageCount = 5;
     static constexpr int kPageWidth = 256;
     static constexpr int kPageHeight = 448;
@@ -110,10 +110,6 @@ public:
 
 private:
     enum class Stock { Generated, Static, BuyBack };
-    struct EntryRef {
-        Stock stock;
-        size_t position;
-    };
 
     GameEngineNetworkInterface* GetNetworkInterface() const;
     void ReadRecord(const LoadTable& record);
@@ -129,9 +125,10 @@ private:
     StockEntry& AddEntry(std::vector<StockEntry>& stock, Item& item, int page, uint32_t index);
     void AddToBuyBack(const Item& sold, uint32_t price);
 
-    bool FindEntry(uint32_t itemId, EntryRef& ref) const;
-    std::vector<StockEntry>& StockOf(Stock stock);
-    const std::vector<StockEntry>& StockOf(Stock stock) const;
+    // The entry showing the item, searched in the generated, static and buy-back stocks
+    // in that order, and which stock holds it; null when none does.
+    StockEntry* FindEntry(uint32_t itemId, Stock* stock = nullptr);
+    const StockEntry* FindEntry(uint32_t itemId, Stock* stock = nullptr) const;
     StockEntry* FindGenerated(uint32_t index);
     // The generated entry the item was bought from in this visit, when the item still
     // has that entry's identity; null otherwise.

@@ -115,9 +115,7 @@ void MarketServer::Update(int ms)
         if (!m_refreshPending)
             return;
     } else {
-        const int64_t left = static_cast<int64_t>(m_countdownMs) - ms;
-        m_countdownMs = static_cast<int32_t>(std::clamp<int64_t>(left, std::numeric_limits<int32_t>::min(),
-                                                                 std::numeric_limits<int32_t>::max()));
+        AddElapsed(m_countdownMs, -std::max(ms, 0));
         if (m_countdownMs > 0 && !m_refreshPending)
             return;
     }

@@ -26,7 +26,7 @@ class NpcMerchant;
 class MarketServer : public EquationInterface_Algebra {
 public:
     // Indices at or above it are refused: no peer's stock is that large.
-    static constexpr uint32_t kStockLimit = 600;
+    static constexpr uint32_t kStockLimit = kMarketStockLimit;
     // Refresh times until a record sets them, in milliseconds.
     static constexpr int32_t kDefaultRefreshTimeMs = 10;
     // Stock seeds are 16 bits.

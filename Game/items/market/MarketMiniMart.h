@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Game/items/ItemReplicaInfo.h"
+#include "Game/items/MarketItemStatus.h"
 
 namespace GAME {
 
@@ -94,7 +95,7 @@ public:
     static constexpr int kLoadDepth = 5;
     // The most items one generator draws in a refresh, whatever the record asks: the
     // market server refuses stock indices past this anyway.
-    static constexpr int kMaxItemsPerRefresh = 600;
+    static constexpr int kMaxItemsPerRefresh = static_cast<int>(kMarketStockLimit);
 
     MarketMiniMart() = default;
     virtual ~MarketMiniMart() = default;
