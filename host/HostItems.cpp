@@ -37,8 +37,6 @@ constexpr float kHurtLifeShare = 0.5f;
 constexpr const char* kGoldRecord = "Records/Item/OneShot/Gold.dbr";
 constexpr uint32_t kGoldPile = 250;
 
-std::string Narrow(const std::u16string& text) { return LocalizationManager::ToChar(text); }
-
 ItemReplicaInfo Identity(const char* record, const char* prefix = "", const char* suffix = "", uint32_t seed = 0,
                          uint32_t var1 = 0)
 {
@@ -78,7 +76,7 @@ void HostItems::PrintLines(const char* what, const std::vector<GameTextLine>& li
         if (line.text.find_first_not_of(u' ') == std::u16string::npos)
             continue;
         const char* key = GetGameTextClassKey(line.textClass);
-        std::printf("items: %s [%s] %s\n", what, key ? key : "?", Narrow(line.text).c_str());
+        std::printf("items: %s [%s] %s\n", what, key ? key : "?", LocalizationManager::ToChar(line.text).c_str());
     }
 }
 
@@ -109,7 +107,7 @@ void ShowSword(const Player& player)
     Item* sword = Make(SwordIdentity());
     if (!sword)
         return;
-    std::printf("items: sword %s, seed %u\n", Narrow(sword->GetGameDescription()).c_str(), HostItems::kSwordSeed);
+    std::printf("items: sword %s, seed %u\n", LocalizationManager::ToChar(sword->GetGameDescription()).c_str(), HostItems::kSwordSeed);
     std::vector<GameTextLine> lines;
     sword->GetUIDisplayText(&player, lines);
     HostItems::PrintLines("sword tooltip", lines);
@@ -161,7 +159,7 @@ void ShowPotion(Player& player)
     player.UseInventoryItem(potion->GetObjectId(), false);
     // A potion heals over time: what it gives waits in the character's slow pool.
     std::printf("items: the player drinks %s from a stack of %u: life %.1f, %.1f more to come, %u left\n",
-                Narrow(potion->GetGameDescription()).c_str(), kPotionStack, life,
+                LocalizationManager::ToChar(potion->GetGameDescription()).c_str(), kPotionStack, life,
                 player.GetCharacterBio().GetLifeSlow(), potion->GetNumberInStack() + 1);
     Destroy(potion);
 }
@@ -173,7 +171,7 @@ void ShowGold(Player& player)
         return;
     const uint32_t money = player.GetCurrentMoney();
     player.UseInventoryItem(gold->GetObjectId(), false);
-    std::printf("items: the player uses %s (%u gold): money %u -> %u\n", Narrow(gold->GetGameDescription()).c_str(),
+    std::printf("items: the player uses %s (%u gold): money %u -> %u\n", LocalizationManager::ToChar(gold->GetGameDescription()).c_str(),
                 gold->GetGoldValue(), money, player.GetCurrentMoney());
     Destroy(gold);
 }

@@ -40,10 +40,6 @@ constexpr uint32_t kOwnItemSeed = 777;
 constexpr const char* kPageNames[] = {"armour and shields", "swords, axes and maces", "bows, spears and staves",
                                       "goods and jewellery", "bought back"};
 
-std::string Narrow(const std::u16string& text)
-{
-    return LocalizationManager::ToChar(text);
-}
 
 MarketClient* ClientOf(const GameEngine& engine)
 {
@@ -89,7 +85,7 @@ std::string IdentityText(const ItemReplicaInfo& identity)
 std::string ItemText(uint32_t itemId)
 {
     const auto* item = ObjectManager::Get().GetObject<Item>(itemId);
-    return item ? Narrow(item->GetGameDescription()) : std::string("a missing item");
+    return item ? LocalizationManager::ToChar(item->GetGameDescription()) : std::string("a missing item");
 }
 
 // The one line a text builder makes, without its style.
@@ -98,7 +94,7 @@ std::string OneLine(Build build)
 {
     std::vector<GameTextLine> lines;
     build(lines);
-    return lines.empty() ? std::string() : Narrow(lines.front().text);
+    return lines.empty() ? std::string() : LocalizationManager::ToChar(lines.front().text);
 }
 
 const char* StatusText(MarketItemStatus status)
@@ -120,7 +116,7 @@ void PrintDialogs(GameEngine& engine)
 {
     DialogManager& dialogs = engine.GetDialogManager();
     while (const DialogManager::Dialog* dialog = dialogs.PeekTopDialog()) {
-        std::printf("market: dialog: %s\n", Narrow(dialog->text).c_str());
+        std::printf("market: dialog: %s\n", LocalizationManager::ToChar(dialog->text).c_str());
         dialogs.RemoveTopDialog();
     }
 }
@@ -277,7 +273,7 @@ void Visit(GameEngine& engine, Player& player, NpcMerchant& merchant, int stepMs
                 market->GetMarketRecordName().c_str(), market->GetBracket(), market->GetSeed());
 
     ShopWindow window(engine, player);
-    std::printf("market: the player talks to the merchant (%s)\n", Narrow(merchant.GetRolloverDescription()).c_str());
+    std::printf("market: the player talks to the merchant (%s)\n", LocalizationManager::ToChar(merchant.GetRolloverDescription()).c_str());
     merchant.OnPlayerInteract(player.GetObjectId(), false, false);
     if (!window.IsOpen()) {
         std::printf("market: the shop did not open\n");

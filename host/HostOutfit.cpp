@@ -64,8 +64,6 @@ constexpr const char* kPlaceNames[] = {"", "head", "neck", "upper body", "lower 
                                        "second finger", "forearm"};
 constexpr const char* kHandStateNames[] = {"unarmed", "single-handed", "dual-wielded", "bow", "spear", "staff"};
 
-std::string Narrow(const std::u16string& text) { return LocalizationManager::ToChar(text); }
-
 Item* Make(const Piece& piece)
 {
     ItemReplicaInfo identity;
@@ -102,7 +100,7 @@ bool Hand(Character& character, Item& item)
 std::string Describe(uint32_t itemId)
 {
     const auto* item = ObjectManager::Get().GetObject<Item>(itemId);
-    return item ? Narrow(item->GetGameDescription()) : std::string("nothing");
+    return item ? LocalizationManager::ToChar(item->GetGameDescription()) : std::string("nothing");
 }
 
 void PrintPlace(const char* who, const char* place, const EquipmentInfo& info)
@@ -147,7 +145,7 @@ void TraceAttributes(const char* name, const Player& player, const Item* item)
     GAME_COMBAT_TRACE("%s attributes\n", name);
     for (const GameTextLine& line : lines)
         if (line.textClass == GameTextClass::ItemBaseStats || line.textClass == GameTextClass::ItemBonuses)
-            GAME_COMBAT_TRACE("    %s\n", Narrow(line.text).c_str());
+            GAME_COMBAT_TRACE("    %s\n", LocalizationManager::ToChar(line.text).c_str());
 }
 
 }  // namespace
@@ -218,7 +216,7 @@ void HostOutfit::TraceImpacts(int frame, const Character& character)
     const unsigned played = sound ? sound->GetPlayCount() : 0;
     if (played > m_impactsPlayed)
         GAME_COMBAT_TRACE("frame %d: the player's %s plays its impact sound %s\n", frame,
-                          Narrow(armor->GetGameDescription()).c_str(), sound->GetObjectName().c_str());
+                          LocalizationManager::ToChar(armor->GetGameDescription()).c_str(), sound->GetObjectName().c_str());
     m_impactsPlayed = played;
 }
 

@@ -38,10 +38,6 @@ using namespace GAME;
 
 namespace {
 
-std::string Narrow(const std::u16string& text)
-{
-    return LocalizationManager::ToChar(text);
-}
 
 // Prints what the game asks of the user and answers as told.
 class ConsoleUI : public GameUIInterface {
@@ -94,7 +90,7 @@ void AnswerDialogs(GameEngine& engine, int frame, bool answerYes)
     DialogManager& dialogs = engine.GetDialogManager();
     while (const DialogManager::Dialog* dialog = dialogs.PeekTopDialog()) {
         const bool question = dialog->type == kDialogTypeYesNo;
-        std::printf("frame %d: dialog: %s%s\n", frame, Narrow(dialog->text).c_str(),
+        std::printf("frame %d: dialog: %s%s\n", frame, LocalizationManager::ToChar(dialog->text).c_str(),
                     question ? (answerYes ? " -> yes" : " -> no") : "");
         if (question)
             dialogs.AddResponse(dialog->party, answerYes);
@@ -108,14 +104,14 @@ void PrintMailbox(GameEngine& engine, int frame)
         UINotification notification = engine.TakeTopNotification();
         for (const std::string& tag : notification.tags)
             std::printf("frame %d: notification: %s\n", frame,
-                        Narrow(LocalizationManager::Instance().Format(tag.c_str())).c_str());
+                        LocalizationManager::ToChar(LocalizationManager::Instance().Format(tag.c_str())).c_str());
         for (const std::u16string& text : notification.texts)
-            std::printf("frame %d: notification: %s\n", frame, Narrow(text).c_str());
+            std::printf("frame %d: notification: %s\n", frame, LocalizationManager::ToChar(text).c_str());
     }
     std::vector<ChatMessage> chat;
     engine.RemovePendingMessages(chat);
     for (const ChatMessage& message : chat)
-        std::printf("frame %d: chat from %s: %s\n", frame, Narrow(message.sender).c_str(), Narrow(message.text).c_str());
+        std::printf("frame %d: chat from %s: %s\n", frame, LocalizationManager::ToChar(message.sender).c_str(), LocalizationManager::ToChar(message.text).c_str());
 }
 
 // What the game asked the user interface to pass on: the answers to party invitations.
@@ -230,7 +226,7 @@ void PrintRoster(GameEngine& engine)
 {
     for (const PlayerNetBasicInfo& record : engine.GetPlayerManagerClient()->GetPlayerInfoCache())
         std::printf("gamehost: roster: player %u \"%s\" level %d on host %u\n", record.playerId,
-                    Narrow(record.playerName).c_str(), record.level, record.playerId >> 28);
+                    LocalizationManager::ToChar(record.playerName).c_str(), record.level, record.playerId >> 28);
 }
 
 // A networked frame gives the other process a moment: its packets arrive in time.
