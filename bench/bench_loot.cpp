@@ -170,9 +170,9 @@ void BM_SamePicksOverPrebuiltLists(benchmark::State& state)
 }
 BENCHMARK(BM_SamePicksOverPrebuiltLists);
 
-// A merchant's stock from its key (market record, bracket, seed): the static generator
-// draws from the game's generator, then the fourteen others from one seeded with the key,
-// into a market client's queues. Each kind's table is a master table over a fixed-weight
+// A merchant's stock from its key (market record, bracket, seed), as the market client
+// draws it into its queues: the static generator from the game's generator, then the
+// fourteen others from one seeded with the key; no items are made. Each kind's table is a master table over a fixed-weight
 // table of 30 items and the 100-item dynamic table; four items of each kind, 60 in all.
 constexpr uint32_t kBracket = 20;
 constexpr int kItemsPerKind = 4;
@@ -214,42 +214,18 @@ const LoadTable& StockRecord()
 
 void BM_MarketStockFromKey(benchmark::State& state)
 {
-    const LoadTable& record = StockRecord();
-    MarketMisc_Static statics;
-    MarketWeapon_Axe axe;
-    MarketWeapon_Bow bow;
-    MarketWeapon_Mace mace;
-    MarketWeapon_Spear spear;
-    MarketWeapon_Staff staff;
-    MarketWeapon_Sword sword;
-    MarketArmor_Armband armband;
-    MarketArmor_BodyArmor bodyArmor;
-    MarketArmor_Greaves greaves;
-    MarketArmor_Helm helm;
-    MarketArmor_Shield shield;
-    MarketMisc_Ring ring;
-    MarketMisc_Bracelet bracelet;
-    MarketMisc_Amulet amulet;
-    MarketMiniMart* const seeded[] = {&axe,       &bow,     &mace, &spear,  &staff, &sword,    &armband,
-                                      &bodyArmor, &greaves, &helm, &shield, &ring,  &bracelet, &amulet};
-    uint16_t seed = 1;
-    size_t items = 0;
+    StockRecord();
+    MarketClient market(nullptr, 1);
+    uint32_t seed = 1;
     const long long before = gAllocations.load();
     for (auto _ : state) {
-        MarketClient market(nullptr, 1);
-        statics.SetMarket(&market);
-        statics.Refresh(record, kBracket, gGameEngine->GetRandomGen());
-        RandomUniform random;
-        random.Seed(seed++);
-        for (MarketMiniMart* kind : seeded) {
-            kind->SetMarket(&market);
-            kind->Refresh(record, kBracket, random);
-        }
-        items = market.GetGeneratedQueue().size() + market.GetStaticQueue().size();
-        benchmark::DoNotOptimize(items);
+        // A new key each time: the whole stock is drawn again (the same key only re-marks).
+        market.S2C_MarketUpdate(kStockRecord, kBracket, seed++ & 0xFFFFu, {});
+        benchmark::DoNotOptimize(market.GetGeneratedQueue().size());
     }
     ReportAllocations(state, before);
-    state.counters["items"] = static_cast<double>(items);
+    state.counters["items"] =
+        static_cast<double>(market.GetGeneratedQueue().size() + market.GetStaticQueue().size());
 }
 BENCHMARK(BM_MarketStockFromKey)->Unit(benchmark::kMicrosecond);
 
