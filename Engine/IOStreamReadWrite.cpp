@@ -76,6 +76,13 @@ void SyncFolder(const std::string& path)
     }
 }
 
+// A name beside `path` that no other writer of this or another process takes.
+std::string FreshSibling(const std::string& path, const char* suffix)
+{
+    static std::atomic<unsigned> s_serial{0};
+    return path + "." + std::to_string(::getpid()) + "." + std::to_string(s_serial++) + suffix;
+}
+
 }  // namespace
 
 // ---- Status -----------------------------------------------------------------------------
@@ -229,23 +236,68 @@ void IOStreamWrite::EndBlock()
     --m_depth;
 }
 
-bool IOStreamWrite::Close()
+void IOStreamWrite::End()
 {
-    if (m_closed)
-        return !Failed();
     if (m_depth != 0)
         Fail(std::to_string(m_depth) + " block(s) not ended");
     m_closed = true;
-    if (!Failed() && !m_path.empty())
-        WriteFile();
-    return !Failed();
 }
 
-bool IOStreamWrite::WriteFile()
+bool IOStreamWrite::Close()
 {
-    static std::atomic<unsigned> s_serial{0};
-    const std::string temporary =
-        m_path + "." + std::to_string(::getpid()) + "." + std::to_string(s_serial++) + ".tmp";
+    return m_closed ? !Failed() : CloseTogether({this});
+}
+
+bool IOStreamWrite::CloseTogether(std::initializer_list<IOStreamWrite*> writers)
+{
+    const IOStreamWrite* failed = nullptr;
+    std::vector<IOStreamWrite*> files;   // those with a file to commit, in order
+    for (IOStreamWrite* writer : writers) {
+        if (!writer->m_closed) {
+            writer->End();
+            if (!writer->m_path.empty())
+                files.push_back(writer);
+        }
+        if (writer->Failed() && !failed)
+            failed = writer;
+    }
+    for (size_t i = 0; i < files.size() && !failed; ++i)
+        if (!files[i]->WriteTemporary())
+            failed = files[i];
+    // Only the targets renamed before the last need keeping: a failed last rename
+    // replaces nothing.
+    std::vector<std::string> backups(files.size());
+    for (size_t i = 0; i + 1 < files.size() && !failed; ++i)
+        if (!files[i]->KeepPrevious(backups[i]))
+            failed = files[i];
+    size_t renamed = 0;
+    while (!failed && renamed < files.size()) {
+        if (files[renamed]->RenameTemporary())
+            ++renamed;
+        else
+            failed = files[renamed];
+    }
+    if (failed)
+        for (size_t i = 0; i < renamed; ++i)
+            files[i]->PutBack(backups[i]);
+    for (size_t i = 0; i < files.size(); ++i) {
+        files[i]->RemoveTemporary();
+        if (!backups[i].empty())
+            ::unlink(backups[i].c_str());
+        if (renamed > 0)
+            SyncFolder(files[i]->m_path);
+    }
+    if (!failed)
+        return true;
+    for (IOStreamWrite* writer : writers)
+        if (writer != failed && !writer->m_path.empty())
+            writer->Fail("not written, since " + failed->GetError());
+    return false;
+}
+
+bool IOStreamWrite::WriteTemporary()
+{
+    const std::string temporary = FreshSibling(m_path, ".tmp");
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         Fail(SystemError("creating", temporary));
@@ -263,15 +315,56 @@ bool IOStreamWrite::WriteFile()
         failure = SystemError("syncing", temporary);
     if (::close(fd) != 0 && failure.empty())
         failure = SystemError("closing", temporary);
-    if (failure.empty() && ::rename(temporary.c_str(), m_path.c_str()) != 0)
-        failure = SystemError("renaming to", m_path);
     if (!failure.empty()) {
         ::unlink(temporary.c_str());
         Fail(failure);
         return false;
     }
-    SyncFolder(m_path);
+    m_temporary = temporary;
     return true;
+}
+
+bool IOStreamWrite::KeepPrevious(std::string& backup)
+{
+    // A folder would only fail at its rename; said plainly here.
+    struct stat info;
+    if (::stat(m_path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        Fail(Quoted(m_path.c_str()) + " is a folder");
+        return false;
+    }
+    backup = FreshSibling(m_path, ".old.tmp");
+    if (::link(m_path.c_str(), backup.c_str()) == 0)
+        return true;
+    const bool none = errno == ENOENT;
+    if (!none)
+        Fail(SystemError("keeping the previous", m_path));
+    backup.clear();
+    return none;
+}
+
+bool IOStreamWrite::RenameTemporary()
+{
+    if (::rename(m_temporary.c_str(), m_path.c_str()) != 0) {
+        Fail(SystemError("renaming to", m_path));
+        return false;
+    }
+    m_temporary.clear();
+    return true;
+}
+
+void IOStreamWrite::PutBack(const std::string& backup)
+{
+    const bool back = backup.empty() ? ::unlink(m_path.c_str()) == 0 : ::rename(backup.c_str(), m_path.c_str()) == 0;
+    if (!back)
+        gEngine->Log(LOG_ERROR, "IOStreamWrite (%s): %s", m_path.c_str(),
+                     SystemError("putting back the previous", m_path).c_str());
+}
+
+void IOStreamWrite::RemoveTemporary()
+{
+    if (!m_temporary.empty())
+        ::unlink(m_temporary.c_str());
+    m_temporary.clear();
 }
 
 // ---- Reader -----------------------------------------------------------------------------

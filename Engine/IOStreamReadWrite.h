@@ -34,7 +34,10 @@
 // memory and writes them at Close (or destruction): to a fresh temporary file in the
 // same folder, flushed and synced, then renamed over the target. Any failure removes the
 // temporary file, so the old file stays as it was; a writer that failed before Close
-// writes no file at all.
+// writes no file at all. Files that belong together (a save and its companion) close
+// through CloseTogether: every temporary file is written before any is renamed, and a
+// rename that fails puts back the targets already replaced, so the set changes whole or
+// not at all.
 //
 // Speed: the writer appends each value with one size check into a buffer that grows by
 // doubling; the reader checks each item with one bounds check and compares the key's
@@ -43,6 +46,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <utility>
@@ -119,6 +123,14 @@ public:
     // above. Later writes fail. True when the stream has not failed. A second call
     // answers the same and writes nothing.
     bool Close();
+    // Closes the writers as one: their files are written to temporary files, and only
+    // once every one was written are they renamed over their targets, in the order
+    // given; when a rename fails, the targets already renamed get their previous files
+    // back (or are removed when there were none). On any failure no target changes, no
+    // temporary file stays, and every writer with a file fails, the others with the
+    // reason of the first. Writers already closed commit nothing; one that failed fails
+    // the set. True when no writer failed.
+    static bool CloseTogether(std::initializer_list<IOStreamWrite*> writers);
     // The bytes written so far, header included.
     std::span<const unsigned char> GetBytes() const { return {m_bytes.data(), m_size}; }
 
@@ -137,11 +149,24 @@ private:
     unsigned char* ClaimValue(IOStreamFormat::Tag tag, const char* key, size_t size);
     void WriteU32(IOStreamFormat::Tag tag, const char* key, uint32_t bits);
     void WriteMarker(IOStreamFormat::Tag tag);
-    bool WriteFile();
+    // Marks the stream closed; fails when a block is still open.
+    void End();
+    // Writes the bytes to a fresh, synced temporary file beside the target, kept in
+    // m_temporary; false (failed, nothing left behind) otherwise.
+    bool WriteTemporary();
+    // Hard-links the current target to a fresh name in `backup` (empty when there is no
+    // target) so that it can be put back; false (failed) when it cannot be kept or is a
+    // folder.
+    bool KeepPrevious(std::string& backup);
+    bool RenameTemporary();
+    // Undoes RenameTemporary: the kept file goes back, or the new one goes.
+    void PutBack(const std::string& backup);
+    void RemoveTemporary();
 
     std::vector<unsigned char> m_bytes;   // at least m_size long
     size_t m_size = 0;
     std::string m_path;                    // empty for memory
+    std::string m_temporary;               // written and not yet renamed
     int m_depth = 0;
     bool m_closed = false;
 };

@@ -90,8 +90,8 @@ bool SaveHostPlayer(uint32_t playerId, const std::string& path)
     player->StreamProperties(character);
     IOStreamWrite tokens(TokensPath(path));
     player->StreamPropertiesQuestTokens(tokens);
-    // The tokens are written only once the character was.
-    const bool written = character.Close() && tokens.Close();
+    // The pair is replaced whole or not at all.
+    const bool written = IOStreamWrite::CloseTogether({&character, &tokens});
     if (written)
         std::printf("gamehost: saved \"%s\" to %s and %s\n", player->GetPlayerNameInChar().c_str(), path.c_str(),
                     TokensPath(path).c_str());

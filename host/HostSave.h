@@ -11,7 +11,8 @@ namespace GAME {
 // At the start of the run: the player's places, money and tokens (held after its first
 // frame).
 void EquipHostPlayerForSave(uint32_t playerId);
-// Writes the player and its tokens; false (printed) when either file could not be written.
+// Writes the player and its tokens as a pair; false (printed) when either could not be
+// written, and then the previous pair, if any, stays as it was.
 bool SaveHostPlayer(uint32_t playerId, const std::string& path);
 // Reads the character into a fresh player, prints what it holds and lets it go; false
 // with the reason printed when the save could not be read.

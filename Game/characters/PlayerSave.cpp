@@ -29,6 +29,17 @@ constexpr int32_t kGroupVersion = 1;
 constexpr int32_t kNoTutorialPage = -1;
 constexpr int32_t kQuestTokensVersion = 1;
 
+// How many of `held` entries a write saves: no more than a read takes, so that the save
+// loads; the first ones are kept and the rest logged as left out.
+uint32_t SavedCount(size_t held, uint32_t cap, const char* countKey)
+{
+    if (held <= cap)
+        return static_cast<uint32_t>(held);
+    gEngine->Log(LOG_WARNING, "Player: %zu entries under \"%s\"; the first %u are saved, %zu are left out", held,
+                 countKey, cap, held - cap);
+    return cap;
+}
+
 }  // namespace
 
 // What a read of the whole save hands to the game engine and the user interface once
@@ -181,11 +192,11 @@ bool Player::StreamPlaceGroup(IOStream& stream, const char* versionKey, const ch
     if (version != kGroupVersion)
         return !stream.Failed();
     for (std::vector<UniqueId>& list : lists) {
-        auto count = static_cast<uint32_t>(list.size());
+        uint32_t count = stream.IsReading() ? 0 : SavedCount(list.size(), kMaxSavedPlaces, sizeKey);
         stream.StreamUInt32(sizeKey, count);
         if (!stream.IsReading()) {
-            for (UniqueId& id : list)
-                stream.StreamUniqueId(idKey, id);
+            for (uint32_t i = 0; i < count; ++i)
+                stream.StreamUniqueId(idKey, list[i]);
             continue;
         }
         // Read entries go after those held, duplicates and all.
@@ -262,11 +273,14 @@ bool Player::StreamPropertiesQuestTokens(IOStream& stream)
     int32_t version = kQuestTokensVersion;
     stream.StreamInt32("versionNumber", version);
     stream.BeginBlock();
-    auto count = static_cast<int32_t>(m_tokens.size());
+    auto count = static_cast<int32_t>(
+        stream.IsReading() ? 0 : SavedCount(m_tokens.size(), kMaxSavedTokens, "numberOfTriggerTokens"));
     stream.StreamInt32("numberOfTriggerTokens", count);
     if (!stream.IsReading()) {
-        for (TriggerToken token : m_tokens)
+        for (int32_t i = 0; i < count; ++i) {
+            TriggerToken token = m_tokens[static_cast<size_t>(i)];
             token.StreamProperties(stream);
+        }
     } else if (count > 0 && stream.CheckCount("numberOfTriggerTokens", static_cast<uint32_t>(count), kMaxSavedTokens,
                                               "tokenName")) {
         // Read tokens go after those held.

@@ -161,8 +161,12 @@ void MarketClient::Rebuild(const LoadTable& record)
         m_generators[kStaticGenerator]->Refresh(record, m_bracket, gGameEngine->GetRandomGen());
     RandomUniform random;
     random.Seed(m_seed);
+    m_generatedLeftOut = 0;
     for (size_t i = 0; i < kStaticGenerator; ++i)
         m_generators[i]->Refresh(record, m_bracket, random);
+    if (m_generatedLeftOut > 0)
+        gEngine->Log(LOG_WARNING, "MarketClient %u: market record (%s) stocks more than %u items; %zu are left out",
+                     m_merchantId, m_marketRecordName.c_str(), kMarketStockLimit, m_generatedLeftOut);
 }
 
 void MarketClient::ClearStocks()
@@ -174,6 +178,10 @@ void MarketClient::ClearStocks()
 
 void MarketClient::QueueGeneratedItem(const ItemReplicaInfo& info, int32_t)
 {
+    if (m_generatedQueue.size() + m_generatedStock.size() >= kMarketStockLimit) {
+        ++m_generatedLeftOut;
+        return;
+    }
     m_generatedQueue.push_back(info);
 }
 

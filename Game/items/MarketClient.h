@@ -70,7 +70,9 @@ public:
                           const std::vector<uint32_t>& unavailable);
 
     // The stock generators' identities, waiting to become items. `marketType` is the
-    // generator's kind; the queues do not use it.
+    // generator's kind; the queues do not use it. The generated stock takes no more than
+    // kMarketStockLimit identities, the indices the server sells; later ones are left out
+    // (the generators still draw them, so every peer's draws stay alike).
     void QueueGeneratedItem(const ItemReplicaInfo& info, int32_t marketType);
     void QueueStaticItem(const ItemReplicaInfo& info, int32_t marketType);
     const std::deque<ItemReplicaInfo>& GetGeneratedQueue() const { return m_generatedQueue; }
@@ -172,6 +174,7 @@ private:
     std::array<InventorySack, kPageCount> m_pages;
     std::deque<ItemReplicaInfo> m_generatedQueue;
     std::deque<ItemReplicaInfo> m_staticQueue;
+    size_t m_generatedLeftOut = 0;   // identities past the limit in the last rebuild
 
     std::string m_healthPotion;
     std::string m_manaPotion;

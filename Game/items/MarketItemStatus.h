@@ -14,7 +14,8 @@ enum MarketItemStatus : uint32_t {
 inline constexpr MarketItemStatus kLastMarketItemStatus = MarketItemStatus_Sold;
 
 // The most indices a merchant's shared stock has: the server refuses indices at or above
-// it, a generator draws no more in one refresh, and a client reads no more sold indices.
+// it, a client lists no more generated items (all generators together) and reads no more
+// sold indices.
 inline constexpr uint32_t kMarketStockLimit = 600;
 
 }  // namespace GAME

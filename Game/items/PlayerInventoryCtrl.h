@@ -33,7 +33,8 @@ public:
     // saved as the main bag, every item at cell (0, 0). A read creates each saved item
     // afresh, lists it in the player's inventory and places it; an item that cannot be
     // made is passed over. Potions saved beneath another are placed like any item. A save
-    // of more than kMaxSacks bags, or of a bag above kMaxSavedItems, is refused.
+    // of more than kMaxSacks bags, or of a bag above kMaxSavedItems, is refused; a write
+    // keeps the kMaxSavedItems items of lowest id and logs what it leaves out.
     static constexpr uint32_t kMaxSacks = 4;
     static constexpr uint32_t kMaxSavedItems = 10000;
     void StreamProperties(IOStream& stream);

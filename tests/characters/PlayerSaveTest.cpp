@@ -14,6 +14,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
+#include "Game/items/PlayerInventoryCtrl.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 
@@ -342,6 +343,50 @@ TEST_F(PlayerSaveTest, RefusedCountsControllersAndValues)
     player->GetLevelControl().StreamProperties(levels);
     EXPECT_EQ(player->GetLevelControl().GetLevel(), 1u);
     EXPECT_EQ(player->GetLevelControl().GetExperience(), 9u);
+}
+
+// Whatever a player holds, its save loads: bags, places and tokens past the caps a read
+// takes are saved up to them, and what is left out is logged.
+TEST_F(PlayerSaveTest, ListsPastTheReadCapsSaveUpToThemAndLoad)
+{
+    // Reads append, so two full lists of places and of tokens hold twice the caps.
+    SaveBuilder places;
+    places.teleports.assign(places.teleportCount = Player::kMaxSavedPlaces, Id(7));
+    const std::vector<unsigned char> placeBytes = places.Build(*Fresh());
+    IOStreamWrite tokens;
+    int32_t version = 1, count = static_cast<int32_t>(Player::kMaxSavedTokens);
+    tokens.StreamInt32("versionNumber", version);
+    tokens.BeginBlock();
+    tokens.StreamInt32("numberOfTriggerTokens", count);
+    for (int32_t i = 0; i < count; ++i)
+        TriggerToken("T" + std::to_string(i)).StreamProperties(tokens);
+    tokens.EndBlock();
+    Player* player = Place(Fresh());
+    for (int i = 0; i < 2; ++i) {
+        IOStreamRead tokensIn(tokens.GetBytes().data(), tokens.GetBytes().size());
+        ASSERT_TRUE(Load(*player, placeBytes) && player->StreamPropertiesQuestTokens(tokensIn));
+    }
+    PlayerInventoryCtrl& bag = player->GetPlayerController()->GetInventoryCtrl();
+    ItemReplicaInfo identity;
+    identity.baseName = kItem;
+    for (uint32_t i = 0; i <= PlayerInventoryCtrl::kMaxSavedItems; ++i)
+        bag.AddItem(Item::CreateItem(identity)->GetObjectId(), false);
+
+    LogCapture log;
+    const std::vector<unsigned char> bytes = Save(*player);
+    IOStreamWrite tokensOut;
+    player->StreamPropertiesQuestTokens(tokensOut);
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{
+        "Player: 20000 entries under \"teleportUIDsSize\"; the first 10000 are saved, 10000 are left out",
+        "PlayerInventoryCtrl: the bag holds 10001 items; the 10000 of lowest id are saved, 1 are left out",
+        "Player: 200000 entries under \"numberOfTriggerTokens\"; the first 100000 are saved, 100000 are left out"}));
+    Player* loaded = Fresh();
+    ASSERT_TRUE(Load(*loaded, bytes));
+    IOStreamRead tokensIn(tokensOut.GetBytes().data(), tokensOut.GetBytes().size());
+    ASSERT_TRUE(loaded->StreamPropertiesQuestTokens(tokensIn));
+    EXPECT_EQ(loaded->GetTeleportUIDs(0).size(), Player::kMaxSavedPlaces);
+    EXPECT_EQ(loaded->GetTriggerTokens().size(), Player::kMaxSavedTokens);
+    EXPECT_EQ(loaded->GetPlayerController()->GetInventoryCtrl().GetItems().size(), PlayerInventoryCtrl::kMaxSavedItems);
 }
 
 // Cut at every byte, each read into a fresh player fails, and the engine's tutorial

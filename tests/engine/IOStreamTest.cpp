@@ -256,3 +256,41 @@ TEST(IOStreamTest, FilesAreReplacedWholeOrNotAtAll)
     EXPECT_TRUE(IOStreamRead((folder / "none.chr").string()).Failed());
     std::filesystem::remove_all(folder);
 }
+
+// A save and its companion file close together: both change, or neither does and no
+// temporary file stays, whichever of the two fails.
+TEST(IOStreamTest, PairsAreReplacedTogetherOrNotAtAll)
+{
+    std::string folder = testing::TempDir() + "iostreampairXXXXXX";
+    ASSERT_NE(nullptr, ::mkdtemp(folder.data()));
+    const auto valueIn = [](const std::string& path) {
+        IOStreamRead in(path);
+        int32_t value = -1;
+        in.StreamInt32("v", value);
+        return value;
+    };
+    const auto savePair = [](const std::string& path, int32_t value, bool refuse) {
+        IOStreamWrite first(path), second(path + ".tokens");
+        first.StreamInt32("v", value), second.StreamInt32("v", value);
+        if (refuse)
+            first.Refuse("refused");
+        const bool closed = IOStreamWrite::CloseTogether({&first, &second});
+        EXPECT_EQ(closed, !second.Failed());
+        return closed;
+    };
+    LogCapture log;
+    const std::string hero = folder + "/hero", fresh = folder + "/new";
+    ASSERT_TRUE(savePair(hero, 1, false));
+    EXPECT_EQ(std::pair(1, 1), std::pair(valueIn(hero), valueIn(hero + ".tokens")));
+    EXPECT_FALSE(savePair(hero, 2, true));
+    EXPECT_EQ(std::pair(1, 1), std::pair(valueIn(hero), valueIn(hero + ".tokens")));
+    // The second target is a folder, found only at its rename: the first, already
+    // renamed, gets its previous file back, or goes when it had none.
+    std::filesystem::remove(hero + ".tokens");
+    std::filesystem::create_directory(hero + ".tokens");
+    std::filesystem::create_directory(fresh + ".tokens");
+    EXPECT_FALSE(savePair(hero, 3, false) || savePair(fresh, 3, false));
+    EXPECT_EQ(1, valueIn(hero));
+    EXPECT_EQ(3, std::distance(std::filesystem::directory_iterator(folder), {}));   // hero and the two folders
+    std::filesystem::remove_all(folder);
+}

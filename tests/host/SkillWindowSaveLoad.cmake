@@ -1,5 +1,6 @@
 # Runs gamehost with --save, then with --load on that save, and compares the skill window
-# the first run printed with the one the character read back prints.
+# the first run printed with the one the character read back prints. Then saves where the
+# character cannot be written: the run fails and the tokens file already there stays.
 foreach(var GAMEHOST SAVE)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not given")
@@ -37,3 +38,16 @@ if(NOT saved STREQUAL loaded)
   message(FATAL_ERROR "the windows differ:\nsaved:\n${saved}\nloaded:\n${loaded}")
 endif()
 message(STATUS "${count} lines of the skill window read back alike")
+
+set(folder "${SAVE}.folder")
+file(REMOVE_RECURSE "${folder}" "${folder}.tokens")
+file(MAKE_DIRECTORY "${folder}")
+file(WRITE "${folder}.tokens" "old")
+execute_process(COMMAND "${GAMEHOST}" --save "${folder}" --frames 1 --quiet RESULT_VARIABLE result
+                OUTPUT_VARIABLE text ERROR_QUIET)
+file(READ "${folder}.tokens" tokens)
+file(GLOB beside "${folder}.*")
+if(NOT result EQUAL 1 OR NOT text MATCHES "saving to [^\n]* failed: [^\n]* is a folder" OR
+   NOT tokens STREQUAL "old" OR NOT beside STREQUAL "${folder}.tokens")
+  message(FATAL_ERROR "a save into a folder (${result}) changed the pair: tokens \"${tokens}\", files ${beside}\n${text}")
+endif()

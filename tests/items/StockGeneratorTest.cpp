@@ -6,6 +6,7 @@
 
 #include "core/EngineFixture.h"
 #include "Game/items/MarketClient.h"
+#include "Game/items/MarketServer.h"
 #include "Game/items/loot/LootBase.h"
 #include "Game/items/market/MarketMiniMart.h"
 
@@ -100,4 +101,23 @@ TEST_F(StockGeneratorTest, UniquenessIsCaseSensitiveIgnoresSeedsAndSharesDepth)
     EXPECT_TRUE(ring.GetItems().empty());
     EXPECT_EQ(market.GetGeneratedQueue().size(), 3u);
     EXPECT_TRUE(market.GetStaticQueue().empty());
+}
+
+// Generators that together draw past the server's limit list only the indices it sells:
+// the first identities in draw order.
+TEST_F(StockGeneratorTest, TheWholeStockStopsWhereTheServerStopsSelling)
+{
+    MarketWeapon_Axe axe;
+    MarketMisc_Ring ring;
+    ScriptedTable table;
+    for (uint32_t i = 0; i < MarketServer::kStockLimit + 2; ++i)
+        table.names.emplace_back("Item" + std::to_string(i), "", "");
+    for (MarketMiniMart* kind : std::initializer_list<MarketMiniMart*>{&axe, &ring}) {
+        kind->SetMarket(&market);
+        for (uint32_t i = 0; i < MarketServer::kStockLimit / 2 + 1; ++i)
+            kind->LoadItem(table, random);
+        kind->UploadItems();
+    }
+    ASSERT_EQ(market.GetGeneratedQueue().size(), MarketServer::kStockLimit);
+    EXPECT_EQ(market.GetGeneratedQueue().back().baseName, "Item" + std::to_string(MarketServer::kStockLimit - 1));
 }
