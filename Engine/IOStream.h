@@ -5,6 +5,7 @@
 // own affair; a caller relies only on reading back, in the same order, what it wrote.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -37,6 +38,9 @@ public:
     {
         return !Failed() && count <= cap;
     }
+    // Before a writer writes a count: `held` held to the `cap` a reader takes, so that every
+    // save the game writes loads. What is left out is logged under the count's key.
+    static uint32_t SavedCount(size_t held, uint32_t cap, const char* countKey);
     // The caller refuses what it read: the stream fails with the reason, logged, as it
     // would on its own failure.
     virtual void Refuse(const std::string& /*reason*/) {}

@@ -543,6 +543,15 @@ void IOStreamRead::StreamInt32(const char* key, int32_t& value)
         value = static_cast<int32_t>(bits);
 }
 
+uint32_t IOStream::SavedCount(size_t held, uint32_t cap, const char* countKey)
+{
+    if (held <= cap)
+        return static_cast<uint32_t>(held);
+    gEngine->Log(LOG_WARNING, "IOStream: %zu entries under \"%s\"; the first %u are saved, %zu are left out", held,
+                 countKey, cap, held - cap);
+    return cap;
+}
+
 bool IOStreamRead::CheckCount(const char* countKey, uint32_t count, uint32_t cap, const char* itemKey)
 {
     if (Failed())

@@ -29,17 +29,6 @@ constexpr int32_t kGroupVersion = 1;
 constexpr int32_t kNoTutorialPage = -1;
 constexpr int32_t kQuestTokensVersion = 1;
 
-// How many of `held` entries a write saves: no more than a read takes, so that the save
-// loads; the first ones are kept and the rest logged as left out.
-uint32_t SavedCount(size_t held, uint32_t cap, const char* countKey)
-{
-    if (held <= cap)
-        return static_cast<uint32_t>(held);
-    gEngine->Log(LOG_WARNING, "Player: %zu entries under \"%s\"; the first %u are saved, %zu are left out", held,
-                 countKey, cap, held - cap);
-    return cap;
-}
-
 }  // namespace
 
 // What a read of the whole save hands to the game engine and the user interface once
@@ -192,7 +181,7 @@ bool Player::StreamPlaceGroup(IOStream& stream, const char* versionKey, const ch
     if (version != kGroupVersion)
         return !stream.Failed();
     for (std::vector<UniqueId>& list : lists) {
-        uint32_t count = stream.IsReading() ? 0 : SavedCount(list.size(), kMaxSavedPlaces, sizeKey);
+        uint32_t count = stream.IsReading() ? 0 : IOStream::SavedCount(list.size(), kMaxSavedPlaces, sizeKey);
         stream.StreamUInt32(sizeKey, count);
         if (!stream.IsReading()) {
             for (uint32_t i = 0; i < count; ++i)
@@ -274,7 +263,7 @@ bool Player::StreamPropertiesQuestTokens(IOStream& stream)
     stream.StreamInt32("versionNumber", version);
     stream.BeginBlock();
     auto count = static_cast<int32_t>(
-        stream.IsReading() ? 0 : SavedCount(m_tokens.size(), kMaxSavedTokens, "numberOfTriggerTokens"));
+        stream.IsReading() ? 0 : IOStream::SavedCount(m_tokens.size(), kMaxSavedTokens, "numberOfTriggerTokens"));
     stream.StreamInt32("numberOfTriggerTokens", count);
     if (!stream.IsReading()) {
         for (int32_t i = 0; i < count; ++i) {

@@ -75,12 +75,8 @@ void PlayerInventoryCtrl::StreamProperties(IOStream& stream)
             for (uint32_t id : ids)
                 if (const Item* item = ObjectManager::Get().GetObject<Item>(id))
                     items.push_back(item);
-            // No more than a read takes: the save must load.
-            if (items.size() > kMaxSavedItems) {
-                gEngine->Log(LOG_WARNING, "PlayerInventoryCtrl: the bag holds %zu items; the %u of lowest id are "
-                             "saved, %zu are left out", items.size(), kMaxSavedItems, items.size() - kMaxSavedItems);
-                items.resize(kMaxSavedItems);
-            }
+            // No more than a read takes, those of lowest id: the save must load.
+            items.resize(IOStream::SavedCount(items.size(), kMaxSavedItems, "size"));
             auto count = static_cast<uint32_t>(items.size());
             stream.StreamUInt32("size", count);
             for (const Item* item : items) {

@@ -27,6 +27,8 @@ bool SkillManager::StreamProperties(IOStream& stream)
         for (uint32_t id : m_skills)
             if (const Skill* skill = ObjectManager::Get().GetObject<Skill>(id); skill && skill->GetSkillLevel() != 0)
                 saved.push_back(skill);
+        // No more than a read takes: the save must load.
+        saved.resize(IOStream::SavedCount(saved.size(), kMaxSavedSkills, "max"));
         auto count = static_cast<int32_t>(saved.size());
         stream.StreamInt32("max", count);
         // The active state is not saved: it is written as nothing active.

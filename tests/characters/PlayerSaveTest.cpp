@@ -377,9 +377,9 @@ TEST_F(PlayerSaveTest, ListsPastTheReadCapsSaveUpToThemAndLoad)
     IOStreamWrite tokensOut;
     player->StreamPropertiesQuestTokens(tokensOut);
     EXPECT_EQ(log.Texts(), (std::vector<std::string>{
-        "Player: 20000 entries under \"teleportUIDsSize\"; the first 10000 are saved, 10000 are left out",
-        "PlayerInventoryCtrl: the bag holds 10001 items; the 10000 of lowest id are saved, 1 are left out",
-        "Player: 200000 entries under \"numberOfTriggerTokens\"; the first 100000 are saved, 100000 are left out"}));
+        "IOStream: 20000 entries under \"teleportUIDsSize\"; the first 10000 are saved, 10000 are left out",
+        "IOStream: 10001 entries under \"size\"; the first 10000 are saved, 1 are left out",
+        "IOStream: 200000 entries under \"numberOfTriggerTokens\"; the first 100000 are saved, 100000 are left out"}));
     Player* loaded = Fresh();
     ASSERT_TRUE(Load(*loaded, bytes));
     IOStreamRead tokensIn(tokensOut.GetBytes().data(), tokensOut.GetBytes().size());
