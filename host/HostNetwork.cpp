@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -32,11 +33,14 @@ namespace GAME {
 
 namespace {
 
-// How long a client waits for the server to take it.
-constexpr int kConnectTimeoutMs = 5000;
-// A server waits this long for its first client before it plays alone; a client that
-// stops answering is dropped after this long.
-constexpr int kFirstClientWaitMs = 10000;
+// How long a client waits at most for the server to take it: the server takes it once
+// it has loaded its game, which a busy machine can make slow.
+constexpr int kConnectTimeoutMs = 60000;
+// A server waits this long for its first client before it plays alone, and once one has
+// connected, this long again at most for its player to join: only a client that hangs
+// meets the second limit, which keeps the server from waiting for ever. A client that
+// stops answering is dropped after kPeerTimeoutMaxMs.
+constexpr int kFirstClientWaitMs = 60000;
 constexpr uint32_t kPeerTimeoutMinMs = 1000;
 constexpr uint32_t kPeerTimeoutMaxMs = 3000;
 // A packet naming characters that have not arrived yet waits this many frames, or this
@@ -223,12 +227,6 @@ void HostNetwork::OnConnection(const NetConnectionEvent& event)
 {
     std::printf("frame %d: host %d %s%s%s\n", m_frame, event.host, KindText(event), event.reason.empty() ? "" : ": ",
                 event.reason.c_str());
-    if (event.kind == NetConnectionEvent::Left || event.kind == NetConnectionEvent::TimedOut)
-        if (const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer())
-            for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos())
-                if (PlayerHostId(record.playerId) == event.host)
-                    std::printf("frame %d: player %u \"%s\" leaves the game\n", m_frame, record.playerId,
-                                LocalizationManager::ToChar(record.playerName).c_str());
     m_engine->HandleConnectionEvent(event);
     m_clientJoined = m_clientJoined || event.kind == NetConnectionEvent::Joined;
     if (event.kind == NetConnectionEvent::Joined && m_serving) {
@@ -240,23 +238,38 @@ void HostNetwork::OnConnection(const NetConnectionEvent& event)
         });
         std::printf("frame %d: host %d was told of %d characters\n", m_frame, event.host, sent);
     }
-    if (event.kind == NetConnectionEvent::Left || event.kind == NetConnectionEvent::TimedOut)
-        if (const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer())
-            std::printf("frame %d: the roster lists %zu players\n", m_frame, roster->GetPlayerInfos().size());
+    WatchRoster();
     std::fflush(stdout);
 }
 
+// First a client's connection, then its player in the roster: the client has started
+// its game by then, so it sees the server's from its first frame.
 void HostNetwork::WaitForFirstClient()
 {
     if (!m_serving)
         return;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFirstClientWaitMs);
-    while (!m_clientJoined && std::chrono::steady_clock::now() < until) {
-        ConnectionManager::Get().ProcessIncoming();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (!m_clientJoined)
+    const auto waitFor = [](const std::function<bool()>& done) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFirstClientWaitMs);
+        while (!done() && std::chrono::steady_clock::now() < until) {
+            ConnectionManager::Get().ProcessIncoming();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return done();
+    };
+    if (!waitFor([this] { return m_clientJoined; })) {
         std::printf("gamehost: no client joined; the server plays alone\n");
+        return;
+    }
+    const auto clientPlayerJoined = [this] {
+        const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer();
+        if (roster)
+            for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos())
+                if (PlayerHostId(record.playerId) != ConnectionManager::kServerHost)
+                    return true;
+        return false;
+    };
+    if (!waitFor(clientPlayerJoined))
+        std::printf("gamehost: the client's player never joined; the server plays on\n");
 }
 
 void HostNetwork::OnSpawned(const SpawnReport& report)
@@ -307,7 +320,32 @@ void HostNetwork::AfterFrame(int frame)
     if (m_serving)
         SendChangedMonsters();
     WatchMonsterBuffs();
+    WatchRoster();
     std::fflush(stdout);
+}
+
+// The players who left the roster since it was last looked at, and whether their
+// characters went with them: the server removes a host that went, a client when the
+// server tells it, and both print the same.
+void HostNetwork::WatchRoster()
+{
+    const PlayerManagerClient* roster = m_engine->GetPlayerManagerClient();
+    if (!roster)
+        return;
+    std::map<uint32_t, std::string> listed;
+    for (const PlayerNetBasicInfo& record : roster->GetPlayerInfoCache())
+        listed[record.playerId] = LocalizationManager::ToChar(record.playerName);
+    bool anyLeft = false;
+    for (const auto& [id, name] : m_rosterNames) {
+        if (listed.count(id))
+            continue;
+        anyLeft = true;
+        std::printf("frame %d: player %u \"%s\" leaves the game; its character %s\n", m_frame, id, name.c_str(),
+                    ObjectManager::Get().GetObject<Player>(id) ? "stays" : "is gone");
+    }
+    if (anyLeft)
+        std::printf("frame %d: the roster lists %zu players\n", m_frame, listed.size());
+    m_rosterNames = std::move(listed);
 }
 
 // Each monster's buffs as this side holds them: one line for each taken and each lost,
