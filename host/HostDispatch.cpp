@@ -256,7 +256,7 @@ std::vector<DispatchEntry> RosterAndRewardEntries()
                          }),
         OnEngine<PlayerLeftPacket>({StoC_RemovePlayerFromGame}, &NoClaim<PlayerLeftPacket>,
                                    [](GameEngine& engine, PlayerLeftPacket& p) {
-                                       engine.StoC_RemovePlayerFromGameInbound(p.host);
+                                       engine.StoC_RemovePlayerFromGameInbound(p.host > 0xFFu ? -1 : static_cast<int>(p.host));
                                    }),
     };
 }

@@ -182,7 +182,7 @@ void GameEngine::HandleConnectionEvent(const NetConnectionEvent& event)
     if (m_networkRole != NetworkRole::Server)
         return;
     PlayerLeftPacket packet;
-    packet.host = static_cast<uint8_t>(event.host);
+    packet.host = static_cast<uint32_t>(event.host);
     SendOperation(NetOperation::StoC_RemovePlayerFromGame, packet, 0, [] {});
 }
 

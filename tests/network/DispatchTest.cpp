@@ -298,7 +298,7 @@ TEST_F(DispatchTest, EveryPacketTypeAsksTheRouteTable)
                                  " from host 9 dropped: the host is not a connected client"))
             << packet->GetClassName();
     }
-    EXPECT_EQ(asked, 42u);
+    EXPECT_EQ(asked, 43u);
 }
 
 // ---- Joining ---------------------------------------------------------------------------

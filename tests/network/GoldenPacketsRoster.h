@@ -108,8 +108,8 @@ inline void AddGoldenRosterPackets(std::vector<GoldenPacket>& goldens)
 
     goldens.push_back(Golden<PlayerLeftPacket>(
         {
-            0x13, 0x00,  // type 19
-            0x02,        // host 2
+            0x13, 0x00,              // type 19
+            0x02, 0x00, 0x00, 0x00,  // host 2
         },
         {}, [](PlayerLeftPacket& p) { p.host = 2; }));
 }
