@@ -139,6 +139,10 @@ public:
     }
     bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override
     {
+        // The packet received before has been applied by now: what it changed is seen
+        // before the next one changes it again.
+        if (beforeReceive)
+            beforeReceive();
         if (!m_inner.Receive(fromHost, bytes))
             return false;
         Note(bytes.data(), bytes.size(), heartbeatsReceived);
@@ -147,6 +151,7 @@ public:
     void Disconnect(int host, const std::string& reason) override { m_inner.Disconnect(host, reason); }
     bool IsConnected(int host) const override { return m_inner.IsConnected(host); }
 
+    std::function<void()> beforeReceive;
     int heartbeatsSent = 0;
     int heartbeatsReceived = 0;
     std::vector<unsigned char> lastAllPlayersHeartbeat;
@@ -218,6 +223,10 @@ void HostNetwork::Start(GameEngine& engine, uint32_t playerId)
 {
     m_engine = &engine;
     m_playerId = playerId;
+    // A buff a monster takes and loses between two of a client's frames arrives in two
+    // packets of one frame: each is seen as it is applied.
+    if (!m_serving && m_watched)
+        m_watched->beforeReceive = [this] { WatchMonsterBuffs(); };
     NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
     ConnectionManager::Get().SetConnectionListener([this](const NetConnectionEvent& event) { OnConnection(event); });
     SetSpawnObservers([this](const SpawnReport& report) { OnSpawned(report); }, [this] { OnWorldArrived(); });
