@@ -11,6 +11,10 @@ namespace GAME {
 
 void NetInbox::PushPacket(int fromHost, std::vector<unsigned char> bytes)
 {
+    const bool room = m_packets.size() < kMaxPackets && bytes.size() <= kMaxBytes - m_bytes;
+    if (!m_droppedPackets.AdmitIf(room, m_packets.size()))
+        return;
+    m_bytes += bytes.size();
     m_packets.push_back({fromHost, std::move(bytes)});
 }
 
@@ -20,13 +24,15 @@ bool NetInbox::PopPacket(int& fromHost, std::vector<unsigned char>& bytes)
         return false;
     fromHost = m_packets.front().fromHost;
     bytes = std::move(m_packets.front().bytes);
+    m_bytes -= bytes.size();
     m_packets.pop_front();
     return true;
 }
 
 void NetInbox::PushEvent(NetConnectionEvent event)
 {
-    m_events.push_back(std::move(event));
+    if (m_droppedEvents.Admit(m_events.size(), kMaxEvents))
+        m_events.push_back(std::move(event));
 }
 
 bool NetInbox::PopEvent(NetConnectionEvent& event)

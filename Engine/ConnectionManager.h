@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "Engine/CriticalSection.h"
+#include "Engine/DropTally.h"
 #include "Engine/NetPacket.h"
 
 namespace GAME {
@@ -65,9 +66,14 @@ public:
 };
 
 // What a transport has received and not yet handed on: packets and connection events,
-// each oldest first.
+// each oldest first. The game drains it every frame; a peer that sends faster than that
+// fills it only up to the limits, past which what arrives is dropped (and logged).
 class NetInbox {
 public:
+    static constexpr size_t kMaxPackets = 4096;
+    static constexpr size_t kMaxBytes = size_t{16} << 20;
+    static constexpr size_t kMaxEvents = 256;
+
     void PushPacket(int fromHost, std::vector<unsigned char> bytes);
     bool PopPacket(int& fromHost, std::vector<unsigned char>& bytes);
     void PushEvent(NetConnectionEvent event);
@@ -79,7 +85,10 @@ private:
         std::vector<unsigned char> bytes;
     };
     std::deque<Received> m_packets;
+    size_t m_bytes = 0;   // of every packet held
     std::deque<NetConnectionEvent> m_events;
+    DropTally m_droppedPackets{"NetInbox: a received packet"};
+    DropTally m_droppedEvents{"NetInbox: a connection event"};
 };
 
 // Keeps what was sent and serves what it was fed, for tests and single-process runs.

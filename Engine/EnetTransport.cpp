@@ -22,6 +22,8 @@ constexpr size_t kSpareSlots = 4;
 
 // The transport's messages: one kind byte and its value.
 constexpr uint8_t kYourHostNumber = 1;
+// The longest a closing transport waits for its peers to answer its goodbye.
+constexpr int kGoodbyeWaitMs = 30000;
 
 // Why a peer was disconnected, carried by the disconnection; ENet reports a time-out as 0.
 enum DisconnectReason : uint32_t {
@@ -212,8 +214,10 @@ std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& address
 
 EnetTransport::~EnetTransport()
 {
-    // What was sent goes out before the goodbye; then a short wait lets the peers hear it,
-    // so they see a clean leave rather than a time-out.
+    // What was sent goes out before the goodbye; then the wait lasts until every peer has
+    // answered it, so that each has taken everything and sees a clean leave rather than
+    // a time-out. A peer that never answers is dropped by ENet at its time-out; the cap
+    // only keeps a stuck host from waiting for ever.
     int open = 0;
     for (ENetPeer*& peer : m_peers) {
         if (peer) {
@@ -222,7 +226,7 @@ EnetTransport::~EnetTransport()
             ++open;
         }
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGoodbyeWaitMs);
     ENetEvent event;
     while (open > 0 && std::chrono::steady_clock::now() < deadline && enet_host_service(m_host, &event, 5) >= 0) {
         if (event.type == ENET_EVENT_TYPE_RECEIVE)

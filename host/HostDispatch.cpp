@@ -254,6 +254,10 @@ std::vector<DispatchEntry> RosterAndRewardEntries()
                          [](GameEngine& engine, Answer& p) {
                              engine.RegisterPartyRequestResponse(p.sender, p.accepted);
                          }),
+        OnEngine<PlayerLeftPacket>({StoC_RemovePlayerFromGame}, &NoClaim<PlayerLeftPacket>,
+                                   [](GameEngine& engine, PlayerLeftPacket& p) {
+                                       engine.StoC_RemovePlayerFromGameInbound(p.host > 0xFFu ? -1 : static_cast<int>(p.host));
+                                   }),
     };
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -32,11 +33,14 @@ namespace GAME {
 
 namespace {
 
-// How long a client waits for the server to take it.
-constexpr int kConnectTimeoutMs = 5000;
-// A server waits this long for its first client before it plays alone; a client that
-// stops answering is dropped after this long.
-constexpr int kFirstClientWaitMs = 10000;
+// How long a client waits at most for the server to take it: the server takes it once
+// it has loaded its game, which a busy machine can make slow.
+constexpr int kConnectTimeoutMs = 60000;
+// A server waits this long for its first client before it plays alone, and once one has
+// connected, this long again at most for its player to join: only a client that hangs
+// meets the second limit, which keeps the server from waiting for ever. A client that
+// stops answering is dropped after kPeerTimeoutMaxMs.
+constexpr int kFirstClientWaitMs = 60000;
 constexpr uint32_t kPeerTimeoutMinMs = 1000;
 constexpr uint32_t kPeerTimeoutMaxMs = 3000;
 // A packet naming characters that have not arrived yet waits this many frames, or this
@@ -135,6 +139,10 @@ public:
     }
     bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override
     {
+        // The packet received before has been applied by now: what it changed is seen
+        // before the next one changes it again.
+        if (beforeReceive)
+            beforeReceive();
         if (!m_inner.Receive(fromHost, bytes))
             return false;
         Note(bytes.data(), bytes.size(), heartbeatsReceived);
@@ -143,6 +151,7 @@ public:
     void Disconnect(int host, const std::string& reason) override { m_inner.Disconnect(host, reason); }
     bool IsConnected(int host) const override { return m_inner.IsConnected(host); }
 
+    std::function<void()> beforeReceive;
     int heartbeatsSent = 0;
     int heartbeatsReceived = 0;
     std::vector<unsigned char> lastAllPlayersHeartbeat;
@@ -214,6 +223,10 @@ void HostNetwork::Start(GameEngine& engine, uint32_t playerId)
 {
     m_engine = &engine;
     m_playerId = playerId;
+    // A buff a monster takes and loses between two of a client's frames arrives in two
+    // packets of one frame: each is seen as it is applied.
+    if (!m_serving && m_watched)
+        m_watched->beforeReceive = [this] { WatchMonsterBuffs(); };
     NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
     ConnectionManager::Get().SetConnectionListener([this](const NetConnectionEvent& event) { OnConnection(event); });
     SetSpawnObservers([this](const SpawnReport& report) { OnSpawned(report); }, [this] { OnWorldArrived(); });
@@ -223,12 +236,6 @@ void HostNetwork::OnConnection(const NetConnectionEvent& event)
 {
     std::printf("frame %d: host %d %s%s%s\n", m_frame, event.host, KindText(event), event.reason.empty() ? "" : ": ",
                 event.reason.c_str());
-    if (event.kind == NetConnectionEvent::Left || event.kind == NetConnectionEvent::TimedOut)
-        if (const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer())
-            for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos())
-                if (PlayerHostId(record.playerId) == event.host)
-                    std::printf("frame %d: player %u \"%s\" leaves the game\n", m_frame, record.playerId,
-                                LocalizationManager::ToChar(record.playerName).c_str());
     m_engine->HandleConnectionEvent(event);
     m_clientJoined = m_clientJoined || event.kind == NetConnectionEvent::Joined;
     if (event.kind == NetConnectionEvent::Joined && m_serving) {
@@ -240,23 +247,38 @@ void HostNetwork::OnConnection(const NetConnectionEvent& event)
         });
         std::printf("frame %d: host %d was told of %d characters\n", m_frame, event.host, sent);
     }
-    if (event.kind == NetConnectionEvent::Left || event.kind == NetConnectionEvent::TimedOut)
-        if (const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer())
-            std::printf("frame %d: the roster lists %zu players\n", m_frame, roster->GetPlayerInfos().size());
+    WatchRoster();
     std::fflush(stdout);
 }
 
+// First a client's connection, then its player in the roster: the client has started
+// its game by then, so it sees the server's from its first frame.
 void HostNetwork::WaitForFirstClient()
 {
     if (!m_serving)
         return;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFirstClientWaitMs);
-    while (!m_clientJoined && std::chrono::steady_clock::now() < until) {
-        ConnectionManager::Get().ProcessIncoming();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (!m_clientJoined)
+    const auto waitFor = [](const std::function<bool()>& done) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFirstClientWaitMs);
+        while (!done() && std::chrono::steady_clock::now() < until) {
+            ConnectionManager::Get().ProcessIncoming();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return done();
+    };
+    if (!waitFor([this] { return m_clientJoined; })) {
         std::printf("gamehost: no client joined; the server plays alone\n");
+        return;
+    }
+    const auto clientPlayerJoined = [this] {
+        const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer();
+        if (roster)
+            for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos())
+                if (PlayerHostId(record.playerId) != ConnectionManager::kServerHost)
+                    return true;
+        return false;
+    };
+    if (!waitFor(clientPlayerJoined))
+        std::printf("gamehost: the client's player never joined; the server plays on\n");
 }
 
 void HostNetwork::OnSpawned(const SpawnReport& report)
@@ -307,7 +329,32 @@ void HostNetwork::AfterFrame(int frame)
     if (m_serving)
         SendChangedMonsters();
     WatchMonsterBuffs();
+    WatchRoster();
     std::fflush(stdout);
+}
+
+// The players who left the roster since it was last looked at, and whether their
+// characters went with them: the server removes a host that went, a client when the
+// server tells it, and both print the same.
+void HostNetwork::WatchRoster()
+{
+    const PlayerManagerClient* roster = m_engine->GetPlayerManagerClient();
+    if (!roster)
+        return;
+    std::map<uint32_t, std::string> listed;
+    for (const PlayerNetBasicInfo& record : roster->GetPlayerInfoCache())
+        listed[record.playerId] = LocalizationManager::ToChar(record.playerName);
+    bool anyLeft = false;
+    for (const auto& [id, name] : m_rosterNames) {
+        if (listed.count(id))
+            continue;
+        anyLeft = true;
+        std::printf("frame %d: player %u \"%s\" leaves the game; its character %s\n", m_frame, id, name.c_str(),
+                    ObjectManager::Get().GetObject<Player>(id) ? "stays" : "is gone");
+    }
+    if (anyLeft)
+        std::printf("frame %d: the roster lists %zu players\n", m_frame, listed.size());
+    m_rosterNames = std::move(listed);
 }
 
 // Each monster's buffs as this side holds them: one line for each taken and each lost,

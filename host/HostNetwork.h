@@ -40,8 +40,8 @@ public:
     // Once the game runs in its role: hears the connections and the received spawns.
     // `playerId` is this host's own player.
     void Start(GameEngine& engine, uint32_t playerId);
-    // A server waits (bounded) until its first client has joined, so that the client sees
-    // the game from its start.
+    // A server waits (bounded) until its first client has connected and its player has
+    // joined the roster, so that the client sees the game from its start.
     void WaitForFirstClient();
     void BeforeFrame(int frame);
     void AfterFrame(int frame);
@@ -58,6 +58,8 @@ private:
     // Sends the monsters whose life or life state changed to every client.
     void SendChangedMonsters();
     void WatchMonsterBuffs();
+    // Prints each player who left the roster since the last look.
+    void WatchRoster();
 
     std::unique_ptr<EnetTransport> m_transport;
     std::unique_ptr<WatchedTransport> m_watched;
@@ -72,6 +74,8 @@ private:
     std::map<uint32_t, std::pair<float, int>> m_sentMonsters;
     // The buffs each monster held after the last frame: (monster, buff record).
     std::set<std::pair<uint32_t, std::string>> m_monsterBuffs;
+    // The roster's players after the last look, with their names.
+    std::map<uint32_t, std::string> m_rosterNames;
 };
 
 }  // namespace GAME

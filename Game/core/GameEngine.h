@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Engine/CriticalSection.h"
+#include "Engine/DropTally.h"
 #include "Engine/EventManager.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Math.h"
@@ -81,6 +82,11 @@ inline constexpr int kYesNoDialogType = 1;
 
 // Party answers waiting for the user interface to take them.
 inline constexpr size_t kMaxPartyRequestResponses = 32;
+// Notifications and chat lines waiting for the user interface, and the portals known: a
+// peer's messages and portals fill them, so past these they are dropped (and logged).
+inline constexpr size_t kMaxQueuedNotifications = 64;
+inline constexpr size_t kMaxQueuedChatMessages = 256;
+inline constexpr size_t kMaxKnownPortals = 64;
 
 // Tutorial pages the frame update unlocks from the tutorial watch state.
 inline constexpr unsigned kTutorialPagePlayTime = 28;
@@ -151,11 +157,14 @@ public:
     // Stores the level and announces it with "GameEvent_GameBalanceLevel".
     void SetGameBalanceLevel(int level);
     uint32_t GetBalanceDifficulty() const { return m_balanceDifficulty; }
+    // The players of a network host leave the game: both rosters, its portals, the party
+    // it led, and their player objects, destroyed.
     void RemovePlayerFromGame(int hostId);
     // A host's connection changed (the network roles set this as the connection
     // manager's listener): a host that left or timed out leaves the game as a player who
-    // leaves does, its player objects destroyed; a client that lost its server notes it
-    // (HasLostServer) for the host program to end the game.
+    // leaves does, and the server tells the other clients, which remove it alike; a
+    // client that lost its server notes it (HasLostServer) for the host program to end
+    // the game.
     void HandleConnectionEvent(const NetConnectionEvent& event);
     bool HasLostServer() const { return m_serverLost; }
     // Leaves the game being played: rosters, pets, ambiance, proxies, portals,
@@ -217,6 +226,9 @@ public:
     void CtoS_HandleNRLoaderStateChangeInbound(uint32_t playerId, NRLoaderState state);
     void StoC_HandleNRLoaderStateChangeInbound(uint32_t playerId, NRLoaderState state);
     void CtoS_StartServerRespawnInbound(uint32_t playerId, const WorldVec3& position);
+    // The server's word that a client host left: its players leave this game too. Only a
+    // client applies it, and never for its own host or the server's.
+    void StoC_RemovePlayerFromGameInbound(int hostId);
     // Shared on the host (single-player and server roles); ignored on a pure client.
     void HandleBonusToServerInbound(const Bonus& bonus, const WorldVec3& where, uint32_t playerId);
     // On a client an NRLoaderClient; on the server an NRLoaderHost for its own player
@@ -555,6 +567,7 @@ private:
     bool m_autoSave = true;
     DialogManager m_dialogManager;
     std::vector<UINotification> m_notifications;
+    DropTally m_droppedNotifications{"GameEngine: a notification"};
     std::vector<FixedItemTeleport::TeleportInfo> m_teleports;
     PartyManager* m_partyManager = nullptr;
     TradeManager* m_tradeManager = nullptr;
@@ -634,6 +647,8 @@ private:
     } m_pendingPortal;
     std::map<std::string, std::pair<std::string, std::string>> m_monsterRaces;
     std::vector<ChatMessage> m_chatMessages;
+    DropTally m_droppedChatMessages{"GameEngine: a chat line"};
+    DropTally m_droppedPortals{"GameEngine: a portal"};
     std::map<MonsterClassification, RandomizerWeightModifiers> m_monsterWeightModifiers;
     std::map<ChestClassification, RandomizerWeightModifiers> m_chestWeightModifiers;
     std::vector<uint32_t> m_tutorialUnlockList;

@@ -37,14 +37,16 @@ void GameEngine::UnlockAllTutorials()
 }
 
 // Clear-first empties the queue; an exact repeat of the newest notification is dropped
-// so that a condition that holds frame after frame shows once.
+// so that a condition that holds frame after frame shows once, and so is any past
+// kMaxQueuedNotifications waiting.
 void GameEngine::QueueNotification(UINotification notification, bool clearFirst)
 {
     if (clearFirst)
         m_notifications.clear();
     if (!m_notifications.empty() && m_notifications.back() == notification)
         return;
-    m_notifications.push_back(std::move(notification));
+    if (m_droppedNotifications.Admit(m_notifications.size(), kMaxQueuedNotifications))
+        m_notifications.push_back(std::move(notification));
 }
 
 void GameEngine::AddUINotificationTag(UINotificationType type, const std::string& tag, bool clearFirst)
@@ -79,7 +81,8 @@ UINotification GameEngine::TakeTopNotification()
 
 void GameEngine::AddChatMessage(const std::u16string& sender, const std::u16string& text, unsigned char channel)
 {
-    m_chatMessages.push_back(ChatMessage{sender, text, channel});
+    if (m_droppedChatMessages.Admit(m_chatMessages.size(), kMaxQueuedChatMessages))
+        m_chatMessages.push_back(ChatMessage{sender, text, channel});
 }
 
 void GameEngine::RemovePendingMessages(std::vector<ChatMessage>& out)

@@ -56,6 +56,8 @@ void GameEngine::CreateFixedItemTeleportNetHook(const WorldCoords& coords, uint3
     if (GetTeleportInfo(portalId))
         return;
     RemovePortalsFor(ownerId);
+    if (!m_droppedPortals.Admit(m_teleports.size(), kMaxKnownPortals))
+        return;
     m_teleports.push_back(FixedItemTeleport::TeleportInfo{portalId, ownerId, coords, text});
 
     if (!IsServerOrSingle() || !IsRegionLoaded(coords.GetRegion()))

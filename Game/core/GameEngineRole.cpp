@@ -13,9 +13,11 @@
 #include "Game/core/GameEngineInboundInterface.h"
 #include "Game/core/GameEngineOutboundInterface.h"
 #include "Game/core/GameEngineServicesModule.h"
+#include "Game/core/NetworkRoute.h"
 #include "Game/core/PartyManager.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
+#include "Game/network/PlayerRosterPackets.h"
 
 namespace GAME {
 
@@ -132,12 +134,25 @@ void GameEngine::SetGameBalanceLevel(int level)
     EventManager::Get().Send(event, "GameEvent_GameBalanceLevel");
 }
 
+// The host's players, as the roster knew them, go with it.
 void GameEngine::RemovePlayerFromGame(int hostId)
 {
+    std::vector<uint32_t> leaving;
+    if (const PlayerManagerClient* players = GetPlayerManagerClient()) {
+        std::vector<uint32_t> everyone;
+        players->GetAllPlayersInGame(everyone);
+        for (uint32_t id : everyone)
+            if (PlayerHostId(id) == hostId)
+                leaving.push_back(id);
+    }
     if (PlayerManagerServer* server = GetPlayerManagerServer())
         server->RemovePlayerFromGame(hostId);
     if (PlayerManagerClient* client = GetPlayerManagerClient())
         client->RemovePlayerFromGame(hostId);
+    for (uint32_t id : leaving) {
+        if (Player* player = ObjectManager::Get().GetObject<Player>(id))
+            ObjectManager::Get().DestroyObjectEx(player, "GameEngine", __LINE__);
+    }
 }
 
 void GameEngine::HandleConnectionEvent(const NetConnectionEvent& event)
@@ -163,20 +178,27 @@ void GameEngine::HandleConnectionEvent(const NetConnectionEvent& event)
     }
     gEngine->Log(LOG_INFO, "Host %d %s (%s)", event.host,
                  event.kind == NetConnectionEvent::TimedOut ? "timed out" : "left", event.reason.c_str());
-    // The host's players, as the roster knew them, go with it.
-    std::vector<uint32_t> leaving;
-    if (const PlayerManagerClient* players = GetPlayerManagerClient()) {
-        std::vector<uint32_t> everyone;
-        players->GetAllPlayersInGame(everyone);
-        for (uint32_t id : everyone)
-            if (PlayerHostId(id) == event.host)
-                leaving.push_back(id);
-    }
     RemovePlayerFromGame(event.host);
-    for (uint32_t id : leaving) {
-        if (Player* player = ObjectManager::Get().GetObject<Player>(id))
-            ObjectManager::Get().DestroyObjectEx(player, "GameEngine", __LINE__);
+    if (m_networkRole != NetworkRole::Server)
+        return;
+    PlayerLeftPacket packet;
+    packet.host = static_cast<uint32_t>(event.host);
+    SendOperation(NetOperation::StoC_RemovePlayerFromGame, packet, 0, [] {});
+}
+
+void GameEngine::StoC_RemovePlayerFromGameInbound(int hostId)
+{
+    if (m_networkRole != NetworkRole::Client) {
+        gEngine->Log(LOG_WARNING, "Host %d leaving ignored: only a client hears it from the server", hostId);
+        return;
     }
+    if (hostId <= ConnectionManager::kServerHost || hostId > ConnectionManager::kMaxHost ||
+        hostId == ConnectionManager::Get().GetLocalHostId()) {
+        gEngine->Log(LOG_WARNING, "Host %d cannot leave: no other client has that number", hostId);
+        return;
+    }
+    gEngine->Log(LOG_INFO, "Host %d left the game", hostId);
+    RemovePlayerFromGame(hostId);
 }
 
 void GameEngine::ExitPlayingMode()

@@ -31,7 +31,7 @@ using enum NetSpeaker;
 // entities, portals, quest messages, party membership and chat change every machine's
 // game, whoever starts them; quest commands move the host's characters and fixed items.
 // A client speaks for its own players, the objects it made, its own heartbeat, answers
-// and requests.
+// and requests. Only the host hears a client leave, and tells the others.
 constexpr std::array<RouteEntry, static_cast<size_t>(Count)> kRoutes{{
     {TradeInitiate, ToPlayer, Either, OwnIds},
     {TradeCancel, ToPlayer, Either, OwnIds},
@@ -76,6 +76,7 @@ constexpr std::array<RouteEntry, static_cast<size_t>(Count)> kRoutes{{
     {CtoS_NRLoaderStateChange, ToServer, Client, OwnIds},
     {StoC_NRLoaderStateChange, ToAllClients, Server, None},
     {CtoS_InitiateServerRespawnLoader, ToServer, Client, OwnIds},
+    {StoC_RemovePlayerFromGame, ToAllClients, Server, None},
 }};
 
 constexpr bool RoutesAreConsistent()

@@ -87,6 +87,7 @@ enum class NetOperation : uint8_t {
     CtoS_NRLoaderStateChange,
     StoC_NRLoaderStateChange,
     CtoS_InitiateServerRespawnLoader,
+    StoC_RemovePlayerFromGame,
     Count,
 };
 

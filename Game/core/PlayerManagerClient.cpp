@@ -173,6 +173,10 @@ void PlayerManagerClient::BanMatching(const std::function<bool(const Player&)>& 
         const int host = PlayerHostId(id);
         ConnectionManager::Get().Disconnect(host, kBanReason);
         gEngine->Log(LOG_INFO, "Banning Host %d (%s)", host, name.c_str());
+        // A transport reports no leave for a host it dropped itself: the server has the
+        // host leave the game here, as when it goes, and tells the other clients.
+        if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server)
+            gGameEngine->HandleConnectionEvent(NetConnectionEvent{NetConnectionEvent::Left, host, kBanReason});
     }
 }
 

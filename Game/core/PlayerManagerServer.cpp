@@ -112,11 +112,17 @@ void PlayerManagerServer::TellOthers(uint32_t about, const std::u16string& text)
             gGameEngine->DisplayWMessageRemote(member, true, text);
 }
 
+// A client's heartbeat may have left it before a party change reached it: the party
+// stays the roster's, which only party changes set, so a late heartbeat cannot undo one.
 void PlayerManagerServer::HandlePlayerHeartbeatInbound(const PlayerNetHeartbeatInfo& heartbeat)
 {
-    for (PlayerNetBasicInfo& record : m_playerInfos)
-        if (record.playerId == heartbeat.playerId)
-            record = heartbeat;
+    for (PlayerNetBasicInfo& record : m_playerInfos) {
+        if (record.playerId != heartbeat.playerId)
+            continue;
+        const uint32_t party = record.partyId;
+        record = heartbeat;
+        record.partyId = party;
+    }
 }
 
 void PlayerManagerServer::AddPlayerToParty(uint32_t player, int party)

@@ -41,7 +41,7 @@ public:
     // The players of a network host leave: the others are told and the party the
     // leaver led is handed on.
     void RemovePlayerFromGame(int host);
-    // Refreshes the heartbeat part of every record of that player.
+    // Refreshes the heartbeat part of every record of that player but its party.
     void HandlePlayerHeartbeatInbound(const PlayerNetHeartbeatInfo& heartbeat);
     // Sets the party of every record of that player.
     void AddPlayerToParty(uint32_t player, int party);

@@ -9,6 +9,7 @@ GAME_IMPLEMENT_PACKET(AllPlayersHeartbeatPacket, NetPacket)
 GAME_IMPLEMENT_PACKET(SinglePlayerHeartbeatPacket, NetPacket)
 GAME_IMPLEMENT_PACKET(AllPlayersBasicInfoPacket, NetPacket)
 GAME_IMPLEMENT_PACKET(SinglePlayerBasicInfoPacket, NetPacket)
+GAME_IMPLEMENT_PACKET(PlayerLeftPacket, NetPacket)
 
 uint8_t CompactPlayerFlags(const PlayerNetHeartbeatInfo& info, bool isMale, bool basic, uint8_t classByte)
 {

@@ -180,4 +180,20 @@ public:
     }
 };
 
+// The server's word that a client host has left the game: every other client removes
+// that host's players as the server did. The host number travels as a 32-bit word; a client
+// applies only 1 to 15 (0 is the server's).
+class PlayerLeftPacket : public NetPacketOf<PlayerLeftPacket, 19> {
+    GAME_DECLARE_CLASS(PlayerLeftPacket)
+
+public:
+    uint32_t host = 0;
+
+    template <class V>
+    void Fields(V& v)
+    {
+        v(Wire::u32, host, "Host: ");
+    }
+};
+
 }  // namespace GAME

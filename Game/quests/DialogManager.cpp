@@ -27,7 +27,8 @@ std::u16string TagText(const std::string& tag, uint32_t playerId)
 void DialogManager::AddDialog(DialogType type, bool flagC, InterestedParty party, const std::u16string& text,
                               bool flagA, bool flagB)
 {
-    m_dialogs.push_back(Dialog{text, party, type, flagA, flagB, flagC});
+    if (m_droppedDialogs.Admit(m_dialogs.size(), kMaxQueuedDialogs))
+        m_dialogs.push_back(Dialog{text, party, type, flagA, flagB, flagC});
 }
 
 void DialogManager::AddDialog(DialogType type, bool flagC, InterestedParty party, const std::u16string& text,
@@ -46,6 +47,12 @@ void DialogManager::RemoveTopDialog()
 {
     if (!m_dialogs.empty())
         m_dialogs.erase(m_dialogs.begin());
+}
+
+void DialogManager::AddResponse(const YesNoResponse& response)
+{
+    if (m_droppedResponses.Admit(m_responses.size(), kMaxQueuedResponses))
+        m_responses.push_back(response);
 }
 
 int DialogManager::GetNumResponsesFor(InterestedParty party) const

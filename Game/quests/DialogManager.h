@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "Engine/DropTally.h"
+
 namespace GAME {
 
 using DialogType = int32_t;
@@ -15,6 +17,12 @@ using InterestedParty = int32_t;
 
 inline constexpr DialogType kDialogTypeMessage = 0;   // a message to acknowledge
 inline constexpr DialogType kDialogTypeYesNo = 1;     // a yes/no question
+
+// The most boxes that wait to be shown, and the most answers that wait to be collected.
+// Honest play queues a handful; a peer that sends message after message would otherwise
+// grow the queue without end, so what comes past the limit is dropped (and logged).
+inline constexpr size_t kMaxQueuedDialogs = 64;
+inline constexpr size_t kMaxQueuedResponses = 64;
 
 // Who asked, so that each asker collects only its own answers.
 namespace DialogParty {
@@ -47,7 +55,8 @@ public:
         bool answer = false;   // true for yes
     };
 
-    // Queues a box with text that is already localized.
+    // Queues a box with text that is already localized; dropped (logged) when
+    // kMaxQueuedDialogs boxes wait already.
     void AddDialog(DialogType type, bool flagC, InterestedParty party, const std::u16string& text, bool flagA,
                    bool flagB);
     // The same; the sixth argument is not used.
@@ -66,8 +75,9 @@ public:
     // Does nothing when no box is queued.
     void RemoveTopDialog();
 
-    // The host answers for a party.
-    void AddResponse(const YesNoResponse& response) { m_responses.push_back(response); }
+    // The host answers for a party; dropped (logged) when kMaxQueuedResponses answers
+    // wait already.
+    void AddResponse(const YesNoResponse& response);
     void AddResponse(InterestedParty party, bool answer) { AddResponse(YesNoResponse{party, answer}); }
 
     int GetNumResponsesFor(InterestedParty party) const;
@@ -77,6 +87,8 @@ public:
 private:
     std::vector<Dialog> m_dialogs;
     std::vector<YesNoResponse> m_responses;   // in the order they came
+    DropTally m_droppedDialogs{"DialogManager: a dialog"};
+    DropTally m_droppedResponses{"DialogManager: an answer"};
 };
 
 using YesNoResponse = DialogManager::YesNoResponse;

@@ -70,6 +70,26 @@ TEST_F(DialogManagerTest, HostTakesBoxesInOrderWithTheirFlags)
     EXPECT_EQ(dialogs.PeekTopDialog(), nullptr);
 }
 
+// A peer's flood of messages fills the queue to its limit and no further, with two log
+// lines in all; once the host takes a box, the next one is queued again.
+TEST_F(DialogManagerTest, QueuesAreBoundedAndDropsAreLoggedOnce)
+{
+    LogCapture log;
+    for (size_t i = 0; i < kMaxQueuedDialogs + 500; ++i)
+        dialogs.AddDialog(kDialogTypeMessage, false, DialogParty::kNoAnswer, u"spam", true, true);
+    for (size_t i = 0; i < kMaxQueuedResponses + 1; ++i)
+        dialogs.AddResponse(DialogParty::kMarket, true);
+    EXPECT_EQ(dialogs.GetNumDialog(), kMaxQueuedDialogs);
+    EXPECT_EQ(static_cast<size_t>(dialogs.GetNumResponsesFor(DialogParty::kMarket)), kMaxQueuedResponses);
+    dialogs.RemoveTopDialog();
+    dialogs.AddDialog(kDialogTypeMessage, false, DialogParty::kNoAnswer, u"after", true, true);
+    EXPECT_EQ(dialogs.GetNumDialog(), kMaxQueuedDialogs);
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{
+                               "DialogManager: a dialog dropped: the queue is full with 64",
+                               "DialogManager: an answer dropped: the queue is full with 64",
+                               "DialogManager: a dialog: 499 more dropped while the queue was full"}));
+}
+
 TEST_F(DialogManagerTest, TextFromTags)
 {
     AddTag("tagPortal", 0);   // through "SimpleStringFormat"; the '%' is not a conversion

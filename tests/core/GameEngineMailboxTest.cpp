@@ -36,6 +36,27 @@ TEST_F(MailboxTest, QueuesDropRepeatsAndGiveDefaultsWhenEmpty)
     EXPECT_EQ(engine->GetTopPartyRequestResponse().playerId, 0u);
 }
 
+// What peers send fills the notifications, the chat and the portals to their limits only.
+TEST_F(MailboxTest, PeersFillTheQueuesToTheirLimitsOnly)
+{
+    LogCapture log;
+    for (size_t i = 0; i <= kMaxQueuedNotifications; ++i) {
+        const std::u16string text(1, static_cast<char16_t>(u'a' + i % 2));   // no two alike in a row
+        engine->AddUINotification(UINotificationType_PlayerMessage, text, false);
+    }
+    for (size_t i = 0; i <= kMaxQueuedChatMessages; ++i)
+        engine->AddChatMessage(u"peer", u"spam", 0);
+    for (uint32_t i = 1; i <= kMaxKnownPortals + 1; ++i)
+        engine->CreateFixedItemTeleportNetHook(WorldCoords(), 0x10000000u + i, 0x10001000u + i, "");
+    std::vector<ChatMessage> chat;
+    engine->RemovePendingMessages(chat);
+    EXPECT_EQ(engine->GetNumNotifications(), kMaxQueuedNotifications);
+    EXPECT_EQ(chat.size(), kMaxQueuedChatMessages);
+    EXPECT_EQ(engine->GetTeleportInfo(0x10001000u + kMaxKnownPortals + 1), nullptr);
+    EXPECT_NE(engine->GetTeleportInfo(0x10001000u + kMaxKnownPortals), nullptr);
+    EXPECT_EQ(log.Texts().size(), 3u);
+}
+
 TEST_F(MailboxTest, AutosaveOffNeedsNoInterface)
 {
     EXPECT_FALSE(engine->AutoSave());

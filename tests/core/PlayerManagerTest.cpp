@@ -254,6 +254,32 @@ TEST_F(PlayerManagerTest, BanDropsTheHostOfEveryPlayerOfExactlyThatName)
     EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Banning Host 3 (Bob)", "Banning Host 3 (Bob)"}));
 }
 
+// A banned host is dropped by the server's own hand, which no transport reports as a
+// leave: its players leave the game at once, their characters too.
+TEST_F(PlayerManagerTest, ABanOnTheServerRemovesTheBannedHostsPlayers)
+{
+    engine->SetAsNetworkServer();
+    auto* bob = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", 0x30000040));
+    bob->SetPlayerName(u"Bob");
+    HostRoster({0x30000040, 0x40000001});
+    client->BanPlayer("Bob");
+    EXPECT_FALSE(client->IsPlayerInGame(0x30000040));
+    EXPECT_EQ(host->GetNumberOfPlayers(), 1u);
+    EXPECT_EQ(ObjectManager::Get().GetObject(0x30000040), nullptr);
+}
+
+// A client's heartbeat sent before a party change reached it does not undo the change.
+TEST_F(PlayerManagerTest, TheHostKeepsThePartyALateHeartbeatLacks)
+{
+    HostRoster({0x10000001});
+    host->AddPlayerToParty(0x10000001, 0x100);
+    PlayerNetHeartbeatInfo late = Roster({0x10000001})[0];
+    late.level = 9;
+    host->HandlePlayerHeartbeatInbound(late);
+    EXPECT_EQ(host->GetPlayerInfos()[0].partyId, 0x100u);
+    EXPECT_EQ(host->GetPlayerInfos()[0].level, 9);
+}
+
 // ---- Bonuses on a peer -----------------------------------------------------------------
 
 TEST_F(PlayerManagerTest, PeerAppliesTheSharesOfOthersOnly)

@@ -71,6 +71,31 @@ TEST_F(ConnectionManagerTest, ObjectsMadeOnAHostCarryItsNumber)
 }
 
 // A client is a host from 1 to 15 that the transport has connected and not dropped.
+// A peer that sends faster than the game drains the inbox fills it to its limits only,
+// with two log lines for a whole flood; a packet above the byte limit is dropped alone.
+TEST_F(ConnectionManagerTest, TheInboxHoldsAtMostItsLimits)
+{
+    LogCapture log;
+    NetInbox inbox;
+    for (size_t i = 0; i < NetInbox::kMaxPackets + 10; ++i)
+        inbox.PushPacket(1, {1, 2});
+    size_t held = 0;
+    int from = 0;
+    std::vector<unsigned char> bytes;
+    while (inbox.PopPacket(from, bytes))
+        ++held;
+    EXPECT_EQ(held, NetInbox::kMaxPackets);
+    inbox.PushPacket(1, std::vector<unsigned char>(NetInbox::kMaxBytes + 1));
+    inbox.PushPacket(1, {3});
+    ASSERT_TRUE(inbox.PopPacket(from, bytes));
+    EXPECT_EQ(bytes, std::vector<unsigned char>{3});
+    EXPECT_FALSE(inbox.PopPacket(from, bytes));
+    // The oversized packet is the last of the run of drops the next taken packet ends.
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{
+                               "NetInbox: a received packet dropped: the queue is full with 4096",
+                               "NetInbox: a received packet: 10 more dropped while the queue was full"}));
+}
+
 TEST_F(ConnectionManagerTest, ClientsCountAsConnectedUntilDisconnected)
 {
     for (int host : {0, 3, 15, 16, -1})

@@ -27,6 +27,7 @@ using AllPackets = ::testing::Types<
     NackEntityPacket, WarpEntityPacket, NRLoaderStatePacket, StartServerRespawnPacket, UpdatePositionPacket,
     // player roster
     AllPlayersHeartbeatPacket, SinglePlayerHeartbeatPacket, AllPlayersBasicInfoPacket, SinglePlayerBasicInfoPacket,
+    PlayerLeftPacket,
     // items, trade, markets and teleports
     CreateItemPacket, TradeInitiatePacket, TradeCancelPacket, TradeSetGoldPacket, TradeAddItemPacket,
     TradeRemoveItemPacket, TradeFinalizePacket, CreateItemTeleportPacket, DestroyItemTeleportPacket,
@@ -56,7 +57,7 @@ using AllPackets = ::testing::Types<
     EngageNpcPacket, SpawnActionPacket, RespawnPacket,
     // the engine's own
     ChatPacket>;
-constexpr size_t kPacketClassCount = 104;
+constexpr size_t kPacketClassCount = 105;
 constexpr NetPacketType kFirstTestPacketType = 200;   // test programs register their own from here
 
 template <class T>

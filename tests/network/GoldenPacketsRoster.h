@@ -105,6 +105,13 @@ inline void AddGoldenRosterPackets(std::vector<GoldenPacket>& goldens)
             p.info.classTag = "tagCClass07";
             p.info.position = GoldenPoint(1, 6.0f, 7.0f, 8.0f);
         }));
+
+    goldens.push_back(Golden<PlayerLeftPacket>(
+        {
+            0x13, 0x00,              // type 19
+            0x02, 0x00, 0x00, 0x00,  // host 2
+        },
+        {}, [](PlayerLeftPacket& p) { p.host = 2; }));
 }
 
 }  // namespace GAME

@@ -57,6 +57,10 @@ public:
             if (!ReadAll(it->second, &size, sizeof size) || size > NetLimits::kMaxPacketSize ||
                 !ReadAll(it->second, (bytes.resize(size), bytes.data()), size)) {
                 close(it->second);   // the peer is gone, or sent what no packet is
+                if (reportLeaves)
+                    m_events.push_back({it->first == ConnectionManager::kServerHost ? NetConnectionEvent::ServerLost
+                                                                                   : NetConnectionEvent::Left,
+                                        it->first, "the link closed"});
                 it = m_links.erase(it);
                 continue;
             }
@@ -76,6 +80,19 @@ public:
 
     bool IsConnected(int host) const override { return m_links.count(host) != 0; }
 
+    bool PollConnectionEvent(NetConnectionEvent& event) override
+    {
+        if (m_events.empty())
+            return false;
+        event = m_events.front();
+        m_events.erase(m_events.begin());
+        return true;
+    }
+
+    // Whether a link that closes is reported as its host leaving (the server lost, on a
+    // client), as a network transport would.
+    bool reportLeaves = false;
+
 private:
     static bool ReadAll(int fd, void* out, size_t size)
     {
@@ -90,6 +107,7 @@ private:
     }
 
     std::map<int, int> m_links;
+    std::vector<NetConnectionEvent> m_events;
 };
 
 // A peer running in a child process. `run` plays the peer and returns its report (a few

@@ -1,5 +1,6 @@
 // Games in separate processes that play together over socket pairs: the server and its
 // clients each run their frames and report their rosters for the test to compare.
+#include "Game/network/PlayerRosterPackets.h"
 #include "tests/network/PeerFixture.h"
 
 using namespace GAME;
@@ -56,6 +57,48 @@ TEST_F(PeerTest, AnAcceptedInvitationIsSeenByItsClientAndOnAThirdHost)
         EXPECT_EQ(record.partyId, record.playerId == kThird ? 0u : kHost) << record.playerId;
     ASSERT_EQ(engine->GetNumPartyRequestResponses(), 1u);
     EXPECT_EQ(engine->GetTopPartyRequestResponse().playerId, kGuest);
+}
+
+// The third host leaves: the server removes its player and tells the guest, which removes
+// it alike, its character and its place in the host's party too. The same news forged by
+// the guest is dropped by the server.
+TEST_F(PeerTest, AClientsLeaveReachesTheOtherClientAndCannotBeForged)
+{
+    const std::string forgeryDropped = "PlayerLeftPacket from host 1 dropped: only the server sends it";
+    PeerProcess guest = Client(1, kGuest, u"Guest", [this] {
+        ObjectManager::Get().CreateObject("Player", kThird);   // the guest's image of the third
+        RunUntil([this] { return RosterSize() == 3; });
+        PlayerLeftPacket forged;
+        forged.host = 2;
+        ConnectionManager::Get().SendToServer(forged);
+        RunUntil([this] { return RosterSize() == 2 && !ObjectManager::Get().GetObject(kThird); });
+        return RosterText() + (ObjectManager::Get().GetObject(kThird) ? "third stays" : "third gone");
+    });
+    PeerProcess third = Client(2, kThird, u"Third", [this] {
+        RunUntil([this] {
+            DialogManager& dialogs = engine->GetDialogManager();
+            for (; dialogs.PeekTopDialog(); dialogs.RemoveTopDialog())
+                dialogs.AddResponse(dialogs.PeekTopDialog()->party, true);
+            return PartyOf(kThird) == kHost;
+        });
+        return RosterText();   // and the process ends: its link closes
+    });
+    server.reportLeaves = true;
+    LogCapture log;
+    Serve();
+    ASSERT_TRUE(RunUntil([&] { return log.Contains(forgeryDropped); }));
+    EXPECT_EQ(RosterSize(), 3u);
+    engine->InvitePlayerToParty(kThird, static_cast<int>(kHost));
+    ASSERT_TRUE(RunUntil([this] { return RosterSize() == 2; }));
+    server.reportLeaves = false;   // the guest's own end, to come, is not what is shown
+    ASSERT_TRUE(RunUntil([&] { return guest.IsDone() && third.IsDone(); }));
+
+    const std::string two = RosterText();
+    EXPECT_EQ(two.find("Third"), std::string::npos) << two;
+    EXPECT_EQ(guest.GetReport(), two + "third gone");
+    EXPECT_NE(third.GetReport().find("536870913 Third party 256\n"), std::string::npos) << third.GetReport();
+    EXPECT_EQ(RosterText(), two);
+    EXPECT_EQ(engine->GetPlayerManagerServer()->GetNumberOfPlayers(), 2u);
 }
 
 }  // namespace

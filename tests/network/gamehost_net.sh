@@ -7,7 +7,9 @@
 #                                   cleanly once its server is gone
 #   gamehost_net.sh GAMEHOST kill   the client is killed in the middle of the fight: the
 #                                   server drops it after the time-out and plays on
-# Every process is bounded by `timeout`; the script ends by itself.
+# Each wait is for a line or for a process to end, never for a time: the loops' counts
+# only cap a wait that would never end (as does `timeout` around the server), so that the
+# script ends by itself.
 set -u
 gamehost=$1
 mode=$2
@@ -48,7 +50,7 @@ frames=320
 timeout 300 "$gamehost" --role server --listen 0 --quiet --frames "$frames" --step 250 >"$dir/s.txt" 2>"$dir/s.err" &
 server_pid=$!
 port=
-for _ in $(seq 300); do
+for _ in $(seq 1200); do
     port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$dir/s.txt")
     [ -n "$port" ] && break
     sleep 0.1
@@ -63,7 +65,7 @@ client_pid=$!
 
 if [ "$mode" = kill ]; then
     # Mid-fight: the client has seen the monster struck a few times.
-    for _ in $(seq 600); do
+    for _ in $(seq 1200); do
         [ "$(grep -c '^net: monster' "$dir/c.txt")" -ge 4 ] && break
         sleep 0.1
     done
