@@ -24,6 +24,8 @@ TEST(MathUtilTest, ClampIndexIsThePerLevelRule)
 TEST(MathUtilTest, SecondsToMsHoldsToTheIntRange)
 {
     EXPECT_EQ(700, SecondsToMs(0.7f));
+    EXPECT_EQ(699, ExactSecondsToMs(0.7f));   // the float's exact value, in double
+    EXPECT_EQ(INT32_MAX, ExactSecondsToMs(3.0e38f));
     EXPECT_EQ(INT32_MIN, SecondsToMs(-3.0e38f));
     EXPECT_EQ(0, SecondsToMs(std::numeric_limits<float>::quiet_NaN()));
     EXPECT_EQ(INT32_MAX, WholeSecondsToMs(3000000));

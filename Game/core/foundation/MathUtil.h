@@ -74,6 +74,9 @@ uint32_t RoundToUnsigned(float value);
 // 700 ms, not 699. A duration from a record that does not fit is held to the range of an
 // int, and one that is not a number counts as 0.
 inline int SecondsToMs(float seconds) { return TruncateToInt(seconds * 1000.0f); }
+// The same with the product formed in double from the float's exact value, so 0.7 s
+// (0.69999999 as a float) is 699 ms: the durations that have always converted so.
+inline int ExactSecondsToMs(float seconds) { return TruncateToInt(static_cast<double>(seconds) * 1000.0); }
 // Whole seconds (a record's int) to milliseconds, held to the range of an int.
 inline int WholeSecondsToMs(int seconds) { return ClampToInt(int64_t{seconds} * 1000); }
 
