@@ -26,7 +26,8 @@ int GraphicsFont::GetCharacterWidth(char16_t /*character*/, int size) const
 {
     if (size <= 0)
         return 0;
-    return static_cast<int>(static_cast<long long>(size) * m_advancePercent / 100);
+    const long long width = static_cast<long long>(size) * m_advancePercent / 100;
+    return width > INT32_MAX ? INT32_MAX : static_cast<int>(width);
 }
 
 int GraphicsFont::GetRunWidth(std::u16string_view run, int size) const

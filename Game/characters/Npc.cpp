@@ -19,6 +19,7 @@
 #include "Game/core/TeleportConfirmActivity.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
+#include "Game/core/foundation/MathUtil.h"
 #include "Game/items/Item.h"
 #include "Game/quests/DialogPak.h"
 #include "Game/quests/QuestActions.h"
@@ -319,7 +320,7 @@ void Npc::Converse(uint32_t playerId)
         if (ui)
             keepDelayedActions = !ui->ShowNpcDialog(m_dialogPak, playerId, GetObjectId());
         Dialog_Deluminate();
-        m_dialogTimerMs = static_cast<int>(m_dialogPak->GetLength() * 1000.0f);
+        m_dialogTimerMs = SecondsToMs(m_dialogPak->GetLength());
         if (m_pendingDialog)
             m_pendingDialog->SetNoPrimaryDialog(true);
     }
@@ -576,8 +577,8 @@ int Npc::GetAttractionTime() const
 {
     if (!m_npcAttractor)
         return 0;
-    const int low = m_attractionTimeMin * 1000;
-    const int high = std::max(low, m_attractionTimeMax * 1000);
+    const int low = WholeSecondsToMs(m_attractionTimeMin);
+    const int high = std::max(low, WholeSecondsToMs(m_attractionTimeMax));
     return gGameEngine ? gGameEngine->GetRandomGen().IGenerate(low, high) : low;
 }
 

@@ -93,7 +93,7 @@ void NpcMerchant::Converse(uint32_t playerId)
     if (!local || local->GetObjectId() != playerId || !pak)
         return;
     pak->Play(0);
-    SetConversationTimer(TruncateToInt(static_cast<double>(pak->GetLength()) * 1000.0));
+    SetConversationTimer(ExactSecondsToMs(pak->GetLength()));
 }
 
 void NpcMerchant::Dialog_ReplaceStatic(const char* recordName, Action_UpdateNPCDialog* action, bool)

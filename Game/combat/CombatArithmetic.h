@@ -49,8 +49,7 @@ inline float ScaleByPositivePercent(float value, float percent)
     return percent > 0.0f ? ApplyPercent(value, percent) : value;
 }
 
-// Seconds to whole milliseconds, truncated; computed in float, so 0.7 s is 700 ms, not
-// 699. A duration from a record that does not fit is held to the range of an int.
-inline int SecondsToMs(float seconds) { return TruncateToInt(seconds * kMsPerSecond); }
+// Seconds to whole milliseconds (the foundations' conversion, in float, held to an int).
+using GAME::SecondsToMs;
 
 }  // namespace GAME::CombatArithmetic

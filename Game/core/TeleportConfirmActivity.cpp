@@ -2,6 +2,7 @@
 
 #include "Engine/Engine.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/foundation/MathUtil.h"
 #include "Game/quests/DialogManager.h"
 
 namespace GAME {
@@ -29,7 +30,7 @@ void TeleportConfirmActivity::Update(int)
     const DialogManager::YesNoResponse response = dialogs.GetResponseFor(DialogParty::kTeleportConfirm);
     if (response.answer && m_destination.IsValid()) {
         const Vec3 world = m_destination.ToWorldSpace();
-        InitiatePlayerTeleport(static_cast<int>(world.x), static_cast<int>(world.y), static_cast<int>(world.z));
+        InitiatePlayerTeleport(TruncateToInt(world.x), TruncateToInt(world.y), TruncateToInt(world.z));
     }
     m_finished = true;
 }

@@ -424,11 +424,11 @@ void Item::PickSparkleTime()
 {
     const int range = TruncateToInt((static_cast<double>(m_sparkleMaximum) - m_sparkleMinimum) * 1000.0);
     if (range <= 0) {
-        m_sparkleCountdown = TruncateToInt(static_cast<double>(m_sparkleMaximum) * 1000.0);
+        m_sparkleCountdown = ExactSecondsToMs(m_sparkleMaximum);
         return;
     }
     // The platform's process-wide generator: sparkles are cosmetic, peers need not agree.
-    m_sparkleCountdown = TruncateToInt(static_cast<double>(m_sparkleMinimum) * 1000.0) + std::rand() % range;
+    m_sparkleCountdown = ExactSecondsToMs(m_sparkleMinimum) + std::rand() % range;
 }
 
 void Item::Sparkle()

@@ -1,23 +1,14 @@
 #include "Game/skills/AuraManager.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <limits>
 
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
 #include "Engine/Math.h"
 #include "Engine/ObjectManager.h"
+#include "Game/core/foundation/MathUtil.h"
 
 namespace GAME {
-
-namespace {
-int32_t ClampToInt(int64_t value)
-{
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-}  // namespace
 
 uint32_t AuraManager::AddAura(Actor& owner, const std::string& name, bool permanent, int seconds)
 {
@@ -29,7 +20,7 @@ uint32_t AuraManager::AddAura(Actor& owner, const std::string& name, bool perman
         return 0;
     }
     // Seconds from a record or a skill: held so that the milliseconds fit.
-    m_auras.emplace_back(name, entity->GetObjectId(), permanent, ClampToInt(static_cast<int64_t>(seconds) * 1000));
+    m_auras.emplace_back(name, entity->GetObjectId(), permanent, WholeSecondsToMs(seconds));
     AttachToOwner(owner, *entity);
     return entity->GetObjectId();
 }

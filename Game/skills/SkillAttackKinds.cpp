@@ -50,7 +50,6 @@ unsigned LaunchNumber(const SkillProfile_Modifiers& modifiers)
 }
 
 // Milliseconds of a record time in seconds.
-int DurationMs(float seconds) { return TruncateToInt(static_cast<double>(seconds) * 1000.0); }
 
 // The coordinates turned by `degrees` about the vertical.
 WorldCoords TurnedUp(const WorldCoords& coords, float degrees)
@@ -175,7 +174,7 @@ void BuffTargets(SkillActivated& skill, Character& caster, const std::vector<uin
 {
     if (!targets.empty())
         skill.PlayActivateSound(caster.GetCoords().GetPosition());
-    const int durationMs = DurationMs(ModifiersOf(skill).activeDuration);
+    const int durationMs = ExactSecondsToMs(ModifiersOf(skill).activeDuration);
     for (uint32_t id : targets) {
         Character* target = ObjectManager::Get().GetObject<Character>(id);
         if (!target)

@@ -393,7 +393,7 @@ void SkillBuff_Contageous::Update(Character& holder, int elapsedMs)
     GetModifierInfo(1, transfer.modifierName2, transfer.modifierLevel2);
     SkillProfile_Modifiers modifiers;
     GetSkillModifierData(modifiers);
-    const int durationMs = TruncateToInt(double{modifiers.activeDuration} * 1000.0);
+    const int durationMs = ExactSecondsToMs(modifiers.activeDuration);
     transfer.durationMs = durationMs > 0 ? static_cast<uint32_t>(durationMs) : 0u;
     transfer.casterId = holder.GetObjectId();
     const ObjectManager& objects = ObjectManager::Get();

@@ -125,7 +125,6 @@ unsigned WholeValue(const LoadTable& record, const char* key)
 }
 
 // Seconds of a record as whole milliseconds, truncated and held to the range of an int.
-int Milliseconds(float seconds) { return TruncateToInt(static_cast<double>(seconds) * 1000.0); }
 
 // A per-level entry with the getter's own default at level 0 or without entries.
 float LevelValueOr(const std::vector<float>& values, unsigned level, float def)
@@ -266,7 +265,7 @@ void SkillProfile::LoadProjectileAndRadius(const LoadTable& record)
     record.GetFloatArray("expansionTime", m_expansionTime);
     m_radiusMagicName = record.GetString("radiusMagicName", "");
     m_radiusEffectName = record.GetString("radiusEffectName", "");
-    m_actorScaleTime = Milliseconds(record.GetFloat("actorScaleTime", 0.0f));
+    m_actorScaleTime = ExactSecondsToMs(record.GetFloat("actorScaleTime", 0.0f));
     m_actorScale = record.GetFloat("actorScale", 0.0f);
 }
 
@@ -345,12 +344,12 @@ void SkillProfile::LoadEffectsAndPets(const LoadTable& record)
 
 int SkillProfile::GetProjectileHitTimeToLive(unsigned level) const
 {
-    return Milliseconds(LevelValue(m_projectileHitTimeToLive, level));
+    return ExactSecondsToMs(LevelValue(m_projectileHitTimeToLive, level));
 }
 
 int SkillProfile::GetProjectileMissTimeToLive(unsigned level) const
 {
-    return Milliseconds(LevelValue(m_projectileMissTimeToLive, level));
+    return ExactSecondsToMs(LevelValue(m_projectileMissTimeToLive, level));
 }
 
 unsigned SkillProfile::GetSpawnObjectsNumberOfRings(unsigned level) const { return LevelWholeOr(m_spawnRings, level, 0); }
@@ -360,7 +359,7 @@ float SkillProfile::GetSpellAuraDuration(unsigned level) const { return LevelVal
 int SkillProfile::GetContagionInterval(unsigned level) const
 {
     const float* seconds = PerLevelEntry(m_contagionInterval, level);
-    return seconds ? Milliseconds(*seconds) : 1000;
+    return seconds ? ExactSecondsToMs(*seconds) : 1000;
 }
 
 float SkillProfile::GetContagionRadius(unsigned level) const { return LevelValueOr(m_contagionRadius, level, 2.0f); }
@@ -383,7 +382,7 @@ const SkillProfile_ProjectileModifiers& SkillProfile::GetSkillProjectileModifier
 
 int SkillProfile::GetSpawnObjectTimeToLive(unsigned level) const
 {
-    return Milliseconds(PerLevelValue(m_spawnObjectTimeToLive, level));
+    return ExactSecondsToMs(PerLevelValue(m_spawnObjectTimeToLive, level));
 }
 
 unsigned SkillProfile::GetPetLimit(unsigned level) const

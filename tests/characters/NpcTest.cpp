@@ -167,6 +167,27 @@ TEST_F(NpcTest, AttractionTimes)
     EXPECT_FALSE(plain->CanBeAttracted());
 }
 
+// Record times past what an int holds in milliseconds are held at its ends, not
+// overflowed; a length that is no number reads as the default.
+TEST_F(NpcTest, RecordTimesBeyondTheIntRangeAreHeld)
+{
+    Npc* huge = Make<Npc>("isNpcAttractor,1,\nattractionTimeMin,3000000,\nattractionTimeMax,4000000,\n", "Npc");
+    EXPECT_EQ(huge->GetAttractionTime(), INT32_MAX);
+    Npc* negative = Make<Npc>("isNpcAttractor,1,\nattractionTimeMin,-3000000,\nattractionTimeMax,-3000000,\n", "Npc");
+    EXPECT_LT(negative->GetAttractionTime(), -2147483000);   // the draw itself rounds half up
+
+    Player* player = MakeMainPlayer();
+    const std::pair<const char*, int> lengths[] = {
+        {"3e38", INT32_MAX}, {"-3e38", INT32_MIN}, {"inf", 5000}, {"nan", 5000}, {"2.5", 2500}};
+    for (const auto& [length, timer] : lengths) {
+        const std::string record = std::string("Records/Test/Long") + length + ".dbr";
+        RecordDatabase::Get().RegisterRecord(record, std::string("Class,NpcDialogPak,\nlength,") + length + ",\n");
+        Npc* npc = MakeNpc("dialogPak," + record + ",\n");
+        npc->Converse(player->GetObjectId());
+        EXPECT_EQ(npc->GetDialogTimer(), timer) << length;
+    }
+}
+
 TEST_F(NpcTest, ASheepTurnsAsFastAsItMoves)
 {
     Npc* sheep = Make<Npc>("pathGenerationStyle,Sheep,\nminRotationSpeed,5,\n", "Npc");

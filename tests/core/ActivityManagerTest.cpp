@@ -148,6 +148,12 @@ TEST_F(TeleportConfirmTest, AsksOnceAndTeleportsOnlyOnYesWithARegion)
     EXPECT_TRUE(no.teleports.empty());
     EXPECT_TRUE(nowhere.teleports.empty());
     EXPECT_EQ(dialogs().GetNumResponsesFor(DialogParty::kPartyInvite), 3);   // not taken
+
+    // A destination past the int range is held at its ends.
+    RecordingTeleportConfirm distant;
+    distant.Set(WorldVec3(far, {3.0e9f, -3.0e38f, 10.0f}), "tagTeleportQuestion");
+    AskAndAnswer(distant, true);
+    EXPECT_EQ(distant.teleports, (std::vector<Vec3>{Vec3(2147483647.0f, -2147483648.0f, -190)}));
 }
 
 TEST(TeleportConfirmWithoutEngine, FinishesWithALogLine)

@@ -134,6 +134,11 @@ TEST_F(GameTextStringTest, HugeIndentStaysInRange)
     GameTextLineToString(huge, {GameTextLine(GameTextClass::ItemBanner, u"x", false)}, out);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out.front().leftMargin, INT_MAX);
+
+    // A wide font at a huge size: one character's width is held too.
+    const GraphicsFont* wide = StyleManager::Get().RegisterFont("Wide", 1000);
+    EXPECT_EQ(wide->GetCharacterWidth(u'x', INT_MAX), INT_MAX);
+    EXPECT_EQ(wide->GetCharacterWidth(u'x', 20), 200);
 }
 
 TEST_F(GameTextStringTest, LinesBecomeStringsInOrder)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "Engine/InstanceGroupManager.h"
 #include "Engine/World.h"
 #include "Game/core/foundation/InstanceEntity.h"
@@ -15,6 +17,18 @@ TEST(MathUtilTest, ClampIndexIsThePerLevelRule)
     EXPECT_EQ(0u, ClampIndex(5, 0));   // an empty table never yields an index past its end
     EXPECT_EQ(3, Clamp(7, -2, 3));
     EXPECT_EQ(-2, Clamp(-9, -2, 3));
+}
+
+// Seconds formed in float (0.7 s is 700 ms), beyond the int range held at its ends, and
+// what is not a number as 0 (no undefined conversion).
+TEST(MathUtilTest, SecondsToMsHoldsToTheIntRange)
+{
+    EXPECT_EQ(700, SecondsToMs(0.7f));
+    EXPECT_EQ(699, ExactSecondsToMs(0.7f));   // the float's exact value, in double
+    EXPECT_EQ(INT32_MAX, ExactSecondsToMs(3.0e38f));
+    EXPECT_EQ(INT32_MIN, SecondsToMs(-3.0e38f));
+    EXPECT_EQ(0, SecondsToMs(std::numeric_limits<float>::quiet_NaN()));
+    EXPECT_EQ(INT32_MAX, WholeSecondsToMs(3000000));
 }
 
 TEST(MathUtilTest, PerpendicularUnit)

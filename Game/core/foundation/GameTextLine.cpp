@@ -25,13 +25,6 @@ constexpr const char* kIndentKeySuffix = "Indent";
 // Characters are measured in runs of at most this many, as the font draws them.
 constexpr size_t kMaxRunLength = 511;
 
-int ClampToInt(long long value)
-{
-    if (value > INT32_MAX)
-        return INT32_MAX;
-    return value < INT32_MIN ? INT32_MIN : static_cast<int>(value);
-}
-
 // Pixel width of `text` in `font` at `size`: codes are skipped, line breaks end a run,
 // and the widths of all runs are added.
 long long MeasureTextWidth(const GraphicsFont& font, int size, std::u16string_view text)

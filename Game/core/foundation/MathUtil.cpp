@@ -14,9 +14,7 @@ constexpr double kUnsignedRangeEnd = 4294967296.0;
 
 void AddElapsed(int32_t& timer, int ms)
 {
-    const int64_t sum = static_cast<int64_t>(timer) + ms;
-    timer = static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
-                                                      std::numeric_limits<int32_t>::max()));
+    timer = ClampToInt(static_cast<int64_t>(timer) + ms);
 }
 
 int TruncateToInt(double value)

@@ -35,6 +35,11 @@ inline Coords TurnedAbout(const Coords& coords, const Vec3& axis, float degrees)
 inline int Min(int a, int b) { return a < b ? a : b; }
 inline int Max(int a, int b) { return a > b ? a : b; }
 inline int Clamp(int value, int low, int high) { return Min(Max(value, low), high); }
+// A 64-bit sum or product held to the range of an int.
+inline int ClampToInt(int64_t value)
+{
+    return value > INT32_MAX ? INT32_MAX : value < INT32_MIN ? INT32_MIN : static_cast<int>(value);
+}
 // Counts (points, gold, experience) hold at their largest value rather than wrapping.
 inline uint32_t SaturatingAdd(uint32_t value, uint32_t amount)
 {
@@ -64,6 +69,16 @@ int TruncateToInt(double value);
 uint32_t TruncateToUnsigned(double value);
 // The same, rounded half up (41.5 gives 42).
 uint32_t RoundToUnsigned(float value);
+
+// Seconds to whole milliseconds, truncated; the product is formed in float, so 0.7 s is
+// 700 ms, not 699. A duration from a record that does not fit is held to the range of an
+// int, and one that is not a number counts as 0.
+inline int SecondsToMs(float seconds) { return TruncateToInt(seconds * 1000.0f); }
+// The same with the product formed in double from the float's exact value, so 0.7 s
+// (0.69999999 as a float) is 699 ms: the durations that have always converted so.
+inline int ExactSecondsToMs(float seconds) { return TruncateToInt(static_cast<double>(seconds) * 1000.0); }
+// Whole seconds (a record's int) to milliseconds, held to the range of an int.
+inline int WholeSecondsToMs(int seconds) { return ClampToInt(int64_t{seconds} * 1000); }
 
 // The distance between two positions, across regions; infinite when either has no
 // region, so a position that is not known is never near anything.
