@@ -486,6 +486,8 @@ struct List {
         v(width, kind, values, label);
     }
 };
+template <class Kind>
+List(NetCount, Kind, ListLabel) -> List<Kind>;
 }  // namespace Wire
 
 // One row of a field list. A kind with a Visit of its own lays out a record or a list

@@ -149,6 +149,8 @@ struct IndexedList {
             v(NetCount::Word, kind, values);
     }
 };
+template <class Kind>
+IndexedList(Kind, const char*, const char*) -> IndexedList<Kind>;
 
 // A list of object ids, its elements described as "Target " and their index.
 struct TargetList {
