@@ -19,11 +19,21 @@
 // A kind's Read assigns the member whatever happens: the value read, or zeros and empty
 // values once the read has failed. Lists rely on it when they read into the elements of
 // an earlier read.
+//
+// Most packets declare each field in one row, its member and its place in the list at
+// once (GAME_NET_FIELDS below):
+//
+//     GAME_NET_FIELDS((Wire::u32, uint32_t, playerId, "PlayerID: "),
+//                     (Wire::i32, int32_t, amount, "GoldAmount: "))
+//
+// which also gives Values(), the members in list order, for copying a packet's fields to
+// and from the arguments of what it carries (AssignFields).
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -31,6 +41,7 @@
 #include "Engine/NetPacket.h"
 #include "Engine/NetPacketBuffer.h"
 #include "Engine/NetPacketDescriber.h"
+#include "Engine/NetPacketRows.h"
 #include "Engine/ObjectInteractionPacket.h"
 #include "Engine/World.h"
 
@@ -446,5 +457,104 @@ public:
 private:
     Derived& Self() { return static_cast<Derived&>(*this); }
 };
+
+// ---- Fields declared in one row each -----------------------------------------------------
+
+// What a member starts from: an id field is made with its packet, which enters it there
+// (made in place: a copy would enter the copy's address); anything else starts
+// value-initialized.
+template <class T, class Packet>
+auto NetFieldStart(Packet* packet)
+{
+    if constexpr (std::is_base_of_v<SmartObjectId, T> || std::is_base_of_v<SmartObjectIdList, T>)
+        return static_cast<ObjectInteractionPacket*>(packet);
+    else
+        return T{};
+}
+
+namespace Wire {
+// A vector of one kind behind a count of the given width, described as its label says.
+template <class Kind>
+struct List {
+    NetCount width;
+    Kind kind;
+    ListLabel label = {};
+
+    template <class V, class T>
+    void Visit(V& v, std::vector<T>& values) const
+    {
+        v(width, kind, values, label);
+    }
+};
+template <class Kind>
+List(NetCount, Kind, ListLabel) -> List<Kind>;
+}  // namespace Wire
+
+// One row of a field list. A kind with a Visit of its own lays out a record or a list
+// of several fields; a plain kind is one field.
+template <class V, class Kind, class T, class... Label>
+void VisitField(V& v, const Kind& kind, T& value, Label... label)
+{
+    if constexpr (requires { kind.Visit(v, value); })
+        kind.Visit(v, value);
+    else
+        v(kind, value, label...);
+}
+
+// Copies one value between a packet's field and an argument that holds it: an id list
+// gives its ids, an enum is taken from the integer a packet holds it as.
+template <class To, class From>
+void AssignField(To& to, const From& from)
+{
+    if constexpr (std::is_base_of_v<SmartObjectIdList, From>)
+        to = from.GetIds();
+    else if constexpr (std::is_enum_v<To> && std::is_integral_v<From>)
+        to = static_cast<To>(from);
+    else
+        to = from;
+}
+
+// Copies two lists of values of the same length element by element (see Values()).
+template <class... To, class... From>
+void AssignFields(std::tuple<To&...> to, std::tuple<From&...> from)
+{
+    static_assert(sizeof...(To) == sizeof...(From), "both lists name the same fields");
+    [&]<size_t... I>(std::index_sequence<I...>) {
+        (AssignField(std::get<I>(to), std::get<I>(from)), ...);
+    }(std::index_sequence_for<To...>{});
+}
+
+// The fields a packet's base puts before its rows, and the tests a packet makes of the
+// values its rows read, where it has them.
+template <class Packet, class V>
+void NetLeadingFields(Packet& packet, V& v)
+{
+    if constexpr (requires { packet.LeadingFields(v); })
+        packet.LeadingFields(v);
+}
+template <class Packet, class V>
+void NetCheckFields(Packet& packet, V& v)
+{
+    if constexpr (requires { packet.CheckFields(v); })
+        packet.CheckFields(v);
+}
+
+#define GAME_NET_FIELD_MEMBER(kind, type, name, ...) type name = type(::GAME::NetFieldStart<type>(this));
+#define GAME_NET_FIELD_VISIT(kind, type, name, ...) ::GAME::VisitField(v, kind, name __VA_OPT__(, ) __VA_ARGS__);
+#define GAME_NET_FIELD_NAME(kind, type, name, ...) , name
+
+// Rows (kind, type, member[, label]) in wire order: declares the members, the field list
+// Fields and Values(). A kind whose braces hold a comma goes in parentheses. A packet's fields may start with LeadingFields (its base's, such
+// as the actor of a command) and end with CheckFields (tests of the values read).
+#define GAME_NET_FIELDS(...)                                                                         \
+    GAME_NET_FOR_EACH(GAME_NET_FIELD_MEMBER, __VA_ARGS__)                                            \
+    template <class V>                                                                                \
+    void Fields(V& v)                                                                                 \
+    {                                                                                                 \
+        ::GAME::NetLeadingFields(*this, v);                                                           \
+        GAME_NET_FOR_EACH(GAME_NET_FIELD_VISIT, __VA_ARGS__)                                         \
+        ::GAME::NetCheckFields(*this, v);                                                             \
+    }                                                                                                 \
+    auto Values() { return ::GAME::TieFields(0 GAME_NET_FOR_EACH(GAME_NET_FIELD_NAME, __VA_ARGS__)); }
 
 }  // namespace GAME

@@ -17,31 +17,30 @@ namespace GAME {
 // The highest animation type a packet may name.
 inline constexpr uint32_t kLastActionAnimationType = 31;
 
+// A path's two ends, read, must each lie in a region.
+template <class V>
+void RequirePlacedPath(V& v, const WorldVec3& start, const WorldVec3& end)
+{
+    RequirePlaced(v, start, "the start location lies in no region");
+    RequirePlaced(v, end, "the world location lies in no region");
+}
+
 // An action packet that names its character and nothing else.
 template <class Derived, NetPacketType Type>
 class CharacterOnlyActionPacket : public CharacterActionPacketOf<Derived, Type> {
 public:
-    SmartObjectId characterId{this};
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::id, characterId, Derived::kCharacterLabel);
-    }
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, characterId, Derived::kCharacterLabel))
 };
 
 // The character and where it stands.
 template <class Derived, NetPacketType Type>
 class PositionActionPacket : public CharacterActionPacketOf<Derived, Type> {
 public:
-    SmartObjectId characterId{this};
-    WorldVec3 position;
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, characterId, "Entity ID: "), (Wire::V3, WorldVec3, position))
 
     template <class V>
-    void Fields(V& v)
+    void CheckFields(V& v)
     {
-        v(Wire::id, characterId, "Entity ID: ");
-        v(Wire::V3, position);
         RequirePlaced(v, position, "the character's position lies in no region");
     }
 };
@@ -58,24 +57,15 @@ class MoveToPacket : public CharacterActionPacketOf<MoveToPacket, 65> {
     GAME_DECLARE_CLASS(MoveToPacket)
 
 public:
-    SmartObjectId characterId{this};
-    uint32_t targetId = 0;
-    WorldVec3 startLocation;
-    WorldVec3 worldLocation;
-    uint32_t skillNumber = 0;
-    float speed = 0.0f;
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, characterId, "Entity ID: "), (Wire::u32, uint32_t, targetId, "Target ID: "),
+                    (Wire::V3, WorldVec3, startLocation, "Start Location: "),
+                    (Wire::V3, WorldVec3, worldLocation, "World Location: "),
+                    (Wire::h16, uint32_t, skillNumber, "Skill Number: "), (Wire::f32, float, speed, "Speed: "))
 
     template <class V>
-    void Fields(V& v)
+    void CheckFields(V& v)
     {
-        v(Wire::id, characterId, "Entity ID: ");
-        v(Wire::u32, targetId, "Target ID: ");
-        v(Wire::V3, startLocation, "Start Location: ");
-        v(Wire::V3, worldLocation, "World Location: ");
-        v(Wire::h16, skillNumber, "Skill Number: ");
-        v(Wire::f32, speed, "Speed: ");
-        RequirePlaced(v, startLocation, "the start location lies in no region");
-        RequirePlaced(v, worldLocation, "the world location lies in no region");
+        RequirePlacedPath(v, startLocation, worldLocation);
     }
 };
 
@@ -83,20 +73,14 @@ class WalkPacket : public CharacterActionPacketOf<WalkPacket, 66> {
     GAME_DECLARE_CLASS(WalkPacket)
 
 public:
-    SmartObjectId characterId{this};
-    uint32_t targetId = 0;
-    WorldVec3 startLocation;
-    WorldVec3 worldLocation;
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, characterId, "Entity ID: "), (Wire::u32, uint32_t, targetId, "Target ID: "),
+                    (Wire::V3, WorldVec3, startLocation, "Start Location: "),
+                    (Wire::V3, WorldVec3, worldLocation, "World Location: "))
 
     template <class V>
-    void Fields(V& v)
+    void CheckFields(V& v)
     {
-        v(Wire::id, characterId, "Entity ID: ");
-        v(Wire::u32, targetId, "Target ID: ");
-        v(Wire::V3, startLocation, "Start Location: ");
-        v(Wire::V3, worldLocation, "World Location: ");
-        RequirePlaced(v, startLocation, "the start location lies in no region");
-        RequirePlaced(v, worldLocation, "the world location lies in no region");
+        RequirePlacedPath(v, startLocation, worldLocation);
     }
 };
 
@@ -104,16 +88,12 @@ public:
 template <class Derived, NetPacketType Type>
 class ItemActionPacket : public CharacterActionPacketOf<Derived, Type> {
 public:
-    SmartObjectId characterId{this};
-    uint32_t itemId = 0;
-    WorldVec3 position;
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, characterId, "Entity ID: "), (Wire::u32, uint32_t, itemId, "Item ID: "),
+                    (Wire::V3, WorldVec3, position))
 
     template <class V>
-    void Fields(V& v)
+    void CheckFields(V& v)
     {
-        v(Wire::id, characterId, "Entity ID: ");
-        v(Wire::u32, itemId, "Item ID: ");
-        v(Wire::V3, position);
         RequirePlaced(v, position, "the character's position lies in no region");
     }
 };
@@ -130,22 +110,15 @@ class AttackPacket : public CharacterActionPacketOf<AttackPacket, 69> {
     GAME_DECLARE_CLASS(AttackPacket)
 
 public:
-    SmartObjectId characterId{this};
-    uint32_t defenderId = 0;
-    WorldVec3 location;
-    uint32_t skillNumber = 0;
-    uint32_t seed = 0;   // only its low 16 bits travel
-    WorldVec3 attackerPosition;
+    // Only the seed's low 16 bits travel.
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, characterId, "Attacker ID: "),
+                    (Wire::u32, uint32_t, defenderId, "Defender ID: "), (Wire::V3, WorldVec3, location, "Location: "),
+                    (Wire::h16, uint32_t, skillNumber, "Skill Number: "), (Wire::h16, uint32_t, seed, "Seed: "),
+                    (Wire::V3, WorldVec3, attackerPosition))
 
     template <class V>
-    void Fields(V& v)
+    void CheckFields(V& v)
     {
-        v(Wire::id, characterId, "Attacker ID: ");
-        v(Wire::u32, defenderId, "Defender ID: ");
-        v(Wire::V3, location, "Location: ");
-        v(Wire::h16, skillNumber, "Skill Number: ");
-        v(Wire::h16, seed, "Seed: ");
-        v(Wire::V3, attackerPosition);
         RequirePlaced(v, attackerPosition, "the attacker's position lies in no region");
     }
 };
@@ -175,30 +148,16 @@ class DiePacket : public CharacterActionPacketOf<DiePacket, 73> {
     GAME_DECLARE_CLASS(DiePacket)
 
 public:
-    SmartObjectId characterId{this};
-    std::vector<uint32_t> deathHandlerIds;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::id, characterId, "Entity ID: ");
-        v(NetCount::Word, Wire::u32, deathHandlerIds, ListLabel{nullptr, nullptr, "Death Handler Id: "});
-    }
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, characterId, "Entity ID: "),
+                    ((Wire::List{NetCount::Word, Wire::u32, ListLabel{nullptr, nullptr, "Death Handler Id: "}}),
+                     std::vector<uint32_t>, deathHandlerIds))
 };
 
 // The character and the one it turns to.
 template <class Derived, NetPacketType Type>
 class TargetActionPacket : public CharacterActionPacketOf<Derived, Type> {
 public:
-    SmartObjectId characterId{this};
-    uint32_t targetId = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::id, characterId, "Entity ID: ");
-        v(Wire::u32, targetId, "Target ID: ");
-    }
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, characterId, "Entity ID: "), (Wire::u32, uint32_t, targetId, "Target ID: "))
 };
 
 class ChatActionPacket : public TargetActionPacket<ChatActionPacket, 74> {
@@ -214,24 +173,17 @@ class PlayAnimationActionPacket : public CharacterActionPacketOf<PlayAnimationAc
     GAME_DECLARE_CLASS(PlayAnimationActionPacket)
 
 public:
-    SmartObjectId characterId{this};
-    uint32_t animationType = 0;
-    AnimationNameBytes animationName;   // the empty name unless a sender sets one
-    float speedModifier = 0.0f;
-    bool loop = false;
-    uint32_t iteration = 0;
+    // The animation name is the empty name unless a sender sets one.
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, characterId, "Entity ID: "),
+                    (Wire::Enum<kLastActionAnimationType>{}, uint32_t, animationType, "Animation Type: "),
+                    (Wire::r16, AnimationNameBytes, animationName), (Wire::f32, float, speedModifier, "Speed Modifier: "),
+                    (Wire::b, bool, loop, "Loop: "), (Wire::u32, uint32_t, iteration, "Iteration: "))
 
     Name GetAnimationName() const { return Name::FromBytes(animationName.bytes); }
 
     template <class V>
-    void Fields(V& v)
+    void CheckFields(V& v)
     {
-        v(Wire::id, characterId, "Entity ID: ");
-        v(Wire::Enum<kLastActionAnimationType>{}, animationType, "Animation Type: ");
-        v(Wire::r16, animationName);
-        v(Wire::f32, speedModifier, "Speed Modifier: ");
-        v(Wire::b, loop, "Loop: ");
-        v(Wire::u32, iteration, "Iteration: ");
         if constexpr (V::kReading) {
             bool printable = true;
             Name::FromBytes(animationName.bytes, &printable);
@@ -256,14 +208,12 @@ class RespawnPacket : public CharacterActionPacketOf<RespawnPacket, 78> {
     GAME_DECLARE_CLASS(RespawnPacket)
 
 public:
-    SmartObjectId characterId{this};
-    WorldCoords respawnCoords;
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, characterId, "Entity ID: "),
+                    (Wire::WC, WorldCoords, respawnCoords, "RespawnCoords: "))
 
     template <class V>
-    void Fields(V& v)
+    void CheckFields(V& v)
     {
-        v(Wire::id, characterId, "Entity ID: ");
-        v(Wire::WC, respawnCoords, "RespawnCoords: ");
         RequirePlaced(v, respawnCoords, "the respawn coordinates lie in no region");
     }
 };

@@ -14,126 +14,14 @@ namespace GAME {
 
 namespace {
 
-// The table's entry for packet class P: `make` builds the command from a P.
-template <class P, class Make>
-ConfigCmdRebuild Rebuild(Make)
-{
-    return {P::kType, [](NetPacket& received) -> std::unique_ptr<ActorConfigCommand> {
-                P* packet = DynamicCast<P>(&received);
-                if (!packet)
-                    return nullptr;
-                return std::unique_ptr<ActorConfigCommand>(Make{}(*packet));
-            }};
-}
-
-// Commands of the actor alone, and of the actor and one value.
-template <class P, class C>
-ConfigCmdRebuild ActorOnly()
-{
-    return Rebuild<P>([](P& p) { return new C(p.actorId); });
-}
-
-template <class P, class C>
-ConfigCmdRebuild ActorValue()
-{
-    return Rebuild<P>([](P& p) { return new C(p.actorId, p.value); });
-}
-
+// One entry a command, rebuilt from its packet's fields (ConfigCmdOf::FromPacket). The
+// lists in a packet come bounded from its reader; a skill number is looked up, never used
+// as an index, and a buff's records are tested for their class.
 std::vector<ConfigCmdRebuild> BuildTable()
 {
-    using Targets = FixedItemTargetConfigCmdPacket;
-    using SkillTargets = FixedItemSkillTargetConfigCmdPacket;
-    using Marker = StrategicMovementTargetConfigCmdPacket;
-    using Equipped = DropItemFromEquipLocConfigCmdPacket;
-    using Damage = StartStopDamageEffectConfigCmdPacket;
-    std::vector<ConfigCmdRebuild> table = {
-        ActorOnly<IncBaseStrengthConfigCmdPacket, IncrementBaseStrengthConfigCmd>(),
-        ActorOnly<IncBaseDexterityConfigCmdPacket, IncrementBaseDexterityConfigCmd>(),
-        ActorOnly<IncBaseIntelligenceConfigCmdPacket, IncrementBaseIntelligenceConfigCmd>(),
-        ActorOnly<ReleaseTrapConfigCmdPacket, ReleaseTrapConfigCmd>(),
-        ActorOnly<ReleaseStunConfigCmdPacket, ReleaseStunConfigCmd>(),
-        ActorOnly<ReleaseImmobilizeConfigCmdPacket, ReleaseImmobilizeConfigCmd>(),
-        ActorOnly<QuestMoveCompletedConfigCmdPacket, QuestMoveCompletedConfigCmd>(),
-        ActorOnly<QuestAnimationCompletedConfigCmdPacket, QuestAnimationCompletedConfigCmd>(),
-        ActorOnly<DisableTyphonSkillEffectsConfigCmdPacket, DisableTyphonSkillEffectsConfigCmd>(),
-        ActorValue<ReleasePetConfigCmdPacket, ReleasePetConfigCmd>(),
-        ActorValue<DetachItemConfigCmdPacket, DetachItemConfigCmd>(),
-        ActorValue<RemoveInventoryItemConfigCmdPacket, RemoveInventoryItemConfigCmd>(),
-        ActorValue<PlaySoundConfigCmdPacket, PlaySoundConfigCmd>(),
-        ActorValue<IncBaseLifeConfigCmdPacket, IncrementBaseLifeConfigCmd>(),
-        ActorValue<IncBaseManaConfigCmdPacket, IncrementBaseManaConfigCmd>(),
-        ActorValue<ShowCharacterConfigCmdPacket, ShowCharacterConfigCmd>(),
-        ActorValue<SetCausesAngerConfigCmdPacket, SetCausesAngerConfigCmd>(),
-        ActorValue<SetInvincibleConfigCmdPacket, SetInvincibleConfigCmd>(),
-        Rebuild<Targets>([](Targets& p) {
-            return new FixedItemTargetConfigCmd(p.actorId, p.primaryTargetId, p.targetIds.GetIds());
-        }),
-        Rebuild<SkillTargets>([](SkillTargets& p) {
-            return new FixedItemSkillTargetConfigCmd(p.actorId, p.primaryTargetId, p.targetIds.GetIds());
-        }),
-        Rebuild<Marker>([](Marker& p) { return new StrategicMovementTargetConfigCmd(p.actorId, p.targetIds.GetIds()); }),
-        Rebuild<AttachItemConfigCmdPacket>([](AttachItemConfigCmdPacket& p) {
-            return new AttachItemConfigCmd(p.actorId, p.itemId, p.location);
-        }),
-        Rebuild<DropItemConfigCmdPacket>([](DropItemConfigCmdPacket& p) {
-            return new DropItemConfigCmd(p.actorId, p.itemId, p.offset1, p.offset2);
-        }),
-        Rebuild<Equipped>([](Equipped& p) {
-            return new DropItemFromEquipLocationConfigCmd(p.actorId, p.itemId, p.location, p.toss);
-        }),
-        Rebuild<UseItemConfigCmdPacket>([](UseItemConfigCmdPacket& p) {
-            return new UseItemConfigCmd(p.actorId, p.itemId, p.destroy);
-        }),
-        Rebuild<UseRelicConfigCmdPacket>([](UseRelicConfigCmdPacket& p) {
-            return new UseRelicConfigCmd(p.actorId, p.relicId, p.itemId);
-        }),
-        Rebuild<PickupItemConfigCmdPacket>([](PickupItemConfigCmdPacket& p) {
-            return new CharPickUpConfigCmd(p.actorId, p.itemId);
-        }),
-        // The state is passed on as it came: a fixed item ignores a state it does not know.
-        Rebuild<FixedItemStateChangeConfigCmdPacket>([](FixedItemStateChangeConfigCmdPacket& p) {
-            return new FixedItemStateChangeConfigCmd(p.actorId, static_cast<FixedItem_State>(p.state), p.targetId,
-                                                     p.doSound);
-        }),
-        Rebuild<RequestAllyAttackConfigCmdPacket>([](RequestAllyAttackConfigCmdPacket& p) {
-            return new RequestAllyAttackConfigCmd(p.actorId, p.requesterId, p.targetId);
-        }),
-        Rebuild<RequestAllyMoveConfigCmdPacket>([](RequestAllyMoveConfigCmdPacket& p) {
-            return new RequestAllyMoveConfigCmd(p.actorId, p.requesterId, p.targetPoint);
-        }),
-        Rebuild<Damage>([](Damage& p) { return new StartStopDamageEffectConfigCmd(p.actorId, p.start, p.type); }),
-        Rebuild<SetTeamConfigCmdPacket>([](SetTeamConfigCmdPacket& p) {
-            return new SetTeamConfigCmd(p.actorId, p.team);
-        }),
-        // Skills: the lists come bounded from the packet; the skill number is looked up,
-        // never used as an index, and the buff's records are tested for their class.
-        Rebuild<SkillTargetResultConfigCmdPacket>([](SkillTargetResultConfigCmdPacket& p) {
-            return new SkillTargetResultConfigCmd(p.actorId, p.skillNumber, p.targetIds.GetIds(), p.origin, p.seed,
-                                                  p.weaponId, p.useWeapon, p.hitIteration);
-        }),
-        Rebuild<CreateProjectileConfigCmdPacket>([](CreateProjectileConfigCmdPacket& p) {
-            return new CreateProjectileConfigCmd(p.actorId, p.skillNumber, p.weaponId, p.origin, p.targetId, p.point,
-                                                 p.projectileId, p.seed, p.hitIteration);
-        }),
-        Rebuild<SpawnObjectConfigCmdPacket>([](SpawnObjectConfigCmdPacket& p) {
-            return new SpawnObjectConfigCmd(p.actorId, p.skillNumber, p.origin, p.targetId, p.spawnCoords, p.spawnIds,
-                                            p.lastValue);
-        }),
-        Rebuild<SkillStateUpdateConfigCmdPacket>([](SkillStateUpdateConfigCmdPacket& p) {
-            return new SkillStateUpdateConfigCmd(p.actorId, p.skillNumber, p.state);
-        }),
-        Rebuild<SkillActiveStateUpdateConfigCmdPacket>([](SkillActiveStateUpdateConfigCmdPacket& p) {
-            return new SkillActiveStateUpdateConfigCmd(p.actorId, p.skillNumber, p.state);
-        }),
-        Rebuild<CreateRemoveSkillBuffConfigCmdPacket>([](CreateRemoveSkillBuffConfigCmdPacket& p) {
-            return new CreateRemoveSkillBuffConfigCmd(p.actorId, p.skillId, p.skillName, p.level, p.modifierName1,
-                                                      p.modifierLevel1, p.modifierName2, p.modifierLevel2,
-                                                      p.timeToLive, p.casterId);
-        }),
-        Rebuild<ActivateSkillConfigCmdPacket>([](ActivateSkillConfigCmdPacket& p) {
-            return new ActivateSkillConfigCmd(p.actorId, p.skillIndex, p.targetId, p.targetPoint);
-        }),
-    };
+#define GAME_CONFIG_CMD_REBUILD(Command) {Command::PacketType::kType, &Command::FromPacket},
+    std::vector<ConfigCmdRebuild> table = {GAME_CONFIG_COMMANDS(GAME_CONFIG_CMD_REBUILD)};
+#undef GAME_CONFIG_CMD_REBUILD
     std::sort(table.begin(), table.end(),
               [](const ConfigCmdRebuild& a, const ConfigCmdRebuild& b) { return a.type < b.type; });
     return table;

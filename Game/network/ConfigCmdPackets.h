@@ -105,55 +105,92 @@ void DescribeIndexed(V& v, const char* heading, const char* word, Kind kind, con
     }
 }
 
-// A vector of one kind with a 32-bit count, described element by element.
-template <class V, class Kind, class T>
-void IndexedVectorField(V& v, Kind kind, std::vector<T>& values, const char* heading, const char* word)
-{
-    if constexpr (V::kDescribing)
-        DescribeIndexed(v, heading, word, kind, values);
-    else
-        v(NetCount::Word, kind, values);
-}
+namespace Wire {
+// Field kinds of several values, for the rows of GAME_NET_FIELDS.
+
+// A skill's state and active state as their 8-byte records (SkillStateFields).
+struct SkillStateRecord {
+    template <class V, class State>
+    void Visit(V& v, State& state) const
+    {
+        SkillStateFields(v, state);
+    }
+};
+struct SkillActiveStateRecord {
+    template <class V, class State>
+    void Visit(V& v, State& state) const
+    {
+        SkillActiveStateFields(v, state);
+    }
+};
+// A team as its 12-byte record (TeamRecordFields).
+struct TeamRecord {
+    template <class V, class TeamT>
+    void Visit(V& v, TeamT& team) const
+    {
+        TeamRecordFields(v, team);
+    }
+};
+
+// A vector of one kind with a 32-bit count, described element by element under a
+// heading, each labelled with a word and its index.
+template <class Kind>
+struct IndexedList {
+    Kind kind;
+    const char* heading;
+    const char* word;
+
+    template <class V, class T>
+    void Visit(V& v, std::vector<T>& values) const
+    {
+        if constexpr (V::kDescribing)
+            DescribeIndexed(v, heading, word, kind, values);
+        else
+            v(NetCount::Word, kind, values);
+    }
+};
+template <class Kind>
+IndexedList(Kind, const char*, const char*) -> IndexedList<Kind>;
 
 // A list of object ids, its elements described as "Target " and their index.
-template <class V>
-void TargetListField(V& v, SmartObjectIdList& list, const char* heading)
-{
-    if constexpr (V::kDescribing)
-        DescribeIndexed(v, heading, "Target ", Wire::u32, list.GetIds());
-    else
-        v(Wire::idList, list);
-}
+struct TargetList {
+    const char* heading;
 
-// Every command packet names its actor.
+    template <class V>
+    void Visit(V& v, SmartObjectIdList& list) const
+    {
+        if constexpr (V::kDescribing)
+            DescribeIndexed(v, heading, "Target ", u32, list.GetIds());
+        else
+            v(idList, list);
+    }
+};
+}  // namespace Wire
+
+// Every command packet names its actor, before the fields its rows declare.
 template <class Derived, NetPacketType Type>
 class ConfigCmdPacket : public NetPacketOf<Derived, Type, ObjectInteractionPacket> {
 public:
     SmartObjectId actorId{this};
 
-protected:
     template <class V>
-    void ActorField(V& v)
+    void LeadingFields(V& v)
     {
         v(Wire::id, actorId, "Parent ID: ");
     }
+    // The actor alone.
+    template <class V>
+    void Fields(V& v)
+    {
+        LeadingFields(v);
+    }
+    std::tuple<> Values() { return {}; }
 };
 
 // ---- Families declared from tables ------------------------------------------------------
 
-// The actor alone.
-template <class Derived, NetPacketType Type>
-class ActorOnlyConfigCmdPacket : public ConfigCmdPacket<Derived, Type> {
-public:
-    template <class V>
-    void Fields(V& v)
-    {
-        this->ActorField(v);
-    }
-};
-
 #define GAME_ACTOR_ONLY_PACKET(Class, Type)                              \
-    class Class : public ActorOnlyConfigCmdPacket<Class, Type> {         \
+    class Class : public ConfigCmdPacket<Class, Type> {                  \
         GAME_DECLARE_CLASS(Class)                                        \
     };
 GAME_ACTOR_ONLY_PACKET(IncBaseStrengthConfigCmdPacket, 89)
@@ -167,91 +204,47 @@ GAME_ACTOR_ONLY_PACKET(QuestAnimationCompletedConfigCmdPacket, 122)
 GAME_ACTOR_ONLY_PACKET(DisableTyphonSkillEffectsConfigCmdPacket, 123)
 #undef GAME_ACTOR_ONLY_PACKET
 
-// The actor and one value of kind Kind, held as a T, labelled Label.
-template <class Derived, NetPacketType Type, class Kind, class T, const char* Label>
-class ActorValueConfigCmdPacket : public ConfigCmdPacket<Derived, Type> {
-public:
-    T value{};
-
-    template <class V>
-    void Fields(V& v)
-    {
-        this->ActorField(v);
-        v(Kind{}, value, Label);
-    }
-};
-
-namespace ConfigCmdLabels {
-inline constexpr char kItemId[] = "Item ID: ";
-inline constexpr char kPetId[] = "Pet ID: ";
-inline constexpr char kSoundIndex[] = "Sound Index: ";
-inline constexpr char kIncrementAmount[] = "Increment Amount: ";
-inline constexpr char kVisible[] = "Visible: ";
-inline constexpr char kCausesAnger[] = "CausesAnger: ";
-inline constexpr char kInvincible[] = "Invincible: ";
-}  // namespace ConfigCmdLabels
-
-#define GAME_ACTOR_VALUE_PACKET(Class, Type, Kind, T, Label)                                              \
-    class Class : public ActorValueConfigCmdPacket<Class, Type, Kind, T, ConfigCmdLabels::Label> {          \
-        GAME_DECLARE_CLASS(Class)                                                                          \
+// The actor and one value, a T of kind Kind.
+#define GAME_ACTOR_VALUE_PACKET(Class, Type, Kind, T, Label)              \
+    class Class : public ConfigCmdPacket<Class, Type> {                   \
+        GAME_DECLARE_CLASS(Class)                                         \
+                                                                          \
+    public:                                                               \
+        GAME_NET_FIELDS((Kind, T, value, Label))                          \
     };
 // An object id held as a plain word.
-GAME_ACTOR_VALUE_PACKET(DetachItemConfigCmdPacket, 80, Wire::Word, uint32_t, kItemId)
-GAME_ACTOR_VALUE_PACKET(ReleasePetConfigCmdPacket, 81, Wire::Word, uint32_t, kPetId)
-GAME_ACTOR_VALUE_PACKET(RemoveInventoryItemConfigCmdPacket, 101, Wire::Word, uint32_t, kItemId)
-GAME_ACTOR_VALUE_PACKET(PlaySoundConfigCmdPacket, 115, Wire::Word, uint32_t, kSoundIndex)
+GAME_ACTOR_VALUE_PACKET(DetachItemConfigCmdPacket, 80, Wire::u32, uint32_t, "Item ID: ")
+GAME_ACTOR_VALUE_PACKET(ReleasePetConfigCmdPacket, 81, Wire::u32, uint32_t, "Pet ID: ")
+GAME_ACTOR_VALUE_PACKET(RemoveInventoryItemConfigCmdPacket, 101, Wire::u32, uint32_t, "Item ID: ")
+GAME_ACTOR_VALUE_PACKET(PlaySoundConfigCmdPacket, 115, Wire::u32, uint32_t, "Sound Index: ")
 // An amount; 0 spends one attribute point.
-GAME_ACTOR_VALUE_PACKET(IncBaseLifeConfigCmdPacket, 92, Wire::Word, int32_t, kIncrementAmount)
-GAME_ACTOR_VALUE_PACKET(IncBaseManaConfigCmdPacket, 93, Wire::Word, int32_t, kIncrementAmount)
+GAME_ACTOR_VALUE_PACKET(IncBaseLifeConfigCmdPacket, 92, Wire::i32, int32_t, "Increment Amount: ")
+GAME_ACTOR_VALUE_PACKET(IncBaseManaConfigCmdPacket, 93, Wire::i32, int32_t, "Increment Amount: ")
 // A switch.
-GAME_ACTOR_VALUE_PACKET(ShowCharacterConfigCmdPacket, 118, Wire::Bool, bool, kVisible)
-GAME_ACTOR_VALUE_PACKET(SetCausesAngerConfigCmdPacket, 124, Wire::Bool, bool, kCausesAnger)
-GAME_ACTOR_VALUE_PACKET(SetInvincibleConfigCmdPacket, 125, Wire::Bool, bool, kInvincible)
+GAME_ACTOR_VALUE_PACKET(ShowCharacterConfigCmdPacket, 118, Wire::b, bool, "Visible: ")
+GAME_ACTOR_VALUE_PACKET(SetCausesAngerConfigCmdPacket, 124, Wire::b, bool, "CausesAnger: ")
+GAME_ACTOR_VALUE_PACKET(SetInvincibleConfigCmdPacket, 125, Wire::b, bool, "Invincible: ")
 #undef GAME_ACTOR_VALUE_PACKET
 
-// A fixed item's primary target and further targets; Derived names the list's heading.
-template <class Derived, NetPacketType Type>
-class FixedItemTargetsPacket : public ConfigCmdPacket<Derived, Type> {
-public:
-    SmartObjectIdNullable primaryTargetId{this};
-    SmartObjectIdList targetIds{this};
-
-    template <class V>
-    void Fields(V& v)
-    {
-        this->ActorField(v);
-        v(Wire::idNullable, primaryTargetId, "Primary Target ID: ");
-        TargetListField(v, targetIds, Derived::kListHeading);
-    }
-};
-
-class FixedItemTargetConfigCmdPacket : public FixedItemTargetsPacket<FixedItemTargetConfigCmdPacket, 103> {
-    GAME_DECLARE_CLASS(FixedItemTargetConfigCmdPacket)
-
-public:
-    static constexpr const char* kListHeading = "Secondary Target IDs:";
-};
-
-class FixedItemSkillTargetConfigCmdPacket : public FixedItemTargetsPacket<FixedItemSkillTargetConfigCmdPacket, 104> {
-    GAME_DECLARE_CLASS(FixedItemSkillTargetConfigCmdPacket)
-
-public:
-    static constexpr const char* kListHeading = "Skill Target IDs:";
-};
+// A fixed item's primary target and further targets, the list under its heading.
+#define GAME_FIXED_ITEM_TARGETS_PACKET(Class, Type, Heading)                                      \
+    class Class : public ConfigCmdPacket<Class, Type> {                                           \
+        GAME_DECLARE_CLASS(Class)                                                                 \
+                                                                                                  \
+    public:                                                                                       \
+        GAME_NET_FIELDS((Wire::idNullable, SmartObjectIdNullable, primaryTargetId, "Primary Target ID: "), \
+                        (Wire::TargetList{Heading}, SmartObjectIdList, targetIds))               \
+    };
+GAME_FIXED_ITEM_TARGETS_PACKET(FixedItemTargetConfigCmdPacket, 103, "Secondary Target IDs:")
+GAME_FIXED_ITEM_TARGETS_PACKET(FixedItemSkillTargetConfigCmdPacket, 104, "Skill Target IDs:")
+#undef GAME_FIXED_ITEM_TARGETS_PACKET
 
 class StrategicMovementTargetConfigCmdPacket
     : public ConfigCmdPacket<StrategicMovementTargetConfigCmdPacket, 105> {
     GAME_DECLARE_CLASS(StrategicMovementTargetConfigCmdPacket)
 
 public:
-    SmartObjectIdList targetIds{this};
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        TargetListField(v, targetIds, "Target IDs:");
-    }
+    GAME_NET_FIELDS((Wire::TargetList{"Target IDs:"}, SmartObjectIdList, targetIds))
 };
 
 // ---- Items ------------------------------------------------------------------------------
@@ -263,98 +256,46 @@ class AttachItemConfigCmdPacket : public ConfigCmdPacket<AttachItemConfigCmdPack
     GAME_DECLARE_CLASS(AttachItemConfigCmdPacket)
 
 public:
-    uint32_t itemId = 0;
-    EquipLocations location = EquipLocation_None;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::u32, itemId, "Item ID: ");
-        v(kEquipLocationField, location, "Equip Location: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, itemId, "Item ID: "),
+                    (kEquipLocationField, EquipLocations, location, "Equip Location: "))
 };
 
 class DropItemConfigCmdPacket : public ConfigCmdPacket<DropItemConfigCmdPacket, 82> {
     GAME_DECLARE_CLASS(DropItemConfigCmdPacket)
 
 public:
-    uint32_t itemId = 0;
-    float offset1 = 0.0f;
-    float offset2 = 0.0f;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::u32, itemId, "Item ID: ");
-        v(Wire::f32, offset1);
-        v(Wire::f32, offset2);
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, itemId, "Item ID: "), (Wire::f32, float, offset1),
+                    (Wire::f32, float, offset2))
 };
 
 class DropItemFromEquipLocConfigCmdPacket : public ConfigCmdPacket<DropItemFromEquipLocConfigCmdPacket, 83> {
     GAME_DECLARE_CLASS(DropItemFromEquipLocConfigCmdPacket)
 
 public:
-    uint32_t itemId = 0;
-    EquipLocations location = EquipLocation_None;
-    bool toss = false;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::u32, itemId, "Item ID: ");
-        v(kEquipLocationField, location, "Equip Location: ");
-        v(Wire::b, toss, "Toss: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, itemId, "Item ID: "),
+                    (kEquipLocationField, EquipLocations, location, "Equip Location: "),
+                    (Wire::b, bool, toss, "Toss: "))
 };
 
 class UseItemConfigCmdPacket : public ConfigCmdPacket<UseItemConfigCmdPacket, 84> {
     GAME_DECLARE_CLASS(UseItemConfigCmdPacket)
 
 public:
-    uint32_t itemId = 0;
-    bool destroy = false;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::u32, itemId, "Item ID: ");
-        v(Wire::b, destroy, "Destory: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, itemId, "Item ID: "), (Wire::b, bool, destroy, "Destory: "))
 };
 
 class UseRelicConfigCmdPacket : public ConfigCmdPacket<UseRelicConfigCmdPacket, 85> {
     GAME_DECLARE_CLASS(UseRelicConfigCmdPacket)
 
 public:
-    uint32_t relicId = 0;
-    uint32_t itemId = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::u32, relicId, "Relic ID: ");
-        v(Wire::u32, itemId, "Item ID: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, relicId, "Relic ID: "), (Wire::u32, uint32_t, itemId, "Item ID: "))
 };
 
 class PickupItemConfigCmdPacket : public ConfigCmdPacket<PickupItemConfigCmdPacket, 86> {
     GAME_DECLARE_CLASS(PickupItemConfigCmdPacket)
 
 public:
-    SmartObjectId itemId{this};
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::id, itemId, "Item ID: ");
-    }
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, itemId, "Item ID: "))
 };
 
 // ---- Fixed items, allies, damage effects and teams --------------------------------------
@@ -364,50 +305,26 @@ class FixedItemStateChangeConfigCmdPacket : public ConfigCmdPacket<FixedItemStat
     GAME_DECLARE_CLASS(FixedItemStateChangeConfigCmdPacket)
 
 public:
-    uint32_t state = 0;
-    SmartObjectIdNullable targetId{this};
-    bool doSound = false;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::u32, state, "State:     ");
-        v(Wire::idNullable, targetId, "Target ID: ");
-        v(Wire::b, doSound, "Do Sound:  ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, state, "State:     "),
+                    (Wire::idNullable, SmartObjectIdNullable, targetId, "Target ID: "),
+                    (Wire::b, bool, doSound, "Do Sound:  "))
 };
 
+// The target is a plain word, resolved by the ally.
 class RequestAllyAttackConfigCmdPacket : public ConfigCmdPacket<RequestAllyAttackConfigCmdPacket, 116> {
     GAME_DECLARE_CLASS(RequestAllyAttackConfigCmdPacket)
 
 public:
-    SmartObjectId requesterId{this};
-    uint32_t targetId = 0;   // a plain word, resolved by the ally
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::id, requesterId, "Requester ID: ");
-        v(Wire::u32, targetId, "Target ID: ");
-    }
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, requesterId, "Requester ID: "),
+                    (Wire::u32, uint32_t, targetId, "Target ID: "))
 };
 
 class RequestAllyMoveConfigCmdPacket : public ConfigCmdPacket<RequestAllyMoveConfigCmdPacket, 117> {
     GAME_DECLARE_CLASS(RequestAllyMoveConfigCmdPacket)
 
 public:
-    SmartObjectId requesterId{this};
-    WorldVec3 targetPoint;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::id, requesterId, "Requester ID: ");
-        v(Wire::V3, targetPoint, "Target point: ");
-    }
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, requesterId, "Requester ID: "),
+                    (Wire::V3, WorldVec3, targetPoint, "Target point: "))
 };
 
 // A damage type a peer names indexes the tables of types: any other value fails the read.
@@ -415,16 +332,8 @@ class StartStopDamageEffectConfigCmdPacket : public ConfigCmdPacket<StartStopDam
     GAME_DECLARE_CLASS(StartStopDamageEffectConfigCmdPacket)
 
 public:
-    bool start = false;
-    CombatAttributeType type = CombatAttributeType{};
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::b, start, "Start: ");
-        v(Wire::Enum<kCombatAttributeTypeLast>{}, type, "Type: ");
-    }
+    GAME_NET_FIELDS((Wire::b, bool, start, "Start: "),
+                    (Wire::Enum<kCombatAttributeTypeLast>{}, CombatAttributeType, type, "Type: "))
 };
 
 // The team goes as its 12-byte record.
@@ -432,14 +341,7 @@ class SetTeamConfigCmdPacket : public ConfigCmdPacket<SetTeamConfigCmdPacket, 12
     GAME_DECLARE_CLASS(SetTeamConfigCmdPacket)
 
 public:
-    Team team;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        Wire::TeamRecordFields(v, team);
-    }
+    GAME_NET_FIELDS((Wire::TeamRecord{}, Team, team))
 };
 
 // ---- Skills -----------------------------------------------------------------------------
@@ -452,30 +354,13 @@ class CreateRemoveSkillBuffConfigCmdPacket
     GAME_DECLARE_CLASS(CreateRemoveSkillBuffConfigCmdPacket)
 
 public:
-    uint32_t skillId = 0;
-    uint32_t level = 0;
-    uint32_t modifierLevel1 = 0;
-    uint32_t modifierLevel2 = 0;
-    std::string skillName;
-    std::string modifierName1;
-    std::string modifierName2;
-    int32_t timeToLive = 0;
-    uint32_t casterId = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::u32, skillId, "Skill ID: ");
-        v(Wire::u32, level, "Level: ");
-        v(Wire::u32, modifierLevel1, "Mod Level 1: ");
-        v(Wire::u32, modifierLevel2, "Mod Level 2: ");
-        v(Wire::fn, skillName, "Skill Name: ");
-        v(Wire::fn, modifierName1, "Mod Name 1: ");
-        v(Wire::fn, modifierName2, "Mod Name 2: ");
-        v(Wire::i32, timeToLive, "Time To Live: ");
-        v(Wire::u32, casterId, "Caster ID: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, skillId, "Skill ID: "), (Wire::u32, uint32_t, level, "Level: "),
+                    (Wire::u32, uint32_t, modifierLevel1, "Mod Level 1: "),
+                    (Wire::u32, uint32_t, modifierLevel2, "Mod Level 2: "),
+                    (Wire::fn, std::string, skillName, "Skill Name: "),
+                    (Wire::fn, std::string, modifierName1, "Mod Name 1: "),
+                    (Wire::fn, std::string, modifierName2, "Mod Name 2: "),
+                    (Wire::i32, int32_t, timeToLive, "Time To Live: "), (Wire::u32, uint32_t, casterId, "Caster ID: "))
 };
 
 // The result of a skill's targeting. A flag byte before the actor id says which of the
@@ -510,6 +395,8 @@ public:
         return flags;
     }
 
+    auto Values() { return std::tie(skillNumber, targetIds, origin, seed, weaponId, useWeapon, hitIteration); }
+
     template <class V>
     void Fields(V& v)
     {
@@ -534,7 +421,7 @@ public:
             v(Wire::i32, hitIteration, "Hit Iteration: ");
 
         if constexpr (V::kDescribing) {
-            TargetListField(v, targetIds, "Target IDs:");
+            Wire::TargetList{"Target IDs:"}.Visit(v, targetIds);
         } else if (flags & kTargetListFlag) {
             v(Wire::idListNullable, targetIds);
         } else {
@@ -552,56 +439,28 @@ public:
     }
 };
 
+// The projectile id is the id every peer makes the projectile under.
 class CreateProjectileConfigCmdPacket : public ConfigCmdPacket<CreateProjectileConfigCmdPacket, 97> {
     GAME_DECLARE_CLASS(CreateProjectileConfigCmdPacket)
 
 public:
-    uint32_t skillNumber = 0;
-    uint32_t projectileId = 0;   // the id every peer makes the projectile under
-    uint32_t weaponId = 0;
-    WorldCoords origin;
-    SmartObjectIdNullable targetId{this};
-    WorldVec3 point;
-    uint16_t seed = 0;
-    int32_t hitIteration = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::h16, skillNumber, "Skill Number: ");
-        v(Wire::u32, projectileId, "Projectile ID: ");
-        v(Wire::u32, weaponId, "Weapon ID: ");
-        v(Wire::WC, origin, "Origin: ");
-        v(Wire::idNullable, targetId, "Target ID: ");
-        v(Wire::V3, point, "Point: ");
-        v(Wire::u16, seed, "Seed: ");
-        v(Wire::i32, hitIteration, "Hit Iteration:");
-    }
+    GAME_NET_FIELDS((Wire::h16, uint32_t, skillNumber, "Skill Number: "),
+                    (Wire::u32, uint32_t, projectileId, "Projectile ID: "),
+                    (Wire::u32, uint32_t, weaponId, "Weapon ID: "), (Wire::WC, WorldCoords, origin, "Origin: "),
+                    (Wire::idNullable, SmartObjectIdNullable, targetId, "Target ID: "),
+                    (Wire::V3, WorldVec3, point, "Point: "), (Wire::u16, uint16_t, seed, "Seed: "),
+                    (Wire::i32, int32_t, hitIteration, "Hit Iteration:"))
 };
 
 class SpawnObjectConfigCmdPacket : public ConfigCmdPacket<SpawnObjectConfigCmdPacket, 98> {
     GAME_DECLARE_CLASS(SpawnObjectConfigCmdPacket)
 
 public:
-    uint32_t skillNumber = 0;
-    WorldCoords origin;
-    uint32_t targetId = 0;
-    std::vector<WorldCoords> spawnCoords;
-    std::vector<uint32_t> spawnIds;
-    uint16_t lastValue = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::h16, skillNumber, "Skill Number: ");
-        v(Wire::WC, origin, "Origin: ");
-        v(Wire::u32, targetId, "Target Id: ");
-        IndexedVectorField(v, Wire::WC, spawnCoords, "Spawn Coords:", "Coords ");
-        IndexedVectorField(v, Wire::u32, spawnIds, "Spawn IDs:", "ID ");
-        v(Wire::u16, lastValue);
-    }
+    GAME_NET_FIELDS((Wire::h16, uint32_t, skillNumber, "Skill Number: "), (Wire::WC, WorldCoords, origin, "Origin: "),
+                    (Wire::u32, uint32_t, targetId, "Target Id: "),
+                    ((Wire::IndexedList{Wire::WC, "Spawn Coords:", "Coords "}), std::vector<WorldCoords>, spawnCoords),
+                    ((Wire::IndexedList{Wire::u32, "Spawn IDs:", "ID "}), std::vector<uint32_t>, spawnIds),
+                    (Wire::u16, uint16_t, lastValue))
 };
 
 // The skill's state as its 8-byte record.
@@ -609,16 +468,7 @@ class SkillStateUpdateConfigCmdPacket : public ConfigCmdPacket<SkillStateUpdateC
     GAME_DECLARE_CLASS(SkillStateUpdateConfigCmdPacket)
 
 public:
-    uint32_t skillNumber = 0;
-    SkillState state;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::h16, skillNumber, "Skill Number: ");
-        Wire::SkillStateFields(v, state);
-    }
+    GAME_NET_FIELDS((Wire::h16, uint32_t, skillNumber, "Skill Number: "), (Wire::SkillStateRecord{}, SkillState, state))
 };
 
 // The skill's active state as its 8-byte record.
@@ -627,34 +477,17 @@ class SkillActiveStateUpdateConfigCmdPacket
     GAME_DECLARE_CLASS(SkillActiveStateUpdateConfigCmdPacket)
 
 public:
-    uint32_t skillNumber = 0;
-    SkillActiveState state;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::h16, skillNumber, "Skill Number: ");
-        Wire::SkillActiveStateFields(v, state);
-    }
+    GAME_NET_FIELDS((Wire::h16, uint32_t, skillNumber, "Skill Number: "),
+                    (Wire::SkillActiveStateRecord{}, SkillActiveState, state))
 };
 
 class ActivateSkillConfigCmdPacket : public ConfigCmdPacket<ActivateSkillConfigCmdPacket, 120> {
     GAME_DECLARE_CLASS(ActivateSkillConfigCmdPacket)
 
 public:
-    uint32_t skillIndex = 0;
-    SmartObjectIdNullable targetId{this};
-    WorldVec3 targetPoint;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        ActorField(v);
-        v(Wire::h16, skillIndex, "Skill Index: ");
-        v(Wire::idNullable, targetId, "Target ID: ");
-        v(Wire::V3, targetPoint, "Target Point: ");
-    }
+    GAME_NET_FIELDS((Wire::h16, uint32_t, skillIndex, "Skill Index: "),
+                    (Wire::idNullable, SmartObjectIdNullable, targetId, "Target ID: "),
+                    (Wire::V3, WorldVec3, targetPoint, "Target Point: "))
 };
 
 }  // namespace GAME

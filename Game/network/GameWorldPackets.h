@@ -17,28 +17,15 @@ class FrustumUpdatePacket : public NetPacketOf<FrustumUpdatePacket, 20> {
     GAME_DECLARE_CLASS(FrustumUpdatePacket)
 
 public:
-    uint32_t originatorHostId = 0;
-    WorldVec3 originatorPosition;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, originatorHostId, "Originator Host ID: ");
-        v(Wire::V3, originatorPosition, "Originator position: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, originatorHostId, "Originator Host ID: "),
+                    (Wire::V3, WorldVec3, originatorPosition, "Originator position: "))
 };
 
 class WorldInitPacket : public NetPacketOf<WorldInitPacket, 25> {
     GAME_DECLARE_CLASS(WorldInitPacket)
 
 public:
-    uint32_t timeOfDay = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, timeOfDay, "Time (24hr): ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, timeOfDay, "Time (24hr): "))
 };
 
 // A text tag that the receiver turns into text, with a player's name inserted.
@@ -46,19 +33,8 @@ class RemoteMessagePacket : public NetPacketOf<RemoteMessagePacket, 26> {
     GAME_DECLARE_CLASS(RemoteMessagePacket)
 
 public:
-    uint32_t receiver = 0;
-    uint32_t optionalInsert = 0;
-    bool asBubble = false;
-    std::string textTag;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, receiver, "Receiver: ");
-        v(Wire::u32, optionalInsert, "optionalInsert: ");
-        v(Wire::b, asBubble, "AsBubble: ");
-        v(Wire::sr, textTag, "TextTag: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, receiver, "Receiver: "), (Wire::u32, uint32_t, optionalInsert, "optionalInsert: "),
+                    (Wire::b, bool, asBubble, "AsBubble: "), (Wire::sr, std::string, textTag, "TextTag: "))
 };
 
 // Ready text for another player.
@@ -66,17 +42,8 @@ class RemoteWMessagePacket : public NetPacketOf<RemoteWMessagePacket, 27> {
     GAME_DECLARE_CLASS(RemoteWMessagePacket)
 
 public:
-    uint32_t receiver = 0;
-    bool asBubble = false;
-    std::u16string text;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, receiver, "Receiver: ");
-        v(Wire::b, asBubble, "AsBubble: ");
-        v(Wire::ws, text, "text: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, receiver, "Receiver: "), (Wire::b, bool, asBubble, "AsBubble: "),
+                    (Wire::ws, std::u16string, text, "text: "))
 };
 
 // Two independent lists; the description pairs the entries that both have.
@@ -107,17 +74,8 @@ class PartyRequestResponsePacket : public NetPacketOf<PartyRequestResponsePacket
     GAME_DECLARE_CLASS(PartyRequestResponsePacket)
 
 public:
-    uint32_t recipient = 0;
-    bool accepted = false;
-    uint32_t sender = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, recipient, "Recipient: ");
-        v(Wire::b, accepted, "Accepted:  ");
-        v(Wire::u32, sender, "Sender:    ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, recipient, "Recipient: "), (Wire::b, bool, accepted, "Accepted:  "),
+                    (Wire::u32, uint32_t, sender, "Sender:    "))
 };
 
 // Carries a player being replicated to the peer; the player need not exist there yet.
@@ -133,33 +91,18 @@ public:
     uint32_t PrepareOutBuffer() override;
     bool CopyInbound(const unsigned char* data, int size) override;
 
-    SmartObjectId playerObjectId{this};
+    GAME_NET_FIELDS((Wire::id, SmartObjectId, playerObjectId, "Player Object Id: "))
     std::string carriedRecord;                  // empty: no object carried
     WorldCoords carriedCoords;
     std::vector<unsigned char> carriedImage;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::id, playerObjectId, "Player Object Id: ");
-    }
 };
 
 class CreateEntityPacket : public NetPacketOf<CreateEntityPacket, 33> {
     GAME_DECLARE_CLASS(CreateEntityPacket)
 
 public:
-    WorldCoords coords;
-    std::string recordName;
-    uint32_t objectId = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::WC, coords, "Coords: ");
-        v(Wire::fn, recordName, "Name: ");
-        v(Wire::u32, objectId, "ObjectId: ");
-    }
+    GAME_NET_FIELDS((Wire::WC, WorldCoords, coords, "Coords: "), (Wire::fn, std::string, recordName, "Name: "),
+                    (Wire::u32, uint32_t, objectId, "ObjectId: "))
 };
 
 class ServerSpawnCompletePacket : public NetPacketOf<ServerSpawnCompletePacket, 34> {
@@ -178,13 +121,8 @@ public:
 template <class Derived, NetPacketType Type>
 class EntityIdListPacket : public NetPacketOf<Derived, Type> {
 public:
-    std::vector<uint32_t> entityIds;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(NetCount::Word, Wire::u32, entityIds, ListLabel{Derived::kHeading, nullptr, "Entity IDs: "});
-    }
+    GAME_NET_FIELDS(((Wire::List{NetCount::Word, Wire::u32, ListLabel{Derived::kHeading, nullptr, "Entity IDs: "}}),
+                     std::vector<uint32_t>, entityIds))
 };
 
 class AckEntityPacket : public EntityIdListPacket<AckEntityPacket, 35> {
@@ -205,60 +143,30 @@ class WarpEntityPacket : public NetPacketOf<WarpEntityPacket, 37> {
     GAME_DECLARE_CLASS(WarpEntityPacket)
 
 public:
-    WorldVec3 warpPoint;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::V3, warpPoint, "Warp Point: ");
-    }
+    GAME_NET_FIELDS((Wire::V3, WorldVec3, warpPoint, "Warp Point: "))
 };
 
 class NRLoaderStatePacket : public NetPacketOf<NRLoaderStatePacket, 47> {
     GAME_DECLARE_CLASS(NRLoaderStatePacket)
 
 public:
-    uint32_t playerId = 0;
-    NRLoaderState state = NRLoaderState_NotStarted;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, playerId, "Player Id: ");
-        v(Wire::Enum<kLastNRLoaderState>{}, state, "State: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, playerId, "Player Id: "),
+                    (Wire::Enum<kLastNRLoaderState>{}, NRLoaderState, state, "State: "))
 };
 
 class StartServerRespawnPacket : public NetPacketOf<StartServerRespawnPacket, 48> {
     GAME_DECLARE_CLASS(StartServerRespawnPacket)
 
 public:
-    uint32_t playerId = 0;
-    WorldVec3 location;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, playerId, "Player Id: ");
-        v(Wire::V3, location, "Location: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, playerId, "Player Id: "), (Wire::V3, WorldVec3, location, "Location: "))
 };
 
 class UpdatePositionPacket : public NetPacketOf<UpdatePositionPacket, 106> {
     GAME_DECLARE_CLASS(UpdatePositionPacket)
 
 public:
-    uint32_t originatorHostId = 0;
-    uint32_t entityId = 0;
-    WorldCoords targetCoords;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, originatorHostId, "Originator ID: ");
-        v(Wire::u32, entityId, "Entity ID: ");
-        v(Wire::WC, targetCoords);
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, originatorHostId, "Originator ID: "),
+                    (Wire::u32, uint32_t, entityId, "Entity ID: "), (Wire::WC, WorldCoords, targetCoords))
 };
 
 }  // namespace GAME

@@ -13,15 +13,7 @@ namespace GAME {
 template <class Derived, NetPacketType Type>
 class PartyPlayerPacket : public NetPacketOf<Derived, Type> {
 public:
-    uint32_t playerId = 0;
-    int32_t partyId = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, playerId, Derived::kPlayerLabel);
-        v(Wire::i32, partyId, "Party: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, playerId, Derived::kPlayerLabel), (Wire::i32, int32_t, partyId, "Party: "))
 };
 
 class JoinPartyConfigCmdPacket : public PartyPlayerPacket<JoinPartyConfigCmdPacket, 107> {
@@ -42,15 +34,7 @@ class GiveGoldPacket : public NetPacketOf<GiveGoldPacket, 112> {
     GAME_DECLARE_CLASS(GiveGoldPacket)
 
 public:
-    uint32_t playerId = 0;
-    int32_t amount = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, playerId, "PlayerID: ");
-        v(Wire::i32, amount, "GoldAmount: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, playerId, "PlayerID: "), (Wire::i32, int32_t, amount, "GoldAmount: "))
 };
 
 // The eight amounts of a bonus and its source, as both bonus packets send them. The

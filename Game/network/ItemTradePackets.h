@@ -48,15 +48,7 @@ public:
 template <class Derived, NetPacketType Type>
 class TradeStepPacket : public NetPacketOf<Derived, Type> {
 public:
-    uint32_t sender = 0;
-    uint32_t receiver = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, sender, "Sender: ");
-        v(Wire::u32, receiver, "Receiver: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, sender, "Sender: "), (Wire::u32, uint32_t, receiver, "Receiver: "))
 };
 
 class TradeInitiatePacket : public TradeStepPacket<TradeInitiatePacket, 38> {
@@ -75,17 +67,8 @@ class TradeSetGoldPacket : public NetPacketOf<TradeSetGoldPacket, 40> {
     GAME_DECLARE_CLASS(TradeSetGoldPacket)
 
 public:
-    uint32_t sender = 0;
-    uint32_t receiver = 0;
-    uint32_t goldAmount = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, sender, "Sender: ");
-        v(Wire::u32, receiver, "Receiver: ");
-        v(Wire::u32, goldAmount, "goldAmount: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, sender, "Sender: "), (Wire::u32, uint32_t, receiver, "Receiver: "),
+                    (Wire::u32, uint32_t, goldAmount, "goldAmount: "))
 };
 
 // The base name goes first by itself, because the identity's compact form never
@@ -114,17 +97,8 @@ class TradeRemoveItemPacket : public NetPacketOf<TradeRemoveItemPacket, 42> {
     GAME_DECLARE_CLASS(TradeRemoveItemPacket)
 
 public:
-    uint32_t sender = 0;
-    uint32_t receiver = 0;
-    uint32_t itemId = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, sender, "Sender: ");
-        v(Wire::u32, receiver, "Receiver: ");
-        v(Wire::u32, itemId, "Item Id: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, sender, "Sender: "), (Wire::u32, uint32_t, receiver, "Receiver: "),
+                    (Wire::u32, uint32_t, itemId, "Item Id: "))
 };
 
 // ---- Markets --------------------------------------------------------------------------
@@ -135,34 +109,16 @@ class MarketC2SUpdateRequestPacket : public NetPacketOf<MarketC2SUpdateRequestPa
     GAME_DECLARE_CLASS(MarketC2SUpdateRequestPacket)
 
 public:
-    uint32_t marketId = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, marketId, "Market Id: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, marketId, "Market Id: "))
 };
 
 // A client's request about one item of a market's stock, rebuilt from level and seed.
 template <class Derived, NetPacketType Type>
 class MarketItemRequestPacket : public NetPacketOf<Derived, Type> {
 public:
-    uint32_t marketId = 0;
-    uint32_t level = 0;
-    uint32_t seed = 0;
-    uint32_t itemIndex = 0;
-    uint32_t buyerId = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, marketId, "Market Id: ");
-        v(Wire::u32, level, "Level: ");
-        v(Wire::u32, seed, "Seed: ");
-        v(Wire::u32, itemIndex, "Item Index: ");
-        v(Wire::u32, buyerId, "Buyer Id: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, marketId, "Market Id: "), (Wire::u32, uint32_t, level, "Level: "),
+                    (Wire::u32, uint32_t, seed, "Seed: "), (Wire::u32, uint32_t, itemIndex, "Item Index: "),
+                    (Wire::u32, uint32_t, buyerId, "Buyer Id: "))
 };
 
 class MarketC2SSellBackPacket : public MarketItemRequestPacket<MarketC2SSellBackPacket, 50> {
@@ -177,53 +133,24 @@ class MarketS2CStatusUpdatePacket : public NetPacketOf<MarketS2CStatusUpdatePack
     GAME_DECLARE_CLASS(MarketS2CStatusUpdatePacket)
 
 public:
-    uint32_t marketId = 0;
-    uint32_t itemIndex = 0;
-    MarketItemStatus status = MarketItemStatus_NotInMarket;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, marketId, "Market Id: ");
-        v(Wire::u32, itemIndex, "Item Index: ");
-        v(kMarketStatusField, status, "Status: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, marketId, "Market Id: "), (Wire::u32, uint32_t, itemIndex, "Item Index: "),
+                    (kMarketStatusField, MarketItemStatus, status, "Status: "))
 };
 
 class MarketS2CPurchaseDeniedPacket : public NetPacketOf<MarketS2CPurchaseDeniedPacket, 53> {
     GAME_DECLARE_CLASS(MarketS2CPurchaseDeniedPacket)
 
 public:
-    uint32_t marketId = 0;
-    uint32_t itemIndex = 0;
-    uint32_t buyerId = 0;
-    MarketItemStatus status = MarketItemStatus_NotInMarket;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, marketId, "Market Id: ");
-        v(Wire::u32, itemIndex, "Item Index: ");
-        v(Wire::u32, buyerId, "Buyer Id: ");
-        v(kMarketStatusField, status, "Status: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, marketId, "Market Id: "), (Wire::u32, uint32_t, itemIndex, "Item Index: "),
+                    (Wire::u32, uint32_t, buyerId, "Buyer Id: "), (kMarketStatusField, MarketItemStatus, status, "Status: "))
 };
 
 class MarketS2CPurchaseConfirmationPacket : public NetPacketOf<MarketS2CPurchaseConfirmationPacket, 54> {
     GAME_DECLARE_CLASS(MarketS2CPurchaseConfirmationPacket)
 
 public:
-    uint32_t marketId = 0;
-    uint32_t itemIndex = 0;
-    uint32_t buyerId = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, marketId, "Market Id: ");
-        v(Wire::u32, itemIndex, "Item Index: ");
-        v(Wire::u32, buyerId, "Buyer Id: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, marketId, "Market Id: "), (Wire::u32, uint32_t, itemIndex, "Item Index: "),
+                    (Wire::u32, uint32_t, buyerId, "Buyer Id: "))
 };
 
 // Only the indices of sold items travel; the receiver rebuilds the stock from level
@@ -232,21 +159,10 @@ class MarketS2CUpdatePacket : public NetPacketOf<MarketS2CUpdatePacket, 55> {
     GAME_DECLARE_CLASS(MarketS2CUpdatePacket)
 
 public:
-    uint32_t marketId = 0;
-    std::string marketName;
-    uint32_t level = 0;
-    uint32_t seed = 0;
-    std::vector<uint32_t> soldIndices;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, marketId, "Market Id: ");
-        v(Wire::fn, marketName, "Market Name: ");
-        v(Wire::u32, level, "Level: ");
-        v(Wire::u32, seed, "Seed: ");
-        v(NetCount::Word, Wire::u32, soldIndices, ListLabel{nullptr, "Sold Item Index Size", "  Item Index: "});
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, marketId, "Market Id: "), (Wire::fn, std::string, marketName, "Market Name: "),
+                    (Wire::u32, uint32_t, level, "Level: "), (Wire::u32, uint32_t, seed, "Seed: "),
+                    ((Wire::List{NetCount::Word, Wire::u32, ListLabel{nullptr, "Sold Item Index Size", "  Item Index: "}}),
+                     std::vector<uint32_t>, soldIndices))
 };
 
 // ---- Teleports ------------------------------------------------------------------------
@@ -255,54 +171,26 @@ class CreateItemTeleportPacket : public NetPacketOf<CreateItemTeleportPacket, 44
     GAME_DECLARE_CLASS(CreateItemTeleportPacket)
 
 public:
-    WorldCoords coords;
-    uint32_t owner = 0;
-    uint32_t objectId = 0;
-    std::string sectorTag;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::WC, coords, "Coords: ");
-        v(Wire::u32, owner, "Owner: ");
-        v(Wire::u32, objectId, "ObjectId: ");
-        v(Wire::sr, sectorTag, "SectorTag: ");
-    }
+    GAME_NET_FIELDS((Wire::WC, WorldCoords, coords, "Coords: "), (Wire::u32, uint32_t, owner, "Owner: "),
+                    (Wire::u32, uint32_t, objectId, "ObjectId: "), (Wire::sr, std::string, sectorTag, "SectorTag: "))
 };
 
 class DestroyItemTeleportPacket : public NetPacketOf<DestroyItemTeleportPacket, 45> {
     GAME_DECLARE_CLASS(DestroyItemTeleportPacket)
 
 public:
-    uint32_t objectId = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, objectId, "ObjectId: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, objectId, "ObjectId: "))
 };
 
 class StartTeleportPacket : public NetPacketOf<StartTeleportPacket, 46> {
     GAME_DECLARE_CLASS(StartTeleportPacket)
 
 public:
-    uint32_t playerId = 0;
-    float x = 0.0f;
-    float y = 0.0f;
-    float z = 0.0f;
+    GAME_NET_FIELDS((Wire::u32, uint32_t, playerId, "Player Id: "), (Wire::f32, float, x, "x: "),
+                    (Wire::f32, float, y, "y: "), (Wire::f32, float, z, "z: "))
 
     // The senders name whole-number coordinates; they travel as floats.
     void SetDestination(uint32_t player, int destinationX, int destinationY, int destinationZ);
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, playerId, "Player Id: ");
-        v(Wire::f32, x, "x: ");
-        v(Wire::f32, y, "y: ");
-        v(Wire::f32, z, "z: ");
-    }
 };
 
 }  // namespace GAME

@@ -1,8 +1,10 @@
 // Every actor command's packet carries the actor and each argument: written by the sender
-// and read back by a fresh packet of its type, every field comes out as it went in.
+// and read back by a fresh packet of its type, every field comes out as it went in, and
+// the command rebuilt from it sends the same bytes again.
 #include <memory>
 
 #include "Game/network/ActorConfigCommands.h"
+#include "Game/network/ConfigCmdDispatch.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "PacketTestUtil.h"
 
@@ -33,8 +35,18 @@ std::unique_ptr<Packet> RoundTrip(ActorConfigCommand&& command)
         return back;
     }
     EXPECT_EQ(sent->GetType(), Packet::kType);
-    EXPECT_TRUE(ReadInto(*back, Written(*sent))) << "type " << Packet::kType;
+    const Bytes bytes = Written(*sent);
+    EXPECT_TRUE(ReadInto(*back, bytes)) << "type " << Packet::kType;
     EXPECT_EQ(back->actorId.GetId(), kActor) << "type " << Packet::kType;
+    // The receiver's command holds every argument the packet brought.
+    std::unique_ptr<ActorConfigCommand> rebuilt = RebuildConfigCmdFrom(*back);
+    if (!rebuilt) {
+        ADD_FAILURE() << "no command for type " << Packet::kType;
+        return back;
+    }
+    EXPECT_EQ(rebuilt->GetActorId(), kActor) << "type " << Packet::kType;
+    std::unique_ptr<NetPacket> again(rebuilt->GetNetPacket());
+    EXPECT_EQ(Written(*again), bytes) << "type " << Packet::kType;
     return back;
 }
 
