@@ -66,11 +66,14 @@ void Sums(const SkillProfile& profile, unsigned level, Answers& answers)
     AddNumber(answers, overTime);
     CombatAttributeAccumulator defence;
     profile.GetDefenseAttributes(defence, level);
+    // Each entry's own totals: a defence added onto the damage total would be a sum the
+    // game never makes.
     for (const CombatAttributeList* list : {&defence.GetDefenses(), &defence.GetDefenseModifiers()})
         for (const auto& entry : *list) {
-            entry->GetTotalDefense(absolute, overTime);
-            AddNumber(answers, absolute);
-            AddNumber(answers, overTime);
+            float entryAbsolute = 0.0f, entryOverTime = 0.0f;
+            entry->GetTotalDefense(entryAbsolute, entryOverTime);
+            AddNumber(answers, entryAbsolute);
+            AddNumber(answers, entryOverTime);
         }
     CharAttributeAccumulator character, penalty;
     profile.GetCharAttributes(character, level);
