@@ -35,6 +35,7 @@
 #include "Game/items/Item.h"
 #include "Game/items/ItemEquipment.h"
 #include "Game/items/ItemReplicaInfo.h"
+#include "fuzz/FuzzText.h"
 
 using namespace GAME;
 
@@ -53,18 +54,14 @@ void RequireFinite(float value) { Require(std::isfinite(value)); }
 
 void CheckTexts(const std::vector<std::u16string>& lines)
 {
-    for (const std::u16string& line : lines) {
-        const std::string text = LocalizationManager::ToChar(line);
-        Require(text.find("inf") == std::string::npos && text.find("nan") == std::string::npos);
-    }
+    for (const std::u16string& line : lines)
+        Require(!ShowsNonFinite(line));
 }
 
 void CheckLines(const std::vector<GameTextLine>& lines)
 {
-    for (const GameTextLine& line : lines) {
-        const std::string text = LocalizationManager::ToChar(line.text);
-        Require(text.find("inf") == std::string::npos && text.find("nan") == std::string::npos);
-    }
+    for (const GameTextLine& line : lines)
+        Require(!ShowsNonFinite(line.text));
 }
 
 void CheckDefenses(const CombatAttributeAccumulator& acc)

@@ -27,6 +27,7 @@
 #include "Game/combat/RetaliationAttributeKinds.h"
 #include "Game/combat/RetaliationAttributeStore.h"
 #include "Game/skills/SkillProfile.h"
+#include "fuzz/FuzzText.h"
 
 using namespace GAME;
 
@@ -73,10 +74,8 @@ void CheckObjects(const CombatAttributeList& objects)
 
 void CheckTexts(const DamageAttribute::TextList& lines)
 {
-    for (const std::u16string& line : lines) {
-        const std::string text = LocalizationManager::ToChar(line);
-        Require(text.find("inf") == std::string::npos && text.find("nan") == std::string::npos);
-    }
+    for (const std::u16string& line : lines)
+        Require(!ShowsNonFinite(line));
 }
 
 // The texts of every level and of the level after it, from an attribute or a store.

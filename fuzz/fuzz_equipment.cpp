@@ -13,8 +13,10 @@
 
 #include "Engine/Engine.h"
 #include "Engine/IOStreamReadWrite.h"
+#include "Engine/Journal.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/Random.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Player.h"
 #include "Game/combat/CombatManager.h"
@@ -125,29 +127,33 @@ bool SameItem(uint32_t a, uint32_t b)
     return left->GetItemReplicaInfo() == right->GetItemReplicaInfo();
 }
 
-void DestroyWithItems(Player* player)
+// The player a save is read into, emptied again: what it holds taken off, and the items
+// the read made for it unlisted and destroyed.
+void EmptyReader(Player& reader)
 {
+    EquipmentCtrl& ctrl = reader.GetPlayerController()->GetEquipmentCtrl();
+    for (uint32_t id : HeldIds(ctrl))
+        ctrl.RemoveItem(id);
+    gEngine->RunActorCommands();
+    Check(reader.GetCombatManager().GetEquipManager().GetAttachedItems().empty());
     ObjectManager& objects = ObjectManager::Get();
-    std::vector<uint32_t> items = player->GetCombatManager().GetEquipManager().GetAttachedItems();
-    const std::vector<uint32_t>& listed = player->GetInventory().GetInventoryItems();
-    items.insert(items.end(), listed.begin(), listed.end());
-    for (uint32_t id : items)
+    const std::vector<uint32_t> listed = reader.GetInventory().GetInventoryItems();
+    for (uint32_t id : listed) {
+        reader.GetInventory().RemoveItemFromInventory(id);
         if (Object* item = objects.GetObject(id))
             objects.DestroyObjectEx(item, "fuzz", __LINE__);
-    objects.DestroyObjectEx(player, "fuzz", __LINE__);
+    }
 }
 
-// Saved and read into a fresh player: every place holds the same item, equally attached,
-// and the fresh player wears what its flags say.
-void CheckSaveRoundTrip(Player& player)
+// Saved and read into a player that holds nothing: every place holds the same item,
+// equally attached, and the reader wears what its flags say.
+void CheckSaveRoundTrip(Player& player, Player& reader)
 {
     IOStreamWrite out;
     player.GetPlayerController()->GetEquipmentCtrl().StreamProperties(out);
     Check(!out.Failed() && out.Close());
-    Player* fresh = MakePlayer();
-    Check(fresh != nullptr);
     IOStreamRead in(out.GetBytes().data(), out.GetBytes().size());
-    EquipmentCtrl& copy = fresh->GetPlayerController()->GetEquipmentCtrl();
+    EquipmentCtrl& copy = reader.GetPlayerController()->GetEquipmentCtrl();
     copy.StreamProperties(in);
     Check(!in.Failed());
     const EquipmentCtrl& ctrl = player.GetPlayerController()->GetEquipmentCtrl();
@@ -159,11 +165,11 @@ void CheckSaveRoundTrip(Player& player)
         Check(ctrl.IsItemAttached(before[i]) == copy.IsItemAttached(after[i]));
     }
     CheckPlaces(copy);
-    CheckWorn(*fresh);
-    DestroyWithItems(fresh);
+    CheckWorn(reader);
+    EmptyReader(reader);
 }
 
-void Step(Player& player, std::vector<uint32_t>& items, Bytes& bytes)
+void Step(Player& player, Player& reader, std::vector<uint32_t>& items, Bytes& bytes)
 {
     ControllerPlayer& controller = *player.GetPlayerController();
     EquipmentCtrl& ctrl = controller.GetEquipmentCtrl();
@@ -211,10 +217,70 @@ void Step(Player& player, std::vector<uint32_t>& items, Bytes& bytes)
     case 9: gEngine->RunActorCommands(); break;
     case 10:
         gEngine->RunActorCommands();
-        CheckSaveRoundTrip(player);
+        CheckSaveRoundTrip(player, reader);
         break;
     }
     CheckPlaces(ctrl);
+}
+
+// The player and its items are made once: building them for every input cost far more
+// than the steps. Each input starts from the same state: nothing placed, the main set in
+// use, no dual weapons, requirements heeded, the attributes as first read, no commands
+// queued, the refresh countdown full, the journal empty and the draws seeded alike.
+struct Fixture {
+    Player* player = nullptr;
+    Player* reader = nullptr;   // what saves are read into
+    std::vector<uint32_t> items;
+    float attributes[3] = {};
+};
+
+Fixture& GetFixture()
+{
+    static Fixture fixture = [] {
+        Fixture made;
+        made.player = MakePlayer();
+        Check(made.player != nullptr);
+        for (const auto& record : kItemRecords) {
+            ItemReplicaInfo info;
+            info.baseName = record[0];
+            info.seed = 7;
+            Item* item = Item::CreateItem(info);
+            Check(item != nullptr);
+            made.items.push_back(item->GetObjectId());
+            made.player->GetInventory().AddItemToInventory(item->GetObjectId(), true);
+        }
+        made.player->GetPlayerController()->Update(0);   // its first update, done once
+        made.reader = MakePlayer();
+        Check(made.reader != nullptr);
+        for (int i = 0; i < 3; ++i)
+            made.attributes[i] = made.player->GetTotalCharAttribute(CharAttributeType(CharAttributeType_Strength + i));
+        return made;
+    }();
+    return fixture;
+}
+
+void Reset(Fixture& fixture)
+{
+    Player& player = *fixture.player;
+    ControllerPlayer& controller = *player.GetPlayerController();
+    EquipmentCtrl& ctrl = controller.GetEquipmentCtrl();
+    for (uint32_t id : fixture.items)
+        ctrl.RemoveItem(id);
+    player.SetAlternateConfig(false);
+    controller.AllowDualWieldWeapons(false);
+    controller.SetIgnoreEquipmentRequirements(false);
+    for (int i = 0; i < 3; ++i)
+        player.SetTotalCharAttribute(CharAttributeType(CharAttributeType_Strength + i), fixture.attributes[i]);
+    // A full refresh step: the countdown ends and starts over at its full length.
+    controller.Update(ControllerCharacter::kEquipmentRefreshMs);
+    gEngine->RunActorCommands();
+    for (uint32_t id : HeldIds(ctrl))
+        Check(id == 0);
+    Check(player.GetCombatManager().GetEquipManager().GetAttachedItems().empty());
+    ObjectManager::Get().FlushDestroyedObjects();
+    gGameEngine->ResetTutorialState();
+    Journal::Get().Clear();
+    GAME::srand(1);
 }
 
 }  // namespace
@@ -230,6 +296,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         if (text)
             records.RegisterRecord(name, text);
     InitializeObjects();
+    Reset(GetFixture());
     return 0;
 }
 
@@ -237,27 +304,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > 4096)
         return 0;
-    Player* player = MakePlayer();
-    if (!player)
-        return 0;
-    std::vector<uint32_t> items;
-    for (const auto& record : kItemRecords) {
-        ItemReplicaInfo info;
-        info.baseName = record[0];
-        info.seed = 7;
-        Item* item = Item::CreateItem(info);
-        Check(item != nullptr);
-        items.push_back(item->GetObjectId());
-        player->GetInventory().AddItemToInventory(item->GetObjectId(), true);
-    }
+    Fixture& fixture = GetFixture();
+    Player& player = *fixture.player;
     Bytes bytes(data, size);
     while (!bytes.Empty())
-        Step(*player, items, bytes);
+        Step(player, *fixture.reader, fixture.items, bytes);
     gEngine->RunActorCommands();
-    CheckWorn(*player);
-    CheckSaveRoundTrip(*player);
-    DestroyWithItems(player);
-    ObjectManager::Get().FlushDestroyedObjects();
-    gGameEngine->ResetTutorialState();
+    CheckWorn(player);
+    CheckSaveRoundTrip(player, *fixture.reader);
+    Reset(fixture);
     return 0;
 }

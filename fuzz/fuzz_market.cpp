@@ -42,9 +42,13 @@ const char* const kMarketRecords[] = {"Records/Fuzz/Market.dbr", "Records/Fuzz/H
                                       "Records/Fuzz/BrokenMarket.dbr", "Records/Fuzz/Missing.dbr", ""};
 // The most messages one queue keeps; an older one is dropped first, as a lossy link would.
 constexpr size_t kQueueLimit = 64;
-// Every kind draws at most this many items in the bundled records below (14 kinds), and a
-// sack of the buy-back page holds fewer than this.
-constexpr size_t kStockBound = 14 * 12;
+// The most goods one kind draws in the records below. Each good is an item made whenever
+// a stock is built, and the stocks are built afresh for every input: a few per kind keep
+// every index path (in the stock, past it, sold, bought back) at a fraction of the cost.
+constexpr int kGoodsPerKind = 3;
+// Every kind draws at most kGoodsPerKind items in the bundled records below (14 kinds), and
+// a sack of the buy-back page holds fewer than kPageBound.
+constexpr size_t kStockBound = 14 * kGoodsPerKind;
 constexpr size_t kPageBound = 256;
 
 void Check(bool condition)
@@ -403,12 +407,13 @@ void RegisterRecords()
                            "lootName2,Records/Fuzz/Ring.dbr,\nlootWeight2,20,\nlootName3,Records/Fuzz/Potion.dbr,\n"
                            "lootWeight3,10,\nprefixRandomizerChance,50.0,\nprefixRandomizerName1,Records/Fuzz/Keen.dbr,\n"
                            "prefixRandomizerWeight1,100,\nbothPrefixSuffix,0,\nnoPrefixNoSuffix,50,\nprefixOnly,50,\n");
-    // Every kind the same: up to twelve goods, whatever the bracket.
+    // Every kind the same: up to kGoodsPerKind goods, whatever the bracket.
     std::string market, hostile, broken;
     const char* const kinds[] = {"Axe",     "Bow",    "Mace",  "Spear", "Staff",    "Sword",    "Armband",
                                  "BodyArmor", "Greaves", "Helm", "Shield", "Ring", "Bracelet", "Amulet", "Static"};
     for (const char* kind : kinds) {
-        const std::string counts = std::string("marketNum") + kind + "Min,0,\nmarketNum" + kind + "Max,12,\n";
+        const std::string counts = std::string("marketNum") + kind + "Min,0,\nmarketNum" + kind + "Max," +
+                                   std::to_string(kGoodsPerKind) + ",\n";
         for (int bracket = 0; bracket < 6; ++bracket) {
             const std::string key = std::string("market") + kind + "Table" + std::to_string(bracket);
             market += key + ",Records/Fuzz/Goods.dbr,\n";
@@ -442,7 +447,9 @@ Player* MakePlayer(uint32_t id)
     return player;
 }
 
-// What a player carries from the last input is destroyed.
+// What a player carries is destroyed: at the end of each input, so that no input leaves
+// objects behind (each would cost libFuzzer a leak scan of the whole heap), and at the
+// start, for the state the first input finds.
 void EmptyHands(Player& player)
 {
     ControllerPlayer* controller = player.GetPlayerController();
@@ -487,6 +494,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     for (std::deque<Message>& queue : gLinks)
         queue.clear();
+    for (Player* player : gPlayers)
+        EmptyHands(*player);
     gMerchant->DeleteSocialTarget(kPlayers[0]);
     gMerchant->DeleteSocialTarget(kPlayers[1]);
     DialogManager& dialogs = gGameEngine->GetDialogManager();

@@ -19,6 +19,7 @@
 #include "Game/combat/SkillAttribute.h"
 #include "Game/core/foundation/GameTextLine.h"
 #include "Game/skills/SkillProfile.h"
+#include "fuzz/FuzzText.h"
 
 using namespace GAME;
 
@@ -34,10 +35,8 @@ void RequireFinite(float value) { Require(std::isfinite(value)); }
 
 void CheckLines(const std::vector<GameTextLine>& lines)
 {
-    for (const GameTextLine& line : lines) {
-        const std::string text = LocalizationManager::ToChar(line.text);
-        Require(text.find("inf") == std::string::npos && text.find("nan") == std::string::npos);
-    }
+    for (const GameTextLine& line : lines)
+        Require(!ShowsNonFinite(line.text));
 }
 
 // A digest of what the profile answers at a level; a copy must give the same.
@@ -66,11 +65,14 @@ void Sums(const SkillProfile& profile, unsigned level, Answers& answers)
     AddNumber(answers, overTime);
     CombatAttributeAccumulator defence;
     profile.GetDefenseAttributes(defence, level);
+    // Each entry's own totals: a defence added onto the damage total would be a sum the
+    // game never makes.
     for (const CombatAttributeList* list : {&defence.GetDefenses(), &defence.GetDefenseModifiers()})
         for (const auto& entry : *list) {
-            entry->GetTotalDefense(absolute, overTime);
-            AddNumber(answers, absolute);
-            AddNumber(answers, overTime);
+            float entryAbsolute = 0.0f, entryOverTime = 0.0f;
+            entry->GetTotalDefense(entryAbsolute, entryOverTime);
+            AddNumber(answers, entryAbsolute);
+            AddNumber(answers, entryOverTime);
         }
     CharAttributeAccumulator character, penalty;
     profile.GetCharAttributes(character, level);

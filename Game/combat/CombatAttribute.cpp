@@ -7,6 +7,7 @@
 #include "Game/characters/Character.h"
 #include "Game/combat/CombatArithmetic.h"
 #include "Game/combat/CombatAttributeArena.h"
+#include "Game/combat/DamageAttributeArithmetic.h"
 #include "Game/combat/DurationDamageManager.h"
 
 namespace GAME {
@@ -101,7 +102,10 @@ void CombatAttributeDamageAmount::Execute(Character& defender)
     defender.ApplyDamage(m_damage, DamageOfType(GetType()), GetType());
 }
 
-void CombatAttributeDamageAmount::GetTotalDamage(float& absolute, float&) const { absolute += m_damage; }
+void CombatAttributeDamageAmount::GetTotalDamage(float& absolute, float&) const
+{
+    absolute = AddInRange(absolute, m_damage);
+}
 
 void CombatAttributeDamageAmount::ReduceAbsoluteDamage(CombatAttributeType type, float percent)
 {
@@ -185,7 +189,10 @@ void CombatAttributeDurDamage::Execute(Character& defender)
     defender.GetDurationDamageMgr().AddDamage(GetType(), m_damage, m_duration);
 }
 
-void CombatAttributeDurDamage::GetTotalDamage(float&, float& overTime) const { overTime += m_damage; }
+void CombatAttributeDurDamage::GetTotalDamage(float&, float& overTime) const
+{
+    overTime = AddInRange(overTime, m_damage);
+}
 
 void CombatAttributeDurDamage::ModifyDurationDamage(CombatAttributeType type, float damage, float duration)
 {
@@ -413,7 +420,7 @@ void CombatAttributeDamage_BasePhysical::Execute(Character& defender)
 
 void CombatAttributeDamage_BasePhysical::GetTotalDamage(float& absolute, float&) const
 {
-    absolute += m_physical + m_pierce;
+    absolute = AddInRange(absolute, AddInRange(m_physical, m_pierce));
 }
 
 void CombatAttributeDamage_BasePhysical::ModifyAbsoluteDamage(CombatAttributeType type, float value)

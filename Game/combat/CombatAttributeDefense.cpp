@@ -67,7 +67,10 @@ void CombatAttributeAbsDefense::Execute(CombatAttribute* target, CombatAttribute
         target->ReduceAbsoluteDamage(GetType(), m_value);
 }
 
-void CombatAttributeAbsDefense::GetTotalDefense(float& absolute, float&) const { absolute += m_value; }
+void CombatAttributeAbsDefense::GetTotalDefense(float& absolute, float&) const
+{
+    absolute = AddInRange(absolute, m_value);
+}
 
 void CombatAttributeAbsDefense::ModifyAbsoluteDefense(CombatAttributeType type, float value)
 {
@@ -106,7 +109,10 @@ void CombatAttributeDurDefense::Execute(CombatAttribute* target, CombatAttribute
         target->ReduceDurationDamage(GetType(), m_value);
 }
 
-void CombatAttributeDurDefense::GetTotalDefense(float&, float& overTime) const { overTime += m_value; }
+void CombatAttributeDurDefense::GetTotalDefense(float&, float& overTime) const
+{
+    overTime = AddInRange(overTime, m_value);
+}
 
 void CombatAttributeDurDefense::ModifyDurationDefense(CombatAttributeType type, float value)
 {
@@ -134,7 +140,10 @@ void CombatAttributeDefenseMisc::Process(const Character&, float percent, float,
     m_modifier = 0.0f;
 }
 
-void CombatAttributeDefenseMisc::GetTotalDefense(float& absolute, float&) const { absolute += m_value; }
+void CombatAttributeDefenseMisc::GetTotalDefense(float& absolute, float&) const
+{
+    absolute = AddInRange(absolute, m_value);
+}
 
 void CombatAttributeDefenseMisc::ModifyAbsoluteDefense(CombatAttributeType type, float value)
 {
@@ -177,7 +186,7 @@ void CombatAttributeDefense_AbsorptionProtection::Execute(CombatAttribute* targe
 
 void CombatAttributeDefense_AbsorptionProtection::GetTotalDefense(float& absolute, float&) const
 {
-    absolute += m_protection;
+    absolute = AddInRange(absolute, m_protection);
 }
 
 void CombatAttributeDefense_AbsorptionProtection::ModifyAbsoluteDefense(CombatAttributeType type, float value)

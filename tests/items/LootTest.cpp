@@ -1,6 +1,7 @@
 // Loot tables, the loot loader and gold piles, driven with scripted draws over records
 // registered in memory.
 #include <deque>
+#include <numeric>
 #include <utility>
 
 #include "core/EngineFixture.h"
@@ -292,6 +293,14 @@ TEST_F(LootTest, GoldSplitsIntoPilesOfAtLeastOne)
     EXPECT_EQ(random.ranges[2], std::pair(1, 99));
     // A formula without a finite value is held to the record's range, not converted undefined.
     EXPECT_EQ(run("goldAmountEquation,1/0,\ngoldValueMax,700,\ngoldSplitMin,1,\ngoldSplitMax,1,\n", {}), (A{700}));
+    // Split counts past the most piles a drop makes are held to it, with a log line.
+    {
+        LogCapture log;
+        const A piles = run(hundred + "goldSplitMin,2000000000,\ngoldSplitMax,2000000000,\n", {100, 100});
+        EXPECT_EQ(random.ranges[1], std::pair(GoldGenerator::kMaxPiles, GoldGenerator::kMaxPiles));
+        EXPECT_EQ(std::accumulate(piles.begin(), piles.end(), 0u), 100u);
+        EXPECT_EQ(log.Lines().size(), 1u);
+    }
     // A chance of 0 or less drops without the chance roll.
     random.floats = {50.0f};
     EXPECT_EQ(run(hundred, {100}, 0.0f), (A{100}));

@@ -2,6 +2,7 @@
 // defaults and conversions, the modifiers' tooltip lines, and deep copies.
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <climits>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
 #include "Game/combat/CharAttribute.h"
+#include "Game/combat/CombatAttributeAccumulator.h"
 #include "Game/combat/SkillAttribute.h"
 #include "Game/core/foundation/GameTextLine.h"
 #include "Game/skills/SkillProfile.h"
@@ -168,6 +170,22 @@ TEST_F(SkillProfileTextTest, EachModifierShowsByItsOwnTest)
     more.CreateUINextText(fragments, lines);
     fragments.CreateUINextText(fragments, lines);   // nothing differs
     EXPECT_EQ(Texts(lines), (std::vector<std::u16string>{u"3 Fragments", u"3-5 Fragments"}));
+}
+
+TEST(SkillProfileTest, DamageTotalsOfHugeRecordValuesStayInTheFloatRange)
+{
+    // Each kind is finite on its own; their sum is held at the largest float, never
+    // infinite (the total moves rag dolls and is credited to the player's statistics).
+    auto profile = Load("offensiveFireMin,3e38,\noffensiveColdMin,3e38,\noffensiveSlowPoisonMin,3e38,\n"
+                        "offensiveSlowPoisonDurationMin,1,\noffensiveSlowBleedingMin,3e38,\n"
+                        "offensiveSlowBleedingDurationMin,1,\nskillUltimateLevel,1,\n");
+    CombatAttributeAccumulator combat;
+    combat.SetSeed(1);
+    profile->GetOffensiveDamageAttributes(combat, 1);
+    float absolute = 0.0f, overTime = 0.0f;
+    combat.GetTotalDamage(absolute, overTime);
+    EXPECT_EQ(absolute, FLT_MAX);
+    EXPECT_EQ(overTime, FLT_MAX);
 }
 
 TEST(SkillProfileTest, ACopyKeepsEveryStoreAfterTheSourceIsGone)

@@ -42,6 +42,12 @@ void GoldGenerator::LoadFromDatabase(const std::string& recordName)
     m_valueMax = table->GetInt("goldValueMax", 0);
     m_splitMin = table->GetInt("goldSplitMin", 0);
     m_splitMax = table->GetInt("goldSplitMax", 0);
+    if (m_splitMin > kMaxPiles || m_splitMax > kMaxPiles) {
+        gEngine->Log(LOG_WARNING, "GoldGenerator %s: split counts %d to %d held to %d piles", recordName.c_str(),
+                     m_splitMin, m_splitMax, kMaxPiles);
+        m_splitMin = std::min(m_splitMin, kMaxPiles);
+        m_splitMax = std::min(m_splitMax, kMaxPiles);
+    }
     m_splitSizeMin = table->GetInt("goldSplitSizeMin", 0);
     table->GetStringArray("goldActors", m_goldActors);
 }

@@ -18,6 +18,9 @@ class RandomUniform;
 class GoldGenerator : public EquationInterface_Algebra {
 public:
     static constexpr float kDefaultChance = 100.0f;
+    // The most piles one drop splits into: each becomes an object in the world, and a
+    // record's split count sizes the split's loop.
+    static constexpr int kMaxPiles = 100;
 
     GoldGenerator() = default;
 
