@@ -47,6 +47,8 @@ public:
     // After the frame: reports the reward once the monster has died, and the monsters'
     // loot: what they wear, what falls from them, the gold pile the player takes.
     void AfterFrame(int frame);
+    // The loot that came to lie in the world, looked at between two received packets.
+    void WatchDrops(int frame) { m_loot.WatchDrops(frame); }
     void Stop();
 
 private:

@@ -27,10 +27,12 @@ public:
     // and, when `playerId` names this host's player and no monster fights on, the pile it
     // takes. Lines start with "frame N: loot:".
     void AfterFrame(int frame, uint32_t playerId);
+    // The drops that came to lie in the world since the last look; also between the
+    // packets of a frame, where an item can come and go before the frame ends.
+    void WatchDrops(int frame);
 
 private:
     void WatchMonsters(int frame);
-    void WatchDrops(int frame);
     // The player picks up the first pile that fell and, once it holds it, uses it.
     void TakePile(int frame, Player& player);
 

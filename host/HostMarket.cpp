@@ -361,6 +361,7 @@ void HostMarket::AfterFrame(GameEngine& engine, int frame)
         for (const MarketClient::StockEntry& entry : market->GetGeneratedStock())
             std::printf("net: market stock %u: %s, price %u\n", entry.index, IdentityText(entry.identity).c_str(),
                         entry.price);
+        PrintHeld();
     }
     // The client buys once it sees the stock.
     if (m_stockShown && !m_asked && engine.GetNetworkRole() == NetworkRole::Client) {
@@ -374,22 +375,39 @@ void HostMarket::AfterFrame(GameEngine& engine, int frame)
     }
 }
 
-void HostMarket::PrintTravelled(const unsigned char* data, size_t size)
+void HostMarket::Travelled(const unsigned char* data, size_t size)
 {
     NetPacketType type = 0;
     if (!NetPacketRegistry::PeekType(data, size, type))
         return;
+    char line[160];
     if (type == MarketS2CPurchaseConfirmationPacket::kType) {
         MarketS2CPurchaseConfirmationPacket packet;
-        if (ReadPacket(packet, data, size))
-            std::printf("net: market verdict: stock item %u of market %u sold to player %u\n", packet.itemIndex,
-                        packet.marketId, packet.buyerId);
+        if (!ReadPacket(packet, data, size))
+            return;
+        std::snprintf(line, sizeof line, "net: market verdict: stock item %u of market %u sold to player %u\n",
+                      packet.itemIndex, packet.marketId, packet.buyerId);
     } else if (type == MarketS2CPurchaseDeniedPacket::kType) {
         MarketS2CPurchaseDeniedPacket packet;
-        if (ReadPacket(packet, data, size))
-            std::printf("net: market verdict: stock item %u of market %u refused to player %u (status %d)\n",
-                        packet.itemIndex, packet.marketId, packet.buyerId, static_cast<int>(packet.status));
+        if (!ReadPacket(packet, data, size))
+            return;
+        std::snprintf(line, sizeof line,
+                      "net: market verdict: stock item %u of market %u refused to player %u (status %d)\n",
+                      packet.itemIndex, packet.marketId, packet.buyerId, static_cast<int>(packet.status));
+    } else {
+        return;
     }
+    if (m_placed && !m_stockShown)
+        m_heldVerdicts.emplace_back(line);
+    else
+        std::fputs(line, stdout);
+}
+
+void HostMarket::PrintHeld()
+{
+    for (const std::string& line : m_heldVerdicts)
+        std::fputs(line.c_str(), stdout);
+    m_heldVerdicts.clear();
 }
 
 }  // namespace GAME

@@ -8,11 +8,15 @@
 // On the network both hosts place the merchant the level holds, under one id: each prints
 // the shared stock it built from the server's key once it is complete ("net: market"
 // lines, alike on both sides), the client buys one item of it, and both print the
-// server's verdict as it travels.
+// server's verdict as it travels. A verdict answers a purchase of the stock the key built,
+// so each host prints it after that stock: the server, whose own stock may still be
+// building when a quick client's purchase arrives, holds it until its stock is shown.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace GAME {
 
@@ -38,17 +42,22 @@ public:
     // On the network, at the start: the merchant takes its place in the level; a client's
     // player brings gold.
     void Start(GameEngine& engine, uint32_t playerId);
-    // On the network, after each frame: the stock once it is built; the client's purchase.
+    // On the network, after each frame: the stock once it is built, then the verdicts
+    // held for it; the client's purchase.
     void AfterFrame(GameEngine& engine, int frame);
-    // A market packet as it travels (sent by the server or received by the client): the
-    // verdict on a purchase, one line alike on both sides.
-    static void PrintTravelled(const unsigned char* data, size_t size);
+    // A packet as it travels (sent by the server or received by the client): the verdict
+    // on a purchase, one line alike on both sides, printed now or once the stock is shown.
+    void Travelled(const unsigned char* data, size_t size);
+    // Prints the verdicts held: once the stock is shown, and after the frames (when the
+    // stock never came to be shown).
+    void PrintHeld();
 
 private:
     uint32_t m_playerId = 0;
     bool m_placed = false;
     bool m_stockShown = false;
     bool m_asked = false;
+    std::vector<std::string> m_heldVerdicts;
 };
 
 }  // namespace GAME

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -26,7 +25,6 @@
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/PlayerRosterPackets.h"
 #include "host/HostFight.h"
-#include "host/HostMarket.h"
 #include "host/HostReplication.h"
 
 namespace GAME {
@@ -84,6 +82,22 @@ void PrintSkillResult(const unsigned char* data, size_t size)
                 result.actorId.GetId(), static_cast<unsigned>(result.seed), targets.empty() ? " nothing" : targets.c_str());
 }
 
+// A buff put on or taken off a monster as the command travels from the server: one line,
+// alike on the server that sends it and the client that receives it. A client applies
+// the commands it receives at the commands' point of its frame, so a buff taken and lost
+// between two of its frames would never be seen in what it holds at a frame's end.
+void PrintBuffCommand(const unsigned char* data, size_t size)
+{
+    CreateRemoveSkillBuffConfigCmdPacket command;
+    if (!command.CopyInbound(data, static_cast<int>(size)))
+        return;
+    const uint32_t actorId = command.actorId.GetId();
+    if (!ObjectManager::Get().GetObject<Monster>(actorId))
+        return;
+    std::printf("net: buff %s %s by monster %u\n", GetFileName(command.skillName, true).c_str(),
+                command.level != 0 ? "taken" : "lost", actorId);
+}
+
 bool ParseAddress(const std::string& text, std::string& host, uint16_t& port)
 {
     const size_t colon = text.rfind(':');
@@ -125,39 +139,42 @@ void PrintRecord(const PlayerNetBasicInfo& record)
 
 // Passes everything to the network transport and keeps count of the roster's heartbeats
 // that go out and come in, and the last all-players heartbeat either way: what the server
-// last told its clients of every player is what they last heard.
+// last told its clients of every player is what they last heard. Prints the skills'
+// results both ways, and the monsters' buffs as the server sends them and a client
+// receives them (a client's own removal of a buff that ran out travels nowhere).
 class WatchedTransport : public NetTransport {
 public:
-    explicit WatchedTransport(NetTransport& inner) : m_inner(inner) {}
+    WatchedTransport(NetTransport& inner, bool serving) : m_inner(inner), m_serving(serving) {}
 
     void Service() override { m_inner.Service(); }
     bool PollConnectionEvent(NetConnectionEvent& event) override { return m_inner.PollConnectionEvent(event); }
     void Send(const NetDestination& to, const unsigned char* data, size_t size) override
     {
-        Note(data, size, heartbeatsSent);
+        Note(data, size, heartbeatsSent, m_serving);
         m_inner.Send(to, data, size);
     }
     bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override
     {
         // The packet received before has been applied by now: what it changed is seen
         // before the next one changes it again.
-        if (beforeReceive)
-            beforeReceive();
+        if (afterApplied)
+            afterApplied();
         if (!m_inner.Receive(fromHost, bytes))
             return false;
-        Note(bytes.data(), bytes.size(), heartbeatsReceived);
+        Note(bytes.data(), bytes.size(), heartbeatsReceived, !m_serving);
         return true;
     }
     void Disconnect(int host, const std::string& reason) override { m_inner.Disconnect(host, reason); }
     bool IsConnected(int host) const override { return m_inner.IsConnected(host); }
 
-    std::function<void()> beforeReceive;
+    std::function<void(const unsigned char*, size_t)> travelled;
+    std::function<void()> afterApplied;
     int heartbeatsSent = 0;
     int heartbeatsReceived = 0;
     std::vector<unsigned char> lastAllPlayersHeartbeat;
 
 private:
-    void Note(const unsigned char* data, size_t size, int& count)
+    void Note(const unsigned char* data, size_t size, int& count, bool fromServer)
     {
         NetPacketType type = 0;
         if (!NetPacketRegistry::PeekType(data, size, type))
@@ -168,10 +185,14 @@ private:
             ++count;
         if (type == SkillTargetResultConfigCmdPacket::kType)
             PrintSkillResult(data, size);
-        HostMarket::PrintTravelled(data, size);
+        if (type == CreateRemoveSkillBuffConfigCmdPacket::kType && fromServer)
+            PrintBuffCommand(data, size);
+        if (travelled)
+            travelled(data, size);
     }
 
     NetTransport& m_inner;
+    const bool m_serving;
 };
 
 HostNetwork::HostNetwork() = default;
@@ -214,7 +235,7 @@ bool HostNetwork::Open(const HostOptions& options)
         ConnectionManager::Get().SetLocalHostId(m_transport->GetLocalHost());
     }
     std::fflush(stdout);   // a script waiting for the port reads it now
-    m_watched = std::make_unique<WatchedTransport>(*m_transport);
+    m_watched = std::make_unique<WatchedTransport>(*m_transport, m_serving);
     ConnectionManager::Get().SetTransport(m_watched.get());
     return true;
 }
@@ -223,13 +244,19 @@ void HostNetwork::Start(GameEngine& engine, uint32_t playerId)
 {
     m_engine = &engine;
     m_playerId = playerId;
-    // A buff a monster takes and loses between two of a client's frames arrives in two
-    // packets of one frame: each is seen as it is applied.
-    if (!m_serving && m_watched)
-        m_watched->beforeReceive = [this] { WatchMonsterBuffs(); };
     NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
     ConnectionManager::Get().SetConnectionListener([this](const NetConnectionEvent& event) { OnConnection(event); });
     SetSpawnObservers([this](const SpawnReport& report) { OnSpawned(report); }, [this] { OnWorldArrived(); });
+}
+
+void HostNetwork::WatchTraffic(std::function<void(const unsigned char*, size_t)> packet,
+                               std::function<void()> applied)
+{
+    if (!m_watched)
+        return;
+    m_watched->travelled = std::move(packet);
+    if (!m_serving)
+        m_watched->afterApplied = std::move(applied);
 }
 
 void HostNetwork::OnConnection(const NetConnectionEvent& event)
@@ -328,7 +355,6 @@ void HostNetwork::AfterFrame(int frame)
     m_frame = frame;
     if (m_serving)
         SendChangedMonsters();
-    WatchMonsterBuffs();
     WatchRoster();
     std::fflush(stdout);
 }
@@ -355,32 +381,6 @@ void HostNetwork::WatchRoster()
     if (anyLeft)
         std::printf("frame %d: the roster lists %zu players\n", m_frame, listed.size());
     m_rosterNames = std::move(listed);
-}
-
-// Each monster's buffs as this side holds them: one line for each taken and each lost,
-// alike on both sides.
-void HostNetwork::WatchMonsterBuffs()
-{
-    std::vector<Entity*> found;
-    World::Get().GetEntities(found, FilterGetSpawnObjects(), EntityList_All);
-    std::set<std::pair<uint32_t, std::string>> held;
-    std::vector<SkillManager::_SkillBuffReplica> buffs;
-    for (Entity* entity : found) {
-        auto* monster = DynamicCast<Monster>(entity);
-        if (!monster)
-            continue;
-        buffs.clear();
-        monster->GetSkillManager().GetSkillBuffReplica(buffs);
-        for (const auto& buff : buffs)
-            held.emplace(monster->GetObjectId(), buff.buff.skillName);
-    }
-    for (const auto& [id, name] : held)
-        if (!m_monsterBuffs.count({id, name}))
-            std::printf("net: buff %s taken by monster %u\n", GetFileName(name, true).c_str(), id);
-    for (const auto& [id, name] : m_monsterBuffs)
-        if (!held.count({id, name}))
-            std::printf("net: buff %s lost by monster %u\n", GetFileName(name, true).c_str(), id);
-    m_monsterBuffs = std::move(held);
 }
 
 void HostNetwork::SendChangedMonsters()

@@ -2,14 +2,15 @@
 // The server tells a joining client of every character it has, invites the client's
 // player into its player's party, and sends the monster again whenever its life or life
 // state changes; a client sends its own player once the server's world has arrived. Both
-// print what travels of the characters and of the skills' results, and the buffs the
+// print what travels of the characters, of the skills' results and of the buffs the
 // monsters take and lose ("net:" lines, alike on both sides), who joins and leaves, and
 // the roster at the end. A client's image of the server's player knows the fight's skills.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
-#include <set>
 #include <memory>
 #include <string>
 #include <utility>
@@ -43,6 +44,11 @@ public:
     // A server waits (bounded) until its first client has connected and its player has
     // joined the roster, so that the client sees the game from its start.
     void WaitForFirstClient();
+    // What else watches the traffic: `packet` sees each packet as it travels (sent, or
+    // received before it is applied); on a client, `applied` runs once each received
+    // packet has been applied, so that what a packet makes and a later one of the same
+    // frame takes away again is seen in between.
+    void WatchTraffic(std::function<void(const unsigned char*, size_t)> packet, std::function<void()> applied);
     void BeforeFrame(int frame);
     void AfterFrame(int frame);
     // The server went away: the client ends its game.
@@ -57,7 +63,6 @@ private:
     void OnWorldArrived();
     // Sends the monsters whose life or life state changed to every client.
     void SendChangedMonsters();
-    void WatchMonsterBuffs();
     // Prints each player who left the roster since the last look.
     void WatchRoster();
 
@@ -72,8 +77,6 @@ private:
     int m_charactersArrived = 0;
     // What was last sent of each monster: its life and life state.
     std::map<uint32_t, std::pair<float, int>> m_sentMonsters;
-    // The buffs each monster held after the last frame: (monster, buff record).
-    std::set<std::pair<uint32_t, std::string>> m_monsterBuffs;
     // The roster's players after the last look, with their names.
     std::map<uint32_t, std::string> m_rosterNames;
 };

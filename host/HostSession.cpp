@@ -336,6 +336,13 @@ extern "C" int GameHostRun(const HostOptions* options)
         market.Start(engine, fight.GetPlayerId());
     if (networked) {
         network.Start(engine, fight.GetPlayerId());
+        // A client can receive, in one frame, a gold pile and the server's player picking
+        // it up: the pile is seen as it lands, before the pick-up is applied.
+        network.WatchTraffic([&market](const unsigned char* data, size_t size) { market.Travelled(data, size); },
+                             [&fight, &frame, fighting] {
+                                 if (fighting)
+                                     fight.WatchDrops(frame);
+                             });
         network.WaitForFirstClient();
     }
     PrintSent(transport, 0);
@@ -394,8 +401,10 @@ extern "C" int GameHostRun(const HostOptions* options)
         HostItems::Run(fight.GetPlayerId());
         HostMarket::Run(engine, fight.GetPlayerId(), options->stepMs);
     }
-    if (networked)
+    if (networked) {
+        market.PrintHeld();
         network.PrintEnd();
+    }
     if (fighting)
         fight.Stop();
     network.Close();

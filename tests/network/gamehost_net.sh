@@ -31,9 +31,12 @@ fail() {
 # The lines that must be alike on both sides: what travelled of each kind of character in
 # its order (a client's player and the monster's blows cross on the way), the skills'
 # results in order (the strikes with their seeds, the pool's picks, the chain's links, the
-# hex), the buffs taken and lost, the item the server dropped (its fingerprint), what each
-# monster wears and what falls from it (identities and fingerprints), the merchant's stock
-# and the verdict on the client's purchase, the last roster heartbeat and the roster.
+# hex), the buffs the monsters take and lose as their commands travel, the item the server
+# dropped (its fingerprint), what each monster wears and what falls from it (identities and
+# fingerprints; a set, as each host sees a drop in a frame of its own), the merchant's stock
+# and then the verdict on the client's purchase, the last roster heartbeat and the roster.
+# The hosts run their frames at their own pace: what a host holds at a frame's end is no
+# part of this comparison where the other host may pass over it between two of its frames.
 shared() {
     grep "^net: monster" "$1"
     grep "^net: player" "$1"
@@ -49,13 +52,18 @@ frames=320
 [ "$mode" = kill ] && frames=2500
 timeout 300 "$gamehost" --role server --listen 0 --quiet --frames "$frames" --step 250 >"$dir/s.txt" 2>"$dir/s.err" &
 server_pid=$!
-port=
-for _ in $(seq 1200); do
-    port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$dir/s.txt")
-    [ -n "$port" ] && break
-    sleep 0.1
-done
-[ -n "$port" ] || fail "the server never listened"
+# Until FILE has COUNT lines matching PATTERN, or the process PID that writes it is gone.
+wait_for() {
+    local file=$1 pattern=$2 count=$3 pid=$4
+    for _ in $(seq 1200); do
+        [ "$(grep -c "$pattern" "$file")" -ge "$count" ] && return 0
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    [ "$(grep -c "$pattern" "$file")" -ge "$count" ]
+}
+wait_for "$dir/s.txt" '^gamehost: listening on port [0-9]*$' 1 "$server_pid" || fail "the server never listened"
+port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$dir/s.txt")
 
 # No `timeout` around the client, so that its own id is the one killed; it ends with its
 # server in any case.
@@ -65,11 +73,7 @@ client_pid=$!
 
 if [ "$mode" = kill ]; then
     # Mid-fight: the client has seen the monster struck a few times.
-    for _ in $(seq 1200); do
-        [ "$(grep -c '^net: monster' "$dir/c.txt")" -ge 4 ] && break
-        sleep 0.1
-    done
-    [ "$(grep -c '^net: monster' "$dir/c.txt")" -ge 4 ] || fail "the client never saw the fight"
+    wait_for "$dir/c.txt" '^net: monster' 4 "$client_pid" || fail "the client never saw the fight"
     kill -9 "$client_pid"
     wait "$client_pid" 2>/dev/null
     client_pid=
