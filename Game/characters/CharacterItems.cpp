@@ -514,13 +514,19 @@ void Character::ContributeRacialBonusDamage(const std::vector<std::string>& defe
         weapon->ContributeRacialBonusDamage(defenderRaces, out);
 }
 
-// Against the attacker's races: what every worn item adds, then the skills.
+// Against the attacker's races: what every worn item adds, then the skills. During an
+// attack the items are those the attack looked up.
 void Character::ContributeRacialBonusDefense(const std::vector<std::string>& attackerRaces,
                                              RacialBonus_Defense& out) const
 {
-    const EquippedItems items(m_combatManager->GetEquipManager());
-    for (const ItemEquipment* item : items.GetItems())
-        item->ContributeRacialBonusDefense(attackerRaces, out);
+    const auto contribute = [&](const EquippedItems& items) {
+        for (const ItemEquipment* item : items.GetItems())
+            item->ContributeRacialBonusDefense(attackerRaces, out);
+    };
+    if (const EquippedItems* attacked = m_combatManager->GetEquipmentOfAttack())
+        contribute(*attacked);
+    else
+        contribute(EquippedItems(m_combatManager->GetEquipManager()));
     m_skillManager->ContributeRacialBonusDefense(attackerRaces, out);
 }
 
