@@ -61,8 +61,8 @@ public:                                                                      \
                                                                              \
 private:
 
-// The defence cap of the side whose defences are processed, read from the character at
-// most once however many defences ask: a read looks the game's record up.
+// The defence cap of the side whose defences are processed, asked of the character once
+// however many of its defences are held to it.
 class DefenseCap {
 public:
     explicit DefenseCap(const Character& side) : m_side(side) {}

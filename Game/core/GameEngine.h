@@ -564,7 +564,7 @@ private:
     TradeManager* m_tradeManager = nullptr;
     TeamManager* m_teamManager = nullptr;
     Color m_overlayColor;
-    // Held as a string: the record is read during attacks, and a name made per read would allocate.
+    // Held as a string, so that reading the record (GetDatabase) makes no name on the heap.
     std::string m_recordName = kGameEngineRecordName;
     std::map<Name, const SkillProfile*> m_skillProfiles;
     SkillProfile m_nullSkillProfile;
