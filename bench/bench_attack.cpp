@@ -57,11 +57,10 @@ using namespace GAME;
 
 constexpr float kLife = 1.0e9f;
 
-std::string DataRoot()
-{
-    std::string path = __FILE__;
-    return path.substr(0, path.rfind("/bench/")) + "/data";
-}
+// The build names the data folder by its full path: __FILE__ may be relative to the build
+// folder, which would make the data root depend on where the program is run from (and,
+// run from elsewhere, every record missing and every attack a miss).
+std::string DataRoot() { return GAME_DATA_DIR; }
 
 // The object world one benchmark runs in, made from the bundled data and torn down after.
 struct ObjectWorld {

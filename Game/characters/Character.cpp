@@ -500,9 +500,6 @@ void Character::GetEquipRetaliationAttributes(CombatAttributeAccumulator& accumu
 }
 
 void Character::ContributeGameBalanceRetaliationAttributes(CombatAttributeAccumulator&) const {}
-void Character::ContributeRacialBonusDefense(const std::vector<std::string>&, RacialBonus_Defense&) const {}
-
-void Character::ContributeRacialBonusDamage(const std::vector<std::string>&, uint32_t, RacialBonus_Damage&) const {}
 
 void Character::ControllerAddSkillBuff(const SkillBuffTransfer& transfer,
                                        const std::vector<Weapon_Type>& qualifyingWeapons, bool dualWieldOnly)

@@ -499,6 +499,37 @@ void Character::GetEquipOffensiveModifierAttributes(CombatAttributeAccumulator& 
         item->GetOffensiveModifierAttributes(accumulator);
 }
 
+// Against the defender's races: what the worn items other than weapons add, then the
+// skills, then the weapon the attack is made with (a weapon's bonus counts only when it
+// strikes).
+void Character::ContributeRacialBonusDamage(const std::vector<std::string>& defenderRaces, uint32_t weaponId,
+                                            RacialBonus_Damage& out) const
+{
+    const EquippedItems items(m_combatManager->GetEquipManager());
+    for (const ItemEquipment* item : items.GetItems())
+        if (!item->IsA<Weapon>())
+            item->ContributeRacialBonusDamage(defenderRaces, out);
+    m_skillManager->ContributeRacialBonusDamage(defenderRaces, out);
+    if (const Weapon* weapon = items.Get<Weapon>(weaponId))
+        weapon->ContributeRacialBonusDamage(defenderRaces, out);
+}
+
+// Against the attacker's races: what every worn item adds, then the skills. During an
+// attack the items are those the attack looked up.
+void Character::ContributeRacialBonusDefense(const std::vector<std::string>& attackerRaces,
+                                             RacialBonus_Defense& out) const
+{
+    const auto contribute = [&](const EquippedItems& items) {
+        for (const ItemEquipment* item : items.GetItems())
+            item->ContributeRacialBonusDefense(attackerRaces, out);
+    };
+    if (const EquippedItems* attacked = m_combatManager->GetEquipmentOfAttack())
+        contribute(*attacked);
+    else
+        contribute(EquippedItems(m_combatManager->GetEquipManager()));
+    m_skillManager->ContributeRacialBonusDefense(attackerRaces, out);
+}
+
 // ---- Replica -------------------------------------------------------------------------------
 
 void Character::GetInventoryReplica(std::vector<InventoryReplica>& out) const

@@ -420,8 +420,7 @@ float Monster::GetDefenseAttributeCap() const
 {
     if (!gGameEngine)
         return 0.0f;
-    return gGameEngine->GetDatabase().GetFloat("monsterDefenseCap", static_cast<unsigned>(Player::DifficultyIndex()),
-                                               0.0f);
+    return gGameEngine->GetMonsterDefenseCap(Player::DifficultyIndex());
 }
 
 float Monster::CalculateStun(float a, float b, float c, float d) const

@@ -771,7 +771,7 @@ float Player::GetDefenseAttributeCap() const
 {
     if (!gGameEngine)
         return 0.0f;
-    return gGameEngine->GetDatabase().GetFloat("playerDefenseCap", static_cast<unsigned>(DifficultyIndex()), 0.0f);
+    return gGameEngine->GetPlayerDefenseCap(DifficultyIndex());
 }
 
 float Player::CapRunSpeed(float speed) const

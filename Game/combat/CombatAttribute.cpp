@@ -80,6 +80,12 @@ uint64_t ReducedBy(float amount, uint64_t types) { return amount < 0.0f ? kEvery
 // ---- Base: every operation does nothing -----------------------------------------------
 
 void CombatAttribute::Process(const Character&, float, float, float, float) {}
+
+void CombatAttribute::ProcessDefense(const Character& side, float percent, float absoluteCut, float reductionPercent,
+                                     float reductionAbsolute, DefenseCap&)
+{
+    Process(side, percent, absoluteCut, reductionPercent, reductionAbsolute);
+}
 float CombatAttribute::ProcessBluntDamageModifier(float) { return 0.0f; }
 void CombatAttribute::Execute(Character&) {}
 void CombatAttribute::Execute(CombatAttribute*, CombatAttributeRegion) {}

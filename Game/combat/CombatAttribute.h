@@ -61,6 +61,21 @@ public:                                                                      \
                                                                              \
 private:
 
+// The defence cap of the side whose defences are processed, asked of the character once
+// however many of its defences are held to it.
+class DefenseCap {
+public:
+    explicit DefenseCap(const Character& side) : m_side(side) {}
+    DefenseCap(const DefenseCap&) = delete;
+    DefenseCap& operator=(const DefenseCap&) = delete;
+    float Get();
+
+private:
+    const Character& m_side;
+    float m_value = 0.0f;
+    bool m_read = false;
+};
+
 class CombatAttribute {
 public:
     explicit CombatAttribute(CombatAttributeType type) : m_type(type) {}
@@ -87,6 +102,10 @@ public:
     // absolute.
     virtual void Process(const Character& side, float percent, float absoluteCut, float reductionPercent,
                          float reductionAbsolute);
+    // Process for a defence among others of one side, whose cap they share (the
+    // accumulator reads it once for all of them). By default, Process.
+    virtual void ProcessDefense(const Character& side, float percent, float absoluteCut, float reductionPercent,
+                                float reductionAbsolute, DefenseCap& cap);
     virtual float ProcessBluntDamageModifier(float modifier);
     virtual void Execute(Character& defender);
     virtual void Execute(CombatAttribute* target, CombatAttributeRegion region);
@@ -443,6 +462,8 @@ public:
 
     void Process(const Character& side, float percent, float absoluteCut, float reductionPercent,
                  float reductionAbsolute) override;
+    void ProcessDefense(const Character& side, float percent, float absoluteCut, float reductionPercent,
+                        float reductionAbsolute, DefenseCap& cap) override;
     void Execute(CombatAttribute* target, CombatAttributeRegion region) override;
     void GetTotalDefense(float& absolute, float& overTime) const override;
     void ModifyAbsoluteDefense(CombatAttributeType type, float value) override;
@@ -457,7 +478,9 @@ class CombatAttributeAbsDefenseRestricted : public CombatAttributeAbsDefense {
 public:
     using CombatAttributeAbsDefense::CombatAttributeAbsDefense;
     void Process(const Character& side, float percent, float absoluteCut, float reductionPercent,
-                 float reductionAbsolute) override;
+                 float reductionAbsolute) final;
+    void ProcessDefense(const Character& side, float percent, float absoluteCut, float reductionPercent,
+                        float reductionAbsolute, DefenseCap& cap) final;
 };
 
 // Shortens damage over time of its type by its value in percent; never below 0.
@@ -468,7 +491,9 @@ public:
     using CombatAttributeDefenseValue::CombatAttributeDefenseValue;
 
     void Process(const Character& side, float percent, float absoluteCut, float reductionPercent,
-                 float reductionAbsolute) override;
+                 float reductionAbsolute) final;
+    void ProcessDefense(const Character& side, float percent, float absoluteCut, float reductionPercent,
+                        float reductionAbsolute, DefenseCap& cap) final;
     void Execute(CombatAttribute* target, CombatAttributeRegion region) override;
     void GetTotalDefense(float& absolute, float& overTime) const override;
     void ModifyDurationDefense(CombatAttributeType type, float value) override;

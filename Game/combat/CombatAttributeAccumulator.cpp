@@ -190,8 +190,9 @@ void CombatAttributeAccumulator::ProcessDefense(Character& side, float percent, 
         return;
     ApplyModifiers(m_defenseModifiers, m_defenses, m_region);
     ClearList(m_defenseModifiers);
+    DefenseCap cap(side);
     for (const auto& defense : m_defenses)
-        defense->Process(side, percent, absoluteCut, reductionPercent, reductionAbsolute);
+        defense->ProcessDefense(side, percent, absoluteCut, reductionPercent, reductionAbsolute, cap);
 }
 
 void CombatAttributeAccumulator::ExecuteDefense()

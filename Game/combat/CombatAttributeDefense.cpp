@@ -28,13 +28,22 @@ CombatAttributeReach Passes(Calls calls, bool absolute, uint64_t types)
 CombatAttributeTypeMask ChangedThrough(bool absolute, uint64_t types) { return {absolute ? types : 0, absolute ? 0 : types}; }
 
 // Some characters hold their defences below a cap (0: no cap).
-float Capped(const Character& side, float value)
+float Capped(DefenseCap& cap, float value)
 {
-    const float cap = side.GetDefenseAttributeCap();
-    return cap > 0.0f && value > cap ? cap : value;
+    const float limit = cap.Get();
+    return limit > 0.0f && value > limit ? limit : value;
 }
 
 }  // namespace
+
+float DefenseCap::Get()
+{
+    if (!m_read) {
+        m_value = m_side.GetDefenseAttributeCap();
+        m_read = true;
+    }
+    return m_value;
+}
 
 // ---- Defence values -----------------------------------------------------------------
 
@@ -52,13 +61,20 @@ bool CombatAttributeDefenseValue::MergeDefense(CombatAttribute* other)
 
 // ---- AbsDefense ---------------------------------------------------------------------
 
-void CombatAttributeAbsDefense::Process(const Character& side, float percent, float, float reductionPercent,
-                                        float reductionAbsolute)
+void CombatAttributeAbsDefense::Process(const Character& side, float percent, float absoluteCut,
+                                        float reductionPercent, float reductionAbsolute)
+{
+    DefenseCap cap(side);
+    CombatAttributeAbsDefense::ProcessDefense(side, percent, absoluteCut, reductionPercent, reductionAbsolute, cap);
+}
+
+void CombatAttributeAbsDefense::ProcessDefense(const Character&, float percent, float, float reductionPercent,
+                                               float reductionAbsolute, DefenseCap& cap)
 {
     // No lower bound: a defence reduced below 0 makes the damage it meets larger.
     m_value = ApplyReduction(ModifiedDefense(m_value, m_modifier, percent), reductionPercent, reductionAbsolute);
     m_modifier = 0.0f;
-    m_value = Capped(side, m_value);
+    m_value = Capped(cap, m_value);
 }
 
 void CombatAttributeAbsDefense::Execute(CombatAttribute* target, CombatAttributeRegion)
@@ -94,13 +110,26 @@ void CombatAttributeAbsDefenseRestricted::Process(const Character& side, float p
     CombatAttributeAbsDefense::Process(side, percent, 0.0f, 0.0f, 0.0f);
 }
 
+void CombatAttributeAbsDefenseRestricted::ProcessDefense(const Character& side, float percent, float, float, float,
+                                                         DefenseCap& cap)
+{
+    CombatAttributeAbsDefense::ProcessDefense(side, percent, 0.0f, 0.0f, 0.0f, cap);
+}
+
 // ---- DurDefense ---------------------------------------------------------------------
 
-void CombatAttributeDurDefense::Process(const Character& side, float percent, float, float, float)
+void CombatAttributeDurDefense::Process(const Character& side, float percent, float absoluteCut,
+                                        float reductionPercent, float reductionAbsolute)
+{
+    DefenseCap cap(side);
+    ProcessDefense(side, percent, absoluteCut, reductionPercent, reductionAbsolute, cap);
+}
+
+void CombatAttributeDurDefense::ProcessDefense(const Character&, float percent, float, float, float, DefenseCap& cap)
 {
     m_value = NonNegative(ModifiedDefense(m_value, m_modifier, percent));
     m_modifier = 0.0f;
-    m_value = Capped(side, m_value);
+    m_value = Capped(cap, m_value);
 }
 
 void CombatAttributeDurDefense::Execute(CombatAttribute* target, CombatAttributeRegion)

@@ -118,6 +118,8 @@ public:
     DurationDamageManager& GetDurationDamageMgr() { return m_durationDamage; }
     EquipManager& GetEquipManager() { return m_equipment; }
     const EquipManager& GetEquipManager() const { return m_equipment; }
+    // The attached items as the attack being resolved looked them up; null outside one.
+    const EquippedItems* GetEquipmentOfAttack() const { return m_attackEquipment; }
     bool IsPoisoned() const { return m_durationDamage.IsPoisoned(); }
     uint32_t GetAttackerId() const { return m_attackerId; }
     void SetAttacker(uint32_t id) { m_attackerId = id; }
@@ -294,6 +296,7 @@ private:
     static constexpr size_t kDamageWarning = CombatFormula_Count;
     mutable std::bitset<CombatFormula_Count + 1> m_nonFiniteWarned;
     DamageToRegister* m_damageToRegister = nullptr;   // while a hit is resolved
+    const EquippedItems* m_attackEquipment = nullptr;  // while an attack is resolved
 };
 
 }  // namespace GAME

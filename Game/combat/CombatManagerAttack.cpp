@@ -99,6 +99,7 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
         return false;
     m_owner->ResetAbsEffects();
     AttackContext attack(params, ObjectManager::Get().GetObject<Character>(params.attackerId), m_equipment);
+    const EquippedItems* outerEquipment = std::exchange(m_attackEquipment, &attack.equipment);
     attack.lifeBefore = m_owner->GetCurrentLife();
     m_lifeLeechPercent = 0.0f;
     attack.random.Seed(params.randoms.Get(AttackRandoms::kDefenderSeed));
@@ -144,6 +145,7 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
     // The racial defence is against this attacker, for this attack: what is left of its
     // pool must not soak up later damage over time from anyone.
     m_racialBonusDefense = {};
+    m_attackEquipment = outerEquipment;
     return hit;
 }
 

@@ -296,6 +296,10 @@ void GameEngine::LoadFromDatabase(const std::string& recordName)
     const LoadTable& table = ObjectManager::Get().GetRecordOrEmpty(recordName);
 
     m_armorDefensiveAbsorption = table.GetFloat("armorDefensiveAbsorption", 0.0f);
+    for (unsigned difficulty = 0; difficulty < kDefenseCapDifficulties; ++difficulty) {
+        m_monsterDefenseCap[difficulty] = table.GetFloat("monsterDefenseCap", difficulty, 0.0f);
+        m_playerDefenseCap[difficulty] = table.GetFloat("playerDefenseCap", difficulty, 0.0f);
+    }
     m_meleeRange = table.GetFloat("meleeRange", 0.0f);
     m_shortRange = table.GetFloat("shortRange", 0.0f);
     m_moderateRange = table.GetFloat("moderateRange", 0.0f);

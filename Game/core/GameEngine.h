@@ -450,6 +450,10 @@ public:
     float GetMinRotationSpeed() const { return m_minRotationSpeed; }
     float GetMaxRotationSpeed() const { return m_maxRotationSpeed; }
     float GetPathSlowdownLength() const { return m_pathSlowdownLength; }
+    // "monsterDefenseCap" and "playerDefenseCap" at a difficulty (0 for none or another
+    // difficulty), read with the record like the values above: every attack reads one.
+    float GetMonsterDefenseCap(int difficulty) const { return DefenseCapAt(m_monsterDefenseCap, difficulty); }
+    float GetPlayerDefenseCap(int difficulty) const { return DefenseCapAt(m_playerDefenseCap, difficulty); }
     float GetMinPlayerRotationSpeed() const { return m_minPlayerRotationSpeed; }
     float GetMaxPlayerRotationSpeed() const { return m_maxPlayerRotationSpeed; }
     float GetPlayerPathSlowdownLength() const { return m_playerPathSlowdownLength; }
@@ -573,7 +577,8 @@ private:
     TradeManager* m_tradeManager = nullptr;
     TeamManager* m_teamManager = nullptr;
     Color m_overlayColor;
-    const char* m_recordName = kGameEngineRecordName;
+    // Held as a string, so that reading the record (GetDatabase) makes no name on the heap.
+    std::string m_recordName = kGameEngineRecordName;
     std::map<Name, const SkillProfile*> m_skillProfiles;
     SkillProfile m_nullSkillProfile;
     std::vector<uint32_t> m_masteryTierLevels;
@@ -581,6 +586,15 @@ private:
     uint32_t m_marketSaleSoundId = 0;
     RandomUniformLocked m_random;
     float m_armorDefensiveAbsorption = 0.0f;
+    static constexpr size_t kDefenseCapDifficulties = 3;
+    using DefenseCaps = std::array<float, kDefenseCapDifficulties>;
+    static float DefenseCapAt(const DefenseCaps& caps, int difficulty)
+    {
+        return difficulty >= 0 && static_cast<size_t>(difficulty) < caps.size() ? caps[static_cast<size_t>(difficulty)]
+                                                                                 : 0.0f;
+    }
+    DefenseCaps m_monsterDefenseCap{};
+    DefenseCaps m_playerDefenseCap{};
     float m_meleeRange = 0.4f;
     float m_shortRange = 2.0f;
     float m_moderateRange = 4.0f;

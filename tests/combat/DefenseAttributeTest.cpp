@@ -10,6 +10,8 @@
 #include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/CharacterBio.h"
+#include "Game/characters/Monster.h"
+#include "Game/characters/Player.h"
 #include "Game/combat/CombatAttributeType.h"
 #include "Game/combat/DefenseAttributeKinds.h"
 #include "Game/combat/DefenseAttributeStore.h"
@@ -602,5 +604,36 @@ TEST_F(DefenseAttributeEngineTest, TheBioReadsItsResistancesAtTheDifficulty)
     EXPECT_EQ(fireAt(), std::make_pair(25.0f, 7.0f));
     gGameEngine->SetGameDifficulty(GameDifficulty_Legendary);
     EXPECT_EQ(fireAt(), std::make_pair(25.0f, 7.0f));
+    gGameEngine->SetGameDifficulty(GameDifficulty_Normal);
+}
+
+// Monsters and players hold every defence of an attack below their own cap of the game's
+// record, at the game's difficulty; a restricted defence ignores reductions, not the cap.
+TEST_F(DefenseAttributeEngineTest, DefencesHoldBelowTheCapOfTheSideAtTheDifficulty)
+{
+    RecordDatabase::Get().RegisterRecord(kGameEngineRecordName,
+                                         "monsterDefenseCap,80;70;60,\nplayerDefenseCap,75;65,\n");
+    gGameEngine->LoadFromDatabase(kGameEngineRecordName);
+    auto* monster = DynamicCast<Monster>(ObjectManager::Get().CreateObject("Monster"));
+    auto* player = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player"));
+    ASSERT_TRUE(monster && player);
+    const auto held = [](Character& side) {
+        CombatAttributeAccumulator acc;
+        acc.AddDefense(acc.Make<CombatAttributeAbsDefense>(CombatAttributeType_Fire, 90.0f));
+        acc.AddDefense(acc.Make<CombatAttributeAbsDefenseRestricted>(CombatAttributeType_Stun, 95.0f));
+        acc.AddDefense(acc.Make<CombatAttributeDurDefense>(CombatAttributeType_Fire, 99.0f));
+        acc.ProcessDefense(side, 0.0f, 0.0f, 50.0f, 0.0f);
+        std::vector<float> values;
+        for (const auto& defense : acc.GetDefenses())
+            values.push_back(defense->GetDefense());
+        return values;
+    };
+    EXPECT_EQ(held(*monster), (std::vector<float>{45.0f, 80.0f, 80.0f}));
+    EXPECT_EQ(held(*player), (std::vector<float>{45.0f, 75.0f, 75.0f}));
+    gGameEngine->SetGameDifficulty(GameDifficulty_Epic);
+    EXPECT_EQ(held(*monster), (std::vector<float>{45.0f, 70.0f, 70.0f}));
+    gGameEngine->SetGameDifficulty(GameDifficulty_Legendary);
+    EXPECT_EQ(held(*monster), (std::vector<float>{45.0f, 60.0f, 60.0f}));
+    EXPECT_EQ(held(*player), (std::vector<float>{45.0f, 95.0f, 99.0f}));   // no cap at this difficulty
     gGameEngine->SetGameDifficulty(GameDifficulty_Normal);
 }
