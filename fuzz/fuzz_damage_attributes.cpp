@@ -28,6 +28,7 @@
 #include "Game/combat/RetaliationAttributeStore.h"
 #include "Game/skills/SkillProfile.h"
 #include "fuzz/FuzzText.h"
+#include "fuzz/FuzzOptions.h"
 
 using namespace GAME;
 
@@ -220,8 +221,9 @@ void ExerciseStores(const FuzzRecords& records, float scale, uint8_t seed)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
+    DefaultFuzzerOptions(argc, argv);
     gEngine->SetLogSink([](const LogLine&) {});
     std::string root = __FILE__;
     root = root.substr(0, root.rfind("/fuzz/"));
