@@ -380,6 +380,7 @@ void RecordDatabase::SetDataRoot(const std::string& path)
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_dataRoot = path;
+    m_generation.fetch_add(1, std::memory_order_acq_rel);
 }
 
 std::string RecordDatabase::GetDataRoot() const
@@ -440,6 +441,7 @@ const LoadTable* RecordDatabase::RegisterRecord(const std::string& recordName, c
     if (slot)
         m_retired.push_back(std::move(slot));   // callers may still hold the old table
     slot = std::move(table);
+    m_generation.fetch_add(1, std::memory_order_acq_rel);
     return result;
 }
 
@@ -448,6 +450,7 @@ void RecordDatabase::Clear()
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_tables.Clear();
     m_retired.clear();
+    m_generation.fetch_add(1, std::memory_order_acq_rel);
 }
 
 }  // namespace GAME

@@ -2,6 +2,7 @@
 // and read by key. A missing file or key gives the default, never an error.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -111,6 +112,10 @@ public:
     // Forgets every loaded and registered record (the data root stays). Tables handed
     // out before are freed: only tests call it, between cases.
     void Clear();
+    // Counts the changes that can make a name give other contents than before (a record
+    // registered, the records cleared, the data root set): what is built from records and
+    // kept by name is rebuilt when this has moved on.
+    uint64_t GetGeneration() const { return m_generation.load(std::memory_order_acquire); }
 
     static std::string NormalizeName(const std::string& recordName);
     // The name without its leading separators, which name the same record as none.
@@ -130,6 +135,7 @@ private:
     // By name as first spelled; any spelling of it finds the table.
     NameIndex<std::unique_ptr<LoadTable>, PathFold> m_tables;
     std::vector<std::unique_ptr<LoadTable>> m_retired;   // replaced tables, freed by Clear
+    std::atomic<uint64_t> m_generation{0};
 };
 
 }  // namespace GAME

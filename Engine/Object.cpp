@@ -136,18 +136,44 @@ void* RTTI_ClassInfo::CreateObjectByName(const char* name) const
     return info && info->m_factory ? info->m_factory() : nullptr;
 }
 
+namespace {
+
+// Depth first in registration order from `info`.
+const RTTI_ClassInfo* WalkForName(const RTTI_ClassInfo* info, const char* name)
+{
+    if (info->GetName() && std::strcmp(info->GetName(), name) == 0)
+        return info;
+    const auto* children = ChildrenOf(info);
+    if (!children)
+        return nullptr;
+    for (const RTTI_ClassInfo* child : *children)
+        if (const RTTI_ClassInfo* found = WalkForName(child, name))
+            return found;
+    return nullptr;
+}
+
+}  // namespace
+
 const RTTI_ClassInfo* RTTI_ClassInfo::FindClassByName(const char* name) const
 {
     if (!name)
         return nullptr;
-    if (m_name && std::strcmp(m_name, name) == 0)
-        return this;
-    const auto* children = ChildrenOf(this);
-    if (!children)
-        return nullptr;
-    for (const RTTI_ClassInfo* child : *children)
-        if (const RTTI_ClassInfo* found = child->FindClassByName(name))
-            return found;
+    // Objects are made from records by class name all the time, and walking every class
+    // under this one cost more than loading many of them. A name most often belongs to one
+    // class: found by its hash, that class is the answer when it lies under this one.
+    // Only a name several classes bear needs the walk, whose order decides between them.
+    const RTTI_ClassInfo* bearer = nullptr;
+    for (auto [it, end] = NameRegistry().equal_range(HashName(name)); it != end; ++it) {
+        const RTTI_ClassInfo* info = it->second;
+        if (!info->m_name || std::strcmp(info->m_name, name) != 0)
+            continue;
+        if (bearer || info->HasNamesake())
+            return WalkForName(this, name);
+        bearer = info;
+    }
+    for (const RTTI_ClassInfo* info = bearer; info; info = info->m_parent)
+        if (info == this)
+            return bearer;
     return nullptr;
 }
 

@@ -13,11 +13,13 @@
 #include "Engine/LoadTable.h"
 #include "Game/characters/AnimationSet.h"
 #include "Game/characters/AnimationTableLoader.h"
+#include "fuzz/FuzzOptions.h"
 
 using namespace GAME;
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
+    DefaultFuzzerOptions(argc, argv);
     gEngine->SetLogSink([](const LogLine&) {});   // lines are still formatted, not printed
     return 0;
 }

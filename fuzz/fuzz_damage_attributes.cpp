@@ -28,6 +28,7 @@
 #include "Game/combat/RetaliationAttributeStore.h"
 #include "Game/skills/SkillProfile.h"
 #include "fuzz/FuzzText.h"
+#include "fuzz/FuzzOptions.h"
 
 using namespace GAME;
 
@@ -99,10 +100,15 @@ void Exercise(DamageAttribute& attribute, float jitter, float scale, uint8_t see
     attribute.AddJitter(jitter, &rng);
     attribute.ScaleAttribute(scale);
 
-    for (bool hide : {false, true}) {
-        attribute.SetHideChanceIndentLine(hide);
-        CheckLevelTexts(attribute);
-    }
+    CheckLevelTexts(attribute);
+    // A hidden chance writes a fixed indent in place of the chance and changes no other
+    // number, so one text shows it; every level's texts are checked above.
+    attribute.SetHideChanceIndentLine(true);
+    DamageAttribute::TextList hidden1, hidden2, hidden3;
+    attribute.CreateText(hidden1, hidden2, hidden3, kLevels[0]);
+    CheckTexts(hidden1);
+    CheckTexts(hidden2);
+    CheckTexts(hidden3);
 
     CostInfo_DamageAttributes cost;
     attribute.GetCostInfo(cost);
@@ -220,8 +226,9 @@ void ExerciseStores(const FuzzRecords& records, float scale, uint8_t seed)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
+    DefaultFuzzerOptions(argc, argv);
     gEngine->SetLogSink([](const LogLine&) {});
     std::string root = __FILE__;
     root = root.substr(0, root.rfind("/fuzz/"));

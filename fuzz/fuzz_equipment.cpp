@@ -24,6 +24,7 @@
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
 #include "fuzz/FuzzBytes.h"
+#include "fuzz/FuzzOptions.h"
 
 using namespace GAME;
 
@@ -285,8 +286,9 @@ void Reset(Fixture& fixture)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
+    DefaultFuzzerOptions(argc, argv);
     gEngine->SetLogSink([](const LogLine&) {});
     RecordDatabase& records = RecordDatabase::Get();
     records.RegisterRecord(Player::kPlayerControllerRecord, "Class,ControllerPlayer,\n");

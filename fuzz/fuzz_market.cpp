@@ -28,6 +28,7 @@
 #include "Game/items/MarketClient.h"
 #include "Game/items/MarketServer.h"
 #include "fuzz/FuzzBytes.h"
+#include "fuzz/FuzzOptions.h"
 
 using namespace GAME;
 
@@ -465,8 +466,9 @@ void EmptyHands(Player& player)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
+    DefaultFuzzerOptions(argc, argv);
     gEngine->SetLogSink([](const LogLine&) {});
     RegisterRecords();
     InitializeObjects();

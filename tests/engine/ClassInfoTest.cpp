@@ -94,6 +94,23 @@ TEST(ClassInfo, SameNameCountsAsSameClass)
     EXPECT_FALSE(twinChild.IsA(&RegSibling::GetStaticClassInfo()));
 }
 
+TEST(ClassInfo, FindingByNameLooksUnderTheClassAskedAndTakesTheFirstNamesakeThere)
+{
+    const RTTI_ClassInfo& parent = RegParent::GetStaticClassInfo();
+    const RTTI_ClassInfo& sibling = RegSibling::GetStaticClassInfo();
+    EXPECT_EQ(parent.FindClassByName("RegGrandChild"), &RegGrandChild::GetStaticClassInfo());
+    EXPECT_EQ(sibling.FindClassByName("RegSibling"), &sibling);
+    EXPECT_EQ(RegChild::GetStaticClassInfo().FindClassByName("RegSibling"), nullptr);
+    RTTI_ClassInfo loose("RegLooseRoot", nullptr, nullptr);
+    EXPECT_EQ(Object::GetStaticClassInfo().FindClassByName("RegLooseRoot"), nullptr);
+
+    // Registered beside first, below RegChild second: RegChild's subtree is walked first.
+    RTTI_ClassInfo besideLeaf("RegLeaf", &sibling, nullptr);
+    RTTI_ClassInfo belowLeaf("RegLeaf", &RegGrandChild::GetStaticClassInfo(), nullptr);
+    EXPECT_EQ(parent.FindClassByName("RegLeaf"), &belowLeaf);
+    EXPECT_EQ(sibling.FindClassByName("RegLeaf"), &besideLeaf);
+}
+
 TEST(ClassInfo, UnknownAndAbstractNamesMakeNothing)
 {
     EXPECT_EQ(Make("NoSuchClass"), nullptr);

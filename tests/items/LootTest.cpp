@@ -247,6 +247,26 @@ TEST_F(LootTest, LoaderResolvesTablesItemsAndStopsDeepChains)
     EXPECT_EQ(log.Lines().size(), 1u);
 }
 
+TEST_F(LootTest, ItemTablesPickWithTheAffixRulesTheirRecordHasNow)
+{
+    // The rules are kept from pick to pick; a record registered again is read afresh.
+    for (std::string affix : {"AffixA", "AffixB"})
+        Record("Table" + affix, "Class,LootRandomizerTable,\nrandomizerWeight1,1,\nrandomizerName1," + affix + ",\n");
+    const std::string rules = "Class,LootItemTable_FixedWeight,\nlootName1,Item,\nlootWeight1,1,\nbothPrefixSuffix,1,\n"
+                              "prefixRandomizerChance,100,\nprefixRandomizerWeight1,1,\nprefixRandomizerName1,Table";
+    for (std::string affix : {"AffixA", "AffixA", "AffixB"}) {
+        Record("Fixed", rules + affix + ",\n");
+        for (int pick = 0; pick < 2; ++pick) {
+            std::unique_ptr<LootBase> table = LootBase::Create("Fixed");
+            ASSERT_TRUE(table);
+            std::string base, prefix, suffix;
+            int depth = 1;
+            table->GetLootName(base, prefix, suffix, random, depth);
+            EXPECT_EQ(base + "/" + prefix, "Item/" + affix);
+        }
+    }
+}
+
 TEST_F(LootTest, NestedAffixTablesStopAfterSixWithOneLine)
 {
     Record("Plain", "Class,LootTable,\nlootName1,A,\nlootWeight1,1,\nprefixRandomizerChance,100,\n"

@@ -39,6 +39,30 @@ const RTTI_ClassInfo* FindLootClass(const char* className)
     return loot;
 }
 
+// The affix rules read from an item table's record, by record name. Every drop of a
+// table picks with the same rules, so they are read once and kept until the records
+// change (a record registered again, the records cleared); each thread keeps its own.
+// Record names come from records, so the kept rules are few; past kMaxKept they are all
+// read afresh rather than kept without bound.
+const LootItemTableRandomizer& AffixRulesOf(const std::string& recordName)
+{
+    constexpr size_t kMaxKept = 512;
+    struct Kept {
+        uint64_t generation = 0;
+        std::unordered_map<std::string, LootItemTableRandomizer> rules;
+    };
+    thread_local Kept kept;
+    const uint64_t generation = RecordDatabase::Get().GetGeneration();
+    if (kept.generation != generation || kept.rules.size() >= kMaxKept) {
+        kept.rules.clear();
+        kept.generation = generation;
+    }
+    auto [it, added] = kept.rules.try_emplace(recordName);
+    if (added)
+        it->second.LoadFromDatabase(recordName);
+    return it->second;
+}
+
 }  // namespace
 
 std::unique_ptr<LootBase> LootBase::Create(const std::string& recordName)
@@ -58,8 +82,7 @@ std::unique_ptr<LootBase> LootBase::Create(const std::string& recordName)
 
 void LootBase::PickAffixes(std::string& prefix, std::string& suffix, RandomUniform& random, bool forceEvery) const
 {
-    LootItemTableRandomizer randomizer;
-    randomizer.LoadFromDatabase(GetObjectName());
+    LootItemTableRandomizer randomizer = AffixRulesOf(GetObjectName());
     if (forceEvery) {
         randomizer.OverrideWeightsAndChance();
     } else {

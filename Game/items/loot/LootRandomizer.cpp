@@ -56,9 +56,14 @@ void LootItemTableRandomizer::LoadFromDatabase(const std::string& recordName)
     m_outcomes.brokenOnly = ReadLootWeight(*table, "brokenOnly");
     const char* owner = "LootItemTableRandomizer";
     const unsigned rows = LootLimits::kRandomizerListRows;
-    m_prefix.tables.Load(*table, owner, "prefixRandomizerName", "prefixRandomizerWeight", rows);
-    m_suffix.tables.Load(*table, owner, "suffixRandomizerName", "suffixRandomizerWeight", rows);
-    m_broken.tables.Load(*table, owner, "brokenRandomizerName", "brokenRandomizerWeight", rows);
+    const auto loadList = [&](AffixList& list, const char* namePrefix, const char* weightPrefix) {
+        auto tables = std::make_shared<CumulativeLootList>();
+        tables->Load(*table, owner, namePrefix, weightPrefix, rows);
+        list.tables = std::move(tables);
+    };
+    loadList(m_prefix, "prefixRandomizerName", "prefixRandomizerWeight");
+    loadList(m_suffix, "suffixRandomizerName", "suffixRandomizerWeight");
+    loadList(m_broken, "brokenRandomizerName", "brokenRandomizerWeight");
 }
 
 void LootItemTableRandomizer::SetWeightModifiers(const RandomizerWeightModifiers& modifiers)
@@ -109,12 +114,12 @@ void LootItemTableRandomizer::GetRandomizerNames(std::string& prefix, std::strin
 
 void LootItemTableRandomizer::PickAffix(const AffixList& list, std::string& out, RandomUniform& random) const
 {
-    if (list.tables.IsEmpty())
+    if (!list.tables || list.tables->IsEmpty())
         return;
     const float f = random.FGenerate(0.0f, 100.0f);
     if (!(f <= list.chance))   // the list is used at f <= chance
         return;
-    const std::string* picked = list.tables.Pick(random);
+    const std::string* picked = list.tables->Pick(random);
     LootRandomizerTable table;
     table.ManualLoad(*picked);
     // An affix list names affix tables: a name that is not one gives no affix.

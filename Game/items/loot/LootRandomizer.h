@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Engine/Object.h"
@@ -63,9 +64,11 @@ public:
     const Outcomes& GetOutcomes() const { return m_outcomes; }
 
 private:
+    // The lists are read once and shared by the copies made for each pick (a pick's
+    // copy changes only chances and outcome weights).
     struct AffixList {
         float chance = 0.0f;
-        CumulativeLootList tables;
+        std::shared_ptr<const CumulativeLootList> tables;
     };
     void PickAffix(const AffixList& list, std::string& out, RandomUniform& random) const;
 
