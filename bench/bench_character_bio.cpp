@@ -43,11 +43,8 @@ constexpr OutfitPiece kOutfit[] = {
 constexpr size_t kWornItems = kItems + std::size(kOutfit);
 constexpr int kFrameMs = 16;
 
-std::string DataRoot()
-{
-    std::string path = __FILE__;
-    return path.substr(0, path.rfind("/bench/")) + "/data";
-}
+// The bundled data by the full path the build gives, wherever the program is run from.
+std::string DataRoot() { return GAME_DATA_DIR; }
 
 // Twelve armour records and thirty skill records, each of its own name.
 void RegisterRecords()

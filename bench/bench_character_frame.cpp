@@ -55,11 +55,8 @@ constexpr CombatAttributeType kDotTypes[] = {CombatAttributeType_Poison, CombatA
                                              CombatAttributeType_Bleeding, CombatAttributeType_Lightning};
 constexpr uint32_t kAttackerId = 0x7fff0001u;   // no object: the tracks only need its number
 
-std::string DataRoot()
-{
-    std::string path = __FILE__;
-    return path.substr(0, path.rfind("/bench/")) + "/data";
-}
+// The bundled data by the full path the build gives, wherever the program is run from.
+std::string DataRoot() { return GAME_DATA_DIR; }
 
 // A fixed sequence, so every run places and sends the characters alike.
 class Lcg {

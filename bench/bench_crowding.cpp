@@ -29,11 +29,8 @@ constexpr float kNearRow = -10.0f;   // the grid reaches away from the camera fr
 constexpr int kOverlappingPairs = 4;
 constexpr float kOverlapGap = 0.7f;  // two small bodies need 1.0
 
-std::string DataRoot()
-{
-    std::string path = __FILE__;
-    return path.substr(0, path.rfind("/bench/")) + "/data";
-}
+// The bundled data by the full path the build gives, wherever the program is run from.
+std::string DataRoot() { return GAME_DATA_DIR; }
 
 class Crowd {
 public:

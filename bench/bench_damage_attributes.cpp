@@ -28,16 +28,13 @@ namespace {
 
 using namespace GAME;
 
-std::string SourceRoot()
-{
-    std::string path = __FILE__;
-    return path.substr(0, path.rfind("/bench/"));
-}
+// The tests' data by the full path the build gives, wherever the program is run from.
+std::string TestDataRoot() { return GAME_TEST_DATA_DIR; }
 
 const LoadTable& EveryKeyRecord()
 {
     static const LoadTable* record = [] {
-        RecordDatabase::Get().SetDataRoot(SourceRoot() + "/tests/data");
+        RecordDatabase::Get().SetDataRoot(TestDataRoot());
         return RecordDatabase::Get().Load("Records/Item/EveryDamageKey.dbr");
     }();
     return *record;
@@ -269,7 +266,7 @@ BENCHMARK(BM_OfferSwordStoresToAnAttack);
 
 std::string ReadTestRecord(const char* name)
 {
-    std::ifstream file(SourceRoot() + "/tests/data/Records/Item/" + name);
+    std::ifstream file(TestDataRoot() + "/Records/Item/" + name);
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();

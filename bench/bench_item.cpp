@@ -33,11 +33,8 @@ constexpr const char* kItemCost = "Records/Item/Bench/BenchItemCost.dbr";
 constexpr const char* kPotion = "Records/Item/Bench/BenchPotion.dbr";
 constexpr uint32_t kSeed = 0x5eed;
 
-std::string DataRoot()
-{
-    std::string path = __FILE__;
-    return path.substr(0, path.rfind("/bench/")) + "/data";
-}
+// The bundled data by the full path the build gives, wherever the program is run from.
+std::string DataRoot() { return GAME_DATA_DIR; }
 
 // The bundled data, with every record the items read loaded once before timing: one item
 // of each kind is made and destroyed, which also caches what their loads open.
