@@ -22,8 +22,6 @@ constexpr size_t kSpareSlots = 4;
 
 // The transport's messages: one kind byte and its value.
 constexpr uint8_t kYourHostNumber = 1;
-// The longest a closing transport waits for its peers to answer its goodbye.
-constexpr int kGoodbyeWaitMs = 30000;
 
 // Why a peer was disconnected, carried by the disconnection; ENet reports a time-out as 0.
 enum DisconnectReason : uint32_t {
@@ -226,7 +224,7 @@ EnetTransport::~EnetTransport()
             ++open;
         }
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGoodbyeWaitMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_goodbyeWaitMs);
     ENetEvent event;
     while (open > 0 && std::chrono::steady_clock::now() < deadline && enet_host_service(m_host, &event, 5) >= 0) {
         if (event.type == ENET_EVENT_TYPE_RECEIVE)

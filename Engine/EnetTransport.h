@@ -30,6 +30,7 @@ namespace GAME {
 class EnetTransport : public NetTransport {
 public:
     static constexpr int kMaxClients = ConnectionManager::kMaxHost;
+    static constexpr int kDefaultGoodbyeWaitMs = 30000;
 
     // A server on `port` (0: any free port) of every local address; host 0. Null, with the
     // reason in `error`, when the port cannot be bound.
@@ -69,6 +70,10 @@ public:
     // `minimumMs` of unanswered resends, and at most `maximumMs`. Applies to the peers
     // connected now and to those that connect later. 0 keeps ENet's default.
     void SetPeerTimeout(uint32_t minimumMs, uint32_t maximumMs);
+    // The longest closing waits for the peers to answer its goodbye (30 s unless set). A
+    // program whose peers cannot answer while it closes (they are serviced by the same
+    // thread) gives a short one.
+    void SetGoodbyeWait(int maximumMs) { m_goodbyeWaitMs = maximumMs; }
 
 private:
     EnetTransport(_ENetHost* host, int localHost);
@@ -94,6 +99,7 @@ private:
     std::vector<_ENetPeer*> m_oversizeSenders;
     NetInbox m_inbox;
     Stats m_stats;
+    int m_goodbyeWaitMs = kDefaultGoodbyeWaitMs;
     uint32_t m_timeoutMinimum = 0;
     uint32_t m_timeoutMaximum = 0;
 };

@@ -187,13 +187,7 @@ class PlayerLeftPacket : public NetPacketOf<PlayerLeftPacket, 19> {
     GAME_DECLARE_CLASS(PlayerLeftPacket)
 
 public:
-    uint32_t host = 0;
-
-    template <class V>
-    void Fields(V& v)
-    {
-        v(Wire::u32, host, "Host: ");
-    }
+    GAME_NET_FIELDS((Wire::u32, uint32_t, host, "Host: "))
 };
 
 }  // namespace GAME

@@ -51,11 +51,16 @@ Bytes Numbered(uint32_t sequence, size_t size)
 
 class EnetTransportTest : public ::testing::Test {
 protected:
+    // The hosts of a test share its thread, so none answers another's goodbye while that one
+    // closes: the wait only sends the goodbye.
+    static constexpr int kGoodbyeWaitMs = 200;
+
     void SetUp() override
     {
         std::string error;
         server = EnetTransport::Listen(0, error);
         ASSERT_TRUE(server) << error;
+        server->SetGoodbyeWait(kGoodbyeWaitMs);
         ASSERT_NE(server->GetPort(), 0);
     }
 
@@ -67,7 +72,10 @@ protected:
         });
         while (pending.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
             server->Service();
-        return pending.get();
+        std::unique_ptr<EnetTransport> client = pending.get();
+        if (client)
+            client->SetGoodbyeWait(kGoodbyeWaitMs);
+        return client;
     }
     std::unique_ptr<EnetTransport> Join()
     {
