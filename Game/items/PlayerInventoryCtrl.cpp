@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "Engine/Engine.h"
 #include "Engine/IOStream.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Player.h"
