@@ -80,7 +80,8 @@ void PlayerManagerServer::Update(int ms)
 }
 
 // A newcomer's numbers are checked as a heartbeat's are, and it may name as its party
-// only one that exists: its own, or one led by a player in the roster.
+// only its own, or (alone, where the game sets up its own roster) one led by a player in
+// the roster: on a server another party is joined only by accepting an invitation.
 void PlayerManagerServer::HandleNewPlayer(const PlayerNetBasicInfo& player)
 {
     const uint32_t newcomer = player.playerId;
@@ -95,8 +96,10 @@ void PlayerManagerServer::HandleNewPlayer(const PlayerNetBasicInfo& player)
     PlayerNetBasicInfo& record = m_playerInfos.back();
     record.life = std::min(record.life, record.maxLife);
     const uint32_t party = record.partyId;
-    if (party != 0 && party != newcomer && std::find(m_players.begin(), m_players.end(), party) == m_players.end()) {
-        gEngine->Log(LOG_WARNING, "PlayerManagerServer: player %u joined naming party %u, which does not exist; it "
+    const bool serving = gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server;
+    if (party != 0 && party != newcomer &&
+        (serving || std::find(m_players.begin(), m_players.end(), party) == m_players.end())) {
+        gEngine->Log(LOG_WARNING, "PlayerManagerServer: player %u joined naming party %u, which it may not join; it "
                                   "joins in no party", newcomer, party);
         record.partyId = 0;
     }

@@ -161,10 +161,13 @@ TEST_F(HostileRosterTest, HeartbeatsAndJoinsWithNumbersNoCharacterHasAreRefused)
     EXPECT_EQ(ClientRecord().life, 120.0f);
     EXPECT_EQ(ClientRecord().partyId, 0u);
 
-    PlayerNetBasicInfo newcomer = Roster({0x20000001})[0];
-    newcomer.partyId = 0x70000007;   // a party nobody leads
-    engine->GetPlayerManagerServer()->HandleNewPlayer(newcomer);
-    EXPECT_EQ(engine->GetPlayerManagerServer()->GetPlayerInfos().back().partyId, 0u);
+    // A newcomer joins no party but its own: not one nobody leads, nor one uninvited.
+    for (uint32_t party : {0x70000007u, self->GetObjectId()}) {
+        PlayerNetBasicInfo newcomer = Roster({0x20000001 + party})[0];
+        newcomer.partyId = party;
+        engine->GetPlayerManagerServer()->HandleNewPlayer(newcomer);
+        EXPECT_EQ(engine->GetPlayerManagerServer()->GetPlayerInfos().back().partyId, 0u);
+    }
 }
 
 TEST_F(HostileRosterTest, APlayerJoinsOnlyAPartyWhoseInvitationTheServerSaw)
