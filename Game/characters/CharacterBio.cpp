@@ -272,8 +272,11 @@ void CharacterBio::SubtractMana(float amount)
     m_tainted = true;
 }
 
-void CharacterBio::TakeBonus(const Bonus& bonus, bool slow)
+// Whoever made the bonus, only its bounded amounts reach life and mana: a value that is
+// not a number would stay in them for good, and a bonus never takes any away.
+void CharacterBio::TakeBonus(const Bonus& given, bool slow)
 {
+    const Bonus bonus = given.Bounded();
     AddLifeFast(bonus.lifePercent * 0.01f * GetLifeLimit());
     AddManaFast(bonus.manaPercent * 0.01f * GetManaLimit());
     AddManaFast(bonus.manaPoints);
@@ -283,8 +286,9 @@ void CharacterBio::TakeBonus(const Bonus& bonus, bool slow)
         AddLifeFast(bonus.lifePoints);
 }
 
-float CharacterBio::GetBonusLifeAmount(const Bonus& bonus) const
+float CharacterBio::GetBonusLifeAmount(const Bonus& given) const
 {
+    const Bonus bonus = given.Bounded();
     const float limit = GetLifeLimit();
     const float room = limit - m_currentLife;
     const float points = std::min(bonus.lifePoints, room);

@@ -1,5 +1,9 @@
 #include "Game/core/Bonus.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Game/core/foundation/MathUtil.h"
@@ -29,6 +33,14 @@ uint32_t ReadPoints(const LoadTable& table, const char* key)
     return 0;
 }
 
+// At most this many percent of a limit: the whole of it.
+constexpr float kMaxPercent = 100.0f;
+
+float BoundedAmount(float amount, float most)
+{
+    return std::isfinite(amount) && amount > 0.0f ? std::min(amount, most) : 0.0f;
+}
+
 }  // namespace
 
 void Bonus::Load(const LoadTable& table)
@@ -51,6 +63,17 @@ float Bonus::GetTotal(float lifeBase, float manaBase) const
                            TruncateToUnsigned(manaPoints) + TruncateToUnsigned(manaPercent * manaBase) + goldPoints +
                            skillPoints + attributePoints + experiencePoints;
     return static_cast<float>(total);
+}
+
+Bonus Bonus::Bounded() const
+{
+    Bonus bounded = *this;
+    constexpr float kAnyAmount = std::numeric_limits<float>::max();
+    bounded.lifePoints = BoundedAmount(lifePoints, kAnyAmount);
+    bounded.lifePercent = BoundedAmount(lifePercent, kMaxPercent);
+    bounded.manaPoints = BoundedAmount(manaPoints, kAnyAmount);
+    bounded.manaPercent = BoundedAmount(manaPercent, kMaxPercent);
+    return bounded;
 }
 
 }  // namespace GAME

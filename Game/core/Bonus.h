@@ -30,6 +30,11 @@ struct Bonus {
     // The whole effect for a character of that life and mana, each amount counted in
     // whole points: the inventory ranks potions by it.
     float GetTotal(float lifeBase, float manaBase) const;
+
+    // The same bonus with life and mana that a peer may apply: an amount that is not a
+    // number, infinite or negative gives nothing, and a percent gives at most the whole
+    // limit. A bonus never takes life or mana away.
+    Bonus Bounded() const;
 };
 
 }  // namespace GAME

@@ -171,11 +171,13 @@ void GameEngineInboundInterface::HandleBonusToClient(const Bonus& bonus, const u
         players->HandleBonus(bonus);
 }
 
+// A machine's report for its player is checked before anything of it is shared; the
+// host's own kills reach the sharing through GameEngine::HandleBonusToServerInbound.
 void GameEngineInboundInterface::HandleBonusToServer(const Bonus& bonus, const WorldVec3& where,
                                                      const uint32_t& player)
 {
-    if (gGameEngine)
-        gGameEngine->HandleBonusToServerInbound(bonus, where, player);
+    if (PlayerManagerServer* roster = ServerPlayers())
+        roster->HandleReportedBonus(bonus, where, player);
 }
 
 void GameEngineInboundInterface::HandleQuestMessagePacket(uint32_t, bool isConditionSet,

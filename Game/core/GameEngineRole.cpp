@@ -261,6 +261,7 @@ void GameEngine::InvitePlayerToParty(uint32_t playerId, int partyId)
         DisplayMessageRemote(GetPlayerId(), playerId, true, kInviteSentTag);
     else
         m_partyManager->MessagePlayerInvited(partyId, playerId);
+    m_partyManager->NoteInvitation(playerId, static_cast<uint32_t>(partyId));
     if (GameEngineNetworkInterface* network = GetNetworkInterface())
         network->InvitePlayerToParty(playerId, partyId);
 }

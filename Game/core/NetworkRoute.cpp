@@ -261,6 +261,8 @@ bool AdmitOnServer(NetOperation operation, NetPacket& packet, int fromHost, cons
         return Drop(packet, fromHost, "only the server sends it");
     if (!SaysOnlyItsOwn(operation, packet, fromHost, claim))
         return false;
+    if (operation == InvitePlayerToParty)   // a join answers only an invitation seen here
+        gGameEngine->GetPartyManager()->NoteInvitation(claim.addressee, claim.ids.front());
     NetRoute route = RouteOf(operation);
     if (route == ToPlayer && claim.addressee == 0)
         route = ToPeers;

@@ -231,6 +231,9 @@ void PartyManager::Update()
 
 void PartyManager::CleanUpForPlayerLeave(uint32_t leaver)
 {
+    std::erase_if(m_seenInvitations, [leaver](const SeenInvitation& seen) {
+        return seen.invitee == leaver || seen.inviter == leaver;
+    });
     ReassignParty(leaver);
 }
 
@@ -278,10 +281,31 @@ bool PartyManager::MayChangeParty(uint32_t changer, uint32_t player, uint32_t pa
     if (!players || !players->IsPlayerInList(changer) || !players->IsPlayerInList(player))
         return false;
     if (player == changer)
-        return party == 0 || players->IsPlayerInList(party);
+        return party == 0 || (players->IsPlayerInList(party) && WasInvited(player, party));
     if (GetParty(player) == changer && (party == 0 || GetParty(party) == changer))
         return true;
     return party == player && GetParty(changer) == player;
+}
+
+void PartyManager::NoteInvitation(uint32_t invitee, uint32_t inviter)
+{
+    if (invitee == 0 || inviter == 0 || WasInvited(invitee, inviter))
+        return;
+    if (m_seenInvitations.size() >= kMaxSeenInvitations)
+        m_seenInvitations.erase(m_seenInvitations.begin());
+    m_seenInvitations.push_back({invitee, inviter});
+}
+
+bool PartyManager::WasInvited(uint32_t invitee, uint32_t inviter) const
+{
+    return std::any_of(m_seenInvitations.begin(), m_seenInvitations.end(), [=](const SeenInvitation& seen) {
+        return seen.invitee == invitee && seen.inviter == inviter;
+    });
+}
+
+void PartyManager::ForgetInvitationsTo(uint32_t invitee)
+{
+    std::erase_if(m_seenInvitations, [invitee](const SeenInvitation& seen) { return seen.invitee == invitee; });
 }
 
 void PartyManager::MessagePlayerJoin(uint32_t party, uint32_t player)

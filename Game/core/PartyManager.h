@@ -19,6 +19,9 @@ class SoundPak;
 inline constexpr const char* kPartyInviteSoundRecord = "Records/Sounds/Soundpak/UI/PartyInviteMessagePak.dbr";
 // Invitations waiting behind the one shown: at most one per other network host.
 inline constexpr size_t kMaxPendingInvitations = 15;
+// Invitations the host remembers having seen: one from every player of the 16 network
+// hosts to every other is fewer.
+inline constexpr size_t kMaxSeenInvitations = 256;
 
 class PartyManager {
 public:
@@ -70,10 +73,19 @@ public:
     // Only the leader may kick; anyone else is told so.
     void AttemptToKickFromLocalParty(uint32_t player);
     // Whether the player `changer` may move `player` into `party` (0: no party), as the
-    // party steps above make such changes: itself out of its party or into the party of
-    // a player in the roster; a member of the party it leads out of it or to another of
+    // party steps above make such changes: itself out of its party, or into the party of
+    // a player in the roster who invited it (an invitation the host saw: the move is the
+    // invitee's acceptance); a member of the party it leads out of it or to another of
     // its members; or, once it has joined a player's party, that player to lead it.
     bool MayChangeParty(uint32_t changer, uint32_t player, uint32_t party) const;
+
+    // ---- Invitations the host saw ---------------------------------------------------
+    // `inviter` invited `invitee` into its party. Remembered until the invitee joins a
+    // party or either leaves the game; past kMaxSeenInvitations the oldest is forgotten.
+    void NoteInvitation(uint32_t invitee, uint32_t inviter);
+    bool WasInvited(uint32_t invitee, uint32_t inviter) const;
+    // The invitations the player received end: it joined a party.
+    void ForgetInvitationsTo(uint32_t invitee);
 
     // Tell the other members of the party that the player joined, was invited or left.
     void MessagePlayerJoin(uint32_t party, uint32_t player);
@@ -90,6 +102,11 @@ private:
     uint32_t m_inviteSoundId = 0;   // owned; destroyed with the manager
     std::vector<GameEvent_InviteToParty> m_pendingInvitations;   // oldest first
     GameEvent_InviteToParty m_currentInvitation;
+    struct SeenInvitation {
+        uint32_t invitee = 0;
+        uint32_t inviter = 0;
+    };
+    std::vector<SeenInvitation> m_seenInvitations;   // oldest first
 };
 
 }  // namespace GAME

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "Engine/Engine.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/GameEngineServicesModule.h"
@@ -21,6 +22,29 @@ std::u16string RosterName(uint32_t id)
 {
     const PlayerManagerClient* players = gGameEngine ? gGameEngine->GetPlayerManagerClient() : nullptr;
     return players ? players->GetPlayerName(id) : std::u16string(kUnknownPlayerName);
+}
+
+// What is wrong with the life, mana and level a player's machine tells for it; null when
+// nothing is. A maximum life of 0 is taken only with no life at all: a player whose
+// character has not loaded yet.
+const char* HeartbeatFault(const PlayerNetHeartbeatInfo& heartbeat)
+{
+    if (!IsFinite(heartbeat.life) || !IsFinite(heartbeat.maxLife) || !IsFinite(heartbeat.mana) ||
+        !IsFinite(heartbeat.maxMana))
+        return "its life or mana is not a finite number";
+    if (heartbeat.life < 0.0f || heartbeat.mana < 0.0f || heartbeat.maxMana < 0.0f)
+        return "its life or mana is negative";
+    if (!(heartbeat.maxLife > 0.0f) && !(heartbeat.maxLife == 0.0f && heartbeat.life == 0.0f))
+        return "its maximum life is not positive";
+    if (heartbeat.level < 0)
+        return "its level is negative";
+    return nullptr;
+}
+
+bool RefuseRecord(const char* what, uint32_t player, const char* reason)
+{
+    gEngine->Log(LOG_WARNING, "PlayerManagerServer: %s of player %u refused: %s", what, player, reason);
+    return false;
 }
 
 }  // namespace
@@ -55,13 +79,30 @@ void PlayerManagerServer::Update(int ms)
     m_sendTimer = 0;
 }
 
+// A newcomer's numbers are checked as a heartbeat's are, and it may name as its party
+// only its own, or (alone, where the game sets up its own roster) one led by a player in
+// the roster: on a server another party is joined only by accepting an invitation.
 void PlayerManagerServer::HandleNewPlayer(const PlayerNetBasicInfo& player)
 {
     const uint32_t newcomer = player.playerId;
     if (std::find(m_players.begin(), m_players.end(), newcomer) != m_players.end())
         return;
+    if (const char* fault = HeartbeatFault(player)) {
+        RefuseRecord("join", newcomer, fault);
+        return;
+    }
     m_players.push_back(newcomer);
     m_playerInfos.push_back(player);
+    PlayerNetBasicInfo& record = m_playerInfos.back();
+    record.life = std::min(record.life, record.maxLife);
+    const uint32_t party = record.partyId;
+    const bool serving = gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server;
+    if (party != 0 && party != newcomer &&
+        (serving || std::find(m_players.begin(), m_players.end(), party) == m_players.end())) {
+        gEngine->Log(LOG_WARNING, "PlayerManagerServer: player %u joined naming party %u, which it may not join; it "
+                                  "joins in no party", newcomer, party);
+        record.partyId = 0;
+    }
     if (GameEngineNetworkInterface* network = GetNetworkInterface())
         network->StoC_AllPlayersUpdate(m_playerInfos);
     if (!gGameEngine)
@@ -114,20 +155,30 @@ void PlayerManagerServer::TellOthers(uint32_t about, const std::u16string& text)
 
 // A client's heartbeat may have left it before a party change reached it: the party
 // stays the roster's, which only party changes set, so a late heartbeat cannot undo one.
+// A heartbeat whose numbers no character has is refused whole; a life above its maximum
+// (a limit that has just dropped) is held to it.
 void PlayerManagerServer::HandlePlayerHeartbeatInbound(const PlayerNetHeartbeatInfo& heartbeat)
 {
+    if (const char* fault = HeartbeatFault(heartbeat)) {
+        RefuseRecord("heartbeat", heartbeat.playerId, fault);
+        return;
+    }
     for (PlayerNetBasicInfo& record : m_playerInfos) {
         if (record.playerId != heartbeat.playerId)
             continue;
         const uint32_t party = record.partyId;
         record = heartbeat;
         record.partyId = party;
+        record.life = std::min(record.life, record.maxLife);
     }
 }
 
+// Joining a party is accepting an invitation, and accepting one ends the others.
 void PlayerManagerServer::AddPlayerToParty(uint32_t player, int party)
 {
     SetRosterParty(m_playerInfos, player, party);
+    if (party != 0 && gGameEngine)
+        gGameEngine->GetPartyManager()->ForgetInvitationsTo(player);
 }
 
 void PlayerManagerServer::Clear()

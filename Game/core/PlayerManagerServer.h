@@ -60,6 +60,10 @@ public:
     float GetExperienceMultiplier(uint32_t player, uint32_t source) const;
     // Shares a reward earned by `earner` at `where` and sends each player its part.
     void HandleBonus(const Bonus& bonus, const WorldVec3& where, const uint32_t& earner);
+    // A bonus a machine reports for its player (the network operation): only the gold
+    // of a pile the player could have picked up is shared, by HandleBonus; the rest of
+    // the report is dropped, and a refused one logged.
+    void HandleReportedBonus(const Bonus& reported, const WorldVec3& where, uint32_t earner);
     // "amountOfGold", "amountOfExperience" and "evaluatingPartyMemberCount", bound once
     // when a formula loads (GetDesignerVariable reads through the same binding).
     DesignerVariableSlot<float> BindDesignerVariable(const char* name) override;
@@ -74,6 +78,9 @@ private:
     };
 
     GameEngineNetworkInterface* GetNetworkInterface() const;
+    // Whether the earner may have picked up that much gold at `where`; a pile that
+    // vouches for a player of another machine is taken out of this host's world.
+    bool MayReportGold(uint32_t gold, const WorldVec3& where, uint32_t earner);
     void ShareAlone(const Bonus& bonus, const Monster* source, uint32_t earner, GameEngineNetworkInterface& network);
     void ShareAmongNearby(const Bonus& bonus, const Monster* source, const WorldVec3& where, uint32_t earner,
                           GameEngineNetworkInterface& network);

@@ -2,8 +2,11 @@
 // them by the four formulas of the bonus sharing record, weighted by each one's
 // party's share of the damage done to the creature, and each part is sent to its player.
 
+#include <algorithm>
+
 #include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/World.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/Bonus.h"
 #include "Game/core/GameEngine.h"
@@ -12,6 +15,7 @@
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/PlayerManagerSettings.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/items/OneShot.h"
 
 namespace GAME {
 
@@ -27,6 +31,35 @@ uint32_t EvaluateShare(const std::unique_ptr<DesignerEquation<float>>& equation,
 uint32_t WeightedExperience(uint32_t experience, float share)
 {
     return TruncateToUnsigned(static_cast<float>(experience) * share);
+}
+
+// Whether a reported bonus carries anything but gold.
+bool CarriesMoreThanGold(const Bonus& bonus)
+{
+    return bonus.lifePoints != 0.0f || bonus.lifePercent != 0.0f || bonus.manaPoints != 0.0f ||
+           bonus.manaPercent != 0.0f || bonus.skillPoints != 0 || bonus.attributePoints != 0 ||
+           bonus.experiencePoints != 0 || bonus.source != 0;
+}
+
+// A gold pile of exactly `gold` lying in this machine's world within the sharing radius
+// of `where`; null when there is none.
+OneShot_Gold* FindGoldPileNear(const WorldVec3& where, uint32_t gold)
+{
+    std::vector<Entity*> found;
+    World::Get().GetEntitiesInSphere(found, where.GetRegion(), Sphere{where.GetRegionPosition(), kBonusSharingRadius},
+                                     EntityList_All);
+    for (Entity* entity : found) {
+        OneShot_Gold* pile = DynamicCast<OneShot_Gold>(entity);
+        if (pile && pile->IsInWorld() && pile->GetGoldValue() == gold)
+            return pile;
+    }
+    return nullptr;
+}
+
+bool RefuseReport(uint32_t earner, const char* reason)
+{
+    gEngine->Log(LOG_WARNING, "PlayerManagerServer: bonus reported for player %u refused: %s", earner, reason);
+    return false;
 }
 
 }  // namespace
@@ -89,6 +122,44 @@ void PlayerManagerServer::HandleBonus(const Bonus& bonus, const WorldVec3& where
         ShareAlone(bonus, source, earner, *network);
     else if (m_players.size() > 1)
         ShareAmongNearby(bonus, source, where, earner, *network);
+}
+
+// The only reward the game lets a machine report for its player is a gold pile that the
+// player picked up (OneShot_Gold::Use). Every other reward is this host's own: it shares a
+// creature's experience and gold when it sees the creature die, and life, mana, skill and
+// attribute points are taken where they are earned and never reported. So a report keeps
+// its gold alone (experience from a kill the host did not see, points, life and mana are
+// dropped), and a player of another machine is believed only for a pile this host dropped
+// into its own world: one of exactly that amount near the report, which is near where the
+// roster last saw the player. The pile is then taken out of this host's world, so that it
+// is paid once. The host's own player picks piles out of this world itself.
+void PlayerManagerServer::HandleReportedBonus(const Bonus& reported, const WorldVec3& where, uint32_t earner)
+{
+    if (!gGameEngine)
+        return;
+    if (CarriesMoreThanGold(reported))
+        gEngine->Log(LOG_WARNING, "PlayerManagerServer: bonus reported for player %u carries more than gold; only "
+                                  "its gold counts", earner);
+    Bonus gold;
+    gold.goldPoints = reported.goldPoints;
+    if (gold.goldPoints == 0 || !MayReportGold(gold.goldPoints, where, earner))
+        return;
+    HandleBonus(gold, where, earner);
+}
+
+bool PlayerManagerServer::MayReportGold(uint32_t gold, const WorldVec3& where, uint32_t earner)
+{
+    if (earner == gGameEngine->GetPlayerId())
+        return true;
+    if (std::find(m_players.begin(), m_players.end(), earner) == m_players.end())
+        return RefuseReport(earner, "the player is not in the roster");
+    if (!(WorldDistance(GetPlayerLocation(earner), where) < kBonusSharingRadius))
+        return RefuseReport(earner, "it was earned far from where the player is");
+    OneShot_Gold* pile = FindGoldPileNear(where, gold);
+    if (!pile)
+        return RefuseReport(earner, "no gold pile of that amount lies there");
+    ObjectManager::Get().DestroyObjectEx(pile, "PlayerManagerServer", __LINE__);
+    return true;
 }
 
 // Alone in the game the earner keeps the whole reward, weighted by its share of the

@@ -139,8 +139,10 @@ TEST_F(PartyManagerTest, PartyChangesAPlayerMayMake)
     constexpr uint32_t kD = 0x40000004;
     constexpr uint32_t kStranger = 0x70000007;
     SetRoster({{kA, kA}, {kB, kA}, {kC, kA}, {kD, 0}});
+    parties->NoteInvitation(kB, kD);
     check({
         {kB, kB, 0, true}, {kB, kB, kD, true}, {kB, kB, kStranger, false},   // itself: out, or to a roster party
+        {kB, kB, kC, false}, {kD, kD, kB, false},                            // that invited it, none other
         {kA, kB, 0, true}, {kA, kB, kC, true}, {kA, kB, kD, false},          // the leader: its members out, or
         {kA, kD, 0, false},                                                  // to another member
         {kB, kC, 0, false}, {kB, kA, 0, false},                              // a member moves nobody else
