@@ -277,12 +277,16 @@ void TradeManager::Update()
 
 // ---- Cancelling ---------------------------------------------------------------------------
 
+// A running trade is cancelled with its partner, whoever is named: a partner left
+// unaware would go on to complete it alone. An open invitation is withdrawn from the
+// invited player.
 void TradeManager::HandleCancelTradeOutbound(uint32_t player)
 {
     ReturnItems();
-    if (player != 0)
+    const uint32_t to = m_active ? m_partner : (player != 0 ? player : GetRequestedPartner());
+    if (to != 0)
         if (GameEngineNetworkInterface* network = TradeNetwork())
-            network->TradeCancel(OwnId(), player);
+            network->TradeCancel(OwnId(), to);
     m_active = false;
     Reset();
 }
@@ -331,7 +335,6 @@ bool TradeManager::HandleAddItemOutbound(const Vec2&, uint32_t itemId)
 {
     if (!m_active)
         return false;
-    ClearFinalized();
     Player* player = OwnPlayer();
     ControllerPlayer* controller = OwnController();
     ObjectManager& objects = ObjectManager::Get();
@@ -352,7 +355,9 @@ bool TradeManager::HandleAddItemOutbound(const Vec2&, uint32_t itemId)
         return false;
     }
     // The copy stands for the original from now on: the original leaves the player on
-    // every peer, and comes back afresh if the trade is cancelled.
+    // every peer, and comes back afresh if the trade is cancelled. Only an offer made
+    // (and sent) is a change: one refused here must not unfinalize this side alone.
+    ClearFinalized();
     m_offered.insert(itemId);
     controller->SendRemoveItemFromInventory(itemId);
     copy->GetItemReplicaInfo(identity);
@@ -399,11 +404,9 @@ void TradeManager::HandleAddItemInbound(uint32_t player, const Vec2& place, cons
 
 bool TradeManager::HandleRemoveItemOutbound(uint32_t itemId)
 {
-    if (!m_active)
+    if (!m_active || m_mine.GetInventorySack().GetInventory().count(itemId) == 0)
         return false;
     ClearFinalized();
-    if (m_mine.GetInventorySack().GetInventory().count(itemId) == 0)
-        return false;
     // The copy goes back to the player as an item of its own.
     InventorySack back;
     back.AddItem(ObjectManager::Get().GetObject<Item>(itemId), false);

@@ -155,6 +155,20 @@ TEST_F(TradeManagerTest, OfferedGoldIsHeldToTheMoneyAndAChangeUnfinalizes)
     EXPECT_EQ(player->GetCurrentMoney(), 40u);
 }
 
+// Only a change made unfinalizes: an offer refused here would leave the partner holding
+// this side's finalize alone. A cancel during a trade always reaches the partner.
+TEST_F(TradeManagerTest, ARefusedOfferKeepsTheFinalizeAndACancelReachesThePartner)
+{
+    Open();
+    trades->HandleFinalizeTradeOutbound();
+    EXPECT_FALSE(trades->HandleAddItemOutbound(Vec2(), 12345));
+    EXPECT_FALSE(trades->HandleRemoveItemOutbound(12345));
+    EXPECT_TRUE(trades->GetMyTradeState().GetFinalized());
+    EXPECT_CALL(network, TradeCancel(kMainPlayerId, kPartner)).Times(1);
+    trades->HandleCancelTradeOutbound(kStranger);
+    EXPECT_FALSE(trades->GetIsTradeActive());
+}
+
 // A third player's invitation during a trade is refused at once.
 TEST_F(TradeManagerTest, AnInvitationDuringATradeIsRefused)
 {
