@@ -132,11 +132,7 @@ void TradeState::DeleteAndCreateItemsForPlayer(ControllerPlayer* controller)
 
 // ---- TradeManager: life -------------------------------------------------------------------
 
-TradeManager::TradeManager()
-{
-    if (SoundPak* sound = ObjectManager::Get().CreateObjectFromFile<SoundPak>(kInviteSoundRecord, 0, true))
-        m_inviteSound = sound->GetObjectId();
-}
+TradeManager::TradeManager() = default;
 
 TradeManager::~TradeManager()
 {
@@ -247,7 +243,13 @@ void TradeManager::HandleInitiateTradeInbound(uint32_t player)
     }
     gGameEngine->GetDialogManager().AddDialog(kDialogTypeYesNo, false, DialogParty::kTradeInvite,
                                               std::string(kTradeInvitationTag), true, player, true);
-    if (SoundPak* sound = ObjectManager::Get().GetObject<SoundPak>(m_inviteSound))
+    // Made with the first invitation, so that a game nobody trades in makes no object
+    // for it (and every later object keeps its id).
+    ObjectManager& objects = ObjectManager::Get();
+    SoundPak* sound = objects.GetObject<SoundPak>(m_inviteSound);
+    if (!sound && (sound = objects.CreateObjectFromFile<SoundPak>(kInviteSoundRecord, 0, true)))
+        m_inviteSound = sound->GetObjectId();
+    if (sound)
         sound->Play(true);
     m_pendingRequester = player;
 }
@@ -346,8 +348,11 @@ bool TradeManager::HandleAddItemOutbound(const Vec2&, uint32_t itemId)
     ItemReplicaInfo identity = original->GetItemReplicaInfo();
     identity.objectId = objects.CreateObjectID();
     Item* copy = Item::CreateItem(identity);
-    if (!copy)
+    if (!copy) {
+        gEngine->Log(LOG_WARNING, "TradeManager: item %u (%s) cannot be copied for the trade; not offered", itemId,
+                     identity.baseName.c_str());
         return false;
+    }
     InventorySack& sack = m_mine.GetInventorySack();
     const Vec2 place = sack.AddItemAndReturnPoint(copy);
     if (place.x < 0.0f) {

@@ -60,6 +60,7 @@ public:
     static constexpr const char* kInviteSoundRecord = "Records/Sounds/Soundpak/UI/PartyInviteMessagePak.dbr";
 
     TradeManager();
+    // Destroys both sides' copies and the invite sound.
     virtual ~TradeManager();
     TradeManager(const TradeManager&) = delete;
     TradeManager& operator=(const TradeManager&) = delete;
@@ -121,7 +122,7 @@ private:
     Player* OwnPlayer() const;
     ControllerPlayer* OwnController() const;
 
-    uint32_t m_inviteSound = 0;   // the sound pack's object id (owned)
+    uint32_t m_inviteSound = 0;   // the sound pack's object id (owned), made when first needed
     TradeState m_mine;
     TradeState m_his;
     bool m_requested = false;
