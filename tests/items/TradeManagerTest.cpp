@@ -169,6 +169,21 @@ TEST_F(TradeManagerTest, ARefusedOfferKeepsTheFinalizeAndACancelReachesThePartne
     EXPECT_FALSE(trades->GetIsTradeActive());
 }
 
+// An invitation asks the player, naming the inviter; a "no" tells the inviter and cancels.
+TEST_F(TradeManagerTest, AnInvitationIsAskedAndADeclineIsSent)
+{
+    engine->GetInboundNetworkInterface()->StoC_AllPlayersUpdate(Roster({kPartner}));
+    trades->HandleInitiateTradeInbound(kPartner);
+    ASSERT_NE(engine->GetDialogManager().PeekTopDialog(), nullptr);
+    EXPECT_EQ(engine->GetDialogManager().PeekTopDialog()->text, u"P268435461 asks");
+    EXPECT_EQ(engine->GetDialogManager().PeekTopDialog()->party, DialogParty::kTradeInvite);
+    EXPECT_CALL(network, DisplayMessageRemote(kPartner, kMainPlayerId, false, "tagTradeError02")).Times(1);
+    EXPECT_CALL(network, TradeCancel(kMainPlayerId, kPartner)).Times(1);
+    engine->GetDialogManager().AddResponse(DialogParty::kTradeInvite, false);
+    trades->Update();
+    EXPECT_TRUE(trades->AbleToTrade());
+}
+
 // A third player's invitation during a trade is refused at once.
 TEST_F(TradeManagerTest, AnInvitationDuringATradeIsRefused)
 {
