@@ -16,7 +16,7 @@ public:
     static constexpr const char* kTradedItemRecord = "Records/Item/Sets/WardenBracers.dbr";
     static constexpr uint32_t kTradedGold = 250;
     // The server's player invites at this frame, after the fight and its loot.
-    static constexpr int kInviteFrame = 200;
+    static constexpr int kInviteFrame = 170;
 
     void Start(GameEngine& engine, uint32_t playerId);
     void AfterFrame(GameEngine& engine, int frame);
