@@ -6,6 +6,7 @@
 #include "host/HostItems.h"
 #include "host/HostMarket.h"
 #include "host/HostNetwork.h"
+#include "host/HostTrade.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostSave.h"
 #include "host/HostSkills.h"
@@ -332,8 +333,11 @@ extern "C" int GameHostRun(const HostOptions* options)
     if (fighting && !networked)
         teleport.Start(fight.GetPlayerId());
     HostMarket market;
-    if (networked && fighting)
+    HostTrade trade;
+    if (networked && fighting) {
         market.Start(engine, fight.GetPlayerId());
+        trade.Start(engine, fight.GetPlayerId());
+    }
     if (networked) {
         network.Start(engine, fight.GetPlayerId());
         // A client can receive, in one frame, a gold pile and the server's player picking
@@ -379,6 +383,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (fighting) {
             items.AfterFrame(engine, frame, fight.GetPlayerId());
             market.AfterFrame(engine, frame);
+            trade.AfterFrame(engine, frame);
         }
         if (network.ShouldStop()) {
             std::printf("gamehost: the server went away; the game ends after frame %d\n", frame);
@@ -403,6 +408,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     }
     if (networked) {
         market.PrintHeld();
+        trade.PrintEnd();
         network.PrintEnd();
     }
     if (fighting)

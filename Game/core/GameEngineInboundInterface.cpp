@@ -2,6 +2,7 @@
 // or object it concerns. An id that no longer resolves makes an operation do nothing.
 #include "Game/core/GameEngineInboundInterface.h"
 
+#include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Player.h"
@@ -22,9 +23,18 @@ namespace GAME {
 
 namespace {
 
-TradeManager* Trades()
+// A trade step is this machine's only when it is for the local player: the manager trades
+// for that player alone.
+TradeManager* TradesFor(uint32_t toPlayer, uint32_t fromPlayer, const char* step)
 {
-    return gGameEngine ? gGameEngine->GetTradeManager() : nullptr;
+    if (!gGameEngine)
+        return nullptr;
+    if (toPlayer == 0 || toPlayer != gGameEngine->GetPlayerId()) {
+        gEngine->Log(LOG_WARNING, "Trade %s from player %u to player %u dropped: not this machine's player", step,
+                     fromPlayer, toPlayer);
+        return nullptr;
+    }
+    return gGameEngine->GetTradeManager();
 }
 
 PlayerManagerClient* ClientPlayers()
@@ -73,40 +83,40 @@ void ShowRemoteMessage(const std::u16string& text, bool asNotification)
 
 // ---- Trade and gold --------------------------------------------------------------------
 
-void GameEngineInboundInterface::TradeInitiate(uint32_t fromPlayer, uint32_t)
+void GameEngineInboundInterface::TradeInitiate(uint32_t fromPlayer, uint32_t toPlayer)
 {
-    if (TradeManager* trades = Trades())
+    if (TradeManager* trades = TradesFor(toPlayer, fromPlayer, "invitation"))
         trades->HandleInitiateTradeInbound(fromPlayer);
 }
 
-void GameEngineInboundInterface::TradeCancel(uint32_t fromPlayer, uint32_t)
+void GameEngineInboundInterface::TradeCancel(uint32_t fromPlayer, uint32_t toPlayer)
 {
-    if (TradeManager* trades = Trades())
+    if (TradeManager* trades = TradesFor(toPlayer, fromPlayer, "cancel"))
         trades->HandleCancelTradeInbound(fromPlayer);
 }
 
-void GameEngineInboundInterface::TradeFinalize(uint32_t fromPlayer, uint32_t)
+void GameEngineInboundInterface::TradeFinalize(uint32_t fromPlayer, uint32_t toPlayer)
 {
-    if (TradeManager* trades = Trades())
+    if (TradeManager* trades = TradesFor(toPlayer, fromPlayer, "finalize"))
         trades->HandleFinalizeTradeInbound(fromPlayer);
 }
 
-void GameEngineInboundInterface::TradeAddItem(uint32_t fromPlayer, uint32_t, const Vec2& place,
+void GameEngineInboundInterface::TradeAddItem(uint32_t fromPlayer, uint32_t toPlayer, const Vec2& place,
                                               const ItemReplicaInfo& item)
 {
-    if (TradeManager* trades = Trades())
+    if (TradeManager* trades = TradesFor(toPlayer, fromPlayer, "item offer"))
         trades->HandleAddItemInbound(fromPlayer, place, item);
 }
 
-void GameEngineInboundInterface::TradeRemoveItem(uint32_t fromPlayer, uint32_t, uint32_t itemId)
+void GameEngineInboundInterface::TradeRemoveItem(uint32_t fromPlayer, uint32_t toPlayer, uint32_t itemId)
 {
-    if (TradeManager* trades = Trades())
+    if (TradeManager* trades = TradesFor(toPlayer, fromPlayer, "item withdrawal"))
         trades->HandleRemoveItemInbound(fromPlayer, itemId);
 }
 
-void GameEngineInboundInterface::TradeSetGoldAmount(uint32_t fromPlayer, uint32_t, uint32_t amount)
+void GameEngineInboundInterface::TradeSetGoldAmount(uint32_t fromPlayer, uint32_t toPlayer, uint32_t amount)
 {
-    if (TradeManager* trades = Trades())
+    if (TradeManager* trades = TradesFor(toPlayer, fromPlayer, "gold offer"))
         trades->HandleSetGoldAmountInbound(fromPlayer, amount);
 }
 

@@ -3,7 +3,8 @@
 #   gamehost_net.sh GAMEHOST play   both play to the end: the join, the party, the fight and
 #                                   the roster's heartbeats, the item the server drops, the
 #                                   monsters' loot, the merchant's stock and the client's
-#                                   purchase are the same on both sides, and the client ends
+#                                   purchase are the same on both sides, the server's and the
+#                                   client's players trade bracers for gold, and the client ends
 #                                   cleanly once its server is gone
 #   gamehost_net.sh GAMEHOST kill   the client is killed in the middle of the fight: the
 #                                   server drops it after the time-out and plays on
@@ -113,6 +114,20 @@ grep -q '^frame [0-9]*: loot: item [0-9]* lies on the ground' "$dir/c.txt" || fa
 [ "$(grep -c '^net: market stock [0-9]*: ' "$dir/c.txt")" -ge 3 ] || fail "no market stock on the client"
 grep -q '^net: market verdict: stock item 2 of market [0-9]* sold to player 268435458$' "$dir/c.txt" ||
     fail "no verdict on the client's purchase"
+# The trade: the server's player gives its bracers for the client's player's gold; each
+# side prints what its own player carries before and after, and together they carry what
+# they carried before.
+holdings() {
+    sed -n "s/^trade: $2: player [0-9]* carries \([0-9]*\) items (\([0-9]*\) of [^)]*) and \([0-9]*\) gold$/\1 \2 \3/p" "$1"
+}
+read -r s_items s_bracers s_gold <<<"$(holdings "$dir/s.txt" before)"
+read -r s_items2 s_bracers2 s_gold2 <<<"$(holdings "$dir/s.txt" after)"
+read -r c_items c_bracers c_gold <<<"$(holdings "$dir/c.txt" before)"
+read -r c_items2 c_bracers2 c_gold2 <<<"$(holdings "$dir/c.txt" after)"
+[ -n "$s_gold2" ] && [ -n "$c_gold2" ] || fail "the trade did not end on both sides"
+[ "$s_bracers $s_bracers2 $c_bracers2" = "1 0 $((c_bracers + 1))" ] || fail "the bracers did not change hands"
+[ "$((s_items2 + 1)) $((c_items2 - 1))" = "$s_items $c_items" ] || fail "items were lost or made in the trade"
+[ "$((s_gold2 - 250)) $((c_gold2 + 250))" = "$s_gold $c_gold" ] || fail "the gold did not move as offered"
 diff <(shared "$dir/s.txt") <(shared "$dir/c.txt") || fail "the two sides differ"
 grep -q "^gamehost: the server went away; the game ends after frame" "$dir/c.txt" || fail "the client missed the end"
 echo "PASS: play"
