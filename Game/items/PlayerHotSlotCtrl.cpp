@@ -273,6 +273,9 @@ void HotSlotOptionPotion::StreamProperties(IOStream& stream)
         stream.StreamInt32("storedType", type);
     }
     stream.StreamInt32("storedDefaultType", m_defaultType);
+    // A kind the game does not have is none: the validation lets the option go.
+    if (stream.IsReading() && m_defaultType != kHealth && m_defaultType != kMana)
+        m_defaultType = kNone;
 }
 
 // ---- PlayerHotSlotCtrl -----------------------------------------------------------------------

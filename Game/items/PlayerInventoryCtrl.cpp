@@ -469,9 +469,11 @@ uint32_t PotionsOf(const PotionMapEntry& entry)
     return total;
 }
 
+// Any other kind has no potions.
 bool IsKind(const PotionMapEntry& entry, int kind)
 {
-    return entry.isHealth == (kind == PlayerInventoryCtrl::kHealthPotions);
+    return kind == PlayerInventoryCtrl::kHealthPotions ? entry.isHealth
+                                                       : kind == PlayerInventoryCtrl::kManaPotions && !entry.isHealth;
 }
 
 }  // namespace

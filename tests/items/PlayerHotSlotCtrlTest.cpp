@@ -173,6 +173,20 @@ TEST_F(PlayerHotSlotCtrlTest, TheSaveBlockRoundTripsAndAnEmptySlotStaysEmpty)
     read.StreamProperties(again);
     ASSERT_TRUE(again.Close());
     EXPECT_TRUE(std::ranges::equal(again.GetBytes(), out.GetBytes()));
+
+    // A potion kind the game does not have is read as none, and the validation drops it.
+    IOStreamWrite odd;
+    odd.BeginBlock();
+    for (int32_t slot = 0, empty = -1, potion = 1, kind = 7; slot < 14; ++slot) {
+        odd.StreamInt32("storedType", slot == 9 ? potion : empty);
+        if (slot == 9)
+            odd.StreamInt32("storedDefaultType", kind);
+    }
+    odd.EndBlock();
+    IOStreamRead oddIn(odd.GetBytes().data(), odd.GetBytes().size());
+    read.StreamProperties(oddIn);
+    read.Update(PlayerHotSlotCtrl::kValidationPeriodMs);
+    EXPECT_EQ(read.GetHotSlotOption(9), nullptr);
 }
 
 }  // namespace GAME
