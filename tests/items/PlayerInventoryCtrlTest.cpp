@@ -27,7 +27,7 @@ protected:
         records.RegisterRecord("Records/P.dbr", "Class,Player,\n");
         records.RegisterRecord(kSword, "Class,ItemEquipment,\n");
         records.RegisterRecord(kSack, "Class,OneShot_Sack,\nbitmap,P.tex,\n");
-        for (auto [record, life] : {std::pair{kSmall, 50}, {kMedium, 150}, {kLarge, 400}})
+        for (auto [record, life] : {std::pair{kSmall, 50}, {kHundred, 100}, {kMedium, 150}, {kLarge, 400}})
             records.RegisterRecord(record, "Class,OneShot_PotionHealth,\nbitmap,P.tex,\nuseDelayTime,2,\n"
                                            "bonusLifePoints," + std::to_string(life) + ",\n");
         records.RegisterRecord(kMana, "Class,OneShot_PotionMana,\nbitmap,P.tex,\nbonusManaPoints,50,\n");
@@ -73,6 +73,7 @@ protected:
     static constexpr const char* kSword = "Records/Sword.dbr";
     static constexpr const char* kSack = "Records/Sack.dbr";
     static constexpr const char* kSmall = "Records/Small.dbr";
+    static constexpr const char* kHundred = "Records/Hundred.dbr";
     static constexpr const char* kMedium = "Records/Medium.dbr";
     static constexpr const char* kLarge = "Records/Large.dbr";
     static constexpr const char* kMana = "Records/Mana.dbr";
@@ -121,7 +122,11 @@ TEST_F(PlayerInventoryCtrlTest, PotionsByNeedFollowTheFourRules)
     struct Case {
         std::vector<const char*> kinds;
         const char* drunk;
-    } cases[] = {{{kSmall, kMedium, kLarge}, kMedium}, {{kSmall, kLarge}, kLarge}, {{kSmall}, kSmall}, {{}, nullptr}};
+    } cases[] = {{{kSmall, kMedium, kLarge}, kMedium},           // (a) fills it without waste
+                 {{kSmall, kHundred, kLarge}, kHundred},         // (b) nearly fills it
+                 {{kSmall, kLarge}, kLarge},                     // (c) more than enough
+                 {{kSmall}, kSmall},                             // (d) the smallest
+                 {{}, nullptr}};
     for (const Case& c : cases) {
         Player* p = MakePlayer();
         p->SetTotalCharAttribute(CharAttributeType_Life, 300.0f);
