@@ -318,7 +318,7 @@ std::vector<uint32_t> PlayerInventoryCtrl::GetItems() const
     for (const auto& sack : m_sacks) {
         for (const auto& [id, rect] : sack->GetInventory()) {
             items.push_back(id);
-            if (const PotionStack* stack = const_cast<PlayerInventoryCtrl*>(this)->GetPotionsInStack(id))
+            if (const PotionStack* stack = FindStack(id))
                 items.insert(items.end(), stack->GetStacked().begin(), stack->GetStacked().end());
         }
     }
@@ -424,13 +424,18 @@ bool PlayerInventoryCtrl::AddToPotionStack(uint32_t visibleId, uint32_t stackedI
     return true;
 }
 
-PotionStack* PlayerInventoryCtrl::GetPotionsInStack(uint32_t visibleId)
+const PotionStack* PlayerInventoryCtrl::FindStack(uint32_t visibleId) const
 {
-    for (auto& [name, entry] : m_potions)
-        for (PotionStack& stack : entry.stacks)
+    for (const auto& [name, entry] : m_potions)
+        for (const PotionStack& stack : entry.stacks)
             if (stack.GetVisiblePotion() == visibleId)
                 return &stack;
     return nullptr;
+}
+
+PotionStack* PlayerInventoryCtrl::GetPotionsInStack(uint32_t visibleId)
+{
+    return const_cast<PotionStack*>(FindStack(visibleId));
 }
 
 bool PlayerInventoryCtrl::RemoveFromPotionMap(uint32_t visibleId, std::vector<uint32_t>& stackedIds)

@@ -195,6 +195,7 @@ protected:
 
 private:
     InventorySack* SackAt(int sack) const;
+    const PotionStack* FindStack(uint32_t visibleId) const;
     const PotionMapEntry* FindEntry(const std::string& name) const;
     // The record name of a potion as the map keys it.
     static std::string PotionName(const Item& item);

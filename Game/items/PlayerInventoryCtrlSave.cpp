@@ -98,7 +98,7 @@ void PlayerInventoryCtrl::WriteSack(IOStream& stream, const InventorySack& sack)
             continue;
         const Vec2 cell = sack.PixelsToGrid(Vec2{rect.x, rect.y});
         records.push_back({item, NearestCell(cell.x), NearestCell(cell.y)});
-        if (const PotionStack* stack = GetPotionsInStack(id))
+        if (const PotionStack* stack = FindStack(id))
             for (uint32_t below : stack->GetStacked())
                 if (const Item* potion = objects.GetObject<Item>(below))
                     records.push_back({potion, kStackedPoint, kStackedPoint});
