@@ -41,6 +41,9 @@ public:
     // Before a writer writes a count: `held` held to the `cap` a reader takes, so that every
     // save the game writes loads. What is left out is logged under the count's key.
     static uint32_t SavedCount(size_t held, uint32_t cap, const char* countKey);
+    // Whether the next value is stored under `key`, for a key that older saves lack: a
+    // reader looks without moving or failing (false once failed); a writer answers true.
+    virtual bool IsNextKey(const char* /*key*/) const { return !Failed(); }
     // The caller refuses what it read: the stream fails with the reason, logged, as it
     // would on its own failure.
     virtual void Refuse(const std::string& /*reason*/) {}

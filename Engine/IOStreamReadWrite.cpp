@@ -566,6 +566,13 @@ bool IOStreamRead::CheckCount(const char* countKey, uint32_t count, uint32_t cap
     return !Failed();
 }
 
+bool IOStreamRead::IsNextKey(const char* key) const
+{
+    const size_t keyLength = std::strlen(key);
+    return !Failed() && Left() >= 2 + keyLength && m_cursor[0] >= kUniqueId && m_cursor[0] <= kInt32 &&
+           m_cursor[1] == keyLength && std::memcmp(m_cursor + 2, key, keyLength) == 0;
+}
+
 void IOStreamRead::TakeMarker(Tag tag)
 {
     m_item = m_cursor;

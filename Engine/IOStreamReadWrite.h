@@ -193,6 +193,7 @@ public:
     bool Failed() const override { return IOStreamStatus::Failed(); }
     // The smallest value under a key is a bool: tag, key length, key and one byte.
     bool CheckCount(const char* countKey, uint32_t count, uint32_t cap, const char* itemKey) override;
+    bool IsNextKey(const char* key) const override;
     void Refuse(const std::string& reason) override { FailAt(reason); }
 
 private:

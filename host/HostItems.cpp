@@ -13,10 +13,14 @@
 #include "Game/combat/CharAttribute.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/GameTextLine.h"
+#include "Game/ai/ControllerPlayer.h"
 #include "Game/items/Inventory.h"
+#include "Game/items/InventorySack.h"
 #include "Game/items/ItemFingerprint.h"
 #include "Game/items/ItemSet.h"
 #include "Game/items/OneShot.h"
+#include "Game/items/PlayerHotSlotCtrl.h"
+#include "Game/items/PlayerInventoryCtrl.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 
@@ -156,11 +160,12 @@ void ShowPotion(Player& player)
     potion->SetStackCount(kPotionStack - 1);
     player.SetCurrentLife(player.GetLifeLimit() * kHurtLifeShare);
     const float life = player.GetCurrentLife();
+    const float coming = player.GetCharacterBio().GetLifeSlow();
     player.UseInventoryItem(potion->GetObjectId(), false);
     // A potion heals over time: what it gives waits in the character's slow pool.
     std::printf("items: the player drinks %s from a stack of %u: life %.1f, %.1f more to come, %u left\n",
                 LocalizationManager::ToChar(potion->GetGameDescription()).c_str(), kPotionStack, life,
-                player.GetCharacterBio().GetLifeSlow(), potion->GetNumberInStack() + 1);
+                player.GetCharacterBio().GetLifeSlow() - coming, potion->GetNumberInStack() + 1);
     Destroy(potion);
 }
 
@@ -174,6 +179,61 @@ void ShowGold(Player& player)
     std::printf("items: the player uses %s (%u gold): money %u -> %u\n", LocalizationManager::ToChar(gold->GetGameDescription()).c_str(),
                 gold->GetGoldValue(), money, player.GetCurrentMoney());
     Destroy(gold);
+}
+
+// ---- The bags ------------------------------------------------------------------------------
+
+// What the player picks up after the fight, in this order: the sack adds a second bag, the
+// potions of one record stack, the rest take the first free cells (the player's hands and
+// slots are taken: nothing is put on).
+constexpr const char* kPickUps[] = {
+    "Records/Item/Weapons/Axe.dbr",          "Records/Item/OneShot/HealthPotion.dbr",
+    "Records/Item/Weapons/Mace.dbr",         "Records/Item/OneShot/HealthPotion.dbr",
+    "Records/Item/OneShot/ManaPotion.dbr",   "Records/Item/OneShot/HealthPotion.dbr",
+    "Records/Item/OneShot/Sack.dbr",         "Records/Item/Weapons/Spear.dbr",
+    "Records/Item/OneShot/ManaPotion.dbr",   "Records/Item/Weapons/Staff.dbr",
+};
+// The skill put into the first free hot slot.
+constexpr const char* kHotSlotSkill = "Records/Skills/ArenaFireball.dbr";
+// The player is hurt to this share of its life before it drinks by need.
+constexpr float kBagsHurtLifeShare = 0.6f;
+
+void PickUp(Player& player, const char* record)
+{
+    Item* item = Make(Identity(record));
+    if (!item)
+        return;
+    const uint32_t id = item->GetObjectId();
+    player.GiveItemToCharacter(item);
+    // The pick-up's commands (a sack or gold used) run at once, as the frame's would.
+    gEngine->RunActorCommands();
+    const PlayerInventoryCtrl& bags = player.GetPlayerController()->GetInventoryCtrl();
+    for (uint32_t bag = 0; bag < bags.GetNumberOfSacks(); ++bag) {
+        const InventorySack& sack = *bags.GetSack(static_cast<int>(bag));
+        if (const auto found = sack.GetInventory().find(id); found != sack.GetInventory().end()) {
+            const Vec2 cell = sack.PixelsToGrid(Vec2{found->second.x, found->second.y});
+            std::printf("bags: the player picks up %s: bag %u, cell (%.0f, %.0f)\n", record, bag, cell.x, cell.y);
+            return;
+        }
+    }
+    const char* where = bags.HasItem(id)                      ? "beneath a potion of its record"
+                        : !ObjectManager::Get().GetObject(id) ? "used at once"
+                        : item->IsInWorld()                   ? "left on the ground"
+                                                              : "put on";
+    std::printf("bags: the player picks up %s: %s (%u bags)\n", record, where, bags.GetNumberOfSacks());
+}
+
+const char* SlotText(const HotSlotOption* option, std::string& text)
+{
+    if (!option)
+        return "empty";
+    if (option->GetType() == HotSlotOption::kPotionOption) {
+        text = "potion of kind " + std::to_string(static_cast<const HotSlotOptionPotion*>(option)->GetDefaultType());
+    } else {
+        const auto* skill = ObjectManager::Get().GetObject<Skill>(option->GetSkillId());
+        text = "skill " + (skill ? skill->GetObjectName() : std::string("none"));
+    }
+    return text.c_str();
 }
 
 class DroppedSword : public FilterFunction<Entity> {
@@ -196,6 +256,64 @@ void HostItems::Run(uint32_t playerId)
     ShowSet(*player);
     ShowPotion(*player);
     ShowGold(*player);
+}
+
+void HostItems::PrintBags(const char* what, Player& player)
+{
+    const ControllerPlayer* controller = player.GetPlayerController();
+    if (!controller)
+        return;
+    const PlayerInventoryCtrl& bags = controller->GetInventoryCtrl();
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t bag = 0; bag < bags.GetNumberOfSacks(); ++bag) {
+        const InventorySack& sack = *bags.GetSack(static_cast<int>(bag));
+        std::printf("bags: %s: bag %u of %u x %u cells holds %zu items\n", what, bag, sack.GetColumns(), sack.GetRows(),
+                    sack.GetInventory().size());
+        for (const auto& [id, rect] : sack.GetInventory()) {
+            const Item* item = objects.GetObject<Item>(id);
+            const auto* potion = DynamicCast<OneShot_Potion>(item);
+            const Vec2 cell = sack.PixelsToGrid(Vec2{rect.x, rect.y});
+            std::printf("bags: %s: bag %u cell (%.0f, %.0f): %s%s\n", what, bag, cell.x, cell.y,
+                        item ? item->GetObjectName().c_str() : "(gone)",
+                        potion ? (", " + std::to_string(potion->GetNumberInStack()) + " beneath").c_str() : "");
+        }
+    }
+    std::printf("bags: %s: health potions %u, mana potions %u\n", what,
+                bags.GetTotalPotions(PlayerInventoryCtrl::kHealthPotions),
+                bags.GetTotalPotions(PlayerInventoryCtrl::kManaPotions));
+    const PlayerHotSlotCtrl& slots = player.GetPlayerHotSlotCtrl();
+    for (uint32_t slot = 0; slot < PlayerHotSlotCtrl::kSlotCount; ++slot) {
+        std::string text;
+        std::printf("bags: %s: hot slot %u: %s\n", what, slot, SlotText(slots.GetHotSlotOption(slot), text));
+    }
+}
+
+void HostItems::FillBags(uint32_t playerId)
+{
+    auto* player = ObjectManager::Get().GetObject<Player>(playerId);
+    if (!player || !player->GetPlayerController())
+        return;
+    for (const char* record : kPickUps)
+        PickUp(*player, record);
+    PlayerInventoryCtrl& bags = player->GetPlayerController()->GetInventoryCtrl();
+    // Hurt, the player drinks the health potion its need calls for.
+    player->SetCurrentLife(player->GetLifeLimit() * kBagsHurtLifeShare);
+    const float life = player->GetCurrentLife();
+    const uint32_t before = bags.GetTotalPotions(PlayerInventoryCtrl::kHealthPotions);
+    const bool drunk = bags.UsePotionOfType(PlayerInventoryCtrl::kHealthPotions, HotSlotOptionPotion::kLowNeed,
+                                            HotSlotOptionPotion::kHighNeed);
+    gEngine->RunActorCommands();
+    std::printf("bags: at life %.1f of %.1f the player drinks by need: %s; health potions %u -> %u, %.1f life to come, "
+                "cooldown %d ms\n", life, player->GetLifeLimit(), drunk ? "a potion" : "nothing", before,
+                bags.GetTotalPotions(PlayerInventoryCtrl::kHealthPotions), player->GetCharacterBio().GetLifeSlow(),
+                bags.GetCurrentCooldown(PlayerInventoryCtrl::kHealthPotions));
+    PlayerHotSlotCtrl& slots = player->GetPlayerHotSlotCtrl();
+    HotSlotOptionSkill fireball(player->GetSkillManager().FindSkillId(kHotSlotSkill));
+    fireball.SetPlayer(player);
+    slots.SetHotSlot(0, &fireball);
+    std::printf("bags: the health potion slot reports status %d\n",
+                static_cast<int>(slots.GetSlotStatus(PlayerHotSlotCtrl::kHealthPotionSlot)));
+    PrintBags("after the fight", *player);
 }
 
 void HostItems::AfterFrame(GameEngine& engine, int frame, uint32_t playerId)

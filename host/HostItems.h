@@ -5,6 +5,11 @@
 // The items it makes are taken off again and destroyed; the potion's life and the gold stay
 // with the player. It runs after the player is saved, so the save does not hold them.
 //
+// The player's bags after the fight (before the save, which carries them): pick-ups placed
+// in the first free cell, potions stacked beneath the first of their record, a sack one-shot
+// adding a bag, a potion drunk by need; then every bag's items and every hot slot ("bags:"
+// lines; a loaded character prints the same lines for what it read).
+//
 // On the network the server drops one item into the world near its player through the
 // game's item creation (which sends it to every client); each host prints the dropped
 // item's fingerprint once the item is in its world ("net: item" lines, alike on both
@@ -17,6 +22,7 @@
 namespace GAME {
 
 class GameEngine;
+class Player;
 struct GameTextLine;
 
 class HostItems {
@@ -34,6 +40,11 @@ public:
 
     // The single process's showcase; nothing without the player.
     static void Run(uint32_t playerId);
+    // The bags after the fight; nothing without the player.
+    static void FillBags(uint32_t playerId);
+    // Every bag's items with their cells and the potions beneath, and every hot slot, each
+    // line "bags: <what>: ...".
+    static void PrintBags(const char* what, Player& player);
 
     // On the network, after each frame: the server drops the item once; every host
     // prints the item when it first finds it in its world.

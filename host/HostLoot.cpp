@@ -123,23 +123,21 @@ void HostLoot::TakePile(int frame, Player& player)
         // The pick-up runs as the command the player's pick-up ends in, at the commands'
         // point of the next frame.
         m_step = Step::PickedUp;
+        m_pileGold = pile->GetItemReplicaInfo().var1;
+        m_moneyBefore = player.GetCurrentMoney();
         std::printf("frame %d: loot: the player picks up gold pile %u, %.2f units away\n", frame, m_pileId,
                     (pile->GetCoords().GetPosition() - player.GetPathPosition()).Length());
         player.Enqueue(new CharPickUpConfigCmd(player.GetObjectId(), m_pileId));
         return;
     case Step::PickedUp:
         m_step = Step::Done;
-        if (!pile || !player.HasItem(m_pileId)) {
+        // The bags use a gold pile as it arrives: the pile is gone and the gold is paid.
+        if (pile) {
             std::printf("frame %d: loot: the gold pile %u never reached the player\n", frame, m_pileId);
             return;
         }
-        {
-            const uint32_t gold = pile->GetItemReplicaInfo().var1;
-            const uint32_t money = player.GetCurrentMoney();
-            player.UseInventoryItem(m_pileId, true);
-            std::printf("frame %d: loot: the player uses the gold pile %u (%u gold): money %u -> %u\n", frame,
-                        m_pileId, gold, money, player.GetCurrentMoney());
-        }
+        std::printf("frame %d: loot: the player uses the gold pile %u (%u gold): money %u -> %u\n", frame, m_pileId,
+                    m_pileGold, m_moneyBefore, player.GetCurrentMoney());
         return;
     case Step::Done:
         return;

@@ -4,8 +4,8 @@
 // rolled items fall from it. Each host prints, once, every item a monster wears or carries
 // and every rolled item and gold pile that comes to lie in its world ("loot:" lines, the
 // item's record, affixes, seed and fingerprint, alike on every peer). Once the fight is
-// over, the player picks up the first gold pile that fell, a few frames after it fell, and
-// uses it, its money printed before and after.
+// over, the player picks up the first gold pile that fell, a few frames after it fell; its
+// bags use gold at once, and its money is printed before and after.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +33,7 @@ public:
 
 private:
     void WatchMonsters(int frame);
-    // The player picks up the first pile that fell and, once it holds it, uses it.
+    // The player picks up the first pile that fell; the next frame shows what it paid.
     void TakePile(int frame, Player& player);
 
     std::set<uint32_t> m_monstersSeen;
@@ -41,6 +41,8 @@ private:
     std::set<uint32_t> m_dropsSeen;
     uint32_t m_pileId = 0;             // the pile the player goes for
     int m_pileFrame = 0;               // the frame it fell in
+    uint32_t m_pileGold = 0;           // its amount, and the player's money before it
+    uint32_t m_moneyBefore = 0;
     enum class Step { Waiting, PickedUp, Done } m_step = Step::Waiting;
 };
 

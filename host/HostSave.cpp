@@ -11,6 +11,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/skills/SkillManager.h"
 #include "host/HostFight.h"
+#include "host/HostItems.h"
 #include "host/HostOutfit.h"
 #include "host/HostSkills.h"
 
@@ -118,6 +119,7 @@ bool LoadHostPlayer(const std::string& path)
         PrintPlayer(*player);
         HostOutfit::PrintSlots("loaded player", *player);
         HostSkills::PrintWindow(*player);
+        HostItems::PrintBags("loaded", *player);
     } else {
         const bool characterFailed = character.Failed();
         std::printf("gamehost: loading %s failed: %s\n", characterFailed ? path.c_str() : TokensPath(path).c_str(),

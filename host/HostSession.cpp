@@ -398,6 +398,8 @@ extern "C" int GameHostRun(const HostOptions* options)
                 engine.GetTutorialUnlockList().size());
     if (fighting)
         HostSkills::Run(fight.GetPlayerId());
+    if (fighting && !networked)
+        HostItems::FillBags(fight.GetPlayerId());
     bool saved = true;
     if (fighting && !options->savePath.empty())
         saved = SaveHostPlayer(fight.GetPlayerId(), options->savePath);

@@ -2,6 +2,7 @@
 
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Player.h"
+#include "Game/network/ActorConfigCommands.h"
 
 namespace GAME {
 
@@ -18,6 +19,23 @@ void ControllerPlayer::PostParentAttached()
     ControllerAI::PostParentAttached();
     m_inventoryCtrl.SetParent(GetPlayer());
 }
+
+void ControllerPlayer::Update(int elapsedMs)
+{
+    ControllerAI::Update(elapsedMs);
+    m_inventoryCtrl.Update(elapsedMs);
+}
+
+bool ControllerPlayer::UseItem(uint32_t itemId, bool remove)
+{
+    Player* player = GetPlayer();
+    if (itemId == 0 || !player)
+        return false;
+    player->Enqueue(new UseItemConfigCmd(player->GetObjectId(), itemId, remove));
+    return true;
+}
+
+bool ControllerPlayer::SendSkillAction(Character&, bool, bool, uint32_t, const WorldVec3&, uint32_t&) { return false; }
 
 bool ControllerPlayer::GiveItemToPlayer(uint32_t itemId)
 {

@@ -10,6 +10,7 @@
 
 namespace GAME {
 
+class Character;
 class Player;
 class TriggerToken;
 
@@ -22,6 +23,8 @@ public:
 
     // The bags learn their player.
     void PostParentAttached() override;
+    // The controller's frame, then the bags' potion cooldowns.
+    void Update(int elapsedMs) override;
 
     PlayerInventoryCtrl& GetInventoryCtrl() { return m_inventoryCtrl; }
     const PlayerInventoryCtrl& GetInventoryCtrl() const { return m_inventoryCtrl; }
@@ -29,6 +32,14 @@ public:
     // Places the item on the player's equipment or else in its bags; false for item 0
     // or when it found no place.
     bool GiveItemToPlayer(uint32_t itemId);
+    // Has the player use the one-shot item through its command (on every peer); with
+    // `remove` the item then leaves the inventory and is destroyed. False for item 0.
+    virtual bool UseItem(uint32_t itemId, bool remove);
+    // A skill use the player asked for, such as a hot slot's self-cast skill. The player's
+    // executing state turns such a request into the character's action; no state takes
+    // requests yet, so the answer is false and nothing is used.
+    virtual bool SendSkillAction(Character& character, bool inPlace, bool second, uint32_t skillId,
+                                 const WorldVec3& point, uint32_t& target);
 
     // Forgets what the player aimed at: the combat enemy and the target point.
     void ClearTarget();

@@ -177,6 +177,27 @@ bool InventorySack::FindNextPosition(const Item* item, Rect& r) const
     return m_vertical ? SearchVertical(r) : SearchHorizantal(r);
 }
 
+bool InventorySack::GetRectAt(const Vec2& position, const Item* item, Rect& r) const
+{
+    float width = 0.0f;
+    float height = 0.0f;
+    if (!GetCellRaisedSize(item, width, height))
+        return false;
+    r = Rect{position.x, position.y, width, height};
+    AdjustToResolution(r);
+    return true;
+}
+
+bool InventorySack::IsPlaceFree(const Vec2& position, const Item* item) const
+{
+    Rect r;
+    if (!GetRectAt(position, item, r))
+        return false;
+    // Written so that a position that is not a number lies nowhere.
+    return r.x >= 0.0f && r.y >= 0.0f && r.x + r.width <= GetPixelWidth() && r.y + r.height <= GetPixelHeight() &&
+           !IsConflict(r);
+}
+
 bool InventorySack::IsSpaceForItem(const Item* item) const
 {
     Rect r;
@@ -196,12 +217,9 @@ bool InventorySack::AddItem(Item* item, bool autoPlace)
 
 bool InventorySack::AddItem(const Vec2& position, Item* item, bool silent)
 {
-    float width = 0.0f;
-    float height = 0.0f;
-    if (!GetCellRaisedSize(item, width, height))
+    Rect r;
+    if (!GetRectAt(position, item, r))
         return false;
-    Rect r{position.x, position.y, width, height};
-    AdjustToResolution(r);
     // An item larger than the whole sack has no place in it, wherever it is dropped.
     if (IsLargerThanSack(r.width, r.height))
         return false;

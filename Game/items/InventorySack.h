@@ -57,6 +57,11 @@ public:
     // without footprint leaves both as they are.
     void GetConflicts(const Vec2& position, Item* item, std::vector<Rect>& conflicts, Rect& placed) const;
 
+    // Whether the item's footprint laid at the position lies on the grid (from its top-left
+    // corner to its right and bottom edges) and overlaps no stored rectangle; false for an
+    // item without footprint.
+    bool IsPlaceFree(const Vec2& position, const Item* item) const;
+
     const std::map<uint32_t, Rect>& GetInventory() const { return m_items; }
     // The smallest id; 0 when empty.
     uint32_t GetFirstItem() const;
@@ -114,6 +119,8 @@ private:
     // The footprint of the item before the resolution adjustment; false without bitmap.
     bool GetCellRaisedSize(const Item* item, float& width, float& height) const;
     void AdjustToResolution(Rect& r) const;
+    // The item's footprint laid at the position; false without footprint.
+    bool GetRectAt(const Vec2& position, const Item* item, Rect& r) const;
     bool IsLargerThanSack(float width, float height) const;
     float GetPixelWidth() const { return static_cast<float>(m_columns) * m_cellWidth; }
     float GetPixelHeight() const { return static_cast<float>(m_rows) * m_cellHeight; }

@@ -125,7 +125,9 @@ protected:
         RecordDatabase::Get().RegisterRecord(Player::kStubControllerRecord, "Class,ControllerAI,\n");
         RecordDatabase::Get().RegisterRecord(kSkill, "Class,Skill,\nskillMaxLevel,10,\n");
         RecordDatabase::Get().RegisterRecord(kPlayer, "Class,Player,\n");
-        RecordDatabase::Get().RegisterRecord(kItem, "Class,Item,\n");
+        // Items with a bitmap: they take a cell in the bags.
+        RecordDatabase::Get().RegisterRecord(kItem, "Class,ItemEquipment,\n");
+        RecordDatabase::Get().RegisterRecord(kPotion, "Class,OneShot_PotionHealth,\nbitmap,P.tex,\n");
         engine->ResetTutorialState();
     }
     Player* Fresh(bool controlling = true)
@@ -153,6 +155,7 @@ protected:
     static constexpr const char* kSkill = "Records/Test/SavedSkill.dbr";
     static constexpr const char* kPlayer = "Records/Test/SavedPlayer.dbr";
     static constexpr const char* kItem = "Records/Test/SavedItem.dbr";
+    static constexpr const char* kPotion = "Records/Test/SavedPotion.dbr";
 };
 
 TEST_F(PlayerSaveTest, FullRoundTrip)
@@ -367,8 +370,10 @@ TEST_F(PlayerSaveTest, ListsPastTheReadCapsSaveUpToThemAndLoad)
         ASSERT_TRUE(Load(*player, placeBytes) && player->StreamPropertiesQuestTokens(tokensIn));
     }
     PlayerInventoryCtrl& bag = player->GetPlayerController()->GetInventoryCtrl();
+    // One potion in the bag, the others stacked beneath it.
+    RecordDatabase::Get().RegisterRecord(kGameEngineRecordName, "potionStackLimit,20000,\n");
     ItemReplicaInfo identity;
-    identity.baseName = kItem;
+    identity.baseName = kPotion;
     for (uint32_t i = 0; i <= PlayerInventoryCtrl::kMaxSavedItems; ++i)
         bag.AddItem(Item::CreateItem(identity)->GetObjectId(), false);
 

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The player's bags after the fight: pick-ups in the first free cells of the main bag, a
+# potion stacked beneath the first of its record, a sack adding the second bag, one health
+# potion drunk by need; and a save that carries the bags and the hot slots: the loaded
+# character prints the bags and slots the saving run printed.
+set -u
+gamehost=$1
+save=$(mktemp -d)/bags.sav
+trap 'rm -rf "$(dirname "$save")"' EXIT
+saved=$("$gamehost" --quiet --frames 400 --step 250 --save "$save" 2>/dev/null) || { echo "FAIL: saving run"; exit 1; }
+loaded=$("$gamehost" --quiet --frames 1 --load "$save" 2>/dev/null) || { echo "FAIL: loading run"; exit 1; }
+expect() { grep -q "$1" <<<"$saved" || { echo "FAIL: no line matches: $1"; grep "^bags: " <<<"$saved"; exit 1; }; }
+expect "^bags: the player picks up Records/Item/Weapons/Axe.dbr: bag 0, cell (0, 0)$"
+expect "^bags: the player picks up Records/Item/Weapons/Staff.dbr: bag 0, cell (1, 0)$"   # the first column is full
+expect "^bags: the player picks up Records/Item/OneShot/HealthPotion.dbr: beneath a potion of its record (1 bags)$"
+expect "^bags: the player picks up Records/Item/OneShot/Sack.dbr: used at once (2 bags)$"
+expect "^bags: at life [0-9.]* of [0-9.]* the player drinks by need: a potion; health potions 3 -> 2, "
+expect "^bags: after the fight: bag 0 cell (0, 1): Records/Item/OneShot/HealthPotion.dbr, 1 beneath$"
+expect "^bags: after the fight: hot slot 0: skill Records/Skills/ArenaFireball.dbr$"
+expect "^bags: after the fight: hot slot 8: potion of kind 0$"
+held=$(sed -n 's/^bags: after the fight: //p' <<<"$saved")
+read=$(sed -n 's/^bags: loaded: //p' <<<"$loaded")
+[ "$(wc -l <<<"$held")" -ge 20 ] || { echo "FAIL: the bags are short:"; echo "$held"; exit 1; }
+[ "$held" = "$read" ] || { echo "FAIL: the loaded bags differ"; diff <(echo "$held") <(echo "$read"); exit 1; }
+echo "PASS: bags story ($(wc -l <<<"$held") lines read back alike)"
