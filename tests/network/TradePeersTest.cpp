@@ -155,21 +155,21 @@ TEST_F(TradePeersTest, ATradeMovesRingsAndGoldAndNothingElse)
                          "after: items 3 offered 0 gold 800\ntrading 0\n");
 }
 
-// The guest fills its trade window, so the ring past it stays with the guest; the host
-// cancels, and every offered ring comes back to the guest.
+// The guest fills its trade window with the whole bag (the 63rd ring finds no room and is
+// never its own); the host cancels, and every offered ring comes back to the guest.
 TEST_F(TradePeersTest, ACancelReturnsEveryOfferAndAFullWindowRefusesTheRest)
 {
     TradeScript script;
-    script.rings = 63;   // two are worn at once, 61 go to the bag
+    script.rings = 63;   // two are worn at once, 60 fill the bag, one finds no room
     script.offer = 61;
     script.hostCancels = true;
     const std::string reports = Trade(script);
-    EXPECT_NE(reports.find("guest\nbefore: items 63 offered 0 gold 500\noffered 60 rings and 500 gold\n"),
+    EXPECT_NE(reports.find("guest\nbefore: items 62 offered 0 gold 500\noffered 60 rings and 500 gold\n"),
               std::string::npos)
         << reports;
-    EXPECT_NE(reports.find("after: items 63 offered 0 gold 500\ntrading 0\nhost\n"), std::string::npos) << reports;
-    EXPECT_NE(reports.find("host\nbefore: items 63 offered 0 gold 1000\n"), std::string::npos) << reports;
-    EXPECT_NE(reports.find("after: items 63 offered 0 gold 1000\ntrading 0\n"), std::string::npos) << reports;
+    EXPECT_NE(reports.find("after: items 62 offered 0 gold 500\ntrading 0\nhost\n"), std::string::npos) << reports;
+    EXPECT_NE(reports.find("host\nbefore: items 62 offered 0 gold 1000\n"), std::string::npos) << reports;
+    EXPECT_NE(reports.find("after: items 62 offered 0 gold 1000\ntrading 0\n"), std::string::npos) << reports;
 }
 
 }  // namespace
