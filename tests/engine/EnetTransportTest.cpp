@@ -110,9 +110,10 @@ protected:
     LogCapture log;
 };
 
-// A raw ENet client, for what our own transport never sends.
+// A raw ENet client, for what our own transport never sends. It joins as our client does,
+// answering the host number it is offered, unless told not to.
 struct RawPeer {
-    explicit RawPeer(uint16_t port)
+    explicit RawPeer(uint16_t port, bool joins = true) : joins(joins)
     {
         host = enet_host_create(nullptr, 1, 2, 0, 0);
         ENetAddress address{};
@@ -126,13 +127,23 @@ struct RawPeer {
         for (ENetEvent event; enet_host_service(host, &event, 0) > 0;) {
             if (event.type == ENET_EVENT_TYPE_CONNECT)
                 connected = true;
-            if (event.type == ENET_EVENT_TYPE_RECEIVE)
+            if (event.type == ENET_EVENT_TYPE_RECEIVE) {
+                const enet_uint8* data = event.packet->data;
+                if (joins && event.channelID == 1 && event.packet->dataLength == 2 && data[0] == 1) {
+                    const enet_uint8 answer[2] = {2, data[1]};
+                    enet_peer_send(peer, 1, enet_packet_create(answer, sizeof answer, ENET_PACKET_FLAG_RELIABLE));
+                }
                 enet_packet_destroy(event.packet);
+            }
+            if (event.type == ENET_EVENT_TYPE_DISCONNECT)
+                disconnected = true;
         }
     }
     ENetHost* host = nullptr;
     ENetPeer* peer = nullptr;
+    bool joins = true;
     bool connected = false;
+    bool disconnected = false;
 };
 
 TEST_F(EnetTransportTest, ClientsAreNumberedAndPacketsArriveInOrderEachWayAndRelayed)
