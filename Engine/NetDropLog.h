@@ -11,7 +11,8 @@
 //
 // A flood of one kind thus costs a line a second. The kinds kept at once are bounded;
 // drops of further kinds are counted together and logged as one count a second.
-// Control characters in what is logged are removed: reasons may quote a peer.
+// Control characters in what is logged are removed: reasons may quote a peer. A new log
+// sink (Engine::SetLogSink) starts the drop log over, so that it sees each kind whole.
 #pragma once
 
 #include <cstdarg>

@@ -94,8 +94,11 @@ bool NetPacketRegistry::Dispatch(int fromHost, const unsigned char* data, size_t
     std::unique_ptr<NetPacket> packet = Create(type);
     if (!packet)
         return LogNetDrop(typed(), fromHost, "no packet of that type (%zu bytes)", size);
-    if (!packet->CopyInbound(data, static_cast<int>(size)))
-        return NetDropLog::Note(packet->GetClassName(), fromHost, "a read error", packet->GetReadError());
+    if (!packet->CopyInbound(data, static_cast<int>(size))) {
+        // Each read error is a reason of its own; the kinds the drop log keeps are bounded.
+        const std::string error = packet->GetReadError();
+        return NetDropLog::Note(packet->GetClassName(), fromHost, error.c_str(), error);
+    }
     if (!packet->CheckObjects(0)) {
         CriticalSectionLock lock(m_lock);
         if (m_holdTries <= 1)

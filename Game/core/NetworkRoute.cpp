@@ -100,16 +100,17 @@ constexpr bool RoutesAreConsistent()
 }
 static_assert(RoutesAreConsistent(), "one route per operation, in the order of NetOperation, each consistent");
 
-// The requests that make the host answer, or work for the asker at once, and how often a
-// client may ask each: a burst at once, then so many a second. Honest play asks each a few
-// times a minute (a merchant's stock as its shop opens, a purchase a click); a client past
-// its budget is refused until it has waited.
+// The requests that make the host answer, work for the asker at once or pass a line on to
+// every other client, and how often a client may ask each: a burst at once, then so many a
+// second. Honest play asks each a few times a minute (a merchant's stock as its shop opens,
+// a purchase a click, a chat line as it is typed); a client past its budget is refused
+// until it has waited.
 struct AnsweredRequest {
     NetOperation request;
     ConnectionManager::RequestRate rate;
 };
 constexpr ConnectionManager::RequestRate kRequestRate{32, 16};
-constexpr std::array<AnsweredRequest, 7> kAnsweredRequests{{
+constexpr std::array<AnsweredRequest, 8> kAnsweredRequests{{
     {C2S_MarketUpdateRequest, kRequestRate},
     {C2S_MarketPurchaseRequest, kRequestRate},
     {C2S_MarketSellBack, kRequestRate},
@@ -117,6 +118,7 @@ constexpr std::array<AnsweredRequest, 7> kAnsweredRequests{{
     {HandleBonusToServer, kRequestRate},
     {CtoS_StartTeleport, kRequestRate},
     {CtoS_InitiateServerRespawnLoader, kRequestRate},
+    {HandleChatMessage, kRequestRate},
 }};
 
 // What the host sends while it applies a client's request and is that client's alone,

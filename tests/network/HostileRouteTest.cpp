@@ -146,6 +146,11 @@ TEST_F(HostileChatTest, ChatGoesUnderTheSendersNameWithoutControlCharacters)
     EXPECT_EQ(lines[0].sender, u"P268435457");
     EXPECT_EQ(lines[0].text, passedOn.text);
 
+    // A flood of lines: a burst is passed on, and no more until the budget fills again.
+    Flood({1}, {Written(chat)}, 100);
+    EXPECT_EQ(SentOfType(ChatPacket::kType, {NetDestination::OtherClients, 1}), 32u);
+    transport.sent.resize(1);
+
     // A host without a player in the game has no name to speak under.
     transport.Connect(3);
     LogCapture log;
