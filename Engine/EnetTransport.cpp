@@ -388,7 +388,7 @@ void EnetTransport::HandleConnect(ENetPeer* peer)
     if (host > kMaxClients && (host = LongestUnjoined()) > 0)
         DropUnjoined(host, "a newcomer needs its host number");
     if (host <= 0 || host > kMaxClients) {
-        gEngine->Log(LOG_WARNING, "EnetTransport: a connection from %s refused: server full", PeerName(peer).c_str());
+        LogNetDrop("EnetTransport: a connection", -1, "server full (from %s)", PeerName(peer).c_str());
         enet_peer_disconnect(peer, kServerFull);
         m_inbox.PushEvent({NetConnectionEvent::Refused, -1, "server full"});
         return;
