@@ -1,8 +1,13 @@
 #include "Engine/ConnectionManager.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "Engine/ObjectManager.h"
 
 #include "Engine/Engine.h"
+#include "Engine/GameClock.h"
+#include "Engine/NetDropLog.h"
 #include "Engine/NetPacketRegistry.h"
 
 namespace GAME {
@@ -111,10 +116,13 @@ ConnectionManager* Engine::GetNetworkConnectionManager()
     return &ConnectionManager::Get();
 }
 
+// Other peers, another session: what was counted of the last one is logged and forgotten.
 void ConnectionManager::SetTransport(NetTransport* transport)
 {
+    NetDropLog::Reset();
     CriticalSectionLock lock(m_lock);
     m_transport = transport;
+    m_requestBudgets.clear();
 }
 
 NetTransport* ConnectionManager::GetTransport() const
@@ -217,6 +225,7 @@ void ConnectionManager::SetConnectionListener(std::function<void(const NetConnec
 
 int ConnectionManager::ProcessIncoming()
 {
+    NetDropLog::Flush();
     {
         CriticalSectionLock lock(m_lock);
         if (m_transport)
@@ -233,6 +242,9 @@ int ConnectionManager::ProcessIncoming()
                 break;
             listener = m_listener;
         }
+        if (event.kind == NetConnectionEvent::Joined || event.kind == NetConnectionEvent::Left ||
+            event.kind == NetConnectionEvent::TimedOut)
+            ForgetRequests(event.host);
         if (listener)
             listener(event);
     }
@@ -250,6 +262,34 @@ int ConnectionManager::ProcessIncoming()
             ++handled;
     }
     return handled;
+}
+
+bool ConnectionManager::TakeRequest(int host, unsigned kind, RequestRate rate)
+{
+    if (host < 0 || host > kMaxHost)
+        return false;
+    constexpr uint64_t kWhole = 1000;   // a request, in the budget's thousandths
+    const uint64_t full = uint64_t{rate.burst} * kWhole;
+    const uint32_t now = GameClock::Get().GetRealTime();
+    CriticalSectionLock lock(m_lock);
+    auto [budget, added] = m_requestBudgets.try_emplace({host, kind}, RequestBudget{full, now});
+    if (!added) {
+        // perSecond requests a second are perSecond thousandths a millisecond.
+        const uint64_t elapsed = now - budget->second.filledAt;
+        budget->second.left = std::min(full, budget->second.left + elapsed * rate.perSecond);
+        budget->second.filledAt = now;
+    }
+    if (budget->second.left < kWhole)
+        return false;
+    budget->second.left -= kWhole;
+    return true;
+}
+
+void ConnectionManager::ForgetRequests(int host)
+{
+    CriticalSectionLock lock(m_lock);
+    for (auto it = m_requestBudgets.begin(); it != m_requestBudgets.end();)
+        it = it->first.first == host ? m_requestBudgets.erase(it) : std::next(it);
 }
 
 }  // namespace GAME

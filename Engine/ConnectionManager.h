@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -170,15 +171,35 @@ public:
 
     // Services the transport, hands every pending connection event to the listener in
     // order, then dispatches every packet the transport holds; returns how many packets
-    // were handled.
+    // were handled. The drop log's counts of the seconds that are over are logged first.
     int ProcessIncoming();
+
+    // How often a host may ask one kind of request: `burst` at once, then `perSecond` more
+    // each second of the engine's real time.
+    struct RequestRate {
+        uint32_t burst = 0;
+        uint32_t perSecond = 0;
+    };
+    // Takes one request of `kind` from the budget of `host`; false, taking nothing, when the
+    // host has used it up. Every budget is full with a new transport, and a host's again
+    // when it joins or leaves. A host outside 0 to 15 has no budget.
+    bool TakeRequest(int host, unsigned kind, RequestRate rate);
 
 private:
     ConnectionManager() = default;
     bool Send(const NetDestination& to, NetPacket& packet);
 
+    void ForgetRequests(int host);
+
+    // What is left of a budget, in thousandths of a request, and when it was last filled.
+    struct RequestBudget {
+        uint64_t left = 0;
+        uint32_t filledAt = 0;
+    };
+
     mutable CriticalSection m_lock;
     NetTransport* m_transport = nullptr;
+    std::map<std::pair<int, unsigned>, RequestBudget> m_requestBudgets;
     std::function<void(const NetConnectionEvent&)> m_listener;
     int m_localHost = kServerHost;
 };

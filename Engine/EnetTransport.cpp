@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "Engine/Engine.h"
+#include "Engine/NetDropLog.h"
 #include "Engine/NetPacketBuffer.h"
 
 namespace GAME {
@@ -20,8 +21,11 @@ constexpr size_t kChannelCount = 2;
 // (ENet ignores a connection for which it has no slot).
 constexpr size_t kSpareSlots = 4;
 
-// The transport's messages: one kind byte and its value.
-constexpr uint8_t kYourHostNumber = 1;
+// The transport's messages: one kind byte and its value. The server offers a host number,
+// the client joins by answering with it, and the server welcomes it.
+constexpr uint8_t kYourHostNumber = 1;   // server to client: the number
+constexpr uint8_t kJoining = 2;          // client to server: the number it was offered
+constexpr uint8_t kWelcome = 3;          // server to client: joined (no value)
 
 // Why a peer was disconnected, carried by the disconnection; ENet reports a time-out as 0.
 enum DisconnectReason : uint32_t {
@@ -29,6 +33,7 @@ enum DisconnectReason : uint32_t {
     kClosed = 1,   // the peer closed the game or left it
     kServerFull = 2,
     kDropped = 3,  // the server disconnected this client
+    kNotJoined = 4,  // the client did not join in time
 };
 
 const char* ServerLostReason(uint32_t data)
@@ -37,6 +42,7 @@ const char* ServerLostReason(uint32_t data)
     case kTimedOut: return "the server does not answer";
     case kServerFull: return "server full";
     case kDropped: return "disconnected by the server";
+    case kNotJoined: return "did not join in time";
     default: return "the server closed the game";
     }
 }
@@ -126,7 +132,21 @@ uint32_t LargestAnnouncedPacket(const unsigned char* data, size_t size)
 
 // ---- Making and ending --------------------------------------------------------------------
 
-EnetTransport::EnetTransport(ENetHost* host, int localHost) : m_host(host), m_localHost(localHost) {}
+EnetTransport::EnetTransport(ENetHost* host, int localHost) : m_host(host), m_localHost(localHost)
+{
+    SetClock({});
+}
+
+void EnetTransport::SetClock(Clock clock)
+{
+    if (!clock)
+        clock = [] {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+    m_clock = std::move(clock);
+}
 
 ENetHost* EnetTransport::CreateHost(bool server, uint16_t port)
 {
@@ -187,7 +207,8 @@ std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& address
         return nullptr;
     }
 
-    // Connected, then told the host number; a refusal or a lost connection ends the wait.
+    // Connected, told the host number, joined and welcomed; a refusal or a lost connection
+    // ends the wait.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
     while (transport->m_localHost < 0 && transport->m_peers[0]) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
@@ -258,6 +279,34 @@ void EnetTransport::ServiceFor(uint32_t waitMs)
     if (got < 0)
         gEngine->Log(LOG_WARNING, "EnetTransport: servicing the host failed");
     DropOversizeSenders();
+    if (m_localHost == ConnectionManager::kServerHost)
+        ExpireJoins();
+}
+
+void EnetTransport::ExpireJoins()
+{
+    const int64_t now = m_clock();
+    for (int host = 1; host <= kMaxClients; ++host)
+        if (m_peers[host] && !m_joined[host] && now - m_connectedAt[host] >= m_joinDeadlineMs)
+            DropUnjoined(host, "it did not join in time");
+}
+
+void EnetTransport::DropUnjoined(int host, const char* why)
+{
+    ENetPeer* peer = m_peers[host];
+    LogNetDrop("EnetTransport: a connection", host, "%s (from %s)", why, PeerName(peer).c_str());
+    m_peers[host] = nullptr;
+    // At once: its slot in ENet is free for the next connection, whether it answers or not.
+    enet_peer_disconnect_now(peer, kNotJoined);
+}
+
+int EnetTransport::LongestUnjoined() const
+{
+    int longest = -1;
+    for (int host = 1; host <= kMaxClients; ++host)
+        if (m_peers[host] && !m_joined[host] && (longest < 0 || m_connectedAt[host] < m_connectedAt[longest]))
+            longest = host;
+    return longest;
 }
 
 int EnetTransport::InterceptDatagram(ENetHost* host, ENetEvent*)
@@ -293,6 +342,8 @@ void EnetTransport::DropOversizeSenders()
             continue;
         m_peers[host] = nullptr;
         enet_peer_disconnect(peer, kDropped);
+        if (m_localHost == ConnectionManager::kServerHost && !m_joined[host])
+            continue;   // the game never heard of it
         if (m_localHost == ConnectionManager::kServerHost)
             m_inbox.PushEvent({NetConnectionEvent::Left, host, "sent a packet above the limit"});
         else
@@ -332,20 +383,30 @@ void EnetTransport::HandleConnect(ENetPeer* peer)
     int host = 1;
     while (host <= kMaxClients && m_peers[host])
         ++host;
-    if (host > kMaxClients) {
-        gEngine->Log(LOG_WARNING, "EnetTransport: a connection from %s refused: server full", PeerName(peer).c_str());
+    // Every number taken: a connection that has not joined makes room, so that those that
+    // never join cannot keep a client out.
+    if (host > kMaxClients && (host = LongestUnjoined()) > 0)
+        DropUnjoined(host, "a newcomer needs its host number");
+    if (host <= 0 || host > kMaxClients) {
+        LogNetDrop("EnetTransport: a connection", -1, "server full (from %s)", PeerName(peer).c_str());
         enet_peer_disconnect(peer, kServerFull);
         m_inbox.PushEvent({NetConnectionEvent::Refused, -1, "server full"});
         return;
     }
     m_peers[host] = peer;
+    m_joined[host] = false;
+    m_connectedAt[host] = m_clock();
     ApplyTimeout(peer);
-    // The host number goes first; the game hears of the client only after this.
+    // The game hears of the client once it has joined.
     const unsigned char message[2] = {kYourHostNumber, static_cast<unsigned char>(host)};
-    if (ENetPacket* packet = enet_packet_create(message, sizeof message, ENET_PACKET_FLAG_RELIABLE))
+    SendTransportMessage(peer, message, sizeof message);
+}
+
+void EnetTransport::SendTransportMessage(ENetPeer* peer, const unsigned char* data, size_t size)
+{
+    if (ENetPacket* packet = enet_packet_create(data, size, ENET_PACKET_FLAG_RELIABLE))
         if (enet_peer_send(peer, kTransportChannel, packet) != 0)
             enet_packet_destroy(packet);
-    m_inbox.PushEvent({NetConnectionEvent::Joined, host, ""});
 }
 
 void EnetTransport::HandleReceive(ENetPeer* peer, uint8_t channel, const unsigned char* data, size_t size)
@@ -354,21 +415,44 @@ void EnetTransport::HandleReceive(ENetPeer* peer, uint8_t channel, const unsigne
     if (host < 0)
         return;   // a peer that is no longer ours
     if (channel == kTransportChannel) {
-        const bool numbered = m_localHost == -1 && host == ConnectionManager::kServerHost && size == 2 &&
-                              data[0] == kYourHostNumber && data[1] >= 1 && data[1] <= kMaxClients;
-        if (numbered)
-            m_localHost = data[1];
-        else
-            gEngine->Log(LOG_WARNING, "EnetTransport: a transport message of %zu bytes from host %d ignored", size, host);
+        HandleTransportMessage(host, data, size);
         return;
     }
     if (channel != kGameChannel || size > NetLimits::kMaxPacketSize) {
-        gEngine->Log(LOG_WARNING, "EnetTransport: %zu bytes on channel %u from host %d dropped", size, channel, host);
+        LogNetDrop("EnetTransport: a packet", host, "%zu bytes on channel %u", size, channel);
+        return;
+    }
+    if (m_localHost == ConnectionManager::kServerHost && !m_joined[host]) {
+        LogNetDrop("EnetTransport: a game packet", host, "the host has not joined");
         return;
     }
     ++m_stats.packetsReceived;
     m_stats.bytesReceived += size;
     m_inbox.PushPacket(host, std::vector<unsigned char>(data, data + size));
+}
+
+void EnetTransport::HandleTransportMessage(int host, const unsigned char* data, size_t size)
+{
+    const bool server = m_localHost == ConnectionManager::kServerHost;
+    if (!server && m_localHost == -1 && size == 2 && data[0] == kYourHostNumber && data[1] >= 1 &&
+        data[1] <= kMaxClients) {
+        m_offeredHost = data[1];
+        const unsigned char answer[2] = {kJoining, data[1]};
+        SendTransportMessage(m_peers[0], answer, sizeof answer);
+        return;
+    }
+    if (!server && m_localHost == -1 && m_offeredHost > 0 && size == 1 && data[0] == kWelcome) {
+        m_localHost = m_offeredHost;
+        return;
+    }
+    if (server && !m_joined[host] && size == 2 && data[0] == kJoining && data[1] == host) {
+        m_joined[host] = true;
+        const unsigned char welcome[1] = {kWelcome};
+        SendTransportMessage(m_peers[host], welcome, sizeof welcome);
+        m_inbox.PushEvent({NetConnectionEvent::Joined, host, ""});
+        return;
+    }
+    LogNetDrop("EnetTransport: a transport message", host, "%zu bytes that say nothing expected", size);
 }
 
 void EnetTransport::HandleDisconnect(ENetPeer* peer, uint32_t data)
@@ -377,6 +461,8 @@ void EnetTransport::HandleDisconnect(ENetPeer* peer, uint32_t data)
     if (host < 0)
         return;   // refused, or already disconnected by this side
     m_peers[host] = nullptr;
+    if (m_localHost == ConnectionManager::kServerHost && !m_joined[host])
+        return;   // it left before it joined: the game never heard of it
     if (m_localHost != ConnectionManager::kServerHost && host == ConnectionManager::kServerHost)
         m_inbox.PushEvent({NetConnectionEvent::ServerLost, host, ServerLostReason(data)});
     else if (data == kTimedOut)
@@ -399,7 +485,7 @@ void EnetTransport::Send(const NetDestination& to, const unsigned char* data, si
     ENetPacket* packet = nullptr;
     for (int host = 0; host <= ConnectionManager::kMaxHost; ++host) {
         ENetPeer* peer = m_peers[host];
-        if (!peer)
+        if (!peer || (server && !m_joined[host]))
             continue;
         const bool chosen = !server || to.kind == NetDestination::AllClients ||
                             (to.kind == NetDestination::OtherClients && host != to.host) ||
@@ -439,8 +525,8 @@ bool EnetTransport::IsConnected(int host) const
 {
     if (host < 0 || host > ConnectionManager::kMaxHost)
         return false;
-    if (m_localHost == ConnectionManager::kServerHost && host == ConnectionManager::kServerHost)
-        return false;   // a server has no link to itself
+    if (m_localHost == ConnectionManager::kServerHost)
+        return host != ConnectionManager::kServerHost && m_peers[host] && m_joined[host];
     return m_peers[host] != nullptr;
 }
 

@@ -3,9 +3,15 @@
 //
 // One host serves (host 0, `Listen`); up to 15 clients connect to it (`Connect`). The
 // server gives each client the lowest free host number from 1 to 15 and tells it, as a
-// transport message, before any game packet; a client that finds the server full is
-// turned away with "server full". A client reaches only the server: whatever it sends goes
-// there, and the game on the server passes on what is meant for another client.
+// transport message; the client joins by answering with that number, and the server
+// welcomes it. Only then does the game on either side hear of the other (the server's
+// Joined event, the end of Connect), and only then do game packets pass. A connection that
+// has not joined within the join deadline (10 s unless set) is dropped, and one that
+// still has not joined gives its host number up to a newcomer when every number is taken:
+// connections that never join cannot keep a client out. A client that finds every number
+// held by clients that joined is turned away with "server full". A client reaches only the
+// server: whatever it sends goes there, and the game on the server passes on what is meant
+// for another client.
 //
 // Game packets travel reliably and in order on one channel; transport messages on a second.
 // A packet above NetLimits::kMaxPacketSize is never sent, and one announced by a peer is
@@ -15,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +38,9 @@ class EnetTransport : public NetTransport {
 public:
     static constexpr int kMaxClients = ConnectionManager::kMaxHost;
     static constexpr int kDefaultGoodbyeWaitMs = 30000;
+    static constexpr int kDefaultJoinDeadlineMs = 10000;
+    // Milliseconds from any fixed point; the transport's deadlines are measured on it.
+    using Clock = std::function<int64_t()>;
 
     // A server on `port` (0: any free port) of every local address; host 0. Null, with the
     // reason in `error`, when the port cannot be bound.
@@ -74,6 +84,10 @@ public:
     // program whose peers cannot answer while it closes (they are serviced by the same
     // thread) gives a short one.
     void SetGoodbyeWait(int maximumMs) { m_goodbyeWaitMs = maximumMs; }
+    // How long a server gives a new connection to join (10 s unless set).
+    void SetJoinDeadline(int maximumMs) { m_joinDeadlineMs = maximumMs; }
+    // The clock the join deadline is measured on (the steady clock unless set).
+    void SetClock(Clock clock);
 
 private:
     EnetTransport(_ENetHost* host, int localHost);
@@ -84,6 +98,14 @@ private:
     void HandleConnect(_ENetPeer* peer);
     void HandleReceive(_ENetPeer* peer, uint8_t channel, const unsigned char* data, size_t size);
     void HandleDisconnect(_ENetPeer* peer, uint32_t data);
+    void HandleTransportMessage(int host, const unsigned char* data, size_t size);
+    void SendTransportMessage(_ENetPeer* peer, const unsigned char* data, size_t size);
+    // The server's: drops the connections past their join deadline.
+    void ExpireJoins();
+    // Drops a connection that has not joined; the game never heard of it.
+    void DropUnjoined(int host, const char* why);
+    // The connection that has waited longest without joining; -1 when every one joined.
+    int LongestUnjoined() const;
     // Services the host, waiting at most `waitMs` for the first event.
     void ServiceFor(uint32_t waitMs);
     void DropOversizeSenders();
@@ -96,10 +118,17 @@ private:
     // The server's clients by host number (slot 0 unused); a client's one peer, the
     // server, in slot 0.
     _ENetPeer* m_peers[ConnectionManager::kMaxHost + 1] = {};
+    // On the server: which clients joined, and since when the others wait.
+    bool m_joined[ConnectionManager::kMaxHost + 1] = {};
+    int64_t m_connectedAt[ConnectionManager::kMaxHost + 1] = {};
+    // On a client: the number the server offered, until it welcomes the client.
+    int m_offeredHost = -1;
     std::vector<_ENetPeer*> m_oversizeSenders;
     NetInbox m_inbox;
     Stats m_stats;
     int m_goodbyeWaitMs = kDefaultGoodbyeWaitMs;
+    int m_joinDeadlineMs = kDefaultJoinDeadlineMs;
+    Clock m_clock;
     uint32_t m_timeoutMinimum = 0;
     uint32_t m_timeoutMaximum = 0;
 };

@@ -8,6 +8,7 @@
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/Entity.h"
 #include "Engine/GameClock.h"
+#include "Engine/NetDropLog.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/PhysicsEngine.h"
 #include "Engine/World.h"
@@ -119,6 +120,8 @@ std::string Engine::GetLogChannelName(int channel) const
 
 LogSink Engine::SetLogSink(LogSink sink)
 {
+    // The old sink gets the drop log's counts; the new one sees each kind's line whole.
+    NetDropLog::Reset();
     std::lock_guard<std::mutex> guard(m_lock);
     LogSink old = std::move(m_sink);
     m_sink = std::move(sink);

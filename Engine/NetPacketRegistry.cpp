@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Engine/Engine.h"
+#include "Engine/NetDropLog.h"
 #include "Engine/NetPacketBuffer.h"
 
 namespace GAME {
@@ -68,6 +69,12 @@ void NetPacketRegistry::ClearHandlers()
     m_handlers.clear();
 }
 
+void NetPacketRegistry::SetAppliedObserver(Handler observer)
+{
+    CriticalSectionLock lock(m_lock);
+    m_appliedObserver = std::move(observer);
+}
+
 bool NetPacketRegistry::PeekType(const unsigned char* data, size_t size, NetPacketType& type)
 {
     if (!data || size < NetLimits::kHeaderSize)
@@ -79,40 +86,30 @@ bool NetPacketRegistry::PeekType(const unsigned char* data, size_t size, NetPack
 bool NetPacketRegistry::Dispatch(int fromHost, const unsigned char* data, size_t size)
 {
     NetPacketType type = 0;
-    if (!PeekType(data, size, type)) {
-        gEngine->Log(LOG_WARNING, "Packet from host %d dropped: %zu bytes is shorter than a header", fromHost, size);
-        return false;
-    }
-    if (size > NetLimits::kMaxPacketSize) {
-        gEngine->Log(LOG_WARNING, "Packet of type %u from host %d dropped: %zu bytes is larger than the largest packet",
-                     type, fromHost, size);
-        return false;
-    }
+    if (!PeekType(data, size, type))
+        return LogNetDrop("Packet", fromHost, "%zu bytes is shorter than a header", size);
+    const auto typed = [type] { return "Packet of type " + std::to_string(type); };
+    if (size > NetLimits::kMaxPacketSize)
+        return LogNetDrop(typed(), fromHost, "%zu bytes is larger than the largest packet", size);
     std::unique_ptr<NetPacket> packet = Create(type);
-    if (!packet) {
-        gEngine->Log(LOG_WARNING, "Packet of type %u from host %d dropped: no packet of that type (%zu bytes)", type,
-                     fromHost, size);
-        return false;
-    }
+    if (!packet)
+        return LogNetDrop(typed(), fromHost, "no packet of that type (%zu bytes)", size);
     if (!packet->CopyInbound(data, static_cast<int>(size))) {
-        gEngine->Log(LOG_WARNING, "%s from host %d dropped: %s", packet->GetClassName(), fromHost,
-                     packet->GetReadError().c_str());
-        return false;
+        // Each read error is a reason of its own; the kinds the drop log keeps are bounded.
+        const std::string error = packet->GetReadError();
+        return NetDropLog::Note(packet->GetClassName(), fromHost, error.c_str(), error);
     }
     if (!packet->CheckObjects(0)) {
         CriticalSectionLock lock(m_lock);
-        if (m_holdTries <= 1) {
-            gEngine->Log(LOG_WARNING, "%s from host %d dropped: it names objects that do not exist",
-                         packet->GetClassName(), fromHost);
-            return false;
-        }
+        if (m_holdTries <= 1)
+            return LogNetDrop(packet->GetClassName(), fromHost, "it names objects that do not exist");
         if (m_held.size() >= kMaxHeld) {
-            gEngine->Log(LOG_WARNING, "%s from host %d dropped: too many packets wait for their objects",
-                         m_held.front().packet->GetClassName(), m_held.front().fromHost);
+            LogNetDrop(m_held.front().packet->GetClassName(), m_held.front().fromHost,
+                       "too many packets wait for their objects");
             m_held.pop_front();
         }
-        gEngine->Log(LOG_INFO, "%s from host %d held: it names objects that do not exist yet",
-                     packet->GetClassName(), fromHost);
+        static constexpr const char* kHeld = "it names objects that do not exist yet";
+        NetDropLog::Note(packet->GetClassName(), fromHost, kHeld, kHeld, "held");
         m_held.push_back({std::move(packet), fromHost, 1, std::chrono::steady_clock::now()});
         return false;
     }
@@ -122,18 +119,21 @@ bool NetPacketRegistry::Dispatch(int fromHost, const unsigned char* data, size_t
 bool NetPacketRegistry::Handle(NetPacket& packet, int fromHost)
 {
     Handler handler;
+    Handler observer;
     {
         CriticalSectionLock lock(m_lock);
         auto it = m_handlers.find(packet.GetType());
         if (it != m_handlers.end())
             handler = it->second;
+        observer = m_appliedObserver;
     }
-    if (!handler) {
-        gEngine->Log(LOG_WARNING, "%s from host %d dropped: no handler", packet.GetClassName(), fromHost);
-        return false;
-    }
+    if (!handler)
+        return LogNetDrop(packet.GetClassName(), fromHost, "no handler");
+    const uint64_t dropsBefore = NetDropLog::GetTotal();
     handler(packet, fromHost);
     packet.FinishObjectProcessing();
+    if (observer && NetDropLog::GetTotal() == dropsBefore)
+        observer(packet, fromHost);
     return true;
 }
 
@@ -179,8 +179,8 @@ int NetPacketRegistry::RetryHeld()
         }
         ++held.tries;
         if (held.tries >= maxTries || now - held.since >= maxAge) {
-            gEngine->Log(LOG_WARNING, "%s from host %d dropped: the objects it names did not arrive (%d tries)",
-                         held.packet->GetClassName(), held.fromHost, held.tries);
+            LogNetDrop(held.packet->GetClassName(), held.fromHost, "the objects it names did not arrive (%d tries)",
+                       held.tries);
             continue;
         }
         still.push_back(std::move(held));

@@ -40,6 +40,9 @@ public:
     // The handler of received packets of one type (an empty one removes it).
     void SetHandler(NetPacketType type, Handler handler);
     void ClearHandlers();
+    // Called with each received packet that was applied: its handler ran and dropped
+    // nothing (NetDropLog counted no drop meanwhile). Empty: nobody is told.
+    void SetAppliedObserver(Handler observer);
 
     // Decodes one received packet and hands it to its handler. False when it was dropped.
     bool Dispatch(int fromHost, const unsigned char* data, size_t size);
@@ -73,6 +76,7 @@ private:
     mutable CriticalSection m_lock;
     std::map<NetPacketType, const RTTI_ClassInfo*> m_types;
     std::map<NetPacketType, Handler> m_handlers;
+    Handler m_appliedObserver;
     std::deque<Held> m_held;
     int m_holdTries = 0;
     int m_holdMs = 0;

@@ -9,9 +9,11 @@
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/NetPacketRegistry.h"
+#include "Engine/TextUtil.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/NetworkRoute.h"
+#include "Game/core/PlayerManagerClient.h"
 #include "Game/network/CharacterActionDispatch.h"
 #include "Game/network/ConfigCmdDispatch.h"
 #include "Game/network/GameWorldPackets.h"
@@ -41,6 +43,9 @@ template <class P>
 using ApplyInbound = void (*)(Inbound&, P&);
 template <class P>
 using ApplyEngine = void (*)(GameEngine&, P&);
+// What is made of a received packet before the route table sees it.
+template <class P>
+using Prepare = void (*)(P&, int fromHost);
 
 template <class P>
 NetClaim NoClaim(const P&)
@@ -48,32 +53,37 @@ NetClaim NoClaim(const P&)
     return {};
 }
 
-// A handler for packets of class P, which carry one of `operations`: the route table
-// decides whether this machine applies the packet (NetworkRoute.h), then `apply` does.
+// A handler for packets of class P, which carry one of `operations`: `prepare` makes the
+// packet what this machine takes it for, the route table decides whether this machine
+// applies it (NetworkRoute.h), then `apply` does, any answer going to the asker.
 template <class P>
 DispatchEntry Entry(std::vector<NetOperation> operations, ClaimOf<P> claim,
-                    std::function<void(GameEngine&, Inbound&, P&)> apply)
+                    std::function<void(GameEngine&, Inbound&, P&)> apply, Prepare<P> prepare = nullptr)
 {
-    auto handler = [operations = std::move(operations), claim, apply = std::move(apply)](NetPacket& received,
-                                                                                      int fromHost) {
+    auto handler = [operations = std::move(operations), claim, apply = std::move(apply), prepare](
+                       NetPacket& received, int fromHost) {
         P* packet = DynamicCast<P>(&received);
         GameEngine* engine = gGameEngine;
         Inbound* inbound = engine ? engine->GetInboundNetworkInterface() : nullptr;
         if (!packet || !inbound) {
-            gEngine->Log(LOG_WARNING, "%s from host %d dropped: no game to apply it to", received.GetClassName(),
-                         fromHost);
+            DropReceived(received, fromHost, "no game to apply it to");
             return;
         }
-        if (AdmitReceived(HeardOperation(operations, fromHost), received, fromHost, claim(*packet)))
-            apply(*engine, *inbound, *packet);
+        if (prepare)
+            prepare(*packet, fromHost);
+        const NetOperation operation = HeardOperation(operations, fromHost);
+        if (!AdmitReceived(operation, received, fromHost, claim(*packet)))
+            return;
+        NetRequestScope answering(operation, fromHost);
+        apply(*engine, *inbound, *packet);
     };
     return {P::kType, std::move(handler)};
 }
 
 template <class P>
-DispatchEntry On(NetOperation operation, ClaimOf<P> claim, ApplyInbound<P> apply)
+DispatchEntry On(NetOperation operation, ClaimOf<P> claim, ApplyInbound<P> apply, Prepare<P> prepare = nullptr)
 {
-    return Entry<P>({operation}, claim, [apply](GameEngine&, Inbound& in, P& p) { apply(in, p); });
+    return Entry<P>({operation}, claim, [apply](GameEngine&, Inbound& in, P& p) { apply(in, p); }, prepare);
 }
 
 template <class P>
@@ -86,6 +96,43 @@ template <class P>
 DispatchEntry OnEngine(std::vector<NetOperation> operations, ClaimOf<P> claim, ApplyEngine<P> apply)
 {
     return Entry<P>(std::move(operations), claim, [apply](GameEngine& engine, Inbound&, P& p) { apply(engine, p); });
+}
+
+// Text from a peer is kept without control characters, so that nothing that shows or
+// prints it later runs an escape sequence it carries: chat, messages and player names.
+void CleanJoin(SinglePlayerBasicInfoPacket& p, int)
+{
+    p.info.playerName = WithoutControlCharacters(p.info.playerName);
+}
+
+void CleanRoster(AllPlayersBasicInfoPacket& p, int)
+{
+    for (PlayerNetBasicInfo& record : p.players)
+        record.playerName = WithoutControlCharacters(record.playerName);
+}
+
+void CleanMessage(RemoteMessagePacket& p, int)
+{
+    p.textTag = WithoutControlCharacters(p.textTag);
+}
+
+void CleanWMessage(RemoteWMessagePacket& p, int)
+{
+    p.text = WithoutControlCharacters(p.text);
+}
+
+// On the host, a client's chat line goes under the name of the client's player in the
+// roster, whatever name it carries (and none while the client has no player: the route
+// table drops it then); the host passes it on so named. A client takes the host's word.
+void NameChatSender(ChatPacket& p, int fromHost)
+{
+    p.text = WithoutControlCharacters(p.text);
+    const PlayerManagerClient* roster = gGameEngine->GetPlayerManagerClient();
+    if (fromHost != ConnectionManager::kServerHost && gGameEngine->GetNetworkRole() == NetworkRole::Server) {
+        const uint32_t player = roster ? roster->GetPlayerIdFromHostId(fromHost) : 0;
+        p.sender = player != 0 ? roster->GetPlayerName(player) : std::u16string();
+    }
+    p.sender = WithoutControlCharacters(p.sender);
 }
 
 // A teleport destination travels as floats but is applied in whole numbers; a value no
@@ -232,9 +279,10 @@ std::vector<DispatchEntry> RosterAndRewardEntries()
                      [](Inbound& in, AllBeats& p) { in.StoC_AllPlayersHeartbeat(p.players); }),
         On<OneBeat>(CtoS_SinglePlayerHeartbeat, &InfoClaim<OneBeat>,
                     [](Inbound& in, OneBeat& p) { in.CtoS_SinglePlayerHeartbeat(p.info); }),
-        On<AllInfo>(StoC_AllPlayersUpdate, [](Inbound& in, AllInfo& p) { in.StoC_AllPlayersUpdate(p.players); }),
+        On<AllInfo>(StoC_AllPlayersUpdate, &NoClaim<AllInfo>,
+                    [](Inbound& in, AllInfo& p) { in.StoC_AllPlayersUpdate(p.players); }, &CleanRoster),
         On<OneInfo>(CtoS_AddNewPlayer, &InfoClaim<OneInfo>,
-                    [](Inbound& in, OneInfo& p) { in.CtoS_AddNewPlayer(p.info); }),
+                    [](Inbound& in, OneInfo& p) { in.CtoS_AddNewPlayer(p.info); }, &CleanJoin),
         On<BonusToClientPacket>(
             HandleBonusToClient, [](const BonusToClientPacket& p) { return NetClaim{{}, p.bonus.receiver}; },
             [](Inbound& in, BonusToClientPacket& p) { in.HandleBonusToClient(p.bonus, p.bonus.receiver); }),
@@ -304,14 +352,17 @@ std::vector<DispatchEntry> MessageAndQuestEntries()
     using Skill = QuestCommandUseSkillPacket;
     using Lock = QuestCommandLockFixedItemPacket;
     return {
-        On<Message>(DisplayMessageRemote, &ForReceiver<Message>, [](Inbound& in, Message& p) {
-            in.DisplayMessageRemote(p.receiver, p.optionalInsert, p.asBubble, p.textTag);
-        }),
-        On<WMessage>(DisplayWMessageRemote, &ForReceiver<WMessage>,
-                     [](Inbound& in, WMessage& p) { in.DisplayWMessageRemote(p.receiver, p.asBubble, p.text); }),
-        On<ChatPacket>(HandleChatMessage, [](Inbound& in, ChatPacket& p) {
-            in.HandleChatMessage(p.sender, p.text, p.kind, p.recipients);
-        }),
+        On<Message>(
+            DisplayMessageRemote, &ForReceiver<Message>,
+            [](Inbound& in, Message& p) { in.DisplayMessageRemote(p.receiver, p.optionalInsert, p.asBubble, p.textTag); },
+            &CleanMessage),
+        On<WMessage>(
+            DisplayWMessageRemote, &ForReceiver<WMessage>,
+            [](Inbound& in, WMessage& p) { in.DisplayWMessageRemote(p.receiver, p.asBubble, p.text); }, &CleanWMessage),
+        On<ChatPacket>(
+            HandleChatMessage, &NoClaim<ChatPacket>,
+            [](Inbound& in, ChatPacket& p) { in.HandleChatMessage(p.sender, p.text, p.kind, p.recipients); },
+            &NameChatSender),
         On<Quest>(HandleQuestMessagePacket, [](const Quest& p) { return NetClaim{{p.sender}}; },
                   [](Inbound& in, Quest& p) {
                       in.HandleQuestMessagePacket(p.sender, p.isConditionSet, p.data, p.receiver);

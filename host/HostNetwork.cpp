@@ -11,6 +11,7 @@
 #include "Engine/Localization.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/TextUtil.h"
 #include "Engine/World.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
@@ -46,6 +47,12 @@ constexpr uint32_t kPeerTimeoutMaxMs = 3000;
 constexpr int kHoldTries = 120;
 constexpr int kHoldMs = 3000;
 
+// A player's name as printed: a peer chose it, so it is printed without control characters.
+std::string PrintableName(const std::u16string& name)
+{
+    return LocalizationManager::ToChar(WithoutControlCharacters(name));
+}
+
 // A character as it travels between the hosts: one line, the same on the side that sends
 // it and on the side that makes it or brings it up to date.
 void PrintTravelled(const Character& character)
@@ -53,8 +60,7 @@ void PrintTravelled(const Character& character)
     const Vec3 at = character.GetCoords().GetRegionCoords().origin;
     if (const auto* player = DynamicCast<Player>(&character))
         std::printf("net: player %u \"%s\" life %.1f at (%.2f, %.2f, %.2f)\n", player->GetObjectId(),
-                    LocalizationManager::ToChar(player->GetPlayerName()).c_str(), player->GetCurrentLife(), at.x,
-                    at.y, at.z);
+                    PrintableName(player->GetPlayerName()).c_str(), player->GetCurrentLife(), at.x, at.y, at.z);
     else
         std::printf("net: monster %u life %.1f, %s\n", character.GetObjectId(), character.GetCurrentLife(),
                     character.GetLifeStateAsText().c_str());
@@ -132,19 +138,27 @@ const char* KindText(const NetConnectionEvent& event)
 void PrintRecord(const PlayerNetBasicInfo& record)
 {
     std::printf("gamehost: roster at the end: player %u \"%s\" party %u\n", record.playerId,
-                LocalizationManager::ToChar(record.playerName).c_str(), record.partyId);
+                PrintableName(record.playerName).c_str(), record.partyId);
 }
 
 }  // namespace
 
-// Passes everything to the network transport and keeps count of the roster's heartbeats
-// that go out and come in, and the last all-players heartbeat either way: what the server
-// last told its clients of every player is what they last heard. Prints the skills'
-// results both ways, and the monsters' buffs as the server sends them and a client
-// receives them (a client's own removal of a buff that ran out travels nowhere).
+// Passes everything to the network transport and watches what travels: a packet sent as it
+// goes, a packet received once it has been applied (what was dropped is never seen). Keeps
+// count of the roster's heartbeats that go out and come in, and the last all-players
+// heartbeat either way: what the server last told its clients of every player is what they
+// last heard. Prints the skills' results both ways, and the monsters' buffs as the server
+// sends them and a client applies them (a client's own removal of a buff that ran out
+// travels nowhere).
 class WatchedTransport : public NetTransport {
 public:
-    WatchedTransport(NetTransport& inner, bool serving) : m_inner(inner), m_serving(serving) {}
+    WatchedTransport(NetTransport& inner, bool serving) : m_inner(inner), m_serving(serving)
+    {
+        NetPacketRegistry::Get().SetAppliedObserver([this](NetPacket& packet, int) { Applied(packet); });
+    }
+    ~WatchedTransport() override { NetPacketRegistry::Get().SetAppliedObserver({}); }
+    WatchedTransport(const WatchedTransport&) = delete;
+    WatchedTransport& operator=(const WatchedTransport&) = delete;
 
     void Service() override { m_inner.Service(); }
     bool PollConnectionEvent(NetConnectionEvent& event) override { return m_inner.PollConnectionEvent(event); }
@@ -159,10 +173,7 @@ public:
         // before the next one changes it again.
         if (afterApplied)
             afterApplied();
-        if (!m_inner.Receive(fromHost, bytes))
-            return false;
-        Note(bytes.data(), bytes.size(), heartbeatsReceived, !m_serving);
-        return true;
+        return m_inner.Receive(fromHost, bytes);
     }
     void Disconnect(int host, const std::string& reason) override { m_inner.Disconnect(host, reason); }
     bool IsConnected(int host) const override { return m_inner.IsConnected(host); }
@@ -174,6 +185,12 @@ public:
     std::vector<unsigned char> lastAllPlayersHeartbeat;
 
 private:
+    // A received packet, as it was applied.
+    void Applied(NetPacket& packet)
+    {
+        if (const uint32_t size = packet.PrepareOutBuffer())
+            Note(packet.GetOutBuffer(), size, heartbeatsReceived, !m_serving);
+    }
     void Note(const unsigned char* data, size_t size, int& count, bool fromServer)
     {
         NetPacketType type = 0;
@@ -369,7 +386,7 @@ void HostNetwork::WatchRoster()
         return;
     std::map<uint32_t, std::string> listed;
     for (const PlayerNetBasicInfo& record : roster->GetPlayerInfoCache())
-        listed[record.playerId] = LocalizationManager::ToChar(record.playerName);
+        listed[record.playerId] = PrintableName(record.playerName);
     bool anyLeft = false;
     for (const auto& [id, name] : m_rosterNames) {
         if (listed.count(id))

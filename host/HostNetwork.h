@@ -45,7 +45,7 @@ public:
     // joined the roster, so that the client sees the game from its start.
     void WaitForFirstClient();
     // What else watches the traffic: `packet` sees each packet as it travels (sent, or
-    // received before it is applied); on a client, `applied` runs once each received
+    // received once it has been applied: never one that was dropped); on a client, `applied` runs once each received
     // packet has been applied, so that what a packet makes and a later one of the same
     // frame takes away again is seen in between.
     void WatchTraffic(std::function<void(const unsigned char*, size_t)> packet, std::function<void()> applied);

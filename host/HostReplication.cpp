@@ -11,6 +11,7 @@
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/NetworkRoute.h"
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/foundation/Filters.h"
 #include "Game/network/GameWorldPackets.h"
@@ -90,8 +91,7 @@ Character* MakeCarried(SpawnPlayerPacket& packet)
 
 bool Drop(const NetPacket& packet, int fromHost, const char* why)
 {
-    gEngine->Log(LOG_WARNING, "%s from host %d dropped: %s", packet.GetClassName(), fromHost, why);
-    return false;
+    return DropReceived(packet, fromHost, why);
 }
 
 // Who may send a spawn or the spawn-complete packet at all: on the server a connected

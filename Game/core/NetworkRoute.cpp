@@ -1,9 +1,11 @@
 #include "Game/core/NetworkRoute.h"
 
 #include <array>
+#include <cstdarg>
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
+#include "Engine/NetDropLog.h"
 #include "Engine/NetPacket.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/PartyManager.h"
@@ -63,7 +65,7 @@ constexpr std::array<RouteEntry, static_cast<size_t>(Count)> kRoutes{{
     {C2S_MarketUpdateRequest, ToServer, Client, None},
     {DisplayMessageRemote, ToPlayer, Either, None},
     {DisplayWMessageRemote, ToPlayer, Either, None},
-    {HandleChatMessage, ToPeers, Either, None},
+    {HandleChatMessage, ToPeers, Either, InGame},
     {QuestCommandMove, ToPeers, Server, None},
     {QuestCommandWalk, ToPeers, Server, None},
     {QuestCommandPlayAnimation, ToPeers, Server, None},
@@ -97,6 +99,53 @@ constexpr bool RoutesAreConsistent()
     return true;
 }
 static_assert(RoutesAreConsistent(), "one route per operation, in the order of NetOperation, each consistent");
+
+// The requests that make the host answer, work for the asker at once or pass a line on to
+// every other client, and how often a client may ask each: a burst at once, then so many a
+// second. Honest play asks each a few times a minute (a merchant's stock as its shop opens,
+// a purchase a click, a chat line as it is typed); a client past its budget is refused
+// until it has waited.
+struct AnsweredRequest {
+    NetOperation request;
+    ConnectionManager::RequestRate rate;
+};
+constexpr ConnectionManager::RequestRate kRequestRate{32, 16};
+constexpr std::array<AnsweredRequest, 8> kAnsweredRequests{{
+    {C2S_MarketUpdateRequest, kRequestRate},
+    {C2S_MarketPurchaseRequest, kRequestRate},
+    {C2S_MarketSellBack, kRequestRate},
+    {CtoS_AddNewPlayer, kRequestRate},
+    {HandleBonusToServer, kRequestRate},
+    {CtoS_StartTeleport, kRequestRate},
+    {CtoS_InitiateServerRespawnLoader, kRequestRate},
+    {HandleChatMessage, kRequestRate},
+}};
+
+// What the host sends while it applies a client's request and is that client's alone,
+// though the same operation sent of the host's own accord goes to everyone: a market's
+// stock asked for is told to the asker (a new stock, from a refresh, to every machine).
+struct Answer {
+    NetOperation request;
+    NetOperation answer;
+};
+constexpr std::array<Answer, 1> kAnswers{{
+    {C2S_MarketUpdateRequest, S2C_MarketUpdate},
+}};
+
+// The client request the host is applying now, if any (see NetRequestScope).
+struct Answering {
+    NetOperation request = Count;
+    int requester = -1;
+};
+thread_local Answering tAnswering;
+
+bool IsAnswerToRequester(NetOperation operation)
+{
+    for (const Answer& answer : kAnswers)
+        if (answer.request == tAnswering.request && answer.answer == operation)
+            return tAnswering.requester > ConnectionManager::kServerHost;
+    return false;
+}
 
 const RouteEntry& EntryOf(NetOperation operation)
 {
@@ -137,9 +186,13 @@ bool RouteAlone(NetRoute route, NetPacket& packet, uint32_t addressee)
     return false;
 }
 
-bool RouteFromServer(NetRoute route, NetPacket& packet, uint32_t addressee)
+bool RouteFromServer(NetOperation operation, NetRoute route, NetPacket& packet, uint32_t addressee)
 {
     ConnectionManager& connections = ConnectionManager::Get();
+    if (IsAnswerToRequester(operation)) {
+        connections.SendToHost(tAnswering.requester, packet);
+        return false;
+    }
     switch (route) {
     case ToServer:
         return true;
@@ -181,8 +234,7 @@ bool RouteFromClient(NetRoute route, NetPacket& packet, uint32_t addressee)
 
 bool Drop(const NetPacket& packet, int fromHost, const char* reason)
 {
-    gEngine->Log(LOG_WARNING, "%s from host %d dropped: %s", packet.GetClassName(), fromHost, reason);
-    return false;
+    return DropReceived(packet, fromHost, reason);
 }
 
 // Every id a client's packet speaks for is one of its own.
@@ -191,11 +243,8 @@ bool SpeaksForOwnIds(const NetPacket& packet, int fromHost, const NetClaim& clai
     if (claim.ids.empty())
         return Drop(packet, fromHost, "it names nothing it speaks for");
     for (uint32_t id : claim.ids) {
-        if (ConnectionManager::HostOfPlayer(id) != fromHost) {
-            gEngine->Log(LOG_WARNING, "%s from host %d dropped: it speaks for %u, which is not the host's",
-                         packet.GetClassName(), fromHost, id);
-            return false;
-        }
+        if (ConnectionManager::HostOfPlayer(id) != fromHost)
+            return DropReceivedFormatted(packet, fromHost, "it speaks for %u, which is not the host's", id);
     }
     return true;
 }
@@ -215,9 +264,7 @@ bool JoinsWithItsFirstPlayer(const NetPacket& packet, int fromHost, const NetCla
     const uint32_t present = PlayerOfHost(fromHost);
     if (present == 0 || present == claim.ids.front())
         return true;
-    gEngine->Log(LOG_WARNING, "%s from host %d dropped: the host already has player %u in the game",
-                 packet.GetClassName(), fromHost, present);
-    return false;
+    return DropReceivedFormatted(packet, fromHost, "the host already has player %u in the game", present);
 }
 
 // A party change is made by the client's player in the roster.
@@ -230,9 +277,7 @@ bool MakesAllowedPartyChange(const NetPacket& packet, int fromHost, const NetCla
     const uint32_t party = claim.ids[1];
     if (changer != 0 && gGameEngine->GetPartyManager()->MayChangeParty(changer, player, party))
         return true;
-    gEngine->Log(LOG_WARNING, "%s from host %d dropped: its player may not move player %u to party %u",
-                 packet.GetClassName(), fromHost, player, party);
-    return false;
+    return DropReceivedFormatted(packet, fromHost, "its player may not move player %u to party %u", player, party);
 }
 
 bool SaysOnlyItsOwn(NetOperation operation, const NetPacket& packet, int fromHost, const NetClaim& claim)
@@ -246,8 +291,21 @@ bool SaysOnlyItsOwn(NetOperation operation, const NetPacket& packet, int fromHos
         return JoinsWithItsFirstPlayer(packet, fromHost, claim);
     case PartyChange:
         return MakesAllowedPartyChange(packet, fromHost, claim);
+    case InGame:
+        return PlayerOfHost(fromHost) != 0 || Drop(packet, fromHost, "the host has no player in the game");
     }
     return false;
+}
+
+// A client's request within its budget (kAnsweredRequests); any other operation is not
+// counted.
+bool AsksWithinItsBudget(NetOperation operation, const NetPacket& packet, int fromHost)
+{
+    for (const AnsweredRequest& request : kAnsweredRequests)
+        if (request.request == operation &&
+            !ConnectionManager::Get().TakeRequest(fromHost, static_cast<unsigned>(operation), request.rate))
+            return DropReceivedFormatted(packet, fromHost, "it asks more than %u times a second", request.rate.perSecond);
+    return true;
 }
 
 // The host's part in what a client sent: it applies what is for it or for everyone, and
@@ -259,7 +317,7 @@ bool AdmitOnServer(NetOperation operation, NetPacket& packet, int fromHost, cons
         return Drop(packet, fromHost, "the host is not a connected client");
     if (SenderOf(operation) == Server)
         return Drop(packet, fromHost, "only the server sends it");
-    if (!SaysOnlyItsOwn(operation, packet, fromHost, claim))
+    if (!SaysOnlyItsOwn(operation, packet, fromHost, claim) || !AsksWithinItsBudget(operation, packet, fromHost))
         return false;
     if (operation == InvitePlayerToParty)   // a join answers only an invitation seen here
         gGameEngine->GetPartyManager()->NoteInvitation(claim.addressee, claim.ids.front());
@@ -298,6 +356,31 @@ bool AdmitOnClient(NetOperation operation, const NetPacket& packet, int fromHost
 
 }  // namespace
 
+bool DropReceived(const NetPacket& packet, int fromHost, const char* reason)
+{
+    return NetDropLog::Note(packet.GetClassName(), fromHost, reason, reason);
+}
+
+bool DropReceivedFormatted(const NetPacket& packet, int fromHost, const char* reasonFormat, ...)
+{
+    va_list arguments;
+    va_start(arguments, reasonFormat);
+    LogNetDropV(packet.GetClassName(), fromHost, reasonFormat, arguments);
+    va_end(arguments);
+    return false;
+}
+
+NetRequestScope::NetRequestScope(NetOperation request, int fromHost)
+    : m_outerRequest(tAnswering.request), m_outerRequester(tAnswering.requester)
+{
+    tAnswering = {request, fromHost};
+}
+
+NetRequestScope::~NetRequestScope()
+{
+    tAnswering = {m_outerRequest, m_outerRequester};
+}
+
 NetRoute RouteOf(NetOperation operation)
 {
     return EntryOf(operation).route;
@@ -322,7 +405,7 @@ bool RouteOperation(NetOperation operation, NetPacket& packet, uint32_t addresse
     case NetworkRole::Single:
         return RouteAlone(route, packet, addressee);
     case NetworkRole::Server:
-        return RouteFromServer(route, packet, addressee);
+        return RouteFromServer(operation, route, packet, addressee);
     case NetworkRole::Client:
         if (SenderOf(operation) == Server)
             break;

@@ -16,8 +16,12 @@
 // only for what is the client's own: every id it names as the sender's (its player, its
 // heartbeat, its answer, the objects it made) carries the client's host number in its top
 // four bits, a host joins the game with one player, and a party change is one the
-// client's player may make. A client applies only what the server sends. Whatever fails
-// is logged with the sender and dropped.
+// client's player may make; a chat line comes from a host whose player is in the game.
+// Requests that make the host answer are limited per host to a few a second, and while the
+// host applies one, what answers it goes to the asker alone where the game's rules do not
+// tell everyone. A client applies only what the server sends. Whatever fails is dropped and
+// logged with the sender through the drop log (NetDropLog.h: one line per host, packet and
+// reason a second, with the count).
 #pragma once
 
 #include <cstdint>
@@ -39,6 +43,7 @@ enum class NetSpeaker : uint8_t {
     OwnIds,        // every claimed id carries the sender's host number
     Newcomer,      // as OwnIds, and the sender has no other player in the game: one per host
     PartyChange,   // the claimed player and party make a change the sender's player may make
+    InGame,        // the sender's player is in the game (a chat line goes under its name)
 };
 
 // Every operation that sends a packet: the 36 of the network interface in their order,
@@ -122,6 +127,26 @@ struct NetClaim {
 // Of the operations one packet type carries, the one a packet from `fromHost` is: one
 // the server sends when it comes from host 0, one a client sends otherwise.
 NetOperation HeardOperation(const std::vector<NetOperation>& candidates, int fromHost);
+
+// Logs that a received packet was dropped, through the drop log: for a fixed reason, or for
+// a reason given as a printf format. Returns false.
+bool DropReceived(const NetPacket& packet, int fromHost, const char* reason);
+bool DropReceivedFormatted(const NetPacket& packet, int fromHost, const char* reasonFormat, ...)
+    __attribute__((format(printf, 3, 4)));
+
+// Made around the application of a client's packet on the host: what the host sends
+// meanwhile in answer to the request goes to `fromHost` alone (see kAnswers).
+class NetRequestScope {
+public:
+    NetRequestScope(NetOperation request, int fromHost);
+    ~NetRequestScope();
+    NetRequestScope(const NetRequestScope&) = delete;
+    NetRequestScope& operator=(const NetRequestScope&) = delete;
+
+private:
+    NetOperation m_outerRequest;
+    int m_outerRequester;
+};
 
 // Decides what this machine does with a received operation. Drops (logged with the
 // sender) what its sender may not send or say; on the host, passes on to the other

@@ -7,6 +7,7 @@
 #include "Engine/Entity.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
+#include "Game/core/NetworkRoute.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/network/ConfigCmdPackets.h"
 
@@ -29,8 +30,7 @@ std::vector<ConfigCmdRebuild> BuildTable()
 
 bool Drop(const NetPacket& packet, int fromHost, const char* reason)
 {
-    gEngine->Log(LOG_WARNING, "%s from host %d dropped: %s", packet.GetClassName(), fromHost, reason);
-    return false;
+    return DropReceived(packet, fromHost, reason);
 }
 
 }  // namespace

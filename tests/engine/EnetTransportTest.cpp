@@ -110,9 +110,10 @@ protected:
     LogCapture log;
 };
 
-// A raw ENet client, for what our own transport never sends.
+// A raw ENet client, for what our own transport never sends. It joins as our client does,
+// answering the host number it is offered, unless told not to.
 struct RawPeer {
-    explicit RawPeer(uint16_t port)
+    explicit RawPeer(uint16_t port, bool joins = true) : joins(joins)
     {
         host = enet_host_create(nullptr, 1, 2, 0, 0);
         ENetAddress address{};
@@ -126,13 +127,25 @@ struct RawPeer {
         for (ENetEvent event; enet_host_service(host, &event, 0) > 0;) {
             if (event.type == ENET_EVENT_TYPE_CONNECT)
                 connected = true;
-            if (event.type == ENET_EVENT_TYPE_RECEIVE)
+            if (event.type == ENET_EVENT_TYPE_RECEIVE) {
+                const enet_uint8* data = event.packet->data;
+                offered = offered || (event.channelID == 1 && event.packet->dataLength == 2 && data[0] == 1);
+                if (joins && event.channelID == 1 && event.packet->dataLength == 2 && data[0] == 1) {
+                    const enet_uint8 answer[2] = {2, data[1]};
+                    enet_peer_send(peer, 1, enet_packet_create(answer, sizeof answer, ENET_PACKET_FLAG_RELIABLE));
+                }
                 enet_packet_destroy(event.packet);
+            }
+            if (event.type == ENET_EVENT_TYPE_DISCONNECT)
+                disconnected = true;
         }
     }
     ENetHost* host = nullptr;
     ENetPeer* peer = nullptr;
+    bool joins = true;
     bool connected = false;
+    bool offered = false;   // the server offered it a host number
+    bool disconnected = false;
 };
 
 TEST_F(EnetTransportTest, ClientsAreNumberedAndPacketsArriveInOrderEachWayAndRelayed)
@@ -336,6 +349,61 @@ TEST_F(EnetTransportTest, TheRecordingAndTheRealTransportDeliverTheSamePackets)
     EXPECT_TRUE(real.atServer == recorded.atServer) << real.atServer[1].size() << " " << real.atServer[2].size();
     ASSERT_EQ(recorded.atClient[1].size(), 2u * kLines);
     EXPECT_TRUE(real.atClient == recorded.atClient) << real.atClient[1].size() << " " << real.atClient[2].size();
+}
+
+}  // namespace
+}  // namespace GAME
+
+namespace GAME {
+namespace {
+
+// Time on the server's join deadline is this test's to move.
+class HostileTransportTest : public EnetTransportTest {
+protected:
+    void SetUp() override
+    {
+        EnetTransportTest::SetUp();
+        server->SetClock([this] { return now; });
+    }
+    int64_t now = 0;
+};
+
+// Fifteen connections that never join hold every host number: a client still joins, taking
+// the number of the one that waited longest, and at the deadline the rest are dropped. The
+// game hears of none of them, nor gets a packet from them.
+TEST_F(HostileTransportTest, ConnectionsThatNeverJoinCannotKeepAClientOut)
+{
+    std::vector<std::unique_ptr<RawPeer>> silent;
+    for (int i = 0; i < EnetTransport::kMaxClients; ++i)
+        silent.push_back(std::make_unique<RawPeer>(server->GetPort(), false));
+    const auto serviceSilent = [&] {
+        for (auto& raw : silent)
+            raw->Service();
+    };
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] {
+        return std::all_of(silent.begin(), silent.end(), [](const auto& raw) { return raw->offered; });
+    }, serviceSilent));
+    const Bytes forged = Numbered(7, 40);
+    enet_peer_send(silent.back()->peer, 0, enet_packet_create(forged.data(), forged.size(), ENET_PACKET_FLAG_RELIABLE));
+    now = EnetTransport::kDefaultJoinDeadlineMs - 1;
+
+    auto client = Join();
+    ASSERT_TRUE(client);
+    const int host = client->GetLocalHost();
+    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"0:" + std::to_string(host) + ":"}));
+    EXPECT_TRUE(ServiceUntil({server.get()}, [&] { return silent.front()->disconnected; }, serviceSilent));
+
+    now = EnetTransport::kDefaultJoinDeadlineMs;
+    ASSERT_TRUE(ServiceUntil({server.get(), client.get()}, [&] {
+        return std::all_of(silent.begin() + 1, silent.end(), [](const auto& raw) { return raw->disconnected; });
+    }, serviceSilent));
+    EXPECT_TRUE(ServerEvents().empty());
+    int from = -1;
+    Bytes got;
+    EXPECT_FALSE(server->Receive(from, got));
+    for (int other = 1; other <= EnetTransport::kMaxClients; ++other)
+        EXPECT_EQ(server->IsConnected(other), other == host) << other;
+    EXPECT_TRUE(log.Contains("EnetTransport: a game packet from host 15 dropped: the host has not joined"));
 }
 
 }  // namespace
