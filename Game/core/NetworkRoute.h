@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -39,6 +40,8 @@ enum class NetSpeaker : uint8_t {
     OwnIds,        // every claimed id carries the sender's host number
     Newcomer,      // as OwnIds, and the sender has no other player in the game: one per host
     PartyChange,   // the claimed player and party make a change the sender's player may make
+    Creation,      // as OwnIds, and what it creates is what the sender's play makes, within
+                   // the host's quota of live objects (ClientCreations.h)
 };
 
 // Every operation that sends a packet: the 36 of the network interface in their order,
@@ -113,10 +116,12 @@ void SendOperation(NetOperation operation, NetPacket& packet, uint32_t addressee
 
 // What a received packet says of itself. `ids` are what a client's packet speaks for
 // (OwnIds), or for a party change the player and then the party; `addressee` is the
-// player a ToPlayer operation is for (0: every machine).
+// player a ToPlayer operation is for (0: every machine); `record` the record a creation
+// makes its object from (Creation: the object's id comes first in `ids`).
 struct NetClaim {
     std::vector<uint32_t> ids;
     uint32_t addressee = 0;
+    std::string record = {};
 };
 
 // Of the operations one packet type carries, the one a packet from `fromHost` is: one

@@ -7,8 +7,12 @@
 #include "Engine/Entity.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/network/ConfigCmdPackets.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
+#include "Game/skills/SkillProfile.h"
 
 namespace GAME {
 
@@ -33,7 +37,68 @@ bool Drop(const NetPacket& packet, int fromHost, const char* reason)
     return false;
 }
 
+// How far a skill of the character reaches at its present level: the farthest its user
+// picks a target or a point, or its projectile flies, then its area and its chain of
+// sparks around that point.
+float SkillReach(const Skill& skill, unsigned level)
+{
+    float reach = kSkillPickReach;
+    const SkillProfile* profile = skill.GetSkillProfile();
+    if (profile) {
+        const std::string& projectile = profile->GetProjectileName(level);
+        if (!projectile.empty())
+            reach = std::max(reach, ObjectManager::Get().GetRecordOrEmpty(projectile).GetFloat("projectileDistance", 0.0f));
+        reach += profile->GetSparkGap(level) * static_cast<float>(profile->GetSparkMaxNumber(level));
+    }
+    SkillProfile_Modifiers modifiers;
+    skill.GetSkillModifierData(modifiers);
+    return reach + modifiers.targetRadius + modifiers.explosionRadius;
+}
+
+// The most targets one result of the skill names: the skill's own number where it has
+// one, its chain of sparks, else as many as one result may carry.
+size_t SkillTargetLimit(const Skill& skill, unsigned level)
+{
+    SkillProfile_Modifiers modifiers;
+    skill.GetSkillModifierData(modifiers);
+    if (modifiers.targetNumber > 0)
+        return modifiers.targetNumber;
+    const SkillProfile* profile = skill.GetSkillProfile();
+    const unsigned sparks = profile ? profile->GetSparkMaxNumber(level) : 0;
+    return sparks > 0 ? sparks : kMaxSkillResultTargets;
+}
+
 }  // namespace
+
+const char* RefuseSkillTargetResult(const SkillTargetResultConfigCmd& result)
+{
+    const ObjectManager& objects = ObjectManager::Get();
+    const Character* caster = objects.GetObject<Character>(result.GetActorId());
+    if (!caster)
+        return "its actor is no character";
+    const SkillManager& skills = caster->GetSkillManager();
+    const uint32_t skillId = skills.GetSkillIdFromReference(result.skillNumber);
+    const Skill* skill = objects.GetObject<Skill>(skillId);
+    const unsigned level = skill ? skill->GetCurrentLevel() : 0;
+    if (!skill || level == 0 || !skills.IsSkillValidForUse(skillId, false))
+        return "its actor has no such skill at a level";
+    if (result.targets.size() > SkillTargetLimit(*skill, level))
+        return "it names more targets than the skill strikes";
+    const float reach = SkillReach(*skill, level) + kSkillReachTolerance;
+    const WorldVec3 from = caster->GetCoords().GetPosition();
+    for (size_t i = 0; i < result.targets.size(); ++i) {
+        const uint32_t id = result.targets[i];
+        if (std::find(result.targets.begin(), result.targets.begin() + static_cast<std::ptrdiff_t>(i), id) !=
+            result.targets.begin() + static_cast<std::ptrdiff_t>(i))
+            return "it names a target twice";
+        const Character* target = objects.GetObject<Character>(id);
+        if (!target || !target->IsAlive())
+            return "a target is not a living character";
+        if ((target->GetCoords().GetPosition() - from).LengthSquared() > reach * reach)
+            return "a target is beyond the skill's reach";
+    }
+    return nullptr;
+}
 
 const std::vector<ConfigCmdRebuild>& ConfigCmdRebuilds()
 {
@@ -78,6 +143,15 @@ void HandleConfigCmdPacket(NetPacket& packet, int fromHost)
         gEngine->Log(LOG_WARNING, "%s from host %d dropped: actor %u is no actor here", packet.GetClassName(),
                      fromHost, actorId);
         return;
+    }
+    // The server takes from a client only the strikes its skill could have made.
+    if (fromHost != ConnectionManager::kServerHost) {
+        if (const auto* result = dynamic_cast<const SkillTargetResultConfigCmd*>(command.get())) {
+            if (const char* refusal = RefuseSkillTargetResult(*result)) {
+                Drop(packet, fromHost, refusal);
+                return;
+            }
+        }
     }
     actor->EnqueueReceived(command.release(), fromHost);
 }

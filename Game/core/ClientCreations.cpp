@@ -1,0 +1,145 @@
+#include "Game/core/ClientCreations.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "Engine/ConnectionManager.h"
+#include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/characters/Monster.h"
+#include "Game/skills/ProjectileBase.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
+#include "Game/skills/SkillProfile.h"
+
+namespace GAME {
+
+namespace {
+
+// The ids made for one host, of one kind, that may still be alive. Ids of objects that
+// are gone are swept out when the quota is reached, at most once a frame, so a flood of
+// refused requests does not sweep the list again for every packet.
+class ClientQuota {
+public:
+    explicit ClientQuota(size_t limit) : m_limit(limit) {}
+
+    bool IsFull()
+    {
+        if (m_ids.size() < m_limit)
+            return false;
+        const uint32_t frame = gEngine ? gEngine->GetFrameCount() : 0;
+        if (m_swept && frame == m_sweptFrame)
+            return true;
+        m_swept = true;
+        m_sweptFrame = frame;
+        Sweep();
+        return m_ids.size() >= m_limit;
+    }
+    void Count(uint32_t id) { m_ids.push_back(id); }
+    size_t CountLive()
+    {
+        Sweep();
+        return m_ids.size();
+    }
+
+private:
+    void Sweep()
+    {
+        const ObjectManager& objects = ObjectManager::Get();
+        std::erase_if(m_ids, [&](uint32_t id) { return objects.GetObject(id) == nullptr; });
+    }
+
+    size_t m_limit;
+    std::vector<uint32_t> m_ids;
+    bool m_swept = false;
+    uint32_t m_sweptFrame = 0;
+};
+
+struct HostQuotas {
+    ClientQuota items{kMaxLiveClientItems};
+    ClientQuota entities{kMaxLiveClientEntities};
+};
+
+HostQuotas* QuotasOf(int host)
+{
+    static std::array<HostQuotas, ConnectionManager::kMaxHost + 1> quotas;
+    return host > ConnectionManager::kServerHost && host <= ConnectionManager::kMaxHost
+               ? &quotas[static_cast<size_t>(host)]
+               : nullptr;
+}
+
+// Whether one of the character's usable skills makes an object of the record at its
+// present level: the projectile it fires or the pet it summons, each of the class the
+// skill makes it with.
+bool SkillsMake(const Character& character, const std::string& record)
+{
+    const std::string wanted = RecordDatabase::NormalizeName(record);
+    const LoadTable* table = ObjectManager::Get().LoadTableFile(record);
+    const char* className = table ? table->GetString("Class", "") : "";
+    const RTTI_ClassInfo* info = *className ? Object::GetStaticClassInfo().FindClassByName(className) : nullptr;
+    if (!info)
+        return false;
+    const bool projectile = info->IsA(&ProjectileBase::GetStaticClassInfo());
+    const bool pet = info->IsA(&Monster::GetStaticClassInfo());
+    if (!projectile && !pet)
+        return false;
+    const ObjectManager& objects = ObjectManager::Get();
+    const SkillManager& skills = character.GetSkillManager();
+    for (const uint32_t id : skills.GetUISkillList()) {
+        const Skill* skill = objects.GetObject<Skill>(id);
+        const SkillProfile* profile = skill ? skill->GetSkillProfile() : nullptr;
+        const unsigned level = skill ? skill->GetCurrentLevel() : 0;
+        if (!profile || level == 0 || !skills.IsSkillValidForUse(id, false))
+            continue;
+        const std::string& made = projectile ? profile->GetProjectileName(level) : profile->GetSpawnObject(level);
+        if (!made.empty() && RecordDatabase::NormalizeName(made) == wanted)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+const char* RefuseClientItem(int host, uint32_t itemId)
+{
+    HostQuotas* quotas = QuotasOf(host);
+    if (!quotas)
+        return "it is no client's";
+    if (quotas->items.IsFull())
+        return "the host has as many items as it may keep";
+    quotas->items.Count(itemId);
+    return nullptr;
+}
+
+const char* RefuseClientEntity(int host, uint32_t player, const std::string& record, uint32_t objectId)
+{
+    HostQuotas* quotas = QuotasOf(host);
+    if (!quotas)
+        return "it is no client's";
+    const Character* character = ObjectManager::Get().GetObject<Character>(player);
+    if (!character)
+        return "the host has no player in the game";
+    if (!SkillsMake(*character, record))
+        return "none of its player's skills makes that record";
+    if (quotas->entities.IsFull())
+        return "the host has as many entities as it may keep";
+    quotas->entities.Count(objectId);
+    return nullptr;
+}
+
+size_t CountLiveClientItems(int host)
+{
+    HostQuotas* quotas = QuotasOf(host);
+    return quotas ? quotas->items.CountLive() : 0;
+}
+
+size_t CountLiveClientEntities(int host)
+{
+    HostQuotas* quotas = QuotasOf(host);
+    return quotas ? quotas->entities.CountLive() : 0;
+}
+
+}  // namespace GAME
