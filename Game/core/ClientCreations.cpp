@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "Engine/ConnectionManager.h"
@@ -10,6 +11,7 @@
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Monster.h"
+#include "Game/items/Item.h"
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
@@ -20,23 +22,24 @@ namespace GAME {
 namespace {
 
 // The ids made for one host, of one kind, that may still be alive. Ids of objects that
-// are gone are swept out when the quota is reached, at most once a frame, so a flood of
-// refused requests does not sweep the list again for every packet.
+// are gone (or are no longer of the kind) are swept out when the quota is reached; a full
+// list is swept again only once objects have come or gone since, so a flood of refused
+// requests does not sweep it again for every packet.
 class ClientQuota {
 public:
-    explicit ClientQuota(size_t limit) : m_limit(limit) {}
+    ClientQuota(size_t limit, bool items) : m_limit(limit), m_items(items) {}
 
-    bool IsFull()
+    // How many more objects the host may have.
+    size_t Room()
     {
-        if (m_ids.size() < m_limit)
-            return false;
-        const uint32_t frame = gEngine ? gEngine->GetFrameCount() : 0;
-        if (m_swept && frame == m_sweptFrame)
-            return true;
-        m_swept = true;
-        m_sweptFrame = frame;
-        Sweep();
-        return m_ids.size() >= m_limit;
+        if (m_ids.size() >= m_limit) {
+            const size_t objects = ObjectManager::Get().GetObjectCount();
+            if (objects != m_objectsAtSweep) {
+                Sweep();
+                m_objectsAtSweep = objects;
+            }
+        }
+        return m_ids.size() < m_limit ? m_limit - m_ids.size() : 0;
     }
     void Count(uint32_t id) { m_ids.push_back(id); }
     size_t CountLive()
@@ -49,18 +52,21 @@ private:
     void Sweep()
     {
         const ObjectManager& objects = ObjectManager::Get();
-        std::erase_if(m_ids, [&](uint32_t id) { return objects.GetObject(id) == nullptr; });
+        std::erase_if(m_ids, [&](uint32_t id) {
+            const Object* object = objects.GetObject(id);
+            return !object || (objects.GetObject<Item>(id) != nullptr) != m_items;
+        });
     }
 
     size_t m_limit;
+    bool m_items;
     std::vector<uint32_t> m_ids;
-    bool m_swept = false;
-    uint32_t m_sweptFrame = 0;
+    size_t m_objectsAtSweep = SIZE_MAX;
 };
 
 struct HostQuotas {
-    ClientQuota items{kMaxLiveClientItems};
-    ClientQuota entities{kMaxLiveClientEntities};
+    ClientQuota items{kMaxLiveClientItems, true};
+    ClientQuota entities{kMaxLiveClientEntities, false};
 };
 
 HostQuotas* QuotasOf(int host)
@@ -108,7 +114,7 @@ const char* RefuseClientItem(int host, uint32_t itemId)
     HostQuotas* quotas = QuotasOf(host);
     if (!quotas)
         return "it is no client's";
-    if (quotas->items.IsFull())
+    if (quotas->items.Room() == 0)
         return "the host has as many items as it may keep";
     quotas->items.Count(itemId);
     return nullptr;
@@ -124,9 +130,24 @@ const char* RefuseClientEntity(int host, uint32_t player, const std::string& rec
         return "the host has no player in the game";
     if (!SkillsMake(*character, record))
         return "none of its player's skills makes that record";
-    if (quotas->entities.IsFull())
+    if (quotas->entities.Room() == 0)
         return "the host has as many entities as it may keep";
     quotas->entities.Count(objectId);
+    return nullptr;
+}
+
+const char* RefuseClientSkillObjects(int host, const std::vector<uint32_t>& ids)
+{
+    HostQuotas* quotas = QuotasOf(host);
+    if (!quotas)
+        return "it is no client's";
+    for (const uint32_t id : ids)
+        if (id == 0 || ConnectionManager::HostOfPlayer(id) != host)
+            return "it makes an object under an id that is not the host's";
+    if (quotas->entities.Room() < ids.size())
+        return "the host has as many entities as it may keep";
+    for (const uint32_t id : ids)
+        quotas->entities.Count(id);
     return nullptr;
 }
 

@@ -8,6 +8,7 @@
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
+#include "Game/core/ClientCreations.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/skills/Skill.h"
@@ -68,36 +69,67 @@ size_t SkillTargetLimit(const Skill& skill, unsigned level)
     return sparks > 0 ? sparks : kMaxSkillResultTargets;
 }
 
-}  // namespace
-
-const char* RefuseSkillTargetResult(const SkillTargetResultConfigCmd& result)
+// The caster's skill of that reference number when it has it at a level; null otherwise.
+const Skill* UsableSkill(const Character& caster, uint32_t reference)
 {
-    const ObjectManager& objects = ObjectManager::Get();
-    const Character* caster = objects.GetObject<Character>(result.GetActorId());
-    if (!caster)
-        return "its actor is no character";
-    const SkillManager& skills = caster->GetSkillManager();
-    const uint32_t skillId = skills.GetSkillIdFromReference(result.skillNumber);
-    const Skill* skill = objects.GetObject<Skill>(skillId);
-    const unsigned level = skill ? skill->GetCurrentLevel() : 0;
-    if (!skill || level == 0 || !skills.IsSkillValidForUse(skillId, false))
+    const SkillManager& skills = caster.GetSkillManager();
+    const uint32_t skillId = skills.GetSkillIdFromReference(reference);
+    const Skill* skill = ObjectManager::Get().GetObject<Skill>(skillId);
+    if (!skill || skill->GetCurrentLevel() == 0 || !skills.IsSkillValidForUse(skillId, false))
+        return nullptr;
+    return skill;
+}
+
+const char* RefuseSkillTargetResult(const Character& caster, const SkillTargetResultConfigCmd& result)
+{
+    const Skill* skill = UsableSkill(caster, result.skillNumber);
+    if (!skill)
         return "its actor has no such skill at a level";
+    const unsigned level = skill->GetCurrentLevel();
     if (result.targets.size() > SkillTargetLimit(*skill, level))
         return "it names more targets than the skill strikes";
     const float reach = SkillReach(*skill, level) + kSkillReachTolerance;
-    const WorldVec3 from = caster->GetCoords().GetPosition();
-    for (size_t i = 0; i < result.targets.size(); ++i) {
-        const uint32_t id = result.targets[i];
-        if (std::find(result.targets.begin(), result.targets.begin() + static_cast<std::ptrdiff_t>(i), id) !=
-            result.targets.begin() + static_cast<std::ptrdiff_t>(i))
+    const WorldVec3 from = caster.GetCoords().GetPosition();
+    const ObjectManager& objects = ObjectManager::Get();
+    for (auto target = result.targets.begin(); target != result.targets.end(); ++target) {
+        if (std::find(result.targets.begin(), target, *target) != target)
             return "it names a target twice";
-        const Character* target = objects.GetObject<Character>(id);
-        if (!target || !target->IsAlive())
+        const Character* struck = objects.GetObject<Character>(*target);
+        if (!struck || !struck->IsAlive())
             return "a target is not a living character";
-        if ((target->GetCoords().GetPosition() - from).LengthSquared() > reach * reach)
+        if ((struck->GetCoords().GetPosition() - from).LengthSquared() > reach * reach)
             return "a target is beyond the skill's reach";
     }
     return nullptr;
+}
+
+// A projectile or pets of a skill the caster has, under the sender's own ids, within its
+// host's quota.
+const char* RefuseSkillObjects(const Character& caster, uint32_t reference, const std::vector<uint32_t>& ids,
+                               int fromHost)
+{
+    if (!UsableSkill(caster, reference))
+        return "its actor has no such skill at a level";
+    return RefuseClientSkillObjects(fromHost, ids);
+}
+
+}  // namespace
+
+const char* RefuseClientSkillCommand(const ActorConfigCommand& command, int fromHost)
+{
+    const auto* result = dynamic_cast<const SkillTargetResultConfigCmd*>(&command);
+    const auto* launch = dynamic_cast<const CreateProjectileConfigCmd*>(&command);
+    const auto* spawn = dynamic_cast<const SpawnObjectConfigCmd*>(&command);
+    if (!result && !launch && !spawn)
+        return nullptr;
+    const Character* caster = ObjectManager::Get().GetObject<Character>(command.GetActorId());
+    if (!caster)
+        return "its actor is no character";
+    if (result)
+        return RefuseSkillTargetResult(*caster, *result);
+    if (launch)
+        return RefuseSkillObjects(*caster, launch->skillNumber, {launch->projectileId}, fromHost);
+    return RefuseSkillObjects(*caster, spawn->skillNumber, spawn->spawnIds, fromHost);
 }
 
 const std::vector<ConfigCmdRebuild>& ConfigCmdRebuilds()
@@ -144,13 +176,11 @@ void HandleConfigCmdPacket(NetPacket& packet, int fromHost)
                      fromHost, actorId);
         return;
     }
-    // The server takes from a client only the strikes its skill could have made.
+    // The server takes from a client only what its skill could have done.
     if (fromHost != ConnectionManager::kServerHost) {
-        if (const auto* result = dynamic_cast<const SkillTargetResultConfigCmd*>(command.get())) {
-            if (const char* refusal = RefuseSkillTargetResult(*result)) {
-                Drop(packet, fromHost, refusal);
-                return;
-            }
+        if (const char* refusal = RefuseClientSkillCommand(*command, fromHost)) {
+            Drop(packet, fromHost, refusal);
+            return;
         }
     }
     actor->EnqueueReceived(command.release(), fromHost);

@@ -1,6 +1,7 @@
 // A hostile client asks the server to create things: only what its own play makes is
 // made, and no more of it than its host's quota of live objects.
 #include "Game/core/ClientCreations.h"
+#include "Game/network/ActorConfigCommands.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
 #include "Game/skills/SkillManager.h"
@@ -75,7 +76,7 @@ TEST_F(HostileCreateTest, EachHostKeepsABoundedNumberOfLiveObjects)
     EXPECT_EQ(ObjectManager::Get().GetObject(id - 1), nullptr);
     EXPECT_EQ(log.Count("CreateItemPacket from host 1 dropped: the host has as many items as it may keep"), 20u);
 
-    // Items that are gone make room again, once the next frame has begun.
+    // Items that are gone make room again.
     ObjectManager& objects = ObjectManager::Get();
     for (uint32_t gone = kFirstId; gone < kFirstId + 10; ++gone)
         objects.DestroyObjectEx(objects.GetObject(gone), "HostileCreateTest", __LINE__);
@@ -90,6 +91,30 @@ TEST_F(HostileCreateTest, EachHostKeepsABoundedNumberOfLiveObjects)
         Entity(kFireball, id++);
     EXPECT_EQ(CountLiveClientEntities(kClientHost), kMaxLiveClientEntities);
     EXPECT_EQ(objects.GetObject(id - 1), nullptr);
+}
+
+TEST_F(HostileCreateTest, ItsSkillsProjectilesAreMadeUnderItsOwnIdsWithinTheQuota)
+{
+    LogCapture log;
+    const uint32_t fireball = client->GetSkillReferenceNumber(client->GetSkillManager().FindSkillId(kFireballSkill));
+    auto launch = [&](uint32_t skill, uint32_t id) {
+        CreateProjectileConfigCmd command(kClientPlayer, skill, 0, Here(), 0, WorldVec3(), id, 1, 1);
+        const std::unique_ptr<NetPacket> packet(command.GetNetPacket());
+        Send(*packet);
+        gEngine->RunActorCommands();
+        return ObjectManager::Get().GetObject(id);
+    };
+    EXPECT_EQ(launch(fireball, 0x00000500), nullptr);      // under an id of the server's
+    EXPECT_EQ(launch(fireball + 40, kFirstId), nullptr);   // of a skill it does not have
+    uint32_t id = kFirstId;
+    for (size_t i = 0; i < kMaxLiveClientEntities; ++i)
+        EXPECT_NE(launch(fireball, id++), nullptr);
+    EXPECT_EQ(launch(fireball, id), nullptr);
+    EXPECT_EQ(CountLiveClientEntities(kClientHost), kMaxLiveClientEntities);
+    const std::string dropped = "CreateProjectileConfigCmdPacket from host 1 dropped: ";
+    EXPECT_TRUE(log.Contains(dropped + "it makes an object under an id that is not the host's"));
+    EXPECT_TRUE(log.Contains(dropped + "its actor has no such skill at a level"));
+    EXPECT_TRUE(log.Contains(dropped + "the host has as many entities as it may keep"));
 }
 
 }  // namespace
