@@ -176,18 +176,20 @@ void MarketServer::Deny(uint32_t itemIndex, uint32_t player, MarketItemStatus st
         network->S2C_MarketPurchaseDenied(m_merchantId, itemIndex, player, status);
 }
 
-bool MarketServer::FindStockPrice(uint32_t itemIndex, uint32_t& price) const
+MarketServer::StockLookup MarketServer::FindStockPrice(uint32_t itemIndex, uint32_t& price) const
 {
     const GameEngineClientServicesModule* services = gGameEngine ? gGameEngine->GetClientServices() : nullptr;
     const MarketClient* market = services ? services->GetMarketClient(m_merchantId) : nullptr;
     if (!market || market->GetBracket() != m_bracket || market->GetSeed() != m_seed ||
         !EqualsNoCase(market->GetMarketRecordName(), m_marketRecordName))
-        return false;
+        return StockLookup::Unbuilt;   // the key is on its way to this machine's own market
     const std::vector<MarketClient::StockEntry>& stock = market->GetGeneratedStock();
-    if (itemIndex >= stock.size())
-        return false;
-    price = stock[itemIndex].price;
-    return true;
+    if (itemIndex < stock.size()) {
+        price = stock[itemIndex].price;
+        return StockLookup::Priced;
+    }
+    return itemIndex < stock.size() + market->GetGeneratedQueue().size() ? StockLookup::Unbuilt
+                                                                          : StockLookup::Absent;
 }
 
 Player* MarketServer::RemoteBuyer(uint32_t player) const
@@ -204,7 +206,14 @@ void MarketServer::C2S_MarketPurchaseRequest(uint32_t level, uint32_t seed, uint
         return;
     }
     uint32_t price = 0;
-    if (!FindStockPrice(itemIndex, price)) {
+    switch (FindStockPrice(itemIndex, price)) {
+    case StockLookup::Priced:
+        break;
+    case StockLookup::Unbuilt:
+        // A peer that builds faster may ask first: the item stays on sale for it.
+        Deny(itemIndex, player, MarketItemStatus_OnSale, "the item is not built here yet");
+        return;
+    case StockLookup::Absent:
         Deny(itemIndex, player, MarketItemStatus_NotInMarket, "the stock has no such item");
         return;
     }

@@ -87,9 +87,11 @@ public:
     bool GetDesignerVariable(const char* name, float& value) override;
 
 private:
-    // The price of a stock index in the stock this machine built from the current key;
-    // false when it has built no such index.
-    bool FindStockPrice(uint32_t itemIndex, uint32_t& price) const;
+    // The price of a stock index in the stock this machine's market client builds from
+    // the current key: Priced once it is built, Unbuilt while it (or the key) is still on
+    // its way, Absent when the stock has no such index.
+    enum class StockLookup { Priced, Unbuilt, Absent };
+    StockLookup FindStockPrice(uint32_t itemIndex, uint32_t& price) const;
     // This machine's copy of the buyer when it is another peer's player: the one whose
     // money the server keeps. Null for this machine's own player, whose market client
     // charges it on the confirmation, and for an id that names no player.

@@ -72,6 +72,14 @@ TEST_F(HostileMarketTest, NothingIsSoldPastTheStockOrToABuyerWhoCannotPay)
     const std::string denied = "MarketServer " + std::to_string(kMerchant) + ": purchase of item ";
     EXPECT_TRUE(log.Contains(denied + "1 by player 268435457 denied: the buyer's money does not cover the price"));
     EXPECT_TRUE(log.Contains(denied + "6 by player 268435457 denied: the stock has no such item"));
+
+    // A new key: an index this machine has still to build stays on sale, unsold.
+    server->ForceRefresh();
+    engine->Update(16);
+    client->AddMoney(100000);
+    Buy(5);
+    EXPECT_TRUE(log.Contains(denied + "5 by player 268435457 denied: the item is not built here yet"));
+    EXPECT_EQ(server->GetUnavailableIndices(), std::vector<uint32_t>{});
 }
 
 TEST_F(HostileMarketTest, TheServerTakesThePriceAndGivesItBackOnTheSellBack)

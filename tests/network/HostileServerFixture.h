@@ -23,10 +23,10 @@ protected:
         GameWireTest::SetUp();
         RegisterHostDispatch();
         RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+        LogCapture quiet;   // the join's notices name sounds and texts these cases do not load
         engine->SetAsNetworkServer();
         MakeMainPlayer();
         transport.Connect(kClientHost);
-        LogCapture quiet;   // the join's notices name sounds and texts these cases do not load
         SinglePlayerBasicInfoPacket join;
         join.info = Roster({kClientPlayer})[0];
         Send(join);
