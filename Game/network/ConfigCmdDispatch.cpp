@@ -11,7 +11,9 @@
 #include "Game/core/ClientCreations.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/network/ConfigCmdPackets.h"
+#include "Game/items/Weapon.h"
 #include "Game/skills/Skill.h"
+#include "Game/skills/SkillActivated.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/SkillProfile.h"
 
@@ -38,17 +40,42 @@ bool Drop(const NetPacket& packet, int fromHost, const char* reason)
     return false;
 }
 
-// How far a skill of the character reaches at its present level: the farthest its user
-// picks a target or a point, or its projectile flies, then its area and its chain of
-// sparks around that point.
-float SkillReach(const Skill& skill, unsigned level)
+// The farthest a projectile record says it flies when it has no target point.
+float FlightOf(const std::string& projectile)
 {
-    float reach = kSkillPickReach;
-    const SkillProfile* profile = skill.GetSkillProfile();
-    if (profile) {
-        const std::string& projectile = profile->GetProjectileName(level);
-        if (!projectile.empty())
-            reach = std::max(reach, ObjectManager::Get().GetRecordOrEmpty(projectile).GetFloat("projectileDistance", 0.0f));
+    return projectile.empty() ? 0.0f
+                              : ObjectManager::Get().GetRecordOrEmpty(projectile).GetFloat("projectileDistance", 0.0f);
+}
+
+// Whether the character shoots: a skill of its at a level fires projectiles, or a weapon it
+// holds does. Its skills' modifiers and secondaries hear of what its projectiles hit, so
+// any of its skills may then report targets as far off as a shot flies.
+bool Shoots(const Character& caster)
+{
+    const ObjectManager& objects = ObjectManager::Get();
+    for (const uint32_t id : caster.GetSkillManager().GetUISkillList()) {
+        const auto* skill = objects.GetObject<SkillActivated>(id);
+        if (skill && skill->GetCurrentLevel() > 0 && !skill->GetProjectileName().empty())
+            return true;
+    }
+    for (const uint32_t id : caster.GetAttachedItems()) {
+        const Weapon* weapon = objects.GetObject<Weapon>(id);
+        if (weapon && !weapon->GetProjectileName().empty())
+            return true;
+    }
+    return false;
+}
+
+// How far a skill of the character reaches at its present level: the farthest its user
+// picks a target or a point (or aims a shot, for a character that shoots), or its
+// projectile and their fragments fly; then its area and its chain of sparks around that
+// point.
+float SkillReach(const Character& caster, const Skill& skill, unsigned level)
+{
+    float reach = Shoots(caster) ? kShotReach : kSkillPickReach;
+    if (const SkillProfile* profile = skill.GetSkillProfile()) {
+        reach = std::max(reach, FlightOf(profile->GetProjectileName(level)) +
+                                    FlightOf(profile->GetSkillProjectileModifierData(level).fragmentsName));
         reach += profile->GetSparkGap(level) * static_cast<float>(profile->GetSparkMaxNumber(level));
     }
     SkillProfile_Modifiers modifiers;
@@ -88,7 +115,7 @@ const char* RefuseSkillTargetResult(const Character& caster, const SkillTargetRe
     const unsigned level = skill->GetCurrentLevel();
     if (result.targets.size() > SkillTargetLimit(*skill, level))
         return "it names more targets than the skill strikes";
-    const float reach = SkillReach(*skill, level) + kSkillReachTolerance;
+    const float reach = SkillReach(caster, *skill, level) + kSkillReachTolerance;
     const WorldVec3 from = caster.GetCoords().GetPosition();
     const ObjectManager& objects = ObjectManager::Get();
     for (auto target = result.targets.begin(); target != result.targets.end(); ++target) {

@@ -32,7 +32,7 @@ protected:
         records.RegisterRecord(kCleave, "Class,Skill_AttackInherent,\nskillMaxLevel,1,\nskillTargetNumber,1,\n"
                                         "offensivePhysicalMin,20,\noffensivePhysicalMax,30,\n");
         striker = Fighter(kStriker, 0.0f);
-        hostsPlayer = Fighter(kHostsPlayer, 60.0f);
+        hostsPlayer = Fighter(kHostsPlayer, 75.0f);
         bystander = Fighter(kBystander, -45.0f);
         foe = Fighter(kFoe, 1.5f);
         secondFoe = Fighter(kSecondFoe, 2.5f);
@@ -106,6 +106,14 @@ TEST_F(HostileSkillTest, AStrikeOnCharactersBeyondTheSkillsReachIsDropped)
     EXPECT_EQ(Strike(Reference(kStrike), {kFoe}), 1);
     EXPECT_LT(foe->GetCurrentLife(), lives[2]);
     EXPECT_EQ(transport.sent.size(), 1u);
+
+    // A character that shoots reports what its shots hit, as far as a shot flies.
+    LoadTable tree;
+    tree.SetValue("skillName1", "Records/Skills/ArenaFireball.dbr");
+    tree.SetValue("skillLevel1", "1");
+    striker->GetSkillManager().LoadSkills(tree, 1);
+    EXPECT_EQ(Strike(Reference(kStrike), {kBystander}), 1);
+    EXPECT_EQ(Strike(Reference(kStrike), {kHostsPlayer}), 0);
 }
 
 TEST_F(HostileSkillTest, AResultForASkillItLacksOrForTargetsItCouldNotStrikeIsDropped)
