@@ -32,7 +32,8 @@ using enum NetSpeaker;
 // entities, portals, quest messages, party membership and chat change every machine's
 // game, whoever starts them; quest commands move the host's characters and fixed items.
 // A client speaks for its own players, the objects it made, its own heartbeat, answers
-// and requests; it has made only what its own play makes. Only the host hears a client leave, and tells the others.
+// and requests, and makes only what its own play makes. Only the host hears a client
+// leave, and tells the others.
 constexpr std::array<RouteEntry, static_cast<size_t>(Count)> kRoutes{{
     {TradeInitiate, ToPlayer, Either, OwnIds},
     {TradeCancel, ToPlayer, Either, OwnIds},

@@ -15,9 +15,10 @@
 // when the client is connected, a client may send its operation, and the packet speaks
 // only for what is the client's own: every id it names as the sender's (its player, its
 // heartbeat, its answer, the objects it made) carries the client's host number in its top
-// four bits, a host joins the game with one player, and a party change is one the
-// client's player may make. A client applies only what the server sends. Whatever fails
-// is logged with the sender and dropped.
+// four bits, a host joins the game with one player, a party change is one the client's
+// player may make, and an item or entity it has made is one its play makes, within its
+// host's quota (ClientCreations.h). A client applies only what the server sends.
+// Whatever fails is logged with the sender and dropped.
 #pragma once
 
 #include <cstdint>
