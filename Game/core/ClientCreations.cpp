@@ -14,8 +14,10 @@
 #include "Game/items/Item.h"
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/Skill.h"
+#include "Game/skills/SkillActivated.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/SkillProfile.h"
+#include "Game/skills/Skill_SpawnPet.h"
 
 namespace GAME {
 
@@ -77,21 +79,24 @@ HostQuotas* QuotasOf(int host)
                : nullptr;
 }
 
-// Whether one of the character's usable skills makes an object of the record at its
-// present level: the projectile it fires or the pet it summons, each of the class the
-// skill makes it with.
-bool SkillsMake(const Character& character, const std::string& record)
+// Whether the record's class is (or derives from) the class given.
+bool RecordIsA(const std::string& record, const RTTI_ClassInfo& required)
 {
-    const std::string wanted = RecordDatabase::NormalizeName(record);
     const LoadTable* table = ObjectManager::Get().LoadTableFile(record);
     const char* className = table ? table->GetString("Class", "") : "";
     const RTTI_ClassInfo* info = *className ? Object::GetStaticClassInfo().FindClassByName(className) : nullptr;
-    if (!info)
-        return false;
-    const bool projectile = info->IsA(&ProjectileBase::GetStaticClassInfo());
-    const bool pet = info->IsA(&Monster::GetStaticClassInfo());
-    if (!projectile && !pet)
-        return false;
+    return info && info->IsA(&required);
+}
+
+// Whether one of the character's usable skills makes an object of the record at its
+// present level: the projectile it fires or the pet it summons, each of the class the
+// skill makes it with. A name no skill uses is refused before the record is looked for.
+bool SkillsMake(const Character& character, const std::string& record)
+{
+    const std::string wanted = RecordDatabase::NormalizeName(record);
+    const auto names = [&](const std::string& made) {
+        return !made.empty() && RecordDatabase::NormalizeName(made) == wanted;
+    };
     const ObjectManager& objects = ObjectManager::Get();
     const SkillManager& skills = character.GetSkillManager();
     for (const uint32_t id : skills.GetUISkillList()) {
@@ -100,9 +105,13 @@ bool SkillsMake(const Character& character, const std::string& record)
         const unsigned level = skill ? skill->GetCurrentLevel() : 0;
         if (!profile || level == 0 || !skills.IsSkillValidForUse(id, false))
             continue;
-        const std::string& made = projectile ? profile->GetProjectileName(level) : profile->GetSpawnObject(level);
-        if (!made.empty() && RecordDatabase::NormalizeName(made) == wanted)
-            return true;
+        // The kinds that name their projectile or pet their own way say so themselves.
+        const auto* shooter = objects.GetObject<SkillActivated>(id);
+        const auto* summoner = objects.GetObject<Skill_SpawnPet>(id);
+        if (names(shooter ? shooter->GetProjectileName() : profile->GetProjectileName(level)))
+            return RecordIsA(record, ProjectileBase::GetStaticClassInfo());
+        if (names(summoner ? summoner->GetSpawnObject(level) : profile->GetSpawnObject(level)))
+            return RecordIsA(record, Monster::GetStaticClassInfo());
     }
     return false;
 }
