@@ -44,11 +44,6 @@ public:
         return m_ids.size() < m_limit ? m_limit - m_ids.size() : 0;
     }
     void Count(uint32_t id) { m_ids.push_back(id); }
-    size_t CountLive()
-    {
-        Sweep();
-        return m_ids.size();
-    }
 
 private:
     void Sweep()
@@ -158,18 +153,6 @@ const char* RefuseClientSkillObjects(int host, const std::vector<uint32_t>& ids)
     for (const uint32_t id : ids)
         quotas->entities.Count(id);
     return nullptr;
-}
-
-size_t CountLiveClientItems(int host)
-{
-    HostQuotas* quotas = QuotasOf(host);
-    return quotas ? quotas->items.CountLive() : 0;
-}
-
-size_t CountLiveClientEntities(int host)
-{
-    HostQuotas* quotas = QuotasOf(host);
-    return quotas ? quotas->entities.CountLive() : 0;
 }
 
 }  // namespace GAME

@@ -36,8 +36,4 @@ const char* RefuseClientEntity(int host, uint32_t player, const std::string& rec
 // the host's own), which then count towards its quota of entities; otherwise why not.
 const char* RefuseClientSkillObjects(int host, const std::vector<uint32_t>& ids);
 
-// The live objects of each kind counted for the host.
-size_t CountLiveClientItems(int host);
-size_t CountLiveClientEntities(int host);
-
 }  // namespace GAME

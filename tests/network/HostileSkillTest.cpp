@@ -36,13 +36,7 @@ protected:
         bystander = Fighter(kBystander, -45.0f);
         foe = Fighter(kFoe, 1.5f);
         secondFoe = Fighter(kSecondFoe, 2.5f);
-        LoadTable tree;
-        const char* skills[][2] = {{kStrike, "1"}, {kCurse, "0"}, {kCleave, "1"}};
-        for (size_t i = 0; i < 3; ++i) {
-            tree.SetValue(("skillName" + std::to_string(i + 1)).c_str(), skills[i][0]);
-            tree.SetValue(("skillLevel" + std::to_string(i + 1)).c_str(), skills[i][1]);
-        }
-        striker->GetSkillManager().LoadSkills(tree, 3);
+        Learn({{kStrike, "1"}, {kCurse, "0"}, {kCleave, "1"}});
         gEngine->UpdateFrame(16);   // every fighter's first update: its life
         connections.SetTransport(&transport);
         transport.Connect(kStrikerHost);
@@ -59,6 +53,17 @@ protected:
         auto* fighter = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/HostileFighter.dbr", id);
         EXPECT_NE(fighter, nullptr);
         return Place(fighter, x);
+    }
+    // The striker learns the skills at those levels.
+    void Learn(std::initializer_list<std::pair<const char*, const char*>> skills)
+    {
+        LoadTable tree;
+        uint32_t count = 0;
+        for (const auto& [record, level] : skills) {
+            tree.SetValue(("skillName" + std::to_string(++count)).c_str(), record);
+            tree.SetValue(("skillLevel" + std::to_string(count)).c_str(), level);
+        }
+        striker->GetSkillManager().LoadSkills(tree, count);
     }
     uint32_t Reference(const char* skill) const
     {
@@ -108,10 +113,7 @@ TEST_F(HostileSkillTest, AStrikeOnCharactersBeyondTheSkillsReachIsDropped)
     EXPECT_EQ(transport.sent.size(), 1u);
 
     // A character that shoots reports what its shots hit, as far as a shot flies.
-    LoadTable tree;
-    tree.SetValue("skillName1", "Records/Skills/ArenaFireball.dbr");
-    tree.SetValue("skillLevel1", "1");
-    striker->GetSkillManager().LoadSkills(tree, 1);
+    Learn({{"Records/Skills/ArenaFireball.dbr", "1"}});
     EXPECT_EQ(Strike(Reference(kStrike), {kBystander}), 1);
     EXPECT_EQ(Strike(Reference(kStrike), {kHostsPlayer}), 0);
 }
