@@ -209,7 +209,7 @@ NetClaim ForReceiver(const P& p)
 // An item speaks for its own id and, given to a character, for that character.
 NetClaim ItemClaim(const CreateItemPacket& p)
 {
-    NetClaim claim{{p.item.objectId}};
+    NetClaim claim{{p.item.objectId}, 0, p.item.baseName};
     if (p.characterId != 0)
         claim.ids.push_back(p.characterId);
     return claim;
@@ -250,9 +250,9 @@ std::vector<DispatchEntry> TradeAndItemEntries()
         On<CreateItemPacket>(CreateItem, &ItemClaim, [](Inbound& in, CreateItemPacket& p) {
             in.CreateItem(p.characterId, p.coords, p.item, nullptr);
         }),
-        On<CreateEntityPacket>(CreateEntity, &ObjectClaim<CreateEntityPacket>, [](Inbound& in, CreateEntityPacket& p) {
-            in.CreateEntity(p.coords, p.recordName, p.objectId);
-        }),
+        On<CreateEntityPacket>(
+            CreateEntity, [](const CreateEntityPacket& p) { return NetClaim{{p.objectId}, 0, p.recordName}; },
+            [](Inbound& in, CreateEntityPacket& p) { in.CreateEntity(p.coords, p.recordName, p.objectId); }),
         // The target of a portal only chose the connection; it is not sent, so a received
         // portal is everyone's. It speaks for its owner and its own id.
         On<CreateItemTeleportPacket>(

@@ -7,6 +7,7 @@
 #include "Engine/Engine.h"
 #include "Engine/NetDropLog.h"
 #include "Engine/NetPacket.h"
+#include "Game/core/ClientCreations.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/PartyManager.h"
 #include "Game/core/PlayerManagerClient.h"
@@ -33,7 +34,8 @@ using enum NetSpeaker;
 // entities, portals, quest messages, party membership and chat change every machine's
 // game, whoever starts them; quest commands move the host's characters and fixed items.
 // A client speaks for its own players, the objects it made, its own heartbeat, answers
-// and requests. Only the host hears a client leave, and tells the others.
+// and requests, and makes only what its own play makes. Only the host hears a client
+// leave, and tells the others.
 constexpr std::array<RouteEntry, static_cast<size_t>(Count)> kRoutes{{
     {TradeInitiate, ToPlayer, Either, OwnIds},
     {TradeCancel, ToPlayer, Either, OwnIds},
@@ -42,8 +44,8 @@ constexpr std::array<RouteEntry, static_cast<size_t>(Count)> kRoutes{{
     {TradeRemoveItem, ToPlayer, Either, OwnIds},
     {TradeSetGoldAmount, ToPlayer, Either, OwnIds},
     {GiveGoldToPlayer, ToPlayer, Server, None},
-    {CreateItem, ToPeers, Either, OwnIds},
-    {CreateEntity, ToPeers, Either, OwnIds},
+    {CreateItem, ToPeers, Either, Creation},
+    {CreateEntity, ToPeers, Either, Creation},
     {CreateFixedItemTeleport, ToPlayer, Either, OwnIds},
     {DestroyFixedItemTeleport, ToPeers, Either, OwnIds},
     {StoC_AllPlayersHeartbeat, ToPeers, Server, None},
@@ -280,6 +282,18 @@ bool MakesAllowedPartyChange(const NetPacket& packet, int fromHost, const NetCla
     return DropReceivedFormatted(packet, fromHost, "its player may not move player %u to party %u", player, party);
 }
 
+// A client's item or entity is its own, one its play makes, and within its quota.
+bool CreatesWhatItsPlayMakes(NetOperation operation, const NetPacket& packet, int fromHost, const NetClaim& claim)
+{
+    if (!SpeaksForOwnIds(packet, fromHost, claim))
+        return false;
+    const uint32_t objectId = claim.ids.front();
+    const char* refusal = operation == CreateEntity
+                              ? RefuseClientEntity(fromHost, PlayerOfHost(fromHost), claim.record, objectId)
+                              : RefuseClientItem(fromHost, objectId);
+    return refusal ? Drop(packet, fromHost, refusal) : true;
+}
+
 bool SaysOnlyItsOwn(NetOperation operation, const NetPacket& packet, int fromHost, const NetClaim& claim)
 {
     switch (SpeakerOf(operation)) {
@@ -293,6 +307,8 @@ bool SaysOnlyItsOwn(NetOperation operation, const NetPacket& packet, int fromHos
         return MakesAllowedPartyChange(packet, fromHost, claim);
     case InGame:
         return PlayerOfHost(fromHost) != 0 || Drop(packet, fromHost, "the host has no player in the game");
+    case Creation:
+        return CreatesWhatItsPlayMakes(operation, packet, fromHost, claim);
     }
     return false;
 }

@@ -15,8 +15,9 @@
 // when the client is connected, a client may send its operation, and the packet speaks
 // only for what is the client's own: every id it names as the sender's (its player, its
 // heartbeat, its answer, the objects it made) carries the client's host number in its top
-// four bits, a host joins the game with one player, and a party change is one the
-// client's player may make; a chat line comes from a host whose player is in the game.
+// four bits, a host joins the game with one player, a party change is one the client's
+// player may make, an item or entity it has made is one its play makes, within its host's
+// quota (ClientCreations.h), and a chat line comes from a host whose player is in the game.
 // Requests that make the host answer are limited per host to a few a second, and while the
 // host applies one, what answers it goes to the asker alone where the game's rules do not
 // tell everyone. A client applies only what the server sends. Whatever fails is dropped and
@@ -25,6 +26,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -44,6 +46,8 @@ enum class NetSpeaker : uint8_t {
     Newcomer,      // as OwnIds, and the sender has no other player in the game: one per host
     PartyChange,   // the claimed player and party make a change the sender's player may make
     InGame,        // the sender's player is in the game (a chat line goes under its name)
+    Creation,      // as OwnIds, and what it creates is what the sender's play makes, within
+                   // the host's quota of live objects (ClientCreations.h)
 };
 
 // Every operation that sends a packet: the 36 of the network interface in their order,
@@ -118,10 +122,12 @@ void SendOperation(NetOperation operation, NetPacket& packet, uint32_t addressee
 
 // What a received packet says of itself. `ids` are what a client's packet speaks for
 // (OwnIds), or for a party change the player and then the party; `addressee` is the
-// player a ToPlayer operation is for (0: every machine).
+// player a ToPlayer operation is for (0: every machine); `record` the record a creation
+// makes its object from (Creation: the object's id comes first in `ids`).
 struct NetClaim {
     std::vector<uint32_t> ids;
     uint32_t addressee = 0;
+    std::string record = {};
 };
 
 // Of the operations one packet type carries, the one a packet from `fromHost` is: one

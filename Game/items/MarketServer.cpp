@@ -7,12 +7,15 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/NpcMerchant.h"
+#include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/GameEngineServicesModule.h"
 #include "Game/core/PlayerInfoVariables.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/RandomUniform.h"
+#include "Game/core/foundation/StringUtil.h"
+#include "Game/items/MarketClient.h"
 
 namespace GAME {
 
@@ -164,31 +167,88 @@ void MarketServer::C2S_MarketUpdateRequest()
         SendUpdate();
 }
 
+void MarketServer::Deny(uint32_t itemIndex, uint32_t player, MarketItemStatus status, const char* reason) const
+{
+    if (reason)
+        gEngine->Log(LOG_WARNING, "MarketServer %u: purchase of item %u by player %u denied: %s", m_merchantId,
+                     itemIndex, player, reason);
+    if (GameEngineNetworkInterface* network = GetNetwork())
+        network->S2C_MarketPurchaseDenied(m_merchantId, itemIndex, player, status);
+}
+
+MarketServer::StockLookup MarketServer::FindStockPrice(uint32_t itemIndex, uint32_t& price) const
+{
+    const GameEngineClientServicesModule* services = gGameEngine ? gGameEngine->GetClientServices() : nullptr;
+    const MarketClient* market = services ? services->GetMarketClient(m_merchantId) : nullptr;
+    if (!market || market->GetBracket() != m_bracket || market->GetSeed() != m_seed ||
+        !EqualsNoCase(market->GetMarketRecordName(), m_marketRecordName))
+        return StockLookup::Unbuilt;   // the key is on its way to this machine's own market
+    const std::vector<MarketClient::StockEntry>& stock = market->GetGeneratedStock();
+    if (itemIndex < stock.size()) {
+        price = stock[itemIndex].price;
+        return StockLookup::Priced;
+    }
+    return itemIndex < stock.size() + market->GetGeneratedQueue().size() ? StockLookup::Unbuilt
+                                                                          : StockLookup::Absent;
+}
+
+Player* MarketServer::RemoteBuyer(uint32_t player) const
+{
+    if (gGameEngine && gGameEngine->GetPlayerId() == player)
+        return nullptr;
+    return ObjectManager::Get().GetObject<Player>(player);
+}
+
 void MarketServer::C2S_MarketPurchaseRequest(uint32_t level, uint32_t seed, uint32_t itemIndex, uint32_t player)
 {
-    GameEngineNetworkInterface* network = GetNetwork();
     if (itemIndex >= kStockLimit || level != m_bracket || seed != m_seed) {
-        if (network)
-            network->S2C_MarketPurchaseDenied(m_merchantId, itemIndex, player, MarketItemStatus_NotInMarket);
+        Deny(itemIndex, player, MarketItemStatus_NotInMarket, nullptr);
         return;
     }
-    // Everything beyond the list is on sale; itemIndex < kStockLimit bounds the growth.
+    uint32_t price = 0;
+    switch (FindStockPrice(itemIndex, price)) {
+    case StockLookup::Priced:
+        break;
+    case StockLookup::Unbuilt:
+        // A peer that builds faster may ask first: the item stays on sale for it.
+        Deny(itemIndex, player, MarketItemStatus_OnSale, "the item is not built here yet");
+        return;
+    case StockLookup::Absent:
+        Deny(itemIndex, player, MarketItemStatus_NotInMarket, "the stock has no such item");
+        return;
+    }
+    const MarketItemStatus status = GetItemStatus(itemIndex);
+    if (status != MarketItemStatus_OnSale) {
+        Deny(itemIndex, player, status, nullptr);
+        return;
+    }
+    // This machine's own player is charged by its market client on the confirmation;
+    // another peer's player is charged here, from the money this machine holds for it.
+    const Player* buyer = ObjectManager::Get().GetObject<Player>(player);
+    if (!buyer || buyer->GetCurrentMoney() < price) {
+        Deny(itemIndex, player, MarketItemStatus_OnSale, buyer ? "the buyer's money does not cover the price"
+                                                               : "the buyer is no player here");
+        return;
+    }
+    // Everything beyond the list is on sale; the built stock (under kStockLimit) bounds
+    // the growth.
     if (itemIndex >= m_stock.size())
         m_stock.resize(itemIndex + 1);
     StockEntry& entry = m_stock[itemIndex];
-    if (entry.status != MarketItemStatus_OnSale) {
-        if (network)
-            network->S2C_MarketPurchaseDenied(m_merchantId, itemIndex, player, entry.status);
-        return;
-    }
     entry.status = MarketItemStatus_Sold;
     entry.buyer = player;
-    if (network)
+    entry.pricePaid = 0;
+    if (Player* remote = RemoteBuyer(player)) {
+        remote->SubtractMoney(price);
+        entry.pricePaid = price;
+    }
+    if (GameEngineNetworkInterface* network = GetNetwork())
         network->S2C_MarketPurchaseConfirmation(m_merchantId, itemIndex, player);
 }
 
 // Only the player who bought an item can sell it back: another player's sell-back would
-// put the item on sale again while its buyer still holds it.
+// put the item on sale again while its buyer still holds it. The price taken here goes
+// back to the buyer, as its own market client gives it back there.
 void MarketServer::C2S_MarketSellBack(uint32_t level, uint32_t seed, uint32_t itemIndex, uint32_t player)
 {
     if (itemIndex >= kStockLimit || level != m_bracket || seed != m_seed || itemIndex >= m_stock.size())
@@ -201,8 +261,11 @@ void MarketServer::C2S_MarketSellBack(uint32_t level, uint32_t seed, uint32_t it
                      m_merchantId, player, itemIndex, entry.buyer);
         return;
     }
+    if (Player* remote = entry.pricePaid > 0 ? RemoteBuyer(player) : nullptr)
+        remote->AddMoney(entry.pricePaid);
     entry.status = MarketItemStatus_OnSale;
     entry.buyer = 0;
+    entry.pricePaid = 0;
     if (GameEngineNetworkInterface* network = GetNetwork())
         network->S2C_MarketItemStatusUpdate(m_merchantId, itemIndex, MarketItemStatus_OnSale);
 }

@@ -3,9 +3,13 @@
 // from, and who bought what.
 //
 // The key is the merchant's market record name, the level bracket of the players and a
-// 16-bit seed. The server never builds items: it keeps one status per stock index (on sale
-// or sold), answers purchase requests first come first served, and draws a new key when
-// its refresh timer runs out, but never while a player is talking to the merchant.
+// 16-bit seed. The server builds no items of its own: it keeps one status per stock index
+// (on sale or sold), answers purchase requests first come first served, and draws a new
+// key when its refresh timer runs out, but never while a player is talking to the
+// merchant. A purchase is confirmed only for an index of the stock this machine's own
+// market client built from the current key, and only when the buyer's money, as this
+// machine holds it, covers that index's price; the price is then taken from it (and
+// given back when the buyer sells the item back).
 #pragma once
 
 #include <cstdint>
@@ -22,6 +26,7 @@ class GameEngineNetworkInterface;
 class GameEngineServerServicesModule;
 class LoadTable;
 class NpcMerchant;
+class Player;
 
 class MarketServer : public EquationInterface_Algebra {
 public:
@@ -82,6 +87,16 @@ public:
     bool GetDesignerVariable(const char* name, float& value) override;
 
 private:
+    // The price of a stock index in the stock this machine's market client builds from
+    // the current key: Priced once it is built, Unbuilt while it (or the key) is still on
+    // its way, Absent when the stock has no such index.
+    enum class StockLookup { Priced, Unbuilt, Absent };
+    StockLookup FindStockPrice(uint32_t itemIndex, uint32_t& price) const;
+    // This machine's copy of the buyer when it is another peer's player: the one whose
+    // money the server keeps. Null for this machine's own player, whose market client
+    // charges it on the confirmation, and for an id that names no player.
+    Player* RemoteBuyer(uint32_t player) const;
+    void Deny(uint32_t itemIndex, uint32_t player, MarketItemStatus status, const char* reason) const;
     void LoadMarketRecord(const LoadTable& record);
     void LoadPlayerLevelEquation(const std::string& recordName);
     NpcMerchant* GetMerchant() const;
@@ -104,10 +119,11 @@ private:
     PlayerInfo m_playerInfo;
     bool m_refreshPending = true;
     // One per stock index up to the highest one sold (never more than kStockLimit): its
-    // status and the player who bought it.
+    // status, the player who bought it and the price taken from the buyer here.
     struct StockEntry {
         MarketItemStatus status = MarketItemStatus_OnSale;
         uint32_t buyer = 0;
+        uint32_t pricePaid = 0;
     };
     std::vector<StockEntry> m_stock;
 };

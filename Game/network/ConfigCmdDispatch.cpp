@@ -7,9 +7,16 @@
 #include "Engine/Entity.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/core/ClientCreations.h"
 #include "Game/core/NetworkRoute.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/network/ConfigCmdPackets.h"
+#include "Game/items/Weapon.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillActivated.h"
+#include "Game/skills/SkillManager.h"
+#include "Game/skills/SkillProfile.h"
 
 namespace GAME {
 
@@ -33,7 +40,124 @@ bool Drop(const NetPacket& packet, int fromHost, const char* reason)
     return DropReceived(packet, fromHost, reason);
 }
 
+// The farthest a projectile record says it flies when it has no target point.
+float FlightOf(const std::string& projectile)
+{
+    return projectile.empty() ? 0.0f
+                              : ObjectManager::Get().GetRecordOrEmpty(projectile).GetFloat("projectileDistance", 0.0f);
+}
+
+// Whether the character shoots: a skill of its at a level fires projectiles, or a weapon it
+// holds does. Its skills' modifiers and secondaries hear of what its projectiles hit, so
+// any of its skills may then report targets as far off as a shot flies.
+bool Shoots(const Character& caster)
+{
+    const ObjectManager& objects = ObjectManager::Get();
+    for (const uint32_t id : caster.GetSkillManager().GetUISkillList()) {
+        const auto* skill = objects.GetObject<SkillActivated>(id);
+        if (skill && skill->GetCurrentLevel() > 0 && !skill->GetProjectileName().empty())
+            return true;
+    }
+    for (const uint32_t id : caster.GetAttachedItems()) {
+        const Weapon* weapon = objects.GetObject<Weapon>(id);
+        if (weapon && !weapon->GetProjectileName().empty())
+            return true;
+    }
+    return false;
+}
+
+// How far a skill of the character reaches at its present level: the farthest its user
+// picks a target or a point (or aims a shot, for a character that shoots), or its
+// projectile and their fragments fly; then its area and its chain of sparks around that
+// point.
+float SkillReach(const Character& caster, const Skill& skill, unsigned level)
+{
+    float reach = Shoots(caster) ? kShotReach : kSkillPickReach;
+    if (const SkillProfile* profile = skill.GetSkillProfile()) {
+        reach = std::max(reach, FlightOf(profile->GetProjectileName(level)) +
+                                    FlightOf(profile->GetSkillProjectileModifierData(level).fragmentsName));
+        reach += profile->GetSparkGap(level) * static_cast<float>(profile->GetSparkMaxNumber(level));
+    }
+    SkillProfile_Modifiers modifiers;
+    skill.GetSkillModifierData(modifiers);
+    return reach + modifiers.targetRadius + modifiers.explosionRadius;
+}
+
+// The most targets one result of the skill names: the skill's own number where it has
+// one, its chain of sparks, else as many as one result may carry.
+size_t SkillTargetLimit(const Skill& skill, unsigned level)
+{
+    SkillProfile_Modifiers modifiers;
+    skill.GetSkillModifierData(modifiers);
+    if (modifiers.targetNumber > 0)
+        return modifiers.targetNumber;
+    const SkillProfile* profile = skill.GetSkillProfile();
+    const unsigned sparks = profile ? profile->GetSparkMaxNumber(level) : 0;
+    return sparks > 0 ? sparks : kMaxSkillResultTargets;
+}
+
+// The caster's skill of that reference number when it has it at a level; null otherwise.
+const Skill* UsableSkill(const Character& caster, uint32_t reference)
+{
+    const SkillManager& skills = caster.GetSkillManager();
+    const uint32_t skillId = skills.GetSkillIdFromReference(reference);
+    const Skill* skill = ObjectManager::Get().GetObject<Skill>(skillId);
+    if (!skill || skill->GetCurrentLevel() == 0 || !skills.IsSkillValidForUse(skillId, false))
+        return nullptr;
+    return skill;
+}
+
+const char* RefuseSkillTargetResult(const Character& caster, const SkillTargetResultConfigCmd& result)
+{
+    const Skill* skill = UsableSkill(caster, result.skillNumber);
+    if (!skill)
+        return "its actor has no such skill at a level";
+    const unsigned level = skill->GetCurrentLevel();
+    if (result.targets.size() > SkillTargetLimit(*skill, level))
+        return "it names more targets than the skill strikes";
+    const float reach = SkillReach(caster, *skill, level) + kSkillReachTolerance;
+    const WorldVec3 from = caster.GetCoords().GetPosition();
+    const ObjectManager& objects = ObjectManager::Get();
+    for (auto target = result.targets.begin(); target != result.targets.end(); ++target) {
+        if (std::find(result.targets.begin(), target, *target) != target)
+            return "it names a target twice";
+        const Character* struck = objects.GetObject<Character>(*target);
+        if (!struck || !struck->IsAlive())
+            return "a target is not a living character";
+        if ((struck->GetCoords().GetPosition() - from).LengthSquared() > reach * reach)
+            return "a target is beyond the skill's reach";
+    }
+    return nullptr;
+}
+
+// A projectile or pets of a skill the caster has, under the sender's own ids, within its
+// host's quota.
+const char* RefuseSkillObjects(const Character& caster, uint32_t reference, const std::vector<uint32_t>& ids,
+                               int fromHost)
+{
+    if (!UsableSkill(caster, reference))
+        return "its actor has no such skill at a level";
+    return RefuseClientSkillObjects(fromHost, ids);
+}
+
 }  // namespace
+
+const char* RefuseClientSkillCommand(const ActorConfigCommand& command, int fromHost)
+{
+    const auto* result = dynamic_cast<const SkillTargetResultConfigCmd*>(&command);
+    const auto* launch = dynamic_cast<const CreateProjectileConfigCmd*>(&command);
+    const auto* spawn = dynamic_cast<const SpawnObjectConfigCmd*>(&command);
+    if (!result && !launch && !spawn)
+        return nullptr;
+    const Character* caster = ObjectManager::Get().GetObject<Character>(command.GetActorId());
+    if (!caster)
+        return "its actor is no character";
+    if (result)
+        return RefuseSkillTargetResult(*caster, *result);
+    if (launch)
+        return RefuseSkillObjects(*caster, launch->skillNumber, {launch->projectileId}, fromHost);
+    return RefuseSkillObjects(*caster, spawn->skillNumber, spawn->spawnIds, fromHost);
+}
 
 const std::vector<ConfigCmdRebuild>& ConfigCmdRebuilds()
 {
@@ -78,6 +202,13 @@ void HandleConfigCmdPacket(NetPacket& packet, int fromHost)
         gEngine->Log(LOG_WARNING, "%s from host %d dropped: actor %u is no actor here", packet.GetClassName(),
                      fromHost, actorId);
         return;
+    }
+    // The server takes from a client only what its skill could have done.
+    if (fromHost != ConnectionManager::kServerHost) {
+        if (const char* refusal = RefuseClientSkillCommand(*command, fromHost)) {
+            Drop(packet, fromHost, refusal);
+            return;
+        }
     }
     actor->EnqueueReceived(command.release(), fromHost);
 }

@@ -5,8 +5,9 @@
 // Who may send a command: a client hears commands from the server only. The server takes
 // a client's command only while that client is connected and only for an actor the client
 // controls, which is an actor whose id carries the client's host number in its top four
-// bits (its own player and the objects it made: its items and pets). Anything else is
-// logged and dropped.
+// bits (its own player and the objects it made: its items and pets); a skill's command
+// must also be one the actor's skill could have sent (RefuseClientSkillCommand). Anything
+// else is logged and dropped.
 #pragma once
 
 #include <memory>
@@ -34,6 +35,22 @@ std::unique_ptr<ActorConfigCommand> RebuildConfigCmdFrom(NetPacket& packet);
 
 // Whether host `fromHost` may send this peer a command for actor `actorId` (see above).
 bool MaySendConfigCmd(uint32_t actorId, int fromHost);
+
+// What a client's skill command may do on the server. A skill result strikes only what
+// its actor's skill could have struck: a skill the actor has at a level, targets that are
+// living characters, each named once, no more of them than the skill strikes, and none
+// farther from the actor than the skill reaches (kSkillPickReach, kShotReach for an actor
+// that shoots, or its projectile's flight; then its area and chain of sparks) plus
+// kSkillReachTolerance, the ground the actor and its targets may have covered on the
+// client before the server hears of it. A
+// projectile or pets are made only for a skill the actor has at a level, under the
+// sender's own ids and within its host's quota (ClientCreations.h). Null when the command
+// may run (and for any other command); otherwise why not.
+inline constexpr float kSkillPickReach = 20.0f;
+inline constexpr float kShotReach = 60.0f;
+inline constexpr float kSkillReachTolerance = 10.0f;
+inline constexpr size_t kMaxSkillResultTargets = 64;
+const char* RefuseClientSkillCommand(const ActorConfigCommand& command, int fromHost);
 
 // A received command packet: checked for its sender, rebuilt, and queued on its actor
 // (Actor::EnqueueReceived), which runs it and, on the server, passes it on to the other

@@ -4,6 +4,8 @@
 #include "Engine/Engine.h"
 #include "Game/characters/NpcMerchant.h"
 #include "Game/core/GameEngineServicesModule.h"
+#include "Game/characters/Player.h"
+#include "Game/items/MarketClient.h"
 #include "Game/items/MarketServer.h"
 
 using namespace GAME;
@@ -49,6 +51,30 @@ protected:
         server = std::make_unique<MarketServer>(services, merchant->GetObjectId());
         server->LoadFromMerchant();
         return *server;
+    }
+
+    // This machine's own market client of the merchant, holding `count` wares of the
+    // server's current key at `price` each: the stock the server sells from.
+    MarketClient& Stock(size_t count, uint32_t price)
+    {
+        RecordDatabase::Get().RegisterRecord("Ware", "Class,ArmorJewelry_Amulet,\nitemCost," + std::to_string(price) +
+                                                         ",\n");
+        engine->CreateMarketClient(merchant->GetObjectId());
+        MarketClient& market = *engine->GetClientServices()->GetMarketClient(merchant->GetObjectId());
+        market.S2C_MarketUpdate(server->GetMarketRecordName(), server->GetBracket(), server->GetSeed(), {});
+        ItemReplicaInfo ware;
+        ware.baseName = "Ware";
+        for (size_t i = 0; i < count; ++i)
+            market.QueueGeneratedItem(ware, 0);
+        while (!market.GetGeneratedQueue().empty())
+            market.Update(0);
+        return market;
+    }
+    Player* Buyer(uint32_t id, uint32_t money)
+    {
+        auto* player = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", id));
+        player->AddMoney(money);
+        return player;
     }
 
     MarketWire wire;
@@ -112,6 +138,8 @@ TEST_F(MarketServerTest, VerdictsOnPurchasesAndSellBacks)
     MarketServer& market = Serve("");
     market.Update(0);
     const uint32_t b = market.GetBracket(), s = market.GetSeed(), buyer = 0x10000001, other = 0x20000001;
+    Stock(600, 0);
+    Buyer(buyer, 0), Buyer(other, 0);
     wire.Take();
     market.C2S_MarketPurchaseRequest(b, s, 600, buyer);
     market.C2S_MarketPurchaseRequest(b + 1, s, 1, buyer);

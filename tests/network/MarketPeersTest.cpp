@@ -90,8 +90,9 @@ protected:
         EngineTest::TearDown();
     }
 
-    // The same scene on each peer: both players, this peer's own played here with a full
-    // purse, and the merchant.
+    // The same scene on each peer: both players with a full purse (each peer holds the
+    // other's money, as a player's spawn carries it), this peer's own played here, and
+    // the merchant.
     void BuildScene(bool server)
     {
         Region* region = World::Get().AddRegion(1, "Market");
@@ -99,10 +100,10 @@ protected:
             auto* player = ObjectManager::Get().CreateObjectFromFile<Player>("Records/Creatures/ArenaPlayer.dbr", id);
             ASSERT_NE(player, nullptr);
             World::Get().AddEntity(player, WorldCoords(region, Coords()));
+            player->AddMoney(100000);
         }
         own = ObjectManager::Get().GetObject<Player>(server ? kMarketHostPlayer : kMarketGuestPlayer);
         own->SetIsControllingCharacter(true);
-        own->AddMoney(100000);
         engine->GetPlayerManagerClient()->SetMainPlayer(own->GetObjectId());
         auto* merchant = ObjectManager::Get().CreateObjectFromFile<NpcMerchant>(kMerchantRecord, kMarketMerchant);
         ASSERT_NE(merchant, nullptr);

@@ -1,0 +1,158 @@
+#include "Game/core/ClientCreations.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "Engine/ConnectionManager.h"
+#include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/characters/Monster.h"
+#include "Game/items/Item.h"
+#include "Game/skills/ProjectileBase.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillActivated.h"
+#include "Game/skills/SkillManager.h"
+#include "Game/skills/SkillProfile.h"
+#include "Game/skills/Skill_SpawnPet.h"
+
+namespace GAME {
+
+namespace {
+
+// The ids made for one host, of one kind, that may still be alive. Ids of objects that
+// are gone (or are no longer of the kind) are swept out when the quota is reached; a full
+// list is swept again only once objects have come or gone since, so a flood of refused
+// requests does not sweep it again for every packet.
+class ClientQuota {
+public:
+    ClientQuota(size_t limit, bool items) : m_limit(limit), m_items(items) {}
+
+    // How many more objects the host may have.
+    size_t Room()
+    {
+        if (m_ids.size() >= m_limit) {
+            const size_t objects = ObjectManager::Get().GetObjectCount();
+            if (objects != m_objectsAtSweep) {
+                Sweep();
+                m_objectsAtSweep = objects;
+            }
+        }
+        return m_ids.size() < m_limit ? m_limit - m_ids.size() : 0;
+    }
+    void Count(uint32_t id) { m_ids.push_back(id); }
+
+private:
+    void Sweep()
+    {
+        const ObjectManager& objects = ObjectManager::Get();
+        std::erase_if(m_ids, [&](uint32_t id) {
+            const Object* object = objects.GetObject(id);
+            return !object || (objects.GetObject<Item>(id) != nullptr) != m_items;
+        });
+    }
+
+    size_t m_limit;
+    bool m_items;
+    std::vector<uint32_t> m_ids;
+    size_t m_objectsAtSweep = SIZE_MAX;
+};
+
+struct HostQuotas {
+    ClientQuota items{kMaxLiveClientItems, true};
+    ClientQuota entities{kMaxLiveClientEntities, false};
+};
+
+HostQuotas* QuotasOf(int host)
+{
+    static std::array<HostQuotas, ConnectionManager::kMaxHost + 1> quotas;
+    return host > ConnectionManager::kServerHost && host <= ConnectionManager::kMaxHost
+               ? &quotas[static_cast<size_t>(host)]
+               : nullptr;
+}
+
+// Whether the record's class is (or derives from) the class given.
+bool RecordIsA(const std::string& record, const RTTI_ClassInfo& required)
+{
+    const LoadTable* table = ObjectManager::Get().LoadTableFile(record);
+    const char* className = table ? table->GetString("Class", "") : "";
+    const RTTI_ClassInfo* info = *className ? Object::GetStaticClassInfo().FindClassByName(className) : nullptr;
+    return info && info->IsA(&required);
+}
+
+// Whether one of the character's usable skills makes an object of the record at its
+// present level: the projectile it fires or the pet it summons, each of the class the
+// skill makes it with. A name no skill uses is refused before the record is looked for.
+bool SkillsMake(const Character& character, const std::string& record)
+{
+    const std::string wanted = RecordDatabase::NormalizeName(record);
+    const auto names = [&](const std::string& made) {
+        return !made.empty() && RecordDatabase::NormalizeName(made) == wanted;
+    };
+    const ObjectManager& objects = ObjectManager::Get();
+    const SkillManager& skills = character.GetSkillManager();
+    for (const uint32_t id : skills.GetUISkillList()) {
+        const Skill* skill = objects.GetObject<Skill>(id);
+        const SkillProfile* profile = skill ? skill->GetSkillProfile() : nullptr;
+        const unsigned level = skill ? skill->GetCurrentLevel() : 0;
+        if (!profile || level == 0 || !skills.IsSkillValidForUse(id, false))
+            continue;
+        // The kinds that name their projectile or pet their own way say so themselves.
+        const auto* shooter = objects.GetObject<SkillActivated>(id);
+        const auto* summoner = objects.GetObject<Skill_SpawnPet>(id);
+        if (names(shooter ? shooter->GetProjectileName() : profile->GetProjectileName(level)))
+            return RecordIsA(record, ProjectileBase::GetStaticClassInfo());
+        if (names(summoner ? summoner->GetSpawnObject(level) : profile->GetSpawnObject(level)))
+            return RecordIsA(record, Monster::GetStaticClassInfo());
+    }
+    return false;
+}
+
+}  // namespace
+
+const char* RefuseClientItem(int host, uint32_t itemId)
+{
+    HostQuotas* quotas = QuotasOf(host);
+    if (!quotas)
+        return "it is no client's";
+    if (quotas->items.Room() == 0)
+        return "the host has as many items as it may keep";
+    quotas->items.Count(itemId);
+    return nullptr;
+}
+
+const char* RefuseClientEntity(int host, uint32_t player, const std::string& record, uint32_t objectId)
+{
+    HostQuotas* quotas = QuotasOf(host);
+    if (!quotas)
+        return "it is no client's";
+    const Character* character = ObjectManager::Get().GetObject<Character>(player);
+    if (!character)
+        return "the host has no player in the game";
+    if (!SkillsMake(*character, record))
+        return "none of its player's skills makes that record";
+    if (quotas->entities.Room() == 0)
+        return "the host has as many entities as it may keep";
+    quotas->entities.Count(objectId);
+    return nullptr;
+}
+
+const char* RefuseClientSkillObjects(int host, const std::vector<uint32_t>& ids)
+{
+    HostQuotas* quotas = QuotasOf(host);
+    if (!quotas)
+        return "it is no client's";
+    for (const uint32_t id : ids)
+        if (id == 0 || ConnectionManager::HostOfPlayer(id) != host)
+            return "it makes an object under an id that is not the host's";
+    if (quotas->entities.Room() < ids.size())
+        return "the host has as many entities as it may keep";
+    for (const uint32_t id : ids)
+        quotas->entities.Count(id);
+    return nullptr;
+}
+
+}  // namespace GAME

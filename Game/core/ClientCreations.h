@@ -1,0 +1,39 @@
+// What the server creates for a client: only what that client's own play makes, and no
+// more of it than a bounded number of live objects per host.
+//
+// A client's play makes items (its own drops, what it buys or gets for its own player)
+// and, through its skills, projectiles and pets. An entity a client asks for is made only
+// from a record one of its player's skills makes at the skill's present level (the
+// projectile it fires, the pet it summons), of the class that skill makes (a projectile, a
+// monster). Every host has a quota of live objects of each kind made for it, which the
+// projectiles and pets of its skills' commands count towards too; an object that is gone
+// no longer counts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace GAME {
+
+// Live objects the server keeps for one client host, by kind. The items cover a full set
+// of bags and equipment and what lies dropped around; the entities a volley of
+// projectiles and a full pack of pets.
+inline constexpr size_t kMaxLiveClientItems = 1024;
+inline constexpr size_t kMaxLiveClientEntities = 128;
+
+// Null when host `host` may have item `itemId` made, which then counts towards its quota;
+// otherwise why not.
+const char* RefuseClientItem(int host, uint32_t itemId);
+
+// Null when host `host`, whose player in the game is `player`, may have an entity of
+// record `record` made under `objectId`, which then counts towards its quota; otherwise
+// why not.
+const char* RefuseClientEntity(int host, uint32_t player, const std::string& record, uint32_t objectId);
+
+// Null when host `host` may have its skill's projectiles or pets made under `ids` (each
+// the host's own), which then count towards its quota of entities; otherwise why not.
+const char* RefuseClientSkillObjects(int host, const std::vector<uint32_t>& ids);
+
+}  // namespace GAME

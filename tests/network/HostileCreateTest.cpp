@@ -1,0 +1,113 @@
+// A hostile client asks the server to create things: only what its own play makes is
+// made, and no more of it than its host's quota of live objects.
+#include "Game/core/ClientCreations.h"
+#include "Game/network/ActorConfigCommands.h"
+#include "Game/network/GameWorldPackets.h"
+#include "Game/network/ItemTradePackets.h"
+#include "Game/skills/SkillManager.h"
+#include "tests/network/HostileServerFixture.h"
+
+namespace GAME {
+namespace {
+
+constexpr const char* kFireballSkill = "Records/Skills/ArenaFireball.dbr";
+constexpr const char* kFireball = "Records/Skills/Projectiles/ArenaFireball.dbr";
+constexpr const char* kArrow = "Records/Skills/Projectiles/Arrow.dbr";
+constexpr const char* kOgre = "Records/Test/HostileOgre.dbr";
+constexpr const char* kDagger = "Records/Test/HostileDagger.dbr";
+
+class HostileCreateTest : public HostileServerTest {
+protected:
+    void SetUp() override
+    {
+        HostileServerTest::SetUp();
+        RecordDatabase::Get().RegisterRecord(kOgre, "Class,Monster,\ncharacterLife,500,\n");
+        RecordDatabase::Get().RegisterRecord(kDagger, "Class,Item,\n");
+        LoadTable tree;
+        tree.SetValue("skillName1", kFireballSkill);
+        tree.SetValue("skillLevel1", "1");
+        client->GetSkillManager().LoadSkills(tree, 1);
+    }
+    // The object made under the id, if any.
+    Object* Entity(const std::string& record, uint32_t id)
+    {
+        CreateEntityPacket packet;
+        packet.coords = Here();
+        packet.recordName = record;
+        packet.objectId = id;
+        Send(packet);
+        return ObjectManager::Get().GetObject(id);
+    }
+    Object* Item(uint32_t id)
+    {
+        CreateItemPacket packet;
+        packet.coords = Here();
+        packet.item.baseName = kDagger;
+        packet.item.objectId = id;
+        Send(packet);
+        return ObjectManager::Get().GetObject(id);
+    }
+    static constexpr uint32_t kFirstId = 0x10000100;
+};
+
+TEST_F(HostileCreateTest, AnEntityIsMadeOnlyFromARecordItsPlayersSkillsMake)
+{
+    constexpr uint32_t kFirstId = HostileCreateTest::kFirstId + 0x8000;   // ids no other case uses
+    LogCapture log;
+    const size_t objects = ObjectManager::Get().GetObjectCount();
+    EXPECT_EQ(Entity(kOgre, kFirstId), nullptr);       // a monster that would roll loot and fight
+    EXPECT_EQ(Entity(kArrow, kFirstId + 1), nullptr);  // a projectile none of its skills fires
+    EXPECT_EQ(Entity(kDagger, kFirstId + 2), nullptr);
+    EXPECT_EQ(ObjectManager::Get().GetObjectCount(), objects);
+    EXPECT_TRUE(log.Contains("CreateEntityPacket from host 1 dropped: none of its player's skills makes that record"));
+
+    // Its fireball skill's own projectile is made.
+    EXPECT_NE(Entity(kFireball, kFirstId + 3), nullptr);
+}
+
+TEST_F(HostileCreateTest, EachHostKeepsABoundedNumberOfLiveItems)
+{
+    LogCapture log;
+    ObjectManager& objects = ObjectManager::Get();
+    uint32_t id = kFirstId;
+    for (size_t i = 0; i < kMaxLiveClientItems + 20; ++i)
+        Item(id++);
+    EXPECT_NE(objects.GetObject(kFirstId + kMaxLiveClientItems - 1), nullptr);
+    EXPECT_EQ(objects.GetObject(kFirstId + kMaxLiveClientItems), nullptr);
+    EXPECT_TRUE(log.Contains("CreateItemPacket from host 1 dropped: the host has as many items as it may keep"));
+
+    // Items that are gone make room again.
+    for (uint32_t gone = kFirstId; gone < kFirstId + 10; ++gone)
+        objects.DestroyObjectEx(objects.GetObject(gone), "HostileCreateTest", __LINE__);
+    gEngine->UpdateFrame(0);
+    for (int i = 0; i < 15; ++i)
+        Item(id++);
+    EXPECT_NE(objects.GetObject(id - 6), nullptr);
+    EXPECT_EQ(objects.GetObject(id - 5), nullptr);
+}
+
+TEST_F(HostileCreateTest, ItsSkillsProjectilesAreMadeUnderItsOwnIdsWithinTheQuota)
+{
+    LogCapture log;
+    const uint32_t fireball = client->GetSkillReferenceNumber(client->GetSkillManager().FindSkillId(kFireballSkill));
+    auto launch = [&](uint32_t skill, uint32_t id) {
+        CreateProjectileConfigCmd command(kClientPlayer, skill, 0, Here(), 0, WorldVec3(), id, 1, 1);
+        const std::unique_ptr<NetPacket> packet(command.GetNetPacket());
+        Send(*packet);
+        gEngine->RunActorCommands();
+        return ObjectManager::Get().GetObject(id);
+    };
+    EXPECT_EQ(launch(fireball, 0x00000500), nullptr);      // under an id of the server's
+    EXPECT_EQ(launch(fireball + 40, kFirstId), nullptr);   // of a skill it does not have
+    uint32_t id = kFirstId;
+    for (size_t i = 0; i < kMaxLiveClientEntities; ++i)
+        EXPECT_NE(launch(fireball, id++), nullptr);
+    EXPECT_EQ(launch(fireball, id), nullptr);
+    const std::string dropped = "CreateProjectileConfigCmdPacket from host 1 dropped: ";
+    EXPECT_TRUE(log.Contains(dropped + "it makes an object under an id that is not the host's"));
+    EXPECT_TRUE(log.Contains(dropped + "its actor has no such skill at a level"));
+    EXPECT_TRUE(log.Contains(dropped + "the host has as many entities as it may keep"));
+}
+
+}  // namespace
+}  // namespace GAME

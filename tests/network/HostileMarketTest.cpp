@@ -1,0 +1,108 @@
+// A hostile client shops at the server's market: a purchase is confirmed only for an index
+// of the stock the server built, and only when the buyer's money, as the server holds it,
+// covers the price, which the server then takes.
+#include "Game/characters/NpcMerchant.h"
+#include "Game/core/GameEngineServicesModule.h"
+#include "Game/items/MarketClient.h"
+#include "Game/items/MarketServer.h"
+#include "Game/network/ItemTradePackets.h"
+#include "tests/network/HostileServerFixture.h"
+
+namespace GAME {
+namespace {
+
+constexpr uint32_t kMerchant = 0x0FFFFE10;
+constexpr const char* kShop = "Records/Test/HostileShop.dbr";
+constexpr const char* kShopkeeper = "Records/Test/HostileShopkeeper.dbr";
+
+class HostileMarketTest : public HostileServerTest {
+protected:
+    void SetUp() override
+    {
+        HostileServerTest::SetUp();
+        RecordDatabase& records = RecordDatabase::Get();
+        records.RegisterRecord(kShop, "marketNumSwordMin,6,\nmarketNumSwordMax,6,\n"
+                                      "marketSwordTable1,Records/Loot/ArenaWeapons.dbr,\n"
+                                      "marketRefreshTimeMin,600000,\nmarketRefreshTimeMax,600000,\n");
+        records.RegisterRecord(kShopkeeper, std::string("Class,NpcMerchant,\nmarketFileName,") + kShop + ",\n");
+        auto* merchant = ObjectManager::Get().CreateObjectFromFile<NpcMerchant>(kShopkeeper, kMerchant);
+        ASSERT_NE(merchant, nullptr);
+        World::Get().AddEntity(merchant, Here());
+        server = engine->GetServerServices()->GetMarketServer(kMerchant);
+        ASSERT_NE(server, nullptr);
+        // The first frame draws the key; the server's own market client builds the stock.
+        for (int frame = 0; frame < 20; ++frame)
+            engine->Update(16);
+        stock = &engine->GetClientServices()->GetMarketClient(kMerchant)->GetGeneratedStock();
+        ASSERT_EQ(stock->size(), 6u);
+        transport.sent.clear();
+    }
+    void Buy(uint32_t index)
+    {
+        MarketC2SPurchaseRequestPacket request;
+        request.marketId = kMerchant;
+        request.level = server->GetBracket();
+        request.seed = server->GetSeed();
+        request.itemIndex = index;
+        request.buyerId = kClientPlayer;
+        Send(request);
+    }
+    size_t Sent(NetPacketType type) const
+    {
+        return static_cast<size_t>(std::count_if(transport.sent.begin(), transport.sent.end(),
+                                                 [type](const auto& packet) { return packet.Type() == type; }));
+    }
+
+    MarketServer* server = nullptr;
+    const std::vector<MarketClient::StockEntry>* stock = nullptr;
+};
+
+TEST_F(HostileMarketTest, NothingIsSoldPastTheStockOrToABuyerWhoCannotPay)
+{
+    LogCapture log;
+    const uint32_t price = (*stock)[1].price;
+    ASSERT_GT(price, 0u);
+    client->AddMoney(price - 1);
+    for (uint32_t index : {1u, 6u, 21u, 599u})
+        Buy(index);
+    EXPECT_EQ(server->GetUnavailableIndices(), std::vector<uint32_t>{});
+    EXPECT_EQ(client->GetCurrentMoney(), price - 1);
+    EXPECT_EQ(Sent(MarketS2CPurchaseConfirmationPacket::kType), 0u);
+    EXPECT_EQ(Sent(MarketS2CPurchaseDeniedPacket::kType), 4u);
+    const std::string denied = "MarketServer " + std::to_string(kMerchant) + ": purchase of item ";
+    EXPECT_TRUE(log.Contains(denied + "1 by player 268435457 denied: the buyer's money does not cover the price"));
+    EXPECT_TRUE(log.Contains(denied + "6 by player 268435457 denied: the stock has no such item"));
+
+    // A new key: an index this machine has still to build stays on sale, unsold.
+    server->ForceRefresh();
+    engine->Update(16);
+    client->AddMoney(100000);
+    Buy(5);
+    EXPECT_TRUE(log.Contains(denied + "5 by player 268435457 denied: the item is not built here yet"));
+    EXPECT_EQ(server->GetUnavailableIndices(), std::vector<uint32_t>{});
+}
+
+TEST_F(HostileMarketTest, TheServerTakesThePriceAndGivesItBackOnTheSellBack)
+{
+    const uint32_t price = (*stock)[1].price;
+    client->AddMoney(price + 5);
+    Buy(1);
+    EXPECT_EQ(server->GetUnavailableIndices(), std::vector<uint32_t>{1});
+    EXPECT_EQ(client->GetCurrentMoney(), 5u);
+    EXPECT_EQ(Sent(MarketS2CPurchaseConfirmationPacket::kType), 1u);
+    Buy(1);   // sold: the price is not taken twice
+    EXPECT_EQ(client->GetCurrentMoney(), 5u);
+
+    MarketC2SSellBackPacket sale;
+    sale.marketId = kMerchant;
+    sale.level = server->GetBracket();
+    sale.seed = server->GetSeed();
+    sale.itemIndex = 1;
+    sale.buyerId = kClientPlayer;
+    Send(sale);
+    EXPECT_EQ(server->GetUnavailableIndices(), std::vector<uint32_t>{});
+    EXPECT_EQ(client->GetCurrentMoney(), price + 5);
+}
+
+}  // namespace
+}  // namespace GAME

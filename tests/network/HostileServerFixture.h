@@ -1,0 +1,53 @@
+// A server with its own player and one connected client whose player has joined and
+// stands in the world: the stage on which a hostile client's packets are received, each
+// through the host's real dispatch, as if host 1 had sent it.
+#pragma once
+
+#include "Engine/ConnectionManager.h"
+#include "Engine/Engine.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Player.h"
+#include "Game/network/PlayerRosterPackets.h"
+#include "host/HostDispatch.h"
+#include "tests/network/GameWireFixture.h"
+
+namespace GAME {
+
+class HostileServerTest : public GameWireTest {
+protected:
+    static constexpr int kClientHost = 1;
+    static constexpr uint32_t kClientPlayer = 0x10000001;
+
+    void SetUp() override
+    {
+        GameWireTest::SetUp();
+        RegisterHostDispatch();
+        RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+        LogCapture quiet;   // the join's notices name sounds and texts these cases do not load
+        engine->SetAsNetworkServer();
+        MakeMainPlayer();
+        transport.Connect(kClientHost);
+        SinglePlayerBasicInfoPacket join;
+        join.info = Roster({kClientPlayer})[0];
+        Send(join);
+        client = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", kClientPlayer));
+        ASSERT_NE(client, nullptr);
+        World::Get().AddEntity(client, Here());
+    }
+    void TearDown() override
+    {
+        UnregisterHostDispatch();
+        GameWireTest::TearDown();
+    }
+    // The packet as the client sends it, handled at once.
+    void Send(NetPacket& packet)
+    {
+        const Bytes bytes = Written(packet);
+        ConnectionManager::Get().HandleIncoming(kClientHost, bytes.data(), bytes.size());
+    }
+    static WorldCoords Here() { return WorldCoords(World::Get().GetRegionById(7), Coords()); }
+
+    Player* client = nullptr;
+};
+
+}  // namespace GAME
