@@ -253,6 +253,7 @@ constexpr uint32_t kMerchant = 0x0FFFFE30;
 constexpr int kHoldTries = 120;
 constexpr int kHoldMs = 3000;
 constexpr const char* kPlayerRecord = "Records/Creatures/ArenaPlayer.dbr";
+constexpr const char* kMerchantRecord = "Records/Creatures/Merchant.dbr";
 
 size_t ResidentBytes()
 {
@@ -318,7 +319,7 @@ std::vector<Forgery> Forgeries()
             p.point = WorldVec3(World::Get().GetRegionById(1), Vec3(0, 0, 0));
             p.activePlayer = kFloodPlayer;
         }));
-    for (const char* record : {"Records/Creatures/ArenaMonster.dbr", "Records/Creatures/Merchant.dbr"})
+    for (const char* record : {"Records/Creatures/ArenaMonster.dbr", kMerchantRecord})
         all.push_back(WithNewIds<CreateEntityPacket>([record](CreateEntityPacket& p, uint32_t id) {
             p.coords = AtOrigin();
             p.recordName = record;
@@ -478,7 +479,7 @@ void BM_NetFlood(benchmark::State& state)
                 SendWorldToHost(event.host, [](const Character&) {});
         });
         auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, kServerPlayer);
-        auto* merchant = ObjectManager::Get().CreateObjectFromFile<NpcMerchant>("Records/Creatures/Merchant.dbr", kMerchant);
+        auto* merchant = ObjectManager::Get().CreateObjectFromFile<NpcMerchant>(kMerchantRecord, kMerchant);
         if (!player || !merchant) {
             state.SkipWithError("the bundled player or merchant is missing");
             return;

@@ -56,6 +56,7 @@
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/PlayerRosterPackets.h"
 #include "Game/world/FixedItem.h"
+#include "fuzz/FuzzOptions.h"
 #include "host/HostDispatch.h"
 #include "host/HostReplication.h"
 
@@ -153,7 +154,8 @@ void RegisterWorldRecords()
                            "unarmedIdleAnim1,Fuzz.anm,\nunarmedIdleAnimWeight1,100,\n"
                            "deleteBehavior,Fade,\ndissolveTime,0.1,\n");
     // The server's merchant sells rings from a table of its own.
-    records.RegisterRecord("Records/Fuzz/Merchant.dbr", "Class,NpcMerchant,\nmarketFileName,Records/Fuzz/Market.dbr,\n");
+    records.RegisterRecord("Records/Fuzz/Merchant.dbr",
+                           "Class,NpcMerchant,\nmarketFileName,Records/Fuzz/Market.dbr,\n");
     records.RegisterRecord("Records/Fuzz/Market.dbr", "marketNumRingMin,4,\nmarketNumRingMax,4,\n"
                                                       "marketRingTable1,Records/Fuzz/Rings.dbr,\n");
     records.RegisterRecord("Records/Fuzz/Rings.dbr", "Class,LootItemTable_FixedWeight,\n"
@@ -368,7 +370,8 @@ void CheckServer(const ServerSnapshot& before)
         auto& level = const_cast<Player*>(player)->GetLevelControl();
         if (player->GetCurrentMoney() > purse->second.money)
             Violated("a player's money rose", id);
-        if (level.GetSkillPoints() > purse->second.skillPoints || level.GetModifierPoints() > purse->second.attributePoints)
+        if (level.GetSkillPoints() > purse->second.skillPoints ||
+            level.GetModifierPoints() > purse->second.attributePoints)
             Violated("a player's points rose", id);
     }
     for (const PlayerNetBasicInfo& record : gGameEngine->GetPlayerManagerServer()->GetPlayerInfos())
@@ -455,8 +458,9 @@ void DriveServer(const uint8_t* data, size_t size, const std::vector<NetPacketTy
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
+    DefaultFuzzerOptions(argc, argv);   // a running game touches thousands of features an input
     gEngine->SetLogSink([](const LogLine&) {});   // lines are still formatted, not printed
     RegisterWorldRecords();
     InitializeObjects();

@@ -268,7 +268,8 @@ std::string HostileShownText(const std::u16string& text)
     for (char16_t c : text) {
         char escaped[8];
         std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(c));
-        shown += c < 0x20 || (c >= 0x7F && c < 0xA0) ? std::string(escaped) : std::string(1, static_cast<char>(c & 0x7F));
+        const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
+        shown += control ? std::string(escaped) : std::string(1, static_cast<char>(c & 0x7F));
     }
     return shown;
 }

@@ -101,7 +101,10 @@ protected:
     static constexpr const char* kMerchantRecord = "Records/Creatures/Merchant.dbr";
 
     // The player a client on `host` joins with.
-    static uint32_t PlayerOf(int host) { return (static_cast<uint32_t>(host) << ConnectionManager::kPlayerIdShift) | 1u; }
+    static uint32_t PlayerOf(int host)
+    {
+        return (static_cast<uint32_t>(host) << ConnectionManager::kPlayerIdShift) | 1u;
+    }
 
     void SetUp() override;
     void TearDown() override;

@@ -82,7 +82,8 @@ TEST_F(HostileClientTest, ForgedCreationsMakeNothing)
     });
     EXPECT_EQ(outcome.after, outcome.before);
     // Every id the forgeries named is still free on the server.
-    const uint32_t first = std::stoul(outcome.hostile), end = std::stoul(outcome.hostile.substr(outcome.hostile.find(' ')));
+    const uint32_t first = std::stoul(outcome.hostile);
+    const uint32_t end = std::stoul(outcome.hostile.substr(outcome.hostile.find(' ')));
     ASSERT_EQ(end - first, 6u + kForgedItems) << outcome.hostile;
     int made = 0;
     for (uint32_t id = first; id < end; ++id)
@@ -175,7 +176,8 @@ TEST_F(HostileClientTest, AnUninvitedJoinAndAForgedHeartbeatChangeNoRoster)
     const std::string hostile = std::to_string(PlayerOf(outcome.hostileHost));
     const std::string honest = std::to_string(PlayerOf(outcome.honestHost));
     EXPECT_EQ(ReportLine(outcome.honest, "roster " + hostile), "roster " + hostile + " party 0") << outcome.honest;
-    EXPECT_EQ(ReportLine(outcome.honest, "roster " + honest), "roster " + honest + " party " + std::to_string(kServerPlayer));
+    EXPECT_EQ(ReportLine(outcome.honest, "roster " + honest),
+              "roster " + honest + " party " + std::to_string(kServerPlayer));
 }
 
 // 50,000 requests for the market's news: the hostile client may hear answers, the honest
