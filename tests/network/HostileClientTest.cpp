@@ -212,6 +212,7 @@ TEST_F(HostileClientTest, ForgedChatNamesItsRealSenderAndCarriesNoControlCharact
             return std::string();
         },
         [&] { TakeChat(heard); });
+    EXPECT_EQ(outcome.after, outcome.before);
     ASSERT_EQ(heard.size(), 1u);
     EXPECT_EQ(LocalizationManager::ToChar(heard[0].sender), "Mallory");
     EXPECT_EQ(std::count_if(heard[0].text.begin(), heard[0].text.end(),
