@@ -12,9 +12,26 @@
 // from the server by this peer as a client and goes through the host's action dispatch
 // into a small world of monsters under the ids the action seeds name; the action runs
 // and the world is updated for a few frames. Each world is then destroyed whole.
+//
+// Then the same input drives a running server game: the game turns server, with the host
+// program's table of received packets, a client on host 1 joins through it (its roster
+// record and its player's spawn) beside a bystander client on host 2, and the server's
+// own player stands with a merchant and a monster. The input becomes a stream of packets
+// from host 1 (a byte choosing the type, two the length, then the body), each handed to
+// the connection manager as the transport would, then the commands it queued run; a
+// frame follows the last. After each packet and after the frame, what the server holds
+// must show: no player's money or points rose, no character appeared that the client's
+// play could not make (only a pet of its own player may), and every character's life,
+// mana, limits and place, and every roster record, are finite. The game turns single
+// again and its world is destroyed whole. The corpus's server-* inputs are such streams,
+// one forgery each and all of them together.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "Engine/ConnectionManager.h"
@@ -27,13 +44,21 @@
 #include "Game/characters/ExperienceLevelControl.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
+#include "Game/characters/NpcMerchant.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/PlayerManagerClient.h"
+#include "Game/core/PlayerManagerServer.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
 #include "Game/network/CharacterActionDispatch.h"
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdDispatch.h"
+#include "Game/network/GameWorldPackets.h"
+#include "Game/network/PlayerRosterPackets.h"
 #include "Game/world/FixedItem.h"
+#include "fuzz/FuzzOptions.h"
+#include "host/HostDispatch.h"
+#include "host/HostReplication.h"
 
 using namespace GAME;
 
@@ -128,6 +153,13 @@ void RegisterWorldRecords()
                            "unarmedDieAnim1,Fuzz.anm,\nunarmedDieAnimWeight1,100,\n"
                            "unarmedIdleAnim1,Fuzz.anm,\nunarmedIdleAnimWeight1,100,\n"
                            "deleteBehavior,Fade,\ndissolveTime,0.1,\n");
+    // The server's merchant sells rings from a table of its own.
+    records.RegisterRecord("Records/Fuzz/Merchant.dbr",
+                           "Class,NpcMerchant,\nmarketFileName,Records/Fuzz/Market.dbr,\n");
+    records.RegisterRecord("Records/Fuzz/Market.dbr", "marketNumRingMin,4,\nmarketNumRingMax,4,\n"
+                                                      "marketRingTable1,Records/Fuzz/Rings.dbr,\n");
+    records.RegisterRecord("Records/Fuzz/Rings.dbr", "Class,LootItemTable_FixedWeight,\n"
+                                                     "lootName1,Records/Fuzz/Ring.dbr,\nlootWeight1,1,\n");
     records.RegisterRecord(Monster::kDefaultControllerRecord, "Class,ControllerMonster,\n");
     records.RegisterRecord(Monster::kStubControllerRecord, "Class,ControllerAI,\n");
     GraphicsEngine::Get()->RegisterAnimation("Fuzz.anm", "length,10,\n");
@@ -202,17 +234,10 @@ void RunCommandOf(NetPacket& packet)
     gEngine->RunActorCommands();
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+// The handlers of the first part: every packet that reaches one is described, and a
+// command or an action runs.
+void SetReaderHandlers()
 {
-    gEngine->SetLogSink([](const LogLine&) {});   // lines are still formatted, not printed
-    RegisterWorldRecords();
-    InitializeObjects();
-    if (ObjectManager::Get().GetObjectCount() != 0)
-        __builtin_trap();   // the small world is destroyed whole: nothing else may live
-    for (uint32_t id = 1; id <= kRegions; ++id)
-        World::Get().AddRegion(id, "Region", Vec3(10.0f * id, 0.0f, 0.0f));
     for (NetPacketType type : NetPacketRegistry::Get().GetTypes())
         NetPacketRegistry::Get().SetHandler(type, [](NetPacket& packet, int fromHost) {
             packet.GetPacketDescription(false);
@@ -221,6 +246,232 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
             else
                 RunCommandOf(packet);
         });
+}
+
+// ---- The running server ----------------------------------------------------------------
+
+constexpr int kClientHost = 1;
+constexpr int kBystanderHost = 2;
+constexpr uint32_t kServerPlayerId = 0x00000100;
+constexpr uint32_t kClientPlayerId = (uint32_t{kClientHost} << ConnectionManager::kPlayerIdShift) | 1u;
+constexpr uint32_t kBystanderId = (uint32_t{kBystanderHost} << ConnectionManager::kPlayerIdShift) | 1u;
+constexpr uint32_t kMerchantId = 0x0FFFFE40;
+constexpr uint32_t kMonsterId = 0x0FFFFE41;
+constexpr size_t kMaxServerPackets = 32;
+constexpr int kServerFrameMs = 50;
+constexpr const char* kServerPlayerRecord = "Records/Fuzz/Player.dbr";
+
+RecordingTransport gServerTransport;
+// The packets each client joins with: its roster record, then its player's spawn.
+std::vector<Bytes> gJoins[2];
+
+Bytes Written(NetPacket& packet)
+{
+    const uint32_t size = packet.PrepareOutBuffer();
+    return Bytes(packet.GetOutBuffer(), packet.GetOutBuffer() + size);
+}
+
+WorldCoords InFirstRegion(float x)
+{
+    return WorldCoords(World::Get().GetRegionById(1), Coords::LookAlong({x, 0, 0}, {1, 0, 0}, {0, 1, 0}));
+}
+
+// Made once, from players built for the purpose and destroyed again.
+void MakeJoinPackets()
+{
+    for (int i = 0; i < 2; ++i) {
+        const uint32_t id = i == 0 ? kClientPlayerId : kBystanderId;
+        auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kServerPlayerRecord, id);
+        if (!player)
+            __builtin_trap();
+        player->SetPlayerName(i == 0 ? u"Client" : u"Bystander");
+        World::Get().AddEntity(player, InFirstRegion(1.0f + static_cast<float>(i)));
+        SinglePlayerBasicInfoPacket join;
+        join.info.playerId = id;
+        join.info.playerName = player->GetPlayerName();
+        join.info.life = join.info.maxLife = player->GetLifeLimit();
+        join.info.mana = join.info.maxMana = player->GetManaLimit();
+        gJoins[i].push_back(Written(join));
+        if (std::unique_ptr<SpawnPlayerPacket> spawn = MakeSpawnPacket(*player))
+            gJoins[i].push_back(Written(*spawn));
+        else
+            __builtin_trap();
+    }
+    DestroySmallWorld();
+}
+
+[[noreturn]] void Violated(const char* what, uint32_t id)
+{
+    std::fprintf(stderr, "fuzz_packets: the server broke its rule: %s (object %u)\n", what, id);
+    __builtin_trap();
+}
+
+struct PlayerPurse {
+    uint32_t money = 0;
+    uint32_t skillPoints = 0;
+    uint32_t attributePoints = 0;
+};
+
+// What the rules protect, as it stands before a packet.
+struct ServerSnapshot {
+    std::map<uint32_t, PlayerPurse> purses;
+    std::set<uint32_t> characters;
+};
+
+std::vector<Character*> WorldCharacters()
+{
+    std::vector<Entity*> entities;
+    struct Everything : FilterFunction<Entity> {
+        bool operator()(const Entity*) const override { return true; }
+    };
+    World::Get().GetEntities(entities, Everything(), EntityList_All);
+    std::vector<Character*> characters;
+    for (Entity* entity : entities)
+        if (auto* character = DynamicCast<Character>(entity))
+            characters.push_back(character);
+    return characters;
+}
+
+ServerSnapshot TakeSnapshot()
+{
+    ServerSnapshot snapshot;
+    for (Character* character : WorldCharacters()) {
+        snapshot.characters.insert(character->GetObjectId());
+        if (auto* player = DynamicCast<Player>(character))
+            snapshot.purses[player->GetObjectId()] = {player->GetCurrentMoney(),
+                                                      player->GetLevelControl().GetSkillPoints(),
+                                                      player->GetLevelControl().GetModifierPoints()};
+    }
+    return snapshot;
+}
+
+bool IsFinite(const Vec3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+void CheckServer(const ServerSnapshot& before)
+{
+    for (Character* character : WorldCharacters()) {
+        const uint32_t id = character->GetObjectId();
+        if (!std::isfinite(character->GetCurrentLife()) || !std::isfinite(character->GetCurrentMana()) ||
+            !std::isfinite(character->GetLifeLimit()) || !std::isfinite(character->GetManaLimit()) ||
+            !IsFinite(character->GetCoords().GetRegionCoords().origin))
+            Violated("a character holds a value that is no finite number", id);
+        if (!before.characters.count(id)) {
+            const auto* pet = DynamicCast<Monster>(character);
+            if (!pet || pet->GetMasterId() != kClientPlayerId)
+                Violated("a character appeared that the client's play cannot make", id);
+        }
+        const auto* player = DynamicCast<Player>(character);
+        const auto purse = before.purses.find(id);
+        if (!player || purse == before.purses.end())
+            continue;
+        auto& level = const_cast<Player*>(player)->GetLevelControl();
+        if (player->GetCurrentMoney() > purse->second.money)
+            Violated("a player's money rose", id);
+        if (level.GetSkillPoints() > purse->second.skillPoints ||
+            level.GetModifierPoints() > purse->second.attributePoints)
+            Violated("a player's points rose", id);
+    }
+    for (const PlayerNetBasicInfo& record : gGameEngine->GetPlayerManagerServer()->GetPlayerInfos())
+        if (!std::isfinite(record.life) || !std::isfinite(record.maxLife) || !std::isfinite(record.mana) ||
+            !std::isfinite(record.maxMana))
+            Violated("a roster record holds a value that is no finite number", record.playerId);
+}
+
+void ServerFrame()
+{
+    gEngine->UpdateFrame(kServerFrameMs);
+    gGameEngine->Update(kServerFrameMs);
+    gServerTransport.sent.clear();
+}
+
+// The server's world and its two joined clients.
+void StartServer()
+{
+    ConnectionManager::Get().SetTransport(&gServerTransport);
+    gGameEngine->SetAsNetworkServer();
+    RegisterHostDispatch();
+    ObjectManager& objects = ObjectManager::Get();
+    auto* player = objects.CreateObjectFromFile<Player>(kServerPlayerRecord, kServerPlayerId);
+    auto* merchant = objects.CreateObjectFromFile<NpcMerchant>("Records/Fuzz/Merchant.dbr", kMerchantId);
+    auto* monster = objects.CreateObjectFromFile<Monster>("Records/Fuzz/Monster.dbr", kMonsterId);
+    if (!player || !merchant || !monster)
+        __builtin_trap();
+    player->SetPlayerName(u"Host");
+    player->SetIsControllingCharacter(true);
+    World::Get().AddEntity(player, InFirstRegion(0.0f));
+    World::Get().AddEntity(merchant, InFirstRegion(3.0f));
+    World::Get().AddEntity(monster, InFirstRegion(4.0f));
+    gGameEngine->GetPlayerManagerClient()->SetMainPlayer(kServerPlayerId);
+    for (int host : {kClientHost, kBystanderHost}) {
+        gServerTransport.QueueEvent({NetConnectionEvent::Joined, host, ""});
+        ConnectionManager::Get().ProcessIncoming();
+        for (const Bytes& bytes : gJoins[host - 1])
+            ConnectionManager::Get().HandleIncoming(host, bytes.data(), bytes.size());
+    }
+    ServerFrame();
+    if (!objects.GetObject<Player>(kClientPlayerId) || !objects.GetObject<Player>(kBystanderId))
+        __builtin_trap();   // the honest joins must work
+}
+
+// The clients leave, the game turns single again and the world goes whole.
+void StopServer()
+{
+    for (int host : {kClientHost, kBystanderHost})
+        gServerTransport.QueueEvent({NetConnectionEvent::Left, host, ""});
+    ConnectionManager::Get().ProcessIncoming();
+    std::vector<ChatMessage> chat;
+    gGameEngine->RemovePendingMessages(chat);
+    UnregisterHostDispatch();
+    SetReaderHandlers();
+    gGameEngine->SetAsNetworkStub();
+    ConnectionManager::Get().SetTransport(nullptr);
+    gServerTransport.sent.clear();
+    gServerTransport.disconnections.clear();
+    DestroySmallWorld();
+}
+
+// The input as packets from the client, each checked after it and a frame.
+void DriveServer(const uint8_t* data, size_t size, const std::vector<NetPacketType>& types)
+{
+    StartServer();
+    size_t at = 0;
+    for (size_t count = 0; count < kMaxServerPackets && at + 3 <= size; ++count) {
+        const NetPacketType type = types[data[at] % types.size()];
+        const size_t length = std::min<size_t>(data[at + 1] | (data[at + 2] << 8), size - at - 3);
+        Bytes bytes = {static_cast<unsigned char>(type & 0xFF), static_cast<unsigned char>(type >> 8)};
+        bytes.insert(bytes.end(), data + at + 3, data + at + 3 + length);
+        at += 3 + length;
+        const ServerSnapshot before = TakeSnapshot();
+        ConnectionManager::Get().HandleIncoming(kClientHost, bytes.data(), bytes.size());
+        gEngine->RunActorCommands();
+        CheckServer(before);
+    }
+    // A frame for what the packets set going.
+    const ServerSnapshot before = TakeSnapshot();
+    ServerFrame();
+    CheckServer(before);
+    StopServer();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    DefaultFuzzerOptions(argc, argv);   // a running game touches thousands of features an input
+    gEngine->SetLogSink([](const LogLine&) {});   // lines are still formatted, not printed
+    RegisterWorldRecords();
+    InitializeObjects();
+    if (ObjectManager::Get().GetObjectCount() != 0)
+        __builtin_trap();   // the small world is destroyed whole: nothing else may live
+    for (uint32_t id = 1; id <= kRegions; ++id)
+        World::Get().AddRegion(id, "Region", Vec3(10.0f * id, 0.0f, 0.0f));
+    SetReaderHandlers();
+    MakeJoinPackets();
+    if (ObjectManager::Get().GetObjectCount() != 0)
+        __builtin_trap();   // the players the joins were made from are gone again
     return 0;
 }
 
@@ -267,5 +518,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                                   NetLimits::kHeaderSize + (body ? data[size - 1] % body : 0)));
     CheckReuse(type, bytes, cut);
     CheckReuse(type, cut, bytes);
+
+    DriveServer(data, size, types);
     return 0;
 }

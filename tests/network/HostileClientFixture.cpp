@@ -1,0 +1,354 @@
+#include "tests/network/HostileClientFixture.h"
+
+#include <algorithm>
+
+#include "Game/items/MarketClient.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
+
+namespace GAME {
+
+namespace {
+
+constexpr int kRegionId = 1;
+// Frames the server plays on once a client is done: the answers its packets set off have
+// gone out and every heartbeat interval has passed.
+constexpr int kFramesAfterDone = 90;
+constexpr int kServerGoodbyeMs = 2000;
+
+// The same skill on every player, so that a reference number names it on every peer.
+void GiveSkill(Player& player, const char* record)
+{
+    if (player.GetSkillManager().GetSkillIdFromReference(0) == 0)
+        player.GetSkillManager().AddSkill(ObjectManager::Get().CreateObjectFromFile<Skill>(record));
+}
+
+Player* PlacePlayer(const char* record, uint32_t id)
+{
+    auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(record, id);
+    if (player)
+        World::Get().AddEntity(player, WorldCoords(World::Get().GetRegionById(kRegionId), Coords()));
+    return player;
+}
+
+void PlaceMerchant(const char* record, uint32_t id)
+{
+    if (auto* merchant = ObjectManager::Get().CreateObjectFromFile<NpcMerchant>(record, id))
+        World::Get().AddEntity(merchant, WorldCoords(World::Get().GetRegionById(kRegionId),
+                                                     Coords::MakeTranslation(Vec3(5, 0, 0))));
+}
+
+bool Sound(const PlayerNetHeartbeatInfo& record)
+{
+    return std::isfinite(record.life) && std::isfinite(record.maxLife) && std::isfinite(record.mana) &&
+           record.maxLife >= 0.0f && record.life <= record.maxLife;
+}
+
+std::string Number(float value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+}  // namespace
+
+void HostileClientTest::SetUp()
+{
+    EngineTest::SetUp();
+    RegisterHostDispatch();
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    LocalizationManager::Instance().Load();
+    World::Get().AddRegion(kRegionId, "Arena");
+    std::string error;
+    auto server = EnetTransport::Listen(0, error);
+    ASSERT_NE(server, nullptr) << error;
+    server->SetGoodbyeWait(kServerGoodbyeMs);
+    port = server->GetPort();
+    sniffer = std::make_unique<SniffingTransport>(std::move(server));
+}
+
+void HostileClientTest::TearDown()
+{
+    SetSpawnObservers({}, {});
+    UnregisterHostDispatch();
+    ConnectionManager::Get().SetTransport(nullptr);
+    ConnectionManager::Get().SetConnectionListener({});
+    ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
+    sniffer.reset();
+    LocalizationManager::Instance().Clear();
+    EngineTest::TearDown();
+}
+
+std::string HostileClientTest::RosterText() const
+{
+    std::vector<PlayerNetBasicInfo> records = engine->GetPlayerManagerClient()->GetPlayerInfoCache();
+    std::sort(records.begin(), records.end(),
+              [](const PlayerNetBasicInfo& a, const PlayerNetBasicInfo& b) { return a.playerId < b.playerId; });
+    std::string text;
+    for (const PlayerNetBasicInfo& record : records)
+        text += "roster " + std::to_string(record.playerId) + " party " + std::to_string(record.partyId) +
+                (Sound(record) ? "" : " unsound") + "\n";
+    return text;
+}
+
+void HostileClientTest::AnswerDialogs(bool yes)
+{
+    DialogManager& dialogs = engine->GetDialogManager();
+    for (; dialogs.PeekTopDialog(); dialogs.RemoveTopDialog())
+        dialogs.AddResponse(dialogs.PeekTopDialog()->party, yes);
+}
+
+// ---- The server ---------------------------------------------------------------------------
+
+void HostileClientTest::Serve()
+{
+    ConnectionManager::Get().SetTransport(sniffer.get());
+    engine->SetAsNetworkServer();
+    ConnectionManager::Get().SetConnectionListener([this](const NetConnectionEvent& event) {
+        engine->HandleConnectionEvent(event);
+        if (event.kind == NetConnectionEvent::Joined) {
+            joinedHosts.push_back(event.host);
+            SendWorldToHost(event.host, [](const Character&) {});
+        }
+    });
+    // The players the clients spawn here know the skill the clients' own know.
+    SetSpawnObservers(
+        [](const SpawnReport& report) {
+            if (auto* player = ObjectManager::Get().GetObject<Player>(report.id))
+                GiveSkill(*player, kSkillRecord);
+        },
+        {});
+    Player* player = PlacePlayer(kPlayerRecord, kServerPlayer);
+    ASSERT_NE(player, nullptr);
+    player->SetIsControllingCharacter(true);
+    player->SetPlayerName(u"Host");
+    player->SetCurrentMoney(0);
+    player->GetLevelControl().SetSkillPoints(kServerSkillPoints);
+    GiveSkill(*player, kSkillRecord);
+    engine->GetPlayerManagerClient()->SetMainPlayer(kServerPlayer);
+    PlaceMerchant(kMerchantRecord, kMerchant);
+}
+
+PeerProcess HostileClientTest::Client(const std::u16string& name, uint32_t money,
+                                      const std::function<std::string()>& play)
+{
+    return PeerProcess(-1, [=, this] {
+        static LogCapture quiet;
+        // The server's transport was copied into this process: it is the parent's to close.
+        (void)sniffer.release();
+        std::string error;
+        auto enet = EnetTransport::Connect("127.0.0.1", port, kConnectTimeoutMs, error);
+        if (!enet)
+            return "refused: " + error + "\n";
+        localHost = enet->GetLocalHost();
+        sniffer = std::make_unique<SniffingTransport>(std::move(enet));
+        ConnectionManager::Get().SetTransport(sniffer.get());
+        ConnectionManager::Get().SetLocalHostId(localHost);
+        engine->SetAsNetworkClient();
+        SetSpawnObservers({}, [this] {
+            if (std::unique_ptr<SpawnPlayerPacket> spawn = MakeSpawnPacket(*OwnPlayer()))
+                ConnectionManager::Get().SendToServer(*spawn);
+        });
+        Player* own = PlacePlayer(kPlayerRecord, PlayerOf(localHost));
+        if (!own)
+            return std::string("no player\n");
+        own->SetIsControllingCharacter(true);
+        own->SetPlayerName(name);
+        own->SetCurrentMoney(money);
+        GiveSkill(*own, kSkillRecord);
+        engine->GetPlayerManagerClient()->SetMainPlayer(own->GetObjectId());
+        PlaceMerchant(kMerchantRecord, kMerchant);
+        if (!RunUntil([this] { return sniffer->Count(ConnectionManager::kServerHost, SniffingTransport::kGo) > 0; }))
+            return std::string("no go\n");
+        std::string report = play();
+        // A clean goodbye, which the server answers while it waits for this process to end.
+        ConnectionManager::Get().SetTransport(nullptr);
+        sniffer.reset();
+        return report;
+    });
+}
+
+int HostileClientTest::AwaitJoin(PeerProcess& client)
+{
+    int host = 0;
+    RunUntil([&] {
+        if (host == 0 && claimedHosts < joinedHosts.size())
+            host = joinedHosts[claimedHosts++];
+        const PlayerManagerServer* roster = engine->GetPlayerManagerServer();
+        if (host != 0)
+            for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos())
+                if (record.playerId == PlayerOf(host) && record.maxLife > 0.0f &&
+                    ObjectManager::Get().GetObject<Player>(record.playerId))
+                    return true;   // its first heartbeat has arrived too
+        return client.IsDone();
+    });
+    return client.IsDone() ? 0 : host;
+}
+
+bool HostileClientTest::AwaitDone(int host, const std::function<void()>& watch)
+{
+    const bool done = RunUntil([&] {
+        if (watch)
+            watch();
+        return sniffer->Count(host, SniffingTransport::kDone) > 0;
+    });
+    for (int i = 0; i < kFramesAfterDone; ++i) {
+        Frame();
+        if (watch)
+            watch();
+    }
+    return done;
+}
+
+void HostileClientTest::EndClients(std::initializer_list<PeerProcess*> clients)
+{
+    for (int host : joinedHosts)
+        if (sniffer->IsConnected(host))
+            sniffer->Signal({NetDestination::Host, host}, SniffingTransport::kBye);
+    RunUntil([&] { return std::all_of(clients.begin(), clients.end(), [](PeerProcess* c) { return c->IsDone(); }); });
+}
+
+std::string HostileClientTest::ServerState() const
+{
+    std::string text;
+    std::vector<PlayerNetBasicInfo> records = engine->GetPlayerManagerServer()->GetPlayerInfos();
+    std::sort(records.begin(), records.end(),
+              [](const PlayerNetBasicInfo& a, const PlayerNetBasicInfo& b) { return a.playerId < b.playerId; });
+    for (const PlayerNetBasicInfo& record : records) {
+        text += "roster " + std::to_string(record.playerId) + " party " + std::to_string(record.partyId) + " life " +
+                Number(record.life) + "/" + Number(record.maxLife) + " mana " + Number(record.mana) +
+                (Sound(record) ? "" : " unsound") + "\n";
+        const auto* player = ObjectManager::Get().GetObject<Player>(record.playerId);
+        if (!player) {
+            text += "player " + std::to_string(record.playerId) + " missing\n";
+            continue;
+        }
+        auto& level = const_cast<Player*>(player)->GetLevelControl();
+        text += "player " + std::to_string(record.playerId) + " money " + std::to_string(player->GetCurrentMoney()) +
+                " skill points " + std::to_string(level.GetSkillPoints()) + " attribute points " +
+                std::to_string(level.GetModifierPoints()) + " life " + Number(player->GetCurrentLife()) + " mana " +
+                Number(player->GetCurrentMana()) + " " + player->GetLifeStateAsText() + "\n";
+    }
+    if (const MarketServer* market = Market()) {
+        text += "stock seed " + std::to_string(market->GetSeed()) + " of " + std::to_string(market->GetNumStatuses()) +
+                ", unavailable:";
+        for (uint32_t index : market->GetUnavailableIndices())
+            text += " " + std::to_string(index);
+        text += "\n";
+    }
+    return text;
+}
+
+// ---- A client -----------------------------------------------------------------------------
+
+void HostileClientTest::TakeChat(std::vector<ChatMessage>& lines)
+{
+    std::vector<ChatMessage> pending;
+    engine->RemovePendingMessages(pending);
+    lines.insert(lines.end(), pending.begin(), pending.end());
+}
+
+void HostileClientTest::SignalDoneUntilBye(const std::function<void()>& each)
+{
+    RunUntil([&] {
+        if (each)
+            each();
+        sniffer->Signal({NetDestination::Server, ConnectionManager::kServerHost}, SniffingTransport::kDone);
+        return HeardBye() || !sniffer->IsConnected(ConnectionManager::kServerHost);
+    });
+}
+
+namespace {
+
+// Control characters as \xNN, so that a report shows what would have reached a terminal.
+std::string HostileShownText(const std::u16string& text)
+{
+    std::string shown;
+    for (char16_t c : text) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(c));
+        const bool control = c < 0x20 || (c >= 0x7F && c < 0xA0);
+        shown += control ? std::string(escaped) : std::string(1, static_cast<char>(c & 0x7F));
+    }
+    return shown;
+}
+
+}  // namespace
+
+std::string HostileClientTest::HonestPlay()
+{
+    std::string report;
+    MarketClient* market = engine->GetClientServices()->GetMarketClient(kMerchant);
+    const uint32_t money = OwnPlayer()->GetCurrentMoney();
+    const auto entry = [&]() -> const MarketClient::StockEntry* {
+        const auto& stock = market->GetGeneratedStock();
+        return kBoughtIndex < stock.size() ? &stock[kBoughtIndex] : nullptr;
+    };
+    bool asked = false;
+    RunUntil([&] {
+        AnswerDialogs(true);
+        if (!asked && entry())
+            asked = engine->PlayerPurchaseRequest(kMerchant, entry()->itemId);
+        const bool answered = asked && entry()->status != MarketItemStatus_PurchasePending;
+        return answered && engine->GetPartyManager()->GetParty(OwnPlayer()->GetObjectId()) == kServerPlayer;
+    });
+    if (entry())
+        report += "purchase: status " + std::to_string(entry()->status) + ", paid the price " +
+                  std::to_string(money - OwnPlayer()->GetCurrentMoney() == entry()->price) + "\n";
+    const int updatesByDone = sniffer->Count(ConnectionManager::kServerHost, MarketS2CUpdatePacket::kType);
+    std::vector<ChatMessage> chat;
+    SignalDoneUntilBye([&] {
+        AnswerDialogs(true);
+        TakeChat(chat);
+    });
+    report += RosterText();
+    report += "market updates by done " + std::to_string(updatesByDone) + ", by bye " +
+              std::to_string(sniffer->Count(ConnectionManager::kServerHost, MarketS2CUpdatePacket::kType)) + "\n";
+    for (const ChatMessage& line : chat)
+        report += "chat " + HostileShownText(line.sender) + ": " + HostileShownText(line.text) + "\n";
+    return report;
+}
+
+HostileClientTest::Outcome HostileClientTest::RunHostile(const std::function<std::string()>& forge,
+                                                         const std::function<void()>& watch)
+{
+    Outcome outcome;
+    Serve();
+    PeerProcess honest = Client(u"Honest", kHonestMoney, [this] { return HonestPlay(); });
+    outcome.honestHost = AwaitJoin(honest);
+    PeerProcess hostile = Client(u"Mallory", 0, [&, this] {
+        std::string report = forge();
+        SignalDoneUntilBye();
+        return report;
+    });
+    outcome.hostileHost = AwaitJoin(hostile);
+    if (outcome.honestHost != 0 && outcome.hostileHost != 0) {
+        const uint32_t honestPlayer = PlayerOf(outcome.honestHost);
+        Go(outcome.honestHost);
+        engine->InvitePlayerToParty(honestPlayer, static_cast<int>(kServerPlayer));
+        EXPECT_TRUE(AwaitDone(outcome.honestHost));
+        // Honest play works: the item is sold, the invitation accepted.
+        EXPECT_EQ(Market()->GetItemStatus(kBoughtIndex), MarketItemStatus_Sold);
+        EXPECT_EQ(engine->GetPartyManager()->GetParty(honestPlayer), kServerPlayer);
+        outcome.honestMoneyOnServer = ObjectManager::Get().GetObject<Player>(honestPlayer)->GetCurrentMoney();
+        outcome.before = ServerState();
+        Go(outcome.hostileHost);
+        EXPECT_TRUE(AwaitDone(outcome.hostileHost, watch));
+        outcome.after = ServerState();
+    }
+    EndClients({&honest, &hostile});
+    outcome.honest = honest.GetReport();
+    outcome.hostile = hostile.GetReport();
+    EXPECT_NE(outcome.honestHost, 0) << outcome.honest;
+    EXPECT_NE(outcome.hostileHost, 0) << outcome.hostile;
+    EXPECT_NE(outcome.honest.find("purchase: status 3, paid the price 1\n"), std::string::npos) << outcome.honest;
+    return outcome;
+}
+
+void HostileClientTest::AwaitBye()
+{
+    RunUntil([this] { return HeardBye() || !sniffer->IsConnected(ConnectionManager::kServerHost); });
+}
+
+}  // namespace GAME
