@@ -2,6 +2,7 @@
 
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Player.h"
+#include "Game/network/ActorConfigCommands.h"
 
 namespace GAME {
 
@@ -24,6 +25,15 @@ bool ControllerPlayer::GiveItemToPlayer(uint32_t itemId)
     if (itemId == 0)
         return false;
     return GetEquipmentCtrl().AutoInsertItem(itemId) || m_inventoryCtrl.AddItem(itemId, true);
+}
+
+bool ControllerPlayer::UseRelic(uint32_t relicId, uint32_t itemId)
+{
+    Player* player = GetPlayer();
+    if (relicId == 0 || itemId == 0 || !player)
+        return false;
+    player->Enqueue(new UseRelicConfigCmd(player->GetObjectId(), relicId, itemId));
+    return true;
 }
 
 void ControllerPlayer::ClearTarget()

@@ -29,6 +29,9 @@ public:
     // Places the item on the player's equipment or else in its bags; false for item 0
     // or when it found no place.
     bool GiveItemToPlayer(uint32_t itemId);
+    // Queues the command that applies the relic to the item on every peer; false (and
+    // nothing sent) when either id is 0 or the player is gone.
+    virtual bool UseRelic(uint32_t relicId, uint32_t itemId);
 
     // Forgets what the player aimed at: the combat enemy and the target point.
     void ClearTarget();

@@ -7,6 +7,7 @@
 #include "Game/characters/Player.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
+#include "Game/network/ActorConfigCommands.h"
 
 namespace GAME {
 
@@ -23,6 +24,8 @@ bool PlayerInventoryCtrl::AddItem(uint32_t itemId, bool)
 
 bool PlayerInventoryCtrl::RemoveItem(uint32_t itemId)
 {
+    m_sack.RemoveItem(itemId);
+    m_stacks.erase(itemId);
     const auto found = std::find(m_items.begin(), m_items.end(), itemId);
     if (found == m_items.end())
         return false;
@@ -36,6 +39,51 @@ bool PlayerInventoryCtrl::HasItem(uint32_t itemId) const
 }
 
 void PlayerInventoryCtrl::Update(int) {}
+
+const std::map<uint32_t, Rect>& PlayerInventoryCtrl::GetInventoryInSack(int) const { return m_sack.GetInventory(); }
+
+uint32_t PlayerInventoryCtrl::GetItemUnderPoint(const Vec2& point, int) const { return m_sack.GetItemUnderPoint(point); }
+
+bool PlayerInventoryCtrl::GetConflicts(const Vec2& position, uint32_t itemId, std::vector<Rect>& conflicts,
+                                       Rect& placed, int) const
+{
+    Item* item = ObjectManager::Get().GetObject<Item>(itemId);
+    if (!item)
+        return true;
+    const size_t before = conflicts.size();
+    m_sack.GetConflicts(position, item, conflicts, placed);
+    return conflicts.size() > before;
+}
+
+bool PlayerInventoryCtrl::AddItem(const Vec2& position, uint32_t itemId, int)
+{
+    Item* item = ObjectManager::Get().GetObject<Item>(itemId);
+    if (!item || HasItem(itemId) || !m_sack.AddItem(position, item, false))
+        return false;
+    m_items.push_back(itemId);
+    return true;
+}
+
+void PlayerInventoryCtrl::AddStackedItem(const Vec2& position, uint32_t itemId, std::vector<uint32_t>& stackedIds,
+                                         int sack)
+{
+    if (AddItem(position, itemId, sack) && !stackedIds.empty())
+        m_stacks[itemId] = stackedIds;
+}
+
+bool PlayerInventoryCtrl::RemoveItem(uint32_t itemId, std::vector<uint32_t>& removedStackedIds)
+{
+    if (const auto stack = m_stacks.find(itemId); stack != m_stacks.end())
+        removedStackedIds.insert(removedStackedIds.end(), stack->second.begin(), stack->second.end());
+    return RemoveItem(itemId);
+}
+
+void PlayerInventoryCtrl::UseOneShot(uint32_t itemId)
+{
+    if (!m_parent || !RemoveItem(itemId))
+        return;
+    m_parent->Enqueue(new UseItemConfigCmd(m_parent->GetObjectId(), itemId, true));
+}
 
 namespace {
 

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <vector>
+
+#include "Game/items/InventorySack.h"
 
 namespace GAME {
 
@@ -39,10 +42,27 @@ public:
     static constexpr uint32_t kMaxSavedItems = 10000;
     void StreamProperties(IOStream& stream);
 
+    // ---- What the cursor handlers use: one sack stands for every bag (a sack of -1 is
+    // the focused one). Items placed here are held as by AddItem.
+    const std::map<uint32_t, Rect>& GetInventoryInSack(int sack) const;
+    uint32_t GetItemUnderPoint(const Vec2& point, int sack) const;
+    // Whether any item lies where the item would go; an id naming no item answers true.
+    bool GetConflicts(const Vec2& position, uint32_t itemId, std::vector<Rect>& conflicts, Rect& placed,
+                      int sack) const;
+    bool AddItem(const Vec2& position, uint32_t itemId, int sack);
+    // Places the item with the potions that ride beneath it.
+    void AddStackedItem(const Vec2& position, uint32_t itemId, std::vector<uint32_t>& stackedIds, int sack);
+    // Takes the item out; the potions beneath it are appended to removedStackedIds.
+    bool RemoveItem(uint32_t itemId, std::vector<uint32_t>& removedStackedIds);
+    // Takes the one-shot out of the bags and has the player use it.
+    void UseOneShot(uint32_t itemId);
+
 private:
     ControllerPlayer* m_controller = nullptr;   // not owned: the controller owns this
     Player* m_parent = nullptr;                 // not owned
     std::vector<uint32_t> m_items;              // in the order placed
+    InventorySack m_sack;
+    std::map<uint32_t, std::vector<uint32_t>> m_stacks;   // potions beneath a placed potion
 };
 
 }  // namespace GAME

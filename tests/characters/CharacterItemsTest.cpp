@@ -29,8 +29,8 @@ public:
         level = 0;
         return true;
     }
-    int GetRelicLevel() const override { return level; }
-    int level = 1;
+    uint32_t GetRelicLevel() const override { return level; }
+    uint32_t level = 1;
     static inline bool lastLocal = false;
 };
 GAME_IMPLEMENT_CLASS(SpentRelic, ItemRelic)
