@@ -14,6 +14,7 @@
 #include "Game/core/foundation/LocalizedText.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/StringUtil.h"
+#include "Game/items/CursorHandlerOneShotUse.h"
 #include "Game/world/EffectEntity.h"
 
 namespace GAME {
@@ -122,6 +123,8 @@ OneShot_Potion::OneShot_Potion()
     SetClassification(ItemClassification_Potion);
     m_bonusLifeType = PlayStatsLifeType_Potion;
 }
+
+CursorHandler* OneShot_Potion::CreateSecondaryCursorHandler(const Character*) { return new CursorHandlerOneShotUse(); }
 
 void OneShot_Potion::Load(const LoadTable& table)
 {
@@ -247,6 +250,8 @@ void OneShot_InstantReward::Use(Character& character)
 }
 
 OneShot_Dye::OneShot_Dye() { SetClassification(kClassificationOneShot); }
+
+CursorHandler* OneShot_Dye::CreateSecondaryCursorHandler(const Character*) { return new CursorHandlerOneShotUse(); }
 
 void OneShot_Dye::Load(const LoadTable& table)
 {

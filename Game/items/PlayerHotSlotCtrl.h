@@ -9,6 +9,31 @@ namespace GAME {
 class IOStream;
 class Player;
 
+// What a hot slot holds: a skill to use or a potion kind to drink. Only what the cursor
+// that carries an option needs is here so far.
+class HotSlotOption {
+public:
+    virtual ~HotSlotOption() = default;
+    virtual const char* GetBitmapNameUp() const { return ""; }
+    virtual uint32_t GetSkillId() const { return 0; }
+
+    void SetPlayer(Player* player) { m_player = player; }
+    Player* GetPlayer() const { return m_player; }
+
+protected:
+    Player* m_player = nullptr;   // not owned
+};
+
+// A skill of the player's skill manager, by object id (0: none).
+class HotSlotOptionSkill : public HotSlotOption {
+public:
+    explicit HotSlotOptionSkill(uint32_t skillId) : m_skillId(skillId) {}
+    uint32_t GetSkillId() const override { return m_skillId; }
+
+private:
+    uint32_t m_skillId = 0;
+};
+
 class PlayerHotSlotCtrl {
 public:
     explicit PlayerHotSlotCtrl(Player* player = nullptr) : m_player(player) {}

@@ -45,7 +45,7 @@ const std::map<uint32_t, Rect>& PlayerInventoryCtrl::GetInventoryInSack(int) con
 uint32_t PlayerInventoryCtrl::GetItemUnderPoint(const Vec2& point, int) const { return m_sack.GetItemUnderPoint(point); }
 
 bool PlayerInventoryCtrl::GetConflicts(const Vec2& position, uint32_t itemId, std::vector<Rect>& conflicts,
-                                       Rect& placed, int) const
+                                       Rect& placed, int)
 {
     Item* item = ObjectManager::Get().GetObject<Item>(itemId);
     if (!item)
@@ -64,11 +64,14 @@ bool PlayerInventoryCtrl::AddItem(const Vec2& position, uint32_t itemId, int)
     return true;
 }
 
-void PlayerInventoryCtrl::AddStackedItem(const Vec2& position, uint32_t itemId, std::vector<uint32_t>& stackedIds,
+bool PlayerInventoryCtrl::AddStackedItem(const Vec2& position, uint32_t itemId, std::vector<uint32_t>& stackedIds,
                                          int sack)
 {
-    if (AddItem(position, itemId, sack) && !stackedIds.empty())
+    if (!AddItem(position, itemId, sack))
+        return false;
+    if (!stackedIds.empty())
         m_stacks[itemId] = stackedIds;
+    return true;
 }
 
 bool PlayerInventoryCtrl::RemoveItem(uint32_t itemId, std::vector<uint32_t>& removedStackedIds)

@@ -47,11 +47,10 @@ public:
     const std::map<uint32_t, Rect>& GetInventoryInSack(int sack) const;
     uint32_t GetItemUnderPoint(const Vec2& point, int sack) const;
     // Whether any item lies where the item would go; an id naming no item answers true.
-    bool GetConflicts(const Vec2& position, uint32_t itemId, std::vector<Rect>& conflicts, Rect& placed,
-                      int sack) const;
+    bool GetConflicts(const Vec2& position, uint32_t itemId, std::vector<Rect>& conflicts, Rect& placed, int sack);
     bool AddItem(const Vec2& position, uint32_t itemId, int sack);
     // Places the item with the potions that ride beneath it.
-    void AddStackedItem(const Vec2& position, uint32_t itemId, std::vector<uint32_t>& stackedIds, int sack);
+    bool AddStackedItem(const Vec2& position, uint32_t itemId, std::vector<uint32_t>& stackedIds, int sack);
     // Takes the item out; the potions beneath it are appended to removedStackedIds.
     bool RemoveItem(uint32_t itemId, std::vector<uint32_t>& removedStackedIds);
     // Takes the one-shot out of the bags and has the player use it.

@@ -11,4 +11,6 @@ void TradeManager::HandleAddItemInbound(uint32_t, const Vec2&, const ItemReplica
 void TradeManager::HandleRemoveItemInbound(uint32_t, uint32_t) {}
 void TradeManager::HandleSetGoldAmountInbound(uint32_t, uint32_t) {}
 
+bool TradeManager::HandleAddItemOutbound(const Vec2&, uint32_t) { return false; }
+
 }  // namespace GAME

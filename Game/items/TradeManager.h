@@ -20,6 +20,10 @@ public:
     void HandleAddItemInbound(uint32_t player, const Vec2& place, const ItemReplicaInfo& item);
     void HandleRemoveItemInbound(uint32_t player, uint32_t itemId);
     void HandleSetGoldAmountInbound(uint32_t player, uint32_t amount);
+
+    // The local player offers the item at the trade window's grid position; false when
+    // no trade takes it (none is running yet).
+    bool HandleAddItemOutbound(const Vec2& position, uint32_t itemId);
 };
 
 }  // namespace GAME
