@@ -7,6 +7,7 @@
 #include "host/HostMarket.h"
 #include "host/HostNetwork.h"
 #include "host/HostQuestGiver.h"
+#include "host/HostRelics.h"
 #include "host/HostSave.h"
 #include "host/HostSkills.h"
 #include "host/HostTeleport.h"
@@ -400,6 +401,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     if (fighting && !networked) {
         HostItems::Run(fight.GetPlayerId());
         HostMarket::Run(engine, fight.GetPlayerId(), options->stepMs);
+        HostRelics::Run(fight.GetPlayerId(), options->stepMs);
     }
     if (networked) {
         market.PrintHeld();
