@@ -230,6 +230,7 @@ TEST_F(CharacterItemsTest, PotionsAndRelicsAreUsedUp)
     Item* relic = MakeItem("Records/Test/Relic.dbr");
     Item* ring = MakeItem("Records/Test/Ring.dbr");
     c->GetInventory().AddItemToInventory(relic->GetObjectId(), false);
+    c->GetInventory().AddItemToInventory(ring->GetObjectId(), false);
     c->UseRelic(relic->GetObjectId(), 12345);   // no such item: nothing
     EXPECT_TRUE(c->HasItem(relic->GetObjectId()));
     c->UseRelic(relic->GetObjectId(), ring->GetObjectId());

@@ -12,6 +12,7 @@
 #include "Game/characters/Character.h"
 #include "Game/combat/CharAttribute.h"
 #include "Game/core/GameEngine.h"
+#include "Game/items/Inventory.h"
 #include "Game/items/ItemEquipment.h"
 #include "Game/items/ItemRelic.h"
 #include "Game/skills/Skill.h"
@@ -222,6 +223,21 @@ TEST_F(ItemRelicTest, ShardsSetIntoAWornSwordRaiseItsWearerOnceAndComeOffWithIt)
     EXPECT_EQ(skill->GetCurrentLevel(), bare + 2);
     sword->DetachItem(*wearer);
     EXPECT_EQ(skill->GetCurrentLevel(), bare);
+
+    // The use command names its ids from a peer: a character's relic goes only into its
+    // own item.
+    ItemRelic* loose = Make("Records/Test/SkillRelic.dbr", 1);
+    auto* other = DynamicCast<ItemEquipment>(Item::CreateItem(swordInfo));
+    auto* stranger = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/Wearer.dbr");
+    wearer->GetInventory().AddItemToInventory(other->GetObjectId(), false);
+    stranger->GetInventory().AddItemToInventory(loose->GetObjectId(), false);
+    stranger->UseRelic(loose->GetObjectId(), other->GetObjectId());
+    EXPECT_FALSE(other->HasRelic());
+    EXPECT_EQ(loose->GetRelicLevel(), 1u);
+    EXPECT_EQ(log.Count("Character " + std::to_string(stranger->GetObjectId()) + ": relic " +
+                        std::to_string(loose->GetObjectId()) + " or item " + std::to_string(other->GetObjectId()) +
+                        " is not its own; the relic is not used"),
+              1u);
 }
 
 TEST_F(ItemRelicTest, CostFollowsTheLevelAndTextsTellRelicsFromCharms)
