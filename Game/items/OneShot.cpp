@@ -7,6 +7,7 @@
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/PhysicsEngine.h"
+#include "Engine/Texture.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Player.h"
 #include "Game/combat/CombatArithmetic.h"
@@ -44,6 +45,13 @@ bool IsLocalPlayer(const Character& character)
 
 OneShot::~OneShot() { DestroyOwned(); }
 
+Texture* OneShot::GetBitmap()
+{
+    if (!m_bitmap)
+        m_bitmap = std::make_unique<Texture>(m_bitmapName);
+    return m_bitmap.get();
+}
+
 void OneShot::DestroyOwned()
 {
     ObjectManager& objects = ObjectManager::Get();
@@ -61,6 +69,7 @@ void OneShot::Load(const LoadTable& table)
     Item::Load(table);
     DestroyOwned();
     m_bitmapName = table.GetString("bitmap", "");
+    m_bitmap.reset();
     m_buttonUpBitmap = table.GetString("bitmapButtonUp", "");
     m_buttonDownBitmap = table.GetString("bitmapButtonDown", "");
     m_bonus.Load(table);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Game/characters/PlayStats.h"
@@ -14,6 +15,7 @@ namespace GAME {
 
 class Character;
 class EffectEntity;
+class Texture;
 
 class OneShot : public Item {
     GAME_DECLARE_CLASS(OneShot)
@@ -33,6 +35,8 @@ public:
     virtual SoundPak* GetUseSound() const;
     virtual int GetUseDelayTime() const { return m_useDelayMs; }
 
+    // The texture of "bitmap", loaded on first use: its size is the item's room in a sack.
+    Texture* GetBitmap() override;
     const std::string& GetBitmapName() const { return m_bitmapName; }
     const std::string& GetButtonUpBitmap() const { return m_buttonUpBitmap; }
     const std::string& GetButtonDownBitmap() const { return m_buttonDownBitmap; }
@@ -55,6 +59,7 @@ private:
     void DestroyOwned();
 
     std::string m_bitmapName;
+    std::unique_ptr<Texture> m_bitmap;   // loaded on first use
     std::string m_buttonUpBitmap;
     std::string m_buttonDownBitmap;
     uint32_t m_useSoundId = 0;   // owned

@@ -27,6 +27,9 @@ class CursorHandlerTest : public CharacterWorldTest {
 protected:
     void SetUp() override
     {
+        // A main bag of 12 x 5 cells of 32 pixels.
+        RecordDatabase::Get().RegisterRecord(
+            kGameEngineRecordName, "UICharWindowInventorySack0DimsX,384,\nUICharWindowInventorySack0DimsY,160,\n");
         CharacterWorldTest::SetUp();
         RecordDatabase::Get().RegisterRecord(Player::kPlayerControllerRecord, "Class,ControllerPlayer,\n");
         RecordDatabase::Get().RegisterRecord(Player::kStubControllerRecord, "Class,ControllerAI,\n");
@@ -35,7 +38,7 @@ protected:
         RecordDatabase::Get().RegisterRecord("Records/Test/Sword.dbr", "Class,WeaponMelee_Sword,\nbitmap,Tall.tex,\n");
         RecordDatabase::Get().RegisterRecord("Records/Test/Relic.dbr",
                                              "Class,ItemRelic,\ncompletedRelicLevel,5,\nsword,1,\nshardBitmap,Small.tex,\n");
-        RecordDatabase::Get().RegisterRecord("Records/Test/Potion.dbr", "Class,OneShot_PotionHealth,\n");
+        RecordDatabase::Get().RegisterRecord("Records/Test/Potion.dbr", "Class,OneShot_PotionHealth,\nbitmap,Small.tex,\n");
         Texture::RegisterSize("Small.tex", 32, 32);
         Texture::RegisterSize("Tall.tex", 32, 64);
         player = Place(Make<Player>("", "Player"));
@@ -129,10 +132,13 @@ TEST_F(CursorHandlerTest, TheMoveCursorSwapsWithOneItemRefusesTwoAndGivesBackWha
 
 TEST_F(CursorHandlerTest, AStackDroppedGoesBackWholeAndACursorDeletedWithAnItemDropsItBesideThePlayer)
 {
-    Item* potion = InBag("Records/Test/Small.dbr", {0, 0});
-    std::vector<uint32_t> stacked{11111, 22222};
-    Bags().RemoveItem(potion->GetObjectId());
-    Bags().AddStackedItem({0, 0}, potion->GetObjectId(), stacked, -1);
+    // A potion with two potions beneath it, picked up and dropped into an empty place.
+    ItemReplicaInfo potionInfo;
+    potionInfo.baseName = "Records/Test/Potion.dbr";
+    Item* potion = Item::CreateItem(potionInfo);
+    std::vector<uint32_t> stacked{Item::CreateItem(potionInfo)->GetObjectId(), Item::CreateItem(potionInfo)->GetObjectId()};
+    std::vector<uint32_t> beneath = stacked;
+    Bags().AddStackedItem({0, 0}, potion->GetObjectId(), beneath, -1);
     auto move = Handler<CursorHandlerItemMove>();
     move->SetId(potion->GetObjectId());
     EXPECT_EQ(move->GetStacked(), stacked);
