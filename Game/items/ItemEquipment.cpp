@@ -666,6 +666,12 @@ Texture* ItemEquipment::GetBitmap()
     return texture.get();
 }
 
+Texture* ItemEquipment::GetUIBitmapOverlay()
+{
+    ItemRelic* relic = GetRelic();
+    return relic ? relic->GetRelicOverlayBitmap() : nullptr;
+}
+
 void ItemEquipment::GetUIDisplayText_RacialBonus(std::vector<GameTextLine>& lines) const
 {
     for (const std::unique_ptr<RacialBonus>& racial : m_racialBonuses)

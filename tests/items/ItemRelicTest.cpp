@@ -9,6 +9,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/Texture.h"
 #include "Game/characters/Character.h"
 #include "Game/combat/CharAttribute.h"
 #include "Game/core/GameEngine.h"
@@ -178,7 +179,15 @@ TEST_F(ItemRelicTest, ARelicGoesOnlyIntoEquipmentItsRecordAllowsAndNeverIntoEpic
         EXPECT_EQ(relic->UseRelicOn(target, false), row.accepted);
         EXPECT_EQ(DynamicCast<ItemEquipment>(target)->HasRelic(), row.accepted);
         EXPECT_EQ(relic->GetRelicLevel(), row.accepted ? 0u : 1u);
+        // Equipment shows the relic's overlay over its icon while it holds one.
+        Texture* overlay = target->GetUIBitmapOverlay();
+        EXPECT_EQ(overlay != nullptr, row.accepted);
     }
+    ItemReplicaInfo swordInfo;
+    swordInfo.baseName = kSword;
+    Item* sword = Item::CreateItem(swordInfo);
+    Make(kBoar, 1)->UseRelicOn(sword, false);
+    EXPECT_EQ(sword->GetUIBitmapOverlay()->GetName(), "Items/Relics/RelicOverlay.tex");
 }
 
 TEST_F(ItemRelicTest, ShardsSetIntoAWornSwordRaiseItsWearerOnceAndComeOffWithIt)
