@@ -83,6 +83,9 @@ ItemCharm::ItemCharm()
 
 ItemRelic::~ItemRelic()
 {
+    // Destroyed while its item is worn: its augments leave the wearer with it.
+    if (Character* installedOn = ObjectManager::Get().GetObject<Character>(m_installedOn))
+        RemoveFromCharacter(*installedOn);
     DestroyRelicSound(m_relicToRelicSound);
     DestroyRelicSound(m_relicToItemSound);
     DestroyRelicSound(m_relicCompleteSound);

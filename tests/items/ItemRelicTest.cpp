@@ -232,6 +232,14 @@ TEST_F(ItemRelicTest, ShardsSetIntoAWornSwordRaiseItsWearerOnceAndComeOffWithIt)
     EXPECT_EQ(skill->GetCurrentLevel(), bare + 2);
     sword->DetachItem(*wearer);
     EXPECT_EQ(skill->GetCurrentLevel(), bare);
+    // A relic destroyed while its item is worn takes its augment off the wearer.
+    sword->AttachItem(*wearer, "");
+    EXPECT_EQ(skill->GetCurrentLevel(), bare + 2);
+    ObjectManager::Get().DestroyObjectEx(sword->GetRelic(), "test", __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    EXPECT_EQ(skill->GetCurrentLevel(), bare);
+    sword->DetachItem(*wearer);
+    EXPECT_EQ(skill->GetCurrentLevel(), bare);
 
     // The use command names its ids from a peer: a character's relic goes only into its
     // own item.
