@@ -8,6 +8,7 @@
 #include "host/HostNetwork.h"
 #include "host/HostTrade.h"
 #include "host/HostQuestGiver.h"
+#include "host/HostRelics.h"
 #include "host/HostSave.h"
 #include "host/HostSkills.h"
 #include "host/HostTeleport.h"
@@ -407,6 +408,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     if (fighting && !networked) {
         HostItems::Run(fight.GetPlayerId());
         HostMarket::Run(engine, fight.GetPlayerId(), options->stepMs);
+        HostRelics::Run(fight.GetPlayerId(), options->stepMs);
     }
     if (networked) {
         market.PrintHeld();

@@ -44,6 +44,15 @@ bool ControllerPlayer::GiveItemToPlayer(uint32_t itemId)
     return GetEquipmentCtrl().AutoInsertItem(itemId) || m_inventoryCtrl.AddItem(itemId, true);
 }
 
+bool ControllerPlayer::UseRelic(uint32_t relicId, uint32_t itemId)
+{
+    Player* player = GetPlayer();
+    if (relicId == 0 || itemId == 0 || !player)
+        return false;
+    player->Enqueue(new UseRelicConfigCmd(player->GetObjectId(), relicId, itemId));
+    return true;
+}
+
 void ControllerPlayer::ClearTarget()
 {
     SetTarget(0);

@@ -40,6 +40,9 @@ public:
     // requests yet, so the answer is false and nothing is used.
     virtual bool SendSkillAction(Character& character, bool inPlace, bool second, uint32_t skillId,
                                  const WorldVec3& point, uint32_t& target);
+    // Queues the command that applies the relic to the item on every peer; false (and
+    // nothing sent) when either id is 0 or the player is gone.
+    virtual bool UseRelic(uint32_t relicId, uint32_t itemId);
 
     // Forgets what the player aimed at: the combat enemy and the target point.
     void ClearTarget();

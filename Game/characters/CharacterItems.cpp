@@ -279,6 +279,12 @@ void Character::UseRelic(uint32_t relicId, uint32_t targetItemId)
     Item* item = objects.GetObject<Item>(targetItemId);
     if (!relic || !item)
         return;
+    // The ids come from a peer: a character applies only its own relic to its own item.
+    if (!HasItem(relicId) || !HasItem(targetItemId)) {
+        gEngine->Log(LOG_WARNING, "Character %u: relic %u or item %u is not its own; the relic is not used",
+                     GetObjectId(), relicId, targetItemId);
+        return;
+    }
     const bool mainPlayer = gGameEngine && gGameEngine->GetPlayerId() == GetObjectId();
     relic->UseRelicOn(item, mainPlayer);
     if (relic->GetRelicLevel() == 0) {

@@ -19,6 +19,7 @@
 #include "Game/core/foundation/LocalizedText.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/StringUtil.h"
+#include "Game/items/CursorHandlerItemMove.h"
 #include "Game/world/EffectEntity.h"
 
 namespace GAME {
@@ -271,8 +272,8 @@ void Item::RandomizeItem()
 
 // ---- The operations every item offers --------------------------------------------------
 
-// Cursor handlers belong to the inventory's cursor; none exists for an item yet.
-CursorHandler* Item::CreatePrimaryCursorHandler(const Character*) { return nullptr; }
+// Every item is carried by the move cursor.
+CursorHandler* Item::CreatePrimaryCursorHandler(const Character*) { return new CursorHandlerItemMove(); }
 
 void Item::InitializeItem() { m_initialized = true; }
 

@@ -393,10 +393,18 @@ ItemRelic* ItemEquipment::GetRelic() const
     return m_relicId ? ObjectManager::Get().GetObject<ItemRelic>(m_relicId) : nullptr;
 }
 
-// A relic grants its wearer nothing yet (no augments of its own): installing and removing
-// it are the places where its share will reach the character.
-void ItemEquipment::InstallRelic(Character& /*character*/) {}
-void ItemEquipment::RemoveRelic(Character& /*character*/) {}
+// The relic's skill augments reach the wearer; its attributes come through the getters.
+void ItemEquipment::InstallRelic(Character& character)
+{
+    if (ItemRelic* relic = GetRelic())
+        relic->InstallOnCharacter(character);
+}
+
+void ItemEquipment::RemoveRelic(Character& character)
+{
+    if (ItemRelic* relic = GetRelic())
+        relic->RemoveFromCharacter(character);
+}
 
 void ItemEquipment::AddRelic(const std::string& name, const std::string& bonus, uint32_t level)
 {
@@ -658,6 +666,12 @@ Texture* ItemEquipment::GetBitmap()
     return texture.get();
 }
 
+Texture* ItemEquipment::GetUIBitmapOverlay()
+{
+    ItemRelic* relic = GetRelic();
+    return relic ? relic->GetRelicOverlayBitmap() : nullptr;
+}
+
 void ItemEquipment::GetUIDisplayText_RacialBonus(std::vector<GameTextLine>& lines) const
 {
     for (const std::unique_ptr<RacialBonus>& racial : m_racialBonuses)
@@ -674,10 +688,9 @@ void ItemEquipment::GetUIDisplayText(const Character* character, std::vector<Gam
         lines.emplace_back(GameTextClass::Default, u" ", false);
         set->GetUIDisplayText(character ? character->GetItemsInSet(m_itemSetName) : std::vector<std::string>(), lines);
     }
-    // An installed relic shows its name (the only text a relic has yet).
     if (const ItemRelic* relic = GetRelic()) {
         lines.emplace_back(GameTextClass::Default, u"", false);
-        relic->GetUIGameDescription(lines);
+        relic->GetBoundUIDisplayText(character, lines);
     }
     lines.emplace_back(GameTextClass::Default, u"", false);
     GetUIRequirementText(character, lines);

@@ -57,6 +57,8 @@ public:
     // The female art for a female carrier when the record has one; each texture is loaded
     // once, on first use.
     Texture* GetBitmap() override;
+    // The installed relic's overlay; none without a relic.
+    Texture* GetUIBitmapOverlay() override;
     void GetUIDisplayText(const Character* character, std::vector<GameTextLine>& lines) const override;
     void GetUIRequirementText(const Character* character, std::vector<GameTextLine>& lines) const override;
     void GetCharAttributes(CharAttributeAccumulator& accumulator) const override;

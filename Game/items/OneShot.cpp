@@ -15,6 +15,7 @@
 #include "Game/core/foundation/LocalizedText.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/StringUtil.h"
+#include "Game/items/CursorHandlerOneShotUse.h"
 #include "Game/world/EffectEntity.h"
 
 namespace GAME {
@@ -131,6 +132,8 @@ OneShot_Potion::OneShot_Potion()
     SetClassification(ItemClassification_Potion);
     m_bonusLifeType = PlayStatsLifeType_Potion;
 }
+
+CursorHandler* OneShot_Potion::CreateSecondaryCursorHandler(const Character*) { return new CursorHandlerOneShotUse(); }
 
 void OneShot_Potion::Load(const LoadTable& table)
 {
@@ -256,6 +259,8 @@ void OneShot_InstantReward::Use(Character& character)
 }
 
 OneShot_Dye::OneShot_Dye() { SetClassification(kClassificationOneShot); }
+
+CursorHandler* OneShot_Dye::CreateSecondaryCursorHandler(const Character*) { return new CursorHandlerOneShotUse(); }
 
 void OneShot_Dye::Load(const LoadTable& table)
 {

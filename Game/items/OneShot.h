@@ -79,6 +79,8 @@ public:
     OneShot_Potion();
 
     void Load(const LoadTable& table) override;
+    // A right click drinks it at once.
+    CursorHandler* CreateSecondaryCursorHandler(const Character* character) override;
     void InitializeItem() override { Item::InitializeItem(); }
     // The number of potions when more than one.
     void GetUIBitmapText(std::u16string& text) const override;
@@ -158,6 +160,8 @@ class OneShot_Dye : public OneShot {
 public:
     OneShot_Dye();
     void Load(const LoadTable& table) override;
+    // A right click uses it at once.
+    CursorHandler* CreateSecondaryCursorHandler(const Character* character) override;
     void GetUIDisplayText(const Character* character, std::vector<GameTextLine>& lines) const override;
     void Use(Character& character) override;
 

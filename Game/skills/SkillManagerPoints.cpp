@@ -18,6 +18,7 @@
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/items/Weapon.h"
 #include "Game/skills/Skill.h"
+#include "Game/skills/SkillManagerVisit.h"
 #include "Game/skills/SkillActivated.h"
 #include "Game/skills/SkillBuffs.h"
 #include "Game/skills/SkillOnDeath.h"

@@ -29,8 +29,8 @@ public:
         level = 0;
         return true;
     }
-    int GetRelicLevel() const override { return level; }
-    int level = 1;
+    uint32_t GetRelicLevel() const override { return level; }
+    uint32_t level = 1;
     static inline bool lastLocal = false;
 };
 GAME_IMPLEMENT_CLASS(SpentRelic, ItemRelic)
@@ -230,6 +230,7 @@ TEST_F(CharacterItemsTest, PotionsAndRelicsAreUsedUp)
     Item* relic = MakeItem("Records/Test/Relic.dbr");
     Item* ring = MakeItem("Records/Test/Ring.dbr");
     c->GetInventory().AddItemToInventory(relic->GetObjectId(), false);
+    c->GetInventory().AddItemToInventory(ring->GetObjectId(), false);
     c->UseRelic(relic->GetObjectId(), 12345);   // no such item: nothing
     EXPECT_TRUE(c->HasItem(relic->GetObjectId()));
     c->UseRelic(relic->GetObjectId(), ring->GetObjectId());
