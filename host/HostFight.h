@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <map>
+#include <utility>
 #include <string>
 
 #include "Engine/Math.h"
@@ -73,8 +74,9 @@ private:
     // The skill of the attacker's next strike: the smite when the player may use it, else
     // the default attack through its pool.
     uint32_t StrikeSkill(Character& attacker) const;
-    // Once a frame: the ward's switches and the mana under it, the monster's buffs taken
-    // and lost with their life, and the lightning links of the chain.
+    // Once a frame: the switches of the ward, rally and shield with the mana under them
+    // and the shield's pool, the player's and monster's buffs taken and lost with their
+    // life, and the lightning links of the chain.
     void WatchSkills(int frame);
 
     // What was printed of one projectile.
@@ -92,8 +94,12 @@ private:
     uint32_t m_smiteId = 0;
     uint32_t m_hexId = 0;
     uint32_t m_wardId = 0;
-    bool m_wardOn = false;
-    std::map<std::string, int> m_monsterBuffs;   // held buff -> its time left (ms)
+    uint32_t m_shieldId = 0;
+    uint32_t m_rallyId = 0;
+    std::map<uint32_t, bool> m_switchOn;         // switched skill used -> whether on
+    float m_shieldPool = 0.0f;                   // what the shield had left when last seen
+    // (the player or the monster, a buff it holds) -> the buff's time left (ms)
+    std::map<std::pair<std::string, std::string>, int> m_heldBuffs;
     std::map<uint32_t, bool> m_links;            // lightning links -> still seen
     std::map<uint32_t, Watched> m_projectiles;
     uint32_t m_experienceBefore = 0;

@@ -62,20 +62,22 @@ protected:
     int kinds = 0;
 };
 
-// Each class under its own name, with its kind text and its class-tree parent.
+// Each class under its own name, with its kind text and its class-tree parent; the bundled
+// record of each makes that class.
 TEST_F(BuffKindsTest, EveryKindIsMadeByItsNameWithItsTextAndParent)
 {
-    const struct { const char* kind; const char* text; const char* parent; } rows[] = {
-        {"Skill_BuffSelfDuration", "^bBuff Self - Duration", "Skill_BuffSelfToggled"},
-        {"Skill_BuffSelfShield", "^bBuff Self - Shield", "Skill_BuffSelfToggled"},
-        {"Skill_BuffSelfColossus", "^bBuff Self - Colossus", "Skill_BuffSelfDuration"},
-        {"Skill_BuffSelfImmobilize", "^bBuff Self - Immoblize", "Skill_BuffSelfDuration"},
-        {"Skill_BuffSelfInvulnerable", "^bBuff Self - Invulnerable", "Skill_BuffSelfDuration"},
-        {"Skill_BuffAttackRadiusToggled", "^bBuff Attack Radius - Toggled", "SkillActivated"},
-        {"Skill_BuffAttackRadiusDuration", "^bBuff Attack Radius - Toggled", "Skill_BuffAttackRadiusToggled"},
-        {"Skill_BuffRadius", "^bBuff Other in Radius", "SkillActivated"},
-        {"Skill_BuffRadiusToggled", "^bBuff Other in Radius - Toggled", "Skill_BuffRadius"},
-        {"Skill_BuffOther", "^bBuff Other - Duration", "SkillActivated"},
+    const struct { const char* kind; const char* text; const char* parent; const char* bundled; } rows[] = {
+        {"Skill_BuffSelfDuration", "^bBuff Self - Duration", "Skill_BuffSelfToggled", "SelfBuffs/Haste"},
+        {"Skill_BuffSelfShield", "^bBuff Self - Shield", "Skill_BuffSelfToggled", "ArenaAegis"},
+        {"Skill_BuffSelfColossus", "^bBuff Self - Colossus", "Skill_BuffSelfDuration", "SelfBuffs/Giant"},
+        {"Skill_BuffSelfImmobilize", "^bBuff Self - Immoblize", "Skill_BuffSelfDuration", "SelfBuffs/StoneForm"},
+        {"Skill_BuffSelfInvulnerable", "^bBuff Self - Invulnerable", "Skill_BuffSelfDuration", "SelfBuffs/Sanctuary"},
+        {"Skill_BuffAttackRadiusToggled", "^bBuff Attack Radius - Toggled", "SkillActivated", "Auras/ThornAura"},
+        {"Skill_BuffAttackRadiusDuration", "^bBuff Attack Radius - Toggled", "Skill_BuffAttackRadiusToggled",
+         "Auras/BladeStorm"},
+        {"Skill_BuffRadius", "^bBuff Other in Radius", "SkillActivated", "ArenaRally"},
+        {"Skill_BuffRadiusToggled", "^bBuff Other in Radius - Toggled", "Skill_BuffRadius", "Auras/WarCry"},
+        {"Skill_BuffOther", "^bBuff Other - Duration", "SkillActivated", "Auras/Blessing"},
     };
     for (const auto& row : rows) {
         auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>(Record(std::string("Class,") + row.kind + ",\n"));
@@ -83,6 +85,14 @@ TEST_F(BuffKindsTest, EveryKindIsMadeByItsNameWithItsTextAndParent)
         EXPECT_EQ(skill->GetKindText(), row.text);
         EXPECT_STREQ(skill->GetClassInfo().GetParent()->GetName(), row.parent);
         EXPECT_FALSE(skill->IsPrimary() || skill->IsRepeatable());
+    }
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    for (const auto& row : rows) {
+        const std::string record = std::string("Records/Skills/") + row.bundled + ".dbr";
+        const auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>(record);
+        ASSERT_NE(skill, nullptr) << record;
+        EXPECT_STREQ(skill->GetClassInfo().GetName(), row.kind);
+        EXPECT_GT(skill->GetMaxLevel(), 0u) << record;   // its numbers came (from the buff record for some)
     }
 }
 
@@ -139,6 +149,10 @@ TEST_F(BuffKindsTest, ASelfBuffLeavesTheFiltersWhenUninstalledOrDestroyed)
     ObjectManager::Get().DestroyObjectEx(shield, "test", __LINE__);
     ObjectManager::Get().FlushDestroyedObjects();
     EXPECT_FLOAT_EQ(Hit(10.0f), 10.0f);
+    // The user goes first, its skills with it.
+    Learn<Skill_BuffSelfShield>("Skill_BuffSelfShield", "");
+    ObjectManager::Get().DestroyObjectEx(hero, "test", __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
 }
 
 // 0.5 s ends at the first update at or after 500 ms; the colossus grows over
