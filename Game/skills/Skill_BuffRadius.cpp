@@ -75,11 +75,12 @@ Skill_BuffAttackRadiusToggled::Skill_BuffAttackRadiusToggled()
     m_cooldownOnEnd = true;
 }
 
+// While on, whatever its availability (a cooldown from the switch-on makes it unusable).
 std::optional<unsigned> Skill_BuffAttackRadiusToggled::CollectedLevel() const
 {
     if (!m_activeState.active)
         return std::nullopt;
-    return SkillActivatedBuffSelf::CollectedLevel();
+    return GetCurrentLevel();
 }
 
 void Skill_BuffAttackRadiusToggled::SendSwitch(bool on)

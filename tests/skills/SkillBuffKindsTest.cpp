@@ -58,6 +58,13 @@ protected:
         return 1000.0f - hero->GetCurrentLife();
     }
 
+    static float Strength(const Skill* skill)
+    {
+        CharAttributeAccumulator held;
+        skill->CollectPassiveCharAttributes(held);
+        return held.GetValueSum(CharAttributeType_Strength);
+    }
+
     Character* hero = nullptr;
     int kinds = 0;
 };
@@ -160,15 +167,24 @@ TEST_F(BuffKindsTest, ASelfBuffLeavesTheFiltersWhenUninstalledOrDestroyed)
 // that time; immobilize roots; invulnerable holds against listed races (all when none).
 TEST_F(BuffKindsTest, DurationColossusImmobilizeAndInvulnerable)
 {
-    auto* timed = Learn<Skill_BuffSelfDuration>("Skill_BuffSelfDuration", "skillActiveDuration,0.5,\n");
+    // Its cooldown runs from the switch-on: cooling down, its values still count while on.
+    auto* timed = Learn<Skill_BuffSelfDuration>("Skill_BuffSelfDuration", "skillActiveDuration,0.5,\n"
+                                                                             "skillCooldownTime,10,\ncharacterStrength,5,\n");
     Use(timed);
     EXPECT_EQ(timed->TrackableTotalTime(0), 500);
     for (int ms = 100; ms <= 500; ms += 100) {
         EXPECT_TRUE(timed->GetActiveState().active) << ms;
         timed->Update(*hero, 100);
+        EXPECT_EQ(Strength(timed), 5.0f) << ms;
         gEngine->RunActorCommands();
     }
     EXPECT_FALSE(timed->GetActiveState().active);
+    EXPECT_EQ(Strength(timed), 0.0f);
+    auto* storm = Learn<Skill_BuffAttackRadiusDuration>("Skill_BuffAttackRadiusDuration", "skillActiveDuration,2,\n"
+                                                         "skillCooldownTime,10,\ncharacterStrength,5,\n");
+    Use(storm);
+    storm->Update(*hero, 100);
+    EXPECT_EQ(Strength(storm), 5.0f);
 
     const struct { const char* time; float halfway; } growths[] = {{"actorScaleTime,1,\n", 1.5f}, {"", 2.0f}};
     for (const auto& growth : growths) {
@@ -177,18 +193,13 @@ TEST_F(BuffKindsTest, DurationColossusImmobilizeAndInvulnerable)
             "Skill_BuffSelfColossus", std::string("skillActiveDuration,10,\nactorScale,2,\ncharacterStrength,5,\n") +
                                           growth.time);
         Use(colossus);
-        auto strength = [&] {
-            CharAttributeAccumulator held;
-            colossus->CollectPassiveCharAttributes(held);
-            return held.GetValueSum(CharAttributeType_Strength);
-        };
         colossus->Update(*hero, 500);
         EXPECT_FLOAT_EQ(hero->GetCurrentScale(), growth.halfway) << growth.time;
-        EXPECT_EQ(strength(), 0.0f);
+        EXPECT_EQ(Strength(colossus), 0.0f);
         colossus->Update(*hero, 500);
         colossus->Update(*hero, 16);
         EXPECT_FLOAT_EQ(hero->GetCurrentScale(), 2.0f);
-        EXPECT_EQ(strength(), 5.0f);
+        EXPECT_EQ(Strength(colossus), 5.0f);
         EXPECT_FLOAT_EQ(hero->GetExtents(), 1.75f);
         colossus->StopSkill(*hero);
         gEngine->RunActorCommands();
