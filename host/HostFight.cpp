@@ -569,8 +569,10 @@ bool HostFight::CastArsenal(int frame, Character& player, Character& target)
         return CastNow(player, m_wardId, 0, player.GetPathPosition());
     // The rally and the shield once each, at the first frame they can go out.
     for (auto [from, id] : {std::pair{kRallyFrame, m_rallyId}, std::pair{kShieldFrame, m_shieldId}})
-        if (frame >= from && !m_switchOn.count(id) && CastNow(player, id, 0, player.GetPathPosition()))
-            return m_switchOn[id] = false, true;
+        if (frame >= from && !m_switchOn.count(id) && CastNow(player, id, 0, player.GetPathPosition())) {
+            m_switchOn[id] = false;   // used: watched from now on
+            return true;
+        }
     const auto* hex = ObjectManager::Get().GetObject<Skill_AttackBuff>(m_hexId);
     if (!hex || target.GetSkillManager().IsSkillBuffActive(hex->GetBuffSkillName()) ||
         (target.GetPathPosition() - player.GetPathPosition()).Length() > kHexReach)

@@ -11,8 +11,10 @@
 // cast goes out as a projectile creation command, and the fireball's flight, the fragments
 // it bursts into, the targets it reports and the damage they take are printed. The player's
 // arsenal adds two weighted pooled attacks to its plain strikes (each pick printed), a
-// smite with a chain lightning whose links are printed, a hex ticking on the monster and a
-// ward that pays mana upkeep and absorbs blows until the mana runs out.
+// smite with a chain lightning whose links are printed, a hex ticking on the monster, a
+// ward that pays mana upkeep and absorbs blows until the mana runs out, a rally that hands
+// the players around it a buff each second while it lasts, and a shield whose pool the
+// monster's blows spend.
 #pragma once
 
 #include <cstdint>
@@ -66,7 +68,8 @@ private:
     // its place, each target it reports to a skill, and its end.
     void WatchProjectiles(int frame);
     // The player's arsenal, used before the fireball: the ward switched on at its frame,
-    // the hex on a monster in reach that carries none. True when a cast went out.
+    // the rally and the shield once each from theirs, the hex on a monster in reach that
+    // carries none. True when a cast went out.
     bool CastArsenal(int frame, Character& player, Character& target);
     // The player's skill `skillId` used at once on `targetId` (0: on itself), its command
     // printed; false when it cannot be paid or waits for its cooldown.
