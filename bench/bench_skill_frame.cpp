@@ -3,7 +3,10 @@
 // part (its frame: the skill totals gathered anew, then every skill's update) and the
 // bio's collection of the skills' character attributes are measured apart and together.
 // The whole frame is measured again with a buff and a debuff on every character: a passive
-// buff that never runs out and a debuff whose damage ticks once a second.
+// buff that never runs out and a debuff whose damage ticks once a second; and again with
+// a shield and a radius buff switched on as well (the characters stand outside the world,
+// so the pulses find no one: the frame's own cost of the kinds is measured, not the
+// world's search).
 // Reports the time per character and every heap allocation of the measured loops.
 #include <string>
 #include <vector>
@@ -17,6 +20,7 @@
 #include "Game/combat/CharAttributeStore.h"
 #include "Game/core/GameEngine.h"
 #include "Game/skills/Skill.h"
+#include "Game/skills/SkillActivated.h"
 #include "Game/skills/SkillManager.h"
 
 #include "AllocationCounter.h"
@@ -61,6 +65,16 @@ void RegisterRecords()
                            "offensivePhysicalMin,2;3;4,\noffensivePhysicalMax,4;5;6,\n");
     records.RegisterRecord("Records/Bench/BuffModifier.dbr",
                            "Class,Skill_Modifier,\nskillMaxLevel,5,\ncharacterLife,5;10;15,\n");
+    // The switched kinds: a shield that also adds strength, and a radius buff handing out
+    // a buff of protection.
+    records.RegisterRecord("Records/Bench/Shield.dbr",
+                           "Class,Skill_BuffSelfShield,\nskillMaxLevel,5,\nphysicalDamageQualifier,1,\n"
+                           "damageAbsorption,100,\ncharacterStrength,3;6;9,\n");
+    records.RegisterRecord("Records/Bench/RallyBuff.dbr",
+                           "Class,SkillBuff_Passive,\nskillMaxLevel,5,\nskillTargetRadius,6,\n"
+                           "defensiveProtection,20,\n");
+    records.RegisterRecord("Records/Bench/Rally.dbr",
+                           "Class,Skill_BuffRadiusToggled,\nbuffSkillName,Records/Bench/RallyBuff.dbr,\n");
     records.RegisterRecord(kTree,
                            "Class,Record,\n"
                            "skillName1,Records/Bench/Mastery.dbr,\nskillLevel1,3,\n"
@@ -71,8 +85,10 @@ void RegisterRecords()
 }
 
 // The characters, each driving its own skills, after a first frame.
+constexpr const char* kSwitchedKinds[] = {"Records/Bench/Shield.dbr", "Records/Bench/Rally.dbr"};
+
 struct Crowd {
-    explicit Crowd(bool buffs = false)
+    explicit Crowd(bool buffs = false, bool switched = false)
     {
         InitializeObjects();
         gEngine->SetLogSink([](const LogLine&) {});   // the characters' missing sound records
@@ -88,9 +104,30 @@ struct Crowd {
                                               0, 0, 1, false);
                 manager.CreateRemoveSkillBuff(0, "Records/Bench/Debuff.dbr", 1, "", 0, "", 0, 0, 2, false);
             }
+            if (switched)
+                SwitchOn(*character);
             manager.Update(kFrameMs);
             managers.push_back(&manager);
         }
+    }
+    // The switched kinds learnt and switched on through their commands.
+    void SwitchOn(Character& character)
+    {
+        SkillManager& manager = character.GetSkillManager();
+        std::vector<SkillActivated*> skills;
+        for (const char* record : kSwitchedKinds) {
+            auto* skill = ObjectManager::Get().CreateObjectFromFile<SkillActivated>(record);
+            if (!skill)
+                continue;
+            manager.AddSkill(skill);
+            skill->SetSkillLevel(2);
+            skill->Install(&character);
+            skill->ActivateNow(character, Name(), 0, character.GetCoords().GetPosition());
+            skills.push_back(skill);
+        }
+        gEngine->RunActorCommands();
+        for (const SkillActivated* skill : skills)
+            switched += skill->GetActiveState().active ? 1 : 0;
     }
     ~Crowd()
     {
@@ -114,6 +151,7 @@ struct Crowd {
         return sum;
     }
     std::vector<SkillManager*> managers;
+    int switched = 0;
 };
 
 void Report(benchmark::State& state, long long before)
@@ -170,5 +208,20 @@ void BM_SkillFrame_WholeWithBuffs(benchmark::State& state)
     Report(state, before);
 }
 BENCHMARK(BM_SkillFrame_WholeWithBuffs)->Unit(benchmark::kMicrosecond);
+
+// The whole frame with the buff and debuff, the shield and the radius buff on.
+void BM_SkillFrame_WholeWithSwitchedKinds(benchmark::State& state)
+{
+    Crowd crowd(true, true);
+    if (crowd.switched != kCharacters * 2)
+        state.SkipWithError("the switched kinds did not all go on");
+    const long long before = gAllocations.load(std::memory_order_relaxed);
+    for (auto _ : state) {
+        crowd.ManagerFrame();
+        benchmark::DoNotOptimize(crowd.BioCollection());
+    }
+    Report(state, before);
+}
+BENCHMARK(BM_SkillFrame_WholeWithSwitchedKinds)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

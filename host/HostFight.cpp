@@ -29,6 +29,7 @@
 #include "Game/skills/SkillActivated.h"
 #include "Game/skills/SkillAttackKinds.h"
 #include "Game/skills/SkillBuffSelf.h"
+#include "Game/skills/Skill_BuffSelfKinds.h"
 #include "Game/skills/SkillWeaponPool.h"
 #include "Game/world/Lightning.h"
 #include "Game/skills/SkillManager.h"
@@ -53,12 +54,18 @@ constexpr const char* kPlayerSkillRecord = "Records/Skills/ArenaMight.dbr";
 // that every run casts alike.
 constexpr const char* kFireballRecord = "Records/Skills/ArenaFireball.dbr";
 // The player's arsenal, a tree of skills at level 1: the two pooled attacks its plain
-// strikes pick from, a smite with its chain lightning, a hex and a mana ward.
+// strikes pick from, a smite with its chain lightning, a hex, a mana ward, a shield and a
+// rally that buffs the friends around it.
 constexpr const char* kArsenalRecord = "Records/Skills/ArenaArsenal.dbr";
-constexpr unsigned kArsenalSize = 6;
+constexpr unsigned kArsenalSize = 8;
 constexpr const char* kSmiteRecord = "Records/Skills/ArenaSmite.dbr";
 constexpr const char* kHexRecord = "Records/Skills/ArenaHex.dbr";
 constexpr const char* kWardRecord = "Records/Skills/ArenaManaWard.dbr";
+constexpr const char* kShieldRecord = "Records/Skills/ArenaAegis.dbr";
+constexpr const char* kRallyRecord = "Records/Skills/ArenaRally.dbr";
+// The frames from which the player raises its rally and its shield, once each.
+constexpr int kRallyFrame = 20;
+constexpr int kShieldFrame = 72;
 // The frame the player switches its ward on, and how often the mana under it and the
 // life of the monster's buffs are printed.
 constexpr int kWardFrame = 4;
@@ -322,6 +329,8 @@ bool HostFight::Start()
     m_smiteId = skills.FindSkillId(kSmiteRecord);
     m_hexId = skills.FindSkillId(kHexRecord);
     m_wardId = skills.FindSkillId(kWardRecord);
+    m_shieldId = skills.FindSkillId(kShieldRecord);
+    m_rallyId = skills.FindSkillId(kRallyRecord);
     gGameEngine->GetRandomGen().Seed(kGameSeed);
     player->SetPlayerName(u"Hero");
     // Life and mana come from the records: the first update fills them.
@@ -558,6 +567,12 @@ bool HostFight::CastArsenal(int frame, Character& player, Character& target)
         return false;
     if (frame == kWardFrame)
         return CastNow(player, m_wardId, 0, player.GetPathPosition());
+    // The rally and the shield once each, at the first frame they can go out.
+    for (auto [from, id] : {std::pair{kRallyFrame, m_rallyId}, std::pair{kShieldFrame, m_shieldId}})
+        if (frame >= from && !m_switchOn.count(id) && CastNow(player, id, 0, player.GetPathPosition())) {
+            m_switchOn[id] = false;   // used: watched from now on
+            return true;
+        }
     const auto* hex = ObjectManager::Get().GetObject<Skill_AttackBuff>(m_hexId);
     if (!hex || target.GetSkillManager().IsSkillBuffActive(hex->GetBuffSkillName()) ||
         (target.GetPathPosition() - player.GetPathPosition()).Length() > kHexReach)
@@ -577,36 +592,47 @@ void HostFight::WatchSkills(int frame)
 {
     ObjectManager& objects = ObjectManager::Get();
     auto* player = objects.GetObject<Player>(m_playerId);
-    if (const auto* ward = objects.GetObject<Skill_BuffSelfToggled>(m_wardId); ward && player) {
-        const bool on = ward->GetActiveState().active;
-        if (on != m_wardOn)
-            std::printf("frame %d: the player's %s is %s (mana %.1f)\n", frame, SkillName(m_wardId).c_str(),
+    // The switched skills (the ward from its frame, the rally and the shield once used):
+    // each switch, the mana while on, and what the shield's pool has left after a blow.
+    for (uint32_t id : {m_wardId, m_rallyId, m_shieldId}) {
+        const auto* skill = objects.GetObject<Skill>(id);
+        if (!skill || !player || (id != m_wardId && !m_switchOn.count(id)))
+            continue;
+        const bool on = skill->GetActiveState().active;
+        if (on != m_switchOn[id])
+            std::printf("frame %d: the player's %s is %s (mana %.1f)\n", frame, SkillName(id).c_str(),
                         on ? "on" : "off", player->GetCurrentMana());
         else if (on && frame % kWatchEvery == 0)
-            std::printf("frame %d: the %s holds (mana %.1f)\n", frame, SkillName(m_wardId).c_str(),
+            std::printf("frame %d: the %s holds (mana %.1f)\n", frame, SkillName(id).c_str(),
                         player->GetCurrentMana());
-        m_wardOn = on;
+        m_switchOn[id] = on;
+        const auto* shield = DynamicCast<const Skill_BuffSelfShield>(skill);
+        if (!shield || shield->GetShieldLeft() == m_shieldPool)
+            continue;
+        std::printf("frame %d: the player's %s pool %.1f -> %.1f\n", frame, SkillName(id).c_str(), m_shieldPool,
+                    shield->GetShieldLeft());
+        m_shieldPool = shield->GetShieldLeft();
     }
-    // The monster's buffs, with their life.
-    std::map<std::string, int> held;
-    if (auto* monster = objects.GetObject<Monster>(m_monsterId)) {
+    // The buffs of the player and the monster, with their life.
+    std::map<std::pair<std::string, std::string>, int> held;
+    for (auto [role, id] : {std::pair{"player", m_playerId}, std::pair{"monster", m_monsterId}}) {
         std::vector<SkillManager::_SkillBuffReplica> buffs;
-        monster->GetSkillManager().GetSkillBuffReplica(buffs);
+        if (auto* character = objects.GetObject<Character>(id))
+            character->GetSkillManager().GetSkillBuffReplica(buffs);
         for (const auto& buff : buffs)
-            held[buff.buff.skillName] = buff.durationMs;
+            held[{role, GetFileName(buff.buff.skillName, true)}] = buff.durationMs;
     }
-    for (const auto& [name, left] : held) {
-        if (!m_monsterBuffs.count(name))
-            std::printf("frame %d: the monster takes the buff %s for %d ms\n", frame,
-                        GetFileName(name, true).c_str(), left);
+    for (const auto& [key, left] : held) {
+        const auto& [role, name] = key;
+        if (!m_heldBuffs.count(key))
+            std::printf("frame %d: the %s takes the buff %s for %d ms\n", frame, role.c_str(), name.c_str(), left);
         else if (frame % kWatchEvery == 0)
-            std::printf("frame %d: the monster's buff %s has %d ms left\n", frame, GetFileName(name, true).c_str(),
-                        left);
+            std::printf("frame %d: the %s's buff %s has %d ms left\n", frame, role.c_str(), name.c_str(), left);
     }
-    for (const auto& [name, left] : m_monsterBuffs)
-        if (!held.count(name))
-            std::printf("frame %d: the monster's buff %s is removed\n", frame, GetFileName(name, true).c_str());
-    m_monsterBuffs = std::move(held);
+    for (const auto& [key, left] : m_heldBuffs)
+        if (!held.count(key))
+            std::printf("frame %d: the %s's buff %s is removed\n", frame, key.first.c_str(), key.second.c_str());
+    m_heldBuffs = std::move(held);
     // The chain's links: each bolt from where it leaves to where it strikes, and its end.
     std::vector<Entity*> found;
     World::Get().GetEntities(found, IsLightning(), EntityList_All);
@@ -771,8 +797,9 @@ void HostFight::Stop()
             objects.DestroyObjectEx(object, "HostFight", __LINE__);
     objects.FlushDestroyedObjects();
     gBystanders.clear();
-    m_smiteId = m_hexId = m_wardId = 0;
-    m_monsterBuffs.clear();
+    m_smiteId = m_hexId = m_wardId = m_shieldId = m_rallyId = 0;
+    m_switchOn.clear();
+    m_heldBuffs.clear();
     m_links.clear();
 }
 

@@ -11,12 +11,15 @@
 // cast goes out as a projectile creation command, and the fireball's flight, the fragments
 // it bursts into, the targets it reports and the damage they take are printed. The player's
 // arsenal adds two weighted pooled attacks to its plain strikes (each pick printed), a
-// smite with a chain lightning whose links are printed, a hex ticking on the monster and a
-// ward that pays mana upkeep and absorbs blows until the mana runs out.
+// smite with a chain lightning whose links are printed, a hex ticking on the monster, a
+// ward that pays mana upkeep and absorbs blows until the mana runs out, a rally that hands
+// the players around it a buff each second while it lasts, and a shield whose pool the
+// monster's blows spend.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <utility>
 #include <string>
 
 #include "Engine/Math.h"
@@ -65,7 +68,8 @@ private:
     // its place, each target it reports to a skill, and its end.
     void WatchProjectiles(int frame);
     // The player's arsenal, used before the fireball: the ward switched on at its frame,
-    // the hex on a monster in reach that carries none. True when a cast went out.
+    // the rally and the shield once each from theirs, the hex on a monster in reach that
+    // carries none. True when a cast went out.
     bool CastArsenal(int frame, Character& player, Character& target);
     // The player's skill `skillId` used at once on `targetId` (0: on itself), its command
     // printed; false when it cannot be paid or waits for its cooldown.
@@ -73,8 +77,9 @@ private:
     // The skill of the attacker's next strike: the smite when the player may use it, else
     // the default attack through its pool.
     uint32_t StrikeSkill(Character& attacker) const;
-    // Once a frame: the ward's switches and the mana under it, the monster's buffs taken
-    // and lost with their life, and the lightning links of the chain.
+    // Once a frame: the switches of the ward, rally and shield with the mana under them
+    // and the shield's pool, the player's and monster's buffs taken and lost with their
+    // life, and the lightning links of the chain.
     void WatchSkills(int frame);
 
     // What was printed of one projectile.
@@ -92,8 +97,12 @@ private:
     uint32_t m_smiteId = 0;
     uint32_t m_hexId = 0;
     uint32_t m_wardId = 0;
-    bool m_wardOn = false;
-    std::map<std::string, int> m_monsterBuffs;   // held buff -> its time left (ms)
+    uint32_t m_shieldId = 0;
+    uint32_t m_rallyId = 0;
+    std::map<uint32_t, bool> m_switchOn;         // switched skill used -> whether on
+    float m_shieldPool = 0.0f;                   // what the shield had left when last seen
+    // (the player or the monster, a buff it holds) -> the buff's time left (ms)
+    std::map<std::pair<std::string, std::string>, int> m_heldBuffs;
     std::map<uint32_t, bool> m_links;            // lightning links -> still seen
     std::map<uint32_t, Watched> m_projectiles;
     uint32_t m_experienceBefore = 0;

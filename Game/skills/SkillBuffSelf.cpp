@@ -82,11 +82,13 @@ void Skill_BuffSelfToggled::Update(Character& user, int elapsedMs)
         ApplyActiveCosts(user, elapsedMs);
 }
 
+// While on, whatever its availability: a buff whose cooldown runs from its switch-on is
+// "disabled" (not usable) for as long as it is on, and must still count.
 std::optional<unsigned> Skill_BuffSelfToggled::CollectedLevel() const
 {
     if (!Collecting())
         return std::nullopt;
-    return SkillActivatedBuffSelf::CollectedLevel();
+    return GetCurrentLevel();
 }
 
 void Skill_BuffSelfToggled::StopSkill(Character&)

@@ -42,9 +42,6 @@ float ShieldFilterDamage(float damage, float percent, float absorption)
     return damage - absorbed;
 }
 
-namespace {
-
-// A holding effect of that type on the holder for `seconds`, closed at once.
 void HoldPulse(Character& holder, CombatAttributeType type, float seconds)
 {
     DurationDamageManager& effects = holder.GetDurationDamageMgr();
@@ -52,8 +49,6 @@ void HoldPulse(Character& holder, CombatAttributeType type, float seconds)
     effects.EndAttack();
 }
 
-// Counts `counter` down by `elapsedMs`; below 1 it starts again at `interval` and the
-// answer is true.
 bool PulseDue(int& counter, int interval, int elapsedMs)
 {
     counter -= elapsedMs;
@@ -62,8 +57,6 @@ bool PulseDue(int& counter, int interval, int elapsedMs)
     counter = interval;
     return true;
 }
-
-}  // namespace
 
 // ---- SkillBuff -----------------------------------------------------------------------------
 

@@ -15,6 +15,7 @@
 
 namespace GAME {
 
+class Character;
 class CombatManager;
 
 // The shield's log lines, shared by every skill that filters damage by percent and cap.
@@ -24,6 +25,12 @@ inline constexpr char kShieldAbsorbedLog[] = "^bShield: Absorbed (%f) of (%f) da
 // Takes `percent` percent off the damage (when above 0), then at most `absorption` (when
 // above 0), logging each step on the combat channel; returns what passes.
 float ShieldFilterDamage(float damage, float percent, float absorption);
+
+// A holding effect of that type on the holder for `seconds`, closed at once.
+void HoldPulse(Character& holder, CombatAttributeType type, float seconds);
+// Counts `counter` down by `elapsedMs`; below 1 it starts again at `interval` and the
+// answer is true.
+bool PulseDue(int& counter, int interval, int elapsedMs);
 
 class SkillBuff : public Skill, public CombatFilter {
     GAME_DECLARE_CLASS(SkillBuff)

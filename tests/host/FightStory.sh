@@ -2,7 +2,9 @@
 # The bundled run's fight, played twice: both runs print the same story, and it is the
 # intended one. The player kills the monster; its strikes go through the pool, which picks
 # the plain blow and a weighted attack; the smite's chain leaves two links; the hex takes hold on the
-# monster and wears off; the ward goes on and, its mana gone, off; the teleport question
+# monster and wears off; the ward goes on and, its mana gone, off; the rally
+# buffs the player a second after it is raised and the buff goes with it; the shield's pool is spent
+# and it goes off; the teleport question
 # still comes at 90 s. After the fight the items show: a sword's tool tip, two pieces of a
 # set worn (the set's bonus in the totals, the greaves' skill level), a potion drunk and a
 # gold pile used.
@@ -24,6 +26,11 @@ expect "the monster takes the buff arenahexbuff for 4000 ms"
 expect "the monster's buff arenahexbuff is removed"
 expect "the player's ArenaManaWard is on"
 expect "the player's ArenaManaWard is off (mana 0.0)"
+expect "the player's ArenaRally is on"
+expect "the player takes the buff arenarallybuff for 1500 ms"
+expect "the player's buff arenarallybuff is removed"
+expect "the player's ArenaAegis pool [0-9.]* -> 0.0$"
+expect "the player's ArenaAegis is off"
 expect "^frame 361: teleport: the game asks whether to travel"
 expect "^items: sword tooltip \[ItemBonuses\] 4 - 7 Fire Damage$"
 expect "^items: sword tooltip \[ItemRequirements\] Required Strength: [0-9]*$"
