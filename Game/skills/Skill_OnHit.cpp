@@ -307,7 +307,9 @@ void Skill_PassiveOnLifeBuffSelf::Update(Character& owner, int elapsedMs)
     if (!services || !profile || !(total > 0.0f))
         return;
     const float threshold = profile->GetLifeMonitorPercent(GetCurrentLevel());
-    const float percent = owner.GetCurrentLife() / total * 100.0f;
+    // Multiplied first, so that a life of exactly the threshold's share counts as at it
+    // (300 of 1000 is 30 percent, not 30.000001).
+    const float percent = owner.GetCurrentLife() * 100.0f / total;
     if (!m_triggered) {
         if (percent <= threshold && IsSkillEnabled()) {
             m_triggered = true;
