@@ -326,6 +326,23 @@ TEST_F(TriggeredKindsTest, DispelStripsFoesBuffsAndFriendsDebuffsWithinReach)
     EXPECT_FLOAT_EQ(friendly->GetCurrentMana(), 40.0f);
 }
 
+// The bundled tree holds one skill of each kind, each made as its class.
+TEST_F(TriggeredKindsTest, TheBundledTreeMakesEveryKind)
+{
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    const char* kKinds[] = {"Skill_PassiveDualWieldWeapon", "Skill_MeleeModifier", "Skill_MeleeModifierRadius",
+                            "Skill_OnHitBuffSelf", "Skill_PassiveOnHitBuffSelf", "Skill_PassiveOnLifeBuffSelf",
+                            "Skill_OnHitAttackRadius", "Skill_GiveBonus", "Skill_DispelMagic"};
+    const LoadTable* tree = RecordDatabase::Get().Load("Records/Skills/Triggered/TriggeredTree.dbr");
+    ASSERT_NE(tree, nullptr);
+    for (unsigned i = 0; i < std::size(kKinds); ++i) {
+        const std::string name = tree->GetString(("skillName" + std::to_string(i + 1)).c_str(), "");
+        Object* skill = ObjectManager::Get().CreateObjectFromFile(name);
+        ASSERT_NE(skill, nullptr) << name;
+        EXPECT_STREQ(skill->GetClassInfo().GetName(), kKinds[i]);
+    }
+}
+
 }  // namespace
 
 }  // namespace GAME
