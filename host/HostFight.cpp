@@ -53,12 +53,16 @@ constexpr const char* kPlayerSkillRecord = "Records/Skills/ArenaMight.dbr";
 // that every run casts alike.
 constexpr const char* kFireballRecord = "Records/Skills/ArenaFireball.dbr";
 // The player's arsenal, a tree of skills at level 1: the two pooled attacks its plain
-// strikes pick from, a smite with its chain lightning, a hex and a mana ward.
+// strikes pick from, a smite with its chain lightning, a hex, a mana ward and a dispel.
 constexpr const char* kArsenalRecord = "Records/Skills/ArenaArsenal.dbr";
-constexpr unsigned kArsenalSize = 6;
+constexpr unsigned kArsenalSize = 7;
 constexpr const char* kSmiteRecord = "Records/Skills/ArenaSmite.dbr";
 constexpr const char* kHexRecord = "Records/Skills/ArenaHex.dbr";
 constexpr const char* kWardRecord = "Records/Skills/ArenaManaWard.dbr";
+// The dispel is cast once at the hexed monster, from this frame on: it strips the
+// monster's buffs (the hex is a debuff and stays) and strikes it.
+constexpr const char* kDispelRecord = "Records/Skills/ArenaDispel.dbr";
+constexpr int kDispelFrame = 13;
 // The frame the player switches its ward on, and how often the mana under it and the
 // life of the monster's buffs are printed.
 constexpr int kWardFrame = 4;
@@ -322,6 +326,7 @@ bool HostFight::Start()
     m_smiteId = skills.FindSkillId(kSmiteRecord);
     m_hexId = skills.FindSkillId(kHexRecord);
     m_wardId = skills.FindSkillId(kWardRecord);
+    m_dispelId = skills.FindSkillId(kDispelRecord);
     gGameEngine->GetRandomGen().Seed(kGameSeed);
     player->SetPlayerName(u"Hero");
     // Life and mana come from the records: the first update fills them.
@@ -558,6 +563,9 @@ bool HostFight::CastArsenal(int frame, Character& player, Character& target)
         return false;
     if (frame == kWardFrame)
         return CastNow(player, m_wardId, 0, player.GetPathPosition());
+    if (frame >= kDispelFrame && !m_dispelCast &&
+        (m_dispelCast = CastNow(player, m_dispelId, target.GetObjectId(), target.GetPathPosition())))
+        return true;
     const auto* hex = ObjectManager::Get().GetObject<Skill_AttackBuff>(m_hexId);
     if (!hex || target.GetSkillManager().IsSkillBuffActive(hex->GetBuffSkillName()) ||
         (target.GetPathPosition() - player.GetPathPosition()).Length() > kHexReach)
@@ -771,7 +779,8 @@ void HostFight::Stop()
             objects.DestroyObjectEx(object, "HostFight", __LINE__);
     objects.FlushDestroyedObjects();
     gBystanders.clear();
-    m_smiteId = m_hexId = m_wardId = 0;
+    m_smiteId = m_hexId = m_wardId = m_dispelId = 0;
+    m_dispelCast = false;
     m_monsterBuffs.clear();
     m_links.clear();
 }

@@ -92,6 +92,8 @@ private:
     uint32_t m_smiteId = 0;
     uint32_t m_hexId = 0;
     uint32_t m_wardId = 0;
+    uint32_t m_dispelId = 0;
+    bool m_dispelCast = false;
     bool m_wardOn = false;
     std::map<std::string, int> m_monsterBuffs;   // held buff -> its time left (ms)
     std::map<uint32_t, bool> m_links;            // lightning links -> still seen
