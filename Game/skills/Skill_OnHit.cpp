@@ -167,11 +167,7 @@ void Skill_OnHitBuffSelf::CollectPassiveCharAttributes(CharAttributeAccumulator&
             profile->GetCharAttributesPenalty(accumulator, *level);
 }
 
-void Skill_OnHitBuffSelf::StopSkill(Character&)
-{
-    if (Disarm())
-        NotifyUIOnDeactivate();
-}
+void Skill_OnHitBuffSelf::StopSkill(Character&) { Disarm(); }
 
 void Skill_OnHitBuffSelf::ReceiveActiveUpdate(Character& owner, const SkillActiveState& state, bool restored)
 {

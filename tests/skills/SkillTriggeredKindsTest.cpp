@@ -12,6 +12,7 @@
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/items/EquipManager.h"
 #include "Game/skills/AuraManager.h"
+#include "Game/skills/ProjectileBase.h"
 #include "Game/skills/SkillBuffs.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/Skill_DispelMagic.h"
@@ -324,6 +325,43 @@ TEST_F(TriggeredKindsTest, DispelStripsFoesBuffsAndFriendsDebuffsWithinReach)
     friendly->SetCurrentMana(10.0f);
     Use(*bonus, friendly->GetObjectId());
     EXPECT_FLOAT_EQ(friendly->GetCurrentMana(), 40.0f);
+}
+
+// Their projectiles carry the active duration (whole seconds), the bonus's seeks friends;
+// hits are reported only while the launcher lives, and only when there are any.
+TEST_F(TriggeredKindsTest, ProjectilesSeekTheirSideAndADeadLauncherReportsToNobody)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/Bolt.dbr", "Class,ProjectileArrowLike,\nprojectileVelocity,20,\n");
+    const std::string keys = "skillProjectileName,Records/Test/Bolt.dbr,\nskillActiveDuration,3.7,\n";
+    auto* bonus = Learn<Skill_GiveBonus>("Skill_GiveBonus", keys);
+    auto* dispel = Learn<Skill_DispelMagic>("Skill_DispelMagic", keys);
+    ASSERT_TRUE(bonus && dispel);
+    StruckFoe* foe = Foe(5.0f);
+    Frame();
+    unsigned anything = 0;
+    EXPECT_TRUE(bonus->GetValidTarget(*hero, anything, At(5.0f), false, 1.0f));
+    for (const auto& [skill, friends] : {std::pair<SkillActivated*, uint32_t>{bonus, 1u}, {dispel, 0u}}) {
+        const uint32_t id = ObjectManager::Get().CreateObjectID();
+        skill->CreateProjectile(*hero, hero->GetCoords(), foe->GetObjectId(), At(5.0f), 0, id, 0);
+        const auto* projectile = ObjectManager::Get().GetObject<ProjectileBase>(id);
+        ASSERT_NE(projectile, nullptr);
+        EXPECT_EQ(projectile->GetInfo().friends, friends);
+        EXPECT_EQ(projectile->GetInfo().areaDuration, 3);
+    }
+    ProjectileInfo info;
+    info.casterId = hero->GetObjectId();
+    dispel->TargetFriendInformation(info, hero->GetCoords(), {});
+    EXPECT_EQ(hero->GetQueuedCommandCount(), 0u);
+    dispel->TargetInformation(info, hero->GetCoords(), {foe->GetObjectId()});
+    EXPECT_EQ(hero->GetQueuedCommandCount(), 1u);
+    gEngine->RunActorCommands();
+    EXPECT_EQ(foe->blows, 1);
+    Character* gone = Driven(kTeamMajorHuman, 50.0f);
+    info.casterId = gone->GetObjectId();
+    ObjectManager::Get().DestroyObjectEx(gone, "test", __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    bonus->TargetInformation(info, hero->GetCoords(), {foe->GetObjectId()});
+    EXPECT_EQ(hero->GetQueuedCommandCount(), 0u);
 }
 
 // The bundled tree holds one skill of each kind, each made as its class.
