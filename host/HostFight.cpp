@@ -54,10 +54,10 @@ constexpr const char* kPlayerSkillRecord = "Records/Skills/ArenaMight.dbr";
 // that every run casts alike.
 constexpr const char* kFireballRecord = "Records/Skills/ArenaFireball.dbr";
 // The player's arsenal, a tree of skills at level 1: the two pooled attacks its plain
-// strikes pick from, a smite with its chain lightning, a hex, a mana ward, a shield and a
-// rally that buffs the friends around it.
+// strikes pick from, a smite with its chain lightning, a hex, a mana ward, a shield, a
+// rally that buffs the friends around it and a dispel.
 constexpr const char* kArsenalRecord = "Records/Skills/ArenaArsenal.dbr";
-constexpr unsigned kArsenalSize = 8;
+constexpr unsigned kArsenalSize = 9;
 constexpr const char* kSmiteRecord = "Records/Skills/ArenaSmite.dbr";
 constexpr const char* kHexRecord = "Records/Skills/ArenaHex.dbr";
 constexpr const char* kWardRecord = "Records/Skills/ArenaManaWard.dbr";
@@ -66,6 +66,10 @@ constexpr const char* kRallyRecord = "Records/Skills/ArenaRally.dbr";
 // The frames from which the player raises its rally and its shield, once each.
 constexpr int kRallyFrame = 20;
 constexpr int kShieldFrame = 72;
+// The dispel is cast once at the hexed monster, from this frame on: it strips the
+// monster's buffs (the hex is a debuff and stays) and strikes it.
+constexpr const char* kDispelRecord = "Records/Skills/ArenaDispel.dbr";
+constexpr int kDispelFrame = 13;
 // The frame the player switches its ward on, and how often the mana under it and the
 // life of the monster's buffs are printed.
 constexpr int kWardFrame = 4;
@@ -331,6 +335,7 @@ bool HostFight::Start()
     m_wardId = skills.FindSkillId(kWardRecord);
     m_shieldId = skills.FindSkillId(kShieldRecord);
     m_rallyId = skills.FindSkillId(kRallyRecord);
+    m_dispelId = skills.FindSkillId(kDispelRecord);
     gGameEngine->GetRandomGen().Seed(kGameSeed);
     player->SetPlayerName(u"Hero");
     // Life and mana come from the records: the first update fills them.
@@ -567,6 +572,9 @@ bool HostFight::CastArsenal(int frame, Character& player, Character& target)
         return false;
     if (frame == kWardFrame)
         return CastNow(player, m_wardId, 0, player.GetPathPosition());
+    if (frame >= kDispelFrame && !m_dispelCast &&
+        (m_dispelCast = CastNow(player, m_dispelId, target.GetObjectId(), target.GetPathPosition())))
+        return true;
     // The rally and the shield once each, at the first frame they can go out.
     for (auto [from, id] : {std::pair{kRallyFrame, m_rallyId}, std::pair{kShieldFrame, m_shieldId}})
         if (frame >= from && !m_switchOn.count(id) && CastNow(player, id, 0, player.GetPathPosition())) {
@@ -797,7 +805,8 @@ void HostFight::Stop()
             objects.DestroyObjectEx(object, "HostFight", __LINE__);
     objects.FlushDestroyedObjects();
     gBystanders.clear();
-    m_smiteId = m_hexId = m_wardId = m_shieldId = m_rallyId = 0;
+    m_smiteId = m_hexId = m_wardId = m_shieldId = m_rallyId = m_dispelId = 0;
+    m_dispelCast = false;
     m_switchOn.clear();
     m_heldBuffs.clear();
     m_links.clear();

@@ -103,6 +103,8 @@ private:
     float m_shieldPool = 0.0f;                   // what the shield had left when last seen
     // (the player or the monster, a buff it holds) -> the buff's time left (ms)
     std::map<std::pair<std::string, std::string>, int> m_heldBuffs;
+    uint32_t m_dispelId = 0;
+    bool m_dispelCast = false;
     std::map<uint32_t, bool> m_links;            // lightning links -> still seen
     std::map<uint32_t, Watched> m_projectiles;
     uint32_t m_experienceBefore = 0;

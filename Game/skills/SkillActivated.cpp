@@ -515,6 +515,21 @@ void SkillActivatedBuffSelf::ApplyActiveCosts(Character& owner, int elapsedMs)
     }
 }
 
+bool SkillActivatedBuffSelf::FlipSwitch(bool& on)
+{
+    SkillServicesBase* services = GetServices();
+    if (!services)
+        return false;
+    on = !on;
+    if (on)
+        NotifyUIOnActivate();
+    else
+        NotifyUIOnDeactivate();
+    services->SendSkillActiveUpdate(GetObjectId(), SkillActiveState(0, on, false));
+    SetIgnoreMana(on);
+    return true;
+}
+
 bool SkillActivatedBuffOther::GetValidTarget(const Character& user, unsigned& target, const WorldVec3& point,
                                              bool fromUser, float range) const
 {

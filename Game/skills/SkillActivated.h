@@ -24,6 +24,7 @@ enum SkillTargetType : int32_t {
     SkillTargetType_Self = 1,     // the user itself
     SkillTargetType_Foe = 2,      // a point or an enemy character
     SkillTargetType_Friend = 3,   // a friendly character
+    SkillTargetType_FriendOrFoe = 4,   // any character (a dispel)
 };
 
 // Sent as "GameEvent_CameraShake" when a skill shakes the camera.
@@ -201,6 +202,10 @@ protected:
     // The life and mana the buff drains per second while on; an emptied mana stops it,
     // and a drain that would take the last of the life is not taken.
     void ApplyActiveCosts(Character& owner, int elapsedMs);
+    // The user's switch on the driving peer: flips `on`, tells the user interface, sends
+    // the active state (active = on) and pays no mana for availability while on. False,
+    // and nothing flipped, without skill services.
+    bool FlipSwitch(bool& on);
 
     bool m_cooldownOnEnd = true;
 };

@@ -63,22 +63,6 @@ WorldCoords Unrotated(const WorldVec3& position)
     return WorldCoords(position.GetRegion(), Coords::MakeTranslation(position.GetRegionPosition()));
 }
 
-// How one projectile of a skill is made on every peer.
-struct ProjectileOrder {
-    std::string name;
-    WorldCoords launch;
-    unsigned targetId = 0;
-    WorldVec3 targetPoint;
-    unsigned objectId = 0;
-    unsigned seed = 0;
-    int32_t areaDuration = 0;   // whole seconds
-    bool swipeSound = true;
-    uint32_t passOnValue = 0;   // handed on with the projectile's target result
-    float piercingBonus = 0.0f;   // percent, over the skill's own
-    const char* failure = "Failed to spawn projectile (%s) (%s)";
-    const std::string* logName = nullptr;   // the log's second name; the skill's by default
-};
-
 // The projectile under the command's id, filled, seeded and given the skill's modifiers;
 // null (logged) when the record makes none or the id is unusable. Not yet launched.
 ProjectileBase* MakeProjectile(const SkillActivated& skill, Character& caster, const ProjectileOrder& order)
@@ -104,6 +88,7 @@ ProjectileBase* MakeProjectile(const SkillActivated& skill, Character& caster, c
     info.piercingChance = ModifiersOf(skill).projectilePiercing + order.piercingBonus;
     info.speedBonus = skill.GetTotalSkillAttribute(SkillAttributeType_ProjectileSpeedModifier);
     info.areaDuration = order.areaDuration;
+    info.friends = order.friends;
     projectile->LoadInfo(info, order.seed);
     skill.AddProjectileModifier(projectile);
     if (order.swipeSound)
@@ -185,6 +170,11 @@ void BuffTargets(SkillActivated& skill, Character& caster, const std::vector<uin
 }
 
 }  // namespace
+
+void LaunchSkillProjectile(const SkillActivated& skill, Character& caster, const ProjectileOrder& order)
+{
+    LaunchProjectile(skill, caster, order);
+}
 
 // ---- Projectile attack ------------------------------------------------------------------------
 

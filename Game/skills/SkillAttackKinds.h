@@ -19,6 +19,27 @@ namespace GAME {
 inline constexpr unsigned kMaxAttackLaunchNumber = 64;   // shots of a ring, fan or burst
 inline constexpr size_t kMaxSpawnedPerCommand = 64;      // ids taken from one spawn command
 
+// How one projectile of a skill is made on every peer.
+struct ProjectileOrder {
+    std::string name;
+    WorldCoords launch;
+    unsigned targetId = 0;
+    WorldVec3 targetPoint;
+    unsigned objectId = 0;
+    unsigned seed = 0;
+    int32_t areaDuration = 0;   // whole seconds
+    bool swipeSound = true;
+    uint32_t passOnValue = 0;   // handed on with the projectile's target result
+    float piercingBonus = 0.0f;   // percent, over the skill's own
+    uint32_t friends = 0;       // non-zero: it looks for the caster's friends
+    const char* failure = "Failed to spawn projectile (%s) (%s)";
+    const std::string* logName = nullptr;   // the log's second name; the skill's by default
+};
+
+// The projectile of the order made under its id on this peer, filled from the skill and
+// launched; a record that makes none is logged with the order's failure line.
+void LaunchSkillProjectile(const SkillActivated& skill, Character& caster, const ProjectileOrder& order);
+
 // Fires the skill's projectile from the hand that struck.
 class Skill_AttackProjectile : public SkillActivatedSpell {
     GAME_DECLARE_CLASS(Skill_AttackProjectile)

@@ -104,16 +104,7 @@ void Skill_BuffSelfToggled::StopSkill(Character&)
 
 void Skill_BuffSelfToggled::ActivateNow(Character&, const Name&, unsigned, const WorldVec3&)
 {
-    SkillServicesBase* services = GetServices();
-    if (!services)
-        return;
-    m_switchedOn = !m_switchedOn;
-    if (m_switchedOn)
-        NotifyUIOnActivate();
-    else
-        NotifyUIOnDeactivate();
-    services->SendSkillActiveUpdate(GetObjectId(), SkillActiveState(0, m_switchedOn, false));
-    SetIgnoreMana(m_switchedOn);
+    FlipSwitch(m_switchedOn);
 }
 
 void Skill_BuffSelfToggled::ReceiveActiveUpdate(Character& user, const SkillActiveState& state, bool restoring)
