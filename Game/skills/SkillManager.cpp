@@ -1,4 +1,5 @@
 #include "Game/skills/SkillManager.h"
+#include "Game/skills/SkillManagerVisit.h"
 
 #include <algorithm>
 #include <span>
@@ -535,12 +536,14 @@ uint32_t SkillManager::GetBareHandReference() const
     return m_defaultSkillId != 0 ? GetSkillReferenceNumber(m_defaultSkillId) : kBareHandSkill;
 }
 
-namespace {
+using namespace SkillManagerParts;   // the helpers the manager's files share
 
-SkillActivated* ActivatedByReference(const SkillManager& manager, uint32_t skillNumber)
+SkillActivated* SkillManagerParts::ActivatedByReference(const SkillManager& manager, uint32_t skillNumber)
 {
     return ObjectManager::Get().GetObject<SkillActivated>(manager.GetSkillIdFromReference(skillNumber));
 }
+
+namespace {
 
 // A prop of the skill's use comes off its user and shows again.
 void TakeOffProp(Character& user, Prop* prop)
@@ -574,16 +577,7 @@ bool SkillManager::StartSkill(uint32_t skillNumber, uint32_t targetId, const Wor
     return true;
 }
 
-namespace {
-
-// What an animation event asks of the skill in use.
-enum class SkillEvent { None, End, Swipe, Sound1, Sound2, PropAdd, PropHide, PropRemove, Particle, Hit };
-
-struct SkillEventEntry {
-    Name name;
-    SkillEvent kind;
-    int which;   // the prop (1, 2), or the particle effect (1..3) times 2 plus 1 for on
-};
+namespace SkillManagerParts {
 
 const std::vector<SkillEventEntry>& SkillEvents()
 {
@@ -626,7 +620,7 @@ const SkillEventEntry* FindSkillEvent(const Name& event)
     return found == events.end() ? nullptr : &*found;
 }
 
-}  // namespace
+}  // namespace SkillManagerParts
 
 bool SkillManager::HandleSkillAnimationCallback(const Name& event, uint32_t skillNumber, uint32_t targetId,
                                                 const WorldVec3& point)

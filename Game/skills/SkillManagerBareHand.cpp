@@ -49,7 +49,7 @@ bool SkillManager::StartBareHanded(uint32_t skillNumber, uint32_t targetId, uint
 
 bool SkillManager::BareHandEvent(const Name& event)
 {
-    if (const SkillEventEntry* found = FindSkillEvent(event); found && found->kind == SkillEvent::Hit) {
+    if (const auto* found = SkillManagerParts::FindSkillEvent(event); found && found->kind == SkillManagerParts::SkillEvent::Hit) {
         StrikeBareHanded(m_bareHand.targetId);
         return false;
     }
@@ -81,7 +81,7 @@ void SkillManager::StrikeBareHanded(uint32_t targetId)
 
 bool SkillManager::SkillWarmUp(uint32_t skillNumber, bool end)
 {
-    SkillActivated* skill = ActivatedByReference(*this, skillNumber);
+    SkillActivated* skill = SkillManagerParts::ActivatedByReference(*this, skillNumber);
     if (!skill)
         return false;
     if (end) {

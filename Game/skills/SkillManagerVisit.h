@@ -1,15 +1,38 @@
-// The skill manager's walks over its lists of skill ids, for every source file of the
-// skill manager that uses them (a template is defined where it is used).
+// The skill manager's walks over its lists of skill ids, and the few helpers its source
+// files share, for every source file of the skill manager that uses them (a template is
+// defined where it is used).
 #pragma once
 
 #include <algorithm>
 #include <span>
 
+#include "Engine/Name.h"
 #include "Engine/ObjectManager.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 
 namespace GAME {
+
+class SkillActivated;
+
+namespace SkillManagerParts {
+
+// The manager's activated skill of a reference number; null when there is none.
+SkillActivated* ActivatedByReference(const SkillManager& manager, uint32_t skillNumber);
+
+// What an animation event asks of the skill in use.
+enum class SkillEvent { None, End, Swipe, Sound1, Sound2, PropAdd, PropHide, PropRemove, Particle, Hit };
+
+struct SkillEventEntry {
+    Name name;
+    SkillEvent kind;
+    int which;   // the prop (1, 2), or the particle effect (1..3) times 2 plus 1 for on
+};
+
+// The entry of an animation event; null for one a skill does not hear.
+const SkillEventEntry* FindSkillEvent(const Name& event);
+
+}  // namespace SkillManagerParts
 
 template <class Visit>
 void SkillManager::ForEachSkillOf(const std::vector<uint32_t>& list, Visit visit)

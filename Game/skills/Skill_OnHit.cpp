@@ -7,6 +7,7 @@
 #include "Game/characters/Character.h"
 #include "Game/combat/CharAttribute.h"
 #include "Game/combat/CombatManager.h"
+#include "Game/combat/ParametersCombat.h"
 #include "Game/core/Bonus.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
