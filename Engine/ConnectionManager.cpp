@@ -204,6 +204,15 @@ void ConnectionManager::Disconnect(int host, const std::string& reason)
         m_transport->Disconnect(host, reason);
 }
 
+void ConnectionManager::ConfirmJoined(int host)
+{
+    if (host <= kServerHost || host > kMaxHost)
+        return;
+    CriticalSectionLock lock(m_lock);
+    if (m_transport)
+        m_transport->ConfirmJoined(host);
+}
+
 bool ConnectionManager::IsClientConnected(int host) const
 {
     if (host <= kServerHost || host > kMaxHost)

@@ -64,6 +64,9 @@ public:
     // Whether that host is connected now; a host that was disconnected is not, even
     // while bytes it sent before are still waiting.
     virtual bool IsConnected(int host) const = 0;
+    // The game took the host's player in: the host has joined the game, and no deadline
+    // for joining applies to it any more.
+    virtual void ConfirmJoined(int) {}
 };
 
 // What a transport has received and not yet handed on: packets and connection events,
@@ -163,6 +166,8 @@ public:
     void Disconnect(int host, const std::string& reason);
     // A client host (1 to 15) that is connected now; false without a transport.
     bool IsClientConnected(int host) const;
+    // A server's: the client host's player is in the game (its join is complete).
+    void ConfirmJoined(int host);
 
     // Decodes and dispatches one received packet; false when it was dropped.
     bool HandleIncoming(int fromHost, const unsigned char* data, size_t size);

@@ -287,7 +287,7 @@ void EnetTransport::ExpireJoins()
 {
     const int64_t now = m_clock();
     for (int host = 1; host <= kMaxClients; ++host)
-        if (m_peers[host] && !m_joined[host] && now - m_connectedAt[host] >= m_joinDeadlineMs)
+        if (m_peers[host] && !m_admitted[host] && now - m_connectedAt[host] >= m_joinDeadlineMs)
             DropUnjoined(host, "it did not join in time");
 }
 
@@ -298,13 +298,17 @@ void EnetTransport::DropUnjoined(int host, const char* why)
     m_peers[host] = nullptr;
     // At once: its slot in ENet is free for the next connection, whether it answers or not.
     enet_peer_disconnect_now(peer, kNotJoined);
+    // The game heard of a connection that shook hands: it hears that it went.
+    if (m_joined[host])
+        m_inbox.PushEvent({NetConnectionEvent::Left, host, why});
+    m_joined[host] = false;
 }
 
 int EnetTransport::LongestUnjoined() const
 {
     int longest = -1;
     for (int host = 1; host <= kMaxClients; ++host)
-        if (m_peers[host] && !m_joined[host] && (longest < 0 || m_connectedAt[host] < m_connectedAt[longest]))
+        if (m_peers[host] && !m_admitted[host] && (longest < 0 || m_connectedAt[host] < m_connectedAt[longest]))
             longest = host;
     return longest;
 }
@@ -395,6 +399,7 @@ void EnetTransport::HandleConnect(ENetPeer* peer)
     }
     m_peers[host] = peer;
     m_joined[host] = false;
+    m_admitted[host] = false;
     m_connectedAt[host] = m_clock();
     ApplyTimeout(peer);
     // The game hears of the client once it has joined.
@@ -519,6 +524,13 @@ void EnetTransport::Disconnect(int host, const std::string& reason)
     enet_peer_disconnect_later(m_peers[host], m_localHost == ConnectionManager::kServerHost ? kDropped : kClosed);
     m_peers[host] = nullptr;
     enet_host_flush(m_host);
+}
+
+void EnetTransport::ConfirmJoined(int host)
+{
+    if (m_localHost == ConnectionManager::kServerHost && host > ConnectionManager::kServerHost &&
+        host <= ConnectionManager::kMaxHost && m_peers[host] && m_joined[host])
+        m_admitted[host] = true;
 }
 
 bool EnetTransport::IsConnected(int host) const

@@ -60,6 +60,7 @@ public:
     bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override;
     void Disconnect(int host, const std::string& reason) override;
     bool IsConnected(int host) const override;
+    void ConfirmJoined(int host) override;
     void Service() override;
     bool PollConnectionEvent(NetConnectionEvent& event) override;
 
@@ -118,8 +119,12 @@ private:
     // The server's clients by host number (slot 0 unused); a client's one peer, the
     // server, in slot 0.
     _ENetPeer* m_peers[ConnectionManager::kMaxHost + 1] = {};
-    // On the server: which clients joined, and since when the others wait.
+    // On the server: which clients joined the transport (the game hears of them), which of
+    // those the game took in (their player is in the game), and since when each waits. The
+    // join deadline runs until the game takes the client in: a connection that only
+    // shakes hands holds a host number as surely as one that never does.
     bool m_joined[ConnectionManager::kMaxHost + 1] = {};
+    bool m_admitted[ConnectionManager::kMaxHost + 1] = {};
     int64_t m_connectedAt[ConnectionManager::kMaxHost + 1] = {};
     // On a client: the number the server offered, until it welcomes the client.
     int m_offeredHost = -1;

@@ -15,8 +15,9 @@ class HostTrade {
 public:
     static constexpr const char* kTradedItemRecord = "Records/Item/Sets/WardenBracers.dbr";
     static constexpr uint32_t kTradedGold = 250;
-    // The server's player invites at this frame, after the fight and its loot.
-    static constexpr int kInviteFrame = 170;
+    // The server's player invites at this frame, well after the fight and the pick-up of
+    // its loot, so that no gold of the loot moves while the trade is open.
+    static constexpr int kInviteFrame = 230;
 
     void Start(GameEngine& engine, uint32_t playerId);
     void AfterFrame(GameEngine& engine, int frame);

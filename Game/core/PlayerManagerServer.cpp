@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "Engine/Engine.h"
+#include "Engine/ConnectionManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/GameEngineServicesModule.h"
@@ -93,6 +94,9 @@ void PlayerManagerServer::HandleNewPlayer(const PlayerNetBasicInfo& player)
     }
     m_players.push_back(newcomer);
     m_playerInfos.push_back(player);
+    // The client's join is complete: the transport's deadline for it ends.
+    if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server)
+        ConnectionManager::Get().ConfirmJoined(ConnectionManager::HostOfPlayer(newcomer));
     PlayerNetBasicInfo& record = m_playerInfos.back();
     record.life = std::min(record.life, record.maxLife);
     const uint32_t party = record.partyId;

@@ -126,6 +126,11 @@ const char* RefuseSkillTargetResult(const Character& caster, const SkillTargetRe
             return "a target is not a living character";
         if ((struck->GetCoords().GetPosition() - from).LengthSquared() > reach * reach)
             return "a target is beyond the skill's reach";
+        // The skill's own rule of friend and foe: an attack strikes foes, a blessing friends.
+        unsigned kept = *target;
+        if (!skill->GetValidTarget(caster, kept, struck->GetCoords().GetPosition(), true, reach) ||
+            (kept != 0 && kept != *target))
+            return "a target is not one the skill may strike";
     }
     return nullptr;
 }

@@ -209,6 +209,7 @@ TEST_F(EnetTransportTest, TheSeventeenthHostIsRefusedAsServerFull)
         clients.push_back(Join());
         ASSERT_TRUE(clients.back());
         EXPECT_EQ(clients.back()->GetLocalHost(), i + 1);
+        server->ConfirmJoined(i + 1);   // the game took its player in
     }
     ServerEvents();
     std::string error;
@@ -404,6 +405,23 @@ TEST_F(HostileTransportTest, ConnectionsThatNeverJoinCannotKeepAClientOut)
     for (int other = 1; other <= EnetTransport::kMaxClients; ++other)
         EXPECT_EQ(server->IsConnected(other), other == host) << other;
     EXPECT_TRUE(log.Contains("EnetTransport: a game packet from host 15 dropped: the host has not joined"));
+}
+
+// Shaking hands is not joining: a client whose player the game never took in is dropped at
+// the deadline, and the game hears that it left; one the game took in stays.
+TEST_F(HostileTransportTest, AClientThatOnlyShakesHandsIsDroppedAtTheDeadline)
+{
+    auto idle = Join();
+    auto playing = Join();
+    ASSERT_TRUE(idle && playing);
+    server->ConfirmJoined(playing->GetLocalHost());
+    ServerEvents();
+    now = EnetTransport::kDefaultJoinDeadlineMs;
+    ASSERT_TRUE(ServiceUntil({server.get(), idle.get(), playing.get()},
+                             [&] { return !server->IsConnected(idle->GetLocalHost()); }));
+    EXPECT_EQ(ServerEvents(),
+              (std::vector<std::string>{"1:" + std::to_string(idle->GetLocalHost()) + ":it did not join in time"}));
+    EXPECT_TRUE(server->IsConnected(playing->GetLocalHost()));
 }
 
 }  // namespace

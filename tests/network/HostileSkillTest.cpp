@@ -5,6 +5,7 @@
 #include "Engine/ConnectionManager.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/network/ConfigCmdDispatch.h"
+#include "Game/core/TeamManager.h"
 #include "Game/skills/SkillManager.h"
 #include "tests/network/PacketTestUtil.h"
 
@@ -36,6 +37,8 @@ protected:
         bystander = Fighter(kBystander, -45.0f);
         foe = Fighter(kFoe, 1.5f);
         secondFoe = Fighter(kSecondFoe, 2.5f);
+        striker->SetTeam(TeamManager::DefaultPlayerTeam());
+        hostsPlayer->SetTeam(TeamManager::DefaultPlayerTeam());
         Learn({{kStrike, "1"}, {kCurse, "0"}, {kCleave, "1"}});
         gEngine->UpdateFrame(16);   // every fighter's first update: its life
         connections.SetTransport(&transport);
@@ -132,6 +135,10 @@ TEST_F(HostileSkillTest, AResultForASkillItLacksOrForTargetsItCouldNotStrikeIsDr
     secondFoe->SetLifeState(Character_LifeState_Dead);
     EXPECT_EQ(Strike(Reference(kStrike), {kFoe, kSecondFoe}), 0);
     EXPECT_TRUE(log.Contains(Dropped("a target is not a living character")));
+    // A blow on a friend within reach is none the skill could strike.
+    foe->SetTeam(TeamManager::DefaultPlayerTeam());
+    EXPECT_EQ(Strike(Reference(kStrike), {kFoe}), 0);
+    EXPECT_TRUE(log.Contains(Dropped("a target is not one the skill may strike")));
     EXPECT_EQ(Lives(), lives);
 }
 
