@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "characters/CharacterWorldFixture.h"
+#include "skills/BundledTree.h"
 #include "Engine/Engine.h"
 #include "Engine/Localization.h"
 #include "Game/combat/CombatManager.h"
@@ -171,17 +172,8 @@ TEST_F(SmallKindsTest, AttackAnimationAndTheBundledTree)
     EXPECT_TRUE(feint->StartAction(*Place(Make(kBareHands), 40.0f), 0, At(0.0f), 0, TargetLeadingData{}));
     EXPECT_FALSE(feint->StartAction(*Place(Make(), 50.0f), 0, At(0.0f), 0, TargetLeadingData{}));
 
-    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
-    const char* kKinds[] = {"Skill_Teleport", "Skill_RefreshCooldown", "Skill_PlayAttackAnimation",
-                            "Skill_PassiveShield"};
-    const LoadTable* tree = RecordDatabase::Get().Load("Records/Skills/Small/SmallTree.dbr");
-    ASSERT_NE(tree, nullptr);
-    for (unsigned i = 0; i < std::size(kKinds); ++i) {
-        const std::string name = tree->GetString(("skillName" + std::to_string(i + 1)).c_str(), "");
-        Object* skill = ObjectManager::Get().CreateObjectFromFile(name);
-        ASSERT_NE(skill, nullptr) << name;
-        EXPECT_STREQ(skill->GetClassInfo().GetName(), kKinds[i]);
-    }
+    ExpectTreeMakesKinds("Records/Skills/Small/SmallTree.dbr", {"Skill_Teleport", "Skill_RefreshCooldown",
+                                                                "Skill_PlayAttackAnimation", "Skill_PassiveShield"});
 }
 
 }  // namespace
