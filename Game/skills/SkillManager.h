@@ -283,7 +283,7 @@ public:
     void ApplyCooldownDamage(float durationMs);
     // Every skill in force and item skill ends its cooldown (0 or less) or shortens it
     // by `value` ms; buffs are left as they are.
-    void RefreshCooldown(int32_t value);
+    void RefreshCooldown(int32_t value) override;
 
     // A skill changed the character's speeds since they were last computed.
     bool IsSpeedUpdateNeeded() const { return m_speedUpdateNeeded; }

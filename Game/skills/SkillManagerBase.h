@@ -62,6 +62,9 @@ public:
     // listed skill, then uninstalls it.
     virtual void AddToActiveList(Skill* skill) = 0;
     virtual void RemoveFromActiveList(Skill* skill) = 0;
+    // Every active and item skill of the owner shortens its cooldown by `ms` (not below
+    // 0); 0 or less ends every cooldown. Nothing by default.
+    virtual void RefreshCooldown(int32_t /*ms*/) {}
     // The object id of the owner's pooled basic attack; 0 when it has none.
     virtual uint32_t GetDefaultWPSkillId() const { return 0; }
     // The pooled attack one swing of the weapon pool uses, drawn from `random`; 0 for

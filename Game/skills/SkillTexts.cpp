@@ -15,6 +15,7 @@
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillWeaponPool.h"
+#include "Game/skills/Skill_Teleport.h"
 namespace GAME {
 
 namespace {
@@ -479,6 +480,37 @@ void Skill_WeaponPool_ChargedLinear::CreateUINextParameterText(std::vector<GameT
     CreateUINextModifierText(lines);
     CreateUINextSpecializedText(lines);
     AppendStoreLines(*profile, full, GameTextClass::SkillStatsNext, true, lines);
+}
+
+// ---- Cooldown refresh ----------------------------------------------------------------------
+
+namespace {
+
+// The refresh line: the time taken off each cooldown in seconds, or that every cooldown ends.
+void RefreshLine(int refreshMs, GameTextClass textClass, Lines& lines)
+{
+    if (refreshMs > 0)
+        Line(lines, textClass, "tagSkillRefreshTime", static_cast<double>(refreshMs) * 0.001);
+    else
+        Line(lines, textClass, "SimpleStringFormat", Text("tagSkillRefreshTimeInfinate"));
+}
+
+}  // namespace
+
+void Skill_RefreshCooldown::CreateUISpecializedText(GameTextClass textClass, std::vector<GameTextLine>& lines) const
+{
+    if (const unsigned level = GetCurrentLevel(); level > 0)
+        RefreshLine(GetRefreshTime(level), textClass, lines);
+    SkillActivatedBuffSelf::CreateUISpecializedText(textClass, lines);
+}
+
+void Skill_RefreshCooldown::CreateUINextSpecializedText(std::vector<GameTextLine>& lines) const
+{
+    const unsigned level = GetCurrentLevel();
+    const unsigned next = level + 1;
+    if (next <= GetUltimateLevel() && GetRefreshTime(next) != GetRefreshTime(level))
+        RefreshLine(GetRefreshTime(next), GameTextClass::SkillStatsNext, lines);
+    SkillActivatedBuffSelf::CreateUINextSpecializedText(lines);
 }
 
 }  // namespace GAME

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "characters/CharacterWorldFixture.h"
+#include "skills/BundledTree.h"
 #include "Engine/Engine.h"
 #include "Game/combat/CharAttribute.h"
 #include "Game/combat/CombatManager.h"
@@ -367,18 +368,10 @@ TEST_F(TriggeredKindsTest, ProjectilesSeekTheirSideAndADeadLauncherReportsToNobo
 // The bundled tree holds one skill of each kind, each made as its class.
 TEST_F(TriggeredKindsTest, TheBundledTreeMakesEveryKind)
 {
-    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
-    const char* kKinds[] = {"Skill_PassiveDualWieldWeapon", "Skill_MeleeModifier", "Skill_MeleeModifierRadius",
-                            "Skill_OnHitBuffSelf", "Skill_PassiveOnHitBuffSelf", "Skill_PassiveOnLifeBuffSelf",
-                            "Skill_OnHitAttackRadius", "Skill_GiveBonus", "Skill_DispelMagic"};
-    const LoadTable* tree = RecordDatabase::Get().Load("Records/Skills/Triggered/TriggeredTree.dbr");
-    ASSERT_NE(tree, nullptr);
-    for (unsigned i = 0; i < std::size(kKinds); ++i) {
-        const std::string name = tree->GetString(("skillName" + std::to_string(i + 1)).c_str(), "");
-        Object* skill = ObjectManager::Get().CreateObjectFromFile(name);
-        ASSERT_NE(skill, nullptr) << name;
-        EXPECT_STREQ(skill->GetClassInfo().GetName(), kKinds[i]);
-    }
+    ExpectTreeMakesKinds("Records/Skills/Triggered/TriggeredTree.dbr",
+                         {"Skill_PassiveDualWieldWeapon", "Skill_MeleeModifier", "Skill_MeleeModifierRadius",
+                          "Skill_OnHitBuffSelf", "Skill_PassiveOnHitBuffSelf", "Skill_PassiveOnLifeBuffSelf",
+                          "Skill_OnHitAttackRadius", "Skill_GiveBonus", "Skill_DispelMagic"});
 }
 
 }  // namespace
