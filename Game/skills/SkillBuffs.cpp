@@ -32,7 +32,8 @@ float ShieldFilterDamage(float damage, float percent, float absorption)
 {
     if (percent > 0.0f) {
         const float before = damage;
-        damage -= percent * 0.01f * damage;
+        // A record's cut past 100% takes the whole blow, never turns it into healing.
+        damage -= std::min(percent, 100.0f) * 0.01f * damage;
         GAME_COMBAT_TRACE(kShieldReducedLog, before, percent, damage);
     }
     if (absorption <= 0.0f)

@@ -138,9 +138,9 @@ TEST_F(SmallKindsTest, RefreshShortensOrEndsEveryOtherCooldown)
 // skill is enabled; the filter is in its owner's combat manager only while installed.
 TEST_F(SmallKindsTest, PassiveShieldReducesThenAbsorbsQualifyingDamage)
 {
-    auto* shield = Learn<Skill_PassiveShield>("Class,Skill_PassiveShield,\nskillMaxLevel,2,\n"
+    auto* shield = Learn<Skill_PassiveShield>("Class,Skill_PassiveShield,\nskillMaxLevel,3,\n"
                                               "physicalDamageQualifier,1,\n"
-                                              "damageAbsorptionPercent,50;0,\ndamageAbsorption,30;30,\n");
+                                              "damageAbsorptionPercent,50;0;150,\ndamageAbsorption,30;30;0,\n");
     ASSERT_NE(shield, nullptr);
     const auto& filters = hero->GetCombatManager().GetCombatFilters();
     ASSERT_EQ(std::count(filters.begin(), filters.end(), shield), 1);
@@ -150,6 +150,7 @@ TEST_F(SmallKindsTest, PassiveShieldReducesThenAbsorbsQualifyingDamage)
         {1, true, 100.0f, CombatAttributeType_Fire, 100.0f},
         {1, false, 100.0f, CombatAttributeType_Physical, 100.0f},
         {2, true, 100.0f, CombatAttributeType_Physical, 70.0f},
+        {3, true, 100.0f, CombatAttributeType_Physical, 0.0f},   // a cut past 100% heals nobody
     };
     for (const auto& row : rows) {
         shield->SetSkillLevel(row.level);
