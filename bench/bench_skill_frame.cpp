@@ -4,9 +4,11 @@
 // bio's collection of the skills' character attributes are measured apart and together.
 // The whole frame is measured again with a buff and a debuff on every character: a passive
 // buff that never runs out and a debuff whose damage ticks once a second; and again with
-// a shield and a radius buff switched on as well (the characters stand outside the world,
-// so the pulses find no one: the frame's own cost of the kinds is measured, not the
-// world's search).
+// a shield and a radius buff switched on as well. For that case the characters stand in
+// the world on a grid, one team, each radius buff reaching its eight neighbours: every
+// second each one's pulse searches the world and hands its buff of protection to the
+// friends it finds (the commands it queues run after the skills, as the engine runs
+// them), the switch-ons spread over the second as players' would be.
 // Reports the time per character and every heap allocation of the measured loops.
 #include <string>
 #include <vector>
@@ -16,9 +18,11 @@
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/World.h"
 #include "Game/characters/Character.h"
 #include "Game/combat/CharAttributeStore.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/Team.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillActivated.h"
 #include "Game/skills/SkillManager.h"
@@ -32,6 +36,11 @@ using namespace GAME;
 constexpr int kCharacters = 1000;
 constexpr int kFrameMs = 16;
 constexpr const char* kTree = "Records/Bench/Tree.dbr";
+// The grid of the switched case: 4 apart, so that a radius of 6 reaches the eight
+// neighbours (5.66 away on the diagonals) and the character itself.
+constexpr int kColumns = 32;
+constexpr float kSpacing = 4.0f;
+constexpr int kFramesPerPulse = 1000 / kFrameMs + 1;
 
 void RegisterRecords()
 {
@@ -66,12 +75,12 @@ void RegisterRecords()
     records.RegisterRecord("Records/Bench/BuffModifier.dbr",
                            "Class,Skill_Modifier,\nskillMaxLevel,5,\ncharacterLife,5;10;15,\n");
     // The switched kinds: a shield that also adds strength, and a radius buff handing out
-    // a buff of protection.
+    // a buff of protection. The radius is a modifier, 0 past its array: one a level.
     records.RegisterRecord("Records/Bench/Shield.dbr",
                            "Class,Skill_BuffSelfShield,\nskillMaxLevel,5,\nphysicalDamageQualifier,1,\n"
                            "damageAbsorption,100,\ncharacterStrength,3;6;9,\n");
     records.RegisterRecord("Records/Bench/RallyBuff.dbr",
-                           "Class,SkillBuff_Passive,\nskillMaxLevel,5,\nskillTargetRadius,6,\n"
+                           "Class,SkillBuff_Passive,\nskillMaxLevel,5,\nskillTargetRadius,6;6;6,\n"
                            "defensiveProtection,20,\n");
     records.RegisterRecord("Records/Bench/Rally.dbr",
                            "Class,Skill_BuffRadiusToggled,\nbuffSkillName,Records/Bench/RallyBuff.dbr,\n");
@@ -88,14 +97,29 @@ void RegisterRecords()
 constexpr const char* kSwitchedKinds[] = {"Records/Bench/Shield.dbr", "Records/Bench/Rally.dbr"};
 
 struct Crowd {
-    explicit Crowd(bool buffs = false, bool switched = false)
+    explicit Crowd(bool buffs = false, bool switched = false) : inWorld(switched)
     {
         InitializeObjects();
         gEngine->SetLogSink([](const LogLine&) {});   // the characters' missing sound records
         RegisterRecords();
         ObjectManager& objects = ObjectManager::Get();
+        Region* region = inWorld ? World::Get().AddRegion(1, "Field") : nullptr;
+        std::vector<Character*> characters;
         for (int i = 0; i < kCharacters; ++i) {
             auto* character = objects.CreateObjectFromFile<Character>("Records/Bench/Character.dbr");
+            characters.push_back(character);
+            if (!region)
+                continue;
+            const Vec3 at{static_cast<float>(i % kColumns) * kSpacing, 0.0f, static_cast<float>(i / kColumns) * kSpacing};
+            World::Get().AddEntity(character, WorldCoords(region, Coords::MakeTranslation(at)));
+            Team team;
+            team.Set(kTeamMajorHuman, 1);
+            character->SetTeam(team);
+        }
+        if (region)
+            World::Get().UpdateActors(0);   // their first update, which makes them targets
+        for (int i = 0; i < kCharacters; ++i) {
+            Character* character = characters[static_cast<size_t>(i)];
             SkillManager& manager = character->GetSkillManager();
             manager.SetAsControllingManager();
             manager.LoadSkills(kTree, 5);
@@ -106,9 +130,14 @@ struct Crowd {
             }
             if (switched)
                 SwitchOn(*character);
-            manager.Update(kFrameMs);
+            // The switch-ons spread over a pulse's second.
+            manager.Update(switched ? kFrameMs * (1 + i % kFramesPerPulse) : kFrameMs);
             managers.push_back(&manager);
         }
+        // A second of frames: every pulse has handed its buff out once.
+        if (inWorld)
+            for (int frame = 0; frame < kFramesPerPulse; ++frame)
+                ManagerFrame();
     }
     // The switched kinds learnt and switched on through their commands.
     void SwitchOn(Character& character)
@@ -131,6 +160,7 @@ struct Crowd {
     }
     ~Crowd()
     {
+        World::Get().Reset();
         ShutdownObjects();
         ObjectManager::Get().DestroyAllObjects();
         RecordDatabase::Get().Clear();
@@ -139,6 +169,10 @@ struct Crowd {
     {
         for (SkillManager* manager : managers)
             manager->Update(kFrameMs);
+        if (inWorld) {
+            gEngine->RunActorCommands();
+            ObjectManager::Get().FlushDestroyedObjects();
+        }
     }
     float BioCollection()
     {
@@ -150,7 +184,16 @@ struct Crowd {
         }
         return sum;
     }
+    // Every character holds the buff its neighbours hand it, beside its own two.
+    bool EveryoneHanded() const
+    {
+        for (const SkillManager* manager : managers)
+            if (manager->GetUITempSkillList().size() != 3)
+                return false;
+        return true;
+    }
     std::vector<SkillManager*> managers;
+    bool inWorld = false;
     int switched = 0;
 };
 
@@ -215,6 +258,11 @@ void BM_SkillFrame_WholeWithSwitchedKinds(benchmark::State& state)
     Crowd crowd(true, true);
     if (crowd.switched != kCharacters * 2)
         state.SkipWithError("the switched kinds did not all go on");
+    if (!crowd.EveryoneHanded())
+        state.SkipWithError("the radius buffs did not reach everyone");
+    // The mastery's 12, the buff's 10 and the shield's 6 strength, through the collectors.
+    if (crowd.BioCollection() != 28.0f * kCharacters)
+        state.SkipWithError("the strength of the passives, the buff and the shield did not all count");
     const long long before = gAllocations.load(std::memory_order_relaxed);
     for (auto _ : state) {
         crowd.ManagerFrame();

@@ -305,9 +305,8 @@ uint32_t SkillManager::FindSkillId(const std::string& recordName) const
         if (const Skill* skill = objects.GetObject<Skill>(id))
             if (PathEqualsNoCase(skill->GetObjectName().c_str(), recordName.c_str()))
                 return id;
-    const std::string normalised = GetNormalizedPath(recordName);
     for (const BuffEntry& entry : m_buffs)
-        if (entry.name == normalised)
+        if (NormalizedPathEquals(entry.name, recordName))
             return entry.buffId;
     // A skill installed on the character directly, without entering the skills list.
     for (uint32_t id : m_activeList)

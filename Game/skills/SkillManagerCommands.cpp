@@ -104,8 +104,8 @@ SkillManager::BuffList::~BuffList()
 
 bool SkillManager::IsSkillBuffActive(const std::string& buffName) const
 {
-    const std::string name = GetNormalizedPath(buffName);
-    return std::any_of(m_buffs.begin(), m_buffs.end(), [&](const BuffEntry& entry) { return entry.name == name; });
+    return std::any_of(m_buffs.begin(), m_buffs.end(),
+                       [&](const BuffEntry& entry) { return NormalizedPathEquals(entry.name, buffName); });
 }
 
 void SkillManager::RemoveSkillBuffEntry(const std::string& normalisedName, bool restoring)

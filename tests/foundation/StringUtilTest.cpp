@@ -22,6 +22,21 @@ TEST(PathStrings, NormalizingAndSlashes)
     EXPECT_EQ(mixed, "abc");
 }
 
+// The comparison without a copy answers as comparing with the normalised copy does.
+TEST(PathStrings, NormalizedComparisonMatchesTheNormalisedCopy)
+{
+    const struct { const char* normalised; const char* path; } rows[] = {
+        {"records\\buff.dbr", "Records/Buff.dbr"},   {"records\\buff.dbr", "records\\BUFF.DBR"},
+        {"records\\buff.dbr", "Records/Buff.dbrx"},  {"records\\buff.dbr", "Records/Buff"},
+        {"records/buff.dbr", "records/buff.dbr"},     {"a\\b", "a.b"},
+        {"", ""},                                     {"", "x"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(NormalizedPathEquals(row.normalised, row.path), row.normalised == GetNormalizedPath(row.path))
+            << row.normalised << " / " << row.path;
+    EXPECT_FALSE(NormalizedPathEquals(std::string_view("a\0b", 3), std::string_view("a\0c", 3)));
+}
+
 TEST(PathStrings, CaseInsensitiveComparisons)
 {
     EXPECT_TRUE(PathEqualsNoCase("Records/Item.dbr", "records\\ITEM.DBR"));

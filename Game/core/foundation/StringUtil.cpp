@@ -73,6 +73,13 @@ std::string GetNormalizedPath(std::string_view path)
     return copy;
 }
 
+bool NormalizedPathEquals(std::string_view normalised, std::string_view path)
+{
+    return normalised.size() == path.size() &&
+           std::equal(path.begin(), path.end(), normalised.begin(),
+                      [](char c, char n) { return (c == '/' ? '\\' : LowerChar(c)) == n; });
+}
+
 void ConvertToBackslashes(std::string& path)
 {
     ReplaceChar(path, '/', '\\');

@@ -12,6 +12,8 @@ namespace GAME {
 // Record paths: lower case with '\' separators, the form records are filed under.
 void NormalizePath(std::string& path);
 std::string GetNormalizedPath(std::string_view path);
+// Whether GetNormalizedPath(path) equals `normalised`, without building the copy.
+bool NormalizedPathEquals(std::string_view normalised, std::string_view path);
 
 void ConvertToBackslashes(std::string& path);
 void ConvertToForwardSlashes(std::string& path);
