@@ -132,6 +132,11 @@ public:
     WorldCoords GetAttachedCoords() const;
     bool IsAttachedTo(const Entity* parent) const { return parent && m_attachParent == parent; }
 
+    // Marks an entity that a skill made on every peer at once from one command, rather
+    // than one the server made and then replicated.
+    void SetOwnedByClient(bool owned) { m_ownedByClient = owned; }
+    bool IsOwnedByClient() const { return m_ownedByClient; }
+
     // Leaves the world and the physics engine when the object manager destroys the entity,
     // and its parent and attached entities, which stay alive on their own.
     void OnDestroy() override;
@@ -151,6 +156,7 @@ private:
     std::vector<AttachedEntity> m_attached;
     Entity* m_attachParent = nullptr;
     bool m_inWorld = false;
+    bool m_ownedByClient = false;
     size_t m_worldIndex = 0;   // its place in the world's list while in the world
     float m_boundingRadius;
     int m_physicsType = 0;

@@ -31,6 +31,7 @@
 #include "Game/skills/SkillBuffSelf.h"
 #include "Game/skills/Skill_BuffSelfKinds.h"
 #include "Game/skills/SkillWeaponPool.h"
+#include "Game/skills/Skill_MonsterGenerator.h"
 #include "Game/world/Lightning.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/SkillServicesBase.h"
@@ -77,6 +78,9 @@ constexpr int kWatchEvery = 4;
 // The hex is cast on a monster this near.
 constexpr float kHexReach = 6.0f;
 constexpr Vec3 kBystanderPlaces[] = {{4.0f, 0.0f, 4.0f}, {6.0f, 0.0f, -1.5f}};
+// The first bystander is a summoner: its generator keeps two creatures at its sides.
+constexpr const char* kSummonerRecord = "Records/Creatures/ArenaSummoner.dbr";
+constexpr const char* kGeneratorRecord = "Records/Skills/ArenaGenerator.dbr";
 constexpr unsigned kFireballLevel = 1;
 constexpr uint32_t kGameSeed = 1307;
 // The game's generator hands each monster its loot seed at load; it starts from this seed
@@ -147,11 +151,15 @@ int gFightFrame = 0;
 
 // The bystanders of the monster's team the chain lightning jumps to.
 std::vector<uint32_t> gBystanders;
+// The creatures the summoner's generator made.
+std::vector<uint32_t> gCreatures;
 
 const char* RoleOf(const Character& character)
 {
     if (character.IsA<Player>())
         return "player";
+    if (std::find(gCreatures.begin(), gCreatures.end(), character.GetObjectId()) != gCreatures.end())
+        return "creature";
     return std::find(gBystanders.begin(), gBystanders.end(), character.GetObjectId()) != gBystanders.end()
         ? "bystander"
         : "monster";
@@ -305,11 +313,13 @@ bool HostFight::Start()
     // Two bystanders of the monster's team stand near where the fight comes to: the
     // smite's chain lightning jumps to them.
     for (const Vec3& where : kBystanderPlaces) {
-        auto* bystander = Place<Monster>(kMonsterRecord, "bystander", where);
+        auto* bystander = Place<Monster>(gBystanders.empty() ? kSummonerRecord : kMonsterRecord, "bystander", where);
         if (!bystander || !GiveController(*bystander))
             return false;
         bystander->GetCharacterBio().InitialUpdate(*bystander);
         bystander->GetCharacterBio().Update(*bystander, 0);
+        if (gBystanders.empty())
+            m_generatorId = bystander->GetSkillManager().FindSkillId(kGeneratorRecord);
         gBystanders.push_back(bystander->GetObjectId());
     }
     skill->SetSkillLevel(kSkillLevel);
@@ -507,6 +517,7 @@ void HostFight::AfterFrame(int frame)
     WatchProjectiles(frame);
     WatchSkills(frame);
     WatchDeath(frame);
+    WatchCreatures(frame);
     m_loot.AfterFrame(frame, m_playerId);
     if (m_reportedReward || !player || !monster || monster->IsAlive())
         return;
@@ -731,6 +742,25 @@ void HostFight::WatchProjectiles(int frame)
     }
 }
 
+void HostFight::WatchCreatures(int frame)
+{
+    const auto* generator = ObjectManager::Get().GetObject<Skill_MonsterGenerator>(m_generatorId);
+    if (!generator)
+        return;
+    for (uint32_t id : {generator->GetFirstCreature(), generator->GetSecondCreature()}) {
+        auto* creature = ObjectManager::Get().GetObject<Monster>(id);
+        if (!creature || std::find(gCreatures.begin(), gCreatures.end(), id) != gCreatures.end())
+            continue;
+        // Driven here like the bystanders: it stands still and dies when its life is gone.
+        if (!GiveController(*creature))
+            continue;
+        gCreatures.push_back(id);
+        const Vec3 at = creature->GetCoords().GetRegionCoords().origin;
+        std::printf("frame %d: the summoner's creature %u (%s) stands at (%.2f, %.2f, %.2f)\n", frame, id,
+                    GetFileName(creature->GetObjectName(), true).c_str(), at.x, at.y, at.z);
+    }
+}
+
 void HostFight::WatchDeath(int frame)
 {
     if (m_destroyedSeen || !m_monsterId)
@@ -803,8 +833,13 @@ void HostFight::Stop()
     for (uint32_t id : gBystanders)
         if (Object* object = objects.GetObject(id))
             objects.DestroyObjectEx(object, "HostFight", __LINE__);
+    for (uint32_t id : gCreatures)
+        if (Object* object = objects.GetObject(id))
+            objects.DestroyObjectEx(object, "HostFight", __LINE__);
     objects.FlushDestroyedObjects();
     gBystanders.clear();
+    gCreatures.clear();
+    m_generatorId = 0;
     m_smiteId = m_hexId = m_wardId = m_shieldId = m_rallyId = m_dispelId = 0;
     m_dispelCast = false;
     m_switchOn.clear();

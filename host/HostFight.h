@@ -14,7 +14,8 @@
 // smite with a chain lightning whose links are printed, a hex ticking on the monster, a
 // ward that pays mana upkeep and absorbs blows until the mana runs out, a rally that hands
 // the players around it a buff each second while it lasts, and a shield whose pool the
-// monster's blows spend.
+// monster's blows spend. One bystander is a summoner whose generator keeps two creatures
+// beside it.
 #pragma once
 
 #include <cstdint>
@@ -81,6 +82,9 @@ private:
     // and the shield's pool, the player's and monster's buffs taken and lost with their
     // life, and the lightning links of the chain.
     void WatchSkills(int frame);
+    // Once a frame: each new creature of the summoner's generator, given a controller of
+    // the host's, and where it stands.
+    void WatchCreatures(int frame);
 
     // What was printed of one projectile.
     struct Watched {
@@ -104,6 +108,7 @@ private:
     // (the player or the monster, a buff it holds) -> the buff's time left (ms)
     std::map<std::pair<std::string, std::string>, int> m_heldBuffs;
     uint32_t m_dispelId = 0;
+    uint32_t m_generatorId = 0;   // the summoner's generator (object id)
     bool m_dispelCast = false;
     std::map<uint32_t, bool> m_links;            // lightning links -> still seen
     std::map<uint32_t, Watched> m_projectiles;

@@ -88,6 +88,29 @@ void PrintSkillResult(const unsigned char* data, size_t size)
                 result.actorId.GetId(), static_cast<unsigned>(result.seed), targets.empty() ? " nothing" : targets.c_str());
 }
 
+// What a skill spawns as it travels: the user, the skill (by its reference, named as the
+// user's skills here name it), the value the skill sends with it (a generator's choice of
+// creature), the seed, the new ids and the centre. One line, alike on the side that sends
+// it and the side that receives it.
+void PrintSpawn(const unsigned char* data, size_t size)
+{
+    SpawnObjectConfigCmdPacket spawn;
+    if (!spawn.CopyInbound(data, static_cast<int>(size)))
+        return;
+    std::string name = "an unknown skill";
+    if (const auto* user = ObjectManager::Get().GetObject<Character>(spawn.actorId.GetId()))
+        if (const auto* skill = ObjectManager::Get().GetObject<Skill>(
+                user->GetSkillManager().GetSkillIdFromReference(spawn.skillNumber)))
+            name = GetFileName(skill->GetObjectName(), true);
+    std::string ids;
+    for (uint32_t id : spawn.spawnIds)
+        ids += " " + std::to_string(id);
+    const Vec3& at = spawn.origin.GetRegionCoords().origin;
+    std::printf("net: spawn %s (reference %u) by %u, choice %u, seed %u, ids%s at (%.2f, %.2f, %.2f)\n", name.c_str(),
+                spawn.skillNumber, spawn.actorId.GetId(), spawn.targetId, static_cast<unsigned>(spawn.lastValue),
+                ids.empty() ? " none" : ids.c_str(), at.x, at.y, at.z);
+}
+
 // A buff put on or taken off a monster as the command travels from the server: one line,
 // alike on the server that sends it and the client that receives it. A client applies
 // the commands it receives at the commands' point of its frame, so a buff taken and lost
@@ -147,7 +170,7 @@ void PrintRecord(const PlayerNetBasicInfo& record)
 // goes, a packet received once it has been applied (what was dropped is never seen). Keeps
 // count of the roster's heartbeats that go out and come in, and the last all-players
 // heartbeat either way: what the server last told its clients of every player is what they
-// last heard. Prints the skills' results both ways, and the monsters' buffs as the server
+// last heard. Prints the skills' results and spawns both ways, and the monsters' buffs as the server
 // sends them and a client applies them (a client's own removal of a buff that ran out
 // travels nowhere).
 class WatchedTransport : public NetTransport {
@@ -202,6 +225,8 @@ private:
             ++count;
         if (type == SkillTargetResultConfigCmdPacket::kType)
             PrintSkillResult(data, size);
+        if (type == SpawnObjectConfigCmdPacket::kType)
+            PrintSpawn(data, size);
         if (type == CreateRemoveSkillBuffConfigCmdPacket::kType && fromServer)
             PrintBuffCommand(data, size);
         if (travelled)

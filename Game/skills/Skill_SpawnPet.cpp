@@ -132,9 +132,9 @@ void Skill_SpawnPet::PreLoadResources()
 }
 
 Monster* SpawnSkillPet(Skill& skill, Character& caster, const WorldCoords& coords, uint32_t objectId,
-                       const std::string& record, int timeToLiveMs, bool join)
+                       const std::string& record, int timeToLiveMs, bool join, const WorldCoords* effectAt)
 {
-    skill.CreateTargetFx(coords);
+    skill.CreateTargetFx(effectAt ? *effectAt : coords);
     Monster* pet = nullptr;
     if (objectId != 0 && !ObjectManager::Get().GetObject(objectId) && !record.empty())
         pet = ObjectManager::Get().CreateObjectFromFile<Monster>(record, objectId);
@@ -148,6 +148,7 @@ Monster* SpawnSkillPet(Skill& skill, Character& caster, const WorldCoords& coord
         monster->TransferAnger(*pet);
     if (timeToLiveMs > 0)
         pet->SetLifetime(timeToLiveMs);
+    pet->SetOwnedByClient(true);
     World::Get().AddEntity(pet, coords);
     return pet;
 }

@@ -4,6 +4,8 @@
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
+#include "Game/characters/Monster.h"
+#include "Game/skills/Skill_MonsterGenerator.h"
 #include "Game/skills/SkillManager.h"
 #include "tests/network/HostileServerFixture.h"
 
@@ -15,6 +17,7 @@ constexpr const char* kFireball = "Records/Skills/Projectiles/ArenaFireball.dbr"
 constexpr const char* kArrow = "Records/Skills/Projectiles/Arrow.dbr";
 constexpr const char* kOgre = "Records/Test/HostileOgre.dbr";
 constexpr const char* kDagger = "Records/Test/HostileDagger.dbr";
+constexpr const char* kGenerator = "Records/Skills/ArenaGenerator.dbr";
 
 class HostileCreateTest : public HostileServerTest {
 protected:
@@ -107,6 +110,45 @@ TEST_F(HostileCreateTest, ItsSkillsProjectilesAreMadeUnderItsOwnIdsWithinTheQuot
     EXPECT_TRUE(log.Contains(dropped + "it makes an object under an id that is not the host's"));
     EXPECT_TRUE(log.Contains(dropped + "its actor has no such skill at a level"));
     EXPECT_TRUE(log.Contains(dropped + "the host has as many entities as it may keep"));
+}
+
+// A generator's creatures asked for by a client are checked as any skill's spawn: its own
+// ids, within its quota. The server's own generator makes its creatures whatever the
+// client's quota holds.
+TEST_F(HostileCreateTest, ItsGeneratorsCreaturesAreCheckedAndTheServersCountAgainstNoQuota)
+{
+    LogCapture log;
+    LoadTable tree;
+    tree.SetValue("skillName1", kGenerator);
+    tree.SetValue("skillLevel1", "1");
+    client->GetSkillManager().LoadSkills(tree, 1);
+    const uint32_t generator = client->GetSkillReferenceNumber(client->GetSkillManager().FindSkillId(kGenerator));
+    auto spawn = [&](uint32_t id) {
+        SpawnObjectConfigCmd command(kClientPlayer, generator, Here(), 1, {Here()}, {id}, 1);
+        const std::unique_ptr<NetPacket> packet(command.GetNetPacket());
+        Send(*packet);
+        gEngine->RunActorCommands();
+        return ObjectManager::Get().GetObject<Monster>(id);
+    };
+    EXPECT_EQ(spawn(0x00000600), nullptr);   // under an id of the server's
+    uint32_t id = kFirstId;
+    for (size_t i = 0; i < kMaxLiveClientEntities; ++i)
+        EXPECT_NE(spawn(id++), nullptr);
+    EXPECT_EQ(spawn(id), nullptr);
+    const std::string dropped = "SpawnObjectConfigCmdPacket from host 1 dropped: ";
+    EXPECT_TRUE(log.Contains(dropped + "it makes an object under an id that is not the host's"));
+    EXPECT_TRUE(log.Contains(dropped + "the host has as many entities as it may keep"));
+
+    auto* summoner = ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Creatures/ArenaSummoner.dbr");
+    ASSERT_NE(summoner, nullptr);
+    World::Get().AddEntity(summoner, Here());
+    const auto* skill = ObjectManager::Get().GetObject<Skill_MonsterGenerator>(
+        summoner->GetSkillManager().FindSkillId(kGenerator));
+    ASSERT_NE(skill, nullptr);
+    for (int frame = 0; frame < 3; ++frame)
+        gEngine->UpdateFrame(16);
+    EXPECT_NE(ObjectManager::Get().GetObject<Monster>(skill->GetFirstCreature()), nullptr);
+    EXPECT_NE(ObjectManager::Get().GetObject<Monster>(skill->GetSecondCreature()), nullptr);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Two gamehost processes on 127.0.0.1: a server on a free port and a client that joins it.
-#   gamehost_net.sh GAMEHOST play   both play to the end: the join, the party, the fight and
+#   gamehost_net.sh GAMEHOST play   both play to the end: the join, the party, the fight (with the
+#                                   summoner's creatures) and
 #                                   the roster's heartbeats, the item the server drops, the
 #                                   monsters' loot, the merchant's stock and the client's
 #                                   purchase are the same on both sides, the server's and the
@@ -42,6 +43,7 @@ shared() {
     grep "^net: monster" "$1"
     grep "^net: player" "$1"
     grep "^net: skill" "$1"
+    grep "^net: spawn" "$1"
     grep "^net: buff" "$1"
     grep "^net: item" "$1"
     grep "^frame [0-9]*: loot: \(monster\|.* lies on the ground\)" "$1" | sed 's/^frame [0-9]*: //' | sort
@@ -105,8 +107,12 @@ grep -q '^net: player 268435458 "Guest"' "$dir/s.txt" || fail "the server never 
 [ "$(grep -c '^gamehost: roster at the end: player .* party [0-9]*$' "$dir/s.txt")" -eq 2 ] || fail "server roster"
 [ "$(grep -c '^gamehost: the last heartbeat' "$dir/c.txt")" -eq 2 ] || fail "no heartbeats reached the client"
 grep -q '^net: skill PooledCleave (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*$' "$dir/c.txt" || fail "no pool pick"
-grep -q '^net: skill ArenaChainLightning (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]* [0-9]*$' "$dir/c.txt" ||
+# The chain leaves at least two links: the summoner's creatures stand near enough to take more.
+grep -q '^net: skill ArenaChainLightning (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*\( [0-9]*\)\{1,\}$' "$dir/c.txt" ||
     fail "no chain of two links"
+# The summoner's generator sends for its two creatures, each from one of its two records.
+[ "$(grep -c '^net: spawn ArenaGenerator (reference [0-9]*) by [0-9]*, choice [12], seed [0-9]*, ids [0-9]* at ' "$dir/c.txt")" -ge 2 ] ||
+    fail "no creatures of the generator"
 grep -q '^net: buff arenahexbuff lost by monster' "$dir/c.txt" || fail "no hex taken and lost"
 grep -q '^net: skill ArenaRally (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]* 268435458$' "$dir/c.txt" ||
     fail "no rally reaching both players"

@@ -25,7 +25,14 @@ public:
     // What the skills sent, with the hit iteration each send carried.
     struct Shot { uint32_t skillId; WorldCoords launch; uint32_t targetId; WorldVec3 point; uint32_t seed, weaponId, hit; };
     struct Result { uint32_t skillId; std::vector<uint32_t> targets; WorldCoords coords; uint32_t seed, value; bool melee; };
-    struct Spawn { uint32_t skillId; WorldCoords coords; std::vector<WorldCoords> places; std::vector<uint32_t> ids; };
+    struct Spawn {
+        uint32_t skillId;
+        WorldCoords coords;
+        std::vector<WorldCoords> places;
+        std::vector<uint32_t> ids;
+        uint32_t targetId = 0;
+        uint32_t seed = 0;
+    };
     void SendTargetResult(uint32_t id, const std::vector<uint32_t>& targets, const WorldCoords& coords, uint32_t seed,
                           uint32_t value, bool melee) override
     {
@@ -36,10 +43,11 @@ public:
     {
         shots.push_back({id, launch, target, point, seed, weaponId, GetHitIteration()});
     }
-    void SendSpawnObject(uint32_t id, const WorldCoords& coords, uint32_t, const std::vector<WorldCoords>& places,
-                         const std::vector<uint32_t>& ids, uint32_t) override
+    void SendSpawnObject(uint32_t id, const WorldCoords& coords, uint32_t targetId,
+                         const std::vector<WorldCoords>& places, const std::vector<uint32_t>& ids,
+                         uint32_t seed) override
     {
-        spawns.push_back({id, coords, places, ids});
+        spawns.push_back({id, coords, places, ids, targetId, seed});
     }
     void CreateUpdateSkillBuff(const SkillBuffTransfer&, const std::vector<Weapon_Type>&, bool) override {}
     void RemoveSkillBuff(const std::string&) override {}
