@@ -81,6 +81,7 @@ TEST_F(SpellTelekinesisTest, ASpellStrikesATargetWithinTwentyAndMarksItWithItsTi
     EXPECT_TRUE(spell->IsPrimary() && spell->IsSecondary());
     Character* near = Foe(15.0f);
     Character* far = Foe(30.0f);
+    Frame();   // their first update: their life
     spell->ActivateNow(*caster, Name(), far->GetObjectId(), At(30.0f));
     EXPECT_TRUE(owner.results.empty());
     spell->ActivateNow(*caster, Name(), near->GetObjectId(), At(15.0f));
@@ -142,6 +143,7 @@ TEST_F(SpellTelekinesisTest, AChaosBeamGrowsStrikesAndShrinksThroughItsStates)
     ASSERT_NE(chaos, nullptr);
     Character* foe = Foe(10.0f);
     Character* friendly = OnTeam(kTeamMajorHuman, 5.0f);
+    Frame();
     unsigned target = friendly->GetObjectId();
     EXPECT_FALSE(chaos->GetValidTarget(*caster, target, At(5.0f), false, 20.0f));
     EXPECT_TRUE(chaos->GetValidTarget(*caster, target = foe->GetObjectId(), At(10.0f), false, 20.0f));
@@ -284,6 +286,7 @@ TEST_F(SpellTelekinesisTest, TelekinesisClaimsLiftsCarriesAndThrowsARestingObjec
     EXPECT_TRUE(hurl->SetAvailability(true, true));
 
     Character* foe = Foe(8.0f);
+    Frame();
     hurl->ActivateNow(*caster, Name(), foe->GetObjectId(), At(8.0f));
     EXPECT_EQ(rock->GetState(), ProjectileTelekinesis::kStateThrown);
     EXPECT_EQ(rock->GetInfo().skillId, hurl->GetObjectId());
