@@ -410,7 +410,7 @@ void Skill_AttackTelekinesis::MoveEntity(Character& caster, int elapsedMs)
     const float part =
         m_moveDistance < kArrivedDistance ? 1.0f : std::clamp(m_moveProgress / m_moveDistance, 0.0f, 1.0f);
     PlaceWobbling(BlendCoords(m_liftCoords, m_overheadCoords, part));
-    if (part < 1.0f)
+    if (!(part >= 1.0f))
         return;
     m_handleState = Handle_Holding;
     if (AnimationSet* animations = caster.GetAnimationSet())
