@@ -554,6 +554,11 @@ void LineEffect::UpdateLine(int elapsedMs)
     World::Get().RemoveEntity(this);
     ObjectManager::Get().DestroyObjectEx(this, "LineEffect", __LINE__);
 }
+void ChaosBeam::Liberate()
+{
+    World::Get().RemoveEntity(this);
+    ObjectManager::Get().DestroyObjectEx(this, "ChaosBeam", __LINE__);
+}
 // ---- end line effects ----
 
 }  // namespace GAME

@@ -425,6 +425,15 @@ public:
     // One frame of the line: travel, then the hold or the fade; at the end of the fade
     // the line leaves the world and is destroyed.
     virtual void UpdateLine(int elapsedMs);
+    // The part of the line drawn, as fractions of its length from the source: the head
+    // (top) and the tail (bottom). The whole line (1, 0) until set.
+    void SetTopBottomPercent(float top, float bottom)
+    {
+        m_topPercent = top;
+        m_bottomPercent = bottom;
+    }
+    float GetTopPercent() const { return m_topPercent; }
+    float GetBottomPercent() const { return m_bottomPercent; }
 
 private:
     WorldVec3 m_source;
@@ -434,10 +443,20 @@ private:
     int m_fadeLeftMs = kFadeMs;
     bool m_pauseAtTarget = false;
     bool m_paused = false;
+    float m_topPercent = 1.0f;
+    float m_bottomPercent = 0.0f;
 };
 
+// A beam its owner draws: the owner moves its end points and shows what part of it it
+// likes (SetTopBottomPercent) each frame; it neither travels nor fades on its own, and
+// stays until the owner lets it go (Liberate): then it leaves the world and is destroyed.
 class ChaosBeam : public LineEffect {
     GAME_DECLARE_CLASS(ChaosBeam)
+
+public:
+    void SetEndPoints(const WorldVec3& from, const WorldVec3& to) { SetLine(from, to); }
+    void UpdateLine(int) override {}
+    void Liberate();
 };
 
 // A set of sounds played as one. There is no audio output: a sound pack counts its

@@ -106,6 +106,8 @@ public:
     // Anger: another monster's controller passes its anger on; clearing forgets it.
     virtual void TransferAnger(ControllerMonster& /*other*/) {}
     virtual void ClearAnger() {}
+    // The monster was moved to these coordinates by its own skill; nothing here.
+    virtual void Teleported(const WorldCoords& /*coords*/) {}
     virtual void SetTreasureProxy(const std::string& name, bool flag)
     {
         m_treasureProxy = name;

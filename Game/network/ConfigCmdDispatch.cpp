@@ -107,6 +107,24 @@ const Skill* UsableSkill(const Character& caster, uint32_t reference)
     return skill;
 }
 
+// Why the skill could not have struck that character from where its actor stands; null
+// when it could.
+const char* RefuseSkillTarget(const Character& caster, const Skill& skill, uint32_t target, float reach)
+{
+    const Character* struck = ObjectManager::Get().GetObject<Character>(target);
+    if (!struck || !struck->IsAlive())
+        return "a target is not a living character";
+    const WorldVec3 from = caster.GetCoords().GetPosition();
+    if ((struck->GetCoords().GetPosition() - from).LengthSquared() > reach * reach)
+        return "a target is beyond the skill's reach";
+    // The skill's own rule of friend and foe: an attack strikes foes, a blessing friends.
+    unsigned kept = target;
+    if (!skill.GetValidTarget(caster, kept, struck->GetCoords().GetPosition(), true, reach) ||
+        (kept != 0 && kept != target))
+        return "a target is not one the skill may strike";
+    return nullptr;
+}
+
 const char* RefuseSkillTargetResult(const Character& caster, const SkillTargetResultConfigCmd& result)
 {
     const Skill* skill = UsableSkill(caster, result.skillNumber);
@@ -116,21 +134,23 @@ const char* RefuseSkillTargetResult(const Character& caster, const SkillTargetRe
     if (result.targets.size() > SkillTargetLimit(*skill, level))
         return "it names more targets than the skill strikes";
     const float reach = SkillReach(caster, *skill, level) + kSkillReachTolerance;
-    const WorldVec3 from = caster.GetCoords().GetPosition();
-    const ObjectManager& objects = ObjectManager::Get();
     for (auto target = result.targets.begin(); target != result.targets.end(); ++target) {
         if (std::find(result.targets.begin(), target, *target) != target)
             return "it names a target twice";
-        const Character* struck = objects.GetObject<Character>(*target);
-        if (!struck || !struck->IsAlive())
-            return "a target is not a living character";
-        if ((struck->GetCoords().GetPosition() - from).LengthSquared() > reach * reach)
-            return "a target is beyond the skill's reach";
-        // The skill's own rule of friend and foe: an attack strikes foes, a blessing friends.
-        unsigned kept = *target;
-        if (!skill->GetValidTarget(caster, kept, struck->GetCoords().GetPosition(), true, reach) ||
-            (kept != 0 && kept != *target))
-            return "a target is not one the skill may strike";
+        if (const char* refusal = RefuseSkillTarget(caster, *skill, *target, reach))
+            return refusal;
+    }
+    // What the result says beside its targets is held to the same reach: the character
+    // the skill chose, and the place it moves its actor to.
+    if (const uint32_t chosen = skill->ResultChosenTarget(result.weaponId); chosen != 0)
+        if (const char* refusal = RefuseSkillTarget(caster, *skill, chosen, reach))
+            return refusal;
+    if (skill->ResultMovesUser()) {
+        const WorldVec3 from = caster.GetCoords().GetPosition();
+        const WorldVec3 to = result.origin.GetPosition();
+        if (!result.origin.IsValid() || to.GetRegion() != from.GetRegion() ||
+            (to - from).LengthSquared() > reach * reach)
+            return "it moves its actor beyond the skill's reach";
     }
     return nullptr;
 }

@@ -58,6 +58,7 @@ enum Skill_UseQuery : int32_t {
     Skill_NotEnoughMana = 2,
     Skill_WeaponNotQualifying = 4,
     Skill_LevelZero = 5,
+    Skill_NothingToThrow = 6,
 };
 
 using Skill_Type = int32_t;
@@ -218,6 +219,12 @@ public:
         target = 0;
         return true;
     }
+    // What a target result of the skill says beyond its targets, for a server to check as
+    // it checks the targets of a client's result: the character its value names (0 when
+    // the value is no character, as for a weapon), and whether its coordinates are a place
+    // the skill moves its user to. The base says neither.
+    virtual uint32_t ResultChosenTarget(uint32_t /*value*/) const { return 0; }
+    virtual bool ResultMovesUser() const { return false; }
     // Whether the gap between the two bodies (distance less both extents) is within
     // range; false when the target is no actor.
     virtual bool IsTargetInRange(const Character& user, unsigned target, float range) const;

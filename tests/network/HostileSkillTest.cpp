@@ -76,7 +76,12 @@ protected:
     // commands that ran.
     int Strike(uint32_t reference, const std::vector<uint32_t>& targets)
     {
-        SkillTargetResultConfigCmd result(kStriker, reference, targets, striker->GetCoords(), 7, 0, false, 1);
+        return Send(reference, targets, striker->GetCoords(), 0);
+    }
+    // The same with the result's coordinates and value as the client chose them.
+    int Send(uint32_t reference, const std::vector<uint32_t>& targets, const WorldCoords& coords, uint32_t value)
+    {
+        SkillTargetResultConfigCmd result(kStriker, reference, targets, coords, 7, value, false, 1);
         const std::unique_ptr<NetPacket> packet(result.GetNetPacket());
         const Bytes bytes = Written(*packet);
         connections.HandleIncoming(kStrikerHost, bytes.data(), bytes.size());
@@ -140,6 +145,28 @@ TEST_F(HostileSkillTest, AResultForASkillItLacksOrForTargetsItCouldNotStrikeIsDr
     EXPECT_EQ(Strike(Reference(kStrike), {kFoe}), 0);
     EXPECT_TRUE(log.Contains(Dropped("a target is not one the skill may strike")));
     EXPECT_EQ(Lives(), lives);
+}
+
+TEST_F(HostileSkillTest, ASpellThatMovesItsActorOrChoosesABeamTargetIsHeldToTheSkillsReach)
+{
+    constexpr const char* kBlink = "Records/Test/HostileBlink.dbr";
+    constexpr const char* kLash = "Records/Test/HostileLash.dbr";
+    RecordDatabase::Get().RegisterRecord(kBlink, "Class,Skill_AttackSpellTeleportSelf,\nskillMaxLevel,1,\n");
+    RecordDatabase::Get().RegisterRecord(kLash, "Class,Skill_AttackSpellChaos,\nskillMaxLevel,1,\n");
+    Learn({{kBlink, "1"}, {kLash, "1"}});
+    LogCapture log;
+    auto to = [this](float x) { return WorldCoords(striker->GetRegion(), Coords::MakeTranslation({x, 0, 0})); };
+    EXPECT_EQ(Send(Reference(kBlink), {}, to(60.0f), 0), 0);
+    EXPECT_TRUE(log.Contains(Dropped("it moves its actor beyond the skill's reach")));
+    EXPECT_EQ(striker->GetCoords().GetRegionCoords().origin.x, 0.0f);
+    EXPECT_EQ(Send(Reference(kBlink), {}, to(8.0f), 0), 1);
+    EXPECT_EQ(striker->GetCoords().GetRegionCoords().origin.x, 8.0f);
+
+    // The beam's target rides in the result's value: a foe within reach, like a target.
+    EXPECT_EQ(Send(Reference(kLash), {}, striker->GetCoords(), kBystander), 0);
+    EXPECT_TRUE(log.Contains(Dropped("a target is beyond the skill's reach")));
+    EXPECT_EQ(Send(Reference(kLash), {}, striker->GetCoords(), kHostsPlayer), 0);
+    EXPECT_EQ(Send(Reference(kLash), {}, striker->GetCoords(), kFoe), 1);
 }
 
 }  // namespace
