@@ -104,8 +104,9 @@ TEST_F(BossSkillsTest, BeamsAtVelocity2AreDrawnAfter500msTrailAfterAndAreDoneAft
     info.baseName = "Records/Item/Weapons/Sword.dbr";
     Item* sickle = Item::CreateItem(info);
     ASSERT_NE(sickle, nullptr);
-    boss->GetInventory().AddItemToInventory(sickle->GetObjectId(), false);
-    boss->AttachItemAction(sickle->GetObjectId(), EquipLocation_RightHand);
+    const uint32_t sickleId = sickle->GetObjectId();
+    boss->GetInventory().AddItemToInventory(sickleId, false);
+    boss->AttachItemAction(sickleId, EquipLocation_RightHand);
     auto* laser = MakeSkill<Skill_ZoveradChainLaser>(kLaser, *boss);
     for (size_t i = 0; i < Skill_ZoveradChainLaser::kBeams; ++i)
         ASSERT_NE(laser->GetBeam(i), nullptr);
@@ -137,7 +138,7 @@ TEST_F(BossSkillsTest, BeamsAtVelocity2AreDrawnAfter500msTrailAfterAndAreDoneAft
     // The sickle leaves the hand and the inventory, from the peer that decides.
     Frame();
     EXPECT_EQ(boss->GetCombatManager().GetEquipManager().GetItemId(EquipLocation_RightHand), 0u);
-    EXPECT_FALSE(boss->HasItem(sickle->GetObjectId()));
+    EXPECT_FALSE(boss->HasItem(sickleId));
     // The beams stay with the skill, out of sight, while the world's frames pass.
     Frame(1000);
     EXPECT_NE(laser->GetBeam(2), nullptr);
