@@ -534,9 +534,17 @@ void LineEffect::SetPause(bool pause)
         m_pauseAtTarget = false;   // released: a hold at the target is over
 }
 
+void LineEffect::SetTopBottomPercent(float top, float bottom)
+{
+    const auto share = [](float value) { return value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f; };
+    m_top = share(top);
+    m_bottom = share(bottom);
+    m_ownerDrawn = true;
+}
+
 void LineEffect::UpdateLine(int elapsedMs)
 {
-    if (m_paused || elapsedMs < 0)
+    if (m_paused || m_ownerDrawn || elapsedMs < 0)
         return;
     if (!HasReachedEnd()) {
         m_travelledMs = elapsedMs > m_travelMs - m_travelledMs ? m_travelMs : m_travelledMs + elapsedMs;

@@ -255,6 +255,8 @@ public:
     // and ground probes start at twice this value above the actor's position.
     float GetHeightValue() const { return m_heightValue; }
     void SetHeightValue(float value);
+    // The middle of the body from the actor's position: its height value straight up.
+    Vec3 GetCenterOfMass() const { return Vec3(0.0f, m_heightValue, 0.0f); }
 
     // Animation channels: each plays one animation at a time (the body on channel 0).
     static constexpr int kAnimationChannels = 4;
@@ -423,28 +425,28 @@ public:
     bool IsPaused() const { return m_paused; }
     bool HasReachedEnd() const { return m_travelledMs >= m_travelMs; }
     // One frame of the line: travel, then the hold or the fade; at the end of the fade
-    // the line leaves the world and is destroyed.
+    // the line leaves the world and is destroyed. A line whose shown share its owner sets
+    // (SetTopBottomPercent) neither travels nor fades.
     virtual void UpdateLine(int elapsedMs);
-    // The part of the line drawn, as fractions of its length from the source: the head
-    // (top) and the tail (bottom). The whole line (1, 0) until set.
-    void SetTopBottomPercent(float top, float bottom)
-    {
-        m_topPercent = top;
-        m_bottomPercent = bottom;
-    }
-    float GetTopPercent() const { return m_topPercent; }
-    float GetBottomPercent() const { return m_bottomPercent; }
+    // The share of the line that shows: from `bottom` to `top`, each a fraction of the way
+    // from the source (0) to the target (1), clamped to 0 .. 1 (not a number: 0). From
+    // then on the line's owner draws it: it stays as set until the owner changes it.
+    void SetTopBottomPercent(float top, float bottom);
+    float GetTopPercent() const { return m_top; }
+    float GetBottomPercent() const { return m_bottom; }
+    bool IsOwnerDrawn() const { return m_ownerDrawn; }
 
 private:
     WorldVec3 m_source;
     WorldVec3 m_target;
+    float m_top = 1.0f;
+    float m_bottom = 0.0f;
+    bool m_ownerDrawn = false;
     int m_travelMs = kDefaultTravelMs;
     int m_travelledMs = 0;
     int m_fadeLeftMs = kFadeMs;
     bool m_pauseAtTarget = false;
     bool m_paused = false;
-    float m_topPercent = 1.0f;
-    float m_bottomPercent = 0.0f;
 };
 
 // A beam its owner draws: the owner moves its end points and shows what part of it it
@@ -454,8 +456,10 @@ class ChaosBeam : public LineEffect {
     GAME_DECLARE_CLASS(ChaosBeam)
 
 public:
-    void SetEndPoints(const WorldVec3& from, const WorldVec3& to) { SetLine(from, to); }
+    // The beam runs from the first point to the second.
+    void SetEndPoints(const WorldVec3& first, const WorldVec3& second) { SetLine(first, second); }
     void UpdateLine(int) override {}
+    // Its owner lets it go: out of the world and destroyed.
     void Liberate();
 };
 
