@@ -74,6 +74,8 @@ private:
     // The player's skill `skillId` used at once on `targetId` (0: on itself), its command
     // printed; false when it cannot be paid or waits for its cooldown.
     bool CastNow(Character& player, uint32_t skillId, uint32_t targetId, const WorldVec3& aim);
+    // Warms the charge up and strikes the target with it; true when it went out.
+    bool CastCharge(Character& player, Character& target);
     // The skill of the attacker's next strike: the smite when the player may use it, else
     // the default attack through its pool.
     uint32_t StrikeSkill(Character& attacker) const;
@@ -105,6 +107,11 @@ private:
     std::map<std::pair<std::string, std::string>, int> m_heldBuffs;
     uint32_t m_dispelId = 0;
     bool m_dispelCast = false;
+    // The frost nova's ring and the warmed-up charge, once each.
+    uint32_t m_novaId = 0;
+    bool m_novaCast = false;
+    uint32_t m_chargeId = 0;
+    bool m_chargeCast = false;
     std::map<uint32_t, bool> m_links;            // lightning links -> still seen
     std::map<uint32_t, Watched> m_projectiles;
     uint32_t m_experienceBefore = 0;
