@@ -255,7 +255,7 @@ TEST_F(AttackKindsTest, TheRingStrikesFoesAsItReachesThemWithinItsRadius)
         owner.results.clear();
         ring->Update(*user, row.ms);
         EXPECT_EQ(ResultsOf(ring->GetObjectId()),
-                  row.struck.empty() ? std::vector<std::vector<uint32_t>>{} : std::vector{row.struck})
+                  row.struck.empty() ? std::vector<std::vector<uint32_t>>{} : std::vector<std::vector<uint32_t>>{row.struck})
             << row.ms;
         EXPECT_EQ(ring->GetPendingTargets().size(), row.pending) << row.ms;
     }
@@ -346,16 +346,14 @@ TEST_F(AttackKindsTest, CharacterSkillLevelAugmentsReachItsSkills)
     ASSERT_NE(skill, nullptr);
     user->GetSkillManager().AddSkill(skill);
     skill->SetSkillLevel(1);
-    const struct { void (Character::*op)(int, const std::string&); int levels; const char* source; unsigned level; } rows[] = {
-        {&Character::SetAllSkillLevelAugment, 2, "", 3},
-        {&Character::SetAllSkillLevelAugment, -4, "", 3},
-        {&Character::RemoveAllSkillLevelAugment, 2, "", 1},
-        {&Character::SetAllSkillLevelAugment, 2, "records/test/augmented.dbr", 1},
-    };
-    for (const auto& row : rows) {
-        (user->*row.op)(row.levels, row.source);
-        EXPECT_EQ(skill->GetCurrentLevel(), row.level) << row.levels << row.source;
-    }
+    user->SetAllSkillLevelAugment(2, "");
+    EXPECT_EQ(skill->GetCurrentLevel(), 3u);
+    user->SetAllSkillLevelAugment(-4, "");
+    EXPECT_EQ(skill->GetCurrentLevel(), 3u);
+    user->RemoveAllSkillLevelAugment(2, "");
+    EXPECT_EQ(skill->GetCurrentLevel(), 1u);
+    user->SetAllSkillLevelAugment(2, name);
+    EXPECT_EQ(skill->GetCurrentLevel(), 1u);
     user->SetSkillLevelAugment(name, 4);
     EXPECT_EQ(skill->GetCurrentLevel(), 5u);
     user->RemoveSkillLevelAugment(name, 4);
