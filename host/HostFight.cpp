@@ -78,7 +78,7 @@ constexpr const char* kNovaRecord = "Records/Skills/ArenaNova.dbr";
 constexpr int kNovaFrame = 30;
 constexpr float kNovaReach = 11.0f;
 // The charge is warmed up and struck once from this frame, when the monster stands
-// within a blow's reach.
+// within a blow's reach (this far, body to body).
 constexpr const char* kChargeRecord = "Records/Skills/ArenaCharge.dbr";
 constexpr int kChargeFrame = 40;
 constexpr float kChargeReach = 2.0f;
@@ -580,7 +580,8 @@ bool HostFight::CastNow(Character& player, uint32_t skillId, uint32_t targetId, 
 bool HostFight::CastCharge(Character& player, Character& target)
 {
     auto* charge = ObjectManager::Get().GetObject<Skill_AttackWeaponCharge>(m_chargeId);
-    if (!charge || !Ready(player, charge) || !charge->WarmUpStart())
+    if (!charge || !Ready(player, charge) || !charge->IsTargetInRange(player, target.GetObjectId(), kChargeReach) ||
+        !charge->WarmUpStart())
         return false;
     std::printf("frame %d: the player warms up %s\n", gFightFrame, SkillName(m_chargeId).c_str());
     m_chargeCast = CastNow(player, m_chargeId, target.GetObjectId(), target.GetPathPosition());
@@ -604,7 +605,7 @@ bool HostFight::CastArsenal(int frame, Character& player, Character& target)
     if (frame >= kNovaFrame && !m_novaCast && apart <= kNovaReach &&
         (m_novaCast = CastNow(player, m_novaId, 0, player.GetPathPosition())))
         return true;
-    if (frame >= kChargeFrame && !m_chargeCast && apart <= kChargeReach && CastCharge(player, target))
+    if (frame >= kChargeFrame && !m_chargeCast && CastCharge(player, target))
         return true;
     // The rally and the shield once each, at the first frame they can go out.
     for (auto [from, id] : {std::pair{kRallyFrame, m_rallyId}, std::pair{kShieldFrame, m_shieldId}})
