@@ -68,8 +68,9 @@ private:
     // its place, each target it reports to a skill, and its end.
     void WatchProjectiles(int frame);
     // The player's arsenal, used before the fireball: the ward switched on at its frame,
-    // the rally and the shield once each from theirs, the hex on a monster in reach that
-    // carries none. True when a cast went out.
+    // the rally and the shield once each from theirs, the frost nova and the charge once
+    // each when the monster is in their reach, the hex on a monster in reach that carries
+    // none. True when a cast went out.
     bool CastArsenal(int frame, Character& player, Character& target);
     // The player's skill `skillId` used at once on `targetId` (0: on itself), its command
     // printed; false when it cannot be paid or waits for its cooldown.
