@@ -380,6 +380,10 @@ class Light : public Entity {
     GAME_DECLARE_CLASS(Light)
 
 public:
+    // How the light shines: 0 from a point in every direction.
+    enum Type : int32_t { Type_Point = 0 };
+    void SetType(Type type) { m_type = type; }
+    Type GetType() const { return m_type; }
     // Casts shadows even where the display settings turn shadows off.
     void SetForceShadows(bool on) { m_forceShadows = on; }
     bool GetForceShadows() const { return m_forceShadows; }
@@ -393,6 +397,7 @@ public:
     const Color& GetColor() const { return m_color; }
 
 private:
+    Type m_type = Type_Point;
     float m_radius = 0.0f;
     Color m_color{1.0f, 1.0f, 1.0f, 1.0f};
     bool m_forceShadows = false;

@@ -21,6 +21,7 @@ class Entity;
 class Path;
 struct WorldFrustum;
 class DynamicObstacle;
+class GridRegion;
 
 // A loaded part of the world. Its local origin sits at `offset` in world space, so
 // positions in different regions can be compared.
@@ -43,6 +44,10 @@ public:
     // Whether the region lies underground (caves, crypts); false until set.
     void SetUnderground(bool underground) { m_underground = underground; }
     bool IsUnderground() const { return m_underground; }
+    // The level's grid of open space, when whoever loads the level gives one; null until
+    // then.
+    void SetGridRegion(std::shared_ptr<GridRegion> grid) { m_grid = std::move(grid); }
+    GridRegion* GetGridRegion() const { return m_grid.get(); }
     // The space the region covers, as a box in its own local space; none until whoever
     // loads the level sets it. A region without one contains no point.
     void SetBounds(const ABBox& bounds) { m_bounds = bounds; m_hasBounds = true; }
@@ -57,6 +62,7 @@ private:
     float m_floorHeight = 0.0f;
     int m_floorSurface = 0;
     bool m_underground = false;
+    std::shared_ptr<GridRegion> m_grid;
     ABBox m_bounds;
     bool m_hasBounds = false;
 };

@@ -32,6 +32,7 @@
 #include "Game/skills/Skill_BuffSelfKinds.h"
 #include "Game/skills/SkillWeaponPool.h"
 #include "Game/skills/Skill_MonsterGenerator.h"
+#include "Game/skills/Skill_AttackWeapon.h"
 #include "Game/world/Lightning.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/SkillServicesBase.h"
@@ -56,9 +57,9 @@ constexpr const char* kPlayerSkillRecord = "Records/Skills/ArenaMight.dbr";
 constexpr const char* kFireballRecord = "Records/Skills/ArenaFireball.dbr";
 // The player's arsenal, a tree of skills at level 1: the two pooled attacks its plain
 // strikes pick from, a smite with its chain lightning, a hex, a mana ward, a shield, a
-// rally that buffs the friends around it and a dispel.
+// rally that buffs the friends around it, a dispel, a frost nova and a charge.
 constexpr const char* kArsenalRecord = "Records/Skills/ArenaArsenal.dbr";
-constexpr unsigned kArsenalSize = 9;
+constexpr unsigned kArsenalSize = 11;
 constexpr const char* kSmiteRecord = "Records/Skills/ArenaSmite.dbr";
 constexpr const char* kHexRecord = "Records/Skills/ArenaHex.dbr";
 constexpr const char* kWardRecord = "Records/Skills/ArenaManaWard.dbr";
@@ -71,6 +72,17 @@ constexpr int kShieldFrame = 72;
 // monster's buffs (the hex is a debuff and stays) and strikes it.
 constexpr const char* kDispelRecord = "Records/Skills/ArenaDispel.dbr";
 constexpr int kDispelFrame = 13;
+// The frost nova goes out once from this frame, while the monster stands within its
+// ring's reach: the ring grows from the player and strikes the monster (and the
+// bystanders within it) as it reaches them.
+constexpr const char* kNovaRecord = "Records/Skills/ArenaNova.dbr";
+constexpr int kNovaFrame = 30;
+constexpr float kNovaReach = 11.0f;
+// The charge is warmed up and struck once from this frame, when the monster stands
+// within a blow's reach (this far, body to body).
+constexpr const char* kChargeRecord = "Records/Skills/ArenaCharge.dbr";
+constexpr int kChargeFrame = 40;
+constexpr float kChargeReach = 2.0f;
 // The frame the player switches its ward on, and how often the mana under it and the
 // life of the monster's buffs are printed.
 constexpr int kWardFrame = 4;
@@ -346,6 +358,8 @@ bool HostFight::Start()
     m_shieldId = skills.FindSkillId(kShieldRecord);
     m_rallyId = skills.FindSkillId(kRallyRecord);
     m_dispelId = skills.FindSkillId(kDispelRecord);
+    m_novaId = skills.FindSkillId(kNovaRecord);
+    m_chargeId = skills.FindSkillId(kChargeRecord);
     gGameEngine->GetRandomGen().Seed(kGameSeed);
     player->SetPlayerName(u"Hero");
     // Life and mana come from the records: the first update fills them.
@@ -574,6 +588,18 @@ bool HostFight::CastNow(Character& player, uint32_t skillId, uint32_t targetId, 
     return true;
 }
 
+bool HostFight::CastCharge(Character& player, Character& target)
+{
+    auto* charge = ObjectManager::Get().GetObject<Skill_AttackWeaponCharge>(m_chargeId);
+    if (!charge || !Ready(player, charge) || !charge->IsTargetInRange(player, target.GetObjectId(), kChargeReach) ||
+        !charge->WarmUpStart())
+        return false;
+    std::printf("frame %d: the player warms up %s\n", gFightFrame, SkillName(m_chargeId).c_str());
+    m_chargeCast = CastNow(player, m_chargeId, target.GetObjectId(), target.GetPathPosition());
+    charge->WarmUpEnd();
+    return m_chargeCast;
+}
+
 bool HostFight::CastArsenal(int frame, Character& player, Character& target)
 {
     if (!player.IsAlive() || !target.IsAlive())
@@ -585,6 +611,12 @@ bool HostFight::CastArsenal(int frame, Character& player, Character& target)
         return CastNow(player, m_wardId, 0, player.GetPathPosition());
     if (frame >= kDispelFrame && !m_dispelCast &&
         (m_dispelCast = CastNow(player, m_dispelId, target.GetObjectId(), target.GetPathPosition())))
+        return true;
+    const float apart = (target.GetPathPosition() - player.GetPathPosition()).Length();
+    if (frame >= kNovaFrame && !m_novaCast && apart <= kNovaReach &&
+        (m_novaCast = CastNow(player, m_novaId, 0, player.GetPathPosition())))
+        return true;
+    if (frame >= kChargeFrame && !m_chargeCast && CastCharge(player, target))
         return true;
     // The rally and the shield once each, at the first frame they can go out.
     for (auto [from, id] : {std::pair{kRallyFrame, m_rallyId}, std::pair{kShieldFrame, m_shieldId}})
@@ -840,8 +872,8 @@ void HostFight::Stop()
     gBystanders.clear();
     gCreatures.clear();
     m_generatorId = 0;
-    m_smiteId = m_hexId = m_wardId = m_shieldId = m_rallyId = m_dispelId = 0;
-    m_dispelCast = false;
+    m_smiteId = m_hexId = m_wardId = m_shieldId = m_rallyId = m_dispelId = m_novaId = m_chargeId = 0;
+    m_dispelCast = m_novaCast = m_chargeCast = false;
     m_switchOn.clear();
     m_heldBuffs.clear();
     m_links.clear();

@@ -69,12 +69,15 @@ private:
     // its place, each target it reports to a skill, and its end.
     void WatchProjectiles(int frame);
     // The player's arsenal, used before the fireball: the ward switched on at its frame,
-    // the rally and the shield once each from theirs, the hex on a monster in reach that
-    // carries none. True when a cast went out.
+    // the rally and the shield once each from theirs, the frost nova and the charge once
+    // each when the monster is in their reach, the hex on a monster in reach that carries
+    // none. True when a cast went out.
     bool CastArsenal(int frame, Character& player, Character& target);
     // The player's skill `skillId` used at once on `targetId` (0: on itself), its command
     // printed; false when it cannot be paid or waits for its cooldown.
     bool CastNow(Character& player, uint32_t skillId, uint32_t targetId, const WorldVec3& aim);
+    // Warms the charge up and strikes the target with it; true when it went out.
+    bool CastCharge(Character& player, Character& target);
     // The skill of the attacker's next strike: the smite when the player may use it, else
     // the default attack through its pool.
     uint32_t StrikeSkill(Character& attacker) const;
@@ -110,6 +113,11 @@ private:
     uint32_t m_dispelId = 0;
     uint32_t m_generatorId = 0;   // the summoner's generator (object id)
     bool m_dispelCast = false;
+    // The frost nova's ring and the warmed-up charge, once each.
+    uint32_t m_novaId = 0;
+    bool m_novaCast = false;
+    uint32_t m_chargeId = 0;
+    bool m_chargeCast = false;
     std::map<uint32_t, bool> m_links;            // lightning links -> still seen
     std::map<uint32_t, Watched> m_projectiles;
     uint32_t m_experienceBefore = 0;

@@ -282,6 +282,16 @@ public:
     void ActivateSkill(uint32_t skillNumber, const Name& event, uint32_t targetId, const WorldVec3& point);
     // The reference number by which peers name the skill of that object id.
     uint32_t GetSkillReferenceNumber(uint32_t skillId) const;
+    // Levels that worn items (or a buff, the named source) add to the character's skills:
+    // to the skill of that record, to every skill of a mastery, or to every skill but the
+    // source's own; the Remove operations take the same levels back. A count below 1
+    // changes nothing.
+    void SetSkillLevelAugment(const std::string& skillName, int levels);
+    void RemoveSkillLevelAugment(const std::string& skillName, int levels);
+    void SetMasteryLevelAugment(const std::string& masteryName, int levels);
+    void RemoveMasteryLevelAugment(const std::string& masteryName, int levels);
+    void SetAllSkillLevelAugment(int levels, const std::string& sourceName);
+    void RemoveAllSkillLevelAugment(int levels, const std::string& sourceName);
 
     // ---- First update, frame and respawn (CharacterUpdate.cpp) --------------------------
     // Once in the world: the spawn point, an empty death manager, the animation set of

@@ -236,4 +236,42 @@ uint32_t Character::GetSkillReferenceNumber(uint32_t skillId) const
     return m_skillManager->GetSkillReferenceNumber(skillId);
 }
 
+// ---- Skill levels granted by items and buffs ----------------------------------------------
+
+void Character::SetSkillLevelAugment(const std::string& skillName, int levels)
+{
+    if (levels > 0)
+        m_skillManager->SetSkillLevelAugment(skillName, static_cast<uint32_t>(levels));
+}
+
+void Character::RemoveSkillLevelAugment(const std::string& skillName, int levels)
+{
+    if (levels > 0)
+        m_skillManager->RemoveSkillLevelAugment(skillName, static_cast<uint32_t>(levels));
+}
+
+void Character::SetMasteryLevelAugment(const std::string& masteryName, int levels)
+{
+    if (levels > 0)
+        m_skillManager->SetMasteryAugment(masteryName, static_cast<uint32_t>(levels));
+}
+
+void Character::RemoveMasteryLevelAugment(const std::string& masteryName, int levels)
+{
+    if (levels > 0)
+        m_skillManager->RemoveMasteryAugment(masteryName, static_cast<uint32_t>(levels));
+}
+
+void Character::SetAllSkillLevelAugment(int levels, const std::string& sourceName)
+{
+    if (levels > 0)
+        m_skillManager->SetAllSkillAugment(static_cast<uint32_t>(levels), sourceName);
+}
+
+void Character::RemoveAllSkillLevelAugment(int levels, const std::string& sourceName)
+{
+    if (levels > 0)
+        m_skillManager->RemoveAllSkillAugment(static_cast<uint32_t>(levels), sourceName);
+}
+
 }  // namespace GAME

@@ -224,7 +224,7 @@ void Npc::TurnPunctuationToCamera()
         toCamera = toCamera * (1.0f / length);
         const Vec3 forward(0.0f, 0.0f, 1.0f);
         angle = std::acos(std::clamp(Dot(forward, toCamera), -1.0f, 1.0f));
-        if (Cross(forward, toCamera).y < 0.0f)
+        if (CrossProduct(forward, toCamera).y < 0.0f)
             angle = -angle;
     }
     Coords placed = Coords::MakeRotation(Vec3(0.0f, 1.0f, 0.0f), angle);

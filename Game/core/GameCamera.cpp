@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "Engine/GameClock.h"
+#include "Engine/GridRegion.h"
 #include "Engine/InputDevice.h"
 #include "Engine/Name.h"
 #include "Engine/ObjectManager.h"
@@ -38,6 +39,18 @@ constexpr uint32_t kShakeOffsetY = 1500;
 constexpr uint32_t kShakeFactorY = 37;
 constexpr uint32_t kShakeOffsetZ = 3800;
 constexpr uint32_t kShakeFactorZ = 17;
+
+// Underground, the open lattice next to the target is made see-through in boxes this
+// wide on each side of a lattice line and this tall above the cell's floor.
+constexpr float kGridRunHalfWidth = 1.5f;
+constexpr float kGridRunHeight = 5.0f;
+
+// The box of six planes (inside where normal . p + distance >= 0) between the bounds.
+std::vector<Plane> BoxPlanes(const Vec3& low, const Vec3& high)
+{
+    return {Plane{Vec3(1, 0, 0), -low.x},  Plane{Vec3(-1, 0, 0), high.x}, Plane{Vec3(0, 1, 0), -low.y},
+            Plane{Vec3(0, -1, 0), high.y}, Plane{Vec3(0, 0, 1), -low.z},  Plane{Vec3(0, 0, -1), high.z}};
+}
 
 const Name& CameraAttachPoint()
 {
@@ -214,6 +227,9 @@ void GameCamera::UpdateTransparencyFrustum(const Viewport& viewport)
     if (!target.IsValid())
         return;
 
+    if (target.GetRegion()->IsUnderground())
+        UpdateUndergroundTransparency(target, GetViewDirection());
+
     WorldFrustum frustum;
     GetSubFrustum(frustum, viewport, kTransparencyWindowLow, kTransparencyWindowLow, kTransparencyWindowHigh,
                   kTransparencyWindowHigh, kTransparencyDepthFactor * GetCameraDistance());
@@ -232,6 +248,62 @@ void GameCamera::UpdateTransparencyFrustum(const Viewport& viewport)
 
     frustum.region = target.GetRegion();
     m_transparencyFrustum = std::move(frustum);
+}
+
+// Lattice positions run at half-cell steps along x and z, one cell below the grid's
+// first: index i lies at (i / 2 - 1) cells.
+void GameCamera::UpdateUndergroundTransparency(const WorldVec3& target, const Vec3& view)
+{
+    GridRegion* grid = target.GetRegion()->GetGridRegion();
+    if (!grid)
+        return;
+    const Vec3& spacing = grid->GetCellSpacing();
+    const Vec3 p = target.GetRegionPosition();
+    if (!IsFinite(p.x) || !IsFinite(p.y) || !IsFinite(p.z) || !IsFinite(view.x) || !IsFinite(view.z))
+        return;
+    auto cellOf = [](float v, float step) { return TruncateToInt(std::floor(static_cast<double>(v) / step)); };
+    const int cellX = cellOf(p.x, spacing.x) + 1;
+    const int cellY = cellOf(p.y, spacing.y);
+    const int cellZ = cellOf(p.z, spacing.z) + 1;
+    if (cellY < 0 || cellY >= static_cast<int>(grid->GetYNumCells()))
+        return;
+    const float floorY = static_cast<float>(cellY) * spacing.y;
+    auto latticeAt = [](int index, float step) { return (static_cast<float>(index) * 0.5f - 1.0f) * step; };
+    auto latticeOf = [](float v, float step) { return TruncateToInt(std::round(static_cast<double>(v) / (0.5 * step))) + 2; };
+    // The run along one axis (`alongZ`: z) through the lattice line on the camera's side
+    // of the target across the other, from where the view line meets that line.
+    auto run = [&](bool alongZ) {
+        const float across = alongZ ? view.x : view.z;
+        if (across == 0.0f)
+            return;   // the view runs parallel to the lines: none is met
+        const int cell = alongZ ? cellX : cellZ;
+        const float acrossStep = alongZ ? spacing.x : spacing.z;
+        const float alongStep = alongZ ? spacing.z : spacing.x;
+        // The camera looks along the view: it stands on the side the view comes from.
+        const int line = across > 0.0f ? 2 * cell : 2 * cell + 2;
+        const float linePos = latticeAt(line, acrossStep);
+        const float t = (linePos - (alongZ ? p.x : p.z)) / across;
+        const float meet = (alongZ ? p.z : p.x) + t * (alongZ ? view.z : view.x);
+        if (!IsFinite(meet))
+            return;
+        const int start = latticeOf(meet, alongStep);
+        auto open = [&](int i) {
+            return alongZ ? grid->GetLatticeValue(line, cellY, i) : grid->GetLatticeValue(i, cellY, line);
+        };
+        if (!open(start))
+            return;
+        int first = start, last = start;
+        while (open(first - 1))
+            --first;
+        while (open(last + 1))
+            ++last;
+        const float from = latticeAt(first, alongStep), to = latticeAt(last, alongStep);
+        const float low = linePos - kGridRunHalfWidth, high = linePos + kGridRunHalfWidth;
+        grid->UpdateTransparency(alongZ ? BoxPlanes(Vec3(low, floorY, from), Vec3(high, floorY + kGridRunHeight, to))
+                                        : BoxPlanes(Vec3(from, floorY, low), Vec3(to, floorY + kGridRunHeight, high)));
+    };
+    run(true);
+    run(false);
 }
 
 }  // namespace GAME

@@ -75,6 +75,9 @@ private:
     void StepZoom(float f);
     void ClampCamera();
     void UpdateShake(uint32_t elapsed);
+    // Hands the level's grid one see-through box for each of the two open lattice runs
+    // next to the target on the camera's side.
+    void UpdateUndergroundTransparency(const WorldVec3& target, const Vec3& view);
 
     uint32_t m_playerId = 0;
     WorldVec3 m_target;

@@ -115,15 +115,22 @@ void ItemSkillAugment::CreateItemSkills()
     }
 }
 
+namespace {
+
+// An item's levels as the character counts them, held to the range of an int.
+int AugmentLevels(uint32_t levels) { return levels > INT32_MAX ? INT32_MAX : static_cast<int>(levels); }
+
+}  // namespace
+
 void ItemSkillAugment::ApplyToCharacter(Character& character) const
 {
     SkillManager& skills = character.GetSkillManager();
     for (const Augment& augment : m_skills)
-        skills.SetSkillLevelAugment(augment.name, augment.level);
+        character.SetSkillLevelAugment(augment.name, AugmentLevels(augment.level));
     for (const Augment& augment : m_masteries)
-        skills.SetMasteryAugment(augment.name, augment.level);
+        character.SetMasteryLevelAugment(augment.name, AugmentLevels(augment.level));
     if (m_allSkillsLevel != 0)
-        skills.SetAllSkillAugment(m_allSkillsLevel, std::string());
+        character.SetAllSkillLevelAugment(AugmentLevels(m_allSkillsLevel), std::string());
     ObjectManager& objects = ObjectManager::Get();
     for (const GrantedSkill& granted : m_granted)
         if (granted.level > 0 && objects.GetObject<Skill>(granted.skillId))
@@ -134,11 +141,11 @@ void ItemSkillAugment::RemoveFromCharacter(Character& character) const
 {
     SkillManager& skills = character.GetSkillManager();
     for (const Augment& augment : m_skills)
-        skills.RemoveSkillLevelAugment(augment.name, augment.level);
+        character.RemoveSkillLevelAugment(augment.name, AugmentLevels(augment.level));
     for (const Augment& augment : m_masteries)
-        skills.RemoveMasteryAugment(augment.name, augment.level);
+        character.RemoveMasteryLevelAugment(augment.name, AugmentLevels(augment.level));
     if (m_allSkillsLevel != 0)
-        skills.RemoveAllSkillAugment(m_allSkillsLevel, std::string());
+        character.RemoveAllSkillLevelAugment(AugmentLevels(m_allSkillsLevel), std::string());
     ObjectManager& objects = ObjectManager::Get();
     for (const GrantedSkill& granted : m_granted)
         if (objects.GetObject<Skill>(granted.skillId))

@@ -9,13 +9,18 @@
 #include "Game/characters/Character.h"
 #include "Game/characters/Player.h"
 #include "Game/items/Weapon.h"
+#include "Game/world/FxPak.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/skills/ProjectileBase.h"
+#include "Game/skills/RadiusMagic.h"
 #include "Game/skills/SkillManagerBase.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
+#include "Game/skills/SkillWalk.h"
+#include "Game/skills/Skill_Passives.h"
 
 namespace GAME {
 
@@ -188,7 +193,7 @@ bool SkillActivated::ExecuteRadiusAttack(Character& attacker, unsigned targetId,
 
 uint32_t SkillActivated::ApplyDamageLoop(Character& attacker, const std::vector<uint32_t>& targets,
                                          const WorldCoords& coords, unsigned seed, ParametersCombatStyle style,
-                                         bool useAvailable, unsigned weaponId, float percent)
+                                         bool useAvailable, unsigned weaponId, float percent, bool targetFx)
 {
     uint32_t firstHit = 0;
     if (targets.empty())
@@ -205,11 +210,84 @@ uint32_t SkillActivated::ApplyDamageLoop(Character& attacker, const std::vector<
         ParametersCombat params(random);
         CollectCombatParameters(attacker, target, style, useAvailable, weaponId, params, percent);
         InitRagDollData(params.ragdollEffect, coords, target->GetCoords());
-        CreateTargetFx(target->GetCoords());
+        if (targetFx)
+            CreateTargetFx(target->GetCoords());
         if (target->TakeAttack(params) && firstHit == 0)
             firstHit = id;
     }
     return firstHit;
+}
+
+// ---- Expanding rings -------------------------------------------------------------------------
+
+void SkillActivated::StartRing(ExpandingRing& ring, const Character& owner, int32_t msPerUnit, float radius)
+{
+    ring.elapsedMs = 0;
+    ring.msPerUnit = msPerUnit;
+    ring.centre = owner.GetCoords().GetPosition();
+    ring.pending.clear();
+    if (gGameEngine)
+        gGameEngine->GetTargetsInRadius(owner.GetTeam(), ring.centre, radius, ring.pending, 0, false);
+}
+
+void SkillActivated::AdvanceRing(ExpandingRing& ring, int elapsedMs, float finalRadius) const
+{
+    SkillServicesBase* services = GetServices();
+    if (ring.pending.empty() || !services)
+        return;
+    ring.elapsedMs = ClampToInt(int64_t{ring.elapsedMs} + elapsedMs);
+    // A ring that takes no time per unit (or a record's negative time) has its whole
+    // radius at once.
+    const float reach = ring.msPerUnit >= 1
+                            ? std::min(static_cast<float>(ring.elapsedMs) / static_cast<float>(ring.msPerUnit),
+                                       finalRadius)
+                            : finalRadius;
+    std::vector<uint32_t> hits;
+    std::erase_if(ring.pending, [&](uint32_t id) {
+        const Character* foe = ObjectManager::Get().GetObject<Character>(id);
+        if (!foe || !foe->IsAlive())
+            return true;
+        if (!(WorldDistance(ring.centre, foe->GetCoords().GetPosition()) <= reach))
+            return false;
+        hits.push_back(id);
+        return true;
+    });
+    if (!hits.empty()) {
+        const WorldCoords centre(ring.centre.GetRegion(), Coords::MakeTranslation(ring.centre.GetRegionPosition()));
+        services->ClearHitIteration();
+        services->SendTargetResult(GetObjectId(), hits, centre, NewSeed(), 0, false);
+    }
+    // Whoever stands outside the final radius now was never going to be reached.
+    if (reach >= finalRadius)
+        ring.pending.clear();
+}
+
+void SkillActivated::StrikeRingTargets(Character& owner, const std::vector<uint32_t>& targets,
+                                       const WorldCoords& centre, unsigned seed)
+{
+    if (targets.empty())
+        return;
+    const std::vector<uint32_t> distinct = DistinctTargets(targets);
+    ApplyDamageLoop(owner, distinct, centre, seed, ParametersCombatStyle::None, false, 0, 0.0f);
+    ActivateSecondarySkills(owner, 0, distinct, centre.GetPosition());
+}
+
+void SkillActivated::CreateRingEffects(const WorldCoords& centre, float radius, int timeMs)
+{
+    const SkillProfile* profile = GetSkillProfile();
+    if (!profile)
+        return;
+    const Vec3 position = centre.GetRegionCoords().origin;
+    if (auto* ring = skill_detail::CreateOwned<RadiusMagic>(profile->GetRadiusMagicName())) {
+        ring->SetEffect(radius, static_cast<float>(timeMs));
+        ring->SetPhysicsType(0);
+        const Vec3 raised{position.x, position.y + 1.0f, position.z};
+        if (!World::Get().AddEntity(ring, WorldCoords(centre.GetRegion(), Coords::MakeTranslation(raised))))
+            skill_detail::DestroyOwned(ring, __LINE__);
+    }
+    if (auto* effect = skill_detail::CreateOwned<FxPak>(profile->GetRadiusEffectName()))
+        if (!World::Get().AddEntity(effect, WorldCoords(centre.GetRegion(), Coords::MakeTranslation(position))))
+            skill_detail::DestroyOwned(effect, __LINE__);
 }
 
 void SkillActivated::ApplyMeleeDamage(Character& attacker, const std::vector<uint32_t>& targets,
@@ -381,7 +459,44 @@ namespace {
 
 Weapon* WeaponOf(uint32_t id) { return ObjectManager::Get().GetObject<Weapon>(id); }
 
+// The hit events of the two hands, made once.
+struct HandHitEventNames {
+    Name rightHandHit = Name::Create("RightHandHit");
+    Name leftHandHit = Name::Create("LeftHandHit");
+};
+
+const HandHitEventNames& HandHitEvents()
+{
+    static const HandHitEventNames names;
+    return names;
+}
+
 }  // namespace
+
+uint32_t SkillActivated::WeaponOfHitEvent(const Name& event) const
+{
+    const SkillManagerBase* manager = GetManager();
+    if (!manager)
+        return 0;
+    if (event == HandHitEvents().rightHandHit)
+        return manager->GetRightHandWeapon();
+    if (event == HandHitEvents().leftHandHit)
+        return manager->GetLeftHandWeapon();
+    return 0;
+}
+
+bool SkillActivated::StrikeWithEventWeapon(Character& user, const Name& event, unsigned targetId,
+                                           const WorldVec3& point) const
+{
+    const SkillManagerBase* manager = GetManager();
+    const uint32_t weapon = WeaponOfHitEvent(event);
+    if (manager && manager->IsRangedWeapon()) {
+        // The user's frame, moved to the event's attach point.
+        const WorldCoords launch = WithPosition(user.GetCoords(), GetCoordsFromCallback(user, event).GetPosition());
+        return ExecuteRangedAttack(user, launch, targetId, point, weapon);
+    }
+    return ExecuteMeleeAttack(user, targetId, point, weapon);
+}
 
 void SkillActivatedWeapon::Update(Character& character, int elapsedMs)
 {

@@ -33,6 +33,17 @@ struct GameEvent_CameraShake : GameEvent {
     float amplitude = 0.0f;
 };
 
+// A ring that grows from where its skill's owner stood: the owner's foes found within
+// the ring's radius when it started are struck as the ring, growing one world unit per
+// `msPerUnit`, reaches each.
+struct ExpandingRing {
+    int32_t elapsedMs = 0;    // since the ring started
+    int32_t msPerUnit = 1;    // to grow by one world unit; below 1 the ring has its whole
+                              // radius at once
+    WorldVec3 centre;         // where the owner stood
+    std::vector<uint32_t> pending;   // foes the ring has yet to reach
+};
+
 class SkillActivated : public Skill {
     GAME_DECLARE_CLASS(SkillActivated)
 
@@ -95,15 +106,36 @@ public:
     // modifiers, for `durationMs`.
     void ApplyBuffOnTarget(Character& caster, Character& target, const std::string& buffName, int durationMs);
 
+    // The weapon of the hand a hit event names ("RightHandHit", "LeftHandHit"); 0 for
+    // any other event.
+    uint32_t WeaponOfHitEvent(const Name& event) const;
+    // A strike with the weapon of the event's hand: shots from the event's attach point
+    // for a ranged weapon, else a melee strike. True when a result went out.
+    bool StrikeWithEventWeapon(Character& user, const Name& event, unsigned targetId, const WorldVec3& point) const;
+
 protected:
+    // Starts the ring at the owner's position: the foes of its team within `radius`.
+    static void StartRing(ExpandingRing& ring, const Character& owner, int32_t msPerUnit, float radius);
+    // Grows the ring by the frame, never past `finalRadius`: the foes it reaches go out as
+    // one target result from its centre; those gone or dead are dropped, and once the
+    // ring has its final radius the foes still outside it are dropped too. Nothing
+    // without skill services.
+    void AdvanceRing(ExpandingRing& ring, int elapsedMs, float finalRadius) const;
+    // Every peer strikes the listed characters (each once) from the ring's centre, then
+    // the secondary skills act on them.
+    void StrikeRingTargets(Character& owner, const std::vector<uint32_t>& targets, const WorldCoords& centre,
+                           unsigned seed);
+    // The ring's look at its centre: the record's radius magic, raised by one unit and
+    // set to the radius and time, and its radius effect.
+    void CreateRingEffects(const WorldCoords& centre, float radius, int timeMs);
     // A target result for the hits a projectile of the skill reports.
     void SendProjectileTargets(const ProjectileInfo& info, const std::vector<uint32_t>& targets) const;
 
-    // One attack per live target of the list: parameters, rag doll, target effect. The
-    // id of the first target that reports a hit; 0 for none.
+    // One attack per live target of the list: parameters, rag doll, target effect (unless
+    // `targetFx` is false). The id of the first target that reports a hit; 0 for none.
     uint32_t ApplyDamageLoop(Character& attacker, const std::vector<uint32_t>& targets, const WorldCoords& coords,
                              unsigned seed, ParametersCombatStyle style, bool useAvailable, unsigned weaponId,
-                             float percent);
+                             float percent, bool targetFx = true);
     // The road of a spell or buff: the record's special animation, else `animation`, at
     // the owner's spell-cast speed. False for a disabled skill.
     bool StartCastAnimation(Character& attacker, AnimationSet_Type animation);

@@ -111,13 +111,13 @@ void SkillBuff::Install(Character* target)
     m_filterHolder = &target->GetCombatManager();
     target->AddCombatFilter(this);
     if (m_skillEnhancement != 0)
-        target->GetSkillManager().RemoveAllSkillAugment(static_cast<uint32_t>(m_skillEnhancement), GetObjectName());
+        target->RemoveAllSkillLevelAugment(m_skillEnhancement, GetObjectName());
     const SkillProfile* profile = GetSkillProfile();
     m_skillEnhancement = profile ? TruncateToInt(profile->GetSkillEnhancement(GetCurrentLevel())) : 0;
     if (m_skillEnhancement < 0)
         m_skillEnhancement = 0;   // the augment counts levels up only
     if (m_skillEnhancement != 0)
-        target->GetSkillManager().SetAllSkillAugment(static_cast<uint32_t>(m_skillEnhancement), GetObjectName());
+        target->SetAllSkillLevelAugment(m_skillEnhancement, GetObjectName());
     ApplyBuffOtherEffects(*target, true);
 }
 
@@ -130,7 +130,7 @@ void SkillBuff::UnInstall(Character* target)
     if (!target)
         return;
     if (m_skillEnhancement != 0)
-        target->GetSkillManager().RemoveAllSkillAugment(static_cast<uint32_t>(m_skillEnhancement), GetObjectName());
+        target->RemoveAllSkillLevelAugment(m_skillEnhancement, GetObjectName());
     m_skillEnhancement = 0;
     ApplyBuffOtherEffects(*target, false);
 }

@@ -25,49 +25,6 @@ GAME_IMPLEMENT_CLASS(Skill_WeaponPool_ChargedLinear, SkillActivatedWeaponPool)
 GAME_IMPLEMENT_CLASS(Skill_WPAttack, SkillActivated)
 GAME_IMPLEMENT_CLASS(Skill_WPAttack_BasicAttack, Skill_WPAttack)
 
-namespace {
-
-// The animation events this file compares against, made once.
-struct HandEvents {
-    Name rightHandHit = Name::Create("RightHandHit");
-    Name leftHandHit = Name::Create("LeftHandHit");
-};
-
-const HandEvents& Events()
-{
-    static const HandEvents names;
-    return names;
-}
-
-// The weapon of the hand a hit event names; 0 for any other event.
-uint32_t WeaponOfEvent(const SkillManagerBase* manager, const Name& event)
-{
-    if (!manager)
-        return 0;
-    if (event == Events().rightHandHit)
-        return manager->GetRightHandWeapon();
-    if (event == Events().leftHandHit)
-        return manager->GetLeftHandWeapon();
-    return 0;
-}
-
-// A strike with the weapon of the event's hand: shots from the event's attach point for
-// a ranged weapon, else a melee strike. True when a result went out.
-bool StrikeWithEventWeapon(const SkillActivated& skill, Character& user, const Name& event, unsigned targetId,
-                           const WorldVec3& point)
-{
-    const SkillManagerBase* manager = skill.GetManager();
-    const uint32_t weapon = WeaponOfEvent(manager, event);
-    if (manager && manager->IsRangedWeapon()) {
-        // The user's frame, moved to the event's attach point.
-        const WorldCoords launch =
-            WithPosition(user.GetCoords(), skill.GetCoordsFromCallback(user, event).GetPosition());
-        return skill.ExecuteRangedAttack(user, launch, targetId, point, weapon);
-    }
-    return skill.ExecuteMeleeAttack(user, targetId, point, weapon);
-}
-
-}  // namespace
 
 // ---- The pool skill ------------------------------------------------------------------------
 
@@ -336,7 +293,7 @@ void Skill_WeaponPool_ChargedFinale::HitAction(Character& attacker, const Name& 
         return;
     }
     // A finale that strikes nobody keeps the charge for the next use.
-    if (StrikeWithEventWeapon(*this, attacker, event, targetId, point) && GetServices()) {
+    if (StrikeWithEventWeapon(attacker, event, targetId, point) && GetServices()) {
         m_chargeLevel = 0;
         SendChargeLevel();
         m_chargeTimer = 0;
@@ -569,7 +526,7 @@ Skill_WPAttack_BasicAttack::Skill_WPAttack_BasicAttack() { m_kindText = "^bPoole
 void Skill_WPAttack_BasicAttack::ActivateNow(Character& user, const Name& event, unsigned targetId,
                                              const WorldVec3& point)
 {
-    StrikeWithEventWeapon(*this, user, event, targetId, point);
+    StrikeWithEventWeapon(user, event, targetId, point);
 }
 
 void Skill_WPAttack_BasicAttack::TargetResult(Character& user, const std::vector<uint32_t>& targets,

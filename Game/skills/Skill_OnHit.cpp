@@ -12,14 +12,11 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/RandomUniform.h"
-#include "Game/skills/RadiusMagic.h"
 #include "Game/skills/SkillBuffs.h"
 #include "Game/skills/SkillManagerBase.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
-#include "Game/skills/SkillWalk.h"
 #include "Game/skills/Skill_Passives.h"
-#include "Game/world/FxPak.h"
 
 namespace GAME {
 
@@ -355,47 +352,20 @@ void Skill_OnHitAttackRadius::OnHitActivation(Character& owner, const Parameters
     const SkillProfile* profile = GetSkillProfile();
     if (!services || !profile || !m_armed || !m_ring.pending.empty() || !ChanceWon())
         return;
-    m_ring.elapsedMs = 0;
-    m_ring.msPerUnit = TruncateToInt(profile->GetRadiusTime(GetCurrentLevel()));
-    m_ring.centre = owner.GetCoords().GetPosition();
     m_cooldownLeft = TruncateToInt(GetCooldownTime());
     SkillProfile_Modifiers modifiers;
     GetSkillModifierData(modifiers);
-    if (gGameEngine)
-        gGameEngine->GetTargetsInRadius(owner.GetTeam(), m_ring.centre, modifiers.targetRadius, m_ring.pending, 0,
-                                        false);
+    StartRing(m_ring, owner, TruncateToInt(profile->GetRadiusTime(GetCurrentLevel())), modifiers.targetRadius);
     services->SendSkillActiveUpdate(GetObjectId(), SkillActiveState(0, true, true));
 }
 
 void Skill_OnHitAttackRadius::Update(Character& owner, int elapsedMs)
 {
     SkillOnHitArmed::Update(owner, elapsedMs);
-    if (SkillServicesBase* services = GetServices()) {
+    if (GetServices()) {
         CountCooldown(elapsedMs);
-        if (!m_ring.pending.empty()) {
-            m_ring.elapsedMs = ClampToInt(int64_t{m_ring.elapsedMs} + elapsedMs);
-            // A ring that takes no time per unit (or a record's negative time) has its
-            // whole radius at once, as a radius attack strikes its whole area at once.
-            const float reach = m_ring.msPerUnit >= 1
-                                    ? static_cast<float>(m_ring.elapsedMs) / static_cast<float>(m_ring.msPerUnit)
-                                    : std::numeric_limits<float>::infinity();
-            std::vector<uint32_t> hits;
-            std::erase_if(m_ring.pending, [&](uint32_t id) {
-                const Character* foe = ObjectManager::Get().GetObject<Character>(id);
-                if (!foe || !foe->IsAlive())
-                    return true;
-                if (!(WorldDistance(m_ring.centre, foe->GetCoords().GetPosition()) <= reach))
-                    return false;
-                hits.push_back(id);
-                return true;
-            });
-            if (!hits.empty()) {
-                const WorldCoords centre(m_ring.centre.GetRegion(),
-                                         Coords::MakeTranslation(m_ring.centre.GetRegionPosition()));
-                services->ClearHitIteration();
-                services->SendTargetResult(GetObjectId(), hits, centre, NewSeed(), 0, false);
-            }
-        }
+        // The ring keeps growing until it has caught every foe it set out for.
+        AdvanceRing(m_ring, elapsedMs, std::numeric_limits<float>::infinity());
     }
     if (m_activeState.active)
         ApplyActiveCosts(owner, elapsedMs);
@@ -404,11 +374,7 @@ void Skill_OnHitAttackRadius::Update(Character& owner, int elapsedMs)
 void Skill_OnHitAttackRadius::TargetResult(Character& owner, const std::vector<uint32_t>& targets,
                                            const WorldCoords& coords, unsigned seed, unsigned, bool)
 {
-    if (targets.empty())
-        return;
-    const std::vector<uint32_t> distinct = DistinctTargets(targets);
-    ApplyDamageLoop(owner, distinct, coords, seed, ParametersCombatStyle::None, false, 0, 0.0f);
-    ActivateSecondarySkills(owner, 0, distinct, coords.GetPosition());
+    StrikeRingTargets(owner, targets, coords, seed);
 }
 
 std::optional<unsigned> Skill_OnHitAttackRadius::CollectedLevel() const
@@ -447,20 +413,7 @@ void Skill_OnHitAttackRadius::ReceiveActiveUpdate(Character& owner, const SkillA
 
 void Skill_OnHitAttackRadius::CreateVisualEffect(const WorldCoords& centre, float radius, int timeMs)
 {
-    const SkillProfile* profile = GetSkillProfile();
-    if (!profile)
-        return;
-    const Vec3 position = centre.GetRegionCoords().origin;
-    if (auto* ring = skill_detail::CreateOwned<RadiusMagic>(profile->GetRadiusMagicName())) {
-        ring->SetEffect(radius, static_cast<float>(timeMs));
-        ring->SetPhysicsType(0);
-        const Vec3 raised{position.x, position.y + 1.0f, position.z};
-        if (!World::Get().AddEntity(ring, WorldCoords(centre.GetRegion(), Coords::MakeTranslation(raised))))
-            skill_detail::DestroyOwned(ring, __LINE__);
-    }
-    if (auto* effect = skill_detail::CreateOwned<FxPak>(profile->GetRadiusEffectName()))
-        if (!World::Get().AddEntity(effect, WorldCoords(centre.GetRegion(), Coords::MakeTranslation(position))))
-            skill_detail::DestroyOwned(effect, __LINE__);
+    CreateRingEffects(centre, radius, timeMs);
 }
 
 }  // namespace GAME

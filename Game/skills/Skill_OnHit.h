@@ -209,14 +209,7 @@ protected:
     std::optional<unsigned> CollectedLevel() const override;
 
 private:
-    struct Ring {
-        int32_t elapsedMs = 1;       // since the ring started
-        int32_t msPerUnit = 1;       // to grow by one world unit; below 1 the ring has its
-                                     // whole radius at once
-        WorldVec3 centre;            // where the owner stood
-        std::vector<uint32_t> pending;   // foes the ring has yet to reach
-    };
-    Ring m_ring;
+    ExpandingRing m_ring{.elapsedMs = 1, .msPerUnit = 1, .centre = {}, .pending = {}};
 };
 
 }  // namespace GAME

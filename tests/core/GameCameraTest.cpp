@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "Engine/GameClock.h"
+#include "Engine/GridRegion.h"
 #include "Engine/InputDevice.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
@@ -238,6 +239,57 @@ TEST_F(GameCameraTest, TransparencyFrustum)
     const Vec3 eye = camera.GetCoords().GetRegionCoords().origin;
     EXPECT_TRUE(Inside(camera.GetTransparencyFrustum(), target + (eye - target) * 0.5f));   // above the head
     EXPECT_FALSE(Inside(camera.GetTransparencyFrustum(), target - view * 3.5f));            // below it
+}
+
+// Underground, the open lattice next to the target goes to the level's grid as two boxes:
+// one along z and one along x, each through the lattice line on the camera's side of the
+// target, 1.5 either side of it, from the cell's floor to 5 above, over the whole open run.
+// Above ground, or where the target's own lattice is closed, no box goes.
+TEST_F(GameCameraTest, UndergroundTransparencyFollowsTheOpenLatticeRuns)
+{
+    auto grid = std::make_shared<GridRegion>(Vec3(2.0f, 4.0f, 2.0f), 10, 2, 10);
+    for (int x = 0; x <= 20; ++x)
+        for (int z = 0; z <= 20; ++z)
+            grid->SetLatticeValue(x, 0, z, true);
+    EXPECT_FALSE(grid->GetLatticeValue(21, 0, 0));
+    EXPECT_FALSE(grid->GetLatticeValue(0, 1, 0));
+    region->SetGridRegion(grid);
+    const Vec3 target{5.0f, 1.0f, 5.0f};
+    camera.SetTarget(WorldVec3(region, target));
+    camera.Update();
+    camera.UpdateTransparencyFrustum(Viewport());
+    EXPECT_TRUE(grid->GetTransparentBoxes().empty());   // not underground
+
+    region->SetUnderground(true);
+    camera.UpdateTransparencyFrustum(Viewport());
+    const auto& boxes = grid->GetTransparentBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    const Vec3 view = camera.GetViewDirection();
+    // Planes in order: +x, -x, +y, -y, +z, -z; a box spans [-d of +axis, d of -axis].
+    const struct { int across, along; float toward; } runs[] = {{0, 2, view.x}, {2, 0, view.z}};
+    for (size_t i = 0; i < 2; ++i) {
+        const auto& box = boxes[i];
+        ASSERT_EQ(box.size(), 6u);
+        auto low = [&](int axis) { return -box[2 * axis].distance; };
+        auto high = [&](int axis) { return box[2 * axis + 1].distance; };
+        const int across = runs[i].across, along = runs[i].along;
+        EXPECT_FLOAT_EQ(high(across) - low(across), 3.0f) << i;
+        const float line = (low(across) + high(across)) * 0.5f;
+        const float at = across == 0 ? target.x : target.z;
+        EXPECT_FLOAT_EQ(std::fabs(line - at), 1.0f) << i;
+        EXPECT_LT((line - at) * runs[i].toward, 0.0f) << i;   // on the camera's side
+        EXPECT_FLOAT_EQ(low(1), 0.0f) << i;
+        EXPECT_FLOAT_EQ(high(1), 5.0f) << i;
+        EXPECT_FLOAT_EQ(low(along), -2.0f) << i;
+        EXPECT_FLOAT_EQ(high(along), 18.0f) << i;
+    }
+
+    grid->ClearTransparency();
+    for (int x = 0; x <= 20; ++x)
+        for (int z = 0; z <= 20; ++z)
+            grid->SetLatticeValue(x, 0, z, false);
+    camera.UpdateTransparencyFrustum(Viewport());
+    EXPECT_TRUE(grid->GetTransparentBoxes().empty());
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "Engine/World.h"
 #include "Game/core/foundation/InstanceEntity.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/world/LightAnchor.h"
+#include "Engine/ObjectManager.h"
 
 using namespace GAME;
 
@@ -68,4 +70,39 @@ TEST(MathUtilTest, InstanceEntityPositionNeedsEntityAndRegion)
     EXPECT_EQ(WorldVec3(region, {1, 2, 3}), out);
     World::Get().Reset();
     InstanceGroupManager::Get().Clear();
+}
+// The cross product is right-handed, antisymmetric, and zero for parallel vectors.
+TEST(CrossProductTest, RightHandedAndZeroForParallels)
+{
+    const struct { Vec3 a, b, expected; } rows[] = {
+        {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
+        {{0, 1, 0}, {1, 0, 0}, {0, 0, -1}},
+        {{2, 0, 0}, {-4, 0, 0}, {0, 0, 0}},
+        {{0, 0, 0}, {1, 2, 3}, {0, 0, 0}},
+        {{1, 2, 3}, {4, 5, 6}, {-3, 6, -3}},
+    };
+    for (const auto& row : rows) {
+        const Vec3 c = CrossProduct(row.a, row.b);
+        EXPECT_EQ(c.x, row.expected.x);
+        EXPECT_EQ(c.y, row.expected.y);
+        EXPECT_EQ(c.z, row.expected.z);
+    }
+}
+
+// A light anchor made by class name starts as a point light of radius 20 whose blue
+// channel stays above 1, and is a light.
+TEST(LightAnchorTest, StartsBlueAndBrightAndIsALight)
+{
+    Object* object = ObjectManager::Get().CreateObject("LightAnchor");
+    auto* anchor = DynamicCast<LightAnchor>(object);
+    ASSERT_NE(anchor, nullptr);
+    EXPECT_STREQ(anchor->GetClassInfo().GetName(), "LightAnchor");
+    EXPECT_TRUE(anchor->IsA<Light>());
+    EXPECT_EQ(anchor->GetType(), Light::Type_Point);
+    EXPECT_EQ(anchor->GetColor().red, 0.28f);
+    EXPECT_EQ(anchor->GetColor().green, 0.28f);
+    EXPECT_EQ(anchor->GetColor().blue, 1.96f);
+    EXPECT_EQ(anchor->GetColor().alpha, 1.0f);
+    EXPECT_EQ(anchor->GetRadius(), 20.0f);
+    ObjectManager::Get().DestroyAllObjects();
 }

@@ -117,6 +117,9 @@ grep -q '^net: buff arenahexbuff lost by monster' "$dir/c.txt" || fail "no hex t
 grep -q '^net: skill ArenaRally (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]* 268435458$' "$dir/c.txt" ||
     fail "no rally reaching both players"
 grep -q '^net: skill ArenaDispel (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*$' "$dir/c.txt" || fail "no dispel"
+grep -q '^net: skill ArenaNova (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9][0-9 ]*$' "$dir/c.txt" ||
+    fail "no frost nova ring"
+grep -q '^net: skill ArenaCharge (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*$' "$dir/c.txt" || fail "no charge"
 grep -q '^net: item .* dropped (seed [0-9]*), fingerprint [0-9a-f]\{16\}$' "$dir/c.txt" || fail "no dropped item"
 grep -q '^frame [0-9]*: loot: gold pile [0-9]* lies on the ground' "$dir/c.txt" || fail "no gold fell for the client"
 grep -q '^frame [0-9]*: loot: item [0-9]* lies on the ground' "$dir/c.txt" || fail "no loot fell for the client"

@@ -24,6 +24,10 @@ inline float Sqrt(float value) { return std::sqrt(value); }
 inline float DegreesToRadians(float degrees) { return degrees * kDegreesToRadians; }
 inline float RadiansToDegrees(float radians) { return radians * kRadiansToDegrees; }
 
+// The right-handed cross product a x b: perpendicular to both, zero for parallel vectors;
+// swapping the arguments negates it.
+inline Vec3 CrossProduct(const Vec3& a, const Vec3& b) { return Cross(a, b); }
+
 // The frame turned by `degrees` about one of its own axes.
 inline Coords TurnedAbout(const Coords& coords, const Vec3& axis, float degrees)
 {
