@@ -58,6 +58,7 @@ protected:
         ASSERT_LT(index, owner.spawns.size());
         const FakeOwner::Spawn spawn = owner.spawns[index];
         skill.SkillSpawnObject(*caster, spawn.coords, 0, spawn.places, spawn.ids, 7);
+        Frame();   // the new creatures' first update gives them their minds
     }
 
     FakeOwner owner;
@@ -105,8 +106,9 @@ TEST_F(DefensiveWallTest, RingsHoldAsManyWallsAsTheSpacingFitsAndEachRingStartsH
                                static_cast<float>(i % row.perRing) * row.spacing;
             EXPECT_NEAR(TurnOf(offset), std::fmod(turn, 360.0f), 1e-2f) << i;
         }
-        if (row.rings > 1)
+        if (row.rings > 1) {
             EXPECT_NEAR(TurnOf(spawn.places[row.perRing].GetPosition() - centre), row.firstTurnOfRing2, 1e-2f);
+        }
     }
 }
 
@@ -259,6 +261,7 @@ TEST_F(DefensiveWallTest, BurstsWithinTheLimitReleaseTheOldestFirst)
             const std::vector<uint32_t> ids = FreshIds(row.burst);
             skill->SkillSpawnObject(*caster, caster->GetCoords(), 0, {}, ids, 1);
             made.insert(made.end(), ids.begin(), ids.end());
+            Frame();
         }
         EXPECT_EQ(skill->GetPets(), std::vector<uint32_t>(made.begin() + static_cast<long>(row.firstKept),
                                                           made.begin() + static_cast<long>(row.firstKept + row.kept)));
@@ -276,7 +279,7 @@ TEST_F(DefensiveWallTest, TheBundledSummonsMakeEachKind)
     ASSERT_NE(tree, nullptr);
     for (unsigned i = 0; i < std::size(kKinds); ++i) {
         const std::string name = tree->GetString(("skillName" + std::to_string(i + 1)).c_str(), "");
-        auto* skill = DynamicCast<Skill>(ObjectManager::Get().CreateObjectFromFile(name));
+        auto* skill = DynamicCast<SkillActivated>(ObjectManager::Get().CreateObjectFromFile(name));
         ASSERT_NE(skill, nullptr) << name;
         EXPECT_STREQ(skill->GetClassInfo().GetName(), kKinds[i]);
         skill->SetManager(&owner);
