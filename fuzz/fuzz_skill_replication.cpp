@@ -4,7 +4,7 @@
 // The monster's record gives it five skills; the family record then adds one of each
 // further kind (self, radius, aura and other-target buffs, passives and modifiers,
 // triggered skills, the dispel and the bonus, pets, monster pets, walls and walled
-// ground), so that reference numbers 0 to 40 or so name every kind a command may reach.
+// ground) under reference numbers 5 to 27, so that a command may reach every kind.
 //
 // The input: a 16-bit length, that many bytes of replicas (the skill list, then the buff
 // list, as a joining peer reads them) applied to the monster, then commands, each a
