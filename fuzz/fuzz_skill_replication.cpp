@@ -1,6 +1,11 @@
 // A character's skills and buffs from any bytes, then the skill commands, frames, a
 // dispel, a death and destruction, all on one monster with skills and a foe beside it.
 //
+// The monster's record gives it five skills; the family record then adds one of each
+// further kind (self, radius, aura and other-target buffs, passives and modifiers,
+// triggered skills, the dispel and the bonus, pets, monster pets, walls and walled
+// ground) under reference numbers 5 to 27, so that a command may reach every kind.
+//
 // The input: a 16-bit length, that many bytes of replicas (the skill list, then the buff
 // list, as a joining peer reads them) applied to the monster, then commands, each a
 // selector byte (one of the six skill command packets), a length byte and the packet's
@@ -85,6 +90,36 @@ void RegisterRecords()
     records.RegisterRecord("Records/Fuzz/Curse.dbr",
                            "Class,Skill_AttackBuff,\nskillMaxLevel,5,\nbuffSkillName,Records/Fuzz/Debuf.dbr,\n");
     records.RegisterRecord("Records/Fuzz/Mod.dbr", "Class,Skill_Modifier,\nskillMaxLevel,5,\n");
+
+    // The family: every kind once, each with the keys any of them reads.
+    const char* family[] = {
+        "Skill_BuffSelfDuration",  "Skill_BuffSelfShield",          "Skill_BuffSelfColossus",
+        "Skill_BuffSelfImmobilize", "Skill_BuffSelfInvulnerable",   "Skill_BuffAttackRadiusToggled",
+        "Skill_BuffAttackRadiusDuration", "Skill_BuffRadius",       "Skill_BuffRadiusToggled",
+        "Skill_BuffOther",         "Skill_PassiveDualWieldWeapon",  "Skill_MeleeModifier",
+        "Skill_MeleeModifierRadius", "Skill_OnHitBuffSelf",         "Skill_PassiveOnHitBuffSelf",
+        "Skill_PassiveOnLifeBuffSelf", "Skill_OnHitAttackRadius",   "Skill_DispelMagic",
+        "Skill_GiveBonus",         "Skill_SpawnPet",                "Skill_SpawnPetMonster",
+        "Skill_DefensiveWall",     "Skill_DefensiveGround",
+    };
+    std::string tree;
+    for (size_t i = 0; i < std::size(family); ++i) {
+        const std::string name = std::string("Records/Fuzz/Family/") + family[i] + ".dbr";
+        const bool debuff = std::string(family[i]) == "Skill_BuffOther";
+        records.RegisterRecord(
+            name, std::string("Class,") + family[i] +
+                      ",\nskillMaxLevel,5,\nskillManaCost,1,\nskillCooldownTime,0.5,\nskillActiveDuration,1,\n"
+                      "buffSkillName," + (debuff ? "Records/Fuzz/Debuf.dbr" : "Records/Fuzz/Buff.dbr") +
+                      ",\nskillTargetRadius,6,\nskillTargetNumber,3,\nonHitActivationChance,100,\n"
+                      "lifeMonitorPercent,90,\nskillProjectileName,Records/Fuzz/Arrow.dbr,\n"
+                      "offensivePhysicalMin,5,\noffensivePhysicalMax,9,\nskillLifeBonus,5,\nskillManaBonus,5,\n"
+                      "damageAbsorption,20,\nspawnObjects,Records/Fuzz/Summoned.dbr,\nspawnObjectsTimeToLive,0;0.6,\n"
+                      "petBurstSpawn,2,\npetLimit,3,\nspawnObjectsNumberOfRings,1;2,\nspawnObjectsSpacingAngle,90,\n"
+                      "spawnObjectsDistanceInnerCircle,3,\nspawnObjectsDistanceIncrement,2,\n");
+        tree += "skillName" + std::to_string(i + 1) + "," + name + ",\nskillLevel" + std::to_string(i + 1) + ",1;2,\n";
+    }
+    records.RegisterRecord("Records/Fuzz/Family.dbr", tree);
+    records.RegisterRecord("Records/Fuzz/Summoned.dbr", "Class,Monster,\ncharacterLife,20,\n");
 
     const char* buffs[][2] = {
         {"Records/Fuzz/Buff.dbr", "SkillBuff"},
@@ -260,6 +295,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(monster != nullptr);
     Check(World::Get().AddEntity(monster, WorldCoords(region, Coords())));
     monster->GetSkillManager().SetAsControllingManager();
+    monster->GetSkillManager().LoadSkills("Records/Fuzz/Family.dbr", SkillManager::kMaxRecordSkills);
     if (auto* foe = objects.CreateObjectFromFile<Monster>("Records/Fuzz/Foe.dbr", kFoeId))
         World::Get().AddEntity(foe, WorldCoords(region, Coords::LookAlong({2, 0, 0}, {1, 0, 0}, {0, 1, 0})));
     gEngine->UpdateFrame(16);   // the first update

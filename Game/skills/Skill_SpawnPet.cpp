@@ -16,6 +16,7 @@
 namespace GAME {
 
 GAME_IMPLEMENT_CLASS(Skill_SpawnPet, SkillActivated)
+GAME_IMPLEMENT_CLASS(Skill_SpawnPetMonster, Skill_SpawnPet)
 
 namespace {
 
@@ -191,17 +192,45 @@ WorldCoords Skill_SpawnPet::GetNewCasterCoords(Character& caster, std::vector<Wo
     return caster.GetCoords();
 }
 
-unsigned Skill_SpawnPet::GetNumPets(Character&) const
+unsigned Skill_SpawnPet::GetBurst() const
 {
     const SkillProfile* profile = GetSkillProfile();
     const unsigned burst = profile ? profile->GetPetBurstSpawn(GetCurrentLevel()) : 0;
     return burst == 0 ? 1 : burst;
 }
 
+unsigned Skill_SpawnPet::GetNumPets(Character&) const { return GetBurst(); }
+
 std::string Skill_SpawnPet::GetSpawnObject(unsigned) const
 {
     const SkillProfile* profile = GetSkillProfile();
     return profile ? profile->GetSpawnObject(GetCurrentLevel()) : std::string();
+}
+
+// ---- The monsters' kind ------------------------------------------------------------------
+
+Skill_SpawnPetMonster::Skill_SpawnPetMonster() { m_kindText = "^bSpawn Pet Monster"; }
+
+void Skill_SpawnPetMonster::Update(Character& caster, int elapsedMs)
+{
+    // A pet whose object is gone (freed after its death, or taken out of the game) would
+    // otherwise hold its place in the group for ever and the monster never summon again.
+    // The group is counted before the availability is found again.
+    std::erase_if(m_pets, [](uint32_t id) { return !ObjectManager::Get().GetObject<Character>(id); });
+    ForgetDeadPets(m_pets);
+    Skill_SpawnPet::Update(caster, elapsedMs);
+}
+
+bool Skill_SpawnPetMonster::SetAvailability(bool ignoreMana, bool ignoreCooldown)
+{
+    const bool available = Skill_SpawnPet::SetAvailability(ignoreMana, ignoreCooldown);
+    return available && m_pets.size() < GetBurst();
+}
+
+unsigned Skill_SpawnPetMonster::GetNumPets(Character&) const
+{
+    const size_t burst = GetBurst();
+    return m_pets.size() >= burst ? 0 : static_cast<unsigned>(burst - m_pets.size());
 }
 
 }  // namespace GAME

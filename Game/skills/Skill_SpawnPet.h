@@ -57,8 +57,27 @@ public:
     const std::vector<uint32_t>& GetPets() const { return m_pets; }
 
 protected:
+    // The burst of the current level, at least 1.
+    unsigned GetBurst() const;
+
     std::vector<uint32_t> m_pets;        // oldest first
     std::vector<uint32_t> m_otherPets;   // kept for kinds
+};
+
+// The monsters' kind: a cast only tops the group up to the burst, and the skill cannot be
+// used while the group is full.
+class Skill_SpawnPetMonster : public Skill_SpawnPet {
+    GAME_DECLARE_CLASS(Skill_SpawnPetMonster)
+
+public:
+    Skill_SpawnPetMonster();
+
+    // Pets that died or no longer exist leave the group, so that it can be topped up.
+    void Update(Character& caster, int elapsedMs) override;
+    // Usable only while the group holds fewer pets than the burst.
+    bool SetAvailability(bool ignoreMana, bool ignoreCooldown) override;
+    // What the group lacks of the burst; 0 when it is full.
+    unsigned GetNumPets(Character& caster) const override;
 };
 
 }  // namespace GAME
