@@ -7,6 +7,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
+#include "Game/combat/RecordKindHits.h"
 
 namespace GAME {
 
@@ -17,11 +18,30 @@ constexpr float kJ = 20.0f;
 
 // Loads one class from the record and the optional prefix and suffix records; it stays
 // when it holds anything, or always with `keep`, and is then jittered by `jitter`. A
-// class the records lack allocates nothing.
+// class the records lack allocates nothing. `hits`, when given, notes for each of the
+// three records whether it gives the class anything on its own (values, or a bonus
+// before jitter).
 template <class T>
 void LoadCharAttribute(CharAttributeStore& store, const LoadTable& record, const LoadTable* prefix,
-                       const LoadTable* suffix, float jitter, bool keep)
+                       const LoadTable* suffix, float jitter, bool keep, RecordKindHits* hits)
 {
+    if (hits) {
+        if (hits[0].IsNoting()) {
+            T probe;
+            probe.LoadBaseTable(record);
+            hits[0].Note(probe.IsNotEmpty());
+        }
+        for (int i = 1; i < 3; ++i) {
+            if (hits[i].IsNoting()) {
+                T probe;
+                if (i == 1)
+                    probe.LoadPrefixTable(*prefix, nullptr);
+                else
+                    probe.LoadSuffixTable(*suffix, nullptr);
+                hits[i].Note(probe.IsNotEmpty());
+            }
+        }
+    }
     T attribute;
     attribute.LoadBaseTable(record);
     if (prefix)
@@ -38,7 +58,8 @@ void LoadCharAttribute(CharAttributeStore& store, const LoadTable& record, const
 // One step of a load order: the class, the jitter of the item record's values, and
 // whether it stays when empty.
 struct LoadStep {
-    void (*load)(CharAttributeStore&, const LoadTable&, const LoadTable*, const LoadTable*, float, bool);
+    void (*load)(CharAttributeStore&, const LoadTable&, const LoadTable*, const LoadTable*, float, bool,
+                 RecordKindHits*);
     float jitter = 0.0f;
     bool keep = false;
 };
@@ -51,11 +72,20 @@ constexpr LoadStep Step(float jitter = 0.0f, bool keep = false)
 
 constexpr bool kKeep = true;
 
+// A class none of the records names loads nothing (its bonuses are 0 and draw nothing):
+// unless it stays when empty, it is not tried again on records seen without it.
 void Run(CharAttributeStore& store, std::span<const LoadStep> steps, const LoadTable& record, const LoadTable* prefix,
          const LoadTable* suffix)
 {
-    for (const LoadStep& step : steps)
-        step.load(store, record, prefix, suffix, step.jitter, step.keep);
+    const LoadTable* records[] = {&record, prefix, suffix};
+    RecordKindHits hits[] = {{records[0], steps.data()}, {records[1], steps.data()}, {records[2], steps.data()}};
+    for (size_t index = 0; index < steps.size(); ++index) {
+        const LoadStep& step = steps[index];
+        if (step.keep || hits[0].MayHold(index) || hits[1].MayHold(index) || hits[2].MayHold(index))
+            step.load(store, record, prefix, suffix, step.jitter, step.keep, hits);
+    }
+    for (RecordKindHits& each : hits)
+        each.Keep(steps.size());
 }
 
 // The 21 requirement reductions, in load order; `jitter` for each.
@@ -310,7 +340,7 @@ void CharAttributeStore_Equipment::Load(const LoadTable& table, const LoadTable*
 {
     Clear();
     if (!noBaseAttackSpeed)
-        kBaseAttackSpeed.load(*this, table, prefix, suffix, kBaseAttackSpeed.jitter, kBaseAttackSpeed.keep);
+        kBaseAttackSpeed.load(*this, table, prefix, suffix, kBaseAttackSpeed.jitter, kBaseAttackSpeed.keep, nullptr);
     Run(*this, kEquipmentOrder, table, prefix, suffix);
 }
 

@@ -6,6 +6,7 @@
 #include "Engine/Localization.h"
 #include "Game/combat/DamageAttributeKinds.h"
 #include "Game/combat/DamageAttributePhysical.h"
+#include "Game/combat/RecordKindHits.h"
 #include "Game/core/foundation/RandomUniform.h"
 
 namespace GAME {
@@ -335,26 +336,33 @@ void DamageAttributeStore::ReadGlobalChance(const char* key, const LoadTable& re
 
 // ---- Loading ------------------------------------------------------------------------
 
-void DamageAttributeStore::LoadClass(Loader load, const LoadTable& record, float jitter)
+bool DamageAttributeStore::LoadClass(Loader load, const LoadTable& record, float jitter)
 {
-    if (DamageAttribute* attribute = load(*this, record))
+    DamageAttribute* attribute = load(*this, record);
+    if (attribute)
         attribute->AddJitter(jitter, m_randomGen);
+    return attribute != nullptr;
 }
 
 void DamageAttributeStore::LoadClasses(LoadOrder order, const LoadTable& record, const LoadTable* prefix,
                                        const LoadTable* suffix, float jitter)
 {
-    const float prefixJitter = prefix ? prefix->GetFloat(kLootJitterKey, 0.0f) : 0.0f;
-    const float suffixJitter = suffix ? suffix->GetFloat(kLootJitterKey, 0.0f) : 0.0f;
+    const LoadTable* records[] = {&record, prefix, suffix};
+    const float jitters[] = {jitter, prefix ? prefix->GetFloat(kLootJitterKey, 0.0f) : 0.0f,
+                             suffix ? suffix->GetFloat(kLootJitterKey, 0.0f) : 0.0f};
+    // A class a record was seen without is not tried on it again: it would load nothing.
+    RecordKindHits hits[] = {{records[0], order.data()}, {records[1], order.data()}, {records[2], order.data()}};
+    size_t index = 0;
     for (ClassRun run : order) {
         for (Loader load : run) {
-            LoadClass(load, record, jitter);
-            if (prefix)
-                LoadClass(load, *prefix, prefixJitter);
-            if (suffix)
-                LoadClass(load, *suffix, suffixJitter);
+            for (int i = 0; i < 3; ++i)
+                if (hits[i].MayHold(index))
+                    hits[i].Note(LoadClass(load, *records[i], jitters[i]));
+            ++index;
         }
     }
+    for (RecordKindHits& each : hits)
+        each.Keep(index);
 }
 
 void DamageAttributeStore_Equipment::Load(const LoadTable& record, const LoadTable* prefix, const LoadTable* suffix,

@@ -124,7 +124,8 @@ private:
     void Offer(CombatAttributeAccumulator& acc, unsigned level, const PassList& plain, Contribute contribute) const;
     void IndexPasses();
     const DamageAttribute* PickXorMember(RandomUniform& rng, unsigned level) const;
-    void LoadClass(Loader load, const LoadTable& record, float jitter);
+    // Whether the record held the class.
+    bool LoadClass(Loader load, const LoadTable& record, float jitter);
     void TakeFrom(DamageAttributeStore& other) noexcept;
 
     OwnedList m_globalXorAttributes;

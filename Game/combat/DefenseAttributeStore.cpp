@@ -6,6 +6,7 @@
 
 #include "Engine/LoadTable.h"
 #include "Game/combat/DefenseAttributeKinds.h"
+#include "Game/combat/RecordKindHits.h"
 
 namespace GAME {
 
@@ -18,26 +19,16 @@ constexpr const char* kLootJitterKey = "lootRandomizerJitter";
 // Loads one kind from a record into the store and jitters it, by the given percent or,
 // for a prefix or suffix record, by the record's own; nothing (and no allocation) when
 // the record does not hold the kind.
+// Whether the record held the kind.
 template <class T>
-void LoadFromRecord(DefenseAttributeStore& store, const LoadTable& record, const float* jitter)
+bool LoadDefenseAttribute(DefenseAttributeStore& store, const LoadTable& record, const float* jitter)
 {
     T attribute;
     if (!attribute.LoadFromTable(record, false))
-        return;
+        return false;
     attribute.AddJitter(jitter ? *jitter : record.GetFloat(kLootJitterKey, 0.0f), store.GetRandomGen());
     store.AddAttribute(std::make_unique<T>(std::move(attribute)));
-}
-
-// One kind from the base record, then from the prefix and the suffix: a record adds at
-// most one attribute of each kind.
-template <class T>
-void LoadDefenseAttribute(DefenseAttributeStore& store, const LoadTable& table, const LoadTable* prefix,
-                          const LoadTable* suffix, float jitter)
-{
-    LoadFromRecord<T>(store, table, &jitter);
-    for (const LoadTable* record : {prefix, suffix})
-        if (record)
-            LoadFromRecord<T>(store, *record, nullptr);
+    return true;
 }
 
 // A character's kind: always kept, the single value 0 when the record has none.
@@ -49,7 +40,7 @@ void LoadCharacterDefenseAttribute(DefenseAttributeStore& store, const LoadTable
         store.AddAttribute(std::make_unique<T>(std::move(attribute)));
 }
 
-using Loader = void (*)(DefenseAttributeStore&, const LoadTable&, const LoadTable*, const LoadTable*, float);
+using Loader = bool (*)(DefenseAttributeStore&, const LoadTable&, const float*);
 
 // The load orders, as runs of kinds. An item loads absolute before duration physical, a
 // skill the other way round; only skills load convert, mana burn ratio and percent of
@@ -143,12 +134,26 @@ constexpr size_t KindCount(std::span<const LoaderRun> order)
 static_assert(KindCount(kEquipmentOrder) == 52, "an item loads 52 kinds after its base protection");
 static_assert(KindCount(kSkillOrder) == 56, "a skill loads 56 kinds");
 
+// Each kind from the base record (jittered by `jitter`), then from the prefix and the
+// suffix (each by its own): a record adds at most one attribute of each kind. A kind a
+// record was seen without is not tried on it again.
 void LoadInOrder(std::span<const LoaderRun> order, DefenseAttributeStore& store, const LoadTable& table,
                  const LoadTable* prefix, const LoadTable* suffix, float jitter)
 {
-    for (LoaderRun run : order)
-        for (Loader load : run)
-            load(store, table, prefix, suffix, jitter);
+    const LoadTable* records[] = {&table, prefix, suffix};
+    const float* jitters[] = {&jitter, nullptr, nullptr};
+    RecordKindHits hits[] = {{records[0], order.data()}, {records[1], order.data()}, {records[2], order.data()}};
+    size_t index = 0;
+    for (LoaderRun run : order) {
+        for (Loader load : run) {
+            for (int i = 0; i < 3; ++i)
+                if (hits[i].MayHold(index))
+                    hits[i].Note(load(store, *records[i], jitters[i]));
+            ++index;
+        }
+    }
+    for (RecordKindHits& each : hits)
+        each.Keep(index);
 }
 
 using CharacterLoader = void (*)(DefenseAttributeStore&, const LoadTable&);

@@ -11,6 +11,7 @@
 #include "DamageAttributeStoreTestUtil.h"
 #include "Engine/LoadTable.h"
 #include "Game/combat/DamageAttributeStore.h"
+#include "Game/combat/DefenseAttributeStore.h"
 #include "Game/combat/RetaliationAttributeStore.h"
 
 using namespace GAME;
@@ -287,6 +288,53 @@ TEST_F(DamageAttributeStoreTest, EquipmentJittersClassByClassBaseThenPrefixThenS
     EXPECT_EQ(StoreLines(weapon, 1)[2],
               (std::vector<std::string>{"{465}DamageFire", "{476}DamageFire", "{549}DamageFire",
                                         "{5646}DamageCold", "{4905}DamageCold"}));
+}
+
+// Loads again from records the database keeps try only the kinds each record was seen to
+// hold: every load gives what copies of the records (never kept) give, until a record is
+// registered again with other kinds.
+TEST_F(DamageAttributeStoreTest, KeptRecordsLoadAsTheirCopiesUntilRegisteredAgain)
+{
+    struct Loaded {
+        StoreSpreads spreads;
+        std::array<std::vector<std::string>, 3> damage, retaliation;
+        std::vector<std::string> defense;
+        bool operator==(const Loaded&) const = default;
+    };
+    const auto load = [](const LoadTable& base, const LoadTable& prefix, const LoadTable& suffix) {
+        StoreSpreadRecorder recorder;
+        recorder.Seed(99);
+        DamageAttributeStore_Equipment damage;
+        RetaliationAttributeStore_Equipment retaliation;
+        DefenseAttributeStore_Equipment defense;
+        damage.SetRandomGen(&recorder);
+        retaliation.SetRandomGen(&recorder);
+        defense.SetRandomGen(&recorder);
+        damage.Load(base, &prefix, &suffix, false);
+        retaliation.Load(base, &prefix, &suffix, false);
+        defense.Load(base, &prefix, &suffix, false, CombatAttributeRegion{});
+        std::vector<std::string> kinds;
+        for (const auto& attribute : defense.GetAttributes())
+            kinds.push_back(attribute->GetClassInfo().GetName());
+        return Loaded{recorder.spreads, StoreLines(damage, 1), StoreLines(retaliation, 1), kinds};
+    };
+    const std::string names[] = {"Records/Kept/Base.dbr", "Records/Kept/Prefix.dbr", "Records/Kept/Suffix.dbr"};
+    const std::string first[] = {"offensiveFireMin,500,\ndefensiveFire,30,\n",
+                                 "lootRandomizerJitter,30,\noffensiveColdMin,5000,\ndefensiveCold,20,\n",
+                                 "lootRandomizerJitter,40,\noffensiveFireMin,500,\nretaliationFireMin,8,\n"};
+    const std::string second[] = {"offensiveColdMin,700,\nretaliationFireMin,9,\n", first[1],
+                                  "lootRandomizerJitter,40,\ndefensiveFire,10,\noffensiveLifeMin,40,\n"};
+    RecordDatabase& records = RecordDatabase::Get();
+    for (const auto* texts : {first, second}) {
+        const LoadTable* kept[3];
+        for (int i = 0; i < 3; ++i)
+            kept[i] = records.RegisterRecord(names[i], texts[i]);
+        const Loaded copies = load(Record(texts[0]), Record(texts[1]), Record(texts[2]));
+        EXPECT_FALSE(copies.spreads.empty());
+        for (int round = 0; round < 2; ++round)
+            EXPECT_EQ(load(*kept[0], *kept[1], *kept[2]), copies) << "round " << round;
+    }
+    records.Clear();
 }
 
 // ---- Copies and moves ---------------------------------------------------------------
