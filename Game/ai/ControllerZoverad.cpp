@@ -1,5 +1,7 @@
 #include "Game/ai/ControllerZoverad.h"
 
+#include <cmath>
+
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
@@ -53,7 +55,8 @@ ZoveradDropZone::ZoveradDropZone()
 void ZoveradDropZone::Load(const LoadTable& table)
 {
     Actor::Load(table);
-    m_radius = table.GetFloat("radius", 1.0f);
+    const float radius = table.GetFloat("radius", 1.0f);
+    m_radius = std::isfinite(radius) ? std::fabs(radius) : 1.0f;   // a broken record: the default
 }
 
 void ZoveradDropZone::InitialUpdate()

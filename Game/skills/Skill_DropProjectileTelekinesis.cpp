@@ -1,5 +1,7 @@
 #include "Game/skills/Skill_DropProjectileTelekinesis.h"
 
+#include "Game/ai/ControllerZoverad.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -16,26 +18,6 @@ namespace GAME {
 GAME_IMPLEMENT_CLASS(Skill_DropProjectileTelekinesis, SkillActivated)
 
 namespace {
-
-// The boss's drop zones are markers of the level whose class bears this name; each says
-// how far across it drops by the "radius" of its record.
-constexpr const char* kDropZoneClass = "ZoveradDropZone";
-constexpr float kDropZoneDefaultRadius = 1.0f;
-
-bool IsDropZone(const Entity& entity)
-{
-    for (const RTTI_ClassInfo* info = &entity.GetClassInfo(); info; info = info->GetParent())
-        if (std::strcmp(info->GetName(), kDropZoneClass) == 0)
-            return true;
-    return false;
-}
-
-float DropZoneRadius(const Entity& zone)
-{
-    const float radius =
-        ObjectManager::Get().GetRecordOrEmpty(zone.GetObjectName()).GetFloat("radius", kDropZoneDefaultRadius);
-    return std::isfinite(radius) ? std::fabs(radius) : kDropZoneDefaultRadius;
-}
 
 float FiniteOr(float value, float fallback) { return std::isfinite(value) ? value : fallback; }
 
@@ -64,13 +46,13 @@ WorldCoords Skill_DropProjectileTelekinesis::GetLaunchPoint(Character& caster, c
     World::Get().GetEntitiesInSphere(found, caster.GetRegion(),
                                      Sphere{caster.GetCoords().GetRegionCoords().origin, kDropZoneRadius},
                                      EntityList_All);
-    std::erase_if(found, [](const Entity* entity) { return !IsDropZone(*entity); });
+    std::erase_if(found, [](Entity* entity) { return DynamicCast<ZoveradDropZone>(entity) == nullptr; });
     WorldCoords base = caster.GetCoords();
     float spread = m_dropOffset;
     if (!found.empty()) {
-        const Entity& zone = *found[static_cast<size_t>(rand()) % found.size()];
-        base = zone.GetCoords();
-        spread = DropZoneRadius(zone);
+        const auto* zone = DynamicCast<ZoveradDropZone>(found[static_cast<size_t>(rand()) % found.size()]);
+        base = zone->GetCoords();
+        spread = zone->GetRadius();
     }
     const float x = RandFloat(-spread, spread);
     const float y = RandFloat(m_dropHeight, m_dropHeight + m_dropHeightDeviation);
