@@ -212,7 +212,9 @@ struct SkillField {
         records.RegisterRecord("Records/Bench/Monster.dbr", "Class,Monster,\n");
         records.RegisterRecord("Records/Bench/Beam.dbr", "Class,ChaosBeam,\n");
         records.RegisterRecord("Records/Bench/Grip.dbr", "Class,Puppet,\n");
-        records.RegisterRecord("Records/Bench/Rock.dbr", "Class,ProjectileTelekinesis,\nprojectileVelocity,10,\n");
+        records.RegisterRecord("Records/Bench/Fx.dbr", "Class,EffectEntity,\n");
+        records.RegisterRecord("Records/Bench/Rock.dbr", "Class,ProjectileTelekinesis,\nprojectileVelocity,10,\n"
+                                                         "explosionEffect,Records/Bench/Fx.dbr,\n");
         records.RegisterRecord("Records/Bench/Hurl.dbr",
                                "Class,Skill_AttackTelekinesis,\nskillMaxLevel,5,\noffensivePhysicalMin,10,\n"
                                "offensivePhysicalMax,10,\nheadVelocity,2,\nliftSpeed,2,\nmoveOverHeadVelocity,3,\n"
