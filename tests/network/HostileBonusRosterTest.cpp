@@ -76,8 +76,10 @@ protected:
     }
     static void DropGold(uint32_t amount, float x)
     {
-        World::Get().AddEntity(Item::CreateItem(ItemReplicaInfo{.baseName = "Records/Test/Gold.dbr", .var1 = amount}),
-                               Place(x));
+        ItemReplicaInfo gold;
+        gold.baseName = "Records/Test/Gold.dbr";
+        gold.var1 = amount;
+        World::Get().AddEntity(Item::CreateItem(gold), Place(x));
     }
     // The gold of each share the server sent to the client.
     std::vector<uint32_t> GoldSent() const
