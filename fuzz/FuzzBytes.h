@@ -19,11 +19,24 @@ public:
             value = value << 8 | Byte();
         return value;
     }
+    // Mostly small numbers (below 32), now and then any.
+    uint32_t Small()
+    {
+        const uint8_t byte = Byte();
+        return byte < 224 ? byte % 32 : Word();
+    }
 
 private:
     const uint8_t* m_data;
     size_t m_size;
     size_t m_pos = 0;
 };
+
+// Stops the run at a broken invariant: the fuzzer reports it as a crash.
+inline void Check(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
 
 }  // namespace GAME

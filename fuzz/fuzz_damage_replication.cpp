@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Engine/Engine.h"
+#include "fuzz/FuzzBytes.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/combat/DurationDamageConstants.h"
@@ -27,12 +28,6 @@ Character& Target()
         return created;
     }();
     return *character;
-}
-
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
 }
 
 }  // namespace

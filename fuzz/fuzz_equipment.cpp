@@ -56,12 +56,6 @@ constexpr size_t kItemCount = std::size(kItemRecords);
 
 using Side = EquipmentCtrlWeaponSet::Side;
 
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
 using Bytes = FuzzBytes;
 
 Player* MakePlayer()

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Engine/Engine.h"
+#include "fuzz/FuzzBytes.h"
 #include "Engine/IOStreamReadWrite.h"
 #include "Engine/Journal.h"
 #include "Engine/LoadTable.h"
@@ -36,12 +37,6 @@ constexpr const char* kSuffix = "Records/Fuzz/Suffix.dbr";
 
 Item* gItem = nullptr;
 CreateItemPacket gCarrier;   // carries the network form
-
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 using Bytes = std::vector<uint8_t>;
 

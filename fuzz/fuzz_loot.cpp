@@ -128,12 +128,6 @@ struct Names {
     bool operator==(const Names&) const = default;
 };
 
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
 void CheckFrom(const Names& names, const std::set<std::string>& known)
 {
     for (const std::string* name : {&names.base, &names.prefix, &names.suffix})

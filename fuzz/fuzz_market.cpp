@@ -52,20 +52,7 @@ constexpr int kGoodsPerKind = 3;
 constexpr size_t kStockBound = 14 * kGoodsPerKind;
 constexpr size_t kPageBound = 256;
 
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
 using Bytes = FuzzBytes;
-
-// Mostly small numbers, now and then any.
-uint32_t Small(Bytes& in)
-{
-    const uint8_t byte = in.Byte();
-    return byte < 224 ? byte % 32 : in.Word();
-}
 
 // One message of the market's seven.
 struct Message {
@@ -230,16 +217,16 @@ Message Forge(Bytes& in, const Market& market, bool toClient)
     Message message;
     const uint8_t kind = in.Byte();
     const bool current = kind & 0x80;
-    message.level = current ? market.server->GetBracket() : Small(in);
-    message.seed = current ? market.server->GetSeed() : Small(in);
-    message.index = Small(in);
+    message.level = current ? market.server->GetBracket() : in.Small();
+    message.seed = current ? market.server->GetSeed() : in.Small();
+    message.index = in.Small();
     message.player = in.Byte() < 200 ? kPlayers[in.Byte() % 2] : in.Word();
     message.status = AnyStatus(in);
     if (toClient) {
         message.kind = static_cast<Message::Kind>(kind % 4);
         message.record = kMarketRecords[in.Byte() % std::size(kMarketRecords)];
-        for (uint32_t n = Small(in) % 700; n > 0 && !in.Empty(); --n)
-            message.unavailable.push_back(Small(in));
+        for (uint32_t n = in.Small() % 700; n > 0 && !in.Empty(); --n)
+            message.unavailable.push_back(in.Small());
     } else {
         message.kind = static_cast<Message::Kind>(4 + kind % 3);
     }
@@ -297,7 +284,7 @@ void PlayerStep(Bytes& in, Market& market, int k)
         client.GetIsItemAffordable(item);
         break;
     case 5:
-        player.SetCurrentMoney(in.Byte() < 128 ? Small(in) : in.Word());
+        player.SetCurrentMoney(in.Byte() < 128 ? in.Small() : in.Word());
         break;
     }
 }
@@ -486,7 +473,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Bytes in(data, size);
     for (int k = 0; k < 2; ++k) {
         EmptyHands(*gPlayers[k]);
-        gPlayers[k]->SetCurrentMoney(in.Byte() < 128 ? Small(in) * 100 : in.Word());
+        gPlayers[k]->SetCurrentMoney(in.Byte() < 128 ? in.Small() * 100 : in.Word());
     }
     gGameEngine->GetRandomGen().Seed(in.Word());
     {

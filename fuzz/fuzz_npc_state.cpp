@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Engine/Engine.h"
+#include "fuzz/FuzzBytes.h"
 #include "Engine/GameServices.h"
 #include "Engine/Journal.h"
 #include "Engine/NetPacket.h"
@@ -35,12 +36,6 @@ constexpr uint32_t kPlayerId = 0x0FFFFF00;
 // One character for every input: making a character per input would spend most of the
 // run on its record.
 Npc* gNpc = nullptr;
-
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Engine/Engine.h"
+#include "fuzz/FuzzBytes.h"
 #include "Engine/GameServices.h"
 #include "Engine/NetPacket.h"
 #include "Engine/NetPacketBuffer.h"
@@ -21,12 +22,6 @@ namespace {
 
 constexpr const char* kPlayerRecord = "Records/Fuzz/Player.dbr";
 constexpr NetPacketType kSpawnPlayerType = 30;
-
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 bool Read(Player& player, const std::vector<unsigned char>& bytes)
 {

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "Engine/Engine.h"
+#include "fuzz/FuzzBytes.h"
 #include "Engine/GameServices.h"
 #include "Engine/NetPacket.h"
 #include "Engine/NetPacketBuffer.h"
@@ -43,12 +44,6 @@
 using namespace GAME;
 
 namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 constexpr uint32_t kMonsterId = 0x3001;
 constexpr uint32_t kFoeId = 0x3004;

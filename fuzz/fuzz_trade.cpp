@@ -47,19 +47,7 @@ constexpr size_t kSackBound = 60;
 const char* const kRecords[] = {"Records/Fuzz/Ring.dbr", "Records/Fuzz/Wide.dbr", "Records/Fuzz/Missing.dbr",
                                 "Records/Fuzz/Plain.dbr"};
 
-void Check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
 using Bytes = FuzzBytes;
-
-uint32_t Small(Bytes& in)
-{
-    const uint8_t byte = in.Byte();
-    return byte < 224 ? byte % 32 : in.Word();
-}
 
 struct Message {
     enum Kind { Initiate, Cancel, Finalize, AddItem, RemoveItem, SetGold, Count };
@@ -157,13 +145,13 @@ Message Forge(Bytes& in, int k)
     Message m;
     m.kind = static_cast<Message::Kind>(in.Byte() % Message::Count);
     m.from = in.Byte() & 1 ? kPlayers[1 - k] : (in.Byte() & 1 ? kStranger : in.Word());
-    m.place = Vec2(static_cast<float>(static_cast<int32_t>(Small(in))), static_cast<float>(in.Byte() % 8));
+    m.place = Vec2(static_cast<float>(static_cast<int32_t>(in.Small())), static_cast<float>(in.Byte() % 8));
     if (in.Byte() == 0xFF)
         m.place.x = 1e30f;
     m.item.baseName = kRecords[in.Byte() % std::size(kRecords)];
-    m.item.objectId = in.Byte() & 1 ? Small(in) : in.Word();
+    m.item.objectId = in.Byte() & 1 ? in.Small() : in.Word();
     m.item.seed = in.Word();
-    m.value = in.Byte() & 1 ? Small(in) : in.Word();
+    m.value = in.Byte() & 1 ? in.Small() : in.Word();
     return m;
 }
 
@@ -206,7 +194,7 @@ void PlayerStep(Bytes& in, Sides& sides, int k)
         trades.HandleRemoveItemOutbound(PickItem(in, sides, k));
         break;
     case 4:
-        trades.HandleSetGoldAmountOutbound(in.Byte() & 1 ? Small(in) * 10 : in.Word());
+        trades.HandleSetGoldAmountOutbound(in.Byte() & 1 ? in.Small() * 10 : in.Word());
         break;
     case 5:
         trades.HandleFinalizeTradeOutbound();
@@ -321,7 +309,7 @@ void Step(Bytes& in, Sides& sides, bool reliable)
     }
     case 7:   // the money goes elsewhere
         Side(sides, k);
-        gPlayers[k]->SubtractMoney(Small(in));
+        gPlayers[k]->SubtractMoney(in.Small());
         break;
     }
 }
@@ -381,7 +369,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool reliable = in.Byte() & 1;
     for (int k = 0; k < 2; ++k) {
         EmptyHands(*gPlayers[k]);
-        gPlayers[k]->SetCurrentMoney(in.Byte() < 128 ? Small(in) * 100 : in.Word());
+        gPlayers[k]->SetCurrentMoney(in.Byte() < 128 ? in.Small() * 100 : in.Word());
         gGameEngine->GetPlayerManagerClient()->SetMainPlayer(kPlayers[k]);
         for (int i = 0; i < kItemsEach; ++i) {
             ItemReplicaInfo item;
