@@ -4,7 +4,8 @@
 // The monster's record gives it five skills; the family record then adds one of each
 // further kind (self, radius, aura and other-target buffs, passives and modifiers,
 // triggered skills, the dispel and the bonus, pets, monster pets, walls and walled
-// ground) under reference numbers 5 to 27, so that a command may reach every kind.
+// ground) under reference numbers 5 to 27, and a second record the attack, spell,
+// telekinesis, boss and small kinds under 28 to 48, so that a command may reach every kind.
 //
 // The input: a 16-bit length, that many bytes of replicas (the skill list, then the buff
 // list, as a joining peer reads them) applied to the monster, then commands, each a
@@ -115,6 +116,55 @@ void RegisterRecords()
     }
     records.RegisterRecord("Records/Fuzz/Family.dbr", tree);
     records.RegisterRecord("Records/Fuzz/Summoned.dbr", "Class,Monster,\ncharacterLife,20,\n");
+
+    // The attack, spell, telekinesis, boss and small kinds, under reference numbers 28 to
+    // 48: each with the keys any of them reads, and the effects, beams and projectiles
+    // they make.
+    const char* attacks[] = {
+        "Skill_AttackWeapon",          "Skill_AttackWeaponCharge",       "Skill_AttackWeaponRangedSpread",
+        "Skill_AttackRadius",          "Skill_AttackRadiusLightning",    "Skill_AttackSpell",
+        "Skill_AttackSpellChaos",      "Skill_AttackSpellTeleport",      "Skill_AttackSpellTeleportSelf",
+        "Skill_AttackTelekinesis",     "Skill_DropProjectileTelekinesis", "Skill_MonsterGenerator",
+        "Skill_OnDeathSpawnActor",     "Skill_DemoFauxAttack",           "Skill_ZoveradChainLaser",
+        "Skill_SpawnMegalesiosSpirit", "Skill_TyphonSkillTransfer",      "Skill_Teleport",
+        "Skill_RefreshCooldown",       "Skill_PlayAttackAnimation",      "Skill_PassiveShield",
+    };
+    std::string attackTree;
+    for (size_t i = 0; i < std::size(attacks); ++i) {
+        const std::string name = std::string("Records/Fuzz/Attack/") + attacks[i] + ".dbr";
+        const bool drop = std::string(attacks[i]) == "Skill_DropProjectileTelekinesis";
+        records.RegisterRecord(
+            name, std::string("Class,") + attacks[i] +
+                      ",\nskillMaxLevel,5,\nskillManaCost,1,\nskillCooldownTime,0.5,\nskillActiveDuration,1,\n"
+                      "skillTargetRadius,6,\nskillTargetNumber,3,\nskillProjectileNumber,3,\n"
+                      "skillProjectileName," + (drop ? "Records/Fuzz/Sub/Boulder.dbr" : "Records/Fuzz/Arrow.dbr") +
+                      ",\noffensivePhysicalMin,5,\noffensivePhysicalMax,9,\noffensiveLightningMin,2,\n"
+                      "offensiveLightningMax,4,\ndriftMin,0.75,\ndriftMax,2.5,\nexpansionTime,0.05,\n"
+                      "radiusMagicName,Records/Fuzz/Sub/Ring.dbr,\nlightningName,Records/Fuzz/Sub/Bolt.dbr,\n"
+                      "skillSpellAura,Records/Fuzz/Sub/Effect.dbr,\nskillSpellAuraDuration,1,\nmaxDistance,18,\n"
+                      "headVelocity,2.5,\ntailVelocity,3,\nchaosBeamName,Records/Fuzz/Sub/Chaos.dbr,\nliftSpeed,2,\n"
+                      "moveOverHeadVelocity,3,\npuppetName,Records/Fuzz/Sub/Puppet.dbr,\nnumProjectiles,3,\n"
+                      "dropOffset,10,\ndropHeight,14,\ndropHeightDeviation,20,\n"
+                      "spawnObjects,Records/Fuzz/Summoned.dbr;Records/Fuzz/Foe.dbr,\n"
+                      "chainLaserBeam,Records/Fuzz/Sub/Laser.dbr,\nbeamVelocity,2,\nburstVelocity,10,\n"
+                      "burstName,Records/Fuzz/Sub/Effect.dbr,\nskillGodBeam,Records/Fuzz/Sub/GodBeam.dbr,\n"
+                      "sourceEnd,Records/Fuzz/Sub/Effect.dbr,\ntargetEnd,Records/Fuzz/Sub/Effect.dbr,\n"
+                      "refreshTime,5;0,\nphysicalDamageQualifier,1,\ndamageAbsorptionPercent,10,\n"
+                      "damageAbsorption,10,\n");
+        attackTree += "skillName" + std::to_string(i + 1) + "," + name + ",\nskillLevel" + std::to_string(i + 1) +
+                      ",1;2,\n";
+    }
+    records.RegisterRecord("Records/Fuzz/Attacks.dbr", attackTree);
+    const char* effects[][2] = {
+        {"Records/Fuzz/Sub/Ring.dbr", "RadiusMagic"},     {"Records/Fuzz/Sub/Bolt.dbr", "Lightning"},
+        {"Records/Fuzz/Sub/Chaos.dbr", "ChaosBeam"},      {"Records/Fuzz/Sub/Puppet.dbr", "Puppet"},
+        {"Records/Fuzz/Sub/Laser.dbr", "ChainLaserBeam"}, {"Records/Fuzz/Sub/GodBeam.dbr", "SkillGodBeam"},
+        {"Records/Fuzz/Sub/Effect.dbr", "EffectEntity"},
+    };
+    for (const auto& effect : effects)
+        records.RegisterRecord(effect[0], std::string("Class,") + effect[1] + ",\nfadeInTime,0.1,\nfadeOutTime,0.1,\n");
+    records.RegisterRecord("Records/Fuzz/Sub/Boulder.dbr",
+                           "Class,ProjectileTelekinesis,\nprojectileVelocity,14,\nprojectileDistance,30,\n");
 
     const char* buffs[][2] = {
         {"Records/Fuzz/Buff.dbr", "SkillBuff"},
@@ -291,6 +341,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(World::Get().AddEntity(monster, WorldCoords(region, Coords())));
     monster->GetSkillManager().SetAsControllingManager();
     monster->GetSkillManager().LoadSkills("Records/Fuzz/Family.dbr", SkillManager::kMaxRecordSkills);
+    monster->GetSkillManager().LoadSkills("Records/Fuzz/Attacks.dbr", SkillManager::kMaxRecordSkills);
     if (auto* foe = objects.CreateObjectFromFile<Monster>("Records/Fuzz/Foe.dbr", kFoeId))
         World::Get().AddEntity(foe, WorldCoords(region, Coords::LookAlong({2, 0, 0}, {1, 0, 0}, {0, 1, 0})));
     gEngine->UpdateFrame(16);   // the first update
