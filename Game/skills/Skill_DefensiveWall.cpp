@@ -10,6 +10,7 @@
 #include "Engine/PathFinder.h"
 #include "Game/characters/Character.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/foundation/MathUtil.h"
 #include "Game/skills/SkillPets.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
@@ -21,7 +22,6 @@ GAME_IMPLEMENT_CLASS(Skill_DefensiveGround, Skill_DefensiveWall)
 
 namespace {
 
-constexpr float kWallDegreesToRadians = 0.017453292f;
 const Vec3 kWallUp{0.0f, 1.0f, 0.0f};
 
 // The frame turned by `radians` about the vertical through `pivot` (a position of the
@@ -83,7 +83,7 @@ void Skill_DefensiveWall::ActivateNow(Character& owner, const Name&, unsigned ta
     if (!centre.IsValid())
         return;
     const Coords& centreFrame = centre.GetRegionCoords();
-    const float step = spacing * kWallDegreesToRadians;
+    const float step = spacing * kDegreesToRadians;
     const unsigned perRing = static_cast<unsigned>(std::min(360.0f / spacing, static_cast<float>(kMaxWalls)));
 
     std::vector<WorldCoords> spots;
@@ -96,7 +96,7 @@ void Skill_DefensiveWall::ActivateNow(Character& owner, const Name&, unsigned ta
             std::vector<WorldVec3> points;
             if (PathFinder::FillPointSet(WorldVec3(centre.GetRegion(), cursor.origin), {1.0f}, points, true)) {
                 const float yaw = gGameEngine ? gGameEngine->GetRandomGen().FGenerate(0.0f, 360.0f) : 0.0f;
-                Coords placed = WallRotatedAbout(cursor, cursor.origin, yaw * kWallDegreesToRadians);
+                Coords placed = WallRotatedAbout(cursor, cursor.origin, yaw * kDegreesToRadians);
                 WorldVec3 position(centre.GetRegion(), placed.origin);
                 if (position.TranslateToFloor(Vec3{}))
                     placed.origin = position.GetRegionPosition();
@@ -110,7 +110,7 @@ void Skill_DefensiveWall::ActivateNow(Character& owner, const Name&, unsigned ta
         }
         ringOffset += spacing * 0.5f;
         ringDistance += increment;
-        cursor = WallRingStart(centreFrame, ringDistance, ringOffset * kWallDegreesToRadians);
+        cursor = WallRingStart(centreFrame, ringDistance, ringOffset * kDegreesToRadians);
     }
     if (ids.empty())
         return;   // nowhere to stand: nothing is sent or spent

@@ -58,12 +58,18 @@ bool IsBrace(char16_t c)
     return c == u'{' || c == u'}';
 }
 
+// A path's character as the normalised path holds it: lower case, back slashes.
+char PathChar(char c)
+{
+    return c == '/' ? '\\' : LowerChar(c);
+}
+
 }  // namespace
 
 void NormalizePath(std::string& path)
 {
     for (char& c : path)
-        c = c == '/' ? '\\' : LowerChar(c);
+        c = PathChar(c);
 }
 
 std::string GetNormalizedPath(std::string_view path)
@@ -77,7 +83,7 @@ bool NormalizedPathEquals(std::string_view normalised, std::string_view path)
 {
     return normalised.size() == path.size() &&
            std::equal(path.begin(), path.end(), normalised.begin(),
-                      [](char c, char n) { return (c == '/' ? '\\' : LowerChar(c)) == n; });
+                      [](char c, char n) { return PathChar(c) == n; });
 }
 
 void ConvertToBackslashes(std::string& path)
