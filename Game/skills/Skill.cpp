@@ -480,6 +480,21 @@ float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
     return accumulator.GetValue(type);
 }
 
+void Skill::FillBuffTransfer(SkillBuffTransfer& transfer, const std::string& buffName, unsigned level,
+                             int durationMs, uint32_t casterId) const
+{
+    transfer.buffName = buffName;
+    transfer.buffLevel = level;
+    transfer.modifierName1.clear();
+    transfer.modifierLevel1 = 0;
+    transfer.modifierName2.clear();
+    transfer.modifierLevel2 = 0;
+    GetModifierInfo(0, transfer.modifierName1, transfer.modifierLevel1);
+    GetModifierInfo(1, transfer.modifierName2, transfer.modifierLevel2);
+    transfer.durationMs = durationMs > 0 ? static_cast<uint32_t>(durationMs) : 0u;
+    transfer.casterId = casterId;
+}
+
 void Skill::GetModifierInfo(unsigned index, std::string& name, unsigned& level) const
 {
     if (index >= m_modifiers.size())

@@ -29,6 +29,7 @@ class ParametersCombat;
 class ProjectileBase;
 class Prop;
 class SoundPak;
+struct SkillBuffTransfer;
 class WorldCoords;
 enum class GameTextClass : int32_t;
 enum class ParametersCombatStyle : int32_t;
@@ -364,6 +365,10 @@ public:
     // The record and current level of the modifier at that index; both unchanged when the
     // index is past the list or the modifier is gone.
     void GetModifierInfo(unsigned index, std::string& name, unsigned& level) const;
+    // The hand-over of the named buff from this skill: at `level`, with the skill's first two
+    // modifiers, for `durationMs` (a negative time counts as 0), cast by `casterId`.
+    void FillBuffTransfer(SkillBuffTransfer& transfer, const std::string& buffName, unsigned level, int durationMs,
+                          uint32_t casterId) const;
     // Each modifier that still exists adds its contribution of that family.
     void AddModifierCharAttributes(CharAttributeAccumulator& accumulator) const;
     void AddModifierSkillAttributes(SkillAttributeAccumulator& accumulator) const;

@@ -325,31 +325,18 @@ void SkillActivated::ApplyMeleeDamageInherent(Character& attacker, const std::ve
 // on: the hand-over is built in a record kept for the thread, whose names keep their
 // capacity, so that handing out allocates nothing. A hand-over asked for while one is
 // being handed (none is today) builds its own.
-void SkillActivated::ApplyBuffOnTarget(Character& caster, Character& target, const std::string& buffName,
-                                       int durationMs)
+void SkillActivated::FillBuffTransfer(SkillBuffTransfer& transfer, const Character& caster,
+                                      const std::string& buffName, int durationMs) const
 {
-    thread_local SkillBuffTransfer kept;
-    thread_local bool keptInUse = false;
-    SkillBuffTransfer own;
-    const bool useKept = !keptInUse;
-    SkillBuffTransfer& transfer = useKept ? kept : own;
-    transfer.buffName.assign(buffName);
-    transfer.buffLevel = GetCurrentLevel();
-    transfer.modifierName1.clear();
-    transfer.modifierLevel1 = 0;
-    transfer.modifierName2.clear();
-    transfer.modifierLevel2 = 0;
-    GetModifierInfo(0, transfer.modifierName1, transfer.modifierLevel1);
-    GetModifierInfo(1, transfer.modifierName2, transfer.modifierLevel2);
-    transfer.durationMs = durationMs > 0 ? static_cast<uint32_t>(durationMs) : 0u;
-    transfer.casterId = caster.GetObjectId();
+    Skill::FillBuffTransfer(transfer, buffName, GetCurrentLevel(), durationMs, caster.GetObjectId());
+}
+
+void SkillActivated::ApplyBuffOnTarget(Character& target, const SkillBuffTransfer& transfer) const
+{
     const SkillProfile* profile = GetSkillProfile();
     static const std::vector<Weapon_Type> kAnyWeapon;
-    keptInUse = true;
     target.ControllerAddSkillBuff(transfer, profile ? profile->GetQualifyingWeapons() : kAnyWeapon,
                                   profile && profile->GetQualifyingDualWeapons());
-    if (useKept)
-        keptInUse = false;
 }
 
 void SkillActivated::SendProjectileTargets(const ProjectileInfo& info, const std::vector<uint32_t>& targets) const

@@ -102,9 +102,12 @@ public:
     // The record of the skill's projectile at the current level; empty for none.
     virtual std::string GetProjectileName() const;
 
-    // The target receives the named buff from this skill's level and its first two
-    // modifiers, for `durationMs`.
-    void ApplyBuffOnTarget(Character& caster, Character& target, const std::string& buffName, int durationMs);
+    // The hand-over of the named buff from this skill's level and its first two modifiers,
+    // for `durationMs`: built once, then taken by each target (ApplyBuffOnTarget).
+    using Skill::FillBuffTransfer;
+    void FillBuffTransfer(SkillBuffTransfer& transfer, const Character& caster, const std::string& buffName,
+                          int durationMs) const;
+    void ApplyBuffOnTarget(Character& target, const SkillBuffTransfer& transfer) const;
 
     // The weapon of the hand a hit event names ("RightHandHit", "LeftHandHit"); 0 for
     // any other event.

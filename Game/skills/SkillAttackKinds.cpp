@@ -159,13 +159,14 @@ void BuffTargets(SkillActivated& skill, Character& caster, const std::vector<uin
 {
     if (!targets.empty())
         skill.PlayActivateSound(caster.GetCoords().GetPosition());
-    const int durationMs = ExactSecondsToMs(ModifiersOf(skill).activeDuration);
+    SkillBuffTransfer transfer;
+    skill.FillBuffTransfer(transfer, caster, buffName, ExactSecondsToMs(ModifiersOf(skill).activeDuration));
     for (uint32_t id : targets) {
         Character* target = ObjectManager::Get().GetObject<Character>(id);
         if (!target)
             continue;
         skill.CreateTargetFx(target->GetCoords());
-        skill.ApplyBuffOnTarget(caster, *target, buffName, durationMs);
+        skill.ApplyBuffOnTarget(*target, transfer);
     }
 }
 

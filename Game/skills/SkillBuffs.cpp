@@ -380,16 +380,11 @@ void SkillBuff_Contageous::Update(Character& holder, int elapsedMs)
                                         holder.GetObjectId(), true);
     if (targets.empty())
         return;
-    SkillBuffTransfer transfer;
-    transfer.buffName = GetObjectName();
-    transfer.buffLevel = level;
-    GetModifierInfo(0, transfer.modifierName1, transfer.modifierLevel1);
-    GetModifierInfo(1, transfer.modifierName2, transfer.modifierLevel2);
     SkillProfile_Modifiers modifiers;
     GetSkillModifierData(modifiers);
-    const int durationMs = ExactSecondsToMs(modifiers.activeDuration);
-    transfer.durationMs = durationMs > 0 ? static_cast<uint32_t>(durationMs) : 0u;
-    transfer.casterId = holder.GetObjectId();
+    SkillBuffTransfer transfer;
+    FillBuffTransfer(transfer, GetObjectName(), level, ExactSecondsToMs(modifiers.activeDuration),
+                     holder.GetObjectId());
     const ObjectManager& objects = ObjectManager::Get();
     for (unsigned id : targets) {
         if (limit == 0)

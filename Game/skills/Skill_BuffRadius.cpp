@@ -252,6 +252,9 @@ void Skill_BuffRadius::TargetResult(Character& user, const std::vector<uint32_t>
                                     unsigned, unsigned, bool initial)
 {
     const Bonus bonus = initial && !m_isDebuff ? BuffRadiusBonus(*this) : Bonus{};
+    SkillBuffTransfer transfer;
+    if (!initial)
+        FillBuffTransfer(transfer, user, m_buffSkillName, m_buffDuration);
     bool found = false;
     for (uint32_t id : targets) {
         Character* target = ObjectManager::Get().GetObject<Character>(id);
@@ -259,7 +262,7 @@ void Skill_BuffRadius::TargetResult(Character& user, const std::vector<uint32_t>
             continue;
         found = true;
         if (!initial)
-            ApplyBuffOnTarget(user, *target, m_buffSkillName, m_buffDuration);
+            ApplyBuffOnTarget(*target, transfer);
         else if (!m_isDebuff)
             target->TakeBonus(bonus, false, PlayStatsLifeType_Unknown);
     }
@@ -358,13 +361,14 @@ void Skill_BuffOther::TargetResult(Character& user, const std::vector<uint32_t>&
         return;
     PlayActivateSound(user.GetCoords().GetPosition());
     const Bonus bonus = BuffRadiusBonus(*this);
-    const int durationMs = ExactSecondsToMs(BuffRadiusModifiers(*this).activeDuration);
+    SkillBuffTransfer transfer;
+    FillBuffTransfer(transfer, user, m_buffSkillName, ExactSecondsToMs(BuffRadiusModifiers(*this).activeDuration));
     for (uint32_t id : targets) {
         Character* target = ObjectManager::Get().GetObject<Character>(id);
         if (!target)
             continue;
         CreateTargetFx(target->GetCoords());
-        ApplyBuffOnTarget(user, *target, m_buffSkillName, durationMs);
+        ApplyBuffOnTarget(*target, transfer);
         target->TakeBonus(bonus, false, PlayStatsLifeType_Unknown);
     }
     ActivateSecondarySkills(user, 0, targets, coords.GetPosition());
