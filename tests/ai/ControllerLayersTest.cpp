@@ -2,6 +2,7 @@
 // life watch and the kill sequence, the animation events, teleports, respawns, the debug
 // lines, the bundled controller records, the dynamic barrier and the process-wide draws.
 #include <cmath>
+#include <functional>
 
 #include "core/EngineFixture.h"
 #include "Engine/ConnectionManager.h"
@@ -224,6 +225,49 @@ TEST_F(ControllerLayersTest, ARandomDropLandsOneAndAQuarterUnitsAwayOnEveryPeer)
     ASSERT_TRUE(packet.CopyInbound(transport.sent[0].bytes.data(), static_cast<int>(transport.sent[0].bytes.size())));
     EXPECT_EQ(packet.itemId, item->GetObjectId());
     EXPECT_NEAR(std::hypot(packet.offset1, packet.offset2), 1.25f, 1e-5f);
+}
+
+TEST_F(ControllerLayersTest, EachRequestIsOneCommandOnTheCharacterAndNoneWithoutIt)
+{
+    RecordingTransport transport;
+    ConnectionManager::Get().SetTransport(&transport);
+    engine->SetAsNetworkServer();
+    Character* monster = Make("characterLife,100,\n");
+    ControllerCombat* controller = Control(*monster);
+    const uint32_t item = 4242;   // no such item: each command finds nothing to act on
+    struct Row {
+        const char* name;
+        std::function<void()> request;
+        NetPacketType type;
+    };
+    const Row rows[] = {
+        {"attach", [&] { controller->SendEquipAttachAction(item, EquipLocation_RightHand); }, AttachItemConfigCmdPacket::kType},
+        {"detach", [&] { controller->SendEquipDetachAction(item); }, DetachItemConfigCmdPacket::kType},
+        {"drop from", [&] { controller->SendDropFromEquipLocation(item, EquipLocation_LeftHand, true); },
+         DropItemFromEquipLocConfigCmdPacket::kType},
+        {"pick up", [&] { controller->PickupItem(item); }, PickupItemConfigCmdPacket::kType},
+        {"remove", [&] { controller->SendRemoveItemFromInventory(item); }, RemoveInventoryItemConfigCmdPacket::kType},
+        {"strength", [&] { controller->IncrementCharacterStrength(); }, IncBaseStrengthConfigCmdPacket::kType},
+        {"intelligence", [&] { controller->IncrementCharacterIntelligence(); },
+         IncBaseIntelligenceConfigCmdPacket::kType},
+        {"dexterity", [&] { controller->IncrementCharacterDexterity(); }, IncBaseDexterityConfigCmdPacket::kType},
+        {"life", [&] { controller->IncrementCharacterLife(); }, IncBaseLifeConfigCmdPacket::kType},
+        {"life 7", [&] { controller->IncrementCharacterLife(7); }, IncBaseLifeConfigCmdPacket::kType},
+        {"mana", [&] { controller->IncrementCharacterMana(); }, IncBaseManaConfigCmdPacket::kType},
+        {"mana 7", [&] { controller->IncrementCharacterMana(7); }, IncBaseManaConfigCmdPacket::kType},
+    };
+    for (const Row& row : rows) {
+        transport.sent.clear();
+        row.request();
+        EXPECT_EQ(gEngine->RunActorCommands(), 1) << row.name;
+        ASSERT_EQ(transport.sent.size(), 1u) << row.name;
+        EXPECT_EQ(transport.sent[0].Type(), row.type) << row.name;
+    }
+    controller->SendRemoveItemFromInventory(0);
+    controller->SetParentId(987654);
+    for (const Row& row : rows)
+        row.request();
+    EXPECT_EQ(gEngine->RunActorCommands(), 0);
 }
 
 TEST_F(ControllerLayersTest, ARespawnIsTheOneActionTheDeadTake)
