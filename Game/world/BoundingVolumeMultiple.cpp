@@ -97,20 +97,21 @@ int BoundingVolumeMultiple::FindVolume(uint32_t volumeId) const
 
 void BoundingVolumeMultiple::OnEnterEvent(const GameEvent_EnterBoundingVolume& event)
 {
-    if (m_isDone || !ObjectManager::Get().GetObject<Player>(event.entityId))
-        return;
-    const int index = FindVolume(event.volumeId);
-    if (index >= 0)
+    if (const int index = FindPlayerVolume(event.volumeId, event.entityId); index >= 0)
         OnEnterVolume(index);
 }
 
 void BoundingVolumeMultiple::OnExitEvent(const GameEvent_ExitBoundingVolume& event)
 {
-    if (m_isDone || !ObjectManager::Get().GetObject<Player>(event.entityId))
-        return;
-    const int index = FindVolume(event.volumeId);
-    if (index >= 0)
+    if (const int index = FindPlayerVolume(event.volumeId, event.entityId); index >= 0)
         OnExitVolume(index);
+}
+
+int BoundingVolumeMultiple::FindPlayerVolume(uint32_t volumeId, uint32_t entityId) const
+{
+    if (m_isDone || !ObjectManager::Get().GetObject<Player>(entityId))
+        return -1;
+    return FindVolume(volumeId);
 }
 
 // ---- BoundingVolumeMusicEvent -------------------------------------------------------------

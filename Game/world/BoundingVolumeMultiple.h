@@ -55,6 +55,8 @@ protected:
     void OnExitEvent(const GameEvent_ExitBoundingVolume& event);
     // The index of the sphere of that id; -1 when it is not one of the set's.
     int FindVolume(uint32_t volumeId) const;
+    // The same for an event of a player while the set listens; -1 otherwise.
+    int FindPlayerVolume(uint32_t volumeId, uint32_t entityId) const;
 
     std::string m_eventMusicFile;
     std::vector<Volume> m_volumes;

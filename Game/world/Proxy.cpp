@@ -326,7 +326,7 @@ void Proxy::RunProxy()
     if (m_pool)
         ids.insert(ids.end(), m_pool->GetObjects().begin(), m_pool->GetObjects().end());
     std::vector<WorldCoords> coords;
-    SelectPoolLocations(ids, coords);
+    SelectPoolLoctions(ids, coords);
     const size_t split = std::min(accessoryCount, coords.size());
     m_accessoryCoords.assign(coords.begin(), coords.begin() + static_cast<std::ptrdiff_t>(split));
     m_poolCoords.assign(coords.begin() + static_cast<std::ptrdiff_t>(split), coords.end());
@@ -341,7 +341,7 @@ void Proxy::RunProxy()
 
 // The path finder places at most its point-set limit at once and may find no room for
 // a large set: fewer places are asked for until it finds them.
-void Proxy::SelectPoolLocations(const std::vector<uint32_t>& ids, std::vector<WorldCoords>& out) const
+void Proxy::SelectPoolLoctions(const std::vector<uint32_t>& ids, std::vector<WorldCoords>& out) const
 {
     out.clear();
     const WorldVec3 centre = GetCoords().GetPosition();

@@ -86,7 +86,7 @@ protected:
     // Pairs ids and coordinates in order; what is placed leaves `ids`.
     void PlaceObjects(std::vector<uint32_t>& ids, std::vector<WorldCoords>& coords);
     // Places around the proxy, one spacing of placementExtents for each id.
-    void SelectPoolLocations(const std::vector<uint32_t>& ids, std::vector<WorldCoords>& out) const;
+    void SelectPoolLoctions(const std::vector<uint32_t>& ids, std::vector<WorldCoords>& out) const;
     void RunProxy();
     // Destroys the objects not placed (a proxy that will never run).
     void ReleasePools();

@@ -110,6 +110,7 @@ void ProxyAmbush::PlaceNextObject()
 // kInvalidObject for one that no longer exists.
 void ProxyAmbush::SaveState(BinaryWriter& writer)
 {
+    CriticalSectionLock lock(m_lock);
     Proxy::SaveState(writer);
     writer.WriteUInt32(static_cast<uint32_t>(m_waiting.size()));
     for (uint32_t id : m_waiting) {
@@ -122,6 +123,7 @@ void ProxyAmbush::SaveState(BinaryWriter& writer)
 // four length bytes. A state cut short keeps what was read before the cut.
 bool ProxyAmbush::RestoreState(BinaryReader& reader)
 {
+    CriticalSectionLock lock(m_lock);
     if (!Proxy::RestoreState(reader))
         return false;
     const uint32_t count = reader.ReadUInt32();

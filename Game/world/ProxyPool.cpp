@@ -49,6 +49,26 @@ T* DrawByWeight(const std::vector<T*>& candidates, Weight weightOf)
     return nullptr;
 }
 
+void PreLoadObjects(const std::vector<uint32_t>& ids, bool flag)
+{
+    for (uint32_t id : ids)
+        if (Object* object = ObjectManager::Get().GetObject(id))
+            object->PreLoad(flag);
+}
+
+// Destroys what is left of the objects, each first shown to `leaving` (when given).
+template <class Leaving>
+void DestroyObjects(std::vector<uint32_t>& ids, Leaving leaving)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : ids)
+        if (Object* object = objects.GetObject(id)) {
+            leaving(*object);
+            objects.DestroyObjectEx(object, __FILE__, __LINE__);
+        }
+    ids.clear();
+}
+
 }  // namespace
 
 // ---- ProxyPool ----------------------------------------------------------------------------
@@ -237,23 +257,14 @@ void ProxyPool::RunPool(int budget)
                 CreateAddToSpawnList(*entry);
 }
 
-void ProxyPool::PreLoad(bool flag)
-{
-    for (uint32_t id : m_objects)
-        if (Object* object = ObjectManager::Get().GetObject(id))
-            object->PreLoad(flag);
-}
+void ProxyPool::PreLoad(bool flag) { PreLoadObjects(m_objects, flag); }
 
 void ProxyPool::RemoveObjectsNotPlaced()
 {
-    ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : m_objects)
-        if (Object* object = objects.GetObject(id)) {
-            if (gGameEngine)
-                gGameEngine->UnregisterProxyHeroBoss(object->GetObjectName());
-            objects.DestroyObjectEx(object, __FILE__, __LINE__);
-        }
-    m_objects.clear();
+    DestroyObjects(m_objects, [](const Object& object) {
+        if (gGameEngine)
+            gGameEngine->UnregisterProxyHeroBoss(object.GetObjectName());
+    });
 }
 
 // ---- ProxyAccessoryPool -------------------------------------------------------------------
@@ -314,20 +325,11 @@ void ProxyAccessoryPool::CreateAddToOtherList(const std::string& recordName)
     m_objects.push_back(made->GetObjectId());
 }
 
-void ProxyAccessoryPool::PreLoad(bool flag)
-{
-    for (uint32_t id : m_objects)
-        if (Object* object = ObjectManager::Get().GetObject(id))
-            object->PreLoad(flag);
-}
+void ProxyAccessoryPool::PreLoad(bool flag) { PreLoadObjects(m_objects, flag); }
 
 void ProxyAccessoryPool::RemoveObjectsNotPlaced()
 {
-    ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : m_objects)
-        if (Object* object = objects.GetObject(id))
-            objects.DestroyObjectEx(object, __FILE__, __LINE__);
-    m_objects.clear();
+    DestroyObjects(m_objects, [](const Object&) {});
 }
 
 }  // namespace GAME
