@@ -284,7 +284,8 @@ void Monster::InitialUpdate()
     if (!m_bossBoundingVolumes.empty()) {
         if (auto* volume = ObjectManager::Get().CreateObjectFromFile<BoundingVolumeBossMonster>(m_bossBoundingVolumes)) {
             Attach(volume, Coords(), Name());
-            volume->SetOwner(GetObjectId(), this);
+            volume->SetBossId(GetObjectId());
+            volume->AttachVolumes(this);
         }
     }
 
