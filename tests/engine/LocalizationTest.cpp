@@ -50,6 +50,27 @@ TEST(TextFormat, WholeNumbersFollowPrintf)
     EXPECT_EQ(Fmt(u"%*d|", -3, 1), "1  |");
 }
 
+TEST(TextFormat, EveryLengthModifierIsReadWholeAndOnlyWhereItFits)
+{
+    struct Case {
+        std::u16string_view format;
+        const char* shown;
+    };
+    const int64_t big = -5000000000;   // 0xFFFFFFFED5FA0E00
+    const Case cases[] = {
+        {u"%hhd", "0"},           {u"%hd", "3584"},       {u"%d", "-705032704"},  {u"%ld", "-705032704"},
+        {u"%I32d", "-705032704"}, {u"%lld", "-5000000000"}, {u"%I64d", "-5000000000"}, {u"%jd", "-5000000000"},
+        {u"%zd", "-5000000000"},  {u"%td", "-5000000000"},
+        // Not a modifier, or one the conversion does not take: shown as written.
+        {u"%I6d", "%I6d"},        {u"%Id", "%Id"},         {u"%Ld", "%Ld"},         {u"%wd", "%wd"},
+        {u"%h", "%h"},            {u"%I64", "%I64"},
+    };
+    LogCapture log;
+    for (const Case& each : cases)
+        EXPECT_EQ(Fmt(each.format, big), each.shown) << Utf8(std::u16string(each.format));
+    EXPECT_EQ(Fmt(u"%lf|%Lf|%ws|%hc", 0.5, 0.25, u"w", 'c'), "0.500000|0.250000|w|c");
+}
+
 TEST(TextFormat, FloatsCharactersAndTexts)
 {
     EXPECT_EQ(Fmt(u"%f %.2f %8.1f %e %g %G", 1.5, 2.0f, -3.25, 12345.0, 0.0001, 1e20), "1.500000 2.00     -3.2 1.234500e+04 0.0001 1E+20");
