@@ -154,7 +154,7 @@ size_t LocalizationManager::RegisterTags(std::string_view text, const std::strin
         std::string_view format = line.substr(equals + 1);
         while (!format.empty() && (format.front() == ' ' || format.front() == '\t'))
             format.remove_prefix(1);
-        m_formats[Key(tag)] = ToWChar(Unescape(format));
+        m_formats.insert_or_assign(Key(tag), ParsedFormat(ToWChar(Unescape(format))));
         ++count;
     }
     return count;
@@ -205,7 +205,7 @@ bool LocalizationManager::HasTag(const char* tag) const
     return GetFormat(tag, unused);
 }
 
-const std::u16string* LocalizationManager::FindFormat(const char* tag) const
+const ParsedFormat* LocalizationManager::FindFormat(const char* tag) const
 {
     // Tags are looked up for every line written: the lower-cased key is built in storage
     // kept by the thread rather than in a new string each time.
@@ -223,10 +223,10 @@ bool LocalizationManager::GetFormat(const char* tag, std::u16string& out) const
     if (!tag)
         return false;
     CriticalSectionLock lock(m_lock);
-    const std::u16string* format = FindFormat(tag);
+    const ParsedFormat* format = FindFormat(tag);
     if (!format)
         return false;
-    out = *format;
+    out = format->GetText();
     return true;
 }
 
@@ -243,10 +243,10 @@ std::u16string LocalizationManager::FormatTagArgs(const char* tag, std::span<con
     {
         // Formatted in place from the stored format, under the lock that keeps it.
         CriticalSectionLock lock(m_lock);
-        if (const std::u16string* format = FindFormat(tag)) {
-            if (FormatText(*format, args, out))
+        if (const ParsedFormat* format = FindFormat(tag)) {
+            if (format->Format(args, out))
                 return out;
-            unfit = *format;
+            unfit = format->GetText();
         } else {
             known = false;
             firstUnknown = m_reportedUnknown.insert(Key(tag)).second;

@@ -28,6 +28,11 @@ bool IsDigit(char16_t c)
     return c >= u'0' && c <= u'9';
 }
 
+bool IsFlag(char16_t c)
+{
+    return c == u'-' || c == u'+' || c == u' ' || c == u'#' || c == u'0';
+}
+
 // Digits at `pos`, refused above the largest field width.
 bool ParseNumber(std::u16string_view format, size_t& pos, int& out)
 {
@@ -112,7 +117,7 @@ bool ParseConversion(std::u16string_view format, size_t& pos, Conversion& conver
         conversion.cls = ConversionClass::Percent;
         return true;
     }
-    while (pos < format.size() && std::u16string_view(u"-+ #0").find(format[pos]) != std::u16string_view::npos)
+    while (pos < format.size() && IsFlag(format[pos]))
         conversion.flags.push_back(static_cast<char>(format[pos++]));
     if (pos < format.size() && format[pos] == u'*') {
         conversion.widthStar = true;
@@ -399,6 +404,54 @@ bool FormatText(std::u16string_view format, std::span<const FormatArg> args, std
     if (!Walk(format, [&](std::u16string_view text) { out.append(text); }, writer)) {
         out.clear();
         return false;
+    }
+    return true;
+}
+
+// One piece of a parsed format: a literal run of its text, or a conversion.
+struct FormatPiece {
+    size_t start = 0;
+    size_t length = 0;
+    bool literal = true;
+    Conversion conversion;
+};
+
+ParsedFormat::ParsedFormat(std::u16string_view format) : m_text(format)
+{
+    const std::u16string_view text = m_text;
+    m_wellFormed = Walk(
+        text,
+        [&](std::u16string_view run) {
+            m_pieces.push_back({static_cast<size_t>(run.data() - text.data()), run.size(), true, {}});
+        },
+        [&](const Conversion& conversion) {
+            m_pieces.push_back({0, 0, false, conversion});
+            return true;
+        });
+    if (!m_wellFormed)
+        m_pieces.clear();
+}
+
+ParsedFormat::ParsedFormat(const ParsedFormat&) = default;
+ParsedFormat::ParsedFormat(ParsedFormat&&) noexcept = default;
+ParsedFormat& ParsedFormat::operator=(const ParsedFormat&) = default;
+ParsedFormat& ParsedFormat::operator=(ParsedFormat&&) noexcept = default;
+ParsedFormat::~ParsedFormat() = default;
+
+bool ParsedFormat::Format(std::span<const FormatArg> args, std::u16string& out) const
+{
+    out.clear();
+    if (!m_wellFormed)
+        return false;
+    out.reserve(m_text.size());
+    Writer writer(args, out);
+    for (const FormatPiece& piece : m_pieces) {
+        if (piece.literal) {
+            out.append(m_text, piece.start, piece.length);
+        } else if (!writer(piece.conversion)) {
+            out.clear();
+            return false;
+        }
     }
     return true;
 }

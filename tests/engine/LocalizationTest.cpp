@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 
 #include "Engine/Engine.h"
@@ -69,6 +71,41 @@ TEST(TextFormat, EveryLengthModifierIsReadWholeAndOnlyWhereItFits)
     for (const Case& each : cases)
         EXPECT_EQ(Fmt(each.format, big), each.shown) << Utf8(std::u16string(each.format));
     EXPECT_EQ(Fmt(u"%lf|%Lf|%ws|%hc", 0.5, 0.25, u"w", 'c'), "0.500000|0.250000|w|c");
+}
+
+TEST(TextFormat, AParsedFormatWritesWhatTheFormatterWrites)
+{
+    const FormatArg sets[][3] = {
+        {MakeFormatArg(42), MakeFormatArg(2.5f), MakeFormatArg("text")},
+        {MakeFormatArg(-7), MakeFormatArg(5), MakeFormatArg(u"wide")},
+        {MakeFormatArg(1.0), MakeFormatArg(3), MakeFormatArg(4)},
+        {MakeFormatArg("a"), MakeFormatArg('b'), MakeFormatArg(1e30)},
+    };
+    const std::u16string_view formats[] = {
+        u"", u"plain", u"100%%", u"%d", u"+%d%% of %.1f %s", u"[%*d]", u"%-5d|%05.1f|%.2s", u"%c%s", u"%d %d %d",
+        u"%ld and %hhu", u"%I64d %f", u"%s%", u"%q", u"%2000d", u"%d %Ld", u"tail %",
+    };
+    for (std::u16string_view format : formats) {
+        const ParsedFormat parsed(format);
+        EXPECT_EQ(parsed.GetText(), format);
+        for (const auto& args : sets) {
+            for (size_t count = 0; count <= 3; ++count) {
+                const std::span<const FormatArg> given(args, count);
+                std::u16string expected = u"junk", got = u"junk";
+                const bool fits = FormatText(format, given, expected);
+                EXPECT_EQ(parsed.Format(given, got), fits) << Utf8(std::u16string(format)) << " with " << count;
+                EXPECT_EQ(got, expected) << Utf8(std::u16string(format)) << " with " << count;
+            }
+        }
+    }
+    // A copy formats on its own once the original is gone.
+    auto original = std::make_unique<ParsedFormat>(u"%d apples");
+    const ParsedFormat copy = *original;
+    original.reset();
+    std::u16string out;
+    const FormatArg three[] = {MakeFormatArg(3)};
+    EXPECT_TRUE(copy.Format(three, out));
+    EXPECT_EQ(out, u"3 apples");
 }
 
 TEST(TextFormat, FloatsCharactersAndTexts)
