@@ -283,12 +283,43 @@ void SetTeamConfigCmd::Execute()
 
 // ---- Skills -------------------------------------------------------------------------------
 
+namespace {
+
+// The target lists of freed target results, of this thread, kept with their storage for
+// the next results made on it. Closed when the thread's storage goes (the flag, trivially
+// destroyed, outlives the store): a list given back after that is freed with its command.
+constexpr size_t kKeptTargetLists = 32;
+constexpr size_t kKeptTargetCapacity = 256;
+thread_local bool tTargetListsClosed = false;
+struct TargetListStore {
+    std::vector<std::vector<uint32_t>> idle;
+    ~TargetListStore() { tTargetListsClosed = true; }
+};
+thread_local TargetListStore tTargetLists;
+
+}  // namespace
+
 SkillTargetResultConfigCmd::SkillTargetResultConfigCmd(uint32_t actorId, uint32_t skill,
                                                        const std::vector<uint32_t>& targetIds, const WorldCoords& from,
                                                        uint16_t seed16, uint32_t weapon, bool withWeapon,
                                                        int32_t iteration)
-    : ConfigCmdOf(actorId), skillNumber(skill), targets(targetIds), origin(from), seed(seed16), weaponId(weapon),
-      useWeapon(withWeapon), hitIteration(iteration) {}
+    : ConfigCmdOf(actorId), skillNumber(skill), origin(from), seed(seed16), weaponId(weapon), useWeapon(withWeapon),
+      hitIteration(iteration)
+{
+    if (!tTargetListsClosed && !tTargetLists.idle.empty()) {
+        targets.swap(tTargetLists.idle.back());
+        tTargetLists.idle.pop_back();
+    }
+    targets.assign(targetIds.begin(), targetIds.end());
+}
+
+SkillTargetResultConfigCmd::~SkillTargetResultConfigCmd()
+{
+    if (!tTargetListsClosed && targets.capacity() != 0 && targets.capacity() <= kKeptTargetCapacity &&
+        tTargetLists.idle.size() < kKeptTargetLists)
+        tTargetLists.idle.push_back(std::move(targets));
+}
+
 void SkillTargetResultConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <memory>
 #include <utility>
 
 #include "Engine/LoadTable.h"
@@ -449,14 +450,19 @@ void Skill::GetSkillModifierData(SkillProfile_Modifiers& out) const
 float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
 {
     // One seed from the game's generator for every call, kept sums or not: the number of
-    // draws from it is part of what every peer repeats.
+    // draws from it is part of what every peer repeats. With the sums kept the seed goes
+    // unused, and its draw is only stepped past.
     const bool seeded = gGameEngine != nullptr;
-    const uint16_t seed = seeded ? gGameEngine->GetRandomSeed() : 0;
-    // The kept sums here; finding them again (rare) out of line.
     CheckLinkSums(GetCurrentLevel());
-    const float own = !m_attributeSumsKept                     ? GetOwnSkillAttribute(type, seeded, seed)
-                      : type < kSkillAttributeTypeCount ? m_attributeSums[type]
-                                                        : 0.0f;
+    float own = 0.0f;
+    if (m_attributeSumsKept) {
+        if (seeded)
+            gGameEngine->DiscardRandomSeed();
+        own = type < kSkillAttributeTypeCount ? m_attributeSums[type] : 0.0f;
+    } else {
+        // Finding the sums again (rare) out of line.
+        own = GetOwnSkillAttribute(type, seeded, seeded ? gGameEngine->GetRandomSeed() : 0);
+    }
     return own + (m_manager ? m_manager->GetTotalSkillAttribute(type) : 0.0f);
 }
 
@@ -478,6 +484,38 @@ float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
         m_attributeSumsKept = true;
     }
     return accumulator.GetValue(type);
+}
+
+namespace {
+
+// The hand-over records not lent out, of this thread. Closed when the thread's storage
+// goes (the flag, trivially destroyed, outlives the store): a record given back after
+// that is freed at once.
+constexpr size_t kKeptBuffTransfers = 8;
+thread_local bool tBuffTransfersClosed = false;
+struct BuffTransferStore {
+    std::vector<std::unique_ptr<SkillBuffTransfer>> idle;
+    ~BuffTransferStore() { tBuffTransfersClosed = true; }
+};
+thread_local BuffTransferStore tBuffTransfers;
+
+}  // namespace
+
+SkillBuffTransferLease::SkillBuffTransferLease()
+{
+    if (!tBuffTransfersClosed && !tBuffTransfers.idle.empty()) {
+        m_transfer = tBuffTransfers.idle.back().release();
+        tBuffTransfers.idle.pop_back();
+    } else {
+        m_transfer = new SkillBuffTransfer;
+    }
+}
+
+SkillBuffTransferLease::~SkillBuffTransferLease()
+{
+    std::unique_ptr<SkillBuffTransfer> transfer(m_transfer);
+    if (!tBuffTransfersClosed && tBuffTransfers.idle.size() < kKeptBuffTransfers)
+        tBuffTransfers.idle.push_back(std::move(transfer));
 }
 
 void Skill::FillBuffTransfer(SkillBuffTransfer& transfer, const std::string& buffName, unsigned level,
