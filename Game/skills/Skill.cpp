@@ -118,6 +118,8 @@ void Skill::LinksChanged()
         gLinksRevision.store(1, std::memory_order_relaxed);
 }
 
+uint32_t Skill::GetLinksRevision() { return gLinksRevision.load(std::memory_order_relaxed); }
+
 void Skill::CheckLinkSums(unsigned level) const
 {
     const uint32_t revision = gLinksRevision.load(std::memory_order_relaxed);

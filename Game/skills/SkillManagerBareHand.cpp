@@ -91,9 +91,67 @@ bool SkillManager::SkillWarmUp(uint32_t skillNumber, bool end)
     return skill->WarmUpStart();
 }
 
+bool SkillManager::ContributorsCurrent() const
+{
+    const ContributorCache& cache = m_contributors;
+    if (cache.revision != Skill::GetLinksRevision() || cache.activeCount != m_activeList.size() ||
+        cache.buffCount != m_buffs.size() || cache.ids.size() != cache.activeCount + cache.buffCount + m_itemSkills.size())
+        return false;
+    const uint32_t* ids = cache.ids.data();
+    if (!std::equal(m_activeList.begin(), m_activeList.end(), ids))
+        return false;
+    ids += cache.activeCount;
+    for (size_t i = 0; i < cache.buffCount; ++i)
+        if (m_buffs[i].buffId != ids[i])
+            return false;
+    return std::equal(m_itemSkills.begin(), m_itemSkills.end(), ids + cache.buffCount);
+}
+
+void SkillManager::RefreshContributors()
+{
+    if (ContributorsCurrent())
+        return;
+    ContributorCache& cache = m_contributors;
+    // Read first: a skill coming or going while the ids are looked up leaves the cache out
+    // of date at once.
+    cache.revision = Skill::GetLinksRevision();
+    cache.activeCount = m_activeList.size();
+    cache.buffCount = m_buffs.size();
+    cache.ids.assign(m_activeList.begin(), m_activeList.end());
+    for (const BuffEntry& entry : m_buffs)
+        cache.ids.push_back(entry.buffId);
+    cache.ids.insert(cache.ids.end(), m_itemSkills.begin(), m_itemSkills.end());
+    cache.skills.clear();
+    const ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : cache.ids) {
+        Skill* skill = objects.GetObject<Skill>(id);
+        if (!skill) {
+            cache.revision = 0;   // an id not found may yet be made: look up every time
+            return;
+        }
+        cache.skills.push_back(skill);
+    }
+}
+
 template <class Collect>
 void SkillManager::ForEachContributingSkill(Collect collect) const
 {
+    if (ContributorsCurrent()) {
+        // The collections are const: no skill comes or goes while they run.
+        const ContributorCache& cache = m_contributors;
+        const Skill* const* skills = cache.skills.data();
+        for (size_t i = 0; i < cache.activeCount; ++i)
+            if (skills[i]->GetCurrentLevel() != 0)
+                collect(*skills[i]);
+        skills += cache.activeCount;
+        for (size_t i = 0; i < cache.buffCount; ++i)
+            collect(*skills[i]);
+        skills += cache.buffCount;
+        for (size_t i = 0, items = m_itemSkills.size(); i < items; ++i)
+            if (skills[i]->GetCurrentLevel() != 0)
+                collect(*skills[i]);
+        return;
+    }
     ForEachSkillInForce(m_activeList, collect);
     const ObjectManager& objects = ObjectManager::Get();
     for (const BuffEntry& entry : m_buffs)
