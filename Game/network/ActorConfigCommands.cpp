@@ -8,6 +8,7 @@
 #include "Game/characters/Player.h"
 #include "Game/characters/Typhon.h"
 #include "Game/items/Item.h"
+#include "Game/core/foundation/ThreadSpares.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/world/StrategicMovementBase.h"
 
@@ -285,17 +286,10 @@ void SetTeamConfigCmd::Execute()
 
 namespace {
 
-// The target lists of freed target results, of this thread, kept with their storage for
-// the next results made on it. Closed when the thread's storage goes (the flag, trivially
-// destroyed, outlives the store): a list given back after that is freed with its command.
-constexpr size_t kKeptTargetLists = 32;
+// The target lists of freed target results, of this thread, kept with their storage (up to
+// a size) for the next results made on it.
+using IdleTargetLists = ThreadSpares<std::vector<uint32_t>, 32>;
 constexpr size_t kKeptTargetCapacity = 256;
-thread_local bool tTargetListsClosed = false;
-struct TargetListStore {
-    std::vector<std::vector<uint32_t>> idle;
-    ~TargetListStore() { tTargetListsClosed = true; }
-};
-thread_local TargetListStore tTargetLists;
 
 }  // namespace
 
@@ -306,18 +300,14 @@ SkillTargetResultConfigCmd::SkillTargetResultConfigCmd(uint32_t actorId, uint32_
     : ConfigCmdOf(actorId), skillNumber(skill), origin(from), seed(seed16), weaponId(weapon), useWeapon(withWeapon),
       hitIteration(iteration)
 {
-    if (!tTargetListsClosed && !tTargetLists.idle.empty()) {
-        targets.swap(tTargetLists.idle.back());
-        tTargetLists.idle.pop_back();
-    }
+    IdleTargetLists::Take(targets);
     targets.assign(targetIds.begin(), targetIds.end());
 }
 
 SkillTargetResultConfigCmd::~SkillTargetResultConfigCmd()
 {
-    if (!tTargetListsClosed && targets.capacity() != 0 && targets.capacity() <= kKeptTargetCapacity &&
-        tTargetLists.idle.size() < kKeptTargetLists)
-        tTargetLists.idle.push_back(std::move(targets));
+    if (targets.capacity() != 0 && targets.capacity() <= kKeptTargetCapacity)
+        IdleTargetLists::Give(std::move(targets));
 }
 
 void SkillTargetResultConfigCmd::Execute()

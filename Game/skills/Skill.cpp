@@ -11,6 +11,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/StringUtil.h"
+#include "Game/core/foundation/ThreadSpares.h"
 #include "Engine/Entity.h"
 #include "Game/characters/Character.h"
 #include "Game/skills/SkillManagerBase.h"
@@ -490,34 +491,21 @@ float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
 
 namespace {
 
-// The hand-over records not lent out, of this thread. Closed when the thread's storage
-// goes (the flag, trivially destroyed, outlives the store): a record given back after
-// that is freed at once.
-constexpr size_t kKeptBuffTransfers = 8;
-thread_local bool tBuffTransfersClosed = false;
-struct BuffTransferStore {
-    std::vector<std::unique_ptr<SkillBuffTransfer>> idle;
-    ~BuffTransferStore() { tBuffTransfersClosed = true; }
-};
-thread_local BuffTransferStore tBuffTransfers;
+// The hand-over records not lent out, of this thread.
+using IdleBuffTransfers = ThreadSpares<std::unique_ptr<SkillBuffTransfer>, 8>;
 
 }  // namespace
 
 SkillBuffTransferLease::SkillBuffTransferLease()
 {
-    if (!tBuffTransfersClosed && !tBuffTransfers.idle.empty()) {
-        m_transfer = tBuffTransfers.idle.back().release();
-        tBuffTransfers.idle.pop_back();
-    } else {
-        m_transfer = new SkillBuffTransfer;
-    }
+    std::unique_ptr<SkillBuffTransfer> idle;
+    m_transfer = IdleBuffTransfers::Take(idle) ? idle.release() : new SkillBuffTransfer;
 }
 
 SkillBuffTransferLease::~SkillBuffTransferLease()
 {
     std::unique_ptr<SkillBuffTransfer> transfer(m_transfer);
-    if (!tBuffTransfersClosed && tBuffTransfers.idle.size() < kKeptBuffTransfers)
-        tBuffTransfers.idle.push_back(std::move(transfer));
+    IdleBuffTransfers::Give(std::move(transfer));
 }
 
 void Skill::FillBuffTransfer(SkillBuffTransfer& transfer, const std::string& buffName, unsigned level,

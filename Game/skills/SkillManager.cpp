@@ -111,6 +111,9 @@ void SkillManager::WalkFrameSkills(Visit visit)
 {
     const uint32_t revision = Skill::GetLinksRevision();
     const ObjectManager& objects = ObjectManager::Get();
+    for (const FrameSkill& entry : m_frameSkills)
+        if (entry.skill)
+            SkillManagerParts::PrefetchSkill(entry.skill);
     for (size_t i = 0; i < m_frameSkills.size(); ++i) {
         const FrameSkill entry = m_frameSkills[i];
         Skill* skill = entry.skill && Skill::GetLinksRevision() == revision ? entry.skill
@@ -306,6 +309,7 @@ void SkillManager::AddItemSkill(uint32_t itemSkillId, uint32_t level)
     skill->SetManager(this);
     skill->SetSkillLevel(level);
     m_itemSkills.push_back(skill->GetObjectId());
+    ListsChanged();
     m_itemSkillMap.emplace_back(itemSkillId, skill->GetObjectId());
     m_uiSkillList.push_back(skill->GetObjectId());
 }
@@ -454,6 +458,7 @@ void SkillManager::ImDead()
         ForEachSkillOfCopy(m_activeList, [&](Skill& skill) { skill.StopSkill(*m_parent); });
     const std::vector<BuffEntry> buffs(m_buffs.begin(), m_buffs.end());
     m_buffs.clear();
+    ListsChanged();
     for (const BuffEntry& entry : buffs)
         DestroyBuffEntry(entry, false);
     RebuildTempSkillList();

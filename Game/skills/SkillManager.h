@@ -439,11 +439,16 @@ private:
     // every id was found (revision 0 otherwise).
     struct ContributorCache {
         uint32_t revision = 0;
+        uint32_t lists = 0;   // m_listsRevision when found
         size_t activeCount = 0;
         size_t buffCount = 0;
         std::vector<uint32_t> ids;
         std::vector<Skill*> skills;
     };
+    // Counts the changes of the active list, the buffs and the item skills: every change
+    // of those lists calls ListsChanged, or the cache would go on walking them as they were.
+    uint32_t m_listsRevision = 0;
+    void ListsChanged() { ++m_listsRevision; }
     ContributorCache m_contributors;
     // Whether the cache holds the lists' skills now.
     bool ContributorsCurrent() const;

@@ -93,18 +93,7 @@ bool SkillManager::SkillWarmUp(uint32_t skillNumber, bool end)
 
 bool SkillManager::ContributorsCurrent() const
 {
-    const ContributorCache& cache = m_contributors;
-    if (cache.revision != Skill::GetLinksRevision() || cache.activeCount != m_activeList.size() ||
-        cache.buffCount != m_buffs.size() || cache.ids.size() != cache.activeCount + cache.buffCount + m_itemSkills.size())
-        return false;
-    const uint32_t* ids = cache.ids.data();
-    if (!std::equal(m_activeList.begin(), m_activeList.end(), ids))
-        return false;
-    ids += cache.activeCount;
-    for (size_t i = 0; i < cache.buffCount; ++i)
-        if (m_buffs[i].buffId != ids[i])
-            return false;
-    return std::equal(m_itemSkills.begin(), m_itemSkills.end(), ids + cache.buffCount);
+    return m_contributors.revision == Skill::GetLinksRevision() && m_contributors.lists == m_listsRevision;
 }
 
 void SkillManager::RefreshContributors()
@@ -115,6 +104,7 @@ void SkillManager::RefreshContributors()
     // Read first: a skill coming or going while the ids are looked up leaves the cache out
     // of date at once.
     cache.revision = Skill::GetLinksRevision();
+    cache.lists = m_listsRevision;
     cache.activeCount = m_activeList.size();
     cache.buffCount = m_buffs.size();
     cache.ids.assign(m_activeList.begin(), m_activeList.end());
@@ -140,6 +130,9 @@ void SkillManager::ForEachContributingSkill(Collect collect) const
         // The collections are const: no skill comes or goes while they run.
         const ContributorCache& cache = m_contributors;
         const Skill* const* skills = cache.skills.data();
+        // Every skill asked from memory first, so that the misses overlap.
+        for (const Skill* skill : cache.skills)
+            SkillManagerParts::PrefetchSkill(skill);
         for (size_t i = 0; i < cache.activeCount; ++i)
             if (skills[i]->GetCurrentLevel() != 0)
                 collect(*skills[i]);
@@ -218,14 +211,17 @@ void SkillManager::AddToActiveList(Skill* skill)
 {
     if (skill && std::find(m_activeList.begin(), m_activeList.end(), skill->GetObjectId()) == m_activeList.end()) {
         m_activeList.push_back(skill->GetObjectId());
+        ListsChanged();
         skill->Install(m_parent);
     }
 }
 
 void SkillManager::RemoveFromActiveList(Skill* skill)
 {
-    if (skill && std::erase(m_activeList, skill->GetObjectId()) != 0)
+    if (skill && std::erase(m_activeList, skill->GetObjectId()) != 0) {
+        ListsChanged();
         skill->UnInstall(m_parent);
+    }
 }
 
 EquipManager_HandState SkillManager::GetHandState() const
