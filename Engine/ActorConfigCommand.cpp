@@ -1,6 +1,14 @@
 #include "Engine/ActorConfigCommand.h"
 
 #if defined(__SANITIZE_ADDRESS__)
+#define GAME_COMMAND_BLOCKS_POISONED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define GAME_COMMAND_BLOCKS_POISONED 1
+#endif
+#endif
+
+#if defined(GAME_COMMAND_BLOCKS_POISONED)
 #include <sanitizer/asan_interface.h>
 #define GAME_COMMAND_BLOCK_POISON(block, size) ASAN_POISON_MEMORY_REGION(block, size)
 #define GAME_COMMAND_BLOCK_UNPOISON(block, size) ASAN_UNPOISON_MEMORY_REGION(block, size)

@@ -25,9 +25,9 @@ public:
     static void operator delete(void* block, std::size_t size) noexcept;
     // Over-aligned commands (none today) go to the global heap.
     static void* operator new(std::size_t size, std::align_val_t align) { return ::operator new(size, align); }
-    static void operator delete(void* block, std::size_t size, std::align_val_t align) noexcept
+    static void operator delete(void* block, std::size_t, std::align_val_t align) noexcept
     {
-        ::operator delete(block, size, align);
+        ::operator delete(block, align);
     }
 
     // Applies the change to the objects of this peer; re-resolves every id it holds.

@@ -13,6 +13,7 @@
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/combat/SkillAttribute.h"
+#include "Game/core/GameEngine.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillBuffs.h"
 #include "Game/skills/SkillManager.h"
