@@ -233,17 +233,27 @@ void Actor::QueueCommand(ActorConfigCommand* command, int fromHost)
     if (!command)
         return;
     if (!m_commands)
-        m_commands = std::make_unique<std::deque<QueuedCommand>>();
-    m_commands->push_back({std::unique_ptr<ActorConfigCommand>(command), fromHost});
+        m_commands = std::make_unique<CommandQueue>();
+    m_commands->commands.push_back({std::unique_ptr<ActorConfigCommand>(command), fromHost});
     gEngine->QueueActorCommand(GetObjectId());
 }
 
 Actor::QueuedCommand Actor::TakeCommand()
 {
-    if (!m_commands || m_commands->empty())
+    if (!m_commands || m_commands->head == m_commands->commands.size())
         return {nullptr, kQueuedHere};
-    QueuedCommand taken = std::move(m_commands->front());
-    m_commands->pop_front();
+    CommandQueue& queue = *m_commands;
+    QueuedCommand taken = std::move(queue.commands[queue.head++]);
+    // Emptied: back to the start. A queue that never empties (each command queuing another)
+    // drops what it has taken once that is half of it.
+    constexpr size_t kTakenBeforeCompacting = 32;
+    if (queue.head == queue.commands.size()) {
+        queue.commands.clear();
+        queue.head = 0;
+    } else if (queue.head >= kTakenBeforeCompacting && queue.head * 2 >= queue.commands.size()) {
+        queue.commands.erase(queue.commands.begin(), queue.commands.begin() + static_cast<std::ptrdiff_t>(queue.head));
+        queue.head = 0;
+    }
     return taken;
 }
 

@@ -300,7 +300,7 @@ public:
     // A command rebuilt from what host `fromHost` sent: it runs the same way, and a server
     // passes it on to every client but that host.
     void EnqueueReceived(ActorConfigCommand* command, int fromHost);
-    size_t GetQueuedCommandCount() const { return m_commands ? m_commands->size() : 0; }
+    size_t GetQueuedCommandCount() const { return m_commands ? m_commands->commands.size() - m_commands->head : 0; }
 
     // Outline, mesh and textures of the drawn actor. Nothing is drawn here: the last
     // value set is kept, for the game's tests and the host.
@@ -351,8 +351,14 @@ private:
     // the channels would spread every actor over several more cache lines.
     AnimationChannel* Channels();
     std::unique_ptr<AnimationChannel[]> m_channels;
-    // Made at the first command queued, for the same reason.
-    std::unique_ptr<std::deque<QueuedCommand>> m_commands;
+    // Made at the first command queued, for the same reason. The commands still queued are
+    // those from `head` on; the list is emptied, keeping its storage, when the last one is
+    // taken, so that the next ones queued allocate nothing.
+    struct CommandQueue {
+        std::vector<QueuedCommand> commands;
+        size_t head = 0;
+    };
+    std::unique_ptr<CommandQueue> m_commands;
     SkeletalPose m_pose;
     float m_baseScale = 1.0f;
     float m_currentScale = 1.0f;

@@ -389,6 +389,9 @@ public:
     void TryJump(uint32_t entityId);
     RandomUniform& GetRandomGen() { return m_random; }
     uint16_t GetRandomSeed();
+    // The draw of a seed that would go unused: the generator steps past it all the same
+    // (the number of draws is part of what every peer repeats), without the lock.
+    void DiscardRandomSeed() { m_random.Skip(); }
     // The range GetRandomSeed draws from; generators that seed identities with their own
     // random draw from the same range.
     static constexpr int32_t kSeedMin = 1;

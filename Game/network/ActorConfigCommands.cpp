@@ -8,6 +8,7 @@
 #include "Game/characters/Player.h"
 #include "Game/characters/Typhon.h"
 #include "Game/items/Item.h"
+#include "Game/core/foundation/ThreadSpares.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/world/StrategicMovementBase.h"
 
@@ -283,12 +284,32 @@ void SetTeamConfigCmd::Execute()
 
 // ---- Skills -------------------------------------------------------------------------------
 
+namespace {
+
+// The target lists of freed target results, of this thread, kept with their storage (up to
+// a size) for the next results made on it.
+using IdleTargetLists = ThreadSpares<std::vector<uint32_t>, 32>;
+constexpr size_t kKeptTargetCapacity = 256;
+
+}  // namespace
+
 SkillTargetResultConfigCmd::SkillTargetResultConfigCmd(uint32_t actorId, uint32_t skill,
                                                        const std::vector<uint32_t>& targetIds, const WorldCoords& from,
                                                        uint16_t seed16, uint32_t weapon, bool withWeapon,
                                                        int32_t iteration)
-    : ConfigCmdOf(actorId), skillNumber(skill), targets(targetIds), origin(from), seed(seed16), weaponId(weapon),
-      useWeapon(withWeapon), hitIteration(iteration) {}
+    : ConfigCmdOf(actorId), skillNumber(skill), origin(from), seed(seed16), weaponId(weapon), useWeapon(withWeapon),
+      hitIteration(iteration)
+{
+    IdleTargetLists::Take(targets);
+    targets.assign(targetIds.begin(), targetIds.end());
+}
+
+SkillTargetResultConfigCmd::~SkillTargetResultConfigCmd()
+{
+    if (targets.capacity() != 0 && targets.capacity() <= kKeptTargetCapacity)
+        IdleTargetLists::Give(std::move(targets));
+}
+
 void SkillTargetResultConfigCmd::Execute()
 {
     if (Character* character = CharacterOf(m_actorId))

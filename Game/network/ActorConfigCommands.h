@@ -263,6 +263,9 @@ public:
     SkillTargetResultConfigCmd(uint32_t actorId, uint32_t skillNumber, const std::vector<uint32_t>& targets,
                                const WorldCoords& origin, uint16_t seed, uint32_t weaponId, bool useWeapon,
                                int32_t hitIteration);
+    // The target list's storage goes back for the next command (one is sent every pulse of
+    // every radius skill).
+    ~SkillTargetResultConfigCmd() override;
     void Execute() override;
     GAME_CONFIG_CMD_ARGS((uint32_t, skillNumber), (std::vector<uint32_t>, targets), (WorldCoords, origin),
                          (uint16_t, seed), (uint32_t, weaponId), (bool, useWeapon), (int32_t, hitIteration))

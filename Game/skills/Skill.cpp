@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <memory>
 #include <utility>
 
 #include "Engine/LoadTable.h"
@@ -10,6 +11,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/StringUtil.h"
+#include "Game/core/foundation/ThreadSpares.h"
 #include "Engine/Entity.h"
 #include "Game/characters/Character.h"
 #include "Game/skills/SkillManagerBase.h"
@@ -116,6 +118,8 @@ void Skill::LinksChanged()
     if (gLinksRevision.fetch_add(1, std::memory_order_relaxed) + 1 == 0)
         gLinksRevision.store(1, std::memory_order_relaxed);
 }
+
+uint32_t Skill::GetLinksRevision() { return gLinksRevision.load(std::memory_order_relaxed); }
 
 void Skill::CheckLinkSums(unsigned level) const
 {
@@ -449,14 +453,19 @@ void Skill::GetSkillModifierData(SkillProfile_Modifiers& out) const
 float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
 {
     // One seed from the game's generator for every call, kept sums or not: the number of
-    // draws from it is part of what every peer repeats.
+    // draws from it is part of what every peer repeats. With the sums kept the seed goes
+    // unused, and its draw is only stepped past.
     const bool seeded = gGameEngine != nullptr;
-    const uint16_t seed = seeded ? gGameEngine->GetRandomSeed() : 0;
-    // The kept sums here; finding them again (rare) out of line.
     CheckLinkSums(GetCurrentLevel());
-    const float own = !m_attributeSumsKept                     ? GetOwnSkillAttribute(type, seeded, seed)
-                      : type < kSkillAttributeTypeCount ? m_attributeSums[type]
-                                                        : 0.0f;
+    float own = 0.0f;
+    if (m_attributeSumsKept) {
+        if (seeded)
+            gGameEngine->DiscardRandomSeed();
+        own = type < kSkillAttributeTypeCount ? m_attributeSums[type] : 0.0f;
+    } else {
+        // Finding the sums again (rare) out of line.
+        own = GetOwnSkillAttribute(type, seeded, seeded ? gGameEngine->GetRandomSeed() : 0);
+    }
     return own + (m_manager ? m_manager->GetTotalSkillAttribute(type) : 0.0f);
 }
 
@@ -478,6 +487,25 @@ float Skill::GetTotalSkillAttribute(SkillAttributeType type) const
         m_attributeSumsKept = true;
     }
     return accumulator.GetValue(type);
+}
+
+namespace {
+
+// The hand-over records not lent out, of this thread.
+using IdleBuffTransfers = ThreadSpares<std::unique_ptr<SkillBuffTransfer>, 8>;
+
+}  // namespace
+
+SkillBuffTransferLease::SkillBuffTransferLease()
+{
+    std::unique_ptr<SkillBuffTransfer> idle;
+    m_transfer = IdleBuffTransfers::Take(idle) ? idle.release() : new SkillBuffTransfer;
+}
+
+SkillBuffTransferLease::~SkillBuffTransferLease()
+{
+    std::unique_ptr<SkillBuffTransfer> transfer(m_transfer);
+    IdleBuffTransfers::Give(std::move(transfer));
 }
 
 void Skill::FillBuffTransfer(SkillBuffTransfer& transfer, const std::string& buffName, unsigned level,

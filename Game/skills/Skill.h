@@ -476,6 +476,8 @@ public:
     // Some skill's current level, profile or modifiers changed, or a skill came or went:
     // the sums every skill keeps of itself and its modifiers are found again on first use.
     static void LinksChanged();
+    // The count of those changes so far; never 0.
+    static uint32_t GetLinksRevision();
 
 protected:
     // The skill services of the owner on the peer that drives it; null elsewhere.

@@ -159,7 +159,8 @@ void BuffTargets(SkillActivated& skill, Character& caster, const std::vector<uin
 {
     if (!targets.empty())
         skill.PlayActivateSound(caster.GetCoords().GetPosition());
-    SkillBuffTransfer transfer;
+    SkillBuffTransferLease lease;
+    SkillBuffTransfer& transfer = *lease;
     skill.FillBuffTransfer(transfer, caster, buffName, ExactSecondsToMs(ModifiersOf(skill).activeDuration));
     for (uint32_t id : targets) {
         Character* target = ObjectManager::Get().GetObject<Character>(id);

@@ -382,7 +382,8 @@ void SkillBuff_Contageous::Update(Character& holder, int elapsedMs)
         return;
     SkillProfile_Modifiers modifiers;
     GetSkillModifierData(modifiers);
-    SkillBuffTransfer transfer;
+    SkillBuffTransferLease lease;
+    SkillBuffTransfer& transfer = *lease;
     FillBuffTransfer(transfer, GetObjectName(), level, ExactSecondsToMs(modifiers.activeDuration),
                      holder.GetObjectId());
     const ObjectManager& objects = ObjectManager::Get();

@@ -106,6 +106,23 @@ void SkillManager::ForEachSkillOfCopy(const std::vector<uint32_t>& ids, Visit vi
             visit(*skill);
 }
 
+template <class Visit>
+void SkillManager::WalkFrameSkills(Visit visit)
+{
+    const uint32_t revision = Skill::GetLinksRevision();
+    const ObjectManager& objects = ObjectManager::Get();
+    for (const FrameSkill& entry : m_frameSkills)
+        if (entry.skill)
+            SkillManagerParts::PrefetchSkill(entry.skill);
+    for (size_t i = 0; i < m_frameSkills.size(); ++i) {
+        const FrameSkill entry = m_frameSkills[i];
+        Skill* skill = entry.skill && Skill::GetLinksRevision() == revision ? entry.skill
+                                                                             : objects.GetObject<Skill>(entry.id);
+        if (skill)
+            visit(*skill);
+    }
+}
+
 // The frame: pets set up, skill attribute totals gathered anew, the weapons' reach, then
 // the skills in force, the buffs and the item skills count their time, each walk over a
 // copy kept in storage the manager reuses.
@@ -123,6 +140,7 @@ void SkillManager::Update(int elapsedMs)
                 pet->InitialUpdate();
             }
     }
+    RefreshContributors();
     m_skillAttributeTotals.Clear();
     CollectAvailableSkillAttributes(m_skillAttributeTotals);
     // The weapon types are found when a skill first asks (GetWeaponTypes).
@@ -132,8 +150,14 @@ void SkillManager::Update(int elapsedMs)
     m_rangedWeapon = hands == EquipManager_Bow || hands == EquipManager_Staff;
     m_weaponRangeProfile = m_rangedWeapon ? Skill_RangeLong : Skill_RangeMelee;
 
+    // The active skills and the buffs by the cache's pointers while it holds them and no
+    // skill has come or gone; by their ids from the first change on.
     bool dualWield = false;
-    ForEachSkillOfCopy(m_activeList, [&](Skill& skill) {
+    m_frameSkills.clear();
+    const bool cached = ContributorsCurrent();
+    for (size_t i = 0; i < m_activeList.size(); ++i)
+        m_frameSkills.push_back({m_activeList[i], cached ? m_contributors.skills[i] : nullptr});
+    WalkFrameSkills([&](Skill& skill) {
         skill.Update(*m_parent, elapsedMs);
         dualWield = skill.AllowDualWieldWeapons() || dualWield;
     });
@@ -142,12 +166,13 @@ void SkillManager::Update(int elapsedMs)
         m_parent->AllowDualWieldWeapons(dualWield);
     }
     if (!m_buffs.empty()) {
-        m_frameIds.clear();
-        for (const BuffEntry& entry : m_buffs)
-            m_frameIds.push_back(entry.buffId);
-        for (uint32_t id : m_frameIds)
-            if (Skill* buff = objects.GetObject<Skill>(id))
-                buff->Update(*m_parent, elapsedMs);
+        // Still the cache's buffs only when the skills' walk changed no list.
+        m_frameSkills.clear();
+        const bool buffsCached = ContributorsCurrent();
+        for (size_t i = 0; i < m_buffs.size(); ++i)
+            m_frameSkills.push_back(
+                {m_buffs[i].buffId, buffsCached ? m_contributors.skills[m_contributors.activeCount + i] : nullptr});
+        WalkFrameSkills([&](Skill& buff) { buff.Update(*m_parent, elapsedMs); });
     }
     if (!m_itemSkills.empty())
         ForEachSkillOfCopy(m_itemSkills, [&](Skill& skill) { skill.Update(*m_parent, elapsedMs); });
@@ -284,6 +309,7 @@ void SkillManager::AddItemSkill(uint32_t itemSkillId, uint32_t level)
     skill->SetManager(this);
     skill->SetSkillLevel(level);
     m_itemSkills.push_back(skill->GetObjectId());
+    ListsChanged();
     m_itemSkillMap.emplace_back(itemSkillId, skill->GetObjectId());
     m_uiSkillList.push_back(skill->GetObjectId());
 }
@@ -432,6 +458,7 @@ void SkillManager::ImDead()
         ForEachSkillOfCopy(m_activeList, [&](Skill& skill) { skill.StopSkill(*m_parent); });
     const std::vector<BuffEntry> buffs(m_buffs.begin(), m_buffs.end());
     m_buffs.clear();
+    ListsChanged();
     for (const BuffEntry& entry : buffs)
         DestroyBuffEntry(entry, false);
     RebuildTempSkillList();

@@ -433,6 +433,39 @@ private:
     // with a level, every buff whatever its level, the item skills with a level.
     template <class Collect>
     void ForEachContributingSkill(Collect collect) const;
+    // Those skills found from their ids once, as the lists stood at revision `revision` of
+    // the skills' links (Skill::GetLinksRevision: no skill has come or gone since while it
+    // stands): the active list's, then the buffs', then the item skills'. Valid only when
+    // every id was found (revision 0 otherwise).
+    struct ContributorCache {
+        uint32_t revision = 0;
+        uint32_t lists = 0;   // m_listsRevision when found
+        size_t activeCount = 0;
+        size_t buffCount = 0;
+        std::vector<uint32_t> ids;
+        std::vector<Skill*> skills;
+    };
+    // Counts the changes of the active list, the buffs and the item skills: every change
+    // of those lists calls ListsChanged, or the cache would go on walking them as they were.
+    uint32_t m_listsRevision = 0;
+    void ListsChanged() { ++m_listsRevision; }
+    ContributorCache m_contributors;
+    // Whether the cache holds the lists' skills now.
+    bool ContributorsCurrent() const;
+    // Finds the lists' skills again when the cache does not hold them.
+    void RefreshContributors();
+    // The skills a frame updates, each by its id and, when the cache held it as the walk
+    // began, the skill itself. Only Update fills it: a skill's update that walks another
+    // list of the manager leaves it alone.
+    struct FrameSkill {
+        uint32_t id;
+        Skill* skill;
+    };
+    std::vector<FrameSkill> m_frameSkills;
+    // Each skill of m_frameSkills that still exists: by its pointer while no skill has come
+    // or gone since the walk began, by its id from the first change on.
+    template <class Visit>
+    void WalkFrameSkills(Visit visit);
     // The skills of the list (or every skill but the named one, or the named mastery's)
     // take an augment of `amount`, raised or lowered.
     void AugmentSkills(uint32_t amount, bool raise, const std::string& name, bool allButName, bool mastery);

@@ -91,9 +91,60 @@ bool SkillManager::SkillWarmUp(uint32_t skillNumber, bool end)
     return skill->WarmUpStart();
 }
 
+bool SkillManager::ContributorsCurrent() const
+{
+    return m_contributors.revision == Skill::GetLinksRevision() && m_contributors.lists == m_listsRevision;
+}
+
+void SkillManager::RefreshContributors()
+{
+    if (ContributorsCurrent())
+        return;
+    ContributorCache& cache = m_contributors;
+    // Read first: a skill coming or going while the ids are looked up leaves the cache out
+    // of date at once.
+    cache.revision = Skill::GetLinksRevision();
+    cache.lists = m_listsRevision;
+    cache.activeCount = m_activeList.size();
+    cache.buffCount = m_buffs.size();
+    cache.ids.assign(m_activeList.begin(), m_activeList.end());
+    for (const BuffEntry& entry : m_buffs)
+        cache.ids.push_back(entry.buffId);
+    cache.ids.insert(cache.ids.end(), m_itemSkills.begin(), m_itemSkills.end());
+    cache.skills.clear();
+    const ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : cache.ids) {
+        Skill* skill = objects.GetObject<Skill>(id);
+        if (!skill) {
+            cache.revision = 0;   // an id not found may yet be made: look up every time
+            return;
+        }
+        cache.skills.push_back(skill);
+    }
+}
+
 template <class Collect>
 void SkillManager::ForEachContributingSkill(Collect collect) const
 {
+    if (ContributorsCurrent()) {
+        // The collections are const: no skill comes or goes while they run.
+        const ContributorCache& cache = m_contributors;
+        const Skill* const* skills = cache.skills.data();
+        // Every skill asked from memory first, so that the misses overlap.
+        for (const Skill* skill : cache.skills)
+            SkillManagerParts::PrefetchSkill(skill);
+        for (size_t i = 0; i < cache.activeCount; ++i)
+            if (skills[i]->GetCurrentLevel() != 0)
+                collect(*skills[i]);
+        skills += cache.activeCount;
+        for (size_t i = 0; i < cache.buffCount; ++i)
+            collect(*skills[i]);
+        skills += cache.buffCount;
+        for (size_t i = 0, items = m_itemSkills.size(); i < items; ++i)
+            if (skills[i]->GetCurrentLevel() != 0)
+                collect(*skills[i]);
+        return;
+    }
     ForEachSkillInForce(m_activeList, collect);
     const ObjectManager& objects = ObjectManager::Get();
     for (const BuffEntry& entry : m_buffs)
@@ -160,14 +211,17 @@ void SkillManager::AddToActiveList(Skill* skill)
 {
     if (skill && std::find(m_activeList.begin(), m_activeList.end(), skill->GetObjectId()) == m_activeList.end()) {
         m_activeList.push_back(skill->GetObjectId());
+        ListsChanged();
         skill->Install(m_parent);
     }
 }
 
 void SkillManager::RemoveFromActiveList(Skill* skill)
 {
-    if (skill && std::erase(m_activeList, skill->GetObjectId()) != 0)
+    if (skill && std::erase(m_activeList, skill->GetObjectId()) != 0) {
+        ListsChanged();
         skill->UnInstall(m_parent);
+    }
 }
 
 EquipManager_HandState SkillManager::GetHandState() const

@@ -116,6 +116,7 @@ void SkillManager::RemoveSkillBuffEntry(const std::string& normalisedName, bool 
         return;
     const BuffEntry entry = *found;
     m_buffs.erase(found);
+    ListsChanged();
     DestroyBuffEntry(entry, restoring);
 }
 

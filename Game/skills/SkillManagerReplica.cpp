@@ -114,6 +114,7 @@ void SkillManager::CreateSkillBuff(const _SkillBuffReplica& replica, bool fromRe
         timed->SetTimeToLive(SkillBuff::BoundedTimeToLive(replica.durationMs));
     }
     m_buffs.push_back(entry);
+    ListsChanged();
     buff->Install(m_parent);
 }
 

@@ -210,13 +210,9 @@ void SkillSecondary_BuffRadius::TargetResult(Character& user, const std::vector<
 {
     if (targets.empty())
         return;
-    SkillBuffTransfer transfer;
-    transfer.buffName = m_buffSkillName;
-    transfer.buffLevel = GetCurrentLevel();
-    GetModifierInfo(0, transfer.modifierName1, transfer.modifierLevel1);
-    GetModifierInfo(1, transfer.modifierName2, transfer.modifierLevel2);
-    transfer.durationMs = static_cast<uint32_t>(m_buffDuration > 0 ? m_buffDuration : 0);
-    transfer.casterId = user.GetObjectId();
+    SkillBuffTransferLease lease;
+    SkillBuffTransfer& transfer = *lease;
+    FillBuffTransfer(transfer, m_buffSkillName, GetCurrentLevel(), m_buffDuration, user.GetObjectId());
     const Bonus bonus = MakeBonus(*this);
     const SkillProfile* profile = GetSkillProfile();
     static const std::vector<Weapon_Type> kAnyWeapon;

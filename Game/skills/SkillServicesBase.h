@@ -31,6 +31,24 @@ struct SkillBuffTransfer {
     uint32_t casterId = 0;
 };
 
+// A hand-over record lent for one hand-out, to be filled (its fields are those of its last
+// use). The records come from a store kept per thread and go back to it with their names'
+// capacity, so that handing a buff out again allocates nothing; a hand-out inside another
+// gets a record of its own.
+class SkillBuffTransferLease {
+public:
+    SkillBuffTransferLease();
+    ~SkillBuffTransferLease();
+    SkillBuffTransferLease(const SkillBuffTransferLease&) = delete;
+    SkillBuffTransferLease& operator=(const SkillBuffTransferLease&) = delete;
+
+    SkillBuffTransfer& operator*() const { return *m_transfer; }
+    SkillBuffTransfer* operator->() const { return m_transfer; }
+
+private:
+    SkillBuffTransfer* m_transfer;
+};
+
 class SkillServicesBase {
 public:
     virtual ~SkillServicesBase() = default;

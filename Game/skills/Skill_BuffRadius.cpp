@@ -252,7 +252,8 @@ void Skill_BuffRadius::TargetResult(Character& user, const std::vector<uint32_t>
                                     unsigned, unsigned, bool initial)
 {
     const Bonus bonus = initial && !m_isDebuff ? BuffRadiusBonus(*this) : Bonus{};
-    SkillBuffTransfer transfer;
+    SkillBuffTransferLease lease;
+    SkillBuffTransfer& transfer = *lease;
     if (!initial)
         FillBuffTransfer(transfer, user, m_buffSkillName, m_buffDuration);
     bool found = false;
@@ -361,7 +362,8 @@ void Skill_BuffOther::TargetResult(Character& user, const std::vector<uint32_t>&
         return;
     PlayActivateSound(user.GetCoords().GetPosition());
     const Bonus bonus = BuffRadiusBonus(*this);
-    SkillBuffTransfer transfer;
+    SkillBuffTransferLease lease;
+    SkillBuffTransfer& transfer = *lease;
     FillBuffTransfer(transfer, user, m_buffSkillName, ExactSecondsToMs(BuffRadiusModifiers(*this).activeDuration));
     for (uint32_t id : targets) {
         Character* target = ObjectManager::Get().GetObject<Character>(id);

@@ -181,5 +181,31 @@ TEST(RandomUniformLocked, FollowsTheWrappedSequence)
     EXPECT_EQ(random.IGenerate(3, 9), 3);
 }
 
+// A skipped draw is owed and taken before the next draw, so every draw gives what it would
+// have given with the skipped ones drawn in their place; a seed clears what is owed.
+TEST(RandomUniformLocked, SkippedDrawsKeepTheSequence)
+{
+    // d: an integer draw, f: a float draw, s: a skip, 0-9: a seed.
+    for (const char* steps : {"sd", "ssssd", "dsfssf", "s5d", "ss7ssd", "dss3f"}) {
+        RandomUniformLocked skipping;
+        RandomUniform drawing;
+        skipping.Seed(1);
+        drawing.Seed(1);
+        for (const char* step = steps; *step; ++step) {
+            if (*step == 's') {
+                skipping.Skip();
+                drawing.IGenerate(1, 32767);
+            } else if (*step == 'd') {
+                EXPECT_EQ(skipping.IGenerate(0, 1000000), drawing.IGenerate(0, 1000000)) << steps;
+            } else if (*step == 'f') {
+                EXPECT_EQ(skipping.FGenerate(0.0f, 1.0f), drawing.FGenerate(0.0f, 1.0f)) << steps;
+            } else {
+                skipping.Seed(static_cast<unsigned long>(*step - '0'));
+                drawing.Seed(static_cast<unsigned long>(*step - '0'));
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace GAME

@@ -3,6 +3,7 @@
 // contract: the step and draw arithmetic is the platform's (Engine/Random.h).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "Engine/CriticalSection.h"
@@ -39,6 +40,14 @@ public:
         return UniformRandom::FloatFromState(m_state, min, max);
     }
 
+protected:
+    // Takes `steps` steps, as that many draws would, without computing their values.
+    void Advance(uint32_t steps)
+    {
+        for (; steps != 0; --steps)
+            m_state = UniformRandom::Step(m_state);
+    }
+
 private:
     uint32_t m_state = 0;
 };
@@ -54,21 +63,35 @@ public:
     void Seed(unsigned long seed) override
     {
         CriticalSectionLock lock(m_lock);
+        m_skipped.store(0, std::memory_order_relaxed);   // the seed replaces whatever they stepped
         RandomUniform::Seed(seed);
     }
     int IGenerate(int min, int max) override
     {
         CriticalSectionLock lock(m_lock);
+        CatchUp();
         return RandomUniform::IGenerate(min, max);
     }
     float FGenerate(float min, float max) override
     {
         CriticalSectionLock lock(m_lock);
+        CatchUp();
         return RandomUniform::FGenerate(min, max);
     }
+    // One draw whose value nobody reads. Its step is owed rather than taken under the lock:
+    // the next draw takes every owed step first, so each draw gives what it would have
+    // given had the skipped ones been drawn in their place.
+    void Skip() { m_skipped.fetch_add(1, std::memory_order_relaxed); }
 
 private:
+    void CatchUp()
+    {
+        if (m_skipped.load(std::memory_order_relaxed) != 0)
+            Advance(m_skipped.exchange(0, std::memory_order_relaxed));
+    }
+
     CriticalSection m_lock;
+    std::atomic<uint32_t> m_skipped{0};
 };
 
 }  // namespace GAME
