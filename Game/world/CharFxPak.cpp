@@ -86,22 +86,49 @@ void CharFxPak::LoadFromDatabase(const std::string& recordName)
     m_activeSound = CreateSound(table, "activeSound");
 }
 
-// The effects are made on the character through its effect operations; the names wait
-// here until the character offers them.
+// Unloads, then makes every named effect on the character; the names are used up.
 void CharFxPak::InitializeFxPak()
 {
     UnLoad();
+    Character* character = FindParent();
+    if (!character)
+        return;
+    for (const std::string& name : m_meshEffectNames)
+        if (const uint32_t id = character->AddMeshEffect(name))
+            m_meshIds.push_back(id);
+    for (size_t i = 0; i < m_particleEffectNames.size(); ++i) {
+        const std::string& attachPoint =
+            i < m_particleEffectAttachPoints.size() ? m_particleEffectAttachPoints[i] : std::string();
+        if (const uint32_t id = character->AddParticleEffect(m_particleEffectNames[i], attachPoint))
+            m_particleIds.push_back(id);
+    }
+    m_meshEffectNames.clear();
+    m_particleEffectNames.clear();
 }
 
 void CharFxPak::UnLoad()
 {
     Stop();
+    if (Character* character = FindParent()) {
+        for (uint32_t& id : m_particleIds)
+            character->RemoveParticleEffect(id);
+        for (uint32_t& id : m_meshIds)
+            character->RemoveMeshEffect(id);
+    }
     m_particleIds.clear();
     m_meshIds.clear();
+    if (SoundPak* sound = GetActiveSound()) {
+        sound->Track(0);
+        sound->Stop();
+    }
 }
 
-// Sound packs load nothing ahead of their first play.
-void CharFxPak::PreLoad() {}
+void CharFxPak::PreLoad()
+{
+    for (SoundPak* sound : {GetStartSound(), GetStopSound(), GetActiveSound()})
+        if (sound)
+            sound->PreLoad(false);
+}
 
 void CharFxPak::Enable(bool on)
 {
@@ -113,23 +140,45 @@ void CharFxPak::Enable(bool on)
 
 void CharFxPak::Start()
 {
-    const Character* character = FindParent();
+    Character* character = FindParent();
     if (!character || m_isStarted)
         return;
     m_isStarted = true;
+    for (uint32_t id : m_meshIds)
+        character->StartMeshEffect(id);
+    for (uint32_t id : m_particleIds)
+        character->StartParticleEffect(id);
+    if (m_useTintColor) {
+        const Color& current = character->GetTintColor();
+        m_savedTintColor = {current.red, current.green, current.blue, current.alpha};
+        character->SetTintColor(Color{m_tintColor[0], m_tintColor[1], m_tintColor[2], m_tintColor[3]});
+    }
     const WorldVec3 where = character->GetCoords().GetPosition();
     if (SoundPak* sound = GetStartSound())
         sound->Play(where, 0, true);
-    if (SoundPak* sound = GetActiveSound())
-        sound->Play(where, 1, true);
+    if (SoundPak* sound = GetActiveSound()) {
+        sound->Track(character->GetObjectId());
+        sound->Play(where, 0, false);
+    }
 }
 
 void CharFxPak::Stop()
 {
-    const Character* character = FindParent();
+    Character* character = FindParent();
     if (!character || !m_isStarted)
         return;
     m_isStarted = false;
+    for (uint32_t id : m_meshIds)
+        character->StopMeshEffect(id);
+    for (uint32_t id : m_particleIds)
+        character->StopParticleEffect(id);
+    if (m_useTintColor)
+        character->SetTintColor(
+            Color{m_savedTintColor[0], m_savedTintColor[1], m_savedTintColor[2], m_savedTintColor[3]});
+    if (SoundPak* sound = GetActiveSound()) {
+        sound->Track(0);
+        sound->FadeOut(m_activeSoundFadeTime);
+    }
     if (SoundPak* sound = GetStopSound())
         sound->Play(character->GetCoords().GetPosition(), 0, true);
 }
