@@ -3,34 +3,11 @@
 #include "Engine/Entity.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
+#include "Game/world/OwnedSound.h"
 
 namespace GAME {
 
 namespace {
-
-// The id of the sound pack the record names; 0 for an empty name or a record of another
-// class.
-uint32_t CreateSound(const LoadTable& table, const char* key)
-{
-    const std::string recordName = table.GetString(key, "");
-    if (recordName.empty())
-        return 0;
-    const SoundPak* sound = ObjectManager::Get().CreateObjectFromFile<SoundPak>(recordName);
-    return sound ? sound->GetObjectId() : 0;
-}
-
-void DestroySound(uint32_t& soundId)
-{
-    ObjectManager& objects = ObjectManager::Get();
-    if (SoundPak* sound = objects.GetObject<SoundPak>(soundId))
-        objects.DestroyObjectEx(sound, "CharFxPak", __LINE__);
-    soundId = 0;
-}
-
-SoundPak* FindSound(uint32_t soundId)
-{
-    return ObjectManager::Get().GetObject<SoundPak>(soundId);
-}
 
 }  // namespace
 
@@ -43,24 +20,24 @@ CharFxPak::~CharFxPak()
 
 void CharFxPak::DestroySounds()
 {
-    DestroySound(m_startSound);
-    DestroySound(m_stopSound);
-    DestroySound(m_activeSound);
+    DestroyOwnedSound(m_startSound, "CharFxPak");
+    DestroyOwnedSound(m_stopSound, "CharFxPak");
+    DestroyOwnedSound(m_activeSound, "CharFxPak");
 }
 
 SoundPak* CharFxPak::GetStartSound() const
 {
-    return FindSound(m_startSound);
+    return FindOwnedSound(m_startSound);
 }
 
 SoundPak* CharFxPak::GetStopSound() const
 {
-    return FindSound(m_stopSound);
+    return FindOwnedSound(m_stopSound);
 }
 
 SoundPak* CharFxPak::GetActiveSound() const
 {
-    return FindSound(m_activeSound);
+    return FindOwnedSound(m_activeSound);
 }
 
 Character* CharFxPak::FindParent() const
@@ -81,9 +58,9 @@ void CharFxPak::LoadFromDatabase(const std::string& recordName)
                    table.GetFloat("colorBlue", 0.0f), 1.0f};
     // A pak loaded again keeps no sounds of its earlier record.
     DestroySounds();
-    m_startSound = CreateSound(table, "startSound");
-    m_stopSound = CreateSound(table, "stopSound");
-    m_activeSound = CreateSound(table, "activeSound");
+    m_startSound = CreateOwnedSound(table, "startSound");
+    m_stopSound = CreateOwnedSound(table, "stopSound");
+    m_activeSound = CreateOwnedSound(table, "activeSound");
 }
 
 // Unloads, then makes every named effect on the character; the names are used up.

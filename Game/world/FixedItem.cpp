@@ -14,6 +14,7 @@
 #include "Game/skills/AuraManager.h"
 #include "Game/world/FixedItemSkill.h"
 #include "Game/world/MeshObstacles.h"
+#include "Game/world/OwnedSound.h"
 #include "Game/world/SpecialFX.h"
 
 namespace GAME {
@@ -27,7 +28,7 @@ constexpr float kStandingGapWithMesh = 2.0f;
 constexpr float kStandingGapWithoutMesh = 3.0f;
 constexpr float kSoundVolume = 100.0f;
 
-const char* const kSoundKeys[FixedItem::kSoundCount] = {"sound1", "sound2", "sound3", "sound4", "sound5"};
+static_assert(FixedItem::kSoundCount == kNumberedSoundCount);
 
 template <class T>
 void DestroyOwnedById(uint32_t& id)
@@ -61,7 +62,7 @@ FixedItem::~FixedItem()
     m_auraManager->Clear(*this);
     RemovePathObstacle();
     DestroyOwnedById<FixedItemSkill>(m_skill);
-    DestroyOwnedById<SoundPak>(m_lockedSound);
+    DestroyOwnedSound(m_lockedSound, "FixedItem");
 }
 
 // ---- Record ------------------------------------------------------------------------------
@@ -92,14 +93,11 @@ void FixedItem::Load(const LoadTable& table)
     if (!effect.empty())
         m_activeEffect->LoadFX(effect, this);
     for (int i = 0; i < kSoundCount; ++i)
-        m_soundNames[i] = table.GetString(kSoundKeys[i], "");
+        m_soundNames[i] = table.GetString(kNumberedSoundKeys[i], "");
     m_locked = table.GetBool("locked", false);
 
-    DestroyOwnedById<SoundPak>(m_lockedSound);
-    const std::string lockedSound = table.GetString("lockedSound", "");
-    if (!lockedSound.empty())
-        if (SoundPak* sound = ObjectManager::Get().CreateObjectFromFile<SoundPak>(lockedSound))
-            m_lockedSound = sound->GetObjectId();
+    DestroyOwnedSound(m_lockedSound, "FixedItem");
+    m_lockedSound = CreateOwnedSound(table, "lockedSound");
     m_lockedTextTag = table.GetString("lockedTextTag", "");
     const std::string drop = table.GetString("perPartyMemberDropItemName", "");
     if (!drop.empty())
@@ -118,7 +116,7 @@ void FixedItem::PreLoad(bool flag)
 
 FixedItemSkill* FixedItem::GetSkill() const { return ObjectManager::Get().GetObject<FixedItemSkill>(m_skill); }
 
-SoundPak* FixedItem::GetLockedSound() const { return ObjectManager::Get().GetObject<SoundPak>(m_lockedSound); }
+SoundPak* FixedItem::GetLockedSound() const { return FindOwnedSound(m_lockedSound); }
 
 const std::string& FixedItem::GetSoundName(int index) const
 {
@@ -144,7 +142,7 @@ void FixedItem::InitialUpdate()
     }
     for (int i = 0; i < kSoundCount; ++i)
         if (!m_soundNames[i].empty())
-            m_animationSounds->AddSound(Name(kSoundKeys[i]), m_soundNames[i].c_str(), kSoundVolume);
+            m_animationSounds->AddSound(Name(kNumberedSoundKeys[i]), m_soundNames[i].c_str(), kSoundVolume);
 
     GameEvent_FixedItemSpawn event;
     event.objectName = GetObjectName();

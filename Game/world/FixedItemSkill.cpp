@@ -9,6 +9,7 @@
 #include "Game/skills/SkillServicesBase.h"
 #include "Game/world/FixedItem.h"
 #include "Game/world/FxPak.h"
+#include "Game/world/OwnedSound.h"
 
 namespace GAME {
 
@@ -20,40 +21,23 @@ namespace {
 
 constexpr int kDefaultBuffDurationMs = 1000;
 
-uint32_t LoadSound(const LoadTable& table, const char* key)
-{
-    const std::string record = table.GetString(key, "");
-    if (record.empty())
-        return 0;
-    const SoundPak* sound = ObjectManager::Get().CreateObjectFromFile<SoundPak>(record);
-    return sound ? sound->GetObjectId() : 0;
-}
-
-void DestroySoundById(uint32_t& id)
-{
-    ObjectManager& objects = ObjectManager::Get();
-    if (SoundPak* sound = objects.GetObject<SoundPak>(id))
-        objects.DestroyObjectEx(sound, "FixedItemSkill", __LINE__);
-    id = 0;
-}
-
 }  // namespace
 
 // ---- FixedItemSkill ----------------------------------------------------------------------
 
 FixedItemSkill::~FixedItemSkill()
 {
-    DestroySoundById(m_warningSound);
-    DestroySoundById(m_activateSound);
+    DestroyOwnedSound(m_warningSound, "FixedItemSkill");
+    DestroyOwnedSound(m_activateSound, "FixedItemSkill");
 }
 
 void FixedItemSkill::Load(const LoadTable& table)
 {
     Object::Load(table);
-    DestroySoundById(m_warningSound);
-    DestroySoundById(m_activateSound);
-    m_warningSound = LoadSound(table, "skillWarningSound");
-    m_activateSound = LoadSound(table, "skillActivateSound");
+    DestroyOwnedSound(m_warningSound, "FixedItemSkill");
+    DestroyOwnedSound(m_activateSound, "FixedItemSkill");
+    m_warningSound = CreateOwnedSound(table, "skillWarningSound");
+    m_activateSound = CreateOwnedSound(table, "skillActivateSound");
     m_warningFxPak = table.GetString("skillWarningFxPak", "");
     m_activateFxPak = table.GetString("skillActivateFxPak", "");
 }

@@ -7,6 +7,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/world/OwnedSound.h"
 
 namespace GAME {
 
@@ -17,6 +18,7 @@ namespace {
 
 constexpr float kGrassStrength = 5.0f;
 constexpr int kMeshSoundCount = 4;   // "sound1" .. "sound4"
+static_assert(kMeshSoundCount <= kNumberedSoundCount);
 
 // A part of a fade: `timer` of `length` ms gone toward 0, as a brightness in 0 .. 1. A
 // fade of no length is over at once.
@@ -66,10 +68,8 @@ FxMesh::FxMesh() = default;
 FxMesh::~FxMesh()
 {
     GraphicsEngine::Get()->UnloadAnimation(m_animation);
-    ObjectManager& objects = ObjectManager::Get();
-    for (const auto& [event, soundId] : m_sounds)
-        if (SoundPak* sound = objects.GetObject<SoundPak>(soundId))
-            objects.DestroyObjectEx(sound, "FxMesh", __LINE__);
+    for (auto& [event, soundId] : m_sounds)
+        DestroyOwnedSound(soundId, "FxMesh");
 }
 
 void FxMesh::Load(const LoadTable& table)
@@ -83,14 +83,9 @@ void FxMesh::Load(const LoadTable& table)
     m_fadeInTime = SecondsToMs(table.GetFloat("fadeInTime", 0.0f));
     m_fadeOutTime = SecondsToMs(table.GetFloat("fadeOutTime", 0.0f));
     m_sustainTime = SecondsToMs(table.GetFloat("sustainTime", 0.0f));
-    for (int i = 1; i <= kMeshSoundCount; ++i) {
-        const std::string key = "sound" + std::to_string(i);
-        const std::string record = table.GetString(key.c_str(), "");
-        if (record.empty())
-            continue;
-        if (SoundPak* sound = ObjectManager::Get().CreateObjectFromFile<SoundPak>(record))
-            m_sounds.emplace_back(Name(key), sound->GetObjectId());
-    }
+    for (int i = 0; i < kMeshSoundCount; ++i)
+        if (const uint32_t sound = CreateOwnedSound(table, kNumberedSoundKeys[i]))
+            m_sounds.emplace_back(Name(kNumberedSoundKeys[i]), sound);
 }
 
 void FxMesh::LoadResources()

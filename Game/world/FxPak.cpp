@@ -4,6 +4,7 @@
 #include "Engine/ObjectManager.h"
 #include "Game/world/EffectEntity.h"
 #include "Game/world/Fx.h"
+#include "Game/world/OwnedSound.h"
 
 namespace GAME {
 
@@ -11,9 +12,7 @@ GAME_IMPLEMENT_CLASS(FxPak, Actor)
 
 FxPak::~FxPak()
 {
-    ObjectManager& objects = ObjectManager::Get();
-    if (SoundPak* sound = GetActivateSound())
-        objects.DestroyObjectEx(sound, "FxPak", __LINE__);
+    DestroyOwnedSound(m_activateSound, "FxPak");
 }
 
 void FxPak::Load(const LoadTable& table)
@@ -21,13 +20,11 @@ void FxPak::Load(const LoadTable& table)
     Actor::Load(table);
     table.GetStringArray("particleEffectNames", m_particleEffectNames);
     table.GetStringArray("meshEffectNames", m_meshEffectNames);
-    const std::string sound = table.GetString("activateSound", "");
-    if (!sound.empty())
-        if (SoundPak* pak = ObjectManager::Get().CreateObjectFromFile<SoundPak>(sound))
-            m_activateSound = pak->GetObjectId();
+    DestroyOwnedSound(m_activateSound, "FxPak");
+    m_activateSound = CreateOwnedSound(table, "activateSound");
 }
 
-SoundPak* FxPak::GetActivateSound() const { return ObjectManager::Get().GetObject<SoundPak>(m_activateSound); }
+SoundPak* FxPak::GetActivateSound() const { return FindOwnedSound(m_activateSound); }
 
 void FxPak::InitialUpdate()
 {

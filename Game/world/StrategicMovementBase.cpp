@@ -15,6 +15,7 @@
 #include "Game/core/foundation/InstanceEntity.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/world/MeshObstacles.h"
+#include "Game/world/OwnedSound.h"
 
 namespace GAME {
 
@@ -23,25 +24,7 @@ GAME_IMPLEMENT_CLASS(StrategicMovementBase, Tile)
 namespace {
 
 constexpr float kPointSoundVolume = 100.0f;
-const char* const kPointSoundKeys[StrategicMovementBase::kSoundCount] = {"sound1", "sound2", "sound3", "sound4",
-                                                                        "sound5"};
-
-uint32_t LoadPointSound(const LoadTable& table, const char* key)
-{
-    const std::string record = table.GetString(key, "");
-    if (record.empty())
-        return 0;
-    const SoundPak* sound = ObjectManager::Get().CreateObjectFromFile<SoundPak>(record);
-    return sound ? sound->GetObjectId() : 0;
-}
-
-void DestroyPointSound(uint32_t& id)
-{
-    ObjectManager& objects = ObjectManager::Get();
-    if (SoundPak* sound = objects.GetObject<SoundPak>(id))
-        objects.DestroyObjectEx(sound, "StrategicMovementBase", __LINE__);
-    id = 0;
-}
+static_assert(StrategicMovementBase::kSoundCount == kNumberedSoundCount);
 
 // The players standing within `distance` of the point, in the world's order.
 void FindPlayersNear(const Entity& point, float distance, std::vector<Player*>& out)
@@ -63,12 +46,12 @@ StrategicMovementBase::~StrategicMovementBase()
     RemovePathObstacle();
     GraphicsEngine::Get()->UnloadAnimation(m_dormantAnimation);
     GraphicsEngine::Get()->UnloadAnimation(m_activeAnimation);
-    DestroyPointSound(m_dormantSound);
-    DestroyPointSound(m_dormantToActiveSound);
-    DestroyPointSound(m_activeSound);
+    DestroyOwnedSound(m_dormantSound, "StrategicMovementBase");
+    DestroyOwnedSound(m_dormantToActiveSound, "StrategicMovementBase");
+    DestroyOwnedSound(m_activeSound, "StrategicMovementBase");
 }
 
-SoundPak* StrategicMovementBase::FindSound(uint32_t id) { return ObjectManager::Get().GetObject<SoundPak>(id); }
+SoundPak* StrategicMovementBase::FindSound(uint32_t id) { return FindOwnedSound(id); }
 
 Light* StrategicMovementBase::GetLight() const { return ObjectManager::Get().GetObject<Light>(m_light); }
 
@@ -77,7 +60,7 @@ void StrategicMovementBase::Load(const LoadTable& table)
     Tile::Load(table);
     m_bindDistance = table.GetFloat("bindDistance", 0.0f);
     for (int i = 0; i < kSoundCount; ++i)
-        m_soundNames[i] = table.GetString(kPointSoundKeys[i], "");
+        m_soundNames[i] = table.GetString(kNumberedSoundKeys[i], "");
     GraphicsEngine& graphics = *GraphicsEngine::Get();
     graphics.UnloadAnimation(m_dormantAnimation);
     graphics.UnloadAnimation(m_activeAnimation);
@@ -85,12 +68,12 @@ void StrategicMovementBase::Load(const LoadTable& table)
     m_activeAnimation = graphics.LoadAnimation(table.GetString("activeAnimation", ""));
     m_dormantAnimationSpeed = table.GetFloat("dormantAnimationSpeed", 0.0f);
     m_activeAnimationSpeed = table.GetFloat("activeAnimationSpeed", 0.0f);
-    DestroyPointSound(m_dormantSound);
-    DestroyPointSound(m_dormantToActiveSound);
-    DestroyPointSound(m_activeSound);
-    m_dormantSound = LoadPointSound(table, "dormantSound");
-    m_dormantToActiveSound = LoadPointSound(table, "dormantToActiveSound");
-    m_activeSound = LoadPointSound(table, "activeSound");
+    DestroyOwnedSound(m_dormantSound, "StrategicMovementBase");
+    DestroyOwnedSound(m_dormantToActiveSound, "StrategicMovementBase");
+    DestroyOwnedSound(m_activeSound, "StrategicMovementBase");
+    m_dormantSound = CreateOwnedSound(table, "dormantSound");
+    m_dormantToActiveSound = CreateOwnedSound(table, "dormantToActiveSound");
+    m_activeSound = CreateOwnedSound(table, "activeSound");
     m_lightName = table.GetString("lightName", "");
     m_lightAttachPointName = table.GetString("lightAttachPointName", "");
     // A fade of no length would divide by zero: the shortest is 1 ms.
@@ -203,7 +186,7 @@ void StrategicMovementBase::InitialUpdate()
     Tile::InitialUpdate();
     for (int i = 0; i < kSoundCount; ++i)
         if (!m_soundNames[i].empty())
-            m_animationSounds->AddSound(Name(kPointSoundKeys[i]), m_soundNames[i].c_str(), kPointSoundVolume);
+            m_animationSounds->AddSound(Name(kNumberedSoundKeys[i]), m_soundNames[i].c_str(), kPointSoundVolume);
     if (gEngine && gEngine->IsEditorMode())
         SetState(StrategicMovementBaseState_Editor, true);
     else if (!QualifyMapData())
