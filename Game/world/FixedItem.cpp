@@ -9,6 +9,7 @@
 #include "Game/core/TeamManager.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
+#include "Game/core/foundation/LocalizedText.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/skills/AuraManager.h"
@@ -99,6 +100,7 @@ void FixedItem::Load(const LoadTable& table)
     DestroyOwnedSound(m_lockedSound, "FixedItem");
     m_lockedSound = CreateOwnedSound(table, "lockedSound");
     m_lockedTextTag = table.GetString("lockedTextTag", "");
+    m_descriptionTag = table.GetString("description", "");
     const std::string drop = table.GetString("perPartyMemberDropItemName", "");
     if (!drop.empty())
         m_dropPerPartyMember.baseName = drop;
@@ -183,6 +185,16 @@ void FixedItem::DebugRender()
         const Sphere sphere = obstacle->GetWorldSphere();
         World::Get().RenderDebugSphere(WorldVec3(nullptr, sphere.center), sphere.radius, Color{1, 0, 0, 1});
     }
+}
+
+std::u16string FixedItem::GetGameDescription(bool highlighted) const
+{
+    std::u16string text = highlighted ? u"^y" : u"";
+    if (!m_descriptionTag.empty())
+        text += SimpleTagText(m_descriptionTag);
+    if (m_locked && !m_lockedTextTag.empty() && !highlighted)
+        text += u"^n" + SimpleTagText(m_lockedTextTag);
+    return text;
 }
 
 // ---- Replication and saved state ---------------------------------------------------------

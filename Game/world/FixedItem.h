@@ -92,6 +92,9 @@ public:
     virtual bool DeleteOnEnteringUnloadedLevel() const { return false; }
     virtual bool ShouldSaveState() const { return true; }
     virtual bool GetIsPartOfLevel() const { return true; }
+    // The item's name from its "description" tag, yellow ("^y") when highlighted; a
+    // locked item not highlighted adds its locked text on a new line ("^n").
+    virtual std::u16string GetGameDescription(bool highlighted) const;
 
     // One byte: the state (the pending one when set) in bits 0-6, the lock in bit 7.
     virtual uint8_t WriteReplicationData() const;
@@ -207,6 +210,7 @@ private:
     uint32_t m_lastUpdateFrame = 0;
     bool m_locked = false;
     std::string m_lockedTextTag;
+    std::string m_descriptionTag;
     ItemReplicaInfo m_dropPerPartyMember;
     uint32_t m_lockedSound = 0;   // owned, by id
     int m_obstacleCountdown = 0;

@@ -192,7 +192,10 @@ TEST_F(FixedItemTest, TheItemAnnouncesItsSpawnAndItsUseAndALockedItemSoundsLocke
 {
     Listen("GameEvent_FixedItemSpawn");
     Listen("GameEvent_FixedItemUse");
-    ShownFixedItem* well = Place(Item("locked,1,\nlockedSound," + std::string(kSound) + ",\nlifePoints,5,\n"));
+    ShownFixedItem* well = Place(Item("locked,1,\nlockedSound," + std::string(kSound) +
+                                      ",\ndescription,tagWell,\nlockedTextTag,tagLocked,\n"));
+    EXPECT_EQ(well->GetGameDescription(false), u"tagWell^ntagLocked");
+    EXPECT_EQ(well->GetGameDescription(true), u"^ytagWell");
     Frame();
     EXPECT_EQ(events.Count("GameEvent_FixedItemSpawn"), 1);
 
