@@ -58,12 +58,15 @@ FixedItem::FixedItem()
     m_timer.Update();
 }
 
-FixedItem::~FixedItem()
+FixedItem::~FixedItem() { RemovePathObstacle(); }
+
+void FixedItem::OnDestroy()
 {
     m_auraManager->Clear(*this);
-    RemovePathObstacle();
+    m_activeEffect->DeleteFx();
     DestroyOwnedById<FixedItemSkill>(m_skill);
     DestroyOwnedSound(m_lockedSound, "FixedItem");
+    Actor::OnDestroy();
 }
 
 // ---- Record ------------------------------------------------------------------------------

@@ -79,6 +79,8 @@ public:
     void OnAddToLevel() override;
     void OnMoveInLevel() override;
     void OnRemoveFromLevel() override;
+    // Lets go of what the item owns: its auras, skill, locked sound and effect.
+    void OnDestroy() override;
     // Applies a restored or replicated state at once, without effects, registers the
     // animation sounds and announces "GameEvent_FixedItemSpawn".
     void InitialUpdate() override;
