@@ -1,4 +1,4 @@
-#include "world/WorldObjectFixture.h"
+#include "world/PlacedObjectFixture.h"
 
 #include "Game/characters/Character.h"
 #include "Game/world/CharFxPak.h"
@@ -11,17 +11,17 @@
 namespace GAME {
 namespace {
 
-class EffectsTest : public WorldObjectTest {
+class EffectsTest : public PlacedObjectTest {
 protected:
     void SetUp() override
     {
-        WorldObjectTest::SetUp();
+        PlacedObjectTest::SetUp();
         // 30 frames at 30 a second: the animation ends after 1000 ms.
         GraphicsEngine::Get()->RegisterAnimation("Glow.anm", "length,30,\n");
     }
     FxMesh* Mesh(const std::string& fadeIn, const std::string& sustain, const std::string& fadeOut)
     {
-        return Make<FxMesh>("FxMesh", "meshName,Glow.msh,\nanimationName,Glow.anm,\nspeed,1,\nfadeInTime," + fadeIn +
+        return MakeOf<FxMesh>("FxMesh", "meshName,Glow.msh,\nanimationName,Glow.anm,\nspeed,1,\nfadeInTime," + fadeIn +
                                           ",\nsustainTime," + sustain + ",\nfadeOutTime," + fadeOut + ",\n");
     }
     Character* MakeCharacter()
@@ -44,43 +44,43 @@ TEST_F(EffectsTest, AMeshFadesInHoldsFadesOutAndGoesWhenItsAnimationHasEnded)
                           {10, 1.0f, FxMesh::Fade_Out}, {1, 0.8f, FxMesh::Fade_Out}, {3, 0.2f, FxMesh::Fade_Out}};
     for (const Step& step : steps) {
         for (int i = 0; i < step.frames; ++i)
-            Frame();
+            Step();
         ASSERT_TRUE(Live(id));
         EXPECT_FLOAT_EQ(mesh->GetDiffuseColor().red, step.brightness);
         EXPECT_EQ(mesh->GetFadeState(), step.fadeState);
     }
     EXPECT_TRUE(mesh->IsAnimationEnded());
-    Frame();
+    Step();
     EXPECT_FALSE(Live(id));
 }
 
 TEST_F(EffectsTest, AFadeOfNoLengthShowsTheMeshAtOnceAndAMeshWithoutFadesEndsWithItsAnimation)
 {
     FxMesh* held = Place(Mesh("0", "0.5", "0"));   // no fade in: bright from the start
-    Frame();
+    Step();
     EXPECT_FLOAT_EQ(held->GetDiffuseColor().red, 1.0f);
     EXPECT_EQ(held->GetFadeState(), FxMesh::Fade_Sustain);
 
     FxMesh* plain = Place(Mesh("0", "0", "0"));
     const uint32_t id = plain->GetObjectId();
     for (int i = 0; i < 9; ++i)
-        Frame();
+        Step();
     EXPECT_TRUE(Live(id));
-    Frame();
-    Frame();
+    Step();
+    Step();
     EXPECT_FALSE(Live(id));
 }
 
 TEST_F(EffectsTest, AnEffectPackMakesItsEffectsAndSoundOnceAndGoes)
 {
-    const std::string mesh = Record("FxMesh", "meshName,Glow.msh,\nanimationName,Glow.anm,\n");
-    FxPak* pak = Make<FxPak>("FxPak", "particleEffectNames," + std::string(kSpark) + ",\nmeshEffectNames," + mesh +
+    const std::string mesh = NewRecord("FxMesh", "meshName,Glow.msh,\nanimationName,Glow.anm,\n");
+    FxPak* pak = MakeOf<FxPak>("FxPak", "particleEffectNames," + std::string(kSpark) + ",\nmeshEffectNames," + mesh +
                                           ",\nactivateSound," + kSound + ",\n");
     const uint32_t soundId = pak->GetActivateSound()->GetObjectId();
     const size_t before = World::Get().GetEntityCount();
     Place(pak, 3.0f);
     const uint32_t id = pak->GetObjectId();
-    Frame();
+    Step();
     EXPECT_FALSE(Live(id));
     EXPECT_EQ(World::Get().GetEntityCount(), before + 2);   // the particles and the mesh
     EXPECT_FALSE(Live(soundId));                            // the pak's sound went with it
@@ -88,7 +88,7 @@ TEST_F(EffectsTest, AnEffectPackMakesItsEffectsAndSoundOnceAndGoes)
 
 TEST_F(EffectsTest, ACharacterPakAttachesItsEffectsStartsOnceAndGivesTheTintBack)
 {
-    const std::string pakRecord = Record("", "particleEffectNames," + std::string(kSpark) + ";" + kSpark +
+    const std::string pakRecord = NewRecord("", "particleEffectNames," + std::string(kSpark) + ";" + kSpark +
                                                  ",\nparticleEffectAttachPoints,hand,\nuseTintColor,1,\ncolorRed,0.5,\n"
                                                  "activeSound," + kSound + ",\n");
     Character* character = MakeCharacter();
@@ -134,7 +134,7 @@ TEST_F(EffectsTest, ARemovedParticleEffectGoesOnceItsParticlesAreGoneAndMeshEffe
     EXPECT_FALSE(Live(kept));
     EXPECT_EQ(character->GetNumAttachedEntities(), 0u);
 
-    uint32_t mesh = book.AddMeshEffect(Record("FxMesh", "meshName,Glow.msh,\nattachPoint,head,\n"));
+    uint32_t mesh = book.AddMeshEffect(NewRecord("FxMesh", "meshName,Glow.msh,\nattachPoint,head,\n"));
     ASSERT_NE(mesh, 0u);
     EXPECT_EQ(book.FindMeshEffect(mesh)->attachPoint, "head");
     book.StartMeshEffect(mesh);
@@ -156,14 +156,14 @@ TEST_F(EffectsTest, AnOwnedEffectRidesItsOwnerAndIsDestroyedWhenReleasedUnstarte
     EXPECT_TRUE(effect.GetEffect()->IsAttachedTo(owner));
     EXPECT_FALSE(effect.GetEffect()->IsEmitting());
     const uint32_t id = effect.GetEffect()->GetObjectId();
-    effect.ReleaseFx(At(1.0f));
+    effect.ReleaseFx(Facing(1.0f));
     EXPECT_FALSE(Live(id));
     EXPECT_EQ(owner->GetNumAttachedEntities(), 0u);
 
     effect.LoadFX(kSpark, owner);
     effect.StartFx();
     EffectEntity* started = effect.GetEffect();
-    effect.ReleaseFx(At(1.0f));
+    effect.ReleaseFx(Facing(1.0f));
     EXPECT_EQ(effect.GetEffect(), nullptr);
     EXPECT_TRUE(started->IsInWorld() && started->IsSelfDeleting());
 }

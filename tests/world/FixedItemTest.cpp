@@ -1,4 +1,4 @@
-#include "world/WorldObjectFixture.h"
+#include "world/PlacedObjectFixture.h"
 
 #include "Game/characters/Monster.h"
 #include "Game/core/foundation/BinaryReader.h"
@@ -25,9 +25,9 @@ GAME_IMPLEMENT_CLASS(ShownFixedItem, FixedItem)
 
 namespace {
 
-class FixedItemTest : public WorldObjectTest {
+class FixedItemTest : public PlacedObjectTest {
 protected:
-    ShownFixedItem* Item(const std::string& keys = "") { return Make<ShownFixedItem>("ShownFixedItem", keys); }
+    ShownFixedItem* Item(const std::string& keys = "") { return MakeOf<ShownFixedItem>("ShownFixedItem", keys); }
     static std::vector<uint8_t> Saved(FixedItem& item)
     {
         BinaryWriter writer;
@@ -85,7 +85,7 @@ TEST_F(FixedItemTest, ASavedItemComesBackInItsStateWithoutItsTransition)
     EXPECT_TRUE(restored->IsLocked());
     EXPECT_EQ(restored->GetPendingState(), FixedItemState_Open);
     Place(restored);
-    Frame();
+    Step();
     EXPECT_EQ(restored->notes, std::vector<std::string>{"2 instant by 0"});
     EXPECT_EQ(restored->GetPendingState(), FixedItemState_None);
     EXPECT_EQ(restored->GetCurrentState(), FixedItemState_Open);
@@ -111,7 +111,7 @@ TEST_F(FixedItemTest, ASaveCutShortOrHoldingNoStateChangesNothing)
 
 TEST_F(FixedItemTest, TheSkillFiresOnceAfterItsDelayOnTheTargetsChosenBeforeTheCommand)
 {
-    const std::string buff = Record("FixedItemSkill_Buff", "buffSkillName,Records/Test/Blessing.dbr,\n"
+    const std::string buff = NewRecord("FixedItemSkill_Buff", "buffSkillName,Records/Test/Blessing.dbr,\n"
                                                            "skillActivateSound," + std::string(kSound) + ",\n");
     ShownFixedItem* shrine = Place(Item("skillName," + buff + ",\nskillDelay,0,\n"));
     FixedItemSkill* skill = shrine->GetSkill();
@@ -124,18 +124,18 @@ TEST_F(FixedItemTest, TheSkillFiresOnceAfterItsDelayOnTheTargetsChosenBeforeTheC
     blessing->GetTargets(77, targets);
     EXPECT_EQ(targets, std::vector<uint32_t>{77});   // no radius: the user alone
 
-    Frame();
+    Step();
     shrine->StartSkillCountdown(0);
     EXPECT_TRUE(shrine->IsSkillPending());
     for (int i = 0; i < 4; ++i)
-        Frame(16);
+        Step(16);
     EXPECT_FALSE(shrine->IsSkillPending());
     EXPECT_EQ(skill->GetActivateSound()->GetPlayCount(), 1u);
 }
 
 TEST_F(FixedItemTest, ASpawnSkillWithoutAMonsterStillShowsItsActivationAndOneWithOneSetsItFree)
 {
-    const std::string empty = Record("FixedItemSkill_SpawnMonster", "skillActivateSound," + std::string(kSound) + ",\n");
+    const std::string empty = NewRecord("FixedItemSkill_SpawnMonster", "skillActivateSound," + std::string(kSound) + ",\n");
     ShownFixedItem* trap = Place(Item("skillName," + empty + ",\n"));
     std::vector<uint32_t> ids;
     trap->GetSkill()->GetTargets(1, ids);
@@ -143,8 +143,8 @@ TEST_F(FixedItemTest, ASpawnSkillWithoutAMonsterStillShowsItsActivationAndOneWit
     trap->UseSkillOnTargets(1, ids);
     EXPECT_EQ(trap->GetSkill()->GetActivateSound()->GetPlayCount(), 1u);
 
-    const std::string monster = Record("Monster", "");
-    const std::string spawner = Record("FixedItemSkill_SpawnMonster", "monsterName," + monster + ",\ntimeToLive,0,\n");
+    const std::string monster = NewRecord("Monster", "");
+    const std::string spawner = NewRecord("FixedItemSkill_SpawnMonster", "monsterName," + monster + ",\ntimeToLive,0,\n");
     ShownFixedItem* lair = Place(Item("skillName," + spawner + ",\n"), 4.0f);
     lair->GetSkill()->GetTargets(1, ids);
     ASSERT_EQ(ids.size(), 1u);
@@ -184,8 +184,8 @@ TEST_F(FixedItemTest, ACharacterStandsBesideTheItemFacingIt)
     EXPECT_FLOAT_EQ(point.GetRegionPosition().z, 0.0f);
     // The chest faces +z: a character in front stands on that side, one exactly beside it
     // stands behind.
-    EXPECT_TRUE(chest->IsCharacterInFront(At(0.0f, 1.0f)));
-    EXPECT_FALSE(chest->IsCharacterInFront(At(1.0f, 0.0f)));
+    EXPECT_TRUE(chest->IsCharacterInFront(Facing(0.0f, 1.0f)));
+    EXPECT_FALSE(chest->IsCharacterInFront(Facing(1.0f, 0.0f)));
 }
 
 TEST_F(FixedItemTest, TheItemAnnouncesItsSpawnAndItsUseAndALockedItemSoundsLocked)
@@ -196,7 +196,7 @@ TEST_F(FixedItemTest, TheItemAnnouncesItsSpawnAndItsUseAndALockedItemSoundsLocke
                                       ",\ndescription,tagWell,\nlockedTextTag,tagLocked,\n"));
     EXPECT_EQ(well->GetGameDescription(false), u"tagWell^ntagLocked");
     EXPECT_EQ(well->GetGameDescription(true), u"^ytagWell");
-    Frame();
+    Step();
     EXPECT_EQ(events.Count("GameEvent_FixedItemSpawn"), 1);
 
     well->RequestToUse(1);

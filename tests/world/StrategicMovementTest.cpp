@@ -1,4 +1,4 @@
-#include "world/WorldObjectFixture.h"
+#include "world/PlacedObjectFixture.h"
 
 #include "Engine/InstanceGroupManager.h"
 #include "Game/core/foundation/BinaryReader.h"
@@ -11,23 +11,23 @@
 namespace GAME {
 namespace {
 
-class StrategicMovementTest : public WorldObjectTest {
+class StrategicMovementTest : public PlacedObjectTest {
 protected:
     void SetUp() override
     {
-        WorldObjectTest::SetUp();
+        PlacedObjectTest::SetUp();
         RecordDatabase::Get().RegisterRecord(kLight, "Class,Light,\n");
     }
     void TearDown() override
     {
         InstanceGroupManager::Get().Clear();
-        WorldObjectTest::TearDown();
+        PlacedObjectTest::TearDown();
     }
     // A point of the map data at x, discovered within 5 units.
     template <class T>
     T* Point(const std::string& kind, float x, const std::string& keys = "")
     {
-        T* point = Make<T>(kind, "bindDistance,5,\nlightName," + std::string(kLight) + ",\nlightFadeInTime,0.5,\n" +
+        T* point = MakeOf<T>(kind, "bindDistance,5,\nlightName," + std::string(kLight) + ",\nlightFadeInTime,0.5,\n" +
                                      "activeSound," + kSound + ",\n" + keys);
         UniqueId id;
         id.SetPart(0, ++uniqueIds);
@@ -49,17 +49,17 @@ protected:
 TEST_F(StrategicMovementTest, WithoutALocalPlayerEveryPointWaits)
 {
     auto* marker = Point<StrategicMovementMarker>("StrategicMovementMarker", 0.0f);
-    Frame();
-    Frame();
+    Step();
+    Step();
     EXPECT_EQ(marker->GetState(), StrategicMovementBaseState_None);
 }
 
 TEST_F(StrategicMovementTest, AShrineOutsideTheMapDataIsOfNoInterest)
 {
     Hero(50.0f);
-    auto* stray = Make<StrategicMovementTeleportShrine>("StrategicMovementTeleportShrine");
+    auto* stray = MakeOf<StrategicMovementTeleportShrine>("StrategicMovementTeleportShrine");
     Place(stray, 1.0f);   // no map data under its identity
-    Frame();
+    Step();
     EXPECT_EQ(stray->GetState(), StrategicMovementBaseState_Unqualified);
     EXPECT_FALSE(stray->IsOfInterest());
 }
@@ -68,10 +68,10 @@ TEST_F(StrategicMovementTest, ATeleportShrineIsDiscoveredNearbyLightsUpAndOpensT
 {
     Player* hero = Hero(20.0f);
     auto* shrine = Point<StrategicMovementTeleportShrine>("StrategicMovementTeleportShrine", 0.0f);
-    Frame();
+    Step();
     EXPECT_EQ(shrine->GetState(), StrategicMovementBaseState_Dormant);
-    World::Get().AddEntity(hero, At(3.0f));
-    Frame();
+    World::Get().AddEntity(hero, Facing(3.0f));
+    Step();
     EXPECT_EQ(shrine->GetState(), StrategicMovementBaseState_Active);
     EXPECT_TRUE(hero->IsTeleportUIDKnown(shrine->GetUniqueId()));
     EXPECT_TRUE(Unlocked(StrategicMovementTeleportShrine::kTutorialPage));
@@ -80,7 +80,7 @@ TEST_F(StrategicMovementTest, ATeleportShrineIsDiscoveredNearbyLightsUpAndOpensT
     EXPECT_TRUE(shrine->GetActiveSound()->IsPlaying());
     // The light fades in over 500 ms.
     for (const float intensity : {0.2f, 0.4f, 0.6f, 0.8f, 1.0f, 1.0f}) {
-        Frame();
+        Step();
         EXPECT_FLOAT_EQ(shrine->GetLight()->GetIntensity(), intensity);
     }
 
@@ -97,11 +97,11 @@ TEST_F(StrategicMovementTest, AFadeOfNoTimeTakesAMillisecond)
     Hero(0.0f);
     auto* marker = Point<StrategicMovementMarker>("StrategicMovementMarker", 0.0f, "lightFadeInTime,0,\n");
     EXPECT_EQ(marker->GetLightFadeInTime(), 1);
-    Frame();
-    Frame();
+    Step();
+    Step();
     EXPECT_EQ(marker->GetState(), StrategicMovementBaseState_Active);
     ASSERT_NE(marker->GetLight(), nullptr);
-    Frame();
+    Step();
     EXPECT_FLOAT_EQ(marker->GetLight()->GetIntensity(), 1.0f);
 }
 
@@ -112,8 +112,8 @@ TEST_F(StrategicMovementTest, AKnownRespawnShrineWakesByUseAndSleepsWhenAnotherI
     auto* second = Point<StrategicMovementRespawnShrine>("StrategicMovementRespawnShrine", 30.0f);
     hero->AddRespawnUID(first->GetUniqueId());
     hero->AddRespawnUID(second->GetUniqueId());   // known, and the current one
-    Frame();
-    Frame();
+    Step();
+    Step();
     EXPECT_EQ(first->GetState(), StrategicMovementBaseState_Dormant);   // nearness does not wake it
 
     first->RequestToUse(hero->GetObjectId());
@@ -121,15 +121,15 @@ TEST_F(StrategicMovementTest, AKnownRespawnShrineWakesByUseAndSleepsWhenAnotherI
     EXPECT_TRUE(hero->IsCurrentRespawnPoint(first->GetUniqueId()));
     // The other shrine works its state out again every 250 ms, not between: it last did
     // 200 ms ago.
-    Frame();
+    Step();
     EXPECT_EQ(second->GetState(), StrategicMovementBaseState_Active);
-    Frame();
+    Step();
     EXPECT_EQ(second->GetState(), StrategicMovementBaseState_Dormant);
 
     hero->AddRespawnUID(second->GetUniqueId());
-    Frame();
+    Step();
     EXPECT_EQ(first->GetState(), StrategicMovementBaseState_Active);
-    Frame();
+    Step();
     EXPECT_EQ(first->GetState(), StrategicMovementBaseState_Dormant);
 }
 
@@ -139,7 +139,7 @@ TEST_F(StrategicMovementTest, ARespawnShrineHealsEveryCharacterNearItOnceASecond
     auto* shrine = Point<StrategicMovementRespawnShrine>("StrategicMovementRespawnShrine", 0.0f, "healthPercent,10,\n");
     auto* idle = Point<StrategicMovementRespawnShrine>("StrategicMovementRespawnShrine", 40.0f);
     Place(DynamicCast<Character>(ObjectManager::Get().CreateObject("Character")), 41.0f);
-    Frame();
+    Step();
     EXPECT_EQ(shrine->GetQueuedCommandCount() + idle->GetQueuedCommandCount(), 0u);   // queued and run in the frame
     hero->SetLifeLimit(100.0f);
     hero->SetCurrentLife(50.0f);
@@ -151,7 +151,7 @@ TEST_F(StrategicMovementTest, AStateIsSavedInFourBytesAndRestoredAtOnce)
 {
     Hero(50.0f);
     auto* marker = Point<StrategicMovementMarker>("StrategicMovementMarker", 0.0f);
-    Frame();
+    Step();
     ASSERT_EQ(marker->GetState(), StrategicMovementBaseState_Dormant);
     BinaryWriter writer;
     marker->SaveState(writer);
