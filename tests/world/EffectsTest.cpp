@@ -34,20 +34,20 @@ TEST_F(EffectsTest, AMeshFadesInHoldsFadesOutAndGoesWhenItsAnimationHasEnded)
 {
     FxMesh* mesh = Place(Mesh("0.5", "1", "0.5"));
     const uint32_t id = mesh->GetObjectId();
-    struct Step {
+    struct Look {
         int frames;         // frames of 100 ms run before the look
         float brightness;   // the mesh's diffuse colour then
         int fadeState;
     };
     // Fully bright at 500 ms, fading from 1500 ms, dark and gone at 2000 ms.
-    const Step steps[] = {{1, 0.2f, FxMesh::Fade_In}, {4, 1.0f, FxMesh::Fade_Sustain},
+    const Look looks[] = {{1, 0.2f, FxMesh::Fade_In}, {4, 1.0f, FxMesh::Fade_Sustain},
                           {10, 1.0f, FxMesh::Fade_Out}, {1, 0.8f, FxMesh::Fade_Out}, {3, 0.2f, FxMesh::Fade_Out}};
-    for (const Step& step : steps) {
-        for (int i = 0; i < step.frames; ++i)
+    for (const Look& look : looks) {
+        for (int i = 0; i < look.frames; ++i)
             Step();
         ASSERT_TRUE(Live(id));
-        EXPECT_FLOAT_EQ(mesh->GetDiffuseColor().red, step.brightness);
-        EXPECT_EQ(mesh->GetFadeState(), step.fadeState);
+        EXPECT_FLOAT_EQ(mesh->GetDiffuseColor().red, look.brightness);
+        EXPECT_EQ(mesh->GetFadeState(), look.fadeState);
     }
     EXPECT_TRUE(mesh->IsAnimationEnded());
     Step();
