@@ -20,7 +20,7 @@ constexpr float kDefaultBoundingRadius = 0.5f;
 GAME_IMPLEMENT_CLASS(Entity, Object)
 GAME_IMPLEMENT_CLASS(Actor, Entity)
 GAME_IMPLEMENT_CLASS(Light, Entity)
-GAME_IMPLEMENT_CLASS(Tile, Entity)
+GAME_IMPLEMENT_CLASS(Tile, Actor)
 GAME_IMPLEMENT_CLASS(LineEffect, Entity)
 GAME_IMPLEMENT_CLASS(ChaosBeam, LineEffect)
 GAME_IMPLEMENT_CLASS(SoundPak, Object)

@@ -401,8 +401,12 @@ public:
     float GetRadius() const { return m_radius; }
     void SetColor(const Color& color) { m_color = color; }
     const Color& GetColor() const { return m_color; }
+    // How strongly the light shines, 0 (dark) to 1 (full); 1 until set.
+    void SetIntensity(float intensity) { m_intensity = intensity; }
+    float GetIntensity() const { return m_intensity; }
 
 private:
+    float m_intensity = 1.0f;
     Type m_type = Type_Point;
     float m_radius = 0.0f;
     Color m_color{1.0f, 1.0f, 1.0f, 1.0f};
@@ -410,7 +414,9 @@ private:
     bool m_enabled = true;
 };
 
-class Tile : public Entity {
+// A piece of the level's own scenery. It animates, so the world's walk updates it as an
+// actor.
+class Tile : public Actor {
     GAME_DECLARE_CLASS(Tile)
 };
 

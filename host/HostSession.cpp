@@ -11,6 +11,7 @@
 #include "host/HostQuestGiver.h"
 #include "host/HostRelics.h"
 #include "host/HostSave.h"
+#include "host/HostShrines.h"
 #include "host/HostSkills.h"
 #include "host/HostTeleport.h"
 
@@ -337,6 +338,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     HostItems items;
     if (fighting && !networked)
         teleport.Start(fight.GetPlayerId());
+    HostShrines shrines;
+    const bool shrining = fighting && shrines.Start(fight.GetPlayerId());
     HostMarket market;
     HostTrade trade;
     if (networked && fighting) {
@@ -379,6 +382,8 @@ extern "C" int GameHostRun(const HostOptions* options)
             questGiver.AfterFrame(frame);
         level.AfterFrame(frame);
         teleport.AfterFrame(frame);
+        if (shrining)
+            shrines.AfterFrame(frame);
         PrintMailbox(engine, frame);
         PrintPartyAnswers(engine, frame);
         AnswerDialogs(engine, frame, options->answerYes);

@@ -3,34 +3,11 @@
 #include "Engine/Entity.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
+#include "Game/world/OwnedSound.h"
 
 namespace GAME {
 
 namespace {
-
-// The id of the sound pack the record names; 0 for an empty name or a record of another
-// class.
-uint32_t CreateSound(const LoadTable& table, const char* key)
-{
-    const std::string recordName = table.GetString(key, "");
-    if (recordName.empty())
-        return 0;
-    const SoundPak* sound = ObjectManager::Get().CreateObjectFromFile<SoundPak>(recordName);
-    return sound ? sound->GetObjectId() : 0;
-}
-
-void DestroySound(uint32_t& soundId)
-{
-    ObjectManager& objects = ObjectManager::Get();
-    if (SoundPak* sound = objects.GetObject<SoundPak>(soundId))
-        objects.DestroyObjectEx(sound, "CharFxPak", __LINE__);
-    soundId = 0;
-}
-
-SoundPak* FindSound(uint32_t soundId)
-{
-    return ObjectManager::Get().GetObject<SoundPak>(soundId);
-}
 
 }  // namespace
 
@@ -43,24 +20,24 @@ CharFxPak::~CharFxPak()
 
 void CharFxPak::DestroySounds()
 {
-    DestroySound(m_startSound);
-    DestroySound(m_stopSound);
-    DestroySound(m_activeSound);
+    DestroyOwnedSound(m_startSound, "CharFxPak");
+    DestroyOwnedSound(m_stopSound, "CharFxPak");
+    DestroyOwnedSound(m_activeSound, "CharFxPak");
 }
 
 SoundPak* CharFxPak::GetStartSound() const
 {
-    return FindSound(m_startSound);
+    return FindOwnedSound(m_startSound);
 }
 
 SoundPak* CharFxPak::GetStopSound() const
 {
-    return FindSound(m_stopSound);
+    return FindOwnedSound(m_stopSound);
 }
 
 SoundPak* CharFxPak::GetActiveSound() const
 {
-    return FindSound(m_activeSound);
+    return FindOwnedSound(m_activeSound);
 }
 
 Character* CharFxPak::FindParent() const
@@ -81,27 +58,54 @@ void CharFxPak::LoadFromDatabase(const std::string& recordName)
                    table.GetFloat("colorBlue", 0.0f), 1.0f};
     // A pak loaded again keeps no sounds of its earlier record.
     DestroySounds();
-    m_startSound = CreateSound(table, "startSound");
-    m_stopSound = CreateSound(table, "stopSound");
-    m_activeSound = CreateSound(table, "activeSound");
+    m_startSound = CreateOwnedSound(table, "startSound");
+    m_stopSound = CreateOwnedSound(table, "stopSound");
+    m_activeSound = CreateOwnedSound(table, "activeSound");
 }
 
-// The effects are made on the character through its effect operations; the names wait
-// here until the character offers them.
+// Unloads, then makes every named effect on the character; the names are used up.
 void CharFxPak::InitializeFxPak()
 {
     UnLoad();
+    Character* character = FindParent();
+    if (!character)
+        return;
+    for (const std::string& name : m_meshEffectNames)
+        if (const uint32_t id = character->AddMeshEffect(name))
+            m_meshIds.push_back(id);
+    for (size_t i = 0; i < m_particleEffectNames.size(); ++i) {
+        const std::string& attachPoint =
+            i < m_particleEffectAttachPoints.size() ? m_particleEffectAttachPoints[i] : std::string();
+        if (const uint32_t id = character->AddParticleEffect(m_particleEffectNames[i], attachPoint))
+            m_particleIds.push_back(id);
+    }
+    m_meshEffectNames.clear();
+    m_particleEffectNames.clear();
 }
 
 void CharFxPak::UnLoad()
 {
     Stop();
+    if (Character* character = FindParent()) {
+        for (uint32_t& id : m_particleIds)
+            character->RemoveParticleEffect(id);
+        for (uint32_t& id : m_meshIds)
+            character->RemoveMeshEffect(id);
+    }
     m_particleIds.clear();
     m_meshIds.clear();
+    if (SoundPak* sound = GetActiveSound()) {
+        sound->Track(0);
+        sound->Stop();
+    }
 }
 
-// Sound packs load nothing ahead of their first play.
-void CharFxPak::PreLoad() {}
+void CharFxPak::PreLoad()
+{
+    for (SoundPak* sound : {GetStartSound(), GetStopSound(), GetActiveSound()})
+        if (sound)
+            sound->PreLoad(false);
+}
 
 void CharFxPak::Enable(bool on)
 {
@@ -113,23 +117,45 @@ void CharFxPak::Enable(bool on)
 
 void CharFxPak::Start()
 {
-    const Character* character = FindParent();
+    Character* character = FindParent();
     if (!character || m_isStarted)
         return;
     m_isStarted = true;
+    for (uint32_t id : m_meshIds)
+        character->StartMeshEffect(id);
+    for (uint32_t id : m_particleIds)
+        character->StartParticleEffect(id);
+    if (m_useTintColor) {
+        const Color& current = character->GetTintColor();
+        m_savedTintColor = {current.red, current.green, current.blue, current.alpha};
+        character->SetTintColor(Color{m_tintColor[0], m_tintColor[1], m_tintColor[2], m_tintColor[3]});
+    }
     const WorldVec3 where = character->GetCoords().GetPosition();
     if (SoundPak* sound = GetStartSound())
         sound->Play(where, 0, true);
-    if (SoundPak* sound = GetActiveSound())
-        sound->Play(where, 1, true);
+    if (SoundPak* sound = GetActiveSound()) {
+        sound->Track(character->GetObjectId());
+        sound->Play(where, 0, false);
+    }
 }
 
 void CharFxPak::Stop()
 {
-    const Character* character = FindParent();
+    Character* character = FindParent();
     if (!character || !m_isStarted)
         return;
     m_isStarted = false;
+    for (uint32_t id : m_meshIds)
+        character->StopMeshEffect(id);
+    for (uint32_t id : m_particleIds)
+        character->StopParticleEffect(id);
+    if (m_useTintColor)
+        character->SetTintColor(
+            Color{m_savedTintColor[0], m_savedTintColor[1], m_savedTintColor[2], m_savedTintColor[3]});
+    if (SoundPak* sound = GetActiveSound()) {
+        sound->Track(0);
+        sound->FadeOut(m_activeSoundFadeTime);
+    }
     if (SoundPak* sound = GetStopSound())
         sound->Play(character->GetCoords().GetPosition(), 0, true);
 }

@@ -40,6 +40,11 @@ public:
     const std::vector<std::string>& GetMeshEffectNames() const { return m_meshEffectNames; }
     bool UsesTintColor() const { return m_useTintColor; }
     const std::array<float, 4>& GetTintColor() const { return m_tintColor; }
+    // The character's tint from before the pak's own was applied.
+    const std::array<float, 4>& GetSavedTintColor() const { return m_savedTintColor; }
+    // The effects made on the character, by effect id.
+    const std::vector<uint32_t>& GetParticleIds() const { return m_particleIds; }
+    const std::vector<uint32_t>& GetMeshIds() const { return m_meshIds; }
     // The pak's sound packs; null when the record names none.
     SoundPak* GetStartSound() const;
     SoundPak* GetStopSound() const;
@@ -58,6 +63,8 @@ private:
     bool m_isStarted = false;
     bool m_useTintColor = false;
     std::array<float, 4> m_tintColor{1.0f, 1.0f, 1.0f, 1.0f};
+    std::array<float, 4> m_savedTintColor{1.0f, 1.0f, 1.0f, 1.0f};
+    int m_activeSoundFadeTime = 10;   // ms
     // The sound packs, owned, by object id: the pak holds no pointer that the object
     // manager may free first.
     uint32_t m_startSound = 0;

@@ -3,6 +3,7 @@
 #include "Engine/Entity.h"
 #include "Engine/ObjectManager.h"
 #include "Game/world/EffectEntity.h"
+#include "Game/world/Fx.h"
 
 namespace GAME {
 
@@ -18,6 +19,11 @@ void DestroyEffect(uint32_t effectId)
 EffectEntity* FindEffect(uint32_t effectId)
 {
     return ObjectManager::Get().GetObject<EffectEntity>(effectId);
+}
+
+FxMesh* FindMesh(uint32_t meshId)
+{
+    return ObjectManager::Get().GetObject<FxMesh>(meshId);
 }
 
 }  // namespace
@@ -37,8 +43,11 @@ void PFxManager::Update(int /*elapsedMs*/)
     for (auto it = m_particleEffects.begin(); it != m_particleEffects.end();) {
         PFxEffect& entry = it->second;
         EffectEntity* effect = FindEffect(it->first);
-        if (entry.isAttached && !entry.isEmitting && (!effect || !effect->HasActiveParticles()))
+        if (entry.isAttached && !entry.isEmitting && (!effect || !effect->HasActiveParticles())) {
+            if (effect && m_actor)
+                m_actor->Detach(effect);
             entry.isAttached = false;
+        }
         if (entry.isRemoved && !entry.isEmitting && !entry.isAttached) {
             DestroyEffect(it->first);
             it = m_particleEffects.erase(it);
@@ -69,7 +78,11 @@ void PFxManager::StartParticleEffect(uint32_t effectId)
     if (found == m_particleEffects.end() || found->second.isRemoved || !effect)
         return;
     effect->Reset();
-    found->second.isAttached = true;
+    if (!found->second.isAttached) {
+        if (m_actor)
+            m_actor->Attach(effect, Coords(), Name(found->second.attachPoint));
+        found->second.isAttached = true;
+    }
     effect->StartEmitting();
     found->second.isEmitting = true;
 }
@@ -94,31 +107,49 @@ void PFxManager::RemoveParticleEffect(uint32_t& effectId)
     effectId = 0;
 }
 
-// Mesh effects come from records of animated-mesh effect classes; none is registered
-// yet, so no record makes one and the book stays empty.
-uint32_t PFxManager::AddMeshEffect(const std::string& /*recordName*/)
+uint32_t PFxManager::AddMeshEffect(const std::string& recordName)
 {
-    return 0;
+    if (recordName.empty())
+        return 0;
+    FxMesh* mesh = ObjectManager::Get().CreateObjectFromFile<FxMesh>(recordName);
+    if (!mesh)
+        return 0;
+    PFxEffect& entry = m_meshEffects[mesh->GetObjectId()];
+    entry = PFxEffect();
+    entry.attachPoint = mesh->GetAttachPoint();
+    return mesh->GetObjectId();
 }
 
 void PFxManager::StartMeshEffect(uint32_t effectId)
 {
     const auto found = m_meshEffects.find(effectId);
-    if (found != m_meshEffects.end())
-        found->second.isAttached = true;
+    FxMesh* mesh = FindMesh(effectId);
+    if (found == m_meshEffects.end() || !mesh || found->second.isAttached)
+        return;
+    if (m_actor)
+        m_actor->Attach(mesh, Coords(), Name(found->second.attachPoint));
+    mesh->Start();
+    found->second.isAttached = true;
 }
 
 void PFxManager::StopMeshEffect(uint32_t effectId)
 {
     const auto found = m_meshEffects.find(effectId);
-    if (found != m_meshEffects.end())
-        found->second.isAttached = false;
+    if (found == m_meshEffects.end() || !found->second.isAttached)
+        return;
+    if (FxMesh* mesh = FindMesh(effectId)) {
+        if (m_actor)
+            m_actor->Detach(mesh);
+        mesh->Stop();
+    }
+    found->second.isAttached = false;
 }
 
 void PFxManager::RemoveMeshEffect(uint32_t& effectId)
 {
     const auto found = m_meshEffects.find(effectId);
     if (found != m_meshEffects.end()) {
+        StopMeshEffect(effectId);
         DestroyEffect(effectId);
         m_meshEffects.erase(found);
     }

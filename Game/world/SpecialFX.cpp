@@ -11,24 +11,39 @@ EffectEntity* SpecialFX::GetEffect() const { return ObjectManager::Get().GetObje
 
 void SpecialFX::Destroy()
 {
-    if (EffectEntity* effect = GetEffect())
+    if (EffectEntity* effect = GetEffect()) {
+        effect->StopEmitting();
+        if (Entity* parent = effect->GetAttachParent())
+            parent->Detach(effect);
         ObjectManager::Get().DestroyObjectEx(effect, "SpecialFX", __LINE__);
+    }
     m_effectId = 0;
+    m_isStarted = false;
 }
 
-void SpecialFX::LoadFX(const std::string& recordName)
+void SpecialFX::LoadFX(const std::string& recordName) { LoadFX(recordName, nullptr); }
+
+void SpecialFX::LoadFX(const std::string& recordName, Actor* owner)
 {
     Destroy();
     if (recordName.empty())
         return;
-    if (EffectEntity* effect = ObjectManager::Get().CreateObjectFromFile<EffectEntity>(recordName))
-        m_effectId = effect->GetObjectId();
+    EffectEntity* effect = ObjectManager::Get().CreateObjectFromFile<EffectEntity>(recordName);
+    if (!effect)
+        return;
+    m_effectId = effect->GetObjectId();
+    if (owner) {
+        effect->StopEmitting();
+        owner->Attach(effect, Coords(), Name());
+    }
 }
 
 void SpecialFX::StartFx()
 {
-    if (EffectEntity* effect = GetEffect())
+    if (EffectEntity* effect = GetEffect()) {
         effect->StartEmitting();
+        m_isStarted = true;
+    }
 }
 
 void SpecialFX::StopFx()
@@ -46,6 +61,7 @@ void SpecialFX::ReleaseFx(const WorldCoords& coords)
         parent->Detach(effect);
     if (effect->HasActiveParticles() && effect->AddToWorld(coords, true)) {
         m_effectId = 0;
+        m_isStarted = false;
         return;
     }
     Destroy();

@@ -175,7 +175,8 @@ TEST_F(CharacterSeamsTest, CharFxPakLoadsInitialisesAndSwitchesWithItsCharacter)
     pak->LoadFromDatabase("Records/Fx/Burn.dbr");   // loaded again: the earlier sounds go
     pak.reset();
     ObjectManager::Get().FlushDestroyedObjects();
-    EXPECT_EQ(ObjectManager::Get().GetObjectCount(), before + 1);   // the character
+    // The character, and the two effects the pak made on it, which the character's book keeps.
+    EXPECT_EQ(ObjectManager::Get().GetObjectCount(), before + 3);
 }
 
 TEST_F(CharacterSeamsTest, EffectBookStartsStopsAndRemovesOnceParticlesAreGone)
