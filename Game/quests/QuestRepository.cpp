@@ -547,6 +547,20 @@ void QuestRepository::SendConditionSet(uint32_t target)
         gGameEngine->SendQuestPacket(m_words, target, true);
 }
 
+bool QuestRepository::MaySend(uint32_t packetSender, bool isConditionSet, const std::vector<uint32_t>& words) const
+{
+    constexpr uint32_t kHostShift = 28;   // a player id carries its host's number in its top bits
+    if (packetSender == GetLocalPlayerId() || (packetSender >> kHostShift) == 0)
+        return true;
+    const bool clientKind = !isConditionSet && words.size() >= QuestNetMsg::kHeadWords &&
+                            (words[0] == QuestNetMsg::kConversationStart || words[0] == QuestNetMsg::kRequestData) &&
+                            words[2] == packetSender;
+    if (!clientKind)
+        gEngine->Log(LOG_WARNING, "QuestRepository: player %08x may not send this quest %s, dropped", packetSender,
+                     isConditionSet ? "condition set" : "message");
+    return clientKind;
+}
+
 void QuestRepository::RecvNetMsg(const std::vector<uint32_t>& words)
 {
     gEngine->ChannelLog(LOG_INFO, gEngine->FindLogChannel(kQuestLogChannel),

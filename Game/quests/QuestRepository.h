@@ -161,6 +161,10 @@ public:
     void SendDelayedNetMsg(const QuestNetMsg& message, uint32_t target);
     void RecvNetMsg(const QuestNetMsg& message);
     void RecvNetMsg(const std::vector<uint32_t>& words);
+    // Whether the player whose packet carried the words may send them: the server (host 0)
+    // and this machine send any; a client sends only what a client sends (kinds 3 and 6)
+    // under its own id. Logged when not.
+    bool MaySend(uint32_t packetSender, bool isConditionSet, const std::vector<uint32_t>& words) const;
     void SendConditionSet(uint32_t target);
     void RecvConditionSet(const std::set<ConditionId>& set);
     void RecvConditionSet(const std::vector<uint32_t>& words);

@@ -8,11 +8,13 @@
 
 #include "Engine/Crc32.h"
 #include "Engine/IOStreamReadWrite.h"
+#include "Engine/Texture.h"
 #include "EngineFixture.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/PartyManager.h"
 #include "Game/core/foundation/StringUtil.h"
+#include "Game/world/EffectEntity.h"
 #include "Game/quests/Quest.h"
 #include "Game/quests/QuestConditions.h"
 #include "Game/quests/QuestItem.h"
@@ -348,6 +350,13 @@ TEST_F(QuestTest, MalformedMessagesAreDroppedWithALogLine)
     EXPECT_FALSE(quest->GetQuestStepAtIndx(0)->GetTriggerOfIdx(0)->GetConditionAtIdx(0)->GetSatisfied());
     EXPECT_TRUE(quests->GetConditionsSatisfiedElsewhere().empty());
 
+    // A client's packet carries only what a client sends, under its own id.
+    EXPECT_TRUE(quests->MaySend(0x00000010, false, Words({1, 0, kPartner, kPartner, 5, 0})));   // the server
+    EXPECT_TRUE(quests->MaySend(kOutsider, false, Words({3, 0x100, kOutsider, kOutsider})));
+    EXPECT_FALSE(quests->MaySend(kOutsider, false, Words({3, 0x100, kPartner, kPartner})));
+    EXPECT_FALSE(quests->MaySend(kOutsider, false, Words({1, 0, kOutsider, kOutsider, 5, 0})));
+    EXPECT_FALSE(quests->MaySend(kOutsider, true, Words({0})));
+
     LogCapture log;
     quests->CompleteCondition("zz");
     quests->CompleteCondition("7f000000");   // names nothing: skipped
@@ -485,6 +494,53 @@ TEST_F(QuestTest, BackgroundSavesAreWaitedForAndSurviveAReset)
     quests->SaveQuestState(dir + "/no/such/folder", "", true);
     quests->WaitDone();
     EXPECT_TRUE(quest->IsDirty());
+}
+
+TEST_F(QuestTest, QuestItemTrailAndLocationAnnouncements)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Fx/Trail.dbr", "Class,EffectEntity,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Items/Idol.dbr", "Class,QuestItem,\nbitmap,Items/Idol.tex,\ntrailEffect,Records/Fx/Trail.dbr,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Items/Plain.dbr", "Class,QuestItem,\n");
+    RecordDatabase::Get().RegisterRecord(kCave, "Class,QuestLocation,\n");
+    Region region(1, "Region", {});
+
+    auto* plain = ObjectManager::Get().CreateObjectFromFile<QuestItem>("Records/Items/Plain.dbr");
+    ASSERT_NE(plain, nullptr);
+    plain->UpdateSelf(16);
+    EXPECT_EQ(plain->GetTrailEffect(), nullptr);
+
+    auto* idol = ObjectManager::Get().CreateObjectFromFile<QuestItem>("Records/Items/Idol.dbr");
+    ASSERT_NE(idol, nullptr);
+    ASSERT_NE(idol->GetTrailEffect(), nullptr);
+    EXPECT_FALSE(idol->GetTrailEffect()->IsEmitting());
+    World::Get().AddEntity(idol, WorldCoords(&region, Coords()));
+    idol->UpdateSelf(16);
+    EXPECT_TRUE(idol->GetTrailEffect()->IsEmitting());
+    World::Get().RemoveEntity(idol);   // picked up
+    idol->UpdateSelf(16);
+    EXPECT_FALSE(idol->GetTrailEffect()->IsEmitting());
+    World::Get().AddEntity(idol, WorldCoords(&region, Coords()));   // dropped again
+    idol->UpdateSelf(16);
+    EXPECT_TRUE(idol->GetTrailEffect()->IsEmitting());
+    ASSERT_NE(idol->GetBitmap(), nullptr);
+    EXPECT_EQ(idol->GetBitmap()->GetName(), "Items/Idol.tex");
+    std::vector<GameTextLine> lines;
+    idol->GetUIDisplayText(nullptr, lines);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(static_cast<int>(lines.back().textClass), 25);
+    World::Get().RemoveEntity(idol);
+
+    EventCapture events;
+    auto* cave = ObjectManager::Get().CreateObjectFromFile<QuestLocation>(kCave);
+    ASSERT_NE(cave, nullptr);
+    EXPECT_EQ(cave->GetMeshName(), QuestLocation::kDefaultMesh);
+    cave->InitialUpdate();
+    EXPECT_FALSE(cave->GetVisibility());
+    ObjectManager::Get().DestroyObjectEx(cave, __FILE__, __LINE__);
+    ObjectManager::Get().DestroyAllObjects();
+    EXPECT_EQ(events.Names(), (std::vector<std::string>{"GameEvent_GenericEntitySpawn",
+                                                        "GameEvent_GenericEntityInitialUpdate",
+                                                        "GameEvent_GenericEntityDestroy"}));
 }
 
 }  // namespace GAME
