@@ -34,8 +34,6 @@ bool Trigger::AreConditionsSatisfied()
 void Trigger::Fire(bool runActions)
 {
     m_fired = true;
-    if (m_container)
-        m_container->SetDirty();
     if (!runActions)
         return;
     for (const std::unique_ptr<TriggerAction>& action : m_actions) {

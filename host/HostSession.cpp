@@ -7,6 +7,7 @@
 #include "host/HostMarket.h"
 #include "host/HostNetwork.h"
 #include "host/HostTrade.h"
+#include "host/HostQuest.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostRelics.h"
 #include "host/HostSave.h"
@@ -328,6 +329,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         PrintRoster(engine);
     }
     const bool questGiving = fighting && !guest && questGiver.Start(fight.GetPlayerId());
+    HostQuest quest;
+    const bool questing = fighting && quest.Start(fight.GetPlayerId(), fight.GetMonsterId(), options->loadPath);
     // The teleport is played in the single-process run only.
     HostTeleport teleport;
     HostItems items;
@@ -373,6 +376,8 @@ extern "C" int GameHostRun(const HostOptions* options)
             fight.AfterFrame(frame);
         if (questGiving)
             questGiver.AfterFrame(frame);
+        if (questing)
+            quest.AfterFrame(frame);
         teleport.AfterFrame(frame);
         PrintMailbox(engine, frame);
         PrintPartyAnswers(engine, frame);
@@ -404,6 +409,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     bool saved = true;
     if (fighting && !options->savePath.empty())
         saved = SaveHostPlayer(fight.GetPlayerId(), options->savePath);
+    if (questing && !options->savePath.empty())
+        saved = HostQuest::Save(options->savePath) && saved;
     // The items' showcase comes after the save, which it must not change.
     if (fighting && !networked) {
         HostItems::Run(fight.GetPlayerId());

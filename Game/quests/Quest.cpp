@@ -168,6 +168,8 @@ int QuestStep::GetIdxOfTrigger(const Trigger* trigger) const
 void QuestStep::OnTriggerFired(Trigger* trigger)
 {
     if (m_quest)
+        m_quest->SetDirty(true);
+    if (m_quest)
         QuestRepository::Get()->AddTrigger(m_quest->GetHandle(), m_quest->GetIdxOfQuestStep(this),
                                            GetIdxOfTrigger(trigger), trigger ? trigger->m_playerId : 0);
     const bool allFired = std::all_of(m_triggers.begin(), m_triggers.end(),
@@ -185,6 +187,8 @@ void QuestStep::OnCompletion(bool fire, bool flagA, bool flagB)
         m_completionTrigger->Fire(true);
     }
     m_complete = true;
+    if (m_quest)
+        m_quest->SetDirty(true);
     if (fire && m_quest) {
         m_quest->SetSummaryTag(m_nextTask);
         m_quest->OnStepComplete(flagA, flagB);
@@ -438,6 +442,7 @@ void Quest::SetUnsolvable()
     m_unsolvable = true;
     m_active = true;
     m_complete = true;
+    m_dirty = true;
     for (const std::unique_ptr<QuestStep>& step : m_steps) {
         step->OnCompletion(false, false, false);
         for (size_t t = 0; t < step->GetTriggerCount(); ++t)

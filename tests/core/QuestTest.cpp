@@ -239,6 +239,7 @@ TEST_F(QuestTest, TimeOutsSatisfyAtTheNextUpdate)
     ASSERT_NE(quest, nullptr);
     condition = quest->GetQuestStepAtIndx(0)->GetTriggerOfIdx(0)->GetConditionAtIdx(0);
     early = quest->GetQuestStepAtIndx(0)->GetTriggerOfIdx(1)->GetConditionAtIdx(0);
+    EventCapture events;
     quests->AddTimeoutCondition(condition, 0.0f);
     quests->AddTimeoutCondition(early, 5.0f);
     EXPECT_FALSE(condition->GetSatisfied());
@@ -251,6 +252,8 @@ TEST_F(QuestTest, TimeOutsSatisfyAtTheNextUpdate)
     EventManager::Get().Send(got, "GameEvent_GotToken");
     quests->Update(5000);
     EXPECT_TRUE(quest->IsComplete());
+    EXPECT_EQ(events.Count("GameEvent_InheritQuest"), 1u);
+    EXPECT_EQ(events.Count("GameEvent_QuestComplete"), 1u);
     EXPECT_EQ(quests->GetFiredTriggers().size(), 2u);
 }
 
