@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -162,6 +163,7 @@ void QuestRepository::Load()
     World& world = World::Get();
     for (size_t i = 0; i < world.GetNumQuestFiles(); ++i)
         LoadQuestFile(world.GetQuestFile(i));
+    RebuildActiveTriggers();
 }
 
 // Record names are filed lower case with '\': the file is found under the data root by
@@ -233,11 +235,9 @@ void QuestRepository::Update(int ms)
 {
     {
         CriticalSectionLock lock(m_lock);
-        // A trigger that fires may rebuild nothing here, but it may complete a quest whose
-        // listeners change the list: walk a copy of the pointers.
-        const std::vector<Trigger*> active = m_activeTriggers;
-        for (Trigger* trigger : active)
-            trigger->OnStatusChange(false);
+        // By index: an action that fires may reset the repository, which empties the list.
+        for (size_t i = 0; i < m_activeTriggers.size(); ++i)
+            m_activeTriggers[i]->OnStatusChange(false);
     }
     if (!m_delayedActionsEnabled)
         FireDelayedActions();
@@ -805,16 +805,25 @@ void QuestRepository::RemoveListener(const void* listener)
 namespace {
 
 // Calls each listener of the record, in the order they were added, over a copy of the
-// list: a listener may add or remove listeners.
+// list (a listener may add or remove listeners). The copies are kept per nesting depth
+// and reused, so routing an event allocates nothing once they have grown; a deque keeps
+// an outer copy in place while an event sent from a listener routes at the next depth.
 template <class Table, class Call>
-bool RouteByRecord(const Table& table, std::string_view record, Call call)
+bool RouteByRecord(const Table& table, std::string_view record, std::deque<std::vector<void*>>& copies, size_t& depth,
+                   Call call)
 {
+    using Listener = typename Table::mapped_type::value_type;
     auto found = table.find(record);
     if (found == table.end() || found->second.empty())
         return false;
-    const auto listeners = found->second;
-    for (auto* listener : listeners)
-        call(*listener);
+    if (copies.size() <= depth)
+        copies.emplace_back();
+    std::vector<void*>& copy = copies[depth];
+    copy.assign(found->second.begin(), found->second.end());
+    ++depth;
+    for (void* each : copy)
+        call(*static_cast<Listener>(each));
+    --depth;
     return true;
 }
 
@@ -822,7 +831,7 @@ bool RouteByRecord(const Table& table, std::string_view record, Call call)
 
 void QuestRepository::OnConversationBegin(const GameEvent_ConversationBegin& event)
 {
-    RouteByRecord(m_conversationStarts, event.npcName,
+    RouteByRecord(m_conversationStarts, event.npcName, m_routeCopies, m_routeDepth,
                   [&](Condition_ConversationStart& listener) { listener.OnConversationBegin(event); });
 }
 
@@ -838,7 +847,7 @@ void QuestRepository::OnCompleteQuestNow(const GameEvent_CompleteQuestNow& event
 
 void QuestRepository::OnCreatureInitialUpdate(const GameEvent_CreatureInitialUpdate& event)
 {
-    RouteByRecord(m_creatureInitialUpdates, event.objectName,
+    RouteByRecord(m_creatureInitialUpdates, event.objectName, m_routeCopies, m_routeDepth,
                   [&](CreatureInitialUpdateListener& listener) { listener.OnCreatureInitialUpdate(event); });
 }
 
@@ -847,13 +856,13 @@ void QuestRepository::OnEnterBoundingVolume(const GameEvent_EnterBoundingVolume&
     const Object* volume = ObjectManager::Get().GetObject(event.volumeId);
     if (!volume)
         return;
-    RouteByRecord(m_volumeEntries, volume->GetObjectName(),
+    RouteByRecord(m_volumeEntries, volume->GetObjectName(), m_routeCopies, m_routeDepth,
                   [&](Condition_EnterVolume& listener) { listener.OnEnterBoundingVolume(event); });
 }
 
 void QuestRepository::OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event)
 {
-    RouteByRecord(m_genericInitialUpdates, event.objectName,
+    RouteByRecord(m_genericInitialUpdates, event.objectName, m_routeCopies, m_routeDepth,
                   [&](GenericEntityInitialUpdateListener& listener) { listener.OnGenericEntityInitialUpdate(event); });
 }
 
@@ -862,7 +871,7 @@ void QuestRepository::OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySp
     const std::string record = NetworkIndexToString(message.recordIndex);
     if (record.empty())
         return;
-    RouteByRecord(m_genericInitialUpdates, record, [&](GenericEntityInitialUpdateListener& listener) {
+    RouteByRecord(m_genericInitialUpdates, record, m_routeCopies, m_routeDepth, [&](GenericEntityInitialUpdateListener& listener) {
         listener.OnGenericEntityInitialUpdate_Net(message);
     });
 }
@@ -870,11 +879,11 @@ void QuestRepository::OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySp
 void QuestRepository::OnCreatureDeath(const GameEvent_CreatureDeath& event)
 {
     auto call = [&](CreatureDeathListener& listener) { listener.OnCreatureDeath(event); };
-    if (RouteByRecord(m_creatureDeaths, event.objectName, call))
+    if (RouteByRecord(m_creatureDeaths, event.objectName, m_routeCopies, m_routeDepth, call))
         return;
     const Monster* monster = ObjectManager::Get().GetObject<Monster>(event.objectId);
     if (monster && !monster->GetProxyParent().empty())
-        RouteByRecord(m_creatureDeaths, monster->GetProxyParent(), call);
+        RouteByRecord(m_creatureDeaths, monster->GetProxyParent(), m_routeCopies, m_routeDepth, call);
 }
 
 void QuestRepository::OnReward(const GameEvent_Reward& event)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
@@ -263,8 +264,11 @@ private:
     std::vector<std::unique_ptr<QuestAction>> m_actions;
     std::vector<std::unique_ptr<EventHandlerInterface>> m_handlers;
     std::unique_ptr<QuestStateSaveThread> m_saveThread;
-    // Scratch words for routing without allocating per message.
+    // Scratch words for sending without allocating per message, and the listener copies
+    // of event routing by nesting depth.
     std::vector<uint32_t> m_words;
+    std::deque<std::vector<void*>> m_routeCopies;
+    size_t m_routeDepth = 0;
 };
 
 }  // namespace GAME
