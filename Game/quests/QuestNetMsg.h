@@ -65,6 +65,8 @@ public:
     void Write(std::vector<uint32_t>& out) const;
     bool Read(const std::vector<uint32_t>& words);
     virtual std::unique_ptr<QuestNetMsg> Clone() const = 0;
+    // Argument word `index` after the head of a fixed-size kind; 0 past its arguments.
+    virtual uint32_t GetArg(size_t) const { return 0; }
 
     uint32_t GetKind() const { return m_kind; }
     ConditionId id;
@@ -86,6 +88,7 @@ class QuestNetMsgArgs : public QuestNetMsg {
 public:
     QuestNetMsgArgs() : QuestNetMsg(KindValue) {}
     std::unique_ptr<QuestNetMsg> Clone() const override { return std::make_unique<QuestNetMsgArgs>(*this); }
+    uint32_t GetArg(size_t index) const override { return index < Args ? args[index] : 0; }
     uint32_t args[Args == 0 ? 1 : Args] = {};
 
 protected:

@@ -27,6 +27,7 @@
 #include "Game/quests/Quest.h"
 #include "Game/quests/QuestConditions.h"
 #include "Game/quests/QuestStateSaveThread.h"
+#include "Game/world/Proxy.h"
 
 namespace GAME {
 
@@ -43,7 +44,7 @@ char QuestRecordChar(char c)
 }
 
 template <class L>
-void AddListener(std::map<std::string, std::vector<L*>, QuestRepository::RecordNameLess>& table,
+void AddQuestListener(std::map<std::string, std::vector<L*>, QuestRepository::RecordNameLess>& table,
                  const std::string& record, L* listener)
 {
     if (!listener || record.empty())
@@ -637,15 +638,7 @@ void QuestRepository::RecvNetMsg(const QuestNetMsg& message)
 void QuestRepository::HandleKillMessage(const QuestNetMsg& message, TriggerCondition* condition, bool acceptSender)
 {
     const uint32_t kind = message.GetKind();
-    uint32_t args[3] = {0, 0, 0};
-    if (kind == QuestNetMsg::kKillAllFromProxy) {
-        const auto& kill = static_cast<const QuestNetMsg_KillAllFromProxy&>(message);
-        args[0] = kill.args[0];
-        args[1] = kill.args[1];
-    } else {
-        const auto& kill = static_cast<const QuestNetMsg_KillCreature&>(message);   // kinds 1 and 4 share a layout
-        std::copy(std::begin(kill.args), std::end(kill.args), args);
-    }
+    const uint32_t args[3] = {message.GetArg(0), message.GetArg(1), message.GetArg(2)};
     if (acceptSender) {
         bool satisfied = true;
         condition->IsSatisfied(satisfied);
@@ -745,28 +738,28 @@ void QuestRepository::OnProxyInitialUpdate(const std::string& recordName, uint32
 
 void QuestRepository::AddConversationStart(const std::string& record, Condition_ConversationStart* listener)
 {
-    AddListener(m_conversationStarts, record, listener);
+    AddQuestListener(m_conversationStarts, record, listener);
 }
 
 void QuestRepository::AddCreatureInitialUpdate(const std::string& record, CreatureInitialUpdateListener* listener)
 {
-    AddListener(m_creatureInitialUpdates, record, listener);
+    AddQuestListener(m_creatureInitialUpdates, record, listener);
 }
 
 void QuestRepository::AddEnterBoundingVolume(const std::string& record, Condition_EnterVolume* listener)
 {
-    AddListener(m_volumeEntries, record, listener);
+    AddQuestListener(m_volumeEntries, record, listener);
 }
 
 void QuestRepository::AddGenericEntityInitialUpdate(const std::string& record,
                                                     GenericEntityInitialUpdateListener* listener)
 {
-    AddListener(m_genericInitialUpdates, record, listener);
+    AddQuestListener(m_genericInitialUpdates, record, listener);
 }
 
 void QuestRepository::AddCreatureDeath(const std::string& record, CreatureDeathListener* listener)
 {
-    AddListener(m_creatureDeaths, record, listener);
+    AddQuestListener(m_creatureDeaths, record, listener);
 }
 
 void QuestRepository::AddCompleteQuestNow(const Name& handle, Quest* quest)
@@ -860,10 +853,15 @@ void QuestRepository::OnEnterBoundingVolume(const GameEvent_EnterBoundingVolume&
                   [&](Condition_EnterVolume& listener) { listener.OnEnterBoundingVolume(event); });
 }
 
+// A proxy's first update also goes to the other hosts. The proxy does not yet list the
+// monsters it spawned, so the message carries empty lists until it does.
 void QuestRepository::OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event)
 {
-    RouteByRecord(m_genericInitialUpdates, event.objectName, m_routeCopies, m_routeDepth,
-                  [&](GenericEntityInitialUpdateListener& listener) { listener.OnGenericEntityInitialUpdate(event); });
+    const bool listened =
+        RouteByRecord(m_genericInitialUpdates, event.objectName, m_routeCopies, m_routeDepth,
+                      [&](GenericEntityInitialUpdateListener& listener) { listener.OnGenericEntityInitialUpdate(event); });
+    if (listened && ObjectManager::Get().GetObject<Proxy>(event.objectId))
+        OnProxyInitialUpdate(event.objectName, event.objectId, {}, {});
 }
 
 void QuestRepository::OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message)

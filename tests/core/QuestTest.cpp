@@ -294,6 +294,29 @@ TEST_F(QuestTest, KillMessagesFollowTheAcceptanceMatrix)
     }
 }
 
+TEST_F(QuestTest, ProxyAndHerdKillMessagesCountFromAPartner)
+{
+    MakeParty();
+    WriteQuest(kQuestFile, [](QuestStep& step) {
+        AddCondition<Condition_KillAllCreaturesFromProxy>(step, "Condition_KillAllCreaturesFromProxy",
+                                                          [](auto& all) { all.SetProxyRecord(kDen); });
+        AddCondition<Condition_KillCreatureHerd>(step, "Condition_KillCreatureHerd", [](auto& herd) {
+            herd.SetCreatureRecord(kWolf);
+            herd.SetCreatureCount(2);
+        });
+    });
+    Quest* quest = LoadQuest();
+    ASSERT_NE(quest, nullptr);
+    QuestStep* step = quest->GetQuestStepAtIndx(0);
+    for (int death = 1; death <= 3; ++death) {
+        quests->RecvNetMsg(Words({2, 0x00000000, kPartner, 3, 0}));
+        quests->RecvNetMsg(Words({4, 0x00000100, kPartner, kPartner, 9, 0}));
+        EXPECT_EQ(step->GetTriggerOfIdx(0)->m_fired, death >= 3) << death;
+        EXPECT_EQ(step->GetTriggerOfIdx(1)->m_fired, death >= 2) << death;
+    }
+    EXPECT_EQ(step->GetTriggerOfIdx(1)->m_value, 9u);
+}
+
 TEST_F(QuestTest, SatisfiedConversationAndRequestMessagesFollowTheSender)
 {
     MakeParty();
