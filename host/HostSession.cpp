@@ -409,8 +409,9 @@ extern "C" int GameHostRun(const HostOptions* options)
     bool saved = true;
     if (fighting && !options->savePath.empty())
         saved = SaveHostPlayer(fight.GetPlayerId(), options->savePath);
-    if (questing && !options->savePath.empty())
-        saved = HostQuest::Save(options->savePath) && saved;
+    // The quest state goes beside a character that was written, never beside a failed one.
+    if (questing && saved && !options->savePath.empty())
+        saved = HostQuest::Save(options->savePath);
     // The items' showcase comes after the save, which it must not change.
     if (fighting && !networked) {
         HostItems::Run(fight.GetPlayerId());
