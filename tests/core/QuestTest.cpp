@@ -514,6 +514,13 @@ TEST_F(QuestTest, BackgroundSavesAreWaitedForAndSurviveAReset)
     quests->Reset();   // finishes the write before the quests go
     EXPECT_TRUE(std::filesystem::exists(path));
 
+    std::filesystem::remove(path);
+    quest = LoadQuest();
+    quests->SaveQuestState(save, "quests.sav", true);
+    QuestRepository::Destroy();   // so does the repository's end
+    EXPECT_TRUE(std::filesystem::exists(path));
+    quests = QuestRepository::Get();
+
     // A directory that cannot be written keeps the quest dirty for the next save.
     quest = LoadQuest();
     LogCapture log;
