@@ -24,17 +24,17 @@ namespace GAME {
 
 namespace {
 
-constexpr uint32_t kPartner = 0x20000002;
-constexpr uint32_t kOutsider = 0x30000003;
-constexpr uint32_t kLeft = 0x40000004;   // not on the roster: left the game
-constexpr const char* kWolf = "Records/Creatures/Wolf.dbr";
-constexpr const char* kDen = "Records/Proxies/Den.dbr";
-constexpr const char* kCave = "Records/Markers/Cave.dbr";
+constexpr uint32_t kQuestPartner = 0x20000002;
+constexpr uint32_t kQuestOutsider = 0x30000003;
+constexpr uint32_t kQuestLeaver = 0x40000004;   // not on the roster: left the game
+constexpr const char* kQuestWolf = "Records/Creatures/Wolf.dbr";
+constexpr const char* kQuestDen = "Records/Proxies/Den.dbr";
+constexpr const char* kQuestCave = "Records/Markers/Cave.dbr";
 constexpr const char* kQuestFile = "Levels/Quests/Hunt.qst";
 
 // Builds the condition of that kind, set up by `set`, in a new trigger of `step`.
 template <class C>
-C* AddCondition(QuestStep& step, const char* kind, std::function<void(C&)> set = {})
+C* AddQuestCondition(QuestStep& step, const char* kind, std::function<void(C&)> set = {})
 {
     Trigger* trigger = step.AddNewTrigger();
     auto made = TriggerConditionFactory::Get().Create(kind, 0);
@@ -97,11 +97,11 @@ protected:
     {
         Player* main = MakeMainPlayer();
         main->SetIsControllingCharacter(true);
-        ObjectManager::Get().CreateObject("Player", kPartner);
-        ObjectManager::Get().CreateObject("Player", kOutsider);
-        std::vector<PlayerNetBasicInfo> records = Roster({kMainPlayerId, kPartner, kOutsider});
+        ObjectManager::Get().CreateObject("Player", kQuestPartner);
+        ObjectManager::Get().CreateObject("Player", kQuestOutsider);
+        std::vector<PlayerNetBasicInfo> records = Roster({kMainPlayerId, kQuestPartner, kQuestOutsider});
         records[0].partyId = records[1].partyId = kMainPlayerId;
-        records[2].partyId = kOutsider;
+        records[2].partyId = kQuestOutsider;
         engine->GetPlayerManagerClient()->HandlePlayerUpdate(records);
     }
     static std::vector<uint32_t> Words(std::initializer_list<uint32_t> words) { return words; }
@@ -128,13 +128,13 @@ TEST(QuestFormatTest, CrcAndHandleWordsAreFixed)
 TEST_F(QuestTest, QuestFileReadsBackTheSameAndLoadsOnce)
 {
     const auto bytes = WriteQuest(kQuestFile, [](QuestStep& step) {
-        AddCondition<Condition_KillCreatureHerd>(step, "Condition_KillCreatureHerd", [](auto& herd) {
-            herd.SetCreatureRecord(kWolf);
+        AddQuestCondition<Condition_KillCreatureHerd>(step, "Condition_KillCreatureHerd", [](auto& herd) {
+            herd.SetCreatureRecord(kQuestWolf);
             herd.SetCreatureCount(3);
             herd.SetQuestWindowDisplay("Wolves");
             herd.m_exclusive = true;
         });
-        AddCondition<Condition_OwnsTriggerToken>(step, "Condition_OwnsTriggerToken",
+        AddQuestCondition<Condition_OwnsTriggerToken>(step, "Condition_OwnsTriggerToken",
                                                  [](auto& token) { token.SetTokenName("key"); });
     });
     World::Get().AddQuestFile("levels\\QUESTS\\hunt.qst");   // the same file, spelt as a record name
@@ -232,8 +232,8 @@ TEST_F(QuestTest, TimeOutsSatisfyAtTheNextUpdate)
     TriggerCondition* condition = nullptr;
     TriggerCondition* early = nullptr;
     WriteQuest(kQuestFile, [](QuestStep& step) {
-        AddCondition<Condition_GotToken>(step, "Condition_GotToken", [](auto& got) { got.SetTokenName("a"); });
-        AddCondition<Condition_GotToken>(step, "Condition_GotToken", [](auto& got) { got.SetTokenName("b"); });
+        AddQuestCondition<Condition_GotToken>(step, "Condition_GotToken", [](auto& got) { got.SetTokenName("a"); });
+        AddQuestCondition<Condition_GotToken>(step, "Condition_GotToken", [](auto& got) { got.SetTokenName("b"); });
     });
     Quest* quest = LoadQuest();
     ASSERT_NE(quest, nullptr);
@@ -263,9 +263,9 @@ TEST_F(QuestTest, KillMessagesFollowTheAcceptanceMatrix)
 {
     MakeParty();
     WriteQuest(kQuestFile, [](QuestStep& step) {
-        AddCondition<Condition_KillCreature>(step, "Condition_KillCreature",
-                                             [](auto& kill) { kill.SetCreatureRecord(kWolf); });
-        AddCondition<Condition_GotToken>(step, "Condition_GotToken", [](auto& got) { got.SetTokenName("x"); });
+        AddQuestCondition<Condition_KillCreature>(step, "Condition_KillCreature",
+                                             [](auto& kill) { kill.SetCreatureRecord(kQuestWolf); });
+        AddQuestCondition<Condition_GotToken>(step, "Condition_GotToken", [](auto& got) { got.SetTokenName("x"); });
     });
     struct Case {
         uint32_t sender;
@@ -275,10 +275,10 @@ TEST_F(QuestTest, KillMessagesFollowTheAcceptanceMatrix)
     };
     const Case cases[] = {
         {kMainPlayerId, 0, true, false},
-        {kPartner, 0, true, false},
-        {kLeft, 0, true, false},
-        {kOutsider, 0, false, false},
-        {kOutsider, 1, false, true},
+        {kQuestPartner, 0, true, false},
+        {kQuestLeaver, 0, true, false},
+        {kQuestOutsider, 0, false, false},
+        {kQuestOutsider, 1, false, true},
     };
     for (const Case& c : cases) {
         quests->Reset();
@@ -298,10 +298,10 @@ TEST_F(QuestTest, ProxyAndHerdKillMessagesCountFromAPartner)
 {
     MakeParty();
     WriteQuest(kQuestFile, [](QuestStep& step) {
-        AddCondition<Condition_KillAllCreaturesFromProxy>(step, "Condition_KillAllCreaturesFromProxy",
-                                                          [](auto& all) { all.SetProxyRecord(kDen); });
-        AddCondition<Condition_KillCreatureHerd>(step, "Condition_KillCreatureHerd", [](auto& herd) {
-            herd.SetCreatureRecord(kWolf);
+        AddQuestCondition<Condition_KillAllCreaturesFromProxy>(step, "Condition_KillAllCreaturesFromProxy",
+                                                          [](auto& all) { all.SetProxyRecord(kQuestDen); });
+        AddQuestCondition<Condition_KillCreatureHerd>(step, "Condition_KillCreatureHerd", [](auto& herd) {
+            herd.SetCreatureRecord(kQuestWolf);
             herd.SetCreatureCount(2);
         });
     });
@@ -309,8 +309,8 @@ TEST_F(QuestTest, ProxyAndHerdKillMessagesCountFromAPartner)
     ASSERT_NE(quest, nullptr);
     QuestStep* step = quest->GetQuestStepAtIndx(0);
     for (int death = 1; death <= 3; ++death) {
-        quests->RecvNetMsg(Words({2, 0x00000000, kPartner, 3, 0}));
-        quests->RecvNetMsg(Words({4, 0x00000100, kPartner, kPartner, 9, 0}));
+        quests->RecvNetMsg(Words({2, 0x00000000, kQuestPartner, 3, 0}));
+        quests->RecvNetMsg(Words({4, 0x00000100, kQuestPartner, kQuestPartner, 9, 0}));
         EXPECT_EQ(step->GetTriggerOfIdx(0)->m_fired, death >= 3) << death;
         EXPECT_EQ(step->GetTriggerOfIdx(1)->m_fired, death >= 2) << death;
     }
@@ -321,52 +321,52 @@ TEST_F(QuestTest, SatisfiedConversationAndRequestMessagesFollowTheSender)
 {
     MakeParty();
     WriteQuest(kQuestFile, [](QuestStep& step) {
-        AddCondition<Condition_KillCreature>(step, "Condition_KillCreature", [](auto& kill) {
-            kill.SetCreatureRecord(kWolf);
+        AddQuestCondition<Condition_KillCreature>(step, "Condition_KillCreature", [](auto& kill) {
+            kill.SetCreatureRecord(kQuestWolf);
             kill.m_exclusive = true;
         });
-        AddCondition<Condition_ConversationStart>(step, "Condition_ConversationStart",
+        AddQuestCondition<Condition_ConversationStart>(step, "Condition_ConversationStart",
                                                   [](auto& talk) { talk.SetPersonRecord("Records/Npc/Sage.dbr"); });
     });
     Quest* quest = LoadQuest();
     ASSERT_NE(quest, nullptr);
     // Kind 0 from the local player or a partner is ignored; from an outsider it is kept and,
     // the condition being exclusive, the quest can no longer be solved here.
-    quests->RecvNetMsg(Words({0, 0x00000000, kPartner}));
+    quests->RecvNetMsg(Words({0, 0x00000000, kQuestPartner}));
     EXPECT_TRUE(quests->GetConditionsSatisfiedElsewhere().empty());
-    quests->RecvNetMsg(Words({3, 0x00000100, kOutsider, kOutsider}));   // conversation of an outsider
+    quests->RecvNetMsg(Words({3, 0x00000100, kQuestOutsider, kQuestOutsider}));   // conversation of an outsider
     EXPECT_FALSE(quest->GetQuestStepAtIndx(0)->GetTriggerOfIdx(1)->m_fired);
-    quests->RecvNetMsg(Words({3, 0x00000100, kPartner, kPartner}));
+    quests->RecvNetMsg(Words({3, 0x00000100, kQuestPartner, kQuestPartner}));
     EXPECT_TRUE(quest->GetQuestStepAtIndx(0)->GetTriggerOfIdx(1)->m_fired);
-    quests->RecvNetMsg(Words({0, 0x00000000, kOutsider}));
+    quests->RecvNetMsg(Words({0, 0x00000000, kQuestOutsider}));
     EXPECT_EQ(quests->GetConditionsSatisfiedElsewhere().size(), 1u);
     EXPECT_TRUE(quest->IsUnsolvable());
 
     // Kind 6 answers only another host.
-    EXPECT_CALL(network, HandleQuestMessagePacket(kMainPlayerId, true, Words({0}), kPartner));
+    EXPECT_CALL(network, HandleQuestMessagePacket(kMainPlayerId, true, Words({0}), kQuestPartner));
     quests->RecvNetMsg(Words({6, ConditionId::kNone, kMainPlayerId}));
-    quests->RecvNetMsg(Words({6, ConditionId::kNone, kPartner}));
+    quests->RecvNetMsg(Words({6, ConditionId::kNone, kQuestPartner}));
 }
 
 TEST_F(QuestTest, MalformedMessagesAreDroppedWithALogLine)
 {
     MakeParty();
     WriteQuest(kQuestFile, [](QuestStep& step) {
-        AddCondition<Condition_GotToken>(step, "Condition_GotToken", [](auto& got) { got.SetTokenName("x"); });
+        AddQuestCondition<Condition_GotToken>(step, "Condition_GotToken", [](auto& got) { got.SetTokenName("x"); });
     });
     Quest* quest = LoadQuest();
     ASSERT_NE(quest, nullptr);
     const std::vector<uint32_t> bad[] = {
         {},
         {1, 0},
-        {1, 0x00000000, kPartner, kPartner, 5},            // short of a3
-        {1, 0x00000000, kPartner, kPartner, 5, 0, 9},      // one word too many
-        {1, 0x00000000, kPartner, kPartner, 5, 0},         // the condition is not a kill
-        {0, 0x05000000, kOutsider},                        // names no quest
-        {0, 0x0000FF00, kOutsider},                        // names no trigger
-        {5, ConditionId::kNone, kPartner, 1, 3, 7},        // three ids announced, one sent
-        {5, ConditionId::kNone, kPartner, 1, 0xFFFFFFFF},  // a count no message holds
-        {9, 0, kPartner},
+        {1, 0x00000000, kQuestPartner, kQuestPartner, 5},            // short of a3
+        {1, 0x00000000, kQuestPartner, kQuestPartner, 5, 0, 9},      // one word too many
+        {1, 0x00000000, kQuestPartner, kQuestPartner, 5, 0},         // the condition is not a kill
+        {0, 0x05000000, kQuestOutsider},                        // names no quest
+        {0, 0x0000FF00, kQuestOutsider},                        // names no trigger
+        {5, ConditionId::kNone, kQuestPartner, 1, 3, 7},        // three ids announced, one sent
+        {5, ConditionId::kNone, kQuestPartner, 1, 0xFFFFFFFF},  // a count no message holds
+        {9, 0, kQuestPartner},
     };
     for (const std::vector<uint32_t>& words : bad) {
         LogCapture log;
@@ -377,11 +377,11 @@ TEST_F(QuestTest, MalformedMessagesAreDroppedWithALogLine)
     EXPECT_TRUE(quests->GetConditionsSatisfiedElsewhere().empty());
 
     // A client's packet carries only what a client sends, under its own id.
-    EXPECT_TRUE(quests->MaySend(0x00000010, false, Words({1, 0, kPartner, kPartner, 5, 0})));   // the server
-    EXPECT_TRUE(quests->MaySend(kOutsider, false, Words({3, 0x100, kOutsider, kOutsider})));
-    EXPECT_FALSE(quests->MaySend(kOutsider, false, Words({3, 0x100, kPartner, kPartner})));
-    EXPECT_FALSE(quests->MaySend(kOutsider, false, Words({1, 0, kOutsider, kOutsider, 5, 0})));
-    EXPECT_FALSE(quests->MaySend(kOutsider, true, Words({0})));
+    EXPECT_TRUE(quests->MaySend(0x00000010, false, Words({1, 0, kQuestPartner, kQuestPartner, 5, 0})));   // the server
+    EXPECT_TRUE(quests->MaySend(kQuestOutsider, false, Words({3, 0x100, kQuestOutsider, kQuestOutsider})));
+    EXPECT_FALSE(quests->MaySend(kQuestOutsider, false, Words({3, 0x100, kQuestPartner, kQuestPartner})));
+    EXPECT_FALSE(quests->MaySend(kQuestOutsider, false, Words({1, 0, kQuestOutsider, kQuestOutsider, 5, 0})));
+    EXPECT_FALSE(quests->MaySend(kQuestOutsider, true, Words({0})));
 
     LogCapture log;
     quests->CompleteCondition("zz");
@@ -393,18 +393,18 @@ TEST_F(QuestTest, MalformedMessagesAreDroppedWithALogLine)
 TEST_F(QuestTest, ConditionKinds)
 {
     MakeParty();
-    RecordDatabase::Get().RegisterRecord(kCave, "Class,QuestLocation,\n");
+    RecordDatabase::Get().RegisterRecord(kQuestCave, "Class,QuestLocation,\n");
     WriteQuest(kQuestFile, [](QuestStep& step) {
-        AddCondition<Condition_KillAllCreaturesFromProxy>(step, "Condition_KillAllCreaturesFromProxy",
-                                                          [](auto& all) { all.SetProxyRecord(kDen); });
-        AddCondition<Condition_OwnsTriggerToken>(step, "Condition_OwnsTriggerToken", [](auto& token) {
+        AddQuestCondition<Condition_KillAllCreaturesFromProxy>(step, "Condition_KillAllCreaturesFromProxy",
+                                                          [](auto& all) { all.SetProxyRecord(kQuestDen); });
+        AddQuestCondition<Condition_OwnsTriggerToken>(step, "Condition_OwnsTriggerToken", [](auto& token) {
             token.SetTokenName("curse");
             token.m_negate = true;
         });
-        AddCondition<Condition_EnterVolume>(step, "Condition_EnterVolume",
-                                            [](auto& enter) { enter.SetVolumeRecord(kCave); });
-        AddCondition<Condition_ExitVolume>(step, "Condition_ExitVolume",
-                                           [](auto& exit) { exit.SetVolumeRecord(kCave); });
+        AddQuestCondition<Condition_EnterVolume>(step, "Condition_EnterVolume",
+                                            [](auto& enter) { enter.SetVolumeRecord(kQuestCave); });
+        AddQuestCondition<Condition_ExitVolume>(step, "Condition_ExitVolume",
+                                           [](auto& exit) { exit.SetVolumeRecord(kQuestCave); });
     });
     Quest* quest = LoadQuest();
     ASSERT_NE(quest, nullptr);
@@ -415,10 +415,10 @@ TEST_F(QuestTest, ConditionKinds)
     for (uint32_t i = 0; i < 7; ++i) {
         auto* monster = DynamicCast<Monster>(ObjectManager::Get().CreateObject("Monster", 0x500 + i));
         ASSERT_NE(monster, nullptr);
-        monster->SetProxyParent(kDen);
+        monster->SetProxyParent(kQuestDen);
         monster->SetProxyNumSiblings(5);
         GameEvent_CreatureDeath death;
-        death.objectName = kWolf;
+        death.objectName = kQuestWolf;
         death.objectId = monster->GetObjectId();
         death.attackerId = kMainPlayerId;
         EventManager::Get().Send(death, "GameEvent_CreatureDeath");
@@ -431,19 +431,19 @@ TEST_F(QuestTest, ConditionKinds)
     EXPECT_TRUE(holds);   // negated: the player does not hold the token
 
     // The volume announces itself on load; a partner leaving is ignored, entering counts.
-    auto* cave = ObjectManager::Get().CreateObjectFromFile<QuestLocation>(kCave);
+    auto* cave = ObjectManager::Get().CreateObjectFromFile<QuestLocation>(kQuestCave);
     ASSERT_NE(cave, nullptr);
     GameEvent_ExitBoundingVolume exit;
     exit.volumeId = cave->GetObjectId();
-    exit.entityId = kPartner;
+    exit.entityId = kQuestPartner;
     EventManager::Get().Send(exit, "GameEvent_ExitBoundingVolume");
     EXPECT_FALSE(step->GetTriggerOfIdx(3)->m_fired);
     GameEvent_EnterBoundingVolume enter;
     enter.volumeId = cave->GetObjectId();
-    enter.entityId = kPartner;
+    enter.entityId = kQuestPartner;
     EventManager::Get().Send(enter, "GameEvent_EnterBoundingVolume");
     EXPECT_TRUE(step->GetTriggerOfIdx(2)->m_fired);
-    EXPECT_EQ(step->GetTriggerOfIdx(2)->m_playerId, kPartner);
+    EXPECT_EQ(step->GetTriggerOfIdx(2)->m_playerId, kQuestPartner);
     exit.entityId = kMainPlayerId;
     EventManager::Get().Send(exit, "GameEvent_ExitBoundingVolume");
     EXPECT_TRUE(step->GetTriggerOfIdx(3)->m_fired);
@@ -452,8 +452,8 @@ TEST_F(QuestTest, ConditionKinds)
 TEST_F(QuestTest, StateFilesRoundTripAndAChangedQuestIsDropped)
 {
     const auto build = [](QuestStep& step) {
-        AddCondition<Condition_GotToken>(step, "Condition_GotToken", [](auto& got) { got.SetTokenName("a"); });
-        AddCondition<Condition_GotToken>(step, "Condition_GotToken", [](auto& got) { got.SetTokenName("b"); });
+        AddQuestCondition<Condition_GotToken>(step, "Condition_GotToken", [](auto& got) { got.SetTokenName("a"); });
+        AddQuestCondition<Condition_GotToken>(step, "Condition_GotToken", [](auto& got) { got.SetTokenName("b"); });
     };
     WriteQuest(kQuestFile, build);
     Quest* quest = LoadQuest();
@@ -534,7 +534,7 @@ TEST_F(QuestTest, QuestItemTrailAndLocationAnnouncements)
     RecordDatabase::Get().RegisterRecord("Records/Fx/Trail.dbr", "Class,EffectEntity,\n");
     RecordDatabase::Get().RegisterRecord("Records/Items/Idol.dbr", "Class,QuestItem,\nbitmap,Items/Idol.tex,\ntrailEffect,Records/Fx/Trail.dbr,\n");
     RecordDatabase::Get().RegisterRecord("Records/Items/Plain.dbr", "Class,QuestItem,\n");
-    RecordDatabase::Get().RegisterRecord(kCave, "Class,QuestLocation,\n");
+    RecordDatabase::Get().RegisterRecord(kQuestCave, "Class,QuestLocation,\n");
     Region region(1, "Region", {});
 
     auto* plain = ObjectManager::Get().CreateObjectFromFile<QuestItem>("Records/Items/Plain.dbr");
@@ -564,7 +564,7 @@ TEST_F(QuestTest, QuestItemTrailAndLocationAnnouncements)
     World::Get().RemoveEntity(idol);
 
     EventCapture events;
-    auto* cave = ObjectManager::Get().CreateObjectFromFile<QuestLocation>(kCave);
+    auto* cave = ObjectManager::Get().CreateObjectFromFile<QuestLocation>(kQuestCave);
     ASSERT_NE(cave, nullptr);
     EXPECT_EQ(cave->GetMeshName(), QuestLocation::kDefaultMesh);
     cave->InitialUpdate();
