@@ -19,7 +19,7 @@ public:
     static constexpr const char* kPackRecord = "Records/Quests/ArenaPack.dbr";
     static constexpr const char* kShrineRecord = "Records/Quests/ArenaShrine.dbr";
     // The frame on which the player reaches the shrine.
-    static constexpr int kShrineFrame = 160;
+    static constexpr int kShrineFrame = 240;
 
     // Loads the quest, gives the monster to the arena pack, places the shrine, and
     // resumes a saved state (`loadPath` not empty). False when the quest did not load.

@@ -6,6 +6,7 @@
 #include "host/HostItems.h"
 #include "host/HostMarket.h"
 #include "host/HostNetwork.h"
+#include "host/HostProxies.h"
 #include "host/HostTrade.h"
 #include "host/HostQuest.h"
 #include "host/HostQuestGiver.h"
@@ -331,6 +332,9 @@ extern "C" int GameHostRun(const HostOptions* options)
     const bool questGiving = fighting && !guest && questGiver.Start(fight.GetPlayerId());
     HostQuest quest;
     const bool questing = fighting && quest.Start(fight.GetPlayerId(), fight.GetMonsterId(), options->loadPath);
+    HostProxies level;
+    if (fighting && !guest)
+        level.Start(fight.GetPlayerId());
     // The teleport is played in the single-process run only.
     HostTeleport teleport;
     HostItems items;
@@ -378,6 +382,7 @@ extern "C" int GameHostRun(const HostOptions* options)
             questGiver.AfterFrame(frame);
         if (questing)
             quest.AfterFrame(frame);
+        level.AfterFrame(frame);
         teleport.AfterFrame(frame);
         PrintMailbox(engine, frame);
         PrintPartyAnswers(engine, frame);

@@ -17,6 +17,24 @@ struct GameEvent_CreatureDeath : GameEvent {
     uint32_t attackerId = 0;
 };
 
+// An entity entered or left a trigger volume: the volume's id, then the entity's.
+struct GameEvent_EnterBoundingVolume : GameEvent {
+    uint32_t volumeId = 0;
+    uint32_t entityId = 0;
+};
+struct GameEvent_ExitBoundingVolume : GameEvent {
+    uint32_t volumeId = 0;
+    uint32_t entityId = 0;
+};
+
+// A designer object of the level was loaded, had its first update, or was destroyed
+// (sent under "GameEvent_GenericEntitySpawn", "GameEvent_GenericEntityInitialUpdate" and
+// "GameEvent_GenericEntityDestroy"): its name in the level and its id.
+struct GameEvent_GenericEntity : GameEvent {
+    std::string objectName;
+    uint32_t objectId = 0;
+};
+
 // A creature's controller made it start dying: its id.
 struct GameEvent_CreatureStartDeath : GameEvent {
     uint32_t objectId = 0;
@@ -128,31 +146,6 @@ struct GameEvent_Reward : GameEvent {
 };
 // ---- end of quests ----
 
-// ---- volumes and markers ----
-// An entity entered or left a trigger volume: the volume's and the entity's object ids.
-struct GameEvent_EnterBoundingVolume : GameEvent {
-    uint32_t volumeId = 0;
-    uint32_t entityId = 0;
-};
-struct GameEvent_ExitBoundingVolume : GameEvent {
-    uint32_t volumeId = 0;
-    uint32_t entityId = 0;
-};
-// A marker, volume or proxy was loaded, had its first update, or was destroyed: its
-// record name and object id.
-struct GameEvent_GenericEntitySpawn : GameEvent {
-    std::string objectName;
-    uint32_t objectId = 0;
-};
-struct GameEvent_GenericEntityInitialUpdate : GameEvent {
-    std::string objectName;
-    uint32_t objectId = 0;
-};
-struct GameEvent_GenericEntityDestroy : GameEvent {
-    std::string objectName;
-    uint32_t objectId = 0;
-};
-// ---- end of volumes and markers ----
 
 // A quest's state changed; the flag is handed on to the quest save.
 struct GameEvent_QuestUpdate : GameEvent {

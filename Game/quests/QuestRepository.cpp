@@ -87,7 +87,7 @@ QuestRepository::QuestRepository() : m_saveThread(std::make_unique<QuestStateSav
         "GameEvent_CreatureInitialUpdate", &QuestRepository::OnCreatureInitialUpdate, this));
     m_handlers.push_back(std::make_unique<GameEventListener<QuestRepository, GameEvent_EnterBoundingVolume>>(
         "GameEvent_EnterBoundingVolume", &QuestRepository::OnEnterBoundingVolume, this));
-    m_handlers.push_back(std::make_unique<GameEventListener<QuestRepository, GameEvent_GenericEntityInitialUpdate>>(
+    m_handlers.push_back(std::make_unique<GameEventListener<QuestRepository, GameEvent_GenericEntity>>(
         "GameEvent_GenericEntityInitialUpdate", &QuestRepository::OnGenericEntityInitialUpdate, this));
     m_handlers.push_back(std::make_unique<GameEventListener<QuestRepository, GameEvent_CreatureDeath>>(
         "GameEvent_CreatureDeath", &QuestRepository::OnCreatureDeath, this));
@@ -853,15 +853,20 @@ void QuestRepository::OnEnterBoundingVolume(const GameEvent_EnterBoundingVolume&
                   [&](Condition_EnterVolume& listener) { listener.OnEnterBoundingVolume(event); });
 }
 
-// A proxy's first update also goes to the other hosts. The proxy does not yet list the
-// monsters it spawned, so the message carries empty lists until it does.
-void QuestRepository::OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event)
+// A proxy's first update also goes to the other hosts, with the monsters it spawned.
+void QuestRepository::OnGenericEntityInitialUpdate(const GameEvent_GenericEntity& event)
 {
     const bool listened =
         RouteByRecord(m_genericInitialUpdates, event.objectName, m_routeCopies, m_routeDepth,
                       [&](GenericEntityInitialUpdateListener& listener) { listener.OnGenericEntityInitialUpdate(event); });
-    if (listened && ObjectManager::Get().GetObject<Proxy>(event.objectId))
-        OnProxyInitialUpdate(event.objectName, event.objectId, {}, {});
+    const Proxy* proxy = listened ? ObjectManager::Get().GetObject<Proxy>(event.objectId) : nullptr;
+    if (!proxy)
+        return;
+    std::vector<uint32_t> primary;
+    std::vector<uint32_t> accessory;
+    proxy->GetPrimaryObjects(primary);
+    proxy->GetAccessoryObjects(accessory);
+    OnProxyInitialUpdate(event.objectName, event.objectId, primary, accessory);
 }
 
 void QuestRepository::OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message)
