@@ -113,4 +113,23 @@ size_t Name::GetTableSize()
     return Table().count.load(std::memory_order_acquire);
 }
 
+void Name::GetHashWords(uint32_t (&words)[4]) const
+{
+    words[0] = words[1] = words[2] = words[3] = 0;
+    if (IsEmpty())
+        return;
+    constexpr uint64_t kBasis = 14695981039346656037ull;
+    constexpr uint64_t kPrime = 1099511628211ull;
+    uint64_t first = kBasis;
+    uint64_t second = ~kBasis;
+    for (const char* c = c_str(); *c; ++c) {
+        first = (first ^ static_cast<unsigned char>(*c)) * kPrime;
+        second = (second ^ static_cast<unsigned char>(*c)) * kPrime;
+    }
+    words[0] = static_cast<uint32_t>(first >> 32);
+    words[1] = static_cast<uint32_t>(first);
+    words[2] = static_cast<uint32_t>(second >> 32);
+    words[3] = static_cast<uint32_t>(second);
+}
+
 }  // namespace GAME

@@ -44,6 +44,13 @@ public:
     static constexpr size_t kByteSize = 16;
     static Name FromBytes(const unsigned char (&bytes)[kByteSize], bool* ok = nullptr);
 
+    // Four words that stand for the text wherever a name must be the same in every
+    // process (the file names of saved quest state): two 64-bit FNV-1a hashes of the
+    // text's bytes, the first from the standard offset basis, the second from that basis
+    // with every bit flipped; words[0] and [1] are the first hash's high and low halves,
+    // [2] and [3] the second's. The empty name gives four zeros.
+    void GetHashWords(uint32_t (&words)[4]) const;
+
     // How many distinct names exist, the empty name included.
     static size_t GetTableSize();
 

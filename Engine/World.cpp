@@ -577,8 +577,15 @@ float World::GetFloorHeightBelow(const WorldVec3& point) const
     return point.GetRegionPosition().y >= floor ? floor : -kPositiveInfinity;
 }
 
+void World::AddQuestFile(const std::string& fileName)
+{
+    if (std::find(m_questFiles.begin(), m_questFiles.end(), fileName) == m_questFiles.end())
+        m_questFiles.push_back(fileName);
+}
+
 void World::Reset()
 {
+    m_questFiles.clear();
     for (Entity* entity : m_entities)
         entity->m_inWorld = false;
     m_entities.clear();

@@ -277,6 +277,12 @@ public:
     // again: the world holds one region per id ever added, however often it is reset.
     void Reset();
 
+    // The quest files of the level (record names); a name listed again is kept once.
+    // Reset forgets them.
+    void AddQuestFile(const std::string& fileName);
+    size_t GetNumQuestFiles() const { return m_questFiles.size(); }
+    const std::string& GetQuestFile(size_t index) const { return m_questFiles[index]; }
+
 private:
     friend class DynamicObstacle;
     friend class Entity;   // a placed entity's new bounding radius reaches the query copy
@@ -303,6 +309,7 @@ private:
     mutable Region* m_lastFound = nullptr;
     mutable uint32_t m_lastFoundId = 0;
     std::vector<Entity*> m_entities;   // in the order they were added
+    std::vector<std::string> m_questFiles;
     std::vector<EntityBounds> m_bounds;   // m_bounds[i] belongs to m_entities[i]
 
     // ---- spatial index ----

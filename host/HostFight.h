@@ -46,6 +46,7 @@ public:
     // its save gives them their levels.
     static void AddPlayerSkills(Player& player);
     uint32_t GetPlayerId() const { return m_playerId; }
+    uint32_t GetMonsterId() const { return m_monsterId; }
     // Before the frame: hands each fighter its next attack.
     void Update(int frame, int ms);
     // After the frame: reports the reward once the monster has died, and the monsters'

@@ -8,6 +8,7 @@
 #include "host/HostNetwork.h"
 #include "host/HostProxies.h"
 #include "host/HostTrade.h"
+#include "host/HostQuest.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostRelics.h"
 #include "host/HostSave.h"
@@ -330,6 +331,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         PrintRoster(engine);
     }
     const bool questGiving = fighting && !guest && questGiver.Start(fight.GetPlayerId());
+    HostQuest quest;
+    const bool questing = fighting && quest.Start(fight.GetPlayerId(), fight.GetMonsterId(), options->loadPath);
     HostProxies level;
     if (fighting && !guest)
         level.Start(fight.GetPlayerId());
@@ -380,6 +383,8 @@ extern "C" int GameHostRun(const HostOptions* options)
             fight.AfterFrame(frame);
         if (questGiving)
             questGiver.AfterFrame(frame);
+        if (questing)
+            quest.AfterFrame(frame);
         level.AfterFrame(frame);
         teleport.AfterFrame(frame);
         if (shrining)
@@ -414,6 +419,9 @@ extern "C" int GameHostRun(const HostOptions* options)
     bool saved = true;
     if (fighting && !options->savePath.empty())
         saved = SaveHostPlayer(fight.GetPlayerId(), options->savePath);
+    // The quest state goes beside a character that was written, never beside a failed one.
+    if (questing && saved && !options->savePath.empty())
+        saved = HostQuest::Save(options->savePath);
     // The items' showcase comes after the save, which it must not change.
     if (fighting && !networked) {
         HostItems::Run(fight.GetPlayerId());

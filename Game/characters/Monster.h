@@ -136,7 +136,9 @@ public:
     void SetUIActorDescriptionRedirectId(uint32_t id) { m_uiRedirectId = id; }
     uint32_t GetUIActorDescriptionRedirectId() const { return m_uiRedirectId; }
     void SetProxyParent(const std::string& name) { m_proxyParent = name; }
+    const std::string& GetProxyParent() const { return m_proxyParent; }
     void SetProxyNumSiblings(uint32_t count) { m_proxySiblings = count; }
+    uint32_t GetProxyNumSiblings() const { return m_proxySiblings; }
     void SetPoppedOut(bool on) { m_poppedOut = on; }
     bool GetPoppedOut() const { return m_poppedOut; }
     void SetDropPerPartyMemberItem(const ItemReplicaInfo& info) { m_dropPerPartyMember = info; }

@@ -190,10 +190,12 @@ void GameEngineInboundInterface::HandleBonusToServer(const Bonus& bonus, const W
         roster->HandleReportedBonus(bonus, where, player);
 }
 
-void GameEngineInboundInterface::HandleQuestMessagePacket(uint32_t, bool isConditionSet,
+void GameEngineInboundInterface::HandleQuestMessagePacket(uint32_t sender, bool isConditionSet,
                                                           const std::vector<uint32_t>& message, uint32_t)
 {
     QuestRepository* quests = QuestRepository::Get();
+    if (!quests->MaySend(sender, isConditionSet, message))
+        return;
     if (isConditionSet)
         quests->RecvConditionSet(message);
     else

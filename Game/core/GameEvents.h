@@ -99,8 +99,53 @@ struct GameEvent_AnimationCompleted : GameEvent {
     std::string objectName;
 };
 
-// A quest was completed.
-struct GameEvent_QuestComplete : GameEvent {};
+// A quest was completed: its handle and the two flags its completion was given.
+struct GameEvent_QuestComplete : GameEvent {
+    Name handle;
+    bool flagA = false;
+    bool flagB = false;
+};
+
+// ---- quests ----
+// A quest became active (its first step completed): its handle.
+struct GameEvent_InheritQuest : GameEvent {
+    Name handle;
+};
+// A quest can no longer be solved here: its handle.
+struct GameEvent_QuestUnsolvable : GameEvent {
+    Name handle;
+};
+// Every quest was dropped (a new game).
+struct GameEvent_QuestReset : GameEvent {};
+// Asks the quest of that file to complete at once, with the two completion flags.
+struct GameEvent_CompleteQuestNow : GameEvent {
+    std::string questFile;
+    bool flagA = false;
+    bool flagB = false;
+};
+// A quest's trigger changed its map marker: the quest's handle, two texts, three flags.
+struct GameEvent_UpdateMapMarker : GameEvent {
+    Name handle;
+    std::string first;
+    std::string second;
+    bool flags[3] = {false, false, false};
+};
+// A quest's trigger changed its dialog tab: the quest's handle and the text.
+struct GameEvent_UpdateDialogTab : GameEvent {
+    Name handle;
+    std::string text;
+};
+// A quest reward was given (or shown again from the saved ones, `simulated`).
+struct GameEvent_Reward : GameEvent {
+    bool simulated = false;
+    Name questName;
+    int32_t region = 0;
+    std::string locationTag;
+    std::string titleTag;
+    std::u16string text;
+};
+// ---- end of quests ----
+
 
 // A quest's state changed; the flag is handed on to the quest save.
 struct GameEvent_QuestUpdate : GameEvent {

@@ -7,26 +7,24 @@
 #include <string>
 #include <utility>
 
+#include "Engine/Trigger.h"
+
 namespace GAME {
 
 class Npc;
 
-class QuestAction {
+class QuestAction : public TriggerAction {
 public:
     // The id of "no action" in saved per-player state.
     static constexpr uint32_t kNoAction = 0xffffffffu;
 
-    explicit QuestAction(uint32_t id) : m_id(id) {}
-    virtual ~QuestAction() = default;
-    uint32_t GetId() const { return m_id; }
+    explicit QuestAction(uint32_t id) : TriggerAction(id, nullptr) {}
     virtual void Execute() = 0;
+    void Fire(uint32_t, bool) override { Execute(); }
 
 protected:
     // The character in the world with that object name; null when none is.
     static Npc* FindNpc(const std::string& name);
-
-private:
-    uint32_t m_id;
 };
 
 // Lights up a character: 1 an exclamation mark, 2 a question mark, 3 the glow effect;
@@ -38,6 +36,7 @@ public:
     {
     }
     void Execute() override;
+    const char* GetName() const override { return "Action_IlluminateNpc"; }
     int GetKind() const { return m_kind; }
     bool GetDeluminate() const { return m_deluminate; }
     // The character took the light away on its own (the player talked to it).
@@ -57,6 +56,7 @@ public:
     {
     }
     void Execute() override;
+    const char* GetName() const override { return "Action_UpdateNPCDialog"; }
     // Set once the player heard the pak's primary dialog.
     void SetNoPrimaryDialog(bool value) { m_noPrimaryDialog = value; }
     bool GetNoPrimaryDialog() const { return m_noPrimaryDialog; }

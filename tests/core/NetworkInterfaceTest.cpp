@@ -196,8 +196,11 @@ TEST_F(NetworkInterfaceTest, QuestMessageFlagChoosesThePath)
     LogCapture log;
     inbound->HandleQuestMessagePacket(1, true, {1, 2, 3}, 0);
     inbound->HandleQuestMessagePacket(1, false, {4}, 0);
-    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"QuestRepository: condition set received (3 words)",
-                                                     "QuestRepository: message received (1 words)"}));
+    EXPECT_EQ(log.Texts(),
+              (std::vector<std::string>{"QuestRepository: condition set received (3 words)",
+                                        "QuestRepository: 3 condition ids of a received set name nothing here, skipped",
+                                        "QuestRepository: message received (1 words)",
+                                        "QuestRepository: a message of 1 words is short of its head, dropped"}));
 }
 
 TEST_F(NetworkInterfaceTest, ClientRoleLeavesTheHostSideAlone)

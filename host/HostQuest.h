@@ -1,0 +1,44 @@
+// The bundled level's quest: the quest file beside the records is loaded, the quest
+// giver's conversation, a kill in the arena pack and reaching the shrine satisfy its
+// three steps, and the journal (each step done, the next task, the reward) is printed as
+// it changes. With --save the quest state is written beside the character save, in the
+// background; with --load it is read back and the quest resumes where it stood.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace GAME {
+
+class Quest;
+
+class HostQuest {
+public:
+    static constexpr const char* kQuestFile = "Levels/Quests/ArenaTrial.qst";
+    static constexpr const char* kPackRecord = "Records/Quests/ArenaPack.dbr";
+    static constexpr const char* kShrineRecord = "Records/Quests/ArenaShrine.dbr";
+    // The frame on which the player reaches the shrine.
+    static constexpr int kShrineFrame = 240;
+
+    // Loads the quest, gives the monster to the arena pack, places the shrine, and
+    // resumes a saved state (`loadPath` not empty). False when the quest did not load.
+    bool Start(uint32_t playerId, uint32_t monsterId, const std::string& loadPath);
+    // After the frame: the shrine is reached on its frame; the journal's changes print.
+    void AfterFrame(int frame);
+    // Writes the quest state beside the character save; false (printed) on failure.
+    static bool Save(const std::string& savePath);
+    // The folder of the quest state of a character save.
+    static std::string StateFolder(const std::string& savePath);
+    static constexpr const char* kMainFile = "quests.sav";
+
+private:
+    void PrintJournal(int frame);
+
+    uint32_t m_playerId = 0;
+    uint32_t m_shrineId = 0;
+    std::vector<bool> m_stepsShown;
+    bool m_completeShown = false;
+};
+
+}  // namespace GAME

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The bundled level's quest: the quest giver's conversation, the arena pack's kill and the
+# shrine complete its three steps in order, with the journal and the reward printed. A
+# run saved after the first step and loaded again resumes it: the first step is not done
+# again and the quest completes.
+set -u
+gamehost=$1
+folder=$(mktemp -d)
+trap 'rm -rf "$folder"' EXIT
+whole=$("$gamehost" --quiet --frames 260 --step 250 2>/dev/null) || { echo "FAIL: the run failed"; exit 1; }
+expect() { grep -q "$2" <<<"$1" || { echo "FAIL: no line matches: $2"; exit 1; }; }
+expect "$whole" '^gamehost: quest "The Arena Trial" loaded from Levels/Quests/ArenaTrial.qst: 3 steps'
+expect "$whole" '^frame 3: event GameEvent_InheritQuest'
+expect "$whole" '^frame 3: journal: "The Arena Trial" step 1 "Hear the quest giver" done; next: Clear the arena'
+expect "$whole" '^frame [0-9]*: journal: "The Arena Trial" step 2 "Clear the arena pack" done'
+expect "$whole" '^frame 240: journal: "The Arena Trial" step 3 "Reach the shrine" done'
+expect "$whole" '^frame 240: journal: "The Arena Trial" complete; reward: 150 gold, 500 experience'
+[ "$(grep -c 'GameEvent_InheritQuest' <<<"$whole")" = 1 ] || { echo "FAIL: the quest was taken more than once"; exit 1; }
+
+"$gamehost" --quiet --frames 100 --step 250 --save "$folder/hero.chr" >/dev/null 2>&1 || { echo "FAIL: the save run failed"; exit 1; }
+[ -f "$folder/hero.chr.quests/quests.sav" ] || { echo "FAIL: no quest state"; exit 1; }
+[ "$(ls "$folder/hero.chr.quests"/*.que | wc -l)" = 1 ] || { echo "FAIL: no quest state file"; exit 1; }
+resumed=$("$gamehost" --quiet --frames 260 --step 250 --load "$folder/hero.chr" 2>/dev/null) || { echo "FAIL: the load run failed"; exit 1; }
+expect "$resumed" '^gamehost: quest state read from .*: 1 fired triggers, quest active'
+expect "$resumed" '^gamehost: quest step 1 "Hear the quest giver" was done before the save'
+expect "$resumed" '^frame 240: journal: "The Arena Trial" complete'
+grep -q 'GameEvent_InheritQuest\|step 1 "Hear the quest giver" done' <<<"$resumed" && { echo "FAIL: the first step was done again"; exit 1; }
+echo "PASS"
