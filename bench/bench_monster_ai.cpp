@@ -1,5 +1,6 @@
 // The monster controller's think: 50, 200 and 1,000 monsters of the bundled arena record,
-// driven by the monster controller, each with 5 to 50 foes in view, for 10 simulated
+// driven by the monster controller, in packs of 50 that each face 5 or 50 foes in view
+// (every monster sees its pack and its foes), for 10 simulated
 // seconds of 16 ms frames (625 frames, after a warm-up). Every frame every monster's
 // controller runs its timers, its 200 ms anger and enemy ticks and its state machine.
 // Reported: ns per monster-frame, sight queries per frame and allocations per frame.
@@ -34,6 +35,8 @@ constexpr const char* kBenchAIRecord = "Records/Bench/MonsterAI.dbr";
 constexpr int kFrameMs = 16;
 constexpr int kSimulatedFrames = 625;   // 10 s
 constexpr int kWarmUpFrames = 30;
+constexpr int kPackSize = 50;
+constexpr float kPackSpacing = 60.0f;
 
 std::string DataRoot() { return GAME_DATA_DIR; }
 
@@ -49,18 +52,16 @@ public:
         RecordDatabase::Get().RegisterRecord(kBenchAIRecord, "Class,ControllerMonster,\nSightAngerRate,100,\n"
                                                              "InnerSightAngerRate,100,\nForgiveRate,10,\n");
         const LoadTable* keys = ObjectManager::Get().LoadTableFile(kBenchAIRecord);
-        // The monsters stand on a square grid around the origin, close enough that every
-        // foe near the middle is within the default view distance of each.
-        int columns = 1;
-        while (columns * columns < monsters)
-            ++columns;
-        const float spacing = 16.0f / static_cast<float>(columns);
+        // The monsters stand in packs of kPackSize on a grid 1.5 apart, the packs 60 units
+        // apart along x; each pack has its own `foes` in a ring at its middle, so every
+        // monster sees its pack and its foes, and nothing of the other packs.
         for (int i = 0; i < monsters; ++i) {
             auto* monster = ObjectManager::Get().CreateObjectFromFile<Monster>(kMonsterRecord);
             if (!monster)
                 return;
-            const float x = (static_cast<float>(i % columns) - columns * 0.5f) * spacing;
-            const float z = (static_cast<float>(i / columns) - columns * 0.5f) * spacing;
+            const int pack = i / kPackSize, place = i % kPackSize;
+            const float x = kPackSpacing * static_cast<float>(pack) + (static_cast<float>(place % 7) - 3.0f) * 1.5f;
+            const float z = (static_cast<float>(place / 7) - 3.5f) * 1.5f;
             World::Get().AddEntity(monster, WorldCoords(m_region, Coords::MakeTranslation({x, 0.0f, z})));
             monster->GetCharacterBio().InitialUpdate(*monster);
             monster->GetCharacterBio().Update(*monster, 0);
@@ -71,12 +72,16 @@ public:
             controller->AttachParent(monster->GetObjectId());
             m_controllers.push_back(controller);
         }
-        for (int i = 0; i < foes; ++i) {
-            auto* foe = DynamicCast<Character>(ObjectManager::Get().CreateObject("Character"));
-            const float angle = static_cast<float>(i) * 0.7f;
-            World::Get().AddEntity(foe, WorldCoords(m_region, Coords::MakeTranslation(
-                                                                  {2.0f * std::cos(angle), 0.0f, 2.0f * std::sin(angle)})));
-            foe->SetTeam(TeamManager::DefaultPlayerTeam());
+        const int packs = (monsters + kPackSize - 1) / kPackSize;
+        for (int pack = 0; pack < packs; ++pack) {
+            for (int i = 0; i < foes; ++i) {
+                auto* foe = DynamicCast<Character>(ObjectManager::Get().CreateObject("Character"));
+                const float angle = static_cast<float>(i) * 0.7f;
+                const Vec3 at{kPackSpacing * static_cast<float>(pack) + 2.0f * std::cos(angle), 0.0f,
+                              2.0f * std::sin(angle)};
+                World::Get().AddEntity(foe, WorldCoords(m_region, Coords::MakeTranslation(at)));
+                foe->SetTeam(TeamManager::DefaultPlayerTeam());
+            }
         }
     }
     ~Horde()
