@@ -594,22 +594,23 @@ void ControllerAIStatePreStart::Record(ControllerAI::PreloadQuestAction action)
     GetController()->AddPreloadQuestAction(action);
 }
 
-void ControllerAIStatePreStart::QuestCommandMove(uint32_t id, const WorldVec3& point)
+void ControllerAIStatePreStart::RecordAt(int kind, uint32_t id, const WorldVec3& point)
 {
     ControllerAI::PreloadQuestAction action;
-    action.kind = ControllerAI::PreloadQuestAction::Move;
+    action.kind = kind;
     action.objectId = id;
     action.point = point;
     Record(action);
 }
 
+void ControllerAIStatePreStart::QuestCommandMove(uint32_t id, const WorldVec3& point)
+{
+    RecordAt(ControllerAI::PreloadQuestAction::Move, id, point);
+}
+
 void ControllerAIStatePreStart::QuestCommandWalk(uint32_t id, const WorldVec3& point)
 {
-    ControllerAI::PreloadQuestAction action;
-    action.kind = ControllerAI::PreloadQuestAction::Walk;
-    action.objectId = id;
-    action.point = point;
-    Record(action);
+    RecordAt(ControllerAI::PreloadQuestAction::Walk, id, point);
 }
 
 void ControllerAIStatePreStart::QuestCommandPlayAnimation(AnimationSet_Type animation, bool looping)
@@ -633,11 +634,7 @@ void ControllerAIStatePreStart::QuestCommandUseSkill(uint32_t first, uint32_t se
 
 void ControllerAIStatePreStart::QuestCommandOrient(uint32_t id, const WorldVec3& point)
 {
-    ControllerAI::PreloadQuestAction action;
-    action.kind = ControllerAI::PreloadQuestAction::Orient;
-    action.objectId = id;
-    action.point = point;
-    Record(action);
+    RecordAt(ControllerAI::PreloadQuestAction::Orient, id, point);
 }
 
 void ControllerAIStatePreStart::OnBegin()

@@ -229,7 +229,9 @@ public:
     void QuestCommandOrient(uint32_t id, const WorldVec3& point);
 
 private:
+    // Records the command with the controller's interruption flag as it stands now.
     void Record(ControllerAI::PreloadQuestAction action);
+    void RecordAt(int kind, uint32_t id, const WorldVec3& point);
 };
 
 }  // namespace GAME
