@@ -72,7 +72,12 @@ void ControllerAI::Update(int elapsedMs)
         ControllerAIState* finished = m_temporaryStack.back().state;
         finished->OnEnd();
         finished->SetDone(false);
-        m_temporaryStack.pop_back();
+        // OnEnd may have emptied the stack or pushed over the finished state: the
+        // finished entry is taken out wherever it now stands.
+        const auto entry = std::find_if(m_temporaryStack.rbegin(), m_temporaryStack.rend(),
+                                        [&](const StackEntry& e) { return e.state == finished; });
+        if (entry != m_temporaryStack.rend())
+            m_temporaryStack.erase(std::next(entry).base());
         GetExecutingState()->OnBegin();
     }
     GetExecutingState()->OnUpdate(elapsedMs);

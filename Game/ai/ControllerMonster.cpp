@@ -394,7 +394,7 @@ void ControllerMonster::FindEnemyPass(bool& searched, uint32_t& closestId, float
 // ---- Sight --------------------------------------------------------------------------------------
 
 void ControllerMonster::GetCharactersInSphere(std::vector<Character*>& out, const Region* region,
-                                              const Sphere& sphere, bool foes)
+                                              const Sphere& sphere, bool foes) const
 {
     Character* monster = GetParentCharacter();
     const TeamManager* teams = MonsterTeams();
@@ -699,8 +699,7 @@ uint32_t ControllerMonster::ChooseBestAllyToBuff() const
         return 0;
     std::vector<Character*> friends;
     const WorldVec3 from = monster->GetPathPosition();
-    const_cast<ControllerMonster*>(this)->GetFriendsInSphere(friends, from.GetRegion(),
-                                                             Sphere{from.GetRegionPosition(), GetViewDistance()});
+    GetFriendsInSphere(friends, from.GetRegion(), Sphere{from.GetRegionPosition(), GetViewDistance()});
     const Character* chosen = m_keys.buffAllyTargeting == BuffAlly_Strongest ? FindStrongest(friends)
                               : m_keys.buffAllyTargeting == BuffAlly_Weakest ? FindWeakest(friends)
                                                                              : FindClosest(friends);

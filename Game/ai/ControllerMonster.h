@@ -249,12 +249,13 @@ public:
     void ReleaseMoveGoal() const;
     // The living characters in the sphere other than the monster, within the vertical
     // sight limit, that are its foes (or its friends).
-    void GetCharactersInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere, bool foes);
-    void GetFriendsInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere)
+    void GetCharactersInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere,
+                               bool foes) const;
+    void GetFriendsInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere) const
     {
         GetCharactersInSphere(out, region, sphere, false);
     }
-    void GetFoesInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere)
+    void GetFoesInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere) const
     {
         GetCharactersInSphere(out, region, sphere, true);
     }

@@ -164,6 +164,14 @@ TEST_F(MonsterMindTest, SwitchingRules)
              c.Update(16);
          },
          {"A end", "T1 begin", "T2 end", "T1 begin", "T1 end", "A begin", "A update"}},
+        {"a temporary state's OnEnd that switches the main state: the new one begins after the pop",
+         [&](MindTestController& c) {
+             c.AddTemporaryState("T1", none);
+             c.states["T1"]->switchOnEnd = "B";
+             c.states["T1"]->SetDone(true);
+             c.Update(16);
+         },
+         {"A end", "T1 begin", "T1 end", "B begin", "B update"}},
         {"an unknown name changes nothing", [&](MindTestController& c) { c.SetState("Nowhere", none); }, {}},
     };
     for (const Row& row : rows) {
