@@ -114,6 +114,7 @@ protected:
                                              "Class,Monster,\ncontroller,Records/Test/MindAI.dbr,\n");
         monster = ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Test/MindMonster.dbr");
         EXPECT_TRUE(World::Get().AddEntity(monster, WorldCoords(region, Coords())));
+        monster->SetSpawnPoint(monster->GetCoords());
         auto* controller = monster->GetMonsterController();
         controller->AttachParent(monster->GetObjectId());
         return controller;
@@ -369,4 +370,33 @@ TEST_F(MonsterMindTest, SkillChoiceLogsOnlyWithoutTheDistanceFlagAndInitialWaits
     mind->Update(600);
     EXPECT_EQ(mind->GetSpecialAttack(0).reuseTimerMs, 400);
     EXPECT_EQ(mind->GetSpecialAttack(0).initialTimerMs, 5000);   // no enemy seen yet
+}
+
+TEST_F(MonsterMindTest, PursuitLeashAndVerticalSightLimit)
+{
+    struct Row {
+        const char* keys;
+        Vec3 foeAt;
+        bool inPursuit;
+        bool angered;   // seen and in range
+    };
+    const Row rows[] = {
+        {"", {0.0f, 0.0f, 14.0f}, true, true},                                // no leash, no vertical limit
+        {"MaxPursuitDistance,0,\n", {0.0f, 0.0f, 40.0f}, true, false},        // any distance is in range
+        {"MaxPursuitDistance,10,\n", {0.0f, 0.0f, 9.0f}, true, true},
+        {"MaxPursuitDistance,10,\n", {0.0f, 0.0f, 11.0f}, false, false},     // out of range earns no anger
+        {"MaxYViewDistance,3,\n", {0.0f, 3.0f, 4.0f}, true, false},           // 3.0 above is not seen
+        {"MaxYViewDistance,3,\n", {0.0f, 2.9f, 4.0f}, true, true},
+    };
+    for (const Row& row : rows) {
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind(std::string("ForgiveRate,0,\n") + row.keys, monster);
+        Character* foe = Body(TeamManager::DefaultPlayerTeam(), row.foeAt.x, row.foeAt.z, row.foeAt.y);
+        EXPECT_EQ(mind->InPursuitRange(foe->GetObjectId()), row.inPursuit) << row.keys << row.foeAt.z;
+        mind->Update(16);
+        EXPECT_EQ(mind->GetAngerManager().GetAnger(foe->GetObjectId()) > 0.0f, row.angered) << row.keys << row.foeAt.z;
+        ObjectManager::Get().DestroyObjectEx(monster, "test", __LINE__);
+        ObjectManager::Get().DestroyObjectEx(foe, "test", __LINE__);
+        ObjectManager::Get().FlushDestroyedObjects();
+    }
 }
