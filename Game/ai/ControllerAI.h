@@ -181,10 +181,6 @@ public:
     // The characters whose bounding spheres meet the sphere, in the world's order.
     static void GetCharactersInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere);
 
-protected:
-    // Called by the executing state's frame replay; the pre-start state records commands.
-    friend class ControllerAIStatePreStart;
-
 private:
     void ReplayPreloadQuestActions();
     void ReleaseSlotsForChange(const ControllerAIStateData& newData, bool releaseDefense);

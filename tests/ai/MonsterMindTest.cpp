@@ -400,3 +400,30 @@ TEST_F(MonsterMindTest, PursuitLeashAndVerticalSightLimit)
         ObjectManager::Get().FlushDestroyedObjects();
     }
 }
+
+TEST_F(MonsterMindTest, ExtraDropsComeFromTheMiscSlotsAndOnePerPartyMember)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/MindRing.dbr", "Class,ItemEquipment,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Test/MindAI.dbr", "Class,ControllerMonster,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Test/MindDropper.dbr",
+                                         "Class,Monster,\ncontroller,Records/Test/MindAI.dbr,\n"
+                                         "chanceToEquipMisc1,100,\nchanceToEquipMisc1Item1,10,\n"
+                                         "lootMisc1Item1,Records/Test/MindRing.dbr,\n"
+                                         "chanceToEquipMisc2,0,\nchanceToEquipMisc2Item1,10,\n"
+                                         "lootMisc2Item1,Records/Test/MindRing.dbr,\n"
+                                         "perPartyMemberDropItemName,Records/Test/MindRing.dbr,\n");
+    auto* monster = ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Test/MindDropper.dbr");
+    ASSERT_TRUE(World::Get().AddEntity(monster, WorldCoords(region, Coords())));
+    ControllerMonster* mind = monster->GetMonsterController();
+    mind->AttachParent(monster->GetObjectId());
+    auto countRings = [] {
+        std::vector<Entity*> found;
+        World::Get().GetEntitiesInSphere(found, World::Get().GetRegionById(1), Sphere{{}, 5.0f}, EntityList_All);
+        return std::count_if(found.begin(), found.end(),
+                             [](Entity* e) { return e->GetObjectName() == "Records/Test/MindRing.dbr"; });
+    };
+    const auto before = countRings();
+    mind->CreateDropMiscItems();
+    // The first misc slot always drops, the second never; the killer has no party: one more.
+    EXPECT_EQ(countRings() - before, 2);
+}
