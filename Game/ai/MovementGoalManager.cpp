@@ -1,7 +1,8 @@
 #include "Game/ai/MovementGoalManager.h"
 
 #include <algorithm>
-#include <memory>
+#include <deque>
+#include <optional>
 
 #include "Engine/ObjectManager.h"
 #include "Engine/PathFinder.h"
@@ -18,9 +19,10 @@ MovementGoalManager& MovementGoalManager::Get()
 WorldVec3 MovementGoalManager::GetClosestMovePoint(uint32_t requesterId, float radius, const WorldVec3& wanted)
 {
     ObjectManager& objects = ObjectManager::Get();
-    // Reused between calls: a crowd asks every frame.
-    thread_local std::vector<std::unique_ptr<DynamicObstacle>> obstacles;
-    obstacles.clear();
+    // The obstacles of one request, kept between requests so that a crowd asking every
+    // frame makes no allocation once the pool is as large as the crowd.
+    thread_local std::deque<std::optional<DynamicObstacle>> obstacles;
+    size_t used = 0;
     std::erase_if(m_goals, [&](const Goal& goal) {
         Character* character = objects.GetObject<Character>(goal.characterId);
         if (!character || !character->IsAlive() || goal.characterId == requesterId || !character->GetRegion())
@@ -28,23 +30,27 @@ WorldVec3 MovementGoalManager::GetClosestMovePoint(uint32_t requesterId, float r
         if (character->GetRegion() == wanted.GetRegion() && wanted.IsValid() &&
             (goal.point - wanted).LengthSquared() < kCrowdDistanceSquared) {
             const WorldVec3 at = character->GetCoords().GetPosition();
-            auto obstacle = std::make_unique<DynamicObstacle>(
-                at.GetRegion(), Sphere{at.GetRegionPosition(), character->GetBoundingRadius()});
+            if (used == obstacles.size())
+                obstacles.emplace_back();
+            std::optional<DynamicObstacle>& obstacle = obstacles[used++];
+            obstacle.emplace(at.GetRegion(), Sphere{at.GetRegionPosition(), character->GetBoundingRadius()});
             obstacle->Attach();
-            obstacles.push_back(std::move(obstacle));
         }
         return false;
     });
 
     WorldVec3 answer = wanted;
-    if (!obstacles.empty() && radius >= 0.0f) {
-        std::vector<WorldVec3> points;
-        if (PathFinder::FillPointSet(wanted, {radius}, points, true) && !points.empty() && points.front().IsValid())
+    if (used != 0 && radius >= 0.0f) {
+        thread_local std::vector<float> radii(1);
+        thread_local std::vector<WorldVec3> points;
+        radii[0] = radius;
+        points.clear();
+        if (PathFinder::FillPointSet(wanted, radii, points, true) && !points.empty() && points.front().IsValid())
             answer = points.front();
     }
-    for (std::unique_ptr<DynamicObstacle>& obstacle : obstacles)
-        obstacle->Detach();
-    obstacles.clear();
+    // Newest first: each leaves the end of the world's list as it goes.
+    while (used != 0)
+        obstacles[--used].reset();
     m_goals.push_back({requesterId, answer});
     return answer;
 }
