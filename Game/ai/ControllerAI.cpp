@@ -465,7 +465,7 @@ void ControllerAI::GetCharactersInSphere(std::vector<Character*>& out, const Reg
             out.push_back(character);
 }
 
-void ControllerAI::FindAlliesInSight(std::vector<Character*>& out) const
+void ControllerAI::FindInSight(std::vector<Character*>& out, bool foes) const
 {
     out.clear();
     Character* self = GetParentCharacter();
@@ -474,20 +474,13 @@ void ControllerAI::FindAlliesInSight(std::vector<Character*>& out) const
         return;
     const WorldVec3 from = self->GetPathPosition();
     GetCharactersInSphere(out, from.GetRegion(), Sphere{from.GetRegionPosition(), m_viewDistance});
-    std::erase_if(out, [&](Character* other) { return other == self || !teams->IsFriend(*self, *other); });
+    std::erase_if(out, [&](Character* other) {
+        return other == self || (foes ? !teams->IsFoe(*self, *other) : !teams->IsFriend(*self, *other));
+    });
 }
 
-void ControllerAI::FindEnemiesInSight(std::vector<Character*>& out) const
-{
-    out.clear();
-    Character* self = GetParentCharacter();
-    const TeamManager* teams = Teams();
-    if (!self || !teams)
-        return;
-    const WorldVec3 from = self->GetPathPosition();
-    GetCharactersInSphere(out, from.GetRegion(), Sphere{from.GetRegionPosition(), m_viewDistance});
-    std::erase_if(out, [&](Character* other) { return other == self || !teams->IsFoe(*self, *other); });
-}
+void ControllerAI::FindAlliesInSight(std::vector<Character*>& out) const { FindInSight(out, false); }
+void ControllerAI::FindEnemiesInSight(std::vector<Character*>& out) const { FindInSight(out, true); }
 
 void ControllerAI::FindAlliesOfType(std::vector<Character*>& out, const std::string& record) const
 {

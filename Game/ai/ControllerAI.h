@@ -183,6 +183,8 @@ public:
 
 private:
     void ReplayPreloadQuestActions();
+    // The other characters within the view distance that are foes (or friends).
+    void FindInSight(std::vector<Character*>& out, bool foes) const;
     void ReleaseSlotsForChange(const ControllerAIStateData& newData, bool releaseDefense);
 
     struct StackEntry {
