@@ -20,6 +20,49 @@ void Jukebox::Reset()
     *this = Jukebox();
 }
 
+DayNightManager& DayNightManager::Get()
+{
+    static DayNightManager manager;
+    return manager;
+}
+
+EditorFilter& EditorFilter::Get()
+{
+    static EditorFilter filter;
+    return filter;
+}
+
+void EditorFilter::Add(uint32_t objectId, int type)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_types[objectId] = type;
+}
+
+void EditorFilter::Remove(uint32_t objectId)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_types.erase(objectId);
+}
+
+int EditorFilter::GetType(uint32_t objectId) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    auto found = m_types.find(objectId);
+    return found == m_types.end() ? -1 : found->second;
+}
+
+size_t EditorFilter::GetCount() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_types.size();
+}
+
+void EditorFilter::Reset()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_types.clear();
+}
+
 AmbianceManager& AmbianceManager::Get()
 {
     static AmbianceManager manager;

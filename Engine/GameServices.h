@@ -46,9 +46,47 @@ public:
     const std::string& GetBossMusic() const { return m_bossMusic; }
     void AbsoluteMusicFade() { ++m_absoluteFades; }
     int GetAbsoluteFadeCount() const { return m_absoluteFades; }
+    // ---- playlists, event music and fades ----
+    // The level's playlists as last loaded, the event track last started, and whether the
+    // music is faded out (with the fade's length and how often each fade ran).
+    void LoadAmbientPlaylist(const std::string& name, bool /*immediate*/) { m_ambientPlaylist = name; }
+    void LoadMusicPlaylist(const std::string& name) { m_musicPlaylist = name; }
+    void PlayEventMusic(const std::string& name, bool /*loop*/)
+    {
+        m_eventMusic = name;
+        ++m_eventMusicPlays;
+    }
+    void FadeOutMusic(int ms)
+    {
+        m_musicFadedOut = true;
+        m_lastFadeOutMs = ms;
+        ++m_fadeOuts;
+    }
+    void FadeInMusic()
+    {
+        m_musicFadedOut = false;
+        ++m_fadeIns;
+    }
+    const std::string& GetAmbientPlaylist() const { return m_ambientPlaylist; }
+    const std::string& GetMusicPlaylist() const { return m_musicPlaylist; }
+    const std::string& GetEventMusic() const { return m_eventMusic; }
+    int GetEventMusicPlayCount() const { return m_eventMusicPlays; }
+    bool IsMusicFadedOut() const { return m_musicFadedOut; }
+    int GetLastFadeOutMs() const { return m_lastFadeOutMs; }
+    int GetFadeOutCount() const { return m_fadeOuts; }
+    int GetFadeInCount() const { return m_fadeIns; }
+    // ---- end playlists ----
     void Reset();
 
 private:
+    std::string m_ambientPlaylist;
+    std::string m_musicPlaylist;
+    std::string m_eventMusic;
+    int m_eventMusicPlays = 0;
+    bool m_musicFadedOut = false;
+    int m_lastFadeOutMs = 0;
+    int m_fadeOuts = 0;
+    int m_fadeIns = 0;
     std::string m_bossMusic;
     bool m_playingBossMusic = false;
     int m_absoluteFades = 0;
@@ -82,6 +120,40 @@ private:
     std::string m_colour;
     float m_alpha = 0.0f;
     bool m_fadingIn = false;
+};
+
+// The time of day: whether it runs on its own, and the hour it starts from.
+class DayNightManager {
+public:
+    static DayNightManager& Get();
+
+    bool IsEnabled() const { return m_enabled; }
+    void Enable(bool on) { m_enabled = on; }
+    float GetStartTime() const { return m_startHours; }
+    void SetStartTime(float hours) { m_startHours = hours; }
+    void Reset() { *this = DayNightManager(); }
+
+private:
+    bool m_enabled = true;
+    float m_startHours = 0.0f;
+};
+
+// The editor's lists of designer objects by kind, so that it can show or hide each kind.
+class EditorFilter {
+public:
+    static EditorFilter& Get();
+
+    // Enters an object under a kind (entered again, it takes the new kind).
+    void Add(uint32_t objectId, int type);
+    void Remove(uint32_t objectId);
+    // The kind an object was entered under; -1 when it is not entered.
+    int GetType(uint32_t objectId) const;
+    size_t GetCount() const;
+    void Reset();
+
+private:
+    mutable std::mutex m_lock;
+    std::unordered_map<uint32_t, int> m_types;
 };
 
 // Weather and environment effects around a position.

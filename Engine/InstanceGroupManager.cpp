@@ -1,5 +1,7 @@
 #include "Engine/InstanceGroupManager.h"
 
+#include <algorithm>
+
 namespace GAME {
 
 InstanceGroupManager& InstanceGroupManager::Get()
@@ -36,10 +38,45 @@ std::vector<const RTTI_ClassInfo*> InstanceGroupManager::GetGroupAffiliations(co
     return classes;
 }
 
+bool InstanceGroup::Contains(const UniqueId& id) const
+{
+    return std::find(members.begin(), members.end(), id) != members.end();
+}
+
+size_t InstanceGroupManager::AddGroup(const std::string& name, const std::string& type,
+                                      const std::vector<UniqueId>& members)
+{
+    CriticalSectionLock lock(m_groupLock);
+    m_groups.push_back(std::make_unique<InstanceGroup>(InstanceGroup{name, type, members}));
+    return m_groups.size() - 1;
+}
+
+size_t InstanceGroupManager::GetGroupCount() const
+{
+    CriticalSectionLock lock(m_groupLock);
+    return m_groups.size();
+}
+
+const InstanceGroup* InstanceGroupManager::GetGroup(size_t index) const
+{
+    CriticalSectionLock lock(m_groupLock);
+    return index < m_groups.size() ? m_groups[index].get() : nullptr;
+}
+
+void InstanceGroupManager::GetGroupsThatContain(const UniqueId& id, std::vector<const InstanceGroup*>& out) const
+{
+    CriticalSectionLock lock(m_groupLock);
+    for (const auto& group : m_groups)
+        if (group->Contains(id))
+            out.push_back(group.get());
+}
+
 void InstanceGroupManager::Clear()
 {
     m_entities.clear();
     m_affiliations.clear();
+    CriticalSectionLock lock(m_groupLock);
+    m_groups.clear();
 }
 
 }  // namespace GAME

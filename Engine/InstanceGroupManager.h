@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "Engine/CriticalSection.h"
 #include "Engine/Math.h"
 #include "Engine/Object.h"
 #include "Engine/UniqueId.h"
@@ -18,6 +20,16 @@ namespace GAME {
 struct InstanceEntityData {
     uint32_t regionId = 0;
     Vec3 position{};
+};
+
+// A named group of placed entities: its type text ("Unified Proxies" ...) and the
+// UniqueIds of its members, in the order the level lists them.
+struct InstanceGroup {
+    std::string name;
+    std::string type;
+    std::vector<UniqueId> members;
+
+    bool Contains(const UniqueId& id) const;
 };
 
 class InstanceGroupManager {
@@ -35,10 +47,25 @@ public:
     // The classes registered for a group, in order of registration; empty when none.
     std::vector<const RTTI_ClassInfo*> GetGroupAffiliations(const std::string& groupName) const;
 
-    // Forgets every entity and affiliation (engine shutdown, tests).
+    // ---- groups ----
+    // Adds a group at the end of the list (a level's load); its index.
+    size_t AddGroup(const std::string& name, const std::string& type, const std::vector<UniqueId>& members);
+    size_t GetGroupCount() const;
+    // Null outside 0 .. count - 1. A group stays where it is until Clear.
+    const InstanceGroup* GetGroup(size_t index) const;
+    // The groups that hold the id, in the list's order.
+    void GetGroupsThatContain(const UniqueId& id, std::vector<const InstanceGroup*>& out) const;
+    // The group list's lock, for a caller that walks the groups while a loader may add one.
+    void LockGroupList() const { m_groupLock.Enter(); }
+    void UnlockGroupList() const { m_groupLock.Exit(); }
+    // ---- end groups ----
+
+    // Forgets every entity, affiliation and group (engine shutdown, tests).
     void Clear();
 
 private:
+    mutable CriticalSection m_groupLock;
+    std::vector<std::unique_ptr<InstanceGroup>> m_groups;   // under m_groupLock
     struct Affiliation {
         std::string groupName;
         const RTTI_ClassInfo* classInfo;

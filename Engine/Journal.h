@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -35,8 +34,16 @@ public:
     void Clear();
 
 private:
+    // The kept entries, oldest first, as `count` slots of a ring starting at `first`.
+    // Slots are overwritten in place and kept through Clear, so that once the ring has
+    // grown, writing an entry reuses the text storage of an old one and allocates nothing.
+    template <class Visit>
+    void ForEach(Visit&& visit) const;
+
     mutable std::mutex m_lock;
-    std::deque<JournalEntry> m_entries;
+    std::vector<JournalEntry> m_slots;
+    size_t m_first = 0;
+    size_t m_count = 0;
 };
 
 }  // namespace GAME

@@ -154,7 +154,7 @@ size_t LocalizationManager::RegisterTags(std::string_view text, const std::strin
         std::string_view format = line.substr(equals + 1);
         while (!format.empty() && (format.front() == ' ' || format.front() == '\t'))
             format.remove_prefix(1);
-        m_formats[Key(tag)] = ToWChar(Unescape(format));
+        m_formats.insert_or_assign(Key(tag), ParsedFormat(ToWChar(Unescape(format))));
         ++count;
     }
     return count;
@@ -205,15 +205,28 @@ bool LocalizationManager::HasTag(const char* tag) const
     return GetFormat(tag, unused);
 }
 
+const ParsedFormat* LocalizationManager::FindFormat(const char* tag) const
+{
+    // Tags are looked up for every line written: the lower-cased key is built in storage
+    // kept by the thread rather than in a new string each time.
+    thread_local std::string key;
+    key.assign(tag);
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    const auto found = m_formats.find(key);
+    return found == m_formats.end() ? nullptr : &found->second;
+}
+
 bool LocalizationManager::GetFormat(const char* tag, std::u16string& out) const
 {
     if (!tag)
         return false;
     CriticalSectionLock lock(m_lock);
-    auto found = m_formats.find(Key(tag));
-    if (found == m_formats.end())
+    const ParsedFormat* format = FindFormat(tag);
+    if (!format)
         return false;
-    out = found->second;
+    out = format->GetText();
     return true;
 }
 
@@ -223,19 +236,30 @@ std::u16string LocalizationManager::FormatTagArgs(const char* tag, std::span<con
         gEngine->Log(LOG_WARNING, "LocalizationManager: no tag given to format");
         return {};
     }
-    std::u16string format;
-    if (!GetFormat(tag, format)) {
+    std::u16string out;
+    std::u16string unfit;   // a format its values do not fit, shown as it stands
+    bool known = true;
+    bool firstUnknown = false;
+    {
+        // Formatted in place from the stored format, under the lock that keeps it.
         CriticalSectionLock lock(m_lock);
-        if (m_reportedUnknown.insert(Key(tag)).second)
+        if (const ParsedFormat* format = FindFormat(tag)) {
+            if (format->Format(args, out))
+                return out;
+            unfit = format->GetText();
+        } else {
+            known = false;
+            firstUnknown = m_reportedUnknown.insert(Key(tag)).second;
+        }
+    }
+    if (!known) {
+        if (firstUnknown)
             gEngine->Log(LOG_WARNING, "LocalizationManager: unknown tag (%.*s)", kLoggedTextLength, tag);
         return ToWChar(tag);
     }
-    std::u16string out;
-    if (FormatText(format, args, out))
-        return out;
     gEngine->Log(LOG_WARNING, "LocalizationManager: format of tag (%.*s) does not fit its values, shown as plain text",
                  kLoggedTextLength, tag);
-    return format;
+    return unfit;
 }
 
 std::u16string LocalizationManager::FormatStringArgs(std::u16string_view format, std::span<const FormatArg> args)

@@ -86,9 +86,11 @@ public:
 
 private:
     static std::string Key(std::string_view tag);
+    // The stored format of a tag, found without copying either; the caller holds m_lock.
+    const ParsedFormat* FindFormat(const char* tag) const;
 
     mutable CriticalSection m_lock;
-    std::unordered_map<std::string, std::u16string> m_formats;   // by lower-cased tag
+    std::unordered_map<std::string, ParsedFormat> m_formats;   // by lower-cased tag
     std::unordered_set<std::string> m_reportedUnknown;
 };
 

@@ -1,7 +1,7 @@
 #include "Engine/TextFormat.h"
 
+#include <charconv>
 #include <cstdio>
-#include <vector>
 
 #include "Engine/Localization.h"
 
@@ -28,6 +28,11 @@ bool IsDigit(char16_t c)
     return c >= u'0' && c <= u'9';
 }
 
+bool IsFlag(char16_t c)
+{
+    return c == u'-' || c == u'+' || c == u' ' || c == u'#' || c == u'0';
+}
+
 // Digits at `pos`, refused above the largest field width.
 bool ParseNumber(std::u16string_view format, size_t& pos, int& out)
 {
@@ -46,25 +51,41 @@ bool StartsWith(std::u16string_view text, size_t pos, std::u16string_view prefix
     return text.substr(pos, prefix.size()) == prefix;
 }
 
+// Chosen by the first character, then the longest modifier that fits ("hh" before "h",
+// "I64" before nothing): it runs for every conversion of every line written.
 Length ParseLength(std::u16string_view format, size_t& pos)
 {
-    struct Modifier {
-        std::u16string_view text;
-        Length length;
-    };
-    // Longest first, so "hh" is not read as "h".
-    static constexpr Modifier kModifiers[] = {
-        {u"I64", Length::I64}, {u"I32", Length::I32}, {u"hh", Length::HH}, {u"ll", Length::LL},
-        {u"h", Length::H},     {u"l", Length::L},     {u"L", Length::BigL}, {u"j", Length::J},
-        {u"z", Length::Z},     {u"t", Length::T},     {u"w", Length::W},
-    };
-    for (const Modifier& modifier : kModifiers) {
-        if (StartsWith(format, pos, modifier.text)) {
-            pos += modifier.text.size();
-            return modifier.length;
-        }
+    if (pos >= format.size())
+        return Length::None;
+    const char16_t next = pos + 1 < format.size() ? format[pos + 1] : u'\0';
+    Length length = Length::None;
+    size_t size = 1;
+    switch (format[pos]) {
+    case u'I':
+        if (StartsWith(format, pos, u"I64"))
+            length = Length::I64;
+        else if (StartsWith(format, pos, u"I32"))
+            length = Length::I32;
+        size = 3;
+        break;
+    case u'h':
+        length = next == u'h' ? Length::HH : Length::H;
+        size = next == u'h' ? 2 : 1;
+        break;
+    case u'l':
+        length = next == u'l' ? Length::LL : Length::L;
+        size = next == u'l' ? 2 : 1;
+        break;
+    case u'L': length = Length::BigL; break;
+    case u'j': length = Length::J; break;
+    case u'z': length = Length::Z; break;
+    case u't': length = Length::T; break;
+    case u'w': length = Length::W; break;
+    default: break;
     }
-    return Length::None;
+    if (length != Length::None)
+        pos += size;
+    return length;
 }
 
 bool Classify(Conversion& conversion)
@@ -96,7 +117,7 @@ bool ParseConversion(std::u16string_view format, size_t& pos, Conversion& conver
         conversion.cls = ConversionClass::Percent;
         return true;
     }
-    while (pos < format.size() && std::u16string_view(u"-+ #0").find(format[pos]) != std::u16string_view::npos)
+    while (pos < format.size() && IsFlag(format[pos]))
         conversion.flags.push_back(static_cast<char>(format[pos++]));
     if (pos < format.size() && format[pos] == u'*') {
         conversion.widthStar = true;
@@ -179,10 +200,10 @@ void AppendAscii(std::u16string& out, const char* text, size_t length)
 
 // Runs snprintf with a conversion we built ourselves and the value of the type it names.
 template <class T>
-void AppendPrintf(std::u16string& out, const std::string& spec, T value)
+void AppendPrintf(std::u16string& out, const char* spec, T value)
 {
     char small[128];
-    const int n = std::snprintf(small, sizeof small, spec.c_str(), value);
+    const int n = std::snprintf(small, sizeof small, spec, value);
     if (n < 0)
         return;
     if (static_cast<size_t>(n) < sizeof small) {
@@ -190,23 +211,35 @@ void AppendPrintf(std::u16string& out, const std::string& spec, T value)
         return;
     }
     std::string large(static_cast<size_t>(n) + 1, '\0');
-    std::snprintf(large.data(), large.size(), spec.c_str(), value);
+    std::snprintf(large.data(), large.size(), spec, value);
     AppendAscii(out, large.data(), static_cast<size_t>(n));
 }
 
-std::string BuildSpec(const Conversion& conversion, int width, int precision, const char* lengthText, char type)
+// A printf conversion of our own making, written into a buffer of the caller's: each
+// flag once (printf reads a repeated flag as one), then width, precision, length, type.
+struct Spec {
+    char text[48];
+};
+
+void BuildSpec(Spec& spec, const Conversion& conversion, int width, int precision, const char* lengthText, char type)
 {
-    std::string spec = "%";
-    for (char flag : conversion.flags)
-        if (flag != '#' || (type != 'd' && type != 'i' && type != 'u'))
-            spec.push_back(flag);
+    char* at = spec.text;
+    *at++ = '%';
+    for (char flag : {'-', '+', ' ', '#', '0'})
+        if (conversion.flags.find(flag) != std::string::npos && (flag != '#' || (type != 'd' && type != 'i' && type != 'u')))
+            *at++ = flag;
+    // Width and precision are at most kMaxFormatFieldWidth: the buffer always holds them.
+    char* const end = spec.text + sizeof spec.text - 4;   // room for length, type and the end
     if (width >= 0)
-        spec += std::to_string(width);
-    if (precision >= 0)
-        spec += "." + std::to_string(precision);
-    spec += lengthText;
-    spec.push_back(type);
-    return spec;
+        at = std::to_chars(at, end, width).ptr;
+    if (precision >= 0) {
+        *at++ = '.';
+        at = std::to_chars(at, end, precision).ptr;
+    }
+    for (; *lengthText; ++lengthText)
+        *at++ = *lengthText;
+    *at++ = type;
+    *at = '\0';
 }
 
 void AppendInteger(std::u16string& out, const Conversion& conversion, int width, int precision, uint64_t bits)
@@ -214,13 +247,14 @@ void AppendInteger(std::u16string& out, const Conversion& conversion, int width,
     const int size = IntegerBits(conversion.length);
     const uint64_t mask = size == 64 ? ~0ull : (1ull << size) - 1;
     const uint64_t value = bits & mask;
-    const std::string spec = BuildSpec(conversion, width, precision, "ll", conversion.type);
+    Spec spec;
+    BuildSpec(spec, conversion, width, precision, "ll", conversion.type);
     if (conversion.type == 'd' || conversion.type == 'i') {
         const uint64_t sign = 1ull << (size - 1);
         const long long signedValue = static_cast<long long>((value ^ sign) - sign);   // sign-extend
-        AppendPrintf(out, spec, signedValue);
+        AppendPrintf(out, spec.text, signedValue);
     } else {
-        AppendPrintf(out, spec, static_cast<unsigned long long>(value));
+        AppendPrintf(out, spec.text, static_cast<unsigned long long>(value));
     }
 }
 
@@ -260,7 +294,8 @@ std::u16string CharacterText(uint64_t bits)
     return std::u16string(1, u'\uFFFD');
 }
 
-// Formats one conversion whose arguments have already been checked.
+// Formats one conversion, first checking that the values it reads are there and of the
+// kinds it takes; it refuses the conversion (and so the whole format) when they are not.
 class Writer {
 public:
     Writer(std::span<const FormatArg> args, std::u16string& out) : m_args(args), m_out(out) {}
@@ -278,13 +313,19 @@ public:
             return false;
         if (conversion.precisionStar && !TakeStar(precision, adjusted, false))
             return false;
+        if (!Fits(conversion.cls))
+            return false;
         const FormatArg& arg = m_args[m_next++];
         switch (conversion.cls) {
         case ConversionClass::Integer:
             AppendInteger(m_out, adjusted, width, precision, arg.bits);
             break;
         case ConversionClass::Float:
-            AppendPrintf(m_out, BuildSpec(adjusted, width, precision, "", conversion.type), arg.real);
+        {
+            Spec spec;
+            BuildSpec(spec, adjusted, width, precision, "", conversion.type);
+            AppendPrintf(m_out, spec.text, arg.real);
+        }
             break;
         case ConversionClass::Character:
             AppendField(m_out, CharacterText(arg.bits), adjusted, width, -1);
@@ -306,6 +347,8 @@ private:
     // means left-aligned; a negative precision means none.
     bool TakeStar(int& out, Conversion& conversion, bool isWidth)
     {
+        if (!Fits(ConversionClass::Integer))
+            return false;
         const FormatArg& arg = m_args[m_next++];
         const long long value = static_cast<int32_t>(static_cast<uint32_t>(arg.bits));
         if (value < -kMaxFormatFieldWidth || value > kMaxFormatFieldWidth)
@@ -319,6 +362,9 @@ private:
         }
         return true;
     }
+
+    // Whether a next value is left and is of a kind the class reads.
+    bool Fits(ConversionClass cls) const { return m_next < m_args.size() && KindFits(cls, m_args[m_next].kind); }
 
     std::span<const FormatArg> m_args;
     std::u16string& m_out;
@@ -350,25 +396,62 @@ bool FormatMatches(std::u16string_view format, std::span<const FormatArgKind> ki
 
 bool FormatText(std::u16string_view format, std::span<const FormatArg> args, std::u16string& out)
 {
+    // One walk both checks and writes: a format that does not fit its values stops the
+    // walk at the first conversion that does not, and what was written is dropped.
     out.clear();
-    std::array<FormatArgKind, 32> small;
-    std::vector<FormatArgKind> large;
-    std::span<FormatArgKind> kinds;
-    if (args.size() <= small.size()) {
-        kinds = std::span<FormatArgKind>(small.data(), args.size());
-    } else {
-        large.resize(args.size());
-        kinds = large;
-    }
-    for (size_t i = 0; i < args.size(); ++i)
-        kinds[i] = args[i].kind;
-    if (!FormatMatches(format, kinds))
-        return false;
     out.reserve(format.size());
     Writer writer(args, out);
     if (!Walk(format, [&](std::u16string_view text) { out.append(text); }, writer)) {
         out.clear();
         return false;
+    }
+    return true;
+}
+
+// One piece of a parsed format: a literal run of its text, or a conversion.
+struct FormatPiece {
+    size_t start = 0;
+    size_t length = 0;
+    bool literal = true;
+    Conversion conversion;
+};
+
+ParsedFormat::ParsedFormat(std::u16string_view format) : m_text(format)
+{
+    const std::u16string_view text = m_text;
+    m_wellFormed = Walk(
+        text,
+        [&](std::u16string_view run) {
+            m_pieces.push_back({static_cast<size_t>(run.data() - text.data()), run.size(), true, {}});
+        },
+        [&](const Conversion& conversion) {
+            m_pieces.push_back({0, 0, false, conversion});
+            return true;
+        });
+    if (!m_wellFormed)
+        m_pieces.clear();
+}
+
+ParsedFormat::ParsedFormat(const ParsedFormat&) = default;
+ParsedFormat::ParsedFormat(ParsedFormat&&) noexcept = default;
+ParsedFormat& ParsedFormat::operator=(const ParsedFormat&) = default;
+ParsedFormat& ParsedFormat::operator=(ParsedFormat&&) noexcept = default;
+ParsedFormat::~ParsedFormat() = default;
+
+bool ParsedFormat::Format(std::span<const FormatArg> args, std::u16string& out) const
+{
+    out.clear();
+    if (!m_wellFormed)
+        return false;
+    out.reserve(m_text.size());
+    Writer writer(args, out);
+    for (const FormatPiece& piece : m_pieces) {
+        if (piece.literal) {
+            out.append(m_text, piece.start, piece.length);
+        } else if (!writer(piece.conversion)) {
+            out.clear();
+            return false;
+        }
     }
     return true;
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 namespace GAME {
 
@@ -116,6 +117,29 @@ FormatArg MakeFormatArg(const T& value)
 // Formats `format` with `args` into `out`. False, with `out` left empty, when the
 // format is malformed or a conversion does not fit its argument.
 bool FormatText(std::u16string_view format, std::span<const FormatArg> args, std::u16string& out);
+
+struct FormatPiece;
+
+// A format read once into its literal runs and conversions, for a text formatted again and
+// again (a tag's format): each use checks and writes its values without reading the
+// format's characters anew. Formats exactly as FormatText does with the same text.
+class ParsedFormat {
+public:
+    explicit ParsedFormat(std::u16string_view format);
+    ParsedFormat(const ParsedFormat&);
+    ParsedFormat(ParsedFormat&&) noexcept;
+    ParsedFormat& operator=(const ParsedFormat&);
+    ParsedFormat& operator=(ParsedFormat&&) noexcept;
+    ~ParsedFormat();
+
+    const std::u16string& GetText() const { return m_text; }
+    bool Format(std::span<const FormatArg> args, std::u16string& out) const;
+
+private:
+    std::u16string m_text;
+    std::vector<FormatPiece> m_pieces;
+    bool m_wellFormed = false;
+};
 
 // Whether `format` is well formed and each conversion fits the argument of that kind.
 bool FormatMatches(std::u16string_view format, std::span<const FormatArgKind> kinds);

@@ -44,9 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         LoadAnimationTable("Records/Fuzz/Table.dbr", &sets[0], &sets[1], &sets[2], &sets[3], &sets[4], &sets[5]);
         Actor actor;
         const Name end = Name::Create("End");
+        const Name requested = Name::Create(text.substr(0, 16));
         for (AnimationSet& set : sets) {
             for (int type = -1; type <= AnimationSet_Count; ++type) {
-                set.PlayAnimation(actor, type, Name::Create(text.substr(0, 16)), 1.0f, false, 2);
+                set.PlayAnimation(actor, type, requested, 1.0f, false, 2);
                 set.HandleAnimationCallback(actor, end);
                 set.SetLastPost(actor, type);
                 set.AdjustAnimation(actor, 0.5f);

@@ -275,9 +275,7 @@ void ExerciseItem(const std::string_view (&texts)[3], uint8_t seed, uint8_t flag
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     gEngine->SetLogSink([](const LogLine&) {});
-    std::string root = __FILE__;
-    root = root.substr(0, root.rfind("/fuzz/"));
-    LocalizationManager::Instance().LoadFile(root + "/data/Text/English.txt");
+    LoadGameTexts();
     // A game engine for the armour's absorption and the races' names.
     RecordDatabase::Get().RegisterRecord(kGameEngineRecordName, kGameEngineRecord);
     InitializeObjects();

@@ -230,9 +230,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     DefaultFuzzerOptions(argc, argv);
     gEngine->SetLogSink([](const LogLine&) {});
-    std::string root = __FILE__;
-    root = root.substr(0, root.rfind("/fuzz/"));
-    LocalizationManager::Instance().LoadFile(root + "/data/Text/English.txt");
+    LoadGameTexts();
     return 0;
 }
 

@@ -31,6 +31,10 @@ using namespace GAME;
 namespace {
 
 constexpr const char* kPlayerRecord = "Records/Fuzz/Player.dbr";
+// The longest input the fuzzer makes: one step in eleven saves and reads back every place,
+// making its items afresh, so an input costs time in proportion to its length. Fifty-odd
+// steps still reach every place and state; longer inputs repeat them.
+constexpr size_t kMaxInputLength = 128;
 
 // One record per kind a place takes, with requirements the attribute steps can meet or miss.
 constexpr const char* kItemRecords[][2] = {
@@ -282,7 +286,7 @@ void Reset(Fixture& fixture)
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    DefaultFuzzerOptions(argc, argv);
+    DefaultFuzzerOptions(argc, argv, kMaxInputLength);
     gEngine->SetLogSink([](const LogLine&) {});
     RecordDatabase& records = RecordDatabase::Get();
     records.RegisterRecord(Player::kPlayerControllerRecord, "Class,ControllerPlayer,\n");

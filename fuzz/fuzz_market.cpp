@@ -51,6 +51,10 @@ constexpr int kGoodsPerKind = 3;
 // a sack of the buy-back page holds fewer than kPageBound.
 constexpr size_t kStockBound = 14 * kGoodsPerKind;
 constexpr size_t kPageBound = 256;
+// The longest input the fuzzer makes: every frame step makes a stock item on each client,
+// so an input costs time in proportion to its length. A hundred-odd steps fill and sell
+// from the stocks; longer inputs repeat what those do.
+constexpr size_t kMaxInputLength = 256;
 
 using Bytes = FuzzBytes;
 
@@ -455,7 +459,7 @@ void EmptyHands(Player& player)
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    DefaultFuzzerOptions(argc, argv);
+    DefaultFuzzerOptions(argc, argv, kMaxInputLength);
     gEngine->SetLogSink([](const LogLine&) {});
     RegisterRecords();
     InitializeObjects();

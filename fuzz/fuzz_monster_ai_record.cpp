@@ -66,6 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto* monster = objects.CreateObjectFromFile<Monster>(kMindMonsterRecord);
     FuzzCheck(monster != nullptr);
     World::Get().AddEntity(monster, WorldCoords(gArena, Coords()));
+    monster->SetLifeLimit(100.0f);
+    monster->SetCurrentLife(100.0f);   // a lifeless monster is handed its death at once
     Character* near = Stand(TeamManager::DefaultPlayerTeam(), {2.0f, 0.0f, 0.0f});
     Character* far = Stand(TeamManager::DefaultPlayerTeam(), {0.0f, 3.0f, 14.0f});
     Character* ally = Stand(TeamManager::DefaultMonsterTeam(), {-1.0f, 0.0f, 0.0f});

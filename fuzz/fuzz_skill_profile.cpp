@@ -203,9 +203,7 @@ Answers AskOnce(const SkillProfile& profile)
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     gEngine->SetLogSink([](const LogLine&) {});   // lines are still formatted, not printed
-    std::string root = __FILE__;
-    root = root.substr(0, root.rfind("/fuzz/"));
-    LocalizationManager::Instance().LoadFile(root + "/data/Text/English.txt");
+    LoadGameTexts();
     return 0;
 }
 

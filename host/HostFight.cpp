@@ -208,17 +208,15 @@ FightNotes* GetFightNotes(const Character& character);
 template <class Base>
 class HostFightWatch : public Base, public FightNotes {
 public:
-    // Once a frame, from the character's PreAnimationUpdate: after the handler is fed, a
-    // fighter without life is handed its death; then its life and counts are noted, as
-    // they stand before anything strikes it next.
+    // Once a frame, from the character's PreAnimationUpdate: after the handler is fed and
+    // a fighter without life handed its death (the combat controller's frame), its life
+    // and counts are noted, as they stand before anything strikes it next.
     void Update(int elapsedMs) override
     {
         Base::Update(elapsedMs);
         Character* self = this->GetParentCharacter();
         if (!self)
             return;
-        if (self->GetLifeState() == Character_LifeState_Alive && self->GetCurrentLife() <= 0.0f)
-            this->KillMe();
         Remember(*self);
     }
 

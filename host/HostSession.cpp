@@ -6,6 +6,7 @@
 #include "host/HostItems.h"
 #include "host/HostMarket.h"
 #include "host/HostNetwork.h"
+#include "host/HostProxies.h"
 #include "host/HostTrade.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostRelics.h"
@@ -328,6 +329,9 @@ extern "C" int GameHostRun(const HostOptions* options)
         PrintRoster(engine);
     }
     const bool questGiving = fighting && !guest && questGiver.Start(fight.GetPlayerId());
+    HostProxies level;
+    if (fighting && !guest)
+        level.Start(fight.GetPlayerId());
     // The teleport is played in the single-process run only.
     HostTeleport teleport;
     HostItems items;
@@ -373,6 +377,7 @@ extern "C" int GameHostRun(const HostOptions* options)
             fight.AfterFrame(frame);
         if (questGiving)
             questGiver.AfterFrame(frame);
+        level.AfterFrame(frame);
         teleport.AfterFrame(frame);
         PrintMailbox(engine, frame);
         PrintPartyAnswers(engine, frame);

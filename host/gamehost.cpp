@@ -11,6 +11,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
 #include "Engine/Object.h"
+#include "Engine/Random.h"
 #include "host/HostSession.h"
 
 using namespace GAME;
@@ -22,7 +23,8 @@ void Usage()
     std::printf(
         "usage: gamehost [--data DIR] [--library PATH] [--frames N] [--step MS] [--role single|server|client]\n"
         "                [--log CHANNEL]... [--answer yes|no] [--quiet] [--save FILE] [--load FILE]\n"
-        "                [--listen PORT (with --role server)] [--connect HOST:PORT (with --role client)]\n");
+        "                [--listen PORT (with --role server)] [--connect HOST:PORT (with --role client)]\n"
+        "                [--seed N (the cosmetic and AI draws)]\n");
 }
 
 bool ParseInt(const std::string& text, int& out)
@@ -81,6 +83,10 @@ bool ParseOptions(int argc, char** argv, HostOptions& options)
         } else if (arg == "--connect") {
             if (!next(options.connectTo) || options.connectTo.empty())
                 return false;
+        } else if (arg == "--seed") {
+            std::string value;
+            if (!next(value) || !ParseInt(value, options.randSeed))
+                return false;
         } else if (arg == "--quiet") {
             options.quiet = true;
         } else {
@@ -122,6 +128,8 @@ int main(int argc, char** argv)
     }
 
     RecordDatabase::Get().SetDataRoot(options.dataRoot);
+    if (options.randSeed >= 0)
+        GAME::srand(static_cast<unsigned int>(options.randSeed));
     const size_t tags = LocalizationManager::Instance().Load();
     std::printf("gamehost: data root %s (%zu text tags)\n", options.dataRoot.c_str(), tags);
 

@@ -21,10 +21,6 @@ class LoadTable;
 class Region;
 class Team;
 
-// A whole number from min to max, both possible, drawn with the platform's rand(). Bounds
-// given the wrong way round are put in order first.
-int RandomInt(int min, int max);
-
 class ControllerAI : public ControllerCombat {
     GAME_DECLARE_CLASS(ControllerAI)
 
@@ -55,8 +51,8 @@ public:
     // The combat frame, the pops of finished temporary states, the executing state's
     // frame, then the replay of quest commands recorded before the start.
     void Update(int elapsedMs) override;
-    // The executing state's debug drawing.
-    virtual void DebugRender();
+    // The controller's debug lines, then the executing state's.
+    void DebugRender() override;
     void HandleEvent(const Name& eventName) override;
 
     // ---- Forwarded to the executing state ----

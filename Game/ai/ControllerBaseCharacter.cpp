@@ -1,9 +1,14 @@
 #include "Game/ai/ControllerBaseCharacter.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include "Engine/CharacterActionPacket.h"
 #include "Engine/ConnectionManager.h"
+#include "Engine/DebugRenderManager.h"
 #include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/World.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/Player.h"
@@ -13,6 +18,13 @@ namespace GAME {
 
 GAME_IMPLEMENT_CLASS(ControllerBaseCharacter, Controller)
 
+namespace {
+// Where the debug lines stand above the character, and their colour.
+constexpr float kDebugTextFirstHeight = 2.5f;
+constexpr float kDebugTextLineHeight = 0.3f;
+constexpr Color kDebugTextColor{0.2f, 1.0f, 0.2f, 1.0f};
+}  // namespace
+
 ControllerBaseCharacter::~ControllerBaseCharacter() = default;
 
 void ControllerBaseCharacter::Update(int elapsedMs)
@@ -21,7 +33,82 @@ void ControllerBaseCharacter::Update(int elapsedMs)
         InitialUpdate();
         m_firstUpdate = false;
     }
+    m_timer.Update();
     CharacterHandlerUpdate(elapsedMs);
+    if (!gEngine || !gEngine->IsCharacterDataLogEnabled())
+        return;
+    const Character* character = GetParentCharacter();
+    if (character && character->DoDebugRender()) {
+        DebugRender();
+        FlushDebugRender();
+    }
+}
+
+void ControllerBaseCharacter::DebugRender()
+{
+    const Character* character = GetParentCharacter();
+    if (!character)
+        return;
+    PushDebugRenderText("Object Id: " + std::to_string(GetParentId()));
+    const Vec3 at = character->GetCoords().GetPosition().ToWorldSpace();
+    char position[96];
+    std::snprintf(position, sizeof(position), "Position: %d, %d, %d", static_cast<int>(at.x), static_cast<int>(at.y),
+                  static_cast<int>(at.z));
+    PushDebugRenderText(position);
+}
+
+void ControllerBaseCharacter::FlushDebugRender()
+{
+    if (const Character* character = GetParentCharacter()) {
+        WorldVec3 at = character->GetCoords().GetPosition();
+        Vec3 line = at.GetRegionPosition();
+        line.y += kDebugTextFirstHeight;
+        for (const std::string& text : m_debugLines) {
+            at.SetRegionPosition(line);
+            DebugRenderManager::Get().RenderText(at, text, kDebugTextColor);
+            line.y += kDebugTextLineHeight;
+        }
+    }
+    m_debugLines.clear();
+}
+
+void ControllerBaseCharacter::GetActionsAsStrings(std::vector<std::string>& lines) const
+{
+    if (const Character* character = GetParentCharacter())
+        if (const CharacterActionHandler* handler = character->GetActionHandler())
+            lines.push_back(handler->GetActionAsString());
+    auto describe = [](const CharacterAction* action) {
+        return std::string(action && action->ToString() ? action->ToString() : "(none)");
+    };
+    lines.push_back("Pending Action: " + describe(m_pendingAction.get()));
+    lines.push_back("Queued Action: " + describe(m_queuedAction.get()));
+}
+
+uint32_t ControllerBaseCharacter::FindClosestActor(const WorldVec3& point, const std::vector<uint32_t>& ids) const
+{
+    const Vec3 from = point.ToWorldSpace();
+    uint32_t closest = 0;
+    float closestDistance = 0.0f;
+    for (const uint32_t id : ids) {
+        const Actor* actor = ObjectManager::Get().GetObject<Actor>(id);
+        if (!actor)
+            continue;
+        const float distance = (actor->GetCoords().GetPosition().ToWorldSpace() - from).LengthSquared();
+        if (closest == 0 || distance < closestDistance) {
+            closest = id;
+            closestDistance = distance;
+        }
+    }
+    return closest;
+}
+
+void ControllerBaseCharacter::RespawnMe()
+{
+    Character* character = GetParentCharacter();
+    if (!character)
+        return;
+    character->SetLifeState(Character_LifeState_Respawning);
+    HandleAction(new RespawnAction(character->GetObjectId(), character->GetSpawnPoint()));
 }
 
 void ControllerBaseCharacter::HandleAction(CharacterAction* action)

@@ -5,8 +5,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "Engine/Controller.h"
+#include "Engine/GameTimer.h"
 #include "Game/characters/CharacterAction.h"
 
 namespace GAME {
@@ -14,6 +17,7 @@ namespace GAME {
 class Character;
 class Name;
 class WorldCoords;
+class WorldVec3;
 struct CollisionData;
 struct ProjectileInfo;
 
@@ -26,8 +30,14 @@ public:
 
     // Runs once, before the first frame's work.
     virtual void InitialUpdate() { m_started = true; }
-    // The frame: the first call runs InitialUpdate; then the action handler is fed.
+    // The frame: the first call runs InitialUpdate; then the timer steps, the action
+    // handler is fed, and, while the engine's character data log is on and the character
+    // asks for it, the debug lines are drawn.
     virtual void Update(int elapsedMs);
+    // Pushes the lines "Object Id: " and "Position: " of the character, when it exists.
+    virtual void DebugRender();
+    // A trigger this controller listens to fired; nothing at this level.
+    virtual void TriggerFired() {}
 
     // The one entry for every action the controller wants carried out; takes ownership.
     // On a networked game an action that replays on peers is sent to them first; then
@@ -60,6 +70,9 @@ public:
 
     virtual void SetTarget(uint32_t targetId) { m_targetId = targetId; }
     virtual uint32_t GetTarget() const { return m_targetId; }
+    // Brings the character back: it becomes respawning and a RespawnAction to its spawn
+    // point goes through HandleAction.
+    virtual void RespawnMe();
 
     // The character's hooks; nothing happens at this level.
     virtual void LowHealth() {}
@@ -71,6 +84,22 @@ public:
     virtual void ProjectileCollisionCallback(const ProjectileInfo& info, const CollisionData& collision);
 
     bool HasStarted() const { return m_started; }
+
+    // Of the ids that are actors, the one standing nearest the point (the first of equals);
+    // 0 when none is.
+    uint32_t FindClosestActor(const WorldVec3& point, const std::vector<uint32_t>& ids) const;
+
+    // Debug lines drawn above the character: the first 2.5 units over it, each next one
+    // 0.3 higher. Flushing draws them and empties the list.
+    void PushDebugRenderText(const std::string& line) { m_debugLines.push_back(line); }
+    void FlushDebugRender();
+    const std::vector<std::string>& GetDebugRenderText() const { return m_debugLines; }
+    // The handler's running action, then "Pending Action: " and "Queued Action: ", each
+    // with the action's text or "(none)".
+    void GetActionsAsStrings(std::vector<std::string>& lines) const;
+
+    // Stepped every frame; it measures game time since the controller was made.
+    const GameTimer& GetGameTimer() const { return m_timer; }
 
 protected:
     // The parent when it still exists as a character; null otherwise.
@@ -88,6 +117,8 @@ private:
     bool m_firstUpdate = true;   // cleared by the first Update
     std::unique_ptr<CharacterAction> m_pendingAction;
     std::unique_ptr<CharacterAction> m_queuedAction;
+    GameTimer m_timer;
+    std::vector<std::string> m_debugLines;
 };
 
 }  // namespace GAME

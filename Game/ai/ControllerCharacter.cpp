@@ -1,16 +1,28 @@
 #include "Game/ai/ControllerCharacter.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
+#include "Engine/ConnectionManager.h"
+#include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/foundation/ProcessRandom.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
 #include "Game/network/ActorConfigCommands.h"
+#include "Game/network/GameWorldPackets.h"
 
 namespace GAME {
 
 GAME_IMPLEMENT_CLASS(ControllerCharacter, ControllerBaseCharacter)
+
+namespace {
+// How far from the character an item tossed in a random direction lands.
+constexpr float kRandomDropDistance = 1.25f;
+}  // namespace
 
 ControllerCharacter::ControllerCharacter() { m_equipmentCtrl.SetController(this); }
 
@@ -35,33 +47,95 @@ void ControllerCharacter::Update(int elapsedMs)
 
 void ControllerCharacter::Teleport(const WorldCoords& coords)
 {
+    // The peers hear of the move first, whether or not the character is still here.
+    UpdatePositionPacket packet;
+    ConnectionManager& connections = ConnectionManager::Get();
+    packet.originatorHostId = static_cast<uint32_t>(connections.GetLocalHostId());
+    packet.entityId = GetParentId();
+    packet.targetCoords = coords;
+    if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server)
+        connections.SendToAllClients(packet);
+    else if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Client)
+        connections.SendToServer(packet);
+
+    Character* character = GetParentCharacter();
+    if (!character)
+        return;
+    WorldVec3 position = coords.GetPosition();
+    if (!position.TranslateToFloor(Vec3{}))
+        gEngine->Log(LOG_ERROR, "Could Not Translate To Floor");
+    character->SetPathPosition(position);
+}
+
+void ControllerCharacter::EnqueueOnCharacter(ActorConfigCommand* command)
+{
+    std::unique_ptr<ActorConfigCommand> owned(command);
     if (Character* character = GetParentCharacter())
-        character->SetPathPosition(coords.GetPosition());
+        character->Enqueue(owned.release());
 }
 
 void ControllerCharacter::SendEquipAttachAction(uint32_t itemId, EquipLocations location)
 {
-    if (Character* character = GetParentCharacter())
-        character->Enqueue(new AttachItemConfigCmd(GetParentId(), itemId, location));
+    EnqueueOnCharacter(new AttachItemConfigCmd(GetParentId(), itemId, location));
 }
 
 void ControllerCharacter::SendEquipDetachAction(uint32_t itemId)
 {
-    if (Character* character = GetParentCharacter())
-        character->Enqueue(new DetachItemConfigCmd(GetParentId(), itemId));
+    EnqueueOnCharacter(new DetachItemConfigCmd(GetParentId(), itemId));
 }
 
 void ControllerCharacter::SendDropFromEquipLocation(uint32_t itemId, EquipLocations location, bool toss)
 {
-    if (Character* character = GetParentCharacter())
-        character->Enqueue(new DropItemFromEquipLocationConfigCmd(GetParentId(), itemId, location, toss));
+    EnqueueOnCharacter(new DropItemFromEquipLocationConfigCmd(GetParentId(), itemId, location, toss));
+}
+
+void ControllerCharacter::PickupItem(uint32_t itemId)
+{
+    EnqueueOnCharacter(new CharPickUpConfigCmd(GetParentId(), itemId));
 }
 
 void ControllerCharacter::SendRemoveItemFromInventory(uint32_t itemId)
 {
-    Character* character = GetParentCharacter();
-    if (character && itemId != 0)
-        character->Enqueue(new RemoveInventoryItemConfigCmd(GetParentId(), itemId));
+    if (itemId != 0)
+        EnqueueOnCharacter(new RemoveInventoryItemConfigCmd(GetParentId(), itemId));
+}
+
+void ControllerCharacter::SendDropItemRandom(uint32_t itemId)
+{
+    if (itemId == 0 || !GetParentCharacter())
+        return;
+    const float angle = RandomFloat(0.0f, 2.0f * std::numbers::pi_v<float>);
+    EnqueueOnCharacter(new DropItemConfigCmd(GetParentId(), itemId, kRandomDropDistance * std::cos(angle),
+                                             kRandomDropDistance * std::sin(angle)));
+}
+
+void ControllerCharacter::IncrementCharacterStrength()
+{
+    EnqueueOnCharacter(new IncrementBaseStrengthConfigCmd(GetParentId()));
+}
+
+void ControllerCharacter::IncrementCharacterIntelligence()
+{
+    EnqueueOnCharacter(new IncrementBaseIntelligenceConfigCmd(GetParentId()));
+}
+
+void ControllerCharacter::IncrementCharacterDexterity()
+{
+    EnqueueOnCharacter(new IncrementBaseDexterityConfigCmd(GetParentId()));
+}
+
+void ControllerCharacter::IncrementCharacterLife() { EnqueueOnCharacter(new IncrementBaseLifeConfigCmd(GetParentId())); }
+
+void ControllerCharacter::IncrementCharacterLife(int amount)
+{
+    EnqueueOnCharacter(new IncrementBaseLifeConfigCmd(GetParentId(), amount));
+}
+
+void ControllerCharacter::IncrementCharacterMana() { EnqueueOnCharacter(new IncrementBaseManaConfigCmd(GetParentId())); }
+
+void ControllerCharacter::IncrementCharacterMana(int amount)
+{
+    EnqueueOnCharacter(new IncrementBaseManaConfigCmd(GetParentId(), amount));
 }
 
 void ControllerCharacter::SetIgnoreEquipmentRequirements(bool ignore) { m_equipmentCtrl.SetIgnoreRequirements(ignore); }
@@ -80,14 +154,6 @@ Item* ControllerCharacter::CreateItemInInventory(const std::string& recordName)
     if (item)
         character->GetInventory().AddItemToInventory(item->GetObjectId(), true);
     return item;
-}
-
-void ControllerCharacter::SendDropItemRandom(uint32_t itemId)
-{
-    Character* character = GetParentCharacter();
-    Item* item = ObjectManager::Get().GetObject<Item>(itemId);
-    if (character && item)
-        character->DropItem(item, 0.0f, 0.0f);
 }
 
 }  // namespace GAME

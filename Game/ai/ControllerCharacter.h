@@ -10,7 +10,9 @@
 
 namespace GAME {
 
+class ActorConfigCommand;
 class Item;
+class LoadTable;
 
 class ControllerCharacter : public ControllerBaseCharacter {
     GAME_DECLARE_CLASS(ControllerCharacter)
@@ -27,8 +29,14 @@ public:
     // The base frame, then the equipment refresh: the first update always refreshes.
     void Update(int elapsedMs) override;
 
-    // Puts the character at the coordinates' position on its path.
+    // Tells the peers of the new position (UpdatePositionPacket), then puts the character
+    // at the coordinates' position set down on the floor (unchanged, with an error logged,
+    // when there is no floor there).
     void Teleport(const WorldCoords& coords) override;
+    // Queues the command that has the character pick the item up.
+    void PickupItem(uint32_t itemId) override;
+    // Loot a character carries from its record; nothing at this level.
+    virtual void LoadLootFromActor(Character& /*character*/, const LoadTable& /*table*/) {}
 
     // Each queues its command on the character (nothing when the character is gone).
     void SendEquipAttachAction(uint32_t itemId, EquipLocations location);
@@ -49,10 +57,24 @@ public:
     // Makes an item from the record into the character's inventory; null (and nothing
     // made) when the character is gone or the record makes no item.
     virtual Item* CreateItemInInventory(const std::string& recordName);
-    // Tosses the item from the character's inventory into the world beside it.
+    // Queues the command that tosses the item from the character into the world, 1.25
+    // units from it in a random direction; 0 sends nothing.
     void SendDropItemRandom(uint32_t itemId);
 
+    // Each queues the command that raises one base attribute of the character: with no
+    // amount, one attribute point is spent on it.
+    void IncrementCharacterStrength();
+    void IncrementCharacterIntelligence();
+    void IncrementCharacterDexterity();
+    void IncrementCharacterLife();
+    void IncrementCharacterLife(int amount);
+    void IncrementCharacterMana();
+    void IncrementCharacterMana(int amount);
+
 private:
+    // Queues the command on the character; the command is destroyed when it is gone.
+    void EnqueueOnCharacter(ActorConfigCommand* command);
+
     EquipmentCtrl m_equipmentCtrl;
     int m_equipmentRefreshCountdown = 0;
 };

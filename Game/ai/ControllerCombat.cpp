@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Engine/EventManager.h"
+#include "Engine/Name.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/CharacterActions.h"
@@ -11,12 +12,36 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
 #include "Game/items/loot/GoldGenerator.h"
+#include "Game/network/ActorConfigCommands.h"
 
 namespace GAME {
 
 GAME_IMPLEMENT_CLASS(ControllerCombat, ControllerCharacter)
 
 ControllerCombat::~ControllerCombat() = default;
+
+void ControllerCombat::Update(int elapsedMs)
+{
+    ControllerCharacter::Update(elapsedMs);
+    Character* character = GetParentCharacter();
+    if (!character || !character->IsAlive() || character->IsInvincible())
+        return;
+    const float life = character->GetCurrentLife();
+    character->PlayLowHealthSoundIfNeeded(life);
+    if (life <= 0.0f)
+        KillMe();
+}
+
+void ControllerCombat::HandleEvent(const Name& eventName)
+{
+    static const Name kShow("show");
+    static const Name kHide("hide");
+    const bool show = eventName == kShow;
+    if (!show && !(eventName == kHide))
+        return;
+    if (Character* character = GetParentCharacter())
+        character->Enqueue(new ShowCharacterConfigCmd(GetParentId(), show));
+}
 
 void ControllerCombat::KillMe()
 {
@@ -35,8 +60,6 @@ void ControllerCombat::KillMe()
     EventManager::Get().Send(event, "GameEvent_CreatureStartDeath");
 }
 
-// Gold piles of the character's gold record, each made with a fresh id at the body, in
-// the order the generator gives them.
 void ControllerCombat::RunGoldGenerator(Character& character)
 {
     if (character.GetGoldGenerator().empty() || !(character.GetGoldGeneratorChance() > 0.0f) || !gGameEngine)

@@ -17,6 +17,13 @@ public:
     ControllerCombat() = default;
     ~ControllerCombat() override;
 
+    // The character's frame, then its life: the low-health sound, and death once the life
+    // of a living, mortal character is gone.
+    void Update(int elapsedMs) override;
+    // The animation events "show" and "hide" show and hide the character on every peer;
+    // other events are ignored.
+    void HandleEvent(const Name& eventName) override;
+
     // Whether a dead character's frame still calls DeathUpdate.
     virtual bool NeedsDeathUpdate() { return false; }
     virtual void DeathUpdate(int /*elapsedMs*/) {}
@@ -39,9 +46,15 @@ public:
     // Makes the controlled character die, when it is alive and no non-player character:
     // its gold drops first, then it becomes dying, its death is handed to its action handler with the fresh object
     // ids its death handlers ask for, and "GameEvent_CreatureStartDeath" is sent.
-    void KillMe();
+    virtual void KillMe();
 
-private:
+    // The character's skills in its two hands; nothing at this level.
+    virtual void SetPrimarySkillId(uint32_t /*skillId*/) {}
+    virtual void SetSecondarySkillId(uint32_t /*skillId*/) {}
+
+protected:
+    // Drops the gold of the character's gold record, when it has one and a chance above 0:
+    // each pile gets a fresh id and is made at the body, in the generator's order.
     void RunGoldGenerator(Character& character);
 };
 

@@ -8,6 +8,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
+#include "Game/core/foundation/ProcessRandom.h"
 #include "Game/ai/ControllerMonsterStates.h"
 #include "Game/ai/MovementGoalManager.h"
 #include "Game/characters/AnimationSet.h"
@@ -68,7 +69,7 @@ void ReadMonsterAIEnum(const LoadTable& table, const char* key, std::initializer
 constexpr std::initializer_list<const char*> kSkillUseWords = {"NeverUseSkill", "WhenIdle", "WhenEnemyIsSeen"};
 
 // A draw below the chance, in whole per cent.
-bool MonsterChanceMet(uint32_t chance) { return static_cast<uint32_t>(rand() % 100) < chance; }
+bool MonsterChanceMet(uint32_t chance) { return RandomChance(static_cast<float>(chance)); }
 
 const TeamManager* MonsterTeams() { return gGameEngine ? gGameEngine->GetTeamManager() : nullptr; }
 
@@ -86,6 +87,8 @@ SkillUseRange ControllerMonster::ResolveSkillUseRange(const std::string& word)
 }
 
 ControllerMonster::ControllerMonster() { SetIgnoreEquipmentRequirements(true); }
+
+int ControllerMonster::DrawPause(int a, int b) { return RandomInt(std::min(a, b), std::max(a, b)); }
 
 ControllerMonster::~ControllerMonster()
 {

@@ -261,10 +261,11 @@ public:
     }
     void TeleportToLeader(Character* leader);
 
-    // Pause times drawn from their record ranges.
-    int GetPatrolIdleTime() const { return RandomInt(m_keys.minPatrolIdleTime, m_keys.maxPatrolIdleTime); }
-    int GetTimeBeforeRoam() const { return RandomInt(m_keys.minTimeBeforeRoam, m_keys.maxTimeBeforeRoam); }
-    int GetEmoteTime() const { return RandomInt(m_keys.minEmoteTime, m_keys.maxEmoteTime); }
+    // Pause times drawn from their record ranges; a range given the wrong way round is put
+    // in order first.
+    int GetPatrolIdleTime() const { return DrawPause(m_keys.minPatrolIdleTime, m_keys.maxPatrolIdleTime); }
+    int GetTimeBeforeRoam() const { return DrawPause(m_keys.minTimeBeforeRoam, m_keys.maxTimeBeforeRoam); }
+    int GetEmoteTime() const { return DrawPause(m_keys.minEmoteTime, m_keys.maxEmoteTime); }
 
     // ---- Anger ----
     AngerManager& GetAngerManager() { return m_anger; }
@@ -312,6 +313,7 @@ private:
     {
         m_specialAttacks[index] = {id, initialMs, reuseMs, 0, initialMs, chance, range};
     }
+    static int DrawPause(int a, int b);
     void CountDownTimers(int elapsedMs);
     void UpdateRandomAnger(int elapsedMs);
     void UpdateDeathByNearness(int elapsedMs);

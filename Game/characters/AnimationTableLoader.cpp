@@ -52,22 +52,37 @@ struct WeightedStem {
     const char* weight;
 };
 
+// The keys of one look-up, built in strings kept for the whole set: a set reads some two
+// hundred keys, and building each in a new string cost more than looking it up.
+struct KeyNames {
+    std::string file, speed, weight, reference;
+
+    static const std::string& Build(std::string& out, const std::string& prefix, const char* stem,
+                                    const char* suffix = "")
+    {
+        return out.assign(prefix).append(stem).append(suffix);
+    }
+};
+
 void LoadSingles(const LoadTable& table, AnimationSet& set, const std::string& prefix, const SingleStem* stems,
-                 size_t count)
+                 size_t count, KeyNames& keys)
 {
     for (size_t i = 0; i < count; ++i) {
-        const std::string file = prefix + stems[i].file;
-        LoadTableAnimation(table, set, stems[i].type, file, file + "Speed", 0.0f, nullptr);
+        KeyNames::Build(keys.file, prefix, stems[i].file);
+        KeyNames::Build(keys.speed, prefix, stems[i].file, "Speed");
+        LoadTableAnimation(table, set, stems[i].type, keys.file, keys.speed, 0.0f, nullptr);
     }
 }
 
 void LoadWeighted(const LoadTable& table, AnimationSet& set, const std::string& prefix, const WeightedStem& stem,
-                  int first, int last)
+                  int first, int last, KeyNames& keys)
 {
+    static constexpr const char* kNumbers[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
     for (int n = first; n <= last; ++n) {
-        const std::string number = std::to_string(n);
-        LoadTableAnimation(table, set, stem.type, prefix + stem.file + number, prefix + stem.speed + number,
-                           prefix + stem.weight + number);
+        const char* number = kNumbers[n];
+        LoadTableAnimation(table, set, stem.type, KeyNames::Build(keys.file, prefix, stem.file, number),
+                           KeyNames::Build(keys.speed, prefix, stem.speed, number),
+                           KeyNames::Build(keys.weight, prefix, stem.weight, number));
     }
 }
 
@@ -105,29 +120,33 @@ void LoadStyleAnimationSet(const LoadTable& table, AnimationSet& set, int style,
         return;
     specialAttacks = std::clamp(specialAttacks, 0, kMaxSpecialAttacks);
 
-    LoadTableAnimation(table, set, AnimationSet_AttackIdle, p + "AttackIdleAnim", p + "AttackIdleAnimSpeed", 100.0f,
-                       nullptr);
+    KeyNames keys;
+    const auto single = [&](AnimationSet_Type type, const char* file, const char* speed, float weight) {
+        LoadTableAnimation(table, set, type, KeyNames::Build(keys.file, p, file), KeyNames::Build(keys.speed, p, speed),
+                           weight, nullptr);
+    };
+    single(AnimationSet_AttackIdle, "AttackIdleAnim", "AttackIdleAnimSpeed", 100.0f);
     LoadWeighted(table, set, p, {AnimationSet_AttackIdle, "AttackIdleAnim", "AttackIdleAnimSpeed", "AttackIdleAnimWeight"},
-                 2, 5);
+                 2, 5, keys);
     // The idle-transition speed key is spelled with "Tran", its file key with "Trans".
-    LoadTableAnimation(table, set, AnimationSet_IdleTransition, p + "IdleTransAnim", p + "IdleTranAnimSpeed", 0.0f,
-                       nullptr);
-    LoadTableAnimation(table, set, AnimationSet_LongIdle, p + "LongIdleAnim", p + "LongIdleAnimSpeed", 0.0f, nullptr);
-    LoadWeighted(table, set, p, {AnimationSet_Fidget, "FidgetAnim", "FidgetAnimSpeed", "FidgetAnimWeight"}, 1, 3);
-    LoadSingles(table, set, p, kMiddleStems, std::size(kMiddleStems));
-    LoadWeighted(table, set, p, {AnimationSet_Die, "DieAnim", "DieAnimSpeed", "DieAnimWeight"}, 1, 3);
-    LoadWeighted(table, set, p, {AnimationSet_BuffSelf, "BuffSelfAnim", "BuffSelfSpeed", "BuffSelfWeight"}, 1, 3);
-    LoadWeighted(table, set, p, {AnimationSet_BuffOther, "BuffOtherAnim", "BuffOtherSpeed", "BuffOtherWeight"}, 1, 3);
-    LoadTableAnimation(table, set, AnimationSet_SpellCast, p + "SpellAttackAnim", p + "SpellAttackAnimSpeed", 0.0f,
-                       nullptr);
-    LoadWeighted(table, set, p, {AnimationSet_Attack, "AttackAnim", "AttackAnimSpeed", "AttackAnimWeight"}, 1, 3);
+    single(AnimationSet_IdleTransition, "IdleTransAnim", "IdleTranAnimSpeed", 0.0f);
+    single(AnimationSet_LongIdle, "LongIdleAnim", "LongIdleAnimSpeed", 0.0f);
+    LoadWeighted(table, set, p, {AnimationSet_Fidget, "FidgetAnim", "FidgetAnimSpeed", "FidgetAnimWeight"}, 1, 3, keys);
+    LoadSingles(table, set, p, kMiddleStems, std::size(kMiddleStems), keys);
+    LoadWeighted(table, set, p, {AnimationSet_Die, "DieAnim", "DieAnimSpeed", "DieAnimWeight"}, 1, 3, keys);
+    LoadWeighted(table, set, p, {AnimationSet_BuffSelf, "BuffSelfAnim", "BuffSelfSpeed", "BuffSelfWeight"}, 1, 3, keys);
+    LoadWeighted(table, set, p, {AnimationSet_BuffOther, "BuffOtherAnim", "BuffOtherSpeed", "BuffOtherWeight"}, 1, 3,
+                 keys);
+    single(AnimationSet_SpellCast, "SpellAttackAnim", "SpellAttackAnimSpeed", 0.0f);
+    LoadWeighted(table, set, p, {AnimationSet_Attack, "AttackAnim", "AttackAnimSpeed", "AttackAnimWeight"}, 1, 3, keys);
     for (int n = 1; n <= specialAttacks; ++n) {
         const std::string number = std::to_string(n);
-        const std::string reference = p + "SpecialAnimRef" + number;
-        LoadTableAnimation(table, set, AnimationSet_Special, p + "SpecialAnim" + number,
-                           p + "SpecialAnimSpeed" + number, 0.0f, reference.c_str());
+        KeyNames::Build(keys.reference, p, "SpecialAnimRef", number.c_str());
+        LoadTableAnimation(table, set, AnimationSet_Special, KeyNames::Build(keys.file, p, "SpecialAnim", number.c_str()),
+                           KeyNames::Build(keys.speed, p, "SpecialAnimSpeed", number.c_str()), 0.0f,
+                           keys.reference.c_str());
     }
-    LoadSingles(table, set, p, kLastStems, std::size(kLastStems));
+    LoadSingles(table, set, p, kLastStems, std::size(kLastStems), keys);
 }
 
 bool LoadAnimationTable(const std::string& recordName, AnimationSet* unarmed, AnimationSet* singleHanded,

@@ -632,6 +632,10 @@ public:
     // While invincible the character takes no damage over time and no timed levels.
     bool IsInvincible() const { return m_invincible; }
     void SetInvincible(bool invincible) { m_invincible = invincible; }
+    // Whether the character's controller draws its debug lines while the engine's
+    // character data log is on. Off unless set.
+    bool DoDebugRender() const { return m_doDebugRender; }
+    void SetDoDebugRender(bool on) { m_doDebugRender = on; }
 
     // The damage effect pack of the type on or off (types without a pack show nothing);
     // which types are shown is kept.
@@ -654,6 +658,7 @@ public:
 
 private:
     bool m_invincible = false;
+    bool m_doDebugRender = false;
     uint64_t m_damageEffectsShown = 0;   // one bit per combat attribute type
 
     // ---- End of damage over time ----------------------------------------------------

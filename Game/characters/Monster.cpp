@@ -13,6 +13,7 @@
 #include "Game/combat/CombatManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/TeamManager.h"
+#include "Game/core/foundation/ProcessRandom.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/world/BoundingVolumeBossMonster.h"
 
@@ -248,8 +249,7 @@ void Monster::HandSkillsToController(const LoadTable& table, ControllerMonster& 
 
 float Monster::DrawAmbientPeriod() const
 {
-    const float unit = static_cast<float>(std::rand()) / 32767.0f;
-    return m_ambientMinMs + (m_ambientMaxMs - m_ambientMinMs) * unit;
+    return RandomFloat(m_ambientMinMs, m_ambientMaxMs);
 }
 
 void Monster::PreLoad(bool flag)
@@ -273,7 +273,8 @@ void Monster::InitialUpdate()
     if (!m_bossBoundingVolumes.empty()) {
         if (auto* volume = ObjectManager::Get().CreateObjectFromFile<BoundingVolumeBossMonster>(m_bossBoundingVolumes)) {
             Attach(volume, Coords(), Name());
-            volume->SetOwner(GetObjectId(), this);
+            volume->SetBossId(GetObjectId());
+            volume->AttachVolumes(this);
         }
     }
 

@@ -30,7 +30,7 @@ struct HitsKeyHash {
 struct KeptHits {
     static constexpr size_t kMaxKept = 4096;
     uint64_t generation = 0;
-    std::unordered_map<HitsKey, std::shared_ptr<const std::vector<bool>>, HitsKeyHash> hits;
+    std::unordered_map<HitsKey, std::shared_ptr<const std::vector<uint8_t>>, HitsKeyHash> hits;
 
     // The notes of the current generation, dropped when the records have changed.
     static KeptHits& Current()
@@ -78,7 +78,7 @@ void RecordKindHits::Keep(size_t kindCount)
     KeptHits& kept = KeptHits::Current();
     if (kept.hits.size() >= KeptHits::kMaxKept)
         kept.hits.clear();
-    kept.hits[HitsKey{m_record, m_order}] = std::make_shared<const std::vector<bool>>(std::move(m_noted));
+    kept.hits[HitsKey{m_record, m_order}] = std::make_shared<const std::vector<uint8_t>>(std::move(m_noted));
 }
 
 }  // namespace GAME

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -24,7 +25,7 @@ public:
     // Whether the kind at `index` (its position in the order) has to be tried.
     bool MayHold(size_t index) const
     {
-        return m_record && (!m_known || (index < m_known->size() && (*m_known)[index]));
+        return m_record && (!m_known || (index < m_known->size() && (*m_known)[index] != 0));
     }
     // Whether the kinds tried are to be noted: the record's are not known yet.
     bool IsNoting() const { return m_noting; }
@@ -32,7 +33,7 @@ public:
     void Note(bool held)
     {
         if (m_noting)
-            m_noted.push_back(held);
+            m_noted.push_back(held ? 1 : 0);
     }
     // Keeps the notes once every one of the order's `kindCount` kinds has been tried.
     void Keep(size_t kindCount);
@@ -40,9 +41,10 @@ public:
 private:
     const LoadTable* m_record;
     const void* m_order;
-    std::shared_ptr<const std::vector<bool>> m_known;
+    // One byte a kind: a bit vector cost more to read than the look-ups it saves.
+    std::shared_ptr<const std::vector<uint8_t>> m_known;
     bool m_noting = false;
-    std::vector<bool> m_noted;
+    std::vector<uint8_t> m_noted;
 };
 
 }  // namespace GAME

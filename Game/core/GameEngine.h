@@ -18,6 +18,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/Math.h"
 #include "Engine/Name.h"
+#include "Engine/UniqueId.h"
 #include "Engine/World.h"
 #include "Engine/WorldCamera.h"
 #include "Game/characters/CharacterAction.h"
@@ -48,6 +49,7 @@ class GameEngineOutboundInterface;
 class GameEngineServerServicesModule;
 class GameEngineServerServicesModuleBase;
 class GameUIInterface;
+struct InstanceGroup;
 class InventorySack;
 struct NetConnectionEvent;
 class ItemSet;
@@ -58,6 +60,7 @@ class PartyManager;
 class Player;
 class PlayerManagerClient;
 class PlayerManagerServer;
+class Proxy;
 class SoundPak;
 class Team;
 class TeamManager;
@@ -513,6 +516,23 @@ public:
     static MonsterClassification ResolveMonsterClassificationEnum(const std::string& word);
     const RandomizerWeightModifiers* GetChestWeightModifiers(ChestClassification classification) const;
 
+    // ---- Proxy pools and the hero and boss registry ---------------------------------
+    // Spawn proxies of one instance group act as one: a "Unified Proxies" group shares one
+    // pool index, a "Unique Proxies" group lets one chosen member spawn. A proxy may load
+    // on a level-loading thread: the maps are guarded by the proxy pool lock.
+    enum ProxyType : int { ProxyType_None = 0, ProxyType_Unified = 1, ProxyType_Unique = 2 };
+    ProxyType GetProxyType(const Proxy* proxy) const;
+    bool IsUniqueProxySelected(const Proxy* proxy);
+    bool GetUnifiedProxyPool(const Proxy* proxy, unsigned& index) const;
+    void SetUnifiedProxyPool(const Proxy* proxy, unsigned index);
+    void RegisterProxyHeroBoss(const std::string& name);
+    void UnregisterProxyHeroBoss(const std::string& name);
+    bool IsProxyHeroBossInGame(const std::string& name) const;
+    // Forgets the unique selections and the unified pool indices.
+    void ClearProxyInfo();
+    // Writes the unified and unique proxy groups to the log.
+    void DumpGroupProxyData() const;
+
     // ---- Skill profile cache -------------------------------------------------------
     // The profile cached under a name; null after Shutdown for a name that was cached,
     // the empty profile for a name never cached.
@@ -545,6 +565,9 @@ public:
     unsigned PickObject(const std::vector<unsigned>& candidates, const std::vector<unsigned>& excluded);
 
 protected:
+    UniqueId LoadAndSelectOneProxy(const InstanceGroup* group);
+    bool GetUnifiedProxyPoolName(const std::string& group, unsigned& index) const;
+    void SetUnifiedProxyPoolName(const std::string& group, unsigned index);
     bool HasFixedItemTeleport(uint32_t ownerId) const;
     void FilterInvalidTargets(const Team& team, const std::vector<Entity*>& candidates, std::vector<unsigned>& out,
                               unsigned exclude, bool friends) const;
@@ -608,8 +631,10 @@ private:
     float m_playerPathSlowdownLength = 0.3f;
     GameCamera m_camera;
     GameUIInterface* m_ui = nullptr;
-    std::map<std::string, std::vector<uint32_t>> m_unifiedProxyPools;
-    std::map<std::string, std::vector<uint32_t>> m_uniqueProxyPools;
+    // Group name to the shared pool index, and to the member chosen to spawn; both
+    // under m_proxyPoolLock, as is the hero and boss registry.
+    std::map<std::string, unsigned> m_unifiedProxyPools;
+    std::map<std::string, UniqueId> m_uniqueProxySelections;
     const char* m_unifiedGroupName = "Unified Proxies";
     const char* m_uniqueGroupName = "Unique Proxies";
     std::map<std::string, uint32_t> m_heroAndBossProxies;

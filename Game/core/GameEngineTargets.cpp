@@ -8,24 +8,13 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/Team.h"
 #include "Game/core/TeamManager.h"
+#include "Game/world/DynamicBarrier.h"
 
 namespace GAME {
-
-namespace {
-
-// The barrier class is a world object that may be registered or not; looked up once.
-const RTTI_ClassInfo* DynamicBarrierClass()
-{
-    static const RTTI_ClassInfo* info = Object::GetStaticClassInfo().FindClassByName("DynamicBarrier");
-    return info;
-}
-
-}  // namespace
 
 void GameEngine::FilterInvalidTargets(const Team& team, const std::vector<Entity*>& candidates,
                                       std::vector<unsigned>& out, unsigned exclude, bool friends) const
 {
-    const RTTI_ClassInfo* barrier = friends ? DynamicBarrierClass() : nullptr;
     for (Entity* entity : candidates) {
         auto* character = DynamicCast<Character>(entity);
         if (!character || !character->HasHadInitialUpdate())
@@ -33,7 +22,7 @@ void GameEngine::FilterInvalidTargets(const Team& team, const std::vector<Entity
         if (!character->IsAlive() || character->IsHiding() || character->IsA<Npc>())
             continue;
         if (friends) {
-            if (!team.IsFriend(character->GetTeam()) || (barrier && character->IsA(*barrier)))
+            if (!team.IsFriend(character->GetTeam()) || character->IsA<DynamicBarrier>())
                 continue;
         } else if (!team.IsFoe(character->GetTeam())) {
             continue;

@@ -17,6 +17,24 @@ struct GameEvent_CreatureDeath : GameEvent {
     uint32_t attackerId = 0;
 };
 
+// An entity entered or left a trigger volume: the volume's id, then the entity's.
+struct GameEvent_EnterBoundingVolume : GameEvent {
+    uint32_t volumeId = 0;
+    uint32_t entityId = 0;
+};
+struct GameEvent_ExitBoundingVolume : GameEvent {
+    uint32_t volumeId = 0;
+    uint32_t entityId = 0;
+};
+
+// A designer object of the level was loaded, had its first update, or was destroyed
+// (sent under "GameEvent_GenericEntitySpawn", "GameEvent_GenericEntityInitialUpdate" and
+// "GameEvent_GenericEntityDestroy"): its name in the level and its id.
+struct GameEvent_GenericEntity : GameEvent {
+    std::string objectName;
+    uint32_t objectId = 0;
+};
+
 // A creature's controller made it start dying: its id.
 struct GameEvent_CreatureStartDeath : GameEvent {
     uint32_t objectId = 0;

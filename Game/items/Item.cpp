@@ -18,6 +18,7 @@
 #include "Game/core/foundation/BinaryWriter.h"
 #include "Game/core/foundation/LocalizedText.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/core/foundation/ProcessRandom.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/items/CursorHandlerItemMove.h"
 #include "Game/world/EffectEntity.h"
@@ -429,7 +430,7 @@ void Item::PickSparkleTime()
         return;
     }
     // The platform's process-wide generator: sparkles are cosmetic, peers need not agree.
-    m_sparkleCountdown = ExactSecondsToMs(m_sparkleMinimum) + std::rand() % range;
+    m_sparkleCountdown = ExactSecondsToMs(m_sparkleMinimum) + RandomInt(0, range - 1);
 }
 
 void Item::Sparkle()

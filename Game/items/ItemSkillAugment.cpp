@@ -53,12 +53,12 @@ void ItemSkillAugment::Load(const LoadTable& table)
         m_costInfo.augmentLevel = SaturatingAdd(m_costInfo.augmentLevel, level);
         ++m_costInfo.augmentCount;
     };
-    const auto readPairs = [&](const char* levelKey, const char* nameKey, std::vector<Augment>& out) {
-        for (int i = 1; i <= 2; ++i) {
-            const std::string levelName = levelKey + std::to_string(i);
-            const std::string nameName = nameKey + std::to_string(i);
-            const uint32_t level = ReadLevel(table, levelName.c_str());
-            std::string name = table.GetString(nameName.c_str(), "");
+    // The keys of the two pairs each kind has, spelled out: every item made reads them.
+    using PairKeys = const char* const[2];
+    const auto readPairs = [&](PairKeys& levelKeys, PairKeys& nameKeys, std::vector<Augment>& out) {
+        for (int i = 0; i < 2; ++i) {
+            const uint32_t level = ReadLevel(table, levelKeys[i]);
+            std::string name = table.GetString(nameKeys[i], "");
             if (level == 0 || name.empty())
                 continue;
             NormalizePath(name);
@@ -66,8 +66,12 @@ void ItemSkillAugment::Load(const LoadTable& table)
             count(level);
         }
     };
-    readPairs("augmentSkillLevel", "augmentSkillName", m_skills);
-    readPairs("augmentMasteryLevel", "augmentMasteryName", m_masteries);
+    static constexpr PairKeys kSkillLevels = {"augmentSkillLevel1", "augmentSkillLevel2"};
+    static constexpr PairKeys kSkillNames = {"augmentSkillName1", "augmentSkillName2"};
+    static constexpr PairKeys kMasteryLevels = {"augmentMasteryLevel1", "augmentMasteryLevel2"};
+    static constexpr PairKeys kMasteryNames = {"augmentMasteryName1", "augmentMasteryName2"};
+    readPairs(kSkillLevels, kSkillNames, m_skills);
+    readPairs(kMasteryLevels, kMasteryNames, m_masteries);
     if (const uint32_t all = ReadLevel(table, "augmentAllLevel"); all != 0) {
         m_allSkillsLevel = SaturatingAdd(m_allSkillsLevel, all);
         count(all);

@@ -1,30 +1,36 @@
-// The volumes a boss carries around its body: attached to the boss, they know it as
-// their owner.
+// The nested spheres a boss carries: attached to the boss, they fade the music out when a
+// player comes near, and go quiet once the boss starts to die.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
-#include "Game/world/BoundingVolume.h"
+#include "Game/world/BoundingVolumeMultiple.h"
 
 namespace GAME {
 
-class Monster;
-
-class BoundingVolumeBossMonster : public BoundingVolume {
+class BoundingVolumeBossMonster : public BoundingVolumeMultiple {
     GAME_DECLARE_CLASS(BoundingVolumeBossMonster)
 
 public:
-    void SetOwner(uint32_t ownerId, Monster* owner)
-    {
-        m_ownerId = ownerId;
-        m_owner = owner;
-    }
-    uint32_t GetOwnerId() const { return m_ownerId; }
-    Monster* GetOwner() const { return m_owner; }
+    BoundingVolumeBossMonster();
+
+    void Load(const LoadTable& table) override;
+    void UpdateSelf(int elapsedMs) override;
+    void OnEnterVolume(int index) override;
+
+    void SetBossId(uint32_t bossId) { m_bossId = bossId; }
+    uint32_t GetBossId() const { return m_bossId; }
+    const std::string& GetBossEventMusic() const { return m_bossEventMusic; }
+    unsigned GetUpdateCount() const { return m_updates; }
 
 private:
-    uint32_t m_ownerId = 0;
-    Monster* m_owner = nullptr;
+    void OnCreatureStartDeath(const GameEvent_CreatureStartDeath& event);
+
+    uint32_t m_bossId = 0;
+    std::string m_bossEventMusic;
+    unsigned m_updates = 0;
+    GameEventListener<BoundingVolumeBossMonster, GameEvent_CreatureStartDeath> m_deathHandler;
 };
 
 }  // namespace GAME

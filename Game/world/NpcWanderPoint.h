@@ -1,4 +1,5 @@
-// A point non-player characters wander between; invisible outside the editor.
+// A point non-player characters wander around, within its radius; invisible outside the
+// editor.
 #pragma once
 
 #include "Engine/Entity.h"
@@ -7,6 +8,21 @@ namespace GAME {
 
 class NpcWanderPoint : public Actor {
     GAME_DECLARE_CLASS(NpcWanderPoint)
+
+public:
+    static constexpr int kEditorFilterType = 6;
+
+    NpcWanderPoint();
+    ~NpcWanderPoint() override;
+
+    void Load(const LoadTable& table) override;
+    void InitialUpdate() override;
+    float GetRadius() const { return m_radius; }
+    // Editor picking against the sphere of its radius, as trigger volumes do.
+    bool GetIntersection(const WorldRay& ray, int surface, float& distance) const;
+
+private:
+    float m_radius = 1.0f;
 };
 
 }  // namespace GAME

@@ -7,6 +7,13 @@ namespace GAME {
 
 class PatrolPoint : public Actor {
     GAME_DECLARE_CLASS(PatrolPoint)
+
+public:
+    static constexpr int kEditorFilterType = 5;
+
+    PatrolPoint();
+    ~PatrolPoint() override;
+    void InitialUpdate() override;
 };
 
 }  // namespace GAME

@@ -104,6 +104,8 @@ protected:
         auto* character = DynamicCast<Character>(ObjectManager::Get().CreateObject(kind));
         EXPECT_TRUE(World::Get().AddEntity(character, WorldCoords(region, Coords::LookAlong({x, y, z}, {1, 0, 0}, {0, 1, 0}))));
         character->SetTeam(team);
+        character->SetLifeLimit(100.0f);
+        character->SetCurrentLife(100.0f);   // a controller hands a lifeless character its death
         return character;
     }
     // A monster whose AI record holds these keys, placed at the origin and attached.
@@ -115,6 +117,8 @@ protected:
         monster = ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Test/MindMonster.dbr");
         EXPECT_TRUE(World::Get().AddEntity(monster, WorldCoords(region, Coords())));
         monster->SetSpawnPoint(monster->GetCoords());
+        monster->SetLifeLimit(100.0f);
+        monster->SetCurrentLife(100.0f);
         auto* controller = monster->GetMonsterController();
         controller->AttachParent(monster->GetObjectId());
         return controller;
@@ -335,7 +339,8 @@ TEST_F(MonsterMindTest, RecordKeysDefaultsWordsAndBadValues)
     Monster* monster = nullptr;
     const ControllerMonster* mind = Mind("FleeBehavior,FleeWhenEnemyClose,\nRoamBehavior,Wobble,\n"
                                          "DistressResponseBehavior,Misspelt,\nLeadChance,40;10,\n"
-                                         "FleeChance,-5,\nSightAngerRate,nan,\n",
+                                         "FleeChance,-5,\nSightAngerRate,nan,\n"
+                                         "MinPatrolIdleTime,9000,\nMaxPatrolIdleTime,3000,\n",
                                          monster);
     const ControllerMonster::Keys& keys = mind->GetKeys();
     EXPECT_FLOAT_EQ(mind->GetViewDistance(), 15.0f);
@@ -350,8 +355,8 @@ TEST_F(MonsterMindTest, RecordKeysDefaultsWordsAndBadValues)
     EXPECT_EQ(ControllerMonster::ResolveSkillUseRange("MediumRange"), SkillUseRange_Medium);
     EXPECT_EQ(ControllerMonster::ResolveSkillUseRange("Far"), SkillUseRange_Any);
     for (int i = 0; i < 50; ++i) {
-        const int drawn = RandomInt(9, 3);   // bounds the wrong way round
-        EXPECT_TRUE(drawn >= 3 && drawn <= 9) << drawn;
+        const int drawn = mind->GetPatrolIdleTime();   // bounds the wrong way round
+        EXPECT_TRUE(drawn >= 3000 && drawn <= 9000) << drawn;
     }
 }
 

@@ -131,12 +131,13 @@ protected:
         EngineTest::TearDown();
     }
     WorldVec3 At(float x, float z = 0.0f) const { return WorldVec3(region, Vec3(x, 0.0f, z)); }
-    // A character of its own record: these keys and that class.
+    // A character of its own record: these keys and that class. It has some life unless
+    // the keys say otherwise: a controller hands a character without life its death.
     template <class T = Character>
     T* Make(const std::string& keys = "", const std::string& kind = "Monster")
     {
         const std::string name = "Records/Test/Character" + std::to_string(++records) + ".dbr";
-        RecordDatabase::Get().RegisterRecord(name, "Class," + kind + ",\n" + keys);
+        RecordDatabase::Get().RegisterRecord(name, "Class," + kind + ",\ncharacterLife,100,\n" + keys);
         return ObjectManager::Get().CreateObjectFromFile<T>(name);
     }
     // Into the world at x on the x axis, facing +x.

@@ -19,7 +19,7 @@ protected:
         CharacterWorldTest::SetUp();
         RecordDatabase::Get().RegisterRecord(kLight, "Class,Light,\n");
         RecordDatabase::Get().RegisterRecord(kEffect, "Class,EffectEntity,\n");
-        RecordDatabase::Get().RegisterRecord(kSpawn, "Class,Monster,\n");
+        RecordDatabase::Get().RegisterRecord(kSpawn, "Class,Monster,\ncharacterLife,100,\n");
         RecordDatabase::Get().RegisterRecord(Monster::kDefaultControllerRecord, "Class,ControllerMonster,\n");
         RecordDatabase::Get().RegisterRecord(Monster::kStubControllerRecord, "Class,ControllerAI,\n");
     }

@@ -241,8 +241,7 @@ TEST_F(MonsterTest, BossCarriesItsVolumesAndHasTheRedOutline)
     ASSERT_EQ(boss->GetNumAttachedEntities(), 1u);
     auto* volume = DynamicCast<BoundingVolumeBossMonster>(boss->GetAttachedEntity(0));
     ASSERT_NE(volume, nullptr);
-    EXPECT_EQ(volume->GetOwnerId(), boss->GetObjectId());
-    EXPECT_EQ(volume->GetOwner(), boss);
+    EXPECT_EQ(volume->GetBossId(), boss->GetObjectId());
     EXPECT_EQ(boss->GetOutlineColor(), (Color{1.0f, 0.0f, 0.0f, 0.3f}));
 }
 

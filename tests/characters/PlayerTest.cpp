@@ -231,6 +231,7 @@ TEST_F(PlayerTest, AnItemWithoutAPlaceIsDroppedWithTheInventoryFullPrompt)
     player->GiveItemToCharacter(item);
     EXPECT_EQ(CountingSound::plays[kFull], 1);
     EXPECT_TRUE(Unlocked(33));
+    gEngine->RunActorCommands();   // the drop is a command, run on every peer
     EXPECT_TRUE(item->IsInWorld());
     EXPECT_FALSE(player->GetInventory().IsItemInInventory(item->GetObjectId()));
 }

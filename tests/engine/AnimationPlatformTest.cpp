@@ -3,6 +3,7 @@
 
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
@@ -150,6 +151,37 @@ TEST(Actor, PlaysOnChannelsSetsPosesAndJournalsEachCall)
         actor.SetPose(pose);
     EXPECT_EQ(Journal::Get().GetEntries().size(), Journal::kMaxEntries);
     EXPECT_EQ(Journal::Get().Count("Actor::PlayAnimation"), 0u);
+}
+
+TEST(Journal, KeepsTheNewestEntriesInOrderThroughWrapsAndClears)
+{
+    Journal& journal = Journal::Get();
+    journal.Clear();
+    const size_t total = Journal::kMaxEntries + 5;
+    for (size_t i = 0; i < total; ++i)
+        journal.Record(i % 2 ? "Odd" : "Even", static_cast<uint32_t>(i), "entry %zu", i);
+    std::vector<JournalEntry> entries = journal.GetEntries();
+    ASSERT_EQ(entries.size(), Journal::kMaxEntries);
+    for (size_t i = 0; i < entries.size(); ++i)
+        ASSERT_EQ(entries[i].detail, "entry " + std::to_string(i + 5));
+    EXPECT_EQ(journal.GetLast("Even").detail, "entry " + std::to_string(total - 1));
+    EXPECT_EQ(journal.GetLast("Odd").detail, "entry " + std::to_string(total - 2));
+    EXPECT_EQ(journal.Count("Odd"), Journal::kMaxEntries / 2);
+    EXPECT_EQ(journal.Count("Odd", 3), 0u);   // written, then overwritten by newer ones
+    EXPECT_EQ(journal.Count("Odd", static_cast<uint32_t>(total - 2)), 1u);
+
+    // After a clear only what follows is kept, though the old slots are written over.
+    journal.Clear();
+    journal.Record("Short", 1, "%s", "a");
+    journal.Record("Long", 2, "%s", std::string(300, 'x').c_str());   // cut to the detail's 255
+    entries = journal.GetEntries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].call, "Short");
+    EXPECT_EQ(entries[0].detail, "a");
+    EXPECT_EQ(entries[1].detail, std::string(255, 'x'));
+    EXPECT_EQ(journal.Count("Odd"), 0u);
+    EXPECT_EQ(journal.GetLast("Even").call, "");
+    journal.Clear();
 }
 
 TEST(Entity, AttachesAtAPointMovesBetweenParentsAndLetsGoWhenDestroyed)

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 
 #include "Engine/Engine.h"
@@ -48,6 +50,62 @@ TEST(TextFormat, WholeNumbersFollowPrintf)
     EXPECT_EQ(Fmt(u"%d %d %d", true, Colour::Red, 'A'), "1 2 65");
     EXPECT_EQ(Fmt(u"%*d|%-*d|", 4, 7, 3, 8), "   7|8  |");
     EXPECT_EQ(Fmt(u"%*d|", -3, 1), "1  |");
+}
+
+TEST(TextFormat, EveryLengthModifierIsReadWholeAndOnlyWhereItFits)
+{
+    struct Case {
+        std::u16string_view format;
+        const char* shown;
+    };
+    const int64_t big = -5000000000;   // 0xFFFFFFFED5FA0E00
+    const Case cases[] = {
+        {u"%hhd", "0"},           {u"%hd", "3584"},       {u"%d", "-705032704"},  {u"%ld", "-705032704"},
+        {u"%I32d", "-705032704"}, {u"%lld", "-5000000000"}, {u"%I64d", "-5000000000"}, {u"%jd", "-5000000000"},
+        {u"%zd", "-5000000000"},  {u"%td", "-5000000000"},
+        // Not a modifier, or one the conversion does not take: shown as written.
+        {u"%I6d", "%I6d"},        {u"%Id", "%Id"},         {u"%Ld", "%Ld"},         {u"%wd", "%wd"},
+        {u"%h", "%h"},            {u"%I64", "%I64"},
+    };
+    LogCapture log;
+    for (const Case& each : cases)
+        EXPECT_EQ(Fmt(each.format, big), each.shown) << Utf8(std::u16string(each.format));
+    EXPECT_EQ(Fmt(u"%lf|%Lf|%ws|%hc", 0.5, 0.25, u"w", 'c'), "0.500000|0.250000|w|c");
+}
+
+TEST(TextFormat, AParsedFormatWritesWhatTheFormatterWrites)
+{
+    const FormatArg sets[][3] = {
+        {MakeFormatArg(42), MakeFormatArg(2.5f), MakeFormatArg("text")},
+        {MakeFormatArg(-7), MakeFormatArg(5), MakeFormatArg(u"wide")},
+        {MakeFormatArg(1.0), MakeFormatArg(3), MakeFormatArg(4)},
+        {MakeFormatArg("a"), MakeFormatArg('b'), MakeFormatArg(1e30)},
+    };
+    const std::u16string_view formats[] = {
+        u"", u"plain", u"100%%", u"%d", u"+%d%% of %.1f %s", u"[%*d]", u"%-5d|%05.1f|%.2s", u"%c%s", u"%d %d %d",
+        u"%ld and %hhu", u"%I64d %f", u"%s%", u"%q", u"%2000d", u"%d %Ld", u"tail %",
+    };
+    for (std::u16string_view format : formats) {
+        const ParsedFormat parsed(format);
+        EXPECT_EQ(parsed.GetText(), format);
+        for (const auto& args : sets) {
+            for (size_t count = 0; count <= 3; ++count) {
+                const std::span<const FormatArg> given(args, count);
+                std::u16string expected = u"junk", got = u"junk";
+                const bool fits = FormatText(format, given, expected);
+                EXPECT_EQ(parsed.Format(given, got), fits) << Utf8(std::u16string(format)) << " with " << count;
+                EXPECT_EQ(got, expected) << Utf8(std::u16string(format)) << " with " << count;
+            }
+        }
+    }
+    // A copy formats on its own once the original is gone.
+    auto original = std::make_unique<ParsedFormat>(u"%d apples");
+    const ParsedFormat copy = *original;
+    original.reset();
+    std::u16string out;
+    const FormatArg three[] = {MakeFormatArg(3)};
+    EXPECT_TRUE(copy.Format(three, out));
+    EXPECT_EQ(out, u"3 apples");
 }
 
 TEST(TextFormat, FloatsCharactersAndTexts)

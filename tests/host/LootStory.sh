@@ -21,8 +21,11 @@ monster=$(sed -n 's/^frame [0-9]*: the player uses [A-Za-z]* (reference [0-9]*, 
 worn=$(sed -n "s/^frame 1: loot: monster $monster wears item //p" <<<"$out")
 [ -n "$worn" ] || fail "the monster wears nothing"
 grep -q "(prefix Records/[^,]*, suffix Records/" <<<"$worn" || fail "no item with both affixes"
-# The three placed monsters and the summoner's two creatures.
-[ "$(grep -c "^frame 1: loot: monster [0-9]* rolls its items from loot seed" <<<"$out")" -eq 5 ] || fail "not every monster rolls"
+# The three placed monsters, the summoner's two creatures and the level's wisps in the world
+# at the first frame.
+wisps=$(grep -c "^frame 1: level: monster " <<<"$out")
+[ "$(grep -c "^frame 1: loot: monster [0-9]* rolls its items from loot seed" <<<"$out")" -eq $((5 + wisps)) ] ||
+    fail "not every monster rolls"
 
 death=$(sed -n 's/^frame \([0-9]*\): the monster dies after.*/\1/p' <<<"$out")
 [ -n "$death" ] || fail "the monster never dies"

@@ -156,6 +156,7 @@ TEST_F(CursorHandlerTest, AStackDroppedGoesBackWholeAndACursorDeletedWithAnItemD
     carrying->SetPlayer(player);
     carrying->SetId(sword->GetObjectId());
     carrying->DeleteThis();
+    gEngine->RunActorCommands();   // the drop is a command, run on every peer
     EXPECT_TRUE(sword->IsInWorld());
 }
 

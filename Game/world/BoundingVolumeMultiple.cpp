@@ -1,0 +1,150 @@
+#include "Game/world/BoundingVolumeMultiple.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Engine/Engine.h"
+#include "Engine/GameServices.h"
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Player.h"
+#include "Game/world/BoundingVolume.h"
+
+namespace GAME {
+
+GAME_IMPLEMENT_CLASS(BoundingVolumeMultiple, Actor)
+GAME_IMPLEMENT_CLASS(BoundingVolumeMusicEvent, BoundingVolumeMultiple)
+
+BoundingVolumeMultiple::BoundingVolumeMultiple()
+    : m_enterHandler("GameEvent_EnterBoundingVolume", &BoundingVolumeMultiple::OnEnterEvent, this),
+      m_exitHandler("GameEvent_ExitBoundingVolume", &BoundingVolumeMultiple::OnExitEvent, this)
+{
+}
+
+// Spheres still attached belong to their parent now; the others go with the set.
+BoundingVolumeMultiple::~BoundingVolumeMultiple()
+{
+    if (gEngine && gEngine->IsEditorMode())
+        EditorFilter::Get().Remove(GetObjectId());
+    ObjectManager& objects = ObjectManager::Get();
+    for (const Volume& volume : m_volumes)
+        if (!volume.attached)
+            if (BoundingVolume* sphere = objects.GetObject<BoundingVolume>(volume.volumeId))
+                objects.DestroyObjectEx(sphere, __FILE__, __LINE__);
+}
+
+// Radii 1, 3 and 4 make a sphere unless they are (nearly) 0, so a negative one counts;
+// radius 2 makes one only when it is positive.
+void BoundingVolumeMultiple::Load(const LoadTable& table)
+{
+    Object::Load(table);
+    static constexpr const char* kKeys[kMaxVolumes] = {"boundingVolumeRadius1", "boundingVolumeRadius2",
+                                                       "boundingVolumeRadius3", "boundingVolumeRadius4"};
+    for (int i = 0; i < kMaxVolumes; ++i) {
+        const float radius = table.GetFloat(kKeys[i], 0.0f);
+        const bool add = i == 1 ? radius >= kMinRadius : !(radius > -kMinRadius && radius < kMinRadius);
+        if (add)
+            AddVolume(radius);
+    }
+}
+
+void BoundingVolumeMultiple::AddVolume(float radius)
+{
+    auto* sphere = DynamicCast<BoundingVolume>(ObjectManager::Get().CreateObject("BoundingVolume"));
+    if (!sphere)
+        return;
+    sphere->Load(LoadTable());
+    sphere->SetRadius(radius);
+    m_volumes.push_back({sphere->GetObjectId(), radius, false});
+}
+
+void BoundingVolumeMultiple::AttachVolumes(Entity* parent)
+{
+    if (!parent)
+        return;
+    std::stable_sort(m_volumes.begin(), m_volumes.end(),
+                     [](const Volume& a, const Volume& b) { return a.radius < b.radius; });
+    for (Volume& volume : m_volumes) {
+        BoundingVolume* sphere = ObjectManager::Get().GetObject<BoundingVolume>(volume.volumeId);
+        if (!sphere || !parent->Attach(sphere, Coords(), Name()))
+            continue;
+        volume.attached = true;
+        // The world walks what stands in it: the sphere follows its parent from there.
+        if (parent->IsInWorld())
+            World::Get().AddEntity(sphere, sphere->GetAttachedCoords());
+    }
+}
+
+void BoundingVolumeMultiple::InitialUpdate()
+{
+    Actor::InitialUpdate();
+    if (gEngine && gEngine->IsEditorMode())
+        EditorFilter::Get().Add(GetObjectId(), BoundingVolume::kEditorFilterType);
+}
+
+float BoundingVolumeMultiple::GetOuterReach() const
+{
+    return m_volumes.empty() ? 1.0f : m_volumes.back().radius + 1.0f;
+}
+
+int BoundingVolumeMultiple::FindVolume(uint32_t volumeId) const
+{
+    for (size_t i = 0; i < m_volumes.size(); ++i)
+        if (m_volumes[i].volumeId == volumeId)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void BoundingVolumeMultiple::OnEnterEvent(const GameEvent_EnterBoundingVolume& event)
+{
+    if (const int index = FindPlayerVolume(event.volumeId, event.entityId); index >= 0)
+        OnEnterVolume(index);
+}
+
+void BoundingVolumeMultiple::OnExitEvent(const GameEvent_ExitBoundingVolume& event)
+{
+    if (const int index = FindPlayerVolume(event.volumeId, event.entityId); index >= 0)
+        OnExitVolume(index);
+}
+
+int BoundingVolumeMultiple::FindPlayerVolume(uint32_t volumeId, uint32_t entityId) const
+{
+    if (m_isDone || !ObjectManager::Get().GetObject<Player>(entityId))
+        return -1;
+    return FindVolume(volumeId);
+}
+
+// ---- BoundingVolumeMusicEvent -------------------------------------------------------------
+
+void BoundingVolumeMusicEvent::Load(const LoadTable& table)
+{
+    BoundingVolumeMultiple::Load(table);
+    m_eventMusicFile = table.GetString("eventMusicFile", "");
+}
+
+void BoundingVolumeMusicEvent::UpdateSelf(int elapsedMs)
+{
+    if (m_attachPending) {
+        AttachVolumes(this);
+        m_attachPending = false;
+    }
+    BoundingVolumeMultiple::UpdateSelf(elapsedMs);
+}
+
+void BoundingVolumeMusicEvent::OnEnterVolume(int index)
+{
+    if (index == 0) {
+        Jukebox::Get().PlayEventMusic(m_eventMusicFile, false);
+        m_isDone = true;
+    } else if (index == 1) {
+        Jukebox::Get().FadeOutMusic(kFadeOutMs);
+    }
+}
+
+void BoundingVolumeMusicEvent::OnExitVolume(int index)
+{
+    if (index == 1)
+        Jukebox::Get().FadeInMusic();
+}
+
+}  // namespace GAME
