@@ -115,8 +115,12 @@ void DynamicObstacle::Detach()
 {
     if (!m_attached)
         return;
+    // An obstacle is listed once (Attach guards it); searched from the newest, so that
+    // obstacles made for one query and detached newest first go without a walk.
     auto& obstacles = World::Get().m_obstacles;
-    obstacles.erase(std::remove(obstacles.begin(), obstacles.end(), this), obstacles.end());
+    const auto found = std::find(obstacles.rbegin(), obstacles.rend(), this);
+    if (found != obstacles.rend())
+        obstacles.erase(std::next(found).base());
     m_attached = false;
 }
 
