@@ -1,6 +1,7 @@
 #include "host/HostFight.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -11,6 +12,8 @@
 #include "Engine/Name.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
+#include "Engine/LoadTable.h"
+#include "Game/ai/ControllerMonster.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/DeathHandler.h"
@@ -177,22 +180,41 @@ const char* RoleOf(const Character& character)
         : "monster";
 }
 
-// The controller of each fighter: the game's player controller (an AI controller that
-// also keeps the bags and the equipment a player's save carries), which feeds the
-// character's action handler, watched by the host. It prints what happens to its fighter (a run's
-// end, each strike it takes, the answer of its armour, its death) and, through the combat
-// controller's KillMe, hands its fighter the death once its life is gone.
-class HostFightController : public ControllerPlayer {
-    GAME_DECLARE_CLASS(HostFightController)
+// What the host notes of each fighter between two looks: its life and counts as they stood
+// before anything struck it next, whether it runs to its target and whether it was attacked.
+struct FightNotes {
+    void Remember(const Character& self)
+    {
+        life = self.GetCurrentLife();
+        missesAgainst = self.GetPlayStats().GetMissesAgainst();
+        hitsReceived = self.GetPlayStats().GetHitsReceived();
+    }
 
+    float life = 0.0f;
+    uint32_t missesAgainst = 0;
+    uint32_t hitsReceived = 0;
+    uint32_t strikesTaken = 0;
+    bool running = false;
+    bool attacked = false;
+};
+
+FightNotes* GetFightNotes(const Character& character);
+
+// The controller of each fighter, watched by the host: the game's player controller for
+// the player (an AI controller that also keeps the bags and the equipment a player's save
+// carries), the monster controller for the monsters. It prints what happens to its
+// fighter (a run's end, each strike it takes, the answer of its armour, its death) and,
+// through the combat controller's KillMe, hands its fighter the death once its life is gone.
+template <class Base>
+class HostFightWatch : public Base, public FightNotes {
 public:
     // Once a frame, from the character's PreAnimationUpdate: after the handler is fed and
     // a fighter without life handed its death (the combat controller's frame), its life
     // and counts are noted, as they stand before anything strikes it next.
     void Update(int elapsedMs) override
     {
-        ControllerPlayer::Update(elapsedMs);
-        Character* self = GetParentCharacter();
+        Base::Update(elapsedMs);
+        Character* self = this->GetParentCharacter();
         if (!self)
             return;
         Remember(*self);
@@ -202,39 +224,39 @@ public:
     // answered.
     void UnderAttack(uint32_t attackerId) override
     {
-        ControllerPlayer::UnderAttack(attackerId);
-        Character* self = GetParentCharacter();
+        Base::UnderAttack(attackerId);
+        Character* self = this->GetParentCharacter();
         if (!self)
             return;
-        m_attacked = true;
+        attacked = true;
         const PlayStats& stats = self->GetPlayStats();
-        const bool missed = stats.GetMissesAgainst() != m_missesAgainst;
+        const bool missed = stats.GetMissesAgainst() != missesAgainst;
         auto* attacker = ObjectManager::Get().GetObject<Character>(attackerId);
-        ++m_strikesTaken;
+        ++strikesTaken;
         std::printf("frame %d: the %s strikes (blow %u): %s, %s life %.1f -> %.1f\n", gFightFrame,
-                    attacker ? RoleOf(*attacker) : "unknown attacker", m_strikesTaken, missed ? "miss" : "hit",
-                    RoleOf(*self), m_life, self->GetCurrentLife());
+                    attacker ? RoleOf(*attacker) : "unknown attacker", strikesTaken, missed ? "miss" : "hit",
+                    RoleOf(*self), life, self->GetCurrentLife());
         Remember(*self);
         if (!attacker)
             return;
         // The armour's answer has reached the attacker by now.
-        auto* theirs = ObjectManager::Get().GetObject<HostFightController>(attacker->GetControllerId());
+        FightNotes* theirs = GetFightNotes(*attacker);
         if (!theirs)
             return;
-        if (attacker->GetPlayStats().GetHitsReceived() != theirs->m_hitsReceived)
+        if (attacker->GetPlayStats().GetHitsReceived() != theirs->hitsReceived)
             std::printf("frame %d: the %s's armour strikes back: %s life %.1f -> %.1f\n", gFightFrame, RoleOf(*self),
-                        RoleOf(*attacker), theirs->m_life, attacker->GetCurrentLife());
+                        RoleOf(*attacker), theirs->life, attacker->GetCurrentLife());
         theirs->Remember(*attacker);
     }
 
     void EndOfPathReached() override
     {
-        ControllerPlayer::EndOfPathReached();
-        if (!m_running)
+        Base::EndOfPathReached();
+        if (!running)
             return;
-        m_running = false;
-        Character* self = GetParentCharacter();
-        auto* target = self ? ObjectManager::Get().GetObject<Character>(GetTarget()) : nullptr;
+        running = false;
+        Character* self = this->GetParentCharacter();
+        auto* target = self ? ObjectManager::Get().GetObject<Character>(this->GetTarget()) : nullptr;
         if (!self || !target)
             return;
         const Vec3 between = target->GetPathPosition() - self->GetPathPosition();
@@ -244,48 +266,94 @@ public:
 
     void CharacterIsDying() override
     {
-        ControllerPlayer::CharacterIsDying();
-        if (const Character* self = GetParentCharacter())
-            std::printf("frame %d: the %s dies after %u blows taken\n", gFightFrame, RoleOf(*self), m_strikesTaken);
+        Base::CharacterIsDying();
+        if (const Character* self = this->GetParentCharacter())
+            std::printf("frame %d: the %s dies after %u blows taken\n", gFightFrame, RoleOf(*self), strikesTaken);
     }
-
-    // A run to the target was handed over; its end is reported.
-    void SetRunning() { m_running = true; }
-    // Whether anything has attacked this fighter.
-    bool WasAttacked() const { return m_attacked; }
-
-private:
-    void Remember(const Character& self)
-    {
-        m_life = self.GetCurrentLife();
-        m_missesAgainst = self.GetPlayStats().GetMissesAgainst();
-        m_hitsReceived = self.GetPlayStats().GetHitsReceived();
-    }
-
-    float m_life = 0.0f;
-    uint32_t m_missesAgainst = 0;
-    uint32_t m_hitsReceived = 0;
-    uint32_t m_strikesTaken = 0;
-    bool m_running = false;
-    bool m_attacked = false;
 };
 
+class HostFightController : public HostFightWatch<ControllerPlayer> {
+    GAME_DECLARE_CLASS(HostFightController)
+};
 GAME_IMPLEMENT_CLASS(HostFightController, ControllerPlayer)
 
-HostFightController* GetFightController(const Character& character)
+// A monster's mind: the game's monster controller with the keys of the default AI record.
+class HostFightMonsterController : public HostFightWatch<ControllerMonster> {
+    GAME_DECLARE_CLASS(HostFightMonsterController)
+};
+GAME_IMPLEMENT_CLASS(HostFightMonsterController, ControllerMonster)
+
+FightNotes* GetFightNotes(const Character& character)
 {
-    return ObjectManager::Get().GetObject<HostFightController>(character.GetControllerId());
+    ObjectManager& objects = ObjectManager::Get();
+    if (auto* player = objects.GetObject<HostFightController>(character.GetControllerId()))
+        return player;
+    return objects.GetObject<HostFightMonsterController>(character.GetControllerId());
+}
+
+ControllerBaseCharacter* GetFightController(const Character& character)
+{
+    ObjectManager& objects = ObjectManager::Get();
+    if (auto* player = objects.GetObject<HostFightController>(character.GetControllerId()))
+        return player;
+    return objects.GetObject<HostFightMonsterController>(character.GetControllerId());
+}
+
+// The skills the monster's record handed its first controller, handed on to its new one.
+void HandOnSkillSlots(const ControllerMonster& from, ControllerMonster& to)
+{
+    to.SetDefaultAttackSkill(from.GetDefaultAttackSkill());
+    to.SetNormalAttackSkill(from.GetNormalAttackSkill());
+    using SpecialSetter = void (ControllerMonster::*)(uint32_t, int, int, uint32_t, SkillUseRange);
+    const std::array<SpecialSetter, ControllerMonster::kSpecialAttacks> specials = {
+        &ControllerMonster::SetSpecialAttackSkill, &ControllerMonster::SetSpecialAttack2Skill,
+        &ControllerMonster::SetSpecialAttack3Skill, &ControllerMonster::SetSpecialAttack4Skill,
+        &ControllerMonster::SetSpecialAttack5Skill};
+    for (size_t i = 0; i < ControllerMonster::kSpecialAttacks; ++i) {
+        const ControllerMonster::SpecialAttack& attack = from.GetSpecialAttack(i);
+        (to.*specials[i])(attack.skillId, attack.timeoutMs, attack.delayMs, attack.chance, attack.range);
+    }
+    to.SetBuffSelfSkill(from.GetBuffSelfSkill(0));
+    to.SetBuffSelf2Skill(from.GetBuffSelfSkill(1));
+    to.SetBuffSelf3Skill(from.GetBuffSelfSkill(2));
+    to.SetBuffOtherSkill(from.GetBuffOtherSkill(0));
+    to.SetBuffOther2Skill(from.GetBuffOtherSkill(1));
+    to.SetBuffOther3Skill(from.GetBuffOtherSkill(2));
+    to.SetHealSkill(from.GetHealSkill(), from.GetHealDelay());
+    to.SetBerserkSkill(from.GetBerserkSkill());
+    to.SetDyingSkill(from.GetDyingSkill());
+    to.SetInitialSkill(from.GetInitialSkill());
+    const ControllerMonster::SkillRanges& r = from.GetSkillRanges();
+    to.SetSkillRanges(r.shortMin, r.shortMax, r.mediumMin, r.mediumMax, r.longMin, r.longMax);
+    to.SetChainInitialSkill(from.GetChainInitialSkill());
+    to.SetChainNextSkill(from.GetChainNextSkill());
+    to.SetChainBehavior(from.GetChainBehavior());
 }
 
 // A controller for the fighter, bound both ways: the character knows its controller, the
-// controller its parent.
+// controller its parent. A monster's is a monster controller loaded from the default AI
+// record, holding the skills its record gave it.
 bool GiveController(Character& character)
 {
+    ObjectManager& objects = ObjectManager::Get();
+    Object* previous = objects.GetObject(character.GetControllerId());
+    Controller* controller = nullptr;
+    if (character.IsA<Monster>()) {
+        auto* mind = DynamicCast<HostFightMonsterController>(objects.CreateObject("HostFightMonsterController"));
+        const LoadTable* keys = objects.LoadTableFile(Monster::kDefaultControllerRecord);
+        if (!mind || !keys)
+            return false;
+        mind->Load(*keys);
+        if (const auto* first = DynamicCast<ControllerMonster>(previous))
+            HandOnSkillSlots(*first, *mind);
+        controller = mind;
+    } else {
+        controller = DynamicCast<HostFightController>(objects.CreateObject("HostFightController"));
+    }
     // The controller its record gave it is replaced.
-    if (Object* previous = ObjectManager::Get().GetObject(character.GetControllerId()))
-        ObjectManager::Get().DestroyObjectEx(previous, "HostFight", __LINE__);
+    if (previous)
+        objects.DestroyObjectEx(previous, "HostFight", __LINE__);
     character.SetControllerId(0);
-    auto* controller = DynamicCast<HostFightController>(ObjectManager::Get().CreateObject("HostFightController"));
     if (!controller)
         return false;
     character.SetControllerId(controller->GetObjectId());
@@ -440,8 +508,9 @@ uint32_t HostFight::StrikeSkill(Character& attacker) const
 
 void HostFight::Attack(Character& attacker, Character& target)
 {
-    HostFightController* controller = GetFightController(attacker);
-    if (!controller || !controller->HasStarted())
+    ControllerBaseCharacter* controller = GetFightController(attacker);
+    FightNotes* notes = GetFightNotes(attacker);
+    if (!controller || !notes || !controller->HasStarted())
         return;
     if (attacker.GetLifeState() != Character_LifeState_Alive || attacker.GetCurrentLife() <= 0.0f ||
         target.GetLifeState() != Character_LifeState_Alive || target.GetCurrentLife() <= 0.0f)
@@ -467,7 +536,7 @@ void HostFight::Attack(Character& attacker, Character& target)
     if (!attacker.NearTarget(target.GetObjectId(), gGameEngine->GetMeleeRange())) {
         const float speed = attacker.GetRunSpeed();
         attack->SetPreMoveData(targetPosition, target.GetObjectId(), skill, speed);
-        controller->SetRunning();
+        notes->running = true;
         std::printf("frame %d: the %s runs to the %s, %.2f units away, at run speed %.2f\n", gFightFrame,
                     RoleOf(attacker), RoleOf(target), (targetPosition - attacker.GetPathPosition()).Length(), speed);
     }
@@ -515,7 +584,7 @@ void HostFight::Update(int frame, int ms)
     if (!CastArsenal(frame, *player, *monster) && !CastFireball(*player, *monster))
         Attack(*player, *monster);
     // The monster answers once it is attacked.
-    if (const HostFightController* controller = GetFightController(*monster); controller && controller->WasAttacked())
+    if (const FightNotes* notes = GetFightNotes(*monster); notes && notes->attacked)
         Attack(*monster, *player);
 }
 

@@ -1,15 +1,23 @@
-// The controller of a monster: the skills it may use and when, its leader, its lifetime,
-// its anger and treasure proxy. It keeps what the monster hands it; the choices made
-// from them belong to the monster AI.
+// The controller of an ordinary monster: it reads the monster's AI record, registers the
+// monster states, keeps the monster's anger table, looks for enemies and for enemies that
+// come too close, chooses the skill to use, decides about fleeing, healing allies, buffing
+// and leading, counts down its timers and makes the extra drops of a dying monster. The
+// states decide when to switch; the numbers they use live here.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "Engine/UniqueId.h"
+#include "Game/ai/AngerManager.h"
 #include "Game/ai/ControllerAI.h"
 
 namespace GAME {
+
+class Monster;
+class Proxy;
 
 // The range at which a special attack is used: 0 any, 1 short, 2 medium, 3 long.
 enum SkillUseRange : uint32_t {
@@ -19,46 +27,161 @@ enum SkillUseRange : uint32_t {
     SkillUseRange_Long = 3,
 };
 
+enum FleeBehavior : uint32_t { Flee_Never = 0, Flee_OnLowHealth = 1, Flee_OnDamage = 2, Flee_WhenEnemyClose = 3 };
+enum FleeTarget : uint32_t { FleeTarget_AwayFromEnemy = 0, FleeTarget_TowardsAllies = 1, FleeTarget_TowardsHome = 2 };
+enum RoamBehavior : uint32_t { Roam_Never = 0, Roam_Roam = 1 };
+enum SkillUseBehavior : uint32_t { SkillUse_Never = 0, SkillUse_WhenIdle = 1, SkillUse_WhenEnemyIsSeen = 2 };
+enum BuffAllyTargeting : uint32_t { BuffAlly_Closest = 0, BuffAlly_Strongest = 1, BuffAlly_Weakest = 2 };
+enum DistressResponseBehavior : uint32_t { Distress_SameType = 0, Distress_SameGroup = 1, Distress_All = 2 };
+enum LeaderBehavior : uint32_t { Lead_Never = 0, Lead_OnPatrol = 1, Lead_WhenEnemyIsSeen = 2, Lead_OnDamage = 3 };
+
 class ControllerMonster : public ControllerAI {
     GAME_DECLARE_CLASS(ControllerMonster)
 
 public:
+    // One special attack: its skill, the wait before its first use (counted once an
+    // enemy has been seen), the wait between uses, its two running timers, its chance and
+    // its range.
     struct SpecialAttack {
         uint32_t skillId = 0;
-        int timeoutMs = 0;
-        int delayMs = 0;
+        int timeoutMs = 0;       // the initial wait
+        int delayMs = 0;         // the re-use wait
+        int reuseTimerMs = 0;
+        int initialTimerMs = 0;
         uint32_t chance = 0;
         SkillUseRange range = SkillUseRange_Any;
     };
     struct SkillRanges {
-        float shortMin = 0.0f, shortMax = 0.0f, mediumMin = 0.0f, mediumMax = 0.0f, longMin = 0.0f, longMax = 0.0f;
+        float shortMin = 0.0f, shortMax = 4.0f, mediumMin = 4.0f, mediumMax = 8.0f, longMin = 8.0f, longMax = 16.0f;
     };
     static constexpr size_t kSpecialAttacks = 5;
+    // Sight, anger and the nearness death test run on fixed ticks of this length.
+    static constexpr int kTickMs = 200;
 
-    ControllerMonster() = default;
+    // The keys of the AI record, with their defaults.
+    struct Keys {
+        float angerTolerance = 10.0f;
+        float attackedAnger = 100.0f;
+        float allyAttackedAnger = 40.0f;
+        float sightAngerRate = 20.0f;
+        float forgiveRate = 50.0f;
+        float innerSightAngerRate = 20.0f;
+        float projectileAnger = 20.0f;
+        float enemyTooClose = 5.0f;
+        int pursuitTime = 10000;
+        float maxPursuitDistance = 0.0f;
+        FleeBehavior fleeBehavior = Flee_Never;
+        FleeTarget fleeTarget = FleeTarget_AwayFromEnemy;
+        int maxFleeCount = 3;
+        uint32_t fleeChance = 100;
+        int fleeTime = 3000;
+        int fleeDelay = 2000;
+        float fleeDistance = 5.0f;
+        bool clearAngerWhenFleeing = false;
+        RoamBehavior roamBehavior = Roam_Never;
+        SkillUseBehavior buffSelfBehavior = SkillUse_Never;
+        SkillUseBehavior buffAllyBehavior = SkillUse_Never;
+        BuffAllyTargeting buffAllyTargeting = BuffAlly_Closest;
+        SkillUseBehavior debuffEnemyBehavior = SkillUse_Never;
+        uint32_t chanceToRespondToDistressCall = 100;
+        std::string distressResponseGroup;
+        DistressResponseBehavior distressResponseBehavior = Distress_All;
+        uint32_t healLeaderHealthPercentage = 0;
+        uint32_t healAllyHealthPercentage = 0;
+        LeaderBehavior leaderBehavior = Lead_Never;
+        float leaderDistance = 5.0f;
+        uint32_t maxFollowers = 4;
+        float wanderDistance = 5.0f;
+        float roamDistance = 10.0f;
+        float teleportToLeaderDistance = 20.0f;
+        uint32_t chanceToIdleOnPatrol = 20;
+        int minPatrolIdleTime = 2000;
+        int maxPatrolIdleTime = 5000;
+        float innerViewDistance = 5.0f;
+        float maxYViewDistance = 0.0f;
+        uint32_t randomAngerChance = 0;
+        int minTimeBeforeRoam = 3000;
+        int maxTimeBeforeRoam = 10000;
+        float minRoamDistance = 2.0f;
+        float minWanderDistance = 2.0f;
+        bool resetOriginAfterFleeing = false;
+        uint32_t emoteBeforePursuingChance = 0;
+        float dodgeDistance = 4.0f;
+        uint32_t dodgeChance = 0;
+        float minDodgeDistance = 0.0f;
+        uint32_t repositionChance = 0;
+        int randomAngerEvaluationTime = 3000;
+        int dodgeDelay = 5000;
+        std::array<float, 3> leadChance{};   // per difficulty, as fractions
+        uint32_t emoteWhenWaitingChance = 50;
+        int minEmoteTime = 2000;
+        int maxEmoteTime = 4000;
+    };
+
+    ControllerMonster();
     ~ControllerMonster() override;
 
+    // "ShortRange", "MediumRange", "LongRange"; any other word is any range.
+    static SkillUseRange ResolveSkillUseRange(const std::string& word);
+
+    void Load(const LoadTable& table) override;
+    void PostParentAttached() override;
+    void Update(int elapsedMs) override;
+    void ProjectileNotification(uint32_t projectileId) override;
+    void ScareMe(uint32_t scarerId, float durationMs) override;
+    void TauntMe(float anger, uint32_t taunterId) override;
+    void BeginStun() override;
+    void EndStun() override;
+    void BeginImmobilize() override;
+    void EndImmobilize() override;
+    void BeginTrap() override;
+    void EndTrap() override;
+    void UnderAttack(uint32_t attackerId) override;
+    void AllyAttacked(uint32_t allyId, uint32_t attackerId) override;
+    void TeamChanged() override;
+    void RegisterStates() override;
+    void RegisterTemporaryStates() override;
+    void InitializeStates() override;
+
+    // The anger a seen foe earns in that time.
+    virtual float ProcessAngerTarget(Character& foe, int elapsedMs);
+    // The monster was moved to these coordinates by its own skill; nothing here.
+    virtual void Teleported(const WorldCoords& /*coords*/) {}
+    // Whether the monster has a walk or a run animation.
+    virtual bool CanMove() const;
+    // A skill chosen before the usual choice; 0 leaves the choice to it.
+    virtual uint32_t ChooseBestSkillOverride(uint32_t /*enemyId*/, bool /*distanceFlag*/) { return 0; }
+    // Whether a subclass handled a foe that came too close itself.
+    virtual bool ClosestEnemyFoundOverride(uint32_t /*enemyId*/, float /*distance*/) { return false; }
+    virtual bool ShouldAlwaysLookForClosestEnemy() const { return false; }
+
+    Monster* GetMonster() const;
+    const Keys& GetKeys() const { return m_keys; }
+
+    // ---- Skill slots, handed over by the monster ----
     void SetDefaultAttackSkill(uint32_t id) { m_defaultAttackSkill = id; }
     void SetNormalAttackSkill(uint32_t id) { m_normalAttackSkill = id; }
-    void SetSpecialAttackSkill(uint32_t id, int timeoutMs, int delayMs, uint32_t chance, SkillUseRange range)
+    // The special attacks 1 to 5: skill, initial wait, re-use wait, chance, range. The
+    // re-use timer starts at 0 and the initial timer at the initial wait.
+    void SetSpecialAttackSkill(uint32_t id, int initialMs, int reuseMs, uint32_t chance, SkillUseRange range)
     {
-        SetSpecialAttack(0, id, timeoutMs, delayMs, chance, range);
+        SetSpecialAttack(0, id, initialMs, reuseMs, chance, range);
     }
-    void SetSpecialAttack2Skill(uint32_t id, int timeoutMs, int delayMs, uint32_t chance, SkillUseRange range)
+    void SetSpecialAttack2Skill(uint32_t id, int initialMs, int reuseMs, uint32_t chance, SkillUseRange range)
     {
-        SetSpecialAttack(1, id, timeoutMs, delayMs, chance, range);
+        SetSpecialAttack(1, id, initialMs, reuseMs, chance, range);
     }
-    void SetSpecialAttack3Skill(uint32_t id, int timeoutMs, int delayMs, uint32_t chance, SkillUseRange range)
+    void SetSpecialAttack3Skill(uint32_t id, int initialMs, int reuseMs, uint32_t chance, SkillUseRange range)
     {
-        SetSpecialAttack(2, id, timeoutMs, delayMs, chance, range);
+        SetSpecialAttack(2, id, initialMs, reuseMs, chance, range);
     }
-    void SetSpecialAttack4Skill(uint32_t id, int timeoutMs, int delayMs, uint32_t chance, SkillUseRange range)
+    void SetSpecialAttack4Skill(uint32_t id, int initialMs, int reuseMs, uint32_t chance, SkillUseRange range)
     {
-        SetSpecialAttack(3, id, timeoutMs, delayMs, chance, range);
+        SetSpecialAttack(3, id, initialMs, reuseMs, chance, range);
     }
-    void SetSpecialAttack5Skill(uint32_t id, int timeoutMs, int delayMs, uint32_t chance, SkillUseRange range)
+    void SetSpecialAttack5Skill(uint32_t id, int initialMs, int reuseMs, uint32_t chance, SkillUseRange range)
     {
-        SetSpecialAttack(4, id, timeoutMs, delayMs, chance, range);
+        SetSpecialAttack(4, id, initialMs, reuseMs, chance, range);
     }
     void SetBuffSelfSkill(uint32_t id) { m_buffSelf[0] = id; }
     void SetBuffSelf2Skill(uint32_t id) { m_buffSelf[1] = id; }
@@ -66,10 +189,10 @@ public:
     void SetBuffOtherSkill(uint32_t id) { m_buffOther[0] = id; }
     void SetBuffOther2Skill(uint32_t id) { m_buffOther[1] = id; }
     void SetBuffOther3Skill(uint32_t id) { m_buffOther[2] = id; }
-    void SetHealSkill(uint32_t id, int delayMs)
+    void SetHealSkill(uint32_t id, int reuseMs)
     {
         m_healSkill = id;
-        m_healDelayMs = delayMs;
+        m_healDelayMs = reuseMs;
     }
     void SetBerserkSkill(uint32_t id) { m_berserkSkill = id; }
     void SetDyingSkill(uint32_t id) { m_dyingSkill = id; }
@@ -90,6 +213,7 @@ public:
     uint32_t GetBuffOtherSkill(size_t index) const { return m_buffOther[index % 3]; }
     uint32_t GetHealSkill() const { return m_healSkill; }
     int GetHealDelay() const { return m_healDelayMs; }
+    int GetHealTimer() const { return m_healTimerMs; }
     uint32_t GetBerserkSkill() const { return m_berserkSkill; }
     uint32_t GetDyingSkill() const { return m_dyingSkill; }
     uint32_t GetInitialSkill() const { return m_initialSkill; }
@@ -97,52 +221,149 @@ public:
     uint32_t GetChainInitialSkill() const { return m_chainInitialSkill; }
     uint32_t GetChainNextSkill() const { return m_chainNextSkill; }
     uint32_t GetChainBehavior() const { return m_chainBehavior; }
+    // A skill was used: a special attack waits its re-use time, the heal skill its delay.
+    void NoteSkillUsed(uint32_t skillId);
 
-    // The leader the monster follows (0 none); its lifetime in ms (0 unlimited).
-    virtual void NewLeader(uint32_t leaderId) { m_leaderId = leaderId; }
+    // ---- Skill choice ----
+    // The skill to use on the enemy; with the distance flag only skills already in reach.
+    uint32_t ChooseBestSkill(uint32_t enemyId, bool distanceFlag);
+    uint32_t ChooseBestBuffSelfSkill() const;
+    uint32_t ChooseBestAllyToBuff() const;
+    bool IsSkillInProperRange(uint32_t enemyId, SkillUseRange range) const;
+
+    // ---- Questions the states ask ----
+    bool IsEnemyValid(uint32_t id) const;
+    bool InPursuitRange(uint32_t id) const;
+    WorldVec3 GetHomePosition() const;
+    bool CanFlee();
+    void IncrementFleeCount() { ++m_fleeCount; }
+    void ResetFleeTimer() { m_fleeTimerMs = m_keys.fleeDelay; }
+    bool ShouldEmoteBeforePursuing();
+    void SetEmoted() { m_emoted = true; }
+    bool ShouldPlayRallyOrAlert();
+    bool LeadTarget() const;
+    bool ShouldHealAlly(uint32_t /*allyId*/) const { return m_healTimerMs < 1; }
+    bool ShouldCareAboutDistressCall(uint32_t callerId) const;
+    bool StillScared() const { return m_scaredTimeMs > 0; }
+    WorldVec3 GetClosestMovePoint(const WorldVec3& goal) const;
+    void ReleaseMoveGoal() const;
+    // The living characters in the sphere other than the monster, within the vertical
+    // sight limit, that are its foes (or its friends).
+    void GetCharactersInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere,
+                               bool foes) const;
+    void GetFriendsInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere) const
+    {
+        GetCharactersInSphere(out, region, sphere, false);
+    }
+    void GetFoesInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere) const
+    {
+        GetCharactersInSphere(out, region, sphere, true);
+    }
+    void TeleportToLeader(Character* leader);
+
+    // Pause times drawn from their record ranges.
+    int GetPatrolIdleTime() const { return RandomInt(m_keys.minPatrolIdleTime, m_keys.maxPatrolIdleTime); }
+    int GetTimeBeforeRoam() const { return RandomInt(m_keys.minTimeBeforeRoam, m_keys.maxTimeBeforeRoam); }
+    int GetEmoteTime() const { return RandomInt(m_keys.minEmoteTime, m_keys.maxEmoteTime); }
+
+    // ---- Anger ----
+    AngerManager& GetAngerManager() { return m_anger; }
+    uint32_t GetMostHatedEnemy();
+    void SetMostHatedEnemy(uint32_t id) { m_anger.SetMostHatedEnemy(id); }
+    virtual void NewLeader(uint32_t leaderId)
+    {
+        m_leaderId = leaderId;
+        m_anger.Clear();
+    }
     uint32_t GetLeader() const { return m_leaderId; }
+    virtual void TransferAnger(ControllerMonster& other) { m_anger.TransferAnger(other.m_anger); }
+    virtual void ClearAnger() { m_anger.Clear(); }
+    bool GetEnemySeen() const { return m_enemySeen; }
+    float GetAngerUpdateTimer() const { return m_angerUpdateTimer; }
+    int GetFindEnemyTimer() const { return m_findEnemyTimerMs; }
+
+    // ---- Timers and the rest ----
     virtual void SetLifetime(int ms) { m_lifetimeMs = ms; }
     int GetLifetime() const { return m_lifetimeMs; }
-    // Anger: another monster's controller passes its anger on; clearing forgets it.
-    virtual void TransferAnger(ControllerMonster& /*other*/) {}
-    virtual void ClearAnger() {}
-    // The monster was moved to these coordinates by its own skill; nothing here.
-    virtual void Teleported(const WorldCoords& /*coords*/) {}
-    virtual void SetTreasureProxy(const std::string& name, bool flag)
-    {
-        m_treasureProxy = name;
-        m_treasureProxyFlag = flag;
-    }
-    const std::string& GetTreasureProxy() const { return m_treasureProxy; }
-    // Confused for a time: it may turn on its allies.
-    virtual void Confuse(int durationMs) { m_confusedMs = durationMs; }
+    // Confused for a time: the executing state hears of it.
+    virtual void Confuse(int durationMs);
     int GetConfusion() const { return m_confusedMs; }
+    int GetConfusedTime() const { return m_confusedMs; }
+    void SetConfusedTime(int ms) { m_confusedMs = ms; }
+    int GetScaredTime() const { return m_scaredTimeMs; }
+    int GetDodgeTimer() const { return m_dodgeTimerMs; }
+    int GetFleeCount() const { return m_fleeCount; }
+    uint32_t GetFollowersJoined() const { return m_followersJoined; }
+    void SetFollowersJoined(uint32_t count) { m_followersJoined = count; }
+    const std::vector<UniqueId>& GetPatrolPoints() const { return m_patrolPoints; }
+    void AddPatrolPoint(const UniqueId& id) { m_patrolPoints.push_back(id); }
+    size_t GetCurrentPatrolPoint() const { return m_currentPatrolPoint; }
+    void SetCurrentPatrolPoint(size_t index) { m_currentPatrolPoint = index; }
+    void SetProxyId(const UniqueId& id) { m_proxyId = id; }
+    const UniqueId& GetProxyId() const { return m_proxyId; }
+    // Makes the treasure proxy from the record; an existing one stays unless replaced.
+    virtual void SetTreasureProxy(const std::string& record, bool replace);
+    Proxy* GetTreasureProxy() const;
+    // The extra drops of a dying monster: its misc loot slots and its per-party-member item.
+    void CreateDropMiscItems();
 
 private:
-    void SetSpecialAttack(size_t index, uint32_t id, int timeoutMs, int delayMs, uint32_t chance, SkillUseRange range)
+    void SetSpecialAttack(size_t index, uint32_t id, int initialMs, int reuseMs, uint32_t chance, SkillUseRange range)
     {
-        m_specialAttacks[index] = {id, timeoutMs, delayMs, chance, range};
+        m_specialAttacks[index] = {id, initialMs, reuseMs, 0, initialMs, chance, range};
     }
+    void CountDownTimers(int elapsedMs);
+    void UpdateRandomAnger(int elapsedMs);
+    void UpdateDeathByNearness(int elapsedMs);
+    void UpdateAnger(int elapsedMs);
+    void FindEnemyUpdate(int elapsedMs);
+    // One pass of the enemy search; the closest foe found is kept for the next pass.
+    void FindEnemyPass(bool& searched, uint32_t& closestId, float& closestDistance, WorldVec3& searchedFrom);
+    void TryToHealAlly();
+    float LifePercentage(const Character& character) const;
+
+    Keys m_keys;
+    bool m_rally = true;
+    int m_findEnemyTimerMs = 0;
+    float m_angerUpdateTimer = 0.0f;
+    AngerManager m_anger;
 
     uint32_t m_defaultAttackSkill = 0;
     uint32_t m_normalAttackSkill = 0;
-    std::array<SpecialAttack, kSpecialAttacks> m_specialAttacks{};
-    std::array<uint32_t, 3> m_buffSelf{};
-    std::array<uint32_t, 3> m_buffOther{};
-    uint32_t m_healSkill = 0;
-    int m_healDelayMs = 0;
     uint32_t m_berserkSkill = 0;
     uint32_t m_dyingSkill = 0;
+    uint32_t m_healSkill = 0;
+    int m_healDelayMs = 0;
+    int m_healTimerMs = 0;
+    std::array<uint32_t, 3> m_buffSelf{};
+    std::array<uint32_t, 3> m_buffOther{};
+    std::array<SpecialAttack, kSpecialAttacks> m_specialAttacks{};
     uint32_t m_initialSkill = 0;
-    SkillRanges m_ranges;
     uint32_t m_chainInitialSkill = 0;
     uint32_t m_chainNextSkill = 0;
     uint32_t m_chainBehavior = 0;
-    uint32_t m_leaderId = 0;
+    SkillRanges m_ranges;
+
+    bool m_enemySeen = false;
+    bool m_emoted = false;
+    std::vector<UniqueId> m_patrolPoints;
+    size_t m_currentPatrolPoint = 0;
     int m_lifetimeMs = 0;
-    std::string m_treasureProxy;
-    bool m_treasureProxyFlag = false;
+    UniqueId m_proxyId;
+    int m_randomAngerTimerMs = 3000;
+    bool m_randomAngerDone = false;
+    int m_dodgeTimerMs = 0;
     int m_confusedMs = 0;
+    int m_fleeCount = 0;
+    int m_fleeTimerMs = 0;
+    int m_scaredTimeMs = 0;
+    int m_deathCheckTimerMs = kTickMs;
+    uint32_t m_leaderId = 0;
+    uint32_t m_followersJoined = 0;
+    uint32_t m_treasureProxyId = 0;
+    // Reused by the sight queries so that a running monster allocates nothing per frame.
+    std::vector<Character*> m_seen;
+    std::vector<std::pair<uint32_t, float>> m_angerNotes;
 };
 
 }  // namespace GAME

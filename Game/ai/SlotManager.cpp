@@ -6,6 +6,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/PathFinder.h"
 #include "Game/characters/Character.h"
 
 namespace GAME {
@@ -43,17 +44,55 @@ void SlotManager::CalculateSlotPositions(float radius)
     for (size_t i = 0; i < count; ++i) {
         const float angle = static_cast<float>(i) / static_cast<float>(count) * 2.0f * std::numbers::pi_v<float>;
         WorldVec3 position = center;
-        position.Translate(Vec3{radius * std::cos(angle), 0.0f, radius * std::sin(angle)});
+        const Vec3 offset{radius * std::cos(angle), 0.0f, radius * std::sin(angle)};
+        // Set down on the floor; where there is none the level point is kept.
+        if (!position.TranslateToFloor(offset))
+            position.Translate(offset);
         m_positions[i] = position;
     }
 }
 
-void SlotManager::RequestSlot(WorldVec3& out, uint32_t requesterId, float radius, bool /*skipReachTest*/)
+namespace {
+
+// Whether a body standing at the point would be inside an obstacle in force.
+bool SlotPointCollides(const WorldVec3& point)
+{
+    const Vec3 at = point.ToWorldSpace();
+    for (const DynamicObstacle* obstacle : World::Get().GetObstacles()) {
+        const Sphere sphere = obstacle->GetWorldSphere();
+        if ((at - sphere.center).LengthSquared() < sphere.radius * sphere.radius)
+            return true;
+    }
+    return false;
+}
+
+constexpr float kSlotReachTolerance = 0.5f;
+
+}  // namespace
+
+bool SlotManager::TryCandidates(std::vector<Candidate>& candidates, Character& requester, bool skipReachTest,
+                                size_t& taken)
+{
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.distance < b.distance; });
+    for (const Candidate& candidate : candidates) {
+        const WorldVec3& position = m_positions[candidate.slot];
+        if (SlotPointCollides(position))
+            continue;
+        if (!skipReachTest && !requester.CanMoveTo(position, kSlotReachTolerance))
+            continue;
+        taken = candidate.slot;
+        return true;
+    }
+    return false;
+}
+
+void SlotManager::RequestSlot(WorldVec3& out, uint32_t requesterId, float radius, bool skipReachTest)
 {
     out = WorldVec3();
     ObjectManager& objects = ObjectManager::Get();
     Character* requester = objects.GetObject<Character>(requesterId);
-    if (!requester || radius == 0.0f)
+    if (!requester || radius == 0.0f || !std::isfinite(radius))
         return;
     CalculateSlotPositions(radius);
 
@@ -68,21 +107,37 @@ void SlotManager::RequestSlot(WorldVec3& out, uint32_t requesterId, float radius
     }
 
     const WorldVec3 from = requester->GetPathPosition();
-    size_t best = m_holders.size();
-    float bestDistance = 0.0f;
-    for (size_t i = 0; i < m_holders.size(); ++i) {
-        if (m_holders[i] != 0)
-            continue;
-        const float distance = (m_positions[i] - from).LengthSquared();
-        if (best == m_holders.size() || distance < bestDistance) {
-            best = i;
-            bestDistance = distance;
-        }
-    }
-    if (best == m_holders.size())
+    m_candidates.clear();
+    for (size_t i = 0; i < m_holders.size(); ++i)
+        if (m_holders[i] == 0)
+            m_candidates.push_back({i, (m_positions[i] - from).LengthSquared()});
+    size_t taken = 0;
+    if (TryCandidates(m_candidates, *requester, skipReachTest, taken)) {
+        m_holders[taken] = requesterId;
+        out = m_positions[taken];
         return;
-    m_holders[best] = requesterId;
-    out = m_positions[best];
+    }
+
+    // Takeover: a holder of the same size that stands farther from its slot than the
+    // requester gives it up.
+    m_candidates.clear();
+    const float extents = requester->GetExtents();
+    for (size_t i = 0; i < m_holders.size(); ++i) {
+        Character* holder = objects.GetObject<Character>(m_holders[i]);
+        if (!holder || holder->GetExtents() != extents)
+            continue;
+        const float mine = (m_positions[i] - from).LengthSquared();
+        const float theirs = (m_positions[i] - holder->GetPathPosition()).LengthSquared();
+        if (mine < theirs)
+            m_candidates.push_back({i, mine});
+    }
+    if (!TryCandidates(m_candidates, *requester, skipReachTest, taken))
+        return;
+    Character* evicted = objects.GetObject<Character>(m_holders[taken]);
+    m_holders[taken] = requesterId;
+    out = m_positions[taken];
+    if (evicted)
+        evicted->LostSlot();
 }
 
 void SlotManager::ReleaseSlot(uint32_t holderId)

@@ -42,17 +42,6 @@ int SecondsToMs(const LoadTable& table, const char* key, float def)
     return static_cast<int>(ms);
 }
 
-SkillUseRange ResolveSkillUseRange(const std::string& word)
-{
-    if (word == "ShortRange")
-        return SkillUseRange_Short;
-    if (word == "MediumRange")
-        return SkillUseRange_Medium;
-    if (word == "LongRange")
-        return SkillUseRange_Long;
-    return SkillUseRange_Any;
-}
-
 void DestroyObject(Object* object, int line)
 {
     if (object)
@@ -230,7 +219,7 @@ void Monster::HandSkillsToController(const LoadTable& table, ControllerMonster& 
         const int timeout = SecondsToMs(table, (prefix + "Timeout").c_str(), 0.0f);
         const int delay = SecondsToMs(table, (prefix + "Delay").c_str(), 0.0f);
         const float chance = table.GetFloat((prefix + "Chance").c_str(), 0.0f);
-        const SkillUseRange range = ResolveSkillUseRange(table.GetString((prefix + "Range").c_str(), ""));
+        const SkillUseRange range = ControllerMonster::ResolveSkillUseRange(table.GetString((prefix + "Range").c_str(), ""));
         // A negative or non-finite chance from a careless record counts as none.
         const uint32_t wholeChance = chance >= 1.0f && chance < 4.0e9f ? static_cast<uint32_t>(chance) : 0;
         (controller.*specials[i])(id, timeout, delay, wholeChance, range);

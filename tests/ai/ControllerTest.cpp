@@ -124,10 +124,10 @@ TEST_F(ControllerTest, RequestsTakeTheNearestFreeSlotOnePerCharacter)
     slots.RequestSlot(out, b->GetObjectId(), 2.0f, false);
     EXPECT_EQ(slots.GetSlotHolder(0), b->GetObjectId());
 
-    // A full ring yields an empty position.
+    // A full ring yields an empty position to a requester no nearer than the holder.
     slots.SetNumSlots(1);
     slots.RequestSlot(out, b->GetObjectId(), 2.0f, false);
-    Character* c = MakeCharacter(Vec3{});
+    Character* c = MakeCharacter(Vec3{-5.0f, 0.0f, 0.0f});
     slots.RequestSlot(out, c->GetObjectId(), 2.0f, false);
     EXPECT_FALSE(out.IsValid());
 }
