@@ -23,14 +23,6 @@ namespace GAME {
 
 GAME_IMPLEMENT_CLASS(ControllerAI, ControllerCombat)
 
-int RandomInt(int min, int max)
-{
-    if (max < min)
-        std::swap(min, max);
-    const int64_t span = int64_t{max} - int64_t{min} + 1;
-    return static_cast<int>(int64_t{min} + int64_t{rand()} % span);
-}
-
 namespace {
 
 const ControllerAIStateData kNoStateData;

@@ -12,6 +12,7 @@
 #include "Engine/World.h"
 #include "Game/ai/ControllerAIState.h"
 #include "Game/ai/ControllerCombat.h"
+#include "Game/core/foundation/ProcessRandom.h"
 
 namespace GAME {
 
@@ -20,10 +21,6 @@ class Entity;
 class LoadTable;
 class Region;
 class Team;
-
-// A whole number from min to max, both possible, drawn with the platform's rand(). Bounds
-// given the wrong way round are put in order first.
-int RandomInt(int min, int max);
 
 class ControllerAI : public ControllerCombat {
     GAME_DECLARE_CLASS(ControllerAI)

@@ -104,6 +104,8 @@ protected:
         auto* character = DynamicCast<Character>(ObjectManager::Get().CreateObject(kind));
         EXPECT_TRUE(World::Get().AddEntity(character, WorldCoords(region, Coords::LookAlong({x, y, z}, {1, 0, 0}, {0, 1, 0}))));
         character->SetTeam(team);
+        // Alive with some life, so that the combat controller's life watch leaves it be.
+        character->SetCurrentLife(100.0f);
         return character;
     }
     // A monster whose AI record holds these keys, placed at the origin and attached.
