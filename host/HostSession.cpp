@@ -373,7 +373,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         engine.Update(options->stepMs);
         if (fighting)
             fight.Update(frame, options->stepMs);
-        if (questGiving)
+        if (questGiving && !scripted)   // scripted clicks talk to the quest giver themselves
             questGiver.Update(frame);
         teleport.Update(frame, static_cast<long long>(frame - 1) * options->stepMs);
         gEngine->UpdateFrame(options->stepMs);

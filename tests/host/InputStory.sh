@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The bundled fight played through scripted clicks: the player walks to the monster on the
-# first click, strikes it while the button is held, and the same run prints the same twice.
+# The bundled fight played through scripted clicks: the player talks to the quest giver on
+# the first click, walks to the monster on the next and strikes it while the button is
+# held; the same run prints the same twice.
 # A file with broken lines logs each of them and plays the rest.
 set -u
 gamehost=$1
@@ -10,8 +11,11 @@ first=$(run "$input") || { echo "FAIL: the run failed"; exit 1; }
 second=$(run "$input")
 [ "$first" = "$second" ] || { echo "FAIL: two runs differ"; exit 1; }
 expect() { grep -q "$1" <<<"$first" || { echo "FAIL: no line matches: $1"; exit 1; }; }
-expect "^frame 2: input: new primary click at (10.0, 0.0) on ArenaMonster: no move, the player at (0.0, 0.0) MoveToUseSkill$"
+expect "^frame 3: input: new primary click at (10.0, 0.0) on ArenaMonster: no move, the player at ([0-9.-]*, [0-9.-]*) MoveToUseSkill$"
 expect "^frame [0-9]*: input: held primary click at (10.0, 0.0) on ArenaMonster: no move, the player at ([0-9.]*, 0.0) UseSkill$"
+expect "^frame 2: input: new primary click at (-1.8, 0.0) on QuestGiver: no move, the player at (0.0, 0.0) TalkToNpc$"
+expect "^ui: dialog Records/Quests/QuestGiverDialog.dbr"
+grep -q "the player engages the quest giver" <<<"$first" && { echo "FAIL: a staged talk"; exit 1; }
 expect "^frame [0-9]*: the player strikes (blow 1)"
 expect "^frame [0-9]*: the monster dies"
 expect "^frame 130: input: new primary click at (4.0, -4.0): a move"
