@@ -2,6 +2,9 @@
 // mouse repeat, skills, impairments, death and respawn, pets and the mailbox.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 #include "characters/CharacterWorldFixture.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerPlayer.h"
@@ -9,6 +12,7 @@
 #include "Game/characters/Player.h"
 #include "Game/core/ActivityManager.h"
 #include "Game/items/Item.h"
+#include "Game/items/PlayerHotSlotCtrl.h"
 #include "Game/skills/SkillActivated.h"
 
 namespace GAME {
@@ -23,6 +27,8 @@ public:
         m_targetType = static_cast<SkillTargetType>(targetType);
         m_repeatable = repeatable;
     }
+    // What the skill's use query answers.
+    void Answer(Skill_UseQuery reason) { SetReason(reason); }
     bool GetValidTarget(const Character&, unsigned&, const WorldVec3&, bool, float) const override { return true; }
 };
 GAME_IMPLEMENT_CLASS(PlayerClickTestSkill, SkillActivated)
@@ -36,7 +42,20 @@ public:
 };
 GAME_IMPLEMENT_CLASS(PlayerClickFloatingItem, Item)
 
+// Counts the voice prompts played.
+class PlayerClickVoice : public SoundPak {
+    GAME_DECLARE_CLASS(PlayerClickVoice)
+
+public:
+    void Play(const WorldVec3&, int, bool) override { ++plays[GetObjectName()]; }
+    static inline std::map<std::string, int> plays;
+};
+GAME_IMPLEMENT_CLASS(PlayerClickVoice, SoundPak)
+
 namespace {
+
+constexpr const char* kCooldownVoice = "Records/Test/CooldownVoice.dbr";
+constexpr const char* kManaVoice = "Records/Test/ManaVoice.dbr";
 
 class ControllerPlayerTest : public CharacterWorldTest {
 protected:
@@ -46,7 +65,12 @@ protected:
         RecordDatabase::Get().RegisterRecord(Player::kPlayerControllerRecord,
                                              "Class,ControllerPlayer,\ncontrollerDeathDelay,0.25,\n");
         RecordDatabase::Get().RegisterRecord(Player::kStubControllerRecord, "Class,ControllerAI,\n");
-        player = Make<Player>("unarmedRunAnim,Swing.anm,\n", "Player");
+        RecordDatabase::Get().RegisterRecord(kCooldownVoice, "Class,PlayerClickVoice,\n");
+        RecordDatabase::Get().RegisterRecord(kManaVoice, "Class,PlayerClickVoice,\n");
+        PlayerClickVoice::plays.clear();
+        player = Make<Player>(std::string("unarmedRunAnim,Swing.anm,\nskillCooldownSound,") + kCooldownVoice +
+                                  ",\nnotEnoughManaSound," + kManaVoice + ",\n",
+                              "Player");
         player->SetIsControllingCharacter(true);   // the player controller of the record
         Place(player, 0.0f);
         mind = player->GetPlayerController();
@@ -59,7 +83,7 @@ protected:
         return mind->HandleActionFromMouse(primary, inPlace, false, repeat, point, target);
     }
     // A skill the player owns, of that target type; repeatable or not.
-    SkillActivated* Skill(int targetType, bool repeatable)
+    PlayerClickTestSkill* Skill(int targetType, bool repeatable)
     {
         const std::string name = "Records/Test/PlayerSkill" + std::to_string(++skills) + ".dbr";
         RecordDatabase::Get().RegisterRecord(name, "Class,PlayerClickTestSkill,\nskillMaxLevel,1,\n");
@@ -332,6 +356,85 @@ TEST_F(ControllerPlayerTest, PetCommandsMailboxAndTexts)
     mind->PopUserText();
     mind->PopUserText();
     EXPECT_EQ(mind->GetMailboxUserTextTime(), 0);
+}
+
+TEST_F(ControllerPlayerTest, PrimaryAndSecondaryClicksChooseBetweenSkillAndMove)
+{
+    Character* foe = OnTeam(kTeamMajorMonster, 1.5f);
+    const uint32_t foeId = foe->GetObjectId();
+    PlayerHotSlotCtrl& slots = player->GetPlayerHotSlotCtrl();
+    PlayerClickTestSkill* primary = Skill(2, true);
+    PlayerClickTestSkill* secondary = Skill(2, true);
+    slots.SetPrimarySkillId(primary->GetObjectId());
+    struct Case {
+        const char* name;
+        bool primaryButton, inPlace, disabled;
+        uint32_t target;
+        Skill_UseQuery reason;
+        bool answer;
+        const char* state;
+        int cooldownVoices;
+    };
+    const Case cases[] = {
+        {"left on the ground moves", true, false, false, 0, Skill_Usable, true, "MoveTo", 0},
+        {"left in place uses the skill", true, true, false, 0, Skill_Usable, false, "UseSkill", 0},
+        {"left on a monster walks to use the skill", true, false, false, foeId, Skill_Usable, false, "MoveToUseSkill", 0},
+        {"left with the slots off moves", true, false, true, foeId, Skill_Usable, true, "MoveTo", 0},
+        {"a cooling skill is voiced, then a move", true, false, false, foeId, Skill_CoolingDown, true, "MoveTo", 1},
+        {"right without a slot does nothing", false, false, false, foeId, Skill_Usable, false, "LongIdle", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        mind->ClearTarget();
+        mind->SetState("LongIdle", ControllerAIStateData());
+        PlayerClickVoice::plays.clear();
+        player->ResetSkillVox();
+        mind->SetCombatEnemy(c.target);
+        slots.SetDisableHotSlotsOverride(c.disabled);
+        primary->Answer(c.reason);
+        uint32_t target = c.target;
+        EXPECT_EQ(mind->HandleActionFromMouse(c.primaryButton, c.inPlace, false, false, At(20.0f), target), c.answer);
+        EXPECT_EQ(State(), c.state);
+        EXPECT_EQ(PlayerClickVoice::plays[kCooldownVoice], c.cooldownVoices);
+    }
+    slots.SetDisableHotSlotsOverride(false);
+    primary->Answer(Skill_Usable);
+
+    // The right button with a skill: used on the monster; never a move.
+    slots.SetSecondarySkillId(secondary->GetObjectId());
+    mind->SetCombatEnemy(foeId);
+    uint32_t target = foeId;
+    EXPECT_FALSE(mind->HandleActionFromMouse(false, false, false, false, At(20.0f), target));
+    EXPECT_EQ(State(), "MoveToUseSkill");
+    EXPECT_EQ(mind->GetCurrentSkillID(), secondary->GetObjectId());
+    // Out of mana: the voice (once the last prompt's 3 s are over), no skill, no move.
+    mind->SetState("LongIdle", ControllerAIStateData());
+    Frame(3000);
+    secondary->Answer(Skill_NotEnoughMana);
+    EXPECT_FALSE(mind->HandleActionFromMouse(false, false, false, false, At(20.0f), target));
+    EXPECT_EQ(State(), "LongIdle");
+    EXPECT_EQ(PlayerClickVoice::plays[kManaVoice], 1);
+}
+
+TEST_F(ControllerPlayerTest, ATrappedPlayerUsesSkillsInReachOnlyAndNeverWalks)
+{
+    Character* near = OnTeam(kTeamMajorMonster, 1.0f);
+    Character* far = OnTeam(kTeamMajorMonster, 30.0f);
+    SkillActivated* skill = Skill(0, true);
+    mind->BeginTrap();
+    ASSERT_EQ(State(), "Trapped");
+    const size_t before = player->GetQueuedCommandCount();
+    uint32_t target = far->GetObjectId();
+    EXPECT_FALSE(mind->SendSkillAction(*player, false, false, skill->GetObjectId(), At(30.0f), target));
+    EXPECT_EQ(State(), "Trapped");
+    EXPECT_EQ(player->GetQueuedCommandCount(), before);
+    target = near->GetObjectId();
+    EXPECT_TRUE(mind->SendSkillAction(*player, false, false, skill->GetObjectId(), At(1.0f), target));
+    EXPECT_EQ(State(), "UseSkillWhileTrapped");
+    EXPECT_EQ(mind->GetCurrentEnemy(), near->GetObjectId());
+    EXPECT_EQ(player->GetQueuedCommandCount(), before + 1);   // leaving the trap state releases it
+    mind->HandleEvent(Actor::EndEvent());
+    EXPECT_EQ(State(), "Trapped");
 }
 
 }  // namespace
