@@ -178,6 +178,9 @@ bool ControllerPlayer::HandleActionFromMouse(bool primary, bool inPlace, bool se
         m_mouseRepeatTarget = 0;
         m_mouseRepeatPoint = WorldVec3();
     }
+    // A click on nothing, at a point in no region, can lead nowhere: it is no move.
+    if (target == 0 && !working.IsValid())
+        return false;
     if (state->ActivateSuperSkill(inPlace, second, working, target))
         return false;
     // The super skill may have switched the state: the request goes to the one executing now.

@@ -177,6 +177,8 @@ TEST_F(ControllerPlayerTest, APrimaryClickOnTheGroundMovesAndAHeldClickAlongTheH
 {
     EXPECT_FALSE(Click(true, At(1.0f)) && State() == "MoveTo");   // nearer than 1.6: nothing
     EXPECT_EQ(State(), "LongIdle");
+    EXPECT_FALSE(Click(true, WorldVec3()));   // a point in no region is no move
+    EXPECT_EQ(State(), "LongIdle");
     EXPECT_TRUE(Click(true, At(20.0f)));
     ASSERT_EQ(State(), "MoveTo");
     auto* moving = static_cast<ControllerPlayerStateMoveTo*>(mind->GetExecutingState());
@@ -332,6 +334,14 @@ TEST_F(ControllerPlayerTest, DeathLeadsThroughTheRespawnToIdle)
 
 TEST_F(ControllerPlayerTest, PetCommandsMailboxAndTexts)
 {
+    // The player turns, level, to face a character.
+    Character* foe = OnTeam(kTeamMajorMonster, 0.0f, 6.0f);
+    mind->FaceTarget(foe->GetObjectId());
+    const Vec3 facing = player->GetCoords().GetRegionCoords().zAxis;
+    EXPECT_NEAR(facing.x, 0.0f, 1e-5f);
+    EXPECT_NEAR(facing.z, 1.0f, 1e-5f);
+    EXPECT_EQ(player->GetCoords().GetPosition(), At(0.0f));
+
     uint32_t target = 9;
     EXPECT_FALSE(mind->HandlePetAction(*player, false, false, At(3.0f), target));   // no pet selected
     mind->SetPet(9);
