@@ -581,7 +581,7 @@ void HostFight::Update(int frame, int ms)
             skill->IncrementSkillLevel(1);
         }
     }
-    if (!CastArsenal(frame, *player, *monster) && !CastFireball(*player, *monster))
+    if (!m_playerScripted && !CastArsenal(frame, *player, *monster) && !CastFireball(*player, *monster))
         Attack(*player, *monster);
     // The monster answers once it is attacked.
     if (const FightNotes* notes = GetFightNotes(*monster); notes && notes->attacked)

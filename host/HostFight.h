@@ -49,6 +49,9 @@ public:
     uint32_t GetMonsterId() const { return m_monsterId; }
     // Before the frame: hands each fighter its next attack.
     void Update(int frame, int ms);
+    // The player is steered by scripted clicks (host/HostInput.h): the host no longer
+    // strikes and casts for it; the monster still answers.
+    void SetPlayerScripted(bool scripted) { m_playerScripted = scripted; }
     // After the frame: reports the reward once the monster has died, and the monsters'
     // loot: what they wear, what falls from them, the gold pile the player takes.
     void AfterFrame(int frame);
@@ -57,6 +60,7 @@ public:
     void Stop();
 
 private:
+    bool m_playerScripted = false;
     // Hands the fighter an attack on the opponent when both live and its handler is idle;
     // out of reach, the attack carries the run to the opponent.
     void Attack(Character& attacker, Character& target);

@@ -3,6 +3,7 @@
 #include "host/HostSession.h"
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
+#include "host/HostInput.h"
 #include "host/HostItems.h"
 #include "host/HostMarket.h"
 #include "host/HostNetwork.h"
@@ -313,6 +314,11 @@ extern "C" int GameHostRun(const HostOptions* options)
     // A client on the network plays only its own player; the fight is the server's.
     const bool guest = networked && options->role == "client";
     HostFight fight;
+    // Scripted clicks steer the player in place of the host's own strikes; a file that
+    // cannot be read is logged and the run goes on unscripted.
+    HostInput input;
+    const bool scripted = !options->inputPath.empty() && input.Load(options->inputPath);
+    fight.SetPlayerScripted(scripted);
     HostQuestGiver questGiver;
     Companion companion(engine, transport);
     const bool fighting =
@@ -368,10 +374,12 @@ extern "C" int GameHostRun(const HostOptions* options)
             network.BeforeFrame(frame);
         else if (frame == kInvitationFrame && engine.GetPlayerId() != 0)
             companion.Invite();
+        if (scripted && fighting)
+            input.Apply(frame, fight.GetPlayerId());
         engine.Update(options->stepMs);
         if (fighting)
             fight.Update(frame, options->stepMs);
-        if (questGiving)
+        if (questGiving && !scripted)   // scripted clicks talk to the quest giver themselves
             questGiver.Update(frame);
         teleport.Update(frame, static_cast<long long>(frame - 1) * options->stepMs);
         gEngine->UpdateFrame(options->stepMs);

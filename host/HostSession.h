@@ -21,6 +21,7 @@ struct HostOptions {
     int listenPort = -1;                     // a server on the network: the port (0: any free one)
     std::string connectTo;                   // a client on the network: the server's HOST:PORT
     int randSeed = -1;                       // the process-wide 15-bit draws start here (-1: as built)
+    std::string inputPath;                   // scripted clicks that steer the player (host/HostInput.h)
 };
 
 }  // namespace GAME

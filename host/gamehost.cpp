@@ -24,7 +24,7 @@ void Usage()
         "usage: gamehost [--data DIR] [--library PATH] [--frames N] [--step MS] [--role single|server|client]\n"
         "                [--log CHANNEL]... [--answer yes|no] [--quiet] [--save FILE] [--load FILE]\n"
         "                [--listen PORT (with --role server)] [--connect HOST:PORT (with --role client)]\n"
-        "                [--seed N (the cosmetic and AI draws)]\n");
+        "                [--seed N (the cosmetic and AI draws)] [--input FILE (scripted clicks)]\n");
 }
 
 bool ParseInt(const std::string& text, int& out)
@@ -72,6 +72,9 @@ bool ParseOptions(int argc, char** argv, HostOptions& options)
             options.answerYes = answer == "yes";
         } else if (arg == "--save") {
             if (!next(options.savePath))
+                return false;
+        } else if (arg == "--input") {
+            if (!next(options.inputPath))
                 return false;
         } else if (arg == "--load") {
             if (!next(options.loadPath))

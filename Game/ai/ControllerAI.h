@@ -12,6 +12,7 @@
 #include "Engine/World.h"
 #include "Game/ai/ControllerAIState.h"
 #include "Game/ai/ControllerCombat.h"
+#include "Game/core/foundation/ProcessRandom.h"
 
 namespace GAME {
 

@@ -38,6 +38,9 @@ protected:
     {
         auto* made = ObjectManager::Get().CreateObjectFromFile<Player>("Records/P.dbr");
         made->SetIsControllingCharacter(true);
+        // A living player whose controller has started: item use goes through its state.
+        made->SetLifeState(Character_LifeState_Alive);
+        made->GetPlayerController()->InitialUpdate();
         return made;
     }
     static PlayerInventoryCtrl& Bags(Player* p) { return p->GetPlayerController()->GetInventoryCtrl(); }

@@ -1,0 +1,156 @@
+#include "host/HostInput.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "Engine/Engine.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/World.h"
+#include "Game/ai/ControllerPlayer.h"
+#include "Game/characters/Character.h"
+#include "Game/characters/Player.h"
+#include "Game/core/foundation/StringUtil.h"
+
+namespace GAME {
+
+namespace {
+
+// A coordinate from the file: a finite number within the world's reach.
+bool ParseInputCoordinate(const std::string& word, float& out)
+{
+    char* end = nullptr;
+    const float value = std::strtof(word.c_str(), &end);
+    if (word.empty() || *end != '\0' || !std::isfinite(value) || std::fabs(value) > 100000.0f)
+        return false;
+    out = value;
+    return true;
+}
+
+// The object under the cursor: the first entity of the point's region, in the world's
+// order, whose bounding sphere holds the point; not the player itself.
+uint32_t PickInputTarget(const WorldVec3& point, uint32_t playerId)
+{
+    std::vector<Entity*> found;
+    World::Get().GetEntitiesInSphere(found, point.GetRegion(), Sphere{point.GetRegionPosition(), 1.0f},
+                                     EntityList_All);
+    for (const Entity* entity : found)
+        if (entity->GetObjectId() != playerId)
+            return entity->GetObjectId();
+    return 0;
+}
+
+}  // namespace
+
+bool HostInput::Load(const std::string& path)
+{
+    std::ifstream file(path);
+    if (!file) {
+        gEngine->Log(LOG_ERROR, "Input file %s cannot be read", path.c_str());
+        return false;
+    }
+    std::stringstream text;
+    text << file.rdbuf();
+    Parse(text.str(), path);
+    return true;
+}
+
+void HostInput::Parse(const std::string& text, const std::string& source)
+{
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        if (const size_t hash = line.find('#'); hash != std::string::npos)
+            line.erase(hash);
+        std::istringstream words(line);
+        std::vector<std::string> w;
+        for (std::string word; words >> word;)
+            w.push_back(word);
+        if (w.empty())
+            continue;
+        if (m_commands.size() >= kMaxCommands) {
+            gEngine->Log(LOG_WARNING, "%s:%d: more than %zu commands; the rest is ignored", source.c_str(), number,
+                         kMaxCommands);
+            break;
+        }
+        Command command;
+        char* end = nullptr;
+        const long frame = std::strtol(w[0].c_str(), &end, 10);
+        bool good = *end == '\0' && frame >= 1 && frame <= kMaxFrame && w.size() >= 2;
+        command.frame = static_cast<int>(frame);
+        if (good && w[1] == "click") {
+            command.kind = Kind::Click;
+            good = w.size() >= 5 && (w[2] == "primary" || w[2] == "secondary") && ParseInputCoordinate(w[3], command.x) &&
+                   ParseInputCoordinate(w[4], command.z);
+            command.primary = good && w[2] == "primary";
+            for (size_t i = 5; good && i < w.size(); ++i) {
+                if (w[i] == "held")
+                    command.held = true;
+                else if (w[i] == "inplace")
+                    command.inPlace = true;
+                else
+                    good = false;
+            }
+        } else if (good && w[1] == "pet") {
+            command.kind = Kind::Pet;
+            good = w.size() == 4 && ParseInputCoordinate(w[2], command.x) && ParseInputCoordinate(w[3], command.z);
+        } else if (good && w[1] == "clear") {
+            command.kind = Kind::Clear;
+            good = w.size() == 2;
+        } else {
+            good = false;
+        }
+        if (!good) {
+            gEngine->Log(LOG_WARNING, "%s:%d: input line not understood, skipped: %s", source.c_str(), number,
+                         line.c_str());
+            continue;
+        }
+        m_commands.push_back(command);
+    }
+    std::stable_sort(m_commands.begin(), m_commands.end(),
+                     [](const Command& a, const Command& b) { return a.frame < b.frame; });
+    m_next = 0;
+}
+
+void HostInput::Apply(int frame, uint32_t playerId)
+{
+    Player* player = ObjectManager::Get().GetObject<Player>(playerId);
+    ControllerPlayer* controller = player ? player->GetPlayerController() : nullptr;
+    for (; m_next < m_commands.size() && m_commands[m_next].frame <= frame; ++m_next) {
+        const Command& command = m_commands[m_next];
+        if (command.frame < frame || !controller)
+            continue;   // a frame already run, or no player to steer
+        const WorldVec3 point(player->GetPathPosition().GetRegion(), Vec3{command.x, 0.0f, command.z});
+        uint32_t target = command.kind == Kind::Clear ? 0 : PickInputTarget(point, playerId);
+        switch (command.kind) {
+        case Kind::Click: {
+            const bool moved = controller->HandleActionFromMouse(command.primary, command.inPlace, false, command.held,
+                                                                 point, target);
+            const Vec3 at = player->GetPathPosition().GetRegionPosition();
+            std::printf("frame %d: input: %s %s click at (%.1f, %.1f)%s: %s, the player at (%.1f, %.1f) %s\n", frame,
+                        command.held ? "held" : "new", command.primary ? "primary" : "secondary", command.x, command.z,
+                        target ? (" on " + GetFileName(ObjectManager::Get().GetObject(target)->GetObjectName(), true))
+                                     .c_str()
+                               : "",
+                        moved ? "a move" : "no move", at.x, at.z, controller->GetExecutingStateName().c_str());
+            break;
+        }
+        case Kind::Pet: {
+            const bool sent = controller->HandlePetAction(*player, false, false, point, target);
+            std::printf("frame %d: input: pet command at (%.1f, %.1f): %s\n", frame, command.x, command.z,
+                        sent ? "sent" : "no pet");
+            break;
+        }
+        case Kind::Clear:
+            controller->ClearTarget();
+            std::printf("frame %d: input: the player clears its target\n", frame);
+            break;
+        }
+    }
+}
+
+}  // namespace GAME

@@ -1,0 +1,49 @@
+// A scripted player: clicks and key presses by frame, read from a text file and handed to
+// the player's controller through the operations the user interface calls.
+//
+// One command a line, `#` starts a comment:
+//   FRAME click primary|secondary X Z [held] [inplace]   a click (or a held button) at (X, 0, Z)
+//   FRAME pet X Z                                        the selected pet goes there or attacks
+//   FRAME clear                                          the player forgets its target
+// The object under the cursor is the first character, item or world object (in the
+// world's order) whose bounding sphere holds the point, as the interface's pick would.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace GAME {
+
+class HostInput {
+public:
+    enum class Kind { Click, Pet, Clear };
+    struct Command {
+        int frame = 0;
+        Kind kind = Kind::Click;
+        bool primary = true;
+        bool held = false;
+        bool inPlace = false;
+        float x = 0.0f;
+        float z = 0.0f;
+    };
+
+    // The most commands one file may hold and the last frame one may name.
+    static constexpr size_t kMaxCommands = 100000;
+    static constexpr int kMaxFrame = 10000000;
+
+    // Reads the file; a line that does not parse is logged with its number and skipped.
+    // False when the file cannot be read.
+    bool Load(const std::string& path);
+    // The same from text in memory.
+    void Parse(const std::string& text, const std::string& source);
+    const std::vector<Command>& GetCommands() const { return m_commands; }
+    // Runs the frame's commands on the player's controller, printing each.
+    void Apply(int frame, uint32_t playerId);
+
+private:
+    std::vector<Command> m_commands;
+    size_t m_next = 0;
+};
+
+}  // namespace GAME

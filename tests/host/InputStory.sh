@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The bundled fight played through scripted clicks: the player talks to the quest giver on
+# the first click, walks to the monster on the next and strikes it while the button is
+# held; the same run prints the same twice.
+# A file with broken lines logs each of them and plays the rest.
+set -u
+gamehost=$1
+input=$2
+run() { "$gamehost" --quiet --frames 160 --step 250 --input "$1" 2>&1; }
+first=$(run "$input") || { echo "FAIL: the run failed"; exit 1; }
+second=$(run "$input")
+[ "$first" = "$second" ] || { echo "FAIL: two runs differ"; exit 1; }
+expect() { grep -q "$1" <<<"$first" || { echo "FAIL: no line matches: $1"; exit 1; }; }
+expect "^frame 3: input: new primary click at (10.0, 0.0) on ArenaMonster: no move, the player at ([0-9.-]*, [0-9.-]*) MoveToUseSkill$"
+expect "^frame [0-9]*: input: held primary click at (10.0, 0.0) on ArenaMonster: no move, the player at ([0-9.]*, 0.0) UseSkill$"
+expect "^frame 2: input: new primary click at (-1.8, 0.0) on QuestGiver: no move, the player at (0.0, 0.0) TalkToNpc$"
+expect "^ui: dialog Records/Quests/QuestGiverDialog.dbr"
+grep -q "the player engages the quest giver" <<<"$first" && { echo "FAIL: a staged talk"; exit 1; }
+expect "^frame [0-9]*: the player strikes (blow 1)"
+expect "^frame [0-9]*: the monster dies"
+expect "^frame 130: input: new primary click at (4.0, -4.0): a move"
+grep -q "the player dies" <<<"$first" && { echo "FAIL: the player dies"; exit 1; }
+# The host no longer strikes for the player: every strike follows a click.
+grep -q "the player runs to the monster" <<<"$first" && { echo "FAIL: a staged run"; exit 1; }
+
+broken=$(mktemp)
+trap 'rm -f "$broken"' EXIT
+printf '2 click primary 10 0\nabc click primary 1 1\n3 click middle 1 1\n4 click primary nan 0\n5 dance\n6 clear\n' >"$broken"
+out=$(run "$broken") || { echo "FAIL: the broken file ended the run"; exit 1; }
+[ "$(grep -c "input line not understood, skipped" <<<"$out")" -eq 4 ] || { echo "FAIL: broken lines not logged"; exit 1; }
+grep -q "^frame 6: input: the player clears its target$" <<<"$out" || { echo "FAIL: the good lines were not played"; exit 1; }
+echo "input story: ok"
