@@ -203,9 +203,14 @@ bool HostileClientTest::AwaitDone(int host, const std::function<void()>& watch)
 
 void HostileClientTest::EndClients(std::initializer_list<PeerProcess*> clients)
 {
-    for (int host : joinedHosts)
-        if (sniffer->IsConnected(host))
-            sniffer->Signal({NetDestination::Host, host}, SniffingTransport::kBye);
+    // One at a time, in the order they joined: a client that leaves is removed from the others'
+    // rosters, so a client still reporting must not see an earlier leaver's departure.
+    for (int host : joinedHosts) {
+        if (!sniffer->IsConnected(host))
+            continue;
+        sniffer->Signal({NetDestination::Host, host}, SniffingTransport::kBye);
+        RunUntil([&] { return !sniffer->IsConnected(host); });
+    }
     RunUntil([&] { return std::all_of(clients.begin(), clients.end(), [](PeerProcess* c) { return c->IsDone(); }); });
 }
 
