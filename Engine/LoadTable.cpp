@@ -380,6 +380,7 @@ void RecordDatabase::SetDataRoot(const std::string& path)
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_dataRoot = path;
+    m_missing.Clear();
     m_generation.fetch_add(1, std::memory_order_acq_rel);
 }
 
@@ -404,14 +405,31 @@ const LoadTable* RecordDatabase::Find(const std::string& recordName) const
 
 const LoadTable* RecordDatabase::Load(const std::string& recordName)
 {
-    if (SkipLeadingSeparators(recordName).empty())
+    const std::string_view name = SkipLeadingSeparators(recordName);
+    if (name.empty())
         return nullptr;
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (const LoadTable* loaded = FindLocked(recordName))
         return loaded;
-    const std::string key = NormalizeName(recordName);
-    if (m_dataRoot.empty() || key.find("..") != std::string::npos)
+    if (m_dataRoot.empty() || m_missing.Find(name))
         return nullptr;
+    const std::string key = NormalizeName(recordName);
+    if (key.find("..") != std::string::npos)
+        return nullptr;
+    std::unique_ptr<LoadTable> table = ReadRecordFile(key, recordName);
+    if (!table) {
+        if (m_missing.Size() >= kMaxMissing)
+            m_missing.Clear();
+        m_missing.Emplace(name);
+        return nullptr;
+    }
+    const LoadTable* result = table.get();
+    m_tables.Emplace(name).value = std::move(table);
+    return result;
+}
+
+std::unique_ptr<LoadTable> RecordDatabase::ReadRecordFile(const std::string& key, const std::string& recordName) const
+{
     const std::string path = FindPathIgnoringCase(m_dataRoot, key);
     if (path.empty())
         return nullptr;
@@ -426,9 +444,7 @@ const LoadTable* RecordDatabase::Load(const std::string& recordName)
     std::string text = contents.str();
     auto table = std::make_unique<LoadTable>(recordName);
     table->Parse(text.data(), text.size(), recordName);
-    const LoadTable* result = table.get();
-    m_tables.Emplace(SkipLeadingSeparators(recordName)).value = std::move(table);
-    return result;
+    return table;
 }
 
 const LoadTable* RecordDatabase::RegisterRecord(const std::string& recordName, const std::string& text)
@@ -441,6 +457,7 @@ const LoadTable* RecordDatabase::RegisterRecord(const std::string& recordName, c
     if (slot)
         m_retired.push_back(std::move(slot));   // callers may still hold the old table
     slot = std::move(table);
+    m_missing.Clear();
     m_generation.fetch_add(1, std::memory_order_acq_rel);
     return result;
 }
@@ -450,6 +467,7 @@ void RecordDatabase::Clear()
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_tables.Clear();
     m_retired.clear();
+    m_missing.Clear();
     m_generation.fetch_add(1, std::memory_order_acq_rel);
 }
 

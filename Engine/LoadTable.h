@@ -102,7 +102,9 @@ public:
     void SetDataRoot(const std::string& path);
     std::string GetDataRoot() const;
 
-    // Loads a record once; later calls give the same table. Null when there is none.
+    // Loads a record once; later calls give the same table. Null when there is none: a
+    // name not found under the data root is remembered, and asked again it is not looked
+    // for on disk until records are registered or cleared or the root is set.
     const LoadTable* Load(const std::string& recordName);
     // A record already loaded, or null.
     const LoadTable* Find(const std::string& recordName) const;
@@ -129,12 +131,19 @@ private:
     // spelling finds the table without making the normalised copy: records are looked up
     // by name far more often than they are loaded.
     const LoadTable* FindLocked(std::string_view recordName) const;
+    // The record file under the data root for a normalised name, parsed; null when there
+    // is no such file.
+    std::unique_ptr<LoadTable> ReadRecordFile(const std::string& key, const std::string& recordName) const;
 
     mutable std::recursive_mutex m_lock;
     std::string m_dataRoot;
     // By name as first spelled; any spelling of it finds the table.
     NameIndex<std::unique_ptr<LoadTable>, PathFold> m_tables;
     std::vector<std::unique_ptr<LoadTable>> m_retired;   // replaced tables, freed by Clear
+    // Names the data root does not hold. Names may come from peers and saves, so the set
+    // is bounded: when full it starts over.
+    NameIndex<char, PathFold> m_missing;
+    static constexpr size_t kMaxMissing = 4096;
     std::atomic<uint64_t> m_generation{0};
 };
 

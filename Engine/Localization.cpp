@@ -154,7 +154,7 @@ size_t LocalizationManager::RegisterTags(std::string_view text, const std::strin
         std::string_view format = line.substr(equals + 1);
         while (!format.empty() && (format.front() == ' ' || format.front() == '\t'))
             format.remove_prefix(1);
-        m_formats.insert_or_assign(Key(tag), ParsedFormat(ToWChar(Unescape(format))));
+        m_formats.Emplace(Key(tag)).value = std::make_unique<ParsedFormat>(ToWChar(Unescape(format)));
         ++count;
     }
     return count;
@@ -195,7 +195,7 @@ size_t LocalizationManager::Load()
 void LocalizationManager::Clear()
 {
     CriticalSectionLock lock(m_lock);
-    m_formats.clear();
+    m_formats.Clear();
     m_reportedUnknown.clear();
 }
 
@@ -207,15 +207,8 @@ bool LocalizationManager::HasTag(const char* tag) const
 
 const ParsedFormat* LocalizationManager::FindFormat(const char* tag) const
 {
-    // Tags are looked up for every line written: the lower-cased key is built in storage
-    // kept by the thread rather than in a new string each time.
-    thread_local std::string key;
-    key.assign(tag);
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    const auto found = m_formats.find(key);
-    return found == m_formats.end() ? nullptr : &found->second;
+    const std::unique_ptr<ParsedFormat>* format = m_formats.Find(tag);
+    return format ? format->get() : nullptr;
 }
 
 bool LocalizationManager::GetFormat(const char* tag, std::u16string& out) const

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include <unordered_set>
 
 #include "Engine/CriticalSection.h"
+#include "Engine/NameIndex.h"
 #include "Engine/TextFormat.h"
 
 namespace GAME {
@@ -90,7 +92,9 @@ private:
     const ParsedFormat* FindFormat(const char* tag) const;
 
     mutable CriticalSection m_lock;
-    std::unordered_map<std::string, ParsedFormat> m_formats;   // by lower-cased tag
+    // By tag without regard to ASCII case: a look-up for every line written folds the
+    // tag as it hashes, with no lower-cased copy.
+    NameIndex<std::unique_ptr<ParsedFormat>, CaseFold> m_formats;
     std::unordered_set<std::string> m_reportedUnknown;
 };
 

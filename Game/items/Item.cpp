@@ -48,8 +48,15 @@ uint32_t RecordUnsigned(const LoadTable& table, const char* key)
 
 SoundPak* LoadSound(const LoadTable& table, const char* key, const char* defaultRecord)
 {
-    const std::string name = table.GetString(key, defaultRecord);
-    return name.empty() ? nullptr : ObjectManager::Get().CreateObjectFromFile<SoundPak>(name);
+    const LoadTable::Value* named = table.FindValue(key);
+    const std::string name = named ? named->text : defaultRecord;
+    if (name.empty())
+        return nullptr;
+    // The default is a sound most data sets leave out: when it is missing the item simply
+    // has none, and no warning is written for every item made.
+    if (!named && !ObjectManager::Get().LoadTableFile(name))
+        return nullptr;
+    return ObjectManager::Get().CreateObjectFromFile<SoundPak>(name);
 }
 
 void DestroySound(SoundPak*& sound)

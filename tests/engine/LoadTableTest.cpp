@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -249,4 +252,28 @@ TEST_F(RecordDatabaseTest, RegisteredRecordsComeBeforeFilesAndClearForgetsThem)
     EXPECT_NE(again, registered);
     db.Clear();
     EXPECT_STREQ(db.Load("Records/Game/TestRecord.dbr")->GetString("Class", ""), "TestObject");
+}
+
+// A name the data root does not hold is not looked for on disk again until the records or
+// the root change; a file that appears meanwhile is found after that.
+TEST_F(RecordDatabaseTest, MissingRecordIsRememberedUntilTheRecordsChange)
+{
+    const std::filesystem::path root =
+        std::filesystem::temp_directory_path() / ("record-miss-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root / "Records");
+    db.SetDataRoot(root.string());
+    const std::string name = "Records/Late.dbr";
+    EXPECT_EQ(db.Load(name), nullptr);
+    std::ofstream(root / "Records" / "late.dbr") << "Class,Late,\n";
+    EXPECT_EQ(db.Load("records\\LATE.dbr"), nullptr);   // any spelling of the missing name
+    db.RegisterRecord("Records/Other.dbr", "Class,Other,\n");
+    const LoadTable* late = db.Load(name);
+    ASSERT_NE(late, nullptr);
+    EXPECT_STREQ(late->GetString("Class", ""), "Late");
+
+    EXPECT_EQ(db.Load("Records/Later.dbr"), nullptr);
+    std::ofstream(root / "Records" / "Later.dbr") << "Class,Later,\n";
+    db.SetDataRoot(root.string());
+    EXPECT_NE(db.Load("Records/Later.dbr"), nullptr);
+    std::filesystem::remove_all(root);
 }

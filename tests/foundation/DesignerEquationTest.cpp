@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -181,6 +182,25 @@ TEST_F(AlgebraTest, ReparseReplacesTheTreeAndVariablesAreReadEachTime)
     owner.values["a"] = 10;
     EXPECT_EQ(formula(), 30.0f);
     EXPECT_EQ(owner.asked["a"], 2);
+}
+
+TEST_F(AlgebraTest, OneParsedTreeBindsToEachOwnerAlone)
+{
+    DesignerEquation_Algebra parser;
+    EXPECT_EQ(parser.ParseTree("(a+b)*"), nullptr);
+    EXPECT_EQ(parser.ParseTree(nullptr), nullptr);
+    const std::shared_ptr<const EqNode<float>> tree = parser.ParseTree("(a + b) * c");
+    ASSERT_NE(tree, nullptr);
+    AlgebraOwner other;
+    other.values = {{"a", 1}, {"b", 1}, {"c", 10}};
+    DesignerEquation_Algebra mine, theirs;
+    ASSERT_TRUE(mine.BindTree(*tree, &owner));
+    ASSERT_TRUE(theirs.BindTree(*tree, &other));
+    EXPECT_EQ(mine(), 25.0f);
+    EXPECT_EQ(theirs(), 20.0f);
+    other.values["c"] = 3;
+    EXPECT_EQ(theirs(), 6.0f);
+    EXPECT_EQ(mine(), 25.0f);
 }
 
 TEST_F(AlgebraTest, UnknownNameWarnsOnEveryEvaluationAndCountsAsZero)

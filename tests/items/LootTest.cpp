@@ -377,3 +377,31 @@ TEST_F(LootTest, MonstersFromOneLootSeedWearTheSameRolledItems)
     }
     EXPECT_TRUE(anyAffix);
 }
+
+// Tables of one record share the rows read from it until the record is registered again;
+// a table made outside the record database under the same name reads its own rows.
+TEST_F(LootTest, ItemTableRowsAreSharedUntilTheRecordChanges)
+{
+    Record("Shared", "Class,LootItemTable_FixedWeight,\nlootName1,A,\nlootWeight1,10,\n");
+    std::unique_ptr<LootBase> first = LootBase::Create("Shared");
+    std::unique_ptr<LootBase> second = LootBase::Create("shared");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    const auto& rows = static_cast<LootItemTable_FixedWeight&>(*first).GetList().GetEntries();
+    EXPECT_EQ(&rows, &static_cast<LootItemTable_FixedWeight&>(*second).GetList().GetEntries());
+    ASSERT_EQ(rows.size(), 1u);
+
+    LoadTable own("Shared");
+    own.Parse("lootName1,B,\nlootWeight1,5,\n", 28, "Shared");
+    LootItemTable_FixedWeight outside;
+    outside.Load(own);
+    ASSERT_EQ(outside.GetList().GetEntries().size(), 1u);
+    EXPECT_EQ(outside.GetList().GetEntries()[0].name, "B");
+
+    Record("Shared", "Class,LootItemTable_FixedWeight,\nlootName1,C,\nlootWeight1,3,\nlootName2,D,\nlootWeight2,4,\n");
+    std::unique_ptr<LootBase> after = LootBase::Create("Shared");
+    const CumulativeLootList& list = static_cast<LootItemTable_FixedWeight&>(*after).GetList();
+    ASSERT_EQ(list.GetEntries().size(), 2u);
+    EXPECT_EQ(list.GetTotal(), 7u);
+    EXPECT_EQ(rows[0].name, "A");   // what the earlier table read stays whole
+}

@@ -375,8 +375,15 @@ template <typename T>
 bool DesignerEquation<T>::ParseEquation(const char* text, EquationInterface<T>* owner)
 {
     m_program.Clear();
+    const std::shared_ptr<const EqNode<T>> tree = ParseTree(text);
+    return tree && m_program.Compile(*tree, owner);
+}
+
+template <typename T>
+std::shared_ptr<const EqNode<T>> DesignerEquation<T>::ParseTree(const char* text) const
+{
     if (!text)
-        return false;
+        return nullptr;
     std::string compact;
     compact.reserve(std::strlen(text));
     for (const char* c = text; *c != '\0'; ++c) {
@@ -388,8 +395,8 @@ bool DesignerEquation<T>::ParseEquation(const char* text, EquationInterface<T>* 
     // A text whose outermost level closes before any operand (")") builds nothing: that is
     // a failure, not a formula.
     if (!BuildEquationTree(cursor, root) || !root)
-        return false;
-    return m_program.Compile(*root, owner);
+        return nullptr;
+    return std::shared_ptr<const EqNode<T>>(std::move(root));
 }
 
 template <typename T>

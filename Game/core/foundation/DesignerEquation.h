@@ -124,10 +124,12 @@ template <typename T>
 DesignerVariableSlot<T> FindDesignerVariable(
     const char* name, std::initializer_list<std::pair<std::string_view, DesignerVariableSlot<T>>> table)
 {
-    if (name)
-        for (const auto& [entryName, slot] : table)
-            if (entryName == name)
-                return slot;
+    if (!name)
+        return DesignerVariableSlot<T>::Unknown();
+    const std::string_view wanted(name);   // measured once, not once per entry
+    for (const auto& [entryName, slot] : table)
+        if (entryName == wanted)
+            return slot;
     return DesignerVariableSlot<T>::Unknown();
 }
 
@@ -317,6 +319,14 @@ public:
     // Replaces any earlier formula with the one parsed from `text`, its names bound through
     // `owner`. On failure the formula is left empty. The owner must outlive the formula.
     bool ParseEquation(const char* text, EquationInterface<T>* owner);
+
+    // A formula parsed and not yet bound: many owners reading one text (every item of a
+    // kind reads the same cost formula) parse it once and bind it each to its own names.
+    // Null when the text does not parse. The tree never changes once made.
+    std::shared_ptr<const EqNode<T>> ParseTree(const char* text) const;
+    // Replaces any earlier formula with `tree` bound through `owner`; false, with the
+    // formula left empty, when the tree needs more temporaries than a frame holds.
+    bool BindTree(const EqNode<T>& tree, EquationInterface<T>* owner) { return m_program.Compile(tree, owner); }
 
     // The formula's value; zero (false) when it is empty.
     T operator()() const { return m_program.IsEmpty() ? T{} : m_program.Run(); }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <span>
 #include <string_view>
+#include <unordered_map>
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
@@ -105,24 +106,73 @@ uint64_t ReadLootRows(const LoadTable& table, const char* namePrefix, const char
 void CumulativeLootList::Load(const LoadTable& table, const char* owner, const char* namePrefix,
                               const char* weightPrefix, unsigned rows)
 {
-    m_entries.clear();
+    // Only the database's own tables are kept by name: a table made elsewhere may carry a
+    // record's name with other contents. Record names and keys come from records, so the
+    // kept lists are few; past kMaxKept they are all read afresh rather than kept without
+    // bound.
+    constexpr size_t kMaxKept = 512;
+    m_entries.reset();
+    if (!namePrefix || !weightPrefix)
+        return;
+    RecordDatabase& records = RecordDatabase::Get();
+    if (records.Find(table.GetName()) != &table) {
+        m_entries = ReadEntries(table, owner, namePrefix, weightPrefix, rows);
+        return;
+    }
+    struct Kept {
+        uint64_t generation = 0;
+        std::unordered_map<std::string, std::shared_ptr<const Entries>> lists;
+    };
+    thread_local Kept kept;
+    const uint64_t generation = records.GetGeneration();
+    if (kept.generation != generation || kept.lists.size() >= kMaxKept) {
+        kept.lists.clear();
+        kept.generation = generation;
+    }
+    std::string key = RecordDatabase::NormalizeName(table.GetName());
+    for (const char* part : {namePrefix, weightPrefix}) {
+        key += '\n';
+        key += part;
+    }
+    key += '\n' + std::to_string(rows);
+    auto [it, added] = kept.lists.try_emplace(std::move(key));
+    if (added)
+        it->second = ReadEntries(table, owner, namePrefix, weightPrefix, rows);
+    m_entries = it->second;
+}
+
+std::shared_ptr<const CumulativeLootList::Entries> CumulativeLootList::ReadEntries(const LoadTable& table,
+                                                                                   const char* owner,
+                                                                                   const char* namePrefix,
+                                                                                   const char* weightPrefix,
+                                                                                   unsigned rows)
+{
     std::vector<LootRow> read;
     if (!LootWeightsFit(ReadLootRows(table, namePrefix, weightPrefix, rows, read), owner, table.GetName()))
-        return;
+        return nullptr;
+    auto entries = std::make_shared<Entries>();
     uint32_t cumulative = 0;
-    m_entries.reserve(read.size());
+    entries->reserve(read.size());
     for (LootRow& row : read) {
         cumulative += row.weight;
-        m_entries.push_back({cumulative, std::move(row.name)});
+        entries->push_back({cumulative, std::move(row.name)});
     }
+    return entries;
+}
+
+const std::vector<CumulativeLootList::Entry>& CumulativeLootList::GetEntries() const
+{
+    static const Entries kEmpty;
+    return m_entries ? *m_entries : kEmpty;
 }
 
 const std::string* CumulativeLootList::Pick(RandomUniform& random) const
 {
-    if (m_entries.empty())
+    const Entries& entries = GetEntries();
+    if (entries.empty())
         return nullptr;
     const uint32_t roll = static_cast<uint32_t>(random.IGenerate(0, static_cast<int>(GetTotal()) - 1));
-    for (const Entry& entry : m_entries)
+    for (const Entry& entry : entries)
         if (entry.cumulative > roll)
             return &entry.name;
     return nullptr;   // the roll stays below the total: not reached

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,16 +54,23 @@ public:
         std::string name;
     };
     // Replaces the list with the record's rows; `owner` names the table in a log line.
+    // A table of the record database is read once per thread and the rows shared by every
+    // list loaded from it with the same keys, until the records change: a table is made
+    // for every pick.
     void Load(const LoadTable& table, const char* owner, const char* namePrefix, const char* weightPrefix,
               unsigned rows);
     // Null only when the list is empty; draws once otherwise.
     const std::string* Pick(RandomUniform& random) const;
-    bool IsEmpty() const { return m_entries.empty(); }
-    uint32_t GetTotal() const { return m_entries.empty() ? 0 : m_entries.back().cumulative; }
-    const std::vector<Entry>& GetEntries() const { return m_entries; }
+    bool IsEmpty() const { return GetEntries().empty(); }
+    uint32_t GetTotal() const { return IsEmpty() ? 0 : GetEntries().back().cumulative; }
+    const std::vector<Entry>& GetEntries() const;
 
 private:
-    std::vector<Entry> m_entries;
+    using Entries = std::vector<Entry>;
+    static std::shared_ptr<const Entries> ReadEntries(const LoadTable& table, const char* owner,
+                                                      const char* namePrefix, const char* weightPrefix, unsigned rows);
+
+    std::shared_ptr<const Entries> m_entries;   // never changed once read; null is empty
 };
 
 // Running-sum list: rolls 0 .. total (total + 1 values) and takes the first entry whose
