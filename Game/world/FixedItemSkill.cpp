@@ -3,6 +3,7 @@
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Game/ai/ControllerMonster.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
@@ -143,7 +144,7 @@ void FixedItemSkill_SpawnMonster::GetTargets(uint32_t /*actorId*/, std::vector<u
         out.push_back(id);
 }
 
-void FixedItemSkill_SpawnMonster::ProcessTargetResults(uint32_t /*actorId*/, const std::vector<uint32_t>& ids)
+void FixedItemSkill_SpawnMonster::ProcessTargetResults(uint32_t actorId, const std::vector<uint32_t>& ids)
 {
     PlayActiveFx();
     const FixedItem* parent = GetParent();
@@ -159,8 +160,13 @@ void FixedItemSkill_SpawnMonster::ProcessTargetResults(uint32_t /*actorId*/, con
             continue;
         if (m_timeToLive > 0)
             monster->SetLifetime(m_timeToLive);
-        if (!World::Get().AddEntity(monster, parent->GetCoords()))
+        if (!World::Get().AddEntity(monster, parent->GetCoords())) {
             ObjectManager::Get().DestroyObjectEx(monster, "FixedItemSkill_SpawnMonster", __LINE__);
+            continue;
+        }
+        // The monster appears to punish whoever used the item.
+        if (auto* mind = ObjectManager::Get().GetObject<ControllerMonster>(monster->GetControllerId()))
+            mind->SetMostHatedEnemy(actorId);
     }
 }
 

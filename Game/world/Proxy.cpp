@@ -10,6 +10,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/PathFinder.h"
+#include "Game/ai/ControllerMonster.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
@@ -387,6 +388,9 @@ void Proxy::PlaceObjects(std::vector<uint32_t>& ids, std::vector<WorldCoords>& c
         Entity* entity = ObjectManager::Get().GetObject<Entity>(ids[i]);
         if (!entity)
             continue;   // gone: its place stays empty
+        if (const auto* character = DynamicCast<Character>(entity))
+            if (auto* mind = ObjectManager::Get().GetObject<ControllerMonster>(character->GetControllerId()))
+                mind->SetProxyId(m_uniqueId);
         if (World::Get().AddEntity(entity, coords[i]))
             m_placed.push_back(ids[i]);
         else

@@ -8,6 +8,7 @@
 #include "Engine/ObjectManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/world/FixedItem.h"
 #include "Game/world/Proxy.h"
 
 namespace GAME {
@@ -322,6 +323,8 @@ void ProxyAccessoryPool::CreateAddToOtherList(const std::string& recordName)
         gEngine->Log(LOG_WARNING, "Proxy Pool (%s) could not create object (%s)", m_name.c_str(), recordName.c_str());
         return;
     }
+    if (auto* item = DynamicCast<FixedItem>(made))
+        item->SetProxyLevel(static_cast<uint32_t>(std::max(m_level, 0)));
     m_objects.push_back(made->GetObjectId());
 }
 

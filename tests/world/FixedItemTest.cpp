@@ -1,5 +1,6 @@
 #include "world/PlacedObjectFixture.h"
 
+#include "Game/ai/ControllerMonster.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
@@ -143,7 +144,8 @@ TEST_F(FixedItemTest, ASpawnSkillWithoutAMonsterStillShowsItsActivationAndOneWit
     trap->UseSkillOnTargets(1, ids);
     EXPECT_EQ(trap->GetSkill()->GetActivateSound()->GetPlayCount(), 1u);
 
-    const std::string monster = NewRecord("Monster", "");
+    const std::string mind = NewRecord("ControllerMonster", "");
+    const std::string monster = NewRecord("Monster", "controller," + mind + ",\n");
     const std::string spawner = NewRecord("FixedItemSkill_SpawnMonster", "monsterName," + monster + ",\ntimeToLive,0,\n");
     ShownFixedItem* lair = Place(Item("skillName," + spawner + ",\n"), 4.0f);
     lair->GetSkill()->GetTargets(1, ids);
@@ -153,6 +155,10 @@ TEST_F(FixedItemTest, ASpawnSkillWithoutAMonsterStillShowsItsActivationAndOneWit
     ASSERT_NE(spawned, nullptr);
     EXPECT_TRUE(spawned->IsInWorld());
     EXPECT_EQ(spawned->GetCoords().GetPosition(), lair->GetCoords().GetPosition());
+    // It is set on the user of the item.
+    auto* controller = ObjectManager::Get().GetObject<ControllerMonster>(spawned->GetControllerId());
+    ASSERT_NE(controller, nullptr);
+    EXPECT_EQ(controller->GetAngerManager().GetMostHatedEnemy(), 1u);
 }
 
 TEST_F(FixedItemTest, PathObstaclesAreRebuiltInTheSecondUpdateAfterTheRequest)

@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "Game/ai/ControllerMonster.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
@@ -25,7 +26,9 @@ protected:
             Record("Records/Test/Cost" + std::to_string(cost) + ".dbr", "Class,Actor,\n");
         Record("Records/Test/Hero.dbr", "Class,Actor,\nmonsterClassification,Hero,\n");
         Record("Records/Test/Chest.dbr", "Class,Actor,\n");
+        Record("Records/Test/Mind.dbr", "Class,ControllerMonster,\n");
         Record("Records/Test/Beast.dbr", "Class,Monster,\n");
+        Record("Records/Test/MindedBeast.dbr", "Class,Monster,\ncontroller,Records/Test/Mind.dbr,\n");
     }
 
     // A proxy of these keys, loaded (its pools run) and not yet in the world.
@@ -180,7 +183,7 @@ TEST_F(ProxyTest, HeroesAreMadeOnceAndLeaveTheRegistryWhenDestroyedUnplaced)
 
 TEST_F(ProxyTest, ProxyPlacesItsMonstersAndAccessoryRoundItselfOnce)
 {
-    Record("Records/Test/Pool.dbr", "spawnMin,3,\nspawnMax,3,\nname1,Records/Test/Beast.dbr,\n");
+    Record("Records/Test/Pool.dbr", "spawnMin,3,\nspawnMax,3,\nname1,Records/Test/MindedBeast.dbr,\n");
     Record("Records/Test/Chests.dbr", "fixedItemChance,100,\nfixedItemName1,Records/Test/Chest.dbr,\n");
     Proxy* proxy = MakeProxy("pool1,Records/Test/Pool.dbr,\naccessory1,Records/Test/Chests.dbr,\n");
     std::vector<uint32_t> primary, accessory, placed;
@@ -189,6 +192,7 @@ TEST_F(ProxyTest, ProxyPlacesItsMonstersAndAccessoryRoundItselfOnce)
     ASSERT_EQ(primary.size(), 3u);
     ASSERT_EQ(accessory.size(), 1u);
     EXPECT_EQ(Save(*proxy), (std::vector<uint8_t>{0, 0, 0, 0}));
+    proxy->SetUniqueId(Uid(42));
 
     ASSERT_TRUE(World::Get().AddEntity(proxy, At(10.0f)));
     Frame();
@@ -203,6 +207,10 @@ TEST_F(ProxyTest, ProxyPlacesItsMonstersAndAccessoryRoundItselfOnce)
     }
     auto* beast = ObjectManager::Get().GetObject<Monster>(placed[1]);
     ASSERT_NE(beast, nullptr);
+    // Its mind knows the proxy that placed it.
+    const auto* mind = ObjectManager::Get().GetObject<ControllerMonster>(beast->GetControllerId());
+    ASSERT_NE(mind, nullptr);
+    EXPECT_TRUE(mind->GetProxyId() == Uid(42));
     EXPECT_FALSE(proxy->GetVisibility());
     EXPECT_TRUE(proxy->IsSpent());
     EXPECT_EQ(Save(*proxy), (std::vector<uint8_t>{1, 0, 0, 0}));
