@@ -1,11 +1,16 @@
 #include "Game/quests/QuestActions.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "Engine/Engine.h"
 #include "Engine/IOStream.h"
+#include "Engine/EventManager.h"
 #include "Engine/World.h"
+#include "Game/core/GameEvents.h"
 #include "Game/characters/Npc.h"
+#include "Game/skills/SkillActivated.h"
 
 namespace GAME {
 
@@ -73,6 +78,15 @@ GAME_REGISTER_ACTION(Action_SendTutorialEvent)
 GAME_REGISTER_ACTION(Action_ScreenShake)
 GAME_REGISTER_ACTION(Action_FireSkill)
 #undef GAME_REGISTER_ACTION
+
+// Seconds from a record as whole milliseconds, held to 0 .. about eleven days so that a
+// broken value cannot overflow the conversion.
+int32_t QuestActionMilliseconds(float seconds)
+{
+    if (!(seconds > 0.0f))
+        return 0;
+    return static_cast<int32_t>(std::lround(std::min(seconds, 1.0e6f) * 1000.0f));
+}
 
 }  // namespace
 
@@ -299,6 +313,69 @@ void Action_FireSkill::SerializeChildProperties(IOStream& stream)
     stream.StreamString("source", m_source);
     stream.StreamString("target", m_target);
     stream.StreamBool("allowInterruptions", m_allowInterruptions);
+}
+
+void Action_UpdateMapMarker::Fire(uint32_t, bool reFire)
+{
+    if (m_parent)
+        m_parent->UpdateContainerUI(m_descriptionTag, m_bulletPointTag, m_doComplete,
+                                    m_doComplete && m_doSound && !reFire, !reFire);
+}
+
+void Action_ClearMapMarker::Fire(uint32_t, bool reFire)
+{
+    if (m_parent)
+        m_parent->UpdateContainerUI("", "", false, m_doSound && !reFire, !reFire);
+}
+
+void Action_UpdateDialogTab::Fire(uint32_t, bool)
+{
+    if (m_parent)
+        m_parent->UpdateDialogTab(m_value);
+}
+
+void Action_BestowQuest::Fire(uint32_t, bool)
+{
+    GameEvent_InheritQuest event;
+    event.handle = Name::Create(m_value);
+    EventManager::Get().Send(event, "GameEvent_InheritQuest");
+}
+
+void Action_CompleteQuestNow::Fire(uint32_t, bool reFire)
+{
+    GameEvent_CompleteQuestNow event;
+    event.questFile = m_value;
+    event.flagA = !reFire;
+    event.flagB = !reFire;
+    EventManager::Get().Send(event, "GameEvent_CompleteQuestNow");
+}
+
+void Action_ScreenFade::Fire(uint32_t, bool)
+{
+    GameEvent_ScreenFade event;
+    event.fadeMs = QuestActionMilliseconds(m_fadeInOut);
+    event.blackoutMs = QuestActionMilliseconds(m_blackout);
+    EventManager::Get().Send(event, "GameEvent_ScreenFade");
+}
+
+void Action_TeleportPlayer::Fire(uint32_t, bool)
+{
+    GameEvent_TeleportPlayer event;
+    event.x = m_x;
+    event.y = m_y;
+    event.z = m_z;
+    event.regionId = m_regionId;
+    EventManager::Get().Send(event, "GameEvent_TeleportPlayer");
+}
+
+void Action_ScreenShake::Fire(uint32_t, bool)
+{
+    if (m_duration == 0 || m_amplitude == 0)
+        return;
+    GameEvent_CameraShake event;
+    event.durationMs = static_cast<float>(m_duration);
+    event.amplitude = static_cast<float>(m_amplitude);
+    EventManager::Get().Send(event, "GameEvent_CameraShake");
 }
 
 void Action_IlluminateNpc::Execute()

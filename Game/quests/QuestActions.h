@@ -300,8 +300,20 @@ GAME_ONE_STRING_ACTION(Action_LoadMusicPlaylist, "playlist", false, true)
 GAME_ONE_STRING_ACTION(Action_LoadEventMusic, "playlist", false, true)
 GAME_ONE_STRING_ACTION(Action_PlaySoundEffect, "soundEffect", false, true)
 GAME_ONE_STRING_ACTION(Action_DebugText, "debugText", false, false)
-GAME_ONE_STRING_ACTION(Action_BestowQuest, "questFile", false, false)
-GAME_ONE_STRING_ACTION(Action_CompleteQuestNow, "questFile", true, true)
+
+class Action_BestowQuest : public OneStringAction {
+public:
+    Action_BestowQuest(uint32_t id, Trigger* parent) : OneStringAction(id, parent, "questFile", false, false) {}
+    const char* GetName() const override { return "Action_BestowQuest"; }
+    void Fire(uint32_t playerId, bool reFire) override;
+};
+
+class Action_CompleteQuestNow : public OneStringAction {
+public:
+    Action_CompleteQuestNow(uint32_t id, Trigger* parent) : OneStringAction(id, parent, "questFile", true, true) {}
+    const char* GetName() const override { return "Action_CompleteQuestNow"; }
+    void Fire(uint32_t playerId, bool reFire) override;
+};
 #undef GAME_ONE_STRING_ACTION
 
 class Action_UpdateDialogTab : public OneStringAction {
@@ -311,6 +323,7 @@ public:
         m_flag = true;
     }
     const char* GetName() const override { return "Action_UpdateDialogTab"; }
+    void Fire(uint32_t playerId, bool reFire) override;
 };
 
 class Action_ClearNPCDialog : public PendingQuestAction {
@@ -441,6 +454,7 @@ GAME_VISIBILITY_ACTION(Action_DisableProxy, "proxy", false)
 
 class Action_ScreenFade : public QuestAction {
     GAME_QUEST_ACTION_NAME(Action_ScreenFade)
+    void Fire(uint32_t playerId, bool reFire) override;
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void SetFadeInOut(float v) { m_fadeInOut = v; }
@@ -453,6 +467,7 @@ private:
 
 class Action_TeleportPlayer : public QuestAction {
     GAME_QUEST_ACTION_NAME(Action_TeleportPlayer)
+    void Fire(uint32_t playerId, bool reFire) override;
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void SetTeleportXCoord(float v) { m_x = v; }
@@ -490,9 +505,13 @@ class Action_UpdateMapMarker : public QuestAction {
 public:
     Action_UpdateMapMarker(uint32_t id, Trigger* parent) : QuestAction(id, parent) { m_flag = true; }
     const char* GetName() const override { return "Action_UpdateMapMarker"; }
+    void Fire(uint32_t playerId, bool reFire) override;
     bool CanReFire() const override { return true; }
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
+    void SetDescriptionTag(const char* v) { m_descriptionTag = v ? v : ""; }
+    void SetBulletPointTag(const char* v) { m_bulletPointTag = v ? v : ""; }
+    void SetDoSound(bool v) { m_doSound = v; }
     void SetDoComplete(int v) { m_doComplete = v > 0; }
     int GetDoComplete() const { return m_doComplete ? 1 : 0; }
 
@@ -507,6 +526,7 @@ class Action_ClearMapMarker : public QuestAction {
 public:
     Action_ClearMapMarker(uint32_t id, Trigger* parent) : QuestAction(id, parent) { m_flag = true; }
     const char* GetName() const override { return "Action_ClearMapMarker"; }
+    void Fire(uint32_t playerId, bool reFire) override;
     bool CanReFire() const override { return true; }
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
@@ -541,7 +561,10 @@ private:
 
 class Action_ScreenShake : public QuestAction {
     GAME_QUEST_ACTION_NAME(Action_ScreenShake)
+    void Fire(uint32_t playerId, bool reFire) override;
     void SerializeChildProperties(IOStream& stream) override;
+    void SetDuration(int ms) { m_duration = ms; }
+    void SetAmplitude(int v) { m_amplitude = v; }
 
 private:
     int32_t m_duration = 0;

@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "../characters/RecordingStream.h"
+#include "Engine/EventManager.h"
+#include "Game/core/GameEvents.h"
+#include "Game/skills/SkillActivated.h"
 #include "Game/quests/QuestActions.h"
 
 namespace GAME {
@@ -125,7 +128,83 @@ RecordingStream::Value Changed(const RecordingStream::Value& value)
     return std::visit(Visitor{}, value);
 }
 
+// Records what the actions ask of the step that holds their trigger.
+struct MarkerLog : TriggerContainer {
+    void RemoveTrigger(Trigger*) override {}
+    void MoveUp(Trigger*) override {}
+    void MoveDown(Trigger*) override {}
+    void UpdateContainerUI(const std::string& a, const std::string& b, bool x, bool y, bool z) override
+    {
+        calls.push_back(a + "|" + b + "|" + std::to_string(x) + std::to_string(y) + std::to_string(z));
+    }
+    void UpdateDialogTab(const std::string& text) override { calls.push_back("tab " + text); }
+    void FireAction(TriggerAction*, uint32_t) override {}
+    void SetDirty() override {}
+    std::vector<std::string> calls;
+};
+
 }  // namespace
+
+TEST(QuestActions, MarkerAndTabActionsPlaySoundOnlyWhenFirstFired)
+{
+    MarkerLog log;
+    Trigger trigger(1);
+    trigger.SetParent(&log);
+    Action_UpdateMapMarker marker(0, &trigger);
+    marker.SetDescriptionTag("tagA");
+    marker.SetBulletPointTag("tagB");
+    marker.SetDoComplete(1);
+    marker.Fire(0, false);
+    marker.Fire(0, true);
+    Action_ClearMapMarker clear(0, &trigger);
+    clear.Fire(0, false);
+    Action_UpdateDialogTab tab(0, &trigger);
+    tab.SetValue("Records/Dialog/Tab.dbr");
+    tab.Fire(0, false);
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"tagA|tagB|111", "tagA|tagB|100", "||011",
+                                                   "tab Records/Dialog/Tab.dbr"}));
+}
+
+TEST(QuestActions, ScreenAndQuestEventsCarryTheirValues)
+{
+    EventCapture capture;
+    capture.Keep<GameEvent_ScreenFade>("GameEvent_ScreenFade");
+    capture.Keep<GameEvent_CameraShake>("GameEvent_CameraShake");
+    capture.Keep<GameEvent_CompleteQuestNow>("GameEvent_CompleteQuestNow");
+
+    Action_ScreenFade fade(0, nullptr);
+    fade.SetFadeInOut(1.5f);
+    fade.SetBlackout(-3.0f);
+    fade.Fire(0, false);
+    fade.SetFadeInOut(1.0e30f);
+    fade.Fire(0, false);
+    auto fades = capture.Kept<GameEvent_ScreenFade>("GameEvent_ScreenFade");
+    ASSERT_EQ(fades.size(), 2u);
+    EXPECT_EQ(fades[0].fadeMs, 1500);
+    EXPECT_EQ(fades[0].blackoutMs, 0);
+    EXPECT_EQ(fades[0].color[3], 1.0f);
+    EXPECT_GT(fades[1].fadeMs, 0);
+
+    Action_ScreenShake shake(0, nullptr);
+    shake.SetDuration(250);
+    shake.Fire(0, false);  // no amplitude: nothing
+    shake.SetAmplitude(2);
+    shake.Fire(0, false);
+    auto shakes = capture.Kept<GameEvent_CameraShake>("GameEvent_CameraShake");
+    ASSERT_EQ(shakes.size(), 1u);
+    EXPECT_EQ(shakes[0].durationMs, 250.0f);
+    EXPECT_EQ(shakes[0].amplitude, 2.0f);
+
+    Action_CompleteQuestNow complete(0, nullptr);
+    complete.SetValue("Quests/A.qst");
+    complete.Fire(0, false);
+    complete.Fire(0, true);
+    auto completes = capture.Kept<GameEvent_CompleteQuestNow>("GameEvent_CompleteQuestNow");
+    ASSERT_EQ(completes.size(), 2u);
+    EXPECT_EQ(completes[0].questFile, "Quests/A.qst");
+    EXPECT_TRUE(completes[0].flagA && completes[0].flagB);
+    EXPECT_FALSE(completes[1].flagA || completes[1].flagB);
+}
 
 TEST(QuestActions, EveryKindPersistsItsKeysInOrderWithDefaults)
 {
