@@ -144,6 +144,20 @@ struct GameEvent_Reward : GameEvent {
     std::string titleTag;
     std::u16string text;
 };
+// A quest fades the screen out and in: both times in milliseconds, the colour faded to
+// (red, green, blue, alpha).
+struct GameEvent_ScreenFade : GameEvent {
+    int32_t fadeMs = 0;
+    int32_t blackoutMs = 0;
+    float color[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+};
+// A quest moves the player: where to, and the region id (-1: the current one).
+struct GameEvent_TeleportPlayer : GameEvent {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+    int32_t regionId = -1;
+};
 // ---- end of quests ----
 
 
