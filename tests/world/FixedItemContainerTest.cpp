@@ -46,9 +46,10 @@ TEST_F(FixedItemContainerTest, StrongMonstersNearbyLockTheChestUntilTheyDie)
 
     FixedItemContainer* tiny = Chest("LockedRadius,0.0001,\nLockedClassification,Common,\n");
     EXPECT_FALSE(tiny->IsRadiusLockEnabled());
-    Guard("Boss", 0.5f);
+    Monster* boss = Guard("Boss", 0.5f);
     tiny->UpdateSelf(16);
     EXPECT_FALSE(tiny->IsLocked());
+    World::Get().RemoveEntity(boss);
 
     FixedItemContainer* chest = Chest("LockedRadius,5,\nLockedClassification,Hero,\n");
     Monster* hero = Guard("Hero", 2.0f);
