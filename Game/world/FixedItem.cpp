@@ -41,12 +41,6 @@ void DestroyOwnedById(uint32_t& id)
     id = 0;
 }
 
-// Where the rules of the world are decided: not on a network client, not in the editor.
-bool DecidesRules()
-{
-    return gGameEngine && gGameEngine->IsServerOrSingle() && !(gEngine && gEngine->IsEditorMode());
-}
-
 }  // namespace
 
 FixedItem::FixedItem()
@@ -266,6 +260,11 @@ void FixedItem::SetCurrentState(FixedItem_State state)
     m_state = state;
     if (m_controller)
         m_controller->SetFixedItemState(state);
+}
+
+bool FixedItem::DecidesRules()
+{
+    return gGameEngine && gGameEngine->IsServerOrSingle() && !(gEngine && gEngine->IsEditorMode());
 }
 
 void FixedItem::SetController(std::unique_ptr<FixedItemController> controller)

@@ -181,6 +181,8 @@ public:
     // The rules of the item where the world is decided; null elsewhere. The item owns it
     // and tells it of touches, states, updates and animation events.
     void SetController(std::unique_ptr<FixedItemController> controller);
+    // Where the rules of the world are decided: not on a network client, not in the editor.
+    static bool DecidesRules();
     FixedItemController* GetController() const { return m_controller.get(); }
 
     // ---- Path obstacles ---------------------------------------------------------------

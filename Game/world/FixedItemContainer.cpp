@@ -32,12 +32,6 @@ int ContainerLockRank(const std::string& word)
     return FixedItemContainer::kNoLockingRank;
 }
 
-// Where the world is decided: not on a network client, not in the editor.
-bool ContainerDecidesRules()
-{
-    return gGameEngine && gGameEngine->IsServerOrSingle() && !(gEngine && gEngine->IsEditorMode());
-}
-
 }  // namespace
 
 void FixedItemContainer::Load(const LoadTable& table)
@@ -56,7 +50,7 @@ void FixedItemContainer::InitialUpdate()
         SetFixedItemState(FixedItemState_Closed, 0, true, true);
     else if (GetCurrentState() == FixedItemState_Open && m_pathableWhenOpen)
         RemovePathObstacle();
-    if (ContainerDecidesRules())
+    if (DecidesRules())
         SetController(std::make_unique<FixedItemContainerController>());
 }
 
