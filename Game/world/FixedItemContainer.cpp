@@ -5,11 +5,13 @@
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Name.h"
+#include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/network/ActorConfigCommands.h"
+#include "Game/world/EffectEntity.h"
 
 namespace GAME {
 
@@ -41,6 +43,7 @@ void FixedItemContainer::Load(const LoadTable& table)
     m_lockedRadius = table.GetFloat("LockedRadius", 0.0f);
     m_radiusLockEnabled = m_lockedRadius > kContainerMinLockRadius;
     m_lockedClassification = ContainerLockRank(table.GetString("LockedClassification", ""));
+    m_lockedEffectName = table.GetString("LockedEffect", "");
 }
 
 void FixedItemContainer::InitialUpdate()
@@ -93,6 +96,7 @@ void FixedItemContainer::RequestToUse(uint32_t actorId)
 void FixedItemContainer::UpdateSelf(int elapsedMs)
 {
     FixedItem::UpdateSelf(elapsedMs);
+    UpdateLockedEffect();
     if (!m_notYetOpened || !m_radiusLockEnabled)
         return;
     m_radiusCheckTimer -= elapsedMs;
@@ -100,6 +104,32 @@ void FixedItemContainer::UpdateSelf(int elapsedMs)
         SetLock(!CheckRadiusClear());
         m_radiusCheckTimer = kRadiusCheckInterval;
     }
+}
+
+void FixedItemContainer::UpdateLockedEffect()
+{
+    ObjectManager& objects = ObjectManager::Get();
+    EffectEntity* effect = objects.GetObject<EffectEntity>(m_lockedEffect);
+    if (!IsLocked()) {
+        if (effect) {
+            Detach(effect);
+            effect->StopEmitting();
+            effect->AddToWorld(GetCoords(), true);
+        }
+        m_lockedEffect = 0;
+        return;
+    }
+    if (effect || m_lockedEffectName.empty())
+        return;
+    effect = objects.CreateObjectFromFile<EffectEntity>(m_lockedEffectName);
+    if (!effect) {
+        // Logged by the object manager; not asked again every update.
+        m_lockedEffectName.clear();
+        return;
+    }
+    effect->StartEmitting();
+    Attach(effect, Coords{}, Name());
+    m_lockedEffect = effect->GetObjectId();
 }
 
 bool FixedItemContainer::CheckRadiusClear() const

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "Game/world/FixedItem.h"
 #include "Game/world/FixedItemController.h"
@@ -32,6 +33,8 @@ public:
 
 private:
     void Open();
+    // Shows the locked effect while locked; an unlocked chest lets it die out in place.
+    void UpdateLockedEffect();
     // True unless a living monster of the locking rank or above stands within the radius.
     bool CheckRadiusClear() const;
 
@@ -42,6 +45,8 @@ private:
     int m_radiusCheckTimer = 0;
     int m_lockedClassification = 0;
     uint32_t m_openingActor = 0;
+    std::string m_lockedEffectName;
+    uint32_t m_lockedEffect = 0;   // attached while it runs, by id
 };
 
 // The chest's rules: 1 closed and touchable, 2 opening (loot at the "lootGen" event), 3

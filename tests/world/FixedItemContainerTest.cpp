@@ -51,15 +51,19 @@ TEST_F(FixedItemContainerTest, StrongMonstersNearbyLockTheChestUntilTheyDie)
     EXPECT_FALSE(tiny->IsLocked());
     World::Get().RemoveEntity(boss);
 
-    FixedItemContainer* chest = Chest("LockedRadius,5,\nLockedClassification,Hero,\n");
+    FixedItemContainer* chest =
+        Chest("LockedRadius,5,\nLockedClassification,Hero,\nLockedEffect," + std::string(kSpark) + ",\n");
     Monster* hero = Guard("Hero", 2.0f);
     chest->UpdateSelf(16);
     EXPECT_TRUE(chest->IsLocked());
     hero->SetLifeState(Character_LifeState_Dead);
     chest->UpdateSelf(484);
     EXPECT_TRUE(chest->IsLocked());   // checked again only after 500 ms
+    EXPECT_EQ(chest->GetNumAttachedEntities(), 1u);   // the locked effect
     chest->UpdateSelf(16);
     EXPECT_FALSE(chest->IsLocked());
+    chest->UpdateSelf(16);
+    EXPECT_EQ(chest->GetNumAttachedEntities(), 0u);
 }
 
 TEST_F(FixedItemContainerTest, ATouchOpensTheChestAndTheLootComesAtTheLootEventOnly)
