@@ -97,12 +97,20 @@ void FixedItemContainer::UpdateSelf(int elapsedMs)
 {
     FixedItem::UpdateSelf(elapsedMs);
     UpdateLockedEffect();
-    if (!m_notYetOpened || !m_radiusLockEnabled)
-        return;
-    m_radiusCheckTimer -= elapsedMs;
-    if (m_radiusCheckTimer < 1) {
-        SetLock(!CheckRadiusClear());
-        m_radiusCheckTimer = kRadiusCheckInterval;
+    if (m_notYetOpened && m_radiusLockEnabled) {
+        m_radiusCheckTimer -= elapsedMs;
+        if (m_radiusCheckTimer < 1) {
+            SetLock(!CheckRadiusClear());
+            m_radiusCheckTimer = kRadiusCheckInterval;
+        }
+    }
+    if (GetCurrentState() == FixedItemState_Open && m_effectFadeTimer > 0) {
+        m_effectFadeTimer -= GetElapsed();
+        if (m_effectFadeTimer < 1) {
+            for (const AttachedEntity& attached : GetAttachedEntities())
+                if (auto* effect = DynamicCast<EffectEntity>(attached.entity))
+                    effect->StopEmitting();
+        }
     }
 }
 

@@ -19,6 +19,8 @@ public:
     static constexpr int kRadiusCheckInterval = 500;
     // A "LockedClassification" that names no rank: no monster reaches it.
     static constexpr int kNoLockingRank = 999;
+    // After opening, the attached effects stop emitting once this much time (ms) passed.
+    static constexpr int kEffectFadeTime = 8000;
 
     void Load(const LoadTable& table) override;
     void InitialUpdate() override;
@@ -47,6 +49,7 @@ private:
     uint32_t m_openingActor = 0;
     std::string m_lockedEffectName;
     uint32_t m_lockedEffect = 0;   // attached while it runs, by id
+    int m_effectFadeTimer = kEffectFadeTime;
 };
 
 // The chest's rules: 1 closed and touchable, 2 opening (loot at the "lootGen" event), 3
