@@ -13,6 +13,7 @@
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/skills/AuraManager.h"
+#include "Game/world/FixedItemController.h"
 #include "Game/world/FixedItemSkill.h"
 #include "Game/world/MeshObstacles.h"
 #include "Game/world/OwnedSound.h"
@@ -40,12 +41,6 @@ void DestroyOwnedById(uint32_t& id)
     id = 0;
 }
 
-// Where the rules of the world are decided: not on a network client, not in the editor.
-bool DecidesRules()
-{
-    return gGameEngine && gGameEngine->IsServerOrSingle() && !(gEngine && gEngine->IsEditorMode());
-}
-
 }  // namespace
 
 FixedItem::FixedItem()
@@ -66,6 +61,7 @@ void FixedItem::OnDestroy()
     m_activeEffect->DeleteFx();
     DestroyOwnedById<FixedItemSkill>(m_skill);
     DestroyOwnedSound(m_lockedSound, "FixedItem");
+    m_controller.reset();
     Actor::OnDestroy();
 }
 
@@ -166,6 +162,8 @@ void FixedItem::UpdateSelf(int elapsedMs)
     m_elapsed = static_cast<int>(std::min<uint32_t>(m_timer.GetElapsedTime(), INT32_MAX));
     m_auraManager->Update(*this, elapsedMs);
     UpdateSkillCountdown(elapsedMs);
+    if (m_controller)
+        m_controller->Update(m_elapsed);
 
     // The first update after a request only arms the countdown; the second rebuilds.
     if (frameSkipped || m_rebuildObstacles) {
@@ -180,6 +178,8 @@ void FixedItem::AnimationCallback(const Name& event)
 {
     Actor::AnimationCallback(event);
     m_animationSounds->PlaySound(*this, event, 0);
+    if (m_controller)
+        m_controller->AnimationCallback(0, event);
 }
 
 void FixedItem::DebugRender()
@@ -255,10 +255,39 @@ bool FixedItem::RestoreState(BinaryReader& reader)
 
 // ---- Use ---------------------------------------------------------------------------------
 
-void FixedItem::SetCurrentState(FixedItem_State state) { m_state = state; }
+void FixedItem::SetCurrentState(FixedItem_State state)
+{
+    m_state = state;
+    if (m_controller)
+        m_controller->SetFixedItemState(state);
+}
+
+bool FixedItem::DecidesRules()
+{
+    return gGameEngine && gGameEngine->IsServerOrSingle() && !(gEngine && gEngine->IsEditorMode());
+}
+
+void FixedItem::SetController(std::unique_ptr<FixedItemController> controller)
+{
+    m_controller = std::move(controller);
+    if (!m_controller)
+        return;
+    m_controller->SetParent(this);
+    m_controller->LoadFromDatabase(GetObjectName());
+    m_controller->SetFixedItemState(m_state);
+    m_controller->InitialUpdate();
+}
+
+void FixedItem::DropAdditionalItems(ItemReplicaInfo& info, unsigned count)
+{
+    if (m_controller)
+        m_controller->DropAdditionalItems(info, count);
+}
 
 void FixedItem::RequestToUse(uint32_t actorId)
 {
+    if (m_controller)
+        m_controller->HasBeenTouchedByActor(actorId);
     if (m_locked || IsAlternateLock(actorId))
         PlayLockedSound();
 }

@@ -24,6 +24,7 @@ class AuraManager;
 class BinaryReader;
 class BinaryWriter;
 class DynamicObstacle;
+class FixedItemController;
 class FixedItemSkill;
 class SoundPak;
 class SpecialFX;
@@ -173,6 +174,16 @@ public:
     // The item's monster allies nearby react as if an ally had been attacked by the user.
     void NotifyAllies(uint32_t attackerId) const;
     int GetElapsed() const { return m_elapsed; }
+    // Creates max(count, 1) items of that identity through the controller (none without).
+    void DropAdditionalItems(ItemReplicaInfo& info, unsigned count);
+
+    // ---- Controller -------------------------------------------------------------------
+    // The rules of the item where the world is decided; null elsewhere. The item owns it
+    // and tells it of touches, states, updates and animation events.
+    void SetController(std::unique_ptr<FixedItemController> controller);
+    // Where the rules of the world are decided: not on a network client, not in the editor.
+    static bool DecidesRules();
+    FixedItemController* GetController() const { return m_controller.get(); }
 
     // ---- Path obstacles ---------------------------------------------------------------
     // Asks for the obstacles to be built again: it happens in the second update after.
@@ -193,6 +204,7 @@ private:
     void UpdateSkillCountdown(int elapsedMs);
 
     FixedItem_State m_state = FixedItemState_None;
+    std::unique_ptr<FixedItemController> m_controller;
     FixedItem_State m_pendingState = FixedItemState_None;
     std::unique_ptr<SpecialFX> m_activeEffect;
     Bonus m_bonus;
