@@ -280,6 +280,11 @@ GAME_IMPLEMENT_CLASS(HostFightController, ControllerPlayer)
 // A monster's mind: the game's monster controller with the keys of the default AI record.
 class HostFightMonsterController : public HostFightWatch<ControllerMonster> {
     GAME_DECLARE_CLASS(HostFightMonsterController)
+
+public:
+    // A bystander stands where it was placed: it never moves, so it never starts a pursuit.
+    bool CanMove() const override { return !standStill && ControllerMonster::CanMove(); }
+    bool standStill = false;
 };
 GAME_IMPLEMENT_CLASS(HostFightMonsterController, ControllerMonster)
 
@@ -394,6 +399,8 @@ bool HostFight::Start()
         auto* bystander = Place<Monster>(gBystanders.empty() ? kSummonerRecord : kMonsterRecord, "bystander", where);
         if (!bystander || !GiveController(*bystander))
             return false;
+        if (auto* mind = ObjectManager::Get().GetObject<HostFightMonsterController>(bystander->GetControllerId()))
+            mind->standStill = true;
         bystander->GetCharacterBio().InitialUpdate(*bystander);
         bystander->GetCharacterBio().Update(*bystander, 0);
         if (gBystanders.empty())

@@ -330,7 +330,7 @@ TEST_F(MonsterMindTest, AngerTickCatchesUpAndSightEndsAtTheViewDistance)
     EXPECT_TRUE(mind->GetAngerManager().HasEntry(edge->GetObjectId()));
     EXPECT_FALSE(mind->GetAngerManager().HasEntry(beyond->GetObjectId()));
     EXPECT_EQ(mind->GetAngerManager().GetEntryCount(), 2u);
-    EXPECT_EQ(mind->GetExecutingStateName(), "Startup");
+    EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
     EXPECT_EQ(mind->GetFindEnemyTimer(), 200);
 }
 
