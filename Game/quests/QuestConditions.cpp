@@ -69,6 +69,18 @@ bool ShareKill(uint32_t conditionId, uint32_t killerId, Message& message)
     return ok;
 }
 
+// A kill of a creature of the condition's record, shared as `Message` (killer, creature,
+// exclusive flag): whether it counts here.
+template <class Message>
+bool ShareCreatureKill(uint32_t conditionId, bool exclusive, const GameEvent_CreatureDeath& event)
+{
+    Message message;
+    message.args[0] = event.attackerId;
+    message.args[1] = event.objectId;
+    message.args[2] = exclusive ? 1u : 0u;
+    return ShareKill(conditionId, event.attackerId, message);
+}
+
 void BroadcastSatisfied(uint32_t conditionId)
 {
     if (!QuestRepository::IsServerOrSingle())
@@ -124,11 +136,7 @@ void Condition_KillCreature::OnCreatureDeath(const GameEvent_CreatureDeath& even
 {
     if (!RecordMatches(m_record, event.objectName))
         return;
-    QuestNetMsg_KillCreature message;
-    message.args[0] = event.attackerId;
-    message.args[1] = event.objectId;
-    message.args[2] = m_exclusive ? 1u : 0u;
-    const bool ok = ShareKill(m_id, event.attackerId, message);
+    const bool ok = ShareCreatureKill<QuestNetMsg_KillCreature>(m_id, m_exclusive, event);
     if (!IsParentFired() && ok)
         Satisfy(event.attackerId, event.objectId, true);
 }
@@ -213,11 +221,7 @@ void Condition_KillCreatureHerd::OnCreatureDeath(const GameEvent_CreatureDeath& 
 {
     if (!RecordMatches(m_record, event.objectName))
         return;
-    QuestNetMsg_KillCreatureHerd message;
-    message.args[0] = event.attackerId;
-    message.args[1] = event.objectId;
-    message.args[2] = m_exclusive ? 1u : 0u;
-    const bool ok = ShareKill(m_id, event.attackerId, message);
+    const bool ok = ShareCreatureKill<QuestNetMsg_KillCreatureHerd>(m_id, m_exclusive, event);
     if (!IsParentFired() && ok)
         Satisfy(event.attackerId, event.objectId, true);
 }
