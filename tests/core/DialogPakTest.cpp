@@ -9,6 +9,8 @@
 #include "Engine/GameClock.h"
 #include "Engine/Localization.h"
 #include "Engine/SoundManager.h"
+#include "Game/core/PlayerManagerClient.h"
+#include "Game/quests/DialogManager.h"
 #include "Game/quests/DialogPak.h"
 #include "core/EngineFixture.h"
 
@@ -183,6 +185,23 @@ TEST_F(DialogPakTest, AMerchantGreetsInModeZeroOrElseSaysItsLongLines)
     plain->Stop();
     EXPECT_EQ(second.calls, 1);
     EXPECT_FALSE(plain->IsPlaying());
+}
+
+}  // namespace GAME
+
+namespace GAME {
+
+TEST_F(DialogPakTest, AManagersBoxNamingAPlayerFillsInTheRosterName)
+{
+    LocalizationManager::Instance().RegisterTags("tagInvite=%s invites you\n");
+    engine->GetPlayerManagerClient()->HandlePlayerUpdate(Roster({7}));
+    DialogManager& dialogs = engine->GetDialogManager();
+    dialogs.AddDialog(kDialogTypeYesNo, false, DialogParty::kPartyInvite, std::string("tagInvite"), true, 7u, true);
+    dialogs.AddDialog(kDialogTypeYesNo, false, DialogParty::kPartyInvite, std::string("tagInvite"), true, 8u, true);
+    ASSERT_EQ(dialogs.GetNumDialog(), 2u);
+    EXPECT_EQ(LocalizationManager::ToChar(dialogs.PeekTopDialog()->text), "P7 invites you");
+    dialogs.RemoveTopDialog();
+    EXPECT_EQ(LocalizationManager::ToChar(dialogs.PeekTopDialog()->text), " invites you");   // not in the roster
 }
 
 }  // namespace GAME
