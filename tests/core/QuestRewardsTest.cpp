@@ -14,7 +14,9 @@
 #include "Engine/Localization.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Player.h"
+#include "Game/core/GameUIInterface.h"
 #include "Game/core/GameEvents.h"
 #include "Game/items/ItemReplicaInfo.h"
 #include "Game/quests/Quest.h"
@@ -300,6 +302,61 @@ TEST_F(QuestRewardsTest, ImmediateActionsDriveTheMusicTheTimeAndTutorials)
     EXPECT_EQ(capture.Count("GameEvent_TutorialUnlock"), 0u);
     tutorial.Fire(kMainPlayerId, false);
     EXPECT_EQ(capture.Count("GameEvent_TutorialUnlock"), 1u);
+}
+
+}  // namespace GAME
+
+namespace GAME {
+
+namespace {
+
+struct DebugTextUI : GameUIInterface {
+    bool DisplaySkillReallocationWindow(uint32_t) override { return true; }
+    bool SaveGame(GameDifficulty) override { return true; }
+    bool SaveGame() override { return true; }
+    bool SaveQuest(bool) override { return true; }
+    bool BackupGame() override { return true; }
+    void ShowDebugText(const std::u16string& text, const float (&color)[4], float x, float y) override
+    {
+        lines.push_back(text);
+        shownAt = {color[0], color[3], x, y};
+    }
+    std::vector<std::u16string> lines;
+    std::vector<float> shownAt;
+};
+
+}  // namespace
+
+TEST_F(QuestRewardsTest, TokensGoThroughTheLocalPlayersControllerAndDebugTextToTheInterface)
+{
+    Action_BestowTriggerToken bestow(0, nullptr);
+    bestow.SetValue("Key");
+    bestow.Fire(0, false);   // no controller yet: nothing
+    EXPECT_TRUE(player->GetPendingTokens().empty());
+    auto* controller = DynamicCast<ControllerPlayer>(ObjectManager::Get().CreateObject("ControllerPlayer"));
+    ASSERT_NE(controller, nullptr);
+    controller->AttachParent(player->GetObjectId());
+    player->SetControllerId(controller->GetObjectId());
+    bestow.Fire(0, false);
+    ASSERT_EQ(player->GetPendingTokens().size(), 1u);
+    EXPECT_EQ(player->GetPendingTokens()[0].GetName(), "Key");
+
+    DebugTextUI ui;
+    Action_DebugText debug(0, nullptr);
+    debug.SetValue(std::string(600, 'x').c_str());
+    debug.Fire(0, false);   // no interface: nothing
+    engine->SetUI(&ui);
+    debug.Fire(0, false);
+    engine->SetUI(nullptr);
+    ASSERT_EQ(ui.lines.size(), 1u);
+    EXPECT_EQ(ui.lines[0], std::u16string(512, u'x'));
+    EXPECT_EQ(ui.shownAt, (std::vector<float>{0.6f, 1.0f, 100.0f, 100.0f}));
+
+    RecordDatabase::Get().RegisterRecord("Records/Test/NotASound.dbr", "Class,Actor,\n");
+    Action_PlaySoundEffect sound(0, nullptr);
+    sound.SetValue("Records/Test/NotASound.dbr");
+    sound.Fire(kMainPlayerId, false);
+    EXPECT_THAT(logs, ::testing::Contains(::testing::HasSubstr("\"Records/Test/NotASound.dbr\" is no sound pak")));
 }
 
 }  // namespace GAME
