@@ -25,10 +25,10 @@ namespace GAME {
 namespace {
 
 // The longest debug line handed to the interface, and how it is shown.
-constexpr size_t kMaxDebugText = 512;
-constexpr float kDebugTextColor[4] = {0.6f, 0.6f, 1.0f, 1.0f};
-constexpr float kDebugTextX = 100.0f;
-constexpr float kDebugTextY = 100.0f;
+constexpr size_t kMaxQuestDebugText = 512;
+constexpr float kQuestDebugTextColor[4] = {0.6f, 0.6f, 1.0f, 1.0f};
+constexpr float kQuestDebugTextX = 100.0f;
+constexpr float kQuestDebugTextY = 100.0f;
 
 // The local player's controller; null (nothing to act on) when either is gone.
 ControllerPlayer* LocalPlayerController(Player* player)
@@ -153,9 +153,9 @@ void Action_SetTimeOfDay::Fire(uint32_t, bool)
 
 void Action_DebugText::Fire(uint32_t, bool)
 {
-    const std::u16string text = LocalizationManager::ToWChar(m_value, kMaxDebugText);
+    const std::u16string text = LocalizationManager::ToWChar(m_value, kMaxQuestDebugText);
     if (GameUIInterface* ui = gGameEngine ? gGameEngine->GetUI() : nullptr)
-        ui->ShowDebugText(text, kDebugTextColor, kDebugTextX, kDebugTextY);
+        ui->ShowDebugText(text, kQuestDebugTextColor, kQuestDebugTextX, kQuestDebugTextY);
 }
 
 }  // namespace GAME
