@@ -8,6 +8,7 @@
 #include "Engine/Entity.h"
 #include "Engine/Engine.h"
 #include "Game/ai/ControllerMonster.h"
+#include "Game/ai/ControllerMonsterHidden.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/TeamManager.h"
@@ -20,14 +21,14 @@ namespace GAME {
 
 namespace {
 constexpr int kPursueRecheckMs = 200;
-constexpr float kMoveTolerance = 0.5f;
 constexpr float kTwoPi = 6.2831855f;
 // The cosine-free "ahead" test of the waiting emote compares the dot product with this.
 constexpr float kWaitEmoteAhead = 0.5236f;
 constexpr float kWaitMinCentreDistance = 4.0f;
 
-bool MonsterStateIsEnd(const Name& event) { return event == Actor::EndEvent(); }
 }  // namespace
+
+bool IsMonsterAnimationEnd(const Name& event) { return event == Actor::EndEvent(); }
 
 // ---- The base ---------------------------------------------------------------------------------
 
@@ -246,7 +247,7 @@ template <class C, class T>
 void ControllerMonsterState<C, T>::DefaultQuestCommandMoveResponse(uint32_t /*id*/, const WorldVec3& point)
 {
     T* monster = this->GetCharacter();
-    if (monster && monster->CanMoveTo(point, kMoveTolerance)) {
+    if (monster && monster->CanMoveTo(point, kMonsterMoveTolerance)) {
         this->GetController()->SetMoveTerrainPoint(point);
         this->SetState("QuestMove", ControllerAIStateData());
     } else {
@@ -258,15 +259,22 @@ template <class C, class T>
 void ControllerMonsterState<C, T>::DefaultQuestCommandWalkResponse(uint32_t /*id*/, const WorldVec3& point)
 {
     T* monster = this->GetCharacter();
-    if (monster && monster->CanMoveTo(point, kMoveTolerance)) {
+    if (monster && monster->CanMoveTo(point, kMonsterMoveTolerance)) {
         this->GetController()->SetMoveTerrainPoint(point);
         this->SetState("QuestWalk", ControllerAIStateData());
     }
 }
 
 template <class C, class T>
-void ControllerMonsterState<C, T>::DefaultQuestCommandPlayAnimationResponse()
+void ControllerMonsterState<C, T>::DefaultQuestCommandPlayAnimationResponse(AnimationSet_Type animation, bool looping)
 {
+    // The type comes from a quest file or a peer: one outside the animation table is no
+    // command at all.
+    if (animation < AnimationSet_None || animation >= AnimationSet_Count) {
+        gEngine->Log(LOG_WARNING, "Quest animation type %d is out of range", static_cast<int>(animation));
+        return;
+    }
+    this->GetController()->SetQuestAnimation(animation, looping);
     this->SetState("QuestPlayAnimation", ControllerAIStateData());
 }
 
@@ -320,7 +328,13 @@ template <class C, class T>
 void ControllerMonsterState<C, T>::JoinLeader(uint32_t leaderId)
 {
     T* monster = this->GetCharacter();
-    if (monster && monster->GetLeader() != leaderId)
+    if (!monster || monster->GetLeader() == leaderId)
+        return;
+    // Joining "no leader" is leaving the current one: the monster's own join refuses an
+    // id that names nobody.
+    if (leaderId == 0)
+        monster->UnJoinLeader();
+    else
         monster->JoinMe(leaderId, -1, false);
 }
 
@@ -358,7 +372,7 @@ bool ControllerMonsterState<C, T>::PickRandomPointInVicinity(WorldVec3& out, T& 
             continue;
         if (verticalLimit != 0.0f && std::fabs(point.GetRegionPosition().y - from.GetRegionPosition().y) >= verticalLimit)
             continue;
-        if (!(WorldDistance(point, from) > minDistance) || !character.CanMoveTo(point, kMoveTolerance))
+        if (!(WorldDistance(point, from) > minDistance) || !character.CanMoveTo(point, kMonsterMoveTolerance))
             continue;
         out = point;
         return true;
@@ -367,7 +381,32 @@ bool ControllerMonsterState<C, T>::PickRandomPointInVicinity(WorldVec3& out, T& 
     return false;
 }
 
+template <class C, class T>
+bool ControllerMonsterState<C, T>::StartMove(const WorldVec3& point, uint32_t targetId, uint32_t skillId, bool walk)
+{
+    if (m_moveStarting)
+        return false;   // a move started from the refusal of another: give up
+    m_moveStarting = true;
+    m_moveRefused = false;
+    if (walk)
+        this->WalkTo(point, targetId);
+    else
+        this->MoveTo(point, targetId, skillId);
+    m_moveStarting = false;
+    return !m_moveRefused;
+}
+
+template <class C, class T>
+bool ControllerMonsterState<C, T>::EndOfPathFromStart()
+{
+    if (!m_moveStarting)
+        return false;
+    m_moveRefused = true;
+    return true;
+}
+
 template class ControllerMonsterState<ControllerMonster, Monster>;
+template class ControllerMonsterState<ControllerMonsterHidden, Monster>;
 template class ControllerMonsterStateDefaults<ControllerMonster, Monster>;
 
 // ---- Startup ----------------------------------------------------------------------------------
@@ -388,7 +427,7 @@ void ControllerMonsterStateStartup::OnBegin()
 
 void ControllerMonsterStateStartup::HandleEvent(const Name& event)
 {
-    if (!MonsterStateIsEnd(event))
+    if (!IsMonsterAnimationEnd(event))
         return;
     SetState("Idle", ControllerAIStateData());
     if (m_spawnPlayed)
@@ -567,7 +606,7 @@ void ControllerMonsterStateEmoteBeforePursue::OnBegin()
 
 void ControllerMonsterStateEmoteBeforePursue::HandleEvent(const Name& event)
 {
-    if (!MonsterStateIsEnd(event))
+    if (!IsMonsterAnimationEnd(event))
         return;
     const uint32_t enemy = GetCurrentEnemy();
     SetState("Pursue", Data(enemy, 0, GetController()->ChooseBestSkill(enemy, false)));
@@ -585,7 +624,7 @@ void ControllerMonsterStateNavigateObstacle::OnBegin()
     }
     Monster* monster = GetCharacter();
     const WorldVec3 point = target->GetPathPosition();
-    if (monster && monster->CanMoveTo(point, kMoveTolerance) && !monster->AlreadyThere(point))
+    if (monster && monster->CanMoveTo(point, kMonsterMoveTolerance) && !monster->AlreadyThere(point))
         MoveTo(point, 0, 0);
     else
         SetState("Idle", ControllerAIStateData());
@@ -632,7 +671,7 @@ void ControllerMonsterStateAttack::OnUpdate(int /*elapsedMs*/)
 
 void ControllerMonsterStateAttack::HandleEvent(const Name& event)
 {
-    if (!MonsterStateIsEnd(event))
+    if (!IsMonsterAnimationEnd(event))
         return;
     ControllerMonster& controller = *GetController();
     const ControllerMonster::Keys& keys = controller.GetKeys();
@@ -778,10 +817,10 @@ bool ControllerMonsterStateWaitToAttack::StartRoaming()
     const float limit = GetController()->GetKeys().maxYViewDistance;
     for (int round = 0; round < 3; ++round) {
         WorldVec3 point;
-        if (PickRandomPointInVicinity(point, *monster, m_centre, m_radius, m_radius, 0.0f, limit)) {
-            WalkTo(point, 0);
-            return true;
-        }
+        // A walk that cannot start ends at once; taking that end for an arrival would roam
+        // again from inside this walk, without end when the monster never emotes.
+        if (PickRandomPointInVicinity(point, *monster, m_centre, m_radius, m_radius, 0.0f, limit))
+            return StartMove(point, 0, 0, true);
     }
     return false;
 }
@@ -814,13 +853,15 @@ void ControllerMonsterStateWaitToAttack::OnUpdate(int elapsedMs)
 
 void ControllerMonsterStateWaitToAttack::EndOfPathReached()
 {
+    if (EndOfPathFromStart())
+        return;
     if (!EmoteOrRoam())
         SetState("Idle", ControllerAIStateData());
 }
 
 void ControllerMonsterStateWaitToAttack::HandleEvent(const Name& event)
 {
-    if (!MonsterStateIsEnd(event) || !m_waiting)
+    if (!IsMonsterAnimationEnd(event) || !m_waiting)
         return;
     Monster* monster = GetCharacter();
     if (monster && monster->CanPlayAnimation(AnimationSet_Fidget) && !StartRoaming())
@@ -839,7 +880,7 @@ void ControllerMonsterStateDodgeAttack::OnBegin()
 {
     const WorldVec3 point = GetPointOfInterest();
     Monster* monster = GetCharacter();
-    if (monster && monster->CanMoveTo(point, kMoveTolerance))
+    if (monster && monster->CanMoveTo(point, kMonsterMoveTolerance))
         MoveTo(point, 0, 0);
     else
         SetState("Return", Data(GetCurrentEnemy()));

@@ -52,36 +52,113 @@ protected:
 
 }  // namespace
 
-TEST_F(MonsterStatesTest, SearchAndConversationAnswersFollowTheReactionTable)
+// Each state is asked each event while a stable state ("Immobile") executes, with the
+// records set so that the default response switches state (or, for a dead ally, leaves
+// the leader). 'D' must react, '-' must not, 'F' refuses a conversation, 'o' is the
+// state's own handler, tested on its own.
+TEST_F(MonsterStatesTest, TheReactionTableSaysWhichStateDefaultsOrIgnoresEachEvent)
 {
+    enum Event { EnemyFound, ClosestEnemyFound, Attacked, AllyAttacked, LowHealth, AllyDied, AllyNeedsHelp,
+                 EndOfPath, LostSlot, RequestAttack, RequestMove, Conversation, QuestMove, Confused, EventCount };
+    const char* keys[EventCount] = {};
+    keys[ClosestEnemyFound] = "FleeBehavior,FleeWhenEnemyClose,\nmaxFleeCount,1000,\nFleeDelay,0,\n";
+    keys[Attacked] = "FleeBehavior,FleeOnDamage,\nmaxFleeCount,1000,\nFleeDelay,0,\n";
     struct Row {
         const char* state;
+        const char* answers;   // one letter per event, in the order above
         bool findEnemy, findClosest, respondsToFear;
     };
     const Row rows[] = {
-        {"Startup", false, false, true},           {"Idle", true, true, true},
-        {"Pursue", true, true, true},              {"EmoteBeforePursue", false, false, true},
-        {"NavigateObstacle", true, true, true},    {"Attack", true, true, true},
-        {"RepositionForAttack", true, true, true}, {"WaitToAttack", true, true, true},
-        {"DodgeAttack", true, false, true},
+        {"Startup", "-----------F--", false, false, true},
+        {"Idle", "DDDDDDD--DDDDD", true, true, true},
+        {"Pursue", "oDD-DDDoooDFDD", true, true, true},
+        {"EmoteBeforePursue", "-----------FDD", false, false, true},
+        {"NavigateObstacle", "oDD-DDDoooDFDD", true, true, true},
+        {"Attack", "oDooDDD-ooDFDD", true, true, true},
+        {"RepositionForAttack", "oDD-DDDo-oDFDD", true, true, true},
+        {"WaitToAttack", "DDDDDDDo-oDFDD", true, true, true},
+        {"DodgeAttack", "-------o--DFDD", true, false, true},
+        {"Flee", "-------o---FDD", false, false, true},
+        {"Roam", "DDDDDDDo-DDFDD", true, true, true},
+        {"Wander", "DDDDDDDo-DDFDD", true, true, true},
+        {"WanderPause", "DDDDDDDo-DDFDD", true, true, true},
+        {"Return", "DDDDDDDo-DDFDD", true, true, true},
+        {"Patrol", "DDDDDDDo-DDFDD", true, true, true},
+        {"FollowLeader", "DDD-DoDooDDFDD", true, true, true},
+        {"DefendLeader", "DDD-DoD--DDFDD", true, true, true},
+        {"Move", "-------o--DFDD", true, false, true},
+        {"Dying", "-----------F--", false, false, false},
+        {"Dead", "-----------F--", false, false, false},
+        {"Panic", "-------o---FDD", false, false, true},
+        {"Scared", "-------o---FD-", false, false, true},
+        {"Confused", "-------o---FD-", false, false, true},
+        {"Paralyze", "-----------FD-", false, false, true},
+        {"Immobile", "-----------FD-", false, false, true},
+        {"Stunned", "-----------FD-", false, false, true},
+        {"Trapped", "o----------FD-", true, false, true},
+        {"TrappedAttack", "-----------FD-", false, false, true},
+        // Without the interruption flag a quest command hears no enemy.
+        {"QuestMove", "-------o---FD-", false, false, false},
+        {"QuestWalk", "-------o---FD-", false, false, false},
+        {"QuestPlayAnimation", "-------o---FD-", false, false, false},
+        {"QuestUseSkill", "-------o---FD-", false, false, false},
     };
-    Monster* monster = nullptr;
-    ControllerMonster* mind = Mind("", monster);
-    Monster* other = nullptr;
-    Mind("", other);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.state);
-        ControllerAIState* state = mind->GetState(row.state);
-        ASSERT_NE(state, nullptr);
-        EXPECT_EQ(state->ShouldFindEnemy(), row.findEnemy);
-        EXPECT_EQ(state->ShouldFindClosestEnemy(), row.findClosest);
-        EXPECT_EQ(state->RespondsToFear(), row.respondsToFear);
-        EXPECT_FALSE(state->UsePathPositionAsHome());
-        // Only Idle answers a friendly monster's conversation, by roaming with it.
-        EXPECT_EQ(state->RequestConversation(other->GetObjectId()), std::string(row.state) == "Idle");
+    for (int event = 0; event < EventCount; ++event) {
+        SCOPED_TRACE(event);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind(keys[event] ? keys[event] : "", monster);
+        mind->SetBerserkSkill(monster->GetObjectId());   // any non-zero id: low health pursues
+        Monster* leader = nullptr;
+        Mind("", leader);
+        Monster* other = nullptr;
+        Mind("", other);
+        Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 3.0f);
+        Character* current = Body(TeamManager::DefaultPlayerTeam(), 4.0f);
+        const uint32_t enemyId = enemy->GetObjectId(), leaderId = leader->GetObjectId();
+        const WorldVec3 reachable(region, Vec3{2.0f, 0.0f, 2.0f});
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.state);
+            const char answer = row.answers[event];
+            if (answer == 'o')
+                continue;
+            if (monster->GetLeader() != leaderId)
+                monster->JoinMe(leaderId, -1, false);
+            mind->SetConfusedTime(0);
+            mind->SetState("Immobile", ControllerAIStateData(current->GetObjectId(), 0, 0, WorldVec3()));
+            ASSERT_EQ(mind->GetExecutingStateName(), "Immobile");
+            ControllerAIState* state = mind->GetState(row.state);
+            ASSERT_NE(state, nullptr);
+            if (event == 0) {
+                EXPECT_EQ(state->ShouldFindEnemy(), row.findEnemy);
+                EXPECT_EQ(state->ShouldFindClosestEnemy(), row.findClosest);
+                EXPECT_EQ(state->RespondsToFear(), row.respondsToFear);
+                EXPECT_EQ(state->UsePathPositionAsHome(), std::string(row.state) == "Patrol");
+            }
+            bool answered = false;
+            switch (event) {
+            case EnemyFound: state->EnemyFound(enemyId); break;
+            case ClosestEnemyFound: state->ClosestEnemyFound(enemyId, 1.0f); break;
+            case Attacked: state->Attacked(enemyId); break;
+            case AllyAttacked: state->AllyAttacked(other->GetObjectId(), enemyId); break;
+            case LowHealth: state->LowHealth(); break;
+            case AllyDied: state->AllyDied(leaderId); break;
+            case AllyNeedsHelp: state->AllyNeedsHelp(other->GetObjectId(), enemyId); break;
+            case EndOfPath: state->EndOfPathReached(); break;
+            case LostSlot: state->LostSlot(); break;
+            case RequestAttack: state->RequestAttack(leaderId, enemyId); break;
+            case RequestMove: state->RequestMove(leaderId, reachable); break;
+            case Conversation: answered = state->RequestConversation(other->GetObjectId()); break;
+            case QuestMove: state->QuestCommandMove(1, reachable); break;
+            case Confused: state->Confused(1000); break;
+            default: break;
+            }
+            const bool reacted = event == AllyDied     ? monster->GetLeader() != leaderId
+                                 : event == Conversation ? answered
+                                                         : mind->GetExecutingStateName() != "Immobile";
+            EXPECT_EQ(reacted, answer == 'D') << "event " << event;
+            mind->ClearTemporaryStates();
+        }
     }
-    EXPECT_EQ(mind->GetExecutingStateName(), "Roam");
-    EXPECT_EQ(mind->GetCurrentAlly(), other->GetObjectId());
 }
 
 TEST_F(MonsterStatesTest, WithoutASpawnAnimationStartupGoesToIdleAndUsesTheInitialSkill)
@@ -105,18 +182,35 @@ TEST_F(MonsterStatesTest, ALeadersRequestToAttackTheCurrentEnemyChangesNothingIn
     Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 3.0f);
     monster->JoinMe(leader->GetObjectId(), -1, false);
     ASSERT_EQ(monster->GetLeader(), leader->GetObjectId());
-    // A dodge with no point goes back at once, keeping the enemy.
-    mind->SetState("DodgeAttack", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
-    ASSERT_EQ(mind->GetExecutingStateName(), "Return");
-    ASSERT_EQ(mind->GetCurrentEnemy(), enemy->GetObjectId());
+    // A stable state holds the enemy; the combat states are asked while it executes.
+    mind->SetState("Immobile", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
     for (const char* name : {"Pursue", "Attack", "RepositionForAttack", "NavigateObstacle", "WaitToAttack"}) {
         SCOPED_TRACE(name);
         mind->GetState(name)->RequestAttack(leader->GetObjectId(), enemy->GetObjectId());
-        EXPECT_EQ(mind->GetExecutingStateName(), "Return");
+        EXPECT_EQ(mind->GetExecutingStateName(), "Immobile");
     }
     // Not the leader: ignored even in Idle.
     mind->GetState("Idle")->RequestAttack(enemy->GetObjectId(), enemy->GetObjectId());
-    EXPECT_EQ(mind->GetExecutingStateName(), "Return");
+    EXPECT_EQ(mind->GetExecutingStateName(), "Immobile");
     mind->GetState("Idle")->RequestAttack(leader->GetObjectId(), enemy->GetObjectId());
-    EXPECT_NE(mind->GetExecutingStateName(), "Return");
+    EXPECT_NE(mind->GetExecutingStateName(), "Immobile");
+}
+
+TEST_F(MonsterStatesTest, AWaitingMonsterRoamsBeyondANearEnemyOrRoundItselfWhenFar)
+{
+    struct Row {
+        float enemyX;
+        float centreX, radius;
+    };
+    for (const Row& row : {Row{3.0f, 6.0f, 2.0f}, Row{10.0f, 0.0f, 5.0f}}) {
+        SCOPED_TRACE(row.enemyX);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("EmoteWhenWaitingChance,0,\n", monster);
+        Character* enemy = Body(TeamManager::DefaultPlayerTeam(), row.enemyX);
+        mind->SetState("WaitToAttack", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        auto* state = static_cast<ControllerMonsterStateWaitToAttack*>(mind->GetState("WaitToAttack"));
+        ASSERT_TRUE(state->GetWanderCentre().IsValid());
+        EXPECT_NEAR(state->GetWanderCentre().GetRegionPosition().x, row.centreX, 1e-4f);
+        EXPECT_FLOAT_EQ(state->GetWanderRadius(), row.radius);
+    }
 }
