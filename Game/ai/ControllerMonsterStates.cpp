@@ -16,6 +16,9 @@
 #include "Game/core/foundation/ProcessRandom.h"
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/Skill.h"
+#include "Game/skills/SkillActivated.h"
+#include "Game/world/DynamicBarrier.h"
+#include "Game/items/Weapon.h"
 
 namespace GAME {
 
@@ -29,6 +32,29 @@ constexpr float kWaitMinCentreDistance = 4.0f;
 }  // namespace
 
 bool IsMonsterAnimationEnd(const Name& event) { return event == Actor::EndEvent(); }
+
+DynamicBarrier* FindBarrierBlocking(const ControllerAI& controller, uint32_t enemyId)
+{
+    Character* monster = controller.GetAI();
+    Character* enemy = ObjectManager::Get().GetObject<Character>(enemyId);
+    TeamManager* teams = gGameEngine ? gGameEngine->GetTeamManager() : nullptr;
+    if (!monster || !enemy || !teams)
+        return nullptr;
+    const WorldVec3 from = monster->GetCoords().GetPosition();
+    const Vec3 toEnemy = enemy->GetPathPosition() - from;
+    const float length = toEnemy.Length();
+    if (!(length > 0.0f) || !std::isfinite(length))
+        return nullptr;
+    std::vector<RayIntersection> hits;
+    World::Get().GetAllIntersections(hits, from, toEnemy * (1.0f / length), length);
+    // The hits come nearest first: the first barrier that qualifies is the nearest.
+    for (const RayIntersection& hit : hits) {
+        auto* barrier = DynamicCast<DynamicBarrier>(hit.entity);
+        if (barrier && barrier->IsAlive() && teams->IsFoe(monster->GetObjectId(), barrier->GetObjectId()))
+            return barrier;
+    }
+    return nullptr;
+}
 
 // ---- The base ---------------------------------------------------------------------------------
 
@@ -541,12 +567,18 @@ void ControllerMonsterStatePursue::OnBegin()
         return;
     }
     if (!monster->AlreadyThere(point) && monster->CanMoveTo(point, GetSkillUseTolerance(enemy))) {
-        MoveTo(point, enemy, skill);
         m_pursuitTimerMs = controller.GetKeys().pursuitTime;
         m_recheckTimerMs = kPursueRecheckMs;
-    } else {
-        SetState("Idle", ControllerAIStateData());
+        if (StartMove(point, enemy, skill, false))
+            return;
     }
+    SetState("Idle", ControllerAIStateData());
+}
+
+ControllerMonsterStatePursue::Counters& ControllerMonsterStatePursue::GetCounters()
+{
+    static Counters counters;
+    return counters;
 }
 
 void ControllerMonsterStatePursue::OnUpdate(int elapsedMs)
@@ -554,6 +586,17 @@ void ControllerMonsterStatePursue::OnUpdate(int elapsedMs)
     ControllerMonster& controller = *GetController();
     const uint32_t enemy = GetCurrentEnemy();
     const uint32_t skill = GetCurrentSkillID();
+    Monster* monster = GetCharacter();
+    if (monster && gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Single) {
+        uint32_t targetId = 0, characterSkill = 0;
+        WorldVec3 targetPoint;
+        monster->GetCurrentAttackTarget(targetId, targetPoint, characterSkill);
+        const uint32_t controllerSkill = monster->GetSkillReferenceNumber(skill);
+        if (characterSkill != controllerSkill)
+            gEngine->Log(LOG_ERROR, "Pursue - controller skill (%d) doesn't match character skill (%d) in monster %s",
+                         static_cast<int>(controllerSkill), static_cast<int>(characterSkill),
+                         monster->GetObjectName().c_str());
+    }
     if (controller.GetKeys().pursuitTime != 0) {
         m_pursuitTimerMs -= elapsedMs;
         if (m_pursuitTimerMs < 0) {
@@ -577,6 +620,14 @@ void ControllerMonsterStatePursue::OnUpdate(int elapsedMs)
         }
         m_recheckTimerMs = kPursueRecheckMs;
     }
+    ++GetCounters().barrierTests;
+    if (DynamicBarrier* barrier = FindBarrierBlocking(controller, enemy); barrier && barrier->GetObjectId() != enemy) {
+        const uint32_t barrierId = barrier->GetObjectId();
+        controller.SetMostHatedEnemy(barrierId);
+        SetState("Pursue", Data(barrierId, 0, controller.ChooseBestSkill(barrierId, false)));
+        return;
+    }
+    ++GetCounters().rangeTests;
     if (CloseEnoughToUseSkill(enemy, skill))
         SetState(PathClearTo(enemy) ? "Attack" : "NavigateObstacle", Data(enemy, 0, skill));
 }
@@ -624,9 +675,8 @@ void ControllerMonsterStateNavigateObstacle::OnBegin()
     }
     Monster* monster = GetCharacter();
     const WorldVec3 point = target->GetPathPosition();
-    if (monster && monster->CanMoveTo(point, kMonsterMoveTolerance) && !monster->AlreadyThere(point))
-        MoveTo(point, 0, 0);
-    else
+    if (!monster || !monster->CanMoveTo(point, kMonsterMoveTolerance) || monster->AlreadyThere(point) ||
+        !StartMove(point, 0, 0, false))
         SetState("Idle", ControllerAIStateData());
 }
 
@@ -659,8 +709,38 @@ void ControllerMonsterStateAttack::AttackEnemy()
     Character* target = ValidateObjectId(enemy, "Attack");
     if (!target)
         return;
-    UseSkill(enemy, target->GetPathPosition(), GetCurrentSkillID(), static_cast<uint32_t>(rand()),
-             TargetLeadingData());
+    TargetLeadingData leading;
+    const WorldVec3 aim = LeadingAimPoint(*target, leading);
+    UseSkill(enemy, aim, GetCurrentSkillID(), static_cast<uint32_t>(rand()), leading);
+}
+
+WorldVec3 ControllerMonsterStateAttack::LeadingAimPoint(Character& target, TargetLeadingData& leading)
+{
+    const WorldVec3 position = target.GetPathPosition();
+    Monster* monster = GetCharacter();
+    if (!monster || !GetController()->LeadTarget() || !monster->GetSkillManager().IsRangedWeapon())
+        return position;
+    ObjectManager& objects = ObjectManager::Get();
+    float projectileSpeed = 0.0f;
+    if (const Weapon* weapon = objects.GetObject<Weapon>(monster->GetSkillManager().GetLeftHandWeapon()))
+        projectileSpeed = ProjectileBase::GetRecordTotalSpeed(weapon->GetProjectileName());
+    // An activated skill's swing comes before the shot: the target moves on meanwhile.
+    float extraTime = 0.0f;
+    const AnimationSet* animations = monster->GetAnimationSet();
+    const float attackSpeed = monster->GetAttackSpeed();
+    if (objects.GetObject<SkillActivated>(GetCurrentSkillID()) && animations && attackSpeed > 0.0f)
+        extraTime = 0.3f * animations->GetAnimSpeed(AnimationSet_Attack) / attackSpeed;
+    const WorldVec3 heading = target.GetPathTarget();
+    const Vec3 velocity = heading.IsValid() ? (heading - position).Unit() * target.GetSpeed() : Vec3{};
+    const WorldVec3 intercept =
+        ComputeInterceptPoint(position, velocity, monster->GetPathPosition(), projectileSpeed, extraTime);
+    // Without a solution the monster shoots where the target stands.
+    if (!intercept.IsValid())
+        return position;
+    leading.leading = 1;
+    leading.attackerId = monster->GetObjectId();
+    leading.targetId = target.GetObjectId();
+    return intercept;
 }
 
 void ControllerMonsterStateAttack::OnUpdate(int /*elapsedMs*/)
@@ -750,10 +830,10 @@ void ControllerMonsterStateRepositionForAttack::OnBegin()
     WorldVec3 point;
     if (monster && controller.IsEnemyValid(GetCurrentEnemy()) &&
         PickRandomPointInVicinity(point, *monster, monster->GetPathPosition(), 3.0f, 5.0f, 3.0f,
-                                  controller.GetKeys().maxYViewDistance))
-        MoveTo(controller.GetClosestMovePoint(point), 0, 0);
-    else
-        SetState("Return", Data(GetCurrentEnemy()));
+                                  controller.GetKeys().maxYViewDistance) &&
+        StartMove(controller.GetClosestMovePoint(point), 0, 0, false))
+        return;
+    SetState("Return", Data(GetCurrentEnemy()));
 }
 
 void ControllerMonsterStateRepositionForAttack::OnEnd() { GetController()->ReleaseMoveGoal(); }
@@ -880,9 +960,7 @@ void ControllerMonsterStateDodgeAttack::OnBegin()
 {
     const WorldVec3 point = GetPointOfInterest();
     Monster* monster = GetCharacter();
-    if (monster && monster->CanMoveTo(point, kMonsterMoveTolerance))
-        MoveTo(point, 0, 0);
-    else
+    if (!monster || !monster->CanMoveTo(point, kMonsterMoveTolerance) || !StartMove(point, 0, 0, false))
         SetState("Return", Data(GetCurrentEnemy()));
 }
 

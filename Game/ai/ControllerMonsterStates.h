@@ -6,8 +6,10 @@
 
 namespace GAME {
 
+class ControllerAI;
 class ControllerMonster;
 class ControllerMonsterHidden;
+class DynamicBarrier;
 class Monster;
 class Skill;
 
@@ -15,6 +17,9 @@ class Skill;
 inline constexpr float kMonsterMoveTolerance = 0.5f;
 // Whether an animation event is the end of the animation.
 bool IsMonsterAnimationEnd(const Name& event);
+// The nearest living barrier hostile to the monster that stands on the straight line from
+// the monster to the enemy; null when none does.
+DynamicBarrier* FindBarrierBlocking(const ControllerAI& controller, uint32_t enemyId);
 
 // The base of every monster-like state, bound to a controller and a character class. It
 // holds the monster's standard reactions; the concrete states forward their events to
@@ -191,11 +196,22 @@ public:
     void OnBegin() override;
     void OnUpdate(int elapsedMs) override;
     void EnemyFound(uint32_t enemyId) override { EngageNewEnemy(enemyId); }
-    void EndOfPathReached() override { AttackOr("Return"); }
+    void EndOfPathReached() override
+    {
+        if (!EndOfPathFromStart())
+            AttackOr("Return");
+    }
     void LostSlot() override;
     void RequestAttack(uint32_t requester, uint32_t target) override { RequestAttackUnlessCurrent(requester, target); }
 
     int GetPursuitTimer() const { return m_pursuitTimerMs; }
+
+    // How many barrier and range tests pursuits have made, for the benchmarks.
+    struct Counters {
+        uint64_t barrierTests = 0;
+        uint64_t rangeTests = 0;
+    };
+    static Counters& GetCounters();
 
 protected:
     int m_pursuitTimerMs = 0;
@@ -233,6 +249,10 @@ public:
 
     bool GetRepositionFlag() const { return m_reposition; }
 
+    // Where to aim at the target: ahead of it, on its way, when the monster leads its
+    // shots with a ranged weapon (the leading data is then filled in).
+    WorldVec3 LeadingAimPoint(Character& target, TargetLeadingData& leading);
+
 private:
     void AttackEnemy();
     bool m_reposition = false;
@@ -243,7 +263,11 @@ public:
     using ControllerMonsterStateCombat::ControllerMonsterStateCombat;
     void OnBegin() override;
     void OnEnd() override;
-    void EndOfPathReached() override { AttackOr("Return"); }
+    void EndOfPathReached() override
+    {
+        if (!EndOfPathFromStart())
+            AttackOr("Return");
+    }
     void EnemyFound(uint32_t enemyId) override { EngageNewEnemy(enemyId); }
     void RequestAttack(uint32_t requester, uint32_t target) override { RequestAttackUnlessCurrent(requester, target); }
 };
@@ -278,7 +302,11 @@ public:
     using MonsterStateQuestable::MonsterStateQuestable;
     bool ShouldFindEnemy() const override { return true; }
     void OnBegin() override;
-    void EndOfPathReached() override { SetState("Return", Data(GetCurrentEnemy())); }
+    void EndOfPathReached() override
+    {
+        if (!EndOfPathFromStart())
+            SetState("Return", Data(GetCurrentEnemy()));
+    }
     void RequestMove(uint32_t requester, const WorldVec3& point) override { DefaultRequestMoveResponse(requester, point); }
     void Confused(int ms) override { DefaultConfusedResponse(ms); }
 };
