@@ -3,6 +3,8 @@
 #include "core/EngineFixture.h"
 #include "Engine/Engine.h"
 #include "Game/ai/ControllerMonster.h"
+#include "Game/ai/ControllerMonsterHidden.h"
+#include "Engine/InstanceGroupManager.h"
 #include "Game/ai/ControllerMonsterStates.h"
 #include "Game/ai/MovementGoalManager.h"
 #include "Game/characters/Monster.h"
@@ -22,6 +24,8 @@ protected:
         region = World::Get().AddRegion(1, "States");
         MovementGoalManager::Get().Clear();
         SeedProcessRandom(46);
+        GraphicsEngine::Get()->RegisterAnimation("Run.anm", "length,500,\n");
+        GraphicsEngine::Get()->RegisterAnimation("Walk.anm", "length,500,\n");
     }
     Character* Body(const Team& team, float x)
     {
@@ -32,11 +36,14 @@ protected:
         character->SetCurrentLife(100.0f);
         return character;
     }
-    ControllerMonster* Mind(const std::string& keys, Monster*& monster)
+    // A monster at the origin facing +x; `body` adds keys to the monster's record (its
+    // animations), `mind` names the controller class.
+    ControllerMonster* Mind(const std::string& keys, Monster*& monster, const std::string& body = "",
+                            const std::string& mind = "ControllerMonster")
     {
-        RecordDatabase::Get().RegisterRecord("Records/Test/StatesAI.dbr", "Class,ControllerMonster,\n" + keys);
+        RecordDatabase::Get().RegisterRecord("Records/Test/StatesAI.dbr", "Class," + mind + ",\n" + keys);
         RecordDatabase::Get().RegisterRecord("Records/Test/StatesMonster.dbr",
-                                             "Class,Monster,\ncontroller,Records/Test/StatesAI.dbr,\n");
+                                             "Class,Monster,\ncontroller,Records/Test/StatesAI.dbr,\n" + body);
         monster = ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Test/StatesMonster.dbr");
         EXPECT_TRUE(World::Get().AddEntity(monster, WorldCoords(region, Coords::LookAlong({}, {1, 0, 0}, {0, 1, 0}))));
         monster->SetSpawnPoint(monster->GetCoords());
@@ -48,6 +55,7 @@ protected:
         return controller;
     }
     Region* region = nullptr;
+    static constexpr const char* kLegs = "unarmedRunAnim,Run.anm,\nunarmedWalkAnim,Walk.anm,\n";
 };
 
 }  // namespace
@@ -212,5 +220,156 @@ TEST_F(MonsterStatesTest, AWaitingMonsterRoamsBeyondANearEnemyOrRoundItselfWhenF
         ASSERT_TRUE(state->GetWanderCentre().IsValid());
         EXPECT_NEAR(state->GetWanderCentre().GetRegionPosition().x, row.centreX, 1e-4f);
         EXPECT_FLOAT_EQ(state->GetWanderRadius(), row.radius);
+    }
+}
+
+TEST_F(MonsterStatesTest, ParalysisShortensWithDistanceInSteepsOfTwentyFiveThenEndsInPanic)
+{
+    struct Row {
+        float distance;
+        int ms;
+    };
+    for (const Row& row : {Row{24.5f, 160}, Row{25.2f, 4000}}) {
+        SCOPED_TRACE(row.distance);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("", monster);
+        Character* enemy = Body(TeamManager::DefaultPlayerTeam(), row.distance);
+        mind->SetState("Paralyze", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        EXPECT_EQ(static_cast<ControllerMonsterStateParalyze*>(mind->GetState("Paralyze"))->GetParalysisTimer(), row.ms);
+        mind->Update(row.ms - 1);
+        EXPECT_EQ(mind->GetExecutingStateName(), "Paralyze");
+        mind->Update(1);
+        EXPECT_NE(mind->GetExecutingStateName(), "Paralyze");
+    }
+}
+
+TEST_F(MonsterStatesTest, AFlightTowardsAlliesWithoutAFriendBehindRunsAwayFromTheEnemy)
+{
+    struct Row {
+        float friendX;           // 0: no friend
+        float minX, maxX;        // where the flee point may fall
+    };
+    for (const Row& row : {Row{0.0f, -9.0f, -7.0f}, Row{-6.0f, -6.0f - 2.0f * 2.0f, -6.0f}}) {
+        SCOPED_TRACE(row.friendX);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("FleeTarget,TowardsAllies,\nfleeDistance,8,\n", monster);
+        if (row.friendX != 0.0f) {
+            Monster* shelter = nullptr;
+            Mind("", shelter);
+            shelter->SetPathPosition(WorldVec3(region, Vec3{row.friendX, 0.0f, 0.0f}));
+        }
+        Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 3.0f);
+        mind->SetState("Immobile", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        WorldVec3 point;
+        ASSERT_TRUE(static_cast<ControllerMonsterStateFlee*>(mind->GetState("Flee"))->FindFleePoint(point));
+        EXPECT_GE(point.GetRegionPosition().x, row.minX);
+        EXPECT_LE(point.GetRegionPosition().x, row.maxX);
+    }
+}
+
+TEST_F(MonsterStatesTest, AFlightCountsAndReArmsItsDelayEvenWithoutAPointAndMayMoveTheHome)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("FleeDelay,2,\n", monster);
+    mind->SetState("Flee", ControllerAIStateData());   // no enemy: nowhere to flee
+    EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
+    EXPECT_EQ(mind->GetFleeCount(), 1);
+    EXPECT_FALSE(mind->CanFlee());
+
+    for (const bool reset : {false, true}) {
+        SCOPED_TRACE(reset);
+        ControllerMonster* runner = Mind(std::string("ResetOriginAfterFleeing,") + (reset ? "1" : "0") + ",\n",
+                                         monster, kLegs);
+        Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 3.0f);
+        runner->SetState("Flee", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        ASSERT_EQ(runner->GetExecutingStateName(), "Flee");
+        monster->SetPathPosition(WorldVec3(region, Vec3{-5.0f, 0.0f, 0.0f}));
+        runner->SetState("Idle", ControllerAIStateData());
+        EXPECT_FLOAT_EQ(monster->GetSpawnPoint().GetRegionCoords().origin.x, reset ? -5.0f : 0.0f);
+    }
+}
+
+TEST_F(MonsterStatesTest, QuestStatesAlwaysQueueTheirCompletionAndALoopingAnimationNeverEndsByItself)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster);
+    // A walk left before it arrives still tells the quest it is done.
+    ControllerMonster* walker = Mind("", monster, kLegs);
+    walker->SetMoveTerrainPoint(WorldVec3(region, Vec3{6.0f, 0.0f, 0.0f}));
+    walker->SetState("QuestWalk", ControllerAIStateData());
+    ASSERT_EQ(walker->GetExecutingStateName(), "QuestWalk");
+    monster->SetPathPosition(WorldVec3(region, Vec3{2.0f, 0.0f, 0.0f}));
+    size_t queued = monster->GetQueuedCommandCount();
+    walker->SetState("Idle", ControllerAIStateData());
+    EXPECT_EQ(monster->GetQueuedCommandCount(), queued + 1);
+    EXPECT_FLOAT_EQ(monster->GetSpawnPoint().GetRegionCoords().origin.x, 2.0f);
+
+    mind = Mind("", monster);
+    for (const bool looping : {true, false}) {
+        SCOPED_TRACE(looping);
+        mind->QuestCommandPlayAnimation(AnimationSet_Special, looping, false);
+        ASSERT_EQ(mind->GetExecutingStateName(), "QuestPlayAnimation");
+        queued = monster->GetQueuedCommandCount();
+        mind->GetExecutingState()->HandleEvent(Actor::EndEvent());
+        EXPECT_EQ(mind->GetExecutingStateName(), looping ? "QuestPlayAnimation" : "Idle");
+        mind->SetState("Idle", ControllerAIStateData());   // a looping one ends only here
+        EXPECT_EQ(monster->GetQueuedCommandCount(), queued + 1);
+    }
+    // An animation type from outside the table is no command.
+    mind->QuestCommandPlayAnimation(AnimationSet_Count + 5, false, false);
+    EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
+}
+
+TEST_F(MonsterStatesTest, AHiddenMonsterComesOutOnlyForAFoeInsideItsDistanceAndNeverHidesAgain)
+{
+    Monster* monster = nullptr;
+    auto* mind = DynamicCast<ControllerMonsterHidden>(Mind("appearDistance,4,\n", monster, "", "ControllerMonsterHidden"));
+    ASSERT_NE(mind, nullptr);
+    EXPECT_FLOAT_EQ(mind->GetAppearDistance(), 4.0f);
+    auto* hidden = static_cast<ControllerMonsterStateHidden*>(mind->GetState("Startup"));
+    ASSERT_EQ(mind->GetExecutingState(), hidden);
+    Character* foe = Body(TeamManager::DefaultPlayerTeam(), 4.0f);
+    mind->Update(200);
+    EXPECT_EQ(hidden->GetTarget(), 0u);
+    EXPECT_FALSE(monster->GetPoppedOut());
+    foe->SetPathPosition(WorldVec3(region, Vec3{3.9f, 0.0f, 0.0f}));
+    mind->Update(200);
+    EXPECT_EQ(hidden->GetTarget(), foe->GetObjectId());
+    EXPECT_TRUE(monster->GetPoppedOut());
+    mind->SetState("Startup", ControllerAIStateData());
+    EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
+}
+
+TEST_F(MonsterStatesTest, ReturnRunsHomeBeyondItsPursuitDistanceBeforePursuingTheMostHated)
+{
+    for (const float leash : {5.0f, 0.0f}) {
+        SCOPED_TRACE(leash);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("MaxPursuitDistance," + std::to_string(leash) + ",\n", monster, kLegs);
+        Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 1.0f);
+        monster->SetPathPosition(WorldVec3(region, Vec3{6.0f, 0.0f, 0.0f}));
+        mind->SetMostHatedEnemy(enemy->GetObjectId());
+        mind->SetState("Return", ControllerAIStateData());
+        EXPECT_EQ(mind->GetExecutingStateName(), leash != 0.0f ? "Return" : "Pursue");
+        EXPECT_EQ(mind->GetMostHatedEnemy(), leash != 0.0f ? 0u : enemy->GetObjectId());
+    }
+}
+
+TEST_F(MonsterStatesTest, APatrolWhoseOnlyPointIsUnderfootReturns)
+{
+    struct Row {
+        float pointX;
+        const char* state;
+    };
+    for (const Row& row : {Row{0.5f, "Idle"}, Row{5.0f, "Patrol"}}) {
+        SCOPED_TRACE(row.pointX);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("", monster, kLegs);
+        UniqueId point;
+        point.SetPart(0, 46);
+        InstanceGroupManager::Get().RegisterEntityData(point, InstanceEntityData{1, Vec3{row.pointX, 0.0f, 0.0f}});
+        mind->AddPatrolPoint(point);
+        mind->SetState("Patrol", ControllerAIStateData());
+        EXPECT_EQ(mind->GetExecutingStateName(), row.state);
     }
 }
