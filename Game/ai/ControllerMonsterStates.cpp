@@ -591,10 +591,9 @@ void ControllerMonsterStatePursue::OnUpdate(int elapsedMs)
         uint32_t targetId = 0, characterSkill = 0;
         WorldVec3 targetPoint;
         monster->GetCurrentAttackTarget(targetId, targetPoint, characterSkill);
-        const uint32_t controllerSkill = monster->GetSkillReferenceNumber(skill);
-        if (characterSkill != controllerSkill)
+        if (characterSkill != skill)
             gEngine->Log(LOG_ERROR, "Pursue - controller skill (%d) doesn't match character skill (%d) in monster %s",
-                         static_cast<int>(controllerSkill), static_cast<int>(characterSkill),
+                         static_cast<int>(skill), static_cast<int>(characterSkill),
                          monster->GetObjectName().c_str());
     }
     if (controller.GetKeys().pursuitTime != 0) {
