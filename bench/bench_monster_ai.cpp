@@ -20,6 +20,7 @@
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerMonster.h"
+#include "Game/ai/ControllerMonsterStates.h"
 #include "Game/ai/MovementGoalManager.h"
 #include "Game/ai/SlotManager.h"
 #include "Game/characters/Monster.h"
@@ -130,10 +131,15 @@ void BM_MonsterThink(benchmark::State& state)
         return;
     }
     const long long before = gAllocations.load(std::memory_order_relaxed);
+    ControllerMonsterStatePursue::Counters& pursuits = ControllerMonsterStatePursue::GetCounters();
+    const ControllerMonsterStatePursue::Counters start = pursuits;
     for (auto _ : state)
         horde.Frame();
     ReportAllocations(state, before, "allocs_per_frame");
     const double frames = static_cast<double>(state.iterations());
+    // The pursuing monsters' per-frame tests: the barrier ray and the skill's reach.
+    state.counters["barrier_tests_per_frame"] = static_cast<double>(pursuits.barrierTests - start.barrierTests) / frames;
+    state.counters["range_tests_per_frame"] = static_cast<double>(pursuits.rangeTests - start.rangeTests) / frames;
     state.counters["ns_per_monster_frame"] =
         benchmark::Counter(frames * monsters, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     // Each 200 ms tick asks the world once for the foes in view (the anger tick); the
@@ -145,6 +151,7 @@ BENCHMARK(BM_MonsterThink)
     ->Args({50, 50})
     ->Args({200, 5})
     ->Args({200, 50})
+    ->Args({1000, 4})
     ->Args({1000, 5})
     ->Args({1000, 50})
     ->Iterations(kSimulatedFrames)

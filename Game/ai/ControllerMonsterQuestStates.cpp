@@ -101,7 +101,10 @@ void ControllerMonsterStateQuestMove::OnBegin()
     if (!monster)
         return;
     const WorldVec3 target = controller.GetClosestMovePoint(controller.GetMoveTerrainPoint());
-    if (!target.IsValid()) {
+    const Vec3& at = target.GetRegionPosition();
+    // The point comes from a quest or a peer: one that is no place is not gone to.
+    if (!target.IsValid() || !std::isfinite(at.x) || !std::isfinite(at.y) || !std::isfinite(at.z)) {
+        gEngine->Log(LOG_WARNING, "Quest cannot move %s to point", monster->GetObjectName().c_str());
         SetState("Idle", ControllerAIStateData());
         return;
     }
