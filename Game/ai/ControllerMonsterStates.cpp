@@ -45,7 +45,9 @@ DynamicBarrier* FindBarrierBlocking(const ControllerAI& controller, uint32_t ene
     const float length = toEnemy.Length();
     if (!(length > 0.0f) || !std::isfinite(length))
         return nullptr;
-    std::vector<RayIntersection> hits;
+    // Kept from call to call: a pursuing monster asks every frame.
+    thread_local std::vector<RayIntersection> hits;
+    hits.clear();
     World::Get().GetAllIntersections(hits, from, toEnemy * (1.0f / length), length);
     // The hits come nearest first: the first barrier that qualifies is the nearest.
     for (const RayIntersection& hit : hits) {
