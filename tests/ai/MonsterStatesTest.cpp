@@ -373,3 +373,20 @@ TEST_F(MonsterStatesTest, APatrolWhoseOnlyPointIsUnderfootReturns)
         EXPECT_EQ(mind->GetExecutingStateName(), row.state);
     }
 }
+
+TEST_F(MonsterStatesTest, AVanishedEnemyEndsFlightPanicAndParalysisAndAScaredMonsterHides)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster);
+    for (const char* state : {"Flee", "Panic", "Paralyze"}) {
+        SCOPED_TRACE(state);
+        mind->SetState(state, ControllerAIStateData(4242, 0, 0, WorldVec3()));
+        EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
+    }
+    LogCapture log;
+    mind->SetState("Scared", ControllerAIStateData(4242, 0, 0, WorldVec3()));
+    EXPECT_TRUE(log.Contains(monster->GetObjectName() + " is scared of an invalid enemy."));
+    EXPECT_EQ(mind->GetExecutingStateName(), "Scared");
+    mind->Update(10);   // no fear left: home
+    EXPECT_NE(mind->GetExecutingStateName(), "Scared");
+}
