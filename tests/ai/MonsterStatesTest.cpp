@@ -390,3 +390,19 @@ TEST_F(MonsterStatesTest, AVanishedEnemyEndsFlightPanicAndParalysisAndAScaredMon
     mind->Update(10);   // no fear left: home
     EXPECT_NE(mind->GetExecutingStateName(), "Scared");
 }
+
+TEST_F(MonsterStatesTest, ARoamingMonsterRestsInIdleAtFourArrivalsInFive)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster, kLegs);
+    int rests = 0;
+    constexpr int kArrivals = 200;
+    for (int i = 0; i < kArrivals; ++i) {
+        mind->SetState("Roam", ControllerAIStateData());
+        ASSERT_EQ(mind->GetExecutingStateName(), "Roam");
+        mind->GetExecutingState()->EndOfPathReached();
+        rests += mind->GetExecutingStateName() == "Idle";
+    }
+    EXPECT_GT(rests, kArrivals * 7 / 10);
+    EXPECT_LT(rests, kArrivals * 9 / 10);
+}
