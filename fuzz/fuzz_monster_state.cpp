@@ -1,7 +1,7 @@
 // A monster's level state of any bytes, restored into one monster that takes every input.
 // A proxy parent that cannot be read leaves what follows it alone. The same bytes then
 // restore a hidden monster, whose start-up must follow what was restored (popped out: it
-// comes out at once), and drive its quest commands as a peer would send them: an
+// leaves its hidden start-up at once), and drive its quest commands as a peer would send them: an
 // animation type and a point of any value.
 #include <cstddef>
 #include <cstdint>
@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     BinaryReader again(data, size);
     gHidden->RestoreState(again);
     gHiddenMind->SetState("Startup", ControllerAIStateData());
-    FuzzCheck(gHiddenMind->GetExecutingStateName() == (gHidden->GetPoppedOut() ? "Idle" : "Startup"));
+    // Popped out, it comes out at once (to Idle, or on to its restored leader's side).
+    FuzzCheck((gHiddenMind->GetExecutingStateName() == "Startup") == !gHidden->GetPoppedOut());
     const uint32_t animation = TakeFuzzValue<uint32_t>(data, size);
     const bool looping = TakeFuzzValue<uint8_t>(data, size) & 1;
     gHiddenMind->QuestCommandPlayAnimation(animation, looping, true);

@@ -406,3 +406,25 @@ TEST_F(MonsterStatesTest, ARoamingMonsterRestsInIdleAtFourArrivalsInFive)
     EXPECT_GT(rests, kArrivals * 7 / 10);
     EXPECT_LT(rests, kArrivals * 9 / 10);
 }
+
+TEST_F(MonsterStatesTest, APursuitTurnsOnAHostileBarrierInTheWay)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster, kLegs);
+    Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 12.0f);
+    auto* barrier = DynamicCast<Character>(ObjectManager::Get().CreateObject("DynamicBarrier"));
+    ASSERT_NE(barrier, nullptr);
+    ASSERT_TRUE(World::Get().AddEntity(barrier, WorldCoords(region, Coords::MakeTranslation({6.0f, 0.0f, 0.0f}))));
+    barrier->SetTeam(TeamManager::DefaultPlayerTeam());
+    barrier->SetLifeLimit(100.0f);
+    barrier->SetCurrentLife(100.0f);
+    ASSERT_EQ(FindBarrierBlocking(*mind, enemy->GetObjectId()), barrier);
+    mind->SetState("Pursue", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+    ASSERT_EQ(mind->GetExecutingStateName(), "Pursue");
+    mind->Update(10);
+    EXPECT_EQ(mind->GetCurrentEnemy(), barrier->GetObjectId());
+    EXPECT_EQ(mind->GetMostHatedEnemy(), barrier->GetObjectId());
+    // A friendly barrier is no obstacle to fight.
+    barrier->SetTeam(monster->GetTeam());
+    EXPECT_EQ(FindBarrierBlocking(*mind, enemy->GetObjectId()), nullptr);
+}
