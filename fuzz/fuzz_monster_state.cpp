@@ -74,6 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     gHiddenMind->SetState("QuestWalk", ControllerAIStateData());
     gHiddenMind->Update(200);
     gHidden->SetPathPosition(WorldVec3(World::Get().GetRegionById(1), Vec3{}));
+    // The completion commands the quest states queued run (and are freed) as in a frame.
+    gEngine->RunActorCommands();
 
     ObjectManager::Get().FlushDestroyedObjects();
     Journal::Get().Clear();
