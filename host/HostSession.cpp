@@ -8,6 +8,7 @@
 #include "host/HostMarket.h"
 #include "host/HostNetwork.h"
 #include "host/HostProxies.h"
+#include "host/HostMonsterStates.h"
 #include "host/HostTrade.h"
 #include "host/HostQuest.h"
 #include "host/HostQuestGiver.h"
@@ -369,6 +370,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         network.WaitForFirstClient();
     }
     PrintSent(transport, 0);
+    HostMonsterStates monsterStates(fighting && !networked);
     InterpenetrationManager crowding;
     int framesRun = options->frames;
     for (frame = 1; frame <= options->frames; ++frame) {
@@ -396,6 +398,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (questing)
             quest.AfterFrame(frame);
         level.AfterFrame(frame);
+        monsterStates.AfterFrame(frame);
         teleport.AfterFrame(frame);
         if (shrining)
             shrines.AfterFrame(frame);

@@ -113,6 +113,7 @@ void ControllerMonster::Load(const LoadTable& table)
     k.fleeDelay = ReadMonsterAIInt(table, "FleeDelay", k.fleeDelay);
     k.fleeDistance = ReadMonsterAIFloat(table, "fleeDistance", k.fleeDistance);
     k.clearAngerWhenFleeing = table.GetBool("ClearAngerWhenFleeing", k.clearAngerWhenFleeing);
+    k.resetOriginAfterFleeing = table.GetBool("ResetOriginAfterFleeing", k.resetOriginAfterFleeing);
     k.innerViewDistance = ReadMonsterAIFloat(table, "InnerViewDistance", k.innerViewDistance);
     k.maxYViewDistance = ReadMonsterAIFloat(table, "MaxYViewDistance", k.maxYViewDistance);
     k.pursuitTime = ReadMonsterAIInt(table, "PursuitTime", k.pursuitTime);

@@ -21,7 +21,7 @@ client_pid=
 cleanup() {
     [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
     [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null
-    rm -rf "$dir"
+    [ -n "${KEEP_DIR:-}" ] && cp -r "$dir" "$KEEP_DIR"; rm -rf "$dir"
 }
 trap cleanup EXIT
 
