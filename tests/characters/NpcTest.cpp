@@ -18,6 +18,7 @@
 #include "Game/core/foundation/BinaryWriter.h"
 #include "Game/quests/DialogPak.h"
 #include "Game/quests/QuestRepository.h"
+#include "Game/quests/QuestTargetedActions.h"
 
 namespace GAME {
 namespace {
