@@ -25,17 +25,6 @@ namespace GAME {
 
 namespace {
 
-// The class the door actions act on; a fixed item of another kind is skipped.
-constexpr const char* kDoorClassName = "FixedItemDoorBase";
-
-bool IsDoorClass(const Object& object)
-{
-    for (const RTTI_ClassInfo* info = &object.GetClassInfo(); info; info = info->GetParent())
-        if (std::string_view(info->GetName()) == kDoorClassName)
-            return true;
-    return false;
-}
-
 int TargetedActionDifficulty()
 {
     const int difficulty = gGameEngine ? static_cast<int>(gGameEngine->GetGameDifficulty()) : 0;
@@ -545,7 +534,7 @@ void DoorAction::TryFire()
     if (m_record.empty())
         return;
     FixedItem* door = ObjectManager::Get().GetObject<FixedItem>(GetTarget());
-    if (!door || !IsDoorClass(*door))
+    if (!door)
         return;
     const FixedItem_State state = m_open ? FixedItemState_DoorOpenByTrigger : FixedItemState_DoorClosed;
     door->Enqueue(new FixedItemStateChangeConfigCmd(door->GetObjectId(), state, 0, !m_reFire));

@@ -19,6 +19,7 @@
 #include "Game/quests/DialogPak.h"
 #include "Game/quests/QuestRepository.h"
 #include "Game/quests/QuestTargetedActions.h"
+#include "Game/world/EffectEntity.h"
 
 namespace GAME {
 namespace {
