@@ -10,6 +10,7 @@
 #include "host/HostProxies.h"
 #include "host/HostTrade.h"
 #include "host/HostQuest.h"
+#include "host/HostNpc.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostRelics.h"
 #include "host/HostSave.h"
@@ -337,6 +338,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         PrintRoster(engine);
     }
     const bool questGiving = fighting && !guest && questGiver.Start(fight.GetPlayerId());
+    HostNpc townsfolk;
+    const bool townsfolkHere = questGiving && !networked && townsfolk.Start();
     HostQuest quest;
     const bool questing = fighting && quest.Start(fight.GetPlayerId(), fight.GetMonsterId(), options->loadPath);
     HostProxies level;
@@ -391,6 +394,8 @@ extern "C" int GameHostRun(const HostOptions* options)
             fight.AfterFrame(frame);
         if (questGiving)
             questGiver.AfterFrame(frame);
+        if (townsfolkHere)
+            townsfolk.AfterFrame(frame);
         if (questing)
             quest.AfterFrame(frame);
         level.AfterFrame(frame);
