@@ -44,11 +44,19 @@ bool InstanceGroup::Contains(const UniqueId& id) const
 }
 
 size_t InstanceGroupManager::AddGroup(const std::string& name, const std::string& type,
-                                      const std::vector<UniqueId>& members)
+                                      const std::vector<UniqueId>& members, const InstanceGroup* parent)
 {
     CriticalSectionLock lock(m_groupLock);
-    m_groups.push_back(std::make_unique<InstanceGroup>(InstanceGroup{name, type, members}));
+    m_groups.push_back(std::make_unique<InstanceGroup>(InstanceGroup{name, type, members, parent}));
     return m_groups.size() - 1;
+}
+
+void InstanceGroupManager::GetChildGroups(const InstanceGroup& parent, std::vector<const InstanceGroup*>& out) const
+{
+    CriticalSectionLock lock(m_groupLock);
+    for (const auto& group : m_groups)
+        if (group->parent == &parent)
+            out.push_back(group.get());
 }
 
 size_t InstanceGroupManager::GetGroupCount() const

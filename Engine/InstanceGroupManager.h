@@ -28,8 +28,11 @@ struct InstanceGroup {
     std::string name;
     std::string type;
     std::vector<UniqueId> members;
+    const InstanceGroup* parent = nullptr;   // the group this one is a child of, if any
 
     bool Contains(const UniqueId& id) const;
+    // Appends the members, in order.
+    void FillIdList(std::vector<UniqueId>& out) const { out.insert(out.end(), members.begin(), members.end()); }
 };
 
 class InstanceGroupManager {
@@ -49,7 +52,10 @@ public:
 
     // ---- groups ----
     // Adds a group at the end of the list (a level's load); its index.
-    size_t AddGroup(const std::string& name, const std::string& type, const std::vector<UniqueId>& members);
+    size_t AddGroup(const std::string& name, const std::string& type, const std::vector<UniqueId>& members,
+                    const InstanceGroup* parent = nullptr);
+    // The groups whose parent is `parent`, in the list's order.
+    void GetChildGroups(const InstanceGroup& parent, std::vector<const InstanceGroup*>& out) const;
     size_t GetGroupCount() const;
     // Null outside 0 .. count - 1. A group stays where it is until Clear.
     const InstanceGroup* GetGroup(size_t index) const;

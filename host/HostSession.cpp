@@ -11,6 +11,7 @@
 #include "host/HostMonsterStates.h"
 #include "host/HostTrade.h"
 #include "host/HostQuest.h"
+#include "host/HostNpc.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostQuestRewards.h"
 #include "host/HostRelics.h"
@@ -339,6 +340,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         PrintRoster(engine);
     }
     const bool questGiving = fighting && !guest && questGiver.Start(fight.GetPlayerId());
+    HostNpc townsfolk;
+    const bool townsfolkHere = questGiving && !networked && townsfolk.Start();
     HostQuest quest;
     const HostQuestRewards questRewards(frame);
     const bool questing = fighting && quest.Start(fight.GetPlayerId(), fight.GetMonsterId(), options->loadPath);
@@ -395,6 +398,8 @@ extern "C" int GameHostRun(const HostOptions* options)
             fight.AfterFrame(frame);
         if (questGiving)
             questGiver.AfterFrame(frame);
+        if (townsfolkHere)
+            townsfolk.AfterFrame(frame);
         if (questing)
             quest.AfterFrame(frame);
         level.AfterFrame(frame);

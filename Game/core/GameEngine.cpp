@@ -25,6 +25,7 @@
 #include "Game/items/ItemSet.h"
 #include "Game/items/TradeManager.h"
 #include "Game/items/Weapon.h"
+#include "Game/quests/NpcConversation.h"
 #include "Game/world/BandariTeleportPoint.h"
 #include "Game/world/Decoration.h"
 #include "Game/world/NpcWanderPoint.h"
@@ -450,6 +451,7 @@ extern "C" void ShutdownObjects()
     if (!gGameEngine)
         return;
     gGameEngine->Shutdown();
+    GAME::NpcConversationManager::Destroy();
     delete gGameEngine;   // gGameEngine stays set while the engine tears itself down
     gGameEngine = nullptr;
 }
