@@ -123,15 +123,13 @@ void HostScenery::AfterFrame(int frame)
             m_risen.insert(id).second)
             std::printf("frame %d: scenery: statue %u has risen\n", frame, id);
     }
-    // A spirit seen alive that is dead or destroyed now has struck; a peer may show a
-    // creature before its life arrives, so only one seen alive is counted.
+    // A spirit dying, dead or destroyed has struck. A peer may take its arrival and its
+    // death in one frame, so what counts is its life state, not having seen it alive.
     for (uint32_t id : m_spirits) {
         const Character* spirit = objects.GetObject<Character>(id);
-        if (spirit && spirit->IsAlive()) {
-            m_livingSpirits.insert(id);
-            continue;
-        }
-        if (m_livingSpirits.count(id) && m_gone.insert(id).second)
+        const bool gone = !spirit || spirit->GetLifeState() == Character_LifeState_Dying ||
+                          spirit->GetLifeState() == Character_LifeState_Dead;
+        if (gone && m_gone.insert(id).second)
             std::printf("frame %d: scenery: spirit %u is gone\n", frame, id);
     }
 }

@@ -28,7 +28,6 @@ private:
     std::set<uint32_t> m_sat;
     std::set<uint32_t> m_risen;
     std::set<uint32_t> m_spirits;
-    std::set<uint32_t> m_livingSpirits;
     std::set<uint32_t> m_gone;
 };
 

@@ -48,7 +48,7 @@ shared() {
     grep "^net: item" "$1"
     grep "^frame [0-9]*: loot: \(monster\|.* lies on the ground\)" "$1" | sed 's/^frame [0-9]*: //' | sort
     grep "^frame [0-9]*: level: monster" "$1" | sed 's/^frame [0-9]*: //' | sort
-    grep "^frame [0-9]*: scenery: statue [0-9]* \(stands\|has risen\)" "$1" | sed 's/^frame [0-9]*: //' | sort
+    grep "^frame [0-9]*: scenery: \(statue [0-9]* \(stands\|has risen\)\|spirit\)" "$1" | sed 's/^frame [0-9]*: //' | sort
     grep "^net: market" "$1"
     grep "^gamehost: roster at the end\|^gamehost: the last heartbeat" "$1"
 }
