@@ -438,6 +438,8 @@ public:
     // Milliseconds from the source to the target; a negative time counts as 0.
     void SetTravelTime(int ms) { m_travelMs = ms > 0 ? ms : 0; }
     void DoSetPauseAtTarget() { m_pauseAtTarget = true; }
+    // Whether the line is to stop at its target until released (SetPause(false)).
+    bool GetPauseAtTarget() const { return m_pauseAtTarget; }
     void SetPause(bool pause);
     bool IsPaused() const { return m_paused; }
     bool HasReachedEnd() const { return m_travelledMs >= m_travelMs; }

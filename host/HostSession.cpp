@@ -16,6 +16,7 @@
 #include "host/HostQuestRewards.h"
 #include "host/HostRelics.h"
 #include "host/HostSave.h"
+#include "host/HostScenery.h"
 #include "host/HostShrines.h"
 #include "host/HostSkills.h"
 #include "host/HostTeleport.h"
@@ -353,6 +354,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     HostItems items;
     if (fighting && !networked)
         teleport.Start(fight.GetPlayerId());
+    HostScenery scenery;
+    const bool scenic = fighting && scenery.Start(fight.GetPlayerId(), !guest);
     HostShrines shrines;
     const bool shrining = fighting && shrines.Start(fight.GetPlayerId());
     HostMarket market;
@@ -407,6 +410,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         teleport.AfterFrame(frame);
         if (shrining)
             shrines.AfterFrame(frame);
+        if (scenic)
+            scenery.AfterFrame(frame);
         PrintMailbox(engine, frame);
         PrintPartyAnswers(engine, frame);
         AnswerDialogs(engine, frame, options->answerYes);
