@@ -51,6 +51,19 @@ size_t InstanceGroupManager::AddGroup(const std::string& name, const std::string
     return m_groups.size() - 1;
 }
 
+bool InstanceGroupManager::AddChildGroup(size_t parentIndex, size_t childIndex)
+{
+    CriticalSectionLock lock(m_groupLock);
+    if (parentIndex >= m_groups.size() || childIndex >= m_groups.size() || parentIndex == childIndex)
+        return false;
+    std::vector<const InstanceGroup*>& children = m_groups[parentIndex]->children;
+    const InstanceGroup* child = m_groups[childIndex].get();
+    if (std::find(children.begin(), children.end(), child) != children.end())
+        return false;
+    children.push_back(child);
+    return true;
+}
+
 size_t InstanceGroupManager::GetGroupCount() const
 {
     CriticalSectionLock lock(m_groupLock);

@@ -144,7 +144,9 @@ bool PathFinder::FillPointSet(const WorldVec3& centre, const std::vector<float>&
             return false;
     const Vec3 origin = centre.GetRegionPosition();
     const Vec3 offset = centre.GetRegion()->GetOffset();
-    std::vector<Sphere> taken;
+    // Kept between calls: a crowd asking every frame allocates nothing once it has grown.
+    thread_local std::vector<Sphere> taken;
+    taken.clear();
     for (const DynamicObstacle* obstacle : World::Get().GetObstacles())
         taken.push_back(obstacle->GetWorldSphere());
     const auto isFree = [&](const Vec3& position, float radius) {

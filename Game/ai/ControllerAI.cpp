@@ -8,6 +8,7 @@
 #include "Engine/Name.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
+#include "Engine/UniqueIdMap.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/DeathHandler.h"
@@ -18,6 +19,7 @@
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
+#include "Game/world/DynamicBarrier.h"
 
 namespace GAME {
 
@@ -518,6 +520,53 @@ bool ControllerAI::IsPathClear(uint32_t targetId, Entity*& blocker) const
     // The world here has no static surfaces besides its flat floor, which a level ray
     // never meets.
     return true;
+}
+
+DynamicBarrier* ControllerAI::IsBarrierBlocking(uint32_t targetId) const
+{
+    Character* self = GetParentCharacter();
+    auto* target = ObjectManager::Get().GetObject<Character>(targetId);
+    const TeamManager* teams = Teams();
+    if (!self || !target || !teams)
+        return nullptr;
+    const WorldVec3 from = self->GetCoords().GetPosition();
+    const Vec3 toTarget = target->GetPathPosition() - from;
+    const float length = toTarget.Length();
+    if (!(length > 0.0f))
+        return nullptr;
+    std::vector<RayIntersection> hits;
+    World::Get().GetAllIntersections(hits, from, toTarget, length);
+    // The hits come nearest first, so the first barrier that qualifies is the nearest.
+    for (const RayIntersection& hit : hits) {
+        if (!hit.entity || !hit.entity->IsA<DynamicBarrier>())
+            continue;
+        auto* barrier = static_cast<DynamicBarrier*>(hit.entity);
+        if (barrier->IsAlive() && teams->IsFoe(self->GetTeam(), barrier->GetTeam()))
+            return barrier;
+    }
+    return nullptr;
+}
+
+int ControllerAI::GetClosest(const std::vector<UniqueId>& ids) const
+{
+    Character* self = GetParentCharacter();
+    if (!self)
+        return -1;
+    const WorldVec3 from = self->GetPathPosition();
+    const UniqueIdMap& placed = UniqueIdMap::Get();
+    int closest = -1;
+    float best = 0.0f;
+    for (size_t i = 0; i < ids.size() && i < static_cast<size_t>(INT32_MAX); ++i) {
+        const Entity* entity = placed.GetEntity(ids[i]);
+        if (!entity || !entity->GetRegion())
+            continue;
+        const float distance = WorldDistance(from, entity->GetCoords().GetPosition());
+        if (closest < 0 || distance < best) {
+            closest = static_cast<int>(i);
+            best = distance;
+        }
+    }
+    return closest;
 }
 
 // ---- The state template's shared work ----------------------------------------------------------

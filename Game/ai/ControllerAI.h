@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/UniqueId.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerAIState.h"
 #include "Game/ai/ControllerCombat.h"
@@ -17,6 +18,7 @@
 namespace GAME {
 
 class ControllerAIStatePreStart;
+class DynamicBarrier;
 class Entity;
 class LoadTable;
 class Region;
@@ -175,6 +177,12 @@ public:
     // Whether nothing static and solid stands between the character and the target.
     bool IsPathClear(uint32_t targetId, Entity*& blocker) const;
     static bool BlocksPath(const Entity* entity);
+    // The living barrier hostile to the character that stands nearest to it on the line
+    // towards the target; none without a target or such a barrier.
+    DynamicBarrier* IsBarrierBlocking(uint32_t targetId) const;
+    // The index of the placed entity nearest to the character among those whose unique id
+    // resolves and that stand in a region; -1 when none.
+    int GetClosest(const std::vector<UniqueId>& ids) const;
     // The characters whose bounding spheres meet the sphere, in the world's order.
     static void GetCharactersInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere);
 
