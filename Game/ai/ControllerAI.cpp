@@ -497,6 +497,18 @@ void ControllerAI::FindAlliesOfType(std::vector<Character*>& out, const std::str
 
 bool ControllerAI::BlocksPath(const Entity* entity) { return entity && entity->OccludesPathing() && entity->IsStatic(); }
 
+bool ControllerAI::CastRayToTarget(const Character& self, Character& target, float& length) const
+{
+    const WorldVec3 from = self.GetCoords().GetPosition();
+    const Vec3 toTarget = target.GetPathPosition() - from;
+    length = toTarget.Length();
+    m_rayHits.clear();
+    if (!(length > 0.0f))
+        return false;
+    World::Get().GetAllIntersections(m_rayHits, from, toTarget, length);
+    return true;
+}
+
 bool ControllerAI::IsPathClear(uint32_t targetId, Entity*& blocker) const
 {
     blocker = nullptr;
@@ -504,14 +516,10 @@ bool ControllerAI::IsPathClear(uint32_t targetId, Entity*& blocker) const
     auto* target = ObjectManager::Get().GetObject<Character>(targetId);
     if (!self || !target)
         return false;
-    const WorldVec3 from = self->GetCoords().GetPosition();
-    const Vec3 toTarget = target->GetPathPosition() - from;
-    const float length = toTarget.Length();
-    if (!(length > 0.0f))
+    float length = 0.0f;
+    if (!CastRayToTarget(*self, *target, length))
         return true;
-    std::vector<RayIntersection> hits;
-    World::Get().GetAllIntersections(hits, from, toTarget, length);
-    for (const RayIntersection& hit : hits) {
+    for (const RayIntersection& hit : m_rayHits) {
         if (hit.entity == self || hit.entity == target || !BlocksPath(hit.entity) || !(hit.distance < length))
             continue;
         blocker = hit.entity;
@@ -529,15 +537,11 @@ DynamicBarrier* ControllerAI::IsBarrierBlocking(uint32_t targetId) const
     const TeamManager* teams = Teams();
     if (!self || !target || !teams)
         return nullptr;
-    const WorldVec3 from = self->GetCoords().GetPosition();
-    const Vec3 toTarget = target->GetPathPosition() - from;
-    const float length = toTarget.Length();
-    if (!(length > 0.0f))
+    float length = 0.0f;
+    if (!CastRayToTarget(*self, *target, length))
         return nullptr;
-    std::vector<RayIntersection> hits;
-    World::Get().GetAllIntersections(hits, from, toTarget, length);
     // The hits come nearest first, so the first barrier that qualifies is the nearest.
-    for (const RayIntersection& hit : hits) {
+    for (const RayIntersection& hit : m_rayHits) {
         if (!hit.entity || !hit.entity->IsA<DynamicBarrier>())
             continue;
         auto* barrier = static_cast<DynamicBarrier*>(hit.entity);

@@ -191,6 +191,9 @@ private:
     // The other characters within the view distance that are foes (or friends).
     void FindInSight(std::vector<Character*>& out, bool foes) const;
     void ReleaseSlotsForChange(const ControllerAIStateData& newData, bool releaseDefense);
+    // Casts the ray from the character to the target's path position into m_rayHits
+    // (nearest first); false, with no hits, when the two stand at one point.
+    bool CastRayToTarget(const Character& self, Character& target, float& length) const;
 
     struct StackEntry {
         ControllerAIState* state;
@@ -211,6 +214,8 @@ private:
     AnimationSet_Type m_questAnimation = AnimationSet_None;
     bool m_questAnimationLooping = false;
     bool m_allowQuestInterruptions = false;
+    // Reused by the ray tests so that a state asking every frame allocates nothing.
+    mutable std::vector<RayIntersection> m_rayHits;
 };
 
 // The state before the real states exist: quest commands given then are recorded and
