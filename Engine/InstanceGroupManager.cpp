@@ -44,19 +44,30 @@ bool InstanceGroup::Contains(const UniqueId& id) const
 }
 
 size_t InstanceGroupManager::AddGroup(const std::string& name, const std::string& type,
-                                      const std::vector<UniqueId>& members, const InstanceGroup* parent)
+                                      const std::vector<UniqueId>& members)
 {
     CriticalSectionLock lock(m_groupLock);
-    m_groups.push_back(std::make_unique<InstanceGroup>(InstanceGroup{name, type, members, parent}));
+    m_groups.push_back(std::make_unique<InstanceGroup>(InstanceGroup{name, type, members, {}}));
     return m_groups.size() - 1;
+}
+
+bool InstanceGroupManager::AddChildGroup(size_t parentIndex, size_t childIndex)
+{
+    CriticalSectionLock lock(m_groupLock);
+    if (parentIndex >= m_groups.size() || childIndex >= m_groups.size() || parentIndex == childIndex)
+        return false;
+    std::vector<const InstanceGroup*>& children = m_groups[parentIndex]->children;
+    const InstanceGroup* child = m_groups[childIndex].get();
+    if (std::find(children.begin(), children.end(), child) != children.end())
+        return false;
+    children.push_back(child);
+    return true;
 }
 
 void InstanceGroupManager::GetChildGroups(const InstanceGroup& parent, std::vector<const InstanceGroup*>& out) const
 {
     CriticalSectionLock lock(m_groupLock);
-    for (const auto& group : m_groups)
-        if (group->parent == &parent)
-            out.push_back(group.get());
+    out.insert(out.end(), parent.children.begin(), parent.children.end());
 }
 
 size_t InstanceGroupManager::GetGroupCount() const

@@ -22,16 +22,17 @@ struct InstanceEntityData {
     Vec3 position{};
 };
 
-// A named group of placed entities: its type text ("Unified Proxies" ...) and the
-// UniqueIds of its members, in the order the level lists them.
+// A named group of placed entities: its type text ("Unified Proxies" ...), the
+// UniqueIds of its members, in the order the level lists them, and the groups nested in
+// it (a group of patrollers holds its group of patrol points).
 struct InstanceGroup {
     std::string name;
     std::string type;
     std::vector<UniqueId> members;
-    const InstanceGroup* parent = nullptr;   // the group this one is a child of, if any
+    std::vector<const InstanceGroup*> children;
 
     bool Contains(const UniqueId& id) const;
-    // Appends the members, in order.
+    // Appends the members to out.
     void FillIdList(std::vector<UniqueId>& out) const { out.insert(out.end(), members.begin(), members.end()); }
 };
 
@@ -52,9 +53,11 @@ public:
 
     // ---- groups ----
     // Adds a group at the end of the list (a level's load); its index.
-    size_t AddGroup(const std::string& name, const std::string& type, const std::vector<UniqueId>& members,
-                    const InstanceGroup* parent = nullptr);
-    // The groups whose parent is `parent`, in the list's order.
+    size_t AddGroup(const std::string& name, const std::string& type, const std::vector<UniqueId>& members);
+    // Nests the group at childIndex in the one at parentIndex; false (nothing changed)
+    // for an index out of range, a group nested in itself or a pair nested already.
+    bool AddChildGroup(size_t parentIndex, size_t childIndex);
+    // The groups nested in `parent`, in the order they were nested.
     void GetChildGroups(const InstanceGroup& parent, std::vector<const InstanceGroup*>& out) const;
     size_t GetGroupCount() const;
     // Null outside 0 .. count - 1. A group stays where it is until Clear.

@@ -10,6 +10,7 @@
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
 #include "Engine/InstanceGroupManager.h"
+#include "Engine/UniqueIdMap.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/GameServices.h"
@@ -168,6 +169,7 @@ GameEngine::~GameEngine()
     SafeDelete(m_tradeManager);
 
     InstanceGroupManager::Get().Clear();
+    UniqueIdMap::Get().Clear();
 
     m_itemSets.clear();
     m_loadedItemSets.clear();
