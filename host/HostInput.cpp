@@ -153,4 +153,29 @@ void HostInput::Apply(int frame, uint32_t playerId)
     }
 }
 
+void HostInput::AfterFrame(int frame, uint32_t playerId)
+{
+    const Player* player = ObjectManager::Get().GetObject<Player>(playerId);
+    if (!player)
+        return;
+    std::vector<uint32_t> carried = player->GetInventoryItems();
+    carried.insert(carried.end(), player->GetAttachedItems().begin(), player->GetAttachedItems().end());
+    std::sort(carried.begin(), carried.end());
+    const uint32_t money = player->GetCurrentMoney();
+    if (m_seen) {
+        for (uint32_t id : carried) {
+            if (std::binary_search(m_carried.begin(), m_carried.end(), id))
+                continue;
+            const Object* item = ObjectManager::Get().GetObject(id);
+            std::printf("frame %d: input: the player now carries %s (%u)\n", frame,
+                        item ? GetFileName(item->GetObjectName(), true).c_str() : "a missing item", id);
+        }
+        if (money != m_money)
+            std::printf("frame %d: input: the player's money %u -> %u\n", frame, m_money, money);
+    }
+    m_seen = true;
+    m_carried = std::move(carried);
+    m_money = money;
+}
+
 }  // namespace GAME

@@ -40,10 +40,15 @@ public:
     const std::vector<Command>& GetCommands() const { return m_commands; }
     // Runs the frame's commands on the player's controller, printing each.
     void Apply(int frame, uint32_t playerId);
+    // After the frame: what the clicks brought the player (items it now carries, gold).
+    void AfterFrame(int frame, uint32_t playerId);
 
 private:
     std::vector<Command> m_commands;
     size_t m_next = 0;
+    bool m_seen = false;            // the player's belongings were looked at once
+    std::vector<uint32_t> m_carried;
+    uint32_t m_money = 0;
 };
 
 }  // namespace GAME

@@ -351,6 +351,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     const bool shrining = fighting && shrines.Start(fight.GetPlayerId());
     HostMarket market;
     HostTrade trade;
+    if (scripted && fighting && !networked)
+        market.StartClicked(engine, fight.GetPlayerId(), fight.GetMonsterId());
     if (networked && fighting) {
         market.Start(engine, fight.GetPlayerId());
         trade.Start(engine, fight.GetPlayerId());
@@ -389,6 +391,10 @@ extern "C" int GameHostRun(const HostOptions* options)
         crowding.FixupCharacterCollisions(engine.GetCamera());
         if (fighting)
             fight.AfterFrame(frame);
+        if (scripted && fighting)
+            input.AfterFrame(frame, fight.GetPlayerId());
+        if (scripted && fighting && !networked)
+            market.AfterFrameClicked(engine, frame);
         if (questGiving)
             questGiver.AfterFrame(frame);
         if (questing)
@@ -433,7 +439,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     // The items' showcase comes after the save, which it must not change.
     if (fighting && !networked) {
         HostItems::Run(fight.GetPlayerId());
-        HostMarket::Run(engine, fight.GetPlayerId(), options->stepMs);
+        if (!scripted)   // scripted clicks visit the merchant during the frames
+            HostMarket::Run(engine, fight.GetPlayerId(), options->stepMs);
         HostRelics::Run(fight.GetPlayerId(), options->stepMs);
     }
     if (networked) {
