@@ -361,7 +361,11 @@ extern "C" int GameHostRun(const HostOptions* options)
         network.Start(engine, fight.GetPlayerId());
         // A client can receive, in one frame, a gold pile and the server's player picking
         // it up: the pile is seen as it lands, before the pick-up is applied.
-        network.WatchTraffic([&market](const unsigned char* data, size_t size) { market.Travelled(data, size); },
+        network.WatchTraffic(
+            [&market, &input](const unsigned char* data, size_t size) {
+                market.Travelled(data, size);
+                input.Travelled(data, size);
+            },
                              [&fight, &frame, fighting] {
                                  if (fighting)
                                      fight.WatchDrops(frame);
