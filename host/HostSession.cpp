@@ -360,6 +360,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     const bool shrining = fighting && shrines.Start(fight.GetPlayerId());
     HostMarket market;
     HostTrade trade;
+    if (scripted && fighting && !networked)
+        market.StartClicked(engine, fight.GetPlayerId(), fight.GetMonsterId());
     if (networked && fighting) {
         market.Start(engine, fight.GetPlayerId());
         trade.Start(engine, fight.GetPlayerId());
@@ -368,7 +370,11 @@ extern "C" int GameHostRun(const HostOptions* options)
         network.Start(engine, fight.GetPlayerId());
         // A client can receive, in one frame, a gold pile and the server's player picking
         // it up: the pile is seen as it lands, before the pick-up is applied.
-        network.WatchTraffic([&market](const unsigned char* data, size_t size) { market.Travelled(data, size); },
+        network.WatchTraffic(
+            [&market, &input](const unsigned char* data, size_t size) {
+                market.Travelled(data, size);
+                input.Travelled(data, size);
+            },
                              [&fight, &frame, fighting] {
                                  if (fighting)
                                      fight.WatchDrops(frame);
@@ -399,6 +405,10 @@ extern "C" int GameHostRun(const HostOptions* options)
         crowding.FixupCharacterCollisions(engine.GetCamera());
         if (fighting)
             fight.AfterFrame(frame);
+        if (scripted && fighting)
+            input.AfterFrame(frame, fight.GetPlayerId());
+        if (scripted && fighting && !networked)
+            market.AfterFrameClicked(engine, frame);
         if (questGiving)
             questGiver.AfterFrame(frame);
         if (townsfolkHere)
@@ -448,7 +458,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     // The items' showcase comes after the save, which it must not change.
     if (fighting && !networked) {
         HostItems::Run(fight.GetPlayerId());
-        HostMarket::Run(engine, fight.GetPlayerId(), options->stepMs);
+        if (!scripted)   // scripted clicks visit the merchant during the frames
+            HostMarket::Run(engine, fight.GetPlayerId(), options->stepMs);
         HostRelics::Run(fight.GetPlayerId(), options->stepMs);
     }
     if (networked) {
