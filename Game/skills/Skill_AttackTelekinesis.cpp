@@ -7,6 +7,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
+#include "Game/combat/ParametersCombat.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/skills/ProjectileBase.h"
