@@ -1,6 +1,5 @@
 #include "Game/characters/Typhon.h"
 
-#include <cmath>
 #include <vector>
 
 #include "Engine/Engine.h"
@@ -13,6 +12,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameUIInterface.h"
 #include "Game/core/Team.h"
+#include "Game/core/foundation/MathUtil.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/world/EndGameActivity.h"
 #include "Game/world/FxPak.h"
@@ -31,18 +31,6 @@ constexpr const char* kTransferKeys[kTyphonGodCount] = {"ZeusTransferSkillName",
 constexpr const char* kGodEffectKeys[kTyphonGodCount] = {"zeusSkillEffect", "demeterSkillEffect", "hadesSkillEffect",
                                                          "apolloSkillEffect"};
 constexpr const char* kDeathEffectKeys[TyphonDeath::kEffectCount] = {"deathVortex", "wisps", "godRays"};
-
-// A record's seconds as whole milliseconds, truncated; a value that does not fit an int
-// (or is no number) is logged and taken as 0.
-int TyphonSecondsToMs(const LoadTable& table, const std::string& key)
-{
-    const double ms = static_cast<double>(table.GetFloat(key.c_str(), 0.0f)) * 1000.0;
-    if (!(ms > -2147483648.0 && ms < 2147483648.0)) {
-        gEngine->Log(LOG_WARNING, "%s: \"%s\" is out of range, taken as 0", table.GetName().c_str(), key.c_str());
-        return 0;
-    }
-    return static_cast<int>(ms);
-}
 
 // A chance in percent, truncated; a negative one or one that is no number is none.
 uint32_t TyphonChance(const LoadTable& table, const std::string& key)
@@ -160,8 +148,8 @@ void Typhon::LoadGodSkills(const LoadTable& table, ControllerTyphon& controller)
             const uint32_t id = name.empty() ? 0 : GetSkillManager().FindSkillId(name);
             if (id == 0)
                 continue;
-            const int timeout = TyphonSecondsToMs(table, GodSlotKey(god, slot, "Timeout"));
-            const int delay = TyphonSecondsToMs(table, GodSlotKey(god, slot, "Delay"));
+            const int timeout = SecondsToMs(table.GetFloat(GodSlotKey(god, slot, "Timeout").c_str(), 0.0f));
+            const int delay = SecondsToMs(table.GetFloat(GodSlotKey(god, slot, "Delay").c_str(), 0.0f));
             const uint32_t chance = TyphonChance(table, GodSlotKey(god, slot, "Chance"));
             const SkillUseRange range =
                 ControllerMonster::ResolveSkillUseRange(table.GetString(GodSlotKey(god, slot, "Range").c_str(), ""));
