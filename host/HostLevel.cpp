@@ -1,0 +1,338 @@
+#include "host/HostLevel.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "Engine/Engine.h"
+#include "Engine/GameServices.h"
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/World.h"
+#include "Game/ai/ControllerCyclops.h"
+#include "Game/ai/ControllerTyphon.h"
+#include "Game/characters/Player.h"
+#include "Game/characters/Typhon.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/GameUIInterface.h"
+#include "Game/core/PlayerManagerClient.h"
+
+namespace GAME {
+
+namespace {
+
+// Prints what the game asks at the end of the game; the player reads the story dialog
+// for a while and closes it.
+class HostLevelUI : public GameUIInterface {
+public:
+    static constexpr int kDialogReadingAsks = 3;
+
+    bool DisplaySkillReallocationWindow(uint32_t) override { return true; }
+    bool SaveGame(GameDifficulty difficulty) override
+    {
+        std::printf("ui: save game (difficulty %d)\n", static_cast<int>(difficulty));
+        return true;
+    }
+    bool SaveGame() override
+    {
+        std::printf("ui: save game\n");
+        return true;
+    }
+    bool SaveQuest(bool) override { return true; }
+    bool BackupGame() override { return true; }
+    void FinalBossDefeated() override { std::printf("ui: the final boss is defeated\n"); }
+    void ShowDialog(Dialog&) override
+    {
+        std::printf("ui: the story dialog is shown\n");
+        m_asksLeft = kDialogReadingAsks;
+    }
+    bool IsShowingDialog() const override
+    {
+        if (m_asksLeft <= 0)
+            return false;
+        if (--m_asksLeft == 0)
+            std::printf("ui: the story dialog is closed\n");
+        return m_asksLeft > 0;
+    }
+    void EndSequence() override { std::printf("ui: the end sequence runs\n"); }
+
+private:
+    mutable int m_asksLeft = 0;
+};
+
+bool LevelNameIsPlain(const std::string& name)
+{
+    if (name.empty() || name.size() > 64)
+        return false;
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-')
+            return false;
+    return true;
+}
+
+bool CoordinateInRange(float value) { return std::isfinite(value) && std::fabs(value) <= HostLevel::kMaxCoordinate; }
+
+}  // namespace
+
+// ---- The level file -------------------------------------------------------------------------
+
+bool HostLevel::ReadPlace(std::istream& in, Placement& out) const
+{
+    std::string rest;
+    if (!(in >> out.record >> out.where.x >> out.where.y >> out.where.z) || (in >> rest))
+        return false;
+    return CoordinateInRange(out.where.x) && CoordinateInRange(out.where.y) && CoordinateInRange(out.where.z);
+}
+
+bool HostLevel::ParseLine(const std::string& line, int number)
+{
+    std::istringstream in(line.substr(0, line.find('#')));
+    std::string word;
+    if (!(in >> word))
+        return true;   // blank or a comment
+    if (m_placements.size() + m_steps.size() >= kMaxEntries) {
+        gEngine->Log(LOG_WARNING, "level line %d: more than %zu entries; skipped", number, kMaxEntries);
+        return false;
+    }
+    std::string rest;
+    if (word == "region") {
+        long id = 0;
+        if ((in >> id >> m_regionName) && !(in >> rest) && id > 0 && id < 65536) {
+            m_regionId = static_cast<uint32_t>(id);
+            return true;
+        }
+    } else if (word == "player" || word == "place") {
+        Placement placement;
+        if (ReadPlace(in, placement)) {
+            if (word == "player") {
+                m_player = placement;
+                m_hasPlayer = true;
+            } else {
+                m_placements.push_back(placement);
+            }
+            return true;
+        }
+    } else if (word == "at") {
+        Step step;
+        std::string action;
+        bool read = (in >> step.frame >> action) && step.frame > 0;
+        if (action == "wake") {
+            step.kind = Step::Wake;
+            read = read && static_cast<bool>(in >> step.record);
+        } else if (action == "strike") {
+            step.kind = Step::Strike;
+            read = read && static_cast<bool>(in >> step.record >> step.amount);
+        } else if (action == "break") {
+            step.kind = Step::Break;
+            read = read && static_cast<bool>(in >> step.amount);
+        } else {
+            read = false;
+        }
+        if (read && !(in >> rest) && std::isfinite(step.amount) && step.amount >= 0.0f && step.amount < 1.0e9f) {
+            m_steps.push_back(step);
+            return true;
+        }
+    }
+    gEngine->Log(LOG_WARNING, "level line %d does not parse; skipped: %s", number, line.c_str());
+    return false;
+}
+
+bool HostLevel::Parse(const std::string& text)
+{
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line))
+        ParseLine(line, ++number);
+    return m_hasPlayer;
+}
+
+// ---- The run --------------------------------------------------------------------------------
+
+class HostLevelRun {
+public:
+    explicit HostLevelRun(const HostLevel& level) : m_level(level) {}
+
+    bool Start(GameEngine& engine)
+    {
+        Region* region = World::Get().GetRegionById(m_level.m_regionId);
+        if (!region)
+            region = World::Get().AddRegion(m_level.m_regionId, m_level.m_regionName.c_str());
+        auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(m_level.m_player.record);
+        if (!player || !Place(*player, region, m_level.m_player))
+            return false;
+        m_playerId = player->GetObjectId();
+        player->SetIsControllingCharacter(true);
+        player->SetPlayerName(u"Hero");
+        // The scripted player plays its part to the end: no blow ends the run early.
+        player->SetInvincible(true);
+        engine.GetPlayerManagerClient()->SetMainPlayer(m_playerId);
+        engine.SetPlayer(player);
+        for (const HostLevel::Placement& placement : m_level.m_placements) {
+            auto* entity = ObjectManager::Get().CreateObjectFromFile<Entity>(placement.record);
+            if (!entity || !Place(*entity, region, placement))
+                std::printf("level: %s could not be placed\n", placement.record.c_str());
+        }
+        return true;
+    }
+
+    void BeforeFrame(int frame)
+    {
+        for (const HostLevel::Step& step : m_level.m_steps) {
+            if (step.frame != frame)
+                continue;
+            Character* target = step.kind == HostLevel::Step::Break ? FindWieldedStatue() : Find(step.record);
+            const std::string name = target ? target->GetObjectName() : step.record;
+            if (!target) {
+                std::printf("frame %d: level: nobody of %s is there\n", frame,
+                            step.kind == HostLevel::Step::Break ? "the wielded god's statue" : name.c_str());
+                continue;
+            }
+            if (step.kind == HostLevel::Step::Wake) {
+                if (auto* mind = ObjectManager::Get().GetObject<ControllerAI>(target->GetControllerId()))
+                    mind->WakeUp(m_playerId);
+                std::printf("frame %d: level: the player wakes %s\n", frame, name.c_str());
+                continue;
+            }
+            target->UnderAttack(m_playerId);
+            target->SubtractLife(step.amount, PlayStatsDamageType{});
+            std::printf("frame %d: level: the player strikes %s for %.0f (life %.0f left)\n", frame, name.c_str(),
+                        step.amount, target->GetCurrentLife());
+        }
+    }
+
+    void AfterFrame(int frame)
+    {
+        for (auto& [id, seen] : m_seen) {
+            auto* character = ObjectManager::Get().GetObject<Character>(id);
+            if (!character)
+                continue;
+            const std::string& name = character->GetObjectName();
+            const Character_LifeState life = character->GetLifeState();
+            if (life != seen.life && (life == Character_LifeState_Dying || life == Character_LifeState_Dead))
+                std::printf("frame %d: level: %s %s\n", frame, name.c_str(),
+                            life == Character_LifeState_Dying ? "is dying" : "is dead");
+            seen.life = life;
+            auto* mind = ObjectManager::Get().GetObject<ControllerAI>(character->GetControllerId());
+            if (!mind || !(mind->IsA<ControllerTyphon>() || mind->IsA<ControllerCyclops>()))
+                continue;
+            const std::string state = mind->GetExecutingStateName();
+            if (state != seen.state && !state.empty())
+                std::printf("frame %d: boss: %s is in state %s\n", frame, name.c_str(), state.c_str());
+            seen.state = state;
+            if (const auto* typhon = DynamicCast<ControllerTyphon>(mind); typhon && typhon->GetCurrentGod() != seen.god) {
+                seen.god = typhon->GetCurrentGod();
+                std::printf("frame %d: boss: %s fights with %s\n", frame, name.c_str(),
+                            seen.god < ControllerTyphon::kGodCount ? GodIndexToName(seen.god) : "its own attacks");
+            }
+        }
+        const std::string& music = Jukebox::Get().GetEventMusic();
+        if (music != m_music) {
+            m_music = music;
+            std::printf("frame %d: music: %s\n", frame, music.c_str());
+        }
+    }
+
+private:
+    struct Seen {
+        Character_LifeState life = Character_LifeState_Unknown;
+        std::string state;
+        uint32_t god = ControllerTyphon::kNoGod;
+    };
+
+    bool Place(Entity& entity, Region* region, const HostLevel::Placement& placement)
+    {
+        if (!World::Get().AddEntity(&entity, WorldCoords(region, Coords::MakeTranslation(placement.where))))
+            return false;
+        if (auto* character = DynamicCast<Character>(&entity)) {
+            character->SetPathPosition(WorldVec3(region, placement.where));
+            character->GetCharacterBio().InitialUpdate(*character);
+            character->GetCharacterBio().Update(*character, 0);
+            m_seen[character->GetObjectId()] = Seen();
+        }
+        std::printf("level: %s placed at (%.1f, %.1f, %.1f)\n", placement.record.c_str(), placement.where.x,
+                    placement.where.y, placement.where.z);
+        return true;
+    }
+
+    // The living statue of the god a final boss of the level wields now.
+    Character* FindWieldedStatue() const
+    {
+        for (const auto& entry : m_seen) {
+            const auto* boss = ObjectManager::Get().GetObject<Typhon>(entry.first);
+            const ControllerTyphon* mind = boss ? boss->GetTyphonController() : nullptr;
+            if (!mind || mind->GetCurrentGod() >= ControllerTyphon::kGodCount)
+                continue;
+            for (const auto& other : m_seen) {
+                auto* statue = ObjectManager::Get().GetObject<TyphonStatue>(other.first);
+                if (statue && statue->IsAlive() && statue->GetGod() == mind->GetCurrentGod())
+                    return statue;
+            }
+        }
+        return nullptr;
+    }
+
+    Character* Find(const std::string& record) const
+    {
+        for (const auto& entry : m_seen)
+            if (auto* character = ObjectManager::Get().GetObject<Character>(entry.first))
+                if (character->GetObjectName() == record && character->IsAlive())
+                    return character;
+        return nullptr;
+    }
+
+    const HostLevel& m_level;
+    uint32_t m_playerId = 0;
+    std::map<uint32_t, Seen> m_seen;
+    std::string m_music;
+};
+
+int HostLevel::Run(const HostOptions& options)
+{
+    if (!LevelNameIsPlain(options.level)) {
+        std::printf("gamehost: \"%s\" is no level name\n", options.level.c_str());
+        return 2;
+    }
+    if (options.role != "single")
+        std::printf("gamehost: a level is played alone; the %s role is not taken\n", options.role.c_str());
+    const std::string path = RecordDatabase::Get().GetDataRoot() + "/Levels/" + options.level + ".lvl";
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    HostLevel level;
+    if (!file || !level.Parse(text.str())) {
+        std::printf("gamehost: the level %s cannot be read or places no player\n", path.c_str());
+        return 1;
+    }
+    std::printf("gamehost: level %s: %zu objects, %zu scripted steps\n", options.level.c_str(),
+                level.GetPlacements().size(), level.GetSteps().size());
+    InitializeObjects();
+    GameEngine& engine = *gGameEngine;
+    HostLevelUI ui;
+    engine.SetUI(&ui);
+    engine.SetAsNetworkStub();
+    engine.SetGameLoading(false);
+    HostLevelRun run(level);
+    int result = 0;
+    if (run.Start(engine)) {
+        for (int frame = 1; frame <= options.frames; ++frame) {
+            run.BeforeFrame(frame);
+            engine.Update(options.stepMs);
+            gEngine->UpdateFrame(options.stepMs);
+            run.AfterFrame(frame);
+        }
+        std::printf("gamehost: ran %d frames of %d ms of the level\n", options.frames, options.stepMs);
+    } else {
+        std::printf("gamehost: the level's player %s cannot be placed\n", level.GetPlayer().record.c_str());
+        result = 1;
+    }
+    engine.SetUI(nullptr);
+    ShutdownObjects();
+    std::printf("gamehost: game engine shut down\n");
+    return result;
+}
+
+}  // namespace GAME
