@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The bundled boss arena (gamehost --level BossArena): the cyclops, woken, walks to its
+# script point, roars (the boss music starts) and charges; the final boss takes a god's
+# attacks from a statue and loses them when the player breaks that statue; its death
+# starts the ending music, shows the story dialog and runs the end sequence twice. Two
+# runs print the same. A level name with a path in it is refused.
+set -u
+gamehost=$1
+run() { "$gamehost" --quiet --seed 55 --level BossArena --frames 450 --step 100 2>/dev/null; }
+first=$(run) || { echo "FAIL: the run failed"; exit 1; }
+expect() { grep -q "$1" <<<"$first" || { echo "FAIL: no line matches: $1"; exit 1; }; }
+cyclops=Records/Creatures/Boss/Cyclops.dbr
+typhon=Records/Creatures/Boss/Typhon.dbr
+expect "^gamehost: level BossArena: 7 objects, 5 scripted steps"
+expect "^frame 20: boss: $cyclops is in state ScriptedMove"
+expect "^frame [0-9]*: boss: $cyclops is in state Roar"
+expect "^frame [0-9]*: music: Records/Sounds/Music/CyclopsBattle.dbr"
+expect "^frame [0-9]*: boss: $cyclops is in state BullRun"
+expect "^frame [0-9]*: boss: $typhon is in state AttackStatue"
+expect "^frame [0-9]*: boss: $typhon fights with \(zeus\|demeter\|hades\|apollo\)"
+expect "^frame 240: boss: $typhon fights with its own attacks"
+expect "^frame 400: level: $typhon is dying"
+expect "^ui: the final boss is defeated"
+expect "^ui: save game (difficulty 1)"
+expect "^frame 401: music: Records/Sounds/Musicpak/OlympusEvent/OlympusEventEndingTheme.dbr"
+expect "^ui: the story dialog is shown"
+[ "$(grep -c '^ui: the end sequence runs' <<<"$first")" = 2 ] || { echo "FAIL: the end sequence did not run twice"; exit 1; }
+second=$(run) || { echo "FAIL: the second run failed"; exit 1; }
+[ "$first" = "$second" ] || { echo "FAIL: two runs differ"; diff <(echo "$first") <(echo "$second") | head; exit 1; }
+"$gamehost" --quiet --level ../Records/Creatures/Boss/Typhon --frames 1 >/dev/null 2>&1 && { echo "FAIL: a path was taken as a level"; exit 1; }
+# A level with broken lines: each is logged with its number and skipped; the rest plays.
+data=$(cd "$(dirname "$0")/../../data" && pwd)
+folder=$(mktemp -d)
+trap 'rm -rf "$folder"' EXIT
+for entry in "$data"/*; do ln -s "$entry" "$folder/"; done
+rm "$folder/Levels" && mkdir "$folder/Levels"
+printf '%s\n' 'player Records/Creatures/ArenaPlayer.dbr 0 0 0' 'place Records/Creatures/Boss/Cyclops.dbr 1 2' \
+    'place Records/Creatures/Boss/Cyclops.dbr nan 0 0' 'at 0 wake Records/Creatures/Boss/Cyclops.dbr' \
+    'at 2 dance 5' 'place Records/Creatures/Boss/Cyclops.dbr 4 0 0 # the one that stands' >"$folder/Levels/Broken.lvl"
+broken=$("$gamehost" --quiet --data "$folder" --level Broken --frames 2 2>&1) || { echo "FAIL: the broken level did not run"; exit 1; }
+for line in 2 3 4 5; do
+    grep -q "level line $line does not parse; skipped" <<<"$broken" || { echo "FAIL: line $line was not logged"; exit 1; }
+done
+grep -q "^gamehost: level Broken: 1 objects, 0 scripted steps" <<<"$broken" || { echo "FAIL: the good lines were not kept"; exit 1; }
+echo "PASS"
