@@ -3,9 +3,11 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "Engine/Engine.h"
 #include "Engine/GameServices.h"
@@ -19,6 +21,8 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameUIInterface.h"
 #include "Game/core/PlayerManagerClient.h"
+#include "host/HostDispatch.h"
+#include "host/HostNetwork.h"
 
 namespace GAME {
 
@@ -72,6 +76,17 @@ bool LevelNameIsPlain(const std::string& name)
             return false;
     return true;
 }
+
+// The characters of the world: those the level placed and those that came over the network.
+class HostLevelCharacters : public FilterFunction<Entity> {
+public:
+    bool operator()(const Entity* entity) const override { return entity && entity->IsA<Character>(); }
+};
+
+// A networked frame gives the other process a moment: its packets arrive in time.
+constexpr int kLevelNetworkFrameSleepMs = 4;
+// A client's player stands this far behind the level's player.
+constexpr float kGuestOffset = -3.0f;
 
 bool CoordinateInRange(float value) { return std::isfinite(value) && std::fabs(value) <= HostLevel::kMaxCoordinate; }
 
@@ -156,13 +171,17 @@ class HostLevelRun {
 public:
     explicit HostLevelRun(const HostLevel& level) : m_level(level) {}
 
-    bool Start(GameEngine& engine)
+    // A guest (a network client) places only its own player; the rest comes from the server.
+    bool Start(GameEngine& engine, bool guest)
     {
         Region* region = World::Get().GetRegionById(m_level.m_regionId);
         if (!region)
             region = World::Get().AddRegion(m_level.m_regionId, m_level.m_regionName.c_str());
-        auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(m_level.m_player.record);
-        if (!player || !Place(*player, region, m_level.m_player))
+        HostLevel::Placement own = m_level.m_player;
+        if (guest)
+            own.where.z += kGuestOffset;
+        auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(own.record);
+        if (!player || !Place(*player, region, own))
             return false;
         m_playerId = player->GetObjectId();
         player->SetIsControllingCharacter(true);
@@ -171,6 +190,8 @@ public:
         player->SetInvincible(true);
         engine.GetPlayerManagerClient()->SetMainPlayer(m_playerId);
         engine.SetPlayer(player);
+        if (guest)
+            return true;
         for (const HostLevel::Placement& placement : m_level.m_placements) {
             auto* entity = ObjectManager::Get().CreateObjectFromFile<Entity>(placement.record);
             if (!entity || !Place(*entity, region, placement))
@@ -206,6 +227,10 @@ public:
 
     void AfterFrame(int frame)
     {
+        std::vector<Entity*> found;
+        World::Get().GetEntities(found, HostLevelCharacters(), EntityList_All);
+        for (Entity* entity : found)
+            m_seen.try_emplace(entity->GetObjectId());
         for (auto& [id, seen] : m_seen) {
             auto* character = ObjectManager::Get().GetObject<Character>(id);
             if (!character)
@@ -296,8 +321,6 @@ int HostLevel::Run(const HostOptions& options)
         std::printf("gamehost: \"%s\" is no level name\n", options.level.c_str());
         return 2;
     }
-    if (options.role != "single")
-        std::printf("gamehost: a level is played alone; the %s role is not taken\n", options.role.c_str());
     const std::string path = RecordDatabase::Get().GetDataRoot() + "/Levels/" + options.level + ".lvl";
     std::ifstream file(path);
     std::stringstream text;
@@ -309,27 +332,62 @@ int HostLevel::Run(const HostOptions& options)
     }
     std::printf("gamehost: level %s: %zu objects, %zu scripted steps\n", options.level.c_str(),
                 level.GetPlacements().size(), level.GetSteps().size());
+    // On the network the client learns its host number first, so that every object it
+    // makes has an id of its own range.
+    HostNetwork network;
+    const bool networked = HostNetwork::Wanted(options);
+    if (networked && !network.Open(options))
+        return 1;
+    const bool guest = networked && options.role == "client";
     InitializeObjects();
+    RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
     HostLevelUI ui;
     engine.SetUI(&ui);
-    engine.SetAsNetworkStub();
+    if (options.role == "server")
+        engine.SetAsNetworkServer();
+    else if (options.role == "client")
+        engine.SetAsNetworkClient();
+    else
+        engine.SetAsNetworkStub();
     engine.SetGameLoading(false);
     HostLevelRun run(level);
     int result = 0;
-    if (run.Start(engine)) {
+    if (run.Start(engine, guest)) {
+        if (networked) {
+            network.Start(engine, engine.GetPlayerId());
+            network.WaitForFirstClient();
+        }
+        int framesRun = options.frames;
         for (int frame = 1; frame <= options.frames; ++frame) {
-            run.BeforeFrame(frame);
+            if (networked)
+                network.BeforeFrame(frame);
+            // The player's script is the server's (or the single game's) to play.
+            if (!guest)
+                run.BeforeFrame(frame);
             engine.Update(options.stepMs);
             gEngine->UpdateFrame(options.stepMs);
             run.AfterFrame(frame);
+            if (!networked)
+                continue;
+            network.AfterFrame(frame);
+            if (network.ShouldStop()) {
+                std::printf("gamehost: the server went away; the level ends after frame %d\n", frame);
+                framesRun = frame;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(kLevelNetworkFrameSleepMs));
         }
-        std::printf("gamehost: ran %d frames of %d ms of the level\n", options.frames, options.stepMs);
+        std::printf("gamehost: ran %d frames of %d ms of the level\n", framesRun, options.stepMs);
+        if (networked)
+            network.PrintEnd();
     } else {
         std::printf("gamehost: the level's player %s cannot be placed\n", level.GetPlayer().record.c_str());
         result = 1;
     }
+    network.Close();
     engine.SetUI(nullptr);
+    UnregisterHostDispatch();
     ShutdownObjects();
     std::printf("gamehost: game engine shut down\n");
     return result;
