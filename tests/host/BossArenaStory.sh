@@ -6,6 +6,9 @@
 # runs print the same. A level name with a path in it is refused.
 set -u
 gamehost=$1
+folder=$(mktemp -d)
+net=$(mktemp -d)
+trap 'rm -rf "$folder" "$net"' EXIT
 run() { "$gamehost" --quiet --seed 55 --level BossArena --frames 450 --step 100 2>/dev/null; }
 first=$(run) || { echo "FAIL: the run failed"; exit 1; }
 expect() { grep -q "$1" <<<"$first" || { echo "FAIL: no line matches: $1"; exit 1; }; }
@@ -28,10 +31,33 @@ expect "^ui: the story dialog is shown"
 second=$(run) || { echo "FAIL: the second run failed"; exit 1; }
 [ "$first" = "$second" ] || { echo "FAIL: two runs differ"; diff <(echo "$first") <(echo "$second") | head; exit 1; }
 "$gamehost" --quiet --level ../Records/Creatures/Boss/Typhon --frames 1 >/dev/null 2>&1 && { echo "FAIL: a path was taken as a level"; exit 1; }
+# Over the network: the server plays the level and its script; a client that joins sees the
+# same characters die and plays the same end of the game. Each wait is for a line or for a
+# process to end; the loop's count only caps a wait that would never end.
+"$gamehost" --quiet --seed 55 --role server --listen 0 --level BossArena --frames 450 --step 100 \
+    >"$net/s.txt" 2>/dev/null &
+server=$!
+for _ in $(seq 600); do
+    grep -q '^gamehost: listening on port' "$net/s.txt" && break
+    kill -0 "$server" 2>/dev/null || break
+    sleep 0.1
+done
+port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$net/s.txt")
+[ -n "$port" ] || { kill "$server" 2>/dev/null; echo "FAIL: the server never listened"; exit 1; }
+"$gamehost" --quiet --role client --connect "127.0.0.1:$port" --level BossArena --frames 100000 --step 100 \
+    >"$net/c.txt" 2>/dev/null || { kill "$server" 2>/dev/null; echo "FAIL: the client failed"; exit 1; }
+wait "$server" || { echo "FAIL: the server failed"; exit 1; }
+shared() {
+    grep "^frame [0-9]*: level: .* is dead$" "$1" | sed 's/^frame [0-9]*: //' | sort
+    grep "^frame [0-9]*: music: Records/Sounds/Musicpak" "$1" | sed 's/^frame [0-9]*: //'
+    grep "^ui: " "$1"
+}
+[ "$(shared "$net/s.txt")" = "$(shared "$net/c.txt")" ] || {
+    echo "FAIL: the server and the client differ"; diff <(shared "$net/s.txt") <(shared "$net/c.txt"); exit 1; }
+grep -q "^ui: the end sequence runs" "$net/c.txt" || { echo "FAIL: the client saw no end of the game"; exit 1; }
+
 # A level with broken lines: each is logged with its number and skipped; the rest plays.
 data=$(cd "$(dirname "$0")/../../data" && pwd)
-folder=$(mktemp -d)
-trap 'rm -rf "$folder"' EXIT
 for entry in "$data"/*; do ln -s "$entry" "$folder/"; done
 rm "$folder/Levels" && mkdir "$folder/Levels"
 printf '%s\n' 'player Records/Creatures/ArenaPlayer.dbr 0 0 0' 'place Records/Creatures/Boss/Cyclops.dbr 1 2' \
