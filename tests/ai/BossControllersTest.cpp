@@ -212,6 +212,8 @@ TEST_F(BossTest, APhaseEndsOnlyWhenItsCountdownGoesBelowZero)
     EXPECT_LE(mind->GetTimeWithGodSkills(), 20000);
 
     mind->ApplyGodSkills(1);
+    boss->EnableSkillEffect(1);
+    ASSERT_TRUE(boss->GetGodSkillEffect(1).IsStarted());
     mind->SetState("Idle", ControllerAIStateData(statue->GetObjectId(), 0, 0, WorldVec3()));
     mind->SetTimeWithGodSkills(50);
     mind->Update(50);
@@ -220,6 +222,17 @@ TEST_F(BossTest, APhaseEndsOnlyWhenItsCountdownGoesBelowZero)
     EXPECT_EQ(mind->GetCurrentGod(), ControllerTyphon::kNoGod);
     EXPECT_EQ(mind->GetSpecialAttack(0).skillId, mind->GetDefaultSpecialAttack(0).skillId);
     EXPECT_GE(mind->GetTimeWithoutGodSkills(), 3000);
+    // The effects go out through the command queued on the boss, with the world's frame.
+    EXPECT_TRUE(boss->GetGodSkillEffect(1).IsStarted());
+    gEngine->UpdateFrame(0);
+    EXPECT_FALSE(boss->GetGodSkillEffect(1).IsStarted());
+
+    // A statue that stands nowhere cannot be reached: the boss gives up and idles.
+    auto* lost = ObjectManager::Get().CreateObjectFromFile<TyphonStatue>("Records/Creatures/Boss/TyphonStatueZeus.dbr");
+    LogCapture log;
+    mind->SetState("PursueStatue", ControllerAIStateData(lost->GetObjectId(), 0, mind->GetTransferSkill(0), WorldVec3()));
+    EXPECT_TRUE(log.Contains("Typhon can't move to the statue."));
+    EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
 }
 
 TEST_F(BossTest, AStatueStruckByTheBossHandsOverItsGodAndOnlyTheCurrentGodsStatueTakesItBack)
