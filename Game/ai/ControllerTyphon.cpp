@@ -195,6 +195,8 @@ void ControllerTyphonStatePursueStatue::EndOfPathReached() { StrikeStatue(); }
 void ControllerTyphonStateAttackStatue::OnUpdate(int elapsedMs)
 {
     ControllerMonsterStateAttack::OnUpdate(elapsedMs);
+    if (GetController()->GetExecutingState() != this)
+        return;   // the attack has already given up
     const Character* statue = ObjectManager::Get().GetObject<Character>(GetCurrentEnemy());
     if (!statue || !statue->IsAlive()) {
         GetController()->SetMostHatedEnemy(0);
