@@ -15,6 +15,16 @@ class GameUIInterface {
 public:
     virtual ~GameUIInterface() = default;
 
+    // ---- the end of the game ----
+    // The final boss has died.
+    virtual void FinalBossDefeated() {}
+    // Shows the closing story dialog, and whether a dialog is still on screen.
+    virtual void ShowDialog(Dialog& /*dialog*/) {}
+    virtual bool IsShowingDialog() const { return false; }
+    // The closing sequence after the story dialog.
+    virtual void EndSequence() {}
+    // ---- end of the end of the game ----
+
     virtual bool DisplaySkillReallocationWindow(uint32_t playerId) = 0;
     virtual bool SaveGame(GameDifficulty difficulty) = 0;
     virtual bool SaveGame() = 0;
@@ -29,16 +39,6 @@ public:
     virtual bool IsShowingNpcDialog(const DialogPak* /*pak*/) const { return false; }
     virtual void CloseNpcDialog(DialogPak* /*pak*/) {}
     // ---- end of dialogs of non-player characters ----
-
-    // ---- the end of the game ----
-    // The final boss has died.
-    virtual void FinalBossDefeated() {}
-    // Shows the closing story dialog, and whether a dialog is still on screen.
-    virtual void ShowDialog(Dialog& /*dialog*/) {}
-    virtual bool IsShowingDialog() const { return false; }
-    // The closing sequence after the story dialog.
-    virtual void EndSequence() {}
-    // ---- end of the end of the game ----
 };
 
 }  // namespace GAME
