@@ -131,6 +131,15 @@ public:
     void SetTeleportMode(bool on) { m_teleportMode = on; }
     bool IsTeleportMode() const { return m_teleportMode; }
 
+    // Two switches the engine reads while a quest hands out an item without announcing
+    // it; both off by default.
+    void SetQuietItemFlags(bool first, bool second)
+    {
+        m_quietItemFlags[0] = first;
+        m_quietItemFlags[1] = second;
+    }
+    bool GetQuietItemFlag(int which) const { return which >= 0 && which < 2 && m_quietItemFlags[which]; }
+
     // Sends a client host what it now sees: the objects of its frustum entry
     // (NetworkEntityList). Counted per host, for tests and the host program.
     void UpdateClientEntities(int hostId);
@@ -156,6 +165,7 @@ private:
     bool m_effectsDisabled = false;   // id27
     float m_levelLoadInflation = 0.0f;
     bool m_teleportMode = false;
+    bool m_quietItemFlags[2] = {false, false};
     std::vector<std::pair<int, int>> m_clientEntityUpdates;   // (host, count), under m_lock
     bool m_boolOptions[kBoolOptionCount] = {};
     std::vector<uint32_t> m_forcedUpdates;   // under m_lock

@@ -67,6 +67,15 @@ public:
         m_musicFadedOut = false;
         ++m_fadeIns;
     }
+    // Ends the event track, fading it out over `ms`.
+    void EndEventMusic(int ms)
+    {
+        m_eventMusic.clear();
+        m_lastEventEndMs = ms;
+        ++m_eventMusicEnds;
+    }
+    int GetLastEventEndMs() const { return m_lastEventEndMs; }
+    int GetEventMusicEndCount() const { return m_eventMusicEnds; }
     const std::string& GetAmbientPlaylist() const { return m_ambientPlaylist; }
     const std::string& GetMusicPlaylist() const { return m_musicPlaylist; }
     const std::string& GetEventMusic() const { return m_eventMusic; }
@@ -87,6 +96,8 @@ private:
     int m_lastFadeOutMs = 0;
     int m_fadeOuts = 0;
     int m_fadeIns = 0;
+    int m_lastEventEndMs = 0;
+    int m_eventMusicEnds = 0;
     std::string m_bossMusic;
     bool m_playingBossMusic = false;
     int m_absoluteFades = 0;

@@ -8,6 +8,7 @@
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/characters/Monster.h"
+#include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/quests/Quest.h"
@@ -51,6 +52,8 @@ bool HostQuest::Start(uint32_t playerId, uint32_t monsterId, const std::string& 
         return false;
     }
     m_playerId = playerId;
+    m_shrineFrame = gGameEngine && gGameEngine->GetNetworkRole() != NetworkRole::Single ? kNetworkShrineFrame
+                                                                                       : kShrineFrame;
     m_stepsShown.assign(quest->GetStepCount(), false);
     std::printf("gamehost: quest \"%s\" loaded from %s: %zu steps, crc %08x\n", Text(quest->GetName()).c_str(),
                 kQuestFile, quest->GetStepCount(), quest->GetCrc());
@@ -82,7 +85,7 @@ bool HostQuest::Start(uint32_t playerId, uint32_t monsterId, const std::string& 
 
 void HostQuest::AfterFrame(int frame)
 {
-    if (frame == kShrineFrame && m_shrineId) {
+    if (frame == m_shrineFrame && m_shrineId) {
         std::printf("frame %d: the player reaches the shrine\n", frame);
         GameEvent_EnterBoundingVolume entered;
         entered.volumeId = m_shrineId;

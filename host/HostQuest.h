@@ -18,8 +18,10 @@ public:
     static constexpr const char* kQuestFile = "Levels/Quests/ArenaTrial.qst";
     static constexpr const char* kPackRecord = "Records/Quests/ArenaPack.dbr";
     static constexpr const char* kShrineRecord = "Records/Quests/ArenaShrine.dbr";
-    // The frame on which the player reaches the shrine.
+    // The frame on which the player reaches the shrine; on the network later, once the
+    // players' trade is over, so that the reward item does not arrive in the middle of it.
     static constexpr int kShrineFrame = 240;
+    static constexpr int kNetworkShrineFrame = 290;
 
     // Loads the quest, gives the monster to the arena pack, places the shrine, and
     // resumes a saved state (`loadPath` not empty). False when the quest did not load.
@@ -37,6 +39,7 @@ private:
 
     uint32_t m_playerId = 0;
     uint32_t m_shrineId = 0;
+    int m_shrineFrame = kShrineFrame;
     std::vector<bool> m_stepsShown;
     bool m_completeShown = false;
 };

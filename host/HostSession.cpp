@@ -12,6 +12,7 @@
 #include "host/HostTrade.h"
 #include "host/HostQuest.h"
 #include "host/HostQuestGiver.h"
+#include "host/HostQuestRewards.h"
 #include "host/HostRelics.h"
 #include "host/HostSave.h"
 #include "host/HostShrines.h"
@@ -342,6 +343,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     }
     const bool questGiving = fighting && !guest && questGiver.Start(fight.GetPlayerId());
     HostQuest quest;
+    const HostQuestRewards questRewards(frame);
     const bool questing = fighting && quest.Start(fight.GetPlayerId(), fight.GetMonsterId(), options->loadPath);
     HostProxies level;
     if (fighting && !guest)

@@ -418,8 +418,8 @@ void Npc::Dialog_ReplaceStatic(const char* recordName, Action_UpdateNPCDialog* a
         m_dialogPak = pak;
         if (m_dialogType == kDefaultDialogType || !m_pendingIllumination || played) {
             AttachPunctuation(m_dialogType == kDefaultDialogType ? kQuestion01 : kExclamation03);
-            if (played)
-                pak->GetPrimaryDialog().SetHasBeenPlayed(true);
+            if (Dialog* primary = played ? pak->GetPrimaryDialog() : nullptr)
+                primary->SetHasBeenPlayed(true);
         }
     } else {
         DetachPunctuation();

@@ -158,6 +158,23 @@ struct GameEvent_TeleportPlayer : GameEvent {
     float z = 0.0f;
     int32_t regionId = -1;
 };
+// A quest's trigger wrote its journal entry: the quest's handle, where and what (tags), the
+// quest's rewards for the current difficulty, and whether the entry completes the quest and
+// plays its sound.
+struct GameEvent_UpdateJournal : GameEvent {
+    Name handle;
+    int32_t region = 1;
+    std::string locationTag;
+    std::string titleTag;
+    std::string fullTextTag;
+    std::string rewardItemTag;
+    int32_t rewardGold = 0;
+    int32_t rewardExperience = 0;
+    int32_t rewardSkillPoints = 0;
+    int32_t rewardAttributePoints = 0;
+    bool doComplete = false;
+    bool doSound = true;
+};
 // ---- end of quests ----
 
 

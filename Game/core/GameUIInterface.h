@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "Game/core/GameTypes.h"
 
@@ -39,6 +40,12 @@ public:
     virtual bool IsShowingNpcDialog(const DialogPak* /*pak*/) const { return false; }
     virtual void CloseNpcDialog(DialogPak* /*pak*/) {}
     // ---- end of dialogs of non-player characters ----
+
+    // A line of designers' debug text: its colour (red, green, blue, alpha) and where it
+    // stands on the screen.
+    virtual void ShowDebugText(const std::u16string& /*text*/, const float (& /*color*/)[4], float /*x*/, float /*y*/)
+    {
+    }
 };
 
 }  // namespace GAME

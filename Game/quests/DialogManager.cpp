@@ -3,23 +3,19 @@
 #include <algorithm>
 
 #include "Game/core/GameEngine.h"
-#include "Game/core/PlayerManagerClient.h"
 #include "Game/core/foundation/LocalizedText.h"
 
 namespace GAME {
 
 namespace {
 
-std::u16string PlayerName(uint32_t playerId)
-{
-    const PlayerManagerClient* players = gGameEngine ? gGameEngine->GetPlayerManagerClient() : nullptr;
-    return players ? players->GetPlayerName(playerId) : std::u16string();
-}
-
-// The text of a tag box.
+// The text of a tag box: with a player, the tag's format filled with the player's name
+// (empty when the game engine does not know the player).
 std::u16string TagText(const std::string& tag, uint32_t playerId)
 {
-    return playerId != 0 ? TagTextWithName(tag, PlayerName(playerId)) : SimpleTagText(tag);
+    if (playerId == 0)
+        return SimpleTagText(tag);
+    return TagTextWithName(tag, gGameEngine ? gGameEngine->GetPlayerName(playerId) : std::u16string());
 }
 
 }  // namespace

@@ -7,9 +7,13 @@
 #include "Engine/Engine.h"
 #include "Engine/IOStream.h"
 #include "Engine/EventManager.h"
+#include "Engine/ObjectManager.h"
 #include "Engine/World.h"
+#include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
 #include "Game/characters/Npc.h"
+#include "Game/quests/Quest.h"
 #include "Game/skills/SkillActivated.h"
 
 namespace GAME {
@@ -97,52 +101,21 @@ Npc* QuestAction::FindNpc(const std::string& name)
     return found.empty() ? nullptr : DynamicCast<Npc>(found.front());
 }
 
-void ActionRewardInterface::SerializeRewardKeys(IOStream& stream)
+int QuestAction::DifficultyIndex()
 {
-    stream.StreamInt32("region", m_region);
-    stream.StreamString("locationTag", m_locationTag);
-    stream.StreamString("titleTag", m_titleTag);
+    const int difficulty = gGameEngine ? static_cast<int>(gGameEngine->GetGameDifficulty()) : 0;
+    return std::clamp(difficulty, 0, 2);
 }
 
-void Action_GiveMoney::SerializeChildProperties(IOStream& stream)
+Player* QuestAction::FindLocalPlayer()
 {
-    stream.StreamInt32("moneyAmount[0]", m_amount[0]);
-    stream.StreamInt32("moneyAmount[1]", m_amount[1]);
-    stream.StreamInt32("moneyAmount[2]", m_amount[2]);
-    SerializeRewardKeys(stream);
+    return gGameEngine ? ObjectManager::Get().GetObject<Player>(gGameEngine->GetPlayerId()) : nullptr;
 }
 
-void Action_GiveItem::SerializeChildProperties(IOStream& stream)
+Quest* QuestAction::FindOwningQuest() const
 {
-    stream.StreamString("item[0]", m_item[0]);
-    stream.StreamString("item[1]", m_item[1]);
-    stream.StreamString("item[2]", m_item[2]);
-    SerializeRewardKeys(stream);
-}
-
-void Action_GiveAttributePoints::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamInt32("attributeAmount[0]", m_amount[0]);
-    stream.StreamInt32("attributeAmount[1]", m_amount[1]);
-    stream.StreamInt32("attributeAmount[2]", m_amount[2]);
-    SerializeRewardKeys(stream);
-}
-
-void Action_GiveSkillPoints::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamInt32("skillAmount[0]", m_amount[0]);
-    stream.StreamInt32("skillAmount[1]", m_amount[1]);
-    stream.StreamInt32("skillAmount[2]", m_amount[2]);
-    stream.StreamString("skill", m_skill);
-    SerializeRewardKeys(stream);
-}
-
-void Action_GiveExp::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamInt32("experiencePts[0]", m_amount[0]);
-    stream.StreamInt32("experiencePts[1]", m_amount[1]);
-    stream.StreamInt32("experiencePts[2]", m_amount[2]);
-    SerializeRewardKeys(stream);
+    const auto* step = m_parent ? dynamic_cast<const QuestStep*>(m_parent->GetParent()) : nullptr;
+    return step ? step->GetParent() : nullptr;
 }
 
 void PendingQuestAction::StreamChildProperties(IOStream& stream)

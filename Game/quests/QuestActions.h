@@ -9,11 +9,16 @@
 #include <string>
 #include <utility>
 
+#include "Engine/Name.h"
 #include "Engine/Trigger.h"
 
 namespace GAME {
 
+class Character;
 class Npc;
+class Player;
+class Quest;
+class RandomUniform;
 
 // What every action shares: the id of "no action", the character lookup, and a Fire that
 // does nothing until the action's own effect is built.
@@ -26,15 +31,37 @@ public:
     explicit QuestAction(uint32_t id) : TriggerAction(id, nullptr) {}
     void Fire(uint32_t, bool) override {}
 
+    // Turns an item field into one item: a loot table record (master, fixed-weight or
+    // dynamic-weight table) draws the item and its affixes; any other record is the item
+    // itself. False, logged under `owner`, when the record cannot be opened or the table
+    // draws nothing.
+    static bool ResolveItemRecord(const std::string& record, std::string& base, std::string& prefix,
+                                  std::string& suffix, RandomUniform& random, const char* owner);
+
 protected:
     // The character in the world with that object name; null when none is.
     static Npc* FindNpc(const std::string& name);
+    // The current game difficulty as an index of the per-difficulty values (0 .. 2).
+    static int DifficultyIndex();
+    // The local player; null when there is none.
+    static Player* FindLocalPlayer();
+    // The quest that owns the step holding this action's trigger; null outside a quest.
+    Quest* FindOwningQuest() const;
 };
 
 // The announcement the five reward actions add: a banner and, with both tags, a reward entry.
 class ActionRewardInterface {
 public:
     virtual ~ActionRewardInterface() = default;
+    // Region 0 sends nothing. Otherwise "GameEvent_ShowTextBanner" with the reward's
+    // description and, when both tags are set, "GameEvent_Reward" for the quest.
+    virtual void SendRewardEvents(const Name& questHandle, int region, const std::string& locationTag,
+                                  const std::string& titleTag);
+    // The banner's text (at most kMaxRewardText characters).
+    virtual std::u16string GetRewardDescription() = 0;
+
+    static constexpr size_t kMaxRewardText = 512;
+
     void SetRegion(int region) { m_region = region; }
     int GetRegion() const { return m_region; }
     void SetLocationTag(const char* tag) { m_locationTag = tag ? tag : ""; }
@@ -45,10 +72,44 @@ public:
 protected:
     // "region", "locationTag", "titleTag", after the action's own keys.
     void SerializeRewardKeys(IOStream& stream);
+    // After the reward is given: the announcement for the quest that owns the action's
+    // trigger. A trigger outside any quest step announces nothing.
+    void AnnounceReward(const Quest* quest);
+    // "<amount> <text of the tag>", the text through "SimpleStringFormat".
+    static std::u16string AmountText(int32_t amount, const char* tag);
 
     int32_t m_region = 1;
     std::string m_locationTag;
     std::string m_titleTag;
+};
+
+// A reward of an amount per difficulty for the player who fired the trigger (the local
+// player for id 0): money, attribute points, skill points or experience.
+class AmountRewardAction : public QuestAction, public ActionRewardInterface {
+public:
+    AmountRewardAction(uint32_t id, Trigger* parent, const char* keyStem, const char* rewardTag)
+        : QuestAction(id, parent), m_keyStem(keyStem), m_rewardTag(rewardTag)
+    {
+    }
+    void Fire(uint32_t playerId, bool reFire) override;
+    bool CanDelay() const override { return true; }
+    void SerializeChildProperties(IOStream& stream) override;
+    std::u16string GetRewardDescription() override;
+
+    void SetAmount(int difficulty, int32_t amount);
+    int32_t GetAmount(int difficulty) const;
+
+protected:
+    // Hands the amount to the recipient.
+    virtual void Give(Character& recipient, uint32_t amount) = 0;
+    // The amount of the current difficulty; false (logged) for a negative one.
+    bool CurrentAmount(uint32_t& amount) const;
+    // "<stem>[0]", "<stem>[1]", "<stem>[2]".
+    void SerializeAmounts(IOStream& stream);
+
+    const char* m_keyStem;
+    const char* m_rewardTag;
+    int32_t m_amount[3] = {0, 0, 0};
 };
 
 #define GAME_QUEST_ACTION_NAME(Name)                                   \
@@ -56,58 +117,75 @@ public:                                                                \
     Name(uint32_t id, Trigger* parent) : QuestAction(id, parent) {}   \
     const char* GetName() const override { return #Name; }
 
-// Rewards.
-class Action_GiveMoney : public QuestAction, public ActionRewardInterface {
-    GAME_QUEST_ACTION_NAME(Action_GiveMoney)
-    bool CanDelay() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-    void SetMoneyAmountNormal(int v) { m_amount[0] = v; }
-    void SetMoneyAmountEpic(int v) { m_amount[1] = v; }
-    void SetMoneyAmountLegendary(int v) { m_amount[2] = v; }
+#define GAME_AMOUNT_REWARD(Name, stem, tag, Field)                                                \
+public:                                                                                           \
+    Name(uint32_t id, Trigger* parent) : AmountRewardAction(id, parent, stem, tag) {}             \
+    const char* GetName() const override { return #Name; }                                        \
+    void Set##Field##Normal(int v) { SetAmount(0, v); }                                           \
+    void Set##Field##Epic(int v) { SetAmount(1, v); }                                             \
+    void Set##Field##Legendary(int v) { SetAmount(2, v); }                                        \
+    int Get##Field##Normal() const { return GetAmount(0); }                                       \
+    int Get##Field##Epic() const { return GetAmount(1); }                                         \
+    int Get##Field##Legendary() const { return GetAmount(2); }
 
-private:
-    int32_t m_amount[3] = {0, 0, 0};
+// Rewards.
+class Action_GiveMoney : public AmountRewardAction {
+    GAME_AMOUNT_REWARD(Action_GiveMoney, "moneyAmount", "tagRewardGold", MoneyAmount)
+protected:
+    void Give(Character& recipient, uint32_t amount) override;
 };
 
+class Action_GiveAttributePoints : public AmountRewardAction {
+    GAME_AMOUNT_REWARD(Action_GiveAttributePoints, "attributeAmount", "tagRewardAttribute", AttributeAmount)
+protected:
+    void Give(Character& recipient, uint32_t amount) override;
+};
+
+class Action_GiveExp : public AmountRewardAction {
+    GAME_AMOUNT_REWARD(Action_GiveExp, "experiencePts", "tagRewardExperience", ExperiencePts)
+protected:
+    void Give(Character& recipient, uint32_t amount) override;
+};
+
+// Skill points, or levels of the named skill (which the recipient must have).
+class Action_GiveSkillPoints : public AmountRewardAction {
+    GAME_AMOUNT_REWARD(Action_GiveSkillPoints, "skillAmount", "tagRewardSkill", SkillAmount)
+    void Fire(uint32_t playerId, bool reFire) override;
+    void SerializeChildProperties(IOStream& stream) override;
+    std::u16string GetRewardDescription() override;
+    void SetSkill(const char* record) { m_skill = record ? record : ""; }
+    const char* GetSkill() const { return m_skill.c_str(); }
+
+protected:
+    void Give(Character& recipient, uint32_t amount) override;
+
+private:
+    std::string m_skill;
+    std::string m_skillDisplayTag;   // the named skill's "skillDisplayName"
+};
+#undef GAME_AMOUNT_REWARD
+
+// An item for the player, drawn from a loot table or named by its record, made with a
+// fresh seed and handed over at the local player's place.
 class Action_GiveItem : public QuestAction, public ActionRewardInterface {
     GAME_QUEST_ACTION_NAME(Action_GiveItem)
+    void Fire(uint32_t playerId, bool reFire) override;
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
-    void SetItemNormal(const char* v) { m_item[0] = v; }
-    void SetItemEpic(const char* v) { m_item[1] = v; }
-    void SetItemLegendary(const char* v) { m_item[2] = v; }
+    // The description of the item given last.
+    std::u16string GetRewardDescription() override { return m_description; }
+    void SetItemNormal(const char* v) { m_item[0] = v ? v : ""; }
+    void SetItemEpic(const char* v) { m_item[1] = v ? v : ""; }
+    void SetItemLegendary(const char* v) { m_item[2] = v ? v : ""; }
+    const char* GetItemNormal() const { return m_item[0].c_str(); }
+    const char* GetItemEpic() const { return m_item[1].c_str(); }
     const char* GetItemLegendary() const { return m_item[2].c_str(); }
+    uint32_t GetLastItemId() const { return m_lastItemId; }
 
 private:
     std::string m_item[3];
-};
-
-class Action_GiveAttributePoints : public QuestAction, public ActionRewardInterface {
-    GAME_QUEST_ACTION_NAME(Action_GiveAttributePoints)
-    bool CanDelay() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-
-private:
-    int32_t m_amount[3] = {0, 0, 0};
-};
-
-class Action_GiveSkillPoints : public QuestAction, public ActionRewardInterface {
-    GAME_QUEST_ACTION_NAME(Action_GiveSkillPoints)
-    bool CanDelay() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-
-private:
-    int32_t m_amount[3] = {0, 0, 0};
-    std::string m_skill;
-};
-
-class Action_GiveExp : public QuestAction, public ActionRewardInterface {
-    GAME_QUEST_ACTION_NAME(Action_GiveExp)
-    bool CanDelay() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-
-private:
-    int32_t m_amount[3] = {0, 0, 0};
+    uint32_t m_lastItemId = 0;
+    std::u16string m_description;
 };
 
 // An action that waits for its target to be reported and keeps that wait across a save.
@@ -268,6 +346,14 @@ protected:
         Name(uint32_t id, Trigger* parent) : OneStringAction(id, parent, key, reFire, delay) {} \
         const char* GetName() const override { return #Name; }                                \
     };
+// The same, acting at once when fired.
+#define GAME_ONE_STRING_ACTION_FIRE(Name, key, reFire, delay)                                 \
+    class Name : public OneStringAction {                                                     \
+    public:                                                                                   \
+        Name(uint32_t id, Trigger* parent) : OneStringAction(id, parent, key, reFire, delay) {} \
+        const char* GetName() const override { return #Name; }                                \
+        void Fire(uint32_t playerId, bool replay) override;                                   \
+    };
 
 // Trigger tokens: a token removed from the trigger system empties the name here.
 class TokenAction : public OneStringAction {
@@ -281,25 +367,33 @@ public:
     }
 };
 
+// The local player's controller gives or takes the token.
 class Action_BestowTriggerToken : public TokenAction {
 public:
     using TokenAction::TokenAction;
     const char* GetName() const override { return "Action_BestowTriggerToken"; }
+    void Fire(uint32_t playerId, bool reFire) override;
 };
 
 class Action_RemoveTriggerToken : public TokenAction {
 public:
     using TokenAction::TokenAction;
     const char* GetName() const override { return "Action_RemoveTriggerToken"; }
+    void Fire(uint32_t playerId, bool reFire) override;
 };
 
-GAME_ONE_STRING_ACTION(Action_RemoveItemFromInventory, "itemName", false, false)
+// Takes the item of that record from the local player.
+GAME_ONE_STRING_ACTION_FIRE(Action_RemoveItemFromInventory, "itemName", false, false)
 GAME_ONE_STRING_ACTION(Action_TalkNPC, "npc", false, false)
-GAME_ONE_STRING_ACTION(Action_LoadAmbientPlaylist, "playlist", false, true)
-GAME_ONE_STRING_ACTION(Action_LoadMusicPlaylist, "playlist", false, true)
-GAME_ONE_STRING_ACTION(Action_LoadEventMusic, "playlist", false, true)
-GAME_ONE_STRING_ACTION(Action_PlaySoundEffect, "soundEffect", false, true)
-GAME_ONE_STRING_ACTION(Action_DebugText, "debugText", false, false)
+// The music and ambient sound of the level.
+GAME_ONE_STRING_ACTION_FIRE(Action_LoadAmbientPlaylist, "playlist", false, true)
+GAME_ONE_STRING_ACTION_FIRE(Action_LoadMusicPlaylist, "playlist", false, true)
+GAME_ONE_STRING_ACTION_FIRE(Action_LoadEventMusic, "playlist", false, true)
+// Plays the sound pak of that record once, for a player who exists.
+GAME_ONE_STRING_ACTION_FIRE(Action_PlaySoundEffect, "soundEffect", false, true)
+// Hands a designer's line to the user interface.
+GAME_ONE_STRING_ACTION_FIRE(Action_DebugText, "debugText", false, false)
+#undef GAME_ONE_STRING_ACTION_FIRE
 
 class Action_BestowQuest : public OneStringAction {
 public:
@@ -338,12 +432,16 @@ private:
 
 class Action_FadeInMusic : public QuestAction {
     GAME_QUEST_ACTION_NAME(Action_FadeInMusic)
+    void Fire(uint32_t playerId, bool reFire) override;
     bool CanDelay() const override { return true; }
 };
 
+// Fades the music out over kFadeOutMs.
 class Action_FadeOutMusic : public QuestAction {
     GAME_QUEST_ACTION_NAME(Action_FadeOutMusic)
+    void Fire(uint32_t playerId, bool reFire) override;
     bool CanDelay() const override { return true; }
+    static constexpr int kFadeOutMs = 5000;
 };
 
 class Action_SetCharacterInvincible : public PendingQuestAction {
@@ -480,8 +578,10 @@ private:
     int32_t m_regionId = -1;
 };
 
+// Sets the hour the day starts from, and whether the day then runs on.
 class Action_SetTimeOfDay : public QuestAction {
     GAME_QUEST_ACTION_NAME(Action_SetTimeOfDay)
+    void Fire(uint32_t playerId, bool reFire) override;
     void SerializeChildProperties(IOStream& stream) override;
     void SetTimeOfDay(float hours) { m_timeOfDay = hours; }
     void SetEnableProgression(bool on) { m_enableProgression = on ? 1 : 0; }
@@ -494,8 +594,10 @@ private:
 
 class Action_FadeOutEventMusic : public QuestAction {
     GAME_QUEST_ACTION_NAME(Action_FadeOutEventMusic)
+    void Fire(uint32_t playerId, bool reFire) override;
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
+    void SetTimeInSecs(float v) { m_timeInSecs = v; }
 
 private:
     float m_timeInSecs = 0.0f;
@@ -530,16 +632,25 @@ public:
     bool CanReFire() const override { return true; }
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
+    void SetDoSound(bool v) { m_doSound = v; }
 
 private:
     bool m_doSound = true;
 };
 
+// Writes the quest's journal entry with the quest's rewards; silent when fired again.
 class Action_UpdateJournalEntry : public QuestAction {
     GAME_QUEST_ACTION_NAME(Action_UpdateJournalEntry)
+    void Fire(uint32_t playerId, bool reFire) override;
     bool CanReFire() const override { return true; }
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
+    void SetRegion(int v) { m_region = v; }
+    void SetLocationTag(const char* v) { m_locationTag = v ? v : ""; }
+    void SetTitleTag(const char* v) { m_titleTag = v ? v : ""; }
+    void SetFullTextTag(const char* v) { m_fullTextTag = v ? v : ""; }
+    void SetDoComplete(bool v) { m_doComplete = v; }
+    void SetDoSound(bool v) { m_doSound = v; }
 
 private:
     int32_t m_region = 1;
@@ -550,10 +661,13 @@ private:
     bool m_doSound = true;
 };
 
+// Unlocks a tutorial page, only on the machine of the player it fired for.
 class Action_SendTutorialEvent : public QuestAction {
     GAME_QUEST_ACTION_NAME(Action_SendTutorialEvent)
+    void Fire(uint32_t playerId, bool reFire) override;
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
+    void SetIndex(int v) { m_index = v; }
 
 private:
     int32_t m_index = 0;

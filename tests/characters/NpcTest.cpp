@@ -67,7 +67,7 @@ protected:
                                  Npc::kAnchor01, NpcSkillReallocator::kReallocationMark})
             records.RegisterRecord(mark, "Class,Actor,\n");
         records.RegisterRecord(Npc::kNpcEffectRecord, "Class,EffectEntity,\n");
-        records.RegisterRecord(kTalk, "Class,NpcDialogPak,\nlength,2,\nrange,5,\n");
+        records.RegisterRecord(kTalk, "Class,NpcDialogPak,\nlength,2,\nresetDistance,5,\ndefaultDialogTextTag,tagTalk,\n");
         records.RegisterRecord(kShop, "Class,MerchantDialogPak,\n");
         engine->SetUI(&ui);
         previousSink = gEngine->SetLogSink([this](const LogLine& line) { logs.push_back(line.text); });

@@ -10,12 +10,14 @@ trap 'rm -rf "$(dirname "$save")"' EXIT
 saved=$("$gamehost" --quiet --frames 400 --step 250 --save "$save" 2>/dev/null) || { echo "FAIL: saving run"; exit 1; }
 loaded=$("$gamehost" --quiet --frames 1 --load "$save" 2>/dev/null) || { echo "FAIL: loading run"; exit 1; }
 expect() { grep -q "$1" <<<"$saved" || { echo "FAIL: no line matches: $1"; grep "^bags: " <<<"$saved"; exit 1; }; }
-expect "^bags: the player picks up Records/Item/Weapons/Axe.dbr: bag 0, cell (0, 0)$"
-expect "^bags: the player picks up Records/Item/Weapons/Staff.dbr: bag 0, cell (1, 0)$"   # the first column is full
+# The quest's reward, a helm, came first and holds the first cell.
+expect "^bags: after the fight: bag 0 cell (0, 0): Records/Item/Armor/Helm.dbr$"
+expect "^bags: the player picks up Records/Item/Weapons/Axe.dbr: bag 0, cell (0, 1)$"
+expect "^bags: the player picks up Records/Item/Weapons/Staff.dbr: bag 0, cell (1, 1)$"   # the first column is full
 expect "^bags: the player picks up Records/Item/OneShot/HealthPotion.dbr: beneath a potion of its record (1 bags)$"
 expect "^bags: the player picks up Records/Item/OneShot/Sack.dbr: used at once (2 bags)$"
 expect "^bags: at life [0-9.]* of [0-9.]* the player drinks by need: a potion; health potions 3 -> 2, "
-expect "^bags: after the fight: bag 0 cell (0, 1): Records/Item/OneShot/HealthPotion.dbr, 1 beneath$"
+expect "^bags: after the fight: bag 0 cell (0, 2): Records/Item/OneShot/HealthPotion.dbr, 1 beneath$"
 expect "^bags: after the fight: hot slot 0: skill Records/Skills/ArenaFireball.dbr$"
 expect "^bags: after the fight: hot slot 8: potion of kind 0$"
 held=$(sed -n 's/^bags: after the fight: //p' <<<"$saved")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The bundled level's quest: the quest giver's conversation, the arena pack's kill and the
-# shrine complete its three steps in order, with the journal and the reward printed. A
+# shrine complete its three steps in order, with the journal and the rewards printed. A
 # run saved after the first step and loaded again resumes it: the first step is not done
 # again and the quest completes.
 set -u
@@ -15,6 +15,13 @@ expect "$whole" '^frame 3: journal: "The Arena Trial" step 1 "Hear the quest giv
 expect "$whole" '^frame [0-9]*: journal: "The Arena Trial" step 2 "Clear the arena pack" done'
 expect "$whole" '^frame 240: journal: "The Arena Trial" step 3 "Reach the shrine" done'
 expect "$whole" '^frame 240: journal: "The Arena Trial" complete; reward: 150 gold, 500 experience'
+# The last step's actions: gold, an item drawn from the quest's loot table, experience,
+# each announced for the quest, and the journal entry with the quest's rewards.
+expect "$whole" '^frame 240: reward banner: "150 Gold"$'
+expect "$whole" '^frame 240: reward entry: The Arena Trial, The Arena: "Helm"$'
+expect "$whole" '^frame 240: reward entry: The Arena Trial, The Arena: "500 Experience"$'
+expect "$whole" '^frame 240: journal entry: The Arena Trial, The Arena: Return victorious.; rewards 150 gold, 500 experience, A trial.s laurel, 0 skill and 0 attribute points; the quest is done (with its sound)$'
+[ "$(grep -c '^frame 240: reward banner' <<<"$whole")" = 3 ] || { echo "FAIL: not three rewards"; exit 1; }
 [ "$(grep -c 'GameEvent_InheritQuest' <<<"$whole")" = 1 ] || { echo "FAIL: the quest was taken more than once"; exit 1; }
 
 "$gamehost" --quiet --frames 100 --step 250 --save "$folder/hero.chr" >/dev/null 2>&1 || { echo "FAIL: the save run failed"; exit 1; }
@@ -24,5 +31,6 @@ resumed=$("$gamehost" --quiet --frames 260 --step 250 --load "$folder/hero.chr" 
 expect "$resumed" '^gamehost: quest state read from .*: 1 fired triggers, quest active'
 expect "$resumed" '^gamehost: quest step 1 "Hear the quest giver" was done before the save'
 expect "$resumed" '^frame 240: journal: "The Arena Trial" complete'
+expect "$resumed" '^frame 240: reward banner: "150 Gold"$'
 grep -q 'GameEvent_InheritQuest\|step 1 "Hear the quest giver" done' <<<"$resumed" && { echo "FAIL: the first step was done again"; exit 1; }
 echo "PASS"
