@@ -58,8 +58,7 @@ void EndGameActivity::DestroyDialogPak()
 {
     if (m_dialogPak == 0)
         return;
-    if (Object* pak = ObjectManager::Get().GetObject(m_dialogPak))
-        ObjectManager::Get().DestroyObjectEx(pak, "EndGameActivity", __LINE__);
+    DialogPak::Destroy(ObjectManager::Get().GetObject<DialogPak>(m_dialogPak));
     m_dialogPak = 0;
 }
 
@@ -89,13 +88,13 @@ void EndGameActivity::Update(int ms)
 void EndGameActivity::OpenDialog()
 {
     NpcDialogPak* pak = NpcDialogPak::Spawn(kDialogRecord);
-    if (pak) {
+    Dialog* line = pak ? pak->GetPrimaryDialog() : nullptr;
+    if (pak)
         m_dialogPak = pak->GetObjectId();
-        if (GameUIInterface* ui = EndGameUI())
-            ui->ShowDialog(pak->GetPrimaryDialog());
-    } else {
+    if (!line)
         gEngine->Log(LOG_WARNING, "EndGameActivity: no story dialog in %s", kDialogRecord);
-    }
+    else if (GameUIInterface* ui = EndGameUI())
+        ui->ShowDialog(*line);
     const RTTI_ClassInfo* portal = Object::GetStaticClassInfo().FindClassByName("FixedItemTyphonPortal");
     std::vector<Entity*> portals;
     World::Get().GetEntities(portals, EndGamePortalFilter(portal), EntityList_All);
