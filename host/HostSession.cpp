@@ -5,6 +5,7 @@
 #include "host/HostFight.h"
 #include "host/HostInput.h"
 #include "host/HostItems.h"
+#include "host/HostLevel.h"
 #include "host/HostMarket.h"
 #include "host/HostNetwork.h"
 #include "host/HostProxies.h"
@@ -268,6 +269,9 @@ extern "C" int GameHostRun(const HostOptions* options)
         else
             std::printf("gamehost: the game has no log channel \"%s\"\n", channel.c_str());
     }
+
+    if (!options->level.empty())
+        return HostLevel::Run(*options);
 
     // Every game event the game sends is shown with the frame it happened in.
     int frame = 0;
