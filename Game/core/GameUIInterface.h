@@ -28,6 +28,10 @@ public:
     virtual bool IsShowingNpcDialog(const DialogPak* /*pak*/) const { return false; }
     virtual void CloseNpcDialog(DialogPak* /*pak*/) {}
     // ---- end of dialogs of non-player characters ----
+
+    // The player went through the final portal: the level is recorded completed and the
+    // game is over.
+    virtual void EndOfGame() {}
 };
 
 }  // namespace GAME
