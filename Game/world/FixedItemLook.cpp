@@ -83,4 +83,32 @@ bool FixedItemLook::HasAnimation() const { return !m_animation->IsEmpty(); }
 
 SoundPak* FixedItemLook::GetSound() const { return FindOwnedSound(m_sound); }
 
+void FixedItemLockLooks::Load(const LoadTable& table, float defaultSpeed)
+{
+    m_open.Load(table, "openAnimation", "openAnimationSpeed", defaultSpeed, "openSound", "openFxPakName");
+    m_closed.Load(table, "closedAnimation", "closedAnimationSpeed", defaultSpeed, "closedSound", "closedFxPakName");
+}
+
+void FixedItemLockLooks::PreLoad(bool flag)
+{
+    m_open.PreLoad(flag);
+    m_closed.PreLoad(flag);
+}
+
+void FixedItemLockLooks::Release(const char* owner)
+{
+    m_open.Release(owner);
+    m_closed.Release(owner);
+}
+
+void FixedItemLockLooks::Play(Actor& item, bool locked, bool quiet) const
+{
+    const FixedItemLook& look = For(locked);
+    look.PlayAnimation(item, 1.0f, false);
+    if (quiet)
+        return;
+    look.PlaySound(item);
+    look.PlaceFxPak(item);
+}
+
 }  // namespace GAME

@@ -57,4 +57,20 @@ private:
     std::string m_fxPakName;
 };
 
+// The two looks of an item whose look follows its lock: closed while locked, open
+// otherwise ("openAnimation", "openSound", "openFxPakName" and their "closed" keys).
+class FixedItemLockLooks {
+public:
+    void Load(const LoadTable& table, float defaultSpeed);
+    void PreLoad(bool flag);
+    void Release(const char* owner);
+    const FixedItemLook& For(bool locked) const { return locked ? m_closed : m_open; }
+    // Plays the look of the lock at speed 1; unless quiet, with its sound and effect pack.
+    void Play(Actor& item, bool locked, bool quiet) const;
+
+private:
+    FixedItemLook m_closed;
+    FixedItemLook m_open;
+};
+
 }  // namespace GAME

@@ -14,37 +14,23 @@ GAME_IMPLEMENT_CLASS(FixedItemQuestObject, FixedItem)
 GAME_IMPLEMENT_CLASS(FixedItemWell, FixedItem)
 GAME_IMPLEMENT_CLASS(FixedItemTyphonPortal, FixedItem)
 
-namespace {
-
-// The two looks of a quest object or the final portal, with the speed a record's missing
-// speed key gives.
-void LoadOpenAndClosedLooks(const LoadTable& table, float defaultSpeed, FixedItemLook& open, FixedItemLook& closed)
-{
-    open.Load(table, "openAnimation", "openAnimationSpeed", defaultSpeed, "openSound", "openFxPakName");
-    closed.Load(table, "closedAnimation", "closedAnimationSpeed", defaultSpeed, "closedSound", "closedFxPakName");
-}
-
-}  // namespace
-
 // ---- FixedItemQuestObject ------------------------------------------------------------------
 
 void FixedItemQuestObject::Load(const LoadTable& table)
 {
     FixedItem::Load(table);
-    LoadOpenAndClosedLooks(table, 0.0f, m_open, m_closed);
+    m_looks.Load(table, 0.0f);
 }
 
 void FixedItemQuestObject::PreLoad(bool flag)
 {
     FixedItem::PreLoad(flag);
-    m_open.PreLoad(flag);
-    m_closed.PreLoad(flag);
+    m_looks.PreLoad(flag);
 }
 
 void FixedItemQuestObject::OnDestroy()
 {
-    m_open.Release("FixedItemQuestObject");
-    m_closed.Release("FixedItemQuestObject");
+    m_looks.Release("FixedItemQuestObject");
     FixedItem::OnDestroy();
 }
 
@@ -56,11 +42,10 @@ void FixedItemQuestObject::InitialUpdate()
 
 void FixedItemQuestObject::SetOperation(bool instant)
 {
-    const FixedItemLook& look = IsLocked() ? m_closed : m_open;
     if (instant)
-        look.ShowLastFrame(*this);
+        m_looks.For(IsLocked()).ShowLastFrame(*this);
     else
-        look.PlayAll(*this);
+        m_looks.Play(*this, IsLocked(), false);
 }
 
 void FixedItemQuestObject::SetLock(bool locked)
@@ -85,20 +70,18 @@ void FixedItemQuestObject::RequestToUse(uint32_t actorId)
 void FixedItemTyphonPortal::Load(const LoadTable& table)
 {
     FixedItem::Load(table);
-    LoadOpenAndClosedLooks(table, 1.0f, m_open, m_closed);
+    m_looks.Load(table, 1.0f);
 }
 
 void FixedItemTyphonPortal::PreLoad(bool flag)
 {
     FixedItem::PreLoad(flag);
-    m_open.PreLoad(flag);
-    m_closed.PreLoad(flag);
+    m_looks.PreLoad(flag);
 }
 
 void FixedItemTyphonPortal::OnDestroy()
 {
-    m_open.Release("FixedItemTyphonPortal");
-    m_closed.Release("FixedItemTyphonPortal");
+    m_looks.Release("FixedItemTyphonPortal");
     FixedItem::OnDestroy();
 }
 
@@ -108,15 +91,7 @@ void FixedItemTyphonPortal::InitialUpdate()
     SetOperation(true);
 }
 
-void FixedItemTyphonPortal::SetOperation(bool silent)
-{
-    const FixedItemLook& look = IsLocked() ? m_closed : m_open;
-    look.PlayAnimation(*this, 1.0f, false);
-    if (silent)
-        return;
-    look.PlaySound(*this);
-    look.PlaceFxPak(*this);
-}
+void FixedItemTyphonPortal::SetOperation(bool silent) { m_looks.Play(*this, IsLocked(), silent); }
 
 void FixedItemTyphonPortal::SetLock(bool locked)
 {

@@ -30,8 +30,7 @@ protected:
     void SetOperation(bool instant);
 
 private:
-    FixedItemLook m_closed;
-    FixedItemLook m_open;
+    FixedItemLockLooks m_looks;
 };
 
 class FixedItemWell : public FixedItem {
@@ -66,8 +65,7 @@ protected:
     void SetOperation(bool silent);
 
 private:
-    FixedItemLook m_closed;
-    FixedItemLook m_open;
+    FixedItemLockLooks m_looks;
     bool m_awaitingAnswer = false;
 };
 

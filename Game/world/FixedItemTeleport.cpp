@@ -32,21 +32,18 @@ void FixedItemTeleport::Load(const LoadTable& table)
     FixedItem::Load(table);
     m_staticPortal = table.GetBool("staticPortal", false);
     m_textTag = table.GetString("textTag", "tagSBoatQuestion");
-    m_open.Load(table, "openAnimation", "openAnimationSpeed", 0.0f, "openSound", "openFxPakName");
-    m_closed.Load(table, "closedAnimation", "closedAnimationSpeed", 0.0f, "closedSound", "closedFxPakName");
+    m_looks.Load(table, 0.0f);
 }
 
 void FixedItemTeleport::PreLoad(bool flag)
 {
     FixedItem::PreLoad(flag);
-    m_open.PreLoad(flag);
-    m_closed.PreLoad(flag);
+    m_looks.PreLoad(flag);
 }
 
 void FixedItemTeleport::OnDestroy()
 {
-    m_open.Release("FixedItemTeleport");
-    m_closed.Release("FixedItemTeleport");
+    m_looks.Release("FixedItemTeleport");
     FixedItem::OnDestroy();
 }
 
@@ -56,15 +53,7 @@ void FixedItemTeleport::InitialUpdate()
     SetOperation(true);
 }
 
-void FixedItemTeleport::SetOperation(bool silent)
-{
-    const FixedItemLook& look = IsLocked() ? m_closed : m_open;
-    look.PlayAnimation(*this, 1.0f, false);
-    if (silent)
-        return;
-    look.PlaySound(*this);
-    look.PlaceFxPak(*this);
-}
+void FixedItemTeleport::SetOperation(bool silent) { m_looks.Play(*this, IsLocked(), silent); }
 
 void FixedItemTeleport::SetLock(bool locked)
 {

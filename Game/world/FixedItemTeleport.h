@@ -78,8 +78,7 @@ private:
     void UpdatePlayerPortal(int elapsedMs);
 
     bool m_staticPortal = false;
-    FixedItemLook m_closed;
-    FixedItemLook m_open;
+    FixedItemLockLooks m_looks;
     std::string m_textTag;
     std::u16string m_ownerName;
     int m_invalidTimer = 0;
