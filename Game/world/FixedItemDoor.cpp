@@ -288,6 +288,18 @@ void FixedItemDoorController::LoadFromDatabase(const std::string& recordName)
     m_openOnly = recordName.empty() ? false : ObjectManager::Get().GetRecordOrEmpty(recordName).GetBool("openOnly", false);
 }
 
+// The door's state takes over as soon as it changes (a command of this controller or a
+// trigger): the door may not animate (a swapping door raises no "End"), and a state
+// taken over only at the next update would overwrite a touch that came in between.
+void FixedItemDoorController::SetFixedItemState(FixedItem_State state)
+{
+    FixedItemController::SetFixedItemState(state);
+    if (state == FixedItemState_DoorOpen)
+        m_doorState = Opened;
+    else if (state == FixedItemState_DoorClosed)
+        m_doorState = Closed;
+}
+
 void FixedItemDoorController::InitialUpdate()
 {
     m_initialState = m_state;
@@ -342,17 +354,6 @@ void FixedItemDoorController::Update(int elapsedMs)
     FixedItemController::Update(elapsedMs);
     if (!m_parent)
         return;
-    // A state that came from elsewhere (a trigger, or a command this controller queued)
-    // takes over once. Compared with the state last seen rather than the first one: a
-    // touch that closes a door updated after its toucher would otherwise be overwritten
-    // by the old open state every update and leave the door closed but counted open.
-    if (m_state != m_initialState) {
-        m_initialState = m_state;
-        if (m_state == FixedItemState_DoorOpen)
-            m_doorState = Opened;
-        else if (m_state == FixedItemState_DoorClosed)
-            m_doorState = Closed;
-    }
     if (m_doorState == Opened && m_parent->IsAutoCloseEnabled() && !AnyoneNear()) {
         m_doorState = Closing;
         QueueState(FixedItemState_DoorClosed, 0);

@@ -139,6 +139,7 @@ public:
     enum State : int { None = 0, Closed = 1, Closing = 2, Opening = 3, Opened = 4 };
 
     void LoadFromDatabase(const std::string& recordName) override;
+    void SetFixedItemState(FixedItem_State state) override;
     void Update(int elapsedMs) override;
     void InitialUpdate() override;
     void AnimationCallback(int unused, const Name& event) override;
@@ -154,7 +155,7 @@ private:
 
     State m_doorState = None;
     bool m_openOnly = false;
-    FixedItem_State m_initialState = FixedItemState_None;   // the item state last seen
+    FixedItem_State m_initialState = FixedItemState_None;   // the item state at InitialUpdate
 };
 
 }  // namespace GAME

@@ -124,6 +124,26 @@ TEST_F(FixedItemDoorTest, AnAutoClosingDoorWaitsForTheDoorwayToClear)
     ObjectManager::Get().DestroyObjectEx(cut, "test", __LINE__);
 }
 
+TEST_F(FixedItemDoorTest, ATouchThatClosesTheDoorIsNotUndoneByTheDoorsOwnUpdate)
+{
+    FixedItemDoorBase* door = Door("FixedItemDoor");
+    Character* walker = Walker(0.0f, 4.0f);
+    Step();
+    door->RequestToUse(walker->GetObjectId());
+    Step();
+    door->AnimationCallback(Actor::EndEvent());
+    // The door updates between the touch and its command: it must still count as closing.
+    door->RequestToUse(walker->GetObjectId());
+    door->UpdateSelf(16);
+    EXPECT_EQ(ControllerOf(door)->GetDoorState(), FixedItemDoorController::Closing);
+    Step();
+    door->AnimationCallback(Actor::EndEvent());
+    EXPECT_EQ(door->GetCurrentState(), FixedItemState_DoorClosed);
+    door->RequestToUse(walker->GetObjectId());
+    Step();
+    EXPECT_EQ(door->GetCurrentState(), FixedItemState_DoorOpen);
+}
+
 TEST_F(FixedItemDoorTest, TheKindsShowTheirPoseAndBlockTheirWay)
 {
     auto* hack = static_cast<FixedItemDoorApolloHack*>(Door("FixedItemDoorApolloHack", "sphereSize,3.5,\n"));
