@@ -3,6 +3,7 @@
 #include "host/HostSession.h"
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
+#include "host/HostFixedItems.h"
 #include "host/HostInput.h"
 #include "host/HostItems.h"
 #include "host/HostLevel.h"
@@ -465,6 +466,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (!scripted)   // scripted clicks visit the merchant during the frames
             HostMarket::Run(engine, fight.GetPlayerId(), options->stepMs);
         HostRelics::Run(fight.GetPlayerId(), options->stepMs);
+        HostFixedItems::Run(fight.GetPlayerId(), options->stepMs);
     }
     if (networked) {
         market.PrintHeld();

@@ -46,6 +46,9 @@ public:
     virtual void ShowDebugText(const std::u16string& /*text*/, const float (& /*color*/)[4], float /*x*/, float /*y*/)
     {
     }
+    // The player went through the final portal: the level is recorded completed and the
+    // game is over.
+    virtual void EndOfGame() {}
 };
 
 }  // namespace GAME
