@@ -100,6 +100,8 @@ public:
     int32_t GetAmount(int difficulty) const;
 
 protected:
+    // The three amounts joined by "," (the editor line).
+    std::string DescribeAmounts() const;
     // Hands the amount to the recipient.
     virtual void Give(Character& recipient, uint32_t amount) = 0;
     // The amount of the current difficulty; false (logged) for a negative one.
@@ -115,12 +117,14 @@ protected:
 #define GAME_QUEST_ACTION_NAME(Name)                                   \
 public:                                                                \
     Name(uint32_t id, Trigger* parent) : QuestAction(id, parent) {}   \
-    const char* GetName() const override { return #Name; }
+    const char* GetName() const override { return #Name; }            \
+    std::string GetDescription() const override;
 
 #define GAME_AMOUNT_REWARD(Name, stem, tag, Field)                                                \
 public:                                                                                           \
     Name(uint32_t id, Trigger* parent) : AmountRewardAction(id, parent, stem, tag) {}             \
     const char* GetName() const override { return #Name; }                                        \
+    std::string GetDescription() const override;                                                  \
     void Set##Field##Normal(int v) { SetAmount(0, v); }                                           \
     void Set##Field##Epic(int v) { SetAmount(1, v); }                                             \
     void Set##Field##Legendary(int v) { SetAmount(2, v); }                                        \
@@ -236,6 +240,7 @@ protected:
     public:                                                                                   \
         Name(uint32_t id, Trigger* parent) : OneStringAction(id, parent, key, reFire, delay) {} \
         const char* GetName() const override { return #Name; }                                \
+        std::string GetDescription() const override;                                          \
         void Fire(uint32_t playerId, bool replay) override;                                   \
     };
 
@@ -256,6 +261,7 @@ class Action_BestowTriggerToken : public TokenAction {
 public:
     using TokenAction::TokenAction;
     const char* GetName() const override { return "Action_BestowTriggerToken"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
 
@@ -263,6 +269,7 @@ class Action_RemoveTriggerToken : public TokenAction {
 public:
     using TokenAction::TokenAction;
     const char* GetName() const override { return "Action_RemoveTriggerToken"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
 
@@ -282,6 +289,7 @@ class Action_BestowQuest : public OneStringAction {
 public:
     Action_BestowQuest(uint32_t id, Trigger* parent) : OneStringAction(id, parent, "questFile", false, false) {}
     const char* GetName() const override { return "Action_BestowQuest"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
 
@@ -289,6 +297,7 @@ class Action_CompleteQuestNow : public OneStringAction {
 public:
     Action_CompleteQuestNow(uint32_t id, Trigger* parent) : OneStringAction(id, parent, "questFile", true, true) {}
     const char* GetName() const override { return "Action_CompleteQuestNow"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
 #undef GAME_ONE_STRING_ACTION
@@ -300,6 +309,7 @@ public:
         m_flag = true;
     }
     const char* GetName() const override { return "Action_UpdateDialogTab"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
 
@@ -374,6 +384,7 @@ class Action_UpdateMapMarker : public QuestAction {
 public:
     Action_UpdateMapMarker(uint32_t id, Trigger* parent) : QuestAction(id, parent) { m_flag = true; }
     const char* GetName() const override { return "Action_UpdateMapMarker"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
     bool CanReFire() const override { return true; }
     bool CanDelay() const override { return true; }
@@ -395,6 +406,7 @@ class Action_ClearMapMarker : public QuestAction {
 public:
     Action_ClearMapMarker(uint32_t id, Trigger* parent) : QuestAction(id, parent) { m_flag = true; }
     const char* GetName() const override { return "Action_ClearMapMarker"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
     bool CanReFire() const override { return true; }
     bool CanDelay() const override { return true; }

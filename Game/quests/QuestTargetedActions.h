@@ -86,9 +86,10 @@ protected:
     std::unique_ptr<GameEventListener<TargetedQuestAction, GameEvent_CreatureSpawn>> m_creatureSpawnListener;
 };
 
-#define GAME_TARGETED_ACTION_NAME(Name)                  \
-public:                                                  \
-    const char* GetName() const override { return #Name; }
+#define GAME_TARGETED_ACTION_NAME(Name)                      \
+public:                                                      \
+    const char* GetName() const override { return #Name; }   \
+    std::string GetDescription() const override;
 
 // A character or what a proxy made, and one item record per difficulty.
 class ItemToTargetAction : public TargetedQuestAction {
