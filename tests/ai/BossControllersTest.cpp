@@ -254,6 +254,8 @@ TEST_F(BossTest, AStatueStruckByTheBossHandsOverItsGodAndOnlyTheCurrentGodsStatu
     EXPECT_NE(mind->GetSpecialAttack(0).skillId, 0u);
     EXPECT_EQ(hades->GetBurstSound()->GetPlayCount(), 1u);
 
+    // The fight has drawn the boss away from its home, where the loss sends it back.
+    boss->SetSpawnPoint(WorldCoords(region, Coords::MakeTranslation({0, 0, 8})));
     zeus->CharacterIsDying();
     EXPECT_EQ(mind->GetCurrentGod(), 2u);
     hades->CharacterIsDying();
@@ -285,8 +287,9 @@ TEST_F(BossTest, TheBossesDeathEndsTheGameAndUnlocksTheNextDifficulty)
         engine->SetGameDifficulty(row.played);
         player->SetGreatestDifficultyCompleted(row.completed);
         auto* boss = Spawn<Typhon>("Records/Creatures/Boss/Typhon.dbr", 0.0f);
-        Mind<ControllerTyphon>(*boss);
+        auto* mind = Mind<ControllerTyphon>(*boss);
         boss->ImDying();
+        EXPECT_EQ(mind->GetExecutingStateName(), "Dying");
         EXPECT_EQ(ui.defeats, 1);
         EXPECT_EQ(ui.saves, row.saves);
         EXPECT_EQ(engine->GetPlayerUnlockedLevel(), row.unlocked);
@@ -301,7 +304,9 @@ TEST_F(BossTest, TheBossesDeathEndsTheGameAndUnlocksTheNextDifficulty)
     ui = EndGameUI();
     RecordDatabase::Get().RegisterRecord("Records/Test/Typhon2.dbr", "Class,Typhon2,\nwisps,Records/Skills/Boss/SickleExplosion.dbr,\n");
     auto* second = Spawn<Typhon2>("Records/Test/Typhon2.dbr", 0.0f);
+    auto* secondMind = Mind<ControllerMonster>(*second);
     second->ImDying();
+    EXPECT_EQ(secondMind->GetExecutingStateName(), "Dying");
     EXPECT_EQ(ui.defeats, 1);
     EXPECT_TRUE(ui.saves.empty());
 }
