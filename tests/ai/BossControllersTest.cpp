@@ -264,6 +264,31 @@ TEST_F(BossTest, AStatueStruckByTheBossHandsOverItsGodAndOnlyTheCurrentGodsStatu
     EXPECT_EQ(mind->GetExecutingStateName(), "Return");
 }
 
+TEST_F(BossTest, AfterTheStrikeOnAStatueTheBossGoesBackToTheFoeItFought)
+{
+    auto* boss = Spawn<Typhon>("Records/Creatures/Boss/Typhon.dbr", 0.0f);
+    auto* mind = Mind<ControllerTyphon>(*boss);
+    auto* foe = Spawn<Character>("Records/Creatures/ArenaPlayer.dbr", -4.0f);
+    TyphonStatue* statue = Statue("Hades", 6.0f);
+    const uint32_t foeId = foe->GetObjectId();
+    mind->SetMostHatedEnemy(foeId);
+    mind->SetState("Pursue", ControllerAIStateData(foeId, 0, mind->ChooseBestSkill(foeId, false), WorldVec3()));
+    ASSERT_TRUE(mind->ChooseStatue());
+    EXPECT_EQ(mind->GetMostHatedEnemy(), statue->GetObjectId());
+    mind->SetState("AttackStatue", ControllerAIStateData(statue->GetObjectId(), 0, mind->GetTransferSkill(2), WorldVec3()));
+    mind->GetExecutingState()->HandleEvent(Actor::EndEvent());
+    EXPECT_EQ(mind->GetExecutingStateName(), "Pursue");
+    EXPECT_EQ(mind->GetCurrentEnemy(), foeId);
+    // A foe that died meanwhile is not taken up again.
+    ASSERT_TRUE(mind->ChooseStatue());
+    foe->SetCurrentLife(0.0f);
+    foe->SetLifeState(Character_LifeState_Dead);
+    mind->SetState("AttackStatue", ControllerAIStateData(statue->GetObjectId(), 0, mind->GetTransferSkill(2), WorldVec3()));
+    mind->GetExecutingState()->HandleEvent(Actor::EndEvent());
+    EXPECT_EQ(mind->GetMostHatedEnemy(), 0u);
+    EXPECT_NE(mind->GetExecutingStateName(), "Pursue");
+}
+
 TEST_F(BossTest, TheBossesDeathEndsTheGameAndUnlocksTheNextDifficulty)
 {
     struct Row {
