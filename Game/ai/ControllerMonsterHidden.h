@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Game/ai/ControllerMonster.h"
+#include "Game/ai/ControllerMonsterStates.h"
 
 namespace GAME {
 
@@ -21,6 +22,25 @@ public:
 
 private:
     float m_appearDistance = kDefaultAppearDistance;
+};
+
+// The start-up state of a hidden monster: hidden until the nearest foe comes within the
+// appear distance.
+class ControllerMonsterStateHidden : public ControllerMonsterState<ControllerMonsterHidden, Monster> {
+public:
+    using ControllerMonsterState<ControllerMonsterHidden, Monster>::ControllerMonsterState;
+    void OnBegin() override;
+    void OnUpdate(int elapsedMs) override;
+    void HandleEvent(const Name& event) override;
+    void BeginImmobilize() override {}
+    void BeginTrap() override {}
+    void BeginStun() override {}
+    void Panic(uint32_t /*scarerId*/) override {}
+
+    uint32_t GetTarget() const { return m_target; }
+
+private:
+    uint32_t m_target = 0;
 };
 
 }  // namespace GAME

@@ -8,7 +8,6 @@ namespace GAME {
 
 class ControllerAI;
 class ControllerMonster;
-class ControllerMonsterHidden;
 class DynamicBarrier;
 class Monster;
 class Skill;
@@ -690,25 +689,6 @@ class ControllerMonsterStateUseSkillOnPoint : public ControllerMonsterStateUseSk
 public:
     using ControllerMonsterStateUseSkillOnAlly::ControllerMonsterStateUseSkillOnAlly;
     void OnBegin() override;
-};
-
-// The start-up state of a hidden monster: hidden until the nearest foe comes within the
-// appear distance.
-class ControllerMonsterStateHidden : public ControllerMonsterState<ControllerMonsterHidden, Monster> {
-public:
-    using ControllerMonsterState<ControllerMonsterHidden, Monster>::ControllerMonsterState;
-    void OnBegin() override;
-    void OnUpdate(int elapsedMs) override;
-    void HandleEvent(const Name& event) override;
-    void BeginImmobilize() override {}
-    void BeginTrap() override {}
-    void BeginStun() override {}
-    void Panic(uint32_t /*scarerId*/) override {}
-
-    uint32_t GetTarget() const { return m_target; }
-
-private:
-    uint32_t m_target = 0;
 };
 
 }  // namespace GAME
