@@ -47,8 +47,19 @@ size_t InstanceGroupManager::AddGroup(const std::string& name, const std::string
                                       const std::vector<UniqueId>& members)
 {
     CriticalSectionLock lock(m_groupLock);
-    m_groups.push_back(std::make_unique<InstanceGroup>(InstanceGroup{name, type, members}));
+    m_groups.push_back(std::make_unique<InstanceGroup>(InstanceGroup{name, type, members, {}}));
     return m_groups.size() - 1;
+}
+
+size_t InstanceGroupManager::AddChildGroup(size_t parent, const std::string& name, const std::string& type,
+                                           const std::vector<UniqueId>& members)
+{
+    CriticalSectionLock lock(m_groupLock);
+    m_groups.push_back(std::make_unique<InstanceGroup>(InstanceGroup{name, type, members, {}}));
+    const size_t index = m_groups.size() - 1;
+    if (parent < index)
+        m_groups[parent]->children.push_back(m_groups[index].get());
+    return index;
 }
 
 size_t InstanceGroupManager::GetGroupCount() const

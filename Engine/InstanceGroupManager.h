@@ -28,8 +28,12 @@ struct InstanceGroup {
     std::string name;
     std::string type;
     std::vector<UniqueId> members;
+    // The groups nested in this one, in the order they were added.
+    std::vector<const InstanceGroup*> children;
 
     bool Contains(const UniqueId& id) const;
+    // The members' ids, in the group's order, in place of what `out` held.
+    void FillIdList(std::vector<UniqueId>& out) const { out = members; }
 };
 
 class InstanceGroupManager {
@@ -50,6 +54,10 @@ public:
     // ---- groups ----
     // Adds a group at the end of the list (a level's load); its index.
     size_t AddGroup(const std::string& name, const std::string& type, const std::vector<UniqueId>& members);
+    // The same for a group nested in the group of that index (added unnested when there
+    // is no such group).
+    size_t AddChildGroup(size_t parent, const std::string& name, const std::string& type,
+                         const std::vector<UniqueId>& members);
     size_t GetGroupCount() const;
     // Null outside 0 .. count - 1. A group stays where it is until Clear.
     const InstanceGroup* GetGroup(size_t index) const;
