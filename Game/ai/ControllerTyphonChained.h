@@ -68,7 +68,6 @@ class ControllerTyphonChained : public ControllerMonster {
 public:
     // Exactly its own five states, none of the monster's.
     void RegisterStates() override;
-    void RegisterTemporaryStates() override {}
 };
 
 class ControllerTyphonChainedState : public MonsterState {

@@ -21,6 +21,7 @@
 #include "Game/skills/Skill_AttackTelekinesis.h"
 #include "Game/world/BandariTeleportPoint.h"
 #include "Game/world/FxPak.h"
+#include "Game/world/Proxy.h"
 
 using namespace GAME;
 
@@ -412,6 +413,29 @@ TEST_F(BossTest, AnAllyAndAPetRegisterExactlyTheMonsterStates)
 
 class BandariTest : public BossTest {
 protected:
+    // A proxy that places one warrior, in the world and run one frame.
+    UniqueId WarriorProxy()
+    {
+        RecordDatabase& records = RecordDatabase::Get();
+        records.RegisterRecord("Records/Test/WarriorMind.dbr", "Class,ControllerTerracotta,\n");
+        records.RegisterRecord("Records/Test/Warrior.dbr",
+                               "Class,Monster,\ncontroller,Records/Test/WarriorMind.dbr,\n");
+        records.RegisterRecord("Records/Test/Warriors.dbr", "spawnMin,1,\nspawnMax,1,\nname1,Records/Test/Warrior.dbr,\n");
+        records.RegisterRecord("Records/Test/WarriorProxy.dbr", "Class,Proxy,\npool1,Records/Test/Warriors.dbr,\n");
+        auto* proxy = ObjectManager::Get().CreateObjectFromFile<Proxy>("Records/Test/WarriorProxy.dbr");
+        UniqueId id;
+        id.SetPart(0, 7);
+        proxy->SetUniqueId(id);
+        EXPECT_TRUE(World::Get().AddEntity(proxy, At(-30.0f)));
+        gEngine->UpdateFrame(16);
+        gEngine->UpdateFrame(16);
+        std::vector<uint32_t> placed;
+        proxy->GetPlacedObjects(placed);
+        EXPECT_EQ(placed.size(), 1u);
+        warrior = placed.empty() ? nullptr : ObjectManager::Get().GetObject<Monster>(placed[0]);
+        return id;
+    }
+    Monster* warrior = nullptr;
     // Three points at x = 10, 20, 30 in the child group of the proxy's "Bandari" group.
     ControllerBandari* MakeBandari(Monster*& boss)
     {
@@ -429,7 +453,8 @@ protected:
         InstanceGroupManager& groups = InstanceGroupManager::Get();
         const size_t bandari = groups.AddGroup("Bandari 1", "Bandari", {proxyId});
         groups.AddGroup("Stray points", "Bandari Teleport Points", {points[2]});   // not a child
-        groups.AddChildGroup(bandari, "Points 1", "Bandari Teleport Points", points);
+        const size_t pointGroup = groups.AddChildGroup(bandari, "Points 1", "Bandari Teleport Points", points);
+        groups.AddChildGroup(pointGroup, "Warriors 1", "Terracotta Warriors", {WarriorProxy()});
 
         ControllerBandari* mind = nullptr;
         boss = Make<Monster>("", "", mind, 0.0f);
@@ -454,6 +479,11 @@ TEST_F(BandariTest, TeleportsJustBelowEachQuarterAndNotAgainBeforeItArrives)
     mind->Update(1);
     EXPECT_EQ(mind->GetNextPoint(), 1u);
     EXPECT_FALSE(mind->IsArmed());
+    EXPECT_EQ(mind->GetExecutingStateName(), "UseSkillOnPoint");
+    ASSERT_NE(warrior, nullptr);
+    auto* march = DynamicCast<ControllerTerracotta>(warrior->GetMonsterController());
+    ASSERT_NE(march, nullptr);
+    EXPECT_EQ(march->GetExecutingStateName(), "AttackMarch");
 
     // No trigger fires before the arrival, however much life is lost.
     boss->SetCurrentLife(5.0f);
