@@ -482,8 +482,26 @@ void SoundPak::Started(int options, bool once)
     ++m_playCount;
     m_lastOptions = options;
     m_lastOnce = once;
-    m_looping = !once;
+    m_looping = !once || m_infiniteLoop;
     m_fading = false;
+    m_playStart = GameClock::Get().GetRealTime();
+}
+
+void SoundPak::Load(const LoadTable& table)
+{
+    Object::Load(table);
+    const float falloff = table.GetFloat("falloff", 10.0f);
+    m_falloff = falloff >= 0.0f && falloff < 1.0e6f ? falloff : 0.0f;
+    const float length = table.GetFloat("soundLength", 0.0f);
+    m_lengthMs = length > 0.0f ? static_cast<uint32_t>(std::fmin(length, 1.0e6f) * 1000.0f) : 0;
+}
+
+WorldVec3 SoundPak::GetPlayLocation(const WorldVec3&, const WorldVec3& where) const { return where; }
+
+SoundListener& SoundListener::Get()
+{
+    static SoundListener listener;
+    return listener;
 }
 
 void SoundPak::Play(const WorldVec3& where, int options, bool once)
@@ -503,7 +521,7 @@ void SoundPak::PlayOnTarget(uint32_t targetId, int options, bool once)
 
 void SoundPak::FadeOut(int ms)
 {
-    if (!m_looping || m_fading)
+    if (!IsPlaying() || m_fading)
         return;
     if (ms <= 0) {
         Stop();
@@ -518,13 +536,17 @@ void SoundPak::Stop()
 {
     m_looping = false;
     m_fading = false;
+    m_playStart = GameClock::Get().GetRealTime() - m_lengthMs;   // a single play is over too
 }
 
 bool SoundPak::IsPlaying() const
 {
-    if (!m_looping)
-        return false;
-    return !m_fading || GameClock::Get().GetRealTime() - m_fadeStart < m_fadeMs;
+    const uint32_t now = GameClock::Get().GetRealTime();
+    if (m_fading)
+        return now - m_fadeStart < m_fadeMs;
+    if (m_looping)
+        return true;
+    return m_playCount != 0 && now - m_playStart < m_lengthMs;
 }
 
 void SoundPak::PreLoad(bool) { ++m_preLoadCount; }

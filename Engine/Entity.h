@@ -438,6 +438,8 @@ public:
     // Milliseconds from the source to the target; a negative time counts as 0.
     void SetTravelTime(int ms) { m_travelMs = ms > 0 ? ms : 0; }
     void DoSetPauseAtTarget() { m_pauseAtTarget = true; }
+    // Whether the line is to stop at its target until released (SetPause(false)).
+    bool GetPauseAtTarget() const { return m_pauseAtTarget; }
     void SetPause(bool pause);
     bool IsPaused() const { return m_paused; }
     bool HasReachedEnd() const { return m_travelledMs >= m_travelMs; }
@@ -514,6 +516,19 @@ public:
     const WorldVec3& GetLastPlayedPosition() const { return m_lastPlayed; }
     bool GetLastPlayFlag() const { return m_lastOnce; }
 
+    // "falloff" (world units, 10 when absent) and "soundLength" (seconds a single play
+    // lasts, 0 when absent: it is over at once).
+    void Load(const LoadTable& table) override;
+    float GetFalloff() const { return m_falloff; }
+    // With the flag set, every play loops until stopped.
+    void SetInfiniteLoop(bool loop) { m_infiniteLoop = loop; }
+    bool GetInfiniteLoop() const { return m_infiniteLoop; }
+    // Whether the platform silences the sound beyond its fall-off; kept as given.
+    void DoFalloffCheck(bool check) { m_falloffCheck = check; }
+    bool GetFalloffCheck() const { return m_falloffCheck; }
+    // Where a sound at `where` is heard from by a listener at `ears`: the sound's own spot.
+    WorldVec3 GetPlayLocation(const WorldVec3& ears, const WorldVec3& where) const;
+
 private:
     void Started(int options, bool once);
 
@@ -528,6 +543,22 @@ private:
     uint32_t m_fadeMs = 0;
     uint32_t m_lastTarget = 0;
     uint32_t m_tracked = 0;
+    float m_falloff = 10.0f;
+    uint32_t m_lengthMs = 0;
+    uint32_t m_playStart = 0;
+    bool m_infiniteLoop = false;
+    bool m_falloffCheck = true;
+};
+
+// Where the listener's ears are: the sound objects compare their distance to it.
+class SoundListener {
+public:
+    static SoundListener& Get();
+    const WorldVec3& GetEarsPosition() const { return m_ears; }
+    void SetEarsPosition(const WorldVec3& ears) { m_ears = ears; }
+
+private:
+    WorldVec3 m_ears;
 };
 
 }  // namespace GAME

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -293,6 +294,14 @@ private:
     mutable std::mutex m_lock;
     std::unordered_map<std::string, Loaded> m_loaded;       // by normalised name
     std::unordered_map<std::string, std::string> m_texts;   // by normalised name
+    // What the files under the data root held when first read (none: no such file), by
+    // normalised name: an animation loaded again after its last unload is read from here,
+    // not looked for on disk again. Forgotten when the data root changes.
+    static constexpr size_t kMaxFileTexts = 4096;
+    std::unordered_map<std::string, std::optional<std::string>> m_fileTexts;
+    std::string m_fileTextsRoot;
+    // The cached text of the file of that name under the data root; null when there is none.
+    const std::string* FindFileText(const std::string& key, const std::string& name);
     std::unordered_map<std::string, std::vector<MeshRigidBody>> m_meshBodies;   // by normalised name
     WorldFrustum m_preLoadFrustum;
     bool m_hasPreLoadFrustum = false;

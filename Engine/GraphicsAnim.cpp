@@ -216,26 +216,43 @@ GraphicsAnim* GraphicsEngine::LoadAnimation(const std::string& name)
         if (!animation->Parse(registered->second.data(), registered->second.size(), name.c_str()))
             return nullptr;
     } else {
-        const std::string root = RecordDatabase::Get().GetDataRoot();
-        std::string relative = name;
-        std::replace(relative.begin(), relative.end(), '\\', '/');
-        const std::string path = root.empty() ? std::string() : RecordDatabase::FindPathIgnoringCase(root, relative);
-        std::ifstream file(path, std::ios::binary);
-        if (path.empty() || !file) {
+        const std::string* text = FindFileText(key, name);
+        if (!text) {
             gEngine->Log(LOG_WARNING, "GraphicsEngine: animation (%s) not found", name.c_str());
             return nullptr;
         }
-        // One byte past the bound is enough to refuse a file that is too large.
-        std::string text(GraphicsAnim::kMaxFileBytes + 1, '\0');
-        file.read(text.data(), static_cast<std::streamsize>(text.size()));
-        text.resize(static_cast<size_t>(file.gcount()));
-        if (!animation->Parse(text.data(), text.size(), name.c_str()))
+        if (!animation->Parse(text->data(), text->size(), name.c_str()))
             return nullptr;
     }
     GraphicsAnim* loaded = animation.get();
     m_loaded[key] = Loaded{std::move(animation), 1};
     Journal::Get().Record("GraphicsEngine::LoadAnimation", 0, "%s (1 load)", name.c_str());
     return loaded;
+}
+
+const std::string* GraphicsEngine::FindFileText(const std::string& key, const std::string& name)
+{
+    const std::string root = RecordDatabase::Get().GetDataRoot();
+    if (root != m_fileTextsRoot || m_fileTexts.size() >= kMaxFileTexts) {
+        m_fileTexts.clear();
+        m_fileTextsRoot = root;
+    }
+    if (auto cached = m_fileTexts.find(key); cached != m_fileTexts.end())
+        return cached->second ? &*cached->second : nullptr;
+    std::optional<std::string>& slot = m_fileTexts[key];
+    std::string relative = name;
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    const std::string path = root.empty() ? std::string() : RecordDatabase::FindPathIgnoringCase(root, relative);
+    std::ifstream file(path, std::ios::binary);
+    if (path.empty() || !file)
+        return nullptr;
+    // One byte past the bound is enough to refuse a file that is too large.
+    std::string text(GraphicsAnim::kMaxFileBytes + 1, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<size_t>(file.gcount()));
+    text.shrink_to_fit();
+    slot = std::move(text);
+    return &*slot;
 }
 
 void GraphicsEngine::UnloadAnimation(GraphicsAnim* animation)

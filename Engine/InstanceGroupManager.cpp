@@ -51,15 +51,23 @@ size_t InstanceGroupManager::AddGroup(const std::string& name, const std::string
     return m_groups.size() - 1;
 }
 
-size_t InstanceGroupManager::AddChildGroup(size_t parent, const std::string& name, const std::string& type,
-                                           const std::vector<UniqueId>& members)
+bool InstanceGroupManager::AddChildGroup(size_t parentIndex, size_t childIndex)
 {
     CriticalSectionLock lock(m_groupLock);
-    m_groups.push_back(std::make_unique<InstanceGroup>(InstanceGroup{name, type, members, {}}));
-    const size_t index = m_groups.size() - 1;
-    if (parent < index)
-        m_groups[parent]->children.push_back(m_groups[index].get());
-    return index;
+    if (parentIndex >= m_groups.size() || childIndex >= m_groups.size() || parentIndex == childIndex)
+        return false;
+    std::vector<const InstanceGroup*>& children = m_groups[parentIndex]->children;
+    const InstanceGroup* child = m_groups[childIndex].get();
+    if (std::find(children.begin(), children.end(), child) != children.end())
+        return false;
+    children.push_back(child);
+    return true;
+}
+
+void InstanceGroupManager::GetChildGroups(const InstanceGroup& parent, std::vector<const InstanceGroup*>& out) const
+{
+    CriticalSectionLock lock(m_groupLock);
+    out.insert(out.end(), parent.children.begin(), parent.children.end());
 }
 
 size_t InstanceGroupManager::GetGroupCount() const

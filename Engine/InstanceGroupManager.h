@@ -22,18 +22,18 @@ struct InstanceEntityData {
     Vec3 position{};
 };
 
-// A named group of placed entities: its type text ("Unified Proxies" ...) and the
-// UniqueIds of its members, in the order the level lists them.
+// A named group of placed entities: its type text ("Unified Proxies" ...), the
+// UniqueIds of its members, in the order the level lists them, and the groups nested in
+// it (a group of patrollers holds its group of patrol points).
 struct InstanceGroup {
     std::string name;
     std::string type;
     std::vector<UniqueId> members;
-    // The groups nested in this one, in the order they were added.
     std::vector<const InstanceGroup*> children;
 
     bool Contains(const UniqueId& id) const;
-    // The members' ids, in the group's order, in place of what `out` held.
-    void FillIdList(std::vector<UniqueId>& out) const { out = members; }
+    // Appends the members to out.
+    void FillIdList(std::vector<UniqueId>& out) const { out.insert(out.end(), members.begin(), members.end()); }
 };
 
 class InstanceGroupManager {
@@ -54,10 +54,11 @@ public:
     // ---- groups ----
     // Adds a group at the end of the list (a level's load); its index.
     size_t AddGroup(const std::string& name, const std::string& type, const std::vector<UniqueId>& members);
-    // The same for a group nested in the group of that index (added unnested when there
-    // is no such group).
-    size_t AddChildGroup(size_t parent, const std::string& name, const std::string& type,
-                         const std::vector<UniqueId>& members);
+    // Nests the group at childIndex in the one at parentIndex; false (nothing changed)
+    // for an index out of range, a group nested in itself or a pair nested already.
+    bool AddChildGroup(size_t parentIndex, size_t childIndex);
+    // The groups nested in `parent`, in the order they were nested.
+    void GetChildGroups(const InstanceGroup& parent, std::vector<const InstanceGroup*>& out) const;
     size_t GetGroupCount() const;
     // Null outside 0 .. count - 1. A group stays where it is until Clear.
     const InstanceGroup* GetGroup(size_t index) const;

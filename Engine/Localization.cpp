@@ -225,21 +225,27 @@ bool LocalizationManager::GetFormat(const char* tag, std::u16string& out) const
 
 std::u16string LocalizationManager::FormatTagArgs(const char* tag, std::span<const FormatArg> args)
 {
+    std::u16string out;
+    AppendFormatTagArgs(out, tag, args);
+    return out;
+}
+
+void LocalizationManager::AppendFormatTagArgs(std::u16string& out, const char* tag, std::span<const FormatArg> args)
+{
     if (!tag) {
         gEngine->Log(LOG_WARNING, "LocalizationManager: no tag given to format");
-        return {};
+        return;
     }
-    std::u16string out;
-    std::u16string unfit;   // a format its values do not fit, shown as it stands
     bool known = true;
     bool firstUnknown = false;
     {
         // Formatted in place from the stored format, under the lock that keeps it.
         CriticalSectionLock lock(m_lock);
         if (const ParsedFormat* format = FindFormat(tag)) {
-            if (format->Format(args, out))
-                return out;
-            unfit = format->GetText();
+            if (format->AppendTo(args, out))
+                return;
+            // A format its values do not fit is shown as it stands.
+            out += format->GetText();
         } else {
             known = false;
             firstUnknown = m_reportedUnknown.insert(Key(tag)).second;
@@ -248,11 +254,11 @@ std::u16string LocalizationManager::FormatTagArgs(const char* tag, std::span<con
     if (!known) {
         if (firstUnknown)
             gEngine->Log(LOG_WARNING, "LocalizationManager: unknown tag (%.*s)", kLoggedTextLength, tag);
-        return ToWChar(tag);
+        out += ToWChar(tag);
+        return;
     }
     gEngine->Log(LOG_WARNING, "LocalizationManager: format of tag (%.*s) does not fit its values, shown as plain text",
                  kLoggedTextLength, tag);
-    return unfit;
 }
 
 std::u16string LocalizationManager::FormatStringArgs(std::u16string_view format, std::span<const FormatArg> args)

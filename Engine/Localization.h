@@ -53,6 +53,14 @@ public:
         return FormatTagArgs(tag, list);
     }
     std::u16string FormatTagArgs(const char* tag, std::span<const FormatArg> args);
+    // Format's text written after what `out` holds, without a text of its own between.
+    template <class... Args>
+    void AppendFormat(std::u16string& out, const char* tag, const Args&... args)
+    {
+        const std::array<FormatArg, sizeof...(Args)> list = {MakeFormatArg(args)...};
+        AppendFormatTagArgs(out, tag, list);
+    }
+    void AppendFormatTagArgs(std::u16string& out, const char* tag, std::span<const FormatArg> args);
 
     // A given format filled with the values; a format that does not fit is logged and
     // given back as it stands.

@@ -144,7 +144,13 @@ bool PathFinder::FillPointSet(const WorldVec3& centre, const std::vector<float>&
             return false;
     const Vec3 origin = centre.GetRegionPosition();
     const Vec3 offset = centre.GetRegion()->GetOffset();
-    std::vector<Sphere> taken;
+    // The centre body is the caster's own place: it stands there whatever is near.
+    points.emplace_back(centre.GetRegion(), origin);
+    if (radii.size() == 1)
+        return true;
+    // Kept between calls: a crowd asking every frame allocates nothing once it has grown.
+    thread_local std::vector<Sphere> taken;
+    taken.clear();
     for (const DynamicObstacle* obstacle : World::Get().GetObstacles())
         taken.push_back(obstacle->GetWorldSphere());
     const auto isFree = [&](const Vec3& position, float radius) {
@@ -153,8 +159,6 @@ bool PathFinder::FillPointSet(const WorldVec3& centre, const std::vector<float>&
                 return false;
         return true;
     };
-    // The centre body is the caster's own place: it stands there whatever is near.
-    points.emplace_back(centre.GetRegion(), origin);
     taken.push_back({offset + origin, radii.front()});
     constexpr float kTwoPi = 6.28318530718f;
     for (size_t i = 1; i < radii.size(); ++i) {

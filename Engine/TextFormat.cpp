@@ -444,12 +444,20 @@ bool ParsedFormat::Format(std::span<const FormatArg> args, std::u16string& out) 
     if (!m_wellFormed)
         return false;
     out.reserve(m_text.size());
+    return AppendTo(args, out);
+}
+
+bool ParsedFormat::AppendTo(std::span<const FormatArg> args, std::u16string& out) const
+{
+    if (!m_wellFormed)
+        return false;
+    const size_t start = out.size();
     Writer writer(args, out);
     for (const FormatPiece& piece : m_pieces) {
         if (piece.literal) {
             out.append(m_text, piece.start, piece.length);
         } else if (!writer(piece.conversion)) {
-            out.clear();
+            out.resize(start);
             return false;
         }
     }

@@ -134,6 +134,8 @@ public:
 
     const std::u16string& GetText() const { return m_text; }
     bool Format(std::span<const FormatArg> args, std::u16string& out) const;
+    // The same written after what `out` holds; on false `out` is as it was.
+    bool AppendTo(std::span<const FormatArg> args, std::u16string& out) const;
 
 private:
     std::u16string m_text;

@@ -551,6 +551,38 @@ void World::CreateDisturbance(const WorldVec3& position, const Vec3& extents, fl
     ++m_disturbanceCount;
 }
 
+bool World::CreateGrassWind(uint32_t sourceId, float strength, float radius, const Vec3& position,
+                            const Vec2& direction, const Region* region)
+{
+    const bool finite = std::isfinite(strength) && std::isfinite(radius) && std::isfinite(position.x) &&
+                        std::isfinite(position.y) && std::isfinite(position.z) && std::isfinite(direction.x) &&
+                        std::isfinite(direction.y);
+    if (!region || !finite) {
+        gEngine->Log(LOG_WARNING, "World: grass wind of %u refused: no region or a value that is not a number",
+                     sourceId);
+        return false;
+    }
+    const GrassWind wind{sourceId, strength, radius, position, direction, region};
+    for (GrassWind& blowing : m_grassWinds) {
+        if (blowing.sourceId == sourceId) {
+            blowing = wind;
+            return true;
+        }
+    }
+    if (m_grassWinds.size() >= kMaxGrassWinds) {
+        gEngine->Log(LOG_WARNING, "World: grass wind of %u refused: %zu winds blow already", sourceId,
+                     m_grassWinds.size());
+        return false;
+    }
+    m_grassWinds.push_back(wind);
+    return true;
+}
+
+void World::RemoveGrassWind(uint32_t sourceId)
+{
+    std::erase_if(m_grassWinds, [sourceId](const GrassWind& wind) { return wind.sourceId == sourceId; });
+}
+
 std::span<const Disturbance> World::GetDisturbances() const
 {
     const size_t kept = std::min(m_disturbances.size(), kMaxDisturbances);
@@ -596,6 +628,7 @@ void World::Reset()
     m_walkEnd = 0;
     m_walkCurrent = nullptr;
     m_disturbances.clear();
+    m_grassWinds.clear();
     for (auto& region : m_regions)
         m_unloadedRegions.push_back(std::move(region));
     m_regions.clear();

@@ -134,6 +134,18 @@ struct Disturbance {
     int splashType = 0;
 };
 
+// Wind blowing over the grass around a source (a wind volume), kept for what shows it:
+// the source's id, how hard it blows, how far it reaches, where it stands in its region
+// and the way it blows over the ground (x, z).
+struct GrassWind {
+    uint32_t sourceId = 0;
+    float strength = 0.0f;
+    float radius = 0.0f;
+    Vec3 position{};
+    Vec2 direction{};
+    const Region* region = nullptr;
+};
+
 // A yes/no test on one object, handed to queries.
 template <class T>
 class FilterFunction {
@@ -257,6 +269,17 @@ public:
     std::span<const Disturbance> GetDisturbances() const;
     uint64_t GetDisturbanceCount() const { return m_disturbanceCount; }   // ever recorded
 
+    // The grass wind of a source: created on its first call, moved and changed by the
+    // next. At most kMaxGrassWinds sources blow at once; a new one beyond that, one with
+    // no region or one whose values are not finite numbers is refused (false, logged).
+    static constexpr size_t kMaxGrassWinds = 256;
+    bool CreateGrassWind(uint32_t sourceId, float strength, float radius, const Vec3& position, const Vec2& direction,
+                         const Region* region);
+    // The source's wind stops; nothing when it does not blow.
+    void RemoveGrassWind(uint32_t sourceId);
+    // The winds blowing, in the order their sources started.
+    const std::vector<GrassWind>& GetGrassWinds() const { return m_grassWinds; }
+
     // Probes straight down from `from` for at most `length`: true, with the distance and
     // the surface, when the floor of from's region lies within it.
     bool ProbeFloor(const WorldVec3& from, float length, FloorHit& hit) const;
@@ -358,6 +381,7 @@ private:
     // twice that before the older half goes, so a new one moves nothing most times.
     std::vector<Disturbance> m_disturbances;
     uint64_t m_disturbanceCount = 0;
+    std::vector<GrassWind> m_grassWinds;
 };
 
 }  // namespace GAME

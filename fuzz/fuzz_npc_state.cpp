@@ -23,6 +23,7 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/quests/QuestRepository.h"
+#include "Game/quests/QuestTargetedActions.h"
 
 using namespace GAME;
 

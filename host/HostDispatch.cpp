@@ -21,6 +21,7 @@
 #include "Game/network/ItemTradePackets.h"
 #include "Game/network/PlayerRosterPackets.h"
 #include "Game/network/QuestPackets.h"
+#include "Game/quests/QuestTargetedActions.h"
 #include "host/HostReplication.h"
 
 namespace GAME {
@@ -367,20 +368,29 @@ std::vector<DispatchEntry> MessageAndQuestEntries()
                   [](Inbound& in, Quest& p) {
                       in.HandleQuestMessagePacket(p.sender, p.isConditionSet, p.data, p.receiver);
                   }),
+        // A client's quest commands: applied only for an action of the host's quests that
+        // waits to command that object (TargetedQuestAction::AcceptClientCommand).
         On<Move>(QuestCommandMove, [](Inbound& in, Move& p) {
-            in.QuestCommandMove(p.characterId, p.targetId, p.targetPosition, p.allowInterruptions);
+            if (TargetedQuestAction::AcceptClientCommand("Action_TaskCreatureToLocation", p.characterId))
+                in.QuestCommandMove(p.characterId, p.targetId, p.targetPosition, p.allowInterruptions);
         }),
         On<Walk>(QuestCommandWalk, [](Inbound& in, Walk& p) {
-            in.QuestCommandWalk(p.characterId, p.targetId, p.targetPosition, p.allowInterruptions);
+            if (TargetedQuestAction::AcceptClientCommand("Action_TaskCreatureToLocation", p.characterId))
+                in.QuestCommandWalk(p.characterId, p.targetId, p.targetPosition, p.allowInterruptions);
         }),
         On<Animation>(QuestCommandPlayAnimation, [](Inbound& in, Animation& p) {
-            in.QuestCommandPlayAnimation(p.characterId, p.animation, p.looping, p.allowInterruptions);
+            if (TargetedQuestAction::AcceptClientCommand("Action_NpcPlayAnimation", p.characterId))
+                in.QuestCommandPlayAnimation(p.characterId, p.animation, p.looping, p.allowInterruptions);
         }),
         On<Skill>(QuestCommandUseSkill, [](Inbound& in, Skill& p) {
-            in.QuestCommandUseSkill(p.characterId, p.skillName, p.targetId, p.allowInterruptions);
+            if (TargetedQuestAction::AcceptClientCommand("Action_FireSkill", p.characterId))
+                in.QuestCommandUseSkill(p.characterId, p.skillName, p.targetId, p.allowInterruptions);
         }),
-        On<Lock>(QuestCommandLockFixedItem,
-                 [](Inbound& in, Lock& p) { in.QuestCommandLockFixedItem(p.objectId, p.locked); }),
+        On<Lock>(QuestCommandLockFixedItem, [](Inbound& in, Lock& p) {
+            if (TargetedQuestAction::AcceptClientCommand(p.locked ? "Action_LockFixedItem" : "Action_UnlockFixedItem",
+                                                         p.objectId))
+                in.QuestCommandLockFixedItem(p.objectId, p.locked);
+        }),
     };
 }
 

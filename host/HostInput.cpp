@@ -2,17 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Player.h"
 #include "Game/core/foundation/StringUtil.h"
+#include "Game/network/CharacterActionPackets.h"
 
 namespace GAME {
 
@@ -151,6 +154,80 @@ void HostInput::Apply(int frame, uint32_t playerId)
             break;
         }
     }
+}
+
+void HostInput::AfterFrame(int frame, uint32_t playerId)
+{
+    const Player* player = ObjectManager::Get().GetObject<Player>(playerId);
+    if (!player)
+        return;
+    std::vector<uint32_t> carried = player->GetInventoryItems();
+    carried.insert(carried.end(), player->GetAttachedItems().begin(), player->GetAttachedItems().end());
+    std::sort(carried.begin(), carried.end());
+    const uint32_t money = player->GetCurrentMoney();
+    if (m_seen) {
+        for (uint32_t id : carried) {
+            if (std::binary_search(m_carried.begin(), m_carried.end(), id))
+                continue;
+            const Object* item = ObjectManager::Get().GetObject(id);
+            std::printf("frame %d: input: the player now carries %s (%u)\n", frame,
+                        item ? GetFileName(item->GetObjectName(), true).c_str() : "a missing item", id);
+        }
+        if (money != m_money)
+            std::printf("frame %d: input: the player's money %u -> %u\n", frame, m_money, money);
+    }
+    m_seen = true;
+    m_carried = std::move(carried);
+    m_money = money;
+}
+
+namespace {
+
+// The packet read from the bytes, when they hold one of its kind for a player.
+template <class Packet>
+bool ReadPlayerAction(Packet& packet, const unsigned char* data, size_t size)
+{
+    return size <= static_cast<size_t>(INT32_MAX) && packet.CopyInbound(data, static_cast<int>(size)) &&
+           ObjectManager::Get().GetObject<Player>(packet.characterId) != nullptr;
+}
+
+}  // namespace
+
+void HostInput::Travelled(const unsigned char* data, size_t size)
+{
+    NetPacketType type = 0;
+    if (!NetPacketRegistry::PeekType(data, size, type))
+        return;
+    char line[160];
+    uint32_t actor = 0;
+    if (type == MoveToPacket::kType) {
+        MoveToPacket packet;
+        if (!ReadPlayerAction(packet, data, size))
+            return;
+        actor = packet.characterId;
+        const Vec3 to = packet.worldLocation.GetRegionPosition();
+        std::snprintf(line, sizeof line, "net: player action: %u moves to (%.2f, %.2f), target %u\n", actor, to.x,
+                      to.z, packet.targetId);
+    } else if (type == PickUpItemPacket::kType) {
+        PickUpItemPacket packet;
+        if (!ReadPlayerAction(packet, data, size))
+            return;
+        actor = packet.characterId;
+        std::snprintf(line, sizeof line, "net: player action: %u picks up %u\n", actor, packet.itemId);
+    } else if (type == EngageNpcPacket::kType) {
+        EngageNpcPacket packet;
+        if (!ReadPlayerAction(packet, data, size))
+            return;
+        actor = packet.characterId;
+        std::snprintf(line, sizeof line, "net: player action: %u talks to %u\n", actor, packet.targetId);
+    } else {
+        return;
+    }
+    std::vector<unsigned char>& last = m_lastAction[actor];
+    if (last.size() == size && std::equal(last.begin(), last.end(), data))
+        return;
+    last.assign(data, data + size);
+    std::fputs(line, stdout);
 }
 
 }  // namespace GAME

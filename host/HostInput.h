@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,10 +41,21 @@ public:
     const std::vector<Command>& GetCommands() const { return m_commands; }
     // Runs the frame's commands on the player's controller, printing each.
     void Apply(int frame, uint32_t playerId);
+    // After the frame: what the clicks brought the player (items it now carries, gold).
+    void AfterFrame(int frame, uint32_t playerId);
+    // A packet as it travels between the hosts: a player's move, pick-up or talk (what its
+    // clicks become) is one line, alike on the side that sends it and the side that
+    // receives it. A server passes a client's action on to the other clients: the bytes it
+    // applied travel again, unprinted.
+    void Travelled(const unsigned char* data, size_t size);
 
 private:
     std::vector<Command> m_commands;
     size_t m_next = 0;
+    bool m_seen = false;            // the player's belongings were looked at once
+    std::vector<uint32_t> m_carried;
+    uint32_t m_money = 0;
+    std::map<uint32_t, std::vector<unsigned char>> m_lastAction;   // by player: the bytes last printed
 };
 
 }  // namespace GAME

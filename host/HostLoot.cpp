@@ -78,9 +78,13 @@ void HostLoot::WatchMonsters(int frame)
     ObjectManager& objects = ObjectManager::Get();
     for (Entity* entity : Find(IsMonster())) {
         auto* monster = static_cast<Monster*>(entity);
+        const Character::LootStruct& loot = monster->GetLootInfo();
+        // A peer may see a monster a frame before its replica brings the loot (a spawned
+        // creature is made by the command first): its items have no ids until then.
+        if (loot.itemIds[0] == 0)
+            continue;
         if (!m_monstersSeen.insert(monster->GetObjectId()).second)
             continue;
-        const Character::LootStruct& loot = monster->GetLootInfo();
         std::printf("frame %d: loot: monster %u rolls its items from loot seed %u\n", frame, monster->GetObjectId(),
                     static_cast<unsigned>(loot.seed));
         for (uint32_t itemId : loot.itemIds) {

@@ -149,15 +149,17 @@ void HandOver(Player& player, uint32_t itemId)
         ObjectManager::Get().DestroyObjectEx(item, "HostMarket", __LINE__);
 }
 
+}  // namespace
+
 // The shop as the console shows it: every page, its items in their place, each with
 // its price text.
-class ShopWindow : public EventHandlerInterface {
+class HostShopWindow : public EventHandlerInterface {
 public:
-    ShopWindow(GameEngine& engine, Player& player) : m_engine(engine), m_player(player)
+    HostShopWindow(GameEngine& engine, Player& player) : m_engine(engine), m_player(player)
     {
         EventManager::Get().Register("GameEvent_ActivateNPCMarket", this);
     }
-    ~ShopWindow() override { EventManager::Get().UnRegisterAll(this); }
+    ~HostShopWindow() override { EventManager::Get().UnRegisterAll(this); }
 
     // The merchant asked the interface to open its shop for a player.
     void HandleEvent(const GameEvent& event, const Name&) override
@@ -237,6 +239,8 @@ private:
     bool m_open = false;
 };
 
+namespace {
+
 // The first entry of the shared stock on sale that the player can pay for.
 const MarketClient::StockEntry* FirstAffordable(const GameEngine& engine, const MarketClient& market)
 {
@@ -259,30 +263,14 @@ int RunUntilBuilt(GameEngine& engine, int stepMs)
     return kBuildFramesMax;
 }
 
-void Visit(GameEngine& engine, Player& player, NpcMerchant& merchant, int stepMs)
+// The shop once it is open: every page, a purchase of the shared stock (and the same
+// item asked for again), its sale, and an item of the player's own sold and bought back.
+void Shop(GameEngine& engine, Player& player, HostShopWindow& window, const MarketClient& market)
 {
-    const int frames = RunUntilBuilt(engine, stepMs);
-    const MarketClient* market = ClientOf(engine);
-    if (!market || !StockBuilt(*market)) {
-        std::printf("market: no stock after %d frames\n", frames);
-        return;
-    }
-    std::printf("market: the stock is built after %d frames: %zu shared items, %zu goods of this host's own "
-                "(record %s, bracket %u, seed %u)\n",
-                frames, market->GetGeneratedStock().size(), market->GetStaticStock().size(),
-                market->GetMarketRecordName().c_str(), market->GetBracket(), market->GetSeed());
-
-    ShopWindow window(engine, player);
-    std::printf("market: the player talks to the merchant (%s)\n", LocalizationManager::ToChar(merchant.GetRolloverDescription()).c_str());
-    merchant.OnPlayerInteract(player.GetObjectId(), false, false);
-    if (!window.IsOpen()) {
-        std::printf("market: the shop did not open\n");
-        return;
-    }
     window.PrintPages();
 
     // A shared item, through the market server; the same item asked for again is refused.
-    const MarketClient::StockEntry* entry = FirstAffordable(engine, *market);
+    const MarketClient::StockEntry* entry = FirstAffordable(engine, market);
     if (!entry) {
         std::printf("market: the player can afford nothing (money %u)\n", player.GetCurrentMoney());
         return;
@@ -307,12 +295,40 @@ void Visit(GameEngine& engine, Player& player, NpcMerchant& merchant, int stepMs
     if (ownId) {
         window.Sell(ownId, "an item of its own");
         window.PrintPage(Market_PageBuyBack);
-        if (!market->GetBuyBackStock().empty())
-            window.Buy(market->GetBuyBackStock().back().itemId, "it back");
+        if (!market.GetBuyBackStock().empty())
+            window.Buy(market.GetBuyBackStock().back().itemId, "it back");
         window.PrintPage(Market_PageBuyBack);
     }
     engine.CloseMarket(HostMarket::kMerchantId);
     std::printf("market: the shop closes; the player has %u gold\n", player.GetCurrentMoney());
+}
+
+void PrintStockBuilt(const MarketClient& market, const char* when)
+{
+    std::printf("market: the stock is built %s: %zu shared items, %zu goods of this host's own "
+                "(record %s, bracket %u, seed %u)\n",
+                when, market.GetGeneratedStock().size(), market.GetStaticStock().size(),
+                market.GetMarketRecordName().c_str(), market.GetBracket(), market.GetSeed());
+}
+
+void Visit(GameEngine& engine, Player& player, NpcMerchant& merchant, int stepMs)
+{
+    const int frames = RunUntilBuilt(engine, stepMs);
+    const MarketClient* market = ClientOf(engine);
+    if (!market || !StockBuilt(*market)) {
+        std::printf("market: no stock after %d frames\n", frames);
+        return;
+    }
+    PrintStockBuilt(*market, ("after " + std::to_string(frames) + " frames").c_str());
+
+    HostShopWindow window(engine, player);
+    std::printf("market: the player talks to the merchant (%s)\n", LocalizationManager::ToChar(merchant.GetRolloverDescription()).c_str());
+    merchant.OnPlayerInteract(player.GetObjectId(), false, false);
+    if (!window.IsOpen()) {
+        std::printf("market: the shop did not open\n");
+        return;
+    }
+    Shop(engine, player, window, *market);
 }
 
 // The verdict on a purchase as it travels.
@@ -335,6 +351,52 @@ void HostMarket::Run(GameEngine& engine, uint32_t playerId, int stepMs)
     std::printf("market: a merchant (%u) from %s stands beside the player; the player has %u gold\n",
                 merchant->GetObjectId(), kMerchantRecord, player->GetCurrentMoney());
     Visit(engine, *player, *merchant, stepMs);
+}
+
+HostMarket::HostMarket() = default;
+HostMarket::~HostMarket() = default;
+
+void HostMarket::StartClicked(GameEngine& engine, uint32_t playerId, uint32_t monsterId)
+{
+    m_playerId = playerId;
+    m_monsterId = monsterId;
+    auto* player = ObjectManager::Get().GetObject<Player>(playerId);
+    if (player)
+        m_window = std::make_unique<HostShopWindow>(engine, *player);
+}
+
+void HostMarket::AfterFrameClicked(GameEngine& engine, int frame)
+{
+    auto* player = ObjectManager::Get().GetObject<Player>(m_playerId);
+    if (!m_window || m_visited || !player)
+        return;
+    // The merchant comes once the fight is over: the fight and its loot stay as they were.
+    if (!m_placed) {
+        const auto* monster = ObjectManager::Get().GetObject<Character>(m_monsterId);
+        if (monster && monster->IsAlive())
+            return;
+        m_placed = true;
+        if (const NpcMerchant* merchant = PlaceMerchant(*player)) {
+            const Vec3 at = merchant->GetCoords().GetPosition().GetRegionPosition();
+            std::printf("frame %d: market: a merchant (%u) from %s comes to (%.1f, %.1f)\n", frame,
+                        merchant->GetObjectId(), kMerchantRecord, at.x, at.z);
+        }
+        return;
+    }
+    if (!m_window->IsOpen())
+        return;
+    m_visited = true;
+    const MarketClient* market = ClientOf(engine);
+    if (!market || !StockBuilt(*market)) {
+        std::printf("frame %d: market: the shop opened before its stock was built\n", frame);
+        engine.CloseMarket(kMerchantId);
+        return;
+    }
+    PrintStockBuilt(*market, ("by frame " + std::to_string(frame)).c_str());
+    // The player comes with gold to spend, as a client's player does on the network.
+    player->AddMoney(kNetPurse);
+    std::printf("market: the player brings %u gold to the merchant\n", player->GetCurrentMoney());
+    Shop(engine, *player, *m_window, *market);
 }
 
 void HostMarket::Start(GameEngine& engine, uint32_t playerId)

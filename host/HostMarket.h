@@ -15,18 +15,23 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace GAME {
 
 class GameEngine;
+class HostShopWindow;
 class MarketClient;
 class NpcMerchant;
 class Player;
 
 class HostMarket {
 public:
+    HostMarket();
+    ~HostMarket();
+
     static constexpr const char* kMerchantRecord = "Records/Creatures/Merchant.dbr";
     // The id the level gives its merchant on every host: one of the server's range that
     // its own objects do not reach.
@@ -38,6 +43,14 @@ public:
     // The single process's visit, after the frames: runs `stepMs` game frames until the
     // stock is built (bounded), then shops. Nothing without the player.
     static void Run(GameEngine& engine, uint32_t playerId, int stepMs);
+
+    // Scripted clicks in a single process: the merchant comes beside the player once the
+    // monster of the fight is down, and the shop opens when the player's controller talks
+    // to it (a click on it).
+    void StartClicked(GameEngine& engine, uint32_t playerId, uint32_t monsterId);
+    // After each frame: the merchant's coming; once the clicks opened the shop, the console
+    // shops in it as in the visit above (once).
+    void AfterFrameClicked(GameEngine& engine, int frame);
 
     // On the network, at the start: the merchant takes its place in the level; a client's
     // player brings gold.
@@ -58,6 +71,9 @@ private:
     bool m_stockShown = false;
     bool m_asked = false;
     std::vector<std::string> m_heldVerdicts;
+    uint32_t m_monsterId = 0;
+    std::unique_ptr<HostShopWindow> m_window;   // the shop the clicks open
+    bool m_visited = false;
 };
 
 }  // namespace GAME

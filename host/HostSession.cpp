@@ -3,17 +3,22 @@
 #include "host/HostSession.h"
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
+#include "host/HostFixedItems.h"
 #include "host/HostInput.h"
 #include "host/HostItems.h"
+#include "host/HostLevel.h"
 #include "host/HostMarket.h"
 #include "host/HostNetwork.h"
 #include "host/HostProxies.h"
+#include "host/HostMonsterStates.h"
 #include "host/HostTrade.h"
 #include "host/HostQuest.h"
+#include "host/HostNpc.h"
 #include "host/HostQuestGiver.h"
 #include "host/HostQuestRewards.h"
 #include "host/HostRelics.h"
 #include "host/HostSave.h"
+#include "host/HostScenery.h"
 #include "host/HostShrines.h"
 #include "host/HostSkills.h"
 #include "host/HostTeleport.h"
@@ -266,6 +271,9 @@ extern "C" int GameHostRun(const HostOptions* options)
             std::printf("gamehost: the game has no log channel \"%s\"\n", channel.c_str());
     }
 
+    if (!options->level.empty())
+        return HostLevel::Run(*options);
+
     // Every game event the game sends is shown with the frame it happened in.
     int frame = 0;
     auto previousObserver = EventManager::Get().SetSendObserver([&frame](const GameEvent& event, const Name& name) {
@@ -338,6 +346,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         PrintRoster(engine);
     }
     const bool questGiving = fighting && !guest && questGiver.Start(fight.GetPlayerId());
+    HostNpc townsfolk;
+    const bool townsfolkHere = questGiving && !networked && townsfolk.Start();
     HostQuest quest;
     const HostQuestRewards questRewards(frame);
     const bool questing = fighting && quest.Start(fight.GetPlayerId(), fight.GetMonsterId(), options->loadPath);
@@ -349,10 +359,14 @@ extern "C" int GameHostRun(const HostOptions* options)
     HostItems items;
     if (fighting && !networked)
         teleport.Start(fight.GetPlayerId());
+    HostScenery scenery;
+    const bool scenic = fighting && scenery.Start(fight.GetPlayerId(), !guest);
     HostShrines shrines;
     const bool shrining = fighting && shrines.Start(fight.GetPlayerId());
     HostMarket market;
     HostTrade trade;
+    if (scripted && fighting && !networked)
+        market.StartClicked(engine, fight.GetPlayerId(), fight.GetMonsterId());
     if (networked && fighting) {
         market.Start(engine, fight.GetPlayerId());
         trade.Start(engine, fight.GetPlayerId());
@@ -361,7 +375,11 @@ extern "C" int GameHostRun(const HostOptions* options)
         network.Start(engine, fight.GetPlayerId());
         // A client can receive, in one frame, a gold pile and the server's player picking
         // it up: the pile is seen as it lands, before the pick-up is applied.
-        network.WatchTraffic([&market](const unsigned char* data, size_t size) { market.Travelled(data, size); },
+        network.WatchTraffic(
+            [&market, &input](const unsigned char* data, size_t size) {
+                market.Travelled(data, size);
+                input.Travelled(data, size);
+            },
                              [&fight, &frame, fighting] {
                                  if (fighting)
                                      fight.WatchDrops(frame);
@@ -369,6 +387,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         network.WaitForFirstClient();
     }
     PrintSent(transport, 0);
+    HostMonsterStates monsterStates(fighting && !networked);
     InterpenetrationManager crowding;
     int framesRun = options->frames;
     for (frame = 1; frame <= options->frames; ++frame) {
@@ -391,14 +410,23 @@ extern "C" int GameHostRun(const HostOptions* options)
         crowding.FixupCharacterCollisions(engine.GetCamera());
         if (fighting)
             fight.AfterFrame(frame);
+        if (scripted && fighting)
+            input.AfterFrame(frame, fight.GetPlayerId());
+        if (scripted && fighting && !networked)
+            market.AfterFrameClicked(engine, frame);
         if (questGiving)
             questGiver.AfterFrame(frame);
+        if (townsfolkHere)
+            townsfolk.AfterFrame(frame);
         if (questing)
             quest.AfterFrame(frame);
         level.AfterFrame(frame);
+        monsterStates.AfterFrame(frame);
         teleport.AfterFrame(frame);
         if (shrining)
             shrines.AfterFrame(frame);
+        if (scenic)
+            scenery.AfterFrame(frame);
         PrintMailbox(engine, frame);
         PrintPartyAnswers(engine, frame);
         AnswerDialogs(engine, frame, options->answerYes);
@@ -435,8 +463,10 @@ extern "C" int GameHostRun(const HostOptions* options)
     // The items' showcase comes after the save, which it must not change.
     if (fighting && !networked) {
         HostItems::Run(fight.GetPlayerId());
-        HostMarket::Run(engine, fight.GetPlayerId(), options->stepMs);
+        if (!scripted)   // scripted clicks visit the merchant during the frames
+            HostMarket::Run(engine, fight.GetPlayerId(), options->stepMs);
         HostRelics::Run(fight.GetPlayerId(), options->stepMs);
+        HostFixedItems::Run(fight.GetPlayerId(), options->stepMs);
     }
     if (networked) {
         market.PrintHeld();

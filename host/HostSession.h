@@ -22,6 +22,7 @@ struct HostOptions {
     std::string connectTo;                   // a client on the network: the server's HOST:PORT
     int randSeed = -1;                       // the process-wide 15-bit draws start here (-1: as built)
     std::string inputPath;                   // scripted clicks that steer the player (host/HostInput.h)
+    std::string level;                       // a level of its own to play (host/HostLevel.h)
 };
 
 }  // namespace GAME

@@ -24,7 +24,8 @@ void Usage()
         "usage: gamehost [--data DIR] [--library PATH] [--frames N] [--step MS] [--role single|server|client]\n"
         "                [--log CHANNEL]... [--answer yes|no] [--quiet] [--save FILE] [--load FILE]\n"
         "                [--listen PORT (with --role server)] [--connect HOST:PORT (with --role client)]\n"
-        "                [--seed N (the cosmetic and AI draws)] [--input FILE (scripted clicks)]\n");
+        "                [--seed N (the cosmetic and AI draws)] [--input FILE (scripted clicks)]\n"
+        "                [--level NAME (play data/Levels/NAME.lvl)]\n");
 }
 
 bool ParseInt(const std::string& text, int& out)
@@ -89,6 +90,9 @@ bool ParseOptions(int argc, char** argv, HostOptions& options)
         } else if (arg == "--seed") {
             std::string value;
             if (!next(value) || !ParseInt(value, options.randSeed))
+                return false;
+        } else if (arg == "--level") {
+            if (!next(options.level))
                 return false;
         } else if (arg == "--quiet") {
             options.quiet = true;

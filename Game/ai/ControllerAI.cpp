@@ -8,6 +8,7 @@
 #include "Engine/Name.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
+#include "Engine/UniqueIdMap.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/DeathHandler.h"
@@ -18,6 +19,7 @@
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
+#include "Game/world/DynamicBarrier.h"
 
 namespace GAME {
 
@@ -495,6 +497,18 @@ void ControllerAI::FindAlliesOfType(std::vector<Character*>& out, const std::str
 
 bool ControllerAI::BlocksPath(const Entity* entity) { return entity && entity->OccludesPathing() && entity->IsStatic(); }
 
+bool ControllerAI::CastRayToTarget(const Character& self, Character& target, float& length) const
+{
+    const WorldVec3 from = self.GetCoords().GetPosition();
+    const Vec3 toTarget = target.GetPathPosition() - from;
+    length = toTarget.Length();
+    m_rayHits.clear();
+    if (!(length > 0.0f))
+        return false;
+    World::Get().GetAllIntersections(m_rayHits, from, toTarget, length);
+    return true;
+}
+
 bool ControllerAI::IsPathClear(uint32_t targetId, Entity*& blocker) const
 {
     blocker = nullptr;
@@ -502,14 +516,10 @@ bool ControllerAI::IsPathClear(uint32_t targetId, Entity*& blocker) const
     auto* target = ObjectManager::Get().GetObject<Character>(targetId);
     if (!self || !target)
         return false;
-    const WorldVec3 from = self->GetCoords().GetPosition();
-    const Vec3 toTarget = target->GetPathPosition() - from;
-    const float length = toTarget.Length();
-    if (!(length > 0.0f))
+    float length = 0.0f;
+    if (!CastRayToTarget(*self, *target, length))
         return true;
-    std::vector<RayIntersection> hits;
-    World::Get().GetAllIntersections(hits, from, toTarget, length);
-    for (const RayIntersection& hit : hits) {
+    for (const RayIntersection& hit : m_rayHits) {
         if (hit.entity == self || hit.entity == target || !BlocksPath(hit.entity) || !(hit.distance < length))
             continue;
         blocker = hit.entity;
@@ -518,6 +528,49 @@ bool ControllerAI::IsPathClear(uint32_t targetId, Entity*& blocker) const
     // The world here has no static surfaces besides its flat floor, which a level ray
     // never meets.
     return true;
+}
+
+DynamicBarrier* ControllerAI::IsBarrierBlocking(uint32_t targetId) const
+{
+    Character* self = GetParentCharacter();
+    auto* target = ObjectManager::Get().GetObject<Character>(targetId);
+    const TeamManager* teams = Teams();
+    if (!self || !target || !teams)
+        return nullptr;
+    float length = 0.0f;
+    if (!CastRayToTarget(*self, *target, length))
+        return nullptr;
+    // The hits come nearest first, so the first barrier that qualifies is the nearest.
+    for (const RayIntersection& hit : m_rayHits) {
+        if (!hit.entity || !hit.entity->IsA<DynamicBarrier>())
+            continue;
+        auto* barrier = static_cast<DynamicBarrier*>(hit.entity);
+        if (barrier->IsAlive() && teams->IsFoe(self->GetTeam(), barrier->GetTeam()))
+            return barrier;
+    }
+    return nullptr;
+}
+
+int ControllerAI::GetClosest(const std::vector<UniqueId>& ids) const
+{
+    Character* self = GetParentCharacter();
+    if (!self)
+        return -1;
+    const WorldVec3 from = self->GetPathPosition();
+    const UniqueIdMap& placed = UniqueIdMap::Get();
+    int closest = -1;
+    float best = 0.0f;
+    for (size_t i = 0; i < ids.size() && i < static_cast<size_t>(INT32_MAX); ++i) {
+        const Entity* entity = placed.GetEntity(ids[i]);
+        if (!entity || !entity->GetRegion())
+            continue;
+        const float distance = WorldDistance(from, entity->GetCoords().GetPosition());
+        if (closest < 0 || distance < best) {
+            closest = static_cast<int>(i);
+            best = distance;
+        }
+    }
+    return closest;
 }
 
 // ---- The state template's shared work ----------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/UniqueId.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerAIState.h"
 #include "Game/ai/ControllerCombat.h"
@@ -17,6 +18,7 @@
 namespace GAME {
 
 class ControllerAIStatePreStart;
+class DynamicBarrier;
 class Entity;
 class LoadTable;
 class Region;
@@ -175,6 +177,12 @@ public:
     // Whether nothing static and solid stands between the character and the target.
     bool IsPathClear(uint32_t targetId, Entity*& blocker) const;
     static bool BlocksPath(const Entity* entity);
+    // The living barrier hostile to the character that stands nearest to it on the line
+    // towards the target; none without a target or such a barrier.
+    DynamicBarrier* IsBarrierBlocking(uint32_t targetId) const;
+    // The index of the placed entity nearest to the character among those whose unique id
+    // resolves and that stand in a region; -1 when none.
+    int GetClosest(const std::vector<UniqueId>& ids) const;
     // The characters whose bounding spheres meet the sphere, in the world's order.
     static void GetCharactersInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere);
 
@@ -183,6 +191,9 @@ private:
     // The other characters within the view distance that are foes (or friends).
     void FindInSight(std::vector<Character*>& out, bool foes) const;
     void ReleaseSlotsForChange(const ControllerAIStateData& newData, bool releaseDefense);
+    // Casts the ray from the character to the target's path position into m_rayHits
+    // (nearest first); false, with no hits, when the two stand at one point.
+    bool CastRayToTarget(const Character& self, Character& target, float& length) const;
 
     struct StackEntry {
         ControllerAIState* state;
@@ -203,6 +214,8 @@ private:
     AnimationSet_Type m_questAnimation = AnimationSet_None;
     bool m_questAnimationLooping = false;
     bool m_allowQuestInterruptions = false;
+    // Reused by the ray tests so that a state asking every frame allocates nothing.
+    mutable std::vector<RayIntersection> m_rayHits;
 };
 
 // The state before the real states exist: quest commands given then are recorded and

@@ -15,8 +15,10 @@
 namespace GAME {
 
 class Character;
+class DynamicBarrier;
 class Entity;
 class Name;
+class UniqueId;
 struct CollisionData;
 struct ProjectileInfo;
 
@@ -178,6 +180,8 @@ protected:
     bool IsAlive(uint32_t id) const { return m_controller->IsCharacterAlive(id); }
     Character* ValidateObjectId(uint32_t id, const char* label) const { return m_controller->ValidateObjectId(id, label); }
     bool IsPathClear(uint32_t targetId, Entity*& blocker) { return m_controller->IsPathClear(targetId, blocker); }
+    DynamicBarrier* IsBarrierBlocking(uint32_t targetId) { return m_controller->IsBarrierBlocking(targetId); }
+    int GetClosest(const std::vector<UniqueId>& ids) const { return m_controller->GetClosest(ids); }
     void FindAlliesInSight(std::vector<Character*>& out) { m_controller->FindAlliesInSight(out); }
     void FindEnemiesInSight(std::vector<Character*>& out) { m_controller->FindEnemiesInSight(out); }
     void FindAlliesOfType(std::vector<Character*>& out, const std::string& record)

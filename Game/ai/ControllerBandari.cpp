@@ -3,10 +3,9 @@
 #include "Engine/Engine.h"
 #include "Engine/InstanceGroupManager.h"
 #include "Engine/ObjectManager.h"
-#include "Engine/World.h"
+#include "Engine/UniqueIdMap.h"
 #include "Game/ai/ControllerTerracotta.h"
 #include "Game/characters/Monster.h"
-#include "Game/world/BandariTeleportPoint.h"
 #include "Game/world/Proxy.h"
 
 namespace GAME {
@@ -31,26 +30,6 @@ void MarchMonster(uint32_t monsterId)
         warrior->AttackMarch();
 }
 
-// The entity of that class in the world with that unique id; null for none or a zero id.
-template <class T>
-T* FindPlacedByUniqueId(const UniqueId& id)
-{
-    if (id == UniqueId())
-        return nullptr;
-    struct WithId : FilterFunction<Entity> {
-        explicit WithId(const UniqueId& wanted) : id(wanted) {}
-        bool operator()(const Entity* entity) const override
-        {
-            const auto* placed = DynamicCast<T>(entity);
-            return placed && placed->GetUniqueId() == id;
-        }
-        const UniqueId& id;
-    };
-    std::vector<Entity*> found;
-    World::Get().GetEntities(found, WithId(id), EntityList_All);
-    return found.empty() ? nullptr : DynamicCast<T>(found.front());
-}
-
 }  // namespace
 
 void ControllerVudezuv::Load(const LoadTable& table)
@@ -61,20 +40,24 @@ void ControllerVudezuv::Load(const LoadTable& table)
 void ControllerBandari::PostParentAttached()
 {
     ControllerMonster::PostParentAttached();
-    // A monster carries no unique id of its own here: its group is found through the
-    // proxy that placed it.
-    const UniqueId& proxy = GetProxyId();
-    if (proxy == UniqueId())
-        return;
+    // A placed monster is found by its own unique id, one from a proxy by the proxy's.
+    UniqueId holder;
+    if (!UniqueIdMap::Get().FindUniqueId(GetParentId(), holder)) {
+        const Proxy* proxy = GetProxy();
+        if (!proxy)
+            return;
+        holder = proxy->GetUniqueId();
+    }
     InstanceGroupManager& groups = InstanceGroupManager::Get();
     std::vector<const InstanceGroup*> holding;
     groups.LockGroupList();
-    groups.GetGroupsThatContain(proxy, holding);
+    groups.GetGroupsThatContain(holder, holding);
     for (const InstanceGroup* group : holding) {
         if (group->type != kBandariGroup)
             continue;
         for (const InstanceGroup* child : group->children)
             if (child->type == kBandariPointsGroup) {
+                m_points.clear();
                 child->FillIdList(m_points);
                 break;
             }
@@ -129,7 +112,7 @@ bool ControllerBandari::Teleport()
     if (m_next >= m_points.size())
         return false;
     const UniqueId& pointId = m_points[m_next];
-    const auto* point = FindPlacedByUniqueId<BandariTeleportPoint>(pointId);
+    const Entity* point = UniqueIdMap::Get().GetEntity(pointId);
     if (!point)
         return false;
     SetWarriorsMarching(pointId);
@@ -153,11 +136,13 @@ void ControllerBandari::SetWarriorsMarching(const UniqueId& point)
         for (const InstanceGroup* warriors : pointsGroup->children) {
             if (warriors->type != kWarriorsGroup)
                 continue;
-            // Monsters carry no unique id here, so the members found are the proxies
-            // that placed the warriors.
-            for (const UniqueId& member : warriors->members)
-                if (const Proxy* proxy = FindPlacedByUniqueId<Proxy>(member))
+            for (const UniqueId& member : warriors->members) {
+                Entity* placed = UniqueIdMap::Get().GetEntity(member);
+                if (DynamicCast<Monster>(placed))
+                    marching.push_back(placed->GetObjectId());
+                else if (const auto* proxy = DynamicCast<Proxy>(placed))
                     proxy->GetPlacedObjects(marching);
+            }
         }
     }
     groups.UnlockGroupList();

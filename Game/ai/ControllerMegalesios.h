@@ -102,7 +102,10 @@ public:
     void OnEnd() override;
     void QuestCommandMove(uint32_t id, const WorldVec3& point) override { DefaultQuestCommandMoveResponse(id, point); }
     void QuestCommandWalk(uint32_t id, const WorldVec3& point) override { DefaultQuestCommandWalkResponse(id, point); }
-    void QuestCommandPlayAnimation(AnimationSet_Type, bool) override { DefaultQuestCommandPlayAnimationResponse(); }
+    void QuestCommandPlayAnimation(AnimationSet_Type type, bool loop) override
+    {
+        DefaultQuestCommandPlayAnimationResponse(type, loop);
+    }
     void QuestCommandUseSkill(uint32_t skillId, uint32_t targetId) override;
 
     int GetCountdown() const { return m_countdownMs; }

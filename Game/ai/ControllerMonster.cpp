@@ -5,9 +5,11 @@
 #include <initializer_list>
 
 #include "Engine/Engine.h"
+#include "Engine/InstanceGroupManager.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
+#include "Engine/UniqueIdMap.h"
 #include "Game/core/foundation/ProcessRandom.h"
 #include "Game/ai/ControllerMonsterStates.h"
 #include "Game/ai/MovementGoalManager.h"
@@ -113,6 +115,7 @@ void ControllerMonster::Load(const LoadTable& table)
     k.fleeDelay = ReadMonsterAIInt(table, "FleeDelay", k.fleeDelay);
     k.fleeDistance = ReadMonsterAIFloat(table, "fleeDistance", k.fleeDistance);
     k.clearAngerWhenFleeing = table.GetBool("ClearAngerWhenFleeing", k.clearAngerWhenFleeing);
+    k.resetOriginAfterFleeing = table.GetBool("ResetOriginAfterFleeing", k.resetOriginAfterFleeing);
     k.innerViewDistance = ReadMonsterAIFloat(table, "InnerViewDistance", k.innerViewDistance);
     k.maxYViewDistance = ReadMonsterAIFloat(table, "MaxYViewDistance", k.maxYViewDistance);
     k.pursuitTime = ReadMonsterAIInt(table, "PursuitTime", k.pursuitTime);
@@ -186,8 +189,39 @@ void ControllerMonster::Load(const LoadTable& table)
 void ControllerMonster::PostParentAttached()
 {
     ControllerAI::PostParentAttached();
-    // The engine keeps no instance groups of placed entities here, so patrol points come
-    // only through AddPatrolPoint.
+    // A placed monster patrols with its own group; one from a proxy with the proxy's.
+    UniqueId own;
+    if (UniqueIdMap::Get().FindUniqueId(GetParentId(), own))
+        CollectPatrolPoints(own, "Patrollers");
+    else if (const Proxy* proxy = GetProxy())
+        CollectPatrolPoints(proxy->GetUniqueId(), "ProxyPatrollers");
+}
+
+void ControllerMonster::CollectPatrolPoints(const UniqueId& holder, const char* groupType)
+{
+    const InstanceGroupManager& groups = InstanceGroupManager::Get();
+    std::vector<const InstanceGroup*> holding;
+    groups.LockGroupList();
+    groups.GetGroupsThatContain(holder, holding);
+    for (const InstanceGroup* group : holding) {
+        if (group->type != groupType)
+            continue;
+        for (const InstanceGroup* child : group->children)
+            if (child->type == "Patrol Points")
+                child->FillIdList(m_patrolPoints);
+    }
+    groups.UnlockGroupList();
+    if (m_patrolPoints.size() > kMaxPatrolPoints) {
+        gEngine->Log(LOG_WARNING, "Monster patrol route has %zu points; the first %zu are kept", m_patrolPoints.size(),
+                     kMaxPatrolPoints);
+        m_patrolPoints.resize(kMaxPatrolPoints);
+    }
+}
+
+Proxy* ControllerMonster::GetProxy() const
+{
+    Entity* placed = UniqueIdMap::Get().GetEntity(m_proxyId);
+    return placed && placed->IsA<Proxy>() ? static_cast<Proxy*>(placed) : nullptr;
 }
 
 void ControllerMonster::RegisterStates()

@@ -302,6 +302,10 @@ public:
     void SetCurrentPatrolPoint(size_t index) { m_currentPatrolPoint = index; }
     void SetProxyId(const UniqueId& id) { m_proxyId = id; }
     const UniqueId& GetProxyId() const { return m_proxyId; }
+    // The proxy that placed the monster, while it exists; null otherwise.
+    Proxy* GetProxy() const;
+    // A level's patrol route holds a few dozen points; longer lists are cut to this.
+    static constexpr size_t kMaxPatrolPoints = 1024;
     // Makes the treasure proxy from the record; an existing one stays unless replaced.
     virtual void SetTreasureProxy(const std::string& record, bool replace);
     Proxy* GetTreasureProxy() const;
@@ -322,6 +326,8 @@ private:
     // One pass of the enemy search; the closest foe found is kept for the next pass.
     void FindEnemyPass(bool& searched, uint32_t& closestId, float& closestDistance, WorldVec3& searchedFrom);
     void TryToHealAlly();
+    // Appends the patrol points of every group of that type holding the id.
+    void CollectPatrolPoints(const UniqueId& holder, const char* groupType);
     float LifePercentage(const Character& character) const;
 
     Keys m_keys;

@@ -8,6 +8,7 @@
 #include "Engine/Entity.h"
 #include "Engine/Engine.h"
 #include "Game/ai/ControllerMonster.h"
+#include "Game/ai/ControllerMonsterHidden.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/TeamManager.h"
@@ -15,19 +16,47 @@
 #include "Game/core/foundation/ProcessRandom.h"
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/Skill.h"
+#include "Game/skills/SkillActivated.h"
+#include "Game/world/DynamicBarrier.h"
+#include "Game/items/Weapon.h"
 
 namespace GAME {
 
 namespace {
 constexpr int kPursueRecheckMs = 200;
-constexpr float kMoveTolerance = 0.5f;
 constexpr float kTwoPi = 6.2831855f;
 // The cosine-free "ahead" test of the waiting emote compares the dot product with this.
 constexpr float kWaitEmoteAhead = 0.5236f;
 constexpr float kWaitMinCentreDistance = 4.0f;
 
-bool MonsterStateIsEnd(const Name& event) { return event == Actor::EndEvent(); }
 }  // namespace
+
+bool IsMonsterAnimationEnd(const Name& event) { return event == Actor::EndEvent(); }
+
+DynamicBarrier* FindBarrierBlocking(const ControllerAI& controller, uint32_t enemyId)
+{
+    Character* monster = controller.GetAI();
+    Character* enemy = ObjectManager::Get().GetObject<Character>(enemyId);
+    TeamManager* teams = gGameEngine ? gGameEngine->GetTeamManager() : nullptr;
+    if (!monster || !enemy || !teams)
+        return nullptr;
+    const WorldVec3 from = monster->GetCoords().GetPosition();
+    const Vec3 toEnemy = enemy->GetPathPosition() - from;
+    const float length = toEnemy.Length();
+    if (!(length > 0.0f) || !std::isfinite(length))
+        return nullptr;
+    // Kept from call to call: a pursuing monster asks every frame.
+    thread_local std::vector<RayIntersection> hits;
+    hits.clear();
+    World::Get().GetAllIntersections(hits, from, toEnemy * (1.0f / length), length);
+    // The hits come nearest first: the first barrier that qualifies is the nearest.
+    for (const RayIntersection& hit : hits) {
+        auto* barrier = DynamicCast<DynamicBarrier>(hit.entity);
+        if (barrier && barrier->IsAlive() && teams->IsFoe(monster->GetObjectId(), barrier->GetObjectId()))
+            return barrier;
+    }
+    return nullptr;
+}
 
 // ---- The base ---------------------------------------------------------------------------------
 
@@ -246,7 +275,7 @@ template <class C, class T>
 void ControllerMonsterState<C, T>::DefaultQuestCommandMoveResponse(uint32_t /*id*/, const WorldVec3& point)
 {
     T* monster = this->GetCharacter();
-    if (monster && monster->CanMoveTo(point, kMoveTolerance)) {
+    if (monster && monster->CanMoveTo(point, kMonsterMoveTolerance)) {
         this->GetController()->SetMoveTerrainPoint(point);
         this->SetState("QuestMove", ControllerAIStateData());
     } else {
@@ -258,15 +287,22 @@ template <class C, class T>
 void ControllerMonsterState<C, T>::DefaultQuestCommandWalkResponse(uint32_t /*id*/, const WorldVec3& point)
 {
     T* monster = this->GetCharacter();
-    if (monster && monster->CanMoveTo(point, kMoveTolerance)) {
+    if (monster && monster->CanMoveTo(point, kMonsterMoveTolerance)) {
         this->GetController()->SetMoveTerrainPoint(point);
         this->SetState("QuestWalk", ControllerAIStateData());
     }
 }
 
 template <class C, class T>
-void ControllerMonsterState<C, T>::DefaultQuestCommandPlayAnimationResponse()
+void ControllerMonsterState<C, T>::DefaultQuestCommandPlayAnimationResponse(AnimationSet_Type animation, bool looping)
 {
+    // The type comes from a quest file or a peer: one outside the animation table is no
+    // command at all.
+    if (animation < AnimationSet_None || animation >= AnimationSet_Count) {
+        gEngine->Log(LOG_WARNING, "Quest animation type %d is out of range", static_cast<int>(animation));
+        return;
+    }
+    this->GetController()->SetQuestAnimation(animation, looping);
     this->SetState("QuestPlayAnimation", ControllerAIStateData());
 }
 
@@ -320,7 +356,13 @@ template <class C, class T>
 void ControllerMonsterState<C, T>::JoinLeader(uint32_t leaderId)
 {
     T* monster = this->GetCharacter();
-    if (monster && monster->GetLeader() != leaderId)
+    if (!monster || monster->GetLeader() == leaderId)
+        return;
+    // Joining "no leader" is leaving the current one: the monster's own join refuses an
+    // id that names nobody.
+    if (leaderId == 0)
+        monster->UnJoinLeader();
+    else
         monster->JoinMe(leaderId, -1, false);
 }
 
@@ -358,7 +400,7 @@ bool ControllerMonsterState<C, T>::PickRandomPointInVicinity(WorldVec3& out, T& 
             continue;
         if (verticalLimit != 0.0f && std::fabs(point.GetRegionPosition().y - from.GetRegionPosition().y) >= verticalLimit)
             continue;
-        if (!(WorldDistance(point, from) > minDistance) || !character.CanMoveTo(point, kMoveTolerance))
+        if (!(WorldDistance(point, from) > minDistance) || !character.CanMoveTo(point, kMonsterMoveTolerance))
             continue;
         out = point;
         return true;
@@ -367,7 +409,32 @@ bool ControllerMonsterState<C, T>::PickRandomPointInVicinity(WorldVec3& out, T& 
     return false;
 }
 
+template <class C, class T>
+bool ControllerMonsterState<C, T>::StartMove(const WorldVec3& point, uint32_t targetId, uint32_t skillId, bool walk)
+{
+    if (m_moveStarting)
+        return false;   // a move started from the refusal of another: give up
+    m_moveStarting = true;
+    m_moveRefused = false;
+    if (walk)
+        this->WalkTo(point, targetId);
+    else
+        this->MoveTo(point, targetId, skillId);
+    m_moveStarting = false;
+    return !m_moveRefused;
+}
+
+template <class C, class T>
+bool ControllerMonsterState<C, T>::EndOfPathFromStart()
+{
+    if (!m_moveStarting)
+        return false;
+    m_moveRefused = true;
+    return true;
+}
+
 template class ControllerMonsterState<ControllerMonster, Monster>;
+template class ControllerMonsterState<ControllerMonsterHidden, Monster>;
 template class ControllerMonsterStateDefaults<ControllerMonster, Monster>;
 
 // ---- Startup ----------------------------------------------------------------------------------
@@ -388,7 +455,7 @@ void ControllerMonsterStateStartup::OnBegin()
 
 void ControllerMonsterStateStartup::HandleEvent(const Name& event)
 {
-    if (!MonsterStateIsEnd(event))
+    if (!IsMonsterAnimationEnd(event))
         return;
     SetState("Idle", ControllerAIStateData());
     if (m_spawnPlayed)
@@ -502,12 +569,18 @@ void ControllerMonsterStatePursue::OnBegin()
         return;
     }
     if (!monster->AlreadyThere(point) && monster->CanMoveTo(point, GetSkillUseTolerance(enemy))) {
-        MoveTo(point, enemy, skill);
         m_pursuitTimerMs = controller.GetKeys().pursuitTime;
         m_recheckTimerMs = kPursueRecheckMs;
-    } else {
-        SetState("Idle", ControllerAIStateData());
+        if (StartMove(point, enemy, skill, false))
+            return;
     }
+    SetState("Idle", ControllerAIStateData());
+}
+
+ControllerMonsterStatePursue::Counters& ControllerMonsterStatePursue::GetCounters()
+{
+    static Counters counters;
+    return counters;
 }
 
 void ControllerMonsterStatePursue::OnUpdate(int elapsedMs)
@@ -515,6 +588,16 @@ void ControllerMonsterStatePursue::OnUpdate(int elapsedMs)
     ControllerMonster& controller = *GetController();
     const uint32_t enemy = GetCurrentEnemy();
     const uint32_t skill = GetCurrentSkillID();
+    Monster* monster = GetCharacter();
+    if (monster && gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Single) {
+        uint32_t targetId = 0, characterSkill = 0;
+        WorldVec3 targetPoint;
+        monster->GetCurrentAttackTarget(targetId, targetPoint, characterSkill);
+        if (characterSkill != skill)
+            gEngine->Log(LOG_ERROR, "Pursue - controller skill (%d) doesn't match character skill (%d) in monster %s",
+                         static_cast<int>(skill), static_cast<int>(characterSkill),
+                         monster->GetObjectName().c_str());
+    }
     if (controller.GetKeys().pursuitTime != 0) {
         m_pursuitTimerMs -= elapsedMs;
         if (m_pursuitTimerMs < 0) {
@@ -538,6 +621,14 @@ void ControllerMonsterStatePursue::OnUpdate(int elapsedMs)
         }
         m_recheckTimerMs = kPursueRecheckMs;
     }
+    ++GetCounters().barrierTests;
+    if (DynamicBarrier* barrier = FindBarrierBlocking(controller, enemy); barrier && barrier->GetObjectId() != enemy) {
+        const uint32_t barrierId = barrier->GetObjectId();
+        controller.SetMostHatedEnemy(barrierId);
+        SetState("Pursue", Data(barrierId, 0, controller.ChooseBestSkill(barrierId, false)));
+        return;
+    }
+    ++GetCounters().rangeTests;
     if (CloseEnoughToUseSkill(enemy, skill))
         SetState(PathClearTo(enemy) ? "Attack" : "NavigateObstacle", Data(enemy, 0, skill));
 }
@@ -567,7 +658,7 @@ void ControllerMonsterStateEmoteBeforePursue::OnBegin()
 
 void ControllerMonsterStateEmoteBeforePursue::HandleEvent(const Name& event)
 {
-    if (!MonsterStateIsEnd(event))
+    if (!IsMonsterAnimationEnd(event))
         return;
     const uint32_t enemy = GetCurrentEnemy();
     SetState("Pursue", Data(enemy, 0, GetController()->ChooseBestSkill(enemy, false)));
@@ -585,9 +676,8 @@ void ControllerMonsterStateNavigateObstacle::OnBegin()
     }
     Monster* monster = GetCharacter();
     const WorldVec3 point = target->GetPathPosition();
-    if (monster && monster->CanMoveTo(point, kMoveTolerance) && !monster->AlreadyThere(point))
-        MoveTo(point, 0, 0);
-    else
+    if (!monster || !monster->CanMoveTo(point, kMonsterMoveTolerance) || monster->AlreadyThere(point) ||
+        !StartMove(point, 0, 0, false))
         SetState("Idle", ControllerAIStateData());
 }
 
@@ -620,8 +710,38 @@ void ControllerMonsterStateAttack::AttackEnemy()
     Character* target = ValidateObjectId(enemy, "Attack");
     if (!target)
         return;
-    UseSkill(enemy, target->GetPathPosition(), GetCurrentSkillID(), static_cast<uint32_t>(rand()),
-             TargetLeadingData());
+    TargetLeadingData leading;
+    const WorldVec3 aim = LeadingAimPoint(*target, leading);
+    UseSkill(enemy, aim, GetCurrentSkillID(), static_cast<uint32_t>(rand()), leading);
+}
+
+WorldVec3 ControllerMonsterStateAttack::LeadingAimPoint(Character& target, TargetLeadingData& leading)
+{
+    const WorldVec3 position = target.GetPathPosition();
+    Monster* monster = GetCharacter();
+    if (!monster || !GetController()->LeadTarget() || !monster->GetSkillManager().IsRangedWeapon())
+        return position;
+    ObjectManager& objects = ObjectManager::Get();
+    float projectileSpeed = 0.0f;
+    if (const Weapon* weapon = objects.GetObject<Weapon>(monster->GetSkillManager().GetLeftHandWeapon()))
+        projectileSpeed = ProjectileBase::GetRecordTotalSpeed(weapon->GetProjectileName());
+    // An activated skill's swing comes before the shot: the target moves on meanwhile.
+    float extraTime = 0.0f;
+    const AnimationSet* animations = monster->GetAnimationSet();
+    const float attackSpeed = monster->GetAttackSpeed();
+    if (objects.GetObject<SkillActivated>(GetCurrentSkillID()) && animations && attackSpeed > 0.0f)
+        extraTime = 0.3f * animations->GetAnimSpeed(AnimationSet_Attack) / attackSpeed;
+    const WorldVec3 heading = target.GetPathTarget();
+    const Vec3 velocity = heading.IsValid() ? (heading - position).Unit() * target.GetSpeed() : Vec3{};
+    const WorldVec3 intercept =
+        ComputeInterceptPoint(position, velocity, monster->GetPathPosition(), projectileSpeed, extraTime);
+    // Without a solution the monster shoots where the target stands.
+    if (!intercept.IsValid())
+        return position;
+    leading.leading = 1;
+    leading.attackerId = monster->GetObjectId();
+    leading.targetId = target.GetObjectId();
+    return intercept;
 }
 
 void ControllerMonsterStateAttack::OnUpdate(int /*elapsedMs*/)
@@ -632,7 +752,7 @@ void ControllerMonsterStateAttack::OnUpdate(int /*elapsedMs*/)
 
 void ControllerMonsterStateAttack::HandleEvent(const Name& event)
 {
-    if (!MonsterStateIsEnd(event))
+    if (!IsMonsterAnimationEnd(event))
         return;
     ControllerMonster& controller = *GetController();
     const ControllerMonster::Keys& keys = controller.GetKeys();
@@ -711,10 +831,10 @@ void ControllerMonsterStateRepositionForAttack::OnBegin()
     WorldVec3 point;
     if (monster && controller.IsEnemyValid(GetCurrentEnemy()) &&
         PickRandomPointInVicinity(point, *monster, monster->GetPathPosition(), 3.0f, 5.0f, 3.0f,
-                                  controller.GetKeys().maxYViewDistance))
-        MoveTo(controller.GetClosestMovePoint(point), 0, 0);
-    else
-        SetState("Return", Data(GetCurrentEnemy()));
+                                  controller.GetKeys().maxYViewDistance) &&
+        StartMove(controller.GetClosestMovePoint(point), 0, 0, false))
+        return;
+    SetState("Return", Data(GetCurrentEnemy()));
 }
 
 void ControllerMonsterStateRepositionForAttack::OnEnd() { GetController()->ReleaseMoveGoal(); }
@@ -778,10 +898,10 @@ bool ControllerMonsterStateWaitToAttack::StartRoaming()
     const float limit = GetController()->GetKeys().maxYViewDistance;
     for (int round = 0; round < 3; ++round) {
         WorldVec3 point;
-        if (PickRandomPointInVicinity(point, *monster, m_centre, m_radius, m_radius, 0.0f, limit)) {
-            WalkTo(point, 0);
-            return true;
-        }
+        // A walk that cannot start ends at once; taking that end for an arrival would roam
+        // again from inside this walk, without end when the monster never emotes.
+        if (PickRandomPointInVicinity(point, *monster, m_centre, m_radius, m_radius, 0.0f, limit))
+            return StartMove(point, 0, 0, true);
     }
     return false;
 }
@@ -814,13 +934,15 @@ void ControllerMonsterStateWaitToAttack::OnUpdate(int elapsedMs)
 
 void ControllerMonsterStateWaitToAttack::EndOfPathReached()
 {
+    if (EndOfPathFromStart())
+        return;
     if (!EmoteOrRoam())
         SetState("Idle", ControllerAIStateData());
 }
 
 void ControllerMonsterStateWaitToAttack::HandleEvent(const Name& event)
 {
-    if (!MonsterStateIsEnd(event) || !m_waiting)
+    if (!IsMonsterAnimationEnd(event) || !m_waiting)
         return;
     Monster* monster = GetCharacter();
     if (monster && monster->CanPlayAnimation(AnimationSet_Fidget) && !StartRoaming())
@@ -839,9 +961,7 @@ void ControllerMonsterStateDodgeAttack::OnBegin()
 {
     const WorldVec3 point = GetPointOfInterest();
     Monster* monster = GetCharacter();
-    if (monster && monster->CanMoveTo(point, kMoveTolerance))
-        MoveTo(point, 0, 0);
-    else
+    if (!monster || !monster->CanMoveTo(point, kMonsterMoveTolerance) || !StartMove(point, 0, 0, false))
         SetState("Return", Data(GetCurrentEnemy()));
 }
 

@@ -1,14 +1,25 @@
 // The states of the monster controller, in the order it registers them. Each state is one
-// small class; until the monster's behaviours are filled in, a state keeps the monster
-// where it is and answers every question with the interface's default.
+// small class; what it does not answer itself it leaves to the interface's default.
 #pragma once
 
 #include "Game/ai/ControllerAIState.h"
 
 namespace GAME {
 
+class ControllerAI;
 class ControllerMonster;
+class ControllerMonsterHidden;
+class DynamicBarrier;
 class Monster;
+class Skill;
+
+// How near a point must be reachable for a monster to go there.
+inline constexpr float kMonsterMoveTolerance = 0.5f;
+// Whether an animation event is the end of the animation.
+bool IsMonsterAnimationEnd(const Name& event);
+// The nearest living barrier hostile to the monster that stands on the straight line from
+// the monster to the enemy; null when none does.
+DynamicBarrier* FindBarrierBlocking(const ControllerAI& controller, uint32_t enemyId);
 
 // The base of every monster-like state, bound to a controller and a character class. It
 // holds the monster's standard reactions; the concrete states forward their events to
@@ -52,7 +63,7 @@ protected:
     bool DefaultRequestConversationResponse(uint32_t partnerId);
     void DefaultQuestCommandMoveResponse(uint32_t id, const WorldVec3& point);
     void DefaultQuestCommandWalkResponse(uint32_t id, const WorldVec3& point);
-    void DefaultQuestCommandPlayAnimationResponse();
+    void DefaultQuestCommandPlayAnimationResponse(AnimationSet_Type animation, bool looping);
     void DefaultQuestCommandUseSkillResponse(uint32_t skillId, uint32_t targetId);
     void DefaultProjectileNotificationResponse(uint32_t projectileId);
 
@@ -68,6 +79,16 @@ protected:
     void BuffBestAlly();
     // The monster's leader, when the monster has one.
     uint32_t GetLeaderId() const;
+    // Runs (or walks) to the point; false when the move did not start. A move that cannot
+    // start reports the end of its path at once: that report is no arrival, and the state's
+    // EndOfPathReached leaves it to this caller (see EndOfPathFromStart).
+    bool StartMove(const WorldVec3& point, uint32_t targetId, uint32_t skillId, bool walk);
+    // True, noting the refusal, while StartMove is on the stack.
+    bool EndOfPathFromStart();
+
+private:
+    bool m_moveStarting = false;
+    bool m_moveRefused = false;
 };
 
 // A state that reacts to everything a roaming or idle monster hears with the default
@@ -94,7 +115,10 @@ public:
     }
     void QuestCommandMove(uint32_t id, const WorldVec3& point) override { S::DefaultQuestCommandMoveResponse(id, point); }
     void QuestCommandWalk(uint32_t id, const WorldVec3& point) override { S::DefaultQuestCommandWalkResponse(id, point); }
-    void QuestCommandPlayAnimation(AnimationSet_Type, bool) override { S::DefaultQuestCommandPlayAnimationResponse(); }
+    void QuestCommandPlayAnimation(AnimationSet_Type type, bool loop) override
+    {
+        S::DefaultQuestCommandPlayAnimationResponse(type, loop);
+    }
     void QuestCommandUseSkill(uint32_t skill, uint32_t target) override
     {
         S::DefaultQuestCommandUseSkillResponse(skill, target);
@@ -103,7 +127,27 @@ public:
     void Confused(int ms) override { S::DefaultConfusedResponse(ms); }
 };
 
+// A state that ignores enemies and attacks but obeys the quest commands.
+template <class ControllerT, class CharacterT>
+class ControllerMonsterStateQuestable : public ControllerMonsterState<ControllerT, CharacterT> {
+public:
+    using ControllerMonsterState<ControllerT, CharacterT>::ControllerMonsterState;
+    using S = ControllerMonsterState<ControllerT, CharacterT>;
+
+    void QuestCommandMove(uint32_t id, const WorldVec3& point) override { S::DefaultQuestCommandMoveResponse(id, point); }
+    void QuestCommandWalk(uint32_t id, const WorldVec3& point) override { S::DefaultQuestCommandWalkResponse(id, point); }
+    void QuestCommandPlayAnimation(AnimationSet_Type type, bool loop) override
+    {
+        S::DefaultQuestCommandPlayAnimationResponse(type, loop);
+    }
+    void QuestCommandUseSkill(uint32_t skill, uint32_t target) override
+    {
+        S::DefaultQuestCommandUseSkillResponse(skill, target);
+    }
+};
+
 using MonsterState = ControllerMonsterState<ControllerMonster, Monster>;
+using MonsterStateQuestable = ControllerMonsterStateQuestable<ControllerMonster, Monster>;
 using MonsterStateDefaults = ControllerMonsterStateDefaults<ControllerMonster, Monster>;
 
 class ControllerMonsterStateStartup : public MonsterState {
@@ -152,29 +196,33 @@ public:
     void OnBegin() override;
     void OnUpdate(int elapsedMs) override;
     void EnemyFound(uint32_t enemyId) override { EngageNewEnemy(enemyId); }
-    void EndOfPathReached() override { AttackOr("Return"); }
+    void EndOfPathReached() override
+    {
+        if (!EndOfPathFromStart())
+            AttackOr("Return");
+    }
     void LostSlot() override;
     void RequestAttack(uint32_t requester, uint32_t target) override { RequestAttackUnlessCurrent(requester, target); }
 
     int GetPursuitTimer() const { return m_pursuitTimerMs; }
+
+    // How many barrier and range tests pursuits have made, for the benchmarks.
+    struct Counters {
+        uint64_t barrierTests = 0;
+        uint64_t rangeTests = 0;
+    };
+    static Counters& GetCounters();
 
 protected:
     int m_pursuitTimerMs = 0;
     int m_recheckTimerMs = 0;
 };
 
-class ControllerMonsterStateEmoteBeforePursue : public MonsterState {
+class ControllerMonsterStateEmoteBeforePursue : public MonsterStateQuestable {
 public:
-    using MonsterState::MonsterState;
+    using MonsterStateQuestable::MonsterStateQuestable;
     void OnBegin() override;
     void HandleEvent(const Name& event) override;
-    void QuestCommandMove(uint32_t id, const WorldVec3& point) override { DefaultQuestCommandMoveResponse(id, point); }
-    void QuestCommandWalk(uint32_t id, const WorldVec3& point) override { DefaultQuestCommandWalkResponse(id, point); }
-    void QuestCommandPlayAnimation(AnimationSet_Type, bool) override { DefaultQuestCommandPlayAnimationResponse(); }
-    void QuestCommandUseSkill(uint32_t skill, uint32_t target) override
-    {
-        DefaultQuestCommandUseSkillResponse(skill, target);
-    }
     void Confused(int ms) override { DefaultConfusedResponse(ms); }
 };
 
@@ -201,6 +249,10 @@ public:
 
     bool GetRepositionFlag() const { return m_reposition; }
 
+    // Where to aim at the target: ahead of it, on its way, when the monster leads its
+    // shots with a ranged weapon (the leading data is then filled in).
+    WorldVec3 LeadingAimPoint(Character& target, TargetLeadingData& leading);
+
 private:
     void AttackEnemy();
     bool m_reposition = false;
@@ -211,7 +263,11 @@ public:
     using ControllerMonsterStateCombat::ControllerMonsterStateCombat;
     void OnBegin() override;
     void OnEnd() override;
-    void EndOfPathReached() override { AttackOr("Return"); }
+    void EndOfPathReached() override
+    {
+        if (!EndOfPathFromStart())
+            AttackOr("Return");
+    }
     void EnemyFound(uint32_t enemyId) override { EngageNewEnemy(enemyId); }
     void RequestAttack(uint32_t requester, uint32_t target) override { RequestAttackUnlessCurrent(requester, target); }
 };
@@ -241,20 +297,17 @@ private:
     int m_checkMs = 0;
 };
 
-class ControllerMonsterStateDodgeAttack : public MonsterState {
+class ControllerMonsterStateDodgeAttack : public MonsterStateQuestable {
 public:
-    using MonsterState::MonsterState;
+    using MonsterStateQuestable::MonsterStateQuestable;
     bool ShouldFindEnemy() const override { return true; }
     void OnBegin() override;
-    void EndOfPathReached() override { SetState("Return", Data(GetCurrentEnemy())); }
-    void RequestMove(uint32_t requester, const WorldVec3& point) override { DefaultRequestMoveResponse(requester, point); }
-    void QuestCommandMove(uint32_t id, const WorldVec3& point) override { DefaultQuestCommandMoveResponse(id, point); }
-    void QuestCommandWalk(uint32_t id, const WorldVec3& point) override { DefaultQuestCommandWalkResponse(id, point); }
-    void QuestCommandPlayAnimation(AnimationSet_Type, bool) override { DefaultQuestCommandPlayAnimationResponse(); }
-    void QuestCommandUseSkill(uint32_t skill, uint32_t target) override
+    void EndOfPathReached() override
     {
-        DefaultQuestCommandUseSkillResponse(skill, target);
+        if (!EndOfPathFromStart())
+            SetState("Return", Data(GetCurrentEnemy()));
     }
+    void RequestMove(uint32_t requester, const WorldVec3& point) override { DefaultRequestMoveResponse(requester, point); }
     void Confused(int ms) override { DefaultConfusedResponse(ms); }
 };
 
@@ -298,51 +351,367 @@ public:
     X("UseSkillOnAlly", UseSkillOnAlly)                          \
     X("UseSkillOnPoint", UseSkillOnPoint)
 
-// The states still kept where they are: they answer with the interface's defaults.
-#define GAME_MONSTER_STUB_STATES(X)                              \
-    X("Flee", Flee)                                              \
-    X("Roam", Roam)                                              \
-    X("Wander", Wander)                                          \
-    X("WanderPause", WanderPause)                                \
-    X("Return", ReturnFast)                                      \
-    X("Dying", Dying)                                            \
-    X("Dead", Dead)                                              \
-    X("FollowLeader", FollowLeader)                              \
-    X("DefendLeader", DefendLeader)                              \
-    X("Move", Move)                                              \
-    X("Panic", Panic)                                            \
-    X("Paralyze", Paralyze)                                      \
-    X("Confused", Confused)                                      \
-    X("Immobile", Immobile)                                      \
-    X("Trapped", Trapped)                                        \
-    X("TrappedAttack", TrappedAttack)                            \
-    X("Stunned", Stunned)                                        \
-    X("Scared", Scared)                                          \
-    X("Patrol", Patrol)                                          \
-    X("QuestMove", QuestMove)                                    \
-    X("QuestWalk", QuestWalk)                                    \
-    X("QuestPlayAnimation", QuestPlayAnimation)                  \
-    X("QuestUseSkill", QuestUseSkill)
+// ---- Movement states (ControllerMonsterMoveStates.cpp) -----------------------------------------
 
-#define GAME_MONSTER_STATE_CLASS(Word, Suffix)                                          \
-    class ControllerMonsterState##Suffix : public MonsterState {                             \
-    public:                                                                             \
-        using MonsterState::MonsterState;                                          \
-    };
-GAME_MONSTER_STUB_STATES(GAME_MONSTER_STATE_CLASS)
-// The walking return, kept beside the running one the controller registers as "Return".
-GAME_MONSTER_STATE_CLASS("", Return)
-#undef GAME_MONSTER_STATE_CLASS
+// Roams round the spawn point, resting in Idle between walks.
+class ControllerMonsterStateRoam : public MonsterStateDefaults {
+public:
+    using MonsterStateDefaults::MonsterStateDefaults;
+    static constexpr int kRoamAgainChance = 20;
+    void OnBegin() override;
+    void OnEnd() override;
+    void EndOfPathReached() override;
 
-// A temporary state hands control back after its first frame, so the state it covered
-// goes on.
-#define GAME_MONSTER_TEMPORARY_STATE_CLASS(Word, Suffix)                                \
-    class ControllerMonsterState##Suffix : public MonsterState {                             \
-    public:                                                                             \
-        using MonsterState::MonsterState;                                          \
-        void OnUpdate(int /*elapsedMs*/) override { SetDone(true); }                    \
-    };
-GAME_MONSTER_TEMPORARY_STATES(GAME_MONSTER_TEMPORARY_STATE_CLASS)
-#undef GAME_MONSTER_TEMPORARY_STATE_CLASS
+private:
+    bool StartRoaming();
+};
+
+// Wanders round the leader.
+class ControllerMonsterStateWander : public MonsterStateDefaults {
+public:
+    using MonsterStateDefaults::MonsterStateDefaults;
+    void OnBegin() override;
+    void OnEnd() override;
+    void OnUpdate(int /*elapsedMs*/) override { LeaderCheck(); }
+    void EndOfPathReached() override
+    {
+        if (!EndOfPathFromStart())
+            SetState("WanderPause", ControllerAIStateData());
+    }
+
+protected:
+    // Switches away (true) when the leader is gone or too far.
+    bool LeaderCheck();
+};
+
+class ControllerMonsterStateWanderPause : public ControllerMonsterStateWander {
+public:
+    using ControllerMonsterStateWander::ControllerMonsterStateWander;
+    void OnBegin() override;
+    void OnUpdate(int elapsedMs) override;
+
+private:
+    int m_pauseMs = 0;
+};
+
+// Walks home (registered by no controller of its own; ReturnFast runs).
+class ControllerMonsterStateReturn : public MonsterStateDefaults {
+public:
+    using MonsterStateDefaults::MonsterStateDefaults;
+    void OnBegin() override;
+    void EndOfPathReached() override
+    {
+        if (!EndOfPathFromStart())
+            SetState("Idle", ControllerAIStateData());
+    }
+    virtual bool ShouldWalk() const { return true; }
+};
+
+class ControllerMonsterStateReturnFast : public ControllerMonsterStateReturn {
+public:
+    using ControllerMonsterStateReturn::ControllerMonsterStateReturn;
+    bool ShouldWalk() const override { return false; }
+};
+
+class ControllerMonsterStatePatrol : public MonsterStateDefaults {
+public:
+    using MonsterStateDefaults::MonsterStateDefaults;
+    bool UsePathPositionAsHome() const override { return true; }
+    void OnBegin() override;
+    void OnUpdate(int elapsedMs) override;
+    void EndOfPathReached() override;
+
+    int GetIdleTimer() const { return m_idleMs; }
+
+private:
+    bool MoveToCurrentPoint();
+    void MoveToNextPoint();
+    int m_idleMs = 0;
+};
+
+// The leader-bound states ignore allies being attacked and react to the ally's death.
+class ControllerMonsterStateLeaderBound : public MonsterStateDefaults {
+public:
+    using MonsterStateDefaults::MonsterStateDefaults;
+    void AllyAttacked(uint32_t /*allyId*/, uint32_t /*attackerId*/) override {}
+    void AllyDied(uint32_t allyId) override;
+
+protected:
+    // Teleports to a leader farther than the teleport distance (never when it is 0).
+    void TeleportWhenFar(Character& leader);
+    // Whether the point the monster would move to beside the leader is somewhere to go.
+    bool FollowPointFor(Character& leader, WorldVec3& point);
+};
+
+class ControllerMonsterStateFollowLeader : public ControllerMonsterStateLeaderBound {
+public:
+    using ControllerMonsterStateLeaderBound::ControllerMonsterStateLeaderBound;
+    void OnBegin() override;
+    void OnUpdate(int elapsedMs) override;
+    void EndOfPathReached() override
+    {
+        if (!EndOfPathFromStart())
+            SetState("DefendLeader", Data(0, GetCurrentAlly()));
+    }
+    void LostSlot() override { SetState("DefendLeader", Data(0, GetCurrentAlly())); }
+};
+
+class ControllerMonsterStateDefendLeader : public ControllerMonsterStateLeaderBound {
+public:
+    using ControllerMonsterStateLeaderBound::ControllerMonsterStateLeaderBound;
+    void OnBegin() override;
+    void OnUpdate(int elapsedMs) override;
+    void EndOfPathReached() override {}
+
+private:
+    int m_distanceTestMs = 0;
+    int m_wanderMs = 0;
+};
+
+// Goes where its leader sent it.
+class ControllerMonsterStateMove : public MonsterStateQuestable {
+public:
+    using MonsterStateQuestable::MonsterStateQuestable;
+    bool ShouldFindEnemy() const override { return true; }
+    void OnBegin() override;
+    void EndOfPathReached() override
+    {
+        if (!EndOfPathFromStart())
+            SetState("Idle", ControllerAIStateData());
+    }
+    void RequestMove(uint32_t requester, const WorldVec3& point) override { DefaultRequestMoveResponse(requester, point); }
+    void Confused(int ms) override { DefaultConfusedResponse(ms); }
+};
+
+// ---- Impairment, flight and death (ControllerMonsterImpairStates.cpp) -----------------------------
+
+class ControllerMonsterStateFlee : public MonsterStateQuestable {
+public:
+    using MonsterStateQuestable::MonsterStateQuestable;
+    void OnBegin() override;
+    void OnEnd() override;
+    void OnUpdate(int elapsedMs) override;
+    void EndOfPathReached() override
+    {
+        if (!EndOfPathFromStart())
+            SetState("Idle", ControllerAIStateData());
+    }
+    void Confused(int ms) override { DefaultConfusedResponse(ms); }
+
+    // Where the flight goes by the record's flee target; false when there is nowhere.
+    bool FindFleePoint(WorldVec3& out);
+    bool HasFled() const { return m_fled; }
+
+private:
+    int m_fleeMs = 0;
+    bool m_fled = false;
+};
+
+// Runs from a scarer until another state is set.
+class ControllerMonsterStatePanic : public MonsterStateQuestable {
+public:
+    using MonsterStateQuestable::MonsterStateQuestable;
+    static constexpr float kRunDistance = 24.0f;
+    void OnBegin() override;
+    void Confused(int ms) override { DefaultConfusedResponse(ms); }
+};
+
+class ControllerMonsterStateParalyze : public MonsterStateQuestable {
+public:
+    using MonsterStateQuestable::MonsterStateQuestable;
+    void OnBegin() override;
+    void OnUpdate(int elapsedMs) override;
+
+    int GetParalysisTimer() const { return m_paralysisMs; }
+
+private:
+    int m_paralysisMs = 0;
+};
+
+class ControllerMonsterStateConfused : public MonsterStateQuestable {
+public:
+    using MonsterStateQuestable::MonsterStateQuestable;
+    // The combat attribute type whose effect shows the confusion.
+    static constexpr uint32_t kEffectType = 42;
+    void OnBegin() override;
+    void OnEnd() override;
+    void OnUpdate(int elapsedMs) override;
+    void EndOfPathReached() override
+    {
+        if (!EndOfPathFromStart())
+            WalkRandomly();
+    }
+
+private:
+    void WalkRandomly();
+    int m_randomAttackMs = 0;
+};
+
+class ControllerMonsterStateImmobile : public MonsterStateQuestable {
+public:
+    using MonsterStateQuestable::MonsterStateQuestable;
+    void OnBegin() override;
+    void EndImmobilize() override { SetState("Return", ControllerAIStateData()); }
+};
+
+class ControllerMonsterStateTrapped : public MonsterStateQuestable {
+public:
+    using MonsterStateQuestable::MonsterStateQuestable;
+    bool ShouldFindEnemy() const override { return true; }
+    void OnBegin() override;
+    void EndTrap() override;
+    void EnemyFound(uint32_t enemyId) override;
+};
+
+class ControllerMonsterStateTrappedAttack : public MonsterStateQuestable {
+public:
+    using MonsterStateQuestable::MonsterStateQuestable;
+    void OnBegin() override;
+    void HandleEvent(const Name& event) override;
+    void EndTrap() override;
+};
+
+class ControllerMonsterStateStunned : public MonsterStateQuestable {
+public:
+    using MonsterStateQuestable::MonsterStateQuestable;
+    void OnBegin() override;
+    void EndStun() override { SetState("Return", ControllerAIStateData()); }
+};
+
+class ControllerMonsterStateScared : public MonsterStateQuestable {
+public:
+    using MonsterStateQuestable::MonsterStateQuestable;
+    void OnBegin() override;
+    void OnUpdate(int elapsedMs) override;
+    void EndOfPathReached() override
+    {
+        if (!EndOfPathFromStart())
+            RunOrHide();
+    }
+
+private:
+    bool FindRunToPoint(WorldVec3& out);
+    void RunOrHide();
+    void Hide();
+    int m_runMs = 0;
+    int m_hideMs = 0;
+};
+
+// Dying and dead monsters hear nothing: no enemies, fear, stuns, traps or immobilisation.
+class ControllerMonsterStateDeathBase : public MonsterState {
+public:
+    using MonsterState::MonsterState;
+    bool RespondsToFear() const override { return false; }
+    void BeginImmobilize() override {}
+    void BeginTrap() override {}
+    void BeginStun() override {}
+    void StunMe(float /*durationMs*/) override {}
+    void Panic(uint32_t /*scarerId*/) override {}
+};
+
+class ControllerMonsterStateDying : public ControllerMonsterStateDeathBase {
+public:
+    using ControllerMonsterStateDeathBase::ControllerMonsterStateDeathBase;
+    void OnBegin() override;
+};
+
+class ControllerMonsterStateDead : public ControllerMonsterStateDeathBase {
+public:
+    using ControllerMonsterStateDeathBase::ControllerMonsterStateDeathBase;
+    void OnBegin() override;
+};
+
+// ---- Quest commands and skill use (ControllerMonsterQuestStates.cpp) ------------------------------
+
+// Runs to the quest's point. The quest states hear enemies only when the command allows
+// interruptions, and always queue their completion command when they end.
+class ControllerMonsterStateQuestMove : public MonsterStateQuestable {
+public:
+    using MonsterStateQuestable::MonsterStateQuestable;
+    bool ShouldFindEnemy() const override { return Interruptible(); }
+    bool ShouldFindClosestEnemy() const override { return Interruptible(); }
+    bool RespondsToFear() const override { return false; }
+    void OnBegin() override;
+    void OnEnd() override;
+    void EndOfPathReached() override;
+    void EnemyFound(uint32_t id) override;
+    void ClosestEnemyFound(uint32_t id, float d) override;
+    void Attacked(uint32_t id) override;
+    void AllyAttacked(uint32_t ally, uint32_t attacker) override;
+    void LowHealth() override;
+    void AllyDied(uint32_t ally) override;
+    void AllyNeedsHelp(uint32_t ally, uint32_t enemy) override;
+    void RequestAttack(uint32_t requester, uint32_t target) override;
+    void RequestMove(uint32_t requester, const WorldVec3& point) override;
+    void ProjectileNotification(uint32_t id) override;
+    void Confused(int ms) override;
+
+protected:
+    bool Interruptible() const;
+    virtual bool ShouldWalk() const { return false; }
+    // Queues the command that tells the quest system an animation or skill use is done.
+    void QueueAnimationCompleted();
+};
+
+class ControllerMonsterStateQuestWalk : public ControllerMonsterStateQuestMove {
+public:
+    using ControllerMonsterStateQuestMove::ControllerMonsterStateQuestMove;
+
+protected:
+    bool ShouldWalk() const override { return true; }
+};
+
+class ControllerMonsterStateQuestPlayAnimation : public ControllerMonsterStateQuestMove {
+public:
+    using ControllerMonsterStateQuestMove::ControllerMonsterStateQuestMove;
+    void OnBegin() override;
+    void OnEnd() override { QueueAnimationCompleted(); }
+    void HandleEvent(const Name& event) override;
+};
+
+class ControllerMonsterStateQuestUseSkill : public ControllerMonsterStateQuestMove {
+public:
+    using ControllerMonsterStateQuestMove::ControllerMonsterStateQuestMove;
+    void OnBegin() override;
+    void OnEnd() override { QueueAnimationCompleted(); }
+    void HandleEvent(const Name& event) override;
+};
+
+// A temporary state: uses its skill on the ally, then hands control back.
+class ControllerMonsterStateUseSkillOnAlly : public MonsterStateQuestable {
+public:
+    using MonsterStateQuestable::MonsterStateQuestable;
+    void OnBegin() override;
+    void HandleEvent(const Name& event) override;
+
+protected:
+    // The skill of the state data when it is there and ready; done (null) otherwise.
+    Skill* ReadySkillOrDone();
+};
+
+class ControllerMonsterStateUseSkillOnPoint : public ControllerMonsterStateUseSkillOnAlly {
+public:
+    using ControllerMonsterStateUseSkillOnAlly::ControllerMonsterStateUseSkillOnAlly;
+    void OnBegin() override;
+};
+
+// The start-up state of a hidden monster: hidden until the nearest foe comes within the
+// appear distance.
+class ControllerMonsterStateHidden : public ControllerMonsterState<ControllerMonsterHidden, Monster> {
+public:
+    using ControllerMonsterState<ControllerMonsterHidden, Monster>::ControllerMonsterState;
+    void OnBegin() override;
+    void OnUpdate(int elapsedMs) override;
+    void HandleEvent(const Name& event) override;
+    void BeginImmobilize() override {}
+    void BeginTrap() override {}
+    void BeginStun() override {}
+    void Panic(uint32_t /*scarerId*/) override {}
+
+    uint32_t GetTarget() const { return m_target; }
+
+private:
+    uint32_t m_target = 0;
+};
 
 }  // namespace GAME

@@ -1,5 +1,5 @@
 // The controller of a non-player character that herds other characters: it knows the
-// name of its herd in the herd registry.
+// name of its herd in the herd registry and directs it.
 #pragma once
 
 #include <string>
@@ -12,6 +12,13 @@ class ControllerNpcHerder : public ControllerAI {
     GAME_DECLARE_CLASS(ControllerNpcHerder)
 
 public:
+    ControllerNpcHerder();
+    ~ControllerNpcHerder() override;
+    // Reads nothing, not even the view distance.
+    void Load(const LoadTable& table) override;
+    void RegisterStates() override;
+    void InitializeStates() override;
+
     void SetHerdName(const std::string& name) { m_herdName = name; }
     const std::string& GetHerdName() const { return m_herdName; }
 

@@ -10,6 +10,16 @@
 
 namespace GAME {
 
+struct MovementGoalManager::Scratch {
+    std::deque<std::optional<DynamicObstacle>> obstacles;
+    std::vector<float> radii = std::vector<float>(1);
+    std::vector<WorldVec3> points;
+};
+
+MovementGoalManager::MovementGoalManager() : m_scratch(std::make_unique<Scratch>()) {}
+
+MovementGoalManager::~MovementGoalManager() = default;
+
 MovementGoalManager& MovementGoalManager::Get()
 {
     static MovementGoalManager manager;
@@ -19,9 +29,7 @@ MovementGoalManager& MovementGoalManager::Get()
 WorldVec3 MovementGoalManager::GetClosestMovePoint(uint32_t requesterId, float radius, const WorldVec3& wanted)
 {
     ObjectManager& objects = ObjectManager::Get();
-    // The obstacles of one request, kept between requests so that a crowd asking every
-    // frame makes no allocation once the pool is as large as the crowd.
-    thread_local std::deque<std::optional<DynamicObstacle>> obstacles;
+    std::deque<std::optional<DynamicObstacle>>& obstacles = m_scratch->obstacles;
     size_t used = 0;
     std::erase_if(m_goals, [&](const Goal& goal) {
         Character* character = objects.GetObject<Character>(goal.characterId);
@@ -41,8 +49,8 @@ WorldVec3 MovementGoalManager::GetClosestMovePoint(uint32_t requesterId, float r
 
     WorldVec3 answer = wanted;
     if (used != 0 && radius >= 0.0f) {
-        thread_local std::vector<float> radii(1);
-        thread_local std::vector<WorldVec3> points;
+        std::vector<float>& radii = m_scratch->radii;
+        std::vector<WorldVec3>& points = m_scratch->points;
         radii[0] = radius;
         points.clear();
         if (PathFinder::FillPointSet(wanted, radii, points, true) && !points.empty() && points.front().IsValid())

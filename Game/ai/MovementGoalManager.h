@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "Engine/World.h"
@@ -16,6 +17,8 @@ public:
 
     // The one list of the game.
     static MovementGoalManager& Get();
+    MovementGoalManager();
+    ~MovementGoalManager();
 
     // The point the requester should head for instead of `wanted`, recorded as its goal.
     WorldVec3 GetClosestMovePoint(uint32_t requesterId, float radius, const WorldVec3& wanted);
@@ -30,6 +33,10 @@ private:
         WorldVec3 point;
     };
     std::vector<Goal> m_goals;
+    // The obstacles and point lists of one request, kept between requests so that a crowd
+    // asking every frame makes no allocation once they are as large as the crowd.
+    struct Scratch;
+    std::unique_ptr<Scratch> m_scratch;
 };
 
 }  // namespace GAME

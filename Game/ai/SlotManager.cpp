@@ -73,8 +73,15 @@ constexpr float kSlotReachTolerance = 0.5f;
 bool SlotManager::TryCandidates(std::vector<Candidate>& candidates, Character& requester, bool skipReachTest,
                                 size_t& taken)
 {
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Candidate& a, const Candidate& b) { return a.distance < b.distance; });
+    // Nearest first, equals in slot order. A ring holds at most kMaxSlots candidates, so an
+    // insertion sort serves, and unlike std::stable_sort it needs no buffer.
+    for (size_t i = 1; i < candidates.size(); ++i) {
+        const Candidate moving = candidates[i];
+        size_t j = i;
+        for (; j > 0 && moving.distance < candidates[j - 1].distance; --j)
+            candidates[j] = candidates[j - 1];
+        candidates[j] = moving;
+    }
     for (const Candidate& candidate : candidates) {
         const WorldVec3& position = m_positions[candidate.slot];
         if (SlotPointCollides(position))

@@ -289,8 +289,17 @@ void PickUpAction::Execute()
             return;
         body->TouchedByPlayer();
     }
-    if (!Play(*character, AnimationSet_Pickup, false))
-        Finish();
+    if (Play(*character, AnimationSet_Pickup, false))
+        return;
+    // A set without a pick-up animation raises neither its "Pickup" nor its "End": the
+    // item is taken now and the controller hears the end the animation would have told
+    // it, so a state waiting for it goes on instead of waiting for ever.
+    Finish();
+    if (ControllerBaseCharacter* controller = GetController(*character)) {
+        if (objects.GetObject<Item>(m_targetId))
+            controller->PickupItem(m_targetId);
+        controller->HandleEvent(Actor::EndEvent());
+    }
 }
 
 void PickUpAction::AnimationCallback(const Name& event)

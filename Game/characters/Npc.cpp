@@ -23,6 +23,7 @@
 #include "Game/items/Item.h"
 #include "Game/quests/DialogPak.h"
 #include "Game/quests/QuestActions.h"
+#include "Game/quests/QuestTargetedActions.h"
 #include "Game/quests/QuestRepository.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/world/EffectEntity.h"

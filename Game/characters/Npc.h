@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/UniqueId.h"
 #include "Engine/World.h"
 #include "Game/characters/Character.h"
 
@@ -173,6 +174,9 @@ public:
     const WorldCoords& GetHomeCoords() const { return m_homeCoords; }
     const WorldCoords& GetChatPoint() const { return m_chatPoint; }
     bool GetDebugRender() const { return m_debugRender; }
+    // The identity the level placed the character under; instance groups list it by this.
+    const UniqueId& GetUniqueId() const { return m_uniqueId; }
+    void SetUniqueId(const UniqueId& id) { m_uniqueId = id; }
     void OnDebugRenderClick() { m_debugRender = !m_debugRender; }
     const std::string& GetMessageFileName() const { return m_messageFile; }
     const std::string& GetMessageTag() const { return m_messageTag; }
@@ -226,6 +230,7 @@ private:
     bool m_inSidelineConversation = false;
     bool m_inHerd = false;
     std::string m_herderFor;
+    UniqueId m_uniqueId;
     bool m_npcAttractor = false;
     int m_attractionTimeMin = 0;
     int m_attractionTimeMax = 0;

@@ -154,7 +154,8 @@ void CombatManager::LoadFormulas(const LoadTable& table)
         if (!text || !*text)
             continue;
         auto formula = std::make_unique<DesignerEquation_Algebra>();
-        if (!formula->ParseEquation(text, this)) {
+        const std::shared_ptr<const EqNode<float>> tree = DesignerEquation_Algebra::KeptTree(text);
+        if (!tree || !formula->BindTree(*tree, this)) {
             gEngine->Log(LOG_WARNING, "-=- Combat Manager Equation load failure : %s", entry.key);
             continue;
         }

@@ -131,19 +131,19 @@ void DamageAttribute::AppendAmount(std::u16string& line, const char* singleForma
                                    float min, float max)
 {
     if (min == max)
-        line += LocalizationManager::Instance().Format(singleFormatTag, min);
+        LocalizationManager::Instance().AppendFormat(line, singleFormatTag, min);
     else
-        line += LocalizationManager::Instance().Format(rangeFormatTag, min, max);
+        LocalizationManager::Instance().AppendFormat(line, rangeFormatTag, min, max);
 }
 
 void DamageAttribute::AppendText(std::u16string& line, const char* tag)
 {
-    line += LocalizationManager::Instance().Format(tag);
+    LocalizationManager::Instance().AppendFormat(line, tag);
 }
 
 void DamageAttribute::AppendText(std::u16string& line, const char* tag, float value)
 {
-    line += LocalizationManager::Instance().Format(tag, value);
+    LocalizationManager::Instance().AppendFormat(line, tag, value);
 }
 
 void DamageAttribute::AppendLine(TextList& texts1, TextList& texts2, TextList& texts3, std::u16string&& line) const

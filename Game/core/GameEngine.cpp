@@ -10,6 +10,7 @@
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
 #include "Engine/InstanceGroupManager.h"
+#include "Engine/UniqueIdMap.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/GameServices.h"
@@ -25,6 +26,7 @@
 #include "Game/items/ItemSet.h"
 #include "Game/items/TradeManager.h"
 #include "Game/items/Weapon.h"
+#include "Game/quests/NpcConversation.h"
 #include "Game/world/BandariTeleportPoint.h"
 #include "Game/world/Decoration.h"
 #include "Game/world/NpcWanderPoint.h"
@@ -167,6 +169,7 @@ GameEngine::~GameEngine()
     SafeDelete(m_tradeManager);
 
     InstanceGroupManager::Get().Clear();
+    UniqueIdMap::Get().Clear();
 
     m_itemSets.clear();
     m_loadedItemSets.clear();
@@ -450,6 +453,7 @@ extern "C" void ShutdownObjects()
     if (!gGameEngine)
         return;
     gGameEngine->Shutdown();
+    GAME::NpcConversationManager::Destroy();
     delete gGameEngine;   // gGameEngine stays set while the engine tears itself down
     gGameEngine = nullptr;
 }

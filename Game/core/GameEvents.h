@@ -217,4 +217,14 @@ struct GameEvent_ConversationAlert : GameEvent {
 };
 // ---- end of conversations ----
 
+// ---- script points ----
+// A point placed for a scripted character: where it is, the character it is meant for
+// (by object name) and its place in that character's sequence.
+struct GameEvent_ScriptPoint : GameEvent {
+    WorldCoords coords;
+    std::string characterName;
+    int32_t sequenceNum = 0;
+};
+// ---- end of script points ----
+
 }  // namespace GAME

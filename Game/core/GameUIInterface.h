@@ -9,11 +9,22 @@
 
 namespace GAME {
 
+class Dialog;
 class DialogPak;
 
 class GameUIInterface {
 public:
     virtual ~GameUIInterface() = default;
+
+    // ---- the end of the game ----
+    // The final boss has died.
+    virtual void FinalBossDefeated() {}
+    // Shows the closing story dialog, and whether a dialog is still on screen.
+    virtual void ShowDialog(Dialog& /*dialog*/) {}
+    virtual bool IsShowingDialog() const { return false; }
+    // The closing sequence after the story dialog.
+    virtual void EndSequence() {}
+    // ---- end of the end of the game ----
 
     virtual bool DisplaySkillReallocationWindow(uint32_t playerId) = 0;
     virtual bool SaveGame(GameDifficulty difficulty) = 0;
@@ -35,6 +46,9 @@ public:
     virtual void ShowDebugText(const std::u16string& /*text*/, const float (& /*color*/)[4], float /*x*/, float /*y*/)
     {
     }
+    // The player went through the final portal: the level is recorded completed and the
+    // game is over.
+    virtual void EndOfGame() {}
 };
 
 }  // namespace GAME

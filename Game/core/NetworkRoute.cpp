@@ -32,7 +32,8 @@ using enum NetSpeaker;
 // rewards, gold and purchase answers too. The roster, the balance level and the market
 // news are the host's, and every machine applies them, the host included. Items,
 // entities, portals, quest messages, party membership and chat change every machine's
-// game, whoever starts them; quest commands move the host's characters and fixed items.
+// game, whoever starts them; a client's quest commands ask the host to move its characters
+// and lock its fixed items (the host applies its own at once).
 // A client speaks for its own players, the objects it made, its own heartbeat, answers
 // and requests, and makes only what its own play makes. Only the host hears a client
 // leave, and tells the others.
@@ -68,11 +69,11 @@ constexpr std::array<RouteEntry, static_cast<size_t>(Count)> kRoutes{{
     {DisplayMessageRemote, ToPlayer, Either, None},
     {DisplayWMessageRemote, ToPlayer, Either, None},
     {HandleChatMessage, ToPeers, Either, InGame},
-    {QuestCommandMove, ToPeers, Server, None},
-    {QuestCommandWalk, ToPeers, Server, None},
-    {QuestCommandPlayAnimation, ToPeers, Server, None},
-    {QuestCommandUseSkill, ToPeers, Server, None},
-    {QuestCommandLockFixedItem, ToPeers, Server, None},
+    {QuestCommandMove, ToServer, Client, None},
+    {QuestCommandWalk, ToServer, Client, None},
+    {QuestCommandPlayAnimation, ToServer, Client, None},
+    {QuestCommandUseSkill, ToServer, Client, None},
+    {QuestCommandLockFixedItem, ToServer, Client, None},
     {SendPartyRequestResponse, ToServer, Client, OwnIds},
     {CtoS_StartTeleport, ToServer, Client, OwnIds},
     {StoC_StartTeleport, ToAllClients, Server, None},

@@ -398,7 +398,7 @@ void EquipManager::AddPropAttachment(Prop& prop)
         RemovePropAttachment(prop.GetObjectId());
     SetVisibilityAt(attachPoint, false);
     if (m_owner)
-        m_owner->Attach(&prop, Coords(), Name(attachPoint));
+        prop.AttachProp(*m_owner);
     m_props[prop.GetObjectId()] = attachPoint;
 }
 
@@ -414,7 +414,7 @@ void EquipManager::RemovePropAttachment(uint32_t propId)
     if (!IsPointCovered(attachPoint, propId))
         SetVisibilityAt(attachPoint, true);
     if (Prop* prop = ObjectManager::Get().GetObject<Prop>(propId); prop && m_owner)
-        m_owner->Detach(prop);
+        prop->DetachProp(*m_owner);
 }
 
 void EquipManager::SetWeaponEnchantment(const std::string& name)

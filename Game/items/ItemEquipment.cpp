@@ -64,21 +64,6 @@ float ComputeVariable(const void* context, int key)
                                          : static_cast<float>(item->GetBaseItemCost());
 }
 
-// The parsed tree of a formula text. Every item of a kind reads the same formulas from
-// the cost record, so each text is parsed once per thread and bound to each item's own
-// values; a text that does not parse is kept as null. The texts come from records and are
-// few; past kMaxKept the kept trees are dropped and texts parsed afresh.
-std::shared_ptr<const EqNode<float>> ParsedItemFormula(const std::string& text, const DesignerEquation_Algebra& parser)
-{
-    constexpr size_t kMaxKept = 256;
-    thread_local std::unordered_map<std::string, std::shared_ptr<const EqNode<float>>> kept;
-    if (const auto found = kept.find(text); found != kept.end())
-        return found->second;
-    if (kept.size() >= kMaxKept)
-        kept.clear();
-    return kept.emplace(text, parser.ParseTree(text.c_str())).first->second;
-}
-
 }  // namespace
 
 ItemEquipment::ItemEquipment() = default;
@@ -160,7 +145,7 @@ void ItemEquipment::SetEquation(std::unique_ptr<DesignerEquation_Algebra>& slot,
     if (text.empty())
         return;
     auto equation = std::make_unique<DesignerEquation_Algebra>();
-    const std::shared_ptr<const EqNode<float>> tree = ParsedItemFormula(text, *equation);
+    const std::shared_ptr<const EqNode<float>> tree = DesignerEquation_Algebra::KeptTree(text);
     if (!tree || !equation->BindTree(*tree, this)) {
         gEngine->Log(LOG_WARNING, "-=- Item Equation load failure : %s ", key);
         return;

@@ -1,4 +1,5 @@
 #include "Game/quests/QuestActions.h"
+#include "Game/quests/QuestTargetedActions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -123,102 +124,9 @@ void PendingQuestAction::StreamChildProperties(IOStream& stream)
     stream.StreamBool("isPendingFire", m_pendingFire);
 }
 
-void ItemToTargetAction::SerializeTargetAndItems(IOStream& stream, const char* targetKey)
-{
-    stream.StreamString(targetKey, m_target);
-    stream.StreamString("item[0]", m_item[0]);
-    stream.StreamString("item[1]", m_item[1]);
-    stream.StreamString("item[2]", m_item[2]);
-}
-
-void Action_TaskCreatureToLocation::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamString("creature", m_creature);
-    stream.StreamString("location", m_location);
-    stream.StreamBool("fight", m_fight);
-    stream.StreamBool("canReFire", m_canReFire);
-}
-
-void Action_SpawnEntityAtLocation::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamString("entity", m_entity);
-    stream.StreamString("location", m_location);
-}
-
-void Action_BoatDialog::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamString("npc", m_npc);
-    stream.StreamBool("onOff", m_onOff);
-    stream.StreamString("tag", m_tag);
-}
-
-void FixedItemAction::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamString(m_key, m_record);
-    if (m_hasReFire)
-        stream.StreamBool("canReFire", m_canReFire);
-}
-
-void Action_KillCreature::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamString("creatureRecord", m_creatureRecord);
-    stream.StreamBool("canReFire", m_canReFire);
-}
-
 void OneStringAction::SerializeChildProperties(IOStream& stream)
 {
     stream.StreamString(m_key, m_value);
-}
-
-void Action_ClearNPCDialog::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamString("npc", m_npc);
-}
-
-void Action_SetCharacterInvincible::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamString("npc", m_npc);
-    stream.StreamBool("invincible", m_invincible);
-    stream.StreamBool("canReFire", m_canReFire);
-}
-
-void Action_NpcPlayAnimation::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamString("npc", m_npc);
-    stream.StreamInt32("animation", m_animation);
-    stream.StreamBool("allowInterruptions", m_allowInterruptions);
-    stream.StreamBool("looping", m_looping);
-}
-
-void Action_IlluminateNpc::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamString("npc", m_npcName);
-    stream.StreamInt32("type", m_kind);
-}
-
-void Action_IlluminateNpc::StreamChildProperties(IOStream& stream)
-{
-    PendingQuestAction::StreamChildProperties(stream);
-    stream.StreamBool("isDeluminate", m_deluminate);
-}
-
-void Action_UpdateNPCDialog::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamString("npc", m_npcName);
-    stream.StreamString("dialogFile", m_dialogRecord);
-}
-
-void Action_UpdateNPCDialog::StreamChildProperties(IOStream& stream)
-{
-    PendingQuestAction::StreamChildProperties(stream);
-    stream.StreamBool("noPrimaryDialog", m_noPrimaryDialog);
-}
-
-void NpcVisibilityAction::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamString(m_key, m_record);
-    if (m_hasReFire)
-        stream.StreamBool("canReFire", m_canReFire);
 }
 
 void Action_ScreenFade::SerializeChildProperties(IOStream& stream)
@@ -278,14 +186,6 @@ void Action_ScreenShake::SerializeChildProperties(IOStream& stream)
 {
     stream.StreamInt32("duration", m_duration);
     stream.StreamInt32("amplitude", m_amplitude);
-}
-
-void Action_FireSkill::SerializeChildProperties(IOStream& stream)
-{
-    stream.StreamString("skill", m_skill);
-    stream.StreamString("source", m_source);
-    stream.StreamString("target", m_target);
-    stream.StreamBool("allowInterruptions", m_allowInterruptions);
 }
 
 void Action_UpdateMapMarker::Fire(uint32_t, bool reFire)
@@ -349,24 +249,6 @@ void Action_ScreenShake::Fire(uint32_t, bool)
     event.durationMs = static_cast<float>(m_duration);
     event.amplitude = static_cast<float>(m_amplitude);
     EventManager::Get().Send(event, "GameEvent_CameraShake");
-}
-
-void Action_IlluminateNpc::Execute()
-{
-    if (Npc* npc = FindNpc(m_npcName))
-        npc->Dialog_Illuminate(this);
-    else
-        gEngine->Log(LOG_WARNING, "Action_IlluminateNpc %u: no character \"%s\" in the world", GetId(),
-                     m_npcName.c_str());
-}
-
-void Action_UpdateNPCDialog::Execute()
-{
-    if (Npc* npc = FindNpc(m_npcName))
-        npc->Dialog_ReplaceStatic(m_dialogRecord.c_str(), this, m_noPrimaryDialog);
-    else
-        gEngine->Log(LOG_WARNING, "Action_UpdateNPCDialog %u: no character \"%s\" in the world", GetId(),
-                     m_npcName.c_str());
 }
 
 }  // namespace GAME

@@ -100,6 +100,8 @@ public:
     int32_t GetAmount(int difficulty) const;
 
 protected:
+    // The three amounts joined by "," (the editor line).
+    std::string DescribeAmounts() const;
     // Hands the amount to the recipient.
     virtual void Give(Character& recipient, uint32_t amount) = 0;
     // The amount of the current difficulty; false (logged) for a negative one.
@@ -115,12 +117,14 @@ protected:
 #define GAME_QUEST_ACTION_NAME(Name)                                   \
 public:                                                                \
     Name(uint32_t id, Trigger* parent) : QuestAction(id, parent) {}   \
-    const char* GetName() const override { return #Name; }
+    const char* GetName() const override { return #Name; }            \
+    std::string GetDescription() const override;
 
 #define GAME_AMOUNT_REWARD(Name, stem, tag, Field)                                                \
 public:                                                                                           \
     Name(uint32_t id, Trigger* parent) : AmountRewardAction(id, parent, stem, tag) {}             \
     const char* GetName() const override { return #Name; }                                        \
+    std::string GetDescription() const override;                                                  \
     void Set##Field##Normal(int v) { SetAmount(0, v); }                                           \
     void Set##Field##Epic(int v) { SetAmount(1, v); }                                             \
     void Set##Field##Legendary(int v) { SetAmount(2, v); }                                        \
@@ -204,122 +208,6 @@ public:                                                                       \
     Name(uint32_t id, Trigger* parent) : PendingQuestAction(id, parent) {}   \
     const char* GetName() const override { return #Name; }
 
-// A record-named target and one item record per difficulty.
-class ItemToTargetAction : public PendingQuestAction {
-public:
-    using PendingQuestAction::PendingQuestAction;
-    bool CanDelay() const override { return true; }
-
-protected:
-    void SerializeTargetAndItems(IOStream& stream, const char* targetKey);
-    std::string m_target;
-    std::string m_item[3];
-};
-
-class Action_DispenseItemFromNpc : public ItemToTargetAction {
-public:
-    Action_DispenseItemFromNpc(uint32_t id, Trigger* parent) : ItemToTargetAction(id, parent) {}
-    const char* GetName() const override { return "Action_DispenseItemFromNpc"; }
-    bool CanReFire() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override { SerializeTargetAndItems(stream, "npc"); }
-};
-
-class Action_DropItemFromNpc : public ItemToTargetAction {
-public:
-    Action_DropItemFromNpc(uint32_t id, Trigger* parent) : ItemToTargetAction(id, parent) {}
-    const char* GetName() const override { return "Action_DropItemFromNpc"; }
-    void SerializeChildProperties(IOStream& stream) override { SerializeTargetAndItems(stream, "npc"); }
-};
-
-class Action_DispenseItemFromChest : public ItemToTargetAction {
-public:
-    Action_DispenseItemFromChest(uint32_t id, Trigger* parent) : ItemToTargetAction(id, parent) {}
-    const char* GetName() const override { return "Action_DispenseItemFromChest"; }
-    bool CanReFire() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override { SerializeTargetAndItems(stream, "chest"); }
-};
-
-class Action_TaskCreatureToLocation : public PendingQuestAction {
-    GAME_PENDING_ACTION_NAME(Action_TaskCreatureToLocation)
-    bool CanReFire() const override { return true; }
-    bool CanDelay() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-    void SetCanReFire(bool v) { m_canReFire = v; }
-
-private:
-    std::string m_creature;
-    std::string m_location;
-    bool m_fight = false;
-    bool m_canReFire = true;
-};
-
-class Action_SpawnEntityAtLocation : public PendingQuestAction {
-    GAME_PENDING_ACTION_NAME(Action_SpawnEntityAtLocation)
-    bool CanDelay() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-
-private:
-    std::string m_entity;
-    std::string m_location;
-};
-
-class Action_BoatDialog : public QuestAction {
-    GAME_QUEST_ACTION_NAME(Action_BoatDialog)
-    bool CanReFire() const override { return true; }
-    bool CanDelay() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-    void SetX(int v) { m_x = v; }
-    void SetY(int v) { m_y = v; }
-    void SetZ(int v) { m_z = v; }
-
-private:
-    std::string m_npc;
-    bool m_onOff = false;
-    std::string m_tag;
-    int m_x = 0, m_y = 0, m_z = 0;
-};
-
-// A door or lockable object named by record, with an optional re-fire flag.
-class FixedItemAction : public QuestAction {
-public:
-    FixedItemAction(uint32_t id, Trigger* parent, const char* key, bool hasReFire, bool canReFireAnswer)
-        : QuestAction(id, parent), m_key(key), m_hasReFire(hasReFire), m_canReFireAnswer(canReFireAnswer)
-    {
-    }
-    bool CanReFire() const override { return m_canReFireAnswer; }
-    bool CanDelay() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-    void SetCanReFire(bool v) { m_canReFire = v; }
-
-protected:
-    const char* m_key;
-    bool m_hasReFire;
-    bool m_canReFireAnswer;
-    std::string m_record;
-    bool m_canReFire = true;
-};
-
-#define GAME_FIXED_ITEM_ACTION(Name, key, hasReFire, canReFire)                                   \
-    class Name : public FixedItemAction {                                                           \
-    public:                                                                                         \
-        Name(uint32_t id, Trigger* parent) : FixedItemAction(id, parent, key, hasReFire, canReFire) {} \
-        const char* GetName() const override { return #Name; }                                      \
-    };
-GAME_FIXED_ITEM_ACTION(Action_OpenDoor, "door", true, true)
-GAME_FIXED_ITEM_ACTION(Action_CloseDoor, "door", true, true)
-GAME_FIXED_ITEM_ACTION(Action_LockFixedItem, "fixedItem", false, false)
-GAME_FIXED_ITEM_ACTION(Action_UnlockFixedItem, "fixedItem", true, true)
-#undef GAME_FIXED_ITEM_ACTION
-
-class Action_KillCreature : public QuestAction {
-    GAME_QUEST_ACTION_NAME(Action_KillCreature)
-    void SerializeChildProperties(IOStream& stream) override;
-
-private:
-    std::string m_creatureRecord;
-    bool m_canReFire = true;
-};
-
 // One string value under one key; the answers to CanReFire and CanDelay per kind.
 class OneStringAction : public QuestAction {
 public:
@@ -352,6 +240,7 @@ protected:
     public:                                                                                   \
         Name(uint32_t id, Trigger* parent) : OneStringAction(id, parent, key, reFire, delay) {} \
         const char* GetName() const override { return #Name; }                                \
+        std::string GetDescription() const override;                                          \
         void Fire(uint32_t playerId, bool replay) override;                                   \
     };
 
@@ -372,6 +261,7 @@ class Action_BestowTriggerToken : public TokenAction {
 public:
     using TokenAction::TokenAction;
     const char* GetName() const override { return "Action_BestowTriggerToken"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
 
@@ -379,12 +269,12 @@ class Action_RemoveTriggerToken : public TokenAction {
 public:
     using TokenAction::TokenAction;
     const char* GetName() const override { return "Action_RemoveTriggerToken"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
 
 // Takes the item of that record from the local player.
 GAME_ONE_STRING_ACTION_FIRE(Action_RemoveItemFromInventory, "itemName", false, false)
-GAME_ONE_STRING_ACTION(Action_TalkNPC, "npc", false, false)
 // The music and ambient sound of the level.
 GAME_ONE_STRING_ACTION_FIRE(Action_LoadAmbientPlaylist, "playlist", false, true)
 GAME_ONE_STRING_ACTION_FIRE(Action_LoadMusicPlaylist, "playlist", false, true)
@@ -399,6 +289,7 @@ class Action_BestowQuest : public OneStringAction {
 public:
     Action_BestowQuest(uint32_t id, Trigger* parent) : OneStringAction(id, parent, "questFile", false, false) {}
     const char* GetName() const override { return "Action_BestowQuest"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
 
@@ -406,6 +297,7 @@ class Action_CompleteQuestNow : public OneStringAction {
 public:
     Action_CompleteQuestNow(uint32_t id, Trigger* parent) : OneStringAction(id, parent, "questFile", true, true) {}
     const char* GetName() const override { return "Action_CompleteQuestNow"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
 #undef GAME_ONE_STRING_ACTION
@@ -417,17 +309,8 @@ public:
         m_flag = true;
     }
     const char* GetName() const override { return "Action_UpdateDialogTab"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
-};
-
-class Action_ClearNPCDialog : public PendingQuestAction {
-    GAME_PENDING_ACTION_NAME(Action_ClearNPCDialog)
-    bool CanReFire() const override { return true; }
-    bool CanDelay() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-
-private:
-    std::string m_npc;
 };
 
 class Action_FadeInMusic : public QuestAction {
@@ -443,112 +326,6 @@ class Action_FadeOutMusic : public QuestAction {
     bool CanDelay() const override { return true; }
     static constexpr int kFadeOutMs = 5000;
 };
-
-class Action_SetCharacterInvincible : public PendingQuestAction {
-    GAME_PENDING_ACTION_NAME(Action_SetCharacterInvincible)
-    bool CanReFire() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-
-private:
-    std::string m_npc;
-    bool m_invincible = true;
-    bool m_canReFire = true;
-};
-
-class Action_NpcPlayAnimation : public PendingQuestAction {
-    GAME_PENDING_ACTION_NAME(Action_NpcPlayAnimation)
-    bool CanDelay() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-    bool GetLooping() const { return m_looping; }
-
-private:
-    std::string m_npc;
-    int32_t m_animation = 0;
-    bool m_allowInterruptions = false;
-    bool m_looping = false;
-};
-
-// Lights up a character: 1 an exclamation mark, 2 a question mark, 3 the glow effect;
-// with the deluminate flag it takes the light away instead.
-class Action_IlluminateNpc : public PendingQuestAction {
-public:
-    Action_IlluminateNpc(uint32_t id, Trigger* parent) : PendingQuestAction(id, parent) {}
-    Action_IlluminateNpc(uint32_t id, std::string npcName, int kind, bool deluminate = false)
-        : PendingQuestAction(id, nullptr), m_npcName(std::move(npcName)), m_kind(kind), m_deluminate(deluminate)
-    {
-    }
-    void Execute();
-    void Fire(uint32_t, bool) override { Execute(); }
-    const char* GetName() const override { return "Action_IlluminateNpc"; }
-    bool CanReFire() const override { return true; }
-    bool CanDelay() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-    void StreamChildProperties(IOStream& stream) override;
-    int GetKind() const { return m_kind; }
-    bool GetDeluminate() const { return m_deluminate; }
-    bool IsDeluminate() const { return m_deluminate; }
-    // The character took the light away on its own (the player talked to it).
-    void SetDeluminate() { m_deluminate = true; }
-
-private:
-    std::string m_npcName;
-    int32_t m_kind = 1;
-    bool m_deluminate = false;
-};
-
-// Gives a character a new dialog pak.
-class Action_UpdateNPCDialog : public PendingQuestAction {
-public:
-    Action_UpdateNPCDialog(uint32_t id, Trigger* parent) : PendingQuestAction(id, parent) {}
-    Action_UpdateNPCDialog(uint32_t id, std::string npcName, std::string dialogRecord)
-        : PendingQuestAction(id, nullptr), m_npcName(std::move(npcName)), m_dialogRecord(std::move(dialogRecord))
-    {
-    }
-    void Execute();
-    void Fire(uint32_t, bool) override { Execute(); }
-    const char* GetName() const override { return "Action_UpdateNPCDialog"; }
-    bool CanReFire() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-    void StreamChildProperties(IOStream& stream) override;
-    // Set once the player heard the pak's primary dialog.
-    void SetNoPrimaryDialog(bool value) { m_noPrimaryDialog = value; }
-    bool GetNoPrimaryDialog() const { return m_noPrimaryDialog; }
-    const std::string& GetDialogRecord() const { return m_dialogRecord; }
-
-private:
-    std::string m_npcName;
-    std::string m_dialogRecord;
-    bool m_noPrimaryDialog = false;
-};
-
-// Hides or shows a character, or disables a proxy, named by record.
-class NpcVisibilityAction : public PendingQuestAction {
-public:
-    NpcVisibilityAction(uint32_t id, Trigger* parent, const char* key, bool hasReFire)
-        : PendingQuestAction(id, parent), m_key(key), m_hasReFire(hasReFire)
-    {
-    }
-    bool CanReFire() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-    void SetCanReFire(bool v) { m_canReFire = v; }
-
-protected:
-    const char* m_key;
-    bool m_hasReFire;
-    std::string m_record;
-    bool m_canReFire = true;
-};
-
-#define GAME_VISIBILITY_ACTION(Name, key, hasReFire)                                               \
-    class Name : public NpcVisibilityAction {                                                        \
-    public:                                                                                          \
-        Name(uint32_t id, Trigger* parent) : NpcVisibilityAction(id, parent, key, hasReFire) {}     \
-        const char* GetName() const override { return #Name; }                                       \
-    };
-GAME_VISIBILITY_ACTION(Action_HideNpc, "npc", true)
-GAME_VISIBILITY_ACTION(Action_ShowNpc, "npc", true)
-GAME_VISIBILITY_ACTION(Action_DisableProxy, "proxy", false)
-#undef GAME_VISIBILITY_ACTION
 
 class Action_ScreenFade : public QuestAction {
     GAME_QUEST_ACTION_NAME(Action_ScreenFade)
@@ -607,6 +384,7 @@ class Action_UpdateMapMarker : public QuestAction {
 public:
     Action_UpdateMapMarker(uint32_t id, Trigger* parent) : QuestAction(id, parent) { m_flag = true; }
     const char* GetName() const override { return "Action_UpdateMapMarker"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
     bool CanReFire() const override { return true; }
     bool CanDelay() const override { return true; }
@@ -628,6 +406,7 @@ class Action_ClearMapMarker : public QuestAction {
 public:
     Action_ClearMapMarker(uint32_t id, Trigger* parent) : QuestAction(id, parent) { m_flag = true; }
     const char* GetName() const override { return "Action_ClearMapMarker"; }
+    std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
     bool CanReFire() const override { return true; }
     bool CanDelay() const override { return true; }
@@ -683,18 +462,6 @@ class Action_ScreenShake : public QuestAction {
 private:
     int32_t m_duration = 0;
     int32_t m_amplitude = 0;
-};
-
-class Action_FireSkill : public QuestAction {
-    GAME_QUEST_ACTION_NAME(Action_FireSkill)
-    bool CanDelay() const override { return true; }
-    void SerializeChildProperties(IOStream& stream) override;
-
-private:
-    std::string m_skill;
-    std::string m_source;
-    std::string m_target;
-    bool m_allowInterruptions = false;
 };
 
 #undef GAME_QUEST_ACTION_NAME

@@ -24,6 +24,8 @@ public:
     using TriggerCondition::TriggerCondition;
     ~QuestCondition() override;
     std::string GetDescription() const override;
+    // `prefix`, then "{B" stem "}" of a record, or "{B[empty]}" (the trigger actions use it too).
+    static std::string DescribeRecord(const char* prefix, const std::string& record);
 
 protected:
     bool IsParentFired() const;
@@ -32,8 +34,6 @@ protected:
     void SatisfyWithPlayer(const uint32_t* playerId);
     // The description after the "Not " part.
     virtual std::string DescribeBody() const = 0;
-    // "{B" stem "}" of a record, or "{B[empty]}".
-    static std::string DescribeRecord(const char* prefix, const std::string& record);
 };
 
 class Condition_KillCreature : public QuestCondition, public CreatureDeathListener {

@@ -1,9 +1,7 @@
-// A point some monsters teleport between: a marker seen only in the editor, known by its
-// unique id.
+// A point some monsters teleport between: a marker seen only in the editor.
 #pragma once
 
 #include "Engine/Entity.h"
-#include "Engine/UniqueId.h"
 
 namespace GAME {
 
@@ -16,12 +14,6 @@ public:
     BandariTeleportPoint();
     ~BandariTeleportPoint() override;
     void InitialUpdate() override;
-
-    const UniqueId& GetUniqueId() const { return m_uniqueId; }
-    void SetUniqueId(const UniqueId& id) { m_uniqueId = id; }
-
-private:
-    UniqueId m_uniqueId;
 };
 
 }  // namespace GAME

@@ -200,10 +200,16 @@ ABBox BoundingVolume::GetRegionBox() const
 
 bool BoundingVolume::GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const
 {
+    return PickSphere(ray, surface, GetCentre(), m_radius, distance, point);
+}
+
+bool BoundingVolume::PickSphere(const WorldRay& ray, int surface, const WorldVec3& centre, float radius,
+                                float& distance, WorldVec3& point)
+{
     distance = kPositiveInfinity;
-    if (surface == 0 || !gEngine || !gEngine->IsEditorMode())
+    if (surface == 0 || !gEngine || !gEngine->IsEditorMode() || !centre.IsValid())
         return false;
-    const Sphere sphere{GetCentre().ToWorldSpace(), m_radius};
+    const Sphere sphere{centre.ToWorldSpace(), radius};
     distance = sphere.IntersectRay(ray.origin.ToWorldSpace(), ray.direction);
     if (!(distance < kPositiveInfinity))
         return false;
@@ -346,14 +352,22 @@ void BoundingVolumeSoundFxOneShot::OnEnterAction(uint32_t entityId)
 
 // ---- BoundingVolumeWind -------------------------------------------------------------------
 
+BoundingVolumeWind::~BoundingVolumeWind() { World::Get().RemoveGrassWind(GetObjectId()); }
+
+void BoundingVolumeWind::SetWindOn(bool on)
+{
+    m_on = on;
+    if (!on)
+        World::Get().RemoveGrassWind(GetObjectId());
+}
+
 void BoundingVolumeWind::UpdateSelf(int elapsedMs)
 {
     BoundingVolume::UpdateSelf(elapsedMs);
     m_lastPosition = GetCentre();
-    if (m_on)
-        Journal::Get().Record("World::CreateGrassWind", GetObjectId(), "strength %g radius %g volume %g",
-                              static_cast<double>(m_direction.Length()), static_cast<double>(GetRadius()),
-                              static_cast<double>(m_soundVolume));
+    if (m_on && m_lastPosition.IsValid())
+        World::Get().CreateGrassWind(GetObjectId(), std::hypot(m_direction.x, m_direction.y), GetRadius(),
+                                     m_lastPosition.GetRegionPosition(), m_direction, m_lastPosition.GetRegion());
 }
 
 }  // namespace GAME

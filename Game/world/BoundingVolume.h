@@ -46,9 +46,14 @@ public:
 
     // The region box: the centre and half sides `radius`.
     ABBox GetRegionBox() const;
+    // The box the editor collides with: the region box, unrotated.
+    OBBox GetCollisionBox() const { return OBBox(GetRegionBox()); }
     // Editor picking: the ray's distance to the sphere (0 from inside) and the point hit,
     // only for a picking surface in editor mode; otherwise (or on a miss) false.
     bool GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const;
+    // The same picking against any sphere (the nested sets pick their outer reach).
+    static bool PickSphere(const WorldRay& ray, int surface, const WorldVec3& centre, float radius, float& distance,
+                           WorldVec3& point);
 
     // Strictly inside: a point on the surface is outside.
     bool IsPointInsideVolume(const WorldVec3& point) const;
@@ -132,25 +137,30 @@ private:
     bool m_spent = false;   // asked to be destroyed: the rest of the update raises nothing more
 };
 
-// Wind over the grass around it; nothing in the game switches it on. Its enter sends no
-// event.
+// Wind over the grass around it: while switched on, every update asks the world for grass
+// wind around the volume, blowing its way; switched off (as it starts, and nothing in the
+// game switches it on) it asks for none. Its enter sends no event.
 class BoundingVolumeWind : public BoundingVolume {
     GAME_DECLARE_CLASS(BoundingVolumeWind)
 
 public:
     static constexpr const char* kLoopSound = "Sounds/Ambience/Loops/LoopMountain01.mp3";
 
+    ~BoundingVolumeWind() override;
     void UpdateSelf(int elapsedMs) override;
     void OnEnterAction(uint32_t /*entityId*/) override {}
 
-    void SetWindOn(bool on) { m_on = on; }
+    // Switched off, the wind it blew stops.
+    void SetWindOn(bool on);
     bool IsWindOn() const { return m_on; }
-    const Vec3& GetWindDirection() const { return m_direction; }
+    // The way it blows over the ground (x, z); its length is how hard.
+    const Vec2& GetWindDirection() const { return m_direction; }
     const WorldVec3& GetLastPosition() const { return m_lastPosition; }
+    float GetSoundVolume() const { return m_soundVolume; }
 
 private:
-    Vec3 m_direction{5.0f, 0.0f, 0.0f};
-    float m_soundVolume = 0.0f;
+    Vec2 m_direction{5.0f, 0.0f};
+    float m_soundVolume = 0.0f;   // its looping sound (kLoopSound) plays this loud
     bool m_on = false;
     WorldVec3 m_lastPosition;
 };

@@ -12,6 +12,7 @@ GAME_IMPLEMENT_CLASS(BoundingVolumeBossMonster, BoundingVolumeMultiple)
 namespace {
 constexpr int kBossFadeOutMs = 5000;
 constexpr int kBossFadeSphere = 2;
+constexpr int kBossInnerSphere = 0;
 }  // namespace
 
 BoundingVolumeBossMonster::BoundingVolumeBossMonster()
@@ -31,11 +32,22 @@ void BoundingVolumeBossMonster::UpdateSelf(int elapsedMs)
     ++m_updates;
 }
 
-// The third sphere (normally the outermost) fades the level's music out.
+// The third sphere (normally the outermost) fades the level's music out. The innermost
+// looks its boss up: a boss still alive starts the set's event music, once, and the set
+// is done; a boss that is gone or dead leaves everything as it is.
 void BoundingVolumeBossMonster::OnEnterVolume(int index)
 {
-    if (index == kBossFadeSphere)
+    if (index == kBossFadeSphere) {
         Jukebox::Get().FadeOutMusic(kBossFadeOutMs);
+        return;
+    }
+    if (index != kBossInnerSphere)
+        return;
+    const Monster* boss = ObjectManager::Get().GetObject<Monster>(m_bossId);
+    if (!boss || !boss->IsAlive() || m_bossEventMusic.empty())
+        return;
+    Jukebox::Get().PlayEventMusic(m_bossEventMusic, false);
+    m_isDone = true;
 }
 
 void BoundingVolumeBossMonster::OnCreatureStartDeath(const GameEvent_CreatureStartDeath& event)

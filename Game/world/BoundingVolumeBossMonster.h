@@ -1,5 +1,6 @@
 // The nested spheres a boss carries: attached to the boss, they fade the music out when a
-// player comes near, and go quiet once the boss starts to die.
+// player comes near, start the boss's event music when the player reaches the boss, and go
+// quiet once the boss starts to die.
 #pragma once
 
 #include <cstdint>

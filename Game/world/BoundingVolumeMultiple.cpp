@@ -87,6 +87,28 @@ float BoundingVolumeMultiple::GetOuterReach() const
     return m_volumes.empty() ? 1.0f : m_volumes.back().radius + 1.0f;
 }
 
+ABBox BoundingVolumeMultiple::GetRegionBox() const
+{
+    const Coords& frame = GetCoords().GetRegionCoords();
+    const float reach = GetOuterReach();
+    auto spread = [&frame](float Vec3::*axis) {
+        return (std::fabs(frame.xAxis.*axis) + std::fabs(frame.yAxis.*axis) + std::fabs(frame.zAxis.*axis));
+    };
+    return ABBox{frame.origin, Vec3(spread(&Vec3::x) * reach, spread(&Vec3::y) * reach, spread(&Vec3::z) * reach)};
+}
+
+OBBox BoundingVolumeMultiple::GetCollisionBox() const
+{
+    const float outer = m_volumes.empty() ? 0.0f : m_volumes.back().radius;
+    return OBBox(GetCoords().GetRegionCoords(), GetRegionBox().extents * outer);
+}
+
+bool BoundingVolumeMultiple::GetIntersection(const WorldRay& ray, int surface, float& distance,
+                                             WorldVec3& point) const
+{
+    return BoundingVolume::PickSphere(ray, surface, GetCoords().GetPosition(), GetOuterReach(), distance, point);
+}
+
 int BoundingVolumeMultiple::FindVolume(uint32_t volumeId) const
 {
     for (size_t i = 0; i < m_volumes.size(); ++i)

@@ -47,6 +47,14 @@ public:
     const std::vector<Volume>& GetVolumes() const { return m_volumes; }
     // The outermost radius plus 1, or 1 for an empty set.
     float GetOuterReach() const;
+    // The region box around the set turned as it stands: the axis-aligned box around a
+    // cube of half side GetOuterReach.
+    ABBox GetRegionBox() const;
+    // The box the editor collides with: the set's frame, half sides those of the region
+    // box times the outermost radius (none for a set without spheres).
+    OBBox GetCollisionBox() const;
+    // Editor picking against the sphere of the outer reach, as a single volume picks.
+    bool GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const;
     bool IsDone() const { return m_isDone; }
     const std::string& GetEventMusicFile() const { return m_eventMusicFile; }
 

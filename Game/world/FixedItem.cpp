@@ -2,6 +2,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
+#include "Engine/NetPacketBuffer.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/AnimationSound.h"
 #include "Game/characters/Player.h"
@@ -224,11 +225,26 @@ void FixedItem::ApplyReplicationData()
     m_pendingState = m_replicatedState;
 }
 
+void FixedItem::WriteReplicationData(NetPacketOutBuffer& out) const { out.AddU8(WriteReplicationData()); }
+
+bool FixedItem::ReadReplicationData(NetPacketInBuffer& in)
+{
+    const uint8_t data = in.RemoveU8();
+    if (!in.IsOk()) {
+        gEngine->Log(LOG_WARNING, "FixedItem %s: replication data unreadable (%s); nothing kept",
+                     GetObjectName().c_str(), in.GetError().c_str());
+        return false;
+    }
+    ReadReplicationData(data);
+    return true;
+}
+
 void FixedItem::SaveState(BinaryWriter& writer)
 {
     writer.WriteUInt32(m_pendingState != FixedItemState_None ? m_pendingState : m_state);
     writer.WriteBool(m_locked);
     m_dropPerPartyMember.SaveState(writer);
+    WriteKindState(writer);
 }
 
 bool FixedItem::RestoreState(BinaryReader& reader)
@@ -247,9 +263,15 @@ bool FixedItem::RestoreState(BinaryReader& reader)
                      GetObjectName().c_str(), state);
         return false;
     }
+    if (!ReadKindState(reader)) {
+        gEngine->Log(LOG_WARNING, "FixedItem %s: saved state of its kind cut short; the item stays as it is",
+                     GetObjectName().c_str());
+        return false;
+    }
     m_pendingState = static_cast<FixedItem_State>(state);
     m_locked = locked;
     m_dropPerPartyMember = std::move(drop);
+    ApplyKindState();
     return true;
 }
 
@@ -414,5 +436,13 @@ bool FixedItem::IsCharacterInFront(const WorldCoords& character) const
 void FixedItem::CreatePathObstacle() { BuildMeshObstacles(*this, m_pathObstacles); }
 
 void FixedItem::RemovePathObstacle() { RemoveMeshObstacles(m_pathObstacles); }
+
+void FixedItem::KeepPathObstacle(std::unique_ptr<DynamicObstacle> obstacle)
+{
+    if (!obstacle)
+        return;
+    obstacle->Attach();
+    m_pathObstacles.push_back(std::move(obstacle));
+}
 
 }  // namespace GAME

@@ -26,6 +26,8 @@ class BinaryWriter;
 class DynamicObstacle;
 class FixedItemController;
 class FixedItemSkill;
+class NetPacketInBuffer;
+class NetPacketOutBuffer;
 class SoundPak;
 class SpecialFX;
 
@@ -105,6 +107,10 @@ public:
     virtual void ReadReplicationData(uint8_t data);
     // The received lock takes effect; the received state waits for InitialUpdate.
     virtual void ApplyReplicationData();
+    // The replication data in a packet: the byte above, then what a kind adds.
+    virtual void WriteReplicationData(NetPacketOutBuffer& out) const;
+    // False (nothing kept, logged) when the packet ends early.
+    virtual bool ReadReplicationData(NetPacketInBuffer& in);
     // After the actor's data: the state (4 bytes), the lock (4 bytes), the per-party
     // drop item's identity.
     virtual void SaveState(BinaryWriter& writer);
@@ -198,6 +204,14 @@ protected:
     // One obstacle per hit box of the mesh (the mesh's box: one while it has a mesh).
     virtual void CreatePathObstacle();
     virtual void RemovePathObstacle();
+    // What a kind saves after the base's fields, read whole before anything is applied:
+    // a blob cut short inside a kind's fields leaves the item as it was.
+    virtual void WriteKindState(BinaryWriter& /*writer*/) const {}
+    // False when the kind's fields are not all there; keeps them for ApplyKindState.
+    virtual bool ReadKindState(BinaryReader& /*reader*/) { return true; }
+    virtual void ApplyKindState() {}
+    // Attaches an obstacle a kind built and keeps it with the others.
+    void KeepPathObstacle(std::unique_ptr<DynamicObstacle> obstacle);
 
 private:
     // Runs out the skill countdown; on the deciding side the targets go out as a command.

@@ -39,11 +39,26 @@ int ContainerLockRank(const std::string& word)
 void FixedItemContainer::Load(const LoadTable& table)
 {
     FixedItem::Load(table);
+    m_idle.Load(table, "idleAnimation", "idleAnimationSpeed", 0.0f, nullptr, nullptr);
+    m_open.Load(table, "openAnimation", "openAnimationSpeed", 0.0f, "openSound", "openFxPakName");
     m_pathableWhenOpen = table.GetBool("pathableWhenOpen", false);
     m_lockedRadius = table.GetFloat("LockedRadius", 0.0f);
     m_radiusLockEnabled = m_lockedRadius > kContainerMinLockRadius;
     m_lockedClassification = ContainerLockRank(table.GetString("LockedClassification", ""));
     m_lockedEffectName = table.GetString("LockedEffect", "");
+}
+
+void FixedItemContainer::PreLoad(bool flag)
+{
+    FixedItem::PreLoad(flag);
+    m_idle.PreLoad(flag);
+    m_open.PreLoad(flag);
+}
+
+void FixedItemContainer::OnDestroy()
+{
+    m_open.Release("FixedItemContainer");
+    FixedItem::OnDestroy();
 }
 
 void FixedItemContainer::InitialUpdate()
@@ -62,9 +77,13 @@ void FixedItemContainer::SetFixedItemState(FixedItem_State state, uint32_t actor
     if (state == GetCurrentState())
         return;
     SetCurrentState(state);
+    if (state == FixedItemState_Closed && instant)
+        m_idle.ShowLastFrame(*this);
     if (state != FixedItemState_Open)
         return;
-    if (!instant) {
+    if (instant) {
+        m_open.ShowLastFrame(*this);
+    } else {
         m_openingActor = actorId;
         Open();
     }
@@ -75,6 +94,7 @@ void FixedItemContainer::SetFixedItemState(FixedItem_State state, uint32_t actor
 void FixedItemContainer::Open()
 {
     m_notYetOpened = false;
+    m_open.PlayAll(*this);
     NotifyAllies(m_openingActor);
     PlaySkillWarningFx();
     GameEvent_FixedItemUse event;

@@ -8,6 +8,7 @@
 
 #include "Game/world/FixedItem.h"
 #include "Game/world/FixedItemController.h"
+#include "Game/world/FixedItemLook.h"
 
 namespace GAME {
 
@@ -23,6 +24,9 @@ public:
     static constexpr int kEffectFadeTime = 8000;
 
     void Load(const LoadTable& table) override;
+    // Also both animations and the opening sound.
+    void PreLoad(bool flag) override;
+    void OnDestroy() override;
     void InitialUpdate() override;
     void UpdateSelf(int elapsedMs) override;
     void SetFixedItemState(FixedItem_State state, uint32_t actorId, bool instant, bool withEffects) override;
@@ -32,6 +36,7 @@ public:
     bool IsRadiusLockEnabled() const { return m_radiusLockEnabled; }
     int GetLockedClassification() const { return m_lockedClassification; }
     bool IsNotYetOpened() const { return m_notYetOpened; }
+    const FixedItemLook& GetOpenLook() const { return m_open; }
 
 private:
     void Open();
@@ -40,6 +45,8 @@ private:
     // True unless a living monster of the locking rank or above stands within the radius.
     bool CheckRadiusClear() const;
 
+    FixedItemLook m_idle;   // its animation only: the closed chest's pose
+    FixedItemLook m_open;   // animation, "openSound" and "openFxPakName"
     bool m_pathableWhenOpen = false;
     bool m_radiusLockEnabled = false;
     bool m_notYetOpened = true;

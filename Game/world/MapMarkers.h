@@ -41,6 +41,8 @@ class ScriptPoint : public Actor {
 
 public:
     void Load(const LoadTable& table) override;
+    // Sends "GameEvent_ScriptPoint" with the point's coordinates, character and number.
+    void InitialUpdate() override;
     bool CanCollide(const Entity* /*other*/) const override { return false; }
     // A box of no size.
     OBBox GetCollisionBox() const { return OBBox(); }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Engine/Entity.h"
+#include "Engine/UniqueId.h"
 
 namespace GAME {
 
@@ -18,11 +19,15 @@ public:
     void Load(const LoadTable& table) override;
     void InitialUpdate() override;
     float GetRadius() const { return m_radius; }
+    // The identity the level placed it under; instance groups list it by this.
+    const UniqueId& GetUniqueId() const { return m_uniqueId; }
+    void SetUniqueId(const UniqueId& id) { m_uniqueId = id; }
     // Editor picking against the sphere of its radius, as trigger volumes do.
     bool GetIntersection(const WorldRay& ray, int surface, float& distance) const;
 
 private:
     float m_radius = 1.0f;
+    UniqueId m_uniqueId;
 };
 
 }  // namespace GAME

@@ -8,6 +8,7 @@
 
 namespace GAME {
 
+class GraphicsAnim;
 class SoundPak;
 
 class Prop : public Actor {
@@ -15,21 +16,27 @@ class Prop : public Actor {
 
 public:
     Prop() = default;
-    // Destroys the prop's sound pack.
+    // Destroys the prop's sound pack and gives back its animation.
     ~Prop() override;
 
     void Load(const LoadTable& table) override;
     // Loads the sound and the animation ahead of their first use.
     void PreLoad(bool preloadNow) override;
 
+    // The actor takes the prop at its attach point; the prop's animation loops and its
+    // sound plays where the actor stands.
+    virtual void AttachProp(Actor& actor);
+    // The actor lets the prop go.
+    virtual void DetachProp(Actor& actor);
+
     const std::string& GetAttachPoint() const { return m_propAttachPoint; }
-    const std::string& GetAnimation() const { return m_animation; }
+    const GraphicsAnim* GetAnimation() const { return m_animation; }
     float GetAnimationSpeed() const { return m_animationSpeed; }
     SoundPak* GetAnimationSound() const;
 
 private:
     uint32_t m_animationSound = 0;   // object id of the owned sound pack
-    std::string m_animation;
+    GraphicsAnim* m_animation = nullptr;
     float m_animationSpeed = 1.0f;
     std::string m_propAttachPoint;
 };

@@ -10,6 +10,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/PathFinder.h"
+#include "Engine/UniqueIdMap.h"
 #include "Game/ai/ControllerMonster.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/GameEngine.h"
@@ -67,8 +68,16 @@ Proxy::Proxy() = default;
 
 Proxy::~Proxy()
 {
+    UniqueIdMap::Get().Remove(m_uniqueId, GetObjectId());
     if (gEngine && gEngine->IsEditorMode())
         EditorFilter::Get().Remove(GetObjectId());
+}
+
+void Proxy::SetUniqueId(const UniqueId& id)
+{
+    UniqueIdMap::Get().Remove(m_uniqueId, GetObjectId());
+    m_uniqueId = id;
+    UniqueIdMap::Get().Add(id, GetObjectId());
 }
 
 // ---- Load ---------------------------------------------------------------------------------

@@ -68,7 +68,8 @@ public:
 
     // The level's identity of the proxy, by which instance groups know it.
     const UniqueId& GetUniqueId() const { return m_uniqueId; }
-    void SetUniqueId(const UniqueId& id) { m_uniqueId = id; }
+    // Also enters the proxy in the engine's map of placed entities under that id.
+    void SetUniqueId(const UniqueId& id);
     int GetBudget() const { return m_budget; }
     GameDifficulty GetDifficulty() const { return static_cast<GameDifficulty>(m_playerInfo.gameDifficulty); }
     const std::string& GetPoolName() const { return m_poolName; }

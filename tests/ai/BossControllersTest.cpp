@@ -1,522 +1,390 @@
-// The scripted bosses and their helpers: the conduit fight and its saved flags, the
-// chained boss and its chains, the two-phase caster and its marching warriors, the
-// sickle-bearer with its drop zone, and the controller that teleports as it loses life.
-#include <typeinfo>
-
+// The final boss's god cycle with its statues and its death, and the charging cyclops:
+// with the bundled boss records and small records of the cases' own.
 #include "core/EngineFixture.h"
 #include "Engine/Engine.h"
-#include "Engine/InstanceGroupManager.h"
-#include "Engine/Name.h"
-#include "Game/ai/ControllerBandari.h"
-#include "Game/ai/ControllerMegalesios.h"
-#include "Game/ai/ControllerTelkine.h"
-#include "Game/ai/ControllerTerracotta.h"
-#include "Game/ai/ControllerTyphonChained.h"
-#include "Game/ai/ControllerZoverad.h"
+#include "Engine/EventManager.h"
+#include "Game/ai/ControllerCyclops.h"
+#include "Game/ai/ControllerTyphon.h"
+#include "Game/characters/AmbientCharacter.h"
+#include "Game/characters/Typhon.h"
+#include "Game/core/ActivityManager.h"
+#include "Game/core/GameEvents.h"
+#include "Game/core/GameUIInterface.h"
 #include "Game/core/TeamManager.h"
-#include "Game/core/foundation/BinaryReader.h"
-#include "Game/core/foundation/BinaryWriter.h"
 #include "Game/core/foundation/ProcessRandom.h"
-#include "Game/skills/ProjectileKinds.h"
-#include "Game/skills/Skill_AttackTelekinesis.h"
-#include "Game/world/BandariTeleportPoint.h"
-#include "Game/world/FxPak.h"
-#include "Game/world/Proxy.h"
+#include "Game/skills/SkillManager.h"
+#include "Game/world/EndGameActivity.h"
+#include "Game/world/MapMarkers.h"
 
 using namespace GAME;
 
 namespace {
+
+// What the game asks of the user interface at the end of the game.
+class EndGameUI : public GameUIInterface {
+public:
+    bool DisplaySkillReallocationWindow(uint32_t) override { return true; }
+    bool SaveGame(GameDifficulty difficulty) override
+    {
+        saves.push_back(difficulty);
+        return true;
+    }
+    bool SaveGame() override
+    {
+        ++autoSaves;
+        return true;
+    }
+    bool SaveQuest(bool) override { return true; }
+    bool BackupGame() override { return true; }
+    void FinalBossDefeated() override { ++defeats; }
+    void ShowDialog(Dialog&) override { showing = true; }
+    bool IsShowingDialog() const override { return showing; }
+    void EndSequence() override { ++endSequences; }
+
+    std::vector<int> saves;
+    int autoSaves = 0, defeats = 0, endSequences = 0;
+    bool showing = false;
+};
 
 class BossTest : public EngineTest {
 protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        region = World::Get().AddRegion(1, "Bosses");
-        InstanceGroupManager::Get().Clear();
-        SeedProcessRandom(56);
-        RecordDatabase::Get().RegisterRecord("Records/Test/Burst.dbr", "Class,FxPak,\n");
+        RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+        region = World::Get().AddRegion(1, "Arena");
+        SeedProcessRandom(55);
+        engine->SetUI(&ui);
     }
     void TearDown() override
     {
-        InstanceGroupManager::Get().Clear();
+        ActivityManager::Get()->Clear();
+        engine->SetUI(nullptr);
         EngineTest::TearDown();
     }
-    // A boss of the class with its controller, at x facing +x, full of life and started.
-    template <class M, class C>
-    M* Make(const std::string& monsterKeys, const std::string& controllerKeys, C*& controller, float x = 0.0f)
+    template <class T>
+    T* Spawn(const std::string& record, float x, float z = 0.0f)
     {
-        const std::string id = std::to_string(++made);
-        const std::string ai = "Records/Test/BossAI" + id + ".dbr";
-        const std::string body = "Records/Test/Boss" + id + ".dbr";
-        RecordDatabase::Get().RegisterRecord(ai, std::string("Class,") + C::GetStaticClassInfo().GetName() + ",\n" +
-                                                     controllerKeys);
-        RecordDatabase::Get().RegisterRecord(body, std::string("Class,") + M::GetStaticClassInfo().GetName() +
-                                                       ",\ncontroller," + ai + ",\n" + monsterKeys);
-        M* monster = ObjectManager::Get().CreateObjectFromFile<M>(body);
-        EXPECT_TRUE(World::Get().AddEntity(monster, At(x)));
-        monster->SetSpawnPoint(monster->GetCoords());
-        monster->SetLifeLimit(100.0f);
-        monster->SetCurrentLife(100.0f);
-        controller = DynamicCast<C>(monster->GetMonsterController());
-        EXPECT_NE(controller, nullptr);
-        controller->AttachParent(monster->GetObjectId());
-        controller->Update(0);
-        return monster;
-    }
-    WorldCoords At(float x, float z = 0.0f) const
-    {
-        return WorldCoords(region, Coords::LookAlong({x, 0, z}, {1, 0, 0}, {0, 1, 0}));
-    }
-    static size_t CountInWorld(const RTTI_ClassInfo& info)
-    {
-        size_t count = 0;
-        std::vector<Entity*> all;
-        World::Get().GetEntitiesInSphere(all, World::Get().GetRegionById(1), Sphere{{}, 1000.0f}, EntityList_All);
-        for (const Entity* entity : all)
-            count += entity->IsA(info) ? 1 : 0;
-        return count;
-    }
-    // A living character of the players' side, facing +x.
-    Character* Foe(float x, float z = 0.0f)
-    {
-        auto* character = DynamicCast<Character>(ObjectManager::Get().CreateObject("Character"));
-        EXPECT_TRUE(World::Get().AddEntity(character, At(x, z)));
-        character->SetTeam(TeamManager::DefaultPlayerTeam());
+        T* character = ObjectManager::Get().CreateObjectFromFile<T>(record);
+        EXPECT_NE(character, nullptr);
+        EXPECT_TRUE(World::Get().AddEntity(character, WorldCoords(region, Coords::MakeTranslation({x, 0, z}))));
+        character->SetPathPosition(WorldVec3(region, Vec3{x, 0, z}));
         character->SetLifeLimit(100.0f);
         character->SetCurrentLife(100.0f);
         return character;
     }
-    template <class S>
-    static S* StateOf(ControllerAI& controller, const char* name)
+    // The character's controller after its first frame (states registered).
+    template <class T>
+    T* Mind(Character& character)
     {
-        return dynamic_cast<S*>(controller.GetState(name));
+        auto* mind = ObjectManager::Get().GetObject<T>(character.GetControllerId());
+        EXPECT_NE(mind, nullptr);
+        mind->AttachParent(character.GetObjectId());
+        mind->Update(0);
+        return mind;
     }
+    TyphonStatue* Statue(const char* god, float x, float z = 0.0f)
+    {
+        auto* statue = Spawn<TyphonStatue>(std::string("Records/Creatures/Boss/TyphonStatue") + god + ".dbr", x, z);
+        statue->InitialUpdate();
+        return statue;
+    }
+
+    EndGameUI ui;
     Region* region = nullptr;
-    int made = 0;
-    static inline const Name kEnd{"End"};
 };
+
+uint32_t SkillOf(const Character& character, const char* record)
+{
+    return character.GetSkillManager().FindSkillId(record);
+}
 
 }  // namespace
 
-// ---- The conduit fight ---------------------------------------------------------------------
-
-TEST_F(BossTest, MegalesiosBurstsThenAttacksTheConduitOnANegativeCountdownUntilItIsGone)
+TEST_F(BossTest, TheBossReadsEachGodsAttacksAndTransferSkillsFromItsRecord)
 {
-    ControllerMegalesios* mind = nullptr;
-    Megalesios* boss = Make<Megalesios>("", "", mind);
-    const uint32_t bursts = 501, strike = 502;
-    mind->SetSpecialAttack5Skill(bursts, 0, 4444, 100, SkillUseRange_Any);
-    mind->SetSpecialAttackSkill(strike, 0, 7777, 100, SkillUseRange_Any);
-    EXPECT_EQ(mind->GetCheckForPlayerRadius(), 20.0f);
-    ASSERT_EQ(mind->GetExecutingStateName(), "Startup");
-
-    // No enemy: the bursts go off at the boss itself; "End" moves on to the conduit.
-    mind->QuestCommandUseSkill(0, 0, false);
-    EXPECT_EQ(mind->GetExecutingStateName(), "LaunchBursts");
-    EXPECT_TRUE(boss->GetBurstsLaunched());
-    EXPECT_EQ(mind->GetSpecialAttack(4).reuseTimerMs, 4444);
-    mind->HandleEvent(kEnd);
-    ASSERT_EQ(mind->GetExecutingStateName(), "AttackConduit");
-
-    MegalesiosConduit* conduit = nullptr;
-    ControllerMegalesiosConduit* conduitMind = nullptr;
-    conduit = Make<MegalesiosConduit>("", "", conduitMind, 6.0f);
-    EXPECT_EQ(conduitMind->GetState("Attack"), nullptr);
-    EXPECT_NE(conduitMind->GetState("Dead"), nullptr);
-    EXPECT_FALSE(conduit->CausesAnger());
-
-    auto* attack = StateOf<ControllerMegalesiosStateAttackConduit>(*mind, "AttackConduit");
-    mind->Update(0);   // finds the conduit, nothing more
-    EXPECT_EQ(attack->GetConduitId(), conduit->GetObjectId());
-    mind->Update(0);   // a countdown of exactly 0 does not fire
-    EXPECT_EQ(mind->GetSpecialAttack(0).reuseTimerMs, 0);
-    mind->Update(1);
-    EXPECT_EQ(mind->GetSpecialAttack(0).reuseTimerMs, 7777);
-    EXPECT_GE(attack->GetCountdown(), 1000);
-    EXPECT_LE(attack->GetCountdown(), 5000);
-
-    // A quest skill holds the automatic attack back a million ms.
-    attack->QuestCommandUseSkill(strike, conduit->GetObjectId());
-    EXPECT_EQ(attack->GetCountdown(), ControllerMegalesiosStateAttackConduit::kQuestSkillHoldMs);
-    EXPECT_EQ(mind->GetExecutingStateName(), "QuestUseSkill");
-
-    // Once the conduit is gone the boss goes idle for good.
-    mind->SetState("AttackConduit", ControllerAIStateData());
-    ObjectManager::Get().DestroyObjectEx(conduit, "test", __LINE__);
-    mind->Update(1);
-    EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
-    EXPECT_TRUE(boss->GetConduitFinished());
-}
-
-TEST_F(BossTest, MegalesiosFlagsAreSavedAndAReloadWithBothGoesStraightToIdle)
-{
-    ControllerMegalesios* mind = nullptr;
-    Megalesios* saved = Make<Megalesios>("", "", mind);
-    saved->SetBurstsLaunched(true);
-    saved->SetConduitFinished(true);
-    BinaryWriter writer;
-    saved->SaveState(writer);
-
-    ControllerMegalesios* reloadedMind = nullptr;
-    Megalesios* reloaded = Make<Megalesios>("", "", reloadedMind);
-    reloadedMind->SetSpecialAttackSkill(502, 0, 7777, 100, SkillUseRange_Any);
-    BinaryReader reader(writer.GetBuffer(), writer.GetLength());
-    reloaded->RestoreState(reader);
-    EXPECT_TRUE(reloaded->GetBurstsLaunched() && reloaded->GetConduitFinished());
-    reloadedMind->SetState("Startup", ControllerAIStateData());
-    EXPECT_EQ(reloadedMind->GetExecutingStateName(), "Idle");
-    EXPECT_EQ(reloadedMind->GetSpecialAttack(0).reuseTimerMs, 0);
-
-    // A state cut short before the flags leaves them as they were.
-    ControllerMegalesios* shortMind = nullptr;
-    Megalesios* cut = Make<Megalesios>("", "", shortMind);
-    BinaryReader shortReader(writer.GetBuffer(), writer.GetLength() - 4);
-    cut->RestoreState(shortReader);
-    EXPECT_FALSE(cut->GetBurstsLaunched() || cut->GetConduitFinished());
-}
-
-// ---- The chained boss -----------------------------------------------------------------------
-
-TEST_F(BossTest, ChainedTyphonBreaksItsChainsWaitsAndReportsTheWalkOnce)
-{
-    RecordDatabase::Get().RegisterRecord("Records/Test/Chains.dbr",
-                                         "Class,TyphonChains,\nburstFX,Records/Test/Burst.dbr,\ndissolveTime,2,\n");
-    ControllerTyphonChained* mind = nullptr;
-    TyphonChained* boss = Make<TyphonChained>("chains,Records/Test/Chains.dbr,\n", "", mind);
-    EXPECT_EQ(mind->GetState("Idle"), nullptr);
-    EXPECT_EQ(mind->GetExecutingStateName(), "Chained");
-    boss->InitialUpdate();
-    TyphonChains* chains = boss->GetChains();
-    ASSERT_NE(chains, nullptr);
-    EXPECT_TRUE(boss->AreChainsAttached());
-
-    mind->QuestCommandPlayAnimation(AnimationSet_Chat, false, false);
-    EXPECT_EQ(mind->GetExecutingStateName(), "BreakingTheChains");
-    // Events other than its three reach only the character; the chains break on theirs.
-    boss->AnimationCallback(Name("Footstep"));
-    EXPECT_FALSE(chains->IsDissolving());
-    boss->AnimationCallback(Name("BreakTheChains"));
-    EXPECT_TRUE(chains->IsDissolving());
-    EXPECT_EQ(CountInWorld(FxPak::GetStaticClassInfo()), 3u);
-
-    size_t queued = boss->GetQueuedCommandCount();
-    mind->HandleEvent(kEnd);
-    EXPECT_EQ(mind->GetExecutingStateName(), "WaitToWalk");
-    EXPECT_EQ(boss->GetQueuedCommandCount(), queued + 1);
-
-    const WorldVec3 portal(region, {8, 0, 0});
-    mind->QuestCommandMove(0, portal, false);
-    EXPECT_EQ(mind->GetExecutingStateName(), "WalkToPortal");
-    mind->QuestCommandWalk(0, WorldVec3(region, {-8, 0, 0}), false);   // ignored
-    EXPECT_EQ(mind->GetCurrentPointOfInterest(), portal);
-    queued = boss->GetQueuedCommandCount();
-    mind->EndOfPathReached();
-    EXPECT_EQ(boss->GetQueuedCommandCount(), queued + 1);
-    EXPECT_EQ(mind->GetExecutingStateName(), "WalkToPortal");
-
-    EXPECT_FALSE(boss->IsDissolving());
-    boss->AnimationCallback(Name("EnterPortal"));
-    EXPECT_TRUE(boss->IsDissolving());
-}
-
-TEST_F(BossTest, ChainsWithoutABurstEffectStillDissolve)
-{
-    RecordDatabase::Get().RegisterRecord("Records/Test/BareChains.dbr", "Class,TyphonChains,\n");
-    auto* chains = ObjectManager::Get().CreateObjectFromFile<TyphonChains>("Records/Test/BareChains.dbr");
-    ASSERT_NE(chains, nullptr);
-    ASSERT_TRUE(World::Get().AddEntity(chains, At(0.0f)));
-    chains->BreakChains();
-    EXPECT_TRUE(chains->IsDissolving());
-    EXPECT_EQ(CountInWorld(FxPak::GetStaticClassInfo()), 0u);
-}
-
-// ---- The two-phase caster and its warriors ---------------------------------------------------
-
-TEST_F(BossTest, TelkineEmotesBeforeEachCastWaitsForItsEndAndChangesPhaseAfterTwelve)
-{
-    ControllerTelkine* mind = nullptr;
-    Monster* boss = Make<Monster>("", "ViewDistance,40,\ntelekinesisSpell,Records/Test/None.dbr,\n", mind);
-    EXPECT_EQ(mind->GetState("Idle"), nullptr);
-    EXPECT_EQ(mind->GetViewDistance(), ControllerAI::kViewDistanceBeforeLoad);   // no monster keys read
-    auto* phase1 = StateOf<ControllerTelkineStateAttackPhase1>(*mind, "AttackPhase1");
-    ASSERT_EQ(mind->GetExecutingStateName(), "AttackPhase1");
-
-    // Nobody in sight at cast time: the wait holds until an "End" arrives, nothing counted.
-    mind->Update(ControllerTelkineStateAttackPhase1::kCastIntervalMs);
-    EXPECT_EQ(mind->GetExecutingStateName(), "Emote");
-    mind->HandleEvent(kEnd);
-    mind->Update(1);
-    EXPECT_EQ(mind->GetExecutingStateName(), "AttackPhase1");
-    EXPECT_TRUE(phase1->IsWaitingForCast());
-    EXPECT_EQ(phase1->GetCastCount(), 0);
-    mind->Update(50000);
-    EXPECT_TRUE(phase1->IsWaitingForCast());
-    EXPECT_EQ(phase1->GetTimeSinceCast(), 0);
-    mind->HandleEvent(kEnd);
-    EXPECT_FALSE(phase1->IsWaitingForCast());
-
-    // Attacking (action state 7): no cast, but the time keeps growing.
-    Foe(6.0f);
-    boss->SetActionState(Character_ActionState_Attack);
-    mind->Update(ControllerTelkineStateAttackPhase1::kCastIntervalMs);
-    EXPECT_EQ(mind->GetExecutingStateName(), "AttackPhase1");
-    EXPECT_EQ(phase1->GetTimeSinceCast(), ControllerTelkineStateAttackPhase1::kCastIntervalMs);
-    boss->SetActionState(Character_ActionState_Idle);
-
-    for (int cast = 1; cast <= ControllerTelkineStateAttackPhase1::kCastLimit; ++cast) {
-        SCOPED_TRACE(cast);
-        mind->Update(ControllerTelkineStateAttackPhase1::kCastIntervalMs);   // the emote
-        ASSERT_EQ(mind->GetExecutingStateName(), "Emote");
-        mind->HandleEvent(kEnd);
-        mind->Update(1);   // the cast
-        ASSERT_EQ(phase1->GetCastCount(), cast);
-        mind->HandleEvent(kEnd);
-        boss->SetActionState(Character_ActionState_Idle);
-    }
-    mind->Update(1);
-    EXPECT_EQ(mind->GetExecutingStateName(), "AttackPhase2");
-}
-
-TEST_F(BossTest, TerracottaMarchesOnlyWhenToldByDefaultAndReturnsWhenAnEnemyIsCloseInFront)
-{
+    auto* boss = Spawn<Typhon>("Records/Creatures/Boss/Typhon.dbr", 0.0f);
+    ControllerTyphon* mind = boss->GetTyphonController();
+    ASSERT_NE(mind, nullptr);
     struct Row {
-        const char* keys;
-        float enemyX, enemyZ;
-        const char* state;
+        uint32_t god;
+        size_t slot;
+        const char* skill;
+        int timeout, delay;
+        uint32_t chance;
+        SkillUseRange range;
     };
     const Row rows[] = {
-        {"", 10.0f, 0.0f, "Startup"},                        // never marches by itself
-        {"", 1.5f, 0.0f, "Return"},                          // less than 2.0 in front
-        {"", -1.0f, 0.0f, "Return"},                         // behind: 0.0, below 2.0
-        {"MarchRange,12,\n", 10.0f, 0.0f, "AttackMarch"},  // starts marching
-        {"MarchRange,12,\n", -1.0f, 0.0f, "AttackMarch"},  // behind counts as 0.0
+        {0, 0, "Records/Skills/Attacks/Thunderclap.dbr", 1500, 4250, 60, SkillUseRange_Medium},
+        {1, 0, "Records/Skills/Attacks/FrostNova.dbr", 0, 3000, 50, SkillUseRange_Any},
+        {1, 1, "Records/Skills/Attacks/CrushingBlow.dbr", 0, 0, 25, SkillUseRange_Short},
+        {2, 0, "Records/Skills/Attacks/CrushingBlow.dbr", 0, 0, 70, SkillUseRange_Short},
+        {3, 4, "Records/Skills/Attacks/ArrowVolley.dbr", 700, 0, 40, SkillUseRange_Long},
+        {3, 0, nullptr, 0, 0, 0, SkillUseRange_Any},   // a skill the boss does not know
+        {0, 1, nullptr, 0, 0, 0, SkillUseRange_Any},   // no keys at all
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.keys) + std::to_string(row.enemyX));
-        ControllerTerracotta* mind = nullptr;
-        Make<Monster>("", row.keys, mind, 100.0f * static_cast<float>(made + 1));
-        const float origin = 100.0f * static_cast<float>(made);
-        Character* enemy = Foe(origin + row.enemyX, row.enemyZ);
-        EXPECT_EQ(mind->GetForwardDistance(enemy->GetObjectId()), row.enemyX > 0.0f ? row.enemyX : 0.0f);
-        mind->SetMostHatedEnemy(enemy->GetObjectId());
-        mind->GetState("Startup")->OnUpdate(0);
-        EXPECT_EQ(mind->GetExecutingStateName(), row.state);
+        SCOPED_TRACE(std::string(GodIndexToName(row.god)) + " slot " + std::to_string(row.slot + 1));
+        const ControllerMonster::SpecialAttack& attack = mind->GetGodSpecialAttack(row.god, row.slot);
+        EXPECT_EQ(attack.skillId, row.skill ? SkillOf(*boss, row.skill) : 0u);
+        EXPECT_NE(row.skill && attack.skillId == 0, true);
+        EXPECT_EQ(attack.timeoutMs, row.timeout);
+        EXPECT_EQ(attack.delayMs, row.delay);
+        EXPECT_EQ(attack.chance, row.chance);
+        EXPECT_EQ(attack.range, row.range);
     }
-    ControllerTerracotta* mind = nullptr;
-    Make<Monster>("", "", mind, -500.0f);
-    EXPECT_EQ(mind->GetForwardDistance(0), 0.0f);
-    mind->AttackMarch();
-    EXPECT_EQ(mind->GetExecutingStateName(), "AttackMarch");
+    const uint32_t transfer = SkillOf(*boss, "Records/Skills/Boss/TyphonSkillTransfer.dbr");
+    ASSERT_NE(transfer, 0u);
+    for (uint32_t god = 0; god < ControllerTyphon::kGodCount; ++god)
+        EXPECT_EQ(mind->GetTransferSkill(god), transfer);
+    EXPECT_EQ(GodIndexToName(4), std::string("invalid"));
+    for (const char* word : {"", "poseidon", "Zeus", "zeus"})
+        EXPECT_EQ(GodNameFromString(word), 0u) << word;
+    EXPECT_EQ(GodNameFromString("apollo"), 3u);
 }
 
-// ---- The sickle-bearer ------------------------------------------------------------------------
-
-TEST_F(BossTest, ZoveradLosesItsSickleOnceAndAReloadLosesItAgainWithoutTheBlast)
+TEST_F(BossTest, AChosenStatueIsStruckWithItsOwnGodsTransferSkillHoweverManyStand)
 {
-    ControllerZoverad* mind = nullptr;
-    Zoverad* boss = Make<Zoverad>("sickleExplosion,Records/Test/Burst.dbr,\n", "", mind);
-    EXPECT_NE(dynamic_cast<ControllerZoveradStateAttack*>(mind->GetState("Attack")), nullptr);
-    mind->SetState("Pursue", ControllerAIStateData());
-    // Empty hands: no commands, but the blast shows and the controller goes idle.
-    const size_t queued = boss->GetQueuedCommandCount();
-    boss->UnequipAndExplodeSickle(true);
-    EXPECT_EQ(boss->GetQueuedCommandCount(), queued);
-    EXPECT_EQ(CountInWorld(FxPak::GetStaticClassInfo()), 1u);
-    EXPECT_TRUE(boss->IsSickleGone());
+    std::string keys = "Class,Typhon,\ncontroller,Records/Controllers/Monster/TyphonController.dbr,\n";
+    const char* gods[] = {"Zeus", "Demeter", "Hades", "Apollo"};
+    for (int god = 0; god < 4; ++god) {
+        const std::string record = std::string("Records/Test/Transfer") + gods[god] + ".dbr";
+        RecordDatabase::Get().RegisterRecord(record, "Class,Skill_TyphonSkillTransfer,\n");
+        keys += "skillName" + std::to_string(god + 1) + "," + record + ",\nskillLevel" + std::to_string(god + 1) +
+                ",1,\n" + gods[god] + "TransferSkillName," + record + ",\n";
+    }
+    RecordDatabase::Get().RegisterRecord("Records/Test/Typhon.dbr", keys);
+    auto* boss = Spawn<Typhon>("Records/Test/Typhon.dbr", 0.0f);
+    auto* mind = Mind<ControllerTyphon>(*boss);
+    // Six statues: more than there are gods, and out of god order.
+    for (const char* god : {"Apollo", "Hades", "Zeus", "Demeter", "Apollo", "Hades"})
+        Statue(god, 5.0f + static_cast<float>(mind->GetLastStatueIndex() + 3), static_cast<float>(god[0]));
+    std::set<int> chosen;
+    for (int round = 0; round < 30; ++round) {
+        ASSERT_TRUE(mind->ChooseStatue());
+        chosen.insert(mind->GetLastStatueIndex());
+        const auto* statue = ObjectManager::Get().GetObject<TyphonStatue>(mind->GetCurrentEnemy());
+        ASSERT_NE(statue, nullptr) << mind->GetExecutingStateName();
+        EXPECT_EQ(mind->GetCurrentSkillID(), SkillOf(*boss, (std::string("Records/Test/Transfer") +
+                                                                gods[statue->GetGod()] + ".dbr").c_str()));
+    }
+    EXPECT_TRUE(chosen.count(4) || chosen.count(5));
+}
+
+TEST_F(BossTest, ALoneStatueIsChosenAgainAndWithoutOneTheCycleStops)
+{
+    auto* boss = Spawn<Typhon>("Records/Creatures/Boss/Typhon.dbr", 0.0f);
+    auto* mind = Mind<ControllerTyphon>(*boss);
+    TyphonStatue* statue = Statue("Hades", 6.0f);
+    EXPECT_TRUE(mind->ChooseStatue());
+    EXPECT_TRUE(mind->ChooseStatue());
+    EXPECT_EQ(mind->GetLastStatueIndex(), 0);
+    EXPECT_EQ(mind->GetCurrentEnemy(), statue->GetObjectId());
+    statue->SetCurrentLife(0.0f);
+    statue->SetLifeState(Character_LifeState_Dead);
+    Statue("Zeus", 520.0f);   // out of reach
+    EXPECT_FALSE(mind->ChooseStatue());
+    // Both countdowns below 0: nothing starts again by itself.
+    mind->SetState("Idle", ControllerAIStateData(statue->GetObjectId(), 0, 0, WorldVec3()));
+    mind->SetTimeWithoutGodSkills(-3);
+    mind->SetTimeWithGodSkills(-1);
+    mind->Update(500);
+    EXPECT_EQ(mind->GetTimeWithoutGodSkills(), -3);
+    EXPECT_EQ(mind->GetTimeWithGodSkills(), -1);
+}
+
+TEST_F(BossTest, APhaseEndsOnlyWhenItsCountdownGoesBelowZero)
+{
+    auto* boss = Spawn<Typhon>("Records/Creatures/Boss/Typhon.dbr", 0.0f);
+    auto* mind = Mind<ControllerTyphon>(*boss);
+    ASSERT_EQ(mind->GetTimeWithGodSkills(), -1);
+    ASSERT_GE(mind->GetTimeWithoutGodSkills(), 3000);
+    ASSERT_LE(mind->GetTimeWithoutGodSkills(), 6000);
+    TyphonStatue* statue = Statue("Demeter", 6.0f);
+    mind->SetState("Idle", ControllerAIStateData(statue->GetObjectId(), 0, 0, WorldVec3()));
+    mind->SetTimeWithoutGodSkills(100);
+    mind->Update(100);
+    EXPECT_EQ(mind->GetTimeWithoutGodSkills(), 0);
+    EXPECT_EQ(mind->GetLastStatueIndex(), -1);
+    mind->Update(1);
+    EXPECT_EQ(mind->GetLastStatueIndex(), 0);
+    EXPECT_GE(mind->GetTimeWithGodSkills(), 10000);
+    EXPECT_LE(mind->GetTimeWithGodSkills(), 20000);
+
+    mind->ApplyGodSkills(1);
+    boss->EnableSkillEffect(1);
+    ASSERT_TRUE(boss->GetGodSkillEffect(1).IsStarted());
+    mind->SetState("Idle", ControllerAIStateData(statue->GetObjectId(), 0, 0, WorldVec3()));
+    mind->SetTimeWithGodSkills(50);
+    mind->Update(50);
+    EXPECT_EQ(mind->GetCurrentGod(), 1u);
+    mind->Update(1);
+    EXPECT_EQ(mind->GetCurrentGod(), ControllerTyphon::kNoGod);
+    EXPECT_EQ(mind->GetSpecialAttack(0).skillId, mind->GetDefaultSpecialAttack(0).skillId);
+    EXPECT_GE(mind->GetTimeWithoutGodSkills(), 3000);
+    // The effects go out through the command queued on the boss, with the world's frame.
+    EXPECT_TRUE(boss->GetGodSkillEffect(1).IsStarted());
+    gEngine->UpdateFrame(0);
+    EXPECT_FALSE(boss->GetGodSkillEffect(1).IsStarted());
+
+    // A statue that stands nowhere cannot be reached: the boss gives up and idles.
+    auto* lost = ObjectManager::Get().CreateObjectFromFile<TyphonStatue>("Records/Creatures/Boss/TyphonStatueZeus.dbr");
+    LogCapture log;
+    mind->SetState("PursueStatue", ControllerAIStateData(lost->GetObjectId(), 0, mind->GetTransferSkill(0), WorldVec3()));
+    EXPECT_TRUE(log.Contains("Typhon can't move to the statue."));
     EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
-
-    BinaryWriter writer;
-    boss->SaveState(writer);
-    ControllerZoverad* reloadedMind = nullptr;
-    Zoverad* reloaded = Make<Zoverad>("sickleExplosion,Records/Test/Burst.dbr,\n", "", reloadedMind, 50.0f);
-    reloadedMind->SetState("Pursue", ControllerAIStateData());
-    BinaryReader reader(writer.GetBuffer(), writer.GetLength());
-    reloaded->RestoreState(reader);
-    EXPECT_TRUE(reloaded->IsSickleGone());
-    EXPECT_EQ(reloadedMind->GetExecutingStateName(), "Idle");
-    EXPECT_EQ(CountInWorld(FxPak::GetStaticClassInfo()), 1u);
 }
 
-TEST_F(BossTest, ZoveradsAttackOutlastsAnEndDuringAnUnfinishedTelekinesis)
+TEST_F(BossTest, AStatueStruckByTheBossHandsOverItsGodAndOnlyTheCurrentGodsStatueTakesItBack)
 {
-    ControllerZoverad* mind = nullptr;
-    Zoverad* boss = Make<Zoverad>("", "", mind);
-    RecordDatabase::Get().RegisterRecord("Records/Test/Hurl.dbr", "Class,Skill_AttackTelekinesis,\n");
-    auto* hurl = ObjectManager::Get().CreateObjectFromFile<Skill_AttackTelekinesis>("Records/Test/Hurl.dbr");
-    ASSERT_NE(hurl, nullptr);
-    Character* enemy = Foe(1.0f);
-    mind->SetState("Attack", ControllerAIStateData(enemy->GetObjectId(), 0, hurl->GetObjectId(), WorldVec3()));
-    hurl->ActivateNow(*boss, Name(), 0, WorldVec3(region, {1, 0, 0}));   // thrown: not finished
-    ASSERT_FALSE(hurl->IsTelkineFinished());
-    ASSERT_EQ(mind->GetCurrentSkillID(), hurl->GetObjectId());
-    const std::string before = mind->GetExecutingStateName();
-    const uint32_t skillBefore = mind->GetCurrentSkillID();
-    mind->GetState("Attack")->HandleEvent(kEnd);
-    EXPECT_EQ(mind->GetExecutingStateName(), before);
-    EXPECT_EQ(mind->GetCurrentSkillID(), skillBefore);
+    auto* boss = Spawn<Typhon>("Records/Creatures/Boss/Typhon.dbr", 0.0f);
+    auto* mind = Mind<ControllerTyphon>(*boss);
+    auto* other = Spawn<Monster>("Records/Creatures/ArenaMonster.dbr", 3.0f);
+    TyphonStatue* hades = Statue("Hades", 6.0f);
+    TyphonStatue* zeus = Statue("Zeus", -6.0f);
+    EXPECT_EQ(hades->GetTeam().GetTeamMajor(), 1u);
+    EXPECT_FALSE(hades->CausesAnger());
+    hades->UnderAttack(other->GetObjectId());
+    EXPECT_EQ(mind->GetCurrentGod(), ControllerTyphon::kNoGod);
+    EXPECT_EQ(hades->GetBurstSound()->GetPlayCount(), 0u);
+
+    hades->UnderAttack(boss->GetObjectId());
+    EXPECT_EQ(mind->GetCurrentGod(), 2u);
+    EXPECT_EQ(mind->GetSpecialAttack(0).skillId, mind->GetGodSpecialAttack(2, 0).skillId);
+    EXPECT_NE(mind->GetSpecialAttack(0).skillId, 0u);
+    EXPECT_EQ(hades->GetBurstSound()->GetPlayCount(), 1u);
+
+    zeus->CharacterIsDying();
+    EXPECT_EQ(mind->GetCurrentGod(), 2u);
+    hades->CharacterIsDying();
+    EXPECT_EQ(mind->GetCurrentGod(), ControllerTyphon::kNoGod);
+    EXPECT_EQ(mind->GetSpecialAttack(0).skillId, mind->GetDefaultSpecialAttack(0).skillId);
+    EXPECT_EQ(mind->GetExecutingStateName(), "Return");
 }
 
-TEST_F(BossTest, ZoveradsDeathExplodesOnlyIdleThrowablesWithinThirty)
+TEST_F(BossTest, TheBossesDeathEndsTheGameAndUnlocksTheNextDifficulty)
 {
-    RecordDatabase::Get().RegisterRecord("Records/Test/Rock.dbr", "Class,ProjectileTelekinesis,\n");
-    ControllerZoverad* mind = nullptr;
-    Zoverad* boss = Make<Zoverad>("", "", mind);
-    auto rock = [&](float x) {
-        auto* made = ObjectManager::Get().CreateObjectFromFile<ProjectileTelekinesis>("Records/Test/Rock.dbr");
-        EXPECT_TRUE(World::Get().AddEntity(made, At(x)));
-        return made;
+    struct Row {
+        GameDifficulty played;
+        int32_t completed;
+        std::vector<int> saves;
+        bool unlocked;
+        int32_t completedAfter;
     };
-    ProjectileTelekinesis* near = rock(10.0f);
-    ProjectileTelekinesis* held = rock(12.0f);
-    ProjectileTelekinesis* far = rock(45.0f);
-    held->ProjectileCome(boss->GetObjectId());
-    boss->CharacterIsDying();
-    EXPECT_EQ(near->GetState(), ProjectileTelekinesis::kStateExploded);
-    EXPECT_NE(held->GetState(), ProjectileTelekinesis::kStateExploded);
-    EXPECT_NE(far->GetState(), ProjectileTelekinesis::kStateExploded);
-}
-
-TEST_F(BossTest, ADropZoneOutsideTheEditorIsHiddenAndNeverHitButKeepsItsRadius)
-{
-    RecordDatabase::Get().RegisterRecord("Records/Test/Zone.dbr", "Class,ZoveradDropZone,\nradius,3.5,\n");
-    auto* zone = ObjectManager::Get().CreateObjectFromFile<ZoveradDropZone>("Records/Test/Zone.dbr");
-    ASSERT_NE(zone, nullptr);
-    ASSERT_TRUE(World::Get().AddEntity(zone, At(0.0f)));
-    EXPECT_FALSE(zone->GetVisibility());
-    EXPECT_EQ(zone->GetRadius(), 3.5f);
-    float distance = 0.0f;
-    WorldVec3 point;
-    EXPECT_FALSE(zone->GetIntersection(WorldRay{WorldVec3(region, {-10, 0, 0}), {1, 0, 0}}, 1, distance, point));
-    EXPECT_EQ(distance, kPositiveInfinity);
-}
-
-// ---- Allies and the teleporting boss -----------------------------------------------------------
-
-TEST_F(BossTest, AnAllyAndAPetRegisterExactlyTheMonsterStates)
-{
-    ControllerMonster* plain = nullptr;
-    Make<Monster>("", "", plain);
-    ControllerAlly* ally = nullptr;
-    Make<Monster>("", "", ally);
-    ControllerPet* pet = nullptr;
-    Make<Monster>("", "", pet);
-    for (const char* name : {"Startup", "Idle", "Attack", "Return", "QuestUseSkill"}) {
-        SCOPED_TRACE(name);
-        const ControllerAIState* expected = plain->GetState(name);
-        ASSERT_NE(expected, nullptr);
-        EXPECT_EQ(typeid(*ally->GetState(name)), typeid(*expected));
-        EXPECT_EQ(typeid(*pet->GetState(name)), typeid(*expected));
+    const Row rows[] = {
+        {GameDifficulty_Normal, 0, {1}, true, 1},
+        {GameDifficulty_Epic, 0, {2}, true, 2},
+        {GameDifficulty_Legendary, 2, {2}, false, 2},
+        {GameDifficulty_Normal, 1, {}, false, 1},
+    };
+    Player* player = MakeMainPlayer();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.played);
+        ui = EndGameUI();
+        engine->SetPlayerUnlockedLevel(false);
+        engine->SetGameDifficulty(row.played);
+        player->SetGreatestDifficultyCompleted(row.completed);
+        auto* boss = Spawn<Typhon>("Records/Creatures/Boss/Typhon.dbr", 0.0f);
+        Mind<ControllerTyphon>(*boss);
+        boss->ImDying();
+        EXPECT_EQ(ui.defeats, 1);
+        EXPECT_EQ(ui.saves, row.saves);
+        EXPECT_EQ(engine->GetPlayerUnlockedLevel(), row.unlocked);
+        EXPECT_EQ(player->GetGreatestDifficultyCompleted(), row.completedAfter);
+        ActivityManager::Get()->Update(16);
+        EXPECT_EQ(Jukebox::Get().GetEventMusic(), EndGameActivity::kMusic);
+        ActivityManager::Get()->Clear();
+        Jukebox::Get().Reset();
     }
-    EXPECT_EQ(ally->GetExecutingStateName(), plain->GetExecutingStateName());
+    // A second boss character without a main player on this peer: the rest of the death.
+    engine->GetPlayerManagerClient()->SetMainPlayer(0);
+    ui = EndGameUI();
+    RecordDatabase::Get().RegisterRecord("Records/Test/Typhon2.dbr", "Class,Typhon2,\nwisps,Records/Skills/Boss/SickleExplosion.dbr,\n");
+    auto* second = Spawn<Typhon2>("Records/Test/Typhon2.dbr", 0.0f);
+    second->ImDying();
+    EXPECT_EQ(ui.defeats, 1);
+    EXPECT_TRUE(ui.saves.empty());
 }
 
-class BandariTest : public BossTest {
-protected:
-    // A proxy that places one warrior, in the world and run one frame.
-    UniqueId WarriorProxy()
-    {
-        RecordDatabase& records = RecordDatabase::Get();
-        records.RegisterRecord("Records/Test/WarriorMind.dbr", "Class,ControllerTerracotta,\n");
-        records.RegisterRecord("Records/Test/Warrior.dbr",
-                               "Class,Monster,\ncontroller,Records/Test/WarriorMind.dbr,\n");
-        records.RegisterRecord("Records/Test/Warriors.dbr", "spawnMin,1,\nspawnMax,1,\nname1,Records/Test/Warrior.dbr,\n");
-        records.RegisterRecord("Records/Test/WarriorProxy.dbr", "Class,Proxy,\npool1,Records/Test/Warriors.dbr,\n");
-        auto* proxy = ObjectManager::Get().CreateObjectFromFile<Proxy>("Records/Test/WarriorProxy.dbr");
-        UniqueId id;
-        id.SetPart(0, 7);
-        proxy->SetUniqueId(id);
-        EXPECT_TRUE(World::Get().AddEntity(proxy, At(-30.0f)));
-        gEngine->UpdateFrame(16);
-        gEngine->UpdateFrame(16);
-        std::vector<uint32_t> placed;
-        proxy->GetPlacedObjects(placed);
-        EXPECT_EQ(placed.size(), 1u);
-        warrior = placed.empty() ? nullptr : ObjectManager::Get().GetObject<Monster>(placed[0]);
-        return id;
-    }
-    Monster* warrior = nullptr;
-    // Three points at x = 10, 20, 30 in the child group of the proxy's "Bandari" group.
-    ControllerBandari* MakeBandari(Monster*& boss)
-    {
-        UniqueId proxyId;
-        proxyId.SetPart(0, 1);
-        std::vector<UniqueId> points;
-        for (uint32_t i = 0; i < 3; ++i) {
-            auto* point = DynamicCast<BandariTeleportPoint>(ObjectManager::Get().CreateObject("BandariTeleportPoint"));
-            EXPECT_TRUE(World::Get().AddEntity(point, At(10.0f * static_cast<float>(i + 1))));
-            UniqueId id;
-            id.SetPart(0, 100 + i);
-            point->SetUniqueId(id);
-            points.push_back(id);
-        }
-        InstanceGroupManager& groups = InstanceGroupManager::Get();
-        const size_t bandari = groups.AddGroup("Bandari 1", "Bandari", {proxyId});
-        groups.AddGroup("Stray points", "Bandari Teleport Points", {points[2]});   // not a child
-        const size_t pointGroup = groups.AddChildGroup(bandari, "Points 1", "Bandari Teleport Points", points);
-        groups.AddChildGroup(pointGroup, "Warriors 1", "Terracotta Warriors", {WarriorProxy()});
-
-        ControllerBandari* mind = nullptr;
-        boss = Make<Monster>("", "", mind, 0.0f);
-        mind->SetProxyId(proxyId);
-        mind->PostParentAttached();
-        return mind;
-    }
-};
-
-TEST_F(BandariTest, TeleportsJustBelowEachQuarterAndNotAgainBeforeItArrives)
+TEST_F(BossTest, TheCyclopsKeepsOnlyItsOwnScriptPointsTheLastOfEachNumber)
 {
-    Monster* boss = nullptr;
-    ControllerBandari* mind = MakeBandari(boss);
-    ASSERT_EQ(mind->GetTeleportPoints().size(), 3u);
-    EXPECT_EQ(mind->GetStartingLife(), 100.0f);
-    EXPECT_TRUE(mind->ShouldAlwaysLookForClosestEnemy());
-
-    boss->SetCurrentLife(75.0f);   // exactly 3/4: not yet
-    mind->Update(1);
-    EXPECT_EQ(mind->GetNextPoint(), 0u);
-    boss->SetCurrentLife(74.9f);
-    mind->Update(1);
-    EXPECT_EQ(mind->GetNextPoint(), 1u);
-    EXPECT_FALSE(mind->IsArmed());
-    EXPECT_EQ(mind->GetExecutingStateName(), "UseSkillOnPoint");
-    ASSERT_NE(warrior, nullptr);
-    auto* march = DynamicCast<ControllerTerracotta>(warrior->GetMonsterController());
-    ASSERT_NE(march, nullptr);
-    EXPECT_EQ(march->GetExecutingStateName(), "AttackMarch");
-
-    // No trigger fires before the arrival, however much life is lost.
-    boss->SetCurrentLife(5.0f);
-    mind->Update(1);
-    EXPECT_FALSE(mind->ClosestEnemyFoundOverride(0, 1.0f));
-    EXPECT_EQ(mind->GetNextPoint(), 1u);
-
-    mind->Teleported(At(10.0f));
-    EXPECT_TRUE(mind->IsArmed());
-    EXPECT_EQ(boss->GetSpawnPoint().GetRegionCoords().origin, (Vec3{10, 0, 0}));
-    EXPECT_TRUE(mind->ClosestEnemyFoundOverride(0, 1.0f));
-    mind->Teleported(At(20.0f));
-    mind->Update(1);   // 5 of 100 is below 1/4
-    EXPECT_EQ(mind->GetNextPoint(), 3u);
-    mind->Teleported(At(30.0f));
-    EXPECT_FALSE(mind->ClosestEnemyFoundOverride(0, 1.0f));   // no point left
+    auto* cyclops = Spawn<Monster>("Records/Creatures/Boss/Cyclops.dbr", 0.0f);
+    auto* mind = Mind<ControllerCyclops>(*cyclops);
+    EXPECT_EQ(mind->GetPostRoarMusic(), "Records/Sounds/Music/CyclopsBattle.dbr");
+    EXPECT_EQ(mind->ProcessAngerTarget(*cyclops, 200), 0.0f);
+    GameEvent_ScriptPoint event;
+    event.characterName = "Records/Creatures/Boss/Other.dbr";
+    event.sequenceNum = 3;
+    event.coords = WorldCoords(region, Coords::MakeTranslation({1, 0, 1}));
+    EventManager::Get().Send(event, "GameEvent_ScriptPoint");
+    EXPECT_EQ(mind->GetScriptPointCount(), 0u);
+    event.characterName = cyclops->GetObjectName();
+    EventManager::Get().Send(event, "GameEvent_ScriptPoint");
+    event.coords = WorldCoords(region, Coords::MakeTranslation({7, 0, 2}));
+    EventManager::Get().Send(event, "GameEvent_ScriptPoint");
+    WorldCoords point;
+    ASSERT_TRUE(mind->GetScriptPoint(3, point));
+    EXPECT_EQ(point.GetRegionCoords().origin.x, 7.0f);
+    EXPECT_FALSE(mind->GetScriptPoint(0, point));
+    // A marker placed for it tells it at its first update.
+    RecordDatabase::Get().RegisterRecord("Records/Test/Point.dbr", "Class,ScriptPoint,\nscriptCharacter," +
+                                                                       cyclops->GetObjectName() + ",\n");
+    auto* marker = ObjectManager::Get().CreateObjectFromFile<ScriptPoint>("Records/Test/Point.dbr");
+    ASSERT_TRUE(World::Get().AddEntity(marker, WorldCoords(region, Coords::MakeTranslation({4, 0, 0}))));
+    marker->InitialUpdate();
+    ASSERT_TRUE(mind->GetScriptPoint(0, point));
+    EXPECT_EQ(point.GetRegionCoords().origin.x, 4.0f);
+    EXPECT_EQ(mind->GetScriptPointCount(), 2u);
 }
 
-TEST_F(BandariTest, WithoutItsGroupsOrAStartingLifeItNeverTeleports)
+TEST_F(BossTest, TheCyclopsChargesAtThePlayerRoaringFirstAndKillsOnlyFoesInItsWay)
 {
-    ControllerBandari* mind = nullptr;
-    Monster* boss = Make<Monster>("", "", mind);
-    mind->PostParentAttached();
-    EXPECT_TRUE(mind->GetTeleportPoints().empty());
-    boss->SetCurrentLife(1.0f);
-    mind->Update(1);
-    EXPECT_FALSE(mind->ClosestEnemyFoundOverride(0, 1.0f));
+    Player* player = MakeMainPlayer();
+    World::Get().AddEntity(player, WorldCoords(region, Coords::MakeTranslation({20, 0, 0})));
+    player->SetPathPosition(WorldVec3(region, Vec3{20, 0, 0}));
+    player->SetTeam(TeamManager::DefaultPlayerTeam());
+    auto* cyclops = Spawn<Monster>("Records/Creatures/Boss/Cyclops.dbr", 0.0f);
+    auto* mind = Mind<ControllerCyclops>(*cyclops);
+    EXPECT_EQ(cyclops->GetTeam().GetTeamMinor(), kTeamMinorMonsterHostile);
+    mind->HandleEvent(Actor::EndEvent());   // the spawn animation is over
+    EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
+    // An unreachable script point 0 (in no region): the charge starts from here.
+    GameEvent_ScriptPoint event;
+    event.characterName = cyclops->GetObjectName();
+    event.coords = WorldCoords(nullptr, Coords::MakeTranslation({0, 0, 10}));
+    mind->OnScriptPoint(event);
+    LogCapture log;
+    mind->WakeUp(player->GetObjectId());
+    EXPECT_TRUE(log.Contains("-=- Boos Cyclops could not path to scripted location"));
+    EXPECT_EQ(mind->GetExecutingStateName(), "Roar");
+    EXPECT_EQ(mind->GetMostHatedEnemy(), player->GetObjectId());
 
-    // Points but a starting life of 0 (never started): the life trigger is guarded.
-    auto* lifeless = DynamicCast<ControllerBandari>(ObjectManager::Get().CreateObject("ControllerBandari"));
-    ASSERT_NE(lifeless, nullptr);
-    lifeless->SetTeleportPoints({UniqueId(), UniqueId()});
-    EXPECT_EQ(lifeless->GetStartingLife(), 0.0f);
-    EXPECT_FALSE(lifeless->IsBelowNextThreshold(0.0f));
-    EXPECT_FALSE(lifeless->IsBelowNextThreshold(-1.0f));
+    auto* foe = Spawn<Monster>("Records/Creatures/ArenaMonster.dbr", 1.5f);
+    auto* far = Spawn<Monster>("Records/Creatures/ArenaMonster.dbr", 3.0f);
+    auto* scared = Spawn<Monster>("Records/Creatures/ArenaMonster.dbr", 24.0f, 1.0f);
+    auto* calm = Spawn<Monster>("Records/Creatures/ArenaMonster.dbr", 26.0f);
+    auto* friendly = Spawn<Monster>("Records/Creatures/ArenaMonster.dbr", 1.0f, 0.5f);
+    friendly->SetTeam(TeamManager::BuildTeam(kTeamMajorFriendly, 0));
+    RecordDatabase::Get().RegisterRecord("Records/Test/Critter.dbr",
+                                         "Class,AmbientCharacter,\ncontrollerType,Stooge,\ncharacterLife,10,\n");
+    auto* critter = Spawn<AmbientCharacter>("Records/Test/Critter.dbr", -1.0f);
+    critter->SetTeam(TeamManager::BuildTeam(kTeamMajorFriendly, 0));
+    critter->InitialUpdate();
+    for (Monster* monster : {foe, far, scared, calm, friendly})
+        Mind<ControllerMonster>(*monster);
+    // The roar again, now with monsters round: only foes within its reach panic.
+    mind->GetExecutingState()->OnBegin();
+    EXPECT_EQ(Mind<ControllerMonster>(*scared)->GetExecutingStateName(), "Panic");
+    EXPECT_NE(Mind<ControllerMonster>(*calm)->GetExecutingStateName(), "Panic");
+    EXPECT_NE(Mind<ControllerMonster>(*friendly)->GetExecutingStateName(), "Panic");
+    mind->HandleEvent(Actor::EndEvent());
+    mind->Update(16);   // the roar is done: the music, then the charge itself
+    EXPECT_EQ(Jukebox::Get().GetEventMusic(), mind->GetPostRoarMusic());
+    EXPECT_EQ(Jukebox::Get().GetLastFadeOutMs(), 5000);
+    EXPECT_EQ(mind->GetExecutingStateName(), "BullRun");
+    EXPECT_TRUE(mind->IsPlayerFocused());
+    EXPECT_FALSE(foe->IsAlive());
+    EXPECT_TRUE(far->IsAlive());
+    EXPECT_TRUE(friendly->IsAlive());
+    EXPECT_FALSE(critter->IsAlive());
 }

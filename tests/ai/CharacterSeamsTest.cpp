@@ -6,6 +6,8 @@
 
 #include "Engine/Engine.h"
 #include "Engine/EventManager.h"
+#include "Engine/GameServices.h"
+#include "Engine/GraphicsAnim.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
@@ -217,6 +219,7 @@ TEST_F(CharacterSeamsTest, EffectBookStartsStopsAndRemovesOnceParticlesAreGone)
 
 TEST_F(CharacterSeamsTest, PropReadsItsRecordAndGivesItsSoundBack)
 {
+    GraphicsEngine::Get()->RegisterAnimation("Burn", "length,10,\n");
     RecordDatabase::Get().RegisterRecord("Records/Props/Torch.dbr",
                                          "Class,Prop,\npropAnimation,Burn,\npropAnimationSpeed,2.0,\n"
                                          "animationSound,Records/Sounds/Ping.dbr,\npropAttachPoint,hand,\n");
@@ -224,7 +227,8 @@ TEST_F(CharacterSeamsTest, PropReadsItsRecordAndGivesItsSoundBack)
     auto* prop = ObjectManager::Get().CreateObjectFromFile<Prop>("Records/Props/Torch.dbr");
     ASSERT_NE(prop, nullptr);
     EXPECT_EQ(prop->GetAttachPoint(), "hand");
-    EXPECT_EQ(prop->GetAnimation(), "Burn");
+    ASSERT_NE(prop->GetAnimation(), nullptr);
+    EXPECT_EQ(prop->GetAnimation()->GetName(), "Burn");
     EXPECT_EQ(prop->GetAnimationSpeed(), 2.0f);
     ASSERT_NE(prop->GetAnimationSound(), nullptr);
     ObjectManager::Get().DestroyObjectEx(prop, __FILE__, __LINE__);

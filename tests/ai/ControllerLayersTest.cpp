@@ -330,7 +330,7 @@ TEST_F(ControllerLayersTest, TheBundledControllerRecordsMakeTheirClasses)
 {
     const std::pair<const char*, const char*> rows[] = {
         {"Records/Controllers/Monster/DefaultControllerAI.dbr", "ControllerMonster"},
-        {"Records/Controllers/Npc/Npc2Controller.dbr", "ControllerAI"},
+        {"Records/Controllers/Npc/Npc2Controller.dbr", "ControllerNpc2"},
         {"Records/Controllers/Player/PlayerController.dbr", "ControllerPlayer"},
         {"Records/Controllers/Player/CharacterControllerStub.dbr", "ControllerCombat"},
         {"Records/Controllers/Editor/EditorController.dbr", "ControllerCombat"},

@@ -198,17 +198,19 @@ TEST_F(ControllerPlayerTest, APrimaryClickOnTheGroundMovesAndAHeldClickAlongTheH
 
 TEST_F(ControllerPlayerTest, AnItemAtReachIsPickedUpAndOneWithoutRegionIsRefusedWithAWarning)
 {
-    auto* item = DynamicCast<Item>(ObjectManager::Get().CreateObject("Item"));
+    auto* item = DynamicCast<Item>(ObjectManager::Get().CreateObject("Armor"));
     ASSERT_NE(item, nullptr);
     const float reach = player->GetExtents() + item->GetBoundingRadius() + 1.0f;
     ASSERT_TRUE(World::Get().AddEntity(item, WorldCoords(region, Coords::MakeTranslation({reach, 0, 0}))));
     uint32_t target = item->GetObjectId();
+    // The player has no pick-up animation: the item is taken at once and the state ends
+    // without waiting for an "End" that nothing would raise.
     EXPECT_FALSE(Click(true, At(reach), target));
-    EXPECT_EQ(State(), "PickupItem");
-    EXPECT_EQ(mind->GetCurrentAlly(), item->GetObjectId());
-    // The same item again changes nothing; the pick-up ends on "End".
-    mind->HandleEvent(Actor::EndEvent());
     EXPECT_EQ(State(), "Idle");
+    EXPECT_EQ(mind->GetCurrentAlly(), 0u);
+    Frame();
+    EXPECT_FALSE(item->IsInWorld());
+    EXPECT_TRUE(mind->GetInventoryCtrl().HasItem(item->GetObjectId()));
 
     auto* nowhere = DynamicCast<Item>(ObjectManager::Get().CreateObject("PlayerClickFloatingItem"));
     ASSERT_NE(nowhere, nullptr);
@@ -424,6 +426,31 @@ TEST_F(ControllerPlayerTest, PrimaryAndSecondaryClicksChooseBetweenSkillAndMove)
     EXPECT_FALSE(mind->HandleActionFromMouse(false, false, false, false, At(20.0f), target));
     EXPECT_EQ(State(), "LongIdle");
     EXPECT_EQ(PlayerClickVoice::plays[kManaVoice], 1);
+}
+
+TEST_F(ControllerPlayerTest, WithAPickUpAnimationTheItemIsTakenOnItsEventAndTheStateEndsOnItsEnd)
+{
+    auto* picker = Make<Player>("unarmedPickupAnim,Swing.anm,\n", "Player");
+    picker->SetIsControllingCharacter(true);
+    Place(picker, 40.0f);
+    auto* item = DynamicCast<Item>(ObjectManager::Get().CreateObject("Armor"));
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(World::Get().AddEntity(item, WorldCoords(region, Coords::MakeTranslation({41.0f, 0, 0}))));
+    Frame();
+    ControllerPlayer* hands = picker->GetPlayerController();
+    ASSERT_NE(hands, nullptr);
+    uint32_t target = item->GetObjectId();
+    EXPECT_FALSE(hands->HandleActionFromMouse(true, false, false, false, At(41.0f), target));
+    EXPECT_EQ(hands->GetExecutingStateName(), "PickupItem");
+    EXPECT_EQ(picker->GetActionState(), Character_ActionState_Pickup);
+    Frame();
+    EXPECT_TRUE(item->IsInWorld());   // not before the animation's "Pickup"
+    picker->AnimationCallback(Name("Pickup"));
+    Frame();
+    EXPECT_TRUE(hands->GetInventoryCtrl().HasItem(item->GetObjectId()));
+    EXPECT_EQ(hands->GetExecutingStateName(), "PickupItem");
+    picker->AnimationCallback(Actor::EndEvent());
+    EXPECT_EQ(hands->GetExecutingStateName(), "Idle");
 }
 
 TEST_F(ControllerPlayerTest, ATrappedPlayerUsesSkillsInReachOnlyAndNeverWalks)

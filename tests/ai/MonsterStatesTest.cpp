@@ -3,6 +3,8 @@
 #include "core/EngineFixture.h"
 #include "Engine/Engine.h"
 #include "Game/ai/ControllerMonster.h"
+#include "Game/ai/ControllerMonsterHidden.h"
+#include "Engine/InstanceGroupManager.h"
 #include "Game/ai/ControllerMonsterStates.h"
 #include "Game/ai/MovementGoalManager.h"
 #include "Game/characters/Monster.h"
@@ -22,6 +24,8 @@ protected:
         region = World::Get().AddRegion(1, "States");
         MovementGoalManager::Get().Clear();
         SeedProcessRandom(46);
+        GraphicsEngine::Get()->RegisterAnimation("Run.anm", "length,500,\n");
+        GraphicsEngine::Get()->RegisterAnimation("Walk.anm", "length,500,\n");
     }
     Character* Body(const Team& team, float x)
     {
@@ -32,11 +36,14 @@ protected:
         character->SetCurrentLife(100.0f);
         return character;
     }
-    ControllerMonster* Mind(const std::string& keys, Monster*& monster)
+    // A monster at the origin facing +x; `body` adds keys to the monster's record (its
+    // animations), `mind` names the controller class.
+    ControllerMonster* Mind(const std::string& keys, Monster*& monster, const std::string& body = "",
+                            const std::string& mind = "ControllerMonster")
     {
-        RecordDatabase::Get().RegisterRecord("Records/Test/StatesAI.dbr", "Class,ControllerMonster,\n" + keys);
+        RecordDatabase::Get().RegisterRecord("Records/Test/StatesAI.dbr", "Class," + mind + ",\n" + keys);
         RecordDatabase::Get().RegisterRecord("Records/Test/StatesMonster.dbr",
-                                             "Class,Monster,\ncontroller,Records/Test/StatesAI.dbr,\n");
+                                             "Class,Monster,\ncontroller,Records/Test/StatesAI.dbr,\n" + body);
         monster = ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Test/StatesMonster.dbr");
         EXPECT_TRUE(World::Get().AddEntity(monster, WorldCoords(region, Coords::LookAlong({}, {1, 0, 0}, {0, 1, 0}))));
         monster->SetSpawnPoint(monster->GetCoords());
@@ -48,40 +55,118 @@ protected:
         return controller;
     }
     Region* region = nullptr;
+    static constexpr const char* kLegs = "unarmedRunAnim,Run.anm,\nunarmedWalkAnim,Walk.anm,\n";
 };
 
 }  // namespace
 
-TEST_F(MonsterStatesTest, SearchAndConversationAnswersFollowTheReactionTable)
+// Each state is asked each event while a stable state ("Immobile") executes, with the
+// records set so that the default response switches state (or, for a dead ally, leaves
+// the leader). 'D' must react, '-' must not, 'F' refuses a conversation, 'o' is the
+// state's own handler, tested on its own.
+TEST_F(MonsterStatesTest, TheReactionTableSaysWhichStateDefaultsOrIgnoresEachEvent)
 {
+    enum Event { EnemyFound, ClosestEnemyFound, Attacked, AllyAttacked, LowHealth, AllyDied, AllyNeedsHelp,
+                 EndOfPath, LostSlot, RequestAttack, RequestMove, Conversation, QuestMove, Confused, EventCount };
+    const char* keys[EventCount] = {};
+    keys[ClosestEnemyFound] = "FleeBehavior,FleeWhenEnemyClose,\nmaxFleeCount,1000,\nFleeDelay,0,\n";
+    keys[Attacked] = "FleeBehavior,FleeOnDamage,\nmaxFleeCount,1000,\nFleeDelay,0,\n";
     struct Row {
         const char* state;
+        const char* answers;   // one letter per event, in the order above
         bool findEnemy, findClosest, respondsToFear;
     };
     const Row rows[] = {
-        {"Startup", false, false, true},           {"Idle", true, true, true},
-        {"Pursue", true, true, true},              {"EmoteBeforePursue", false, false, true},
-        {"NavigateObstacle", true, true, true},    {"Attack", true, true, true},
-        {"RepositionForAttack", true, true, true}, {"WaitToAttack", true, true, true},
-        {"DodgeAttack", true, false, true},
+        {"Startup", "-----------F--", false, false, true},
+        {"Idle", "DDDDDDD--DDDDD", true, true, true},
+        {"Pursue", "oDD-DDDoooDFDD", true, true, true},
+        {"EmoteBeforePursue", "-----------FDD", false, false, true},
+        {"NavigateObstacle", "oDD-DDDoooDFDD", true, true, true},
+        {"Attack", "oDooDDD-ooDFDD", true, true, true},
+        {"RepositionForAttack", "oDD-DDDo-oDFDD", true, true, true},
+        {"WaitToAttack", "DDDDDDDo-oDFDD", true, true, true},
+        {"DodgeAttack", "-------o--DFDD", true, false, true},
+        {"Flee", "-------o---FDD", false, false, true},
+        {"Roam", "DDDDDDDo-DDFDD", true, true, true},
+        {"Wander", "DDDDDDDo-DDFDD", true, true, true},
+        {"WanderPause", "DDDDDDDo-DDFDD", true, true, true},
+        {"Return", "DDDDDDDo-DDFDD", true, true, true},
+        {"Patrol", "DDDDDDDo-DDFDD", true, true, true},
+        {"FollowLeader", "DDD-DoDooDDFDD", true, true, true},
+        {"DefendLeader", "DDD-DoD--DDFDD", true, true, true},
+        {"Move", "-------o--DFDD", true, false, true},
+        {"Dying", "-----------F--", false, false, false},
+        {"Dead", "-----------F--", false, false, false},
+        {"Panic", "-------o---FDD", false, false, true},
+        {"Scared", "-------o---FD-", false, false, true},
+        {"Confused", "-------o---FD-", false, false, true},
+        {"Paralyze", "-----------FD-", false, false, true},
+        {"Immobile", "-----------FD-", false, false, true},
+        {"Stunned", "-----------FD-", false, false, true},
+        {"Trapped", "o----------FD-", true, false, true},
+        {"TrappedAttack", "-----------FD-", false, false, true},
+        // Without the interruption flag a quest command hears no enemy.
+        {"QuestMove", "-------o---FD-", false, false, false},
+        {"QuestWalk", "-------o---FD-", false, false, false},
+        {"QuestPlayAnimation", "-------o---FD-", false, false, false},
+        {"QuestUseSkill", "-------o---FD-", false, false, false},
     };
-    Monster* monster = nullptr;
-    ControllerMonster* mind = Mind("", monster);
-    Monster* other = nullptr;
-    Mind("", other);
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.state);
-        ControllerAIState* state = mind->GetState(row.state);
-        ASSERT_NE(state, nullptr);
-        EXPECT_EQ(state->ShouldFindEnemy(), row.findEnemy);
-        EXPECT_EQ(state->ShouldFindClosestEnemy(), row.findClosest);
-        EXPECT_EQ(state->RespondsToFear(), row.respondsToFear);
-        EXPECT_FALSE(state->UsePathPositionAsHome());
-        // Only Idle answers a friendly monster's conversation, by roaming with it.
-        EXPECT_EQ(state->RequestConversation(other->GetObjectId()), std::string(row.state) == "Idle");
+    for (int event = 0; event < EventCount; ++event) {
+        SCOPED_TRACE(event);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind(keys[event] ? keys[event] : "", monster);
+        mind->SetBerserkSkill(monster->GetObjectId());   // any non-zero id: low health pursues
+        Monster* leader = nullptr;
+        Mind("", leader);
+        Monster* other = nullptr;
+        Mind("", other);
+        Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 3.0f);
+        Character* current = Body(TeamManager::DefaultPlayerTeam(), 4.0f);
+        const uint32_t enemyId = enemy->GetObjectId(), leaderId = leader->GetObjectId();
+        const WorldVec3 reachable(region, Vec3{2.0f, 0.0f, 2.0f});
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.state);
+            const char answer = row.answers[event];
+            if (answer == 'o')
+                continue;
+            if (monster->GetLeader() != leaderId)
+                monster->JoinMe(leaderId, -1, false);
+            mind->SetConfusedTime(0);
+            mind->SetState("Immobile", ControllerAIStateData(current->GetObjectId(), 0, 0, WorldVec3()));
+            ASSERT_EQ(mind->GetExecutingStateName(), "Immobile");
+            ControllerAIState* state = mind->GetState(row.state);
+            ASSERT_NE(state, nullptr);
+            if (event == 0) {
+                EXPECT_EQ(state->ShouldFindEnemy(), row.findEnemy);
+                EXPECT_EQ(state->ShouldFindClosestEnemy(), row.findClosest);
+                EXPECT_EQ(state->RespondsToFear(), row.respondsToFear);
+                EXPECT_EQ(state->UsePathPositionAsHome(), std::string(row.state) == "Patrol");
+            }
+            bool answered = false;
+            switch (event) {
+            case EnemyFound: state->EnemyFound(enemyId); break;
+            case ClosestEnemyFound: state->ClosestEnemyFound(enemyId, 1.0f); break;
+            case Attacked: state->Attacked(enemyId); break;
+            case AllyAttacked: state->AllyAttacked(other->GetObjectId(), enemyId); break;
+            case LowHealth: state->LowHealth(); break;
+            case AllyDied: state->AllyDied(leaderId); break;
+            case AllyNeedsHelp: state->AllyNeedsHelp(other->GetObjectId(), enemyId); break;
+            case EndOfPath: state->EndOfPathReached(); break;
+            case LostSlot: state->LostSlot(); break;
+            case RequestAttack: state->RequestAttack(leaderId, enemyId); break;
+            case RequestMove: state->RequestMove(leaderId, reachable); break;
+            case Conversation: answered = state->RequestConversation(other->GetObjectId()); break;
+            case QuestMove: state->QuestCommandMove(1, reachable); break;
+            case Confused: state->Confused(1000); break;
+            default: break;
+            }
+            const bool reacted = event == AllyDied     ? monster->GetLeader() != leaderId
+                                 : event == Conversation ? answered
+                                                         : mind->GetExecutingStateName() != "Immobile";
+            EXPECT_EQ(reacted, answer == 'D') << "event " << event;
+            mind->ClearTemporaryStates();
+        }
     }
-    EXPECT_EQ(mind->GetExecutingStateName(), "Roam");
-    EXPECT_EQ(mind->GetCurrentAlly(), other->GetObjectId());
 }
 
 TEST_F(MonsterStatesTest, WithoutASpawnAnimationStartupGoesToIdleAndUsesTheInitialSkill)
@@ -105,18 +190,241 @@ TEST_F(MonsterStatesTest, ALeadersRequestToAttackTheCurrentEnemyChangesNothingIn
     Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 3.0f);
     monster->JoinMe(leader->GetObjectId(), -1, false);
     ASSERT_EQ(monster->GetLeader(), leader->GetObjectId());
-    // A dodge with no point goes back at once, keeping the enemy.
-    mind->SetState("DodgeAttack", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
-    ASSERT_EQ(mind->GetExecutingStateName(), "Return");
-    ASSERT_EQ(mind->GetCurrentEnemy(), enemy->GetObjectId());
+    // A stable state holds the enemy; the combat states are asked while it executes.
+    mind->SetState("Immobile", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
     for (const char* name : {"Pursue", "Attack", "RepositionForAttack", "NavigateObstacle", "WaitToAttack"}) {
         SCOPED_TRACE(name);
         mind->GetState(name)->RequestAttack(leader->GetObjectId(), enemy->GetObjectId());
-        EXPECT_EQ(mind->GetExecutingStateName(), "Return");
+        EXPECT_EQ(mind->GetExecutingStateName(), "Immobile");
     }
     // Not the leader: ignored even in Idle.
     mind->GetState("Idle")->RequestAttack(enemy->GetObjectId(), enemy->GetObjectId());
-    EXPECT_EQ(mind->GetExecutingStateName(), "Return");
+    EXPECT_EQ(mind->GetExecutingStateName(), "Immobile");
     mind->GetState("Idle")->RequestAttack(leader->GetObjectId(), enemy->GetObjectId());
-    EXPECT_NE(mind->GetExecutingStateName(), "Return");
+    EXPECT_NE(mind->GetExecutingStateName(), "Immobile");
+}
+
+TEST_F(MonsterStatesTest, AWaitingMonsterRoamsBeyondANearEnemyOrRoundItselfWhenFar)
+{
+    struct Row {
+        float enemyX;
+        float centreX, radius;
+    };
+    for (const Row& row : {Row{3.0f, 6.0f, 2.0f}, Row{10.0f, 0.0f, 5.0f}}) {
+        SCOPED_TRACE(row.enemyX);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("EmoteWhenWaitingChance,0,\n", monster);
+        Character* enemy = Body(TeamManager::DefaultPlayerTeam(), row.enemyX);
+        mind->SetState("WaitToAttack", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        auto* state = static_cast<ControllerMonsterStateWaitToAttack*>(mind->GetState("WaitToAttack"));
+        ASSERT_TRUE(state->GetWanderCentre().IsValid());
+        EXPECT_NEAR(state->GetWanderCentre().GetRegionPosition().x, row.centreX, 1e-4f);
+        EXPECT_FLOAT_EQ(state->GetWanderRadius(), row.radius);
+    }
+}
+
+TEST_F(MonsterStatesTest, ParalysisShortensWithDistanceInSteepsOfTwentyFiveThenEndsInPanic)
+{
+    struct Row {
+        float distance;
+        int ms;
+    };
+    for (const Row& row : {Row{24.5f, 160}, Row{25.2f, 4000}}) {
+        SCOPED_TRACE(row.distance);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("", monster);
+        Character* enemy = Body(TeamManager::DefaultPlayerTeam(), row.distance);
+        mind->SetState("Paralyze", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        EXPECT_EQ(static_cast<ControllerMonsterStateParalyze*>(mind->GetState("Paralyze"))->GetParalysisTimer(), row.ms);
+        mind->Update(row.ms - 1);
+        EXPECT_EQ(mind->GetExecutingStateName(), "Paralyze");
+        mind->Update(1);
+        EXPECT_NE(mind->GetExecutingStateName(), "Paralyze");
+    }
+}
+
+TEST_F(MonsterStatesTest, AFlightTowardsAlliesWithoutAFriendBehindRunsAwayFromTheEnemy)
+{
+    struct Row {
+        float friendX;           // 0: no friend
+        float minX, maxX;        // where the flee point may fall
+    };
+    for (const Row& row : {Row{0.0f, -9.0f, -7.0f}, Row{-6.0f, -6.0f - 2.0f * 2.0f, -6.0f}}) {
+        SCOPED_TRACE(row.friendX);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("FleeTarget,TowardsAllies,\nfleeDistance,8,\n", monster);
+        if (row.friendX != 0.0f) {
+            Monster* shelter = nullptr;
+            Mind("", shelter);
+            shelter->SetPathPosition(WorldVec3(region, Vec3{row.friendX, 0.0f, 0.0f}));
+        }
+        Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 3.0f);
+        mind->SetState("Immobile", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        WorldVec3 point;
+        ASSERT_TRUE(static_cast<ControllerMonsterStateFlee*>(mind->GetState("Flee"))->FindFleePoint(point));
+        EXPECT_GE(point.GetRegionPosition().x, row.minX);
+        EXPECT_LE(point.GetRegionPosition().x, row.maxX);
+    }
+}
+
+TEST_F(MonsterStatesTest, AFlightCountsAndReArmsItsDelayEvenWithoutAPointAndMayMoveTheHome)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("FleeDelay,2,\n", monster);
+    mind->SetState("Flee", ControllerAIStateData());   // no enemy: nowhere to flee
+    EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
+    EXPECT_EQ(mind->GetFleeCount(), 1);
+    EXPECT_FALSE(mind->CanFlee());
+
+    for (const bool reset : {false, true}) {
+        SCOPED_TRACE(reset);
+        ControllerMonster* runner = Mind(std::string("ResetOriginAfterFleeing,") + (reset ? "1" : "0") + ",\n",
+                                         monster, kLegs);
+        Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 3.0f);
+        runner->SetState("Flee", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        ASSERT_EQ(runner->GetExecutingStateName(), "Flee");
+        monster->SetPathPosition(WorldVec3(region, Vec3{-5.0f, 0.0f, 0.0f}));
+        runner->SetState("Idle", ControllerAIStateData());
+        EXPECT_FLOAT_EQ(monster->GetSpawnPoint().GetRegionCoords().origin.x, reset ? -5.0f : 0.0f);
+    }
+}
+
+TEST_F(MonsterStatesTest, QuestStatesAlwaysQueueTheirCompletionAndALoopingAnimationNeverEndsByItself)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster);
+    // A walk left before it arrives still tells the quest it is done.
+    ControllerMonster* walker = Mind("", monster, kLegs);
+    walker->SetMoveTerrainPoint(WorldVec3(region, Vec3{6.0f, 0.0f, 0.0f}));
+    walker->SetState("QuestWalk", ControllerAIStateData());
+    ASSERT_EQ(walker->GetExecutingStateName(), "QuestWalk");
+    monster->SetPathPosition(WorldVec3(region, Vec3{2.0f, 0.0f, 0.0f}));
+    size_t queued = monster->GetQueuedCommandCount();
+    walker->SetState("Idle", ControllerAIStateData());
+    EXPECT_EQ(monster->GetQueuedCommandCount(), queued + 1);
+    EXPECT_FLOAT_EQ(monster->GetSpawnPoint().GetRegionCoords().origin.x, 2.0f);
+
+    mind = Mind("", monster);
+    for (const bool looping : {true, false}) {
+        SCOPED_TRACE(looping);
+        mind->QuestCommandPlayAnimation(AnimationSet_Special, looping, false);
+        ASSERT_EQ(mind->GetExecutingStateName(), "QuestPlayAnimation");
+        queued = monster->GetQueuedCommandCount();
+        mind->GetExecutingState()->HandleEvent(Actor::EndEvent());
+        EXPECT_EQ(mind->GetExecutingStateName(), looping ? "QuestPlayAnimation" : "Idle");
+        mind->SetState("Idle", ControllerAIStateData());   // a looping one ends only here
+        EXPECT_EQ(monster->GetQueuedCommandCount(), queued + 1);
+    }
+    // An animation type from outside the table is no command.
+    mind->QuestCommandPlayAnimation(AnimationSet_Count + 5, false, false);
+    EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
+}
+
+TEST_F(MonsterStatesTest, AHiddenMonsterComesOutOnlyForAFoeInsideItsDistanceAndNeverHidesAgain)
+{
+    Monster* monster = nullptr;
+    auto* mind = DynamicCast<ControllerMonsterHidden>(Mind("appearDistance,4,\n", monster, "", "ControllerMonsterHidden"));
+    ASSERT_NE(mind, nullptr);
+    EXPECT_FLOAT_EQ(mind->GetAppearDistance(), 4.0f);
+    auto* hidden = static_cast<ControllerMonsterStateHidden*>(mind->GetState("Startup"));
+    ASSERT_EQ(mind->GetExecutingState(), hidden);
+    Character* foe = Body(TeamManager::DefaultPlayerTeam(), 4.0f);
+    mind->Update(200);
+    EXPECT_EQ(hidden->GetTarget(), 0u);
+    EXPECT_FALSE(monster->GetPoppedOut());
+    foe->SetPathPosition(WorldVec3(region, Vec3{3.9f, 0.0f, 0.0f}));
+    mind->Update(200);
+    EXPECT_EQ(hidden->GetTarget(), foe->GetObjectId());
+    EXPECT_TRUE(monster->GetPoppedOut());
+    mind->SetState("Startup", ControllerAIStateData());
+    EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
+}
+
+TEST_F(MonsterStatesTest, ReturnRunsHomeBeyondItsPursuitDistanceBeforePursuingTheMostHated)
+{
+    for (const float leash : {5.0f, 0.0f}) {
+        SCOPED_TRACE(leash);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("MaxPursuitDistance," + std::to_string(leash) + ",\n", monster, kLegs);
+        Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 1.0f);
+        monster->SetPathPosition(WorldVec3(region, Vec3{6.0f, 0.0f, 0.0f}));
+        mind->SetMostHatedEnemy(enemy->GetObjectId());
+        mind->SetState("Return", ControllerAIStateData());
+        EXPECT_EQ(mind->GetExecutingStateName(), leash != 0.0f ? "Return" : "Pursue");
+        EXPECT_EQ(mind->GetMostHatedEnemy(), leash != 0.0f ? 0u : enemy->GetObjectId());
+    }
+}
+
+TEST_F(MonsterStatesTest, APatrolWhoseOnlyPointIsUnderfootReturns)
+{
+    struct Row {
+        float pointX;
+        const char* state;
+    };
+    for (const Row& row : {Row{0.5f, "Idle"}, Row{5.0f, "Patrol"}}) {
+        SCOPED_TRACE(row.pointX);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("", monster, kLegs);
+        UniqueId point;
+        point.SetPart(0, 46);
+        InstanceGroupManager::Get().RegisterEntityData(point, InstanceEntityData{1, Vec3{row.pointX, 0.0f, 0.0f}});
+        mind->AddPatrolPoint(point);
+        mind->SetState("Patrol", ControllerAIStateData());
+        EXPECT_EQ(mind->GetExecutingStateName(), row.state);
+    }
+}
+
+TEST_F(MonsterStatesTest, AVanishedEnemyEndsFlightPanicAndParalysisAndAScaredMonsterHides)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster);
+    for (const char* state : {"Flee", "Panic", "Paralyze"}) {
+        SCOPED_TRACE(state);
+        mind->SetState(state, ControllerAIStateData(4242, 0, 0, WorldVec3()));
+        EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
+    }
+    LogCapture log;
+    mind->SetState("Scared", ControllerAIStateData(4242, 0, 0, WorldVec3()));
+    EXPECT_TRUE(log.Contains(monster->GetObjectName() + " is scared of an invalid enemy."));
+    EXPECT_EQ(mind->GetExecutingStateName(), "Scared");
+    mind->Update(10);   // no fear left: home
+    EXPECT_NE(mind->GetExecutingStateName(), "Scared");
+}
+
+TEST_F(MonsterStatesTest, ARoamingMonsterRestsInIdleAtFourArrivalsInFive)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster, kLegs);
+    int rests = 0;
+    constexpr int kArrivals = 200;
+    for (int i = 0; i < kArrivals; ++i) {
+        mind->SetState("Roam", ControllerAIStateData());
+        ASSERT_EQ(mind->GetExecutingStateName(), "Roam");
+        mind->GetExecutingState()->EndOfPathReached();
+        rests += mind->GetExecutingStateName() == "Idle";
+    }
+    EXPECT_GT(rests, kArrivals * 7 / 10);
+    EXPECT_LT(rests, kArrivals * 9 / 10);
+}
+
+TEST_F(MonsterStatesTest, APursuitTurnsOnAHostileBarrierInTheWay)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster, kLegs);
+    Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 12.0f);
+    auto* barrier = DynamicCast<Character>(ObjectManager::Get().CreateObject("DynamicBarrier"));
+    ASSERT_NE(barrier, nullptr);
+    ASSERT_TRUE(World::Get().AddEntity(barrier, WorldCoords(region, Coords::MakeTranslation({6.0f, 0.0f, 0.0f}))));
+    barrier->SetTeam(TeamManager::DefaultPlayerTeam());
+    barrier->SetLifeLimit(100.0f);
+    barrier->SetCurrentLife(100.0f);
+    ASSERT_EQ(FindBarrierBlocking(*mind, enemy->GetObjectId()), barrier);
+    mind->SetState("Pursue", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+    ASSERT_EQ(mind->GetExecutingStateName(), "Pursue");
+    mind->Update(10);
+    EXPECT_EQ(mind->GetCurrentEnemy(), barrier->GetObjectId());
+    EXPECT_EQ(mind->GetMostHatedEnemy(), barrier->GetObjectId());
+    // A friendly barrier is no obstacle to fight.
+    barrier->SetTeam(monster->GetTeam());
+    EXPECT_EQ(FindBarrierBlocking(*mind, enemy->GetObjectId()), nullptr);
 }

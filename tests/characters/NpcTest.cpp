@@ -18,6 +18,8 @@
 #include "Game/core/foundation/BinaryWriter.h"
 #include "Game/quests/DialogPak.h"
 #include "Game/quests/QuestRepository.h"
+#include "Game/quests/QuestTargetedActions.h"
+#include "Game/world/EffectEntity.h"
 
 namespace GAME {
 namespace {

@@ -19,6 +19,7 @@
 #include "Game/quests/QuestConditions.h"
 #include "Game/quests/QuestItem.h"
 #include "Game/quests/QuestRepository.h"
+#include "Game/quests/QuestTargetedActions.h"
 
 namespace GAME {
 
@@ -574,6 +575,73 @@ TEST_F(QuestTest, QuestItemTrailAndLocationAnnouncements)
     EXPECT_EQ(events.Names(), (std::vector<std::string>{"GameEvent_GenericEntitySpawn",
                                                         "GameEvent_GenericEntityInitialUpdate",
                                                         "GameEvent_GenericEntityDestroy"}));
+}
+
+// A client's quest command is applied on the server only for an action of the server's
+// quests that waits to command that object.
+TEST_F(QuestTest, AClientsQuestCommandNeedsAPendingActionForItsObject)
+{
+    WriteQuest(kQuestFile, [](QuestStep& step) {
+        Trigger* trigger = step.AddNewTrigger();
+        auto action = TriggerActionFactory::Get().Create("Action_TaskCreatureToLocation", 0);
+        dynamic_cast<Action_TaskCreatureToLocation&>(*action).SetTargetRecord(kQuestWolf);
+        trigger->AddAction(std::move(action));
+    });
+    ASSERT_NE(LoadQuest(), nullptr);
+    std::vector<TriggerAction*> found;
+    quests->FindActionsByType("Action_TaskCreatureToLocation", QuestRepository::kUnfiredTriggers, found);
+    ASSERT_EQ(found.size(), 1u);
+    auto& task = dynamic_cast<Action_TaskCreatureToLocation&>(*found.front());
+    RecordDatabase::Get().RegisterRecord(kQuestWolf, "Class,Actor,\n");
+    RecordDatabase::Get().RegisterRecord(kQuestCave, "Class,Actor,\n");
+    const uint32_t wolf = ObjectManager::Get().CreateObjectFromFile(kQuestWolf)->GetObjectId();
+    const uint32_t cave = ObjectManager::Get().CreateObjectFromFile(kQuestCave)->GetObjectId();
+
+    EXPECT_FALSE(TargetedQuestAction::AcceptClientCommand("Action_TaskCreatureToLocation", wolf));
+    task.SetPending(true);
+    EXPECT_TRUE(TargetedQuestAction::AcceptClientCommand("Action_TaskCreatureToLocation", wolf));
+    EXPECT_FALSE(TargetedQuestAction::AcceptClientCommand("Action_TaskCreatureToLocation", cave));
+    EXPECT_FALSE(TargetedQuestAction::AcceptClientCommand("Action_NpcPlayAnimation", wolf));
+    EXPECT_FALSE(TargetedQuestAction::AcceptClientCommand("Action_TaskCreatureToLocation", 0x7fffff));
+}
+
+// A played animation gives the conditions waiting for it 15 s, unless it loops.
+TEST_F(QuestTest, APlayedAnimationTimesOutItsConditionsUnlessItLoops)
+{
+    for (bool looping : {false, true}) {
+        quests->Reset();
+        WriteQuest(kQuestFile, [looping](QuestStep& step) {
+            AddQuestCondition<Condition_AnimationCompleted>(
+                step, "Condition_AnimationCompleted",
+                [](Condition_AnimationCompleted& c) { c.SetCharacterRecord("records\\creatures\\WOLF.dbr"); });
+            auto action = TriggerActionFactory::Get().Create("Action_NpcPlayAnimation", 0);
+            auto& play = dynamic_cast<Action_NpcPlayAnimation&>(*action);
+            play.SetTargetRecord(kQuestWolf);
+            play.SetAnimation(AnimationSet_Chat, looping);
+            step.AddNewTrigger()->AddAction(std::move(action));
+        });
+        ASSERT_NE(LoadQuest(), nullptr);
+        std::vector<TriggerCondition*> waiting;
+        quests->FindConditionsByType("Condition_AnimationCompleted", QuestRepository::kUnfiredTriggers |
+                                                                         QuestRepository::kUnsatisfied, waiting);
+        std::vector<TriggerAction*> played;
+        quests->FindActionsByType("Action_NpcPlayAnimation", QuestRepository::kUnfiredTriggers, played);
+        ASSERT_EQ(waiting.size(), 1u);
+        ASSERT_EQ(played.size(), 1u);
+
+        RecordDatabase::Get().RegisterRecord(kQuestWolf, "Class,Monster,\ncharacterLife,10,\n");
+        Object* wolf = ObjectManager::Get().CreateObjectFromFile(kQuestWolf);
+        GameEvent_CreatureInitialUpdate reported;
+        reported.objectName = kQuestWolf;
+        reported.objectId = wolf->GetObjectId();
+        EventManager::Get().Send(reported, "GameEvent_CreatureInitialUpdate");
+        played.front()->Fire(0, false);
+        quests->Update(14000);
+        EXPECT_FALSE(waiting.front()->GetSatisfied());
+        quests->Update(1001);
+        EXPECT_EQ(waiting.front()->GetSatisfied(), !looping) << looping;
+        ObjectManager::Get().DestroyObjectEx(wolf, "test", __LINE__);
+    }
 }
 
 }  // namespace GAME

@@ -225,6 +225,21 @@ TEST_F(LocalizationTest, TagWhoseFormatDoesNotFitIsShownAsPlainText)
     EXPECT_TRUE(log.Contains("LocalizationManager: format of tag (tagPeer) does not fit its values, shown as plain text"));
 }
 
+TEST_F(LocalizationTest, AppendingWritesAfterTheLineAndLeavesNoHalfWrittenValues)
+{
+    text.RegisterTags("tagAmount=%d and %s\ntagGold=%d gold\n");
+    LogCapture log;
+    std::u16string line = u"Line: ";
+    text.AppendFormat(line, "tagGold", 25);
+    EXPECT_EQ(Utf8(line), "Line: 25 gold");
+    // The first value fits and the second does not: the line gets the plain format only.
+    text.AppendFormat(line, "tagAmount", 1, 2);
+    EXPECT_EQ(Utf8(line), "Line: 25 gold%d and %s");
+    text.AppendFormat(line, "tagElsewhere");
+    EXPECT_EQ(Utf8(line), "Line: 25 gold%d and %stagElsewhere");
+    EXPECT_EQ(log.Count("LocalizationManager: unknown tag (tagElsewhere)"), 1u);
+}
+
 TEST_F(LocalizationTest, BrokenLinesAreLoggedWithSourceAndLine)
 {
     LogCapture log;

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The bundled fight played through scripted clicks: the player talks to the quest giver on
 # the first click, walks to the monster on the next and strikes it while the button is
-# held; the same run prints the same twice.
+# held, picks up the monster's loot with three clicks, and clicks the merchant, whose shop
+# opens for a purchase and a sale; the same run prints the same twice.
 # A file with broken lines logs each of them and plays the rest.
 set -u
 gamehost=$1
 input=$2
-run() { "$gamehost" --quiet --frames 160 --step 250 --input "$1" 2>&1; }
+run() { "$gamehost" --quiet --frames 200 --step 250 --input "$1" 2>&1; }
 first=$(run "$input") || { echo "FAIL: the run failed"; exit 1; }
 second=$(run "$input")
 [ "$first" = "$second" ] || { echo "FAIL: two runs differ"; exit 1; }
@@ -19,6 +20,17 @@ grep -q "the player engages the quest giver" <<<"$first" && { echo "FAIL: a stag
 expect "^frame [0-9]*: the player strikes (blow 1)"
 expect "^frame [0-9]*: the monster dies"
 expect "^frame 130: input: new primary click at (4.0, -4.0): a move"
+for item in Shield Helm Armband; do
+    expect "^frame 1[01][0-9]: input: new primary click at (10.0, 0.0) on $item: no move"
+    expect "^frame 1[01][0-9]: input: the player now carries $item ([0-9]*)$"
+done
+expect "^frame 100: market: a merchant ([0-9]*) from Records/Creatures/Merchant.dbr comes to (1.0, 4.2)$"
+expect "^frame 150: input: new primary click at (1.0, 4.2) on Merchant: no move, the player at ([0-9.-]*, [0-9.-]*) TalkToNpc$"
+expect "^market: the shop opens on page 1 (armour and shields)$"
+expect "^market: the player buys stock item [0-9]* (.*): asked; now sold"
+expect "^market: the player sells what it just bought (.*): sold"
+# The visit after the frames is the clicks' now: one merchant, one shop.
+[ "$(grep -c "^market: the shop opens" <<<"$first")" -eq 1 ] || { echo "FAIL: the shop opened twice"; exit 1; }
 grep -q "the player dies" <<<"$first" && { echo "FAIL: the player dies"; exit 1; }
 # The host no longer strikes for the player: every strike follows a click.
 grep -q "the player runs to the monster" <<<"$first" && { echo "FAIL: a staged run"; exit 1; }

@@ -21,7 +21,7 @@ client_pid=
 cleanup() {
     [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
     [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null
-    rm -rf "$dir"
+    [ -n "${KEEP_DIR:-}" ] && cp -r "$dir" "$KEEP_DIR"; rm -rf "$dir"
 }
 trap cleanup EXIT
 
@@ -48,6 +48,7 @@ shared() {
     grep "^net: item" "$1"
     grep "^frame [0-9]*: loot: \(monster\|.* lies on the ground\)" "$1" | sed 's/^frame [0-9]*: //' | sort
     grep "^frame [0-9]*: level: monster" "$1" | sed 's/^frame [0-9]*: //' | sort
+    grep "^frame [0-9]*: scenery: \(statue [0-9]* \(stands\|has risen\)\|spirit\)" "$1" | sed 's/^frame [0-9]*: //' | sort
     grep "^net: market" "$1"
     grep "^gamehost: roster at the end\|^gamehost: the last heartbeat" "$1"
 }
@@ -141,6 +142,7 @@ read -r c_items2 c_bracers2 c_gold2 <<<"$(holdings "$dir/c.txt" after)"
 [ "$s_bracers $s_bracers2 $c_bracers2" = "1 0 $((c_bracers + 1))" ] || fail "the bracers did not change hands"
 [ "$((s_items2 + 1)) $((c_items2 - 1))" = "$s_items $c_items" ] || fail "items were lost or made in the trade"
 [ "$((s_gold2 - 250)) $((c_gold2 + 250))" = "$s_gold $c_gold" ] || fail "the gold did not move as offered"
+grep -q '^frame [0-9]*: scenery: statue [0-9]* has risen$' "$dir/c.txt" || fail "the client never saw the statue rise"
 diff <(shared "$dir/s.txt") <(shared "$dir/c.txt") || fail "the two sides differ"
 grep -q "^gamehost: the server went away; the game ends after frame" "$dir/c.txt" || fail "the client missed the end"
 echo "PASS: play"

@@ -206,7 +206,11 @@ TEST_F(BossSkillsTest, ABurstAt10Per95msFrameMoves095AndRaisesItsStatueOnTheFirs
     }
     spirit->Update(*caster, 95);
     EXPECT_TRUE(spirit->GetBursts().empty());
-    EXPECT_EQ(StatueMind(*statue)->GetStateName(), "Animate");
+    // Without a rise animation to wait for, the statue is a monster at once; the change
+    // of its vulnerability is a queued command, run with the next frame.
+    EXPECT_EQ(StatueMind(*statue)->GetStateName(), "Idle");
+    EXPECT_TRUE(StatueMind(*statue)->IsAnimated());
+    Frame();
     EXPECT_FALSE(statue->IsInvincible());
     EXPECT_EQ(ObjectManager::Get().GetObject<EffectEntity>(effectId), nullptr);
 }

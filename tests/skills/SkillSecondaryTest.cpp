@@ -35,7 +35,7 @@ protected:
         CharacterWorldTest::SetUp();
         // Sparks jump by the game's draws, which otherwise start from the clock.
         gGameEngine->GetRandomGen().Seed(1);
-        RecordDatabase::Get().RegisterRecord(kBolt, "Class,Lightning,\n");
+        RecordDatabase::Get().RegisterRecord(kBolt, "Class,Lightning,\nnumberOfBolts,1,\ntimeMin,0.5,\ntimeMax,0.5,\n");
         caster = OnTeam(kTeamMajorHuman, 0.0f);
         owner.parent = caster;
         owner.services = &owner;

@@ -109,6 +109,36 @@ TEST_F(FixedItemContainerTest, ATouchOpensTheChestAndTheLootComesAtTheLootEventO
     }
 }
 
+TEST_F(FixedItemContainerTest, AChestRestoredOpenShowsItsLastFrameAndDropsNothing)
+{
+    GraphicsEngine::Get()->RegisterAnimation("ChestOpen.anm", "length,30,\nframeRate,30,\n");
+    NiceNetwork network;
+    engine->InstallNetworkInterface(&network);
+    int made = 0;
+    EXPECT_CALL(network, CreateItem(0, _, _, nullptr)).WillRepeatedly([&](auto, auto, auto, auto) { ++made; });
+    const std::string keys = "openAnimation,ChestOpen.anm,\nopenAnimationSpeed,1,\nopenSound," + std::string(kSound) +
+                             ",\nperPartyMemberDropItemName,Records/Thing.dbr,\n";
+
+    FixedItemContainer* opened = Chest(keys);
+    Step();
+    opened->RequestToUse(5);
+    Step();
+    EXPECT_EQ(opened->GetAnimationChannel(0)->animation, "ChestOpen.anm");
+    EXPECT_EQ(opened->GetOpenLook().GetSound()->GetPlayCount(), 1u);
+
+    FixedItemContainer* restored = MakeOf<FixedItemContainer>("FixedItemContainer", keys);
+    restored->ReadReplicationData(FixedItemState_Open);
+    restored->ApplyReplicationData();
+    Place(restored, 10.0f);
+    Step();
+    EXPECT_EQ(restored->GetCurrentState(), FixedItemState_Open);
+    EXPECT_EQ(restored->GetOpenLook().GetSound()->GetPlayCount(), 0u);
+    EXPECT_EQ(dynamic_cast<FixedItemContainerController*>(restored->GetController())->GetContainerState(),
+              FixedItemContainerController::Opened);
+    restored->AnimationCallback(Name("lootGen"));
+    EXPECT_EQ(made, 0);
+}
+
 }  // namespace
 
 }  // namespace GAME

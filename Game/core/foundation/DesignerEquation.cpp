@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <string>
+#include <unordered_map>
 
 #include "Engine/Engine.h"
 
@@ -547,6 +549,17 @@ bool IsNameCharacter(char c)
 }
 
 }  // namespace
+
+std::shared_ptr<const EqNode<float>> DesignerEquation_Algebra::KeptTree(const std::string& text)
+{
+    thread_local std::unordered_map<std::string, std::shared_ptr<const EqNode<float>>> kept;
+    if (const auto found = kept.find(text); found != kept.end())
+        return found->second;
+    if (kept.size() >= kMaxKeptTrees)
+        kept.clear();
+    const DesignerEquation_Algebra parser;
+    return kept.emplace(text, parser.ParseTree(text.c_str())).first->second;
+}
 
 bool DesignerEquation_Algebra::IsOpenParenthetical(char c) const { return IsOpeningBracket(c); }
 bool DesignerEquation_Algebra::IsClosedParenthetical(char c) const { return IsClosingBracket(c); }

@@ -378,6 +378,15 @@ extern template class DesignerEquation<float>;
 extern template class DesignerEquation<bool>;
 
 class DesignerEquation_Algebra : public DesignerEquation<float> {
+public:
+    // The parsed tree of a formula text, kept: many owners read one text (every item of a
+    // kind its cost formula, every monster of a record its combat formulas), so each text
+    // is parsed once per thread and bound to each owner's own names. Null, kept too, for a
+    // text that does not parse. The texts come from records and are few; past kMaxKeptTrees
+    // the kept trees are dropped and texts parsed afresh.
+    static constexpr size_t kMaxKeptTrees = 256;
+    static std::shared_ptr<const EqNode<float>> KeptTree(const std::string& text);
+
 protected:
     bool IsOpenParenthetical(char c) const override;
     bool IsClosedParenthetical(char c) const override;

@@ -1,0 +1,320 @@
+#include "host/HostLevel.h"
+
+#include <cctype>
+#include <cstdio>
+#include <chrono>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "Engine/Engine.h"
+#include "Engine/GameServices.h"
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/World.h"
+#include "Game/ai/ControllerCyclops.h"
+#include "Game/ai/ControllerTyphon.h"
+#include "Game/characters/Player.h"
+#include "Game/characters/Typhon.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/GameUIInterface.h"
+#include "Game/core/PlayerManagerClient.h"
+#include "host/HostDispatch.h"
+#include "host/HostNetwork.h"
+
+namespace GAME {
+
+namespace {
+
+// Prints what the game asks at the end of the game; the player reads the story dialog
+// for a while and closes it.
+class HostLevelUI : public GameUIInterface {
+public:
+    static constexpr int kDialogReadingAsks = 3;
+
+    bool DisplaySkillReallocationWindow(uint32_t) override { return true; }
+    bool SaveGame(GameDifficulty difficulty) override
+    {
+        std::printf("ui: save game (difficulty %d)\n", static_cast<int>(difficulty));
+        return true;
+    }
+    bool SaveGame() override
+    {
+        std::printf("ui: save game\n");
+        return true;
+    }
+    bool SaveQuest(bool) override { return true; }
+    bool BackupGame() override { return true; }
+    void FinalBossDefeated() override { std::printf("ui: the final boss is defeated\n"); }
+    void ShowDialog(Dialog&) override
+    {
+        std::printf("ui: the story dialog is shown\n");
+        m_asksLeft = kDialogReadingAsks;
+    }
+    bool IsShowingDialog() const override
+    {
+        if (m_asksLeft <= 0)
+            return false;
+        if (--m_asksLeft == 0)
+            std::printf("ui: the story dialog is closed\n");
+        return m_asksLeft > 0;
+    }
+    void EndSequence() override { std::printf("ui: the end sequence runs\n"); }
+
+private:
+    mutable int m_asksLeft = 0;
+};
+
+bool LevelNameIsPlain(const std::string& name)
+{
+    if (name.empty() || name.size() > 64)
+        return false;
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-')
+            return false;
+    return true;
+}
+
+// The characters of the world: those the level placed and those that came over the network.
+class HostLevelCharacters : public FilterFunction<Entity> {
+public:
+    bool operator()(const Entity* entity) const override { return entity && entity->IsA<Character>(); }
+};
+
+// A networked frame gives the other process a moment: its packets arrive in time.
+constexpr int kLevelNetworkFrameSleepMs = 4;
+// A client's player stands this far behind the level's player.
+constexpr float kGuestOffset = -3.0f;
+
+}  // namespace
+
+// ---- The run --------------------------------------------------------------------------------
+
+class HostLevelRun {
+public:
+    explicit HostLevelRun(const HostLevel& level) : m_level(level) {}
+
+    // A guest (a network client) places only its own player; the rest comes from the server.
+    bool Start(GameEngine& engine, bool guest)
+    {
+        Region* region = World::Get().GetRegionById(m_level.m_regionId);
+        if (!region)
+            region = World::Get().AddRegion(m_level.m_regionId, m_level.m_regionName.c_str());
+        HostLevel::Placement own = m_level.m_player;
+        if (guest)
+            own.where.z += kGuestOffset;
+        auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(own.record);
+        if (!player || !Place(*player, region, own))
+            return false;
+        m_playerId = player->GetObjectId();
+        player->SetIsControllingCharacter(true);
+        player->SetPlayerName(u"Hero");
+        // The scripted player plays its part to the end: no blow ends the run early.
+        player->SetInvincible(true);
+        engine.GetPlayerManagerClient()->SetMainPlayer(m_playerId);
+        engine.SetPlayer(player);
+        if (guest)
+            return true;
+        for (const HostLevel::Placement& placement : m_level.m_placements) {
+            auto* entity = ObjectManager::Get().CreateObjectFromFile<Entity>(placement.record);
+            if (!entity || !Place(*entity, region, placement))
+                std::printf("level: %s could not be placed\n", placement.record.c_str());
+        }
+        return true;
+    }
+
+    void BeforeFrame(int frame)
+    {
+        for (const HostLevel::Step& step : m_level.m_steps) {
+            if (step.frame != frame)
+                continue;
+            Character* target = step.kind == HostLevel::Step::Break ? FindWieldedStatue() : Find(step.record);
+            const std::string name = target ? target->GetObjectName() : step.record;
+            if (!target) {
+                std::printf("frame %d: level: nobody of %s is there\n", frame,
+                            step.kind == HostLevel::Step::Break ? "the wielded god's statue" : name.c_str());
+                continue;
+            }
+            if (step.kind == HostLevel::Step::Wake) {
+                if (auto* mind = ObjectManager::Get().GetObject<ControllerAI>(target->GetControllerId()))
+                    mind->WakeUp(m_playerId);
+                std::printf("frame %d: level: the player wakes %s\n", frame, name.c_str());
+                continue;
+            }
+            target->UnderAttack(m_playerId);
+            target->SubtractLife(step.amount, PlayStatsDamageType{});
+            std::printf("frame %d: level: the player strikes %s for %.0f (life %.0f left)\n", frame, name.c_str(),
+                        step.amount, target->GetCurrentLife());
+        }
+    }
+
+    void AfterFrame(int frame)
+    {
+        std::vector<Entity*> found;
+        World::Get().GetEntities(found, HostLevelCharacters(), EntityList_All);
+        for (Entity* entity : found)
+            m_seen.try_emplace(entity->GetObjectId());
+        for (auto& [id, seen] : m_seen) {
+            auto* character = ObjectManager::Get().GetObject<Character>(id);
+            if (!character)
+                continue;
+            const std::string& name = character->GetObjectName();
+            const Character_LifeState life = character->GetLifeState();
+            if (life != seen.life && (life == Character_LifeState_Dying || life == Character_LifeState_Dead))
+                std::printf("frame %d: level: %s %s\n", frame, name.c_str(),
+                            life == Character_LifeState_Dying ? "is dying" : "is dead");
+            seen.life = life;
+            auto* mind = ObjectManager::Get().GetObject<ControllerAI>(character->GetControllerId());
+            if (!mind || !(mind->IsA<ControllerTyphon>() || mind->IsA<ControllerCyclops>()))
+                continue;
+            const std::string state = mind->GetExecutingStateName();
+            if (state != seen.state && !state.empty())
+                std::printf("frame %d: boss: %s is in state %s\n", frame, name.c_str(), state.c_str());
+            seen.state = state;
+            if (const auto* typhon = DynamicCast<ControllerTyphon>(mind); typhon && typhon->GetCurrentGod() != seen.god) {
+                seen.god = typhon->GetCurrentGod();
+                std::printf("frame %d: boss: %s fights with %s\n", frame, name.c_str(),
+                            seen.god < ControllerTyphon::kGodCount ? GodIndexToName(seen.god) : "its own attacks");
+            }
+        }
+        const std::string& music = Jukebox::Get().GetEventMusic();
+        if (music != m_music) {
+            m_music = music;
+            std::printf("frame %d: music: %s\n", frame, music.c_str());
+        }
+    }
+
+private:
+    struct Seen {
+        Character_LifeState life = Character_LifeState_Unknown;
+        std::string state;
+        uint32_t god = ControllerTyphon::kNoGod;
+    };
+
+    bool Place(Entity& entity, Region* region, const HostLevel::Placement& placement)
+    {
+        if (!World::Get().AddEntity(&entity, WorldCoords(region, Coords::MakeTranslation(placement.where))))
+            return false;
+        if (auto* character = DynamicCast<Character>(&entity)) {
+            character->SetPathPosition(WorldVec3(region, placement.where));
+            character->GetCharacterBio().InitialUpdate(*character);
+            character->GetCharacterBio().Update(*character, 0);
+            m_seen[character->GetObjectId()] = Seen();
+        }
+        std::printf("level: %s placed at (%.1f, %.1f, %.1f)\n", placement.record.c_str(), placement.where.x,
+                    placement.where.y, placement.where.z);
+        return true;
+    }
+
+    // The living statue of the god a final boss of the level wields now.
+    Character* FindWieldedStatue() const
+    {
+        for (const auto& entry : m_seen) {
+            const auto* boss = ObjectManager::Get().GetObject<Typhon>(entry.first);
+            const ControllerTyphon* mind = boss ? boss->GetTyphonController() : nullptr;
+            if (!mind || mind->GetCurrentGod() >= ControllerTyphon::kGodCount)
+                continue;
+            for (const auto& other : m_seen) {
+                auto* statue = ObjectManager::Get().GetObject<TyphonStatue>(other.first);
+                if (statue && statue->IsAlive() && statue->GetGod() == mind->GetCurrentGod())
+                    return statue;
+            }
+        }
+        return nullptr;
+    }
+
+    Character* Find(const std::string& record) const
+    {
+        for (const auto& entry : m_seen)
+            if (auto* character = ObjectManager::Get().GetObject<Character>(entry.first))
+                if (character->GetObjectName() == record && character->IsAlive())
+                    return character;
+        return nullptr;
+    }
+
+    const HostLevel& m_level;
+    uint32_t m_playerId = 0;
+    std::map<uint32_t, Seen> m_seen;
+    std::string m_music;
+};
+
+int HostLevel::Run(const HostOptions& options)
+{
+    if (!LevelNameIsPlain(options.level)) {
+        std::printf("gamehost: \"%s\" is no level name\n", options.level.c_str());
+        return 2;
+    }
+    const std::string path = RecordDatabase::Get().GetDataRoot() + "/Levels/" + options.level + ".lvl";
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    HostLevel level;
+    if (!file || !level.Parse(text.str())) {
+        std::printf("gamehost: the level %s cannot be read or places no player\n", path.c_str());
+        return 1;
+    }
+    std::printf("gamehost: level %s: %zu objects, %zu scripted steps\n", options.level.c_str(),
+                level.GetPlacements().size(), level.GetSteps().size());
+    // On the network the client learns its host number first, so that every object it
+    // makes has an id of its own range.
+    HostNetwork network;
+    const bool networked = HostNetwork::Wanted(options);
+    if (networked && !network.Open(options))
+        return 1;
+    const bool guest = networked && options.role == "client";
+    InitializeObjects();
+    RegisterHostDispatch();
+    GameEngine& engine = *gGameEngine;
+    HostLevelUI ui;
+    engine.SetUI(&ui);
+    if (options.role == "server")
+        engine.SetAsNetworkServer();
+    else if (options.role == "client")
+        engine.SetAsNetworkClient();
+    else
+        engine.SetAsNetworkStub();
+    engine.SetGameLoading(false);
+    HostLevelRun run(level);
+    int result = 0;
+    if (run.Start(engine, guest)) {
+        if (networked) {
+            network.Start(engine, engine.GetPlayerId());
+            network.WaitForFirstClient();
+        }
+        int framesRun = options.frames;
+        for (int frame = 1; frame <= options.frames; ++frame) {
+            if (networked)
+                network.BeforeFrame(frame);
+            // The player's script is the server's (or the single game's) to play.
+            if (!guest)
+                run.BeforeFrame(frame);
+            engine.Update(options.stepMs);
+            gEngine->UpdateFrame(options.stepMs);
+            run.AfterFrame(frame);
+            if (!networked)
+                continue;
+            network.AfterFrame(frame);
+            if (network.ShouldStop()) {
+                std::printf("gamehost: the server went away; the level ends after frame %d\n", frame);
+                framesRun = frame;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(kLevelNetworkFrameSleepMs));
+        }
+        std::printf("gamehost: ran %d frames of %d ms of the level\n", framesRun, options.stepMs);
+        if (networked)
+            network.PrintEnd();
+    } else {
+        std::printf("gamehost: the level's player %s cannot be placed\n", level.GetPlayer().record.c_str());
+        result = 1;
+    }
+    network.Close();
+    engine.SetUI(nullptr);
+    UnregisterHostDispatch();
+    ShutdownObjects();
+    std::printf("gamehost: game engine shut down\n");
+    return result;
+}
+
+}  // namespace GAME

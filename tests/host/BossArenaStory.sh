@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The bundled boss arena (gamehost --level BossArena): the cyclops, woken, walks to its
+# script point, roars (the boss music starts) and charges; the final boss takes a god's
+# attacks from a statue and loses them when the player breaks that statue; its death
+# starts the ending music, shows the story dialog and runs the end sequence twice. Two
+# runs print the same. A level name with a path in it is refused.
+set -u
+gamehost=$1
+folder=$(mktemp -d)
+net=$(mktemp -d)
+trap 'rm -rf "$folder" "$net"' EXIT
+run() { "$gamehost" --quiet --seed 55 --level BossArena --frames 450 --step 100 2>/dev/null; }
+first=$(run) || { echo "FAIL: the run failed"; exit 1; }
+expect() { grep -q "$1" <<<"$first" || { echo "FAIL: no line matches: $1"; exit 1; }; }
+cyclops=Records/Creatures/Boss/Cyclops.dbr
+typhon=Records/Creatures/Boss/Typhon.dbr
+expect "^gamehost: level BossArena: 7 objects, 5 scripted steps"
+expect "^frame 20: boss: $cyclops is in state ScriptedMove"
+expect "^frame [0-9]*: boss: $cyclops is in state Roar"
+expect "^frame [0-9]*: music: Records/Sounds/Music/CyclopsBattle.dbr"
+expect "^frame [0-9]*: boss: $cyclops is in state BullRun"
+expect "^frame [0-9]*: boss: $typhon is in state AttackStatue"
+expect "^frame [0-9]*: boss: $typhon fights with \(zeus\|demeter\|hades\|apollo\)"
+expect "^frame 240: boss: $typhon fights with its own attacks"
+expect "^frame 400: level: $typhon is dying"
+expect "^ui: the final boss is defeated"
+expect "^ui: save game (difficulty 1)"
+expect "^frame 401: music: Records/Sounds/Musicpak/OlympusEvent/OlympusEventEndingTheme.dbr"
+expect "^ui: the story dialog is shown"
+[ "$(grep -c '^ui: the end sequence runs' <<<"$first")" = 2 ] || { echo "FAIL: the end sequence did not run twice"; exit 1; }
+second=$(run) || { echo "FAIL: the second run failed"; exit 1; }
+[ "$first" = "$second" ] || { echo "FAIL: two runs differ"; diff <(echo "$first") <(echo "$second") | head; exit 1; }
+"$gamehost" --quiet --level ../Records/Creatures/Boss/Typhon --frames 1 >/dev/null 2>&1 && { echo "FAIL: a path was taken as a level"; exit 1; }
+# Over the network: the server plays the level and its script; a client that joins sees the
+# final boss die and plays the same end of the game. Each wait is for a line or for a
+# process to end; the loop's count only caps a wait that would never end.
+"$gamehost" --quiet --seed 55 --role server --listen 0 --level BossArena --frames 450 --step 100 \
+    >"$net/s.txt" 2>/dev/null &
+server=$!
+for _ in $(seq 600); do
+    grep -q '^gamehost: listening on port' "$net/s.txt" && break
+    kill -0 "$server" 2>/dev/null || break
+    sleep 0.1
+done
+port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$net/s.txt")
+[ -n "$port" ] || { kill "$server" 2>/dev/null; echo "FAIL: the server never listened"; exit 1; }
+"$gamehost" --quiet --role client --connect "127.0.0.1:$port" --level BossArena --frames 100000 --step 100 \
+    >"$net/c.txt" 2>/dev/null || { kill "$server" 2>/dev/null; echo "FAIL: the client failed"; exit 1; }
+wait "$server" || { echo "FAIL: the server failed"; exit 1; }
+# A client may take a death and the body's removal in one frame of its own, so the deaths
+# are not compared line by line: what each host's end of the game did is.
+shared() {
+    grep "^frame [0-9]*: music: Records/Sounds/Musicpak" "$1" | sed 's/^frame [0-9]*: //'
+    grep "^ui: " "$1"
+}
+[ "$(shared "$net/s.txt")" = "$(shared "$net/c.txt")" ] || {
+    echo "FAIL: the server and the client differ"; diff <(shared "$net/s.txt") <(shared "$net/c.txt"); exit 1; }
+grep -q "^ui: the end sequence runs" "$net/c.txt" || { echo "FAIL: the client saw no end of the game"; exit 1; }
+
+# A level with broken lines: each is logged with its number and skipped; the rest plays.
+data=$(cd "$(dirname "$0")/../../data" && pwd)
+for entry in "$data"/*; do ln -s "$entry" "$folder/"; done
+rm "$folder/Levels" && mkdir "$folder/Levels"
+printf '%s\n' 'player Records/Creatures/ArenaPlayer.dbr 0 0 0' 'place Records/Creatures/Boss/Cyclops.dbr 1 2' \
+    'place Records/Creatures/Boss/Cyclops.dbr nan 0 0' 'at 0 wake Records/Creatures/Boss/Cyclops.dbr' \
+    'at 2 dance 5' 'place Records/Creatures/Boss/Cyclops.dbr 4 0 0 # the one that stands' >"$folder/Levels/Broken.lvl"
+broken=$("$gamehost" --quiet --data "$folder" --level Broken --frames 2 2>&1) || { echo "FAIL: the broken level did not run"; exit 1; }
+for line in 2 3 4 5; do
+    grep -q "level line $line does not parse; skipped" <<<"$broken" || { echo "FAIL: line $line was not logged"; exit 1; }
+done
+grep -q "^gamehost: level Broken: 1 objects, 0 scripted steps" <<<"$broken" || { echo "FAIL: the good lines were not kept"; exit 1; }
+echo "PASS"

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The level's usable objects after the fight, walked by clicks: the chest stays shut while
+# its champion guards it and opens once it has gone, dropping its loot; the door opens and
+# closes behind the player; the shrine blesses once and rests for good; the well stays a
+# well; the boat asks and carries the player to the other region. A lone game and a server
+# print the same, twice alike.
+set -u
+gamehost=$1
+run() { "$gamehost" --quiet "$@" 2>/dev/null | grep "^fixed items: "; }
+out=$(run --frames 400 --step 250)
+[ "$out" = "$(run --frames 400 --step 250)" ] || { echo "FAIL: two runs differ"; exit 1; }
+[ "$out" = "$(run --role server --frames 400 --step 250)" ] || { echo "FAIL: the server walks another level"; exit 1; }
+fail() { echo "FAIL: $*"; echo "$out"; exit 1; }
+expect() { grep -qx "fixed items: $1" <<<"$out" || fail "no \"$1\""; }
+expect "the chest is closed and locked"
+expect "the player tries the chest: it stays closed"
+expect "the champion has gone and the chest unlocks"
+expect "the player opens the chest: open"
+grep -q "^fixed items: loot from the chest: Records/Item/OneShot/Gold.dbr" <<<"$out" || fail "no gold from the chest"
+[ "$(grep -c "^fixed items: loot from the chest: Records/Item/OneShot/HealthPotion.dbr" <<<"$out")" -eq 2 ] ||
+    fail "not one potion for each of the party's two players"
+expect "the player opens the door: door open"
+expect "the player walks away and the door closes behind it"
+expect "the player prays at the shrine: active"
+grep -q "^fixed items: the blessing ends: dormant, of interest no; the player's money \([0-9]*\) -> " <<<"$out" ||
+    fail "the shrine did not rest"
+money=$(sed -n "s/^fixed items: the blessing ends: .*money \([0-9]*\) -> \([0-9]*\)$/\1 \2/p" <<<"$out")
+read -r before after <<<"$money"
+[ $((after - before)) -eq 50 ] || fail "the blessing paid $((after - before)) gold, not two pulses of 25"
+expect "the player drinks at the well: none, of interest no"
+grep -q "^fixed items: the boat carries the player to region [12]$" <<<"$out" || fail "the boat went nowhere"
+grep -q "did not happen" <<<"$out" && fail "a step of the walk never came"
+echo "PASS: fixed item story"
