@@ -90,6 +90,27 @@ void InstanceGroupManager::GetGroupsThatContain(const UniqueId& id, std::vector<
             out.push_back(group.get());
 }
 
+bool InstanceGroupManager::GetNestedMembers(const UniqueId& holder, const std::string& holderType,
+                                            const std::string& childType, size_t limit,
+                                            std::vector<UniqueId>& out) const
+{
+    CriticalSectionLock lock(m_groupLock);
+    for (const auto& group : m_groups) {
+        if (group->type != holderType || !group->Contains(holder))
+            continue;
+        for (const InstanceGroup* child : group->children) {
+            if (child->type != childType)
+                continue;
+            const size_t room = out.size() < limit ? limit - out.size() : 0;
+            const size_t take = std::min(room, child->members.size());
+            out.insert(out.end(), child->members.begin(), child->members.begin() + static_cast<std::ptrdiff_t>(take));
+            if (take < child->members.size())
+                return false;
+        }
+    }
+    return true;
+}
+
 void InstanceGroupManager::Clear()
 {
     m_entities.clear();

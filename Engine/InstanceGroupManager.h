@@ -64,6 +64,12 @@ public:
     const InstanceGroup* GetGroup(size_t index) const;
     // The groups that hold the id, in the list's order.
     void GetGroupsThatContain(const UniqueId& id, std::vector<const InstanceGroup*>& out) const;
+    // Appends the members of every group of type `childType` nested in a group of type
+    // `holderType` that holds the id (a patroller's patrol points, a wanderer's wander
+    // points), in the list's order, stopping at `limit` ids in `out`; false when members
+    // were left out for the limit.
+    bool GetNestedMembers(const UniqueId& holder, const std::string& holderType, const std::string& childType,
+                          size_t limit, std::vector<UniqueId>& out) const;
     // The group list's lock, for a caller that walks the groups while a loader may add one.
     void LockGroupList() const { m_groupLock.Enter(); }
     void UnlockGroupList() const { m_groupLock.Exit(); }

@@ -436,7 +436,9 @@ void HostNetwork::SendChangedMonsters()
     World::Get().GetEntities(found, FilterGetSpawnObjects(), EntityList_All);
     for (Entity* entity : found) {
         auto* monster = DynamicCast<Monster>(entity);
-        if (!monster)
+        // One made this frame goes out once its first update has filled its life and
+        // rolled its loot: sent before, its replica would carry neither.
+        if (!monster || !monster->HasHadInitialUpdate())
             continue;
         // A blow or a new life state goes out; the slow regeneration between blows each
         // peer works out itself.

@@ -1,7 +1,9 @@
 #include "host/HostNpc.h"
 
 #include <cstdio>
+#include <iterator>
 
+#include "Engine/InstanceGroupManager.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerNpc.h"
@@ -10,6 +12,7 @@
 #include "Game/quests/NpcConversation.h"
 #include "Game/quests/QuestTargetedActions.h"
 #include "Game/world/FixedItem.h"
+#include "Game/world/NpcWanderPoint.h"
 
 namespace GAME {
 
@@ -19,6 +22,12 @@ constexpr const char* kVillagerRecord = "Records/Creatures/Villager.dbr";
 constexpr const char* kDoorRecord = "Records/FixedItems/VillageDoor.dbr";
 constexpr const char* kPakRecord = "Records/Conversations/VillagePak.dbr";
 constexpr const char* kTownsfolkGiverRecord = "Records/Creatures/QuestGiver.dbr";
+constexpr const char* kWanderPointRecord = "Records/Markers/VillageWanderPoint.dbr";
+// The level's identities of the villagers and of the points they wander between.
+constexpr uint32_t kVillagerUid = 0x56494C00;
+constexpr uint32_t kWanderPointUid = 0x57414E00;
+// The wander points stand around the village square, the door to the north.
+constexpr Vec3 kWanderPoints[] = {{-34.0f, 0.0f, 2.0f}, {-26.0f, 0.0f, 2.0f}, {-30.0f, 0.0f, -3.0f}};
 constexpr uint32_t kTownsfolkRegionId = 1;
 // Away from the fight, beside each other.
 constexpr float kTownsfolkVillageX = -30.0f;
@@ -46,10 +55,34 @@ bool HostNpc::Start()
     m_hideGiver->SetTargetRecord(kTownsfolkGiverRecord);
     m_openDoor = std::make_unique<Action_OpenDoor>(2, nullptr);
     m_openDoor->SetTargetRecord(kDoorRecord);
+    // The villagers learn their wander points from the level's groups as they enter the
+    // world, so the groups are there first.
+    std::vector<UniqueId> points;
+    for (size_t i = 0; i < std::size(kWanderPoints); ++i) {
+        auto* point = ObjectManager::Get().CreateObjectFromFile<NpcWanderPoint>(kWanderPointRecord);
+        if (!point)
+            return false;
+        UniqueId id;
+        id.SetPart(0, kWanderPointUid + static_cast<uint32_t>(i));
+        point->SetUniqueId(id);
+        if (!World::Get().AddEntity(point, WorldCoords(region, Coords::MakeTranslation(kWanderPoints[i])))) {
+            ObjectManager::Get().DestroyObjectEx(point, "HostNpc", __LINE__);
+            return false;
+        }
+        points.push_back(id);
+    }
+    std::vector<UniqueId> wanderers(2);
+    for (size_t i = 0; i < wanderers.size(); ++i)
+        wanderers[i].SetPart(0, kVillagerUid + static_cast<uint32_t>(i));
+    InstanceGroupManager& groups = InstanceGroupManager::Get();
+    const size_t wandererGroup = groups.AddGroup("Villagers", ControllerNpc2::kWanderersGroupType, wanderers);
+    const size_t pointGroup = groups.AddGroup("Village square", ControllerNpc2::kWanderPointsGroupType, points);
+    groups.AddChildGroup(wandererGroup, pointGroup);
     for (int i = 0; i < 2; ++i) {
         auto* villager = ObjectManager::Get().CreateObjectFromFile<Npc>(kVillagerRecord);
         if (!villager)
             return false;
+        villager->SetUniqueId(wanderers[static_cast<size_t>(i)]);
         Coords at;
         at.origin = Vec3{kTownsfolkVillageX - 2.0f * static_cast<float>(i), 0.0f, 6.0f};
         World::Get().AddEntity(villager, WorldCoords(region, at));
@@ -65,8 +98,9 @@ bool HostNpc::Start()
     World::Get().AddEntity(door, WorldCoords(region, doorAt));
     m_doorId = door->GetObjectId();
     NpcConversationManager::Get()._EnableConversationPak(kPakRecord);
-    std::printf("gamehost: two villagers stand at the village door; %zu conversation ready\n",
-                NpcConversationManager::Get().GetAvailableConversations().size());
+    std::printf("gamehost: two villagers stand at the village door, %zu wander points around them; %zu "
+                "conversation ready\n",
+                points.size(), NpcConversationManager::Get().GetAvailableConversations().size());
     return true;
 }
 

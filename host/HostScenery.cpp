@@ -113,6 +113,10 @@ void HostScenery::AfterFrame(int frame)
             if (std::string(kind) == "spirit")
                 m_spirits.insert(id);
         }
+        // A stooge answering a blow plays its skill: each host sees that action on the body.
+        if (std::string(kind) == "stooge" && character->GetActionState() == Character_ActionState_Attack &&
+            m_braced.insert(id).second)
+            std::printf("frame %d: scenery: stooge %u answers the blow with its skill\n", frame, id);
         if (std::string(kind) != "statue")
             continue;
         if (character->IsInvincible() && character->GetTeam() == TeamManager::InvisibleTeam() && m_sat.insert(id).second)

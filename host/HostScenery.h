@@ -29,6 +29,7 @@ private:
     std::set<uint32_t> m_risen;
     std::set<uint32_t> m_spirits;
     std::set<uint32_t> m_gone;
+    std::set<uint32_t> m_braced;   // stooges seen answering a blow
 };
 
 }  // namespace GAME

@@ -199,23 +199,10 @@ void ControllerMonster::PostParentAttached()
 
 void ControllerMonster::CollectPatrolPoints(const UniqueId& holder, const char* groupType)
 {
-    const InstanceGroupManager& groups = InstanceGroupManager::Get();
-    std::vector<const InstanceGroup*> holding;
-    groups.LockGroupList();
-    groups.GetGroupsThatContain(holder, holding);
-    for (const InstanceGroup* group : holding) {
-        if (group->type != groupType)
-            continue;
-        for (const InstanceGroup* child : group->children)
-            if (child->type == "Patrol Points")
-                child->FillIdList(m_patrolPoints);
-    }
-    groups.UnlockGroupList();
-    if (m_patrolPoints.size() > kMaxPatrolPoints) {
-        gEngine->Log(LOG_WARNING, "Monster patrol route has %zu points; the first %zu are kept", m_patrolPoints.size(),
-                     kMaxPatrolPoints);
-        m_patrolPoints.resize(kMaxPatrolPoints);
-    }
+    if (!InstanceGroupManager::Get().GetNestedMembers(holder, groupType, "Patrol Points", kMaxPatrolPoints,
+                                                      m_patrolPoints))
+        gEngine->Log(LOG_WARNING, "Monster patrol route is longer than %zu points; the first %zu are kept",
+                     kMaxPatrolPoints, kMaxPatrolPoints);
 }
 
 Proxy* ControllerMonster::GetProxy() const
@@ -827,18 +814,10 @@ void ControllerMonster::CreateDropMiscItems()
         gGameEngine->CreateItem(coords, item);
     };
     if (const LoadTable* table = objects.LoadTableFile(monster->GetObjectName())) {
-        static constexpr const char* kChanceKeys[] = {"chanceToEquipMisc1", "chanceToEquipMisc2", "chanceToEquipMisc3"};
-        static constexpr LootLoader::Location kMisc[] = {LootLoader::Misc1, LootLoader::Misc2, LootLoader::Misc3};
-        for (size_t i = 0; i < 3; ++i) {
-            const float chance = table->GetFloat(kChanceKeys[i], 0.0f);
-            if (!(random.FGenerate(0.1f, 100.0f) <= chance))
-                continue;
-            LootLoader slot = loader;
-            slot.Load(*table, kMisc[i], LootLoader::kMaxLocationEntries,
-                      static_cast<uint32_t>(gGameEngine->GetGameDifficulty()));
+        const auto difficulty = static_cast<uint32_t>(gGameEngine->GetGameDifficulty());
+        for (int slot = 1; slot <= 3; ++slot) {
             ItemReplicaInfo item;
-            slot.GetLootName(item.baseName, item.prefixName, item.suffixName, random);
-            if (!item.baseName.empty())
+            if (loader.RollMiscSlot(*table, slot, difficulty, random, item))
                 drop(item);
         }
     }

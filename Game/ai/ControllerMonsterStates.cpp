@@ -33,31 +33,6 @@ constexpr float kWaitMinCentreDistance = 4.0f;
 
 bool IsMonsterAnimationEnd(const Name& event) { return event == Actor::EndEvent(); }
 
-DynamicBarrier* FindBarrierBlocking(const ControllerAI& controller, uint32_t enemyId)
-{
-    Character* monster = controller.GetAI();
-    Character* enemy = ObjectManager::Get().GetObject<Character>(enemyId);
-    TeamManager* teams = gGameEngine ? gGameEngine->GetTeamManager() : nullptr;
-    if (!monster || !enemy || !teams)
-        return nullptr;
-    const WorldVec3 from = monster->GetCoords().GetPosition();
-    const Vec3 toEnemy = enemy->GetPathPosition() - from;
-    const float length = toEnemy.Length();
-    if (!(length > 0.0f) || !std::isfinite(length))
-        return nullptr;
-    // Kept from call to call: a pursuing monster asks every frame.
-    thread_local std::vector<RayIntersection> hits;
-    hits.clear();
-    World::Get().GetAllIntersections(hits, from, toEnemy * (1.0f / length), length);
-    // The hits come nearest first: the first barrier that qualifies is the nearest.
-    for (const RayIntersection& hit : hits) {
-        auto* barrier = DynamicCast<DynamicBarrier>(hit.entity);
-        if (barrier && barrier->IsAlive() && teams->IsFoe(monster->GetObjectId(), barrier->GetObjectId()))
-            return barrier;
-    }
-    return nullptr;
-}
-
 // ---- The base ---------------------------------------------------------------------------------
 
 template <class C, class T>
@@ -622,7 +597,7 @@ void ControllerMonsterStatePursue::OnUpdate(int elapsedMs)
         m_recheckTimerMs = kPursueRecheckMs;
     }
     ++GetCounters().barrierTests;
-    if (DynamicBarrier* barrier = FindBarrierBlocking(controller, enemy); barrier && barrier->GetObjectId() != enemy) {
+    if (DynamicBarrier* barrier = controller.IsBarrierBlocking(enemy); barrier && barrier->GetObjectId() != enemy) {
         const uint32_t barrierId = barrier->GetObjectId();
         controller.SetMostHatedEnemy(barrierId);
         SetState("Pursue", Data(barrierId, 0, controller.ChooseBestSkill(barrierId, false)));

@@ -17,9 +17,6 @@ class Skill;
 inline constexpr float kMonsterMoveTolerance = 0.5f;
 // Whether an animation event is the end of the animation.
 bool IsMonsterAnimationEnd(const Name& event);
-// The nearest living barrier hostile to the monster that stands on the straight line from
-// the monster to the enemy; null when none does.
-DynamicBarrier* FindBarrierBlocking(const ControllerAI& controller, uint32_t enemyId);
 
 // The base of every monster-like state, bound to a controller and a character class. It
 // holds the monster's standard reactions; the concrete states forward their events to

@@ -42,18 +42,10 @@ void ControllerNpc2::PostParentAttached()
     const Npc* npc = ObjectManager::Get().GetObject<Npc>(GetParentId());
     if (!npc || npc->GetUniqueId() == UniqueId())
         return;
-    InstanceGroupManager& groups = InstanceGroupManager::Get();
-    std::vector<const InstanceGroup*> holding;
-    groups.GetGroupsThatContain(npc->GetUniqueId(), holding);
-    for (const InstanceGroup* group : holding) {
-        if (group->type != kWanderersGroupType)
-            continue;
-        std::vector<const InstanceGroup*> children;
-        groups.GetChildGroups(*group, children);
-        for (const InstanceGroup* child : children)
-            if (child->type == kWanderPointsGroupType)
-                child->FillIdList(m_wanderPoints);
-    }
+    if (!InstanceGroupManager::Get().GetNestedMembers(npc->GetUniqueId(), kWanderersGroupType, kWanderPointsGroupType,
+                                                      kMaxWanderPoints, m_wanderPoints))
+        gEngine->Log(LOG_WARNING, "Npc %s has more than %zu wander points; the first %zu are kept",
+                     npc->GetObjectName().c_str(), kMaxWanderPoints, kMaxWanderPoints);
 }
 
 void ControllerNpc2::RegisterStates()

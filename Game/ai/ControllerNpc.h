@@ -18,6 +18,8 @@ public:
     // The instance-group types that tie a character to its wander points.
     static constexpr const char* kWanderersGroupType = "Npc Wanderers";
     static constexpr const char* kWanderPointsGroupType = "Wander Points";
+    // A level's wander route is cut to this many points.
+    static constexpr size_t kMaxWanderPoints = 1024;
 
     ControllerNpc2();
     ~ControllerNpc2() override;

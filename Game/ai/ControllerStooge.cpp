@@ -1,7 +1,5 @@
 #include "Game/ai/ControllerStooge.h"
 
-#include <string>
-
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
@@ -60,16 +58,8 @@ void ControllerStooge::CreateDropMiscItems(Character& character)
         return;
     RandomUniform& random = gGameEngine->GetRandomGen();
     for (int n = 1; n <= kMiscSlots; ++n) {
-        const std::string slot = "Misc" + std::to_string(n);
-        const float chance = table->GetFloat(("chanceToEquip" + slot).c_str(), 0.0f);
-        if (!(random.FGenerate(0.1f, 100.0f) <= chance))
-            continue;
-        LootLoader pick = loader;
-        pick.Load(*table, ("loot" + slot + "Item").c_str(), ("chanceToEquip" + slot + "Item").c_str(), kMiscEntries,
-                  players.gameDifficulty);
         ItemReplicaInfo item;
-        pick.GetLootName(item.baseName, item.prefixName, item.suffixName, random);
-        if (item.baseName.empty())
+        if (!loader.RollMiscSlot(*table, n, players.gameDifficulty, random, item))
             continue;
         item.objectId = objects.CreateObjectID();
         item.seed = gGameEngine->GetRandomSeed();

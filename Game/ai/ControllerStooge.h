@@ -16,7 +16,6 @@ class ControllerStooge : public ControllerCombat {
 
 public:
     static constexpr int kMiscSlots = 3;
-    static constexpr uint32_t kMiscEntries = 6;
 
     ControllerStooge() = default;
     ~ControllerStooge() override;

@@ -1,5 +1,6 @@
 #include "Game/ai/ControllerTyphon.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "Engine/Engine.h"
@@ -132,6 +133,10 @@ bool ControllerTyphon::ChooseStatue()
             statues.push_back(statue);
     if (statues.empty())
         return false;
+    // The world lists entities in no fixed order: by object id the same seed picks the same
+    // statue on every run and every peer.
+    std::sort(statues.begin(), statues.end(),
+              [](const TyphonStatue* a, const TyphonStatue* b) { return a->GetObjectId() < b->GetObjectId(); });
     const int count = static_cast<int>(statues.size());
     int chosen = rand() % count;
     for (int reroll = 0; chosen == m_lastStatue && reroll < kStatueRerolls; ++reroll)
@@ -141,17 +146,43 @@ bool ControllerTyphon::ChooseStatue()
     // The transfer skill is the chosen statue's own god's: the god whose attacks it hands
     // over.
     const uint32_t statueId = statue.GetObjectId();
+    // The statue only borrows the boss: without its foe kept here, the boss would stand idle
+    // once the strike is over, its anger long forgiven during the walk.
+    const uint32_t foe = GetCurrentEnemy();
+    if (!DynamicCast<TyphonStatue>(ObjectManager::Get().GetObject(foe)))
+        m_foeBeforeStatue = foe;
     SetMostHatedEnemy(statueId);
     SetState("PursueStatue", ControllerAIStateData(statueId, 0, m_transferSkills[statue.GetGod() % kGodCount], WorldVec3()));
     return true;
 }
+
+void ControllerTyphon::LeaveStatue()
+{
+    const Character* foe = ObjectManager::Get().GetObject<Character>(m_foeBeforeStatue);
+    SetMostHatedEnemy(foe && foe->IsAlive() ? m_foeBeforeStatue : 0);
+    m_foeBeforeStatue = 0;
+}
+
+namespace {
+
+// The statue states run only under the boss's controller; any other owner just forgets the
+// statue.
+void LeaveTyphonStatue(ControllerMonster& controller)
+{
+    if (auto* boss = DynamicCast<ControllerTyphon>(&controller))
+        boss->LeaveStatue();
+    else
+        controller.SetMostHatedEnemy(0);
+}
+
+}  // namespace
 
 // ---- PursueStatue ---------------------------------------------------------------------------
 
 void ControllerTyphonStatePursueStatue::GiveUp()
 {
     gEngine->Log(LOG_WARNING, "Typhon can't move to the statue.");
-    GetController()->SetMostHatedEnemy(0);
+    LeaveTyphonStatue(*GetController());
     SetState("Idle", ControllerAIStateData());
 }
 
@@ -199,7 +230,7 @@ void ControllerTyphonStateAttackStatue::OnUpdate(int elapsedMs)
         return;   // the attack has already given up
     const Character* statue = ObjectManager::Get().GetObject<Character>(GetCurrentEnemy());
     if (!statue || !statue->IsAlive()) {
-        GetController()->SetMostHatedEnemy(0);
+        LeaveTyphonStatue(*GetController());
         SetState("Return", ControllerAIStateData());
     }
 }
@@ -213,7 +244,7 @@ void ControllerTyphonStateAttackStatue::HandleEvent(const Name& event)
 void ControllerTyphonStateAttackStatue::OnEnd()
 {
     ControllerMonsterStateAttack::OnEnd();
-    GetController()->SetMostHatedEnemy(0);
+    LeaveTyphonStatue(*GetController());
 }
 
 }  // namespace GAME

@@ -6,6 +6,7 @@
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Game/core/foundation/RandomUniform.h"
+#include "Game/items/ItemReplicaInfo.h"
 #include "Game/items/loot/LootBase.h"
 #include "Game/items/loot/LootTable.h"
 
@@ -44,6 +45,22 @@ void LootLoader::Load(const LoadTable& table, const char* namePrefix, const char
     if (!namePrefix || !weightPrefix)
         return;
     m_list.Load(table, kOwner, namePrefix, weightPrefix, count, index);
+}
+
+bool LootLoader::RollMiscSlot(const LoadTable& table, int slot, uint32_t difficulty, RandomUniform& random,
+                              ItemReplicaInfo& item) const
+{
+    if (slot < 1 || slot > 3)
+        return false;
+    const Location location = static_cast<Location>(Misc1 + (slot - 1));
+    const std::string chanceKey = std::string("chanceToEquip") + GetLocationWord(location);
+    const float chance = table.GetFloat(chanceKey.c_str(), 0.0f);
+    if (!(random.FGenerate(0.1f, 100.0f) <= chance))
+        return false;
+    LootLoader pick = *this;
+    pick.Load(table, location, kMaxLocationEntries, difficulty);
+    pick.GetLootName(item.baseName, item.prefixName, item.suffixName, random);
+    return !item.baseName.empty();
 }
 
 void LootLoader::GetLootName(std::string& base, std::string& prefix, std::string& suffix, RandomUniform& random)

@@ -14,6 +14,7 @@ namespace GAME {
 
 class LoadTable;
 class RandomUniform;
+struct ItemReplicaInfo;
 
 class LootLoader {
 public:
@@ -54,6 +55,11 @@ public:
     // modifiers and no-broken flag; a plain loot table record is followed through nested
     // plain tables; any other name is an item record and comes back as it is.
     virtual void GetLootName(std::string& base, std::string& prefix, std::string& suffix, RandomUniform& random);
+    // One misc slot (1 to 3) of a creature's record: "chanceToEquipMisc<N>" against a draw
+    // in [0.1, 100]; on a hit, one pick among the slot's items, loaded for the difficulty
+    // into a copy of this loader. The pick's names go to `item`; true when it names an item.
+    bool RollMiscSlot(const LoadTable& table, int slot, uint32_t difficulty, RandomUniform& random,
+                      ItemReplicaInfo& item) const;
     virtual void SetRandomizerWeightModifiers(const RandomizerWeightModifiers& modifiers) { m_weightModifiers = modifiers; }
     // While `base` names a plain loot table, replaces the three names by its pick, at most
     // depth + 1 times; a chain still going after that is logged and its last names stand.

@@ -6,6 +6,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
+#include "Game/characters/AnimationSet.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Player.h"
 #include "Game/items/Weapon.h"
@@ -538,8 +539,15 @@ bool SkillActivatedWeapon::StartAction(Character& attacker, unsigned targetId, c
     const float speed = manager ? manager->GetAttackSpeed() : 1.0f;
     if (StartSpecialAnimation(attacker, speed, false))
         return true;
-    return StartNormalAnimation(attacker, ChooseAttackAnimation(attacker, targetId, targetPoint), Name(), speed,
-                                false, 0);
+    AnimationSet_Type animation = ChooseAttackAnimation(attacker, targetId, targetPoint);
+    // A set without the turning attack strikes with its plain one (the attacker has turned
+    // all the same): else the use would not start, and a pooled attack's pick would be lost.
+    if (animation != AnimationSet_Attack) {
+        const AnimationSet* animations = attacker.GetAnimationSet();
+        if (animations && !animations->DoesAnimationExist(animation))
+            animation = AnimationSet_Attack;
+    }
+    return StartNormalAnimation(attacker, animation, Name(), speed, false, 0);
 }
 
 void SkillActivatedWeapon::SwipeAction(Character& attacker, const Name& event, unsigned, const WorldVec3&)

@@ -59,6 +59,9 @@ void Decoration::Load(const LoadTable& table)
             m_randomAnimations.push_back({animation, chance});
     }
 
+    m_ambient.Load(table);
+    m_periodic.Load(table);
+
     for (int n = 1; n <= kDecorationSounds; ++n) {
         const std::string key = "decorationSound" + std::to_string(n);
         const std::string record = table.GetString(key.c_str(), "");
@@ -127,6 +130,8 @@ void Decoration::PreLoad(bool preloadNow)
     for (const RandomAnimation& entry : m_randomAnimations)
         loader.EnqueueResource(entry.animation, ResourcePriority_High, true);
     m_animationSound.PreLoad();
+    m_ambient.PreLoad();
+    m_periodic.PreLoad();
 }
 
 void Decoration::PlayOnBody(const GraphicsAnim* animation)
@@ -138,12 +143,17 @@ void Decoration::PlayOnBody(const GraphicsAnim* animation)
 void Decoration::InitialUpdate()
 {
     Actor::InitialUpdate();
+    m_ambient.StartSound(false);
+    m_periodic.StartSound();
     if (m_mainAnimation)
         PlayOnBody(m_mainAnimation);
 }
 
 void Decoration::UpdateSelf(int elapsedMs)
 {
+    const WorldCoords& coords = GetCoords();
+    m_ambient.Update(coords, elapsedMs);
+    m_periodic.Update(coords, elapsedMs);
     const float step = static_cast<float>(elapsedMs) / 1000.0f;
     m_fadeLevel = std::clamp(m_isFadingOut ? m_fadeLevel + step : m_fadeLevel - step, 0.0f, kMaxFadeLevel);
     Actor::UpdateSelf(elapsedMs);

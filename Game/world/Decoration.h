@@ -11,6 +11,7 @@
 
 #include "Engine/Entity.h"
 #include "Game/characters/AnimationSound.h"
+#include "Game/world/SoundObject.h"
 
 namespace GAME {
 
@@ -37,7 +38,7 @@ public:
 
     void Load(const LoadTable& table) override;
     void PreLoad(bool preloadNow) override;
-    // The main animation starts on the body.
+    // Both sounds start (the ambient one not looping) and the main animation starts on the body.
     void InitialUpdate() override;
     void UpdateSelf(int elapsedMs) override;
     // Event sounds; at the end of a run the next animation is drawn and played.
@@ -62,6 +63,8 @@ public:
     const GraphicsAnim* GetCurrentAnimation() const { return m_currentAnimation; }
     const std::vector<RandomAnimation>& GetRandomAnimations() const { return m_randomAnimations; }
     const AnimationSound& GetAnimationSound() const { return m_animationSound; }
+    const SoundAmbient& GetAmbient() const { return m_ambient; }
+    const SoundPeriodic& GetPeriodic() const { return m_periodic; }
     // The ids of the objects it attached (the chosen object, the trigger volume).
     const std::vector<uint32_t>& GetOwnedAttachments() const { return m_owned; }
 
@@ -75,6 +78,8 @@ private:
     const GraphicsAnim* m_currentAnimation = nullptr;
     std::vector<RandomAnimation> m_randomAnimations;
     AnimationSound m_animationSound;
+    SoundAmbient m_ambient;
+    SoundPeriodic m_periodic;
     bool m_allowPathing = false;
     std::vector<uint32_t> m_owned;
 };

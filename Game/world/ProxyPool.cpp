@@ -102,14 +102,19 @@ void ProxyPool::LoadFromFile(const std::string& recordName)
 void ProxyPool::LoadSelection(std::vector<ProxyPoolEntry>& list, const LoadTable& record, const char* const keys[6],
                               uint32_t defaultLimit)
 {
+    // Only the slots the record holds are read: the name column lists them, so the
+    // absent slots cost no key look-ups.
     std::string key;
-    auto numbered = [&](int slot, int column) -> const char* {
+    auto numbered = [&](uint32_t slot, int column) -> const char* {
         key.assign(keys[column]);
         key += std::to_string(slot);
         return key.c_str();
     };
-    for (int slot = 1; slot <= kMaxEntries; ++slot) {
-        const char* name = record.GetString(numbered(slot, 0), "");
+    for (const LoadTable::NumberedValue& named : record.GetNumbered(keys[0])) {
+        if (named.number < 1 || named.number > static_cast<uint32_t>(kMaxEntries))
+            continue;
+        const uint32_t slot = named.number;
+        const char* name = named.value->text.c_str();
         if (!*name)
             continue;
         ProxyPoolEntry entry;

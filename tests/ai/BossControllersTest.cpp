@@ -254,12 +254,39 @@ TEST_F(BossTest, AStatueStruckByTheBossHandsOverItsGodAndOnlyTheCurrentGodsStatu
     EXPECT_NE(mind->GetSpecialAttack(0).skillId, 0u);
     EXPECT_EQ(hades->GetBurstSound()->GetPlayCount(), 1u);
 
+    // The fight has drawn the boss away from its home, where the loss sends it back.
+    boss->SetSpawnPoint(WorldCoords(region, Coords::MakeTranslation({0, 0, 8})));
     zeus->CharacterIsDying();
     EXPECT_EQ(mind->GetCurrentGod(), 2u);
     hades->CharacterIsDying();
     EXPECT_EQ(mind->GetCurrentGod(), ControllerTyphon::kNoGod);
     EXPECT_EQ(mind->GetSpecialAttack(0).skillId, mind->GetDefaultSpecialAttack(0).skillId);
     EXPECT_EQ(mind->GetExecutingStateName(), "Return");
+}
+
+TEST_F(BossTest, AfterTheStrikeOnAStatueTheBossGoesBackToTheFoeItFought)
+{
+    auto* boss = Spawn<Typhon>("Records/Creatures/Boss/Typhon.dbr", 0.0f);
+    auto* mind = Mind<ControllerTyphon>(*boss);
+    auto* foe = Spawn<Character>("Records/Creatures/ArenaPlayer.dbr", -4.0f);
+    TyphonStatue* statue = Statue("Hades", 6.0f);
+    const uint32_t foeId = foe->GetObjectId();
+    mind->SetMostHatedEnemy(foeId);
+    mind->SetState("Pursue", ControllerAIStateData(foeId, 0, mind->ChooseBestSkill(foeId, false), WorldVec3()));
+    ASSERT_TRUE(mind->ChooseStatue());
+    EXPECT_EQ(mind->GetMostHatedEnemy(), statue->GetObjectId());
+    mind->SetState("AttackStatue", ControllerAIStateData(statue->GetObjectId(), 0, mind->GetTransferSkill(2), WorldVec3()));
+    mind->GetExecutingState()->HandleEvent(Actor::EndEvent());
+    EXPECT_EQ(mind->GetExecutingStateName(), "Pursue");
+    EXPECT_EQ(mind->GetCurrentEnemy(), foeId);
+    // A foe that died meanwhile is not taken up again.
+    ASSERT_TRUE(mind->ChooseStatue());
+    foe->SetCurrentLife(0.0f);
+    foe->SetLifeState(Character_LifeState_Dead);
+    mind->SetState("AttackStatue", ControllerAIStateData(statue->GetObjectId(), 0, mind->GetTransferSkill(2), WorldVec3()));
+    mind->GetExecutingState()->HandleEvent(Actor::EndEvent());
+    EXPECT_EQ(mind->GetMostHatedEnemy(), 0u);
+    EXPECT_NE(mind->GetExecutingStateName(), "Pursue");
 }
 
 TEST_F(BossTest, TheBossesDeathEndsTheGameAndUnlocksTheNextDifficulty)
@@ -285,8 +312,9 @@ TEST_F(BossTest, TheBossesDeathEndsTheGameAndUnlocksTheNextDifficulty)
         engine->SetGameDifficulty(row.played);
         player->SetGreatestDifficultyCompleted(row.completed);
         auto* boss = Spawn<Typhon>("Records/Creatures/Boss/Typhon.dbr", 0.0f);
-        Mind<ControllerTyphon>(*boss);
+        auto* mind = Mind<ControllerTyphon>(*boss);
         boss->ImDying();
+        EXPECT_EQ(mind->GetExecutingStateName(), "Dying");
         EXPECT_EQ(ui.defeats, 1);
         EXPECT_EQ(ui.saves, row.saves);
         EXPECT_EQ(engine->GetPlayerUnlockedLevel(), row.unlocked);
@@ -301,7 +329,9 @@ TEST_F(BossTest, TheBossesDeathEndsTheGameAndUnlocksTheNextDifficulty)
     ui = EndGameUI();
     RecordDatabase::Get().RegisterRecord("Records/Test/Typhon2.dbr", "Class,Typhon2,\nwisps,Records/Skills/Boss/SickleExplosion.dbr,\n");
     auto* second = Spawn<Typhon2>("Records/Test/Typhon2.dbr", 0.0f);
+    auto* secondMind = Mind<ControllerMonster>(*second);
     second->ImDying();
+    EXPECT_EQ(secondMind->GetExecutingStateName(), "Dying");
     EXPECT_EQ(ui.defeats, 1);
     EXPECT_TRUE(ui.saves.empty());
 }

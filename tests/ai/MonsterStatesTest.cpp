@@ -418,7 +418,7 @@ TEST_F(MonsterStatesTest, APursuitTurnsOnAHostileBarrierInTheWay)
     barrier->SetTeam(TeamManager::DefaultPlayerTeam());
     barrier->SetLifeLimit(100.0f);
     barrier->SetCurrentLife(100.0f);
-    ASSERT_EQ(FindBarrierBlocking(*mind, enemy->GetObjectId()), barrier);
+    ASSERT_EQ(mind->IsBarrierBlocking(enemy->GetObjectId()), barrier);
     mind->SetState("Pursue", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
     ASSERT_EQ(mind->GetExecutingStateName(), "Pursue");
     mind->Update(10);
@@ -426,5 +426,5 @@ TEST_F(MonsterStatesTest, APursuitTurnsOnAHostileBarrierInTheWay)
     EXPECT_EQ(mind->GetMostHatedEnemy(), barrier->GetObjectId());
     // A friendly barrier is no obstacle to fight.
     barrier->SetTeam(monster->GetTeam());
-    EXPECT_EQ(FindBarrierBlocking(*mind, enemy->GetObjectId()), nullptr);
+    EXPECT_EQ(mind->IsBarrierBlocking(enemy->GetObjectId()), nullptr);
 }

@@ -216,6 +216,19 @@ TEST_F(AnimationSetTest, TheBundledFighterTableLoadsEveryFileItNames)
                 hits += std::string(event.name.c_str()).ends_with("Hit");
             EXPECT_EQ(hits, 1);
         }
+
+    // The stooge answers a blow with a guard it raises on itself: its table has the
+    // animation that guard plays, and the guard is set once.
+    AnimationSet stooge;
+    ASSERT_TRUE(LoadAnimationTable("Records/Creatures/Animations/StoogeAnimations.dbr", &stooge, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr));
+    ASSERT_TRUE(stooge.DoesAnimationExist(AnimationSet_BuffSelf));
+    for (const auto& variant : static_cast<AnimationWeighted*>(stooge.GetAnimationBase(AnimationSet_BuffSelf))->GetVariants()) {
+        int hits = 0;
+        for (const GraphicsAnimEvent& event : variant.animation->GetEvents())
+            hits += std::string(event.name.c_str()).ends_with("Hit");
+        EXPECT_EQ(hits, 1);
+    }
     EXPECT_TRUE(log.Lines().empty());
     RecordDatabase::Get().SetDataRoot("");
 }

@@ -66,3 +66,35 @@ TEST(InstanceGroupManagerTest, EntityDataAndAffiliations)
     manager.Clear();
     EXPECT_EQ(nullptr, manager.GetEntityData(id));
 }
+
+TEST(InstanceGroupManagerTest, NestedMembersComeFromTheHoldersGroupsOfTheTypeUpToTheLimit)
+{
+    InstanceGroupManager& manager = InstanceGroupManager::Get();
+    manager.Clear();
+    auto uid = [](uint32_t n) {
+        UniqueId id;
+        id.SetPart(0, n);
+        return id;
+    };
+    const size_t holders = manager.AddGroup("Walkers", "Npc Wanderers", {uid(1), uid(2)});
+    const size_t otherType = manager.AddGroup("Guards", "Patrollers", {uid(1)});
+    const size_t square = manager.AddGroup("Square", "Wander Points", {uid(10), uid(11)});
+    const size_t route = manager.AddGroup("Route", "Patrol Points", {uid(20)});
+    const size_t market = manager.AddGroup("Market", "Wander Points", {uid(12), uid(13), uid(14)});
+    ASSERT_TRUE(manager.AddChildGroup(holders, square));
+    ASSERT_TRUE(manager.AddChildGroup(holders, route));
+    ASSERT_TRUE(manager.AddChildGroup(holders, market));
+    ASSERT_TRUE(manager.AddChildGroup(otherType, square));
+
+    std::vector<UniqueId> out;
+    EXPECT_TRUE(manager.GetNestedMembers(uid(2), "Npc Wanderers", "Wander Points", 100, out));
+    EXPECT_EQ(out, (std::vector<UniqueId>{uid(10), uid(11), uid(12), uid(13), uid(14)}));
+    out.clear();
+    EXPECT_TRUE(manager.GetNestedMembers(uid(3), "Npc Wanderers", "Wander Points", 100, out));
+    EXPECT_TRUE(out.empty());
+    // A route longer than the limit is cut where the limit falls, and says so.
+    out = {uid(99)};
+    EXPECT_FALSE(manager.GetNestedMembers(uid(1), "Npc Wanderers", "Wander Points", 4, out));
+    EXPECT_EQ(out, (std::vector<UniqueId>{uid(99), uid(10), uid(11), uid(12)}));
+    manager.Clear();
+}

@@ -21,8 +21,15 @@ expect "^frame [0-9]*: music: Records/Sounds/Music/CyclopsBattle.dbr"
 expect "^frame [0-9]*: boss: $cyclops is in state BullRun"
 expect "^frame [0-9]*: boss: $typhon is in state AttackStatue"
 expect "^frame [0-9]*: boss: $typhon fights with \(zeus\|demeter\|hades\|apollo\)"
+# Once the strike on the statue is over the boss takes up the player again.
+after=$(grep "boss: $typhon is in state" <<<"$first" | grep -A1 "state AttackStatue$" | sed -n 2p)
+grep -q "state \(Pursue\|Attack\)$" <<<"$after" || { echo "FAIL: the boss stood still after the statue: $after"; exit 1; }
 expect "^frame 240: boss: $typhon fights with its own attacks"
+expect "^frame [0-9]*: boss: $cyclops is in state Dying"
+expect "^frame [0-9]*: boss: $cyclops is in state Dead"
 expect "^frame 400: level: $typhon is dying"
+expect "^frame 400: boss: $typhon is in state Dying"
+expect "^frame [0-9]*: boss: $typhon is in state Dead"
 expect "^ui: the final boss is defeated"
 expect "^ui: save game (difficulty 1)"
 expect "^frame 401: music: Records/Sounds/Musicpak/OlympusEvent/OlympusEventEndingTheme.dbr"

@@ -20,11 +20,15 @@ grep -q "the player engages the quest giver" <<<"$first" && { echo "FAIL: a stag
 expect "^frame [0-9]*: the player strikes (blow 1)"
 expect "^frame [0-9]*: the monster dies"
 expect "^frame 130: input: new primary click at (4.0, -4.0): a move"
+# Each item is picked up by a click on it where it fell, once the monster has died: the
+# button may still be held on that spot when the body goes.
+died=$(grep -n "^frame [0-9]*: the monster dies" <<<"$first" | head -1 | cut -d: -f1)
 for item in Shield Helm Armband; do
-    expect "^frame 1[01][0-9]: input: new primary click at (10.0, 0.0) on $item: no move"
-    expect "^frame 1[01][0-9]: input: the player now carries $item ([0-9]*)$"
+    expect "^frame [0-9]*: input: \(new\|held\) primary click at (10.0, 0.0) on $item: no move"
+    carried=$(grep -n "^frame [0-9]*: input: the player now carries $item ([0-9]*)$" <<<"$first" | head -1 | cut -d: -f1)
+    [ -n "$carried" ] && [ "$carried" -gt "$died" ] || { echo "FAIL: $item was not picked up after the fight"; exit 1; }
 done
-expect "^frame 100: market: a merchant ([0-9]*) from Records/Creatures/Merchant.dbr comes to (1.0, 4.2)$"
+expect "^frame [0-9]*: market: a merchant ([0-9]*) from Records/Creatures/Merchant.dbr comes to (1.0, 4.2)$"
 expect "^frame 150: input: new primary click at (1.0, 4.2) on Merchant: no move, the player at ([0-9.-]*, [0-9.-]*) TalkToNpc$"
 expect "^market: the shop opens on page 1 (armour and shields)$"
 expect "^market: the player buys stock item [0-9]* (.*): asked; now sold"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "characters/CharacterWorldFixture.h"
+#include "Game/characters/AnimationSet.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/Team.h"
@@ -262,6 +263,24 @@ TEST_F(SkillActivatedTest, APlayerTurnsForATargetFarAsideAndAMonsterDoesNot)
     EXPECT_EQ(strike->ChooseAttackAnimation(*player, 0, At(5.0f, 2.0f)), AnimationSet_Attack);
     EXPECT_EQ(strike->ChooseAttackAnimation(*caster, 0, aside), AnimationSet_Attack);
     EXPECT_FALSE(caster->IsRotatingTowardsTarget());
+}
+
+// A player whose animations have no turning attack still strikes at a target far aside:
+// it turns and plays its plain attack.
+TEST_F(SkillActivatedTest, AWeaponUseStartsWithoutATurningAttackAnimation)
+{
+    RecordDatabase::Get().RegisterRecord(Player::kPlayerControllerRecord, "Class,ControllerPlayer,\n");
+    RecordDatabase::Get().RegisterRecord(Player::kStubControllerRecord, "Class,ControllerAI,\n");
+    Character* player = OnTeam(kTeamMajorHuman, 0.0f, 0.0f, kBareHands, "Player");
+    Frame();
+    auto* strike = MakeSpell<TestStrike>("", "TestStrike");
+    ASSERT_NE(strike, nullptr);
+    ASSERT_NE(player->GetAnimationSet(), nullptr);
+    ASSERT_FALSE(player->GetAnimationSet()->DoesAnimationExist(AnimationSet_AttTurnLeft90));
+    const WorldVec3 aside = At(5.0f * std::cos(0.8727f), 5.0f * std::sin(0.8727f));
+    EXPECT_TRUE(strike->StartAction(*player, 0, aside, 7, TargetLeadingData{}));
+    EXPECT_TRUE(player->IsRotatingTowardsTarget());
+    EXPECT_EQ(player->GetAnimationSet()->GetCurrentType(), AnimationSet_Attack);
 }
 
 TEST_F(SkillActivatedTest, AShakeOfAtMostATenthOfAMillisecondSendsNoEvent)

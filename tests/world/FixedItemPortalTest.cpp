@@ -7,6 +7,7 @@
 #include "Game/core/ActivityManager.h"
 #include "Game/core/GameUIInterface.h"
 #include "Game/quests/DialogManager.h"
+#include "Game/world/EndGameActivity.h"
 #include "Game/world/FixedItemQuestObject.h"
 #include "Game/world/FixedItemTeleport.h"
 
@@ -192,6 +193,22 @@ TEST_F(FixedItemPortalTest, ANoToTheFinalQuestionLetsThePortalBeUsedAgainAndAYes
     Step();
     EXPECT_EQ(ui.ended, 1);
     EXPECT_TRUE(engine->GetPlayerCompletedLevel());
+}
+
+TEST_F(FixedItemPortalTest, TheEndOfTheGameUnlocksTheFinalPortalsWhenTheStoryDialogOpens)
+{
+    auto* portal = Place(MakeOf<FixedItemTyphonPortal>("FixedItemTyphonPortal", "locked,1,\n"));
+    auto* door = Place(MakeOf<FixedItemTeleport>("FixedItemTeleport", "locked,1,\n"), 4.0f);
+    Step();
+    ASSERT_TRUE(portal->IsLocked());
+    EndGameActivity ending;
+    ending.Update(ending.GetDialogDelay());
+    EXPECT_FALSE(ending.IsDialogOpened());
+    EXPECT_TRUE(portal->IsLocked());
+    ending.Update(1);
+    EXPECT_TRUE(ending.IsDialogOpened());
+    EXPECT_FALSE(portal->IsLocked());
+    EXPECT_TRUE(door->IsLocked());
 }
 
 }  // namespace

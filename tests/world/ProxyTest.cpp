@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 
 #include "Game/ai/ControllerMonster.h"
 #include "Game/characters/Monster.h"
@@ -163,6 +164,27 @@ TEST_F(ProxyTest, RunPoolSpendsTheBudget)
         ProxyPool& made = RunPool(c.keys, c.budget);
         EXPECT_EQ(Names(made.GetObjects()), c.made) << c.what;
     }
+}
+
+TEST_F(ProxyTest, PoolEntriesAreReadInSlotOrderFromSlotsOneToThirty)
+{
+    // Written out of order, with slots past either end, a zero-padded slot, an empty name
+    // and a differently cased key: only slots 1..30 count, in slot order.
+    Record("Records/Test/Pool.dbr", "spawnMax,2,\nname30,Records/Test/Cost20.dbr,\nweight30,4,\n"
+                                    "name31,Records/Test/Cost8.dbr,\nname0,Records/Test/Cost8.dbr,\n"
+                                    "name02,Records/Test/Cost8.dbr,\nname2,,\nNAME3,Records/Test/Cost2.dbr,\n"
+                                    "difficulty3,2,\nname1,Records/Test/Cost1.dbr,\nlimit1,5,\n"
+                                    "nameChampion7,Records/Test/Cost10.dbr,\n");
+    ProxyPool read;
+    read.LoadFromFile("Records/Test/Pool.dbr");
+    std::vector<std::tuple<std::string, uint32_t, int32_t, uint32_t>> entries;
+    for (const ProxyPoolEntry& entry : read.GetEntries())
+        entries.emplace_back(GetFileNameOf(entry.name), entry.weight, entry.difficulty, entry.limit);
+    const std::vector<std::tuple<std::string, uint32_t, int32_t, uint32_t>> expected = {
+        {"Cost1", 0u, 0, 5u}, {"Cost2", 0u, 2, 2u}, {"Cost20", 4u, 0, 2u}};
+    EXPECT_EQ(entries, expected);
+    ASSERT_EQ(read.GetChampionEntries().size(), 1u);
+    EXPECT_EQ(read.GetChampionEntries()[0].name, "Records/Test/Cost10.dbr");
 }
 
 TEST_F(ProxyTest, HeroesAreMadeOnceAndLeaveTheRegistryWhenDestroyedUnplaced)

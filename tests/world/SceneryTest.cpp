@@ -60,6 +60,33 @@ TEST_F(SceneryTest, AfterEachRunADecorationDrawsItsNextAnimationFromConsecutiveB
     EXPECT_FLOAT_EQ(deco->GetFadeLevel(), 0.0f);
 }
 
+TEST_F(SceneryTest, ADecorationStartsItsAmbientAndPeriodicSoundsAndPlaysThemWhereItStands)
+{
+    SoundListener::Get().SetEarsPosition(At(0.0f).GetPosition());
+    Record("Records/Test/Hum.dbr", "Class,SoundPak,\nfalloff,2,\nsoundLength,10,\n");
+    Record("Records/Test/Tick.dbr", "Class,SoundPak,\nfalloff,2,\nsoundLength,0.01,\n");
+    Record("Records/Test/Noisy.dbr", "Class,Decoration,\nambientSound,Records/Test/Hum.dbr,\n"
+                                     "periodicSound,Records/Test/Tick.dbr,\nsoundPeriod,0.1,\n");
+    auto* deco = Make<Decoration>("Records/Test/Noisy.dbr");
+    ASSERT_NE(deco, nullptr);
+    ASSERT_TRUE(World::Get().AddEntity(deco, At(1.0f)));
+    Frame();
+    EXPECT_TRUE(deco->GetAmbient().IsPlaying());
+    EXPECT_TRUE(deco->GetPeriodic().IsPlaying());
+    SoundPak* hum = deco->GetAmbient().GetSound();
+    SoundPak* tick = deco->GetPeriodic().GetSound();
+    ASSERT_NE(hum, nullptr);
+    ASSERT_NE(tick, nullptr);
+    EXPECT_EQ(hum->GetPlayCount(), 1u);
+    EXPECT_EQ(tick->GetPlayCount(), 0u);
+    // The period counts down from the initial update: 100 ms later it has played once.
+    for (int frame = 0; frame < 5; ++frame)
+        Frame(20);
+    EXPECT_EQ(tick->GetPlayCount(), 1u);
+    EXPECT_EQ(hum->GetPlayCount(), 1u);   // still playing, not started again
+    SoundListener::Get().SetEarsPosition(WorldVec3());
+}
+
 TEST_F(SceneryTest, OnlyTheThirdAttachObjectNamedAttachesNothingWhenOneOrTwoIsDrawn)
 {
     Record("Records/Test/Knob.dbr", "Class,Actor,\n");
