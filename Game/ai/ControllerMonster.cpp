@@ -30,8 +30,6 @@ namespace GAME {
 
 GAME_IMPLEMENT_CLASS(ControllerMonster, ControllerAI)
 
-namespace {
-
 // A record's float; a value that is not a finite number is logged and the default kept.
 float ReadMonsterAIFloat(const LoadTable& table, const char* key, float current)
 {
@@ -42,6 +40,9 @@ float ReadMonsterAIFloat(const LoadTable& table, const char* key, float current)
                  static_cast<double>(current));
     return current;
 }
+
+namespace {
+
 
 int ReadMonsterAIInt(const LoadTable& table, const char* key, int current) { return table.GetInt(key, current); }
 

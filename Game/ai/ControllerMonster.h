@@ -35,6 +35,10 @@ enum BuffAllyTargeting : uint32_t { BuffAlly_Closest = 0, BuffAlly_Strongest = 1
 enum DistressResponseBehavior : uint32_t { Distress_SameType = 0, Distress_SameGroup = 1, Distress_All = 2 };
 enum LeaderBehavior : uint32_t { Lead_Never = 0, Lead_OnPatrol = 1, Lead_WhenEnemyIsSeen = 2, Lead_OnDamage = 3 };
 
+// A monster controller record's float; a value that is not a finite number is logged and
+// `current` kept.
+float ReadMonsterAIFloat(const LoadTable& table, const char* key, float current);
+
 class ControllerMonster : public ControllerAI {
     GAME_DECLARE_CLASS(ControllerMonster)
 

@@ -11,26 +11,11 @@ namespace GAME {
 
 GAME_IMPLEMENT_CLASS(ControllerTerracotta, ControllerMonster)
 
-namespace {
-
-// A range from the record; one that is not a finite number is logged and the default kept.
-float ReadTerracottaRange(const LoadTable& table, const char* key, float current)
-{
-    const float value = table.GetFloat(key, current);
-    if (std::isfinite(value))
-        return value;
-    gEngine->Log(LOG_WARNING, "%s: \"%s\" is not a finite number; %g kept", table.GetName().c_str(), key,
-                 static_cast<double>(current));
-    return current;
-}
-
-}  // namespace
-
 void ControllerTerracotta::Load(const LoadTable& table)
 {
     ControllerMonster::Load(table);
-    m_attackRange = ReadTerracottaRange(table, "AttackRange", m_attackRange);
-    m_marchRange = ReadTerracottaRange(table, "MarchRange", m_marchRange);
+    m_attackRange = ReadMonsterAIFloat(table, "AttackRange", m_attackRange);
+    m_marchRange = ReadMonsterAIFloat(table, "MarchRange", m_marchRange);
 }
 
 void ControllerTerracotta::RegisterStates()
