@@ -64,12 +64,6 @@ bool InstanceGroupManager::AddChildGroup(size_t parentIndex, size_t childIndex)
     return true;
 }
 
-void InstanceGroupManager::GetChildGroups(const InstanceGroup& parent, std::vector<const InstanceGroup*>& out) const
-{
-    CriticalSectionLock lock(m_groupLock);
-    out.insert(out.end(), parent.children.begin(), parent.children.end());
-}
-
 size_t InstanceGroupManager::GetGroupCount() const
 {
     CriticalSectionLock lock(m_groupLock);

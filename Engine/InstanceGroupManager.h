@@ -57,8 +57,6 @@ public:
     // Nests the group at childIndex in the one at parentIndex; false (nothing changed)
     // for an index out of range, a group nested in itself or a pair nested already.
     bool AddChildGroup(size_t parentIndex, size_t childIndex);
-    // The groups nested in `parent`, in the order they were nested.
-    void GetChildGroups(const InstanceGroup& parent, std::vector<const InstanceGroup*>& out) const;
     size_t GetGroupCount() const;
     // Null outside 0 .. count - 1. A group stays where it is until Clear.
     const InstanceGroup* GetGroup(size_t index) const;

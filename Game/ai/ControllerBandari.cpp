@@ -48,22 +48,13 @@ void ControllerBandari::PostParentAttached()
             return;
         holder = proxy->GetUniqueId();
     }
-    InstanceGroupManager& groups = InstanceGroupManager::Get();
-    std::vector<const InstanceGroup*> holding;
-    groups.LockGroupList();
-    groups.GetGroupsThatContain(holder, holding);
-    for (const InstanceGroup* group : holding) {
-        if (group->type != kBandariGroup)
-            continue;
-        for (const InstanceGroup* child : group->children)
-            if (child->type == kBandariPointsGroup) {
-                m_points.clear();
-                child->FillIdList(m_points);
-                break;
-            }
-        break;
-    }
-    groups.UnlockGroupList();
+    // The teleport points are the members of the "points" groups nested in the monster's group.
+    constexpr size_t kMaxTeleportPoints = 256;
+    m_points.clear();
+    if (!InstanceGroupManager::Get().GetNestedMembers(holder, kBandariGroup, kBandariPointsGroup, kMaxTeleportPoints,
+                                                      m_points))
+        gEngine->Log(LOG_WARNING, "Bandari has more than %zu teleport points; the first %zu are kept", kMaxTeleportPoints,
+                     kMaxTeleportPoints);
 }
 
 void ControllerBandari::InitialUpdate()

@@ -55,12 +55,7 @@ void MegalesiosConduit::InitialUpdate()
 void ControllerMegalesios::Load(const LoadTable& table)
 {
     ControllerMonster::Load(table);
-    const float radius = table.GetFloat("CheckForPlayerRadius", kDefaultCheckForPlayerRadius);
-    if (std::isfinite(radius))
-        m_checkForPlayerRadius = radius;
-    else
-        gEngine->Log(LOG_WARNING, "%s: \"CheckForPlayerRadius\" is not a finite number; %g kept",
-                     table.GetName().c_str(), static_cast<double>(m_checkForPlayerRadius));
+    m_checkForPlayerRadius = ReadMonsterAIFloat(table, "CheckForPlayerRadius", kDefaultCheckForPlayerRadius);
 }
 
 void ControllerMegalesios::RegisterStates()
