@@ -4,6 +4,7 @@
 #include <tuple>
 #include <utility>
 
+#include "ScriptedRandom.h"
 #include "core/EngineFixture.h"
 #include "Game/items/MarketClient.h"
 #include "Game/items/MarketServer.h"
@@ -14,21 +15,6 @@ using namespace GAME;
 
 namespace {
 
-// Gives the scripted values, then the low end; remembers the ranges asked for.
-class CountingRandom : public RandomUniform {
-public:
-    int IGenerate(int min, int max) override
-    {
-        ranges.emplace_back(min, max);
-        if (ints.empty())
-            return min;
-        const int value = ints.front();
-        ints.pop_front();
-        return value;
-    }
-    std::deque<int> ints;
-    std::vector<std::pair<int, int>> ranges;
-};
 
 // Hands out scripted names, spending one level of depth per pick.
 class ScriptedTable : public LootBase {
@@ -48,7 +34,7 @@ public:
 class StockGeneratorTest : public EngineTest {
 protected:
     MarketClient market{nullptr, 7};
-    CountingRandom random;
+    ScriptedRandom random;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the copies made, driven with scripted draws over records registered in memory.
 #include <deque>
 
+#include "ScriptedRandom.h"
 #include "world/PlacedObjectFixture.h"
 
 #include "Engine/LoadTable.h"
@@ -14,31 +15,6 @@ namespace {
 
 using ::testing::_;
 
-// Gives the scripted values in order, then the low end of each range; remembers the
-// integer ranges asked for.
-class ScriptedDraws : public RandomUniform {
-public:
-    int IGenerate(int min, int max) override
-    {
-        ranges.emplace_back(min, max);
-        if (ints.empty())
-            return min;
-        const int value = ints.front();
-        ints.pop_front();
-        return value;
-    }
-    float FGenerate(float min, float /*max*/) override
-    {
-        if (floats.empty())
-            return min;
-        const float value = floats.front();
-        floats.pop_front();
-        return value;
-    }
-    std::deque<int> ints;
-    std::deque<float> floats;
-    std::vector<std::pair<int, int>> ranges;
-};
 
 class FixedItemControllerTest : public PlacedObjectTest {
 protected:
@@ -55,7 +31,7 @@ protected:
     }
     NiceNetwork network;
     std::vector<ItemReplicaInfo> made;
-    ScriptedDraws random;
+    ScriptedRandom random;
     FixedItemController controller;
 };
 
