@@ -378,6 +378,12 @@ TEST_F(ScriptedBossTest, TelkineAimsPhaseOneAtTheNearestOtherEnemyAndPhaseTwoAtT
     GameClock::Get().Advance(ControllerTelkineStateAttackPhase2::kAttackIntervalMs);
     mind->Update(1);
     EXPECT_EQ(targetOf(), nearOther->GetObjectId());
+
+    // A dying boss leaves its phase for the monster's dying and dead states.
+    mind->CharacterIsDying();
+    EXPECT_EQ(mind->GetExecutingStateName(), "Dying");
+    mind->CharacterIsDead();
+    EXPECT_EQ(mind->GetExecutingStateName(), "Dead");
 }
 
 TEST_F(ScriptedBossTest, TerracottaMarchesOnlyWhenToldByDefaultAndReturnsWhenAnEnemyIsCloseInFront)
