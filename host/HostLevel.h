@@ -11,11 +11,14 @@
 //   at FRAME strike RECORD N    the player strikes that character for N life
 //   at FRAME break N            the player strikes the statue of the god the final boss
 //                               wields now for N life
+// A village's lines (its quest, townsfolk, merchant, road, sales, save point and portal)
+// are kept for host/HostVillage.h, which reads them and plays such a level.
 // A line that does not parse is logged with its number and skipped; a level holds at most
 // kMaxEntries entries and every coordinate lies within kMaxCoordinate of the origin.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +31,7 @@ class HostLevel {
 public:
     static constexpr size_t kMaxEntries = 256;
     static constexpr float kMaxCoordinate = 10000.0f;
+    static constexpr int kMaxFrame = 10000000;
 
     struct Placement {
         std::string record;
@@ -47,7 +51,12 @@ public:
     const std::vector<Step>& GetSteps() const { return m_steps; }
     const Placement& GetPlayer() const { return m_player; }
     uint32_t GetRegionId() const { return m_regionId; }
+    // The village's lines, as written (comments taken off).
+    const std::vector<std::string>& GetVillageLines() const { return m_villageLines; }
 
+    // Reads data/Levels/NAME.lvl under the data folder: 0 when read, 2 (printed) when NAME is
+    // no plain name, 1 (printed) when the file cannot be read or places no player.
+    static int Read(const std::string& name, HostLevel& out);
     // The whole run: start-up, the level, the frames, shut-down; the process exit code.
     static int Run(const HostOptions& options);
 
@@ -61,7 +70,36 @@ private:
     Placement m_player;
     std::vector<Placement> m_placements;
     std::vector<Step> m_steps;
+    std::vector<std::string> m_villageLines;
     friend class HostLevelRun;
+    friend class HostLevelArrival;
+};
+
+class HostLevelRun;
+
+// A level entered through a portal by a player already in the world: its objects are
+// placed in its own region (set apart from the others), the player arrives where the
+// level places its player, and the level's steps run counted from the arrival's frame.
+class HostLevelArrival {
+public:
+    // The region is set this far from the world's origin.
+    static constexpr float kRegionOffset = 5000.0f;
+
+    explicit HostLevelArrival(const HostLevel& level);
+    ~HostLevelArrival();
+    HostLevelArrival(const HostLevelArrival&) = delete;
+    HostLevelArrival& operator=(const HostLevelArrival&) = delete;
+
+    // False when the player is not in the world.
+    bool Arrive(uint32_t playerId, int frame);
+    bool HasArrived() const { return m_arrived; }
+    void BeforeFrame(int frame);
+    void AfterFrame(int frame);
+
+private:
+    HostLevel m_level;
+    std::unique_ptr<HostLevelRun> m_run;
+    bool m_arrived = false;
 };
 
 }  // namespace GAME

@@ -1,0 +1,57 @@
+// The user interface of a level of its own (host/HostLevel.h): prints what the game asks
+// at the end of the game and notes that the end sequence ran.
+#pragma once
+
+#include <cstdio>
+
+#include "Game/core/GameUIInterface.h"
+
+namespace GAME {
+
+// Prints what the game asks at the end of the game; the player reads the story dialog
+// for a while and closes it.
+class HostLevelUI : public GameUIInterface {
+public:
+    static constexpr int kDialogReadingAsks = 3;
+
+    bool DisplaySkillReallocationWindow(uint32_t) override { return true; }
+    bool SaveGame(GameDifficulty difficulty) override
+    {
+        std::printf("ui: save game (difficulty %d)\n", static_cast<int>(difficulty));
+        return true;
+    }
+    bool SaveGame() override
+    {
+        std::printf("ui: save game\n");
+        return true;
+    }
+    bool SaveQuest(bool) override { return true; }
+    bool BackupGame() override { return true; }
+    void FinalBossDefeated() override { std::printf("ui: the final boss is defeated\n"); }
+    void ShowDialog(Dialog&) override
+    {
+        std::printf("ui: the story dialog is shown\n");
+        m_asksLeft = kDialogReadingAsks;
+    }
+    bool IsShowingDialog() const override
+    {
+        if (m_asksLeft <= 0)
+            return false;
+        if (--m_asksLeft == 0)
+            std::printf("ui: the story dialog is closed\n");
+        return m_asksLeft > 0;
+    }
+    void EndSequence() override
+    {
+        std::printf("ui: the end sequence runs\n");
+        m_ended = true;
+    }
+    // The game reached its end: the end sequence ran.
+    bool EndSequenceRan() const { return m_ended; }
+
+private:
+    mutable int m_asksLeft = 0;
+    bool m_ended = false;
+};
+
+}  // namespace GAME

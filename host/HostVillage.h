@@ -1,0 +1,83 @@
+// A village played through alone (`--level NAME` where the level holds village lines):
+// the host's own pieces make the village and its road around the main player, scripted
+// clicks (--input) play the player's part, and a portal takes the player on into another
+// level (host/HostLevel.h) whose steps end the game. The run prints a summary at its end and
+// returns 0 only when the level was finished: the quest complete and the end sequence run.
+//
+// The village's lines in the level file, beside HostLevel's own:
+//   quest FILE PACK SHRINE FRAME   the quest (a file under the data folder); the road's monster
+//                                  joins the proxy PACK its kill step counts, and the player
+//                                  reaches the volume SHRINE of its last step on FRAME
+//   townsfolk                      the quest giver beside the player, the villagers and the door
+//   merchant                       the merchant who comes once the road's monster is down; a
+//                                  click on him opens his shop
+//   road                           the road's spawn proxy and its ambush
+//   shrines                        a respawn shrine and a teleport shrine beside the player
+//   at FRAME sell RECORD           the player sells the merchant an item of that record it carries
+//   at FRAME chest                 the player walks the road's chest (locked while its champion
+//                                  lives), a door, a shrine, a well and a boat
+//   at FRAME save                  with --save FILE the player and the quest are saved here; with
+//                                  --load FILE a fresh process plays on from here
+//   at FRAME portal LEVEL          the player goes through a portal into data/Levels/LEVEL.lvl
+// The road's fight (the player and its monster) is always there; the level's `player` line
+// names the player's record. FRAME lies in 1..HostLevel::kMaxFrame; a level holds at most one
+// save and one portal.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/HostQuest.h"
+
+namespace GAME {
+
+class HostLevel;
+struct HostOptions;
+
+class HostVillage {
+public:
+    struct Step {
+        enum Kind { Sell, Chest, Save, Portal };
+        int frame = 0;
+        Kind kind = Sell;
+        std::string name;   // the record sold, or the level the portal leads to
+    };
+
+    // Whether a level line (comment taken off) is one of the village's.
+    static bool Owns(const std::string& line);
+    // Reads the village's lines; one that does not parse is logged and skipped. False when
+    // the lines hold no quest.
+    bool Parse(const std::vector<std::string>& lines);
+
+    bool HasQuest() const { return m_hasQuest; }
+    const HostQuest::Setup& GetQuest() const { return m_quest; }
+    bool HasTownsfolk() const { return m_townsfolk; }
+    bool HasMerchant() const { return m_merchant; }
+    bool HasRoad() const { return m_road; }
+    bool HasShrines() const { return m_shrines; }
+    const std::vector<Step>& GetSteps() const { return m_steps; }
+    // The frame of the save step (0: none).
+    int GetSaveFrame() const;
+
+    // The whole run of a level with village lines; the process exit code.
+    static int Run(const HostOptions& options, const HostLevel& level);
+
+    // The file beside a character save that holds the frame the village was saved on.
+    static std::string ProgressPath(const std::string& savePath);
+    // Reads the saved frame: 0 when the file is missing, broken or out of range.
+    static int ReadProgress(const std::string& savePath);
+
+private:
+    bool ParseLine(const std::string& line);
+
+    bool m_hasQuest = false;
+    HostQuest::Setup m_quest;
+    bool m_townsfolk = false;
+    bool m_merchant = false;
+    bool m_road = false;
+    bool m_shrines = false;
+    std::vector<Step> m_steps;
+};
+
+}  // namespace GAME
