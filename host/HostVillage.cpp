@@ -14,6 +14,10 @@
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
 #include "Engine/World.h"
+#include "Game/ai/ControllerPlayer.h"
+#include "Game/items/EquipmentCtrl.h"
+#include "Game/items/InventorySack.h"
+#include "Game/items/PlayerInventoryCtrl.h"
 #include "Game/characters/ExperienceLevelControl.h"
 #include "Game/characters/InterpenetrationManager.h"
 #include "Game/characters/Player.h"
@@ -44,6 +48,8 @@ namespace {
 
 // The fight of the road stands in this region: the village is around it.
 constexpr uint32_t kVillageRegionId = 1;
+// The village and its road cover this much on each side of its centre.
+constexpr float kVillageHalfSize = 100.0f;
 // From the save on, every run (saved, unbroken or resumed) draws from these seeds, so a
 // resumed run plays on as the run that saved it did.
 constexpr uint32_t kAfterSaveSeed = 5757;
@@ -105,6 +111,30 @@ void Reseed(GameEngine& engine)
     engine.GetRandomGen().Seed(kAfterSaveSeed);
 }
 
+// What the player's save carries: the items in its bags and those it wears, both weapon
+// sets' included.
+std::vector<uint32_t> CarriedItems(Player& player)
+{
+    std::vector<uint32_t> ids;
+    ControllerPlayer* controller = player.GetPlayerController();
+    if (!controller)
+        return ids;
+    const PlayerInventoryCtrl& bags = controller->GetInventoryCtrl();
+    for (uint32_t bag = 0; bag < bags.GetNumberOfSacks(); ++bag)
+        if (const InventorySack* sack = bags.GetSack(static_cast<int>(bag)))
+            for (const auto& entry : sack->GetInventory())
+                ids.push_back(entry.first);
+    const EquipmentCtrl& equipment = controller->GetEquipmentCtrl();
+    for (int place = EquipmentCtrlLocation_Head; place <= EquipmentCtrlLocation_Forearm; ++place)
+        ids.push_back(equipment.GetSlot(static_cast<EquipmentCtrlLocation>(place)).itemId);
+    for (const bool alternate : {false, true})
+        for (const auto side : {EquipmentCtrlWeaponSet::Right, EquipmentCtrlWeaponSet::Left})
+            ids.push_back(equipment.GetWeaponSet(alternate).GetHand(side).info.itemId);
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
+}
+
 // The player's lines of the summary: level, experience, money, then every item it carries
 // or wears by record, in order.
 void PrintPlayerSummary(Player& player)
@@ -112,14 +142,24 @@ void PrintPlayerSummary(Player& player)
     std::printf("summary: the player is level %u with %u experience and %u gold\n", player.GetLevelControl().GetLevel(),
                 player.GetLevelControl().GetExperience(), player.GetCurrentMoney());
     std::vector<std::string> items;
-    for (const auto* list : {&player.GetInventoryItems(), &player.GetAttachedItems()})
-        for (uint32_t id : *list)
-            if (const Object* item = ObjectManager::Get().GetObject(id))
-                items.push_back(item->GetObjectName());
+    for (uint32_t id : CarriedItems(player))
+        if (const Object* item = ObjectManager::Get().GetObject(id))
+            items.push_back(item->GetObjectName());
     std::sort(items.begin(), items.end());
-    std::printf("summary: the player holds %zu items\n", items.size());
+    std::printf("summary: the player carries and wears %zu items\n", items.size());
     for (const std::string& item : items)
         std::printf("summary: item %s\n", item.c_str());
+}
+
+// The player walks with its main weapons in hand: it cannot run with the spear of its
+// other set drawn.
+void DrawMainWeapons(Player& player, int frame)
+{
+    ControllerPlayer* controller = player.GetPlayerController();
+    if (!controller || !controller->GetEquipmentCtrl().IsAlternateEquipment())
+        return;
+    controller->SetAlternateEquipment(false);
+    std::printf("frame %d: village: the player draws its main weapon set again\n", frame);
 }
 
 // The player made for the run: the fight's, or the one a save is resumed into, in the
@@ -217,16 +257,25 @@ int HostVillage::GetSaveFrame() const
 
 std::string HostVillage::ProgressPath(const std::string& savePath) { return savePath + ".village"; }
 
-int HostVillage::ReadProgress(const std::string& savePath)
+bool HostVillage::WriteProgress(const std::string& savePath, const Progress& progress)
+{
+    std::ofstream file(ProgressPath(savePath), std::ios::trunc);
+    file << "frame " << progress.frame << "\nplayed " << progress.playedMs << "\n";
+    return static_cast<bool>(file.flush());
+}
+
+bool HostVillage::ReadProgress(const std::string& savePath, Progress& out)
 {
     std::ifstream file(ProgressPath(savePath));
-    std::string word;
-    std::string frameText;
-    std::string rest;
-    int frame = 0;
-    if (!(file >> word >> frameText) || word != "frame" || (file >> rest) || !ReadFrame(frameText, frame))
-        return 0;
-    return frame;
+    std::string frameWord, frameText, playedWord, rest;
+    long long played = -1;
+    Progress read;
+    if (!(file >> frameWord >> frameText >> playedWord >> played) || frameWord != "frame" || playedWord != "played" ||
+        (file >> rest) || !ReadFrame(frameText, read.frame) || played < 0 || played > kMaxPlayedMs)
+        return false;
+    read.playedMs = played;
+    out = read;
+    return true;
 }
 
 int HostVillage::Run(const HostOptions& options, const HostLevel& level)
@@ -240,10 +289,14 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
         std::printf("gamehost: the village has no quest\n");
         return 1;
     }
+    std::printf("gamehost: village: quest %s, %zu steps%s%s%s%s\n", village.GetQuest().questFile.c_str(),
+                village.GetSteps().size(), village.HasTownsfolk() ? ", townsfolk" : "",
+                village.HasMerchant() ? ", a merchant" : "", village.HasRoad() ? ", the road's proxies" : "",
+                village.HasShrines() ? ", shrines" : "");
     // A resumed run plays on from the frame its save was made on.
     const bool resumed = !options.loadPath.empty();
-    const int firstFrame = resumed ? ReadProgress(options.loadPath) + 1 : 1;
-    if (resumed && (firstFrame == 1 || firstFrame - 1 != village.GetSaveFrame())) {
+    Progress progress;
+    if (resumed && (!ReadProgress(options.loadPath, progress) || progress.frame != village.GetSaveFrame())) {
         std::printf("gamehost: %s holds no save of this village\n", ProgressPath(options.loadPath).c_str());
         return 1;
     }
@@ -263,10 +316,16 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
     engine.SetGameLoading(false);
     RecordingTransport transport;
     ConnectionManager::Get().SetTransport(&transport);
-    if (!World::Get().GetRegionById(kVillageRegionId))
-        World::Get().AddRegion(kVillageRegionId, "Village");
+    Region* region = World::Get().GetRegionById(kVillageRegionId);
+    if (!region)
+        region = World::Get().AddRegion(kVillageRegionId, "Village");
+    ABBox bounds;
+    bounds.extents = Vec3{kVillageHalfSize, kVillageHalfSize, kVillageHalfSize};
+    region->SetBounds(bounds);
 
-    int frame = firstFrame - 1;
+    const int firstFrame = progress.frame + 1;
+    long long playedMs = progress.playedMs;
+    int frame = progress.frame;
     HostFight fight;
     HostInput input;
     const bool scripted = !options.inputPath.empty() && input.Load(options.inputPath);
@@ -309,6 +368,7 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
         int lastFrame = frame;
         for (frame = firstFrame; frame <= options.frames; ++frame) {
             lastFrame = frame;
+            playedMs += options.stepMs;
             if (scripted)
                 input.Apply(frame, playerId);
             if (arrival)
@@ -349,14 +409,13 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
                 case Step::Chest:
                     std::printf("frame %d: village: the player walks the road's chest and the places beside it\n",
                                 frame);
-                    HostFixedItems::Run(playerId, options.stepMs);
+                    DrawMainWeapons(*player, frame);
+                    playedMs += static_cast<long long>(HostFixedItems::Run(playerId, options.stepMs)) * options.stepMs;
                     break;
                 case Step::Save:
                     if (!options.savePath.empty()) {
-                        saved = SaveHostPlayer(playerId, options.savePath) && HostQuest::Save(options.savePath);
-                        std::ofstream progress(ProgressPath(options.savePath), std::ios::trunc);
-                        progress << "frame " << frame << "\n";
-                        saved = saved && static_cast<bool>(progress.flush());
+                        saved = SaveHostPlayer(playerId, options.savePath) && HostQuest::Save(options.savePath) &&
+                                WriteProgress(options.savePath, Progress{frame, playedMs});
                         std::printf("frame %d: village: the run is %s\n", frame,
                                     saved ? "saved at the quest's midpoint" : "not saved");
                     }
@@ -383,8 +442,8 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
         std::printf("summary: level %s %s\n", options.level.c_str(), finished ? "finished" : "not finished");
         quest.PrintSummary();
         PrintPlayerSummary(*player);
-        const long long playedMs = static_cast<long long>(lastFrame) * options.stepMs;
-        std::printf("summary: time played %lld.%03lld s (%d frames)\n", playedMs / 1000, playedMs % 1000, lastFrame);
+        std::printf("summary: time played %lld.%03lld s, the level ended after frame %d\n", playedMs / 1000,
+                    playedMs % 1000, lastFrame);
         result = finished && saved ? 0 : 1;
         if (fresh)
             fight.Stop();

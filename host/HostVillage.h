@@ -63,10 +63,17 @@ public:
     // The whole run of a level with village lines; the process exit code.
     static int Run(const HostOptions& options, const HostLevel& level);
 
-    // The file beside a character save that holds the frame the village was saved on.
+    // How far a saved run had come: the frame of the save and the game time played by then.
+    struct Progress {
+        int frame = 0;
+        long long playedMs = 0;
+    };
+    static constexpr long long kMaxPlayedMs = 1000000000000LL;
+    // The file beside a character save that holds the progress.
     static std::string ProgressPath(const std::string& savePath);
-    // Reads the saved frame: 0 when the file is missing, broken or out of range.
-    static int ReadProgress(const std::string& savePath);
+    static bool WriteProgress(const std::string& savePath, const Progress& progress);
+    // False when the file is missing, broken or out of range.
+    static bool ReadProgress(const std::string& savePath, Progress& out);
 
 private:
     bool ParseLine(const std::string& line);
