@@ -11,8 +11,26 @@
 //   at FRAME strike RECORD N    the player strikes that character for N life
 //   at FRAME break N            the player strikes the statue of the god the final boss
 //                               wields now for N life
-// A village's lines (its quest, townsfolk, merchant, road, sales, save point and portal)
-// are kept for host/HostVillage.h, which reads them and plays such a level.
+// FRAME lies in 1..kMaxFrame.
+// A level with the lines below is a village, played alone by host/HostVillage.h around the
+// road's fight, which makes the player (a run resumed from a save makes it from the `player`
+// line's record); --input steers it:
+//   quest FILE PACK SHRINE FRAME  the quest (a file under the data folder); the road's monster
+//                                 joins the proxy PACK its kill step counts, and the player
+//                                 reaches the volume SHRINE of its last step on FRAME
+//   townsfolk                     the quest giver beside the player, two villagers and a door
+//   merchant                      the merchant who comes once the road's monster is down; a
+//                                 click on him opens his shop
+//   road                          the road's spawn proxy and its ambush
+//   shrines                       a respawn shrine and a teleport shrine beside the player
+//   at FRAME sell RECORD          the player sells the merchant an item of that record it carries
+//   at FRAME chest                the player walks the road's chest (locked while its champion
+//                                 lives), a door, a shrine, a well and a boat
+//   at FRAME save                 with --save FILE the player and the quest are saved here; with
+//                                 --load FILE a fresh process plays on from here
+//   at FRAME portal LEVEL         the player goes through a portal into data/Levels/LEVEL.lvl,
+//                                 whose steps then run counted from FRAME
+// A village holds one quest, one save point and one portal at most.
 // A line that does not parse is logged with its number and skipped; a level holds at most
 // kMaxEntries entries and every coordinate lies within kMaxCoordinate of the origin.
 #pragma once

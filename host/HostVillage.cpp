@@ -278,6 +278,203 @@ bool HostVillage::ReadProgress(const std::string& savePath, Progress& out)
     return true;
 }
 
+namespace {
+
+// The run of a village: its pieces around the player, the frames, the steps and the
+// summary. Fresh, the road's fight makes the player and the road's monster and the pieces
+// the level names stand round them; resumed, the saved player comes back alone with its
+// quest: what the village held before the save is behind it.
+class HostVillageRun {
+public:
+    HostVillageRun(const HostVillage& village, const HostLevel& beyond, const HostOptions& options,
+                   const HostVillage::Progress& progress)
+        : m_village(village), m_beyond(beyond), m_options(options), m_resumed(!options.loadPath.empty()),
+          m_frame(progress.frame), m_lastFrame(progress.frame), m_playedMs(progress.playedMs),
+          m_saveDue(!options.savePath.empty()), m_rewards(m_frame)
+    {
+    }
+
+    // False (printed) when the player cannot be made.
+    bool Start(GameEngine& engine, const std::string& playerRecord)
+    {
+        m_scripted = !m_options.inputPath.empty() && m_input.Load(m_options.inputPath);
+        m_fight.SetPlayerScripted(m_scripted);
+        m_playerId = m_resumed ? MakeResumedPlayer(m_options.loadPath, playerRecord)
+                   : m_fight.Start() ? m_fight.GetPlayerId()
+                                     : 0;
+        Player* player = GetPlayer();
+        if (!player) {
+            std::printf("gamehost: the village's player cannot be placed\n");
+            return false;
+        }
+        EventManager::Get().Send(GameEvent_PreRun(), "GameEvent_PreRun");
+        engine.GetPlayerManagerClient()->SetMainPlayer(m_playerId);
+        engine.SetPlayer(player);
+        const bool fresh = !m_resumed;
+        m_giving = fresh && m_village.HasTownsfolk() && m_questGiver.Start(m_playerId);
+        m_villagers = m_giving && m_townsfolk.Start();
+        m_quest.Use(m_village.GetQuest());
+        m_questing = m_quest.Start(m_playerId, fresh ? m_fight.GetMonsterId() : 0, m_options.loadPath);
+        if (fresh && m_village.HasRoad())
+            m_road.Start(m_playerId);
+        m_shrining = fresh && m_village.HasShrines() && m_shrines.Start(m_playerId);
+        m_shopping = fresh && m_scripted && m_village.HasMerchant();
+        if (m_shopping)
+            m_market.StartClicked(engine, m_playerId, m_fight.GetMonsterId());
+        // The run that saved drew from the same seeds from here on.
+        if (m_resumed)
+            Reseed(engine);
+        return true;
+    }
+
+    // The frames from the first after the save (or the first) on, until the level is over.
+    void Play(GameEngine& engine)
+    {
+        for (m_frame = m_lastFrame + 1; m_frame <= m_options.frames && !m_finished; ++m_frame) {
+            m_lastFrame = m_frame;
+            m_playedMs += m_options.stepMs;
+            Frame(engine);
+            for (const HostVillage::Step& step : m_village.GetSteps())
+                if (step.frame == m_frame)
+                    RunStep(engine, step);
+            m_transport.sent.clear();
+            const Quest* quest = m_quest.GetQuest();
+            m_finished = m_ui.EndSequenceRan() && quest && quest->IsComplete();
+        }
+    }
+
+    // The summary's lines; the process exit code.
+    int Finish()
+    {
+        std::printf("gamehost: the village ran to frame %d, %d ms a frame\n", m_lastFrame, m_options.stepMs);
+        std::printf("summary: level %s %s\n", m_options.level.c_str(), m_finished ? "finished" : "not finished");
+        m_quest.PrintSummary();
+        if (Player* player = GetPlayer())
+            PrintPlayerSummary(*player);
+        std::printf("summary: time played %lld.%03lld s, %d frames\n", m_playedMs / 1000, m_playedMs % 1000,
+                    m_lastFrame);
+        if (m_saveDue)
+            std::printf("gamehost: the run was not saved: its save point was not reached\n");
+        if (!m_resumed)
+            m_fight.Stop();
+        return m_finished && m_saved && !m_saveDue ? 0 : 1;
+    }
+
+    HostLevelUI& GetUI() { return m_ui; }
+    RecordingTransport& GetTransport() { return m_transport; }
+
+private:
+    Player* GetPlayer() const { return ObjectManager::Get().GetObject<Player>(m_playerId); }
+
+    void Frame(GameEngine& engine)
+    {
+        const int frame = m_frame;
+        const int stepMs = m_options.stepMs;
+        const bool fresh = !m_resumed;
+        if (m_scripted)
+            m_input.Apply(frame, m_playerId);
+        if (m_arrival)
+            m_arrival->BeforeFrame(frame);
+        engine.Update(stepMs);
+        if (fresh)
+            m_fight.Update(frame, stepMs);
+        if (m_giving && !m_scripted)   // scripted clicks talk to the quest giver themselves
+            m_questGiver.Update(frame);
+        gEngine->UpdateFrame(stepMs);
+        // Characters that walked into each other are pushed apart in view of the camera.
+        engine.GetCamera().Update();
+        m_crowding.FixupCharacterCollisions(engine.GetCamera());
+        if (fresh)
+            m_fight.AfterFrame(frame);
+        if (m_scripted)
+            m_input.AfterFrame(frame, m_playerId);
+        if (m_shopping)
+            m_market.AfterFrameClicked(engine, frame);
+        if (m_giving)
+            m_questGiver.AfterFrame(frame);
+        if (m_villagers)
+            m_townsfolk.AfterFrame(frame);
+        if (m_questing)
+            m_quest.AfterFrame(frame);
+        m_road.AfterFrame(frame);
+        m_monsterStates.AfterFrame(frame);
+        if (m_shrining)
+            m_shrines.AfterFrame(frame);
+        if (m_arrival)
+            m_arrival->AfterFrame(frame);
+    }
+
+    void RunStep(GameEngine& engine, const HostVillage::Step& step)
+    {
+        const int frame = m_frame;
+        Player* player = GetPlayer();
+        if (!player)
+            return;
+        switch (step.kind) {
+        case HostVillage::Step::Sell:
+            m_market.SellCarried(engine, frame, step.name);
+            return;
+        case HostVillage::Step::Chest:
+            std::printf("frame %d: village: the player walks the road's chest and the places beside it\n", frame);
+            DrawMainWeapons(*player, frame);
+            m_playedMs += static_cast<long long>(HostFixedItems::Run(m_playerId, m_options.stepMs)) * m_options.stepMs;
+            return;
+        case HostVillage::Step::Save:
+            if (m_saveDue) {
+                m_saveDue = false;
+                m_saved = SaveHostPlayer(m_playerId, m_options.savePath) && HostQuest::Save(m_options.savePath) &&
+                          HostVillage::WriteProgress(m_options.savePath, HostVillage::Progress{frame, m_playedMs});
+                std::printf("frame %d: village: the run is %s\n", frame,
+                            m_saved ? "saved at the quest's midpoint" : "not saved");
+            }
+            Reseed(engine);
+            return;
+        case HostVillage::Step::Portal:
+            std::printf("frame %d: village: the player steps through the portal into %s\n", frame, step.name.c_str());
+            // The scripted player plays the level beyond to its end: no blow ends the run early.
+            player->SetInvincible(true);
+            m_arrival = std::make_unique<HostLevelArrival>(m_beyond);
+            if (!m_arrival->Arrive(m_playerId, frame))
+                std::printf("frame %d: village: the portal leads nowhere\n", frame);
+            return;
+        }
+    }
+
+    const HostVillage& m_village;
+    const HostLevel& m_beyond;
+    const HostOptions& m_options;
+    const bool m_resumed;
+    int m_frame;
+    int m_lastFrame;
+    long long m_playedMs;
+    bool m_saveDue;
+    bool m_saved = true;
+    bool m_finished = false;
+    bool m_scripted = false;
+    bool m_giving = false;
+    bool m_villagers = false;
+    bool m_questing = false;
+    bool m_shrining = false;
+    bool m_shopping = false;
+    uint32_t m_playerId = 0;
+    HostVillageUI m_ui;
+    RecordingTransport m_transport;
+    HostFight m_fight;
+    HostInput m_input;
+    HostQuestGiver m_questGiver;
+    HostNpc m_townsfolk;
+    HostQuest m_quest;
+    HostQuestRewards m_rewards;
+    HostProxies m_road;
+    HostShrines m_shrines;
+    HostMarket m_market;
+    HostMonsterStates m_monsterStates{true};
+    InterpenetrationManager m_crowding;
+    std::unique_ptr<HostLevelArrival> m_arrival;
+};
+
+}  // namespace
+
 int HostVillage::Run(const HostOptions& options, const HostLevel& level)
 {
     if (options.role != "single") {
@@ -293,10 +490,14 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
                 village.GetSteps().size(), village.HasTownsfolk() ? ", townsfolk" : "",
                 village.HasMerchant() ? ", a merchant" : "", village.HasRoad() ? ", the road's proxies" : "",
                 village.HasShrines() ? ", shrines" : "");
+    if (!options.savePath.empty() && village.GetSaveFrame() == 0) {
+        std::printf("gamehost: the village has no save point\n");
+        return 1;
+    }
     // A resumed run plays on from the frame its save was made on.
-    const bool resumed = !options.loadPath.empty();
     Progress progress;
-    if (resumed && (!ReadProgress(options.loadPath, progress) || progress.frame != village.GetSaveFrame())) {
+    if (!options.loadPath.empty() &&
+        (!ReadProgress(options.loadPath, progress) || progress.frame != village.GetSaveFrame())) {
         std::printf("gamehost: %s holds no save of this village\n", ProgressPath(options.loadPath).c_str());
         return 1;
     }
@@ -309,152 +510,30 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
     InitializeObjects();
     RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
-    HostVillageUI ui;
-    engine.SetUI(&ui);
-    gEngine->SetActiveCamera(&engine.GetCamera());
-    engine.SetAsNetworkStub();
-    engine.SetGameLoading(false);
-    RecordingTransport transport;
-    ConnectionManager::Get().SetTransport(&transport);
-    Region* region = World::Get().GetRegionById(kVillageRegionId);
-    if (!region)
-        region = World::Get().AddRegion(kVillageRegionId, "Village");
-    ABBox bounds;
-    bounds.extents = Vec3{kVillageHalfSize, kVillageHalfSize, kVillageHalfSize};
-    region->SetBounds(bounds);
-
-    const int firstFrame = progress.frame + 1;
-    long long playedMs = progress.playedMs;
-    int frame = progress.frame;
-    HostFight fight;
-    HostInput input;
-    const bool scripted = !options.inputPath.empty() && input.Load(options.inputPath);
-    fight.SetPlayerScripted(scripted);
-    // Fresh, the fight makes the player and the road's monster; resumed, the saved player
-    // comes back alone: what the village held before the save is behind it.
-    const bool fresh = !resumed;
-    const uint32_t playerId = resumed                  ? MakeResumedPlayer(options.loadPath, level.GetPlayer().record)
-                            : fight.Start()            ? fight.GetPlayerId()
-                                                       : 0;
-    auto* player = ObjectManager::Get().GetObject<Player>(playerId);
     int result = 1;
-    bool finished = false;
-    if (player) {
-        EventManager::Get().Send(GameEvent_PreRun(), "GameEvent_PreRun");
-        engine.GetPlayerManagerClient()->SetMainPlayer(playerId);
-        engine.SetPlayer(player);
-        HostQuestGiver questGiver;
-        HostNpc townsfolk;
-        const bool giving = fresh && village.HasTownsfolk() && questGiver.Start(playerId);
-        const bool villagers = giving && townsfolk.Start();
-        HostQuest quest;
-        quest.Use(village.GetQuest());
-        const HostQuestRewards rewards(frame);
-        const bool questing = quest.Start(playerId, fresh ? fight.GetMonsterId() : 0, options.loadPath);
-        HostProxies road;
-        if (fresh && village.HasRoad())
-            road.Start(playerId);
-        HostShrines shrines;
-        const bool shrining = fresh && village.HasShrines() && shrines.Start(playerId);
-        HostMarket market;
-        if (fresh && scripted && village.HasMerchant())
-            market.StartClicked(engine, playerId, fight.GetMonsterId());
-        HostMonsterStates monsterStates(true);
-        InterpenetrationManager crowding;
-        std::unique_ptr<HostLevelArrival> arrival;
-        bool saved = true;
-        if (resumed)
-            Reseed(engine);
-        int lastFrame = frame;
-        for (frame = firstFrame; frame <= options.frames; ++frame) {
-            lastFrame = frame;
-            playedMs += options.stepMs;
-            if (scripted)
-                input.Apply(frame, playerId);
-            if (arrival)
-                arrival->BeforeFrame(frame);
-            engine.Update(options.stepMs);
-            if (fresh)
-                fight.Update(frame, options.stepMs);
-            if (giving && !scripted)   // scripted clicks talk to the quest giver themselves
-                questGiver.Update(frame);
-            gEngine->UpdateFrame(options.stepMs);
-            engine.GetCamera().Update();
-            crowding.FixupCharacterCollisions(engine.GetCamera());
-            if (fresh)
-                fight.AfterFrame(frame);
-            if (scripted)
-                input.AfterFrame(frame, playerId);
-            if (fresh && scripted && village.HasMerchant())
-                market.AfterFrameClicked(engine, frame);
-            if (giving)
-                questGiver.AfterFrame(frame);
-            if (villagers)
-                townsfolk.AfterFrame(frame);
-            if (questing)
-                quest.AfterFrame(frame);
-            road.AfterFrame(frame);
-            monsterStates.AfterFrame(frame);
-            if (shrining)
-                shrines.AfterFrame(frame);
-            if (arrival)
-                arrival->AfterFrame(frame);
-            for (const Step& step : village.GetSteps()) {
-                if (step.frame != frame)
-                    continue;
-                switch (step.kind) {
-                case Step::Sell:
-                    market.SellCarried(engine, frame, step.name);
-                    break;
-                case Step::Chest:
-                    std::printf("frame %d: village: the player walks the road's chest and the places beside it\n",
-                                frame);
-                    DrawMainWeapons(*player, frame);
-                    playedMs += static_cast<long long>(HostFixedItems::Run(playerId, options.stepMs)) * options.stepMs;
-                    break;
-                case Step::Save:
-                    if (!options.savePath.empty()) {
-                        saved = SaveHostPlayer(playerId, options.savePath) && HostQuest::Save(options.savePath) &&
-                                WriteProgress(options.savePath, Progress{frame, playedMs});
-                        std::printf("frame %d: village: the run is %s\n", frame,
-                                    saved ? "saved at the quest's midpoint" : "not saved");
-                    }
-                    Reseed(engine);
-                    break;
-                case Step::Portal:
-                    std::printf("frame %d: village: the player steps through the portal into %s\n", frame,
-                                step.name.c_str());
-                    player->SetInvincible(true);
-                    arrival = std::make_unique<HostLevelArrival>(beyond);
-                    if (!arrival->Arrive(playerId, frame))
-                        std::printf("frame %d: village: the portal leads nowhere\n", frame);
-                    break;
-                }
-            }
-            transport.sent.clear();
-            const Quest* played = quest.GetQuest();
-            if (ui.EndSequenceRan() && played && played->IsComplete()) {
-                finished = true;
-                break;
-            }
+    {
+        HostVillageRun run(village, beyond, options, progress);
+        engine.SetUI(&run.GetUI());
+        gEngine->SetActiveCamera(&engine.GetCamera());
+        engine.SetAsNetworkStub();
+        engine.SetGameLoading(false);
+        ConnectionManager::Get().SetTransport(&run.GetTransport());
+        Region* region = World::Get().GetRegionById(kVillageRegionId);
+        if (!region)
+            region = World::Get().AddRegion(kVillageRegionId, "Village");
+        ABBox bounds;
+        bounds.extents = Vec3{kVillageHalfSize, kVillageHalfSize, kVillageHalfSize};
+        region->SetBounds(bounds);
+        if (run.Start(engine, level.GetPlayer().record)) {
+            run.Play(engine);
+            result = run.Finish();
         }
-        std::printf("gamehost: ran frames %d to %d of %d ms of the village\n", firstFrame, lastFrame, options.stepMs);
-        std::printf("summary: level %s %s\n", options.level.c_str(), finished ? "finished" : "not finished");
-        quest.PrintSummary();
-        PrintPlayerSummary(*player);
-        std::printf("summary: time played %lld.%03lld s, the level ended after frame %d\n", playedMs / 1000,
-                    playedMs % 1000, lastFrame);
-        result = finished && saved ? 0 : 1;
-        if (fresh)
-            fight.Stop();
-    } else {
-        std::printf("gamehost: the village's player cannot be placed\n");
+        engine.SetUI(nullptr);
+        gEngine->SetActiveCamera(nullptr);
+        UnregisterHostDispatch();
+        ConnectionManager::Get().SetTransport(nullptr);
+        ShutdownObjects();
     }
-    engine.SetUI(nullptr);
-    gEngine->SetActiveCamera(nullptr);
-    UnregisterHostDispatch();
-    ConnectionManager::Get().SetTransport(nullptr);
-    ShutdownObjects();
     std::printf("gamehost: game engine shut down\n");
     return result;
 }

@@ -3,25 +3,7 @@
 // clicks (--input) play the player's part, and a portal takes the player on into another
 // level (host/HostLevel.h) whose steps end the game. The run prints a summary at its end and
 // returns 0 only when the level was finished: the quest complete and the end sequence run.
-//
-// The village's lines in the level file, beside HostLevel's own:
-//   quest FILE PACK SHRINE FRAME   the quest (a file under the data folder); the road's monster
-//                                  joins the proxy PACK its kill step counts, and the player
-//                                  reaches the volume SHRINE of its last step on FRAME
-//   townsfolk                      the quest giver beside the player, the villagers and the door
-//   merchant                       the merchant who comes once the road's monster is down; a
-//                                  click on him opens his shop
-//   road                           the road's spawn proxy and its ambush
-//   shrines                        a respawn shrine and a teleport shrine beside the player
-//   at FRAME sell RECORD           the player sells the merchant an item of that record it carries
-//   at FRAME chest                 the player walks the road's chest (locked while its champion
-//                                  lives), a door, a shrine, a well and a boat
-//   at FRAME save                  with --save FILE the player and the quest are saved here; with
-//                                  --load FILE a fresh process plays on from here
-//   at FRAME portal LEVEL          the player goes through a portal into data/Levels/LEVEL.lvl
-// The road's fight (the player and its monster) is always there; the level's `player` line
-// names the player's record. FRAME lies in 1..HostLevel::kMaxFrame; a level holds at most one
-// save and one portal.
+// The village's lines are described with the level file in host/HostLevel.h.
 #pragma once
 
 #include <cstdint>
