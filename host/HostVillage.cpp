@@ -24,7 +24,6 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/PlayerManagerClient.h"
-#include "Game/quests/DialogPak.h"
 #include "Game/quests/Quest.h"
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
@@ -55,25 +54,7 @@ constexpr float kVillageHalfSize = 100.0f;
 constexpr uint32_t kAfterSaveSeed = 5757;
 
 // The level's interface, which also shows the quest giver's dialogs.
-class HostVillageUI : public HostLevelUI {
-public:
-    bool ShowNpcDialog(DialogPak* pak, uint32_t playerId, uint32_t npcId) override
-    {
-        std::printf("ui: dialog %s (%.1f s) shown to player %u by character %u\n", pak->GetObjectName().c_str(),
-                    pak->GetLength(), playerId, npcId);
-        m_shown = pak;
-        return true;
-    }
-    bool IsShowingNpcDialog(const DialogPak* pak) const override { return pak && pak == m_shown; }
-    void CloseNpcDialog(DialogPak* pak) override
-    {
-        std::printf("ui: dialog %s closed\n", pak->GetObjectName().c_str());
-        m_shown = nullptr;
-    }
-
-private:
-    const DialogPak* m_shown = nullptr;
-};
+using HostVillageUI = HostNpcDialogs<HostLevelUI>;
 
 bool ReadFrame(const std::string& word, int& out)
 {
