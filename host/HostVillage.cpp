@@ -67,6 +67,15 @@ bool ReadFrame(const std::string& word, int& out)
     return true;
 }
 
+// A file or record under the data folder: relative and without "..", as the record
+// database takes its names, and of a sane length.
+bool IsDataPath(const std::string& path)
+{
+    constexpr size_t kMaxPath = 256;
+    return !path.empty() && path.size() <= kMaxPath && path[0] != '/' && path[0] != '\\' &&
+           path.find("..") == std::string::npos;
+}
+
 std::vector<std::string> Words(const std::string& line)
 {
     std::istringstream in(line);
@@ -175,7 +184,8 @@ bool HostVillage::ParseLine(const std::string& line)
     const std::vector<std::string> w = Words(line);
     if (w.empty())
         return false;
-    if (w[0] == "quest" && w.size() == 5 && !m_hasQuest) {
+    if (w[0] == "quest" && w.size() == 5 && !m_hasQuest && IsDataPath(w[1]) && IsDataPath(w[2]) &&
+        IsDataPath(w[3])) {
         HostQuest::Setup setup;
         setup.questFile = w[1];
         setup.packRecord = w[2];
@@ -202,7 +212,7 @@ bool HostVillage::ParseLine(const std::string& line)
     const auto has = [this](Step::Kind kind) {
         return std::any_of(m_steps.begin(), m_steps.end(), [kind](const Step& s) { return s.kind == kind; });
     };
-    if (w[2] == "sell" && w.size() == 4) {
+    if (w[2] == "sell" && w.size() == 4 && IsDataPath(w[3])) {
         step.kind = Step::Sell;
         step.name = w[3];
     } else if (w[2] == "chest" && w.size() == 3) {
