@@ -187,13 +187,13 @@ Region* BoatDestinationRegion(uint32_t regionId)
 
 }  // namespace
 
-void HostFixedItems::Run(uint32_t playerId, int stepMs)
+int HostFixedItems::Run(uint32_t playerId, int stepMs)
 {
     FixedItemWalk walk(playerId, stepMs);
     Player* player = walk.GetPlayer();
     if (!player || !player->IsInWorld() || !player->IsAlive() || !gGameEngine) {
         std::printf("fixed items: no living player walks the level\n");
-        return;
+        return walk.GetFrame();
     }
     RegisterFixedItemRecords();
     const WorldVec3 base = player->GetPathPosition();
@@ -206,7 +206,7 @@ void HostFixedItems::Run(uint32_t playerId, int stepMs)
     Region* other = BoatDestinationRegion(base.GetRegionId());
     if (!chest || !champion || !door || !shrine || !well || !boat || !other) {
         std::printf("fixed items: the level's objects could not be placed\n");
-        return;
+        return walk.GetFrame();
     }
     UniqueId boatId, landingId;
     boatId.SetPart(0, kBoatUid);
@@ -291,6 +291,7 @@ void HostFixedItems::Run(uint32_t playerId, int stepMs)
     std::printf("fixed items: the walk took %d frames; chest %s, door %s, shrine %s\n", walk.GetFrame(),
                 FixedItemStateName(chest->GetCurrentState()), FixedItemStateName(door->GetCurrentState()),
                 FixedItemStateName(shrine->GetCurrentState()));
+    return walk.GetFrame();
 }
 
 }  // namespace GAME

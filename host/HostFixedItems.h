@@ -13,8 +13,8 @@ public:
     // The most frames one step of the walk may take before it is given up (printed).
     static constexpr int kMaxStepFrames = 200;
 
-    // Nothing without a living player in the world.
-    static void Run(uint32_t playerId, int stepMs);
+    // Nothing without a living player in the world. The frames the walk took.
+    static int Run(uint32_t playerId, int stepMs);
 };
 
 }  // namespace GAME

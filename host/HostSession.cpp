@@ -7,6 +7,7 @@
 #include "host/HostInput.h"
 #include "host/HostItems.h"
 #include "host/HostLevel.h"
+#include "host/HostLevelUI.h"
 #include "host/HostMarket.h"
 #include "host/HostNetwork.h"
 #include "host/HostProxies.h"
@@ -52,21 +53,11 @@ namespace {
 
 
 // Prints what the game asks of the user and answers as told.
-class ConsoleUI : public GameUIInterface {
+class ConsoleUI : public HostNpcDialogs<HostSavePrompts> {
 public:
     bool DisplaySkillReallocationWindow(uint32_t playerId) override
     {
         std::printf("ui: skill reallocation window for player %u\n", playerId);
-        return true;
-    }
-    bool SaveGame(GameDifficulty difficulty) override
-    {
-        std::printf("ui: save game (difficulty %d)\n", static_cast<int>(difficulty));
-        return true;
-    }
-    bool SaveGame() override
-    {
-        std::printf("ui: save game\n");
         return true;
     }
     bool SaveQuest(bool flag) override
@@ -79,22 +70,6 @@ public:
         std::printf("ui: back up game\n");
         return true;
     }
-    bool ShowNpcDialog(DialogPak* pak, uint32_t playerId, uint32_t npcId) override
-    {
-        std::printf("ui: dialog %s (%.1f s) shown to player %u by character %u\n", pak->GetObjectName().c_str(),
-                    pak->GetLength(), playerId, npcId);
-        m_shown = pak;
-        return true;
-    }
-    bool IsShowingNpcDialog(const DialogPak* pak) const override { return pak && pak == m_shown; }
-    void CloseNpcDialog(DialogPak* pak) override
-    {
-        std::printf("ui: dialog %s closed\n", pak->GetObjectName().c_str());
-        m_shown = nullptr;
-    }
-
-private:
-    const DialogPak* m_shown = nullptr;
 };
 
 void AnswerDialogs(GameEngine& engine, int frame, bool answerYes)
