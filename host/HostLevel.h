@@ -11,6 +11,8 @@
 //   at FRAME strike RECORD N    the player strikes that character for N life
 //   at FRAME break N            the player strikes the statue of the god the final boss
 //                               wields now for N life
+//   at FRAME useskill RECORD    the quest orders the character of that record to use a
+//                               skill on the player
 // A line that does not parse is logged with its number and skipped; a level holds at most
 // kMaxEntries entries and every coordinate lies within kMaxCoordinate of the origin.
 #pragma once
@@ -34,7 +36,7 @@ public:
         Vec3 where{};
     };
     struct Step {
-        enum Kind { Wake, Strike, Break };
+        enum Kind { Wake, Strike, Break, UseSkill };
         int frame = 0;
         Kind kind = Wake;
         std::string record;
