@@ -4,6 +4,7 @@
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
 #include "host/HostFixedItems.h"
+#include "host/HostFixedItemsNet.h"
 #include "host/HostInput.h"
 #include "host/HostItems.h"
 #include "host/HostLevel.h"
@@ -342,18 +343,21 @@ extern "C" int GameHostRun(const HostOptions* options)
     HostTrade trade;
     if (scripted && fighting && !networked)
         market.StartClicked(engine, fight.GetPlayerId(), fight.GetMonsterId());
+    HostFixedItemsNet fixedItemsNet;
     if (networked && fighting) {
         market.Start(engine, fight.GetPlayerId());
         trade.Start(engine, fight.GetPlayerId());
+        fixedItemsNet.Start(fight.GetPlayerId(), !guest);
     }
     if (networked) {
         network.Start(engine, fight.GetPlayerId());
         // A client can receive, in one frame, a gold pile and the server's player picking
         // it up: the pile is seen as it lands, before the pick-up is applied.
         network.WatchTraffic(
-            [&market, &input](const unsigned char* data, size_t size) {
+            [&market, &input, &fixedItemsNet](const unsigned char* data, size_t size) {
                 market.Travelled(data, size);
                 input.Travelled(data, size);
+                fixedItemsNet.Travelled(data, size);
             },
                              [&fight, &frame, fighting] {
                                  if (fighting)
@@ -402,6 +406,9 @@ extern "C" int GameHostRun(const HostOptions* options)
             shrines.AfterFrame(frame);
         if (scenic)
             scenery.AfterFrame(frame);
+        // Before the console answers: the walk answers its own questions.
+        if (networked)
+            fixedItemsNet.AfterFrame(frame);
         PrintMailbox(engine, frame);
         PrintPartyAnswers(engine, frame);
         AnswerDialogs(engine, frame, options->answerYes);
