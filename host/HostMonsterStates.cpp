@@ -1,13 +1,20 @@
 #include "host/HostMonsterStates.h"
 
-#include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <memory>
+#include <string_view>
 #include <vector>
 
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerMonster.h"
+#include "Game/characters/CharacterAction.h"
 #include "Game/characters/Monster.h"
+#include "Game/characters/Npc.h"
+#include "Game/network/CharacterActionDispatch.h"
+#include "Game/network/CharacterActionPackets.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/world/Proxy.h"
 
@@ -19,12 +26,16 @@ struct IsMonsterBody : FilterFunction<Entity> {
 };
 
 const char* kDeadState = "Dead";
+// The character action packets, and the word their kinds' names end in.
+constexpr NetPacketType kFirstAction = IdleActionPacket::kType;
+constexpr NetPacketType kLastAction = RespawnPacket::kType;
+constexpr std::string_view kActionSuffix = "Action";
 HostMonsterStates* gActiveStates = nullptr;
 }  // namespace
 
-HostMonsterStates::HostMonsterStates(bool enabled) : m_enabled(enabled)
+HostMonsterStates::HostMonsterStates(bool enabled, bool networked) : m_enabled(enabled), m_networked(networked)
 {
-    if (enabled)
+    if (enabled && !networked)
         gActiveStates = this;
 }
 
@@ -38,7 +49,7 @@ HostMonsterStates* HostMonsterStates::Active() { return gActiveStates; }
 
 void HostMonsterStates::AfterFrame(int frame)
 {
-    if (!m_enabled)
+    if (!m_enabled || m_networked)
         return;
     std::vector<Entity*> bodies;
     World::Get().GetEntities(bodies, IsMonsterBody(), EntityList_All);
@@ -60,7 +71,7 @@ void HostMonsterStates::AfterFrame(int frame)
 void HostMonsterStates::Look(int frame, const Monster& monster)
 {
     const ControllerMonster* mind = monster.GetMonsterController();
-    if (!m_enabled || !mind)
+    if (!m_enabled || m_networked || !mind)
         return;
     const std::string state = mind->GetExecutingStateName();
     std::string& last = m_states[monster.GetObjectId()];
@@ -71,6 +82,30 @@ void HostMonsterStates::Look(int frame, const Monster& monster)
     last = state;
     if (state == kDeadState)
         NoteTreasure(frame, monster, *mind);
+}
+
+void HostMonsterStates::Travelled(const unsigned char* data, size_t size)
+{
+    NetPacketType type = 0;
+    if (!m_enabled || !m_networked || !NetPacketRegistry::PeekType(data, size, type) || type < kFirstAction ||
+        type > kLastAction || size > static_cast<size_t>(INT32_MAX))
+        return;
+    std::unique_ptr<NetPacket> packet = NetPacketRegistry::Get().Create(type);
+    if (!packet || !packet->CopyInbound(data, static_cast<int>(size)))
+        return;
+    const std::unique_ptr<CharacterAction> action = RebuildCharacterActionFrom(*packet);
+    const auto* actor = action ? ObjectManager::Get().GetObject<Character>(action->GetParentId()) : nullptr;
+    if (!actor || !(actor->IsA<Monster>() || actor->IsA<Npc>()))
+        return;
+    std::string kind = action->ToString();
+    if (kind.size() > kActionSuffix.size() && kind.ends_with(kActionSuffix))
+        kind.resize(kind.size() - kActionSuffix.size());
+    std::string& last = m_states[actor->GetObjectId()];
+    if (kind == last)
+        return;
+    std::printf("ai: frame %d: %s (%u): %s -> %s\n", m_frame, actor->GetObjectName().c_str(), actor->GetObjectId(),
+                last.empty() ? "none" : last.c_str(), kind.c_str());
+    last = kind;
 }
 
 void HostMonsterStates::NoteTreasure(int frame, const Monster& monster, const ControllerMonster& mind)
