@@ -57,11 +57,16 @@ void HostMonsterStates::AfterFrame(int frame)
     for (Entity* entity : bodies)
         monsters.push_back(static_cast<Monster*>(entity));
     // A body leaves the world as it dies: its last changes (the dead state, entered as the
-    // death ends) are still shown while the object lives.
-    for (const auto& [id, state] : m_states) {
-        auto* monster = ObjectManager::Get().GetObject<Monster>(id);
-        if (monster && !monster->IsInWorld())
+    // death ends) are still shown while the object lives; one that is gone is forgotten.
+    for (auto it = m_states.begin(); it != m_states.end();) {
+        auto* monster = ObjectManager::Get().GetObject<Monster>(it->first);
+        if (!monster) {
+            it = m_states.erase(it);
+            continue;
+        }
+        if (!monster->IsInWorld())
             monsters.push_back(monster);
+        ++it;
     }
     for (const Monster* monster : monsters)
         Look(frame, *monster);
