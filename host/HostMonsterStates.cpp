@@ -1,5 +1,6 @@
 #include "host/HostMonsterStates.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <memory>
@@ -35,7 +36,7 @@ HostMonsterStates* gActiveStates = nullptr;
 
 HostMonsterStates::HostMonsterStates(bool enabled, bool networked) : m_enabled(enabled), m_networked(networked)
 {
-    if (enabled && !networked)
+    if (enabled)
         gActiveStates = this;
 }
 
@@ -49,7 +50,10 @@ HostMonsterStates* HostMonsterStates::Active() { return gActiveStates; }
 
 void HostMonsterStates::AfterFrame(int frame)
 {
-    if (!m_enabled || m_networked)
+    if (!m_enabled)
+        return;
+    WatchTreasures(frame);
+    if (m_networked)
         return;
     std::vector<Entity*> bodies;
     World::Get().GetEntities(bodies, IsMonsterBody(), EntityList_All);
@@ -70,15 +74,20 @@ void HostMonsterStates::AfterFrame(int frame)
     }
     for (const Monster* monster : monsters)
         Look(frame, *monster);
-    WatchTreasures(frame);
 }
 
 void HostMonsterStates::Look(int frame, const Monster& monster)
 {
     const ControllerMonster* mind = monster.GetMonsterController();
-    if (!m_enabled || m_networked || !mind)
+    if (!m_enabled || !mind)
         return;
     const std::string state = mind->GetExecutingStateName();
+    // On the network the lines follow the actions; the server still shows the treasure.
+    if (m_networked) {
+        if (state == kDeadState)
+            NoteTreasure(frame, monster, *mind);
+        return;
+    }
     std::string& last = m_states[monster.GetObjectId()];
     if (state.empty() || state == last)
         return;
@@ -116,7 +125,8 @@ void HostMonsterStates::Travelled(const unsigned char* data, size_t size)
 void HostMonsterStates::NoteTreasure(int frame, const Monster& monster, const ControllerMonster& mind)
 {
     const Proxy* treasure = mind.GetTreasureProxy();
-    if (!treasure || !treasure->IsInWorld())
+    if (!treasure || !treasure->IsInWorld() ||
+        std::find(m_treasures.begin(), m_treasures.end(), treasure->GetObjectId()) != m_treasures.end())
         return;
     const Vec3 at = treasure->GetCoords().GetRegionCoords().origin;
     std::printf("frame %d: treasure: the dead %s (%u) leaves %s at (%.2f, %.2f, %.2f)\n", frame,

@@ -31,7 +31,8 @@ public:
     // townsperson's action of another kind than its last one is a line.
     void Travelled(const unsigned char* data, size_t size);
     // A look at one monster during the frame: a body that ends its death is destroyed
-    // before the frame is over, so its dead state is shown as it is entered.
+    // before the frame is over, so its dead state (and the treasure it leaves, which the
+    // server also shows on the network) is shown as it is entered.
     void Look(int frame, const Monster& monster);
     // The printing instance of the run, if any.
     static HostMonsterStates* Active();
