@@ -323,7 +323,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     }
     const bool questGiving = fighting && !guest && questGiver.Start(fight.GetPlayerId());
     HostNpc townsfolk;
-    const bool townsfolkHere = questGiving && !networked && townsfolk.Start();
+    // The server's townsfolk come to a client with its other characters.
+    const bool townsfolkHere = fighting && (guest ? townsfolk.StartGuest(fight.GetPlayerId()) : questGiving && townsfolk.Start());
     HostQuest quest;
     const HostQuestRewards questRewards(frame);
     const bool questing = fighting && quest.Start(fight.GetPlayerId(), fight.GetMonsterId(), options->loadPath);
@@ -349,15 +350,17 @@ extern "C" int GameHostRun(const HostOptions* options)
         trade.Start(engine, fight.GetPlayerId());
         fixedItemsNet.Start(fight.GetPlayerId(), !guest);
     }
+    HostMonsterStates monsterStates(fighting, networked);
     if (networked) {
         network.Start(engine, fight.GetPlayerId());
         // A client can receive, in one frame, a gold pile and the server's player picking
         // it up: the pile is seen as it lands, before the pick-up is applied.
         network.WatchTraffic(
-            [&market, &input, &fixedItemsNet](const unsigned char* data, size_t size) {
+            [&market, &input, &fixedItemsNet, &monsterStates](const unsigned char* data, size_t size) {
                 market.Travelled(data, size);
                 input.Travelled(data, size);
                 fixedItemsNet.Travelled(data, size);
+                monsterStates.Travelled(data, size);
             },
                              [&fight, &frame, fighting] {
                                  if (fighting)
@@ -366,10 +369,10 @@ extern "C" int GameHostRun(const HostOptions* options)
         network.WaitForFirstClient();
     }
     PrintSent(transport, 0);
-    HostMonsterStates monsterStates(fighting && !networked);
     InterpenetrationManager crowding;
     int framesRun = options->frames;
     for (frame = 1; frame <= options->frames; ++frame) {
+        monsterStates.BeforeFrame(frame);
         if (networked)
             network.BeforeFrame(frame);
         else if (frame == kInvitationFrame && engine.GetPlayerId() != 0)
