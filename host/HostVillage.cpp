@@ -461,7 +461,7 @@ private:
     HostProxies m_road;
     HostShrines m_shrines;
     HostMarket m_market;
-    HostMonsterStates m_monsterStates{true};
+    HostMonsterStates m_monsterStates{true, false};
     InterpenetrationManager m_crowding;
     std::unique_ptr<HostLevelArrival> m_arrival;
 };
