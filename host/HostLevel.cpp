@@ -13,13 +13,13 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
-#include "Game/ai/ControllerCyclops.h"
 #include "Game/ai/ControllerTyphon.h"
 #include "Game/characters/Player.h"
 #include "Game/characters/Typhon.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameUIInterface.h"
 #include "Game/core/PlayerManagerClient.h"
+#include "host/HostBosses.h"
 #include "host/HostDispatch.h"
 #include "host/HostLevelUI.h"
 #include "host/HostNetwork.h"
@@ -122,6 +122,11 @@ public:
                 std::printf("frame %d: level: the player wakes %s\n", frame, name.c_str());
                 continue;
             }
+            if (step.kind == HostLevel::Step::UseSkill) {
+                if (HostLevelOrderSkill(*target, m_playerId))
+                    std::printf("frame %d: level: the quest orders %s to use a skill\n", frame, name.c_str());
+                continue;
+            }
             target->UnderAttack(m_playerId);
             target->SubtractLife(step.amount, PlayStatsDamageType{});
             std::printf("frame %d: level: the player strikes %s for %.0f (life %.0f left)\n", frame, name.c_str(),
@@ -146,7 +151,7 @@ public:
                             life == Character_LifeState_Dying ? "is dying" : "is dead");
             seen.life = life;
             auto* mind = ObjectManager::Get().GetObject<ControllerAI>(character->GetControllerId());
-            if (!mind || !(mind->IsA<ControllerTyphon>() || mind->IsA<ControllerCyclops>()))
+            if (!mind || !HostLevelIsBoss(*mind))
                 continue;
             const std::string state = mind->GetExecutingStateName();
             if (state != seen.state && !state.empty())

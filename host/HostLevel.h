@@ -11,6 +11,8 @@
 //   at FRAME strike RECORD N    the player strikes that character for N life
 //   at FRAME break N            the player strikes the statue of the god the final boss
 //                               wields now for N life
+//   at FRAME useskill RECORD    the quest orders the character of that record to use a
+//                               skill on the player
 // FRAME lies in 1..kMaxFrame.
 // A level with the lines below is a village, played alone by host/HostVillage.h around the
 // road's fight, which makes the player (a run resumed from a save makes it from the `player`
@@ -56,7 +58,7 @@ public:
         Vec3 where{};
     };
     struct Step {
-        enum Kind { Wake, Strike, Break };
+        enum Kind { Wake, Strike, Break, UseSkill };
         int frame = 0;
         Kind kind = Wake;
         std::string record;

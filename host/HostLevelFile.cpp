@@ -64,6 +64,9 @@ bool HostLevel::ParseLine(const std::string& line, int number)
         } else if (action == "strike") {
             step.kind = Step::Strike;
             read = read && static_cast<bool>(in >> step.record >> step.amount);
+        } else if (action == "useskill") {
+            step.kind = Step::UseSkill;
+            read = read && static_cast<bool>(in >> step.record);
         } else if (action == "break") {
             step.kind = Step::Break;
             read = read && static_cast<bool>(in >> step.amount);

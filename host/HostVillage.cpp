@@ -15,15 +15,15 @@
 #include "Engine/Random.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerPlayer.h"
-#include "Game/items/EquipmentCtrl.h"
-#include "Game/items/InventorySack.h"
-#include "Game/items/PlayerInventoryCtrl.h"
 #include "Game/characters/ExperienceLevelControl.h"
 #include "Game/characters/InterpenetrationManager.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/PlayerManagerClient.h"
+#include "Game/items/EquipmentCtrl.h"
+#include "Game/items/InventorySack.h"
+#include "Game/items/PlayerInventoryCtrl.h"
 #include "Game/quests/Quest.h"
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
@@ -57,7 +57,7 @@ constexpr uint32_t kAfterSaveSeed = 5757;
 // The level's interface, which also shows the quest giver's dialogs.
 using HostVillageUI = HostNpcDialogs<HostLevelUI>;
 
-bool ReadFrame(const std::string& word, int& out)
+bool ReadVillageFrame(const std::string& word, int& out)
 {
     char* end = nullptr;
     errno = 0;
@@ -68,7 +68,16 @@ bool ReadFrame(const std::string& word, int& out)
     return true;
 }
 
-std::vector<std::string> Words(const std::string& line)
+// A file or record under the data folder: relative and without "..", as the record
+// database takes its names, and of a sane length.
+bool IsVillageDataPath(const std::string& path)
+{
+    constexpr size_t kMaxPath = 256;
+    return !path.empty() && path.size() <= kMaxPath && path[0] != '/' && path[0] != '\\' &&
+           path.find("..") == std::string::npos;
+}
+
+std::vector<std::string> VillageWords(const std::string& line)
 {
     std::istringstream in(line);
     std::vector<std::string> words;
@@ -77,17 +86,17 @@ std::vector<std::string> Words(const std::string& line)
     return words;
 }
 
-bool IsStepWord(const std::string& word)
+bool IsVillageStepWord(const std::string& word)
 {
     return word == "sell" || word == "chest" || word == "save" || word == "portal";
 }
 
-bool IsPieceWord(const std::string& word)
+bool IsVillagePieceWord(const std::string& word)
 {
     return word == "quest" || word == "townsfolk" || word == "merchant" || word == "road" || word == "shrines";
 }
 
-void Reseed(GameEngine& engine)
+void ReseedAfterSave(GameEngine& engine)
 {
     GAME::srand(kAfterSaveSeed);
     engine.GetRandomGen().Seed(kAfterSaveSeed);
@@ -95,7 +104,7 @@ void Reseed(GameEngine& engine)
 
 // What the player's save carries: the items in its bags and those it wears, both weapon
 // sets' included.
-std::vector<uint32_t> CarriedItems(Player& player)
+std::vector<uint32_t> SavedCarriedItems(Player& player)
 {
     std::vector<uint32_t> ids;
     ControllerPlayer* controller = player.GetPlayerController();
@@ -119,12 +128,12 @@ std::vector<uint32_t> CarriedItems(Player& player)
 
 // The player's lines of the summary: level, experience, money, then every item it carries
 // or wears by record, in order.
-void PrintPlayerSummary(Player& player)
+void PrintVillagePlayerSummary(Player& player)
 {
     std::printf("summary: the player is level %u with %u experience and %u gold\n", player.GetLevelControl().GetLevel(),
                 player.GetLevelControl().GetExperience(), player.GetCurrentMoney());
     std::vector<std::string> items;
-    for (uint32_t id : CarriedItems(player))
+    for (uint32_t id : SavedCarriedItems(player))
         if (const Object* item = ObjectManager::Get().GetObject(id))
             items.push_back(item->GetObjectName());
     std::sort(items.begin(), items.end());
@@ -135,7 +144,7 @@ void PrintPlayerSummary(Player& player)
 
 // The player walks with its main weapons in hand: it cannot run with the spear of its
 // other set drawn.
-void DrawMainWeapons(Player& player, int frame)
+void DrawMainWeaponsToWalk(Player& player, int frame)
 {
     ControllerPlayer* controller = player.GetPlayerController();
     if (!controller || !controller->GetEquipmentCtrl().IsAlternateEquipment())
@@ -144,17 +153,19 @@ void DrawMainWeapons(Player& player, int frame)
     std::printf("frame %d: village: the player draws its main weapon set again\n", frame);
 }
 
-// The player made for the run: the fight's, or the one a save is resumed into, in the
-// village where the fight placed its own.
-uint32_t MakeResumedPlayer(const std::string& loadPath, const std::string& record)
+// The player a save is resumed into, standing where the road's fight places its own; 0 when
+// it cannot be read or placed.
+uint32_t MakeResumedVillagePlayer(const std::string& loadPath, const std::string& record)
 {
     const uint32_t id = ResumeHostPlayer(loadPath, record);
     auto* player = ObjectManager::Get().GetObject<Player>(id);
     if (!player)
         return 0;
     Region* region = World::Get().GetRegionById(kVillageRegionId);
-    if (!World::Get().AddEntity(player, WorldCoords(region, Coords())))
+    if (!World::Get().AddEntity(player, WorldCoords(region, Coords()))) {
+        ObjectManager::Get().DestroyObjectEx(player, "HostVillage", __LINE__);
         return 0;
+    }
     player->SetPathPosition(WorldVec3(region, Vec3{}));
     return id;
 }
@@ -163,25 +174,26 @@ uint32_t MakeResumedPlayer(const std::string& loadPath, const std::string& recor
 
 bool HostVillage::Owns(const std::string& line)
 {
-    const std::vector<std::string> words = Words(line);
+    const std::vector<std::string> words = VillageWords(line);
     if (words.empty())
         return false;
     if (words[0] == "at")
-        return words.size() >= 3 && IsStepWord(words[2]);
-    return IsPieceWord(words[0]);
+        return words.size() >= 3 && IsVillageStepWord(words[2]);
+    return IsVillagePieceWord(words[0]);
 }
 
 bool HostVillage::ParseLine(const std::string& line)
 {
-    const std::vector<std::string> w = Words(line);
+    const std::vector<std::string> w = VillageWords(line);
     if (w.empty())
         return false;
-    if (w[0] == "quest" && w.size() == 5 && !m_hasQuest) {
+    if (w[0] == "quest" && w.size() == 5 && !m_hasQuest && IsVillageDataPath(w[1]) && IsVillageDataPath(w[2]) &&
+        IsVillageDataPath(w[3])) {
         HostQuest::Setup setup;
         setup.questFile = w[1];
         setup.packRecord = w[2];
         setup.shrineRecord = w[3];
-        if (!ReadFrame(w[4], setup.shrineFrame))
+        if (!ReadVillageFrame(w[4], setup.shrineFrame))
             return false;
         m_quest = setup;
         m_hasQuest = true;
@@ -198,12 +210,12 @@ bool HostVillage::ParseLine(const std::string& line)
         return piece != nullptr;
     }
     Step step;
-    if (w[0] != "at" || w.size() < 3 || !ReadFrame(w[1], step.frame))
+    if (w[0] != "at" || w.size() < 3 || !ReadVillageFrame(w[1], step.frame))
         return false;
     const auto has = [this](Step::Kind kind) {
         return std::any_of(m_steps.begin(), m_steps.end(), [kind](const Step& s) { return s.kind == kind; });
     };
-    if (w[2] == "sell" && w.size() == 4) {
+    if (w[2] == "sell" && w.size() == 4 && IsVillageDataPath(w[3])) {
         step.kind = Step::Sell;
         step.name = w[3];
     } else if (w[2] == "chest" && w.size() == 3) {
@@ -253,7 +265,7 @@ bool HostVillage::ReadProgress(const std::string& savePath, Progress& out)
     long long played = -1;
     Progress read;
     if (!(file >> frameWord >> frameText >> playedWord >> played) || frameWord != "frame" || playedWord != "played" ||
-        (file >> rest) || !ReadFrame(frameText, read.frame) || played < 0 || played > kMaxPlayedMs)
+        (file >> rest) || !ReadVillageFrame(frameText, read.frame) || played < 0 || played > kMaxPlayedMs)
         return false;
     read.playedMs = played;
     out = read;
@@ -281,7 +293,7 @@ public:
     {
         m_scripted = !m_options.inputPath.empty() && m_input.Load(m_options.inputPath);
         m_fight.SetPlayerScripted(m_scripted);
-        m_playerId = m_resumed ? MakeResumedPlayer(m_options.loadPath, playerRecord)
+        m_playerId = m_resumed ? MakeResumedVillagePlayer(m_options.loadPath, playerRecord)
                    : m_fight.Start() ? m_fight.GetPlayerId()
                                      : 0;
         Player* player = GetPlayer();
@@ -305,7 +317,7 @@ public:
             m_market.StartClicked(engine, m_playerId, m_fight.GetMonsterId());
         // The run that saved drew from the same seeds from here on.
         if (m_resumed)
-            Reseed(engine);
+            ReseedAfterSave(engine);
         return true;
     }
 
@@ -336,7 +348,7 @@ public:
         std::printf("summary: level %s %s\n", m_options.level.c_str(), m_finished ? "finished" : "not finished");
         m_quest.PrintSummary();
         if (Player* player = GetPlayer())
-            PrintPlayerSummary(*player);
+            PrintVillagePlayerSummary(*player);
         std::printf("summary: time played %lld.%03lld s, %d frames\n", m_playedMs / 1000, m_playedMs % 1000,
                     m_lastFrame);
         if (m_saveDue)
@@ -406,7 +418,7 @@ private:
             return;
         case HostVillage::Step::Chest:
             std::printf("frame %d: village: the player walks the road's chest and the places beside it\n", frame);
-            DrawMainWeapons(*player, frame);
+            DrawMainWeaponsToWalk(*player, frame);
             m_playedMs += static_cast<long long>(HostFixedItems::Run(m_playerId, m_options.stepMs)) * m_options.stepMs;
             return;
         case HostVillage::Step::Save:
@@ -417,7 +429,7 @@ private:
                 std::printf("frame %d: village: the run is %s\n", frame,
                             m_saved ? "saved at the quest's midpoint" : "not saved");
             }
-            Reseed(engine);
+            ReseedAfterSave(engine);
             return;
         case HostVillage::Step::Portal:
             std::printf("frame %d: village: the player steps through the portal into %s\n", frame, step.name.c_str());

@@ -80,6 +80,10 @@ TEST(HostVillageLines, BadLinesAreSkippedAndStepsRunInFrameOrder)
         "at 400 portal Other",               // one portal only
         "quest Q.qst P.dbr S.dbr",           // no frame
         "quest Q.qst P.dbr S.dbr 0",
+        "quest ../../secret.qst P.dbr S.dbr 50",   // only files under the data folder
+        "quest /etc/Q.qst P.dbr S.dbr 50",
+        "quest Q.qst Records\\..\\P.dbr S.dbr 50",
+        "at 8 sell Records/../../Helm.dbr",
         "quest Q.qst P.dbr S.dbr 50",
         "quest Other.qst P.dbr S.dbr 60",    // one quest only
         "road now",
@@ -98,7 +102,7 @@ TEST(HostVillageLines, BadLinesAreSkippedAndStepsRunInFrameOrder)
     EXPECT_EQ(village.GetSteps()[2].kind, HostVillage::Step::Portal);
     EXPECT_EQ(village.GetSteps()[2].name, "BossArena");
     EXPECT_EQ(village.GetSaveFrame(), 100);
-    EXPECT_EQ(log.Lines().size(), 11u);
+    EXPECT_EQ(log.Lines().size(), 15u);
     EXPECT_TRUE(log.Contains("village line does not parse; skipped: at 150 save"));
 
     HostVillage questless;

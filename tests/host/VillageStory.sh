@@ -48,8 +48,14 @@ grep -q '^frame \([0-9]\|[0-9][0-9]\|1[0-9][0-9]\|200\):' <<<"$resumed" && { ech
 [ "$(summary "$resumed")" = "$(summary "$whole")" ] ||
     { echo "FAIL: the resumed run ends otherwise"; diff <(summary "$whole") <(summary "$resumed"); exit 1; }
 
-# A save whose progress is missing or broken is refused before anything is played.
+# A save whose progress or character is broken is refused before anything is played.
+cp "$folder/hero.chr.village" "$folder/progress"
 echo "frame 17" >"$folder/hero.chr.village"
 broken=$(run --load "$folder/hero.chr") && { echo "FAIL: a broken progress file was taken"; exit 1; }
 expect "$broken" 'holds no save of this village'
+cp "$folder/progress" "$folder/hero.chr.village"
+head -c 200 "$folder/hero.chr" >"$folder/short" && mv "$folder/short" "$folder/hero.chr"
+broken=$(run --load "$folder/hero.chr") && { echo "FAIL: a cut character save was taken"; exit 1; }
+expect "$broken" '^gamehost: loading .*hero.chr failed'
+grep -q '^frame ' <<<"$broken" && { echo "FAIL: a frame was played on a cut save"; exit 1; }
 echo "PASS"
