@@ -109,7 +109,7 @@ bool ParseOptions(int argc, char** argv, HostOptions& options)
     // A server listens and a client connects; neither does both.
     if (options.listenPort >= 0 && options.role != "server")
         return false;
-    if ((options.clients > 0 || options.lateJoinFrame > 0) && options.role != "server")
+    if ((options.clients > 0 || options.lateJoinFrame > 0) && (options.role != "server" || options.level.empty()))
         return false;
     return options.connectTo.empty() || options.role == "client";
 }

@@ -17,7 +17,7 @@ for run in $(seq "$runs"); do
     keep=
     [ -n "${SOAK_DIR:-}" ] && keep="$SOAK_DIR/run$run"
     if out=$(KEEP_DIR="$keep" bash "$story" "$gamehost" "$inputs" kill 2>&1); then
-        echo "run $run: $(grep '^killed' <<<"$out"): passed"
+        echo "run $run: $(grep '^killed' <<<"$out"); $(grep '^the \(server dropped\|level ended\)' <<<"$out"): passed"
         [ -n "$keep" ] && rm -rf "$keep"
     else
         failures=$((failures + 1))

@@ -118,6 +118,19 @@ expect "$s" "^frame [0-9]*: player [0-9]* \"Guest $south_host\" leaves the game"
 # The summary names the players present: the server's and the staying clients'.
 players=$(sed -n 's/^world: players at the end: //p' "$s" | wc -w)
 [ "$mode" = kill ] || [ "$players" -eq 4 ] || fail "the summary lists $players players, not 4"
+# A killed client is dropped as one that left, once it has not answered for 3 s: unless the
+# level ended first, the summary no longer lists it.
+if [ "$mode" = kill ]; then
+    victim_host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/$victim.txt")
+    if grep -q "^frame [0-9]*: host $victim_host timed out" "$s"; then
+        expect "$s" "^frame [0-9]*: player [0-9]* \"Guest $victim_host\" leaves the game"
+        [ "$players" -eq 3 ] || fail "the summary lists $players players, not 3, after the killed client was dropped"
+        echo "the server dropped the killed client"
+    else
+        [ "$players" -eq 4 ] || fail "the summary lists $players players, not 4"
+        echo "the level ended before the killed client's time-out"
+    fi
+fi
 # South left before the end: it has no summary.
 grep -q '^world: ' "$dir/South.txt" && fail "the client that left has a summary"
 grep -q '^gamehost: the client leaves the village after frame 120$' "$dir/South.txt" || fail "South did not leave"
