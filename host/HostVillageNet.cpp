@@ -163,6 +163,7 @@ void HostVillageNet::Start(GameEngine& engine, uint32_t playerId)
     if (!m_open)
         return;
     m_engine = &engine;
+    m_playerId = playerId;
     m_network->Start(engine, playerId);
     // A monster that dies and goes within one frame (or within a step's own frames) is
     // counted as it starts dying.
@@ -191,7 +192,31 @@ void HostVillageNet::CountJoins()
     for (uint32_t id : now)
         if (!m_clientPlayers.count(id))
             ++m_joins;
+    // A player that left is invited again should its id come back with a new client.
+    for (uint32_t id : m_clientPlayers)
+        if (!now.count(id))
+            m_invited.erase(id);
     m_clientPlayers = std::move(now);
+}
+
+// The network's own start invites the first client's player of the roster into the server
+// player's party; every other client's player, and each that joins later, is invited here,
+// so that the road's kill counts for the quest whoever lands the last blow.
+void HostVillageNet::InviteClients(int frame)
+{
+    const PlayerManagerServer* roster = m_engine ? m_engine->GetPlayerManagerServer() : nullptr;
+    if (!roster)
+        return;
+    for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos()) {
+        if (PlayerHostId(record.playerId) == ConnectionManager::kServerHost || !m_invited.insert(record.playerId).second)
+            continue;
+        if (!m_firstInvited) {   // the one the network's start invites
+            m_firstInvited = true;
+            continue;
+        }
+        std::printf("frame %d: the player invites player %u into its party\n", frame, record.playerId);
+        m_engine->InvitePlayerToParty(record.playerId, static_cast<int>(m_playerId));
+    }
 }
 
 bool HostVillageNet::WaitForJoins(int count)
@@ -211,6 +236,7 @@ void HostVillageNet::BeforeFrame(int frame)
     if (!m_open)
         return;
     m_network->BeforeFrame(frame);
+    InviteClients(frame);
     if (frame != m_lateJoinFrame)
         return;
     std::printf("frame %d: the server waits for a late client\n", frame);

@@ -80,14 +80,18 @@ private:
     bool WaitForJoins(int count);
     // The clients' players in the roster now; a player not there before counts as a join.
     void CountJoins();
+    void InviteClients(int frame);
 
     std::unique_ptr<HostNetwork> m_network;
     GameEngine* m_engine = nullptr;
+    uint32_t m_playerId = 0;
     bool m_open = false;
     int m_clients = 0;
     int m_lateJoinFrame = 0;
     int m_joins = 0;
     std::set<uint32_t> m_clientPlayers;
+    std::set<uint32_t> m_invited;   // the clients' players invited into the party
+    bool m_firstInvited = false;
     HostWorldTally m_tally;
     // The observer of the game's events before this one's, given back at the end.
     std::function<void(const GameEvent&, const Name&)> m_previousObserver;

@@ -118,6 +118,10 @@ expect "$s" "^frame [0-9]*: player [0-9]* \"Guest $south_host\" leaves the game"
 # The summary names the players present: the server's and the staying clients'.
 players=$(sed -n 's/^world: players at the end: //p' "$s" | wc -w)
 [ "$mode" = kill ] || [ "$players" -eq 4 ] || fail "the summary lists $players players, not 4"
+# Every client's player, the late one's too, is in the server player's party: the road's kill
+# counts for the quest whoever lands the last blow.
+[ "$mode" = kill ] || [ "$(grep -c '^gamehost: roster at the end: .* party 0$' "$s")" -eq 0 ] ||
+    fail "a player at the end is in no party"
 # A killed client is dropped as one that left, once it has not answered for 3 s: unless the
 # level ended first, the summary no longer lists it.
 if [ "$mode" = kill ]; then
