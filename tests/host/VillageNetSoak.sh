@@ -11,6 +11,8 @@ gamehost=$1
 inputs=$2
 runs=${3:-20}
 story="$(dirname "$0")/VillageNetStory.sh"
+# Leaks are looked for at every exit (the build's own default, said aloud).
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 failures=0
 start=$(date +%s)
 for run in $(seq "$runs"); do
