@@ -38,6 +38,7 @@
 #include "host/HostQuestGiver.h"
 #include "host/HostQuestRewards.h"
 #include "host/HostSave.h"
+#include "host/HostSeed.h"
 #include "host/HostSession.h"
 #include "host/HostShrines.h"
 #include "host/HostVillageNet.h"
@@ -516,6 +517,7 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
     InitializeObjects();
     RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
+    SeedGameRules(engine, options);
     int result = 1;
     {
         HostVillageRun run(village, beyond, options, progress);

@@ -34,6 +34,7 @@
 #include "host/HostLoot.h"
 #include "host/HostNetwork.h"
 #include "host/HostQuest.h"
+#include "host/HostSeed.h"
 #include "host/HostSession.h"
 
 namespace GAME {
@@ -402,6 +403,7 @@ int HostVillageNet::RunClient(const HostOptions& options)
     InitializeObjects();
     RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
+    SeedGameRules(engine, options);
     int result = 1;
     {
         HostLevelUI ui;

@@ -24,7 +24,7 @@ void Usage()
         "usage: gamehost [--data DIR] [--library PATH] [--frames N] [--step MS] [--role single|server|client]\n"
         "                [--log CHANNEL]... [--answer yes|no] [--quiet] [--save FILE] [--load FILE]\n"
         "                [--listen PORT (with --role server)] [--connect HOST:PORT (with --role client)]\n"
-        "                [--seed N (the cosmetic and AI draws)] [--input FILE (scripted clicks)]\n"
+        "                [--seed N (every draw of the run)] [--input FILE (scripted clicks)]\n"
         "                [--level NAME (play data/Levels/NAME.lvl)]\n"
         "                [--clients N] [--late-join FRAME] (a village's server waits for N clients, then at\n"
         "                FRAME for one more)\n");
