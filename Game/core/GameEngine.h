@@ -440,6 +440,10 @@ public:
     bool IsGameLoading() const { return m_gameLoading; }
     void SetSaveEnabled(bool enabled) { m_saveEnabled = enabled; }
     bool IsSaveEnabled() const { return m_saveEnabled; }
+    // The debug display: target searches draw the sphere they search and radius attacks
+    // their growing ring.
+    void SetShowTargetSpheres(bool show) { m_showTargetSpheres = show; }
+    bool GetShowTargetSpheres() const { return m_showTargetSpheres; }
     void SetAutoSave(bool autoSave) { m_autoSave = autoSave; }
     bool GetAutoSave() const { return m_autoSave; }
 

@@ -484,6 +484,15 @@ protected:
     SkillServicesBase* GetServices() const;
     // A fresh 16-bit seed for a command from the game engine's generator.
     static uint32_t NewSeed();
+    // A target result for the hits a projectile of the skill reports, from its launch place
+    // with the value it passes on; nothing once its caster is gone or dead, or without
+    // services.
+    void SendProjectileTargets(const ProjectileInfo& info, const std::vector<uint32_t>& targets) const;
+    // One attack per live target of the list: parameters, rag doll, target effect (unless
+    // `targetFx` is false). The id of the first target that reports a hit; 0 for none.
+    uint32_t ApplyDamageLoop(Character& attacker, const std::vector<uint32_t>& targets, const WorldCoords& coords,
+                             unsigned seed, ParametersCombatStyle style, bool useAvailable, unsigned weaponId,
+                             float percent, bool targetFx = true);
     // Makes the pets of this level and the next (when its record differs), kept for the
     // skill's description.
     virtual void PreLoadPet();
@@ -739,13 +748,28 @@ public:
     }
 };
 
+// A modifier that rides on its parent's projectiles: what they hit for it becomes an
+// attack of its own (a projectile attack with its own damage, never the owner's weapon
+// damage), shown by its impact effect. Its damage therefore never joins the parent's.
 class Skill_ProjectileModifier : public Skill_Modifier {
     GAME_DECLARE_CLASS(Skill_ProjectileModifier)
 
 public:
-    Skill_ProjectileModifier() = default;
+    Skill_ProjectileModifier();
     Skill_ProjectileModifier(const Skill_ProjectileModifier&) = default;
     Skill_ProjectileModifier& operator=(const Skill_ProjectileModifier&) = default;
+
+    // The hits go out as one target result from the projectile's launch place with the
+    // weapon it carries (only while its caster lives and on the peer that drives it);
+    // the impact effect shows at the impact in every case.
+    void TargetInformation(const ProjectileInfo& info, const WorldCoords& impact,
+                           std::vector<uint32_t> targets) override;
+    // Every peer: one seeded projectile attack per live character of the list.
+    void TargetResult(Character& attacker, const std::vector<uint32_t>& targets, const WorldCoords& coords,
+                      unsigned seed, unsigned weaponId, bool melee) override;
+    void CollectModifierOffensiveDamageAttributes(CombatAttributeAccumulator&) const override {}
+    // The current level's "projModImpactFxPakName" pack at the place, unturned.
+    virtual void CreateImpactFx(const WorldCoords& coords);
 };
 
 // A skill set off by the skill it is attached to: the primary skill tells it when it is

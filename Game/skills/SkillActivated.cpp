@@ -6,6 +6,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
+#include "Engine/World.h"
 #include "Game/characters/AnimationSet.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Player.h"
@@ -192,33 +193,6 @@ bool SkillActivated::ExecuteRadiusAttack(Character& attacker, unsigned targetId,
     return true;
 }
 
-uint32_t SkillActivated::ApplyDamageLoop(Character& attacker, const std::vector<uint32_t>& targets,
-                                         const WorldCoords& coords, unsigned seed, ParametersCombatStyle style,
-                                         bool useAvailable, unsigned weaponId, float percent, bool targetFx)
-{
-    uint32_t firstHit = 0;
-    if (targets.empty())
-        return firstHit;
-    // One generator for the whole result, seeded from the command, so every peer rolls
-    // the same attacks in the same order.
-    RandomUniform random;
-    random.Seed(seed);
-    const ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : targets) {
-        Character* target = objects.GetObject<Character>(id);
-        if (!target || !target->IsAlive())
-            continue;
-        ParametersCombat params(random);
-        CollectCombatParameters(attacker, target, style, useAvailable, weaponId, params, percent);
-        InitRagDollData(params.ragdollEffect, coords, target->GetCoords());
-        if (targetFx)
-            CreateTargetFx(target->GetCoords());
-        if (target->TakeAttack(params) && firstHit == 0)
-            firstHit = id;
-    }
-    return firstHit;
-}
-
 // ---- Expanding rings -------------------------------------------------------------------------
 
 void SkillActivated::StartRing(ExpandingRing& ring, const Character& owner, int32_t msPerUnit, float radius)
@@ -231,7 +205,7 @@ void SkillActivated::StartRing(ExpandingRing& ring, const Character& owner, int3
         gGameEngine->GetTargetsInRadius(owner.GetTeam(), ring.centre, radius, ring.pending, 0, false);
 }
 
-void SkillActivated::AdvanceRing(ExpandingRing& ring, int elapsedMs, float finalRadius) const
+void SkillActivated::AdvanceRing(ExpandingRing& ring, int elapsedMs, float finalRadius, bool drawRing) const
 {
     SkillServicesBase* services = GetServices();
     if (ring.pending.empty() || !services)
@@ -243,6 +217,8 @@ void SkillActivated::AdvanceRing(ExpandingRing& ring, int elapsedMs, float final
                             ? std::min(static_cast<float>(ring.elapsedMs) / static_cast<float>(ring.msPerUnit),
                                        finalRadius)
                             : finalRadius;
+    if (drawRing && gGameEngine && gGameEngine->GetShowTargetSpheres())
+        World::Get().RenderDebugSphere(ring.centre, reach, Color{0.0f, 0.0f, 1.0f, 1.0f});
     std::vector<uint32_t> hits;
     std::erase_if(ring.pending, [&](uint32_t id) {
         const Character* foe = ObjectManager::Get().GetObject<Character>(id);
@@ -338,16 +314,6 @@ void SkillActivated::ApplyBuffOnTarget(Character& target, const SkillBuffTransfe
     static const std::vector<Weapon_Type> kAnyWeapon;
     target.ControllerAddSkillBuff(transfer, profile ? profile->GetQualifyingWeapons() : kAnyWeapon,
                                   profile && profile->GetQualifyingDualWeapons());
-}
-
-void SkillActivated::SendProjectileTargets(const ProjectileInfo& info, const std::vector<uint32_t>& targets) const
-{
-    const Character* caster = ObjectManager::Get().GetObject<Character>(info.casterId);
-    SkillServicesBase* services = GetServices();
-    if (!caster || !caster->IsAlive() || !services)
-        return;
-    services->ClearHitIteration();
-    services->SendTargetResult(GetObjectId(), targets, info.launchCoords, NewSeed(), info.passOnValue, false);
 }
 
 void SkillActivatedSpell::TargetInformation(const ProjectileInfo& info, const WorldCoords&,

@@ -122,8 +122,9 @@ protected:
     // Grows the ring by the frame, never past `finalRadius`: the foes it reaches go out as
     // one target result from its centre; those gone or dead are dropped, and once the
     // ring has its final radius the foes still outside it are dropped too. Nothing
-    // without skill services.
-    void AdvanceRing(ExpandingRing& ring, int elapsedMs, float finalRadius) const;
+    // without skill services. With `drawRing`, the game's debug display shows the ring's
+    // reach as a blue sphere each frame it grows.
+    void AdvanceRing(ExpandingRing& ring, int elapsedMs, float finalRadius, bool drawRing = false) const;
     // Every peer strikes the listed characters (each once) from the ring's centre, then
     // the secondary skills act on them.
     void StrikeRingTargets(Character& owner, const std::vector<uint32_t>& targets, const WorldCoords& centre,
@@ -131,14 +132,7 @@ protected:
     // The ring's look at its centre: the record's radius magic, raised by one unit and
     // set to the radius and time, and its radius effect.
     void CreateRingEffects(const WorldCoords& centre, float radius, int timeMs);
-    // A target result for the hits a projectile of the skill reports.
-    void SendProjectileTargets(const ProjectileInfo& info, const std::vector<uint32_t>& targets) const;
 
-    // One attack per live target of the list: parameters, rag doll, target effect (unless
-    // `targetFx` is false). The id of the first target that reports a hit; 0 for none.
-    uint32_t ApplyDamageLoop(Character& attacker, const std::vector<uint32_t>& targets, const WorldCoords& coords,
-                             unsigned seed, ParametersCombatStyle style, bool useAvailable, unsigned weaponId,
-                             float percent, bool targetFx = true);
     // The road of a spell or buff: the record's special animation, else `animation`, at
     // the owner's spell-cast speed. False for a disabled skill.
     bool StartCastAnimation(Character& attacker, AnimationSet_Type animation);

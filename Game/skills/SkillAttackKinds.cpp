@@ -548,6 +548,8 @@ void Skill_AttackBuff::TargetResult(Character& caster, const std::vector<uint32_
     BuffTargets(*this, caster, targets, m_buffSkillName);
 }
 
+Skill_AttackBuffRadius::Skill_AttackBuffRadius() { m_kindText = "^bNegative Buff Enemies in Radius"; }
+
 void Skill_AttackBuffRadius::ActivateNow(Character& caster, const Name&, unsigned targetId,
                                          const WorldVec3& targetPoint)
 {

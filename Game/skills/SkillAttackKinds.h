@@ -198,6 +198,7 @@ class Skill_AttackBuffRadius : public Skill_AttackBuff {
     GAME_DECLARE_CLASS(Skill_AttackBuffRadius)
 
 public:
+    Skill_AttackBuffRadius();
     void ActivateNow(Character& caster, const Name& event, unsigned targetId, const WorldVec3& targetPoint) override;
 };
 

@@ -14,11 +14,13 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/TeamManager.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/core/foundation/RandomUniform.h"
 #include "Game/items/Weapon.h"
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManagerBase.h"
 #include "Game/skills/SkillProfile.h"
+#include "Game/skills/SkillServicesBase.h"
 #include "Game/skills/SkillWalk.h"
 #include "Game/world/FxPak.h"
 
@@ -573,6 +575,45 @@ void Skill::CollectLocalRacialBonusDamage(const std::vector<std::string>& races,
     AddModifierRacialBonusDamage(races, bonus);
 }
 
+uint32_t Skill::ApplyDamageLoop(Character& attacker, const std::vector<uint32_t>& targets, const WorldCoords& coords,
+                                unsigned seed, ParametersCombatStyle style, bool useAvailable, unsigned weaponId,
+                                float percent, bool targetFx)
+{
+    uint32_t firstHit = 0;
+    if (targets.empty())
+        return firstHit;
+    // One generator for the whole result, seeded from the command, so every peer rolls
+    // the same attacks in the same order.
+    RandomUniform random;
+    random.Seed(seed);
+    const ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t id : targets) {
+        Character* target = objects.GetObject<Character>(id);
+        if (!target || !target->IsAlive())
+            continue;
+        ParametersCombat params(random);
+        CollectCombatParameters(attacker, target, style, useAvailable, weaponId, params, percent);
+        InitRagDollData(params.ragdollEffect, coords, target->GetCoords());
+        if (targetFx)
+            CreateTargetFx(target->GetCoords());
+        if (target->TakeAttack(params) && firstHit == 0)
+            firstHit = id;
+    }
+    return firstHit;
+}
+
+// ---- Projectile hits --------------------------------------------------------------------------------
+
+void Skill::SendProjectileTargets(const ProjectileInfo& info, const std::vector<uint32_t>& targets) const
+{
+    const Character* caster = ObjectManager::Get().GetObject<Character>(info.casterId);
+    SkillServicesBase* services = GetServices();
+    if (!caster || !caster->IsAlive() || !services)
+        return;
+    services->ClearHitIteration();
+    services->SendTargetResult(GetObjectId(), targets, info.launchCoords, NewSeed(), info.passOnValue, false);
+}
+
 // ---- Projectile modifier ----------------------------------------------------------------------------
 
 void Skill::AddProjectileModifier(ProjectileBase* projectile) const
@@ -596,6 +637,31 @@ void Skill::AddProjectileModifier(ProjectileBase* projectile) const
         if (const Skill_ProjectileModifier* modifierSkill =
                 ObjectManager::Get().GetObject<Skill_ProjectileModifier>(id))
             modifierSkill->AddProjectileModifier(projectile);
+}
+
+// A projectile modifier's projectiles strike for the modifier itself: each hit they report
+// becomes a projectile attack of the modifier's own, and its impact effect shows where the
+// projectile struck.
+Skill_ProjectileModifier::Skill_ProjectileModifier() { m_kindText = "^bSkill Projectile Modifier"; }
+
+void Skill_ProjectileModifier::TargetInformation(const ProjectileInfo& info, const WorldCoords& impact,
+                                                 std::vector<uint32_t> targets)
+{
+    if (!targets.empty())
+        SendProjectileTargets(info, targets);
+    CreateImpactFx(impact);
+}
+
+void Skill_ProjectileModifier::TargetResult(Character& attacker, const std::vector<uint32_t>& targets,
+                                            const WorldCoords& coords, unsigned seed, unsigned weaponId, bool)
+{
+    ApplyDamageLoop(attacker, targets, coords, seed, ParametersCombatStyle::Projectile, false, weaponId, 0.0f, false);
+}
+
+void Skill_ProjectileModifier::CreateImpactFx(const WorldCoords& coords)
+{
+    if (const SkillProfile* profile = GetSkillProfile())
+        PlaceFxPak(profile->GetProjModImpactFxPakName(GetCurrentLevel()), coords);
 }
 
 }  // namespace GAME

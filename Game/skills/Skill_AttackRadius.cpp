@@ -72,7 +72,7 @@ void Skill_AttackRadius::CreateVisualEffect(const WorldCoords& coords, float rad
 void Skill_AttackRadius::Update(Character& caster, int elapsedMs)
 {
     SkillActivatedSpell::Update(caster, elapsedMs);
-    AdvanceRing(m_ring, elapsedMs, m_finalRadius);
+    AdvanceRing(m_ring, elapsedMs, m_finalRadius, true);
 }
 
 bool Skill_AttackRadius::SetAvailability(bool ignoreMana, bool ignoreCooldown)

@@ -208,6 +208,8 @@ TEST_F(SkillAttackKindsTest, AnAttackBuffReachesTwentyUnitsAndTheRadiusKindTheFo
     Frame();                                 // the searches take updated characters only
     auto* radius = MakeSkill<Skill_AttackBuffRadius>("buffSkillName,Records/Test/Weak.dbr,\n");
     ASSERT_NE(radius, nullptr);
+    EXPECT_EQ(buff->GetKindText(), "^bNegative Buff Enemy");
+    EXPECT_EQ(radius->GetKindText(), "^bNegative Buff Enemies in Radius");
     radius->ActivateNow(*caster, Name(), near->GetObjectId(), At(0.0f));
     ASSERT_EQ(owner.results.size(), 2u);
     std::vector<uint32_t> targets = owner.results[1].targets;

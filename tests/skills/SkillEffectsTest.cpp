@@ -74,6 +74,14 @@ protected:
         World::Get().GetEntities(found, IsPak(), EntityList_All);
         return found.size();
     }
+    // Puts the user on the players' side; its team.
+    Team UserAmongPlayers()
+    {
+        Team players;
+        players.Set(kTeamMajorHuman, 1);
+        user->SetTeam(players);
+        return players;
+    }
     Character* Member(float x, uint32_t major)
     {
         return OnTeam(major, x);
@@ -201,9 +209,7 @@ TEST_F(SkillEffectsTest, HitEventsGiveTheirAttachPointsAndSwipesTheHandsWeapon)
 
 TEST_F(SkillEffectsTest, FriendAndFoeSearchesKeepToTheirSide)
 {
-    Team players;
-    players.Set(kTeamMajorHuman, 1);
-    user->SetTeam(players);
+    UserAmongPlayers();
     Character* foe = Member(3.0f, kTeamMajorMonster);
     Frame();
     RagDollSkill* skill = MakeSkill("");
@@ -319,6 +325,78 @@ TEST_F(SkillEffectsTest, ProjectilesGetTheSkillsAndItsModifiersContributionsOnly
     EXPECT_EQ(own.piercingChance, 15.0f);
     EXPECT_EQ(bolt->GetModifiers()[1]->modifier.skillId, splinter->GetObjectId());
     EXPECT_EQ(bolt->GetModifiers()[1]->modifier.explosionRadius, 4.0f);
+}
+
+// What a projectile modifier's explosion finds goes out from the launch place with the
+// projectile's weapon, and every peer turns it into a seeded projectile attack of the
+// modifier's own damage; its impact pack shows at the impact, hits or not. The
+// modifier's damage never joins the parent skill's.
+TEST_F(SkillEffectsTest, AModifiedProjectilesHitBecomesTheModifiersOwnProjectileAttack)
+{
+    gLogCombat = gEngine->RegisterLogChannel("Combat");
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord("Records/Test/Bolt.dbr", "Class,ProjectileBase,\n");
+    records.RegisterRecord("Records/Test/Shrapnel.dbr",
+                           "Class,Skill_ProjectileModifier,\nskillMaxLevel,3,\nprojectileExplosionRadius,4,\n"
+                           "offensivePhysicalMin,30,\noffensivePhysicalMax,30,\n"
+                           "projModImpactFxPakName,Records/Test/Burst.dbr,\n");
+    const Team players = UserAmongPlayers();
+    Character* foe = Member(10.0f, kTeamMajorMonster);
+    Frame();
+    RagDollSkill* skill = MakeSkill("");
+    auto* shrapnel = ObjectManager::Get().CreateObjectFromFile<Skill_ProjectileModifier>("Records/Test/Shrapnel.dbr");
+    ASSERT_TRUE(skill && shrapnel);
+    EXPECT_EQ(shrapnel->GetKindText(), "^bSkill Projectile Modifier");
+    shrapnel->SetManager(&owner);
+    shrapnel->SetSkillLevel(1);
+    skill->AddModifier(shrapnel->GetObjectId());
+    CombatAttributeAccumulator parentDamage;
+    skill->CollectLocalOffensiveDamageAttributes(parentDamage);
+    EXPECT_TRUE(parentDamage.IsEmpty());
+
+    auto* bolt = ObjectManager::Get().CreateObjectFromFile<ProjectileBase>("Records/Test/Bolt.dbr");
+    ASSERT_NE(bolt, nullptr);
+    ProjectileInfo info;
+    info.skillId = skill->GetObjectId();
+    info.casterId = user->GetObjectId();
+    info.launchCoords = user->GetCoords();
+    info.passOnValue = 71;   // the weapon that loosed it
+    info.team = players;
+    bolt->LoadInfo(info, 7);
+    skill->AddProjectileModifier(bolt);
+    const size_t paks = FxPaksInWorld();
+    EXPECT_TRUE(bolt->ProcessExplosion(true, foe->GetCoords()));   // a peer that does not drive it
+    EXPECT_TRUE(owner.results.empty());
+    EXPECT_EQ(FxPaksInWorld(), paks + 1);
+    owner.services = &owner;
+    bolt->ProcessExplosion(true, WorldCoords(region, Coords::MakeTranslation({40, 0, 0})));   // the impact alone
+    EXPECT_TRUE(owner.results.empty());
+    EXPECT_EQ(FxPaksInWorld(), paks + 2);
+
+    owner.IncHitIteration();
+    bolt->ProcessExplosion(true, foe->GetCoords());
+    ASSERT_EQ(owner.results.size(), 1u);
+    const FakeOwner::Result sent = owner.results[0];
+    EXPECT_EQ(sent.skillId, shrapnel->GetObjectId());
+    EXPECT_EQ(sent.targets, std::vector<uint32_t>{foe->GetObjectId()});
+    EXPECT_EQ(sent.coords.GetPosition(), user->GetCoords().GetPosition());
+    EXPECT_EQ(sent.value, 71u);
+    EXPECT_FALSE(sent.melee);
+    EXPECT_EQ(owner.GetHitIteration(), 0u);
+    EXPECT_EQ(FxPaksInWorld(), paks + 3);
+
+    const float life = foe->GetCurrentLife();
+    LogCapture log;
+    shrapnel->TargetResult(*user, sent.targets, sent.coords, sent.seed, sent.value, false);
+    EXPECT_FLOAT_EQ(foe->GetCurrentLife(), life - 30.0f);
+    size_t projectileAttacks = 0;
+    for (const LogLine& line : log.Lines())
+        if (line.channel == gLogCombat && line.text.find("combatType = Projectile Attack") != std::string::npos)
+            ++projectileAttacks;
+    EXPECT_EQ(projectileAttacks, 1u);
+    shrapnel->TargetResult(*user, {}, sent.coords, sent.seed, sent.value, false);
+    EXPECT_FLOAT_EQ(foe->GetCurrentLife(), life - 30.0f);
+    gLogCombat = 0;
 }
 
 TEST_F(SkillEffectsTest, AnOwnedEffectIsLeftInTheWorldOnlyWhileItStillShows)
