@@ -436,8 +436,13 @@ void World::GetAllIntersections(std::vector<RayIntersection>& out, const WorldVe
         for (size_t i = 0; i < m_bounds.size(); ++i)
             test(i);
     }
-    std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
-                     [](const RayIntersection& a, const RayIntersection& b) { return a.distance < b.distance; });
+    // Nearest first, hits at one distance in the world's order: an insertion sort, stable
+    // like std::stable_sort but without the buffer that one takes from the heap on every
+    // ray (a ray meets a handful of bodies).
+    const auto nearer = [](const RayIntersection& a, const RayIntersection& b) { return a.distance < b.distance; };
+    const auto begin = out.begin() + static_cast<std::ptrdiff_t>(first);
+    for (auto next = begin; next != out.end(); ++next)
+        std::rotate(std::upper_bound(begin, next, *next, nearer), next, next + 1);
 }
 
 void World::GetEntitiesInCone(std::vector<Entity*>& out, const WorldVec3& apex, const Vec3& direction,
@@ -469,8 +474,10 @@ void World::GetEntitiesInFrustum(std::vector<Entity*>& out, const WorldFrustum& 
                                  EntityListType type) const
 {
     const Vec3 offset = frustum.region ? frustum.region->GetOffset() : Vec3{};
-    // The planes moved into world space once, so each entity is tested as it is kept.
-    std::vector<Plane> planes(frustum.planes);
+    // The planes moved into world space once, so each entity is tested as it is kept; the
+    // list is kept from call to call, as the camera asks every frame.
+    thread_local std::vector<Plane> planes;
+    planes.assign(frustum.planes.begin(), frustum.planes.end());
     for (Plane& plane : planes)
         plane.distance -= Dot(plane.normal, offset);
     for (size_t i = 0; i < m_bounds.size(); ++i) {

@@ -64,6 +64,7 @@ void WorldCamera::GetSubFrustum(WorldFrustum& out, const Viewport& viewport, flo
 
     out.region = m_coords.GetRegion();
     out.planes.clear();
+    out.planes.reserve(6);   // one allocation for a fresh frustum, none for a reused one
     out.planes.push_back(MakePlane(forward, eye + forward * kCameraNearClip));
     out.planes.push_back(MakePlane(-forward, eye + forward * depth));
     out.planes.push_back(MakePlane(side - forward * xLeft, eye));

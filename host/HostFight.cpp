@@ -1,4 +1,5 @@
 #include "host/HostFight.h"
+#include "host/HostMonsterStates.h"
 
 #include <algorithm>
 #include <array>
@@ -15,6 +16,7 @@
 #include "Engine/LoadTable.h"
 #include "Game/ai/ControllerMonster.h"
 #include "Game/ai/ControllerPlayer.h"
+#include "Game/ai/SlotManager.h"
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/DeathHandler.h"
 #include "Game/characters/DeathHandlers.h"
@@ -50,6 +52,10 @@ constexpr const char* kCombatRecord = "Records/Game/Combat.dbr";
 constexpr const char* kPlayerRecord = "Records/Creatures/ArenaPlayer.dbr";
 // The monster comes from its own record (its resistances) and knows a passive skill.
 constexpr const char* kMonsterRecord = "Records/Creatures/ArenaMonster.dbr";
+// The monster's mind flees once, a short way, when its life runs low.
+constexpr const char* kMonsterMindRecord = "Records/Controllers/Monster/ArenaMonsterAI.dbr";
+// What the monster leaves where it lies dead: a proxy that places a chest.
+constexpr const char* kTreasureRecord = "Records/Proxies/ArenaTreasure.dbr";
 constexpr const char* kSkillRecord = "Records/Skills/ArenaToughness.dbr";
 constexpr unsigned kSkillLevel = 2;
 // The player knows a passive skill of its own, which it raises a level with its skill point.
@@ -92,9 +98,14 @@ constexpr int kWardFrame = 4;
 constexpr int kWatchEvery = 4;
 // The hex is cast on a monster this near.
 constexpr float kHexReach = 6.0f;
-constexpr Vec3 kBystanderPlaces[] = {{4.0f, 0.0f, 4.0f}, {6.0f, 0.0f, -1.5f}};
-// The first bystander is a summoner: its generator keeps two creatures at its sides.
-constexpr const char* kSummonerRecord = "Records/Creatures/ArenaSummoner.dbr";
+constexpr Vec3 kBystanderPlaces[] = {{7.0f, 0.0f, 4.0f}, {5.0f, 0.0f, -4.0f}};
+// The first bystander is a summoner: its generator keeps two creatures at its sides. The
+// bystanders are weaker than the monster (bare fists that barely scratch the player's
+// armour): they roam about their places, notice the player within their short sight and
+// join the fight, taking attack slots round the player, without deciding its outcome.
+constexpr const char* kSummonerRecord = "Records/Creatures/ArenaBystanderSummoner.dbr";
+constexpr const char* kBystanderRecord = "Records/Creatures/ArenaBystander.dbr";
+constexpr const char* kBystanderMindRecord = "Records/Controllers/Monster/ArenaBystanderAI.dbr";
 constexpr const char* kGeneratorRecord = "Records/Skills/ArenaGenerator.dbr";
 constexpr unsigned kFireballLevel = 1;
 constexpr uint32_t kGameSeed = 1307;
@@ -270,6 +281,16 @@ public:
         if (const Character* self = this->GetParentCharacter())
             std::printf("frame %d: the %s dies after %u blows taken\n", gFightFrame, RoleOf(*self), strikesTaken);
     }
+
+    // The death is over: a monster's dead state (and the treasure it leaves) is shown now,
+    // before its body goes with the frame.
+    void CharacterIsDead() override
+    {
+        Base::CharacterIsDead();
+        const auto* monster = DynamicCast<const Monster>(this->GetParentCharacter());
+        if (HostMonsterStates* states = HostMonsterStates::Active(); states && monster)
+            states->Look(gFightFrame, *monster);
+    }
 };
 
 class HostFightController : public HostFightWatch<ControllerPlayer> {
@@ -281,10 +302,6 @@ GAME_IMPLEMENT_CLASS(HostFightController, ControllerPlayer)
 class HostFightMonsterController : public HostFightWatch<ControllerMonster> {
     GAME_DECLARE_CLASS(HostFightMonsterController)
 
-public:
-    // A bystander stands where it was placed: it never moves, so it never starts a pursuit.
-    bool CanMove() const override { return !standStill && ControllerMonster::CanMove(); }
-    bool standStill = false;
 };
 GAME_IMPLEMENT_CLASS(HostFightMonsterController, ControllerMonster)
 
@@ -336,16 +353,16 @@ void HandOnSkillSlots(const ControllerMonster& from, ControllerMonster& to)
 }
 
 // A controller for the fighter, bound both ways: the character knows its controller, the
-// controller its parent. A monster's is a monster controller loaded from the default AI
-// record, holding the skills its record gave it.
-bool GiveController(Character& character)
+// controller its parent. A monster's is a monster controller loaded from the AI record
+// (the default one unless named), holding the skills its record gave it.
+bool GiveController(Character& character, const char* mindRecord = Monster::kDefaultControllerRecord)
 {
     ObjectManager& objects = ObjectManager::Get();
     Object* previous = objects.GetObject(character.GetControllerId());
     Controller* controller = nullptr;
     if (character.IsA<Monster>()) {
         auto* mind = DynamicCast<HostFightMonsterController>(objects.CreateObject("HostFightMonsterController"));
-        const LoadTable* keys = objects.LoadTableFile(Monster::kDefaultControllerRecord);
+        const LoadTable* keys = objects.LoadTableFile(mindRecord);
         if (!mind || !keys)
             return false;
         mind->Load(*keys);
@@ -396,11 +413,9 @@ bool HostFight::Start()
     // Two bystanders of the monster's team stand near where the fight comes to: the
     // smite's chain lightning jumps to them.
     for (const Vec3& where : kBystanderPlaces) {
-        auto* bystander = Place<Monster>(gBystanders.empty() ? kSummonerRecord : kMonsterRecord, "bystander", where);
-        if (!bystander || !GiveController(*bystander))
+        auto* bystander = Place<Monster>(gBystanders.empty() ? kSummonerRecord : kBystanderRecord, "bystander", where);
+        if (!bystander || !GiveController(*bystander, kBystanderMindRecord))
             return false;
-        if (auto* mind = ObjectManager::Get().GetObject<HostFightMonsterController>(bystander->GetControllerId()))
-            mind->standStill = true;
         bystander->GetCharacterBio().InitialUpdate(*bystander);
         bystander->GetCharacterBio().Update(*bystander, 0);
         if (gBystanders.empty())
@@ -414,8 +429,9 @@ bool HostFight::Start()
     player->SetIsControllingCharacter(true);
     // The host's controllers replace the ones the characters were given (the player's own
     // controller comes with being played here).
-    if (!GiveController(*player) || !GiveController(*monster))
+    if (!GiveController(*player) || !GiveController(*monster, kMonsterMindRecord))
         return false;
+    monster->SetTreasureProxy(kTreasureRecord, true);
     player->GetSkillManager().AddSkill(might);
     player->GetSkillManager().AddSkill(fireball);
     // Without meshes the bodies have no attach points of their own: the fireball leaves
@@ -606,6 +622,7 @@ void HostFight::AfterFrame(int frame)
     WatchSkills(frame);
     WatchDeath(frame);
     WatchCreatures(frame);
+    WatchSlots(frame);
     m_loot.AfterFrame(frame, m_playerId);
     if (m_reportedReward || !player || !monster || monster->IsAlive())
         return;
@@ -865,6 +882,26 @@ void HostFight::WatchCreatures(int frame)
         std::printf("frame %d: the summoner's creature %u (%s) stands at (%.2f, %.2f, %.2f)\n", frame, id,
                     GetFileName(creature->GetObjectName(), true).c_str(), at.x, at.y, at.z);
     }
+}
+
+void HostFight::WatchSlots(int frame)
+{
+    auto* player = ObjectManager::Get().GetObject<Player>(m_playerId);
+    if (!player)
+        return;
+    const SlotManager& slots = player->GetAttackSlots();
+    std::string held;
+    for (int i = 0; i < slots.GetNumSlots(); ++i) {
+        const auto* holder = ObjectManager::Get().GetObject<Character>(slots.GetSlotHolder(i));
+        if (!holder)
+            continue;
+        held += std::string(held.empty() ? "" : ", ") + RoleOf(*holder) + " " +
+                std::to_string(holder->GetObjectId()) + " in slot " + std::to_string(i);
+    }
+    if (held == m_slotsShown)
+        return;
+    m_slotsShown = held;
+    std::printf("frame %d: attack slots round the player: %s\n", frame, held.empty() ? "none held" : held.c_str());
 }
 
 void HostFight::WatchDeath(int frame)

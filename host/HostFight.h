@@ -93,6 +93,8 @@ private:
     // Once a frame: each new creature of the summoner's generator, given a controller of
     // the host's, and where it stands.
     void WatchCreatures(int frame);
+    // Once a frame: who holds the attack slots round the player, when that changed.
+    void WatchSlots(int frame);
 
     // What was printed of one projectile.
     struct Watched {
@@ -134,6 +136,7 @@ private:
     bool m_removedSeen = false;
     bool m_destroyedSeen = false;
     int m_lightRadiusShown = -1;   // the last whole radius printed
+    std::string m_slotsShown;      // the holders of the player's attack slots, as last printed
     // The source of the attacks' seeds: fixed, so every run strikes alike.
     RandomUniform m_attackSeeds;
     HostOutfit m_outfit;

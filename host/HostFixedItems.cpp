@@ -11,6 +11,7 @@
 #include "Engine/GameServices.h"
 #include "Engine/InstanceGroupManager.h"
 #include "Engine/LoadTable.h"
+#include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerPlayer.h"
@@ -29,13 +30,7 @@ namespace GAME {
 
 namespace {
 
-constexpr const char* kChest = "Records/Host/Level/Chest.dbr";
 constexpr const char* kChestLoot = "Records/Host/Level/ChestLoot.dbr";
-constexpr const char* kChampion = "Records/Host/Level/Champion.dbr";
-constexpr const char* kDoor = "Records/Host/Level/Door.dbr";
-constexpr const char* kShrine = "Records/Host/Level/Shrine.dbr";
-constexpr const char* kWell = "Records/Host/Level/Well.dbr";
-constexpr const char* kBoat = "Records/Host/Level/Boat.dbr";
 constexpr const char* kChestOpen = "HostChestOpen.anm";
 constexpr const char* kDoorOpen = "HostDoorOpen.anm";
 constexpr const char* kDoorClose = "HostDoorClose.anm";
@@ -48,53 +43,44 @@ const Vec3 kLevelShoreOffset{200.0f, 0.0f, 40.0f};
 const Vec3 kLevelLanding{12.0f, 0.0f, -6.0f};
 constexpr float kLevelRegionHalfSize = 100.0f;
 
-void RegisterFixedItemRecords()
-{
-    RecordDatabase& records = RecordDatabase::Get();
-    GraphicsEngine::Get()->RegisterAnimation(kChestOpen, "length,30,\nframeRate,30,\nevent,15,lootGen,\n");
-    GraphicsEngine::Get()->RegisterAnimation(kDoorOpen, "length,15,\nframeRate,30,\n");
-    GraphicsEngine::Get()->RegisterAnimation(kDoorClose, "length,15,\nframeRate,30,\n");
-    records.RegisterRecord(kChestLoot, "Class,LootRecord,\nnumSpawnMinEquation,1+0,\nnumSpawnMaxEquation,2+0,\n"
-                                       "goldGeneratorLevel,5,\nloot1Chance,1,\nloot1Name1,Records/Loot/ArenaChest.dbr,\n"
-                                       "loot1Weight1,1,\n");
-    records.RegisterRecord(kChest, std::string("Class,FixedItemContainer,\nmesh,Chest.msh,\ndescription,tagChest,\n"
-                                               "LockedRadius,5,\nLockedClassification,Champion,\n"
-                                               "openAnimation,") +
-                                       kChestOpen + ",\nopenAnimationSpeed,1,\ntables," + kChestLoot +
-                                       ",\ngoldGenerator,Records/Loot/Gold/ArenaGold.dbr,\ngoldGeneratorChance,100,\n"
-                                       "perPartyMemberDropItemName,Records/Item/OneShot/HealthPotion.dbr,\n");
-    records.RegisterRecord(kChampion, "Class,Monster,\nmonsterClassification,Champion,\n");
-    records.RegisterRecord(kDoor, std::string("Class,FixedItemDoor,\nautoClose,1,\nopenAnimation,") + kDoorOpen +
-                                      ",\nopenAnimationSpeed,1,\ncloseAnimation," + kDoorClose +
-                                      ",\ncloseAnimationSpeed,1,\n");
-    records.RegisterRecord(kShrine, "Class,FixedItemShrine,\nshrineActiveTime,1,\nshrineDormantTime,2,\n"
-                                    "shrineSampleTime,0.5,\nshrineRadius,10,\noneTimeUse,1,\nbonusGoldPoints,25,\n");
-    records.RegisterRecord(kWell, "Class,FixedItemWell,\ndescription,tagWell,\n");
-    records.RegisterRecord(kBoat, "Class,FixedItemTeleport,\nstaticPortal,1,\ntextTag,tagSBoatQuestion,\n");
-}
-
 template <class T>
-T* PlaceLevelObject(const char* record, const WorldVec3& base, float dx, float dz)
+T* PlaceLevelObject(const HostFixedItems::Placement& placement, const WorldVec3& base)
 {
-    T* object = ObjectManager::Get().CreateObjectFromFile<T>(record);
+    T* object = ObjectManager::Get().CreateObjectFromFile<T>(placement.record);
     if (!object)
         return nullptr;
-    Vec3 position = base.GetRegionPosition();
-    position.x += dx;
-    position.z += dz;
-    if (!World::Get().AddEntity(object, WorldCoords(base.GetRegion(), Coords::MakeTranslation(position)))) {
+    const WorldVec3 at = HostFixedItems::Beside(base, placement.dx, placement.dz);
+    if (!World::Get().AddEntity(object, WorldCoords(at.GetRegion(), Coords::MakeTranslation(at.GetRegionPosition())))) {
         ObjectManager::Get().DestroyObjectEx(object, "HostFixedItems", __LINE__);
         return nullptr;
     }
     return object;
 }
 
-const char* FixedItemStateName(FixedItem_State state)
-{
-    static const char* const kNames[] = {"none",    "closed",  "open",      "idle",     "waking", "active",
-                                         "winding down", "dormant", "recharging", "door closed", "door open"};
-    return state < std::size(kNames) ? kNames[state] : "?";
-}
+// Counts the uses the game announces of one object, passing every event on to the
+// observer that was there before.
+class FixedItemUseCount {
+public:
+    explicit FixedItemUseCount(uint32_t objectId) : m_objectId(objectId)
+    {
+        m_previous = EventManager::Get().SetSendObserver([this](const GameEvent& event, const Name& name) {
+            if (const auto* use = dynamic_cast<const GameEvent_FixedItemUse*>(&event); use && use->objectId == m_objectId)
+                ++m_uses;
+            if (m_previous)
+                m_previous(event, name);
+        });
+    }
+    ~FixedItemUseCount() { EventManager::Get().SetSendObserver(std::move(m_previous)); }
+    FixedItemUseCount(const FixedItemUseCount&) = delete;
+    FixedItemUseCount& operator=(const FixedItemUseCount&) = delete;
+
+    int GetUses() const { return m_uses; }
+
+private:
+    uint32_t m_objectId;
+    int m_uses = 0;
+    EventManager::SendObserver m_previous;
+};
 
 // The walk's own frames: the game's update and the engine's, as the session's loop runs them.
 class FixedItemWalk {
@@ -171,7 +157,57 @@ void PrintNewItems(const char* what, std::set<uint32_t>& seen)
     }
 }
 
-Region* BoatDestinationRegion(uint32_t regionId)
+}  // namespace
+
+const HostFixedItems::Placement HostFixedItems::kLevel[kPlacements] = {
+    {"Records/Host/Level/Chest.dbr", "chest", 8.0f, 0.0f},
+    {"Records/Host/Level/Champion.dbr", "champion", 11.0f, 2.0f},
+    {"Records/Host/Level/Door.dbr", "door", 16.0f, 12.0f},
+    {"Records/Host/Level/Shrine.dbr", "shrine", 0.0f, 8.0f},
+    {"Records/Host/Level/Well.dbr", "well", 0.0f, -8.0f},
+    {"Records/Host/Level/Boat.dbr", "boat", -8.0f, -8.0f},
+    {"Records/Host/Level/QuestObject.dbr", "quest object", -10.0f, 4.0f},
+    {"Records/Host/Level/Portal.dbr", "portal", -10.0f, 14.0f},
+};
+
+void HostFixedItems::RegisterRecords()
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    GraphicsEngine::Get()->RegisterAnimation(kChestOpen, "length,30,\nframeRate,30,\nevent,15,lootGen,\n");
+    GraphicsEngine::Get()->RegisterAnimation(kDoorOpen, "length,15,\nframeRate,30,\n");
+    GraphicsEngine::Get()->RegisterAnimation(kDoorClose, "length,15,\nframeRate,30,\n");
+    records.RegisterRecord(kChestLoot, "Class,LootRecord,\nnumSpawnMinEquation,1+0,\nnumSpawnMaxEquation,2+0,\n"
+                                       "goldGeneratorLevel,5,\nloot1Chance,1,\nloot1Name1,Records/Loot/ArenaChest.dbr,\n"
+                                       "loot1Weight1,1,\n");
+    records.RegisterRecord(kLevel[kChest].record,
+                           std::string("Class,FixedItemContainer,\nmesh,Chest.msh,\ndescription,tagChest,\n"
+                                       "LockedRadius,5,\nLockedClassification,Champion,\n"
+                                       "openAnimation,") +
+                               kChestOpen + ",\nopenAnimationSpeed,1,\ntables," + kChestLoot +
+                               ",\ngoldGenerator,Records/Loot/Gold/ArenaGold.dbr,\ngoldGeneratorChance,100,\n"
+                               "perPartyMemberDropItemName,Records/Item/OneShot/HealthPotion.dbr,\n");
+    records.RegisterRecord(kLevel[kChampion].record, "Class,Monster,\nmonsterClassification,Champion,\n");
+    records.RegisterRecord(kLevel[kDoor].record, std::string("Class,FixedItemDoor,\nautoClose,1,\nopenAnimation,") +
+                                                     kDoorOpen + ",\nopenAnimationSpeed,1,\ncloseAnimation," +
+                                                     kDoorClose + ",\ncloseAnimationSpeed,1,\n");
+    records.RegisterRecord(kLevel[kShrine].record,
+                           "Class,FixedItemShrine,\nshrineActiveTime,1,\nshrineDormantTime,2,\n"
+                           "shrineSampleTime,0.5,\nshrineRadius,10,\noneTimeUse,1,\nbonusGoldPoints,25,\n");
+    records.RegisterRecord(kLevel[kWell].record, "Class,FixedItemWell,\ndescription,tagWell,\n");
+    records.RegisterRecord(kLevel[kBoat].record, "Class,FixedItemTeleport,\nstaticPortal,1,\ntextTag,tagSBoatQuestion,\n");
+    // Armed: its uses tell the quests.
+    records.RegisterRecord(kLevel[kQuestObject].record, "Class,FixedItemQuestObject,\nlocked,1,\n");
+    records.RegisterRecord(kLevel[kPortal].record, "Class,FixedItemTyphonPortal,\n");
+}
+
+const char* HostFixedItems::StateName(uint32_t state)
+{
+    static const char* const kNames[] = {"none",    "closed",  "open",      "idle",     "waking", "active",
+                                         "winding down", "dormant", "recharging", "door closed", "door open"};
+    return state < std::size(kNames) ? kNames[state] : "?";
+}
+
+Region* HostFixedItems::BoatDestinationRegion(uint32_t regionId)
 {
     const uint32_t otherId = regionId == kLevelShoreRegionId ? kLevelArenaRegionId : kLevelShoreRegionId;
     Region* other = World::Get().GetRegionById(otherId);
@@ -185,46 +221,59 @@ Region* BoatDestinationRegion(uint32_t regionId)
     return other;
 }
 
-}  // namespace
+void HostFixedItems::JoinBoatToLanding(FixedItemTeleport& boat, const Region& destination)
+{
+    UniqueId boatId, landingId;
+    boatId.SetPart(0, kBoatUid);
+    landingId.SetPart(0, kLandingUid);
+    boat.SetUniqueId(boatId);
+    InstanceGroupManager::Get().RegisterEntityData(landingId, {destination.GetId(), kLevelLanding});
+    InstanceGroupManager::Get().AddGroup("HostBoat", "Boat", {boatId, landingId});
+}
 
-void HostFixedItems::Run(uint32_t playerId, int stepMs)
+WorldVec3 HostFixedItems::Beside(const WorldVec3& base, float dx, float dz)
+{
+    Vec3 position = base.GetRegionPosition();
+    position.x += dx;
+    position.z += dz;
+    return WorldVec3(base.GetRegion(), position);
+}
+
+int HostFixedItems::Run(uint32_t playerId, int stepMs)
 {
     FixedItemWalk walk(playerId, stepMs);
     Player* player = walk.GetPlayer();
     if (!player || !player->IsInWorld() || !player->IsAlive() || !gGameEngine) {
         std::printf("fixed items: no living player walks the level\n");
-        return;
+        return walk.GetFrame();
     }
-    RegisterFixedItemRecords();
+    RegisterRecords();
     const WorldVec3 base = player->GetPathPosition();
-    auto* chest = PlaceLevelObject<FixedItemContainer>(kChest, base, 8.0f, 0.0f);
-    auto* champion = PlaceLevelObject<Monster>(kChampion, base, 11.0f, 2.0f);
-    auto* door = PlaceLevelObject<FixedItemDoorBase>(kDoor, base, 16.0f, 12.0f);
-    auto* shrine = PlaceLevelObject<FixedItemShrine>(kShrine, base, 0.0f, 8.0f);
-    auto* well = PlaceLevelObject<FixedItemWell>(kWell, base, 0.0f, -8.0f);
-    auto* boat = PlaceLevelObject<FixedItemTeleport>(kBoat, base, -8.0f, -8.0f);
+    auto* chest = PlaceLevelObject<FixedItemContainer>(kLevel[kChest], base);
+    auto* champion = PlaceLevelObject<Monster>(kLevel[kChampion], base);
+    auto* door = PlaceLevelObject<FixedItemDoorBase>(kLevel[kDoor], base);
+    auto* shrine = PlaceLevelObject<FixedItemShrine>(kLevel[kShrine], base);
+    auto* well = PlaceLevelObject<FixedItemWell>(kLevel[kWell], base);
+    auto* boat = PlaceLevelObject<FixedItemTeleport>(kLevel[kBoat], base);
+    auto* questObject = PlaceLevelObject<FixedItemQuestObject>(kLevel[kQuestObject], base);
+    auto* portal = PlaceLevelObject<FixedItemTyphonPortal>(kLevel[kPortal], base);
     Region* other = BoatDestinationRegion(base.GetRegionId());
-    if (!chest || !champion || !door || !shrine || !well || !boat || !other) {
+    if (!chest || !champion || !door || !shrine || !well || !boat || !questObject || !portal || !other) {
         std::printf("fixed items: the level's objects could not be placed\n");
-        return;
+        return walk.GetFrame();
     }
-    UniqueId boatId, landingId;
-    boatId.SetPart(0, kBoatUid);
-    landingId.SetPart(0, kLandingUid);
-    boat->SetUniqueId(boatId);
-    InstanceGroupManager::Get().RegisterEntityData(landingId, {other->GetId(), kLevelLanding});
-    InstanceGroupManager::Get().AddGroup("HostBoat", "Boat", {boatId, landingId});
-    std::printf("fixed items: a chest guarded by a champion, an auto-closing door, a shrine, a well and a boat to "
-                "region %u stand around the player\n",
+    JoinBoatToLanding(*boat, *other);
+    std::printf("fixed items: a chest guarded by a champion, an auto-closing door, a shrine, a well, a quest object, "
+                "the final portal and a boat to region %u stand around the player\n",
                 other->GetId());
     walk.Frame();
 
     // The chest: locked while the champion stands by it, opened once it has gone.
-    std::printf("fixed items: the chest is %s and %s\n", FixedItemStateName(chest->GetCurrentState()),
+    std::printf("fixed items: the chest is %s and %s\n", StateName(chest->GetCurrentState()),
                 chest->IsLocked() ? "locked" : "unlocked");
     walk.ClickOn(*chest);
     walk.UntilIdle("the player's try at the locked chest");
-    std::printf("fixed items: the player tries the chest: it stays %s\n", FixedItemStateName(chest->GetCurrentState()));
+    std::printf("fixed items: the player tries the chest: it stays %s\n", StateName(chest->GetCurrentState()));
     World::Get().RemoveEntity(champion);
     ObjectManager::Get().DestroyObjectEx(champion, "HostFixedItems", __LINE__);
     if (walk.RunUntil("the chest's unlocking", [chest] { return !chest->IsLocked(); }))
@@ -235,14 +284,14 @@ void HostFixedItems::Run(uint32_t playerId, int stepMs)
     auto* rules = dynamic_cast<FixedItemContainerController*>(chest->GetController());
     if (walk.RunUntil("the chest's opening",
                       [rules] { return rules && rules->GetContainerState() == FixedItemContainerController::Opened; }))
-        std::printf("fixed items: the player opens the chest: %s\n", FixedItemStateName(chest->GetCurrentState()));
+        std::printf("fixed items: the player opens the chest: %s\n", StateName(chest->GetCurrentState()));
     walk.Frame();
     PrintNewItems("loot from the chest", seen);
 
     // The door opens to a click and closes once nobody stands near it.
     walk.ClickOn(*door);
     if (walk.RunUntil("the door's opening", [door] { return door->GetCurrentState() == FixedItemState_DoorOpen; }))
-        std::printf("fixed items: the player opens the door: %s\n", FixedItemStateName(door->GetCurrentState()));
+        std::printf("fixed items: the player opens the door: %s\n", StateName(door->GetCurrentState()));
     Vec3 away = base.GetRegionPosition();
     away.x += 40.0f;
     away.z += 30.0f;
@@ -254,21 +303,49 @@ void HostFixedItems::Run(uint32_t playerId, int stepMs)
     const uint32_t moneyBefore = player->GetCurrentMoney();
     walk.ClickOn(*shrine);
     if (walk.RunUntil("the shrine's waking", [shrine] { return shrine->GetCurrentState() == FixedItemState_Active; }))
-        std::printf("fixed items: the player prays at the shrine: %s\n", FixedItemStateName(shrine->GetCurrentState()));
+        std::printf("fixed items: the player prays at the shrine: %s\n", StateName(shrine->GetCurrentState()));
     if (walk.RunUntil("the shrine's rest", [shrine] { return shrine->GetCurrentState() == FixedItemState_Dormant; }))
         std::printf("fixed items: the blessing ends: %s, of interest %s; the player's money %u -> %u\n",
-                    FixedItemStateName(shrine->GetCurrentState()), shrine->IsOfInterest() ? "yes" : "no", moneyBefore,
+                    StateName(shrine->GetCurrentState()), shrine->IsOfInterest() ? "yes" : "no", moneyBefore,
                     player->GetCurrentMoney());
 
     // The well is only a well.
     walk.ClickOn(*well);
     walk.UntilIdle("the player's drink");
-    std::printf("fixed items: the player drinks at the well: %s, of interest %s\n", FixedItemStateName(well->GetCurrentState()),
+    std::printf("fixed items: the player drinks at the well: %s, of interest %s\n", StateName(well->GetCurrentState()),
                 well->IsOfInterest() ? "yes" : "no");
+
+    // The quest object is armed: each touch tells the quests.
+    {
+        const FixedItemUseCount uses(questObject->GetObjectId());
+        walk.ClickOn(*questObject);
+        walk.UntilIdle("the player's touch of the quest object");
+        std::printf("fixed items: the player touches the quest object: %s, of interest %s, %d use told\n",
+                    questObject->IsLocked() ? "armed" : "unarmed", questObject->IsOfInterest() ? "yes" : "no",
+                    uses.GetUses());
+    }
+
+    // The final portal asks whether the game ends here; a no lets it be asked again.
+    DialogManager& dialogs = gGameEngine->GetDialogManager();
+    for (int time = 1; time <= 2; ++time) {
+        walk.ClickOn(*portal);
+        walk.UntilIdle("the player's step to the portal");
+        const DialogManager::Dialog* question = dialogs.PeekTopDialog();
+        if (!question || question->party != DialogParty::kFinalPortal) {
+            std::printf("fixed items: the portal did not ask\n");
+            break;
+        }
+        std::printf("fixed items: the portal asks \"%s\" (time %d); the player says no\n",
+                    LocalizationManager::ToChar(question->text).c_str(), time);
+        dialogs.RemoveTopDialog();
+        dialogs.AddResponse(DialogParty::kFinalPortal, false);
+        if (walk.RunUntil("the portal's taking the answer", [portal] { return !portal->IsAwaitingAnswer(); }))
+            std::printf("fixed items: the portal waits no longer; the level is %s\n",
+                        gGameEngine->GetPlayerCompletedLevel() ? "completed" : "not completed");
+    }
 
     // The boat asks first and carries the player on a yes.
     walk.ClickOn(*boat);
-    DialogManager& dialogs = gGameEngine->GetDialogManager();
     const bool asked = walk.RunUntil("the boat's question", [&dialogs] {
         const DialogManager::Dialog* top = dialogs.PeekTopDialog();
         return top && top->party == DialogParty::kTeleportConfirm;
@@ -289,8 +366,9 @@ void HostFixedItems::Run(uint32_t playerId, int stepMs)
     // game made before the walk, and the lone game and a server make them at their own
     // times (the quest's shrine, the items' sparkles), so the ids differ between them.
     std::printf("fixed items: the walk took %d frames; chest %s, door %s, shrine %s\n", walk.GetFrame(),
-                FixedItemStateName(chest->GetCurrentState()), FixedItemStateName(door->GetCurrentState()),
-                FixedItemStateName(shrine->GetCurrentState()));
+                StateName(chest->GetCurrentState()), StateName(door->GetCurrentState()),
+                StateName(shrine->GetCurrentState()));
+    return walk.GetFrame();
 }
 
 }  // namespace GAME

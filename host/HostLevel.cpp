@@ -13,58 +13,21 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
-#include "Game/ai/ControllerCyclops.h"
 #include "Game/ai/ControllerTyphon.h"
 #include "Game/characters/Player.h"
 #include "Game/characters/Typhon.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameUIInterface.h"
 #include "Game/core/PlayerManagerClient.h"
+#include "host/HostBosses.h"
 #include "host/HostDispatch.h"
+#include "host/HostLevelUI.h"
 #include "host/HostNetwork.h"
+#include "host/HostVillage.h"
 
 namespace GAME {
 
 namespace {
-
-// Prints what the game asks at the end of the game; the player reads the story dialog
-// for a while and closes it.
-class HostLevelUI : public GameUIInterface {
-public:
-    static constexpr int kDialogReadingAsks = 3;
-
-    bool DisplaySkillReallocationWindow(uint32_t) override { return true; }
-    bool SaveGame(GameDifficulty difficulty) override
-    {
-        std::printf("ui: save game (difficulty %d)\n", static_cast<int>(difficulty));
-        return true;
-    }
-    bool SaveGame() override
-    {
-        std::printf("ui: save game\n");
-        return true;
-    }
-    bool SaveQuest(bool) override { return true; }
-    bool BackupGame() override { return true; }
-    void FinalBossDefeated() override { std::printf("ui: the final boss is defeated\n"); }
-    void ShowDialog(Dialog&) override
-    {
-        std::printf("ui: the story dialog is shown\n");
-        m_asksLeft = kDialogReadingAsks;
-    }
-    bool IsShowingDialog() const override
-    {
-        if (m_asksLeft <= 0)
-            return false;
-        if (--m_asksLeft == 0)
-            std::printf("ui: the story dialog is closed\n");
-        return m_asksLeft > 0;
-    }
-    void EndSequence() override { std::printf("ui: the end sequence runs\n"); }
-
-private:
-    mutable int m_asksLeft = 0;
-};
 
 bool LevelNameIsPlain(const std::string& name)
 {
@@ -114,13 +77,30 @@ public:
         player->SetInvincible(true);
         engine.GetPlayerManagerClient()->SetMainPlayer(m_playerId);
         engine.SetPlayer(player);
-        if (guest)
-            return true;
-        for (const HostLevel::Placement& placement : m_level.m_placements) {
-            auto* entity = ObjectManager::Get().CreateObjectFromFile<Entity>(placement.record);
-            if (!entity || !Place(*entity, region, placement))
-                std::printf("level: %s could not be placed\n", placement.record.c_str());
-        }
+        if (!guest)
+            PlaceAll(region);
+        return true;
+    }
+
+    // A player already in the world arrives in the level's region (made set apart when it
+    // is new), where the level places its player, and the level's objects are placed.
+    bool Arrive(uint32_t playerId)
+    {
+        auto* player = ObjectManager::Get().GetObject<Character>(playerId);
+        if (!player)
+            return false;
+        Region* region = World::Get().GetRegionById(m_level.m_regionId);
+        if (!region)
+            region = World::Get().AddRegion(m_level.m_regionId, m_level.m_regionName.c_str(),
+                                            Vec3{HostLevelArrival::kRegionOffset, 0.0f, HostLevelArrival::kRegionOffset});
+        const Vec3& where = m_level.m_player.where;
+        if (!World::Get().SetCoords(player, WorldCoords(region, Coords::MakeTranslation(where))))
+            return false;
+        player->SetPathPosition(WorldVec3(region, where));
+        m_playerId = playerId;
+        std::printf("level: the player arrives in %s at (%.1f, %.1f, %.1f)\n", m_level.m_regionName.c_str(), where.x,
+                    where.y, where.z);
+        PlaceAll(region);
         return true;
     }
 
@@ -140,6 +120,11 @@ public:
                 if (auto* mind = ObjectManager::Get().GetObject<ControllerAI>(target->GetControllerId()))
                     mind->WakeUp(m_playerId);
                 std::printf("frame %d: level: the player wakes %s\n", frame, name.c_str());
+                continue;
+            }
+            if (step.kind == HostLevel::Step::UseSkill) {
+                if (HostLevelOrderSkill(*target, m_playerId))
+                    std::printf("frame %d: level: the quest orders %s to use a skill\n", frame, name.c_str());
                 continue;
             }
             target->UnderAttack(m_playerId);
@@ -166,7 +151,7 @@ public:
                             life == Character_LifeState_Dying ? "is dying" : "is dead");
             seen.life = life;
             auto* mind = ObjectManager::Get().GetObject<ControllerAI>(character->GetControllerId());
-            if (!mind || !(mind->IsA<ControllerTyphon>() || mind->IsA<ControllerCyclops>()))
+            if (!mind || !HostLevelIsBoss(*mind))
                 continue;
             const std::string state = mind->GetExecutingStateName();
             if (state != seen.state && !state.empty())
@@ -186,6 +171,15 @@ public:
     }
 
 private:
+    void PlaceAll(Region* region)
+    {
+        for (const HostLevel::Placement& placement : m_level.m_placements) {
+            auto* entity = ObjectManager::Get().CreateObjectFromFile<Entity>(placement.record);
+            if (!entity || !Place(*entity, region, placement))
+                std::printf("level: %s could not be placed\n", placement.record.c_str());
+        }
+    }
+
     struct Seen {
         Character_LifeState life = Character_LifeState_Unknown;
         std::string state;
@@ -239,23 +233,63 @@ private:
     std::string m_music;
 };
 
-int HostLevel::Run(const HostOptions& options)
+HostLevelArrival::HostLevelArrival(const HostLevel& level) : m_level(level)
 {
-    if (!LevelNameIsPlain(options.level)) {
-        std::printf("gamehost: \"%s\" is no level name\n", options.level.c_str());
+    m_level.m_villageLines.clear();
+}
+
+HostLevelArrival::~HostLevelArrival() = default;
+
+bool HostLevelArrival::Arrive(uint32_t playerId, int frame)
+{
+    if (m_arrived)
+        return false;
+    // The level's steps count from the frame of the arrival.
+    for (HostLevel::Step& step : m_level.m_steps)
+        step.frame += frame;
+    m_run = std::make_unique<HostLevelRun>(m_level);
+    m_arrived = m_run->Arrive(playerId);
+    return m_arrived;
+}
+
+void HostLevelArrival::BeforeFrame(int frame)
+{
+    if (m_arrived)
+        m_run->BeforeFrame(frame);
+}
+
+void HostLevelArrival::AfterFrame(int frame)
+{
+    if (m_arrived)
+        m_run->AfterFrame(frame);
+}
+
+int HostLevel::Read(const std::string& name, HostLevel& out)
+{
+    if (!LevelNameIsPlain(name)) {
+        std::printf("gamehost: \"%s\" is no level name\n", name.c_str());
         return 2;
     }
-    const std::string path = RecordDatabase::Get().GetDataRoot() + "/Levels/" + options.level + ".lvl";
+    const std::string path = RecordDatabase::Get().GetDataRoot() + "/Levels/" + name + ".lvl";
     std::ifstream file(path);
     std::stringstream text;
     text << file.rdbuf();
-    HostLevel level;
-    if (!file || !level.Parse(text.str())) {
+    if (!file || !out.Parse(text.str())) {
         std::printf("gamehost: the level %s cannot be read or places no player\n", path.c_str());
         return 1;
     }
+    return 0;
+}
+
+int HostLevel::Run(const HostOptions& options)
+{
+    HostLevel level;
+    if (const int unread = Read(options.level, level))
+        return unread;
     std::printf("gamehost: level %s: %zu objects, %zu scripted steps\n", options.level.c_str(),
                 level.GetPlacements().size(), level.GetSteps().size());
+    if (!level.GetVillageLines().empty())
+        return HostVillage::Run(options, level);
     // On the network the client learns its host number first, so that every object it
     // makes has an id of its own range.
     HostNetwork network;

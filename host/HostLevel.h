@@ -11,11 +11,34 @@
 //   at FRAME strike RECORD N    the player strikes that character for N life
 //   at FRAME break N            the player strikes the statue of the god the final boss
 //                               wields now for N life
+//   at FRAME useskill RECORD    the quest orders the character of that record to use a
+//                               skill on the player
+// FRAME lies in 1..kMaxFrame.
+// A level with the lines below is a village, played alone by host/HostVillage.h around the
+// road's fight, which makes the player (a run resumed from a save makes it from the `player`
+// line's record); --input steers it:
+//   quest FILE PACK SHRINE FRAME  the quest (a file under the data folder); the road's monster
+//                                 joins the proxy PACK its kill step counts, and the player
+//                                 reaches the volume SHRINE of its last step on FRAME
+//   townsfolk                     the quest giver beside the player, two villagers and a door
+//   merchant                      the merchant who comes once the road's monster is down; a
+//                                 click on him opens his shop
+//   road                          the road's spawn proxy and its ambush
+//   shrines                       a respawn shrine and a teleport shrine beside the player
+//   at FRAME sell RECORD          the player sells the merchant an item of that record it carries
+//   at FRAME chest                the player walks the road's chest (locked while its champion
+//                                 lives), a door, a shrine, a well and a boat
+//   at FRAME save                 with --save FILE the player and the quest are saved here; with
+//                                 --load FILE a fresh process plays on from here
+//   at FRAME portal LEVEL         the player goes through a portal into data/Levels/LEVEL.lvl,
+//                                 whose steps then run counted from FRAME
+// A village holds one quest, one save point and one portal at most.
 // A line that does not parse is logged with its number and skipped; a level holds at most
 // kMaxEntries entries and every coordinate lies within kMaxCoordinate of the origin.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,13 +51,14 @@ class HostLevel {
 public:
     static constexpr size_t kMaxEntries = 256;
     static constexpr float kMaxCoordinate = 10000.0f;
+    static constexpr int kMaxFrame = 10000000;
 
     struct Placement {
         std::string record;
         Vec3 where{};
     };
     struct Step {
-        enum Kind { Wake, Strike, Break };
+        enum Kind { Wake, Strike, Break, UseSkill };
         int frame = 0;
         Kind kind = Wake;
         std::string record;
@@ -47,7 +71,12 @@ public:
     const std::vector<Step>& GetSteps() const { return m_steps; }
     const Placement& GetPlayer() const { return m_player; }
     uint32_t GetRegionId() const { return m_regionId; }
+    // The village's lines, as written (comments taken off).
+    const std::vector<std::string>& GetVillageLines() const { return m_villageLines; }
 
+    // Reads data/Levels/NAME.lvl under the data folder: 0 when read, 2 (printed) when NAME is
+    // no plain name, 1 (printed) when the file cannot be read or places no player.
+    static int Read(const std::string& name, HostLevel& out);
     // The whole run: start-up, the level, the frames, shut-down; the process exit code.
     static int Run(const HostOptions& options);
 
@@ -61,7 +90,36 @@ private:
     Placement m_player;
     std::vector<Placement> m_placements;
     std::vector<Step> m_steps;
+    std::vector<std::string> m_villageLines;
     friend class HostLevelRun;
+    friend class HostLevelArrival;
+};
+
+class HostLevelRun;
+
+// A level entered through a portal by a player already in the world: its objects are
+// placed in its own region (set apart from the others), the player arrives where the
+// level places its player, and the level's steps run counted from the arrival's frame.
+class HostLevelArrival {
+public:
+    // The region is set this far from the world's origin.
+    static constexpr float kRegionOffset = 5000.0f;
+
+    explicit HostLevelArrival(const HostLevel& level);
+    ~HostLevelArrival();
+    HostLevelArrival(const HostLevelArrival&) = delete;
+    HostLevelArrival& operator=(const HostLevelArrival&) = delete;
+
+    // False when the player is not in the world.
+    bool Arrive(uint32_t playerId, int frame);
+    bool HasArrived() const { return m_arrived; }
+    void BeforeFrame(int frame);
+    void AfterFrame(int frame);
+
+private:
+    HostLevel m_level;
+    std::unique_ptr<HostLevelRun> m_run;
+    bool m_arrived = false;
 };
 
 }  // namespace GAME

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "Engine/Engine.h"
+#include "host/HostVillage.h"
 
 namespace GAME {
 
@@ -27,9 +28,13 @@ bool HostLevel::ParseLine(const std::string& line, int number)
     std::string word;
     if (!(in >> word))
         return true;   // blank or a comment
-    if (m_placements.size() + m_steps.size() >= kMaxEntries) {
+    if (m_placements.size() + m_steps.size() + m_villageLines.size() >= kMaxEntries) {
         gEngine->Log(LOG_WARNING, "level line %d: more than %zu entries; skipped", number, kMaxEntries);
         return false;
+    }
+    if (HostVillage::Owns(line.substr(0, line.find('#')))) {
+        m_villageLines.push_back(line.substr(0, line.find('#')));
+        return true;
     }
     std::string rest;
     if (word == "region") {
@@ -52,13 +57,16 @@ bool HostLevel::ParseLine(const std::string& line, int number)
     } else if (word == "at") {
         Step step;
         std::string action;
-        bool read = (in >> step.frame >> action) && step.frame > 0;
+        bool read = (in >> step.frame >> action) && step.frame > 0 && step.frame <= kMaxFrame;
         if (action == "wake") {
             step.kind = Step::Wake;
             read = read && static_cast<bool>(in >> step.record);
         } else if (action == "strike") {
             step.kind = Step::Strike;
             read = read && static_cast<bool>(in >> step.record >> step.amount);
+        } else if (action == "useskill") {
+            step.kind = Step::UseSkill;
+            read = read && static_cast<bool>(in >> step.record);
         } else if (action == "break") {
             step.kind = Step::Break;
             read = read && static_cast<bool>(in >> step.amount);

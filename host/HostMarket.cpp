@@ -399,6 +399,27 @@ void HostMarket::AfterFrameClicked(GameEngine& engine, int frame)
     Shop(engine, *player, *m_window, *market);
 }
 
+bool HostMarket::SellCarried(GameEngine& engine, int frame, const std::string& record)
+{
+    auto* player = ObjectManager::Get().GetObject<Player>(m_playerId);
+    if (!m_window || !m_visited || !player) {
+        std::printf("frame %d: market: no merchant to sell %s to\n", frame, record.c_str());
+        return false;
+    }
+    for (uint32_t id : player->GetInventoryItems()) {
+        const Object* item = ObjectManager::Get().GetObject(id);
+        if (!item || GetNormalizedPath(item->GetObjectName()) != GetNormalizedPath(record))
+            continue;
+        Market_TypeEnum page = Market_PageArmor;
+        engine.OpenMarket(kMerchantId, page, Vec2{});
+        m_window->Sell(id, "its loot");
+        engine.CloseMarket(kMerchantId);
+        return true;
+    }
+    std::printf("frame %d: market: the player carries no %s to sell\n", frame, record.c_str());
+    return false;
+}
+
 void HostMarket::Start(GameEngine& engine, uint32_t playerId)
 {
     m_playerId = playerId;

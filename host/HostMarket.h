@@ -52,6 +52,11 @@ public:
     // shops in it as in the visit above (once).
     void AfterFrameClicked(GameEngine& engine, int frame);
 
+    // Scripted clicks in a single process, once the shop was visited: the player hands the
+    // merchant the first item it carries made from `record` (its loot) and is paid for it.
+    // False (printed) when there is no such item or no merchant.
+    bool SellCarried(GameEngine& engine, int frame, const std::string& record);
+
     // On the network, at the start: the merchant takes its place in the level; a client's
     // player brings gold.
     void Start(GameEngine& engine, uint32_t playerId);

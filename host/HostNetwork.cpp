@@ -14,6 +14,7 @@
 #include "Engine/TextUtil.h"
 #include "Engine/World.h"
 #include "Game/characters/Monster.h"
+#include "Game/characters/Npc.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/PlayerManagerClient.h"
@@ -61,6 +62,9 @@ void PrintTravelled(const Character& character)
     if (const auto* player = DynamicCast<Player>(&character))
         std::printf("net: player %u \"%s\" life %.1f at (%.2f, %.2f, %.2f)\n", player->GetObjectId(),
                     PrintableName(player->GetPlayerName()).c_str(), player->GetCurrentLife(), at.x, at.y, at.z);
+    else if (character.IsA<Npc>())
+        std::printf("net: townsperson %u %s at (%.2f, %.2f, %.2f)\n", character.GetObjectId(),
+                    character.GetObjectName().c_str(), at.x, at.y, at.z);
     else
         std::printf("net: monster %u life %.1f, %s\n", character.GetObjectId(), character.GetCurrentLife(),
                     character.GetLifeStateAsText().c_str());

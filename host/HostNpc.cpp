@@ -1,5 +1,7 @@
 #include "host/HostNpc.h"
+#include "host/HostQuestGiver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 
@@ -9,6 +11,7 @@
 #include "Game/ai/ControllerNpc.h"
 #include "Game/characters/Npc.h"
 #include "Game/core/GameEvents.h"
+#include "Game/core/foundation/StringUtil.h"
 #include "Game/quests/NpcConversation.h"
 #include "Game/quests/QuestTargetedActions.h"
 #include "Game/world/FixedItem.h"
@@ -32,6 +35,17 @@ constexpr uint32_t kTownsfolkRegionId = 1;
 // Away from the fight, beside each other.
 constexpr float kTownsfolkVillageX = -30.0f;
 
+// A townsperson made from the record, here or on the server.
+template <const char* const* Record>
+struct IsTownsperson : FilterFunction<Entity> {
+    bool operator()(const Entity* entity) const override
+    {
+        return entity && entity->IsA<Npc>() && PathEqualsNoCase(entity->GetObjectName().c_str(), *Record);
+    }
+};
+using IsVillager = IsTownsperson<&kVillagerRecord>;
+using IsQuestGiver = IsTownsperson<&kTownsfolkGiverRecord>;
+
 std::string HostNpcState(uint32_t npcId)
 {
     const auto* npc = ObjectManager::Get().GetObject<Npc>(npcId);
@@ -45,16 +59,33 @@ HostNpc::HostNpc() : m_questListener("GameEvent_QuestComplete", &HostNpc::OnQues
 
 HostNpc::~HostNpc() = default;
 
-bool HostNpc::Start()
+void HostNpc::ReadyActions()
 {
-    Region* region = World::Get().GetRegionById(kTownsfolkRegionId);
-    if (!region)
-        return false;
     // The actions learn their targets as the giver and the door are reported.
     m_hideGiver = std::make_unique<Action_HideNpc>(1, nullptr);
     m_hideGiver->SetTargetRecord(kTownsfolkGiverRecord);
     m_openDoor = std::make_unique<Action_OpenDoor>(2, nullptr);
     m_openDoor->SetTargetRecord(kDoorRecord);
+}
+
+bool HostNpc::PlaceDoor(Region& region)
+{
+    auto* door = ObjectManager::Get().CreateObjectFromFile<FixedItem>(kDoorRecord);
+    if (!door)
+        return false;
+    Coords doorAt;
+    doorAt.origin = Vec3{kTownsfolkVillageX, 0.0f, 10.0f};
+    World::Get().AddEntity(door, WorldCoords(&region, doorAt));
+    m_doorId = door->GetObjectId();
+    return true;
+}
+
+bool HostNpc::Start()
+{
+    Region* region = World::Get().GetRegionById(kTownsfolkRegionId);
+    if (!region)
+        return false;
+    ReadyActions();
     // The villagers learn their wander points from the level's groups as they enter the
     // world, so the groups are there first.
     std::vector<UniqueId> points;
@@ -90,18 +121,43 @@ bool HostNpc::Start()
         m_statesShown.emplace_back();
         NpcConversationManager::Get()._MakeEnabled(villager->GetObjectId());
     }
-    auto* door = ObjectManager::Get().CreateObjectFromFile<FixedItem>(kDoorRecord);
-    if (!door)
+    if (!PlaceDoor(*region))
         return false;
-    Coords doorAt;
-    doorAt.origin = Vec3{kTownsfolkVillageX, 0.0f, 10.0f};
-    World::Get().AddEntity(door, WorldCoords(region, doorAt));
-    m_doorId = door->GetObjectId();
     NpcConversationManager::Get()._EnableConversationPak(kPakRecord);
     std::printf("gamehost: two villagers stand at the village door, %zu wander points around them; %zu "
                 "conversation ready\n",
                 points.size(), NpcConversationManager::Get().GetAvailableConversations().size());
     return true;
+}
+
+bool HostNpc::StartGuest(uint32_t playerId)
+{
+    Region* region = World::Get().GetRegionById(kTownsfolkRegionId);
+    if (!region)
+        return false;
+    m_guest = true;
+    m_playerId = playerId;
+    ReadyActions();
+    if (!PlaceDoor(*region))
+        return false;
+    NpcConversationManager::Get()._EnableConversationPak(kPakRecord);
+    std::printf("gamehost: the village door stands; the villagers come from the server; %zu conversation ready\n",
+                NpcConversationManager::Get().GetAvailableConversations().size());
+    return true;
+}
+
+void HostNpc::TakeArrivedVillagers()
+{
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, IsVillager(), EntityList_All);
+    for (Entity* entity : found) {
+        const uint32_t id = entity->GetObjectId();
+        if (std::find(m_villagers.begin(), m_villagers.end(), id) != m_villagers.end())
+            continue;
+        m_villagers.push_back(id);
+        m_statesShown.emplace_back();
+        NpcConversationManager::Get()._MakeEnabled(id);
+    }
 }
 
 void HostNpc::OnQuestComplete(const GameEvent_QuestComplete&) { m_questEnded = true; }
@@ -136,8 +192,23 @@ void HostNpc::Talk(int frame)
     std::printf("frame %d: the villagers' conversation ends\n", frame);
 }
 
+void HostNpc::EngageGiver(int frame)
+{
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, IsQuestGiver(), EntityList_All);
+    if (found.empty())
+        return;
+    std::printf("frame %d: the player engages the quest giver\n", frame);
+    static_cast<Npc*>(found.front())->OnPlayerInteract(m_playerId, false, false);
+}
+
 void HostNpc::AfterFrame(int frame)
 {
+    if (m_guest) {
+        TakeArrivedVillagers();
+        if (frame == HostQuestGiver::kEngageFrame)
+            EngageGiver(frame);
+    }
     for (size_t i = 0; i < m_villagers.size(); ++i) {
         const std::string state = HostNpcState(m_villagers[i]);
         if (state != m_statesShown[i]) {

@@ -21,11 +21,6 @@ namespace {
 
 constexpr uint32_t kShrineRegion = 1;
 
-Quest* BundledQuest()
-{
-    return QuestRepository::Get()->GetQuest(Name::Create(GetNormalizedPath(HostQuest::kQuestFile)));
-}
-
 std::string Text(const std::string& tag)
 {
     std::u16string text;
@@ -36,6 +31,11 @@ std::string Text(const std::string& tag)
 
 }  // namespace
 
+Quest* HostQuest::GetQuest() const
+{
+    return QuestRepository::Get()->GetQuest(Name::Create(GetNormalizedPath(m_setup.questFile)));
+}
+
 std::string HostQuest::StateFolder(const std::string& savePath)
 {
     return savePath + ".quests";
@@ -44,24 +44,26 @@ std::string HostQuest::StateFolder(const std::string& savePath)
 bool HostQuest::Start(uint32_t playerId, uint32_t monsterId, const std::string& loadPath)
 {
     QuestRepository* quests = QuestRepository::Get();
-    World::Get().AddQuestFile(kQuestFile);
+    const char* file = m_setup.questFile.c_str();
+    World::Get().AddQuestFile(file);
     quests->Load();
-    Quest* quest = BundledQuest();
+    Quest* quest = GetQuest();
     if (!quest) {
-        std::printf("gamehost: the quest %s did not load\n", kQuestFile);
+        std::printf("gamehost: the quest %s did not load\n", file);
         return false;
     }
     m_playerId = playerId;
-    m_shrineFrame = gGameEngine && gGameEngine->GetNetworkRole() != NetworkRole::Single ? kNetworkShrineFrame
-                                                                                       : kShrineFrame;
+    m_shrineFrame = m_custom ? m_setup.shrineFrame
+                  : gGameEngine && gGameEngine->GetNetworkRole() != NetworkRole::Single ? kNetworkShrineFrame
+                                                                                         : kShrineFrame;
     m_stepsShown.assign(quest->GetStepCount(), false);
     std::printf("gamehost: quest \"%s\" loaded from %s: %zu steps, crc %08x\n", Text(quest->GetName()).c_str(),
-                kQuestFile, quest->GetStepCount(), quest->GetCrc());
+                file, quest->GetStepCount(), quest->GetCrc());
     if (auto* monster = ObjectManager::Get().GetObject<Monster>(monsterId)) {
-        monster->SetProxyParent(kPackRecord);
+        monster->SetProxyParent(m_setup.packRecord);
         monster->SetProxyNumSiblings(1);
     }
-    if (auto* shrine = ObjectManager::Get().CreateObjectFromFile<QuestLocation>(kShrineRecord)) {
+    if (auto* shrine = ObjectManager::Get().CreateObjectFromFile<QuestLocation>(m_setup.shrineRecord)) {
         m_shrineId = shrine->GetObjectId();
         if (Region* region = World::Get().GetRegionById(kShrineRegion))
             World::Get().AddEntity(shrine, WorldCoords(region, Coords()));
@@ -97,7 +99,7 @@ void HostQuest::AfterFrame(int frame)
 
 void HostQuest::PrintJournal(int frame)
 {
-    const Quest* quest = BundledQuest();
+    const Quest* quest = GetQuest();
     if (!quest)
         return;
     for (size_t s = 0; s < quest->GetStepCount() && s < m_stepsShown.size(); ++s) {
@@ -115,6 +117,26 @@ void HostQuest::PrintJournal(int frame)
                     Text(quest->GetName()).c_str(), quest->IsUnsolvable() ? "can no longer be solved" : "complete",
                     quest->m_rewardGold[0], quest->m_rewardXP[0], Text(quest->m_rewardItemTag[0]).c_str());
     }
+}
+
+void HostQuest::PrintSummary() const
+{
+    if (const Quest* quest = GetQuest())
+        std::printf("summary: %s\n", StateLine(*quest).c_str());
+    else
+        std::printf("summary: quest %s did not load\n", m_setup.questFile.c_str());
+}
+
+std::string HostQuest::StateLine(const Quest& quest)
+{
+    size_t done = 0;
+    for (size_t s = 0; s < quest.GetStepCount(); ++s)
+        done += quest.GetQuestStepAtIndx(s)->IsComplete() ? 1 : 0;
+    const char* state = quest.IsComplete() ? (quest.IsUnsolvable() ? "unsolvable" : "complete")
+                      : quest.IsActive()   ? "active"
+                                           : "not started";
+    return "quest \"" + Text(quest.GetName()) + "\" " + state + ", " + std::to_string(done) + " of " +
+           std::to_string(quest.GetStepCount()) + " steps done";
 }
 
 bool HostQuest::Save(const std::string& savePath)

@@ -23,6 +23,23 @@ public:
     static constexpr int kShrineFrame = 240;
     static constexpr int kNetworkShrineFrame = 290;
 
+    // The quest a level of its own brings: its file, the proxy record the fight's monster
+    // joins for the kill step, the volume of the last step and the frame it is reached.
+    struct Setup {
+        std::string questFile = kQuestFile;
+        std::string packRecord = kPackRecord;
+        std::string shrineRecord = kShrineRecord;
+        int shrineFrame = kShrineFrame;
+    };
+    // Plays `setup`'s quest in place of the bundled one; called before Start.
+    void Use(const Setup& setup) { m_setup = setup; m_custom = true; }
+    // The quest played (nullptr before it loaded).
+    Quest* GetQuest() const;
+    // The quest's line of a run's summary: its name, its state and the steps done.
+    void PrintSummary() const;
+    // A quest's state as the summaries print it: its name, its state and the steps done.
+    static std::string StateLine(const Quest& quest);
+
     // Loads the quest, gives the monster to the arena pack, places the shrine, and
     // resumes a saved state (`loadPath` not empty). False when the quest did not load.
     bool Start(uint32_t playerId, uint32_t monsterId, const std::string& loadPath);
@@ -37,6 +54,8 @@ public:
 private:
     void PrintJournal(int frame);
 
+    Setup m_setup;
+    bool m_custom = false;
     uint32_t m_playerId = 0;
     uint32_t m_shrineId = 0;
     int m_shrineFrame = kShrineFrame;

@@ -9,6 +9,7 @@
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/characters/Monster.h"
+#include "Game/characters/Npc.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/NetworkRoute.h"
@@ -55,6 +56,8 @@ bool ApplyCarriedImage(Character& character, SpawnPlayerPacket& packet)
         return ApplyImage(*player, packet);
     if (auto* monster = DynamicCast<Monster>(&character))
         return ApplyImage(*monster, packet);
+    if (auto* npc = DynamicCast<Npc>(&character))
+        return ApplyImage(*npc, packet);
     return false;
 }
 
@@ -72,7 +75,7 @@ Character* MakeCarried(SpawnPlayerPacket& packet)
     auto* character = ObjectManager::Get().CreateObjectFromFile<Character>(packet.carriedRecord, id);
     if (!character)
         return nullptr;
-    if (!character->IsA<Player>() && !character->IsA<Monster>()) {
+    if (!character->IsA<Player>() && !character->IsA<Monster>() && !character->IsA<Npc>()) {
         Destroy(character);
         return nullptr;
     }
@@ -136,6 +139,10 @@ std::unique_ptr<SpawnPlayerPacket> MakeSpawnPacket(Character& character)
         packet = std::make_unique<SpawnPlayerPacket>();
         packet->playerObjectId = monster->GetObjectId();
         written = WriteImage(*monster, packet->carriedImage);
+    } else if (auto* npc = DynamicCast<Npc>(&character)) {
+        packet = std::make_unique<SpawnPlayerPacket>();
+        packet->playerObjectId = npc->GetObjectId();
+        written = WriteImage(*npc, packet->carriedImage);
     } else {
         return nullptr;
     }
@@ -199,7 +206,7 @@ bool ApplySpawn(SpawnPlayerPacket& packet, int fromHost, SpawnReport& report)
             return Drop(packet, fromHost, "the id is taken");
         Character* made = MakeCarried(packet);
         if (!made)
-            return Drop(packet, fromHost, "its record or image does not make a player or a monster");
+            return Drop(packet, fromHost, "its record or image does not make a player, a monster or a townsperson");
         if (serving && !made->IsA<Player>()) {
             Destroy(made);
             return Drop(packet, fromHost, "a client spawns only the player it joined with");

@@ -1,5 +1,6 @@
 // Characters made on every peer: the spawn container (a spawn packet carrying the
-// character's record, place and replication image) built from a live player or monster,
+// character's record, place and replication image) built from a live player, monster or
+// townsperson (a non-player character),
 // and applied on receipt, making the character under the sender's id or bringing an
 // existing one up to the image. The server tells a joining client of every character that
 // already exists and ends with the spawn-complete packet; a client then sends its own
@@ -17,7 +18,7 @@ class Character;
 class NetPacket;
 class SpawnPlayerPacket;
 
-// The spawn container of a player or a monster; null for any other character, or when its
+// The spawn container of a player, a monster or a townsperson; null for any other character, or when its
 // image cannot be written (logged).
 std::unique_ptr<SpawnPlayerPacket> MakeSpawnPacket(Character& character);
 

@@ -64,6 +64,20 @@ void PrintPlayer(Player& player)
                 player.GetSkillManager().GetSkillMasteriesAllowed());
 }
 
+// Streams the character and its tokens into the player; false (printed) at the first field
+// that does not read.
+bool ReadHostPlayer(Player& player, const std::string& path)
+{
+    IOStreamRead character(path);
+    IOStreamRead tokens(TokensPath(path));
+    if (player.StreamProperties(character) && player.StreamPropertiesQuestTokens(tokens))
+        return true;
+    const bool characterFailed = character.Failed();
+    std::printf("gamehost: loading %s failed: %s\n", characterFailed ? path.c_str() : TokensPath(path).c_str(),
+                (characterFailed ? character : tokens).GetError().c_str());
+    return false;
+}
+
 }  // namespace
 
 std::string TokensPath(const std::string& path) { return path + ".tokens"; }
@@ -112,23 +126,35 @@ bool LoadHostPlayer(const std::string& path)
     player->SetIsControllingCharacter(true);
     HostFight::AddPlayerSkills(*player);
     HostSkills::TakeTree(*player);
-    IOStreamRead character(path);
-    IOStreamRead tokens(TokensPath(path));
-    const bool loaded = player->StreamProperties(character) && player->StreamPropertiesQuestTokens(tokens);
+    const bool loaded = ReadHostPlayer(*player, path);
     if (loaded) {
         PrintPlayer(*player);
         HostOutfit::PrintSlots("loaded player", *player);
         HostSkills::PrintWindow(*player);
         HostItems::PrintBags("loaded", *player);
-    } else {
-        const bool characterFailed = character.Failed();
-        std::printf("gamehost: loading %s failed: %s\n", characterFailed ? path.c_str() : TokensPath(path).c_str(),
-                    (characterFailed ? character : tokens).GetError().c_str());
     }
     // A fresh player either way: a failed one is discarded whole.
     ObjectManager::Get().DestroyObjectEx(player, "HostSave", __LINE__);
     ObjectManager::Get().FlushDestroyedObjects();
     return loaded;
+}
+
+uint32_t ResumeHostPlayer(const std::string& path, const std::string& record)
+{
+    auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(record);
+    if (!player)
+        return 0;
+    player->SetIsControllingCharacter(true);
+    HostFight::AddPlayerSkills(*player);
+    if (ReadHostPlayer(*player, path)) {
+        std::printf("gamehost: resumed \"%s\": level %u, experience %u, money %u\n",
+                    player->GetPlayerNameInChar().c_str(), player->GetLevelControl().GetLevel(),
+                    player->GetLevelControl().GetExperience(), player->GetCurrentMoney());
+        return player->GetObjectId();
+    }
+    ObjectManager::Get().DestroyObjectEx(player, "HostSave", __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    return 0;
 }
 
 }  // namespace GAME

@@ -4,9 +4,11 @@
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
 #include "host/HostFixedItems.h"
+#include "host/HostFixedItemsNet.h"
 #include "host/HostInput.h"
 #include "host/HostItems.h"
 #include "host/HostLevel.h"
+#include "host/HostLevelUI.h"
 #include "host/HostMarket.h"
 #include "host/HostNetwork.h"
 #include "host/HostProxies.h"
@@ -52,21 +54,11 @@ namespace {
 
 
 // Prints what the game asks of the user and answers as told.
-class ConsoleUI : public GameUIInterface {
+class ConsoleUI : public HostNpcDialogs<HostSavePrompts> {
 public:
     bool DisplaySkillReallocationWindow(uint32_t playerId) override
     {
         std::printf("ui: skill reallocation window for player %u\n", playerId);
-        return true;
-    }
-    bool SaveGame(GameDifficulty difficulty) override
-    {
-        std::printf("ui: save game (difficulty %d)\n", static_cast<int>(difficulty));
-        return true;
-    }
-    bool SaveGame() override
-    {
-        std::printf("ui: save game\n");
         return true;
     }
     bool SaveQuest(bool flag) override
@@ -79,22 +71,6 @@ public:
         std::printf("ui: back up game\n");
         return true;
     }
-    bool ShowNpcDialog(DialogPak* pak, uint32_t playerId, uint32_t npcId) override
-    {
-        std::printf("ui: dialog %s (%.1f s) shown to player %u by character %u\n", pak->GetObjectName().c_str(),
-                    pak->GetLength(), playerId, npcId);
-        m_shown = pak;
-        return true;
-    }
-    bool IsShowingNpcDialog(const DialogPak* pak) const override { return pak && pak == m_shown; }
-    void CloseNpcDialog(DialogPak* pak) override
-    {
-        std::printf("ui: dialog %s closed\n", pak->GetObjectName().c_str());
-        m_shown = nullptr;
-    }
-
-private:
-    const DialogPak* m_shown = nullptr;
 };
 
 void AnswerDialogs(GameEngine& engine, int frame, bool answerYes)
@@ -347,7 +323,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     }
     const bool questGiving = fighting && !guest && questGiver.Start(fight.GetPlayerId());
     HostNpc townsfolk;
-    const bool townsfolkHere = questGiving && !networked && townsfolk.Start();
+    // The server's townsfolk come to a client with its other characters.
+    const bool townsfolkHere = fighting && (guest ? townsfolk.StartGuest(fight.GetPlayerId()) : questGiving && townsfolk.Start());
     HostQuest quest;
     const HostQuestRewards questRewards(frame);
     const bool questing = fighting && quest.Start(fight.GetPlayerId(), fight.GetMonsterId(), options->loadPath);
@@ -367,18 +344,23 @@ extern "C" int GameHostRun(const HostOptions* options)
     HostTrade trade;
     if (scripted && fighting && !networked)
         market.StartClicked(engine, fight.GetPlayerId(), fight.GetMonsterId());
+    HostFixedItemsNet fixedItemsNet;
     if (networked && fighting) {
         market.Start(engine, fight.GetPlayerId());
         trade.Start(engine, fight.GetPlayerId());
+        fixedItemsNet.Start(fight.GetPlayerId(), !guest);
     }
+    HostMonsterStates monsterStates(fighting, networked);
     if (networked) {
         network.Start(engine, fight.GetPlayerId());
         // A client can receive, in one frame, a gold pile and the server's player picking
         // it up: the pile is seen as it lands, before the pick-up is applied.
         network.WatchTraffic(
-            [&market, &input](const unsigned char* data, size_t size) {
+            [&market, &input, &fixedItemsNet, &monsterStates](const unsigned char* data, size_t size) {
                 market.Travelled(data, size);
                 input.Travelled(data, size);
+                fixedItemsNet.Travelled(data, size);
+                monsterStates.Travelled(data, size);
             },
                              [&fight, &frame, fighting] {
                                  if (fighting)
@@ -387,10 +369,10 @@ extern "C" int GameHostRun(const HostOptions* options)
         network.WaitForFirstClient();
     }
     PrintSent(transport, 0);
-    HostMonsterStates monsterStates(fighting && !networked);
     InterpenetrationManager crowding;
     int framesRun = options->frames;
     for (frame = 1; frame <= options->frames; ++frame) {
+        monsterStates.BeforeFrame(frame);
         if (networked)
             network.BeforeFrame(frame);
         else if (frame == kInvitationFrame && engine.GetPlayerId() != 0)
@@ -427,6 +409,9 @@ extern "C" int GameHostRun(const HostOptions* options)
             shrines.AfterFrame(frame);
         if (scenic)
             scenery.AfterFrame(frame);
+        // Before the console answers: the walk answers its own questions.
+        if (networked)
+            fixedItemsNet.AfterFrame(frame);
         PrintMailbox(engine, frame);
         PrintPartyAnswers(engine, frame);
         AnswerDialogs(engine, frame, options->answerYes);

@@ -23,6 +23,8 @@ struct HostOptions {
     int randSeed = -1;                       // the process-wide 15-bit draws start here (-1: as built)
     std::string inputPath;                   // scripted clicks that steer the player (host/HostInput.h)
     std::string level;                       // a level of its own to play (host/HostLevel.h)
+    int clients = 0;                         // a village's server waits for this many clients
+    int lateJoinFrame = 0;                   // ... and at this frame for one more (0: none)
 };
 
 }  // namespace GAME

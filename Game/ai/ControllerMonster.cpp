@@ -95,7 +95,10 @@ int ControllerMonster::DrawPause(int a, int b) { return RandomInt(std::min(a, b)
 
 ControllerMonster::~ControllerMonster()
 {
-    if (Object* proxy = ObjectManager::Get().GetObject(m_treasureProxyId))
+    // A treasure the dead monster left in the world stays there when its body goes; one
+    // never placed goes with its controller.
+    auto* proxy = ObjectManager::Get().GetObject<Entity>(m_treasureProxyId);
+    if (proxy && !proxy->IsInWorld())
         ObjectManager::Get().DestroyObjectEx(proxy, "ControllerMonster", __LINE__);
 }
 

@@ -41,6 +41,10 @@ void ControllerTelkine::RegisterStates()
     AddState("Startup", new ControllerTelkineStateStartup(*this));
     AddState("AttackPhase1", new ControllerTelkineStateAttackPhase1(*this));
     AddState("AttackPhase2", new ControllerTelkineStateAttackPhase2(*this));
+    // A dying boss leaves its attack phases like any monster: without these two states it
+    // would log a missing state at its death and go on casting.
+    AddState("Dying", new ControllerMonsterStateDying(*this));
+    AddState("Dead", new ControllerMonsterStateDead(*this));
 }
 
 void ControllerTelkine::RegisterTemporaryStates()

@@ -20,7 +20,8 @@ public:
     void Load(const LoadTable& table) override;
     // The states start, then the spell records become the character's skill ids.
     void InitialUpdate() override;
-    // "Startup", "AttackPhase1", "AttackPhase2" and the temporary "Emote".
+    // "Startup", "AttackPhase1", "AttackPhase2", the monster's "Dying" and "Dead", and the
+    // temporary "Emote".
     void RegisterStates() override;
     void RegisterTemporaryStates() override;
 

@@ -366,7 +366,11 @@ void Character::DoDistressCall(uint32_t attackerId)
     const WorldVec3 where = GetPathPosition();
     if (!where.IsValid())
         return;
-    std::vector<Entity*> found;
+    // The list is borrowed from the thread's spare and handed back after the calls: a call
+    // the allies answer with may come back here, and then finds no spare and makes its own.
+    thread_local std::vector<Entity*> spare;
+    std::vector<Entity*> found = std::move(spare);
+    found.clear();
     World::Get().GetEntitiesInSphere(found, where.GetRegion(), Sphere{where.GetRegionPosition(), m_distressCallRange},
                                      EntityList_Dynamic);
     const Team team = GetTeam();
@@ -377,6 +381,7 @@ void Character::DoDistressCall(uint32_t attackerId)
         if (team.IsFriend(ally->GetTeam()))
             ally->AllyAttacked(GetObjectId(), attackerId);
     }
+    spare = std::move(found);
 }
 
 void Character::AllyAttacked(uint32_t allyId, uint32_t attackerId)

@@ -36,7 +36,11 @@ void InterpenetrationManager::FixupCharacterCollisions(const GameCamera& camera)
         return;
     const GraphicsEngine* graphics = GraphicsEngine::Get();
     const Viewport viewport{0, 0, graphics->GetScreenWidth(), graphics->GetScreenHeight()};
-    WorldFrustum frustum;
+    // Kept from frame to frame (its planes are made again in place), emptied first so that
+    // nothing of the last frame's is ever read.
+    thread_local WorldFrustum frustum;
+    frustum.region = nullptr;
+    frustum.planes.clear();
     camera.GetFrustum(frustum, viewport);
     m_entities.clear();
     World::Get().GetEntitiesInFrustum(m_entities, frustum, EntityList_Dynamic);

@@ -34,7 +34,7 @@
 #include "Game/items/ItemTypes.h"
 #include "Game/quests/DialogManager.h"
 #include "Game/skills/SkillProfile.h"
-#include "Game/world/FixedItemTeleport.h"
+#include "Game/world/FixedItemTeleportInfo.h"
 #include "Game/world/ZoneManager.h"
 
 namespace GAME {
@@ -261,9 +261,9 @@ public:
     // Removes every portal whose portal id or owner is `id`.
     void DestroyFixedItemTeleportNetHook(uint32_t id);
     void RemovePortalsFor(uint32_t ownerId);
-    const std::vector<FixedItemTeleport::TeleportInfo>& GetTeleportInfoList() const { return m_teleports; }
+    const std::vector<FixedItemTeleportInfo>& GetTeleportInfoList() const { return m_teleports; }
     // The portal of that id (null when none); valid until the list changes.
-    const FixedItemTeleport::TeleportInfo* GetTeleportInfo(uint32_t portalId) const;
+    const FixedItemTeleportInfo* GetTeleportInfo(uint32_t portalId) const;
     bool ValidateArtifactPortal(uint32_t portalId) const { return GetTeleportInfo(portalId) != nullptr; }
     bool MainPlayerHasPersonalTeleport() const { return HasFixedItemTeleport(GetPlayerId()); }
     // The act of the region of the main player's first portal standing in a loaded
@@ -598,7 +598,7 @@ private:
     DialogManager m_dialogManager;
     std::vector<UINotification> m_notifications;
     DropTally m_droppedNotifications{"GameEngine: a notification"};
-    std::vector<FixedItemTeleport::TeleportInfo> m_teleports;
+    std::vector<FixedItemTeleportInfo> m_teleports;
     PartyManager* m_partyManager = nullptr;
     TradeManager* m_tradeManager = nullptr;
     TeamManager* m_teamManager = nullptr;

@@ -141,7 +141,11 @@ void GameEngine::UpdateAmbiance(Player* mainPlayer)
     AmbianceManager& ambiance = AmbianceManager::Get();
     ambiance.SetTargetPosition(position);
     ambiance.UpdateEnvironmentEffects(position);
-    WorldFrustum frustum;
+    // Kept from frame to frame (its planes are made again in place), emptied first so that
+    // nothing of the last frame's is ever read.
+    thread_local WorldFrustum frustum;
+    frustum.region = nullptr;
+    frustum.planes.clear();
     GetFrustumForPlayer(frustum, position);
     ambiance.UpdateEnvironmentEffects(frustum);
     GameInfo::Get().SetPlayerLevel(mainPlayer->GetCharLevel());

@@ -128,8 +128,8 @@ void GameEngine::QuestCommandLockFixedItem(uint32_t fixedItemId, bool locked)
 void GameEngine::SendFixedItemTeleports(uint32_t target)
 {
     // A copy: applying a portal on this machine changes the list.
-    const std::vector<FixedItemTeleport::TeleportInfo> teleports = m_teleports;
-    for (const FixedItemTeleport::TeleportInfo& info : teleports)
+    const std::vector<FixedItemTeleportInfo> teleports = m_teleports;
+    for (const FixedItemTeleportInfo& info : teleports)
         CreateFixedItemTeleport(info.coords, info.ownerId, info.portalId, info.text, target);
 }
 

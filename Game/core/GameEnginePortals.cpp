@@ -58,7 +58,7 @@ void GameEngine::CreateFixedItemTeleportNetHook(const WorldCoords& coords, uint3
     RemovePortalsFor(ownerId);
     if (!m_droppedPortals.Admit(m_teleports.size(), kMaxKnownPortals))
         return;
-    m_teleports.push_back(FixedItemTeleport::TeleportInfo{portalId, ownerId, coords, text});
+    m_teleports.push_back(FixedItemTeleportInfo{portalId, ownerId, coords, text});
 
     if (!IsServerOrSingle() || !IsRegionLoaded(coords.GetRegion()))
         return;
@@ -73,7 +73,7 @@ void GameEngine::CreateFixedItemTeleportNetHook(const WorldCoords& coords, uint3
 
 void GameEngine::DestroyFixedItemTeleportNetHook(uint32_t id)
 {
-    std::erase_if(m_teleports, [id](const FixedItemTeleport::TeleportInfo& info) {
+    std::erase_if(m_teleports, [id](const FixedItemTeleportInfo& info) {
         return info.portalId == id || info.ownerId == id;
     });
 }
@@ -81,26 +81,26 @@ void GameEngine::DestroyFixedItemTeleportNetHook(uint32_t id)
 void GameEngine::RemovePortalsFor(uint32_t ownerId)
 {
     std::erase_if(m_teleports,
-                  [ownerId](const FixedItemTeleport::TeleportInfo& info) { return info.ownerId == ownerId; });
+                  [ownerId](const FixedItemTeleportInfo& info) { return info.ownerId == ownerId; });
 }
 
-const FixedItemTeleport::TeleportInfo* GameEngine::GetTeleportInfo(uint32_t portalId) const
+const FixedItemTeleportInfo* GameEngine::GetTeleportInfo(uint32_t portalId) const
 {
     auto it = std::find_if(m_teleports.begin(), m_teleports.end(),
-                           [portalId](const FixedItemTeleport::TeleportInfo& info) { return info.portalId == portalId; });
+                           [portalId](const FixedItemTeleportInfo& info) { return info.portalId == portalId; });
     return it == m_teleports.end() ? nullptr : &*it;
 }
 
 bool GameEngine::HasFixedItemTeleport(uint32_t ownerId) const
 {
     return std::any_of(m_teleports.begin(), m_teleports.end(),
-                       [ownerId](const FixedItemTeleport::TeleportInfo& info) { return info.ownerId == ownerId; });
+                       [ownerId](const FixedItemTeleportInfo& info) { return info.ownerId == ownerId; });
 }
 
 ZonePage GameEngine::GetMainPlayersPersonalPortalZone() const
 {
     const uint32_t playerId = GetPlayerId();
-    for (const FixedItemTeleport::TeleportInfo& info : m_teleports) {
+    for (const FixedItemTeleportInfo& info : m_teleports) {
         if (info.ownerId == playerId && IsRegionLoaded(info.coords.GetRegion()))
             return ZoneManager::Get().GetActFromRegion(info.coords.GetRegion());
     }

@@ -12,6 +12,7 @@
 #include "Engine/World.h"
 #include "Game/world/FixedItem.h"
 #include "Game/world/FixedItemLook.h"
+#include "Game/world/FixedItemTeleportInfo.h"
 
 namespace GAME {
 
@@ -20,12 +21,7 @@ class FixedItemTeleport : public FixedItem {
 
 public:
     // One portal known to a peer: the portal's id, its owner, where it stands and its text.
-    struct TeleportInfo {
-        uint32_t portalId = 0;
-        uint32_t ownerId = 0;
-        WorldCoords coords;
-        std::string text;
-    };
+    using TeleportInfo = FixedItemTeleportInfo;
 
     // A player portal counts at most this much of one update (ms) towards its end, and at
     // least 1; it leaves the world once more than kInvalidLifetime was counted.

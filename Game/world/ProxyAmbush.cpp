@@ -88,7 +88,9 @@ bool ProxyAmbush::IsAlert() const
     const WorldVec3 centre = GetCoords().GetPosition();
     if (!centre.IsValid())
         return false;
-    std::vector<Entity*> near;
+    // One list reused by every ambush: each asks every frame once its countdown is out.
+    thread_local std::vector<Entity*> near;
+    near.clear();
     World::Get().GetEntitiesInSphere(near, centre.GetRegion(), Sphere{centre.GetRegionPosition(), m_alertArea},
                                      EntityList_All);
     return std::any_of(near.begin(), near.end(), [](const Entity* entity) { return entity->IsA<Player>(); });

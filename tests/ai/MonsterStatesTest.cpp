@@ -11,6 +11,7 @@
 #include "Game/core/TeamManager.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/ProcessRandom.h"
+#include "Game/world/Proxy.h"
 
 using namespace GAME;
 
@@ -286,6 +287,31 @@ TEST_F(MonsterStatesTest, AFlightCountsAndReArmsItsDelayEvenWithoutAPointAndMayM
         monster->SetPathPosition(WorldVec3(region, Vec3{-5.0f, 0.0f, 0.0f}));
         runner->SetState("Idle", ControllerAIStateData());
         EXPECT_FLOAT_EQ(monster->GetSpawnPoint().GetRegionCoords().origin.x, reset ? -5.0f : 0.0f);
+    }
+}
+
+// The dead monster's treasure is placed where it lies and stays in the world when the body
+// and its controller go; a treasure never placed goes with the controller.
+TEST_F(MonsterStatesTest, ADeadMonstersTreasureOutlivesItsControllerAndAnUnplacedOneDoesNot)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/Treasure.dbr", "Class,Proxy,\n");
+    for (const bool dead : {true, false}) {
+        SCOPED_TRACE(dead);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("", monster);
+        mind->SetTreasureProxy("Records/Test/Treasure.dbr", true);
+        const Proxy* treasure = mind->GetTreasureProxy();
+        ASSERT_NE(treasure, nullptr);
+        const uint32_t treasureId = treasure->GetObjectId();
+        if (dead)
+            mind->SetState("Dead", ControllerAIStateData());
+        EXPECT_EQ(treasure->IsInWorld(), dead);
+        ObjectManager::Get().DestroyObjectEx(mind, "test", __LINE__);
+        ObjectManager::Get().FlushDestroyedObjects();
+        const auto* left = ObjectManager::Get().GetObject<Proxy>(treasureId);
+        EXPECT_EQ(left != nullptr, dead);
+        if (left)
+            EXPECT_TRUE(left->IsInWorld());
     }
 }
 

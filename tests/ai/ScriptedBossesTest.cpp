@@ -5,6 +5,7 @@
 
 #include "core/EngineFixture.h"
 #include "Engine/Engine.h"
+#include "Engine/GameClock.h"
 #include "Engine/InstanceGroupManager.h"
 #include "Engine/Name.h"
 #include "Engine/UniqueIdMap.h"
@@ -14,6 +15,7 @@
 #include "Game/ai/ControllerTerracotta.h"
 #include "Game/ai/ControllerTyphonChained.h"
 #include "Game/ai/ControllerZoverad.h"
+#include "Game/characters/Player.h"
 #include "Game/core/TeamManager.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
@@ -21,6 +23,7 @@
 #include "Game/skills/ProjectileKinds.h"
 #include "Game/skills/Skill_AttackTelekinesis.h"
 #include "Game/world/BandariTeleportPoint.h"
+#include "Game/world/FixedItemTeleport.h"
 #include "Game/world/FxPak.h"
 #include "Game/world/Proxy.h"
 
@@ -40,6 +43,7 @@ protected:
     }
     void TearDown() override
     {
+        gEngine->SetEditorMode(false);
         InstanceGroupManager::Get().Clear();
         UniqueIdMap::Get().Clear();
         EngineTest::TearDown();
@@ -222,6 +226,38 @@ TEST_F(ScriptedBossTest, ChainedTyphonBreaksItsChainsWaitsAndReportsTheWalkOnce)
     EXPECT_TRUE(boss->IsDissolving());
 }
 
+TEST_F(ScriptedBossTest, ChainedTyphonUnlocksEveryPortalWithinFortyAndNoneFarther)
+{
+    ControllerTyphonChained* mind = nullptr;
+    TyphonChained* boss = Make<TyphonChained>("", "", mind);
+    struct Row {
+        float x, z;
+        bool lockedBefore, lockedAfter;
+    };
+    const Row rows[] = {
+        {10.0f, 0.0f, true, false},     // near: unlocked
+        {0.0f, -39.5f, true, false},    // just within 40
+        {-20.0f, 20.0f, false, false},  // already open: stays open
+        {45.0f, 0.0f, true, true},      // beyond 40: stays locked
+        {0.0f, 60.0f, false, false},    // beyond and open: untouched
+    };
+    std::vector<FixedItemTeleport*> portals;
+    for (const Row& row : rows) {
+        auto* portal = DynamicCast<FixedItemTeleport>(ObjectManager::Get().CreateObject("FixedItemTeleport"));
+        ASSERT_NE(portal, nullptr);
+        ASSERT_TRUE(World::Get().AddEntity(portal, At(row.x, row.z)));
+        portal->SetLock(row.lockedBefore);
+        portals.push_back(portal);
+    }
+    boss->AnimationCallback(Name("BreakTheChains"));   // no chains: nothing happens
+    EXPECT_EQ(boss->GetChains(), nullptr);
+    boss->AnimationCallback(Name("OpenPortal"));
+    for (size_t i = 0; i < portals.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(portals[i]->IsLocked(), rows[i].lockedAfter);
+    }
+}
+
 TEST_F(ScriptedBossTest, ChainsWithoutABurstEffectStillDissolve)
 {
     RecordDatabase::Get().RegisterRecord("Records/Test/BareChains.dbr", "Class,TyphonChains,\n");
@@ -278,6 +314,76 @@ TEST_F(ScriptedBossTest, TelkineEmotesBeforeEachCastWaitsForItsEndAndChangesPhas
     }
     mind->Update(1);
     EXPECT_EQ(mind->GetExecutingStateName(), "AttackPhase2");
+}
+
+TEST_F(ScriptedBossTest, TelkineAimsPhaseOneAtTheNearestOtherEnemyAndPhaseTwoAtTheNearestPlayer)
+{
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);   // the cast's animation
+    RecordDatabase::Get().RegisterRecord("Records/Test/TelkineBolt.dbr", "Class,Skill_AttackSpell,\n");
+    ControllerTelkine* mind = nullptr;
+    Monster* boss = Make<Monster>("charAnimationTableName,Records/Creatures/Animations/BossAnimations.dbr,\n"
+                                  "characterSpellCastSpeed,1,\n"
+                                  "skillName1,Records/Test/TelkineBolt.dbr,\nskillLevel1,1,\n",
+                                  "telekinesisSpell,Records/Test/TelkineBolt.dbr,\n"
+                                  "directAttack,Records/Test/TelkineBolt.dbr,\n",
+                                  mind);
+    boss->InitialUpdate();
+    ASSERT_NE(mind->GetTelekinesisSpellId(), 0u);
+    auto* player = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player"));
+    ASSERT_TRUE(World::Get().AddEntity(player, At(3.0f)));
+    player->SetTeam(TeamManager::DefaultPlayerTeam());
+    player->SetLifeLimit(100.0f);
+    player->SetCurrentLife(100.0f);
+    Character* nearOther = Foe(6.0f);
+    Character* farOther = Foe(-9.0f);
+    Foe(30.0f);   // out of sight
+    auto targetOf = [&] {
+        uint32_t target = 0, skill = 0;
+        WorldVec3 point;
+        boss->GetCurrentAttackTarget(target, point, skill);
+        return target;
+    };
+
+    // Phase 1: the nearest enemy that is no player, however near the player stands; a dead
+    // one is passed over.
+    auto* phase1 = StateOf<ControllerTelkineStateAttackPhase1>(*mind, "AttackPhase1");
+    auto cast = [&] {
+        mind->Update(ControllerTelkineStateAttackPhase1::kCastIntervalMs);   // the emote
+        mind->HandleEvent(kEnd);
+        mind->Update(1);   // the cast
+        const uint32_t target = targetOf();
+        mind->HandleEvent(kEnd);
+        boss->SetActionState(Character_ActionState_Idle);
+        return target;
+    };
+    EXPECT_EQ(cast(), nearOther->GetObjectId());
+    EXPECT_EQ(phase1->GetCastCount(), 1);
+    nearOther->SetLifeState(Character_LifeState_Dead);
+    EXPECT_EQ(cast(), farOther->GetObjectId());
+    farOther->SetLifeState(Character_LifeState_Dead);
+    EXPECT_EQ(cast(), player->GetObjectId());   // only the player is left
+
+    // Phase 2: the nearest player first, every 5000 ms of game time.
+    nearOther->SetLifeState(Character_LifeState_Alive);
+    boss->SetCurrentAttackTarget(0, WorldVec3(), 0);
+    mind->SetState("AttackPhase2", ControllerAIStateData());
+    GameClock::Get().Advance(ControllerTelkineStateAttackPhase2::kAttackIntervalMs - 1);
+    mind->Update(1);
+    EXPECT_EQ(targetOf(), 0u);
+    GameClock::Get().Advance(1);
+    mind->Update(1);
+    EXPECT_EQ(targetOf(), player->GetObjectId());
+    player->SetLifeState(Character_LifeState_Dead);
+    boss->SetActionState(Character_ActionState_Idle);
+    GameClock::Get().Advance(ControllerTelkineStateAttackPhase2::kAttackIntervalMs);
+    mind->Update(1);
+    EXPECT_EQ(targetOf(), nearOther->GetObjectId());
+
+    // A dying boss leaves its phase for the monster's dying and dead states.
+    mind->CharacterIsDying();
+    EXPECT_EQ(mind->GetExecutingStateName(), "Dying");
+    mind->CharacterIsDead();
+    EXPECT_EQ(mind->GetExecutingStateName(), "Dead");
 }
 
 TEST_F(ScriptedBossTest, TerracottaMarchesOnlyWhenToldByDefaultAndReturnsWhenAnEnemyIsCloseInFront)
@@ -391,6 +497,53 @@ TEST_F(ScriptedBossTest, ADropZoneOutsideTheEditorIsHiddenAndNeverHitButKeepsIts
     WorldVec3 point;
     EXPECT_FALSE(zone->GetIntersection(WorldRay{WorldVec3(region, {-10, 0, 0}), {1, 0, 0}}, 1, distance, point));
     EXPECT_EQ(distance, kPositiveInfinity);
+}
+
+TEST_F(ScriptedBossTest, ADropZoneInTheEditorShowsAtItsRadiusAndIsHitOnlyOnASurface)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/EditorZone.dbr", "Class,ZoveradDropZone,\nradius,3.5,\n");
+    gEngine->SetEditorMode(true);
+    auto* zone = ObjectManager::Get().CreateObjectFromFile<ZoveradDropZone>("Records/Test/EditorZone.dbr");
+    gEngine->SetEditorMode(false);
+    ASSERT_NE(zone, nullptr);
+    EXPECT_TRUE(zone->GetVisibility());
+    ASSERT_TRUE(World::Get().AddEntity(zone, At(0.0f)));
+    gEngine->SetEditorMode(true);
+    zone->InitialUpdate();
+    EXPECT_EQ(zone->GetCurrentScale(), 3.5f);
+
+    struct Row {
+        Vec3 from, direction;
+        int surface;
+        float distance;
+    };
+    const Row rows[] = {
+        {{-10, 0, 0}, {1, 0, 0}, 1, 6.5f},              // straight at it: the near side
+        {{0, 0, -8}, {0, 0, 1}, 2, 4.5f},               // any non-zero surface
+        {{-10, 0, 0}, {1, 0, 0}, 0, kPositiveInfinity},  // surface 0: never
+        {{-10, 0, 5}, {1, 0, 0}, 1, kPositiveInfinity},  // passes beside it
+        {{-10, 0, 0}, {-1, 0, 0}, 1, kPositiveInfinity}, // points away
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.surface);
+        float distance = 0.0f;
+        WorldVec3 point;
+        const bool hit = zone->GetIntersection(WorldRay{WorldVec3(region, row.from), row.direction}, row.surface,
+                                               distance, point);
+        EXPECT_EQ(hit, row.distance < kPositiveInfinity);
+        if (!hit) {
+            EXPECT_EQ(distance, kPositiveInfinity);
+        } else {
+            EXPECT_NEAR(distance, row.distance, 1e-4f);
+            const Vec3 expected = row.from + row.direction * row.distance;
+            EXPECT_NEAR(point.GetRegionPosition().x, expected.x, 1e-4f);
+            EXPECT_NEAR(point.GetRegionPosition().z, expected.z, 1e-4f);
+        }
+    }
+    gEngine->SetEditorMode(false);   // out of the editor the same zone is never hit
+    float distance = 0.0f;
+    WorldVec3 point;
+    EXPECT_FALSE(zone->GetIntersection(WorldRay{WorldVec3(region, {-10, 0, 0}), {1, 0, 0}}, 1, distance, point));
 }
 
 // ---- Allies and the teleporting boss -----------------------------------------------------------

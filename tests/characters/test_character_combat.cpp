@@ -105,6 +105,50 @@ TEST_F(CharacterCombatTest, DistressCallsWaitForTheCooldownIn16MsSteps)
     EXPECT_EQ(caller->GetDistressCallsLeft(), 0);
 }
 
+// An ally that answers a call for help by calling for help itself, as one struck at once.
+class CallingAllyController : public HookController {
+    GAME_DECLARE_CLASS(CallingAllyController)
+
+public:
+    void AllyAttacked(uint32_t allyId, uint32_t attackerId) override
+    {
+        HookController::AllyAttacked(allyId, attackerId);
+        if (Character* self = GetParentCharacter())
+            self->UnderAttack(attackerId);
+    }
+};
+GAME_IMPLEMENT_CLASS(CallingAllyController, HookController)
+
+// A call for help answered by another call: each reaches the allies in its own range, and
+// the first goes on through its own allies after the second has ended.
+TEST_F(CharacterCombatTest, ACallForHelpAnsweredByAnotherReachesEachCallersAllies)
+{
+    const std::string calls = "maxDistressCalls,1,\ndistressCallRange,20,\n";
+    Character* first = Place(Make(calls), 0.0f);
+    Character* second = Place(Make(calls), 10.0f);
+    HookController* firstMind = Control(first);
+    auto* secondMind = DynamicCast<HookController>(ObjectManager::Get().CreateObject("CallingAllyController"));
+    ASSERT_NE(secondMind, nullptr);
+    secondMind->AttachParent(second->GetObjectId());
+    second->SetControllerId(secondMind->GetObjectId());
+    HookController* between = Control(Place(Make(), 12.0f));   // both callers reach it
+    // Only the second reaches these: its list outgrows the first's while the first's runs.
+    std::vector<HookController*> beyond;
+    for (int i = 0; i < 8; ++i)
+        beyond.push_back(Control(Place(Make(), 23.0f + 0.5f * static_cast<float>(i))));
+
+    first->UnderAttack(99);
+    using Calls = std::vector<std::pair<uint32_t, uint32_t>>;
+    const uint32_t a = first->GetObjectId(), b = second->GetObjectId();
+    EXPECT_EQ(secondMind->allyCalls, (Calls{{a, 99u}}));
+    EXPECT_EQ(firstMind->allyCalls, (Calls{{b, 99u}}));
+    EXPECT_EQ(between->allyCalls, (Calls{{b, 99u}, {a, 99u}}));
+    for (const HookController* far : beyond)
+        EXPECT_EQ(far->allyCalls, (Calls{{b, 99u}}));
+    EXPECT_EQ(first->GetDistressCallsLeft(), 0);
+    EXPECT_EQ(second->GetDistressCallsLeft(), 0);
+}
+
 TEST_F(CharacterCombatTest, IncreasedExperienceAddsItsShareAndNeverWraps)
 {
     Character* c = Make();

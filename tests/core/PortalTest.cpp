@@ -16,7 +16,7 @@ protected:
     std::vector<uint32_t> PortalIds() const
     {
         std::vector<uint32_t> ids;
-        for (const FixedItemTeleport::TeleportInfo& info : engine->GetTeleportInfoList())
+        for (const FixedItemTeleportInfo& info : engine->GetTeleportInfoList())
             ids.push_back(info.portalId);
         return ids;
     }

@@ -7,6 +7,7 @@
 #include "Engine/Entity.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
+#include "Engine/WorldCamera.h"
 
 using namespace GAME;
 
@@ -171,6 +172,68 @@ TEST_F(WorldTest, RayHitsNearestFirst)
     EXPECT_EQ(farther, hits[1].entity);
     (void)behind;
     (void)beyond;
+}
+
+// Hits at one distance come in the world's order, and what the list held before stays
+// ahead of the new hits, however many rays used the same list.
+TEST_F(WorldTest, RayHitsAtOneDistanceKeepTheWorldsOrder)
+{
+    const struct {
+        std::vector<float> placed;    // x of each entity, in the order placed
+        std::vector<size_t> order;    // the hits, as indices into `placed`
+    } cases[] = {
+        {{10, 4, 10, 7, 4}, {1, 4, 3, 0, 2}},
+        {{6, 6, 6}, {0, 1, 2}},
+        {{9, 8, 7, 6}, {3, 2, 1, 0}},
+        {{3}, {0}},
+    };
+    std::vector<RayIntersection> hits;
+    for (const auto& test : cases) {
+        std::vector<Entity*> placed;
+        for (float x : test.placed)
+            placed.push_back(Place({x, 0, 0}));
+        Entity* earlier = Place({-50, 0, 0});
+        hits.assign(1, RayIntersection{earlier, 99.0f});
+        World::Get().GetAllIntersections(hits, WorldVec3(home, {0, 0, 0}), {1, 0, 0}, 20.0f);
+        ASSERT_EQ(test.order.size() + 1, hits.size());
+        EXPECT_EQ(earlier, hits[0].entity);
+        for (size_t i = 0; i < test.order.size(); ++i)
+            EXPECT_EQ(placed[test.order[i]], hits[i + 1].entity) << "hit " << i;
+        for (Entity* entity : placed)
+            World::Get().RemoveEntity(entity);
+        World::Get().RemoveEntity(earlier);
+    }
+}
+
+// Frustums of different planes asked one after the other: each query reads its own.
+TEST_F(WorldTest, FrustumQueriesEachReadTheirOwnPlanes)
+{
+    Entity* west = Place({-5, 0, 0});
+    Entity* middle = Place({0, 0, 0});
+    Entity* across = Place({-95, 0, 0}, east);   // world x = 5
+    const auto halfSpace = [](const Vec3& normal, float distance, const Region* region) {
+        WorldFrustum frustum;
+        frustum.region = region;
+        frustum.planes.push_back(Plane{normal, distance});
+        return frustum;
+    };
+    WorldFrustum slab = halfSpace({1, 0, 0}, 2.0f, home);   // x >= -2
+    slab.planes.push_back(Plane{{-1, 0, 0}, 2.0f});          // x <= 2
+    const struct {
+        WorldFrustum frustum;
+        std::vector<Entity*> expected;
+    } cases[] = {
+        {halfSpace({1, 0, 0}, -3.0f, home), {across}},          // x >= 3
+        {slab, {middle}},
+        {halfSpace({-1, 0, 0}, -3.0f, home), {west}},           // x <= -3
+        {halfSpace({-1, 0, 0}, -98.0f, east), {west, middle}},   // east's x <= -98: world x <= 2
+        {WorldFrustum{home, {}}, {west, middle, across}},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        std::vector<Entity*> found;
+        World::Get().GetEntitiesInFrustum(found, cases[i].frustum, EntityList_All);
+        EXPECT_EQ(cases[i].expected, found) << "frustum " << i;
+    }
 }
 
 TEST_F(WorldTest, DestroyedEntitiesLeaveTheWorldAtOnce)

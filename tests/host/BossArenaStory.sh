@@ -2,8 +2,11 @@
 # The bundled boss arena (gamehost --level BossArena): the cyclops, woken, walks to its
 # script point, roars (the boss music starts) and charges; the final boss takes a god's
 # attacks from a statue and loses them when the player breaks that statue; its death
-# starts the ending music, shows the story dialog and runs the end sequence twice. Two
-# runs print the same. A level name with a path in it is refused.
+# starts the ending music, shows the story dialog and runs the end sequence twice.
+# Megalesios, ordered by the quest, launches its bursts and attacks its conduit, invincible
+# until the conduit is gone; Telkine emotes between its casts; its warriors, stirred by a
+# blow, march until the player is close in front and then fight; Zoverad, struck, pursues.
+# The player fells them all. A level name with a path in it is refused.
 set -u
 gamehost=$1
 folder=$(mktemp -d)
@@ -14,7 +17,7 @@ first=$(run) || { echo "FAIL: the run failed"; exit 1; }
 expect() { grep -q "$1" <<<"$first" || { echo "FAIL: no line matches: $1"; exit 1; }; }
 cyclops=Records/Creatures/Boss/Cyclops.dbr
 typhon=Records/Creatures/Boss/Typhon.dbr
-expect "^gamehost: level BossArena: 7 objects, 5 scripted steps"
+expect "^gamehost: level BossArena: 15 objects, 14 scripted steps"
 expect "^frame 20: boss: $cyclops is in state ScriptedMove"
 expect "^frame [0-9]*: boss: $cyclops is in state Roar"
 expect "^frame [0-9]*: music: Records/Sounds/Music/CyclopsBattle.dbr"
@@ -35,6 +38,39 @@ expect "^ui: save game (difficulty 1)"
 expect "^frame 401: music: Records/Sounds/Musicpak/OlympusEvent/OlympusEventEndingTheme.dbr"
 expect "^ui: the story dialog is shown"
 [ "$(grep -c '^ui: the end sequence runs' <<<"$first")" = 2 ] || { echo "FAIL: the end sequence did not run twice"; exit 1; }
+# A state line of the boss of that record follows, at some later frame, the first line
+# that matches the pattern.
+later() {
+    grep -A1000 -m1 "$2" <<<"$first" | grep -q "^frame [0-9]*: boss: $1 is in state $3$" ||
+        { echo "FAIL: $1 was not in state $3 after: $2"; exit 1; }
+}
+megalesios=Records/Creatures/Boss/ArenaMegalesios.dbr
+conduit=Records/Creatures/Boss/MegalesiosConduit.dbr
+telkine=Records/Creatures/Boss/Telkine.dbr
+warrior=Records/Creatures/Boss/TerracottaWarrior.dbr
+zoverad=Records/Creatures/Boss/Zoverad.dbr
+expect "^frame 1: boss: $megalesios is in state Startup"
+expect "^frame 170: level: the quest orders $megalesios to use a skill"
+expect "^frame 170: boss: $megalesios is in state LaunchBursts"
+expect "^frame [0-9]*: boss: $megalesios is in state AttackConduit"
+# Invincible while it attacks the conduit; its own attacks destroy the conduit.
+expect "^frame 179: level: the player strikes $megalesios for 100 (life 4000 left)"
+later "$megalesios" "level: $conduit is dying" Idle
+later "$megalesios" "level: the player strikes $megalesios for 5000 (life 0 left)" Dying
+later "$megalesios" "boss: $megalesios is in state Dying" Dead
+expect "^frame 1: boss: $telkine is in state AttackPhase1"
+later "$telkine" "boss: $telkine is in state Emote" AttackPhase1
+later "$telkine" "level: the player strikes $telkine" Dying
+later "$telkine" "boss: $telkine is in state Dying" Dead
+[ "$(grep -c "^frame 175: boss: $warrior is in state AttackMarch" <<<"$first")" = 2 ] ||
+    { echo "FAIL: the warriors did not both march"; exit 1; }
+later "$warrior" "boss: $warrior is in state AttackMarch" "\(Return\|Pursue\|Attack\)"
+[ "$(grep -c "^frame [0-9]*: boss: $warrior is in state Dead" <<<"$first")" = 2 ] ||
+    { echo "FAIL: the warriors did not both die"; exit 1; }
+expect "^frame 1: boss: $zoverad is in state Startup"
+later "$zoverad" "level: the player strikes $zoverad for 10 " Pursue
+later "$zoverad" "level: the player strikes $zoverad for 10000" Dying
+later "$zoverad" "boss: $zoverad is in state Dying" Dead
 "$gamehost" --quiet --level ../Records/Creatures/Boss/Typhon --frames 1 >/dev/null 2>&1 && { echo "FAIL: a path was taken as a level"; exit 1; }
 # Over the network: the server plays the level and its script; a client that joins sees the
 # final boss die and plays the same end of the game. Each wait is for a line or for a
@@ -53,14 +89,18 @@ port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$net/s.txt")
     >"$net/c.txt" 2>/dev/null || { kill "$server" 2>/dev/null; echo "FAIL: the client failed"; exit 1; }
 wait "$server" || { echo "FAIL: the server failed"; exit 1; }
 # A client may take a death and the body's removal in one frame of its own, so the deaths
-# are not compared line by line: what each host's end of the game did is.
+# are not compared line by line: who died, and what each host's end of the game did, are.
 shared() {
+    grep "^frame [0-9]*: level: .* is dead$" "$1" | sed 's/^frame [0-9]*: //' | sort
     grep "^frame [0-9]*: music: Records/Sounds/Musicpak" "$1" | sed 's/^frame [0-9]*: //'
     grep "^ui: " "$1"
 }
 [ "$(shared "$net/s.txt")" = "$(shared "$net/c.txt")" ] || {
     echo "FAIL: the server and the client differ"; diff <(shared "$net/s.txt") <(shared "$net/c.txt"); exit 1; }
 grep -q "^ui: the end sequence runs" "$net/c.txt" || { echo "FAIL: the client saw no end of the game"; exit 1; }
+for boss in "$megalesios" "$conduit" "$telkine" "$zoverad"; do
+    grep -q "^frame [0-9]*: level: $boss is dead$" "$net/c.txt" || { echo "FAIL: the client did not see $boss die"; exit 1; }
+done
 
 # A level with broken lines: each is logged with its number and skipped; the rest plays.
 data=$(cd "$(dirname "$0")/../../data" && pwd)
@@ -68,9 +108,10 @@ for entry in "$data"/*; do ln -s "$entry" "$folder/"; done
 rm "$folder/Levels" && mkdir "$folder/Levels"
 printf '%s\n' 'player Records/Creatures/ArenaPlayer.dbr 0 0 0' 'place Records/Creatures/Boss/Cyclops.dbr 1 2' \
     'place Records/Creatures/Boss/Cyclops.dbr nan 0 0' 'at 0 wake Records/Creatures/Boss/Cyclops.dbr' \
-    'at 2 dance 5' 'place Records/Creatures/Boss/Cyclops.dbr 4 0 0 # the one that stands' >"$folder/Levels/Broken.lvl"
+    'at 2 dance 5' 'place Records/Creatures/Boss/Cyclops.dbr 4 0 0 # the one that stands' 'at 2 useskill' \
+    >"$folder/Levels/Broken.lvl"
 broken=$("$gamehost" --quiet --data "$folder" --level Broken --frames 2 2>&1) || { echo "FAIL: the broken level did not run"; exit 1; }
-for line in 2 3 4 5; do
+for line in 2 3 4 5 7; do
     grep -q "level line $line does not parse; skipped" <<<"$broken" || { echo "FAIL: line $line was not logged"; exit 1; }
 done
 grep -q "^gamehost: level Broken: 1 objects, 0 scripted steps" <<<"$broken" || { echo "FAIL: the good lines were not kept"; exit 1; }

@@ -7,7 +7,10 @@
 # and it goes off; the teleport question
 # still comes at 90 s. After the fight the items show: a sword's tool tip, two pieces of a
 # set worn (the set's bonus in the totals, the greaves' skill level), a potion drunk and a
-# gold pile used.
+# gold pile used. The monsters' minds: the bystanders roam about their places, notice the
+# player, pursue it and take attack slots round it (their fists cannot kill it); the monster
+# flees once when its life runs low, and dead it leaves its treasure, a proxy that places a
+# chest.
 set -u
 gamehost=$1
 run() { "$gamehost" --quiet --frames 400 --step 250 2>/dev/null; }
@@ -33,6 +36,21 @@ expect "the player's buff arenarallybuff is removed"
 expect "the player's ArenaAegis pool [0-9.]* -> 0.0$"
 expect "the player's ArenaAegis is off"
 expect "^frame 361: teleport: the game asks whether to travel"
+for record in ArenaBystander ArenaBystanderSummoner; do
+    expect "^ai: frame [0-9]*: Records/Creatures/$record.dbr ([0-9]*): Idle -> Roam$"
+    expect "^ai: frame [0-9]*: Records/Creatures/$record.dbr ([0-9]*): \(Idle\|Roam\) -> Pursue$"
+    expect "^ai: frame [0-9]*: Records/Creatures/$record.dbr ([0-9]*): Pursue -> Attack$"
+done
+expect "^frame [0-9]*: attack slots round the player: bystander [0-9]* in slot [0-9]*, bystander [0-9]* in slot [0-9]*$"
+expect "^frame [0-9]*: the bystander strikes (blow [0-9]*): \(hit\|miss\), player life"
+expect "^ai: frame [0-9]*: Records/Creatures/ArenaMonster.dbr ([0-9]*): Attack -> Flee$"
+expect "^ai: frame [0-9]*: Records/Creatures/ArenaMonster.dbr ([0-9]*): Dying -> Dead$"
+expect "^frame [0-9]*: treasure: the dead ArenaMonster ([0-9]*) leaves Records/Proxies/ArenaTreasure.dbr at"
+expect "^frame [0-9]*: treasure: Records/FixedItems/ArenaTreasureChest.dbr stands at"
+# The flight comes before the death.
+fled=$(grep -n "ArenaMonster.dbr ([0-9]*): Attack -> Flee$" <<<"$first" | head -1 | cut -d: -f1)
+died=$(grep -n "^frame [0-9]*: the monster dies" <<<"$first" | head -1 | cut -d: -f1)
+[ "$fled" -lt "$died" ] || { echo "FAIL: the monster fled after its death"; exit 1; }
 expect "^items: sword tooltip \[ItemBonuses\] 4 - 7 Fire Damage$"
 expect "^items: sword tooltip \[ItemRequirements\] Required Strength: [0-9]*$"
 expect "^items: Records/Skills/ArenaMight.dbr level 1 before the greaves are attached, 2 after$"

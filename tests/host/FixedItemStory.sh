@@ -2,7 +2,9 @@
 # The level's usable objects after the fight, walked by clicks: the chest stays shut while
 # its champion guards it and opens once it has gone, dropping its loot; the door opens and
 # closes behind the player; the shrine blesses once and rests for good; the well stays a
-# well; the boat asks and carries the player to the other region. A lone game and a server
+# well; the armed quest object tells the quests of its touch; the final portal asks twice
+# and a no each time leaves the game going; the boat asks and carries the player to the
+# other region. A lone game and a server
 # print the same, twice alike.
 set -u
 gamehost=$1
@@ -28,6 +30,12 @@ money=$(sed -n "s/^fixed items: the blessing ends: .*money \([0-9]*\) -> \([0-9]
 read -r before after <<<"$money"
 [ $((after - before)) -eq 50 ] || fail "the blessing paid $((after - before)) gold, not two pulses of 25"
 expect "the player drinks at the well: none, of interest no"
+expect "the player touches the quest object: armed, of interest yes, 1 use told"
+for time in 1 2; do
+    expect "the portal asks \"tagTyphonUGPortalToOlympus\" (time $time); the player says no"
+done
+[ "$(grep -c "^fixed items: the portal waits no longer; the level is not completed$" <<<"$out")" -eq 2 ] ||
+    fail "a no did not leave the game going"
 grep -q "^fixed items: the boat carries the player to region [12]$" <<<"$out" || fail "the boat went nowhere"
 grep -q "did not happen" <<<"$out" && fail "a step of the walk never came"
 echo "PASS: fixed item story"

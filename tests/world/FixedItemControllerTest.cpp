@@ -139,6 +139,20 @@ TEST_F(FixedItemControllerTest, CopiesAndPartyDropsAreObjectsOfTheirOwn)
     controller.LoadDropLoot();
     ASSERT_EQ(made.size(), 1u);
     EXPECT_EQ(made[0].baseName, "Records/Thing.dbr");
+
+    // Its gold is that of level 0: the amount is drawn between 5 and 5, not 15 and 15.
+    made.clear();
+    controller.SetRandomGen(&random);
+    random.ranges.clear();
+    const std::string gold = NewRecord("GoldGenerator", "goldAmountEquation,5+(generatorLevel*10),\ngoldValueMax,1000,\n"
+                                                        "goldSplitMin,1,\ngoldSplitMax,1,\ngoldActors,Pile,\n");
+    controller.LoadFromDatabase(NewRecord("FixedItem", "goldGenerator," + gold + ",\ngoldGeneratorChance,100,\n"));
+    controller.LoadDropLoot();
+    ASSERT_EQ(random.ranges.size(), 4u);   // no items, the amount, the piles, the pile's name
+    EXPECT_EQ(random.ranges[0], std::pair(0, 0));
+    EXPECT_EQ(random.ranges[1], std::pair(5, 5));
+    ASSERT_EQ(made.size(), 2u);
+    EXPECT_EQ(made[0].baseName, "Pile");
 }
 
 }  // namespace

@@ -1,0 +1,555 @@
+#include "host/HostVillage.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "Engine/ConnectionManager.h"
+#include "Engine/Engine.h"
+#include "Engine/EventManager.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/Random.h"
+#include "Engine/World.h"
+#include "Game/ai/ControllerPlayer.h"
+#include "Game/characters/ExperienceLevelControl.h"
+#include "Game/characters/InterpenetrationManager.h"
+#include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/GameEvents.h"
+#include "Game/core/PlayerManagerClient.h"
+#include "Game/items/EquipmentCtrl.h"
+#include "Game/items/InventorySack.h"
+#include "Game/items/PlayerInventoryCtrl.h"
+#include "Game/quests/Quest.h"
+#include "host/HostDispatch.h"
+#include "host/HostFight.h"
+#include "host/HostFixedItems.h"
+#include "host/HostInput.h"
+#include "host/HostLevel.h"
+#include "host/HostLevelUI.h"
+#include "host/HostMarket.h"
+#include "host/HostMonsterStates.h"
+#include "host/HostNpc.h"
+#include "host/HostProxies.h"
+#include "host/HostQuestGiver.h"
+#include "host/HostQuestRewards.h"
+#include "host/HostSave.h"
+#include "host/HostSession.h"
+#include "host/HostShrines.h"
+#include "host/HostVillageNet.h"
+
+namespace GAME {
+
+namespace {
+
+// The fight of the road stands in this region: the village is around it.
+constexpr uint32_t kVillageRegionId = 1;
+// The village and its road cover this much on each side of its centre.
+constexpr float kVillageHalfSize = 100.0f;
+// From the save on, every run (saved, unbroken or resumed) draws from these seeds, so a
+// resumed run plays on as the run that saved it did.
+constexpr uint32_t kAfterSaveSeed = 5757;
+
+// The level's interface, which also shows the quest giver's dialogs.
+using HostVillageUI = HostNpcDialogs<HostLevelUI>;
+
+bool ReadVillageFrame(const std::string& word, int& out)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(word.c_str(), &end, 10);
+    if (word.empty() || *end != '\0' || errno != 0 || value < 1 || value > HostLevel::kMaxFrame)
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+// A file or record under the data folder: relative and without "..", as the record
+// database takes its names, and of a sane length.
+bool IsVillageDataPath(const std::string& path)
+{
+    constexpr size_t kMaxPath = 256;
+    return !path.empty() && path.size() <= kMaxPath && path[0] != '/' && path[0] != '\\' &&
+           path.find("..") == std::string::npos;
+}
+
+std::vector<std::string> VillageWords(const std::string& line)
+{
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
+
+bool IsVillageStepWord(const std::string& word)
+{
+    return word == "sell" || word == "chest" || word == "save" || word == "portal";
+}
+
+bool IsVillagePieceWord(const std::string& word)
+{
+    return word == "quest" || word == "townsfolk" || word == "merchant" || word == "road" || word == "shrines";
+}
+
+void ReseedAfterSave(GameEngine& engine)
+{
+    GAME::srand(kAfterSaveSeed);
+    engine.GetRandomGen().Seed(kAfterSaveSeed);
+}
+
+// What the player's save carries: the items in its bags and those it wears, both weapon
+// sets' included.
+std::vector<uint32_t> SavedCarriedItems(Player& player)
+{
+    std::vector<uint32_t> ids;
+    ControllerPlayer* controller = player.GetPlayerController();
+    if (!controller)
+        return ids;
+    const PlayerInventoryCtrl& bags = controller->GetInventoryCtrl();
+    for (uint32_t bag = 0; bag < bags.GetNumberOfSacks(); ++bag)
+        if (const InventorySack* sack = bags.GetSack(static_cast<int>(bag)))
+            for (const auto& entry : sack->GetInventory())
+                ids.push_back(entry.first);
+    const EquipmentCtrl& equipment = controller->GetEquipmentCtrl();
+    for (int place = EquipmentCtrlLocation_Head; place <= EquipmentCtrlLocation_Forearm; ++place)
+        ids.push_back(equipment.GetSlot(static_cast<EquipmentCtrlLocation>(place)).itemId);
+    for (const bool alternate : {false, true})
+        for (const auto side : {EquipmentCtrlWeaponSet::Right, EquipmentCtrlWeaponSet::Left})
+            ids.push_back(equipment.GetWeaponSet(alternate).GetHand(side).info.itemId);
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
+}
+
+// The player's lines of the summary: level, experience, money, then every item it carries
+// or wears by record, in order.
+void PrintVillagePlayerSummary(Player& player)
+{
+    std::printf("summary: the player is level %u with %u experience and %u gold\n", player.GetLevelControl().GetLevel(),
+                player.GetLevelControl().GetExperience(), player.GetCurrentMoney());
+    std::vector<std::string> items;
+    for (uint32_t id : SavedCarriedItems(player))
+        if (const Object* item = ObjectManager::Get().GetObject(id))
+            items.push_back(item->GetObjectName());
+    std::sort(items.begin(), items.end());
+    std::printf("summary: the player carries and wears %zu items\n", items.size());
+    for (const std::string& item : items)
+        std::printf("summary: item %s\n", item.c_str());
+}
+
+// The player walks with its main weapons in hand: it cannot run with the spear of its
+// other set drawn.
+void DrawMainWeaponsToWalk(Player& player, int frame)
+{
+    ControllerPlayer* controller = player.GetPlayerController();
+    if (!controller || !controller->GetEquipmentCtrl().IsAlternateEquipment())
+        return;
+    controller->SetAlternateEquipment(false);
+    std::printf("frame %d: village: the player draws its main weapon set again\n", frame);
+}
+
+// The player a save is resumed into, standing where the road's fight places its own; 0 when
+// it cannot be read or placed.
+uint32_t MakeResumedVillagePlayer(const std::string& loadPath, const std::string& record)
+{
+    const uint32_t id = ResumeHostPlayer(loadPath, record);
+    auto* player = ObjectManager::Get().GetObject<Player>(id);
+    if (!player)
+        return 0;
+    Region* region = World::Get().GetRegionById(kVillageRegionId);
+    if (!World::Get().AddEntity(player, WorldCoords(region, Coords()))) {
+        ObjectManager::Get().DestroyObjectEx(player, "HostVillage", __LINE__);
+        return 0;
+    }
+    player->SetPathPosition(WorldVec3(region, Vec3{}));
+    return id;
+}
+
+}  // namespace
+
+bool HostVillage::Owns(const std::string& line)
+{
+    const std::vector<std::string> words = VillageWords(line);
+    if (words.empty())
+        return false;
+    if (words[0] == "at")
+        return words.size() >= 3 && IsVillageStepWord(words[2]);
+    return IsVillagePieceWord(words[0]);
+}
+
+bool HostVillage::ParseLine(const std::string& line)
+{
+    const std::vector<std::string> w = VillageWords(line);
+    if (w.empty())
+        return false;
+    if (w[0] == "quest" && w.size() == 5 && !m_hasQuest && IsVillageDataPath(w[1]) && IsVillageDataPath(w[2]) &&
+        IsVillageDataPath(w[3])) {
+        HostQuest::Setup setup;
+        setup.questFile = w[1];
+        setup.packRecord = w[2];
+        setup.shrineRecord = w[3];
+        if (!ReadVillageFrame(w[4], setup.shrineFrame))
+            return false;
+        m_quest = setup;
+        m_hasQuest = true;
+        return true;
+    }
+    if (w.size() == 1) {
+        bool* piece = w[0] == "townsfolk" ? &m_townsfolk
+                    : w[0] == "merchant"  ? &m_merchant
+                    : w[0] == "road"      ? &m_road
+                    : w[0] == "shrines"   ? &m_shrines
+                                          : nullptr;
+        if (piece)
+            *piece = true;
+        return piece != nullptr;
+    }
+    Step step;
+    if (w[0] != "at" || w.size() < 3 || !ReadVillageFrame(w[1], step.frame))
+        return false;
+    const auto has = [this](Step::Kind kind) {
+        return std::any_of(m_steps.begin(), m_steps.end(), [kind](const Step& s) { return s.kind == kind; });
+    };
+    if (w[2] == "sell" && w.size() == 4 && IsVillageDataPath(w[3])) {
+        step.kind = Step::Sell;
+        step.name = w[3];
+    } else if (w[2] == "chest" && w.size() == 3) {
+        step.kind = Step::Chest;
+    } else if (w[2] == "save" && w.size() == 3 && !has(Step::Save)) {
+        step.kind = Step::Save;
+    } else if (w[2] == "portal" && w.size() == 4 && !has(Step::Portal)) {
+        step.kind = Step::Portal;
+        step.name = w[3];
+    } else {
+        return false;
+    }
+    m_steps.push_back(step);
+    return true;
+}
+
+bool HostVillage::Parse(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines)
+        if (!ParseLine(line))
+            gEngine->Log(LOG_WARNING, "village line does not parse; skipped: %s", line.c_str());
+    std::stable_sort(m_steps.begin(), m_steps.end(), [](const Step& a, const Step& b) { return a.frame < b.frame; });
+    return m_hasQuest;
+}
+
+int HostVillage::GetSaveFrame() const
+{
+    for (const Step& step : m_steps)
+        if (step.kind == Step::Save)
+            return step.frame;
+    return 0;
+}
+
+std::string HostVillage::ProgressPath(const std::string& savePath) { return savePath + ".village"; }
+
+bool HostVillage::WriteProgress(const std::string& savePath, const Progress& progress)
+{
+    std::ofstream file(ProgressPath(savePath), std::ios::trunc);
+    file << "frame " << progress.frame << "\nplayed " << progress.playedMs << "\n";
+    return static_cast<bool>(file.flush());
+}
+
+bool HostVillage::ReadProgress(const std::string& savePath, Progress& out)
+{
+    std::ifstream file(ProgressPath(savePath));
+    std::string frameWord, frameText, playedWord, rest;
+    long long played = -1;
+    Progress read;
+    if (!(file >> frameWord >> frameText >> playedWord >> played) || frameWord != "frame" || playedWord != "played" ||
+        (file >> rest) || !ReadVillageFrame(frameText, read.frame) || played < 0 || played > kMaxPlayedMs)
+        return false;
+    read.playedMs = played;
+    out = read;
+    return true;
+}
+
+namespace {
+
+// The run of a village: its pieces around the player, the frames, the steps and the
+// summary. Fresh, the road's fight makes the player and the road's monster and the pieces
+// the level names stand round them; resumed, the saved player comes back alone with its
+// quest: what the village held before the save is behind it.
+class HostVillageRun {
+public:
+    HostVillageRun(const HostVillage& village, const HostLevel& beyond, const HostOptions& options,
+                   const HostVillage::Progress& progress)
+        : m_village(village), m_beyond(beyond), m_options(options), m_resumed(!options.loadPath.empty()),
+          m_frame(progress.frame), m_lastFrame(progress.frame), m_playedMs(progress.playedMs),
+          m_saveDue(!options.savePath.empty()), m_rewards(m_frame)
+    {
+    }
+
+    // False (printed) when the player cannot be made.
+    bool Start(GameEngine& engine, const std::string& playerRecord)
+    {
+        m_scripted = !m_options.inputPath.empty() && m_input.Load(m_options.inputPath);
+        m_fight.SetPlayerScripted(m_scripted);
+        m_playerId = m_resumed ? MakeResumedVillagePlayer(m_options.loadPath, playerRecord)
+                   : m_fight.Start() ? m_fight.GetPlayerId()
+                                     : 0;
+        Player* player = GetPlayer();
+        if (!player) {
+            std::printf("gamehost: the village's player cannot be placed\n");
+            return false;
+        }
+        EventManager::Get().Send(GameEvent_PreRun(), "GameEvent_PreRun");
+        engine.GetPlayerManagerClient()->SetMainPlayer(m_playerId);
+        engine.SetPlayer(player);
+        const bool fresh = !m_resumed;
+        m_giving = fresh && m_village.HasTownsfolk() && m_questGiver.Start(m_playerId);
+        m_villagers = m_giving && m_townsfolk.Start();
+        m_quest.Use(m_village.GetQuest());
+        m_questing = m_quest.Start(m_playerId, fresh ? m_fight.GetMonsterId() : 0, m_options.loadPath);
+        if (fresh && m_village.HasRoad())
+            m_road.Start(m_playerId);
+        m_shrining = fresh && m_village.HasShrines() && m_shrines.Start(m_playerId);
+        m_shopping = fresh && m_scripted && m_village.HasMerchant();
+        if (m_shopping)
+            m_market.StartClicked(engine, m_playerId, m_fight.GetMonsterId());
+        // The run that saved drew from the same seeds from here on.
+        if (m_resumed)
+            ReseedAfterSave(engine);
+        return true;
+    }
+
+    // The frames from the first after the save (or the first) on, until the level is over.
+    void Play(GameEngine& engine)
+    {
+        for (m_frame = m_lastFrame + 1; m_frame <= m_options.frames && !m_finished; ++m_frame) {
+            m_lastFrame = m_frame;
+            m_playedMs += m_options.stepMs;
+            if (m_network)
+                m_network->BeforeFrame(m_frame);
+            Frame(engine);
+            for (const HostVillage::Step& step : m_village.GetSteps())
+                if (step.frame == m_frame)
+                    RunStep(engine, step);
+            if (m_network)
+                m_network->AfterFrame(m_frame);
+            m_transport.sent.clear();
+            const Quest* quest = m_quest.GetQuest();
+            m_finished = m_ui.EndSequenceRan() && quest && quest->IsComplete();
+        }
+    }
+
+    // The summary's lines; the process exit code.
+    int Finish()
+    {
+        std::printf("gamehost: the village ran to frame %d, %d ms a frame\n", m_lastFrame, m_options.stepMs);
+        std::printf("summary: level %s %s\n", m_options.level.c_str(), m_finished ? "finished" : "not finished");
+        m_quest.PrintSummary();
+        if (Player* player = GetPlayer())
+            PrintVillagePlayerSummary(*player);
+        std::printf("summary: time played %lld.%03lld s, %d frames\n", m_playedMs / 1000, m_playedMs % 1000,
+                    m_lastFrame);
+        if (m_saveDue)
+            std::printf("gamehost: the run was not saved: its save point was not reached\n");
+        if (!m_resumed)
+            m_fight.Stop();
+        return m_finished && m_saved && !m_saveDue ? 0 : 1;
+    }
+
+    HostLevelUI& GetUI() { return m_ui; }
+    RecordingTransport& GetTransport() { return m_transport; }
+    uint32_t GetPlayerId() const { return m_playerId; }
+    bool IsFinished() const { return m_finished; }
+    // A server on the network hears its clients around each frame.
+    void SetNetwork(HostVillageNet* network) { m_network = network; }
+
+private:
+    Player* GetPlayer() const { return ObjectManager::Get().GetObject<Player>(m_playerId); }
+
+    void Frame(GameEngine& engine)
+    {
+        const int frame = m_frame;
+        const int stepMs = m_options.stepMs;
+        const bool fresh = !m_resumed;
+        if (m_scripted)
+            m_input.Apply(frame, m_playerId);
+        if (m_arrival)
+            m_arrival->BeforeFrame(frame);
+        engine.Update(stepMs);
+        if (fresh)
+            m_fight.Update(frame, stepMs);
+        if (m_giving && !m_scripted)   // scripted clicks talk to the quest giver themselves
+            m_questGiver.Update(frame);
+        gEngine->UpdateFrame(stepMs);
+        // Characters that walked into each other are pushed apart in view of the camera.
+        engine.GetCamera().Update();
+        m_crowding.FixupCharacterCollisions(engine.GetCamera());
+        if (fresh)
+            m_fight.AfterFrame(frame);
+        if (m_scripted)
+            m_input.AfterFrame(frame, m_playerId);
+        if (m_shopping)
+            m_market.AfterFrameClicked(engine, frame);
+        if (m_giving)
+            m_questGiver.AfterFrame(frame);
+        if (m_villagers)
+            m_townsfolk.AfterFrame(frame);
+        if (m_questing)
+            m_quest.AfterFrame(frame);
+        m_road.AfterFrame(frame);
+        m_monsterStates.AfterFrame(frame);
+        if (m_shrining)
+            m_shrines.AfterFrame(frame);
+        if (m_arrival)
+            m_arrival->AfterFrame(frame);
+    }
+
+    void RunStep(GameEngine& engine, const HostVillage::Step& step)
+    {
+        const int frame = m_frame;
+        Player* player = GetPlayer();
+        if (!player)
+            return;
+        switch (step.kind) {
+        case HostVillage::Step::Sell:
+            m_market.SellCarried(engine, frame, step.name);
+            return;
+        case HostVillage::Step::Chest:
+            std::printf("frame %d: village: the player walks the road's chest and the places beside it\n", frame);
+            DrawMainWeaponsToWalk(*player, frame);
+            m_playedMs += static_cast<long long>(HostFixedItems::Run(m_playerId, m_options.stepMs)) * m_options.stepMs;
+            return;
+        case HostVillage::Step::Save:
+            if (m_saveDue) {
+                m_saveDue = false;
+                m_saved = SaveHostPlayer(m_playerId, m_options.savePath) && HostQuest::Save(m_options.savePath) &&
+                          HostVillage::WriteProgress(m_options.savePath, HostVillage::Progress{frame, m_playedMs});
+                std::printf("frame %d: village: the run is %s\n", frame,
+                            m_saved ? "saved at the quest's midpoint" : "not saved");
+            }
+            ReseedAfterSave(engine);
+            return;
+        case HostVillage::Step::Portal:
+            std::printf("frame %d: village: the player steps through the portal into %s\n", frame, step.name.c_str());
+            // The scripted player plays the level beyond to its end: no blow ends the run early.
+            player->SetInvincible(true);
+            m_arrival = std::make_unique<HostLevelArrival>(m_beyond);
+            if (!m_arrival->Arrive(m_playerId, frame))
+                std::printf("frame %d: village: the portal leads nowhere\n", frame);
+            return;
+        }
+    }
+
+    const HostVillage& m_village;
+    const HostLevel& m_beyond;
+    const HostOptions& m_options;
+    const bool m_resumed;
+    int m_frame;
+    int m_lastFrame;
+    long long m_playedMs;
+    bool m_saveDue;
+    bool m_saved = true;
+    bool m_finished = false;
+    bool m_scripted = false;
+    bool m_giving = false;
+    bool m_villagers = false;
+    bool m_questing = false;
+    bool m_shrining = false;
+    bool m_shopping = false;
+    uint32_t m_playerId = 0;
+    HostVillageUI m_ui;
+    RecordingTransport m_transport;
+    HostFight m_fight;
+    HostInput m_input;
+    HostQuestGiver m_questGiver;
+    HostNpc m_townsfolk;
+    HostQuest m_quest;
+    HostQuestRewards m_rewards;
+    HostProxies m_road;
+    HostShrines m_shrines;
+    HostMarket m_market;
+    HostMonsterStates m_monsterStates{true, false};
+    InterpenetrationManager m_crowding;
+    std::unique_ptr<HostLevelArrival> m_arrival;
+    HostVillageNet* m_network = nullptr;
+};
+
+}  // namespace
+
+int HostVillage::Run(const HostOptions& options, const HostLevel& level)
+{
+    // Together: the server plays the village and serves it; a client plays its own player.
+    if (options.role == "client")
+        return HostVillageNet::RunClient(options);
+    const bool serving = options.role == "server";
+    HostVillage village;
+    if (!village.Parse(level.GetVillageLines())) {
+        std::printf("gamehost: the village has no quest\n");
+        return 1;
+    }
+    std::printf("gamehost: village: quest %s, %zu steps%s%s%s%s\n", village.GetQuest().questFile.c_str(),
+                village.GetSteps().size(), village.HasTownsfolk() ? ", townsfolk" : "",
+                village.HasMerchant() ? ", a merchant" : "", village.HasRoad() ? ", the road's proxies" : "",
+                village.HasShrines() ? ", shrines" : "");
+    if (!options.savePath.empty() && village.GetSaveFrame() == 0) {
+        std::printf("gamehost: the village has no save point\n");
+        return 1;
+    }
+    // A resumed run plays on from the frame its save was made on.
+    Progress progress;
+    if (!options.loadPath.empty() &&
+        (!ReadProgress(options.loadPath, progress) || progress.frame != village.GetSaveFrame())) {
+        std::printf("gamehost: %s holds no save of this village\n", ProgressPath(options.loadPath).c_str());
+        return 1;
+    }
+    // The level beyond the portal is read before anything starts.
+    HostLevel beyond;
+    for (const Step& step : village.GetSteps())
+        if (step.kind == Step::Portal && HostLevel::Read(step.name, beyond) != 0)
+            return 1;
+
+    HostVillageNet network;
+    if (serving && !network.Open(options))
+        return 1;
+    InitializeObjects();
+    RegisterHostDispatch();
+    GameEngine& engine = *gGameEngine;
+    int result = 1;
+    {
+        HostVillageRun run(village, beyond, options, progress);
+        run.SetNetwork(serving ? &network : nullptr);
+        engine.SetUI(&run.GetUI());
+        gEngine->SetActiveCamera(&engine.GetCamera());
+        if (serving)
+            engine.SetAsNetworkServer();
+        else
+            engine.SetAsNetworkStub();
+        engine.SetGameLoading(false);
+        if (!serving)
+            ConnectionManager::Get().SetTransport(&run.GetTransport());
+        Region* region = World::Get().GetRegionById(kVillageRegionId);
+        if (!region)
+            region = World::Get().AddRegion(kVillageRegionId, "Village");
+        ABBox bounds;
+        bounds.extents = Vec3{kVillageHalfSize, kVillageHalfSize, kVillageHalfSize};
+        region->SetBounds(bounds);
+        if (run.Start(engine, level.GetPlayer().record)) {
+            network.Start(engine, run.GetPlayerId());
+            run.Play(engine);
+            result = run.Finish();
+            network.Finish(options.level, run.IsFinished());
+        }
+        network.Close();
+        engine.SetUI(nullptr);
+        gEngine->SetActiveCamera(nullptr);
+        UnregisterHostDispatch();
+        ConnectionManager::Get().SetTransport(nullptr);
+        ShutdownObjects();
+    }
+    std::printf("gamehost: game engine shut down\n");
+    return result;
+}
+
+}  // namespace GAME

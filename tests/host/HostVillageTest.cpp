@@ -1,0 +1,154 @@
+// The village's level lines and the progress a saved run leaves beside its character save.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "Engine/Engine.h"
+#include "host/HostLevel.h"
+#include "host/HostVillage.h"
+
+namespace GAME {
+namespace {
+
+TEST(HostVillageLines, LevelKeepsTheVillageLinesBesideItsOwn)
+{
+    HostLevel level;
+    ASSERT_TRUE(level.Parse("region 1 Village\n"
+                            "player Records/P.dbr 0 0 0\n"
+                            "quest Q.qst Pack.dbr Shrine.dbr 240   # the elder's quest\n"
+                            "townsfolk\n"
+                            "at 20 wake Records/Boss.dbr\n"
+                            "at 200 save\n"
+                            "at 260 portal BossArena\n"));
+    EXPECT_EQ(level.GetSteps().size(), 1u);
+    ASSERT_EQ(level.GetVillageLines().size(), 4u);
+    EXPECT_EQ(level.GetVillageLines()[0], "quest Q.qst Pack.dbr Shrine.dbr 240   ");
+
+    HostVillage village;
+    ASSERT_TRUE(village.Parse(level.GetVillageLines()));
+    EXPECT_TRUE(village.HasTownsfolk());
+    EXPECT_FALSE(village.HasMerchant());
+    EXPECT_EQ(village.GetQuest().questFile, "Q.qst");
+    EXPECT_EQ(village.GetQuest().packRecord, "Pack.dbr");
+    EXPECT_EQ(village.GetQuest().shrineRecord, "Shrine.dbr");
+    EXPECT_EQ(village.GetQuest().shrineFrame, 240);
+    EXPECT_EQ(village.GetSaveFrame(), 200);
+}
+
+TEST(HostVillageLines, VillageLinesCountTowardTheLevelsBound)
+{
+    std::string text = "player Records/P.dbr 0 0 0\n";
+    for (size_t i = 0; i < HostLevel::kMaxEntries + 5; ++i)
+        text += "at " + std::to_string(i + 1) + " sell Records/Item/Helm.dbr\n";
+    LogCapture log;
+    HostLevel level;
+    ASSERT_TRUE(level.Parse(text));
+    EXPECT_EQ(level.GetVillageLines().size(), HostLevel::kMaxEntries);
+}
+
+TEST(HostVillageLines, OwnsOnlyTheVillagesWords)
+{
+    struct Case {
+        const char* line;
+        bool owned;
+    };
+    const Case cases[] = {
+        {"quest Q.qst P.dbr S.dbr 5", true}, {"townsfolk", true},         {"merchant", true},
+        {"road", true},                      {"shrines", true},           {"at 3 sell R.dbr", true},
+        {"at 3 chest", true},                {"at 3 save", true},         {"at 3 portal BossArena", true},
+        {"at 3 wake R.dbr", false},          {"place R.dbr 0 0 0", false}, {"at", false},
+        {"", false},                         {"Townsfolk", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(HostVillage::Owns(c.line), c.owned) << c.line;
+}
+
+TEST(HostVillageLines, BadLinesAreSkippedAndStepsRunInFrameOrder)
+{
+    const std::vector<std::string> lines = {
+        "at 300 portal BossArena",
+        "at 0 chest",                        // frames start at 1
+        "at 10000001 chest",                 // beyond the last frame
+        "at 12x chest",
+        "at 5 sell",                         // no record
+        "at 5 chest now",                    // a word too many
+        "at 100 save",
+        "at 150 save",                       // one save point only
+        "at 400 portal Other",               // one portal only
+        "quest Q.qst P.dbr S.dbr",           // no frame
+        "quest Q.qst P.dbr S.dbr 0",
+        "quest ../../secret.qst P.dbr S.dbr 50",   // only files under the data folder
+        "quest /etc/Q.qst P.dbr S.dbr 50",
+        "quest Q.qst Records\\..\\P.dbr S.dbr 50",
+        "at 8 sell Records/../../Helm.dbr",
+        "quest Q.qst P.dbr S.dbr 50",
+        "quest Other.qst P.dbr S.dbr 60",    // one quest only
+        "road now",
+        "at 7 sell Records/Item/Armor/Helm.dbr",
+    };
+    LogCapture log;
+    HostVillage village;
+    ASSERT_TRUE(village.Parse(lines));
+    EXPECT_FALSE(village.HasRoad());
+    EXPECT_EQ(village.GetQuest().questFile, "Q.qst");
+    EXPECT_EQ(village.GetQuest().shrineFrame, 50);
+    ASSERT_EQ(village.GetSteps().size(), 3u);
+    EXPECT_EQ(village.GetSteps()[0].kind, HostVillage::Step::Sell);
+    EXPECT_EQ(village.GetSteps()[0].name, "Records/Item/Armor/Helm.dbr");
+    EXPECT_EQ(village.GetSteps()[1].kind, HostVillage::Step::Save);
+    EXPECT_EQ(village.GetSteps()[2].kind, HostVillage::Step::Portal);
+    EXPECT_EQ(village.GetSteps()[2].name, "BossArena");
+    EXPECT_EQ(village.GetSaveFrame(), 100);
+    EXPECT_EQ(log.Lines().size(), 15u);
+    EXPECT_TRUE(log.Contains("village line does not parse; skipped: at 150 save"));
+
+    HostVillage questless;
+    EXPECT_FALSE(questless.Parse({"townsfolk", "at 3 chest"}));
+}
+
+class HostVillageProgress : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder = std::filesystem::temp_directory_path() /
+                   ("village_progress_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                    std::to_string(reinterpret_cast<uintptr_t>(this)));
+        std::filesystem::create_directories(m_folder);
+        m_save = (m_folder / "hero.chr").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(m_folder); }
+    void Write(const std::string& text) const { std::ofstream(HostVillage::ProgressPath(m_save)) << text; }
+
+    std::filesystem::path m_folder;
+    std::string m_save;
+};
+
+TEST_F(HostVillageProgress, ReadsBackWhatWasWritten)
+{
+    ASSERT_TRUE(HostVillage::WriteProgress(m_save, HostVillage::Progress{200, 92750}));
+    HostVillage::Progress read;
+    ASSERT_TRUE(HostVillage::ReadProgress(m_save, read));
+    EXPECT_EQ(read.frame, 200);
+    EXPECT_EQ(read.playedMs, 92750);
+}
+
+TEST_F(HostVillageProgress, BrokenOrUnboundedFilesAreRefused)
+{
+    HostVillage::Progress read;
+    EXPECT_FALSE(HostVillage::ReadProgress(m_save, read));   // no file
+    for (const char* text : {"frame 200\n", "frame 0\nplayed 5\n", "frame 10000001\nplayed 5\n",
+                             "frame 200\nplayed -1\n", "frame 200\nplayed 1000000000001\n",
+                             "frame 200\nplayed 5\nmore\n", "played 5\nframe 200\n", "frame two\nplayed 5\n",
+                             "frame 200\nplayed 99999999999999999999999\n"}) {
+        Write(text);
+        read = HostVillage::Progress{7, 7};
+        EXPECT_FALSE(HostVillage::ReadProgress(m_save, read)) << text;
+        EXPECT_EQ(read.frame, 7) << text;   // left as it was
+    }
+}
+
+}  // namespace
+}  // namespace GAME

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The bundled village played alone through scripted clicks: the elder's quest taken, its
+# steps done and rewarded, the road's loot picked up and sold, the chest opened once its
+# champion is gone, the boss beyond the portal killed and the end of the game reached.
+# The summary closes the run, which returns 0 only when the level was finished. A run
+# saved at the quest's midpoint and resumed in a fresh process ends with the summary of
+# the unbroken run.
+set -u
+gamehost=$1
+clicks=$2
+folder=$(mktemp -d)
+trap 'rm -rf "$folder"' EXIT
+run() { "$gamehost" --quiet --level village --input "$clicks" --frames 800 --step 250 "$@" 2>/dev/null; }
+summary() { grep '^summary: ' <<<"$1"; }
+whole=$(run) || { echo "FAIL: the unbroken run did not finish the level"; exit 1; }
+expect() { grep -q "$2" <<<"$1" || { echo "FAIL: no line matches: $2"; exit 1; }; }
+expect "$whole" '^frame 2: journal: "The Village Road" step 1 "Hear the elder" done'
+expect "$whole" '^frame [0-9]*: journal: "The Village Road" step 2 "Clear the road" done'
+expect "$whole" '^frame [0-9]*: input: the player now carries Helm'
+expect "$whole" '^market: the player sells its loot (Helm.*): sold; money'
+expect "$whole" '^fixed items: the champion has gone and the chest unlocks'
+expect "$whole" '^fixed items: the player opens the chest: open'
+expect "$whole" '^frame 240: journal: "The Village Road" complete; reward: 150 gold, 500 experience'
+expect "$whole" '^frame 260: village: the player steps through the portal into BossArena'
+expect "$whole" '^frame [0-9]*: level: Records/Creatures/Boss/Typhon.dbr is dead'
+expect "$whole" '^ui: the end sequence runs'
+expect "$whole" '^summary: level village finished$'
+expect "$whole" '^summary: quest "The Village Road" complete, 3 of 3 steps done$'
+expect "$whole" '^summary: the player is level [0-9]* with 518 experience and [0-9]* gold$'
+expect "$whole" '^summary: item Records/Item/Weapons/Staff.dbr$'
+expect "$whole" '^summary: time played [0-9]*\.[0-9][0-9][0-9] s, [0-9]* frames$'
+# The run stops once the level is over; the summary is its last word but the shut-down.
+[ "$(summary "$whole" | tail -1)" = "$(grep -v '^gamehost: \|^\[' <<<"$whole" | tail -1)" ] ||
+    { echo "FAIL: the summary is not the end of the run"; exit 1; }
+
+# Too few frames: the level is not finished, and the run says so.
+short=$(run --frames 150) && { echo "FAIL: an unfinished level returned 0"; exit 1; }
+expect "$short" '^summary: level village not finished$'
+expect "$short" '^summary: quest "The Village Road" active, 2 of 3 steps done$'
+
+# Saved at the midpoint, resumed in a fresh process: the same summary.
+saved=$(run --save "$folder/hero.chr") || { echo "FAIL: the saving run did not finish the level"; exit 1; }
+expect "$saved" '^frame 200: village: the run is saved at the quest.s midpoint$'
+[ "$(summary "$saved")" = "$(summary "$whole")" ] || { echo "FAIL: saving changed the run"; exit 1; }
+resumed=$(run --load "$folder/hero.chr") || { echo "FAIL: the resumed run did not finish the level"; exit 1; }
+expect "$resumed" '^gamehost: quest step 2 "Clear the road" was done before the save'
+grep -q '^frame \([0-9]\|[0-9][0-9]\|1[0-9][0-9]\|200\):' <<<"$resumed" && { echo "FAIL: the resumed run played the frames before the save"; exit 1; }
+[ "$(summary "$resumed")" = "$(summary "$whole")" ] ||
+    { echo "FAIL: the resumed run ends otherwise"; diff <(summary "$whole") <(summary "$resumed"); exit 1; }
+
+# A save whose progress or character is broken is refused before anything is played.
+cp "$folder/hero.chr.village" "$folder/progress"
+echo "frame 17" >"$folder/hero.chr.village"
+broken=$(run --load "$folder/hero.chr") && { echo "FAIL: a broken progress file was taken"; exit 1; }
+expect "$broken" 'holds no save of this village'
+cp "$folder/progress" "$folder/hero.chr.village"
+head -c 200 "$folder/hero.chr" >"$folder/short" && mv "$folder/short" "$folder/hero.chr"
+broken=$(run --load "$folder/hero.chr") && { echo "FAIL: a cut character save was taken"; exit 1; }
+expect "$broken" '^gamehost: loading .*hero.chr failed'
+grep -q '^frame ' <<<"$broken" && { echo "FAIL: a frame was played on a cut save"; exit 1; }
+echo "PASS"
