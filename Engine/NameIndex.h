@@ -116,7 +116,8 @@ public:
     NameIndex() = default;
     NameIndex(NameIndex&&) noexcept = default;
     NameIndex& operator=(NameIndex&&) noexcept = default;
-    NameIndex(const NameIndex& other) : m_slots(other.m_slots)
+    NameIndex(const NameIndex& other)
+        : m_slots(other.m_slots), m_names(other.m_names), m_nameOffsets(other.m_nameOffsets)
     {
         m_entries.reserve(other.m_entries.size());
         for (const auto& entry : other.m_entries)
@@ -140,7 +141,8 @@ public:
             const Slot& slot = m_slots[i];
             if (!slot.entry)
                 return kNone;
-            if (slot.tag == tag && FoldedName<Fold>::Equal(m_entries[slot.entry - 1]->name, name))
+            if (slot.tag == tag && slot.nameLength == name.size() &&
+                FoldedName<Fold>::Equal(std::string_view(m_names.data() + slot.nameOffset, slot.nameLength), name))
                 return slot.entry - 1;
         }
     }
@@ -170,6 +172,8 @@ public:
             Rehash(std::max<size_t>(8, m_slots.size() * 2));
         m_entries.push_back(std::make_unique<Entry>());
         m_entries.back()->name = name;
+        m_nameOffsets.push_back(static_cast<uint32_t>(m_names.size()));
+        m_names.append(name);
         Place(m_entries.size() - 1);
         return *m_entries.back();
     }
@@ -182,21 +186,29 @@ public:
     {
         m_entries.clear();
         m_slots.clear();
+        m_names.clear();
+        m_nameOffsets.clear();
     }
 
 private:
+    // A slot holds what a look-up compares, so that a look-up reads the slots and the names
+    // side by side (a record's names fit in a few cache lines) and no entry but the one found.
     struct Slot {
-        uint32_t tag = 0;     // the hash's high half: most mismatches end here
-        uint32_t entry = 0;   // position + 1; 0 is a free slot
+        uint32_t tag = 0;          // the hash's high half: most mismatches end here
+        uint32_t entry = 0;        // position + 1; 0 is a free slot
+        uint32_t nameOffset = 0;   // the name in m_names
+        uint32_t nameLength = 0;
     };
 
     void Place(size_t index)
     {
-        const uint64_t hash = FoldedName<Fold>::Hash(m_entries[index]->name);
+        const std::string& name = m_entries[index]->name;
+        const uint64_t hash = FoldedName<Fold>::Hash(name);
         size_t i = hash & (m_slots.size() - 1);
         while (m_slots[i].entry)
             i = (i + 1) & (m_slots.size() - 1);
-        m_slots[i] = {static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(index + 1)};
+        m_slots[i] = {static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(index + 1), m_nameOffsets[index],
+                      static_cast<uint32_t>(name.size())};
     }
     void Rehash(size_t slots)
     {
@@ -207,6 +219,8 @@ private:
 
     std::vector<std::unique_ptr<Entry>> m_entries;
     std::vector<Slot> m_slots;
+    std::string m_names;                  // every entry's name as added, back to back
+    std::vector<uint32_t> m_nameOffsets;  // by entry: where its name starts in m_names
 };
 
 }  // namespace GAME

@@ -358,8 +358,10 @@ const LoadTable* ObjectManager::GetLoadTable(const std::string& recordName)
 const LoadTable& ObjectManager::GetRecordOrEmpty(const std::string& recordName)
 {
     static const LoadTable empty;
-    LoadTableFile(recordName);
-    const LoadTable* table = GetLoadTable(recordName);
+    // Loading gives the table it finds: the name is looked up again only when nothing loads.
+    const LoadTable* table = LoadTableFile(recordName);
+    if (!table)
+        table = GetLoadTable(recordName);
     return table ? *table : empty;
 }
 

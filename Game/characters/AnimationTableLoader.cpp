@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/RecordKept.h"
 
 namespace GAME {
 
@@ -44,46 +47,94 @@ constexpr SingleStem kLastStems[] = {
     {AnimationSet_TurnLeft180, "TurnLeft180Anim"},
 };
 
-// A weighted stem, n = 1 to 3: file, speed and weight keys each followed by n.
-struct WeightedStem {
+// One animation a style's keys name: what is added to the set, in reading order.
+struct StyleAnimation {
     AnimationSet_Type type;
-    const char* file;
-    const char* speed;
-    const char* weight;
+    std::string file;
+    float speed;
+    float weight;
+    std::string reference;
 };
+using StyleAnimations = std::vector<StyleAnimation>;
 
-// The keys of one look-up, built in strings kept for the whole set: a set reads some two
-// hundred keys, and building each in a new string cost more than looking it up.
-struct KeyNames {
-    std::string file, speed, weight, reference;
+// What every set made from one record and style reads is kept with the record under this.
+constexpr char kStyleAnimationsKind = 0;
 
-    static const std::string& Build(std::string& out, const std::string& prefix, const char* stem,
-                                    const char* suffix = "")
+// Reads one style's keys into the animations they name. The keys of one look-up are built
+// in strings kept for the whole set: a set reads some two hundred keys, and building each
+// in a new string cost more than looking it up.
+class StyleReader {
+public:
+    StyleReader(const LoadTable& table, const char* prefix) : m_table(table), m_prefix(prefix) {}
+
+    // The file under `file`, the speed under `speed` (1.0 when absent), the reference under
+    // `reference` when there is one and the weight given; each key is the prefix, the stem
+    // and `suffix` (the speed key then `speedTail`). An entry without a file adds nothing to
+    // a set, so none is kept.
+    void Read(AnimationSet_Type type, const char* file, const char* speed, float weight, const char* suffix = "",
+              const char* reference = nullptr, const char* speedTail = "")
     {
-        return out.assign(prefix).append(stem).append(suffix);
+        const char* fileName = m_table.GetString(Build(m_file, file, suffix), "");
+        const char* referenceName = reference ? m_table.GetString(Build(m_reference, reference, suffix), "") : "";
+        const float playSpeed = m_table.GetFloat(Build(m_speed, speed, suffix, speedTail), 1.0f);
+        if (*fileName)
+            m_read.push_back({type, fileName, playSpeed, weight, referenceName});
     }
+    // The same with the weight under `weight` + suffix (0.0 when absent).
+    void ReadWeighted(AnimationSet_Type type, const char* file, const char* speed, const char* weight,
+                      const char* suffix)
+    {
+        Read(type, file, speed, m_table.GetFloat(Build(m_weight, weight, suffix), 0.0f), suffix);
+    }
+    // A weighted stem from entry `first` to `last` (at most 9).
+    void ReadNumbered(AnimationSet_Type type, const char* file, const char* speed, const char* weight, int first,
+                      int last)
+    {
+        static constexpr const char* kNumbers[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+        for (int n = first; n <= last; ++n)
+            ReadWeighted(type, file, speed, weight, kNumbers[n]);
+    }
+    // Stems read as one single entry each, the speed key formed by appending "Speed".
+    void ReadSingles(const SingleStem* stems, size_t count)
+    {
+        for (size_t i = 0; i < count; ++i)
+            Read(stems[i].type, stems[i].file, stems[i].file, 0.0f, "", nullptr, "Speed");
+    }
+    StyleAnimations Take() { return std::move(m_read); }
+
+private:
+    const char* Build(std::string& out, const char* stem, const char* suffix, const char* tail = "")
+    {
+        return out.assign(m_prefix).append(stem).append(suffix).append(tail).c_str();
+    }
+
+    const LoadTable& m_table;
+    const std::string m_prefix;
+    std::string m_file, m_speed, m_weight, m_reference;
+    StyleAnimations m_read;
 };
 
-void LoadSingles(const LoadTable& table, AnimationSet& set, const std::string& prefix, const SingleStem* stems,
-                 size_t count, KeyNames& keys)
+StyleAnimations ReadStyleAnimations(const LoadTable& table, int style, int specialAttacks)
 {
-    for (size_t i = 0; i < count; ++i) {
-        KeyNames::Build(keys.file, prefix, stems[i].file);
-        KeyNames::Build(keys.speed, prefix, stems[i].file, "Speed");
-        LoadTableAnimation(table, set, stems[i].type, keys.file, keys.speed, 0.0f, nullptr);
+    StyleReader read(table, GetAnimationStylePrefix(style));
+    read.Read(AnimationSet_AttackIdle, "AttackIdleAnim", "AttackIdleAnimSpeed", 100.0f);
+    read.ReadNumbered(AnimationSet_AttackIdle, "AttackIdleAnim", "AttackIdleAnimSpeed", "AttackIdleAnimWeight", 2, 5);
+    // The idle-transition speed key is spelled with "Tran", its file key with "Trans".
+    read.Read(AnimationSet_IdleTransition, "IdleTransAnim", "IdleTranAnimSpeed", 0.0f);
+    read.Read(AnimationSet_LongIdle, "LongIdleAnim", "LongIdleAnimSpeed", 0.0f);
+    read.ReadNumbered(AnimationSet_Fidget, "FidgetAnim", "FidgetAnimSpeed", "FidgetAnimWeight", 1, 3);
+    read.ReadSingles(kMiddleStems, std::size(kMiddleStems));
+    read.ReadNumbered(AnimationSet_Die, "DieAnim", "DieAnimSpeed", "DieAnimWeight", 1, 3);
+    read.ReadNumbered(AnimationSet_BuffSelf, "BuffSelfAnim", "BuffSelfSpeed", "BuffSelfWeight", 1, 3);
+    read.ReadNumbered(AnimationSet_BuffOther, "BuffOtherAnim", "BuffOtherSpeed", "BuffOtherWeight", 1, 3);
+    read.Read(AnimationSet_SpellCast, "SpellAttackAnim", "SpellAttackAnimSpeed", 0.0f);
+    read.ReadNumbered(AnimationSet_Attack, "AttackAnim", "AttackAnimSpeed", "AttackAnimWeight", 1, 3);
+    for (int n = 1; n <= specialAttacks; ++n) {
+        const std::string number = std::to_string(n);
+        read.Read(AnimationSet_Special, "SpecialAnim", "SpecialAnimSpeed", 0.0f, number.c_str(), "SpecialAnimRef");
     }
-}
-
-void LoadWeighted(const LoadTable& table, AnimationSet& set, const std::string& prefix, const WeightedStem& stem,
-                  int first, int last, KeyNames& keys)
-{
-    static constexpr const char* kNumbers[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
-    for (int n = first; n <= last; ++n) {
-        const char* number = kNumbers[n];
-        LoadTableAnimation(table, set, stem.type, KeyNames::Build(keys.file, prefix, stem.file, number),
-                           KeyNames::Build(keys.speed, prefix, stem.speed, number),
-                           KeyNames::Build(keys.weight, prefix, stem.weight, number));
-    }
+    read.ReadSingles(kLastStems, std::size(kLastStems));
+    return read.Take();
 }
 
 }  // namespace
@@ -98,55 +149,17 @@ int GetTableSpecialAttacks(int style)
     return style >= 0 && style < AnimationStyle_Count ? kTableSpecialAttacks[style] : 0;
 }
 
-void LoadTableAnimation(const LoadTable& table, AnimationSet& set, AnimationSet_Type type, const std::string& fileKey,
-                        const std::string& speedKey, float weight, const char* referenceKey)
-{
-    const char* file = table.GetString(fileKey.c_str(), "");
-    const char* reference = referenceKey ? table.GetString(referenceKey, "") : "";
-    const float speed = table.GetFloat(speedKey.c_str(), 1.0f);
-    set.AddAnimation(type, file, speed, weight, reference);
-}
-
-void LoadTableAnimation(const LoadTable& table, AnimationSet& set, AnimationSet_Type type, const std::string& fileKey,
-                        const std::string& speedKey, const std::string& weightKey)
-{
-    LoadTableAnimation(table, set, type, fileKey, speedKey, table.GetFloat(weightKey.c_str(), 0.0f), nullptr);
-}
-
 void LoadStyleAnimationSet(const LoadTable& table, AnimationSet& set, int style, int specialAttacks)
 {
-    const std::string p = GetAnimationStylePrefix(style);
-    if (p.empty())
+    if (!*GetAnimationStylePrefix(style))
         return;
     specialAttacks = std::clamp(specialAttacks, 0, kMaxSpecialAttacks);
-
-    KeyNames keys;
-    const auto single = [&](AnimationSet_Type type, const char* file, const char* speed, float weight) {
-        LoadTableAnimation(table, set, type, KeyNames::Build(keys.file, p, file), KeyNames::Build(keys.speed, p, speed),
-                           weight, nullptr);
-    };
-    single(AnimationSet_AttackIdle, "AttackIdleAnim", "AttackIdleAnimSpeed", 100.0f);
-    LoadWeighted(table, set, p, {AnimationSet_AttackIdle, "AttackIdleAnim", "AttackIdleAnimSpeed", "AttackIdleAnimWeight"},
-                 2, 5, keys);
-    // The idle-transition speed key is spelled with "Tran", its file key with "Trans".
-    single(AnimationSet_IdleTransition, "IdleTransAnim", "IdleTranAnimSpeed", 0.0f);
-    single(AnimationSet_LongIdle, "LongIdleAnim", "LongIdleAnimSpeed", 0.0f);
-    LoadWeighted(table, set, p, {AnimationSet_Fidget, "FidgetAnim", "FidgetAnimSpeed", "FidgetAnimWeight"}, 1, 3, keys);
-    LoadSingles(table, set, p, kMiddleStems, std::size(kMiddleStems), keys);
-    LoadWeighted(table, set, p, {AnimationSet_Die, "DieAnim", "DieAnimSpeed", "DieAnimWeight"}, 1, 3, keys);
-    LoadWeighted(table, set, p, {AnimationSet_BuffSelf, "BuffSelfAnim", "BuffSelfSpeed", "BuffSelfWeight"}, 1, 3, keys);
-    LoadWeighted(table, set, p, {AnimationSet_BuffOther, "BuffOtherAnim", "BuffOtherSpeed", "BuffOtherWeight"}, 1, 3,
-                 keys);
-    single(AnimationSet_SpellCast, "SpellAttackAnim", "SpellAttackAnimSpeed", 0.0f);
-    LoadWeighted(table, set, p, {AnimationSet_Attack, "AttackAnim", "AttackAnimSpeed", "AttackAnimWeight"}, 1, 3, keys);
-    for (int n = 1; n <= specialAttacks; ++n) {
-        const std::string number = std::to_string(n);
-        KeyNames::Build(keys.reference, p, "SpecialAnimRef", number.c_str());
-        LoadTableAnimation(table, set, AnimationSet_Special, KeyNames::Build(keys.file, p, "SpecialAnim", number.c_str()),
-                           KeyNames::Build(keys.speed, p, "SpecialAnimSpeed", number.c_str()), 0.0f,
-                           keys.reference.c_str());
-    }
-    LoadSingles(table, set, p, kLastStems, std::size(kLastStems), keys);
+    const auto animations = RecordKept::Get<StyleAnimations>(
+        table, &kStyleAnimationsKind, static_cast<uint32_t>(style * (kMaxSpecialAttacks + 1) + specialAttacks),
+        [&](const LoadTable& record) { return ReadStyleAnimations(record, style, specialAttacks); });
+    for (const StyleAnimation& animation : *animations)
+        set.AddAnimation(animation.type, animation.file, animation.speed, animation.weight,
+                         animation.reference.c_str());
 }
 
 bool LoadAnimationTable(const std::string& recordName, AnimationSet* unarmed, AnimationSet* singleHanded,

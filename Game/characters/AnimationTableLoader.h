@@ -31,18 +31,11 @@ int GetTableSpecialAttacks(int style);
 inline constexpr int kOwnRecordSpecialAttacks = 10;
 inline constexpr int kMaxSpecialAttacks = 15;
 
-// One entry: the file under fileKey (none: nothing is added), the speed under speedKey
-// (1.0 when absent), the reference under referenceKey when there is one, and the weight
-// given.
-void LoadTableAnimation(const LoadTable& table, AnimationSet& set, AnimationSet_Type type, const std::string& fileKey,
-                        const std::string& speedKey, float weight, const char* referenceKey);
-// The same with the weight under weightKey (0.0 when absent).
-void LoadTableAnimation(const LoadTable& table, AnimationSet& set, AnimationSet_Type type, const std::string& fileKey,
-                        const std::string& speedKey, const std::string& weightKey);
-
 // Every key of one style's set in reading order, special attacks 1 to specialAttacks
 // (held to 0 .. kMaxSpecialAttacks). Used by the shared table loader below and, with
-// kOwnRecordSpecialAttacks, by a character's own set loaders.
+// kOwnRecordSpecialAttacks, by a character's own set loaders. What a record's keys name is
+// read once and kept with the record (see RecordKept): the many characters made from one
+// record fill their sets from it without reading the keys again.
 void LoadStyleAnimationSet(const LoadTable& table, AnimationSet& set, int style, int specialAttacks);
 
 // Opens the shared table record and fills each set that is not null. False, with no set

@@ -1,6 +1,8 @@
 #include "Game/combat/CombatManager.h"
 
 #include <algorithm>
+#include <array>
+#include <memory>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -8,6 +10,7 @@
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/RecordKept.h"
 #include "Game/characters/Character.h"
 #include "Game/combat/CombatArithmetic.h"
 #include "Game/combat/CombatAttribute.h"
@@ -103,12 +106,47 @@ void CombatManager::LoadRecord(const std::string& recordName)
     LoadRecord(ObjectManager::Get().GetRecordOrEmpty(recordName));
 }
 
+struct CombatManager::KeptRecord {
+    // Reading logged a warning: such a record is read afresh at every load, so that every
+    // load logs it.
+    bool warned = false;
+    std::vector<RegionChance> regionChances;
+    uint32_t regionChanceTotal = 0;
+    // By position in kFormulaKeys: whether the key gives a text, and the text parsed (null
+    // when it does not parse).
+    std::array<bool, CombatFormula_Count> written{};
+    std::array<std::shared_ptr<const EqNode<float>>, CombatFormula_Count> trees;
+    std::array<LadderStep, kLadderSteps> ladder{};
+};
+
+namespace {
+
+// The combat records are kept with their records under this.
+constexpr char kKeptCombatRecordKind = 0;
+
+}  // namespace
+
 void CombatManager::LoadRecord(const LoadTable& table)
 {
     ClearRecord();
-    LoadRegions(table);
-    LoadFormulas(table);
-    LoadLadder(table);
+    const std::shared_ptr<const KeptRecord> read = GetKeptRecord(table);
+    m_regionChances = read->regionChances;
+    m_regionChanceTotal = read->regionChanceTotal;
+    BindFormulas(*read);
+    m_ladder = read->ladder;
+}
+
+std::shared_ptr<const CombatManager::KeptRecord> CombatManager::GetKeptRecord(const LoadTable& table)
+{
+    if (std::shared_ptr<const void> kept = RecordKept::Find(table, &kKeptCombatRecordKind, 0))
+        return std::static_pointer_cast<const KeptRecord>(std::move(kept));
+    auto read = std::make_shared<KeptRecord>();
+    ReadRegions(table, *read);
+    ReadFormulas(table, *read);
+    ReadLadder(table, *read);
+    if (!read->warned)
+        RecordKept::Keep(table, &kKeptCombatRecordKind, 0, read);
+    return read;
 }
 
 // A record loaded again replaces the first: its regions would otherwise be walked twice
@@ -122,7 +160,7 @@ void CombatManager::ClearRecord()
     m_ladder = {};
 }
 
-void CombatManager::LoadRegions(const LoadTable& table)
+void CombatManager::ReadRegions(const LoadTable& table, KeptRecord& read)
 {
     uint64_t total = 0;
     for (uint32_t region = 0; region < kCombatAttributeRegionCount; ++region) {
@@ -131,31 +169,43 @@ void CombatManager::LoadRegions(const LoadTable& table)
         if (chance < 0) {
             gEngine->Log(LOG_WARNING, "CombatManager: %s in %s is negative (%d); counted as 0", key,
                          table.GetName().c_str(), chance);
+            read.warned = true;
             chance = 0;
         }
         total += static_cast<uint32_t>(chance);
-        m_regionChances.push_back({static_cast<CombatAttributeRegion>(region), static_cast<uint32_t>(chance)});
+        read.regionChances.push_back({static_cast<CombatAttributeRegion>(region), static_cast<uint32_t>(chance)});
     }
     // The region draw is a whole number up to the total: it must fit an int.
     if (total > static_cast<uint64_t>(std::numeric_limits<int>::max())) {
         gEngine->Log(LOG_WARNING, "CombatManager: region chances in %s add up past %d; every hit is FullyProtected",
                      table.GetName().c_str(), std::numeric_limits<int>::max());
-        for (RegionChance& entry : m_regionChances)
+        read.warned = true;
+        for (RegionChance& entry : read.regionChances)
             entry.chance = 0;
         total = 0;
     }
-    m_regionChanceTotal = static_cast<uint32_t>(total);
+    read.regionChanceTotal = static_cast<uint32_t>(total);
 }
 
-void CombatManager::LoadFormulas(const LoadTable& table)
+void CombatManager::ReadFormulas(const LoadTable& table, KeptRecord& read)
 {
-    for (const FormulaKey& entry : kFormulaKeys) {
-        const char* text = table.GetString(entry.key, "");
+    for (size_t i = 0; i < std::size(kFormulaKeys); ++i) {
+        const char* text = table.GetString(kFormulaKeys[i].key, "");
         if (!text || !*text)
             continue;
+        read.written[i] = true;
+        read.trees[i] = DesignerEquation_Algebra::KeptTree(text);
+    }
+}
+
+void CombatManager::BindFormulas(const KeptRecord& read)
+{
+    for (size_t i = 0; i < std::size(kFormulaKeys); ++i) {
+        if (!read.written[i])
+            continue;
+        const FormulaKey& entry = kFormulaKeys[i];
         auto formula = std::make_unique<DesignerEquation_Algebra>();
-        const std::shared_ptr<const EqNode<float>> tree = DesignerEquation_Algebra::KeptTree(text);
-        if (!tree || !formula->BindTree(*tree, this)) {
+        if (!read.trees[i] || !formula->BindTree(*read.trees[i], this)) {
             gEngine->Log(LOG_WARNING, "-=- Combat Manager Equation load failure : %s", entry.key);
             continue;
         }
@@ -174,11 +224,11 @@ float CombatManager::NonFiniteFormulaResult(CombatFormula formula, float value) 
     return 0.0f;
 }
 
-void CombatManager::LoadLadder(const LoadTable& table)
+void CombatManager::ReadLadder(const LoadTable& table, KeptRecord& read)
 {
     for (int step = 0; step < kLadderSteps; ++step) {
-        m_ladder[step].threshold = table.GetFloat(kLadderThresholdKeys[step], 0.0f);
-        m_ladder[step].damageModifier = table.GetFloat(kLadderModifierKeys[step], 0.0f);
+        read.ladder[step].threshold = table.GetFloat(kLadderThresholdKeys[step], 0.0f);
+        read.ladder[step].damageModifier = table.GetFloat(kLadderModifierKeys[step], 0.0f);
     }
 }
 

@@ -217,9 +217,14 @@ private:
     void EquipmentChanged();
     // Loading.
     void ClearRecord();
-    void LoadRegions(const LoadTable& table);
-    void LoadFormulas(const LoadTable& table);
-    void LoadLadder(const LoadTable& table);
+    // What a combat record gives, read once and kept with the record: every monster of a
+    // record loads the same regions, formulas and ladder.
+    struct KeptRecord;
+    static std::shared_ptr<const KeptRecord> GetKeptRecord(const LoadTable& table);
+    static void ReadRegions(const LoadTable& table, KeptRecord& read);
+    static void ReadFormulas(const LoadTable& table, KeptRecord& read);
+    static void ReadLadder(const LoadTable& table, KeptRecord& read);
+    void BindFormulas(const KeptRecord& read);
     // The formula's value, or `fallback` when it is absent.
     float Evaluate(CombatFormula formula, float fallback) const;
     // What a formula's result counts for in combat: a result that is not a finite number

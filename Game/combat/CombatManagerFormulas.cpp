@@ -1,6 +1,7 @@
 // The combat formulas of the combat record, the variables they read, and the rolls of an
 // attack that use them: probability to hit, dodge, deflection and shield block.
 #include <algorithm>
+#include <string_view>
 
 #include "Game/characters/Character.h"
 #include "Game/combat/CombatManager.h"
@@ -35,29 +36,42 @@ float CombatManager::Evaluate(CombatFormula formula, float fallback) const
 DesignerVariableSlot<float> CombatManager::BindDesignerVariable(const char* name)
 {
     using Slot = DesignerVariableSlot<float>;
-    const auto character = [this](int key) { return Slot::Computed(&ReadCharacterValue, this, key); };
-    return FindDesignerVariable<float>(name, {
-        {"physicalDamageDV", Slot::Of(m_vars.physicalDamage)},
-        {"pierceDamageDV", Slot::Of(m_vars.pierceDamage)},
-        {"elementalDamageDV", Slot::Of(m_vars.elementalDamage)},
-        {"sumProtectionDV", Slot::Of(m_vars.sumProtection)},
-        {"sumAbsorptionDV", Slot::Of(m_vars.sumAbsorption)},
-        {"bonusDV", Slot::Of(m_vars.bonus)},
-        {"offensiveAbilityDV", Slot::Of(m_vars.offensiveAbility)},
-        {"offensiveAbilityModifierDV", Slot::Of(m_vars.offensiveAbilityModifier)},
-        {"defensiveAbilityDV", Slot::Of(m_vars.defensiveAbility)},
-        {"defensiveAbilityModifierDV", Slot::Of(m_vars.defensiveAbilityModifier)},
-        {"strengthDV", character(CharAttributeType_Strength)},
-        {"dexterityDV", character(CharAttributeType_Dexterity)},
-        {"intelligenceDV", character(CharAttributeType_Intelligence)},
-        {"characterLevelDV", character(kCharacterLevelKey)},
-        {"probabilityToHitDV", Slot::Of(m_vars.probabilityToHit)},
-        {"blockChanceDV", Slot::Of(m_vars.blockChance)},
-        {"blockChanceModifierDV", Slot::Of(m_vars.blockChanceModifier)},
-        {"damageDV", Slot::Of(m_vars.damage)},
-        {"shieldDefenseDV", Slot::Of(m_vars.shieldDefense)},
-        {"shieldAbsorptionDV", Slot::Of(m_vars.shieldAbsorption)},
-    });
+    // Only the slot of the name found is made: every formula of every monster binds its
+    // names here while it loads.
+    struct Row {
+        std::string_view name;
+        float DesignerVariables::*field;   // null: the character's value under `key`
+        int key;
+    };
+    static constexpr Row kRows[] = {
+        {"physicalDamageDV", &DesignerVariables::physicalDamage, 0},
+        {"pierceDamageDV", &DesignerVariables::pierceDamage, 0},
+        {"elementalDamageDV", &DesignerVariables::elementalDamage, 0},
+        {"sumProtectionDV", &DesignerVariables::sumProtection, 0},
+        {"sumAbsorptionDV", &DesignerVariables::sumAbsorption, 0},
+        {"bonusDV", &DesignerVariables::bonus, 0},
+        {"offensiveAbilityDV", &DesignerVariables::offensiveAbility, 0},
+        {"offensiveAbilityModifierDV", &DesignerVariables::offensiveAbilityModifier, 0},
+        {"defensiveAbilityDV", &DesignerVariables::defensiveAbility, 0},
+        {"defensiveAbilityModifierDV", &DesignerVariables::defensiveAbilityModifier, 0},
+        {"strengthDV", nullptr, CharAttributeType_Strength},
+        {"dexterityDV", nullptr, CharAttributeType_Dexterity},
+        {"intelligenceDV", nullptr, CharAttributeType_Intelligence},
+        {"characterLevelDV", nullptr, kCharacterLevelKey},
+        {"probabilityToHitDV", &DesignerVariables::probabilityToHit, 0},
+        {"blockChanceDV", &DesignerVariables::blockChance, 0},
+        {"blockChanceModifierDV", &DesignerVariables::blockChanceModifier, 0},
+        {"damageDV", &DesignerVariables::damage, 0},
+        {"shieldDefenseDV", &DesignerVariables::shieldDefense, 0},
+        {"shieldAbsorptionDV", &DesignerVariables::shieldAbsorption, 0},
+    };
+    if (!name)
+        return Slot::Unknown();
+    const std::string_view wanted(name);
+    for (const Row& row : kRows)
+        if (row.name == wanted)
+            return row.field ? Slot::Of(m_vars.*row.field) : Slot::Computed(&ReadCharacterValue, this, row.key);
+    return Slot::Unknown();
 }
 
 // ---- Damage ------------------------------------------------------------------------

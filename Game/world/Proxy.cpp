@@ -269,31 +269,25 @@ int Proxy::RunEquation(const std::string& text, int value)
     return TruncateToInt(formula());
 }
 
-bool Proxy::GetDesignerVariable(const char* name, float& value)
+// Each name is bound once, when a formula loads, to the value the proxy keeps: a pool's
+// formulas are evaluated for every entry.
+DesignerVariableSlot<float> Proxy::BindDesignerVariable(const char* name)
 {
-    struct Variable {
-        const char* name;
-        double value;
+    using Slot = DesignerVariableSlot<float>;
+    const auto poolValue = [](const void* proxy, int) {
+        return static_cast<float>(static_cast<const Proxy*>(proxy)->m_poolValue);
     };
-    auto u = [](uint32_t v) { return static_cast<double>(v); };
-    const Variable variables[] = {
-        {"averagePlayerLevel", u(m_averagePlayerLevel)},
-        {"minPlayerLevel", u(m_playerInfo.minPlayerLevel)},
-        {"maxPlayerLevel", u(m_playerInfo.maxPlayerLevel)},
-        {"numberOfPlayers", u(m_playerInfo.numberOfPlayers)},
-        {"gameDifficulty", u(m_playerInfo.gameDifficulty)},
-        {"characterLevel", u(m_characterLevel)},
-        {"entryDifficulty", u(m_entryDifficulty)},
-        {"poolValue", static_cast<double>(m_poolValue)},
-        {"availableChampionDifficulty", u(m_availableChampionDifficulty)},
-    };
-    for (const Variable& variable : variables)
-        if (name && std::string_view(name) == variable.name) {
-            value = static_cast<float>(variable.value);
-            return true;
-        }
-    value = 0.0f;
-    return false;
+    return FindDesignerVariable<float>(name, {
+        {"averagePlayerLevel", Slot::OfUnsigned(m_averagePlayerLevel)},
+        {"minPlayerLevel", Slot::OfUnsigned(m_playerInfo.minPlayerLevel)},
+        {"maxPlayerLevel", Slot::OfUnsigned(m_playerInfo.maxPlayerLevel)},
+        {"numberOfPlayers", Slot::OfUnsigned(m_playerInfo.numberOfPlayers)},
+        {"gameDifficulty", Slot::OfUnsigned(m_playerInfo.gameDifficulty)},
+        {"characterLevel", Slot::OfUnsigned(m_characterLevel)},
+        {"entryDifficulty", Slot::OfUnsigned(m_entryDifficulty)},
+        {"poolValue", Slot::Computed(poolValue, this, 0)},
+        {"availableChampionDifficulty", Slot::OfUnsigned(m_availableChampionDifficulty)},
+    });
 }
 
 // ---- Running and placing ------------------------------------------------------------------

@@ -64,7 +64,7 @@ public:
     // A pool's count formula evaluated with poolValue = value; the value itself when the
     // text is empty or does not parse.
     int RunEquation(const std::string& text, int value);
-    bool GetDesignerVariable(const char* name, float& value) override;
+    DesignerVariableSlot<float> BindDesignerVariable(const char* name) override;
 
     // The level's identity of the proxy, by which instance groups know it.
     const UniqueId& GetUniqueId() const { return m_uniqueId; }

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/RecordKept.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/world/FixedItem.h"
@@ -99,8 +102,19 @@ void ProxyPool::LoadFromFile(const std::string& recordName)
     }
 }
 
-void ProxyPool::LoadSelection(std::vector<ProxyPoolEntry>& list, const LoadTable& record, const char* const keys[6],
-                              uint32_t defaultLimit)
+namespace {
+
+// One entry of a pool record as its keys give it, before a proxy works out its cost.
+struct PoolRecordEntry {
+    ProxyPoolEntry entry;            // the cost as written; the limit is not yet set
+    int limit = 0;                   // as written: 0 or less takes the pool's default
+    const LoadTable* monster = nullptr;   // the monster record, or an empty table
+    bool heroOrBoss = false;         // the monster is classed Hero or Boss
+};
+using PoolRecordEntries = std::vector<PoolRecordEntry>;
+
+// The entries of one list of a pool record, slots 1 to kMaxEntries that name a record.
+PoolRecordEntries ReadPoolRecordEntries(const LoadTable& record, const char* const keys[6])
 {
     // Only the slots the record holds are read: the name column lists them, so the
     // absent slots cost no key look-ups.
@@ -110,28 +124,47 @@ void ProxyPool::LoadSelection(std::vector<ProxyPoolEntry>& list, const LoadTable
         key += std::to_string(slot);
         return key.c_str();
     };
+    PoolRecordEntries read;
     for (const LoadTable::NumberedValue& named : record.GetNumbered(keys[0])) {
-        if (named.number < 1 || named.number > static_cast<uint32_t>(kMaxEntries))
+        if (named.number < 1 || named.number > static_cast<uint32_t>(ProxyPool::kMaxEntries))
             continue;
         const uint32_t slot = named.number;
         const char* name = named.value->text.c_str();
         if (!*name)
             continue;
-        ProxyPoolEntry entry;
+        PoolRecordEntry& kept = read.emplace_back();
+        ProxyPoolEntry& entry = kept.entry;
         entry.name = name;
         entry.weight = static_cast<uint32_t>(std::max(0, record.GetInt(numbered(slot, 1), 0)));
         entry.difficulty = record.GetInt(numbered(slot, 2), 0);
         entry.difficultyCutoff = record.GetInt(numbered(slot, 3), 0);
-        const int limit = record.GetInt(numbered(slot, 4), 0);
-        entry.limit = limit > 0 ? static_cast<uint32_t>(limit) : defaultLimit;
+        kept.limit = record.GetInt(numbered(slot, 4), 0);
         entry.alwaysSpawn = record.GetInt(numbered(slot, 5), 0) != 0;
-
-        const LoadTable& monster = ObjectManager::Get().GetRecordOrEmpty(entry.name);
-        if (m_parent)
-            entry.difficulty = m_parent->CalculateCharacterDifficulty(monster, entry.difficulty);
+        kept.monster = &ObjectManager::Get().GetRecordOrEmpty(entry.name);
         const MonsterClassification classification =
-            GameEngine::ResolveMonsterClassificationEnum(monster.GetString("monsterClassification", ""));
-        if (classification == MonsterClassification_Hero || classification == MonsterClassification_Boss) {
+            GameEngine::ResolveMonsterClassificationEnum(kept.monster->GetString("monsterClassification", ""));
+        kept.heroOrBoss =
+            classification == MonsterClassification_Hero || classification == MonsterClassification_Boss;
+    }
+    return read;
+}
+
+}  // namespace
+
+void ProxyPool::LoadSelection(std::vector<ProxyPoolEntry>& list, const LoadTable& record, const char* const keys[6],
+                              uint32_t defaultLimit)
+{
+    // Every proxy of a pool reads the same entries: they are read once and kept with the
+    // record (the keys name the list), and only the costs and limits are worked out here.
+    const auto kept = RecordKept::Get<PoolRecordEntries>(
+        record, keys, 0, [keys](const LoadTable& table) { return ReadPoolRecordEntries(table, keys); });
+    list.reserve(list.size() + kept->size());
+    for (const PoolRecordEntry& read : *kept) {
+        ProxyPoolEntry entry = read.entry;
+        entry.limit = read.limit > 0 ? static_cast<uint32_t>(read.limit) : defaultLimit;
+        if (m_parent)
+            entry.difficulty = m_parent->CalculateCharacterDifficulty(*read.monster, entry.difficulty);
+        if (read.heroOrBoss) {
             if (gGameEngine && gGameEngine->IsProxyHeroBossInGame(entry.name))
                 entry.limit = 0;
             else

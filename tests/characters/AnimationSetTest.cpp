@@ -194,6 +194,38 @@ TEST_F(AnimationSetTest, ATableWithOnlyARunFillsOnlyThatKind)
     EXPECT_TRUE(log.Lines().empty());
 }
 
+TEST_F(AnimationSetTest, EverySetOfATableGetsItsAnimationsUntilTheTableChanges)
+{
+    LogCapture log;
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord("Records/Anims/Shared.dbr", "unarmedAttackAnim1,A.anm,\nunarmedAttackAnimWeight1,3,\n"
+                                                       "unarmedAttackAnim2,B.anm,\nunarmedAttackAnimSpeed2,0.5,\n"
+                                                       "unarmedAttackAnimWeight2,1,\n"
+                                                       "unarmedSpecialAnim4,C.anm,\n");   // no reference
+    AnimationSet first, second;
+    for (AnimationSet* set : {&first, &second}) {
+        ASSERT_TRUE(LoadAnimationTable("Records/Anims/Shared.dbr", set, nullptr, nullptr, nullptr, nullptr, nullptr));
+        const auto& variants = static_cast<AnimationWeighted*>(set->GetAnimationBase(AnimationSet_Attack))->GetVariants();
+        ASSERT_EQ(variants.size(), 2u);
+        EXPECT_EQ(variants[0].animation->GetName(), "A.anm");
+        EXPECT_EQ(variants[0].weight, 3.0f);
+        EXPECT_EQ(variants[0].speed, 1.0f);
+        EXPECT_EQ(variants[1].animation->GetName(), "B.anm");
+        EXPECT_EQ(variants[1].weight, 1.0f);
+        EXPECT_EQ(variants[1].speed, 0.5f);
+        EXPECT_FALSE(set->DoesAnimationExist(AnimationSet_Special));
+    }
+    // Each set refuses the entry without a reference, and says so.
+    EXPECT_EQ(log.Count("AnimationSelected: Invalid reference () name for animation (C.anm)"), 2u);
+
+    records.RegisterRecord("Records/Anims/Shared.dbr", "unarmedAttackAnim1,C.anm,\n");
+    AnimationSet third;
+    ASSERT_TRUE(LoadAnimationTable("Records/Anims/Shared.dbr", &third, nullptr, nullptr, nullptr, nullptr, nullptr));
+    const auto& variants = static_cast<AnimationWeighted*>(third.GetAnimationBase(AnimationSet_Attack))->GetVariants();
+    ASSERT_EQ(variants.size(), 1u);
+    EXPECT_EQ(variants[0].animation->GetName(), "C.anm");
+}
+
 TEST_F(AnimationSetTest, TheBundledFighterTableLoadsEveryFileItNames)
 {
     LogCapture log;

@@ -94,6 +94,39 @@ TEST_F(CombatManagerRecordTest, SecondLoadStartsFromACleanSlate)
     }
 }
 
+TEST_F(CombatManagerRecordTest, EveryLoadOfARecordGetsItsValuesUntilTheRecordChanges)
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord("Records/Combat/Shared.dbr", "combatRegionHeadChance,7,\npthThreshold2,80,\n"
+                                                        "physicalDamageEquation,physicalDamageDV*2,\n");
+    CombatTestCharacter* other = MakeCombatCharacter();
+    for (CombatManager* combat : {&Combat(), &other->GetCombatManager()}) {
+        combat->LoadRecord("Records/Combat/Shared.dbr");
+        EXPECT_EQ(combat->GetRegionChance(CombatAttributeRegion_Head), 7.0f);
+        EXPECT_EQ(combat->DesignerCalculatePhysicalDamage(5.0f), 10.0f);
+        EXPECT_FALSE(combat->HasFormula(CombatFormula_PierceDamage));
+    }
+    // Each manager's formula reads its own variables.
+    EXPECT_EQ(Combat().DesignerCalculatePhysicalDamage(3.0f), 6.0f);
+    EXPECT_EQ(other->GetCombatManager().DesignerCalculatePhysicalDamage(4.0f), 8.0f);
+
+    records.RegisterRecord("Records/Combat/Shared.dbr", "combatRegionLegsChance,2,\n"
+                                                        "physicalDamageEquation,physicalDamageDV*3,\n");
+    Combat().LoadRecord("Records/Combat/Shared.dbr");
+    EXPECT_EQ(Combat().GetRegionChance(CombatAttributeRegion_Head), 0.0f);
+    EXPECT_EQ(Combat().GetRegionChance(CombatAttributeRegion_Legs), 2.0f);
+    EXPECT_EQ(Combat().DesignerCalculatePhysicalDamage(5.0f), 15.0f);
+
+    // A record that warns warns at every load.
+    records.RegisterRecord("Records/Combat/Negative.dbr", "combatRegionHeadChance,-1,\n");
+    LogCapture log;
+    Combat().LoadRecord("Records/Combat/Negative.dbr");
+    other->GetCombatManager().LoadRecord("Records/Combat/Negative.dbr");
+    EXPECT_EQ(log.Count("CombatManager: combatRegionHeadChance in Records/Combat/Negative.dbr is negative (-1); "
+                        "counted as 0"),
+              2u);
+}
+
 TEST_F(CombatManagerRecordTest, RegionTableEmptyOrBrokenGivesFullyProtected)
 {
     RandomUniform random;

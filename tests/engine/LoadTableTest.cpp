@@ -193,6 +193,29 @@ TEST(NameIndex, FoldedNamesMatchAcrossWordBoundariesAndGrowth)
     EXPECT_EQ(keys.Find("keyqqqqqqqqqqqqqqqqqqqq"), nullptr);
 }
 
+TEST(NameIndex, CopiesAndClearedIndexesFindOnlyTheirOwnNames)
+{
+    NameIndex<int, CaseFold> names;
+    for (int i = 0; i < 40; ++i)
+        names.Emplace("name" + std::to_string(i)).value = i;
+    NameIndex<int, CaseFold> copy(names);
+    names.Clear();
+    EXPECT_EQ(names.Find("name3"), nullptr);
+    names.Emplace("other").value = -1;
+    copy.Emplace("added").value = 40;
+    for (int i = 0; i < 40; ++i) {
+        const int* found = copy.Find("NAME" + std::to_string(i));
+        ASSERT_NE(found, nullptr) << i;
+        EXPECT_EQ(*found, i);
+    }
+    ASSERT_NE(copy.Find("Added"), nullptr);
+    EXPECT_EQ(*copy.Find("Added"), 40);
+    EXPECT_EQ(copy.Find("other"), nullptr);
+    ASSERT_NE(names.Find("OTHER"), nullptr);
+    EXPECT_EQ(*names.Find("OTHER"), -1);
+    EXPECT_EQ(names.Size(), 1u);
+}
+
 class RecordDatabaseTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -187,6 +187,30 @@ TEST_F(ProxyTest, PoolEntriesAreReadInSlotOrderFromSlotsOneToThirty)
     EXPECT_EQ(read.GetChampionEntries()[0].name, "Records/Test/Cost10.dbr");
 }
 
+TEST_F(ProxyTest, EveryPoolOfARecordReadsItsEntriesUntilTheRecordsChange)
+{
+    Record("Records/Test/Pool.dbr", "spawnMax,3,\nname1,Records/Test/Cost1.dbr,\nweight1,4,\nlimit1,2,\n"
+                                    "name2,Records/Test/Cost2.dbr,\n");
+    using Entries = std::vector<std::tuple<std::string, uint32_t, uint32_t, bool>>;
+    auto read = [] {
+        ProxyPool pool;
+        pool.LoadFromFile("Records/Test/Pool.dbr");
+        Entries entries;
+        for (const ProxyPoolEntry& entry : pool.GetEntries())
+            entries.emplace_back(GetFileNameOf(entry.name), entry.weight, entry.limit, entry.heroOrBoss);
+        return entries;
+    };
+    const Entries plain = {{"Cost1", 4u, 2u, false}, {"Cost2", 0u, 3u, false}};
+    EXPECT_EQ(read(), plain);
+    EXPECT_EQ(read(), plain);
+
+    // An entry's monster record changed: the pool record is read afresh with it.
+    Record("Records/Test/Cost2.dbr", "Class,Actor,\nmonsterClassification,Boss,\n");
+    EXPECT_EQ(read(), (Entries{{"Cost1", 4u, 2u, false}, {"Cost2", 0u, 3u, true}}));
+    Record("Records/Test/Pool.dbr", "spawnMax,1,\nname3,Records/Test/Cost8.dbr,\n");
+    EXPECT_EQ(read(), (Entries{{"Cost8", 0u, 1u, false}}));
+}
+
 TEST_F(ProxyTest, HeroesAreMadeOnceAndLeaveTheRegistryWhenDestroyedUnplaced)
 {
     const std::string keys = "spawnMax,1,\nname1,Records/Test/Hero.dbr,\n";

@@ -36,7 +36,13 @@ public:
 
     bool Build(const EqNode<T>& root)
     {
-        m_program.m_constants.reserve(CountConstants(root));
+        // Constants are read in place, so their vector must not move; the steps are reserved
+        // too, as a formula is compiled for every owner that reads it. A node makes at most
+        // three steps (a short circuit's jump and two loads), the root two more.
+        std::size_t constants = 0, nodes = 0;
+        CountNodes(root, constants, nodes);
+        m_program.m_constants.reserve(constants);
+        m_program.m_steps.reserve(3 * nodes + 2);
         const Source result = Emit(root, 0);
         if (m_tooDeep)
             return false;
@@ -53,14 +59,18 @@ private:
         const T* value = nullptr;
     };
 
-    static std::size_t CountConstants(const EqNode<T>& node)
+    static void CountNodes(const EqNode<T>& node, std::size_t& constants, std::size_t& nodes)
     {
+        ++nodes;
         if (node.GetNodeKind() == EqNode<T>::Kind::Constant)
-            return 1;
+            ++constants;
         if (node.GetNodeKind() != EqNode<T>::Kind::Operator)
-            return 0;
+            return;
         const auto& op = static_cast<const EqOperator<T>&>(node);
-        return (op.GetLeft() ? CountConstants(*op.GetLeft()) : 0) + (op.GetRight() ? CountConstants(*op.GetRight()) : 0);
+        if (op.GetLeft())
+            CountNodes(*op.GetLeft(), constants, nodes);
+        if (op.GetRight())
+            CountNodes(*op.GetRight(), constants, nodes);
     }
 
     static Source InPlace(const T* value) { return Source{false, 0, value}; }
