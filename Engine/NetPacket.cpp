@@ -24,6 +24,8 @@ bool NetPacket::CheckObjects(int)
     return true;
 }
 
+void NetPacket::CollectObjectIds(std::vector<uint32_t>&, bool) const {}
+
 void NetPacket::FinishObjectProcessing() {}
 
 }  // namespace GAME

@@ -65,6 +65,9 @@ public:
     // Whether the object ids the packet carries may be acted on now (attempt counts the
     // tries of one received packet from 0); plain packets carry none.
     virtual bool CheckObjects(int attempt);
+    // Appends the ids of the objects the packet acts on (not those travelling with it);
+    // with `missingOnly`, only those that name no live object yet. Plain packets name none.
+    virtual void CollectObjectIds(std::vector<uint32_t>& ids, bool missingOnly) const;
     // Called after the packet was handled.
     virtual void FinishObjectProcessing();
 

@@ -99,21 +99,47 @@ bool NetPacketRegistry::Dispatch(int fromHost, const unsigned char* data, size_t
         const std::string error = packet->GetReadError();
         return NetDropLog::Note(packet->GetClassName(), fromHost, error.c_str(), error);
     }
-    if (!packet->CheckObjects(0)) {
+    const bool resolves = packet->CheckObjects(0);
+    std::vector<uint32_t> waitsFor;
+    {
         CriticalSectionLock lock(m_lock);
-        if (m_holdTries <= 1)
+        if (!resolves && m_holdTries <= 1)
             return LogNetDrop(packet->GetClassName(), fromHost, "it names objects that do not exist");
-        if (m_held.size() >= kMaxHeld) {
-            LogNetDrop(m_held.front().packet->GetClassName(), m_held.front().fromHost,
-                       "too many packets wait for their objects");
-            m_held.pop_front();
+        if (!m_held.empty()) {
+            std::vector<uint32_t> named;
+            packet->CollectObjectIds(named, false);
+            waitsFor = HeldWaitsFor(named);
         }
-        static constexpr const char* kHeld = "it names objects that do not exist yet";
-        NetDropLog::Note(packet->GetClassName(), fromHost, kHeld, kHeld, "held");
-        m_held.push_back({std::move(packet), fromHost, 1, std::chrono::steady_clock::now()});
-        return false;
+        if (!resolves || !waitsFor.empty()) {
+            if (!resolves)
+                packet->CollectObjectIds(waitsFor, true);
+            if (m_held.size() >= kMaxHeld) {
+                LogNetDrop(m_held.front().packet->GetClassName(), m_held.front().fromHost,
+                           "too many packets wait for their objects");
+                m_held.pop_front();
+            }
+            static constexpr const char* kHeld = "it names objects that do not exist yet";
+            static constexpr const char* kBehind = "it follows packets held for the same objects";
+            const char* reason = resolves ? kBehind : kHeld;
+            NetDropLog::Note(packet->GetClassName(), fromHost, reason, reason, "held");
+            m_held.push_back({std::move(packet), fromHost, 1, std::chrono::steady_clock::now(), std::move(waitsFor)});
+            return false;
+        }
     }
     return Handle(*packet, fromHost);
+}
+
+std::vector<uint32_t> NetPacketRegistry::HeldWaitsFor(const std::vector<uint32_t>& named) const
+{
+    std::vector<uint32_t> shared;
+    for (uint32_t id : named) {
+        const bool waited = std::any_of(m_held.begin(), m_held.end(), [id](const Held& held) {
+            return std::find(held.waitsFor.begin(), held.waitsFor.end(), id) != held.waitsFor.end();
+        });
+        if (waited && std::find(shared.begin(), shared.end(), id) == shared.end())
+            shared.push_back(id);
+    }
+    return shared;
 }
 
 bool NetPacketRegistry::Handle(NetPacket& packet, int fromHost)
@@ -172,7 +198,25 @@ int NetPacketRegistry::RetryHeld()
     int applied = 0;
     const auto now = std::chrono::steady_clock::now();
     std::deque<Held> still;
+    // The objects the packets that stay wait for: a later packet naming one stays too.
+    std::vector<uint32_t> blocked;
+    std::vector<uint32_t> named;
+    const auto block = [&blocked](const std::vector<uint32_t>& ids) {
+        for (uint32_t id : ids)
+            if (std::find(blocked.begin(), blocked.end(), id) == blocked.end())
+                blocked.push_back(id);
+    };
     for (Held& held : pending) {
+        named.clear();
+        held.packet->CollectObjectIds(named, false);
+        const bool behind = std::any_of(named.begin(), named.end(), [&blocked](uint32_t id) {
+            return std::find(blocked.begin(), blocked.end(), id) != blocked.end();
+        });
+        if (behind) {
+            block(held.waitsFor);
+            still.push_back(std::move(held));
+            continue;
+        }
         if (held.packet->CheckObjects(held.tries)) {
             applied += Handle(*held.packet, held.fromHost) ? 1 : 0;
             continue;
@@ -183,6 +227,13 @@ int NetPacketRegistry::RetryHeld()
                        held.tries);
             continue;
         }
+        // What it waited for before still orders the packets behind it, arrived or not.
+        named.clear();
+        held.packet->CollectObjectIds(named, true);
+        for (uint32_t id : named)
+            if (std::find(held.waitsFor.begin(), held.waitsFor.end(), id) == held.waitsFor.end())
+                held.waitsFor.push_back(id);
+        block(held.waitsFor);
         still.push_back(std::move(held));
     }
     CriticalSectionLock lock(m_lock);

@@ -5,7 +5,9 @@
 // logged and dropped whole, before any handler runs. A packet whose object ids do not
 // resolve is dropped the same way, unless holding is on (SetHoldLimits): then it waits
 // for the objects it names (a peer may send them after it), is tried again on every
-// RetryHeld, and is dropped, logged, after the allowed tries or time.
+// RetryHeld, and is dropped, logged, after the allowed tries or time. What arrives for an
+// object that held packets wait for is held behind them, so that each object's packets
+// apply in the order they were sent.
 #pragma once
 
 #include <cstddef>
@@ -54,7 +56,9 @@ public:
     static constexpr size_t kMaxHeld = 256;
     void SetHoldLimits(int tries, int ms);
     // Tries each held packet again, in the order they arrived: applies those whose objects
-    // now exist and drops those past their limits. Returns how many were applied.
+    // now exist and drops those past their limits; one that names an object an older held
+    // packet still waits for stays behind it (without spending a try). Returns how many
+    // were applied.
     int RetryHeld();
     size_t GetHeldCount() const;
 
@@ -69,7 +73,11 @@ private:
         int fromHost = 0;
         int tries = 0;
         std::chrono::steady_clock::time_point since;
+        // The objects it waits for: those missing, and those older held packets wait for.
+        std::vector<uint32_t> waitsFor;
     };
+    // The ids among `named` that a held packet waits for (m_held, under m_lock).
+    std::vector<uint32_t> HeldWaitsFor(const std::vector<uint32_t>& named) const;
     // Runs the handler of the packet's type; false when there is none (logged).
     bool Handle(NetPacket& packet, int fromHost);
 

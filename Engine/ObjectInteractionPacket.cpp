@@ -70,4 +70,20 @@ bool ObjectInteractionPacket::CheckObjects(int)
     return true;
 }
 
+void ObjectInteractionPacket::CollectObjectIds(std::vector<uint32_t>& ids, bool missingOnly) const
+{
+    const auto add = [&ids, missingOnly](uint32_t id) {
+        if (id != 0 && !(missingOnly && Resolves(id, false)))
+            ids.push_back(id);
+    };
+    for (intptr_t offset : m_idOffsets) {
+        const SmartObjectId& id = IdAt(offset);
+        if (!id.IsMarkedForReplication())
+            add(id.GetId());
+    }
+    for (intptr_t offset : m_listOffsets)
+        for (uint32_t id : ListAt(offset).GetIds())
+            add(id);
+}
+
 }  // namespace GAME

@@ -109,6 +109,8 @@ public:
     // True when every entered id may be acted on: non-zero and naming a live object,
     // or 0 in a nullable field, or marked for replication.
     bool CheckObjects(int attempt) override;
+    // The non-zero ids of every entered field and list, except those marked for replication.
+    void CollectObjectIds(std::vector<uint32_t>& ids, bool missingOnly) const override;
 
     size_t GetEnteredIdCount() const { return m_idOffsets.size(); }
     size_t GetEnteredListCount() const { return m_listOffsets.size(); }

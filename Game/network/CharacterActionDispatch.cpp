@@ -2,13 +2,17 @@
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
+#include "Engine/NetDropLog.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerBaseCharacter.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/CharacterActions.h"
+#include "Game/core/foundation/MathUtil.h"
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdDispatch.h"
+#include "Game/world/FixedItem.h"
+#include "Game/world/StrategicMovementBase.h"
 
 namespace GAME {
 
@@ -75,6 +79,43 @@ std::unique_ptr<CharacterAction> Rebuild(NetPacket& p)
     }
 }
 
+// A walk ends within this much of the point it was heading for.
+constexpr float kUseWalkTolerance = 0.5f;
+
+// Whether the character, standing at `from`, reaches the object as a player's click would
+// use it there without walking: a fixed item from its approach point or within its extra
+// reach of it, a strategic-movement point within the character's extents of its approach
+// point. Anything else is no object a use acts on, and is in reach.
+bool ReachesFrom(Character& user, const WorldVec3& from, const Object* target)
+{
+    if (const auto* fixedItem = DynamicCast<FixedItem>(target)) {
+        const WorldVec3 item = fixedItem->GetCoords().GetPosition();
+        WorldVec3 approach = fixedItem->GetUsePoint(user);
+        if (!approach.IsValid())
+            approach = item;
+        const float reach = fixedItem->GetExtraReach() + kUseWalkTolerance;
+        return user.GetExtents() + reach >= WorldDistance(from, approach) ||
+               WorldDistance(approach, item) + reach >= WorldDistance(item, from);
+    }
+    if (const auto* marker = DynamicCast<StrategicMovementBase>(target)) {
+        const WorldVec3 approach = marker->GetMoveToPoint(user);
+        return approach.IsValid() && user.GetExtents() + kUseWalkTolerance >= WorldDistance(from, approach);
+    }
+    return true;
+}
+
+// A client's use is applied only within reach of where the server sees its character, or
+// of where the walk it is on ends (the client may finish the walk a little earlier).
+bool UseWithinReach(const UseItemPacket& packet, Character& user, int fromHost)
+{
+    const Object* target = ObjectManager::Get().GetObject(packet.itemId);
+    const WorldVec3 walkEnd = user.GetPathTarget();
+    if (ReachesFrom(user, user.GetPathPosition(), target) || (walkEnd.IsValid() && ReachesFrom(user, walkEnd, target)))
+        return true;
+    return LogNetDrop(packet.GetClassName(), fromHost, "character %u is out of reach of %u", user.GetObjectId(),
+                      static_cast<uint32_t>(packet.itemId));
+}
+
 }  // namespace
 
 std::unique_ptr<CharacterAction> RebuildCharacterActionFrom(NetPacket& packet)
@@ -107,6 +148,11 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
                      characterId);
         return;
     }
+    ConnectionManager& connections = ConnectionManager::Get();
+    const bool serving = connections.GetLocalHostId() == ConnectionManager::kServerHost;
+    if (const auto* use = DynamicCast<UseItemPacket>(&packet);
+        use && serving && fromHost != ConnectionManager::kServerHost && !UseWithinReach(*use, *character, fromHost))
+        return;
     if (auto* controller = ObjectManager::Get().GetObject<ControllerBaseCharacter>(character->GetControllerId())) {
         controller->LocalHandleAction(action.release());
     } else if (CharacterActionHandler* handler = character->GetActionHandler()) {
@@ -117,8 +163,7 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
         return;
     }
     // The server passes a client's action on to the other clients, as it does commands.
-    ConnectionManager& connections = ConnectionManager::Get();
-    if (connections.GetLocalHostId() == ConnectionManager::kServerHost)
+    if (serving)
         connections.SendToOtherClients(fromHost, packet);
 }
 

@@ -14,7 +14,9 @@
 #include "Game/core/Bonus.h"
 #include "Game/core/GameEngineServicesModule.h"
 #include "Game/core/PlayerManagerServer.h"
+#include "Game/network/CharacterActionPackets.h"
 #include "Game/network/NetworkRegionLoader.h"
+#include "Game/world/FixedItem.h"
 #include "host/HostDispatch.h"
 #include "tests/network/GameWireFixture.h"
 #include "tests/network/PeerProcess.h"
@@ -528,6 +530,40 @@ TEST_F(DispatchTest, TeleportToACoordinateNoWholeNumberHoldsIsRefused)
 }
 
 // Only the client whose host owns the player may have the server load for its respawn.
+TEST_F(DispatchTest, AClientsUseOfAFixedItemReachesOnlyAsFarAsItsPlayerCouldUseIt)
+{
+    constexpr const char* kWellRecord = "Records/Test/Well.dbr";
+    Serve();
+    JoinClient(kOtherClientHost, kOtherClientPlayer);
+    RecordDatabase::Get().RegisterRecord(kWellRecord, "Class,FixedItemWell,\n");
+    Region* region = World::Get().GetRegionById(7);
+    auto* walker = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", kClientPlayer));
+    ASSERT_NE(walker, nullptr);
+    World::Get().AddEntity(walker, WorldCoords(region, Coords()));
+    const auto place = [region](float x) {
+        auto* well = ObjectManager::Get().CreateObjectFromFile<FixedItem>(kWellRecord);
+        World::Get().AddEntity(well, WorldCoords(region, Coords::MakeTranslation(Vec3(x, 0, 0))));
+        return well->GetObjectId();
+    };
+    const uint32_t nearWell = place(1.5f);
+    const uint32_t farWell = place(40.0f);
+    UseItemPacket use;
+    use.characterId = kClientPlayer;
+    use.position = WorldVec3(region, Vec3(0, 0, 0));
+    LogCapture log;
+    use.itemId = farWell;
+    Receive(kClientHost, Written(use));
+    EXPECT_TRUE(log.Contains("UseItemPacket from host 1 dropped: character " + std::to_string(kClientPlayer) +
+                             " is out of reach of " + std::to_string(farWell)));
+    EXPECT_TRUE(transport.sent.empty());
+
+    // Beside the near well the use is applied and passed on to the other client.
+    use.itemId = nearWell;
+    Receive(kClientHost, Written(use));
+    ASSERT_EQ(Destinations(), (std::vector<NetDestination>{{NetDestination::OtherClients, kClientHost}}));
+    EXPECT_EQ(transport.sent[0].bytes, Written(use));
+}
+
 TEST_F(DispatchTest, ARespawnLoaderIsStartedOnlyForTheSendersOwnPlayer)
 {
     Serve();

@@ -165,6 +165,52 @@ TEST_F(SpawnTest, APacketNamingAMissingObjectWaitsForItBoundedInTriesAndNumber)
     EXPECT_EQ(handled, 1);
 }
 
+TEST_F(SpawnTest, PacketsForAnObjectWithHeldPacketsWaitBehindThemAndApplyInTheOrderSent)
+{
+    std::vector<std::pair<uint32_t, unsigned>> applied;   // (actor, half) as handled
+    NetPacketRegistry& registry = NetPacketRegistry::Get();
+    registry.SetHandler(EngineKindsPacket::kType, [&applied](NetPacket& packet, int) {
+        const auto& kinds = static_cast<EngineKindsPacket&>(packet);
+        applied.emplace_back(kinds.actor.GetId(), kinds.half);
+    });
+    registry.SetHoldLimits(3, 60000);
+    const auto send = [](uint32_t actor, unsigned half, uint32_t target = 0) {
+        EngineKindsPacket packet;
+        packet.actor = actor;
+        packet.half = half;
+        packet.target = target;
+        const Bytes bytes = Written(packet);
+        return ConnectionManager::Get().HandleIncoming(6, bytes.data(), bytes.size());
+    };
+    ObjectManager::Get().CreateObject("Player", 0x80);
+    LogCapture log;
+    // The first action waits for its character; the character arrives, then a newer action
+    // for it: the newer one waits behind the first. A packet for another object, or one that
+    // names the waited-for object only as its target while its actor exists, goes through.
+    EXPECT_FALSE(send(0x79, 1));
+    ObjectManager::Get().CreateObject("Player", 0x79);
+    EXPECT_FALSE(send(0x79, 2));
+    EXPECT_TRUE(log.Contains("EngineKindsPacket from host 6 held: it follows packets held for the same objects"));
+    EXPECT_TRUE(send(0x80, 3));
+    EXPECT_EQ(registry.GetHeldCount(), 2u);
+    EXPECT_EQ(registry.RetryHeld(), 2);
+    EXPECT_EQ(applied, (std::vector<std::pair<uint32_t, unsigned>>{{0x80, 3}, {0x79, 1}, {0x79, 2}}));
+
+    // A waiting packet that never resolves keeps a later one for its once-missing actor
+    // behind it, without the later one's tries running out; once it is dropped, the later
+    // one applies.
+    applied.clear();
+    EXPECT_FALSE(send(0x81, 4, 0x82));
+    ObjectManager::Get().CreateObject("Player", 0x81);
+    EXPECT_FALSE(send(0x81, 5));
+    EXPECT_EQ(registry.RetryHeld(), 0);
+    EXPECT_EQ(registry.GetHeldCount(), 2u);
+    EXPECT_EQ(registry.RetryHeld(), 1);
+    EXPECT_TRUE(log.Contains("EngineKindsPacket from host 6 dropped: the objects it names did not arrive (3 tries)"));
+    EXPECT_EQ(applied, (std::vector<std::pair<uint32_t, unsigned>>{{0x81, 5}}));
+    EXPECT_EQ(registry.GetHeldCount(), 0u);
+}
+
 TEST_F(SpawnTest, AHostThatTimesOutLeavesAsItsPlayerWouldAndALostServerEndsTheGame)
 {
     engine->SetAsNetworkServer();

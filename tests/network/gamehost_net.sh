@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Two gamehost processes on 127.0.0.1: a server on a free port and a client that joins it.
 #   gamehost_net.sh GAMEHOST play   both play to the end: the join, the party, the fight (with the
-#                                   summoner's creatures and the monsters' actions), the
+#                                   summoner's creatures and every character's actions), the
 #                                   townsfolk (their talk and the quest's end) and
 #                                   the roster's heartbeats, the item the server drops, the
 #                                   monsters' loot, the merchant's stock and the client's
@@ -62,12 +62,11 @@ shared() {
     grep "^net: townsperson [0-9]* Records/Creatures/\(Villager\|QuestGiver\).dbr" "$1"
     grep "^frame [0-9]*: \(villager [12] says\|the villagers\|the player engages the quest giver\|the quest ended\)" "$1" |
         sed 's/^frame [0-9]*: //'
-    # The actions of the characters the client knows from the start (the arena's monsters and
-    # the townsfolk) as they travel, each character's in its order. (An action for a
-    # character made later, such as a summoned creature, may wait on a client until the
-    # character is there, and then come after a newer one.)
-    grep "^ai: frame [0-9]*: Records/Creatures/\(ArenaMonster\|ArenaBystander\|ArenaBystanderSummoner\|Villager\|QuestGiver\).dbr " "$1" |
-        sed 's/^ai: frame [0-9]*: //' | sort -s -k2,2
+    # The actions of every character as they travel, each character's in its order: those
+    # the client knows from the start (the arena's monsters and the townsfolk) and those made
+    # later (the summoner's creatures, the scenery, the champion). An action that waits on a
+    # client for its character holds the newer ones for that character behind it.
+    grep "^ai: frame [0-9]*: " "$1" | sed 's/^ai: frame [0-9]*: //' | sort -s -k2,2
 }
 
 # The quest ends at frame 290 on each side; a client that runs behind its server still
