@@ -7,6 +7,7 @@
 
 #include "Engine/Localization.h"
 #include "Game/characters/Monster.h"
+#include "Game/world/MapMarkers.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 #include "tests/core/EngineFixture.h"
@@ -197,6 +198,31 @@ TEST_F(GameEngineUIText, MonsterNameAndMapName)
     EXPECT_EQ(engine->GetMapName(), u"Isles ~ Coast.map");
     info.SetLevelName("Coast.map");
     EXPECT_EQ(engine->GetMapName(), u"Isles ~ Coast.map");
+}
+
+TEST_F(GameEngineUIText, DetailMapListsEveryPlayerAndMarksTheLocalParty)
+{
+    const uint32_t self = MakeMainPlayer()->GetObjectId();
+    std::vector<PlayerNetBasicInfo> roster = Roster({self, 0x20000002, 0x30000003});
+    roster[0].partyId = roster[1].partyId = 3;
+    roster[2].position = WorldVec3(nullptr, Vec3(4, 0, 2));
+    engine->GetPlayerManagerClient()->HandlePlayerUpdate(roster);
+
+    std::vector<MinimapGameNugget> nuggets;
+    engine->GetDetailMapData(nuggets, WorldFrustum{});   // no region: nothing
+    EXPECT_TRUE(nuggets.empty());
+
+    WorldFrustum frustum;
+    frustum.region = World::Get().AddRegion(1, "Map");
+    engine->GetDetailMapData(nuggets, frustum);
+    ASSERT_EQ(nuggets.size(), 3u);
+    EXPECT_EQ(nuggets[0].kind, GameEngine::kMinimapPlayer);   // the local player is never its own party
+    EXPECT_EQ(nuggets[1].kind, GameEngine::kMinimapPartyMember);
+    EXPECT_EQ(nuggets[2].kind, GameEngine::kMinimapPlayer);
+    // Players whose objects are not in the world show their cached name and place.
+    EXPECT_EQ(nuggets[2].text, u"P805306371");
+    EXPECT_EQ(nuggets[2].position.GetRegionPosition(), Vec3(4, 0, 2));
+    EXPECT_EQ(nuggets[2].facing, Vec3(0, 0, 1));
 }
 
 }  // namespace
