@@ -215,6 +215,12 @@ public:
     // Whether players may fight players of another team number.
     void SetPvP(bool on) { m_pvp = on; }
     bool GetPvP() const { return m_pvp; }
+
+    // The mod being played (empty for the game's own map) and the path of its level.
+    void SetModName(const std::string& name) { m_modName = name; }
+    const std::string& GetModName() const { return m_modName; }
+    void SetLevelName(const std::string& name) { m_levelName = name; }
+    const std::string& GetLevelName() const { return m_levelName; }
     void Reset();
 
 private:
@@ -223,6 +229,8 @@ private:
     std::vector<std::u16string> m_playerNames;
     uint32_t m_numOfPlayers = 0;
     bool m_pvp = false;
+    std::string m_modName;
+    std::string m_levelName;
 };
 
 // The graphics engine: there is no screen, so it never downsizes. It loads animations,

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Engine/Engine.h"
+#include "Engine/Journal.h"
 
 namespace GAME {
 
@@ -31,6 +32,14 @@ float SegmentDistanceSquared(const Vec3& a, const Vec3& b, const Vec3& point, fl
 }  // namespace
 
 // ---- Path -------------------------------------------------------------------------------
+
+void Path::DebugRender() const
+{
+    const WorldVec3& start = m_points.front();
+    const WorldVec3& end = m_points.back();
+    Journal::Get().Record("Path::DebugRender", 0, "%zu points, region %u to region %u, length %g", m_points.size(),
+                          start.GetRegionId(), end.GetRegionId(), m_length);
+}
 
 Path::Path(std::vector<WorldVec3> points) : m_points(std::move(points))
 {

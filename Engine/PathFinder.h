@@ -33,6 +33,8 @@ public:
     // held at the end; `position` becomes the cursor's point and `direction` the unit
     // direction of the stretch it is on. True while some of the path is left ahead.
     bool Advance(float distance, WorldVec3& position, Vec3& direction);
+    // Draws the path over the world for one frame (written to the journal).
+    void DebugRender() const;
 
 private:
     // The stretch holding `distance` and how far into it.

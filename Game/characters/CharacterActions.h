@@ -229,7 +229,7 @@ public:
 
     void Execute() override;
     std::unique_ptr<CharacterActionPacket> GetNetPacket() const override;
-    const char* ToString() const override { return "ImmobilizeAction"; }
+    const char* ToString() const override { return "ImobilizeAction"; }
 };
 
 // Springs a trap on the character; ends at once.

@@ -7,6 +7,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/Random.h"
+#include "Engine/World.h"
 #include "Game/ai/ControllerBaseCharacter.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Monster.h"
@@ -339,6 +340,21 @@ void CharacterMovementManager::Reset()
 {
     ClearPath();
     SetPathPosition(m_character->GetCoords().GetPosition());
+}
+
+void CharacterMovementManager::DebugRender() const
+{
+    constexpr float kMarkRadius = 0.1f;
+    World& world = World::Get();
+    if (m_pathPosition.IsValid())
+        world.RenderDebugSphere(m_pathPosition, kMarkRadius, Color{0.25f, 1.0f, 0.25f, 1.0f});
+    if (m_localPathPosition.IsValid())
+        world.RenderDebugSphere(m_localPathPosition, kMarkRadius, Color{0.2f, 0.2f, 1.0f, 1.0f});
+    if (m_pathTarget.IsValid())
+        world.RenderDebugSphere(m_pathTarget, kMarkRadius, Color{1.0f, 1.0f, 0.0f, 1.0f});
+    for (const Path* path : {m_path.get(), m_localPath.get()})
+        if (path)
+            path->DebugRender();
 }
 
 }  // namespace GAME

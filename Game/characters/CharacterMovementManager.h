@@ -64,8 +64,9 @@ public:
     void ClearPath();
     // Drops the paths and puts the path position where the character stands.
     void Reset();
-    // The engine has nothing to draw with: the positions are left to the debugger.
-    void DebugRender() const {}
+    // Small spheres at the path position, the detour position and the target (those that
+    // are set), then the paths themselves; drawn for one frame.
+    void DebugRender() const;
 
     // A path, or a local detour, shorter than this counts as finished (world units).
     static constexpr float closeEnoughToJump = 0.05f;

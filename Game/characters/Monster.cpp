@@ -5,6 +5,7 @@
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
 #include "Engine/LoadTable.h"
+#include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerBaseCharacter.h"
 #include "Game/ai/ControllerMonster.h"
@@ -14,6 +15,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/TeamManager.h"
 #include "Game/core/foundation/ProcessRandom.h"
+#include "Game/core/foundation/StringUtil.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/world/BoundingVolumeBossMonster.h"
 
@@ -674,6 +676,19 @@ void Monster::StopDamageEffect(CombatAttributeType type)
     Character::StopDamageEffect(type);
     if (type == CombatAttributeType_Confusion)
         m_confusionEffect.Stop();
+}
+
+}  // namespace GAME
+
+namespace GAME {
+
+std::u16string Monster::GetGameDescription(bool flag) const
+{
+    std::u16string text = gGameEngine ? gGameEngine->GetMonsterColor(m_classification) : std::u16string();
+    text += LocalizationManager::Instance().Format("SimpleStringFormat", Character::GetGameDescription(flag));
+    RemoveLineBreakCodes(text);
+    TrimDisplayText(text);
+    return text;
 }
 
 }  // namespace GAME

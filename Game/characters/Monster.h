@@ -45,6 +45,8 @@ public:
     void PreLoad(bool flag) override;
     void InitialUpdate() override;
     void UpdateSelf(int elapsedMs) override;
+    // The rank's colour code, then the localised name on one line without outer blanks.
+    std::u16string GetGameDescription(bool flag) const override;
 
     // ---- Sounds -------------------------------------------------------------------
     virtual bool PlayAmbientSound(bool flag);

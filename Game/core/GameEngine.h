@@ -61,7 +61,9 @@ class Player;
 class PlayerManagerClient;
 class PlayerManagerServer;
 class Proxy;
+class Skill;
 class SoundPak;
+struct MinimapGameNugget;
 class Team;
 class TeamManager;
 class TradeManager;
@@ -97,6 +99,12 @@ inline constexpr unsigned kTutorialPageSkillPointsWaiting = 29;
 inline constexpr unsigned kTutorialPageDeathsWithoutPotion = 30;
 inline constexpr unsigned kTutorialPageUnspentPoints = 31;
 inline constexpr unsigned kTutorialPageMasteryPoints = 32;
+
+// Why a skill cannot be raised or lowered, one flag per position: 0 no points to add,
+// 1 mastery level too low, 2 base skill needed, 3 no text past the current level unless
+// reclaiming, 4 no requirement text, 5 a required skill missing, 6 too little gold to
+// reclaim, 7 the base level cannot be reclaimed, 8 no points to reclaim.
+using SkillReasons = std::array<bool, 9>;
 
 class GameEngine : public EquationInterface<float> {
 public:
@@ -486,6 +494,21 @@ public:
     bool PlayerSaleRequest(uint32_t market, uint32_t item, bool silent);
     void PlayMarketPurchaseSound();
     void PlayMarketSaleSound();
+
+    // ---- Skill and map texts ----------------------------------------------------------
+    // A skill's rollover in the skill window: heading, current and next level, and the
+    // line telling why it can or cannot be raised (or, reclaiming, lowered for `gold`).
+    static void GenerateUISkillText(const Skill* skill, std::vector<GameTextLine>& lines,
+                                    const SkillReasons* reasons, bool headingOnly, bool reclaiming, int gold);
+    // A skill's rollover on a hot slot: heading, current level and whether it is usable now.
+    static void GenerateUISkillInfo(const Skill* skill, std::vector<GameTextLine>& lines);
+    // "mod ~ level" for a mod's map, else the default map's localised name.
+    std::u16string GetMapName() const;
+    // The detail map's entries: those of the entities in the frustum, then one per player
+    // in the game (kind kMinimapPlayer, or kMinimapPartyMember for the local player's party).
+    void GetDetailMapData(std::vector<MinimapGameNugget>& out, const WorldFrustum& frustum) const;
+    static constexpr int kMinimapPlayer = 0;
+    static constexpr int kMinimapPartyMember = 1;
     // Null when the record names none, or once the sound is destroyed.
     SoundPak* GetMarketPurchaseSound() const;
     SoundPak* GetMarketSaleSound() const;

@@ -125,8 +125,7 @@ const char* HotSlotOptionSkill::GetBitmapNameDown() const
 
 void HotSlotOptionSkill::GetRolloverText(std::vector<GameTextLine>& lines) const
 {
-    if (const Skill* skill = SkillOf(m_skillId))
-        skill->CreateUISkillHeading(lines);
+    GameEngine::GenerateUISkillInfo(SkillOf(m_skillId), lines);
 }
 
 void HotSlotOptionSkill::GetDisplayName(std::u16string& name) const

@@ -7,6 +7,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/world/BoundingVolume.h"
 #include "Game/world/OwnedSound.h"
 
 namespace GAME {
@@ -32,6 +33,12 @@ float FadeFraction(int timer, int length)
 }  // namespace
 
 // ---- Fx ---------------------------------------------------------------------------------
+
+bool Fx::GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const
+{
+    constexpr float kPickRadius = 1.0f;
+    return BoundingVolume::PickSphere(ray, surface, GetCoords().GetPosition(), kPickRadius, distance, point);
+}
 
 void Fx::Load(const LoadTable& table)
 {

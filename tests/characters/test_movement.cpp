@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "characters/CharacterWorldFixture.h"
+#include "Engine/Journal.h"
 #include "Engine/PathFinder.h"
 #include "Game/characters/CharacterMovementManager.h"
 #include "Game/core/TeamManager.h"
@@ -49,6 +50,24 @@ TEST_F(MovementTest, AdvancesBySpeedAndEndsShortPathsAtOnce)
     EXPECT_EQ(Character_ActionState_ForcedStop, runner->GetActionState());
     EXPECT_EQ(nullptr, runner->GetPath());
     EXPECT_FALSE(runner->GetPathTarget().IsValid());
+}
+
+TEST_F(MovementTest, DebugDrawingMarksThePositionsThatAreSetAndThePath)
+{
+    Character* runner = Make();
+    Journal& journal = Journal::Get();
+    journal.Clear();
+    runner->GetMovementManager().DebugRender();   // never moved: nothing is set
+    EXPECT_EQ(journal.Count("World::RenderDebugSphere"), 0u);
+    EXPECT_EQ(journal.Count("Path::DebugRender"), 0u);
+
+    Run(runner, At(0), At(10), 5.0f);
+    journal.Clear();
+    runner->GetMovementManager().DebugRender();
+    ASSERT_EQ(journal.Count("World::RenderDebugSphere"), 3u);   // path, detour and target positions
+    EXPECT_NE(journal.GetLast("World::RenderDebugSphere").detail.find("(10, 0, 0) radius 0.1 colour (1, 1, 0, 1)"),
+              std::string::npos);
+    EXPECT_EQ(journal.Count("Path::DebugRender"), 1u);
 }
 
 // Within half a unit the target is reached and the old path kept; over the last stretch

@@ -83,12 +83,19 @@ TEST_F(CharacterActionPacketTest, ActionsFillTheirPacketsAndOnlySomeCarryThePreM
     bare.push_back(std::make_unique<TakeStunAction>(kHeroId));
     bare.push_back(std::make_unique<ImmobilizeAction>(kHeroId));
     bare.push_back(std::make_unique<TakeTrapAction>(kHeroId));
-    for (auto& action : bare) {
-        action->SetPreMoveData(At(3), 9, 2, 1.0f);
-        const std::unique_ptr<CharacterActionPacket> packet = action->GetNetPacket();
+    // Each keeps its name across the wire (the hold's name is spelt with one "m").
+    const char* const names[] = {"TakeStunAction", "ImobilizeAction", "TakeTrapAction"};
+    for (size_t i = 0; i < bare.size(); ++i) {
+        CharacterAction& action = *bare[i];
+        action.SetPreMoveData(At(3), 9, 2, 1.0f);
+        const std::unique_ptr<CharacterActionPacket> packet = action.GetNetPacket();
         ASSERT_NE(packet, nullptr);
-        EXPECT_FALSE(packet->HasPreMove()) << action->ToString();
+        EXPECT_FALSE(packet->HasPreMove()) << action.ToString();
         EXPECT_EQ(Written(*packet).size(), 7u);
+        EXPECT_STREQ(action.ToString(), names[i]);
+        const std::unique_ptr<CharacterAction> rebuilt = RebuildCharacterActionFrom(*packet);
+        ASSERT_NE(rebuilt, nullptr);
+        EXPECT_STREQ(rebuilt->ToString(), names[i]);
     }
     AttackAction attacking(kHeroId, 0xD00D, At(4), 3, 0x2345, {});
     attacking.SetPreMoveData(At(3), 9, 2, 1.0f);

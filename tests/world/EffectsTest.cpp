@@ -168,5 +168,23 @@ TEST_F(EffectsTest, AnOwnedEffectRidesItsOwnerAndIsDestroyedWhenReleasedUnstarte
     EXPECT_TRUE(started->IsInWorld() && started->IsSelfDeleting());
 }
 
+TEST_F(EffectsTest, TheEditorPicksAnEffectWithinOneUnitOfItsPosition)
+{
+    FxMesh* mesh = Place(Mesh("0", "1", "0"), 10.0f);
+    const WorldRay ray{WorldVec3(region, Vec3(0, 0, 0)), Vec3(1, 0, 0)};
+    const WorldRay past{WorldVec3(region, Vec3(0, 1.5f, 0)), Vec3(1, 0, 0)};
+    float distance = 0.0f;
+    WorldVec3 hit;
+    EXPECT_FALSE(mesh->GetIntersection(ray, 1, distance, hit)) << "outside the editor";
+    EXPECT_FALSE(distance < kPositiveInfinity);
+    gEngine->SetEditorMode(true);
+    EXPECT_FALSE(mesh->GetIntersection(ray, 0, distance, hit)) << "not a picking surface";
+    EXPECT_FALSE(mesh->GetIntersection(past, 1, distance, hit)) << "a ray passing above the sphere";
+    ASSERT_TRUE(mesh->GetIntersection(ray, 1, distance, hit));
+    gEngine->SetEditorMode(false);
+    EXPECT_NEAR(distance, 9.0f, 1e-4f);
+    EXPECT_NEAR(hit.GetRegionPosition().x, 9.0f, 1e-4f);
+}
+
 }  // namespace
 }  // namespace GAME
