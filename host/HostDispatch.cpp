@@ -8,6 +8,7 @@
 #include "Engine/ChatPacket.h"
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
+#include "Engine/Localization.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/TextUtil.h"
 #include "Game/core/GameEngine.h"
@@ -23,6 +24,7 @@
 #include "Game/network/QuestPackets.h"
 #include "Game/quests/QuestTargetedActions.h"
 #include "host/HostReplication.h"
+#include "host/HostVillageNet.h"
 
 namespace GAME {
 
@@ -117,9 +119,17 @@ void CleanMessage(RemoteMessagePacket& p, int)
     p.textTag = WithoutControlCharacters(p.textTag);
 }
 
-void CleanWMessage(RemoteWMessagePacket& p, int)
+// The summary of a served village's world is the server's word alone: a client's message
+// that would pass for a line of it is emptied.
+void CleanWMessage(RemoteWMessagePacket& p, int fromHost)
 {
     p.text = WithoutControlCharacters(p.text);
+    const std::u16string summary = LocalizationManager::ToWChar(HostVillageNet::kWorldPrefix);
+    if (fromHost != ConnectionManager::kServerHost && p.text.rfind(summary, 0) == 0) {
+        gEngine->Log(LOG_WARNING, "RemoteWMessagePacket from host %d emptied: only the server sends the world's summary",
+                     fromHost);
+        p.text.clear();
+    }
 }
 
 // On the host, a client's chat line goes under the name of the client's player in the

@@ -23,8 +23,9 @@ class FixedItemTyphonPortal;
 
 class HostFixedItemsNet {
 public:
-    // The server places the objects at this frame: after every other part of the game.
-    static constexpr int kPlaceFrame = 340;
+    // The server places the objects at this frame: after every other part of the game, the
+    // bundled network run (380 frames) included.
+    static constexpr int kPlaceFrame = 400;
 
     // `placing`: this host is the server; otherwise this host's player walks.
     void Start(uint32_t playerId, bool placing);

@@ -23,6 +23,7 @@
 #include "host/HostDispatch.h"
 #include "host/HostLevelUI.h"
 #include "host/HostNetwork.h"
+#include "host/HostSeed.h"
 #include "host/HostVillage.h"
 
 namespace GAME {
@@ -300,6 +301,7 @@ int HostLevel::Run(const HostOptions& options)
     InitializeObjects();
     RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
+    SeedGameRules(engine, options);
     HostLevelUI ui;
     engine.SetUI(&ui);
     if (options.role == "server")

@@ -350,8 +350,27 @@ void HostNetwork::WaitForFirstClient()
                     return true;
         return false;
     };
-    if (!waitFor(clientPlayerJoined))
+    if (!waitFor(clientPlayerJoined)) {
         std::printf("gamehost: the client's player never joined; the server plays on\n");
+        return;
+    }
+    // The client sends its player once the server's world has reached it: the first frame
+    // waits for that player to stand in the world, so the server's opening moves (a buff
+    // that reaches every friend near by) find it there however slow the client is.
+    const auto clientPlayerArrived = [this] {
+        const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer();
+        if (roster)
+            for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos()) {
+                if (PlayerHostId(record.playerId) == ConnectionManager::kServerHost)
+                    continue;
+                const auto* player = ObjectManager::Get().GetObject<Player>(record.playerId);
+                if (player && player->IsInWorld())
+                    return true;
+            }
+        return false;
+    };
+    if (!waitFor(clientPlayerArrived))
+        std::printf("gamehost: the client's player never arrived in the world; the server plays on\n");
 }
 
 void HostNetwork::OnSpawned(const SpawnReport& report)

@@ -121,19 +121,22 @@ void HostQuest::PrintJournal(int frame)
 
 void HostQuest::PrintSummary() const
 {
-    const Quest* quest = GetQuest();
-    if (!quest) {
+    if (const Quest* quest = GetQuest())
+        std::printf("summary: %s\n", StateLine(*quest).c_str());
+    else
         std::printf("summary: quest %s did not load\n", m_setup.questFile.c_str());
-        return;
-    }
+}
+
+std::string HostQuest::StateLine(const Quest& quest)
+{
     size_t done = 0;
-    for (size_t s = 0; s < quest->GetStepCount(); ++s)
-        done += quest->GetQuestStepAtIndx(s)->IsComplete() ? 1 : 0;
-    const char* state = quest->IsComplete() ? (quest->IsUnsolvable() ? "unsolvable" : "complete")
-                      : quest->IsActive()   ? "active"
-                                            : "not started";
-    std::printf("summary: quest \"%s\" %s, %zu of %zu steps done\n", Text(quest->GetName()).c_str(), state, done,
-                quest->GetStepCount());
+    for (size_t s = 0; s < quest.GetStepCount(); ++s)
+        done += quest.GetQuestStepAtIndx(s)->IsComplete() ? 1 : 0;
+    const char* state = quest.IsComplete() ? (quest.IsUnsolvable() ? "unsolvable" : "complete")
+                      : quest.IsActive()   ? "active"
+                                           : "not started";
+    return "quest \"" + Text(quest.GetName()) + "\" " + state + ", " + std::to_string(done) + " of " +
+           std::to_string(quest.GetStepCount()) + " steps done";
 }
 
 bool HostQuest::Save(const std::string& savePath)

@@ -37,6 +37,8 @@ public:
     Quest* GetQuest() const;
     // The quest's line of a run's summary: its name, its state and the steps done.
     void PrintSummary() const;
+    // A quest's state as the summaries print it: its name, its state and the steps done.
+    static std::string StateLine(const Quest& quest);
 
     // Loads the quest, gives the monster to the arena pack, places the shrine, and
     // resumes a saved state (`loadPath` not empty). False when the quest did not load.

@@ -199,14 +199,27 @@ bool ApplySpawn(SpawnPlayerPacket& packet, int fromHost, SpawnReport& report)
     if (auto* existing = ObjectManager::Get().GetObject<Character>(id)) {
         if (existing->GetObjectName() != packet.carriedRecord)
             return Drop(packet, fromHost, "the object there is another one");
+        const auto* player = DynamicCast<Player>(existing);
+        RandomStreamScope draws(player ? player->GetOwnDraws() : nullptr);
         if (!ApplyCarriedImage(*existing, packet))
             return Drop(packet, fromHost, "its image does not read");
     } else {
         if (ObjectManager::Get().GetObject(id))
             return Drop(packet, fromHost, "the id is taken");
-        Character* made = MakeCarried(packet);
+        // What a peer's character draws as it is made, and a player in every frame after,
+        // comes from a stream seeded from its id: the frame it arrives in, which depends on
+        // the network's timing, leaves the world's draws as they were.
+        RandomUniform arrival;
+        arrival.Seed(id);
+        Character* made = nullptr;
+        {
+            RandomStreamScope draws(&arrival);
+            made = MakeCarried(packet);
+        }
         if (!made)
             return Drop(packet, fromHost, "its record or image does not make a player, a monster or a townsperson");
+        if (auto* player = DynamicCast<Player>(made))
+            player->TakeOwnDraws(arrival);
         if (serving && !made->IsA<Player>()) {
             Destroy(made);
             return Drop(packet, fromHost, "a client spawns only the player it joined with");

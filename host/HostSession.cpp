@@ -9,6 +9,7 @@
 #include "host/HostItems.h"
 #include "host/HostLevel.h"
 #include "host/HostLevelUI.h"
+#include "host/HostSeed.h"
 #include "host/HostMarket.h"
 #include "host/HostNetwork.h"
 #include "host/HostProxies.h"
@@ -273,6 +274,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     InitializeObjects();
     RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
+    SeedGameRules(engine, *options);
     ConsoleUI ui;
     engine.SetUI(&ui);
     gEngine->SetActiveCamera(&engine.GetCamera());

@@ -20,9 +20,11 @@ struct HostOptions {
     std::string loadPath;                    // a character read and printed at the start
     int listenPort = -1;                     // a server on the network: the port (0: any free one)
     std::string connectTo;                   // a client on the network: the server's HOST:PORT
-    int randSeed = -1;                       // the process-wide 15-bit draws start here (-1: as built)
+    int randSeed = -1;                       // every draw of the run starts here (-1: as built)
     std::string inputPath;                   // scripted clicks that steer the player (host/HostInput.h)
     std::string level;                       // a level of its own to play (host/HostLevel.h)
+    int clients = 0;                         // a village's server waits for this many clients
+    int lateJoinFrame = 0;                   // ... and at this frame for one more (0: none)
 };
 
 }  // namespace GAME

@@ -38,8 +38,10 @@
 #include "host/HostQuestGiver.h"
 #include "host/HostQuestRewards.h"
 #include "host/HostSave.h"
+#include "host/HostSeed.h"
 #include "host/HostSession.h"
 #include "host/HostShrines.h"
+#include "host/HostVillageNet.h"
 
 namespace GAME {
 
@@ -326,10 +328,14 @@ public:
         for (m_frame = m_lastFrame + 1; m_frame <= m_options.frames && !m_finished; ++m_frame) {
             m_lastFrame = m_frame;
             m_playedMs += m_options.stepMs;
+            if (m_network)
+                m_network->BeforeFrame(m_frame);
             Frame(engine);
             for (const HostVillage::Step& step : m_village.GetSteps())
                 if (step.frame == m_frame)
                     RunStep(engine, step);
+            if (m_network)
+                m_network->AfterFrame(m_frame);
             m_transport.sent.clear();
             const Quest* quest = m_quest.GetQuest();
             m_finished = m_ui.EndSequenceRan() && quest && quest->IsComplete();
@@ -355,6 +361,10 @@ public:
 
     HostLevelUI& GetUI() { return m_ui; }
     RecordingTransport& GetTransport() { return m_transport; }
+    uint32_t GetPlayerId() const { return m_playerId; }
+    bool IsFinished() const { return m_finished; }
+    // A server on the network hears its clients around each frame.
+    void SetNetwork(HostVillageNet* network) { m_network = network; }
 
 private:
     Player* GetPlayer() const { return ObjectManager::Get().GetObject<Player>(m_playerId); }
@@ -464,16 +474,17 @@ private:
     HostMonsterStates m_monsterStates{true, false};
     InterpenetrationManager m_crowding;
     std::unique_ptr<HostLevelArrival> m_arrival;
+    HostVillageNet* m_network = nullptr;
 };
 
 }  // namespace
 
 int HostVillage::Run(const HostOptions& options, const HostLevel& level)
 {
-    if (options.role != "single") {
-        std::printf("gamehost: a village is played alone (--role single)\n");
-        return 2;
-    }
+    // Together: the server plays the village and serves it; a client plays its own player.
+    if (options.role == "client")
+        return HostVillageNet::RunClient(options);
+    const bool serving = options.role == "server";
     HostVillage village;
     if (!village.Parse(level.GetVillageLines())) {
         std::printf("gamehost: the village has no quest\n");
@@ -500,17 +511,26 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
         if (step.kind == Step::Portal && HostLevel::Read(step.name, beyond) != 0)
             return 1;
 
+    HostVillageNet network;
+    if (serving && !network.Open(options))
+        return 1;
     InitializeObjects();
     RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
+    SeedGameRules(engine, options);
     int result = 1;
     {
         HostVillageRun run(village, beyond, options, progress);
+        run.SetNetwork(serving ? &network : nullptr);
         engine.SetUI(&run.GetUI());
         gEngine->SetActiveCamera(&engine.GetCamera());
-        engine.SetAsNetworkStub();
+        if (serving)
+            engine.SetAsNetworkServer();
+        else
+            engine.SetAsNetworkStub();
         engine.SetGameLoading(false);
-        ConnectionManager::Get().SetTransport(&run.GetTransport());
+        if (!serving)
+            ConnectionManager::Get().SetTransport(&run.GetTransport());
         Region* region = World::Get().GetRegionById(kVillageRegionId);
         if (!region)
             region = World::Get().AddRegion(kVillageRegionId, "Village");
@@ -518,9 +538,12 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
         bounds.extents = Vec3{kVillageHalfSize, kVillageHalfSize, kVillageHalfSize};
         region->SetBounds(bounds);
         if (run.Start(engine, level.GetPlayer().record)) {
+            network.Start(engine, run.GetPlayerId());
             run.Play(engine);
             result = run.Finish();
+            network.Finish(options.level, run.IsFinished());
         }
+        network.Close();
         engine.SetUI(nullptr);
         gEngine->SetActiveCamera(nullptr);
         UnregisterHostDispatch();

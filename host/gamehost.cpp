@@ -24,8 +24,10 @@ void Usage()
         "usage: gamehost [--data DIR] [--library PATH] [--frames N] [--step MS] [--role single|server|client]\n"
         "                [--log CHANNEL]... [--answer yes|no] [--quiet] [--save FILE] [--load FILE]\n"
         "                [--listen PORT (with --role server)] [--connect HOST:PORT (with --role client)]\n"
-        "                [--seed N (the cosmetic and AI draws)] [--input FILE (scripted clicks)]\n"
-        "                [--level NAME (play data/Levels/NAME.lvl)]\n");
+        "                [--seed N (every draw of the run)] [--input FILE (scripted clicks)]\n"
+        "                [--level NAME (play data/Levels/NAME.lvl)]\n"
+        "                [--clients N] [--late-join FRAME] (a village's server waits for N clients, then at\n"
+        "                FRAME for one more)\n");
 }
 
 bool ParseInt(const std::string& text, int& out)
@@ -94,6 +96,10 @@ bool ParseOptions(int argc, char** argv, HostOptions& options)
         } else if (arg == "--level") {
             if (!next(options.level))
                 return false;
+        } else if (arg == "--clients" || arg == "--late-join") {
+            std::string value;
+            if (!next(value) || !ParseInt(value, arg == "--clients" ? options.clients : options.lateJoinFrame))
+                return false;
         } else if (arg == "--quiet") {
             options.quiet = true;
         } else {
@@ -102,6 +108,8 @@ bool ParseOptions(int argc, char** argv, HostOptions& options)
     }
     // A server listens and a client connects; neither does both.
     if (options.listenPort >= 0 && options.role != "server")
+        return false;
+    if ((options.clients > 0 || options.lateJoinFrame > 0) && (options.role != "server" || options.level.empty()))
         return false;
     return options.connectTo.empty() || options.role == "client";
 }

@@ -113,7 +113,7 @@ void ControllerMegalesiosStateLaunchBursts::OnBegin()
     Character* target = ObjectManager::Get().GetObject<Character>(GetCurrentEnemy());
     if (!target)
         target = boss;
-    UseSkill(target->GetObjectId(), target->GetPathPosition(), GetCurrentSkillID(), static_cast<uint32_t>(rand()),
+    UseSkill(target->GetObjectId(), target->GetPathPosition(), GetCurrentSkillID(), static_cast<uint32_t>(GAME::rand()),
              TargetLeadingData());
 }
 
@@ -168,7 +168,7 @@ void ControllerMegalesiosStateAttackConduit::OnUpdate(int elapsedMs)
         return;
     m_countdownMs = static_cast<int>(RandomFloat(1000.0f, 5000.0f));
     UseSkill(m_conduitId, conduit->GetCoords().GetPosition(), Boss().GetSpecialAttack(0).skillId,
-             static_cast<uint32_t>(rand()), TargetLeadingData());
+             static_cast<uint32_t>(GAME::rand()), TargetLeadingData());
 }
 
 void ControllerMegalesiosStateAttackConduit::OnEnd()

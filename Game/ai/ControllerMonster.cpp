@@ -294,7 +294,7 @@ void ControllerMonster::UpdateRandomAnger(int elapsedMs)
     GetFoesInSphere(m_seen, from.GetRegion(), Sphere{from.GetRegionPosition(), GetViewDistance()});
     if (m_seen.empty())
         return;
-    const Character* chosen = m_seen[static_cast<size_t>(rand()) % m_seen.size()];
+    const Character* chosen = m_seen[static_cast<size_t>(GAME::rand()) % m_seen.size()];
     m_anger.AddAnger(chosen->GetObjectId(), AngerManager::GetMaxAnger());
     m_randomAngerDone = true;
 }

@@ -187,7 +187,7 @@ void ControllerMonsterStateConfused::OnBegin()
     if (Monster* monster = GetCharacter())
         monster->Enqueue(new StartStopDamageEffectConfigCmd(self, true, static_cast<CombatAttributeType>(kEffectType)));
     WalkRandomly();
-    m_randomAttackMs = 1000 + rand() % 2000;
+    m_randomAttackMs = 1000 + GAME::rand() % 2000;
 }
 
 void ControllerMonsterStateConfused::WalkRandomly()
@@ -254,7 +254,7 @@ void ControllerMonsterStateTrappedAttack::OnBegin()
         return;
     }
     UseSkill(GetCurrentEnemy(), const_cast<Character*>(enemy)->GetPathPosition(), GetCurrentSkillID(),
-             static_cast<uint32_t>(rand()), TargetLeadingData());
+             static_cast<uint32_t>(GAME::rand()), TargetLeadingData());
 }
 
 void ControllerMonsterStateTrappedAttack::HandleEvent(const Name& event)
@@ -356,7 +356,7 @@ void ControllerMonsterStateDying::OnBegin()
     if (!monster || !skill || !ImpairSkillReady(*skill))
         return;
     const WorldVec3 where = monster->GetPathPosition();
-    UseSkill(0, where, controller.GetDyingSkill(), static_cast<uint32_t>(rand()), TargetLeadingData());
+    UseSkill(0, where, controller.GetDyingSkill(), static_cast<uint32_t>(GAME::rand()), TargetLeadingData());
     const uint32_t self = controller.GetParentId();
     monster->Enqueue(new ActivateSkillConfigCmd(self, monster->GetSkillReferenceNumber(controller.GetDyingSkill()),
                                                 self, where));

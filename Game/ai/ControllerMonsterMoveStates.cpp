@@ -46,7 +46,7 @@ void ControllerMonsterStateRoam::EndOfPathReached()
 {
     if (EndOfPathFromStart())
         return;
-    if (rand() % 100 >= kRoamAgainChance || !StartRoaming())
+    if (GAME::rand() % 100 >= kRoamAgainChance || !StartRoaming())
         SetState("Idle", ControllerAIStateData());
 }
 
@@ -89,7 +89,7 @@ bool ControllerMonsterStateWander::LeaderCheck()
 void ControllerMonsterStateWanderPause::OnBegin()
 {
     Idle();
-    m_pauseMs = 3 + rand() % 9997;
+    m_pauseMs = 3 + GAME::rand() % 9997;
 }
 
 void ControllerMonsterStateWanderPause::OnUpdate(int elapsedMs)
@@ -211,7 +211,7 @@ void ControllerMonsterStatePatrol::EndOfPathReached()
     if (EndOfPathFromStart())
         return;
     const ControllerMonster::Keys& keys = GetController()->GetKeys();
-    m_idleMs = static_cast<uint32_t>(rand() % 100) < keys.chanceToIdleOnPatrol ? GetController()->GetPatrolIdleTime() : 0;
+    m_idleMs = static_cast<uint32_t>(GAME::rand() % 100) < keys.chanceToIdleOnPatrol ? GetController()->GetPatrolIdleTime() : 0;
     if (m_idleMs != 0)
         Idle();
     else
@@ -291,9 +291,9 @@ void ControllerMonsterStateDefendLeader::OnBegin()
         SetState("Idle", ControllerAIStateData());
         return;
     }
-    m_distanceTestMs = 300 + rand() % 400;
+    m_distanceTestMs = 300 + GAME::rand() % 400;
     Idle();
-    m_wanderMs = 3000 + rand() % 7000;
+    m_wanderMs = 3000 + GAME::rand() % 7000;
 }
 
 void ControllerMonsterStateDefendLeader::OnUpdate(int elapsedMs)
@@ -313,7 +313,7 @@ void ControllerMonsterStateDefendLeader::OnUpdate(int elapsedMs)
             SetState("FollowLeader", Data(0, leader->GetObjectId()));
             return;
         }
-        m_distanceTestMs = 300 + rand() % 400;
+        m_distanceTestMs = 300 + GAME::rand() % 400;
     }
     m_wanderMs -= elapsedMs;
     if (m_wanderMs < 0)

@@ -13,6 +13,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/TeamManager.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/core/foundation/ProcessRandom.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/skills/Skill.h"
 
@@ -166,9 +167,9 @@ void ControllerMonsterStateQuestUseSkill::OnBegin()
     }
     const uint32_t targetId = GetCurrentEnemy();
     if (Character* target = ObjectManager::Get().GetObject<Character>(targetId))
-        UseSkill(targetId, target->GetPathPosition(), skillId, static_cast<uint32_t>(rand()), TargetLeadingData());
+        UseSkill(targetId, target->GetPathPosition(), skillId, static_cast<uint32_t>(GAME::rand()), TargetLeadingData());
     else
-        UseSkill(monster->GetObjectId(), monster->GetPathPosition(), skillId, static_cast<uint32_t>(rand()),
+        UseSkill(monster->GetObjectId(), monster->GetPathPosition(), skillId, static_cast<uint32_t>(GAME::rand()),
                  TargetLeadingData());
 }
 
@@ -201,7 +202,7 @@ void ControllerMonsterStateUseSkillOnAlly::OnBegin()
         SetDone(true);
         return;
     }
-    UseSkill(allyId, ally->GetPathPosition(), GetCurrentSkillID(), static_cast<uint32_t>(rand()), TargetLeadingData());
+    UseSkill(allyId, ally->GetPathPosition(), GetCurrentSkillID(), static_cast<uint32_t>(GAME::rand()), TargetLeadingData());
 }
 
 void ControllerMonsterStateUseSkillOnAlly::HandleEvent(const Name& event)
@@ -214,7 +215,7 @@ void ControllerMonsterStateUseSkillOnPoint::OnBegin()
 {
     if (!ReadySkillOrDone())
         return;
-    UseSkill(0, GetPointOfInterest(), GetCurrentSkillID(), static_cast<uint32_t>(rand()), TargetLeadingData());
+    UseSkill(0, GetPointOfInterest(), GetCurrentSkillID(), static_cast<uint32_t>(GAME::rand()), TargetLeadingData());
 }
 
 // ---- The hidden monster ------------------------------------------------------------------------

@@ -108,7 +108,7 @@ void ControllerMonsterState<C, T>::DefaultEnemyFoundResponse(uint32_t enemyId)
     }
     if (keys.buffAllyBehavior == SkillUse_WhenEnemyIsSeen)
         BuffBestAlly();
-    const int draw = rand() % 100;
+    const int draw = GAME::rand() % 100;
     T* monster = this->GetCharacter();
     if (monster && monster->GetAlertSoundChance() >= static_cast<float>(draw) && controller.ShouldPlayRallyOrAlert())
         monster->PlayNetSound(monster->GetAlertSound());
@@ -147,7 +147,7 @@ void ControllerMonsterState<C, T>::DefaultAllyAttackedResponse(uint32_t allyId, 
 {
     HealAllyWhenAttacked(allyId);
     C& controller = *this->GetController();
-    const uint32_t draw = static_cast<uint32_t>(rand() % 100);
+    const uint32_t draw = static_cast<uint32_t>(GAME::rand() % 100);
     if (draw >= controller.GetKeys().chanceToRespondToDistressCall)
         return;
     if (attackerId == this->GetCurrentEnemy() || !controller.IsEnemyValid(attackerId) ||
@@ -165,7 +165,7 @@ void ControllerMonsterState<C, T>::DefaultAllyNeedsHelpResponse(uint32_t /*allyI
 {
     C& controller = *this->GetController();
     const ControllerMonster::Keys& keys = controller.GetKeys();
-    const uint32_t draw = static_cast<uint32_t>(rand() % 100);
+    const uint32_t draw = static_cast<uint32_t>(GAME::rand() % 100);
     if (draw >= keys.chanceToRespondToDistressCall)
         return;
     BuffBestAlly();
@@ -292,7 +292,7 @@ void ControllerMonsterState<C, T>::DefaultProjectileNotificationResponse(uint32_
 {
     C& controller = *this->GetController();
     const ControllerMonster::Keys& keys = controller.GetKeys();
-    const uint32_t draw = static_cast<uint32_t>(rand() % 100);
+    const uint32_t draw = static_cast<uint32_t>(GAME::rand() % 100);
     if (draw >= keys.dodgeChance)
         return;
     const ProjectileBase* projectile = ObjectManager::Get().GetObject<ProjectileBase>(projectileId);
@@ -687,7 +687,7 @@ void ControllerMonsterStateAttack::AttackEnemy()
         return;
     TargetLeadingData leading;
     const WorldVec3 aim = LeadingAimPoint(*target, leading);
-    UseSkill(enemy, aim, GetCurrentSkillID(), static_cast<uint32_t>(rand()), leading);
+    UseSkill(enemy, aim, GetCurrentSkillID(), static_cast<uint32_t>(GAME::rand()), leading);
 }
 
 WorldVec3 ControllerMonsterStateAttack::LeadingAimPoint(Character& target, TargetLeadingData& leading)
@@ -780,7 +780,7 @@ void ControllerMonsterStateAttack::HandleEvent(const Name& event)
 void ControllerMonsterStateAttack::ProjectileCollisionCallback(const ProjectileInfo& /*info*/,
                                                                const CollisionData& /*collision*/)
 {
-    const uint32_t draw = static_cast<uint32_t>(rand() % 100);
+    const uint32_t draw = static_cast<uint32_t>(GAME::rand() % 100);
     m_reposition = draw < GetController()->GetKeys().repositionChance && GetController()->CanMove();
 }
 
@@ -830,7 +830,7 @@ void ControllerMonsterStateWaitToAttack::OnBegin()
 bool ControllerMonsterStateWaitToAttack::EmoteOrRoam()
 {
     ControllerMonster& controller = *GetController();
-    const int draw = rand() % 100;
+    const int draw = GAME::rand() % 100;
     if (static_cast<uint32_t>(draw) >= controller.GetKeys().emoteWhenWaitingChance)
         return StartRoaming();
     Monster* monster = GetCharacter();
@@ -838,7 +838,7 @@ bool ControllerMonsterStateWaitToAttack::EmoteOrRoam()
     if (monster && enemy) {
         const Vec3 toEnemy = enemy->GetCoords().GetPosition() - monster->GetCoords().GetPosition();
         if (Dot(monster->GetCoords().GetRegionCoords().zAxis, toEnemy) > kWaitEmoteAhead &&
-            monster->CanPlayAnimation(AnimationSet_Fidget) && rand() % 2 == 0) {
+            monster->CanPlayAnimation(AnimationSet_Fidget) && GAME::rand() % 2 == 0) {
             PlayAnimation(AnimationSet_Fidget, Name(), 1.0f, false, 1);
             m_waiting = true;
             return true;

@@ -230,7 +230,7 @@ void ControllerNpcStateWander::OnUpdate(int elapsedMs)
             WalkTo(slot, attraction);
         }
     }
-    m_attractionCountdown = rand() % 4001 + 1000;
+    m_attractionCountdown = GAME::rand() % 4001 + 1000;
 }
 
 void ControllerNpcStateWander::EndOfPathReached()
@@ -266,7 +266,7 @@ void ControllerNpcStateWatchAttraction::OnBegin()
     }
     m_watch = attraction->GetAttractionTime();
     if (m_watch == 0)
-        m_watch = rand() % 10001 + 10000;
+        m_watch = GAME::rand() % 10001 + 10000;
 }
 
 void ControllerNpcStateWatchAttraction::OnUpdate(int elapsedMs)

@@ -250,10 +250,10 @@ bool ControllerPlayerState::UseSkillOfState()
         Character* targetCharacter = ObjectManager::Get().GetObject<Character>(targetId);
         if (!targetCharacter)
             return false;
-        UseSkill(targetId, targetCharacter->GetPathPosition(), skillId, static_cast<uint32_t>(rand()),
+        UseSkill(targetId, targetCharacter->GetPathPosition(), skillId, static_cast<uint32_t>(GAME::rand()),
                  TargetLeadingData());
     } else {
-        UseSkill(0, GetPointOfInterest(), skillId, static_cast<uint32_t>(rand()), TargetLeadingData());
+        UseSkill(0, GetPointOfInterest(), skillId, static_cast<uint32_t>(GAME::rand()), TargetLeadingData());
     }
     return true;
 }

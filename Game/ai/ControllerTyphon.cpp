@@ -138,9 +138,9 @@ bool ControllerTyphon::ChooseStatue()
     std::sort(statues.begin(), statues.end(),
               [](const TyphonStatue* a, const TyphonStatue* b) { return a->GetObjectId() < b->GetObjectId(); });
     const int count = static_cast<int>(statues.size());
-    int chosen = rand() % count;
+    int chosen = GAME::rand() % count;
     for (int reroll = 0; chosen == m_lastStatue && reroll < kStatueRerolls; ++reroll)
-        chosen = rand() % count;
+        chosen = GAME::rand() % count;
     m_lastStatue = chosen;
     const TyphonStatue& statue = *statues[static_cast<size_t>(chosen)];
     // The transfer skill is the chosen statue's own god's: the god whose attacks it hands

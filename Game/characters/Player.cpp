@@ -195,6 +195,7 @@ void Player::SetIsControllingCharacter(bool value)
 // off rather than attached.
 void Player::InitialUpdate()
 {
+    RandomStreamScope draws(m_ownDraws.get());
     Character::InitialUpdate();
     m_longIdleThreshold = m_longIdleTriggerTime;
     m_longIdleTime = 0.0f;
@@ -239,8 +240,23 @@ bool Player::IsMainPlayer() const { return gGameEngine && gGameEngine->GetMainPl
 
 bool Player::IsLocalPlayer() const { return gGameEngine && gGameEngine->GetPlayerId() == GetObjectId(); }
 
+void Player::TakeOwnDraws(const RandomUniform& stream) { m_ownDraws = std::make_unique<RandomUniform>(stream); }
+
+void Player::PreAnimationUpdate(int elapsedMs)
+{
+    RandomStreamScope draws(m_ownDraws.get());
+    Character::PreAnimationUpdate(elapsedMs);
+}
+
+void Player::AnimationCallback(const Name& event)
+{
+    RandomStreamScope draws(m_ownDraws.get());
+    Character::AnimationCallback(event);
+}
+
 void Player::UpdateSelf(int elapsedMs)
 {
+    RandomStreamScope draws(m_ownDraws.get());
     Character::UpdateSelf(elapsedMs);
     if (IsMainPlayer() && GetCharLevel() == kTutorialLevel)
         gGameEngine->UnlockTutorialPage(kTutorialPageLevelEight, true);

@@ -33,6 +33,7 @@ class NetPacket;
 class NetPacketInBuffer;
 class NetPacketOutBuffer;
 class PlayerGameInterface;
+class RandomUniform;
 struct PlayerSave_UISetting;
 class IOStream;
 class Region;
@@ -98,7 +99,15 @@ public:
     WorldCoords GetNearSpawnCoords() const;
 
     // ---- The frame ---------------------------------------------------------------------
+    // Each runs with the player's own draws when it has them (TakeOwnDraws).
     void UpdateSelf(int elapsedMs) override;
+    void PreAnimationUpdate(int elapsedMs) override;
+    void AnimationCallback(const Name& event) override;
+    // From now on what the player's frames draw for the game rules comes from a stream of
+    // its own, continuing from `stream`: a player that joined from another peer, whose
+    // arrival and frames then leave the world's draws as they were. Null until given.
+    void TakeOwnDraws(const RandomUniform& stream);
+    RandomUniform* GetOwnDraws() const { return m_ownDraws.get(); }
     // Saves through the game engine when the engine allows it, this is the controlled
     // player and saving is on; in every case the countdown restarts and the flag clears.
     void AutoSave();
@@ -384,6 +393,7 @@ private:
     bool m_alternateConfigEnabled = false;
     bool m_isInMainQuest = true;
     bool m_isACopy = false;
+    std::unique_ptr<RandomUniform> m_ownDraws;
     std::string m_lastBossMusic;
     std::string m_bossMusicThisFrame;
     Player* m_paperDoll = nullptr;   // owned through the object manager

@@ -387,11 +387,13 @@ public:
     const std::vector<uint32_t>& GetLocalPetList() const { return m_localPets; }
     void SetPlayer(Player* player);
     void TryJump(uint32_t entityId);
-    RandomUniform& GetRandomGen() { return m_random; }
+    // The generator of the game rules: the shared one, or on this thread the stream that a
+    // RandomStreamScope names while it lives.
+    RandomUniform& GetRandomGen();
     uint16_t GetRandomSeed();
     // The draw of a seed that would go unused: the generator steps past it all the same
-    // (the number of draws is part of what every peer repeats), without the lock.
-    void DiscardRandomSeed() { m_random.Skip(); }
+    // (the number of draws is part of what every peer repeats), the shared one without the lock.
+    void DiscardRandomSeed();
     // The range GetRandomSeed draws from; generators that seed identities with their own
     // random draw from the same range.
     static constexpr int32_t kSeedMin = 1;

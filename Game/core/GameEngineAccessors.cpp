@@ -73,9 +73,23 @@ void GameEngine::TryJump(uint32_t entityId)
     player->TeleportToLocation(entity->GetCoords());
 }
 
+RandomUniform& GameEngine::GetRandomGen()
+{
+    RandomUniform* stream = RandomStreamScope::Current();
+    return stream ? *stream : m_random;
+}
+
 uint16_t GameEngine::GetRandomSeed()
 {
-    return static_cast<uint16_t>(m_random.IGenerate(m_seedMin, m_seedMax));
+    return static_cast<uint16_t>(GetRandomGen().IGenerate(m_seedMin, m_seedMax));
+}
+
+void GameEngine::DiscardRandomSeed()
+{
+    if (RandomUniform* stream = RandomStreamScope::Current())
+        stream->IGenerate(m_seedMin, m_seedMax);
+    else
+        m_random.Skip();
 }
 
 Jukebox& GameEngine::GetJukebox()

@@ -50,7 +50,7 @@ WorldCoords Skill_DropProjectileTelekinesis::GetLaunchPoint(Character& caster, c
     WorldCoords base = caster.GetCoords();
     float spread = m_dropOffset;
     if (!found.empty()) {
-        const auto* zone = DynamicCast<ZoveradDropZone>(found[static_cast<size_t>(rand()) % found.size()]);
+        const auto* zone = DynamicCast<ZoveradDropZone>(found[static_cast<size_t>(GAME::rand()) % found.size()]);
         base = zone->GetCoords();
         spread = zone->GetRadius();
     }

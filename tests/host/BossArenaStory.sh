@@ -74,8 +74,10 @@ later "$zoverad" "boss: $zoverad is in state Dying" Dead
 "$gamehost" --quiet --level ../Records/Creatures/Boss/Typhon --frames 1 >/dev/null 2>&1 && { echo "FAIL: a path was taken as a level"; exit 1; }
 # Over the network: the server plays the level and its script; a client that joins sees the
 # final boss die and plays the same end of the game. Each wait is for a line or for a
-# process to end; the loop's count only caps a wait that would never end.
-"$gamehost" --quiet --seed 55 --role server --listen 0 --level BossArena --frames 450 --step 100 \
+# process to end; the loop's count only caps a wait that would never end. A client runs its
+# frames at its own pace and ends when its server goes: the server plays on well past the
+# end of the game, so that a client slower than it still reaches its own end.
+"$gamehost" --quiet --seed 55 --role server --listen 0 --level BossArena --frames 600 --step 100 \
     >"$net/s.txt" 2>/dev/null &
 server=$!
 for _ in $(seq 600); do
@@ -93,7 +95,8 @@ wait "$server" || { echo "FAIL: the server failed"; exit 1; }
 shared() {
     grep "^frame [0-9]*: level: .* is dead$" "$1" | sed 's/^frame [0-9]*: //' | sort
     grep "^frame [0-9]*: music: Records/Sounds/Musicpak" "$1" | sed 's/^frame [0-9]*: //'
-    grep "^ui: " "$1"
+    # A client that runs on past its server's end may be asked for a plain save of its own.
+    grep "^ui: " "$1" | grep -v "^ui: save game$"
 }
 [ "$(shared "$net/s.txt")" = "$(shared "$net/c.txt")" ] || {
     echo "FAIL: the server and the client differ"; diff <(shared "$net/s.txt") <(shared "$net/c.txt"); exit 1; }

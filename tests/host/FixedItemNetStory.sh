@@ -29,7 +29,7 @@ shared() {
     grep "^fixed items: \(loot\|the shrine takes effect\)" "$1" | sort
 }
 
-timeout 300 "$gamehost" --role server --listen 0 --quiet --frames 900 --step 250 >"$dir/s.txt" 2>"$dir/s.err" &
+timeout 300 "$gamehost" --role server --listen 0 --quiet --frames 1200 --step 250 >"$dir/s.txt" 2>"$dir/s.err" &
 server_pid=$!
 for _ in $(seq 1200); do
     grep -q '^gamehost: listening on port [0-9]*$' "$dir/s.txt" && break

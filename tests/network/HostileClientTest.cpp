@@ -8,6 +8,7 @@
 #include "Game/items/MarketClient.h"
 #include "Game/core/ClientCreations.h"
 #include "Game/network/ConfigCmdPackets.h"
+#include "Game/network/GameWorldPackets.h"
 #include "tests/network/HostileClientFixture.h"
 
 namespace GAME {
@@ -228,6 +229,30 @@ TEST_F(HostileClientTest, ForgedChatNamesItsRealSenderAndCarriesNoControlCharact
     const std::string line = ReportLine(outcome.honest, "chat ");
     EXPECT_EQ(line.rfind("chat Mallory: ", 0), 0u) << outcome.honest;
     EXPECT_EQ(line.find("\\x"), std::string::npos) << line;
+}
+
+// A client's message that would pass for a line of the server's summary of the world
+// reaches nobody as such: the server empties it before it shows it or passes it on.
+TEST_F(HostileClientTest, ForgedWorldSummaryLineIsEmptied)
+{
+    std::vector<std::string> shown;
+    const Outcome outcome = RunHostile(
+        [] {
+            RemoteWMessagePacket packet;
+            packet.receiver = kServerPlayer;
+            packet.asBubble = true;
+            packet.text = u"world: end";
+            Forge(packet);
+            return std::string();
+        },
+        [&] {
+            while (engine->GetNumNotifications() > 0)
+                for (const std::u16string& text : engine->TakeTopNotification().texts)
+                    shown.push_back(LocalizationManager::ToChar(text));
+        });
+    EXPECT_EQ(outcome.after, outcome.before);
+    for (const std::string& text : shown)
+        EXPECT_NE(text.rfind("world: ", 0), 0u) << text;
 }
 
 // Fifteen connections that never join take no place a joining client needs: a real client

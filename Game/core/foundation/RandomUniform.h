@@ -94,4 +94,23 @@ private:
     std::atomic<uint32_t> m_skipped{0};
 };
 
+// While one lives, the game rules' draws on this thread come from `stream` instead of the
+// game engine's shared generator (GameEngine::GetRandomGen). What is drawn on behalf of one
+// party alone, such as a player that joined from another peer, then leaves the world's
+// sequence as it was, whatever frame it happens in. A null stream keeps the current source;
+// scopes nest, and each gives back the source it found.
+class RandomStreamScope {
+public:
+    explicit RandomStreamScope(RandomUniform* stream);
+    ~RandomStreamScope();
+    RandomStreamScope(const RandomStreamScope&) = delete;
+    RandomStreamScope& operator=(const RandomStreamScope&) = delete;
+
+    // The stream this thread draws from now; null for the shared generator.
+    static RandomUniform* Current();
+
+private:
+    RandomUniform* m_previous;
+};
+
 }  // namespace GAME

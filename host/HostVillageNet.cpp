@@ -1,0 +1,426 @@
+#include "host/HostVillageNet.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <thread>
+
+#include "Engine/ConnectionManager.h"
+#include "Engine/Engine.h"
+#include "Engine/EventManager.h"
+#include "Engine/Localization.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/World.h"
+#include "Game/characters/InterpenetrationManager.h"
+#include "Game/characters/Monster.h"
+#include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/GameEvents.h"
+#include "Game/core/PlayerManagerClient.h"
+#include "Game/core/PlayerManagerServer.h"
+#include "Game/core/PlayerNetInfo.h"
+#include "Game/core/foundation/StringUtil.h"
+#include "Game/items/Item.h"
+#include "Game/quests/DialogManager.h"
+#include "Game/quests/Quest.h"
+#include "Game/quests/QuestRepository.h"
+#include "Game/world/FixedItemContainer.h"
+#include "host/HostDispatch.h"
+#include "host/HostFight.h"
+#include "host/HostInput.h"
+#include "host/HostLevelUI.h"
+#include "host/HostLoot.h"
+#include "host/HostNetwork.h"
+#include "host/HostQuest.h"
+#include "host/HostSeed.h"
+#include "host/HostSession.h"
+
+namespace GAME {
+
+namespace {
+
+// The region the village stands in on every host, and its half size.
+constexpr uint32_t kNetVillageRegion = 1;
+constexpr float kNetVillageHalfSize = 100.0f;
+// A client's player starts this far from the village's centre, a step further for each host.
+constexpr float kGuestStart = 4.0f;
+constexpr float kGuestSpacing = 2.0f;
+
+std::vector<Entity*> EntitiesOf(const std::function<bool(const Entity&)>& wanted)
+{
+    struct Wanted : FilterFunction<Entity> {
+        const std::function<bool(const Entity&)>& test;
+        explicit Wanted(const std::function<bool(const Entity&)>& t) : test(t) {}
+        bool operator()(const Entity* entity) const override { return entity && test(*entity); }
+    };
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, Wanted(wanted), EntityList_All);
+    return found;
+}
+
+bool Near(const Entity& a, const Entity& b, float radius)
+{
+    if (a.GetCoords().GetRegion() != b.GetCoords().GetRegion())
+        return false;
+    const Vec3 p = a.GetCoords().GetRegionCoords().origin;
+    const Vec3 q = b.GetCoords().GetRegionCoords().origin;
+    const float dx = p.x - q.x, dz = p.z - q.z;
+    return std::sqrt(dx * dx + dz * dz) <= radius;
+}
+
+void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace
+
+void HostWorldTally::Watch()
+{
+    std::vector<const Entity*> sources;
+    std::vector<std::string> sourceNames;
+    for (Entity* entity : EntitiesOf([](const Entity& e) { return e.IsA<Monster>(); })) {
+        const auto& monster = static_cast<const Monster&>(*entity);
+        const bool dead = monster.GetLifeState() == Character_LifeState_Dying ||
+                          monster.GetLifeState() == Character_LifeState_Dead;
+        if (!dead)
+            continue;
+        CreatureDied(monster.GetObjectId());
+        if (monster.GetObjectName().find(kBossFolder) != std::string::npos) {
+            sources.push_back(&monster);
+            sourceNames.push_back("boss " + monster.GetObjectName());
+        }
+    }
+    for (Entity* entity : EntitiesOf([](const Entity& e) { return e.IsA<FixedItemContainer>() && e.IsInWorld(); })) {
+        sources.push_back(entity);
+        sourceNames.push_back("chest " + entity->GetObjectName());
+    }
+    const auto loose = [](const Entity& e) { return e.IsA<Item>() && e.IsInWorld() && !e.GetAttachParent(); };
+    for (Entity* entity : EntitiesOf(loose)) {
+        if (!m_itemsSeen.insert(entity->GetObjectId()).second)
+            continue;
+        for (size_t s = 0; s < sources.size(); ++s)
+            if (Near(*entity, *sources[s], kLootRadius)) {
+                m_loot[sourceNames[s]].push_back(HostLoot::Identity(static_cast<const Item&>(*entity)));
+                break;
+            }
+    }
+    // A source that has dropped nothing yet is still listed.
+    for (const std::string& name : sourceNames)
+        m_loot.try_emplace(name);
+}
+
+void HostWorldTally::CreatureDied(uint32_t id)
+{
+    if (const auto* monster = ObjectManager::Get().GetObject<Monster>(id))
+        m_killed.emplace(id, monster->GetObjectName());
+}
+
+std::vector<std::string> HostWorldTally::Lines(const std::string& level, bool finished) const
+{
+    std::vector<std::string> lines;
+    lines.push_back("level " + level + (finished ? " finished" : " not finished"));
+    std::map<std::string, int> byRecord;
+    for (const auto& [id, record] : m_killed)
+        ++byRecord[record];
+    lines.push_back("monsters killed: " + std::to_string(m_killed.size()));
+    for (const auto& [record, count] : byRecord)
+        lines.push_back("killed " + std::to_string(count) + " of " + record);
+    if (QuestRepository* quests = QuestRepository::Get())
+        for (size_t q = 0; q < quests->GetQuestCount(); ++q)
+            if (const Quest* quest = quests->GetQuestAt(q))
+                lines.push_back(HostQuest::StateLine(*quest));
+    for (const auto& [source, items] : m_loot) {
+        std::vector<std::string> sorted = items;
+        std::sort(sorted.begin(), sorted.end());
+        lines.push_back("loot of the " + source + ": " + std::to_string(sorted.size()) + " items");
+        for (const std::string& item : sorted)
+            lines.push_back("loot of the " + source + ": " + item);
+    }
+    for (std::string& line : lines)
+        line = HostVillageNet::kWorldPrefix + line;
+    return lines;
+}
+
+HostVillageNet::HostVillageNet() = default;
+
+HostVillageNet::~HostVillageNet()
+{
+    Close();
+}
+
+bool HostVillageNet::Open(const HostOptions& options)
+{
+    m_network = std::make_unique<HostNetwork>();
+    m_clients = std::max(options.clients, 0);
+    m_lateJoinFrame = options.lateJoinFrame;
+    m_open = m_network->Open(options);
+    if (!m_open)
+        m_network.reset();
+    return m_open;
+}
+
+void HostVillageNet::Start(GameEngine& engine, uint32_t playerId)
+{
+    if (!m_open)
+        return;
+    m_engine = &engine;
+    m_playerId = playerId;
+    m_network->Start(engine, playerId);
+    // A monster that dies and goes within one frame (or within a step's own frames) is
+    // counted as it starts dying.
+    m_observing = true;
+    m_previousObserver = EventManager::Get().SetSendObserver([this](const GameEvent& event, const Name& name) {
+        if (const auto* death = dynamic_cast<const GameEvent_CreatureDeath*>(&event))
+            m_tally.CreatureDied(death->objectId);
+        if (m_previousObserver)
+            m_previousObserver(event, name);
+    });
+    if (!WaitForJoins(m_clients - 1))
+        std::printf("gamehost: %d of %d clients joined; the server plays on\n", m_joins, m_clients);
+    std::printf("gamehost: the village starts with %d clients\n", m_joins);
+    std::fflush(stdout);
+}
+
+void HostVillageNet::CountJoins()
+{
+    const PlayerManagerServer* roster = m_engine ? m_engine->GetPlayerManagerServer() : nullptr;
+    if (!roster)
+        return;
+    std::set<uint32_t> now;
+    for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos())
+        if (PlayerHostId(record.playerId) != ConnectionManager::kServerHost)
+            now.insert(record.playerId);
+    for (uint32_t id : now)
+        if (!m_clientPlayers.count(id))
+            ++m_joins;
+    // A player that left is invited again should its id come back with a new client.
+    for (uint32_t id : m_clientPlayers)
+        if (!now.count(id))
+            m_invited.erase(id);
+    m_clientPlayers = std::move(now);
+}
+
+// The network's own start invites the first client's player of the roster into the server
+// player's party; every other client's player, and each that joins later, is invited here,
+// so that the road's kill counts for the quest whoever lands the last blow.
+void HostVillageNet::InviteClients(int frame)
+{
+    const PlayerManagerServer* roster = m_engine ? m_engine->GetPlayerManagerServer() : nullptr;
+    if (!roster)
+        return;
+    for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos()) {
+        if (PlayerHostId(record.playerId) == ConnectionManager::kServerHost || !m_invited.insert(record.playerId).second)
+            continue;
+        if (!m_firstInvited) {   // the one the network's start invites
+            m_firstInvited = true;
+            continue;
+        }
+        std::printf("frame %d: the player invites player %u into its party\n", frame, record.playerId);
+        m_engine->InvitePlayerToParty(record.playerId, static_cast<int>(m_playerId));
+    }
+}
+
+bool HostVillageNet::WaitForJoins(int count)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kClientWaitMs);
+    CountJoins();
+    while (m_joins <= count && std::chrono::steady_clock::now() < until) {
+        ConnectionManager::Get().ProcessIncoming();
+        CountJoins();
+        Pause(kFrameSleepMs);
+    }
+    return m_joins > count;
+}
+
+void HostVillageNet::BeforeFrame(int frame)
+{
+    if (!m_open)
+        return;
+    m_network->BeforeFrame(frame);
+    InviteClients(frame);
+    if (frame != m_lateJoinFrame)
+        return;
+    std::printf("frame %d: the server waits for a late client\n", frame);
+    std::fflush(stdout);
+    if (WaitForJoins(m_clients))
+        std::printf("frame %d: a late client has joined (%d clients in all)\n", frame, m_joins);
+    else
+        std::printf("frame %d: no late client joined; the server plays on\n", frame);
+}
+
+void HostVillageNet::AfterFrame(int frame)
+{
+    if (!m_open)
+        return;
+    m_network->AfterFrame(frame);
+    CountJoins();
+    m_tally.Watch();
+    Pause(kFrameSleepMs);
+}
+
+void HostVillageNet::Finish(const std::string& level, bool finished)
+{
+    if (!m_open)
+        return;
+    m_tally.Watch();
+    std::vector<std::string> lines = m_tally.Lines(level, finished);
+    std::vector<uint32_t> present;
+    if (const PlayerManagerServer* roster = m_engine ? m_engine->GetPlayerManagerServer() : nullptr)
+        for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos())
+            present.push_back(record.playerId);
+    std::sort(present.begin(), present.end());
+    std::string players;
+    for (uint32_t id : present)
+        players += " " + std::to_string(id);
+    lines.push_back(std::string(kWorldPrefix) + "players at the end:" + (players.empty() ? " none" : players));
+    for (const std::string& line : lines)
+        std::printf("%s\n", line.c_str());
+    const std::u16string end = LocalizationManager::ToWChar(std::string(kWorldPrefix) + "end");
+    for (uint32_t id : present) {
+        if (PlayerHostId(id) == ConnectionManager::kServerHost)
+            continue;
+        for (const std::string& line : lines)
+            m_engine->DisplayWMessageRemote(id, true, LocalizationManager::ToWChar(line));
+        m_engine->DisplayWMessageRemote(id, true, end);
+    }
+    ConnectionManager::Get().ProcessIncoming();
+    m_network->PrintEnd();
+    std::fflush(stdout);
+}
+
+void HostVillageNet::Close()
+{
+    if (m_observing)
+        EventManager::Get().SetSendObserver(std::move(m_previousObserver));
+    m_observing = false;
+    if (m_network)
+        m_network->Close();
+    m_network.reset();
+    m_open = false;
+    m_engine = nullptr;
+}
+
+namespace {
+
+// A client's run: its own player in the village, the server's world as it arrives, and
+// the summary of the shared world as the server sends it.
+class HostVillageGuest {
+public:
+    explicit HostVillageGuest(const HostOptions& options) : m_options(options) {}
+
+    // The frames until the client's own last or until the server goes away; the exit code.
+    int Play(GameEngine& engine, HostNetwork& network)
+    {
+        const int host = ConnectionManager::Get().GetLocalHostId();
+        const std::u16string name = LocalizationManager::ToWChar("Guest " + std::to_string(host));
+        const Vec3 start{0.0f, 0.0f, kGuestStart + kGuestSpacing * static_cast<float>(host)};
+        if (!m_fight.StartGuest(name, start)) {
+            std::printf("gamehost: the client's player cannot be placed\n");
+            return 1;
+        }
+        if (Region* region = World::Get().GetRegionById(kNetVillageRegion)) {
+            ABBox bounds;
+            bounds.extents = Vec3{kNetVillageHalfSize, kNetVillageHalfSize, kNetVillageHalfSize};
+            region->SetBounds(bounds);
+        }
+        const uint32_t playerId = m_fight.GetPlayerId();
+        const bool scripted = !m_options.inputPath.empty() && m_input.Load(m_options.inputPath);
+        m_fight.SetPlayerScripted(true);
+        EventManager::Get().Send(GameEvent_PreRun(), "GameEvent_PreRun");
+        engine.GetPlayerManagerClient()->SetMainPlayer(playerId);
+        engine.SetPlayer(ObjectManager::Get().GetObject<Player>(playerId));
+        network.Start(engine, playerId);
+        network.WatchTraffic({}, [this] { m_fight.WatchDrops(m_frame); });
+        bool serverGone = false;
+        for (m_frame = 1; m_frame <= m_options.frames && !m_ended; ++m_frame) {
+            network.BeforeFrame(m_frame);
+            if (scripted)
+                m_input.Apply(m_frame, playerId);
+            engine.Update(m_options.stepMs);
+            m_fight.Update(m_frame, m_options.stepMs);
+            gEngine->UpdateFrame(m_options.stepMs);
+            engine.GetCamera().Update();
+            m_crowding.FixupCharacterCollisions(engine.GetCamera());
+            m_fight.AfterFrame(m_frame);
+            if (scripted)
+                m_input.AfterFrame(m_frame, playerId);
+            TakeMessages(engine);
+            network.AfterFrame(m_frame);
+            if (network.ShouldStop()) {
+                serverGone = true;
+                break;
+            }
+            Pause(HostVillageNet::kFrameSleepMs);
+        }
+        std::printf("gamehost: the client %s after frame %d\n",
+                    m_ended ? "has the summary" : serverGone ? "lost its server" : "leaves the village",
+                    std::min(m_frame, m_options.frames));
+        m_fight.Stop();
+        return m_ended || !serverGone ? 0 : 1;
+    }
+
+private:
+    // The server's summary comes as messages to this client's player; the dialogs the game
+    // asks of the user (an invitation into the server's party) are answered yes.
+    void TakeMessages(GameEngine& engine)
+    {
+        const std::string prefix = HostVillageNet::kWorldPrefix;
+        while (engine.GetNumNotifications() > 0) {
+            UINotification notification = engine.TakeTopNotification();
+            for (const std::u16string& text : notification.texts) {
+                const std::string line = LocalizationManager::ToChar(text);
+                if (line.rfind(prefix, 0) != 0)
+                    continue;
+                if (line == prefix + "end")
+                    m_ended = true;
+                else
+                    std::printf("%s\n", line.c_str());
+            }
+        }
+        DialogManager& dialogs = engine.GetDialogManager();
+        while (const DialogManager::Dialog* dialog = dialogs.PeekTopDialog()) {
+            if (dialog->type == kDialogTypeYesNo)
+                dialogs.AddResponse(dialog->party, true);
+            dialogs.RemoveTopDialog();
+        }
+    }
+
+    const HostOptions& m_options;
+    HostFight m_fight;
+    HostInput m_input;
+    InterpenetrationManager m_crowding;
+    int m_frame = 0;
+    bool m_ended = false;
+};
+
+}  // namespace
+
+int HostVillageNet::RunClient(const HostOptions& options)
+{
+    HostNetwork network;
+    if (!network.Open(options))
+        return 1;
+    InitializeObjects();
+    RegisterHostDispatch();
+    GameEngine& engine = *gGameEngine;
+    SeedGameRules(engine, options);
+    int result = 1;
+    {
+        HostLevelUI ui;
+        engine.SetUI(&ui);
+        gEngine->SetActiveCamera(&engine.GetCamera());
+        engine.SetAsNetworkClient();
+        engine.SetGameLoading(false);
+        HostVillageGuest guest(options);
+        result = guest.Play(engine, network);
+        network.Close();
+        engine.SetUI(nullptr);
+        gEngine->SetActiveCamera(nullptr);
+        UnregisterHostDispatch();
+        ShutdownObjects();
+    }
+    std::printf("gamehost: game engine shut down\n");
+    return result;
+}
+
+}  // namespace GAME

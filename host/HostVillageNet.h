@@ -1,0 +1,101 @@
+// The village played by several hosts over the network. The server plays the village as
+// a lone host does (host/HostVillage.h) and serves it: it waits for its first clients
+// (--clients N), holds at a frame until a late client has joined (--late-join FRAME), and
+// tells every client of the world as it changes (host/HostNetwork.h). Each client plays
+// only its own player, steered by its own clicks (--input). At the end of the level the
+// server prints the summary of the shared world ("world:" lines: the level's end, the
+// monsters killed, the quests' states, the loot of the chests and of the bosses by
+// identity, the players present) and sends it to every client's player; a client prints
+// the lines as they reach it, so every host present at the end prints the same summary.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace GAME {
+
+class GameEngine;
+class HostNetwork;
+class Name;
+struct GameEvent;
+struct HostOptions;
+
+// What the server's world came to, gathered after each frame: the monsters that died
+// (by record), and the items that came to lie beside an opened chest or a dead boss.
+class HostWorldTally {
+public:
+    // Loot lying this near its source is the source's.
+    static constexpr float kLootRadius = 6.0f;
+    // A monster whose record lies under this folder is a boss.
+    static constexpr const char* kBossFolder = "/Boss/";
+
+    // After a frame: the deaths and the drops since the last look.
+    void Watch();
+    // A creature started dying: counted when it is a monster (each once).
+    void CreatureDied(uint32_t id);
+    // The summary's lines, in a fixed order, each starting "world: ".
+    std::vector<std::string> Lines(const std::string& level, bool finished) const;
+
+private:
+    std::map<uint32_t, std::string> m_killed;                 // monster id -> record
+    std::set<uint32_t> m_itemsSeen;
+    std::map<std::string, std::vector<std::string>> m_loot;   // source -> identities
+};
+
+class HostVillageNet {
+public:
+    // The server waits this long at most for its clients, at the start and for a late one.
+    static constexpr int kClientWaitMs = 60000;
+    // Each networked frame gives the other processes a moment.
+    static constexpr int kFrameSleepMs = 4;
+    static constexpr const char* kWorldPrefix = "world: ";
+
+    HostVillageNet();
+    ~HostVillageNet();
+    HostVillageNet(const HostVillageNet&) = delete;
+    HostVillageNet& operator=(const HostVillageNet&) = delete;
+
+    // The server listens as the options say; false (printed) when it cannot.
+    bool Open(const HostOptions& options);
+    bool IsOpen() const { return m_open; }
+    // The server's game runs with `playerId` its player: the clients are heard and waited for.
+    void Start(GameEngine& engine, uint32_t playerId);
+    void BeforeFrame(int frame);
+    void AfterFrame(int frame);
+    // The summary of the shared world, printed here and sent to every client's player.
+    void Finish(const std::string& level, bool finished);
+    void Close();
+
+    // A client's whole run of a village; the process exit code: 0 when it left by itself
+    // or had the server's summary before the server went away.
+    static int RunClient(const HostOptions& options);
+
+private:
+    // Waits (bounded) until more clients than `count` have joined in all; false on time-out.
+    bool WaitForJoins(int count);
+    // The clients' players in the roster now; a player not there before counts as a join.
+    void CountJoins();
+    void InviteClients(int frame);
+
+    std::unique_ptr<HostNetwork> m_network;
+    GameEngine* m_engine = nullptr;
+    uint32_t m_playerId = 0;
+    bool m_open = false;
+    int m_clients = 0;
+    int m_lateJoinFrame = 0;
+    int m_joins = 0;
+    std::set<uint32_t> m_clientPlayers;
+    std::set<uint32_t> m_invited;   // the clients' players invited into the party
+    bool m_firstInvited = false;
+    HostWorldTally m_tally;
+    // The observer of the game's events before this one's, given back at the end.
+    std::function<void(const GameEvent&, const Name&)> m_previousObserver;
+    bool m_observing = false;
+};
+
+}  // namespace GAME

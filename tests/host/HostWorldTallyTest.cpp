@@ -1,0 +1,94 @@
+// The tally of a served village's world: the monsters killed, and the loot lying beside an
+// opened chest or a dead boss, printed in an order every host can compare.
+#include "core/EngineFixture.h"
+#include "Game/characters/Monster.h"
+#include "Game/items/Item.h"
+#include "Game/world/FixedItemContainer.h"
+#include "host/HostVillageNet.h"
+
+namespace GAME {
+namespace {
+
+class HostWorldTallyTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        region = World::Get().AddRegion(1, "Village");
+        other = World::Get().AddRegion(2, "Shore");
+        RecordDatabase& records = RecordDatabase::Get();
+        records.RegisterRecord("Records/Creatures/Wolf.dbr", "Class,Monster,\n");
+        records.RegisterRecord("Records/Creatures/Boss/Giant.dbr", "Class,Monster,\n");
+        records.RegisterRecord("Records/Level/Chest.dbr", "Class,FixedItemContainer,\n");
+        records.RegisterRecord("Records/Item/Ring.dbr", "Class,Item,\n");
+    }
+    template <class T>
+    T* Put(const char* record, Region* where, float x)
+    {
+        auto* made = ObjectManager::Get().CreateObjectFromFile<T>(record);
+        EXPECT_NE(made, nullptr);
+        EXPECT_TRUE(World::Get().AddEntity(made, WorldCoords(where, Coords::LookAlong({x, 0, 0}, {1, 0, 0}, {0, 1, 0}))));
+        return made;
+    }
+    std::vector<std::string> Matching(const std::vector<std::string>& lines, const std::string& start) const
+    {
+        std::vector<std::string> found;
+        for (const std::string& line : lines)
+            if (line.rfind(start, 0) == 0)
+                found.push_back(line);
+        return found;
+    }
+
+    Region* region = nullptr;
+    Region* other = nullptr;
+    HostWorldTally tally;
+};
+
+TEST_F(HostWorldTallyTest, CountsEachDeadMonsterOnceWhetherSeenDyingOrReported)
+{
+    auto* wolf = Put<Monster>("Records/Creatures/Wolf.dbr", region, 0.0f);
+    auto* second = Put<Monster>("Records/Creatures/Wolf.dbr", region, 30.0f);
+    Put<Monster>("Records/Creatures/Wolf.dbr", region, 60.0f);   // lives
+    wolf->SetLifeState(Character_LifeState_Dying);
+    tally.Watch();
+    wolf->SetLifeState(Character_LifeState_Dead);
+    tally.Watch();
+    tally.CreatureDied(wolf->GetObjectId());
+    tally.CreatureDied(second->GetObjectId());
+    tally.CreatureDied(0xFFFFFFF0u);   // names nothing: not counted
+    const std::vector<std::string> lines = tally.Lines("village", true);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "world: level village finished");
+    EXPECT_EQ(lines[1], "world: monsters killed: 2");
+    EXPECT_EQ(lines[2], "world: killed 2 of Records/Creatures/Wolf.dbr");
+    EXPECT_EQ(tally.Lines("village", false)[0], "world: level village not finished");
+}
+
+TEST_F(HostWorldTallyTest, LootGoesToTheNearSourceInItsOwnRegionOnly)
+{
+    Put<FixedItemContainer>("Records/Level/Chest.dbr", region, 0.0f);
+    auto* giant = Put<Monster>("Records/Creatures/Boss/Giant.dbr", region, 50.0f);
+    Put<Item>("Records/Item/Ring.dbr", region, 2.0f);                                  // by the chest
+    Put<Item>("Records/Item/Ring.dbr", region, 50.0f + HostWorldTally::kLootRadius + 1.0f);   // too far
+    Put<Item>("Records/Item/Ring.dbr", other, 50.0f);                                  // another region
+    tally.Watch();
+    std::vector<std::string> lines = tally.Lines("village", true);
+    // The living boss is no source yet: what lies by it later is its loot.
+    EXPECT_TRUE(Matching(lines, "world: loot of the boss").empty());
+    ASSERT_EQ(Matching(lines, "world: loot of the chest").size(), 2u);
+    EXPECT_EQ(Matching(lines, "world: loot of the chest")[0], "world: loot of the chest Records/Level/Chest.dbr: 1 items");
+
+    giant->SetLifeState(Character_LifeState_Dead);
+    Put<Item>("Records/Item/Ring.dbr", region, 52.0f);
+    tally.Watch();
+    tally.Watch();   // an item is counted once
+    lines = tally.Lines("village", true);
+    const std::vector<std::string> boss = Matching(lines, "world: loot of the boss Records/Creatures/Boss/Giant.dbr");
+    ASSERT_EQ(boss.size(), 2u);
+    EXPECT_EQ(boss[0], "world: loot of the boss Records/Creatures/Boss/Giant.dbr: 1 items");
+    EXPECT_NE(boss[1].find("fingerprint"), std::string::npos) << boss[1];
+    EXPECT_EQ(Matching(lines, "world: loot of the chest").size(), 2u);
+}
+
+}  // namespace
+}  // namespace GAME

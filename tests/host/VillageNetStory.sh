@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# The bundled village played by four hosts together on 127.0.0.1: a server and three
+# clients, each its own process with its own clicks. One client leaves in the middle (its
+# own last frame), a fourth joins late (the server holds at its late-join frame until it
+# has), and every host present at the end prints the same summary of the shared world.
+#   VillageNetStory.sh GAMEHOST INPUTS          the story above
+#   VillageNetStory.sh GAMEHOST INPUTS kill     ... and one of the staying clients, drawn at
+#                                               random, is killed (kill -9) at a random frame
+#                                               of the server: the server drops it and plays
+#                                               on, and the hosts still present agree
+# INPUTS is the folder of the scripted clicks (data/Input). Under ASan every host that
+# ends by itself must report no error and no leak.
+# Each wait is for a line or for a process to end, never for a time: the loops' counts
+# only cap a wait that would never end (as `timeout` does around the server).
+set -u
+gamehost=$1
+inputs=$2
+mode=${3:-play}
+dir=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    [ -n "${KEEP_DIR:-}" ] && cp -r "$dir" "$KEEP_DIR"
+    rm -rf "$dir"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    for f in "$dir"/*.txt; do echo "---- $f"; grep -v '^net: \|^\[' "$f" | tail -25; done
+    for f in "$dir"/*.err; do grep -l 'Sanitizer' "$f" >/dev/null && { echo "---- $f"; head -40 "$f"; }; done
+    exit 1
+}
+# Until FILE has a line matching PATTERN, or the process PID that writes it is gone.
+wait_for() {
+    local file=$1 pattern=$2 pid=$3
+    for _ in $(seq 3000); do
+        grep -q "$pattern" "$file" && return 0
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    grep -q "$pattern" "$file"
+}
+late_frame=300
+timeout 600 "$gamehost" --quiet --level village --input "$inputs/Village.txt" --frames 800 --step 250 \
+    --role server --listen 0 --clients 3 --late-join "$late_frame" >"$dir/server.txt" 2>"$dir/server.err" &
+server=$!
+pids+=("$server")
+wait_for "$dir/server.txt" '^gamehost: listening on port [0-9]*$' "$server" || fail "the server never listened"
+port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$dir/server.txt")
+
+# A client ends once its server has gone (or at its own last frame).
+client() {
+    local name=$1 frames=$2
+    "$gamehost" --quiet --level village --input "$inputs/Village$name.txt" --frames "$frames" --step 250 \
+        --role client --connect "127.0.0.1:$port" >"$dir/$name.txt" 2>"$dir/$name.err" &
+    pids+=("$!")
+    eval "pid_$name=$!"
+}
+client North 100000
+client South 120
+client West 100000
+for name in North South West; do
+    wait_for "$dir/$name.txt" '^gamehost: joined 127.0.0.1' "$(eval echo "\$pid_$name")" || fail "$name never joined"
+done
+south_host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/South.txt")
+
+# The killer: once the server has played the drawn frame, the victim goes, whatever the
+# others are doing then.
+staying=(North West Late)
+if [ "$mode" = kill ]; then
+    victim=$([ $((RANDOM % 2)) -eq 0 ] && echo North || echo West)
+    # Drawn among the frames before the boss arena's end, so that the server mostly has
+    # the time to drop the killed client before the level is over.
+    kill_frame=$((1 + RANDOM % 450))
+    victim_pid=$(eval echo "\$pid_$victim")
+    (
+        for _ in $(seq 6000); do
+            frame=$(grep -o '^frame [0-9]*' "$dir/server.txt" | tail -1 | cut -d' ' -f2)
+            [ "${frame:-0}" -ge "$kill_frame" ] && break
+            kill -0 "$server" 2>/dev/null || break
+            sleep 0.05
+        done
+        kill -9 "$victim_pid" 2>/dev/null
+        echo "killed $victim at frame ${frame:-0} of the server (drawn $kill_frame)" >"$dir/killed"
+    ) &
+    killer=$!
+    pids+=("$killer")
+    staying=()
+    for name in North West Late; do [ "$name" != "$victim" ] && staying+=("$name"); done
+fi
+
+# South leaves by itself; the late client comes once it has gone.
+wait "$pid_South" || fail "the leaving client failed"
+wait_for "$dir/server.txt" "^frame [0-9]*: host $south_host left" "$server" || fail "the server never saw South leave"
+client Late 100000
+
+if [ "$mode" = kill ]; then
+    wait "$killer"
+    wait "$victim_pid" 2>/dev/null
+    cat "$dir/killed"
+fi
+
+wait "$server" || fail "the server failed"
+for name in "${staying[@]}"; do
+    wait "$(eval echo "\$pid_$name")" || fail "client $name failed"
+done
+pids=()
+
+world() { grep '^world: ' "$1"; }
+expect() { grep -q "$2" "$1" || fail "no line of $(basename "$1") matches: $2"; }
+s="$dir/server.txt"
+expect "$s" '^world: level village finished$'
+expect "$s" '^world: monsters killed: [1-9]'
+expect "$s" '^world: killed 1 of Records/Creatures/Boss/Typhon.dbr$'
+expect "$s" '^world: quest "The Village Road" complete, 3 of 3 steps done$'
+expect "$s" '^world: loot of the chest Records/Host/Level/Chest.dbr: [0-9]* items$'
+expect "$s" '^world: loot of the boss Records/Creatures/Boss/Typhon.dbr: [0-9]* items$'
+expect "$s" "^frame $late_frame: a late client has joined (4 clients in all)$"
+expect "$s" "^frame [0-9]*: player [0-9]* \"Guest $south_host\" leaves the game"
+# The summary names the players present: the server's and the staying clients'.
+players=$(sed -n 's/^world: players at the end: //p' "$s" | wc -w)
+[ "$mode" = kill ] || [ "$players" -eq 4 ] || fail "the summary lists $players players, not 4"
+# Every client's player, the late one's too, is in the server player's party: the road's kill
+# counts for the quest whoever lands the last blow.
+[ "$mode" = kill ] || [ "$(grep -c '^gamehost: roster at the end: .* party 0$' "$s")" -eq 0 ] ||
+    fail "a player at the end is in no party"
+# A killed client is dropped as one that left, once it has not answered for 3 s: unless the
+# level ended first, the summary no longer lists it.
+if [ "$mode" = kill ]; then
+    victim_host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/$victim.txt")
+    if grep -q "^frame [0-9]*: host $victim_host timed out" "$s"; then
+        expect "$s" "^frame [0-9]*: player [0-9]* \"Guest $victim_host\" leaves the game"
+        [ "$players" -eq 3 ] || fail "the summary lists $players players, not 3, after the killed client was dropped"
+        echo "the server dropped the killed client"
+    else
+        [ "$players" -eq 4 ] || fail "the summary lists $players players, not 4"
+        echo "the level ended before the killed client's time-out"
+    fi
+fi
+# South left before the end: it has no summary.
+grep -q '^world: ' "$dir/South.txt" && fail "the client that left has a summary"
+grep -q '^gamehost: the client leaves the village after frame 120$' "$dir/South.txt" || fail "South did not leave"
+for name in "${staying[@]}"; do
+    grep -q '^gamehost: the client has the summary' "$dir/$name.txt" || fail "$name never had the summary"
+    diff <(world "$s") <(world "$dir/$name.txt") >/dev/null || {
+        diff <(world "$s") <(world "$dir/$name.txt")
+        fail "$name's summary differs from the server's"
+    }
+done
+for f in server South "${staying[@]}"; do
+    grep -q 'Sanitizer\|runtime error' "$dir/$f.err" && fail "$f reports a sanitizer error"
+done
+echo "PASS: $mode"
