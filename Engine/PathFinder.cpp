@@ -153,10 +153,6 @@ bool PathFinder::FillPointSet(const WorldVec3& centre, const std::vector<float>&
             return false;
     const Vec3 origin = centre.GetRegionPosition();
     const Vec3 offset = centre.GetRegion()->GetOffset();
-    // The centre body is the caster's own place: it stands there whatever is near.
-    points.emplace_back(centre.GetRegion(), origin);
-    if (radii.size() == 1)
-        return true;
     // Kept between calls: a crowd asking every frame allocates nothing once it has grown.
     thread_local std::vector<Sphere> taken;
     taken.clear();
@@ -168,26 +164,41 @@ bool PathFinder::FillPointSet(const WorldVec3& centre, const std::vector<float>&
                 return false;
         return true;
     };
-    taken.push_back({offset + origin, radii.front()});
     constexpr float kTwoPi = 6.28318530718f;
-    for (size_t i = 1; i < radii.size(); ++i) {
-        const float radius = radii[i];
-        bool placed = false;
-        for (int ring = 0; ring < kMaxPointSetRings && !placed; ++ring) {
-            const float distance = radii.front() + radius * (1.0f + 2.0f * static_cast<float>(ring));
+    // The first free place on rings `first`, `first` + `spacing`, ... round the centre.
+    const auto placeOnRings = [&](float radius, float first, float spacing) {
+        for (int ring = 0; ring < kMaxPointSetRings; ++ring) {
+            const float distance = first + spacing * static_cast<float>(ring);
             // As many tries as bodies of this size fit around the ring, at least six.
             const int tries = std::clamp(static_cast<int>(kTwoPi * distance / std::max(2.0f * radius, 0.001f)), 6, 64);
-            for (int k = 0; k < tries && !placed; ++k) {
+            for (int k = 0; k < tries; ++k) {
                 const float angle = kTwoPi * static_cast<float>(k) / static_cast<float>(tries);
                 const Vec3 position = origin + Vec3(std::sin(angle) * distance, 0.0f, std::cos(angle) * distance);
                 if (isFree(position, radius)) {
                     points.emplace_back(centre.GetRegion(), position);
                     taken.push_back({offset + position, radius});
-                    placed = true;
+                    return true;
                 }
             }
         }
-        if (!placed) {
+        return false;
+    };
+    // The first body stands at the centre when nothing is in its way there, else at the
+    // nearest free place round it: bodies asked for one by one spread out.
+    const float first = radii.front();
+    if (isFree(origin, first)) {
+        points.emplace_back(centre.GetRegion(), origin);
+        taken.push_back({offset + origin, first});
+    } else {
+        const float step = std::max(2.0f * first, kMinPointSetStep);
+        if (!placeOnRings(first, step, step)) {
+            points.clear();
+            return false;
+        }
+    }
+    // Each next body on rings round the centre, clear of the first wherever it stands.
+    for (size_t i = 1; i < radii.size(); ++i) {
+        if (!placeOnRings(radii[i], first + radii[i], 2.0f * radii[i])) {
             points.clear();
             return false;
         }

@@ -83,14 +83,17 @@ public:
 
     // ---- point sets ----
     // Free places for bodies of the given radii around `centre`, in the centre's region:
-    // the first body at the centre, each next one on rings around it, touching neither
-    // the bodies placed before it nor an obstacle in force. `points` gets one position
-    // per radius. False (and `points` empty) when the centre has no region, a radius is
-    // negative or not a number, there are more than kMaxPointSet radii, or a body finds
-    // no room within kMaxPointSetRings rings. `onFloor` keeps every place at the
-    // centre's height.
+    // the first body at the centre (or, when an obstacle in force is in the way there, at
+    // the nearest free place on rings round it), each next one on rings around the
+    // centre, touching neither the bodies placed before it nor an obstacle in force.
+    // `points` gets one position per radius. False (and `points` empty) when the centre
+    // has no region, a radius is negative or not a number, there are more than
+    // kMaxPointSet radii, or a body finds no room within kMaxPointSetRings rings.
+    // `onFloor` keeps every place at the centre's height.
     static constexpr size_t kMaxPointSet = 64;
     static constexpr int kMaxPointSetRings = 8;
+    // The rings a displaced first body tries lie this far apart at least.
+    static constexpr float kMinPointSetStep = 0.5f;
     static bool FillPointSet(const WorldVec3& centre, const std::vector<float>& radii, std::vector<WorldVec3>& points,
                              bool onFloor);
     // ---- end point sets ----

@@ -19,7 +19,20 @@ NpcWanderPoint::~NpcWanderPoint()
 void NpcWanderPoint::Load(const LoadTable& table)
 {
     Actor::Load(table);
-    m_radius = table.GetFloat("radius", 1.0f);
+    const float radius = table.GetFloat("radius", 1.0f);
+    // The radius spreads wander goals around the marker: a broken value would send the
+    // characters nowhere (not a number) or far out of the level.
+    if (!(radius >= 0.0f)) {
+        gEngine->Log(LOG_WARNING, "NpcWanderPoint %s: radius %g is no size; using 1", table.GetName().c_str(),
+                     static_cast<double>(radius));
+        m_radius = 1.0f;
+    } else if (radius > kMaxRadius) {
+        gEngine->Log(LOG_WARNING, "NpcWanderPoint %s: radius %g is out of range; using %g", table.GetName().c_str(),
+                     static_cast<double>(radius), static_cast<double>(kMaxRadius));
+        m_radius = kMaxRadius;
+    } else {
+        m_radius = radius;
+    }
 }
 
 void NpcWanderPoint::InitialUpdate()

@@ -12,6 +12,8 @@ class NpcWanderPoint : public Actor {
 
 public:
     static constexpr int kEditorFilterType = 6;
+    // A record's radius above this is taken as this.
+    static constexpr float kMaxRadius = 100.0f;
 
     NpcWanderPoint();
     ~NpcWanderPoint() override;

@@ -311,6 +311,29 @@ TEST_F(MonsterMindTest, SlotTakeoverTellsTheHolderAndStateChangesReleaseSlots)
     EXPECT_EQ(ally->GetDefenseSlots().GetSlotHolder(0) + ally->GetDefenseSlots().GetSlotHolder(1), 0u);
 }
 
+TEST_F(MonsterMindTest, MonstersHeadingForOnePointSpreadAroundTheOneAlreadyThere)
+{
+    MovementGoalManager& goals = MovementGoalManager::Get();
+    const Team monsters = TeamManager::DefaultMonsterTeam();
+    Character* first = Body(monsters, 10.0f);
+    first->SetBoundingRadius(1.0f);
+    Character* second = Body(monsters, 0.0f);
+    Character* third = Body(monsters, 0.0f, 5.0f);
+    const WorldVec3 wanted(region, {10, 0, 0});
+
+    // Nobody heads there yet: the first gets the point itself.
+    EXPECT_EQ(goals.GetClosestMovePoint(first->GetObjectId(), 0.5f, wanted), wanted);
+    // The next steps clear of the first one's body, in the same region.
+    const WorldVec3 beside = goals.GetClosestMovePoint(second->GetObjectId(), 0.5f, wanted);
+    EXPECT_EQ(beside.GetRegion(), region);
+    EXPECT_GE((beside.GetRegionPosition() - Vec3{10, 0, 0}).Length(), 1.5f - 1e-4f);
+    EXPECT_TRUE(World::Get().GetObstacles().empty());
+    // A point far from every goal is given as asked.
+    const WorldVec3 away(region, {30, 0, 0});
+    EXPECT_EQ(goals.GetClosestMovePoint(third->GetObjectId(), 0.5f, away), away);
+    EXPECT_EQ(goals.GetGoalCount(), 3u);
+}
+
 TEST_F(MonsterMindTest, AngerTickCatchesUpAndSightEndsAtTheViewDistance)
 {
     Monster* monster = nullptr;

@@ -126,3 +126,28 @@ TEST_F(PathFinderTest, SetCoordsDisturbancesAndTheFloorProbe)
     EXPECT_FALSE(home->IsUnderground());
     EXPECT_EQ(0, home->GetFloorSurface());
 }
+
+TEST_F(PathFinderTest, APointSetsFirstBodyStepsOutOfAnObstacleAtTheCentre)
+{
+    const WorldVec3 centre(home, {4, 0, 0});
+    std::vector<WorldVec3> points;
+    // Nothing in the way: the body stands at the centre.
+    ASSERT_TRUE(PathFinder::FillPointSet(centre, {0.5f}, points, true));
+    ASSERT_EQ(1u, points.size());
+    EXPECT_EQ(centre, points[0]);
+
+    // A body in the way there: the nearest clear ring, and the next body clear of both.
+    DynamicObstacle crowd(home, Sphere{{4, 0, 0}, 1.0f});
+    crowd.Attach();
+    ASSERT_TRUE(PathFinder::FillPointSet(centre, {0.5f, 0.5f}, points, true));
+    ASSERT_EQ(2u, points.size());
+    EXPECT_NEAR(2.0f, (points[0].GetRegionPosition() - Vec3{4, 0, 0}).Length(), 1e-4f);
+    EXPECT_GE((points[1].GetRegionPosition() - Vec3{4, 0, 0}).Length(), 1.5f - 1e-4f);
+    EXPECT_GE((points[1].GetRegionPosition() - points[0].GetRegionPosition()).Length(), 1.0f - 1e-4f);
+
+    // No room anywhere near: no places at all.
+    DynamicObstacle boulder(home, Sphere{{4, 0, 0}, 50.0f});
+    boulder.Attach();
+    EXPECT_FALSE(PathFinder::FillPointSet(centre, {0.5f}, points, true));
+    EXPECT_TRUE(points.empty());
+}

@@ -8,7 +8,8 @@
 # still comes at 90 s. After the fight the items show: a sword's tool tip, two pieces of a
 # set worn (the set's bonus in the totals, the greaves' skill level), a potion drunk and a
 # gold pile used. The monsters' minds: the bystanders roam about their places, notice the
-# player, pursue it and take attack slots round it (their fists cannot kill it); the monster
+# player, pursue it and take attack slots round it (their fists cannot kill it), as the
+# summoner's two creatures do; the monster
 # flees once when its life runs low, and dead it leaves its treasure, a proxy that places a
 # chest.
 set -u
@@ -41,7 +42,8 @@ for record in ArenaBystander ArenaBystanderSummoner; do
     expect "^ai: frame [0-9]*: Records/Creatures/$record.dbr ([0-9]*): \(Idle\|Roam\) -> Pursue$"
     expect "^ai: frame [0-9]*: Records/Creatures/$record.dbr ([0-9]*): Pursue -> Attack$"
 done
-expect "^frame [0-9]*: attack slots round the player: bystander [0-9]* in slot [0-9]*, bystander [0-9]* in slot [0-9]*$"
+expect "^frame [0-9]*: attack slots round the player: .*bystander [0-9]* in slot [0-9]*, bystander [0-9]* in slot [0-9]*$"
+expect "^frame [0-9]*: attack slots round the player: creature [0-9]* in slot [0-9]*, creature [0-9]* in slot [0-9]*"
 expect "^frame [0-9]*: the bystander strikes (blow [0-9]*): \(hit\|miss\), player life"
 expect "^ai: frame [0-9]*: Records/Creatures/ArenaMonster.dbr ([0-9]*): Attack -> Flee$"
 expect "^ai: frame [0-9]*: Records/Creatures/ArenaMonster.dbr ([0-9]*): Dying -> Dead$"

@@ -5,6 +5,7 @@
 #include "Engine/GraphicsAnim.h"
 #include "Game/core/foundation/ProcessRandom.h"
 #include "Game/world/Decoration.h"
+#include "Game/world/NpcWanderPoint.h"
 #include "Game/world/Prop.h"
 #include "Game/world/Puppet.h"
 
@@ -184,6 +185,35 @@ TEST_F(SceneryTest, APuppetStartsIdlesEndsFadesAndLeaves)
     Frame(60);
     ObjectManager::Get().FlushDestroyedObjects();
     EXPECT_EQ(ObjectManager::Get().GetObject(id), nullptr);
+}
+
+TEST_F(SceneryTest, AWanderPointRadiusThatIsNoSizeOrTooLargeIsLoggedAndReplaced)
+{
+    struct Row {
+        const char* value;
+        float radius;
+        const char* logged;  // after the record's name; "" when nothing is
+    };
+    const Row rows[] = {
+        {"4.5", 4.5f, ""},
+        {"-3", 1.0f, "radius -3 is no size; using 1"},
+        {"250", 100.0f, "radius 250 is out of range; using 100"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.value);
+        const std::string name = std::string("Records/Test/Wander_") + row.value + ".dbr";
+        Record(name, std::string("Class,NpcWanderPoint,\nradius,") + row.value + ",\n");
+        LogCapture log;
+        auto* point = Make<NpcWanderPoint>(name);
+        ASSERT_NE(point, nullptr);
+        EXPECT_EQ(point->GetRadius(), row.radius);
+        if (*row.logged)
+            EXPECT_TRUE(log.Contains("NpcWanderPoint " + name + ": " + row.logged))
+                << ::testing::PrintToString(log.Texts());
+        else
+            EXPECT_TRUE(log.Lines().empty());
+        ObjectManager::Get().DestroyObjectEx(point, "test", __LINE__);
+    }
 }
 
 }  // namespace
