@@ -6,7 +6,7 @@
 #include "Engine/Localization.h"
 #include "Game/combat/DamageAttributeKinds.h"
 #include "Game/combat/DamageAttributePhysical.h"
-#include "Game/combat/RecordKindHits.h"
+#include "Game/core/foundation/RecordKept.h"
 #include "Game/core/foundation/RandomUniform.h"
 
 namespace GAME {
@@ -148,6 +148,18 @@ const DamageAttributeStore::Loader kSkillEffectClasses[] = {
 };
 
 using ClassRun = std::span<const DamageAttributeStore::Loader>;
+
+// The attributes kept records gave in each load order, as read, before any draw: every
+// item made from a record loads its stores afresh, and copying what was read costs less
+// than reading the record's keys again. Records are named by records, so they are few.
+using KeptDamageKindReads = RecordKeptMap<RecordPartKey, std::shared_ptr<const DamageAttributeStore::DamageKindReads>,
+                                          RecordPartKeyHash>;
+
+KeptDamageKindReads& KeptDamageReads()
+{
+    thread_local KeptDamageKindReads kept(4096);
+    return kept;
+}
 
 // Each store kind's classes: weapon 71 (after its base physical damage), armour 66,
 // skill 70.
@@ -336,12 +348,32 @@ void DamageAttributeStore::ReadGlobalChance(const char* key, const LoadTable& re
 
 // ---- Loading ------------------------------------------------------------------------
 
-bool DamageAttributeStore::LoadClass(Loader load, const LoadTable& record, float jitter)
+void DamageAttributeStore::AddRead(const DamageKindRead& read, float jitter)
 {
+    std::unique_ptr<DamageAttribute> copy = read.attribute->Clone();
+    DamageAttribute* added = copy.get();
+    Add(read.list, std::move(copy));
+    added->AddJitter(jitter, m_randomGen);
+}
+
+void DamageAttributeStore::LoadClass(Loader load, const LoadTable& record, float jitter, size_t index,
+                                     DamageKindReads* reads)
+{
+    const size_t before[] = {m_attributes.Items().size(), m_globalAndAttributes.Items().size(),
+                             m_globalXorAttributes.Items().size()};
     DamageAttribute* attribute = load(*this, record);
-    if (attribute)
-        attribute->AddJitter(jitter, m_randomGen);
-    return attribute != nullptr;
+    if (!attribute)
+        return;
+    if (reads) {
+        // The list the load chose is the one that grew.
+        DamageAttributeList list = DamageAttributeList::Attributes;
+        if (m_globalAndAttributes.Items().size() != before[1])
+            list = DamageAttributeList::GlobalAnd;
+        else if (m_globalXorAttributes.Items().size() != before[2])
+            list = DamageAttributeList::GlobalXor;
+        reads->push_back({index, attribute->Clone(), list});
+    }
+    attribute->AddJitter(jitter, m_randomGen);
 }
 
 void DamageAttributeStore::LoadClasses(LoadOrder order, const LoadTable& record, const LoadTable* prefix,
@@ -350,19 +382,40 @@ void DamageAttributeStore::LoadClasses(LoadOrder order, const LoadTable& record,
     const LoadTable* records[] = {&record, prefix, suffix};
     const float jitters[] = {jitter, prefix ? prefix->GetFloat(kLootJitterKey, 0.0f) : 0.0f,
                              suffix ? suffix->GetFloat(kLootJitterKey, 0.0f) : 0.0f};
-    // A class a record was seen without is not tried on it again: it would load nothing.
-    RecordKindHits hits[] = {{records[0], order.data()}, {records[1], order.data()}, {records[2], order.data()}};
+    // Each record's attributes as an earlier load of a kept record read them, or as this
+    // load reads them (kept when the record is), or neither for a table of the caller's.
+    std::shared_ptr<const DamageKindReads> known[3];
+    std::shared_ptr<DamageKindReads> reading[3];
+    size_t next[3] = {};
+    const KeptDamageKindReads::Map& kept = KeptDamageReads().Current();
+    for (int i = 0; i < 3; ++i) {
+        if (!records[i])
+            continue;
+        if (const auto found = kept.find(RecordPartKey{records[i], order.data()}); found != kept.end())
+            known[i] = found->second;
+        else if (IsRecordKept(*records[i]))
+            reading[i] = std::make_shared<DamageKindReads>();
+    }
     size_t index = 0;
     for (ClassRun run : order) {
         for (Loader load : run) {
-            for (int i = 0; i < 3; ++i)
-                if (hits[i].MayHold(index))
-                    hits[i].Note(LoadClass(load, *records[i], jitters[i]));
+            for (int i = 0; i < 3; ++i) {
+                if (!records[i])
+                    continue;
+                if (!known[i]) {
+                    LoadClass(load, *records[i], jitters[i], index, reading[i].get());
+                } else if (next[i] < known[i]->size() && (*known[i])[next[i]].index == index) {
+                    AddRead((*known[i])[next[i]], jitters[i]);
+                    ++next[i];
+                }
+            }
             ++index;
         }
     }
-    for (RecordKindHits& each : hits)
-        each.Keep(index);
+    // The records may have changed while the kinds loaded: what was read is then not kept.
+    for (int i = 0; i < 3; ++i)
+        if (reading[i] && IsRecordKept(*records[i]))
+            KeptDamageReads().ForAdding()[RecordPartKey{records[i], order.data()}] = std::move(reading[i]);
 }
 
 void DamageAttributeStore_Equipment::Load(const LoadTable& record, const LoadTable* prefix, const LoadTable* suffix,

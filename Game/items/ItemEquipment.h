@@ -103,6 +103,8 @@ public:
     // ---- Rolled parts -----------------------------------------------------------------
     // Appends the record's racial bonus when it defines one.
     void CreateItemRacialBonus(const LoadTable& table);
+    // Appends the record's skill augments to those held.
+    void LoadSkillAugments(const LoadTable& table);
     void GetUIDisplayText_RacialBonus(std::vector<GameTextLine>& lines) const;
     const std::vector<std::unique_ptr<RacialBonus>>& GetRacialBonuses() const { return m_racialBonuses; }
     const ItemSkillAugment& GetSkillAugment() const { return m_skillAugment; }
@@ -193,6 +195,9 @@ private:
     RequirementInputs GetRequirementInputs(const Character* character) const;
     float ReductionOf(const Character& character, CharAttributeType kind, CharAttributeType cls) const;
     void SetEquation(std::unique_ptr<DesignerEquation_Algebra>& slot, const std::string& text, const char* key);
+    // The formula of a cost key, and that formula read from the cost record.
+    std::unique_ptr<DesignerEquation_Algebra>& CostEquation(CostKey key);
+    void SetCostEquation(CostKey key, const LoadTable& costs);
     // Everything a rebuild raises or appends, back to what the item's record gives.
     void RestoreRecordValues();
     void ReadAffix(const LoadTable& affix, std::string& displayTag, uint32_t& cost, float& scale,
