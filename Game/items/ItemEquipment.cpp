@@ -96,6 +96,31 @@ KeptCostFormulas& KeptFormulas()
     return kept;
 }
 
+// The fields ItemEquipment::Load reads from an item's record, kept per kept record with
+// the record's own cost record (opened when named; a record opened lives as long as the
+// records that named it, until the records change).
+struct EquipmentRecordFields {
+    std::string itemNameTag;
+    std::string itemStyleTag;
+    std::string itemQualityTag;
+    std::string bitmapName;
+    std::string femaleBitmapName;
+    float attributeScalePercent = 0.0f;
+    std::string itemSetName;
+    bool hidePrefixName = false;
+    bool hideSuffixName = false;
+    std::string costRecordName;
+    const LoadTable* costs = nullptr;
+};
+
+using KeptEquipmentFields = RecordKeptMap<const LoadTable*, std::shared_ptr<const EquipmentRecordFields>>;
+
+KeptEquipmentFields& KeptFieldReads()
+{
+    thread_local KeptEquipmentFields kept(1024);
+    return kept;
+}
+
 // What every item of a record reads from it for its augments and its racial bonus (none
 // when it gives none), kept per kept record. A record with a broken augment level is read
 // afresh by every item, which logs it.
@@ -166,23 +191,50 @@ ItemEquipment::~ItemEquipment()
 void ItemEquipment::Load(const LoadTable& table)
 {
     Item::Load(table);
-    m_itemNameTag = table.GetString("itemNameTag", "");
-    m_itemStyleTag = table.GetString("itemStyleTag", "");
-    m_itemQualityTag = table.GetString("itemQualityTag", "");
-    m_bitmapName = table.GetString("bitmap", "");
-    m_femaleBitmapName = table.GetString("bitmapFemale", "");
-    m_attributeScalePercent = table.GetFloat("attributeScalePercent", 0.0f);
-    m_itemSetName = table.GetString("itemSetName", "");
-    m_hidePrefixName = table.GetBool("hidePrefixName", false);
-    m_hideSuffixName = table.GetBool("hideSuffixName", false);
+    std::shared_ptr<const EquipmentRecordFields> fields;
+    const KeptEquipmentFields::Map& kept = KeptFieldReads().Current();
+    if (const auto found = kept.find(&table); found != kept.end()) {
+        fields = found->second;
+    } else {
+        auto read = std::make_shared<EquipmentRecordFields>();
+        read->itemNameTag = table.GetString("itemNameTag", "");
+        read->itemStyleTag = table.GetString("itemStyleTag", "");
+        read->itemQualityTag = table.GetString("itemQualityTag", "");
+        read->bitmapName = table.GetString("bitmap", "");
+        read->femaleBitmapName = table.GetString("bitmapFemale", "");
+        read->attributeScalePercent = table.GetFloat("attributeScalePercent", 0.0f);
+        read->itemSetName = table.GetString("itemSetName", "");
+        read->hidePrefixName = table.GetBool("hidePrefixName", false);
+        read->hideSuffixName = table.GetBool("hideSuffixName", false);
+        read->costRecordName = table.GetString("itemCostName", "");
+        if (!read->costRecordName.empty())
+            read->costs = ObjectManager::Get().LoadTableFile(read->costRecordName);
+        if (IsRecordKept(table))
+            KeptFieldReads().ForAdding().emplace(&table, read);
+        fields = std::move(read);
+    }
+    m_itemNameTag = fields->itemNameTag;
+    m_itemStyleTag = fields->itemStyleTag;
+    m_itemQualityTag = fields->itemQualityTag;
+    m_bitmapName = fields->bitmapName;
+    m_femaleBitmapName = fields->femaleBitmapName;
+    m_attributeScalePercent = fields->attributeScalePercent;
+    m_itemSetName = fields->itemSetName;
+    m_hidePrefixName = fields->hidePrefixName;
+    m_hideSuffixName = fields->hideSuffixName;
     LoadSkillAugments(table);
 
-    std::string costRecord = table.GetString("itemCostName", "");
-    if (costRecord.empty() && gGameEngine)
-        costRecord = gGameEngine->GetDatabase().GetString("itemCostName", "");
-    if (costRecord.empty())
-        costRecord = kDefaultItemCostRecord;
-    const LoadTable* costs = ObjectManager::Get().LoadTableFile(costRecord);
+    // The record's own cost record was opened with the fields; without one, the game's
+    // (which may change with the game) or the default is opened now.
+    const LoadTable* costs = fields->costs;
+    if (fields->costRecordName.empty()) {
+        std::string costRecord;
+        if (gGameEngine)
+            costRecord = gGameEngine->GetDatabase().GetString("itemCostName", "");
+        if (costRecord.empty())
+            costRecord = kDefaultItemCostRecord;
+        costs = ObjectManager::Get().LoadTableFile(costRecord);
+    }
     if (!costs)
         return;
     for (int key = CostKey_Cost; key < CostKey_Count; ++key)
