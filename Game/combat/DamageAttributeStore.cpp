@@ -152,8 +152,7 @@ using ClassRun = std::span<const DamageAttributeStore::Loader>;
 // The attributes kept records gave in each load order, as read, before any draw: every
 // item made from a record loads its stores afresh, and copying what was read costs less
 // than reading the record's keys again. Records are named by records, so they are few.
-using KeptDamageKindReads = RecordKeptMap<RecordPartKey, std::shared_ptr<const DamageAttributeStore::DamageKindReads>,
-                                          RecordPartKeyHash>;
+using KeptDamageKindReads = RecordLoadReads<DamageAttributeStore::DamageKindRead>::Kept;
 
 KeptDamageKindReads& KeptDamageReads()
 {
@@ -379,22 +378,14 @@ void DamageAttributeStore::LoadClass(Loader load, const LoadTable& record, float
 void DamageAttributeStore::LoadClasses(LoadOrder order, const LoadTable& record, const LoadTable* prefix,
                                        const LoadTable* suffix, float jitter)
 {
-    const LoadTable* records[] = {&record, prefix, suffix};
+    const LoadTable* const records[] = {&record, prefix, suffix};
     const float jitters[] = {jitter, prefix ? prefix->GetFloat(kLootJitterKey, 0.0f) : 0.0f,
                              suffix ? suffix->GetFloat(kLootJitterKey, 0.0f) : 0.0f};
-    // Each record's attributes as an earlier load of a kept record read them, or as this
-    // load reads them (kept when the record is), or neither for a table of the caller's.
-    std::shared_ptr<const DamageKindReads> known[3];
-    std::shared_ptr<DamageKindReads> reading[3];
-    size_t next[3] = {};
-    const KeptDamageKindReads::Map& kept = KeptDamageReads().Current();
-    for (int i = 0; i < 3; ++i) {
-        if (!records[i])
-            continue;
-        if (const auto found = kept.find(RecordPartKey{records[i], order.data()}); found != kept.end())
-            known[i] = found->second;
-        else if (IsRecordKept(*records[i]))
-            reading[i] = std::make_shared<DamageKindReads>();
+    RecordLoadReads<DamageKindRead> reads(KeptDamageReads(), records, order.data());
+    const auto add = [&](int i, const DamageKindRead& read) { AddRead(read, jitters[i]); };
+    if (reads.AllKnown()) {
+        reads.ApplyAllKnown(add);
+        return;
     }
     size_t index = 0;
     for (ClassRun run : order) {
@@ -402,20 +393,15 @@ void DamageAttributeStore::LoadClasses(LoadOrder order, const LoadTable& record,
             for (int i = 0; i < 3; ++i) {
                 if (!records[i])
                     continue;
-                if (!known[i]) {
-                    LoadClass(load, *records[i], jitters[i], index, reading[i].get());
-                } else if (next[i] < known[i]->size() && (*known[i])[next[i]].index == index) {
-                    AddRead((*known[i])[next[i]], jitters[i]);
-                    ++next[i];
-                }
+                if (reads.IsKnown(i))
+                    reads.ApplyKnown(i, index, [&](const DamageKindRead& read) { add(i, read); });
+                else
+                    LoadClass(load, *records[i], jitters[i], index, reads.Reading(i));
             }
             ++index;
         }
     }
-    // The records may have changed while the kinds loaded: what was read is then not kept.
-    for (int i = 0; i < 3; ++i)
-        if (reading[i] && IsRecordKept(*records[i]))
-            KeptDamageReads().ForAdding()[RecordPartKey{records[i], order.data()}] = std::move(reading[i]);
+    reads.Keep();
 }
 
 void DamageAttributeStore_Equipment::Load(const LoadTable& record, const LoadTable* prefix, const LoadTable* suffix,

@@ -28,7 +28,7 @@ using DefenseKindReads = std::vector<DefenseKindRead>;
 // The attributes kept records gave in each load order, as read: every item made from a
 // record loads its stores afresh, and copying what was read costs less than reading the
 // record's keys again. Records are named by records, so they are few.
-using KeptDefenseKindReads = RecordKeptMap<RecordPartKey, std::shared_ptr<const DefenseKindReads>, RecordPartKeyHash>;
+using KeptDefenseKindReads = RecordLoadReads<DefenseKindRead>::Kept;
 
 KeptDefenseKindReads& KeptDefenseReads()
 {
@@ -162,20 +162,18 @@ static_assert(KindCount(kSkillOrder) == 56, "a skill loads 56 kinds");
 void LoadInOrder(std::span<const LoaderRun> order, DefenseAttributeStore& store, const LoadTable& table,
                  const LoadTable* prefix, const LoadTable* suffix, float jitter)
 {
-    const LoadTable* records[] = {&table, prefix, suffix};
+    const LoadTable* const records[] = {&table, prefix, suffix};
     const float jitters[] = {jitter, prefix ? prefix->GetFloat(kLootJitterKey, 0.0f) : 0.0f,
                              suffix ? suffix->GetFloat(kLootJitterKey, 0.0f) : 0.0f};
-    std::shared_ptr<const DefenseKindReads> known[3];
-    std::shared_ptr<DefenseKindReads> reading[3];
-    size_t next[3] = {};
-    const KeptDefenseKindReads::Map& kept = KeptDefenseReads().Current();
-    for (int i = 0; i < 3; ++i) {
-        if (!records[i])
-            continue;
-        if (const auto found = kept.find(RecordPartKey{records[i], order.data()}); found != kept.end())
-            known[i] = found->second;
-        else if (IsRecordKept(*records[i]))
-            reading[i] = std::make_shared<DefenseKindReads>();
+    RecordLoadReads<DefenseKindRead> reads(KeptDefenseReads(), records, order.data());
+    const auto add = [&](int i, const DefenseKindRead& read) {
+        std::unique_ptr<DefenseAttribute> copy = read.attribute->Clone();
+        copy->AddJitter(jitters[i], store.GetRandomGen());
+        store.AddAttribute(std::move(copy));
+    };
+    if (reads.AllKnown()) {
+        reads.ApplyAllKnown(add);
+        return;
     }
     size_t index = 0;
     for (LoaderRun run : order) {
@@ -183,22 +181,15 @@ void LoadInOrder(std::span<const LoaderRun> order, DefenseAttributeStore& store,
             for (int i = 0; i < 3; ++i) {
                 if (!records[i])
                     continue;
-                if (!known[i]) {
-                    load(store, *records[i], jitters[i], index, reading[i].get());
-                } else if (next[i] < known[i]->size() && (*known[i])[next[i]].index == index) {
-                    std::unique_ptr<DefenseAttribute> copy = (*known[i])[next[i]].attribute->Clone();
-                    copy->AddJitter(jitters[i], store.GetRandomGen());
-                    store.AddAttribute(std::move(copy));
-                    ++next[i];
-                }
+                if (reads.IsKnown(i))
+                    reads.ApplyKnown(i, index, [&](const DefenseKindRead& read) { add(i, read); });
+                else
+                    load(store, *records[i], jitters[i], index, reads.Reading(i));
             }
             ++index;
         }
     }
-    // The records may have changed while the kinds loaded: what was read is then not kept.
-    for (int i = 0; i < 3; ++i)
-        if (reading[i] && IsRecordKept(*records[i]))
-            KeptDefenseReads().ForAdding()[RecordPartKey{records[i], order.data()}] = std::move(reading[i]);
+    reads.Keep();
 }
 
 using CharacterLoader = void (*)(DefenseAttributeStore&, const LoadTable&);

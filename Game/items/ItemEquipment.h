@@ -46,8 +46,10 @@ public:
     // item-cost record (read under the kind's key names).
     void Load(const LoadTable& table) override;
     // The formula variables of the cost records, the costs and the scale; each name bound
-    // once to where its value lives.
-    DesignerVariableSlot<float> BindDesignerVariable(const char* name) override;
+    // once to where its value lives. Every name is bound inside ItemEquipment, at the same
+    // place in every item, and the kinds bind none of their own: the cost formulas of a
+    // record are compiled once and moved onto each item (SetCostEquation).
+    DesignerVariableSlot<float> BindDesignerVariable(const char* name) final;
 
     // Rebuilds everything rolled from the identity, from scratch: record values are kept
     // apart from results, so a second run equals a fresh item. A worn item takes its
