@@ -124,30 +124,25 @@ Item* Item::CreateItem(const ItemReplicaInfo& replica)
 void Item::Load(const LoadTable& table)
 {
     Actor::Load(table);
-    std::shared_ptr<const ItemRecordFields> fields;
-    const KeptItemFields::Map& kept = KeptItemFieldReads().Current();
-    if (const auto found = kept.find(&table); found != kept.end()) {
-        fields = found->second;
-    } else {
+    const std::shared_ptr<const ItemRecordFields> fields =
+        ReadKept(KeptItemFieldReads(), table, [](const LoadTable& record) {
         auto read = std::make_shared<ItemRecordFields>();
-        read->descriptionTag = table.GetString("description", "");
-        read->itemText = table.GetString("itemText", "");
+        read->descriptionTag = record.GetString("description", "");
+        read->itemText = record.GetString("itemText", "");
         std::vector<int> costs;
-        table.GetIntArray("itemCost", costs);
+        record.GetIntArray("itemCost", costs);
         for (int cost : costs)
             read->itemCost.push_back(static_cast<uint32_t>(std::max(cost, 0)));
-        read->itemCostScalePercent = table.GetFloat("itemCostScalePercent", 0.0f);
-        read->itemLevel = RecordUnsigned(table, "itemLevel");
-        read->cannotPickUpMultiple = table.GetBool("cannotPickUpMultiple", false);
-        read->requirements[0] = RecordUnsigned(table, "strengthRequirement");
-        read->requirements[1] = RecordUnsigned(table, "dexterityRequirement");
-        read->requirements[2] = RecordUnsigned(table, "intelligenceRequirement");
-        read->requirements[3] = RecordUnsigned(table, "levelRequirement");
-        read->classification = GameEngine::ResolveItemClassificationEnum(table.GetString("itemClassification", ""));
-        if (IsRecordKept(table))
-            KeptItemFieldReads().ForAdding().emplace(&table, read);
-        fields = std::move(read);
-    }
+        read->itemCostScalePercent = record.GetFloat("itemCostScalePercent", 0.0f);
+        read->itemLevel = RecordUnsigned(record, "itemLevel");
+        read->cannotPickUpMultiple = record.GetBool("cannotPickUpMultiple", false);
+        read->requirements[0] = RecordUnsigned(record, "strengthRequirement");
+        read->requirements[1] = RecordUnsigned(record, "dexterityRequirement");
+        read->requirements[2] = RecordUnsigned(record, "intelligenceRequirement");
+        read->requirements[3] = RecordUnsigned(record, "levelRequirement");
+        read->classification = GameEngine::ResolveItemClassificationEnum(record.GetString("itemClassification", ""));
+        return read;
+    });
     m_descriptionTag = fields->descriptionTag;
     m_itemText = fields->itemText;
     DestroySound(m_dropSound);

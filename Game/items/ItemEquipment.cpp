@@ -191,28 +191,23 @@ ItemEquipment::~ItemEquipment()
 void ItemEquipment::Load(const LoadTable& table)
 {
     Item::Load(table);
-    std::shared_ptr<const EquipmentRecordFields> fields;
-    const KeptEquipmentFields::Map& kept = KeptFieldReads().Current();
-    if (const auto found = kept.find(&table); found != kept.end()) {
-        fields = found->second;
-    } else {
+    const std::shared_ptr<const EquipmentRecordFields> fields =
+        ReadKept(KeptFieldReads(), table, [](const LoadTable& record) {
         auto read = std::make_shared<EquipmentRecordFields>();
-        read->itemNameTag = table.GetString("itemNameTag", "");
-        read->itemStyleTag = table.GetString("itemStyleTag", "");
-        read->itemQualityTag = table.GetString("itemQualityTag", "");
-        read->bitmapName = table.GetString("bitmap", "");
-        read->femaleBitmapName = table.GetString("bitmapFemale", "");
-        read->attributeScalePercent = table.GetFloat("attributeScalePercent", 0.0f);
-        read->itemSetName = table.GetString("itemSetName", "");
-        read->hidePrefixName = table.GetBool("hidePrefixName", false);
-        read->hideSuffixName = table.GetBool("hideSuffixName", false);
-        read->costRecordName = table.GetString("itemCostName", "");
+        read->itemNameTag = record.GetString("itemNameTag", "");
+        read->itemStyleTag = record.GetString("itemStyleTag", "");
+        read->itemQualityTag = record.GetString("itemQualityTag", "");
+        read->bitmapName = record.GetString("bitmap", "");
+        read->femaleBitmapName = record.GetString("bitmapFemale", "");
+        read->attributeScalePercent = record.GetFloat("attributeScalePercent", 0.0f);
+        read->itemSetName = record.GetString("itemSetName", "");
+        read->hidePrefixName = record.GetBool("hidePrefixName", false);
+        read->hideSuffixName = record.GetBool("hideSuffixName", false);
+        read->costRecordName = record.GetString("itemCostName", "");
         if (!read->costRecordName.empty())
             read->costs = ObjectManager::Get().LoadTableFile(read->costRecordName);
-        if (IsRecordKept(table))
-            KeptFieldReads().ForAdding().emplace(&table, read);
-        fields = std::move(read);
-    }
+        return read;
+    });
     m_itemNameTag = fields->itemNameTag;
     m_itemStyleTag = fields->itemStyleTag;
     m_itemQualityTag = fields->itemQualityTag;
@@ -547,17 +542,12 @@ void ItemEquipment::InitializeItem()
 
 void ItemEquipment::CreateItemRacialBonus(const LoadTable& table)
 {
-    const KeptRacialBonuses::Map& kept = KeptRacialBonusReads().Current();
-    if (const auto found = kept.find(&table); found != kept.end()) {
-        if (found->second)
-            m_racialBonuses.push_back(std::make_unique<RacialBonus>(*found->second));
-        return;
-    }
-    std::unique_ptr<RacialBonus> bonus = RacialBonus::CreateFromTable(table);
-    if (IsRecordKept(table))
-        KeptRacialBonusReads().ForAdding().emplace(&table, bonus ? std::make_shared<const RacialBonus>(*bonus) : nullptr);
+    const std::shared_ptr<const RacialBonus> bonus =
+        ReadKept(KeptRacialBonusReads(), table, [](const LoadTable& record) -> std::shared_ptr<const RacialBonus> {
+            return RacialBonus::CreateFromTable(record);
+        });
     if (bonus)
-        m_racialBonuses.push_back(std::move(bonus));
+        m_racialBonuses.push_back(std::make_unique<RacialBonus>(*bonus));
 }
 
 void ItemEquipment::LoadSkillAugments(const LoadTable& table)
@@ -569,9 +559,10 @@ void ItemEquipment::LoadSkillAugments(const LoadTable& table)
     }
     ItemSkillAugment::RecordAugments read = ItemSkillAugment::ReadRecord(table);
     m_skillAugment.Add(read);
-    if (!read.broken && IsRecordKept(table))
-        KeptAugmentReads().ForAdding().emplace(&table,
-                                               std::make_shared<const ItemSkillAugment::RecordAugments>(std::move(read)));
+    if (!read.broken && IsRecordKept(table)) {
+        auto kept = std::make_shared<const ItemSkillAugment::RecordAugments>(std::move(read));
+        KeptAugmentReads().ForAdding().emplace(&table, std::move(kept));
+    }
 }
 
 // ---- Relic ---------------------------------------------------------------------------------

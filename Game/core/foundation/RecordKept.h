@@ -74,6 +74,21 @@ private:
     Map m_values;
 };
 
+// What `read(record)` gives, read once per kept record: kept in `kept` by the record's
+// address, or read afresh for a table of the caller's own.
+template <class Value, class Read>
+std::shared_ptr<const Value> ReadKept(RecordKeptMap<const LoadTable*, std::shared_ptr<const Value>>& kept,
+                                      const LoadTable& record, Read read)
+{
+    const auto& current = kept.Current();
+    if (const auto found = current.find(&record); found != current.end())
+        return found->second;
+    std::shared_ptr<const Value> value = read(record);
+    if (IsRecordKept(record))
+        kept.ForAdding().emplace(&record, value);
+    return value;
+}
+
 // What the records of one load (a base record and an optional prefix and suffix) give in
 // one load order, each kind's read made before any draw: for each record, what an earlier
 // load of the kept record read, or a list this load fills (kept when the record is), or
