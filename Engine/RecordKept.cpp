@@ -44,6 +44,8 @@ struct KeptValues {
 
 }  // namespace
 
+uint64_t RecordKept::Generation() { return RecordDatabase::Get().GetGeneration(); }
+
 bool RecordKept::IsKept(const LoadTable& record)
 {
     return RecordDatabase::Get().Find(record.GetName()) == &record;

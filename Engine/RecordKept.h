@@ -31,6 +31,8 @@ public:
     static bool Keep(const LoadTable& record, const void* kind, uint32_t variant, std::shared_ptr<const void> value);
     // Whether the table is the one the database keeps under its name.
     static bool IsKept(const LoadTable& record);
+    // The record database's generation: it moves on whenever the records change.
+    static uint64_t Generation();
 
     // The value of type V kept for the record, kind and variant; made by `make(record)`
     // (which gives a V) and kept when there is none. Every use of a kind keeps one type.

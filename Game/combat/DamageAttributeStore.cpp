@@ -6,7 +6,7 @@
 #include "Engine/Localization.h"
 #include "Game/combat/DamageAttributeKinds.h"
 #include "Game/combat/DamageAttributePhysical.h"
-#include "Game/combat/RecordKindHits.h"
+#include "Game/core/foundation/RecordKeptReads.h"
 #include "Game/core/foundation/RandomUniform.h"
 
 namespace GAME {
@@ -148,6 +148,17 @@ const DamageAttributeStore::Loader kSkillEffectClasses[] = {
 };
 
 using ClassRun = std::span<const DamageAttributeStore::Loader>;
+
+// The attributes kept records gave in each load order, as read, before any draw: every
+// item made from a record loads its stores afresh, and copying what was read costs less
+// than reading the record's keys again. Records are named by records, so they are few.
+using KeptDamageKindReads = RecordLoadReads<DamageAttributeStore::DamageKindRead>::Kept;
+
+KeptDamageKindReads& KeptDamageReads()
+{
+    thread_local KeptDamageKindReads kept(4096);
+    return kept;
+}
 
 // Each store kind's classes: weapon 71 (after its base physical damage), armour 66,
 // skill 70.
@@ -336,33 +347,61 @@ void DamageAttributeStore::ReadGlobalChance(const char* key, const LoadTable& re
 
 // ---- Loading ------------------------------------------------------------------------
 
-bool DamageAttributeStore::LoadClass(Loader load, const LoadTable& record, float jitter)
+void DamageAttributeStore::AddRead(const DamageKindRead& read, float jitter)
 {
+    std::unique_ptr<DamageAttribute> copy = read.attribute->Clone();
+    DamageAttribute* added = copy.get();
+    Add(read.list, std::move(copy));
+    added->AddJitter(jitter, m_randomGen);
+}
+
+void DamageAttributeStore::LoadClass(Loader load, const LoadTable& record, float jitter, size_t index,
+                                     DamageKindReads* reads)
+{
+    const size_t before[] = {m_attributes.Items().size(), m_globalAndAttributes.Items().size(),
+                             m_globalXorAttributes.Items().size()};
     DamageAttribute* attribute = load(*this, record);
-    if (attribute)
-        attribute->AddJitter(jitter, m_randomGen);
-    return attribute != nullptr;
+    if (!attribute)
+        return;
+    if (reads) {
+        // The list the load chose is the one that grew.
+        DamageAttributeList list = DamageAttributeList::Attributes;
+        if (m_globalAndAttributes.Items().size() != before[1])
+            list = DamageAttributeList::GlobalAnd;
+        else if (m_globalXorAttributes.Items().size() != before[2])
+            list = DamageAttributeList::GlobalXor;
+        reads->push_back({index, attribute->Clone(), list});
+    }
+    attribute->AddJitter(jitter, m_randomGen);
 }
 
 void DamageAttributeStore::LoadClasses(LoadOrder order, const LoadTable& record, const LoadTable* prefix,
                                        const LoadTable* suffix, float jitter)
 {
-    const LoadTable* records[] = {&record, prefix, suffix};
+    const LoadTable* const records[] = {&record, prefix, suffix};
     const float jitters[] = {jitter, prefix ? prefix->GetFloat(kLootJitterKey, 0.0f) : 0.0f,
                              suffix ? suffix->GetFloat(kLootJitterKey, 0.0f) : 0.0f};
-    // A class a record was seen without is not tried on it again: it would load nothing.
-    RecordKindHits hits[] = {{records[0], order.data()}, {records[1], order.data()}, {records[2], order.data()}};
+    RecordLoadReads<DamageKindRead> reads(KeptDamageReads(), records, order.data());
+    const auto add = [&](int i, const DamageKindRead& read) { AddRead(read, jitters[i]); };
+    if (reads.AllKnown()) {
+        reads.ApplyAllKnown(add);
+        return;
+    }
     size_t index = 0;
     for (ClassRun run : order) {
         for (Loader load : run) {
-            for (int i = 0; i < 3; ++i)
-                if (hits[i].MayHold(index))
-                    hits[i].Note(LoadClass(load, *records[i], jitters[i]));
+            for (int i = 0; i < 3; ++i) {
+                if (!records[i])
+                    continue;
+                if (reads.IsKnown(i))
+                    reads.ApplyKnown(i, index, [&](const DamageKindRead& read) { add(i, read); });
+                else
+                    LoadClass(load, *records[i], jitters[i], index, reads.Reading(i));
+            }
             ++index;
         }
     }
-    for (RecordKindHits& each : hits)
-        each.Keep(index);
+    reads.Keep();
 }
 
 void DamageAttributeStore_Equipment::Load(const LoadTable& record, const LoadTable* prefix, const LoadTable* suffix,

@@ -84,6 +84,14 @@ public:
     using LoadOrder = std::span<const std::span<const Loader>>;
     template <class Kind>
     static constexpr Loader kLoad = &DamageAttribute::Load<Kind>;
+    // An attribute a record gave at a position of a load order, as read (before any draw),
+    // and the list it went to; a record's, by position.
+    struct DamageKindRead {
+        size_t index;
+        std::unique_ptr<const DamageAttribute> attribute;
+        DamageAttributeList list;
+    };
+    using DamageKindReads = std::vector<DamageKindRead>;
 
 protected:
     // The base record of an item jitters by this percent; skills and attribute packs do
@@ -124,8 +132,11 @@ private:
     void Offer(CombatAttributeAccumulator& acc, unsigned level, const PassList& plain, Contribute contribute) const;
     void IndexPasses();
     const DamageAttribute* PickXorMember(RandomUniform& rng, unsigned level) const;
-    // Whether the record held the class.
-    bool LoadClass(Loader load, const LoadTable& record, float jitter);
+    // Loads one class from the record and jitters it; with `reads`, notes there what the
+    // record gave (at the class's position `index` in its order) before the jitter.
+    void LoadClass(Loader load, const LoadTable& record, float jitter, size_t index, DamageKindReads* reads);
+    // Adds a copy of what a record gave, jittered.
+    void AddRead(const DamageKindRead& read, float jitter);
     void TakeFrom(DamageAttributeStore& other) noexcept;
 
     OwnedList m_globalXorAttributes;

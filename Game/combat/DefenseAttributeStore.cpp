@@ -3,10 +3,11 @@
 #include <iterator>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "Engine/LoadTable.h"
 #include "Game/combat/DefenseAttributeKinds.h"
-#include "Game/combat/RecordKindHits.h"
+#include "Game/core/foundation/RecordKeptReads.h"
 
 namespace GAME {
 
@@ -16,19 +17,39 @@ namespace {
 constexpr float kEquipmentJitter = 20.0f;
 constexpr const char* kLootJitterKey = "lootRandomizerJitter";
 
-// Loads one kind from a record into the store and jitters it, by the given percent or,
-// for a prefix or suffix record, by the record's own; nothing (and no allocation) when
-// the record does not hold the kind.
-// Whether the record held the kind.
+// An attribute a record gave at a position of a load order, as read (before any draw);
+// a record's, by position.
+struct DefenseKindRead {
+    size_t index;
+    std::unique_ptr<const DefenseAttribute> attribute;
+};
+using DefenseKindReads = std::vector<DefenseKindRead>;
+
+// The attributes kept records gave in each load order, as read: every item made from a
+// record loads its stores afresh, and copying what was read costs less than reading the
+// record's keys again. Records are named by records, so they are few.
+using KeptDefenseKindReads = RecordLoadReads<DefenseKindRead>::Kept;
+
+KeptDefenseKindReads& KeptDefenseReads()
+{
+    thread_local KeptDefenseKindReads kept(4096);
+    return kept;
+}
+
+// Loads one kind from a record into the store and jitters it by `jitter`; nothing (and
+// no allocation) when the record does not hold the kind. With `reads`, notes there what
+// the record gave (at the kind's position `index`) before the jitter.
 template <class T>
-bool LoadDefenseAttribute(DefenseAttributeStore& store, const LoadTable& record, const float* jitter)
+void LoadDefenseAttribute(DefenseAttributeStore& store, const LoadTable& record, float jitter, size_t index,
+                          DefenseKindReads* reads)
 {
     T attribute;
     if (!attribute.LoadFromTable(record, false))
-        return false;
-    attribute.AddJitter(jitter ? *jitter : record.GetFloat(kLootJitterKey, 0.0f), store.GetRandomGen());
+        return;
+    if (reads)
+        reads->push_back({index, std::make_unique<T>(attribute)});
+    attribute.AddJitter(jitter, store.GetRandomGen());
     store.AddAttribute(std::make_unique<T>(std::move(attribute)));
-    return true;
 }
 
 // A character's kind: always kept, the single value 0 when the record has none.
@@ -40,7 +61,7 @@ void LoadCharacterDefenseAttribute(DefenseAttributeStore& store, const LoadTable
         store.AddAttribute(std::make_unique<T>(std::move(attribute)));
 }
 
-using Loader = bool (*)(DefenseAttributeStore&, const LoadTable&, const float*);
+using Loader = void (*)(DefenseAttributeStore&, const LoadTable&, float, size_t, DefenseKindReads*);
 
 // The load orders, as runs of kinds. An item loads absolute before duration physical, a
 // skill the other way round; only skills load convert, mana burn ratio and percent of
@@ -135,25 +156,40 @@ static_assert(KindCount(kEquipmentOrder) == 52, "an item loads 52 kinds after it
 static_assert(KindCount(kSkillOrder) == 56, "a skill loads 56 kinds");
 
 // Each kind from the base record (jittered by `jitter`), then from the prefix and the
-// suffix (each by its own): a record adds at most one attribute of each kind. A kind a
-// record was seen without is not tried on it again.
+// suffix (each by its own): a record adds at most one attribute of each kind. A kept
+// record's attributes are read once and copied at every later load, in the same order
+// and with the same draws.
 void LoadInOrder(std::span<const LoaderRun> order, DefenseAttributeStore& store, const LoadTable& table,
                  const LoadTable* prefix, const LoadTable* suffix, float jitter)
 {
-    const LoadTable* records[] = {&table, prefix, suffix};
-    const float* jitters[] = {&jitter, nullptr, nullptr};
-    RecordKindHits hits[] = {{records[0], order.data()}, {records[1], order.data()}, {records[2], order.data()}};
+    const LoadTable* const records[] = {&table, prefix, suffix};
+    const float jitters[] = {jitter, prefix ? prefix->GetFloat(kLootJitterKey, 0.0f) : 0.0f,
+                             suffix ? suffix->GetFloat(kLootJitterKey, 0.0f) : 0.0f};
+    RecordLoadReads<DefenseKindRead> reads(KeptDefenseReads(), records, order.data());
+    const auto add = [&](int i, const DefenseKindRead& read) {
+        std::unique_ptr<DefenseAttribute> copy = read.attribute->Clone();
+        copy->AddJitter(jitters[i], store.GetRandomGen());
+        store.AddAttribute(std::move(copy));
+    };
+    if (reads.AllKnown()) {
+        reads.ApplyAllKnown(add);
+        return;
+    }
     size_t index = 0;
     for (LoaderRun run : order) {
         for (Loader load : run) {
-            for (int i = 0; i < 3; ++i)
-                if (hits[i].MayHold(index))
-                    hits[i].Note(load(store, *records[i], jitters[i]));
+            for (int i = 0; i < 3; ++i) {
+                if (!records[i])
+                    continue;
+                if (reads.IsKnown(i))
+                    reads.ApplyKnown(i, index, [&](const DefenseKindRead& read) { add(i, read); });
+                else
+                    load(store, *records[i], jitters[i], index, reads.Reading(i));
+            }
             ++index;
         }
     }
-    for (RecordKindHits& each : hits)
-        each.Keep(index);
+    reads.Keep();
 }
 
 using CharacterLoader = void (*)(DefenseAttributeStore&, const LoadTable&);

@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
@@ -19,6 +22,7 @@
 #include "Game/core/foundation/LocalizedText.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/ProcessRandom.h"
+#include "Game/core/foundation/RecordKeptReads.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/items/CursorHandlerItemMove.h"
 #include "Game/world/EffectEntity.h"
@@ -44,6 +48,27 @@ std::u16string TagText(const std::string& tag)
 uint32_t RecordUnsigned(const LoadTable& table, const char* key)
 {
     return static_cast<uint32_t>(std::max(table.GetInt(key, 0), 0));
+}
+
+// The values Item::Load reads from an item's record (its sounds are made afresh), kept per
+// kept record: every item of a record reads the same.
+struct ItemRecordFields {
+    std::string descriptionTag;
+    std::string itemText;
+    std::vector<uint32_t> itemCost;
+    float itemCostScalePercent = 0.0f;
+    uint32_t itemLevel = 0;
+    bool cannotPickUpMultiple = false;
+    uint32_t requirements[4] = {};   // strength, dexterity, intelligence, level
+    ItemClassification classification{};
+};
+
+using KeptItemFields = RecordKeptMap<const LoadTable*, std::shared_ptr<const ItemRecordFields>>;
+
+KeptItemFields& KeptItemFieldReads()
+{
+    thread_local KeptItemFields kept(1024);
+    return kept;
 }
 
 SoundPak* LoadSound(const LoadTable& table, const char* key, const char* defaultRecord)
@@ -99,28 +124,44 @@ Item* Item::CreateItem(const ItemReplicaInfo& replica)
 void Item::Load(const LoadTable& table)
 {
     Actor::Load(table);
-    m_descriptionTag = table.GetString("description", "");
-    m_itemText = table.GetString("itemText", "");
+    const std::shared_ptr<const ItemRecordFields> fields =
+        ReadKept(KeptItemFieldReads(), table, [](const LoadTable& record) {
+        auto read = std::make_shared<ItemRecordFields>();
+        read->descriptionTag = record.GetString("description", "");
+        read->itemText = record.GetString("itemText", "");
+        std::vector<int> costs;
+        record.GetIntArray("itemCost", costs);
+        for (int cost : costs)
+            read->itemCost.push_back(static_cast<uint32_t>(std::max(cost, 0)));
+        read->itemCostScalePercent = record.GetFloat("itemCostScalePercent", 0.0f);
+        read->itemLevel = RecordUnsigned(record, "itemLevel");
+        read->cannotPickUpMultiple = record.GetBool("cannotPickUpMultiple", false);
+        read->requirements[0] = RecordUnsigned(record, "strengthRequirement");
+        read->requirements[1] = RecordUnsigned(record, "dexterityRequirement");
+        read->requirements[2] = RecordUnsigned(record, "intelligenceRequirement");
+        read->requirements[3] = RecordUnsigned(record, "levelRequirement");
+        read->classification = GameEngine::ResolveItemClassificationEnum(record.GetString("itemClassification", ""));
+        return read;
+    });
+    m_descriptionTag = fields->descriptionTag;
+    m_itemText = fields->itemText;
     DestroySound(m_dropSound);
     DestroySound(m_dropSound3D);
     DestroySound(m_dropSoundWater);
     m_dropSound = LoadSound(table, "dropSound", "");
     m_dropSound3D = LoadSound(table, "dropSound3D", "");
-    std::vector<int> costs;
-    table.GetIntArray("itemCost", costs);
-    m_itemCost.clear();
-    for (int cost : costs)
-        m_itemCost.push_back(static_cast<uint32_t>(std::max(cost, 0)));
-    m_itemCostScalePercent = table.GetFloat("itemCostScalePercent", 0.0f);
-    m_itemLevel = RecordUnsigned(table, "itemLevel");
-    m_cannotPickUpMultiple = table.GetBool("cannotPickUpMultiple", false);
-    m_strengthRequirement = RecordUnsigned(table, "strengthRequirement");
-    m_dexterityRequirement = RecordUnsigned(table, "dexterityRequirement");
-    m_intelligenceRequirement = RecordUnsigned(table, "intelligenceRequirement");
-    m_levelRequirement = RecordUnsigned(table, "levelRequirement");
+    m_itemCost = fields->itemCost;
+    m_itemCostScalePercent = fields->itemCostScalePercent;
+    m_itemLevel = fields->itemLevel;
+    m_cannotPickUpMultiple = fields->cannotPickUpMultiple;
+    m_strengthRequirement = fields->requirements[0];
+    m_dexterityRequirement = fields->requirements[1];
+    m_intelligenceRequirement = fields->requirements[2];
+    m_levelRequirement = fields->requirements[3];
     m_dropSoundWater = LoadSound(table, "dropSoundWater", kDefaultWaterDropSound);
     // Raised from what the kind starts with (a potion is a Potion without saying so).
-    SetItemClassification(table);
+    if (fields->classification > m_classification)
+        m_classification = fields->classification;
     m_recordClassification = m_classification;
     m_recordRequirements[0] = m_strengthRequirement;
     m_recordRequirements[1] = m_dexterityRequirement;

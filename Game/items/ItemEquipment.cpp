@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -15,6 +17,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/RandomUniform.h"
+#include "Game/core/foundation/RecordKeptReads.h"
 #include "Game/items/ItemRelic.h"
 #include "Game/items/ItemSet.h"
 
@@ -56,6 +59,85 @@ uint32_t RequirementFrom(float value) { return TruncateToUnsigned(static_cast<do
 const float kZero = 0.0f;
 
 enum ComputedVariable { Computed_TotalAttCount, Computed_ItemBaseCost };
+
+// The names the cost formulas go by in the log, in CostKey order.
+constexpr const char* kCostEquationLabels[] = {"itemCostEquation", "itemStrengthEquation", "itemDexterityEquation",
+                                               "itemIntelligenceEquation", "levelRequirementEquation"};
+static_assert(std::size(kCostEquationLabels) == ItemEquipment::CostKey_Count);
+
+// One formula of a cost record under one key name.
+struct CostFormulaKey {
+    const LoadTable* record;
+    std::string key;
+    bool operator==(const CostFormulaKey&) const = default;
+};
+
+struct CostFormulaKeyHash {
+    size_t operator()(const CostFormulaKey& key) const
+    {
+        return std::hash<const void*>()(key.record) * 31u ^ std::hash<std::string>()(key.key);
+    }
+};
+
+// A cost formula as the first item to read it compiled it, bound to that item at
+// `modelOwner` (never read again); none for an empty text. A text that did not parse is
+// logged for every item, as compiling it again would.
+struct KeptCostFormula {
+    std::shared_ptr<const DesignerEquation_Algebra> model;
+    std::uintptr_t modelOwner = 0;
+    bool failed = false;
+};
+
+using KeptCostFormulas = RecordKeptMap<CostFormulaKey, KeptCostFormula, CostFormulaKeyHash>;
+
+KeptCostFormulas& KeptFormulas()
+{
+    thread_local KeptCostFormulas kept(512);
+    return kept;
+}
+
+// The fields ItemEquipment::Load reads from an item's record, kept per kept record with
+// the record's own cost record (opened when named; a record opened lives as long as the
+// records that named it, until the records change).
+struct EquipmentRecordFields {
+    std::string itemNameTag;
+    std::string itemStyleTag;
+    std::string itemQualityTag;
+    std::string bitmapName;
+    std::string femaleBitmapName;
+    float attributeScalePercent = 0.0f;
+    std::string itemSetName;
+    bool hidePrefixName = false;
+    bool hideSuffixName = false;
+    std::string costRecordName;
+    const LoadTable* costs = nullptr;
+};
+
+using KeptEquipmentFields = RecordKeptMap<const LoadTable*, std::shared_ptr<const EquipmentRecordFields>>;
+
+KeptEquipmentFields& KeptFieldReads()
+{
+    thread_local KeptEquipmentFields kept(1024);
+    return kept;
+}
+
+// What every item of a record reads from it for its augments and its racial bonus (none
+// when it gives none), kept per kept record. A record with a broken augment level is read
+// afresh by every item, which logs it.
+using KeptAugments = RecordKeptMap<const LoadTable*, std::shared_ptr<const ItemSkillAugment::RecordAugments>>;
+using KeptRacialBonuses = RecordKeptMap<const LoadTable*, std::shared_ptr<const RacialBonus>>;
+
+KeptAugments& KeptAugmentReads()
+{
+    thread_local KeptAugments kept(1024);
+    return kept;
+}
+
+KeptRacialBonuses& KeptRacialBonusReads()
+{
+    thread_local KeptRacialBonuses kept(1024);
+    return kept;
+}
 
 float ComputeVariable(const void* context, int key)
 {
@@ -109,33 +191,104 @@ ItemEquipment::~ItemEquipment()
 void ItemEquipment::Load(const LoadTable& table)
 {
     Item::Load(table);
-    m_itemNameTag = table.GetString("itemNameTag", "");
-    m_itemStyleTag = table.GetString("itemStyleTag", "");
-    m_itemQualityTag = table.GetString("itemQualityTag", "");
-    m_bitmapName = table.GetString("bitmap", "");
-    m_femaleBitmapName = table.GetString("bitmapFemale", "");
-    m_attributeScalePercent = table.GetFloat("attributeScalePercent", 0.0f);
-    m_itemSetName = table.GetString("itemSetName", "");
-    m_hidePrefixName = table.GetBool("hidePrefixName", false);
-    m_hideSuffixName = table.GetBool("hideSuffixName", false);
-    m_skillAugment.Load(table);
+    const std::shared_ptr<const EquipmentRecordFields> fields =
+        ReadKept(KeptFieldReads(), table, [](const LoadTable& record) {
+        auto read = std::make_shared<EquipmentRecordFields>();
+        read->itemNameTag = record.GetString("itemNameTag", "");
+        read->itemStyleTag = record.GetString("itemStyleTag", "");
+        read->itemQualityTag = record.GetString("itemQualityTag", "");
+        read->bitmapName = record.GetString("bitmap", "");
+        read->femaleBitmapName = record.GetString("bitmapFemale", "");
+        read->attributeScalePercent = record.GetFloat("attributeScalePercent", 0.0f);
+        read->itemSetName = record.GetString("itemSetName", "");
+        read->hidePrefixName = record.GetBool("hidePrefixName", false);
+        read->hideSuffixName = record.GetBool("hideSuffixName", false);
+        read->costRecordName = record.GetString("itemCostName", "");
+        if (!read->costRecordName.empty())
+            read->costs = ObjectManager::Get().LoadTableFile(read->costRecordName);
+        return read;
+    });
+    m_itemNameTag = fields->itemNameTag;
+    m_itemStyleTag = fields->itemStyleTag;
+    m_itemQualityTag = fields->itemQualityTag;
+    m_bitmapName = fields->bitmapName;
+    m_femaleBitmapName = fields->femaleBitmapName;
+    m_attributeScalePercent = fields->attributeScalePercent;
+    m_itemSetName = fields->itemSetName;
+    m_hidePrefixName = fields->hidePrefixName;
+    m_hideSuffixName = fields->hideSuffixName;
+    LoadSkillAugments(table);
 
-    std::string costRecord = table.GetString("itemCostName", "");
-    if (costRecord.empty() && gGameEngine)
-        costRecord = gGameEngine->GetDatabase().GetString("itemCostName", "");
-    if (costRecord.empty())
-        costRecord = kDefaultItemCostRecord;
-    const LoadTable* costs = ObjectManager::Get().LoadTableFile(costRecord);
+    // The record's own cost record was opened with the fields; without one, the game's
+    // (which may change with the game) or the default is opened now.
+    const LoadTable* costs = fields->costs;
+    if (fields->costRecordName.empty()) {
+        std::string costRecord;
+        if (gGameEngine)
+            costRecord = gGameEngine->GetDatabase().GetString("itemCostName", "");
+        if (costRecord.empty())
+            costRecord = kDefaultItemCostRecord;
+        costs = ObjectManager::Get().LoadTableFile(costRecord);
+    }
     if (!costs)
         return;
-    auto formula = [&](CostKey key) {
-        return m_costKeys[key].empty() ? std::string() : std::string(costs->GetString(m_costKeys[key].c_str(), ""));
-    };
-    SetItemCostEquation(formula(CostKey_Cost));
-    SetStrengthEquation(formula(CostKey_Strength));
-    SetDexterityEquation(formula(CostKey_Dexterity));
-    SetIntelligenceEquation(formula(CostKey_Intelligence));
-    SetLevelRequirementEquation(formula(CostKey_Level));
+    for (int key = CostKey_Cost; key < CostKey_Count; ++key)
+        SetCostEquation(static_cast<CostKey>(key), *costs);
+}
+
+std::unique_ptr<DesignerEquation_Algebra>& ItemEquipment::CostEquation(CostKey key)
+{
+    switch (key) {
+    case CostKey_Strength: return m_strengthEquation;
+    case CostKey_Dexterity: return m_dexterityEquation;
+    case CostKey_Intelligence: return m_intelligenceEquation;
+    case CostKey_Level: return m_levelRequirementEquation;
+    case CostKey_Cost:
+    case CostKey_Count: break;
+    }
+    return m_costEquation;
+}
+
+// Every item of a kind reads the same formulas of one cost record, and every item binds a
+// name to the same member: the first item to read a formula of a kept record compiles it,
+// and the others copy that program, moved onto themselves.
+void ItemEquipment::SetCostEquation(CostKey key, const LoadTable& costs)
+{
+    std::unique_ptr<DesignerEquation_Algebra>& slot = CostEquation(key);
+    const std::string& name = m_costKeys[key];
+    if (name.empty()) {
+        slot.reset();
+        return;
+    }
+    // Only kept records' formulas are kept, and a kept record outlives its formulas: a
+    // table found is the record it was read from.
+    CostFormulaKey formulaKey{&costs, name};
+    const KeptCostFormulas::Map& kept = KeptFormulas().Current();
+    if (const auto found = kept.find(formulaKey); found != kept.end()) {
+        const KeptCostFormula& formula = found->second;
+        slot.reset();
+        if (formula.failed) {
+            gEngine->Log(LOG_WARNING, "-=- Item Equation load failure : %s ", kCostEquationLabels[key]);
+        } else if (formula.model) {
+            slot = std::make_unique<DesignerEquation_Algebra>();
+            slot->CopyBoundFor(*formula.model, formula.modelOwner, sizeof(ItemEquipment), this, this);
+        }
+        return;
+    }
+    const char* text = costs.GetString(name.c_str(), "");
+    SetEquation(slot, text, kCostEquationLabels[key]);
+    if (!IsRecordKept(costs))
+        return;
+    const auto self = reinterpret_cast<std::uintptr_t>(static_cast<const void*>(this));
+    KeptCostFormula formula;
+    formula.failed = !slot && text && *text;
+    if (slot) {
+        auto model = std::make_shared<DesignerEquation_Algebra>();
+        model->CopyBoundFor(*slot, self, sizeof(ItemEquipment), this, this);
+        formula.model = std::move(model);
+        formula.modelOwner = self;
+    }
+    KeptFormulas().ForAdding().emplace(std::move(formulaKey), std::move(formula));
 }
 
 void ItemEquipment::SetEquation(std::unique_ptr<DesignerEquation_Algebra>& slot, const std::string& text,
@@ -153,22 +306,25 @@ void ItemEquipment::SetEquation(std::unique_ptr<DesignerEquation_Algebra>& slot,
     slot = std::move(equation);
 }
 
-void ItemEquipment::SetItemCostEquation(const std::string& text) { SetEquation(m_costEquation, text, "itemCostEquation"); }
+void ItemEquipment::SetItemCostEquation(const std::string& text)
+{
+    SetEquation(m_costEquation, text, kCostEquationLabels[CostKey_Cost]);
+}
 void ItemEquipment::SetStrengthEquation(const std::string& text)
 {
-    SetEquation(m_strengthEquation, text, "itemStrengthEquation");
+    SetEquation(m_strengthEquation, text, kCostEquationLabels[CostKey_Strength]);
 }
 void ItemEquipment::SetDexterityEquation(const std::string& text)
 {
-    SetEquation(m_dexterityEquation, text, "itemDexterityEquation");
+    SetEquation(m_dexterityEquation, text, kCostEquationLabels[CostKey_Dexterity]);
 }
 void ItemEquipment::SetIntelligenceEquation(const std::string& text)
 {
-    SetEquation(m_intelligenceEquation, text, "itemIntelligenceEquation");
+    SetEquation(m_intelligenceEquation, text, kCostEquationLabels[CostKey_Intelligence]);
 }
 void ItemEquipment::SetLevelRequirementEquation(const std::string& text)
 {
-    SetEquation(m_levelRequirementEquation, text, "levelRequirementEquation");
+    SetEquation(m_levelRequirementEquation, text, kCostEquationLabels[CostKey_Level]);
 }
 
 DesignerVariableSlot<float> ItemEquipment::BindDesignerVariable(const char* name)
@@ -265,7 +421,7 @@ void ItemEquipment::ReadAffix(const LoadTable& affix, std::string& displayTag, u
     scale = affix.GetFloat("lootRandomizerScale", 0.0f);
     levelRequirement = static_cast<uint32_t>(std::max(affix.GetInt("levelRequirement", 0), 0));
     m_marketAdjustmentPercent += affix.GetFloat("marketAdjustmentPercent", 0.0f);
-    m_skillAugment.Load(affix);
+    LoadSkillAugments(affix);
     SetItemClassification(affix);
     if (hideName)
         displayTag.clear();
@@ -287,7 +443,7 @@ void ItemEquipment::InitializeItem()
     const LoadTable* base = ObjectManager::Get().LoadTableFile(GetObjectName());
     if (!base)
         return;
-    m_skillAugment.Load(*base);
+    LoadSkillAugments(*base);
     const LoadTable* prefix = OpenAffix(identity.prefixName);
     const LoadTable* suffix = OpenAffix(identity.suffixName);
 
@@ -386,8 +542,27 @@ void ItemEquipment::InitializeItem()
 
 void ItemEquipment::CreateItemRacialBonus(const LoadTable& table)
 {
-    if (std::unique_ptr<RacialBonus> bonus = RacialBonus::CreateFromTable(table))
-        m_racialBonuses.push_back(std::move(bonus));
+    const std::shared_ptr<const RacialBonus> bonus =
+        ReadKept(KeptRacialBonusReads(), table, [](const LoadTable& record) -> std::shared_ptr<const RacialBonus> {
+            return RacialBonus::CreateFromTable(record);
+        });
+    if (bonus)
+        m_racialBonuses.push_back(std::make_unique<RacialBonus>(*bonus));
+}
+
+void ItemEquipment::LoadSkillAugments(const LoadTable& table)
+{
+    const KeptAugments::Map& kept = KeptAugmentReads().Current();
+    if (const auto found = kept.find(&table); found != kept.end()) {
+        m_skillAugment.Add(*found->second);
+        return;
+    }
+    ItemSkillAugment::RecordAugments read = ItemSkillAugment::ReadRecord(table);
+    m_skillAugment.Add(read);
+    if (!read.broken && IsRecordKept(table)) {
+        auto kept = std::make_shared<const ItemSkillAugment::RecordAugments>(std::move(read));
+        KeptAugmentReads().ForAdding().emplace(&table, std::move(kept));
+    }
 }
 
 // ---- Relic ---------------------------------------------------------------------------------

@@ -46,8 +46,10 @@ public:
     // item-cost record (read under the kind's key names).
     void Load(const LoadTable& table) override;
     // The formula variables of the cost records, the costs and the scale; each name bound
-    // once to where its value lives.
-    DesignerVariableSlot<float> BindDesignerVariable(const char* name) override;
+    // once to where its value lives. Every name is bound inside ItemEquipment, at the same
+    // place in every item, and the kinds bind none of their own: the cost formulas of a
+    // record are compiled once and moved onto each item (SetCostEquation).
+    DesignerVariableSlot<float> BindDesignerVariable(const char* name) final;
 
     // Rebuilds everything rolled from the identity, from scratch: record values are kept
     // apart from results, so a second run equals a fresh item. A worn item takes its
@@ -103,6 +105,8 @@ public:
     // ---- Rolled parts -----------------------------------------------------------------
     // Appends the record's racial bonus when it defines one.
     void CreateItemRacialBonus(const LoadTable& table);
+    // Appends the record's skill augments to those held.
+    void LoadSkillAugments(const LoadTable& table);
     void GetUIDisplayText_RacialBonus(std::vector<GameTextLine>& lines) const;
     const std::vector<std::unique_ptr<RacialBonus>>& GetRacialBonuses() const { return m_racialBonuses; }
     const ItemSkillAugment& GetSkillAugment() const { return m_skillAugment; }
@@ -193,6 +197,9 @@ private:
     RequirementInputs GetRequirementInputs(const Character* character) const;
     float ReductionOf(const Character& character, CharAttributeType kind, CharAttributeType cls) const;
     void SetEquation(std::unique_ptr<DesignerEquation_Algebra>& slot, const std::string& text, const char* key);
+    // The formula of a cost key, and that formula read from the cost record.
+    std::unique_ptr<DesignerEquation_Algebra>& CostEquation(CostKey key);
+    void SetCostEquation(CostKey key, const LoadTable& costs);
     // Everything a rebuild raises or appends, back to what the item's record gives.
     void RestoreRecordValues();
     void ReadAffix(const LoadTable& affix, std::string& displayTag, uint32_t& cost, float& scale,

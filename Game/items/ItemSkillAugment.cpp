@@ -19,18 +19,6 @@ namespace GAME {
 
 namespace {
 
-// A level from a record: a negative one is a broken record, read as no augment.
-uint32_t ReadLevel(const LoadTable& table, const char* key)
-{
-    const int level = table.GetInt(key, 0);
-    if (level < 0) {
-        gEngine->Log(LOG_WARNING, "ItemSkillAugment: %s: \"%s\" is %d, read as 0", table.GetName().c_str(), key,
-                     level);
-        return 0;
-    }
-    return static_cast<uint32_t>(level);
-}
-
 // The localized display name of a skill record, from its profile.
 std::u16string SkillDisplayName(const std::string& recordName)
 {
@@ -47,40 +35,64 @@ std::u16string SkillDisplayName(const std::string& recordName)
 
 ItemSkillAugment::~ItemSkillAugment() { Clear(); }
 
-void ItemSkillAugment::Load(const LoadTable& table)
+ItemSkillAugment::RecordAugments ItemSkillAugment::ReadRecord(const LoadTable& table)
 {
-    const auto count = [this](uint32_t level) {
-        m_costInfo.augmentLevel = SaturatingAdd(m_costInfo.augmentLevel, level);
-        ++m_costInfo.augmentCount;
+    RecordAugments read;
+    const auto level = [&](const char* key) {
+        const int value = table.GetInt(key, 0);
+        if (value >= 0)
+            return static_cast<uint32_t>(value);
+        gEngine->Log(LOG_WARNING, "ItemSkillAugment: %s: \"%s\" is %d, read as 0", table.GetName().c_str(), key, value);
+        read.broken = true;
+        return 0u;
     };
     // The keys of the two pairs each kind has, spelled out: every item made reads them.
     using PairKeys = const char* const[2];
     const auto readPairs = [&](PairKeys& levelKeys, PairKeys& nameKeys, std::vector<Augment>& out) {
         for (int i = 0; i < 2; ++i) {
-            const uint32_t level = ReadLevel(table, levelKeys[i]);
+            const uint32_t pairLevel = level(levelKeys[i]);
             std::string name = table.GetString(nameKeys[i], "");
-            if (level == 0 || name.empty())
+            if (pairLevel == 0 || name.empty())
                 continue;
             NormalizePath(name);
-            out.push_back({std::move(name), level});
-            count(level);
+            out.push_back({std::move(name), pairLevel});
         }
     };
     static constexpr PairKeys kSkillLevels = {"augmentSkillLevel1", "augmentSkillLevel2"};
     static constexpr PairKeys kSkillNames = {"augmentSkillName1", "augmentSkillName2"};
     static constexpr PairKeys kMasteryLevels = {"augmentMasteryLevel1", "augmentMasteryLevel2"};
     static constexpr PairKeys kMasteryNames = {"augmentMasteryName1", "augmentMasteryName2"};
-    readPairs(kSkillLevels, kSkillNames, m_skills);
-    readPairs(kMasteryLevels, kMasteryNames, m_masteries);
-    if (const uint32_t all = ReadLevel(table, "augmentAllLevel"); all != 0) {
-        m_allSkillsLevel = SaturatingAdd(m_allSkillsLevel, all);
-        count(all);
-    }
+    readPairs(kSkillLevels, kSkillNames, read.skills);
+    readPairs(kMasteryLevels, kMasteryNames, read.masteries);
+    read.allSkillsLevel = level("augmentAllLevel");
     std::string granted = table.GetString("itemSkillName", "");
     if (!granted.empty()) {
         NormalizePath(granted);
-        m_granted.push_back({std::move(granted), ReadLevel(table, "itemSkillLevel"), nullptr, 0});
+        read.granted.push_back({std::move(granted), level("itemSkillLevel")});
     }
+    return read;
+}
+
+void ItemSkillAugment::Add(const RecordAugments& augments)
+{
+    const auto count = [this](uint32_t level) {
+        m_costInfo.augmentLevel = SaturatingAdd(m_costInfo.augmentLevel, level);
+        ++m_costInfo.augmentCount;
+    };
+    for (const Augment& augment : augments.skills) {
+        m_skills.push_back(augment);
+        count(augment.level);
+    }
+    for (const Augment& augment : augments.masteries) {
+        m_masteries.push_back(augment);
+        count(augment.level);
+    }
+    if (augments.allSkillsLevel != 0) {
+        m_allSkillsLevel = SaturatingAdd(m_allSkillsLevel, augments.allSkillsLevel);
+        count(augments.allSkillsLevel);
+    }
+    for (const Augment& granted : augments.granted)
+        m_granted.push_back({granted.name, granted.level, nullptr, 0});
 }
 
 void ItemSkillAugment::Load(const std::string& recordName)

@@ -38,8 +38,20 @@ public:
     virtual void CreateText(GameTextClass textClass, std::vector<GameTextLine>& lines) const;
     virtual void GetCostInfo(CostInfo_SkillAugment& info) const { info = m_costInfo; }
 
+    // What one record gives: its augments, its all-skills level and its granted skill
+    // (created by CreateItemSkills). `broken` when a level was negative (logged, read as 0).
+    struct RecordAugments {
+        std::vector<Augment> skills;
+        std::vector<Augment> masteries;
+        uint32_t allSkillsLevel = 0;
+        std::vector<Augment> granted;
+        bool broken = false;
+    };
+    static RecordAugments ReadRecord(const LoadTable& table);
+    // Appends a record's augments to those already held, as loading the record does.
+    void Add(const RecordAugments& augments);
     // Appends the record's augments to those already held.
-    void Load(const LoadTable& table);
+    void Load(const LoadTable& table) { Add(ReadRecord(table)); }
     void Load(const std::string& recordName);
     // Forgets every augment and destroys the granted skills' objects, so an item rebuilt
     // from its identity starts from nothing.

@@ -290,9 +290,9 @@ TEST_F(DamageAttributeStoreTest, EquipmentJittersClassByClassBaseThenPrefixThenS
                                         "{5646}DamageCold", "{4905}DamageCold"}));
 }
 
-// Loads again from records the database keeps try only the kinds each record was seen to
-// hold: every load gives what copies of the records (never kept) give, until a record is
-// registered again with other kinds.
+// Loads again from records the database keeps copy what the first load read from each
+// record: every load gives what copies of the records (never kept) give, draws included,
+// until a record is registered again with other kinds.
 TEST_F(DamageAttributeStoreTest, KeptRecordsLoadAsTheirCopiesUntilRegisteredAgain)
 {
     struct Loaded {

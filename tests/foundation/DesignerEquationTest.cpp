@@ -4,10 +4,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -392,6 +394,47 @@ TEST(DesignerEquationSlotTest, DeepestFormulaFitsItsFrame)
     ASSERT_TRUE(formula.ParseEquation(text.c_str(), &owner));
     EXPECT_EQ(formula(), 5.0f * DesignerEquationLimits::kMaxBracketDepth + 200.0f);
     EXPECT_FALSE(formula.ParseEquation(("(a+b)+(" + text + ")").c_str(), &owner));
+}
+
+// A program compiled for one owner and moved onto another of its class reads the other's
+// slots in every operand form, keeps its own constants and an address outside the owner,
+// and asks the other by name; the first owner may be gone.
+TEST(DesignerEquationSlotTest, AProgramMovedOntoAnotherOwnerReadsThatOwner)
+{
+    static const float kOutside = 1000.0f;
+    class OutsideOwner : public SlotOwner {
+    public:
+        DesignerVariableSlot<float> BindDesignerVariable(const char* name) override
+        {
+            if (std::strcmp(name, "outside") == 0)
+                return DesignerVariableSlot<float>::Of(kOutside);
+            return SlotOwner::BindDesignerVariable(name);
+        }
+    };
+    const char* const texts[] = {"((a*b)+count)*scaled", "(a+2)*(b-0.5)", "(outside+byName)-((2*a)+(b*3))",
+                                 "(count+(a*(b+scaled)))/4"};
+    auto first = std::make_unique<OutsideOwner>();
+    const auto firstAddress = reinterpret_cast<std::uintptr_t>(first.get());
+    std::vector<std::unique_ptr<DesignerEquation_Algebra>> models;
+    for (const char* text : texts) {
+        models.push_back(std::make_unique<DesignerEquation_Algebra>());
+        ASSERT_TRUE(models.back()->ParseEquation(text, first.get()));
+    }
+    first.reset();
+
+    OutsideOwner second, compiled;   // the same values; the second compiled the usual way
+    for (OutsideOwner* owner : {&second, &compiled})
+        owner->a = 7, owner->b = 11, owner->count = 13, owner->scale = 17, owner->byName = 19;
+    for (size_t i = 0; i < std::size(texts); ++i) {
+        DesignerEquation_Algebra moved, fresh;
+        moved.CopyBoundFor(*models[i], firstAddress, sizeof(OutsideOwner), &second, &second);
+        ASSERT_TRUE(fresh.ParseEquation(texts[i], &compiled));
+        EXPECT_EQ(moved(), fresh()) << texts[i];
+        second.a += 1;   // the moved program follows its owner's slots
+        compiled.a += 1;
+        EXPECT_EQ(moved(), fresh()) << texts[i];
+    }
+    EXPECT_EQ(second.askedByName["byName"], 2);
 }
 
 class FlagOwner : public EquationInterface_Boolean {

@@ -111,6 +111,44 @@ TEST_F(ItemEquipmentTest, AffixesNameThePiecesAndPriceIt)
     EXPECT_EQ(Make(Identity("GoldenHelm.dbr"))->GetItemCost(false), std::numeric_limits<uint32_t>::max());
 }
 
+// Items of one record share its compiled cost formulas: each prices itself from its own
+// affixes, whether the first item of the record lives or not, a formula that does not parse
+// is logged for every item, and a cost record registered anew is read afresh.
+TEST_F(ItemEquipmentTest, ItemsOfOneRecordPriceThemselvesAndFollowTheCostRecord)
+{
+    ItemEquipment* first = Make(Identity("Helm.dbr", "PrefixTall.dbr", "SuffixOfRarity.dbr"));
+    ItemEquipment* plain = Make(Identity("Helm.dbr"));
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(plain, nullptr);
+    ObjectManager::Get().DestroyObjectEx(first, __FILE__, __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    ItemEquipment* again = Make(Identity("Helm.dbr", "PrefixTall.dbr", "SuffixOfRarity.dbr"));
+    ItemEquipment* hidden = Make(Identity("HiddenHelm.dbr", "PrefixTall.dbr"));
+    EXPECT_EQ(again->GetItemCost(false), 104u);
+    EXPECT_EQ(plain->GetItemCost(false), 0u);
+    EXPECT_EQ(hidden->GetItemCost(false), 55u);
+    EXPECT_EQ(again->GetStrengthRequirement(), 25u);
+    EXPECT_EQ(again->GetDexterityRequirement(), 7u);   // its prefix's one augment
+    EXPECT_EQ(plain->GetDexterityRequirement(), 0u);
+    EXPECT_EQ(log.Count("-=- Item Equation load failure : itemIntelligenceEquation "), 4u);
+
+    RecordDatabase::Get().RegisterRecord(kDir + "Cost.dbr", "testCostEquation,itemPrefixCost*2,\n");
+    EXPECT_EQ(Make(Identity("Helm.dbr", "PrefixTall.dbr"))->GetItemCost(false), 110u);   // 100 + 10 percent
+    EXPECT_EQ(Make(Identity("Helm.dbr"))->GetStrengthRequirement(), 0u);
+
+    // An affix with a broken augment level is logged by every item made with it; its racial
+    // bonus comes with each.
+    RecordDatabase::Get().RegisterRecord(kDir + "PrefixBroken.dbr",
+                                         "augmentSkillName1,Records/Skills/A.dbr,\naugmentSkillLevel1,-2,\n"
+                                         "racialBonusRace,Beast,\nracialBonusPercentDamage,4,\n");
+    for (int i = 0; i < 2; ++i) {
+        ItemEquipment* broken = Make(Identity("Helm.dbr", "PrefixBroken.dbr"));
+        EXPECT_EQ(broken->GetRacialBonuses().size(), 2u);
+        EXPECT_TRUE(broken->GetSkillAugment().GetSkillAugments().empty());
+    }
+    EXPECT_EQ(log.Count("ItemSkillAugment: " + kDir + "PrefixBroken.dbr: \"augmentSkillLevel1\" is -2, read as 0"), 2u);
+}
+
 TEST_F(ItemEquipmentTest, TheToolTipShowsBonusesThenABlankLineThenTheRequirements)
 {
     std::vector<GameTextLine> lines;

@@ -225,6 +225,46 @@ bool DesignerProgram<T>::Compile(const EqNode<T>& root, EquationInterface<T>* ow
 }
 
 template <typename T>
+void DesignerProgram<T>::CopyRelocated(const DesignerProgram& model, std::uintptr_t modelOwner, std::size_t extent,
+                                       const void* owner, EquationInterface<T>* asker)
+{
+    if (&model == this)
+        return;
+    m_steps = model.m_steps;
+    m_constants = model.m_constants;
+    m_names = model.m_names;
+    m_computed = model.m_computed;
+    m_owner = asker;
+    const auto modelConstants = reinterpret_cast<std::uintptr_t>(model.m_constants.data());
+    const std::size_t constantBytes = model.m_constants.size() * sizeof(Constant);
+    const auto target = reinterpret_cast<std::uintptr_t>(owner);
+    auto relocate = [&](const void* address) -> const void* {
+        const auto at = reinterpret_cast<std::uintptr_t>(address);
+        if (constantBytes != 0 && at >= modelConstants && at - modelConstants < constantBytes)
+            return reinterpret_cast<const unsigned char*>(m_constants.data()) + (at - modelConstants);
+        if (at >= modelOwner && at - modelOwner < extent)
+            return reinterpret_cast<const void*>(target + (at - modelOwner));
+        return address;
+    };
+    constexpr auto kArithmetic = static_cast<uint8_t>(Op::Arithmetic);
+    for (Step& step : m_steps) {
+        if (step.op == static_cast<uint8_t>(Op::LoadValue)) {
+            step.left.value = static_cast<const T*>(relocate(step.left.value));
+        } else if (step.op == static_cast<uint8_t>(Op::LoadUnsigned)) {
+            step.left.unsignedValue = static_cast<const uint32_t*>(relocate(step.left.unsignedValue));
+        } else if (step.op >= kArithmetic) {
+            const auto form = static_cast<ArithmeticForm>((step.op - kArithmetic) % 4);
+            if (form == ArithmeticForm::InPlaceAndLast || form == ArithmeticForm::InPlaceAndInPlace)
+                step.left.value = static_cast<const T*>(relocate(step.left.value));
+            if (form == ArithmeticForm::LastAndInPlace || form == ArithmeticForm::InPlaceAndInPlace)
+                step.right.value = static_cast<const T*>(relocate(step.right.value));
+        }
+    }
+    for (ComputedVariable& computed : m_computed)
+        computed.context = relocate(computed.context);
+}
+
+template <typename T>
 void DesignerProgram<T>::Clear()
 {
     m_steps.clear();

@@ -251,6 +251,15 @@ public:
     // False, with the program left empty, when the tree needs more temporaries than a frame
     // holds.
     bool Compile(const EqNode<T>& root, EquationInterface<T>* owner);
+    // Makes this program a copy of `model`, compiled for an owner object of `extent` bytes
+    // at address `modelOwner`, bound for an object of the same class at `owner` (asked by
+    // name through `asker`): every address the model reads inside its owner is read at the
+    // same offset inside `owner`, its constants are this program's own, and any other
+    // address stays. This is what compiling again for `owner` gives when the class binds
+    // each name to the same place in every object of it, without binding the names again.
+    // `modelOwner` is only compared with, never read: the model's owner may be gone.
+    void CopyRelocated(const DesignerProgram& model, std::uintptr_t modelOwner, std::size_t extent, const void* owner,
+                       EquationInterface<T>* asker);
     void Clear();
     bool IsEmpty() const { return m_steps.empty(); }
     // Evaluates the program; it must not be empty.
@@ -327,6 +336,15 @@ public:
     // Replaces any earlier formula with `tree` bound through `owner`; false, with the
     // formula left empty, when the tree needs more temporaries than a frame holds.
     bool BindTree(const EqNode<T>& tree, EquationInterface<T>* owner) { return m_program.Compile(tree, owner); }
+    // Replaces any earlier formula with `model`, bound for an object of `extent` bytes at
+    // `modelOwner`, bound instead for an object of the same class at `owner` (see
+    // DesignerProgram::CopyRelocated): many owners of one class binding one formula compile
+    // it once.
+    void CopyBoundFor(const DesignerEquation& model, std::uintptr_t modelOwner, std::size_t extent, const void* owner,
+                      EquationInterface<T>* asker)
+    {
+        m_program.CopyRelocated(model.m_program, modelOwner, extent, owner, asker);
+    }
 
     // The formula's value; zero (false) when it is empty.
     T operator()() const { return m_program.IsEmpty() ? T{} : m_program.Run(); }
