@@ -317,8 +317,10 @@ void HostVillageNet::Finish(const std::string& level, bool finished)
     for (uint32_t id : present) {
         if (PlayerHostId(id) == ConnectionManager::kServerHost)
             continue;
-        for (const std::string& line : lines)
-            m_engine->DisplayWMessageRemote(id, true, LocalizationManager::ToWChar(line));
+        // Each line goes with its number: the game shows a message that repeats the one
+        // before it only once, and a summary may hold two lines alike (two equal piles).
+        for (size_t n = 0; n < lines.size(); ++n)
+            m_engine->DisplayWMessageRemote(id, true, LocalizationManager::ToWChar(std::to_string(n) + " " + lines[n]));
         m_engine->DisplayWMessageRemote(id, true, end);
     }
     ConnectionManager::Get().ProcessIncoming();
@@ -420,7 +422,11 @@ private:
         while (engine.GetNumNotifications() > 0) {
             UINotification notification = engine.TakeTopNotification();
             for (const std::u16string& text : notification.texts) {
-                const std::string line = LocalizationManager::ToChar(text);
+                std::string line = LocalizationManager::ToChar(text);
+                // A summary line comes with its number before it.
+                const size_t digits = line.find_first_not_of("0123456789");
+                if (digits != std::string::npos && digits > 0 && line[digits] == ' ')
+                    line.erase(0, digits + 1);
                 if (line.rfind(prefix, 0) != 0)
                     continue;
                 if (line == prefix + "end")
