@@ -60,14 +60,21 @@ std::vector<Entity*> EntitiesOf(const std::function<bool(const Entity&)>& wanted
     return found;
 }
 
-bool Near(const Entity& a, const Entity& b, float radius)
+// An item lying in the world by itself, neither carried nor worn.
+bool LooseItem(const Entity& entity)
+{
+    return entity.IsA<Item>() && entity.IsInWorld() && !entity.GetAttachParent();
+}
+
+// The distance across the ground between two entities of one region; -1 across regions.
+float VillageNetDistance(const Entity& a, const Entity& b)
 {
     if (a.GetCoords().GetRegion() != b.GetCoords().GetRegion())
-        return false;
+        return -1.0f;
     const Vec3 p = a.GetCoords().GetRegionCoords().origin;
     const Vec3 q = b.GetCoords().GetRegionCoords().origin;
     const float dx = p.x - q.x, dz = p.z - q.z;
-    return std::sqrt(dx * dx + dz * dz) <= radius;
+    return std::sqrt(dx * dx + dz * dz);
 }
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -76,8 +83,12 @@ void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 
 void HostWorldTally::Watch()
 {
-    std::vector<const Entity*> sources;
-    std::vector<std::string> sourceNames;
+    ++m_looks;
+    struct Source {
+        const Entity* entity;
+        std::string name;
+    };
+    std::vector<Source> sources;
     for (Entity* entity : EntitiesOf([](const Entity& e) { return e.IsA<Monster>(); })) {
         const auto& monster = static_cast<const Monster&>(*entity);
         const bool dead = monster.GetLifeState() == Character_LifeState_Dying ||
@@ -85,28 +96,37 @@ void HostWorldTally::Watch()
         if (!dead)
             continue;
         CreatureDied(monster.GetObjectId());
-        if (monster.GetObjectName().find(kBossFolder) != std::string::npos) {
-            sources.push_back(&monster);
-            sourceNames.push_back("boss " + monster.GetObjectName());
-        }
+        if (monster.GetObjectName().find(kBossFolder) != std::string::npos)
+            sources.push_back({&monster, "boss " + monster.GetObjectName()});
     }
-    for (Entity* entity : EntitiesOf([](const Entity& e) { return e.IsA<FixedItemContainer>() && e.IsInWorld(); })) {
-        sources.push_back(entity);
-        sourceNames.push_back("chest " + entity->GetObjectName());
+    const auto opened = [](const Entity& e) {
+        return e.IsA<FixedItemContainer>() && e.IsInWorld() &&
+               static_cast<const FixedItemContainer&>(e).GetCurrentState() == FixedItemState_Open;
+    };
+    for (Entity* entity : EntitiesOf(opened))
+        sources.push_back({entity, "chest " + entity->GetObjectName()});
+    for (const Source& source : sources) {
+        m_sourceSince.try_emplace(source.entity->GetObjectId(), m_looks);
+        // A source that has dropped nothing yet is still listed.
+        m_loot.try_emplace(source.name);
     }
-    const auto loose = [](const Entity& e) { return e.IsA<Item>() && e.IsInWorld() && !e.GetAttachParent(); };
-    for (Entity* entity : EntitiesOf(loose)) {
+    for (Entity* entity : EntitiesOf(LooseItem)) {
         if (!m_itemsSeen.insert(entity->GetObjectId()).second)
             continue;
-        for (size_t s = 0; s < sources.size(); ++s)
-            if (Near(*entity, *sources[s], kLootRadius)) {
-                m_loot[sourceNames[s]].push_back(HostLoot::Identity(static_cast<const Item&>(*entity)));
-                break;
+        const Source* nearest = nullptr;
+        float nearestDistance = 0.0f;
+        for (const Source& source : sources) {
+            if (m_looks - m_sourceSince[source.entity->GetObjectId()] > kLootLooks)
+                continue;
+            const float distance = VillageNetDistance(*entity, *source.entity);
+            if (distance >= 0.0f && (!nearest || distance < nearestDistance)) {
+                nearest = &source;
+                nearestDistance = distance;
             }
+        }
+        if (nearest)
+            m_loot[nearest->name].push_back(HostLoot::Identity(static_cast<const Item&>(*entity)));
     }
-    // A source that has dropped nothing yet is still listed.
-    for (const std::string& name : sourceNames)
-        m_loot.try_emplace(name);
 }
 
 void HostWorldTally::CreatureDied(uint32_t id)
@@ -117,8 +137,27 @@ void HostWorldTally::CreatureDied(uint32_t id)
 
 std::vector<std::string> HostWorldTally::Lines(const std::string& level, bool finished) const
 {
+    std::vector<std::string> lines = WorldLines(HostVillageNet::kWorldPrefix);
+    lines.insert(lines.begin(),
+                 HostVillageNet::kWorldPrefix + ("level " + level + (finished ? " finished" : " not finished")));
+    return lines;
+}
+
+std::vector<std::string> HostWorldTally::GroundLines(const std::string& prefix)
+{
+    std::vector<std::string> items;
+    for (Entity* entity : EntitiesOf(LooseItem))
+        items.push_back(HostLoot::Identity(static_cast<const Item&>(*entity)));
+    std::sort(items.begin(), items.end());
+    std::vector<std::string> lines{prefix + "on the ground: " + std::to_string(items.size()) + " items"};
+    for (const std::string& item : items)
+        lines.push_back(prefix + "on the ground: " + item);
+    return lines;
+}
+
+std::vector<std::string> HostWorldTally::WorldLines(const std::string& prefix) const
+{
     std::vector<std::string> lines;
-    lines.push_back("level " + level + (finished ? " finished" : " not finished"));
     std::map<std::string, int> byRecord;
     for (const auto& [id, record] : m_killed)
         ++byRecord[record];
@@ -137,7 +176,7 @@ std::vector<std::string> HostWorldTally::Lines(const std::string& level, bool fi
             lines.push_back("loot of the " + source + ": " + item);
     }
     for (std::string& line : lines)
-        line = HostVillageNet::kWorldPrefix + line;
+        line = prefix + line;
     return lines;
 }
 
@@ -279,8 +318,10 @@ void HostVillageNet::Finish(const std::string& level, bool finished)
     for (uint32_t id : present) {
         if (PlayerHostId(id) == ConnectionManager::kServerHost)
             continue;
-        for (const std::string& line : lines)
-            m_engine->DisplayWMessageRemote(id, true, LocalizationManager::ToWChar(line));
+        // Each line goes with its number: the game shows a message that repeats the one
+        // before it only once, and a summary may hold two lines alike (two equal piles).
+        for (size_t n = 0; n < lines.size(); ++n)
+            m_engine->DisplayWMessageRemote(id, true, LocalizationManager::ToWChar(std::to_string(n) + " " + lines[n]));
         m_engine->DisplayWMessageRemote(id, true, end);
     }
     ConnectionManager::Get().ProcessIncoming();
@@ -344,6 +385,7 @@ public:
             m_fight.AfterFrame(m_frame);
             if (scripted)
                 m_input.AfterFrame(m_frame, playerId);
+            m_tally.Watch();
             TakeMessages(engine);
             network.AfterFrame(m_frame);
             if (network.ShouldStop()) {
@@ -360,6 +402,19 @@ public:
     }
 
 private:
+    // The server's summary has come: what this client saw of the shared world, to set beside it.
+    void End()
+    {
+        if (m_ended)
+            return;
+        m_ended = true;
+        m_tally.Watch();
+        for (const std::string& line : m_tally.WorldLines(HostVillageNet::kSeenPrefix))
+            std::printf("%s\n", line.c_str());
+        for (const std::string& line : HostWorldTally::GroundLines(HostVillageNet::kSeenPrefix))
+            std::printf("%s\n", line.c_str());
+    }
+
     // The server's summary comes as messages to this client's player; the dialogs the game
     // asks of the user (an invitation into the server's party) are answered yes.
     void TakeMessages(GameEngine& engine)
@@ -368,11 +423,15 @@ private:
         while (engine.GetNumNotifications() > 0) {
             UINotification notification = engine.TakeTopNotification();
             for (const std::u16string& text : notification.texts) {
-                const std::string line = LocalizationManager::ToChar(text);
+                std::string line = LocalizationManager::ToChar(text);
+                // A summary line comes with its number before it.
+                const size_t digits = line.find_first_not_of("0123456789");
+                if (digits != std::string::npos && digits > 0 && line[digits] == ' ')
+                    line.erase(0, digits + 1);
                 if (line.rfind(prefix, 0) != 0)
                     continue;
                 if (line == prefix + "end")
-                    m_ended = true;
+                    End();
                 else
                     std::printf("%s\n", line.c_str());
             }
@@ -389,6 +448,7 @@ private:
     HostFight m_fight;
     HostInput m_input;
     InterpenetrationManager m_crowding;
+    HostWorldTally m_tally;
     int m_frame = 0;
     bool m_ended = false;
 };

@@ -25,12 +25,17 @@ class Name;
 struct GameEvent;
 struct HostOptions;
 
-// What the server's world came to, gathered after each frame: the monsters that died
-// (by record), and the items that came to lie beside an opened chest or a dead boss.
+// What a host's world came to, gathered after each frame: the monsters that died (by
+// record), and the items that came to lie in the world while a chest had just opened or a
+// boss had just died (the game throws a drop away from its source, the farther the farther
+// the source stands from its region's origin, so nearness alone cannot tell whose it is).
+// The server's tally is the summary of the shared world; a client keeps its own from what
+// reached it, to set beside the server's.
 class HostWorldTally {
 public:
-    // Loot lying this near its source is the source's.
-    static constexpr float kLootRadius = 6.0f;
+    // An item first seen within this many looks of its source's opening or death is the
+    // source's (the nearest such source of its region when there are several).
+    static constexpr int kLootLooks = 40;
     // A monster whose record lies under this folder is a boss.
     static constexpr const char* kBossFolder = "/Boss/";
 
@@ -40,10 +45,18 @@ public:
     void CreatureDied(uint32_t id);
     // The summary's lines, in a fixed order, each starting "world: ".
     std::vector<std::string> Lines(const std::string& level, bool finished) const;
+    // The lines of what the world came to, without the level's end, each starting `prefix`.
+    std::vector<std::string> WorldLines(const std::string& prefix) const;
+    // The items lying loose in the world now, by identity in a fixed order, each line
+    // starting `prefix`: what a host can compare with a source's loot whatever it knows
+    // of the source itself.
+    static std::vector<std::string> GroundLines(const std::string& prefix);
 
 private:
+    int m_looks = 0;
     std::map<uint32_t, std::string> m_killed;                 // monster id -> record
     std::set<uint32_t> m_itemsSeen;
+    std::map<uint32_t, int> m_sourceSince;                    // source id -> the look it opened or died at
     std::map<std::string, std::vector<std::string>> m_loot;   // source -> identities
 };
 
@@ -54,6 +67,8 @@ public:
     // Each networked frame gives the other processes a moment.
     static constexpr int kFrameSleepMs = 4;
     static constexpr const char* kWorldPrefix = "world: ";
+    // What a client saw of the shared world itself, printed beside the server's summary.
+    static constexpr const char* kSeenPrefix = "seen: ";
 
     HostVillageNet();
     ~HostVillageNet();

@@ -64,30 +64,43 @@ TEST_F(HostWorldTallyTest, CountsEachDeadMonsterOnceWhetherSeenDyingOrReported)
     EXPECT_EQ(tally.Lines("village", false)[0], "world: level village not finished");
 }
 
-TEST_F(HostWorldTallyTest, LootGoesToTheNearSourceInItsOwnRegionOnly)
+// The game throws a drop far from its source: an item is the loot of the source that opened
+// or died lately, the nearest of its own region, however far it lies.
+TEST_F(HostWorldTallyTest, LootGoesToTheSourceThatJustOpenedOrDied)
 {
-    Put<FixedItemContainer>("Records/Level/Chest.dbr", region, 0.0f);
+    auto* chest = Put<FixedItemContainer>("Records/Level/Chest.dbr", region, 0.0f);
     auto* giant = Put<Monster>("Records/Creatures/Boss/Giant.dbr", region, 50.0f);
-    Put<Item>("Records/Item/Ring.dbr", region, 2.0f);                                  // by the chest
-    Put<Item>("Records/Item/Ring.dbr", region, 50.0f + HostWorldTally::kLootRadius + 1.0f);   // too far
-    Put<Item>("Records/Item/Ring.dbr", other, 50.0f);                                  // another region
+    Put<Item>("Records/Item/Ring.dbr", region, 2.0f);   // lay there before the chest opened
     tally.Watch();
     std::vector<std::string> lines = tally.Lines("village", true);
-    // The living boss is no source yet: what lies by it later is its loot.
-    EXPECT_TRUE(Matching(lines, "world: loot of the boss").empty());
+    EXPECT_TRUE(Matching(lines, "world: loot of the").empty()) << "a closed chest and a living boss are no sources";
+
+    chest->SetFixedItemState(FixedItemState_Open, 0, true, false);
+    Put<Item>("Records/Item/Ring.dbr", region, 30.0f);   // thrown far, still the chest's
+    Put<Item>("Records/Item/Ring.dbr", other, 1.0f);     // another region: nobody's
+    tally.Watch();
+    lines = tally.Lines("village", true);
     ASSERT_EQ(Matching(lines, "world: loot of the chest").size(), 2u);
     EXPECT_EQ(Matching(lines, "world: loot of the chest")[0], "world: loot of the chest Records/Level/Chest.dbr: 1 items");
 
     giant->SetLifeState(Character_LifeState_Dead);
-    Put<Item>("Records/Item/Ring.dbr", region, 52.0f);
+    Put<Item>("Records/Item/Ring.dbr", region, 70.0f);   // nearer the boss than the chest
     tally.Watch();
     tally.Watch();   // an item is counted once
+    for (int look = 0; look <= HostWorldTally::kLootLooks; ++look)
+        tally.Watch();
+    Put<Item>("Records/Item/Ring.dbr", region, 52.0f);   // long after the death: nobody's
+    tally.Watch();
     lines = tally.Lines("village", true);
     const std::vector<std::string> boss = Matching(lines, "world: loot of the boss Records/Creatures/Boss/Giant.dbr");
     ASSERT_EQ(boss.size(), 2u);
     EXPECT_EQ(boss[0], "world: loot of the boss Records/Creatures/Boss/Giant.dbr: 1 items");
     EXPECT_NE(boss[1].find("fingerprint"), std::string::npos) << boss[1];
     EXPECT_EQ(Matching(lines, "world: loot of the chest").size(), 2u);
+    // What lies loose is listed by identity whoever dropped it.
+    const std::vector<std::string> ground = HostWorldTally::GroundLines("seen: ");
+    ASSERT_FALSE(ground.empty());
+    EXPECT_EQ(ground[0], "seen: on the ground: 5 items");
 }
 
 }  // namespace
