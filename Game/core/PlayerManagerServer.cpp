@@ -5,6 +5,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/ConnectionManager.h"
+#include "Game/characters/ExperienceLevelControl.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/GameEngineServicesModule.h"
@@ -26,7 +27,7 @@ std::u16string RosterName(uint32_t id)
 }
 
 // What is wrong with the life, mana and level a player's machine tells for it; null when
-// nothing is. A maximum life of 0 is taken only with no life at all: a player whose
+// nothing is. No character's level is past the limit a level record is held to. A maximum life of 0 is taken only with no life at all: a player whose
 // character has not loaded yet.
 const char* HeartbeatFault(const PlayerNetHeartbeatInfo& heartbeat)
 {
@@ -39,6 +40,8 @@ const char* HeartbeatFault(const PlayerNetHeartbeatInfo& heartbeat)
         return "its maximum life is not positive";
     if (heartbeat.level < 0)
         return "its level is negative";
+    if (static_cast<uint32_t>(heartbeat.level) > ExperienceLevelControl::kLevelLimit)
+        return "its level is past the level limit";
     return nullptr;
 }
 

@@ -60,10 +60,10 @@ protected:
         where.origin = Vec3{x, 0.0f, 0.0f};
         return WorldCoords(World::Get().GetRegionById(7), where);
     }
-    static SinglePlayerHeartbeatPacket Beat(float life, float maxLife, uint32_t party = 0)
+    static SinglePlayerHeartbeatPacket Beat(float life, float maxLife, uint32_t party = 0, int32_t level = 3)
     {
         SinglePlayerHeartbeatPacket beat;
-        beat.info = {kClientPlayer, life, maxLife, 10.0f, 20.0f, 3, party, At(2.0f), "Warrior", {}};
+        beat.info = {kClientPlayer, life, maxLife, 10.0f, 20.0f, level, party, At(2.0f), "Warrior", {}};
         return beat;
     }
     static BonusToServerPacket Report(const Bonus& bonus, float x)
@@ -155,9 +155,12 @@ TEST_F(HostileRosterTest, HeartbeatsAndJoinsWithNumbersNoCharacterHasAreRefused)
     Receive(Beat(kNaN, 100.0f));
     Receive(Beat(10.0f, -5.0f));
     Receive(Beat(-1.0f, 100.0f));
+    Receive(Beat(40.0f, 100.0f, 0, 20000));
     EXPECT_EQ(ClientRecord(), before);
     EXPECT_TRUE(log.Contains("PlayerManagerServer: heartbeat of player 268435457 refused: its maximum life is not "
                              "positive"));
+    EXPECT_TRUE(log.Contains("PlayerManagerServer: heartbeat of player 268435457 refused: its level is past the "
+                             "level limit"));
     // Its own numbers, held within its maximum, but never a party: that is the roster's.
     Receive(Beat(130.0f, 120.0f, 0x70000007));
     EXPECT_EQ(ClientRecord().life, 120.0f);
@@ -170,6 +173,14 @@ TEST_F(HostileRosterTest, HeartbeatsAndJoinsWithNumbersNoCharacterHasAreRefused)
         engine->GetPlayerManagerServer()->HandleNewPlayer(newcomer);
         EXPECT_EQ(engine->GetPlayerManagerServer()->GetPlayerInfos().back().partyId, 0u);
     }
+    // Nor with a level past the limit.
+    PlayerNetBasicInfo newcomer = Roster({0x20000002})[0];
+    newcomer.level = 20000;
+    const size_t players = engine->GetPlayerManagerServer()->GetPlayerInfos().size();
+    engine->GetPlayerManagerServer()->HandleNewPlayer(newcomer);
+    EXPECT_EQ(engine->GetPlayerManagerServer()->GetPlayerInfos().size(), players);
+    EXPECT_TRUE(log.Contains("PlayerManagerServer: join of player 536870914 refused: its level is past the level "
+                             "limit"));
 }
 
 TEST_F(HostileRosterTest, APlayerJoinsOnlyAPartyWhoseInvitationTheServerSaw)
