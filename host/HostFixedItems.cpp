@@ -186,7 +186,10 @@ void HostFixedItems::RegisterRecords()
                                kChestOpen + ",\nopenAnimationSpeed,1,\ntables," + kChestLoot +
                                ",\ngoldGenerator,Records/Loot/Gold/ArenaGold.dbr,\ngoldGeneratorChance,100,\n"
                                "perPartyMemberDropItemName,Records/Item/OneShot/HealthPotion.dbr,\n");
-    records.RegisterRecord(kLevel[kChampion].record, "Class,Monster,\nmonsterClassification,Champion,\n");
+    // The champion carries its own life: the balance pak adds none while one player plays
+    // alone, and a champion without life would die in its first frame and free the chest.
+    records.RegisterRecord(kLevel[kChampion].record,
+                           "Class,Monster,\nmonsterClassification,Champion,\ncharacterLife,50,\n");
     records.RegisterRecord(kLevel[kDoor].record, std::string("Class,FixedItemDoor,\nautoClose,1,\nopenAnimation,") +
                                                      kDoorOpen + ",\nopenAnimationSpeed,1,\ncloseAnimation," +
                                                      kDoorClose + ",\ncloseAnimationSpeed,1,\n");

@@ -18,6 +18,8 @@ expect "$whole" '^frame 2: journal: "The Village Road" step 1 "Hear the elder" d
 expect "$whole" '^frame [0-9]*: journal: "The Village Road" step 2 "Clear the road" done'
 expect "$whole" '^frame [0-9]*: input: the player now carries Helm'
 expect "$whole" '^market: the player sells its loot (Helm.*): sold; money'
+expect "$whole" '^fixed items: the chest is closed and locked$'
+expect "$whole" '^fixed items: the player tries the chest: it stays closed$'
 expect "$whole" '^fixed items: the champion has gone and the chest unlocks'
 expect "$whole" '^fixed items: the player opens the chest: open'
 expect "$whole" '^frame 240: journal: "The Village Road" complete; reward: 150 gold, 500 experience'
