@@ -24,23 +24,14 @@ struct KeptKeyHash {
     }
 };
 
-// The values of this thread, for the records of one generation.
-struct KeptValues {
-    uint64_t generation = 0;
-    std::unordered_map<KeptKey, std::shared_ptr<const void>, KeptKeyHash> values;
+using KeptValues = RecordKeptMap<KeptKey, std::shared_ptr<const void>, KeptKeyHash>;
 
-    // The values of the current generation, dropped when the records have changed.
-    static KeptValues& Current()
-    {
-        thread_local KeptValues kept;
-        const uint64_t generation = RecordDatabase::Get().GetGeneration();
-        if (kept.generation != generation) {
-            kept.values.clear();
-            kept.generation = generation;
-        }
-        return kept;
-    }
-};
+// The values of this thread, for the records of one generation.
+KeptValues& Kept()
+{
+    thread_local KeptValues kept(RecordKept::kMaxKept);
+    return kept;
+}
 
 }  // namespace
 
@@ -53,21 +44,18 @@ bool RecordKept::IsKept(const LoadTable& record)
 
 std::shared_ptr<const void> RecordKept::Find(const LoadTable& record, const void* kind, uint32_t variant)
 {
-    KeptValues& kept = KeptValues::Current();
-    const auto found = kept.values.find(KeptKey{&record, kind, variant});
-    return found != kept.values.end() ? found->second : nullptr;
+    const KeptValues::Map& kept = Kept().Current();
+    const auto found = kept.find(KeptKey{&record, kind, variant});
+    return found != kept.end() ? found->second : nullptr;
 }
 
 bool RecordKept::Keep(const LoadTable& record, const void* kind, uint32_t variant, std::shared_ptr<const void> value)
 {
-    // Taken after the generation is checked: records changed while the value was worked
-    // out leave the table unkept, and the value is not kept either.
-    KeptValues& kept = KeptValues::Current();
+    // Records changed while the value was worked out leave the table unkept, and the value
+    // is not kept either.
     if (!value || !IsKept(record))
         return false;
-    if (kept.values.size() >= kMaxKept)
-        kept.values.clear();
-    kept.values[KeptKey{&record, kind, variant}] = std::move(value);
+    Kept().ForAdding()[KeptKey{&record, kind, variant}] = std::move(value);
     return true;
 }
 

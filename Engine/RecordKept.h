@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 
 namespace GAME {
@@ -45,6 +46,41 @@ public:
         Keep(record, kind, variant, made);
         return made;
     }
+};
+
+// Values by key, for the records of one generation: all dropped when the records have
+// changed. Keys come from records, so the values are few; past `maxKept` they are all
+// dropped and read afresh rather than kept without bound.
+template <class Key, class Value, class Hash = std::hash<Key>>
+class RecordKeptMap {
+public:
+    using Map = std::unordered_map<Key, Value, Hash>;
+
+    explicit RecordKeptMap(size_t maxKept) : m_maxKept(maxKept) {}
+
+    // The values of the current generation.
+    Map& Current()
+    {
+        const uint64_t generation = RecordKept::Generation();
+        if (m_generation != generation) {
+            m_values.clear();
+            m_generation = generation;
+        }
+        return m_values;
+    }
+    // The values of the current generation with room for one more.
+    Map& ForAdding()
+    {
+        Map& values = Current();
+        if (values.size() >= m_maxKept)
+            values.clear();
+        return values;
+    }
+
+private:
+    size_t m_maxKept;
+    uint64_t m_generation = 0;
+    Map m_values;
 };
 
 }  // namespace GAME

@@ -277,7 +277,7 @@ void ItemEquipment::SetCostEquation(CostKey key, const LoadTable& costs)
     }
     const char* text = costs.GetString(name.c_str(), "");
     SetEquation(slot, text, kCostEquationLabels[key]);
-    if (!IsRecordKept(costs))
+    if (!RecordKept::IsKept(costs))
         return;
     const auto self = reinterpret_cast<std::uintptr_t>(static_cast<const void*>(this));
     KeptCostFormula formula;
@@ -559,7 +559,7 @@ void ItemEquipment::LoadSkillAugments(const LoadTable& table)
     }
     ItemSkillAugment::RecordAugments read = ItemSkillAugment::ReadRecord(table);
     m_skillAugment.Add(read);
-    if (!read.broken && IsRecordKept(table)) {
+    if (!read.broken && RecordKept::IsKept(table)) {
         auto kept = std::make_shared<const ItemSkillAugment::RecordAugments>(std::move(read));
         KeptAugmentReads().ForAdding().emplace(&table, std::move(kept));
     }

@@ -22,11 +22,6 @@ namespace GAME {
 
 class LoadTable;
 
-// Whether the record database keeps this very table under its name.
-inline bool IsRecordKept(const LoadTable& record) { return RecordKept::IsKept(record); }
-// The record database's generation: kept values are dropped when it moves on.
-inline uint64_t GetRecordGeneration() { return RecordKept::Generation(); }
-
 // A record and one part of what is read from it (a load order, a table of kinds), both
 // named by address.
 struct RecordPartKey {
@@ -42,41 +37,6 @@ struct RecordPartKeyHash {
     }
 };
 
-// Values by key, for the records of one generation: all dropped when the records have
-// changed. Keys come from records, so the values are few; past `maxKept` they are all
-// dropped and read afresh rather than kept without bound.
-template <class Key, class Value, class Hash = std::hash<Key>>
-class RecordKeptMap {
-public:
-    using Map = std::unordered_map<Key, Value, Hash>;
-
-    explicit RecordKeptMap(size_t maxKept) : m_maxKept(maxKept) {}
-
-    // The values of the current generation.
-    Map& Current()
-    {
-        const uint64_t generation = GetRecordGeneration();
-        if (m_generation != generation) {
-            m_values.clear();
-            m_generation = generation;
-        }
-        return m_values;
-    }
-    // The values of the current generation with room for one more.
-    Map& ForAdding()
-    {
-        Map& values = Current();
-        if (values.size() >= m_maxKept)
-            values.clear();
-        return values;
-    }
-
-private:
-    size_t m_maxKept;
-    uint64_t m_generation = 0;
-    Map m_values;
-};
-
 // What `read(record)` gives, read once per kept record: kept in `kept` by the record's
 // address, or read afresh for a table of the caller's own.
 template <class Value, class Read>
@@ -87,7 +47,7 @@ std::shared_ptr<const Value> ReadKept(RecordKeptMap<const LoadTable*, std::share
     if (const auto found = current.find(&record); found != current.end())
         return found->second;
     std::shared_ptr<const Value> value = read(record);
-    if (IsRecordKept(record))
+    if (RecordKept::IsKept(record))
         kept.ForAdding().emplace(&record, value);
     return value;
 }
@@ -113,7 +73,7 @@ public:
                 continue;
             if (const auto found = current.find(RecordPartKey{records[i], order}); found != current.end())
                 m_known[i] = found->second;
-            else if (IsRecordKept(*records[i]))
+            else if (RecordKept::IsKept(*records[i]))
                 m_reading[i] = std::make_shared<Reads>();
         }
     }
@@ -159,7 +119,7 @@ public:
     void Keep()
     {
         for (int i = 0; i < 3; ++i)
-            if (m_reading[i] && IsRecordKept(*m_records[i]))
+            if (m_reading[i] && RecordKept::IsKept(*m_records[i]))
                 m_kept.ForAdding()[RecordPartKey{m_records[i], m_order}] = std::move(m_reading[i]);
     }
 
