@@ -9,9 +9,9 @@
 # The player fells them all. A level name with a path in it is refused.
 set -u
 gamehost=$1
-folder=$(mktemp -d)
-net=$(mktemp -d)
-trap 'rm -rf "$folder" "$net"' EXIT
+source "$(dirname "$0")/lib.sh"
+folder="$dir/data"
+mkdir "$folder"
 run() { "$gamehost" --quiet --seed 55 --level BossArena --frames 450 --step 100 2>/dev/null; }
 first=$(run) || { echo "FAIL: the run failed"; exit 1; }
 expect() { grep -q "$1" <<<"$first" || { echo "FAIL: no line matches: $1"; exit 1; }; }
@@ -77,19 +77,10 @@ later "$zoverad" "boss: $zoverad is in state Dying" Dead
 # process to end; the loop's count only caps a wait that would never end. A client runs its
 # frames at its own pace and ends when its server goes: the server plays on well past the
 # end of the game, so that a client slower than it still reaches its own end.
-"$gamehost" --quiet --seed 55 --role server --listen 0 --level BossArena --frames 600 --step 100 \
-    >"$net/s.txt" 2>/dev/null &
-server=$!
-for _ in $(seq 600); do
-    grep -q '^gamehost: listening on port' "$net/s.txt" && break
-    kill -0 "$server" 2>/dev/null || break
-    sleep 0.1
-done
-port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$net/s.txt")
-[ -n "$port" ] || { kill "$server" 2>/dev/null; echo "FAIL: the server never listened"; exit 1; }
-"$gamehost" --quiet --role client --connect "127.0.0.1:$port" --level BossArena --frames 100000 --step 100 \
-    >"$net/c.txt" 2>/dev/null || { kill "$server" 2>/dev/null; echo "FAIL: the client failed"; exit 1; }
-wait "$server" || { echo "FAIL: the server failed"; exit 1; }
+start_server s --quiet --seed 55 --level BossArena --frames 600 --step 100
+start_client c --quiet --level BossArena --frames 100000 --step 100
+finished "$client_pid" || fail "the client failed"
+finished "$server_pid" || fail "the server failed"
 # A client may take a death and the body's removal in one frame of its own, so the deaths
 # are not compared line by line: who died, and what each host's end of the game did, are.
 shared() {
@@ -98,11 +89,11 @@ shared() {
     # A client that runs on past its server's end may be asked for a plain save of its own.
     grep "^ui: " "$1" | grep -v "^ui: save game$"
 }
-[ "$(shared "$net/s.txt")" = "$(shared "$net/c.txt")" ] || {
-    echo "FAIL: the server and the client differ"; diff <(shared "$net/s.txt") <(shared "$net/c.txt"); exit 1; }
-grep -q "^ui: the end sequence runs" "$net/c.txt" || { echo "FAIL: the client saw no end of the game"; exit 1; }
+[ "$(shared "$dir/s.txt")" = "$(shared "$dir/c.txt")" ] || {
+    echo "FAIL: the server and the client differ"; diff <(shared "$dir/s.txt") <(shared "$dir/c.txt"); exit 1; }
+grep -q "^ui: the end sequence runs" "$dir/c.txt" || { echo "FAIL: the client saw no end of the game"; exit 1; }
 for boss in "$megalesios" "$conduit" "$telkine" "$zoverad"; do
-    grep -q "^frame [0-9]*: level: $boss is dead$" "$net/c.txt" || { echo "FAIL: the client did not see $boss die"; exit 1; }
+    grep -q "^frame [0-9]*: level: $boss is dead$" "$dir/c.txt" || { echo "FAIL: the client did not see $boss die"; exit 1; }
 done
 
 # A level with broken lines: each is logged with its number and skipped; the rest plays.

@@ -3,38 +3,17 @@
 # player through its own input file. What the clicks become (moves, pick-ups, talks) travels
 # between the hosts, and both print the same of it: each player's actions in their order.
 # (How the fight goes depends on when the packets arrive, so only its start is looked at.)
-# Each wait is for a line or for a process to end; the loop's count only caps a wait.
 set -u
 gamehost=$1
 fight=$2
 guest=$3
-dir=$(mktemp -d)
-server_pid=
-cleanup() {
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    for f in s.txt c.txt; do echo "---- $f"; grep "input\|net: player action" "$dir/$f" | tail -30; done
-    exit 1
-}
+source "$(dirname "$0")/lib.sh"
+show_lines() { grep "input\|net: player action" "$1" | tail -30; }
 
-timeout 300 "$gamehost" --role server --listen 0 --quiet --frames 200 --step 250 --input "$fight" \
-    >"$dir/s.txt" 2>"$dir/s.err" &
-server_pid=$!
-for _ in $(seq 1200); do
-    grep -q '^gamehost: listening on port [0-9]*$' "$dir/s.txt" && break
-    kill -0 "$server_pid" 2>/dev/null || break
-    sleep 0.1
-done
-port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$dir/s.txt")
-[ -n "$port" ] || fail "the server never listened"
-timeout 300 "$gamehost" --role client --connect "127.0.0.1:$port" --quiet --frames 100000 --step 250 \
-    --input "$guest" >"$dir/c.txt" 2>"$dir/c.err" || fail "the client failed"
-wait "$server_pid" || fail "the server failed"
-server_pid=
+start_server s --quiet --frames 200 --step 250 --input "$fight"
+start_client c --quiet --frames 100000 --step 250 --input "$guest"
+finished "$client_pid" || fail "the client failed"
+finished "$server_pid" || fail "the server failed"
 
 # Each host steers its own player only.
 grep -q "^frame 5: input: new primary click at (3.0, 8.0): a move, the player at (0.0, 4.0) MoveTo$" "$dir/c.txt" ||

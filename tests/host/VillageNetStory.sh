@@ -10,51 +10,22 @@
 #                                               on, and the hosts still present agree
 # INPUTS is the folder of the scripted clicks (data/Input). Under ASan every host that
 # ends by itself must report no error and no leak.
-# Each wait is for a line or for a process to end, never for a time: the loops' counts
-# only cap a wait that would never end (as `timeout` does around the server).
 set -u
 gamehost=$1
 inputs=$2
 mode=${3:-play}
-dir=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    [ -n "${KEEP_DIR:-}" ] && cp -r "$dir" "$KEEP_DIR"
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    for f in "$dir"/*.txt; do echo "---- $f"; grep -v '^net: \|^\[' "$f" | tail -25; done
-    for f in "$dir"/*.err; do grep -l 'Sanitizer' "$f" >/dev/null && { echo "---- $f"; head -40 "$f"; }; done
-    exit 1
-}
-# Until FILE has a line matching PATTERN, or the process PID that writes it is gone.
-wait_for() {
-    local file=$1 pattern=$2 pid=$3
-    for _ in $(seq 3000); do
-        grep -q "$pattern" "$file" && return 0
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    grep -q "$pattern" "$file"
-}
+source "$(dirname "$0")/lib.sh"
+show_lines() { grep -v '^net: \|^\[' "$1" | tail -25; }
 late_frame=300
-timeout 600 "$gamehost" --quiet --level village --input "$inputs/Village.txt" --frames 800 --step 250 \
-    --role server --listen 0 --clients 3 --late-join "$late_frame" >"$dir/server.txt" 2>"$dir/server.err" &
-server=$!
-pids+=("$server")
-wait_for "$dir/server.txt" '^gamehost: listening on port [0-9]*$' "$server" || fail "the server never listened"
-port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$dir/server.txt")
+start_server server --quiet --level village --input "$inputs/Village.txt" --frames 800 --step 250 \
+    --clients 3 --late-join "$late_frame"
+server=$server_pid
 
 # A client ends once its server has gone (or at its own last frame).
 client() {
     local name=$1 frames=$2
-    "$gamehost" --quiet --level village --input "$inputs/Village$name.txt" --frames "$frames" --step 250 \
-        --role client --connect "127.0.0.1:$port" >"$dir/$name.txt" 2>"$dir/$name.err" &
-    pids+=("$!")
-    eval "pid_$name=$!"
+    start_client "$name" --quiet --level village --input "$inputs/Village$name.txt" --frames "$frames" --step 250
+    eval "pid_$name=$client_pid"
 }
 client North 100000
 client South 120
@@ -90,21 +61,20 @@ if [ "$mode" = kill ]; then
 fi
 
 # South leaves by itself; the late client comes once it has gone.
-wait "$pid_South" || fail "the leaving client failed"
+finished "$pid_South" || fail "the leaving client failed"
 wait_for "$dir/server.txt" "^frame [0-9]*: host $south_host left" "$server" || fail "the server never saw South leave"
 client Late 100000
 
 if [ "$mode" = kill ]; then
-    wait "$killer"
-    wait "$victim_pid" 2>/dev/null
+    finished "$killer"
+    finished "$victim_pid" 2>/dev/null
     cat "$dir/killed"
 fi
 
-wait "$server" || fail "the server failed"
+finished "$server" || fail "the server failed"
 for name in "${staying[@]}"; do
-    wait "$(eval echo "\$pid_$name")" || fail "client $name failed"
+    finished "$(eval echo "\$pid_$name")" || fail "client $name failed"
 done
-pids=()
 
 world() { grep '^world: ' "$1"; }
 expect() { grep -q "$2" "$1" || fail "no line of $(basename "$1") matches: $2"; }

@@ -10,27 +10,12 @@
 #                                   cleanly once its server is gone
 #   gamehost_net.sh GAMEHOST kill   the client is killed in the middle of the fight: the
 #                                   server drops it after the time-out and plays on
-# Each wait is for a line or for a process to end, never for a time: the loops' counts
-# only cap a wait that would never end (as does `timeout` around the server), so that the
-# script ends by itself.
 set -u
 gamehost=$1
 mode=$2
-dir=$(mktemp -d)
-server_pid=
-client_pid=
-cleanup() {
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-    [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null
-    [ -n "${KEEP_DIR:-}" ] && cp -r "$dir" "$KEEP_DIR"; rm -rf "$dir"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../host/lib.sh"
+show_lines() { grep -v "^gamehost: \(sword\|armour\|player pack\|monster skill\)" "$1" | tail -40; }
 
-fail() {
-    echo "FAIL: $*"
-    for f in s.txt c.txt; do echo "---- $f"; grep -v "^gamehost: \(sword\|armour\|player pack\|monster skill\)" "$dir/$f" | tail -40; done
-    exit 1
-}
 # The lines that must be alike on both sides: what travelled of each kind of character in
 # its order (a client's player and the monster's blows cross on the way), the skills'
 # results in order (the strikes with their seeds, the pool's picks, the chain's links, the
@@ -73,35 +58,15 @@ shared() {
 # reaches it before the server stops.
 frames=380
 [ "$mode" = kill ] && frames=2500
-timeout 300 "$gamehost" --role server --listen 0 --quiet --frames "$frames" --step 250 >"$dir/s.txt" 2>"$dir/s.err" &
-server_pid=$!
-# Until FILE has COUNT lines matching PATTERN, or the process PID that writes it is gone.
-wait_for() {
-    local file=$1 pattern=$2 count=$3 pid=$4
-    for _ in $(seq 1200); do
-        [ "$(grep -c "$pattern" "$file")" -ge "$count" ] && return 0
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    [ "$(grep -c "$pattern" "$file")" -ge "$count" ]
-}
-wait_for "$dir/s.txt" '^gamehost: listening on port [0-9]*$' 1 "$server_pid" || fail "the server never listened"
-port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$dir/s.txt")
-
-# No `timeout` around the client, so that its own id is the one killed; it ends with its
-# server in any case.
-"$gamehost" --role client --connect "127.0.0.1:$port" --quiet --frames 100000 --step 250 \
-    >"$dir/c.txt" 2>"$dir/c.err" &
-client_pid=$!
+start_server s --quiet --frames "$frames" --step 250
+start_client c --quiet --frames 100000 --step 250
 
 if [ "$mode" = kill ]; then
     # Mid-fight: the client has seen the monster struck a few times.
-    wait_for "$dir/c.txt" '^net: monster' 4 "$client_pid" || fail "the client never saw the fight"
+    wait_for "$dir/c.txt" '^net: monster' "$client_pid" 4 || fail "the client never saw the fight"
     kill -9 "$client_pid"
-    wait "$client_pid" 2>/dev/null
-    client_pid=
-    wait "$server_pid" || fail "the server failed"
-    server_pid=
+    finished "$client_pid" 2>/dev/null
+    finished "$server_pid" || fail "the server failed"
     grep -q "^frame [0-9]*: host 1 timed out" "$dir/s.txt" || fail "the server never dropped the killed client"
     grep -q "^frame [0-9]*: player 268435458 \"Guest\" leaves the game" "$dir/s.txt" || fail "no leave"
     grep -q "^frame [0-9]*: the roster lists 1 players" "$dir/s.txt" || fail "the roster did not shrink"
@@ -111,10 +76,8 @@ if [ "$mode" = kill ]; then
     exit 0
 fi
 
-wait "$server_pid" || fail "the server failed"
-server_pid=
-wait "$client_pid" || fail "the client failed"
-client_pid=
+finished "$server_pid" || fail "the server failed"
+finished "$client_pid" || fail "the client failed"
 
 grep -q "^frame 0: host 1 joined" "$dir/s.txt" || fail "the client never joined"
 grep -q "^gamehost: joined 127.0.0.1:$port as host 1" "$dir/c.txt" || fail "the client has no host number"
