@@ -269,18 +269,61 @@ void EnetTransport::ServiceFor(uint32_t waitMs)
 {
     EnetTransport* outer = tServicing;
     tServicing = this;
+    // ENet judges its peers' time-outs before it reads what they sent meanwhile. After a
+    // long pause of this host (a slow frame), the peers' answers wait unread in the socket:
+    // while they are read, the pause is added to every peer's time-out, so that a peer is
+    // judged on what it sent, never on how long this host was away. A peer that sent
+    // nothing is still timed out, at the first service after these.
+    const uint32_t now = enet_time_get();
+    // ENet's clock wraps; a clock that went back counts as no pause.
+    const uint32_t since = now - m_servicedAt;
+    const uint32_t paused = m_servicedAt == 0 || since > (uint32_t{1} << 31) ? 0 : since;
+    const std::vector<PausedPeer> lifted = paused >= kLongPauseMs ? LiftTimeouts(paused) : std::vector<PausedPeer>{};
     ENetEvent event;
     int got = enet_host_service(m_host, &event, waitMs);
     while (got > 0) {
         HandleEvent(event);
         got = enet_host_service(m_host, &event, 0);
     }
+    RestoreTimeouts(lifted);
+    m_servicedAt = enet_time_get();
+    if (m_servicedAt == 0)
+        m_servicedAt = 1;   // 0 is "never serviced"
     tServicing = outer;
     if (got < 0)
         gEngine->Log(LOG_WARNING, "EnetTransport: servicing the host failed");
     DropOversizeSenders();
     if (m_localHost == ConnectionManager::kServerHost)
         ExpireJoins();
+}
+
+std::vector<EnetTransport::PausedPeer> EnetTransport::LiftTimeouts(uint32_t pausedMs)
+{
+    std::vector<PausedPeer> lifted;
+    for (size_t i = 0; i < m_host->peerCount; ++i) {
+        ENetPeer* peer = &m_host->peers[i];
+        if (peer->state == ENET_PEER_STATE_DISCONNECTED)
+            continue;
+        const PausedPeer saved{peer, peer->timeoutMinimum, peer->timeoutMaximum, peer->timeoutMinimum + pausedMs,
+                               peer->timeoutMaximum + pausedMs};
+        // A time-out that would wrap stays as it is: it is past any pause already.
+        if (saved.liftedMinimum < saved.minimum || saved.liftedMaximum < saved.maximum)
+            continue;
+        peer->timeoutMinimum = saved.liftedMinimum;
+        peer->timeoutMaximum = saved.liftedMaximum;
+        lifted.push_back(saved);
+    }
+    return lifted;
+}
+
+void EnetTransport::RestoreTimeouts(const std::vector<PausedPeer>& lifted)
+{
+    // A peer that was reset or given new time-outs meanwhile keeps what it has now.
+    for (const PausedPeer& saved : lifted)
+        if (saved.peer->timeoutMinimum == saved.liftedMinimum && saved.peer->timeoutMaximum == saved.liftedMaximum) {
+            saved.peer->timeoutMinimum = saved.minimum;
+            saved.peer->timeoutMaximum = saved.maximum;
+        }
 }
 
 void EnetTransport::ExpireJoins()

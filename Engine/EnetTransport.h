@@ -109,6 +109,16 @@ private:
     int LongestUnjoined() const;
     // Services the host, waiting at most `waitMs` for the first event.
     void ServiceFor(uint32_t waitMs);
+    // A peer's time-outs before and while a pause of this host is added to them.
+    struct PausedPeer {
+        _ENetPeer* peer;
+        uint32_t minimum, maximum;
+        uint32_t liftedMinimum, liftedMaximum;
+    };
+    // A pause of this host at least this long lifts its peers' time-outs for the next service.
+    static constexpr uint32_t kLongPauseMs = 250;
+    std::vector<PausedPeer> LiftTimeouts(uint32_t pausedMs);
+    void RestoreTimeouts(const std::vector<PausedPeer>& lifted);
     void DropOversizeSenders();
     void ApplyTimeout(_ENetPeer* peer) const;
     int HostOfPeer(const _ENetPeer* peer) const;
@@ -136,6 +146,8 @@ private:
     Clock m_clock;
     uint32_t m_timeoutMinimum = 0;
     uint32_t m_timeoutMaximum = 0;
+    // ENet's time at the end of the last service; 0 before the first.
+    uint32_t m_servicedAt = 0;
 };
 
 }  // namespace GAME

@@ -276,6 +276,38 @@ TEST_F(EnetTransportTest, AVanishedClientTimesOutAndALostServerIsReported)
     EXPECT_FALSE(client->IsConnected(ConnectionManager::kServerHost));
 }
 
+// A host that paused past its peers' time-out (a slow frame) reads their answers before it
+// judges them: a client that answered meanwhile stays, one that did not is still dropped.
+// The pause is ENet's clock moved on, not a wait.
+TEST_F(EnetTransportTest, AfterALongPauseAClientThatAnsweredStaysAndASilentOneTimesOut)
+{
+    server->SetPeerTimeout(200, 1000);
+    auto answering = Join();
+    auto silent = Join();
+    ASSERT_TRUE(answering && silent);
+    ServerEvents();
+
+    const Bytes bytes = Numbered(7, 16);
+    server->Send({NetDestination::AllClients, -1}, bytes.data(), bytes.size());
+    server->Service();
+    int from = -1;
+    ASSERT_EQ(Drain(*answering, {answering.get()}, 1, from), std::vector<Bytes>{bytes});
+
+    enet_time_set(enet_time_get() + 2000);
+    server->Service();
+    EXPECT_EQ(ServerEvents(), std::vector<std::string>{});
+    EXPECT_TRUE(server->IsConnected(1));
+
+    std::vector<std::string> events;
+    ASSERT_TRUE(ServiceUntil({server.get(), answering.get()}, [&] {
+        for (const std::string& event : ServerEvents())
+            events.push_back(event);
+        return !events.empty();
+    }));
+    EXPECT_EQ(events, (std::vector<std::string>{"2:2:timed out"}));
+    EXPECT_TRUE(server->IsConnected(1));
+}
+
 // One scripted session through the connection manager on each transport: two clients join
 // and send chat lines, the server answers each sender and passes the line on. What the
 // server handles and what each client receives are the same bytes on both.
