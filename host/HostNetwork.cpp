@@ -8,6 +8,7 @@
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/EnetTransport.h"
+#include "Engine/GameClock.h"
 #include "Engine/Localization.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
@@ -16,6 +17,7 @@
 #include "Game/characters/Monster.h"
 #include "Game/characters/Npc.h"
 #include "Game/characters/Player.h"
+#include "Game/core/ActivityManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
@@ -191,6 +193,9 @@ public:
     bool PollConnectionEvent(NetConnectionEvent& event) override { return m_inner.PollConnectionEvent(event); }
     void Send(const NetDestination& to, const unsigned char* data, size_t size) override
     {
+        // A client whose server has gone sends nothing: nothing travels.
+        if (!m_serving && !m_inner.IsConnected(ConnectionManager::kServerHost))
+            return;
         Note(data, size, heartbeatsSent, m_serving);
         m_inner.Send(to, data, size);
     }
@@ -310,6 +315,8 @@ void HostNetwork::OnConnection(const NetConnectionEvent& event)
     std::printf("frame %d: host %d %s%s%s\n", m_frame, event.host, KindText(event), event.reason.empty() ? "" : ": ",
                 event.reason.c_str());
     m_engine->HandleConnectionEvent(event);
+    if (event.kind == NetConnectionEvent::ServerLost)
+        m_serverLostAt = GameClock::Get().GetRealTime();
     m_clientJoined = m_clientJoined || event.kind == NetConnectionEvent::Joined;
     if (event.kind == NetConnectionEvent::Joined && m_serving) {
         const int sent = SendWorldToHost(event.host, [this](const Character& character) {
@@ -481,7 +488,12 @@ void HostNetwork::SendChangedMonsters()
 
 bool HostNetwork::ShouldStop() const
 {
-    return m_engine && m_engine->HasLostServer();
+    if (!m_engine || !m_engine->HasLostServer())
+        return false;
+    if (GameClock::Get().GetRealTime() - m_serverLostAt >= kDrainMs)
+        return true;
+    const ActivityManager* activities = ActivityManager::Get();
+    return NetPacketRegistry::Get().GetHeldCount() == 0 && !(activities && activities->HasActivities());
 }
 
 void HostNetwork::PrintEnd() const
@@ -509,7 +521,7 @@ void HostNetwork::PrintEnd() const
 
 void HostNetwork::Close()
 {
-    if (!m_transport)
+    if (!m_transport && !m_engine)
         return;
     SetSpawnObservers({}, {});
     NetPacketRegistry::Get().SetHoldLimits(0, 0);

@@ -51,8 +51,13 @@ public:
     void WatchTraffic(std::function<void(const unsigned char*, size_t)> packet, std::function<void()> applied);
     void BeforeFrame(int frame);
     void AfterFrame(int frame);
-    // The server went away: the client ends its game.
+    // The server went away and the client has applied what it sent: the client ends its
+    // game. What came before the server's goodbye is all here by then; the client plays on
+    // while packets wait for objects they name (each for a bounded time) and while the
+    // game's processes run (the end of the game with its dialog), at most kDrainMs of game
+    // time after the loss.
     bool ShouldStop() const;
+    static constexpr uint32_t kDrainMs = 30000;
     void PrintEnd() const;
     // Leaves the network; the transport is gone afterwards.
     void Close();
@@ -75,6 +80,8 @@ private:
     bool m_invited = false;
     bool m_clientJoined = false;
     int m_charactersArrived = 0;
+    // The game clock's real time when the server went away.
+    uint32_t m_serverLostAt = 0;
     // What was last sent of each monster: its life and life state.
     std::map<uint32_t, std::pair<float, int>> m_sentMonsters;
     // The roster's players after the last look, with their names.

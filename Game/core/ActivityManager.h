@@ -49,6 +49,8 @@ public:
     // Destroys every activity, active or pending.
     void Clear();
 
+    // Whether any activity is active or waits to start.
+    bool HasActivities() const { return !m_active.empty() || !m_pending.empty(); }
     // Both look at the active list only.
     bool IsActivityActive(uint32_t id) const;
     GameActivity* GetActivity(uint32_t id) const;
