@@ -209,6 +209,8 @@ public:
     }
     void Disconnect(int host, const std::string& reason) override { m_inner.Disconnect(host, reason); }
     bool IsConnected(int host) const override { return m_inner.IsConnected(host); }
+    // The game took the client's player in: the transport's deadline for joining ends.
+    void ConfirmJoined(int host) override { m_inner.ConfirmJoined(host); }
 
     std::function<void(const unsigned char*, size_t)> travelled;
     std::function<void()> afterApplied;
