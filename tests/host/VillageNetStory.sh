@@ -89,9 +89,12 @@ if [ "$mode" = kill ]; then
     for name in North West Late; do [ "$name" != "$victim" ] && staying+=("$name"); done
 fi
 
-# South leaves by itself; the late client comes once it has gone.
+# South leaves by itself; the late client comes once it has gone and the server holds for
+# it at its late-join frame, long after the chest's loot has come to lie on the ground.
 wait "$pid_South" || fail "the leaving client failed"
 wait_for "$dir/server.txt" "^frame [0-9]*: host $south_host left" "$server" || fail "the server never saw South leave"
+wait_for "$dir/server.txt" "^frame $late_frame: the server waits for a late client$" "$server" ||
+    fail "the server never waited for the late client"
 client Late 100000
 
 if [ "$mode" = kill ]; then
@@ -149,8 +152,8 @@ for name in "${staying[@]}"; do
 done
 # Each client lists what lies on the ground in its own world by identity ("seen:" lines). A
 # client there when the chest opened sees every item of the chest's loot as the server
-# lists it. A client that joins later is told of the characters only, not of the items
-# lying on the ground, so it sees none of them.
+# lists it; so does the client that joins after it opened, told of the items lying on the
+# ground as it joins.
 chest_loot() { sed -n 's/^world: loot of the chest [^:]*: \(.*fingerprint.*\)$/\1/p' "$s" | sort; }
 ground() { sed -n 's/^seen: on the ground: \(.*fingerprint.*\)$/\1/p' "$1" | sort; }
 chest_frame=$(sed -n "s/^frame \([0-9]*\): village: the player walks the road's chest.*/\1/p" "$s")
@@ -158,16 +161,13 @@ chest_frame=$(sed -n "s/^frame \([0-9]*\): village: the player walks the road's 
 for name in "${staying[@]}"; do
     grep -q '^seen: on the ground: [0-9]* items$' "$dir/$name.txt" || fail "$name lists nothing it sees"
     missing=$(comm -23 <(chest_loot) <(ground "$dir/$name.txt"))
-    joined=0
+    [ -z "$missing" ] || fail "$name does not see the chest's loot: $missing"
     if [ "$name" = Late ]; then
         late_host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/Late.txt")
         joined=$(sed -n "s/^frame \([0-9]*\): host $late_host joined$/\1/p" "$s" | tail -1)
-    fi
-    if [ "${joined:-0}" -lt "$chest_frame" ]; then
-        [ -z "$missing" ] || fail "$name does not see the chest's loot: $missing"
-    elif [ "${joined:-0}" -gt "$chest_frame" ]; then
-        [ "$missing" = "$(chest_loot)" ] || fail "$name, joined after the chest opened, sees some of its loot"
-        echo "$name joined at frame $joined, after the chest opened, and sees none of its loot"
+        [ "${joined:-0}" -gt "$chest_frame" ] || fail "Late joined at frame ${joined:-0}, not after the chest opened"
+        expect "$s" "^frame $joined: host $late_host was told of [0-9]* characters and [1-9][0-9]* items on the ground$"
+        echo "Late joined at frame $joined, after the chest opened, and sees all of its loot"
     fi
 done
 for f in server South "${staying[@]}"; do
