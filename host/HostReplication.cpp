@@ -137,24 +137,19 @@ struct IsItemOnTheGround : FilterFunction<Entity> {
 // Tells `host` of every item lying on the ground with the item creation every peer hears
 // when an item is dropped: its identity under its own id, dropped so that it comes to rest
 // where it lies here.
-int SendGroundItemsToHost(int host, const std::function<void(const Item&)>& sent)
+void SendGroundItemsToHost(int host, const std::function<void(const Item&)>& sent)
 {
     std::vector<Entity*> found;
     World::Get().GetEntities(found, IsItemOnTheGround(), EntityList_All);
-    int count = 0;
     CreateItemPacket packet;
     for (Entity* entity : found) {
         const auto& item = static_cast<const Item&>(*entity);
         packet.characterId = 0;
         packet.item = item.GetItemReplicaInfo();
         packet.coords = GameEngineInboundInterface::DropPointFor(item.GetCoords(), packet.item.seed);
-        if (!ConnectionManager::Get().SendToHost(host, packet))
-            continue;
-        ++count;
-        if (sent)
+        if (ConnectionManager::Get().SendToHost(host, packet) && sent)
             sent(item);
     }
-    return count;
 }
 
 SpawnObserver gSpawned;
