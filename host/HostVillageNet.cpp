@@ -31,6 +31,7 @@
 #include "host/HostFight.h"
 #include "host/HostInput.h"
 #include "host/HostLevelUI.h"
+#include "host/HostLevel.h"
 #include "host/HostLoot.h"
 #include "host/HostNetwork.h"
 #include "host/HostQuest.h"
@@ -96,7 +97,7 @@ void HostWorldTally::Watch()
         if (!dead)
             continue;
         CreatureDied(monster.GetObjectId());
-        if (monster.GetObjectName().find(kBossFolder) != std::string::npos)
+        if (monster.GetClassification() == MonsterClassification_Boss)
             sources.push_back({&monster, "boss " + monster.GetObjectName()});
     }
     const auto opened = [](const Entity& e) {
@@ -347,7 +348,7 @@ namespace {
 // the summary of the shared world as the server sends it.
 class HostVillageGuest {
 public:
-    explicit HostVillageGuest(const HostOptions& options) : m_options(options) {}
+    HostVillageGuest(const HostOptions& options, const HostLevel* beyond) : m_options(options), m_beyond(beyond) {}
 
     // The frames until the client's own last or until the server goes away; the exit code.
     int Play(GameEngine& engine, HostNetwork& network)
@@ -364,6 +365,8 @@ public:
             bounds.extents = Vec3{kNetVillageHalfSize, kNetVillageHalfSize, kNetVillageHalfSize};
             region->SetBounds(bounds);
         }
+        if (m_beyond && !m_beyond->OpenRegion(true))
+            std::printf("gamehost: the region beyond the village's portal cannot be opened\n");
         const uint32_t playerId = m_fight.GetPlayerId();
         const bool scripted = !m_options.inputPath.empty() && m_input.Load(m_options.inputPath);
         m_fight.SetPlayerScripted(true);
@@ -445,6 +448,7 @@ private:
     }
 
     const HostOptions& m_options;
+    const HostLevel* m_beyond;
     HostFight m_fight;
     HostInput m_input;
     InterpenetrationManager m_crowding;
@@ -455,7 +459,7 @@ private:
 
 }  // namespace
 
-int HostVillageNet::RunClient(const HostOptions& options)
+int HostVillageNet::RunClient(const HostOptions& options, const HostLevel* beyond)
 {
     HostNetwork network;
     if (!network.Open(options))
@@ -471,7 +475,7 @@ int HostVillageNet::RunClient(const HostOptions& options)
         gEngine->SetActiveCamera(&engine.GetCamera());
         engine.SetAsNetworkClient();
         engine.SetGameLoading(false);
-        HostVillageGuest guest(options);
+        HostVillageGuest guest(options, beyond);
         result = guest.Play(engine, network);
         network.Close();
         engine.SetUI(nullptr);

@@ -20,6 +20,7 @@
 namespace GAME {
 
 class GameEngine;
+class HostLevel;
 class HostNetwork;
 class Name;
 struct GameEvent;
@@ -27,7 +28,7 @@ struct HostOptions;
 
 // What a host's world came to, gathered after each frame: the monsters that died (by
 // record), and the items that came to lie in the world while a chest had just opened or a
-// boss had just died (the game throws a drop away from its source, the farther the farther
+// boss (a monster its record ranks "Boss") had just died (the game throws a drop away from its source, the farther the farther
 // the source stands from its region's origin, so nearness alone cannot tell whose it is).
 // The server's tally is the summary of the shared world; a client keeps its own from what
 // reached it, to set beside the server's.
@@ -36,9 +37,6 @@ public:
     // An item first seen within this many looks of its source's opening or death is the
     // source's (the nearest such source of its region when there are several).
     static constexpr int kLootLooks = 40;
-    // A monster whose record lies under this folder is a boss.
-    static constexpr const char* kBossFolder = "/Boss/";
-
     // After a frame: the deaths and the drops since the last look.
     void Watch();
     // A creature started dying: counted when it is a monster (each once).
@@ -87,8 +85,10 @@ public:
     void Close();
 
     // A client's whole run of a village; the process exit code: 0 when it left by itself
-    // or had the server's summary before the server went away.
-    static int RunClient(const HostOptions& options);
+    // or had the server's summary before the server went away. `beyond`, the level behind
+    // the village's portal (null: none), has its region opened as the server's is, so that
+    // the client is shown what the server plays there.
+    static int RunClient(const HostOptions& options, const HostLevel* beyond);
 
 private:
     // Waits (bounded) until more clients than `count` have joined in all; false on time-out.

@@ -18,7 +18,10 @@ protected:
         other = World::Get().AddRegion(2, "Shore");
         RecordDatabase& records = RecordDatabase::Get();
         records.RegisterRecord("Records/Creatures/Wolf.dbr", "Class,Monster,\n");
-        records.RegisterRecord("Records/Creatures/Boss/Giant.dbr", "Class,Monster,\n");
+        records.RegisterRecord("Records/Creatures/Boss/Giant.dbr", "Class,Monster,\nmonsterClassification,Boss,\n");
+        // Beside the boss in its folder, but of no boss's rank.
+        records.RegisterRecord("Records/Creatures/Boss/Statue.dbr", "Class,Monster,\n");
+        records.RegisterRecord("Records/Creatures/Boss/Guard.dbr", "Class,Monster,\nmonsterClassification,Hero,\n");
         records.RegisterRecord("Records/Level/Chest.dbr", "Class,FixedItemContainer,\n");
         records.RegisterRecord("Records/Item/Ring.dbr", "Class,Item,\n");
     }
@@ -83,6 +86,12 @@ TEST_F(HostWorldTallyTest, LootGoesToTheSourceThatJustOpenedOrDied)
     ASSERT_EQ(Matching(lines, "world: loot of the chest").size(), 2u);
     EXPECT_EQ(Matching(lines, "world: loot of the chest")[0], "world: loot of the chest Records/Level/Chest.dbr: 1 items");
 
+    // Only a monster its record ranks a boss is a source: those of the boss's folder that
+    // are not die beside it unlisted, and drop nothing of its.
+    auto* statue = Put<Monster>("Records/Creatures/Boss/Statue.dbr", region, 72.0f);
+    auto* guard = Put<Monster>("Records/Creatures/Boss/Guard.dbr", region, 68.0f);
+    statue->SetLifeState(Character_LifeState_Dead);
+    guard->SetLifeState(Character_LifeState_Dead);
     giant->SetLifeState(Character_LifeState_Dead);
     Put<Item>("Records/Item/Ring.dbr", region, 70.0f);   // nearer the boss than the chest
     tally.Watch();
@@ -97,6 +106,8 @@ TEST_F(HostWorldTallyTest, LootGoesToTheSourceThatJustOpenedOrDied)
     EXPECT_EQ(boss[0], "world: loot of the boss Records/Creatures/Boss/Giant.dbr: 1 items");
     EXPECT_NE(boss[1].find("fingerprint"), std::string::npos) << boss[1];
     EXPECT_EQ(Matching(lines, "world: loot of the chest").size(), 2u);
+    EXPECT_EQ(Matching(lines, "world: loot of the boss").size(), 2u) << "only the boss is a source";
+    EXPECT_EQ(Matching(lines, "world: monsters killed: 3").size(), 1u) << "all three deaths count";
     // What lies loose is listed by identity whoever dropped it.
     const std::vector<std::string> ground = HostWorldTally::GroundLines("seen: ");
     ASSERT_FALSE(ground.empty());
