@@ -82,6 +82,32 @@ void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 
 }  // namespace
 
+HostWorldTally::~HostWorldTally()
+{
+    StopObserving();
+}
+
+void HostWorldTally::ObserveDeaths()
+{
+    if (m_observing)
+        return;
+    m_observing = true;
+    m_previousObserver = EventManager::Get().SetSendObserver([this](const GameEvent& event, const Name& name) {
+        if (const auto* death = dynamic_cast<const GameEvent_CreatureDeath*>(&event))
+            CreatureDied(death->objectId);
+        if (m_previousObserver)
+            m_previousObserver(event, name);
+    });
+}
+
+void HostWorldTally::StopObserving()
+{
+    if (m_observing)
+        EventManager::Get().SetSendObserver(std::move(m_previousObserver));
+    m_observing = false;
+    m_previousObserver = nullptr;
+}
+
 void HostWorldTally::Watch()
 {
     ++m_looks;
@@ -208,13 +234,7 @@ void HostVillageNet::Start(GameEngine& engine, uint32_t playerId)
     m_network->Start(engine, playerId);
     // A monster that dies and goes within one frame (or within a step's own frames) is
     // counted as it starts dying.
-    m_observing = true;
-    m_previousObserver = EventManager::Get().SetSendObserver([this](const GameEvent& event, const Name& name) {
-        if (const auto* death = dynamic_cast<const GameEvent_CreatureDeath*>(&event))
-            m_tally.CreatureDied(death->objectId);
-        if (m_previousObserver)
-            m_previousObserver(event, name);
-    });
+    m_tally.ObserveDeaths();
     if (!WaitForJoins(m_clients - 1))
         std::printf("gamehost: %d of %d clients joined; the server plays on\n", m_joins, m_clients);
     std::printf("gamehost: the village starts with %d clients\n", m_joins);
@@ -332,9 +352,7 @@ void HostVillageNet::Finish(const std::string& level, bool finished)
 
 void HostVillageNet::Close()
 {
-    if (m_observing)
-        EventManager::Get().SetSendObserver(std::move(m_previousObserver));
-    m_observing = false;
+    m_tally.StopObserving();
     if (m_network)
         m_network->Close();
     m_network.reset();
@@ -375,6 +393,7 @@ public:
         engine.SetPlayer(ObjectManager::Get().GetObject<Player>(playerId));
         network.Start(engine, playerId);
         network.WatchTraffic({}, [this] { m_fight.WatchDrops(m_frame); });
+        m_tally.ObserveDeaths();
         bool serverGone = false;
         for (m_frame = 1; m_frame <= m_options.frames && !m_ended; ++m_frame) {
             network.BeforeFrame(m_frame);
@@ -400,6 +419,7 @@ public:
         std::printf("gamehost: the client %s after frame %d\n",
                     m_ended ? "has the summary" : serverGone ? "lost its server" : "leaves the village",
                     std::min(m_frame, m_options.frames));
+        m_tally.StopObserving();
         m_fight.Stop();
         return m_ended || !serverGone ? 0 : 1;
     }

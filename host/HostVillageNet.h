@@ -37,6 +37,17 @@ public:
     // An item first seen within this many looks of its source's opening or death is the
     // source's (the nearest such source of its region when there are several).
     static constexpr int kLootLooks = 40;
+
+    HostWorldTally() = default;
+    ~HostWorldTally();
+    HostWorldTally(const HostWorldTally&) = delete;
+    HostWorldTally& operator=(const HostWorldTally&) = delete;
+
+    // From now on each monster is counted as the game tells of its death, so that one that
+    // dies and goes between two looks is counted too; until StopObserving.
+    void ObserveDeaths();
+    // The game's observer of events from before ObserveDeaths is given back.
+    void StopObserving();
     // After a frame: the deaths and the drops since the last look.
     void Watch();
     // A creature started dying: counted when it is a monster (each once).
@@ -56,6 +67,9 @@ private:
     std::set<uint32_t> m_itemsSeen;
     std::map<uint32_t, int> m_sourceSince;                    // source id -> the look it opened or died at
     std::map<std::string, std::vector<std::string>> m_loot;   // source -> identities
+    // The observer of the game's events before this one's, given back at the end.
+    std::function<void(const GameEvent&, const Name&)> m_previousObserver;
+    bool m_observing = false;
 };
 
 class HostVillageNet {
@@ -108,9 +122,6 @@ private:
     std::set<uint32_t> m_invited;   // the clients' players invited into the party
     bool m_firstInvited = false;
     HostWorldTally m_tally;
-    // The observer of the game's events before this one's, given back at the end.
-    std::function<void(const GameEvent&, const Name&)> m_previousObserver;
-    bool m_observing = false;
 };
 
 }  // namespace GAME

@@ -1,7 +1,9 @@
 // The tally of a served village's world: the monsters killed, and the loot lying beside an
 // opened chest or a dead boss, printed in an order every host can compare.
 #include "core/EngineFixture.h"
+#include "Engine/EventManager.h"
 #include "Game/characters/Monster.h"
+#include "Game/core/GameEvents.h"
 #include "Game/items/Item.h"
 #include "Game/world/FixedItemContainer.h"
 #include "host/HostVillageNet.h"
@@ -65,6 +67,31 @@ TEST_F(HostWorldTallyTest, CountsEachDeadMonsterOnceWhetherSeenDyingOrReported)
     EXPECT_EQ(lines[1], "world: monsters killed: 2");
     EXPECT_EQ(lines[2], "world: killed 2 of Records/Creatures/Wolf.dbr");
     EXPECT_EQ(tally.Lines("village", false)[0], "world: level village not finished");
+}
+
+// A monster the game tells of as it dies is counted though it is gone before the next look;
+// the game's own observer of events goes on hearing them, and has its place back after.
+TEST_F(HostWorldTallyTest, CountsDeathsTheGameTellsOfAndHandsTheObserverBack)
+{
+    int heard = 0;
+    auto before = EventManager::Get().SetSendObserver([&heard](const GameEvent&, const Name&) { ++heard; });
+    auto* wolf = Put<Monster>("Records/Creatures/Wolf.dbr", region, 0.0f);
+    GameEvent_CreatureDeath death;
+    death.objectId = wolf->GetObjectId();
+    {
+        HostWorldTally observing;
+        observing.ObserveDeaths();
+        observing.ObserveDeaths();   // a second call changes nothing
+        EventManager::Get().Send(death, "GameEvent_CreatureDeath");
+        World::Get().RemoveEntity(wolf);
+        ObjectManager::Get().DestroyObjectEx(wolf, "HostWorldTallyTest", __LINE__);
+        observing.Watch();
+        EXPECT_EQ(observing.Lines("village", true)[1], "world: monsters killed: 1");
+        EXPECT_EQ(heard, 1);
+    }
+    EventManager::Get().Send(death, "GameEvent_CreatureDeath");   // the tally is gone: not called
+    EXPECT_EQ(heard, 2);
+    EventManager::Get().SetSendObserver(std::move(before));
 }
 
 // The game throws a drop far from its source: an item is the loot of the source that opened

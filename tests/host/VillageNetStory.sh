@@ -147,6 +147,49 @@ for name in "${staying[@]}"; do
         fail "$name's summary differs from the server's"
     }
 done
+# Each client lists what it saw itself of the shared world ("seen:" lines) beside the
+# server's summary: the monsters killed by record and the bosses' loot by identity. No client
+# saw a death the server did not count. A client there from the start saw every death as the
+# server did; one that joined later saw those from its join on. A client there before the
+# portal was taken saw the whole of the level beyond it (whose deaths the server prints as
+# "level:" lines) as the server did: the deaths there, the final boss's, and what the bosses
+# dropped.
+joined_at() {
+    local host
+    host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/$1.txt")
+    sed -n "s/^frame \([0-9]*\): host $host joined$/\1/p" "$s" | tail -1
+}
+killed_of() { sed -n "s|^$2: killed \([0-9]*\) of $3\$|\1|p" "$1"; }
+listed() { sed -n "s/^$2: \($3\)\$/\1/p" "$1"; }
+portal_frame=$(sed -n 's/^frame \([0-9]*\): village: the player steps through the portal into .*/\1/p' "$s")
+[ -n "$portal_frame" ] || fail "the player never took the portal"
+beyond=$(sed -n 's/^frame \([0-9]*\): level: \([^ ]*\) is \(dying\|dead\)$/\1 \2/p' "$s" |
+    awk -v from="$portal_frame" '$1 >= from { print $2 }' | sort -u)
+[ -n "$beyond" ] || fail "nobody died beyond the portal"
+for name in "${staying[@]}"; do
+    f="$dir/$name.txt"
+    joined=$(joined_at "$name")
+    [ -n "$joined" ] || fail "the server never saw $name join"
+    while read -r count record; do
+        [ "$(killed_of "$s" world "$record")" -ge "$count" ] 2>/dev/null ||
+            fail "$name saw $count of $record killed, more than the server counted"
+    done < <(sed -n 's/^seen: killed \([0-9]*\) of \(.*\)$/\1 \2/p' "$f")
+    if [ "$joined" -eq 0 ]; then
+        diff <(listed "$s" world 'monsters killed: .*\|killed .*') <(listed "$f" seen 'monsters killed: .*\|killed .*') ||
+            fail "$name, there from the start, saw other monsters killed than the server"
+    fi
+    if [ "$joined" -lt "$portal_frame" ]; then
+        expect "$f" '^seen: killed 1 of Records/Creatures/Boss/Typhon.dbr$'
+        for record in $beyond; do
+            [ "$(killed_of "$f" seen "$record")" = "$(killed_of "$s" world "$record")" ] ||
+                fail "$name saw $(killed_of "$f" seen "$record") of $record killed beyond the portal, the server $(killed_of "$s" world "$record")"
+        done
+        diff <(listed "$s" world 'loot of the boss .*') <(listed "$f" seen 'loot of the boss .*') ||
+            fail "$name saw other loot of the bosses than the server"
+    else
+        echo "$name joined at frame $joined, after the portal was taken"
+    fi
+done
 # Each client lists what lies on the ground in its own world by identity ("seen:" lines). A
 # client there when the chest opened sees every item of the chest's loot as the server
 # lists it. A client that joins later is told of the characters only, not of the items
@@ -158,11 +201,7 @@ chest_frame=$(sed -n "s/^frame \([0-9]*\): village: the player walks the road's 
 for name in "${staying[@]}"; do
     grep -q '^seen: on the ground: [0-9]* items$' "$dir/$name.txt" || fail "$name lists nothing it sees"
     missing=$(comm -23 <(chest_loot) <(ground "$dir/$name.txt"))
-    joined=0
-    if [ "$name" = Late ]; then
-        late_host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/Late.txt")
-        joined=$(sed -n "s/^frame \([0-9]*\): host $late_host joined$/\1/p" "$s" | tail -1)
-    fi
+    joined=$(joined_at "$name")
     if [ "${joined:-0}" -lt "$chest_frame" ]; then
         [ -z "$missing" ] || fail "$name does not see the chest's loot: $missing"
     elif [ "${joined:-0}" -gt "$chest_frame" ]; then
