@@ -149,9 +149,9 @@ for name in "${staying[@]}"; do
 done
 # Each client lists what it saw itself of the shared world ("seen:" lines) beside the
 # server's summary: the monsters killed by record and the bosses' loot by identity. A client
-# there before the portal was taken saw the whole of the level beyond it (whose deaths the
-# server prints as "level:" lines) as the server did: the deaths there, the final boss's, and
-# what the bosses dropped. In the village each host plays the fights' skills itself, and a
+# there before the portal was taken saw the whole of the level beyond it as the server did:
+# the deaths of what that level places, the final boss's, and what the bosses dropped. In the
+# village each host plays the fights' skills itself, and a
 # client may see a blow fell a creature that the server's own blow left standing: what a
 # client saw of the village's kills apart from the server's is noted, not failed.
 joined_at() {
@@ -162,10 +162,10 @@ joined_at() {
 killed_of() { sed -n "s|^$2: killed \([0-9]*\) of $3\$|\1|p" "$1"; }
 listed() { sed -n "s/^$2: \($3\)\$/\1/p" "$1"; }
 portal_frame=$(sed -n 's/^frame \([0-9]*\): village: the player steps through the portal into .*/\1/p' "$s")
-[ -n "$portal_frame" ] || fail "the player never took the portal"
-beyond=$(sed -n 's/^frame \([0-9]*\): level: \([^ ]*\) is \(dying\|dead\)$/\1 \2/p' "$s" |
-    awk -v from="$portal_frame" '$1 >= from { print $2 }' | sort -u)
-[ -n "$beyond" ] || fail "nobody died beyond the portal"
+beyond_level=$(sed -n 's/^frame [0-9]*: village: the player steps through the portal into \([A-Za-z0-9_-]*\)$/\1/p' "$s")
+[ -n "$portal_frame" ] && [ -n "$beyond_level" ] || fail "the player never took the portal"
+beyond=$(sed -n 's/^place \([^ ]*\) .*/\1/p' "$inputs/../Levels/$beyond_level.lvl" | sort -u)
+[ -n "$beyond" ] || fail "the level $beyond_level beyond the portal places nothing"
 for name in "${staying[@]}"; do
     f="$dir/$name.txt"
     joined=$(joined_at "$name")
