@@ -150,6 +150,48 @@ for name in "${staying[@]}"; do
         fail "$name's summary differs from the server's"
     }
 done
+# Each client lists what it saw itself of the shared world ("seen:" lines) beside the
+# server's summary: the monsters killed by record and the bosses' loot by identity. A client
+# there before the first death in the level beyond the portal saw that level's fight as the
+# server did: the deaths of what the level places, the final boss's, and what the bosses
+# dropped. In the village each host plays the fights' skills itself, and a client may see a
+# blow fell a creature that the server's own blow left standing: what a client there from the
+# start saw of the kills apart from the server's is noted, not failed.
+joined_at() {
+    local host
+    host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/$1.txt")
+    sed -n "s/^frame \([0-9]*\): host $host joined$/\1/p" "$s" | tail -1
+}
+killed_of() { sed -n "s|^$2: killed \([0-9]*\) of $3\$|\1|p" "$1"; }
+listed() { sed -n "s/^$2: \($3\)\$/\1/p" "$1"; }
+portal_frame=$(sed -n 's/^frame \([0-9]*\): village: the player steps through the portal into .*/\1/p' "$s")
+beyond_level=$(sed -n 's/^frame [0-9]*: village: the player steps through the portal into \([A-Za-z0-9_-]*\)$/\1/p' "$s")
+[ -n "$portal_frame" ] && [ -n "$beyond_level" ] || fail "the player never took the portal"
+beyond=$(sed -n 's/^place \([^ ]*\) .*/\1/p' "$inputs/../Levels/$beyond_level.lvl" | sort -u)
+[ -n "$beyond" ] || fail "the level $beyond_level beyond the portal places nothing"
+first_death=$(sed -n 's/^frame \([0-9]*\): level: \([^ ]*\) is \(dying\|dead\)$/\1 \2/p' "$s" |
+    grep -F -f <(echo "$beyond") | awk -v from="$portal_frame" '$1 >= from { print $1 }' | sort -n | head -1)
+[ -n "$first_death" ] || fail "nobody died in $beyond_level"
+for name in "${staying[@]}"; do
+    f="$dir/$name.txt"
+    joined=$(joined_at "$name")
+    [ -n "$joined" ] || fail "the server never saw $name join"
+    if [ "$joined" -eq 0 ]; then
+        apart=$(diff <(listed "$s" world 'killed .*') <(listed "$f" seen 'killed .*') | grep '^[<>]' | tr '\n' ' ')
+        [ -z "$apart" ] || echo "note: $name saw the kills apart from the server (< server, > $name): $apart"
+    fi
+    if [ "$joined" -lt "$first_death" ]; then
+        expect "$f" '^seen: killed 1 of Records/Creatures/Boss/Typhon.dbr$'
+        for record in $beyond; do
+            [ "$(killed_of "$f" seen "$record")" = "$(killed_of "$s" world "$record")" ] ||
+                fail "$name saw $(killed_of "$f" seen "$record") of $record killed beyond the portal, the server $(killed_of "$s" world "$record")"
+        done
+        diff <(listed "$s" world 'loot of the boss .*') <(listed "$f" seen 'loot of the boss .*') ||
+            fail "$name saw other loot of the bosses than the server"
+    else
+        echo "$name joined at frame $joined, after the first death in $beyond_level"
+    fi
+done
 # Each client lists what lies on the ground in its own world by identity ("seen:" lines). A
 # client there when the chest opened sees every item of the chest's loot as the server
 # lists it; so does the client that joins after it opened, told of the items lying on the
