@@ -5,6 +5,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <memory>
@@ -17,10 +19,14 @@ namespace GAME::System {
 
 namespace {
 
-// Nice values the scheduling levels map to (Linux schedules threads by nice).
-constexpr int kNiceLowest = 10;
-constexpr int kNiceNormal = 0;
-constexpr int kNiceAboveNormal = -5;
+// Steps of nice the scheduling levels take from the nice a thread started with (Linux
+// schedules threads by nice), so that a level is relative to the process, whatever nice
+// it was started under. The system's range of nice bounds the result.
+constexpr int kNiceStepLowest = 10;
+constexpr int kNiceStepNormal = 0;
+constexpr int kNiceStepAboveNormal = -5;
+constexpr int kNiceMin = -20;
+constexpr int kNiceMax = 19;
 // pthread_setname_np accepts 16 bytes with the terminator.
 constexpr size_t kThreadNameLength = 15;
 
@@ -34,6 +40,7 @@ struct ThreadRecord {
     std::condition_variable started;
     std::mutex joinLock;    // guards joined and detached; held while joining
     pid_t tid = 0;          // the kernel's id, published by the thread as it starts
+    int startNice = 0;      // the nice the thread inherited, published with tid
     bool finished = false;  // the body has returned; the kernel id may be reused
     bool joined = false;
     bool detached = false;
@@ -48,6 +55,9 @@ void* ThreadEntry(void* argument)
     {
         std::lock_guard<std::mutex> guard(record->lock);
         record->tid = static_cast<pid_t>(::syscall(SYS_gettid));
+        errno = 0;
+        const int nice = ::getpriority(PRIO_PROCESS, 0);   // on Linux: this thread
+        record->startNice = errno == 0 ? nice : 0;
     }
     record->started.notify_all();
     record->body();
@@ -56,16 +66,16 @@ void* ThreadEntry(void* argument)
     return nullptr;
 }
 
-int NiceOf(SystemThreadPriority priority)
+// The nice of a level for a thread that started with `startNice`: the lowest level never
+// raises a thread already niced to the end of the range.
+int NiceOf(SystemThreadPriority priority, int startNice)
 {
-    switch (priority) {
-    case SystemThreadPriority_Lowest:
-        return kNiceLowest;
-    case SystemThreadPriority_AboveNormal:
-        return kNiceAboveNormal;
-    default:
-        return kNiceNormal;
-    }
+    int step = kNiceStepNormal;
+    if (priority == SystemThreadPriority_Lowest)
+        step = kNiceStepLowest;
+    else if (priority == SystemThreadPriority_AboveNormal)
+        step = kNiceStepAboveNormal;
+    return std::clamp(startNice + step, kNiceMin, kNiceMax);
 }
 
 }  // namespace
@@ -96,7 +106,7 @@ bool SetThreadPriority(ThreadHandle handle, SystemThreadPriority priority)
     std::lock_guard<std::mutex> guard(handle->lock);
     if (handle->finished)
         return false;
-    return ::setpriority(PRIO_PROCESS, static_cast<id_t>(handle->tid), NiceOf(priority)) == 0;
+    return ::setpriority(PRIO_PROCESS, static_cast<id_t>(handle->tid), NiceOf(priority, handle->startNice)) == 0;
 }
 
 bool WaitForThread(ThreadHandle handle)

@@ -32,7 +32,9 @@ using ThreadHandle = ThreadRecord*;
 ThreadHandle CreateThread(std::function<void()> body);
 
 // Best effort: lowering always works on Linux, raising usually needs a privilege the
-// process lacks. False when the system refused; nothing else changes then.
+// process lacks. False when the system refused; nothing else changes then. Each level is
+// taken relative to the scheduling level the thread started with (inherited from the
+// process), so the lowest never raises a thread of a process started at the lowest.
 bool SetThreadPriority(ThreadHandle handle, SystemThreadPriority priority);
 
 // Waits for the thread to end; at once when it has ended. False for a null handle, or

@@ -62,9 +62,9 @@ public:
     // A guest (a network client) places only its own player; the rest comes from the server.
     bool Start(GameEngine& engine, bool guest)
     {
-        Region* region = World::Get().GetRegionById(m_level.m_regionId);
+        Region* region = m_level.OpenRegion(false);
         if (!region)
-            region = World::Get().AddRegion(m_level.m_regionId, m_level.m_regionName.c_str());
+            return false;
         HostLevel::Placement own = m_level.m_player;
         if (guest)
             own.where.z += kGuestOffset;
@@ -90,10 +90,9 @@ public:
         auto* player = ObjectManager::Get().GetObject<Character>(playerId);
         if (!player)
             return false;
-        Region* region = World::Get().GetRegionById(m_level.m_regionId);
+        Region* region = m_level.OpenRegion(true);
         if (!region)
-            region = World::Get().AddRegion(m_level.m_regionId, m_level.m_regionName.c_str(),
-                                            Vec3{HostLevelArrival::kRegionOffset, 0.0f, HostLevelArrival::kRegionOffset});
+            return false;
         const Vec3& where = m_level.m_player.where;
         if (!World::Get().SetCoords(player, WorldCoords(region, Coords::MakeTranslation(where))))
             return false;
@@ -233,6 +232,14 @@ private:
     std::map<uint32_t, Seen> m_seen;
     std::string m_music;
 };
+
+Region* HostLevel::OpenRegion(bool setApart) const
+{
+    if (Region* region = World::Get().GetRegionById(m_regionId))
+        return region;
+    const float offset = setApart ? HostLevelArrival::kRegionOffset : 0.0f;
+    return World::Get().AddRegion(m_regionId, m_regionName, Vec3{offset, 0.0f, offset});
+}
 
 HostLevelArrival::HostLevelArrival(const HostLevel& level) : m_level(level)
 {

@@ -47,6 +47,8 @@
 
 namespace GAME {
 
+class Region;
+
 class HostLevel {
 public:
     static constexpr size_t kMaxEntries = 256;
@@ -71,6 +73,11 @@ public:
     const std::vector<Step>& GetSteps() const { return m_steps; }
     const Placement& GetPlayer() const { return m_player; }
     uint32_t GetRegionId() const { return m_regionId; }
+    // The level's region, made when no region has its id yet: set apart from the world's
+    // origin (HostLevelArrival::kRegionOffset) for a level entered through a portal. Every
+    // host of a networked game opens it alike, so that what the server sends of it is
+    // placed. Null (logged) when it cannot be made.
+    Region* OpenRegion(bool setApart) const;
     // The village's lines, as written (comments taken off).
     const std::vector<std::string>& GetVillageLines() const { return m_villageLines; }
 

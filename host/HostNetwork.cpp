@@ -321,13 +321,18 @@ void HostNetwork::OnConnection(const NetConnectionEvent& event)
         m_serverLostAt = GameClock::Get().GetRealTime();
     m_clientJoined = m_clientJoined || event.kind == NetConnectionEvent::Joined;
     if (event.kind == NetConnectionEvent::Joined && m_serving) {
-        const int sent = SendWorldToHost(event.host, [this](const Character& character) {
-            PrintTravelled(character);
-            if (character.IsA<Monster>())
-                m_sentMonsters[character.GetObjectId()] = {character.GetCurrentLife(),
-                                                           static_cast<int>(character.GetLifeState())};
-        });
-        std::printf("frame %d: host %d was told of %d characters\n", m_frame, event.host, sent);
+        int items = 0;
+        const int sent = SendWorldToHost(
+            event.host,
+            [this](const Character& character) {
+                PrintTravelled(character);
+                if (character.IsA<Monster>())
+                    m_sentMonsters[character.GetObjectId()] = {character.GetCurrentLife(),
+                                                               static_cast<int>(character.GetLifeState())};
+            },
+            [&items](const Item&) { ++items; });
+        std::printf("frame %d: host %d was told of %d characters and %d items on the ground\n", m_frame, event.host,
+                    sent, items);
     }
     WatchRoster();
     std::fflush(stdout);

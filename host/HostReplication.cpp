@@ -12,10 +12,13 @@
 #include "Game/characters/Npc.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/GameEngineInboundInterface.h"
 #include "Game/core/NetworkRoute.h"
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/foundation/Filters.h"
+#include "Game/items/Item.h"
 #include "Game/network/GameWorldPackets.h"
+#include "Game/network/ItemTradePackets.h"
 
 namespace GAME {
 
@@ -123,6 +126,32 @@ bool IsJoinedPlayer(uint32_t id)
     return false;
 }
 
+// An item lying on the ground: in the world and neither carried nor worn.
+struct IsItemOnTheGround : FilterFunction<Entity> {
+    bool operator()(const Entity* entity) const override
+    {
+        return entity && entity->IsA<Item>() && entity->IsInWorld() && !entity->GetAttachParent();
+    }
+};
+
+// Tells `host` of every item lying on the ground with the item creation every peer hears
+// when an item is dropped: its identity under its own id, dropped so that it comes to rest
+// where it lies here.
+void SendGroundItemsToHost(int host, const std::function<void(const Item&)>& sent)
+{
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, IsItemOnTheGround(), EntityList_All);
+    CreateItemPacket packet;
+    for (Entity* entity : found) {
+        const auto& item = static_cast<const Item&>(*entity);
+        packet.characterId = 0;
+        packet.item = item.GetItemReplicaInfo();
+        packet.coords = GameEngineInboundInterface::DropPointFor(item.GetCoords(), packet.item.seed);
+        if (ConnectionManager::Get().SendToHost(host, packet) && sent)
+            sent(item);
+    }
+}
+
 SpawnObserver gSpawned;
 std::function<void()> gComplete;
 
@@ -155,7 +184,8 @@ std::unique_ptr<SpawnPlayerPacket> MakeSpawnPacket(Character& character)
     return packet;
 }
 
-int SendWorldToHost(int host, const std::function<void(const Character&)>& sent)
+int SendWorldToHost(int host, const std::function<void(const Character&)>& sent,
+                    const std::function<void(const Item&)>& itemSent)
 {
     std::vector<Entity*> found;
     World::Get().GetEntities(found, FilterGetSpawnObjects(), EntityList_All);
@@ -172,6 +202,7 @@ int SendWorldToHost(int host, const std::function<void(const Character&)>& sent)
                 sent(*character);
         }
     }
+    SendGroundItemsToHost(host, itemSent);
     ServerSpawnCompletePacket complete;
     ConnectionManager::Get().SendToHost(host, complete);
     return count;

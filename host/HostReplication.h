@@ -3,8 +3,10 @@
 // townsperson (a non-player character),
 // and applied on receipt, making the character under the sender's id or bringing an
 // existing one up to the image. The server tells a joining client of every character that
-// already exists and ends with the spawn-complete packet; a client then sends its own
-// player, which the server makes and passes on to the other clients.
+// already exists, then of every item lying on the ground (the item creation every peer
+// hears when an item is dropped, for that client alone), and ends with the spawn-complete
+// packet; a client then sends its own player, which the server makes and passes on to the
+// other clients.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,7 @@
 namespace GAME {
 
 class Character;
+class Item;
 class NetPacket;
 class SpawnPlayerPacket;
 
@@ -23,8 +26,10 @@ class SpawnPlayerPacket;
 std::unique_ptr<SpawnPlayerPacket> MakeSpawnPacket(Character& character);
 
 // Sends every character the server spawns for its clients to `host` (`sent` hears each),
-// then the spawn-complete packet. Returns how many characters went.
-int SendWorldToHost(int host, const std::function<void(const Character&)>& sent);
+// then every item lying on the ground, each by its identity (`itemSent` hears each), then
+// the spawn-complete packet. Returns how many characters went.
+int SendWorldToHost(int host, const std::function<void(const Character&)>& sent,
+                    const std::function<void(const Item&)>& itemSent = {});
 
 // What a received spawn did, for the host program to print: the character's id, record
 // and whether it was made now (false: an existing one took the image).

@@ -481,12 +481,24 @@ private:
 
 int HostVillage::Run(const HostOptions& options, const HostLevel& level)
 {
-    // Together: the server plays the village and serves it; a client plays its own player.
-    if (options.role == "client")
-        return HostVillageNet::RunClient(options);
-    const bool serving = options.role == "server";
     HostVillage village;
-    if (!village.Parse(level.GetVillageLines())) {
+    const bool hasQuest = village.Parse(level.GetVillageLines());
+    // The level beyond the portal is read before anything starts.
+    HostLevel beyond;
+    bool hasBeyond = false;
+    for (const Step& step : village.GetSteps()) {
+        if (step.kind != Step::Portal)
+            continue;
+        if (HostLevel::Read(step.name, beyond) != 0)
+            return 1;
+        hasBeyond = true;
+    }
+    // Together: the server plays the village and serves it; a client plays its own player
+    // and is shown the level beyond the portal as the server plays it.
+    if (options.role == "client")
+        return HostVillageNet::RunClient(options, hasBeyond ? &beyond : nullptr);
+    const bool serving = options.role == "server";
+    if (!hasQuest) {
         std::printf("gamehost: the village has no quest\n");
         return 1;
     }
@@ -505,11 +517,6 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
         std::printf("gamehost: %s holds no save of this village\n", ProgressPath(options.loadPath).c_str());
         return 1;
     }
-    // The level beyond the portal is read before anything starts.
-    HostLevel beyond;
-    for (const Step& step : village.GetSteps())
-        if (step.kind == Step::Portal && HostLevel::Read(step.name, beyond) != 0)
-            return 1;
 
     HostVillageNet network;
     if (serving && !network.Open(options))

@@ -30,6 +30,7 @@
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
 #include "host/HostInput.h"
+#include "host/HostLevel.h"
 #include "host/HostLevelUI.h"
 #include "host/HostLoot.h"
 #include "host/HostNetwork.h"
@@ -81,6 +82,32 @@ void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 
 }  // namespace
 
+HostWorldTally::~HostWorldTally()
+{
+    StopObserving();
+}
+
+void HostWorldTally::ObserveDeaths()
+{
+    if (m_observing)
+        return;
+    m_observing = true;
+    m_previousObserver = EventManager::Get().SetSendObserver([this](const GameEvent& event, const Name& name) {
+        if (const auto* death = dynamic_cast<const GameEvent_CreatureDeath*>(&event))
+            CreatureDied(death->objectId);
+        if (m_previousObserver)
+            m_previousObserver(event, name);
+    });
+}
+
+void HostWorldTally::StopObserving()
+{
+    if (m_observing)
+        EventManager::Get().SetSendObserver(std::move(m_previousObserver));
+    m_observing = false;
+    m_previousObserver = nullptr;
+}
+
 void HostWorldTally::Watch()
 {
     ++m_looks;
@@ -96,7 +123,7 @@ void HostWorldTally::Watch()
         if (!dead)
             continue;
         CreatureDied(monster.GetObjectId());
-        if (monster.GetObjectName().find(kBossFolder) != std::string::npos)
+        if (monster.GetClassification() == MonsterClassification_Boss)
             sources.push_back({&monster, "boss " + monster.GetObjectName()});
     }
     const auto opened = [](const Entity& e) {
@@ -207,13 +234,7 @@ void HostVillageNet::Start(GameEngine& engine, uint32_t playerId)
     m_network->Start(engine, playerId);
     // A monster that dies and goes within one frame (or within a step's own frames) is
     // counted as it starts dying.
-    m_observing = true;
-    m_previousObserver = EventManager::Get().SetSendObserver([this](const GameEvent& event, const Name& name) {
-        if (const auto* death = dynamic_cast<const GameEvent_CreatureDeath*>(&event))
-            m_tally.CreatureDied(death->objectId);
-        if (m_previousObserver)
-            m_previousObserver(event, name);
-    });
+    m_tally.ObserveDeaths();
     if (!WaitForJoins(m_clients - 1))
         std::printf("gamehost: %d of %d clients joined; the server plays on\n", m_joins, m_clients);
     std::printf("gamehost: the village starts with %d clients\n", m_joins);
@@ -331,9 +352,7 @@ void HostVillageNet::Finish(const std::string& level, bool finished)
 
 void HostVillageNet::Close()
 {
-    if (m_observing)
-        EventManager::Get().SetSendObserver(std::move(m_previousObserver));
-    m_observing = false;
+    m_tally.StopObserving();
     if (m_network)
         m_network->Close();
     m_network.reset();
@@ -347,7 +366,7 @@ namespace {
 // the summary of the shared world as the server sends it.
 class HostVillageGuest {
 public:
-    explicit HostVillageGuest(const HostOptions& options) : m_options(options) {}
+    HostVillageGuest(const HostOptions& options, const HostLevel* beyond) : m_options(options), m_beyond(beyond) {}
 
     // The frames until the client's own last or until the server goes away; the exit code.
     int Play(GameEngine& engine, HostNetwork& network)
@@ -364,6 +383,8 @@ public:
             bounds.extents = Vec3{kNetVillageHalfSize, kNetVillageHalfSize, kNetVillageHalfSize};
             region->SetBounds(bounds);
         }
+        if (m_beyond && !m_beyond->OpenRegion(true))
+            std::printf("gamehost: the region beyond the village's portal cannot be opened\n");
         const uint32_t playerId = m_fight.GetPlayerId();
         const bool scripted = !m_options.inputPath.empty() && m_input.Load(m_options.inputPath);
         m_fight.SetPlayerScripted(true);
@@ -372,6 +393,7 @@ public:
         engine.SetPlayer(ObjectManager::Get().GetObject<Player>(playerId));
         network.Start(engine, playerId);
         network.WatchTraffic({}, [this] { m_fight.WatchDrops(m_frame); });
+        m_tally.ObserveDeaths();
         bool serverGone = false;
         for (m_frame = 1; m_frame <= m_options.frames && !m_ended; ++m_frame) {
             network.BeforeFrame(m_frame);
@@ -397,6 +419,7 @@ public:
         std::printf("gamehost: the client %s after frame %d\n",
                     m_ended ? "has the summary" : serverGone ? "lost its server" : "leaves the village",
                     std::min(m_frame, m_options.frames));
+        m_tally.StopObserving();
         m_fight.Stop();
         return m_ended || !serverGone ? 0 : 1;
     }
@@ -445,6 +468,7 @@ private:
     }
 
     const HostOptions& m_options;
+    const HostLevel* m_beyond;
     HostFight m_fight;
     HostInput m_input;
     InterpenetrationManager m_crowding;
@@ -455,7 +479,7 @@ private:
 
 }  // namespace
 
-int HostVillageNet::RunClient(const HostOptions& options)
+int HostVillageNet::RunClient(const HostOptions& options, const HostLevel* beyond)
 {
     HostNetwork network;
     if (!network.Open(options))
@@ -471,7 +495,7 @@ int HostVillageNet::RunClient(const HostOptions& options)
         gEngine->SetActiveCamera(&engine.GetCamera());
         engine.SetAsNetworkClient();
         engine.SetGameLoading(false);
-        HostVillageGuest guest(options);
+        HostVillageGuest guest(options, beyond);
         result = guest.Play(engine, network);
         network.Close();
         engine.SetUI(nullptr);

@@ -20,6 +20,7 @@
 namespace GAME {
 
 class GameEngine;
+class HostLevel;
 class HostNetwork;
 class Name;
 struct GameEvent;
@@ -27,7 +28,7 @@ struct HostOptions;
 
 // What a host's world came to, gathered after each frame: the monsters that died (by
 // record), and the items that came to lie in the world while a chest had just opened or a
-// boss had just died (the game throws a drop away from its source, the farther the farther
+// boss (a monster its record ranks "Boss") had just died (the game throws a drop away from its source, the farther the farther
 // the source stands from its region's origin, so nearness alone cannot tell whose it is).
 // The server's tally is the summary of the shared world; a client keeps its own from what
 // reached it, to set beside the server's.
@@ -36,9 +37,17 @@ public:
     // An item first seen within this many looks of its source's opening or death is the
     // source's (the nearest such source of its region when there are several).
     static constexpr int kLootLooks = 40;
-    // A monster whose record lies under this folder is a boss.
-    static constexpr const char* kBossFolder = "/Boss/";
 
+    HostWorldTally() = default;
+    ~HostWorldTally();
+    HostWorldTally(const HostWorldTally&) = delete;
+    HostWorldTally& operator=(const HostWorldTally&) = delete;
+
+    // From now on each monster is counted as the game tells of its death, so that one that
+    // dies and goes between two looks is counted too; until StopObserving.
+    void ObserveDeaths();
+    // The game's observer of events from before ObserveDeaths is given back.
+    void StopObserving();
     // After a frame: the deaths and the drops since the last look.
     void Watch();
     // A creature started dying: counted when it is a monster (each once).
@@ -58,6 +67,9 @@ private:
     std::set<uint32_t> m_itemsSeen;
     std::map<uint32_t, int> m_sourceSince;                    // source id -> the look it opened or died at
     std::map<std::string, std::vector<std::string>> m_loot;   // source -> identities
+    // The observer of the game's events before this one's, given back at the end.
+    std::function<void(const GameEvent&, const Name&)> m_previousObserver;
+    bool m_observing = false;
 };
 
 class HostVillageNet {
@@ -87,8 +99,10 @@ public:
     void Close();
 
     // A client's whole run of a village; the process exit code: 0 when it left by itself
-    // or had the server's summary before the server went away.
-    static int RunClient(const HostOptions& options);
+    // or had the server's summary before the server went away. `beyond`, the level behind
+    // the village's portal (null: none), has its region opened as the server's is, so that
+    // the client is shown what the server plays there.
+    static int RunClient(const HostOptions& options, const HostLevel* beyond);
 
 private:
     // Waits (bounded) until more clients than `count` have joined in all; false on time-out.
@@ -108,9 +122,6 @@ private:
     std::set<uint32_t> m_invited;   // the clients' players invited into the party
     bool m_firstInvited = false;
     HostWorldTally m_tally;
-    // The observer of the game's events before this one's, given back at the end.
-    std::function<void(const GameEvent&, const Name&)> m_previousObserver;
-    bool m_observing = false;
 };
 
 }  // namespace GAME

@@ -291,6 +291,19 @@ void Monster::InitialUpdate()
     if (gGameEngine)
         m_balanceDifficulty = gGameEngine->GetBalanceDifficulty();
     GetCharacterBio().BalanceHasChanged();
+    WarnOfNoLife();
+}
+
+// A monster's life is its record's: the balance pack adds none while one player plays
+// alone, and the combat controller kills a character without life at its first update.
+// A record that forgot "characterLife" is said so, by name, instead of a silent death.
+void Monster::WarnOfNoLife() const
+{
+    if (GetLifeState() == Character_LifeState_Dead || IsInvincible() ||
+        GetCharacterBio().GetBaseCharAttribute(CharAttributeType_Life) > 0.0f)
+        return;
+    gEngine->Log(LOG_WARNING, "Monster: %s gives no \"characterLife\"; it lives only on what the balance pack adds",
+                 GetObjectName().c_str());
 }
 
 // Picks the mesh and textures from the object id, so that every peer shows the same

@@ -194,6 +194,7 @@ public:
 private:
     void HandSkillsToController(const LoadTable& table, ControllerMonster& controller, uint32_t defaultSkillId);
     void ChooseAlternativeLook();
+    void WarnOfNoLife() const;
     void SetLeader(uint32_t leaderId);
     void SetBanner(Actor*& banner, const std::string& name);
     void RemoveBanner(Actor*& banner);

@@ -297,7 +297,11 @@ void Monster::ApplyReplicationData()
         loot.seed = r->lootSeed1;
         loot.level = r->lootSeed2;
         loot.itemIds = r->itemIds;
-        LoadLootFromStruct(loot);
+        // An image sent again (a peer's word on a blow or a new life state) names the loot
+        // this monster already wears: its items are made once, not again under ids in use.
+        const LootStruct& worn = GetLootInfo();
+        if (loot.seed != worn.seed || loot.level != worn.level || loot.itemIds != worn.itemIds)
+            LoadLootFromStruct(loot);
     }
 }
 

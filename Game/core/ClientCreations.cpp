@@ -24,7 +24,8 @@ namespace GAME {
 namespace {
 
 // The ids made for one host, of one kind, that may still be alive. Ids of objects that
-// are gone (or are no longer of the kind) are swept out when the quota is reached; a full
+// are gone (or are no longer of the kind), and ids listed twice, are swept out when the
+// quota is reached; a full
 // list is swept again only once objects have come or gone since, so a flood of refused
 // requests does not sweep it again for every packet.
 class ClientQuota {
@@ -48,6 +49,11 @@ public:
 private:
     void Sweep()
     {
+        // An id names one object at a time: one made again after its object went (a
+        // client back under the same host number makes its items under the ids it used
+        // before) counts once.
+        std::sort(m_ids.begin(), m_ids.end());
+        m_ids.erase(std::unique(m_ids.begin(), m_ids.end()), m_ids.end());
         const ObjectManager& objects = ObjectManager::Get();
         std::erase_if(m_ids, [&](uint32_t id) {
             const Object* object = objects.GetObject(id);

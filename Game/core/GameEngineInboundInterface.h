@@ -18,6 +18,9 @@ public:
     void CreateItem(uint32_t receiver, const WorldCoords& where, const ItemReplicaInfo& item,
                     std::u16string* nameOut) override;
     void CreateEntity(const WorldCoords& where, const std::string& recordName, uint32_t objectId) override;
+    // The drop point from which an item of that seed, dropped by CreateItem, appears at
+    // `restingAt` and comes to rest there: how a peer is told of an item already lying there.
+    static WorldCoords DropPointFor(const WorldCoords& restingAt, uint32_t seed);
     void CreateFixedItemTeleport(const WorldCoords& where, uint32_t owner, uint32_t teleportId,
                                  const std::string& recordName, uint32_t target) override;
     void DestroyFixedItemTeleport(uint32_t teleportId) override;

@@ -34,14 +34,20 @@ void Destroy(Object* object, int line)
     ObjectManager::Get().DestroyObjectEx(object, kSourceName, line);
 }
 
+// Where a dropped item appears, from the drop point: the first draw of its seeded stream.
+Vec3 DrawDropOffset(RandomUniform& random)
+{
+    const float direction = random.FGenerate(0.0f, kTwoPi);
+    return Vec3{kDropRadius * std::cos(direction), kDropHeight, kDropRadius * std::sin(direction)};
+}
+
 // Draws, in this order, the direction of the offset and the turn about the vertical;
 // then, once the world has taken the item, three spins.
 void DropIntoWorld(Item* item, const WorldCoords& where, uint32_t seed)
 {
     RandomUniform random;
     random.Seed(seed);
-    const float direction = random.FGenerate(0.0f, kTwoPi);
-    const Vec3 offset{kDropRadius * std::cos(direction), kDropHeight, kDropRadius * std::sin(direction)};
+    const Vec3 offset = DrawDropOffset(random);
     const float turn = random.FGenerate(0.0f, kTwoPi);
 
     WorldVec3 position = where.GetPosition();
@@ -57,13 +63,13 @@ void DropIntoWorld(Item* item, const WorldCoords& where, uint32_t seed)
         return;
     }
 
-    // The throw is taken from the last three values of the drop coordinates.
-    const Vec3& launch = where.GetRegionCoords().origin;
+    // Thrown straight up, as a character's own drop is: the drop point says where the item
+    // falls, never how fast it flies.
     const float spinX = random.FGenerate(-kDropSpinLimit, kDropSpinLimit);
     const float spinY = random.FGenerate(-kDropSpinLimit, kDropSpinLimit);
     const float spinZ = random.FGenerate(-kDropSpinLimit, kDropSpinLimit);
     PhysicsEngine& physics = PhysicsEngine::Get();
-    physics.SetEntityLinearVelocity(item, Vec3{launch.x, launch.y + kDropUpwardSpeed, launch.z});
+    physics.SetEntityLinearVelocity(item, Vec3{0.0f, kDropUpwardSpeed, 0.0f});
     physics.SetEntityAngularVelocity(item, Vec3{spinX, spinY, spinZ});
     physics.SetEntityMaxFallVelocity(item, kDropMaxFallVelocity);
     item->SetDropSoundToPlay();
@@ -90,6 +96,18 @@ void GameEngineInboundInterface::CreateItem(uint32_t receiver, const WorldCoords
     gEngine->Log(LOG_WARNING, "GameEngine: Unable to resolve character (%d) to give item (%d)",
                  static_cast<int>(receiver), static_cast<int>(created->GetObjectId()));
     Destroy(created, __LINE__);
+}
+
+// A drop appears at the drop point moved by the seed's offset, and thrown straight up it
+// falls back where it appeared: from the resting place moved back by that offset, the
+// item appears where it lay and comes to rest there again.
+WorldCoords GameEngineInboundInterface::DropPointFor(const WorldCoords& restingAt, uint32_t seed)
+{
+    RandomUniform random;
+    random.Seed(seed);
+    WorldVec3 point = restingAt.GetPosition();
+    point.Translate(-DrawDropOffset(random));
+    return WorldCoords(restingAt.GetRegion(), Coords::MakeTranslation(point.GetRegionPosition()));
 }
 
 void GameEngineInboundInterface::CreateEntity(const WorldCoords& where, const std::string& recordName,

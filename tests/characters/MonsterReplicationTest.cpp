@@ -178,6 +178,31 @@ TEST_F(MonsterReplicationTest, ReplicationRoundTripRebuildsTheMonsterAndKeepsOnl
     EXPECT_EQ(Image(*copy), Image(*source));
 }
 
+// The same image applied twice (a peer sends it again after a blow): the worn items are
+// made once, and the second image makes none again under the ids in use.
+TEST_F(MonsterReplicationTest, AnImageAppliedAgainMakesItsLootOnce)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/ImageHelm.dbr", "Class,ArmorProtective_Head,\n");
+    const std::string helmet =
+        "chanceToEquipHead,100,\nlootHeadItem1,Records/Test/ImageHelm.dbr,\nchanceToEquipHeadItem1,1,\n";
+    auto* source = Make<LootIdMonster>(helmet, "LootIdMonster");
+    source->SetIds(0x00F00000, 1);
+    auto* copy = Make<Monster>(helmet);
+    const size_t objects = ObjectManager::Get().GetObjectCount();
+    ASSERT_TRUE(Read(*copy, Image(*source)));
+    copy->ApplyReplicationData();
+    ASSERT_NE(ObjectManager::Get().GetObject(0x00F00000), nullptr);   // the helm, under the image's id
+    EXPECT_EQ(ObjectManager::Get().GetObjectCount(), objects + 1);
+
+    logs.clear();
+    source->SetCurrentLife(20.0f);
+    ASSERT_TRUE(Read(*copy, Image(*source)));
+    copy->ApplyReplicationData();
+    EXPECT_FLOAT_EQ(copy->GetCurrentLife(), 20.0f);
+    EXPECT_EQ(ObjectManager::Get().GetObjectCount(), objects + 1);
+    EXPECT_FALSE(Logged("already in use"));
+}
+
 TEST_F(MonsterReplicationTest, ACutOrForgedImageAppliesNothing)
 {
     LootIdMonster* source = MakeSource();

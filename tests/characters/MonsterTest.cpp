@@ -245,6 +245,27 @@ TEST_F(MonsterTest, BossCarriesItsVolumesAndHasTheRedOutline)
     EXPECT_EQ(boss->GetOutlineColor(), (Color{1.0f, 0.0f, 0.0f, 0.3f}));
 }
 
+// A record without life makes a monster that its first update kills when one player
+// plays alone: its initial update names the record; one with life, or an invincible one,
+// is not named.
+TEST_F(MonsterTest, ARecordWithoutLifeIsNamedWhenItsMonsterEntersPlay)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/Lifeless.dbr", "Class,Monster,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Test/Warded.dbr", "Class,Monster,\ninvincible,1,\n");
+    LogCapture log;
+    Place(ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Test/Lifeless.dbr"));
+    Place(ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Test/Warded.dbr"), 10.0f);
+    Place(Make<Monster>(), 20.0f);
+    Frame();
+    const std::string prefix = "Monster: ";
+    size_t named = 0;
+    for (const std::string& text : log.Texts())
+        named += text.rfind(prefix, 0) == 0 && text.find("characterLife") != std::string::npos;
+    EXPECT_EQ(named, 1u);
+    EXPECT_TRUE(log.Contains("Monster: Records/Test/Lifeless.dbr gives no \"characterLife\"; it lives only on what "
+                             "the balance pack adds"));
+}
+
 // The bones of a corpse lose their brain while attached and get it back when let go;
 // the stub they held meanwhile does not outlive them.
 TEST_F(MonsterTest, LobotomizeLeavesTheStubAndBrainTransplantGivesTheControllerBack)

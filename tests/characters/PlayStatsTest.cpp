@@ -18,6 +18,7 @@
 #include "Game/core/GameEvents.h"
 #include "Game/items/OneShot.h"
 #include "characters/RecordingStream.h"
+#include "TempFolder.h"
 
 extern "C" void InitializeObjects();
 extern "C" void ShutdownObjects();
@@ -300,8 +301,9 @@ TEST_F(PlayStatsTest, PotionsAreCountedByKind)
 
 TEST_F(PlayStatsTest, CharacterFilesAreTheSavesOnDiskThenWhatTheGameAdds)
 {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("chr-list-" + std::to_string(::getpid()));
+    const TempFolder saves("chr-list-");
+    const std::filesystem::path& folder = saves.Path();
+    ASSERT_FALSE(folder.empty());
     std::filesystem::create_directories(folder / "sub.chr");
     for (const char* name : {"b.chr", "a.chr", "notes.txt", ".hidden.chr"})
         std::ofstream(folder / name) << "x";
@@ -328,7 +330,6 @@ TEST_F(PlayStatsTest, CharacterFilesAreTheSavesOnDiskThenWhatTheGameAdds)
     files.clear();
     FileSystem::Get().GetMatchingFiles("saves\\*", files);
     EXPECT_EQ(files, std::vector<std::string>{"saves/d.chr"});
-    std::filesystem::remove_all(folder);
     // The list lives as long as the process: leave it as the first scan found it, so that
     // this case run again in the same process starts from the same list.
     manager.RemoveCharacterFile("b.chr");

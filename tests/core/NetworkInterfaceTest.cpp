@@ -137,13 +137,28 @@ TEST_F(NetworkInterfaceTest, TwoPeersDropTheSameItemAlike)
         EXPECT_GE(spin, -8.0f);
         EXPECT_LT(spin, 8.0f);
     }
-    EXPECT_EQ(stateA.linearVelocity, (Vec3{10.0f, 6.0f, -4.0f}));
+    EXPECT_EQ(stateA.linearVelocity, (Vec3{0.0f, 4.0f, 0.0f}));
     EXPECT_EQ(stateA.maxFallVelocity, -25.0f);
     EXPECT_EQ(a->GetPhysicsType(), 2);
 
     // Another seed lands elsewhere.
     peerA.CreateItem(0, where, Sword(4712, 300), nullptr);
     EXPECT_NE(ObjectManager::Get().GetObject<Item>(300)->GetCoords().GetRegionCoords().origin, frameA.origin);
+}
+
+TEST_F(NetworkInterfaceTest, DroppedItemIsThrownStraightUpWhereverItFalls)
+{
+    // Far from the region's origin the drop point must not become the throw.
+    const Vec3 points[] = {{50.0f, 0.0f, 80.0f}, {-75.0f, 3.0f, 0.5f}, {0.0f, 0.0f, 0.0f}};
+    uint32_t id = 600;
+    for (const Vec3& point : points) {
+        SCOPED_TRACE(id);
+        inbound->CreateItem(0, At(point), Sword(4711, id), nullptr);
+        PhysicsEngine::EntityState state;
+        ASSERT_TRUE(PhysicsEngine::Get().GetEntityState(id, state));
+        EXPECT_EQ(state.linearVelocity, (Vec3{0.0f, 4.0f, 0.0f}));
+        ++id;
+    }
 }
 
 TEST_F(NetworkInterfaceTest, CreatedItemGoesToItsReceiverOrIsDestroyed)

@@ -9,6 +9,7 @@
 #include "Engine/GameServices.h"
 #include "Engine/GraphicsAnim.h"
 #include "Engine/LoadTable.h"
+#include "TempFolder.h"
 
 using namespace GAME;
 
@@ -16,8 +17,9 @@ namespace {
 
 TEST(AnimationFileCache, AFileIsReadOncePerDataRootAndAMissingOneStaysMissing)
 {
-    const std::filesystem::path root = std::filesystem::temp_directory_path() / "anim_file_cache_test";
-    std::filesystem::remove_all(root);
+    const TempFolder folder("anim_file_cache_");
+    const std::filesystem::path& root = folder.Path();
+    ASSERT_FALSE(root.empty());
     std::filesystem::create_directories(root / "Anims");
     auto write = [&](const char* text) { std::ofstream(root / "Anims" / "Step.anm") << text; };
     write("length,40,\n");
@@ -50,7 +52,6 @@ TEST(AnimationFileCache, AFileIsReadOncePerDataRootAndAMissingOneStaysMissing)
     graphics.UnloadAnimation(found);
 
     RecordDatabase::Get().SetDataRoot("");
-    std::filesystem::remove_all(root);
 }
 
 }  // namespace

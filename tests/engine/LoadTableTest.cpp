@@ -10,6 +10,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
+#include "TempFolder.h"
 
 using namespace GAME;
 
@@ -281,8 +282,9 @@ TEST_F(RecordDatabaseTest, RegisteredRecordsComeBeforeFilesAndClearForgetsThem)
 // the root change; a file that appears meanwhile is found after that.
 TEST_F(RecordDatabaseTest, MissingRecordIsRememberedUntilTheRecordsChange)
 {
-    const std::filesystem::path root =
-        std::filesystem::temp_directory_path() / ("record-miss-" + std::to_string(::getpid()));
+    const TempFolder folder("record-miss-");
+    const std::filesystem::path& root = folder.Path();
+    ASSERT_FALSE(root.empty());
     std::filesystem::create_directories(root / "Records");
     db.SetDataRoot(root.string());
     const std::string name = "Records/Late.dbr";
@@ -298,5 +300,4 @@ TEST_F(RecordDatabaseTest, MissingRecordIsRememberedUntilTheRecordsChange)
     std::ofstream(root / "Records" / "Later.dbr") << "Class,Later,\n";
     db.SetDataRoot(root.string());
     EXPECT_NE(db.Load("Records/Later.dbr"), nullptr);
-    std::filesystem::remove_all(root);
 }

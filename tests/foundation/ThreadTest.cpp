@@ -2,8 +2,11 @@
 
 #include <pthread.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -123,14 +126,49 @@ TEST(ThreadTest, StartRunsAndWaitJoins)
 
 TEST(ThreadTest, LowestPriorityAndNameReachTheThread)
 {
+    // Whatever nice the suite runs under (a plain run, `nice`, `nice -n 19`), the lowest
+    // level lowers the thread below the process, or leaves it at the end of the range.
+    constexpr int kNiceMax = 19;
+    errno = 0;
+    const int start = getpriority(PRIO_PROCESS, 0);
+    ASSERT_EQ(0, errno);
     ProbeThread thread;
     thread.name = "QuestStateSaveThread";   // longer than the system keeps
     thread.Start();
     thread.SetPriority(0);
     thread.release.Set();
     ASSERT_TRUE(thread.Wait());
-    EXPECT_GT(thread.nice, getpriority(PRIO_PROCESS, 0));
+    if (start < kNiceMax)
+        EXPECT_GT(thread.nice, start);
+    else
+        EXPECT_EQ(kNiceMax, thread.nice);
     EXPECT_EQ("QuestStateSaveT", thread.seenName);
+}
+
+// A process started niced near or at the end of the range: the lowest level takes its
+// threads to the end of the range and never back up towards normal. Each start runs in a
+// child, so the suite's own scheduling level stays as it was.
+TEST(ThreadTest, LowestPriorityNeverRaisesANicedProcess)
+{
+    constexpr int kNiceMax = 19;
+    constexpr int kExitBias = 20;   // exit codes are unsigned; nice runs from -20
+    for (const int start : {15, kNiceMax}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (setpriority(PRIO_PROCESS, 0, start) != 0)
+                _exit(0);
+            ProbeThread thread;
+            thread.Start();
+            thread.SetPriority(0);
+            thread.release.Set();
+            _exit(thread.Wait() ? thread.nice + kExitBias : 0);
+        }
+        int status = 0;
+        ASSERT_EQ(child, waitpid(child, &status, 0));
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(kNiceMax, WEXITSTATUS(status) - kExitBias) << "started at nice " << start;
+    }
 }
 
 TEST(ThreadTest, RaisingPriorityIsBestEffort)

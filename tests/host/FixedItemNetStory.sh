@@ -33,7 +33,7 @@ expect "the shrine is dormant"
 expect "player 268435458 uses the well"
 expect "player 268435458 uses the quest object"
 for time in 1 2; do
-    expect "here the portal asks \"tagTyphonUGPortalToOlympus\" (time $time); the player says no"
+    expect "here the portal asks \"Step through the portal? There is no way back.\" (time $time); the player says no"
 done
 grep -q "^fixed items: loot from the chest: Records/Item/OneShot/Gold.dbr" <<<"$c" || fail "no gold from the chest"
 [ "$(grep -c "^fixed items: loot from the chest: Records/Item/OneShot/HealthPotion.dbr" <<<"$c")" -eq 2 ] ||

@@ -32,7 +32,7 @@ read -r before after <<<"$money"
 expect "the player drinks at the well: none, of interest no"
 expect "the player touches the quest object: armed, of interest yes, 1 use told"
 for time in 1 2; do
-    expect "the portal asks \"tagTyphonUGPortalToOlympus\" (time $time); the player says no"
+    expect "the portal asks \"Step through the portal? There is no way back.\" (time $time); the player says no"
 done
 [ "$(grep -c "^fixed items: the portal waits no longer; the level is not completed$" <<<"$out")" -eq 2 ] ||
     fail "a no did not leave the game going"

@@ -9,6 +9,7 @@
 #include "Engine/Engine.h"
 #include "host/HostLevel.h"
 #include "host/HostVillage.h"
+#include "TempFolder.h"
 
 namespace GAME {
 namespace {
@@ -113,16 +114,12 @@ class HostVillageProgress : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("village_progress_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                    std::to_string(reinterpret_cast<uintptr_t>(this)));
-        std::filesystem::create_directories(m_folder);
-        m_save = (m_folder / "hero.chr").string();
+        ASSERT_FALSE(m_folder.Path().empty());
+        m_save = (m_folder.Path() / "hero.chr").string();
     }
-    void TearDown() override { std::filesystem::remove_all(m_folder); }
     void Write(const std::string& text) const { std::ofstream(HostVillage::ProgressPath(m_save)) << text; }
 
-    std::filesystem::path m_folder;
+    TempFolder m_folder{"village_progress_"};
     std::string m_save;
 };
 

@@ -60,9 +60,12 @@ if [ "$mode" = kill ]; then
     for name in North West Late; do [ "$name" != "$victim" ] && staying+=("$name"); done
 fi
 
-# South leaves by itself; the late client comes once it has gone.
+# South leaves by itself; the late client comes once it has gone and the server holds for
+# it at its late-join frame, long after the chest's loot has come to lie on the ground.
 finished "$pid_South" || fail "the leaving client failed"
 wait_for "$dir/server.txt" "^frame [0-9]*: host $south_host left" "$server" || fail "the server never saw South leave"
+wait_for "$dir/server.txt" "^frame $late_frame: the server waits for a late client$" "$server" ||
+    fail "the server never waited for the late client"
 client Late 100000
 
 if [ "$mode" = kill ]; then
@@ -117,10 +120,52 @@ for name in "${staying[@]}"; do
         fail "$name's summary differs from the server's"
     }
 done
+# Each client lists what it saw itself of the shared world ("seen:" lines) beside the
+# server's summary: the monsters killed by record and the bosses' loot by identity. A client
+# there before the first death in the level beyond the portal saw that level's fight as the
+# server did: the deaths of what the level places, the final boss's, and what the bosses
+# dropped. In the village each host plays the fights' skills itself, and a client may see a
+# blow fell a creature that the server's own blow left standing: what a client there from the
+# start saw of the kills apart from the server's is noted, not failed.
+joined_at() {
+    local host
+    host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/$1.txt")
+    sed -n "s/^frame \([0-9]*\): host $host joined$/\1/p" "$s" | tail -1
+}
+killed_of() { sed -n "s|^$2: killed \([0-9]*\) of $3\$|\1|p" "$1"; }
+listed() { sed -n "s/^$2: \($3\)\$/\1/p" "$1"; }
+portal_frame=$(sed -n 's/^frame \([0-9]*\): village: the player steps through the portal into .*/\1/p' "$s")
+beyond_level=$(sed -n 's/^frame [0-9]*: village: the player steps through the portal into \([A-Za-z0-9_-]*\)$/\1/p' "$s")
+[ -n "$portal_frame" ] && [ -n "$beyond_level" ] || fail "the player never took the portal"
+beyond=$(sed -n 's/^place \([^ ]*\) .*/\1/p' "$inputs/../Levels/$beyond_level.lvl" | sort -u)
+[ -n "$beyond" ] || fail "the level $beyond_level beyond the portal places nothing"
+first_death=$(sed -n 's/^frame \([0-9]*\): level: \([^ ]*\) is \(dying\|dead\)$/\1 \2/p' "$s" |
+    grep -F -f <(echo "$beyond") | awk -v from="$portal_frame" '$1 >= from { print $1 }' | sort -n | head -1)
+[ -n "$first_death" ] || fail "nobody died in $beyond_level"
+for name in "${staying[@]}"; do
+    f="$dir/$name.txt"
+    joined=$(joined_at "$name")
+    [ -n "$joined" ] || fail "the server never saw $name join"
+    if [ "$joined" -eq 0 ]; then
+        apart=$(diff <(listed "$s" world 'killed .*') <(listed "$f" seen 'killed .*') | grep '^[<>]' | tr '\n' ' ')
+        [ -z "$apart" ] || echo "note: $name saw the kills apart from the server (< server, > $name): $apart"
+    fi
+    if [ "$joined" -lt "$first_death" ]; then
+        expect "$f" '^seen: killed 1 of Records/Creatures/Boss/Typhon.dbr$'
+        for record in $beyond; do
+            [ "$(killed_of "$f" seen "$record")" = "$(killed_of "$s" world "$record")" ] ||
+                fail "$name saw $(killed_of "$f" seen "$record") of $record killed beyond the portal, the server $(killed_of "$s" world "$record")"
+        done
+        diff <(listed "$s" world 'loot of the boss .*') <(listed "$f" seen 'loot of the boss .*') ||
+            fail "$name saw other loot of the bosses than the server"
+    else
+        echo "$name joined at frame $joined, after the first death in $beyond_level"
+    fi
+done
 # Each client lists what lies on the ground in its own world by identity ("seen:" lines). A
 # client there when the chest opened sees every item of the chest's loot as the server
-# lists it. A client that joins later is told of the characters only, not of the items
-# lying on the ground, so it sees none of them.
+# lists it; so does the client that joins after it opened, told of the items lying on the
+# ground as it joins.
 chest_loot() { sed -n 's/^world: loot of the chest [^:]*: \(.*fingerprint.*\)$/\1/p' "$s" | sort; }
 ground() { sed -n 's/^seen: on the ground: \(.*fingerprint.*\)$/\1/p' "$1" | sort; }
 chest_frame=$(sed -n "s/^frame \([0-9]*\): village: the player walks the road's chest.*/\1/p" "$s")
@@ -128,16 +173,13 @@ chest_frame=$(sed -n "s/^frame \([0-9]*\): village: the player walks the road's 
 for name in "${staying[@]}"; do
     grep -q '^seen: on the ground: [0-9]* items$' "$dir/$name.txt" || fail "$name lists nothing it sees"
     missing=$(comm -23 <(chest_loot) <(ground "$dir/$name.txt"))
-    joined=0
+    [ -z "$missing" ] || fail "$name does not see the chest's loot: $missing"
     if [ "$name" = Late ]; then
         late_host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/Late.txt")
         joined=$(sed -n "s/^frame \([0-9]*\): host $late_host joined$/\1/p" "$s" | tail -1)
-    fi
-    if [ "${joined:-0}" -lt "$chest_frame" ]; then
-        [ -z "$missing" ] || fail "$name does not see the chest's loot: $missing"
-    elif [ "${joined:-0}" -gt "$chest_frame" ]; then
-        [ "$missing" = "$(chest_loot)" ] || fail "$name, joined after the chest opened, sees some of its loot"
-        echo "$name joined at frame $joined, after the chest opened, and sees none of its loot"
+        [ "${joined:-0}" -gt "$chest_frame" ] || fail "Late joined at frame ${joined:-0}, not after the chest opened"
+        expect "$s" "^frame $joined: host $late_host was told of [0-9]* characters and [1-9][0-9]* items on the ground$"
+        echo "Late joined at frame $joined, after the chest opened, and sees all of its loot"
     fi
 done
 for f in server South "${staying[@]}"; do

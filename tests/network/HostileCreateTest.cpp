@@ -89,6 +89,22 @@ TEST_F(HostileCreateTest, EachHostKeepsABoundedNumberOfLiveItems)
     EXPECT_EQ(objects.GetObject(id - 5), nullptr);
 }
 
+// A client back under the same host number makes its items under the ids it used before:
+// an id made again after its object went counts once towards the quota.
+TEST_F(HostileCreateTest, AnIdMadeAgainAfterItsObjectWentCountsOnce)
+{
+    constexpr uint32_t kFirstId = HostileCreateTest::kFirstId + 0x10000;   // ids no other case uses
+    ObjectManager& objects = ObjectManager::Get();
+    ASSERT_NE(Item(kFirstId), nullptr);
+    objects.DestroyObjectEx(objects.GetObject(kFirstId), "HostileCreateTest", __LINE__);
+    gEngine->UpdateFrame(0);
+    ASSERT_NE(Item(kFirstId), nullptr);
+    for (uint32_t id = kFirstId + 1; id < kFirstId + kMaxLiveClientItems; ++id)
+        Item(id);
+    EXPECT_NE(objects.GetObject(kFirstId + kMaxLiveClientItems - 1), nullptr);
+    EXPECT_EQ(Item(kFirstId + kMaxLiveClientItems), nullptr);
+}
+
 TEST_F(HostileCreateTest, ItsSkillsProjectilesAreMadeUnderItsOwnIdsWithinTheQuota)
 {
     LogCapture log;

@@ -5,7 +5,9 @@
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/PartyManager.h"
 #include "Game/core/PlayerManagerServer.h"
+#include "Game/items/Item.h"
 #include "Game/network/GameWorldPackets.h"
+#include "Game/network/ItemTradePackets.h"
 #include "host/HostDispatch.h"
 #include "host/HostReplication.h"
 #include "tests/network/EngineKindsPacket.h"
@@ -131,6 +133,80 @@ TEST_F(SpawnTest, OnAClientOnlyTheServerSpawnsAndAKnownCharacterTakesTheImage)
     ASSERT_NE(ObjectManager::Get().GetObject<Player>(kServersPlayer), nullptr);
     EXPECT_FLOAT_EQ(ObjectManager::Get().GetObject<Player>(kServersPlayer)->GetCurrentLife(), 30.0f);
     EXPECT_TRUE(complete);
+}
+
+TEST_F(SpawnTest, AJoiningHostIsToldOfTheItemsOnTheGroundAndSeesThemWhereTheyLie)
+{
+    constexpr const char* kItemRecord = "Records/Test/Ring.dbr";
+    RecordDatabase::Get().RegisterRecord(kItemRecord, "Class,Item,\n");
+    Region* region = World::Get().GetRegionById(7);
+    const auto drop = [&](uint32_t receiver, uint32_t id, uint32_t seed, const Vec3& point) {
+        ItemReplicaInfo info;
+        info.objectId = id;
+        info.baseName = kItemRecord;
+        info.seed = seed;
+        info.var1 = id & 0xFF;
+        engine->GetInboundNetworkInterface()->CreateItem(receiver, WorldCoords(region, Coords::MakeTranslation(point)),
+                                                         info, nullptr);
+    };
+    const auto settle = [] {
+        for (int frame = 0; frame < 60; ++frame)
+            gEngine->UpdateFrame(50);
+    };
+    // What lies on the ground: each item's identity, where it rests (rounded to a
+    // thousandth), and whether the physics is done with it.
+    const auto ground = [](std::initializer_list<uint32_t> ids) {
+        std::vector<std::string> lying;
+        for (uint32_t id : ids) {
+            const auto* item = ObjectManager::Get().GetObject<Item>(id);
+            if (!item || !item->IsInWorld())
+                continue;
+            const ItemReplicaInfo& info = item->GetItemReplicaInfo();
+            const Vec3 at = item->GetCoords().GetRegionCoords().origin;
+            PhysicsEngine::EntityState state;
+            const bool moving = PhysicsEngine::Get().GetEntityState(id, state) && state.simulationEnabled;
+            char text[160];
+            std::snprintf(text, sizeof text, "%x %s seed %u var %u at %.3f %.3f %.3f%s", id, info.baseName.c_str(),
+                          info.seed, info.var1, at.x, at.y, at.z, moving ? " moving" : "");
+            lying.emplace_back(text);
+        }
+        return lying;
+    };
+    engine->SetAsNetworkServer();
+    transport.Connect(1);
+    auto* carrier = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, kServersPlayer);
+    drop(0, 0x301, 11, {50.0f, 0.0f, 80.0f});
+    drop(0, 0x302, 12, {-3.0f, 0.0f, 4.0f});
+    drop(kServersPlayer, 0x303, 13, {});   // carried: not on the ground
+    settle();
+    const std::vector<std::string> onServer = ground({0x301, 0x302, 0x303});
+    ASSERT_EQ(onServer.size(), 2u);
+
+    transport.sent.clear();
+    std::vector<uint32_t> told;
+    SendWorldToHost(1, {}, [&told](const Item& item) { told.push_back(item.GetObjectId()); });
+    std::sort(told.begin(), told.end());
+    EXPECT_EQ(told, (std::vector<uint32_t>{0x301, 0x302}));
+    std::vector<Bytes> items;
+    for (const auto& packet : transport.sent) {
+        EXPECT_EQ(packet.to, HostOf(1));
+        if (packet.Type() == CreateItemPacket::kType)
+            items.push_back(packet.bytes);
+    }
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(transport.sent.back().Type(), ServerSpawnCompletePacket::kType);
+
+    // The joining host has none of them until it hears of them.
+    for (uint32_t id : {0x301u, 0x302u, 0x303u})
+        ObjectManager::Get().DestroyObjectEx(ObjectManager::Get().GetObject(id), "SpawnTest", __LINE__);
+    ObjectManager::Get().DestroyObjectEx(carrier, "SpawnTest", __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    engine->SetAsNetworkClient();
+    ConnectionManager::Get().SetLocalHostId(1);
+    for (const Bytes& bytes : items)
+        Receive(0, bytes);
+    settle();
+    EXPECT_EQ(ground({0x301, 0x302, 0x303}), onServer);
 }
 
 TEST_F(SpawnTest, APacketNamingAMissingObjectWaitsForItBoundedInTriesAndNumber)
