@@ -73,24 +73,38 @@ void CheckObjects(const CombatAttributeList& objects)
     }
 }
 
-void CheckTexts(const DamageAttribute::TextList& lines)
+// The three text lists, kept from check to check with their capacity. Checking empties
+// them: lines left over would outlive the input, and an input that ends with more
+// allocations than it freed is run again by the fuzzer to look for a leak.
+struct TextLists {
+    DamageAttribute::TextList first, second, third;
+
+    void Check()
+    {
+        for (DamageAttribute::TextList* lines : {&first, &second, &third}) {
+            for (const std::u16string& line : *lines)
+                Require(!ShowsNonFinite(line));
+            lines->clear();
+        }
+    }
+};
+
+TextLists& EmptyTexts()
 {
-    for (const std::u16string& line : lines)
-        Require(!ShowsNonFinite(line));
+    static TextLists texts;
+    return texts;
 }
 
 // The texts of every level and of the level after it, from an attribute or a store.
 template <class Source>
 void CheckLevelTexts(const Source& source)
 {
-    DamageAttribute::TextList texts1, texts2, texts3;
+    TextLists& texts = EmptyTexts();
     for (unsigned level : kLevels) {
-        source.CreateText(texts1, texts2, texts3, level);
-        source.CreateNextText(texts1, texts2, texts3, level, level + 1u);
+        source.CreateText(texts.first, texts.second, texts.third, level);
+        source.CreateNextText(texts.first, texts.second, texts.third, level, level + 1u);
     }
-    CheckTexts(texts1);
-    CheckTexts(texts2);
-    CheckTexts(texts3);
+    texts.Check();
 }
 
 void Exercise(DamageAttribute& attribute, float jitter, float scale, uint8_t seed)
@@ -104,11 +118,9 @@ void Exercise(DamageAttribute& attribute, float jitter, float scale, uint8_t see
     // A hidden chance writes a fixed indent in place of the chance and changes no other
     // number, so one text shows it; every level's texts are checked above.
     attribute.SetHideChanceIndentLine(true);
-    DamageAttribute::TextList hidden1, hidden2, hidden3;
-    attribute.CreateText(hidden1, hidden2, hidden3, kLevels[0]);
-    CheckTexts(hidden1);
-    CheckTexts(hidden2);
-    CheckTexts(hidden3);
+    TextLists& hidden = EmptyTexts();
+    attribute.CreateText(hidden.first, hidden.second, hidden.third, kLevels[0]);
+    hidden.Check();
 
     CostInfo_DamageAttributes cost;
     attribute.GetCostInfo(cost);
@@ -139,8 +151,24 @@ void Offer(const DamageAttributeStore& store, uint8_t seed)
     }
 }
 
-// Priced, written and offered; then copied, moved and assigned to itself, and the copy
-// offered again. The last copies go when the function returns.
+// Scaled, priced and offered to attacks at every level, and written at level 1 (where a
+// prefix's and a suffix's global chance show).
+void CheckStore(DamageAttributeStore& store, float scale, uint8_t seed)
+{
+    store.ScaleAttributes(scale);
+    CostInfo_DamageAttributes cost;
+    store.GetCostInfo(cost);
+    for (float total : {cost.avgBase, cost.avgPierceRatio, cost.avgBonus, cost.avgOverTime, cost.mod, cost.modDur})
+        RequireFinite(total);
+    Offer(store, seed);
+    TextLists& texts = EmptyTexts();
+    store.CreateText(texts.first, texts.second, texts.third, 1u);
+    store.CreateNextText(texts.first, texts.second, texts.third, 1u, 2u);
+    texts.Check();
+}
+
+// As CheckStore, and written at every level; then copied, moved and assigned to itself, and
+// the copy offered again. The last copies go when the function returns.
 template <class Store>
 void ExerciseStore(Store& store, float scale, uint8_t seed)
 {
@@ -195,25 +223,31 @@ void ExerciseStores(const FuzzRecords& records, float scale, uint8_t seed)
     generator.Seed(seed);
     for (bool armor : {false, true}) {
         DamageAttributeStore_Equipment damage;
-        RetaliationAttributeStore_Equipment retaliation;
         damage.SetRandomGen(&generator);
         damage.Load(records.base, prefix, suffix, armor);
-        retaliation.SetRandomGen(&generator);
-        retaliation.Load(records.base, prefix, suffix, armor);
         damage.SetRandomGen(nullptr);
-        retaliation.SetRandomGen(nullptr);
-        ExerciseStore(damage, scale, seed);
-        ExerciseStore(retaliation, scale, seed);
+        if (armor)
+            CheckStore(damage, scale, seed);
+        else
+            ExerciseStore(damage, scale, seed);
     }
-    DamageAttributeStore_Skill skill;
-    skill.Load(records.base);
-    ExerciseStore(skill, scale, seed);
-    RetaliationAttributeStore_Skill skillRetaliation;
-    skillRetaliation.Load(records.base);
-    ExerciseStore(skillRetaliation, scale, seed);
+    // An item's retaliation loads the same classes whether it is armour or not: one load a
+    // run, the flag from the seed.
+    RetaliationAttributeStore_Equipment retaliation;
+    retaliation.SetRandomGen(&generator);
+    retaliation.Load(records.base, prefix, suffix, (seed & 1u) != 0);
+    retaliation.SetRandomGen(nullptr);
+    CheckStore(retaliation, scale, seed);
 
+    // The profile loads a skill's offensive and retaliation stores from the record with the
+    // rest: those are the skill stores exercised, copied out of it.
     SkillProfile profile;
     profile.LoadProfile(records.base);
+    DamageAttributeStore_Skill skill(profile.GetDamageAttrStore());
+    CheckStore(skill, scale, seed);
+    RetaliationAttributeStore_Skill skillRetaliation(profile.GetRetaliationAttrStore());
+    CheckStore(skillRetaliation, scale, seed);
+
     SkillProfile copy(profile);
     profile = SkillProfile();
     for (unsigned level : kLevels) {
