@@ -191,6 +191,17 @@ void ExerciseStore(Store& store, float scale, uint8_t seed)
     Offer(moved, seed);
 }
 
+// A store kind's copy, move and assignments, on empty stores.
+template <class Store>
+void CopyEmpty()
+{
+    Store store;
+    Store copy(store);
+    copy = store;
+    Store moved(std::move(copy));
+    moved = std::move(store);
+}
+
 // The records of the input text: a base, then a prefix and a suffix when NUL bytes end
 // the ones before.
 struct FuzzRecords {
@@ -219,25 +230,33 @@ void ExerciseStores(const FuzzRecords& records, float scale, uint8_t seed)
 {
     const LoadTable* prefix = records.hasPrefix ? &records.prefix : nullptr;
     const LoadTable* suffix = records.hasSuffix ? &records.suffix : nullptr;
+    // One generator lends every item load its jitter, in the order weapon, item
+    // retaliation, armour.
     RandomUniform generator;
     generator.Seed(seed);
-    for (bool armor : {false, true}) {
-        DamageAttributeStore_Equipment damage;
-        damage.SetRandomGen(&generator);
-        damage.Load(records.base, prefix, suffix, armor);
-        damage.SetRandomGen(nullptr);
-        if (armor)
-            CheckStore(damage, scale, seed);
-        else
-            ExerciseStore(damage, scale, seed);
-    }
+    DamageAttributeStore_Equipment weapon;
+    weapon.SetRandomGen(&generator);
+    weapon.Load(records.base, prefix, suffix, false);
+    weapon.SetRandomGen(nullptr);
     // An item's retaliation loads the same classes whether it is armour or not: one load a
     // run, the flag from the seed.
     RetaliationAttributeStore_Equipment retaliation;
     retaliation.SetRandomGen(&generator);
     retaliation.Load(records.base, prefix, suffix, (seed & 1u) != 0);
     retaliation.SetRandomGen(nullptr);
+    DamageAttributeStore_Equipment armour;
+    armour.SetRandomGen(&generator);
+    armour.Load(records.base, prefix, suffix, true);
+    armour.SetRandomGen(nullptr);
+
+    // The weapon's store holds what only a weapon loads, the prefix's and suffix's global
+    // chances and both groups: it is written at every level and copied. Every store kind
+    // shares that code, and every class writes its texts at every level above, so the
+    // others are checked at level 1; their own copies and assignments are made empty.
+    ExerciseStore(weapon, scale, seed);
     CheckStore(retaliation, scale, seed);
+    CheckStore(armour, scale, seed);
+    CopyEmpty<RetaliationAttributeStore_Equipment>();
 
     // The profile loads a skill's offensive and retaliation stores from the record with the
     // rest: those are the skill stores exercised, copied out of it.
@@ -247,6 +266,8 @@ void ExerciseStores(const FuzzRecords& records, float scale, uint8_t seed)
     CheckStore(skill, scale, seed);
     RetaliationAttributeStore_Skill skillRetaliation(profile.GetRetaliationAttrStore());
     CheckStore(skillRetaliation, scale, seed);
+    CopyEmpty<DamageAttributeStore_Skill>();
+    CopyEmpty<RetaliationAttributeStore_Skill>();
 
     SkillProfile copy(profile);
     profile = SkillProfile();
