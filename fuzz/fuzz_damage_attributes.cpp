@@ -3,8 +3,12 @@
 // largest, adds its cost, and adds its damage and modifiers to a seeded attack. Then the
 // text is split into a base, a prefix and a suffix record, and every store kind (offensive
 // and retaliation, equipment as weapon and as armour, skill, and a skill profile) loads
-// from them, is scaled, priced and written, copied, moved, assigned to itself and offered
-// to attacks at the same levels. Any number that comes out not finite is a failure.
+// from them, is scaled, priced, written and offered to attacks at the same levels; the
+// weapon's store is written at every level and copied, moved and assigned to itself. Any
+// number that comes out not finite is a failure.
+//
+// Nothing an input makes outlives it (the text lists keep only their capacity): the next
+// input starts from the same state, and the fuzzer has no leak to look for.
 //
 // Input: the jitter percent, the scale percent (each four bytes of a float; one that is
 // not finite counts as 0) and a seed byte, then the record text; a NUL byte ends the base
