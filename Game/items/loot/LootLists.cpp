@@ -162,10 +162,6 @@ void CumulativeLootList::Load(const LoadTable& table, const char* owner, const c
     m_entries.reset();
     if (!namePrefix || !weightPrefix)
         return;
-    if (!RecordKept::IsKept(table)) {
-        m_entries = ReadEntries(table, owner, namePrefix, weightPrefix, rows);
-        return;
-    }
     struct Kept {
         uint64_t generation = 0;
         std::unordered_map<KeptListKey, std::shared_ptr<const Entries>, KeptListHash, KeptListEqual> lists;
@@ -176,13 +172,17 @@ void CumulativeLootList::Load(const LoadTable& table, const char* owner, const c
         kept.lists.clear();
         kept.generation = generation;
     }
+    // A list is kept only for a database table, which lives until the generation moves on:
+    // no other table can stand at a kept table's address meanwhile, so a list found needs
+    // no second look at the database.
     const KeptListView view{&table, namePrefix, weightPrefix, rows};
     if (const auto found = kept.lists.find(view); found != kept.lists.end()) {
         m_entries = found->second;
         return;
     }
     m_entries = ReadEntries(table, owner, namePrefix, weightPrefix, rows);
-    kept.lists.emplace(KeptListKey{&table, namePrefix, weightPrefix, rows}, m_entries);
+    if (RecordKept::IsKept(table))
+        kept.lists.emplace(KeptListKey{&table, namePrefix, weightPrefix, rows}, m_entries);
 }
 
 std::shared_ptr<const CumulativeLootList::Entries> CumulativeLootList::ReadEntries(const LoadTable& table,
