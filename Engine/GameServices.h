@@ -305,11 +305,16 @@ private:
     // What the files under the data root held when first read (none: no such file), by
     // normalised name: an animation loaded again after its last unload is read from here,
     // not looked for on disk again. Forgotten when the data root changes.
+    // A file's text, and the animation it gave when it parsed without a warning.
+    struct FileText {
+        std::string text;
+        std::unique_ptr<const GraphicsAnim> parsed;
+    };
     static constexpr size_t kMaxFileTexts = 4096;
-    std::unordered_map<std::string, std::optional<std::string>> m_fileTexts;
+    std::unordered_map<std::string, std::optional<FileText>> m_fileTexts;
     std::string m_fileTextsRoot;
-    // The cached text of the file of that name under the data root; null when there is none.
-    const std::string* FindFileText(const std::string& key, const std::string& name);
+    // The cached file of that name under the data root; null when there is none.
+    FileText* FindFileText(const std::string& key, const std::string& name);
     std::unordered_map<std::string, std::vector<MeshRigidBody>> m_meshBodies;   // by normalised name
     WorldFrustum m_preLoadFrustum;
     bool m_hasPreLoadFrustum = false;

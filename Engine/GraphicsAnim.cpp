@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string_view>
 
@@ -142,9 +144,11 @@ bool GraphicsAnim::Parse(const char* text, size_t size, const char* sourceName)
                         m_ragDoll[i] = std::string(fields[1]);
                 }
         }
-        if (!good)
+        if (!good) {
+            m_parseWarned = true;
             gEngine->Log(LOG_WARNING, "Animation (%s) line %u: \"%.*s\" skipped", source, lineNumber,
                          static_cast<int>(std::min<size_t>(line.size(), 80)), line.data());
+        }
     }
     if (!haveLength) {
         gEngine->Log(LOG_WARNING, "Animation (%s): no usable length, not loaded", source);
@@ -154,6 +158,7 @@ bool GraphicsAnim::Parse(const char* text, size_t size, const char* sourceName)
     m_events.clear();
     for (const GraphicsAnimEvent& event : events) {
         if (event.frame >= m_length) {
+            m_parseWarned = true;
             gEngine->Log(LOG_WARNING, "Animation (%s): event %s at frame %d past the length %d skipped", source,
                          event.name.c_str(), event.frame, m_length);
             continue;
@@ -197,6 +202,31 @@ void ResourceLoader::EnqueueResource(const GraphicsAnim* animation, ResourcePrio
 
 GraphicsEngine::~GraphicsEngine() = default;
 
+namespace {
+
+// Journals "<name> (<count><tail>)": animations are loaded and unloaded for every character
+// made, and writing the text directly costs far less than formatting it.
+void RecordAnimationLoads(const char* call, const std::string& name, unsigned count, std::string_view tail)
+{
+    char detail[Journal::kMaxDetailLength + 1];
+    size_t length = 0;
+    auto put = [&](std::string_view text) {
+        const size_t taken = std::min(text.size(), sizeof detail - length);
+        std::memcpy(detail + length, text.data(), taken);
+        length += taken;
+    };
+    put(name.c_str());   // as far as its first NUL, as "%s" would
+    put(" (");
+    char number[16];
+    const auto written = std::to_chars(number, number + sizeof number, count);
+    put(std::string_view(number, static_cast<size_t>(written.ptr - number)));
+    put(tail);
+    put(")");
+    Journal::Get().RecordText(call, 0, std::string_view(detail, length));
+}
+
+}  // namespace
+
 GraphicsAnim* GraphicsEngine::LoadAnimation(const std::string& name)
 {
     if (name.empty())
@@ -205,7 +235,7 @@ GraphicsAnim* GraphicsEngine::LoadAnimation(const std::string& name)
     std::lock_guard<std::mutex> guard(m_lock);
     if (auto found = m_loaded.find(key); found != m_loaded.end()) {
         ++found->second.loads;
-        Journal::Get().Record("GraphicsEngine::LoadAnimation", 0, "%s (%u loads)", name.c_str(), found->second.loads);
+        RecordAnimationLoads("GraphicsEngine::LoadAnimation", name, found->second.loads, " loads");
         return found->second.animation.get();
     }
 
@@ -216,21 +246,30 @@ GraphicsAnim* GraphicsEngine::LoadAnimation(const std::string& name)
         if (!animation->Parse(registered->second.data(), registered->second.size(), name.c_str()))
             return nullptr;
     } else {
-        const std::string* text = FindFileText(key, name);
-        if (!text) {
+        FileText* file = FindFileText(key, name);
+        if (!file) {
             gEngine->Log(LOG_WARNING, "GraphicsEngine: animation (%s) not found", name.c_str());
             return nullptr;
         }
-        if (!animation->Parse(text->data(), text->size(), name.c_str()))
-            return nullptr;
+        if (file->parsed) {
+            animation = std::make_unique<GraphicsAnim>(*file->parsed, name);
+        } else {
+            if (!animation->Parse(file->text.data(), file->text.size(), name.c_str()))
+                return nullptr;
+            // A file that parses without a warning gives the same animation every time:
+            // loaded again after its last unload, it is copied rather than parsed. One that
+            // warns is parsed (and warns) at every load.
+            if (!animation->ParseWarned())
+                file->parsed = std::make_unique<const GraphicsAnim>(*animation);
+        }
     }
     GraphicsAnim* loaded = animation.get();
     m_loaded[key] = Loaded{std::move(animation), 1};
-    Journal::Get().Record("GraphicsEngine::LoadAnimation", 0, "%s (1 load)", name.c_str());
+    RecordAnimationLoads("GraphicsEngine::LoadAnimation", name, 1, " load");
     return loaded;
 }
 
-const std::string* GraphicsEngine::FindFileText(const std::string& key, const std::string& name)
+GraphicsEngine::FileText* GraphicsEngine::FindFileText(const std::string& key, const std::string& name)
 {
     const std::string root = RecordDatabase::Get().GetDataRoot();
     if (root != m_fileTextsRoot || m_fileTexts.size() >= kMaxFileTexts) {
@@ -239,7 +278,7 @@ const std::string* GraphicsEngine::FindFileText(const std::string& key, const st
     }
     if (auto cached = m_fileTexts.find(key); cached != m_fileTexts.end())
         return cached->second ? &*cached->second : nullptr;
-    std::optional<std::string>& slot = m_fileTexts[key];
+    std::optional<FileText>& slot = m_fileTexts[key];
     std::string relative = name;
     std::replace(relative.begin(), relative.end(), '\\', '/');
     const std::string path = root.empty() ? std::string() : RecordDatabase::FindPathIgnoringCase(root, relative);
@@ -251,7 +290,7 @@ const std::string* GraphicsEngine::FindFileText(const std::string& key, const st
     file.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<size_t>(file.gcount()));
     text.shrink_to_fit();
-    slot = std::move(text);
+    slot.emplace().text = std::move(text);
     return &*slot;
 }
 
@@ -263,8 +302,8 @@ void GraphicsEngine::UnloadAnimation(GraphicsAnim* animation)
     for (auto it = m_loaded.begin(); it != m_loaded.end(); ++it) {
         if (it->second.animation.get() != animation)
             continue;
-        Journal::Get().Record("GraphicsEngine::UnloadAnimation", 0, "%s (%u loads left)",
-                              animation->GetName().c_str(), it->second.loads - 1);
+        RecordAnimationLoads("GraphicsEngine::UnloadAnimation", animation->GetName(), it->second.loads - 1,
+                             " loads left");
         if (--it->second.loads == 0)
             m_loaded.erase(it);
         return;

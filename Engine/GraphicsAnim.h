@@ -39,6 +39,8 @@ public:
     static constexpr float kMaxMotionSpeed = 1000.0f;
 
     explicit GraphicsAnim(std::string name) : m_name(std::move(name)) {}
+    // A copy of `parsed` under another spelling of its name.
+    GraphicsAnim(const GraphicsAnim& parsed, std::string name) : GraphicsAnim(parsed) { m_name = std::move(name); }
 
     // The animation every actor can play: one frame, built into the engine.
     static const char* GetDefaultName();
@@ -46,6 +48,8 @@ public:
     // Reads the text form (see GraphicsAnim.cpp). Lines that do not parse are logged with
     // `sourceName` and skipped; false (and a log line) when no usable length is given.
     bool Parse(const char* text, size_t size, const char* sourceName);
+    // Whether Parse logged anything (a line skipped, an event past the end).
+    bool ParseWarned() const { return m_parseWarned; }
 
     const std::string& GetName() const { return m_name; }
     unsigned GetLength() const { return static_cast<unsigned>(m_length); }
@@ -80,6 +84,7 @@ private:
     float m_motionSpeed = 0.0f;
     std::vector<GraphicsAnimEvent> m_events;
     std::string m_ragDoll[4];
+    bool m_parseWarned = false;
 };
 
 // How soon a queued resource is wanted: higher values first.

@@ -15,13 +15,18 @@ Journal& Journal::Get()
 
 void Journal::Record(const char* call, uint32_t objectId, const char* format, ...)
 {
-    char detail[256];
+    char detail[kMaxDetailLength + 1];
     va_list args;
     va_start(args, format);
     const int written = std::vsnprintf(detail, sizeof detail, format, args);
     va_end(args);
     const size_t length = written < 0 ? 0 : std::min(static_cast<size_t>(written), sizeof detail - 1);
+    RecordText(call, objectId, std::string_view(detail, length));
+}
 
+void Journal::RecordText(const char* call, uint32_t objectId, std::string_view detail)
+{
+    detail = detail.substr(0, kMaxDetailLength);
     std::lock_guard<std::mutex> guard(m_lock);
     JournalEntry* slot = nullptr;
     if (m_count == kMaxEntries) {
@@ -36,7 +41,7 @@ void Journal::Record(const char* call, uint32_t objectId, const char* format, ..
     }
     slot->call.assign(call ? call : "");
     slot->objectId = objectId;
-    slot->detail.assign(detail, length);
+    slot->detail.assign(detail.data(), detail.size());
 }
 
 template <class Visit>

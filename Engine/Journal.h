@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace GAME {
@@ -23,8 +24,13 @@ public:
 
     // Only the newest entries are kept, so a long run does not grow the journal for good.
     static constexpr size_t kMaxEntries = 4096;
+    // The longest detail kept; a longer one is cut.
+    static constexpr size_t kMaxDetailLength = 255;
 
     void Record(const char* call, uint32_t objectId, const char* format, ...) __attribute__((format(printf, 4, 5)));
+    // The same with the detail already written, kept to the length Record keeps: for the
+    // calls made most often, where formatting would cost more than the entry.
+    void RecordText(const char* call, uint32_t objectId, std::string_view detail);
 
     std::vector<JournalEntry> GetEntries() const;
     // How many kept entries are of that call (and of that object, when it is not 0).

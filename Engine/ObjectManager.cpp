@@ -183,8 +183,9 @@ Object* ObjectManager::CreateObject(const char* className, uint32_t id)
 
 namespace {
 
-// The records whose objects are loading on this thread, outermost first.
-thread_local std::vector<std::string> tRecordsLoading;
+// The records whose objects are loading on this thread, outermost first. The database keeps
+// one table for every spelling of a record's name, so a table is its record.
+thread_local std::vector<const LoadTable*> tRecordsLoading;
 
 }  // namespace
 
@@ -214,10 +215,8 @@ Object* ObjectManager::CreateObjectFromFile(const std::string& recordName, const
                      recordName.c_str(), className, required.GetName());
         return nullptr;
     }
-    // Spellings of one record (case, separators) are one record.
-    const std::string normalized = load ? RecordDatabase::NormalizeName(recordName) : std::string();
     if (load) {
-        if (std::find(tRecordsLoading.begin(), tRecordsLoading.end(), normalized) != tRecordsLoading.end()) {
+        if (std::find(tRecordsLoading.begin(), tRecordsLoading.end(), table) != tRecordsLoading.end()) {
             gEngine->Log(LOG_WARNING, "Unable to create object from \"%s\": the record is already loading (it names itself)",
                          recordName.c_str());
             return nullptr;
@@ -233,7 +232,7 @@ Object* ObjectManager::CreateObjectFromFile(const std::string& recordName, const
         return nullptr;
     object->SetObjectName(recordName);
     if (load) {
-        tRecordsLoading.push_back(normalized);
+        tRecordsLoading.push_back(table);
         object->Load(*table);
         tRecordsLoading.pop_back();
     }

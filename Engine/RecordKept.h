@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <utility>
@@ -50,11 +51,12 @@ public:
 
 // Values by key, for the records of one generation: all dropped when the records have
 // changed. Keys come from records, so the values are few; past `maxKept` they are all
-// dropped and read afresh rather than kept without bound.
-template <class Key, class Value, class Hash = std::hash<Key>>
+// dropped and read afresh rather than kept without bound. A transparent Hash and Equal let
+// a look-up use a view of the key (no copy of its text).
+template <class Key, class Value, class Hash = std::hash<Key>, class Equal = std::equal_to<Key>>
 class RecordKeptMap {
 public:
-    using Map = std::unordered_map<Key, Value, Hash>;
+    using Map = std::unordered_map<Key, Value, Hash, Equal>;
 
     explicit RecordKeptMap(size_t maxKept) : m_maxKept(maxKept) {}
 

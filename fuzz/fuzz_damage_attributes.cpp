@@ -3,8 +3,12 @@
 // largest, adds its cost, and adds its damage and modifiers to a seeded attack. Then the
 // text is split into a base, a prefix and a suffix record, and every store kind (offensive
 // and retaliation, equipment as weapon and as armour, skill, and a skill profile) loads
-// from them, is scaled, priced and written, copied, moved, assigned to itself and offered
-// to attacks at the same levels. Any number that comes out not finite is a failure.
+// from them, is scaled, priced, written and offered to attacks at the same levels; the
+// weapon's store is written at every level and copied, moved and assigned to itself. Any
+// number that comes out not finite is a failure.
+//
+// Nothing an input makes outlives it (the text lists keep only their capacity): the next
+// input starts from the same state, and the fuzzer has no leak to look for.
 //
 // Input: the jitter percent, the scale percent (each four bytes of a float; one that is
 // not finite counts as 0) and a seed byte, then the record text; a NUL byte ends the base
@@ -73,24 +77,38 @@ void CheckObjects(const CombatAttributeList& objects)
     }
 }
 
-void CheckTexts(const DamageAttribute::TextList& lines)
+// The three text lists, kept from check to check with their capacity. Checking empties
+// them: lines left over would outlive the input, and an input that ends with more
+// allocations than it freed is run again by the fuzzer to look for a leak.
+struct TextLists {
+    DamageAttribute::TextList first, second, third;
+
+    void Check()
+    {
+        for (DamageAttribute::TextList* lines : {&first, &second, &third}) {
+            for (const std::u16string& line : *lines)
+                Require(!ShowsNonFinite(line));
+            lines->clear();
+        }
+    }
+};
+
+TextLists& EmptyTexts()
 {
-    for (const std::u16string& line : lines)
-        Require(!ShowsNonFinite(line));
+    static TextLists texts;
+    return texts;
 }
 
 // The texts of every level and of the level after it, from an attribute or a store.
 template <class Source>
 void CheckLevelTexts(const Source& source)
 {
-    DamageAttribute::TextList texts1, texts2, texts3;
+    TextLists& texts = EmptyTexts();
     for (unsigned level : kLevels) {
-        source.CreateText(texts1, texts2, texts3, level);
-        source.CreateNextText(texts1, texts2, texts3, level, level + 1u);
+        source.CreateText(texts.first, texts.second, texts.third, level);
+        source.CreateNextText(texts.first, texts.second, texts.third, level, level + 1u);
     }
-    CheckTexts(texts1);
-    CheckTexts(texts2);
-    CheckTexts(texts3);
+    texts.Check();
 }
 
 void Exercise(DamageAttribute& attribute, float jitter, float scale, uint8_t seed)
@@ -104,11 +122,9 @@ void Exercise(DamageAttribute& attribute, float jitter, float scale, uint8_t see
     // A hidden chance writes a fixed indent in place of the chance and changes no other
     // number, so one text shows it; every level's texts are checked above.
     attribute.SetHideChanceIndentLine(true);
-    DamageAttribute::TextList hidden1, hidden2, hidden3;
-    attribute.CreateText(hidden1, hidden2, hidden3, kLevels[0]);
-    CheckTexts(hidden1);
-    CheckTexts(hidden2);
-    CheckTexts(hidden3);
+    TextLists& hidden = EmptyTexts();
+    attribute.CreateText(hidden.first, hidden.second, hidden.third, kLevels[0]);
+    hidden.Check();
 
     CostInfo_DamageAttributes cost;
     attribute.GetCostInfo(cost);
@@ -139,8 +155,24 @@ void Offer(const DamageAttributeStore& store, uint8_t seed)
     }
 }
 
-// Priced, written and offered; then copied, moved and assigned to itself, and the copy
-// offered again. The last copies go when the function returns.
+// Scaled, priced and offered to attacks at every level, and written at level 1 (where a
+// prefix's and a suffix's global chance show).
+void CheckStore(DamageAttributeStore& store, float scale, uint8_t seed)
+{
+    store.ScaleAttributes(scale);
+    CostInfo_DamageAttributes cost;
+    store.GetCostInfo(cost);
+    for (float total : {cost.avgBase, cost.avgPierceRatio, cost.avgBonus, cost.avgOverTime, cost.mod, cost.modDur})
+        RequireFinite(total);
+    Offer(store, seed);
+    TextLists& texts = EmptyTexts();
+    store.CreateText(texts.first, texts.second, texts.third, 1u);
+    store.CreateNextText(texts.first, texts.second, texts.third, 1u, 2u);
+    texts.Check();
+}
+
+// As CheckStore, and written at every level; then copied, moved and assigned to itself, and
+// the copy offered again. The last copies go when the function returns.
 template <class Store>
 void ExerciseStore(Store& store, float scale, uint8_t seed)
 {
@@ -161,6 +193,17 @@ void ExerciseStore(Store& store, float scale, uint8_t seed)
     moved = std::move(self);   // self is the emptied copy
     moved = store;
     Offer(moved, seed);
+}
+
+// A store kind's copy, move and assignments, on empty stores.
+template <class Store>
+void CopyEmpty()
+{
+    Store store;
+    Store copy(store);
+    copy = store;
+    Store moved(std::move(copy));
+    moved = std::move(store);
 }
 
 // The records of the input text: a base, then a prefix and a suffix when NUL bytes end
@@ -191,29 +234,45 @@ void ExerciseStores(const FuzzRecords& records, float scale, uint8_t seed)
 {
     const LoadTable* prefix = records.hasPrefix ? &records.prefix : nullptr;
     const LoadTable* suffix = records.hasSuffix ? &records.suffix : nullptr;
+    // One generator lends every item load its jitter, in the order weapon, item
+    // retaliation, armour.
     RandomUniform generator;
     generator.Seed(seed);
-    for (bool armor : {false, true}) {
-        DamageAttributeStore_Equipment damage;
-        RetaliationAttributeStore_Equipment retaliation;
-        damage.SetRandomGen(&generator);
-        damage.Load(records.base, prefix, suffix, armor);
-        retaliation.SetRandomGen(&generator);
-        retaliation.Load(records.base, prefix, suffix, armor);
-        damage.SetRandomGen(nullptr);
-        retaliation.SetRandomGen(nullptr);
-        ExerciseStore(damage, scale, seed);
-        ExerciseStore(retaliation, scale, seed);
-    }
-    DamageAttributeStore_Skill skill;
-    skill.Load(records.base);
-    ExerciseStore(skill, scale, seed);
-    RetaliationAttributeStore_Skill skillRetaliation;
-    skillRetaliation.Load(records.base);
-    ExerciseStore(skillRetaliation, scale, seed);
+    DamageAttributeStore_Equipment weapon;
+    weapon.SetRandomGen(&generator);
+    weapon.Load(records.base, prefix, suffix, false);
+    weapon.SetRandomGen(nullptr);
+    // An item's retaliation loads the same classes whether it is armour or not: one load a
+    // run, the flag from the seed.
+    RetaliationAttributeStore_Equipment retaliation;
+    retaliation.SetRandomGen(&generator);
+    retaliation.Load(records.base, prefix, suffix, (seed & 1u) != 0);
+    retaliation.SetRandomGen(nullptr);
+    DamageAttributeStore_Equipment armour;
+    armour.SetRandomGen(&generator);
+    armour.Load(records.base, prefix, suffix, true);
+    armour.SetRandomGen(nullptr);
 
+    // The weapon's store holds what only a weapon loads, the prefix's and suffix's global
+    // chances and both groups: it is written at every level and copied. Every store kind
+    // shares that code, and every class writes its texts at every level above, so the
+    // others are checked at level 1; their own copies and assignments are made empty.
+    ExerciseStore(weapon, scale, seed);
+    CheckStore(retaliation, scale, seed);
+    CheckStore(armour, scale, seed);
+    CopyEmpty<RetaliationAttributeStore_Equipment>();
+
+    // The profile loads a skill's offensive and retaliation stores from the record with the
+    // rest: those are the skill stores exercised, copied out of it.
     SkillProfile profile;
     profile.LoadProfile(records.base);
+    DamageAttributeStore_Skill skill(profile.GetDamageAttrStore());
+    CheckStore(skill, scale, seed);
+    RetaliationAttributeStore_Skill skillRetaliation(profile.GetRetaliationAttrStore());
+    CheckStore(skillRetaliation, scale, seed);
+    CopyEmpty<DamageAttributeStore_Skill>();
+    CopyEmpty<RetaliationAttributeStore_Skill>();
+
     SkillProfile copy(profile);
     profile = SkillProfile();
     for (unsigned level : kLevels) {

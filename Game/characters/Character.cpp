@@ -6,6 +6,7 @@
 #include "Engine/Engine.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/RecordKept.h"
 #include "Game/ai/ControllerBaseCharacter.h"
 #include "Game/ai/ControllerCombat.h"
 #include "Game/ai/SlotManager.h"
@@ -42,9 +43,9 @@ constexpr const char* kSplashSoundDefault = "records/sounds/soundpak/bodyfalls/F
 // The entry at `index` of a string array in a record; empty when absent.
 std::string StringEntry(const LoadTable& table, const char* key, unsigned index)
 {
-    std::vector<std::string> entries;
-    table.GetStringArray(key, entries);
-    return index < entries.size() ? entries[index] : std::string();
+    const LoadTable::Value* value = table.FindValue(key);
+    const std::string* entry = value ? value->GetEntry(index) : nullptr;
+    return entry ? *entry : std::string();
 }
 
 // The game-wide record's keys of the sixteen damage effect packs, in field order.
@@ -70,15 +71,45 @@ constexpr const char* kDamageFxKeys[Character::kDamageFxCount] = {
 // The hit effects of the game-wide record and the combat attribute type each shows.
 struct AbsEffectKey {
     const char* key;
+    const char* soundKey;
     CombatAttributeType type;
 };
 constexpr AbsEffectKey kAbsEffectKeys[] = {
-    {"absColdFx", static_cast<CombatAttributeType>(5)},  {"absFireFx", static_cast<CombatAttributeType>(6)},
-    {"absPoisonFx", static_cast<CombatAttributeType>(7)}, {"absLightningFx", static_cast<CombatAttributeType>(8)},
-    {"absLifeFx", static_cast<CombatAttributeType>(9)},   {"absManaBurnFx", static_cast<CombatAttributeType>(10)},
-    {"absDisruptionFx", static_cast<CombatAttributeType>(11)},
-    {"absPercentCurrentLifeFx", static_cast<CombatAttributeType>(12)},
+    {"absColdFx", "absColdFxSound", static_cast<CombatAttributeType>(5)},
+    {"absFireFx", "absFireFxSound", static_cast<CombatAttributeType>(6)},
+    {"absPoisonFx", "absPoisonFxSound", static_cast<CombatAttributeType>(7)},
+    {"absLightningFx", "absLightningFxSound", static_cast<CombatAttributeType>(8)},
+    {"absLifeFx", "absLifeFxSound", static_cast<CombatAttributeType>(9)},
+    {"absManaBurnFx", "absManaBurnFxSound", static_cast<CombatAttributeType>(10)},
+    {"absDisruptionFx", "absDisruptionFxSound", static_cast<CombatAttributeType>(11)},
+    {"absPercentCurrentLifeFx", "absPercentCurrentLifeFxSound", static_cast<CombatAttributeType>(12)},
 };
+constexpr size_t kAbsEffectCount = std::size(kAbsEffectKeys);
+
+// The game-wide record's effect names for one pathing size: the same for every character
+// of that size, so read once and kept with the record.
+struct CharacterEffectPackNames {
+    std::string damage[Character::kDamageFxCount];
+    std::string fireBuff;
+    std::string poisonBuff;
+    std::string absEffect[kAbsEffectCount];
+    std::string absSound[kAbsEffectCount];
+};
+constexpr char kKeptCharacterEffectPacks = 0;
+
+CharacterEffectPackNames ReadCharacterEffectPackNames(const LoadTable& database, unsigned index)
+{
+    CharacterEffectPackNames names;
+    for (int i = 0; i < Character::kDamageFxCount; ++i)
+        names.damage[i] = StringEntry(database, kDamageFxKeys[i], index);
+    names.fireBuff = StringEntry(database, "fireBuffFxPak", index);
+    names.poisonBuff = StringEntry(database, "poisonBuffFxPak", index);
+    for (size_t i = 0; i < kAbsEffectCount; ++i) {
+        names.absEffect[i] = StringEntry(database, kAbsEffectKeys[i].key, index);
+        names.absSound[i] = StringEntry(database, kAbsEffectKeys[i].soundKey, index);
+    }
+    return names;
+}
 
 // The sound pack record keys in the order they are read (not quite field order), each
 // with its field; only the splash sound has a default record.
@@ -349,21 +380,23 @@ void Character::LoadDeathPresentation(const LoadTable& table)
 void Character::LoadEffectPacks(const LoadTable& database)
 {
     const auto index = static_cast<unsigned>(m_pathingSize);
+    const auto names = RecordKept::Get<CharacterEffectPackNames>(
+        database, &kKeptCharacterEffectPacks, index,
+        [index](const LoadTable& table) { return ReadCharacterEffectPackNames(table, index); });
     for (int i = 0; i < kDamageFxCount; ++i)
-        m_damageFx[i].LoadFromDatabase(StringEntry(database, kDamageFxKeys[i], index));
-    m_fireBuffFx.LoadFromDatabase(StringEntry(database, "fireBuffFxPak", index));
-    m_poisonBuffFx.LoadFromDatabase(StringEntry(database, "poisonBuffFxPak", index));
+        m_damageFx[i].LoadFromDatabase(names->damage[i]);
+    m_fireBuffFx.LoadFromDatabase(names->fireBuff);
+    m_poisonBuffFx.LoadFromDatabase(names->poisonBuff);
 
     for (auto& [type, effect] : m_absEffects)
         DestroyOwned(effect.sound, __LINE__);
     m_absEffects.clear();
-    for (const AbsEffectKey& entry : kAbsEffectKeys) {
+    for (size_t i = 0; i < kAbsEffectCount; ++i) {
         CharacterAbsEffect effect;
-        effect.effect = StringEntry(database, entry.key, index);
-        const std::string sound = StringEntry(database, (std::string(entry.key) + "Sound").c_str(), index);
-        if (!sound.empty())
-            effect.sound = ObjectManager::Get().CreateObjectFromFile<SoundPak>(sound);
-        m_absEffects[entry.type] = std::move(effect);
+        effect.effect = names->absEffect[i];
+        if (!names->absSound[i].empty())
+            effect.sound = ObjectManager::Get().CreateObjectFromFile<SoundPak>(names->absSound[i]);
+        m_absEffects[kAbsEffectKeys[i].type] = std::move(effect);
     }
 }
 

@@ -80,8 +80,10 @@ void CharacterBio::LoadFormula(const LoadTable& table, const char* key,
     const std::string text = table.GetString(key, "");
     if (text.empty())
         return;
+    // Every character reads the same regeneration formulas: each text is parsed once.
+    const std::shared_ptr<const EqNode<float>> tree = DesignerEquation_Algebra::KeptTree(text);
     formula = std::make_unique<DesignerEquation_Algebra>();
-    if (!formula->ParseEquation(text.c_str(), this)) {
+    if (!tree || !formula->BindTree(*tree, this)) {
         gEngine->Log(LOG_WARNING, "-=- CharacterBio Equation load failure : %s ", key);
         formula.reset();
     }

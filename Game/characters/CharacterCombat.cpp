@@ -548,7 +548,11 @@ void Character::LoadAnimationSound(const LoadTable& table, const char* soundKey,
 
 void Character::LoadAnimationSound(const LoadTable& table, const char* soundKey, float chance)
 {
-    m_animationSounds.AddSound(Name(soundKey), table.GetString(soundKey, ""), chance);
+    // Most records give few of these sounds: the event's name is made (interned) only for
+    // a sound that is added.
+    const char* record = table.GetString(soundKey, "");
+    if (*record && chance > 0.0f)
+        m_animationSounds.AddSound(Name(soundKey), record, chance);
 }
 
 // ---- Animation events ------------------------------------------------------------------------

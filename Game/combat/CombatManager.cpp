@@ -117,6 +117,12 @@ struct CombatManager::KeptRecord {
     std::array<bool, CombatFormula_Count> written{};
     std::array<std::shared_ptr<const EqNode<float>>, CombatFormula_Count> trees;
     std::array<LadderStep, kLadderSteps> ladder{};
+    // By position: the formula as the first combat manager to bind it compiled it, and where
+    // that manager was. Every manager binds each name to the same member, so later ones
+    // copy the program moved onto themselves instead of compiling the tree again. Filled
+    // while binding; the kept records are each thread's own, so no other thread sees it.
+    mutable std::array<std::shared_ptr<const DesignerEquation_Algebra>, CombatFormula_Count> models;
+    mutable std::array<std::uintptr_t, CombatFormula_Count> modelOwners{};
 };
 
 namespace {
@@ -205,9 +211,17 @@ void CombatManager::BindFormulas(const KeptRecord& read)
             continue;
         const FormulaKey& entry = kFormulaKeys[i];
         auto formula = std::make_unique<DesignerEquation_Algebra>();
-        if (!read.trees[i] || !formula->BindTree(*read.trees[i], this)) {
+        if (read.models[i]) {
+            formula->CopyBoundFor(*read.models[i], read.modelOwners[i], sizeof(CombatManager), this, this);
+        } else if (!read.trees[i] || !formula->BindTree(*read.trees[i], this)) {
             gEngine->Log(LOG_WARNING, "-=- Combat Manager Equation load failure : %s", entry.key);
             continue;
+        } else {
+            const auto self = reinterpret_cast<std::uintptr_t>(static_cast<const void*>(this));
+            auto model = std::make_shared<DesignerEquation_Algebra>();
+            model->CopyBoundFor(*formula, self, sizeof(CombatManager), this, this);
+            read.models[i] = std::move(model);
+            read.modelOwners[i] = self;
         }
         m_formulas[entry.slot] = std::move(formula);
     }

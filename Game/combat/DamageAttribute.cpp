@@ -85,19 +85,26 @@ DamageAttribute* DamageAttribute::Keep(std::unique_ptr<DamageAttribute> attribut
 
 float DamageAttribute::GetChance(unsigned level) const { return ChanceAt(level); }
 
+std::u16string& DamageAttribute::StartLine()
+{
+    thread_local std::u16string line;
+    line.clear();
+    return line;
+}
+
 void DamageAttribute::CreateText(TextList& texts1, TextList& texts2, TextList& texts3, unsigned level) const
 {
-    std::u16string line;
+    std::u16string& line = StartLine();
     GetText(line, level);
-    AppendLine(texts1, texts2, texts3, std::move(line));
+    AppendLine(texts1, texts2, texts3, line);
 }
 
 void DamageAttribute::CreateNextText(TextList& texts1, TextList& texts2, TextList& texts3, unsigned level,
                                      unsigned nextLevel) const
 {
-    std::u16string line;
+    std::u16string& line = StartLine();
     GetNextText(line, level, nextLevel);
-    AppendLine(texts1, texts2, texts3, std::move(line));
+    AppendLine(texts1, texts2, texts3, line);
 }
 
 float DamageAttribute::Jitter(float value, float percent, RandomUniform& rng) const
@@ -146,19 +153,19 @@ void DamageAttribute::AppendText(std::u16string& line, const char* tag, float va
     LocalizationManager::Instance().AppendFormat(line, tag, value);
 }
 
-void DamageAttribute::AppendLine(TextList& texts1, TextList& texts2, TextList& texts3, std::u16string&& line) const
+void DamageAttribute::AppendLine(TextList& texts1, TextList& texts2, TextList& texts3, std::u16string_view line) const
 {
     if (line.empty())
         return;
     switch (GetTextList()) {
     case DamageTextList::First:
-        texts1.push_back(std::move(line));
+        texts1.emplace_back(line);
         break;
     case DamageTextList::Second:
-        texts2.push_back(std::move(line));
+        texts2.emplace_back(line);
         break;
     case DamageTextList::Third:
-        texts3.push_back(std::move(line));
+        texts3.emplace_back(line);
         break;
     }
 }

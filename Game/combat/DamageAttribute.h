@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -232,8 +233,12 @@ protected:
                              float max);
     static void AppendText(std::u16string& line, const char* tag);
     static void AppendText(std::u16string& line, const char* tag, float value);
+    // The line being written: one buffer per thread, emptied, whose capacity stays from
+    // line to line. A line is several appends; grown afresh each time it cost more
+    // allocations than the words. Lines leave it by a copy of their own length.
+    static std::u16string& StartLine();
     // A non-empty line goes to the attribute's own list.
-    void AppendLine(TextList& texts1, TextList& texts2, TextList& texts3, std::u16string&& line) const;
+    void AppendLine(TextList& texts1, TextList& texts2, TextList& texts3, std::u16string_view line) const;
 
     // Record arrays. The one-zero rule: a value, duration or modifier array holding the
     // single entry 0 counts as empty.

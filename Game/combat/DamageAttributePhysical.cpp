@@ -61,11 +61,11 @@ void DamageAttribute_BasePhysical::CreateText(TextList& texts1, TextList&, TextL
 {
     if (!(m_minimum > 0.0f) && !(m_range > 0.0f))
         return;
-    std::u16string line;
+    std::u16string& line = StartLine();
     const float maximum = m_range > 0.0f ? AddInRange(m_minimum, m_range) : m_minimum;
     AppendAmount(line, kSingleFormatTag, kRangeFormatTag, m_minimum, maximum);
     AppendText(line, kPhysicalTag);
-    texts1.push_back(std::move(line));
+    texts1.emplace_back(line);
     if (m_pierceRatio > 0.0f)
         AppendPierceLine(texts1, m_pierceRatio);
 }
@@ -154,11 +154,11 @@ void DamageAttribute_Physical::GetCostInfo(CostInfo_DamageAttributes& info) cons
 
 void DamageAttribute_Physical::AppendDamageLine(TextList& texts2, unsigned level) const
 {
-    std::u16string line;
+    std::u16string& line = StartLine();
     AppendChancePrefix(line, ChanceAt(level));
     AppendAmount(line, kSingleFormatTag, kRangeFormatTag, GetValueMin(level), GetValueMax(level));
     AppendText(line, kPhysicalTag);
-    texts2.push_back(std::move(line));
+    texts2.emplace_back(line);
 }
 
 void DamageAttribute_Physical::CreateText(TextList&, TextList& texts2, TextList&, unsigned level) const

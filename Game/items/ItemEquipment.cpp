@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "Engine/Engine.h"
@@ -65,17 +66,36 @@ constexpr const char* kCostEquationLabels[] = {"itemCostEquation", "itemStrength
                                                "itemIntelligenceEquation", "levelRequirementEquation"};
 static_assert(std::size(kCostEquationLabels) == ItemEquipment::CostKey_Count);
 
-// One formula of a cost record under one key name.
+// One formula of a cost record under one key name; a look-up names the key by a view.
+struct CostFormulaView {
+    const LoadTable* record;
+    std::string_view key;
+    bool operator==(const CostFormulaView&) const = default;
+};
+
 struct CostFormulaKey {
     const LoadTable* record;
     std::string key;
-    bool operator==(const CostFormulaKey&) const = default;
+    CostFormulaView View() const { return {record, key}; }
 };
 
 struct CostFormulaKeyHash {
-    size_t operator()(const CostFormulaKey& key) const
+    using is_transparent = void;
+    size_t operator()(const CostFormulaView& key) const
     {
-        return std::hash<const void*>()(key.record) * 31u ^ std::hash<std::string>()(key.key);
+        return std::hash<const void*>()(key.record) * 31u ^ std::hash<std::string_view>()(key.key);
+    }
+    size_t operator()(const CostFormulaKey& key) const { return (*this)(key.View()); }
+};
+
+struct CostFormulaKeyEqual {
+    using is_transparent = void;
+    static CostFormulaView ViewOf(const CostFormulaView& key) { return key; }
+    static CostFormulaView ViewOf(const CostFormulaKey& key) { return key.View(); }
+    template <class A, class B>
+    bool operator()(const A& a, const B& b) const
+    {
+        return ViewOf(a) == ViewOf(b);
     }
 };
 
@@ -88,7 +108,7 @@ struct KeptCostFormula {
     bool failed = false;
 };
 
-using KeptCostFormulas = RecordKeptMap<CostFormulaKey, KeptCostFormula, CostFormulaKeyHash>;
+using KeptCostFormulas = RecordKeptMap<CostFormulaKey, KeptCostFormula, CostFormulaKeyHash, CostFormulaKeyEqual>;
 
 KeptCostFormulas& KeptFormulas()
 {
@@ -262,9 +282,8 @@ void ItemEquipment::SetCostEquation(CostKey key, const LoadTable& costs)
     }
     // Only kept records' formulas are kept, and a kept record outlives its formulas: a
     // table found is the record it was read from.
-    CostFormulaKey formulaKey{&costs, name};
     const KeptCostFormulas::Map& kept = KeptFormulas().Current();
-    if (const auto found = kept.find(formulaKey); found != kept.end()) {
+    if (const auto found = kept.find(CostFormulaView{&costs, name}); found != kept.end()) {
         const KeptCostFormula& formula = found->second;
         slot.reset();
         if (formula.failed) {
@@ -288,7 +307,7 @@ void ItemEquipment::SetCostEquation(CostKey key, const LoadTable& costs)
         formula.model = std::move(model);
         formula.modelOwner = self;
     }
-    KeptFormulas().ForAdding().emplace(std::move(formulaKey), std::move(formula));
+    KeptFormulas().ForAdding().emplace(CostFormulaKey{&costs, name}, std::move(formula));
 }
 
 void ItemEquipment::SetEquation(std::unique_ptr<DesignerEquation_Algebra>& slot, const std::string& text,
@@ -611,8 +630,9 @@ void ItemEquipment::AddRelic(const std::string& name, const std::string& bonus, 
     }
     // The identity names what was asked for, an empty slot included, so that a save or
     // a peer never brings back a relic that was taken out.
-    ItemReplicaInfo identity = GetItemReplicaInfo();
-    if (identity.relicName != name || identity.relicBonus != bonus || identity.var1 != level) {
+    const ItemReplicaInfo& current = GetItemReplicaInfo();
+    if (current.relicName != name || current.relicBonus != bonus || current.var1 != level) {
+        ItemReplicaInfo identity = current;
         identity.relicName = name;
         identity.relicBonus = bonus;
         identity.var1 = level;

@@ -151,7 +151,7 @@ void MarketClient::Rebuild(const LoadTable& record)
             ItemReplicaInfo info;
             info.baseName = *potion;
             info.seed = gGameEngine->GetRandomSeed() & 0xFFFFu;
-            QueueStaticItem(info, Market_PageGoods);
+            QueueStaticItem(std::move(info), Market_PageGoods);
         }
     }
 
@@ -167,6 +167,10 @@ void MarketClient::Rebuild(const LoadTable& record)
     if (m_generatedLeftOut > 0)
         gEngine->Log(LOG_WARNING, "MarketClient %u: market record (%s) stocks more than %u items; %zu are left out",
                      m_merchantId, m_marketRecordName.c_str(), kMarketStockLimit, m_generatedLeftOut);
+    // Each queued identity becomes at most one entry (the generated queue is held to the
+    // stock limit above; the static one to what its generator may draw and two potions).
+    m_generatedStock.reserve(m_generatedQueue.size());
+    m_staticStock.reserve(m_staticQueue.size());
 }
 
 void MarketClient::ClearStocks()
@@ -176,18 +180,18 @@ void MarketClient::ClearStocks()
             RemoveEntry(*stock, stock->size() - 1);
 }
 
-void MarketClient::QueueGeneratedItem(const ItemReplicaInfo& info, int32_t)
+void MarketClient::QueueGeneratedItem(ItemReplicaInfo info, int32_t)
 {
     if (m_generatedQueue.size() + m_generatedStock.size() >= kMarketStockLimit) {
         ++m_generatedLeftOut;
         return;
     }
-    m_generatedQueue.push_back(info);
+    m_generatedQueue.push_back(std::move(info));
 }
 
-void MarketClient::QueueStaticItem(const ItemReplicaInfo& info, int32_t)
+void MarketClient::QueueStaticItem(ItemReplicaInfo info, int32_t)
 {
-    m_staticQueue.push_back(info);
+    m_staticQueue.push_back(std::move(info));
 }
 
 // ---- The frame ---------------------------------------------------------------------------

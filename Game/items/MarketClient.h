@@ -72,9 +72,10 @@ public:
     // The stock generators' identities, waiting to become items. `marketType` is the
     // generator's kind; the queues do not use it. The generated stock takes no more than
     // kMarketStockLimit identities, the indices the server sells; later ones are left out
-    // (the generators still draw them, so every peer's draws stay alike).
-    void QueueGeneratedItem(const ItemReplicaInfo& info, int32_t marketType);
-    void QueueStaticItem(const ItemReplicaInfo& info, int32_t marketType);
+    // (the generators still draw them, so every peer's draws stay alike). The identity is
+    // taken by value: a generator hands over what it drew without a copy.
+    void QueueGeneratedItem(ItemReplicaInfo info, int32_t marketType);
+    void QueueStaticItem(ItemReplicaInfo info, int32_t marketType);
     const std::deque<ItemReplicaInfo>& GetGeneratedQueue() const { return m_generatedQueue; }
     const std::deque<ItemReplicaInfo>& GetStaticQueue() const { return m_staticQueue; }
     void S2C_MarketPurchaseConfirmation(uint32_t itemIndex, uint32_t player);

@@ -219,3 +219,32 @@ TEST_F(CombatManagerRecordTest, SpellCastSpeedReadsTheSpellCastSlow)
     EXPECT_FLOAT_EQ(Combat().GetAttackSpeed(100.0f), 50.0f);
     EXPECT_FLOAT_EQ(Combat().GetRunSpeed(100.0f), 100.0f);
 }
+
+// Managers loading one record share its compiled formulas: each copy reads its own character,
+// also once the manager that compiled it first is gone.
+TEST_F(CombatManagerRecordTest, FormulasSharedByARecordReadEachCharactersOwnValues)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Combat/Own.dbr",
+                                         "pierceDamageEquation,((strengthDV*1000)+characterLevelDV)+pierceDamageDV,\n");
+    ObjectManager& objects = ObjectManager::Get();
+    struct Case {
+        float strength;
+        uint32_t level;
+        float expected;   // with a pierce damage of 20
+    };
+    const Case cases[] = {{2.0f, 3, 2023.0f}, {5.0f, 1, 5021.0f}, {1.0f, 9, 1029.0f}};
+    std::vector<CombatTestCharacter*> characters;
+    for (const Case& c : cases) {
+        CombatTestCharacter* character = MakeCombatCharacter(c.level);
+        character->SetTotalCharAttribute(CharAttributeType_Strength, c.strength);
+        character->GetCombatManager().LoadRecord("Records/Combat/Own.dbr");
+        characters.push_back(character);
+        if (characters.size() == 1) {   // the first goes before the others load
+            EXPECT_EQ(character->GetCombatManager().DesignerCalculatePierceDamage(20.0f), c.expected);
+            objects.DestroyObjectEx(character, __FILE__, __LINE__);
+            objects.FlushDestroyedObjects();
+        }
+    }
+    for (size_t i = 1; i < characters.size(); ++i)
+        EXPECT_EQ(characters[i]->GetCombatManager().DesignerCalculatePierceDamage(20.0f), cases[i].expected) << i;
+}

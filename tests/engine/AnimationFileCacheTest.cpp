@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "Engine/Engine.h"
 #include "Engine/GameServices.h"
 #include "Engine/GraphicsAnim.h"
 #include "Engine/LoadTable.h"
@@ -52,6 +53,42 @@ TEST(AnimationFileCache, AFileIsReadOncePerDataRootAndAMissingOneStaysMissing)
     graphics.UnloadAnimation(found);
 
     RecordDatabase::Get().SetDataRoot("");
+}
+
+TEST(AnimationFileCache, AFileThatParsedCleanlyIsCopiedAndOneThatWarnedWarnsAtEveryLoad)
+{
+    const std::filesystem::path root = std::filesystem::temp_directory_path() / "anim_file_parse_cache_test";
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root / "Anims");
+    std::ofstream(root / "Anims" / "Clean.anm") << "length,20,\nframeRate,24,\nevent,3,LeftFoot,\nragDollPush,far,\n";
+    std::ofstream(root / "Anims" / "Warns.anm") << "length,20,\ncolour,red,\nevent,30,PastTheEnd,\n";
+    RecordDatabase::Get().SetDataRoot(root.string());
+    GraphicsEngine& graphics = *GraphicsEngine::Get();
+    LogCapture log;
+
+    for (const char* spelling : {"Anims/Clean.anm", "anims\\CLEAN.anm"}) {
+        GraphicsAnim* clean = graphics.LoadAnimation(spelling);
+        ASSERT_NE(clean, nullptr);
+        EXPECT_EQ(clean->GetName(), spelling);
+        EXPECT_EQ(clean->GetLength(), 20u);
+        EXPECT_EQ(clean->GetFrameRate(), 24);
+        ASSERT_EQ(clean->GetEvents().size(), 1u);
+        EXPECT_EQ(clean->GetEvents()[0].frame, 3);
+        EXPECT_EQ(clean->GetRagDollPush(), "far");
+        graphics.UnloadAnimation(clean);
+    }
+    EXPECT_TRUE(log.Lines().empty());
+
+    for (int load = 1; load <= 2; ++load) {
+        GraphicsAnim* warns = graphics.LoadAnimation("Anims/Warns.anm");
+        ASSERT_NE(warns, nullptr);
+        EXPECT_TRUE(warns->GetEvents().empty());
+        graphics.UnloadAnimation(warns);
+        EXPECT_EQ(log.Lines().size(), 2u * load);   // the unknown key and the late event, each time
+    }
+
+    RecordDatabase::Get().SetDataRoot("");
+    std::filesystem::remove_all(root);
 }
 
 }  // namespace

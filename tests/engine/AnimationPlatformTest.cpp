@@ -114,6 +114,13 @@ TEST(GraphicsEngine, SharesLoadsByNameAndFreesOnTheLastUnload)
     EXPECT_EQ(log.Lines().size(), 1u);   // the missing file
     EXPECT_EQ(Journal::Get().Count("GraphicsEngine::LoadAnimation"), 3u);
     EXPECT_EQ(Journal::Get().Count("GraphicsEngine::UnloadAnimation"), 3u);
+    std::vector<std::string> details;
+    for (const JournalEntry& entry : Journal::Get().GetEntries())
+        details.push_back(entry.detail);
+    const std::string fallbackName = GraphicsAnim::GetDefaultName();
+    EXPECT_EQ(details, (std::vector<std::string>{"Anims/Walk.anm (1 load)", "anims\\WALK.anm (2 loads)",
+                                                 fallbackName + " (1 load)", "Anims/Walk.anm (1 loads left)",
+                                                 "Anims/Walk.anm (0 loads left)", fallbackName + " (0 loads left)"}));
     graphics.ClearRegisteredAnimations();
 }
 
@@ -179,6 +186,8 @@ TEST(Journal, KeepsTheNewestEntriesInOrderThroughWrapsAndClears)
     EXPECT_EQ(entries[0].call, "Short");
     EXPECT_EQ(entries[0].detail, "a");
     EXPECT_EQ(entries[1].detail, std::string(255, 'x'));
+    journal.RecordText("Text", 3, std::string(300, 'y'));   // cut alike
+    EXPECT_EQ(journal.GetLast("Text").detail, std::string(Journal::kMaxDetailLength, 'y'));
     EXPECT_EQ(journal.Count("Odd"), 0u);
     EXPECT_EQ(journal.GetLast("Even").call, "");
     journal.Clear();

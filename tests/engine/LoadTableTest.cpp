@@ -192,6 +192,11 @@ TEST(NameIndex, FoldedNamesMatchAcrossWordBoundariesAndGrowth)
     EXPECT_EQ(paths.Find("records|loot|item1"), nullptr);
     EXPECT_EQ(keys.Find("ke"), nullptr);
     EXPECT_EQ(keys.Find("keyqqqqqqqqqqqqqqqqqqqq"), nullptr);
+    // Names whose bytes differ only outside the letters by the case bit are entries of their own.
+    keys.Emplace("at`{\xC3\xA9").value = 99;
+    ASSERT_NE(keys.Find("AT`{\xC3\xA9"), nullptr);
+    EXPECT_EQ(*keys.Find("AT`{\xC3\xA9"), 99);
+    EXPECT_EQ(*keys.Find("at@[\xC3\x89"), 0);
 }
 
 TEST(NameIndex, CopiesAndClearedIndexesFindOnlyTheirOwnNames)

@@ -405,3 +405,31 @@ TEST_F(LootTest, ItemTableRowsAreSharedUntilTheRecordChanges)
     EXPECT_EQ(list.GetTotal(), 7u);
     EXPECT_EQ(rows[0].name, "A");   // what the earlier table read stays whole
 }
+
+TEST_F(LootTest, ListsOfOneRecordAreKeptApartByTheirKeysAndRows)
+{
+    const LoadTable* record = RecordDatabase::Get().RegisterRecord(
+        "Lists", "lootName1,A,\nlootWeight1,1,\nlootName2,B,\nlootWeight2,2,\notherName1,C,\notherWeight1,5,\n");
+    ASSERT_NE(record, nullptr);
+    // Read twice each, in an order that would hand a list kept under the wrong key back.
+    const struct {
+        const char* names;
+        const char* weights;
+        unsigned rows;
+        size_t entries;
+        uint32_t total;
+        const char* first;
+    } kCases[] = {
+        {"lootName", "lootWeight", 2, 2, 3, "A"},  {"otherName", "otherWeight", 2, 1, 5, "C"},
+        {"lootName", "lootWeight", 1, 1, 1, "A"},  {"lootName", "otherWeight", 2, 1, 5, "A"},
+        {"lootName", "lootWeight", 2, 2, 3, "A"},  {"otherName", "otherWeight", 2, 1, 5, "C"},
+    };
+    for (const auto& c : kCases) {
+        CumulativeLootList list;
+        list.Load(*record, "Lists", c.names, c.weights, c.rows);
+        EXPECT_EQ(list.GetEntries().size(), c.entries) << c.names << " " << c.weights << " " << c.rows;
+        EXPECT_EQ(list.GetTotal(), c.total) << c.names << " " << c.weights << " " << c.rows;
+        ASSERT_FALSE(list.IsEmpty());
+        EXPECT_EQ(list.GetEntries()[0].name, c.first);
+    }
+}

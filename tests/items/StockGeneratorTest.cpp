@@ -56,8 +56,13 @@ TEST_F(StockGeneratorTest, CountIsDrawnEvenWithoutKeysOrTable)
     EXPECT_TRUE(market.GetGeneratedQueue().empty());
     EXPECT_EQ(bow.GetTableName(*record, 3), "");
 
-    RecordDatabase::Get().RegisterRecord("Shop2", "marketBowTable12,Loot/Bows,\n");
-    EXPECT_EQ(bow.GetTableName(*RecordDatabase::Get().Find("Shop2"), 12), "Loot/Bows");
+    RecordDatabase::Get().RegisterRecord("Shop2", "marketBowTable12,Loot/Bows,\n"
+                                                  "marketBodyArmorTable4294967295,Loot/Coats,\n");
+    const LoadTable& shop2 = *RecordDatabase::Get().Find("Shop2");
+    EXPECT_EQ(bow.GetTableName(shop2, 12), "Loot/Bows");
+    EXPECT_EQ(bow.GetTableName(shop2, 1), "");
+    // The longest stem with the largest bracket still names its key whole.
+    EXPECT_EQ(MarketArmor_BodyArmor().GetTableName(shop2, 4294967295u), "Loot/Coats");
 }
 
 TEST_F(StockGeneratorTest, UniquenessIsCaseSensitiveIgnoresSeedsAndSharesDepth)

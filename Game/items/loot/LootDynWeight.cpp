@@ -35,7 +35,10 @@ void LootItemTable_DynWeight::LoadFormula(const LoadTable& table, const char* ke
     present = false;
     if (!*text)
         return;
-    present = formula.ParseEquation(text, this);
+    // Every table made from a record reads the same formulas: each text is parsed once, and
+    // a text that does not parse is tried again here so that the formula is left empty.
+    const std::shared_ptr<const EqNode<float>> tree = DesignerEquation_Algebra::KeptTree(text);
+    present = tree ? formula.BindTree(*tree, this) : formula.ParseEquation(text, this);
     if (!present)
         gEngine->Log(LOG_WARNING, "-=- LootItemTable_DynWeight:: Equation  load failure : %s ", key);
 }

@@ -10,6 +10,7 @@
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/RecordKept.h"
 #include "Game/core/foundation/RandomUniform.h"
 
 namespace GAME {
@@ -103,42 +104,85 @@ uint64_t ReadLootRows(const LoadTable& table, const char* namePrefix, const char
     return total;
 }
 
+namespace {
+
+// A list read from a database table: the table (its address names it until the records
+// change) with the key stems and row count the list was read with. The stems are held as
+// text, so a caller's transient text is safe; a look-up compares views and takes no copy.
+struct KeptListView {
+    const LoadTable* table;
+    std::string_view namePrefix;
+    std::string_view weightPrefix;
+    unsigned rows;
+    bool operator==(const KeptListView&) const = default;
+};
+
+struct KeptListKey {
+    const LoadTable* table;
+    std::string namePrefix;
+    std::string weightPrefix;
+    unsigned rows;
+    KeptListView View() const { return {table, namePrefix, weightPrefix, rows}; }
+};
+
+struct KeptListHash {
+    using is_transparent = void;
+    size_t operator()(const KeptListView& key) const
+    {
+        const std::hash<std::string_view> text;
+        size_t hash = std::hash<const void*>()(key.table);
+        hash = hash * 31u ^ text(key.namePrefix);
+        hash = hash * 31u ^ text(key.weightPrefix);
+        return hash * 31u ^ key.rows;
+    }
+    size_t operator()(const KeptListKey& key) const { return (*this)(key.View()); }
+};
+
+struct KeptListEqual {
+    using is_transparent = void;
+    static KeptListView ViewOf(const KeptListView& key) { return key; }
+    static KeptListView ViewOf(const KeptListKey& key) { return key.View(); }
+    template <class A, class B>
+    bool operator()(const A& a, const B& b) const
+    {
+        return ViewOf(a) == ViewOf(b);
+    }
+};
+
+}  // namespace
+
 void CumulativeLootList::Load(const LoadTable& table, const char* owner, const char* namePrefix,
                               const char* weightPrefix, unsigned rows)
 {
-    // Only the database's own tables are kept by name: a table made elsewhere may carry a
-    // record's name with other contents. Record names and keys come from records, so the
-    // kept lists are few; past kMaxKept they are all read afresh rather than kept without
-    // bound.
+    // Only the database's own tables are kept: a table made elsewhere may carry a
+    // record's name with other contents, and only the database's tables live unchanged
+    // until the records change. Record names and keys come from records, so the kept lists
+    // are few; past kMaxKept they are all read afresh rather than kept without bound.
     constexpr size_t kMaxKept = 512;
     m_entries.reset();
     if (!namePrefix || !weightPrefix)
         return;
-    RecordDatabase& records = RecordDatabase::Get();
-    if (records.Find(table.GetName()) != &table) {
-        m_entries = ReadEntries(table, owner, namePrefix, weightPrefix, rows);
-        return;
-    }
     struct Kept {
         uint64_t generation = 0;
-        std::unordered_map<std::string, std::shared_ptr<const Entries>> lists;
+        std::unordered_map<KeptListKey, std::shared_ptr<const Entries>, KeptListHash, KeptListEqual> lists;
     };
     thread_local Kept kept;
-    const uint64_t generation = records.GetGeneration();
+    const uint64_t generation = RecordKept::Generation();
     if (kept.generation != generation || kept.lists.size() >= kMaxKept) {
         kept.lists.clear();
         kept.generation = generation;
     }
-    std::string key = RecordDatabase::NormalizeName(table.GetName());
-    for (const char* part : {namePrefix, weightPrefix}) {
-        key += '\n';
-        key += part;
+    // A list is kept only for a database table, which lives until the generation moves on:
+    // no other table can stand at a kept table's address meanwhile, so a list found needs
+    // no second look at the database.
+    const KeptListView view{&table, namePrefix, weightPrefix, rows};
+    if (const auto found = kept.lists.find(view); found != kept.lists.end()) {
+        m_entries = found->second;
+        return;
     }
-    key += '\n' + std::to_string(rows);
-    auto [it, added] = kept.lists.try_emplace(std::move(key));
-    if (added)
-        it->second = ReadEntries(table, owner, namePrefix, weightPrefix, rows);
-    m_entries = it->second;
+    m_entries = ReadEntries(table, owner, namePrefix, weightPrefix, rows);
+    if (RecordKept::IsKept(table))
+        kept.lists.emplace(KeptListKey{&table, namePrefix, weightPrefix, rows}, m_entries);
 }
 
 std::shared_ptr<const CumulativeLootList::Entries> CumulativeLootList::ReadEntries(const LoadTable& table,

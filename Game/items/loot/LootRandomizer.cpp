@@ -42,7 +42,7 @@ void LootRandomizerTable::GetRandomizerName(std::string& name, RandomUniform& ra
 
 void LootItemTableRandomizer::LoadFromDatabase(const std::string& recordName)
 {
-    m_recordName = recordName;
+    m_recordName = std::make_shared<const std::string>(recordName);
     const LoadTable* table = recordName.empty() ? nullptr : ObjectManager::Get().LoadTableFile(recordName);
     if (!table)
         return;
@@ -97,7 +97,8 @@ void LootItemTableRandomizer::GetRandomizerNames(std::string& prefix, std::strin
     const uint64_t suffixOnly = prefixOnly + m_outcomes.suffixOnly;
     const uint64_t broken = suffixOnly + m_outcomes.brokenOnly;
     const uint64_t total = broken + m_outcomes.noPrefixNoSuffix;
-    if (!LootWeightsFit(total, "LootItemTableRandomizer", m_recordName))
+    static const std::string kNoName;
+    if (!LootWeightsFit(total, "LootItemTableRandomizer", m_recordName ? *m_recordName : kNoName))
         return;
     const uint64_t roll = static_cast<uint64_t>(random.IGenerate(0, static_cast<int>(total)));
     if (roll <= both) {

@@ -72,7 +72,8 @@ private:
     };
     void PickAffix(const AffixList& list, std::string& out, RandomUniform& random) const;
 
-    std::string m_recordName;
+    // Shared by the copies: a pick's copy takes no allocation for a name only a log line reads.
+    std::shared_ptr<const std::string> m_recordName;
     Outcomes m_outcomes;
     AffixList m_prefix;
     AffixList m_suffix;

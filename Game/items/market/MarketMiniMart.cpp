@@ -45,8 +45,12 @@ std::string ReadMarketTableName(const LoadTable& record, const char* prefix, uin
 {
     if (!prefix)
         return std::string();
-    const std::string key = prefix + std::to_string(bracket);
-    return record.GetString(key.c_str(), "");
+    // The key is built on the stack: every generator reads one at every refresh. The stems
+    // are the kinds' own (kMarketStockKinds), far shorter than the buffer; a longer one is
+    // cut and finds no key.
+    char key[64];
+    std::snprintf(key, sizeof key, "%s%u", prefix, static_cast<unsigned>(bracket));
+    return record.GetString(key, "");
 }
 
 void MarketMiniMart::Refresh(const LoadTable& record, uint32_t bracket, RandomUniform& random)
@@ -63,6 +67,7 @@ void MarketMiniMart::Refresh(const LoadTable& record, uint32_t bracket, RandomUn
     if (!tableName.empty()) {
         std::unique_ptr<LootBase> table = LootBase::Create(tableName);
         if (table) {
+            m_items.reserve(static_cast<size_t>(count));
             table->SetNoBrokenItems(true);
             table->SetLevel(bracket, bracket);
             for (int i = 0; i < count; ++i)
@@ -109,16 +114,16 @@ bool MarketMiniMart::IsUnique(const std::string& base, const std::string& prefix
 void MarketMiniMart::UploadItems()
 {
     if (m_market)
-        for (const ItemReplicaInfo& item : m_items)
-            m_market->QueueGeneratedItem(item, GetMarketType());
+        for (ItemReplicaInfo& item : m_items)
+            m_market->QueueGeneratedItem(std::move(item), GetMarketType());
     m_items.clear();
 }
 
 void MarketMisc_Static::UploadItems()
 {
     if (MarketClient* market = GetMarket())
-        for (const ItemReplicaInfo& item : m_items)
-            market->QueueStaticItem(item, GetMarketType());
+        for (ItemReplicaInfo& item : m_items)
+            market->QueueStaticItem(std::move(item), GetMarketType());
     m_items.clear();
 }
 
