@@ -7,7 +7,9 @@
 
 namespace GAME {
 
-namespace {
+// The parsed form of one conversion. It is named, not file-local, because the parsed
+// formats the header declares keep it.
+namespace format_detail {
 
 enum class Length { None, HH, H, L, LL, BigL, J, Z, T, W, I32, I64 };
 enum class ConversionClass { Integer, Float, Character, Text, Percent };
@@ -22,6 +24,12 @@ struct Conversion {
     char type = 0;
     ConversionClass cls = ConversionClass::Percent;
 };
+
+}  // namespace format_detail
+
+namespace {
+
+using namespace format_detail;
 
 bool IsDigit(char16_t c)
 {
@@ -413,7 +421,7 @@ struct FormatPiece {
     size_t start = 0;
     size_t length = 0;
     bool literal = true;
-    Conversion conversion;
+    format_detail::Conversion conversion;
 };
 
 ParsedFormat::ParsedFormat(std::u16string_view format) : m_text(format)
