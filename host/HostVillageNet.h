@@ -110,6 +110,10 @@ private:
     // The clients' players in the roster now; a player not there before counts as a join.
     void CountJoins();
     void InviteClients(int frame);
+    // Whether every client's player in the roster is in the server player's party.
+    bool InParty() const;
+    // Waits (bounded) until it is; false on time-out.
+    bool WaitForParty();
 
     std::unique_ptr<HostNetwork> m_network;
     GameEngine* m_engine = nullptr;
