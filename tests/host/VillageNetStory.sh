@@ -190,6 +190,10 @@ done
 for f in server South "${staying[@]}"; do
     grep -q 'Sanitizer\|runtime error' "$dir/$f.err" && fail "$f reports a sanitizer error"
 done
+# Only a character's owner decides its death: no client told the server of a death of a
+# character not its own (a monster, the server's player, another client's player).
+grep 'DiePacket from host [0-9]* dropped' "$dir/server.err" | head -5 | grep . &&
+    fail "a client told the server of a death not its own"
 # Every region the server's players go to is open on each client (the shore across the boat,
 # the level beyond the portal), so that what the server tells of it is placed.
 for f in South "${staying[@]}"; do
