@@ -90,7 +90,8 @@ public:
     // The server listens as the options say; false (printed) when it cannot.
     bool Open(const HostOptions& options);
     bool IsOpen() const { return m_open; }
-    // The server's game runs with `playerId` its player: the clients are heard and waited for.
+    // The server's game runs with `playerId` its player: the clients are heard and waited for,
+    // and their players are in its party before the first frame.
     void Start(GameEngine& engine, uint32_t playerId);
     void BeforeFrame(int frame);
     void AfterFrame(int frame);
