@@ -263,14 +263,11 @@ bool HostVillageNet::InParty() const
 
 bool HostVillageNet::WaitForParty()
 {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kClientWaitMs);
-    while (!InParty() && std::chrono::steady_clock::now() < until) {
-        ConnectionManager::Get().ProcessIncoming();
-        CountJoins();
+    // A client's player that comes meanwhile is invited too.
+    return WaitUntil([this] {
         InviteClients(0);
-        Pause(kFrameSleepMs);
-    }
-    return InParty();
+        return InParty();
+    });
 }
 
 void HostVillageNet::CountJoins()
@@ -312,16 +309,21 @@ void HostVillageNet::InviteClients(int frame)
     }
 }
 
-bool HostVillageNet::WaitForJoins(int count)
+bool HostVillageNet::WaitUntil(const std::function<bool()>& done)
 {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kClientWaitMs);
     CountJoins();
-    while (m_joins <= count && std::chrono::steady_clock::now() < until) {
+    while (!done() && std::chrono::steady_clock::now() < until) {
         ConnectionManager::Get().ProcessIncoming();
         CountJoins();
         Pause(kFrameSleepMs);
     }
-    return m_joins > count;
+    return done();
+}
+
+bool HostVillageNet::WaitForJoins(int count)
+{
+    return WaitUntil([this, count] { return m_joins > count; });
 }
 
 void HostVillageNet::BeforeFrame(int frame)

@@ -106,6 +106,8 @@ public:
     static int RunClient(const HostOptions& options, const HostLevel* beyond);
 
 private:
+    // Hears the clients until `done` holds, for kClientWaitMs at most; false on time-out.
+    bool WaitUntil(const std::function<bool()>& done);
     // Waits (bounded) until more clients than `count` have joined in all; false on time-out.
     bool WaitForJoins(int count);
     // The clients' players in the roster now; a player not there before counts as a join.

@@ -166,7 +166,8 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
     if (const auto* use = DynamicCast<UseItemPacket>(&packet);
         use && fromClient && !UseWithinReach(*use, *character, fromHost))
         return;
-    if (const auto* death = DynamicCast<DiePacket>(&packet); death && fromClient && !DeathIdsAreTheSenders(*death, fromHost))
+    if (const auto* death = DynamicCast<DiePacket>(&packet);
+        death && fromClient && !DeathIdsAreTheSenders(*death, fromHost))
         return;
     if (auto* controller = ObjectManager::Get().GetObject<ControllerBaseCharacter>(character->GetControllerId())) {
         controller->LocalHandleAction(action.release());
