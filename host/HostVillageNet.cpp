@@ -18,6 +18,7 @@
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
+#include "Game/core/PartyManager.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/PlayerNetInfo.h"
@@ -29,6 +30,7 @@
 #include "Game/world/FixedItemContainer.h"
 #include "host/HostDispatch.h"
 #include "host/HostFight.h"
+#include "host/HostFixedItems.h"
 #include "host/HostInput.h"
 #include "host/HostLevel.h"
 #include "host/HostLevelUI.h"
@@ -237,8 +239,35 @@ void HostVillageNet::Start(GameEngine& engine, uint32_t playerId)
     m_tally.ObserveDeaths();
     if (!WaitForJoins(m_clients - 1))
         std::printf("gamehost: %d of %d clients joined; the server plays on\n", m_joins, m_clients);
+    // The road's beast may fall in the first frames, and its kill counts for the quest only
+    // when the player who lands the last blow is in the server player's party: every
+    // client's player there now is invited, and in the party, before the first frame.
+    m_network->BeforeFrame(0);
+    InviteClients(0);
+    if (!WaitForParty())
+        std::printf("gamehost: not every client's player joined the party; the server plays on\n");
     std::printf("gamehost: the village starts with %d clients\n", m_joins);
     std::fflush(stdout);
+}
+
+bool HostVillageNet::InParty() const
+{
+    const PartyManager* parties = m_engine ? m_engine->GetPartyManager() : nullptr;
+    if (!parties)
+        return false;
+    for (uint32_t id : m_clientPlayers)
+        if (!parties->AreInPartyTogether(m_playerId, id))
+            return false;
+    return true;
+}
+
+bool HostVillageNet::WaitForParty()
+{
+    // A client's player that comes meanwhile is invited too.
+    return WaitUntil([this] {
+        InviteClients(0);
+        return InParty();
+    });
 }
 
 void HostVillageNet::CountJoins()
@@ -280,16 +309,21 @@ void HostVillageNet::InviteClients(int frame)
     }
 }
 
-bool HostVillageNet::WaitForJoins(int count)
+bool HostVillageNet::WaitUntil(const std::function<bool()>& done)
 {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kClientWaitMs);
     CountJoins();
-    while (m_joins <= count && std::chrono::steady_clock::now() < until) {
+    while (!done() && std::chrono::steady_clock::now() < until) {
         ConnectionManager::Get().ProcessIncoming();
         CountJoins();
         Pause(kFrameSleepMs);
     }
-    return m_joins > count;
+    return done();
+}
+
+bool HostVillageNet::WaitForJoins(int count)
+{
+    return WaitUntil([this, count] { return m_joins > count; });
 }
 
 void HostVillageNet::BeforeFrame(int frame)
@@ -383,6 +417,10 @@ public:
             bounds.extents = Vec3{kNetVillageHalfSize, kNetVillageHalfSize, kNetVillageHalfSize};
             region->SetBounds(bounds);
         }
+        // The shore the server's player is carried to by the road's boat is opened here as
+        // the server opens it, so that what the server sends of it is placed.
+        if (!HostFixedItems::BoatDestinationRegion(kNetVillageRegion))
+            std::printf("gamehost: the shore across the village's boat cannot be opened\n");
         if (m_beyond && !m_beyond->OpenRegion(true))
             std::printf("gamehost: the region beyond the village's portal cannot be opened\n");
         const uint32_t playerId = m_fight.GetPlayerId();

@@ -90,7 +90,8 @@ public:
     // The server listens as the options say; false (printed) when it cannot.
     bool Open(const HostOptions& options);
     bool IsOpen() const { return m_open; }
-    // The server's game runs with `playerId` its player: the clients are heard and waited for.
+    // The server's game runs with `playerId` its player: the clients are heard and waited for,
+    // and their players are in its party before the first frame.
     void Start(GameEngine& engine, uint32_t playerId);
     void BeforeFrame(int frame);
     void AfterFrame(int frame);
@@ -105,11 +106,17 @@ public:
     static int RunClient(const HostOptions& options, const HostLevel* beyond);
 
 private:
+    // Hears the clients until `done` holds, for kClientWaitMs at most; false on time-out.
+    bool WaitUntil(const std::function<bool()>& done);
     // Waits (bounded) until more clients than `count` have joined in all; false on time-out.
     bool WaitForJoins(int count);
     // The clients' players in the roster now; a player not there before counts as a join.
     void CountJoins();
     void InviteClients(int frame);
+    // Whether every client's player in the roster is in the server player's party.
+    bool InParty() const;
+    // Waits (bounded) until it is; false on time-out.
+    bool WaitForParty();
 
     std::unique_ptr<HostNetwork> m_network;
     GameEngine* m_engine = nullptr;

@@ -355,7 +355,7 @@ void ControllerAI::WalkTo(const WorldVec3& point, uint32_t targetId)
 void ControllerAI::Die()
 {
     const Character* character = GetParentCharacter();
-    if (!character)
+    if (!character || !DecidesDeath())
         return;
     std::vector<uint32_t> ids;
     if (const DeathManager* manager = character->GetDeathManager())

@@ -153,6 +153,7 @@ public:
                       const TargetLeadingData& leading);
     void MoveTo(const WorldVec3& point, uint32_t targetId, uint32_t skillId);
     void WalkTo(const WorldVec3& point, uint32_t targetId);
+    // Only where the death is this peer's to decide (DecidesDeath).
     void Die();
     // Commands queued on the character.
     void RemoveTrap();

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "Engine/ConnectionManager.h"
 #include "Engine/EventManager.h"
 #include "Engine/Name.h"
 #include "Engine/ObjectManager.h"
@@ -46,7 +47,7 @@ void ControllerCombat::HandleEvent(const Name& eventName)
 void ControllerCombat::KillMe()
 {
     Character* character = GetParentCharacter();
-    if (!character || !character->IsAlive() || character->IsA<Npc>())
+    if (!character || !character->IsAlive() || character->IsA<Npc>() || !DecidesDeath())
         return;
     RunGoldGenerator(*character);
     character->SetLifeState(Character_LifeState_Dying);
@@ -58,6 +59,13 @@ void ControllerCombat::KillMe()
     GameEvent_CreatureStartDeath event;
     event.objectId = characterId;
     EventManager::Get().Send(event, "GameEvent_CreatureStartDeath");
+}
+
+bool ControllerCombat::DecidesDeath() const
+{
+    if (!gGameEngine || gGameEngine->GetNetworkRole() != NetworkRole::Client)
+        return true;
+    return ConnectionManager::HostOfPlayer(GetParentId()) == ConnectionManager::Get().GetLocalHostId();
 }
 
 void ControllerCombat::RunGoldGenerator(Character& character)

@@ -43,10 +43,16 @@ public:
     virtual void CharacterIsDying() {}
     virtual void CharacterIsDead() {}
 
-    // Makes the controlled character die, when it is alive and no non-player character:
-    // its gold drops first, then it becomes dying, its death is handed to its action handler with the fresh object
-    // ids its death handlers ask for, and "GameEvent_CreatureStartDeath" is sent.
+    // Makes the controlled character die, when it is alive, no non-player character and
+    // its death is this peer's to decide (DecidesDeath): its gold drops first, then it
+    // becomes dying, its death is handed to its action handler with the fresh object ids
+    // its death handlers ask for, and "GameEvent_CreatureStartDeath" is sent.
     virtual void KillMe();
+    // Whether this peer decides the character's death. Only the character's owner does: a
+    // network client owns only the characters whose ids carry its host number (its player
+    // and its pets); every other death it applies when the server's DiePacket comes. The
+    // server and a single game decide every death they host.
+    bool DecidesDeath() const;
 
     // The character's skills in its two hands; nothing at this level.
     virtual void SetPrimarySkillId(uint32_t /*skillId*/) {}

@@ -8,6 +8,7 @@
 #include "Game/ai/ControllerBaseCharacter.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/CharacterActions.h"
+#include "Game/core/ClientCreations.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdDispatch.h"
@@ -116,6 +117,17 @@ bool UseWithinReach(const UseItemPacket& packet, Character& user, int fromHost)
                       static_cast<uint32_t>(packet.itemId));
 }
 
+// A client tells of a death of its own character with the ids its death handlers make
+// their objects under: each must be the client's own, within its quota of entities, so
+// that no object of the server's or of another host is made over.
+bool DeathIdsAreTheSenders(const DiePacket& packet, int fromHost)
+{
+    if (const char* refusal = RefuseClientSkillObjects(fromHost, packet.deathHandlerIds))
+        return LogNetDrop(packet.GetClassName(), fromHost, "character %u's death: %s",
+                          static_cast<uint32_t>(packet.characterId), refusal);
+    return true;
+}
+
 }  // namespace
 
 std::unique_ptr<CharacterAction> RebuildCharacterActionFrom(NetPacket& packet)
@@ -150,8 +162,12 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
     }
     ConnectionManager& connections = ConnectionManager::Get();
     const bool serving = connections.GetLocalHostId() == ConnectionManager::kServerHost;
+    const bool fromClient = serving && fromHost != ConnectionManager::kServerHost;
     if (const auto* use = DynamicCast<UseItemPacket>(&packet);
-        use && serving && fromHost != ConnectionManager::kServerHost && !UseWithinReach(*use, *character, fromHost))
+        use && fromClient && !UseWithinReach(*use, *character, fromHost))
+        return;
+    if (const auto* death = DynamicCast<DiePacket>(&packet);
+        death && fromClient && !DeathIdsAreTheSenders(*death, fromHost))
         return;
     if (auto* controller = ObjectManager::Get().GetObject<ControllerBaseCharacter>(character->GetControllerId())) {
         controller->LocalHandleAction(action.release());

@@ -4,8 +4,10 @@
 //
 // Who may send an action is who may send an actor command (MaySendConfigCmd): a client
 // hears the server only; the server takes a client's action only for a character whose
-// id carries that client's host number. A packet from anyone else, one naming no
-// character here, or one whose positions lie in no region is logged and dropped.
+// id carries that client's host number: a client tells only of the deaths of its own
+// characters, and only with ids of its own, within its quota (ClientCreations.h), for
+// what their death handlers make. A packet from anyone else, one naming no character
+// here, or one whose positions lie in no region is logged and dropped.
 #pragma once
 
 #include <memory>

@@ -17,6 +17,8 @@
 #include "Game/core/foundation/ProcessRandom.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
+#include "Game/network/CharacterActionDispatch.h"
+#include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/world/DynamicBarrier.h"
@@ -35,17 +37,19 @@ protected:
     }
     void TearDown() override
     {
+        UnregisterCharacterActionDispatch();
+        ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
         ConnectionManager::Get().SetTransport(nullptr);
         gEngine->SetCharacterDataLogEnabled(false);
         EngineTest::TearDown();
     }
     // A character of its own record (these keys, that class) placed at (x, 0, z).
     template <class T = Character>
-    T* Make(const std::string& keys, const char* kind = "Monster", float x = 0.0f, float z = 0.0f)
+    T* Make(const std::string& keys, const char* kind = "Monster", float x = 0.0f, float z = 0.0f, uint32_t id = 0)
     {
         const std::string name = "Records/Test/Layer" + std::to_string(++records) + ".dbr";
         RecordDatabase::Get().RegisterRecord(name, std::string("Class,") + kind + ",\n" + keys);
-        T* character = ObjectManager::Get().CreateObjectFromFile<T>(name);
+        T* character = ObjectManager::Get().CreateObjectFromFile<T>(name, id);
         EXPECT_TRUE(World::Get().AddEntity(character, WorldCoords(region, Coords::LookAlong({x, 0, z}, {1, 0, 0},
                                                                                            {0, 1, 0}))));
         return character;
@@ -180,6 +184,54 @@ TEST_F(ControllerLayersTest, ShowAndHideAreCommandsOnEveryPeerAndOtherEventsAreI
     controller->HandleEvent(Name("show"));
     EXPECT_EQ(gEngine->RunActorCommands(), 1);
     EXPECT_TRUE(monster->GetVisibility());
+}
+
+TEST_F(ControllerLayersTest, AClientDecidesOnlyItsOwnCharactersDeathsAndTakesTheOthersFromTheServer)
+{
+    constexpr int kClient = 3;
+    RecordingTransport transport;
+    ConnectionManager& connections = ConnectionManager::Get();
+    connections.SetTransport(&transport);
+    transport.Connect(ConnectionManager::kServerHost);
+    connections.SetLocalHostId(kClient);
+    engine->SetAsNetworkClient();
+    RegisterCharacterActionDispatch();
+    const std::string keys = "characterLife,100,\ngoldGenerator,Records/Test/Gold.dbr,\ngoldGeneratorChance,100,\n";
+    RecordDatabase::Get().RegisterRecord("Records/Test/Gold.dbr",
+                                         "goldAmountEquation,40+0,\ngoldValueMax,1000,\ngoldSplitMin,1,\n"
+                                         "goldSplitMax,1,\ngoldActors,Records/Item/OneShot/Gold.dbr,\n");
+    // The server's monster: its life gone here, it still lives until the server says.
+    Character* monster = Make(keys, "Monster", 0.0f, 0.0f, 0x77);
+    ControllerCombat* controller = Control(*monster);
+    monster->SetControllerId(controller->GetObjectId());
+    monster->SetCurrentLife(0.0f);
+    EventCapture events;
+    controller->Update(16);
+    controller->KillMe();
+    EXPECT_FALSE(controller->DecidesDeath());
+    EXPECT_TRUE(monster->IsAlive());
+    EXPECT_EQ(ItemsAround(*monster), 0u);
+    EXPECT_EQ(events.Count("GameEvent_CreatureStartDeath"), 0u);
+    EXPECT_TRUE(transport.sent.empty());
+    DiePacket death;
+    death.characterId = monster->GetObjectId();
+    const uint32_t size = death.PrepareOutBuffer();
+    EXPECT_TRUE(connections.HandleIncoming(ConnectionManager::kServerHost, death.GetOutBuffer(), size));
+    EXPECT_EQ(monster->GetLifeState(), Character_LifeState_Dying);
+    EXPECT_EQ(monster->GetActionHandler()->GetActionType(), CharacterActionType_Die);
+
+    // A pet of the client's own, made under its host number: the client decides, and tells the server.
+    const uint32_t petId = (uint32_t{kClient} << ConnectionManager::kPlayerIdShift) | 0x42;
+    Character* pet = Make("characterLife,100,\n", "Monster", 50.0f, 0.0f, petId);
+    ControllerCombat* petController = Control(*pet);
+    pet->SetCurrentLife(0.0f);
+    petController->Update(16);
+    EXPECT_EQ(pet->GetLifeState(), Character_LifeState_Dying);
+    ASSERT_EQ(transport.sent.size(), 1u);
+    EXPECT_EQ(transport.sent[0].to.kind, NetDestination::Server);
+    DiePacket told;
+    ASSERT_TRUE(told.CopyInbound(transport.sent[0].bytes.data(), static_cast<int>(transport.sent[0].bytes.size())));
+    EXPECT_EQ(told.characterId, petId);
 }
 
 TEST_F(ControllerLayersTest, ATeleportTellsThePeersThenSetsTheCharacterOnTheFloor)

@@ -192,5 +192,32 @@ TEST_F(CharacterActionPacketTest, AReceivedActionRunsOnlyWhenItsSenderMayActForT
     EXPECT_NE(rebuilt->GetPreAction(), nullptr);
 }
 
+TEST_F(CharacterActionPacketTest, AClientTellsOnlyOfItsOwnCharactersDeathsAndWithIdsOfItsOwn)
+{
+    LogCapture log;
+    RecordDatabase::Get().RegisterRecord("Records/Test/Beast.dbr", "Class,Character,\n");
+    Character* beast = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Test/Beast.dbr", 0x77);
+    ASSERT_NE(beast, nullptr);
+    DiePacket death;
+    death.characterId = beast->GetObjectId();   // the server's
+    Receive(death, kSender);
+    EXPECT_TRUE(beast->IsAlive());
+    EXPECT_TRUE(Logged(log, "DiePacket from host 3 dropped: the host may not act for character 119"));
+
+    // Its own character, with an id of the server's or of another host for its death's objects.
+    death.characterId = kHeroId;
+    for (const uint32_t id : {0x55u, (uint32_t{kOther} << ConnectionManager::kPlayerIdShift) | 0x55}) {
+        death.deathHandlerIds = {id};
+        Receive(death, kSender);
+        EXPECT_TRUE(hero->IsAlive()) << id;
+    }
+    EXPECT_TRUE(Logged(log, "an id that is not the host's"));
+    EXPECT_TRUE(transport.sent.empty());
+    death.deathHandlerIds = {kHeroId + 7};
+    EXPECT_TRUE(Receive(death, kSender));
+    EXPECT_EQ(Running(), CharacterActionType_Die);
+    ASSERT_EQ(transport.sent.size(), 1u);
+}
+
 }  // namespace
 }  // namespace GAME

@@ -74,6 +74,11 @@ TEST_F(ConfigCmdDispatchTest, ACommandForAnActorTheSenderMayNotCommandIsDropped)
     Receive(kHeroId, 5, 7);                            // a host that is not connected
     Receive(kHeroId, 5, ConnectionManager::kServerHost);   // the server hears no server
     Receive(kHeroId + 1, 5, kSender);                  // no actor under that id
+    PickupItemConfigCmdPacket pickup;                  // a pick-up told for another client's character
+    pickup.actorId = kHeroId;
+    pickup.itemId = kHeroId + 2;
+    const uint32_t size = pickup.PrepareOutBuffer();
+    connections.HandleIncoming(kOther, pickup.GetOutBuffer(), size);
     EXPECT_EQ(hero->GetQueuedCommandCount(), 0u);
     EXPECT_EQ(gEngine->RunActorCommands(), 0);
     EXPECT_EQ(Life(), life);
