@@ -403,7 +403,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (townsfolkHere)
             townsfolk.AfterFrame(frame);
         if (questing)
-            quest.AfterFrame(frame);
+            quest.AfterFrame(frame, trade.InProgress());
         level.AfterFrame(frame);
         monsterStates.AfterFrame(frame);
         teleport.AfterFrame(frame);

@@ -21,6 +21,9 @@ public:
 
     void Start(GameEngine& engine, uint32_t playerId);
     void AfterFrame(GameEngine& engine, int frame);
+    // From the "before" line until the "after" line: whatever else reaches the player
+    // meanwhile would be counted as traded.
+    bool InProgress() const { return m_begun && !m_ended; }
     // A trade that never ended is said so.
     void PrintEnd() const;
 

@@ -54,8 +54,8 @@ shared() {
     grep "^ai: frame [0-9]*: " "$1" | sed 's/^ai: frame [0-9]*: //' | sort -s -k2,2
 }
 
-# The quest ends at frame 290 on each side; a client that runs behind its server still
-# reaches it before the server stops.
+# The quest ends at frame 290 on each side, or once that side's trade is over; a client
+# that runs behind its server still reaches it before the server stops.
 frames=380
 [ "$mode" = kill ] && frames=2500
 start_server s --quiet --frames "$frames" --step 250
@@ -126,6 +126,14 @@ read -r s_items2 s_bracers2 s_gold2 <<<"$(holdings "$dir/s.txt" after)"
 read -r c_items c_bracers c_gold <<<"$(holdings "$dir/c.txt" before)"
 read -r c_items2 c_bracers2 c_gold2 <<<"$(holdings "$dir/c.txt" after)"
 [ -n "$s_gold2" ] && [ -n "$c_gold2" ] || fail "the trade did not end on both sides"
+# The quest's reward is no part of the trade: each side's player reaches the shrine
+# outside its trade, in whatever frames each side's trade ran.
+for side in s c; do
+    awk '/^trade: before:/ { open = 1 } /^trade: after:/ { open = 0 }
+         / the player reaches the shrine$/ { reached = 1; if (open) inside = 1 }
+         END { exit !(reached && !inside) }' "$dir/$side.txt" ||
+        fail "the shrine was not reached outside the trade ($side)"
+done
 [ "$s_bracers $s_bracers2 $c_bracers2" = "1 0 $((c_bracers + 1))" ] || fail "the bracers did not change hands"
 [ "$((s_items2 + 1)) $((c_items2 - 1))" = "$s_items $c_items" ] || fail "items were lost or made in the trade"
 [ "$((s_gold2 - 250)) $((c_gold2 + 250))" = "$s_gold $c_gold" ] || fail "the gold did not move as offered"
