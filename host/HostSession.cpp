@@ -424,7 +424,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (fighting) {
             items.AfterFrame(engine, frame, fight.GetPlayerId());
             market.AfterFrame(engine, frame);
-            trade.AfterFrame(engine, frame);
+            trade.AfterFrame(engine, frame, !fight.LootPileTaken());
         }
         if (network.ShouldStop()) {
             std::printf("gamehost: the server went away; the game ends after frame %d\n", frame);

@@ -126,12 +126,20 @@ read -r s_items2 s_bracers2 s_gold2 <<<"$(holdings "$dir/s.txt" after)"
 read -r c_items c_bracers c_gold <<<"$(holdings "$dir/c.txt" before)"
 read -r c_items2 c_bracers2 c_gold2 <<<"$(holdings "$dir/c.txt" after)"
 [ -n "$s_gold2" ] && [ -n "$c_gold2" ] || fail "the trade did not end on both sides"
-# The quest's reward is no part of the trade: each side's player reaches the shrine
-# outside its trade, in whatever frames each side's trade ran.
+# Nothing else reaches a player while its trade is open, in whatever frames each side's
+# trade ran: the server's player took the gold of the loot before its trade, and each
+# side's player reaches the shrine (whose quest rewards it) outside its trade.
+# outside_trade FILE PATTERN [before]: a line matching PATTERN is there, outside the trade
+# (with "before": ahead of it).
+outside_trade() {
+    awk -v line="$2" -v ahead="${3:-}" '/^trade: before:/ { open = 1; opened = 1 } /^trade: after:/ { open = 0 }
+        $0 ~ line { seen = 1; if (open || (ahead && opened)) wrong = 1 }
+        END { exit !(seen && !wrong) }' "$1"
+}
+outside_trade "$dir/s.txt" 'loot: the player uses the gold pile' before ||
+    fail "the server's player was paid the loot's gold after its trade opened"
 for side in s c; do
-    awk '/^trade: before:/ { open = 1 } /^trade: after:/ { open = 0 }
-         / the player reaches the shrine$/ { reached = 1; if (open) inside = 1 }
-         END { exit !(reached && !inside) }' "$dir/$side.txt" ||
+    outside_trade "$dir/$side.txt" ' the player reaches the shrine$' ||
         fail "the shrine was not reached outside the trade ($side)"
 done
 [ "$s_bracers $s_bracers2 $c_bracers2" = "1 0 $((c_bracers + 1))" ] || fail "the bracers did not change hands"
