@@ -425,6 +425,10 @@ extern "C" int GameHostRun(const HostOptions* options)
             items.AfterFrame(engine, frame, fight.GetPlayerId());
             market.AfterFrame(engine, frame);
             trade.AfterFrame(engine, frame, !fight.LootPileTaken());
+            // The players' trade comes before the quest's end: the shrine follows it at
+            // once, in whatever frame each host's trade ended.
+            if (questing && trade.Over())
+                quest.MakeShrineDue();
         }
         if (network.ShouldStop()) {
             std::printf("gamehost: the server went away; the game ends after frame %d\n", frame);

@@ -26,6 +26,8 @@ public:
     // From the "before" line until the "after" line: whatever else reaches the player
     // meanwhile would be counted as traded.
     bool InProgress() const { return m_begun && !m_ended; }
+    // The "after" line is printed: the trade ran and is over.
+    bool Over() const { return m_begun && m_ended; }
     // A trade that never ended is said so.
     void PrintEnd() const;
 

@@ -1,5 +1,6 @@
-// The bundled quest's shrine is reached on its frame or, held back then, on the first frame
-// that lets it; once either way, and never by a run that starts after its frame.
+// The bundled quest's shrine is reached on its frame, or ahead of it once made due, or, held
+// back then, on the first frame that lets it; once in every case, and never by a run that
+// starts after its frame.
 #include <functional>
 #include <vector>
 
@@ -27,8 +28,9 @@ protected:
     }
 
     // The frames from `first` to `last` on which a fresh quest's player reached the
-    // shrine, with the shrine held back on the frames `held` names.
-    std::vector<int> Reached(int first, int last, const std::function<bool(int)>& held)
+    // shrine, with the shrine held back on the frames `held` names and made due after the
+    // frame `due` (0: never).
+    std::vector<int> Reached(int first, int last, const std::function<bool(int)>& held, int due = 0)
     {
         struct Recorder {
             const int* frame;
@@ -41,8 +43,11 @@ protected:
                                                                               &Recorder::On, &recorder);
         HostQuest quest;
         EXPECT_TRUE(quest.Start(kMainPlayerId, 0, ""));
-        for (frame = first; frame <= last; ++frame)
+        for (frame = first; frame <= last; ++frame) {
             quest.AfterFrame(frame, held(frame));
+            if (due != 0 && frame >= due)
+                quest.MakeShrineDue();
+        }
         return recorder.frames;
     }
 };
@@ -55,6 +60,9 @@ TEST_F(HostQuestShrineTest, AShrineHeldOnItsFrameIsReachedOnceWhenLetGo)
     EXPECT_EQ(Reached(1, due + 5, [](int frame) { return frame <= due + 3; }), std::vector<int>{due + 4});
     // Held only before its frame: reached on time.
     EXPECT_EQ(Reached(1, due + 5, [](int frame) { return frame < due; }), std::vector<int>{due});
+    // Made due early (and again on every frame after): reached once, on the next frame
+    // that lets it.
+    EXPECT_EQ(Reached(1, due + 5, [](int frame) { return frame < 100; }, 50), std::vector<int>{100});
     // A run resumed after the frame does not reach it again.
     EXPECT_TRUE(Reached(due + 1, due + 5, [](int) { return false; }).empty());
 }

@@ -54,8 +54,8 @@ shared() {
     grep "^ai: frame [0-9]*: " "$1" | sed 's/^ai: frame [0-9]*: //' | sort -s -k2,2
 }
 
-# The quest ends at frame 290 on each side, or once that side's trade is over; a client
-# that runs behind its server still reaches it before the server stops.
+# Each side's player reaches the shrine, which ends the quest, once its trade is over: a
+# client that runs behind its server still does while the server plays.
 frames=380
 [ "$mode" = kill ] && frames=2500
 start_server s --quiet --frames "$frames" --step 250
