@@ -57,6 +57,8 @@ public:
     void AfterFrame(int frame);
     // The loot that came to lie in the world, looked at between two received packets.
     void WatchDrops(int frame) { m_loot.WatchDrops(frame); }
+    // The player has taken the gold pile of the loot (host/HostLoot.h).
+    bool LootPileTaken() const { return m_loot.PileTaken(); }
     void Stop();
 
 private:

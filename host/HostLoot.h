@@ -30,6 +30,8 @@ public:
     // The drops that came to lie in the world since the last look; also between the
     // packets of a frame, where an item can come and go before the frame ends.
     void WatchDrops(int frame);
+    // The player has taken its pile and been paid: no gold of the loot moves after this.
+    bool PileTaken() const { return m_step == Step::Done; }
 
 private:
     void WatchMonsters(int frame);

@@ -85,9 +85,14 @@ bool HostQuest::Start(uint32_t playerId, uint32_t monsterId, const std::string& 
     return true;
 }
 
-void HostQuest::AfterFrame(int frame)
+void HostQuest::AfterFrame(int frame, bool shrineHeld)
 {
-    if (frame == m_shrineFrame && m_shrineId) {
+    // A shrine held back on its frame is reached on the first frame that lets it.
+    if (frame == m_shrineFrame)
+        MakeShrineDue();
+    if (m_shrineDue && !shrineHeld) {
+        m_shrineDue = false;
+        m_shrineReached = true;
         std::printf("frame %d: the player reaches the shrine\n", frame);
         GameEvent_EnterBoundingVolume entered;
         entered.volumeId = m_shrineId;

@@ -18,8 +18,10 @@ public:
     static constexpr const char* kQuestFile = "Levels/Quests/ArenaTrial.qst";
     static constexpr const char* kPackRecord = "Records/Quests/ArenaPack.dbr";
     static constexpr const char* kShrineRecord = "Records/Quests/ArenaShrine.dbr";
-    // The frame on which the player reaches the shrine; on the network later, once the
-    // players' trade is over, so that the reward item does not arrive in the middle of it.
+    // The frame on which the player reaches the shrine. On the network the players trade
+    // first: the session makes the shrine due once this host's trade is over and holds it
+    // back while the trade is open, so that the reward never arrives in the middle of it
+    // whatever frames the trade runs in; the later frame is for a run without a trade.
     static constexpr int kShrineFrame = 240;
     static constexpr int kNetworkShrineFrame = 290;
 
@@ -43,8 +45,12 @@ public:
     // Loads the quest, gives the monster to the arena pack, places the shrine, and
     // resumes a saved state (`loadPath` not empty). False when the quest did not load.
     bool Start(uint32_t playerId, uint32_t monsterId, const std::string& loadPath);
-    // After the frame: the shrine is reached on its frame; the journal's changes print.
-    void AfterFrame(int frame);
+    // After the frame: the shrine is reached on its frame, or on the first frame after it
+    // that `shrineHeld` does not hold it back; the journal's changes print.
+    void AfterFrame(int frame, bool shrineHeld = false);
+    // The shrine is due now, ahead of its frame: reached on the first frame that does not
+    // hold it back, once.
+    void MakeShrineDue() { m_shrineDue = m_shrineId != 0 && !m_shrineReached; }
     // Writes the quest state beside the character save; false (printed) on failure.
     static bool Save(const std::string& savePath);
     // The folder of the quest state of a character save.
@@ -59,6 +65,8 @@ private:
     uint32_t m_playerId = 0;
     uint32_t m_shrineId = 0;
     int m_shrineFrame = kShrineFrame;
+    bool m_shrineDue = false;   // reached on the next frame that does not hold it back
+    bool m_shrineReached = false;
     std::vector<bool> m_stepsShown;
     bool m_completeShown = false;
 };

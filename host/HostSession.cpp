@@ -403,7 +403,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (townsfolkHere)
             townsfolk.AfterFrame(frame);
         if (questing)
-            quest.AfterFrame(frame);
+            quest.AfterFrame(frame, trade.InProgress());
         level.AfterFrame(frame);
         monsterStates.AfterFrame(frame);
         teleport.AfterFrame(frame);
@@ -424,7 +424,11 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (fighting) {
             items.AfterFrame(engine, frame, fight.GetPlayerId());
             market.AfterFrame(engine, frame);
-            trade.AfterFrame(engine, frame);
+            trade.AfterFrame(engine, frame, !fight.LootPileTaken());
+            // The players' trade comes before the quest's end: the shrine follows it at
+            // once, in whatever frame each host's trade ended.
+            if (questing && trade.Over())
+                quest.MakeShrineDue();
         }
         if (network.ShouldStop()) {
             std::printf("gamehost: the server went away; the game ends after frame %d\n", frame);

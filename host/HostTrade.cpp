@@ -50,19 +50,19 @@ void HostTrade::PrintHoldings(const char* when) const
                 traded, kTradedItemRecord, player->GetCurrentMoney());
 }
 
-void HostTrade::AfterFrame(GameEngine& engine, int frame)
+void HostTrade::AfterFrame(GameEngine& engine, int frame, bool inviteHeld)
 {
     if (m_playerId == 0 || m_ended)
         return;
-    Play(engine, frame);
+    Play(engine, frame, inviteHeld);
 }
 
-void HostTrade::Play(GameEngine& engine, int frame)
+void HostTrade::Play(GameEngine& engine, int frame, bool inviteHeld)
 {
     TradeManager& trades = *engine.GetTradeManager();
     Player* player = ObjectManager::Get().GetObject<Player>(m_playerId);
     ControllerPlayer* controller = player ? player->GetPlayerController() : nullptr;
-    if (m_serving && frame == kInviteFrame && controller) {
+    if (m_serving && !m_begun && frame >= kInviteFrame && !inviteHeld && controller) {
         const uint32_t partner = TradePartnerOf(engine, m_playerId);
         if (partner == 0) {
             std::printf("frame %d: trade: nobody to trade with\n", frame);

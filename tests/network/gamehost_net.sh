@@ -54,8 +54,8 @@ shared() {
     grep "^ai: frame [0-9]*: " "$1" | sed 's/^ai: frame [0-9]*: //' | sort -s -k2,2
 }
 
-# The quest ends at frame 290 on each side; a client that runs behind its server still
-# reaches it before the server stops.
+# Each side's player reaches the shrine, which ends the quest, once its trade is over: a
+# client that runs behind its server still does while the server plays.
 frames=380
 [ "$mode" = kill ] && frames=2500
 start_server s --quiet --frames "$frames" --step 250
@@ -126,6 +126,22 @@ read -r s_items2 s_bracers2 s_gold2 <<<"$(holdings "$dir/s.txt" after)"
 read -r c_items c_bracers c_gold <<<"$(holdings "$dir/c.txt" before)"
 read -r c_items2 c_bracers2 c_gold2 <<<"$(holdings "$dir/c.txt" after)"
 [ -n "$s_gold2" ] && [ -n "$c_gold2" ] || fail "the trade did not end on both sides"
+# Nothing else reaches a player while its trade is open, in whatever frames each side's
+# trade ran: the server's player took the gold of the loot before its trade, and each
+# side's player reaches the shrine (whose quest rewards it) outside its trade.
+# outside_trade FILE PATTERN [before]: a line matching PATTERN is there, outside the trade
+# (with "before": ahead of it).
+outside_trade() {
+    awk -v line="$2" -v ahead="${3:-}" '/^trade: before:/ { open = 1; opened = 1 } /^trade: after:/ { open = 0 }
+        $0 ~ line { seen = 1; if (open || (ahead && opened)) wrong = 1 }
+        END { exit !(seen && !wrong) }' "$1"
+}
+outside_trade "$dir/s.txt" 'loot: the player uses the gold pile' before ||
+    fail "the server's player was paid the loot's gold after its trade opened"
+for side in s c; do
+    outside_trade "$dir/$side.txt" ' the player reaches the shrine$' ||
+        fail "the shrine was not reached outside the trade ($side)"
+done
 [ "$s_bracers $s_bracers2 $c_bracers2" = "1 0 $((c_bracers + 1))" ] || fail "the bracers did not change hands"
 [ "$((s_items2 + 1)) $((c_items2 - 1))" = "$s_items $c_items" ] || fail "items were lost or made in the trade"
 [ "$((s_gold2 - 250)) $((c_gold2 + 250))" = "$s_gold $c_gold" ] || fail "the gold did not move as offered"
