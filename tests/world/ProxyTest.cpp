@@ -179,7 +179,7 @@ TEST_F(ProxyTest, PoolEntriesAreReadInSlotOrderFromSlotsOneToThirty)
     read.LoadFromFile("Records/Test/Pool.dbr");
     std::vector<std::tuple<std::string, uint32_t, int32_t, uint32_t>> entries;
     for (const ProxyPoolEntry& entry : read.GetEntries())
-        entries.emplace_back(GetFileNameOf(entry.name), entry.weight, entry.difficulty, entry.limit);
+        entries.emplace_back(GetFileNameOf(std::string(entry.name)), entry.weight, entry.difficulty, entry.limit);
     const std::vector<std::tuple<std::string, uint32_t, int32_t, uint32_t>> expected = {
         {"Cost1", 0u, 0, 5u}, {"Cost2", 0u, 2, 2u}, {"Cost20", 4u, 0, 2u}};
     EXPECT_EQ(entries, expected);
@@ -197,7 +197,7 @@ TEST_F(ProxyTest, EveryPoolOfARecordReadsItsEntriesUntilTheRecordsChange)
         pool.LoadFromFile("Records/Test/Pool.dbr");
         Entries entries;
         for (const ProxyPoolEntry& entry : pool.GetEntries())
-            entries.emplace_back(GetFileNameOf(entry.name), entry.weight, entry.limit, entry.heroOrBoss);
+            entries.emplace_back(GetFileNameOf(std::string(entry.name)), entry.weight, entry.limit, entry.heroOrBoss);
         return entries;
     };
     const Entries plain = {{"Cost1", 4u, 2u, false}, {"Cost2", 0u, 3u, false}};
