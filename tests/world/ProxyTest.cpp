@@ -211,6 +211,25 @@ TEST_F(ProxyTest, EveryPoolOfARecordReadsItsEntriesUntilTheRecordsChange)
     EXPECT_EQ(read(), (Entries{{"Cost8", 0u, 1u, false}}));
 }
 
+// The names of a pool's entries stay with the pool (and its copies) when the record it
+// read is replaced or the records cleared.
+TEST_F(ProxyTest, APoolKeepsItsEntriesNamesWhenItsRecordGoes)
+{
+    Record("Records/Test/Pool.dbr", "spawnMax,1,\nname1,Records/Test/SomeLongMonsterName.dbr,\n"
+                                    "nameChampion2,Records/Test/SomeLongChampionName.dbr,\n");
+    ProxyPool read;
+    read.LoadFromFile("Records/Test/Pool.dbr");
+    Record("Records/Test/Pool.dbr", "spawnMax,1,\nname1,Records/Test/Other.dbr,\n");
+    const ProxyPool copy = read;
+    RecordDatabase::Get().Clear();
+    for (const ProxyPool* pool : {static_cast<const ProxyPool*>(&read), &copy}) {
+        ASSERT_EQ(pool->GetEntries().size(), 1u);
+        EXPECT_EQ(pool->GetEntries()[0].name, "Records/Test/SomeLongMonsterName.dbr");
+        ASSERT_EQ(pool->GetChampionEntries().size(), 1u);
+        EXPECT_EQ(pool->GetChampionEntries()[0].name, "Records/Test/SomeLongChampionName.dbr");
+    }
+}
+
 TEST_F(ProxyTest, HeroesAreMadeOnceAndLeaveTheRegistryWhenDestroyedUnplaced)
 {
     const std::string keys = "spawnMax,1,\nname1,Records/Test/Hero.dbr,\n";
