@@ -357,10 +357,25 @@ std::string_view RecordDatabase::SkipLeadingSeparators(std::string_view recordNa
 
 std::string RecordDatabase::NormalizeName(const std::string& recordName)
 {
-    std::string out(SkipLeadingSeparators(recordName));
-    for (char& c : out)
-        c = NameChar(c);
+    std::string out;
+    NormalizeName(recordName, out);
     return out;
+}
+
+void RecordDatabase::NormalizeName(std::string_view recordName, std::string& out)
+{
+    const std::string_view name = SkipLeadingSeparators(recordName);
+    out.resize(name.size());
+    // Eight bytes at a time, as record names are compared.
+    size_t i = 0;
+    for (; i + sizeof(uint64_t) <= name.size(); i += sizeof(uint64_t)) {
+        uint64_t word;
+        std::memcpy(&word, name.data() + i, sizeof(word));
+        word = PathFold::Word(word);
+        std::memcpy(out.data() + i, &word, sizeof(word));
+    }
+    for (; i < name.size(); ++i)
+        out[i] = NameChar(name[i]);
 }
 
 std::string RecordDatabase::FindPathIgnoringCase(const std::string& folder, const std::string& relativePath)

@@ -130,6 +130,8 @@ public:
     uint64_t GetGeneration() const { return m_generation.load(std::memory_order_acquire); }
 
     static std::string NormalizeName(const std::string& recordName);
+    // The same into `out`, whose storage is reused: for names normalised at every look-up.
+    static void NormalizeName(std::string_view recordName, std::string& out);
     // The name without its leading separators, which name the same record as none.
     static std::string_view SkipLeadingSeparators(std::string_view recordName);
     // The path under `folder` whose '/'-separated components match those of
