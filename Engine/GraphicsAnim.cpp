@@ -231,7 +231,10 @@ GraphicsAnim* GraphicsEngine::LoadAnimation(const std::string& name)
 {
     if (name.empty())
         return nullptr;
-    const std::string key = RecordDatabase::NormalizeName(name);
+    // Animations are loaded by the dozen for every character made: the key's storage is
+    // kept from one load to the next.
+    thread_local std::string key;
+    RecordDatabase::NormalizeName(name, key);
     std::lock_guard<std::mutex> guard(m_lock);
     if (auto found = m_loaded.find(key); found != m_loaded.end()) {
         ++found->second.loads;

@@ -177,11 +177,6 @@ void ReadEntries(const std::vector<std::string>* entries, std::vector<T>& out, P
 
 }  // namespace
 
-int LoadTable::Value::GetInt(int def) const
-{
-    return ReadEntry(GetEntry(0), def, ParseInt);
-}
-
 int LoadTable::GetInt(const char* key, int def) const
 {
     const Value* value = Find(key);
@@ -190,7 +185,8 @@ int LoadTable::GetInt(const char* key, int def) const
 
 float LoadTable::GetFloat(const char* key, float def) const
 {
-    return ReadEntry(FindEntry(key, 0), def, ParseFloat);
+    const Value* value = Find(key);
+    return value ? value->GetFloat(def) : def;
 }
 
 bool LoadTable::GetBool(const char* key, bool def) const
@@ -211,11 +207,15 @@ bool LoadTable::GetBool(const char* key, bool def) const
 
 float LoadTable::GetFloat(const char* key, unsigned index, float def) const
 {
+    if (index == 0)
+        return GetFloat(key, def);
     return ReadEntry(FindEntry(key, index), def, ParseFloat);
 }
 
 int LoadTable::GetInt(const char* key, unsigned index, int def) const
 {
+    if (index == 0)
+        return GetInt(key, def);
     return ReadEntry(FindEntry(key, index), def, ParseInt);
 }
 
@@ -227,8 +227,14 @@ void LoadTable::GetIntArray(const char* key, std::vector<int>& out) const
 
 void LoadTable::GetFloatArray(const char* key, std::vector<float>& out) const
 {
+    out.clear();
     const Value* value = Find(key);
-    ReadEntries(value ? &value->entries : nullptr, out, ParseFloat);
+    if (!value || value->entries.empty())
+        return;
+    if (value->entries.size() == 1)
+        out.push_back(value->GetFloat(0.0f));
+    else
+        out.assign(value->floats.begin(), value->floats.end());
 }
 
 void LoadTable::GetStringArray(const char* key, std::vector<std::string>& out) const
@@ -266,6 +272,13 @@ std::vector<LoadTable::NumberedValue>* LoadTable::StoreValue(std::string_view ke
         // "a;b;" ends with a separator, not with an empty entry.
         if (value.entries.size() > 1 && value.entries.back().empty())
             value.entries.pop_back();
+        value.firstIsFloat = ParseFloat(value.entries[0], value.firstFloat);
+        value.firstIsInt = ParseInt(value.entries[0], value.firstInt);
+        if (value.entries.size() > 1) {
+            value.floats.resize(value.entries.size());
+            for (size_t i = 0; i < value.entries.size(); ++i)
+                ParseFloat(value.entries[i], value.floats[i]);
+        }
     }
     bool added = false;
     auto& entry = m_values.Emplace(key, &added);
@@ -344,10 +357,25 @@ std::string_view RecordDatabase::SkipLeadingSeparators(std::string_view recordNa
 
 std::string RecordDatabase::NormalizeName(const std::string& recordName)
 {
-    std::string out(SkipLeadingSeparators(recordName));
-    for (char& c : out)
-        c = NameChar(c);
+    std::string out;
+    NormalizeName(recordName, out);
     return out;
+}
+
+void RecordDatabase::NormalizeName(std::string_view recordName, std::string& out)
+{
+    const std::string_view name = SkipLeadingSeparators(recordName);
+    out.resize(name.size());
+    // Eight bytes at a time, as record names are compared.
+    size_t i = 0;
+    for (; i + sizeof(uint64_t) <= name.size(); i += sizeof(uint64_t)) {
+        uint64_t word;
+        std::memcpy(&word, name.data() + i, sizeof(word));
+        word = PathFold::Word(word);
+        std::memcpy(out.data() + i, &word, sizeof(word));
+    }
+    for (; i < name.size(); ++i)
+        out[i] = NameChar(name[i]);
 }
 
 std::string RecordDatabase::FindPathIgnoringCase(const std::string& folder, const std::string& relativePath)

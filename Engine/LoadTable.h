@@ -19,9 +19,18 @@ namespace GAME {
 class LoadTable {
 public:
     // One key's value: the text as written and its entries split on ';'.
+    // The entries are read as numbers once, when the value is stored: objects read the
+    // same keys of a record every time one is made.
     struct Value {
         std::string text;
         std::vector<std::string> entries;
+        // Every entry read as a float (0 for one that is not a number), when there are two
+        // or more; a single entry is read through `firstFloat`.
+        std::vector<float> floats;
+        float firstFloat = 0.0f;
+        int firstInt = 0;
+        bool firstIsFloat = false;   // the first entry reads as a float
+        bool firstIsInt = false;     // the first entry reads as an int
 
         // Entry `index`, or null when there is none.
         const std::string* GetEntry(unsigned index) const
@@ -29,7 +38,8 @@ public:
             return index < entries.size() ? &entries[index] : nullptr;
         }
         // The first entry read as a number; `def` when absent or not a number.
-        int GetInt(int def) const;
+        int GetInt(int def) const { return firstIsInt ? firstInt : def; }
+        float GetFloat(float def) const { return firstIsFloat ? firstFloat : def; }
     };
     // A key of the form "<stem><N>", N in decimal without leading zeros.
     struct NumberedValue {
@@ -120,6 +130,8 @@ public:
     uint64_t GetGeneration() const { return m_generation.load(std::memory_order_acquire); }
 
     static std::string NormalizeName(const std::string& recordName);
+    // The same into `out`, whose storage is reused: for names normalised at every look-up.
+    static void NormalizeName(std::string_view recordName, std::string& out);
     // The name without its leading separators, which name the same record as none.
     static std::string_view SkipLeadingSeparators(std::string_view recordName);
     // The path under `folder` whose '/'-separated components match those of

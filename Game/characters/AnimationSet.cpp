@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <new>
 #include <utility>
 
 #include "Engine/Engine.h"
@@ -348,26 +349,31 @@ bool AnimationReferenced::IsEmpty() const
 AnimationSet::AnimationSet()
 {
     for (int type = 0; type < AnimationSet_Count; ++type) {
+        EntrySlot& slot = m_slots[type];
         switch (kKinds[type].entry) {
-        case EntryKind::Single: m_animations[type] = std::make_unique<AnimationSingle>(); break;
-        case EntryKind::Weighted: m_animations[type] = std::make_unique<AnimationWeighted>(); break;
-        case EntryKind::Referenced: m_animations[type] = std::make_unique<AnimationReferenced>(); break;
+        case EntryKind::Single: m_animations[type] = new (&slot.single) AnimationSingle(); break;
+        case EntryKind::Weighted: m_animations[type] = new (&slot.weighted) AnimationWeighted(); break;
+        case EntryKind::Referenced: m_animations[type] = new (&slot.referenced) AnimationReferenced(); break;
         }
     }
     m_animations[AnimationSet_Spawn]->SetAnimationBlendTime(0.0f);
     m_animations[AnimationSet_None]->AddAnimation(GraphicsAnim::GetDefaultName(), 1.0f, 0.0f, nullptr);
 }
 
-AnimationSet::~AnimationSet() = default;
+AnimationSet::~AnimationSet()
+{
+    for (int type = AnimationSet_Count - 1; type >= 0; --type)
+        m_animations[type]->~AnimationBase();
+}
 
 AnimationBase* AnimationSet::GetAnimationBase(int type)
 {
-    return m_animations[type >= 0 && type < AnimationSet_Count ? type : AnimationSet_None].get();
+    return m_animations[type >= 0 && type < AnimationSet_Count ? type : AnimationSet_None];
 }
 
 const AnimationBase* AnimationSet::GetAnimationBase(int type) const
 {
-    return m_animations[type >= 0 && type < AnimationSet_Count ? type : AnimationSet_None].get();
+    return m_animations[type >= 0 && type < AnimationSet_Count ? type : AnimationSet_None];
 }
 
 void AnimationSet::AddAnimation(int type, const std::string& file, float speed, float weight, const char* reference)

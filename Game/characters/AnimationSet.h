@@ -246,9 +246,20 @@ public:
     static AnimationSet_Type GetAnimTextAsType(const std::string& text);
 
 private:
+    // Room for any kind's entry. The entries live in the set, made with it in one
+    // allocation (characters make several sets each), and go in reverse order of type.
+    union EntrySlot {
+        EntrySlot() {}
+        ~EntrySlot() {}
+        AnimationSingle single;
+        AnimationWeighted weighted;
+        AnimationReferenced referenced;
+    };
+
     bool m_mounted = false;
     AnimationSet_Type m_currentType = AnimationSet_None;
-    std::unique_ptr<AnimationBase> m_animations[AnimationSet_Count];
+    AnimationBase* m_animations[AnimationSet_Count];
+    EntrySlot m_slots[AnimationSet_Count];
 };
 
 }  // namespace GAME

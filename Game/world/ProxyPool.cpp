@@ -106,7 +106,8 @@ namespace {
 
 // One entry of a pool record as its keys give it, before a proxy works out its cost.
 struct PoolRecordEntry {
-    ProxyPoolEntry entry;            // the cost as written; the limit is not yet set
+    std::string name;                // the monster record
+    ProxyPoolEntry entry;            // the cost as written; no name, the limit not yet set
     int limit = 0;                   // as written: 0 or less takes the pool's default
     const LoadTable* monster = nullptr;   // the monster record, or an empty table
     bool heroOrBoss = false;         // the monster is classed Hero or Boss
@@ -134,13 +135,13 @@ PoolRecordEntries ReadPoolRecordEntries(const LoadTable& record, const char* con
             continue;
         PoolRecordEntry& kept = read.emplace_back();
         ProxyPoolEntry& entry = kept.entry;
-        entry.name = name;
+        kept.name = name;
         entry.weight = static_cast<uint32_t>(std::max(0, record.GetInt(numbered(slot, 1), 0)));
         entry.difficulty = record.GetInt(numbered(slot, 2), 0);
         entry.difficultyCutoff = record.GetInt(numbered(slot, 3), 0);
         kept.limit = record.GetInt(numbered(slot, 4), 0);
         entry.alwaysSpawn = record.GetInt(numbered(slot, 5), 0) != 0;
-        kept.monster = &ObjectManager::Get().GetRecordOrEmpty(entry.name);
+        kept.monster = &ObjectManager::Get().GetRecordOrEmpty(kept.name);
         const MonsterClassification classification =
             GameEngine::ResolveMonsterClassificationEnum(kept.monster->GetString("monsterClassification", ""));
         kept.heroOrBoss =
@@ -161,17 +162,19 @@ void ProxyPool::LoadSelection(std::vector<ProxyPoolEntry>& list, const LoadTable
     list.reserve(list.size() + kept->size());
     for (const PoolRecordEntry& read : *kept) {
         ProxyPoolEntry entry = read.entry;
+        entry.name = read.name;
         entry.limit = read.limit > 0 ? static_cast<uint32_t>(read.limit) : defaultLimit;
         if (m_parent)
             entry.difficulty = m_parent->CalculateCharacterDifficulty(*read.monster, entry.difficulty);
         if (read.heroOrBoss) {
-            if (gGameEngine && gGameEngine->IsProxyHeroBossInGame(entry.name))
+            if (gGameEngine && gGameEngine->IsProxyHeroBossInGame(read.name))
                 entry.limit = 0;
             else
                 entry.heroOrBoss = true;
         }
-        list.push_back(std::move(entry));
+        list.push_back(entry);
     }
+    m_readEntries.push_back(kept);
 }
 
 bool ProxyPool::IsAvailable(const ProxyPoolEntry& entry, int budget)
@@ -228,14 +231,15 @@ void ProxyPool::CreateAddToSpawnList(const ProxyPoolEntry& entry)
 {
     if (entry.name.empty() || IsFull())
         return;
-    Object* made = ObjectManager::Get().CreateObjectFromFile(entry.name);
+    const std::string name(entry.name);
+    Object* made = ObjectManager::Get().CreateObjectFromFile(name);
     if (!made) {
-        gEngine->Log(LOG_WARNING, "Proxy Pool (%s) could not create object (%s)", m_name.c_str(), entry.name.c_str());
+        gEngine->Log(LOG_WARNING, "Proxy Pool (%s) could not create object (%s)", m_name.c_str(), name.c_str());
         return;
     }
     m_objects.push_back(made->GetObjectId());
     if (entry.heroOrBoss && gGameEngine)
-        gGameEngine->RegisterProxyHeroBoss(entry.name);
+        gGameEngine->RegisterProxyHeroBoss(name);
 }
 
 int ProxyPool::ComputeCount(int recordValue, const char* addKey, const char* modifierKey, const std::string& formula)

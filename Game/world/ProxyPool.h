@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace GAME {
@@ -19,7 +21,7 @@ struct ProxySelection {
 };
 
 struct ProxyPoolEntry {
-    std::string name;            // monster record
+    std::string_view name;       // monster record (text the pool keeps while it lives)
     uint32_t weight = 0;
     int32_t difficulty = 0;      // what one costs of the budget
     int32_t difficultyCutoff = 0;   // taken by budget only while the budget is at most this; 0 none
@@ -88,6 +90,9 @@ private:
     std::string m_championMaxEquation;
     std::vector<ProxyPoolEntry> m_entries;
     std::vector<ProxyPoolEntry> m_championEntries;
+    // The entries as read from the record, shared with every pool of it: they hold the
+    // text of the entries' names.
+    std::vector<std::shared_ptr<const void>> m_readEntries;
     std::vector<uint32_t> m_objects;
     int m_budget = 0;
 };

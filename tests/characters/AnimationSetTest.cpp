@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
@@ -48,6 +49,28 @@ TEST_F(AnimationSetTest, KindsByNumberAndNameFallBackToNone)
     EXPECT_EQ(AnimationSet::GetAnimTextAsType("Attack"), AnimationSet_Attack);
     EXPECT_TRUE(set.DoesAnimationExist(AnimationSet_None));   // the default animation
     EXPECT_FALSE(set.DoesAnimationExist(AnimationSet_Run));
+}
+
+// A set's entries are of three kinds, each answering for its own types, and a set gives
+// its animations back from the last type to the first.
+TEST_F(AnimationSetTest, EntriesOfEachKindAreTheSetsOwnAndGoLastTypeFirst)
+{
+    {
+        AnimationSet set;
+        EXPECT_NE(dynamic_cast<AnimationSingle*>(set.GetAnimationBase(AnimationSet_Run)), nullptr);
+        EXPECT_NE(dynamic_cast<AnimationWeighted*>(set.GetAnimationBase(AnimationSet_Die)), nullptr);
+        EXPECT_NE(dynamic_cast<AnimationReferenced*>(set.GetAnimationBase(AnimationSet_Special)), nullptr);
+        set.AddAnimation(AnimationSet_Run, "A.anm", 1.0f, 0.0f, nullptr);
+        set.AddAnimation(AnimationSet_Special, "C.anm", 1.0f, 0.0f, "Leap");
+        set.AddAnimation(AnimationSet_Die, "B.anm", 1.0f, 1.0f, nullptr);
+        EXPECT_TRUE(set.DoesAnimationExist(AnimationSet_Die));
+        Journal::Get().Clear();
+    }
+    std::vector<std::string> unloaded;
+    for (const JournalEntry& entry : Journal::Get().GetEntries())
+        if (entry.call == "GraphicsEngine::UnloadAnimation")
+            unloaded.push_back(entry.detail.substr(0, entry.detail.find(' ')));
+    EXPECT_EQ(unloaded, (std::vector<std::string>{"C.anm", "B.anm", "A.anm", GraphicsAnim::GetDefaultName()}));
 }
 
 TEST_F(AnimationSetTest, WeightedPicksTheFirstRunningSumAtLeastTheDraw)

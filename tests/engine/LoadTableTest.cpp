@@ -115,6 +115,38 @@ TEST(LoadTable, NumbersReadAsTheirValue)
     EXPECT_EQ(ints, (std::vector<int>{100, 2, 0}));
 }
 
+// Values are read as numbers when stored: the first entry, the whole array, and again when
+// a value is replaced or the table copied.
+TEST(LoadTable, NumbersFollowTheirValueThroughReplacementAndCopies)
+{
+    LoadTable table = Parsed("lvl,7,\narr,x;2.5;-1,\nword,abc,\n");
+    EXPECT_FLOAT_EQ(table.GetFloat("arr", -3.0f), -3.0f);   // the first entry is no number
+    EXPECT_EQ(table.GetInt("arr", 0, 9), 9);
+    EXPECT_FLOAT_EQ(table.GetFloat("arr", 1, 0.0f), 2.5f);
+    std::vector<float> floats{5.0f};
+    table.GetFloatArray("arr", floats);
+    EXPECT_EQ(floats, (std::vector<float>{0.0f, 2.5f, -1.0f}));
+    table.GetFloatArray("word", floats);
+    EXPECT_EQ(floats, (std::vector<float>{0.0f}));
+    table.GetFloatArray("lvl", floats);
+    EXPECT_EQ(floats, (std::vector<float>{7.0f}));
+
+    const LoadTable before = table;
+    table.SetValue("LVL", "8.5;1");
+    EXPECT_EQ(table.GetInt("lvl", 0), 8);
+    EXPECT_FLOAT_EQ(table.GetFloat("lvl", 0.0f), 8.5f);
+    table.GetFloatArray("lvl", floats);
+    EXPECT_EQ(floats, (std::vector<float>{8.5f, 1.0f}));
+    table.SetValue("arr", "");
+    EXPECT_EQ(table.GetInt("arr", 4), 4);
+    table.GetFloatArray("arr", floats);
+    EXPECT_TRUE(floats.empty());
+
+    EXPECT_EQ(before.GetInt("lvl", 0), 7);
+    before.GetFloatArray("arr", floats);
+    EXPECT_EQ(floats, (std::vector<float>{0.0f, 2.5f, -1.0f}));
+}
+
 TEST(LoadTable, BrokenLinesAreLoggedWithFileAndLineAndTheRestKept)
 {
     LogCapture log;

@@ -435,6 +435,19 @@ TEST(DesignerEquationSlotTest, AProgramMovedOntoAnotherOwnerReadsThatOwner)
         EXPECT_EQ(moved(), fresh()) << texts[i];
     }
     EXPECT_EQ(second.askedByName["byName"], 2);
+
+    // A copy keeps what it reads (constants, names asked for) when its model goes, and a
+    // copy of an empty formula is empty.
+    DesignerEquation_Algebra kept, empty;
+    kept.CopyBoundFor(*models[2], firstAddress, sizeof(OutsideOwner), &second, &second);
+    const float expected = kept();
+    models.clear();
+    EXPECT_EQ(kept(), expected);
+    EXPECT_EQ(second.askedByName["byName"], 4);
+    DesignerEquation_Algebra none;
+    empty.CopyBoundFor(none, firstAddress, sizeof(OutsideOwner), &second, &second);
+    EXPECT_FALSE(empty.IsValid());
+    EXPECT_EQ(empty(), 0.0f);
 }
 
 class FlagOwner : public EquationInterface_Boolean {

@@ -204,6 +204,36 @@ TEST_F(LootTest, DynamicWindowFallbackAndBellSlope)
     EXPECT_EQ(base, "L23");
 }
 
+// Tables made from one record share what was read of it: each works out its window from
+// its own level, and a table's names outlive the first table and the record's change.
+TEST_F(LootTest, DynamicTablesOfOneRecordEachReadTheirOwnLevel)
+{
+    for (int level : {10, 20, 30})
+        Record("L" + std::to_string(level), "itemLevel," + std::to_string(level) + ",\n");
+    Record("Dyn", "Class,LootItemTable_DynWeight,\nitemNames,L10;L20;L30,\ndefaultWeight,10,\n"
+                  "minItemLevelEquation,parentLevel-1,\nmaxItemLevelEquation,parentLevel+1,\n"
+                  "targetLevelEquation,parentLevel+,\n");
+    auto validOf = [](LootBase& made, uint32_t level) {
+        auto& table = *DynamicCast<LootItemTable_DynWeight>(&made);
+        table.SetLevel(level, 0);
+        table.ComputeWeights();
+        std::vector<std::string> valid;
+        for (const auto& entry : table.GetEntries())
+            if (entry.valid)
+                valid.emplace_back(entry.name);
+        return valid;
+    };
+    std::vector<std::unique_ptr<LootBase>> tables;
+    LogCapture log;
+    for (int i = 0; i < 3; ++i)
+        tables.push_back(LootBase::Create("Dyn"));
+    EXPECT_EQ(log.Count("-=- LootItemTable_DynWeight:: Equation  load failure : targetLevelEquation "), 3u);
+    EXPECT_EQ(validOf(*tables[1], 20), (std::vector<std::string>{"L20"}));
+    tables[0].reset();
+    Record("Dyn", "Class,LootItemTable_DynWeight,\nitemNames,L10,\n");
+    EXPECT_EQ(validOf(*tables[2], 30), (std::vector<std::string>{"L30"}));
+}
+
 TEST_F(LootTest, LoaderResolvesTablesItemsAndStopsDeepChains)
 {
     Record("Item", "Class,Item,\n");

@@ -179,7 +179,7 @@ TEST_F(ProxyTest, PoolEntriesAreReadInSlotOrderFromSlotsOneToThirty)
     read.LoadFromFile("Records/Test/Pool.dbr");
     std::vector<std::tuple<std::string, uint32_t, int32_t, uint32_t>> entries;
     for (const ProxyPoolEntry& entry : read.GetEntries())
-        entries.emplace_back(GetFileNameOf(entry.name), entry.weight, entry.difficulty, entry.limit);
+        entries.emplace_back(GetFileNameOf(std::string(entry.name)), entry.weight, entry.difficulty, entry.limit);
     const std::vector<std::tuple<std::string, uint32_t, int32_t, uint32_t>> expected = {
         {"Cost1", 0u, 0, 5u}, {"Cost2", 0u, 2, 2u}, {"Cost20", 4u, 0, 2u}};
     EXPECT_EQ(entries, expected);
@@ -197,7 +197,7 @@ TEST_F(ProxyTest, EveryPoolOfARecordReadsItsEntriesUntilTheRecordsChange)
         pool.LoadFromFile("Records/Test/Pool.dbr");
         Entries entries;
         for (const ProxyPoolEntry& entry : pool.GetEntries())
-            entries.emplace_back(GetFileNameOf(entry.name), entry.weight, entry.limit, entry.heroOrBoss);
+            entries.emplace_back(GetFileNameOf(std::string(entry.name)), entry.weight, entry.limit, entry.heroOrBoss);
         return entries;
     };
     const Entries plain = {{"Cost1", 4u, 2u, false}, {"Cost2", 0u, 3u, false}};
@@ -209,6 +209,25 @@ TEST_F(ProxyTest, EveryPoolOfARecordReadsItsEntriesUntilTheRecordsChange)
     EXPECT_EQ(read(), (Entries{{"Cost1", 4u, 2u, false}, {"Cost2", 0u, 3u, true}}));
     Record("Records/Test/Pool.dbr", "spawnMax,1,\nname3,Records/Test/Cost8.dbr,\n");
     EXPECT_EQ(read(), (Entries{{"Cost8", 0u, 1u, false}}));
+}
+
+// The names of a pool's entries stay with the pool (and its copies) when the record it
+// read is replaced or the records cleared.
+TEST_F(ProxyTest, APoolKeepsItsEntriesNamesWhenItsRecordGoes)
+{
+    Record("Records/Test/Pool.dbr", "spawnMax,1,\nname1,Records/Test/SomeLongMonsterName.dbr,\n"
+                                    "nameChampion2,Records/Test/SomeLongChampionName.dbr,\n");
+    ProxyPool read;
+    read.LoadFromFile("Records/Test/Pool.dbr");
+    Record("Records/Test/Pool.dbr", "spawnMax,1,\nname1,Records/Test/Other.dbr,\n");
+    const ProxyPool copy = read;
+    RecordDatabase::Get().Clear();
+    for (const ProxyPool* pool : {static_cast<const ProxyPool*>(&read), &copy}) {
+        ASSERT_EQ(pool->GetEntries().size(), 1u);
+        EXPECT_EQ(pool->GetEntries()[0].name, "Records/Test/SomeLongMonsterName.dbr");
+        ASSERT_EQ(pool->GetChampionEntries().size(), 1u);
+        EXPECT_EQ(pool->GetChampionEntries()[0].name, "Records/Test/SomeLongChampionName.dbr");
+    }
 }
 
 TEST_F(ProxyTest, HeroesAreMadeOnceAndLeaveTheRegistryWhenDestroyedUnplaced)

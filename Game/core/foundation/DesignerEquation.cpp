@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 
 #include "Engine/Engine.h"
@@ -32,23 +33,31 @@ constexpr uint8_t ArithmeticCode(typename DesignerProgram<T>::Arithmetic kind,
 template <typename T>
 class DesignerProgram<T>::Compiler {
 public:
-    Compiler(DesignerProgram& program, EquationInterface<T>* owner) : m_program(program), m_owner(owner) {}
+    Compiler(EquationInterface<T>* owner) : m_owner(owner) {}
 
     bool Build(const EqNode<T>& root)
     {
-        // Constants are read in place, so their vector must not move; the steps are reserved
-        // too, as a formula is compiled for every owner that reads it. A node makes at most
+        // Constants are read in place, so their vector must not move. A node makes at most
         // three steps (a short circuit's jump and two loads), the root two more.
         std::size_t constants = 0, nodes = 0;
         CountNodes(root, constants, nodes);
-        m_program.m_constants.reserve(constants);
-        m_program.m_steps.reserve(3 * nodes + 2);
+        m_constants.reserve(constants);
+        m_steps.reserve(3 * nodes + 2);
         const Source result = Emit(root, 0);
         if (m_tooDeep)
             return false;
         Materialize(result, 0);   // the value is always left in frame[0]
         Add(Op::End, InFrame(0));
         return true;
+    }
+
+    // Gives the program what was built.
+    void MakeProgram(DesignerProgram& program) const
+    {
+        program.Assign(m_steps.data(), m_steps.size(), m_computed.data(), m_computed.size(), m_constants.data(),
+                       m_constants.size(), 0, 0, nullptr);
+        if (!m_names.empty())
+            program.m_names = std::make_shared<const std::vector<std::string>>(m_names);
     }
 
 private:
@@ -89,8 +98,8 @@ private:
         Step step{};
         step.op = static_cast<uint8_t>(op);
         step.dst = at.index;
-        m_program.m_steps.push_back(step);
-        return m_program.m_steps.back();
+        m_steps.push_back(step);
+        return m_steps.back();
     }
 
     // Puts a value that is read in place into frame[depth].
@@ -108,8 +117,8 @@ private:
         Source result;
         switch (node.GetNodeKind()) {
         case EqNode<T>::Kind::Constant:
-            m_program.m_constants.push_back({static_cast<const EqConstant<T>&>(node).GetValue()});
-            result = InPlace(&m_program.m_constants.back().value);
+            m_constants.push_back({static_cast<const EqConstant<T>&>(node).GetValue()});
+            result = InPlace(&m_constants.back().value);
             break;
         case EqNode<T>::Kind::Variable:
             result = EmitVariable(static_cast<const EqVariable<T>&>(node).GetName(), depth);
@@ -139,15 +148,15 @@ private:
             Add(Op::LoadUnsigned, at).left.unsignedValue = slot.GetUnsigned();
             break;
         case Kind::Computed:
-            Add(Op::LoadComputed, at).aux = static_cast<uint32_t>(m_program.m_computed.size());
-            m_program.m_computed.push_back({slot.GetCompute(), slot.GetContext(), slot.GetKey()});
+            Add(Op::LoadComputed, at).aux = static_cast<uint32_t>(m_computed.size());
+            m_computed.push_back({slot.GetCompute(), slot.GetContext(), slot.GetKey()});
             break;
         case Kind::ByName:
         case Kind::Unknown:
         case Kind::Value:
             Add(slot.GetKind() == Kind::ByName ? Op::LoadByName : Op::LoadUnknown, at).aux =
-                static_cast<uint32_t>(m_program.m_names.size());
-            m_program.m_names.push_back(name);
+                static_cast<uint32_t>(m_names.size());
+            m_names.push_back(name);
             break;
         }
         return at;
@@ -175,10 +184,10 @@ private:
     Source EmitShortCircuit(const EqOperator<T>& op, int depth)
     {
         const Source at = Materialize(Emit(*op.GetLeft(), depth), depth);
-        const std::size_t jump = m_program.m_steps.size();
+        const std::size_t jump = m_steps.size();
         Add(op.GetKind() == EqOperatorKind::And ? Op::JumpIfFalse : Op::JumpIfTrue, at);
         Materialize(Emit(*op.GetRight(), depth), depth);
-        m_program.m_steps[jump].aux = static_cast<uint32_t>(m_program.m_steps.size());
+        m_steps[jump].aux = static_cast<uint32_t>(m_steps.size());
         return at;
     }
 
@@ -207,21 +216,78 @@ private:
             argument.value = source.value;
     }
 
-    DesignerProgram& m_program;
     EquationInterface<T>* m_owner;
     bool m_tooDeep = false;
+    std::vector<Step> m_steps;
+    std::vector<Constant> m_constants;
+    std::vector<ComputedVariable> m_computed;
+    std::vector<std::string> m_names;
 };
 
 template <typename T>
 bool DesignerProgram<T>::Compile(const EqNode<T>& root, EquationInterface<T>* owner)
 {
     Clear();
-    m_owner = owner;
-    if (!Compiler(*this, owner).Build(root)) {
-        Clear();
+    Compiler compiler(owner);
+    if (!compiler.Build(root))
         return false;
-    }
+    compiler.MakeProgram(*this);
+    m_owner = owner;
     return true;
+}
+
+template <typename T>
+void DesignerProgram<T>::Assign(const Step* steps, std::size_t stepCount, const ComputedVariable* computed,
+                                std::size_t computedCount, const Constant* constants, std::size_t constantCount,
+                                std::uintptr_t from, std::size_t extent, const void* to)
+{
+    static_assert(std::is_trivially_copyable_v<Step> && std::is_trivially_copyable_v<ComputedVariable> &&
+                  std::is_trivially_copyable_v<Constant>);
+    static_assert(alignof(Step) >= alignof(ComputedVariable) && alignof(ComputedVariable) >= alignof(Constant));
+    const std::size_t stepBytes = stepCount * sizeof(Step);
+    const std::size_t computedBytes = computedCount * sizeof(ComputedVariable);
+    const std::size_t constantBytes = constantCount * sizeof(Constant);
+    m_block = std::make_unique_for_overwrite<unsigned char[]>(stepBytes + computedBytes + constantBytes);
+    m_stepCount = stepCount;
+    m_computedCount = computedCount;
+    m_constantCount = constantCount;
+    unsigned char* block = m_block.get();
+    if (stepBytes)
+        std::memcpy(block, steps, stepBytes);
+    if (computedBytes)
+        std::memcpy(block + stepBytes, computed, computedBytes);
+    if (constantBytes)
+        std::memcpy(block + stepBytes + computedBytes, constants, constantBytes);
+
+    const auto fromConstants = reinterpret_cast<std::uintptr_t>(constants);
+    unsigned char* const toConstants = block + stepBytes + computedBytes;
+    const auto target = reinterpret_cast<std::uintptr_t>(to);
+    auto relocate = [&](const void* address) -> const void* {
+        const auto at = reinterpret_cast<std::uintptr_t>(address);
+        if (constantBytes != 0 && at >= fromConstants && at - fromConstants < constantBytes)
+            return toConstants + (at - fromConstants);
+        if (at >= from && at - from < extent)
+            return reinterpret_cast<const void*>(target + (at - from));
+        return address;
+    };
+    constexpr auto kArithmetic = static_cast<uint8_t>(Op::Arithmetic);
+    Step* const ownSteps = reinterpret_cast<Step*>(block);
+    for (Step* step = ownSteps; step != ownSteps + stepCount; ++step) {
+        if (step->op == static_cast<uint8_t>(Op::LoadValue)) {
+            step->left.value = static_cast<const T*>(relocate(step->left.value));
+        } else if (step->op == static_cast<uint8_t>(Op::LoadUnsigned)) {
+            step->left.unsignedValue = static_cast<const uint32_t*>(relocate(step->left.unsignedValue));
+        } else if (step->op >= kArithmetic) {
+            const auto form = static_cast<ArithmeticForm>((step->op - kArithmetic) % 4);
+            if (form == ArithmeticForm::InPlaceAndLast || form == ArithmeticForm::InPlaceAndInPlace)
+                step->left.value = static_cast<const T*>(relocate(step->left.value));
+            if (form == ArithmeticForm::LastAndInPlace || form == ArithmeticForm::InPlaceAndInPlace)
+                step->right.value = static_cast<const T*>(relocate(step->right.value));
+        }
+    }
+    auto* const ownComputed = reinterpret_cast<ComputedVariable*>(block + stepBytes);
+    for (ComputedVariable* variable = ownComputed; variable != ownComputed + computedCount; ++variable)
+        variable->context = relocate(variable->context);
 }
 
 template <typename T>
@@ -230,47 +296,25 @@ void DesignerProgram<T>::CopyRelocated(const DesignerProgram& model, std::uintpt
 {
     if (&model == this)
         return;
-    m_steps = model.m_steps;
-    m_constants = model.m_constants;
-    m_names = model.m_names;
-    m_computed = model.m_computed;
-    m_owner = asker;
-    const auto modelConstants = reinterpret_cast<std::uintptr_t>(model.m_constants.data());
-    const std::size_t constantBytes = model.m_constants.size() * sizeof(Constant);
-    const auto target = reinterpret_cast<std::uintptr_t>(owner);
-    auto relocate = [&](const void* address) -> const void* {
-        const auto at = reinterpret_cast<std::uintptr_t>(address);
-        if (constantBytes != 0 && at >= modelConstants && at - modelConstants < constantBytes)
-            return reinterpret_cast<const unsigned char*>(m_constants.data()) + (at - modelConstants);
-        if (at >= modelOwner && at - modelOwner < extent)
-            return reinterpret_cast<const void*>(target + (at - modelOwner));
-        return address;
-    };
-    constexpr auto kArithmetic = static_cast<uint8_t>(Op::Arithmetic);
-    for (Step& step : m_steps) {
-        if (step.op == static_cast<uint8_t>(Op::LoadValue)) {
-            step.left.value = static_cast<const T*>(relocate(step.left.value));
-        } else if (step.op == static_cast<uint8_t>(Op::LoadUnsigned)) {
-            step.left.unsignedValue = static_cast<const uint32_t*>(relocate(step.left.unsignedValue));
-        } else if (step.op >= kArithmetic) {
-            const auto form = static_cast<ArithmeticForm>((step.op - kArithmetic) % 4);
-            if (form == ArithmeticForm::InPlaceAndLast || form == ArithmeticForm::InPlaceAndInPlace)
-                step.left.value = static_cast<const T*>(relocate(step.left.value));
-            if (form == ArithmeticForm::LastAndInPlace || form == ArithmeticForm::InPlaceAndInPlace)
-                step.right.value = static_cast<const T*>(relocate(step.right.value));
-        }
+    if (model.IsEmpty()) {
+        Clear();
+        m_owner = asker;
+        return;
     }
-    for (ComputedVariable& computed : m_computed)
-        computed.context = relocate(computed.context);
+    Assign(model.Steps(), model.m_stepCount, model.Computed(), model.m_computedCount, model.Constants(),
+           model.m_constantCount, modelOwner, extent, owner);
+    m_names = model.m_names;
+    m_owner = asker;
 }
 
 template <typename T>
 void DesignerProgram<T>::Clear()
 {
-    m_steps.clear();
-    m_constants.clear();
-    m_names.clear();
-    m_computed.clear();
+    m_block.reset();
+    m_stepCount = 0;
+    m_computedCount = 0;
+    m_constantCount = 0;
+    m_names.reset();
     m_owner = nullptr;
 }
 
@@ -285,17 +329,17 @@ void DesignerProgram<T>::RunLoad(const Step& step, T* frame) const
     case Op::LoadValue: value = *step.left.value; break;
     case Op::LoadUnsigned: value = static_cast<T>(*step.left.unsignedValue); break;
     case Op::LoadComputed: {
-        const ComputedVariable& computed = m_computed[step.aux];
+        const ComputedVariable& computed = Computed()[step.aux];
         value = computed.compute(computed.context, computed.key);
         break;
     }
     case Op::LoadByName:
-        if (m_owner->GetDesignerVariable(m_names[step.aux].c_str(), value))
+        if (m_owner->GetDesignerVariable((*m_names)[step.aux].c_str(), value))
             break;
         value = T{};
         [[fallthrough]];
     case Op::LoadUnknown:
-        gEngine->Log(LOG_WARNING, "Designer variable '%s' not found in parent", m_names[step.aux].c_str());
+        gEngine->Log(LOG_WARNING, "Designer variable '%s' not found in parent", (*m_names)[step.aux].c_str());
         break;
     default: break;
     }
@@ -362,7 +406,7 @@ float DesignerProgram<float>::Run() const
 
     float frame[DesignerEquationLimits::kFrameSize];
     float last = 0.0f;
-    const Step* step = m_steps.data();
+    const Step* step = Steps();
     goto* kHandlers[step->op];
 
 LoadValue:
@@ -370,7 +414,7 @@ LoadValue:
     GAME_EQ_NEXT_STEP();
 
 LoadComputed : {
-    const ComputedVariable& computed = m_computed[step->aux];
+    const ComputedVariable& computed = Computed()[step->aux];
     last = computed.compute(computed.context, computed.key);
     GAME_EQ_NEXT_STEP();
 }
@@ -398,7 +442,7 @@ template <>
 bool DesignerProgram<bool>::Run() const
 {
     bool frame[DesignerEquationLimits::kFrameSize];
-    const Step* begin = m_steps.data();
+    const Step* begin = Steps();
     for (const Step* step = begin;; ++step) {
         switch (static_cast<Op>(step->op)) {
         case Op::Not:

@@ -261,7 +261,7 @@ public:
     void CopyRelocated(const DesignerProgram& model, std::uintptr_t modelOwner, std::size_t extent, const void* owner,
                        EquationInterface<T>* asker);
     void Clear();
-    bool IsEmpty() const { return m_steps.empty(); }
+    bool IsEmpty() const { return m_stepCount == 0; }
     // Evaluates the program; it must not be empty.
     T Run() const;
 
@@ -303,17 +303,37 @@ private:
         const void* context;
         int key;
     };
-    class Compiler;
-
-    void RunLoad(const Step& step, T* frame) const;
-
-    std::vector<Step> m_steps;
     struct Constant {   // not a bare T: a vector of bool has no addressable elements
         T value;
     };
-    std::vector<Constant> m_constants;   // reserved before compiling: steps point into it
-    std::vector<std::string> m_names;
-    std::vector<ComputedVariable> m_computed;
+    class Compiler;
+
+    void RunLoad(const Step& step, T* frame) const;
+    // Makes the program of the steps, computed variables and constants given: an address
+    // of one of `constants` becomes that of this program's copy of it, one inside the
+    // `extent` bytes at `from` the same offset inside `to`, and any other stays.
+    void Assign(const Step* steps, std::size_t stepCount, const ComputedVariable* computed, std::size_t computedCount,
+                const Constant* constants, std::size_t constantCount, std::uintptr_t from, std::size_t extent,
+                const void* to);
+    const Step* Steps() const { return reinterpret_cast<const Step*>(m_block.get()); }
+    const ComputedVariable* Computed() const
+    {
+        return reinterpret_cast<const ComputedVariable*>(m_block.get() + m_stepCount * sizeof(Step));
+    }
+    const Constant* Constants() const
+    {
+        return reinterpret_cast<const Constant*>(m_block.get() + m_stepCount * sizeof(Step) +
+                                                 m_computedCount * sizeof(ComputedVariable));
+    }
+
+    // The steps, then the computed variables, then the constants (steps point at them), in
+    // one allocation: a kept formula is copied for every owner that binds it.
+    std::unique_ptr<unsigned char[]> m_block;
+    std::size_t m_stepCount = 0;
+    std::size_t m_computedCount = 0;
+    std::size_t m_constantCount = 0;
+    // The names read through the owner, shared by the copies (they are never relocated).
+    std::shared_ptr<const std::vector<std::string>> m_names;
     EquationInterface<T>* m_owner = nullptr;   // asked for names bound by name
 };
 

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <memory>
+#include <typeinfo>
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/RecordKept.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/RandomUniform.h"
@@ -28,54 +32,118 @@ int ClampSigned(int64_t value, int64_t low, int64_t high)
 
 LootItemTable_DynWeight::~LootItemTable_DynWeight() = default;
 
-void LootItemTable_DynWeight::LoadFormula(const LoadTable& table, const char* key, DesignerEquation_Algebra& formula,
-                                          bool& present)
-{
-    const char* text = table.GetString(key, "");
-    present = false;
-    if (!*text)
-        return;
-    // Every table made from a record reads the same formulas: each text is parsed once, and
-    // a text that does not parse is tried again here so that the formula is left empty.
-    const std::shared_ptr<const EqNode<float>> tree = DesignerEquation_Algebra::KeptTree(text);
-    present = tree ? formula.BindTree(*tree, this) : formula.ParseEquation(text, this);
-    if (!present)
-        gEngine->Log(LOG_WARNING, "-=- LootItemTable_DynWeight:: Equation  load failure : %s ", key);
-}
+namespace {
 
-void LootItemTable_DynWeight::Load(const LoadTable& table)
+// What every table made from one record reads of it: read once and kept with the record.
+struct KeptDynWeightRecord {
+    struct Formula {
+        std::string text;   // empty: absent
+        std::shared_ptr<const EqNode<float>> tree;   // null when the text does not parse
+        // The formula as bound for the first table of the class that bound it, at that
+        // table's address; later tables take a copy moved onto themselves.
+        mutable std::shared_ptr<const DesignerEquation_Algebra> model;
+        mutable std::uintptr_t modelOwner = 0;
+    };
+    struct Row {
+        size_t at;   // the name in `names`
+        size_t length;
+        uint32_t level;
+    };
+    uint32_t defaultWeight = 0;
+    std::vector<float> bellSlope;
+    Formula formulas[3];
+    std::string names;
+    std::vector<Row> rows;
+    uint32_t lowestItemLevel = LootItemTable_DynWeight::kNoLowestLevel;
+    uint32_t highestItemLevel = 0;
+};
+
+constexpr const char* kFormulaKeys[3] = {"minItemLevelEquation", "maxItemLevelEquation", "targetLevelEquation"};
+const char kKeptDynWeightKind = 0;
+
+KeptDynWeightRecord ReadDynWeightRecord(const LoadTable& table)
 {
-    m_defaultWeight = TruncateToUnsigned(table.GetFloat("defaultWeight", 0.0f));
-    table.GetFloatArray("bellSlope", m_bellSlope);
-    LoadFormula(table, "minItemLevelEquation", m_minLevelFormula, m_hasMinLevel);
-    LoadFormula(table, "maxItemLevelEquation", m_maxLevelFormula, m_hasMaxLevel);
-    LoadFormula(table, "targetLevelEquation", m_targetLevelFormula, m_hasTargetLevel);
-    m_entries.clear();
-    m_names.clear();
-    m_lowestItemLevel = kNoLowestLevel;
-    m_highestItemLevel = 0;
-    m_processed = false;
+    KeptDynWeightRecord read;
+    read.defaultWeight = TruncateToUnsigned(table.GetFloat("defaultWeight", 0.0f));
+    table.GetFloatArray("bellSlope", read.bellSlope);
+    for (size_t i = 0; i < std::size(kFormulaKeys); ++i) {
+        KeptDynWeightRecord::Formula& formula = read.formulas[i];
+        formula.text = table.GetString(kFormulaKeys[i], "");
+        if (!formula.text.empty())
+            formula.tree = DesignerEquation_Algebra::KeptTree(formula.text);
+    }
     const LoadTable::Value* names = table.FindValue("itemNames");
     if (!names)
-        return;
+        return read;
     size_t length = 0;
     for (const std::string& name : names->entries)
         length += name.size();
-    // The entries view this text: it is sized once and never grows past it.
-    m_names.reserve(length);
-    m_entries.reserve(names->entries.size());
+    read.names.reserve(length);
+    read.rows.reserve(names->entries.size());
     ObjectManager& objects = ObjectManager::Get();
     for (const std::string& name : names->entries) {
         if (name.empty())
             continue;
         const LoadTable* item = objects.LoadTableFile(name);
         const uint32_t level = item ? static_cast<uint32_t>(std::max(item->GetInt("itemLevel", 0), 0)) : 0;
-        m_lowestItemLevel = std::min(m_lowestItemLevel, level);
-        m_highestItemLevel = std::max(m_highestItemLevel, level);
-        const size_t at = m_names.size();
-        m_names += name;
-        m_entries.push_back({std::string_view(m_names).substr(at), level, m_defaultWeight, false});
+        read.lowestItemLevel = std::min(read.lowestItemLevel, level);
+        read.highestItemLevel = std::max(read.highestItemLevel, level);
+        read.rows.push_back({read.names.size(), name.size(), level});
+        read.names += name;
     }
+    return read;
+}
+
+}  // namespace
+
+void LootItemTable_DynWeight::LoadFormula(const void* kept, const char* key, DesignerEquation_Algebra& formula,
+                                          bool& present)
+{
+    const auto& read = *static_cast<const KeptDynWeightRecord::Formula*>(kept);
+    present = false;
+    if (read.text.empty())
+        return;
+    if (read.model) {
+        formula.CopyBoundFor(*read.model, read.modelOwner, sizeof(LootItemTable_DynWeight), this, this);
+        present = formula.IsValid();
+    } else if (read.tree) {
+        present = formula.BindTree(*read.tree, this);
+        // Only a table of this very class binds each name to the same place in every one.
+        if (present && typeid(*this) == typeid(LootItemTable_DynWeight)) {
+            const auto self = reinterpret_cast<std::uintptr_t>(this);
+            auto model = std::make_shared<DesignerEquation_Algebra>();
+            model->CopyBoundFor(formula, self, sizeof(LootItemTable_DynWeight), this, this);
+            read.model = std::move(model);
+            read.modelOwner = self;
+        }
+    } else {
+        // A text that does not parse is tried again so that the formula is left empty.
+        present = formula.ParseEquation(read.text.c_str(), this);
+    }
+    if (!present)
+        gEngine->Log(LOG_WARNING, "-=- LootItemTable_DynWeight:: Equation  load failure : %s ", key);
+}
+
+void LootItemTable_DynWeight::Load(const LoadTable& table)
+{
+    // Every table made from a record reads the same values, formulas and item levels.
+    std::shared_ptr<const KeptDynWeightRecord> read =
+        RecordKept::Get<KeptDynWeightRecord>(table, &kKeptDynWeightKind, 0, ReadDynWeightRecord);
+    m_defaultWeight = read->defaultWeight;
+    m_bellSlope = read->bellSlope;
+    LoadFormula(&read->formulas[0], kFormulaKeys[0], m_minLevelFormula, m_hasMinLevel);
+    LoadFormula(&read->formulas[1], kFormulaKeys[1], m_maxLevelFormula, m_hasMaxLevel);
+    LoadFormula(&read->formulas[2], kFormulaKeys[2], m_targetLevelFormula, m_hasTargetLevel);
+    m_entries.clear();
+    m_lowestItemLevel = read->lowestItemLevel;
+    m_highestItemLevel = read->highestItemLevel;
+    m_processed = false;
+    // The entries view the kept names, which the table holds while it lives.
+    m_entries.reserve(read->rows.size());
+    for (const KeptDynWeightRecord::Row& row : read->rows)
+        m_entries.push_back({std::string_view(read->names).substr(row.at, row.length), row.level, m_defaultWeight,
+                             false});
+    m_read = std::move(read);
 }
 
 DesignerVariableSlot<float> LootItemTable_DynWeight::BindDesignerVariable(const char* name)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,11 +46,14 @@ public:
     uint32_t GetTotalWeight() const { return m_totalWeight; }
 
 private:
-    void LoadFormula(const LoadTable& table, const char* key, DesignerEquation_Algebra& formula, bool& present);
+    // Binds one formula as read from the record (`kept`, kept with it; see the source).
+    void LoadFormula(const void* kept, const char* key, DesignerEquation_Algebra& formula, bool& present);
     int LevelFromFormula(const DesignerEquation_Algebra& formula, bool present) const;
 
     std::vector<Entry> m_entries;
-    std::string m_names;   // every entry's name, one after another: one allocation, not one each
+    // What was read of the record, kept with it and shared by its tables: the entries'
+    // names are in it.
+    std::shared_ptr<const void> m_read;
     uint32_t m_defaultWeight = 0;
     std::vector<float> m_bellSlope;
     DesignerEquation_Algebra m_minLevelFormula;
