@@ -181,11 +181,13 @@ void DamageAttribute::ReadRanges(const LoadTable& record, const char* minKey, co
                                  std::vector<DamageValueRange>& out)
 {
     out.clear();
-    std::vector<float> mins;
+    // Read into buffers kept from call to call: every kind of every store reads its
+    // ranges each time it loads, and most records have none.
+    thread_local std::vector<float> mins;
+    thread_local std::vector<float> maxs;
     ReadArray(record, minKey, mins, true);
     if (mins.empty())
         return;
-    std::vector<float> maxs;
     ReadArray(record, maxKey, maxs, true);
     out.reserve(mins.size());
     float carried = mins[0];

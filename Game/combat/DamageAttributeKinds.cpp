@@ -101,7 +101,7 @@ GAME_IMPLEMENT_DAMAGE_ATTRIBUTE(DamageAttributeAbs_ManaBurn, DamageAttributeAbsB
 
 namespace {
 
-#define GAME_DAMAGE_KIND_ENTRY(Class, ...) {#Class, &Create<Class>},
+#define GAME_DAMAGE_KIND_ENTRY(Class, ...) {#Class, &Create<Class>, &DamageAttribute::Load<Class>},
 const DamageAttributeKind kKinds[] = {
     GAME_DAMAGE_ABS_MOD_KINDS(GAME_DAMAGE_KIND_ENTRY)
     GAME_DAMAGE_DUR_MOD_KINDS(GAME_DAMAGE_KIND_ENTRY)

@@ -170,6 +170,8 @@ GAME_DAMAGE_DUR_KINDS(GAME_DECLARE_DAMAGE_DUR_KIND)
 struct DamageAttributeKind {
     const char* name;
     std::unique_ptr<DamageAttribute> (*create)();
+    // DamageAttribute::Load of the kind: a record without its values costs no allocation.
+    DamageAttribute* (*load)(DamageAttributeStore& store, const LoadTable& record);
 };
 std::span<const DamageAttributeKind> GetDamageAttributeKinds();
 

@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <iterator>
 #include <limits>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
@@ -186,13 +190,46 @@ void ItemEquipment::LoadAttributeStores(const AttributeStores& stores, RandomUni
     stores.defense.Load(base, prefix, suffix, baseProtection, region);
 }
 
+namespace {
+
+// Every kind's cost keys, by the kind's cost key and requirement stem. The names the map
+// views are kept in `names`, whose strings never move.
+struct KindCostKeyTable {
+    std::mutex lock;
+    std::deque<std::string> names;
+    std::map<std::pair<std::string_view, std::string_view>, ItemEquipment::CostKeys> kinds;
+};
+
+KindCostKeyTable& KindCostKeyTables()
+{
+    static KindCostKeyTable table;
+    return table;
+}
+
+}  // namespace
+
 void ItemEquipment::SetKindKeys(const char* costKey, const char* requirementStem, uint32_t firstKindReduction)
 {
-    const std::string stem = requirementStem;
-    m_costKeys[CostKey_Cost] = costKey;
-    const char* const suffixes[] = {"StrengthEquation", "DexterityEquation", "IntelligenceEquation", "LevelEquation"};
-    for (int key = CostKey_Strength; key <= CostKey_Level; ++key)
-        m_costKeys[key] = stem.empty() ? std::string() : stem + suffixes[key - CostKey_Strength];
+    const std::string_view cost = costKey ? costKey : "";
+    const std::string_view stem = requirementStem ? requirementStem : "";
+    KindCostKeyTable& table = KindCostKeyTables();
+    {
+        std::lock_guard<std::mutex> guard(table.lock);
+        auto found = table.kinds.find({cost, stem});
+        if (found == table.kinds.end()) {
+            const std::string_view ownCost = table.names.emplace_back(cost);
+            const std::string_view ownStem = table.names.emplace_back(stem);
+            CostKeys keys;
+            keys[CostKey_Cost] = ownCost;
+            const char* const suffixes[] = {"StrengthEquation", "DexterityEquation", "IntelligenceEquation",
+                                            "LevelEquation"};
+            for (int key = CostKey_Strength; key <= CostKey_Level; ++key)
+                if (!stem.empty())
+                    keys[key] = std::string(stem) + suffixes[key - CostKey_Strength];
+            found = table.kinds.emplace(std::make_pair(ownCost, ownStem), std::move(keys)).first;
+        }
+        m_costKeys = &found->second;
+    }
     const auto reduction = [firstKindReduction](uint32_t offset) {
         return CharAttributeType(firstKindReduction == 0 ? 0 : firstKindReduction + offset);
     };
@@ -275,7 +312,8 @@ std::unique_ptr<DesignerEquation_Algebra>& ItemEquipment::CostEquation(CostKey k
 void ItemEquipment::SetCostEquation(CostKey key, const LoadTable& costs)
 {
     std::unique_ptr<DesignerEquation_Algebra>& slot = CostEquation(key);
-    const std::string& name = m_costKeys[key];
+    static const std::string kNoKey;
+    const std::string& name = m_costKeys ? (*m_costKeys)[key] : kNoKey;
     if (name.empty()) {
         slot.reset();
         return;

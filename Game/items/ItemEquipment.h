@@ -160,6 +160,7 @@ public:
     // The item-cost record's key names of a kind, in the order cost, strength, dexterity,
     // intelligence, level requirement.
     enum CostKey { CostKey_Cost, CostKey_Strength, CostKey_Dexterity, CostKey_Intelligence, CostKey_Level, CostKey_Count };
+    using CostKeys = std::array<std::string, CostKey_Count>;
 
 protected:
     // Requirement reductions of the kind and of its class, strength, dexterity and
@@ -179,7 +180,10 @@ protected:
     bool m_armor = false;
     bool m_baseProtection = false;
     CombatAttributeRegion m_armorRegion = CombatAttributeRegion_FullyProtected;
-    std::array<std::string, CostKey_Count> m_costKeys;
+    // The kind's keys, made once per kind and shared by its items: an item is made for
+    // every stock entry, loot drop and replica, and its kind is set twice on the way (the
+    // class's, then the kind's).
+    const CostKeys* m_costKeys = nullptr;
     ReductionTypes m_classReductions;
     ReductionTypes m_kindReductions;
     CostInfo_ShieldBlock m_shieldBlockCost;   // the shield kind fills it

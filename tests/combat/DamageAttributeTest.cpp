@@ -525,6 +525,29 @@ TEST_F(DamageAttributeTest, ValuesAtTheEndsOfTheFloatRangeStayFinite)
     }
 }
 
+// A kind's own load keeps what loading a new attribute of the kind keeps: an attribute of
+// its class from a record that holds its values, and from one that holds none, nothing
+// (but for the weapon's base hit, which every weapon has).
+TEST_F(DamageAttributeTest, EveryKindLoadsAsANewAttributeOfItsClass)
+{
+    const BundledTextsScope texts;
+    const LoadTable* record = RecordDatabase::Get().Load("Records/Item/EveryDamageKey.dbr");
+    ASSERT_NE(record, nullptr);
+    const LoadTable empty;
+    DamageAttributeStore made;
+    for (auto kinds : {GetDamageAttributeKinds(), GetRetaliationAttributeKinds()})
+        for (const DamageAttributeKind& kind : kinds)
+            EXPECT_EQ(kind.load(store, empty) == nullptr, DamageAttribute::Load(kind.create(), made, empty) == nullptr)
+                << kind.name;
+    EXPECT_EQ(store.GetAttributes().size(), 1u);
+    EXPECT_EQ(made.GetAttributes().size(), 1u);
+    for (const DamageAttributeKind& kind : GetDamageAttributeKinds()) {
+        const DamageAttribute* loaded = kind.load(store, *record);
+        ASSERT_NE(loaded, nullptr) << kind.name;
+        EXPECT_EQ(&loaded->GetClassInfo(), &kind.create()->GetClassInfo()) << kind.name;
+    }
+}
+
 TEST_F(DamageAttributeTest, BundledTextsFitEveryLine)
 {
     const BundledTextsScope texts;

@@ -23,13 +23,17 @@ namespace GAME {
 class TestGear : public ItemEquipment {
     GAME_DECLARE_CLASS(TestGear)
 public:
-    TestGear()
-    {
-        m_costKeys = {"testCostEquation", "testStrengthEquation", "testDexterityEquation", "testIntelligenceEquation",
-                      "testLevelEquation"};
-    }
+    TestGear() { SetKindKeys("testCostEquation", "test", 0); }
 };
 GAME_IMPLEMENT_CLASS(TestGear, ItemEquipment)
+
+// A kind of the same cost key whose requirements have no formulas.
+class TestPlainGear : public ItemEquipment {
+    GAME_DECLARE_CLASS(TestPlainGear)
+public:
+    TestPlainGear() { SetKindKeys("testCostEquation", "", 0); }
+};
+GAME_IMPLEMENT_CLASS(TestPlainGear, ItemEquipment)
 
 namespace {
 
@@ -147,6 +151,25 @@ TEST_F(ItemEquipmentTest, ItemsOfOneRecordPriceThemselvesAndFollowTheCostRecord)
         EXPECT_TRUE(broken->GetSkillAugment().GetSkillAugments().empty());
     }
     EXPECT_EQ(log.Count("ItemSkillAugment: " + kDir + "PrefixBroken.dbr: \"augmentSkillLevel1\" is -2, read as 0"), 2u);
+}
+
+// Kinds share their key names: items of two kinds that share the cost key and differ in
+// the requirement stem, made in turns, each read their own kind's formulas.
+TEST_F(ItemEquipmentTest, EachKindReadsItsOwnFormulaKeys)
+{
+    RecordDatabase::Get().RegisterRecord(kDir + "PlainHelm.dbr", "Class,TestPlainGear,\n"
+                                                                 "itemCostName,Records/Item/Test/Equipment/Cost.dbr,\n"
+                                                                 "levelRequirement,3,\n");
+    for (int i = 0; i < 2; ++i) {
+        ItemEquipment* plain = Make(Identity("PlainHelm.dbr", "PrefixTall.dbr", "SuffixOfRarity.dbr"));
+        ItemEquipment* helm = Make(Identity("Helm.dbr", "PrefixTall.dbr", "SuffixOfRarity.dbr"));
+        ASSERT_NE(plain, nullptr);
+        ASSERT_NE(helm, nullptr);
+        EXPECT_EQ(plain->GetItemCost(false), helm->GetItemCost(false));   // the same cost formula
+        EXPECT_EQ(plain->GetStrengthRequirement(), 0u);
+        EXPECT_EQ(helm->GetStrengthRequirement(), 25u);
+        EXPECT_EQ(plain->GetLevelRequirement(), 30u);   // the prefix's, over the record's 3
+    }
 }
 
 TEST_F(ItemEquipmentTest, TheToolTipShowsBonusesThenABlankLineThenTheRequirements)
