@@ -310,8 +310,9 @@ TEST_F(MonsterStatesTest, ADeadMonstersTreasureOutlivesItsControllerAndAnUnplace
         ObjectManager::Get().FlushDestroyedObjects();
         const auto* left = ObjectManager::Get().GetObject<Proxy>(treasureId);
         EXPECT_EQ(left != nullptr, dead);
-        if (left)
+        if (left) {
             EXPECT_TRUE(left->IsInWorld());
+        }
     }
 }
 
