@@ -7,7 +7,9 @@
 
 namespace GAME {
 
-namespace {
+// A conversion as read from a format. Not file-local: a ParsedFormat keeps them in its
+// pieces, which the header declares.
+namespace TextFormatParts {
 
 enum class Length { None, HH, H, L, LL, BigL, J, Z, T, W, I32, I64 };
 enum class ConversionClass { Integer, Float, Character, Text, Percent };
@@ -22,6 +24,14 @@ struct Conversion {
     char type = 0;
     ConversionClass cls = ConversionClass::Percent;
 };
+
+}  // namespace TextFormatParts
+
+namespace {
+
+using TextFormatParts::Conversion;
+using TextFormatParts::ConversionClass;
+using TextFormatParts::Length;
 
 bool IsDigit(char16_t c)
 {
