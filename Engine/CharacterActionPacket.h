@@ -106,7 +106,7 @@ public:
     CharacterActionPacketOf() : CharacterActionPacket(Type) {}
 
     // The base's framing with the kind's fields inlined (see NetPacketOf).
-    [[gnu::flatten]] uint32_t PrepareOutBuffer() override
+    GAME_NET_FLATTEN uint32_t PrepareOutBuffer() override
     {
         NetPacketOutBuffer out(this);
         WritePreMove(out);
@@ -117,7 +117,7 @@ public:
         return out.Done();
     }
 
-    [[gnu::flatten]] bool CopyInbound(const unsigned char* data, int size) override
+    GAME_NET_FLATTEN bool CopyInbound(const unsigned char* data, int size) override
     {
         NetPacketInBuffer in(GetHeader(), data, size);
         ReadPreMove(in);

@@ -417,6 +417,15 @@ private:
 
 // ---- Packets declared by their field list ---------------------------------------------
 
+// The packets' writers and readers are flattened (see NetPacketOf) except in the sanitized
+// build, which checks what they do, not how fast: flattening them there, every check
+// inlined with them, costs more compile time than any other code of the libraries.
+#ifdef GAME_SANITIZED_BUILD
+#define GAME_NET_FLATTEN
+#else
+#define GAME_NET_FLATTEN [[gnu::flatten]]
+#endif
+
 // Derived states its fields once in `template <class V> void Fields(V&)`.
 template <class Derived, NetPacketType Type, class Base = NetPacket>
 class NetPacketOf : public Base {
@@ -430,7 +439,7 @@ public:
     // register instead of being stored and loaded again around every byte (a byte
     // written or read could otherwise be the cursor itself). The buffers' slow paths
     // are static functions for that reason.
-    [[gnu::flatten]] uint32_t PrepareOutBuffer() override
+    GAME_NET_FLATTEN uint32_t PrepareOutBuffer() override
     {
         NetPacketOutBuffer out(this);
         NetFieldWriter writer(out);
@@ -438,7 +447,7 @@ public:
         return out.Done();
     }
 
-    [[gnu::flatten]] bool CopyInbound(const unsigned char* data, int size) override
+    GAME_NET_FLATTEN bool CopyInbound(const unsigned char* data, int size) override
     {
         NetPacketInBuffer in(this->GetHeader(), data, size);
         NetFieldReader reader(in);

@@ -84,13 +84,17 @@ TEST_F(DialogPakTest, ANpcSaysItsPrimaryThenTheOthersThenItsIrritation)
         CountingFunctor done;
         const std::vector<std::string> said = Say(*pak, static_cast<int>(c.expected.size()), &done);
         EXPECT_EQ(done.calls, static_cast<int>(c.expected.size()));
-        for (size_t i = 0; i < said.size(); ++i)
-            if (c.expected[i] != "*")
+        for (size_t i = 0; i < said.size(); ++i) {
+            if (c.expected[i] != "*") {
                 EXPECT_EQ(said[i], c.expected[i]) << i;
+            }
+        }
         // Every round of the other lines says each of them once.
-        for (size_t i = 1; i + 1 < said.size(); i += 2)
-            if (c.expected[i] == "*")
+        for (size_t i = 1; i + 1 < said.size(); i += 2) {
+            if (c.expected[i] == "*") {
                 EXPECT_EQ((std::set<std::string>{said[i], said[i + 1]}), (std::set<std::string>{"a", "b"}));
+            }
+        }
     }
     EXPECT_EQ(paks[2]->IsIrritated(), false);
     EXPECT_EQ(static_cast<NpcDialogPak*>(paks[2])->GetRoundTripsLeft(), -1);

@@ -180,8 +180,9 @@ TEST_F(GameEngineUIText, HotSlotLineTellsWhetherTheSkillIsUsable)
         EXPECT_EQ(lines.back().text, c.text);
         EXPECT_EQ(lines.back().textClass, c.textClass);
         EXPECT_FALSE(lines.back().flag);
-        if (c.level == 0)
+        if (c.level == 0) {
             EXPECT_EQ(lines.size(), 4u);   // heading, description, blank, the usability line
+        }
     }
 }
 
