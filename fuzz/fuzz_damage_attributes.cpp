@@ -314,9 +314,13 @@ extern "C" const char* __asan_default_options()
     return "quarantine_size_mb=32";
 }
 
+// Every key of every kind is read from each input, so an input's cost grows with its
+// length: inputs are kept short, and the seed naming every key is split into parts.
+constexpr size_t kMaxInputLength = 2048;
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    DefaultFuzzerOptions(argc, argv);
+    DefaultFuzzerOptions(argc, argv, kMaxInputLength);
     gEngine->SetLogSink([](const LogLine&) {});
     LoadGameTexts();
     return 0;
