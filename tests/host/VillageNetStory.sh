@@ -89,10 +89,18 @@ expect "$s" '^world: quest "The Village Road" complete, 3 of 3 steps done$'
 expect "$s" '^world: loot of the chest Records/Host/Level/Chest.dbr: [1-9][0-9]* items$'
 expect "$s" '^world: loot of the boss Records/Creatures/Boss/Typhon.dbr: [1-9][0-9]* items$'
 expect "$s" "^frame $late_frame: a late client has joined (4 clients in all)$"
-# The road's beast may fall at once: the first three clients' players are invited into the
-# server player's party before the first frame, and the server starts once they are in it.
-[ "$(grep -c '^frame 0: the player invites player [0-9]* into its party$' "$s")" -eq 3 ] ||
+# The road's beast may fall at once: the first clients' players are invited into the server
+# player's party before the first frame, and the server starts once they are in it. (On a
+# loaded machine the leaving client may have played its part and gone before the server's
+# first frame; the two that stay are there.) No one is invited after that until the late
+# client comes.
+[ "$(grep -c '^frame 0: the player invites player [0-9]* into its party$' "$s")" -ge 2 ] ||
     fail "the first clients' players were not all invited before the first frame"
+grep -q "^gamehost: not every client's player joined the party" "$s" &&
+    fail "the server started before every client's player was in its party"
+grep '^frame [0-9]*: the player invites player [0-9]* into its party$' "$s" |
+    awk -v late="$late_frame" '{ f = $2 + 0; if (f > 0 && f <= late) bad = 1 } END { exit bad }' ||
+    fail "a first client's player was invited after the first frame"
 grep -q '^gamehost: not every client.s player joined the party' "$s" && fail "a client's player never joined the party"
 expect "$s" "^frame [0-9]*: player [0-9]* \"Guest $south_host\" leaves the game"
 # The summary names the players present: the server's and the staying clients'.
