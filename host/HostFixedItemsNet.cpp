@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/EventManager.h"
 #include "Engine/Localization.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
@@ -54,14 +55,39 @@ T* PlacedObject(uint32_t id)
 
 }  // namespace
 
+HostFixedItemsNet::~HostFixedItemsNet()
+{
+    Stop();
+}
+
 void HostFixedItemsNet::Start(uint32_t playerId, bool placing)
 {
     m_playerId = playerId;
     m_placing = placing;
     m_started = playerId != 0;
+    if (!m_started)
+        return;
     // Every host knows the records: the server's creations name them.
-    if (m_started)
-        HostFixedItems::RegisterRecords();
+    HostFixedItems::RegisterRecords();
+    // The shrine's blessings are told as events while it is active: a host that runs the
+    // whole active phase within one frame (a client that hears its start and its end
+    // together) still sees the shrine active at each of them.
+    m_observing = true;
+    m_previousObserver = EventManager::Get().SetSendObserver([this](const GameEvent& event, const Name& name) {
+        const auto* use = dynamic_cast<const GameEvent_FixedItemUse*>(&event);
+        if (use && m_placed && use->objectId == m_ids[HostFixedItems::kShrine])
+            WatchShrine();
+        if (m_previousObserver)
+            m_previousObserver(event, name);
+    });
+}
+
+void HostFixedItemsNet::Stop()
+{
+    if (m_observing)
+        EventManager::Get().SetSendObserver(std::move(m_previousObserver));
+    m_observing = false;
+    m_previousObserver = nullptr;
 }
 
 void HostFixedItemsNet::Place()
@@ -190,6 +216,20 @@ void HostFixedItemsNet::WatchChest()
     std::printf("fixed items: the chest is %s\n", locked ? "locked" : "unlocked");
 }
 
+// Each host wakes and rests the shrine in its own updates, after the commands that start
+// each.
+void HostFixedItemsNet::WatchShrine()
+{
+    const auto* shrine = PlacedObject<FixedItem>(m_ids[HostFixedItems::kShrine]);
+    if (!shrine)
+        return;
+    const int state = static_cast<int>(shrine->GetCurrentState());
+    if ((state == FixedItemState_Active || state == FixedItemState_Dormant) && state != m_shrineState) {
+        m_shrineState = state;
+        std::printf("fixed items: the shrine is %s\n", HostFixedItems::StateName(state));
+    }
+}
+
 // What lands by the chest after the walk began, in the world's order.
 void HostFixedItemsNet::WatchLoot()
 {
@@ -231,15 +271,7 @@ void HostFixedItemsNet::AfterFrame(int frame)
     }
     WatchChest();
     WatchLoot();
-    // Each host wakes and rests the shrine in its own updates, after the commands that
-    // start each.
-    if (const auto* shrine = PlacedObject<FixedItem>(m_ids[HostFixedItems::kShrine])) {
-        const int state = static_cast<int>(shrine->GetCurrentState());
-        if ((state == FixedItemState_Active || state == FixedItemState_Dormant) && state != m_shrineState) {
-            m_shrineState = state;
-            std::printf("fixed items: the shrine is %s\n", HostFixedItems::StateName(state));
-        }
-    }
+    WatchShrine();
     // Both hosts see the walker land.
     const uint32_t walkerId = m_placing ? m_walkerId : m_playerId;
     const auto* walker = PlacedObject<Player>(walkerId);
