@@ -182,7 +182,8 @@ void HostFixedItemsNet::Travelled(const unsigned char* data, size_t size)
         m_lastUseFrame = m_frame;
         m_walkerId = packet.characterId.GetId();
         std::printf("fixed items: player %u uses the %s\n", m_walkerId, kind);
-        // The server slays the champion once the walker has found its chest locked.
+        // The server slays the champion once the walker has found its chest locked: when
+        // its player has walked to the chest and is idle again (AfterFrame).
         const auto* chest = PlacedObject<FixedItemContainer>(m_ids[HostFixedItems::kChest]);
         if (m_placing && itemId == m_ids[HostFixedItems::kChest] && chest && chest->IsLocked())
             m_slayChampion = true;
@@ -262,7 +263,8 @@ void HostFixedItemsNet::AfterFrame(int frame)
         return;
     if (!wasPlaced)
         m_stepFrame = frame;
-    if (m_slayChampion && !m_championSlain) {
+    // Once the walker has come to the chest and tried it: its touch finds the chest locked.
+    if (m_slayChampion && !m_championSlain && frame > m_lastUseFrame && PlayerIdle(m_walkerId)) {
         m_championSlain = true;
         if (auto* champion = PlacedObject<Monster>(m_ids[HostFixedItems::kChampion])) {
             champion->SetCurrentLife(0.0f);
@@ -316,9 +318,9 @@ void HostFixedItemsNet::ClickGround(int frame, float dx, float dz)
     m_stepFrame = frame;
 }
 
-bool HostFixedItemsNet::PlayerIdle() const
+bool HostFixedItemsNet::PlayerIdle(uint32_t playerId) const
 {
-    const auto* player = PlacedObject<Player>(m_playerId);
+    const auto* player = PlacedObject<Player>(playerId != 0 ? playerId : m_playerId);
     const ControllerPlayer* controller = player ? player->GetPlayerController() : nullptr;
     return !controller || controller->GetExecutingStateName() == "Idle";
 }

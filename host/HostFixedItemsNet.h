@@ -68,7 +68,8 @@ private:
     const char* KindOf(uint32_t id) const;
     void Click(int frame, int which);
     void ClickGround(int frame, float dx, float dz);
-    bool PlayerIdle() const;
+    // The player (this host's unless given) does nothing now.
+    bool PlayerIdle(uint32_t playerId = 0) const;
     void Walk(int frame);
     void WalkStep(int frame, const FixedItem& chest, const FixedItem& door, const FixedItem& shrine,
                   const FixedItemTyphonPortal& portal);
