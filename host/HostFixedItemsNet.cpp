@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/EventManager.h"
 #include "Engine/Localization.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
@@ -54,14 +55,39 @@ T* PlacedObject(uint32_t id)
 
 }  // namespace
 
+HostFixedItemsNet::~HostFixedItemsNet()
+{
+    Stop();
+}
+
 void HostFixedItemsNet::Start(uint32_t playerId, bool placing)
 {
     m_playerId = playerId;
     m_placing = placing;
     m_started = playerId != 0;
+    if (!m_started)
+        return;
     // Every host knows the records: the server's creations name them.
-    if (m_started)
-        HostFixedItems::RegisterRecords();
+    HostFixedItems::RegisterRecords();
+    // The shrine's blessings are told as events while it is active: a host that runs the
+    // whole active phase within one frame (a client that hears its start and its end
+    // together) still sees the shrine active at each of them.
+    m_observing = true;
+    m_previousObserver = EventManager::Get().SetSendObserver([this](const GameEvent& event, const Name& name) {
+        const auto* use = dynamic_cast<const GameEvent_FixedItemUse*>(&event);
+        if (use && m_placed && use->objectId == m_ids[HostFixedItems::kShrine])
+            WatchShrine();
+        if (m_previousObserver)
+            m_previousObserver(event, name);
+    });
+}
+
+void HostFixedItemsNet::Stop()
+{
+    if (m_observing)
+        EventManager::Get().SetSendObserver(std::move(m_previousObserver));
+    m_observing = false;
+    m_previousObserver = nullptr;
 }
 
 void HostFixedItemsNet::Place()
@@ -156,7 +182,8 @@ void HostFixedItemsNet::Travelled(const unsigned char* data, size_t size)
         m_lastUseFrame = m_frame;
         m_walkerId = packet.characterId.GetId();
         std::printf("fixed items: player %u uses the %s\n", m_walkerId, kind);
-        // The server slays the champion once the walker has found its chest locked.
+        // The server slays the champion once the walker has found its chest locked: when
+        // its player has walked to the chest and is idle again (AfterFrame).
         const auto* chest = PlacedObject<FixedItemContainer>(m_ids[HostFixedItems::kChest]);
         if (m_placing && itemId == m_ids[HostFixedItems::kChest] && chest && chest->IsLocked())
             m_slayChampion = true;
@@ -188,6 +215,20 @@ void HostFixedItemsNet::WatchChest()
         return;   // its first check comes in its first update
     m_chestLock = locked;
     std::printf("fixed items: the chest is %s\n", locked ? "locked" : "unlocked");
+}
+
+// Each host wakes and rests the shrine in its own updates, after the commands that start
+// each.
+void HostFixedItemsNet::WatchShrine()
+{
+    const auto* shrine = PlacedObject<FixedItem>(m_ids[HostFixedItems::kShrine]);
+    if (!shrine)
+        return;
+    const int state = static_cast<int>(shrine->GetCurrentState());
+    if ((state == FixedItemState_Active || state == FixedItemState_Dormant) && state != m_shrineState) {
+        m_shrineState = state;
+        std::printf("fixed items: the shrine is %s\n", HostFixedItems::StateName(state));
+    }
 }
 
 // What lands by the chest after the walk began, in the world's order.
@@ -222,7 +263,8 @@ void HostFixedItemsNet::AfterFrame(int frame)
         return;
     if (!wasPlaced)
         m_stepFrame = frame;
-    if (m_slayChampion && !m_championSlain) {
+    // Once the walker has come to the chest and tried it: its touch finds the chest locked.
+    if (m_slayChampion && !m_championSlain && frame > m_lastUseFrame && PlayerIdle(m_walkerId)) {
         m_championSlain = true;
         if (auto* champion = PlacedObject<Monster>(m_ids[HostFixedItems::kChampion])) {
             champion->SetCurrentLife(0.0f);
@@ -231,15 +273,7 @@ void HostFixedItemsNet::AfterFrame(int frame)
     }
     WatchChest();
     WatchLoot();
-    // Each host wakes and rests the shrine in its own updates, after the commands that
-    // start each.
-    if (const auto* shrine = PlacedObject<FixedItem>(m_ids[HostFixedItems::kShrine])) {
-        const int state = static_cast<int>(shrine->GetCurrentState());
-        if ((state == FixedItemState_Active || state == FixedItemState_Dormant) && state != m_shrineState) {
-            m_shrineState = state;
-            std::printf("fixed items: the shrine is %s\n", HostFixedItems::StateName(state));
-        }
-    }
+    WatchShrine();
     // Both hosts see the walker land.
     const uint32_t walkerId = m_placing ? m_walkerId : m_playerId;
     const auto* walker = PlacedObject<Player>(walkerId);
@@ -284,9 +318,9 @@ void HostFixedItemsNet::ClickGround(int frame, float dx, float dz)
     m_stepFrame = frame;
 }
 
-bool HostFixedItemsNet::PlayerIdle() const
+bool HostFixedItemsNet::PlayerIdle(uint32_t playerId) const
 {
-    const auto* player = PlacedObject<Player>(m_playerId);
+    const auto* player = PlacedObject<Player>(playerId != 0 ? playerId : m_playerId);
     const ControllerPlayer* controller = player ? player->GetPlayerController() : nullptr;
     return !controller || controller->GetExecutingStateName() == "Idle";
 }

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -20,6 +21,8 @@ namespace GAME {
 
 class FixedItem;
 class FixedItemTyphonPortal;
+class Name;
+struct GameEvent;
 
 class HostFixedItemsNet {
 public:
@@ -27,8 +30,16 @@ public:
     // bundled network run (380 frames) included.
     static constexpr int kPlaceFrame = 400;
 
-    // `placing`: this host is the server; otherwise this host's player walks.
+    HostFixedItemsNet() = default;
+    ~HostFixedItemsNet();
+    HostFixedItemsNet(const HostFixedItemsNet&) = delete;
+    HostFixedItemsNet& operator=(const HostFixedItemsNet&) = delete;
+
+    // `placing`: this host is the server; otherwise this host's player walks. From now on
+    // the game's events are looked at too, until Stop.
     void Start(uint32_t playerId, bool placing);
+    // The game's observer of events from before Start is given back.
+    void Stop();
     void AfterFrame(int frame);
     // Each packet as it travels (sent, or received once applied).
     void Travelled(const unsigned char* data, size_t size);
@@ -57,12 +68,14 @@ private:
     const char* KindOf(uint32_t id) const;
     void Click(int frame, int which);
     void ClickGround(int frame, float dx, float dz);
-    bool PlayerIdle() const;
+    // The player (this host's unless given) does nothing now.
+    bool PlayerIdle(uint32_t playerId = 0) const;
     void Walk(int frame);
     void WalkStep(int frame, const FixedItem& chest, const FixedItem& door, const FixedItem& shrine,
                   const FixedItemTyphonPortal& portal);
     void WatchChest();
     void WatchLoot();
+    void WatchShrine();
     void Next(int frame, Step step);
 
     uint32_t m_playerId = 0;
@@ -85,6 +98,9 @@ private:
     int m_lastUseFrame = -1;
     int m_frame = 0;
     int m_shrineState = 0;   // the shrine's state last printed
+    // The game's observer of events from before Start, given back at Stop.
+    std::function<void(const GameEvent&, const Name&)> m_previousObserver;
+    bool m_observing = false;
 };
 
 }  // namespace GAME

@@ -459,6 +459,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         HostRelics::Run(fight.GetPlayerId(), options->stepMs);
         HostFixedItems::Run(fight.GetPlayerId(), options->stepMs);
     }
+    fixedItemsNet.Stop();
     if (networked) {
         market.PrintHeld();
         trade.PrintEnd();

@@ -106,6 +106,11 @@ void FixedItemContainer::Open()
 
 void FixedItemContainer::RequestToUse(uint32_t actorId)
 {
+    // The radius lock is looked at afresh: the guard may have died since the last timed
+    // check, and a use that came in between (a remote player who saw the death first)
+    // would be refused for a lock that no longer holds.
+    if (m_notYetOpened && m_radiusLockEnabled)
+        SetLock(!CheckRadiusClear());
     FixedItem::RequestToUse(actorId);
     if (!IsLocked())
         return;

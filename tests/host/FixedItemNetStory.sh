@@ -9,10 +9,14 @@ gamehost=$1
 source "$(dirname "$0")/lib.sh"
 show_lines() { grep "^fixed items: " "$1"; }
 # The lines both sides print: all but what the client's own dialogs asked, in order; the
-# loot and the shrine's pulses as sets, as each side sees them in frames of its own.
+# loot, the shrine's pulses, its phases and the chest's lock as sets, as each side sees
+# them in frames of its own (a client may hear the shrine's waking and its winding down in
+# one frame, before it runs either; the client sees the chest unlock before it uses it, the
+# server as the use comes).
 shared() {
-    grep "^fixed items: " "$1" | grep -v "^fixed items: \(here\|loot\|the shrine takes effect\)"
-    grep "^fixed items: \(loot\|the shrine takes effect\)" "$1" | sort
+    local own="loot\|the shrine takes effect\|the shrine is\|the chest is"
+    grep "^fixed items: " "$1" | grep -v "^fixed items: \(here\|$own\)"
+    grep "^fixed items: \($own\)" "$1" | sort
 }
 
 start_server s --quiet --frames 1200 --step 250

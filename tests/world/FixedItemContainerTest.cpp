@@ -66,6 +66,23 @@ TEST_F(FixedItemContainerTest, StrongMonstersNearbyLockTheChestUntilTheyDie)
     EXPECT_EQ(chest->GetNumAttachedEntities(), 0u);
 }
 
+TEST_F(FixedItemContainerTest, AUseRightAfterTheGuardDiesOpensTheChestBeforeTheTimedCheck)
+{
+    FixedItemContainer* chest = Chest("LockedRadius,5,\nLockedClassification,Hero,\n");
+    Monster* hero = Guard("Hero", 2.0f);
+    Step();
+    ASSERT_TRUE(chest->IsLocked());
+    chest->RequestToUse(5);
+    Step();
+    EXPECT_EQ(chest->GetCurrentState(), FixedItemState_Closed);   // the living guard still locks it
+
+    hero->SetLifeState(Character_LifeState_Dead);
+    chest->RequestToUse(5);   // before the next timed check
+    Step();
+    EXPECT_FALSE(chest->IsLocked());
+    EXPECT_EQ(chest->GetCurrentState(), FixedItemState_Open);
+}
+
 TEST_F(FixedItemContainerTest, ATouchOpensTheChestAndTheLootComesAtTheLootEventOnly)
 {
     NiceNetwork network;
