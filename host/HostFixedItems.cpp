@@ -25,6 +25,7 @@
 #include "Game/world/FixedItemQuestObject.h"
 #include "Game/world/FixedItemShrine.h"
 #include "Game/world/FixedItemTeleport.h"
+#include "host/HostEventTap.h"
 
 namespace GAME {
 
@@ -57,29 +58,22 @@ T* PlaceLevelObject(const HostFixedItems::Placement& placement, const WorldVec3&
     return object;
 }
 
-// Counts the uses the game announces of one object, passing every event on to the
-// observer that was there before.
+// Counts the uses the game announces of one object while it lives.
 class FixedItemUseCount {
 public:
-    explicit FixedItemUseCount(uint32_t objectId) : m_objectId(objectId)
+    explicit FixedItemUseCount(uint32_t objectId)
     {
-        m_previous = EventManager::Get().SetSendObserver([this](const GameEvent& event, const Name& name) {
-            if (const auto* use = dynamic_cast<const GameEvent_FixedItemUse*>(&event); use && use->objectId == m_objectId)
+        m_tap.Start([this, objectId](const GameEvent& event) {
+            if (const auto* use = dynamic_cast<const GameEvent_FixedItemUse*>(&event); use && use->objectId == objectId)
                 ++m_uses;
-            if (m_previous)
-                m_previous(event, name);
         });
     }
-    ~FixedItemUseCount() { EventManager::Get().SetSendObserver(std::move(m_previous)); }
-    FixedItemUseCount(const FixedItemUseCount&) = delete;
-    FixedItemUseCount& operator=(const FixedItemUseCount&) = delete;
 
     int GetUses() const { return m_uses; }
 
 private:
-    uint32_t m_objectId;
     int m_uses = 0;
-    EventManager::SendObserver m_previous;
+    HostEventTap m_tap;
 };
 
 // The walk's own frames: the game's update and the engine's, as the session's loop runs them.

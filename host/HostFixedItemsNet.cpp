@@ -72,22 +72,16 @@ void HostFixedItemsNet::Start(uint32_t playerId, bool placing)
     // The shrine's blessings are told as events while it is active: a host that runs the
     // whole active phase within one frame (a client that hears its start and its end
     // together) still sees the shrine active at each of them.
-    m_observing = true;
-    m_previousObserver = EventManager::Get().SetSendObserver([this](const GameEvent& event, const Name& name) {
+    m_shrineUses.Start([this](const GameEvent& event) {
         const auto* use = dynamic_cast<const GameEvent_FixedItemUse*>(&event);
         if (use && m_placed && use->objectId == m_ids[HostFixedItems::kShrine])
             WatchShrine();
-        if (m_previousObserver)
-            m_previousObserver(event, name);
     });
 }
 
 void HostFixedItemsNet::Stop()
 {
-    if (m_observing)
-        EventManager::Get().SetSendObserver(std::move(m_previousObserver));
-    m_observing = false;
-    m_previousObserver = nullptr;
+    m_shrineUses.Stop();
 }
 
 void HostFixedItemsNet::Place()

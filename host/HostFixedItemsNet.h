@@ -15,6 +15,7 @@
 #include <set>
 #include <vector>
 
+#include "host/HostEventTap.h"
 #include "host/HostFixedItems.h"
 
 namespace GAME {
@@ -98,9 +99,8 @@ private:
     int m_lastUseFrame = -1;
     int m_frame = 0;
     int m_shrineState = 0;   // the shrine's state last printed
-    // The game's observer of events from before Start, given back at Stop.
-    std::function<void(const GameEvent&, const Name&)> m_previousObserver;
-    bool m_observing = false;
+    // The shrine's uses, heard from Start to Stop.
+    HostEventTap m_shrineUses;
 };
 
 }  // namespace GAME

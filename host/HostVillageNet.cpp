@@ -91,23 +91,15 @@ HostWorldTally::~HostWorldTally()
 
 void HostWorldTally::ObserveDeaths()
 {
-    if (m_observing)
-        return;
-    m_observing = true;
-    m_previousObserver = EventManager::Get().SetSendObserver([this](const GameEvent& event, const Name& name) {
+    m_deaths.Start([this](const GameEvent& event) {
         if (const auto* death = dynamic_cast<const GameEvent_CreatureDeath*>(&event))
             CreatureDied(death->objectId);
-        if (m_previousObserver)
-            m_previousObserver(event, name);
     });
 }
 
 void HostWorldTally::StopObserving()
 {
-    if (m_observing)
-        EventManager::Get().SetSendObserver(std::move(m_previousObserver));
-    m_observing = false;
-    m_previousObserver = nullptr;
+    m_deaths.Stop();
 }
 
 void HostWorldTally::Watch()

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "host/HostEventTap.h"
+
 namespace GAME {
 
 class GameEngine;
@@ -67,9 +69,7 @@ private:
     std::set<uint32_t> m_itemsSeen;
     std::map<uint32_t, int> m_sourceSince;                    // source id -> the look it opened or died at
     std::map<std::string, std::vector<std::string>> m_loot;   // source -> identities
-    // The observer of the game's events before this one's, given back at the end.
-    std::function<void(const GameEvent&, const Name&)> m_previousObserver;
-    bool m_observing = false;
+    HostEventTap m_deaths;
 };
 
 class HostVillageNet {

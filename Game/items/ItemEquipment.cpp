@@ -23,6 +23,7 @@
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/core/foundation/RecordKeptReads.h"
+#include "Game/core/foundation/ViewKeyed.h"
 #include "Game/items/ItemRelic.h"
 #include "Game/items/ItemSet.h"
 
@@ -83,25 +84,14 @@ struct CostFormulaKey {
     CostFormulaView View() const { return {record, key}; }
 };
 
-struct CostFormulaKeyHash {
-    using is_transparent = void;
+struct HashCostFormulaView {
     size_t operator()(const CostFormulaView& key) const
     {
         return std::hash<const void*>()(key.record) * 31u ^ std::hash<std::string_view>()(key.key);
     }
-    size_t operator()(const CostFormulaKey& key) const { return (*this)(key.View()); }
 };
-
-struct CostFormulaKeyEqual {
-    using is_transparent = void;
-    static CostFormulaView ViewOf(const CostFormulaView& key) { return key; }
-    static CostFormulaView ViewOf(const CostFormulaKey& key) { return key.View(); }
-    template <class A, class B>
-    bool operator()(const A& a, const B& b) const
-    {
-        return ViewOf(a) == ViewOf(b);
-    }
-};
+using CostFormulaKeyHash = ViewKeyHash<CostFormulaKey, CostFormulaView, HashCostFormulaView>;
+using CostFormulaKeyEqual = ViewKeyEqual<CostFormulaKey, CostFormulaView>;
 
 // A cost formula as the first item to read it compiled it, bound to that item at
 // `modelOwner` (never read again); none for an empty text. A text that did not parse is

@@ -12,6 +12,7 @@
 #include "Engine/ObjectManager.h"
 #include "Engine/RecordKept.h"
 #include "Game/core/foundation/RandomUniform.h"
+#include "Game/core/foundation/ViewKeyed.h"
 
 namespace GAME {
 
@@ -125,8 +126,7 @@ struct KeptListKey {
     KeptListView View() const { return {table, namePrefix, weightPrefix, rows}; }
 };
 
-struct KeptListHash {
-    using is_transparent = void;
+struct HashKeptListView {
     size_t operator()(const KeptListView& key) const
     {
         const std::hash<std::string_view> text;
@@ -135,19 +135,9 @@ struct KeptListHash {
         hash = hash * 31u ^ text(key.weightPrefix);
         return hash * 31u ^ key.rows;
     }
-    size_t operator()(const KeptListKey& key) const { return (*this)(key.View()); }
 };
-
-struct KeptListEqual {
-    using is_transparent = void;
-    static KeptListView ViewOf(const KeptListView& key) { return key; }
-    static KeptListView ViewOf(const KeptListKey& key) { return key.View(); }
-    template <class A, class B>
-    bool operator()(const A& a, const B& b) const
-    {
-        return ViewOf(a) == ViewOf(b);
-    }
-};
+using KeptListHash = ViewKeyHash<KeptListKey, KeptListView, HashKeptListView>;
+using KeptListEqual = ViewKeyEqual<KeptListKey, KeptListView>;
 
 }  // namespace
 
