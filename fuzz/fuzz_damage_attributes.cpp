@@ -174,15 +174,22 @@ void Offer(const DamageAttributeStore& store, uint8_t seed)
     }
 }
 
-// Scaled, priced and offered to attacks at every level, and written at level 1 (where a
-// prefix's and a suffix's global chance show).
-void CheckStore(DamageAttributeStore& store, float scale, uint8_t seed)
+// Scaled, then priced: every cost total must be finite.
+template <class Store>
+void ScaleAndPrice(Store& store, float scale)
 {
     store.ScaleAttributes(scale);
     CostInfo_DamageAttributes cost;
     store.GetCostInfo(cost);
     for (float total : {cost.avgBase, cost.avgPierceRatio, cost.avgBonus, cost.avgOverTime, cost.mod, cost.modDur})
         RequireFinite(total);
+}
+
+// Scaled, priced and offered to attacks at every level, and written at level 1 (where a
+// prefix's and a suffix's global chance show).
+void CheckStore(DamageAttributeStore& store, float scale, uint8_t seed)
+{
+    ScaleAndPrice(store, scale);
     Offer(store, seed);
     TextLists& texts = EmptyTexts();
     store.CreateText(texts.first, texts.second, texts.third, 1u);
@@ -195,11 +202,7 @@ void CheckStore(DamageAttributeStore& store, float scale, uint8_t seed)
 template <class Store>
 void ExerciseStore(Store& store, float scale, uint8_t seed)
 {
-    store.ScaleAttributes(scale);
-    CostInfo_DamageAttributes cost;
-    store.GetCostInfo(cost);
-    for (float total : {cost.avgBase, cost.avgPierceRatio, cost.avgBonus, cost.avgOverTime, cost.mod, cost.modDur})
-        RequireFinite(total);
+    ScaleAndPrice(store, scale);
     CheckLevelTexts(store);
     Offer(store, seed);
 
