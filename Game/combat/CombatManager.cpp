@@ -121,8 +121,7 @@ struct CombatManager::KeptRecord {
     // that manager was. Every manager binds each name to the same member, so later ones
     // copy the program moved onto themselves instead of compiling the tree again. Filled
     // while binding; the kept records are each thread's own, so no other thread sees it.
-    mutable std::array<std::shared_ptr<const DesignerEquation_Algebra>, CombatFormula_Count> models;
-    mutable std::array<std::uintptr_t, CombatFormula_Count> modelOwners{};
+    mutable std::array<BoundFormulaModel, CombatFormula_Count> models;
 };
 
 namespace {
@@ -212,16 +211,12 @@ void CombatManager::BindFormulas(const KeptRecord& read)
         const FormulaKey& entry = kFormulaKeys[i];
         auto formula = std::make_unique<DesignerEquation_Algebra>();
         if (read.models[i]) {
-            formula->CopyBoundFor(*read.models[i], read.modelOwners[i], sizeof(CombatManager), this, this);
+            read.models[i].CopyTo(*formula, this);
         } else if (!read.trees[i] || !formula->BindTree(*read.trees[i], this)) {
             gEngine->Log(LOG_WARNING, "-=- Combat Manager Equation load failure : %s", entry.key);
             continue;
         } else {
-            const auto self = reinterpret_cast<std::uintptr_t>(static_cast<const void*>(this));
-            auto model = std::make_shared<DesignerEquation_Algebra>();
-            model->CopyBoundFor(*formula, self, sizeof(CombatManager), this, this);
-            read.models[i] = std::move(model);
-            read.modelOwners[i] = self;
+            read.models[i].Keep(*formula, this);
         }
         m_formulas[entry.slot] = std::move(formula);
     }

@@ -93,12 +93,11 @@ struct HashCostFormulaView {
 using CostFormulaKeyHash = ViewKeyHash<CostFormulaKey, CostFormulaView, HashCostFormulaView>;
 using CostFormulaKeyEqual = ViewKeyEqual<CostFormulaKey, CostFormulaView>;
 
-// A cost formula as the first item to read it compiled it, bound to that item at
-// `modelOwner` (never read again); none for an empty text. A text that did not parse is
+// A cost formula as the first item to read it compiled it, bound to that item (never
+// read again); none for an empty text. A text that did not parse is
 // logged for every item, as compiling it again would.
 struct KeptCostFormula {
-    std::shared_ptr<const DesignerEquation_Algebra> model;
-    std::uintptr_t modelOwner = 0;
+    BoundFormulaModel model;
     bool failed = false;
 };
 
@@ -318,7 +317,7 @@ void ItemEquipment::SetCostEquation(CostKey key, const LoadTable& costs)
             gEngine->Log(LOG_WARNING, "-=- Item Equation load failure : %s ", kCostEquationLabels[key]);
         } else if (formula.model) {
             slot = std::make_unique<DesignerEquation_Algebra>();
-            slot->CopyBoundFor(*formula.model, formula.modelOwner, sizeof(ItemEquipment), this, this);
+            formula.model.CopyTo(*slot, this);
         }
         return;
     }
@@ -326,15 +325,10 @@ void ItemEquipment::SetCostEquation(CostKey key, const LoadTable& costs)
     SetEquation(slot, text, kCostEquationLabels[key]);
     if (!RecordKept::IsKept(costs))
         return;
-    const auto self = reinterpret_cast<std::uintptr_t>(static_cast<const void*>(this));
     KeptCostFormula formula;
     formula.failed = !slot && text && *text;
-    if (slot) {
-        auto model = std::make_shared<DesignerEquation_Algebra>();
-        model->CopyBoundFor(*slot, self, sizeof(ItemEquipment), this, this);
-        formula.model = std::move(model);
-        formula.modelOwner = self;
-    }
+    if (slot)
+        formula.model.Keep(*slot, this);
     KeptFormulas().ForAdding().emplace(CostFormulaKey{&costs, name}, std::move(formula));
 }
 

@@ -450,4 +450,29 @@ protected:
     std::unique_ptr<EqConstant<bool>> SpawnConstant(float value) const override;
 };
 
+// A formula as the first owner of a class bound it, kept at that owner's address: later
+// owners of the class copy it bound to themselves instead of compiling the text again.
+struct BoundFormulaModel {
+    std::shared_ptr<const DesignerEquation_Algebra> model;
+    std::uintptr_t owner = 0;
+
+    explicit operator bool() const { return model != nullptr; }
+    // Keeps a copy of `bound`, which `self`, an owner of `extent` bytes, bound to itself.
+    template <class Owner>
+    void Keep(const DesignerEquation_Algebra& bound, Owner* self)
+    {
+        auto kept = std::make_shared<DesignerEquation_Algebra>();
+        const auto at = reinterpret_cast<std::uintptr_t>(static_cast<const void*>(self));
+        kept->CopyBoundFor(bound, at, sizeof(Owner), self, self);
+        model = std::move(kept);
+        owner = at;
+    }
+    // `formula` becomes the kept model, bound to `self`, an owner of the same class.
+    template <class Owner>
+    void CopyTo(DesignerEquation_Algebra& formula, Owner* self) const
+    {
+        formula.CopyBoundFor(*model, owner, sizeof(Owner), self, self);
+    }
+};
+
 }  // namespace GAME

@@ -41,8 +41,7 @@ struct KeptDynWeightRecord {
         std::shared_ptr<const EqNode<float>> tree;   // null when the text does not parse
         // The formula as bound for the first table of the class that bound it, at that
         // table's address; later tables take a copy moved onto themselves.
-        mutable std::shared_ptr<const DesignerEquation_Algebra> model;
-        mutable std::uintptr_t modelOwner = 0;
+        mutable BoundFormulaModel model;
     };
     struct Row {
         size_t at;   // the name in `names`
@@ -104,18 +103,13 @@ void LootItemTable_DynWeight::LoadFormula(const void* kept, const char* key, Des
     if (read.text.empty())
         return;
     if (read.model) {
-        formula.CopyBoundFor(*read.model, read.modelOwner, sizeof(LootItemTable_DynWeight), this, this);
+        read.model.CopyTo(formula, this);
         present = formula.IsValid();
     } else if (read.tree) {
         present = formula.BindTree(*read.tree, this);
         // Only a table of this very class binds each name to the same place in every one.
-        if (present && typeid(*this) == typeid(LootItemTable_DynWeight)) {
-            const auto self = reinterpret_cast<std::uintptr_t>(this);
-            auto model = std::make_shared<DesignerEquation_Algebra>();
-            model->CopyBoundFor(formula, self, sizeof(LootItemTable_DynWeight), this, this);
-            read.model = std::move(model);
-            read.modelOwner = self;
-        }
+        if (present && typeid(*this) == typeid(LootItemTable_DynWeight))
+            read.model.Keep(formula, this);
     } else {
         // A text that does not parse is tried again so that the formula is left empty.
         present = formula.ParseEquation(read.text.c_str(), this);
