@@ -16,3 +16,8 @@ StrictNetwork::StrictNetwork() = default;
 StrictNetwork::~StrictNetwork() = default;
 
 }  // namespace GAME
+
+#define GAME_MOCK_NETWORK_INSTANCE(F)                       \
+    template class ::testing::internal::FunctionMocker<F>; \
+    template class ::testing::internal::TypedExpectation<F>;
+GAME_MOCK_NETWORK_SIGNATURES(GAME_MOCK_NETWORK_INSTANCE)

@@ -166,3 +166,42 @@ protected:
 };
 
 }  // namespace GAME
+
+// The signatures of MockNetwork's methods. The machinery GoogleMock builds for each (its
+// expectations, matchers, actions and failure messages) is instantiated once, in
+// EngineFixture.cpp, instead of in every test file that expects a call. A method added with
+// a new signature works without being listed here; listing it keeps the test files cheap.
+#define GAME_MOCK_NETWORK_SIGNATURES(X)                                                            \
+    X(void(uint32_t))                                                                              \
+    X(void(int))                                                                                   \
+    X(void(uint32_t, int))                                                                         \
+    X(void(uint32_t, bool))                                                                        \
+    X(void(uint32_t, uint32_t))                                                                    \
+    X(void(uint32_t, uint32_t, uint32_t))                                                          \
+    X(void(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t))                                      \
+    X(void(uint32_t, uint32_t, const GAME::Vec2&, const GAME::ItemReplicaInfo&))                   \
+    X(void(uint32_t, const GAME::WorldCoords&, const GAME::ItemReplicaInfo&, std::u16string*))     \
+    X(void(const GAME::WorldCoords&, const std::string&, uint32_t))                                \
+    X(void(const GAME::WorldCoords&, uint32_t, uint32_t, const std::string&, uint32_t))            \
+    X(void(const std::vector<GAME::PlayerNetHeartbeatInfo>&))                                      \
+    X(void(const GAME::PlayerNetHeartbeatInfo&))                                                   \
+    X(void(const std::vector<GAME::PlayerNetBasicInfo>&))                                          \
+    X(void(const GAME::PlayerNetBasicInfo&))                                                       \
+    X(void(const GAME::Bonus&, const uint32_t&))                                                   \
+    X(void(const GAME::Bonus&, const GAME::WorldVec3&, const uint32_t&))                           \
+    X(void(uint32_t, bool, const std::vector<uint32_t>&, uint32_t))                                \
+    X(void(uint32_t, const std::string&, uint32_t, uint32_t, const std::vector<uint32_t>&))        \
+    X(void(uint32_t, uint32_t, uint32_t, GAME::MarketItemStatus))                                  \
+    X(void(uint32_t, uint32_t, GAME::MarketItemStatus))                                            \
+    X(void(uint32_t, uint32_t, bool, const std::string&))                                          \
+    X(void(uint32_t, bool, const std::u16string&))                                                 \
+    X(void(const std::u16string&, const std::u16string&, unsigned char, std::vector<uint32_t>))    \
+    X(void(uint32_t, uint32_t, GAME::WorldVec3, bool))                                             \
+    X(void(uint32_t, uint32_t, bool, bool))                                                        \
+    X(void(uint32_t, const std::string&, uint32_t, bool))
+
+#define GAME_MOCK_NETWORK_EXTERN(F)                                \
+    extern template class ::testing::internal::FunctionMocker<F>; \
+    extern template class ::testing::internal::TypedExpectation<F>;
+GAME_MOCK_NETWORK_SIGNATURES(GAME_MOCK_NETWORK_EXTERN)
+#undef GAME_MOCK_NETWORK_EXTERN
