@@ -1,5 +1,6 @@
 #include "Game/network/ActorConfigCommands.h"
 
+#include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerCombat.h"
 #include "Game/characters/Character.h"
@@ -145,7 +146,11 @@ void CharPickUpConfigCmd::Execute()
     if (!item)
         return;
     Player* player = ObjectManager::Get().GetObject<Player>(m_actorId);
-    if (player && !(item->GetCannotPickUpMultiple() && player->HasItem(item->GetObjectName()))) {
+    // Only an item lying loose is taken: one already held (picked up by another player a
+    // moment before, or named by a peer from someone's bag) would otherwise have two owners.
+    if (player && !item->IsInWorld()) {
+        gEngine->Log(LOG_WARNING, "pick-up of item %u by %u refused: the item lies nowhere", itemId, m_actorId);
+    } else if (player && !(item->GetCannotPickUpMultiple() && player->HasItem(item->GetObjectName()))) {
         World::Get().RemoveEntity(item);
         player->GiveItemToCharacter(item);
     }

@@ -118,6 +118,9 @@ TEST_F(ActorConfigCommandTest, APickUpAskedForIsAnsweredEvenWhenRefused)
     Item* ring = MakeItem("Records/Test/Ring.dbr");
     Item* loose = MakeItem("Records/Test/Ring.dbr");
     player->GetInventory().AddItemToInventory(worn->GetObjectId(), false);
+    Region* region = World::Get().AddRegion(1, "R");
+    for (Item* item : {second, ring, loose})
+        ASSERT_TRUE(World::Get().AddEntity(item, WorldCoords(region, Coords())));
     // One of that record held already, and the record forbids several: refused.
     second->SetPickupOk(false);
     Run(*player, new CharPickUpConfigCmd(player->GetObjectId(), second->GetObjectId()));
@@ -125,6 +128,16 @@ TEST_F(ActorConfigCommandTest, APickUpAskedForIsAnsweredEvenWhenRefused)
     EXPECT_TRUE(second->IsPickupOk());
     Run(*player, new CharPickUpConfigCmd(player->GetObjectId(), ring->GetObjectId()));
     EXPECT_TRUE(player->GetInventory().IsItemInInventory(ring->GetObjectId()));
+    EXPECT_FALSE(ring->IsInWorld());
+    // An item held already (another player took it first, or a peer names it from a bag)
+    // is not taken again.
+    Player* other = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player"));
+    ASSERT_TRUE(other);
+    Run(*other, new CharPickUpConfigCmd(other->GetObjectId(), ring->GetObjectId()));
+    EXPECT_FALSE(other->HasItem(ring->GetObjectId()));
+    Run(*other, new CharPickUpConfigCmd(other->GetObjectId(), worn->GetObjectId()));
+    EXPECT_FALSE(other->HasItem(worn->GetObjectId()));
+    EXPECT_TRUE(player->HasItem(ring->GetObjectId()) && player->HasItem(worn->GetObjectId()));
     // A character that is not a player picks nothing up, and is answered all the same.
     loose->SetPickupOk(false);
     Run(*hero, new CharPickUpConfigCmd(hero->GetObjectId(), loose->GetObjectId()));
