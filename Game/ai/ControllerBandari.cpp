@@ -80,14 +80,14 @@ void ControllerBandari::Update(int elapsedMs)
         return;
     const Character* monster = GetParentCharacter();
     if (monster && IsBelowNextThreshold(monster->GetCurrentLife()))
-        Teleport();
+        TeleportToNextPoint();
 }
 
 bool ControllerBandari::ClosestEnemyFoundOverride(uint32_t /*enemyId*/, float /*distance*/)
 {
     if (!m_armed || m_next >= m_points.size())
         return false;
-    return Teleport();
+    return TeleportToNextPoint();
 }
 
 void ControllerBandari::Teleported(const WorldCoords& coords)
@@ -98,7 +98,7 @@ void ControllerBandari::Teleported(const WorldCoords& coords)
     ClearAnger();
 }
 
-bool ControllerBandari::Teleport()
+bool ControllerBandari::TeleportToNextPoint()
 {
     if (m_next >= m_points.size())
         return false;

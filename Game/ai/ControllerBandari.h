@@ -54,7 +54,7 @@ public:
 
 private:
     // To the next point; false when it is not in the world.
-    bool Teleport();
+    bool TeleportToNextPoint();
     // The warriors of the groups of the point march.
     static void SetWarriorsMarching(const UniqueId& point);
 

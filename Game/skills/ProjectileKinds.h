@@ -85,8 +85,8 @@ private:
     // Moves the arrow half its length forward, into what it struck.
     void Penetrate();
 
-    float m_unusedA = 0.8f;   // kept in the layout; not read by this kind
-    float m_unusedB = 0.1f;
+    [[maybe_unused]] float m_unusedA = 0.8f;   // kept in the layout; not read by this kind
+    [[maybe_unused]] float m_unusedB = 0.1f;
     float m_minAimDistance = 2.0f;
     int m_state = kStateIdle;
     int m_lingerMs = 0;
@@ -224,7 +224,7 @@ private:
     // Reports the creatures it touches that it has not reported yet.
     void FindAndProcessTargets(bool thrown);
 
-    float m_unused = 2.0f;   // kept in the layout; not read by this kind
+    [[maybe_unused]] float m_unused = 2.0f;   // kept in the layout; not read by this kind
     int m_comeTimeMs = 15000;
     int m_state = kStateResting;
     uint32_t m_holderId = 0;
