@@ -23,19 +23,17 @@ namespace {
 
 // Blocks of 16, 32, .. 256 bytes are kept, at most kKeptCommandBlocks of each size per
 // thread; larger commands and blocks past that go to the global heap. A kept block is
-// poisoned for the address sanitizer, so a command used after its free is still caught.
+// poisoned for the address sanitizer, so a command used after its free is still caught;
+// the store holds every kept block's address itself (not a chain through the blocks),
+// so the leak checker, which reads no poisoned memory, still finds each one.
 constexpr std::size_t kCommandBlockGrain = 16;
 constexpr std::size_t kCommandBlockSizes = 16;
 constexpr unsigned kKeptCommandBlocks = 64;
 
-struct IdleCommandBlock {
-    IdleCommandBlock* next;
-};
-
 // Trivially destroyed, so that it may still be read while the thread's storage goes: a
 // command freed then (an actor freed among the statics) finds the store closed.
 struct CommandBlockStore {
-    IdleCommandBlock* idle[kCommandBlockSizes];
+    void* idle[kCommandBlockSizes][kKeptCommandBlocks];
     unsigned count[kCommandBlockSizes];
     bool closed;
 };
@@ -49,9 +47,9 @@ struct CommandBlockStoreCloser {
         CommandBlockStore& store = tCommandBlocks;
         store.closed = true;
         for (std::size_t i = 0; i < kCommandBlockSizes; ++i)
-            while (IdleCommandBlock* block = store.idle[i]) {
+            while (store.count[i] > 0) {
+                void* block = store.idle[i][--store.count[i]];
                 GAME_COMMAND_BLOCK_UNPOISON(block, (i + 1) * kCommandBlockGrain);
-                store.idle[i] = block->next;
                 ::operator delete(block);
             }
     }
@@ -72,10 +70,9 @@ void* ActorConfigCommand::operator new(std::size_t size)
     if (kind >= kCommandBlockSizes)
         return ::operator new(size);
     CommandBlockStore& store = tCommandBlocks;
-    if (IdleCommandBlock* block = store.idle[kind]) {
+    if (store.count[kind] > 0) {
+        void* block = store.idle[kind][--store.count[kind]];
         GAME_COMMAND_BLOCK_UNPOISON(block, (kind + 1) * kCommandBlockGrain);
-        store.idle[kind] = block->next;
-        --store.count[kind];
         return block;
     }
     return ::operator new((kind + 1) * kCommandBlockGrain);
@@ -96,10 +93,7 @@ void ActorConfigCommand::operator delete(void* block, std::size_t size) noexcept
         return;
     }
     tCommandBlockCloser.Arm();   // the closer's first use on the thread registers its end
-    auto* idle = static_cast<IdleCommandBlock*>(block);
-    idle->next = store.idle[kind];
-    store.idle[kind] = idle;
-    ++store.count[kind];
+    store.idle[kind][store.count[kind]++] = block;
     GAME_COMMAND_BLOCK_POISON(block, (kind + 1) * kCommandBlockGrain);
 }
 
