@@ -1,5 +1,6 @@
 #include "Game/network/ActorConfigCommands.h"
 
+#include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerCombat.h"
@@ -148,11 +149,18 @@ void CharPickUpConfigCmd::Execute()
     Player* player = ObjectManager::Get().GetObject<Player>(m_actorId);
     // Only an item lying loose is taken: one already held (picked up by another player a
     // moment before, or named by a peer from someone's bag) would otherwise have two owners.
-    if (player && !item->IsInWorld()) {
-        gEngine->Log(LOG_WARNING, "pick-up of item %u by %u refused: the item lies nowhere", itemId, m_actorId);
-    } else if (player && !(item->GetCannotPickUpMultiple() && player->HasItem(item->GetObjectName()))) {
-        World::Get().RemoveEntity(item);
-        player->GiveItemToCharacter(item);
+    // The picker itself may hold it already: a peer's copy of a player runs the pick-up
+    // from its animation before the owner's command arrives. A client follows the server,
+    // which took the item from its own world: the client's world may lack it (a region it
+    // has not opened).
+    const bool authority = ConnectionManager::Get().GetLocalHostId() == ConnectionManager::kServerHost;
+    if (player && !player->HasItem(itemId)) {
+        if (authority && !item->IsInWorld()) {
+            gEngine->Log(LOG_WARNING, "pick-up of item %u by %u refused: the item lies nowhere", itemId, m_actorId);
+        } else if (!(item->GetCannotPickUpMultiple() && player->HasItem(item->GetObjectName()))) {
+            World::Get().RemoveEntity(item);
+            player->GiveItemToCharacter(item);
+        }
     }
     // The pick-up was asked for and answered: the item may be asked for again.
     item->SetPickupOk(true);

@@ -9,7 +9,9 @@
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/core/ClientCreations.h"
+#include "Game/core/GameEngine.h"
 #include "Game/core/NetworkRoute.h"
+#include "Game/core/PlayerManagerClient.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/items/Weapon.h"
@@ -190,6 +192,35 @@ const std::vector<ConfigCmdRebuild>& ConfigCmdRebuilds()
     return table;
 }
 
+const char* RefuseClientItemCommand(const ActorConfigCommand& command)
+{
+    uint32_t named[2] = {0, 0};
+    if (const auto* drop = dynamic_cast<const DropItemConfigCmd*>(&command))
+        named[0] = drop->itemId;
+    else if (const auto* attach = dynamic_cast<const AttachItemConfigCmd*>(&command))
+        named[0] = attach->itemId;
+    else if (const auto* fromEquip = dynamic_cast<const DropItemFromEquipLocationConfigCmd*>(&command))
+        named[0] = fromEquip->itemId;
+    else if (const auto* relic = dynamic_cast<const UseRelicConfigCmd*>(&command))
+        named[0] = relic->relicId, named[1] = relic->itemId;
+    if (named[0] == 0 && named[1] == 0)
+        return nullptr;
+    PlayerManagerClient* roster = gGameEngine ? gGameEngine->GetPlayerManagerClient() : nullptr;
+    if (!roster)
+        return nullptr;
+    std::vector<uint32_t> players;
+    roster->GetAllPlayersInGame(players);
+    for (uint32_t playerId : players) {
+        if (playerId == command.GetActorId())
+            continue;
+        const Character* other = ObjectManager::Get().GetObject<Character>(playerId);
+        for (uint32_t item : named)
+            if (other && item != 0 && other->HasItem(item))
+                return "it names an item another player holds";
+    }
+    return nullptr;
+}
+
 std::unique_ptr<ActorConfigCommand> RebuildConfigCmdFrom(NetPacket& packet)
 {
     const std::vector<ConfigCmdRebuild>& table = ConfigCmdRebuilds();
@@ -230,7 +261,10 @@ void HandleConfigCmdPacket(NetPacket& packet, int fromHost)
     }
     // The server takes from a client only what its skill could have done.
     if (fromHost != ConnectionManager::kServerHost) {
-        if (const char* refusal = RefuseClientSkillCommand(*command, fromHost)) {
+        const char* refusal = RefuseClientSkillCommand(*command, fromHost);
+        if (!refusal)
+            refusal = RefuseClientItemCommand(*command);
+        if (refusal) {
             Drop(packet, fromHost, refusal);
             return;
         }

@@ -6,6 +6,7 @@
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
 #include "Game/network/ActorConfigCommands.h"
+#include "Game/network/ConfigCmdDispatch.h"
 #include "Game/world/StrategicMovementBase.h"
 
 namespace GAME {
@@ -143,6 +144,33 @@ TEST_F(ActorConfigCommandTest, APickUpAskedForIsAnsweredEvenWhenRefused)
     Run(*hero, new CharPickUpConfigCmd(hero->GetObjectId(), loose->GetObjectId()));
     EXPECT_FALSE(hero->HasItem(loose->GetObjectId()));
     EXPECT_TRUE(loose->IsPickupOk());
+}
+
+// A client's command may not drop, wear or set a relic into an item another player holds.
+TEST_F(ActorConfigCommandTest, AClientsItemCommandNamingAnotherPlayersItemIsRefused)
+{
+    Player* player = MakeMainPlayer();
+    auto* thief = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", 0x10000005));
+    ASSERT_TRUE(thief);
+    engine->GetPlayerManagerClient()->HandlePlayerUpdate(Roster({player->GetObjectId(), thief->GetObjectId()}));
+    Item* held = MakeItem("Records/Test/Ring.dbr");
+    Item* own = MakeItem("Records/Test/Ring.dbr");
+    Item* loose = MakeItem("Records/Test/Ring.dbr");
+    player->GetInventory().AddItemToInventory(held->GetObjectId(), false);
+    thief->GetInventory().AddItemToInventory(own->GetObjectId(), false);
+    const uint32_t id = thief->GetObjectId();
+    const auto refused = [](const ActorConfigCommand& command) { return RefuseClientItemCommand(command) != nullptr; };
+
+    EXPECT_TRUE(refused(DropItemConfigCmd(id, held->GetObjectId(), 0, 0)));
+    EXPECT_TRUE(refused(AttachItemConfigCmd(id, held->GetObjectId(), EquipLocation_RightHand)));
+    EXPECT_TRUE(refused(DropItemFromEquipLocationConfigCmd(id, held->GetObjectId(), EquipLocation_RightHand, true)));
+    EXPECT_TRUE(refused(UseRelicConfigCmd(id, own->GetObjectId(), held->GetObjectId())));
+    EXPECT_TRUE(refused(UseRelicConfigCmd(id, held->GetObjectId(), own->GetObjectId())));
+    // Its own items, one held by nobody, and the holder's own commands pass.
+    EXPECT_FALSE(refused(DropItemConfigCmd(id, own->GetObjectId(), 0, 0)));
+    EXPECT_FALSE(refused(AttachItemConfigCmd(id, loose->GetObjectId(), EquipLocation_RightHand)));
+    EXPECT_FALSE(refused(DropItemConfigCmd(player->GetObjectId(), held->GetObjectId(), 0, 0)));
+    EXPECT_FALSE(refused(CharPickUpConfigCmd(id, held->GetObjectId())));   // refused when it runs
 }
 
 TEST_F(ActorConfigCommandTest, WorldObjectCommandsReachTheirFixedItemOrPoint)
