@@ -214,8 +214,10 @@ const char* RefuseClientItemCommand(const ActorConfigCommand& command)
         if (playerId == command.GetActorId())
             continue;
         const Character* other = ObjectManager::Get().GetObject<Character>(playerId);
+        if (!other)
+            continue;
         for (uint32_t item : named)
-            if (other && item != 0 && other->HasItem(item))
+            if (item != 0 && other->HasItem(item))
                 return "it names an item another player holds";
     }
     return nullptr;
@@ -259,7 +261,8 @@ void HandleConfigCmdPacket(NetPacket& packet, int fromHost)
                      fromHost, actorId);
         return;
     }
-    // The server takes from a client only what its skill could have done.
+    // The server takes from a client only what its skill could have done, and no other
+    // player's item.
     if (fromHost != ConnectionManager::kServerHost) {
         const char* refusal = RefuseClientSkillCommand(*command, fromHost);
         if (!refusal)
