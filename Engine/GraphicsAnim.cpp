@@ -170,9 +170,23 @@ bool GraphicsAnim::Parse(const char* text, size_t size, const char* sourceName)
     return true;
 }
 
+SkeletalPoseBone* SkeletalPose::FindBone(std::string_view name)
+{
+    for (SkeletalPoseBone& bone : bones)
+        if (bone.name == name)
+            return &bone;
+    return nullptr;
+}
+
+const SkeletalPoseBone* SkeletalPose::FindBone(std::string_view name) const
+{
+    return const_cast<SkeletalPose*>(this)->FindBone(name);
+}
+
 void GraphicsAnim::GetFramePose(int frame, bool loop, SkeletalPose& pose) const
 {
     pose.animation = m_name;
+    pose.bones.clear();
     if (loop) {
         const int wrapped = frame % m_length;
         pose.frame = wrapped < 0 ? wrapped + m_length : wrapped;

@@ -6,19 +6,35 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "Engine/Math.h"
 #include "Engine/Name.h"
 
 namespace GAME {
 
 class GraphicsAnim;
 
-// One frame of one animation, as handed to an actor. There are no bones here: the pose
-// is the animation's name and the frame it was taken from.
+// One bone of a pose by name: its rotation and position relative to its parent bone.
+// The neutral transform is the identity rotation at the parent's origin.
+struct SkeletalPoseBone {
+    std::string name;
+    Quaternion rotation;
+    Vec3 position{};
+};
+
+// One frame of one animation, as handed to an actor: the animation's name, the frame it
+// was taken from and the bones that frame places. Animations carry no bone tracks, so a
+// frame pose has no bones until something (a tweak, a test) puts them there.
 struct SkeletalPose {
     std::string animation;
     int frame = 0;
+    std::vector<SkeletalPoseBone> bones;
+
+    // The first bone of that name; null when the pose has none.
+    SkeletalPoseBone* FindBone(std::string_view name);
+    const SkeletalPoseBone* FindBone(std::string_view name) const;
 };
 
 // An event the animation fires when it reaches a frame (a hand hit, a footstep ...).

@@ -27,6 +27,7 @@
 #include "Game/items/Item.h"
 #include "Game/items/ItemEquipment.h"
 #include "Game/skills/AuraManager.h"
+#include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/SkillServicesBase.h"
 #include "Game/world/PFxManager.h"
@@ -567,5 +568,11 @@ void Character::GiveItemToCharacter(Item*) {}
 const std::vector<uint32_t>& Character::GetInventoryItems() const { return m_inventory->GetInventoryItems(); }
 
 
+
+void Character::AddToSkillLevel(const std::string& skillRecordName, unsigned levels)
+{
+    if (Skill* skill = ObjectManager::Get().GetObject<Skill>(m_skillManager->FindSkillId(skillRecordName)))
+        skill->IncrementSkillLevel(levels);
+}
 
 }  // namespace GAME

@@ -57,6 +57,7 @@ class ExperienceLevelControl;
 class GarmentManager;
 class Inventory;
 class Item;
+class MovementGoalManager;
 class Name;
 class ParametersCombat;
 class PFxManager;
@@ -96,6 +97,9 @@ public:
     const SkillManager& GetSkillManager() const { return *m_skillManager; }
     // The record names of the status skills in force on the character: its buffs.
     void GetActiveStatusSkills(std::vector<std::string>& out) const;
+    // Raises the level of the character's skill of that record by `levels`; nothing when
+    // it has no such skill.
+    void AddToSkillLevel(const std::string& skillRecordName, unsigned levels);
     CharacterBio& GetCharacterBio() { return *m_bio; }
     const CharacterBio& GetCharacterBio() const { return *m_bio; }
 
@@ -198,6 +202,8 @@ public:
     WorldVec3 GetMoveToPoint(uint32_t targetId, uint32_t skillId, const WorldVec3& targetPoint);
     // The attacker's reach with the skill to the target: extents and the skill's range.
     static float GetTargetDistance(uint32_t attackerId, uint32_t targetId, uint32_t skillId);
+    // The one list of movement goals of the game, shared by every character.
+    static MovementGoalManager& GetMovementGoalManager();
     // Whether the path positions are within both extents and `range` of each other.
     virtual bool NearTarget(uint32_t targetId, float range);
     void RequestAttackSlot(WorldVec3& point, uint32_t attackerId, uint32_t skillId);
@@ -233,6 +239,9 @@ public:
     // Stored within [0, 1].
     void SetBreastSupport(float support);
     float GetBreastSupport() const { return m_breastSupport; }
+    // Eases "Bone_Boob" of the current pose toward its neutral transform by the support:
+    // fully at 1, not at all at 0.
+    void TweakPose_Breasts();
 
     float GetRunSpeed() const;
     float GetAttackSpeed() const;
@@ -309,6 +318,8 @@ public:
     virtual void SetSpineCurve(float curve);
     float GetCurrentSpineCurve() const { return m_currentSpineCurve; }
     float GetTargetSpineCurve() const { return m_targetSpineCurve; }
+    // The engine's tweak, then the breast tweak. The head and spine tweaks leave the
+    // pose as animated.
     void TweakPose() override;
     void TweakPose_Head() {}
     void TweakPose_Spine() {}
@@ -412,6 +423,9 @@ public:
     // Whole life points: truncated above 1, 1 for any life left up to 1, else 0.
     int32_t GetCurrentLifeInt() const;
     uint32_t GetAttackerId() const;
+    // Whether the combat manager holds the character in combat: an attack reached it
+    // within the in-combat time.
+    bool IsUnderAttack() const;
     bool IsPoisoned() const;
     // What the character's debuffs take off its attacks, and its fumble chances.
     float GetOffensiveReduction() const;

@@ -601,4 +601,6 @@ float Character::GetAmbientHighlight() const
     return std::max(0.0f, 0.4f - (sky.red + sky.green + sky.blue) * 0.333f);
 }
 
+bool Character::IsUnderAttack() const { return m_combatManager->GetCombatState() != CombatManager_NotInCombat; }
+
 }  // namespace GAME

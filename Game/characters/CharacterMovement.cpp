@@ -11,6 +11,7 @@
 #include "Engine/PathFinder.h"
 #include "Engine/PhysicsEngine.h"
 #include "Game/ai/ControllerAI.h"
+#include "Game/ai/MovementGoalManager.h"
 #include "Game/ai/SlotManager.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/CharacterActions.h"
@@ -297,6 +298,8 @@ WorldVec3 Character::GetMoveToPoint(uint32_t targetId, uint32_t skillId, const W
 }
 
 // ---- Slots --------------------------------------------------------------------------------
+
+MovementGoalManager& Character::GetMovementGoalManager() { return MovementGoalManager::Get(); }
 
 float Character::GetTargetDistance(uint32_t attackerId, uint32_t targetId, uint32_t skillId)
 {

@@ -135,7 +135,40 @@ void Character::SetSpineCurve(float curve)
     m_targetSpineCurve = sign * std::min(std::fabs(curve), m_maxSpineCurve);
 }
 
-void Character::TweakPose() { Actor::TweakPose(); }
+void Character::TweakPose()
+{
+    Actor::TweakPose();
+    TweakPose_Breasts();
+}
+
+void Character::TweakPose_Breasts()
+{
+    // At 0 the bone stays as animated; only a support within (0, 1] changes it.
+    const float support = m_breastSupport;
+    if (!(support > 0.0f) || support > 1.0f)
+        return;
+    const SkeletalPoseBone* animated = GetPose().FindBone("Bone_Boob");
+    if (!animated)
+        return;
+    SkeletalPose pose = GetPose();
+    SkeletalPoseBone& bone = *pose.FindBone("Bone_Boob");
+    if (support == 1.0f) {
+        bone.rotation = Quaternion();
+        bone.position = Vec3{};
+    } else {
+        // Toward the identity rotation along the shorter way, then normalised; the
+        // position toward the parent's origin.
+        const float keep = 1.0f - support;
+        const float toward = bone.rotation.w < 0.0f ? -support : support;
+        Quaternion q(bone.rotation.x * keep, bone.rotation.y * keep, bone.rotation.z * keep,
+                     bone.rotation.w * keep + toward);
+        const float length = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
+        bone.rotation = length > 0.0f ? Quaternion(q.x / length, q.y / length, q.z / length, q.w / length)
+                                      : Quaternion();
+        bone.position = bone.position * keep;
+    }
+    SetPose(pose);
+}
 
 void Character::StartRespawn(const WorldCoords& coords)
 {
