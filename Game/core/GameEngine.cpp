@@ -409,17 +409,28 @@ std::u16string GameEngine::GetMonsterColor(MonsterClassification classification)
     return it == m_monsterColors.end() ? std::u16string() : it->second;
 }
 
-const RandomizerWeightModifiers* GameEngine::GetMonsterWeightModifiers(MonsterClassification classification) const
+namespace {
+
+// The modifiers of one rank copied into `out`; a rank without an entry leaves it as it was.
+template <class Rank>
+void CopyWeightModifiers(const std::map<Rank, RandomizerWeightModifiers>& table, Rank rank,
+                         RandomizerWeightModifiers& out)
 {
-    auto it = m_monsterWeightModifiers.find(classification);
-    return it == m_monsterWeightModifiers.end() ? nullptr : &it->second;
+    if (auto it = table.find(rank); it != table.end())
+        out = it->second;
 }
+
+}  // namespace
 
 void GameEngine::GetMonsterLootWeightModifiers(MonsterClassification classification,
                                                RandomizerWeightModifiers& out) const
 {
-    if (const RandomizerWeightModifiers* modifiers = GetMonsterWeightModifiers(classification))
-        out = *modifiers;
+    CopyWeightModifiers(m_monsterWeightModifiers, classification, out);
+}
+
+void GameEngine::GetChestLootWeightModifiers(ChestClassification classification, RandomizerWeightModifiers& out) const
+{
+    CopyWeightModifiers(m_chestWeightModifiers, classification, out);
 }
 
 MonsterClassification GameEngine::ResolveMonsterClassificationEnum(const std::string& word)
@@ -430,10 +441,13 @@ MonsterClassification GameEngine::ResolveMonsterClassificationEnum(const std::st
     return MonsterClassification_Common;
 }
 
-const RandomizerWeightModifiers* GameEngine::GetChestWeightModifiers(ChestClassification classification) const
+ChestClassification GameEngine::ResolveChestClassificationEnum(const std::string& word)
 {
-    auto it = m_chestWeightModifiers.find(classification);
-    return it == m_chestWeightModifiers.end() ? nullptr : &it->second;
+    if (word == "Champion")
+        return ChestClassification_Champion;
+    if (word == "Hero")
+        return ChestClassification_Hero;
+    return ChestClassification_Common;
 }
 
 }  // namespace GAME

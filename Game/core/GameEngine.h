@@ -540,13 +540,14 @@ public:
     };
     const ItemClassificationEntry* GetItemClassification(ItemClassification classification) const;
     std::u16string GetMonsterColor(MonsterClassification classification) const;
-    const RandomizerWeightModifiers* GetMonsterWeightModifiers(MonsterClassification classification) const;
-    // Copies the rank's loot weight modifiers into `out`; a rank without an entry leaves
+    // Copy the rank's loot weight modifiers into `out`; a rank without an entry leaves
     // `out` as it was.
     void GetMonsterLootWeightModifiers(MonsterClassification classification, RandomizerWeightModifiers& out) const;
+    void GetChestLootWeightModifiers(ChestClassification classification, RandomizerWeightModifiers& out) const;
     // "Common" 0, "Champion" 1, "Hero" 2, "Boss" 3; any other word is Common.
     static MonsterClassification ResolveMonsterClassificationEnum(const std::string& word);
-    const RandomizerWeightModifiers* GetChestWeightModifiers(ChestClassification classification) const;
+    // "Common" 0, "Champion" 1, "Hero" 2; any other word is Common.
+    static ChestClassification ResolveChestClassificationEnum(const std::string& word);
 
     // ---- Proxy pools and the hero and boss registry ---------------------------------
     // Spawn proxies of one instance group act as one: a "Unified Proxies" group shares one

@@ -140,13 +140,17 @@ void AppendEntityMapData(const Entity& entity, std::vector<MinimapGameNugget>& o
         area->AppendDetailMapData(out);
         return;
     }
+    if (const auto* respawn = DynamicCast<StrategicMovementRespawnShrine>(&entity)) {
+        respawn->AppendDetailMapData(out);
+        return;
+    }
+    if (const auto* teleport = DynamicCast<StrategicMovementTeleportShrine>(&entity)) {
+        teleport->AppendDetailMapData(out);
+        return;
+    }
     MinimapSink sink;
     if (const auto* item = DynamicCast<Item>(&entity))
         item->AppendDetailMapData(sink);
-    else if (const auto* respawn = DynamicCast<StrategicMovementRespawnShrine>(&entity))
-        respawn->AppendDetailMapData(sink);
-    else if (const auto* teleport = DynamicCast<StrategicMovementTeleportShrine>(&entity))
-        teleport->AppendDetailMapData(sink);
     const Vec3 facing = entity.GetCoords().GetRegionCoords().zAxis;
     for (const MinimapEntry& entry : sink.GetEntries())
         out.push_back({entry.kind, entry.text, entry.position, facing});

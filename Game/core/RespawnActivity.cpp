@@ -160,7 +160,7 @@ void RespawnActivityBase::Update(int ms)
     }
 }
 
-bool RespawnActivityBase::IsFinished()
+bool RespawnActivityBase::IsComplete()
 {
     return m_state == kDone && m_currentAlpha < kInvisibleAlpha;
 }

@@ -104,13 +104,35 @@ void FixedItemContainer::Open()
     EventManager::Get().Send(event, "GameEvent_FixedItemUse");
 }
 
+void FixedItemContainer::SetLock(bool locked)
+{
+    FixedItem::SetLock(locked);
+    m_radiusLocked = false;
+}
+
+void FixedItemContainer::ApplyReplicationData()
+{
+    FixedItem::ApplyReplicationData();
+    m_radiusLocked = false;
+}
+
+void FixedItemContainer::ApplyRadiusLock(bool clear)
+{
+    SetLock(!clear);
+    m_radiusLocked = !clear;
+}
+
 void FixedItemContainer::RequestToUse(uint32_t actorId)
 {
     // The radius lock is looked at afresh: the guard may have died since the last timed
     // check, and a use that came in between (a remote player who saw the death first)
-    // would be refused for a lock that no longer holds.
-    if (m_notYetOpened && m_radiusLockEnabled)
-        SetLock(!CheckRadiusClear());
+    // would be refused for a lock that no longer holds. Only the radius lock is lifted
+    // here: a lock from the record or a trigger action holds until the timed check.
+    if (m_notYetOpened && m_radiusLockEnabled) {
+        const bool clear = CheckRadiusClear();
+        if (clear ? m_radiusLocked : !IsLocked())
+            ApplyRadiusLock(clear);
+    }
     FixedItem::RequestToUse(actorId);
     if (!IsLocked())
         return;
@@ -125,7 +147,7 @@ void FixedItemContainer::UpdateSelf(int elapsedMs)
     if (m_notYetOpened && m_radiusLockEnabled) {
         m_radiusCheckTimer -= elapsedMs;
         if (m_radiusCheckTimer < 1) {
-            SetLock(!CheckRadiusClear());
+            ApplyRadiusLock(CheckRadiusClear());
             m_radiusCheckTimer = kRadiusCheckInterval;
         }
     }

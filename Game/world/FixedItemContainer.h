@@ -32,14 +32,24 @@ public:
     void SetFixedItemState(FixedItem_State state, uint32_t actorId, bool instant, bool withEffects) override;
     void RequestToUse(uint32_t actorId) override;
     bool IsOfInterest() const override { return GetCurrentState() == FixedItemState_Closed; }
+    // A lock set from outside (a trigger action) is no radius lock: a use does not lift it.
+    void SetLock(bool locked) override;
+    void ApplyReplicationData() override;
 
     bool IsRadiusLockEnabled() const { return m_radiusLockEnabled; }
     int GetLockedClassification() const { return m_lockedClassification; }
     bool IsNotYetOpened() const { return m_notYetOpened; }
+    // Whether the lock the chest holds is the radius lock's.
+    bool IsRadiusLocked() const { return m_radiusLocked; }
     const FixedItemLook& GetOpenLook() const { return m_open; }
+
+protected:
+    void ApplyKindState() override { m_radiusLocked = false; }
 
 private:
     void Open();
+    // The monster check: the lock follows it, and it is then the radius lock.
+    void ApplyRadiusLock(bool clear);
     // Shows the locked effect while locked; an unlocked chest lets it die out in place.
     void UpdateLockedEffect();
     // True unless a living monster of the locking rank or above stands within the radius.
@@ -52,6 +62,7 @@ private:
     bool m_notYetOpened = true;
     float m_lockedRadius = 0.0f;
     int m_radiusCheckTimer = 0;
+    bool m_radiusLocked = false;   // the current lock is the radius check's
     int m_lockedClassification = 0;
     uint32_t m_openingActor = 0;
     std::string m_lockedEffectName;

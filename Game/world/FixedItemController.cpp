@@ -39,22 +39,18 @@ unsigned RoundFixedItemValue(float value)
 
 }  // namespace
 
-ChestClassification ResolveChestClassification(const std::string& word)
-{
-    if (word == "Champion")
-        return ChestClassification_Champion;
-    if (word == "Hero")
-        return ChestClassification_Hero;
-    return ChestClassification_Common;
-}
-
 DesignerVariableSlot<float> FixedItemController::BindDesignerVariable(const char* name)
 {
     using Slot = DesignerVariableSlot<float>;
     const Slot player = FindPlayerInfoVariable(name, m_playerInfo);
     if (player.GetKind() != Slot::Kind::Unknown)
         return player;
-    return FindDesignerVariable<float>(name, {{"proxyLevel", Slot::OfUnsigned(m_proxyLevel)}});
+    // The parent's level as it is when the formula runs: a spawn pool may set it after
+    // the controller was made.
+    const auto proxyLevel = [](const void* context, int) {
+        return static_cast<float>(static_cast<const FixedItemController*>(context)->GetProxyLevel());
+    };
+    return FindDesignerVariable<float>(name, {{"proxyLevel", Slot::Computed(proxyLevel, this, 0)}});
 }
 
 void FixedItemController::HasBeenTouchedByActor(uint32_t actorId)
@@ -88,7 +84,6 @@ void FixedItemController::CreateLootItem(const ItemReplicaInfo& info) const
 
 unsigned FixedItemController::EvaluateRounded(const char* text, const char* what)
 {
-    m_proxyLevel = GetProxyLevel();
     DesignerEquation_Algebra formula;
     if (!formula.ParseEquation(text, this)) {
         gEngine->Log(LOG_WARNING, "-=- Fixed Item Controller Equation load failure : %s", what);
@@ -150,8 +145,9 @@ void FixedItemController::SelectLoot(const LoadTable& lootRecord, std::string& b
 {
     LootLoader loader;
     if (gGameEngine) {
-        if (const RandomizerWeightModifiers* modifiers = gGameEngine->GetChestWeightModifiers(classification))
-            loader.SetRandomizerWeightModifiers(*modifiers);
+        RandomizerWeightModifiers modifiers;
+        gGameEngine->GetChestLootWeightModifiers(classification, modifiers);
+        loader.SetRandomizerWeightModifiers(modifiers);
     }
     loader.SetNoBrokenItems();
     PlayerInfo players;
@@ -205,7 +201,7 @@ void FixedItemController::LoadDropLoot()
     gGameEngine->GetPlayerInfo(m_playerInfo);
     const LoadTable& itemRecord = OpenFixedItemRecord(m_recordName);
     const ChestClassification classification =
-        ResolveChestClassification(itemRecord.GetString("lootClassification", ""));
+        GameEngine::ResolveChestClassificationEnum(itemRecord.GetString("lootClassification", ""));
     CalculateFixedItemLevel(itemRecord);
     std::string lootName;
     PickLootRecord(itemRecord, lootName);

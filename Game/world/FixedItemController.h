@@ -26,7 +26,8 @@ public:
     ~FixedItemController() override = default;
 
     // "averagePlayerLevel", "minPlayerLevel", "maxPlayerLevel", "numberOfPlayers",
-    // "gameDifficulty" (the players' information read when loot is made) and "proxyLevel".
+    // "gameDifficulty" (the players' information read when loot is made) and "proxyLevel"
+    // (the item's level from its spawn pool, read at every evaluation).
     DesignerVariableSlot<float> BindDesignerVariable(const char* name) override;
 
     virtual void SetParent(FixedItem* item) { m_parent = item; }
@@ -76,7 +77,6 @@ protected:
     FixedItem* m_parent = nullptr;
     FixedItem_State m_state = FixedItemState_None;
     PlayerInfo m_playerInfo;
-    uint32_t m_proxyLevel = 0;   // bound for formulas; refreshed before each evaluation
 
 private:
     // A non-empty formula's value, rounded, a negative value counting as 0; 0 (logged as
@@ -85,8 +85,5 @@ private:
 
     RandomUniform* m_random = nullptr;
 };
-
-// "Common" 0, "Champion" 1, "Hero" 2; any other word is Common.
-ChestClassification ResolveChestClassification(const std::string& word);
 
 }  // namespace GAME

@@ -13,7 +13,9 @@
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
 #include "Game/core/foundation/InstanceEntity.h"
+#include "Game/core/foundation/LocalizedText.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/world/MapMarkers.h"
 #include "Game/world/MeshObstacles.h"
 #include "Game/world/OwnedSound.h"
 
@@ -74,6 +76,7 @@ void StrategicMovementBase::Load(const LoadTable& table)
     m_dormantSound = CreateOwnedSound(table, "dormantSound");
     m_dormantToActiveSound = CreateOwnedSound(table, "dormantToActiveSound");
     m_activeSound = CreateOwnedSound(table, "activeSound");
+    m_descriptionTag = table.GetString("description", "");
     m_lightName = table.GetString("lightName", "");
     m_lightAttachPointName = table.GetString("lightAttachPointName", "");
     // A fade of no length would divide by zero: the shortest is 1 ms.
@@ -132,7 +135,7 @@ void StrategicMovementBase::SetState(StrategicMovementBaseState state, bool inst
         break;
     case StrategicMovementBaseState_Active:
         if (SoundPak* sound = GetDormantSound())
-            sound->FadeOut(m_soundFadeTime);
+            sound->FadeLastPlayedSound(m_soundFadeTime);
         PlayStateAnimation(m_activeAnimation, false, instant);
         if (!instant) {
             if (SoundPak* sound = GetDormantToActiveSound())
@@ -271,6 +274,24 @@ void StrategicMovementBase::RemovePathObstacle() { RemoveMeshObstacles(m_pathObs
 WorldVec3 StrategicMovementBase::GetMoveToPoint(uint32_t /*actorId*/) const { return GetCoords().GetPosition(); }
 
 void StrategicMovementBase::RequestToUse(uint32_t /*actorId*/) {}
+
+std::u16string StrategicMovementBase::GetGameDescription(bool highlighted) const
+{
+    std::u16string text = highlighted ? u"^y" : u"";
+    if (!m_descriptionTag.empty())
+        text += SimpleTagText(m_descriptionTag);
+    return text;
+}
+
+void StrategicMovementBase::AppendDetailMapNugget(int kind, std::vector<MinimapGameNugget>& out) const
+{
+    MinimapGameNugget nugget;
+    nugget.kind = kind;
+    nugget.text = GetGameDescription(false);
+    nugget.position = GetCoords().GetPosition();
+    nugget.facing = GetCoords().GetRegionCoords().zAxis;
+    out.push_back(std::move(nugget));
+}
 
 void StrategicMovementBase::HandleTargets(const std::vector<uint32_t>& /*targets*/) {}
 

@@ -22,6 +22,7 @@ class GraphicsAnim;
 class Light;
 class Player;
 class SoundPak;
+struct MinimapGameNugget;
 
 enum StrategicMovementBaseState : uint32_t {
     StrategicMovementBaseState_None = 0,
@@ -67,6 +68,8 @@ public:
     // A character asks to use the point; the base does nothing with it.
     virtual void RequestToUse(uint32_t actorId);
     virtual bool IsOfInterest() const { return m_state != StrategicMovementBaseState_Unqualified; }
+    // The point's name from its "description" tag, yellow ("^y") when highlighted.
+    virtual std::u16string GetGameDescription(bool highlighted) const;
     // Acts on the characters near the point (a respawn shrine heals them); the base does
     // nothing. Executed from StrategicMovementTargetConfigCmd.
     virtual void HandleTargets(const std::vector<uint32_t>& targets);
@@ -88,6 +91,8 @@ public:
     size_t GetPathObstacleCount() const { return m_pathObstacles.size(); }
 
 protected:
+    // One detail-map entry of that kind: the point's name, position and facing.
+    void AppendDetailMapNugget(int kind, std::vector<MinimapGameNugget>& out) const;
     virtual void SetState(StrategicMovementBaseState state, bool instant);
     // The state the point has for the local player; None without one.
     virtual StrategicMovementBaseState DetermineStateFromPlayer() const { return StrategicMovementBaseState_None; }
@@ -125,6 +130,7 @@ private:
     uint32_t m_dormantToActiveSound = 0;
     uint32_t m_activeSound = 0;
     StrategicMovementBaseState m_state = StrategicMovementBaseState_None;
+    std::string m_descriptionTag;
     std::string m_lightName;
     std::string m_lightAttachPointName;
     int m_lightFadeInTime = 1;   // ms, never below 1

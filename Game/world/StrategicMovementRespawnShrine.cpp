@@ -2,7 +2,6 @@
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
-#include "Engine/Minimap.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Player.h"
 #include "Game/core/Bonus.h"
@@ -87,9 +86,9 @@ void StrategicMovementRespawnShrine::HandleTargets(const std::vector<uint32_t>& 
             character->TakeBonus(bonus, true, PlayStatsLifeType_Unknown);
 }
 
-void StrategicMovementRespawnShrine::AppendDetailMapData(MinimapSink& sink) const
+void StrategicMovementRespawnShrine::AppendDetailMapData(std::vector<MinimapGameNugget>& out) const
 {
-    sink.Append(kMinimapKind, std::u16string(), GetCoords().GetPosition());
+    AppendDetailMapNugget(kMinimapKind, out);
 }
 
 }  // namespace GAME

@@ -7,7 +7,7 @@
 
 namespace GAME {
 
-class MinimapSink;
+struct MinimapGameNugget;
 
 class StrategicMovementRespawnShrine : public StrategicMovementBase {
     GAME_DECLARE_CLASS(StrategicMovementRespawnShrine)
@@ -31,7 +31,8 @@ public:
     // within the bind distance are sent to HandleTargets on every peer. Run by the
     // shrine's own frame after the point's update.
     virtual void Update(int elapsedMs);
-    void AppendDetailMapData(MinimapSink& sink) const;
+    // One entry of its kind with its name, position and facing.
+    void AppendDetailMapData(std::vector<MinimapGameNugget>& out) const;
 
     float GetHealthAbsolute() const { return m_healthAbsolute; }
     float GetHealthPercent() const { return m_healthPercent; }

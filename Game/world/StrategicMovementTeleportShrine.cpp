@@ -1,6 +1,5 @@
 #include "Game/world/StrategicMovementTeleportShrine.h"
 
-#include "Engine/Minimap.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
@@ -36,17 +35,18 @@ bool StrategicMovementTeleportShrine::InstallOnPlayerProximity(Player& player)
 
 void StrategicMovementTeleportShrine::RequestToUse(uint32_t actorId)
 {
-    const Player* player = ObjectManager::Get().GetObject<Player>(actorId);
-    if (!player || !player->IsControllingCharacter())
+    // The menu opens on the peer of the player who used the shrine, not for anyone else.
+    const Player* player = FindLocalPlayer();
+    if (!player || player->GetObjectId() != actorId)
         return;
     GameEvent_ActivateTeleportMenu event;
     event.objectId = GetObjectId();
     EventManager::Get().Send(event, "GameEvent_ActivateTeleportMenu");
 }
 
-void StrategicMovementTeleportShrine::AppendDetailMapData(MinimapSink& sink) const
+void StrategicMovementTeleportShrine::AppendDetailMapData(std::vector<MinimapGameNugget>& out) const
 {
-    sink.Append(kMinimapKind, std::u16string(), GetCoords().GetPosition());
+    AppendDetailMapNugget(kMinimapKind, out);
 }
 
 }  // namespace GAME

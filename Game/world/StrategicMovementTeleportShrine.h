@@ -9,7 +9,7 @@
 
 namespace GAME {
 
-class MinimapSink;
+struct MinimapGameNugget;
 
 // The local player used a teleport shrine: the shrine's object id.
 struct GameEvent_ActivateTeleportMenu : GameEvent {
@@ -25,9 +25,11 @@ public:
 
     // Its position put on the floor.
     WorldVec3 GetMoveToPoint(uint32_t actorId) const override;
-    // The local player opens the teleport menu ("GameEvent_ActivateTeleportMenu").
+    // The local player (the game engine's player id) opens the teleport menu
+    // ("GameEvent_ActivateTeleportMenu"); another player's use does nothing here.
     void RequestToUse(uint32_t actorId) override;
-    void AppendDetailMapData(MinimapSink& sink) const;
+    // One entry of its kind with its name, position and facing.
+    void AppendDetailMapData(std::vector<MinimapGameNugget>& out) const;
 
 protected:
     StrategicMovementBaseState DetermineStateFromPlayer() const override;

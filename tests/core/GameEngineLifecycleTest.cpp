@@ -87,8 +87,14 @@ TEST_F(GameEngineLifecycle, RecordValuesAreRead)
     EXPECT_EQ(engine.GetMasteryTierLevels(), (std::vector<uint32_t>{1, 4, 10}));
     EXPECT_EQ(engine.GetGameTextStyleName(GameTextClass::SkillName), "TooltipTitle");
     EXPECT_EQ(engine.GetGameTextStyleIndent(GameTextClass::SkillName), 10.0f);
-    EXPECT_EQ(engine.GetMonsterWeightModifiers(MonsterClassification_Hero)->prefixOnly, 25);   // truncated
-    EXPECT_EQ(engine.GetChestWeightModifiers(ChestClassification_Hero)->brokenOnly, -3);
+    RandomizerWeightModifiers monster;
+    engine.GetMonsterLootWeightModifiers(MonsterClassification_Hero, monster);
+    EXPECT_EQ(monster.prefixOnly, 25);   // truncated
+    RandomizerWeightModifiers chest;
+    chest.prefixOnly = 77;
+    engine.GetChestLootWeightModifiers(ChestClassification_Hero, chest);
+    EXPECT_EQ(chest.brokenOnly, -3);
+    EXPECT_NE(chest.prefixOnly, 77);   // every value of the rank is copied
     EXPECT_FLOAT_EQ(engine.GetCamera().GetCameraDistanceDefault(), 0.0f);
 }
 

@@ -72,8 +72,8 @@ TEST_F(TeleportActivityTest, LocalServerTeleportDissolvesLoadsMovesAndReappears)
     EXPECT_EQ(activity->GetState(), TeleportActivity::State_Dissolve);
     EXPECT_TRUE(player->IsTeleporting());
     EXPECT_TRUE(player->IsInvincible());
-    EXPECT_TRUE(player->IsDissolving());
-    EXPECT_EQ(static_cast<Actor*>(player)->GetDissolveTexture(), "System/Textures/Cloud.tex");   // the mesh's, not the record's
+    EXPECT_TRUE(player->GetMeshInstance().IsDissolving());
+    EXPECT_EQ(player->GetMeshInstance().GetDissolveTexture(), "System/Textures/Cloud.tex");   // the mesh's, not the record's
     EXPECT_EQ(engine->GetMouseLockCount(), 1);
     EXPECT_EQ(engine->GetNeedsSleepCounter(), 1);
     EXPECT_NE(engine->FindNRLoader(kMainPlayerId), nullptr);
@@ -100,7 +100,7 @@ TEST_F(TeleportActivityTest, LocalServerTeleportDissolvesLoadsMovesAndReappears)
     manager.Update(1000);   // the loading period
     EXPECT_EQ(activity->GetState(), TeleportActivity::State_Reappear);
     EXPECT_TRUE(engine->IsRenderingEnabled());
-    EXPECT_TRUE(player->IsUnDissolving());
+    EXPECT_TRUE(player->GetMeshInstance().IsUnDissolving());
     EXPECT_EQ(player->GetCoords().GetRegion(), destination);
     EXPECT_EQ(player->GetCoords().GetRegionCoords().origin, Vec3(10, 5, 20));
     manager.Update(500);
@@ -122,11 +122,11 @@ TEST_F(TeleportActivityTest, TeleportIntoNoRegionEndsAtOnceLeavingThePlayerAlone
     Player* player = Placed(MakeMainPlayer());
     TeleportLocalClientActivity activity;
     activity.Set(-500, 0, -500, kMainPlayerId);
-    EXPECT_TRUE(activity.IsFinished());
+    EXPECT_TRUE(activity.IsComplete());
     activity.Update(16);
     EXPECT_FALSE(player->IsTeleporting());
     EXPECT_FALSE(player->IsInvincible());
-    EXPECT_FALSE(player->IsDissolving());
+    EXPECT_FALSE(player->GetMeshInstance().IsDissolving());
     EXPECT_EQ(player->GetCoords().GetRegion(), source);
     EXPECT_EQ(engine->FindNRLoader(kMainPlayerId), nullptr);
     EXPECT_EQ(engine->GetNeedsSleepCounter(), 0);

@@ -83,6 +83,31 @@ TEST_F(FixedItemContainerTest, AUseRightAfterTheGuardDiesOpensTheChestBeforeTheT
     EXPECT_EQ(chest->GetCurrentState(), FixedItemState_Open);
 }
 
+TEST_F(FixedItemContainerTest, AUseLiftsOnlyTheRadiusLockNotOneATriggerSet)
+{
+    FixedItemContainer* chest = Chest("LockedRadius,5,\nLockedClassification,Hero,\n");
+    Monster* hero = Guard("Hero", 2.0f);
+    Step();
+    ASSERT_TRUE(chest->IsRadiusLocked());
+    chest->SetLock(true);   // a trigger action locks it between the timed checks
+    hero->SetLifeState(Character_LifeState_Dead);
+    chest->RequestToUse(5);
+    Step();
+    EXPECT_TRUE(chest->IsLocked());
+    EXPECT_EQ(chest->GetCurrentState(), FixedItemState_Closed);
+
+    // Unlocked by the radius check, then locked by a trigger: a use does not open it.
+    World::Get().RemoveEntity(hero);
+    for (int i = 0; i < 40 && chest->IsLocked(); ++i)
+        Step();
+    ASSERT_FALSE(chest->IsLocked());
+    chest->SetLock(true);
+    chest->RequestToUse(5);
+    Step();
+    EXPECT_TRUE(chest->IsLocked());
+    EXPECT_EQ(chest->GetCurrentState(), FixedItemState_Closed);
+}
+
 TEST_F(FixedItemContainerTest, ATouchOpensTheChestAndTheLootComesAtTheLootEventOnly)
 {
     NiceNetwork network;

@@ -94,6 +94,23 @@ TEST_F(FixedItemControllerTest, TheLevelPicksTheTableAndTheFormulaGivesTheLevel)
     EXPECT_EQ(untouched, "kept");
 }
 
+TEST_F(FixedItemControllerTest, TheProxyLevelIsTheItemsAsItIsWhenAsked)
+{
+    FixedItem* chest = MakeOf<FixedItem>("FixedItem");
+    controller.SetParent(chest);
+    chest->SetProxyLevel(7);   // a spawn pool sets it after the controller exists
+    float value = 0.0f;
+    ASSERT_TRUE(controller.GetDesignerVariable("proxyLevel", value));
+    EXPECT_EQ(value, 7.0f);
+
+    const std::string formula = NewRecord("LevelFormula", "levelEquation,proxyLevel+0,\n");
+    const LoadTable& item = Table("levelEquationFile," + formula + ",\n");
+    chest->SetProxyLevel(4);
+    controller.CalculateFixedItemLevel(item);
+    EXPECT_EQ(controller.GetLevel(), 4u);
+    EXPECT_FALSE(controller.GetDesignerVariable("proxylevel", value));   // names match exactly
+}
+
 TEST_F(FixedItemControllerTest, ADrawOfZeroTakesAnEntryWhoseRunningChanceIsZero)
 {
     controller.SetRandomGen(&random);

@@ -4,6 +4,7 @@
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
 #include "Game/network/ActorConfigCommands.h"
+#include "Game/world/MapMarkers.h"
 #include "Game/world/StrategicMovementMarker.h"
 #include "Game/world/StrategicMovementRespawnShrine.h"
 #include "Game/world/StrategicMovementTeleportShrine.h"
@@ -87,9 +88,36 @@ TEST_F(StrategicMovementTest, ATeleportShrineIsDiscoveredNearbyLightsUpAndOpensT
     Listen("GameEvent_ActivateTeleportMenu");
     shrine->RequestToUse(hero->GetObjectId());
     EXPECT_EQ(events.Count("GameEvent_ActivateTeleportMenu"), 1);
-    hero->SetIsControllingCharacter(false);   // another's player opens no menu here
-    shrine->RequestToUse(hero->GetObjectId());
+    // Another player's use opens no menu on this peer, whatever character it controls.
+    auto* other = Place(MakeOf<Player>("Player"), 2.0f);
+    other->SetIsControllingCharacter(true);
+    shrine->RequestToUse(other->GetObjectId());
     EXPECT_EQ(events.Count("GameEvent_ActivateTeleportMenu"), 1);
+    hero->SetIsControllingCharacter(false);   // still the local player
+    shrine->RequestToUse(hero->GetObjectId());
+    EXPECT_EQ(events.Count("GameEvent_ActivateTeleportMenu"), 2);
+}
+
+TEST_F(StrategicMovementTest, BothShrinesGiveTheMapTheirNameAndFacing)
+{
+    Hero(50.0f);
+    auto* teleport = Point<StrategicMovementTeleportShrine>("StrategicMovementTeleportShrine", 0.0f,
+                                                            "description,tagTeleportShrine,\n");
+    auto* respawn = Point<StrategicMovementRespawnShrine>("StrategicMovementRespawnShrine", 10.0f,
+                                                          "description,tagRespawnShrine,\n");
+    std::vector<MinimapGameNugget> map;
+    teleport->AppendDetailMapData(map);
+    respawn->AppendDetailMapData(map);
+    ASSERT_EQ(map.size(), 2u);
+    EXPECT_EQ(map[0].kind, StrategicMovementTeleportShrine::kMinimapKind);
+    EXPECT_EQ(map[0].text, u"tagTeleportShrine");
+    EXPECT_EQ(map[1].kind, StrategicMovementRespawnShrine::kMinimapKind);
+    EXPECT_EQ(map[1].text, u"tagRespawnShrine");
+    for (const MinimapGameNugget& entry : map) {
+        EXPECT_FLOAT_EQ(entry.facing.z, 1.0f);
+        EXPECT_FLOAT_EQ(entry.facing.x, 0.0f);
+    }
+    EXPECT_FLOAT_EQ(map[1].position.GetRegionPosition().x, 10.0f);
 }
 
 TEST_F(StrategicMovementTest, AFadeOfNoTimeTakesAMillisecond)
