@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "Engine/Engine.h"
+#include "Engine/EventManager.h"
 #include "Engine/GameServices.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
@@ -17,8 +18,10 @@
 #include "Game/characters/Player.h"
 #include "Game/characters/Typhon.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/GameEvents.h"
 #include "Game/core/GameUIInterface.h"
 #include "Game/core/PlayerManagerClient.h"
+#include "Game/world/MapMarkers.h"
 #include "host/HostBosses.h"
 #include "host/HostDispatch.h"
 #include "host/HostLevelUI.h"
@@ -171,13 +174,24 @@ public:
     }
 
 private:
+    // Places the level's objects, then tells the scripted characters where the script
+    // points placed for them stand: every character of the level is there by then,
+    // whatever the order of the lines.
     void PlaceAll(Region* region)
     {
+        std::vector<uint32_t> points;
         for (const HostLevel::Placement& placement : m_level.m_placements) {
             auto* entity = ObjectManager::Get().CreateObjectFromFile<Entity>(placement.record);
-            if (!entity || !Place(*entity, region, placement))
+            if (!entity || !Place(*entity, region, placement)) {
                 std::printf("level: %s could not be placed\n", placement.record.c_str());
+                continue;
+            }
+            if (entity->IsA<ScriptPoint>())
+                points.push_back(entity->GetObjectId());
         }
+        for (uint32_t id : points)
+            if (const auto* point = ObjectManager::Get().GetObject<ScriptPoint>(id))
+                HostLevel::AnnounceScriptPoint(*point);
     }
 
     struct Seen {
@@ -232,6 +246,15 @@ private:
     std::map<uint32_t, Seen> m_seen;
     std::string m_music;
 };
+
+void HostLevel::AnnounceScriptPoint(const ScriptPoint& point)
+{
+    GameEvent_ScriptPoint event;
+    event.coords = point.GetCoords();
+    event.characterName = point.GetScriptCharacter();
+    event.sequenceNum = point.GetSequenceNum();
+    EventManager::Get().Send(event, "GameEvent_ScriptPoint");
+}
 
 Region* HostLevel::OpenRegion(bool setApart) const
 {

@@ -48,6 +48,7 @@
 namespace GAME {
 
 class Region;
+class ScriptPoint;
 
 class HostLevel {
 public:
@@ -73,6 +74,10 @@ public:
     const std::vector<Step>& GetSteps() const { return m_steps; }
     const Placement& GetPlayer() const { return m_player; }
     uint32_t GetRegionId() const { return m_regionId; }
+    // Tells the scripted characters (by "GameEvent_ScriptPoint") where a script point the
+    // level placed stands, which character it is for and its number in that character's
+    // sequence. The level does so for each of its points once all its objects are placed.
+    static void AnnounceScriptPoint(const ScriptPoint& point);
     // The level's region, made when no region has its id yet: set apart from the world's
     // origin (HostLevelArrival::kRegionOffset) for a level entered through a portal. Every
     // host of a networked game opens it alike, so that what the server sends of it is

@@ -27,13 +27,18 @@ struct GameEvent_ExitBoundingVolume : GameEvent {
     uint32_t entityId = 0;
 };
 
-// A designer object of the level was loaded, had its first update, or was destroyed
-// (sent under "GameEvent_GenericEntitySpawn", "GameEvent_GenericEntityInitialUpdate" and
-// "GameEvent_GenericEntityDestroy"): its name in the level and its id.
-struct GameEvent_GenericEntity : GameEvent {
+// What the three generic entity events carry: the designer object's name in the level
+// and its id.
+struct GenericEntityEvent : GameEvent {
     std::string objectName;
     uint32_t objectId = 0;
 };
+// A designer object of the level was loaded (sent under "GameEvent_GenericEntitySpawn").
+struct GameEvent_GenericEntitySpawn : GenericEntityEvent {};
+// It had its first update ("GameEvent_GenericEntityInitialUpdate").
+struct GameEvent_GenericEntityInitialUpdate : GenericEntityEvent {};
+// It was destroyed ("GameEvent_GenericEntityDestroy").
+struct GameEvent_GenericEntityDestroy : GenericEntityEvent {};
 
 // A creature's controller made it start dying: its id.
 struct GameEvent_CreatureStartDeath : GameEvent {

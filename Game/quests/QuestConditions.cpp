@@ -462,13 +462,13 @@ void VolumeCondition::SerializeChildProperties(IOStream& stream)
     stream.StreamString("volumeRecord", m_record);
 }
 
-void VolumeCondition::OnSpawn(const GameEvent_GenericEntity& event)
+void VolumeCondition::OnSpawn(const GameEvent_GenericEntitySpawn& event)
 {
     if (!IsParentFired() && RecordMatches(m_record, event.objectName) && !IsTracked(event.objectId))
         m_volumes.push_back(event.objectId);
 }
 
-void VolumeCondition::OnDestroy(const GameEvent_GenericEntity& event)
+void VolumeCondition::OnDestroy(const GameEvent_GenericEntityDestroy& event)
 {
     if (!IsParentFired() && RecordMatches(m_record, event.objectName))
         std::erase(m_volumes, event.objectId);

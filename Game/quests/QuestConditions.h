@@ -211,7 +211,7 @@ class CharacterCompletionCondition : public QuestCondition, public GenericEntity
 public:
     using QuestCondition::QuestCondition;
     void SerializeChildProperties(IOStream& stream) override;
-    void OnGenericEntityInitialUpdate(const GameEvent_GenericEntity&) override {}
+    void OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate&) override {}
     void OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message) override;
     void SetCharacterRecord(const std::string& record) { m_record = record; }
     const std::string& GetCharacterRecord() const { return m_record; }
@@ -249,16 +249,16 @@ class VolumeCondition : public QuestCondition {
 public:
     VolumeCondition(uint32_t id, Trigger* parent);
     void SerializeChildProperties(IOStream& stream) override;
-    void OnSpawn(const GameEvent_GenericEntity& event);
-    void OnDestroy(const GameEvent_GenericEntity& event);
+    void OnSpawn(const GameEvent_GenericEntitySpawn& event);
+    void OnDestroy(const GameEvent_GenericEntityDestroy& event);
     void SetVolumeRecord(const std::string& record) { m_record = record; }
     bool IsTracked(uint32_t volumeId) const;
 
 protected:
     std::string m_record;
     std::vector<uint32_t> m_volumes;
-    GameEventListener<VolumeCondition, GameEvent_GenericEntity> m_spawnListener;
-    GameEventListener<VolumeCondition, GameEvent_GenericEntity> m_destroyListener;
+    GameEventListener<VolumeCondition, GameEvent_GenericEntitySpawn> m_spawnListener;
+    GameEventListener<VolumeCondition, GameEvent_GenericEntityDestroy> m_destroyListener;
 };
 
 class Condition_EnterVolume : public VolumeCondition {

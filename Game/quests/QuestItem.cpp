@@ -95,7 +95,7 @@ void AnnounceQuestLocation(const QuestLocation& location, const char* eventName)
 
 QuestLocation::~QuestLocation()
 {
-    AnnounceQuestLocation<GameEvent_GenericEntity>(*this, "GameEvent_GenericEntityDestroy");
+    AnnounceQuestLocation<GameEvent_GenericEntityDestroy>(*this, "GameEvent_GenericEntityDestroy");
 }
 
 void QuestLocation::Load(const LoadTable& table)
@@ -103,14 +103,14 @@ void QuestLocation::Load(const LoadTable& table)
     SetMesh(kDefaultMesh);
     Actor::Load(table);
     SetMesh(kDefaultMesh);
-    AnnounceQuestLocation<GameEvent_GenericEntity>(*this, "GameEvent_GenericEntitySpawn");
+    AnnounceQuestLocation<GameEvent_GenericEntitySpawn>(*this, "GameEvent_GenericEntitySpawn");
 }
 
 void QuestLocation::InitialUpdate()
 {
     Actor::InitialUpdate();
     SetVisibility(gEngine->IsEditorMode());
-    AnnounceQuestLocation<GameEvent_GenericEntity>(*this, "GameEvent_GenericEntityInitialUpdate");
+    AnnounceQuestLocation<GameEvent_GenericEntityInitialUpdate>(*this, "GameEvent_GenericEntityInitialUpdate");
 }
 
 void QuestLocation::UpdateSelf(int elapsedMs)

@@ -87,7 +87,7 @@ QuestRepository::QuestRepository() : m_saveThread(std::make_unique<QuestStateSav
         "GameEvent_CreatureInitialUpdate", &QuestRepository::OnCreatureInitialUpdate, this));
     m_handlers.push_back(std::make_unique<GameEventListener<QuestRepository, GameEvent_EnterBoundingVolume>>(
         "GameEvent_EnterBoundingVolume", &QuestRepository::OnEnterBoundingVolume, this));
-    m_handlers.push_back(std::make_unique<GameEventListener<QuestRepository, GameEvent_GenericEntity>>(
+    m_handlers.push_back(std::make_unique<GameEventListener<QuestRepository, GameEvent_GenericEntityInitialUpdate>>(
         "GameEvent_GenericEntityInitialUpdate", &QuestRepository::OnGenericEntityInitialUpdate, this));
     m_handlers.push_back(std::make_unique<GameEventListener<QuestRepository, GameEvent_CreatureDeath>>(
         "GameEvent_CreatureDeath", &QuestRepository::OnCreatureDeath, this));
@@ -854,7 +854,7 @@ void QuestRepository::OnEnterBoundingVolume(const GameEvent_EnterBoundingVolume&
 }
 
 // A proxy's first update also goes to the other hosts, with the monsters it spawned.
-void QuestRepository::OnGenericEntityInitialUpdate(const GameEvent_GenericEntity& event)
+void QuestRepository::OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event)
 {
     const bool listened =
         RouteByRecord(m_genericInitialUpdates, event.objectName, m_routeCopies, m_routeDepth,

@@ -37,7 +37,7 @@ struct GameEvent_ConversationBegin;
 struct GameEvent_CreatureDeath;
 struct GameEvent_CreatureInitialUpdate;
 struct GameEvent_EnterBoundingVolume;
-struct GameEvent_GenericEntity;
+struct GameEvent_GenericEntityInitialUpdate;
 struct GameEvent_Reward;
 
 // The log channel that traces the repository's work.
@@ -59,7 +59,7 @@ public:
 class GenericEntityInitialUpdateListener {
 public:
     virtual ~GenericEntityInitialUpdateListener();
-    virtual void OnGenericEntityInitialUpdate(const GameEvent_GenericEntity& event) = 0;
+    virtual void OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event) = 0;
     virtual void OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message) = 0;
 };
 
@@ -197,7 +197,7 @@ public:
     void OnCompleteQuestNow(const GameEvent_CompleteQuestNow& event);
     void OnCreatureInitialUpdate(const GameEvent_CreatureInitialUpdate& event);
     void OnEnterBoundingVolume(const GameEvent_EnterBoundingVolume& event);
-    void OnGenericEntityInitialUpdate(const GameEvent_GenericEntity& event);
+    void OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event);
     void OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message);
     void OnCreatureDeath(const GameEvent_CreatureDeath& event);
     void OnReward(const GameEvent_Reward& event);

@@ -126,7 +126,7 @@ void TargetedQuestAction::OnCreatureInitialUpdate(const GameEvent_CreatureInitia
         TryFire();
 }
 
-void TargetedQuestAction::OnGenericEntityInitialUpdate(const GameEvent_GenericEntity& event)
+void TargetedQuestAction::OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event)
 {
     if (!TargetRecordMatches(m_record, event.objectName))
         return;
@@ -326,7 +326,7 @@ void Action_TaskCreatureToLocation::OnCreatureInitialUpdate(const GameEvent_Crea
     TargetedQuestAction::OnCreatureInitialUpdate(event);
 }
 
-void Action_TaskCreatureToLocation::OnGenericEntityInitialUpdate(const GameEvent_GenericEntity& event)
+void Action_TaskCreatureToLocation::OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event)
 {
     if (TargetRecordMatches(m_location, event.objectName)) {
         m_locationId = event.objectId;
@@ -758,7 +758,7 @@ void Action_FireSkill::OnCreatureInitialUpdate(const GameEvent_CreatureInitialUp
     Route(event.objectName, {event.objectId});
 }
 
-void Action_FireSkill::OnGenericEntityInitialUpdate(const GameEvent_GenericEntity& event)
+void Action_FireSkill::OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event)
 {
     std::vector<uint32_t> made;
     if (const Proxy* proxy = ObjectManager::Get().GetObject<Proxy>(event.objectId))

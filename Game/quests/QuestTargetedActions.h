@@ -44,7 +44,7 @@ public:
 
     void StreamChildProperties(IOStream& stream) override;
     void OnCreatureInitialUpdate(const GameEvent_CreatureInitialUpdate& event) override;
-    void OnGenericEntityInitialUpdate(const GameEvent_GenericEntity& event) override;
+    void OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event) override;
     void OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message) override;
     void OnFixedItemSpawn(const GameEvent_FixedItemSpawn& event);
     void OnCreatureSpawn(const GameEvent_CreatureSpawn& event);
@@ -148,7 +148,7 @@ class Action_TaskCreatureToLocation : public TargetedQuestAction {
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
     void OnCreatureInitialUpdate(const GameEvent_CreatureInitialUpdate& event) override;
-    void OnGenericEntityInitialUpdate(const GameEvent_GenericEntity& event) override;
+    void OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event) override;
     void SetCanReFire(bool v) { m_canReFire = v; }
     void SetLocationRecord(const std::string& record);
     void SetFight(bool fight) { m_fight = fight; }
@@ -479,7 +479,7 @@ class Action_FireSkill : public TargetedQuestAction {
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
     void OnCreatureInitialUpdate(const GameEvent_CreatureInitialUpdate& event) override;
-    void OnGenericEntityInitialUpdate(const GameEvent_GenericEntity& event) override;
+    void OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event) override;
     void OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message) override;
     void SetSkill(const std::string& skill) { m_skill = skill; }
     void SetSourceRecord(const std::string& record);

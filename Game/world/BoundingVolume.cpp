@@ -40,7 +40,7 @@ BoundingVolume::~BoundingVolume()
 {
     if (gEngine && gEngine->IsEditorMode())
         EditorFilter::Get().Remove(GetObjectId());
-    SendGenericEvent("GameEvent_GenericEntityDestroy");
+    SendGenericEvent<GameEvent_GenericEntityDestroy>("GameEvent_GenericEntityDestroy");
 }
 
 void BoundingVolume::Load(const LoadTable& table)
@@ -49,7 +49,7 @@ void BoundingVolume::Load(const LoadTable& table)
     Actor::Load(table);
     SetOwnMesh(kSphereMesh);
     m_radius = table.GetFloat("radius", 0.0f);
-    SendGenericEvent("GameEvent_GenericEntitySpawn");
+    SendGenericEvent<GameEvent_GenericEntitySpawn>("GameEvent_GenericEntitySpawn");
 }
 
 bool BoundingVolume::IsInWorld() const
@@ -66,7 +66,7 @@ void BoundingVolume::InitialUpdate()
     if (editor)
         EditorFilter::Get().Add(GetObjectId(), kEditorFilterType);
     CollectEntitiesInVolume(m_entitiesInVolume);
-    SendGenericEvent("GameEvent_GenericEntityInitialUpdate");
+    SendGenericEvent<GameEvent_GenericEntityInitialUpdate>("GameEvent_GenericEntityInitialUpdate");
 }
 
 // The entities inside now and those inside at the last update are both sorted by id and
@@ -177,9 +177,10 @@ void BoundingVolume::CollectEntitiesInVolume(std::vector<uint32_t>& out) const
     std::sort(out.begin(), out.end());
 }
 
+template <class Event>
 void BoundingVolume::SendGenericEvent(const char* eventName) const
 {
-    GameEvent_GenericEntity event;
+    Event event;
     event.objectName = GetObjectName();
     event.objectId = GetObjectId();
     EventManager::Get().Send(event, eventName);

@@ -70,6 +70,7 @@ protected:
     void AddQueuedEntities();
     void EraseQueuedEntities();
     // Sends one of the three generic entity events with the volume's name and id.
+    template <class Event>
     void SendGenericEvent(const char* eventName) const;
     // Follows the parent it is attached to.
     void FollowParent();

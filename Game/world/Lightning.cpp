@@ -187,8 +187,9 @@ void Lightning::UpdateSelf(int elapsedMs)
         bolt.fade = top - bottom;
         if (i >= m_polylines.size() || m_polylines[i].empty())
             continue;
-        // A lifetime of 0 or less (the record's default) has nothing to show: it ends now.
-        if (bolt.lifetime <= 0 || bolt.lifetime < m_ageMs) {
+        // A lifetime of 0 or less (the record's default) has nothing to show: it ends now;
+        // a bolt ends as its age reaches its lifetime.
+        if (bolt.lifetime <= 0 || bolt.lifetime <= m_ageMs) {
             bolt.lifetime = 0;
             m_polylines[i].clear();
             continue;

@@ -3,7 +3,6 @@
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
-#include "Game/core/GameEvents.h"
 #include "Game/world/BoundingVolume.h"
 
 namespace GAME {
@@ -55,17 +54,6 @@ void ScriptPoint::Load(const LoadTable& table)
     SetOwnMesh(BoundingVolume::kSphereMesh);
     m_scriptCharacter = table.GetString("scriptCharacter", "");
     m_sequenceNum = table.GetInt("sequenceNum", 0);
-}
-
-// The point tells the scripted characters where it stands once it is in the world.
-void ScriptPoint::InitialUpdate()
-{
-    Actor::InitialUpdate();
-    GameEvent_ScriptPoint event;
-    event.coords = GetCoords();
-    event.characterName = m_scriptCharacter;
-    event.sequenceNum = m_sequenceNum;
-    EventManager::Get().Send(event, "GameEvent_ScriptPoint");
 }
 
 // ---- Hall of fame -------------------------------------------------------------------------

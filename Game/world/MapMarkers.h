@@ -40,9 +40,9 @@ class ScriptPoint : public Actor {
     GAME_DECLARE_CLASS(ScriptPoint)
 
 public:
+    // The point itself tells no one where it stands: the level's script does (the host
+    // sends "GameEvent_ScriptPoint" for it).
     void Load(const LoadTable& table) override;
-    // Sends "GameEvent_ScriptPoint" with the point's coordinates, character and number.
-    void InitialUpdate() override;
     bool CanCollide(const Entity* /*other*/) const override { return false; }
     // A box of no size.
     OBBox GetCollisionBox() const { return OBBox(); }

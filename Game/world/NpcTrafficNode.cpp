@@ -42,7 +42,7 @@ void NpcTrafficNode::InitialUpdate()
 }
 
 // Or it has its first update later, and says so.
-void NpcTrafficNode::OnEntityInitialUpdate(const GameEvent_GenericEntity& event)
+void NpcTrafficNode::OnEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event)
 {
     if (m_nextTrafficNode.empty() || event.objectId == GetObjectId())
         return;

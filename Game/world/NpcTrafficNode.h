@@ -32,13 +32,13 @@ public:
     static std::string ReduceName(const std::string& objectName);
 
 private:
-    void OnEntityInitialUpdate(const GameEvent_GenericEntity& event);
+    void OnEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event);
 
     uint32_t m_nextTrafficNodeId = 0;
     std::string m_nextTrafficNode;
     std::string m_reducedNext;
     bool m_canBeFinalDestination = true;
-    GameEventListener<NpcTrafficNode, GameEvent_GenericEntity> m_initialUpdateHandler;
+    GameEventListener<NpcTrafficNode, GameEvent_GenericEntityInitialUpdate> m_initialUpdateHandler;
 };
 
 }  // namespace GAME

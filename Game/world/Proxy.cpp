@@ -311,7 +311,7 @@ void Proxy::RunProxy()
     if (m_spent)
         return;
     // Quests and trigger actions hear of the proxy here and may disable it.
-    GameEvent_GenericEntity event;
+    GameEvent_GenericEntityInitialUpdate event;
     event.objectName = GetObjectName();
     event.objectId = GetObjectId();
     EventManager::Get().Send(event, "GameEvent_GenericEntityInitialUpdate");

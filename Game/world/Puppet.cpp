@@ -42,11 +42,13 @@ void Puppet::Load(const LoadTable& table)
 // The animations are loaded with the record: nothing is left to load ahead.
 void Puppet::PreLoad(bool /*preloadNow*/) {}
 
+// The record's speeds are kept with the animations, but every animation plays at its own
+// rate: a figure the skill holds keeps pace with the hold, not with the record.
 bool Puppet::Play(const Player& player, bool loop)
 {
     if (!player.animation)
         return false;
-    PlayAnimation(0, player.animation, loop, player.speed, 0);
+    PlayAnimation(0, player.animation, loop, kPlaySpeed, 0);
     return true;
 }
 
@@ -54,33 +56,33 @@ void Puppet::StartAnimating()
 {
     FadeIn();
     if (Play(m_start, false)) {
-        m_state = State_Starting;
+        m_puppetState = State_Starting;
         return;
     }
     Play(m_idle, true);
-    m_state = State_Idle;
+    m_puppetState = State_Idle;
 }
 
 void Puppet::ReleaseToWorld()
 {
     if (Play(m_end, false)) {
-        m_state = State_Ending;
+        m_puppetState = State_Ending;
         return;
     }
     FadeOut();
-    m_state = State_FadingOut;
+    m_puppetState = State_FadingOut;
 }
 
 void Puppet::FadeIn()
 {
     m_fadeTimerMs = m_fadeInMs;
-    m_fadingIn = true;
+    m_isFadingIn = true;
 }
 
 void Puppet::FadeOut()
 {
     m_fadeTimerMs = m_fadeOutMs;
-    m_fadingIn = false;
+    m_isFadingIn = false;
 }
 
 void Puppet::AnimationCallback(const Name& event)
@@ -88,12 +90,12 @@ void Puppet::AnimationCallback(const Name& event)
     Actor::AnimationCallback(event);
     if (event != EndEvent())
         return;
-    if (m_state == State_Starting) {
+    if (m_puppetState == State_Starting) {
         Play(m_idle, true);
-        m_state = State_Idle;
-    } else if (m_state == State_Ending) {
+        m_puppetState = State_Idle;
+    } else if (m_puppetState == State_Ending) {
         FadeOut();
-        m_state = State_FadingOut;
+        m_puppetState = State_FadingOut;
     }
 }
 
@@ -102,13 +104,13 @@ void Puppet::UpdateSelf(int elapsedMs)
     Actor::UpdateSelf(elapsedMs);
     if (m_fadeTimerMs > 0) {
         AddElapsed(m_fadeTimerMs, -elapsedMs);
-        const int32_t length = m_fadingIn ? m_fadeInMs : m_fadeOutMs;
+        const int32_t length = m_isFadingIn ? m_fadeInMs : m_fadeOutMs;
         const float part = static_cast<float>(m_fadeTimerMs) / static_cast<float>(length);
-        const float shade = std::clamp(m_fadingIn ? 1.0f - part : part, 0.0f, 1.0f);
+        const float shade = std::clamp(m_isFadingIn ? 1.0f - part : part, 0.0f, 1.0f);
         SetTintColor(Color{shade, shade, shade, 1.0f});
     }
-    if (m_state == State_FadingOut && m_fadeTimerMs < 1) {
-        m_state = State_None;
+    if (m_puppetState == State_FadingOut && m_fadeTimerMs < 1) {
+        m_puppetState = State_None;
         World::Get().RemoveEntity(this);
         ObjectManager::Get().DestroyObjectEx(this, "Puppet", __LINE__);
     }

@@ -16,6 +16,8 @@ class Puppet : public Actor {
 
 public:
     enum State : int32_t { State_None = 0, State_Starting = 1, State_Idle = 2, State_Ending = 3, State_FadingOut = 4 };
+    // Every animation plays at this speed.
+    static constexpr float kPlaySpeed = 1.0f;
 
     Puppet() = default;
     // Gives back the animations it loaded.
@@ -33,7 +35,7 @@ public:
     void UpdateSelf(int elapsedMs) override;
 
     // Ready to be moved: idling.
-    virtual bool IsReady() const { return m_state == State_Idle; }
+    virtual bool IsReady() const { return m_puppetState == State_Idle; }
     // Fades in and plays the start animation (or idles at once without one).
     virtual void StartAnimating();
     virtual void FadeIn();
@@ -41,27 +43,27 @@ public:
     // Plays the end animation (or fades out at once without one); its holder forgets it.
     virtual void ReleaseToWorld();
 
-    State GetPuppetState() const { return m_state; }
+    State GetPuppetState() const { return m_puppetState; }
     int32_t GetFadeTimer() const { return m_fadeTimerMs; }
 
 private:
     // One animation the puppet plays, loaded with the record.
     struct Player {
         GraphicsAnim* animation = nullptr;
-        float speed = 1.0f;
+        float speed = 1.0f;   // the record's, kept with the animation
     };
     void LoadPlayer(Player& player, const LoadTable& table, const char* key, const char* speedKey);
     // Plays it on the body; false without an animation.
     bool Play(const Player& player, bool loop);
 
-    State m_state = State_None;
+    State m_puppetState = State_None;
     Player m_start;
     Player m_idle;
     Player m_end;
     int32_t m_fadeTimerMs = 0;
     int32_t m_fadeInMs = 0;
     int32_t m_fadeOutMs = 0;
-    bool m_fadingIn = false;
+    bool m_isFadingIn = false;
 };
 
 }  // namespace GAME

@@ -98,11 +98,14 @@ TEST_F(BoundingVolumeTest, LeavingAndComingBackBetweenUpdatesRaisesNothingAndThe
 TEST_F(BoundingVolumeTest, GenericEventsCarryTheObjectNameAndARecordWithoutRadiusNeverTriggers)
 {
     EventCapture events;
-    events.Keep<GameEvent_GenericEntity>("GameEvent_GenericEntitySpawn");
+    events.Keep<GameEvent_GenericEntitySpawn>("GameEvent_GenericEntitySpawn");
+    events.Keep<GameEvent_GenericEntityInitialUpdate>("GameEvent_GenericEntityInitialUpdate");
+    events.Keep<GameEvent_GenericEntityDestroy>("GameEvent_GenericEntityDestroy");
     Record("Records/Test/NoRadius.dbr", "Class,BoundingVolume,\n");
     auto* volume = Make<BoundingVolume>("Records/Test/NoRadius.dbr");
-    ASSERT_EQ(events.Kept<GameEvent_GenericEntity>("GameEvent_GenericEntitySpawn").size(), 1u);
-    EXPECT_EQ(events.Kept<GameEvent_GenericEntity>("GameEvent_GenericEntitySpawn")[0].objectId, volume->GetObjectId());
+    const uint32_t id = volume->GetObjectId();
+    ASSERT_EQ(events.Kept<GameEvent_GenericEntitySpawn>("GameEvent_GenericEntitySpawn").size(), 1u);
+    EXPECT_EQ(events.Kept<GameEvent_GenericEntitySpawn>("GameEvent_GenericEntitySpawn")[0].objectId, id);
     EXPECT_EQ(volume->GetRadius(), 0.0f);
     EXPECT_EQ(volume->GetMeshName(), BoundingVolume::kSphereMesh);
     World::Get().AddEntity(volume, At(0.0f));
@@ -110,8 +113,15 @@ TEST_F(BoundingVolumeTest, GenericEventsCarryTheObjectNameAndARecordWithoutRadiu
     Frame();
     Frame();
     EXPECT_EQ(events.Count("GameEvent_EnterBoundingVolume"), 0u);
-    EXPECT_EQ(events.Count("GameEvent_GenericEntityInitialUpdate"), 1u);
+    const auto first = events.Kept<GameEvent_GenericEntityInitialUpdate>("GameEvent_GenericEntityInitialUpdate");
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].objectName, "Records/Test/NoRadius.dbr");
     EXPECT_FALSE(volume->GetVisibility());
+    ObjectManager::Get().DestroyObjectEx(volume, __FILE__, __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+    const auto gone = events.Kept<GameEvent_GenericEntityDestroy>("GameEvent_GenericEntityDestroy");
+    ASSERT_EQ(gone.size(), 1u);
+    EXPECT_EQ(gone[0].objectId, id);
 }
 
 TEST_F(BoundingVolumeTest, SetsKeepTheirSpheresInnermostFirst)

@@ -125,8 +125,9 @@ TEST_F(LightningTest, BoltsEndWithTheirLifetimeAndTheEnvelopeFollowsTheLongestLe
     EXPECT_FLOAT_EQ(pair->GetTopPercent(), 1.0f);
     EXPECT_FLOAT_EQ(pair->GetBottomPercent(), 0.0f);
     EXPECT_TRUE(pair->HasReachedTarget());
-    Frame(100);   // the first bolt has ended
+    Frame(50);   // age 100: the first bolt has lived its whole life and ends
     EXPECT_TRUE(pair->GetPolylines()[0].empty());
+    Frame(50);
     EXPECT_EQ(pair->GetBoltTimes()[0].lifetime, 0);
     EXPECT_FALSE(pair->GetPolylines()[1].empty());
     Frame(200);   // age 350 of 400: f = 0.125, withdrawn half way

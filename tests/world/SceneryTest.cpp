@@ -164,8 +164,10 @@ TEST_F(SceneryTest, AHeldPropLoopsItsAnimationSoundsWhereItsHolderStandsAndIsLet
 
 TEST_F(SceneryTest, APuppetStartsIdlesEndsFadesAndLeaves)
 {
+    // The record's speeds are not what the figure plays at.
     Record("Records/Test/Figure.dbr", "Class,Puppet,\nstartAnimation,Start.anm,\nidleAnimation,Idle.anm,\n"
-                                      "endAnimation,End.anm,\nfadeInTime,0.1,\nfadeOutTime,0.1,\n");
+                                      "endAnimation,End.anm,\nfadeInTime,0.1,\nfadeOutTime,0.1,\n"
+                                      "startAnimationSpeed,2.5,\nidleAnimationSpeed,0.5,\nendAnimationSpeed,3,\n");
     auto* puppet = Make<Puppet>("Records/Test/Figure.dbr");
     ASSERT_NE(puppet, nullptr);
     ASSERT_TRUE(World::Get().AddEntity(puppet, At(0.0f)));
@@ -173,11 +175,15 @@ TEST_F(SceneryTest, APuppetStartsIdlesEndsFadesAndLeaves)
     puppet->StartAnimating();
     EXPECT_EQ(puppet->GetPuppetState(), Puppet::State_Starting);
     EXPECT_FALSE(puppet->IsReady());
+    EXPECT_EQ(puppet->GetAnimationChannel(0)->speed, 1.0f);
     puppet->AnimationCallback(Actor::EndEvent());
     EXPECT_TRUE(puppet->IsReady());
     EXPECT_EQ(Playing(*puppet), "Idle.anm");
+    EXPECT_EQ(puppet->GetAnimationChannel(0)->speed, 1.0f);
     puppet->ReleaseToWorld();
     EXPECT_EQ(puppet->GetPuppetState(), Puppet::State_Ending);
+    EXPECT_EQ(Playing(*puppet), "End.anm");
+    EXPECT_EQ(puppet->GetAnimationChannel(0)->speed, 1.0f);
     puppet->AnimationCallback(Actor::EndEvent());
     EXPECT_EQ(puppet->GetPuppetState(), Puppet::State_FadingOut);
     Frame(50);
