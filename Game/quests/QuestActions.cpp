@@ -13,6 +13,7 @@
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
+#include "Game/core/foundation/MathUtil.h"
 #include "Game/characters/Npc.h"
 #include "Game/quests/Quest.h"
 #include "Game/skills/SkillActivated.h"
@@ -84,13 +85,13 @@ GAME_REGISTER_ACTION(Action_ScreenShake)
 GAME_REGISTER_ACTION(Action_FireSkill)
 #undef GAME_REGISTER_ACTION
 
-// Seconds from a record as whole milliseconds, held to 0 .. about eleven days so that a
-// broken value cannot overflow the conversion.
+// Seconds from a record as whole milliseconds, truncated, held to 0 .. about eleven days
+// so that a broken value cannot overflow the conversion.
 int32_t QuestActionMilliseconds(float seconds)
 {
     if (!(seconds > 0.0f))
         return 0;
-    return static_cast<int32_t>(std::lround(std::min(seconds, 1.0e6f) * 1000.0f));
+    return SecondsToMs(std::min(seconds, 1.0e6f));
 }
 
 }  // namespace

@@ -228,26 +228,26 @@ protected:
     std::string m_value;
 };
 
-#define GAME_ONE_STRING_ACTION(Name, key, reFire, delay)                                      \
-    class Name : public OneStringAction {                                                     \
-    public:                                                                                   \
-        Name(uint32_t id, Trigger* parent) : OneStringAction(id, parent, key, reFire, delay) {} \
-        const char* GetName() const override { return #Name; }                                \
-    };
-// The same, acting at once when fired.
-#define GAME_ONE_STRING_ACTION_FIRE(Name, key, reFire, delay)                                 \
+// The setter and getter named after the one value's key.
+#define GAME_ONE_STRING_ACCESSORS(Field)                          \
+    void Set##Field(const char* v) { SetValue(v); }               \
+    const char* Get##Field() const { return GetValue(); }
+// An action of one string value, acting at once when fired.
+#define GAME_ONE_STRING_ACTION_FIRE(Name, key, Field, reFire, delay)                          \
     class Name : public OneStringAction {                                                     \
     public:                                                                                   \
         Name(uint32_t id, Trigger* parent) : OneStringAction(id, parent, key, reFire, delay) {} \
         const char* GetName() const override { return #Name; }                                \
         std::string GetDescription() const override;                                          \
         void Fire(uint32_t playerId, bool replay) override;                                   \
+        GAME_ONE_STRING_ACCESSORS(Field)                                                      \
     };
 
 // Trigger tokens: a token removed from the trigger system empties the name here.
 class TokenAction : public OneStringAction {
 public:
     TokenAction(uint32_t id, Trigger* parent) : OneStringAction(id, parent, "tokenName", false, false) {}
+    GAME_ONE_STRING_ACCESSORS(TokenName)
     bool ContainsToken(const std::string& name) const override { return m_value == name; }
     void RemoveTokenReferences(const std::string& name) override
     {
@@ -274,21 +274,22 @@ public:
 };
 
 // Takes the item of that record from the local player.
-GAME_ONE_STRING_ACTION_FIRE(Action_RemoveItemFromInventory, "itemName", false, false)
+GAME_ONE_STRING_ACTION_FIRE(Action_RemoveItemFromInventory, "itemName", ItemName, false, false)
 // The music and ambient sound of the level.
-GAME_ONE_STRING_ACTION_FIRE(Action_LoadAmbientPlaylist, "playlist", false, true)
-GAME_ONE_STRING_ACTION_FIRE(Action_LoadMusicPlaylist, "playlist", false, true)
-GAME_ONE_STRING_ACTION_FIRE(Action_LoadEventMusic, "playlist", false, true)
+GAME_ONE_STRING_ACTION_FIRE(Action_LoadAmbientPlaylist, "playlist", Playlist, false, true)
+GAME_ONE_STRING_ACTION_FIRE(Action_LoadMusicPlaylist, "playlist", Playlist, false, true)
+GAME_ONE_STRING_ACTION_FIRE(Action_LoadEventMusic, "playlist", Playlist, false, true)
 // Plays the sound pak of that record once, for a player who exists.
-GAME_ONE_STRING_ACTION_FIRE(Action_PlaySoundEffect, "soundEffect", false, true)
+GAME_ONE_STRING_ACTION_FIRE(Action_PlaySoundEffect, "soundEffect", SoundEffect, false, true)
 // Hands a designer's line to the user interface.
-GAME_ONE_STRING_ACTION_FIRE(Action_DebugText, "debugText", false, false)
+GAME_ONE_STRING_ACTION_FIRE(Action_DebugText, "debugText", DebugText, false, false)
 #undef GAME_ONE_STRING_ACTION_FIRE
 
 class Action_BestowQuest : public OneStringAction {
 public:
     Action_BestowQuest(uint32_t id, Trigger* parent) : OneStringAction(id, parent, "questFile", false, false) {}
     const char* GetName() const override { return "Action_BestowQuest"; }
+    GAME_ONE_STRING_ACCESSORS(QuestFile)
     std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
@@ -297,10 +298,10 @@ class Action_CompleteQuestNow : public OneStringAction {
 public:
     Action_CompleteQuestNow(uint32_t id, Trigger* parent) : OneStringAction(id, parent, "questFile", true, true) {}
     const char* GetName() const override { return "Action_CompleteQuestNow"; }
+    GAME_ONE_STRING_ACCESSORS(QuestFile)
     std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
-#undef GAME_ONE_STRING_ACTION
 
 class Action_UpdateDialogTab : public OneStringAction {
 public:
@@ -309,6 +310,7 @@ public:
         m_flag = true;
     }
     const char* GetName() const override { return "Action_UpdateDialogTab"; }
+    GAME_ONE_STRING_ACCESSORS(DialogPak)
     std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
@@ -334,6 +336,8 @@ class Action_ScreenFade : public QuestAction {
     void SerializeChildProperties(IOStream& stream) override;
     void SetFadeInOut(float v) { m_fadeInOut = v; }
     void SetBlackout(float v) { m_blackout = v; }
+    float GetFadeInOut() const { return m_fadeInOut; }
+    float GetBlackout() const { return m_blackout; }
 
 private:
     float m_fadeInOut = 0.0f;
@@ -349,6 +353,10 @@ class Action_TeleportPlayer : public QuestAction {
     void SetTeleportYCoord(float v) { m_y = v; }
     void SetTeleportZCoord(float v) { m_z = v; }
     void SetRegionId(int v) { m_regionId = v; }
+    float GetTeleportXCoord() const { return m_x; }
+    float GetTeleportYCoord() const { return m_y; }
+    float GetTeleportZCoord() const { return m_z; }
+    int GetRegionId() const { return m_regionId; }
 
 private:
     float m_x = 0.0f, m_y = 0.0f, m_z = 0.0f;
@@ -361,6 +369,7 @@ class Action_SetTimeOfDay : public QuestAction {
     void Fire(uint32_t playerId, bool reFire) override;
     void SerializeChildProperties(IOStream& stream) override;
     void SetTimeOfDay(float hours) { m_timeOfDay = hours; }
+    float GetTimeOfDay() const { return m_timeOfDay; }
     void SetEnableProgression(bool on) { m_enableProgression = on ? 1 : 0; }
     bool GetEnableProgression() const { return m_enableProgression != 0; }
 
@@ -375,6 +384,7 @@ class Action_FadeOutEventMusic : public QuestAction {
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void SetTimeInSecs(float v) { m_timeInSecs = v; }
+    float GetTimeInSecs() const { return m_timeInSecs; }
 
 private:
     float m_timeInSecs = 0.0f;
@@ -394,6 +404,9 @@ public:
     void SetDoSound(bool v) { m_doSound = v; }
     void SetDoComplete(int v) { m_doComplete = v > 0; }
     int GetDoComplete() const { return m_doComplete ? 1 : 0; }
+    const char* GetDescriptionTag() const { return m_descriptionTag.c_str(); }
+    const char* GetBulletPointTag() const { return m_bulletPointTag.c_str(); }
+    bool GetDoSound() const { return m_doSound; }
 
 private:
     std::string m_descriptionTag;
@@ -412,6 +425,7 @@ public:
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void SetDoSound(bool v) { m_doSound = v; }
+    bool GetDoSound() const { return m_doSound; }
 
 private:
     bool m_doSound = true;
@@ -430,6 +444,12 @@ class Action_UpdateJournalEntry : public QuestAction {
     void SetFullTextTag(const char* v) { m_fullTextTag = v ? v : ""; }
     void SetDoComplete(bool v) { m_doComplete = v; }
     void SetDoSound(bool v) { m_doSound = v; }
+    int GetRegion() const { return m_region; }
+    const char* GetLocationTag() const { return m_locationTag.c_str(); }
+    const char* GetTitleTag() const { return m_titleTag.c_str(); }
+    const char* GetFullTextTag() const { return m_fullTextTag.c_str(); }
+    bool GetDoComplete() const { return m_doComplete; }
+    bool GetDoSound() const { return m_doSound; }
 
 private:
     int32_t m_region = 1;
@@ -447,6 +467,7 @@ class Action_SendTutorialEvent : public QuestAction {
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void SetIndex(int v) { m_index = v; }
+    int GetIndex() const { return m_index; }
 
 private:
     int32_t m_index = 0;
@@ -458,6 +479,8 @@ class Action_ScreenShake : public QuestAction {
     void SerializeChildProperties(IOStream& stream) override;
     void SetDuration(int ms) { m_duration = ms; }
     void SetAmplitude(int v) { m_amplitude = v; }
+    int GetDuration() const { return m_duration; }
+    int GetAmplitude() const { return m_amplitude; }
 
 private:
     int32_t m_duration = 0;
@@ -466,5 +489,6 @@ private:
 
 #undef GAME_QUEST_ACTION_NAME
 #undef GAME_PENDING_ACTION_NAME
+#undef GAME_ONE_STRING_ACCESSORS
 
 }  // namespace GAME

@@ -11,7 +11,9 @@
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
 #include "Game/quests/QuestNetMsg.h"
+#include "Game/core/GameEvents.h"
 #include "Game/world/FixedItem.h"
+#include "Game/world/Proxy.h"
 
 namespace GAME {
 
@@ -415,10 +417,25 @@ void CharacterCompletionCondition::SerializeChildProperties(IOStream& stream)
         QuestRepository::Get()->AddGenericEntityInitialUpdate(m_record, this);
 }
 
+void CharacterCompletionCondition::OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event)
+{
+    if (!RecordMatches(m_record, event.objectName))
+        return;
+    std::vector<uint32_t> made;
+    if (const Proxy* proxy = ObjectManager::Get().GetObject<Proxy>(event.objectId))
+        proxy->GetPrimaryObjects(made);
+    Track(made);
+}
+
 void CharacterCompletionCondition::OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message)
 {
-    for (uint32_t id : message.primaryObjects)
-        if (std::find(m_tracked.begin(), m_tracked.end(), id) == m_tracked.end())
+    Track(message.primaryObjects);
+}
+
+void CharacterCompletionCondition::Track(const std::vector<uint32_t>& monsters)
+{
+    for (uint32_t id : monsters)
+        if (id != 0 && std::find(m_tracked.begin(), m_tracked.end(), id) == m_tracked.end())
             m_tracked.push_back(id);
 }
 

@@ -211,13 +211,15 @@ class CharacterCompletionCondition : public QuestCondition, public GenericEntity
 public:
     using QuestCondition::QuestCondition;
     void SerializeChildProperties(IOStream& stream) override;
-    void OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate&) override {}
+    // A proxy of the record had its first update: the monsters it made are tracked.
+    void OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event) override;
     void OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message) override;
     void SetCharacterRecord(const std::string& record) { m_record = record; }
     const std::string& GetCharacterRecord() const { return m_record; }
 
 protected:
     void OnCompleted(const std::string& objectName);
+    void Track(const std::vector<uint32_t>& monsters);
     std::string m_record;
     std::vector<uint32_t> m_tracked;
 };

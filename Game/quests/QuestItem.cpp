@@ -2,6 +2,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/EventManager.h"
+#include "Engine/GameServices.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
@@ -95,6 +96,8 @@ void AnnounceQuestLocation(const QuestLocation& location, const char* eventName)
 
 QuestLocation::~QuestLocation()
 {
+    if (gEngine && gEngine->IsEditorMode())
+        EditorFilter::Get().Remove(GetObjectId());
     AnnounceQuestLocation<GameEvent_GenericEntityDestroy>(*this, "GameEvent_GenericEntityDestroy");
 }
 
@@ -109,7 +112,10 @@ void QuestLocation::Load(const LoadTable& table)
 void QuestLocation::InitialUpdate()
 {
     Actor::InitialUpdate();
-    SetVisibility(gEngine->IsEditorMode());
+    const bool editor = gEngine && gEngine->IsEditorMode();
+    SetVisibility(editor);
+    if (editor)
+        EditorFilter::Get().Add(GetObjectId(), kEditorFilterType);
     AnnounceQuestLocation<GameEvent_GenericEntityInitialUpdate>(*this, "GameEvent_GenericEntityInitialUpdate");
 }
 

@@ -42,6 +42,8 @@ class QuestLocation : public Actor {
 
 public:
     static constexpr const char* kDefaultMesh = "System/Meshes/Sphere.msh";
+    // Its kind in the engine's editor filter, where it is entered in editor mode.
+    static constexpr int kEditorFilterType = 1;
 
     QuestLocation() = default;
     ~QuestLocation() override;

@@ -27,6 +27,7 @@
 #include "Game/quests/Quest.h"
 #include "Game/quests/QuestConditions.h"
 #include "Game/quests/QuestStateSaveThread.h"
+#include "Game/quests/QuestTargetedActions.h"
 #include "Game/world/Proxy.h"
 
 namespace GAME {
@@ -295,16 +296,30 @@ void QuestRepository::SimulateRewards()
     }
 }
 
-// The npc records of fired animation actions are not known to the framework until the
-// actions that play animations exist; until then no condition is woken here.
+// Conditions waiting for an animation that a trigger fired before the last save played:
+// the animation is not played again after a load, so the conditions of its character are
+// told that it completed.
 void QuestRepository::FindZombieAnimationCompleteConditions()
 {
     std::vector<TriggerAction*> played;
     FindActionsByType("Action_NpcPlayAnimation", kFiredTriggers, played);
-    if (played.empty())
+    std::vector<std::string> records;
+    for (TriggerAction* each : played)
+        if (const auto* action = dynamic_cast<const Action_NpcPlayAnimation*>(each))
+            records.push_back(GetNormalizedPath(action->GetNpc()));
+    if (records.empty())
         return;
-    gEngine->ChannelLog(LOG_INFO, gEngine->FindLogChannel(kQuestLogChannel),
-                        "QuestRepository: %zu fired animation actions", played.size());
+    std::vector<TriggerCondition*> waiting;
+    FindConditionsByType("Condition_AnimationCompleted", kUnfiredTriggers | kUnsatisfied, waiting);
+    for (TriggerCondition* each : waiting) {
+        auto* condition = dynamic_cast<Condition_AnimationCompleted*>(each);
+        if (!condition || std::find(records.begin(), records.end(),
+                                    GetNormalizedPath(condition->GetCharacterRecord())) == records.end())
+            continue;
+        GameEvent_AnimationCompleted event;
+        event.objectName = condition->GetCharacterRecord();
+        condition->OnAnimationCompleted(event);
+    }
 }
 
 // ---- Look-ups ----------------------------------------------------------------------------
@@ -716,20 +731,14 @@ void QuestRepository::OnProxyInitialUpdate(const std::string& recordName, uint32
                                            const std::vector<uint32_t>& primary,
                                            const std::vector<uint32_t>& accessory)
 {
+    if (!IsServerOrSingle())
+        return;
     auto message = std::make_unique<QuestNetMsg_ProxySpawn>();
     message->sender = GetLocalPlayerId();
     message->recordIndex = StringToNetworkIndex(recordName);
     message->proxyId = proxyId;
     message->primaryObjects = primary;
     message->accessoryObjects = accessory;
-    auto found = m_genericInitialUpdates.find(std::string_view(recordName));
-    if (found != m_genericInitialUpdates.end()) {
-        const std::vector<GenericEntityInitialUpdateListener*> listeners = found->second;
-        for (GenericEntityInitialUpdateListener* listener : listeners)
-            listener->OnGenericEntityInitialUpdate_Net(*message);
-    }
-    if (!IsServerOrSingle())
-        return;
     SendNetMsg(*message, 0);
     m_proxySpawns.push_back(std::move(message));
 }
@@ -853,7 +862,8 @@ void QuestRepository::OnEnterBoundingVolume(const GameEvent_EnterBoundingVolume&
                   [&](Condition_EnterVolume& listener) { listener.OnEnterBoundingVolume(event); });
 }
 
-// A proxy's first update also goes to the other hosts, with the monsters it spawned.
+// A proxy's first update also goes to the other hosts, with the monsters it spawned. The
+// local listeners hear of it once, here: the message is for hosts that did not see it.
 void QuestRepository::OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event)
 {
     const bool listened =

@@ -175,8 +175,9 @@ public:
     // back among the records that proxy listeners wait on; empty when none matches.
     static uint32_t StringToNetworkIndex(const std::string& recordName);
     std::string NetworkIndexToString(uint32_t index) const;
-    // Announces a proxy's first update to its listeners and, on the server or in single
-    // play, to the other hosts (kind 5), keeping a copy for hosts that ask later.
+    // On the server or in single play, announces a proxy's first update to the other hosts
+    // (kind 5) and keeps a copy for hosts that ask later. The local listeners are not
+    // called: they heard the update itself.
     void OnProxyInitialUpdate(const std::string& recordName, uint32_t proxyId, const std::vector<uint32_t>& primary,
                               const std::vector<uint32_t>& accessory);
 

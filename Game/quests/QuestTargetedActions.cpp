@@ -303,17 +303,17 @@ void Action_TaskCreatureToLocation::SerializeChildProperties(IOStream& stream)
     stream.StreamBool("fight", m_fight);
     stream.StreamBool("canReFire", m_canReFire);
     if (stream.IsReading())
-        SetLocationRecord(m_location);
+        SetLocation(m_location.c_str());
 }
 
-void Action_TaskCreatureToLocation::SetLocationRecord(const std::string& record)
+void Action_TaskCreatureToLocation::SetLocation(const char* record)
 {
-    m_location = record;
+    m_location = record ? record : "";
     QuestRepository* quests = QuestRepository::Get();
-    if (!quests || record.empty())
+    if (!quests || m_location.empty())
         return;
-    quests->AddCreatureInitialUpdate(record, this);
-    quests->AddGenericEntityInitialUpdate(record, this);
+    quests->AddCreatureInitialUpdate(m_location, this);
+    quests->AddGenericEntityInitialUpdate(m_location, this);
 }
 
 void Action_TaskCreatureToLocation::OnCreatureInitialUpdate(const GameEvent_CreatureInitialUpdate& event)
@@ -721,17 +721,17 @@ void Action_FireSkill::SerializeChildProperties(IOStream& stream)
     StreamTargetRecord(stream);
     stream.StreamBool("allowInterruptions", m_allowInterruptions);
     if (stream.IsReading())
-        SetSourceRecord(m_source);
+        SetSource(m_source.c_str());
 }
 
-void Action_FireSkill::SetSourceRecord(const std::string& record)
+void Action_FireSkill::SetSource(const char* record)
 {
-    m_source = record;
+    m_source = record ? record : "";
     QuestRepository* quests = QuestRepository::Get();
-    if (!quests || record.empty())
+    if (!quests || m_source.empty())
         return;
-    quests->AddCreatureInitialUpdate(record, this);
-    quests->AddGenericEntityInitialUpdate(record, this);
+    quests->AddCreatureInitialUpdate(m_source, this);
+    quests->AddGenericEntityInitialUpdate(m_source, this);
 }
 
 bool Action_FireSkill::Commands(const Object& object) const

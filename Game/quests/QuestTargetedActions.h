@@ -90,6 +90,10 @@ protected:
 public:                                                      \
     const char* GetName() const override { return #Name; }   \
     std::string GetDescription() const override;
+// The setter and getter of the record key that names the target, after the key.
+#define GAME_TARGET_RECORD_ACCESSORS(Field)                                 \
+    void Set##Field(const char* record) { SetTargetRecord(record ? record : ""); } \
+    const char* Get##Field() const { return m_record.c_str(); }
 
 // A character or what a proxy made, and one item record per difficulty.
 class ItemToTargetAction : public TargetedQuestAction {
@@ -102,6 +106,12 @@ public:
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
     void SetItem(int difficulty, const std::string& record);
+    void SetItemNormal(const char* v) { SetItem(0, v ? v : ""); }
+    void SetItemEpic(const char* v) { SetItem(1, v ? v : ""); }
+    void SetItemLegendary(const char* v) { SetItem(2, v ? v : ""); }
+    const char* GetItemNormal() const { return m_item[0].c_str(); }
+    const char* GetItemEpic() const { return m_item[1].c_str(); }
+    const char* GetItemLegendary() const { return m_item[2].c_str(); }
 
 protected:
     const std::string& GetItemForDifficulty() const;
@@ -111,6 +121,7 @@ protected:
 class Action_DispenseItemFromNpc : public ItemToTargetAction {
     GAME_TARGETED_ACTION_NAME(Action_DispenseItemFromNpc)
     Action_DispenseItemFromNpc(uint32_t id, Trigger* parent) : ItemToTargetAction(id, parent, "npc", kCreatures | kProxyPrimary) {}
+    GAME_TARGET_RECORD_ACCESSORS(Npc)
     bool CanReFire() const override { return true; }
 
 protected:
@@ -120,6 +131,7 @@ protected:
 class Action_DropItemFromNpc : public ItemToTargetAction {
     GAME_TARGETED_ACTION_NAME(Action_DropItemFromNpc)
     Action_DropItemFromNpc(uint32_t id, Trigger* parent) : ItemToTargetAction(id, parent, "npc", kCreatures | kProxyPrimary) {}
+    GAME_TARGET_RECORD_ACCESSORS(Npc)
     void Fire(uint32_t playerId, bool reFire) override;
     uint32_t GetDroppedItemId() const { return m_droppedItemId; }
 
@@ -133,6 +145,7 @@ private:
 class Action_DispenseItemFromChest : public ItemToTargetAction {
     GAME_TARGETED_ACTION_NAME(Action_DispenseItemFromChest)
     Action_DispenseItemFromChest(uint32_t id, Trigger* parent) : ItemToTargetAction(id, parent, "chest", kFixedItems) {}
+    GAME_TARGET_RECORD_ACCESSORS(Chest)
     bool CanReFire() const override { return true; }
 
 protected:
@@ -149,9 +162,14 @@ class Action_TaskCreatureToLocation : public TargetedQuestAction {
     void Fire(uint32_t playerId, bool reFire) override;
     void OnCreatureInitialUpdate(const GameEvent_CreatureInitialUpdate& event) override;
     void OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event) override;
+    GAME_TARGET_RECORD_ACCESSORS(Creature)
     void SetCanReFire(bool v) { m_canReFire = v; }
-    void SetLocationRecord(const std::string& record);
+    bool GetCanReFire() const { return m_canReFire; }
+    // The location record; setting it enters the action in the creature and entity tables.
+    void SetLocation(const char* record);
+    const char* GetLocation() const { return m_location.c_str(); }
     void SetFight(bool fight) { m_fight = fight; }
+    bool GetFight() const { return m_fight; }
 
 protected:
     void TryFire() override;
@@ -172,7 +190,9 @@ class Action_SpawnEntityAtLocation : public TargetedQuestAction {
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
-    void SetEntityRecord(const std::string& record) { m_entity = record; }
+    void SetEntity(const char* record) { m_entity = record ? record : ""; }
+    const char* GetEntity() const { return m_entity.c_str(); }
+    GAME_TARGET_RECORD_ACCESSORS(Location)
 
 protected:
     void TryFire() override;
@@ -188,9 +208,17 @@ class Action_BoatDialog : public TargetedQuestAction {
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
+    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetOnOff(bool v) { m_onOff = v; }
+    bool GetOnOff() const { return m_onOff; }
+    void SetTag(const char* v) { m_tag = v ? v : ""; }
+    const char* GetTag() const { return m_tag.c_str(); }
     void SetX(int v) { m_x = v; }
     void SetY(int v) { m_y = v; }
     void SetZ(int v) { m_z = v; }
+    int GetX() const { return m_x; }
+    int GetY() const { return m_y; }
+    int GetZ() const { return m_z; }
 
 protected:
     void TryFire() override;
@@ -213,6 +241,7 @@ public:
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void SetCanReFire(bool v) { m_canReFire = v; }
+    bool GetCanReFire() const { return m_canReFire; }
 
 protected:
     bool m_hasReFire;
@@ -241,11 +270,13 @@ private:
 class Action_OpenDoor : public DoorAction {
     GAME_TARGETED_ACTION_NAME(Action_OpenDoor)
     Action_OpenDoor(uint32_t id, Trigger* parent) : DoorAction(id, parent, true) {}
+    GAME_TARGET_RECORD_ACCESSORS(Door)
 };
 
 class Action_CloseDoor : public DoorAction {
     GAME_TARGETED_ACTION_NAME(Action_CloseDoor)
     Action_CloseDoor(uint32_t id, Trigger* parent) : DoorAction(id, parent, false) {}
+    GAME_TARGET_RECORD_ACCESSORS(Door)
 };
 
 class LockAction : public FixedItemAction {
@@ -266,11 +297,13 @@ private:
 class Action_LockFixedItem : public LockAction {
     GAME_TARGETED_ACTION_NAME(Action_LockFixedItem)
     Action_LockFixedItem(uint32_t id, Trigger* parent) : LockAction(id, parent, true) {}
+    GAME_TARGET_RECORD_ACCESSORS(FixedItem)
 };
 
 class Action_UnlockFixedItem : public LockAction {
     GAME_TARGETED_ACTION_NAME(Action_UnlockFixedItem)
     Action_UnlockFixedItem(uint32_t id, Trigger* parent) : LockAction(id, parent, false) {}
+    GAME_TARGET_RECORD_ACCESSORS(FixedItem)
 };
 
 class Action_KillCreature : public TargetedQuestAction {
@@ -281,6 +314,9 @@ class Action_KillCreature : public TargetedQuestAction {
     }
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
+    GAME_TARGET_RECORD_ACCESSORS(CreatureRecord)
+    void SetCanReFire(bool v) { m_canReFire = v; }
+    bool GetCanReFire() const { return m_canReFire; }
 
 protected:
     void TryFire() override;
@@ -293,6 +329,7 @@ private:
 class Action_TalkNPC : public TargetedQuestAction {
     GAME_TARGETED_ACTION_NAME(Action_TalkNPC)
     Action_TalkNPC(uint32_t id, Trigger* parent) : TargetedQuestAction(id, parent, "npc", kCreatures, false) {}
+    GAME_TARGET_RECORD_ACCESSORS(Npc)
     void SerializeChildProperties(IOStream& stream) override { StreamTargetRecord(stream); }
     void Fire(uint32_t playerId, bool reFire) override;
 
@@ -303,6 +340,7 @@ protected:
 class Action_ClearNPCDialog : public TargetedQuestAction {
     GAME_TARGETED_ACTION_NAME(Action_ClearNPCDialog)
     Action_ClearNPCDialog(uint32_t id, Trigger* parent) : TargetedQuestAction(id, parent, "npc", kCreatures, true) {}
+    GAME_TARGET_RECORD_ACCESSORS(Npc)
     bool CanReFire() const override { return true; }
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override { StreamTargetRecord(stream); }
@@ -321,7 +359,11 @@ class Action_SetCharacterInvincible : public TargetedQuestAction {
     bool CanReFire() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
+    GAME_TARGET_RECORD_ACCESSORS(Npc)
     void SetInvincible(bool v) { m_invincible = v; }
+    bool GetInvincible() const { return m_invincible; }
+    void SetCanReFire(bool v) { m_canReFire = v; }
+    bool GetCanReFire() const { return m_canReFire; }
 
 protected:
     void TryFire() override;
@@ -340,12 +382,13 @@ class Action_NpcPlayAnimation : public TargetedQuestAction {
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
+    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetAnimation(int animation) { m_animation = animation; }
+    int GetAnimation() const { return m_animation; }
+    void SetAllowInterruptions(bool v) { m_allowInterruptions = v; }
+    bool GetAllowInterruptions() const { return m_allowInterruptions; }
+    void SetLooping(bool v) { m_looping = v; }
     bool GetLooping() const { return m_looping; }
-    void SetAnimation(int32_t animation, bool looping)
-    {
-        m_animation = animation;
-        m_looping = looping;
-    }
 
     // An animation condition not heard from for this long after the action played its
     // animation is given up on.
@@ -377,6 +420,10 @@ class Action_IlluminateNpc : public TargetedQuestAction {
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void StreamChildProperties(IOStream& stream) override;
+    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    // The "type" key: 1 Primary, 2 Secondary, 3 Tertiary.
+    void SetType(int type) { m_kind = type; }
+    int GetType() const { return m_kind; }
     int GetKind() const { return m_kind; }
     bool GetDeluminate() const { return m_deluminate; }
     bool IsDeluminate() const { return m_deluminate; }
@@ -406,6 +453,9 @@ class Action_UpdateNPCDialog : public TargetedQuestAction {
     bool CanReFire() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void StreamChildProperties(IOStream& stream) override;
+    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetDialogFile(const char* record) { m_dialogRecord = record ? record : ""; }
+    const char* GetDialogFile() const { return m_dialogRecord.c_str(); }
     // Set once the player heard the pak's primary dialog.
     void SetNoPrimaryDialog(bool value) { m_noPrimaryDialog = value; }
     bool GetNoPrimaryDialog() const { return m_noPrimaryDialog; }
@@ -430,6 +480,7 @@ public:
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
     void SetCanReFire(bool v) { m_canReFire = v; }
+    bool GetCanReFire() const { return m_canReFire; }
 
 protected:
     bool m_hasReFire;
@@ -453,17 +504,20 @@ private:
 class Action_HideNpc : public ShowHideNpcAction {
     GAME_TARGETED_ACTION_NAME(Action_HideNpc)
     Action_HideNpc(uint32_t id, Trigger* parent) : ShowHideNpcAction(id, parent, false) {}
+    GAME_TARGET_RECORD_ACCESSORS(Npc)
 };
 
 class Action_ShowNpc : public ShowHideNpcAction {
     GAME_TARGETED_ACTION_NAME(Action_ShowNpc)
     Action_ShowNpc(uint32_t id, Trigger* parent) : ShowHideNpcAction(id, parent, true) {}
+    GAME_TARGET_RECORD_ACCESSORS(Npc)
 };
 
 class Action_DisableProxy : public NpcVisibilityAction {
     GAME_TARGETED_ACTION_NAME(Action_DisableProxy)
     Action_DisableProxy(uint32_t id, Trigger* parent) : NpcVisibilityAction(id, parent, "proxy", kEntityItself, false) {}
     void OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message) override;
+    GAME_TARGET_RECORD_ACCESSORS(Proxy)
 
 protected:
     void TryFire() override;
@@ -481,8 +535,14 @@ class Action_FireSkill : public TargetedQuestAction {
     void OnCreatureInitialUpdate(const GameEvent_CreatureInitialUpdate& event) override;
     void OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event) override;
     void OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message) override;
-    void SetSkill(const std::string& skill) { m_skill = skill; }
-    void SetSourceRecord(const std::string& record);
+    void SetSkill(const char* skill) { m_skill = skill ? skill : ""; }
+    const char* GetSkill() const { return m_skill.c_str(); }
+    // The source record; setting it enters the action in the creature and entity tables.
+    void SetSource(const char* record);
+    const char* GetSource() const { return m_source.c_str(); }
+    GAME_TARGET_RECORD_ACCESSORS(Target)
+    void SetAllowInterruptions(bool v) { m_allowInterruptions = v; }
+    bool GetAllowInterruptions() const { return m_allowInterruptions; }
     const std::vector<uint32_t>& GetSources() const { return m_sources; }
     bool Commands(const Object& object) const override;
 
@@ -500,5 +560,6 @@ private:
 };
 
 #undef GAME_TARGETED_ACTION_NAME
+#undef GAME_TARGET_RECORD_ACCESSORS
 
 }  // namespace GAME

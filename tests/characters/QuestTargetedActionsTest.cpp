@@ -10,8 +10,11 @@
 #include "Engine/EventManager.h"
 #include "Game/characters/Npc.h"
 #include "Game/core/GameEngine.h"
+#include "Game/items/Item.h"
+#include "Game/quests/QuestNetMsg.h"
 #include "Game/quests/QuestTargetedActions.h"
 #include "Game/world/FixedItem.h"
+#include "Game/world/Proxy.h"
 
 namespace GAME {
 
@@ -30,6 +33,16 @@ public:
     std::vector<std::string> changes;
 };
 GAME_IMPLEMENT_CLASS(RecordingDoor, FixedItem)
+
+// Counts the items made of its class.
+class CountedItem : public Item {
+    GAME_DECLARE_CLASS(CountedItem)
+
+public:
+    CountedItem() { ++made; }
+    static inline int made = 0;
+};
+GAME_IMPLEMENT_CLASS(CountedItem, Item)
 
 class QuestTargetedActionsTest : public CharacterWorldTest {
 protected:
@@ -91,6 +104,58 @@ TEST_F(QuestTargetedActionsTest, ADoorReFiredOpensOnlyOnTheServerAndWithoutItsEf
         EXPECT_EQ(door->changes, c.change[0] ? std::vector<std::string>{c.change} : std::vector<std::string>{})
             << c.client << c.reFire;
     }
+}
+
+// A proxy's first update reaches each action that keeps a target list once: alone from the
+// update itself, as a client from the server's message; an item drop acts once per monster.
+TEST_F(QuestTargetedActionsTest, AProxysMonstersAreTargetedOncePerMonster)
+{
+    constexpr const char* kDen = "Records/Test/Den.dbr";
+    RecordDatabase::Get().RegisterRecord("Records/Test/Beast.dbr", "Class,Monster,\ncharacterLife,100,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Test/Pool.dbr",
+                                         "spawnMin,2,\nspawnMax,2,\nname1,Records/Test/Beast.dbr,\n");
+    RecordDatabase::Get().RegisterRecord(kDen, "Class,Proxy,\npool1,Records/Test/Pool.dbr,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Test/Coin.dbr", "Class,CountedItem,\n");
+    QuestRepository* quests = QuestRepository::Get();
+    for (bool client : {false, true}) {
+        SCOPED_TRACE(client ? "client" : "alone");
+        quests->Reset();
+        Action_DropItemFromNpc drop(1, nullptr);
+        drop.SetNpc(kDen);
+        drop.SetItemNormal("Records/Test/Coin.dbr");
+        Action_KillCreature kill(2, nullptr);
+        kill.SetCreatureRecord(kDen);
+        Action_SetCharacterInvincible invincible(3, nullptr);
+        invincible.SetNpc(kDen);
+        Action_FireSkill skill(4, nullptr);
+        skill.SetTarget(kDen);
+
+        Proxy* den = Place(ObjectManager::Get().CreateObjectFromFile<Proxy>(kDen));
+        std::vector<uint32_t> monsters;
+        den->GetPrimaryObjects(monsters);
+        ASSERT_EQ(monsters.size(), 2u);
+        if (client)   // a client makes no monsters of its own: the server names them
+            engine->SetAsNetworkClient();
+        Frame();
+        if (client) {
+            QuestNetMsg_ProxySpawn message;
+            message.sender = 0x10000001;
+            message.recordIndex = QuestRepository::StringToNetworkIndex(kDen);
+            message.primaryObjects = monsters;
+            std::vector<uint32_t> words;
+            message.Write(words);
+            quests->RecvNetMsg(words);
+        }
+        for (const TargetedQuestAction* action : std::initializer_list<const TargetedQuestAction*>{&drop, &kill, &invincible, &skill})
+            EXPECT_EQ(action->GetTargets(), monsters) << action->GetName();
+        CountedItem::made = 0;
+        drop.Fire(0, false);
+        EXPECT_EQ(CountedItem::made, 2);
+        engine->SetAsNetworkStub();
+        ObjectManager::Get().DestroyObjectEx(den, "test", __LINE__);
+        Frame();
+    }
+    quests->Reset();
 }
 
 }  // namespace

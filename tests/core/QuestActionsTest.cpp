@@ -10,6 +10,7 @@
 #include "Game/core/GameEvents.h"
 #include "Game/skills/SkillActivated.h"
 #include "Game/quests/QuestActions.h"
+#include "Game/quests/QuestTargetedActions.h"
 
 namespace GAME {
 
@@ -178,12 +179,15 @@ TEST(QuestActions, ScreenAndQuestEventsCarryTheirValues)
     fade.Fire(0, false);
     fade.SetFadeInOut(1.0e30f);
     fade.Fire(0, false);
+    fade.SetFadeInOut(2.0009f);   // 2000.9 ms: truncated, not rounded
+    fade.Fire(0, false);
     auto fades = capture.Kept<GameEvent_ScreenFade>("GameEvent_ScreenFade");
-    ASSERT_EQ(fades.size(), 2u);
+    ASSERT_EQ(fades.size(), 3u);
     EXPECT_EQ(fades[0].fadeMs, 1500);
     EXPECT_EQ(fades[0].blackoutMs, 0);
     EXPECT_EQ(fades[0].color[3], 1.0f);
     EXPECT_GT(fades[1].fadeMs, 0);
+    EXPECT_EQ(fades[2].fadeMs, 2000);
 
     Action_ScreenShake shake(0, nullptr);
     shake.SetDuration(250);
@@ -272,6 +276,42 @@ TEST(QuestActions, ConversionsOfMarkerAndTimeSetters)
     RecordingStream stream;
     time.SerializeChildProperties(stream);
     EXPECT_EQ(Written(stream), "timeOfDay=0.000000 enableTimeProgression=0");
+}
+
+// The setters named after the persisted keys store what the keys then write.
+TEST(QuestActions, NamedSettersStoreTheirKeys)
+{
+    Action_OpenDoor door(0, nullptr);
+    door.SetDoor("Records/Door.dbr");
+    door.SetCanReFire(false);
+    Action_GiveMoney money(0, nullptr);
+    money.SetMoneyAmountNormal(1);
+    money.SetMoneyAmountEpic(2);
+    money.SetMoneyAmountLegendary(3);
+    Action_NpcPlayAnimation play(0, nullptr);
+    play.SetNpc("Records/Npc.dbr");
+    play.SetAnimation(4);
+    play.SetAllowInterruptions(true);
+    play.SetLooping(true);
+    Action_LoadMusicPlaylist music(0, nullptr);
+    music.SetPlaylist("Music.pl");
+    Action_FireSkill skill(0, nullptr);
+    skill.SetSkill("Records/Skill.dbr");
+    skill.SetSource("Records/A.dbr");
+    skill.SetTarget("Records/B.dbr");
+    std::string written;
+    for (TriggerAction* action : std::initializer_list<TriggerAction*>{&door, &money, &play, &music, &skill}) {
+        RecordingStream stream;
+        action->SerializeChildProperties(stream);
+        written += Written(stream) + "\n";
+    }
+    EXPECT_EQ(written, "door='Records/Door.dbr' canReFire=false\n"
+                       "moneyAmount[0]=1 moneyAmount[1]=2 moneyAmount[2]=3 region=1 locationTag='' titleTag=''\n"
+                       "npc='Records/Npc.dbr' animation=4 allowInterruptions=true looping=true\n"
+                       "playlist='Music.pl'\n"
+                       "skill='Records/Skill.dbr' source='Records/A.dbr' target='Records/B.dbr' allowInterruptions=false\n");
+    EXPECT_STREQ(door.GetDoor(), "Records/Door.dbr");
+    EXPECT_EQ(money.GetMoneyAmountLegendary(), 3);
 }
 
 }  // namespace GAME

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "Engine/Crc32.h"
+#include "Engine/GameServices.h"
 #include "Engine/IOStreamReadWrite.h"
 #include "Engine/Texture.h"
 #include "EngineFixture.h"
@@ -575,6 +576,18 @@ TEST_F(QuestTest, QuestItemTrailAndLocationAnnouncements)
     EXPECT_EQ(events.Names(), (std::vector<std::string>{"GameEvent_GenericEntitySpawn",
                                                         "GameEvent_GenericEntityInitialUpdate",
                                                         "GameEvent_GenericEntityDestroy"}));
+
+    // In the editor it shows, under the trigger volumes' kind of the editor filter.
+    gEngine->SetEditorMode(true);
+    cave = ObjectManager::Get().CreateObjectFromFile<QuestLocation>(kQuestCave);
+    cave->InitialUpdate();
+    const uint32_t id = cave->GetObjectId();
+    EXPECT_TRUE(cave->GetVisibility());
+    EXPECT_EQ(EditorFilter::Get().GetType(id), 1);
+    ObjectManager::Get().DestroyObjectEx(cave, __FILE__, __LINE__);
+    ObjectManager::Get().DestroyAllObjects();
+    EXPECT_EQ(EditorFilter::Get().GetType(id), -1);
+    gEngine->SetEditorMode(false);
 }
 
 // A client's quest command is applied on the server only for an action of the server's
@@ -617,7 +630,8 @@ TEST_F(QuestTest, APlayedAnimationTimesOutItsConditionsUnlessItLoops)
             auto action = TriggerActionFactory::Get().Create("Action_NpcPlayAnimation", 0);
             auto& play = dynamic_cast<Action_NpcPlayAnimation&>(*action);
             play.SetTargetRecord(kQuestWolf);
-            play.SetAnimation(AnimationSet_Chat, looping);
+            play.SetAnimation(AnimationSet_Chat);
+            play.SetLooping(looping);
             step.AddNewTrigger()->AddAction(std::move(action));
         });
         ASSERT_NE(LoadQuest(), nullptr);
@@ -642,6 +656,29 @@ TEST_F(QuestTest, APlayedAnimationTimesOutItsConditionsUnlessItLoops)
         EXPECT_EQ(waiting.front()->GetSatisfied(), !looping) << looping;
         ObjectManager::Get().DestroyObjectEx(wolf, "test", __LINE__);
     }
+}
+
+// Conditions still waiting for an animation that a trigger fired before the save played
+// hear that it completed once the fired triggers are replayed.
+TEST_F(QuestTest, ReplayedAnimationsCompleteTheConditionsOfTheirCharacter)
+{
+    WriteQuest(kQuestFile, [](QuestStep& step) {
+        auto action = TriggerActionFactory::Get().Create("Action_NpcPlayAnimation", 0);
+        dynamic_cast<Action_NpcPlayAnimation&>(*action).SetNpc(kQuestWolf);
+        step.AddNewTrigger()->AddAction(std::move(action));
+        for (const char* record : {"records\\creatures\\WOLF.dbr", kQuestCave})
+            AddQuestCondition<Condition_AnimationCompleted>(
+                step, "Condition_AnimationCompleted",
+                [record](Condition_AnimationCompleted& c) { c.SetCharacterRecord(record); });
+    });
+    Quest* quest = LoadQuest();
+    ASSERT_NE(quest, nullptr);
+    QuestStep* step = quest->GetQuestStepAtIndx(0);
+    quests->AddTrigger(quest->GetHandle(), 0, 0, 0);
+    quests->FireTriggers();
+    quests->FindZombieAnimationCompleteConditions();
+    EXPECT_TRUE(step->GetTriggerOfIdx(1)->GetConditionAtIdx(0)->GetSatisfied());
+    EXPECT_FALSE(step->GetTriggerOfIdx(2)->GetConditionAtIdx(0)->GetSatisfied());
 }
 
 }  // namespace GAME
