@@ -9,6 +9,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/PhysicsEngine.h"
+#include "Engine/UniqueIdMap.h"
 
 namespace GAME {
 
@@ -25,7 +26,11 @@ GAME_IMPLEMENT_CLASS(LineEffect, Entity)
 GAME_IMPLEMENT_CLASS(ChaosBeam, LineEffect)
 GAME_IMPLEMENT_CLASS(SoundPak, Object)
 
-Entity::Entity() : m_boundingRadius(kDefaultBoundingRadius) {}
+Entity::Entity()
+    : m_regionBoundingBox(Coords(), Vec3{kDefaultBoundingRadius, kDefaultBoundingRadius, kDefaultBoundingRadius}),
+      m_boundingRadius(kDefaultBoundingRadius)
+{
+}
 
 Entity::~Entity()
 {
@@ -45,6 +50,40 @@ void Entity::SetBoundingRadius(float radius)
     m_boundingRadius = radius;
     if (m_inWorld)
         World::Get().UpdateBoundingRadius(this);
+    UpdateBoundingBox();
+}
+
+void Entity::UpdateBoundingBox()
+{
+    const float r = m_boundingRadius > 0.0f ? m_boundingRadius : 0.0f;
+    m_regionBoundingBox = OBBox(m_coords.GetRegionCoords(), Vec3{r, r, r});
+}
+
+void Entity::CoordsChanged()
+{
+    UpdateBoundingBox();
+    FollowCoords();
+}
+
+void Entity::InitialUpdate() {}
+void Entity::UpdateSelf(int) {}
+void Entity::AnimationCallback(const Name&) {}
+
+UniqueId Entity::EnsureUniqueID()
+{
+    UniqueIdMap& map = UniqueIdMap::Get();
+    UniqueId id;
+    if (map.FindUniqueId(GetObjectId(), id))
+        return id;
+    // Ids of 0 parts are taken as none; a fresh one is never all zero in practice, but the
+    // map would refuse it, so draw again.
+    do
+        id.Generate();
+    while (id == UniqueId());
+    map.Add(id, GetObjectId());
+    Journal::Get().Record("Entity::EnsureUniqueID", GetObjectId(), "%08x%08x%08x%08x", id.GetPart(0), id.GetPart(1),
+                          id.GetPart(2), id.GetPart(3));
+    return id;
 }
 
 void Entity::SetAttachPoint(const Name& name, const Vec3& offset)
@@ -199,16 +238,31 @@ bool Entity::CanCollide(const Entity* /*other*/) const { return true; }
 
 bool Entity::OccludesPathing() const { return false; }
 
-OBBox Entity::GetRegionBoundingBox() const
-{
-    const float r = m_boundingRadius > 0.0f ? m_boundingRadius : 0.0f;
-    return OBBox(m_coords.GetRegionCoords(), Vec3{r, r, r});
-}
 
 // ---- Actor ------------------------------------------------------------------------------
 
-Actor::Actor() = default;
+Actor::Actor() : m_meshInstance(std::make_unique<GraphicsMeshInstance>())
+{
+    SetFrameUpdate(true);
+}
+
 Actor::~Actor() = default;
+
+GraphicsMeshInstance& Actor::GetMeshInstance()
+{
+    m_meshInstance->SetOwnerId(GetObjectId());
+    return *m_meshInstance;
+}
+
+void Actor::SetMesh(const std::string& name)
+{
+    if (name != m_meshInstance->GetMeshName())
+        m_meshInstance->SetMesh(name);
+}
+
+void Actor::FollowCoords() { m_meshInstance->SetCoords(GetCoords().GetRegionCoords()); }
+
+void Actor::AddToScene() { GetMeshInstance().AddToScene(GetRegion()); }
 
 void Actor::Load(const LoadTable& table)
 {
@@ -257,10 +311,7 @@ Actor::QueuedCommand Actor::TakeCommand()
     return taken;
 }
 
-void Actor::InitialUpdate() {}
-void Actor::UpdateSelf(int) {}
 void Actor::PreAnimationUpdate(int) {}
-void Actor::AnimationCallback(const Name&) {}
 
 void Actor::SetScale(float scale)
 {
@@ -289,7 +340,7 @@ void Actor::SetHeightValue(float value)
     m_heightValue = value;
 }
 
-bool Actor::IsChannel(int channel, const char* call) const
+bool Entity::IsChannel(int channel, const char* call) const
 {
     if (channel >= 0 && channel < kAnimationChannels)
         return true;
@@ -297,7 +348,7 @@ bool Actor::IsChannel(int channel, const char* call) const
     return false;
 }
 
-void Actor::PlayAnimation(int channel, const GraphicsAnim* animation, bool loop, float speed, int blendMs)
+void Entity::PlayAnimation(int channel, const GraphicsAnim* animation, bool loop, float speed, int blendMs)
 {
     if (!IsChannel(channel, "PlayAnimation"))
         return;
@@ -306,7 +357,7 @@ void Actor::PlayAnimation(int channel, const GraphicsAnim* animation, bool loop,
                      GetObjectId(), static_cast<double>(speed));
         return;
     }
-    AnimationChannel& played = Channels()[channel];
+    AnimChannel& played = Channels()[channel];
     played.animation = animation->GetName();
     played.loop = loop;
     played.speed = speed;
@@ -325,7 +376,7 @@ void Actor::PlayAnimation(int channel, const GraphicsAnim* animation, bool loop,
                           played.animation.c_str(), loop ? " loop" : "", static_cast<double>(speed), played.blendMs);
 }
 
-void Actor::SetAnimationSpeedMultiplier(int channel, float multiplier)
+void Entity::SetAnimationSpeedMultiplier(int channel, float multiplier)
 {
     if (!IsChannel(channel, "SetAnimationSpeedMultiplier"))
         return;
@@ -334,7 +385,7 @@ void Actor::SetAnimationSpeedMultiplier(int channel, float multiplier)
                      static_cast<double>(multiplier));
         return;
     }
-    AnimationChannel& played = Channels()[channel];
+    AnimChannel& played = Channels()[channel];
     played.speed = 1.0f;
     played.speedMultiplier = multiplier;
     Journal::Get().Record("Actor::SetAnimationSpeedMultiplier", GetObjectId(), "channel %d %g", channel,
@@ -347,22 +398,22 @@ void Actor::SetPose(const SkeletalPose& pose)
     Journal::Get().Record("Actor::SetPose", GetObjectId(), "%s frame %d", pose.animation.c_str(), pose.frame);
 }
 
-Actor::AnimationChannel* Actor::Channels()
+AnimChannel* Entity::Channels()
 {
     if (!m_channels)
-        m_channels = std::make_unique<AnimationChannel[]>(kAnimationChannels);
+        m_channels = std::make_unique<AnimChannel[]>(kAnimationChannels);
     return m_channels.get();
 }
 
-const Actor::AnimationChannel* Actor::GetAnimationChannel(int channel) const
+const AnimChannel* Entity::GetAnimationChannel(int channel) const
 {
-    static const AnimationChannel kIdle;   // a channel that never played
+    static const AnimChannel kIdle;   // a channel that never played
     if (channel < 0 || channel >= kAnimationChannels)
         return nullptr;
     return m_channels ? &m_channels[channel] : &kIdle;
 }
 
-bool Actor::RaiseEvents(int channel, double from, double to, bool placed, unsigned plays)
+bool Entity::RaiseEvents(int channel, double from, double to, bool placed, unsigned plays)
 {
     // Events are copied out one at a time: a callback may play the channel again, which
     // replaces the list being read.
@@ -379,57 +430,26 @@ bool Actor::RaiseEvents(int channel, double from, double to, bool placed, unsign
     return true;
 }
 
-const Name& Actor::EndEvent()
+const Name& Entity::EndEvent()
 {
     static const Name end("End");
     return end;
 }
 
-void Actor::BeginDissolve(float red, float green, float blue, float seconds, const std::string& texture)
-{
-    m_dissolving = true;
-    m_unDissolving = false;
-    m_dissolveColor = Color{red, green, blue, 1.0f};
-    m_dissolveSeconds = seconds;
-    m_dissolveTexture = texture;
-    m_dissolveElapsedMs = 0;
-}
-
-void Actor::BeginUnDissolve(float red, float green, float blue, float seconds, const std::string& texture)
-{
-    BeginDissolve(red, green, blue, seconds, texture);
-    m_dissolving = false;
-    m_unDissolving = true;
-}
-
-// Whether the dissolve's time has run (at once for a length of 0 or less, or not a number).
-static bool DissolveTimeRun(float seconds, int64_t elapsedMs)
-{
-    if (!(seconds > 0.0f))
-        return true;
-    return static_cast<double>(elapsedMs) >= static_cast<double>(seconds) * 1000.0;
-}
-
-bool Actor::IsDissolved() const
-{
-    return m_dissolving && DissolveTimeRun(m_dissolveSeconds, m_dissolveElapsedMs);
-}
-
-bool Actor::IsUnDissolving() const
-{
-    return m_unDissolving && !DissolveTimeRun(m_dissolveSeconds, m_dissolveElapsedMs);
-}
-
 void Actor::AdvanceAnimations(int elapsedMs)
 {
+    m_meshInstance->AdvanceDissolve(elapsedMs);
+    Entity::AdvanceAnimations(elapsedMs);
+}
+
+void Entity::AdvanceAnimations(int elapsedMs)
+{
     const Name& kEnd = EndEvent();
-    if ((m_dissolving || m_unDissolving) && elapsedMs > 0)
-        m_dissolveElapsedMs += elapsedMs;
     if (!m_channels)
         return;
     const bool placed = IsInWorld();
     for (int channel = 0; channel < kAnimationChannels; ++channel) {
-        AnimationChannel& played = m_channels[channel];
+        AnimChannel& played = m_channels[channel];
         if (played.animation.empty() || played.finished)
             continue;
         const unsigned plays = played.plays;
@@ -464,11 +484,11 @@ void Actor::AdvanceAnimations(int elapsedMs)
     }
 }
 
-Vec3 Actor::GetMotion() const
+Vec3 Entity::GetMotion() const
 {
     if (!m_channels)
         return {};
-    const AnimationChannel& body = m_channels[0];
+    const AnimChannel& body = m_channels[0];
     if (body.animation.empty())
         return {};
     const float speed = body.motionSpeed * body.speed * body.speedMultiplier;
@@ -519,8 +539,9 @@ void SoundPak::PlayOnTarget(uint32_t targetId, int options, bool once)
     Journal::Get().Record("SoundPak::PlayOnTarget", GetObjectId(), "target %u", targetId);
 }
 
-void SoundPak::FadeOut(int ms)
+void SoundPak::FadeLastPlayedSound(int ms)
 {
+    Journal::Get().Record("SoundPak::FadeLastPlayedSound", GetObjectId(), "%d ms", ms);
     if (!IsPlaying() || m_fading)
         return;
     if (ms <= 0) {

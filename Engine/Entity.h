@@ -11,14 +11,35 @@
 
 #include "Engine/ActorConfigCommand.h"
 #include "Engine/GraphicsAnim.h"
+#include "Engine/GraphicsMesh.h"
 #include "Engine/Name.h"
 #include "Engine/Object.h"
 #include "Engine/PhysicsEngine.h"
+#include "Engine/UniqueId.h"
 #include "Engine/World.h"
 
 namespace GAME {
 
 struct CollisionData;
+
+// One animation channel of an entity: the animation it plays (one at a time) and the clock.
+struct AnimChannel {
+    std::string animation;   // name of the animation playing; empty before the first
+    bool loop = false;
+    float speed = 1.0f;
+    float speedMultiplier = 1.0f;
+    int blendMs = 0;
+    // The animation's own values, copied when it is played, and the clock.
+    int length = 1;          // frames
+    int frameRate = 30;
+    float animSpeed = 1.0f;
+    float motionSpeed = 0.0f;
+    std::vector<GraphicsAnimEvent> events;
+    double position = 0.0;   // frames since the start (within the length)
+    bool started = false;    // the first step has run
+    bool finished = false;   // a non-looping animation reached its end
+    unsigned plays = 0;      // counts PlayAnimation calls on the channel
+};
 
 class Entity : public Object {
     GAME_DECLARE_CLASS(Entity)
@@ -92,9 +113,67 @@ public:
     virtual bool OccludesPathing() const;
     // The offset of a named point in the entity's own frame; zero for a point never set.
     Vec3 GetAttachPointOffset(const Name& name) const;
-    // The entity's box in its region: its coordinates, half sizes its bounding radius.
-    OBBox GetRegionBoundingBox() const;
+    // The entity's box in its region, as UpdateBoundingBox last set it.
+    const OBBox& GetRegionBoundingBox() const { return m_regionBoundingBox; }
+    // Sets the region box from where the entity stands; the world calls it whenever the
+    // entity is placed or moved (World::SetCoords, AddEntity) and the entity whenever its
+    // bounding radius changes. At this level: the entity's coordinates, half sizes its
+    // bounding radius (0 when below 0).
+    virtual void UpdateBoundingBox();
     // ---- end actor physics ----
+
+    // ---- the frame ----
+    // The world's walk (World::UpdateActors) gives every actor a frame; a plain entity gets
+    // one only when it asks for it (SetFrameUpdate), and then, in the walk's order:
+    // InitialUpdate (its first walk only), UpdateSelf, the animation step, AddToScene.
+    bool WantsFrameUpdate() const { return m_frameUpdate; }
+    // Once, on the entity's first walk after it entered the world.
+    virtual void InitialUpdate();
+    // Whether the world's walk has run that first update.
+    bool HasHadInitialUpdate() const { return m_initialUpdated; }
+    // Every walked frame, with the frame's elapsed milliseconds.
+    virtual void UpdateSelf(int elapsedMs);
+    // An event of an animation the entity plays (a footstep, "End" ...).
+    virtual void AnimationCallback(const Name& event);
+    // "End", the event raised when an animation reaches its end.
+    static const Name& EndEvent();
+    // The renderer's call for an entity it draws: the last step of each walked entity's
+    // frame. Nothing at this level.
+    virtual void AddToScene() {}
+
+    // The animation step (run by the world's walk): every channel's animation advances by
+    // elapsedMs x its frame rate x its own speed x the speed and multiplier it is played
+    // with, and raises, in order of frame, each event whose frame it reaches or passes
+    // (the events at frame 0 on the first step after PlayAnimation). Reaching the end
+    // raises "End": a looping animation wraps and goes on (raising "End" on each pass, at
+    // most kMaxWrapsPerStep per step), any other holds its last frame and raises nothing
+    // more. A channel played again from inside a callback goes on with the new animation
+    // at the next step; an entity that leaves the world in a callback raises nothing more.
+    static constexpr int kMaxWrapsPerStep = 8;
+    void AdvanceAnimations(int elapsedMs);
+    // The body's motion from the animation on channel 0: the entity's forward (third)
+    // axis scaled to the animation's motion speed x the speed and multiplier it is played
+    // with; zero when nothing moves.
+    Vec3 GetMotion() const;
+
+    // Animation channels: each plays one animation at a time (the body on channel 0).
+    static constexpr int kAnimationChannels = 4;
+    // Plays an animation on a channel, blending into it over blendMs (negative: 0); the
+    // channel's speed multiplier starts again at 1. A
+    // channel outside 0 .. kAnimationChannels - 1, no animation or a speed that is not a
+    // finite number is logged and ignored.
+    void PlayAnimation(int channel, const GraphicsAnim* animation, bool loop, float speed, int blendMs);
+    // Sets the channel's playing speed, relative to the animation's own rate, in place of
+    // the speed it was played at (so a speed set twice does not compound); a channel out
+    // of range or a factor that is not a finite number is logged and ignored.
+    void SetAnimationSpeedMultiplier(int channel, float multiplier);
+    // Null outside 0 .. kAnimationChannels - 1.
+    const AnimChannel* GetAnimationChannel(int channel) const;
+    // ---- end the frame ----
+
+    // Makes sure the entity has a unique id (editor placement): one made now, entered in
+    // the UniqueIdMap, when none is entered for the entity yet. Returns the id it has.
+    UniqueId EnsureUniqueID();
 
     // ---- world placement hooks ----
     // The world tells the entity when it enters the world (AddEntity), moves while in it
@@ -145,11 +224,30 @@ protected:
     // Makes the physics object for the current type when none exists; this base makes none.
     virtual void CreatePhysicsObject() {}
     void SetPhysicsObject(std::unique_ptr<PhysicsObject> object) { m_physicsObject = std::move(object); }
+    // Asks for a frame from the world's walk (see WantsFrameUpdate); actors always have one.
+    void SetFrameUpdate(bool on) { m_frameUpdate = on; }
+    void SetRegionBoundingBox(const OBBox& box) { m_regionBoundingBox = box; }
 
 private:
     friend class World;
 
     void DetachAll();
+    // The world moved the entity (World::SetCoords): the box and what follows the entity.
+    void CoordsChanged();
+    // What an actor keeps in step with its coordinates.
+    virtual void FollowCoords() {}
+
+    bool IsChannel(int channel, const char* call) const;
+    // Raises the events of a channel in (from, to] (from < 0: from frame 0 included);
+    // false when a callback played the channel again or took the entity out of the world.
+    bool RaiseEvents(int channel, double from, double to, bool placed, unsigned plays);
+    // Made at the first animation played: most entities (items, markers) never animate, and
+    // the channels would spread every entity over several more cache lines.
+    AnimChannel* Channels();
+    std::unique_ptr<AnimChannel[]> m_channels;
+    OBBox m_regionBoundingBox;
+    bool m_frameUpdate = false;
+    bool m_initialUpdated = false;   // set by the world's walk
 
     WorldCoords m_coords;
     std::vector<std::pair<Name, Vec3>> m_attachPoints;
@@ -174,58 +272,30 @@ public:
     // The record's "mesh", when it names one, is the actor's own mesh.
     void Load(const LoadTable& table) override;
 
-    // Once, on the actor's first update after it entered the world.
-    virtual void InitialUpdate();
-    // Whether the world's walk has run that first update.
-    bool HasHadInitialUpdate() const { return m_initialUpdated; }
-    // Every frame, with the frame's elapsed milliseconds.
-    virtual void UpdateSelf(int elapsedMs);
-    // Every frame before the animation step.
+    // Every frame after the animation step.
     virtual void PreAnimationUpdate(int elapsedMs);
-    // An event of the animation being played (a footstep, "End" ...).
-    virtual void AnimationCallback(const Name& event);
-    // "End", the event raised when an animation reaches its end.
-    static const Name& EndEvent();
     // Adjusts the pose the animation gave before it is drawn; nothing at this level.
     virtual void TweakPose() {}
     // Draws the actor's debug data (there is no renderer: kinds log or record it);
     // nothing at this level.
     virtual void DebugRender() {}
 
-    // The animation step (run by the world's walk): every channel's animation advances by
-    // elapsedMs x its frame rate x its own speed x the speed and multiplier it is played
-    // with, and raises, in order of frame, each event whose frame it reaches or passes
-    // (the events at frame 0 on the first step after PlayAnimation). Reaching the end
-    // raises "End": a looping animation wraps and goes on (raising "End" on each pass, at
-    // most kMaxWrapsPerStep per step), any other holds its last frame and raises nothing
-    // more. A channel played again from inside a callback goes on with the new animation
-    // at the next step; an actor that leaves the world in a callback raises nothing more.
-    static constexpr int kMaxWrapsPerStep = 8;
+    // The animation step of an entity (Entity::AdvanceAnimations), with the dissolve of
+    // the actor's mesh run by the same time first.
     void AdvanceAnimations(int elapsedMs);
-
-    // The body's motion from the animation on channel 0: the actor's forward (third)
-    // axis scaled to the animation's motion speed x the speed and multiplier it is played
-    // with; zero when nothing moves.
-    Vec3 GetMotion() const;
 
     // The engine frame (Engine::GetFrameCount) in which the actor was last drawn: the
     // world's walk counts every actor in the world as drawn. 0 before that.
     uint32_t GetLastRenderedFrame() const { return m_lastRenderedFrame; }
 
-    // The mesh dissolving away (a death, a portal): colour, length in seconds and the
-    // texture it dissolves through, kept as given. The dissolve runs with the animation
-    // step (AdvanceAnimations) and the actor reports itself dissolved once that much time
-    // has passed (at once for a length of 0 or less, or not a number).
-    void BeginDissolve(float red, float green, float blue, float seconds, const std::string& texture);
-    bool IsDissolving() const { return m_dissolving; }
-    bool IsDissolved() const;
-    // The mesh coming back (after a teleport): the same arguments, run the same way; the
-    // actor is no longer dissolved and reports itself reappearing until the time has passed.
-    void BeginUnDissolve(float red, float green, float blue, float seconds, const std::string& texture);
-    bool IsUnDissolving() const;
-    float GetDissolveSeconds() const { return m_dissolveSeconds; }
-    const std::string& GetDissolveTexture() const { return m_dissolveTexture; }
-    const Color& GetDissolveColor() const { return m_dissolveColor; }
+    // The actor's mesh instance: the mesh it shows (SetMesh, SetOwnMesh), standing where the
+    // actor stands, with its dissolve (a death, a portal, a teleport), which runs with the
+    // actor's animation step. Every actor has one, showing no mesh until one is set.
+    GraphicsMeshInstance& GetMeshInstance();
+    const GraphicsMeshInstance& GetMeshInstance() const { return *m_meshInstance; }
+    // The actor's own draw for the frame: its mesh instance enters the scene in the
+    // actor's region.
+    void AddToScene() override;
 
     // The colour the mesh is tinted with (white, opaque until set).
     const Color& GetTintColor() const { return m_tint; }
@@ -258,38 +328,8 @@ public:
     // The middle of the body from the actor's position: its height value straight up.
     Vec3 GetCenterOfMass() const { return Vec3(0.0f, m_heightValue, 0.0f); }
 
-    // Animation channels: each plays one animation at a time (the body on channel 0).
-    static constexpr int kAnimationChannels = 4;
-    struct AnimationChannel {
-        std::string animation;   // name of the animation playing; empty before the first
-        bool loop = false;
-        float speed = 1.0f;
-        float speedMultiplier = 1.0f;
-        int blendMs = 0;
-        // The animation's own values, copied when it is played, and the clock.
-        int length = 1;          // frames
-        int frameRate = 30;
-        float animSpeed = 1.0f;
-        float motionSpeed = 0.0f;
-        std::vector<GraphicsAnimEvent> events;
-        double position = 0.0;   // frames since the start (within the length)
-        bool started = false;    // the first step has run
-        bool finished = false;   // a non-looping animation reached its end
-        unsigned plays = 0;      // counts PlayAnimation calls on the channel
-    };
-    // Plays an animation on a channel, blending into it over blendMs (negative: 0); the
-    // channel's speed multiplier starts again at 1. A
-    // channel outside 0 .. kAnimationChannels - 1, no animation or a speed that is not a
-    // finite number is logged and ignored.
-    void PlayAnimation(int channel, const GraphicsAnim* animation, bool loop, float speed, int blendMs);
-    // Sets the channel's playing speed, relative to the animation's own rate, in place of
-    // the speed it was played at (so a speed set twice does not compound); a channel out
-    // of range or a factor that is not a finite number is logged and ignored.
-    void SetAnimationSpeedMultiplier(int channel, float multiplier);
     // Holds the body in a pose (the last pose set is kept).
     void SetPose(const SkeletalPose& pose);
-    // Null outside 0 .. kAnimationChannels - 1.
-    const AnimationChannel* GetAnimationChannel(int channel) const;
     const SkeletalPose& GetPose() const { return m_pose; }
 
     // Queues a command on the actor (the actor takes ownership; null is ignored). Queued
@@ -306,8 +346,8 @@ public:
     // value set is kept, for the game's tests and the host.
     void SetOutlineColor(const Color& color) { m_outlineColor = color; }
     const Color& GetOutlineColor() const { return m_outlineColor; }
-    void SetMesh(const std::string& name) { m_meshName = name; }
-    const std::string& GetMeshName() const { return m_meshName; }
+    void SetMesh(const std::string& name);
+    const std::string& GetMeshName() const { return m_meshInstance->GetMeshName(); }
     void SetBaseTexture(const std::string& name) { m_baseTextureName = name; }
     const std::string& GetBaseTextureName() const { return m_baseTextureName; }
     void SetBumpTexture(const std::string& name) { m_bumpTextureName = name; }
@@ -319,10 +359,10 @@ public:
     void SetOwnMesh(const std::string& name)
     {
         m_ownMeshName = name;
-        m_meshName = name;
+        SetMesh(name);
     }
     const std::string& GetOwnMeshName() const { return m_ownMeshName; }
-    void RestoreMesh() { m_meshName = m_ownMeshName; }
+    void RestoreMesh() { SetMesh(m_ownMeshName); }
     // Makes the shown mesh's resource ready before it is drawn; counted, as there is
     // nothing to load.
     void EnsureAvailable() { ++m_ensureAvailableCount; }
@@ -342,15 +382,8 @@ private:
     // The oldest queued command, taken off the queue (empty when there is none).
     QueuedCommand TakeCommand();
 
-    bool IsChannel(int channel, const char* call) const;
-    // Raises the events of a channel in (from, to] (from < 0: from frame 0 included);
-    // false when a callback played the channel again or took the actor out of the world.
-    bool RaiseEvents(int channel, double from, double to, bool placed, unsigned plays);
+    void FollowCoords() final;
 
-    // Made at the first animation played: most actors (items, markers) never animate, and
-    // the channels would spread every actor over several more cache lines.
-    AnimationChannel* Channels();
-    std::unique_ptr<AnimationChannel[]> m_channels;
     // Made at the first command queued, for the same reason. The commands still queued are
     // those from `head` on; the list is emptied, keeping its storage, when the last one is
     // taken, so that the next ones queued allocate nothing.
@@ -365,17 +398,10 @@ private:
     float m_boundingValue = 0.0f;
     float m_heightValue = 1.0f;
     bool m_visible = true;
-    bool m_dissolving = false;
-    bool m_unDissolving = false;
-    float m_dissolveSeconds = 0.0f;
-    int64_t m_dissolveElapsedMs = 0;
-    std::string m_dissolveTexture;
-    Color m_dissolveColor;
+    std::unique_ptr<GraphicsMeshInstance> m_meshInstance;
     Color m_tint{1.0f, 1.0f, 1.0f, 1.0f};
-    bool m_initialUpdated = false;   // set by the world's walk
     uint32_t m_lastRenderedFrame = 0;
     Color m_outlineColor{};
-    std::string m_meshName;
     std::string m_baseTextureName;
     std::string m_bumpTextureName;
     std::string m_ownMeshName;   // own mesh
@@ -505,8 +531,9 @@ public:
     // Makes the playing sound follow an object (0: stop following).
     void Track(uint32_t objectId) { m_tracked = objectId; }
     uint32_t GetTrackedObject() const { return m_tracked; }
-    // Fades the last sound out over `ms` of real time (0 or less: stops it at once).
-    void FadeOut(int ms);
+    // Fades the last sound played out over `ms` of real time (0 or less: stops it at
+    // once); a fade under way is not shortened. Written to the journal.
+    void FadeLastPlayedSound(int ms);
     void Stop();
     // True while a looping play goes on and any fade has not run out.
     bool IsPlaying() const;

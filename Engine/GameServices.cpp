@@ -144,6 +144,30 @@ const std::vector<GraphicsEngine::MeshRigidBody>* GraphicsEngine::GetMeshRigidBo
     return found == m_meshBodies.end() ? nullptr : &found->second;
 }
 
+GraphicsMesh* GraphicsEngine::FindOrMakeMesh(const std::string& name)
+{
+    std::unique_ptr<GraphicsMesh>& mesh = m_meshes[RecordDatabase::NormalizeName(name)];
+    if (!mesh)
+        mesh = std::make_unique<GraphicsMesh>(name);
+    return mesh.get();
+}
+
+const GraphicsMesh* GraphicsEngine::GetMesh(const std::string& name)
+{
+    if (name.empty())
+        return nullptr;
+    std::lock_guard<std::mutex> guard(m_lock);
+    return FindOrMakeMesh(name);
+}
+
+void GraphicsEngine::RegisterMesh(const std::string& name, const ABBox& box, const std::vector<ABBox>& hitBoxes)
+{
+    if (name.empty())
+        return;
+    std::lock_guard<std::mutex> guard(m_lock);
+    FindOrMakeMesh(name)->SetData(box, hitBoxes);
+}
+
 void GraphicsEngine::ClearMeshRigidBodies()
 {
     std::lock_guard<std::mutex> guard(m_lock);

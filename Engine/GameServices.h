@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Engine/GraphicsAnim.h"
+#include "Engine/GraphicsMesh.h"
 #include "Engine/Math.h"
 #include "Engine/World.h"
 #include "Engine/WorldCamera.h"
@@ -274,6 +275,14 @@ public:
     const std::vector<MeshRigidBody>* GetMeshRigidBodies(const std::string& mesh) const;
     void ClearMeshRigidBodies();
 
+    // The mesh of that name, shared by every instance that shows it and kept for the
+    // engine's life (so a pointer to it stays good); made on first use with the default
+    // box. Null for an empty name.
+    const GraphicsMesh* GetMesh(const std::string& name);
+    // Gives a mesh its box and hit boxes (see GraphicsMesh::SetData); instances showing it
+    // see the new data at once.
+    void RegisterMesh(const std::string& name, const ABBox& box, const std::vector<ABBox>& hitBoxes);
+
     // The pre-load frustum: what the camera sees, pushed out so that things about to come
     // into view are ready. An entity is inside when its bounding sphere reaches past no
     // plane. Until one is set (no camera: a server, tests) every entity counts as inside.
@@ -316,6 +325,8 @@ private:
     // The cached file of that name under the data root; null when there is none.
     FileText* FindFileText(const std::string& key, const std::string& name);
     std::unordered_map<std::string, std::vector<MeshRigidBody>> m_meshBodies;   // by normalised name
+    std::unordered_map<std::string, std::unique_ptr<GraphicsMesh>> m_meshes;    // by normalised name
+    GraphicsMesh* FindOrMakeMesh(const std::string& name);   // under m_lock
     WorldFrustum m_preLoadFrustum;
     bool m_hasPreLoadFrustum = false;
     std::unordered_map<std::string, unsigned> m_textures;   // by normalised name

@@ -273,27 +273,34 @@ void World::UpdateActors(int elapsedMs)
     m_walkEnd = m_entities.size();
     while (m_walkNext < m_walkEnd) {
         Entity* entity = m_entities[m_walkNext++];
-        auto* actor = DynamicCast<Actor>(entity);
-        if (!actor) {
+        if (!entity->m_frameUpdate) {
             if (auto* line = DynamicCast<LineEffect>(entity)) {
                 m_walkCurrent = line;
                 line->UpdateLine(elapsedMs);
             }
             continue;
         }
-        m_walkCurrent = actor;
+        m_walkCurrent = entity;
+        auto* actor = DynamicCast<Actor>(entity);
         // There is no renderer: an actor in the world counts as drawn each frame.
-        actor->m_lastRenderedFrame = gEngine->GetFrameCount();
-        if (!actor->m_initialUpdated) {
-            actor->m_initialUpdated = true;
-            actor->InitialUpdate();
+        if (actor)
+            actor->m_lastRenderedFrame = gEngine->GetFrameCount();
+        if (!entity->m_initialUpdated) {
+            entity->m_initialUpdated = true;
+            entity->InitialUpdate();
         }
         if (stillHere())
-            actor->UpdateSelf(elapsedMs);
-        if (stillHere())
-            actor->AdvanceAnimations(elapsedMs);
-        if (stillHere())
+            entity->UpdateSelf(elapsedMs);
+        if (stillHere()) {
+            if (actor)
+                actor->AdvanceAnimations(elapsedMs);
+            else
+                entity->AdvanceAnimations(elapsedMs);
+        }
+        if (actor && stillHere())
             actor->PreAnimationUpdate(elapsedMs);
+        if (stillHere())
+            entity->AddToScene();
     }
     m_walkCurrent = nullptr;
     m_walkNext = 0;
@@ -541,6 +548,7 @@ bool World::SetCoords(Entity* entity, const WorldCoords& coords)
         return false;
     }
     entity->m_coords = coords;
+    entity->CoordsChanged();
     if (const size_t index = IndexOf(entity); index < m_bounds.size()) {
         m_bounds[index].center = coords.GetPosition().ToWorldSpace();
         IndexUpdate(index);

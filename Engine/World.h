@@ -209,18 +209,21 @@ public:
     void RemoveEntity(Entity* entity);
     size_t GetEntityCount() const { return m_entities.size(); }
 
-    // The frame's walk over the actors in the world, in the world's order. Each actor, in
-    // this exact order:
-    //   1. `InitialUpdate`, on its first walk only (once in the actor's life);
+    // The frame's walk over the entities in the world that have a frame (every actor, and
+    // each plain entity that asked for one: Entity::WantsFrameUpdate), in the world's
+    // order. Each, in this exact order:
+    //   1. `InitialUpdate`, on its first walk only (once in the entity's life);
     //   2. `UpdateSelf(elapsedMs)`;
     //   3. the animation step: its playing animations advance by elapsedMs and raise
-    //      their events through `AnimationCallback`;
-    //   4. `PreAnimationUpdate(elapsedMs)`.
-    // An actor that leaves the world, or is destroyed (which takes it out of the world),
+    //      their events through `AnimationCallback` (an actor's mesh dissolve runs first);
+    //   4. an actor only: `PreAnimationUpdate(elapsedMs)`;
+    //   5. `AddToScene`.
+    // An entity that leaves the world, or is destroyed (which takes it out of the world),
     // during any of these calls (its own or another's) gets no further call this frame.
     // An entity added during the walk, or taken out and put back, is first walked the
-    // next frame. A line effect in the world gets `UpdateLine(elapsedMs)` in its place in
-    // the order; other entities are not walked. The engine's frame runs the walk.
+    // next frame. A line effect in the world without a frame of its own gets
+    // `UpdateLine(elapsedMs)` in its place in the order; other entities are not walked.
+    // The engine's frame runs the walk.
     void UpdateActors(int elapsedMs);
 
     // Each query appends what it finds to `out`, in the world's order.

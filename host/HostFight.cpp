@@ -926,13 +926,14 @@ void HostFight::WatchDeath(int frame)
         return;
     if (!m_deathAnimationSeen) {
         m_deathAnimationSeen = true;
-        const Actor::AnimationChannel* body = monster->GetAnimationChannel(0);
+        const AnimChannel* body = monster->GetAnimationChannel(0);
         std::printf("frame %d: the monster's death starts (%zu death handlers): animation %s\n", frame,
                     manager->GetHandlerCount(), body && !body->animation.empty() ? body->animation.c_str() : "none");
     }
-    if (!m_dissolveSeen && monster->IsDissolving()) {
+    if (!m_dissolveSeen && monster->GetMeshInstance().IsDissolving()) {
         m_dissolveSeen = true;
-        std::printf("frame %d: the monster starts to dissolve over %.1f s\n", frame, monster->GetDissolveSeconds());
+        std::printf("frame %d: the monster starts to dissolve over %.1f s\n", frame,
+                    monster->GetMeshInstance().GetDissolveSeconds());
     }
     // The dissolve's light, shown at each whole radius it shrinks through.
     for (size_t i = 0; i < manager->GetHandlerCount(); ++i) {
@@ -948,7 +949,7 @@ void HostFight::WatchDeath(int frame)
             std::printf("frame %d: the dissolve light's radius is %.2f\n", frame, light->GetRadius());
         }
     }
-    if (!m_dissolvedSeen && monster->IsDissolving() && monster->IsDissolved()) {
+    if (!m_dissolvedSeen && monster->GetMeshInstance().IsDissolving() && monster->GetMeshInstance().IsDissolved()) {
         m_dissolvedSeen = true;
         std::printf("frame %d: the monster has dissolved\n", frame);
     }

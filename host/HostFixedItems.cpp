@@ -355,7 +355,7 @@ int HostFixedItems::Run(uint32_t playerId, int stepMs)
         if (walk.RunUntil("the crossing", [&walk, to] {
                 Player* traveller = walk.GetPlayer();
                 return traveller && traveller->IsInWorld() && traveller->GetPathPosition().GetRegionId() == to &&
-                       !traveller->IsUnDissolving();
+                       !traveller->GetMeshInstance().IsUnDissolving();
             }))
             std::printf("fixed items: the boat carries the player to region %u\n", to);
     }

@@ -272,7 +272,7 @@ void HostFixedItemsNet::AfterFrame(int frame)
     const uint32_t walkerId = m_placing ? m_walkerId : m_playerId;
     const auto* walker = PlacedObject<Player>(walkerId);
     const auto* boat = PlacedObject<FixedItemTeleport>(m_ids[HostFixedItems::kBoat]);
-    if (!m_crossed && walker && boat && walker->IsInWorld() && !walker->IsUnDissolving() &&
+    if (!m_crossed && walker && boat && walker->IsInWorld() && !walker->GetMeshInstance().IsUnDissolving() &&
         walker->GetCoords().GetPosition().GetRegionId() != boat->GetCoords().GetPosition().GetRegionId()) {
         m_crossed = true;
         std::printf("fixed items: player %u lands in region %u\n", walkerId,

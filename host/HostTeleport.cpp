@@ -71,7 +71,7 @@ void HostTeleport::PrintPlayer(int frame, const char* what)
     const Vec3 world = at.ToWorldSpace();
     std::printf("frame %d: teleport: %s; player in region %u at %.2f, %.2f, %.2f%s%s%s%s\n", frame, what,
                 at.GetRegionId(), world.x, world.y, world.z, player->IsInWorld() ? "" : ", out of the world",
-                player->IsDissolving() ? ", dissolving" : "", player->IsUnDissolving() ? ", reappearing" : "",
+                player->GetMeshInstance().IsDissolving() ? ", dissolving" : "", player->GetMeshInstance().IsUnDissolving() ? ", reappearing" : "",
                 player->IsInvincible() ? ", invincible" : "");
 }
 

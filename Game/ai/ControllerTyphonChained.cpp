@@ -44,8 +44,8 @@ void TyphonChains::Load(const LoadTable& table)
 
 void TyphonChains::BreakChains()
 {
-    BeginDissolve(static_cast<float>(m_dissolveRed), static_cast<float>(m_dissolveGreen),
-                  static_cast<float>(m_dissolveBlue), m_dissolveTime, m_dissolveTexture);
+    GetMeshInstance().BeginDissolve(static_cast<float>(m_dissolveRed), static_cast<float>(m_dissolveGreen),
+                                    static_cast<float>(m_dissolveBlue), m_dissolveTime, m_dissolveTexture);
     AttachDissolveEffect(*this, m_dissolveEffect);
     if (m_burstFx.empty())
         return;
@@ -101,8 +101,10 @@ void TyphonChained::AnimationCallback(const Name& event)
             if (auto* portal = DynamicCast<FixedItem>(entity); portal && portal->IsA(*portalClass))
                 portal->SetLock(false);
     } else if (event == kEnterPortal) {
-        BeginDissolve(static_cast<float>(GetDissolveColorRed()), static_cast<float>(GetDissolveColorGreen()),
-                      static_cast<float>(GetDissolveColorBlue()), GetDissolveTime(), GetDissolveTexture());
+        GetMeshInstance().BeginDissolve(static_cast<float>(GetDissolveColorRed()),
+                                        static_cast<float>(GetDissolveColorGreen()),
+                                        static_cast<float>(GetDissolveColorBlue()), GetDissolveTime(),
+                                        GetDissolveTexture());
         AttachDissolveEffect(*this, GetDissolveEffect());
     }
 }

@@ -507,7 +507,7 @@ void Character::StopLoopingRunningSound()
 {
     SoundPak* pak = m_sounds[Sound_LoopingRunning];
     if (pak && pak->IsPlaying())
-        pak->FadeOut(m_loopingRunningSoundFadeTime);
+        pak->FadeLastPlayedSound(m_loopingRunningSoundFadeTime);
 }
 
 void Character::PlayAnimationSound(Actor& actor, const Name& event) { m_animationSounds.PlaySound(actor, event, 0); }

@@ -118,7 +118,7 @@ void CharacterRagDoll::SetCrumple()
 {
     const Vec3 motion = LimitLength(m_character->GetMotion() * kCrumpleMotionScale, kMaxCrumpleSpeed);
     const GraphicsAnim* animation = m_character->GetCurrentAnimation();
-    const Actor::AnimationChannel* channel = m_character->GetAnimationChannel(0);
+    const AnimChannel* channel = m_character->GetAnimationChannel(0);
     if (!animation || !channel || !HasBones()) {
         SetLinearVelocity(motion);
         return;

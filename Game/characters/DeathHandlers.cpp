@@ -144,10 +144,10 @@ void DissolveActorDeathHandler::Execute()
 void DissolveActorDeathHandler::StartDissolve()
 {
     Character* character = GetCharacter();
-    character->BeginDissolve(static_cast<float>(character->GetDissolveColorRed()),
-                             static_cast<float>(character->GetDissolveColorGreen()),
-                             static_cast<float>(character->GetDissolveColorBlue()), character->GetDissolveTime(),
-                             character->GetDissolveTexture());
+    character->GetMeshInstance().BeginDissolve(static_cast<float>(character->GetDissolveColorRed()),
+                                               static_cast<float>(character->GetDissolveColorGreen()),
+                                               static_cast<float>(character->GetDissolveColorBlue()),
+                                               character->GetDissolveTime(), character->GetDissolveTexture());
     if (m_lightId || m_effectId)
         return;   // started before: its light and effect are on the body already
     EffectEntity* effect = CreateFromRecord<EffectEntity>(character->GetDissolveEffect(), "dissolve effect");
@@ -166,7 +166,7 @@ void DissolveActorDeathHandler::StartDissolve()
 
 void DissolveActorDeathHandler::Update(int ms)
 {
-    if (GetCharacter()->IsDissolved()) {
+    if (GetCharacter()->GetMeshInstance().IsDissolved()) {
         Finish();
         return;
     }

@@ -406,7 +406,7 @@ void Monster::StopAliveSound()
     m_aliveSoundWanted = false;
     if (m_aliveSound) {
         m_aliveSound->Track(0);
-        m_aliveSound->FadeOut(250);
+        m_aliveSound->FadeLastPlayedSound(250);
     }
 }
 

@@ -120,7 +120,7 @@ void TeleportActivity::Update(int ms)
             player->SetTeleporting(true);
             player->SetInvincible(true);
             ForPlayerActors(*player, [&](Actor& actor) {
-                actor.BeginDissolve(0.0f, 0.0f, kDissolveBlue, dissolveSeconds, m_dissolveTexture);
+                actor.GetMeshInstance().BeginDissolve(0.0f, 0.0f, kDissolveBlue, dissolveSeconds, m_dissolveTexture);
             });
             CreateEffect(*player);
         }
@@ -173,7 +173,7 @@ void TeleportActivity::StepLoading(Player* player)
     if (player) {
         const float seconds = static_cast<float>(m_dissolveTime) * 0.001f;
         ForPlayerActors(*player, [&](Actor& actor) {
-            actor.BeginUnDissolve(0.0f, 0.0f, kDissolveBlue, seconds, m_dissolveTexture);
+            actor.GetMeshInstance().BeginUnDissolve(0.0f, 0.0f, kDissolveBlue, seconds, m_dissolveTexture);
         });
     }
     SetState(State_Reappear);

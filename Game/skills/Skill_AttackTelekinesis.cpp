@@ -264,7 +264,7 @@ void Skill_AttackTelekinesis::LetGoOfHandles()
         beam->Liberate();
     m_beamId = 0;
     if (SoundPak* sound = GetBeamSound())
-        sound->FadeOut(kBeamSoundFadeMs);
+        sound->FadeLastPlayedSound(kBeamSoundFadeMs);
     m_beamOrigin->Enable(false);
     m_heldObject = 0;
 }

@@ -154,7 +154,7 @@ void CharFxPak::Stop()
             Color{m_savedTintColor[0], m_savedTintColor[1], m_savedTintColor[2], m_savedTintColor[3]});
     if (SoundPak* sound = GetActiveSound()) {
         sound->Track(0);
-        sound->FadeOut(m_activeSoundFadeTime);
+        sound->FadeLastPlayedSound(m_activeSoundFadeTime);
     }
     if (SoundPak* sound = GetStopSound())
         sound->Play(character->GetCoords().GetPosition(), 0, true);

@@ -93,9 +93,9 @@ void FixedItemDoorBase::SetFixedItemState(FixedItem_State state, uint32_t actorI
         return;
     if (GetCurrentState() == FixedItemState_DoorOpen) {
         if (SoundPak* loop = GetOpenSoundLoop())
-            loop->FadeOut(m_openSoundFadeTime);
+            loop->FadeLastPlayedSound(m_openSoundFadeTime);
     } else if (SoundPak* loop = GetClosedSoundLoop()) {
-        loop->FadeOut(m_closedSoundFadeTime);
+        loop->FadeLastPlayedSound(m_closedSoundFadeTime);
     }
     SetCurrentState(state);
 

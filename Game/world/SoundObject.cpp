@@ -80,7 +80,7 @@ void SoundAmbient::Update(const WorldCoords& position, int)
     const float reach = sound->GetFalloff() * kFadeFalloffs;
     const Vec3 apart = location - ears;
     if (apart.x * apart.x + apart.y * apart.y + apart.z * apart.z > reach * reach)
-        sound->FadeOut(kFadeMs);
+        sound->FadeLastPlayedSound(kFadeMs);
 }
 
 // ---- Periodic ----------------------------------------------------------------------------

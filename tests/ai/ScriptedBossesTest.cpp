@@ -201,9 +201,9 @@ TEST_F(ScriptedBossTest, ChainedTyphonBreaksItsChainsWaitsAndReportsTheWalkOnce)
     EXPECT_EQ(mind->GetExecutingStateName(), "BreakingTheChains");
     // Events other than its three reach only the character; the chains break on theirs.
     boss->AnimationCallback(Name("Footstep"));
-    EXPECT_FALSE(chains->IsDissolving());
+    EXPECT_FALSE(chains->GetMeshInstance().IsDissolving());
     boss->AnimationCallback(Name("BreakTheChains"));
-    EXPECT_TRUE(chains->IsDissolving());
+    EXPECT_TRUE(chains->GetMeshInstance().IsDissolving());
     EXPECT_EQ(CountInWorld(FxPak::GetStaticClassInfo()), 3u);
 
     size_t queued = boss->GetQueuedCommandCount();
@@ -221,9 +221,9 @@ TEST_F(ScriptedBossTest, ChainedTyphonBreaksItsChainsWaitsAndReportsTheWalkOnce)
     EXPECT_EQ(boss->GetQueuedCommandCount(), queued + 1);
     EXPECT_EQ(mind->GetExecutingStateName(), "WalkToPortal");
 
-    EXPECT_FALSE(boss->IsDissolving());
+    EXPECT_FALSE(boss->GetMeshInstance().IsDissolving());
     boss->AnimationCallback(Name("EnterPortal"));
-    EXPECT_TRUE(boss->IsDissolving());
+    EXPECT_TRUE(boss->GetMeshInstance().IsDissolving());
 }
 
 TEST_F(ScriptedBossTest, ChainedTyphonUnlocksEveryPortalWithinFortyAndNoneFarther)
@@ -265,7 +265,7 @@ TEST_F(ScriptedBossTest, ChainsWithoutABurstEffectStillDissolve)
     ASSERT_NE(chains, nullptr);
     ASSERT_TRUE(World::Get().AddEntity(chains, At(0.0f)));
     chains->BreakChains();
-    EXPECT_TRUE(chains->IsDissolving());
+    EXPECT_TRUE(chains->GetMeshInstance().IsDissolving());
     EXPECT_EQ(CountInWorld(FxPak::GetStaticClassInfo()), 0u);
 }
 

@@ -76,7 +76,7 @@ TEST_F(DeathHandlerTest, DeleteEndsOnEndOrPhysicsCompleteAndRemovesTheBody)
         EXPECT_TRUE(Handler<DefaultDeathHandler>(character, 0)->IsFinished());
         Frame();
         Frame();
-        EXPECT_FALSE(character->IsDissolving());
+        EXPECT_FALSE(character->GetMeshInstance().IsDissolving());
         EXPECT_TRUE(character->IsInWorld());
         if (std::string(event) == "End")
             character->GetDeathManager()->AnimationCallback(Name(event));
@@ -142,8 +142,8 @@ TEST_F(DeathHandlerTest, DissolveLightShrinksAndIsDestroyedAtTheEnd)
     const uint32_t id = character->GetObjectId();
     Die(character);
     auto* dissolve = Handler<DissolveActorDeathHandler>(character, 1);
-    EXPECT_TRUE(character->IsDissolving());
-    EXPECT_EQ(character->GetDissolveColor().red, 255.0f);
+    EXPECT_TRUE(character->GetMeshInstance().IsDissolving());
+    EXPECT_EQ(character->GetMeshInstance().GetDissolveColor().red, 255.0f);
     auto* light = ObjectManager::Get().GetObject<Light>(dissolve->GetDissolveLightId());
     ASSERT_TRUE(light);
     EXPECT_TRUE(light->IsAttachedTo(character));
@@ -302,7 +302,7 @@ TEST_F(RagDollDeathTest, DirectLimpThrownByTheBlowEndsWhenItSettles)
     EXPECT_TRUE(limp->IsEnabled());
     for (size_t body = 0; body < 2; ++body)
         EXPECT_NEAR(limp->GetLinearVelocity(body).y, 3.996f, 1e-4f);   // thrown by the blow
-    const Actor::AnimationChannel* body = character->GetAnimationChannel(0);
+    const AnimChannel* body = character->GetAnimationChannel(0);
     EXPECT_TRUE(!body || body->animation != "Swing.anm");   // no death animation
     Frame();
     EXPECT_TRUE(character->IsInWorld());   // waits for the body to settle

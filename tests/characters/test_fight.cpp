@@ -74,7 +74,7 @@ TEST_F(FightAttackSpeed, FightTheAttackPlaysAtTheAttackSpeedAndNeverStops)
     quick->GetActionHandler()->Execute(new AttackAction(quick->GetObjectId(), target->GetObjectId(),
                                                         target->GetCoords().GetPosition(), 0, 7, {}));
     quick->ForceSpeedUpdate();
-    const Actor::AnimationChannel* swing = quick->GetAnimationChannel(0);
+    const AnimChannel* swing = quick->GetAnimationChannel(0);
     EXPECT_FLOAT_EQ(swing->speed * swing->speedMultiplier, 2.0f);
     quick->GetActionHandler()->Stop();
 

@@ -10,6 +10,7 @@
 #include "Engine/GameTimer.h"
 #include "Engine/Entity.h"
 #include "Engine/GraphicsAnim.h"
+#include "Engine/Journal.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 
@@ -212,23 +213,24 @@ TEST(SoundPakPlay, LoopsTracksAndFadesOutInRealTime)
     SoundPak pak;
     pak.Play(WorldVec3(), 0, true);
     EXPECT_FALSE(pak.IsPlaying());   // a play once is over at once
-    pak.FadeOut(500);
+    pak.FadeLastPlayedSound(500);
     EXPECT_FALSE(pak.IsPlaying());
     pak.PlayOnTarget(7, 0, false);
     pak.Track(7);
     EXPECT_TRUE(pak.IsPlaying());
     EXPECT_EQ(7u, pak.GetTrackedObject());
-    pak.FadeOut(500);
+    pak.FadeLastPlayedSound(500);
     gEngine->UpdateFrame(300);
     EXPECT_TRUE(pak.IsPlaying());
-    pak.FadeOut(10);   // a fade under way is not shortened
+    pak.FadeLastPlayedSound(10);   // a fade under way is not shortened
     gEngine->UpdateFrame(300);
     EXPECT_FALSE(pak.IsPlaying());
     pak.Play(false);   // played again: the fade is over
     gEngine->UpdateFrame(1000);
     EXPECT_TRUE(pak.IsPlaying());
-    pak.FadeOut(0);
+    pak.FadeLastPlayedSound(0);
     EXPECT_FALSE(pak.IsPlaying());
+    EXPECT_EQ(Journal::Get().GetLast("SoundPak::FadeLastPlayedSound").detail, "0 ms");
     EXPECT_EQ(3u, pak.GetPlayCount());
 }
 

@@ -135,7 +135,7 @@ TEST(Actor, PlaysOnChannelsSetsPosesAndJournalsEachCall)
     SkeletalPose pose;
     anim.GetFramePose(7, false, pose);
     actor.SetPose(pose);
-    const Actor::AnimationChannel* channel = actor.GetAnimationChannel(0);
+    const AnimChannel* channel = actor.GetAnimationChannel(0);
     ASSERT_NE(channel, nullptr);
     EXPECT_EQ(channel->animation, "test.anm");
     EXPECT_TRUE(channel->loop);
