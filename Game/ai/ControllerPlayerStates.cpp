@@ -47,21 +47,18 @@ void ControllerPlayerStateIdle::OnBegin()
 {
     Idle();
     m_idleCountdown = DrawPlayerIdleCountdown();
-    m_attacked = false;
 }
-
-void ControllerPlayerStateIdle::Attacked(uint32_t) { m_attacked = true; }
 
 void ControllerPlayerStateIdle::OnUpdate(int elapsedMs)
 {
-    if (m_attacked) {
-        // Under attack: the countdown starts again, so the player stays ready.
-        m_attacked = false;
+    Player* player = GetCharacter();
+    if (player && player->IsUnderAttack()) {
+        // In combat the countdown is drawn anew every frame, so the player stays ready.
         m_idleCountdown = DrawPlayerIdleCountdown();
         return;
     }
     m_idleCountdown -= elapsedMs;
-    if (m_idleCountdown < 0)
+    if (m_idleCountdown <= 0)
         SetState("LongIdle", ControllerAIStateData());
 }
 

@@ -123,14 +123,12 @@ class ControllerPlayerStateIdle : public ControllerPlayerStateActive {
 public:
     using ControllerPlayerStateActive::ControllerPlayerStateActive;
     void OnBegin() override;
+    // Counts down to the long idle, drawn again every frame the player is under attack.
     void OnUpdate(int elapsedMs) override;
-    // An attack this frame keeps the countdown from running down.
-    void Attacked(uint32_t attackerId) override;
     int GetIdleCountdown() const { return m_idleCountdown; }
 
 private:
     int m_idleCountdown = 0;
-    bool m_attacked = false;
 };
 
 class ControllerPlayerStateLongIdle : public ControllerPlayerStateActive {

@@ -146,43 +146,17 @@ bool ControllerTyphon::ChooseStatue()
     // The transfer skill is the chosen statue's own god's: the god whose attacks it hands
     // over.
     const uint32_t statueId = statue.GetObjectId();
-    // The statue only borrows the boss: without its foe kept here, the boss would stand idle
-    // once the strike is over, its anger long forgiven during the walk.
-    const uint32_t foe = GetCurrentEnemy();
-    if (!DynamicCast<TyphonStatue>(ObjectManager::Get().GetObject(foe)))
-        m_foeBeforeStatue = foe;
     SetMostHatedEnemy(statueId);
     SetState("PursueStatue", ControllerAIStateData(statueId, 0, m_transferSkills[statue.GetGod() % kGodCount], WorldVec3()));
     return true;
 }
-
-void ControllerTyphon::LeaveStatue()
-{
-    const Character* foe = ObjectManager::Get().GetObject<Character>(m_foeBeforeStatue);
-    SetMostHatedEnemy(foe && foe->IsAlive() ? m_foeBeforeStatue : 0);
-    m_foeBeforeStatue = 0;
-}
-
-namespace {
-
-// The statue states run only under the boss's controller; any other owner just forgets the
-// statue.
-void LeaveTyphonStatue(ControllerMonster& controller)
-{
-    if (auto* boss = DynamicCast<ControllerTyphon>(&controller))
-        boss->LeaveStatue();
-    else
-        controller.SetMostHatedEnemy(0);
-}
-
-}  // namespace
 
 // ---- PursueStatue ---------------------------------------------------------------------------
 
 void ControllerTyphonStatePursueStatue::GiveUp()
 {
     gEngine->Log(LOG_WARNING, "Typhon can't move to the statue.");
-    LeaveTyphonStatue(*GetController());
+    GetController()->SetMostHatedEnemy(0);
     SetState("Idle", ControllerAIStateData());
 }
 
@@ -230,7 +204,7 @@ void ControllerTyphonStateAttackStatue::OnUpdate(int elapsedMs)
         return;   // the attack has already given up
     const Character* statue = ObjectManager::Get().GetObject<Character>(GetCurrentEnemy());
     if (!statue || !statue->IsAlive()) {
-        LeaveTyphonStatue(*GetController());
+        GetController()->SetMostHatedEnemy(0);
         SetState("Return", ControllerAIStateData());
     }
 }
@@ -244,7 +218,7 @@ void ControllerTyphonStateAttackStatue::HandleEvent(const Name& event)
 void ControllerTyphonStateAttackStatue::OnEnd()
 {
     ControllerMonsterStateAttack::OnEnd();
-    LeaveTyphonStatue(*GetController());
+    GetController()->SetMostHatedEnemy(0);
 }
 
 }  // namespace GAME

@@ -41,13 +41,9 @@ public:
     void RestoreDefaultSkills();
     // The statue of that god is gone: when it is the current god, its attacks go too.
     void StatueDestroyed(uint32_t god);
-    // Sends the boss to a living statue within reach; false when there is none. The foe
-    // it was fighting is kept and is hated most again once the statue is left.
+    // Sends the boss to a living statue within reach, hated most until the statue is left;
+    // false when there is none.
     bool ChooseStatue();
-    // Ends the statue's hold on the boss: the foe fought before the statue is hated most
-    // again (none when there was none).
-    void LeaveStatue();
-    uint32_t GetFoeBeforeStatue() const { return m_foeBeforeStatue; }
 
     const ControllerMonster::SpecialAttack& GetGodSpecialAttack(uint32_t god, size_t slot) const
     {
@@ -85,7 +81,6 @@ private:
     std::array<uint32_t, kGodCount> m_transferSkills{};
     int m_lastStatue = -1;
     uint32_t m_currentGod = kNoGod;
-    uint32_t m_foeBeforeStatue = 0;
 };
 
 // The walk to the chosen statue, with the transfer skill as the current skill.

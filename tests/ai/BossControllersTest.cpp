@@ -15,6 +15,7 @@
 #include "Game/skills/SkillManager.h"
 #include "Game/world/EndGameActivity.h"
 #include "Game/world/MapMarkers.h"
+#include "ai/ControllerAITestAccess.h"
 
 using namespace GAME;
 
@@ -185,7 +186,7 @@ TEST_F(BossTest, ALoneStatueIsChosenAgainAndWithoutOneTheCycleStops)
     Statue("Zeus", 520.0f);   // out of reach
     EXPECT_FALSE(mind->ChooseStatue());
     // Both countdowns below 0: nothing starts again by itself.
-    mind->SetState("Idle", ControllerAIStateData(statue->GetObjectId(), 0, 0, WorldVec3()));
+    ControllerAITestAccess::SetState(*mind, "Idle", ControllerAIStateData(statue->GetObjectId(), 0, 0, WorldVec3()));
     mind->SetTimeWithoutGodSkills(-3);
     mind->SetTimeWithGodSkills(-1);
     mind->Update(500);
@@ -201,7 +202,7 @@ TEST_F(BossTest, APhaseEndsOnlyWhenItsCountdownGoesBelowZero)
     ASSERT_GE(mind->GetTimeWithoutGodSkills(), 3000);
     ASSERT_LE(mind->GetTimeWithoutGodSkills(), 6000);
     TyphonStatue* statue = Statue("Demeter", 6.0f);
-    mind->SetState("Idle", ControllerAIStateData(statue->GetObjectId(), 0, 0, WorldVec3()));
+    ControllerAITestAccess::SetState(*mind, "Idle", ControllerAIStateData(statue->GetObjectId(), 0, 0, WorldVec3()));
     mind->SetTimeWithoutGodSkills(100);
     mind->Update(100);
     EXPECT_EQ(mind->GetTimeWithoutGodSkills(), 0);
@@ -214,7 +215,7 @@ TEST_F(BossTest, APhaseEndsOnlyWhenItsCountdownGoesBelowZero)
     mind->ApplyGodSkills(1);
     boss->EnableSkillEffect(1);
     ASSERT_TRUE(boss->GetGodSkillEffect(1).IsStarted());
-    mind->SetState("Idle", ControllerAIStateData(statue->GetObjectId(), 0, 0, WorldVec3()));
+    ControllerAITestAccess::SetState(*mind, "Idle", ControllerAIStateData(statue->GetObjectId(), 0, 0, WorldVec3()));
     mind->SetTimeWithGodSkills(50);
     mind->Update(50);
     EXPECT_EQ(mind->GetCurrentGod(), 1u);
@@ -230,7 +231,7 @@ TEST_F(BossTest, APhaseEndsOnlyWhenItsCountdownGoesBelowZero)
     // A statue that stands nowhere cannot be reached: the boss gives up and idles.
     auto* lost = ObjectManager::Get().CreateObjectFromFile<TyphonStatue>("Records/Creatures/Boss/TyphonStatueZeus.dbr");
     LogCapture log;
-    mind->SetState("PursueStatue", ControllerAIStateData(lost->GetObjectId(), 0, mind->GetTransferSkill(0), WorldVec3()));
+    ControllerAITestAccess::SetState(*mind, "PursueStatue", ControllerAIStateData(lost->GetObjectId(), 0, mind->GetTransferSkill(0), WorldVec3()));
     EXPECT_TRUE(log.Contains("Typhon can't move to the statue."));
     EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
 }
@@ -264,7 +265,7 @@ TEST_F(BossTest, AStatueStruckByTheBossHandsOverItsGodAndOnlyTheCurrentGodsStatu
     EXPECT_EQ(mind->GetExecutingStateName(), "Return");
 }
 
-TEST_F(BossTest, AfterTheStrikeOnAStatueTheBossGoesBackToTheFoeItFought)
+TEST_F(BossTest, AfterTheStrikeOnAStatueTheBossForgetsItAndFindsThePlayerInReachAgain)
 {
     auto* boss = Spawn<Typhon>("Records/Creatures/Boss/Typhon.dbr", 0.0f);
     auto* mind = Mind<ControllerTyphon>(*boss);
@@ -272,21 +273,28 @@ TEST_F(BossTest, AfterTheStrikeOnAStatueTheBossGoesBackToTheFoeItFought)
     TyphonStatue* statue = Statue("Hades", 6.0f);
     const uint32_t foeId = foe->GetObjectId();
     mind->SetMostHatedEnemy(foeId);
-    mind->SetState("Pursue", ControllerAIStateData(foeId, 0, mind->ChooseBestSkill(foeId, false), WorldVec3()));
+    ControllerAITestAccess::SetState(*mind, "Pursue", ControllerAIStateData(foeId, 0, mind->ChooseBestSkill(foeId, false), WorldVec3()));
     ASSERT_TRUE(mind->ChooseStatue());
     EXPECT_EQ(mind->GetMostHatedEnemy(), statue->GetObjectId());
-    mind->SetState("AttackStatue", ControllerAIStateData(statue->GetObjectId(), 0, mind->GetTransferSkill(2), WorldVec3()));
-    mind->GetExecutingState()->HandleEvent(Actor::EndEvent());
-    EXPECT_EQ(mind->GetExecutingStateName(), "Pursue");
-    EXPECT_EQ(mind->GetCurrentEnemy(), foeId);
-    // A foe that died meanwhile is not taken up again.
-    ASSERT_TRUE(mind->ChooseStatue());
-    foe->SetCurrentLife(0.0f);
-    foe->SetLifeState(Character_LifeState_Dead);
-    mind->SetState("AttackStatue", ControllerAIStateData(statue->GetObjectId(), 0, mind->GetTransferSkill(2), WorldVec3()));
+    ControllerAITestAccess::SetState(*mind, "AttackStatue", ControllerAIStateData(statue->GetObjectId(), 0, mind->GetTransferSkill(2), WorldVec3()));
     mind->GetExecutingState()->HandleEvent(Actor::EndEvent());
     EXPECT_EQ(mind->GetMostHatedEnemy(), 0u);
     EXPECT_NE(mind->GetExecutingStateName(), "Pursue");
+
+    // Home again with the player standing in reach, the boss takes the player up by sight.
+    ControllerAITestAccess::SetState(*mind, "Idle", ControllerAIStateData());
+    // Seen within its sight the player angers it faster than it forgives.
+    for (int frame = 0; frame < 10 && mind->GetCurrentEnemy() != foeId; ++frame)
+        mind->Update(100);
+    EXPECT_EQ(mind->GetCurrentEnemy(), foeId);
+
+    // The boss that cannot reach its statue forgets it too.
+    ASSERT_TRUE(mind->ChooseStatue());
+    auto* lost = ObjectManager::Get().CreateObjectFromFile<TyphonStatue>("Records/Creatures/Boss/TyphonStatueZeus.dbr");
+    mind->SetMostHatedEnemy(lost->GetObjectId());
+    ControllerAITestAccess::SetState(*mind, "PursueStatue", ControllerAIStateData(lost->GetObjectId(), 0, mind->GetTransferSkill(0), WorldVec3()));
+    EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
+    EXPECT_NE(mind->GetMostHatedEnemy(), lost->GetObjectId());
 }
 
 TEST_F(BossTest, TheBossesDeathEndsTheGameAndUnlocksTheNextDifficulty)
@@ -356,15 +364,14 @@ TEST_F(BossTest, TheCyclopsKeepsOnlyItsOwnScriptPointsTheLastOfEachNumber)
     ASSERT_TRUE(mind->GetScriptPoint(3, point));
     EXPECT_EQ(point.GetRegionCoords().origin.x, 7.0f);
     EXPECT_FALSE(mind->GetScriptPoint(0, point));
-    // A marker placed for it tells it at its first update.
+    // A marker placed for it stays silent: the level's scripting announces the points.
     RecordDatabase::Get().RegisterRecord("Records/Test/Point.dbr", "Class,ScriptPoint,\nscriptCharacter," +
                                                                        cyclops->GetObjectName() + ",\n");
     auto* marker = ObjectManager::Get().CreateObjectFromFile<ScriptPoint>("Records/Test/Point.dbr");
     ASSERT_TRUE(World::Get().AddEntity(marker, WorldCoords(region, Coords::MakeTranslation({4, 0, 0}))));
     marker->InitialUpdate();
-    ASSERT_TRUE(mind->GetScriptPoint(0, point));
-    EXPECT_EQ(point.GetRegionCoords().origin.x, 4.0f);
-    EXPECT_EQ(mind->GetScriptPointCount(), 2u);
+    EXPECT_FALSE(mind->GetScriptPoint(0, point));
+    EXPECT_EQ(mind->GetScriptPointCount(), 1u);
 }
 
 TEST_F(BossTest, TheCyclopsChargesAtThePlayerRoaringFirstAndKillsOnlyFoesInItsWay)

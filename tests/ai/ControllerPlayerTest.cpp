@@ -10,10 +10,12 @@
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/ai/ControllerPlayerStates.h"
 #include "Game/characters/Player.h"
+#include "Game/combat/ParametersCombat.h"
 #include "Game/core/ActivityManager.h"
 #include "Game/items/Item.h"
 #include "Game/items/PlayerHotSlotCtrl.h"
 #include "Game/skills/SkillActivated.h"
+#include "ai/ControllerAITestAccess.h"
 
 namespace GAME {
 
@@ -116,6 +118,35 @@ TEST_F(ControllerPlayerTest, StartsInLongIdleAndStartsDeadWithoutALivingPlayer)
     // An attack wakes the long idle; the "Idle" countdown is drawn anew while attacked.
     mind->UnderAttack(0);
     EXPECT_EQ(State(), "Idle");
+}
+
+TEST_F(ControllerPlayerTest, IdleHoldsWhileInCombatAndFallsToLongIdleWhenItsCountdownReachesZero)
+{
+    Character* foe = OnTeam(kTeamMajorMonster, 4.0f);
+    auto idle = [&] { return dynamic_cast<ControllerPlayerStateIdle*>(mind->GetExecutingState()); };
+    mind->UnderAttack(foe->GetObjectId());
+    ASSERT_NE(idle(), nullptr);
+
+    // A real hit keeps the player in combat for its in-combat time; all that time the
+    // countdown is drawn anew, and only then does it run down (8 to 12 s).
+    RandomUniform random;
+    random.Seed(5);
+    ParametersCombat hit(random);
+    hit.attackerId = foe->GetObjectId();
+    hit.combatType = ParametersCombatStyle::Direct;
+    player->SetLifeLimit(100000.0f);
+    player->SetCurrentLife(100000.0f);
+    player->TakeAttack(hit);
+    ASSERT_TRUE(player->IsUnderAttack());
+    for (int ms = 0; ms < 14000; ms += 100)
+        Frame(100);
+    EXPECT_EQ(State(), "Idle");
+    EXPECT_FALSE(player->IsUnderAttack());
+
+    // A frame that brings the countdown to exactly 0 ends it.
+    ASSERT_NE(idle(), nullptr);
+    Frame(idle()->GetIdleCountdown());
+    EXPECT_EQ(State(), "LongIdle");
 }
 
 TEST_F(ControllerPlayerTest, ClicksOfADeadOrTeleportingPlayerChangeNothing)
@@ -377,7 +408,9 @@ TEST_F(ControllerPlayerTest, PrimaryAndSecondaryClicksChooseBetweenSkillAndMove)
     PlayerHotSlotCtrl& slots = player->GetPlayerHotSlotCtrl();
     PlayerClickTestSkill* primary = Skill(2, true);
     PlayerClickTestSkill* secondary = Skill(2, true);
-    slots.SetPrimarySkillId(primary->GetObjectId());
+    HotSlotOptionSkill primaryOption(primary->GetObjectId());
+    primaryOption.SetPlayer(player);
+    slots.SetPrimarySlot(&primaryOption);
     struct Case {
         const char* name;
         bool primaryButton, inPlace, disabled;
@@ -398,7 +431,7 @@ TEST_F(ControllerPlayerTest, PrimaryAndSecondaryClicksChooseBetweenSkillAndMove)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         mind->ClearTarget();
-        mind->SetState("LongIdle", ControllerAIStateData());
+        ControllerAITestAccess::SetState(*mind, "LongIdle", ControllerAIStateData());
         PlayerClickVoice::plays.clear();
         player->ResetSkillVox();
         mind->SetCombatEnemy(c.target);
@@ -413,14 +446,16 @@ TEST_F(ControllerPlayerTest, PrimaryAndSecondaryClicksChooseBetweenSkillAndMove)
     primary->Answer(Skill_Usable);
 
     // The right button with a skill: used on the monster; never a move.
-    slots.SetSecondarySkillId(secondary->GetObjectId());
+    HotSlotOptionSkill secondaryOption(secondary->GetObjectId());
+    secondaryOption.SetPlayer(player);
+    slots.SetSecondarySlot(&secondaryOption);
     mind->SetCombatEnemy(foeId);
     uint32_t target = foeId;
     EXPECT_FALSE(mind->HandleActionFromMouse(false, false, false, false, At(20.0f), target));
     EXPECT_EQ(State(), "MoveToUseSkill");
     EXPECT_EQ(mind->GetCurrentSkillID(), secondary->GetObjectId());
     // Out of mana: the voice (once the last prompt's 3 s are over), no skill, no move.
-    mind->SetState("LongIdle", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*mind, "LongIdle", ControllerAIStateData());
     Frame(3000);
     secondary->Answer(Skill_NotEnoughMana);
     EXPECT_FALSE(mind->HandleActionFromMouse(false, false, false, false, At(20.0f), target));
