@@ -120,40 +120,61 @@ public:                                                                \
     const char* GetName() const override { return #Name; }            \
     std::string GetDescription() const override;
 
-#define GAME_AMOUNT_REWARD(Name, stem, tag, Field)                                                \
+#define GAME_AMOUNT_REWARD(Name, stem, tag)                                                       \
 public:                                                                                           \
     Name(uint32_t id, Trigger* parent) : AmountRewardAction(id, parent, stem, tag) {}             \
     const char* GetName() const override { return #Name; }                                        \
-    std::string GetDescription() const override;                                                  \
-    void Set##Field##Normal(int v) { SetAmount(0, v); }                                           \
-    void Set##Field##Epic(int v) { SetAmount(1, v); }                                             \
-    void Set##Field##Legendary(int v) { SetAmount(2, v); }                                        \
-    int Get##Field##Normal() const { return GetAmount(0); }                                       \
-    int Get##Field##Epic() const { return GetAmount(1); }                                         \
-    int Get##Field##Legendary() const { return GetAmount(2); }
+    std::string GetDescription() const override;
 
 // Rewards.
 class Action_GiveMoney : public AmountRewardAction {
-    GAME_AMOUNT_REWARD(Action_GiveMoney, "moneyAmount", "tagRewardGold", MoneyAmount)
+    GAME_AMOUNT_REWARD(Action_GiveMoney, "moneyAmount", "tagRewardGold")
+    void SetMoneyAmountNormal(int v) { SetAmount(0, v); }
+    void SetMoneyAmountEpic(int v) { SetAmount(1, v); }
+    void SetMoneyAmountLegendary(int v) { SetAmount(2, v); }
+    int GetMoneyAmountNormal() const { return GetAmount(0); }
+    int GetMoneyAmountEpic() const { return GetAmount(1); }
+    int GetMoneyAmountLegendary() const { return GetAmount(2); }
+
 protected:
     void Give(Character& recipient, uint32_t amount) override;
 };
 
 class Action_GiveAttributePoints : public AmountRewardAction {
-    GAME_AMOUNT_REWARD(Action_GiveAttributePoints, "attributeAmount", "tagRewardAttribute", AttributeAmount)
+    GAME_AMOUNT_REWARD(Action_GiveAttributePoints, "attributeAmount", "tagRewardAttribute")
+    void SetAttributeAmountNormal(int v) { SetAmount(0, v); }
+    void SetAttributeAmountEpic(int v) { SetAmount(1, v); }
+    void SetAttributeAmountLegendary(int v) { SetAmount(2, v); }
+    int GetAttributeAmountNormal() const { return GetAmount(0); }
+    int GetAttributeAmountEpic() const { return GetAmount(1); }
+    int GetAttributeAmountLegendary() const { return GetAmount(2); }
+
 protected:
     void Give(Character& recipient, uint32_t amount) override;
 };
 
 class Action_GiveExp : public AmountRewardAction {
-    GAME_AMOUNT_REWARD(Action_GiveExp, "experiencePts", "tagRewardExperience", ExperiencePts)
+    GAME_AMOUNT_REWARD(Action_GiveExp, "experiencePts", "tagRewardExperience")
+    void SetExperiencePtsNormal(int v) { SetAmount(0, v); }
+    void SetExperiencePtsEpic(int v) { SetAmount(1, v); }
+    void SetExperiencePtsLegendary(int v) { SetAmount(2, v); }
+    int GetExperiencePtsNormal() const { return GetAmount(0); }
+    int GetExperiencePtsEpic() const { return GetAmount(1); }
+    int GetExperiencePtsLegendary() const { return GetAmount(2); }
+
 protected:
     void Give(Character& recipient, uint32_t amount) override;
 };
 
 // Skill points, or levels of the named skill (which the recipient must have).
 class Action_GiveSkillPoints : public AmountRewardAction {
-    GAME_AMOUNT_REWARD(Action_GiveSkillPoints, "skillAmount", "tagRewardSkill", SkillAmount)
+    GAME_AMOUNT_REWARD(Action_GiveSkillPoints, "skillAmount", "tagRewardSkill")
+    void SetSkillAmountNormal(int v) { SetAmount(0, v); }
+    void SetSkillAmountEpic(int v) { SetAmount(1, v); }
+    void SetSkillAmountLegendary(int v) { SetAmount(2, v); }
+    int GetSkillAmountNormal() const { return GetAmount(0); }
+    int GetSkillAmountEpic() const { return GetAmount(1); }
+    int GetSkillAmountLegendary() const { return GetAmount(2); }
     void Fire(uint32_t playerId, bool reFire) override;
     void SerializeChildProperties(IOStream& stream) override;
     std::u16string GetRewardDescription() override;
@@ -228,26 +249,22 @@ protected:
     std::string m_value;
 };
 
-// The setter and getter named after the one value's key.
-#define GAME_ONE_STRING_ACCESSORS(Field)                          \
-    void Set##Field(const char* v) { SetValue(v); }               \
-    const char* Get##Field() const { return GetValue(); }
-// An action of one string value, acting at once when fired.
-#define GAME_ONE_STRING_ACTION_FIRE(Name, key, Field, reFire, delay)                          \
+// The head of an action of one string value that acts at once when fired; the class goes
+// on with the setter and getter named after its key.
+#define GAME_ONE_STRING_ACTION_FIRE(Name, key, reFire, delay)                                 \
     class Name : public OneStringAction {                                                     \
     public:                                                                                   \
         Name(uint32_t id, Trigger* parent) : OneStringAction(id, parent, key, reFire, delay) {} \
         const char* GetName() const override { return #Name; }                                \
         std::string GetDescription() const override;                                          \
-        void Fire(uint32_t playerId, bool replay) override;                                   \
-        GAME_ONE_STRING_ACCESSORS(Field)                                                      \
-    };
+        void Fire(uint32_t playerId, bool replay) override;
 
 // Trigger tokens: a token removed from the trigger system empties the name here.
 class TokenAction : public OneStringAction {
 public:
     TokenAction(uint32_t id, Trigger* parent) : OneStringAction(id, parent, "tokenName", false, false) {}
-    GAME_ONE_STRING_ACCESSORS(TokenName)
+    void SetTokenName(const char* v) { SetValue(v); }
+    const char* GetTokenName() const { return GetValue(); }
     bool ContainsToken(const std::string& name) const override { return m_value == name; }
     void RemoveTokenReferences(const std::string& name) override
     {
@@ -274,22 +291,41 @@ public:
 };
 
 // Takes the item of that record from the local player.
-GAME_ONE_STRING_ACTION_FIRE(Action_RemoveItemFromInventory, "itemName", ItemName, false, false)
+GAME_ONE_STRING_ACTION_FIRE(Action_RemoveItemFromInventory, "itemName", false, false)
+    void SetItemName(const char* v) { SetValue(v); }
+    const char* GetItemName() const { return GetValue(); }
+};
 // The music and ambient sound of the level.
-GAME_ONE_STRING_ACTION_FIRE(Action_LoadAmbientPlaylist, "playlist", Playlist, false, true)
-GAME_ONE_STRING_ACTION_FIRE(Action_LoadMusicPlaylist, "playlist", Playlist, false, true)
-GAME_ONE_STRING_ACTION_FIRE(Action_LoadEventMusic, "playlist", Playlist, false, true)
+GAME_ONE_STRING_ACTION_FIRE(Action_LoadAmbientPlaylist, "playlist", false, true)
+    void SetPlaylist(const char* v) { SetValue(v); }
+    const char* GetPlaylist() const { return GetValue(); }
+};
+GAME_ONE_STRING_ACTION_FIRE(Action_LoadMusicPlaylist, "playlist", false, true)
+    void SetPlaylist(const char* v) { SetValue(v); }
+    const char* GetPlaylist() const { return GetValue(); }
+};
+GAME_ONE_STRING_ACTION_FIRE(Action_LoadEventMusic, "playlist", false, true)
+    void SetPlaylist(const char* v) { SetValue(v); }
+    const char* GetPlaylist() const { return GetValue(); }
+};
 // Plays the sound pak of that record once, for a player who exists.
-GAME_ONE_STRING_ACTION_FIRE(Action_PlaySoundEffect, "soundEffect", SoundEffect, false, true)
+GAME_ONE_STRING_ACTION_FIRE(Action_PlaySoundEffect, "soundEffect", false, true)
+    void SetSoundEffect(const char* v) { SetValue(v); }
+    const char* GetSoundEffect() const { return GetValue(); }
+};
 // Hands a designer's line to the user interface.
-GAME_ONE_STRING_ACTION_FIRE(Action_DebugText, "debugText", DebugText, false, false)
+GAME_ONE_STRING_ACTION_FIRE(Action_DebugText, "debugText", false, false)
+    void SetDebugText(const char* v) { SetValue(v); }
+    const char* GetDebugText() const { return GetValue(); }
+};
 #undef GAME_ONE_STRING_ACTION_FIRE
 
 class Action_BestowQuest : public OneStringAction {
 public:
     Action_BestowQuest(uint32_t id, Trigger* parent) : OneStringAction(id, parent, "questFile", false, false) {}
     const char* GetName() const override { return "Action_BestowQuest"; }
-    GAME_ONE_STRING_ACCESSORS(QuestFile)
+    void SetQuestFile(const char* v) { SetValue(v); }
+    const char* GetQuestFile() const { return GetValue(); }
     std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
@@ -298,7 +334,8 @@ class Action_CompleteQuestNow : public OneStringAction {
 public:
     Action_CompleteQuestNow(uint32_t id, Trigger* parent) : OneStringAction(id, parent, "questFile", true, true) {}
     const char* GetName() const override { return "Action_CompleteQuestNow"; }
-    GAME_ONE_STRING_ACCESSORS(QuestFile)
+    void SetQuestFile(const char* v) { SetValue(v); }
+    const char* GetQuestFile() const { return GetValue(); }
     std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
@@ -310,7 +347,8 @@ public:
         m_flag = true;
     }
     const char* GetName() const override { return "Action_UpdateDialogTab"; }
-    GAME_ONE_STRING_ACCESSORS(DialogPak)
+    void SetDialogPak(const char* v) { SetValue(v); }
+    const char* GetDialogPak() const { return GetValue(); }
     std::string GetDescription() const override;
     void Fire(uint32_t playerId, bool reFire) override;
 };
@@ -489,6 +527,5 @@ private:
 
 #undef GAME_QUEST_ACTION_NAME
 #undef GAME_PENDING_ACTION_NAME
-#undef GAME_ONE_STRING_ACCESSORS
 
 }  // namespace GAME

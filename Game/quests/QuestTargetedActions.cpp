@@ -13,12 +13,11 @@
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/items/Item.h"
 #include "Game/items/ItemReplicaInfo.h"
-#include "Game/items/loot/LootBase.h"
-#include "Game/items/loot/LootLists.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/quests/QuestConditions.h"
 #include "Game/quests/QuestItem.h"
 #include "Game/world/FixedItem.h"
+#include "Game/world/FixedItemDoor.h"
 #include "Game/world/Proxy.h"
 
 namespace GAME {
@@ -255,18 +254,13 @@ void Action_DropItemFromNpc::TryFire()
         if (!character)
             continue;
         Item* item = ObjectManager::Get().CreateObjectFromFile<Item>(record);
-        if (!item) {
-            if (std::unique_ptr<LootBase> loot = LootBase::Create(record); loot && gGameEngine) {
-                ItemReplicaInfo replica;
-                int depth = LootLimits::kNestingDepth;
-                loot->GetLootName(replica.baseName, replica.prefixName, replica.suffixName, gGameEngine->GetRandomGen(),
-                                  depth);
-                if (!replica.baseName.empty()) {
-                    replica.objectId = ObjectManager::Get().CreateObjectID();
-                    replica.seed = static_cast<uint32_t>(gGameEngine->GetRandomGen().IGenerate(0, 10000));
-                    item = Item::CreateItem(replica);
-                }
-            }
+        ItemReplicaInfo replica;
+        if (!item && gGameEngine &&
+            ResolveItemRecord(record, replica.baseName, replica.prefixName, replica.suffixName,
+                              gGameEngine->GetRandomGen(), GetName())) {
+            replica.objectId = ObjectManager::Get().CreateObjectID();
+            replica.seed = static_cast<uint32_t>(gGameEngine->GetRandomGen().IGenerate(0, 10000));
+            item = Item::CreateItem(replica);
         }
         if (item) {
             m_droppedItemId = item->GetObjectId();
@@ -520,9 +514,11 @@ void FixedItemAction::SerializeChildProperties(IOStream& stream)
         stream.StreamBool("canReFire", m_canReFire);
 }
 
+// A re-fired open runs only where the world's state is decided (the server's door command
+// reaches the clients); a re-fired close runs in every role.
 void DoorAction::Fire(uint32_t, bool reFire)
 {
-    if (reFire && !(m_canReFire && QuestRepository::IsServerOrSingle()))
+    if (reFire && (!m_canReFire || (m_open && !QuestRepository::IsServerOrSingle())))
         return;
     m_reFire = reFire;
     m_pendingFire = true;
@@ -533,7 +529,7 @@ void DoorAction::TryFire()
 {
     if (m_record.empty())
         return;
-    FixedItem* door = ObjectManager::Get().GetObject<FixedItem>(GetTarget());
+    FixedItemDoorBase* door = ObjectManager::Get().GetObject<FixedItemDoorBase>(GetTarget());
     if (!door)
         return;
     const FixedItem_State state = m_open ? FixedItemState_DoorOpenByTrigger : FixedItemState_DoorClosed;

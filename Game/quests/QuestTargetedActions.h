@@ -90,10 +90,6 @@ protected:
 public:                                                      \
     const char* GetName() const override { return #Name; }   \
     std::string GetDescription() const override;
-// The setter and getter of the record key that names the target, after the key.
-#define GAME_TARGET_RECORD_ACCESSORS(Field)                                 \
-    void Set##Field(const char* record) { SetTargetRecord(record ? record : ""); } \
-    const char* Get##Field() const { return m_record.c_str(); }
 
 // A character or what a proxy made, and one item record per difficulty.
 class ItemToTargetAction : public TargetedQuestAction {
@@ -121,7 +117,8 @@ protected:
 class Action_DispenseItemFromNpc : public ItemToTargetAction {
     GAME_TARGETED_ACTION_NAME(Action_DispenseItemFromNpc)
     Action_DispenseItemFromNpc(uint32_t id, Trigger* parent) : ItemToTargetAction(id, parent, "npc", kCreatures | kProxyPrimary) {}
-    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetNpc(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetNpc() const { return m_record.c_str(); }
     bool CanReFire() const override { return true; }
 
 protected:
@@ -131,7 +128,8 @@ protected:
 class Action_DropItemFromNpc : public ItemToTargetAction {
     GAME_TARGETED_ACTION_NAME(Action_DropItemFromNpc)
     Action_DropItemFromNpc(uint32_t id, Trigger* parent) : ItemToTargetAction(id, parent, "npc", kCreatures | kProxyPrimary) {}
-    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetNpc(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetNpc() const { return m_record.c_str(); }
     void Fire(uint32_t playerId, bool reFire) override;
     uint32_t GetDroppedItemId() const { return m_droppedItemId; }
 
@@ -145,7 +143,8 @@ private:
 class Action_DispenseItemFromChest : public ItemToTargetAction {
     GAME_TARGETED_ACTION_NAME(Action_DispenseItemFromChest)
     Action_DispenseItemFromChest(uint32_t id, Trigger* parent) : ItemToTargetAction(id, parent, "chest", kFixedItems) {}
-    GAME_TARGET_RECORD_ACCESSORS(Chest)
+    void SetChest(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetChest() const { return m_record.c_str(); }
     bool CanReFire() const override { return true; }
 
 protected:
@@ -162,7 +161,8 @@ class Action_TaskCreatureToLocation : public TargetedQuestAction {
     void Fire(uint32_t playerId, bool reFire) override;
     void OnCreatureInitialUpdate(const GameEvent_CreatureInitialUpdate& event) override;
     void OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event) override;
-    GAME_TARGET_RECORD_ACCESSORS(Creature)
+    void SetCreature(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetCreature() const { return m_record.c_str(); }
     void SetCanReFire(bool v) { m_canReFire = v; }
     bool GetCanReFire() const { return m_canReFire; }
     // The location record; setting it enters the action in the creature and entity tables.
@@ -192,7 +192,8 @@ class Action_SpawnEntityAtLocation : public TargetedQuestAction {
     void Fire(uint32_t playerId, bool reFire) override;
     void SetEntity(const char* record) { m_entity = record ? record : ""; }
     const char* GetEntity() const { return m_entity.c_str(); }
-    GAME_TARGET_RECORD_ACCESSORS(Location)
+    void SetLocation(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetLocation() const { return m_record.c_str(); }
 
 protected:
     void TryFire() override;
@@ -208,7 +209,8 @@ class Action_BoatDialog : public TargetedQuestAction {
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
-    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetNpc(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetNpc() const { return m_record.c_str(); }
     void SetOnOff(bool v) { m_onOff = v; }
     bool GetOnOff() const { return m_onOff; }
     void SetTag(const char* v) { m_tag = v ? v : ""; }
@@ -270,13 +272,15 @@ private:
 class Action_OpenDoor : public DoorAction {
     GAME_TARGETED_ACTION_NAME(Action_OpenDoor)
     Action_OpenDoor(uint32_t id, Trigger* parent) : DoorAction(id, parent, true) {}
-    GAME_TARGET_RECORD_ACCESSORS(Door)
+    void SetDoor(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetDoor() const { return m_record.c_str(); }
 };
 
 class Action_CloseDoor : public DoorAction {
     GAME_TARGETED_ACTION_NAME(Action_CloseDoor)
     Action_CloseDoor(uint32_t id, Trigger* parent) : DoorAction(id, parent, false) {}
-    GAME_TARGET_RECORD_ACCESSORS(Door)
+    void SetDoor(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetDoor() const { return m_record.c_str(); }
 };
 
 class LockAction : public FixedItemAction {
@@ -297,13 +301,15 @@ private:
 class Action_LockFixedItem : public LockAction {
     GAME_TARGETED_ACTION_NAME(Action_LockFixedItem)
     Action_LockFixedItem(uint32_t id, Trigger* parent) : LockAction(id, parent, true) {}
-    GAME_TARGET_RECORD_ACCESSORS(FixedItem)
+    void SetFixedItem(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetFixedItem() const { return m_record.c_str(); }
 };
 
 class Action_UnlockFixedItem : public LockAction {
     GAME_TARGETED_ACTION_NAME(Action_UnlockFixedItem)
     Action_UnlockFixedItem(uint32_t id, Trigger* parent) : LockAction(id, parent, false) {}
-    GAME_TARGET_RECORD_ACCESSORS(FixedItem)
+    void SetFixedItem(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetFixedItem() const { return m_record.c_str(); }
 };
 
 class Action_KillCreature : public TargetedQuestAction {
@@ -314,7 +320,8 @@ class Action_KillCreature : public TargetedQuestAction {
     }
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
-    GAME_TARGET_RECORD_ACCESSORS(CreatureRecord)
+    void SetCreatureRecord(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetCreatureRecord() const { return m_record.c_str(); }
     void SetCanReFire(bool v) { m_canReFire = v; }
     bool GetCanReFire() const { return m_canReFire; }
 
@@ -329,7 +336,8 @@ private:
 class Action_TalkNPC : public TargetedQuestAction {
     GAME_TARGETED_ACTION_NAME(Action_TalkNPC)
     Action_TalkNPC(uint32_t id, Trigger* parent) : TargetedQuestAction(id, parent, "npc", kCreatures, false) {}
-    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetNpc(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetNpc() const { return m_record.c_str(); }
     void SerializeChildProperties(IOStream& stream) override { StreamTargetRecord(stream); }
     void Fire(uint32_t playerId, bool reFire) override;
 
@@ -340,7 +348,8 @@ protected:
 class Action_ClearNPCDialog : public TargetedQuestAction {
     GAME_TARGETED_ACTION_NAME(Action_ClearNPCDialog)
     Action_ClearNPCDialog(uint32_t id, Trigger* parent) : TargetedQuestAction(id, parent, "npc", kCreatures, true) {}
-    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetNpc(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetNpc() const { return m_record.c_str(); }
     bool CanReFire() const override { return true; }
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override { StreamTargetRecord(stream); }
@@ -359,7 +368,8 @@ class Action_SetCharacterInvincible : public TargetedQuestAction {
     bool CanReFire() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
-    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetNpc(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetNpc() const { return m_record.c_str(); }
     void SetInvincible(bool v) { m_invincible = v; }
     bool GetInvincible() const { return m_invincible; }
     void SetCanReFire(bool v) { m_canReFire = v; }
@@ -382,7 +392,8 @@ class Action_NpcPlayAnimation : public TargetedQuestAction {
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void Fire(uint32_t playerId, bool reFire) override;
-    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetNpc(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetNpc() const { return m_record.c_str(); }
     void SetAnimation(int animation) { m_animation = animation; }
     int GetAnimation() const { return m_animation; }
     void SetAllowInterruptions(bool v) { m_allowInterruptions = v; }
@@ -420,7 +431,8 @@ class Action_IlluminateNpc : public TargetedQuestAction {
     bool CanDelay() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void StreamChildProperties(IOStream& stream) override;
-    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetNpc(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetNpc() const { return m_record.c_str(); }
     // The "type" key: 1 Primary, 2 Secondary, 3 Tertiary.
     void SetType(int type) { m_kind = type; }
     int GetType() const { return m_kind; }
@@ -453,7 +465,8 @@ class Action_UpdateNPCDialog : public TargetedQuestAction {
     bool CanReFire() const override { return true; }
     void SerializeChildProperties(IOStream& stream) override;
     void StreamChildProperties(IOStream& stream) override;
-    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetNpc(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetNpc() const { return m_record.c_str(); }
     void SetDialogFile(const char* record) { m_dialogRecord = record ? record : ""; }
     const char* GetDialogFile() const { return m_dialogRecord.c_str(); }
     // Set once the player heard the pak's primary dialog.
@@ -504,20 +517,23 @@ private:
 class Action_HideNpc : public ShowHideNpcAction {
     GAME_TARGETED_ACTION_NAME(Action_HideNpc)
     Action_HideNpc(uint32_t id, Trigger* parent) : ShowHideNpcAction(id, parent, false) {}
-    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetNpc(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetNpc() const { return m_record.c_str(); }
 };
 
 class Action_ShowNpc : public ShowHideNpcAction {
     GAME_TARGETED_ACTION_NAME(Action_ShowNpc)
     Action_ShowNpc(uint32_t id, Trigger* parent) : ShowHideNpcAction(id, parent, true) {}
-    GAME_TARGET_RECORD_ACCESSORS(Npc)
+    void SetNpc(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetNpc() const { return m_record.c_str(); }
 };
 
 class Action_DisableProxy : public NpcVisibilityAction {
     GAME_TARGETED_ACTION_NAME(Action_DisableProxy)
     Action_DisableProxy(uint32_t id, Trigger* parent) : NpcVisibilityAction(id, parent, "proxy", kEntityItself, false) {}
     void OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message) override;
-    GAME_TARGET_RECORD_ACCESSORS(Proxy)
+    void SetProxy(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetProxy() const { return m_record.c_str(); }
 
 protected:
     void TryFire() override;
@@ -540,7 +556,8 @@ class Action_FireSkill : public TargetedQuestAction {
     // The source record; setting it enters the action in the creature and entity tables.
     void SetSource(const char* record);
     const char* GetSource() const { return m_source.c_str(); }
-    GAME_TARGET_RECORD_ACCESSORS(Target)
+    void SetTarget(const char* record) { SetTargetRecord(record ? record : ""); }
+    const char* GetTarget() const { return m_record.c_str(); }
     void SetAllowInterruptions(bool v) { m_allowInterruptions = v; }
     bool GetAllowInterruptions() const { return m_allowInterruptions; }
     const std::vector<uint32_t>& GetSources() const { return m_sources; }
@@ -560,6 +577,5 @@ private:
 };
 
 #undef GAME_TARGETED_ACTION_NAME
-#undef GAME_TARGET_RECORD_ACCESSORS
 
 }  // namespace GAME

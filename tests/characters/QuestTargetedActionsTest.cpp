@@ -13,7 +13,7 @@
 #include "Game/items/Item.h"
 #include "Game/quests/QuestNetMsg.h"
 #include "Game/quests/QuestTargetedActions.h"
-#include "Game/world/FixedItem.h"
+#include "Game/world/FixedItemDoor.h"
 #include "Game/world/Proxy.h"
 
 namespace GAME {
@@ -21,18 +21,18 @@ namespace GAME {
 namespace {
 
 // Writes down the state changes its commands make.
-class RecordingDoor : public FixedItem {
+class RecordingDoor : public FixedItemDoorBase {
     GAME_DECLARE_CLASS(RecordingDoor)
 
 public:
     void SetFixedItemState(FixedItem_State state, uint32_t actorId, bool instant, bool withEffects) override
     {
         changes.push_back(std::to_string(state) + (withEffects ? "+effects" : ""));
-        FixedItem::SetFixedItemState(state, actorId, instant, withEffects);
+        FixedItemDoorBase::SetFixedItemState(state, actorId, instant, withEffects);
     }
     std::vector<std::string> changes;
 };
-GAME_IMPLEMENT_CLASS(RecordingDoor, FixedItem)
+GAME_IMPLEMENT_CLASS(RecordingDoor, FixedItemDoorBase)
 
 // Counts the items made of its class.
 class CountedItem : public Item {
@@ -82,23 +82,28 @@ TEST_F(QuestTargetedActionsTest, ADoorReFiredOpensOnlyOnTheServerAndWithoutItsEf
     Frame();
 
     struct Case {
+        bool open;
         bool client;
         bool reFire;
         const char* change;
     };
-    for (const Case& c : {Case{true, true, ""}, Case{false, true, "11"}, Case{false, false, "11+effects"}}) {
+    // A re-fired close runs on a client too.
+    for (const Case& c : {Case{true, true, true, ""}, Case{true, false, true, "11"}, Case{true, false, false, "11+effects"},
+                          Case{false, true, true, "9"}}) {
         if (c.client)
             engine->SetAsNetworkClient();
         else
             engine->SetAsNetworkServer();
         Action_OpenDoor open(1, nullptr);
-        open.SetTargetRecord("records\\TEST\\door.dbr");
+        Action_CloseDoor close(2, nullptr);
+        DoorAction& action = c.open ? static_cast<DoorAction&>(open) : close;
+        action.SetTargetRecord("records\\TEST\\door.dbr");
         GameEvent_FixedItemSpawn spawned;
         spawned.objectName = kDoor;
         spawned.objectId = door->GetObjectId();
         EventManager::Get().Send(spawned, "GameEvent_FixedItemSpawn");
         door->changes.clear();
-        open.Fire(0, c.reFire);
+        action.Fire(0, c.reFire);
         engine->SetAsNetworkStub();
         Frame();
         EXPECT_EQ(door->changes, c.change[0] ? std::vector<std::string>{c.change} : std::vector<std::string>{})
