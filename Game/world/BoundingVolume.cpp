@@ -49,6 +49,7 @@ void BoundingVolume::Load(const LoadTable& table)
     Actor::Load(table);
     SetOwnMesh(kSphereMesh);
     m_radius = table.GetFloat("radius", 0.0f);
+    UpdateBoundingBox();
     SendGenericEvent<GameEvent_GenericEntitySpawn>("GameEvent_GenericEntitySpawn");
 }
 
@@ -198,6 +199,8 @@ ABBox BoundingVolume::GetRegionBox() const
 {
     return ABBox{GetCentre().GetRegionPosition(), Vec3(m_radius, m_radius, m_radius)};
 }
+
+void BoundingVolume::UpdateBoundingBox() { SetRegionBoundingBox(OBBox(GetRegionBox())); }
 
 bool BoundingVolume::GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const
 {

@@ -46,6 +46,8 @@ public:
 
     // The region box: the centre and half sides `radius`.
     ABBox GetRegionBox() const;
+    // The region bounding box is the region box.
+    void UpdateBoundingBox() override;
     // The box the editor collides with: the region box, unrotated.
     OBBox GetCollisionBox() const { return OBBox(GetRegionBox()); }
     // Editor picking: the ray's distance to the sphere (0 from inside) and the point hit,
@@ -59,7 +61,11 @@ public:
     bool IsPointInsideVolume(const WorldVec3& point) const;
     const std::vector<uint32_t>& GetEntitiesInVolume() const { return m_entitiesInVolume; }
     float GetRadius() const { return m_radius; }
-    void SetRadius(float radius) { m_radius = radius; }
+    void SetRadius(float radius)
+    {
+        m_radius = radius;
+        UpdateBoundingBox();
+    }
     // Where the volume stands: its parent's attach point when carried.
     WorldVec3 GetCentre() const;
 

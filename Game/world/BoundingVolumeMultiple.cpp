@@ -12,13 +12,14 @@
 
 namespace GAME {
 
-GAME_IMPLEMENT_CLASS(BoundingVolumeMultiple, Actor)
+GAME_IMPLEMENT_CLASS(BoundingVolumeMultiple, Entity)
 GAME_IMPLEMENT_CLASS(BoundingVolumeMusicEvent, BoundingVolumeMultiple)
 
 BoundingVolumeMultiple::BoundingVolumeMultiple()
     : m_enterHandler("GameEvent_EnterBoundingVolume", &BoundingVolumeMultiple::OnEnterEvent, this),
       m_exitHandler("GameEvent_ExitBoundingVolume", &BoundingVolumeMultiple::OnExitEvent, this)
 {
+    SetFrameUpdate(true);
 }
 
 // Spheres still attached belong to their parent now; the others go with the set.
@@ -56,6 +57,7 @@ void BoundingVolumeMultiple::AddVolume(float radius)
     sphere->Load(LoadTable());
     sphere->SetRadius(radius);
     m_volumes.push_back({sphere->GetObjectId(), radius, false});
+    UpdateBoundingBox();
 }
 
 void BoundingVolumeMultiple::AttachVolumes(Entity* parent)
@@ -73,11 +75,12 @@ void BoundingVolumeMultiple::AttachVolumes(Entity* parent)
         if (parent->IsInWorld())
             World::Get().AddEntity(sphere, sphere->GetAttachedCoords());
     }
+    UpdateBoundingBox();
 }
 
 void BoundingVolumeMultiple::InitialUpdate()
 {
-    Actor::InitialUpdate();
+    Entity::InitialUpdate();
     if (gEngine && gEngine->IsEditorMode())
         EditorFilter::Get().Add(GetObjectId(), BoundingVolume::kEditorFilterType);
 }
@@ -97,10 +100,12 @@ ABBox BoundingVolumeMultiple::GetRegionBox() const
     return ABBox{frame.origin, Vec3(spread(&Vec3::x) * reach, spread(&Vec3::y) * reach, spread(&Vec3::z) * reach)};
 }
 
+void BoundingVolumeMultiple::UpdateBoundingBox() { SetRegionBoundingBox(OBBox(GetRegionBox())); }
+
 OBBox BoundingVolumeMultiple::GetCollisionBox() const
 {
     const float outer = m_volumes.empty() ? 0.0f : m_volumes.back().radius;
-    return OBBox(GetCoords().GetRegionCoords(), GetRegionBox().extents * outer);
+    return OBBox(GetCoords().GetRegionCoords(), GetRegionBoundingBox().extents * outer);
 }
 
 bool BoundingVolumeMultiple::GetIntersection(const WorldRay& ray, int surface, float& distance,

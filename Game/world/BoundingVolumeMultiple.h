@@ -13,9 +13,9 @@
 
 namespace GAME {
 
-// The engine walks only actors each frame, so the set is an actor (it needs its update to
-// attach its spheres); it has no body of its own.
-class BoundingVolumeMultiple : public Actor {
+// A plain entity with no body of its own; it asks the world's walk for a frame, as it needs
+// its update to attach its spheres.
+class BoundingVolumeMultiple : public Entity {
     GAME_DECLARE_CLASS(BoundingVolumeMultiple)
 
 public:
@@ -50,6 +50,8 @@ public:
     // The region box around the set turned as it stands: the axis-aligned box around a
     // cube of half side GetOuterReach.
     ABBox GetRegionBox() const;
+    // The region bounding box is the region box; it follows the spheres the set holds.
+    void UpdateBoundingBox() override;
     // The box the editor collides with: the set's frame, half sides those of the region
     // box times the outermost radius (none for a set without spheres).
     OBBox GetCollisionBox() const;

@@ -7,10 +7,6 @@
 
 namespace GAME {
 
-namespace {
-
-}  // namespace
-
 CharFxPak::CharFxPak() = default;
 
 CharFxPak::~CharFxPak()
@@ -67,19 +63,33 @@ void CharFxPak::LoadFromDatabase(const std::string& recordName)
 void CharFxPak::InitializeFxPak()
 {
     UnLoad();
+    LoadMesh();
+    LoadParticle();
+}
+
+void CharFxPak::LoadMesh()
+{
     Character* character = FindParent();
     if (!character)
         return;
     for (const std::string& name : m_meshEffectNames)
         if (const uint32_t id = character->AddMeshEffect(name))
             m_meshIds.push_back(id);
+    m_meshEffectNames.clear();
+}
+
+// A name beyond the attach points is attached at the character itself (the empty point).
+void CharFxPak::LoadParticle()
+{
+    Character* character = FindParent();
+    if (!character)
+        return;
     for (size_t i = 0; i < m_particleEffectNames.size(); ++i) {
         const std::string& attachPoint =
             i < m_particleEffectAttachPoints.size() ? m_particleEffectAttachPoints[i] : std::string();
         if (const uint32_t id = character->AddParticleEffect(m_particleEffectNames[i], attachPoint))
             m_particleIds.push_back(id);
     }
-    m_meshEffectNames.clear();
     m_particleEffectNames.clear();
 }
 

@@ -51,6 +51,10 @@ public:
     SoundPak* GetActiveSound() const;
 
 private:
+    // The mesh effects, then the particle effects, made on the character (when it exists)
+    // and their names used up.
+    void LoadMesh();
+    void LoadParticle();
     Character* FindParent() const;
     void DestroySounds();
 

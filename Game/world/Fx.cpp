@@ -12,7 +12,7 @@
 
 namespace GAME {
 
-GAME_IMPLEMENT_CLASS(Fx, Actor)
+GAME_IMPLEMENT_CLASS(Fx, Entity)
 GAME_IMPLEMENT_CLASS(FxMesh, Fx)
 
 namespace {
@@ -40,9 +40,11 @@ bool Fx::GetIntersection(const WorldRay& ray, int surface, float& distance, Worl
     return BoundingVolume::PickSphere(ray, surface, GetCoords().GetPosition(), kPickRadius, distance, point);
 }
 
+Fx::Fx() { SetFrameUpdate(true); }
+
 void Fx::Load(const LoadTable& table)
 {
-    Actor::Load(table);
+    Entity::Load(table);
     m_disturbanceRadius = table.GetFloat("disturbanceRadius", 0.0f);
 }
 
@@ -60,7 +62,7 @@ WorldCoords Fx::GetMyWorldCoords() const { return GetMyRegionCoords(); }
 
 void Fx::AnimationCallback(const Name& event)
 {
-    Actor::AnimationCallback(event);
+    Entity::AnimationCallback(event);
     static const Name kDisplaceGrass("DisplaceGrass");
     if (event == kDisplaceGrass && IsInWorld()) {
         const float r = m_disturbanceRadius;
@@ -99,9 +101,10 @@ void FxMesh::LoadResources()
 {
     if (!m_animation && !m_animationName.empty())
         m_animation = GraphicsEngine::Get()->LoadAnimation(m_animationName);
-    if (!m_meshLoaded && !m_meshName.empty()) {
-        SetOwnMesh(m_meshName);
-        m_meshLoaded = true;
+    if (!m_meshInstance && !m_meshName.empty()) {
+        m_meshInstance = std::make_unique<GraphicsMeshInstance>(m_meshName);
+        m_meshInstance->SetOwnerId(GetObjectId());
+        UpdateBoundingBox();
     }
 }
 
@@ -123,7 +126,7 @@ void FxMesh::Start()
     m_fadeTimer = m_fadeInTime;
     if (m_fadeInTime >= 1 || m_sustainTime >= 1 || m_fadeOutTime >= 1)
         m_fadeState = Fade_In;
-    if (m_meshLoaded && m_animation) {
+    if (m_meshInstance && m_animation) {
         PlayAnimation(0, m_animation, m_loop, m_speed, m_blend);
         m_animationEnded = false;
     }
@@ -171,12 +174,32 @@ void FxMesh::AddToWorld(const WorldCoords& coords)
         gEngine->Log(LOG_WARNING, "FxMesh %s: could not be placed in the world", GetObjectName().c_str());
 }
 
+void FxMesh::AddToScene()
+{
+    if (!m_isActive || !m_meshInstance)
+        return;
+    Fx::AddToScene();
+    m_meshInstance->SetCoords(GetMyRegionCoords().GetRegionCoords());
+    m_meshInstance->AddToScene(GetRegion());
+}
+
+void FxMesh::UpdateBoundingBox()
+{
+    if (!m_meshInstance) {
+        SetRegionBoundingBox(OBBox(ABBox{GetCoords().GetRegionCoords().origin, Vec3(1.0f, 1.0f, 1.0f)}));
+        return;
+    }
+    GraphicsMeshInstance placed(*m_meshInstance);
+    placed.SetCoords(GetMyRegionCoords().GetRegionCoords());
+    SetRegionBoundingBox(OBBox(placed.GetRegionSpaceBoundingBox().GetABBox()));
+}
+
 void FxMesh::SetBrightness(float c) { m_diffuse = Color{c, c, c, 1.0f}; }
 
 void FxMesh::UpdateSelf(int elapsedMs)
 {
     Fx::UpdateSelf(elapsedMs);
-    if (m_meshLoaded) {
+    if (m_meshInstance) {
         m_fadeTimer -= elapsedMs;
         if (m_fadeState == Fade_In) {
             SetBrightness(m_fadeInTime > 0 ? 1.0f - FadeFraction(m_fadeTimer, m_fadeInTime) : 1.0f);

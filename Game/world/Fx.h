@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,11 +16,13 @@ namespace GAME {
 class GraphicsAnim;
 class SoundPak;
 
-// An actor, so that the world's walk updates it and it can end itself.
-class Fx : public Actor {
+// A plain entity that asks the world's walk for a frame, so that it updates and can end
+// itself.
+class Fx : public Entity {
     GAME_DECLARE_CLASS(Fx)
 
 public:
+    Fx();
     // "disturbanceRadius".
     void Load(const LoadTable& table) override;
 
@@ -34,6 +37,8 @@ public:
     virtual WorldCoords GetMyRegionCoords() const;
     virtual WorldCoords GetMyWorldCoords() const;
     virtual bool IsComplete() const { return m_isComplete; }
+    // Keeps the box it has.
+    void UpdateBoundingBox() override {}
 
     // "DisplaceGrass" stirs the world around the effect.
     void AnimationCallback(const Name& event) override;
@@ -74,12 +79,20 @@ public:
     void AnimationCallback(const Name& event) override;
     // Places the effect in the world (or moves it there).
     void AddToWorld(const WorldCoords& coords) override;
+    // While active, the mesh stands where the effect (or its parent) does and is drawn in
+    // the effect's region.
+    void AddToScene() override;
+    // The axis-aligned box around the mesh's box where the effect (or its parent) stands;
+    // without a mesh, half sides 1 around the position.
+    void UpdateBoundingBox() override;
     // Fades the mesh in, holds and fades it out; a finished effect (animation ended, no
     // fade left) in the world leaves it and is destroyed once the update returns.
     void UpdateSelf(int elapsedMs) override;
 
     const std::string& GetAttachPoint() const { return m_attachPoint; }
-    bool HasMesh() const { return m_meshLoaded; }
+    bool HasMesh() const { return m_meshInstance != nullptr; }
+    // Null until the resources are loaded, or without a mesh name.
+    const GraphicsMeshInstance* GetMeshInstance() const { return m_meshInstance.get(); }
     bool IsActive() const { return m_isActive; }
     bool IsAnimationEnded() const { return m_animationEnded; }
     int GetFadeState() const { return m_fadeState; }
@@ -93,7 +106,7 @@ private:
     std::string m_animationName;
     std::string m_attachPoint;
     GraphicsAnim* m_animation = nullptr;   // one load of the graphics engine's, given back at the end
-    bool m_meshLoaded = false;
+    std::unique_ptr<GraphicsMeshInstance> m_meshInstance;
     bool m_animationEnded = true;
     bool m_loop = false;
     float m_speed = 1.0f;

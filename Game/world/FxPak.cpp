@@ -8,7 +8,9 @@
 
 namespace GAME {
 
-GAME_IMPLEMENT_CLASS(FxPak, Actor)
+GAME_IMPLEMENT_CLASS(FxPak, Entity)
+
+FxPak::FxPak() { SetFrameUpdate(true); }
 
 FxPak::~FxPak()
 {
@@ -17,18 +19,23 @@ FxPak::~FxPak()
 
 void FxPak::Load(const LoadTable& table)
 {
-    Actor::Load(table);
+    Entity::Load(table);
     table.GetStringArray("particleEffectNames", m_particleEffectNames);
     table.GetStringArray("meshEffectNames", m_meshEffectNames);
     DestroyOwnedSound(m_activateSound, "FxPak");
     m_activateSound = CreateOwnedSound(table, "activateSound");
 }
 
+void FxPak::UpdateBoundingBox()
+{
+    SetRegionBoundingBox(OBBox(ABBox{GetCoords().GetRegionCoords().origin, Vec3(1.0f, 1.0f, 1.0f)}));
+}
+
 SoundPak* FxPak::GetActivateSound() const { return FindOwnedSound(m_activateSound); }
 
 void FxPak::InitialUpdate()
 {
-    Actor::InitialUpdate();
+    Entity::InitialUpdate();
     LoadResources();
     if (SoundPak* sound = GetActivateSound())
         sound->Play(GetCoords().GetPosition(), 0, true);
@@ -63,7 +70,7 @@ void FxPak::LoadResources()
 
 void FxPak::UpdateSelf(int elapsedMs)
 {
-    Actor::UpdateSelf(elapsedMs);
+    Entity::UpdateSelf(elapsedMs);
     if (!IsInWorld() || elapsedMs <= 0)
         return;
     // Freed at the end of the frame; nothing of this object is touched after this.

@@ -14,11 +14,12 @@ namespace GAME {
 
 class SoundPak;
 
-// An actor, so that the world's walk updates it.
-class FxPak : public Actor {
+// A plain entity that asks the world's walk for a frame.
+class FxPak : public Entity {
     GAME_DECLARE_CLASS(FxPak)
 
 public:
+    FxPak();
     ~FxPak() override;
 
     // "particleEffectNames", "meshEffectNames", "activateSound".
@@ -29,6 +30,8 @@ public:
     // Puts each named effect into the world at the pak and forgets the names, so the
     // effects are made once.
     virtual void LoadResources();
+    // Half sides 1 around the position.
+    void UpdateBoundingBox() override;
 
     SoundPak* GetActivateSound() const;
 

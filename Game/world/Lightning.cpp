@@ -240,10 +240,17 @@ float Lightning::GetFadeMultiplier(int bolt) const
 
 // ---- Torch --------------------------------------------------------------------------------------
 
-void LightTorch::InitialUpdate() { m_phase = RandomFloat(0.0f, 1000.0f); }
+LightTorch::LightTorch() { SetFrameUpdate(true); }
 
-void LightTorch::UpdateSelf(int /*elapsedMs*/)
+void LightTorch::InitialUpdate()
 {
+    Light::InitialUpdate();
+    m_phase = RandomFloat(0.0f, 1000.0f);
+}
+
+void LightTorch::UpdateSelf(int elapsedMs)
+{
+    Light::UpdateSelf(elapsedMs);
     const float t = static_cast<float>(GameClock::Get().GetGameTime()) * 0.001f + m_phase;
     const float a = (GradientNoise1D(t + kLightningPi) + 1.0f) * 0.5f;
     const float b = GradientNoise1D(t * 10.0f) * 0.25f + a + 0.5f;

@@ -126,8 +126,10 @@ class LightTorch : public Light {
     GAME_DECLARE_CLASS(LightTorch)
 
 public:
-    void InitialUpdate();
-    void UpdateSelf(int elapsedMs);
+    // The torch asks the world's walk for a frame: it flickers every frame.
+    LightTorch();
+    void InitialUpdate() override;
+    void UpdateSelf(int elapsedMs) override;
     float GetPhase() const { return m_phase; }
 
 private:

@@ -86,6 +86,38 @@ TEST_F(EffectsTest, AnEffectPackMakesItsEffectsAndSoundOnceAndGoes)
     EXPECT_FALSE(Live(soundId));                            // the pak's sound went with it
 }
 
+// Effects and effect packs are plain entities of the class tree, not actors, and still
+// take their frame from the world's walk: the mesh is drawn where the effect stands.
+TEST_F(EffectsTest, EffectsAreEntitiesNotActorsAndStillTakeTheirFrame)
+{
+    for (const char* kind : {"Fx", "FxMesh", "FxPak"}) {
+        Object* made = ObjectManager::Get().CreateObject(kind);
+        ASSERT_NE(made, nullptr) << kind;
+        EXPECT_TRUE(made->IsA<Entity>()) << kind;
+        EXPECT_FALSE(made->IsA<Actor>()) << kind;
+        ObjectManager::Get().DestroyObjectEx(made, "test", __LINE__);
+    }
+    EXPECT_STREQ(Fx::GetStaticClassInfo().GetParent()->GetName(), "Entity");
+    EXPECT_STREQ(FxPak::GetStaticClassInfo().GetParent()->GetName(), "Entity");
+
+    FxMesh* mesh = Place(Mesh("0", "0.5", "0"), 2.0f);
+    Step();
+    ASSERT_NE(mesh->GetMeshInstance(), nullptr);
+    EXPECT_EQ(mesh->GetMeshInstance()->GetMeshName(), "Glow.msh");
+    EXPECT_EQ(mesh->GetMeshInstance()->GetSceneCount(), 1u);
+    EXPECT_EQ(mesh->GetMeshInstance()->GetCoords().origin, mesh->GetCoords().GetRegionCoords().origin);
+    const float half = GraphicsMesh::kDefaultHalfSize;
+    EXPECT_EQ(mesh->GetRegionBoundingBox().extents, Vec3(half, half, half));
+    Step();
+    EXPECT_EQ(mesh->GetMeshInstance()->GetSceneCount(), 2u);
+
+    FxPak* pak = Place(MakeOf<FxPak>("FxPak"), 4.0f);
+    EXPECT_EQ(pak->GetRegionBoundingBox().extents, Vec3(1, 1, 1));
+    const uint32_t id = pak->GetObjectId();
+    Step();
+    EXPECT_FALSE(Live(id));
+}
+
 TEST_F(EffectsTest, ACharacterPakAttachesItsEffectsStartsOnceAndGivesTheTintBack)
 {
     const std::string pakRecord = NewRecord("", "particleEffectNames," + std::string(kSpark) + ";" + kSpark +

@@ -184,6 +184,15 @@ TEST_F(LightningTest, TheTorchFlickersAroundItsWarmColour)
         reds.push_back(c.red);
     }
     EXPECT_NE(*std::min_element(reds.begin(), reds.end()), *std::max_element(reds.begin(), reds.end()));
+
+    // Placed in the world, the walk alone gives it its frames.
+    auto* placed = DynamicCast<LightTorch>(ObjectManager::Get().CreateObject("LightTorch"));
+    ASSERT_TRUE(World::Get().AddEntity(placed, At(2.0f)));
+    Frame(100);
+    const Color first = placed->GetColor();
+    EXPECT_FLOAT_EQ(first.green, 0.5f * first.red);
+    Frame(300);
+    EXPECT_NE(placed->GetColor().red, first.red);
 }
 
 }  // namespace

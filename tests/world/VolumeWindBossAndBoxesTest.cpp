@@ -127,8 +127,18 @@ TEST_F(VolumeWindBossAndBoxesTest, EditorBoxesAndPickingOfVolumesAndSets)
     const OBBox collision = set->GetCollisionBox();
     EXPECT_NEAR(collision.extents.x, 30.0f * std::sqrt(2.0f), 1e-3f) << "the region box's half sides times 5";
     EXPECT_NEAR(collision.coords.xAxis.x, turned.xAxis.x, 1e-6f);
+    EXPECT_NEAR(set->GetRegionBoundingBox().extents.x, 6.0f * std::sqrt(2.0f), 1e-4f) << "the set's own box";
+    EXPECT_EQ(volume->GetRegionBoundingBox().extents, Vec3(3, 3, 3));
     auto* empty = DynamicCast<BoundingVolumeMultiple>(ObjectManager::Get().CreateObject("BoundingVolumeMultiple"));
     EXPECT_EQ(empty->GetCollisionBox().extents, Vec3()) << "no spheres, no box";
+    // A set is a plain entity of the class tree, its kinds too.
+    EXPECT_STREQ(BoundingVolumeMultiple::GetStaticClassInfo().GetParent()->GetName(), "Entity");
+    EXPECT_TRUE(set->IsA<Entity>());
+    EXPECT_FALSE(set->IsA<Actor>());
+    Object* boss = ObjectManager::Get().CreateObject("BoundingVolumeBossMonster");
+    ASSERT_NE(boss, nullptr);
+    EXPECT_FALSE(boss->IsA<Actor>());
+    ObjectManager::Get().DestroyObjectEx(boss, "test", __LINE__);
 
     // Picking: only in the editor and for a picking surface.
     const WorldRay ray{WorldVec3(region, Vec3(-30, 0, 0)), Vec3(1, 0, 0)};
