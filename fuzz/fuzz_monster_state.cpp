@@ -12,6 +12,7 @@
 #include "fuzz/FuzzMonster.h"
 #include "Game/ai/ControllerMonsterHidden.h"
 #include "Game/core/foundation/BinaryReader.h"
+#include "tests/ai/ControllerAITestAccess.h"
 
 using namespace GAME;
 
@@ -62,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     gHidden->SetPoppedOut(false);
     BinaryReader again(data, size);
     gHidden->RestoreState(again);
-    gHiddenMind->SetState("Startup", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*gHiddenMind, "Startup", ControllerAIStateData());
     // Popped out, it comes out at once (to Idle, or on to its restored leader's side).
     FuzzCheck((gHiddenMind->GetExecutingStateName() == "Startup") == !gHidden->GetPoppedOut());
     const uint32_t animation = TakeFuzzValue<uint32_t>(data, size);
@@ -71,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Vec3 point{TakeFuzzValue<float>(data, size), TakeFuzzValue<float>(data, size), TakeFuzzValue<float>(data, size)};
     gHiddenMind->QuestCommandMove(1, WorldVec3(World::Get().GetRegionById(1), point), true);
     gHiddenMind->SetMoveTerrainPoint(WorldVec3(World::Get().GetRegionById(1), point));
-    gHiddenMind->SetState("QuestWalk", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*gHiddenMind, "QuestWalk", ControllerAIStateData());
     gHiddenMind->Update(200);
     gHidden->SetPathPosition(WorldVec3(World::Get().GetRegionById(1), Vec3{}));
     // The completion commands the quest states queued run (and are freed) as in a frame.

@@ -324,8 +324,8 @@ ControllerBaseCharacter* GetFightController(const Character& character)
 // The skills the monster's record handed its first controller, handed on to its new one.
 void HandOnSkillSlots(const ControllerMonster& from, ControllerMonster& to)
 {
-    to.SetDefaultAttackSkill(from.GetDefaultAttackSkill());
-    to.SetNormalAttackSkill(from.GetNormalAttackSkill());
+    to.SetDefaultAttackSkill(from.GetDefaultSkillId());
+    to.SetNormalAttackSkill(from.GetNormalSkillId());
     using SpecialSetter = void (ControllerMonster::*)(uint32_t, int, int, uint32_t, SkillUseRange);
     const std::array<SpecialSetter, ControllerMonster::kSpecialAttacks> specials = {
         &ControllerMonster::SetSpecialAttackSkill, &ControllerMonster::SetSpecialAttack2Skill,
@@ -335,16 +335,16 @@ void HandOnSkillSlots(const ControllerMonster& from, ControllerMonster& to)
         const ControllerMonster::SpecialAttack& attack = from.GetSpecialAttack(i);
         (to.*specials[i])(attack.skillId, attack.timeoutMs, attack.delayMs, attack.chance, attack.range);
     }
-    to.SetBuffSelfSkill(from.GetBuffSelfSkill(0));
-    to.SetBuffSelf2Skill(from.GetBuffSelfSkill(1));
-    to.SetBuffSelf3Skill(from.GetBuffSelfSkill(2));
-    to.SetBuffOtherSkill(from.GetBuffOtherSkill(0));
-    to.SetBuffOther2Skill(from.GetBuffOtherSkill(1));
-    to.SetBuffOther3Skill(from.GetBuffOtherSkill(2));
-    to.SetHealSkill(from.GetHealSkill(), from.GetHealDelay());
-    to.SetBerserkSkill(from.GetBerserkSkill());
-    to.SetDyingSkill(from.GetDyingSkill());
-    to.SetInitialSkill(from.GetInitialSkill());
+    to.SetBuffSelfSkill(from.GetBuffSelfSkillId());
+    to.SetBuffSelf2Skill(from.GetBuffSelf2SkillId());
+    to.SetBuffSelf3Skill(from.GetBuffSelf3SkillId());
+    to.SetBuffOtherSkill(from.GetBuffOtherSkillId());
+    to.SetBuffOther2Skill(from.GetBuffOther2SkillId());
+    to.SetBuffOther3Skill(from.GetBuffOther3SkillId());
+    to.SetHealSkill(from.GetHealSkillId(), from.GetHealDelay());
+    to.SetBerserkSkill(from.GetBerserkSkillId());
+    to.SetDyingSkill(from.GetDyingSkillId());
+    to.SetInitialSkill(from.GetInitialSkillId());
     const ControllerMonster::SkillRanges& r = from.GetSkillRanges();
     to.SetSkillRanges(r.shortMin, r.shortMax, r.mediumMin, r.mediumMax, r.longMin, r.longMax);
     to.SetChainInitialSkill(from.GetChainInitialSkill());

@@ -449,17 +449,6 @@ Character* ControllerAI::ValidateObjectId(uint32_t id, const char* label) const
     return character;
 }
 
-void ControllerAI::GetCharactersInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere)
-{
-    // One list reused by every query of the thread: a crowd of monsters asks every frame.
-    thread_local std::vector<Entity*> found;
-    found.clear();
-    World::Get().GetEntitiesInSphere(found, region, sphere, EntityList_Dynamic);
-    for (Entity* entity : found)
-        if (auto* character = DynamicCast<Character>(entity))
-            out.push_back(character);
-}
-
 void ControllerAI::FindInSight(std::vector<Character*>& out, bool foes) const
 {
     out.clear();
@@ -468,7 +457,7 @@ void ControllerAI::FindInSight(std::vector<Character*>& out, bool foes) const
     if (!self || !teams)
         return;
     const WorldVec3 from = self->GetPathPosition();
-    GetCharactersInSphere(out, from.GetRegion(), Sphere{from.GetRegionPosition(), m_viewDistance});
+    GetObjectsInSphere(out, from.GetRegion(), Sphere{from.GetRegionPosition(), m_viewDistance}, EntityList_Dynamic);
     std::erase_if(out, [&](Character* other) {
         return other == self || (foes ? !teams->IsFoe(*self, *other) : !teams->IsFriend(*self, *other));
     });
@@ -489,7 +478,7 @@ void ControllerAI::FindAlliesOfType(std::vector<Character*>& out, const std::str
     };
     const std::string wanted = backslashed(record);
     const WorldVec3 from = self->GetPathPosition();
-    GetCharactersInSphere(out, from.GetRegion(), Sphere{from.GetRegionPosition(), m_viewDistance});
+    GetObjectsInSphere(out, from.GetRegion(), Sphere{from.GetRegionPosition(), m_viewDistance}, EntityList_Dynamic);
     std::erase_if(out, [&](Character* other) {
         return other == self || backslashed(other->GetObjectName()) != wanted;
     });

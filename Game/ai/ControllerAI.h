@@ -96,14 +96,6 @@ public:
     bool GetAllowQuestInterruptions() const { return m_allowQuestInterruptions; }
 
     // ---- States ----
-    // Registers a main state (owned); one of the same name is replaced.
-    void AddState(const std::string& name, ControllerAIState* state);
-    // Registers a temporary state (owned); replacing one is logged.
-    void AddTemporaryState(const std::string& name, ControllerAIState* state);
-    // Switches the main state; while temporary states run, the switch waits for them.
-    void SetState(const std::string& name, const ControllerAIStateData& data);
-    // Pushes a temporary state over the executing one.
-    void AddTemporaryState(const std::string& name, const ControllerAIStateData& data);
     virtual void GoToIdleState();
     // Empties the temporary stack without telling any state.
     void ClearTemporaryStates() { m_temporaryStack.clear(); }
@@ -184,10 +176,42 @@ public:
     // The index of the placed entity nearest to the character among those whose unique id
     // resolves and that stand in a region; -1 when none.
     int GetClosest(const std::vector<UniqueId>& ids) const;
-    // The characters whose bounding spheres meet the sphere, in the world's order.
-    static void GetCharactersInSphere(std::vector<Character*>& out, const Region* region, const Sphere& sphere);
+    // The entities of class T (or derived from it) whose bounding spheres meet the sphere,
+    // appended in the world's order.
+    template <class T>
+    static void GetObjectsInSphere(std::vector<T*>& out, const Region* region, const Sphere& sphere,
+                                   EntityListType type)
+    {
+        // One list reused by every query of the thread: a crowd of monsters asks every frame.
+        thread_local std::vector<Entity*> found;
+        found.clear();
+        World::Get().GetEntitiesInSphere(found, region, sphere, type);
+        for (Entity* entity : found)
+            if (T* object = DynamicCast<T>(entity))
+                out.push_back(object);
+    }
+
+protected:
+    // Only the controller and its states switch states: everything else reaches a state
+    // through the events and commands above.
+    // Registers a main state (owned); one of the same name is replaced.
+    void AddState(const std::string& name, ControllerAIState* state);
+    // Registers a temporary state (owned); replacing one is logged.
+    void AddTemporaryState(const std::string& name, ControllerAIState* state);
+    // Switches the main state; while temporary states run, the switch waits for them.
+    void SetState(const std::string& name, const ControllerAIStateData& data);
+    // Pushes a temporary state over the executing one.
+    void AddTemporaryState(const std::string& name, const ControllerAIStateData& data);
 
 private:
+    template <class, class>
+    friend class ControllerAIStateT;
+    friend void ControllerAIStateHelpers::StunMe(ControllerAI& controller, float durationMs);
+    friend void ControllerAIStateHelpers::CharacterIsDying(ControllerAI& controller);
+    friend void ControllerAIStateHelpers::CharacterIsDead(ControllerAI& controller);
+    // Tests put a controller straight into a state that play reaches only through a long scene.
+    friend struct ControllerAITestAccess;
+
     void ReplayPreloadQuestActions();
     // The other characters within the view distance that are foes (or friends).
     void FindInSight(std::vector<Character*>& out, bool foes) const;

@@ -257,14 +257,16 @@ void ControllerMonster::CountDownTimers(int elapsedMs)
 void ControllerMonster::Update(int elapsedMs)
 {
     CountDownTimers(elapsedMs);
+    // These two stop counting at 0: landing on 0 exactly is their end too, or they would
+    // never fire.
     if (m_lifetimeMs > 0) {
         m_lifetimeMs -= elapsedMs;
-        if (m_lifetimeMs < 0)
+        if (m_lifetimeMs <= 0)
             KillMe();
     }
     if (m_healTimerMs > 0) {
         m_healTimerMs -= elapsedMs;
-        if (m_healTimerMs < 0)
+        if (m_healTimerMs <= 0)
             TryToHealAlly();
     }
     UpdateRandomAnger(elapsedMs);
@@ -313,8 +315,8 @@ void ControllerMonster::UpdateDeathByNearness(int elapsedMs)
         return;
     const WorldVec3 at = monster->GetCoords().GetPosition();
     m_seen.clear();
-    ControllerAI::GetCharactersInSphere(m_seen, at.GetRegion(),
-                                        Sphere{at.GetRegionPosition(), monster->GetDeathFromEnemyRange()});
+    GetObjectsInSphere(m_seen, at.GetRegion(), Sphere{at.GetRegionPosition(), monster->GetDeathFromEnemyRange()},
+                       EntityList_Dynamic);
     for (const Character* other : m_seen) {
         if (other != monster && teams->IsFoe(monster->GetTeam(), other->GetTeam())) {
             KillMe();
@@ -429,7 +431,7 @@ void ControllerMonster::GetCharactersInSphere(std::vector<Character*>& out, cons
     if (!monster || !teams)
         return;
     const size_t first = out.size();
-    ControllerAI::GetCharactersInSphere(out, region, sphere);
+    GetObjectsInSphere(out, region, sphere, EntityList_Dynamic);
     const float ownY = monster->GetPathPosition().ToWorldSpace().y;
     const float maxY = m_keys.maxYViewDistance;
     const Team team = monster->GetTeam();
@@ -571,11 +573,7 @@ uint32_t ControllerMonster::GetMostHatedEnemy()
 
 // ---- Events -------------------------------------------------------------------------------------
 
-void ControllerMonster::Confuse(int durationMs)
-{
-    m_confusedMs = durationMs;
-    GetExecutingState()->Confused(durationMs);
-}
+void ControllerMonster::Confuse(int durationMs) { GetExecutingState()->Confused(durationMs); }
 
 void ControllerMonster::BeginImmobilize() { GetExecutingState()->BeginImmobilize(); }
 void ControllerMonster::EndImmobilize() { GetExecutingState()->EndImmobilize(); }

@@ -161,6 +161,27 @@ public:
 
     Monster* GetMonster() const;
     const Keys& GetKeys() const { return m_keys; }
+    float GetAngerTolerance() const { return m_keys.angerTolerance; }
+    float GetEnemyTooCloseDistance() const { return m_keys.enemyTooClose; }
+    int GetPursuitTime() const { return m_keys.pursuitTime; }
+    int GetFleeTime() const { return m_keys.fleeTime; }
+    float GetFleeDistance() const { return m_keys.fleeDistance; }
+    bool GetClearAngerWhenFleeing() const { return m_keys.clearAngerWhenFleeing; }
+    bool GetResetOriginAfterFleeing() const { return m_keys.resetOriginAfterFleeing; }
+    uint32_t GetChanceToRespondToDistressCall() const { return m_keys.chanceToRespondToDistressCall; }
+    const std::string& GetDistressResponseGroup() const { return m_keys.distressResponseGroup; }
+    float GetLeaderDistance() const { return m_keys.leaderDistance; }
+    uint32_t GetMaxFollowers() const { return m_keys.maxFollowers; }
+    float GetWanderDistance() const { return m_keys.wanderDistance; }
+    float GetMinWanderDistance() const { return m_keys.minWanderDistance; }
+    float GetRoamDistance() const { return m_keys.roamDistance; }
+    float GetMinRoamDistance() const { return m_keys.minRoamDistance; }
+    float GetTeleportToLeaderDistance() const { return m_keys.teleportToLeaderDistance; }
+    uint32_t GetChanceToIdleOnPatrol() const { return m_keys.chanceToIdleOnPatrol; }
+    float GetDodgeDistance() const { return m_keys.dodgeDistance; }
+    float GetDodgeChance() const { return static_cast<float>(m_keys.dodgeChance); }
+    float GetMinDodgeDistance() const { return m_keys.minDodgeDistance; }
+    uint32_t GetRepositionChance() const { return m_keys.repositionChance; }
 
     // ---- Skill slots, handed over by the monster ----
     void SetDefaultAttackSkill(uint32_t id) { m_defaultAttackSkill = id; }
@@ -210,18 +231,39 @@ public:
     // 0 none, 1 used on the leader, 2 used on itself.
     void SetChainBehavior(uint32_t behavior) { m_chainBehavior = behavior; }
 
-    uint32_t GetDefaultAttackSkill() const { return m_defaultAttackSkill; }
-    uint32_t GetNormalAttackSkill() const { return m_normalAttackSkill; }
+    uint32_t GetDefaultSkillId() const { return m_defaultAttackSkill; }
+    uint32_t GetNormalSkillId() const { return m_normalAttackSkill; }
+    // The special attacks by index, 0 to 4.
     const SpecialAttack& GetSpecialAttack(size_t index) const { return m_specialAttacks[index % kSpecialAttacks]; }
-    uint32_t GetBuffSelfSkill(size_t index) const { return m_buffSelf[index % 3]; }
-    uint32_t GetBuffOtherSkill(size_t index) const { return m_buffOther[index % 3]; }
-    uint32_t GetHealSkill() const { return m_healSkill; }
+    uint32_t GetSpecialAttackSkillId() const { return m_specialAttacks[0].skillId; }
+    uint32_t GetSpecialAttack2SkillId() const { return m_specialAttacks[1].skillId; }
+    uint32_t GetSpecialAttack3SkillId() const { return m_specialAttacks[2].skillId; }
+    uint32_t GetSpecialAttack4SkillId() const { return m_specialAttacks[3].skillId; }
+    uint32_t GetSpecialAttack5SkillId() const { return m_specialAttacks[4].skillId; }
+    const SpecialAttack& GetSpecialAttackSkillInfo() const { return m_specialAttacks[0]; }
+    const SpecialAttack& GetSpecialAttack2SkillInfo() const { return m_specialAttacks[1]; }
+    const SpecialAttack& GetSpecialAttack3SkillInfo() const { return m_specialAttacks[2]; }
+    const SpecialAttack& GetSpecialAttack4SkillInfo() const { return m_specialAttacks[3]; }
+    const SpecialAttack& GetSpecialAttack5SkillInfo() const { return m_specialAttacks[4]; }
+    uint32_t GetBuffSelfSkillId() const { return m_buffSelf[0]; }
+    uint32_t GetBuffSelf2SkillId() const { return m_buffSelf[1]; }
+    uint32_t GetBuffSelf3SkillId() const { return m_buffSelf[2]; }
+    uint32_t GetBuffOtherSkillId() const { return m_buffOther[0]; }
+    uint32_t GetBuffOther2SkillId() const { return m_buffOther[1]; }
+    uint32_t GetBuffOther3SkillId() const { return m_buffOther[2]; }
+    uint32_t GetHealSkillId() const { return m_healSkill; }
     int GetHealDelay() const { return m_healDelayMs; }
     int GetHealTimer() const { return m_healTimerMs; }
-    uint32_t GetBerserkSkill() const { return m_berserkSkill; }
-    uint32_t GetDyingSkill() const { return m_dyingSkill; }
-    uint32_t GetInitialSkill() const { return m_initialSkill; }
+    uint32_t GetBerserkSkillId() const { return m_berserkSkill; }
+    uint32_t GetDyingSkillId() const { return m_dyingSkill; }
+    uint32_t GetInitialSkillId() const { return m_initialSkill; }
     const SkillRanges& GetSkillRanges() const { return m_ranges; }
+    float GetShortRangeMin() const { return m_ranges.shortMin; }
+    float GetShortRangeMax() const { return m_ranges.shortMax; }
+    float GetMediumRangeMin() const { return m_ranges.mediumMin; }
+    float GetMediumRangeMax() const { return m_ranges.mediumMax; }
+    float GetLongRangeMin() const { return m_ranges.longMin; }
+    float GetLongRangeMax() const { return m_ranges.longMax; }
     uint32_t GetChainInitialSkill() const { return m_chainInitialSkill; }
     uint32_t GetChainNextSkill() const { return m_chainNextSkill; }
     uint32_t GetChainBehavior() const { return m_chainBehavior; }
@@ -290,9 +332,9 @@ public:
     // ---- Timers and the rest ----
     virtual void SetLifetime(int ms) { m_lifetimeMs = ms; }
     int GetLifetime() const { return m_lifetimeMs; }
-    // Confused for a time: the executing state hears of it.
+    // Confused for a time: the executing state hears of it and decides (a longer
+    // confusion than the one running raises the confused time).
     virtual void Confuse(int durationMs);
-    int GetConfusion() const { return m_confusedMs; }
     int GetConfusedTime() const { return m_confusedMs; }
     void SetConfusedTime(int ms) { m_confusedMs = ms; }
     int GetScaredTime() const { return m_scaredTimeMs; }

@@ -101,7 +101,7 @@ void ControllerMonsterStateFlee::OnBegin()
     if (monster && FindFleePoint(point)) {
         monster->PlayNetSound(monster->GetFleeSound());
         m_fled = true;
-        m_fleeMs = controller.GetKeys().fleeTime;
+        m_fleeMs = controller.GetFleeTime();
         if (StartMove(point, 0, 0, false))
             return;
     }
@@ -285,7 +285,7 @@ bool ControllerMonsterStateScared::FindRunToPoint(WorldVec3& out)
     }
     const WorldVec3 own = monster->GetPathPosition();
     const Vec3 away = ImpairDirection(scarer->GetPathPosition(), own);
-    const float distance = GetController()->GetKeys().fleeDistance;
+    const float distance = GetController()->GetFleeDistance();
     bool found = false;
     for (int attempt = 0; attempt < 5 && !found; ++attempt) {
         const WorldVec3 moved = ImpairRunPoint(own, away, distance);
@@ -352,13 +352,13 @@ void ControllerMonsterStateDying::OnBegin()
     if (monster && monster->IsAlive())
         Die();
     controller.CreateDropMiscItems();
-    Skill* skill = ObjectManager::Get().GetObject<Skill>(controller.GetDyingSkill());
+    Skill* skill = ObjectManager::Get().GetObject<Skill>(controller.GetDyingSkillId());
     if (!monster || !skill || !ImpairSkillReady(*skill))
         return;
     const WorldVec3 where = monster->GetPathPosition();
-    UseSkill(0, where, controller.GetDyingSkill(), static_cast<uint32_t>(GAME::rand()), TargetLeadingData());
+    UseSkill(0, where, controller.GetDyingSkillId(), static_cast<uint32_t>(GAME::rand()), TargetLeadingData());
     const uint32_t self = controller.GetParentId();
-    monster->Enqueue(new ActivateSkillConfigCmd(self, monster->GetSkillReferenceNumber(controller.GetDyingSkill()),
+    monster->Enqueue(new ActivateSkillConfigCmd(self, monster->GetSkillReferenceNumber(controller.GetDyingSkillId()),
                                                 self, where));
 }
 

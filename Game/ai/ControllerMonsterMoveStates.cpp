@@ -79,7 +79,7 @@ bool ControllerMonsterStateWander::LeaderCheck()
         SetState("Idle", ControllerAIStateData());
         return true;
     }
-    if (WorldDistance(leader->GetPathPosition(), monster->GetPathPosition()) > GetController()->GetKeys().wanderDistance) {
+    if (WorldDistance(leader->GetPathPosition(), monster->GetPathPosition()) > GetController()->GetWanderDistance()) {
         SetState("Return", Data(0, leaderId));
         return true;
     }
@@ -243,7 +243,7 @@ void ControllerMonsterStateLeaderBound::TeleportWhenFar(Character& leader)
 {
     ControllerMonster& controller = *GetController();
     Monster* monster = GetCharacter();
-    const float limit = controller.GetKeys().teleportToLeaderDistance;
+    const float limit = controller.GetTeleportToLeaderDistance();
     if (monster && controller.CanMove() && limit != 0.0f &&
         WorldDistance(leader.GetPathPosition(), monster->GetPathPosition()) > limit)
         controller.TeleportToLeader(&leader);

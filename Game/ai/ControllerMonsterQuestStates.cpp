@@ -259,7 +259,8 @@ void ControllerMonsterStateHidden::OnUpdate(int /*elapsedMs*/)
     if (!spawn.IsValid())
         return;
     std::vector<Character*> near;
-    ControllerAI::GetCharactersInSphere(near, spawn.GetRegion(), Sphere{spawn.GetRegionPosition(), GetViewDistance()});
+    ControllerAI::GetObjectsInSphere(near, spawn.GetRegion(), Sphere{spawn.GetRegionPosition(), GetViewDistance()},
+                                     EntityList_Dynamic);
     std::erase_if(near, [&](Character* other) {
         return other == monster || !teams->IsFoe(monster->GetTeam(), other->GetTeam());
     });

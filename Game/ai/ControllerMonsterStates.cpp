@@ -85,7 +85,7 @@ template <class C, class T>
 void ControllerMonsterState<C, T>::BuffBestAlly()
 {
     C& controller = *this->GetController();
-    const uint32_t skillId = controller.GetBuffOtherSkill(0);
+    const uint32_t skillId = controller.GetBuffOtherSkillId();
     const Skill* skill = ObjectManager::Get().GetObject<Skill>(skillId);
     if (!skill || !skill->IsEnabledFlagSet())
         return;
@@ -148,7 +148,7 @@ void ControllerMonsterState<C, T>::DefaultAllyAttackedResponse(uint32_t allyId, 
     HealAllyWhenAttacked(allyId);
     C& controller = *this->GetController();
     const uint32_t draw = static_cast<uint32_t>(GAME::rand() % 100);
-    if (draw >= controller.GetKeys().chanceToRespondToDistressCall)
+    if (draw >= controller.GetChanceToRespondToDistressCall())
         return;
     if (attackerId == this->GetCurrentEnemy() || !controller.IsEnemyValid(attackerId) ||
         !controller.ShouldCareAboutDistressCall(allyId))
@@ -192,8 +192,8 @@ void ControllerMonsterState<C, T>::DefaultLowHealthResponse()
     const uint32_t enemy = this->GetCurrentEnemy();
     if (controller.GetKeys().fleeBehavior == Flee_OnLowHealth && controller.CanFlee())
         this->SetState("Flee", Data(enemy));
-    else if (controller.GetBerserkSkill() != 0 && enemy != 0)
-        this->SetState("Pursue", Data(enemy, 0, controller.GetBerserkSkill()));
+    else if (controller.GetBerserkSkillId() != 0 && enemy != 0)
+        this->SetState("Pursue", Data(enemy, 0, controller.GetBerserkSkillId()));
 }
 
 template <class C, class T>
@@ -345,7 +345,7 @@ template <class C, class T>
 void ControllerMonsterState<C, T>::HealAllyWhenAttacked(uint32_t allyId)
 {
     C& controller = *this->GetController();
-    const uint32_t heal = controller.GetHealSkill();
+    const uint32_t heal = controller.GetHealSkillId();
     if (heal == 0 || !controller.ShouldHealAlly(allyId))
         return;
     const Character* ally = ObjectManager::Get().GetObject<Character>(allyId);
@@ -440,8 +440,8 @@ void ControllerMonsterStateStartup::HandleEvent(const Name& event)
 void ControllerMonsterStateStartup::UseInitialSkill()
 {
     ControllerMonster& controller = *GetController();
-    if (controller.GetInitialSkill() != 0)
-        AddTemporaryState("UseSkillOnAlly", Data(0, controller.GetParentId(), controller.GetInitialSkill()));
+    if (controller.GetInitialSkillId() != 0)
+        AddTemporaryState("UseSkillOnAlly", Data(0, controller.GetParentId(), controller.GetInitialSkillId()));
 }
 
 // ---- Idle -------------------------------------------------------------------------------------
@@ -544,7 +544,7 @@ void ControllerMonsterStatePursue::OnBegin()
         return;
     }
     if (!monster->AlreadyThere(point) && monster->CanMoveTo(point, GetSkillUseTolerance(enemy))) {
-        m_pursuitTimerMs = controller.GetKeys().pursuitTime;
+        m_pursuitTimerMs = controller.GetPursuitTime();
         m_recheckTimerMs = kPursueRecheckMs;
         if (StartMove(point, enemy, skill, false))
             return;
@@ -573,7 +573,7 @@ void ControllerMonsterStatePursue::OnUpdate(int elapsedMs)
                          static_cast<int>(skill), static_cast<int>(characterSkill),
                          monster->GetObjectName().c_str());
     }
-    if (controller.GetKeys().pursuitTime != 0) {
+    if (controller.GetPursuitTime() != 0) {
         m_pursuitTimerMs -= elapsedMs;
         if (m_pursuitTimerMs < 0) {
             SetState("Return", Data(enemy));
@@ -767,11 +767,9 @@ void ControllerMonsterStateAttack::HandleEvent(const Name& event)
     }
     const uint32_t skill = controller.ChooseBestSkill(enemy, false);
     if (CloseEnoughToUseSkill(enemy, skill) && PathClearTo(enemy)) {
+        // Setting "Attack" again ends and begins this state anew: that begin is the next attack.
         const bool reposition = m_reposition && skill == current;
         SetState(reposition ? "RepositionForAttack" : "Attack", Data(enemy, 0, skill));
-        // The same state again begins nothing anew: attack once more from here.
-        if (!reposition && controller.GetExecutingState() == this && GetCurrentSkillID() == skill)
-            OnBegin();
     } else {
         SetState("Pursue", Data(enemy, 0, skill));
     }
@@ -781,7 +779,7 @@ void ControllerMonsterStateAttack::ProjectileCollisionCallback(const ProjectileI
                                                                const CollisionData& /*collision*/)
 {
     const uint32_t draw = static_cast<uint32_t>(GAME::rand() % 100);
-    m_reposition = draw < GetController()->GetKeys().repositionChance && GetController()->CanMove();
+    m_reposition = draw < GetController()->GetRepositionChance() && GetController()->CanMove();
 }
 
 void ControllerMonsterStateAttack::Attacked(uint32_t attackerId)

@@ -27,7 +27,7 @@ public:
         m_log.push_back(m_name + " end");
         if (!switchOnEnd.empty()) {
             const std::string next = std::exchange(switchOnEnd, "");
-            GetController()->SetState(next, ControllerAIStateData());
+            SetState(next, ControllerAIStateData());
         }
     }
     void OnUpdate(int) override
@@ -56,6 +56,8 @@ class MindTestController : public ControllerAI {
     GAME_DECLARE_CLASS(MindTestController)
 
 public:
+    using ControllerAI::AddTemporaryState;
+    using ControllerAI::SetState;
     void RegisterStates() override
     {
         for (const char* name : {"A", "B", "C"})

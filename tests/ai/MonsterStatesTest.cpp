@@ -7,11 +7,15 @@
 #include "Engine/InstanceGroupManager.h"
 #include "Game/ai/ControllerMonsterStates.h"
 #include "Game/ai/MovementGoalManager.h"
+#include "Game/characters/CharacterActions.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/TeamManager.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/ProcessRandom.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
 #include "Game/world/Proxy.h"
+#include "ai/ControllerAITestAccess.h"
 
 using namespace GAME;
 
@@ -54,6 +58,17 @@ protected:
         controller->AttachParent(monster->GetObjectId());
         controller->Update(0);
         return controller;
+    }
+    // A skill of the monster's own, made its default attack.
+    uint32_t GiveSkill(Monster& monster)
+    {
+        RecordDatabase::Get().RegisterRecord("Records/Test/StatesSkill.dbr", "Class,Skill,\nskillMaxLevel,10,\ndistanceProfile,Short,\n");
+        auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>("Records/Test/StatesSkill.dbr");
+        EXPECT_NE(skill, nullptr);
+        monster.GetSkillManager().AddSkill(skill);
+        skill->SetSkillLevel(1);
+        monster.GetMonsterController()->SetDefaultAttackSkill(skill->GetObjectId());
+        return skill->GetObjectId();
     }
     Region* region = nullptr;
     static constexpr const char* kLegs = "unarmedRunAnim,Run.anm,\nunarmedWalkAnim,Walk.anm,\n";
@@ -133,7 +148,7 @@ TEST_F(MonsterStatesTest, TheReactionTableSaysWhichStateDefaultsOrIgnoresEachEve
             if (monster->GetLeader() != leaderId)
                 monster->JoinMe(leaderId, -1, false);
             mind->SetConfusedTime(0);
-            mind->SetState("Immobile", ControllerAIStateData(current->GetObjectId(), 0, 0, WorldVec3()));
+            ControllerAITestAccess::SetState(*mind, "Immobile", ControllerAIStateData(current->GetObjectId(), 0, 0, WorldVec3()));
             ASSERT_EQ(mind->GetExecutingStateName(), "Immobile");
             ControllerAIState* state = mind->GetState(row.state);
             ASSERT_NE(state, nullptr);
@@ -175,7 +190,7 @@ TEST_F(MonsterStatesTest, WithoutASpawnAnimationStartupGoesToIdleAndUsesTheIniti
     Monster* monster = nullptr;
     ControllerMonster* mind = Mind("", monster);
     mind->SetInitialSkill(monster->GetObjectId());   // any non-zero id marks the slot as set
-    mind->SetState("Startup", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*mind, "Startup", ControllerAIStateData());
     EXPECT_EQ(mind->GetExecutingStateName(), "UseSkillOnAlly");
     mind->Update(10);   // the temporary state hands back to Idle
     mind->Update(10);
@@ -192,7 +207,7 @@ TEST_F(MonsterStatesTest, ALeadersRequestToAttackTheCurrentEnemyChangesNothingIn
     monster->JoinMe(leader->GetObjectId(), -1, false);
     ASSERT_EQ(monster->GetLeader(), leader->GetObjectId());
     // A stable state holds the enemy; the combat states are asked while it executes.
-    mind->SetState("Immobile", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+    ControllerAITestAccess::SetState(*mind, "Immobile", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
     for (const char* name : {"Pursue", "Attack", "RepositionForAttack", "NavigateObstacle", "WaitToAttack"}) {
         SCOPED_TRACE(name);
         mind->GetState(name)->RequestAttack(leader->GetObjectId(), enemy->GetObjectId());
@@ -216,7 +231,7 @@ TEST_F(MonsterStatesTest, AWaitingMonsterRoamsBeyondANearEnemyOrRoundItselfWhenF
         Monster* monster = nullptr;
         ControllerMonster* mind = Mind("EmoteWhenWaitingChance,0,\n", monster);
         Character* enemy = Body(TeamManager::DefaultPlayerTeam(), row.enemyX);
-        mind->SetState("WaitToAttack", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        ControllerAITestAccess::SetState(*mind, "WaitToAttack", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
         auto* state = static_cast<ControllerMonsterStateWaitToAttack*>(mind->GetState("WaitToAttack"));
         ASSERT_TRUE(state->GetWanderCentre().IsValid());
         EXPECT_NEAR(state->GetWanderCentre().GetRegionPosition().x, row.centreX, 1e-4f);
@@ -235,7 +250,7 @@ TEST_F(MonsterStatesTest, ParalysisShortensWithDistanceInSteepsOfTwentyFiveThenE
         Monster* monster = nullptr;
         ControllerMonster* mind = Mind("", monster);
         Character* enemy = Body(TeamManager::DefaultPlayerTeam(), row.distance);
-        mind->SetState("Paralyze", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        ControllerAITestAccess::SetState(*mind, "Paralyze", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
         EXPECT_EQ(static_cast<ControllerMonsterStateParalyze*>(mind->GetState("Paralyze"))->GetParalysisTimer(), row.ms);
         mind->Update(row.ms - 1);
         EXPECT_EQ(mind->GetExecutingStateName(), "Paralyze");
@@ -260,7 +275,7 @@ TEST_F(MonsterStatesTest, AFlightTowardsAlliesWithoutAFriendBehindRunsAwayFromTh
             shelter->SetPathPosition(WorldVec3(region, Vec3{row.friendX, 0.0f, 0.0f}));
         }
         Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 3.0f);
-        mind->SetState("Immobile", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        ControllerAITestAccess::SetState(*mind, "Immobile", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
         WorldVec3 point;
         ASSERT_TRUE(static_cast<ControllerMonsterStateFlee*>(mind->GetState("Flee"))->FindFleePoint(point));
         EXPECT_GE(point.GetRegionPosition().x, row.minX);
@@ -272,7 +287,7 @@ TEST_F(MonsterStatesTest, AFlightCountsAndReArmsItsDelayEvenWithoutAPointAndMayM
 {
     Monster* monster = nullptr;
     ControllerMonster* mind = Mind("FleeDelay,2,\n", monster);
-    mind->SetState("Flee", ControllerAIStateData());   // no enemy: nowhere to flee
+    ControllerAITestAccess::SetState(*mind, "Flee", ControllerAIStateData());   // no enemy: nowhere to flee
     EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
     EXPECT_EQ(mind->GetFleeCount(), 1);
     EXPECT_FALSE(mind->CanFlee());
@@ -282,10 +297,10 @@ TEST_F(MonsterStatesTest, AFlightCountsAndReArmsItsDelayEvenWithoutAPointAndMayM
         ControllerMonster* runner = Mind(std::string("ResetOriginAfterFleeing,") + (reset ? "1" : "0") + ",\n",
                                          monster, kLegs);
         Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 3.0f);
-        runner->SetState("Flee", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        ControllerAITestAccess::SetState(*runner, "Flee", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
         ASSERT_EQ(runner->GetExecutingStateName(), "Flee");
         monster->SetPathPosition(WorldVec3(region, Vec3{-5.0f, 0.0f, 0.0f}));
-        runner->SetState("Idle", ControllerAIStateData());
+        ControllerAITestAccess::SetState(*runner, "Idle", ControllerAIStateData());
         EXPECT_FLOAT_EQ(monster->GetSpawnPoint().GetRegionCoords().origin.x, reset ? -5.0f : 0.0f);
     }
 }
@@ -304,7 +319,7 @@ TEST_F(MonsterStatesTest, ADeadMonstersTreasureOutlivesItsControllerAndAnUnplace
         ASSERT_NE(treasure, nullptr);
         const uint32_t treasureId = treasure->GetObjectId();
         if (dead)
-            mind->SetState("Dead", ControllerAIStateData());
+            mind->CharacterIsDead();
         EXPECT_EQ(treasure->IsInWorld(), dead);
         ObjectManager::Get().DestroyObjectEx(mind, "test", __LINE__);
         ObjectManager::Get().FlushDestroyedObjects();
@@ -323,11 +338,11 @@ TEST_F(MonsterStatesTest, QuestStatesAlwaysQueueTheirCompletionAndALoopingAnimat
     // A walk left before it arrives still tells the quest it is done.
     ControllerMonster* walker = Mind("", monster, kLegs);
     walker->SetMoveTerrainPoint(WorldVec3(region, Vec3{6.0f, 0.0f, 0.0f}));
-    walker->SetState("QuestWalk", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*walker, "QuestWalk", ControllerAIStateData());
     ASSERT_EQ(walker->GetExecutingStateName(), "QuestWalk");
     monster->SetPathPosition(WorldVec3(region, Vec3{2.0f, 0.0f, 0.0f}));
     size_t queued = monster->GetQueuedCommandCount();
-    walker->SetState("Idle", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*walker, "Idle", ControllerAIStateData());
     EXPECT_EQ(monster->GetQueuedCommandCount(), queued + 1);
     EXPECT_FLOAT_EQ(monster->GetSpawnPoint().GetRegionCoords().origin.x, 2.0f);
 
@@ -339,7 +354,7 @@ TEST_F(MonsterStatesTest, QuestStatesAlwaysQueueTheirCompletionAndALoopingAnimat
         queued = monster->GetQueuedCommandCount();
         mind->GetExecutingState()->HandleEvent(Actor::EndEvent());
         EXPECT_EQ(mind->GetExecutingStateName(), looping ? "QuestPlayAnimation" : "Idle");
-        mind->SetState("Idle", ControllerAIStateData());   // a looping one ends only here
+        ControllerAITestAccess::SetState(*mind, "Idle", ControllerAIStateData());   // a looping one ends only here
         EXPECT_EQ(monster->GetQueuedCommandCount(), queued + 1);
     }
     // An animation type from outside the table is no command.
@@ -363,7 +378,7 @@ TEST_F(MonsterStatesTest, AHiddenMonsterComesOutOnlyForAFoeInsideItsDistanceAndN
     mind->Update(200);
     EXPECT_EQ(hidden->GetTarget(), foe->GetObjectId());
     EXPECT_TRUE(monster->GetPoppedOut());
-    mind->SetState("Startup", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*mind, "Startup", ControllerAIStateData());
     EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
 }
 
@@ -376,7 +391,7 @@ TEST_F(MonsterStatesTest, ReturnRunsHomeBeyondItsPursuitDistanceBeforePursuingTh
         Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 1.0f);
         monster->SetPathPosition(WorldVec3(region, Vec3{6.0f, 0.0f, 0.0f}));
         mind->SetMostHatedEnemy(enemy->GetObjectId());
-        mind->SetState("Return", ControllerAIStateData());
+        ControllerAITestAccess::SetState(*mind, "Return", ControllerAIStateData());
         EXPECT_EQ(mind->GetExecutingStateName(), leash != 0.0f ? "Return" : "Pursue");
         EXPECT_EQ(mind->GetMostHatedEnemy(), leash != 0.0f ? 0u : enemy->GetObjectId());
     }
@@ -396,7 +411,7 @@ TEST_F(MonsterStatesTest, APatrolWhoseOnlyPointIsUnderfootReturns)
         point.SetPart(0, 46);
         InstanceGroupManager::Get().RegisterEntityData(point, InstanceEntityData{1, Vec3{row.pointX, 0.0f, 0.0f}});
         mind->AddPatrolPoint(point);
-        mind->SetState("Patrol", ControllerAIStateData());
+        ControllerAITestAccess::SetState(*mind, "Patrol", ControllerAIStateData());
         EXPECT_EQ(mind->GetExecutingStateName(), row.state);
     }
 }
@@ -407,11 +422,11 @@ TEST_F(MonsterStatesTest, AVanishedEnemyEndsFlightPanicAndParalysisAndAScaredMon
     ControllerMonster* mind = Mind("", monster);
     for (const char* state : {"Flee", "Panic", "Paralyze"}) {
         SCOPED_TRACE(state);
-        mind->SetState(state, ControllerAIStateData(4242, 0, 0, WorldVec3()));
+        ControllerAITestAccess::SetState(*mind, state, ControllerAIStateData(4242, 0, 0, WorldVec3()));
         EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
     }
     LogCapture log;
-    mind->SetState("Scared", ControllerAIStateData(4242, 0, 0, WorldVec3()));
+    ControllerAITestAccess::SetState(*mind, "Scared", ControllerAIStateData(4242, 0, 0, WorldVec3()));
     EXPECT_TRUE(log.Contains(monster->GetObjectName() + " is scared of an invalid enemy."));
     EXPECT_EQ(mind->GetExecutingStateName(), "Scared");
     mind->Update(10);   // no fear left: home
@@ -425,7 +440,7 @@ TEST_F(MonsterStatesTest, ARoamingMonsterRestsInIdleAtFourArrivalsInFive)
     int rests = 0;
     constexpr int kArrivals = 200;
     for (int i = 0; i < kArrivals; ++i) {
-        mind->SetState("Roam", ControllerAIStateData());
+        ControllerAITestAccess::SetState(*mind, "Roam", ControllerAIStateData());
         ASSERT_EQ(mind->GetExecutingStateName(), "Roam");
         mind->GetExecutingState()->EndOfPathReached();
         rests += mind->GetExecutingStateName() == "Idle";
@@ -446,7 +461,7 @@ TEST_F(MonsterStatesTest, APursuitTurnsOnAHostileBarrierInTheWay)
     barrier->SetLifeLimit(100.0f);
     barrier->SetCurrentLife(100.0f);
     ASSERT_EQ(mind->IsBarrierBlocking(enemy->GetObjectId()), barrier);
-    mind->SetState("Pursue", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+    ControllerAITestAccess::SetState(*mind, "Pursue", ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
     ASSERT_EQ(mind->GetExecutingStateName(), "Pursue");
     mind->Update(10);
     EXPECT_EQ(mind->GetCurrentEnemy(), barrier->GetObjectId());
@@ -454,4 +469,74 @@ TEST_F(MonsterStatesTest, APursuitTurnsOnAHostileBarrierInTheWay)
     // A friendly barrier is no obstacle to fight.
     barrier->SetTeam(monster->GetTeam());
     EXPECT_EQ(mind->IsBarrierBlocking(enemy->GetObjectId()), nullptr);
+}
+
+// Confusion comes through the controller as play sends it: the executing state decides,
+// and only a longer confusion than the one running raises the confused time.
+TEST_F(MonsterStatesTest, ConfusionTakesHoldThroughTheControllerAndOnlyALongerOneRaisesIt)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster);
+    ASSERT_EQ(mind->GetExecutingStateName(), "Idle");
+    mind->Confuse(3000);
+    ASSERT_EQ(mind->GetExecutingStateName(), "Confused");
+    EXPECT_EQ(mind->GetConfusedTime(), 3000);
+    mind->Update(1000);
+    mind->Confuse(1000);   // shorter than the 2000 ms left: changes nothing
+    EXPECT_EQ(mind->GetConfusedTime(), 2000);
+    EXPECT_EQ(mind->GetExecutingStateName(), "Confused");
+
+    Monster* other = nullptr;
+    ControllerMonster* otherMind = Mind("", other);
+    other->CombatExertInfluenceConfusion(2500);
+    EXPECT_EQ(otherMind->GetExecutingStateName(), "Confused");
+    EXPECT_EQ(otherMind->GetConfusedTime(), 2500);
+}
+
+// The end of one attack animation starts exactly one attack: the attack running carries the
+// first seed drawn after the end (a second attack would replace it with a later draw).
+TEST_F(MonsterStatesTest, OneAttackAnimationEndStartsOneAttack)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster);
+    Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 0.3f);
+    const uint32_t skill = GiveSkill(*monster);
+    ControllerAITestAccess::SetState(*mind, "Attack", ControllerAIStateData(enemy->GetObjectId(), 0, skill, WorldVec3()));
+    ASSERT_EQ(mind->GetExecutingStateName(), "Attack");
+    SeedProcessRandom(5);
+    mind->HandleEvent(Actor::EndEvent());
+    ASSERT_EQ(mind->GetExecutingStateName(), "Attack");
+    const auto* attack = dynamic_cast<const AttackAction*>(monster->GetActionHandler()->GetCurrentAction());
+    ASSERT_NE(attack, nullptr);
+    SeedProcessRandom(5);
+    EXPECT_EQ(attack->GetSeed(), static_cast<uint16_t>(GAME::rand()));
+}
+
+// A countdown that stops at 0 ends there: a 1000 ms lifetime counted in 100 ms frames
+// kills, and the heal timer brought to 0 heals the hurt ally.
+TEST_F(MonsterStatesTest, ACountdownThatLandsOnZeroEnds)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster);
+    mind->SetLifetime(1000);
+    for (int frame = 0; frame < 10; ++frame) {
+        EXPECT_TRUE(monster->IsAlive()) << frame;
+        mind->Update(100);
+    }
+    EXPECT_FALSE(monster->IsAlive());
+
+    Monster* healer = nullptr;
+    ControllerMonster* healerMind = Mind("healAllyHealthPercentage,50,\n", healer);
+    Monster* hurt = nullptr;
+    Mind("", hurt);
+    hurt->SetCurrentLife(10.0f);
+    const uint32_t heal = GiveSkill(*healer);
+    healerMind->SetHealSkill(heal, 1000);
+    healerMind->NoteSkillUsed(heal);
+    for (int frame = 0; frame < 9; ++frame)
+        healerMind->Update(100);
+    EXPECT_EQ(healerMind->GetTemporaryDepth(), 0u);
+    healerMind->Update(100);
+    EXPECT_EQ(healerMind->GetExecutingStateName(), "UseSkillOnAlly");
+    EXPECT_EQ(healerMind->GetCurrentAlly(), hurt->GetObjectId());
 }

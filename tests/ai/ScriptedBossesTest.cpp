@@ -26,6 +26,7 @@
 #include "Game/world/FixedItemTeleport.h"
 #include "Game/world/FxPak.h"
 #include "Game/world/Proxy.h"
+#include "ai/ControllerAITestAccess.h"
 
 using namespace GAME;
 
@@ -148,7 +149,7 @@ TEST_F(ScriptedBossTest, MegalesiosBurstsThenAttacksTheConduitOnANegativeCountdo
     EXPECT_EQ(mind->GetExecutingStateName(), "QuestUseSkill");
 
     // Once the conduit is gone the boss goes idle for good.
-    mind->SetState("AttackConduit", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*mind, "AttackConduit", ControllerAIStateData());
     ObjectManager::Get().DestroyObjectEx(conduit, "test", __LINE__);
     mind->Update(1);
     EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
@@ -170,7 +171,7 @@ TEST_F(ScriptedBossTest, MegalesiosFlagsAreSavedAndAReloadWithBothGoesStraightTo
     BinaryReader reader(writer.GetBuffer(), writer.GetLength());
     reloaded->RestoreState(reader);
     EXPECT_TRUE(reloaded->GetBurstsLaunched() && reloaded->GetConduitFinished());
-    reloadedMind->SetState("Startup", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*reloadedMind, "Startup", ControllerAIStateData());
     EXPECT_EQ(reloadedMind->GetExecutingStateName(), "Idle");
     EXPECT_EQ(reloadedMind->GetSpecialAttack(0).reuseTimerMs, 0);
 
@@ -366,7 +367,7 @@ TEST_F(ScriptedBossTest, TelkineAimsPhaseOneAtTheNearestOtherEnemyAndPhaseTwoAtT
     // Phase 2: the nearest player first, every 5000 ms of game time.
     nearOther->SetLifeState(Character_LifeState_Alive);
     boss->SetCurrentAttackTarget(0, WorldVec3(), 0);
-    mind->SetState("AttackPhase2", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*mind, "AttackPhase2", ControllerAIStateData());
     GameClock::Get().Advance(ControllerTelkineStateAttackPhase2::kAttackIntervalMs - 1);
     mind->Update(1);
     EXPECT_EQ(targetOf(), 0u);
@@ -425,7 +426,7 @@ TEST_F(ScriptedBossTest, ZoveradLosesItsSickleOnceAndAReloadLosesItAgainWithoutT
     ControllerZoverad* mind = nullptr;
     Zoverad* boss = Make<Zoverad>("sickleExplosion,Records/Test/Burst.dbr,\n", "", mind);
     EXPECT_NE(dynamic_cast<ControllerZoveradStateAttack*>(mind->GetState("Attack")), nullptr);
-    mind->SetState("Pursue", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*mind, "Pursue", ControllerAIStateData());
     // Empty hands: no commands, but the blast shows and the controller goes idle.
     const size_t queued = boss->GetQueuedCommandCount();
     boss->UnequipAndExplodeSickle(true);
@@ -438,7 +439,7 @@ TEST_F(ScriptedBossTest, ZoveradLosesItsSickleOnceAndAReloadLosesItAgainWithoutT
     boss->SaveState(writer);
     ControllerZoverad* reloadedMind = nullptr;
     Zoverad* reloaded = Make<Zoverad>("sickleExplosion,Records/Test/Burst.dbr,\n", "", reloadedMind, 50.0f);
-    reloadedMind->SetState("Pursue", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*reloadedMind, "Pursue", ControllerAIStateData());
     BinaryReader reader(writer.GetBuffer(), writer.GetLength());
     reloaded->RestoreState(reader);
     EXPECT_TRUE(reloaded->IsSickleGone());
@@ -454,7 +455,7 @@ TEST_F(ScriptedBossTest, ZoveradsAttackOutlastsAnEndDuringAnUnfinishedTelekinesi
     auto* hurl = ObjectManager::Get().CreateObjectFromFile<Skill_AttackTelekinesis>("Records/Test/Hurl.dbr");
     ASSERT_NE(hurl, nullptr);
     Character* enemy = Foe(1.0f);
-    mind->SetState("Attack", ControllerAIStateData(enemy->GetObjectId(), 0, hurl->GetObjectId(), WorldVec3()));
+    ControllerAITestAccess::SetState(*mind, "Attack", ControllerAIStateData(enemy->GetObjectId(), 0, hurl->GetObjectId(), WorldVec3()));
     hurl->ActivateNow(*boss, Name(), 0, WorldVec3(region, {1, 0, 0}));   // thrown: not finished
     ASSERT_FALSE(hurl->IsTelkineFinished());
     ASSERT_EQ(mind->GetCurrentSkillID(), hurl->GetObjectId());

@@ -11,6 +11,7 @@
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
 #include "Game/core/foundation/ProcessRandom.h"
+#include "ai/ControllerAITestAccess.h"
 
 using namespace GAME;
 
@@ -87,7 +88,7 @@ TEST_F(SpiritStoogeTest, TheFirstSpiritClaimsTheStatueAndTheSecondGoesIdleUntilT
     ObjectManager::Get().DestroyObjectEx(first, "test", __LINE__);
     ObjectManager::Get().FlushDestroyedObjects();
     EXPECT_TRUE(host->IsAvailable());
-    late->SetState("Startup", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*late, "Startup", ControllerAIStateData());
     EXPECT_EQ(late->GetAnimateTarget(), statue->GetObjectId());
     EXPECT_EQ(host->GetAnimator(), second->GetObjectId());
 }
@@ -100,7 +101,7 @@ TEST_F(SpiritStoogeTest, APursuingSpiritOutrunByAnotherTakesTheNextStatueOrGives
     ControllerSpiritHost* farHost = Statue(12.0f, &farStatue);
     auto* spirit = Mind<ControllerSpirit>("Records/Test/Spirit.dbr", 0.0f);
     ASSERT_EQ(spirit->GetAnimateTarget(), nearStatue->GetObjectId());
-    spirit->SetState("PursueToAnimate", ControllerAIStateData(nearStatue->GetObjectId(), 0, 0, WorldVec3()));
+    ControllerAITestAccess::SetState(*spirit, "PursueToAnimate", ControllerAIStateData(nearStatue->GetObjectId(), 0, 0, WorldVec3()));
     nearHost->SetAnimatedFlag(true);
     spirit->GetState("PursueToAnimate")->OnUpdate(16);
     EXPECT_EQ(spirit->GetAnimateTarget(), farStatue->GetObjectId());
@@ -109,7 +110,7 @@ TEST_F(SpiritStoogeTest, APursuingSpiritOutrunByAnotherTakesTheNextStatueOrGives
 
     farHost->SetAnimatedFlag(true);
     LogCapture log;
-    spirit->SetState("PursueToAnimate", ControllerAIStateData(farStatue->GetObjectId(), 0, 0, WorldVec3()));
+    ControllerAITestAccess::SetState(*spirit, "PursueToAnimate", ControllerAIStateData(farStatue->GetObjectId(), 0, 0, WorldVec3()));
     spirit->GetState("PursueToAnimate")->OnUpdate(16);
     EXPECT_EQ(spirit->GetExecutingStateName(), "Idle");
     EXPECT_TRUE(log.Contains(
@@ -183,13 +184,13 @@ TEST_F(SpiritStoogeTest, AStationaryMonsterNeverWalks)
     enemy->SetLifeLimit(100.0f);
     enemy->SetCurrentLife(100.0f);
     for (const char* name : {"Flee", "Return", "FollowLeader", "DefendLeader", "Move", "Pursue"}) {
-        mind->SetState("Startup", ControllerAIStateData());
-        mind->SetState(name, ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
+        ControllerAITestAccess::SetState(*mind, "Startup", ControllerAIStateData());
+        ControllerAITestAccess::SetState(*mind, name, ControllerAIStateData(enemy->GetObjectId(), 0, 0, WorldVec3()));
         EXPECT_EQ(mind->GetExecutingStateName(), "Idle") << name;
     }
     EXPECT_TRUE(mind->GetState("Pursue")->ShouldFindEnemy());
     LogCapture log;
-    mind->SetState("Roam", ControllerAIStateData());
+    ControllerAITestAccess::SetState(*mind, "Roam", ControllerAIStateData());
     EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
     EXPECT_FALSE(log.Lines().empty());
 }

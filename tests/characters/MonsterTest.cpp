@@ -70,8 +70,8 @@ TEST_F(MonsterTest, SkillsReachTheControllerAndAnUnknownSpecialAttackReadsNothin
     ControllerMonster* controller = monster->GetMonsterController();
     ASSERT_NE(controller, nullptr);
     EXPECT_EQ(controller->GetObjectName(), Monster::kDefaultControllerRecord);
-    EXPECT_EQ(controller->GetDefaultAttackSkill(), SkillManager::kBareHandSkill);
-    EXPECT_EQ(controller->GetNormalAttackSkill(), skill);
+    EXPECT_EQ(controller->GetDefaultSkillId(), SkillManager::kBareHandSkill);
+    EXPECT_EQ(controller->GetNormalSkillId(), skill);
     const ControllerMonster::SpecialAttack& unknown = controller->GetSpecialAttack(0);
     EXPECT_EQ(unknown.skillId, 0u);
     EXPECT_EQ(unknown.timeoutMs, 0);
@@ -82,7 +82,7 @@ TEST_F(MonsterTest, SkillsReachTheControllerAndAnUnknownSpecialAttackReadsNothin
     EXPECT_EQ(third.delayMs, 250);
     EXPECT_EQ(third.chance, 40u);
     EXPECT_EQ(third.range, SkillUseRange_Long);
-    EXPECT_EQ(controller->GetHealSkill(), skill);
+    EXPECT_EQ(controller->GetHealSkillId(), skill);
     EXPECT_EQ(controller->GetHealDelay(), 3000);
     EXPECT_EQ(controller->GetChainBehavior(), 2u);
     EXPECT_FLOAT_EQ(controller->GetSkillRanges().mediumMax, 8.0f);
@@ -97,7 +97,7 @@ TEST_F(MonsterTest, NetworkClientGetsTheStubAndHandsNoSkills)
     ControllerMonster* controller = monster->GetMonsterController();
     ASSERT_NE(controller, nullptr);
     EXPECT_EQ(controller->GetObjectName(), Monster::kStubControllerRecord);
-    EXPECT_EQ(controller->GetNormalAttackSkill(), 0u);
+    EXPECT_EQ(controller->GetNormalSkillId(), 0u);
     EXPECT_FALSE(monster->IsControllingCharacter());
 }
 

@@ -317,7 +317,7 @@ TEST_F(SkillManagerTest, AMonsterLoadsItsRecordsSkillsThenItsDefaults)
     EXPECT_TRUE(m17->IsSkillEnabled());   // a monster's skills are enabled by their level
     EXPECT_EQ(skills.FindSkillId("Records/Skills/M18.dbr"), 0u);
     EXPECT_EQ(skills.GetSkillReferenceNumber(skills.GetDefaultSkillId()), 1u);
-    EXPECT_EQ(monster->GetMonsterController()->GetDefaultAttackSkill(), skills.GetDefaultSkillId());
+    EXPECT_EQ(monster->GetMonsterController()->GetDefaultSkillId(), skills.GetDefaultSkillId());
 }
 
 // ---- Points ------------------------------------------------------------------------------
