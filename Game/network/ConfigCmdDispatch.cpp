@@ -133,11 +133,19 @@ const char* RefuseSkillTargetResult(const Character& caster, const SkillTargetRe
     if (!skill)
         return "its actor has no such skill at a level";
     const unsigned level = skill->GetCurrentLevel();
-    if (result.targets.size() > SkillTargetLimit(*skill, level))
-        return "it names more targets than the skill strikes";
     const float reach = SkillReach(caster, *skill, level) + kSkillReachTolerance;
-    for (auto target = result.targets.begin(); target != result.targets.end(); ++target) {
-        if (std::find(result.targets.begin(), target, *target) != target)
+    // A skill that lists its chosen target at the head of its result may name nobody
+    // there (0), and may name that target once more among the characters it gathered.
+    auto gathered = result.targets.begin();
+    if (skill->ResultLeadsWithChosenTarget() && gathered != result.targets.end()) {
+        if (const uint32_t head = *gathered++; head != 0)
+            if (const char* refusal = RefuseSkillTarget(caster, *skill, head, reach))
+                return refusal;
+    }
+    if (static_cast<size_t>(result.targets.end() - gathered) > SkillTargetLimit(*skill, level))
+        return "it names more targets than the skill strikes";
+    for (auto target = gathered; target != result.targets.end(); ++target) {
+        if (std::find(gathered, target, *target) != target)
             return "it names a target twice";
         if (const char* refusal = RefuseSkillTarget(caster, *skill, *target, reach))
             return refusal;

@@ -226,6 +226,10 @@ public:
     // the skill moves its user to. The base says neither.
     virtual uint32_t ResultChosenTarget(uint32_t /*value*/) const { return 0; }
     virtual bool ResultMovesUser() const { return false; }
+    // Whether the skill's result lists the target its user chose at its head, ahead of the
+    // characters it gathered: the head is 0 when none was chosen, and names a character
+    // a second time when that one also stands among the gathered.
+    virtual bool ResultLeadsWithChosenTarget() const { return false; }
     // Whether the gap between the two bodies (distance less both extents) is within
     // range; false when the target is no actor.
     virtual bool IsTargetInRange(const Character& user, unsigned target, float range) const;

@@ -22,7 +22,6 @@
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
 #include "Game/skills/SkillWalk.h"
-#include "Game/skills/Skill_Passives.h"
 
 namespace GAME {
 
@@ -200,15 +199,15 @@ void SkillActivated::StartRing(ExpandingRing& ring, const Character& owner, int3
     ring.elapsedMs = 0;
     ring.msPerUnit = msPerUnit;
     ring.centre = owner.GetCoords().GetPosition();
-    ring.pending.clear();
+    ring.pendingTargets.clear();
     if (gGameEngine)
-        gGameEngine->GetTargetsInRadius(owner.GetTeam(), ring.centre, radius, ring.pending, 0, false);
+        gGameEngine->GetTargetsInRadius(owner.GetTeam(), ring.centre, radius, ring.pendingTargets, 0, false);
 }
 
 void SkillActivated::AdvanceRing(ExpandingRing& ring, int elapsedMs, float finalRadius, bool drawRing) const
 {
     SkillServicesBase* services = GetServices();
-    if (ring.pending.empty() || !services)
+    if (ring.pendingTargets.empty() || !services)
         return;
     ring.elapsedMs = ClampToInt(int64_t{ring.elapsedMs} + elapsedMs);
     // A ring that takes no time per unit (or a record's negative time) has its whole
@@ -220,7 +219,7 @@ void SkillActivated::AdvanceRing(ExpandingRing& ring, int elapsedMs, float final
     if (drawRing && gGameEngine && gGameEngine->GetShowTargetSpheres())
         World::Get().RenderDebugSphere(ring.centre, reach, Color{0.0f, 0.0f, 1.0f, 1.0f});
     std::vector<uint32_t> hits;
-    std::erase_if(ring.pending, [&](uint32_t id) {
+    std::erase_if(ring.pendingTargets, [&](uint32_t id) {
         const Character* foe = ObjectManager::Get().GetObject<Character>(id);
         if (!foe || !foe->IsAlive())
             return true;
@@ -236,7 +235,7 @@ void SkillActivated::AdvanceRing(ExpandingRing& ring, int elapsedMs, float final
     }
     // Whoever stands outside the final radius now was never going to be reached.
     if (reach >= finalRadius)
-        ring.pending.clear();
+        ring.pendingTargets.clear();
 }
 
 void SkillActivated::StrikeRingTargets(Character& owner, const std::vector<uint32_t>& targets,
@@ -244,9 +243,8 @@ void SkillActivated::StrikeRingTargets(Character& owner, const std::vector<uint3
 {
     if (targets.empty())
         return;
-    const std::vector<uint32_t> distinct = DistinctTargets(targets);
-    ApplyDamageLoop(owner, distinct, centre, seed, ParametersCombatStyle::None, false, 0, 0.0f);
-    ActivateSecondarySkills(owner, 0, distinct, centre.GetPosition());
+    ApplyDamageLoop(owner, targets, centre, seed, ParametersCombatStyle::None, false, 0, 0.0f);
+    ActivateSecondarySkills(owner, 0, targets, centre.GetPosition());
 }
 
 void SkillActivated::CreateRingEffects(const WorldCoords& centre, float radius, int timeMs)
@@ -302,14 +300,12 @@ void SkillActivated::ApplyMeleeDamageInherent(Character& attacker, const std::ve
 // on: the hand-over is built in a record kept for the thread, whose names keep their
 // capacity, so that handing out allocates nothing. A hand-over asked for while one is
 // being handed (none is today) builds its own.
-void SkillActivated::FillBuffTransfer(SkillBuffTransfer& transfer, const Character& caster,
-                                      const std::string& buffName, int durationMs) const
+void SkillActivated::ApplyBuffOnTarget(Character& caster, Character& target, const std::string& buffName,
+                                       int durationMs) const
 {
-    Skill::FillBuffTransfer(transfer, buffName, GetCurrentLevel(), durationMs, caster.GetObjectId());
-}
-
-void SkillActivated::ApplyBuffOnTarget(Character& target, const SkillBuffTransfer& transfer) const
-{
+    SkillBuffTransferLease lease;
+    SkillBuffTransfer& transfer = *lease;
+    FillBuffTransfer(transfer, buffName, GetCurrentLevel(), durationMs, caster.GetObjectId());
     const SkillProfile* profile = GetSkillProfile();
     static const std::vector<Weapon_Type> kAnyWeapon;
     target.ControllerAddSkillBuff(transfer, profile ? profile->GetQualifyingWeapons() : kAnyWeapon,

@@ -41,7 +41,7 @@ struct ExpandingRing {
     int32_t msPerUnit = 1;    // to grow by one world unit; below 1 the ring has its whole
                               // radius at once
     WorldVec3 centre;         // where the owner stood
-    std::vector<uint32_t> pending;   // foes the ring has yet to reach
+    std::vector<uint32_t> pendingTargets;   // foes the ring has yet to reach
 };
 
 class SkillActivated : public Skill {
@@ -102,12 +102,9 @@ public:
     // The record of the skill's projectile at the current level; empty for none.
     virtual std::string GetProjectileName() const;
 
-    // The hand-over of the named buff from this skill's level and its first two modifiers,
-    // for `durationMs`: built once, then taken by each target (ApplyBuffOnTarget).
-    using Skill::FillBuffTransfer;
-    void FillBuffTransfer(SkillBuffTransfer& transfer, const Character& caster, const std::string& buffName,
-                          int durationMs) const;
-    void ApplyBuffOnTarget(Character& target, const SkillBuffTransfer& transfer) const;
+    // Hands the named buff to the target for `durationMs`, cast by `caster` at this skill's
+    // level with its first two modifiers; the buff qualifies by this skill's weapons.
+    void ApplyBuffOnTarget(Character& caster, Character& target, const std::string& buffName, int durationMs) const;
 
     // The weapon of the hand a hit event names ("RightHandHit", "LeftHandHit"); 0 for
     // any other event.
@@ -125,7 +122,7 @@ protected:
     // without skill services. With `drawRing`, the game's debug display shows the ring's
     // reach as a blue sphere each frame it grows.
     void AdvanceRing(ExpandingRing& ring, int elapsedMs, float finalRadius, bool drawRing = false) const;
-    // Every peer strikes the listed characters (each once) from the ring's centre, then
+    // Every peer strikes the listed characters in list order from the ring's centre, then
     // the secondary skills act on them.
     void StrikeRingTargets(Character& owner, const std::vector<uint32_t>& targets, const WorldCoords& centre,
                            unsigned seed);

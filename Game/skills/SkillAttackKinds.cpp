@@ -159,15 +159,13 @@ void BuffTargets(SkillActivated& skill, Character& caster, const std::vector<uin
 {
     if (!targets.empty())
         skill.PlayActivateSound(caster.GetCoords().GetPosition());
-    SkillBuffTransferLease lease;
-    SkillBuffTransfer& transfer = *lease;
-    skill.FillBuffTransfer(transfer, caster, buffName, ExactSecondsToMs(ModifiersOf(skill).activeDuration));
+    const int durationMs = ExactSecondsToMs(ModifiersOf(skill).activeDuration);
     for (uint32_t id : targets) {
         Character* target = ObjectManager::Get().GetObject<Character>(id);
         if (!target)
             continue;
         skill.CreateTargetFx(target->GetCoords());
-        skill.ApplyBuffOnTarget(*target, transfer);
+        skill.ApplyBuffOnTarget(caster, *target, buffName, durationMs);
     }
 }
 

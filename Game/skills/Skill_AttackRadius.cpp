@@ -1,6 +1,7 @@
 #include "Game/skills/Skill_AttackRadius.h"
 
 #include <limits>
+#include <utility>
 
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
@@ -10,7 +11,6 @@
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
 #include "Game/skills/SkillWalk.h"
-#include "Game/skills/Skill_Passives.h"
 #include "Game/world/Lightning.h"
 
 namespace GAME {
@@ -41,7 +41,7 @@ void Skill_AttackRadius::ActivateNow(Character& caster, const Name&, unsigned ta
     m_finalRadius = IsFinite(modifiers.targetRadius) ? modifiers.targetRadius : 0.0f;
     StartRing(m_ring, caster, TruncateToInt(profile->GetRadiusTime(GetCurrentLevel())), m_finalRadius);
     services->SendSkillActiveUpdate(GetObjectId(), SkillActiveState(0, true, false));
-    PrimaryActivateSecondarySkills(caster, targetId, m_ring.pending, m_ring.centre);
+    PrimaryActivateSecondarySkills(caster, targetId, m_ring.pendingTargets, m_ring.centre);
 }
 
 void Skill_AttackRadius::ReceiveActiveUpdate(Character& caster, const SkillActiveState& state, bool restoring)
@@ -77,7 +77,7 @@ void Skill_AttackRadius::Update(Character& caster, int elapsedMs)
 
 bool Skill_AttackRadius::SetAvailability(bool ignoreMana, bool ignoreCooldown)
 {
-    if (!m_ring.pending.empty()) {
+    if (!m_ring.pendingTargets.empty()) {
         SetReason(Skill_CoolingDown);
         return false;
     }
@@ -165,9 +165,9 @@ void Skill_AttackRadiusLightning::OnLightningComplete(Character& caster)
     m_lightningId = 0;
     CreateTargetFx(m_strikeCoords);
     CameraShake();
-    // The list as it came: a peer's list may name a foe twice (the chosen target also
-    // stands among the foes around the point), but one bolt strikes each foe once.
-    const std::vector<uint32_t> targets = DistinctTargets(m_targets);
+    // The list as it came: the chosen target heads it and, standing among the foes around
+    // the point, is listed and struck a second time; a head of 0 strikes nobody.
+    const std::vector<uint32_t> targets = std::move(m_targets);
     m_targets.clear();
     if (targets.empty())
         return;

@@ -37,7 +37,7 @@ public:
     void ActivateNow(Character& caster, const Name& event, unsigned targetId, const WorldVec3& targetPoint) override;
     virtual void CreateVisualEffect(const WorldCoords& coords, float radius, int timeMs);
 
-    const std::vector<uint32_t>& GetPendingTargets() const { return m_ring.pending; }
+    const std::vector<uint32_t>& GetPendingTargets() const { return m_ring.pendingTargets; }
     float GetFinalRadius() const { return m_finalRadius; }
 
 private:
@@ -64,6 +64,9 @@ public:
     // Picks the chosen target and the foes around the point on the controlling peer.
     void ActivateNow(Character& caster, const Name& event, unsigned targetId, const WorldVec3& targetPoint) override;
     virtual void CreateVisualEffect(const WorldCoords& coords);
+    // The result's value is the chosen target, which also heads its list.
+    uint32_t ResultChosenTarget(uint32_t value) const override { return value; }
+    bool ResultLeadsWithChosenTarget() const override { return true; }
 
     const std::vector<uint32_t>& GetTargets() const { return m_targets; }
     uint32_t GetLightningId() const { return m_lightningId; }

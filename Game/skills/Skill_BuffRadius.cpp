@@ -252,10 +252,6 @@ void Skill_BuffRadius::TargetResult(Character& user, const std::vector<uint32_t>
                                     unsigned, unsigned, bool initial)
 {
     const Bonus bonus = initial && !m_isDebuff ? BuffRadiusBonus(*this) : Bonus{};
-    SkillBuffTransferLease lease;
-    SkillBuffTransfer& transfer = *lease;
-    if (!initial)
-        FillBuffTransfer(transfer, user, m_buffSkillName, m_buffDuration);
     bool found = false;
     for (uint32_t id : targets) {
         Character* target = ObjectManager::Get().GetObject<Character>(id);
@@ -263,7 +259,7 @@ void Skill_BuffRadius::TargetResult(Character& user, const std::vector<uint32_t>
             continue;
         found = true;
         if (!initial)
-            ApplyBuffOnTarget(*target, transfer);
+            ApplyBuffOnTarget(user, *target, m_buffSkillName, m_buffDuration);
         else if (!m_isDebuff)
             target->TakeBonus(bonus, false, PlayStatsLifeType_Unknown);
     }
@@ -362,15 +358,13 @@ void Skill_BuffOther::TargetResult(Character& user, const std::vector<uint32_t>&
         return;
     PlayActivateSound(user.GetCoords().GetPosition());
     const Bonus bonus = BuffRadiusBonus(*this);
-    SkillBuffTransferLease lease;
-    SkillBuffTransfer& transfer = *lease;
-    FillBuffTransfer(transfer, user, m_buffSkillName, ExactSecondsToMs(BuffRadiusModifiers(*this).activeDuration));
+    const int durationMs = ExactSecondsToMs(BuffRadiusModifiers(*this).activeDuration);
     for (uint32_t id : targets) {
         Character* target = ObjectManager::Get().GetObject<Character>(id);
         if (!target)
             continue;
         CreateTargetFx(target->GetCoords());
-        ApplyBuffOnTarget(*target, transfer);
+        ApplyBuffOnTarget(user, *target, m_buffSkillName, durationMs);
         target->TakeBonus(bonus, false, PlayStatsLifeType_Unknown);
     }
     ActivateSecondarySkills(user, 0, targets, coords.GetPosition());

@@ -10,7 +10,6 @@
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
 #include "Game/skills/Skill_OnHit.h"
-#include "Game/skills/Skill_Passives.h"
 
 namespace GAME {
 
@@ -118,8 +117,7 @@ void Skill_DispelMagic::TargetResult(Character& caster, const std::vector<uint32
     RandomUniform random;
     random.Seed(seed);
     const SkillProfile* profile = GetSkillProfile();
-    const std::vector<uint32_t> distinct = DistinctTargets(targets);
-    for (uint32_t id : distinct) {
+    for (uint32_t id : targets) {
         Character* target = ObjectManager::Get().GetObject<Character>(id);
         if (!target)
             continue;
@@ -139,7 +137,7 @@ void Skill_DispelMagic::TargetResult(Character& caster, const std::vector<uint32
             target->AddAura(profile->GetSpellAuraName(), false,
                             TruncateToInt(profile->GetSpellAuraDuration(GetCurrentLevel())));
     }
-    ActivateSecondarySkills(caster, 0, distinct, coords.GetPosition());
+    ActivateSecondarySkills(caster, 0, targets, coords.GetPosition());
 }
 
 bool Skill_DispelMagic::GetValidTarget(const Character& user, unsigned& target, const WorldVec3& point,
@@ -185,15 +183,14 @@ void Skill_GiveBonus::TargetResult(Character& caster, const std::vector<uint32_t
     if (targets.empty())
         return;
     PlayHitSound(caster.GetCoords().GetPosition());
-    const std::vector<uint32_t> distinct = DistinctTargets(targets);
-    for (uint32_t id : distinct) {
+    for (uint32_t id : targets) {
         Character* target = ObjectManager::Get().GetObject<Character>(id);
         if (!target)
             continue;
         CreateTargetFx(target->GetCoords());
         GiveSkillBonus(*this, *target);
     }
-    ActivateSecondarySkills(caster, 0, distinct, coords.GetPosition());
+    ActivateSecondarySkills(caster, 0, targets, coords.GetPosition());
 }
 
 bool Skill_GiveBonus::GetValidTarget(const Character& user, unsigned& target, const WorldVec3& point, bool fromUser,

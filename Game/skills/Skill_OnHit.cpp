@@ -350,7 +350,7 @@ void Skill_OnHitAttackRadius::OnHitActivation(Character& owner, const Parameters
 {
     SkillServicesBase* services = GetServices();
     const SkillProfile* profile = GetSkillProfile();
-    if (!services || !profile || !m_armed || !m_ring.pending.empty() || !ChanceWon())
+    if (!services || !profile || !m_armed || !m_ring.pendingTargets.empty() || !ChanceWon())
         return;
     m_cooldownLeft = TruncateToInt(GetCooldownTime());
     SkillProfile_Modifiers modifiers;

@@ -202,14 +202,14 @@ public:
     // The ring drawn at the centre (its radius magic) and the record's effect there.
     virtual void CreateVisualEffect(const WorldCoords& centre, float radius, int timeMs);
 
-    const std::vector<uint32_t>& GetPendingTargets() const { return m_ring.pending; }
+    const std::vector<uint32_t>& GetPendingTargets() const { return m_ring.pendingTargets; }
 
 protected:
     bool CollectsOwnValues() const override { return true; }
     std::optional<unsigned> CollectedLevel() const override;
 
 private:
-    ExpandingRing m_ring{.elapsedMs = 1, .msPerUnit = 1, .centre = {}, .pending = {}};
+    ExpandingRing m_ring{.elapsedMs = 1, .msPerUnit = 1, .centre = {}, .pendingTargets = {}};
 };
 
 }  // namespace GAME

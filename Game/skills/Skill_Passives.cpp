@@ -1,7 +1,5 @@
 #include "Game/skills/Skill_Passives.h"
 
-#include <algorithm>
-
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/combat/ParametersCombat.h"
@@ -15,16 +13,6 @@ namespace GAME {
 GAME_IMPLEMENT_CLASS(Skill_PassiveDualWieldWeapon, Skill_Passive)
 GAME_IMPLEMENT_CLASS(Skill_MeleeModifier, Skill_Modifier)
 GAME_IMPLEMENT_CLASS(Skill_MeleeModifierRadius, Skill_MeleeModifier)
-
-std::vector<uint32_t> DistinctTargets(const std::vector<uint32_t>& targets)
-{
-    std::vector<uint32_t> distinct;
-    distinct.reserve(targets.size());
-    for (uint32_t id : targets)
-        if (std::find(distinct.begin(), distinct.end(), id) == distinct.end())
-            distinct.push_back(id);
-    return distinct;
-}
 
 Skill_PassiveDualWieldWeapon::Skill_PassiveDualWieldWeapon()
 {
@@ -47,7 +35,7 @@ void Skill_MeleeModifier::TargetResult(Character& attacker, const std::vector<ui
         return;
     RandomUniform random;
     random.Seed(seed);
-    for (uint32_t id : DistinctTargets(targets)) {
+    for (uint32_t id : targets) {
         Character* target = ObjectManager::Get().GetObject<Character>(id);
         if (!target)
             continue;

@@ -10,10 +10,6 @@
 
 namespace GAME {
 
-// The ids of a peer's target list without repeats, in first-seen order: a character
-// named twice in one result is struck (or helped) once.
-std::vector<uint32_t> DistinctTargets(const std::vector<uint32_t>& targets);
-
 // Usable, and so in force, only at a level above 0 while the owner holds an axe, sword
 // or mace in the left hand; otherwise its reason is the weapon's.
 class Skill_PassiveDualWieldWeapon : public Skill_Passive {

@@ -147,6 +147,33 @@ TEST_F(HostileSkillTest, AResultForASkillItLacksOrForTargetsItCouldNotStrikeIsDr
     EXPECT_EQ(Lives(), lives);
 }
 
+// The lightning lists its chosen target (or 0) ahead of the foes around its point, and so
+// names that target twice when it stands among them: allowed once, and only there; the
+// head does not count against the skill's number of targets.
+TEST_F(HostileSkillTest, ALightningMayNameItsChosenTargetAtTheHeadAndOnceMore)
+{
+    constexpr const char* kBolt = "Records/Test/HostileBolt.dbr";
+    RecordDatabase::Get().RegisterRecord(kBolt, "Class,Skill_AttackRadiusLightning,\nskillMaxLevel,1,\n"
+                                                "skillTargetRadius,3.0,\nskillTargetNumber,2,\n");
+    Learn({{kBolt, "1"}});
+    LogCapture log;
+    const uint32_t bolt = Reference(kBolt);
+    const WorldCoords& at = striker->GetCoords();
+    EXPECT_EQ(Send(bolt, {kFoe, kFoe, kSecondFoe}, at, kFoe), 1);
+    EXPECT_EQ(Send(bolt, {0, kFoe, kSecondFoe}, at, 0), 1);
+    for (const std::string& line : log.Texts())
+        EXPECT_EQ(line.find("dropped"), std::string::npos) << line;
+    EXPECT_EQ(Send(bolt, {kFoe, kFoe, kFoe}, at, kFoe), 0);
+    EXPECT_TRUE(log.Contains(Dropped("it names a target twice")));
+    EXPECT_EQ(Send(bolt, {kFoe, kFoe, kSecondFoe, kHostsPlayer}, at, kFoe), 0);
+    EXPECT_TRUE(log.Contains(Dropped("it names more targets than the skill strikes")));
+    EXPECT_EQ(Send(bolt, {kBystander, kFoe}, at, kBystander), 0);
+    EXPECT_TRUE(log.Contains(Dropped("a target is beyond the skill's reach")));
+    // Any other skill names each target once, at the head too.
+    EXPECT_EQ(Strike(Reference(kStrike), {0, kFoe}), 0);
+    EXPECT_TRUE(log.Contains(Dropped("a target is not a living character")));
+}
+
 TEST_F(HostileSkillTest, ASpellThatMovesItsActorOrChoosesABeamTargetIsHeldToTheSkillsReach)
 {
     constexpr const char* kBlink = "Records/Test/HostileBlink.dbr";

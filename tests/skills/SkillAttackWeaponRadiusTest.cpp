@@ -270,7 +270,8 @@ TEST_F(AttackKindsTest, TheRingStrikesFoesAsItReachesThemWithinItsRadius)
 }
 
 // Without expansion time the whole radius counts at once: every foe found is struck in
-// the first update, and a foe gone meanwhile is dropped.
+// the first update, and a foe gone meanwhile is dropped. A result naming a foe twice
+// strikes it twice.
 TEST_F(AttackKindsTest, ARingWithoutExpansionTimeStrikesEveryFoeAtOnce)
 {
     auto* ring = Learn<Skill_AttackRadius>("Skill_AttackRadius", "skillTargetRadius,5.0,\n");
@@ -285,14 +286,19 @@ TEST_F(AttackKindsTest, ARingWithoutExpansionTimeStrikesEveryFoeAtOnce)
     ObjectManager::Get().FlushDestroyedObjects();
     ring->Update(*user, 0);
     EXPECT_EQ(ResultsOf(ring->GetObjectId()), (std::vector<std::vector<uint32_t>>{{a, b}}));
-    EXPECT_EQ(static_cast<BlowCounter*>(ObjectManager::Get().GetObject(a))->blows, 1);
+    auto* first = static_cast<BlowCounter*>(ObjectManager::Get().GetObject(a));
+    EXPECT_EQ(first->blows, 1);
     EXPECT_TRUE(ring->GetPendingTargets().empty());
     EXPECT_TRUE(ring->SetAvailability(true, true));
+    // A result is struck as it is listed.
+    ring->TargetResult(*user, {a, a}, user->GetCoords(), 7, 0, false);
+    EXPECT_EQ(first->blows, 3);
 }
 
 // The lightning names the chosen target first and again among the foes around the point,
-// yet strikes it once; without a bolt record it strikes on the next update, with one when
-// the bolt arrives, or after 5000 ms when it never does. A target id of 0 strikes nobody.
+// and so strikes it twice; without a bolt record it strikes on the next update, with one
+// when the bolt arrives, or after 5000 ms when it never does. A target id of 0 strikes
+// nobody.
 TEST_F(AttackKindsTest, LightningStrikesOnceTheBoltArrives)
 {
     RecordDatabase::Get().RegisterRecord("Records/Test/Bolt.dbr", "Class,Lightning,\n");
@@ -312,7 +318,7 @@ TEST_F(AttackKindsTest, LightningStrikesOnceTheBoltArrives)
     EXPECT_FALSE(bare->SetAvailability(true, true));
     EXPECT_EQ(chosen->blows, 0);
     bare->Update(*user, 0);
-    EXPECT_EQ(chosen->blows, 1);
+    EXPECT_EQ(chosen->blows, 2);
     EXPECT_EQ(beside->blows, 1);
     EXPECT_EQ(far->blows, 0);
     EXPECT_TRUE(bare->SetAvailability(true, true));

@@ -284,6 +284,16 @@ TEST_F(BuffKindsTest, ABuffOnOthersGoesToTheChosenAllyOrAllAroundForItsDuration)
     ally->GetSkillManager().GetSkillBuffReplica(held);
     ASSERT_EQ(held.size(), 1u);
     EXPECT_EQ(held[0].durationMs, 4000);
+
+    // Handed straight to a character: that buff for that time, from that caster.
+    Character* other = Driven(kTeamMajorHuman, -3.0f);
+    chosen->ApplyBuffOnTarget(*ally, *other, buff, 1500);
+    gEngine->RunActorCommands();
+    held.clear();
+    other->GetSkillManager().GetSkillBuffReplica(held);
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].durationMs, 1500);
+    EXPECT_EQ(held[0].casterId, ally->GetObjectId());
 }
 
 }  // namespace

@@ -130,8 +130,9 @@ TEST_F(TriggeredKindsTest, RadiusModifierStrikesFoesWithinThreeUnitsOnce)
     gEngine->RunActorCommands();
     EXPECT_EQ(near->blows, 1);
     EXPECT_EQ(far->blows, 0);
+    // A result naming a foe twice strikes it twice.
     modifier->TargetResult(*hero, {near->GetObjectId(), near->GetObjectId()}, hero->GetCoords(), 7, 0, false);
-    EXPECT_EQ(near->blows, 2);
+    EXPECT_EQ(near->blows, 3);
     modifier->SetSkillEnabled(false);
     modifier->ActivateModifierAttack(*hero, 0, At(0.0f));
     EXPECT_EQ(hero->GetQueuedCommandCount(), 0u);
@@ -326,6 +327,12 @@ TEST_F(TriggeredKindsTest, DispelStripsFoesBuffsAndFriendsDebuffsWithinReach)
     friendly->SetCurrentMana(10.0f);
     Use(*bonus, friendly->GetObjectId());
     EXPECT_FLOAT_EQ(friendly->GetCurrentMana(), 40.0f);
+
+    // A result acts on each entry as listed: named twice, twice.
+    bonus->TargetResult(*hero, {friendly->GetObjectId(), friendly->GetObjectId()}, hero->GetCoords(), 7, 0, false);
+    EXPECT_FLOAT_EQ(friendly->GetCurrentMana(), 100.0f);
+    dispel->TargetResult(*hero, {foe->GetObjectId(), foe->GetObjectId()}, hero->GetCoords(), 7, 0, false);
+    EXPECT_EQ(foe->blows, 3);
 }
 
 // Their projectiles carry the active duration (whole seconds), the bonus's seeks friends;
