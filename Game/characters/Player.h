@@ -232,7 +232,8 @@ public:
     void SetAlternateConfig(bool alternate);
     bool GetAlternateConfig() const { return m_alternateConfig; }
     bool GetAlternateConfigEnabled() const { return m_alternateConfigEnabled; }
-    void SetAlternateConfigEnabled(bool enabled) { m_alternateConfigEnabled = enabled; }
+    // The second weapon set becomes available (an item went into it).
+    void EnableAlternateConfig() { m_alternateConfigEnabled = true; }
     // The player's own controller; null while it has the stub.
     ControllerPlayer* GetPlayerController() const;
 

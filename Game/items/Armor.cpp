@@ -18,7 +18,7 @@ GAME_ARMOR_KINDS(GAME_ARMOR_KIND_IMPLEMENT)
 namespace {
 
 #define GAME_ARMOR_KIND_ROW(name, parent, declared, cost, stem, reduction, region, item, market) \
-    {#name, cost, stem, reduction, CombatAttributeRegion(region), item, market},
+    {#name, cost, stem, reduction, CombatAttributeRegion(region), Item_Type(item), market},
 constexpr ArmorKindRow kArmorKinds[ArmorKind_Count] = {GAME_ARMOR_KINDS(GAME_ARMOR_KIND_ROW)};
 #undef GAME_ARMOR_KIND_ROW
 

@@ -47,7 +47,7 @@ struct ArmorKindRow {
     const char* requirementStem;
     uint32_t firstKindReduction;
     CombatAttributeRegion region;
-    int itemType;
+    Item_Type itemType;
     int marketType;
 };
 const ArmorKindRow& GetArmorKindRow(ArmorKind kind);
@@ -77,7 +77,7 @@ public:
     void DetachItem(Character& character) override;
     void CreateUIAttributeText(std::vector<GameTextLine>& lines) const override;
 
-    int GetItemType() const override { return Row().itemType; }
+    Item_Type GetItemType() const override { return Row().itemType; }
     int GetItemMarketType() const override { return Row().marketType; }
 
     // The look of c's body type (the record's own mesh for a body type it names none for).

@@ -28,21 +28,33 @@ ItemRelic* CursorHandlerRelicCombine::GetRelic()
     return relic;
 }
 
+void CursorHandlerRelicCombine::CreateBitmap()
+{
+    m_bitmap.reset();
+    if (ItemRelic* relic = ObjectManager::Get().GetObject<ItemRelic>(m_relic))
+        if (const Texture* art = relic->GetBitmap(); art && !art->GetName().empty())
+            m_bitmap = std::make_unique<Texture>(art->GetName());
+}
+
 void CursorHandlerRelicCombine::SetId(uint32_t relicId)
 {
     m_relic = relicId;
+    CreateBitmap();
     if (gGameEngine)
         gGameEngine->UnlockTutorialPage(kTutorialPage, true);
 }
 
-void CursorHandlerRelicCombine::SetEquipId(EquipmentCtrlLocation, uint32_t relicId) { m_relic = relicId; }
+void CursorHandlerRelicCombine::SetEquipId(EquipmentCtrlLocation, uint32_t relicId)
+{
+    m_relic = relicId;
+    CreateBitmap();
+}
 
 void CursorHandlerRelicCombine::Render(GraphicsCanvas& canvas) const
 {
-    if (m_pendingTarget != 0)
+    if (m_pendingTarget != 0 || !ObjectManager::Get().GetObject<ItemRelic>(m_relic))
         return;
-    if (ItemRelic* relic = ObjectManager::Get().GetObject<ItemRelic>(m_relic))
-        RenderTexture(canvas, relic->GetBitmap(), false);
+    RenderTexture(canvas, m_bitmap.get(), false);
 }
 
 bool CursorHandlerRelicCombine::Cancel()

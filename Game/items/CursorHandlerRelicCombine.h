@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "Engine/Texture.h"
 #include "Game/items/CursorHandler.h"
 
 namespace GAME {
@@ -53,6 +55,9 @@ public:
     bool SecondaryEquipActivate(EquipmentCtrlLocation location) override { return PrimaryEquipActivate(location); }
 
     uint32_t GetPendingTarget() const { return m_pendingTarget; }
+    // Unloads the art the cursor held and takes the carried relic's present art (its
+    // shard art, or its whole art once complete).
+    void CreateBitmap();
 
 private:
     // The carried relic, or null (and the relic forgotten) when it is gone.
@@ -62,6 +67,7 @@ private:
     uint32_t ItemUnderCursor() const;
 
     uint32_t m_relic = 0;
+    std::unique_ptr<Texture> m_bitmap;   // the relic's art as the cursor draws it
     uint32_t m_pendingTarget = 0;   // waiting for the player's answer
 };
 

@@ -480,7 +480,7 @@ void EquipmentCtrl::PlaceInSet(EquipmentCtrlWeaponSet& set, EquipmentCtrlWeaponS
     if (!set.PlaceItem(side, itemId, silent) || &set != &m_alternateSet)
         return;
     if (Player* player = DynamicCast<Player>(GetParent()))
-        player->SetAlternateConfigEnabled(true);
+        player->EnableAlternateConfig();
 }
 
 void EquipmentCtrl::PlaceItem_HandRight(uint32_t& id, bool otherSet, bool silent)

@@ -96,8 +96,14 @@ public:
     void DeleteAndCreateAllItemsFor(ControllerPlayer* controller);
 
     // Marks a page that received an item while another page was shown.
-    bool IsItemAddedWhileNotTheCurrentlySelectedInventoryTab() const { return m_itemAddedWhileNotSelected; }
-    void SetItemAddedWhileNotTheCurrentlySelectedInventoryTab(bool added) { m_itemAddedWhileNotSelected = added; }
+    bool IsItemAddedWhileNotTheCurrentlySelectedInventoryTab() const
+    {
+        return m_itemAddedWhileNotTheCurrentlySelectedInventoryTab;
+    }
+    void SetItemAddedWhileNotTheCurrentlySelectedInventoryTab(bool added)
+    {
+        m_itemAddedWhileNotTheCurrentlySelectedInventoryTab = added;
+    }
 
 protected:
     // r takes the item's footprint at (0, 0) and then the first free place; false when the
@@ -125,7 +131,7 @@ private:
     float GetPixelWidth() const { return static_cast<float>(m_columns) * m_cellWidth; }
     float GetPixelHeight() const { return static_cast<float>(m_rows) * m_cellHeight; }
 
-    bool m_itemAddedWhileNotSelected = false;
+    bool m_itemAddedWhileNotTheCurrentlySelectedInventoryTab = false;
     uint32_t m_columns = 12;
     uint32_t m_rows = 5;
     bool m_vertical = false;

@@ -110,7 +110,7 @@ public:
     virtual uint32_t GetDexterityRequirement() const { return m_dexterityRequirement; }
     virtual uint32_t GetIntelligenceRequirement() const { return m_intelligenceRequirement; }
     virtual bool AreRequirementsMet(const Character* character) const;
-    virtual int GetItemType() const { return 0; }
+    virtual Item_Type GetItemType() const { return ItemType_None; }
     virtual int GetRightHandType() const { return 0; }
     virtual int GetLeftHandType() const { return 0; }
     virtual int GetItemMarketType() const { return 4; }

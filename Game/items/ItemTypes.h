@@ -82,6 +82,20 @@ enum EquipManager_HandState : int32_t {
     EquipManager_Staff = 5,
 };
 
+// What kind of place an item fills, as the weapon and armour kinds answer it.
+enum Item_Type : int32_t {
+    ItemType_None = 0,
+    ItemType_Head = 1,
+    ItemType_Neck = 2,
+    ItemType_UpperBody = 3,
+    ItemType_LowerBody = 4,
+    ItemType_Finger = 5,
+    ItemType_Forearm = 6,
+    ItemType_Shield = 7,
+    ItemType_Weapon = 8,
+    ItemType_Clothing = 9,
+};
+
 enum Weapon_Type : int32_t {
     Weapon_None = 0,
     Weapon_Other = 1,

@@ -311,6 +311,11 @@ void PlayerHotSlotCtrl::SetHotSlot(uint32_t index, const HotSlotOption* option)
 {
     m_active = nullptr;
     m_needsTarget = false;
+    PutInSlot(index, option);
+}
+
+void PlayerHotSlotCtrl::PutInSlot(uint32_t index, const HotSlotOption* option)
+{
     if (index >= kSlotCount)
         return;
     ReleaseSlot(index);
@@ -380,11 +385,9 @@ void PlayerHotSlotCtrl::ActivateSecondarySlot()
         return;
     bool activated = false;
     Activate(option, activated);
-    if (!activated)
-        return;
-    m_activationCooldown = kActivationDelayMs;
+    m_activationCooldown = activated ? kActivationDelayMs : 0;
     // A potion drunk is done with: nothing waits for a target.
-    if (option->GetType() == HotSlotOption::kPotionOption)
+    if (activated && option->GetType() == HotSlotOption::kPotionOption)
         m_active = nullptr;
 }
 
@@ -406,19 +409,6 @@ bool PlayerHotSlotCtrl::DeactivateActiveSlot()
     return wasActive;
 }
 
-void PlayerHotSlotCtrl::SetSkillIdAt(uint32_t index, uint32_t skillId)
-{
-    HotSlotOptionSkill option(skillId);
-    option.SetPlayer(m_player);
-    SetHotSlot(index, skillId ? &option : nullptr);
-}
-
-uint32_t PlayerHotSlotCtrl::SkillIdAt(uint32_t index) const
-{
-    const HotSlotOption* slot = m_slots[index];
-    return slot ? slot->GetSkillId() : 0;
-}
-
 uint32_t PlayerHotSlotCtrl::DefaultSkillId() const
 {
     return m_player ? m_player->GetSkillManager().GetDefaultSkillId() : 0;
@@ -431,7 +421,7 @@ void PlayerHotSlotCtrl::FillDefaultSkillSlots()
             continue;
         HotSlotOptionSkill option(DefaultSkillId());
         option.SetPlayer(m_player);
-        SetHotSlot(index, &option);
+        PutInSlot(index, &option);
     }
 }
 
@@ -451,7 +441,7 @@ void PlayerHotSlotCtrl::Update(int elapsedMs)
     m_validationTimer = kValidationPeriodMs;
     for (uint32_t index = 0; index < kSlotCount; ++index)
         if (m_slots[index] && !m_slots[index]->Validate())
-            SetHotSlot(index, nullptr);
+            ReleaseSlot(index);
     FillDefaultSkillSlots();
 }
 
@@ -464,7 +454,7 @@ void PlayerHotSlotCtrl::SetToDefaults()
             continue;
         HotSlotOptionPotion copy(option);
         copy.SetPlayer(m_player);
-        SetHotSlot(index, &copy);
+        PutInSlot(index, &copy);
     }
     for (HotSlotOption* option : m_slots)
         if (option)

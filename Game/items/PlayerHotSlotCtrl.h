@@ -13,6 +13,7 @@
 namespace GAME {
 
 class IOStream;
+class OneShot_Potion;
 class Player;
 class PlayerInventoryCtrl;
 struct GameTextLine;
@@ -179,12 +180,14 @@ public:
     bool GetDisableHotSlotsOverride() const { return m_disableOverride; }
     void SetDisableHotSlotsOverride(bool disabled) { m_disableOverride = disabled; }
 
-    // The skill of the primary (secondary) slot, as the player's save and host see it: a
-    // skill option for that id is put in the slot (0 empties it).
-    void SetPrimarySkillId(uint32_t skillId) { SetSkillIdAt(PrimaryIndex(), skillId); }
-    uint32_t GetPrimarySkillId() const { return SkillIdAt(PrimaryIndex()); }
-    void SetSecondarySkillId(uint32_t skillId) { SetSkillIdAt(SecondaryIndex(), skillId); }
-    uint32_t GetSecondarySkillId() const { return SkillIdAt(SecondaryIndex()); }
+    // Kept for the player's callers; they do nothing and answer 0. The primary and
+    // secondary skills live in the slots (SetPrimarySlot, GetPrimarySlot and the rest).
+    void SetPrimarySkillId(uint32_t /*skillId*/) {}
+    uint32_t GetPrimarySkillId() const { return 0; }
+    void SetSecondarySkillId(uint32_t /*skillId*/) {}
+    uint32_t GetSecondarySkillId() const { return 0; }
+    // Has no effect: the default potion slots are filled by SetToDefaults.
+    void SetDefaultPotionHotSlots(const std::string& /*name*/, OneShot_Potion* /*potion*/) {}
 
     // Counts the activation delay down and, every 250 ms, empties the slots whose options
     // are no longer valid and gives empty slots 10 and 11 the default skill.
@@ -201,10 +204,11 @@ private:
     uint32_t PrimaryIndex() const;
     uint32_t SecondaryIndex() const;
     bool IsActive(uint32_t index) const;
-    void SetSkillIdAt(uint32_t index, uint32_t skillId);
-    uint32_t SkillIdAt(uint32_t index) const;
     // Empties the slot; its option is destroyed unless another slot still holds it.
     void ReleaseSlot(uint32_t index);
+    // Empties the slot, then shares an equal option held by another slot, else keeps a
+    // copy of the option (null leaves the slot empty). A pending activation stays.
+    void PutInSlot(uint32_t index, const HotSlotOption* option);
     void Activate(HotSlotOption* option, bool& activated);
     uint32_t DefaultSkillId() const;
     void FillDefaultSkillSlots();

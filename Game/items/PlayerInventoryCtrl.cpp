@@ -211,13 +211,16 @@ bool PlayerInventoryCtrl::AddItem(uint32_t itemId, bool tryOtherSacks)
     }
     if (!tryOtherSacks || m_selectedSack == 0)
         return false;
-    // The selected page first, then the others in order.
-    std::vector<uint32_t> order{m_selectedSack};
-    for (uint32_t sack = 1; sack < m_sacks.size(); ++sack)
-        if (sack != m_selectedSack)
-            order.push_back(sack);
-    for (uint32_t sack : order) {
-        if (!m_sacks[sack]->AddItem(item, true))
+    // The page on show first: the player sees the item arrive there.
+    if (m_sacks[m_selectedSack]->AddItem(item, true)) {
+        if (potion)
+            AddToOneShotMap(PotionName(*item), *potion);
+        return true;
+    }
+    // Then the others in order; the page that takes the item is marked as holding
+    // something new, unless a potion only joined a kind already held.
+    for (uint32_t sack = 1; sack < m_sacks.size(); ++sack) {
+        if (sack == m_selectedSack || !m_sacks[sack]->AddItem(item, true))
             continue;
         const bool newKind = !potion || AddToOneShotMap(PotionName(*item), *potion);
         if (newKind)

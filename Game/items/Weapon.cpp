@@ -23,7 +23,7 @@ namespace {
 
 #define GAME_WEAPON_KIND_ROW(name, parent, declared, cost, stem, reduction, enchantment, weapon, item, right, left, \
                              market)                                                                            \
-    {#name, cost, stem, reduction, enchantment, Weapon_Type(weapon), item, right, left, market},
+    {#name, cost, stem, reduction, enchantment, Weapon_Type(weapon), Item_Type(item), right, left, market},
 constexpr WeaponKindRow kWeaponKinds[WeaponKind_Count] = {GAME_WEAPON_KINDS(GAME_WEAPON_KIND_ROW)};
 #undef GAME_WEAPON_KIND_ROW
 

@@ -55,7 +55,7 @@ struct WeaponKindRow {
     uint32_t firstKindReduction;
     int enchantmentKind;
     Weapon_Type weaponType;
-    int itemType;
+    Item_Type itemType;
     int rightHandType;
     int leftHandType;
     int marketType;
@@ -85,7 +85,7 @@ public:
     void CreateUIAttributeText(std::vector<GameTextLine>& lines) const override;
 
     // ---- Kind numbers (the class's table row) ----
-    int GetItemType() const override { return Row().itemType; }
+    Item_Type GetItemType() const override { return Row().itemType; }
     int GetRightHandType() const override { return Row().rightHandType; }
     int GetLeftHandType() const override { return Row().leftHandType; }
     int GetItemMarketType() const override { return Row().marketType; }

@@ -167,7 +167,7 @@ TEST_F(PlayerSaveTest, FullRoundTrip)
     player->SetHasBeenInGame(true);
     player->SetGreatestDifficultyCompleted(1);
     player->SetCompassState(-4);
-    player->SetAlternateConfigEnabled(true);
+    player->EnableAlternateConfig();
     player->SetPlayerTexture("Skin.tex");
     for (int difficulty = 0; difficulty < 3; ++difficulty) {
         engine->SetGameDifficulty(static_cast<GameDifficulty>(difficulty));
@@ -180,7 +180,9 @@ TEST_F(PlayerSaveTest, FullRoundTrip)
     player->GetSkillManager().AddSkill(skill);
     skill->ReceiveStateUpdate(SkillState{3, true}, true);
     player->GetSkillManager().SetSkillMasteriesAllowed(2);
-    player->SetPrimarySkillId(skill->GetObjectId());
+    HotSlotOptionSkill primary(skill->GetObjectId());
+    primary.SetPlayer(player);
+    player->GetPlayerHotSlotCtrl().SetPrimarySlot(&primary);
     player->BestowToken(TriggerToken("Gate"));
     ItemReplicaInfo identity;
     identity.baseName = kItem;
@@ -223,7 +225,8 @@ TEST_F(PlayerSaveTest, FullRoundTrip)
     }
     EXPECT_EQ(copy->GetSkillState(), (SkillState{3, true}));
     EXPECT_EQ(loaded->GetSkillManager().GetSkillMasteriesAllowed(), 2u);
-    EXPECT_EQ(loaded->GetPrimarySkillId(), copy->GetObjectId());
+    ASSERT_NE(loaded->GetPlayerHotSlotCtrl().GetPrimarySlot(), nullptr);
+    EXPECT_EQ(loaded->GetPlayerHotSlotCtrl().GetPrimarySlot()->GetSkillId(), copy->GetObjectId());
     EXPECT_TRUE(loaded->HasToken("Gate"));
     // The bag's item is made afresh from its identity and owned by the player's inventory.
     const std::vector<uint32_t>& bag = loaded->GetPlayerController()->GetInventoryCtrl().GetItems();

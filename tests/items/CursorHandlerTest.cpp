@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "Engine/GraphicsCanvas.h"
 #include "Engine/Localization.h"
 #include "Engine/Texture.h"
 #include "Game/ai/ControllerPlayer.h"
@@ -37,7 +38,8 @@ protected:
         RecordDatabase::Get().RegisterRecord("Records/Test/Tall.dbr", "Class,ItemEquipment,\nbitmap,Tall.tex,\n");
         RecordDatabase::Get().RegisterRecord("Records/Test/Sword.dbr", "Class,WeaponMelee_Sword,\nbitmap,Tall.tex,\n");
         RecordDatabase::Get().RegisterRecord("Records/Test/Relic.dbr",
-                                             "Class,ItemRelic,\ncompletedRelicLevel,5,\nsword,1,\nshardBitmap,Small.tex,\n");
+                                             "Class,ItemRelic,\ncompletedRelicLevel,5,\nsword,1,\nshardBitmap,Small.tex,\n"
+                                             "relicBitmap,Tall.tex,\n");
         RecordDatabase::Get().RegisterRecord("Records/Test/Potion.dbr", "Class,OneShot_PotionHealth,\nbitmap,Small.tex,\n");
         Texture::RegisterSize("Small.tex", 32, 32);
         Texture::RegisterSize("Tall.tex", 32, 64);
@@ -173,6 +175,23 @@ TEST_F(CursorHandlerTest, TheRelicCursorRefusesItselfNothingAndMisfitsAndAsksBef
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->GetGameCursorType(), CursorHandler::kCursorRelic);
     made->DeleteThis();
+
+    // The cursor draws the art it took when it was given the relic; CreateBitmap takes
+    // the relic's present art.
+    {
+        ItemRelic* shard = DynamicCast<ItemRelic>(InBag("Records/Test/Relic.dbr", {0, 96}, 1));
+        auto cursor = Handler<CursorHandlerRelicCombine>();
+        cursor->SetId(shard->GetObjectId());
+        shard->SetRelicLevel(5);
+        const auto drawn = [&cursor] {
+            GraphicsCanvas canvas(640, 480);
+            cursor->Render(canvas);
+            return canvas.GetRenderedTextures().empty() ? std::string() : canvas.GetRenderedTextures()[0].texture;
+        };
+        EXPECT_EQ(drawn(), "Small.tex");
+        cursor->CreateBitmap();
+        EXPECT_EQ(drawn(), "Tall.tex");
+    }
 
     struct Click {
         const char* what;

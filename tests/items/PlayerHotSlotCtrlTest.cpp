@@ -1,6 +1,7 @@
 // The hot slots: an option shared by two slots and destroyed once, activation and its
 // delay, the 250 ms validation, the potion option's status, and the save block.
 #include <algorithm>
+#include <vector>
 
 #include "core/EngineFixture.h"
 #include "Engine/IOStreamReadWrite.h"
@@ -118,8 +119,68 @@ TEST_F(PlayerHotSlotCtrlTest, ActivationDelayValidationAndPotionStatus)
     slots.Update(PlayerHotSlotCtrl::kValidationPeriodMs);
     EXPECT_EQ(slots.GetHotSlotOption(3), nullptr);
     ASSERT_NE(slots.GetPrimarySlot(), nullptr);
-    EXPECT_EQ(slots.GetPrimarySkillId(), player->GetSkillManager().GetDefaultSkillId());
+    EXPECT_EQ(slots.GetPrimarySlot()->GetSkillId(), player->GetSkillManager().GetDefaultSkillId());
     EXPECT_NE(slots.GetHotSlotOption(0), nullptr);
+}
+
+// The skill ids of the primary and secondary slot are no way into the slots: setting
+// does nothing and both answer 0, as does the default potion setter. A secondary use that
+// activates nothing lifts the delay of an earlier use, as the primary's does, and the
+// validation pass leaves a pending activation alone.
+TEST_F(PlayerHotSlotCtrlTest, SkillIdsAreNoWayIntoTheSlotsAndTheSecondaryLiftsTheDelay)
+{
+    PlayerHotSlotCtrl& slots = player->GetPlayerHotSlotCtrl();
+    const HotSlotOptionSkill targeted = SkillOption(skill->GetObjectId());
+    slots.SetPrimarySlot(&targeted);
+    const auto held = [&slots] {
+        std::vector<const HotSlotOption*> options;
+        for (uint32_t index = 0; index < PlayerHotSlotCtrl::kSlotCount; ++index)
+            options.push_back(slots.GetHotSlotOption(index));
+        return options;
+    };
+    const std::vector<const HotSlotOption*> before = held();
+    slots.SetPrimarySkillId(0);
+    slots.SetSecondarySkillId(skill->GetObjectId());
+    slots.SetDefaultPotionHotSlots("Records/Potion.dbr", nullptr);
+    EXPECT_EQ(held(), before);
+    ASSERT_NE(slots.GetPrimarySlot(), nullptr);
+    EXPECT_EQ(slots.GetSecondarySlot(), nullptr);
+    EXPECT_EQ(slots.GetPrimarySkillId(), 0u);
+    EXPECT_EQ(player->GetPrimarySkillId(), 0u);
+    EXPECT_EQ(slots.GetSecondarySkillId(), 0u);
+
+    HotSlotOptionPotion health(HotSlotOptionPotion::kHealth);
+    health.SetPlayer(player);
+    ItemReplicaInfo identity;
+    identity.baseName = kPotion;
+    PlayerInventoryCtrl& bags = player->GetPlayerController()->GetInventoryCtrl();
+    for (int i = 0; i < 2; ++i) {
+        const uint32_t potion = Item::CreateItem(identity)->GetObjectId();
+        player->GetInventory().AddItemToInventory(potion, false);
+        ASSERT_TRUE(bags.AddItem(potion, true));
+    }
+    slots.SetHotSlot(8, &health);
+    for (bool secondary : {false, true}) {
+        SCOPED_TRACE(secondary);
+        bags.Update(1000);   // the potions' cooldown is over
+        slots.ActivateHotSlot(8);
+        EXPECT_FALSE(slots.IsAnySlotActive());   // drunk: held back for 500 ms
+        slots.SetHotSlot(secondary ? PlayerHotSlotCtrl::kSecondarySlot : PlayerHotSlotCtrl::kPrimarySlot, &targeted);
+        if (secondary)
+            slots.ActivateSecondarySlot();
+        else
+            slots.ActivatePrimarySlot();
+        EXPECT_TRUE(slots.IsAnyActiveTargetingNeeded());
+        EXPECT_TRUE(slots.IsAnySlotActive());
+    }
+    // An option that fails validation goes; the pending one stays pending.
+    auto* stranger = ObjectManager::Get().CreateObjectFromFile<Skill>(kSkill);
+    const HotSlotOptionSkill gone = SkillOption(stranger->GetObjectId());
+    slots.SetHotSlot(3, &gone);
+    slots.ActivateSecondarySlot();
+    slots.Update(PlayerHotSlotCtrl::kValidationPeriodMs);
+    EXPECT_EQ(slots.GetHotSlotOption(3), nullptr);
+    EXPECT_TRUE(slots.IsSecondarySlotActive());
 }
 
 TEST_F(PlayerHotSlotCtrlTest, TheSaveBlockRoundTripsAndAnEmptySlotStaysEmpty)

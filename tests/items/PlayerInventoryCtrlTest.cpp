@@ -108,7 +108,8 @@ TEST_F(PlayerInventoryCtrlTest, PickUpsFillTheBagsColumnByColumnAndPotionsStack)
     EXPECT_EQ(bags.GetSelectedSackNumber(), 1u);
     const uint32_t overflow = PickUp(kSword);
     EXPECT_EQ(PlaceOf(bags, overflow, 1).x, 0.0f);
-    EXPECT_TRUE(bags.IsItemAddedWhileNotTheCurrentlySelectedInventoryTab(1));
+    // The page on show took it: nothing new to point out there.
+    EXPECT_FALSE(bags.IsItemAddedWhileNotTheCurrentlySelectedInventoryTab(1));
     // The fourth bag comes, a fifth sack is only taken away.
     PickUp(kSack), PickUp(kSack);
     const uint32_t fifth = PickUp(kSack);
@@ -117,6 +118,13 @@ TEST_F(PlayerInventoryCtrlTest, PickUpsFillTheBagsColumnByColumnAndPotionsStack)
     EXPECT_FALSE(player->GetInventory().IsItemInInventory(fifth));
     EXPECT_EQ(ObjectManager::Get().GetObject(sack), nullptr);   // used
     EXPECT_EQ(bags.GetItems().size(), 62u);   // 60 + the potion beneath + the overflow
+    // The page on show full (40 cells), the next page takes a pick-up and is marked.
+    for (int i = 0; i < 39; ++i)
+        EXPECT_NE(PickUp(kSword), 0u);
+    const uint32_t marked = PickUp(kSword);
+    EXPECT_EQ(bags.GetInventoryInSack(2).count(marked), 1u);
+    EXPECT_TRUE(bags.IsItemAddedWhileNotTheCurrentlySelectedInventoryTab(2));
+    EXPECT_FALSE(bags.IsItemAddedWhileNotTheCurrentlySelectedInventoryTab(1));
 }
 
 TEST_F(PlayerInventoryCtrlTest, PotionsByNeedFollowTheFourRules)

@@ -3,6 +3,8 @@
 // tooltip's trailing blank line.
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "Engine/Engine.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
@@ -59,16 +61,18 @@ TEST_F(WeaponArmorTest, KindRowsGiveKeysReductionsAndNumbers)
 
     auto* forearm = Make<Armor>(kArmor + "Armband.dbr");
     ASSERT_NE(forearm, nullptr);
-    EXPECT_EQ(forearm->GetItemType(), 6);
+    // The item type is the game's own kind of place.
+    static_assert(std::is_same_v<decltype(forearm->GetItemType()), Item_Type>);
+    EXPECT_EQ(forearm->GetItemType(), ItemType_Forearm);
     EXPECT_EQ(forearm->GetArmorRegion(), CombatAttributeRegion_Arms);
     EXPECT_TRUE(forearm->IsArmor());
     auto* amulet = Make<Armor>(kArmor + "Amulet.dbr");
-    EXPECT_EQ(amulet->GetItemType(), 2);
+    EXPECT_EQ(amulet->GetItemType(), ItemType_Neck);
     EXPECT_EQ(amulet->GetItemMarketType(), 4);
     // The weapon kinds read their class row; the plain weapon answers 1.
     auto* plain = DynamicCast<Weapon>(ObjectManager::Get().CreateObject("Weapon"));
     EXPECT_EQ(plain->GetWeaponType(), Weapon_Other);
-    EXPECT_EQ(plain->GetItemType(), 0);
+    EXPECT_EQ(plain->GetItemType(), ItemType_None);
 }
 
 TEST_F(WeaponArmorTest, AttachScaleFallsBackToBaseThenOne)
