@@ -7,6 +7,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
+#include "Game/ai/ControllerAI.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Player.h"
 #include "Game/core/foundation/BinaryReader.h"
@@ -89,11 +90,11 @@ bool ProxyAmbush::IsAlert() const
     if (!centre.IsValid())
         return false;
     // One list reused by every ambush: each asks every frame once its countdown is out.
-    thread_local std::vector<Entity*> near;
+    thread_local std::vector<Player*> near;
     near.clear();
-    World::Get().GetEntitiesInSphere(near, centre.GetRegion(), Sphere{centre.GetRegionPosition(), m_alertArea},
+    ControllerAI::GetObjectsInSphere(near, centre.GetRegion(), Sphere{centre.GetRegionPosition(), m_alertArea},
                                      EntityList_All);
-    return std::any_of(near.begin(), near.end(), [](const Entity* entity) { return entity->IsA<Player>(); });
+    return !near.empty();
 }
 
 void ProxyAmbush::PlaceNextObject()
