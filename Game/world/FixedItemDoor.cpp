@@ -158,7 +158,8 @@ float FixedItemDoorBase::GetStandingDistance(float characterExtents) const
 {
     if (GetMeshName().empty())
         return characterExtents + kDoorStandingGapWithoutMesh;
-    return characterExtents + GetRegionBoundingBox().extents.z + kDoorStandingGap;
+    // The door's half depth: the half extent along the third axis of its mesh's box.
+    return characterExtents + GetMeshInstance().GetRegionSpaceBoundingBox().extents.z + kDoorStandingGap;
 }
 
 WorldVec3 FixedItemDoorBase::GetMoveToPoint(uint32_t actorId) const

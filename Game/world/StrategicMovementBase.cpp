@@ -94,8 +94,10 @@ void StrategicMovementBase::PreLoad(bool flag)
 
 void StrategicMovementBase::EnsureUniqueId()
 {
+    // The engine's map of unique ids gives the entity its identity (a new one when it has
+    // none), so that the instance groups find it by the same id.
     if (m_uniqueId == UniqueId())
-        m_uniqueId.Generate();
+        m_uniqueId = EnsureUniqueID();
 }
 
 Player* StrategicMovementBase::FindLocalPlayer()

@@ -144,6 +144,19 @@ TEST_F(FixedItemDoorTest, ATouchThatClosesTheDoorIsNotUndoneByTheDoorsOwnUpdate)
     EXPECT_EQ(door->GetCurrentState(), FixedItemState_DoorOpen);
 }
 
+TEST_F(FixedItemDoorTest, ACharacterStandsHalfTheDoorsDepthAwayOnItsSide)
+{
+    // A slab 4 wide and half a unit deep, its box unlike its bounding sphere.
+    GraphicsEngine::Get()->RegisterMesh("Slab.msh", ABBox{{0, 1, 0}, {2.0f, 1.0f, 0.25f}}, {});
+    FixedItemDoorBase* door = Door("FixedItemDoor", "mesh,Slab.msh,\n");
+    door->SetBoundingRadius(3.0f);
+    EXPECT_FLOAT_EQ(door->GetStandingDistance(1.0f), 1.0f + 0.25f + 1.0f);
+    Character* walker = Walker(0.0f, -6.0f);   // behind the door
+    const WorldVec3 point = door->GetMoveToPoint(walker->GetObjectId());
+    EXPECT_FLOAT_EQ(point.GetRegionPosition().z, -(walker->GetExtents() + 1.25f));
+    EXPECT_FLOAT_EQ(MakeOf<FixedItemDoorBase>("FixedItemDoor")->GetStandingDistance(1.0f), 4.0f);   // no mesh
+}
+
 TEST_F(FixedItemDoorTest, TheKindsShowTheirPoseAndBlockTheirWay)
 {
     auto* hack = static_cast<FixedItemDoorApolloHack*>(Door("FixedItemDoorApolloHack", "sphereSize,3.5,\n"));

@@ -1,6 +1,7 @@
 #include "world/PlacedObjectFixture.h"
 
 #include "Engine/InstanceGroupManager.h"
+#include "Engine/UniqueIdMap.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
 #include "Game/network/ActorConfigCommands.h"
@@ -53,6 +54,17 @@ TEST_F(StrategicMovementTest, WithoutALocalPlayerEveryPointWaits)
     Step();
     Step();
     EXPECT_EQ(marker->GetState(), StrategicMovementBaseState_None);
+}
+
+TEST_F(StrategicMovementTest, AMarkerInTheEditorIsEnteredUnderAUniqueId)
+{
+    gEngine->SetEditorMode(true);
+    auto* marker = Place(MakeOf<StrategicMovementMarker>("StrategicMovementMarker"));
+    Step();
+    gEngine->SetEditorMode(false);
+    EXPECT_EQ(marker->GetState(), StrategicMovementBaseState_Editor);
+    ASSERT_FALSE(marker->GetUniqueId() == UniqueId());
+    EXPECT_EQ(UniqueIdMap::Get().GetEntity(marker->GetUniqueId()), marker);
 }
 
 TEST_F(StrategicMovementTest, AShrineOutsideTheMapDataIsOfNoInterest)
