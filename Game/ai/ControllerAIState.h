@@ -60,7 +60,7 @@ public:
     virtual void AllyAttacked(uint32_t /*allyId*/, uint32_t /*attackerId*/) {}
     virtual void LowHealth() {}
     virtual void AllyDied(uint32_t /*allyId*/) {}
-    virtual void AllyNeedsHelp(uint32_t /*allyId*/, uint32_t /*enemyId*/) {}
+    virtual void AllyNeedsHelp(uint32_t /*enemyId*/, uint32_t /*allyId*/) {}
     virtual void HandleEvent(const Name& /*event*/) {}
     virtual void EndOfPathReached() {}
     virtual void LostSlot() {}

@@ -108,7 +108,7 @@ bool ControllerBandari::TeleportToNextPoint()
         return false;
     SetWarriorsMarching(pointId);
     AddTemporaryState("UseSkillOnPoint",
-                      ControllerAIStateData(0, 0, GetSpecialAttack(4).skillId, point->GetCoords().GetPosition()));
+                      ControllerAIStateData(0, 0, GetSpecialAttack5SkillId(), point->GetCoords().GetPosition()));
     ++m_next;
     m_armed = false;
     return true;

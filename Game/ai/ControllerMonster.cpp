@@ -496,10 +496,11 @@ bool ControllerMonster::CanMove() const
 WorldVec3 ControllerMonster::GetClosestMovePoint(const WorldVec3& goal) const
 {
     const Character* monster = GetParentCharacter();
-    return MovementGoalManager::Get().GetClosestMovePoint(GetParentId(), monster ? monster->GetExtents() : 0.0f, goal);
+    return Character::GetMovementGoalManager().GetClosestMovePoint(GetParentId(), monster ? monster->GetExtents() : 0.0f,
+                                                                   goal);
 }
 
-void ControllerMonster::ReleaseMoveGoal() const { MovementGoalManager::Get().ReleaseMoveGoal(GetParentId()); }
+void ControllerMonster::ReleaseMoveGoal() const { Character::GetMovementGoalManager().ReleaseMoveGoal(GetParentId()); }
 
 void ControllerMonster::TeleportToLeader(Character* leader)
 {

@@ -32,6 +32,8 @@ public:
     void OnBegin() override;
     void OnUpdate(int elapsedMs) override;
     void HandleEvent(const Name& event) override;
+    // Hidden, it hears nothing but a foe coming near: no fear, stun, trap or panic.
+    bool RespondsToFear() const override { return false; }
     void BeginImmobilize() override {}
     void BeginTrap() override {}
     void BeginStun() override {}

@@ -65,10 +65,10 @@ void ControllerMonsterStateQuestMove::AllyDied(uint32_t ally)
         DefaultAllyDiedResponse(ally);
 }
 
-void ControllerMonsterStateQuestMove::AllyNeedsHelp(uint32_t ally, uint32_t enemy)
+void ControllerMonsterStateQuestMove::AllyNeedsHelp(uint32_t enemy, uint32_t ally)
 {
     if (Interruptible())
-        DefaultAllyNeedsHelpResponse(ally, enemy);
+        DefaultAllyNeedsHelpResponse(enemy, ally);
 }
 
 void ControllerMonsterStateQuestMove::RequestAttack(uint32_t requester, uint32_t target)

@@ -87,7 +87,7 @@ void ControllerMonsterState<C, T>::BuffBestAlly()
     C& controller = *this->GetController();
     const uint32_t skillId = controller.GetBuffOtherSkillId();
     const Skill* skill = ObjectManager::Get().GetObject<Skill>(skillId);
-    if (!skill || !skill->IsEnabledFlagSet())
+    if (!skill || !skill->IsSkillEnabled())
         return;
     const uint32_t allyId = controller.ChooseBestAllyToBuff();
     if (allyId != 0 && skill->IsValidTarget(allyId))
@@ -161,7 +161,7 @@ void ControllerMonsterState<C, T>::DefaultAllyAttackedResponse(uint32_t allyId, 
 }
 
 template <class C, class T>
-void ControllerMonsterState<C, T>::DefaultAllyNeedsHelpResponse(uint32_t /*allyId*/, uint32_t enemyId)
+void ControllerMonsterState<C, T>::DefaultAllyNeedsHelpResponse(uint32_t enemyId, uint32_t /*allyId*/)
 {
     C& controller = *this->GetController();
     const ControllerMonster::Keys& keys = controller.GetKeys();

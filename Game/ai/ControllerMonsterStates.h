@@ -49,7 +49,7 @@ protected:
     void DefaultClosestEnemyFoundResponse(uint32_t enemyId, float distance);
     void DefaultAttackedResponse(uint32_t attackerId);
     void DefaultAllyAttackedResponse(uint32_t allyId, uint32_t attackerId);
-    void DefaultAllyNeedsHelpResponse(uint32_t allyId, uint32_t enemyId);
+    void DefaultAllyNeedsHelpResponse(uint32_t enemyId, uint32_t allyId);
     void DefaultAllyDiedResponse(uint32_t allyId);
     void DefaultLowHealthResponse();
     void DefaultConfusedResponse(int ms);
@@ -103,7 +103,7 @@ public:
     void AllyAttacked(uint32_t ally, uint32_t attacker) override { S::DefaultAllyAttackedResponse(ally, attacker); }
     void LowHealth() override { S::DefaultLowHealthResponse(); }
     void AllyDied(uint32_t ally) override { S::DefaultAllyDiedResponse(ally); }
-    void AllyNeedsHelp(uint32_t ally, uint32_t enemy) override { S::DefaultAllyNeedsHelpResponse(ally, enemy); }
+    void AllyNeedsHelp(uint32_t enemy, uint32_t ally) override { S::DefaultAllyNeedsHelpResponse(enemy, ally); }
     void RequestAttack(uint32_t requester, uint32_t target) override { S::DefaultRequestAttackResponse(requester, target); }
     void RequestMove(uint32_t requester, const WorldVec3& point) override
     {
@@ -636,7 +636,7 @@ public:
     void AllyAttacked(uint32_t ally, uint32_t attacker) override;
     void LowHealth() override;
     void AllyDied(uint32_t ally) override;
-    void AllyNeedsHelp(uint32_t ally, uint32_t enemy) override;
+    void AllyNeedsHelp(uint32_t enemy, uint32_t ally) override;
     void RequestAttack(uint32_t requester, uint32_t target) override;
     void RequestMove(uint32_t requester, const WorldVec3& point) override;
     void ProjectileNotification(uint32_t id) override;

@@ -166,7 +166,7 @@ TEST_F(MonsterStatesTest, TheReactionTableSaysWhichStateDefaultsOrIgnoresEachEve
             case AllyAttacked: state->AllyAttacked(other->GetObjectId(), enemyId); break;
             case LowHealth: state->LowHealth(); break;
             case AllyDied: state->AllyDied(leaderId); break;
-            case AllyNeedsHelp: state->AllyNeedsHelp(other->GetObjectId(), enemyId); break;
+            case AllyNeedsHelp: state->AllyNeedsHelp(enemyId, other->GetObjectId()); break;
             case EndOfPath: state->EndOfPathReached(); break;
             case LostSlot: state->LostSlot(); break;
             case RequestAttack: state->RequestAttack(leaderId, enemyId); break;
@@ -371,6 +371,8 @@ TEST_F(MonsterStatesTest, AHiddenMonsterComesOutOnlyForAFoeInsideItsDistanceAndN
     auto* hidden = static_cast<ControllerMonsterStateHidden*>(mind->GetState("Startup"));
     ASSERT_EQ(mind->GetExecutingState(), hidden);
     Character* foe = Body(TeamManager::DefaultPlayerTeam(), 4.0f);
+    mind->ScareMe(foe->GetObjectId(), 1000.0f);   // hidden, it fears nothing
+    EXPECT_EQ(mind->GetExecutingState(), hidden);
     mind->Update(200);
     EXPECT_EQ(hidden->GetTarget(), 0u);
     EXPECT_FALSE(monster->GetPoppedOut());
