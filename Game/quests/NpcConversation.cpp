@@ -5,6 +5,7 @@
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/Singleton.h"
 #include "Game/ai/ControllerAI.h"
 #include "Game/characters/Character.h"
 #include "Game/core/GameEvents.h"
@@ -134,6 +135,11 @@ bool Conversation::GetNextSpeakerAndSpeech(uint32_t& speaker, std::string& tag)
 
 // ---- The manager -------------------------------------------------------------------------
 
+namespace {
+// The manager's entry with the engine's singleton manager.
+constexpr const char* kSingletonName = "NpcConversationManager";
+}  // namespace
+
 NpcConversationManager& NpcConversationManager::Get()
 {
     if (!gConversationManager)
@@ -151,9 +157,10 @@ NpcConversationManager::NpcConversationManager()
     : m_enterHandler("GameEvent_EnterBoundingVolume", &NpcConversationManager::OnEnterBoundingVolume, this),
       m_exitHandler("GameEvent_ExitBoundingVolume", &NpcConversationManager::OnExitBoundingVolume, this)
 {
+    SingletonManager::Get().Register(kSingletonName, &NpcConversationManager::Destroy);
 }
 
-NpcConversationManager::~NpcConversationManager() = default;
+NpcConversationManager::~NpcConversationManager() { SingletonManager::Get().Unregister(kSingletonName); }
 
 void NpcConversationManager::OnStartConversation(Conversation* conversation, const uint32_t* actorIds,
                                                  const WorldVec3& centre)

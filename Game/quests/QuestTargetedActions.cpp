@@ -689,13 +689,6 @@ void ShowHideNpcAction::TryFire()
     }
 }
 
-void Action_DisableProxy::OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message)
-{
-    AddTarget(message.proxyId);
-    if (m_pendingFire)
-        TryFire();
-}
-
 void Action_DisableProxy::TryFire()
 {
     if (IsNetClient()) {

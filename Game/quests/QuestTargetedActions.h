@@ -531,7 +531,6 @@ class Action_ShowNpc : public ShowHideNpcAction {
 class Action_DisableProxy : public NpcVisibilityAction {
     GAME_TARGETED_ACTION_NAME(Action_DisableProxy)
     Action_DisableProxy(uint32_t id, Trigger* parent) : NpcVisibilityAction(id, parent, "proxy", kEntityItself, false) {}
-    void OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message) override;
     void SetProxy(const char* record) { SetTargetRecord(record ? record : ""); }
     const char* GetProxy() const { return m_record.c_str(); }
 
