@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Engine/Entity.h"
+#include "Engine/GraphicsMesh.h"
 #include "Engine/PathFinder.h"
 
 namespace GAME {
@@ -19,16 +20,24 @@ inline void RemoveMeshObstacles(MeshObstacleList& obstacles)
     obstacles.clear();
 }
 
-// Builds the obstacles again. An actor's mesh has one hit box here, its box in its region;
-// an actor without a mesh (or out of the world) blocks nothing.
+// Builds the obstacles again: one for each hit box of the mesh the actor shows, the box
+// placed where the actor's mesh instance stands. An actor without a mesh (or out of the
+// world) blocks nothing.
 inline void BuildMeshObstacles(const Actor& actor, MeshObstacleList& obstacles)
 {
     RemoveMeshObstacles(obstacles);
-    if (!actor.IsInWorld() || actor.GetMeshName().empty())
+    const GraphicsMeshInstance& instance = actor.GetMeshInstance();
+    const GraphicsMesh* mesh = instance.GetMesh();
+    if (!actor.IsInWorld() || !mesh)
         return;
-    auto obstacle = std::make_unique<DynamicObstacle>(actor.GetRegion(), actor.GetRegionBoundingBox());
-    obstacle->Attach();
-    obstacles.push_back(std::move(obstacle));
+    for (unsigned i = 0; i < mesh->GetNumHitBoxes(); ++i) {
+        const ABBox& box = mesh->GetHitBox(i);
+        Coords frame = instance.GetCoords();
+        frame.origin = frame.TransformPoint(box.center);
+        auto obstacle = std::make_unique<DynamicObstacle>(actor.GetRegion(), OBBox(frame, box.extents));
+        obstacle->Attach();
+        obstacles.push_back(std::move(obstacle));
+    }
 }
 
 }  // namespace GAME

@@ -1,5 +1,7 @@
 #include "world/PlacedObjectFixture.h"
 
+#include "Engine/PathFinder.h"
+
 #include "Game/ai/ControllerMonster.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/foundation/BinaryReader.h"
@@ -174,6 +176,18 @@ TEST_F(FixedItemTest, PathObstaclesAreRebuiltInTheSecondUpdateAfterTheRequest)
     EXPECT_EQ(door->GetPathObstacleCount(), 1u);
     World::Get().RemoveEntity(door);
     EXPECT_EQ(door->GetPathObstacleCount(), 0u);
+}
+
+TEST_F(FixedItemTest, EachHitBoxOfTheMeshIsAnObstacleWhereTheItemStands)
+{
+    GraphicsEngine::Get()->RegisterMesh("Gate.msh", ABBox{{0, 1, 0}, {3, 1, 1}},
+                                        {ABBox{{-2, 1, 0}, {1, 1, 1}}, ABBox{{2, 1, 0}, {1, 1, 1}}});
+    ShownFixedItem* gate = Item("mesh,Gate.msh,\n");
+    Place(gate, 10.0f);
+    ASSERT_EQ(gate->GetPathObstacleCount(), 2u);
+    EXPECT_TRUE(PathFinder::TestPointCollide(WorldVec3(region, {8.0f, 1.0f, 0.0f})));
+    EXPECT_TRUE(PathFinder::TestPointCollide(WorldVec3(region, {12.0f, 1.0f, 0.0f})));
+    EXPECT_FALSE(PathFinder::TestPointCollide(WorldVec3(region, {10.0f, 1.0f, 0.0f})));   // between the posts
 }
 
 TEST_F(FixedItemTest, ACharacterStandsBesideTheItemFacingIt)
