@@ -704,4 +704,9 @@ std::u16string Monster::GetGameDescription(bool flag) const
     return text;
 }
 
+void GetMonstersInSphere(std::vector<Monster*>& out, const Region* region, const Sphere& sphere, EntityListType type)
+{
+    ControllerAI::GetObjectsInSphere(out, region, sphere, type);
+}
+
 }  // namespace GAME

@@ -251,4 +251,8 @@ private:
     std::unique_ptr<ReplicationRecord> m_replication;
 };
 
+// The monsters of the world whose bounding spheres meet the sphere (given in `region`'s
+// space), of the list type given, appended to `out` in the world's order.
+void GetMonstersInSphere(std::vector<Monster*>& out, const Region* region, const Sphere& sphere, EntityListType type);
+
 }  // namespace GAME
