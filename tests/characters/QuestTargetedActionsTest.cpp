@@ -11,6 +11,7 @@
 #include "Game/characters/Npc.h"
 #include "Game/core/GameEngine.h"
 #include "Game/items/Item.h"
+#include "Game/quests/QuestConditions.h"
 #include "Game/quests/QuestNetMsg.h"
 #include "Game/quests/QuestTargetedActions.h"
 #include "Game/world/FixedItemDoor.h"
@@ -134,6 +135,10 @@ TEST_F(QuestTargetedActionsTest, AProxysMonstersAreTargetedOncePerMonster)
         invincible.SetNpc(kDen);
         Action_FireSkill skill(4, nullptr);
         skill.SetTarget(kDen);
+        // A condition waiting for an animation of the proxy's monsters tracks them too.
+        Condition_AnimationCompleted animated(5, nullptr);
+        animated.SetCharacterRecord(kDen);
+        quests->AddGenericEntityInitialUpdate(kDen, &animated);
 
         Proxy* den = Place(ObjectManager::Get().CreateObjectFromFile<Proxy>(kDen));
         std::vector<uint32_t> monsters;
@@ -156,6 +161,10 @@ TEST_F(QuestTargetedActionsTest, AProxysMonstersAreTargetedOncePerMonster)
         CountedItem::made = 0;
         drop.Fire(0, false);
         EXPECT_EQ(CountedItem::made, 2);
+        GameEvent_AnimationCompleted completed;
+        completed.objectName = "Records/Test/Beast.dbr";
+        EventManager::Get().Send(completed, "GameEvent_AnimationCompleted");
+        EXPECT_TRUE(animated.GetSatisfied());
         engine->SetAsNetworkStub();
         ObjectManager::Get().DestroyObjectEx(den, "test", __LINE__);
         Frame();
