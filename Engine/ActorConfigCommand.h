@@ -3,7 +3,9 @@
 // runs the command at its point of the frame (Engine::RunActorCommands), sends the
 // command's packet to the other peers and frees it. Commands come and go every frame, so
 // their memory is kept for the next one: a freed command's block waits in a store of the
-// freeing thread, by size, for the next command of that size made on the thread.
+// freeing thread, by size, for the next command of that size made on the thread. The
+// game's commands are named after what they change, ending in ConfigCmd
+// (CharPickUpConfigCmd, FixedItemStateChangeConfigCmd ...).
 #pragma once
 
 #include <cstddef>

@@ -29,6 +29,7 @@ using LogSink = std::function<void(const LogLine&)>;
 
 class WorldCamera;
 class ConnectionManager;
+class NetworkShim;
 class FileSystem;
 class ResourceLoader;
 
@@ -92,6 +93,10 @@ public:
     bool AreEffectsDisabled() const { return m_effectsDisabled; }
     // Sends packets to the other hosts and dispatches the packets they send.
     ConnectionManager* GetNetworkConnectionManager();
+    // The network as the game set it up (NetworkShim::SetRole): whether it is on, and the
+    // shim that sends this peer's packets to the peers that must see them. Never null.
+    NetworkShim* GetNetworkShim();
+    bool IsNetworkEnabled() const;
 
     // Objects the engine keeps updating even where it would otherwise skip them (out of
     // sight, in a region not shown), by object id, in the order registered. Registering

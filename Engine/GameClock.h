@@ -1,6 +1,6 @@
 // The engine's clocks: real time, which always runs, and game time, which stands still
 // while the game is paused. The engine's frame advances both by the frame's elapsed
-// milliseconds; timers measure real time from their last reset.
+// milliseconds; timers (GameTimer.h) measure either from their last reset.
 #pragma once
 
 #include <cstdint>
@@ -27,19 +27,6 @@ private:
     uint32_t m_realTime = 0;
     uint32_t m_gameTime = 0;
     bool m_paused = false;
-};
-
-// Real time since the last reset (or construction). Milliseconds wrap at 32 bits, and
-// the difference stays right across the wrap.
-class ClockTimer {
-public:
-    ClockTimer() { Reset(); }
-
-    uint32_t GetTotalElapsedMs() const { return GameClock::Get().GetRealTime() - m_start; }
-    void Reset() { m_start = GameClock::Get().GetRealTime(); }
-
-private:
-    uint32_t m_start = 0;
 };
 
 }  // namespace GAME

@@ -4,22 +4,28 @@
 
 namespace GAME {
 
-GameTimer::GameTimer() { Reset(); }
+Timer::Timer(ClockKind clock) : m_clock(clock) { Reset(); }
 
-void GameTimer::Reset()
+uint32_t Timer::Now() const
 {
-    m_start = GameClock::Get().GetGameTime();
+    const GameClock& clock = GameClock::Get();
+    return m_clock == Clock_Game ? clock.GetGameTime() : clock.GetRealTime();
+}
+
+void Timer::Reset()
+{
+    m_start = Now();
     m_lastUpdate = m_start;
     m_elapsed = 0;
 }
 
-void GameTimer::Update()
+void Timer::Update()
 {
-    const uint32_t now = GameClock::Get().GetGameTime();
+    const uint32_t now = Now();
     m_elapsed = now - m_lastUpdate;
     m_lastUpdate = now;
 }
 
-uint32_t GameTimer::GetTotalTime() const { return GameClock::Get().GetGameTime() - m_start; }
+uint32_t Timer::GetTotalElapsedTime() const { return Now() - m_start; }
 
 }  // namespace GAME

@@ -15,6 +15,8 @@
 
 namespace GAME {
 
+class EffectEntity;
+
 // One record, read by key. Keys compare without regard to case.
 class LoadTable {
 public:
@@ -68,6 +70,10 @@ public:
     void GetIntArray(const char* key, std::vector<int>& out) const;
     void GetFloatArray(const char* key, std::vector<float>& out) const;
     void GetStringArray(const char* key, std::vector<std::string>& out) const;
+    // The effect made from the record named under the key: none for an empty name, a
+    // record that makes nothing or one that makes another class. Effects are the game's:
+    // the game library, which holds EffectEntity, defines this beside the class.
+    static EffectEntity* LoadEffectEntity(const LoadTable& table, const char* key);
 
     bool HasKey(const char* key) const;
     // The value of a key, or null.

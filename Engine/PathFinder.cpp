@@ -280,6 +280,17 @@ std::unique_ptr<Path> World::FindPath(float size, const WorldVec3& from, const W
 
 // ---- PathFinder -------------------------------------------------------------------------
 
+bool PathFinder::TestPointCollide(const WorldVec3& point)
+{
+    const Vec3 at = point.ToWorldSpace();
+    for (const DynamicObstacle* obstacle : World::Get().GetObstacles()) {
+        const Sphere sphere = obstacle->GetWorldSphere();
+        if ((at - sphere.center).LengthSquared() < sphere.radius * sphere.radius)
+            return true;
+    }
+    return false;
+}
+
 WorldVec3 PathFinder::GetFurthestPoint(float size, const WorldVec3& from, const WorldVec3& target)
 {
     if (!from.IsValid() || !target.IsValid())

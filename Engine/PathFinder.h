@@ -80,6 +80,9 @@ public:
     // radius `size` reaches before an obstacle in force is in its way (the target when
     // nothing is; `from` when either point has no region).
     static WorldVec3 GetFurthestPoint(float size, const WorldVec3& from, const WorldVec3& target);
+    // Whether a body standing at the point would be inside an obstacle in force (strictly
+    // inside its sphere; a point on the surface is free).
+    static bool TestPointCollide(const WorldVec3& point);
 
     // ---- point sets ----
     // Free places for bodies of the given radii around `centre`, in the centre's region:

@@ -17,7 +17,7 @@ public:
     void SetPointSetIndex(int index) { m_pointSetIndex = index > 0 ? index : 0; }
     int GetPointSetIndex() const { return m_pointSetIndex; }
     // The box, in the owner's region, the trail's segments stay within.
-    void SetBoundingBox(const OBBox& box) { m_box = box; }
+    void SetBBox(const OBBox& box) { m_box = box; }
     const OBBox& GetBoundingBox() const { return m_box; }
 
     // Recording: a started trail lays segments as its owner moves; stopping lets the

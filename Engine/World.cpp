@@ -32,6 +32,43 @@ bool WorldVec3::TranslateToFloor(const Vec3& offset)
     return true;
 }
 
+WorldCoords WorldCoords::LookAtNoLean(const WorldVec3& position, const WorldVec3& target, const Vec3& up)
+{
+    if (!position.IsValid())
+        return WorldCoords();
+    const Vec3 eye = position.ToWorldSpace();
+    Vec3 at = target.ToWorldSpace();
+    at.y = eye.y;
+    Coords facing = Coords::LookAt(eye, at, up);
+    facing.origin = position.GetRegionPosition();
+    return WorldCoords(position.GetRegion(), facing);
+}
+
+void WorldCoords::RotateAroundPoint(const Vec3& point, const Vec3& axis, float radians)
+{
+    const Coords turn = Coords::MakeRotation(axis, radians);
+    m_coords.xAxis = turn.TransformVector(m_coords.xAxis);
+    m_coords.yAxis = turn.TransformVector(m_coords.yAxis);
+    m_coords.zAxis = turn.TransformVector(m_coords.zAxis);
+    m_coords.origin = point + turn.TransformVector(m_coords.origin - point);
+}
+
+WorldCoords Lerp(const WorldCoords& from, const WorldCoords& to, float part)
+{
+    const Coords& a = from.GetRegionCoords();
+    const Coords& b = to.GetRegionCoords();
+    auto mix = [part](const Vec3& p, const Vec3& q) { return p + (q - p) * part; };
+    Coords blended;
+    blended.xAxis = mix(a.xAxis, b.xAxis);
+    blended.yAxis = mix(a.yAxis, b.yAxis);
+    blended.zAxis = mix(a.zAxis, b.zAxis);
+    blended.origin = mix(a.origin, b.origin);
+    blended.zAxis = blended.zAxis.Unit();
+    blended.xAxis = Cross(blended.yAxis, blended.zAxis).Unit();
+    blended.yAxis = Cross(blended.zAxis, blended.xAxis);
+    return WorldCoords(from.GetRegion(), blended);
+}
+
 World& World::Get()
 {
     static World world;

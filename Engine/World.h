@@ -84,11 +84,17 @@ public:
     Vec3 ToWorldSpace() const { return m_region ? m_region->GetOffset() + m_position : m_position; }
 
     // Moves the position by a vector, staying in its region.
-    void Translate(const Vec3& offset) { m_position += offset; }
+    void TranslateInRegion(const Vec3& offset) { m_position += offset; }
+    // Moves the position by a vector. The world keeps no links between regions, so a
+    // move never passes into another region: it is TranslateInRegion.
+    void Translate(const Vec3& offset) { TranslateInRegion(offset); }
     // Moves the position by a vector and sets it down on its region's floor. Refused
     // (false, the position unchanged) without a region, for a vector that is not finite,
     // or when the moved point lies below the floor (there is nothing there to stand on).
     bool TranslateToFloor(const Vec3& offset);
+    // Sets the position down on the floor of its region where it stands (TranslateToFloor
+    // with no move): false, unchanged, when there is no floor at or below it.
+    bool PutOnFloor() { return TranslateToFloor(Vec3{}); }
 
     // The vector from `other` to this position. Both must have a region; otherwise
     // there is no meaningful answer and the zero vector is returned.
@@ -115,10 +121,24 @@ public:
     const Coords& GetRegionCoords() const { return m_coords; }
     WorldVec3 GetPosition() const { return WorldVec3(m_region, m_coords.origin); }
 
+    // Standing at `position` (its region), turned to face `target` level: the target is
+    // looked at from the position's own height, so the frame never leans (Coords::LookAt
+    // in world space with `up`). Invalid when the position has no region.
+    static WorldCoords LookAtNoLean(const WorldVec3& position, const WorldVec3& target, const Vec3& up);
+    // Turns the frame by `radians` about `axis` (right-hand rule) through `point`, given in
+    // the frame's region: the origin swings round the point and the axes turn with it.
+    // A zero axis turns nothing.
+    void RotateAroundPoint(const Vec3& point, const Vec3& axis, float radians);
+
 private:
     Region* m_region = nullptr;
     Coords m_coords;
 };
+
+// The way from `from` to `to` at `part` (0 .. 1), in from's region: the positions and the
+// axes blended linearly, then made a proper frame again (the forward axis kept, the side
+// and up axes rebuilt square to it).
+WorldCoords Lerp(const WorldCoords& from, const WorldCoords& to, float part);
 
 // Where a downward probe met the floor.
 struct FloorHit {

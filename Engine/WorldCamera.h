@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "Engine/GameClock.h"
+#include "Engine/GameTimer.h"
 #include "Engine/Math.h"
 #include "Engine/World.h"
 
@@ -68,7 +68,7 @@ public:
     Vec3 GetViewDirection() const { return m_coords.GetRegionCoords().zAxis; }
 
     // Measures the time between input steps; it runs on real time.
-    ClockTimer& GetZoomTimer() { return m_zoomTimer; }
+    Timer& GetZoomTimer() { return m_zoomTimer; }
 
     // The frustum the camera sees through a viewport: near, far, left, right, top and
     // bottom planes, in the target's region.
@@ -87,7 +87,7 @@ private:
     float m_fieldOfView = 0.7853982f;
     Vec3 m_offset;
     WorldCoords m_coords;
-    ClockTimer m_zoomTimer;
+    Timer m_zoomTimer;
 };
 
 }  // namespace GAME

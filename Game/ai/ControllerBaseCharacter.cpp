@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "Engine/CharacterActionPacket.h"
-#include "Engine/ConnectionManager.h"
 #include "Engine/DebugRenderManager.h"
 #include "Engine/Engine.h"
+#include "Engine/NetworkShim.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/characters/Character.h"
@@ -115,7 +115,7 @@ void ControllerBaseCharacter::HandleAction(CharacterAction* action)
 {
     if (!action)
         return;
-    if (gGameEngine && gGameEngine->GetNetworkRole() != NetworkRole::Single && action->SupportsNetwork())
+    if (gEngine->IsNetworkEnabled() && action->SupportsNetwork())
         SendActionToPeers(*action);
     LocalHandleAction(action);
 }
@@ -125,10 +125,7 @@ void ControllerBaseCharacter::SendActionToPeers(const CharacterAction& action)
     const std::unique_ptr<CharacterActionPacket> packet = action.GetNetPacket();
     if (!packet)
         return;
-    if (gGameEngine->GetNetworkRole() == NetworkRole::Server)
-        ConnectionManager::Get().SendToAllClients(*packet);
-    else
-        ConnectionManager::Get().SendToServer(*packet);
+    gEngine->GetNetworkShim()->Send(*packet);
 }
 
 void ControllerBaseCharacter::LocalHandleAction(CharacterAction* action)

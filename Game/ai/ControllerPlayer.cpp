@@ -227,13 +227,8 @@ void ControllerPlayer::FaceTarget(uint32_t targetId)
     const WorldCoords& coords = player->GetCoords();
     if (!coords.IsValid())
         return;
-    // Level: the target is looked at from the player's own height.
-    const Vec3 eye = coords.GetPosition().ToWorldSpace();
-    Vec3 at = other->GetCoords().GetPosition().ToWorldSpace();
-    at.y = eye.y;
-    Coords facing = Coords::LookAt(eye, at, Vec3{0.0f, 1.0f, 0.0f});
-    facing.origin = coords.GetRegionCoords().origin;
-    World::Get().SetCoords(player, WorldCoords(coords.GetRegion(), facing));
+    World::Get().SetCoords(player, WorldCoords::LookAtNoLean(coords.GetPosition(), other->GetCoords().GetPosition(),
+                                                             Vec3{0.0f, 1.0f, 0.0f}));
 }
 
 void ControllerPlayer::ClearTarget()

@@ -120,7 +120,7 @@ void ControllerTelkineStateAttackPhase1::HandleEvent(const Name& event)
 
 void ControllerTelkineStateAttackPhase2::OnUpdate(int /*elapsedMs*/)
 {
-    if (m_timer.GetTotalTime() < kAttackIntervalMs)
+    if (m_timer.GetTotalElapsedTime() < kAttackIntervalMs)
         return;
     m_timer.Reset();
     uint32_t player = 0;

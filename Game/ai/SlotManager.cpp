@@ -54,18 +54,6 @@ void SlotManager::CalculateSlotPositions(float radius)
 
 namespace {
 
-// Whether a body standing at the point would be inside an obstacle in force.
-bool SlotPointCollides(const WorldVec3& point)
-{
-    const Vec3 at = point.ToWorldSpace();
-    for (const DynamicObstacle* obstacle : World::Get().GetObstacles()) {
-        const Sphere sphere = obstacle->GetWorldSphere();
-        if ((at - sphere.center).LengthSquared() < sphere.radius * sphere.radius)
-            return true;
-    }
-    return false;
-}
-
 constexpr float kSlotReachTolerance = 0.5f;
 
 }  // namespace
@@ -84,7 +72,7 @@ bool SlotManager::TryCandidates(std::vector<Candidate>& candidates, Character& r
     }
     for (const Candidate& candidate : candidates) {
         const WorldVec3& position = m_positions[candidate.slot];
-        if (SlotPointCollides(position))
+        if (PathFinder::TestPointCollide(position))
             continue;
         if (!skipReachTest && !requester.CanMoveTo(position, kSlotReachTolerance))
             continue;

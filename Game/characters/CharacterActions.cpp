@@ -160,7 +160,7 @@ void LongIdleAction::AnimationCallback(const Name& event)
         break;
     case Phase_LongIdle:
         m_transitionTimer.Update();
-        if (static_cast<int64_t>(m_transitionTimer.GetTotalTime()) < m_transitionTime)
+        if (static_cast<int64_t>(m_transitionTimer.GetTotalElapsedTime()) < m_transitionTime)
             break;
         if (PlayIfAvailable(*character, AnimationSet_Fidget, false))
             m_phase = Phase_Fidget;

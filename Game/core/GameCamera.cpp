@@ -82,7 +82,7 @@ WorldVec3 GameCamera::GetTarget() const
     WorldVec3 target = m_target;
     if (!target.IsValid())
         return target;
-    target.Translate(m_targetOffset);
+    target.TranslateInRegion(m_targetOffset);
     if (m_shakeTimeLeft > 0)
         target.Translate(GetCameraOffset());
     return target;
@@ -174,12 +174,12 @@ void GameCamera::ClampTargetOffset()
 
 void GameCamera::UpdateFromInputImpl()
 {
-    ClockTimer& timer = GetZoomTimer();
+    Timer& timer = GetZoomTimer();
     if (GameClock::Get().IsPaused()) {
         timer.Reset();
         return;
     }
-    const uint32_t elapsed = timer.GetTotalElapsedMs();
+    const uint32_t elapsed = timer.GetTotalElapsedTime();
     timer.Reset();
 
     StepZoom(static_cast<float>(elapsed) * kZoomStepPerMs);

@@ -3,9 +3,11 @@
 #include <iterator>
 
 #include "Engine/ConnectionManager.h"
+#include "Engine/Engine.h"
 #include "Engine/EventManager.h"
 #include "Engine/GameServices.h"
 #include "Engine/Localization.h"
+#include "Engine/NetworkShim.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Player.h"
 #include "Game/core/ActivityManager.h"
@@ -35,6 +37,7 @@ constexpr const char* kInviteSentTag = "tagInviteSend";
 void GameEngine::SetAsNetworkStub()
 {
     m_networkRole = NetworkRole::Single;
+    gEngine->GetNetworkShim()->SetRole(NetworkShim::Role_Off);
     ConnectionManager::Get().SetConnectionListener({});
     m_currentNetworkInterface = m_inboundInterface;
     m_currentClientServices = m_clientServices;
@@ -44,6 +47,7 @@ void GameEngine::SetAsNetworkStub()
 void GameEngine::SetAsNetworkServer()
 {
     m_networkRole = NetworkRole::Server;
+    gEngine->GetNetworkShim()->SetRole(NetworkShim::Role_Server);
     ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
     ConnectionManager::Get().SetConnectionListener([this](const NetConnectionEvent& e) { HandleConnectionEvent(e); });
     m_currentNetworkInterface = m_outboundInterface;
@@ -54,6 +58,7 @@ void GameEngine::SetAsNetworkServer()
 void GameEngine::SetAsNetworkClient()
 {
     m_networkRole = NetworkRole::Client;
+    gEngine->GetNetworkShim()->SetRole(NetworkShim::Role_Client);
     m_serverLost = false;
     ConnectionManager::Get().SetConnectionListener([this](const NetConnectionEvent& e) { HandleConnectionEvent(e); });
     m_currentNetworkInterface = m_outboundInterface;

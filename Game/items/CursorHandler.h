@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Engine/Math.h"
+#include "Engine/WidgetCursor.h"
 #include "Game/items/ItemTypes.h"
 
 namespace GAME {
@@ -26,8 +27,8 @@ class Texture;
 class CursorHandler {
 public:
     // The cursor kinds the user interface shows.
-    static constexpr int kCursorDefault = 1;
-    static constexpr int kCursorRelic = 7;
+    static constexpr WidgetCursorType kCursorDefault = WidgetCursor_Default;
+    static constexpr WidgetCursorType kCursorRelic = WidgetCursor_Relic;
 
     CursorHandler() = default;
     // The activation sound is owned: a handler is not copied.
@@ -59,7 +60,7 @@ public:
     virtual bool Cancel() = 0;
     // The escape key: true when the handler is done.
     virtual bool Escape();
-    virtual int GetGameCursorType() const { return kCursorDefault; }
+    virtual WidgetCursorType GetGameCursorType() const { return kCursorDefault; }
     virtual void Initialize() {}
     virtual void SecondaryInitialize() {}
     virtual void SetId(uint32_t /*id*/) {}

@@ -39,7 +39,7 @@ public:
     bool Cancel() override;
     // Nothing while a question is pending.
     bool Escape() override;
-    int GetGameCursorType() const override { return kCursorRelic; }
+    WidgetCursorType GetGameCursorType() const override { return kCursorRelic; }
     void SetId(uint32_t relicId) override;
     uint32_t GetId() const override { return m_relic; }
     void GetInventoryHighlights(std::vector<Rect>& good, std::vector<Rect>& neutral, std::vector<Rect>& bad,

@@ -176,7 +176,7 @@ void Weapon::SwitchWeaponTrail(const char* name)
     if (!trail)
         return;
     m_trail.Reset(trail);
-    trail->SetBoundingBox(GetRegionBoundingBox());
+    trail->SetBBox(GetRegionBoundingBox());
     Attach(trail, Coords(), Name());
 }
 

@@ -506,7 +506,7 @@ void ProjectileBase::SwitchWeaponTrail(const std::string& name)
         if (!trail)
             continue;
         trail->SetPointSetIndex(i);
-        trail->SetBoundingBox(GetRegionBoundingBox());
+        trail->SetBBox(GetRegionBoundingBox());
         Attach(trail, Coords(), Name());
         m_trails[i] = trail->GetObjectId();
     }

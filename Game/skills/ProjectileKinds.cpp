@@ -145,7 +145,7 @@ void PlaceRecordEntity(const std::string& name, const WorldCoords& coords)
 ProjectileAreaEffect::ProjectileAreaEffect()
 {
     m_timer.Reset();
-    static_cast<void>(m_timer.GetTotalTime());
+    static_cast<void>(m_timer.GetTotalElapsedTime());
 }
 
 void ProjectileAreaEffect::Load(const LoadTable& table)

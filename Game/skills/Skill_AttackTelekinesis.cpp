@@ -65,20 +65,6 @@ Coords Orthonormalized(Coords frame)
     return frame;
 }
 
-// The way from `from` to `to` at `part` (0 .. 1): the positions and axes blended.
-WorldCoords BlendCoords(const WorldCoords& from, const WorldCoords& to, float part)
-{
-    const Coords& a = from.GetRegionCoords();
-    const Coords& b = to.GetRegionCoords();
-    auto mix = [part](const Vec3& p, const Vec3& q) { return p + (q - p) * part; };
-    Coords blended;
-    blended.xAxis = mix(a.xAxis, b.xAxis);
-    blended.yAxis = mix(a.yAxis, b.yAxis);
-    blended.zAxis = mix(a.zAxis, b.zAxis);
-    blended.origin = mix(a.origin, b.origin);
-    return WorldCoords(from.GetRegion(), Orthonormalized(blended));
-}
-
 // An attach point of the character, with the character's turn.
 WorldCoords AttachCoords(const Entity& entity, const Name& point)
 {
@@ -410,7 +396,7 @@ void Skill_AttackTelekinesis::MoveEntity(Character& caster, int elapsedMs)
     // A goal the object already stands at is reached: 0 / 0 would never become 1.
     const float part =
         m_moveDistance < kArrivedDistance ? 1.0f : std::clamp(m_moveProgress / m_moveDistance, 0.0f, 1.0f);
-    PlaceWobbling(BlendCoords(m_liftCoords, m_overheadCoords, part));
+    PlaceWobbling(Lerp(m_liftCoords, m_overheadCoords, part));
     if (!(part >= 1.0f))
         return;
     m_handleState = Handle_Holding;

@@ -27,7 +27,7 @@ const Name& BeamPoint()
 WorldVec3 MiddleOf(const Actor& actor)
 {
     WorldVec3 middle = actor.GetCoords().GetPosition();
-    middle.Translate(actor.GetCenterOfMass());
+    middle.TranslateInRegion(actor.GetCenterOfMass());
     return middle;
 }
 
@@ -106,15 +106,13 @@ void Skill_SpawnMegalesiosSpirit::ActivateNow(Character& caster, const Name&, un
     SkillServicesBase* services = GetServices();
     if (!services)
         return;
-    std::vector<Entity*> found;
-    World::Get().GetEntitiesInSphere(found, caster.GetRegion(),
-                                     Sphere{caster.GetCoords().GetRegionCoords().origin, kHostSearchRadius},
-                                     EntityList_All);
+    std::vector<Monster*> found;
+    GetMonstersInSphere(found, caster.GetRegion(),
+                        Sphere{caster.GetCoords().GetRegionCoords().origin, kHostSearchRadius}, EntityList_All);
     std::vector<uint32_t> hosts;
     const ObjectManager& objects = ObjectManager::Get();
-    for (const Entity* entity : found) {
-        const auto* monster = DynamicCast<Monster>(entity);
-        if (monster && objects.GetObject<ControllerSpiritHost>(monster->GetControllerId()))
+    for (const Monster* monster : found) {
+        if (objects.GetObject<ControllerSpiritHost>(monster->GetControllerId()))
             hosts.push_back(monster->GetObjectId());
     }
     services->SendTargetResult(GetObjectId(), hosts, caster.GetCoords(), NewSeed(), 0, false);

@@ -28,13 +28,9 @@ const Vec3 kWallUp{0.0f, 1.0f, 0.0f};
 // frame's region): its origin swings round the pivot and its axes turn with it.
 Coords WallRotatedAbout(const Coords& frame, const Vec3& pivot, float radians)
 {
-    const Coords turn = Coords::MakeRotation(kWallUp, radians);
-    Coords rotated = frame;
-    rotated.xAxis = turn.TransformVector(frame.xAxis);
-    rotated.yAxis = turn.TransformVector(frame.yAxis);
-    rotated.zAxis = turn.TransformVector(frame.zAxis);
-    rotated.origin = pivot + turn.TransformVector(frame.origin - pivot);
-    return rotated;
+    WorldCoords rotated(nullptr, frame);
+    rotated.RotateAroundPoint(pivot, kWallUp, radians);
+    return rotated.GetRegionCoords();
 }
 
 // The ring's first place: the centre moved out along x by `distance`, then swung round

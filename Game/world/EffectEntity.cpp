@@ -1,10 +1,17 @@
 #include "Game/world/EffectEntity.h"
 
+#include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 
 namespace GAME {
 
 GAME_IMPLEMENT_CLASS(EffectEntity, Actor)
+
+EffectEntity* LoadTable::LoadEffectEntity(const LoadTable& table, const char* key)
+{
+    const std::string record = table.GetString(key, "");
+    return record.empty() ? nullptr : ObjectManager::Get().CreateObjectFromFile<EffectEntity>(record);
+}
 
 EffectEntity::~EffectEntity() = default;
 

@@ -66,7 +66,7 @@ bool FixedItemTeleport::IsOfInterest() const { return !IsLocked() || !GetLockedT
 WorldVec3 FixedItemTeleport::GetMoveToPoint(uint32_t /*actorId*/) const
 {
     WorldVec3 point = GetCoords().GetPosition();
-    point.TranslateToFloor(Vec3{});
+    point.PutOnFloor();
     return point;
 }
 

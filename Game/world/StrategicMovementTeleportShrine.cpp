@@ -11,7 +11,7 @@ GAME_IMPLEMENT_CLASS(StrategicMovementTeleportShrine, StrategicMovementBase)
 WorldVec3 StrategicMovementTeleportShrine::GetMoveToPoint(uint32_t /*actorId*/) const
 {
     WorldVec3 point = GetCoords().GetPosition();
-    if (!point.TranslateToFloor(Vec3{}))
+    if (!point.PutOnFloor())
         return GetCoords().GetPosition();
     return point;
 }

@@ -54,14 +54,14 @@ TEST(GameTimer, MeasuresStepsAndTotalsOnGameTimeAcrossTheWrap)
     clock.SetPaused(false);
     timer.Update();
     EXPECT_EQ(timer.GetElapsedTime(), 90u);
-    EXPECT_EQ(timer.GetTotalTime(), 150u);
+    EXPECT_EQ(timer.GetTotalElapsedTime(), 150u);
     timer.Update();
     EXPECT_EQ(timer.GetElapsedTime(), 0u);
 
     timer.Reset();
     EXPECT_EQ(timer.GetElapsedTime(), 0u);
     clock.Advance(7);
-    EXPECT_EQ(timer.GetTotalTime(), 7u);
+    EXPECT_EQ(timer.GetTotalElapsedTime(), 7u);
     clock.Reset();
 }
 
