@@ -337,12 +337,11 @@ TEST_F(MonsterStatesTest, QuestStatesAlwaysQueueTheirCompletionAndALoopingAnimat
     ControllerMonster* mind = Mind("", monster);
     // A walk left before it arrives still tells the quest it is done.
     ControllerMonster* walker = Mind("", monster, kLegs);
-    walker->SetMoveTerrainPoint(WorldVec3(region, Vec3{6.0f, 0.0f, 0.0f}));
-    ControllerAITestAccess::SetState(*walker, "QuestWalk", ControllerAIStateData());
+    walker->QuestCommandWalk(1, WorldVec3(region, Vec3{6.0f, 0.0f, 0.0f}), false);
     ASSERT_EQ(walker->GetExecutingStateName(), "QuestWalk");
     monster->SetPathPosition(WorldVec3(region, Vec3{2.0f, 0.0f, 0.0f}));
     size_t queued = monster->GetQueuedCommandCount();
-    ControllerAITestAccess::SetState(*walker, "Idle", ControllerAIStateData());
+    walker->QuestCommandPlayAnimation(AnimationSet_Special, false, false);   // the next command
     EXPECT_EQ(monster->GetQueuedCommandCount(), queued + 1);
     EXPECT_FLOAT_EQ(monster->GetSpawnPoint().GetRegionCoords().origin.x, 2.0f);
 
