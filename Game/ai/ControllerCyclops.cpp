@@ -119,6 +119,17 @@ bool ControllerCyclops::GetScriptPoint(int32_t sequenceNum, WorldCoords& out) co
 
 void ControllerCyclops::OnScriptPoint(const GameEvent_ScriptPoint& event)
 {
+    if (GetParentId() == 0) {
+        // The level announces its points as it places them, before the boss's first update
+        // binds this controller to it.
+        if (m_unboundPoints.size() >= kMaxScriptPoints) {
+            gEngine->Log(LOG_WARNING, "ControllerCyclops: more than %zu script points before its boss; point %d dropped",
+                         kMaxScriptPoints, event.sequenceNum);
+            return;
+        }
+        m_unboundPoints.push_back({event.characterName, event.sequenceNum, event.coords});
+        return;
+    }
     const Character* boss = GetParentCharacter();
     if (!boss || event.characterName != boss->GetObjectName())
         return;
@@ -128,6 +139,20 @@ void ControllerCyclops::OnScriptPoint(const GameEvent_ScriptPoint& event)
         return;
     }
     m_scriptPoints[event.sequenceNum] = event.coords;
+}
+
+void ControllerCyclops::PostParentAttached()
+{
+    ControllerMonster::PostParentAttached();
+    std::vector<UnboundPoint> waiting;
+    waiting.swap(m_unboundPoints);
+    for (const UnboundPoint& point : waiting) {
+        GameEvent_ScriptPoint event;
+        event.characterName = point.characterName;
+        event.sequenceNum = point.sequenceNum;
+        event.coords = point.coords;
+        OnScriptPoint(event);
+    }
 }
 
 // ---- Idle -----------------------------------------------------------------------------------

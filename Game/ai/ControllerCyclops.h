@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Engine/World.h"
 #include "Game/ai/ControllerMonster.h"
@@ -36,6 +37,9 @@ public:
     void Load(const LoadTable& table) override;
     // The states, then the boss's side: a monster foe of every other monster.
     void InitialUpdate() override;
+    // Bound to its character: the points announced before, while no character was known to
+    // match them against, are taken now.
+    void PostParentAttached() override;
     void RegisterStates() override;
     void RegisterTemporaryStates() override;
     // Sight earns the boss no anger.
@@ -47,7 +51,8 @@ public:
     void PlayBossMusic();
     // The coordinates of script point n; false (and `out` untouched) when there is none.
     bool GetScriptPoint(int32_t sequenceNum, WorldCoords& out) const;
-    // A script point for this boss (by its object name) is kept under its number.
+    // A script point for this boss (by its object name) is kept under its number. One that
+    // arrives before the controller has its character waits for it.
     void OnScriptPoint(const GameEvent_ScriptPoint& event);
     size_t GetScriptPointCount() const { return m_scriptPoints.size(); }
     const std::string& GetPostRoarMusic() const { return m_postRoarMusic; }
@@ -57,6 +62,12 @@ private:
 
     bool m_playerFocused = false;
     std::map<int32_t, WorldCoords> m_scriptPoints;
+    struct UnboundPoint {
+        std::string characterName;
+        int32_t sequenceNum;
+        WorldCoords coords;
+    };
+    std::vector<UnboundPoint> m_unboundPoints;
     std::string m_postRoarMusic;
     std::unique_ptr<ScriptPointListener> m_listener;
 };

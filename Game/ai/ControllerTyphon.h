@@ -106,11 +106,15 @@ private:
     void StrikeStatue();
 };
 
-// The strike on the statue; the boss returns to the fight once it is over.
+// The strike on the statue; the boss returns to the fight once it is over. The strike ends
+// only with its animation or with the statue: a foe the searches find meanwhile waits (the
+// statue is hated most only until the first anger tick, as it causes no anger).
 class ControllerTyphonStateAttackStatue : public ControllerMonsterStateAttack {
 public:
     using ControllerMonsterStateAttack::ControllerMonsterStateAttack;
     void OnUpdate(int elapsedMs) override;
+    void EnemyFound(uint32_t) override {}
+    void ClosestEnemyFound(uint32_t, float) override {}
     void HandleEvent(const Name& event) override;
     void OnEnd() override;
 };

@@ -277,6 +277,11 @@ TEST_F(BossTest, AfterTheStrikeOnAStatueTheBossForgetsItAndFindsThePlayerInReach
     ASSERT_TRUE(mind->ChooseStatue());
     EXPECT_EQ(mind->GetMostHatedEnemy(), statue->GetObjectId());
     ControllerAITestAccess::SetState(*mind, "AttackStatue", ControllerAIStateData(statue->GetObjectId(), 0, mind->GetTransferSkill(2), WorldVec3()));
+    // A foe the searches find during the strike does not break it off.
+    mind->GetAngerManager().AddAnger(foeId, 100.0f);
+    mind->GetExecutingState()->EnemyFound(foeId);
+    EXPECT_EQ(mind->GetExecutingStateName(), "AttackStatue");
+    mind->GetAngerManager().Clear();
     mind->GetExecutingState()->HandleEvent(Actor::EndEvent());
     EXPECT_EQ(mind->GetMostHatedEnemy(), 0u);
     EXPECT_NE(mind->GetExecutingStateName(), "Pursue");
@@ -372,6 +377,20 @@ TEST_F(BossTest, TheCyclopsKeepsOnlyItsOwnScriptPointsTheLastOfEachNumber)
     marker->InitialUpdate();
     EXPECT_FALSE(mind->GetScriptPoint(0, point));
     EXPECT_EQ(mind->GetScriptPointCount(), 1u);
+
+    // The level announces its points before a boss's first update binds its controller:
+    // they wait for the boss and only its own are kept.
+    auto* late = Spawn<Monster>("Records/Creatures/Boss/Cyclops.dbr", 9.0f);
+    event.characterName = late->GetObjectName();
+    event.sequenceNum = 0;
+    EventManager::Get().Send(event, "GameEvent_ScriptPoint");
+    event.characterName = "Records/Creatures/Boss/Other.dbr";
+    event.sequenceNum = 1;
+    EventManager::Get().Send(event, "GameEvent_ScriptPoint");
+    auto* lateMind = Mind<ControllerCyclops>(*late);
+    ASSERT_TRUE(lateMind->GetScriptPoint(0, point));
+    EXPECT_EQ(point.GetRegionCoords().origin.x, 7.0f);
+    EXPECT_EQ(lateMind->GetScriptPointCount(), 1u);
 }
 
 TEST_F(BossTest, TheCyclopsChargesAtThePlayerRoaringFirstAndKillsOnlyFoesInItsWay)

@@ -24,10 +24,12 @@ expect "^frame [0-9]*: music: Records/Sounds/Music/CyclopsBattle.dbr"
 expect "^frame [0-9]*: boss: $cyclops is in state BullRun"
 expect "^frame [0-9]*: boss: $typhon is in state AttackStatue"
 expect "^frame [0-9]*: boss: $typhon fights with \(zeus\|demeter\|hades\|apollo\)"
-# Once the strike on the statue is over the boss takes up the player again.
-after=$(grep "boss: $typhon is in state" <<<"$first" | grep -A1 "state AttackStatue$" | sed -n 2p)
-grep -q "state \(Pursue\|Attack\)$" <<<"$after" || { echo "FAIL: the boss stood still after the statue: $after"; exit 1; }
-expect "^frame 240: boss: $typhon fights with its own attacks"
+# Once the strike on the statue is over the boss returns, forgets the statue and takes up
+# the player it sees again.
+after=$(grep "boss: $typhon is in state" <<<"$first" | grep -A2 "state AttackStatue$" | sed -n 2,3p)
+grep -q "state Return$" <<<"$after" && grep -q "state \(Pursue\|Attack\)$" <<<"$after" ||
+    { echo "FAIL: the boss stood still after the statue: $after"; exit 1; }
+expect "^frame 200: boss: $typhon fights with its own attacks"
 expect "^frame [0-9]*: boss: $cyclops is in state Dying"
 expect "^frame [0-9]*: boss: $cyclops is in state Dead"
 expect "^frame 400: level: $typhon is dying"
