@@ -33,16 +33,11 @@ void QuestItem::Load(const LoadTable& table)
 {
     Item::Load(table);
     m_bitmapName = table.GetString("bitmap", "");
-    const std::string trail = table.GetString("trailEffect", "");
-    if (trail.empty() || m_trailEffect)
+    if (m_trailEffect)
         return;
-    Object* made = ObjectManager::Get().CreateObjectFromFile(trail);
-    m_trailEffect = DynamicCast<EffectEntity>(made);
-    if (!m_trailEffect) {
-        if (made)
-            ObjectManager::Get().DestroyObjectEx(made, __FILE__, __LINE__);
+    m_trailEffect = LoadTable::LoadEffectEntity(table, "trailEffect");
+    if (!m_trailEffect)
         return;
-    }
     m_trailEffect->StopEmitting();
     Attach(m_trailEffect, Coords(), Name());
 }
