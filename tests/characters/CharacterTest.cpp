@@ -1,5 +1,6 @@
 // A character made from its record: every key or its default, the words it maps, the
 // states and their texts, forced updates, what its destruction gives back, and gold.
+#include <cmath>
 #include <functional>
 
 #include "core/EngineFixture.h"
@@ -174,6 +175,39 @@ TEST_F(CharacterTest, StatesPredicatesAndTexts)
     EXPECT_FALSE(shown->IsMoving());
     EXPECT_TRUE(shown->IsImmobilized());
     EXPECT_EQ(shown->GetActionStateAsText(), "Action State: Immobilize");
+}
+
+TEST_F(CharacterTest, TheBreastTweakEasesItsBoneTowardNeutralByTheSupport)
+{
+    Character* character = Make("");
+    const float half = std::sqrt(0.5f);
+    SkeletalPose animated;
+    animated.bones.push_back({"Bone_Head", Quaternion(0, half, 0, half), Vec3{1, 2, 3}});
+    animated.bones.push_back({"Bone_Boob", Quaternion(0, 0, half, half), Vec3{0, 2, 0}});
+    auto boob = [&] { return *character->GetPose().FindBone("Bone_Boob"); };
+
+    for (float support : {0.0f, 0.5f, 1.0f}) {
+        SCOPED_TRACE(support);
+        character->SetPose(animated);
+        character->SetBreastSupport(support);
+        character->TweakPose();
+        const SkeletalPoseBone bone = boob();
+        if (support == 0.0f) {
+            EXPECT_EQ(bone.rotation.z, half);
+            EXPECT_EQ(bone.position.y, 2.0f);
+        } else if (support == 1.0f) {
+            EXPECT_EQ(bone.rotation.z, 0.0f);
+            EXPECT_EQ(bone.rotation.w, 1.0f);
+            EXPECT_EQ(bone.position.y, 0.0f);
+        } else {
+            // Half way: a quarter turn eased to an eighth, the offset halved.
+            EXPECT_NEAR(bone.rotation.z, std::sin(3.14159265f / 8.0f), 1e-5f);
+            EXPECT_NEAR(bone.rotation.w, std::cos(3.14159265f / 8.0f), 1e-5f);
+            EXPECT_FLOAT_EQ(bone.position.y, 1.0f);
+        }
+        // The other bones stay as animated.
+        EXPECT_EQ(character->GetPose().FindBone("Bone_Head")->position.z, 3.0f);
+    }
 }
 
 TEST_F(CharacterTest, ForcedUpdatesRegisterOnceUntilDestroyed)
