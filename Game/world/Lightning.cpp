@@ -150,8 +150,18 @@ int Lightning::EnvelopeBolt() const
     return best;
 }
 
+void Lightning::UpdateBoundingBox()
+{
+    const WorldVec3& source = GetLineSource();
+    if (!source.IsValid())
+        return;
+    const Vec3 centre = source.GetRegionPosition() + (m_boundsMin + m_boundsMax) * 0.5f;
+    SetRegionBoundingBox(OBBox(ABBox{centre, (m_boundsMax - m_boundsMin) * 0.5f}));
+}
+
 void Lightning::UpdateSelf(int elapsedMs)
 {
+    UpdateBoundingBox();
     if (!IsPaused() && elapsedMs > 0)
         AddElapsed(m_ageMs, elapsedMs);
 

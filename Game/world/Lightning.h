@@ -41,7 +41,9 @@ public:
     void UpdateLine(int elapsedMs) override { UpdateSelf(elapsedMs); }
     // Ages the bolts (not while paused), shapes the envelope, throws tendrils, expires
     // bolts past their lifetime and destroys the effect once none is left.
-    virtual void UpdateSelf(int elapsedMs);
+    void UpdateSelf(int elapsedMs) override;
+    // The box around every point of the bolts, where the source stands.
+    void UpdateBoundingBox() override;
     // The shown share of a bolt; the effect's current fade for a bolt beyond the list.
     virtual float GetFadeMultiplier(int bolt) const;
 

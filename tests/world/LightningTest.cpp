@@ -122,6 +122,11 @@ TEST_F(LightningTest, BoltsEndWithTheirLifetimeAndTheEnvelopeFollowsTheLongestLe
     ASSERT_TRUE(World::Get().AddEntity(pair, At(0)));
     const uint32_t id = pair->GetObjectId();
     Frame(50);   // f = 0.5 of the first bolt: whole
+    // The box holds every point, from the source's margin out to the target.
+    const OBBox& box = pair->GetRegionBoundingBox();
+    EXPECT_FLOAT_EQ(box.coords.origin.x - box.extents.x, pair->GetBoundsMin().x);
+    EXPECT_FLOAT_EQ(box.coords.origin.x + box.extents.x, pair->GetBoundsMax().x);
+    EXPECT_GE(pair->GetBoundsMax().x, 30.0f);
     EXPECT_FLOAT_EQ(pair->GetTopPercent(), 1.0f);
     EXPECT_FLOAT_EQ(pair->GetBottomPercent(), 0.0f);
     EXPECT_TRUE(pair->HasReachedTarget());
