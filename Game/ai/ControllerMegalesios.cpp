@@ -96,7 +96,7 @@ void ControllerMegalesiosStateStartup::QuestCommandUseSkill(uint32_t /*skillId*/
 {
     if (Megalesios* boss = Body())
         boss->SetBurstsLaunched(true);
-    SetState("LaunchBursts", Data(0, 0, Boss().GetSpecialAttack(4).skillId));
+    SetState("LaunchBursts", Data(0, 0, Boss().GetSpecialAttack5SkillId()));
 }
 
 void ControllerMegalesiosStateLaunchBursts::OnBegin()
@@ -167,7 +167,7 @@ void ControllerMegalesiosStateAttackConduit::OnUpdate(int elapsedMs)
     if (m_countdownMs >= 0)
         return;
     m_countdownMs = static_cast<int>(RandomFloat(1000.0f, 5000.0f));
-    UseSkill(m_conduitId, conduit->GetCoords().GetPosition(), Boss().GetSpecialAttack(0).skillId,
+    UseSkill(m_conduitId, conduit->GetCoords().GetPosition(), Boss().GetSpecialAttackSkillId(),
              static_cast<uint32_t>(GAME::rand()), TargetLeadingData());
 }
 

@@ -32,27 +32,6 @@ constexpr float kPlayerItemWalkLimit = 6.0f;
 // The range a skill's target validation allows.
 constexpr float kPlayerSkillTargetRange = 1.5f;
 
-// Whether the player may use the fixed item, and how far beyond its approach point it
-// reaches. Fixed items that know neither answer let everyone use them with one unit of
-// reach.
-template <class T>
-bool PlayerMayUseFixedItem(const T& fixedItem, uint32_t playerId)
-{
-    if constexpr (requires { fixedItem.CanIUse(playerId); })
-        return fixedItem.CanIUse(playerId);
-    else
-        return true;
-}
-
-template <class T>
-float FixedItemExtraReach(const T& fixedItem)
-{
-    if constexpr (requires { fixedItem.GetExtraReach(); })
-        return fixedItem.GetExtraReach();
-    else
-        return 1.0f;
-}
-
 // Whether the object is of the class of that name or derives from it.
 bool IsOfClassNamed(const Object& object, const char* name)
 {
@@ -320,14 +299,14 @@ void ControllerPlayerState::DefaultRequestItemAction(bool, bool, const WorldVec3
 void ControllerPlayerState::DefaultRequestFixedItemAction(bool, bool, const WorldVec3&, const FixedItem* fixedItem)
 {
     Player* player = GetCharacter();
-    if (!player || !fixedItem || !PlayerMayUseFixedItem(*fixedItem, player->GetObjectId()))
+    if (!player || !fixedItem || !fixedItem->CanIUse(player->GetObjectId()))
         return;
     const uint32_t fixedId = fixedItem->GetObjectId();
     const WorldVec3 itemPosition = fixedItem->GetCoords().GetPosition();
     const WorldVec3 approach = player->GetMoveToPoint(fixedId, 0, itemPosition);
     if (!approach.IsValid())
         return;
-    const float reach = FixedItemExtraReach(*fixedItem);
+    const float reach = fixedItem->GetExtraReach();
     const WorldVec3 own = player->GetPathPosition();
     if (player->GetExtents() + reach >= WorldDistance(own, approach) ||
         WorldDistance(approach, itemPosition) + reach >= WorldDistance(itemPosition, own)) {

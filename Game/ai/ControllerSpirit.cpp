@@ -30,7 +30,7 @@ uint32_t ControllerSpirit::ChooseBestSkillOverride(uint32_t enemyId, bool distan
         return 0;
     const Character* enemy = ObjectManager::Get().GetObject<Character>(enemyId);
     if (enemy && ObjectManager::Get().GetObject<ControllerSpiritHost>(enemy->GetControllerId()))
-        return GetSpecialAttack(4).skillId;
+        return GetSpecialAttack5SkillId();
     return 0;
 }
 

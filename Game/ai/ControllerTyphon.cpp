@@ -37,8 +37,8 @@ void ControllerTyphon::InitialUpdate()
     ControllerAI::InitialUpdate();
     m_withoutTimerMs = DrawPhase(m_minWithoutMs, m_maxWithoutMs);
     m_withTimerMs = -1;
-    for (size_t slot = 0; slot < kSpecialAttacks; ++slot)
-        m_defaultAttacks[slot] = GetSpecialAttack(slot);
+    m_defaultAttacks = {GetSpecialAttackSkillInfo(), GetSpecialAttack2SkillInfo(), GetSpecialAttack3SkillInfo(),
+                        GetSpecialAttack4SkillInfo(), GetSpecialAttack5SkillInfo()};
 }
 
 void ControllerTyphon::Update(int elapsedMs)

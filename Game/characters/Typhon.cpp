@@ -77,9 +77,12 @@ void TyphonDeath::Die(Character& boss) const
     for (const std::string& record : m_effects) {
         if (record.empty())
             continue;
-        auto* effect = DynamicCast<FxPak>(ObjectManager::Get().CreateObjectFromFile(record));
+        Object* made = ObjectManager::Get().CreateObjectFromFile(record);
+        auto* effect = DynamicCast<FxPak>(made);
         if (!effect) {
             gEngine->Log(LOG_WARNING, "Typhon: death effect %s is no effect pack", record.c_str());
+            if (made)
+                ObjectManager::Get().DestroyObjectEx(made, "Typhon", __LINE__);
             continue;
         }
         World::Get().AddEntity(effect, WorldCoords(at.GetRegion(), Coords::MakeTranslation(at.GetRegionCoords().origin)));
