@@ -59,6 +59,10 @@ void Entity::UpdateBoundingBox()
     m_regionBoundingBox = OBBox(m_coords.GetRegionCoords(), Vec3{r, r, r});
 }
 
+OBBox Entity::GetCollisionBox(int) const { return m_regionBoundingBox; }
+
+bool Entity::GetIntersection(const WorldRay&, int, float&, WorldVec3&) const { return false; }
+
 void Entity::CoordsChanged()
 {
     UpdateBoundingBox();
@@ -263,6 +267,17 @@ void Actor::SetMesh(const std::string& name)
 void Actor::FollowCoords() { m_meshInstance->SetCoords(GetCoords().GetRegionCoords()); }
 
 void Actor::AddToScene() { GetMeshInstance().AddToScene(GetRegion()); }
+
+OBBox Actor::GetCollisionBox(int index) const
+{
+    const GraphicsMesh* mesh = m_meshInstance->GetMesh();
+    if (!mesh)
+        return Entity::GetCollisionBox(index);
+    const ABBox& box = index >= 0 ? mesh->GetHitBox(static_cast<unsigned>(index)) : mesh->GetObjectSpaceBoundingBox();
+    Coords frame = m_meshInstance->GetCoords();
+    frame.origin = frame.TransformPoint(box.center);
+    return OBBox(frame, box.extents);
+}
 
 void Actor::Load(const LoadTable& table)
 {

@@ -120,6 +120,13 @@ public:
     // bounding radius changes. At this level: the entity's coordinates, half sizes its
     // bounding radius (0 when below 0).
     virtual void UpdateBoundingBox();
+    // The box bodies and paths collide with; `index` names one box of a body made of
+    // several (a mesh's hit boxes). At this level the region box, whatever the index.
+    virtual OBBox GetCollisionBox(int index) const;
+    // Picking: whether the ray meets the entity on a picking surface (`surface`, 0 for
+    // none), with the distance along the ray and the point met. Nothing is picked at this
+    // level (false, the distance and point untouched).
+    virtual bool GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const;
     // ---- end actor physics ----
 
     // ---- the frame ----
@@ -296,6 +303,9 @@ public:
     // The actor's own draw for the frame: its mesh instance enters the scene in the
     // actor's region.
     void AddToScene() override;
+    // Hit box `index` of the mesh shown (the mesh's box for an index it has not), placed
+    // where the mesh instance stands; the entity's box while no mesh is shown.
+    OBBox GetCollisionBox(int index) const override;
 
     // The colour the mesh is tinted with (white, opaque until set).
     const Color& GetTintColor() const { return m_tint; }

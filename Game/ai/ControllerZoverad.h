@@ -73,7 +73,7 @@ public:
     void Load(const LoadTable& table) override;
     void InitialUpdate() override;
     // Editor picking against the sphere of its radius; outside the editor never hit.
-    bool GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const;
+    bool GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const override;
     bool CanCollide(const Entity*) const override { return false; }
     bool OccludesPathing() const override { return false; }
     float GetRadius() const { return m_radius; }

@@ -49,10 +49,10 @@ public:
     // The region bounding box is the region box.
     void UpdateBoundingBox() override;
     // The box the editor collides with: the region box, unrotated.
-    OBBox GetCollisionBox() const { return OBBox(GetRegionBox()); }
+    OBBox GetCollisionBox(int /*index*/) const override { return OBBox(GetRegionBox()); }
     // Editor picking: the ray's distance to the sphere (0 from inside) and the point hit,
     // only for a picking surface in editor mode; otherwise (or on a miss) false.
-    bool GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const;
+    bool GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const override;
     // The same picking against any sphere (the nested sets pick their outer reach).
     static bool PickSphere(const WorldRay& ray, int surface, const WorldVec3& centre, float radius, float& distance,
                            WorldVec3& point);

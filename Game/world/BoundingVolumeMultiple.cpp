@@ -102,7 +102,7 @@ ABBox BoundingVolumeMultiple::GetRegionBox() const
 
 void BoundingVolumeMultiple::UpdateBoundingBox() { SetRegionBoundingBox(OBBox(GetRegionBox())); }
 
-OBBox BoundingVolumeMultiple::GetCollisionBox() const
+OBBox BoundingVolumeMultiple::GetCollisionBox(int /*index*/) const
 {
     const float outer = m_volumes.empty() ? 0.0f : m_volumes.back().radius;
     return OBBox(GetCoords().GetRegionCoords(), GetRegionBoundingBox().extents * outer);

@@ -54,9 +54,9 @@ public:
     void UpdateBoundingBox() override;
     // The box the editor collides with: the set's frame, half sides those of the region
     // box times the outermost radius (none for a set without spheres).
-    OBBox GetCollisionBox() const;
+    OBBox GetCollisionBox(int index) const override;
     // Editor picking against the sphere of the outer reach, as a single volume picks.
-    bool GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const;
+    bool GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const override;
     bool IsDone() const { return m_isDone; }
     const std::string& GetEventMusicFile() const { return m_eventMusicFile; }
 

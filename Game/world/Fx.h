@@ -48,7 +48,7 @@ public:
     // Editor picking against a sphere of radius 1 around the effect, as trigger volumes
     // pick: the ray's distance and the point hit; false outside editor mode, for surface 0
     // or on a miss.
-    bool GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const;
+    bool GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const override;
 
 protected:
     void SetComplete(bool complete) { m_isComplete = complete; }

@@ -45,7 +45,7 @@ public:
     void Load(const LoadTable& table) override;
     bool CanCollide(const Entity* /*other*/) const override { return false; }
     // A box of no size.
-    OBBox GetCollisionBox() const { return OBBox(); }
+    OBBox GetCollisionBox(int /*index*/) const override { return OBBox(); }
     const std::string& GetScriptCharacter() const { return m_scriptCharacter; }
     int GetSequenceNum() const { return m_sequenceNum; }
 

@@ -26,15 +26,12 @@ inline void RemoveMeshObstacles(MeshObstacleList& obstacles)
 inline void BuildMeshObstacles(const Actor& actor, MeshObstacleList& obstacles)
 {
     RemoveMeshObstacles(obstacles);
-    const GraphicsMeshInstance& instance = actor.GetMeshInstance();
-    const GraphicsMesh* mesh = instance.GetMesh();
+    const GraphicsMesh* mesh = actor.GetMeshInstance().GetMesh();
     if (!actor.IsInWorld() || !mesh)
         return;
     for (unsigned i = 0; i < mesh->GetNumHitBoxes(); ++i) {
-        const ABBox& box = mesh->GetHitBox(i);
-        Coords frame = instance.GetCoords();
-        frame.origin = frame.TransformPoint(box.center);
-        auto obstacle = std::make_unique<DynamicObstacle>(actor.GetRegion(), OBBox(frame, box.extents));
+        auto obstacle =
+            std::make_unique<DynamicObstacle>(actor.GetRegion(), actor.GetCollisionBox(static_cast<int>(i)));
         obstacle->Attach();
         obstacles.push_back(std::move(obstacle));
     }

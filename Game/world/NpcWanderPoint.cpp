@@ -3,6 +3,7 @@
 #include "Engine/Engine.h"
 #include "Engine/GameServices.h"
 #include "Engine/LoadTable.h"
+#include "Game/world/BoundingVolume.h"
 
 namespace GAME {
 
@@ -45,14 +46,9 @@ void NpcWanderPoint::InitialUpdate()
     }
 }
 
-bool NpcWanderPoint::GetIntersection(const WorldRay& ray, int surface, float& distance) const
+bool NpcWanderPoint::GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const
 {
-    distance = kPositiveInfinity;
-    if (surface == 0 || !gEngine || !gEngine->IsEditorMode())
-        return false;
-    distance = Sphere{GetCoords().GetPosition().ToWorldSpace(), m_radius}.IntersectRay(ray.origin.ToWorldSpace(),
-                                                                                      ray.direction);
-    return distance < kPositiveInfinity;
+    return BoundingVolume::PickSphere(ray, surface, GetCoords().GetPosition(), m_radius, distance, point);
 }
 
 }  // namespace GAME

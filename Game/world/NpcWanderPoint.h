@@ -25,7 +25,7 @@ public:
     const UniqueId& GetUniqueId() const { return m_uniqueId; }
     void SetUniqueId(const UniqueId& id) { m_uniqueId = id; }
     // Editor picking against the sphere of its radius, as trigger volumes do.
-    bool GetIntersection(const WorldRay& ray, int surface, float& distance) const;
+    bool GetIntersection(const WorldRay& ray, int surface, float& distance, WorldVec3& point) const override;
 
 private:
     float m_radius = 1.0f;

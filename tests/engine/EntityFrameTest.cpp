@@ -147,6 +147,18 @@ TEST_F(EntityFrameTest, AnActorsMeshStandsWhereItDoesEntersTheSceneAndDissolves)
     EXPECT_FLOAT_EQ(standing.coords.origin.y, 1.0f);
     EXPECT_NEAR(standing.coords.xAxis.z, -1.0f, 1e-6f);
 
+    // Hit box 1 stands where the mesh instance stands; a plain entity collides as its box
+    // and picks nothing.
+    const OBBox hit = door->GetCollisionBox(1);
+    EXPECT_EQ(hit.extents, (Vec3{1.5f, 1, 0.25f}));
+    EXPECT_FLOAT_EQ(hit.coords.origin.y, 1.0f);
+    auto* plain = Place<Entity>("Light");
+    EXPECT_EQ(plain->GetCollisionBox(0).extents, plain->GetRegionBoundingBox().extents);
+    float distance = -1.0f;
+    WorldVec3 point;
+    EXPECT_FALSE(plain->GetIntersection(WorldRay{WorldVec3(home, Vec3{}), Vec3{1, 0, 0}}, 1, distance, point));
+    EXPECT_EQ(distance, -1.0f);
+
     gEngine->UpdateFrame(16);
     const JournalEntry scene = Journal::Get().GetLast("GraphicsMeshInstance::AddToScene");
     EXPECT_EQ(scene.objectId, door->GetObjectId());

@@ -107,7 +107,7 @@ TEST_F(VolumeWindBossAndBoxesTest, EditorBoxesAndPickingOfVolumesAndSets)
     Record("Records/Test/Box.dbr", "Class,BoundingVolume,\nradius,3,\n");
     auto* volume = Make<BoundingVolume>("Records/Test/Box.dbr");
     ASSERT_TRUE(World::Get().AddEntity(volume, WorldCoords(region, Coords::MakeTranslation({4, 0, 0}))));
-    const OBBox box = volume->GetCollisionBox();
+    const OBBox box = volume->GetCollisionBox(0);
     EXPECT_EQ(box.coords.origin, Vec3(4, 0, 0));
     EXPECT_EQ(box.coords.xAxis, Vec3(1, 0, 0));
     EXPECT_EQ(box.extents, Vec3(3, 3, 3));
@@ -124,13 +124,13 @@ TEST_F(VolumeWindBossAndBoxesTest, EditorBoxesAndPickingOfVolumesAndSets)
     EXPECT_NEAR(around.extents.x, 6.0f * std::sqrt(2.0f), 1e-4f);
     EXPECT_NEAR(around.extents.y, 6.0f, 1e-4f);
     EXPECT_NEAR(around.extents.z, 6.0f * std::sqrt(2.0f), 1e-4f);
-    const OBBox collision = set->GetCollisionBox();
+    const OBBox collision = set->GetCollisionBox(0);
     EXPECT_NEAR(collision.extents.x, 30.0f * std::sqrt(2.0f), 1e-3f) << "the region box's half sides times 5";
     EXPECT_NEAR(collision.coords.xAxis.x, turned.xAxis.x, 1e-6f);
     EXPECT_NEAR(set->GetRegionBoundingBox().extents.x, 6.0f * std::sqrt(2.0f), 1e-4f) << "the set's own box";
     EXPECT_EQ(volume->GetRegionBoundingBox().extents, Vec3(3, 3, 3));
     auto* empty = DynamicCast<BoundingVolumeMultiple>(ObjectManager::Get().CreateObject("BoundingVolumeMultiple"));
-    EXPECT_EQ(empty->GetCollisionBox().extents, Vec3()) << "no spheres, no box";
+    EXPECT_EQ(empty->GetCollisionBox(0).extents, Vec3()) << "no spheres, no box";
     // A set is a plain entity of the class tree, its kinds too.
     EXPECT_STREQ(BoundingVolumeMultiple::GetStaticClassInfo().GetParent()->GetName(), "Entity");
     EXPECT_TRUE(set->IsA<Entity>());
