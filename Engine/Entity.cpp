@@ -266,7 +266,7 @@ void Actor::SetMesh(const std::string& name)
 
 void Actor::FollowCoords() { m_meshInstance->SetCoords(GetCoords().GetRegionCoords()); }
 
-void Actor::AddToScene() { GetMeshInstance().AddToScene(GetRegion()); }
+void Actor::AddToScene() { m_meshInstance->CountSceneEntry(); }
 
 OBBox Actor::GetCollisionBox(int index) const
 {

@@ -300,8 +300,8 @@ public:
     // actor's animation step. Every actor has one, showing no mesh until one is set.
     GraphicsMeshInstance& GetMeshInstance();
     const GraphicsMeshInstance& GetMeshInstance() const { return *m_meshInstance; }
-    // The actor's own draw for the frame: its mesh instance enters the scene in the
-    // actor's region.
+    // The actor's own draw for the frame: its mesh instance is drawn (counted, see
+    // GraphicsMeshInstance::CountSceneEntry).
     void AddToScene() override;
     // Hit box `index` of the mesh shown (the mesh's box for an index it has not), placed
     // where the mesh instance stands; the entity's box while no mesh is shown.

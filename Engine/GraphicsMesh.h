@@ -69,9 +69,17 @@ public:
     void SetOwnerId(uint32_t id) { m_ownerId = id; }
     uint32_t GetOwnerId() const { return m_ownerId; }
 
-    // The renderer's scene entry for one frame, in the region given; counted and written to
-    // the journal. Nothing without a mesh.
+    // A scene entry for one frame, in the region given (an effect adding its mesh):
+    // counted and written to the journal. Nothing without a mesh.
     void AddToScene(const Region* region);
+    // The engine's own draw of an actor's mesh each frame: counted only, as every actor
+    // is drawn every frame and the journal would hold nothing else. Nothing without a mesh.
+    void CountSceneEntry()
+    {
+        if (m_mesh)
+            ++m_sceneCount;
+    }
+    // Scene entries of both kinds.
     unsigned GetSceneCount() const { return m_sceneCount; }
 
     // The dissolve: colour, length in seconds and the texture it dissolves through, kept

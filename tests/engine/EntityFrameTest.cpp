@@ -160,6 +160,9 @@ TEST_F(EntityFrameTest, AnActorsMeshStandsWhereItDoesEntersTheSceneAndDissolves)
     EXPECT_EQ(distance, -1.0f);
 
     gEngine->UpdateFrame(16);
+    EXPECT_EQ(door->GetMeshInstance().GetSceneCount(), 1u);   // drawn by the walk
+    door->GetMeshInstance().AddToScene(home);
+    EXPECT_EQ(door->GetMeshInstance().GetSceneCount(), 2u);
     const JournalEntry scene = Journal::Get().GetLast("GraphicsMeshInstance::AddToScene");
     EXPECT_EQ(scene.objectId, door->GetObjectId());
     EXPECT_EQ(scene.detail, "Test/Door.msh region 1 at 4 0 0");
