@@ -89,10 +89,8 @@ float SkillReach(const Character& caster, const Skill& skill, unsigned level)
 // one, its chain of sparks, else as many as one result may carry.
 size_t SkillTargetLimit(const Skill& skill, unsigned level)
 {
-    SkillProfile_Modifiers modifiers;
-    skill.GetSkillModifierData(modifiers);
-    if (modifiers.targetNumber > 0)
-        return modifiers.targetNumber;
+    if (const unsigned number = skill.ResultTargetNumber(); number > 0)
+        return number;
     const SkillProfile* profile = skill.GetSkillProfile();
     const unsigned sparks = profile ? profile->GetSparkMaxNumber(level) : 0;
     return sparks > 0 ? sparks : kMaxSkillResultTargets;

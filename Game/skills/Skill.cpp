@@ -684,6 +684,13 @@ void Skill_Mastery::Load(const LoadTable& table)
 
 Skill_Modifier::Skill_Modifier() { m_kindText = "^bSkill Modifier"; }
 
+unsigned Skill::ResultTargetNumber() const
+{
+    SkillProfile_Modifiers modifiers;
+    GetSkillModifierData(modifiers);
+    return modifiers.targetNumber;
+}
+
 // ---- Secondary skills --------------------------------------------------------------------
 
 void Skill::PrimaryActivateSecondarySkills(Character& character, unsigned target,

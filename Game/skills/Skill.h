@@ -230,6 +230,9 @@ public:
     // characters it gathered: the head is 0 when none was chosen, and names a character
     // a second time when that one also stands among the gathered.
     virtual bool ResultLeadsWithChosenTarget() const { return false; }
+    // The most characters one result of the skill names by its own rule: its modifier
+    // data's target number; 0 for a kind that gathers every character its area holds.
+    virtual unsigned ResultTargetNumber() const;
     // Whether the gap between the two bodies (distance less both extents) is within
     // range; false when the target is no actor.
     virtual bool IsTargetInRange(const Character& user, unsigned target, float range) const;

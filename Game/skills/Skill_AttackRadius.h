@@ -37,6 +37,8 @@ public:
     void ActivateNow(Character& caster, const Name& event, unsigned targetId, const WorldVec3& targetPoint) override;
     virtual void CreateVisualEffect(const WorldCoords& coords, float radius, int timeMs);
 
+    // Strikes every foe its area holds: the record's target number plays no part.
+    unsigned ResultTargetNumber() const override { return 0; }
     const std::vector<uint32_t>& GetPendingTargets() const { return m_ring.pendingTargets; }
     float GetFinalRadius() const { return m_finalRadius; }
 
@@ -67,6 +69,8 @@ public:
     // The result's value is the chosen target, which also heads its list.
     uint32_t ResultChosenTarget(uint32_t value) const override { return value; }
     bool ResultLeadsWithChosenTarget() const override { return true; }
+    // Strikes every foe its area holds: the record's target number plays no part.
+    unsigned ResultTargetNumber() const override { return 0; }
 
     const std::vector<uint32_t>& GetTargets() const { return m_targets; }
     uint32_t GetLightningId() const { return m_lightningId; }

@@ -37,6 +37,8 @@ public:
     void StopSkill(Character& user) override;
     // Unless restoring: the costs and the sound; then the effects and the speeds.
     void ReceiveActiveUpdate(Character& user, const SkillActiveState& state, bool restoring) override;
+    // Strikes every foe its area holds: the record's target number plays no part.
+    unsigned ResultTargetNumber() const override { return 0; }
     // The user's switch, on the driving peer: flips and sends the active state.
     void ActivateNow(Character& user, const Name& event, unsigned targetId, const WorldVec3& targetPoint) override;
 
@@ -89,6 +91,8 @@ public:
     // and "debufSkill" there makes it a debuff that goes to foes.
     void Load(const LoadTable& table) override;
     void Update(Character& user, int elapsedMs) override;
+    // Reaches every character its area holds: the record's target number plays no part.
+    unsigned ResultTargetNumber() const override { return 0; }
     bool IsTrackable(unsigned) const override { return m_switchedOn; }
     bool HasIconDisplay(unsigned) const override { return m_isDebuff && m_switchedOn; }
     bool TrackableTimed(unsigned) const override { return true; }
@@ -159,6 +163,8 @@ public:
                       unsigned seed, unsigned weaponId, bool melee) override;
     // A character that does not carry the buff yet.
     bool IsValidTarget(unsigned id) const override;
+    // Reaches every character its area holds: the record's target number plays no part.
+    unsigned ResultTargetNumber() const override { return 0; }
     // The allies within "skillTargetRadius" of the user, or without a radius the chosen
     // target, go out as a target result.
     void ActivateNow(Character& user, const Name& event, unsigned targetId, const WorldVec3& targetPoint) override;

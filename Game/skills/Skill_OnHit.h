@@ -197,6 +197,8 @@ public:
     // Every peer strikes the listed characters from the ring's centre.
     void TargetResult(Character& owner, const std::vector<uint32_t>& targets, const WorldCoords& coords,
                       unsigned seed, unsigned, bool) override;
+    // Strikes every foe its area holds: the record's target number plays no part.
+    unsigned ResultTargetNumber() const override { return 0; }
     void StopSkill(Character& owner) override;
     void ReceiveActiveUpdate(Character& owner, const SkillActiveState& state, bool restored) override;
     // The ring drawn at the centre (its radius magic) and the record's effect there.

@@ -47,6 +47,8 @@ public:
     // On the driving peer, while enabled: the foes around the attacker go out as one
     // target result, even when there are none.
     void ActivateModifierAttack(Character& attacker, unsigned targetId, const WorldVec3& point) override;
+    // Strikes every foe its area holds: the record's target number plays no part.
+    unsigned ResultTargetNumber() const override { return 0; }
 };
 
 }  // namespace GAME

@@ -148,25 +148,31 @@ TEST_F(HostileSkillTest, AResultForASkillItLacksOrForTargetsItCouldNotStrikeIsDr
 }
 
 // The lightning lists its chosen target (or 0) ahead of the foes around its point, and so
-// names that target twice when it stands among them: allowed once, and only there; the
-// head does not count against the skill's number of targets.
+// names that target twice when it stands among them: allowed once, and only there. Like
+// the ring, it strikes every foe its area holds, whatever target number its record gives.
 TEST_F(HostileSkillTest, ALightningMayNameItsChosenTargetAtTheHeadAndOnceMore)
 {
     constexpr const char* kBolt = "Records/Test/HostileBolt.dbr";
+    constexpr const char* kRing = "Records/Test/HostileRing.dbr";
+    constexpr uint32_t kThirdFoe = 0x0A000004;
     RecordDatabase::Get().RegisterRecord(kBolt, "Class,Skill_AttackRadiusLightning,\nskillMaxLevel,1,\n"
                                                 "skillTargetRadius,3.0,\nskillTargetNumber,2,\n");
-    Learn({{kBolt, "1"}});
+    RecordDatabase::Get().RegisterRecord(kRing, "Class,Skill_AttackRadius,\nskillMaxLevel,1,\n"
+                                                "skillTargetRadius,5.0,\nskillTargetNumber,1,\n");
+    Learn({{kBolt, "1"}, {kRing, "1"}});
+    Fighter(kThirdFoe, 3.5f);
+    gEngine->UpdateFrame(16);
     LogCapture log;
     const uint32_t bolt = Reference(kBolt);
     const WorldCoords& at = striker->GetCoords();
     EXPECT_EQ(Send(bolt, {kFoe, kFoe, kSecondFoe}, at, kFoe), 1);
     EXPECT_EQ(Send(bolt, {0, kFoe, kSecondFoe}, at, 0), 1);
+    EXPECT_EQ(Send(bolt, {kFoe, kFoe, kSecondFoe, kThirdFoe}, at, kFoe), 1);
+    EXPECT_EQ(Strike(Reference(kRing), {kFoe, kSecondFoe, kThirdFoe}), 1);
     for (const std::string& line : log.Texts())
         EXPECT_EQ(line.find("dropped"), std::string::npos) << line;
     EXPECT_EQ(Send(bolt, {kFoe, kFoe, kFoe}, at, kFoe), 0);
     EXPECT_TRUE(log.Contains(Dropped("it names a target twice")));
-    EXPECT_EQ(Send(bolt, {kFoe, kFoe, kSecondFoe, kHostsPlayer}, at, kFoe), 0);
-    EXPECT_TRUE(log.Contains(Dropped("it names more targets than the skill strikes")));
     EXPECT_EQ(Send(bolt, {kBystander, kFoe}, at, kBystander), 0);
     EXPECT_TRUE(log.Contains(Dropped("a target is beyond the skill's reach")));
     // Any other skill names each target once, at the head too.
