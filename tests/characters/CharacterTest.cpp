@@ -11,6 +11,8 @@
 #include "Game/combat/CombatManager.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
+#include "Game/skills/SkillManager.h"
+#include "Game/skills/Skill.h"
 
 namespace GAME {
 
@@ -208,6 +210,19 @@ TEST_F(CharacterTest, TheBreastTweakEasesItsBoneTowardNeutralByTheSupport)
         // The other bones stay as animated.
         EXPECT_EQ(character->GetPose().FindBone("Bone_Head")->position.z, 3.0f);
     }
+}
+
+TEST_F(CharacterTest, ASkillIsRaisedByItsRecordNameAndAnUnknownNameRaisesNothing)
+{
+    Character* character = Make("");
+    RecordDatabase::Get().RegisterRecord("Records/Test/Raised.dbr", "Class,Skill,\nskillMaxLevel,10,\n");
+    auto* skill = ObjectManager::Get().CreateObjectFromFile<Skill>("Records/Test/Raised.dbr");
+    ASSERT_NE(skill, nullptr);
+    character->GetSkillManager().AddSkill(skill);
+    skill->SetSkillLevel(1);
+    character->AddToSkillLevel("Records/Test/Raised.dbr", 3);
+    character->AddToSkillLevel("Records/Test/Other.dbr", 3);
+    EXPECT_EQ(skill->GetCurrentLevel(), 4u);
 }
 
 TEST_F(CharacterTest, ForcedUpdatesRegisterOnceUntilDestroyed)
