@@ -266,8 +266,7 @@ void Player::UpdateSelf(int elapsedMs)
     PartyManager* parties = gGameEngine ? gGameEngine->GetPartyManager() : nullptr;
     const uint32_t faction = parties ? parties->GetPlayerFaction(GetObjectId()) : GetObjectId();
     SetTeam(TeamManager::BuildTeam(kPlayerTeamMajor, faction));
-    GetCharacterBio().SetAcceleratedLifeRegen(GetActionState() == Character_ActionState_Fidget &&
-                                              GetCombatManager().GetCombatState() == CombatManager_NotInCombat);
+    GetCharacterBio().SetAcceleratedLifeRegen(GetActionState() == Character_ActionState_Fidget && !IsUnderAttack());
     UpdateLongIdle(elapsedMs);
     Heartbeat(elapsedMs);
     UpdatePendingTokens();

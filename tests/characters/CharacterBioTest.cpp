@@ -423,9 +423,10 @@ TEST_F(ExperienceLevelTest, TheBundledRecordsParseAndTheLevelsDump)
     EXPECT_EQ(bio().GetLifeLimit(), 300.0f);
     bio().SubtractLife(10.0f);
     bio().Update(*character, 1000);
-    EXPECT_FLOAT_EQ(bio().GetCurrentLife(), 291.0f);
+    // The bundled player regenerates 2 life a second.
+    EXPECT_FLOAT_EQ(bio().GetCurrentLife(), 292.0f);
     // What regeneration gives is counted in the character's statistics.
-    EXPECT_FLOAT_EQ(character->GetPlayStats().GetLifeGained(PlayStatsLifeType_Regeneration), 1.0f);
+    EXPECT_FLOAT_EQ(character->GetPlayStats().GetLifeGained(PlayStatsLifeType_Regeneration), 2.0f);
 }
 
 }  // namespace
