@@ -62,29 +62,28 @@ void GraphicsMeshInstance::AddToScene(const Region* region)
 
 void GraphicsMeshInstance::BeginDissolve(float red, float green, float blue, float seconds, const std::string& texture)
 {
-    m_dissolving = true;
-    m_unDissolving = false;
-    m_dissolveColor = Color{red, green, blue, 1.0f};
-    m_dissolveSeconds = seconds;
-    m_dissolveTexture = texture;
-    m_dissolveElapsedMs = 0;
-    Journal::Get().Record("GraphicsMeshInstance::BeginDissolve", m_ownerId, "%g %g %g over %g s through %s",
-                          static_cast<double>(red), static_cast<double>(green), static_cast<double>(blue),
-                          static_cast<double>(seconds), texture.c_str());
+    StartDissolve(false, red, green, blue, seconds, texture);
 }
 
 void GraphicsMeshInstance::BeginUnDissolve(float red, float green, float blue, float seconds,
                                            const std::string& texture)
 {
-    m_dissolving = false;
-    m_unDissolving = true;
+    StartDissolve(true, red, green, blue, seconds, texture);
+}
+
+void GraphicsMeshInstance::StartDissolve(bool reverse, float red, float green, float blue, float seconds,
+                                         const std::string& texture)
+{
+    m_dissolving = !reverse;
+    m_unDissolving = reverse;
     m_dissolveColor = Color{red, green, blue, 1.0f};
     m_dissolveSeconds = seconds;
     m_dissolveTexture = texture;
     m_dissolveElapsedMs = 0;
-    Journal::Get().Record("GraphicsMeshInstance::BeginUnDissolve", m_ownerId, "%g %g %g over %g s through %s",
-                          static_cast<double>(red), static_cast<double>(green), static_cast<double>(blue),
-                          static_cast<double>(seconds), texture.c_str());
+    Journal::Get().Record(reverse ? "GraphicsMeshInstance::BeginUnDissolve" : "GraphicsMeshInstance::BeginDissolve",
+                          m_ownerId, "%g %g %g over %g s through %s", static_cast<double>(red),
+                          static_cast<double>(green), static_cast<double>(blue), static_cast<double>(seconds),
+                          texture.c_str());
 }
 
 // Whether the dissolve's time has run (at once for a length of 0 or less, or not a number).

@@ -99,6 +99,9 @@ public:
     void AdvanceDissolve(int elapsedMs);
 
 private:
+    // Starts a dissolve, or its reverse, and journals which.
+    void StartDissolve(bool reverse, float red, float green, float blue, float seconds, const std::string& texture);
+
     std::string m_meshName;
     const GraphicsMesh* m_mesh = nullptr;
     Coords m_coords;

@@ -286,12 +286,7 @@ bool FixedItemShrine::IsOfInterest() const
 
 void FixedItemShrine::AppendDetailMapData(std::vector<MinimapGameNugget>& out) const
 {
-    MinimapGameNugget nugget;
-    nugget.kind = kMinimapKind;
-    nugget.text = GetGameDescription(false);
-    nugget.position = GetCoords().GetPosition();
-    nugget.facing = GetCoords().GetRegionCoords().zAxis;
-    out.push_back(std::move(nugget));
+    out.push_back(MinimapGameNugget::At(kMinimapKind, GetGameDescription(false), GetCoords()));
 }
 
 // ---- FixedItemShrineController -------------------------------------------------------------

@@ -37,12 +37,8 @@ void AreaOfInterest::InitialUpdate()
 
 void AreaOfInterest::AppendDetailMapData(std::vector<MinimapGameNugget>& out) const
 {
-    MinimapGameNugget nugget;
-    nugget.kind = kMinimapKind;
-    nugget.text = LocalizationManager::Instance().Format("SimpleStringFormat", m_areaDescription);
-    nugget.position = GetCoords().GetPosition();
-    nugget.facing = GetCoords().GetRegionCoords().zAxis;
-    out.push_back(nugget);
+    out.push_back(MinimapGameNugget::At(
+        kMinimapKind, LocalizationManager::Instance().Format("SimpleStringFormat", m_areaDescription), GetCoords()));
 }
 
 // ---- ScriptPoint --------------------------------------------------------------------------

@@ -16,6 +16,12 @@ struct MinimapGameNugget {
     std::u16string text;
     WorldVec3 position;
     Vec3 facing;
+
+    // An entry for an object standing at `coords`, facing along their forward axis.
+    static MinimapGameNugget At(int kind, std::u16string text, const WorldCoords& coords)
+    {
+        return {kind, std::move(text), coords.GetPosition(), coords.GetRegionCoords().zAxis};
+    }
 };
 
 class AreaOfInterest : public Actor {

@@ -287,12 +287,7 @@ std::u16string StrategicMovementBase::GetGameDescription(bool highlighted) const
 
 void StrategicMovementBase::AppendDetailMapNugget(int kind, std::vector<MinimapGameNugget>& out) const
 {
-    MinimapGameNugget nugget;
-    nugget.kind = kind;
-    nugget.text = GetGameDescription(false);
-    nugget.position = GetCoords().GetPosition();
-    nugget.facing = GetCoords().GetRegionCoords().zAxis;
-    out.push_back(std::move(nugget));
+    out.push_back(MinimapGameNugget::At(kind, GetGameDescription(false), GetCoords()));
 }
 
 void StrategicMovementBase::HandleTargets(const std::vector<uint32_t>& /*targets*/) {}
