@@ -56,7 +56,7 @@ void ActivityManager::Update(int ms)
         activity->Update(ms);
         if (i >= m_active.size() || m_active[i] != activity)
             continue;   // the list was cleared under it
-        if (activity->IsComplete()) {
+        if (activity->IsFinished()) {
             delete activity;
             m_active.erase(m_active.begin() + static_cast<std::ptrdiff_t>(i));
         } else {

@@ -16,7 +16,7 @@ public:
     virtual void Update(int ms) = 0;
     // Draws over the game view; most activities draw nothing.
     virtual void Render(GraphicsCanvas&) {}
-    virtual bool IsComplete() = 0;
+    virtual bool IsFinished() = 0;
     // Adds the activity's line to the engine's statistics display.
     virtual void WriteStatisticsLine() {}
 

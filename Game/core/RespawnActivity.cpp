@@ -160,7 +160,7 @@ void RespawnActivityBase::Update(int ms)
     }
 }
 
-bool RespawnActivityBase::IsComplete()
+bool RespawnActivityBase::IsFinished()
 {
     return m_state == kDone && m_currentAlpha < kInvisibleAlpha;
 }

@@ -28,7 +28,7 @@ public:
     // while loading, the loading indicator; the non-local kind draws nothing.
     void Render(GraphicsCanvas& canvas) override;
     // Done and the overlay faded away.
-    bool IsComplete() override;
+    bool IsFinished() override;
 
     // Stores the respawn point and the player, then starts the region loader there.
     virtual void Set(const WorldVec3& where, unsigned int player);

@@ -32,7 +32,7 @@ public:
     void Update(int ms) override;
     // The overlay and the loading indicator, only while the player is the one controlled here.
     void Render(GraphicsCanvas& canvas) override;
-    bool IsComplete() override { return m_state == State_Finished; }
+    bool IsFinished() override { return m_state == State_Finished; }
 
     int GetState() const { return m_state; }
     int GetElapsed() const { return m_elapsed; }

@@ -16,7 +16,7 @@ public:
     // The first update opens the question; every update takes an answer if one has
     // come, and any answer finishes the activity.
     void Update(int ms) override;
-    bool IsComplete() override { return m_finished; }
+    bool IsFinished() override { return m_finished; }
 
     const WorldVec3& GetDestination() const { return m_destination; }
     const std::string& GetTextTag() const { return m_textTag; }

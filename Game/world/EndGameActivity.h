@@ -28,7 +28,7 @@ public:
     EndGameActivity& operator=(const EndGameActivity&) = delete;
 
     void Update(int ms) override;
-    bool IsComplete() override { return m_done; }
+    bool IsFinished() override { return m_done; }
 
     int GetElapsed() const { return m_elapsed; }
     int GetDialogDelay() const { return m_dialogDelay; }

@@ -32,7 +32,7 @@ public:
             onUpdate();
     }
     void Render(GraphicsCanvas&) override { m_journal.push_back(m_name + " render"); }
-    bool IsComplete() override { return m_left <= 0; }
+    bool IsFinished() override { return m_left <= 0; }
 
     std::function<void()> onUpdate;
 
@@ -121,10 +121,10 @@ protected:
         activity.Update(16);
         dialogs().AddResponse(DialogParty::kPartyInvite, true);
         activity.Update(16);
-        EXPECT_FALSE(activity.IsComplete());
+        EXPECT_FALSE(activity.IsFinished());
         dialogs().AddResponse(DialogParty::kTeleportConfirm, answer);
         activity.Update(16);
-        EXPECT_TRUE(activity.IsComplete());
+        EXPECT_TRUE(activity.IsFinished());
     }
     DialogManager& dialogs() { return engine->GetDialogManager(); }
 };
@@ -163,7 +163,7 @@ TEST(TeleportConfirmWithoutEngine, FinishesWithALogLine)
     TeleportConfirmActivity activity;
     activity.Set(WorldVec3(), "tagTeleportQuestion");
     activity.Update(16);
-    EXPECT_TRUE(activity.IsComplete());
+    EXPECT_TRUE(activity.IsFinished());
     EXPECT_TRUE(log.Contains("TeleportConfirmActivity: no game engine to ask \"tagTeleportQuestion\""));
 }
 

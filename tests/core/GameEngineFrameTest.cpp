@@ -103,7 +103,7 @@ struct OrderProbe : GameActivity {
         banDone = gGameEngine->GetDialogManager().GetNumResponsesFor(kBanDialogParty) == 0;
         ambianceBefore = AmbianceManager::Get().GetUpdateCount();
     }
-    bool IsComplete() override { return false; }
+    bool IsFinished() override { return false; }
 
     RecordingNetwork& network;
     bool tutorialDone = false, portalDone = false, musicDone = false, banDone = false;

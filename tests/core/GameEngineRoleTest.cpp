@@ -14,7 +14,7 @@ namespace {
 // Runs until it is cleared away.
 struct IdleActivity : GameActivity {
     void Update(int) override {}
-    bool IsComplete() override { return false; }
+    bool IsFinished() override { return false; }
 };
 
 class GameEngineRoleTest : public EngineTest {

@@ -122,7 +122,7 @@ TEST_F(TeleportActivityTest, TeleportIntoNoRegionEndsAtOnceLeavingThePlayerAlone
     Player* player = Placed(MakeMainPlayer());
     TeleportLocalClientActivity activity;
     activity.Set(-500, 0, -500, kMainPlayerId);
-    EXPECT_TRUE(activity.IsComplete());
+    EXPECT_TRUE(activity.IsFinished());
     activity.Update(16);
     EXPECT_FALSE(player->IsTeleporting());
     EXPECT_FALSE(player->IsInvincible());

@@ -17,7 +17,7 @@ public:
         if (m_left > 0)
             --m_left;
     }
-    bool IsComplete() override { return m_left == 0; }
+    bool IsFinished() override { return m_left == 0; }
 
 private:
     int m_left;

@@ -66,11 +66,11 @@ TEST_F(EndGameActivityTest, TheDialogOpensOnceMoreThanTheDelayHasPassedAndClosin
     EXPECT_TRUE(activity->IsDialogOpened());
     EXPECT_EQ(ui.shown, 1);
     activity->Update(1000);
-    EXPECT_FALSE(activity->IsComplete());
+    EXPECT_FALSE(activity->IsFinished());
     EXPECT_EQ(ui.endSequences, 0);
     ui.showing = false;   // the player closes it
     activity->Update(16);
-    EXPECT_TRUE(activity->IsComplete());
+    EXPECT_TRUE(activity->IsFinished());
     EXPECT_EQ(ui.endSequences, 1);
     activity->Update(16);
     EXPECT_EQ(ui.endSequences, 1);
