@@ -66,8 +66,8 @@
 #include "Game/network/GoldBonusPartyPackets.h"
 #include "Game/network/ItemTradePackets.h"
 #include "Game/network/PlayerRosterPackets.h"
-#include "host/HostDispatch.h"
-#include "host/HostReplication.h"
+#include "Game/network/GamePacketDispatch.h"
+#include "Game/network/SpawnReplication.h"
 #include "Game/core/foundation/Filters.h"
 
 #include "BenchLevel.h"
@@ -490,7 +490,7 @@ void BM_NetFlood(benchmark::State& state)
         server->SetGoodbyeWait(1000);
         ConnectionManager::Get().SetTransport(server.get());
         engine->SetAsNetworkServer();
-        RegisterHostDispatch();
+        RegisterGamePacketDispatch();
         NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
         ConnectionManager::Get().SetConnectionListener([engine](const NetConnectionEvent& event) {
             engine->HandleConnectionEvent(event);
@@ -540,7 +540,7 @@ void BM_NetFlood(benchmark::State& state)
         verdict += rateKept >= kFrameRateFloor ? ", frame rate kept" : ", frame rate fell below half";
         state.SetLabel(verdict);
 
-        UnregisterHostDispatch();
+        UnregisterGamePacketDispatch();
         NetPacketRegistry::Get().SetHoldLimits(0, 0);
         ConnectionManager::Get().SetConnectionListener({});
         ConnectionManager::Get().SetTransport(nullptr);
@@ -674,7 +674,7 @@ private:
     ConnectionManager::Get().SetTransport(&transport);
     RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
     InitializeObjects();
-    RegisterHostDispatch();
+    RegisterGamePacketDispatch();
     GameEngine& engine = *gGameEngine;
     engine.SetAsNetworkClient();
     engine.SetGameLoading(false);
@@ -799,7 +799,7 @@ void BM_NetLevelLoad(benchmark::State& state)
         {
             bench::Level level(transport);
             GameEngine& engine = *gGameEngine;
-            RegisterHostDispatch();
+            RegisterGamePacketDispatch();
             NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
             ConnectionManager::Get().SetConnectionListener([&engine](const NetConnectionEvent& event) {
                 engine.HandleConnectionEvent(event);
@@ -845,7 +845,7 @@ void BM_NetLevelLoad(benchmark::State& state)
                 std::this_thread::sleep_until(tick);
             }
             shared->stop = true;
-            UnregisterHostDispatch();
+            UnregisterGamePacketDispatch();
             NetPacketRegistry::Get().SetHoldLimits(0, 0);
             ConnectionManager::Get().SetConnectionListener({});
         }

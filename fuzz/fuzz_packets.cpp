@@ -57,8 +57,8 @@
 #include "Game/network/PlayerRosterPackets.h"
 #include "Game/world/FixedItem.h"
 #include "fuzz/FuzzOptions.h"
-#include "host/HostDispatch.h"
-#include "host/HostReplication.h"
+#include "Game/network/GamePacketDispatch.h"
+#include "Game/network/SpawnReplication.h"
 
 using namespace GAME;
 
@@ -392,7 +392,7 @@ void StartServer()
 {
     ConnectionManager::Get().SetTransport(&gServerTransport);
     gGameEngine->SetAsNetworkServer();
-    RegisterHostDispatch();
+    RegisterGamePacketDispatch();
     ObjectManager& objects = ObjectManager::Get();
     auto* player = objects.CreateObjectFromFile<Player>(kServerPlayerRecord, kServerPlayerId);
     auto* merchant = objects.CreateObjectFromFile<NpcMerchant>("Records/Fuzz/Merchant.dbr", kMerchantId);
@@ -424,7 +424,7 @@ void StopServer()
     ConnectionManager::Get().ProcessIncoming();
     std::vector<ChatMessage> chat;
     gGameEngine->RemovePendingMessages(chat);
-    UnregisterHostDispatch();
+    UnregisterGamePacketDispatch();
     SetReaderHandlers();
     gGameEngine->SetAsNetworkStub();
     ConnectionManager::Get().SetTransport(nullptr);

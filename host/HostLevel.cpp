@@ -23,7 +23,6 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/world/MapMarkers.h"
 #include "host/HostBosses.h"
-#include "host/HostDispatch.h"
 #include "host/HostLevelUI.h"
 #include "host/HostNetwork.h"
 #include "host/HostSeed.h"
@@ -329,17 +328,11 @@ int HostLevel::Run(const HostOptions& options)
         return 1;
     const bool guest = networked && options.role == "client";
     InitializeObjects();
-    RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, options);
     HostLevelUI ui;
     engine.SetUI(&ui);
-    if (options.role == "server")
-        engine.SetAsNetworkServer();
-    else if (options.role == "client")
-        engine.SetAsNetworkClient();
-    else
-        engine.SetAsNetworkStub();
+    network.StartGame(engine, options.role);
     engine.SetGameLoading(false);
     HostLevelRun run(level);
     int result = 0;
@@ -377,7 +370,6 @@ int HostLevel::Run(const HostOptions& options)
     }
     network.Close();
     engine.SetUI(nullptr);
-    UnregisterHostDispatch();
     ShutdownObjects();
     std::printf("gamehost: game engine shut down\n");
     return result;

@@ -1,54 +1,32 @@
 #include "host/HostNetwork.h"
 
-#include <chrono>
 #include <cstdio>
 #include <functional>
-#include <thread>
 #include <vector>
 
 #include "Engine/ConnectionManager.h"
-#include "Engine/EnetTransport.h"
-#include "Engine/GameClock.h"
 #include "Engine/Localization.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/TextUtil.h"
-#include "Engine/World.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Npc.h"
 #include "Game/characters/Player.h"
-#include "Game/core/ActivityManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
-#include "Game/core/foundation/Filters.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/PlayerRosterPackets.h"
+#include "Game/network/SpawnReplication.h"
 #include "host/HostFight.h"
-#include "host/HostReplication.h"
 
 namespace GAME {
 
 namespace {
-
-// How long a client waits at most for the server to take it: the server takes it once
-// it has loaded its game, which a busy machine can make slow.
-constexpr int kConnectTimeoutMs = 60000;
-// A server waits this long for its first client before it plays alone, and once one has
-// connected, this long again at most for its player to join: only a client that hangs
-// meets the second limit, which keeps the server from waiting for ever. A client that
-// stops answering is dropped after kPeerTimeoutMaxMs.
-constexpr int kFirstClientWaitMs = 60000;
-constexpr uint32_t kPeerTimeoutMinMs = 1000;
-constexpr uint32_t kPeerTimeoutMaxMs = 3000;
-// A packet naming characters that have not arrived yet waits this many frames, or this
-// long, for them.
-constexpr int kHoldTries = 120;
-constexpr int kHoldMs = 3000;
 
 // A player's name as printed: a peer chose it, so it is printed without control characters.
 std::string PrintableName(const std::u16string& name)
@@ -133,20 +111,6 @@ void PrintBuffCommand(const unsigned char* data, size_t size)
                 command.level != 0 ? "taken" : "lost", actorId);
 }
 
-bool ParseAddress(const std::string& text, std::string& host, uint16_t& port)
-{
-    const size_t colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0)
-        return false;
-    host = text.substr(0, colon);
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str() + colon + 1, &end, 10);
-    if (colon + 1 == text.size() || *end != '\0' || value <= 0 || value > 65535)
-        return false;
-    port = static_cast<uint16_t>(value);
-    return true;
-}
-
 const char* KindText(const NetConnectionEvent& event)
 {
     switch (event.kind) {
@@ -172,82 +136,6 @@ void PrintRecord(const PlayerNetBasicInfo& record)
 
 }  // namespace
 
-// Passes everything to the network transport and watches what travels: a packet sent as it
-// goes, a packet received once it has been applied (what was dropped is never seen). Keeps
-// count of the roster's heartbeats that go out and come in, and the last all-players
-// heartbeat either way: what the server last told its clients of every player is what they
-// last heard. Prints the skills' results and spawns both ways, and the monsters' buffs as the server
-// sends them and a client applies them (a client's own removal of a buff that ran out
-// travels nowhere).
-class WatchedTransport : public NetTransport {
-public:
-    WatchedTransport(NetTransport& inner, bool serving) : m_inner(inner), m_serving(serving)
-    {
-        NetPacketRegistry::Get().SetAppliedObserver([this](NetPacket& packet, int) { Applied(packet); });
-    }
-    ~WatchedTransport() override { NetPacketRegistry::Get().SetAppliedObserver({}); }
-    WatchedTransport(const WatchedTransport&) = delete;
-    WatchedTransport& operator=(const WatchedTransport&) = delete;
-
-    void Service() override { m_inner.Service(); }
-    bool PollConnectionEvent(NetConnectionEvent& event) override { return m_inner.PollConnectionEvent(event); }
-    void Send(const NetDestination& to, const unsigned char* data, size_t size) override
-    {
-        // A client whose server has gone sends nothing: nothing travels.
-        if (!m_serving && !m_inner.IsConnected(ConnectionManager::kServerHost))
-            return;
-        Note(data, size, heartbeatsSent, m_serving);
-        m_inner.Send(to, data, size);
-    }
-    bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override
-    {
-        // The packet received before has been applied by now: what it changed is seen
-        // before the next one changes it again.
-        if (afterApplied)
-            afterApplied();
-        return m_inner.Receive(fromHost, bytes);
-    }
-    void Disconnect(int host, const std::string& reason) override { m_inner.Disconnect(host, reason); }
-    bool IsConnected(int host) const override { return m_inner.IsConnected(host); }
-    // The game took the client's player in: the transport's deadline for joining ends.
-    void ConfirmJoined(int host) override { m_inner.ConfirmJoined(host); }
-
-    std::function<void(const unsigned char*, size_t)> travelled;
-    std::function<void()> afterApplied;
-    int heartbeatsSent = 0;
-    int heartbeatsReceived = 0;
-    std::vector<unsigned char> lastAllPlayersHeartbeat;
-
-private:
-    // A received packet, as it was applied.
-    void Applied(NetPacket& packet)
-    {
-        if (const uint32_t size = packet.PrepareOutBuffer())
-            Note(packet.GetOutBuffer(), size, heartbeatsReceived, !m_serving);
-    }
-    void Note(const unsigned char* data, size_t size, int& count, bool fromServer)
-    {
-        NetPacketType type = 0;
-        if (!NetPacketRegistry::PeekType(data, size, type))
-            return;
-        if (type == AllPlayersHeartbeatPacket::kType)
-            lastAllPlayersHeartbeat.assign(data, data + size);
-        if (type == AllPlayersHeartbeatPacket::kType || type == SinglePlayerHeartbeatPacket::kType)
-            ++count;
-        if (type == SkillTargetResultConfigCmdPacket::kType)
-            PrintSkillResult(data, size);
-        if (type == SpawnObjectConfigCmdPacket::kType)
-            PrintSpawn(data, size);
-        if (type == CreateRemoveSkillBuffConfigCmdPacket::kType && fromServer)
-            PrintBuffCommand(data, size);
-        if (travelled)
-            travelled(data, size);
-    }
-
-    NetTransport& m_inner;
-    const bool m_serving;
-};
-
 HostNetwork::HostNetwork() = default;
 
 HostNetwork::~HostNetwork()
@@ -265,126 +153,122 @@ bool HostNetwork::Open(const HostOptions& options)
     std::string error;
     if (options.listenPort >= 0) {
         m_serving = true;
-        m_transport = EnetTransport::Listen(static_cast<uint16_t>(options.listenPort), error);
-        if (!m_transport) {
+        if (!m_session.Listen(options.listenPort, error)) {
             std::printf("gamehost: cannot listen on port %d: %s\n", options.listenPort, error.c_str());
             return false;
         }
-        std::printf("gamehost: listening on port %u\n", static_cast<unsigned>(m_transport->GetPort()));
-        m_transport->SetPeerTimeout(kPeerTimeoutMinMs, kPeerTimeoutMaxMs);
+        std::printf("gamehost: listening on port %u\n", static_cast<unsigned>(m_session.GetPort()));
     } else {
         std::string host;
         uint16_t port = 0;
-        if (!ParseAddress(options.connectTo, host, port)) {
+        if (!GameSession::ParseAddress(options.connectTo, host, port)) {
             std::printf("gamehost: \"%s\" is no HOST:PORT\n", options.connectTo.c_str());
             return false;
         }
-        m_transport = EnetTransport::Connect(host, port, kConnectTimeoutMs, error);
-        if (!m_transport) {
+        if (!m_session.Connect(options.connectTo, error)) {
             std::printf("gamehost: cannot join %s: %s\n", options.connectTo.c_str(), error.c_str());
             return false;
         }
-        std::printf("gamehost: joined %s as host %d\n", options.connectTo.c_str(), m_transport->GetLocalHost());
-        ConnectionManager::Get().SetLocalHostId(m_transport->GetLocalHost());
+        std::printf("gamehost: joined %s as host %d\n", options.connectTo.c_str(), m_session.GetLocalHost());
     }
     std::fflush(stdout);   // a script waiting for the port reads it now
-    m_watched = std::make_unique<WatchedTransport>(*m_transport, m_serving);
-    ConnectionManager::Get().SetTransport(m_watched.get());
     return true;
+}
+
+void HostNetwork::StartGame(GameEngine& engine, const std::string& role)
+{
+    if (!m_session.IsNetworked())
+        m_session.SetRole(role == "server"   ? GameSession::Role::Server
+                          : role == "client" ? GameSession::Role::Client
+                                             : GameSession::Role::Alone);
+    m_session.Start(engine);
 }
 
 void HostNetwork::Start(GameEngine& engine, uint32_t playerId)
 {
     m_engine = &engine;
     m_playerId = playerId;
-    NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
-    ConnectionManager::Get().SetConnectionListener([this](const NetConnectionEvent& event) { OnConnection(event); });
-    SetSpawnObservers([this](const SpawnReport& report) { OnSpawned(report); }, [this] { OnWorldArrived(); });
+    m_serving = m_session.GetRole() == GameSession::Role::Server;
+    GameSession::Observers observers;
+    observers.connection = [this](const NetConnectionEvent& event) { OnConnection(event); };
+    observers.characterSent = [](const Character& character) { PrintTravelled(character); };
+    observers.worldSent = [this](int host, int characters, int items) {
+        std::printf("frame %d: host %d was told of %d characters and %d items on the ground\n", m_frame, host,
+                    characters, items);
+    };
+    observers.connectionDone = [this](const NetConnectionEvent&) {
+        WatchRoster();
+        std::fflush(stdout);
+    };
+    observers.spawned = [this](const SpawnReport& report) { OnSpawned(report); };
+    observers.worldArrived = [this] {
+        std::printf("frame %d: the server's world arrived (%d characters)\n", m_frame, m_charactersArrived);
+    };
+    observers.playerSent = [](const Character& player) { PrintTravelled(player); };
+    observers.traffic = [this](const unsigned char* data, size_t size, bool sent) { Note(data, size, sent); };
+    observers.applied = [this] {
+        if (m_applied)
+            m_applied();
+    };
+    m_session.SetObservers(std::move(observers));
+    m_session.BeginPlay(playerId);
 }
 
 void HostNetwork::WatchTraffic(std::function<void(const unsigned char*, size_t)> packet,
                                std::function<void()> applied)
 {
-    if (!m_watched)
-        return;
-    m_watched->travelled = std::move(packet);
+    m_travelled = std::move(packet);
     if (!m_serving)
-        m_watched->afterApplied = std::move(applied);
+        m_applied = std::move(applied);
+}
+
+// Keeps count of the roster's heartbeats that go out and come in, and the last
+// all-players heartbeat either way. Prints the skills' results and spawns both ways, and
+// the monsters' buffs as the server sends them and a client applies them (a client's own
+// removal of a buff that ran out travels nowhere).
+void HostNetwork::Note(const unsigned char* data, size_t size, bool sent)
+{
+    const bool fromServer = sent ? m_serving : !m_serving;
+    NetPacketType type = 0;
+    if (!NetPacketRegistry::PeekType(data, size, type))
+        return;
+    if (type == AllPlayersHeartbeatPacket::kType)
+        m_lastAllPlayersHeartbeat.assign(data, data + size);
+    if (type == AllPlayersHeartbeatPacket::kType || type == SinglePlayerHeartbeatPacket::kType)
+        ++(sent ? m_heartbeatsSent : m_heartbeatsReceived);
+    if (type == SkillTargetResultConfigCmdPacket::kType)
+        PrintSkillResult(data, size);
+    if (type == SpawnObjectConfigCmdPacket::kType)
+        PrintSpawn(data, size);
+    if (type == CreateRemoveSkillBuffConfigCmdPacket::kType && fromServer)
+        PrintBuffCommand(data, size);
+    if (m_travelled)
+        m_travelled(data, size);
 }
 
 void HostNetwork::OnConnection(const NetConnectionEvent& event)
 {
     std::printf("frame %d: host %d %s%s%s\n", m_frame, event.host, KindText(event), event.reason.empty() ? "" : ": ",
                 event.reason.c_str());
-    m_engine->HandleConnectionEvent(event);
-    if (event.kind == NetConnectionEvent::ServerLost)
-        m_serverLostAt = GameClock::Get().GetRealTime();
-    m_clientJoined = m_clientJoined || event.kind == NetConnectionEvent::Joined;
-    if (event.kind == NetConnectionEvent::Joined && m_serving) {
-        int items = 0;
-        const int sent = SendWorldToHost(
-            event.host,
-            [this](const Character& character) {
-                PrintTravelled(character);
-                if (character.IsA<Monster>())
-                    m_sentMonsters[character.GetObjectId()] = {character.GetCurrentLife(),
-                                                               static_cast<int>(character.GetLifeState())};
-            },
-            [&items](const Item&) { ++items; });
-        std::printf("frame %d: host %d was told of %d characters and %d items on the ground\n", m_frame, event.host,
-                    sent, items);
-    }
-    WatchRoster();
-    std::fflush(stdout);
 }
 
-// First a client's connection, then its player in the roster: the client has started
-// its game by then, so it sees the server's from its first frame.
 void HostNetwork::WaitForFirstClient()
 {
     if (!m_serving)
         return;
-    const auto waitFor = [](const std::function<bool()>& done) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kFirstClientWaitMs);
-        while (!done() && std::chrono::steady_clock::now() < until) {
-            ConnectionManager::Get().ProcessIncoming();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return done();
-    };
-    if (!waitFor([this] { return m_clientJoined; })) {
+    switch (m_session.WaitForFirstClient()) {
+    case GameSession::FirstClient::Ready:
+        return;
+    case GameSession::FirstClient::NoClient:
         std::printf("gamehost: no client joined; the server plays alone\n");
         return;
-    }
-    const auto clientPlayerJoined = [this] {
-        const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer();
-        if (roster)
-            for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos())
-                if (PlayerHostId(record.playerId) != ConnectionManager::kServerHost)
-                    return true;
-        return false;
-    };
-    if (!waitFor(clientPlayerJoined)) {
+    case GameSession::FirstClient::NoPlayer:
         std::printf("gamehost: the client's player never joined; the server plays on\n");
         return;
-    }
-    // The client sends its player once the server's world has reached it: the first frame
-    // waits for that player to stand in the world, so the server's opening moves (a buff
-    // that reaches every friend near by) find it there however slow the client is.
-    const auto clientPlayerArrived = [this] {
-        const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer();
-        if (roster)
-            for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos()) {
-                if (PlayerHostId(record.playerId) == ConnectionManager::kServerHost)
-                    continue;
-                const auto* player = ObjectManager::Get().GetObject<Player>(record.playerId);
-                if (player && player->IsInWorld())
-                    return true;
-            }
-        return false;
-    };
-    if (!waitFor(clientPlayerArrived))
+    case GameSession::FirstClient::NotInWorld:
         std::printf("gamehost: the client's player never arrived in the world; the server plays on\n");
+        return;
+    }
 }
 
 void HostNetwork::OnSpawned(const SpawnReport& report)
@@ -400,23 +284,10 @@ void HostNetwork::OnSpawned(const SpawnReport& report)
         HostFight::AddPlayerSkills(*player);
 }
 
-// The server's world is here: this client's own player goes to every peer now.
-void HostNetwork::OnWorldArrived()
-{
-    std::printf("frame %d: the server's world arrived (%d characters)\n", m_frame, m_charactersArrived);
-    auto* player = ObjectManager::Get().GetObject<Player>(m_playerId);
-    if (!player)
-        return;
-    if (std::unique_ptr<SpawnPlayerPacket> packet = MakeSpawnPacket(*player)) {
-        PrintTravelled(*player);
-        ConnectionManager::Get().SendToServer(*packet);
-    }
-}
-
 void HostNetwork::BeforeFrame(int frame)
 {
     m_frame = frame;
-    if (!m_serving || m_invited || !m_engine->GetPlayerManagerServer())
+    if (!m_serving || m_invited || !m_engine || !m_engine->GetPlayerManagerServer())
         return;
     // The server's player invites the first client's player once the roster has it.
     for (const PlayerNetBasicInfo& record : m_engine->GetPlayerManagerServer()->GetPlayerInfos()) {
@@ -432,8 +303,7 @@ void HostNetwork::BeforeFrame(int frame)
 void HostNetwork::AfterFrame(int frame)
 {
     m_frame = frame;
-    if (m_serving)
-        SendChangedMonsters();
+    m_session.EndFrame();
     WatchRoster();
     std::fflush(stdout);
 }
@@ -443,7 +313,7 @@ void HostNetwork::AfterFrame(int frame)
 // server tells it, and both print the same.
 void HostNetwork::WatchRoster()
 {
-    const PlayerManagerClient* roster = m_engine->GetPlayerManagerClient();
+    const PlayerManagerClient* roster = m_engine ? m_engine->GetPlayerManagerClient() : nullptr;
     if (!roster)
         return;
     std::map<uint32_t, std::string> listed;
@@ -462,55 +332,13 @@ void HostNetwork::WatchRoster()
     m_rosterNames = std::move(listed);
 }
 
-void HostNetwork::SendChangedMonsters()
-{
-    bool anyClient = false;
-    for (int host = 1; host <= ConnectionManager::kMaxHost; ++host)
-        anyClient = anyClient || ConnectionManager::Get().IsClientConnected(host);
-    if (!anyClient)
-        return;
-    std::vector<Entity*> found;
-    World::Get().GetEntities(found, FilterGetSpawnObjects(), EntityList_All);
-    for (Entity* entity : found) {
-        auto* monster = DynamicCast<Monster>(entity);
-        // One made this frame goes out once its first update has filled its life and
-        // rolled its loot: sent before, its replica would carry neither.
-        if (!monster || !monster->HasHadInitialUpdate())
-            continue;
-        // A blow or a new life state goes out; the slow regeneration between blows each
-        // peer works out itself.
-        const std::pair<float, int> now{monster->GetCurrentLife(), static_cast<int>(monster->GetLifeState())};
-        auto [seen, added] = m_sentMonsters.try_emplace(monster->GetObjectId(), now);
-        const bool struck = now.first < seen->second.first;
-        const bool newState = now.second != seen->second.second;
-        seen->second = now;
-        if (!added && !struck && !newState)
-            continue;
-        if (std::unique_ptr<SpawnPlayerPacket> packet = MakeSpawnPacket(*monster)) {
-            PrintTravelled(*monster);
-            ConnectionManager::Get().SendToAllClients(*packet);
-        }
-    }
-}
-
-bool HostNetwork::ShouldStop() const
-{
-    if (!m_engine || !m_engine->HasLostServer())
-        return false;
-    if (GameClock::Get().GetRealTime() - m_serverLostAt >= kDrainMs)
-        return true;
-    const ActivityManager* activities = ActivityManager::Get();
-    return NetPacketRegistry::Get().GetHeldCount() == 0 && !(activities && activities->HasActivities());
-}
-
 void HostNetwork::PrintEnd() const
 {
-    if (!m_engine || !m_watched)
+    if (!m_engine || !m_session.IsNetworked())
         return;
-    std::printf("gamehost: heartbeats: %d sent, %d received\n", m_watched->heartbeatsSent,
-                m_watched->heartbeatsReceived);
+    std::printf("gamehost: heartbeats: %d sent, %d received\n", m_heartbeatsSent, m_heartbeatsReceived);
     AllPlayersHeartbeatPacket last;
-    const std::vector<unsigned char>& bytes = m_watched->lastAllPlayersHeartbeat;
+    const std::vector<unsigned char>& bytes = m_lastAllPlayersHeartbeat;
     if (!bytes.empty() && last.CopyInbound(bytes.data(), static_cast<int>(bytes.size())))
         for (const PlayerNetHeartbeatInfo& record : last.players) {
             const Vec3& at = record.position.GetRegionPosition();
@@ -528,15 +356,7 @@ void HostNetwork::PrintEnd() const
 
 void HostNetwork::Close()
 {
-    if (!m_transport && !m_engine)
-        return;
-    SetSpawnObservers({}, {});
-    NetPacketRegistry::Get().SetHoldLimits(0, 0);
-    ConnectionManager::Get().SetConnectionListener({});
-    if (ConnectionManager::Get().GetTransport() == m_watched.get())
-        ConnectionManager::Get().SetTransport(nullptr);
-    m_watched.reset();
-    m_transport.reset();
+    m_session.Stop();
     m_engine = nullptr;
 }
 

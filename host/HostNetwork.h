@@ -1,7 +1,7 @@
-// gamehost over the network: the server listens for clients, a client connects to it.
-// The server tells a joining client of every character it has, invites the client's
-// player into its player's party, and sends the monster again whenever its life or life
-// state changes; a client sends its own player once the server's world has arrived. Both
+// gamehost over the network, through the game's session (Game/network/GameSession.h):
+// the session listens or connects, tells a joining client of the world, sends a client's
+// player once the world arrived and the monsters again as they change. What this host
+// chooses: the server's player invites the first client's player into its party. Both
 // print what travels of the characters, of the skills' results and of the buffs the
 // monsters take and lose ("net:" lines, alike on both sides), who joins and leaves, and
 // the roster at the end. A client's image of the server's player knows the fight's skills.
@@ -14,13 +14,13 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "Game/network/GameSession.h"
 #include "host/HostSession.h"
 
 namespace GAME {
 
-class EnetTransport;
-class WatchedTransport;
 class GameEngine;
 struct NetConnectionEvent;
 struct SpawnReport;
@@ -34,10 +34,13 @@ public:
 
     // Whether the options ask for a network run.
     static bool Wanted(const HostOptions& options);
-    // Listens or connects as the options say, and makes the transport the connection
-    // manager's; a client takes the host number the server gave it. False (printed) when
-    // that fails.
+    // Listens or connects as the options say (before InitializeObjects); a client takes
+    // the host number the server gave it. False (printed) when that fails.
     bool Open(const HostOptions& options);
+    // The game's session: StartGame after InitializeObjects registers the packet handlers
+    // and sets the engine's role (`role`, the options' role, when there is no network).
+    GameSession& Session() { return m_session; }
+    void StartGame(GameEngine& engine, const std::string& role);
     // Once the game runs in its role: hears the connections and the received spawns.
     // `playerId` is this host's own player.
     void Start(GameEngine& engine, uint32_t playerId);
@@ -56,34 +59,33 @@ public:
     // while packets wait for objects they name (each for a bounded time) and while the
     // game's processes run (the end of the game with its dialog), at most kDrainMs of game
     // time after the loss.
-    bool ShouldStop() const;
-    static constexpr uint32_t kDrainMs = 30000;
+    bool ShouldStop() const { return m_session.ShouldStop(); }
     void PrintEnd() const;
-    // Leaves the network; the transport is gone afterwards.
+    // Leaves the network (the transport is gone afterwards) and removes the packet handlers.
     void Close();
 
 private:
     void OnConnection(const NetConnectionEvent& event);
     void OnSpawned(const SpawnReport& report);
-    void OnWorldArrived();
-    // Sends the monsters whose life or life state changed to every client.
-    void SendChangedMonsters();
+    // What travels: the heartbeats counted, the skills' results, spawns and buffs printed.
+    void Note(const unsigned char* data, size_t size, bool sent);
     // Prints each player who left the roster since the last look.
     void WatchRoster();
 
-    std::unique_ptr<EnetTransport> m_transport;
-    std::unique_ptr<WatchedTransport> m_watched;
+    GameSession m_session;
     GameEngine* m_engine = nullptr;
     uint32_t m_playerId = 0;
     int m_frame = 0;
     bool m_serving = false;
     bool m_invited = false;
-    bool m_clientJoined = false;
     int m_charactersArrived = 0;
-    // The game clock's real time when the server went away.
-    uint32_t m_serverLostAt = 0;
-    // What was last sent of each monster: its life and life state.
-    std::map<uint32_t, std::pair<float, int>> m_sentMonsters;
+    std::function<void(const unsigned char*, size_t)> m_travelled;
+    std::function<void()> m_applied;
+    int m_heartbeatsSent = 0;
+    int m_heartbeatsReceived = 0;
+    // The last all-players heartbeat either way: what the server last told its clients of
+    // every player is what they last heard.
+    std::vector<unsigned char> m_lastAllPlayersHeartbeat;
     // The roster's players after the last look, with their names.
     std::map<uint32_t, std::string> m_rosterNames;
 };

@@ -1,7 +1,6 @@
 // The session of gamehost: starts the game, gives it a console user interface, runs the
 // frames at a fixed step, prints what the game tells the user, and shuts it down.
 #include "host/HostSession.h"
-#include "host/HostDispatch.h"
 #include "host/HostFight.h"
 #include "host/HostFixedItems.h"
 #include "host/HostFixedItemsNet.h"
@@ -222,16 +221,6 @@ void PrintRoster(GameEngine& engine)
 constexpr int kNetworkFrameSleepMs = 4;
 constexpr int kGuestDistance = 4;
 
-void SelectRole(GameEngine& engine, const std::string& role)
-{
-    if (role == "server")
-        engine.SetAsNetworkServer();
-    else if (role == "client")
-        engine.SetAsNetworkClient();
-    else
-        engine.SetAsNetworkStub();
-}
-
 }  // namespace
 
 extern "C" int GameHostRun(const HostOptions* options)
@@ -272,13 +261,12 @@ extern "C" int GameHostRun(const HostOptions* options)
         return 1;
     }
     InitializeObjects();
-    RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, *options);
     ConsoleUI ui;
     engine.SetUI(&ui);
     gEngine->SetActiveCamera(&engine.GetCamera());
-    SelectRole(engine, options->role);
+    network.StartGame(engine, options->role);
     engine.SetGameLoading(false);
     std::printf("gamehost: game engine started (%s role, server side %s)\n", options->role.c_str(),
                 engine.IsServerOrSingle() ? "runs here" : "is remote");
@@ -288,7 +276,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     if (!options->loadPath.empty() && !LoadHostPlayer(options->loadPath)) {
         engine.SetUI(nullptr);
         gEngine->SetActiveCamera(nullptr);
-        UnregisterHostDispatch();
+        network.Close();
         ShutdownObjects();
         EventManager::Get().SetSendObserver(std::move(previousObserver));
         return 1;
@@ -470,7 +458,6 @@ extern "C" int GameHostRun(const HostOptions* options)
     network.Close();
     engine.SetUI(nullptr);
     gEngine->SetActiveCamera(nullptr);
-    UnregisterHostDispatch();
     ConnectionManager::Get().SetTransport(nullptr);
     ShutdownObjects();
     EventManager::Get().SetSendObserver(std::move(previousObserver));

@@ -25,7 +25,6 @@
 #include "Game/items/InventorySack.h"
 #include "Game/items/PlayerInventoryCtrl.h"
 #include "Game/quests/Quest.h"
-#include "host/HostDispatch.h"
 #include "host/HostFight.h"
 #include "host/HostFixedItems.h"
 #include "host/HostInput.h"
@@ -522,7 +521,6 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
     if (serving && !network.Open(options))
         return 1;
     InitializeObjects();
-    RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, options);
     int result = 1;
@@ -531,10 +529,7 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
         run.SetNetwork(serving ? &network : nullptr);
         engine.SetUI(&run.GetUI());
         gEngine->SetActiveCamera(&engine.GetCamera());
-        if (serving)
-            engine.SetAsNetworkServer();
-        else
-            engine.SetAsNetworkStub();
+        network.StartGame(engine);
         engine.SetGameLoading(false);
         if (!serving)
             ConnectionManager::Get().SetTransport(&run.GetTransport());
@@ -553,7 +548,6 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
         network.Close();
         engine.SetUI(nullptr);
         gEngine->SetActiveCamera(nullptr);
-        UnregisterHostDispatch();
         ConnectionManager::Get().SetTransport(nullptr);
         ShutdownObjects();
     }

@@ -28,7 +28,6 @@
 #include "Game/quests/Quest.h"
 #include "Game/quests/QuestRepository.h"
 #include "Game/world/FixedItemContainer.h"
-#include "host/HostDispatch.h"
 #include "host/HostFight.h"
 #include "host/HostFixedItems.h"
 #include "host/HostInput.h"
@@ -201,7 +200,7 @@ std::vector<std::string> HostWorldTally::WorldLines(const std::string& prefix) c
     return lines;
 }
 
-HostVillageNet::HostVillageNet() = default;
+HostVillageNet::HostVillageNet() : m_network(std::make_unique<HostNetwork>()) {}
 
 HostVillageNet::~HostVillageNet()
 {
@@ -210,13 +209,15 @@ HostVillageNet::~HostVillageNet()
 
 bool HostVillageNet::Open(const HostOptions& options)
 {
-    m_network = std::make_unique<HostNetwork>();
     m_clients = std::max(options.clients, 0);
     m_lateJoinFrame = options.lateJoinFrame;
     m_open = m_network->Open(options);
-    if (!m_open)
-        m_network.reset();
     return m_open;
+}
+
+void HostVillageNet::StartGame(GameEngine& engine)
+{
+    m_network->StartGame(engine, "single");
 }
 
 void HostVillageNet::Start(GameEngine& engine, uint32_t playerId)
@@ -303,14 +304,12 @@ void HostVillageNet::InviteClients(int frame)
 
 bool HostVillageNet::WaitUntil(const std::function<bool()>& done)
 {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kClientWaitMs);
-    CountJoins();
-    while (!done() && std::chrono::steady_clock::now() < until) {
-        ConnectionManager::Get().ProcessIncoming();
-        CountJoins();
-        Pause(kFrameSleepMs);
-    }
-    return done();
+    return m_network->Session().WaitUntil(
+        [this, &done] {
+            CountJoins();
+            return done();
+        },
+        kClientWaitMs);
 }
 
 bool HostVillageNet::WaitForJoins(int count)
@@ -379,9 +378,7 @@ void HostVillageNet::Finish(const std::string& level, bool finished)
 void HostVillageNet::Close()
 {
     m_tally.StopObserving();
-    if (m_network)
-        m_network->Close();
-    m_network.reset();
+    m_network->Close();
     m_open = false;
     m_engine = nullptr;
 }
@@ -515,7 +512,6 @@ int HostVillageNet::RunClient(const HostOptions& options, const HostLevel* beyon
     if (!network.Open(options))
         return 1;
     InitializeObjects();
-    RegisterHostDispatch();
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, options);
     int result = 1;
@@ -523,14 +519,13 @@ int HostVillageNet::RunClient(const HostOptions& options, const HostLevel* beyon
         HostLevelUI ui;
         engine.SetUI(&ui);
         gEngine->SetActiveCamera(&engine.GetCamera());
-        engine.SetAsNetworkClient();
+        network.StartGame(engine, "client");
         engine.SetGameLoading(false);
         HostVillageGuest guest(options, beyond);
         result = guest.Play(engine, network);
         network.Close();
         engine.SetUI(nullptr);
         gEngine->SetActiveCamera(nullptr);
-        UnregisterHostDispatch();
         ShutdownObjects();
     }
     std::printf("gamehost: game engine shut down\n");

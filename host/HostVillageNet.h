@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "Game/network/GamePacketDispatch.h"
 #include "host/HostEventTap.h"
 
 namespace GAME {
@@ -78,7 +79,7 @@ public:
     static constexpr int kClientWaitMs = 60000;
     // Each networked frame gives the other processes a moment.
     static constexpr int kFrameSleepMs = 4;
-    static constexpr const char* kWorldPrefix = "world: ";
+    static constexpr const char* kWorldPrefix = kServerSummaryPrefix;
     // What a client saw of the shared world itself, printed beside the server's summary.
     static constexpr const char* kSeenPrefix = "seen: ";
 
@@ -90,6 +91,9 @@ public:
     // The server listens as the options say; false (printed) when it cannot.
     bool Open(const HostOptions& options);
     bool IsOpen() const { return m_open; }
+    // After InitializeObjects: the game's packet handlers, and the engine's role (the
+    // server's when open, else alone).
+    void StartGame(GameEngine& engine);
     // The server's game runs with `playerId` its player: the clients are heard and waited for,
     // and their players are in its party before the first frame.
     void Start(GameEngine& engine, uint32_t playerId);

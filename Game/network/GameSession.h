@@ -8,15 +8,16 @@
 // A host uses it in this order:
 //   RecordDatabase::Get().SetDataRoot(dir);        // where the game's records lie
 //   GameSession session;
-//   session.Listen(port) / session.Connect("HOST:PORT");   // networked only; before
-//                                                  // InitializeObjects, so that a client's
-//                                                  // objects get ids of its own host number
+//   session.Listen(port, error) / session.Connect("HOST:PORT", error);
+//                                                  // networked only; before InitializeObjects,
+//                                                  // so that a client's objects get ids of
+//                                                  // its own host number
 //   InitializeObjects();                           // the library's entry: the game engine
-//   session.Start(*gGameEngine);                   // alone, server or client as opened
-//   ... make the player; session.SetPlayer(id) ...
-//   session.WaitForClient();                       // a server: optionally, for a first client
-//   while (running && !session.ShouldStop())
-//       session.RunFrame(stepMs);
+//   session.Start(*gGameEngine);                   // packet handlers; alone, server or client
+//   ... make the player ...
+//   session.BeginPlay(playerId);                   // hears connections and spawns
+//   session.WaitForFirstClient();                  // a server: optionally, for a first client
+//   for (each frame) { session.RunFrame(stepMs); if (session.ShouldStop()) break; }
 //   session.Stop();
 //   ShutdownObjects();
 #pragma once
@@ -24,8 +25,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace GAME {
 
@@ -45,8 +48,12 @@ public:
     struct Observers {
         // A host joined, left, timed out, was refused, or the server went away.
         std::function<void(const NetConnectionEvent&)> connection;
+        // ... after the game handled it (and a joining client was told of the world).
+        std::function<void(const NetConnectionEvent&)> connectionDone;
         // The server told a joining host of a character / an item on the ground, then of
         // how many of each in all.
+        // A server also sends a monster again whose life or life state changed (EndFrame):
+        // characterSent hears it.
         std::function<void(const Character&)> characterSent;
         std::function<void(const Item&)> itemSent;
         std::function<void(int host, int characters, int items)> worldSent;
@@ -78,39 +85,53 @@ public:
     // Connects to "HOST:PORT" and takes the host number the server gives. False with
     // `error` set on failure.
     bool Connect(const std::string& address, std::string& error);
+    // Splits "HOST:PORT"; false when it is not one.
+    static bool ParseAddress(const std::string& text, std::string& host, uint16_t& port);
+    // A host that plays the server's or a client's role without the network (its own
+    // transport set with the connection manager) says so before Start.
+    void SetRole(Role role) { m_role = role; }
     Role GetRole() const { return m_role; }
+    bool IsNetworked() const { return m_transport != nullptr; }
     uint16_t GetPort() const;
     int GetLocalHost() const;
 
     void SetObservers(Observers observers);
 
-    // After InitializeObjects: registers the game's packet handlers, sets the engine's
-    // network role (alone, server or client as opened) and hears the connections.
+    // After InitializeObjects: registers the game's packet handlers and sets the engine's
+    // network role (server or client as opened, else as SetRole said, else alone).
     void Start(GameEngine& engine);
-    // This host's own player: a client sends it to the server once the world arrived.
-    void SetPlayer(uint32_t playerId) { m_playerId = playerId; }
-    // A server waits (bounded) until a first client has connected; false on time-out.
-    bool WaitForClient(int timeoutMs = kConnectTimeoutMs);
-    // Services the transport for a moment without a game frame (while waiting).
-    void Poll();
+    // On the network, once the game runs with `playerId` this host's own player: hears the
+    // connections and the received spawns; packets naming objects not there yet wait
+    // (bounded) for them. A client sends this player once the server's world arrived.
+    void BeginPlay(uint32_t playerId);
+    // A server waits (each stage bounded) for its first client to connect, then for the
+    // client's player to join the roster, then for it to stand in the world.
+    enum class FirstClient { Ready, NoClient, NoPlayer, NotInWorld };
+    FirstClient WaitForFirstClient(int timeoutMs = kConnectTimeoutMs);
+    // Hears the transport until `done` holds or `timeoutMs` passed, without a game frame.
+    bool WaitUntil(const std::function<bool()>& done, int timeoutMs = kConnectTimeoutMs);
 
     // One frame of `ms`: the game engine's frame, then the engine's (what the peers sent
-    // is applied, the world's actors update).
+    // is applied, the world's actors update), then EndFrame.
     void RunFrame(int ms);
-    // The two halves of RunFrame, for a host that does its own work between them.
+    // The steps of RunFrame, for a host that does its own work between them.
     void UpdateGame(int ms);
     void UpdateWorld(int ms);
+    // A server sends every monster whose life or life state changed to every client.
+    void EndFrame();
 
     // A client whose server went away has applied what it sent, and what it started has
     // run (at most kDrainMs): the game should end.
     bool ShouldStop() const;
 
-    // Leaves the network and removes the packet handlers; before ShutdownObjects.
+    // Leaves the network (the transport is gone afterwards) and removes the packet
+    // handlers; before ShutdownObjects.
     void Stop();
 
 private:
     void OnConnection(const NetConnectionEvent& event);
     void OnWorldArrived();
+    void SendChangedMonsters();
 
     Role m_role = Role::Alone;
     std::unique_ptr<EnetTransport> m_transport;
@@ -119,6 +140,9 @@ private:
     uint32_t m_playerId = 0;
     bool m_clientJoined = false;
     bool m_started = false;
+    bool m_playing = false;
+    // What was last sent of each monster: its life and life state.
+    std::map<uint32_t, std::pair<float, int>> m_sentMonsters;
     uint32_t m_serverLostAt = 0;
     Observers m_observers;
 };

@@ -17,7 +17,7 @@
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/network/NetworkRegionLoader.h"
 #include "Game/world/FixedItem.h"
-#include "host/HostDispatch.h"
+#include "Game/network/GamePacketDispatch.h"
 #include "tests/network/GameWireFixture.h"
 #include "tests/network/PeerProcess.h"
 
@@ -37,13 +37,13 @@ protected:
     void SetUp() override
     {
         GameWireTest::SetUp();
-        RegisterHostDispatch();
+        RegisterGamePacketDispatch();
         RecordDatabase::Get().RegisterRecord(kSwordRecord, "Class,Item,\n");
         LocalizationManager::Instance().RegisterTags("tagMessageGameJoin=%s joined the game\n");
     }
     void TearDown() override
     {
-        UnregisterHostDispatch();
+        UnregisterGamePacketDispatch();
         ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
         GameWireTest::TearDown();
     }
@@ -589,7 +589,7 @@ TEST_F(DispatchTest, AloneOrWithoutTheTableNothingIsApplied)
     Receive(kClientHost, Gold(player->GetObjectId(), 250));
     EXPECT_TRUE(log.Contains("GiveGoldPacket from host 1 dropped: this game has no peers"));
     engine->SetAsNetworkClient();
-    UnregisterHostDispatch();
+    UnregisterGamePacketDispatch();
     Receive(ConnectionManager::kServerHost, Gold(player->GetObjectId(), 250));
     EXPECT_EQ(player->GetCurrentMoney(), 0u);
     EXPECT_TRUE(log.Contains("GiveGoldPacket from host 0 dropped: no handler"));

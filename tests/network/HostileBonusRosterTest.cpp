@@ -10,7 +10,7 @@
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/PlayerManagerSettings.h"
 #include "Game/items/Item.h"
-#include "host/HostDispatch.h"
+#include "Game/network/GamePacketDispatch.h"
 #include "tests/network/GameWireFixture.h"
 
 using namespace GAME;
@@ -25,7 +25,7 @@ protected:
     void SetUp() override
     {
         GameWireTest::SetUp();
-        RegisterHostDispatch();
+        RegisterGamePacketDispatch();
         RecordDatabase::Get().RegisterRecord("Records/Test/Gold.dbr", "Class,OneShot_Gold,\n");
         RecordDatabase::Get().RegisterRecord(kBonusSharingRecordName, "PassiveGold,amountOfGold*0.5,\n");
         engine->GetPlayerManagerServer()->LoadEquations();
@@ -44,7 +44,7 @@ protected:
     }
     void TearDown() override
     {
-        UnregisterHostDispatch();
+        UnregisterGamePacketDispatch();
         GameWireTest::TearDown();
     }
     void Receive(NetPacket&& packet) { Receive(packet); }

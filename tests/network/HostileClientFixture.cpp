@@ -56,7 +56,7 @@ std::string Number(float value)
 void HostileClientTest::SetUp()
 {
     EngineTest::SetUp();
-    RegisterHostDispatch();
+    RegisterGamePacketDispatch();
     RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
     LocalizationManager::Instance().Load();
     World::Get().AddRegion(kRegionId, "Arena");
@@ -75,7 +75,7 @@ void HostileClientTest::SetUp()
 void HostileClientTest::TearDown()
 {
     SetSpawnObservers({}, {});
-    UnregisterHostDispatch();
+    UnregisterGamePacketDispatch();
     ConnectionManager::Get().SetTransport(nullptr);
     ConnectionManager::Get().SetConnectionListener({});
     ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);

@@ -35,8 +35,8 @@
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/items/MarketServer.h"
 #include "core/EngineFixture.h"
-#include "host/HostDispatch.h"
-#include "host/HostReplication.h"
+#include "Game/network/GamePacketDispatch.h"
+#include "Game/network/SpawnReplication.h"
 #include "tests/network/PeerProcess.h"
 
 namespace GAME {

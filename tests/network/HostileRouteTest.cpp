@@ -5,7 +5,7 @@
 #include "Engine/NetDropLog.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Game/core/GameEngineServicesModule.h"
-#include "host/HostDispatch.h"
+#include "Game/network/GamePacketDispatch.h"
 #include "tests/network/GameWireFixture.h"
 
 namespace GAME {
@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         GameWireTest::SetUp();
-        RegisterHostDispatch();
+        RegisterGamePacketDispatch();
         engine->SetAsNetworkServer();
         MakeMainPlayer();
         for (uint32_t player : {kHostilePlayer, kBystanderPlayer}) {
@@ -35,7 +35,7 @@ protected:
     void TearDown() override
     {
         NetPacketRegistry::Get().SetAppliedObserver({});
-        UnregisterHostDispatch();
+        UnregisterGamePacketDispatch();
         GameWireTest::TearDown();
     }
     void Receive(int fromHost, const Bytes& bytes)

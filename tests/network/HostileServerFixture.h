@@ -8,7 +8,7 @@
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Player.h"
 #include "Game/network/PlayerRosterPackets.h"
-#include "host/HostDispatch.h"
+#include "Game/network/GamePacketDispatch.h"
 #include "tests/network/GameWireFixture.h"
 
 namespace GAME {
@@ -21,7 +21,7 @@ protected:
     void SetUp() override
     {
         GameWireTest::SetUp();
-        RegisterHostDispatch();
+        RegisterGamePacketDispatch();
         RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
         LogCapture quiet;   // the join's notices name sounds and texts these cases do not load
         engine->SetAsNetworkServer();
@@ -36,7 +36,7 @@ protected:
     }
     void TearDown() override
     {
-        UnregisterHostDispatch();
+        UnregisterGamePacketDispatch();
         GameWireTest::TearDown();
     }
     // The packet as the client sends it, handled at once.

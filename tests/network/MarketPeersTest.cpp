@@ -17,7 +17,7 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/items/MarketClient.h"
 #include "core/EngineFixture.h"
-#include "host/HostDispatch.h"
+#include "Game/network/GamePacketDispatch.h"
 #include "tests/network/PeerProcess.h"
 
 namespace GAME {
@@ -67,7 +67,7 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        RegisterHostDispatch();
+        RegisterGamePacketDispatch();
         RecordDatabase& records = RecordDatabase::Get();
         records.SetDataRoot(GAME_DATA_DIR);
         LocalizationManager::Instance().Load();
@@ -83,7 +83,7 @@ protected:
     }
     void TearDown() override
     {
-        UnregisterHostDispatch();
+        UnregisterGamePacketDispatch();
         ConnectionManager::Get().SetTransport(nullptr);
         ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
         LocalizationManager::Instance().Clear();

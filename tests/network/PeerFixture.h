@@ -9,7 +9,7 @@
 
 #include "Game/core/PartyManager.h"
 #include "Game/core/PlayerManagerServer.h"
-#include "host/HostDispatch.h"
+#include "Game/network/GamePacketDispatch.h"
 #include "tests/network/GameWireFixture.h"
 #include "tests/network/PeerProcess.h"
 
@@ -32,11 +32,11 @@ protected:
     void SetUp() override
     {
         GameWireTest::SetUp();
-        RegisterHostDispatch();
+        RegisterGamePacketDispatch();
     }
     void TearDown() override
     {
-        UnregisterHostDispatch();
+        UnregisterGamePacketDispatch();
         ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
         GameWireTest::TearDown();
     }

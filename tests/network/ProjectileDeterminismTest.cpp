@@ -12,7 +12,7 @@
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/SkillAttackKinds.h"
 #include "Game/skills/SkillManager.h"
-#include "host/HostDispatch.h"
+#include "Game/network/GamePacketDispatch.h"
 
 namespace GAME {
 
@@ -48,7 +48,7 @@ class ProjectileDeterminismTest : public EngineTest {
 protected:
     void TearDown() override
     {
-        UnregisterHostDispatch();
+        UnregisterGamePacketDispatch();
         ConnectionManager::Get().SetTransport(nullptr);
         ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
         EngineTest::TearDown();
@@ -161,7 +161,7 @@ TEST_F(ProjectileDeterminismTest, AReceivedCreationCommandReplaysTheSendersShot)
     SetUp();
     RecordingTransport clientTransport;
     ConnectionManager::Get().SetTransport(&clientTransport);
-    RegisterHostDispatch();
+    RegisterGamePacketDispatch();
     BuildScene();
     ConnectionManager::Get().SetLocalHostId(kClientHost);
     ASSERT_TRUE(ConnectionManager::Get().HandleIncoming(ConnectionManager::kServerHost, command.data(),

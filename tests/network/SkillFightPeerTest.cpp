@@ -22,7 +22,7 @@
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/SkillWeaponPool.h"
-#include "host/HostDispatch.h"
+#include "Game/network/GamePacketDispatch.h"
 #include "tests/network/PacketTestUtil.h"
 #include "tests/network/PeerProcess.h"
 
@@ -106,7 +106,7 @@ protected:
     void SetUp() override
     {
         CharacterWorldTest::SetUp();
-        RegisterHostDispatch();
+        RegisterGamePacketDispatch();
         RecordDatabase& records = RecordDatabase::Get();
         records.SetDataRoot(GAME_DATA_DIR);
         records.RegisterRecord("Records/Test/FightPlayer.dbr",
@@ -136,7 +136,7 @@ protected:
     }
     void TearDown() override
     {
-        UnregisterHostDispatch();
+        UnregisterGamePacketDispatch();
         ConnectionManager::Get().SetTransport(nullptr);
         ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
         CharacterWorldTest::TearDown();

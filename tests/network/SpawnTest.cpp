@@ -8,8 +8,8 @@
 #include "Game/items/Item.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
-#include "host/HostDispatch.h"
-#include "host/HostReplication.h"
+#include "Game/network/GamePacketDispatch.h"
+#include "Game/network/SpawnReplication.h"
 #include "tests/network/EngineKindsPacket.h"
 #include "tests/network/GameWireFixture.h"
 
@@ -26,14 +26,14 @@ protected:
     void SetUp() override
     {
         GameWireTest::SetUp();
-        RegisterHostDispatch();
+        RegisterGamePacketDispatch();
         RecordDatabase::Get().RegisterRecord(kPlayerRecord, "Class,Player,\n");
     }
     void TearDown() override
     {
         SetSpawnObservers({}, {});
         NetPacketRegistry::Get().SetHoldLimits(0, 0);
-        UnregisterHostDispatch();
+        UnregisterGamePacketDispatch();
         ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
         GameWireTest::TearDown();
     }

@@ -13,7 +13,7 @@
 #include "Game/items/Inventory.h"
 #include "Game/items/TradeManager.h"
 #include "core/EngineFixture.h"
-#include "host/HostDispatch.h"
+#include "Game/network/GamePacketDispatch.h"
 #include "tests/network/PeerProcess.h"
 
 namespace GAME {
@@ -40,7 +40,7 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        RegisterHostDispatch();
+        RegisterGamePacketDispatch();
         LocalizationManager::Instance().RegisterTags("SimpleStringFormat=%s\ntagTradeError03=%s wants to trade\n");
         auto& records = RecordDatabase::Get();
         records.SetDataRoot(GAME_DATA_DIR);
@@ -49,7 +49,7 @@ protected:
     }
     void TearDown() override
     {
-        UnregisterHostDispatch();
+        UnregisterGamePacketDispatch();
         ConnectionManager::Get().SetTransport(nullptr);
         ConnectionManager::Get().SetLocalHostId(ConnectionManager::kServerHost);
         Texture::ClearSizes();

@@ -1,4 +1,4 @@
-#include "host/HostDispatch.h"
+#include "Game/network/GamePacketDispatch.h"
 
 #include <cmath>
 #include <functional>
@@ -22,9 +22,8 @@
 #include "Game/network/ItemTradePackets.h"
 #include "Game/network/PlayerRosterPackets.h"
 #include "Game/network/QuestPackets.h"
+#include "Game/network/SpawnReplication.h"
 #include "Game/quests/QuestTargetedActions.h"
-#include "host/HostReplication.h"
-#include "host/HostVillageNet.h"
 
 namespace GAME {
 
@@ -124,7 +123,7 @@ void CleanMessage(RemoteMessagePacket& p, int)
 void CleanWMessage(RemoteWMessagePacket& p, int fromHost)
 {
     p.text = WithoutControlCharacters(p.text);
-    const std::u16string summary = LocalizationManager::ToWChar(HostVillageNet::kWorldPrefix);
+    const std::u16string summary = LocalizationManager::ToWChar(kServerSummaryPrefix);
     if (fromHost != ConnectionManager::kServerHost && p.text.rfind(summary, 0) == 0) {
         gEngine->Log(LOG_WARNING, "RemoteWMessagePacket from host %d emptied: only the server sends the world's summary",
                      fromHost);
@@ -448,7 +447,7 @@ std::vector<DispatchEntry> DispatchTable()
 
 }  // namespace
 
-void RegisterHostDispatch()
+void RegisterGamePacketDispatch()
 {
     for (DispatchEntry& entry : DispatchTable())
         NetPacketRegistry::Get().SetHandler(entry.type, std::move(entry.handler));
@@ -456,7 +455,7 @@ void RegisterHostDispatch()
     RegisterCharacterActionDispatch();
 }
 
-void UnregisterHostDispatch()
+void UnregisterGamePacketDispatch()
 {
     for (const DispatchEntry& entry : DispatchTable())
         NetPacketRegistry::Get().SetHandler(entry.type, {});

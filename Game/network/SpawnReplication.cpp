@@ -1,4 +1,4 @@
-#include "host/HostReplication.h"
+#include "Game/network/SpawnReplication.h"
 
 #include <vector>
 
@@ -67,7 +67,7 @@ bool ApplyCarriedImage(Character& character, SpawnPlayerPacket& packet)
 void Destroy(Object* object)
 {
     if (object)
-        ObjectManager::Get().DestroyObjectEx(object, "HostReplication", __LINE__);
+        ObjectManager::Get().DestroyObjectEx(object, "SpawnReplication", __LINE__);
 }
 
 // A character made here from a peer's spawn: driven by that peer, so the controller its

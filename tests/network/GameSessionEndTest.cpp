@@ -3,7 +3,7 @@
 #include "core/EngineFixture.h"
 #include "Engine/ConnectionManager.h"
 #include "Game/core/ActivityManager.h"
-#include "host/HostNetwork.h"
+#include "Game/network/GameSession.h"
 
 namespace GAME {
 namespace {
@@ -23,18 +23,19 @@ private:
     int m_left;
 };
 
-class HostNetworkEndTest : public EngineTest {
+class GameSessionEndTest : public EngineTest {
 protected:
     void SetUp() override
     {
         EngineTest::SetUp();
         ConnectionManager::Get().SetTransport(&transport);
-        engine->SetAsNetworkClient();
-        network.Start(*engine, 0);
+        network.SetRole(GameSession::Role::Client);
+        network.Start(*engine);
+        network.BeginPlay(0);
     }
     void TearDown() override
     {
-        network.Close();
+        network.Stop();
         ActivityManager::Get()->Clear();
         ConnectionManager::Get().SetTransport(nullptr);
         EngineTest::TearDown();
@@ -47,10 +48,10 @@ protected:
     }
 
     RecordingTransport transport;
-    HostNetwork network;
+    GameSession network;
 };
 
-TEST_F(HostNetworkEndTest, AClientPlaysOnAfterItsServerWentUntilWhatItStartedHasRun)
+TEST_F(GameSessionEndTest, AClientPlaysOnAfterItsServerWentUntilWhatItStartedHasRun)
 {
     Frame(100);
     EXPECT_FALSE(network.ShouldStop());
@@ -66,13 +67,13 @@ TEST_F(HostNetworkEndTest, AClientPlaysOnAfterItsServerWentUntilWhatItStartedHas
     EXPECT_FALSE(ActivityManager::Get()->HasActivities());
 }
 
-TEST_F(HostNetworkEndTest, AProcessThatNeverEndsHoldsTheClientForTheBoundedTimeOnly)
+TEST_F(GameSessionEndTest, AProcessThatNeverEndsHoldsTheClientForTheBoundedTimeOnly)
 {
     ActivityManager::Get()->InstallActivity(new CountedActivity(-1));
     transport.QueueEvent({NetConnectionEvent::ServerLost, 0, "the server closed the game"});
     Frame(100);
     EXPECT_FALSE(network.ShouldStop());
-    Frame(static_cast<int>(HostNetwork::kDrainMs) - 100);
+    Frame(static_cast<int>(GameSession::kDrainMs) - 100);
     EXPECT_FALSE(network.ShouldStop());
     Frame(100);
     EXPECT_TRUE(network.ShouldStop());

@@ -8,8 +8,12 @@ namespace GAME {
 
 // Sets the handlers with the engine's packet registry. Each handler looks the game engine
 // up when a packet arrives and drops the packet (logged) when there is none.
-void RegisterHostDispatch();
-// Removes every handler that RegisterHostDispatch set.
-void UnregisterHostDispatch();
+void RegisterGamePacketDispatch();
+// Removes every handler that RegisterGamePacketDispatch set.
+void UnregisterGamePacketDispatch();
+
+// A text message (RemoteWMessagePacket) starting so is the server's summary of the shared
+// world: a client's message that would pass for one is emptied on receipt.
+constexpr const char* kServerSummaryPrefix = "world: ";
 
 }  // namespace GAME
