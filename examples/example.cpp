@@ -1,0 +1,115 @@
+// A user's program over the game library: it starts the game engine on a data folder,
+// places a player of its own, plays some frames (alone, as a server, or as a client of
+// one) and prints how the player stands.
+//   example DATA_DIR [--serve PORT | --join HOST:PORT] [--frames N]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "Engine/LoadTable.h"
+#include "Engine/Localization.h"
+#include "Engine/ObjectManager.h"
+#include "Engine/World.h"
+#include "Game/ai/ControllerPlayer.h"
+#include "Game/characters/Player.h"
+#include "Game/core/GameEngine.h"
+#include "Game/core/PlayerManagerClient.h"
+#include "Game/network/GameSession.h"
+#include "Game/network/SpawnReplication.h"
+
+using namespace GAME;
+
+int main(int argc, char** argv)
+{
+    std::string mode, address;   // mode: "", "--serve" or "--join"
+    int frames = 40;
+    bool usable = argc >= 2;
+    for (int i = 2; usable && i < argc; i += 2) {
+        const std::string option = argv[i];
+        usable = i + 1 < argc;
+        if (usable && option == "--frames")
+            usable = (frames = std::atoi(argv[i + 1])) > 0;
+        else if (usable && (option == "--serve" || option == "--join") && mode.empty())
+            mode = option, address = argv[i + 1];
+        else
+            usable = false;
+    }
+    if (!usable) {
+        std::fprintf(stderr, "usage: example DATA_DIR [--serve PORT | --join HOST:PORT] [--frames N]\n");
+        return 2;
+    }
+    // The host supplies the data folder; records and texts are read from it.
+    RecordDatabase::Get().SetDataRoot(argv[1]);
+    LocalizationManager::Instance().Load();
+
+    GameSession session;
+    std::string error;
+    if ((mode == "--serve" && !session.Listen(std::atoi(address.c_str()), error)) ||
+        (mode == "--join" && !session.Connect(address, error))) {
+        std::fprintf(stderr, "example: %s\n", error.c_str());
+        return 1;
+    }
+    if (mode == "--serve") {   // at once, for whoever starts the clients
+        std::printf("example: listening on port %u\n", session.GetPort());
+        std::fflush(stdout);
+    }
+    GameSession::Observers observers;
+    observers.spawned = [](const SpawnReport& report) {
+        std::printf("example: a character (%u) arrived from %s\n", report.id, report.record.c_str());
+    };
+    session.SetObservers(std::move(observers));
+
+    // The library's entry: the game engine, in the role the session was opened for.
+    InitializeObjects();
+    GameEngine& engine = *gGameEngine;
+    session.Start(engine);
+    engine.SetGameLoading(false);
+
+    // The player, made from its record and standing in the world, played on this host.
+    World& world = World::Get();
+    Region* region = world.GetRegionById(1) ? world.GetRegionById(1) : world.AddRegion(1, "Arena");
+    auto* player = ObjectManager::Get().CreateObjectFromFile<Player>("Records/Creatures/ArenaPlayer.dbr");
+    int result = 0;
+    if (!player) {
+        std::fprintf(stderr, "example: no player record under %s\n", argv[1]);
+        result = 1;
+    } else {
+        const Vec3 start{0.0f, 0.0f, mode == "--join" ? 4.0f : 0.0f};
+        Coords place;
+        place.origin = start;
+        world.AddEntity(player, WorldCoords(region, place));
+        player->SetPathPosition(WorldVec3(region, start));
+        player->SetIsControllingCharacter(true);
+        player->SetPlayerName(mode == "--join" ? u"Guest" : u"Hero");
+        player->GetCharacterBio().InitialUpdate(*player);
+        player->GetCharacterBio().Update(*player, 0);   // life and mana from the record
+        engine.SetPlayer(player);
+        engine.GetPlayerManagerClient()->SetMainPlayer(player->GetObjectId());   // joins the roster
+        session.BeginPlay(player->GetObjectId());
+        if (mode == "--serve" && session.WaitForFirstClient() != GameSession::FirstClient::Ready) {
+            std::fprintf(stderr, "example: no client came\n");
+            result = 1;
+        }
+        int frame = 0;
+        for (; result == 0 && frame < frames && !session.ShouldStop(); ++frame) {
+            if (frame == 1) {   // once the player stands in the running game: a click ahead of it
+                uint32_t clicked = 0;   // nothing under the cursor
+                const bool moves = player->GetPlayerController()->HandleActionFromMouse(
+                    true, false, false, false, WorldVec3(region, Vec3{6.0f, 0.0f, start.z}), clicked);
+                std::printf("example: a click ahead of the player: %s\n", moves ? "it walks" : "no move");
+            }
+            session.RunFrame(50);
+            if (!mode.empty())   // the peers' packets travel between frames
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        const Vec3 at = player->GetPathPosition().GetRegionPosition();
+        std::printf("example: after %d frames the player stands at (%.1f, %.1f), life %.0f of %.0f, level %u, "
+                    "experience %u\n", frame, at.x, at.z, player->GetCurrentLife(), player->GetLifeLimit(),
+                    player->GetCharLevel(), player->GetExperiencePoints());
+    }
+    session.Stop();
+    ShutdownObjects();   // the library's exit
+    return result;
+}
