@@ -348,8 +348,8 @@ int HostLevel::Run(const HostOptions& options)
             // The player's script is the server's (or the single game's) to play.
             if (!guest)
                 run.BeforeFrame(frame);
-            engine.Update(options.stepMs);
-            gEngine->UpdateFrame(options.stepMs);
+            network.Session().UpdateGame(options.stepMs);
+            network.Session().UpdateWorld(options.stepMs);
             run.AfterFrame(frame);
             if (!networked)
                 continue;

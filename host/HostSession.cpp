@@ -151,7 +151,8 @@ constexpr int kInvitationFrame = 2;
 
 class Companion {
 public:
-    Companion(GameEngine& engine, RecordingTransport& transport) : m_engine(engine), m_transport(transport)
+    Companion(GameEngine& engine, GameSession& session, RecordingTransport& transport)
+        : m_engine(engine), m_session(session), m_transport(transport)
     {
         m_record.playerId = kCompanionId;
         m_record.playerName = u"Companion";
@@ -179,7 +180,7 @@ public:
             break;
         }
         }
-        ConnectionManager::Get().ProcessIncoming();
+        m_session.Poll();
     }
 
     // The companion invites the local player into the party it leads.
@@ -206,6 +207,7 @@ private:
     }
 
     GameEngine& m_engine;
+    GameSession& m_session;
     RecordingTransport& m_transport;
     PlayerNetBasicInfo m_record;
 };
@@ -295,7 +297,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     const bool scripted = !options->inputPath.empty() && input.Load(options->inputPath);
     fight.SetPlayerScripted(scripted);
     HostQuestGiver questGiver;
-    Companion companion(engine, transport);
+    Companion companion(engine, network.Session(), transport);
     const bool fighting =
         guest ? fight.StartGuest(u"Guest", Vec3{0.0f, 0.0f, static_cast<float>(kGuestDistance)}) : fight.Start();
     // The game is about to run: the characters read what they read at the start (the
@@ -369,13 +371,13 @@ extern "C" int GameHostRun(const HostOptions* options)
             companion.Invite();
         if (scripted && fighting)
             input.Apply(frame, fight.GetPlayerId());
-        engine.Update(options->stepMs);
+        network.Session().UpdateGame(options->stepMs);
         if (fighting)
             fight.Update(frame, options->stepMs);
         if (questGiving && !scripted)   // scripted clicks talk to the quest giver themselves
             questGiver.Update(frame);
         teleport.Update(frame, static_cast<long long>(frame - 1) * options->stepMs);
-        gEngine->UpdateFrame(options->stepMs);
+        network.Session().UpdateWorld(options->stepMs);
         // Characters that walked into each other this frame are pushed apart in view of
         // the camera, brought to where the player now stands.
         engine.GetCamera().Update();

@@ -40,6 +40,7 @@
 #include "host/HostSeed.h"
 #include "host/HostSession.h"
 #include "host/HostShrines.h"
+#include "Game/network/GameSession.h"
 #include "host/HostVillageNet.h"
 
 namespace GAME {
@@ -364,6 +365,8 @@ public:
     bool IsFinished() const { return m_finished; }
     // A server on the network hears its clients around each frame.
     void SetNetwork(HostVillageNet* network) { m_network = network; }
+    // The game's session runs the frames.
+    void SetSession(GameSession* session) { m_session = session; }
 
 private:
     Player* GetPlayer() const { return ObjectManager::Get().GetObject<Player>(m_playerId); }
@@ -377,12 +380,12 @@ private:
             m_input.Apply(frame, m_playerId);
         if (m_arrival)
             m_arrival->BeforeFrame(frame);
-        engine.Update(stepMs);
+        m_session->UpdateGame(stepMs);
         if (fresh)
             m_fight.Update(frame, stepMs);
         if (m_giving && !m_scripted)   // scripted clicks talk to the quest giver themselves
             m_questGiver.Update(frame);
-        gEngine->UpdateFrame(stepMs);
+        m_session->UpdateWorld(stepMs);
         // Characters that walked into each other are pushed apart in view of the camera.
         engine.GetCamera().Update();
         m_crowding.FixupCharacterCollisions(engine.GetCamera());
@@ -474,6 +477,7 @@ private:
     InterpenetrationManager m_crowding;
     std::unique_ptr<HostLevelArrival> m_arrival;
     HostVillageNet* m_network = nullptr;
+    GameSession* m_session = nullptr;
 };
 
 }  // namespace
@@ -527,6 +531,7 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
     {
         HostVillageRun run(village, beyond, options, progress);
         run.SetNetwork(serving ? &network : nullptr);
+        run.SetSession(&network.Session());
         engine.SetUI(&run.GetUI());
         gEngine->SetActiveCamera(&engine.GetCamera());
         network.StartGame(engine);

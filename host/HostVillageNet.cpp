@@ -215,6 +215,11 @@ bool HostVillageNet::Open(const HostOptions& options)
     return m_open;
 }
 
+GameSession& HostVillageNet::Session()
+{
+    return m_network->Session();
+}
+
 void HostVillageNet::StartGame(GameEngine& engine)
 {
     m_network->StartGame(engine, "single");
@@ -370,7 +375,7 @@ void HostVillageNet::Finish(const std::string& level, bool finished)
             m_engine->DisplayWMessageRemote(id, true, LocalizationManager::ToWChar(std::to_string(n) + " " + lines[n]));
         m_engine->DisplayWMessageRemote(id, true, end);
     }
-    ConnectionManager::Get().ProcessIncoming();
+    m_network->Session().Poll();
     m_network->PrintEnd();
     std::fflush(stdout);
 }
@@ -426,9 +431,9 @@ public:
             network.BeforeFrame(m_frame);
             if (scripted)
                 m_input.Apply(m_frame, playerId);
-            engine.Update(m_options.stepMs);
+            network.Session().UpdateGame(m_options.stepMs);
             m_fight.Update(m_frame, m_options.stepMs);
-            gEngine->UpdateFrame(m_options.stepMs);
+            network.Session().UpdateWorld(m_options.stepMs);
             engine.GetCamera().Update();
             m_crowding.FixupCharacterCollisions(engine.GetCamera());
             m_fight.AfterFrame(m_frame);

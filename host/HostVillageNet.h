@@ -23,6 +23,7 @@
 namespace GAME {
 
 class GameEngine;
+class GameSession;
 class HostLevel;
 class HostNetwork;
 class Name;
@@ -94,6 +95,7 @@ public:
     // After InitializeObjects: the game's packet handlers, and the engine's role (the
     // server's when open, else alone).
     void StartGame(GameEngine& engine);
+    GameSession& Session();
     // The server's game runs with `playerId` its player: the clients are heard and waited for,
     // and their players are in its party before the first frame.
     void Start(GameEngine& engine, uint32_t playerId);

@@ -287,6 +287,11 @@ GameSession::FirstClient GameSession::WaitForFirstClient(int timeoutMs)
     return FirstClient::Ready;
 }
 
+void GameSession::Poll()
+{
+    ConnectionManager::Get().ProcessIncoming();
+}
+
 void GameSession::RunFrame(int ms)
 {
     UpdateGame(ms);

@@ -110,6 +110,8 @@ public:
     FirstClient WaitForFirstClient(int timeoutMs = kConnectTimeoutMs);
     // Hears the transport until `done` holds or `timeoutMs` passed, without a game frame.
     bool WaitUntil(const std::function<bool()>& done, int timeoutMs = kConnectTimeoutMs);
+    // Applies what the peers sent by now, without a game frame.
+    void Poll();
 
     // One frame of `ms`: the game engine's frame, then the engine's (what the peers sent
     // is applied, the world's actors update), then EndFrame.
