@@ -57,7 +57,7 @@ public:
     // The server went away and the client has applied what it sent: the client ends its
     // game. What came before the server's goodbye is all here by then; the client plays on
     // while packets wait for objects they name (each for a bounded time) and while the
-    // game's processes run (the end of the game with its dialog), at most kDrainMs of game
+    // game's processes run (the end of the game with its dialog), at most GameSession::kDrainMs of game
     // time after the loss.
     bool ShouldStop() const { return m_session.ShouldStop(); }
     void PrintEnd() const;
