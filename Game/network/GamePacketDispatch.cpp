@@ -420,7 +420,7 @@ std::vector<DispatchEntry> TeleportAndLoaderEntries()
     };
 }
 
-// Characters made on every peer: their own checks of who may spawn what (HostReplication.h).
+// Characters made on every peer: their own checks of who may spawn what (SpawnReplication.h).
 std::vector<DispatchEntry> SpawnEntries()
 {
     return {
