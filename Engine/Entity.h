@@ -157,7 +157,7 @@ public:
     // more. A channel played again from inside a callback goes on with the new animation
     // at the next step; an entity that leaves the world in a callback raises nothing more.
     static constexpr int kMaxWrapsPerStep = 8;
-    void AdvanceAnimations(int elapsedMs);
+    virtual void AdvanceAnimations(int elapsedMs);
     // The body's motion from the animation on channel 0: the entity's forward (third)
     // axis scaled to the animation's motion speed x the speed and multiplier it is played
     // with; zero when nothing moves.
@@ -289,7 +289,7 @@ public:
 
     // The animation step of an entity (Entity::AdvanceAnimations), with the dissolve of
     // the actor's mesh run by the same time first.
-    void AdvanceAnimations(int elapsedMs);
+    void AdvanceAnimations(int elapsedMs) override;
 
     // The engine frame (Engine::GetFrameCount) in which the actor was last drawn: the
     // world's walk counts every actor in the world as drawn. 0 before that.

@@ -328,12 +328,8 @@ void World::UpdateActors(int elapsedMs)
         }
         if (stillHere())
             entity->UpdateSelf(elapsedMs);
-        if (stillHere()) {
-            if (actor)
-                actor->AdvanceAnimations(elapsedMs);
-            else
-                entity->AdvanceAnimations(elapsedMs);
-        }
+        if (stillHere())
+            entity->AdvanceAnimations(elapsedMs);
         if (actor && stillHere())
             actor->PreAnimationUpdate(elapsedMs);
         if (stillHere())

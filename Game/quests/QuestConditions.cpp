@@ -421,10 +421,7 @@ void CharacterCompletionCondition::OnGenericEntityInitialUpdate(const GameEvent_
 {
     if (!RecordMatches(m_record, event.objectName))
         return;
-    std::vector<uint32_t> made;
-    if (const Proxy* proxy = ObjectManager::Get().GetObject<Proxy>(event.objectId))
-        proxy->GetPrimaryObjects(made);
-    Track(made);
+    Track(Proxy::PrimaryObjectsOf(event.objectId));
 }
 
 void CharacterCompletionCondition::OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message)

@@ -749,10 +749,7 @@ void Action_FireSkill::OnCreatureInitialUpdate(const GameEvent_CreatureInitialUp
 
 void Action_FireSkill::OnGenericEntityInitialUpdate(const GameEvent_GenericEntityInitialUpdate& event)
 {
-    std::vector<uint32_t> made;
-    if (const Proxy* proxy = ObjectManager::Get().GetObject<Proxy>(event.objectId))
-        proxy->GetPrimaryObjects(made);
-    Route(event.objectName, made);
+    Route(event.objectName, Proxy::PrimaryObjectsOf(event.objectId));
 }
 
 void Action_FireSkill::OnGenericEntityInitialUpdate_Net(const QuestNetMsg_ProxySpawn& message)

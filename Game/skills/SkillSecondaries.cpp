@@ -525,14 +525,9 @@ void SkillSecondary_PetModifier::ActivateNow(Character& user, unsigned targetId,
 {
     const unsigned level = GetCurrentLevel();
     if (level != 0 && !m_petSkillName.empty()) {
-        const ObjectManager& objects = ObjectManager::Get();
-        for (uint32_t id : targets) {
-            Character* target = LiveCharacter(id);
-            if (!target)
-                continue;
-            if (Skill* skill = objects.GetObject<Skill>(target->GetSkillManager().FindSkillId(m_petSkillName)))
-                skill->IncrementSkillLevel(level);
-        }
+        for (uint32_t id : targets)
+            if (Character* target = LiveCharacter(id))
+                target->AddToSkillLevel(m_petSkillName, level);
     }
     ActivateSecondarySkills(user, targetId, targets, point);
 }

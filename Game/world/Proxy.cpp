@@ -440,6 +440,14 @@ void Proxy::GetPrimaryObjects(std::vector<uint32_t>& out) const
         out.insert(out.end(), m_pool->GetObjects().begin(), m_pool->GetObjects().end());
 }
 
+std::vector<uint32_t> Proxy::PrimaryObjectsOf(uint32_t proxyId)
+{
+    std::vector<uint32_t> made;
+    if (const Proxy* proxy = ObjectManager::Get().GetObject<Proxy>(proxyId))
+        proxy->GetPrimaryObjects(made);
+    return made;
+}
+
 void Proxy::GetAccessoryObjects(std::vector<uint32_t>& out) const
 {
     CriticalSectionLock lock(m_lock);

@@ -53,6 +53,8 @@ public:
     bool IsSpent() const;
 
     void GetPrimaryObjects(std::vector<uint32_t>& out) const;
+    // The primary objects of the proxy with this id; none when the id names no proxy.
+    static std::vector<uint32_t> PrimaryObjectsOf(uint32_t proxyId);
     void GetAccessoryObjects(std::vector<uint32_t>& out) const;
     void GetPlacedObjects(std::vector<uint32_t>& out) const;
 
