@@ -15,8 +15,7 @@
 #include "Game/skills/SkillManager.h"
 #include "Game/world/FixedItemShrine.h"
 #include "Game/world/MapMarkers.h"
-#include "Game/world/StrategicMovementRespawnShrine.h"
-#include "Game/world/StrategicMovementTeleportShrine.h"
+#include "Game/world/StrategicMovementBase.h"
 
 namespace GAME {
 
@@ -140,12 +139,8 @@ void AppendEntityMapData(const Entity& entity, std::vector<MinimapGameNugget>& o
         area->AppendDetailMapData(out);
         return;
     }
-    if (const auto* respawn = DynamicCast<StrategicMovementRespawnShrine>(&entity)) {
-        respawn->AppendDetailMapData(out);
-        return;
-    }
-    if (const auto* teleport = DynamicCast<StrategicMovementTeleportShrine>(&entity)) {
-        teleport->AppendDetailMapData(out);
+    if (const auto* point = DynamicCast<StrategicMovementBase>(&entity)) {
+        point->AppendDetailMapData(out);
         return;
     }
     MinimapSink sink;

@@ -89,6 +89,8 @@ public:
     SoundPak* GetDormantToActiveSound() const { return FindSound(m_dormantToActiveSound); }
     SoundPak* GetActiveSound() const { return FindSound(m_activeSound); }
     size_t GetPathObstacleCount() const { return m_pathObstacles.size(); }
+    // The point's entries on the detail map: none here; the shrines give theirs.
+    virtual void AppendDetailMapData(std::vector<MinimapGameNugget>& /*out*/) const {}
 
 protected:
     // One detail-map entry of that kind: the point's name, position and facing.

@@ -32,7 +32,7 @@ public:
     // shrine's own frame after the point's update.
     virtual void Update(int elapsedMs);
     // One entry of its kind with its name, position and facing.
-    void AppendDetailMapData(std::vector<MinimapGameNugget>& out) const;
+    void AppendDetailMapData(std::vector<MinimapGameNugget>& out) const override;
 
     float GetHealthAbsolute() const { return m_healthAbsolute; }
     float GetHealthPercent() const { return m_healthPercent; }

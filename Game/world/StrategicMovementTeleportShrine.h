@@ -29,7 +29,7 @@ public:
     // ("GameEvent_ActivateTeleportMenu"); another player's use does nothing here.
     void RequestToUse(uint32_t actorId) override;
     // One entry of its kind with its name, position and facing.
-    void AppendDetailMapData(std::vector<MinimapGameNugget>& out) const;
+    void AppendDetailMapData(std::vector<MinimapGameNugget>& out) const override;
 
 protected:
     StrategicMovementBaseState DetermineStateFromPlayer() const override;
