@@ -3,6 +3,7 @@
 #include <enet/enet.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <mutex>
@@ -169,10 +170,13 @@ std::unique_ptr<EnetTransport> EnetTransport::Listen(uint16_t port, std::string&
         error = "ENet could not be initialised";
         return nullptr;
     }
+    errno = 0;
     ENetHost* host = CreateHost(true, port);
     if (!host) {
+        // The socket's reason (the port in use, or not ours to take).
+        const int reason = errno;
         ReleaseEnet();
-        error = "cannot listen on port " + std::to_string(port);
+        error = reason != 0 ? std::strerror(reason) : "the port cannot be bound";
         return nullptr;
     }
     return std::unique_ptr<EnetTransport>(new EnetTransport(host, ConnectionManager::kServerHost));
@@ -347,13 +351,12 @@ void EnetTransport::DropUnjoined(int host, const char* why)
     m_joined[host] = false;
 }
 
-int EnetTransport::LongestUnjoined() const
+int EnetTransport::FreeHost() const
 {
-    int longest = -1;
     for (int host = 1; host <= kMaxClients; ++host)
-        if (m_peers[host] && !m_admitted[host] && (longest < 0 || m_connectedAt[host] < m_connectedAt[longest]))
-            longest = host;
-    return longest;
+        if (!m_peers[host])
+            return host;
+    return -1;
 }
 
 int EnetTransport::InterceptDatagram(ENetHost* host, ENetEvent*)
@@ -427,14 +430,16 @@ void EnetTransport::HandleConnect(ENetPeer* peer)
             ApplyTimeout(peer);
         return;
     }
-    int host = 1;
-    while (host <= kMaxClients && m_peers[host])
-        ++host;
-    // Every number taken: a connection that has not joined makes room, so that those that
-    // never join cannot keep a client out.
-    if (host > kMaxClients && (host = LongestUnjoined()) > 0)
-        DropUnjoined(host, "a newcomer needs its host number");
-    if (host <= 0 || host > kMaxClients) {
+    // Every number taken: a connection past its deadline for joining makes room (it would go
+    // at the end of this service anyway), so that those that never join or never play
+    // cannot keep a client out. One still inside its deadline may be an honest client
+    // still joining: it keeps its number, and the newcomer is refused.
+    int host = FreeHost();
+    if (host < 0) {
+        ExpireJoins();
+        host = FreeHost();
+    }
+    if (host < 0) {
         LogNetDrop("EnetTransport: a connection", -1, "server full (from %s)", PeerName(peer).c_str());
         enet_peer_disconnect(peer, kServerFull);
         m_inbox.PushEvent({NetConnectionEvent::Refused, -1, "server full"});

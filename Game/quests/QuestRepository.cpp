@@ -10,10 +10,12 @@
 #include <iterator>
 #include <sys/stat.h>
 
+#include "Engine/ConnectionManager.h"
 #include "Engine/Crc32.h"
 #include "Engine/Engine.h"
 #include "Engine/IOStreamReadWrite.h"
 #include "Engine/LoadTable.h"
+#include "Engine/NetDropLog.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Trigger.h"
 #include "Engine/World.h"
@@ -572,8 +574,9 @@ bool QuestRepository::MaySend(uint32_t packetSender, bool isConditionSet, const 
                             (words[0] == QuestNetMsg::kConversationStart || words[0] == QuestNetMsg::kRequestData) &&
                             words[2] == packetSender;
     if (!clientKind)
-        gEngine->Log(LOG_WARNING, "QuestRepository: player %08x may not send this quest %s, dropped", packetSender,
-                     isConditionSet ? "condition set" : "message");
+        LogNetDrop("QuestMessagePacket", ConnectionManager::HostOfPlayer(packetSender),
+                   "player %08x may not send this quest %s", packetSender,
+                   isConditionSet ? "condition set" : "message");
     return clientKind;
 }
 
@@ -608,8 +611,9 @@ void QuestRepository::RecvNetMsg(const QuestNetMsg& message)
     TriggerCondition* condition = message.id.IsNone() ? nullptr : FindCondition(message.id);
     const bool needsCondition = kind <= QuestNetMsg::kKillCreatureHerd;
     if (needsCondition && !ConditionMatchesKind(kind, condition)) {
-        gEngine->Log(LOG_WARNING, "QuestRepository: a message of kind %u names condition %08x, which is not one of its kind here, dropped",
-                     kind, message.id.packed);
+        LogNetDrop("QuestMessagePacket", ConnectionManager::HostOfPlayer(message.sender),
+                   "a message of kind %u names condition %08x, which is not one of its kind here", kind,
+                   message.id.packed);
         return;
     }
     const uint32_t local = GetLocalPlayerId();
@@ -634,7 +638,10 @@ void QuestRepository::RecvNetMsg(const QuestNetMsg& message)
     case QuestNetMsg::kConversationStart:
         if (isLocal || (inGame && !partner))
             return;
-        static_cast<Condition_ConversationStart*>(condition)->Satisfy(local, false, true);
+        if (!static_cast<Condition_ConversationStart*>(condition)->SatisfyByPartner(sender))
+            NetDropLog::Note("QuestMessagePacket", ConnectionManager::HostOfPlayer(sender), "conversation not seen",
+                             "a conversation start waits until the server sees its player begin that conversation",
+                             "held");
         return;
     case QuestNetMsg::kProxySpawn:
         if (!isLocal)
@@ -1019,19 +1026,26 @@ void QuestRepository::StreamQuestProperties(const std::string& directory, ReadWr
     }
 }
 
-void QuestRepository::LoadQuestState(const std::string& directory, const std::string& fileName)
+bool QuestRepository::LoadQuestState(const std::string& directory, const std::string& fileName)
 {
     WaitDone();
     StreamQuestProperties(directory, ReadWrite::Read);
+    // A quest whose state file is there but was dropped did not read.
+    bool read = true;
+    for (const std::unique_ptr<Quest>& quest : m_quests)
+        if (IsBadQuest(quest->GetHandle()) && FileExists(GetQuestStatePath(directory, *quest)))
+            read = false;
     const std::string path = directory + "/" + fileName;
     if (fileName.empty() || !FileExists(path)) {
         RebuildActiveTriggers();
-        return;
+        return read;
     }
     IOStreamRead stream(path);
     StreamProperties(stream);
-    if (stream.Failed())
-        gEngine->Log(LOG_ERROR, "QuestRepository: the quest main file \"%s\" does not read, ignored", path.c_str());
+    if (!stream.Failed())
+        return read;
+    gEngine->Log(LOG_ERROR, "QuestRepository: the quest main file \"%s\" does not read, ignored", path.c_str());
+    return false;
 }
 
 std::vector<QuestSaveFile> QuestRepository::PrepareSave(const std::string& directory, const std::string& fileName)

@@ -208,7 +208,9 @@ public:
     void StreamQuestState(IOStream* stream, Quest& quest);
     enum class ReadWrite { Read, Write };
     void StreamQuestProperties(const std::string& directory, ReadWrite direction);
-    void LoadQuestState(const std::string& directory, const std::string& fileName);
+    // Reads the saved state; false (logged) when the main file, or the state file of a quest,
+    // is there but does not read: what did not read is left as a fresh game has it.
+    bool LoadQuestState(const std::string& directory, const std::string& fileName);
     void SaveQuestState(const std::string& directory, const std::string& fileName, bool inBackground);
     // Returns once no save handed to the thread is pending.
     void WaitDone();

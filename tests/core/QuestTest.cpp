@@ -471,7 +471,7 @@ TEST_F(QuestTest, StateFilesRoundTripAndAChangedQuestIsDropped)
 
     quests->Reset();
     quest = LoadQuest();
-    quests->LoadQuestState(save, "quests.sav");
+    EXPECT_TRUE(quests->LoadQuestState(save, "quests.sav"));
     EXPECT_TRUE(quest->GetQuestStepAtIndx(0)->GetTriggerOfIdx(0)->m_fired);
     EXPECT_FALSE(quest->GetQuestStepAtIndx(0)->GetTriggerOfIdx(1)->m_fired);
     ASSERT_EQ(quests->GetFiredTriggers().size(), 1u);
@@ -483,11 +483,21 @@ TEST_F(QuestTest, StateFilesRoundTripAndAChangedQuestIsDropped)
     WriteQuest(kQuestFile, build, "The Hunt, again");
     quest = LoadQuest();
     EventCapture events;
-    quests->LoadQuestState(save, "quests.sav");
+    EXPECT_FALSE(quests->LoadQuestState(save, "quests.sav"));
     EXPECT_FALSE(quest->GetQuestStepAtIndx(0)->GetTriggerOfIdx(0)->m_fired);
     EXPECT_TRUE(quests->GetFiredTriggers().empty());
     EXPECT_TRUE(quests->IsBadQuest(quest->GetHandle()));
     EXPECT_EQ(events.Count("GameEvent_QuestUpdate"), 1u);
+
+    // A main file cut short is refused as a whole; one that is not there is a fresh game.
+    quests->Reset();
+    WriteQuest(kQuestFile, build);
+    quest = LoadQuest();
+    std::filesystem::resize_file(save + "/quests.sav", 7);
+    EXPECT_FALSE(quests->LoadQuestState(save, "quests.sav"));
+    EXPECT_TRUE(quests->GetFiredTriggers().empty());
+    std::filesystem::remove(save + "/quests.sav");
+    EXPECT_TRUE(quests->LoadQuestState(save, "quests.sav"));
 }
 
 TEST_F(QuestTest, BackgroundSavesAreWaitedForAndSurviveAReset)
