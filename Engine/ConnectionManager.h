@@ -64,8 +64,8 @@ public:
     // Whether that host is connected now; a host that was disconnected is not, even
     // while bytes it sent before are still waiting.
     virtual bool IsConnected(int host) const = 0;
-    // The game took the host's player in: the host has joined the game, and no deadline
-    // for joining applies to it any more.
+    // The game took the host's player in and it plays (its heartbeat arrived): the host has
+    // joined the game, and no deadline for joining applies to it any more.
     virtual void ConfirmJoined(int) {}
 };
 
@@ -166,7 +166,7 @@ public:
     void Disconnect(int host, const std::string& reason);
     // A client host (1 to 15) that is connected now; false without a transport.
     bool IsClientConnected(int host) const;
-    // A server's: the client host's player is in the game (its join is complete).
+    // A server's: the client host's player is in the game and plays (its join is complete).
     void ConfirmJoined(int host);
 
     // Decodes and dispatches one received packet; false when it was dropped.

@@ -6,10 +6,12 @@
 // transport message; the client joins by answering with that number, and the server
 // welcomes it. Only then does the game on either side hear of the other (the server's
 // Joined event, the end of Connect), and only then do game packets pass. A connection that
-// has not joined within the join deadline (10 s unless set) is dropped, and one that
-// still has not joined gives its host number up to a newcomer when every number is taken:
-// connections that never join cannot keep a client out. A client that finds every number
-// held by clients that joined is turned away with "server full". A client reaches only the
+// does not join the game and play within the join deadline (10 s unless set: the game
+// confirms it, ConfirmJoined, once the client's player is in and beats) is dropped, the
+// game hearing that it left if it had heard of it: connections that never join, or whose
+// player never plays, cannot keep a client out for longer than that. A client that finds
+// every number held, by clients that play or by connections still inside their deadline
+// (an honest client may be joining), is turned away with "server full". A client reaches only the
 // server: whatever it sends goes there, and the game on the server passes on what is meant
 // for another client.
 //
@@ -85,7 +87,7 @@ public:
     // program whose peers cannot answer while it closes (they are serviced by the same
     // thread) gives a short one.
     void SetGoodbyeWait(int maximumMs) { m_goodbyeWaitMs = maximumMs; }
-    // How long a server gives a new connection to join (10 s unless set).
+    // How long a server gives a new connection to join the game and play (10 s unless set).
     void SetJoinDeadline(int maximumMs) { m_joinDeadlineMs = maximumMs; }
     // The clock the join deadline is measured on (the steady clock unless set).
     void SetClock(Clock clock);
@@ -103,10 +105,10 @@ private:
     void SendTransportMessage(_ENetPeer* peer, const unsigned char* data, size_t size);
     // The server's: drops the connections past their join deadline.
     void ExpireJoins();
-    // Drops a connection that has not joined; the game never heard of it.
+    // Drops a connection that has not joined; the game hears that it left if it heard of it.
     void DropUnjoined(int host, const char* why);
-    // The connection that has waited longest without joining; -1 when every one joined.
-    int LongestUnjoined() const;
+    // The lowest host number no connection holds; -1 when every one is held.
+    int FreeHost() const;
     // Services the host, waiting at most `waitMs` for the first event.
     void ServiceFor(uint32_t waitMs);
     // A peer's time-outs before and while a pause of this host is added to them.
@@ -130,9 +132,10 @@ private:
     // server, in slot 0.
     _ENetPeer* m_peers[ConnectionManager::kMaxHost + 1] = {};
     // On the server: which clients joined the transport (the game hears of them), which of
-    // those the game took in (their player is in the game), and since when each waits. The
-    // join deadline runs until the game takes the client in: a connection that only
-    // shakes hands holds a host number as surely as one that never does.
+    // those the game confirmed (their player is in the game and plays), and since when each
+    // waits. The join deadline runs until the game confirms the client: a connection that
+    // only shakes hands, or only sends its player, holds a host number as surely as one
+    // that never does.
     bool m_joined[ConnectionManager::kMaxHost + 1] = {};
     bool m_admitted[ConnectionManager::kMaxHost + 1] = {};
     int64_t m_connectedAt[ConnectionManager::kMaxHost + 1] = {};

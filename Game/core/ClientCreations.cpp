@@ -146,6 +146,21 @@ const char* RefuseClientEntity(int host, uint32_t player, const std::string& rec
     return nullptr;
 }
 
+const char* RefuseClientPortal(int host, uint32_t player, uint32_t owner, uint32_t portalId)
+{
+    HostQuotas* quotas = QuotasOf(host);
+    if (!quotas)
+        return "it is no client's";
+    if (player == 0)
+        return "the host has no player in the game";
+    if (owner != player)
+        return "it opens a portal for another than its player";
+    if (quotas->entities.Room() == 0)
+        return "the host has as many entities as it may keep";
+    quotas->entities.Count(portalId);
+    return nullptr;
+}
+
 const char* RefuseClientSkillObjects(int host, const std::vector<uint32_t>& ids)
 {
     HostQuotas* quotas = QuotasOf(host);

@@ -1,8 +1,8 @@
 // What the server creates for a client: only what that client's own play makes, and no
 // more of it than a bounded number of live objects per host.
 //
-// A client's play makes items (its own drops, what it buys or gets for its own player)
-// and, through its skills, projectiles and pets. An entity a client asks for is made only
+// A client's play makes items (its own drops, what it buys or gets for its own player),
+// its player's own portal and, through its skills, projectiles and pets. An entity a client asks for is made only
 // from a record one of its player's skills makes at the skill's present level (the
 // projectile it fires, the pet it summons), of the class that skill makes (a projectile, a
 // monster). Every host has a quota of live objects of each kind made for it, which the
@@ -31,6 +31,13 @@ const char* RefuseClientItem(int host, uint32_t itemId);
 // record `record` made under `objectId`, which then counts towards its quota; otherwise
 // why not.
 const char* RefuseClientEntity(int host, uint32_t player, const std::string& record, uint32_t objectId);
+
+// Null when host `host`, whose player in the game is `player`, may have a portal opened
+// for `owner` under `portalId`, which then counts towards its quota of entities; otherwise
+// why not. A player opens its own portal only: the game keeps one per owner, so the next
+// replaces it (and the replaced one closes and goes), and a host's live portals are
+// bounded with its other entities.
+const char* RefuseClientPortal(int host, uint32_t player, uint32_t owner, uint32_t portalId);
 
 // Null when host `host` may have its skill's projectiles or pets made under `ids` (each
 // the host's own), which then count towards its quota of entities; otherwise why not.

@@ -2,6 +2,9 @@
 // or object it concerns. An id that no longer resolves makes an operation do nothing.
 #include "Game/core/GameEngineInboundInterface.h"
 
+#include <optional>
+
+#include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
@@ -9,6 +12,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineServicesModule.h"
 #include "Game/core/PartyManager.h"
+#include "Game/core/NetworkRoute.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/foundation/LocalizedText.h"
@@ -16,6 +20,7 @@
 #include "Game/items/MarketServer.h"
 #include "Game/items/TradeManager.h"
 #include "Game/quests/DialogManager.h"
+#include "Game/quests/QuestNetMsg.h"
 #include "Game/quests/QuestRepository.h"
 #include "Game/world/FixedItem.h"
 
@@ -196,10 +201,15 @@ void GameEngineInboundInterface::HandleQuestMessagePacket(uint32_t sender, bool 
     QuestRepository* quests = QuestRepository::Get();
     if (!quests->MaySend(sender, isConditionSet, message))
         return;
-    if (isConditionSet)
+    if (isConditionSet) {
         quests->RecvConditionSet(message);
-    else
-        quests->RecvNetMsg(message);
+        return;
+    }
+    // The quest data asked for goes to the asker alone: every other machine has it.
+    std::optional<NetAnswerScope> answer;
+    if (!message.empty() && message[0] == QuestNetMsg::kRequestData)
+        answer.emplace(NetOperation::HandleQuestMessagePacket, ConnectionManager::HostOfPlayer(sender));
+    quests->RecvNetMsg(message);
 }
 
 // ---- Party and balance -------------------------------------------------------------------

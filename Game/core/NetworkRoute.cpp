@@ -11,6 +11,8 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/PartyManager.h"
 #include "Game/core/PlayerManagerClient.h"
+#include "Game/network/QuestPackets.h"
+#include "Game/quests/QuestNetMsg.h"
 
 namespace GAME {
 
@@ -47,7 +49,7 @@ constexpr std::array<RouteEntry, static_cast<size_t>(Count)> kRoutes{{
     {GiveGoldToPlayer, ToPlayer, Server, None},
     {CreateItem, ToPeers, Either, Creation},
     {CreateEntity, ToPeers, Either, Creation},
-    {CreateFixedItemTeleport, ToPlayer, Either, OwnIds},
+    {CreateFixedItemTeleport, ToPlayer, Either, Creation},
     {DestroyFixedItemTeleport, ToPeers, Either, OwnIds},
     {StoC_AllPlayersHeartbeat, ToPeers, Server, None},
     {CtoS_SinglePlayerHeartbeat, ToServer, Client, OwnIds},
@@ -106,14 +108,14 @@ static_assert(RoutesAreConsistent(), "one route per operation, in the order of N
 // The requests that make the host answer, work for the asker at once or pass a line on to
 // every other client, and how often a client may ask each: a burst at once, then so many a
 // second. Honest play asks each a few times a minute (a merchant's stock as its shop opens,
-// a purchase a click, a chat line as it is typed); a client past its budget is refused
-// until it has waited.
+// a purchase a click, a chat line as it is typed, a portal as its player opens one); a
+// client past its budget is refused until it has waited.
 struct AnsweredRequest {
     NetOperation request;
     ConnectionManager::RequestRate rate;
 };
 constexpr ConnectionManager::RequestRate kRequestRate{32, 16};
-constexpr std::array<AnsweredRequest, 8> kAnsweredRequests{{
+constexpr std::array<AnsweredRequest, 10> kAnsweredRequests{{
     {C2S_MarketUpdateRequest, kRequestRate},
     {C2S_MarketPurchaseRequest, kRequestRate},
     {C2S_MarketSellBack, kRequestRate},
@@ -122,7 +124,25 @@ constexpr std::array<AnsweredRequest, 8> kAnsweredRequests{{
     {CtoS_StartTeleport, kRequestRate},
     {CtoS_InitiateServerRespawnLoader, kRequestRate},
     {HandleChatMessage, kRequestRate},
+    {CreateFixedItemTeleport, kRequestRate},
+    {DestroyFixedItemTeleport, kRequestRate},
 }};
+
+// A quest message that asks the host for the quest data (the conditions satisfied on other
+// machines and the proxies' spawns, each answer many packets) is a request of its own among
+// the quest messages, which otherwise tell every machine of a quest step: the host answers
+// it to the asker alone (NetAnswerScope), passes it on to nobody, and counts it against a
+// budget of its own. A client asks once as it joins.
+constexpr ConnectionManager::RequestRate kQuestDataRate{4, 1};
+constexpr unsigned kQuestDataBudget = static_cast<unsigned>(Count);   // a budget no operation has
+
+bool AsksForQuestData(NetOperation operation, NetPacket& packet)
+{
+    if (operation != HandleQuestMessagePacket)
+        return false;
+    const auto* quest = DynamicCast<QuestMessagePacket>(&packet);
+    return quest && !quest->isConditionSet && !quest->data.empty() && quest->data[0] == QuestNetMsg::kRequestData;
+}
 
 // What the host sends while it applies a client's request and is that client's alone,
 // though the same operation sent of the host's own accord goes to everyone: a market's
@@ -135,15 +155,20 @@ constexpr std::array<Answer, 1> kAnswers{{
     {C2S_MarketUpdateRequest, S2C_MarketUpdate},
 }};
 
-// The client request the host is applying now, if any (see NetRequestScope).
+// The client request the host is applying now, if any (see NetRequestScope), and the
+// operation that answers it to the requester alone where the request named it itself
+// (NetAnswerScope).
 struct Answering {
     NetOperation request = Count;
     int requester = -1;
+    NetOperation answer = Count;
 };
 thread_local Answering tAnswering;
 
 bool IsAnswerToRequester(NetOperation operation)
 {
+    if (tAnswering.answer == operation)
+        return tAnswering.requester > ConnectionManager::kServerHost;
     for (const Answer& answer : kAnswers)
         if (answer.request == tAnswering.request && answer.answer == operation)
             return tAnswering.requester > ConnectionManager::kServerHost;
@@ -283,15 +308,26 @@ bool MakesAllowedPartyChange(const NetPacket& packet, int fromHost, const NetCla
     return DropReceivedFormatted(packet, fromHost, "its player may not move player %u to party %u", player, party);
 }
 
-// A client's item or entity is its own, one its play makes, and within its quota.
+// A client's item, entity or portal is its own, one its play makes, and within its quota.
+// A portal's claim names its owner, then the portal.
 bool CreatesWhatItsPlayMakes(NetOperation operation, const NetPacket& packet, int fromHost, const NetClaim& claim)
 {
     if (!SpeaksForOwnIds(packet, fromHost, claim))
         return false;
     const uint32_t objectId = claim.ids.front();
-    const char* refusal = operation == CreateEntity
-                              ? RefuseClientEntity(fromHost, PlayerOfHost(fromHost), claim.record, objectId)
-                              : RefuseClientItem(fromHost, objectId);
+    const char* refusal = nullptr;
+    switch (operation) {
+    case CreateEntity:
+        refusal = RefuseClientEntity(fromHost, PlayerOfHost(fromHost), claim.record, objectId);
+        break;
+    case CreateFixedItemTeleport:
+        refusal = claim.ids.size() != 2 ? "it names no portal and owner"
+                                        : RefuseClientPortal(fromHost, PlayerOfHost(fromHost), claim.ids[0], claim.ids[1]);
+        break;
+    default:
+        refusal = RefuseClientItem(fromHost, objectId);
+        break;
+    }
     return refusal ? Drop(packet, fromHost, refusal) : true;
 }
 
@@ -314,10 +350,13 @@ bool SaysOnlyItsOwn(NetOperation operation, const NetPacket& packet, int fromHos
     return false;
 }
 
-// A client's request within its budget (kAnsweredRequests); any other operation is not
-// counted.
-bool AsksWithinItsBudget(NetOperation operation, const NetPacket& packet, int fromHost)
+// A client's request within its budget (kAnsweredRequests, and the quest data's); any other
+// operation is not counted.
+bool AsksWithinItsBudget(NetOperation operation, bool asksForQuestData, const NetPacket& packet, int fromHost)
 {
+    if (asksForQuestData)
+        return ConnectionManager::Get().TakeRequest(fromHost, kQuestDataBudget, kQuestDataRate) ||
+               Drop(packet, fromHost, "it asks for the quest data more than once a second");
     for (const AnsweredRequest& request : kAnsweredRequests)
         if (request.request == operation &&
             !ConnectionManager::Get().TakeRequest(fromHost, static_cast<unsigned>(operation), request.rate))
@@ -334,13 +373,17 @@ bool AdmitOnServer(NetOperation operation, NetPacket& packet, int fromHost, cons
         return Drop(packet, fromHost, "the host is not a connected client");
     if (SenderOf(operation) == Server)
         return Drop(packet, fromHost, "only the server sends it");
-    if (!SaysOnlyItsOwn(operation, packet, fromHost, claim) || !AsksWithinItsBudget(operation, packet, fromHost))
+    const bool asksForQuestData = AsksForQuestData(operation, packet);
+    if (!SaysOnlyItsOwn(operation, packet, fromHost, claim) ||
+        !AsksWithinItsBudget(operation, asksForQuestData, packet, fromHost))
         return false;
     if (operation == InvitePlayerToParty)   // a join answers only an invitation seen here
         gGameEngine->GetPartyManager()->NoteInvitation(claim.addressee, claim.ids.front());
     NetRoute route = RouteOf(operation);
     if (route == ToPlayer && claim.addressee == 0)
         route = ToPeers;
+    if (asksForQuestData)
+        route = ToServer;   // the host answers it; no other client has anything to do with it
     switch (route) {
     case ToServer:
         return true;
@@ -388,14 +431,25 @@ bool DropReceivedFormatted(const NetPacket& packet, int fromHost, const char* re
 }
 
 NetRequestScope::NetRequestScope(NetOperation request, int fromHost)
-    : m_outerRequest(tAnswering.request), m_outerRequester(tAnswering.requester)
+    : m_outerRequest(tAnswering.request), m_outerRequester(tAnswering.requester), m_outerAnswer(tAnswering.answer)
 {
-    tAnswering = {request, fromHost};
+    tAnswering = {request, fromHost, Count};
 }
 
 NetRequestScope::~NetRequestScope()
 {
-    tAnswering = {m_outerRequest, m_outerRequester};
+    tAnswering = {m_outerRequest, m_outerRequester, m_outerAnswer};
+}
+
+NetAnswerScope::NetAnswerScope(NetOperation answer, int requester)
+    : m_outerRequest(tAnswering.request), m_outerRequester(tAnswering.requester), m_outerAnswer(tAnswering.answer)
+{
+    tAnswering = {m_outerRequest, requester, answer};
+}
+
+NetAnswerScope::~NetAnswerScope()
+{
+    tAnswering = {m_outerRequest, m_outerRequester, m_outerAnswer};
 }
 
 NetRoute RouteOf(NetOperation operation)

@@ -16,11 +16,11 @@
 // only for what is the client's own: every id it names as the sender's (its player, its
 // heartbeat, its answer, the objects it made) carries the client's host number in its top
 // four bits, a host joins the game with one player, a party change is one the client's
-// player may make, an item or entity it has made is one its play makes, within its host's
-// quota (ClientCreations.h), and a chat line comes from a host whose player is in the game.
-// Requests that make the host answer are limited per host to a few a second, and while the
-// host applies one, what answers it goes to the asker alone where the game's rules do not
-// tell everyone. A client applies only what the server sends. Whatever fails is dropped and
+// player may make, an item, entity or portal it has made is one its play makes, within its
+// host's quota (ClientCreations.h), and a chat line comes from a host whose player is in
+// the game. Requests that make the host answer or pass a line on to every client are
+// limited per host to a few a second, and while the host applies one, what answers it goes
+// to the asker alone where the game's rules do not tell everyone. A client applies only what the server sends. Whatever fails is dropped and
 // logged with the sender through the drop log (NetDropLog.h: one line per host, packet and
 // reason a second, with the count).
 #pragma once
@@ -47,7 +47,8 @@ enum class NetSpeaker : uint8_t {
     PartyChange,   // the claimed player and party make a change the sender's player may make
     InGame,        // the sender's player is in the game (a chat line goes under its name)
     Creation,      // as OwnIds, and what it creates is what the sender's play makes, within
-                   // the host's quota of live objects (ClientCreations.h)
+                   // the host's quota of live objects (ClientCreations.h); a portal is its
+                   // player's own
 };
 
 // Every operation that sends a packet: the 36 of the network interface in their order,
@@ -123,7 +124,8 @@ void SendOperation(NetOperation operation, NetPacket& packet, uint32_t addressee
 // What a received packet says of itself. `ids` are what a client's packet speaks for
 // (OwnIds), or for a party change the player and then the party; `addressee` is the
 // player a ToPlayer operation is for (0: every machine); `record` the record a creation
-// makes its object from (Creation: the object's id comes first in `ids`).
+// makes its object from (Creation: the object's id comes first in `ids`; a portal's
+// owner comes first, then the portal).
 struct NetClaim {
     std::vector<uint32_t> ids;
     uint32_t addressee = 0;
@@ -152,6 +154,23 @@ public:
 private:
     NetOperation m_outerRequest;
     int m_outerRequester;
+    NetOperation m_outerAnswer;
+};
+
+// Made on the host around its answer to a request that an operation carries among messages
+// of other kinds (a quest message asking for the quest data, which other quest messages
+// are not): what the host sends of `answer` meanwhile goes to host `requester` alone.
+class NetAnswerScope {
+public:
+    NetAnswerScope(NetOperation answer, int requester);
+    ~NetAnswerScope();
+    NetAnswerScope(const NetAnswerScope&) = delete;
+    NetAnswerScope& operator=(const NetAnswerScope&) = delete;
+
+private:
+    NetOperation m_outerRequest;
+    int m_outerRequester;
+    NetOperation m_outerAnswer;
 };
 
 // Decides what this machine does with a received operation. Drops (logged with the

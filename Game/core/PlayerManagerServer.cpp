@@ -97,9 +97,6 @@ void PlayerManagerServer::HandleNewPlayer(const PlayerNetBasicInfo& player)
     }
     m_players.push_back(newcomer);
     m_playerInfos.push_back(player);
-    // The client's join is complete: the transport's deadline for it ends.
-    if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server)
-        ConnectionManager::Get().ConfirmJoined(ConnectionManager::HostOfPlayer(newcomer));
     PlayerNetBasicInfo& record = m_playerInfos.back();
     record.life = std::min(record.life, record.maxLife);
     const uint32_t party = record.partyId;
@@ -177,6 +174,10 @@ void PlayerManagerServer::HandlePlayerHeartbeatInbound(const PlayerNetHeartbeatI
         record = heartbeat;
         record.partyId = party;
         record.life = std::min(record.life, record.maxLife);
+        // A client whose player is in the game and beats plays: the transport's deadline for
+        // its join ends. Until then its player alone does not keep its host number.
+        if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server)
+            ConnectionManager::Get().ConfirmJoined(ConnectionManager::HostOfPlayer(record.playerId));
     }
 }
 

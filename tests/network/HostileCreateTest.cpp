@@ -4,6 +4,8 @@
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
+#include "Game/network/QuestPackets.h"
+#include "Game/quests/QuestNetMsg.h"
 #include "Game/characters/Monster.h"
 #include "Game/skills/Skill_MonsterGenerator.h"
 #include "Game/skills/SkillManager.h"
@@ -165,6 +167,76 @@ TEST_F(HostileCreateTest, ItsGeneratorsCreaturesAreCheckedAndTheServersCountAgai
         gEngine->UpdateFrame(16);
     EXPECT_NE(ObjectManager::Get().GetObject<Monster>(skill->GetFirstCreature()), nullptr);
     EXPECT_NE(ObjectManager::Get().GetObject<Monster>(skill->GetSecondCreature()), nullptr);
+}
+
+// A client opens a portal for its own player only; the next replaces it and the replaced
+// one goes; portals count towards its quota of entities, and a flood of them is refused
+// past the request budget.
+TEST_F(HostileCreateTest, APortalIsItsPlayersOwnOneAtATimeWithinTheQuota)
+{
+    constexpr uint32_t kFirstId = HostileCreateTest::kFirstId + 0x18000;   // ids no other case uses
+    LogCapture log;
+    ObjectManager& objects = ObjectManager::Get();
+    auto portal = [&](uint32_t owner, uint32_t id) {
+        CreateItemTeleportPacket packet;
+        packet.coords = Here();
+        packet.owner = owner;
+        packet.objectId = id;
+        Send(packet);
+        return objects.GetObject(id);
+    };
+    EXPECT_EQ(portal(kClientPlayer + 7, kFirstId), nullptr);   // for an owner of its host's that is not its player
+    EXPECT_EQ(engine->GetTeleportInfo(kFirstId), nullptr);
+    uint32_t id = kFirstId + 1;
+    for (; id < kFirstId + 40; ++id)
+        portal(kClientPlayer, id);
+    const std::string dropped = "CreateItemTeleportPacket from host 1 dropped: ";
+    EXPECT_TRUE(log.Contains(dropped + "it opens a portal for another than its player"));
+    EXPECT_TRUE(log.Contains(dropped + "it asks more than 16 times a second"));
+    ASSERT_EQ(engine->GetTeleportInfoList().size(), 1u);
+    const uint32_t kept = engine->GetTeleportInfoList().front().portalId;
+    EXPECT_LT(kept, kFirstId + 40);
+    for (int frame = 0; frame < 30; ++frame)
+        gEngine->UpdateFrame(250);
+    for (uint32_t gone = kFirstId + 1; gone < kept; ++gone)
+        EXPECT_EQ(objects.GetObject(gone), nullptr) << gone;
+    EXPECT_NE(objects.GetObject(kept), nullptr);
+
+    // A host with as many entities as it may keep opens no portal.
+    const uint32_t fireball = client->GetSkillReferenceNumber(client->GetSkillManager().FindSkillId(kFireballSkill));
+    for (size_t i = 0; i < kMaxLiveClientEntities; ++i, ++id) {
+        CreateProjectileConfigCmd command(kClientPlayer, fireball, 0, Here(), 0, WorldVec3(), id, 1, 1);
+        const std::unique_ptr<NetPacket> packet(command.GetNetPacket());
+        Send(*packet);
+        gEngine->RunActorCommands();
+    }
+    EXPECT_EQ(portal(kClientPlayer, id), nullptr);
+    EXPECT_TRUE(log.Contains(dropped + "the host has as many entities as it may keep"));
+}
+
+// A quest data request is answered to the asker alone and passed on to nobody, a few times
+// a second at most: a flood of them reaches no other client.
+TEST_F(HostileCreateTest, QuestDataRequestsAreBudgetedAndAnsweredToTheAskerAlone)
+{
+    LogCapture log;
+    transport.Connect(2);
+    QuestNetMsg_RequestData request;
+    request.sender = kClientPlayer;
+    QuestMessagePacket packet;
+    packet.sender = kClientPlayer;
+    request.Write(packet.data);
+    transport.sent.clear();
+    for (int i = 0; i < 20; ++i)
+        Send(packet);
+    int answers = 0;
+    for (const RecordingTransport::SentPacket& sent : transport.sent)
+        if (sent.Type() == QuestMessagePacket::kType) {
+            EXPECT_EQ(sent.to, HostOf(kClientHost));
+            ++answers;
+        }
+    EXPECT_GE(answers, 1);
+    EXPECT_LE(answers, 5);   // the budget's burst, and what a second of a slow run adds
+    EXPECT_TRUE(log.Contains("QuestMessagePacket from host 1 dropped: it asks for the quest data more than once a second"));
 }
 
 }  // namespace

@@ -1,0 +1,139 @@
+// Connections that take every host number on a real server over ENet, every host in this
+// process: a client whose player the game took in but that never plays gives its number
+// up at the join deadline, and a connection still inside its deadline is never evicted for
+// a newcomer. The deadline's clock is the test's to move.
+#include <chrono>
+#include <functional>
+#include <future>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Engine/EnetTransport.h"
+#include "Engine/ObjectManager.h"
+#include "Game/core/PlayerManagerServer.h"
+#include "Game/network/GamePacketDispatch.h"
+#include "Game/network/PlayerRosterPackets.h"
+#include "core/EngineFixture.h"
+#include "tests/network/PacketTestUtil.h"
+
+namespace GAME {
+namespace {
+
+class HostileJoinTest : public EngineTest {
+protected:
+    static constexpr int kDeadlineMs = 10000;
+    static constexpr int kFrameLimit = 100000;
+
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        RegisterGamePacketDispatch();
+        std::string error;
+        server = EnetTransport::Listen(0, error);
+        ASSERT_TRUE(server) << error;
+        server->SetGoodbyeWait(200);
+        server->SetJoinDeadline(kDeadlineMs);
+        server->SetClock([this] { return now; });
+        ConnectionManager::Get().SetTransport(server.get());
+        engine->SetAsNetworkServer();
+        ConnectionManager::Get().SetConnectionListener(
+            [this](const NetConnectionEvent& event) { engine->HandleConnectionEvent(event); });
+    }
+    void TearDown() override
+    {
+        UnregisterGamePacketDispatch();
+        ConnectionManager::Get().SetConnectionListener({});
+        ConnectionManager::Get().SetTransport(nullptr);
+        clients.clear();
+        server.reset();
+        EngineTest::TearDown();
+    }
+
+    // One server frame, the clients' transports serviced after it.
+    void Frame()
+    {
+        ConnectionManager::Get().ProcessIncoming();
+        gEngine->UpdateFrame(16);
+        engine->Update(16);
+        for (auto& client : clients)
+            client->Service();
+    }
+    bool RunUntil(const std::function<bool()>& done)
+    {
+        for (int i = 0; i < kFrameLimit && !done(); ++i)
+            Frame();
+        return done();
+    }
+    // Connects a client while the server's frames run; null, with the reason, when refused.
+    EnetTransport* Connect(std::string& error)
+    {
+        auto pending = std::async(std::launch::async,
+                                  [&] { return EnetTransport::Connect("127.0.0.1", server->GetPort(), 20000, error); });
+        while (pending.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
+            Frame();
+        std::unique_ptr<EnetTransport> client = pending.get();
+        if (!client)
+            return nullptr;
+        client->SetGoodbyeWait(200);
+        clients.push_back(std::move(client));
+        return clients.back().get();
+    }
+    static uint32_t PlayerOf(const EnetTransport& client)
+    {
+        return (static_cast<uint32_t>(client.GetLocalHost()) << ConnectionManager::kPlayerIdShift) | 1u;
+    }
+    // The client sends its player's roster record, and with `plays` its first heartbeat.
+    static void Join(EnetTransport& client, bool plays)
+    {
+        SinglePlayerBasicInfoPacket join;
+        join.info.playerId = PlayerOf(client);
+        join.info.maxLife = join.info.life = 100.0f;
+        const Bytes record = Written(join);
+        client.Send({NetDestination::Server, ConnectionManager::kServerHost}, record.data(), record.size());
+        if (!plays)
+            return;
+        SinglePlayerHeartbeatPacket beat;
+        beat.info = join.info;
+        const Bytes heartbeat = Written(beat);
+        client.Send({NetDestination::Server, ConnectionManager::kServerHost}, heartbeat.data(), heartbeat.size());
+    }
+    size_t RosterSize() const { return engine->GetPlayerManagerServer()->GetPlayerInfos().size(); }
+
+    std::unique_ptr<EnetTransport> server;
+    std::vector<std::unique_ptr<EnetTransport>> clients;
+    int64_t now = 0;
+};
+
+// Every host number is held: 13 clients whose player the game took in but that never
+// play, one that plays, and one still joining. Inside their deadline none is evicted and a
+// newcomer is refused; at the deadline every one that does not play is dropped (the game
+// hears it left and its player goes), and the newcomer joins.
+TEST_F(HostileJoinTest, ANumberGoesOnlyFromAConnectionPastItsDeadlineThatDoesNotPlay)
+{
+    LogCapture quiet;
+    std::string error;
+    for (int i = 0; i < EnetTransport::kMaxClients; ++i)
+        ASSERT_NE(Connect(error), nullptr) << error;
+    EnetTransport& playing = *clients[0];
+    Join(playing, true);
+    for (size_t i = 1; i + 1 < clients.size(); ++i)
+        Join(*clients[i], false);
+    ASSERT_TRUE(RunUntil([&] { return RosterSize() == clients.size() - 1; }));
+
+    now = kDeadlineMs - 1;
+    EXPECT_EQ(Connect(error), nullptr);
+    EXPECT_EQ(error, "server full");
+    for (int host = 1; host <= EnetTransport::kMaxClients; ++host)
+        EXPECT_TRUE(server->IsConnected(host)) << host;
+
+    now = kDeadlineMs;
+    ASSERT_TRUE(RunUntil([&] { return RosterSize() == 1; }));
+    EXPECT_EQ(engine->GetPlayerManagerServer()->GetPlayerInfos()[0].playerId, PlayerOf(playing));
+    for (int host = 1; host <= EnetTransport::kMaxClients; ++host)
+        EXPECT_EQ(server->IsConnected(host), host == playing.GetLocalHost()) << host;
+    EXPECT_NE(Connect(error), nullptr) << error;
+}
+
+}  // namespace
+}  // namespace GAME
