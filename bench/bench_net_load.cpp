@@ -9,16 +9,20 @@
 // which must be 0.
 //
 // The hostile case: a game server (the host's received-packet table over the real game)
-// with one client that joins as a player would and then forges 200,000 packets of mixed
-// kinds in 10 s: bonuses of absurd amounts and of no number, creations of monsters and
-// items each under a new id, skill results against the server's player, purchases past
-// the stock, uninvited party joins, heartbeats of no number, market requests, chat with
-// terminal escapes, unknown types and packets cut short. The server keeps the pace of its
+// with one client that joins as a player would (its record, its spawn, a heartbeat) and
+// then floods it for 10 s, one run for each flood: 200,000 packets of mixed kinds
+// (bonuses of absurd amounts and of no number, creations of monsters and items each under
+// a new id, skill results against the server's player, purchases past the stock,
+// uninvited party joins, heartbeats of no number, market requests, chat with terminal
+// escapes, unknown types and packets cut short); 200,000 trade steps offering the server's
+// player gold the client does not have and items it never had; its own player's spawn
+// sent again 1,000 times, each image carrying 200 items under new ids; 20,000 portals,
+// each under a new id, for its player or for new owners. The server keeps the pace of its
 // frames (16 ms), first for a few seconds with the client quiet, then through the flood.
 // Reported: the growth of its resident memory from the quiet frames' end to the largest
 // seen in the flood (it must stay within 20 MB), its frame rate in the flood against the
-// quiet one (it must keep half), and how many forgeries arrived. The label says whether
-// the server kept both bounds.
+// quiet one (it must keep half), and how many forgeries arrived. The label names the
+// flood and says whether the server kept both bounds.
 //
 // The level case: the game itself on 16 hosts, each its own process over loopback. The
 // server plays bench/BenchLevel.h's village and road (4 players against 500 monsters) at
@@ -61,6 +65,8 @@
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/PlayerManagerClient.h"
+#include "Game/items/Inventory.h"
+#include "Game/items/Item.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/GoldBonusPartyPackets.h"
@@ -257,7 +263,21 @@ BENCHMARK(BM_NetLoad)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime
 
 // ---- The hostile case ---------------------------------------------------------------------
 
-constexpr int kForgedPackets = 200000;
+// The floods, each its own run: what the client forges and how many packets it sends.
+enum Flood : int { kMixed, kTrade, kSpawn, kPortal, kFloodCount };
+struct FloodPlan {
+    const char* name;
+    int packets;
+};
+constexpr std::array<FloodPlan, kFloodCount> kFloods{{
+    {"mixed", 200000},
+    {"trade", 200000},
+    {"spawn", 1000},
+    {"portal", 20000},
+}};
+// The spawn flood's images: each carries this many items under ids of its own.
+constexpr int kSpawnImages = 20;
+constexpr int kItemsPerSpawn = 200;
 constexpr auto kFloodTime = std::chrono::seconds(10);
 constexpr auto kQuietTime = std::chrono::seconds(3);
 constexpr auto kJoinLimit = std::chrono::seconds(10);
@@ -273,6 +293,9 @@ constexpr int kHoldTries = 120;
 constexpr int kHoldMs = 3000;
 constexpr const char* kPlayerRecord = "Records/Creatures/ArenaPlayer.dbr";
 constexpr const char* kMerchantRecord = "Records/Creatures/Merchant.dbr";
+constexpr const char* kSwordRecord = "Records/Item/Weapons/Sword.dbr";
+// Where the spawn flood's item ids begin: the client's own, above the other floods' new ids.
+constexpr uint32_t kSpawnItemIds = kFloodPlayer + 0x01000000;
 
 size_t ResidentBytes()
 {
@@ -285,11 +308,11 @@ size_t ResidentBytes()
     return resident * static_cast<size_t>(sysconf(_SC_PAGESIZE));
 }
 
-// A forged packet's bytes; where `idAt` is set, each copy sent carries a new object id of
-// the client's own there (a u32, little-endian), so that every creation names a new object.
+// A forged packet's bytes; at each of `idsAt`, each copy sent carries a new object id of
+// the client's own (a u32, little-endian), so that every creation names a new object.
 struct Forgery {
     std::vector<unsigned char> bytes;
-    int idAt = -1;
+    std::vector<int> idsAt = {};
 };
 
 std::vector<unsigned char> BytesOf(NetPacket& packet)
@@ -308,9 +331,9 @@ Forgery WithNewIds(Name name)
     name(second, kFloodPlayer + 0x2000);
     Forgery forgery{BytesOf(first)};
     const std::vector<unsigned char> other = BytesOf(second);
-    for (size_t i = 0; i < forgery.bytes.size() && i < other.size() && forgery.idAt < 0; ++i)
+    for (size_t i = 1; i < forgery.bytes.size() && i < other.size(); ++i)
         if (forgery.bytes[i] != other[i])
-            forgery.idAt = static_cast<int>(i) - 1;   // the ids differ in their second byte
+            forgery.idsAt.push_back(static_cast<int>(i) - 1);   // the ids differ in their second byte
     return forgery;
 }
 
@@ -327,7 +350,7 @@ WorldCoords AtOrigin()
     return WorldCoords(World::Get().GetRegionById(1), Coords());
 }
 
-std::vector<Forgery> Forgeries()
+std::vector<Forgery> MixedForgeries()
 {
     std::vector<Forgery> all;
     for (auto amounts : {+[](Bonus& b) { b.goldPoints = 1000000; }, +[](Bonus& b) { b.skillPoints = 40; },
@@ -382,8 +405,89 @@ std::vector<Forgery> Forgeries()
     return all;
 }
 
-// The joining client's first packets: its roster record and its player's spawn, made
-// from a player built here for the purpose and then destroyed again.
+std::vector<Forgery> TradeForgeries()
+{
+    std::vector<Forgery> all;
+    all.push_back(Plain<TradeInitiatePacket>([](TradeInitiatePacket& p) {
+        p.sender = kFloodPlayer;
+        p.receiver = kServerPlayer;
+    }));
+    for (uint32_t gold : {0xFFFFFFFFu, 0x80000000u, 5000u})
+        all.push_back(Plain<TradeSetGoldPacket>([gold](TradeSetGoldPacket& p) {
+            p.sender = kFloodPlayer;
+            p.receiver = kServerPlayer;
+            p.goldAmount = gold;
+        }));
+    all.push_back(WithNewIds<TradeAddItemPacket>([](TradeAddItemPacket& p, uint32_t id) {
+        p.sender = kFloodPlayer;
+        p.receiver = kServerPlayer;
+        p.item.objectId = id;
+        p.item.baseName = kSwordRecord;
+    }));
+    all.push_back(Plain<TradeFinalizePacket>([](TradeFinalizePacket& p) {
+        p.sender = kFloodPlayer;
+        p.receiver = kServerPlayer;
+    }));
+    return all;
+}
+
+// The client's own player sent again, each image carrying kItemsPerSpawn items under ids
+// no other image uses; made from a player and items built here and destroyed again.
+std::vector<Forgery> SpawnForgeries()
+{
+    std::vector<Forgery> all;
+    ObjectManager& objects = ObjectManager::Get();
+    uint32_t itemId = kSpawnItemIds;
+    for (int image = 0; image < kSpawnImages; ++image) {
+        auto* player = objects.CreateObjectFromFile<Player>(kPlayerRecord, kFloodPlayer);
+        if (!player)
+            break;
+        World::Get().AddEntity(player, AtOrigin());
+        std::vector<Object*> made{player};
+        for (int i = 0; i < kItemsPerSpawn; ++i)
+            if (auto* item = objects.CreateObjectFromFile<Item>(kSwordRecord, itemId++)) {
+                player->GetInventory().AddItemToInventory(item->GetObjectId(), false);
+                made.push_back(item);
+            }
+        if (std::unique_ptr<SpawnPlayerPacket> spawn = MakeSpawnPacket(*player))
+            all.push_back({BytesOf(*spawn)});
+        for (Object* object : made)
+            objects.DestroyObjectEx(object, __FILE__, __LINE__);
+        objects.FlushDestroyedObjects();
+    }
+    return all;
+}
+
+// Portals under new ids: for the client's own player, and each for a new owner of its host.
+std::vector<Forgery> PortalForgeries()
+{
+    std::vector<Forgery> all;
+    all.push_back(WithNewIds<CreateItemTeleportPacket>([](CreateItemTeleportPacket& p, uint32_t id) {
+        p.coords = AtOrigin();
+        p.owner = kFloodPlayer;
+        p.objectId = id;
+    }));
+    all.push_back(WithNewIds<CreateItemTeleportPacket>([](CreateItemTeleportPacket& p, uint32_t id) {
+        p.coords = AtOrigin();
+        p.owner = id;
+        p.objectId = id;
+    }));
+    return all;
+}
+
+std::vector<Forgery> Forgeries(Flood flood)
+{
+    switch (flood) {
+    case kTrade: return TradeForgeries();
+    case kSpawn: return SpawnForgeries();
+    case kPortal: return PortalForgeries();
+    default: return MixedForgeries();
+    }
+}
+
+// The joining client's first packets: its roster record, its player's spawn (made from a
+// player built here for the purpose and then destroyed again) and a heartbeat, with which
+// it plays and keeps its host number past the join deadline.
 std::vector<std::vector<unsigned char>> JoinPackets()
 {
     std::vector<std::vector<unsigned char>> packets;
@@ -399,6 +503,9 @@ std::vector<std::vector<unsigned char>> JoinPackets()
         ObjectManager::Get().DestroyObjectEx(player, __FILE__, __LINE__);
         ObjectManager::Get().FlushDestroyedObjects();
     }
+    SinglePlayerHeartbeatPacket beat;
+    beat.info = join.info;
+    packets.push_back(BytesOf(beat));
     return packets;
 }
 
@@ -411,7 +518,7 @@ struct FloodShared {
 // The hostile client: joins, waits for the word, then sends the forgeries in turn at an
 // even pace until all are sent, and keeps its connection serviced until the end.
 void RunFlooder(uint16_t port, const std::vector<std::vector<unsigned char>>& join,
-                const std::vector<Forgery>& forgeries, FloodShared& shared)
+                const std::vector<Forgery>& forgeries, int packets, FloodShared& shared)
 {
     std::string error;
     auto client = EnetTransport::Connect("127.0.0.1", port, 5000, error);
@@ -440,13 +547,12 @@ void RunFlooder(uint16_t port, const std::vector<std::vector<unsigned char>>& jo
             start = Clock::now();
         }
         const double part = std::chrono::duration<double>(Clock::now() - start) / kFloodTime;
-        const int due = std::min(kForgedPackets, static_cast<int>(part * kForgedPackets) + 1);
+        const int due = std::min(packets, static_cast<int>(part * packets) + 1);
         for (int i = shared.sent; i < due; ++i) {
             Forgery copy = forgeries[static_cast<size_t>(i) % forgeries.size()];
-            if (copy.idAt >= 0) {
-                const uint32_t id = nextId++;
-                std::memcpy(copy.bytes.data() + copy.idAt, &id, sizeof id);
-            }
+            const uint32_t id = nextId++;
+            for (const int at : copy.idsAt)
+                std::memcpy(copy.bytes.data() + at, &id, sizeof id);
             client->Send({NetDestination::Server, 0}, copy.bytes.data(), copy.bytes.size());
         }
         shared.sent = due;
@@ -475,6 +581,8 @@ double ServeFrames(GameEngine& engine, Clock::duration span, size_t& largest)
 
 void BM_NetFlood(benchmark::State& state)
 {
+    const auto flood = static_cast<Flood>(state.range(0));
+    const FloodPlan& plan = kFloods[static_cast<size_t>(flood)];
     for (auto _ : state) {
         InitializeObjects();
         GameEngine* engine = gGameEngine;
@@ -508,10 +616,15 @@ void BM_NetFlood(benchmark::State& state)
         player->SetIsControllingCharacter(true);
         engine->GetPlayerManagerClient()->SetMainPlayer(kServerPlayer);
 
-        const std::vector<Forgery> forgeries = Forgeries();
+        const std::vector<Forgery> forgeries = Forgeries(flood);
+        if (forgeries.empty()) {
+            state.SkipWithError("the flood's packets could not be made");
+            return;
+        }
         const std::vector<std::vector<unsigned char>> join = JoinPackets();
         FloodShared shared;
-        std::thread flooder(RunFlooder, server->GetPort(), std::cref(join), std::cref(forgeries), std::ref(shared));
+        std::thread flooder(RunFlooder, server->GetPort(), std::cref(join), std::cref(forgeries), plan.packets,
+                            std::ref(shared));
         size_t largest = 0;
         for (const auto until = Clock::now() + kJoinLimit;
              !shared.failed && !ObjectManager::Get().GetObject(kFloodPlayer) && Clock::now() < until;)
@@ -536,7 +649,8 @@ void BM_NetFlood(benchmark::State& state)
         state.counters["fps_quiet"] = quietRate;
         state.counters["fps_flood"] = floodRate;
         state.counters["fps_kept"] = rateKept;
-        std::string verdict = growthMb <= kMemoryLimitMb ? "memory kept" : "memory grew past 20 MB";
+        std::string verdict = std::string(plan.name) + ": ";
+        verdict += growthMb <= kMemoryLimitMb ? "memory kept" : "memory grew past 20 MB";
         verdict += rateKept >= kFrameRateFloor ? ", frame rate kept" : ", frame rate fell below half";
         state.SetLabel(verdict);
 
@@ -553,7 +667,7 @@ void BM_NetFlood(benchmark::State& state)
             state.SkipWithError("the flooding client did not join");
     }
 }
-BENCHMARK(BM_NetFlood)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_NetFlood)->DenseRange(kMixed, kFloodCount - 1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 
 // ---- The level case -----------------------------------------------------------------------
