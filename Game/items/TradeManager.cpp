@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
+#include "Engine/NetDropLog.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Player.h"
@@ -22,6 +24,27 @@ namespace {
 constexpr const char* kTradeBusyTag = "tagTradeError01";
 constexpr const char* kTradeDeclinedTag = "tagTradeError02";
 constexpr const char* kTradeInvitationTag = "tagTradeError03";
+// What the drop log names the trade steps this manager refuses by.
+constexpr const char* kTradeStep = "TradeManager";
+// Clients' sides of trades the server keeps at once; those whose players are gone are
+// forgotten first.
+constexpr size_t kMaxClientOffers = 64;
+
+// The server's copy of a player.
+Player* ServerCopy(uint32_t player)
+{
+    return player != 0 ? ObjectManager::Get().GetObject<Player>(player) : nullptr;
+}
+
+bool IsServersOwn(uint32_t player)
+{
+    return ConnectionManager::HostOfPlayer(player) == ConnectionManager::kServerHost;
+}
+
+bool ServesClients()
+{
+    return gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server;
+}
 
 GameEngineNetworkInterface* TradeNetwork()
 {
@@ -147,11 +170,13 @@ void TradeManager::ShutDown()
     m_mine.DestroyObjects();
     m_his.DestroyObjects();
     Reset();
+    m_clientOffers.clear();
 }
 
 // The partner's copies are this machine's alone: they go with the trade.
 void TradeManager::Reset()
 {
+    EndClientOffer(m_partner);
     m_partner = 0;
     m_pendingRequester = 0;
     m_active = false;
@@ -186,9 +211,10 @@ bool TradeManager::FromPartner(uint32_t player, const char* step) const
 {
     if (m_active && player != 0 && player == m_partner)
         return true;
-    gEngine->Log(LOG_WARNING, "TradeManager: %s from player %u dropped: %s", step, player,
-                 m_active ? "not the trade partner" : "no trade runs");
-    return false;
+    const int host = ConnectionManager::HostOfPlayer(player);
+    if (m_active)
+        return LogNetDrop(kTradeStep, host, "%s from player %u: not the trade partner", step, player);
+    return LogNetDrop(kTradeStep, host, "%s from player %u: no trade runs", step, player);
 }
 
 // ---- Invitation -----------------------------------------------------------------------------
@@ -221,7 +247,8 @@ void TradeManager::Refuse(uint32_t player)
 void TradeManager::HandleInitiateTradeInbound(uint32_t player)
 {
     if (player == 0 || player == OwnId()) {
-        gEngine->Log(LOG_WARNING, "TradeManager: invitation from player %u dropped: no other player", player);
+        LogNetDrop(kTradeStep, ConnectionManager::HostOfPlayer(player), "invitation from player %u: no other player",
+                   player);
         return;
     }
     if (m_requested) {
@@ -308,6 +335,11 @@ void TradeManager::HandleCancelTradeInbound(uint32_t player)
         m_pendingRequester = 0;
         return;
     }
+    // The partner of a completed trade ends it on its side too; nothing is left to end.
+    if (player != 0 && player == m_completedWith) {
+        m_completedWith = 0;
+        return;
+    }
     FromPartner(player, "cancel");
 }
 
@@ -376,9 +408,9 @@ void TradeManager::HandleAddItemInbound(uint32_t player, const Vec2& place, cons
     if (!FromPartner(player, "item offer"))
         return;
     ClearFinalized();
+    const int host = ConnectionManager::HostOfPlayer(player);
     if (m_hisCopies.count(item.objectId) != 0) {
-        gEngine->Log(LOG_WARNING, "TradeManager: item %u offered again by player %u; the offer stands once",
-                     item.objectId, player);
+        LogNetDrop(kTradeStep, host, "item %u offered again by player %u; the offer stands once", item.objectId, player);
         return;
     }
     // A copy of this machine's own: the partner's id may be taken here.
@@ -386,8 +418,8 @@ void TradeManager::HandleAddItemInbound(uint32_t player, const Vec2& place, cons
     identity.objectId = 0;
     Item* copy = Item::CreateItem(identity);
     if (!copy) {
-        gEngine->Log(LOG_WARNING, "TradeManager: item %u offered by player %u cannot be made (%s); skipped",
-                     item.objectId, player, item.baseName.c_str());
+        LogNetDrop(kTradeStep, host, "item %u offered by player %u cannot be made (%s)", item.objectId, player,
+                   item.baseName.c_str());
         return;
     }
     InventorySack& sack = m_his.GetInventorySack();
@@ -399,8 +431,7 @@ void TradeManager::HandleAddItemInbound(uint32_t player, const Vec2& place, cons
         placed = sack.AddItem(copy, true);
     }
     if (!placed) {
-        gEngine->Log(LOG_WARNING, "TradeManager: item %u offered by player %u finds no room; skipped",
-                     item.objectId, player);
+        LogNetDrop(kTradeStep, host, "item %u offered by player %u finds no room", item.objectId, player);
         ObjectManager::Get().DestroyObjectEx(copy, "TradeManager", __LINE__);
         return;
     }
@@ -469,13 +500,26 @@ void TradeManager::HandleFinalizeTradeInbound(uint32_t player)
         Complete();
 }
 
+bool TradeManager::HoldPartnerGold()
+{
+    if (!ServesClients() || IsServersOwn(m_partner))
+        return true;
+    const Player* partner = ServerCopy(m_partner);
+    if (partner && m_his.GetGoldAmount() <= partner->GetCurrentMoney())
+        return true;
+    m_his.SetFinalized(false);
+    return LogNetDrop(kTradeStep, ConnectionManager::HostOfPlayer(m_partner),
+                      "completion with player %u held: it no longer holds the gold it offers", m_partner);
+}
+
 void TradeManager::Complete()
 {
     if (!m_active)
         return;
     // The money went elsewhere since the offer: the lowered offer goes out, which asks
-    // both sides to finalize again.
-    if (HoldGoldToMoney())
+    // both sides to finalize again. The server holds a client partner to its money here:
+    // the partner must finalize again, which the server checks as it arrives.
+    if (HoldGoldToMoney() || !HoldPartnerGold())
         return;
     const uint32_t self = OwnId();
     ControllerPlayer* controller = OwnController();
@@ -483,7 +527,195 @@ void TradeManager::Complete()
     GiveTradeGold(self, m_his.GetGoldAmount(), true);
     GiveTradeGold(self, m_mine.GetGoldAmount(), false);
     m_his.DeleteAndCreateItemsForPlayer(controller);
-    HandleCancelTradeOutbound(m_partner);
+    // The client's own machine completes its side for its player; the server's copy of
+    // that player follows here.
+    if (ServesClients() && !IsServersOwn(m_partner))
+        SettleClient(m_partner, m_his.GetGoldAmount(), m_mine.GetGoldAmount());
+    const uint32_t partner = m_partner;
+    HandleCancelTradeOutbound(partner);
+    m_completedWith = partner;
+}
+
+// ---- The server's hold on the clients' trade steps -------------------------------------------
+
+void TradeManager::EndClientOffer(uint32_t client)
+{
+    const auto found = m_clientOffers.find(client);
+    if (found != m_clientOffers.end())
+        found->second = ClientOffer{found->second.partner, false, 0, false, {}};
+}
+
+TradeManager::ClientOffer* TradeManager::RunningClientTrade(uint32_t sender, uint32_t receiver,
+                                                            const char*& refusal)
+{
+    const auto mine = m_clientOffers.find(sender);
+    bool running = mine != m_clientOffers.end() && mine->second.partner == receiver && mine->second.opened;
+    if (running && IsServersOwn(receiver)) {
+        running = m_active && m_partner == sender && receiver == OwnId();
+    } else if (running) {
+        const auto his = m_clientOffers.find(receiver);
+        running = his != m_clientOffers.end() && his->second.partner == sender && his->second.opened;
+    }
+    if (!running) {
+        refusal = "no trade of the two runs";
+        return nullptr;
+    }
+    if (!ServerCopy(sender)) {
+        refusal = "its sender is no player here";
+        return nullptr;
+    }
+    return &mine->second;
+}
+
+void TradeManager::UnfinalizeClientTrade(uint32_t sender, uint32_t receiver)
+{
+    for (const auto& [client, partner] : {std::pair{sender, receiver}, std::pair{receiver, sender}}) {
+        const auto found = m_clientOffers.find(client);
+        if (found != m_clientOffers.end() && found->second.partner == partner)
+            found->second.finalized = false;
+    }
+}
+
+void TradeManager::SettleClient(uint32_t client, uint32_t goldOut, uint32_t goldIn)
+{
+    Player* player = ServerCopy(client);
+    const auto found = m_clientOffers.find(client);
+    if (player) {
+        player->SubtractMoney(goldOut);
+        player->AddMoney(goldIn);
+        // An honest client has taken them away by its own command already.
+        if (found != m_clientOffers.end())
+            for (const auto& [copy, held] : found->second.items)
+                if (player->HasItem(held)) {
+                    player->TakeItemFromCharacter(held);
+                    DestroyTradeCopy(held);
+                }
+    }
+    EndClientOffer(client);
+}
+
+const char* TradeManager::AdmitClientInitiate(uint32_t sender, uint32_t receiver)
+{
+    if (!ServerCopy(sender))
+        return "its sender is no player here";
+    if (receiver == sender || !ServerCopy(receiver))
+        return "it is for no other player here";
+    auto found = m_clientOffers.find(sender);
+    if (found == m_clientOffers.end()) {
+        if (m_clientOffers.size() >= kMaxClientOffers)
+            std::erase_if(m_clientOffers, [](const auto& entry) { return !ServerCopy(entry.first); });
+        if (m_clientOffers.size() >= kMaxClientOffers)
+            return "the server keeps as many trades as it may";
+        found = m_clientOffers.emplace(sender, ClientOffer{}).first;
+    }
+    // The same invitation or acceptance again leaves the offers as they stand.
+    ClientOffer& offer = found->second;
+    if (offer.partner != receiver || !offer.opened)
+        offer = ClientOffer{receiver, true, 0, false, {}};
+    return nullptr;
+}
+
+// A cancel ends a trade or an invitation between the two, in either direction.
+const char* TradeManager::AdmitClientCancel(uint32_t sender, uint32_t receiver)
+{
+    const auto mine = m_clientOffers.find(sender);
+    const auto his = m_clientOffers.find(receiver);
+    const bool sendersOwn = mine != m_clientOffers.end() && mine->second.partner == receiver;
+    const bool receiversOwn = his != m_clientOffers.end() && his->second.partner == sender;
+    const bool ours = IsServersOwn(receiver) && receiver == OwnId() &&
+                      (m_partner == sender || GetRequestedPartner() == sender || m_pendingRequester == sender);
+    if (!sendersOwn && !receiversOwn && !ours)
+        return "no trade or invitation of the two runs";
+    if (sendersOwn)
+        EndClientOffer(sender);
+    if (receiversOwn)
+        EndClientOffer(receiver);
+    return nullptr;
+}
+
+const char* TradeManager::AdmitClientGold(uint32_t sender, uint32_t receiver, uint32_t amount)
+{
+    const char* refusal = nullptr;
+    ClientOffer* offer = RunningClientTrade(sender, receiver, refusal);
+    if (!offer)
+        return refusal;
+    if (amount > ServerCopy(sender)->GetCurrentMoney())
+        return "it offers more gold than its player holds";
+    offer->gold = amount;
+    UnfinalizeClientTrade(sender, receiver);
+    return nullptr;
+}
+
+// The copy a client offers carries an id of its own: it stands for an item of the same
+// identity in the client's bag here that no other offer of it stands for.
+const char* TradeManager::AdmitClientItem(uint32_t sender, uint32_t receiver, const ItemReplicaInfo& item)
+{
+    const char* refusal = nullptr;
+    ClientOffer* offer = RunningClientTrade(sender, receiver, refusal);
+    if (!offer)
+        return refusal;
+    if (offer->items.count(item.objectId) != 0)
+        return "it offers the same item twice";
+    const auto claimed = [offer](uint32_t held) {
+        return std::any_of(offer->items.begin(), offer->items.end(),
+                           [held](const auto& entry) { return entry.second == held; });
+    };
+    ObjectManager& objects = ObjectManager::Get();
+    for (uint32_t held : ServerCopy(sender)->GetInventory().GetInventoryItems()) {
+        const Item* candidate = objects.GetObject<Item>(held);
+        if (!candidate || claimed(held))
+            continue;
+        ItemReplicaInfo identity;
+        candidate->GetItemReplicaInfo(identity);
+        if (identity == item) {
+            offer->items.emplace(item.objectId, held);
+            UnfinalizeClientTrade(sender, receiver);
+            return nullptr;
+        }
+    }
+    return "it offers an item its player does not hold";
+}
+
+const char* TradeManager::AdmitClientWithdrawal(uint32_t sender, uint32_t receiver, uint32_t itemId)
+{
+    const char* refusal = nullptr;
+    ClientOffer* offer = RunningClientTrade(sender, receiver, refusal);
+    if (!offer)
+        return refusal;
+    if (offer->items.erase(itemId) == 0)
+        return "it takes back an item it did not offer";
+    UnfinalizeClientTrade(sender, receiver);
+    return nullptr;
+}
+
+const char* TradeManager::AdmitClientFinalize(uint32_t sender, uint32_t receiver)
+{
+    const char* refusal = nullptr;
+    ClientOffer* offer = RunningClientTrade(sender, receiver, refusal);
+    if (!offer)
+        return refusal;
+    if (offer->gold > ServerCopy(sender)->GetCurrentMoney())
+        return "its player no longer holds the gold it offers";
+    offer->finalized = true;
+    // With the server's own player, this manager completes the trade and settles the
+    // client's side (Complete).
+    if (IsServersOwn(receiver))
+        return nullptr;
+    ClientOffer& his = m_clientOffers.find(receiver)->second;
+    if (!his.finalized)
+        return nullptr;
+    // The partner's money went elsewhere since it finalized: its own machine lowers its
+    // offer and asks both to finalize again.
+    const Player* partner = ServerCopy(receiver);
+    if (!partner || his.gold > partner->GetCurrentMoney()) {
+        his.finalized = false;
+        return nullptr;
+    }
+    const uint32_t given = offer->gold;
+    const uint32_t taken = his.gold;
+    SettleClient(sender, given, taken);
+    SettleClient(receiver, taken, given);
+    return nullptr;
 }
 
 }  // namespace GAME

@@ -107,9 +107,50 @@ public:
     // Both sides' copies are destroyed and everything is reset, nothing returned.
     void ShutDown();
 
+    // ---- The server's hold on the clients' trade steps ---------------------------------
+    // On the server, a client's trade step reaches its partner (another client, passed on,
+    // or the server's own player) only when the server lets it through: null, or why not.
+    // Each holds the client to what the server holds of its player: gold offered within its
+    // money, when set and again when finalized; items offered only from its bag, each once;
+    // offers only within a trade both players opened (with the server's own player: the trade
+    // this manager runs). When both sides of a trade between two clients have finalized, the
+    // server moves the offered gold between its copies of their players, and the offered
+    // items still in a giver's bag leave it, as they do on the clients.
+    const char* AdmitClientInitiate(uint32_t sender, uint32_t receiver);
+    const char* AdmitClientCancel(uint32_t sender, uint32_t receiver);
+    const char* AdmitClientGold(uint32_t sender, uint32_t receiver, uint32_t amount);
+    const char* AdmitClientItem(uint32_t sender, uint32_t receiver, const ItemReplicaInfo& item);
+    const char* AdmitClientWithdrawal(uint32_t sender, uint32_t receiver, uint32_t itemId);
+    const char* AdmitClientFinalize(uint32_t sender, uint32_t receiver);
+
 private:
-    // Whether a step from `player` is the partner's in a running trade; logs it when not.
+    // What the server holds of one client's side of a trade.
+    struct ClientOffer {
+        uint32_t partner = 0;    // whom its last invitation or acceptance named
+        bool opened = false;     // it invited or accepted since its last trade ended
+        uint32_t gold = 0;
+        bool finalized = false;
+        // The copies it offered (their ids as sent), each with the item of its bag here
+        // that it stands for.
+        std::map<uint32_t, uint32_t> items;
+    };
+
+    // Whether a step from `player` is the partner's in a running trade; logs it (through
+    // the drop log) when not.
     bool FromPartner(uint32_t player, const char* step) const;
+    // The sender's side of the trade it runs with `receiver`, as the server saw it opened;
+    // null (and `refusal` set) when none runs.
+    ClientOffer* RunningClientTrade(uint32_t sender, uint32_t receiver, const char*& refusal);
+    // Every change to either side of a trade asks both to finalize again.
+    void UnfinalizeClientTrade(uint32_t sender, uint32_t receiver);
+    // The client's side, settled on the server's copy of its player: its offered gold and
+    // the items still in its bag leave it, `goldIn` arrives.
+    void SettleClient(uint32_t client, uint32_t goldOut, uint32_t goldIn);
+    // The offers of a client's side are gone; whom it traded with is kept for the steps
+    // that still end the trade.
+    void EndClientOffer(uint32_t client);
+    // On the server, the partner's offered gold is still covered by its money here.
+    bool HoldPartnerGold();
     // A change to either offer: both sides must finalize again.
     void ClearFinalized();
     void Refuse(uint32_t player);
@@ -135,6 +176,10 @@ private:
     // The local player's items offered in this trade: each leaves the player by a command
     // that runs later, and is not offered twice meanwhile.
     std::set<uint32_t> m_offered;
+    // The partner of the trade completed last, whose own completion sends a cancel after.
+    uint32_t m_completedWith = 0;
+    // On the server: each client's side of its trade, by its player.
+    std::map<uint32_t, ClientOffer> m_clientOffers;
 };
 
 }  // namespace GAME

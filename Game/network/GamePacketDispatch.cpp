@@ -15,6 +15,7 @@
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/NetworkRoute.h"
 #include "Game/core/PlayerManagerClient.h"
+#include "Game/items/TradeManager.h"
 #include "Game/network/CharacterActionDispatch.h"
 #include "Game/network/ConfigCmdDispatch.h"
 #include "Game/network/GameWorldPackets.h"
@@ -186,6 +187,34 @@ NetClaim TradeClaim(const P& p)
     return {{p.sender}, p.receiver};
 }
 
+// What the server's trade manager makes of a client's trade step: null lets it through.
+template <class P>
+using TradeHold = const char* (*)(TradeManager&, const P&);
+
+// A client's trade step is held to what the server holds of the client's player before
+// the route table passes it on to the partner's host or applies it for the server's own
+// player. Only a step the client takes for its own player, for another host's, is the
+// server's to hold: the route table drops any other.
+template <class P>
+DispatchEntry OnTrade(NetOperation operation, TradeHold<P> hold, ApplyInbound<P> apply)
+{
+    DispatchEntry entry = On<P>(operation, &TradeClaim<P>, apply);
+    entry.handler = [hold, admit = std::move(entry.handler)](NetPacket& received, int fromHost) {
+        GameEngine* engine = gGameEngine;
+        const P* packet = DynamicCast<P>(&received);
+        TradeManager* trades = engine ? engine->GetTradeManager() : nullptr;
+        if (trades && packet && engine->GetNetworkRole() == NetworkRole::Server &&
+            fromHost != ConnectionManager::kServerHost && ConnectionManager::HostOfPlayer(packet->sender) == fromHost &&
+            ConnectionManager::HostOfPlayer(packet->receiver) != fromHost)
+            if (const char* refusal = hold(*trades, *packet)) {
+                DropReceived(received, fromHost, refusal);
+                return;
+            }
+        admit(received, fromHost);
+    };
+    return entry;
+}
+
 template <class P>
 NetClaim BuyerClaim(const P& p)
 {
@@ -246,15 +275,26 @@ std::vector<DispatchEntry> TradeAndItemEntries()
     using TR = TradeRemoveItemPacket;
     using TG = TradeSetGoldPacket;
     return {
-        On<TI>(TradeInitiate, &TradeClaim<TI>, [](Inbound& in, TI& p) { in.TradeInitiate(p.sender, p.receiver); }),
-        On<TC>(TradeCancel, &TradeClaim<TC>, [](Inbound& in, TC& p) { in.TradeCancel(p.sender, p.receiver); }),
-        On<TF>(TradeFinalize, &TradeClaim<TF>, [](Inbound& in, TF& p) { in.TradeFinalize(p.sender, p.receiver); }),
-        On<TA>(TradeAddItem, &TradeClaim<TA>,
-               [](Inbound& in, TA& p) { in.TradeAddItem(p.sender, p.receiver, p.placement, p.item); }),
-        On<TR>(TradeRemoveItem, &TradeClaim<TR>,
-               [](Inbound& in, TR& p) { in.TradeRemoveItem(p.sender, p.receiver, p.itemId); }),
-        On<TG>(TradeSetGoldAmount, &TradeClaim<TG>,
-               [](Inbound& in, TG& p) { in.TradeSetGoldAmount(p.sender, p.receiver, p.goldAmount); }),
+        OnTrade<TI>(
+            TradeInitiate, [](TradeManager& t, const TI& p) { return t.AdmitClientInitiate(p.sender, p.receiver); },
+            [](Inbound& in, TI& p) { in.TradeInitiate(p.sender, p.receiver); }),
+        OnTrade<TC>(
+            TradeCancel, [](TradeManager& t, const TC& p) { return t.AdmitClientCancel(p.sender, p.receiver); },
+            [](Inbound& in, TC& p) { in.TradeCancel(p.sender, p.receiver); }),
+        OnTrade<TF>(
+            TradeFinalize, [](TradeManager& t, const TF& p) { return t.AdmitClientFinalize(p.sender, p.receiver); },
+            [](Inbound& in, TF& p) { in.TradeFinalize(p.sender, p.receiver); }),
+        OnTrade<TA>(
+            TradeAddItem, [](TradeManager& t, const TA& p) { return t.AdmitClientItem(p.sender, p.receiver, p.item); },
+            [](Inbound& in, TA& p) { in.TradeAddItem(p.sender, p.receiver, p.placement, p.item); }),
+        OnTrade<TR>(
+            TradeRemoveItem,
+            [](TradeManager& t, const TR& p) { return t.AdmitClientWithdrawal(p.sender, p.receiver, p.itemId); },
+            [](Inbound& in, TR& p) { in.TradeRemoveItem(p.sender, p.receiver, p.itemId); }),
+        OnTrade<TG>(
+            TradeSetGoldAmount,
+            [](TradeManager& t, const TG& p) { return t.AdmitClientGold(p.sender, p.receiver, p.goldAmount); },
+            [](Inbound& in, TG& p) { in.TradeSetGoldAmount(p.sender, p.receiver, p.goldAmount); }),
         On<GiveGoldPacket>(GiveGoldToPlayer,
                            [](Inbound& in, GiveGoldPacket& p) { in.GiveGoldToPlayer(p.playerId, p.amount); }),
         On<CreateItemPacket>(CreateItem, &ItemClaim, [](Inbound& in, CreateItemPacket& p) {

@@ -79,6 +79,10 @@ protected:
         own = ObjectManager::Get().GetObject<Player>(server ? kTradeHost : kTradeGuest);
         own->SetIsControllingCharacter(true);
         own->AddMoney(server ? 1000 : 500);
+        // The server holds the guest's purse as the guest does: offers are held to it.
+        Player* guestHere = ObjectManager::Get().GetObject<Player>(kTradeGuest);
+        if (server)
+            guestHere->AddMoney(500);
         engine->GetPlayerManagerClient()->SetMainPlayer(own->GetObjectId());
         TradeManager& trades = *engine->GetTradeManager();
         const uint32_t partner = server ? kTradeGuest : kTradeHost;
@@ -118,6 +122,8 @@ protected:
                 trades.HandleFinalizeTradeOutbound();
             if (frame == 40)
                 report << Holdings("after") << "trading " << trades.GetIsTradeActive() << "\n";
+            if (frame == 40 && server)
+                report << "guest here: gold " << guestHere->GetCurrentMoney() << "\n";
             engine->Update(kTradeFrameMs);
             gEngine->UpdateFrame(kTradeFrameMs);
             if (!peer.Exchange())
@@ -146,13 +152,14 @@ protected:
 };
 
 // Each offers a ring; the guest's gold is held to its purse, then changed after the host
-// finalized, which asks both to finalize again; the changed amount is what moves.
+// finalized, which asks both to finalize again; the changed amount is what moves, on
+// the server's copy of the guest too.
 TEST_F(TradePeersTest, ATradeMovesRingsAndGoldAndNothingElse)
 {
     EXPECT_EQ(Trade({}), "guest\nbefore: items 3 offered 0 gold 500\noffered 1 rings and 500 gold\nfinalized 00\n"
                          "after: items 3 offered 0 gold 700\ntrading 0\n"
                          "host\nbefore: items 3 offered 0 gold 1000\noffered 1 rings and 300 gold\nfinalized 00\n"
-                         "after: items 3 offered 0 gold 800\ntrading 0\n");
+                         "after: items 3 offered 0 gold 800\ntrading 0\nguest here: gold 700\n");
 }
 
 // The guest fills its trade window with the whole bag (the 63rd ring finds no room and is
@@ -169,7 +176,9 @@ TEST_F(TradePeersTest, ACancelReturnsEveryOfferAndAFullWindowRefusesTheRest)
         << reports;
     EXPECT_NE(reports.find("after: items 62 offered 0 gold 500\ntrading 0\nhost\n"), std::string::npos) << reports;
     EXPECT_NE(reports.find("host\nbefore: items 62 offered 0 gold 1000\n"), std::string::npos) << reports;
-    EXPECT_NE(reports.find("after: items 62 offered 0 gold 1000\ntrading 0\n"), std::string::npos) << reports;
+    EXPECT_NE(reports.find("after: items 62 offered 0 gold 1000\ntrading 0\nguest here: gold 500\n"),
+              std::string::npos)
+        << reports;
 }
 
 }  // namespace
