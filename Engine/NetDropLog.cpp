@@ -1,5 +1,7 @@
 #include "Engine/NetDropLog.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <mutex>
@@ -8,7 +10,6 @@
 #include <vector>
 
 #include "Engine/Engine.h"
-#include "Engine/GameClock.h"
 #include "Engine/TextUtil.h"
 
 namespace GAME {
@@ -16,7 +17,7 @@ namespace GAME {
 namespace {
 
 struct DropKind {
-    uint32_t windowStart = 0;
+    uint64_t windowStart = 0;
     size_t counted = 0;   // drops of this window not logged on their own
     std::string what;
     std::string reason;   // the text of the drop that was logged whole
@@ -30,7 +31,7 @@ struct DropLogState {
     std::mutex lock;
     std::map<DropKey, DropKind> kinds;
     size_t otherCounted = 0;   // drops of kinds past kMaxKinds, since otherStart
-    uint32_t otherStart = 0;
+    uint64_t otherStart = 0;
     uint64_t total = 0;
 };
 
@@ -40,9 +41,20 @@ DropLogState& State()
     return state;
 }
 
-uint32_t NowMs()
+thread_local uint64_t tThreadTotal = 0;
+
+uint64_t WallClockMs()
 {
-    return GameClock::Get().GetRealTime();
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+}
+
+std::atomic<NetDropLog::Clock> gClock{&WallClockMs};
+
+uint64_t NowMs()
+{
+    return gClock.load()();
 }
 
 std::string CountLine(int host, const DropKind& kind)
@@ -65,7 +77,7 @@ void Emit(const std::vector<std::string>& lines)
 
 void FlushLocked(DropLogState& state, bool everything, std::vector<std::string>& lines)
 {
-    const uint32_t now = NowMs();
+    const uint64_t now = NowMs();
     for (auto it = state.kinds.begin(); it != state.kinds.end();) {
         DropKind& kind = it->second;
         if (!everything && now - kind.windowStart < NetDropLog::kWindowMs) {
@@ -98,9 +110,11 @@ bool NetDropLog::Note(std::string_view what, int fromHost, const char* reasonKey
     std::vector<std::string> lines;
     {
         std::lock_guard<std::mutex> guard(state.lock);
-        if (std::string_view(verb) == "dropped")
+        if (std::string_view(verb) == "dropped") {
             ++state.total;
-        const uint32_t now = NowMs();
+            ++tThreadTotal;
+        }
+        const uint64_t now = NowMs();
         DropKey key{fromHost, std::string(what), reasonKey ? reasonKey : ""};
         auto it = state.kinds.find(key);
         if (it == state.kinds.end() && state.kinds.size() >= kMaxKinds) {
@@ -157,6 +171,16 @@ uint64_t NetDropLog::GetTotal()
     DropLogState& state = State();
     std::lock_guard<std::mutex> guard(state.lock);
     return state.total;
+}
+
+uint64_t NetDropLog::GetThreadTotal()
+{
+    return tThreadTotal;
+}
+
+void NetDropLog::SetClock(Clock clock)
+{
+    gClock.store(clock ? clock : &WallClockMs);
 }
 
 bool LogNetDropV(std::string_view what, int fromHost, const char* reasonFormat, va_list arguments)

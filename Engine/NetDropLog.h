@@ -6,8 +6,9 @@
 // that kind within the second after are only counted; once the second is over, the count
 // is logged in one line ("<what> from host <h>: <n> more dropped in the last second: <the
 // reason logged whole>"), and so on each second for as long as they go on. A kind that
-// stays quiet for a second is forgotten, and its next drop is logged whole again. Time is
-// the engine's real time (GameClock), which the frames advance.
+// stays quiet for a second is forgotten, and its next drop is logged whole again. A second
+// is a second of the wall clock (a steady clock), however many frames it holds: a flood
+// costs a line a second whether the frames run fast or slow.
 //
 // A flood of one kind thus costs a line a second. The kinds kept at once are bounded;
 // drops of further kinds are counted together and logged as one count a second.
@@ -40,6 +41,14 @@ void Flush();
 void Reset();
 // Every drop noted so far, logged or only counted.
 uint64_t GetTotal();
+// The drops noted so far on the calling thread: what a handler run on this thread dropped,
+// whatever other threads drop meanwhile.
+uint64_t GetThreadTotal();
+
+// The clock the seconds are counted on, in milliseconds: the steady wall clock, or (for
+// tests) a clock of the caller's; null restores the wall clock.
+using Clock = uint64_t (*)();
+void SetClock(Clock clock);
 
 }  // namespace NetDropLog
 

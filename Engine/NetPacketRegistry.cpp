@@ -1,12 +1,25 @@
 #include "Engine/NetPacketRegistry.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 
 #include "Engine/Engine.h"
 #include "Engine/NetDropLog.h"
 #include "Engine/NetPacketBuffer.h"
 
 namespace GAME {
+
+namespace {
+
+// The packet this thread's handler runs, and its sender (see DropHandled).
+struct Handling {
+    const NetPacket* packet = nullptr;
+    int fromHost = 0;
+};
+thread_local Handling tHandling;
+
+}  // namespace
 
 NetPacketRegistry& NetPacketRegistry::Get()
 {
@@ -155,12 +168,34 @@ bool NetPacketRegistry::Handle(NetPacket& packet, int fromHost)
     }
     if (!handler)
         return LogNetDrop(packet.GetClassName(), fromHost, "no handler");
-    const uint64_t dropsBefore = NetDropLog::GetTotal();
+    // A handler refuses through the drop log: a drop it noted on this thread (other threads
+    // drop on their own) means the packet, or a part of it, was refused, and it is not
+    // reported as applied.
+    const uint64_t dropsBefore = NetDropLog::GetThreadTotal();
+    const Handling outer = tHandling;
+    tHandling = {&packet, fromHost};
     handler(packet, fromHost);
+    tHandling = outer;
     packet.FinishObjectProcessing();
-    if (observer && NetDropLog::GetTotal() == dropsBefore)
+    const bool refused = NetDropLog::GetThreadTotal() != dropsBefore;
+    if (observer && !refused)
         observer(packet, fromHost);
-    return true;
+    return !refused;
+}
+
+bool NetPacketRegistry::DropHandled(const char* what, const char* reasonFormat, ...)
+{
+    va_list arguments;
+    va_start(arguments, reasonFormat);
+    if (tHandling.packet) {
+        LogNetDropV(tHandling.packet->GetClassName(), tHandling.fromHost, reasonFormat, arguments);
+    } else {
+        char reason[512];
+        std::vsnprintf(reason, sizeof reason, reasonFormat, arguments);
+        gEngine->Log(LOG_WARNING, "%s: %s", what, reason);
+    }
+    va_end(arguments);
+    return false;
 }
 
 void NetPacketRegistry::SetHoldLimits(int tries, int ms)

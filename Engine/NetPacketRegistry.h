@@ -65,6 +65,13 @@ public:
     // The type number a received packet's header names; false when it is too short.
     static bool PeekType(const unsigned char* data, size_t size, NetPacketType& type);
 
+    // A refusal by code that applies a received packet deeper than its handler, where the
+    // sender is not known: logged through the drop log as the refusal of the packet this
+    // thread's handler runs and of its sender, so that it is summarised and the packet is
+    // not seen as applied. Called outside any handler (the game's own call), it is logged
+    // as a warning about `what`. Returns false.
+    static bool DropHandled(const char* what, const char* reasonFormat, ...) __attribute__((format(printf, 2, 3)));
+
 private:
     NetPacketRegistry() = default;
 

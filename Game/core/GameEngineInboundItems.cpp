@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/PhysicsEngine.h"
 #include "Game/characters/Character.h"
@@ -93,8 +94,8 @@ void GameEngineInboundInterface::CreateItem(uint32_t receiver, const WorldCoords
         character->GiveItemToCharacter(created);
         return;
     }
-    gEngine->Log(LOG_WARNING, "GameEngine: Unable to resolve character (%d) to give item (%d)",
-                 static_cast<int>(receiver), static_cast<int>(created->GetObjectId()));
+    NetPacketRegistry::DropHandled("GameEngine", "Unable to resolve character (%d) to give item (%d)",
+                                   static_cast<int>(receiver), static_cast<int>(created->GetObjectId()));
     Destroy(created, __LINE__);
 }
 

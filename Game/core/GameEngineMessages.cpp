@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/EventManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameUIInterface.h"
@@ -94,8 +95,8 @@ void GameEngine::RemovePendingMessages(std::vector<ChatMessage>& out)
 void GameEngine::RegisterPartyRequestResponse(uint32_t playerId, bool answer)
 {
     if (m_partyRequestResponses.size() >= kMaxPartyRequestResponses) {
-        gEngine->Log(LOG_WARNING, "GameEngine: party answer of player %u dropped: %zu answers are waiting", playerId,
-                     m_partyRequestResponses.size());
+        NetPacketRegistry::DropHandled("GameEngine", "party answer of player %u dropped: %zu answers are waiting",
+                                       playerId, m_partyRequestResponses.size());
         return;
     }
     m_partyRequestResponses.push_back(PartyRequestResponse{playerId, answer});

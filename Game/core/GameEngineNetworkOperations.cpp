@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Game/core/ActivityManager.h"
 #include "Game/core/GameEngine.h"
@@ -236,7 +237,7 @@ void GameEngine::StoC_HandleNRLoaderStateChangeInbound(uint32_t playerId, NRLoad
 void GameEngine::CtoS_StartServerRespawnInbound(uint32_t playerId, const WorldVec3& position)
 {
     if (!IsServerOrSingle()) {
-        gEngine->Log(LOG_WARNING, "Respawn loader for player %u ignored: only the server runs one", playerId);
+        NetPacketRegistry::DropHandled("Respawn loader", "for player %u ignored: only the server runs one", playerId);
         return;
     }
     try {

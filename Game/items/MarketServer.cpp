@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/NpcMerchant.h"
@@ -169,9 +170,11 @@ void MarketServer::C2S_MarketUpdateRequest()
 
 void MarketServer::Deny(uint32_t itemIndex, uint32_t player, MarketItemStatus status, const char* reason) const
 {
-    if (reason)
-        gEngine->Log(LOG_WARNING, "MarketServer %u: purchase of item %u by player %u denied: %s", m_merchantId,
-                     itemIndex, player, reason);
+    // A client's request is refused through the drop log, one kind for each reason.
+    if (reason) {
+        const std::string format = std::string("MarketServer %u: purchase of item %u by player %u denied: ") + reason;
+        NetPacketRegistry::DropHandled("MarketServer", format.c_str(), m_merchantId, itemIndex, player);
+    }
     if (GameEngineNetworkInterface* network = GetNetwork())
         network->S2C_MarketPurchaseDenied(m_merchantId, itemIndex, player, status);
 }
@@ -257,8 +260,8 @@ void MarketServer::C2S_MarketSellBack(uint32_t level, uint32_t seed, uint32_t it
     if (entry.status != MarketItemStatus_Sold)
         return;
     if (entry.buyer != player) {
-        gEngine->Log(LOG_WARNING, "MarketServer %u: player %u sells back item %u, which player %u bought; ignored",
-                     m_merchantId, player, itemIndex, entry.buyer);
+        NetPacketRegistry::DropHandled("MarketServer", "MarketServer %u: player %u sells back item %u, which player %u bought; ignored",
+                                       m_merchantId, player, itemIndex, entry.buyer);
         return;
     }
     if (Player* remote = entry.pricePaid > 0 ? RemoteBuyer(player) : nullptr)

@@ -119,17 +119,26 @@ void CleanMessage(RemoteMessagePacket& p, int)
     p.textTag = WithoutControlCharacters(p.textTag);
 }
 
-// The summary of a served village's world is the server's word alone: a client's message
-// that would pass for a line of it is emptied.
-void CleanWMessage(RemoteWMessagePacket& p, int fromHost)
+void CleanWMessage(RemoteWMessagePacket& p, int)
 {
     p.text = WithoutControlCharacters(p.text);
+}
+
+// On the host, a client's message is shown (and passed on) as its player's: named by the
+// client's player in the roster, never as the host's own word. The summary of a served
+// village's world is the host's alone: a client's message that would pass for a line of
+// it is refused. False when the message is refused (logged).
+bool NameWMessageSender(RemoteWMessagePacket& p, int fromHost)
+{
     const std::u16string summary = LocalizationManager::ToWChar(kServerSummaryPrefix);
-    if (fromHost != ConnectionManager::kServerHost && p.text.rfind(summary, 0) == 0) {
-        gEngine->Log(LOG_WARNING, "RemoteWMessagePacket from host %d emptied: only the server sends the world's summary",
-                     fromHost);
-        p.text.clear();
-    }
+    if (WithoutControlCharacters(p.text).rfind(summary, 0) == 0)
+        return DropReceived(p, fromHost, "only the server sends the world's summary");
+    const PlayerManagerClient* roster = gGameEngine ? gGameEngine->GetPlayerManagerClient() : nullptr;
+    const uint32_t player = roster ? roster->GetPlayerIdFromHostId(fromHost) : 0;
+    if (player == 0)
+        return DropReceived(p, fromHost, "the host has no player in the game");
+    p.text = WithoutControlCharacters(roster->GetPlayerName(player)) + u": " + p.text;
+    return true;
 }
 
 // On the host, a client's chat line goes under the name of the client's player in the
@@ -162,8 +171,10 @@ void ApplyStartTeleport(GameEngine& engine, StartTeleportPacket& packet)
 {
     int x = 0, y = 0, z = 0;
     if (!ToWholeCoordinate(packet.x, x) || !ToWholeCoordinate(packet.y, y) || !ToWholeCoordinate(packet.z, z)) {
-        gEngine->Log(LOG_WARNING, "StartTeleportPacket for player %u dropped: its destination is out of range",
-                     packet.playerId);
+        // Admitted: the host speaks for the player, or the server sent it.
+        const int fromHost = engine.IsServerOrSingle() ? ConnectionManager::HostOfPlayer(packet.playerId)
+                                                       : ConnectionManager::kServerHost;
+        DropReceivedFormatted(packet, fromHost, "the destination of player %u is out of range", packet.playerId);
         return;
     }
     if (engine.IsServerOrSingle())
@@ -391,6 +402,25 @@ std::vector<DispatchEntry> MarketEntries()
     };
 }
 
+DispatchEntry OnWMessage()
+{
+    using WMessage = RemoteWMessagePacket;
+    DispatchEntry entry = On<WMessage>(
+        DisplayWMessageRemote, &ForReceiver<WMessage>,
+        [](Inbound& in, WMessage& p) { in.DisplayWMessageRemote(p.receiver, p.asBubble, p.text); }, &CleanWMessage);
+    entry.handler = [admit = std::move(entry.handler)](NetPacket& received, int fromHost) {
+        // What a host that is not a connected client sends, the route table drops as such.
+        auto* packet = DynamicCast<WMessage>(&received);
+        const bool fromClient = fromHost != ConnectionManager::kServerHost &&
+                                ConnectionManager::Get().IsClientConnected(fromHost) && gGameEngine &&
+                                gGameEngine->GetNetworkRole() == NetworkRole::Server;
+        if (packet && fromClient && !NameWMessageSender(*packet, fromHost))
+            return;
+        admit(received, fromHost);
+    };
+    return entry;
+}
+
 std::vector<DispatchEntry> MessageAndQuestEntries()
 {
     using Message = RemoteMessagePacket;
@@ -406,9 +436,7 @@ std::vector<DispatchEntry> MessageAndQuestEntries()
             DisplayMessageRemote, &ForReceiver<Message>,
             [](Inbound& in, Message& p) { in.DisplayMessageRemote(p.receiver, p.optionalInsert, p.asBubble, p.textTag); },
             &CleanMessage),
-        On<WMessage>(
-            DisplayWMessageRemote, &ForReceiver<WMessage>,
-            [](Inbound& in, WMessage& p) { in.DisplayWMessageRemote(p.receiver, p.asBubble, p.text); }, &CleanWMessage),
+        OnWMessage(),
         On<ChatPacket>(
             HandleChatMessage, &NoClaim<ChatPacket>,
             [](Inbound& in, ChatPacket& p) { in.HandleChatMessage(p.sender, p.text, p.kind, p.recipients); },

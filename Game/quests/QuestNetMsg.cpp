@@ -1,6 +1,7 @@
 #include "Game/quests/QuestNetMsg.h"
 
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 
 namespace GAME {
 
@@ -21,17 +22,17 @@ std::unique_ptr<QuestNetMsg> QuestNetMsg::Create(uint32_t kind)
 std::unique_ptr<QuestNetMsg> QuestNetMsg::FromWords(const std::vector<uint32_t>& words)
 {
     if (words.size() < kHeadWords) {
-        gEngine->Log(LOG_WARNING, "QuestRepository: a message of %zu words is short of its head, dropped",
+        NetPacketRegistry::DropHandled("QuestRepository", "a message of %zu words is short of its head, dropped",
                      words.size());
         return nullptr;
     }
     std::unique_ptr<QuestNetMsg> message = Create(words[0]);
     if (!message) {
-        gEngine->Log(LOG_WARNING, "QuestRepository: a message of kind %u is not known, dropped", words[0]);
+        NetPacketRegistry::DropHandled("QuestRepository", "a message of kind %u is not known, dropped", words[0]);
         return nullptr;
     }
     if (!message->Read(words)) {
-        gEngine->Log(LOG_WARNING, "QuestRepository: a message of kind %u with %zu words does not match its kind, dropped",
+        NetPacketRegistry::DropHandled("QuestRepository", "a message of kind %u with %zu words does not match its kind, dropped",
                      words[0], words.size());
         return nullptr;
     }

@@ -13,6 +13,7 @@
 #include "Engine/ConnectionManager.h"
 #include "Engine/Crc32.h"
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/IOStreamReadWrite.h"
 #include "Engine/LoadTable.h"
 #include "Engine/NetDropLog.h"
@@ -700,8 +701,8 @@ void QuestRepository::RecvConditionSet(const std::vector<uint32_t>& words)
             ++skipped;
     }
     if (skipped)
-        gEngine->Log(LOG_WARNING, "QuestRepository: %zu condition ids of a received set name nothing here, skipped",
-                     skipped);
+        NetPacketRegistry::DropHandled("QuestRepository", "%zu condition ids of a received set name nothing here, skipped",
+                                       skipped);
     RecvConditionSet(set);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/IOStream.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerAI.h"
@@ -190,8 +191,8 @@ bool TargetedQuestAction::AcceptClientCommand(const char* actionType, uint32_t o
                 return true;
         }
     }
-    gEngine->Log(LOG_WARNING, "A client's quest command for object %u: no pending %s commands it; dropped", objectId,
-                 actionType);
+    NetPacketRegistry::DropHandled("A client's quest command", "for object %u: no pending %s commands it", objectId,
+                                   actionType);
     return false;
 }
 

@@ -1,8 +1,12 @@
 #include "tests/network/HostileClientFixture.h"
 
 #include <algorithm>
+#include <fstream>
 
+#include "Game/items/ItemReplicaInfo.h"
 #include "Game/items/MarketClient.h"
+#include "Game/quests/Quest.h"
+#include "Game/quests/QuestRepository.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 
@@ -14,7 +18,6 @@ constexpr int kRegionId = 1;
 // Frames the server plays on once a client is done: the answers its packets set off have
 // gone out and every heartbeat interval has passed.
 constexpr int kFramesAfterDone = 90;
-constexpr int kServerGoodbyeMs = 2000;
 
 // The same skill on every player, so that a reference number names it on every peer.
 void GiveSkill(Player& player, const char* record)
@@ -63,11 +66,11 @@ void HostileClientTest::SetUp()
     std::string error;
     auto server = EnetTransport::Listen(0, error);
     ASSERT_NE(server, nullptr) << error;
-    server->SetGoodbyeWait(kServerGoodbyeMs);
+    server->SetGoodbyeWait(kGoodbyeWaitMs);
     // A client joins once its process gets to it, which a loaded machine can put off past
     // the transport's deadline for joining (tested on its own in EnetTransportTest): here
-    // the deadline's clock stands still, and the waits for a join are bounded in frames.
-    server->SetClock([] { return int64_t{0}; });
+    // the deadline's clock moves only when a case moves it.
+    server->SetClock([this] { return serverClockMs; });
     port = server->GetPort();
     sniffer = std::make_unique<SniffingTransport>(std::move(server));
 }
@@ -238,7 +241,40 @@ std::string HostileClientTest::ServerState() const
                 " skill points " + std::to_string(level.GetSkillPoints()) + " attribute points " +
                 std::to_string(level.GetModifierPoints()) + " life " + Number(player->GetCurrentLife()) + " mana " +
                 Number(player->GetCurrentMana()) + " " + player->GetLifeStateAsText() + "\n";
+        const Vec3& at = player->GetCoords().GetRegionCoords().origin;
+        text += "player " + std::to_string(record.playerId) + " at region " +
+                std::to_string(player->GetCoords().GetRegion() ? player->GetCoords().GetRegion()->GetId() : 0) + " " +
+                Number(at.x) + " " + Number(at.y) + " " + Number(at.z) + "\n";
+        std::vector<InventoryReplica> items;
+        player->GetInventoryReplica(items);
+        text += "player " + std::to_string(record.playerId) + " items " + std::to_string(items.size()) + ":";
+        for (const InventoryReplica& item : items)
+            text += " " + std::to_string(item.info.objectId) + " " + item.info.baseName + " seed " +
+                    std::to_string(item.info.seed) + " var " + std::to_string(item.info.var1) + " at " +
+                    std::to_string(static_cast<int>(item.location)) + ";";
+        text += "\n";
+        text += "player " + std::to_string(record.playerId) + " tokens:";
+        for (const std::string& token : player->GetTriggerTokensAsString())
+            text += " " + token;
+        text += "\n";
     }
+    const QuestRepository* quests = QuestRepository::Get();
+    for (size_t q = 0; q < quests->GetQuestCount(); ++q) {
+        const Quest* quest = quests->GetQuestAt(q);
+        text += std::string("quest ") + quest->GetHandle().c_str() + (quest->IsActive() ? " active" : "") +
+                (quest->IsComplete() ? " complete" : "") + ", steps:";
+        for (size_t s = 0; s < quest->GetStepCount(); ++s) {
+            const QuestStep* step = quest->GetQuestStepAtIndx(s);
+            text += step->IsComplete() ? " done(" : " open(";
+            for (size_t t = 0; t < step->GetTriggerCount(); ++t)
+                text += step->GetTriggerOfIdx(t)->IsActive() ? "-" : "f";
+            text += ")";
+        }
+        text += "\n";
+    }
+    for (const QuestRepository::FiredTrigger& fired : quests->GetFiredTriggers())
+        text += std::string("fired ") + fired.questName.c_str() + " step " + std::to_string(fired.step) + " trigger " +
+                std::to_string(fired.trigger) + " for " + std::to_string(fired.target) + "\n";
     if (const MarketServer* market = Market()) {
         text += "stock seed " + std::to_string(market->GetSeed()) + " of " + std::to_string(market->GetNumStatuses()) +
                 ", unavailable:";
@@ -246,7 +282,30 @@ std::string HostileClientTest::ServerState() const
             text += " " + std::to_string(index);
         text += "\n";
     }
+    text += "entities " + std::to_string(World::Get().GetEntityCount()) + "\n";
     return text;
+}
+
+std::string HostileClientTest::StateWithout(const std::string& state, const std::string& prefix)
+{
+    std::string kept;
+    for (size_t at = 0; at < state.size();) {
+        const size_t end = std::min(state.find('\n', at), state.size());
+        if (state.compare(at, prefix.size(), prefix) != 0)
+            kept += state.substr(at, end - at) + "\n";
+        at = end + 1;
+    }
+    return kept;
+}
+
+long HostileClientTest::ResidentKb()
+{
+    // The second field of statm: resident pages.
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    if (!(statm >> pages >> resident))
+        return 0;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 // ---- A client -----------------------------------------------------------------------------
@@ -342,9 +401,13 @@ HostileClientTest::Outcome HostileClientTest::RunHostile(const std::function<std
         EXPECT_EQ(engine->GetPartyManager()->GetParty(honestPlayer), kServerPlayer);
         outcome.honestMoneyOnServer = ObjectManager::Get().GetObject<Player>(honestPlayer)->GetCurrentMoney();
         outcome.before = ServerState();
+        outcome.residentBeforeKb = ResidentKb();
         Go(outcome.hostileHost);
         EXPECT_TRUE(AwaitDone(outcome.hostileHost, watch));
         outcome.after = ServerState();
+        outcome.residentAfterKb = ResidentKb();
+        EXPECT_LE(outcome.residentAfterKb - outcome.residentBeforeKb, kResidentGrowthLimitKb)
+            << "resident memory grew from " << outcome.residentBeforeKb << " kB to " << outcome.residentAfterKb << " kB";
     }
     EndClients({&honest, &hostile});
     outcome.honest = honest.GetReport();

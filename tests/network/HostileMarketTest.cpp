@@ -69,7 +69,9 @@ TEST_F(HostileMarketTest, NothingIsSoldPastTheStockOrToABuyerWhoCannotPay)
     EXPECT_EQ(client->GetCurrentMoney(), price - 1);
     EXPECT_EQ(Sent(MarketS2CPurchaseConfirmationPacket::kType), 0u);
     EXPECT_EQ(Sent(MarketS2CPurchaseDeniedPacket::kType), 4u);
-    const std::string denied = "MarketServer " + std::to_string(kMerchant) + ": purchase of item ";
+    // Refused through the drop log: a line for each reason.
+    const std::string denied =
+        "MarketC2SPurchaseRequestPacket from host 1 dropped: MarketServer " + std::to_string(kMerchant) + ": purchase of item ";
     EXPECT_TRUE(log.Contains(denied + "1 by player 268435457 denied: the buyer's money does not cover the price"));
     EXPECT_TRUE(log.Contains(denied + "6 by player 268435457 denied: the stock has no such item"));
 

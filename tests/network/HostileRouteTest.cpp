@@ -1,5 +1,7 @@
 // A hostile client against the host's dispatch: floods of requests and of forgeries, chat in
 // another's name with terminal escapes, and what the host tells its watchers of them.
+#include <thread>
+
 #include "Engine/ChatPacket.h"
 #include "Engine/GameClock.h"
 #include "Engine/NetDropLog.h"
@@ -20,6 +22,8 @@ protected:
     void SetUp() override
     {
         GameWireTest::SetUp();
+        // The drop log's seconds follow these cases' frames.
+        NetDropLog::SetClock([] { return uint64_t{GameClock::Get().GetRealTime()}; });
         RegisterGamePacketDispatch();
         engine->SetAsNetworkServer();
         MakeMainPlayer();
@@ -35,6 +39,7 @@ protected:
     void TearDown() override
     {
         NetPacketRegistry::Get().SetAppliedObserver({});
+        NetDropLog::SetClock(nullptr);
         UnregisterGamePacketDispatch();
         GameWireTest::TearDown();
     }
@@ -181,6 +186,51 @@ TEST_F(HostileTransportPrintTest, OnlyWhatWasAppliedIsSeenAsReceived)
     Receive(1, Written(gold));
     Receive(1, Written(heartbeat));
     EXPECT_EQ(seen, std::vector<std::string>{"SinglePlayerHeartbeatPacket1"});
+}
+
+// A flood over a hundred frames of a second each, all within one second of the wall
+// clock: one line; the count comes once the wall clock's second is over.
+TEST_F(HostileFloodTest, TheDropLogsSecondIsAWallClockSecond)
+{
+    static uint64_t wallMs = 5000;
+    NetDropLog::SetClock([] { return wallMs; });
+    GiveGoldPacket gold;
+    gold.playerId = kHostilePlayer;
+    LogCapture log;
+    for (int frame = 0; frame < 100; ++frame) {
+        transport.Feed(1, Written(gold));
+        gEngine->UpdateFrame(NetDropLog::kWindowMs);
+    }
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"GiveGoldPacket from host 1 dropped: only the server sends it"}));
+    wallMs += NetDropLog::kWindowMs;
+    gEngine->UpdateFrame(0);
+    EXPECT_EQ(log.Count("GiveGoldPacket from host 1: 99 more dropped in the last second: only the server sends it"),
+              1u);
+    EXPECT_EQ(log.Texts().size(), 2u);
+}
+
+// A handler that refuses through the drop log has not applied its packet, whatever other
+// threads drop meanwhile; one that refuses nothing has, though another thread drops.
+TEST_F(HostileTransportPrintTest, AHandlersRefusalIsNeverSeenAsApplied)
+{
+    std::vector<std::string> seen;
+    NetPacketRegistry::Get().SetAppliedObserver(
+        [&](NetPacket& packet, int fromHost) { seen.push_back(packet.GetClassName() + std::to_string(fromHost)); });
+    LogCapture log;
+    bool refuse = true;
+    NetPacketRegistry::Get().SetHandler(ChatPacket::kType, [&](NetPacket& packet, int fromHost) {
+        if (refuse)
+            LogNetDrop(packet.GetClassName(), fromHost, "refused by its handler");
+        else
+            std::thread([] { LogNetDrop("Elsewhere", 3, "another thread's drop"); }).join();
+    });
+    ChatPacket chat;
+    const Bytes bytes = Written(chat);
+    EXPECT_FALSE(ConnectionManager::Get().HandleIncoming(1, bytes.data(), bytes.size()));
+    refuse = false;
+    EXPECT_TRUE(ConnectionManager::Get().HandleIncoming(1, bytes.data(), bytes.size()));
+    EXPECT_EQ(seen, std::vector<std::string>{"ChatPacket1"});
+    EXPECT_TRUE(log.Contains("ChatPacket from host 1 dropped: refused by its handler"));
 }
 
 }  // namespace
