@@ -154,7 +154,7 @@ bool HostNetwork::Open(const HostOptions& options)
     if (options.listenPort >= 0) {
         m_serving = true;
         if (!m_session.Listen(options.listenPort, error)) {
-            std::printf("gamehost: cannot listen on port %d: %s\n", options.listenPort, error.c_str());
+            HostRefuse("--listen " + std::to_string(options.listenPort), "cannot listen on the port: " + error);
             return false;
         }
         std::printf("gamehost: listening on port %u\n", static_cast<unsigned>(m_session.GetPort()));
@@ -162,11 +162,11 @@ bool HostNetwork::Open(const HostOptions& options)
         std::string host;
         uint16_t port = 0;
         if (!GameSession::ParseAddress(options.connectTo, host, port)) {
-            std::printf("gamehost: \"%s\" is no HOST:PORT\n", options.connectTo.c_str());
+            HostRefuse("--connect " + options.connectTo, "no HOST:PORT");
             return false;
         }
         if (!m_session.Connect(options.connectTo, error)) {
-            std::printf("gamehost: cannot join %s: %s\n", options.connectTo.c_str(), error.c_str());
+            HostRefuse("--connect " + options.connectTo, "cannot join the server: " + error);
             return false;
         }
         std::printf("gamehost: joined %s as host %d\n", options.connectTo.c_str(), m_session.GetLocalHost());

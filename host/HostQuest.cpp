@@ -14,6 +14,7 @@
 #include "Game/quests/Quest.h"
 #include "Game/quests/QuestItem.h"
 #include "Game/quests/QuestRepository.h"
+#include "host/HostSession.h"
 
 namespace GAME {
 
@@ -69,7 +70,11 @@ bool HostQuest::Start(uint32_t playerId, uint32_t monsterId, const std::string& 
             World::Get().AddEntity(shrine, WorldCoords(region, Coords()));
     }
     if (!loadPath.empty()) {
-        quests->LoadQuestState(StateFolder(loadPath), kMainFile);
+        // A state that does not read refuses the run: it would play on from a fresh quest.
+        if (!quests->LoadQuestState(StateFolder(loadPath), kMainFile)) {
+            HostRefuse("--load " + loadPath, "the quest state in " + StateFolder(loadPath) + " does not read");
+            return false;
+        }
         quests->FireTriggers();
         std::printf("gamehost: quest state read from %s: %zu fired triggers, quest %s\n",
                     StateFolder(loadPath).c_str(), quests->GetFiredTriggers().size(),

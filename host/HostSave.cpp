@@ -13,6 +13,7 @@
 #include "host/HostFight.h"
 #include "host/HostItems.h"
 #include "host/HostOutfit.h"
+#include "host/HostSession.h"
 #include "host/HostSkills.h"
 
 namespace GAME {
@@ -64,8 +65,8 @@ void PrintPlayer(Player& player)
                 player.GetSkillManager().GetSkillMasteriesAllowed());
 }
 
-// Streams the character and its tokens into the player; false (printed) at the first field
-// that does not read.
+// Streams the character and its tokens into the player; false at the first field that does
+// not read, which refuses the run.
 bool ReadHostPlayer(Player& player, const std::string& path)
 {
     IOStreamRead character(path);
@@ -73,8 +74,8 @@ bool ReadHostPlayer(Player& player, const std::string& path)
     if (player.StreamProperties(character) && player.StreamPropertiesQuestTokens(tokens))
         return true;
     const bool characterFailed = character.Failed();
-    std::printf("gamehost: loading %s failed: %s\n", characterFailed ? path.c_str() : TokensPath(path).c_str(),
-                (characterFailed ? character : tokens).GetError().c_str());
+    HostRefuse("--load " + path, (characterFailed ? path : TokensPath(path)) + " does not read (" +
+                                     (characterFailed ? character : tokens).GetError() + ")");
     return false;
 }
 

@@ -15,11 +15,11 @@ void EquipHostPlayerForSave(uint32_t playerId);
 // written, and then the previous pair, if any, stays as it was.
 bool SaveHostPlayer(uint32_t playerId, const std::string& path);
 // Reads the character into a fresh player, prints what it holds and lets it go; false
-// with the reason printed when the save could not be read.
+// when the save could not be read, which refuses the run (HostRefuse) with the reason.
 bool LoadHostPlayer(const std::string& path);
 // Reads the character a level's run saved (the fight's skills, no tree taken) into a fresh
-// player made from `record`, which stays for the run: its id, or 0 with the reason printed
-// when the save could not be read (the player is then discarded).
+// player made from `record`, which stays for the run: its id, or 0 when the save could not
+// be read, which refuses the run with the reason (the player is then discarded).
 uint32_t ResumeHostPlayer(const std::string& path, const std::string& record);
 // The second file, beside the character's.
 std::string TokensPath(const std::string& path);

@@ -224,10 +224,25 @@ constexpr int kNetworkFrameSleepMs = 4;
 constexpr int kGuestDistance = 4;
 
 }  // namespace
+// The run's refusal, "INPUT: REASON" (empty while it is not refused).
+std::string gRefusal;
+
 
 extern "C" int GameHostRun(const HostOptions* options)
+int GAME::HostRefuse(const std::string& input, const std::string& reason)
+{
+    if (gRefusal.empty())
+        gRefusal = input + ": " + reason;
+    return kHostExitRefused;
+}
+
+bool GAME::HostRefused() { return !gRefusal.empty(); }
+
+extern "C" const char* GameHostRefusal() { return gRefusal.c_str(); }
+
 {
     for (const std::string& channel : options->logChannels) {
+    gRefusal.clear();
         const int number = gEngine->RegisterLogChannel(channel.c_str());
         // A channel the game exports as "gLog<Name>" is switched on by giving it a number.
         std::string symbol = "gLog" + channel;
@@ -255,12 +270,20 @@ extern "C" int GameHostRun(const HostOptions* options)
     });
 
     // On the network the client learns its host number first, so that every object it
+    // Scripted clicks steer the player in place of the host's own strikes; read before
+    // anything starts, a file that cannot be read refuses the run.
+    HostInput input;
+    const bool scripted = !options->inputPath.empty();
+    if (scripted && !input.Load(options->inputPath)) {
+        EventManager::Get().SetSendObserver(std::move(previousObserver));
+        return HostRefuse("--input " + options->inputPath, "cannot be read");
+    }
     // makes has an id of its own range.
     HostNetwork network;
     const bool networked = HostNetwork::Wanted(*options);
     if (networked && !network.Open(*options)) {
         EventManager::Get().SetSendObserver(std::move(previousObserver));
-        return 1;
+        return kHostExitRefused;
     }
     InitializeObjects();
     GameEngine& engine = *gGameEngine;
@@ -281,7 +304,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         network.Close();
         ShutdownObjects();
         EventManager::Get().SetSendObserver(std::move(previousObserver));
-        return 1;
+        return kHostExitRefused;
     }
 
     // The game's packets go to a recording transport when there are no other processes.
@@ -291,10 +314,6 @@ extern "C" int GameHostRun(const HostOptions* options)
     // A client on the network plays only its own player; the fight is the server's.
     const bool guest = networked && options->role == "client";
     HostFight fight;
-    // Scripted clicks steer the player in place of the host's own strikes; a file that
-    // cannot be read is logged and the run goes on unscripted.
-    HostInput input;
-    const bool scripted = !options->inputPath.empty() && input.Load(options->inputPath);
     fight.SetPlayerScripted(scripted);
     HostQuestGiver questGiver;
     Companion companion(engine, network.Session(), transport);
@@ -321,6 +340,18 @@ extern "C" int GameHostRun(const HostOptions* options)
     const HostQuestRewards questRewards(frame);
     const bool questing = fighting && quest.Start(fight.GetPlayerId(), fight.GetMonsterId(), options->loadPath);
     HostProxies level;
+    // A saved quest state that does not read refuses the run before its first frame.
+    if (HostRefused()) {
+        if (fighting)
+            fight.Stop();
+        network.Close();
+        engine.SetUI(nullptr);
+        gEngine->SetActiveCamera(nullptr);
+        ConnectionManager::Get().SetTransport(nullptr);
+        ShutdownObjects();
+        EventManager::Get().SetSendObserver(std::move(previousObserver));
+        return kHostExitRefused;
+    }
     if (fighting && !guest)
         level.Start(fight.GetPlayerId());
     // The teleport is played in the single-process run only.
@@ -464,5 +495,5 @@ extern "C" int GameHostRun(const HostOptions* options)
     ShutdownObjects();
     EventManager::Get().SetSendObserver(std::move(previousObserver));
     std::printf("gamehost: game engine shut down\n");
-    return saved ? 0 : 1;
+    return saved ? kHostExitDone : kHostExitShort;
 }

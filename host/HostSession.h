@@ -27,7 +27,21 @@ struct HostOptions {
     int lateJoinFrame = 0;                   // ... and at this frame for one more (0: none)
 };
 
+// The exit codes of gamehost.
+constexpr int kHostExitDone = 0;      // the run did what it was asked
+constexpr int kHostExitShort = 1;     // it ended short: a level not finished, a save not written
+constexpr int kHostExitRefused = 2;   // an input was refused before anything was played or written
+
+// Refuses the run for a bad input (an option, a file, a folder, a port): the first refusal
+// of a run is kept, and gamehost prints it as the run's last line, "gamehost: INPUT:
+// REASON". The run then plays no frame and writes nothing. Returns kHostExitRefused.
+int HostRefuse(const std::string& input, const std::string& reason);
+// Whether the run was refused.
+bool HostRefused();
+
 }  // namespace GAME
 
 // Runs the game: start-up, the frames, shut-down. Returns the process exit code.
 extern "C" int GameHostRun(const GAME::HostOptions* options);
+// The refusal of the last run ("" when it was not refused), for gamehost to print last.
+extern "C" const char* GameHostRefusal();

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -183,61 +184,67 @@ bool HostVillage::Owns(const std::string& line)
     return IsVillagePieceWord(words[0]);
 }
 
-bool HostVillage::ParseLine(const std::string& line)
+std::string HostVillage::ParseLine(const std::string& line)
 {
     const std::vector<std::string> w = VillageWords(line);
     if (w.empty())
-        return false;
-    if (w[0] == "quest" && w.size() == 5 && !m_hasQuest && IsVillageDataPath(w[1]) && IsVillageDataPath(w[2]) &&
-        IsVillageDataPath(w[3])) {
+        return "a village line";
+    if (w[0] == "quest") {
         HostQuest::Setup setup;
+        if (w.size() != 5 || m_hasQuest || !IsVillageDataPath(w[1]) || !IsVillageDataPath(w[2]) ||
+            !IsVillageDataPath(w[3]) || !ReadVillageFrame(w[4], setup.shrineFrame))
+            return "quest FILE PACK SHRINE FRAME, once, with paths under the data folder";
         setup.questFile = w[1];
         setup.packRecord = w[2];
         setup.shrineRecord = w[3];
-        if (!ReadVillageFrame(w[4], setup.shrineFrame))
-            return false;
         m_quest = setup;
         m_hasQuest = true;
-        return true;
+        return {};
     }
-    if (w.size() == 1) {
-        bool* piece = w[0] == "townsfolk" ? &m_townsfolk
-                    : w[0] == "merchant"  ? &m_merchant
-                    : w[0] == "road"      ? &m_road
-                    : w[0] == "shrines"   ? &m_shrines
-                                          : nullptr;
-        if (piece)
-            *piece = true;
-        return piece != nullptr;
+    if (IsVillagePieceWord(w[0])) {
+        if (w.size() != 1)
+            return w[0] + " alone on its line";
+        bool& piece = w[0] == "townsfolk" ? m_townsfolk : w[0] == "merchant" ? m_merchant : w[0] == "road" ? m_road : m_shrines;
+        piece = true;
+        return {};
     }
     Step step;
-    if (w[0] != "at" || w.size() < 3 || !ReadVillageFrame(w[1], step.frame))
-        return false;
+    const std::string action = w.size() >= 3 ? w[2] : "";
+    const std::string form = action == "sell"    ? "at FRAME sell RECORD"
+                           : action == "chest"   ? "at FRAME chest"
+                           : action == "save"    ? "at FRAME save, once"
+                           : action == "portal"  ? "at FRAME portal LEVEL, once"
+                                                 : "at FRAME sell|chest|save|portal ...";
+    const std::string frames = ", FRAME from 1 to " + std::to_string(HostLevel::kMaxFrame);
+    if (w[0] != "at" || !IsVillageStepWord(action) || !ReadVillageFrame(w[1], step.frame))
+        return form + frames;
     const auto has = [this](Step::Kind kind) {
         return std::any_of(m_steps.begin(), m_steps.end(), [kind](const Step& s) { return s.kind == kind; });
     };
-    if (w[2] == "sell" && w.size() == 4 && IsVillageDataPath(w[3])) {
+    if (action == "sell" && w.size() == 4 && IsVillageDataPath(w[3])) {
         step.kind = Step::Sell;
         step.name = w[3];
-    } else if (w[2] == "chest" && w.size() == 3) {
+    } else if (action == "chest" && w.size() == 3) {
         step.kind = Step::Chest;
-    } else if (w[2] == "save" && w.size() == 3 && !has(Step::Save)) {
+    } else if (action == "save" && w.size() == 3 && !has(Step::Save)) {
         step.kind = Step::Save;
-    } else if (w[2] == "portal" && w.size() == 4 && !has(Step::Portal)) {
+    } else if (action == "portal" && w.size() == 4 && !has(Step::Portal)) {
         step.kind = Step::Portal;
         step.name = w[3];
     } else {
-        return false;
+        return form + frames;
     }
     m_steps.push_back(step);
-    return true;
+    return {};
 }
 
 bool HostVillage::Parse(const std::vector<std::string>& lines)
 {
     for (const std::string& line : lines)
-        if (!ParseLine(line))
-            gEngine->Log(LOG_WARNING, "village line does not parse; skipped: %s", line.c_str());
+        if (const std::string form = ParseLine(line); !form.empty()) {
+            gEngine->Log(LOG_WARNING, "village line does not parse (%s): %s", form.c_str(), line.c_str());
+            return false;
+        }
     std::stable_sort(m_steps.begin(), m_steps.end(), [](const Step& a, const Step& b) { return a.frame < b.frame; });
     return m_hasQuest;
 }
@@ -292,14 +299,19 @@ public:
     // False (printed) when the player cannot be made.
     bool Start(GameEngine& engine, const std::string& playerRecord)
     {
-        m_scripted = !m_options.inputPath.empty() && m_input.Load(m_options.inputPath);
+        m_scripted = !m_options.inputPath.empty();
+        if (m_scripted && !m_input.Load(m_options.inputPath)) {
+            HostRefuse("--input " + m_options.inputPath, "cannot be read");
+            return false;
+        }
         m_fight.SetPlayerScripted(m_scripted);
         m_playerId = m_resumed ? MakeResumedVillagePlayer(m_options.loadPath, playerRecord)
                    : m_fight.Start() ? m_fight.GetPlayerId()
                                      : 0;
         Player* player = GetPlayer();
         if (!player) {
-            std::printf("gamehost: the village's player cannot be placed\n");
+            if (!HostRefused())   // a save that does not read has said why
+                std::printf("gamehost: the village's player cannot be placed\n");
             return false;
         }
         EventManager::Get().Send(GameEvent_PreRun(), "GameEvent_PreRun");
@@ -310,6 +322,15 @@ public:
         m_villagers = m_giving && m_townsfolk.Start();
         m_quest.Use(m_village.GetQuest());
         m_questing = m_quest.Start(m_playerId, fresh ? m_fight.GetMonsterId() : 0, m_options.loadPath);
+        // The village is played for its quest: one that does not load, or a saved state of it
+        // that does not read, refuses the run.
+        if (!m_questing && !HostRefused())
+            HostRefuse("--level " + m_options.level, "its quest " + m_village.GetQuest().questFile + " does not load");
+        if (HostRefused()) {
+            if (!m_resumed)
+                m_fight.Stop();
+            return false;
+        }
         if (fresh && m_village.HasRoad())
             m_road.Start(m_playerId);
         m_shrining = fresh && m_village.HasShrines() && m_shrines.Start(m_playerId);
@@ -356,7 +377,7 @@ public:
             std::printf("gamehost: the run was not saved: its save point was not reached\n");
         if (!m_resumed)
             m_fight.Stop();
-        return m_finished && m_saved && !m_saveDue ? 0 : 1;
+        return m_finished && m_saved && !m_saveDue ? kHostExitDone : kHostExitShort;
     }
 
     HostLevelUI& GetUI() { return m_ui; }
@@ -436,8 +457,6 @@ private:
             return;
         case HostVillage::Step::Portal:
             std::printf("frame %d: village: the player steps through the portal into %s\n", frame, step.name.c_str());
-            // The scripted player plays the level beyond to its end: no blow ends the run early.
-            player->SetInvincible(true);
             m_arrival = std::make_unique<HostLevelArrival>(m_beyond);
             if (!m_arrival->Arrive(m_playerId, frame))
                 std::printf("frame %d: village: the portal leads nowhere\n", frame);
@@ -493,7 +512,7 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
         if (step.kind != Step::Portal)
             continue;
         if (HostLevel::Read(step.name, beyond) != 0)
-            return 1;
+            return kHostExitRefused;
         hasBeyond = true;
     }
     // Together: the server plays the village and serves it; a client plays its own player
@@ -501,33 +520,40 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
     if (options.role == "client")
         return HostVillageNet::RunClient(options, hasBeyond ? &beyond : nullptr);
     const bool serving = options.role == "server";
-    if (!hasQuest) {
-        std::printf("gamehost: the village has no quest\n");
-        return 1;
-    }
-    std::printf("gamehost: village: quest %s, %zu steps%s%s%s%s\n", village.GetQuest().questFile.c_str(),
-                village.GetSteps().size(), village.HasTownsfolk() ? ", townsfolk" : "",
+    if (!hasQuest)
+        return HostRefuse("--level " + options.level, "the village has no quest line");
+    // The steps counted are the level's own (sales, the chest's walk, the save point, the
+    // portal); the quest's steps are printed once its file is read.
+    std::printf("gamehost: village: quest %s%s%s%s%s; %zu scripted steps of the level\n",
+                village.GetQuest().questFile.c_str(), village.HasTownsfolk() ? ", townsfolk" : "",
                 village.HasMerchant() ? ", a merchant" : "", village.HasRoad() ? ", the road's proxies" : "",
-                village.HasShrines() ? ", shrines" : "");
-    if (!options.savePath.empty() && village.GetSaveFrame() == 0) {
-        std::printf("gamehost: the village has no save point\n");
-        return 1;
-    }
+                village.HasShrines() ? ", shrines" : "", village.GetSteps().size());
+    // The save and the load are judged before anything is played or written.
+    if (!options.savePath.empty() && village.GetSaveFrame() == 0)
+        return HostRefuse("--save " + options.savePath, "the level " + options.level + " has no save point");
     // A resumed run plays on from the frame its save was made on.
     Progress progress;
-    if (!options.loadPath.empty() &&
-        (!ReadProgress(options.loadPath, progress) || progress.frame != village.GetSaveFrame())) {
-        std::printf("gamehost: %s holds no save of this village\n", ProgressPath(options.loadPath).c_str());
-        return 1;
+    if (!options.loadPath.empty()) {
+        const std::string progressPath = ProgressPath(options.loadPath);
+        std::error_code error;
+        if (!std::filesystem::exists(progressPath, error))
+            return HostRefuse("--load " + options.loadPath,
+                              progressPath + " does not exist (a village's save has it beside the character)");
+        if (!ReadProgress(options.loadPath, progress) || progress.frame != village.GetSaveFrame())
+            return HostRefuse("--load " + options.loadPath, progressPath + " holds no save of this village");
+        // It starts after the save point, which it never reaches again.
+        if (!options.savePath.empty())
+            return HostRefuse("--save " + options.savePath, "a run resumed from the save point (frame " +
+                                                                std::to_string(progress.frame) + ") never reaches it again");
     }
 
     HostVillageNet network;
     if (serving && !network.Open(options))
-        return 1;
+        return kHostExitRefused;
     InitializeObjects();
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, options);
-    int result = 1;
+    int result = kHostExitShort;
     {
         HostVillageRun run(village, beyond, options, progress);
         run.SetNetwork(serving ? &network : nullptr);
@@ -549,6 +575,8 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
             run.Play(engine);
             result = run.Finish();
             network.Finish(options.level, run.IsFinished());
+        } else if (HostRefused()) {
+            result = kHostExitRefused;
         }
         network.Close();
         engine.SetUI(nullptr);

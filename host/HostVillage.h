@@ -28,8 +28,10 @@ public:
 
     // Whether a level line (comment taken off) is one of the village's.
     static bool Owns(const std::string& line);
-    // Reads the village's lines; one that does not parse is logged and skipped. False when
-    // the lines hold no quest.
+    // Reads one of the village's lines (comment taken off): empty when it parses, else the
+    // form the line should have, and the line is not kept.
+    std::string ParseLine(const std::string& line);
+    // Reads the village's lines; false when one does not parse or none is the quest's.
     bool Parse(const std::vector<std::string>& lines);
 
     bool HasQuest() const { return m_hasQuest; }
@@ -58,8 +60,6 @@ public:
     static bool ReadProgress(const std::string& savePath, Progress& out);
 
 private:
-    bool ParseLine(const std::string& line);
-
     bool m_hasQuest = false;
     HostQuest::Setup m_quest;
     bool m_townsfolk = false;

@@ -2,9 +2,12 @@
 // engine at a data folder, and reports what the library registered.
 #include <dlfcn.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "Engine/Engine.h"
@@ -30,6 +33,26 @@ void Usage()
         "                FRAME for one more)\n");
 }
 
+// A refused input: the one line that ends the run, "gamehost: INPUT: REASON".
+int Refuse(const std::string& refusal)
+{
+    std::fflush(stderr);
+    std::printf("gamehost: %s\n", refusal.c_str());
+    std::fflush(stdout);
+    return kHostExitRefused;
+}
+
+// The options that take a value.
+bool TakesValue(const std::string& arg)
+{
+    for (const char* option : {"--data", "--library", "--frames", "--step", "--role", "--log", "--answer", "--save",
+                               "--input", "--load", "--listen", "--connect", "--seed", "--level", "--clients",
+                               "--late-join"})
+        if (arg == option)
+            return true;
+    return false;
+}
+
 bool ParseInt(const std::string& text, int& out)
 {
     char* end = nullptr;
@@ -40,78 +63,108 @@ bool ParseInt(const std::string& text, int& out)
     return true;
 }
 
-bool ParseOptions(int argc, char** argv, HostOptions& options)
+// Reads the options; empty when they are sound, else the refusal ("ARG: REASON").
+std::string ParseOptions(int argc, char** argv, HostOptions& options)
 {
     for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto next = [&](std::string& out) {
-            if (i + 1 >= argc)
-                return false;
-            out = argv[++i];
-            return true;
-        };
-        if (arg == "--data") {
-            if (!next(options.dataRoot))
-                return false;
-        } else if (arg == "--library") {
-            if (!next(options.library))
-                return false;
-        } else if (arg == "--frames" || arg == "--step") {
-            std::string value;
-            if (!next(value) || !ParseInt(value, arg == "--frames" ? options.frames : options.stepMs))
-                return false;
-        } else if (arg == "--role") {
-            if (!next(options.role) || (options.role != "single" && options.role != "server" && options.role != "client"))
-                return false;
-        } else if (arg == "--log") {
-            std::string channel;
-            if (!next(channel))
-                return false;
-            options.logChannels.push_back(channel);
-        } else if (arg == "--answer") {
-            std::string answer;
-            if (!next(answer) || (answer != "yes" && answer != "no"))
-                return false;
-            options.answerYes = answer == "yes";
-        } else if (arg == "--save") {
-            if (!next(options.savePath))
-                return false;
-        } else if (arg == "--input") {
-            if (!next(options.inputPath))
-                return false;
-        } else if (arg == "--load") {
-            if (!next(options.loadPath))
-                return false;
-        } else if (arg == "--listen") {
-            std::string value;
-            if (!next(value) || !ParseInt(value, options.listenPort) || options.listenPort > 65535)
-                return false;
-        } else if (arg == "--connect") {
-            if (!next(options.connectTo) || options.connectTo.empty())
-                return false;
-        } else if (arg == "--seed") {
-            std::string value;
-            if (!next(value) || !ParseInt(value, options.randSeed))
-                return false;
-        } else if (arg == "--level") {
-            if (!next(options.level))
-                return false;
-        } else if (arg == "--clients" || arg == "--late-join") {
-            std::string value;
-            if (!next(value) || !ParseInt(value, arg == "--clients" ? options.clients : options.lateJoinFrame))
-                return false;
-        } else if (arg == "--quiet") {
+        const std::string arg = argv[i];
+        if (arg == "--quiet") {
             options.quiet = true;
-        } else {
-            return false;
+            continue;
+        }
+        if (!TakesValue(arg))
+            return arg + ": unknown option";
+        if (i + 1 >= argc || argv[i + 1][0] == '\0')
+            return arg + ": needs a value";
+        const std::string value = argv[++i];
+        const std::string given = arg + " " + value;
+        int* number = arg == "--frames" ? &options.frames
+                    : arg == "--step" ? &options.stepMs
+                    : arg == "--seed" ? &options.randSeed
+                    : arg == "--clients" ? &options.clients
+                    : arg == "--late-join" ? &options.lateJoinFrame
+                    : arg == "--listen" ? &options.listenPort
+                                        : nullptr;
+        if (number) {
+            if (!ParseInt(value, *number) || (arg == "--listen" && *number > 65535))
+                return given + ": not a whole number from 0 to " + (arg == "--listen" ? "65535" : "1000000");
+        } else if (arg == "--data") {
+            options.dataRoot = value;
+        } else if (arg == "--library") {
+            options.library = value;
+        } else if (arg == "--role") {
+            if (value != "single" && value != "server" && value != "client")
+                return given + ": the role is single, server or client";
+            options.role = value;
+        } else if (arg == "--log") {
+            options.logChannels.push_back(value);
+        } else if (arg == "--answer") {
+            if (value != "yes" && value != "no")
+                return given + ": the answer is yes or no";
+            options.answerYes = value == "yes";
+        } else if (arg == "--save") {
+            options.savePath = value;
+        } else if (arg == "--input") {
+            options.inputPath = value;
+        } else if (arg == "--load") {
+            options.loadPath = value;
+        } else if (arg == "--connect") {
+            options.connectTo = value;
+        } else if (arg == "--level") {
+            options.level = value;
         }
     }
     // A server listens and a client connects; neither does both.
     if (options.listenPort >= 0 && options.role != "server")
-        return false;
+        return "--listen: only a server (--role server) listens";
+    if (!options.connectTo.empty() && options.role != "client")
+        return "--connect: only a client (--role client) connects";
     if ((options.clients > 0 || options.lateJoinFrame > 0) && (options.role != "server" || options.level.empty()))
-        return false;
-    return options.connectTo.empty() || options.role == "client";
+        return std::string(options.clients > 0 ? "--clients" : "--late-join") +
+               ": only a server of a level (--role server --level NAME) waits for clients";
+    return {};
+}
+
+// What the options name on disk, checked before anything is loaded, played or written: the
+// data folder, the files read, and the folder a save goes to. Empty when sound, else the
+// refusal ("INPUT: REASON").
+std::string CheckPaths(const HostOptions& options)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!fs::is_directory(options.dataRoot, error))
+        return "--data " + options.dataRoot + ": no such folder";
+    if (!fs::is_directory(fs::path(options.dataRoot) / "Records", error))
+        return "--data " + options.dataRoot + ": no data folder (it holds no Records folder)";
+    // A file read is a file that opens.
+    const auto unreadable = [](const std::string& path) -> std::string {
+        std::error_code ignored;
+        if (fs::is_directory(path, ignored))
+            return "is a folder, not a file";
+        errno = 0;
+        if (std::ifstream(path))
+            return {};
+        return std::string("cannot be read (") + (errno != 0 ? std::strerror(errno) : "unreadable") + ")";
+    };
+    if (!options.inputPath.empty())
+        if (const std::string why = unreadable(options.inputPath); !why.empty())
+            return "--input " + options.inputPath + ": " + why;
+    if (!options.loadPath.empty()) {
+        if (!fs::exists(options.loadPath, error))
+            return "--load " + options.loadPath + ": no save there (" + options.loadPath + " does not exist)";
+        for (const std::string& path : {options.loadPath, options.loadPath + ".tokens"})
+            if (const std::string why = unreadable(path); !why.empty())
+                return "--load " + options.loadPath + ": " + path + " " + why;
+    }
+    if (!options.savePath.empty()) {
+        const fs::path save(options.savePath);
+        const fs::path folder = save.has_parent_path() ? save.parent_path() : fs::path(".");
+        if (!fs::is_directory(folder, error))
+            return "--save " + options.savePath + ": no such folder " + folder.string();
+        if (!save.has_filename() || fs::is_directory(save, error))
+            return "--save " + options.savePath + ": is a folder, not a file";
+    }
+    return {};
 }
 
 int CountClasses(const RTTI_ClassInfo& info)
@@ -137,10 +190,12 @@ int main(int argc, char** argv)
     options.dataRoot = GAME_DEFAULT_DATA;
     options.library = GAME_LIBRARY_PATH;
     options.sessionLibrary = GAME_SESSION_PATH;
-    if (!ParseOptions(argc, argv, options)) {
+    if (const std::string refused = ParseOptions(argc, argv, options); !refused.empty()) {
         Usage();
-        return 2;
+        return Refuse(refused);
     }
+    if (const std::string refused = CheckPaths(options); !refused.empty())
+        return Refuse(refused);
 
     RecordDatabase::Get().SetDataRoot(options.dataRoot);
     if (options.randSeed >= 0)
@@ -150,10 +205,8 @@ int main(int argc, char** argv)
 
     const int engineClasses = CountClasses(Object::GetStaticClassInfo());
     void* library = dlopen(options.library.c_str(), RTLD_NOW | RTLD_GLOBAL);
-    if (!library) {
-        std::fprintf(stderr, "gamehost: cannot load %s: %s\n", options.library.c_str(), dlerror());
-        return 1;
-    }
+    if (!library)
+        return Refuse("--library " + options.library + ": " + dlerror());
     const int allClasses = CountClasses(Object::GetStaticClassInfo());
     std::printf("gamehost: loaded %s\n", options.library.c_str());
     std::printf("gamehost: %d engine classes, %d registered by the game library\n", engineClasses,
@@ -164,19 +217,28 @@ int main(int argc, char** argv)
     }
 
     // The session links against the game library loaded above and drives it.
-    int result = 1;
+    int result = kHostExitRefused;
+    std::string refusal;
     if (void* session = dlopen(options.sessionLibrary.c_str(), RTLD_NOW | RTLD_LOCAL)) {
         auto run = reinterpret_cast<int (*)(const HostOptions*)>(dlsym(session, "GameHostRun"));
-        if (run)
+        auto refused = reinterpret_cast<const char* (*)()>(dlsym(session, "GameHostRefusal"));
+        if (run && refused) {
             result = run(&options);
-        else
-            std::fprintf(stderr, "gamehost: %s has no GameHostRun\n", options.sessionLibrary.c_str());
+            refusal = refused();
+        } else {
+            refusal = options.sessionLibrary + ": the session library has no GameHostRun";
+        }
         dlclose(session);
     } else {
-        std::fprintf(stderr, "gamehost: cannot load %s: %s\n", options.sessionLibrary.c_str(), dlerror());
+        refusal = options.sessionLibrary + ": " + dlerror();
     }
 
     dlclose(library);
+    // A refused run ends on its reason.
+    if (!refusal.empty())
+        return Refuse(refusal);
+    if (result == kHostExitRefused)
+        return result;
     std::printf("gamehost: unloaded; %d classes remain registered\n", CountClasses(Object::GetStaticClassInfo()));
     return result;
 }

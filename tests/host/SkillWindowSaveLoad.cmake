@@ -1,6 +1,8 @@
 # Runs gamehost with --save, then with --load on that save, and compares the skill window
 # the first run printed with the one the character read back prints. Then saves where the
-# character cannot be written: the run fails and the tokens file already there stays.
+# character or its tokens cannot be written: a save onto a folder is refused before the run
+# plays, one whose tokens cannot be written fails at the end, and the files already there
+# stay as they were.
 foreach(var GAMEHOST SAVE)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not given")
@@ -47,7 +49,18 @@ execute_process(COMMAND "${GAMEHOST}" --save "${folder}" --frames 1 --quiet RESU
                 OUTPUT_VARIABLE text ERROR_QUIET)
 file(READ "${folder}.tokens" tokens)
 file(GLOB beside "${folder}.*")
-if(NOT result EQUAL 1 OR NOT text MATCHES "saving to [^\n]* failed: [^\n]* is a folder" OR
+if(NOT result EQUAL 2 OR NOT text MATCHES "--save [^\n]*: is a folder, not a file\n$" OR
    NOT tokens STREQUAL "old" OR NOT beside STREQUAL "${folder}.tokens")
   message(FATAL_ERROR "a save into a folder (${result}) changed the pair: tokens \"${tokens}\", files ${beside}\n${text}")
+endif()
+# The character can be written but not its tokens: neither is.
+set(pair "${SAVE}.pair")
+file(REMOVE_RECURSE "${pair}" "${pair}.tokens")
+file(WRITE "${pair}" "old")
+file(MAKE_DIRECTORY "${pair}.tokens")
+execute_process(COMMAND "${GAMEHOST}" --save "${pair}" --frames 1 --quiet RESULT_VARIABLE result
+                OUTPUT_VARIABLE text ERROR_QUIET)
+file(READ "${pair}" character)
+if(NOT result EQUAL 1 OR NOT text MATCHES "saving to [^\n]* failed: [^\n]*tokens" OR NOT character STREQUAL "old")
+  message(FATAL_ERROR "a save whose tokens cannot be written (${result}) changed the character: \"${character}\"\n${text}")
 endif()

@@ -28,7 +28,7 @@ expect "$whole" '^frame [0-9]*: level: Records/Creatures/Boss/Typhon.dbr is dead
 expect "$whole" '^ui: the end sequence runs'
 expect "$whole" '^summary: level village finished$'
 expect "$whole" '^summary: quest "The Village Road" complete, 3 of 3 steps done$'
-expect "$whole" '^summary: the player is level [0-9]* with 518 experience and [0-9]* gold$'
+expect "$whole" '^summary: the player is level [0-9]* with [0-9]* experience and [0-9]* gold$'
 expect "$whole" '^summary: item Records/Item/Weapons/Staff.dbr$'
 expect "$whole" '^summary: time played [0-9]*\.[0-9][0-9][0-9] s, [0-9]* frames$'
 # The run stops once the level is over; the summary is its last word but the shut-down.
@@ -58,6 +58,6 @@ expect "$broken" 'holds no save of this village'
 cp "$folder/progress" "$folder/hero.chr.village"
 head -c 200 "$folder/hero.chr" >"$folder/short" && mv "$folder/short" "$folder/hero.chr"
 broken=$(run --load "$folder/hero.chr") && { echo "FAIL: a cut character save was taken"; exit 1; }
-expect "$broken" '^gamehost: loading .*hero.chr failed'
+expect "$(tail -1 <<<"$broken")" '^gamehost: --load .*hero.chr: .*hero.chr does not read'
 grep -q '^frame ' <<<"$broken" && { echo "FAIL: a frame was played on a cut save"; exit 1; }
 echo "PASS"
