@@ -9,6 +9,7 @@
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/World.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Monster.h"
 #include "Game/items/Item.h"
@@ -146,7 +147,7 @@ const char* RefuseClientEntity(int host, uint32_t player, const std::string& rec
     return nullptr;
 }
 
-const char* RefuseClientPortal(int host, uint32_t player, uint32_t owner, uint32_t portalId)
+const char* RefuseClientPortal(int host, uint32_t player, uint32_t owner, uint32_t portalId, const WorldCoords& where)
 {
     HostQuotas* quotas = QuotasOf(host);
     if (!quotas)
@@ -155,6 +156,12 @@ const char* RefuseClientPortal(int host, uint32_t player, uint32_t owner, uint32
         return "the host has no player in the game";
     if (owner != player)
         return "it opens a portal for another than its player";
+    const Character* character = ObjectManager::Get().GetObject<Character>(player);
+    if (!character || !character->GetCoords().GetRegion())
+        return "its player stands nowhere here";
+    const WorldVec3 at = where.GetPosition();
+    if (!at.GetRegion() || (at - character->GetCoords().GetPosition()).Length() > kPortalReach)
+        return "it opens a portal out of its player's reach";
     if (quotas->entities.Room() == 0)
         return "the host has as many entities as it may keep";
     quotas->entities.Count(portalId);

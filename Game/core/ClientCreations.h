@@ -17,6 +17,8 @@
 
 namespace GAME {
 
+class WorldCoords;
+
 // Live objects the server keeps for one client host, by kind. The items cover a full set
 // of bags and equipment and what lies dropped around; the entities a volley of
 // projectiles and a full pack of pets.
@@ -33,11 +35,14 @@ const char* RefuseClientItem(int host, uint32_t itemId);
 const char* RefuseClientEntity(int host, uint32_t player, const std::string& record, uint32_t objectId);
 
 // Null when host `host`, whose player in the game is `player`, may have a portal opened
-// for `owner` under `portalId`, which then counts towards its quota of entities; otherwise
-// why not. A player opens its own portal only: the game keeps one per owner, so the next
-// replaces it (and the replaced one closes and goes), and a host's live portals are
-// bounded with its other entities.
-const char* RefuseClientPortal(int host, uint32_t player, uint32_t owner, uint32_t portalId);
+// for `owner` under `portalId` at `where`, which then counts towards its quota of
+// entities; otherwise why not. A player opens its own portal only, beside itself: within
+// kPortalReach of where the server has it (a portal opens a step from its player, who may
+// have moved on the client since). The game keeps one per owner, so the next replaces it
+// (and the replaced one closes and goes), and a host's live portals are bounded with its
+// other entities.
+inline constexpr float kPortalReach = 30.0f;
+const char* RefuseClientPortal(int host, uint32_t player, uint32_t owner, uint32_t portalId, const WorldCoords& where);
 
 // Null when host `host` may have its skill's projectiles or pets made under `ids` (each
 // the host's own), which then count towards its quota of entities; otherwise why not.

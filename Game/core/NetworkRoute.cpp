@@ -11,6 +11,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/PartyManager.h"
 #include "Game/core/PlayerManagerClient.h"
+#include "Game/network/ItemTradePackets.h"
 #include "Game/network/QuestPackets.h"
 #include "Game/quests/QuestNetMsg.h"
 
@@ -309,8 +310,8 @@ bool MakesAllowedPartyChange(const NetPacket& packet, int fromHost, const NetCla
 }
 
 // A client's item, entity or portal is its own, one its play makes, and within its quota.
-// A portal's claim names its owner, then the portal.
-bool CreatesWhatItsPlayMakes(NetOperation operation, const NetPacket& packet, int fromHost, const NetClaim& claim)
+// A portal's claim names its owner, then the portal; the packet says where it stands.
+bool CreatesWhatItsPlayMakes(NetOperation operation, NetPacket& packet, int fromHost, const NetClaim& claim)
 {
     if (!SpeaksForOwnIds(packet, fromHost, claim))
         return false;
@@ -320,10 +321,13 @@ bool CreatesWhatItsPlayMakes(NetOperation operation, const NetPacket& packet, in
     case CreateEntity:
         refusal = RefuseClientEntity(fromHost, PlayerOfHost(fromHost), claim.record, objectId);
         break;
-    case CreateFixedItemTeleport:
-        refusal = claim.ids.size() != 2 ? "it names no portal and owner"
-                                        : RefuseClientPortal(fromHost, PlayerOfHost(fromHost), claim.ids[0], claim.ids[1]);
+    case CreateFixedItemTeleport: {
+        const auto* portal = DynamicCast<CreateItemTeleportPacket>(&packet);
+        refusal = !portal || claim.ids.size() != 2
+                      ? "it names no portal and owner"
+                      : RefuseClientPortal(fromHost, PlayerOfHost(fromHost), claim.ids[0], claim.ids[1], portal->coords);
         break;
+    }
     default:
         refusal = RefuseClientItem(fromHost, objectId);
         break;
@@ -331,7 +335,7 @@ bool CreatesWhatItsPlayMakes(NetOperation operation, const NetPacket& packet, in
     return refusal ? Drop(packet, fromHost, refusal) : true;
 }
 
-bool SaysOnlyItsOwn(NetOperation operation, const NetPacket& packet, int fromHost, const NetClaim& claim)
+bool SaysOnlyItsOwn(NetOperation operation, NetPacket& packet, int fromHost, const NetClaim& claim)
 {
     switch (SpeakerOf(operation)) {
     case None:

@@ -177,21 +177,23 @@ TEST_F(HostileCreateTest, APortalIsItsPlayersOwnOneAtATimeWithinTheQuota)
     constexpr uint32_t kFirstId = HostileCreateTest::kFirstId + 0x18000;   // ids no other case uses
     LogCapture log;
     ObjectManager& objects = ObjectManager::Get();
-    auto portal = [&](uint32_t owner, uint32_t id) {
+    auto portal = [&](uint32_t owner, uint32_t id, float away = 2.0f) {
         CreateItemTeleportPacket packet;
-        packet.coords = Here();
+        packet.coords = WorldCoords(World::Get().GetRegionById(7), Coords::MakeTranslation(Vec3(away, 0, 0)));
         packet.owner = owner;
         packet.objectId = id;
         Send(packet);
         return objects.GetObject(id);
     };
     EXPECT_EQ(portal(kClientPlayer + 7, kFirstId), nullptr);   // for an owner of its host's that is not its player
+    EXPECT_EQ(portal(kClientPlayer, kFirstId, kPortalReach + 1.0f), nullptr);   // out of its player's reach
     EXPECT_EQ(engine->GetTeleportInfo(kFirstId), nullptr);
     uint32_t id = kFirstId + 1;
     for (; id < kFirstId + 40; ++id)
         portal(kClientPlayer, id);
     const std::string dropped = "CreateItemTeleportPacket from host 1 dropped: ";
     EXPECT_TRUE(log.Contains(dropped + "it opens a portal for another than its player"));
+    EXPECT_TRUE(log.Contains(dropped + "it opens a portal out of its player's reach"));
     EXPECT_TRUE(log.Contains(dropped + "it asks more than 16 times a second"));
     ASSERT_EQ(engine->GetTeleportInfoList().size(), 1u);
     const uint32_t kept = engine->GetTeleportInfoList().front().portalId;
