@@ -32,16 +32,6 @@ namespace GAME {
 
 namespace {
 
-bool LevelNameIsPlain(const std::string& name)
-{
-    if (name.empty() || name.size() > 64)
-        return false;
-    for (char c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-')
-            return false;
-    return true;
-}
-
 // The characters of the world: those the level placed and those that came over the network.
 class HostLevelCharacters : public FilterFunction<Entity> {
 public:
@@ -294,28 +284,11 @@ void HostLevelArrival::AfterFrame(int frame)
         m_run->AfterFrame(frame);
 }
 
-int HostLevel::Read(const std::string& name, HostLevel& out)
-{
-    if (!LevelNameIsPlain(name)) {
-        std::printf("gamehost: \"%s\" is no level name\n", name.c_str());
-        return 2;
-    }
-    const std::string path = RecordDatabase::Get().GetDataRoot() + "/Levels/" + name + ".lvl";
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    if (!file || !out.Parse(text.str())) {
-        std::printf("gamehost: the level %s cannot be read or places no player\n", path.c_str());
-        return 1;
-    }
-    return 0;
-}
-
 int HostLevel::Run(const HostOptions& options)
 {
     HostLevel level;
-    if (const int unread = Read(options.level, level))
-        return unread;
+    if (!Read(options.level, level))
+        return kHostExitRefused;
     std::printf("gamehost: level %s: %zu objects, %zu scripted steps\n", options.level.c_str(),
                 level.GetPlacements().size(), level.GetSteps().size());
     if (!level.GetVillageLines().empty())
@@ -364,6 +337,11 @@ int HostLevel::Run(const HostOptions& options)
         std::printf("gamehost: ran %d frames of %d ms of the level\n", framesRun, options.stepMs);
         if (networked)
             network.PrintEnd();
+        // A level is played to the end of the game; one that stops short of it says so.
+        if (!ui.EndSequenceRan()) {
+            std::printf("gamehost: the level ended short: the end of the game was not reached\n");
+            result = kHostExitShort;
+        }
     } else {
         std::printf("gamehost: the level's player %s cannot be placed\n", level.GetPlayer().record.c_str());
         result = 1;

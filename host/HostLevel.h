@@ -33,8 +33,9 @@
 //   at FRAME portal LEVEL         the player goes through a portal into data/Levels/LEVEL.lvl,
 //                                 whose steps then run counted from FRAME
 // A village holds one quest, one save point and one portal at most.
-// A line that does not parse is logged with its number and skipped; a level holds at most
-// kMaxEntries entries and every coordinate lies within kMaxCoordinate of the origin.
+// A level holds at most kMaxEntries entries and every coordinate lies within kMaxCoordinate
+// of the origin. A line that does not parse refuses the level: the run says which line,
+// what it reads and the form it should have. docs/formats.md describes the file for users.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +48,7 @@
 
 namespace GAME {
 
+class HostVillage;
 class Region;
 class ScriptPoint;
 
@@ -68,8 +70,12 @@ public:
         float amount = 0.0f;
     };
 
-    // Reads the level text; false when it places no player.
+    // Reads the level text; false when a line does not parse, the level places no player or
+    // its village lines hold no quest: GetError() then says which line and why.
     bool Parse(const std::string& text);
+    const std::string& GetError() const { return m_error; }
+    // A level's name: 1 to 64 letters, digits, '_' and '-' (a file of data/Levels/).
+    static bool IsLevelName(const std::string& name);
     const std::vector<Placement>& GetPlacements() const { return m_placements; }
     const std::vector<Step>& GetSteps() const { return m_steps; }
     const Placement& GetPlayer() const { return m_player; }
@@ -86,14 +92,17 @@ public:
     // The village's lines, as written (comments taken off).
     const std::vector<std::string>& GetVillageLines() const { return m_villageLines; }
 
-    // Reads data/Levels/NAME.lvl under the data folder: 0 when read, 2 (printed) when NAME is
-    // no plain name, 1 (printed) when the file cannot be read or places no player.
-    static int Read(const std::string& name, HostLevel& out);
+    // Reads data/Levels/NAME.lvl under the data folder: true when read; false when NAME is no
+    // level name or the file cannot be read or does not parse, which refuses the run
+    // (HostRefuse) with the reason.
+    static bool Read(const std::string& name, HostLevel& out);
     // The whole run: start-up, the level, the frames, shut-down; the process exit code.
     static int Run(const HostOptions& options);
 
 private:
-    bool ParseLine(const std::string& line, int number);
+    // Reads one line: empty when it parses (or is blank), else the form it should have. The
+    // village's lines go through `village`, which keeps what they said so far.
+    std::string ParseLine(const std::string& line, HostVillage& village);
     bool ReadPlace(std::istream& in, Placement& out) const;
 
     uint32_t m_regionId = 1;
@@ -103,6 +112,7 @@ private:
     std::vector<Placement> m_placements;
     std::vector<Step> m_steps;
     std::vector<std::string> m_villageLines;
+    std::string m_error;
     friend class HostLevelRun;
     friend class HostLevelArrival;
 };

@@ -1,9 +1,14 @@
 #include "host/HostLevel.h"
 
+#include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fstream>
 #include <sstream>
 
-#include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
+#include "host/HostSession.h"
 #include "host/HostVillage.h"
 
 namespace GAME {
@@ -14,6 +19,16 @@ bool CoordinateInRange(float value) { return std::isfinite(value) && std::fabs(v
 
 }  // namespace
 
+bool HostLevel::IsLevelName(const std::string& name)
+{
+    if (name.empty() || name.size() > 64)
+        return false;
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-')
+            return false;
+    return true;
+}
+
 bool HostLevel::ReadPlace(std::istream& in, Placement& out) const
 {
     std::string rest;
@@ -22,64 +37,74 @@ bool HostLevel::ReadPlace(std::istream& in, Placement& out) const
     return CoordinateInRange(out.where.x) && CoordinateInRange(out.where.y) && CoordinateInRange(out.where.z);
 }
 
-bool HostLevel::ParseLine(const std::string& line, int number)
+std::string HostLevel::ParseLine(const std::string& line, HostVillage& village)
 {
-    std::istringstream in(line.substr(0, line.find('#')));
+    const std::string body = line.substr(0, line.find('#'));
+    std::istringstream in(body);
     std::string word;
     if (!(in >> word))
-        return true;   // blank or a comment
-    if (m_placements.size() + m_steps.size() + m_villageLines.size() >= kMaxEntries) {
-        gEngine->Log(LOG_WARNING, "level line %d: more than %zu entries; skipped", number, kMaxEntries);
-        return false;
+        return {};   // blank or a comment
+    if (m_placements.size() + m_steps.size() + m_villageLines.size() >= kMaxEntries)
+        return "a level holds at most " + std::to_string(kMaxEntries) + " entries";
+    if (HostVillage::Owns(body)) {
+        if (std::string form = village.ParseLine(body); !form.empty())
+            return form;
+        m_villageLines.push_back(body);
+        return {};
     }
-    if (HostVillage::Owns(line.substr(0, line.find('#')))) {
-        m_villageLines.push_back(line.substr(0, line.find('#')));
-        return true;
-    }
+    const std::string coordinates = ", each coordinate within " + std::to_string(static_cast<int>(kMaxCoordinate));
     std::string rest;
     if (word == "region") {
         long id = 0;
         if ((in >> id >> m_regionName) && !(in >> rest) && id > 0 && id < 65536) {
             m_regionId = static_cast<uint32_t>(id);
-            return true;
+            return {};
         }
-    } else if (word == "player" || word == "place") {
-        Placement placement;
-        if (ReadPlace(in, placement)) {
-            if (word == "player") {
-                m_player = placement;
-                m_hasPlayer = true;
-            } else {
-                m_placements.push_back(placement);
-            }
-            return true;
-        }
-    } else if (word == "at") {
-        Step step;
-        std::string action;
-        bool read = (in >> step.frame >> action) && step.frame > 0 && step.frame <= kMaxFrame;
-        if (action == "wake") {
-            step.kind = Step::Wake;
-            read = read && static_cast<bool>(in >> step.record);
-        } else if (action == "strike") {
-            step.kind = Step::Strike;
-            read = read && static_cast<bool>(in >> step.record >> step.amount);
-        } else if (action == "useskill") {
-            step.kind = Step::UseSkill;
-            read = read && static_cast<bool>(in >> step.record);
-        } else if (action == "break") {
-            step.kind = Step::Break;
-            read = read && static_cast<bool>(in >> step.amount);
-        } else {
-            read = false;
-        }
-        if (read && !(in >> rest) && std::isfinite(step.amount) && step.amount >= 0.0f && step.amount < 1.0e9f) {
-            m_steps.push_back(step);
-            return true;
-        }
+        return "region ID NAME, ID from 1 to 65535";
     }
-    gEngine->Log(LOG_WARNING, "level line %d does not parse; skipped: %s", number, line.c_str());
-    return false;
+    if (word == "player" || word == "place") {
+        Placement placement;
+        if (!ReadPlace(in, placement))
+            return word + " RECORD X Y Z" + coordinates;
+        if (word == "player") {
+            m_player = placement;
+            m_hasPlayer = true;
+        } else {
+            m_placements.push_back(placement);
+        }
+        return {};
+    }
+    if (word != "at")
+        return "region, player, place, at, quest, townsfolk, merchant, road or shrines first";
+    Step step;
+    std::string action;
+    bool read = (in >> step.frame >> action) && step.frame > 0 && step.frame <= kMaxFrame;
+    std::string form;
+    if (action == "wake") {
+        step.kind = Step::Wake;
+        form = "at FRAME wake RECORD";
+        read = read && static_cast<bool>(in >> step.record);
+    } else if (action == "strike") {
+        step.kind = Step::Strike;
+        form = "at FRAME strike RECORD N";
+        read = read && static_cast<bool>(in >> step.record >> step.amount);
+    } else if (action == "useskill") {
+        step.kind = Step::UseSkill;
+        form = "at FRAME useskill RECORD";
+        read = read && static_cast<bool>(in >> step.record);
+    } else if (action == "break") {
+        step.kind = Step::Break;
+        form = "at FRAME break N";
+        read = read && static_cast<bool>(in >> step.amount);
+    } else {
+        form = "at FRAME wake|useskill RECORD, at FRAME strike RECORD N, at FRAME break N, or a village's step";
+        read = false;
+    }
+    if (read && !(in >> rest) && std::isfinite(step.amount) && step.amount >= 0.0f && step.amount < 1.0e9f) {
+        m_steps.push_back(step);
+        return {};
+    }
+    return form + ", FRAME from 1 to " + std::to_string(kMaxFrame);
 }
 
 bool HostLevel::Parse(const std::string& text)
@@ -87,9 +112,47 @@ bool HostLevel::Parse(const std::string& text)
     std::istringstream in(text);
     std::string line;
     int number = 0;
-    while (std::getline(in, line))
-        ParseLine(line, ++number);
-    return m_hasPlayer;
+    HostVillage village;
+    while (std::getline(in, line)) {
+        ++number;
+        if (const std::string form = ParseLine(line, village); !form.empty()) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            m_error = "line " + std::to_string(number) + " \"" + line + "\" does not parse (" + form + ")";
+            return false;
+        }
+    }
+    if (!m_hasPlayer) {
+        m_error = "no player line (player RECORD X Y Z)";
+        return false;
+    }
+    if (!m_villageLines.empty() && !village.HasQuest()) {
+        m_error = "village lines but no quest line (quest FILE PACK SHRINE FRAME)";
+        return false;
+    }
+    return true;
+}
+
+bool HostLevel::Read(const std::string& name, HostLevel& out)
+{
+    if (!IsLevelName(name)) {
+        HostRefuse("--level " + name, "no level name (1 to 64 letters, digits, '_' and '-')");
+        return false;
+    }
+    const std::string path = RecordDatabase::Get().GetDataRoot() + "/Levels/" + name + ".lvl";
+    errno = 0;
+    std::ifstream file(path);
+    if (!file) {
+        HostRefuse(path, std::string("cannot be read (") + (errno ? std::strerror(errno) : "unreadable") + ")");
+        return false;
+    }
+    std::stringstream text;
+    text << file.rdbuf();
+    if (!out.Parse(text.str())) {
+        HostRefuse(path, out.GetError());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace GAME

@@ -228,7 +228,7 @@ std::string HostVillage::ParseLine(const std::string& line)
         step.kind = Step::Chest;
     } else if (action == "save" && w.size() == 3 && !has(Step::Save)) {
         step.kind = Step::Save;
-    } else if (action == "portal" && w.size() == 4 && !has(Step::Portal)) {
+    } else if (action == "portal" && w.size() == 4 && !has(Step::Portal) && HostLevel::IsLevelName(w[3])) {
         step.kind = Step::Portal;
         step.name = w[3];
     } else {
@@ -511,7 +511,7 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
     for (const Step& step : village.GetSteps()) {
         if (step.kind != Step::Portal)
             continue;
-        if (HostLevel::Read(step.name, beyond) != 0)
+        if (!HostLevel::Read(step.name, beyond))
             return kHostExitRefused;
         hasBeyond = true;
     }

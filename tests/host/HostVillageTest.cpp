@@ -41,13 +41,42 @@ TEST(HostVillageLines, LevelKeepsTheVillageLinesBesideItsOwn)
 
 TEST(HostVillageLines, VillageLinesCountTowardTheLevelsBound)
 {
-    std::string text = "player Records/P.dbr 0 0 0\n";
-    for (size_t i = 0; i < HostLevel::kMaxEntries + 5; ++i)
-        text += "at " + std::to_string(i + 1) + " sell Records/Item/Helm.dbr\n";
-    LogCapture log;
+    std::string text = "player Records/P.dbr 0 0 0\nquest Q.qst P.dbr S.dbr 5\n";
+    for (size_t i = 1; i < HostLevel::kMaxEntries; ++i)
+        text += "at " + std::to_string(i) + " sell Records/Item/Helm.dbr\n";
     HostLevel level;
-    ASSERT_TRUE(level.Parse(text));
+    ASSERT_TRUE(level.Parse(text)) << level.GetError();
     EXPECT_EQ(level.GetVillageLines().size(), HostLevel::kMaxEntries);
+    HostLevel over;
+    EXPECT_FALSE(over.Parse(text + "at 9 chest\n"));
+    EXPECT_EQ(over.GetError(), "line 258 \"at 9 chest\" does not parse (a level holds at most 256 entries)");
+}
+
+TEST(HostVillageLines, TheFirstLineThatDoesNotParseRefusesTheLevelByItsNumber)
+{
+    const std::string head = "region 1 Village\nplayer Records/P.dbr 0 0 0\nquest Q.qst P.dbr S.dbr 240\n";
+    struct Case {
+        std::string text;
+        std::string error;
+    };
+    const Case cases[] = {
+        // A village cut inside its portal line.
+        {head + "at 200 save\nat 260 portal", "line 5 \"at 260 portal\" does not parse (at FRAME portal LEVEL"},
+        {head + "at 260 portal ../Boss\n", "line 4 \"at 260 portal ../Boss\" does not parse"},
+        {head + "at 2", "line 4 \"at 2\" does not parse (at FRAME "},
+        {head + "place Records/B.dbr 1 2\r\n", "line 4 \"place Records/B.dbr 1 2\" does not parse (place RECORD X Y Z"},
+        {head + "place Records/B.dbr nan 0 0\n", "line 4 \"place Records/B.dbr nan 0 0\" does not parse"},
+        {head + "at 0 wake Records/B.dbr\n", "line 4 \"at 0 wake Records/B.dbr\" does not parse (at FRAME wake RECORD"},
+        {head + "dance 5\n", "line 4 \"dance 5\" does not parse (region, player, place, at"},
+        {head + "region 0 Nowhere\n", "line 4 \"region 0 Nowhere\" does not parse (region ID NAME"},
+        {"region 1 Village\n", "no player line (player RECORD X Y Z)"},
+        {"player Records/P.dbr 0 0 0\nroad\n", "village lines but no quest line (quest FILE PACK SHRINE FRAME)"},
+    };
+    for (const Case& c : cases) {
+        HostLevel level;
+        EXPECT_FALSE(level.Parse(c.text)) << c.text;
+        EXPECT_EQ(level.GetError().rfind(c.error, 0), 0u) << c.text << "\n" << level.GetError();
+    }
 }
 
 TEST(HostVillageLines, OwnsOnlyTheVillagesWords)
