@@ -41,6 +41,15 @@ bool IsServersOwn(uint32_t player)
     return ConnectionManager::HostOfPlayer(player) == ConnectionManager::kServerHost;
 }
 
+// Whether an offered copy stands for an item of the identity `held`: the trade's packet
+// carries the seed in its 16-bit network form.
+bool StandsFor(ItemReplicaInfo offered, ItemReplicaInfo held)
+{
+    offered.seed &= 0xFFFFu;
+    held.seed &= 0xFFFFu;
+    return offered == held;
+}
+
 bool ServesClients()
 {
     return gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server;
@@ -667,7 +676,7 @@ const char* TradeManager::AdmitClientItem(uint32_t sender, uint32_t receiver, co
             continue;
         ItemReplicaInfo identity;
         candidate->GetItemReplicaInfo(identity);
-        if (identity == item) {
+        if (StandsFor(item, identity)) {
             offer->items.emplace(item.objectId, held);
             UnfinalizeClientTrade(sender, receiver);
             return nullptr;
