@@ -1,5 +1,6 @@
 #include "host/HostFight.h"
 #include "host/HostMonsterStates.h"
+#include "host/HostText.h"
 
 #include <algorithm>
 #include <array>
@@ -147,7 +148,7 @@ T* Place(const char* recordName, const char* role, const Vec3& position)
 void PrintLines(const char* name, const std::vector<std::u16string>& lines)
 {
     for (const std::u16string& line : lines)
-        std::printf("gamehost: %s: %s\n", name, LocalizationManager::ToChar(line).c_str());
+        std::printf("gamehost: %s: %s\n", name, HostPlainText(line).c_str());
 }
 
 // The lines of the game-wide bonuses every player has.
@@ -169,7 +170,7 @@ void PrintSkillTexts(const char* name, const Skill& skill)
     skill.CreateUINextParameterText(lines);
     for (const GameTextLine& line : lines)
         std::printf("gamehost: %s: [%s] %s\n", name, GetGameTextClassKey(line.textClass),
-                    LocalizationManager::ToChar(line.text).c_str());
+                    HostPlainText(line.text).c_str());
 }
 
 // The frame the session is in, for the lines the controllers print during the world's walk.
@@ -197,11 +198,24 @@ struct FightNotes {
     void Remember(const Character& self)
     {
         life = self.GetCurrentLife();
+        damage = self.GetCharacterBio().GetLifeDamageThisFrame();
         missesAgainst = self.GetPlayStats().GetMissesAgainst();
         hitsReceived = self.GetPlayStats().GetHitsReceived();
     }
 
+    // The life just before the latest blow: what the blow took, on the life left. The life
+    // noted last may be older than regeneration or a potion since; a killing blow is told
+    // from it.
+    float LifeBeforeBlow(const Character& self) const
+    {
+        const float now = self.GetCurrentLife();
+        const float total = self.GetCharacterBio().GetLifeDamageThisFrame();
+        const float dealt = total >= damage ? total - damage : total;   // the frame's count restarted since
+        return now > 0.0f ? now + dealt : life;
+    }
+
     float life = 0.0f;
+    float damage = 0.0f;   // the life taken in the frame when it was noted
     uint32_t missesAgainst = 0;
     uint32_t hitsReceived = 0;
     uint32_t strikesTaken = 0;
@@ -246,7 +260,7 @@ public:
         ++strikesTaken;
         std::printf("frame %d: the %s strikes (blow %u): %s, %s life %.1f -> %.1f\n", gFightFrame,
                     attacker ? RoleOf(*attacker) : "unknown attacker", strikesTaken, missed ? "miss" : "hit",
-                    RoleOf(*self), life, self->GetCurrentLife());
+                    RoleOf(*self), LifeBeforeBlow(*self), self->GetCurrentLife());
         Remember(*self);
         if (!attacker)
             return;
@@ -256,7 +270,7 @@ public:
             return;
         if (attacker->GetPlayStats().GetHitsReceived() != theirs->hitsReceived)
             std::printf("frame %d: the %s's armour strikes back: %s life %.1f -> %.1f\n", gFightFrame, RoleOf(*self),
-                        RoleOf(*attacker), theirs->life, attacker->GetCurrentLife());
+                        RoleOf(*attacker), theirs->LifeBeforeBlow(*attacker), attacker->GetCurrentLife());
         theirs->Remember(*attacker);
     }
 
@@ -463,7 +477,9 @@ bool HostFight::Start()
     std::printf("gamehost: a player (%u) and a monster (%u) face each other, %.0f units apart\n", m_playerId,
                 m_monsterId, kMonsterDistance);
     for (const Character* fighter : std::initializer_list<const Character*>{player, monster})
-        std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f, attack speed %.2f\n", RoleOf(*fighter),
+        std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f, attack speed %.2f, before its outfit and "
+                    "skills add theirs\n",
+                    RoleOf(*fighter),
                     fighter->GetCurrentLife(), fighter->GetLifeLimit(), fighter->GetCurrentMana(),
                     fighter->GetCharacterBio().GetManaLimit(), fighter->GetAttackSpeed());
     m_experienceBefore = player->GetExperiencePoints();
@@ -786,6 +802,13 @@ void HostFight::WatchSkills(int frame)
         entry->second = true;
         if (!added)
             continue;
+        // A lightning whose record draws no bolt never sets its line: it is told by where it stands.
+        if (bolt->GetPolylines().empty()) {
+            const Vec3 at = bolt->GetCoords().GetRegionCoords().origin;
+            std::printf("frame %d: lightning link %u at (%.2f, %.2f, %.2f), drawing no bolt\n", frame,
+                        bolt->GetObjectId(), at.x, at.y, at.z);
+            continue;
+        }
         const Vec3 from = bolt->GetLineSource().GetRegionPosition();
         const Vec3 to = bolt->GetLineTarget().GetRegionPosition();
         std::printf("frame %d: lightning link %u from (%.2f, %.2f, %.2f) to (%.2f, %.2f, %.2f)\n", frame,
@@ -831,14 +854,19 @@ void HostFight::WatchProjectiles(int frame)
         watched.seen = true;
         if (added) {
             const Vec3 heading = projectile->GetLinearVelocity();
-            std::printf("frame %d: projectile %u (%s) flies from (%.2f, %.2f, %.2f) at %.2f units/s, heading "
-                        "(%.2f, %.2f, %.2f)\n",
-                        frame, id, record.c_str(), at.x, at.y, at.z, heading.Length(), heading.x, heading.y,
-                        heading.z);
-        } else {
+            if (heading.Length() > 0.0f)
+                std::printf("frame %d: projectile %u (%s) flies from (%.2f, %.2f, %.2f) at %.2f units/s, heading "
+                            "(%.2f, %.2f, %.2f)\n",
+                            frame, id, record.c_str(), at.x, at.y, at.z, heading.Length(), heading.x, heading.y,
+                            heading.z);
+            else   // a boulder waiting to be thrown
+                std::printf("frame %d: projectile %u (%s) lies still at (%.2f, %.2f, %.2f)\n", frame, id,
+                            record.c_str(), at.x, at.y, at.z);
+        } else if ((at - watched.at).Length() > 0.0f) {
             std::printf("frame %d: projectile %u (%s) at (%.2f, %.2f, %.2f)\n", frame, id, record.c_str(), at.x,
                         at.y, at.z);
         }
+        watched.at = at;
         // The targets its modifiers know: at first sight those it was told to leave out
         // (a fragment never reports the creature it burst from), later those it reported.
         std::vector<uint32_t> reported;

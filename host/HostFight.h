@@ -102,6 +102,7 @@ private:
     struct Watched {
         bool seen = false;
         size_t reported = 0;   // targets reported to its skills so far
+        Vec3 at{};             // where it was last seen
     };
 
     uint32_t m_playerId = 0;

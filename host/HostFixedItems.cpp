@@ -26,6 +26,7 @@
 #include "Game/world/FixedItemShrine.h"
 #include "Game/world/FixedItemTeleport.h"
 #include "host/HostEventTap.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -200,7 +201,7 @@ void HostFixedItems::RegisterRecords()
 const char* HostFixedItems::StateName(uint32_t state)
 {
     static const char* const kNames[] = {"none",    "closed",  "open",      "idle",     "waking", "active",
-                                         "winding down", "dormant", "recharging", "door closed", "door open"};
+                                         "winding down", "dormant", "recharging", "closed",  "open"};
     return state < std::size(kNames) ? kNames[state] : "?";
 }
 
@@ -333,7 +334,7 @@ int HostFixedItems::Run(uint32_t playerId, int stepMs)
             break;
         }
         std::printf("fixed items: the portal asks \"%s\" (time %d); the player says no\n",
-                    LocalizationManager::ToChar(question->text).c_str(), time);
+                    HostPlainText(question->text).c_str(), time);
         dialogs.RemoveTopDialog();
         dialogs.AddResponse(DialogParty::kFinalPortal, false);
         if (walk.RunUntil("the portal's taking the answer", [portal] { return !portal->IsAwaitingAnswer(); }))
@@ -348,7 +349,9 @@ int HostFixedItems::Run(uint32_t playerId, int stepMs)
         return top && top->party == DialogParty::kTeleportConfirm;
     });
     if (asked) {
-        std::printf("fixed items: the boat asks \"%s\"; the player says yes\n", boat->GetTextTag().c_str());
+        const DialogManager::Dialog* question = dialogs.PeekTopDialog();
+        std::printf("fixed items: the boat asks \"%s\"; the player says yes\n",
+                    question ? HostPlainText(question->text).c_str() : boat->GetTextTag().c_str());
         dialogs.RemoveTopDialog();
         dialogs.AddResponse(DialogParty::kTeleportConfirm, true);
         const uint32_t to = other->GetId();

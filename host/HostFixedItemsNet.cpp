@@ -1,4 +1,5 @@
 #include "host/HostFixedItemsNet.h"
+#include "host/HostText.h"
 
 #include <cstdio>
 #include <string>
@@ -412,7 +413,7 @@ void HostFixedItemsNet::WalkStep(int frame, const FixedItem& chest, const FixedI
         if (top && top->party == DialogParty::kFinalPortal) {
             ++m_portalAsked;
             std::printf("fixed items: here the portal asks \"%s\" (time %d); the player says no\n",
-                        LocalizationManager::ToChar(top->text).c_str(), m_portalAsked);
+                        HostPlainText(top->text).c_str(), m_portalAsked);
             dialogs.RemoveTopDialog();
             dialogs.AddResponse(DialogParty::kFinalPortal, false);
             Next(frame, kAwaitPortal);

@@ -1,4 +1,5 @@
 #include "host/HostItems.h"
+#include "host/HostText.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -80,7 +81,7 @@ void HostItems::PrintLines(const char* what, const std::vector<GameTextLine>& li
         if (line.text.find_first_not_of(u' ') == std::u16string::npos)
             continue;
         const char* key = GetGameTextClassKey(line.textClass);
-        std::printf("items: %s [%s] %s\n", what, key ? key : "?", LocalizationManager::ToChar(line.text).c_str());
+        std::printf("items: %s [%s] %s\n", what, key ? key : "?", HostPlainText(line.text).c_str());
     }
 }
 
@@ -111,7 +112,7 @@ void ShowSword(const Player& player)
     Item* sword = Make(SwordIdentity());
     if (!sword)
         return;
-    std::printf("items: sword %s, seed %u\n", LocalizationManager::ToChar(sword->GetGameDescription()).c_str(), HostItems::kSwordSeed);
+    std::printf("items: sword %s, seed %u\n", HostPlainText(sword->GetGameDescription()).c_str(), HostItems::kSwordSeed);
     std::vector<GameTextLine> lines;
     sword->GetUIDisplayText(&player, lines);
     HostItems::PrintLines("sword tooltip", lines);
@@ -164,7 +165,7 @@ void ShowPotion(Player& player)
     player.UseInventoryItem(potion->GetObjectId(), false);
     // A potion heals over time: what it gives waits in the character's slow pool.
     std::printf("items: the player drinks %s from a stack of %u: life %.1f, %.1f more to come, %u left\n",
-                LocalizationManager::ToChar(potion->GetGameDescription()).c_str(), kPotionStack, life,
+                HostPlainText(potion->GetGameDescription()).c_str(), kPotionStack, life,
                 player.GetCharacterBio().GetLifeSlow() - coming, potion->GetNumberInStack() + 1);
     Destroy(potion);
 }
@@ -176,7 +177,7 @@ void ShowGold(Player& player)
         return;
     const uint32_t money = player.GetCurrentMoney();
     player.UseInventoryItem(gold->GetObjectId(), false);
-    std::printf("items: the player uses %s (%u gold): money %u -> %u\n", LocalizationManager::ToChar(gold->GetGameDescription()).c_str(),
+    std::printf("items: the player uses %s (%u gold): money %u -> %u\n", HostPlainText(gold->GetGameDescription()).c_str(),
                 gold->GetGoldValue(), money, player.GetCurrentMoney());
     Destroy(gold);
 }

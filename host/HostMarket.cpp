@@ -1,4 +1,5 @@
 #include "host/HostMarket.h"
+#include "host/HostText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -47,8 +48,9 @@ MarketClient* ClientOf(const GameEngine& engine)
     return services ? services->GetMarketClient(HostMarket::kMerchantId) : nullptr;
 }
 
-// The merchant, placed from its record under the level's id beside the player.
-NpcMerchant* PlaceMerchant(const Player& player)
+// The merchant, placed from its record under the level's id beside the player (beside the
+// point `beside` of the player's region when one is given).
+NpcMerchant* PlaceMerchant(const Player& player, const Vec3* beside = nullptr)
 {
     auto* merchant = ObjectManager::Get().CreateObjectFromFile<NpcMerchant>(HostMarket::kMerchantRecord,
                                                                            HostMarket::kMerchantId);
@@ -57,7 +59,7 @@ NpcMerchant* PlaceMerchant(const Player& player)
         return nullptr;
     }
     Coords frame;
-    frame.origin = player.GetCoords().GetRegionCoords().origin;
+    frame.origin = beside ? *beside : player.GetCoords().GetRegionCoords().origin;
     frame.origin.x += kMerchantOffsetX;
     frame.origin.z += kMerchantOffsetZ;
     World::Get().AddEntity(merchant, WorldCoords(player.GetCoords().GetRegion(), frame));
@@ -85,7 +87,7 @@ std::string IdentityText(const ItemReplicaInfo& identity)
 std::string ItemText(uint32_t itemId)
 {
     const auto* item = ObjectManager::Get().GetObject<Item>(itemId);
-    return item ? LocalizationManager::ToChar(item->GetGameDescription()) : std::string("a missing item");
+    return item ? HostPlainText(item->GetGameDescription()) : std::string("a missing item");
 }
 
 // The one line a text builder makes, without its style.
@@ -94,7 +96,7 @@ std::string OneLine(Build build)
 {
     std::vector<GameTextLine> lines;
     build(lines);
-    return lines.empty() ? std::string() : LocalizationManager::ToChar(lines.front().text);
+    return lines.empty() ? std::string() : HostPlainText(lines.front().text);
 }
 
 const char* StatusText(MarketItemStatus status)
@@ -116,7 +118,7 @@ void PrintDialogs(GameEngine& engine)
 {
     DialogManager& dialogs = engine.GetDialogManager();
     while (const DialogManager::Dialog* dialog = dialogs.PeekTopDialog()) {
-        std::printf("market: dialog: %s\n", LocalizationManager::ToChar(dialog->text).c_str());
+        std::printf("market: dialog: %s\n", HostPlainText(dialog->text).c_str());
         dialogs.RemoveTopDialog();
     }
 }
@@ -322,7 +324,7 @@ void Visit(GameEngine& engine, Player& player, NpcMerchant& merchant, int stepMs
     PrintStockBuilt(*market, ("after " + std::to_string(frames) + " frames").c_str());
 
     HostShopWindow window(engine, player);
-    std::printf("market: the player talks to the merchant (%s)\n", LocalizationManager::ToChar(merchant.GetRolloverDescription()).c_str());
+    std::printf("market: the player talks to the merchant (%s)\n", HostPlainText(merchant.GetRolloverDescription()).c_str());
     merchant.OnPlayerInteract(player.GetObjectId(), false, false);
     if (!window.IsOpen()) {
         std::printf("market: the shop did not open\n");
@@ -393,9 +395,11 @@ void HostMarket::AfterFrameClicked(GameEngine& engine, int frame)
         return;
     }
     PrintStockBuilt(*market, ("by frame " + std::to_string(frame)).c_str());
-    // The player comes with gold to spend, as a client's player does on the network.
+    // The player comes with gold to spend, as a client's player does on the network: the
+    // host hands it over, and says so.
     player->AddMoney(kNetPurse);
-    std::printf("market: the player brings %u gold to the merchant\n", player->GetCurrentMoney());
+    std::printf("market: the host hands the player a purse of %u gold to spend; it has %u\n", kNetPurse,
+                player->GetCurrentMoney());
     Shop(engine, *player, *m_window, *market);
 }
 
@@ -424,11 +428,16 @@ void HostMarket::Start(GameEngine& engine, uint32_t playerId)
 {
     m_playerId = playerId;
     auto* player = ObjectManager::Get().GetObject<Player>(playerId);
-    m_placed = player && PlaceMerchant(*player);
+    // On the network every host places the merchant alike: beside where the server's player
+    // stands, the origin, whatever place the client's own player was given.
+    const Vec3 origin{};
+    const bool client = engine.GetNetworkRole() == NetworkRole::Client;
+    m_placed = player && PlaceMerchant(*player, client ? &origin : nullptr);
     // The client's player comes with gold to spend.
     if (m_placed && engine.GetNetworkRole() == NetworkRole::Client) {
         player->AddMoney(kNetPurse);
-        std::printf("market: the player brings %u gold to the merchant\n", player->GetCurrentMoney());
+        std::printf("market: the host hands the player a purse of %u gold to spend; it has %u\n", kNetPurse,
+                    player->GetCurrentMoney());
     }
 }
 

@@ -1,11 +1,13 @@
 #include "host/HostNpc.h"
 #include "host/HostQuestGiver.h"
+#include "host/HostText.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
 
 #include "Engine/InstanceGroupManager.h"
+#include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerNpc.h"
@@ -184,7 +186,8 @@ void HostNpc::Talk(int frame)
     std::string tag;
     if (m_conversation->GetNextSpeakerAndSpeech(speaker, tag)) {
         const size_t which = speaker == m_villagers.front() ? 1 : 2;
-        std::printf("frame %d: villager %zu says %s\n", frame, which, tag.c_str());
+        std::printf("frame %d: villager %zu says \"%s\"\n", frame, which,
+                    HostPlainText(LocalizationManager::Instance().Format(tag.c_str())).c_str());
         return;
     }
     m_conversation->OnEndConverse();

@@ -16,6 +16,7 @@
 #include "Game/items/Armor.h"
 #include "Game/items/Item.h"
 #include "host/HostItems.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -100,7 +101,7 @@ bool Hand(Character& character, Item& item)
 std::string Describe(uint32_t itemId)
 {
     const auto* item = ObjectManager::Get().GetObject<Item>(itemId);
-    return item ? LocalizationManager::ToChar(item->GetGameDescription()) : std::string("nothing");
+    return item ? HostPlainText(item->GetGameDescription()) : std::string("nothing");
 }
 
 void PrintPlace(const char* who, const char* place, const EquipmentInfo& info)
@@ -145,7 +146,7 @@ void TraceAttributes(const char* name, const Player& player, const Item* item)
     GAME_COMBAT_TRACE("%s attributes\n", name);
     for (const GameTextLine& line : lines)
         if (line.textClass == GameTextClass::ItemBaseStats || line.textClass == GameTextClass::ItemBonuses)
-            GAME_COMBAT_TRACE("    %s\n", LocalizationManager::ToChar(line.text).c_str());
+            GAME_COMBAT_TRACE("    %s\n", HostPlainText(line.text).c_str());
 }
 
 }  // namespace
@@ -216,7 +217,7 @@ void HostOutfit::TraceImpacts(int frame, const Character& character)
     const unsigned played = sound ? sound->GetPlayCount() : 0;
     if (played > m_impactsPlayed)
         GAME_COMBAT_TRACE("frame %d: the player's %s plays its impact sound %s\n", frame,
-                          LocalizationManager::ToChar(armor->GetGameDescription()).c_str(), sound->GetObjectName().c_str());
+                          HostPlainText(armor->GetGameDescription()).c_str(), sound->GetObjectName().c_str());
     m_impactsPlayed = played;
 }
 

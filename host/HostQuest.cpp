@@ -15,6 +15,7 @@
 #include "Game/quests/QuestItem.h"
 #include "Game/quests/QuestRepository.h"
 #include "host/HostSession.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -27,7 +28,7 @@ std::string Text(const std::string& tag)
     std::u16string text;
     if (!LocalizationManager::Instance().GetFormat(tag.c_str(), text))
         return tag;
-    return LocalizationManager::ToChar(text);
+    return HostPlainText(text);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "host/HostQuestRewards.h"
+#include "host/HostText.h"
 
 #include <cstdio>
 #include <string>
@@ -20,7 +21,7 @@ std::string RewardTagText(const std::string& tag)
     std::u16string text;
     if (tag.empty() || !LocalizationManager::Instance().GetFormat(tag.c_str(), text))
         return tag;
-    return LocalizationManager::ToChar(text);
+    return HostPlainText(text);
 }
 
 }  // namespace
@@ -39,14 +40,14 @@ HostQuestRewards::~HostQuestRewards() = default;
 
 void HostQuestRewards::OnBanner(const GameEvent_ShowTextBanner& event)
 {
-    std::printf("frame %d: reward banner: \"%s\"\n", m_frame, LocalizationManager::ToChar(event.text).c_str());
+    std::printf("frame %d: reward banner: \"%s\"\n", m_frame, HostPlainText(event.text).c_str());
 }
 
 void HostQuestRewards::OnReward(const GameEvent_Reward& event)
 {
     std::printf("frame %d: reward entry%s: %s, %s: \"%s\"\n", m_frame, event.simulated ? " (again)" : "",
                 RewardTagText(event.titleTag).c_str(), RewardTagText(event.locationTag).c_str(),
-                LocalizationManager::ToChar(event.text).c_str());
+                HostPlainText(event.text).c_str());
     const Player* player =
         gGameEngine ? ObjectManager::Get().GetObject<Player>(gGameEngine->GetPlayerId()) : nullptr;
     if (player && !event.simulated)

@@ -18,6 +18,7 @@
 #include "Game/items/ItemRelic.h"
 #include "Game/quests/DialogManager.h"
 #include "host/HostItems.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -33,7 +34,7 @@ std::string RelicState(const ItemRelic& relic)
 {
     std::vector<GameTextLine> lines;
     relic.GetBoundUIDisplayText(nullptr, lines);
-    return lines.size() < 2 ? std::string() : LocalizationManager::ToChar(lines[1].text);
+    return lines.size() < 2 ? std::string() : HostPlainText(lines[1].text);
 }
 
 // The first free place of the focused bag that takes the item, scanned cell by cell.
@@ -64,7 +65,7 @@ ItemRelic* GiveShards(Player& player, PlayerInventoryCtrl& bags, uint32_t level,
     if (!PlaceInBag(bags, relic->GetObjectId()))
         bags.AddItem(relic->GetObjectId(), true);
     std::printf("relics: the player finds %s (seed %u): %s\n",
-                LocalizationManager::ToChar(relic->GetGameDescription()).c_str(), seed, RelicState(*relic).c_str());
+                HostPlainText(relic->GetGameDescription()).c_str(), seed, RelicState(*relic).c_str());
     return relic;
 }
 
@@ -129,7 +130,7 @@ void HostRelics::Run(uint32_t playerId, int stepMs)
     cursor->PrimaryEquipActivate(EquipmentCtrlLocation_HandRight);
     DialogManager& dialogs = gGameEngine->GetDialogManager();
     if (const DialogManager::Dialog* question = dialogs.PeekTopDialog()) {
-        std::printf("relics: dialog: %s (yes)\n", LocalizationManager::ToChar(question->text).c_str());
+        std::printf("relics: dialog: %s (yes)\n", HostPlainText(question->text).c_str());
         dialogs.RemoveTopDialog();
     }
     dialogs.AddResponse(DialogParty::kRelicCombine, true);

@@ -1,4 +1,5 @@
 #include "host/HostSkills.h"
+#include "host/HostText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,7 +28,7 @@ std::string NameOf(const Skill& skill)
 {
     if (skill.GetDisplayNameTag().empty())
         return skill.GetObjectName();
-    return LocalizationManager::ToChar(LocalizationManager::Instance().Format(skill.GetDisplayNameTag().c_str()));
+    return HostPlainText(LocalizationManager::Instance().Format(skill.GetDisplayNameTag().c_str()));
 }
 
 // The skill of the tree's "skillName<index>" among the player's skills.
@@ -47,7 +48,7 @@ void PrintTooltip(const Skill& skill)
     skill.CreateUINextParameterText(lines);
     for (const GameTextLine& line : lines)
         std::printf("skills: tooltip %s: [%s] %s\n", NameOf(skill).c_str(),
-                    GetGameTextClassKey(line.textClass), LocalizationManager::ToChar(line.text).c_str());
+                    GetGameTextClassKey(line.textClass), HostPlainText(line.text).c_str());
 }
 
 }  // namespace
@@ -83,7 +84,7 @@ void HostSkills::Run(uint32_t playerId)
     }
 
     player->AddMoney(kPurse);
-    std::printf("skills: the player picks up %u gold\n", kPurse);
+    std::printf("skills: the host hands the player %u gold to buy points back with\n", kPurse);
     const uint32_t cost = skills.GetCurrentSkillReclamationCost();
     const uint32_t money = player->GetCurrentMoney();
     const bool bought = skills.UseReclamationPoints(kReclaimedPoints);
@@ -104,7 +105,7 @@ void HostSkills::PrintWindow(Player& player)
         const auto base = static_cast<unsigned>(std::max(0, skill->GetSkillLevel()));
         const unsigned current = skill->GetCurrentLevel();
         std::printf("skills: window: %s (%s) level %u (%+d augment), ultimate %u, mastery %s\n",
-                    NameOf(*skill).c_str(), skill->GetKindText().c_str(), base,
+                    NameOf(*skill).c_str(), HostPlainText(skill->GetKindText()).c_str(), base,
                     static_cast<int>(current) - static_cast<int>(base), skill->GetUltimateLevel(),
                     mastery ? NameOf(*mastery).c_str() : "none");
     }

@@ -38,6 +38,7 @@
 #include "host/HostQuest.h"
 #include "host/HostSeed.h"
 #include "host/HostSession.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -478,7 +479,7 @@ private:
         while (engine.GetNumNotifications() > 0) {
             UINotification notification = engine.TakeTopNotification();
             for (const std::u16string& text : notification.texts) {
-                std::string line = LocalizationManager::ToChar(text);
+                std::string line = HostPlainText(text);
                 // A summary line comes with its number before it.
                 const size_t digits = line.find_first_not_of("0123456789");
                 if (digits != std::string::npos && digits > 0 && line[digits] == ' ')

@@ -24,7 +24,7 @@ grep -q "the player dies" <<<"$first" && { echo "FAIL: the player dies"; exit 1;
 expect "the player uses DefaultWeaponAttack (reference [0-9]*, seed [0-9]*) on the monster ([0-9]*); the pool picks PooledCleave"
 expect "the player uses DefaultWeaponAttack .*; the pool picks DefaultWPBasicAttack"
 expect "the player uses ArenaSmite (reference [0-9]*, seed [0-9]*) on the monster"
-[ "$(grep -c "^frame [0-9]*: lightning link [0-9]* from" <<<"$first")" -ge 2 ] || { echo "FAIL: no chain"; exit 1; }
+[ "$(grep -c "^frame [0-9]*: lightning link [0-9]* at" <<<"$first")" -ge 2 ] || { echo "FAIL: no chain"; exit 1; }
 expect "the player strikes (blow [0-9]*): hit, bystander life"
 expect "the monster takes the buff arenahexbuff for 4000 ms"
 expect "the monster's buff arenahexbuff is removed"

@@ -8,7 +8,7 @@ gamehost=$1
 clicks=$2
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-arena() { "$gamehost" --quiet --seed "$1" --level BossArena --frames 450 --step 100 2>/dev/null; }
+arena() { "$gamehost" --quiet --seed "$1" --level BossArena --frames 900 --step 100 2>/dev/null; }
 bundled() { "$gamehost" --quiet --seed "$1" --frames 2400 --step 250 2>/dev/null; }
 village() { "$gamehost" --quiet --seed "$1" --level village --input "$clicks" --frames 800 --step 250 2>/dev/null; }
 arena 55 >"$dir/arena1.txt" || { echo "FAIL: the first arena run failed"; exit 1; }
