@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Each bad input refuses the run: its last line names the input and the reason, its exit
+# status is 2, and no file is written or changed (the folder a --save would write to, and a
+# save given to --load, hold the same files with the same bytes before and after).
+set -u
+gamehost=$1
+data=$2
+source "$(dirname "$0")/lib.sh"
+work="$dir/work"
+mkdir -p "$work"
+
+# A copy of the data folder whose levels can be broken: every entry linked but the levels.
+copy="$dir/data"
+mkdir -p "$copy/Levels"
+for entry in "$data"/*; do [ "$(basename "$entry")" = Levels ] || ln -s "$entry" "$copy/"; done
+ln -s "$data/Levels/Quests" "$copy/Levels/Quests"
+cp "$data/Levels/BossArena.lvl" "$data/Levels/village.lvl" "$copy/Levels/"
+
+village=(--quiet --level village --input "$data/Input/Village.txt" --frames 800 --step 250)
+listing() { (cd "$work" && find . -type f -print0 | sort -z | xargs -0 -r md5sum); }
+
+# refused NAME LAST-LINE ARGS...: the run exits 2, its last line is LAST-LINE (a pattern
+# matched whole), and the work folder is as it was.
+refused() {
+    local name=$1 last=$2 before status=0
+    shift 2
+    before=$(listing)
+    "$gamehost" "$@" >"$dir/$name.txt" 2>&1 || status=$?
+    [ "$status" -eq 2 ] || fail "$name: exit status $status, not 2"
+    tail -1 "$dir/$name.txt" | grep -qx -- "$last" || fail "$name: the last line is not: $last"
+    [ "$(listing)" = "$before" ] || fail "$name: a file was written or changed"
+}
+
+refused unknown_option 'gamehost: --frame: unknown option' --quiet --frame 10
+refused no_value 'gamehost: --frames: needs a value' --quiet --frames
+refused bad_number 'gamehost: --frames ten: not a whole number from 0 to 1000000' --frames ten
+refused no_data "gamehost: --data $dir/nowhere: no such folder" \
+    --quiet --data "$dir/nowhere" --frames 2400 --step 250 --save "$work/hero.chr"
+refused no_input "gamehost: --input $dir/nowhere.txt: cannot be read (No such file or directory)" \
+    --quiet --frames 200 --input "$dir/nowhere.txt" --save "$work/hero.chr"
+refused no_save_folder "gamehost: --save $dir/nowhere/hero.chr: no such folder $dir/nowhere" \
+    --quiet --frames 2 --save "$dir/nowhere/hero.chr"
+refused no_village_save "gamehost: --load $work/hero.chr: no save there ($work/hero.chr does not exist)" \
+    "${village[@]}" --load "$work/hero.chr"
+refused no_level "gamehost: $copy/Levels/Nowhere.lvl: cannot be read (No such file or directory)" \
+    --quiet --data "$copy" --level Nowhere
+
+# A level cut inside a line is refused by that line; the village reads the level beyond its
+# portal before it plays, and saves nothing.
+place=$(grep -n '^place ' "$data/Levels/BossArena.lvl" | tail -1 | cut -d: -f1)
+{ head -n $((place - 1)) "$data/Levels/BossArena.lvl"; sed -n "${place}p" "$data/Levels/BossArena.lvl" | cut -c1-20 | tr -d '\n'; } \
+    >"$copy/Levels/BossArena.lvl"
+cut=$((place - 1))
+refused cut_arena "gamehost: $copy/Levels/BossArena.lvl: line $((cut + 1)) \".*\" does not parse (.*)" \
+    --quiet --data "$copy" --level BossArena --seed 55 --frames 450 --step 100
+refused cut_arena_beyond "gamehost: $copy/Levels/BossArena.lvl: line $((cut + 1)) .* does not parse (.*)" \
+    "${village[@]}" --data "$copy" --save "$work/hero.chr"
+cp "$data/Levels/BossArena.lvl" "$copy/Levels/"
+portal=$(grep -n '^at [0-9]* portal ' "$data/Levels/village.lvl" | cut -d: -f1)
+{ head -n $((portal - 1)) "$data/Levels/village.lvl"; sed -n "${portal}s/portal.*/port/p" "$data/Levels/village.lvl" | tr -d '\n'; } \
+    >"$copy/Levels/village.lvl"
+refused cut_village "gamehost: $copy/Levels/village.lvl: line $portal \"at [0-9]* port\" does not parse (.*)" \
+    "${village[@]}" --data "$copy" --save "$work/hero.chr"
+
+# A port another host listens on.
+start_server listener --quiet --frames 1
+refused port_in_use "gamehost: --listen $port: cannot listen on the port: Address already in use" \
+    --quiet --role server --listen "$port" --frames 2
+kill "$server_pid"
+
+# A good village save, then its parts broken one at a time: each is refused before a frame
+# is played, and the save is left as it was.
+"$gamehost" "${village[@]}" --save "$work/hero.chr" >"$dir/saving.txt" 2>&1
+[ -f "$work/hero.chr.village" ] && [ -f "$work/hero.chr.quests/quests.sav" ] || fail "the village was not saved"
+refused load_and_save "gamehost: --save $work/again.chr: a run resumed from the save point (frame 200) never reaches it again" \
+    "${village[@]}" --load "$work/hero.chr" --save "$work/again.chr"
+cp "$work/hero.chr.quests/quests.sav" "$dir/quests.sav"
+head -c 40 "$dir/quests.sav" >"$work/hero.chr.quests/quests.sav"
+refused bad_quest_state "gamehost: --load $work/hero.chr: the quest state in $work/hero.chr.quests does not read" \
+    "${village[@]}" --load "$work/hero.chr"
+grep -q '^frame ' "$dir/bad_quest_state.txt" && fail "a frame was played beside a broken quest state"
+cp "$dir/quests.sav" "$work/hero.chr.quests/"
+mv "$work/hero.chr.village" "$dir/progress"
+refused no_progress "gamehost: --load $work/hero.chr: $work/hero.chr.village does not exist (.*)" \
+    "${village[@]}" --load "$work/hero.chr"
+mv "$dir/progress" "$work/hero.chr.village"
+echo "PASS"
