@@ -5,6 +5,8 @@
 
 #include "Engine/Engine.h"
 #include "Engine/ConnectionManager.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Player.h"
 #include "Game/characters/ExperienceLevelControl.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
@@ -43,6 +45,21 @@ const char* HeartbeatFault(const PlayerNetHeartbeatInfo& heartbeat)
     if (static_cast<uint32_t>(heartbeat.level) > ExperienceLevelControl::kLevelLimit)
         return "its level is past the level limit";
     return nullptr;
+}
+
+// A player's machine tells its life and mana, but never more of them than the server's
+// copy of the player holds at most: the copy's maxima bound the record's (an item or a buff
+// the copy takes a little later than the player's machine shows at the next heartbeat). A
+// copy whose totals are not made yet bounds nothing.
+void HoldToServersCopy(PlayerNetHeartbeatInfo& record)
+{
+    const Player* copy = ObjectManager::Get().GetObject<Player>(record.playerId);
+    if (!copy || !copy->IsInWorld() || !(copy->GetLifeLimit() > 0.0f))
+        return;
+    record.maxLife = std::min(record.maxLife, copy->GetLifeLimit());
+    record.life = std::min(record.life, record.maxLife);
+    record.maxMana = std::min(record.maxMana, std::max(copy->GetTotalCharAttribute(CharAttributeType_Mana), 0.0f));
+    record.mana = std::min(record.mana, record.maxMana);
 }
 
 bool RefuseRecord(const char* what, uint32_t player, const char* reason)
@@ -160,7 +177,8 @@ void PlayerManagerServer::TellOthers(uint32_t about, const std::u16string& text)
 // A client's heartbeat may have left it before a party change reached it: the party
 // stays the roster's, which only party changes set, so a late heartbeat cannot undo one.
 // A heartbeat whose numbers no character has is refused whole; a life above its maximum
-// (a limit that has just dropped) is held to it.
+// (a limit that has just dropped) is held to it, and life and mana to the maxima of the
+// server's copy of the player.
 void PlayerManagerServer::HandlePlayerHeartbeatInbound(const PlayerNetHeartbeatInfo& heartbeat)
 {
     if (const char* fault = HeartbeatFault(heartbeat)) {
@@ -174,6 +192,7 @@ void PlayerManagerServer::HandlePlayerHeartbeatInbound(const PlayerNetHeartbeatI
         record = heartbeat;
         record.partyId = party;
         record.life = std::min(record.life, record.maxLife);
+        HoldToServersCopy(record);
         // A client whose player is in the game and beats plays: the transport's deadline for
         // its join ends. Until then its player alone does not keep its host number.
         if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server)

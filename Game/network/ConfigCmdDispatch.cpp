@@ -13,6 +13,7 @@
 #include "Game/core/NetworkRoute.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/network/ActorConfigCommands.h"
+#include "Game/network/ClientCommandKinds.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/items/Weapon.h"
 #include "Game/skills/Skill.h"
@@ -257,20 +258,20 @@ void HandleConfigCmdPacket(NetPacket& packet, int fromHost)
     }
     const uint32_t actorId = command->GetActorId();
     if (!MaySendConfigCmd(actorId, fromHost)) {
-        gEngine->Log(LOG_WARNING, "%s from host %d dropped: the host may not command actor %u",
-                     packet.GetClassName(), fromHost, actorId);
+        DropReceivedFormatted(packet, fromHost, "the host may not command actor %u", actorId);
         return;
     }
     Actor* actor = ObjectManager::Get().GetObject<Actor>(actorId);
     if (!actor) {
-        gEngine->Log(LOG_WARNING, "%s from host %d dropped: actor %u is no actor here", packet.GetClassName(),
-                     fromHost, actorId);
+        DropReceivedFormatted(packet, fromHost, "actor %u is no actor here", actorId);
         return;
     }
-    // The server takes from a client only what its skill could have done, and no other
-    // player's item.
+    // The server takes from a client only the kinds of command its own play makes, what
+    // its skill could have done, and no other player's item.
     if (fromHost != ConnectionManager::kServerHost) {
-        const char* refusal = RefuseClientSkillCommand(*command, fromHost);
+        const char* refusal = RefuseClientCommandKind(*command, packet.GetType(), fromHost);
+        if (!refusal)
+            refusal = RefuseClientSkillCommand(*command, fromHost);
         if (!refusal)
             refusal = RefuseClientItemCommand(*command);
         if (refusal) {

@@ -1,5 +1,6 @@
 #include "Game/network/SpawnReplication.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "Engine/ConnectionManager.h"
@@ -12,6 +13,7 @@
 #include "Game/characters/Npc.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/ClientCreations.h"
 #include "Game/core/GameEngineInboundInterface.h"
 #include "Game/core/NetworkRoute.h"
 #include "Game/core/PlayerManagerServer.h"
@@ -39,15 +41,23 @@ bool WriteImage(C& character, std::vector<unsigned char>& image)
     return true;
 }
 
-// Reads the carried image into the character and applies it; false when it does not read.
+// Reads the carried image into the character, which holds it until it is applied; false
+// when it does not read.
 template <class C>
-bool ApplyImage(C& character, SpawnPlayerPacket& packet)
+bool ReadImage(C& character, SpawnPlayerPacket& packet)
 {
     std::vector<unsigned char> bytes(NetLimits::kHeaderSize);
     NetBytes::StoreU16(bytes.data(), SpawnPlayerPacket::kType);
     bytes.insert(bytes.end(), packet.carriedImage.begin(), packet.carriedImage.end());
     NetPacketInBuffer in(packet.GetHeader(), bytes.data(), static_cast<int>(bytes.size()));
-    if (!character.ReadReplicationData(in))
+    return character.ReadReplicationData(in);
+}
+
+// Reads the carried image into the character and applies it; false when it does not read.
+template <class C>
+bool ApplyImage(C& character, SpawnPlayerPacket& packet)
+{
+    if (!ReadImage(character, packet))
         return false;
     character.ApplyReplicationData();
     return true;
@@ -70,11 +80,52 @@ void Destroy(Object* object)
         ObjectManager::Get().DestroyObjectEx(object, "SpawnReplication", __LINE__);
 }
 
+// Why the server does not take a client's player image: the items it carries come under
+// ids that are not the host's own or are taken, one id twice, or more than the host's
+// quota of items leaves room for (each counts towards it as it is taken). Null when it
+// takes it.
+const char* RefuseClientImage(const Player::ReplicationRecord& image, int host)
+{
+    std::vector<uint32_t> ids;
+    ids.reserve(image.inventory.size());
+    for (const InventoryReplica& entry : image.inventory) {
+        const uint32_t item = entry.info.objectId;
+        if (item == 0 || ConnectionManager::HostOfPlayer(item) != host)
+            return "it carries an item under an id that is not the host's";
+        if (ObjectManager::Get().GetObject(item))
+            return "it carries an item under an id that is taken";
+        ids.push_back(item);
+    }
+    std::sort(ids.begin(), ids.end());
+    if (std::adjacent_find(ids.begin(), ids.end()) != ids.end())
+        return "it carries one item twice";
+    for (const uint32_t item : ids)
+        if (const char* refusal = RefuseClientItem(host, item))
+            return refusal;
+    return nullptr;
+}
+
+// A client's player from its image, which the server checks before it applies it.
+bool ApplyClientImage(Player& player, SpawnPlayerPacket& packet, int host, const char*& refusal)
+{
+    if (!ReadImage(player, packet)) {
+        refusal = "its image does not read";
+        return false;
+    }
+    if ((refusal = RefuseClientImage(*player.GetReplicationRecord(), host)) != nullptr)
+        return false;
+    player.ApplyReplicationData();
+    return true;
+}
+
 // A character made here from a peer's spawn: driven by that peer, so the controller its
-// record gave it goes, and it stands where the sender said.
-Character* MakeCarried(SpawnPlayerPacket& packet)
+// record gave it goes, and it stands where the sender said. From a client (`clientHost`,
+// else -1) only a player, whose image is checked first. Null (`refusal` says why) when
+// nothing is made; what was made on the way is destroyed with it.
+Character* MakeCarried(SpawnPlayerPacket& packet, int clientHost, const char*& refusal)
 {
     const uint32_t id = packet.playerObjectId.GetId();
+    refusal = "its record or image does not make a player, a monster or a townsperson";
     auto* character = ObjectManager::Get().CreateObjectFromFile<Character>(packet.carriedRecord, id);
     if (!character)
         return nullptr;
@@ -82,13 +133,21 @@ Character* MakeCarried(SpawnPlayerPacket& packet)
         Destroy(character);
         return nullptr;
     }
+    auto* player = DynamicCast<Player>(character);
+    if (clientHost >= 0 && !player) {
+        Destroy(character);
+        refusal = "a client spawns only the player it joined with";
+        return nullptr;
+    }
     Destroy(ObjectManager::Get().GetObject(character->GetControllerId()));
     character->SetControllerId(0);
-    if (!ApplyCarriedImage(*character, packet)) {
+    const bool applied = clientHost >= 0 ? ApplyClientImage(*player, packet, clientHost, refusal)
+                                         : ApplyCarriedImage(*character, packet);
+    if (!applied) {
         Destroy(character);
         return nullptr;
     }
-    if (auto* player = DynamicCast<Player>(character))
+    if (player)
         player->SetIsControllingCharacter(false);
     World::Get().AddEntity(character, packet.carriedCoords);
     character->SetPathPosition(packet.carriedCoords.GetPosition());
@@ -228,6 +287,10 @@ bool ApplySpawn(SpawnPlayerPacket& packet, int fromHost, SpawnReport& report)
         return Drop(packet, fromHost, "it names an object of this host");
     report = {id, packet.carriedRecord, false};
     if (auto* existing = ObjectManager::Get().GetObject<Character>(id)) {
+        // A client's player is taken once, at its join: from then on the server's copy
+        // holds its life, mana, money and bags, which only the game's own steps change.
+        if (serving)
+            return Drop(packet, fromHost, "its player was taken at its join; the server's copy holds its state");
         if (existing->GetObjectName() != packet.carriedRecord)
             return Drop(packet, fromHost, "the object there is another one");
         const auto* player = DynamicCast<Player>(existing);
@@ -243,18 +306,15 @@ bool ApplySpawn(SpawnPlayerPacket& packet, int fromHost, SpawnReport& report)
         RandomUniform arrival;
         arrival.Seed(id);
         Character* made = nullptr;
+        const char* refusal = nullptr;
         {
             RandomStreamScope draws(&arrival);
-            made = MakeCarried(packet);
+            made = MakeCarried(packet, serving ? fromHost : -1, refusal);
         }
         if (!made)
-            return Drop(packet, fromHost, "its record or image does not make a player, a monster or a townsperson");
+            return Drop(packet, fromHost, refusal);
         if (auto* player = DynamicCast<Player>(made))
             player->TakeOwnDraws(arrival);
-        if (serving && !made->IsA<Player>()) {
-            Destroy(made);
-            return Drop(packet, fromHost, "a client spawns only the player it joined with");
-        }
         report.made = true;
     }
     // The other clients hear of a client's player from the server.

@@ -47,7 +47,11 @@ void NotifySpawned(const SpawnReport& report);
 
 // Apply one received spawn or spawn-complete packet from `fromHost` after their sender
 // checks: only the server spawns for others, a client only its own player (an id of its
-// own host); only the server tells that its spawns are complete. False: dropped (logged).
+// own host), once, at its join: the server's copy holds the player's state from then on,
+// and a spawn of it again is dropped. The items a client's image carries come under ids
+// of its own host, each once, and count towards its quota of items
+// (ClientCreations.h); a spawn refused for them makes nothing. Only the server tells
+// that its spawns are complete. False: dropped (logged).
 bool ApplySpawn(SpawnPlayerPacket& packet, int fromHost, SpawnReport& report);
 void ApplySpawnComplete(NetPacket& packet, int fromHost);
 

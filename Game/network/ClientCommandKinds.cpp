@@ -1,0 +1,210 @@
+#include "Game/network/ClientCommandKinds.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "Engine/ConnectionManager.h"
+#include "Engine/LoadTable.h"
+#include "Engine/ObjectManager.h"
+#include "Game/characters/Character.h"
+#include "Game/characters/Player.h"
+#include "Game/network/ActorConfigCommands.h"
+#include "Game/network/ConfigCmdPackets.h"
+#include "Game/skills/Skill.h"
+#include "Game/skills/SkillManager.h"
+
+namespace GAME {
+
+namespace {
+
+using KindCheck = const char* (*)(const ActorConfigCommand& command, int fromHost);
+
+template <class Command>
+const Command& As(const ActorConfigCommand& command)
+{
+    return static_cast<const Command&>(command);
+}
+
+// Life and mana rise from a client only by a point spent: an amount of 0.
+template <class Command>
+const char* SpendsAPoint(const ActorConfigCommand& command, int)
+{
+    return As<Command>(command).amount == 0 ? nullptr : "a client raises life or mana only by spending a point";
+}
+
+// What a pet's own mind queues, never a player's.
+const char* NotOnAPlayer(const ActorConfigCommand& command, int)
+{
+    return ObjectManager::Get().GetObject<Player>(command.GetActorId()) ? "a player's own play does not make it"
+                                                                        : nullptr;
+}
+
+// A request to a pet comes from the sender's own character.
+template <class Command>
+const char* FromItsOwnCharacter(const ActorConfigCommand& command, int fromHost)
+{
+    return ConnectionManager::HostOfPlayer(As<Command>(command).requesterId) == fromHost
+               ? nullptr
+               : "it speaks for a character of another host";
+}
+
+// A skill's state changes its level no higher than the skill's record allows (nor above
+// the level the server already has for it), and never below 0.
+const char* LevelWithinTheRecord(const ActorConfigCommand& command, int)
+{
+    const auto& update = As<SkillStateUpdateConfigCmd>(command);
+    const Character* actor = ObjectManager::Get().GetObject<Character>(command.GetActorId());
+    const SkillManager* skills = actor ? &actor->GetSkillManager() : nullptr;
+    const Skill* skill =
+        skills ? ObjectManager::Get().GetObject<Skill>(skills->GetSkillIdFromReference(update.skillNumber)) : nullptr;
+    if (!skill)
+        return nullptr;   // names no skill: the command does nothing
+    const int64_t level = update.state.level;
+    const int64_t top = std::max<int64_t>(skill->GetMaxLevel(), skill->GetSkillLevel());
+    return level >= 0 && level <= top ? nullptr : "it sets a skill to a level its record does not allow";
+}
+
+// Whether the skill grants the buff of that (normalised) record: the buff is the skill's
+// own record (a buff that spreads hands itself on), or the record it hands its buff from.
+bool GrantsBuff(const Skill& skill, const std::string& wanted)
+{
+    if (RecordDatabase::NormalizeName(skill.GetObjectName()) == wanted)
+        return true;
+    const std::string handed =
+        ObjectManager::Get().GetRecordOrEmpty(skill.GetObjectName()).GetString("buffSkillName", "");
+    return !handed.empty() && RecordDatabase::NormalizeName(handed) == wanted;
+}
+
+// The caster's skill (or the buff it holds) that grants the buff; null when none does.
+const Skill* GrantingSkill(const Character& caster, const std::string& buffName)
+{
+    const std::string wanted = RecordDatabase::NormalizeName(buffName);
+    const ObjectManager& objects = ObjectManager::Get();
+    const SkillManager& skills = caster.GetSkillManager();
+    for (const uint32_t id : skills.GetUISkillList())
+        if (const Skill* skill = objects.GetObject<Skill>(id); skill && GrantsBuff(*skill, wanted))
+            return skill;
+    return objects.GetObject<Skill>(skills.FindSkillId(buffName));
+}
+
+// A modifier the buff carries is one of the granting skill's, at no more than its level.
+bool HasModifier(const Skill& skill, const std::string& name, uint32_t level)
+{
+    if (name.empty())
+        return level == 0;
+    const std::string wanted = RecordDatabase::NormalizeName(name);
+    for (const uint32_t id : skill.GetModifiers()) {
+        const auto* modifier = ObjectManager::Get().GetObject<Skill_Modifier>(id);
+        if (modifier && RecordDatabase::NormalizeName(modifier->GetObjectName()) == wanted)
+            return level <= modifier->GetCurrentLevel();
+    }
+    return false;
+}
+
+// Who cast the buff of that record that the actor holds; 0 when it holds none.
+uint32_t CasterOfHeldBuff(const Character& actor, const std::string& buffName)
+{
+    std::vector<SkillManager::_SkillBuffReplica> held;
+    actor.GetSkillManager().GetSkillBuffReplica(held);
+    const std::string wanted = RecordDatabase::NormalizeName(buffName);
+    for (const SkillManager::_SkillBuffReplica& buff : held)
+        if (RecordDatabase::NormalizeName(buff.buff.skillName) == wanted)
+            return buff.casterId;
+    return 0;
+}
+
+const char* SkillOfItsOwn(const ActorConfigCommand& command, int fromHost)
+{
+    const auto& buff = As<CreateRemoveSkillBuffConfigCmd>(command);
+    const ObjectManager& objects = ObjectManager::Get();
+    const Character* actor = objects.GetObject<Character>(command.GetActorId());
+    if (!actor)
+        return nullptr;   // no character: the command does nothing
+    if (buff.level == 0) {
+        const uint32_t caster = CasterOfHeldBuff(*actor, buff.skillName);
+        return caster == 0 || ConnectionManager::HostOfPlayer(caster) == fromHost
+                   ? nullptr
+                   : "it takes off a buff another host's character cast";
+    }
+    const uint32_t casterId = buff.casterId != 0 ? buff.casterId : command.GetActorId();
+    const Character* caster = objects.GetObject<Character>(casterId);
+    if (!caster || ConnectionManager::HostOfPlayer(casterId) != fromHost)
+        return "its buff's caster is not a character of the host";
+    const Skill* skill = GrantingSkill(*caster, buff.skillName);
+    if (!skill || skill->GetCurrentLevel() == 0)
+        return "its buff is of no skill its caster has";
+    if (buff.level > skill->GetCurrentLevel())
+        return "its buff is of a higher level than its caster's skill";
+    if (!HasModifier(*skill, buff.modifierName1, buff.modifierLevel1) ||
+        !HasModifier(*skill, buff.modifierName2, buff.modifierLevel2))
+        return "its buff carries a modifier its caster's skill has not";
+    return nullptr;
+}
+
+struct ClientKind {
+    NetPacketType type;
+    KindCheck check;   // null: taken as it comes (other checks of the dispatch aside)
+};
+
+template <class Command>
+constexpr NetPacketType TypeOf()
+{
+    return Command::PacketType::kType;
+}
+
+// The kinds a client's own play makes, in packet type order.
+std::vector<ClientKind> BuildClientKinds()
+{
+    std::vector<ClientKind> kinds = {
+        // A player's item moves and uses (the items they name are checked apart).
+        {TypeOf<DropItemConfigCmd>(), nullptr},
+        {TypeOf<UseItemConfigCmd>(), nullptr},
+        {TypeOf<UseRelicConfigCmd>(), nullptr},
+        {TypeOf<AttachItemConfigCmd>(), nullptr},
+        {TypeOf<DetachItemConfigCmd>(), nullptr},
+        {TypeOf<DropItemFromEquipLocationConfigCmd>(), nullptr},
+        {TypeOf<RemoveInventoryItemConfigCmd>(), nullptr},
+        {TypeOf<CharPickUpConfigCmd>(), nullptr},
+        {TypeOf<ReleasePetConfigCmd>(), nullptr},
+        // Points spent, releases, sounds.
+        {TypeOf<IncrementBaseStrengthConfigCmd>(), nullptr},
+        {TypeOf<IncrementBaseDexterityConfigCmd>(), nullptr},
+        {TypeOf<IncrementBaseIntelligenceConfigCmd>(), nullptr},
+        {TypeOf<IncrementBaseLifeConfigCmd>(), &SpendsAPoint<IncrementBaseLifeConfigCmd>},
+        {TypeOf<IncrementBaseManaConfigCmd>(), &SpendsAPoint<IncrementBaseManaConfigCmd>},
+        {TypeOf<ReleaseTrapConfigCmd>(), nullptr},
+        {TypeOf<ReleaseStunConfigCmd>(), nullptr},
+        {TypeOf<ReleaseImmobilizeConfigCmd>(), nullptr},
+        {TypeOf<PlaySoundConfigCmd>(), nullptr},
+        {TypeOf<ShowCharacterConfigCmd>(), nullptr},
+        // A player's requests to its pets; a pet's own mind.
+        {TypeOf<RequestAllyAttackConfigCmd>(), &FromItsOwnCharacter<RequestAllyAttackConfigCmd>},
+        {TypeOf<RequestAllyMoveConfigCmd>(), &FromItsOwnCharacter<RequestAllyMoveConfigCmd>},
+        {TypeOf<StartStopDamageEffectConfigCmd>(), &NotOnAPlayer},
+        {TypeOf<ActivateSkillConfigCmd>(), &NotOnAPlayer},
+        // What its skills announce (results, projectiles and pets are checked apart).
+        {TypeOf<SkillTargetResultConfigCmd>(), nullptr},
+        {TypeOf<CreateProjectileConfigCmd>(), nullptr},
+        {TypeOf<SpawnObjectConfigCmd>(), nullptr},
+        {TypeOf<SkillStateUpdateConfigCmd>(), &LevelWithinTheRecord},
+        {TypeOf<SkillActiveStateUpdateConfigCmd>(), nullptr},
+        {TypeOf<CreateRemoveSkillBuffConfigCmd>(), &SkillOfItsOwn},
+    };
+    std::sort(kinds.begin(), kinds.end(), [](const ClientKind& a, const ClientKind& b) { return a.type < b.type; });
+    return kinds;
+}
+
+}  // namespace
+
+const char* RefuseClientCommandKind(const ActorConfigCommand& command, NetPacketType type, int fromHost)
+{
+    static const std::vector<ClientKind> kinds = BuildClientKinds();
+    const auto found = std::lower_bound(kinds.begin(), kinds.end(), type,
+                                        [](const ClientKind& kind, NetPacketType t) { return kind.type < t; });
+    if (found == kinds.end() || found->type != type)
+        return "a client's own play does not make that command";
+    return found->check ? found->check(command, fromHost) : nullptr;
+}
+
+}  // namespace GAME

@@ -1,0 +1,25 @@
+// Which actor commands the server takes from a client: only the kinds a client's own play
+// queues on its own characters (its player and its pets), each with what it may carry.
+//
+// A player's actions queue its item moves and uses, its attribute points, its releases
+// from traps, stuns and holds, its sounds, its requests to its pets and what its skills
+// announce; its pets' own minds queue their damage effects and the skill they use as
+// they die. Never from a client: life or mana added without spending a point, a team,
+// invincibility, whether it angers monsters, a quest's move or animation ended, and
+// anything for a world object. A buff it puts on comes from a skill its own character has
+// (the caster: its player or its pet), at no more than that skill's level, with no
+// modifier the skill lacks; one it takes off is not one another host's character cast. A
+// skill's new state stays within the levels the skill's record allows.
+#pragma once
+
+#include "Engine/NetPacket.h"
+
+namespace GAME {
+
+class ActorConfigCommand;
+
+// Null when a client on `fromHost` may send the command, received as a packet of `type`,
+// for its actor (one of its own host's); otherwise why not.
+const char* RefuseClientCommandKind(const ActorConfigCommand& command, NetPacketType type, int fromHost);
+
+}  // namespace GAME
