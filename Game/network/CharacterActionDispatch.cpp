@@ -1,7 +1,6 @@
 #include "Game/network/CharacterActionDispatch.h"
 
 #include "Engine/ConnectionManager.h"
-#include "Engine/Engine.h"
 #include "Engine/NetDropLog.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
@@ -10,6 +9,7 @@
 #include "Game/characters/CharacterActions.h"
 #include "Game/core/ClientCreations.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/items/Item.h"
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdDispatch.h"
 #include "Game/world/FixedItem.h"
@@ -82,11 +82,20 @@ std::unique_ptr<CharacterAction> Rebuild(NetPacket& p)
 
 // A walk ends within this much of the point it was heading for.
 constexpr float kUseWalkTolerance = 0.5f;
+// How far beyond touching a player talks to a character (and opens a body's loot), and
+// how much farther than its reach it takes an item without walking (the player's own
+// controller's rules for a click).
+constexpr float kTalkRange = 3.0f;
+constexpr float kItemReach = 1.0f;
+constexpr float kItemWalkLimit = 6.0f;
 
 // Whether the character, standing at `from`, reaches the object as a player's click would
-// use it there without walking: a fixed item from its approach point or within its extra
-// reach of it, a strategic-movement point within the character's extents of its approach
-// point. Anything else is no object a use acts on, and is in reach.
+// use, take or talk to it there without walking: a fixed item from its approach point or
+// within its extra reach of it, a strategic-movement point within the character's extents
+// of its approach point, an item within the character's and the item's extents and the
+// few steps the player takes to it in place, a character within both extents and talking
+// range (and the ground it may have covered meanwhile). Anything else is no object a use
+// acts on, and is in reach.
 bool ReachesFrom(Character& user, const WorldVec3& from, const Object* target)
 {
     if (const auto* fixedItem = DynamicCast<FixedItem>(target)) {
@@ -102,19 +111,79 @@ bool ReachesFrom(Character& user, const WorldVec3& from, const Object* target)
         const WorldVec3 approach = marker->GetMoveToPoint(user);
         return approach.IsValid() && user.GetExtents() + kUseWalkTolerance >= WorldDistance(from, approach);
     }
+    if (const auto* item = DynamicCast<Item>(target)) {
+        const float reach = user.GetExtents() + item->GetBoundingRadius() + kItemReach + kItemWalkLimit;
+        return reach + kUseWalkTolerance >= WorldDistance(from, item->GetCoords().GetPosition());
+    }
+    if (auto* other = DynamicCast<Character>(const_cast<Object*>(target))) {
+        if (other == &user)
+            return true;
+        // The other may have moved on since the client saw it there.
+        const float reach = user.GetExtents() + other->GetExtents() + kTalkRange + kSkillReachTolerance;
+        return reach >= WorldDistance(from, other->GetPathPosition());
+    }
     return true;
 }
 
-// A client's use is applied only within reach of where the server sees its character, or
-// of where the walk it is on ends (the client may finish the walk a little earlier).
-bool UseWithinReach(const UseItemPacket& packet, Character& user, int fromHost)
+// Whether the character reaches the object from where the server has it, or from where
+// the walk it is on ends (its client may finish the walk a little earlier).
+bool ReachesOnServer(Character& user, const Object* target)
 {
-    const Object* target = ObjectManager::Get().GetObject(packet.itemId);
     const WorldVec3 walkEnd = user.GetPathTarget();
-    if (ReachesFrom(user, user.GetPathPosition(), target) || (walkEnd.IsValid() && ReachesFrom(user, walkEnd, target)))
+    return ReachesFrom(user, user.GetPathPosition(), target) || (walkEnd.IsValid() && ReachesFrom(user, walkEnd, target));
+}
+
+// The object a client's action uses, takes or talks to, when it is one that asks for reach.
+uint32_t ReachedTarget(NetPacket& packet)
+{
+    if (const auto* use = DynamicCast<UseItemPacket>(&packet))
+        return use->itemId;
+    if (const auto* pickUp = DynamicCast<PickUpItemPacket>(&packet))
+        return pickUp->itemId;
+    if (const auto* engage = DynamicCast<EngageNpcPacket>(&packet))
+        return engage->targetId;
+    if (const auto* chat = DynamicCast<ChatActionPacket>(&packet))
+        return chat->targetId;
+    return 0;
+}
+
+// A client's use, pick-up, talk or chat is applied only within reach of where the server
+// has its character; a pick-up takes an item only while it lies loose.
+bool TargetWithinReach(NetPacket& packet, Character& user, int fromHost)
+{
+    const uint32_t targetId = ReachedTarget(packet);
+    if (targetId == 0)
+        return true;
+    if (DynamicCast<PickUpItemPacket>(&packet) && ObjectManager::Get().GetObject<Item>(targetId)) {
+        if (const char* refusal = RefuseClientItem(user, targetId, true))
+            return LogNetDrop(packet.GetClassName(), fromHost, "character %u: %s", user.GetObjectId(), refusal);
+        return true;
+    }
+    if (ReachesOnServer(user, ObjectManager::Get().GetObject(targetId)))
         return true;
     return LogNetDrop(packet.GetClassName(), fromHost, "character %u is out of reach of %u", user.GetObjectId(),
-                      static_cast<uint32_t>(packet.itemId));
+                      targetId);
+}
+
+// A run or walk starts where the server has the character, give or take the ground it may
+// have covered on its client before the server heard of it: a start farther off would
+// carry it there at once. Such a start is replaced by the server's own position, so that
+// the character still runs where its client sends it, along the way the server gives it.
+void StartWhereTheServerHasIt(NetPacket& packet, Character& mover, int fromHost)
+{
+    WorldVec3* start = nullptr;
+    if (auto* run = DynamicCast<MoveToPacket>(&packet))
+        start = &run->startLocation;
+    else if (auto* walk = DynamicCast<WalkPacket>(&packet))
+        start = &walk->startLocation;
+    const WorldVec3 here = mover.GetPathPosition();
+    if (!start || !here.IsValid() || WorldDistance(*start, here) <= kSkillReachTolerance)
+        return;
+    NetDropLog::Note(packet.GetClassName(), fromHost, "start far from the server's position",
+                     "its start lies beyond the latency tolerance of where the server has its character; it starts "
+                     "there instead",
+                     "amended");
+    *start = here;
 }
 
 // A client tells of a death of its own character with the ids its death handlers make
@@ -140,42 +209,54 @@ std::unique_ptr<CharacterAction> RebuildCharacterActionFrom(NetPacket& packet)
     return action;
 }
 
+const char* RefuseClientItem(Character& holder, uint32_t itemId, bool toPickUp)
+{
+    const Item* item = ObjectManager::Get().GetObject<Item>(itemId);
+    if (!item)
+        return "it names no item";
+    if (!toPickUp && holder.HasItem(itemId))
+        return nullptr;
+    if (!item->IsInWorld() || item->GetAttachParent() != nullptr)
+        return toPickUp ? "it names an item that lies nowhere loose" : "it names an item its character does not hold";
+    if (!ReachesOnServer(holder, item))
+        return "it names a loose item out of its character's reach";
+    return nullptr;
+}
+
 void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
 {
     std::unique_ptr<CharacterAction> action = RebuildCharacterActionFrom(packet);
     if (!action) {
-        gEngine->Log(LOG_WARNING, "%s from host %d dropped: no action of its type exists", packet.GetClassName(),
-                     fromHost);
+        LogNetDrop(packet.GetClassName(), fromHost, "no action of its type exists");
         return;
     }
     const uint32_t characterId = action->GetParentId();
     if (!MaySendConfigCmd(characterId, fromHost)) {
-        gEngine->Log(LOG_WARNING, "%s from host %d dropped: the host may not act for character %u",
-                     packet.GetClassName(), fromHost, characterId);
+        LogNetDrop(packet.GetClassName(), fromHost, "the host may not act for character %u", characterId);
         return;
     }
     Character* character = ObjectManager::Get().GetObject<Character>(characterId);
     if (!character) {
-        gEngine->Log(LOG_WARNING, "%s from host %d dropped: %u is no character here", packet.GetClassName(), fromHost,
-                     characterId);
+        LogNetDrop(packet.GetClassName(), fromHost, "%u is no character here", characterId);
         return;
     }
     ConnectionManager& connections = ConnectionManager::Get();
     const bool serving = connections.GetLocalHostId() == ConnectionManager::kServerHost;
     const bool fromClient = serving && fromHost != ConnectionManager::kServerHost;
-    if (const auto* use = DynamicCast<UseItemPacket>(&packet);
-        use && fromClient && !UseWithinReach(*use, *character, fromHost))
-        return;
-    if (const auto* death = DynamicCast<DiePacket>(&packet);
-        death && fromClient && !DeathIdsAreTheSenders(*death, fromHost))
-        return;
+    if (fromClient) {
+        if (!TargetWithinReach(packet, *character, fromHost))
+            return;
+        if (const auto* death = DynamicCast<DiePacket>(&packet); death && !DeathIdsAreTheSenders(*death, fromHost))
+            return;
+        StartWhereTheServerHasIt(packet, *character, fromHost);
+        action = RebuildCharacterActionFrom(packet);
+    }
     if (auto* controller = ObjectManager::Get().GetObject<ControllerBaseCharacter>(character->GetControllerId())) {
         controller->LocalHandleAction(action.release());
     } else if (CharacterActionHandler* handler = character->GetActionHandler()) {
         handler->Execute(action.release());
     } else {
-        gEngine->Log(LOG_WARNING, "%s from host %d dropped: character %u has no action handler", packet.GetClassName(),
-                     fromHost, characterId);
+        LogNetDrop(packet.GetClassName(), fromHost, "character %u has no action handler", characterId);
         return;
     }
     // The server passes a client's action on to the other clients, as it does commands.

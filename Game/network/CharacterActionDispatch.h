@@ -7,15 +7,24 @@
 // id carries that client's host number: a client tells only of the deaths of its own
 // characters, and only with ids of its own, within its quota (ClientCreations.h), for
 // what their death handlers make. A packet from anyone else, one naming no character
-// here, or one whose positions lie in no region is logged and dropped.
+// here, or one whose positions lie in no region is dropped through the drop log.
+//
+// The server holds a client's action to where it has the client's character: a use,
+// pick-up, talk or chat reaches its object from there (or from the end of the walk it is
+// on) as the player's own click would without walking; a pick-up takes only an item lying
+// loose; a run or walk starts there, give or take the ground the character may have covered
+// on its client before the server heard of it (kSkillReachTolerance), else it starts from
+// the server's position instead.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "Engine/NetPacket.h"
 
 namespace GAME {
 
+class Character;
 class CharacterAction;
 
 // The action a received action packet describes, with its pre-move data; null for a
@@ -24,6 +33,12 @@ std::unique_ptr<CharacterAction> RebuildCharacterActionFrom(NetPacket& packet);
 
 // A received action packet: checked for its sender and its character, rebuilt and run.
 void HandleCharacterActionPacket(NetPacket& packet, int fromHost);
+
+// Why a client may not name the item for its character on the server: an item is named
+// only while the character holds it (in its bags or equipment) or while it lies loose in
+// the world within the character's reach of where the server has it; one to pick up only
+// while it lies loose so. Null when it may.
+const char* RefuseClientItem(Character& holder, uint32_t itemId, bool toPickUp);
 
 // Sets (removes) HandleCharacterActionPacket as the handler of packets 63 to 78.
 void RegisterCharacterActionDispatch();

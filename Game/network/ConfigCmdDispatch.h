@@ -7,8 +7,8 @@
 // controls, which is an actor whose id carries the client's host number in its top four
 // bits (its own player and the objects it made: its items and pets); a skill's command
 // must also be one the actor's skill could have sent (RefuseClientSkillCommand), and an
-// item command may not name another player's item (RefuseClientItemCommand). Anything
-// else is logged and dropped.
+// item command may name only an item the actor holds or one lying loose within its reach
+// (RefuseClientItemCommand). Anything else is logged and dropped.
 #pragma once
 
 #include <memory>
@@ -53,9 +53,11 @@ inline constexpr float kSkillReachTolerance = 10.0f;
 inline constexpr size_t kMaxSkillResultTargets = 64;
 const char* RefuseClientSkillCommand(const ActorConfigCommand& command, int fromHost);
 
-// What a client's item command may name on the server: an item that another player holds
-// is not the actor's to drop, wear or set a relic into (it would have two owners). Null
-// when the command may run (and for a command that names no item); otherwise why not.
+// What a client's item command may name on the server: an item its actor holds, or one
+// lying loose within its reach (RefuseClientItem); a pick-up only one lying loose so. An
+// item another player or a monster holds is not the actor's to drop, wear, use or set a
+// relic into. Null when the command may run (and for a command that names no item);
+// otherwise why not.
 const char* RefuseClientItemCommand(const ActorConfigCommand& command);
 
 // A received command packet: checked for its sender, rebuilt, and queued on its actor

@@ -306,12 +306,64 @@ void Condition_ConversationStart::SerializeChildProperties(IOStream& stream)
         QuestRepository::Get()->AddConversationStart(m_record, this);
 }
 
+namespace {
+
+// The most players a game holds at once (a host number is four bits of a player's id).
+constexpr size_t kMaxTalkers = 16;
+
+// Takes `player` out of `list`; false when it was not there.
+bool TakeOut(std::vector<uint32_t>& list, uint32_t player)
+{
+    const auto found = std::find(list.begin(), list.end(), player);
+    if (found == list.end())
+        return false;
+    list.erase(found);
+    return true;
+}
+
+void Remember(std::vector<uint32_t>& list, uint32_t player)
+{
+    if (std::find(list.begin(), list.end(), player) != list.end())
+        return;
+    if (list.size() >= kMaxTalkers)
+        list.erase(list.begin());
+    list.push_back(player);
+}
+
+// Whether this machine serves a networked game, where another host's word is checked.
+bool ChecksPartners()
+{
+    return QuestRepository::IsNetworked() && QuestRepository::IsServerOrSingle();
+}
+
+}  // namespace
+
 void Condition_ConversationStart::OnConversationBegin(const GameEvent_ConversationBegin& event)
 {
     const uint32_t local = QuestRepository::GetLocalPlayerId();
-    if (IsParentFired() || !RecordMatches(m_record, event.npcName) || event.playerId != local)
+    if (IsParentFired() || !RecordMatches(m_record, event.npcName))
         return;
-    Satisfy(local, true, false);
+    if (event.playerId == local) {
+        Satisfy(local, true, false);
+        return;
+    }
+    // Another host's player began it here: the talk its partner's message tells of.
+    if (!ChecksPartners())
+        return;
+    if (TakeOut(m_talksTold, event.playerId))
+        Satisfy(local, false, true);
+    else
+        Remember(m_talksSeen, event.playerId);
+}
+
+bool Condition_ConversationStart::SatisfyByPartner(uint32_t partner)
+{
+    if (ChecksPartners() && !TakeOut(m_talksSeen, partner)) {
+        Remember(m_talksTold, partner);
+        return false;
+    }
+    Satisfy(QuestRepository::GetLocalPlayerId(), false, true);
+    return true;
 }
 
 void Condition_ConversationStart::Satisfy(uint32_t playerId, bool, bool fromMessage)

@@ -127,10 +127,22 @@ public:
     // `unused` is not read; with `fromMessage` nothing is sent.
     void Satisfy(uint32_t playerId, bool unused, bool fromMessage);
     void SetPersonRecord(const std::string& record) { m_record = record; }
+    // A partner's message that it began the conversation. On the server of a networked
+    // game the word of another host counts only once the server saw that partner's player
+    // begin the conversation here (its own talk, within reach, began it on the server too):
+    // the talk and the message meet in either order, the message waiting for the talk.
+    // Elsewhere the server's word is taken. False when the message waits.
+    bool SatisfyByPartner(uint32_t partner);
 
 protected:
     std::string DescribeBody() const override { return DescribeRecord("On Interact with ", m_record); }
     std::string m_record;
+
+private:
+    // On the server: the other hosts' players seen beginning the conversation, and those
+    // whose message still waits for that; one entry a player, as many as a game has hosts.
+    std::vector<uint32_t> m_talksSeen;
+    std::vector<uint32_t> m_talksTold;
 };
 
 // Tested by IsSatisfied: the local player holds the token (inverted by the negate flag).

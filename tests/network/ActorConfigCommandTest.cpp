@@ -146,7 +146,8 @@ TEST_F(ActorConfigCommandTest, APickUpAskedForIsAnsweredEvenWhenRefused)
     EXPECT_TRUE(loose->IsPickupOk());
 }
 
-// A client's command may not drop, wear or set a relic into an item another player holds.
+// A client's command may not drop, wear or set a relic into an item another player holds, nor
+// name one that lies nowhere loose.
 TEST_F(ActorConfigCommandTest, AClientsItemCommandNamingAnotherPlayersItemIsRefused)
 {
     Player* player = MakeMainPlayer();
@@ -166,11 +167,16 @@ TEST_F(ActorConfigCommandTest, AClientsItemCommandNamingAnotherPlayersItemIsRefu
     EXPECT_TRUE(refused(DropItemFromEquipLocationConfigCmd(id, held->GetObjectId(), EquipLocation_RightHand, true)));
     EXPECT_TRUE(refused(UseRelicConfigCmd(id, own->GetObjectId(), held->GetObjectId())));
     EXPECT_TRUE(refused(UseRelicConfigCmd(id, held->GetObjectId(), own->GetObjectId())));
-    // Its own items, one held by nobody, and the holder's own commands pass.
+    EXPECT_TRUE(refused(CharPickUpConfigCmd(id, held->GetObjectId())));
+    // Its own items, one lying loose beside it, and the holder's own commands pass.
+    Region* region = World::Get().AddRegion(1, "R");
+    ASSERT_TRUE(World::Get().AddEntity(thief, WorldCoords(region, Coords())));
+    EXPECT_TRUE(refused(AttachItemConfigCmd(id, loose->GetObjectId(), EquipLocation_RightHand)));   // lies nowhere
+    ASSERT_TRUE(World::Get().AddEntity(loose, WorldCoords(region, Coords::MakeTranslation(Vec3(1, 0, 0)))));
     EXPECT_FALSE(refused(DropItemConfigCmd(id, own->GetObjectId(), 0, 0)));
     EXPECT_FALSE(refused(AttachItemConfigCmd(id, loose->GetObjectId(), EquipLocation_RightHand)));
+    EXPECT_FALSE(refused(CharPickUpConfigCmd(id, loose->GetObjectId())));
     EXPECT_FALSE(refused(DropItemConfigCmd(player->GetObjectId(), held->GetObjectId(), 0, 0)));
-    EXPECT_FALSE(refused(CharPickUpConfigCmd(id, held->GetObjectId())));   // refused when it runs
 }
 
 TEST_F(ActorConfigCommandTest, WorldObjectCommandsReachTheirFixedItemOrPoint)
