@@ -9,10 +9,9 @@
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/core/ClientCreations.h"
-#include "Game/core/GameEngine.h"
 #include "Game/core/NetworkRoute.h"
-#include "Game/core/PlayerManagerClient.h"
 #include "Game/network/ActorConfigCommands.h"
+#include "Game/network/CharacterActionDispatch.h"
 #include "Game/network/ClientCommandKinds.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/items/Weapon.h"
@@ -202,31 +201,31 @@ const std::vector<ConfigCmdRebuild>& ConfigCmdRebuilds()
 const char* RefuseClientItemCommand(const ActorConfigCommand& command)
 {
     uint32_t named[2] = {0, 0};
+    bool pickUp = false;
     if (const auto* drop = dynamic_cast<const DropItemConfigCmd*>(&command))
         named[0] = drop->itemId;
     else if (const auto* attach = dynamic_cast<const AttachItemConfigCmd*>(&command))
         named[0] = attach->itemId;
+    else if (const auto* detach = dynamic_cast<const DetachItemConfigCmd*>(&command))
+        named[0] = detach->itemId;
     else if (const auto* fromEquip = dynamic_cast<const DropItemFromEquipLocationConfigCmd*>(&command))
         named[0] = fromEquip->itemId;
     else if (const auto* relic = dynamic_cast<const UseRelicConfigCmd*>(&command))
         named[0] = relic->relicId, named[1] = relic->itemId;
-    if (named[0] == 0 && named[1] == 0)
+    else if (const auto* use = dynamic_cast<const UseItemConfigCmd*>(&command))
+        named[0] = use->itemId;
+    else if (const auto* remove = dynamic_cast<const RemoveInventoryItemConfigCmd*>(&command))
+        named[0] = remove->itemId;
+    else if (const auto* pick = dynamic_cast<const CharPickUpConfigCmd*>(&command))
+        named[0] = pick->itemId, pickUp = true;
+    else
         return nullptr;
-    PlayerManagerClient* roster = gGameEngine ? gGameEngine->GetPlayerManagerClient() : nullptr;
-    if (!roster)
-        return nullptr;
-    std::vector<uint32_t> players;
-    roster->GetAllPlayersInGame(players);
-    for (uint32_t playerId : players) {
-        if (playerId == command.GetActorId())
-            continue;
-        const Character* other = ObjectManager::Get().GetObject<Character>(playerId);
-        if (!other)
-            continue;
-        for (uint32_t item : named)
-            if (item != 0 && other->HasItem(item))
-                return "it names an item another player holds";
-    }
+    Character* actor = ObjectManager::Get().GetObject<Character>(command.GetActorId());
+    if (!actor)
+        return "its actor is no character";
+    for (uint32_t item : named)
+        if (const char* refusal = item != 0 ? RefuseClientItem(*actor, item, pickUp) : nullptr)
+            return refusal;
     return nullptr;
 }
 
