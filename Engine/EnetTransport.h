@@ -11,9 +11,9 @@
 // game hearing that it left if it had heard of it: connections that never join, or whose
 // player never plays, cannot keep a client out for longer than that. A client that finds
 // every number held, by clients that play or by connections still inside their deadline
-// (an honest client may be joining), is turned away with "server full". A client reaches only the
-// server: whatever it sends goes there, and the game on the server passes on what is meant
-// for another client.
+// (an honest client may be joining), is turned away with "server full". A client reaches
+// only the server: whatever it sends goes there, and the game on the server passes on
+// what is meant for another client.
 //
 // Game packets travel reliably and in order on one channel; transport messages on a second.
 // A packet above NetLimits::kMaxPacketSize is never sent, and one announced by a peer is
