@@ -206,9 +206,10 @@ void GameEngineInboundInterface::HandleQuestMessagePacket(uint32_t sender, bool 
         return;
     }
     // The quest data asked for goes to the asker alone: every other machine has it.
-    std::optional<NetAnswerScope> answer;
+    constexpr NetOperation kQuest = NetOperation::HandleQuestMessagePacket;
+    std::optional<NetRequestScope> answer;
     if (!message.empty() && message[0] == QuestNetMsg::kRequestData)
-        answer.emplace(NetOperation::HandleQuestMessagePacket, ConnectionManager::HostOfPlayer(sender));
+        answer.emplace(kQuest, ConnectionManager::HostOfPlayer(sender), kQuest);
     quests->RecvNetMsg(message);
 }
 

@@ -132,7 +132,7 @@ constexpr std::array<AnsweredRequest, 10> kAnsweredRequests{{
 // A quest message that asks the host for the quest data (the conditions satisfied on other
 // machines and the proxies' spawns, each answer many packets) is a request of its own among
 // the quest messages, which otherwise tell every machine of a quest step: the host answers
-// it to the asker alone (NetAnswerScope), passes it on to nobody, and counts it against a
+// it to the asker alone (NetRequestScope with its answer), passes it on to nobody, and counts it against a
 // budget of its own. A client asks once as it joins.
 constexpr ConnectionManager::RequestRate kQuestDataRate{4, 1};
 constexpr unsigned kQuestDataBudget = static_cast<unsigned>(Count);   // a budget no operation has
@@ -157,8 +157,7 @@ constexpr std::array<Answer, 1> kAnswers{{
 }};
 
 // The client request the host is applying now, if any (see NetRequestScope), and the
-// operation that answers it to the requester alone where the request named it itself
-// (NetAnswerScope).
+// operation that answers it to the requester alone where the request names it itself.
 struct Answering {
     NetOperation request = Count;
     int requester = -1;
@@ -434,24 +433,13 @@ bool DropReceivedFormatted(const NetPacket& packet, int fromHost, const char* re
     return false;
 }
 
-NetRequestScope::NetRequestScope(NetOperation request, int fromHost)
+NetRequestScope::NetRequestScope(NetOperation request, int fromHost, NetOperation answer)
     : m_outerRequest(tAnswering.request), m_outerRequester(tAnswering.requester), m_outerAnswer(tAnswering.answer)
 {
-    tAnswering = {request, fromHost, Count};
+    tAnswering = {request, fromHost, answer};
 }
 
 NetRequestScope::~NetRequestScope()
-{
-    tAnswering = {m_outerRequest, m_outerRequester, m_outerAnswer};
-}
-
-NetAnswerScope::NetAnswerScope(NetOperation answer, int requester)
-    : m_outerRequest(tAnswering.request), m_outerRequester(tAnswering.requester), m_outerAnswer(tAnswering.answer)
-{
-    tAnswering = {m_outerRequest, requester, answer};
-}
-
-NetAnswerScope::~NetAnswerScope()
 {
     tAnswering = {m_outerRequest, m_outerRequester, m_outerAnswer};
 }

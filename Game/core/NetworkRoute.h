@@ -143,29 +143,16 @@ bool DropReceivedFormatted(const NetPacket& packet, int fromHost, const char* re
     __attribute__((format(printf, 3, 4)));
 
 // Made around the application of a client's packet on the host: what the host sends
-// meanwhile in answer to the request goes to `fromHost` alone (see kAnswers).
+// meanwhile in answer to the request goes to `fromHost` alone (see kAnswers). A request
+// that an operation carries among messages of other kinds (a quest message asking for the
+// quest data, which other quest messages are not) names its `answer` where the host
+// answers it: what the host sends of that operation meanwhile goes to `fromHost` alone.
 class NetRequestScope {
 public:
-    NetRequestScope(NetOperation request, int fromHost);
+    NetRequestScope(NetOperation request, int fromHost, NetOperation answer = NetOperation::Count);
     ~NetRequestScope();
     NetRequestScope(const NetRequestScope&) = delete;
     NetRequestScope& operator=(const NetRequestScope&) = delete;
-
-private:
-    NetOperation m_outerRequest;
-    int m_outerRequester;
-    NetOperation m_outerAnswer;
-};
-
-// Made on the host around its answer to a request that an operation carries among messages
-// of other kinds (a quest message asking for the quest data, which other quest messages
-// are not): what the host sends of `answer` meanwhile goes to host `requester` alone.
-class NetAnswerScope {
-public:
-    NetAnswerScope(NetOperation answer, int requester);
-    ~NetAnswerScope();
-    NetAnswerScope(const NetAnswerScope&) = delete;
-    NetAnswerScope& operator=(const NetAnswerScope&) = delete;
 
 private:
     NetOperation m_outerRequest;
