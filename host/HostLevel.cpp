@@ -1,8 +1,9 @@
 #include "host/HostLevel.h"
 
 #include <cctype>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
+#include <deque>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -14,6 +15,7 @@
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
+#include "Game/ai/ControllerPlayer.h"
 #include "Game/ai/ControllerTyphon.h"
 #include "Game/characters/Player.h"
 #include "Game/characters/Typhon.h"
@@ -66,8 +68,6 @@ public:
         m_playerId = player->GetObjectId();
         player->SetIsControllingCharacter(true);
         player->SetPlayerName(u"Hero");
-        // The scripted player plays its part to the end: no blow ends the run early.
-        player->SetInvincible(true);
         engine.GetPlayerManagerClient()->SetMainPlayer(m_playerId);
         engine.SetPlayer(player);
         if (!guest)
@@ -90,6 +90,7 @@ public:
             return false;
         player->SetPathPosition(WorldVec3(region, where));
         m_playerId = playerId;
+        m_printHurt = false;
         std::printf("level: the player arrives in %s at (%.1f, %.1f, %.1f)\n", m_level.m_regionName.c_str(), where.x,
                     where.y, where.z);
         PlaceAll(region);
@@ -101,29 +102,69 @@ public:
         for (const HostLevel::Step& step : m_level.m_steps) {
             if (step.frame != frame)
                 continue;
-            Character* target = step.kind == HostLevel::Step::Break ? FindWieldedStatue() : Find(step.record);
-            const std::string name = target ? target->GetObjectName() : step.record;
-            if (!target) {
-                std::printf("frame %d: level: nobody of %s is there\n", frame,
-                            step.kind == HostLevel::Step::Break ? "the wielded god's statue" : name.c_str());
+            if (step.kind == HostLevel::Step::Attack || step.kind == HostLevel::Step::Break) {
+                m_attacks.push_back(&step);   // taken up once the player's earlier foe has fallen
                 continue;
             }
+            Character* target = Find(step.record);
+            if (!target) {
+                std::printf("frame %d: level: nobody of %s is there\n", frame, step.record.c_str());
+                continue;
+            }
+            const std::string& name = target->GetObjectName();
             if (step.kind == HostLevel::Step::Wake) {
                 if (auto* mind = ObjectManager::Get().GetObject<ControllerAI>(target->GetControllerId()))
                     mind->WakeUp(m_playerId);
                 std::printf("frame %d: level: the player wakes %s\n", frame, name.c_str());
-                continue;
+            } else if (HostLevelOrderSkill(*target, m_playerId)) {
+                std::printf("frame %d: level: the quest orders %s to use a skill\n", frame, name.c_str());
             }
-            if (step.kind == HostLevel::Step::UseSkill) {
-                if (HostLevelOrderSkill(*target, m_playerId))
-                    std::printf("frame %d: level: the quest orders %s to use a skill\n", frame, name.c_str());
-                continue;
-            }
-            target->UnderAttack(m_playerId);
-            target->SubtractLife(step.amount, PlayStatsDamageType{});
-            std::printf("frame %d: level: the player strikes %s for %.0f (life %.0f left)\n", frame, name.c_str(),
-                        step.amount, target->GetCurrentLife());
         }
+        HoldAttack(frame);
+    }
+
+    // The held button on the character the player attacks: the first frame a new click on
+    // it, then the button held, until it falls; then the next attack the script asked for.
+    // The blows, and the hits the player takes, are the game's.
+    void HoldAttack(int frame)
+    {
+        auto* player = ObjectManager::Get().GetObject<Player>(m_playerId);
+        ControllerPlayer* controller = player && player->IsAlive() ? player->GetPlayerController() : nullptr;
+        if (!controller)
+            return;
+        auto* target = ObjectManager::Get().GetObject<Character>(m_attacked);
+        while ((!target || !target->IsAlive()) && !m_attacks.empty()) {
+            const HostLevel::Step& step = *m_attacks.front();
+            const bool statue = step.kind == HostLevel::Step::Break;
+            target = statue ? FindWieldedStatue() : Find(step.record);
+            if (!target && statue && FindFinalBoss()) {
+                // The boss wields no god yet: the player waits for it to take one.
+                if (!m_waitingForGod)
+                    std::printf("frame %d: level: the player waits for the final boss to take a god\n", frame);
+                m_waitingForGod = true;
+                m_attacked = 0;
+                return;
+            }
+            m_waitingForGod = false;
+            m_attacks.pop_front();
+            if (!target) {
+                std::printf("frame %d: level: nobody of %s is there to attack\n", frame,
+                            statue ? "the wielded god's statue" : step.record.c_str());
+                continue;
+            }
+            m_attacked = target->GetObjectId();
+            m_attackHeld = false;
+            std::printf("frame %d: level: the player attacks %s (life %.0f of %.0f)\n", frame,
+                        target->GetObjectName().c_str(), target->GetCurrentLife(),
+                        target->GetCharacterBio().GetLifeLimit());
+        }
+        if (!target || !target->IsAlive()) {
+            m_attacked = 0;
+            return;
+        }
+        uint32_t id = m_attacked;
+        controller->HandleActionFromMouse(true, false, false, m_attackHeld, target->GetPathPosition(), id);
+        m_attackHeld = true;
     }
 
     void AfterFrame(int frame)
@@ -154,6 +195,21 @@ public:
                 std::printf("frame %d: boss: %s fights with %s\n", frame, name.c_str(),
                             seen.god < ControllerTyphon::kGodCount ? GodIndexToName(seen.god) : "its own attacks");
             }
+        }
+        // The player's blows on its foe, and, in a level of its own, the blows it takes.
+        if (const auto* foe = ObjectManager::Get().GetObject<Character>(m_attacked)) {
+            const float life = foe->GetCurrentLife();
+            if (m_foeLife >= 0.0f && m_foeId == m_attacked && life < m_foeLife)
+                std::printf("frame %d: level: %s takes the player's blows: life %.1f -> %.1f\n", frame,
+                            foe->GetObjectName().c_str(), m_foeLife, life);
+            m_foeId = m_attacked;
+            m_foeLife = life;
+        }
+        if (const auto* player = ObjectManager::Get().GetObject<Character>(m_playerId); player && m_printHurt) {
+            const float life = player->GetCurrentLife();
+            if (m_playerLife >= 0.0f && life < m_playerLife - 0.05f)
+                std::printf("frame %d: level: the player is hurt: life %.1f -> %.1f\n", frame, m_playerLife, life);
+            m_playerLife = life;
         }
         const std::string& music = Jukebox::Get().GetEventMusic();
         if (music != m_music) {
@@ -204,6 +260,15 @@ private:
         return true;
     }
 
+    // A living final boss of the level.
+    const Typhon* FindFinalBoss() const
+    {
+        for (const auto& entry : m_seen)
+            if (const auto* boss = ObjectManager::Get().GetObject<Typhon>(entry.first); boss && boss->IsAlive())
+                return boss;
+        return nullptr;
+    }
+
     // The living statue of the god a final boss of the level wields now.
     Character* FindWieldedStatue() const
     {
@@ -232,6 +297,14 @@ private:
 
     const HostLevel& m_level;
     uint32_t m_playerId = 0;
+    std::deque<const HostLevel::Step*> m_attacks;   // attack steps due, not yet taken up
+    uint32_t m_attacked = 0;                         // the character the player attacks
+    bool m_attackHeld = false;
+    bool m_waitingForGod = false;
+    uint32_t m_foeId = 0;
+    float m_foeLife = -1.0f;
+    bool m_printHurt = true;   // the blows the player takes (a village prints them itself)
+    float m_playerLife = -1.0f;
     std::map<uint32_t, Seen> m_seen;
     std::string m_music;
 };
@@ -293,6 +366,11 @@ int HostLevel::Run(const HostOptions& options)
                 level.GetPlacements().size(), level.GetSteps().size());
     if (!level.GetVillageLines().empty())
         return HostVillage::Run(options, level);
+    // Only a village has a save point to save at or resume from.
+    if (!options.savePath.empty())
+        return HostRefuse("--save " + options.savePath, "the level " + options.level + " has no save point");
+    if (!options.loadPath.empty())
+        return HostRefuse("--load " + options.loadPath, "the level " + options.level + " has no save point");
     // On the network the client learns its host number first, so that every object it
     // makes has an id of its own range.
     HostNetwork network;

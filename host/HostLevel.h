@@ -8,9 +8,11 @@
 //   player RECORD X Y Z         the main player
 //   place RECORD X Y Z          any entity made from its record
 //   at FRAME wake RECORD        the character of that record is woken by the player
-//   at FRAME strike RECORD N    the player strikes that character for N life
-//   at FRAME break N            the player strikes the statue of the god the final boss
-//                               wields now for N life
+//   at FRAME attack RECORD      the player attacks the nearest living character of that
+//                               record: the host holds the primary button on it, as a
+//                               held click would, until it falls or the next attack step
+//                               comes; the blows are the player's own
+//   at FRAME break              the same on the statue of the god the final boss wields
 //   at FRAME useskill RECORD    the quest orders the character of that record to use a
 //                               skill on the player
 // FRAME lies in 1..kMaxFrame.
@@ -63,11 +65,10 @@ public:
         Vec3 where{};
     };
     struct Step {
-        enum Kind { Wake, Strike, Break, UseSkill };
+        enum Kind { Wake, Attack, Break, UseSkill };
         int frame = 0;
         Kind kind = Wake;
         std::string record;
-        float amount = 0.0f;
     };
 
     // Reads the level text; false when a line does not parse, the level places no player or

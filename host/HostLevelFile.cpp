@@ -84,23 +84,22 @@ std::string HostLevel::ParseLine(const std::string& line, HostVillage& village)
         step.kind = Step::Wake;
         form = "at FRAME wake RECORD";
         read = read && static_cast<bool>(in >> step.record);
-    } else if (action == "strike") {
-        step.kind = Step::Strike;
-        form = "at FRAME strike RECORD N";
-        read = read && static_cast<bool>(in >> step.record >> step.amount);
+    } else if (action == "attack") {
+        step.kind = Step::Attack;
+        form = "at FRAME attack RECORD";
+        read = read && static_cast<bool>(in >> step.record);
     } else if (action == "useskill") {
         step.kind = Step::UseSkill;
         form = "at FRAME useskill RECORD";
         read = read && static_cast<bool>(in >> step.record);
     } else if (action == "break") {
         step.kind = Step::Break;
-        form = "at FRAME break N";
-        read = read && static_cast<bool>(in >> step.amount);
+        form = "at FRAME break";
     } else {
-        form = "at FRAME wake|useskill RECORD, at FRAME strike RECORD N, at FRAME break N, or a village's step";
+        form = "at FRAME wake|attack|useskill RECORD, at FRAME break, or a village's step";
         read = false;
     }
-    if (read && !(in >> rest) && std::isfinite(step.amount) && step.amount >= 0.0f && step.amount < 1.0e9f) {
+    if (read && !(in >> rest)) {
         m_steps.push_back(step);
         return {};
     }

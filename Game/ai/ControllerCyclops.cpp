@@ -290,7 +290,8 @@ void ControllerCyclopsStateReturn::OnBegin()
     const uint32_t player = gGameEngine ? gGameEngine->GetPlayerId() : 0;
     TeamManager* teams = gGameEngine ? gGameEngine->GetTeamManager() : nullptr;
     ControllerMonster& controller = *GetController();
-    if (teams && player != 0 && teams->IsFoe(controller.GetParentId(), player)) {
+    // Only a player it may still pursue: Attack returns here for an enemy out of reach.
+    if (teams && player != 0 && teams->IsFoe(controller.GetParentId(), player) && controller.IsEnemyValid(player)) {
         controller.SetMostHatedEnemy(player);
         SetState("Attack", Data(player, 0, controller.ChooseBestSkill(player, false)));
     } else {

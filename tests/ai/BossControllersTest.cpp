@@ -444,3 +444,21 @@ TEST_F(BossTest, TheCyclopsChargesAtThePlayerRoaringFirstAndKillsOnlyFoesInItsWa
     EXPECT_TRUE(friendly->IsAlive());
     EXPECT_FALSE(critter->IsAlive());
 }
+
+TEST_F(BossTest, TheCyclopsGivesUpAPlayerItMayNoLongerAttackInsteadOfReturningToIt)
+{
+    // Attack hands an enemy it may not attack to Return, which took the player up again
+    // whenever it was a foe: dead (or out of reach), that went round until the stack ran out.
+    Player* player = MakeMainPlayer();
+    World::Get().AddEntity(player, WorldCoords(region, Coords::MakeTranslation({3, 0, 0})));
+    player->SetPathPosition(WorldVec3(region, Vec3{3, 0, 0}));
+    player->SetTeam(TeamManager::DefaultPlayerTeam());
+    auto* cyclops = Spawn<Monster>("Records/Creatures/Boss/Cyclops.dbr", 0.0f);
+    auto* mind = Mind<ControllerCyclops>(*cyclops);
+    mind->HandleEvent(Actor::EndEvent());
+    player->SetLifeState(Character_LifeState_Dead);
+    ControllerAIState* back = mind->GetState("Return");
+    ASSERT_NE(back, nullptr);
+    back->OnBegin();
+    EXPECT_EQ(mind->GetExecutingStateName(), "Idle");
+}
