@@ -516,9 +516,14 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
         hasBeyond = true;
     }
     // Together: the server plays the village and serves it; a client plays its own player
-    // and is shown the level beyond the portal as the server plays it.
-    if (options.role == "client")
+    // and is shown the level beyond the portal as the server plays it. The save is the
+    // server's.
+    if (options.role == "client") {
+        if (!options.savePath.empty() || !options.loadPath.empty())
+            return HostRefuse(options.savePath.empty() ? "--load " + options.loadPath : "--save " + options.savePath,
+                              "a client of a village neither saves nor resumes (the server does)");
         return HostVillageNet::RunClient(options, hasBeyond ? &beyond : nullptr);
+    }
     const bool serving = options.role == "server";
     if (!hasQuest)
         return HostRefuse("--level " + options.level, "the village has no quest line");

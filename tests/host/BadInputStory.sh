@@ -44,6 +44,8 @@ refused no_village_save "gamehost: --load $work/hero.chr: no save there ($work/h
     "${village[@]}" --load "$work/hero.chr"
 refused no_level "gamehost: $copy/Levels/Nowhere.lvl: cannot be read (No such file or directory)" \
     --quiet --data "$copy" --level Nowhere
+refused arena_save "gamehost: --save $work/hero.chr: the level BossArena has no save point" \
+    --quiet --level BossArena --frames 450 --step 100 --save "$work/hero.chr"
 
 # A level cut inside a line is refused by that line; the village reads the level beyond its
 # portal before it plays, and saves nothing.
