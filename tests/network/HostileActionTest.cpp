@@ -20,6 +20,7 @@
 #include "Game/quests/QuestConditions.h"
 #include "Game/quests/QuestNetMsg.h"
 #include "Game/quests/QuestRepository.h"
+#include "tests/network/HostileClientFixture.h"
 #include "tests/network/HostileServerFixture.h"
 
 namespace GAME {
@@ -232,6 +233,53 @@ TEST_F(HostileActionTest, AConversationStartCountsOnlyOnceTheServerSawTheTalk)
 
     quests->Reset();
     std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace GAME
+
+namespace GAME {
+namespace {
+
+// The same forgeries over ENet from a client process, against a real server: its player's
+// position, bags and the monster's loot stay as they were.
+class HostileActionClientTest : public HostileClientTest {};
+
+TEST_F(HostileActionClientTest, ARunFromAfarAPickUpThereAndAMonstersItemsChangeNothing)
+{
+    Region* arena = World::Get().GetRegionById(1);
+    const auto at = [arena](float x) { return WorldCoords(arena, Coords::MakeTranslation(Vec3(x, 0, 0))); };
+    // Made before the processes part, so the client knows them by the same ids.
+    ItemReplicaInfo sword;
+    sword.baseName = "Records/Item/Weapons/Sword.dbr";
+    Item* pile = Item::CreateItem(sword);
+    auto* brute = ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Creatures/ArenaMonster.dbr");
+    Item* loot = Item::CreateItem(sword);
+    ASSERT_TRUE(pile && brute && loot);
+    ASSERT_TRUE(World::Get().AddEntity(pile, at(98)) && World::Get().AddEntity(brute, at(3)));
+    brute->GetInventory().AddItemToInventory(loot->GetObjectId(), false);
+    const uint32_t pileId = pile->GetObjectId(), lootId = loot->GetObjectId();
+
+    const Outcome outcome = RunHostile([&, this] {
+        const uint32_t self = OwnPlayer()->GetObjectId();
+        MoveToPacket run;
+        run.characterId = self;
+        run.startLocation = at(98).GetPosition();
+        run.worldLocation = OwnPlayer()->GetPathPosition();
+        Forge(run);
+        const auto command = [](ActorConfigCommand&& made) {
+            const std::unique_ptr<NetPacket> packet(made.GetNetPacket());
+            Forge(*packet);
+        };
+        command(CharPickUpConfigCmd(self, pileId));
+        command(DropItemConfigCmd(self, lootId, 1, 1));
+        command(AttachItemConfigCmd(self, lootId, EquipLocation_RightHand));
+        return std::string();
+    });
+    EXPECT_EQ(outcome.after, outcome.before);
+    EXPECT_TRUE(pile->IsInWorld());
+    EXPECT_TRUE(brute->HasItem(lootId));
+    EXPECT_FALSE(loot->IsInWorld());
 }
 
 }  // namespace
