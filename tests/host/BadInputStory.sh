@@ -45,7 +45,7 @@ refused no_village_save "gamehost: --load $work/hero.chr: no save there ($work/h
 refused no_level "gamehost: $copy/Levels/Nowhere.lvl: cannot be read (No such file or directory)" \
     --quiet --data "$copy" --level Nowhere
 refused arena_save "gamehost: --save $work/hero.chr: the level BossArena has no save point" \
-    --quiet --level BossArena --frames 450 --step 100 --save "$work/hero.chr"
+    --quiet --level BossArena --frames 900 --step 100 --save "$work/hero.chr"
 
 # A level cut inside a line is refused by that line; the village reads the level beyond its
 # portal before it plays, and saves nothing.
@@ -54,7 +54,7 @@ place=$(grep -n '^place ' "$data/Levels/BossArena.lvl" | tail -1 | cut -d: -f1)
     >"$copy/Levels/BossArena.lvl"
 cut=$((place - 1))
 refused cut_arena "gamehost: $copy/Levels/BossArena.lvl: line $((cut + 1)) \".*\" does not parse (.*)" \
-    --quiet --data "$copy" --level BossArena --seed 55 --frames 450 --step 100
+    --quiet --data "$copy" --level BossArena --seed 55 --frames 900 --step 100
 refused cut_arena_beyond "gamehost: $copy/Levels/BossArena.lvl: line $((cut + 1)) .* does not parse (.*)" \
     "${village[@]}" --data "$copy" --save "$work/hero.chr"
 cp "$data/Levels/BossArena.lvl" "$copy/Levels/"
