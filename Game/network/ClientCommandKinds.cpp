@@ -66,7 +66,7 @@ const char* LevelWithinTheRecord(const ActorConfigCommand& command, int)
 }
 
 // Whether the skill grants the buff of that (normalised) record: the buff is the skill's
-// own record (a buff that spreads hands itself on), or the record it hands its buff from.
+// own record, or the record it hands its buff from.
 bool GrantsBuff(const Skill& skill, const std::string& wanted)
 {
     if (RecordDatabase::NormalizeName(skill.GetObjectName()) == wanted)
@@ -76,16 +76,16 @@ bool GrantsBuff(const Skill& skill, const std::string& wanted)
     return !handed.empty() && RecordDatabase::NormalizeName(handed) == wanted;
 }
 
-// The caster's skill (or the buff it holds) that grants the buff; null when none does.
+// The caster's own skill (or item skill) that grants the buff; null when none does. A
+// buff the caster holds grants nothing: held, it would be renewed for ever.
 const Skill* GrantingSkill(const Character& caster, const std::string& buffName)
 {
     const std::string wanted = RecordDatabase::NormalizeName(buffName);
     const ObjectManager& objects = ObjectManager::Get();
-    const SkillManager& skills = caster.GetSkillManager();
-    for (const uint32_t id : skills.GetUISkillList())
+    for (const uint32_t id : caster.GetSkillManager().GetUISkillList())
         if (const Skill* skill = objects.GetObject<Skill>(id); skill && GrantsBuff(*skill, wanted))
             return skill;
-    return objects.GetObject<Skill>(skills.FindSkillId(buffName));
+    return nullptr;
 }
 
 // A modifier the buff carries is one of the granting skill's, at no more than its level.
