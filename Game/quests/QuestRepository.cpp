@@ -575,9 +575,8 @@ bool QuestRepository::MaySend(uint32_t packetSender, bool isConditionSet, const 
                             (words[0] == QuestNetMsg::kConversationStart || words[0] == QuestNetMsg::kRequestData) &&
                             words[2] == packetSender;
     if (!clientKind)
-        LogNetDrop("QuestMessagePacket", ConnectionManager::HostOfPlayer(packetSender),
-                   "player %08x may not send this quest %s", packetSender,
-                   isConditionSet ? "condition set" : "message");
+        NetPacketRegistry::DropHandled("QuestRepository", "player %08x may not send this quest %s", packetSender,
+                                       isConditionSet ? "condition set" : "message");
     return clientKind;
 }
 
@@ -612,9 +611,9 @@ void QuestRepository::RecvNetMsg(const QuestNetMsg& message)
     TriggerCondition* condition = message.id.IsNone() ? nullptr : FindCondition(message.id);
     const bool needsCondition = kind <= QuestNetMsg::kKillCreatureHerd;
     if (needsCondition && !ConditionMatchesKind(kind, condition)) {
-        LogNetDrop("QuestMessagePacket", ConnectionManager::HostOfPlayer(message.sender),
-                   "a message of kind %u names condition %08x, which is not one of its kind here", kind,
-                   message.id.packed);
+        NetPacketRegistry::DropHandled("QuestRepository",
+                                       "a message of kind %u names condition %08x, which is not one of its kind here",
+                                       kind, message.id.packed);
         return;
     }
     const uint32_t local = GetLocalPlayerId();

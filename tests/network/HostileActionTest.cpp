@@ -209,9 +209,17 @@ TEST_F(HostileActionTest, AConversationStartCountsOnlyOnceTheServerSawTheTalk)
     Npc* sage = Place<Npc>(kSage, 100);
     ASSERT_NE(sage, nullptr);
 
-    // The message comes first: it waits, and the talk from afar begins nothing.
+    // A step the client says is done, not a kind a client sends, is refused.
+    LogCapture log;
     QuestMessagePacket message;
     message.sender = kClientPlayer;
+    QuestNetMsg_Satisfied done;
+    done.id = ConditionId(0, 0, 0, 0);
+    done.sender = kClientPlayer;
+    done.Write(message.data);
+    Send(message);
+    EXPECT_TRUE(log.Contains("QuestMessagePacket from host 1 dropped: player 10000001 may not send this quest message"));
+    // The message comes first: it waits, and the talk from afar begins nothing.
     QuestNetMsg_ConversationStart start;
     start.id = ConditionId(0, 0, 0, 0);
     start.sender = kClientPlayer;
