@@ -248,8 +248,10 @@ void HostNetwork::Note(const unsigned char* data, size_t size, bool sent)
 
 void HostNetwork::OnConnection(const NetConnectionEvent& event)
 {
-    std::printf("frame %d: host %d %s%s%s\n", m_frame, event.host, KindText(event), event.reason.empty() ? "" : ": ",
-                event.reason.c_str());
+    // A reason that only says the kind again ("left: left") is not printed.
+    const char* kind = KindText(event);
+    const bool told = !event.reason.empty() && event.reason != kind;
+    std::printf("frame %d: host %d %s%s%s\n", m_frame, event.host, kind, told ? ": " : "", told ? event.reason.c_str() : "");
 }
 
 void HostNetwork::WaitForFirstClient()
@@ -323,6 +325,12 @@ void HostNetwork::WatchRoster()
     for (const auto& [id, name] : m_rosterNames) {
         if (listed.count(id))
             continue;
+        // This host's own player does not leave its own game: a roster that comes without
+        // it (the server's, before it has this client's player) is not its leaving.
+        if (id == m_playerId && ObjectManager::Get().GetObject<Player>(id)) {
+            listed.emplace(id, name);
+            continue;
+        }
         anyLeft = true;
         std::printf("frame %d: player %u \"%s\" leaves the game; its character %s\n", m_frame, id, name.c_str(),
                     ObjectManager::Get().GetObject<Player>(id) ? "stays" : "is gone");
