@@ -223,12 +223,11 @@ void PrintRoster(GameEngine& engine)
 constexpr int kNetworkFrameSleepMs = 4;
 constexpr int kGuestDistance = 4;
 
-}  // namespace
 // The run's refusal, "INPUT: REASON" (empty while it is not refused).
 std::string gRefusal;
 
+}  // namespace
 
-extern "C" int GameHostRun(const HostOptions* options)
 int GAME::HostRefuse(const std::string& input, const std::string& reason)
 {
     if (gRefusal.empty())
@@ -240,9 +239,10 @@ bool GAME::HostRefused() { return !gRefusal.empty(); }
 
 extern "C" const char* GameHostRefusal() { return gRefusal.c_str(); }
 
+extern "C" int GameHostRun(const HostOptions* options)
 {
-    for (const std::string& channel : options->logChannels) {
     gRefusal.clear();
+    for (const std::string& channel : options->logChannels) {
         const int number = gEngine->RegisterLogChannel(channel.c_str());
         // A channel the game exports as "gLog<Name>" is switched on by giving it a number.
         std::string symbol = "gLog" + channel;
@@ -269,7 +269,6 @@ extern "C" const char* GameHostRefusal() { return gRefusal.c_str(); }
             std::printf("frame %d: event %s\n", frame, name.c_str());
     });
 
-    // On the network the client learns its host number first, so that every object it
     // Scripted clicks steer the player in place of the host's own strikes; read before
     // anything starts, a file that cannot be read refuses the run.
     HostInput input;
@@ -278,6 +277,7 @@ extern "C" const char* GameHostRefusal() { return gRefusal.c_str(); }
         EventManager::Get().SetSendObserver(std::move(previousObserver));
         return HostRefuse("--input " + options->inputPath, "cannot be read");
     }
+    // On the network the client learns its host number first, so that every object it
     // makes has an id of its own range.
     HostNetwork network;
     const bool networked = HostNetwork::Wanted(*options);
@@ -339,9 +339,8 @@ extern "C" const char* GameHostRefusal() { return gRefusal.c_str(); }
     HostQuest quest;
     const HostQuestRewards questRewards(frame);
     const bool questing = fighting && quest.Start(fight.GetPlayerId(), fight.GetMonsterId(), options->loadPath);
-    HostProxies level;
-    // A saved quest state that does not read refuses the run before its first frame.
-    if (HostRefused()) {
+    // The end of a run that started: the fight's characters go, then the network and the game.
+    const auto shutDown = [&] {
         if (fighting)
             fight.Stop();
         network.Close();
@@ -350,8 +349,13 @@ extern "C" const char* GameHostRefusal() { return gRefusal.c_str(); }
         ConnectionManager::Get().SetTransport(nullptr);
         ShutdownObjects();
         EventManager::Get().SetSendObserver(std::move(previousObserver));
+    };
+    // A saved quest state that does not read refuses the run before its first frame.
+    if (HostRefused()) {
+        shutDown();
         return kHostExitRefused;
     }
+    HostProxies level;
     if (fighting && !guest)
         level.Start(fight.GetPlayerId());
     // The teleport is played in the single-process run only.
@@ -486,14 +490,7 @@ extern "C" const char* GameHostRefusal() { return gRefusal.c_str(); }
         trade.PrintEnd();
         network.PrintEnd();
     }
-    if (fighting)
-        fight.Stop();
-    network.Close();
-    engine.SetUI(nullptr);
-    gEngine->SetActiveCamera(nullptr);
-    ConnectionManager::Get().SetTransport(nullptr);
-    ShutdownObjects();
-    EventManager::Get().SetSendObserver(std::move(previousObserver));
+    shutDown();
     std::printf("gamehost: game engine shut down\n");
     return saved ? kHostExitDone : kHostExitShort;
 }

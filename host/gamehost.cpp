@@ -1,5 +1,8 @@
 // gamehost: a headless host that loads the game library beside the engine, points the
-// engine at a data folder, and reports what the library registered.
+// engine at a data folder, and reports what the library registered. Its options and the
+// files and folders they name are checked before anything is loaded, played or written: a
+// bad one ends the run with one line naming it and the reason, and exit status 2 (the exit
+// codes are in host/HostSession.h).
 #include <dlfcn.h>
 
 #include <cerrno>

@@ -86,4 +86,10 @@ mv "$work/hero.chr.village" "$dir/progress"
 refused no_progress "gamehost: --load $work/hero.chr: $work/hero.chr.village does not exist (.*)" \
     "${village[@]}" --load "$work/hero.chr"
 mv "$dir/progress" "$work/hero.chr.village"
+
+# The bundled run's save alike.
+"$gamehost" --quiet --frames 100 --step 250 --save "$work/fight.chr" >"$dir/fight.txt" 2>&1 || fail "the fight was not saved"
+head -c 40 "$dir/quests.sav" >"$work/fight.chr.quests/quests.sav"
+refused fight_quest_state "gamehost: --load $work/fight.chr: the quest state in $work/fight.chr.quests does not read" \
+    --quiet --frames 100 --step 250 --load "$work/fight.chr" --save "$work/fight.chr"
 echo "PASS"
