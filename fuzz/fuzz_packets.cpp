@@ -16,22 +16,27 @@
 // Then the same input drives a running server game: the game turns server, with the host
 // program's table of received packets, a client on host 1 joins through it (its roster
 // record and its player's spawn) beside a bystander client on host 2, and the server's
-// own player stands with a merchant and a monster. The input becomes a stream of packets
+// own player stands with a merchant, a monster and a ring in its bag, rings lying loose
+// beside the client's player and far from it. The input becomes a stream of packets
 // from host 1 (a byte choosing the type, two the length, then the body), each handed to
 // the connection manager as the transport would, then the commands it queued run; a
 // frame follows the last. After each packet and after the frame, what the server holds
-// must show: no player's money or points rose, no character appeared that the client's
-// play could not make (only a pet of its own player may), and every character's life,
-// mana, limits and place, and every roster record, are finite. The game turns single
-// again and its world is destroyed whole. The corpus's server-* inputs are such streams,
-// one forgery each and all of them together.
+// must show: no player's money or points rose, no player took an item another character
+// carried, no character appeared that the client's play could not make (only a pet of its
+// own player may), and every character's life, mana, limits and place, and every roster
+// record, are finite. The server is built once and kept while inputs leave it as built
+// (see "One server for many inputs"). The corpus's server-* inputs are such streams, one
+// forgery each (trade, pick-ups and quest messages among them) and all of them together.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "Engine/ConnectionManager.h"
@@ -54,7 +59,10 @@
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdDispatch.h"
 #include "Game/network/GameWorldPackets.h"
+#include "Game/network/ItemTradePackets.h"
+#include "Game/network/QuestPackets.h"
 #include "Game/network/PlayerRosterPackets.h"
+#include "Game/quests/QuestNetMsg.h"
 #include "Game/world/FixedItem.h"
 #include "fuzz/FuzzOptions.h"
 #include "Game/network/GamePacketDispatch.h"
@@ -257,6 +265,11 @@ constexpr uint32_t kClientPlayerId = (uint32_t{kClientHost} << ConnectionManager
 constexpr uint32_t kBystanderId = (uint32_t{kBystanderHost} << ConnectionManager::kPlayerIdShift) | 1u;
 constexpr uint32_t kMerchantId = 0x0FFFFE40;
 constexpr uint32_t kMonsterId = 0x0FFFFE41;
+// Rings lying loose beside the client's player and far from it, and one in the server
+// player's bag: what pick-ups and trade offers may name.
+constexpr uint32_t kNearRingId = 0x0FFFFE42;
+constexpr uint32_t kFarRingId = 0x0FFFFE43;
+constexpr uint32_t kHostRingId = 0x0FFFFE44;
 constexpr size_t kMaxServerPackets = 32;
 constexpr int kServerFrameMs = 50;
 constexpr const char* kServerPlayerRecord = "Records/Fuzz/Player.dbr";
@@ -316,7 +329,18 @@ struct PlayerPurse {
 struct ServerSnapshot {
     std::map<uint32_t, PlayerPurse> purses;
     std::set<uint32_t> characters;
+    std::map<uint32_t, uint32_t> holders;   // each carried item, by the character carrying it
 };
+
+std::vector<Entity*> WorldEntities()
+{
+    std::vector<Entity*> entities;
+    struct Everything : FilterFunction<Entity> {
+        bool operator()(const Entity*) const override { return true; }
+    };
+    World::Get().GetEntities(entities, Everything(), EntityList_All);
+    return entities;
+}
 
 std::vector<Character*> WorldCharacters()
 {
@@ -337,6 +361,8 @@ ServerSnapshot TakeSnapshot()
     ServerSnapshot snapshot;
     for (Character* character : WorldCharacters()) {
         snapshot.characters.insert(character->GetObjectId());
+        for (uint32_t item : character->GetInventoryItems())
+            snapshot.holders[item] = character->GetObjectId();
         if (auto* player = DynamicCast<Player>(character))
             snapshot.purses[player->GetObjectId()] = {player->GetCurrentMoney(),
                                                       player->GetLevelControl().GetSkillPoints(),
@@ -363,6 +389,14 @@ void CheckServer(const ServerSnapshot& before)
             if (!pet || pet->GetMasterId() != kClientPlayerId)
                 Violated("a character appeared that the client's play cannot make", id);
         }
+        // An item another character carried goes to no player: a trade the partner never
+        // accepted, a pick-up of what does not lie loose.
+        if (DynamicCast<Player>(character))
+            for (uint32_t item : character->GetInventoryItems()) {
+                const auto holder = before.holders.find(item);
+                if (holder != before.holders.end() && holder->second != id)
+                    Violated("a player took an item another character carried", item);
+            }
         const auto* player = DynamicCast<Player>(character);
         const auto purse = before.purses.find(id);
         if (!player || purse == before.purses.end())
@@ -404,6 +438,13 @@ void StartServer()
     World::Get().AddEntity(player, InFirstRegion(0.0f));
     World::Get().AddEntity(merchant, InFirstRegion(3.0f));
     World::Get().AddEntity(monster, InFirstRegion(4.0f));
+    Item* nearRing = MakeItem(kNearRingId, "Records/Fuzz/Ring.dbr");
+    Item* farRing = MakeItem(kFarRingId, "Records/Fuzz/Ring.dbr");
+    if (!nearRing || !farRing || !MakeItem(kHostRingId, "Records/Fuzz/Ring.dbr"))
+        __builtin_trap();
+    World::Get().AddEntity(nearRing, InFirstRegion(1.5f));
+    World::Get().AddEntity(farRing, InFirstRegion(81.0f));
+    player->GetInventory().AddItemToInventory(kHostRingId, false);
     gGameEngine->GetPlayerManagerClient()->SetMainPlayer(kServerPlayerId);
     for (int host : {kClientHost, kBystanderHost}) {
         gServerTransport.QueueEvent({NetConnectionEvent::Joined, host, ""});
@@ -433,10 +474,84 @@ void StopServer()
     DestroySmallWorld();
 }
 
+// ---- One server for many inputs --------------------------------------------------------
+//
+// Building the server and its joins costs several times what an input's packets do. It is
+// built once and kept for the next input as long as an input leaves it as it was built: no
+// packet of its stream was applied (the registry's applied observer), and what the server
+// holds (every object, character, purse, bag and roster record) reads as it did once built.
+// Such an input runs no frame (nothing was set going). Any other input ends with the frame
+// and the server is taken down; the next input builds it anew. The first part of an input
+// that builds a world of its own (commands, actions) destroys every object, so the server
+// is taken down before it.
+
+bool gServerUp = false;
+std::string gBuiltState;   // what the server held once built
+size_t gApplied = 0;       // packets of the stream applied
+
+std::string Number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g,", value);
+    return text;
+}
+
+std::string HeldState()
+{
+    std::string state = std::to_string(ObjectManager::Get().GetObjectCount()) + " objects, " +
+                        std::to_string(World::Get().GetEntityCount()) + " entities\n";
+    for (Character* character : WorldCharacters()) {
+        const Vec3& at = character->GetCoords().GetRegionCoords().origin;
+        state += std::to_string(character->GetObjectId()) + " " + character->GetClassInfo().GetName() + " " +
+                 Number(character->GetCurrentLife()) + Number(character->GetCurrentMana()) +
+                 Number(character->GetLifeLimit()) + Number(character->GetManaLimit()) + Number(at.x) + Number(at.y) +
+                 Number(at.z) + std::to_string(character->GetCoords().GetRegion() ? character->GetCoords().GetRegion()->GetId() : 0);
+        if (auto* player = DynamicCast<Player>(character))
+            state += " money " + std::to_string(player->GetCurrentMoney()) + " points " +
+                     std::to_string(player->GetLevelControl().GetSkillPoints()) + "/" +
+                     std::to_string(player->GetLevelControl().GetModifierPoints());
+        state += " carries";
+        for (uint32_t item : character->GetInventoryItems())
+            state += " " + std::to_string(item);
+        state += "\n";
+    }
+    for (const PlayerNetBasicInfo& record : gGameEngine->GetPlayerManagerServer()->GetPlayerInfos())
+        state += "record " + std::to_string(record.playerId) + " party " + std::to_string(record.partyId) + " " +
+                 Number(record.life) + Number(record.maxLife) + Number(record.mana) + Number(record.maxMana) + "\n";
+    state += std::to_string(gServerTransport.disconnections.size()) + " disconnections, " +
+             std::to_string(NetPacketRegistry::Get().GetHeldCount()) + " held\n";
+    return state;
+}
+
+// The server takes the packets again: its role, transport and table.
+void ResumeServer()
+{
+    ConnectionManager::Get().SetTransport(&gServerTransport);
+    gGameEngine->SetAsNetworkServer();
+    RegisterGamePacketDispatch();
+}
+
+// The first part reads packets with its own handlers, as a game that is no server.
+void PauseServer()
+{
+    UnregisterGamePacketDispatch();
+    SetReaderHandlers();
+    gGameEngine->SetAsNetworkStub();
+    ConnectionManager::Get().SetTransport(nullptr);
+}
+
 // The input as packets from the client, each checked after it and a frame.
 void DriveServer(const uint8_t* data, size_t size, const std::vector<NetPacketType>& types)
 {
-    StartServer();
+    if (gServerUp) {
+        ResumeServer();
+    } else {
+        StartServer();
+        gBuiltState = HeldState();
+        gServerUp = true;
+    }
+    gApplied = 0;
+    NetPacketRegistry::Get().SetAppliedObserver([](NetPacket&, int) { ++gApplied; });
     size_t at = 0;
     for (size_t count = 0; count < kMaxServerPackets && at + 3 <= size; ++count) {
         const NetPacketType type = types[data[at] % types.size()];
@@ -449,11 +564,99 @@ void DriveServer(const uint8_t* data, size_t size, const std::vector<NetPacketTy
         gEngine->RunActorCommands();
         CheckServer(before);
     }
+    NetPacketRegistry::Get().SetAppliedObserver({});
+    if (gApplied == 0 && HeldState() == gBuiltState) {
+        PauseServer();   // as built: kept for the next input
+        return;
+    }
     // A frame for what the packets set going.
     const ServerSnapshot before = TakeSnapshot();
     ServerFrame();
     CheckServer(before);
     StopServer();
+    gServerUp = false;
+}
+
+// ---- Seeds ---------------------------------------------------------------------------------
+//
+// With FUZZ_PACKETS_WRITE_SEEDS naming a folder, the streams of the corpus's forgeries of
+// trade, pick-ups and quest messages are written there from the packet classes themselves.
+
+void AppendToStream(Bytes& stream, NetPacket& packet, const std::vector<NetPacketType>& types)
+{
+    const Bytes bytes = Written(packet);
+    const auto place = std::find(types.begin(), types.end(), packet.GetType()) - types.begin();
+    const size_t body = bytes.size() - NetLimits::kHeaderSize;
+    stream.push_back(static_cast<unsigned char>(place));
+    stream.push_back(static_cast<unsigned char>(body & 0xFF));
+    stream.push_back(static_cast<unsigned char>(body >> 8));
+    stream.insert(stream.end(), bytes.begin() + NetLimits::kHeaderSize, bytes.end());
+}
+
+void WriteSeed(const char* folder, const char* name, const Bytes& stream)
+{
+    if (FILE* file = std::fopen((std::string(folder) + "/" + name).c_str(), "wb")) {
+        std::fwrite(stream.data(), 1, stream.size(), file);
+        std::fclose(file);
+    }
+}
+
+void WriteSeeds(const char* folder)
+{
+    const std::vector<NetPacketType> types = NetPacketRegistry::Get().GetTypes();
+    Bytes trade;
+    TradeInitiatePacket initiate;
+    initiate.sender = kClientPlayerId;
+    initiate.receiver = kServerPlayerId;
+    AppendToStream(trade, initiate, types);
+    for (uint32_t gold : {0xFFFFFFFFu, 0x80000000u, 5000u}) {
+        TradeSetGoldPacket offer;
+        offer.sender = kClientPlayerId;
+        offer.receiver = kServerPlayerId;
+        offer.goldAmount = gold;
+        AppendToStream(trade, offer, types);
+    }
+    for (uint32_t item : {kHostRingId, kNearRingId, kClientPlayerId + 0x500}) {
+        TradeAddItemPacket offer;
+        offer.sender = kClientPlayerId;
+        offer.receiver = kServerPlayerId;
+        offer.item.objectId = item;
+        offer.item.baseName = "Records/Fuzz/Ring.dbr";
+        AppendToStream(trade, offer, types);
+    }
+    TradeFinalizePacket finalize;
+    finalize.sender = kClientPlayerId;
+    finalize.receiver = kServerPlayerId;
+    AppendToStream(trade, finalize, types);
+    WriteSeed(folder, "server-trade", trade);
+
+    Bytes pickUps;
+    for (uint32_t item : {kFarRingId, kHostRingId, kNearRingId}) {
+        PickUpItemPacket pickUp;
+        pickUp.characterId = kClientPlayerId;
+        pickUp.itemId = item;
+        pickUp.position = InFirstRegion(1.0f).GetPosition();
+        AppendToStream(pickUps, pickUp, types);
+    }
+    WriteSeed(folder, "server-pickup", pickUps);
+
+    Bytes quest;
+    for (const uint32_t kind : {uint32_t{QuestNetMsg::kConversationStart}, uint32_t{QuestNetMsg::kRequestData}}) {
+        QuestMessagePacket message;
+        message.sender = kClientPlayerId;
+        message.receiver = kServerPlayerId;
+        std::unique_ptr<QuestNetMsg> body = QuestNetMsg::Create(kind);
+        if (!body)
+            __builtin_trap();
+        body->Write(message.data);
+        AppendToStream(quest, message, types);
+    }
+    QuestMessagePacket conditions;
+    conditions.sender = kClientPlayerId;
+    conditions.isConditionSet = true;
+    conditions.data = {0x01000000u, 0x01000100u};
+    AppendToStream(quest, conditions, types);
+    WriteSeed(folder, "server-quest", quest);
 }
 
 }  // namespace
@@ -472,6 +675,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     MakeJoinPackets();
     if (ObjectManager::Get().GetObjectCount() != 0)
         __builtin_trap();   // the players the joins were made from are gone again
+    if (const char* folder = std::getenv("FUZZ_PACKETS_WRITE_SEEDS"))
+        WriteSeeds(folder);
     return 0;
 }
 
@@ -491,6 +696,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();   // success and a reason must not come together
     const bool command = IsCommandType(type);
     const bool action = IsActionType(type);
+    if (action && gServerUp) {
+        // Its world is destroyed whole, the server's objects with it (and its frames would
+        // move them on).
+        ResumeServer();
+        StopServer();
+        gServerUp = false;
+    }
+    // Beside a kept server, a command's world is taken down alone: its objects and every
+    // entity that came into the world with them. Whatever else stays makes the server go.
+    std::set<Entity*> standing;
+    const size_t objectsBefore = ObjectManager::Get().GetObjectCount();
+    if (command && gServerUp)
+        for (Entity* entity : WorldEntities())
+            standing.insert(entity);
     if (command)
         BuildSmallWorld();
     bool dispatched = false;
@@ -505,8 +724,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } else {
         dispatched = NetPacketRegistry::Get().Dispatch(1, bytes.data(), bytes.size());
     }
-    if (command || action)
+    if (command && gServerUp) {
+        ObjectManager& objects = ObjectManager::Get();
+        for (Entity* entity : WorldEntities())
+            if (!standing.count(entity))
+                objects.DestroyObjectEx(entity, __FILE__, __LINE__);
+        for (uint32_t id : {kPlayerId, kFixedItemId, kGroundAmuletIds[0], kGroundAmuletIds[1], kGroundAmuletIds[2],
+                            kGroundAmuletIds[3]})
+            if (Object* object = objects.GetObject(id))
+                objects.DestroyObjectEx(object, __FILE__, __LINE__);
+        objects.FlushDestroyedObjects();
+        if (objects.GetObjectCount() != objectsBefore) {
+            ResumeServer();
+            StopServer();
+            gServerUp = false;
+        }
+    } else if (command || action) {
         DestroySmallWorld();
+    }
     if (dispatched && !read)
         __builtin_trap();   // a packet that does not read cleanly reached its handler
     if (read)
