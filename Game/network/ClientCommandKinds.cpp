@@ -102,35 +102,18 @@ bool HasModifier(const Skill& skill, const std::string& name, uint32_t level)
     return false;
 }
 
-// Who cast the buff of that record that the actor holds; 0 when it holds none.
-uint32_t CasterOfHeldBuff(const Character& actor, const std::string& buffName)
-{
-    std::vector<SkillManager::_SkillBuffReplica> held;
-    actor.GetSkillManager().GetSkillBuffReplica(held);
-    const std::string wanted = RecordDatabase::NormalizeName(buffName);
-    for (const SkillManager::_SkillBuffReplica& buff : held)
-        if (RecordDatabase::NormalizeName(buff.buff.skillName) == wanted)
-            return buff.casterId;
-    return 0;
-}
-
-const char* SkillOfItsOwn(const ActorConfigCommand& command, int fromHost)
+// A buff put on: of a skill its caster (the actor itself, or the character that cast it on
+// the actor, which the actor's machine hears of first) has, at no more than that skill's
+// level, with no modifier the skill lacks. Taking one off is the actor's machine's to say.
+const char* OfItsCastersSkill(const ActorConfigCommand& command, int)
 {
     const auto& buff = As<CreateRemoveSkillBuffConfigCmd>(command);
-    const ObjectManager& objects = ObjectManager::Get();
-    const Character* actor = objects.GetObject<Character>(command.GetActorId());
-    if (!actor)
-        return nullptr;   // no character: the command does nothing
-    if (buff.level == 0) {
-        const uint32_t caster = CasterOfHeldBuff(*actor, buff.skillName);
-        return caster == 0 || ConnectionManager::HostOfPlayer(caster) == fromHost
-                   ? nullptr
-                   : "it takes off a buff another host's character cast";
-    }
+    if (buff.level == 0)
+        return nullptr;
     const uint32_t casterId = buff.casterId != 0 ? buff.casterId : command.GetActorId();
-    const Character* caster = objects.GetObject<Character>(casterId);
-    if (!caster || ConnectionManager::HostOfPlayer(casterId) != fromHost)
-        return "its buff's caster is not a character of the host";
+    const Character* caster = ObjectManager::Get().GetObject<Character>(casterId);
+    if (!caster)
+        return "its buff's caster is no character";
     const Skill* skill = GrantingSkill(*caster, buff.skillName);
     if (!skill || skill->GetCurrentLevel() == 0)
         return "its buff is of no skill its caster has";
@@ -189,7 +172,7 @@ std::vector<ClientKind> BuildClientKinds()
         {TypeOf<SpawnObjectConfigCmd>(), nullptr},
         {TypeOf<SkillStateUpdateConfigCmd>(), &LevelWithinTheRecord},
         {TypeOf<SkillActiveStateUpdateConfigCmd>(), nullptr},
-        {TypeOf<CreateRemoveSkillBuffConfigCmd>(), &SkillOfItsOwn},
+        {TypeOf<CreateRemoveSkillBuffConfigCmd>(), &OfItsCastersSkill},
     };
     std::sort(kinds.begin(), kinds.end(), [](const ClientKind& a, const ClientKind& b) { return a.type < b.type; });
     return kinds;

@@ -6,10 +6,10 @@
 // announce; its pets' own minds queue their damage effects and the skill they use as
 // they die. Never from a client: life or mana added without spending a point, a team,
 // invincibility, whether it angers monsters, a quest's move or animation ended, and
-// anything for a world object. A buff it puts on comes from a skill its own character has
-// (the caster: its player or its pet), at no more than that skill's level, with no
-// modifier the skill lacks; one it takes off is not one another host's character cast. A
-// skill's new state stays within the levels the skill's record allows.
+// anything for a world object. A buff it puts on comes from a skill its caster has (the
+// actor itself, or a character that cast it on the actor: a buff or curse on a player is
+// decided on the player's machine), at no more than that skill's level, with no modifier
+// the skill lacks. A skill's new state stays within the levels the skill's record allows.
 #pragma once
 
 #include "Engine/NetPacket.h"

