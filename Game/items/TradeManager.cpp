@@ -6,7 +6,7 @@
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
-#include "Engine/NetDropLog.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Player.h"
@@ -24,7 +24,8 @@ namespace {
 constexpr const char* kTradeBusyTag = "tagTradeError01";
 constexpr const char* kTradeDeclinedTag = "tagTradeError02";
 constexpr const char* kTradeInvitationTag = "tagTradeError03";
-// What the drop log names the trade steps this manager refuses by.
+// A step refused here is the refusal of the received packet being applied, through the drop
+// log; outside a packet's handler (the local player's own step) it is a warning of this name.
 constexpr const char* kTradeStep = "TradeManager";
 // Clients' sides of trades the server keeps at once; those whose players are gone are
 // forgotten first.
@@ -220,10 +221,9 @@ bool TradeManager::FromPartner(uint32_t player, const char* step) const
 {
     if (m_active && player != 0 && player == m_partner)
         return true;
-    const int host = ConnectionManager::HostOfPlayer(player);
     if (m_active)
-        return LogNetDrop(kTradeStep, host, "%s from player %u: not the trade partner", step, player);
-    return LogNetDrop(kTradeStep, host, "%s from player %u: no trade runs", step, player);
+        return NetPacketRegistry::DropHandled(kTradeStep, "%s from player %u: not the trade partner", step, player);
+    return NetPacketRegistry::DropHandled(kTradeStep, "%s from player %u: no trade runs", step, player);
 }
 
 // ---- Invitation -----------------------------------------------------------------------------
@@ -256,8 +256,7 @@ void TradeManager::Refuse(uint32_t player)
 void TradeManager::HandleInitiateTradeInbound(uint32_t player)
 {
     if (player == 0 || player == OwnId()) {
-        LogNetDrop(kTradeStep, ConnectionManager::HostOfPlayer(player), "invitation from player %u: no other player",
-                   player);
+        NetPacketRegistry::DropHandled(kTradeStep, "invitation from player %u: no other player", player);
         return;
     }
     if (m_requested) {
@@ -417,9 +416,9 @@ void TradeManager::HandleAddItemInbound(uint32_t player, const Vec2& place, cons
     if (!FromPartner(player, "item offer"))
         return;
     ClearFinalized();
-    const int host = ConnectionManager::HostOfPlayer(player);
     if (m_hisCopies.count(item.objectId) != 0) {
-        LogNetDrop(kTradeStep, host, "item %u offered again by player %u; the offer stands once", item.objectId, player);
+        NetPacketRegistry::DropHandled(kTradeStep, "item %u offered again by player %u; the offer stands once",
+                                       item.objectId, player);
         return;
     }
     // A copy of this machine's own: the partner's id may be taken here.
@@ -427,8 +426,8 @@ void TradeManager::HandleAddItemInbound(uint32_t player, const Vec2& place, cons
     identity.objectId = 0;
     Item* copy = Item::CreateItem(identity);
     if (!copy) {
-        LogNetDrop(kTradeStep, host, "item %u offered by player %u cannot be made (%s)", item.objectId, player,
-                   item.baseName.c_str());
+        NetPacketRegistry::DropHandled(kTradeStep, "item %u offered by player %u cannot be made (%s)", item.objectId,
+                                       player, item.baseName.c_str());
         return;
     }
     InventorySack& sack = m_his.GetInventorySack();
@@ -440,7 +439,7 @@ void TradeManager::HandleAddItemInbound(uint32_t player, const Vec2& place, cons
         placed = sack.AddItem(copy, true);
     }
     if (!placed) {
-        LogNetDrop(kTradeStep, host, "item %u offered by player %u finds no room", item.objectId, player);
+        NetPacketRegistry::DropHandled(kTradeStep, "item %u offered by player %u finds no room", item.objectId, player);
         ObjectManager::Get().DestroyObjectEx(copy, "TradeManager", __LINE__);
         return;
     }
@@ -517,8 +516,9 @@ bool TradeManager::HoldPartnerGold()
     if (partner && m_his.GetGoldAmount() <= partner->GetCurrentMoney())
         return true;
     m_his.SetFinalized(false);
-    return LogNetDrop(kTradeStep, ConnectionManager::HostOfPlayer(m_partner),
-                      "completion with player %u held: it no longer holds the gold it offers", m_partner);
+    return NetPacketRegistry::DropHandled(kTradeStep,
+                                          "completion with player %u held: it no longer holds the gold it offers",
+                                          m_partner);
 }
 
 void TradeManager::Complete()
