@@ -272,6 +272,8 @@ int HostFixedItems::Run(uint32_t playerId, int stepMs)
     walk.ClickOn(*chest);
     walk.UntilIdle("the player's try at the locked chest");
     std::printf("fixed items: the player tries the chest: it stays %s\n", StateName(chest->GetCurrentState()));
+    // No fight with the champion is scripted: the host takes it away, and says so.
+    std::printf("fixed items: the host removes the champion from the world (no blow of the player's)\n");
     World::Get().RemoveEntity(champion);
     ObjectManager::Get().DestroyObjectEx(champion, "HostFixedItems", __LINE__);
     if (walk.RunUntil("the chest's unlocking", [chest] { return !chest->IsLocked(); }))

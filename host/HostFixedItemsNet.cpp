@@ -262,6 +262,8 @@ void HostFixedItemsNet::AfterFrame(int frame)
     if (m_slayChampion && !m_championSlain && frame > m_lastUseFrame && PlayerIdle(m_walkerId)) {
         m_championSlain = true;
         if (auto* champion = PlacedObject<Monster>(m_ids[HostFixedItems::kChampion])) {
+            // No fight with the champion is scripted: the host ends it, and says so.
+            std::printf("frame %d: fixed items: the host slays the champion (no blow of the player's)\n", frame);
             champion->SetCurrentLife(0.0f);
             champion->SetLifeState(Character_LifeState_Dead);
         }
