@@ -24,6 +24,7 @@
 #include "host/HostShrines.h"
 #include "host/HostSkills.h"
 #include "host/HostTeleport.h"
+#include "host/HostText.h"
 
 #include <cctype>
 #include <chrono>
@@ -78,7 +79,7 @@ void AnswerDialogs(GameEngine& engine, int frame, bool answerYes)
     DialogManager& dialogs = engine.GetDialogManager();
     while (const DialogManager::Dialog* dialog = dialogs.PeekTopDialog()) {
         const bool question = dialog->type == kDialogTypeYesNo;
-        std::printf("frame %d: dialog: %s%s\n", frame, LocalizationManager::ToChar(dialog->text).c_str(),
+        std::printf("frame %d: dialog: %s%s\n", frame, HostPlainText(dialog->text).c_str(),
                     question ? (answerYes ? " -> yes" : " -> no") : "");
         if (question)
             dialogs.AddResponse(dialog->party, answerYes);
@@ -92,14 +93,14 @@ void PrintMailbox(GameEngine& engine, int frame)
         UINotification notification = engine.TakeTopNotification();
         for (const std::string& tag : notification.tags)
             std::printf("frame %d: notification: %s\n", frame,
-                        LocalizationManager::ToChar(LocalizationManager::Instance().Format(tag.c_str())).c_str());
+                        HostPlainText(LocalizationManager::Instance().Format(tag.c_str())).c_str());
         for (const std::u16string& text : notification.texts)
-            std::printf("frame %d: notification: %s\n", frame, LocalizationManager::ToChar(text).c_str());
+            std::printf("frame %d: notification: %s\n", frame, HostPlainText(text).c_str());
     }
     std::vector<ChatMessage> chat;
     engine.RemovePendingMessages(chat);
     for (const ChatMessage& message : chat)
-        std::printf("frame %d: chat from %s: %s\n", frame, LocalizationManager::ToChar(message.sender).c_str(), LocalizationManager::ToChar(message.text).c_str());
+        std::printf("frame %d: chat from %s: %s\n", frame, HostPlainText(message.sender).c_str(), HostPlainText(message.text).c_str());
 }
 
 // What the game asked the user interface to pass on: the answers to party invitations.
@@ -216,7 +217,7 @@ void PrintRoster(GameEngine& engine)
 {
     for (const PlayerNetBasicInfo& record : engine.GetPlayerManagerClient()->GetPlayerInfoCache())
         std::printf("gamehost: roster: player %u \"%s\" level %d on host %u\n", record.playerId,
-                    LocalizationManager::ToChar(record.playerName).c_str(), record.level, record.playerId >> 28);
+                    HostPlainText(record.playerName).c_str(), record.level, record.playerId >> 28);
 }
 
 // A networked frame gives the other process a moment: its packets arrive in time.
