@@ -38,6 +38,16 @@ expect "$whole" '^summary: quest "The Village Road" complete, 3 of 3 steps done$
 expect "$whole" '^summary: the player is level [0-9]* with [0-9]* experience and [0-9]* gold$'
 expect "$whole" '^summary: item Records/Item/Weapons/Staff.dbr$'
 expect "$whole" '^summary: time played [0-9]*\.[0-9][0-9][0-9] s, [0-9]* frames$'
+# Every line says what is so: the texts told, not their tags or colour codes; a boulder that
+# lies still is told once; a blow never raises life; the village's header counts its own steps.
+expect "$whole" '^frame [0-9]*: villager 1 says "Did you hear?'
+expect "$whole" '^fixed items: the boat asks "Take the boat across the water?"; the player says yes$'
+expect "$whole" '^gamehost: village: quest Levels/Quests/VillageRoad.qst, .*; 4 scripted steps of the level$'
+grep -q 'says tag\|"tag\|\^[a-zA-Z]\|units/s, heading (0.00, 0.00, 0.00)' <<<"$whole" && { echo "FAIL: a tag, a colour code or a still boulder flying"; exit 1; }
+[ "$(grep -c '^frame [0-9]*: projectile [0-9]* (Boulder) lies still at' <<<"$whole")" = 2 ] || { echo "FAIL: the boulders were not told lying still"; exit 1; }
+grep -q '(Boulder) at (-15.00, 0.00, -17.00)\|(Boulder) at (-9.00, 0.00, -17.00)' <<<"$whole" && { echo "FAIL: a boulder lying still told every frame"; exit 1; }
+raised=$(sed -n 's/^frame [0-9]*: the .* strikes (blow [0-9]*): hit, .* life \([0-9.]*\) -> \([0-9.]*\)$/\1 \2/p' <<<"$whole" | awk '$2 > $1')
+[ -z "$raised" ] || { echo "FAIL: a hit raised life: $raised"; exit 1; }
 # The run stops once the level is over; the summary is its last word but the shut-down.
 [ "$(summary "$whole" | tail -1)" = "$(grep -v '^gamehost: \|^\[' <<<"$whole" | tail -1)" ] ||
     { echo "FAIL: the summary is not the end of the run"; exit 1; }
