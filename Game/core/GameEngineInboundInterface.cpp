@@ -6,6 +6,7 @@
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Player.h"
@@ -35,8 +36,8 @@ TradeManager* TradesFor(uint32_t toPlayer, uint32_t fromPlayer, const char* step
     if (!gGameEngine)
         return nullptr;
     if (toPlayer == 0 || toPlayer != gGameEngine->GetPlayerId()) {
-        gEngine->Log(LOG_WARNING, "Trade %s from player %u to player %u dropped: not this machine's player", step,
-                     fromPlayer, toPlayer);
+        NetPacketRegistry::DropHandled("Trade", "%s from player %u to player %u: not this machine's player", step,
+                                       fromPlayer, toPlayer);
         return nullptr;
     }
     return gGameEngine->GetTradeManager();
