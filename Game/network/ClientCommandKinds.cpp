@@ -77,15 +77,17 @@ bool GrantsBuff(const Skill& skill, const std::string& wanted)
 }
 
 // The caster's own skill (or item skill) that grants the buff; null when none does. A
-// buff the caster holds grants nothing: held, it would be renewed for ever.
-const Skill* GrantingSkill(const Character& caster, const std::string& buffName)
+// buff another character holds grants itself (one that spreads hands itself on); the
+// actor's own held buff grants nothing, or it could be renewed for ever.
+const Skill* GrantingSkill(const Character& caster, const std::string& buffName, uint32_t actorId)
 {
     const std::string wanted = RecordDatabase::NormalizeName(buffName);
     const ObjectManager& objects = ObjectManager::Get();
-    for (const uint32_t id : caster.GetSkillManager().GetUISkillList())
+    const SkillManager& skills = caster.GetSkillManager();
+    for (const uint32_t id : skills.GetUISkillList())
         if (const Skill* skill = objects.GetObject<Skill>(id); skill && GrantsBuff(*skill, wanted))
             return skill;
-    return nullptr;
+    return caster.GetObjectId() != actorId ? objects.GetObject<Skill>(skills.FindSkillId(buffName)) : nullptr;
 }
 
 // A modifier the buff carries is one of the granting skill's, at no more than its level.
@@ -114,7 +116,7 @@ const char* OfItsCastersSkill(const ActorConfigCommand& command, int)
     const Character* caster = ObjectManager::Get().GetObject<Character>(casterId);
     if (!caster)
         return "its buff's caster is no character";
-    const Skill* skill = GrantingSkill(*caster, buff.skillName);
+    const Skill* skill = GrantingSkill(*caster, buff.skillName, command.GetActorId());
     if (!skill || skill->GetCurrentLevel() == 0)
         return "its buff is of no skill its caster has";
     if (buff.level > skill->GetCurrentLevel())
