@@ -58,8 +58,8 @@ void DropIntoWorld(Item* item, const WorldCoords& where, uint32_t seed)
 
     item->SetPhysicsType(kDroppedItemPhysicsType);
     if (!World::Get().AddEntity(item, WorldCoords(where.GetRegion(), frame))) {
-        gEngine->Log(LOG_WARNING, "GameEngine: dropped item (%u) could not be placed in the world; destroyed",
-                     item->GetObjectId());
+        NetPacketRegistry::DropHandled("GameEngine", "dropped item (%u) could not be placed in the world; destroyed",
+                                       item->GetObjectId());
         Destroy(item, __LINE__);
         return;
     }
@@ -123,8 +123,8 @@ void GameEngineInboundInterface::CreateEntity(const WorldCoords& where, const st
     Entity* entity = DynamicCast<Entity>(object);
     if (entity && World::Get().AddEntity(entity, where))
         return;
-    gEngine->Log(LOG_WARNING, "GameEngine: object \"%s\" (%u) could not be placed in the world; destroyed",
-                 recordName.c_str(), object->GetObjectId());
+    NetPacketRegistry::DropHandled("GameEngine", "object \"%s\" (%u) could not be placed in the world; destroyed",
+                                   recordName.c_str(), object->GetObjectId());
     Destroy(object, __LINE__);
 }
 

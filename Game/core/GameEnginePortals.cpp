@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/Entity.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Player.h"
@@ -50,7 +51,7 @@ void GameEngine::CreateFixedItemTeleportNetHook(const WorldCoords& coords, uint3
 {
     // Id 0 names no object: the portal could be neither made under it nor told apart.
     if (portalId == 0) {
-        gEngine->Log(LOG_WARNING, "Portal: a portal of owner %u has id 0; ignored", ownerId);
+        NetPacketRegistry::DropHandled("Portal", "a portal of owner %u has id 0; ignored", ownerId);
         return;
     }
     if (GetTeleportInfo(portalId))
