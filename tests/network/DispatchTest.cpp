@@ -472,10 +472,14 @@ TEST_F(DispatchTest, PartyAnswersWaitingForTheInterfaceAreBounded)
     answer.sender = kClientPlayer;
     answer.accepted = true;
     LogCapture log;
+    size_t applied = 0;
+    NetPacketRegistry::Get().SetAppliedObserver([&](NetPacket&, int) { ++applied; });
     for (size_t i = 0; i < kMaxPartyRequestResponses + 10; ++i)
         transport.Feed(kClientHost, Written(answer));
     gEngine->UpdateFrame(0);
+    NetPacketRegistry::Get().SetAppliedObserver({});
     EXPECT_EQ(engine->GetNumPartyRequestResponses(), kMaxPartyRequestResponses);
+    EXPECT_EQ(applied, kMaxPartyRequestResponses);   // the refused ones are not seen as applied
     // Refused through the drop log: a line, and the count once its second is over.
     EXPECT_EQ(log.Texts(), (std::vector<std::string>{"PartyRequestResponsePacket from host 1 dropped: party answer of "
                                                      "player 268435457 dropped: 32 answers are waiting"}));
