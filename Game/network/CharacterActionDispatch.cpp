@@ -1,5 +1,8 @@
 #include "Game/network/CharacterActionDispatch.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "Engine/ConnectionManager.h"
 #include "Engine/NetDropLog.h"
 #include "Engine/NetPacketRegistry.h"
@@ -7,12 +10,14 @@
 #include "Game/ai/ControllerBaseCharacter.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/CharacterActions.h"
+#include "Game/characters/Npc.h"
 #include "Game/core/ClientCreations.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/items/Item.h"
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdDispatch.h"
 #include "Game/world/FixedItem.h"
+#include "Game/world/FixedItemTeleport.h"
 #include "Game/world/StrategicMovementBase.h"
 
 namespace GAME {
@@ -197,7 +202,53 @@ bool DeathIdsAreTheSenders(const DiePacket& packet, int fromHost)
     return true;
 }
 
+// The players whose client may teleport once: the server saw each use a portal or a
+// shrine, or talk to a boat master, and the teleport that use leads to has not come yet.
+// One entry a player, as many as a game has hosts.
+std::vector<uint32_t>& TeleportsSeen()
+{
+    static std::vector<uint32_t> players;
+    return players;
+}
+
+constexpr size_t kMaxTeleportsSeen = 16;
+
+// Whether a client's action, applied on the server, is one a teleport follows on its
+// client: a use of a portal (a boat among them) or a shrine, a talk to a boat master.
+bool LeadsToTeleport(NetPacket& packet)
+{
+    const uint32_t targetId = ReachedTarget(packet);
+    Object* target = targetId != 0 ? ObjectManager::Get().GetObject(targetId) : nullptr;
+    if (DynamicCast<UseItemPacket>(&packet))
+        return DynamicCast<FixedItemTeleport>(target) || DynamicCast<StrategicMovementBase>(target);
+    if (DynamicCast<EngageNpcPacket>(&packet)) {
+        const Npc* npc = DynamicCast<Npc>(target);
+        return npc && npc->IsBoatMaster();
+    }
+    return false;
+}
+
+void SeeTeleport(uint32_t playerId)
+{
+    std::vector<uint32_t>& seen = TeleportsSeen();
+    if (std::find(seen.begin(), seen.end(), playerId) != seen.end())
+        return;
+    if (seen.size() >= kMaxTeleportsSeen)
+        seen.erase(seen.begin());
+    seen.push_back(playerId);
+}
+
 }  // namespace
+
+bool TakeClientTeleport(uint32_t playerId)
+{
+    std::vector<uint32_t>& seen = TeleportsSeen();
+    const auto found = std::find(seen.begin(), seen.end(), playerId);
+    if (found == seen.end())
+        return false;
+    seen.erase(found);
+    return true;
+}
 
 std::unique_ptr<CharacterAction> RebuildCharacterActionFrom(NetPacket& packet)
 {
@@ -259,6 +310,8 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
         LogNetDrop(packet.GetClassName(), fromHost, "character %u has no action handler", characterId);
         return;
     }
+    if (fromClient && LeadsToTeleport(packet))
+        SeeTeleport(characterId);
     // The server passes a client's action on to the other clients, as it does commands.
     if (serving)
         connections.SendToOtherClients(fromHost, packet);
@@ -266,12 +319,14 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
 
 void RegisterCharacterActionDispatch()
 {
+    TeleportsSeen().clear();
     for (NetPacketType type = kFirstActionPacket; type <= kLastActionPacket; ++type)
         NetPacketRegistry::Get().SetHandler(type, &HandleCharacterActionPacket);
 }
 
 void UnregisterCharacterActionDispatch()
 {
+    TeleportsSeen().clear();
     for (NetPacketType type = kFirstActionPacket; type <= kLastActionPacket; ++type)
         NetPacketRegistry::Get().SetHandler(type, {});
 }

@@ -40,6 +40,11 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost);
 // while it lies loose so. Null when it may.
 const char* RefuseClientItem(Character& holder, uint32_t itemId, bool toPickUp);
 
+// A client's player teleports only where the server saw it use a portal (a boat among
+// them) or a shrine, or talk to a boat master: each such action, applied, lets it teleport
+// once. True (and the leave taken) when the player may teleport now.
+bool TakeClientTeleport(uint32_t playerId);
+
 // Sets (removes) HandleCharacterActionPacket as the handler of packets 63 to 78.
 void RegisterCharacterActionDispatch();
 void UnregisterCharacterActionDispatch();

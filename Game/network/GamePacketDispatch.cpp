@@ -166,7 +166,8 @@ bool ToWholeCoordinate(float value, int& out)
     return true;
 }
 
-// The host hears a client's teleport; a client hears the host's.
+// The host hears a client's teleport that follows a portal, shrine or boat it saw the
+// client use (TakeClientTeleport); a client hears the host's.
 void ApplyStartTeleport(GameEngine& engine, StartTeleportPacket& packet)
 {
     int x = 0, y = 0, z = 0;
@@ -177,10 +178,13 @@ void ApplyStartTeleport(GameEngine& engine, StartTeleportPacket& packet)
         DropReceivedFormatted(packet, fromHost, "the destination of player %u is out of range", packet.playerId);
         return;
     }
-    if (engine.IsServerOrSingle())
+    if (!engine.IsServerOrSingle())
+        engine.StoC_StartTeleportInbound(packet.playerId, x, y, z);
+    else if (TakeClientTeleport(packet.playerId))
         engine.CtoS_StartTeleportInbound(packet.playerId, x, y, z);
     else
-        engine.StoC_StartTeleportInbound(packet.playerId, x, y, z);
+        DropReceivedFormatted(packet, ConnectionManager::HostOfPlayer(packet.playerId),
+                              "player %u used no portal, shrine or boat the server saw", packet.playerId);
 }
 
 void ApplyLoaderState(GameEngine& engine, NRLoaderStatePacket& packet)

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "Engine/IOStreamReadWrite.h"
+#include "Engine/NetDropLog.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Npc.h"
 #include "Game/core/foundation/MathUtil.h"
@@ -14,12 +15,14 @@
 #include "Game/items/Item.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/network/CharacterActionPackets.h"
+#include "Game/network/ItemTradePackets.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/QuestPackets.h"
 #include "Game/quests/Quest.h"
 #include "Game/quests/QuestConditions.h"
 #include "Game/quests/QuestNetMsg.h"
 #include "Game/quests/QuestRepository.h"
+#include "Game/world/FixedItemTeleport.h"
 #include "tests/network/HostileClientFixture.h"
 #include "tests/network/HostileServerFixture.h"
 
@@ -80,6 +83,35 @@ TEST_F(HostileActionTest, ARunOrWalkStartsWhereTheServerHasThePlayer)
     run.worldLocation = Point(4);
     Send(run);
     EXPECT_EQ(transport.sent.back().bytes, Written(run));
+}
+
+// A client's teleport follows only a portal (or shrine, or boat) the server saw it use,
+// one teleport a use.
+TEST_F(HostileActionTest, ATeleportFollowsOnlyAPortalTheServerSawUsed)
+{
+    // Each refusal a second after the last, so that the drop log tells each whole.
+    static uint64_t clockMs = 0;
+    NetDropLog::SetClock([] { return clockMs += 2 * NetDropLog::kWindowMs; });
+    const std::unique_ptr<void, void (*)(void*)> wallClock(&clockMs, [](void*) { NetDropLog::SetClock(nullptr); });
+    const std::string refused = "StartTeleportPacket from host 1 dropped: player " + std::to_string(kClientPlayer) +
+                                " used no portal, shrine or boat the server saw";
+    LogCapture log;
+    StartTeleportPacket teleport;
+    teleport.playerId = kClientPlayer;
+    teleport.x = 500.0f;
+    Send(teleport);
+    EXPECT_EQ(log.Count(refused), 1u);
+    auto* portal = DynamicCast<FixedItemTeleport>(ObjectManager::Get().CreateObject("FixedItemTeleport"));
+    ASSERT_TRUE(portal && World::Get().AddEntity(portal, At(0)));
+    UseItemPacket use;
+    use.characterId = kClientPlayer;
+    use.position = Point(0);
+    use.itemId = portal->GetObjectId();
+    Send(use);
+    Send(teleport);
+    EXPECT_EQ(log.Count(refused), 1u);
+    Send(teleport);
+    EXPECT_EQ(log.Count(refused), 2u);
 }
 
 // A quest step by a conversation completes on the server only once the server saw the

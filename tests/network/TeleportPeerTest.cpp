@@ -6,6 +6,8 @@
 #include "Engine/NetworkEntityList.h"
 #include "Game/core/ActivityManager.h"
 #include "Game/core/TeleportActivity.h"
+#include "Game/network/CharacterActionPackets.h"
+#include "Game/world/FixedItemTeleport.h"
 #include "tests/network/PeerFixture.h"
 
 using namespace GAME;
@@ -60,10 +62,20 @@ protected:
 
 TEST_F(TeleportPeerTest, ClientTeleportEndsOnlyAfterBothLoadersReportLoaded)
 {
-    PeerProcess guest = Client(1, kGuest, u"Guest", [this] {
+    // The portal the guest steps through, where it stands on both sides.
+    auto* portal = DynamicCast<FixedItemTeleport>(ObjectManager::Get().CreateObject("FixedItemTeleport"));
+    ASSERT_NE(portal, nullptr);
+    World::Get().AddEntity(portal, WorldCoords(World::Get().GetRegionById(1), Coords::MakeTranslation(Vec3(5, 0, 5))));
+    const uint32_t portalId = portal->GetObjectId();
+    PeerProcess guest = Client(1, kGuest, u"Guest", [this, portalId] {
         Player* player = ObjectManager::Get().GetObject<Player>(kGuest);
         PlaceAtSource(player);
         RunUntil([this] { return RosterSize() == 2; });
+        UseItemPacket use;
+        use.characterId = kGuest;
+        use.itemId = portalId;
+        use.position = player->GetPathPosition();
+        ConnectionManager::Get().SendToServer(use);
         engine->InitiatePlayerTeleport(1010, 5, 20);
         Watch watch;
         RunUntil([&] {
