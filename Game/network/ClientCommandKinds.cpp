@@ -104,27 +104,15 @@ bool HasModifier(const Skill& skill, const std::string& name, uint32_t level)
     return false;
 }
 
-// A buff put on: of a skill its caster (the actor itself, or the character that cast it on
-// the actor, which the actor's machine hears of first) has, at no more than that skill's
-// level, with no modifier the skill lacks. Taking one off is the actor's machine's to say.
+// A buff put on: see RefuseClientBuff. Taking one off is the actor's machine's to say.
 const char* OfItsCastersSkill(const ActorConfigCommand& command, int)
 {
     const auto& buff = As<CreateRemoveSkillBuffConfigCmd>(command);
-    if (buff.level == 0)
+    const Character* actor = ObjectManager::Get().GetObject<Character>(command.GetActorId());
+    if (buff.level == 0 || !actor)
         return nullptr;
-    const uint32_t casterId = buff.casterId != 0 ? buff.casterId : command.GetActorId();
-    const Character* caster = ObjectManager::Get().GetObject<Character>(casterId);
-    if (!caster)
-        return "its buff's caster is no character";
-    const Skill* skill = GrantingSkill(*caster, buff.skillName, command.GetActorId());
-    if (!skill || skill->GetCurrentLevel() == 0)
-        return "its buff is of no skill its caster has";
-    if (buff.level > skill->GetCurrentLevel())
-        return "its buff is of a higher level than its caster's skill";
-    if (!HasModifier(*skill, buff.modifierName1, buff.modifierLevel1) ||
-        !HasModifier(*skill, buff.modifierName2, buff.modifierLevel2))
-        return "its buff carries a modifier its caster's skill has not";
-    return nullptr;
+    return RefuseClientBuff(*actor, buff.skillName, buff.level, buff.modifierName1, buff.modifierLevel1,
+                            buff.modifierName2, buff.modifierLevel2, buff.casterId);
 }
 
 struct ClientKind {
@@ -181,6 +169,24 @@ std::vector<ClientKind> BuildClientKinds()
 }
 
 }  // namespace
+
+const char* RefuseClientBuff(const Character& actor, const std::string& name, uint32_t level,
+                             const std::string& modifier1, uint32_t modifierLevel1, const std::string& modifier2,
+                             uint32_t modifierLevel2, uint32_t casterId)
+{
+    const uint32_t actorId = actor.GetObjectId();
+    const Character* caster = casterId != 0 ? ObjectManager::Get().GetObject<Character>(casterId) : &actor;
+    if (!caster)
+        return "its buff's caster is no character";
+    const Skill* skill = GrantingSkill(*caster, name, actorId);
+    if (!skill || skill->GetCurrentLevel() == 0)
+        return "its buff is of no skill its caster has";
+    if (level > skill->GetCurrentLevel())
+        return "its buff is of a higher level than its caster's skill";
+    if (!HasModifier(*skill, modifier1, modifierLevel1) || !HasModifier(*skill, modifier2, modifierLevel2))
+        return "its buff carries a modifier its caster's skill has not";
+    return nullptr;
+}
 
 const char* RefuseClientCommandKind(const ActorConfigCommand& command, NetPacketType type, int fromHost)
 {

@@ -12,14 +12,24 @@
 // the skill lacks. A skill's new state stays within the levels the skill's record allows.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "Engine/NetPacket.h"
 
 namespace GAME {
 
 class ActorConfigCommand;
+class Character;
 
 // Null when a client on `fromHost` may send the command, received as a packet of `type`,
 // for its actor (one of its own host's); otherwise why not.
 const char* RefuseClientCommandKind(const ActorConfigCommand& command, NetPacketType type, int fromHost);
+
+// Null when a client may have the buff of record `name` at `level`, with those modifiers,
+// cast by `casterId` (0: the actor itself), on its character `actor`; otherwise why not.
+const char* RefuseClientBuff(const Character& actor, const std::string& name, uint32_t level,
+                             const std::string& modifier1, uint32_t modifierLevel1, const std::string& modifier2,
+                             uint32_t modifierLevel2, uint32_t casterId);
 
 }  // namespace GAME

@@ -21,6 +21,8 @@
 #include "Game/items/Item.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
+#include "Game/network/ClientCommandKinds.h"
+#include "Game/skills/SkillManager.h"
 
 namespace GAME {
 
@@ -115,6 +117,22 @@ bool ApplyClientImage(Player& player, SpawnPlayerPacket& packet, int host, const
     if ((refusal = RefuseClientImage(*player.GetReplicationRecord(), host)) != nullptr)
         return false;
     player.ApplyReplicationData();
+    // A buff comes from a skill: one the image carries that no skill of its caster grants
+    // at its level goes.
+    std::vector<SkillManager::_SkillBuffReplica> buffs;
+    player.GetSkillManager().GetSkillBuffReplica(buffs);
+    for (const SkillManager::_SkillBuffReplica& buff : buffs) {
+        const auto level = [](const SkillManager::_SkillReplica& part) {
+            return static_cast<uint32_t>(std::max(part.state.level, 0));
+        };
+        const char* why = RefuseClientBuff(player, buff.buff.skillName, level(buff.buff), buff.modifier1.skillName,
+                                           level(buff.modifier1), buff.modifier2.skillName, level(buff.modifier2),
+                                           buff.casterId);
+        if (why) {
+            DropReceivedFormatted(packet, host, "a buff its image carries is not taken: %s", why);
+            player.CreateRemoveSkillBuff(0, buff.buff.skillName, 0, "", 0, "", 0, 0, 0);
+        }
+    }
     return true;
 }
 

@@ -128,12 +128,14 @@ protected:
         ObjectManager::Get().DestroyObjectEx(client, __FILE__, __LINE__);
         ObjectManager::Get().FlushDestroyedObjects();
     }
-    // The guest's image carrying rings under `first`.. (count), with that much money.
+    // The guest's image carrying rings under `first`.. (count), with that much money, and a
+    // buff of a skill it has not.
     void SendSpawn(uint32_t first, uint32_t count, uint32_t money)
     {
         auto* player = ObjectManager::Get().CreateObjectFromFile<Player>("Records/Creatures/ArenaPlayer.dbr");
         World::Get().AddEntity(player, Here());
         player->SetCurrentMoney(money);
+        player->CreateRemoveSkillBuff(0, kHaste, 50, "", 0, "", 0, 600000, 0);
         for (uint32_t id = first; id < first + count; ++id)
             player->GetInventory().AddItemToInventory(MakeItem(kRing, id)->GetObjectId(), true);
         std::unique_ptr<SpawnPlayerPacket> packet = MakeSpawnPacket(*player);
@@ -169,6 +171,9 @@ TEST_F(HostileJoinImageTest, ItemsPastTheQuotaOrNotItsOwnMakeNothingAndTheImageI
     const auto* guest = ObjectManager::Get().GetObject<Player>(kGuest);
     ASSERT_NE(guest, nullptr);
     EXPECT_EQ(guest->GetCurrentMoney(), 50u);
+    EXPECT_FALSE(guest->GetSkillManager().IsSkillBuffActive(kHaste));
+    EXPECT_TRUE(log.Contains("SpawnPlayerPacket from host 1 dropped: a buff its image carries is not taken: its buff "
+                             "is of no skill its caster has"));
     EXPECT_TRUE(Live(0x10200000) && Live(0x10200000 + 29) && !Live(0x10400000));
 
     // Its heartbeats tell no more life or mana than the server's copy holds at most.
