@@ -174,21 +174,29 @@ bool TargetWithinReach(NetPacket& packet, Character& user, int fromHost)
 // have covered on its client before the server heard of it: a start farther off would
 // carry it there at once. Such a start is replaced by the server's own position, so that
 // the character still runs where its client sends it, along the way the server gives it.
-void StartWhereTheServerHasIt(NetPacket& packet, Character& mover, int fromHost)
+// A character the server has nowhere (on its way through a teleport) does not run. False
+// when the run is refused.
+bool StartWhereTheServerHasIt(NetPacket& packet, Character& mover, int fromHost)
 {
     WorldVec3* start = nullptr;
     if (auto* run = DynamicCast<MoveToPacket>(&packet))
         start = &run->startLocation;
     else if (auto* walk = DynamicCast<WalkPacket>(&packet))
         start = &walk->startLocation;
+    if (!start)
+        return true;
     const WorldVec3 here = mover.GetPathPosition();
-    if (!start || !here.IsValid() || WorldDistance(*start, here) <= kSkillReachTolerance)
-        return;
+    if (!here.IsValid())
+        return LogNetDrop(packet.GetClassName(), fromHost, "character %u stands nowhere on the server",
+                          mover.GetObjectId());
+    if (WorldDistance(*start, here) <= kSkillReachTolerance)
+        return true;
     NetDropLog::Note(packet.GetClassName(), fromHost, "start far from the server's position",
                      "its start lies beyond the latency tolerance of where the server has its character; it starts "
                      "there instead",
                      "amended");
     *start = here;
+    return true;
 }
 
 // A client tells of a death of its own character with the ids its death handlers make
@@ -299,7 +307,8 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
             return;
         if (const auto* death = DynamicCast<DiePacket>(&packet); death && !DeathIdsAreTheSenders(*death, fromHost))
             return;
-        StartWhereTheServerHasIt(packet, *character, fromHost);
+        if (!StartWhereTheServerHasIt(packet, *character, fromHost))
+            return;
         action = RebuildCharacterActionFrom(packet);
     }
     if (auto* controller = ObjectManager::Get().GetObject<ControllerBaseCharacter>(character->GetControllerId())) {
