@@ -385,8 +385,10 @@ bool AdmitOnServer(NetOperation operation, NetPacket& packet, int fromHost, cons
     NetRoute route = RouteOf(operation);
     if (route == ToPlayer && claim.addressee == 0)
         route = ToPeers;
-    if (asksForQuestData)
-        route = ToServer;   // the host answers it; no other client has anything to do with it
+    // The host answers a request for the quest data; a conversation start it tells the
+    // other clients of itself, once it has seen the talk (QuestConditions.h).
+    if (operation == HandleQuestMessagePacket)
+        route = ToServer;
     switch (route) {
     case ToServer:
         return true;

@@ -351,19 +351,36 @@ void Condition_ConversationStart::OnConversationBegin(const GameEvent_Conversati
     if (!ChecksPartners())
         return;
     if (TakeOut(m_talksTold, event.playerId))
-        Satisfy(local, false, true);
+        SatisfySeen(event.playerId);
     else
         Remember(m_talksSeen, event.playerId);
 }
 
 bool Condition_ConversationStart::SatisfyByPartner(uint32_t partner)
 {
-    if (ChecksPartners() && !TakeOut(m_talksSeen, partner)) {
+    if (!ChecksPartners()) {
+        Satisfy(QuestRepository::GetLocalPlayerId(), false, true);
+        return true;
+    }
+    if (GetSatisfied() || IsParentFired())
+        return true;   // told already (the server hears its own word passed on, too)
+    if (!TakeOut(m_talksSeen, partner)) {
         Remember(m_talksTold, partner);
         return false;
     }
-    Satisfy(QuestRepository::GetLocalPlayerId(), false, true);
+    SatisfySeen(partner);
     return true;
+}
+
+void Condition_ConversationStart::SatisfySeen(uint32_t partner)
+{
+    Satisfy(QuestRepository::GetLocalPlayerId(), false, true);
+    // The server passes on no client's word of it: the other clients hear it from here.
+    QuestNetMsg_ConversationStart message;
+    message.id = ConditionId(m_id);
+    message.sender = partner;
+    message.args[0] = partner;
+    QuestRepository::Get()->SendNetMsg(message, 0);
 }
 
 void Condition_ConversationStart::Satisfy(uint32_t playerId, bool, bool fromMessage)

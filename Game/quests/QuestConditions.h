@@ -130,7 +130,8 @@ public:
     // A partner's message that it began the conversation. On the server of a networked
     // game the word of another host counts only once the server saw that partner's player
     // begin the conversation here (its own talk, within reach, began it on the server too):
-    // the talk and the message meet in either order, the message waiting for the talk.
+    // the talk and the message meet in either order, the message waiting for the talk, and
+    // the server then tells the other clients (it passes on no client's quest message).
     // Elsewhere the server's word is taken. False when the message waits.
     bool SatisfyByPartner(uint32_t partner);
 
@@ -139,6 +140,9 @@ protected:
     std::string m_record;
 
 private:
+    // Satisfied by a partner's conversation the server saw; the other clients are told.
+    void SatisfySeen(uint32_t partner);
+
     // On the server: the other hosts' players seen beginning the conversation, and those
     // whose message still waits for that; one entry a player, as many as a game has hosts.
     std::vector<uint32_t> m_talksSeen;

@@ -1,6 +1,7 @@
 // A hostile client's actions and item commands against the host's real dispatch and over
 // ENet: runs that start far from where the server has its player, pick-ups and talks out
 // of reach, commands naming a monster's items, and a conversation the server never saw.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -159,6 +160,11 @@ TEST_F(HostileActionTest, AConversationStartCountsOnlyOnceTheServerSawTheTalk)
     done.Write(message.data);
     Send(message);
     EXPECT_TRUE(log.Contains("QuestMessagePacket from host 1 dropped: player 10000001 may not send this quest message"));
+    // The server passes on no client's quest message: it tells the others what it takes.
+    const auto told = [this] {
+        return std::count_if(transport.sent.begin(), transport.sent.end(),
+                             [](const auto& sent) { return sent.Type() == QuestMessagePacket::kType; });
+    };
     // The message comes first: it waits, and the talk from afar begins nothing.
     QuestNetMsg_ConversationStart start;
     start.id = ConditionId(0, 0, 0, 0);
@@ -173,12 +179,14 @@ TEST_F(HostileActionTest, AConversationStartCountsOnlyOnceTheServerSawTheTalk)
     Send(engage);
     EXPECT_EQ(sage->GetConversationTimer(), 0);
     EXPECT_FALSE(talked.m_fired);
+    EXPECT_EQ(told(), 0);
     // The talk within reach, as the server plays it, completes the step.
     Npc* beside = Place<Npc>(kTalkSage, 2);
     ASSERT_NE(beside, nullptr);
     engage.targetId = beside->GetObjectId();
     Send(engage);
     EXPECT_TRUE(talked.m_fired);
+    EXPECT_EQ(told(), 1);
 
     quests->Reset();
     std::filesystem::remove_all(dir);
