@@ -8,6 +8,7 @@
 
 #include "Engine/IOStreamReadWrite.h"
 #include "Engine/NetDropLog.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Npc.h"
 #include "Game/core/foundation/MathUtil.h"
@@ -84,6 +85,26 @@ TEST_F(HostileActionTest, ARunOrWalkStartsWhereTheServerHasThePlayer)
     run.worldLocation = Point(4);
     Send(run);
     EXPECT_EQ(transport.sent.back().bytes, Written(run));
+}
+
+// Actions for a character of another host are refused through the drop log: a flood costs
+// one line, and none is seen as applied.
+TEST_F(HostileActionTest, AFloodOfActionsForAnotherHostsCharacterCostsOneLine)
+{
+    NetDropLog::SetClock([] { return uint64_t{1}; });   // one second of the wall clock
+    const std::unique_ptr<void, void (*)(void*)> wallClock(this, [](void*) { NetDropLog::SetClock(nullptr); });
+    int applied = 0;
+    NetPacketRegistry::Get().SetAppliedObserver([&](NetPacket&, int) { ++applied; });
+    LogCapture log;
+    IdleActionPacket idle;
+    idle.characterId = kMainPlayerId;
+    idle.position = Point(0);
+    for (int i = 0; i < 1000; ++i)
+        Send(idle);
+    NetPacketRegistry::Get().SetAppliedObserver({});
+    EXPECT_EQ(applied, 0);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"IdleActionPacket from host 1 dropped: the host may not act for "
+                                                    "character " + std::to_string(kMainPlayerId)});
 }
 
 // A client's teleport follows only a portal (or shrine, or boat) the server saw it use,
