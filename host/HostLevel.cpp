@@ -136,7 +136,7 @@ public:
         while ((!target || !target->IsAlive()) && !m_attacks.empty()) {
             const HostLevel::Step& step = *m_attacks.front();
             const bool statue = step.kind == HostLevel::Step::Break;
-            target = statue ? FindWieldedStatue() : Find(step.record);
+            target = statue ? FindWieldedStatue() : FindNearest(step.record, *player);
             if (!target && statue && FindFinalBoss()) {
                 // The boss wields no god yet: the player waits for it to take one.
                 if (!m_waitingForGod)
@@ -284,6 +284,26 @@ private:
             }
         }
         return nullptr;
+    }
+
+    // The living character of that record nearest the player (the first placed of those
+    // as near).
+    Character* FindNearest(const std::string& record, Character& player) const
+    {
+        Character* nearest = nullptr;
+        float best = 0.0f;
+        for (const auto& entry : m_seen) {
+            auto* character = ObjectManager::Get().GetObject<Character>(entry.first);
+            if (!character || character->GetObjectName() != record || !character->IsAlive())
+                continue;
+            const float distance = (character->GetPathPosition().GetRegionPosition() -
+                                    player.GetPathPosition().GetRegionPosition()).Length();
+            if (!nearest || distance < best) {
+                nearest = character;
+                best = distance;
+            }
+        }
+        return nearest;
     }
 
     Character* Find(const std::string& record) const

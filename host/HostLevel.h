@@ -10,9 +10,11 @@
 //   at FRAME wake RECORD        the character of that record is woken by the player
 //   at FRAME attack RECORD      the player attacks the nearest living character of that
 //                               record: the host holds the primary button on it, as a
-//                               held click would, until it falls or the next attack step
-//                               comes; the blows are the player's own
+//                               held click would, until it falls; the next attack step
+//                               waits for that. The blows are the player's own
 //   at FRAME break              the same on the statue of the god the final boss wields
+//                               when the step's turn comes (while it wields none, the
+//                               player waits)
 //   at FRAME useskill RECORD    the quest orders the character of that record to use a
 //                               skill on the player
 // FRAME lies in 1..kMaxFrame.

@@ -17,7 +17,7 @@ mode=${3:-play}
 source "$(dirname "$0")/lib.sh"
 show_lines() { grep -v '^net: \|^\[' "$1" | tail -25; }
 late_frame=300
-start_server server --quiet --level village --input "$inputs/Village.txt" --frames 800 --step 250 \
+start_server server --quiet --level village --input "$inputs/Village.txt" --frames 1200 --step 250 \
     --clients 3 --late-join "$late_frame"
 server=$server_pid
 
