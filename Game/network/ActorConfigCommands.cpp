@@ -2,6 +2,7 @@
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerCombat.h"
 #include "Game/characters/Character.h"
@@ -156,7 +157,7 @@ void CharPickUpConfigCmd::Execute()
     const bool authority = ConnectionManager::Get().GetLocalHostId() == ConnectionManager::kServerHost;
     if (player && !player->HasItem(itemId)) {
         if (authority && !item->IsInWorld()) {
-            gEngine->Log(LOG_WARNING, "pick-up of item %u by %u refused: the item lies nowhere", itemId, m_actorId);
+            NetPacketRegistry::DropHandled("pick-up", "item %u by %u refused: the item lies nowhere", itemId, m_actorId);
         } else if (!(item->GetCannotPickUpMultiple() && player->HasItem(item->GetObjectName()))) {
             World::Get().RemoveEntity(item);
             player->GiveItemToCharacter(item);
