@@ -14,6 +14,7 @@
 #include "Game/core/foundation/ProcessRandom.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
+#include "Game/world/DynamicBarrier.h"
 #include "Game/world/Proxy.h"
 #include "ai/ControllerAITestAccess.h"
 

@@ -8,6 +8,7 @@
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Player.h"
 #include "Game/items/Inventory.h"
+#include "Game/items/Item.h"
 #include "Game/items/PlayerHotSlotCtrl.h"
 #include "Game/items/PlayerInventoryCtrl.h"
 #include "Game/skills/Skill.h"
