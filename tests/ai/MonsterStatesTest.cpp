@@ -8,6 +8,7 @@
 #include "Game/ai/AngerManager.h"
 #include "Game/ai/ControllerMonsterStates.h"
 #include "Game/ai/MovementGoalManager.h"
+#include "Game/ai/SlotManager.h"
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/TeamManager.h"
@@ -656,6 +657,7 @@ TEST_F(MonsterStatesTest, APursuitRechecksItsSkillEvery200Ms)
     monster->GetSkillManager().AddSkill(other);
     other->SetSkillLevel(1);
     Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 12.0f);
+    enemy->GetAttackSlots().SetNumSlots(4);
     ASSERT_EQ(mind->ChooseBestSkill(enemy->GetObjectId(), false), best);
     ControllerAITestAccess::SetState(*mind, "Pursue", ControllerAIStateData(enemy->GetObjectId(), 0, other->GetObjectId(), WorldVec3()));
     ASSERT_EQ(mind->GetExecutingStateName(), "Pursue");
