@@ -709,3 +709,21 @@ TEST_F(MonsterStatesTest, RandomAngerPicksAFoeOnlyWithoutAnEnemy)
         ObjectManager::Get().FlushDestroyedObjects();
     }
 }
+
+// The heal timer's end heals the leader below "healLeaderHealthPercentage" before any ally.
+TEST_F(MonsterStatesTest, TheHealTimersEndHealsTheLeaderBelowItsThreshold)
+{
+    Monster* healer = nullptr;
+    ControllerMonster* mind = Mind("healLeaderHealthPercentage,20,\n", healer);
+    Monster* leader = nullptr;
+    Mind("", leader);
+    healer->JoinMe(leader->GetObjectId(), -1, false);
+    ASSERT_EQ(healer->GetLeader(), leader->GetObjectId());
+    leader->SetCurrentLife(19.0f);
+    const uint32_t heal = GiveSkill(*healer);
+    mind->SetHealSkill(heal, 500);
+    mind->NoteSkillUsed(heal);
+    mind->Update(500);
+    EXPECT_EQ(mind->GetExecutingStateName(), "UseSkillOnAlly");
+    EXPECT_EQ(mind->GetCurrentAlly(), leader->GetObjectId());
+}

@@ -19,6 +19,7 @@
 #include "Game/core/PartyManager.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/world/EffectEntity.h"
+#include "Game/world/FixedItem.h"
 #include "Game/quests/Quest.h"
 #include "Game/quests/QuestConditions.h"
 #include "Game/quests/QuestItem.h"
@@ -782,6 +783,41 @@ TEST_F(QuestTest, ConditionsSatisfyOnceAndOnlyForTheirOwnPlayer)
     bool already = false;
     has->IsSatisfied(already);
     EXPECT_FALSE(already) << "ANDed into the caller's answer";
+}
+
+// A fixed item counts when a player of the local party uses it, not an outsider; a token
+// condition lets go of its token by the whole name only.
+TEST_F(QuestTest, AFixedItemCountsForThePartyAndATokenIsLetGoByItsWholeName)
+{
+    MakeParty();
+    RecordDatabase::Get().RegisterRecord("Records/Test/Lever.dbr", "Class,Actor,\n");
+    WriteQuest(kQuestFile, [](QuestStep& step) {
+        AddQuestCondition<Condition_UseFixedItem>(step, "Condition_UseFixedItem",
+                                                  [](auto& use) { use.SetItemRecord("Records/Test/Lever.dbr"); });
+        AddQuestCondition<Condition_OwnsTriggerToken>(step, "Condition_OwnsTriggerToken",
+                                                      [](auto& token) { token.SetTokenName("curse"); });
+    });
+    Quest* quest = LoadQuest();
+    ASSERT_NE(quest, nullptr);
+    QuestStep* step = quest->GetQuestStepAtIndx(0);
+    Object* lever = ObjectManager::Get().CreateObjectFromFile("Records/Test/Lever.dbr");
+    ASSERT_NE(lever, nullptr);
+    GameEvent_FixedItemUse use;
+    use.objectId = lever->GetObjectId();
+    use.actorId = kQuestOutsider;
+    EventManager::Get().Send(use, "GameEvent_FixedItemUse");
+    EXPECT_FALSE(step->GetTriggerOfIdx(0)->m_fired) << "an outsider";
+    use.actorId = kQuestPartner;
+    EventManager::Get().Send(use, "GameEvent_FixedItemUse");
+    EXPECT_TRUE(step->GetTriggerOfIdx(0)->m_fired);
+    EXPECT_EQ(step->GetTriggerOfIdx(0)->m_playerId, kQuestPartner);
+
+    TriggerCondition* token = step->GetTriggerOfIdx(1)->GetConditionAtIdx(0);
+    token->RemoveTokenReferences("curs");
+    EXPECT_TRUE(token->ContainsToken("curse"));
+    token->RemoveTokenReferences("curse");
+    EXPECT_FALSE(token->ContainsToken("curse"));
+    EXPECT_TRUE(token->ContainsToken(""));
 }
 
 }  // namespace GAME
