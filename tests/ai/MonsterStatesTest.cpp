@@ -727,3 +727,23 @@ TEST_F(MonsterStatesTest, TheHealTimersEndHealsTheLeaderBelowItsThreshold)
     EXPECT_EQ(mind->GetExecutingStateName(), "UseSkillOnAlly");
     EXPECT_EQ(mind->GetCurrentAlly(), leader->GetObjectId());
 }
+
+// A slot whose holder has fallen goes to the next requester, even one farther from it than
+// the fallen holder.
+TEST_F(MonsterStatesTest, AFallenHoldersSlotGoesToTheNextRequester)
+{
+    Character* owner = Body(TeamManager::DefaultPlayerTeam(), 0.0f);
+    owner->GetAttackSlots().SetNumSlots(1);
+    Character* holder = Body(TeamManager::DefaultMonsterTeam(), 3.0f);
+    Character* next = Body(TeamManager::DefaultMonsterTeam(), 9.0f);
+    WorldVec3 out;
+    owner->GetAttackSlots().RequestSlot(out, holder->GetObjectId(), 2.0f, true);
+    ASSERT_EQ(owner->GetAttackSlots().GetSlotHolder(0), holder->GetObjectId());
+    owner->GetAttackSlots().RequestSlot(out, next->GetObjectId(), 2.0f, true);
+    EXPECT_FALSE(out.IsValid()) << "a living holder nearer the slot keeps it";
+    holder->SetLifeState(Character_LifeState_Dead);
+    ASSERT_FALSE(holder->IsAlive());
+    owner->GetAttackSlots().RequestSlot(out, next->GetObjectId(), 2.0f, true);
+    EXPECT_TRUE(out.IsValid());
+    EXPECT_EQ(owner->GetAttackSlots().GetSlotHolder(0), next->GetObjectId());
+}
