@@ -1,5 +1,6 @@
 #include "Game/ai/ControllerNpcHerder.h"
 
+#include "Game/ai/ControllerNpc.h"
 #include "Game/ai/ControllerNpcStates.h"
 
 namespace GAME {

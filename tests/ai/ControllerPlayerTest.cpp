@@ -1,5 +1,6 @@
 // The player's controller and states driven through the host's operations: clicks,
 // mouse repeat, skills, impairments, death and respawn, pets and the mailbox.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -507,6 +508,26 @@ TEST_F(ControllerPlayerTest, ATrappedPlayerUsesSkillsInReachOnlyAndNeverWalks)
     EXPECT_EQ(player->GetQueuedCommandCount(), before + 1);   // leaving the trap state releases it
     mind->HandleEvent(Actor::EndEvent());
     EXPECT_EQ(State(), "Trapped");
+}
+
+// Each idle spell lasts a countdown drawn between 8 and 12 seconds.
+TEST_F(ControllerPlayerTest, TheIdleCountdownIsDrawnBetweenEightAndTwelveSeconds)
+{
+    auto idle = [&] { return dynamic_cast<ControllerPlayerStateIdle*>(mind->GetExecutingState()); };
+    int shortest = 12000, longest = 8000;
+    for (int spell = 0; spell < 40; ++spell) {
+        mind->UnderAttack(0);   // wakes the long idle
+        ASSERT_NE(idle(), nullptr);
+        const int countdown = idle()->GetIdleCountdown();
+        shortest = std::min(shortest, countdown);
+        longest = std::max(longest, countdown);
+        Frame(countdown);
+        ASSERT_EQ(State(), "LongIdle");
+    }
+    EXPECT_GE(shortest, 8000);
+    EXPECT_LE(longest, 12000);
+    EXPECT_LT(shortest, 9000) << "the draw covers the range";
+    EXPECT_GT(longest, 11000);
 }
 
 }  // namespace

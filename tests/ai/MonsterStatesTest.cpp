@@ -5,8 +5,10 @@
 #include "Game/ai/ControllerMonster.h"
 #include "Game/ai/ControllerMonsterHidden.h"
 #include "Engine/InstanceGroupManager.h"
+#include "Game/ai/AngerManager.h"
 #include "Game/ai/ControllerMonsterStates.h"
 #include "Game/ai/MovementGoalManager.h"
+#include "Game/ai/SlotManager.h"
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/TeamManager.h"
@@ -14,6 +16,7 @@
 #include "Game/core/foundation/ProcessRandom.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
+#include "Game/world/DynamicBarrier.h"
 #include "Game/world/Proxy.h"
 #include "ai/ControllerAITestAccess.h"
 
@@ -540,4 +543,207 @@ TEST_F(MonsterStatesTest, ACountdownThatLandsOnZeroEnds)
     healerMind->Update(100);
     EXPECT_EQ(healerMind->GetExecutingStateName(), "UseSkillOnAlly");
     EXPECT_EQ(healerMind->GetCurrentAlly(), hurt->GetObjectId());
+}
+
+// The controller's answers to its states: "maxFleeCount" flights, none within "FleeDelay"
+// of the last (a timer at 0 allows one), none at a "FleeChance" of 0; the rally once; the
+// emote before a pursuit until it has played.
+TEST_F(MonsterStatesTest, FlightsRallyAndEmoteAnswers)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("EmoteBeforePursuingChance,100,\n", monster);
+    for (int flight = 0; flight < 3; ++flight) {
+        EXPECT_TRUE(mind->CanFlee()) << flight;
+        mind->IncrementFleeCount();
+    }
+    EXPECT_FALSE(mind->CanFlee()) << "the default \"maxFleeCount\" is 3";
+
+    ControllerMonster* delayed = Mind("maxFleeCount,5,\nFleeDelay,300,\n", monster);
+    delayed->ResetFleeTimer();
+    delayed->Update(299);
+    EXPECT_FALSE(delayed->CanFlee());
+    delayed->Update(1);
+    EXPECT_TRUE(delayed->CanFlee());
+    EXPECT_FALSE(Mind("FleeChance,0,\n", monster)->CanFlee());
+
+    EXPECT_TRUE(mind->ShouldPlayRallyOrAlert());
+    EXPECT_FALSE(mind->ShouldPlayRallyOrAlert());
+    EXPECT_TRUE(mind->ShouldEmoteBeforePursuing());
+    mind->SetEmoted();
+    EXPECT_FALSE(mind->ShouldEmoteBeforePursuing());
+}
+
+// A leader hit calls the friends within "LeaderDistance" until "MaxFollowers" (4 unless
+// the record says otherwise) have joined.
+TEST_F(MonsterStatesTest, ALeaderCallsFollowersUpToItsMaximum)
+{
+    const std::pair<const char*, uint32_t> cases[] = {{"", 4u}, {"MaxFollowers,2,\n", 2u}, {"MaxFollowers,0,\n", 0u}};
+    for (const auto& [keys, joined] : cases) {
+        SCOPED_TRACE(keys);
+        Monster* leader = nullptr;
+        ControllerMonster* mind = Mind(std::string("LeaderBehavior,LeadOnDamage,\n") + keys, leader);
+        auto friendAt = [&](float x) {
+            auto* made = DynamicCast<Monster>(ObjectManager::Get().CreateObject("Monster"));
+            EXPECT_TRUE(World::Get().AddEntity(made, WorldCoords(region, Coords::LookAlong({x, 0, 0}, {1, 0, 0}, {0, 1, 0}))));
+            made->SetTeam(TeamManager::DefaultMonsterTeam());
+            made->SetLifeLimit(100.0f);
+            made->SetCurrentLife(100.0f);
+            return made;
+        };
+        std::vector<Monster*> around;
+        for (int i = 0; i < 5; ++i)
+            around.push_back(friendAt(1.0f + 0.5f * static_cast<float>(i)));
+        Monster* far = friendAt(9.0f);
+        Character* foe = Body(TeamManager::DefaultPlayerTeam(), 3.0f);
+        mind->UnderAttack(foe->GetObjectId());
+        EXPECT_EQ(mind->GetFollowersJoined(), joined);
+        EXPECT_EQ(static_cast<uint32_t>(std::count_if(around.begin(), around.end(), [&](Monster* m) {
+                      return m->GetLeader() == leader->GetObjectId();
+                  })),
+                  joined);
+        EXPECT_EQ(far->GetLeader(), 0u);
+        around.insert(around.end(), {far, leader});
+        for (Monster* m : around)
+            ObjectManager::Get().DestroyObjectEx(m, "test", __LINE__);
+        ObjectManager::Get().DestroyObjectEx(foe, "test", __LINE__);
+        ObjectManager::Get().FlushDestroyedObjects();
+    }
+}
+
+// An attacked ally is healed when its life is below "healAllyHealthPercentage"; the leader
+// when below "healLeaderHealthPercentage"; both default to 0 (never).
+TEST_F(MonsterStatesTest, AnAttackedAllyOrLeaderIsHealedBelowItsOwnThreshold)
+{
+    struct Row {
+        const char* keys;
+        bool leader;
+        float life;
+        bool healed;
+    };
+    const Row rows[] = {
+        {"healAllyHealthPercentage,50,\nhealLeaderHealthPercentage,20,\n", false, 49.0f, true},
+        {"healAllyHealthPercentage,50,\nhealLeaderHealthPercentage,20,\n", false, 50.0f, false},
+        {"healAllyHealthPercentage,50,\nhealLeaderHealthPercentage,20,\n", true, 19.0f, true},
+        {"healAllyHealthPercentage,50,\nhealLeaderHealthPercentage,20,\n", true, 30.0f, false},
+        {"healLeaderHealthPercentage,20,\n", false, 1.0f, false},
+        {"healAllyHealthPercentage,50,\n", true, 1.0f, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.keys) + (row.leader ? " leader " : " ally ") + std::to_string(row.life));
+        Monster* healer = nullptr;
+        ControllerMonster* mind = Mind(row.keys, healer);
+        mind->SetHealSkill(GiveSkill(*healer), 1000);
+        Monster* ally = nullptr;
+        Mind("", ally);
+        if (row.leader) {
+            healer->JoinMe(ally->GetObjectId(), -1, false);
+            ASSERT_EQ(healer->GetLeader(), ally->GetObjectId());
+        }
+        ally->SetCurrentLife(row.life);
+        Character* foe = Body(TeamManager::DefaultPlayerTeam(), 3.0f);
+        mind->AllyAttacked(ally->GetObjectId(), foe->GetObjectId());
+        EXPECT_EQ(mind->GetExecutingStateName() == "UseSkillOnAlly" && mind->GetCurrentAlly() == ally->GetObjectId(),
+                  row.healed);
+    }
+}
+
+// A pursuit asks for a better skill only every 200 ms.
+TEST_F(MonsterStatesTest, APursuitRechecksItsSkillEvery200Ms)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster, kLegs);
+    const uint32_t best = GiveSkill(*monster);
+    auto* other = ObjectManager::Get().CreateObjectFromFile<Skill>("Records/Test/StatesSkill.dbr");
+    monster->GetSkillManager().AddSkill(other);
+    other->SetSkillLevel(1);
+    Character* enemy = Body(TeamManager::DefaultPlayerTeam(), 12.0f);
+    enemy->GetAttackSlots().SetNumSlots(4);
+    ASSERT_EQ(mind->ChooseBestSkill(enemy->GetObjectId(), false), best);
+    ControllerAITestAccess::SetState(*mind, "Pursue", ControllerAIStateData(enemy->GetObjectId(), 0, other->GetObjectId(), WorldVec3()));
+    ASSERT_EQ(mind->GetExecutingStateName(), "Pursue");
+    mind->Update(199);
+    EXPECT_EQ(mind->GetCurrentSkillID(), other->GetObjectId());
+    mind->Update(2);
+    EXPECT_EQ(mind->GetExecutingStateName(), "Pursue");
+    EXPECT_EQ(mind->GetCurrentSkillID(), best);
+}
+
+// "deathFromEnemyRange" kills the monster at the first 200 ms check that finds a foe
+// within it; 0 (the default) never does.
+TEST_F(MonsterStatesTest, AMonsterDiesOfAFoeWithinItsDeathRange)
+{
+    const std::tuple<const char*, float, bool> cases[] = {
+        {"deathFromEnemyRange,3,\n", 2.0f, false}, {"deathFromEnemyRange,3,\n", 6.0f, true}, {"", 0.5f, true}};
+    for (const auto& [body, foeAt, survives] : cases) {
+        SCOPED_TRACE(std::string(body) + std::to_string(foeAt));
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("", monster, body);
+        Character* foe = Body(TeamManager::DefaultPlayerTeam(), foeAt);
+        mind->Update(150);
+        EXPECT_TRUE(monster->IsAlive());
+        mind->Update(100);
+        EXPECT_EQ(monster->IsAlive(), survives);
+        ObjectManager::Get().DestroyObjectEx(foe, "test", __LINE__);
+        ObjectManager::Get().DestroyObjectEx(monster, "test", __LINE__);
+        ObjectManager::Get().FlushDestroyedObjects();
+    }
+}
+
+// Random anger: every "RandomAngerEvaluationTime" a draw below "RandomAngerChance" gives a
+// foe in sight the full anger, once, and only while the monster has no enemy.
+TEST_F(MonsterStatesTest, RandomAngerPicksAFoeOnlyWithoutAnEnemy)
+{
+    for (const bool busy : {false, true}) {
+        SCOPED_TRACE(busy);
+        Monster* monster = nullptr;
+        ControllerMonster* mind = Mind("RandomAngerChance,100,\nRandomAngerEvaluationTime,500,\nForgiveRate,0,\n", monster);
+        Character* foe = Body(TeamManager::DefaultPlayerTeam(), 8.0f);
+        Character* other = Body(TeamManager::DefaultPlayerTeam(), -30.0f);
+        if (busy)
+            ControllerAITestAccess::SetState(*mind, "Immobile", ControllerAIStateData(other->GetObjectId(), 0, 0, WorldVec3()));
+        mind->Update(3001);
+        EXPECT_EQ(mind->GetAngerManager().GetAnger(foe->GetObjectId()) == AngerManager::GetMaxAnger(), !busy);
+        ObjectManager::Get().DestroyObjectEx(foe, "test", __LINE__);
+        ObjectManager::Get().DestroyObjectEx(other, "test", __LINE__);
+        ObjectManager::Get().DestroyObjectEx(monster, "test", __LINE__);
+        ObjectManager::Get().FlushDestroyedObjects();
+    }
+}
+
+// The heal timer's end heals the leader below "healLeaderHealthPercentage" before any ally.
+TEST_F(MonsterStatesTest, TheHealTimersEndHealsTheLeaderBelowItsThreshold)
+{
+    Monster* healer = nullptr;
+    ControllerMonster* mind = Mind("healLeaderHealthPercentage,20,\n", healer);
+    Monster* leader = nullptr;
+    Mind("", leader);
+    healer->JoinMe(leader->GetObjectId(), -1, false);
+    ASSERT_EQ(healer->GetLeader(), leader->GetObjectId());
+    leader->SetCurrentLife(19.0f);
+    const uint32_t heal = GiveSkill(*healer);
+    mind->SetHealSkill(heal, 500);
+    mind->NoteSkillUsed(heal);
+    mind->Update(500);
+    EXPECT_EQ(mind->GetExecutingStateName(), "UseSkillOnAlly");
+    EXPECT_EQ(mind->GetCurrentAlly(), leader->GetObjectId());
+}
+
+// A slot whose holder has fallen goes to the next requester, even one farther from it than
+// the fallen holder.
+TEST_F(MonsterStatesTest, AFallenHoldersSlotGoesToTheNextRequester)
+{
+    Character* owner = Body(TeamManager::DefaultPlayerTeam(), 0.0f);
+    owner->GetAttackSlots().SetNumSlots(1);
+    Character* holder = Body(TeamManager::DefaultMonsterTeam(), 3.0f);
+    Character* next = Body(TeamManager::DefaultMonsterTeam(), 9.0f);
+    WorldVec3 out;
+    owner->GetAttackSlots().RequestSlot(out, holder->GetObjectId(), 2.0f, true);
+    ASSERT_EQ(owner->GetAttackSlots().GetSlotHolder(0), holder->GetObjectId());
+    owner->GetAttackSlots().RequestSlot(out, next->GetObjectId(), 2.0f, true);
+    EXPECT_FALSE(out.IsValid()) << "a living holder nearer the slot keeps it";
+    holder->SetLifeState(Character_LifeState_Dead);
+    ASSERT_FALSE(holder->IsAlive());
+    owner->GetAttackSlots().RequestSlot(out, next->GetObjectId(), 2.0f, true);
+    EXPECT_TRUE(out.IsValid());
+    EXPECT_EQ(owner->GetAttackSlots().GetSlotHolder(0), next->GetObjectId());
 }

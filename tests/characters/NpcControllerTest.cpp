@@ -173,6 +173,18 @@ TEST_F(NpcConversationTest, AConversationDisabledWhileItRunsEndsDisabledOnce)
     EXPECT_TRUE(manager.GetDisabledConversations().empty());
 }
 
+// Speakers are numbered 1 to 4: a line of speaker 4 is spoken, a line of speaker 5 skipped.
+TEST_F(NpcConversationTest, SpeakersAreNumberedOneToFour)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/Four.dbr", "dialogTag1,A,\ndialogSpeaker1,4,\n"
+                                                                  "dialogTag2,B,\ndialogSpeaker2,5,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Test/FourPak.dbr", "allConversations,Records/Test/Four.dbr,\n");
+    NpcConversationManager& manager = NpcConversationManager::Get();
+    manager._EnableConversationPak("Records/Test/FourPak.dbr");
+    ASSERT_FALSE(manager.GetAvailableConversations().empty());
+    EXPECT_EQ(manager.GetAvailableConversations().back()->GetNumberOfConversationalists(), 1u);
+}
+
 }  // namespace
 
 }  // namespace GAME

@@ -12,10 +12,14 @@
 #include "Engine/Texture.h"
 #include "EngineFixture.h"
 #include "Game/characters/Monster.h"
+#include "Game/characters/Player.h"
+#include "Game/items/Inventory.h"
+#include "Game/items/Item.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/PartyManager.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/world/EffectEntity.h"
+#include "Game/world/FixedItem.h"
 #include "Game/quests/Quest.h"
 #include "Game/quests/QuestConditions.h"
 #include "Game/quests/QuestItem.h"
@@ -689,6 +693,141 @@ TEST_F(QuestTest, ReplayedAnimationsCompleteTheConditionsOfTheirCharacter)
     quests->FindZombieAnimationCompleteConditions();
     EXPECT_TRUE(step->GetTriggerOfIdx(1)->GetConditionAtIdx(0)->GetSatisfied());
     EXPECT_FALSE(step->GetTriggerOfIdx(2)->GetConditionAtIdx(0)->GetSatisfied());
+}
+
+// What satisfies once and for whom. A kill condition whose trigger fired keeps the kill that
+// fired it; a herd condition waiting in a trigger with another condition is satisfied when
+// its count reaches its number, and a later kill writes nothing again; a conversation counts
+// for the local player only; a picked-up item counts unless the event's flag is set; a quest
+// completion counts when one of its flags is set; the item condition asks the character the
+// trigger names, inverted by the negate flag.
+TEST_F(QuestTest, ConditionsSatisfyOnceAndOnlyForTheirOwnPlayer)
+{
+    MakeParty();
+    RecordDatabase::Get().RegisterRecord("Records/Test/Key.dbr", "Class,ItemEquipment,\n");
+    WriteQuest(kQuestFile, [](QuestStep& step) {
+        AddQuestCondition<Condition_KillCreature>(step, "Condition_KillCreature",
+                                                  [](auto& kill) { kill.SetCreatureRecord(kQuestWolf); });
+        AddQuestCondition<Condition_KillCreatureHerd>(step, "Condition_KillCreatureHerd", [](auto& herd) {
+            herd.SetCreatureRecord(kQuestWolf);
+            herd.SetCreatureCount(2);
+        });
+        auto token = TriggerConditionFactory::Get().Create("Condition_GotToken", 0);
+        dynamic_cast<Condition_GotToken&>(*token).SetTokenName("never");
+        step.GetTriggerOfIdx(1)->AddCondition(std::move(token));
+        AddQuestCondition<Condition_ConversationStart>(step, "Condition_ConversationStart",
+                                                       [](auto& talk) { talk.SetPersonRecord("Records/Npc/Sage.dbr"); });
+        AddQuestCondition<Condition_PickupItem>(step, "Condition_PickupItem",
+                                                [](auto& pick) { pick.SetItemRecord("Records/Test/Key.dbr"); });
+        AddQuestCondition<Condition_OnQuestComplete>(step, "Condition_OnQuestComplete",
+                                                     [](auto& done) { done.SetQuestFile("Levels/Quests/Other.qst"); });
+        AddQuestCondition<Condition_CharacterHasItem>(step, "Condition_CharacterHasItem",
+                                                      [](auto& has) { has.SetItemName("Records/Test/Key.dbr"); });
+        AddQuestCondition<Condition_CharacterHasItem>(step, "Condition_CharacterHasItem", [](auto& has) {
+            has.SetItemName("Records/Test/Key.dbr");
+            has.m_negate = true;
+        });
+    });
+    Quest* quest = LoadQuest();
+    ASSERT_NE(quest, nullptr);
+    QuestStep* step = quest->GetQuestStepAtIndx(0);
+    Trigger* kill = step->GetTriggerOfIdx(0);
+    Trigger* herd = step->GetTriggerOfIdx(1);
+    TriggerCondition* herdCount = herd->GetConditionAtIdx(0);
+    for (uint32_t wolf : {0x600u, 0x601u, 0x602u}) {
+        GameEvent_CreatureDeath death;
+        death.objectName = kQuestWolf;
+        death.objectId = wolf;
+        death.attackerId = kMainPlayerId;
+        EventManager::Get().Send(death, "GameEvent_CreatureDeath");
+        EXPECT_TRUE(kill->m_fired);
+        EXPECT_EQ(kill->m_value, 0x600u) << "the first kill fired the trigger";
+        EXPECT_EQ(herdCount->GetSatisfied(), wolf >= 0x601u);
+        EXPECT_FALSE(herd->m_fired);
+        EXPECT_EQ(herd->m_value, wolf >= 0x601u ? 0x601u : 0u) << "the second kill reached the count";
+    }
+
+    GameEvent_ConversationBegin talk;
+    talk.npcName = "Records/Npc/Sage.dbr";
+    talk.playerId = kQuestPartner;
+    EventManager::Get().Send(talk, "GameEvent_ConversationBegin");
+    EXPECT_FALSE(step->GetTriggerOfIdx(2)->m_fired) << "a party member's conversation";
+    talk.playerId = kMainPlayerId;
+    EventManager::Get().Send(talk, "GameEvent_ConversationBegin");
+    EXPECT_TRUE(step->GetTriggerOfIdx(2)->m_fired);
+
+    Item* key = ObjectManager::Get().CreateObjectFromFile<Item>("Records/Test/Key.dbr");
+    ASSERT_NE(key, nullptr);
+    GameEvent_ItemAdd add;
+    add.ownerId = kMainPlayerId;
+    add.itemId = key->GetObjectId();
+    add.flag = true;
+    EventManager::Get().Send(add, "GameEvent_ItemAdd");
+    EXPECT_FALSE(step->GetTriggerOfIdx(3)->m_fired) << "an item added with the flag set";
+    add.flag = false;
+    EventManager::Get().Send(add, "GameEvent_ItemAdd");
+    EXPECT_TRUE(step->GetTriggerOfIdx(3)->m_fired);
+
+    GameEvent_QuestComplete done;
+    done.handle = Name::Create(GetNormalizedPath("Levels/Quests/Other.qst"));
+    EventManager::Get().Send(done, "GameEvent_QuestComplete");
+    EXPECT_FALSE(step->GetTriggerOfIdx(4)->m_fired) << "neither flag set";
+    done.flagB = true;
+    EventManager::Get().Send(done, "GameEvent_QuestComplete");
+    EXPECT_TRUE(step->GetTriggerOfIdx(4)->m_fired);
+
+    TriggerCondition* has = step->GetTriggerOfIdx(5)->GetConditionAtIdx(0);
+    TriggerCondition* hasNot = step->GetTriggerOfIdx(6)->GetConditionAtIdx(0);
+    auto answers = [&](uint32_t who) {
+        step->GetTriggerOfIdx(5)->m_playerId = step->GetTriggerOfIdx(6)->m_playerId = who;
+        bool plain = true, negated = true;
+        has->IsSatisfied(plain);
+        hasNot->IsSatisfied(negated);
+        return std::pair{plain, negated};
+    };
+    EXPECT_EQ(answers(kMainPlayerId), std::pair(false, true)) << "without the item";
+    ObjectManager::Get().GetObject<Player>(kMainPlayerId)->GetInventory().AddItemToInventory(key->GetObjectId(), false);
+    EXPECT_EQ(answers(kMainPlayerId), std::pair(true, false)) << "with the item";
+    EXPECT_EQ(answers(kQuestPartner), std::pair(false, true)) << "the partner holds none";
+    EXPECT_EQ(answers(0), std::pair(false, true)) << "nobody named";
+    bool already = false;
+    has->IsSatisfied(already);
+    EXPECT_FALSE(already) << "ANDed into the caller's answer";
+}
+
+// A fixed item counts when a player of the local party uses it, not an outsider; a token
+// condition lets go of its token by the whole name only.
+TEST_F(QuestTest, AFixedItemCountsForThePartyAndATokenIsLetGoByItsWholeName)
+{
+    MakeParty();
+    RecordDatabase::Get().RegisterRecord("Records/Test/Lever.dbr", "Class,Actor,\n");
+    WriteQuest(kQuestFile, [](QuestStep& step) {
+        AddQuestCondition<Condition_UseFixedItem>(step, "Condition_UseFixedItem",
+                                                  [](auto& use) { use.SetItemRecord("Records/Test/Lever.dbr"); });
+        AddQuestCondition<Condition_OwnsTriggerToken>(step, "Condition_OwnsTriggerToken",
+                                                      [](auto& token) { token.SetTokenName("curse"); });
+    });
+    Quest* quest = LoadQuest();
+    ASSERT_NE(quest, nullptr);
+    QuestStep* step = quest->GetQuestStepAtIndx(0);
+    Object* lever = ObjectManager::Get().CreateObjectFromFile("Records/Test/Lever.dbr");
+    ASSERT_NE(lever, nullptr);
+    GameEvent_FixedItemUse use;
+    use.objectId = lever->GetObjectId();
+    use.actorId = kQuestOutsider;
+    EventManager::Get().Send(use, "GameEvent_FixedItemUse");
+    EXPECT_FALSE(step->GetTriggerOfIdx(0)->m_fired) << "an outsider";
+    use.actorId = kQuestPartner;
+    EventManager::Get().Send(use, "GameEvent_FixedItemUse");
+    EXPECT_TRUE(step->GetTriggerOfIdx(0)->m_fired);
+    EXPECT_EQ(step->GetTriggerOfIdx(0)->m_playerId, kQuestPartner);
+
+    TriggerCondition* token = step->GetTriggerOfIdx(1)->GetConditionAtIdx(0);
+    token->RemoveTokenReferences("curs");
+    EXPECT_TRUE(token->ContainsToken("curse"));
+    token->RemoveTokenReferences("curse");
+    EXPECT_FALSE(token->ContainsToken("curse"));
+    EXPECT_TRUE(token->ContainsToken(""));
 }
 
 }  // namespace GAME

@@ -4,11 +4,15 @@
 #include <limits>
 
 #include "Engine/Engine.h"
+#include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
 #include "Engine/Minimap.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/PhysicsEngine.h"
+#include "Engine/World.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
+#include "Game/items/Item.h"
 #include "Game/network/ItemTradePackets.h"
 #include "network/PacketTestUtil.h"
 

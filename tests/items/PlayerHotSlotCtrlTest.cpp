@@ -8,6 +8,7 @@
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Player.h"
 #include "Game/items/Inventory.h"
+#include "Game/items/Item.h"
 #include "Game/items/PlayerHotSlotCtrl.h"
 #include "Game/items/PlayerInventoryCtrl.h"
 #include "Game/skills/Skill.h"
@@ -248,6 +249,68 @@ TEST_F(PlayerHotSlotCtrlTest, TheSaveBlockRoundTripsAndAnEmptySlotStaysEmpty)
     read.StreamProperties(oddIn);
     read.Update(PlayerHotSlotCtrl::kValidationPeriodMs);
     EXPECT_EQ(read.GetHotSlotOption(9), nullptr);
+}
+
+// The bar's timing and clearing rules, each case on the bar of a fresh player: the end of
+// the 500 ms hold clears the active option; the secondary slot's potion does not stay
+// active; taking the active option clears the target request; the validation runs every
+// 250 ms; the default state needs a potion option in slot 8 and nothing in slots 0-7.
+TEST_F(PlayerHotSlotCtrlTest, HoldsClearingValidationPeriodAndTheDefaultState)
+{
+    PlayerInventoryCtrl& bags = player->GetPlayerController()->GetInventoryCtrl();
+    ItemReplicaInfo identity;
+    identity.baseName = kPotion;
+    for (int i = 0; i < 2; ++i) {
+        const uint32_t potion = Item::CreateItem(identity)->GetObjectId();
+        player->GetInventory().AddItemToInventory(potion, false);
+        ASSERT_TRUE(bags.AddItem(potion, true));
+    }
+    PlayerHotSlotCtrl& slots = player->GetPlayerHotSlotCtrl();
+    HotSlotOptionPotion health(HotSlotOptionPotion::kHealth);
+    health.SetPlayer(player);
+    slots.SetHotSlot(8, &health);
+    slots.ActivateHotSlot(8);
+    slots.Update(PlayerHotSlotCtrl::kActivationDelayMs - 1);
+    EXPECT_FALSE(slots.IsAnySlotActive());
+    slots.Update(1);
+    EXPECT_FALSE(slots.DeactivateActiveSlot()) << "the hold's end lets the potion go";
+
+    bags.Update(1000);
+    slots.SetSecondarySlot(&health);
+    slots.ActivateSecondarySlot();
+    EXPECT_FALSE(slots.DeactivateActiveSlot()) << "a potion drunk from the secondary slot";
+
+    const HotSlotOptionSkill targeted = SkillOption(skill->GetObjectId());
+    slots.SetHotSlot(0, &targeted);
+    slots.ActivateHotSlot(0);
+    ASSERT_TRUE(slots.IsAnyActiveTargetingNeeded());
+    slots.GetActiveSlotOption(true);
+    EXPECT_FALSE(slots.IsAnyActiveTargetingNeeded());
+
+    slots.Update(PlayerHotSlotCtrl::kValidationPeriodMs);   // a pass: the next is 250 ms away
+    auto* stranger = ObjectManager::Get().CreateObjectFromFile<Skill>(kSkill);
+    const HotSlotOptionSkill gone = SkillOption(stranger->GetObjectId());
+    slots.SetHotSlot(3, &gone);
+    slots.Update(PlayerHotSlotCtrl::kValidationPeriodMs - 1);
+    EXPECT_NE(slots.GetHotSlotOption(3), nullptr);
+    slots.Update(1);
+    EXPECT_EQ(slots.GetHotSlotOption(3), nullptr);
+
+    engine->GetPlayerManagerClient()->SetMainPlayer(player->GetObjectId());
+    slots.SetHotSlot(0, nullptr);
+    slots.SetHotSlot(PlayerHotSlotCtrl::kSecondarySlot, nullptr);
+    slots.SetHotSlot(8, nullptr);
+    slots.SetToDefaults();
+    EXPECT_TRUE(slots.IsInDefaultState());
+    slots.SetHotSlot(9, nullptr);
+    EXPECT_TRUE(slots.IsInDefaultState()) << "slot 9 does not count";
+    slots.SetHotSlot(8, &targeted);
+    EXPECT_FALSE(slots.IsInDefaultState()) << "a skill in slot 8";
+    slots.SetHotSlot(8, nullptr);
+    EXPECT_FALSE(slots.IsInDefaultState()) << "slot 8 empty";
+    slots.SetToDefaults();
+    slots.SetHotSlot(7, &targeted);
+    EXPECT_FALSE(slots.IsInDefaultState()) << "a free slot used";
 }
 
 }  // namespace GAME

@@ -194,5 +194,20 @@ TEST_F(TradeManagerTest, AnInvitationDuringATradeIsRefused)
     EXPECT_EQ(trades->GetTradePartner(), kPartner);
 }
 
+// The request flag: a second request while one waits is not sent, and the invited
+// player's acceptance clears it.
+TEST_F(TradeManagerTest, TheRequestLastsUntilTheInvitedPlayerAccepts)
+{
+    EXPECT_CALL(network, TradeInitiate(kMainPlayerId, kPartner)).Times(1);
+    EXPECT_CALL(network, TradeInitiate(kMainPlayerId, kStranger)).Times(0);
+    trades->HandleInitiateTradeOutbound(kPartner, true);
+    trades->HandleInitiateTradeOutbound(kStranger, true);
+    EXPECT_EQ(trades->GetRequestedPartner(), kPartner);
+    trades->HandleInitiateTradeInbound(kPartner);
+    EXPECT_TRUE(trades->GetIsTradeActive());
+    EXPECT_EQ(trades->GetTradePartner(), kPartner);
+    EXPECT_EQ(trades->GetRequestedPartner(), 0u);
+}
+
 }  // namespace
 }  // namespace GAME

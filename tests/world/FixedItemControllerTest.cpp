@@ -120,7 +120,9 @@ TEST_F(FixedItemControllerTest, ADrawOfZeroTakesAnEntryWhoseRunningChanceIsZero)
         "loot3Chance,0.5,\nloot3Name1,Records/Third.dbr,\nloot3Weight1,1,\n");
     const std::pair<float, const char*> cases[] = {{0.0f, "Records/First.dbr"},
                                                    {0.25f, "Records/Second.dbr"},
+                                                   {0.5f, "Records/Second.dbr"},
                                                    {0.75f, "Records/Third.dbr"},
+                                                   {1.0f, "Records/Third.dbr"},
                                                    {2.0f, ""}};
     for (const auto& [draw, name] : cases) {
         random.floats = {draw};

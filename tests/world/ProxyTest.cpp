@@ -2,15 +2,19 @@
 // groups and hero and boss registry.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <thread>
 #include <tuple>
 
 #include "Game/ai/ControllerMonster.h"
 #include "Game/characters/Monster.h"
+#include "Game/characters/Player.h"
+#include "Game/core/foundation/RandomUniform.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
 #include "Game/world/Proxy.h"
 #include "Game/world/ProxyAmbush.h"
+#include "Game/world/ProxyPool.h"
 #include "world/WorldFixture.h"
 
 namespace GAME {
@@ -159,6 +163,18 @@ TEST_F(ProxyTest, RunPoolSpendsTheBudget)
          10, {"Cost2", "Cost20"}},
         {"a limit of 0 means spawnMax", "spawnMax,4,\nname1,Records/Test/Cost1.dbr,\ndifficulty1,1,\n", 100,
          {"Cost1", "Cost1", "Cost1", "Cost1"}},
+        {"an entry that costs the whole budget is taken", "spawnMax,1,\nname1,Records/Test/Cost8.dbr,\ndifficulty1,8,\n", 8,
+         {"Cost8"}},
+        {"a cut-off equal to the budget keeps the entry", "spawnMax,1,\nname1,Records/Test/Cost1.dbr,\ndifficulty1,1,\n"
+                                                          "difficultyCutoff1,5,\n",
+         5, {"Cost1"}},
+        {"a must-spawn entry spends the budget", "spawnMax,3,\nname1,Records/Test/Cost8.dbr,\ndifficulty1,8,\n"
+                                                 "alwaysSpawn1,1,\nlimit1,1,\nname2,Records/Test/Cost2.dbr,\ndifficulty2,2,\n",
+         10, {"Cost8", "Cost2"}},
+        {"the minimum fill takes the first of equally cheap entries", "spawnMin,1,\nspawnMax,1,\nname1,Records/Test/Cost1.dbr,\n"
+                                                                      "difficulty1,20,\nname2,Records/Test/Cost2.dbr,\n"
+                                                                      "difficulty2,20,\n",
+         0, {"Cost1"}},
     };
     for (const Case& c : cases) {
         ProxyPool& made = RunPool(c.keys, c.budget);
@@ -449,6 +465,118 @@ TEST_F(ProxyTest, AProxyLoadsOnALevelThreadWhileTheGameRuns)
     std::vector<uint32_t> placed;
     loaded->GetPlacedObjects(placed);
     EXPECT_EQ(placed.size(), 8u);
+}
+
+// The draws of a proxy's rules, replayed: the engine's generator is seeded, the draw the rule
+// makes is taken, and the generator seeded alike again for the object under test.
+TEST_F(ProxyTest, WeightedChoicesTakeTheFirstRunningSumThatReachesTheDraw)
+{
+    RandomUniform& random = engine->GetRandomGen();
+    const std::vector<ProxySelection> selections = {{"A.dbr", 2}, {"B.dbr", 0}, {"C.dbr", 1}};
+    std::set<int> drawn;
+    for (uint32_t seed = 0; seed < 40; ++seed) {
+        random.Seed(seed);
+        const int r = random.IGenerate(0, 3);   // both ends included
+        drawn.insert(r);
+        random.Seed(seed);
+        EXPECT_EQ(Proxy::SelectPool(selections), r <= 2 ? 0u : 2u) << "draw " << r;
+    }
+    EXPECT_EQ(drawn, (std::set<int>{0, 1, 2, 3})) << "every draw, the sums 2 and 3 among them";
+
+    // An accessory is made when a draw in [0, 100] is at or below "fixedItemChance".
+    Record("Records/Test/Chests.dbr", "fixedItemName1,Records/Test/Chest.dbr,\nfixedItemWeight1,1,\n");
+    random.Seed(5);
+    const int chance = random.IGenerate(0, 100);
+    for (const auto& [offset, made] : {std::pair{0, 1u}, std::pair{-1, 0u}}) {
+        Record("Records/Test/Chests.dbr", "fixedItemChance," + std::to_string(chance + offset) +
+                                              ",\nfixedItemName1,Records/Test/Chest.dbr,\nfixedItemWeight1,1,\n");
+        ProxyAccessoryPool accessory;
+        accessory.SetParent(MakeProxy(""));
+        accessory.LoadFromFile("Records/Test/Chests.dbr");
+        random.Seed(5);
+        accessory.RunPool(1);
+        EXPECT_EQ(accessory.GetObjects().size(), made) << "chance " << chance + offset;
+    }
+}
+
+// "chanceToRun" 0 means always; otherwise a draw in [0, 100) above the chance keeps the
+// proxy from running (and it stays unspent).
+TEST_F(ProxyTest, AProxyRunsOnItsChance)
+{
+    Record("Records/Test/Pool.dbr", "spawnMin,1,\nspawnMax,1,\nname1,Records/Test/Cost1.dbr,\n");
+    auto runs = [&](const std::string& chance, int proxies) {
+        int ran = 0;
+        for (int i = 0; i < proxies; ++i) {
+            Proxy* proxy = MakeProxy("pool1,Records/Test/Pool.dbr,\nchanceToRun," + chance + ",\n");
+            World::Get().AddEntity(proxy, At(20.0f * static_cast<float>(i)));
+            Frame();
+            std::vector<uint32_t> placed;
+            proxy->GetPlacedObjects(placed);
+            EXPECT_EQ(proxy->IsSpent(), !placed.empty()) << chance;
+            ran += placed.empty() ? 0 : 1;
+        }
+        return ran;
+    };
+    EXPECT_EQ(runs("0", 8), 8);
+    EXPECT_EQ(runs("100", 8), 8);
+    EXPECT_EQ(runs("0.001", 8), 0);
+    const int half = runs("50", 40);
+    EXPECT_GT(half, 8);
+    EXPECT_LT(half, 32);
+}
+
+// The players' average level is held between the two limits of the difficulty's formulas
+// (0 is no limit; the lower limit is tested first); their minimum and maximum stay theirs.
+TEST_F(ProxyTest, TheAverageLevelIsHeldBetweenTheLimits)
+{
+    Player* player = MakeMainPlayer();
+    player->SetCharLevel(20);
+    struct Case {
+        GameDifficulty difficulty;
+        const char* limits;
+        uint32_t average;
+    };
+    const Case cases[] = {
+        {GameDifficulty_Normal, "", 20},
+        {GameDifficulty_Normal, "minPlayerLevelEquationNormal,25+0,\nmaxPlayerLevelEquationNormal,0+0,\n", 25},
+        {GameDifficulty_Normal, "minPlayerLevelEquationNormal,20+0,\nmaxPlayerLevelEquationNormal,20+0,\n", 20},
+        {GameDifficulty_Normal, "minPlayerLevelEquationNormal,0+0,\nmaxPlayerLevelEquationNormal,15+0,\n", 15},
+        {GameDifficulty_Normal, "minPlayerLevelEquationNormal,25+0,\nmaxPlayerLevelEquationNormal,15+0,\n", 25},
+        {GameDifficulty_Epic, "minPlayerLevelEquationNormal,30+0,\nmaxPlayerLevelEquationEpic,12+0,\n", 12},
+        {GameDifficulty_Legendary, "maxPlayerLevelEquationEpic,12+0,\nminPlayerLevelEquationLegendary,21+0,\n", 21},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        engine->SetGameDifficulty(c.difficulty);
+        const std::string limits = "Records/Test/Limits" + std::to_string(++n) + ".dbr";
+        Record(limits, c.limits);
+        Proxy* proxy = MakeProxy("difficultyLimitsFile," + limits + ",\n");
+        EXPECT_EQ(proxy->GetAveragePlayerLevel(), c.average) << c.limits;
+        float value = 0.0f;
+        ASSERT_TRUE(proxy->GetDesignerVariable("maxPlayerLevel", value));
+        EXPECT_EQ(value, 20.0f);
+    }
+}
+
+// At the cap the countdown restarts at the shortest spawn time; below it the next monster
+// comes and the countdown is drawn between the shortest and the longest.
+TEST_F(ProxyTest, AnAmbushAtItsCapWaitsTheShortestSpawnTime)
+{
+    Record("Records/Test/Pool.dbr", "spawnMin,3,\nspawnMax,3,\nname1,Records/Test/Beast.dbr,\n");
+    auto* ambush = MakeProxy<ProxyAmbush>("pool1,Records/Test/Pool.dbr,\nalertArea,10,\nminSpawnTime,1,\n"
+                                          "maxSpawnTime,4,\nminProxyPopulation,2,\nmaxProxyPopulation,2,\n",
+                                          "ProxyAmbush");
+    World::Get().AddEntity(ambush, At(0.0f));
+    World::Get().AddEntity(MakeMainPlayer(), At(1.0f));
+    Frame();
+    for (size_t live = 1; live <= 2; ++live) {
+        ASSERT_EQ(ambush->GetLiveObjects().size(), live);
+        EXPECT_GE(ambush->GetCountdown(), 1000);
+        EXPECT_LE(ambush->GetCountdown(), 4000);
+        Frame(ambush->GetCountdown());
+    }
+    EXPECT_EQ(ambush->GetLiveObjects().size(), 2u);
+    EXPECT_EQ(ambush->GetCountdown(), 1000);
 }
 
 }  // namespace
