@@ -45,6 +45,28 @@ Path::Path(std::vector<WorldVec3> points) : m_points(std::move(points))
 {
     if (m_points.empty())
         m_points.emplace_back();
+    Measure();
+}
+
+void Path::Assign(const WorldVec3* points, size_t count)
+{
+    // Room for a few bends from the first fill on, so a refilled path seldom grows.
+    constexpr size_t kFirstRoom = 16;
+    if (m_points.capacity() < kFirstRoom) {
+        m_points.reserve(std::max(count, kFirstRoom));
+        m_stretches.reserve(std::max(count, kFirstRoom));
+    }
+    m_points.assign(points, points + count);
+    if (m_points.empty())
+        m_points.emplace_back();
+    Measure();
+}
+
+void Path::Measure()
+{
+    m_stretches.clear();
+    m_length = 0.0f;
+    m_travelled = 0.0f;
     m_stretches.reserve(m_points.size() - 1);
     for (size_t i = 0; i + 1 < m_points.size(); ++i) {
         const float stretch = (m_points[i + 1].ToWorldSpace() - m_points[i].ToWorldSpace()).Length();
@@ -208,17 +230,27 @@ bool PathFinder::FillPointSet(const WorldVec3& centre, const std::vector<float>&
 
 // ---- World::FindPath ----
 
-std::unique_ptr<Path> World::FindPath(float size, const WorldVec3& from, const WorldVec3& to, const Vec3&, float,
-                                      float, float, float, int maxBends) const
+std::unique_ptr<Path> World::FindPath(float size, const WorldVec3& from, const WorldVec3& to, const Vec3& generation,
+                                      float generationA, float generationB, float generationC, float generationD,
+                                      int maxBends) const
+{
+    auto path = std::make_unique<Path>();
+    if (!FindPath(size, from, to, generation, generationA, generationB, generationC, generationD, maxBends, *path))
+        return nullptr;
+    return path;
+}
+
+bool World::FindPath(float size, const WorldVec3& from, const WorldVec3& to, const Vec3&, float, float, float, float,
+                     int maxBends, Path& out) const
 {
     if (!from.IsValid() || !to.IsValid() || !std::isfinite(size)) {
         gEngine->Log(LOG_WARNING, "World::FindPath: no path between points without a region");
-        return nullptr;
+        return false;
     }
     const Vec3 start = from.ToWorldSpace();
     const Vec3 end = to.ToWorldSpace();
     if (!IsFinite(start) || !IsFinite(end))
-        return nullptr;
+        return false;
     const float body = std::max(size, 0.0f);
     // Obstacles that hold either end are left out: a body standing in one may leave it.
     // Working lists kept from call to call: a path query allocates only the path it returns.
@@ -269,13 +301,14 @@ std::unique_ptr<Path> World::FindPath(float size, const WorldVec3& from, const W
         if (!bent)
             break;
     }
-    std::vector<WorldVec3> path;
-    path.reserve(points.size());
+    thread_local std::vector<WorldVec3> path;
+    path.clear();
     path.push_back(from);
     for (size_t i = 1; i + 1 < points.size(); ++i)
         path.emplace_back(from.GetRegion(), points[i] - from.GetRegion()->GetOffset());
     path.push_back(to);
-    return std::make_unique<Path>(std::move(path));
+    out.Assign(path.data(), path.size());
+    return true;
 }
 
 // ---- PathFinder -------------------------------------------------------------------------

@@ -17,6 +17,13 @@ namespace GAME {
 class Path {
 public:
     explicit Path(std::vector<WorldVec3> points);
+    // A path of one default point, to be filled by Assign.
+    Path() : Path(std::vector<WorldVec3>()) {}
+
+    // Makes this the path through `count` points from `points` (one default point when
+    // there are none), with the cursor at its start. The lists keep their capacity, so a
+    // path refilled again and again stops allocating once it has held its longest.
+    void Assign(const WorldVec3* points, size_t count);
 
     const std::vector<WorldVec3>& GetPoints() const { return m_points; }
     const WorldVec3& GetStart() const { return m_points.front(); }
@@ -37,6 +44,8 @@ public:
     void DebugRender() const;
 
 private:
+    // The stretches and the length of m_points; the cursor back at the start.
+    void Measure();
     // The stretch holding `distance` and how far into it.
     size_t Locate(float distance, float& into) const;
     // The vector of stretch i, and the point `into` along it.

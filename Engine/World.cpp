@@ -181,19 +181,33 @@ World::CellKey World::CellOf(const EntityBounds& bounds)
     return ColumnKey(column(x), column(z));
 }
 
+std::vector<World::CellEntry>& World::CellList(CellKey key)
+{
+    if (key == kLooseCell)
+        return m_looseCell;
+    if (m_buckets.empty())
+        m_buckets.resize(static_cast<size_t>(kGridSide * kGridSide));
+    // The bias of the column keys is a multiple of the side, so the low bits of a biased
+    // column are those of the column itself.
+    constexpr uint64_t kSideMask = static_cast<uint64_t>(kGridSide - 1);
+    const uint64_t x = (key >> 32) & kSideMask;
+    const uint64_t z = key & kSideMask;
+    return m_buckets[static_cast<size_t>(x * static_cast<uint64_t>(kGridSide) + z)];
+}
+
 void World::IndexInsert(size_t index)
 {
     const CellKey key = CellOf(m_bounds[index]);
     m_cellOf[index] = key;
-    m_cells[key].push_back({m_entities[index], m_bounds[index]});
+    std::vector<CellEntry>& cell = CellList(key);
+    if (cell.capacity() == 0)
+        cell.reserve(kFirstCellRoom);
+    cell.push_back({m_entities[index], m_bounds[index]});
 }
 
 void World::IndexRemove(size_t index)
 {
-    const auto found = m_cells.find(m_cellOf[index]);
-    if (found == m_cells.end())
-        return;
-    std::vector<CellEntry>& cell = found->second;
+    std::vector<CellEntry>& cell = CellList(m_cellOf[index]);
     const Entity* entity = m_entities[index];
     const auto at = std::find_if(cell.begin(), cell.end(), [entity](const CellEntry& e) { return e.entity == entity; });
     if (at != cell.end()) {
@@ -209,11 +223,8 @@ void World::IndexUpdate(size_t index)
         IndexInsert(index);
         return;
     }
-    const auto found = m_cells.find(m_cellOf[index]);
-    if (found == m_cells.end())
-        return;
     const Entity* entity = m_entities[index];
-    for (CellEntry& entry : found->second)
+    for (CellEntry& entry : CellList(m_cellOf[index]))
         if (entry.entity == entity) {
             entry.bounds = m_bounds[index];
             return;
@@ -238,20 +249,23 @@ bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ, con
     const int64_t z0 = static_cast<int64_t>(std::floor(minZ / kCellSize));
     const int64_t z1 = static_cast<int64_t>(std::floor(maxZ / kCellSize));
     const int64_t cells = (x1 - x0 + 1) * (z1 - z0 + 1);
-    if (cells > kMaxQueryCells || cells > static_cast<int64_t>(m_cells.size()) * 4 + 16)
+    if (cells > kMaxQueryCells || cells > static_cast<int64_t>(m_entities.size()) * 4 + 16 || x1 - x0 >= kGridSide ||
+        z1 - z0 >= kGridSide)
         return false;
-    const auto take = [&](CellKey key) {
-        const auto found = m_cells.find(key);
-        if (found == m_cells.end())
-            return;
-        for (const CellEntry& entry : found->second)
+    const auto take = [&](const std::vector<CellEntry>& cell) {
+        for (const CellEntry& entry : cell)
             if (test(entry.bounds))
                 m_candidates.push_back(entry.entity->m_worldIndex);
     };
-    for (int64_t x = x0; x <= x1; ++x)
-        for (int64_t z = z0; z <= z1; ++z)
-            take(ColumnKey(x, z));
-    take(kLooseCell);
+    if (!m_buckets.empty()) {
+        constexpr int64_t kSideMask = kGridSide - 1;
+        for (int64_t x = x0; x <= x1; ++x) {
+            const std::vector<CellEntry>* row = &m_buckets[static_cast<size_t>((x & kSideMask) * kGridSide)];
+            for (int64_t z = z0; z <= z1; ++z)
+                take(row[z & kSideMask]);
+        }
+    }
+    take(m_looseCell);
     std::sort(m_candidates.begin(), m_candidates.end());
     return true;
 }
@@ -670,7 +684,9 @@ void World::Reset()
         entity->m_inWorld = false;
     m_entities.clear();
     m_bounds.clear();
-    m_cells.clear();
+    for (std::vector<CellEntry>& cell : m_buckets)
+        cell.clear();
+    m_looseCell.clear();
     m_cellOf.clear();
     m_walkNext = 0;
     m_walkEnd = 0;

@@ -284,6 +284,10 @@ public:
     std::unique_ptr<Path> FindPath(float size, const WorldVec3& from, const WorldVec3& to, const Vec3& generation,
                                    float generationA, float generationB, float generationC, float generationD,
                                    int maxBends) const;
+    // The same path written into `out` (whose lists are reused); false, and `out` left as
+    // it was, where the other gives null.
+    bool FindPath(float size, const WorldVec3& from, const WorldVec3& to, const Vec3& generation, float generationA,
+                  float generationB, float generationC, float generationD, int maxBends, Path& out) const;
     const std::vector<const DynamicObstacle*>& GetObstacles() const { return m_obstacles; }
 
     // Records a disturbance; the last kMaxDisturbances are kept, oldest first.
@@ -389,7 +393,17 @@ private:
         Entity* entity;
         EntityBounds bounds;
     };
-    std::unordered_map<CellKey, std::vector<CellEntry>> m_cells;
+    // The cells are filed in a fixed square of kGridSide by kGridSide buckets: a column
+    // goes to the bucket of its coordinates modulo the side. Columns kGridSide apart share
+    // a bucket, which costs a query only the test of entries it then turns down; a query
+    // wider than the square walks everything. Finding a cell is thus an index, not a hash,
+    // and a bucket keeps its list's room, so entities walking from cell to cell allocate
+    // nothing once the lists have grown. The loose cell has its own list.
+    static constexpr int64_t kGridSide = 256;
+    static constexpr size_t kFirstCellRoom = 8;   // a crowd's cell seldom grows past it
+    std::vector<CellEntry>& CellList(CellKey key);
+    std::vector<std::vector<CellEntry>> m_buckets;   // made when the first entity is filed
+    std::vector<CellEntry> m_looseCell;
     std::vector<CellKey> m_cellOf;   // m_cellOf[i] is the cell of m_entities[i]
     mutable std::vector<size_t> m_candidates;   // the last gathering's answer
     // ---- end spatial index ----

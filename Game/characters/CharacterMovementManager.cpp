@@ -46,7 +46,10 @@ constexpr float kCosAvoidAngle = 0.70710678f;   // cos 45 degrees
 
 }  // namespace
 
-CharacterMovementManager::CharacterMovementManager(Character* character) : m_character(character) {}
+CharacterMovementManager::CharacterMovementManager(Character* character) : m_character(character)
+{
+    m_sparePaths.reserve(kSparePaths);
+}
 
 CharacterMovementManager::~CharacterMovementManager() = default;
 
@@ -71,8 +74,26 @@ std::unique_ptr<Path> CharacterMovementManager::FindPath(const WorldVec3& from, 
     Vec3 generation;
     float a = 0.0f, b = 0.0f, c = 0.0f, d = 0.0f;
     Character::GetPathGenerationParams(generation, a, b, c, d);
-    return World::Get().FindPath(static_cast<float>(m_character->GetSize()), from, to, generation, a, b, c, d,
-                                 kMaxBends);
+    std::unique_ptr<Path> path;
+    if (m_sparePaths.empty()) {
+        path = std::make_unique<Path>();
+    } else {
+        path = std::move(m_sparePaths.back());
+        m_sparePaths.pop_back();
+    }
+    if (!World::Get().FindPath(static_cast<float>(m_character->GetSize()), from, to, generation, a, b, c, d, kMaxBends,
+                               *path)) {
+        Recycle(path);
+        return nullptr;
+    }
+    return path;
+}
+
+void CharacterMovementManager::Recycle(std::unique_ptr<Path>& path) const
+{
+    if (path && m_sparePaths.size() < kSparePaths)
+        m_sparePaths.push_back(std::move(path));
+    path.reset();
 }
 
 bool CharacterMovementManager::AlreadyThere(const WorldVec3& /*from*/, const WorldVec3& to)
@@ -91,8 +112,8 @@ bool CharacterMovementManager::SetNewPathTarget(const WorldVec3& from, const Wor
         alreadyThere = true;
         return true;
     }
-    m_path.reset();
-    m_localPath.reset();
+    Recycle(m_path);
+    Recycle(m_localPath);
     if (m_cachedPath && m_cachedFrom == from && m_cachedTo == to)
         m_path = std::move(m_cachedPath);
     else
@@ -129,15 +150,18 @@ bool CharacterMovementManager::CanMoveTo(const WorldVec3& from, const WorldVec3&
     if (m_cachedPath && m_cachedFrom == from && m_cachedTo == to)
         return true;
     std::unique_ptr<Path> path = FindPath(position, to);
-    if (!path || !(path->GetLength() > 0.0f))
-        return false;
-    if (maxLengthRatio != 0.0f) {
+    bool fits = path && path->GetLength() > 0.0f;
+    if (fits && maxLengthRatio != 0.0f) {
         const float straight = (to - from).Length();
-        if (!(straight > 0.0f) || path->GetLength() / straight > maxLengthRatio)
-            return false;
+        fits = straight > 0.0f && !(path->GetLength() / straight > maxLengthRatio);
     }
-    if (!path->GetEnd().IsValid() || FurtherThan(path->GetEnd(), to, maxEndDistance))
+    if (fits)
+        fits = path->GetEnd().IsValid() && !FurtherThan(path->GetEnd(), to, maxEndDistance);
+    if (!fits) {
+        Recycle(path);
         return false;
+    }
+    Recycle(m_cachedPath);
     m_cachedPath = std::move(path);
     m_cachedFrom = from;
     m_cachedTo = to;
@@ -154,12 +178,12 @@ WorldVec3 CharacterMovementManager::GetPointAwayFromGoal(const WorldVec3& goal, 
     if (!(distance > 0.0f))
         return goal;
     const WorldVec3 position = GetPathPosition();
-    const std::unique_ptr<Path> path = FindPath(position, goal);
+    std::unique_ptr<Path> path = FindPath(position, goal);
     if (!path)
         return goal;
-    if (path->GetLength() >= distance)
-        return path->GetPointAt(path->GetLength() - distance);
-    return position;
+    const WorldVec3 away = path->GetLength() >= distance ? path->GetPointAt(path->GetLength() - distance) : position;
+    Recycle(path);
+    return away;
 }
 
 float CharacterMovementManager::CalculateSpeed() const
@@ -257,7 +281,7 @@ void CharacterMovementManager::CreateLocalPath(int elapsedMs, float speed)
     if (m_localPathTimer <= 0) {
         ResetLocalPathTimer();
         // A detour lives until the next check.
-        m_localPath.reset();
+        Recycle(m_localPath);
 
         // The stretch the character covers in the next two seconds, as wide and high as
         // twice its extents.
@@ -292,7 +316,7 @@ void CharacterMovementManager::CreateLocalPath(int elapsedMs, float speed)
                 const bool tooLong = !(mainLength > 0.0f) || detour->GetLength() / mainLength > kLocalPathMaxRatio;
                 if (tooLong || FurtherThan(detour->GetStart(), position, kLocalPathEndTolerance) ||
                     FurtherThan(detour->GetEnd(), m_pathTarget, kLocalPathEndTolerance))
-                    detour.reset();
+                    Recycle(detour);
             }
             m_localPath = std::move(detour);
         }
@@ -332,8 +356,8 @@ bool CharacterMovementManager::ShouldAvoid(const Character& other, float speed) 
 
 void CharacterMovementManager::ClearPath()
 {
-    m_path.reset();
-    m_localPath.reset();
+    Recycle(m_path);
+    Recycle(m_localPath);
 }
 
 void CharacterMovementManager::Reset()

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "Engine/Math.h"
 #include "Engine/PathFinder.h"
@@ -72,7 +73,12 @@ public:
     static constexpr float closeEnoughToJump = 0.05f;
 
 private:
+    // A path from `from` to `to`, filled into a kept path where there is one; null when
+    // there is no path.
     std::unique_ptr<Path> FindPath(const WorldVec3& from, const WorldVec3& to) const;
+    // Lets a path go (null afterwards), keeping it to be filled again, so that following
+    // paths and detours allocate nothing once the kept paths have grown.
+    void Recycle(std::unique_ptr<Path>& path) const;
     bool MoveDownPath(int elapsedMs, float speed);
     void UpdateCharacterPosition(int elapsedMs);
     void CreateLocalPath(int elapsedMs, float speed);
@@ -89,6 +95,8 @@ private:
     WorldVec3 m_localPathPosition;   // the point reached on a detour around obstacles
     int32_t m_localPathTimer = 0;    // ms until the next obstacle check
     std::unique_ptr<Path> m_cachedPath;
+    static constexpr size_t kSparePaths = 3;
+    mutable std::vector<std::unique_ptr<Path>> m_sparePaths;
     WorldVec3 m_cachedFrom;
     WorldVec3 m_cachedTo;
 };

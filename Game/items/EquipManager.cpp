@@ -434,13 +434,13 @@ EquippedItems::EquippedItems(const EquipManager& equipment)
     ObjectManager& objects = ObjectManager::Get();
     const std::vector<uint32_t>& attached = equipment.GetAttachedItems();
     const bool inlineFits = attached.size() <= kMaxItems;
+    // The first items are looked up together, so that their memory is fetched at once.
+    m_idCount = std::min(attached.size(), kMaxItems);
+    std::copy_n(attached.begin(), m_idCount, m_ids.begin());
+    objects.GetObjects<ItemEquipment>(std::span<const uint32_t>(m_ids.data(), m_idCount), m_found.data());
     size_t itemCount = 0;
-    for (uint32_t itemId : attached) {
-        ItemEquipment* item = objects.GetObject<ItemEquipment>(itemId);
-        if (m_idCount < kMaxItems) {
-            m_ids[m_idCount] = itemId;
-            m_found[m_idCount++] = item;
-        }
+    for (size_t i = 0; i < attached.size(); ++i) {
+        ItemEquipment* item = i < m_idCount ? m_found[i] : objects.GetObject<ItemEquipment>(attached[i]);
         if (!item)
             continue;
         if (inlineFits)
