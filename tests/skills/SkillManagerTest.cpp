@@ -300,6 +300,27 @@ TEST_F(SkillManagerTest, ReferenceNumbersAndItemSkills)
     EXPECT_TRUE(manager().IsSkillValidForUse(owned, true));
 }
 
+// A record name finds the first listed skill of that record in any spelling; once that
+// skill is gone, a later one of the same record answers.
+TEST_F(SkillManagerTest, ASkillIsFoundByItsRecordInAnySpellingWhileItLasts)
+{
+    const std::string own = SkillRecord("Own");
+    manager().LoadSkills(Tree({own, SkillRecord("Second")}), 2);
+    Skill* first = Find("Own");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(manager().FindSkillId("RECORDS\\skills/own.DBR"), first->GetObjectId());
+    EXPECT_NE(manager().FindSkillId("records/skills/second.dbr"), 0u);
+    EXPECT_EQ(manager().FindSkillId("Records/Skills/Own.db"), 0u);
+    EXPECT_EQ(manager().FindSkillId(""), 0u);
+
+    auto* copy = ObjectManager::Get().CreateObjectFromFile<Skill>(own);
+    ASSERT_NE(copy, nullptr);
+    manager().AddSkill(copy);
+    EXPECT_EQ(manager().FindSkillId(own), first->GetObjectId());
+    ObjectManager::Get().DestroyObjectEx(first, "test", __LINE__);
+    EXPECT_EQ(manager().FindSkillId("records/skills/OWN.dbr"), copy->GetObjectId());
+}
+
 // A monster's record lists 17 skills; its default attack comes after them and is the
 // controller's default attack.
 TEST_F(SkillManagerTest, AMonsterLoadsItsRecordsSkillsThenItsDefaults)
