@@ -597,8 +597,12 @@ bool World::SetCoords(Entity* entity, const WorldCoords& coords)
     entity->m_coords = coords;
     entity->CoordsChanged();
     if (const size_t index = IndexOf(entity); index < m_bounds.size()) {
-        m_bounds[index].center = coords.GetPosition().ToWorldSpace();
-        IndexUpdate(index);
+        // A turn on the spot leaves the bounds, and so the cell's copy of them, as they are.
+        const Vec3 center = coords.GetPosition().ToWorldSpace();
+        if (!(center == m_bounds[index].center)) {
+            m_bounds[index].center = center;
+            IndexUpdate(index);
+        }
         entity->OnMoveInLevel();
     }
     return true;

@@ -26,6 +26,7 @@
 
 #include "Engine/Engine.h"
 #include "fuzz/FuzzBytes.h"
+#include "fuzz/FuzzOptions.h"
 #include "Engine/GameServices.h"
 #include "Engine/NetPacket.h"
 #include "Engine/NetPacketBuffer.h"
@@ -318,8 +319,9 @@ void Kill(Monster& monster)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
+    DefaultFuzzerOptions(argc, argv);   // a monster's frames touch thousands of features an input
     gEngine->SetLogSink([](const LogLine&) {});   // lines are still formatted, not printed
     RegisterRecords();
     InitializeObjects();

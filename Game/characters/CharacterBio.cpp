@@ -126,11 +126,20 @@ void CharacterBio::UpdateResources(Character& character)
         m_baseAttributeSums.Clear();
         m_baseAttributes.AddToAccumulator(m_baseAttributeSums, level);
         m_baseSumsLevel = level;
+        m_equipSumsValid = false;
+    }
+    // The equipment's additions onto the base sums, made again only when the equipment
+    // may add differently: the same additions in the same order, so the same sums.
+    if (const uint32_t revision = ItemEquipment::GetAttributeRevision();
+        !m_equipSumsValid || revision != m_equipSumsRevision) {
+        m_equipSums = m_baseAttributeSums;
+        character.GetEquipCharAttributes(m_equipSums);
+        m_equipSumsRevision = revision;
+        m_equipSumsValid = true;
     }
     // Summed in a local copy and stored once, so the adds do not go through the bio's own
     // lines; each sum gets the same additions in the same order, so the totals are the same.
-    CharAttributeAccumulator totals = m_baseAttributeSums;
-    character.GetEquipCharAttributes(totals);
+    CharAttributeAccumulator totals = m_equipSums;
     character.GetSkillManager().GetCharAttributes(totals);
     character.ContributeItemSetCharAttributes(totals);
     character.ContributeGameBalanceCharAttributes(totals);

@@ -7,6 +7,7 @@
 #include "Engine/Engine.h"
 #include "Game/items/Armor.h"
 #include "Game/items/Item.h"
+#include "Game/items/ItemEquipment.h"
 #include "Game/items/ItemReplicaInfo.h"
 #include "Game/items/Weapon.h"
 #include "Game/items/WeaponArmor_Shield.h"
@@ -121,6 +122,7 @@ void EquipManager::AttachItemAction(uint32_t itemId, EquipLocations location)
     }
     m_attached.push_back(container);
     m_attachedIds.push_back(itemId);
+    ItemEquipment::AttributesChanged();
 
     item->AttachItem(*m_owner, LocationToString(location));
     if (location == EquipLocation_RightHand || location == EquipLocation_LeftHand)
@@ -148,6 +150,7 @@ void EquipManager::DetachItemAction(uint32_t itemId)
     const EquipLocations location = m_attached[static_cast<size_t>(index)].location;
     m_attached.erase(m_attached.begin() + index);
     m_attachedIds.erase(found);
+    ItemEquipment::AttributesChanged();
     if (location == EquipLocation_Head && !HasLocation(EquipLocation_Head))
         SetDefaultHeadPieceVisible(true);
 
@@ -175,6 +178,7 @@ void EquipManager::DestroyAllObjects()
     std::vector<uint32_t> items;
     items.swap(m_attachedIds);
     m_attached.clear();
+    ItemEquipment::AttributesChanged();
     items.push_back(m_defaultHeadPiece);
     m_defaultHeadPiece = 0;
     ObjectManager& objects = ObjectManager::Get();

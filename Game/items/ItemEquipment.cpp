@@ -1,6 +1,7 @@
 #include "Game/items/ItemEquipment.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -223,6 +224,20 @@ void ItemEquipment::SetKindKeys(const char* costKey, const char* requirementStem
         return CharAttributeType(firstKindReduction == 0 ? 0 : firstKindReduction + offset);
     };
     m_kindReductions = {reduction(0), reduction(1), reduction(2)};
+}
+
+namespace {
+std::atomic<uint32_t> gAttributeRevision{0};
+}  // namespace
+
+uint32_t ItemEquipment::GetAttributeRevision() { return gAttributeRevision.load(std::memory_order_acquire); }
+
+void ItemEquipment::AttributesChanged() { gAttributeRevision.fetch_add(1, std::memory_order_acq_rel); }
+
+void ItemEquipment::OnDestroy()
+{
+    AttributesChanged();
+    Item::OnDestroy();
 }
 
 ItemEquipment::~ItemEquipment()
@@ -452,6 +467,7 @@ void ItemEquipment::RestoreRecordValues()
     m_marketAdjustmentPercent = 0.0f;
     m_cost = 0;
     m_charContribution.Clear();
+    AttributesChanged();
 }
 
 void ItemEquipment::ReadAffix(const LoadTable& affix, std::string& displayTag, uint32_t& cost, float& scale,
@@ -525,6 +541,7 @@ void ItemEquipment::InitializeItem()
     // 9: the skill store's jitter, after every draw of the loads.
     m_skillAttributes.AddJitter(kSkillJitterPercent);
     m_charContribution.Build(m_charAttributes, kAttributeLevel);
+    AttributesChanged();
 
     // 10: the cost records.
     m_charCost.Reset();
@@ -635,6 +652,7 @@ void ItemEquipment::AddRelic(const std::string& name, const std::string& bonus, 
         ObjectManager::Get().DestroyObjectEx(relic, "ItemEquipment", __LINE__);
     }
     m_relicId = 0;
+    AttributesChanged();
 
     if (!name.empty()) {
         ItemReplicaInfo relicIdentity;
@@ -642,8 +660,10 @@ void ItemEquipment::AddRelic(const std::string& name, const std::string& bonus, 
         relicIdentity.relicBonus = bonus;
         relicIdentity.var1 = level;
         Item* created = IsRelicRecord(name) ? Item::CreateItem(relicIdentity) : nullptr;
-        if (created && created->IsA<ItemRelic>())
+        if (created && created->IsA<ItemRelic>()) {
             m_relicId = created->GetObjectId();
+            AttributesChanged();
+        }
         else if (created)
             ObjectManager::Get().DestroyObjectEx(created, "ItemEquipment", __LINE__);
         else

@@ -42,6 +42,15 @@ public:
     ItemEquipment();
     ~ItemEquipment() override;
 
+    // Counts the changes that may alter what worn equipment adds to any wearer's
+    // character attributes: an item attached or detached, an item's or a relic's stores
+    // rebuilt, a relic put in, taken out or levelled, an item or relic destroyed. A sum of
+    // worn equipment kept against the count stays right while the count stands.
+    static uint32_t GetAttributeRevision();
+    static void AttributesChanged();
+    // Leaves the worn sums, which may have counted it, to be summed again.
+    void OnDestroy() override;
+
     // The item's keys, its base record's skill augments and the five formulas of its
     // item-cost record (read under the kind's key names).
     void Load(const LoadTable& table) override;

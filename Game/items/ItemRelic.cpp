@@ -105,6 +105,7 @@ void ItemRelic::Load(const LoadTable& table)
     m_overlayTexture.reset();
     SetClassification(ItemClassification_Relic);
     m_shardAttributes.LoadFromTable(table);
+    ItemEquipment::AttributesChanged();
     m_bonusTableName = table.GetString("bonusTableName", "");
     m_racialBonus = RacialBonus::CreateFromTable(table);
     DestroyRelicSound(m_relicToRelicSound);
@@ -123,11 +124,18 @@ void ItemRelic::Load(const LoadTable& table)
         m_costByLevel.push_back(static_cast<uint32_t>(std::max(cost, 0)));
 }
 
+void ItemRelic::OnDestroy()
+{
+    ItemEquipment::AttributesChanged();
+    Item::OnDestroy();
+}
+
 void ItemRelic::LoadBonus(const std::string& bonusRecord)
 {
     if (bonusRecord.empty())
         return;
     m_bonusAttributes.LoadFromDatabase(bonusRecord);
+    ItemEquipment::AttributesChanged();
     m_skillAugment.Load(bonusRecord);
     m_bonusRacialBonus = RacialBonus::CreateFromFile(bonusRecord);
 }
@@ -150,6 +158,7 @@ void ItemRelic::InitializeItem()
         RemoveFromCharacter(*installedOn);
     m_skillAugment.Clear();
     m_bonusAttributes.LoadFromTable(ObjectManager::Get().GetRecordOrEmpty(""));
+    ItemEquipment::AttributesChanged();
     m_bonusRacialBonus.reset();
 
     uint32_t level = GetItemReplicaInfo().var1;
@@ -170,6 +179,7 @@ void ItemRelic::InitializeItem()
 void ItemRelic::SetRelicLevel(uint32_t level)
 {
     m_relicLevel = level;
+    ItemEquipment::AttributesChanged();
     ItemReplicaInfo identity = GetItemReplicaInfo();
     if (identity.var1 != level) {
         identity.var1 = level;

@@ -39,6 +39,8 @@ public:
 
     ItemRelic();
     ~ItemRelic() override;
+    // Leaves the worn sums, which may have counted it, to be summed again.
+    void OnDestroy() override;
 
     // After Item's keys: "completedRelicLevel", the three bitmaps, the shard attributes,
     // "bonusTableName", the racial bonus, the three sounds and the fourteen kind flags.

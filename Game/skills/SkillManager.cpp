@@ -285,6 +285,10 @@ void SkillManager::AddSkill(Skill* skill)
     skill->SetManager(this);
     m_skills.push_back(skill->GetObjectId());
     m_uiSkillList.push_back(skill->GetObjectId());
+    bool added = false;
+    NameIndex<uint32_t, PathFold>::Entry& named = m_skillsByName.Emplace(skill->GetObjectName(), &added);
+    if (added)
+        named.value = skill->GetObjectId();
 }
 
 void SkillManager::AddItemSkill(uint32_t itemSkillId, uint32_t level)
@@ -327,18 +331,25 @@ void SkillManager::RemoveItemSkill(uint32_t itemSkillId)
 uint32_t SkillManager::FindSkillId(const std::string& recordName) const
 {
     const ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : m_skills)
-        if (const Skill* skill = objects.GetObject<Skill>(id))
-            if (PathEqualsNoCase(skill->GetObjectName().c_str(), recordName.c_str()))
+    const auto named = [&recordName](const Skill& skill) {
+        return FoldedName<PathFold>::Equal(skill.GetObjectName(), recordName);
+    };
+    // The index holds the first listed skill of the name; only when that one is gone may
+    // a later one of the same name answer, and the list is walked.
+    if (const uint32_t* first = m_skillsByName.Find(recordName)) {
+        if (objects.GetObject<Skill>(*first))
+            return *first;
+        for (uint32_t id : m_skills)
+            if (const Skill* skill = objects.GetObject<Skill>(id); skill && named(*skill))
                 return id;
+    }
     for (const BuffEntry& entry : m_buffs)
         if (NormalizedPathEquals(entry.name, recordName))
             return entry.buffId;
     // A skill installed on the character directly, without entering the skills list.
     for (uint32_t id : m_activeList)
-        if (const Skill* skill = objects.GetObject<Skill>(id))
-            if (PathEqualsNoCase(skill->GetObjectName().c_str(), recordName.c_str()))
-                return id;
+        if (const Skill* skill = objects.GetObject<Skill>(id); skill && named(*skill))
+            return id;
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "Engine/NameIndex.h"
 #include "Game/combat/SkillAttribute.h"
 #include "Game/skills/SkillManagerBase.h"
 #include "Game/skills/SkillServicesBase.h"
@@ -477,6 +478,9 @@ private:
     // Every skill made for the character but item skills and buffs, in creation order;
     // owned. A skill's index here is its reference number.
     std::vector<uint32_t> m_skills;
+    // The first skill of m_skills under each record name (case and slashes folded), so a
+    // name is found without comparing it with every skill's. The list only grows.
+    NameIndex<uint32_t, PathFold> m_skillsByName;
     // The record's weapon-pool attacks and on-death skills, among the skills.
     std::vector<uint32_t> m_weaponPoolAttacks;
     std::vector<uint32_t> m_onDeathSkills;

@@ -20,6 +20,7 @@
 #include "Game/items/EquipManager.h"
 #include "Game/items/Item.h"
 #include "Game/items/ItemEquipment.h"
+#include "Game/items/ItemRelic.h"
 #include "Game/items/ItemReplicaInfo.h"
 #include "Game/combat/CombatManager.h"
 #include "characters/RecordingStream.h"
@@ -117,6 +118,40 @@ TEST_F(CharacterBioTest, BaseSettingsSurviveTheUpdateAndLimitsKeepTheirRatio)
     bio().SetBaseCharAttribute(CharAttributeType_Life, 100.0f);
     bio().Update(*character, 0);
     EXPECT_EQ(bio().GetCurrentLife(), 40.0f);
+}
+
+// The worn equipment's sums are kept between updates: every change that alters what the
+// equipment adds reaches the totals at the next update.
+TEST_F(CharacterBioTest, TotalsFollowEveryChangeOfTheWornEquipment)
+{
+    LoadBio();
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord("Records/Test/Band.dbr", "Class,ItemEquipment,\ncharacterStrength,5,\n");
+    records.RegisterRecord("Records/Test/Shard.dbr", "Class,ItemRelic,\ncharacterStrength,2;4,\n");
+    ItemReplicaInfo identity;
+    identity.baseName = "Records/Test/Band.dbr";
+    auto* band = DynamicCast<ItemEquipment>(Item::CreateItem(identity));
+    ASSERT_NE(band, nullptr);
+    EquipManager& equipment = character->GetCombatManager().GetEquipManager();
+    const auto strength = [&] {
+        bio().Update(*character, 16);
+        return bio().GetAttribute(CharAttributeType_Strength);
+    };
+    equipment.AttachItemAction(band->GetObjectId(), EquipLocation_Forearm);
+    EXPECT_EQ(strength(), 12.0f);
+    band->AddRelic("Records/Test/Shard.dbr", "", 1);
+    EXPECT_EQ(strength(), 14.0f);
+    band->GetRelic()->SetRelicLevel(2);
+    EXPECT_EQ(strength(), 16.0f);
+    band->AddRelic("", "", 0);
+    records.RegisterRecord("Records/Test/Band.dbr", "Class,ItemEquipment,\ncharacterStrength,9,\n");
+    band->InitializeItem();
+    EXPECT_EQ(strength(), 16.0f);
+    equipment.DetachItemAction(band->GetObjectId());
+    EXPECT_EQ(strength(), 7.0f);
+    equipment.AttachItemAction(band->GetObjectId(), EquipLocation_Forearm);
+    ObjectManager::Get().DestroyObjectEx(band, "test", __LINE__);   // destroyed while worn
+    EXPECT_EQ(strength(), 7.0f);
 }
 
 TEST_F(CharacterBioTest, PoolsFeedAndDrainAtTheirRates)

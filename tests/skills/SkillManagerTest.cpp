@@ -300,6 +300,22 @@ TEST_F(SkillManagerTest, ReferenceNumbersAndItemSkills)
     EXPECT_TRUE(manager().IsSkillValidForUse(owned, true));
 }
 
+// A record name finds the first listed skill of that record in any spelling; once that
+// skill is gone, a later one of the same record answers.
+TEST_F(SkillManagerTest, ASkillIsFoundByItsRecordInAnySpellingWhileItLasts)
+{
+    const std::string own = SkillRecord("Own");
+    manager().LoadSkills(Tree({own}), 1);
+    Skill* first = Find("Own");
+    auto* copy = ObjectManager::Get().CreateObjectFromFile<Skill>(own);
+    ASSERT_TRUE(first && copy);
+    manager().AddSkill(copy);
+    EXPECT_EQ(manager().FindSkillId("RECORDS\\skills/own.DBR"), first->GetObjectId());
+    EXPECT_EQ(manager().FindSkillId("Records/Skills/Own.db"), 0u);
+    ObjectManager::Get().DestroyObjectEx(first, "test", __LINE__);
+    EXPECT_EQ(manager().FindSkillId(own), copy->GetObjectId());
+}
+
 // A monster's record lists 17 skills; its default attack comes after them and is the
 // controller's default attack.
 TEST_F(SkillManagerTest, AMonsterLoadsItsRecordsSkillsThenItsDefaults)
