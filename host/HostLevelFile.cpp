@@ -76,28 +76,31 @@ std::string HostLevel::ParseLine(const std::string& line, HostVillage& village)
     }
     if (word != "at")
         return "region, player, place, at, quest, townsfolk, merchant, road or shrines first";
+    // The player's steps: the word after the frame, and whether a record follows it.
+    struct Action {
+        const char* word;
+        Step::Kind kind;
+        bool record;
+    };
+    static constexpr Action kActions[] = {
+        {"wake", Step::Wake, true},
+        {"attack", Step::Attack, true},
+        {"useskill", Step::UseSkill, true},
+        {"break", Step::Break, false},
+    };
     Step step;
     std::string action;
     bool read = (in >> step.frame >> action) && step.frame > 0 && step.frame <= kMaxFrame;
-    std::string form;
-    if (action == "wake") {
-        step.kind = Step::Wake;
-        form = "at FRAME wake RECORD";
-        read = read && static_cast<bool>(in >> step.record);
-    } else if (action == "attack") {
-        step.kind = Step::Attack;
-        form = "at FRAME attack RECORD";
-        read = read && static_cast<bool>(in >> step.record);
-    } else if (action == "useskill") {
-        step.kind = Step::UseSkill;
-        form = "at FRAME useskill RECORD";
-        read = read && static_cast<bool>(in >> step.record);
-    } else if (action == "break") {
-        step.kind = Step::Break;
-        form = "at FRAME break";
-    } else {
-        form = "at FRAME wake|attack|useskill RECORD, at FRAME break, or a village's step";
-        read = false;
+    std::string form = "at FRAME wake|attack|useskill RECORD, at FRAME break, or a village's step";
+    const Action* known = nullptr;
+    for (const Action& candidate : kActions)
+        if (action == candidate.word)
+            known = &candidate;
+    read = read && known;
+    if (known) {
+        step.kind = known->kind;
+        form = std::string("at FRAME ") + known->word + (known->record ? " RECORD" : "");
+        read = read && (!known->record || static_cast<bool>(in >> step.record));
     }
     if (read && !(in >> rest)) {
         m_steps.push_back(step);
