@@ -66,7 +66,7 @@ void CharacterMovementManager::SetPathPosition(const WorldVec3& position)
     m_localPathPosition = position;
 }
 
-std::unique_ptr<Path> CharacterMovementManager::FindPath(const WorldVec3& from, const WorldVec3& to) const
+std::unique_ptr<Path> CharacterMovementManager::FindPath(const WorldVec3& from, const WorldVec3& to)
 {
     float squared = 0.0f;
     if (!DistanceSquared(from, to, squared) || !(squared > kNoPathSquared))
@@ -89,7 +89,7 @@ std::unique_ptr<Path> CharacterMovementManager::FindPath(const WorldVec3& from, 
     return path;
 }
 
-void CharacterMovementManager::Recycle(std::unique_ptr<Path>& path) const
+void CharacterMovementManager::Recycle(std::unique_ptr<Path>& path)
 {
     if (path && m_sparePaths.size() < kSparePaths)
         m_sparePaths.push_back(std::move(path));

@@ -75,10 +75,10 @@ public:
 private:
     // A path from `from` to `to`, filled into a kept path where there is one; null when
     // there is no path.
-    std::unique_ptr<Path> FindPath(const WorldVec3& from, const WorldVec3& to) const;
+    std::unique_ptr<Path> FindPath(const WorldVec3& from, const WorldVec3& to);
     // Lets a path go (null afterwards), keeping it to be filled again, so that following
     // paths and detours allocate nothing once the kept paths have grown.
-    void Recycle(std::unique_ptr<Path>& path) const;
+    void Recycle(std::unique_ptr<Path>& path);
     bool MoveDownPath(int elapsedMs, float speed);
     void UpdateCharacterPosition(int elapsedMs);
     void CreateLocalPath(int elapsedMs, float speed);
@@ -96,7 +96,7 @@ private:
     int32_t m_localPathTimer = 0;    // ms until the next obstacle check
     std::unique_ptr<Path> m_cachedPath;
     static constexpr size_t kSparePaths = 3;
-    mutable std::vector<std::unique_ptr<Path>> m_sparePaths;
+    std::vector<std::unique_ptr<Path>> m_sparePaths;
     WorldVec3 m_cachedFrom;
     WorldVec3 m_cachedTo;
 };
