@@ -406,6 +406,18 @@ std::vector<DispatchEntry> MarketEntries()
     };
 }
 
+// A client's quest command for a character: applied only for an action of kind `action`
+// of the host's quests that waits to command that character
+// (TargetedQuestAction::AcceptClientCommand).
+template <class P>
+DispatchEntry OnQuestCommand(NetOperation operation, const char* action, ApplyInbound<P> apply)
+{
+    return Entry<P>({operation}, &NoClaim<P>, [action, apply](GameEngine&, Inbound& in, P& p) {
+        if (TargetedQuestAction::AcceptClientCommand(action, p.characterId))
+            apply(in, p);
+    });
+}
+
 DispatchEntry OnWMessage()
 {
     using WMessage = RemoteWMessagePacket;
@@ -449,24 +461,21 @@ std::vector<DispatchEntry> MessageAndQuestEntries()
                   [](Inbound& in, Quest& p) {
                       in.HandleQuestMessagePacket(p.sender, p.isConditionSet, p.data, p.receiver);
                   }),
-        // A client's quest commands: applied only for an action of the host's quests that
-        // waits to command that object (TargetedQuestAction::AcceptClientCommand).
-        On<Move>(QuestCommandMove, [](Inbound& in, Move& p) {
-            if (TargetedQuestAction::AcceptClientCommand("Action_TaskCreatureToLocation", p.characterId))
-                in.QuestCommandMove(p.characterId, p.targetId, p.targetPosition, p.allowInterruptions);
+        OnQuestCommand<Move>(QuestCommandMove, "Action_TaskCreatureToLocation", [](Inbound& in, Move& p) {
+            in.QuestCommandMove(p.characterId, p.targetId, p.targetPosition, p.allowInterruptions);
         }),
-        On<Walk>(QuestCommandWalk, [](Inbound& in, Walk& p) {
-            if (TargetedQuestAction::AcceptClientCommand("Action_TaskCreatureToLocation", p.characterId))
-                in.QuestCommandWalk(p.characterId, p.targetId, p.targetPosition, p.allowInterruptions);
+        OnQuestCommand<Walk>(QuestCommandWalk, "Action_TaskCreatureToLocation", [](Inbound& in, Walk& p) {
+            in.QuestCommandWalk(p.characterId, p.targetId, p.targetPosition, p.allowInterruptions);
         }),
-        On<Animation>(QuestCommandPlayAnimation, [](Inbound& in, Animation& p) {
-            if (TargetedQuestAction::AcceptClientCommand("Action_NpcPlayAnimation", p.characterId))
-                in.QuestCommandPlayAnimation(p.characterId, p.animation, p.looping, p.allowInterruptions);
+        OnQuestCommand<Animation>(QuestCommandPlayAnimation, "Action_NpcPlayAnimation",
+                                  [](Inbound& in, Animation& p) {
+                                      in.QuestCommandPlayAnimation(p.characterId, p.animation, p.looping,
+                                                                   p.allowInterruptions);
+                                  }),
+        OnQuestCommand<Skill>(QuestCommandUseSkill, "Action_FireSkill", [](Inbound& in, Skill& p) {
+            in.QuestCommandUseSkill(p.characterId, p.skillName, p.targetId, p.allowInterruptions);
         }),
-        On<Skill>(QuestCommandUseSkill, [](Inbound& in, Skill& p) {
-            if (TargetedQuestAction::AcceptClientCommand("Action_FireSkill", p.characterId))
-                in.QuestCommandUseSkill(p.characterId, p.skillName, p.targetId, p.allowInterruptions);
-        }),
+        // A fixed item's lock or unlock: the action kind depends on which it asks for.
         On<Lock>(QuestCommandLockFixedItem, [](Inbound& in, Lock& p) {
             if (TargetedQuestAction::AcceptClientCommand(p.locked ? "Action_LockFixedItem" : "Action_UnlockFixedItem",
                                                          p.objectId))
