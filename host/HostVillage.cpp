@@ -88,10 +88,31 @@ std::vector<std::string> VillageWords(const std::string& line)
     return words;
 }
 
-bool IsVillageStepWord(const std::string& word)
+// A village's steps: the word after the frame, what follows it (with the check it must
+// pass), and whether the village holds one of it at most.
+struct VillageStepForm {
+    const char* word;
+    HostVillage::Step::Kind kind;
+    const char* argument;   // null when nothing follows
+    bool (*valid)(const std::string&);
+    bool once;
+};
+
+const VillageStepForm* FindVillageStep(const std::string& word)
 {
-    return word == "sell" || word == "chest" || word == "save" || word == "portal";
+    static const VillageStepForm kForms[] = {
+        {"sell", HostVillage::Step::Sell, "RECORD", IsVillageDataPath, false},
+        {"chest", HostVillage::Step::Chest, nullptr, nullptr, false},
+        {"save", HostVillage::Step::Save, nullptr, nullptr, true},
+        {"portal", HostVillage::Step::Portal, "LEVEL", HostLevel::IsLevelName, true},
+    };
+    for (const VillageStepForm& form : kForms)
+        if (word == form.word)
+            return &form;
+    return nullptr;
 }
+
+bool IsVillageStepWord(const std::string& word) { return FindVillageStep(word) != nullptr; }
 
 bool IsVillagePieceWord(const std::string& word)
 {
@@ -210,30 +231,23 @@ std::string HostVillage::ParseLine(const std::string& line)
     }
     Step step;
     const std::string action = w.size() >= 3 ? w[2] : "";
-    const std::string form = action == "sell"    ? "at FRAME sell RECORD"
-                           : action == "chest"   ? "at FRAME chest"
-                           : action == "save"    ? "at FRAME save, once"
-                           : action == "portal"  ? "at FRAME portal LEVEL, once"
-                                                 : "at FRAME sell|chest|save|portal ...";
+    const VillageStepForm* known = FindVillageStep(action);
+    const std::string form = known ? std::string("at FRAME ") + known->word +
+                                         (known->argument ? std::string(" ") + known->argument : "") +
+                                         (known->once ? ", once" : "")
+                                   : "at FRAME sell|chest|save|portal ...";
     const std::string frames = ", FRAME from 1 to " + std::to_string(HostLevel::kMaxFrame);
-    if (w[0] != "at" || !IsVillageStepWord(action) || !ReadVillageFrame(w[1], step.frame))
+    if (w[0] != "at" || !known || !ReadVillageFrame(w[1], step.frame))
         return form + frames;
     const auto has = [this](Step::Kind kind) {
         return std::any_of(m_steps.begin(), m_steps.end(), [kind](const Step& s) { return s.kind == kind; });
     };
-    if (action == "sell" && w.size() == 4 && IsVillageDataPath(w[3])) {
-        step.kind = Step::Sell;
-        step.name = w[3];
-    } else if (action == "chest" && w.size() == 3) {
-        step.kind = Step::Chest;
-    } else if (action == "save" && w.size() == 3 && !has(Step::Save)) {
-        step.kind = Step::Save;
-    } else if (action == "portal" && w.size() == 4 && !has(Step::Portal) && HostLevel::IsLevelName(w[3])) {
-        step.kind = Step::Portal;
-        step.name = w[3];
-    } else {
+    if (w.size() != (known->argument ? 4u : 3u) || (known->once && has(known->kind)) ||
+        (known->valid && !known->valid(w[3])))
         return form + frames;
-    }
+    step.kind = known->kind;
+    if (known->argument)
+        step.name = w[3];
     m_steps.push_back(step);
     return {};
 }
