@@ -65,15 +65,37 @@ bool ApplyImage(C& character, SpawnPlayerPacket& packet)
     return true;
 }
 
-bool ApplyCarriedImage(Character& character, SpawnPlayerPacket& packet)
+// Calls `use` with the character as the kind that carries a replication image (a player,
+// a monster or a townsperson) and returns what it returns; false for any other character.
+template <class Use>
+bool AsReplicatedKind(Character& character, Use&& use)
 {
     if (auto* player = DynamicCast<Player>(&character))
-        return ApplyImage(*player, packet);
+        return use(*player);
     if (auto* monster = DynamicCast<Monster>(&character))
-        return ApplyImage(*monster, packet);
+        return use(*monster);
     if (auto* npc = DynamicCast<Npc>(&character))
-        return ApplyImage(*npc, packet);
+        return use(*npc);
     return false;
+}
+
+bool ApplyCarriedImage(Character& character, SpawnPlayerPacket& packet)
+{
+    return AsReplicatedKind(character, [&](auto& kind) { return ApplyImage(kind, packet); });
+}
+
+// A fresh spawn container for the character: a player's its own, another's bare but for its id.
+std::unique_ptr<SpawnPlayerPacket> NewSpawnPacket(Player& player)
+{
+    return std::unique_ptr<SpawnPlayerPacket>(static_cast<SpawnPlayerPacket*>(player.CreateSpawnNetPacket().release()));
+}
+
+template <class C>
+std::unique_ptr<SpawnPlayerPacket> NewSpawnPacket(C& character)
+{
+    auto packet = std::make_unique<SpawnPlayerPacket>();
+    packet->playerObjectId = character.GetObjectId();
+    return packet;
 }
 
 void Destroy(Object* object)
@@ -147,7 +169,7 @@ Character* MakeCarried(SpawnPlayerPacket& packet, int clientHost, const char*& r
     auto* character = ObjectManager::Get().CreateObjectFromFile<Character>(packet.carriedRecord, id);
     if (!character)
         return nullptr;
-    if (!character->IsA<Player>() && !character->IsA<Monster>() && !character->IsA<Npc>()) {
+    if (!AsReplicatedKind(*character, [](auto&) { return true; })) {
         Destroy(character);
         return nullptr;
     }
@@ -172,11 +194,6 @@ Character* MakeCarried(SpawnPlayerPacket& packet, int clientHost, const char*& r
     return character;
 }
 
-bool Drop(const NetPacket& packet, int fromHost, const char* why)
-{
-    return DropReceived(packet, fromHost, why);
-}
-
 // Who may send a spawn or the spawn-complete packet at all: on the server a connected
 // client, on a client the server.
 bool FromAllowedPeer(const NetPacket& packet, int fromHost)
@@ -184,9 +201,9 @@ bool FromAllowedPeer(const NetPacket& packet, int fromHost)
     ConnectionManager& connections = ConnectionManager::Get();
     if (connections.GetLocalHostId() == ConnectionManager::kServerHost) {
         if (!connections.IsClientConnected(fromHost))
-            return Drop(packet, fromHost, "the host is not a connected client");
+            return DropReceived(packet, fromHost, "the host is not a connected client");
     } else if (fromHost != ConnectionManager::kServerHost) {
-        return Drop(packet, fromHost, "a client hears only the server");
+        return DropReceived(packet, fromHost, "a client hears only the server");
     }
     return true;
 }
@@ -238,20 +255,13 @@ std::unique_ptr<SpawnPlayerPacket> MakeSpawnPacket(Character& character)
 {
     std::unique_ptr<SpawnPlayerPacket> packet;
     bool written = false;
-    if (auto* player = DynamicCast<Player>(&character)) {
-        packet.reset(static_cast<SpawnPlayerPacket*>(player->CreateSpawnNetPacket().release()));
-        written = WriteImage(*player, packet->carriedImage);
-    } else if (auto* monster = DynamicCast<Monster>(&character)) {
-        packet = std::make_unique<SpawnPlayerPacket>();
-        packet->playerObjectId = monster->GetObjectId();
-        written = WriteImage(*monster, packet->carriedImage);
-    } else if (auto* npc = DynamicCast<Npc>(&character)) {
-        packet = std::make_unique<SpawnPlayerPacket>();
-        packet->playerObjectId = npc->GetObjectId();
-        written = WriteImage(*npc, packet->carriedImage);
-    } else {
+    const bool replicated = AsReplicatedKind(character, [&](auto& kind) {
+        packet = NewSpawnPacket(kind);
+        written = WriteImage(kind, packet->carriedImage);
+        return true;
+    });
+    if (!replicated)
         return nullptr;
-    }
     if (!written) {
         gEngine->Log(LOG_WARNING, "The image of %u could not be written; it is not spawned", character.GetObjectId());
         return nullptr;
@@ -294,30 +304,30 @@ bool ApplySpawn(SpawnPlayerPacket& packet, int fromHost, SpawnReport& report)
     if (!FromAllowedPeer(packet, fromHost))
         return false;
     if (packet.carriedRecord.empty() || id == 0)
-        return Drop(packet, fromHost, "it carries no object");
+        return DropReceived(packet, fromHost, "it carries no object");
     // A client spawns only its own player, an id of its own host; only the server spawns
     // for others, never what this host made.
     if (serving && ConnectionManager::HostOfPlayer(id) != fromHost)
-        return Drop(packet, fromHost, "a client spawns only objects of its own host");
+        return DropReceived(packet, fromHost, "a client spawns only objects of its own host");
     if (serving && !IsJoinedPlayer(id))
-        return Drop(packet, fromHost, "a client spawns only the player it joined with");
+        return DropReceived(packet, fromHost, "a client spawns only the player it joined with");
     if (!serving && ConnectionManager::HostOfPlayer(id) == localHost)
-        return Drop(packet, fromHost, "it names an object of this host");
+        return DropReceived(packet, fromHost, "it names an object of this host");
     report = {id, packet.carriedRecord, false};
     if (auto* existing = ObjectManager::Get().GetObject<Character>(id)) {
         // A client's player is taken once, at its join: from then on the server's copy
         // holds its life, mana, money and bags, which only the game's own steps change.
         if (serving)
-            return Drop(packet, fromHost, "its player was taken at its join; the server's copy holds its state");
+            return DropReceived(packet, fromHost, "its player was taken at its join; the server's copy holds its state");
         if (existing->GetObjectName() != packet.carriedRecord)
-            return Drop(packet, fromHost, "the object there is another one");
+            return DropReceived(packet, fromHost, "the object there is another one");
         const auto* player = DynamicCast<Player>(existing);
         RandomStreamScope draws(player ? player->GetOwnDraws() : nullptr);
         if (!ApplyCarriedImage(*existing, packet))
-            return Drop(packet, fromHost, "its image does not read");
+            return DropReceived(packet, fromHost, "its image does not read");
     } else {
         if (ObjectManager::Get().GetObject(id))
-            return Drop(packet, fromHost, "the id is taken");
+            return DropReceived(packet, fromHost, "the id is taken");
         // What a peer's character draws as it is made, and a player in every frame after,
         // comes from a stream seeded from its id: the frame it arrives in, which depends on
         // the network's timing, leaves the world's draws as they were.
@@ -330,7 +340,7 @@ bool ApplySpawn(SpawnPlayerPacket& packet, int fromHost, SpawnReport& report)
             made = MakeCarried(packet, serving ? fromHost : -1, refusal);
         }
         if (!made)
-            return Drop(packet, fromHost, refusal);
+            return DropReceived(packet, fromHost, refusal);
         if (auto* player = DynamicCast<Player>(made))
             player->TakeOwnDraws(arrival);
         report.made = true;
@@ -352,7 +362,7 @@ void ApplySpawnComplete(NetPacket& packet, int fromHost)
     if (!FromAllowedPeer(packet, fromHost))
         return;
     if (ConnectionManager::Get().GetLocalHostId() == ConnectionManager::kServerHost) {
-        Drop(packet, fromHost, "only the server sends it");
+        DropReceived(packet, fromHost, "only the server sends it");
         return;
     }
     if (gComplete)
