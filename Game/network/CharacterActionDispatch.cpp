@@ -175,8 +175,8 @@ bool TargetWithinReach(NetPacket& packet, Character& user, int fromHost)
 // carry it there at once. Such a start is replaced by the server's own position, so that
 // the character still runs where its client sends it, along the way the server gives it.
 // A character the server has nowhere (on its way through a teleport) does not run. False
-// when the run is refused.
-bool StartWhereTheServerHasIt(NetPacket& packet, Character& mover, int fromHost)
+// when the run is refused; `amended` tells whether the start was replaced.
+bool StartWhereTheServerHasIt(NetPacket& packet, Character& mover, int fromHost, bool& amended)
 {
     WorldVec3* start = nullptr;
     if (auto* run = DynamicCast<MoveToPacket>(&packet))
@@ -196,6 +196,7 @@ bool StartWhereTheServerHasIt(NetPacket& packet, Character& mover, int fromHost)
                      "there instead",
                      "amended");
     *start = here;
+    amended = true;
     return true;
 }
 
@@ -219,7 +220,7 @@ std::vector<uint32_t>& TeleportsSeen()
     return players;
 }
 
-constexpr size_t kMaxTeleportsSeen = 16;
+constexpr size_t kMaxTeleportsSeen = ConnectionManager::kMaxHost + 1;
 
 // Whether a client's action, applied on the server, is one a teleport follows on its
 // client: a use of a portal (a boat among them) or a shrine, a talk to a boat master.
@@ -307,9 +308,11 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
             return;
         if (const auto* death = DynamicCast<DiePacket>(&packet); death && !DeathIdsAreTheSenders(*death, fromHost))
             return;
-        if (!StartWhereTheServerHasIt(packet, *character, fromHost))
+        bool amended = false;
+        if (!StartWhereTheServerHasIt(packet, *character, fromHost, amended))
             return;
-        action = RebuildCharacterActionFrom(packet);
+        if (amended)
+            action = RebuildCharacterActionFrom(packet);
     }
     if (auto* controller = ObjectManager::Get().GetObject<ControllerBaseCharacter>(character->GetControllerId())) {
         controller->LocalHandleAction(action.release());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/IOStream.h"
 #include "Engine/ObjectManager.h"
@@ -308,8 +309,8 @@ void Condition_ConversationStart::SerializeChildProperties(IOStream& stream)
 
 namespace {
 
-// The most players a game holds at once (a host number is four bits of a player's id).
-constexpr size_t kMaxTalkers = 16;
+// The most players a game holds at once: one a host.
+constexpr size_t kMaxTalkers = ConnectionManager::kMaxHost + 1;
 
 // Takes `player` out of `list`; false when it was not there.
 bool TakeOut(std::vector<uint32_t>& list, uint32_t player)
