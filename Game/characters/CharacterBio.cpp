@@ -121,21 +121,22 @@ void CharacterBio::InitialUpdate(Character& character)
 
 void CharacterBio::UpdateResources(Character& character)
 {
-    // The totals begin as the base sums: the same additions onto empty sums.
+    // The totals begin as the base sums: the same additions onto empty sums. A level of 0
+    // (never a difficulty's) leaves them to be summed again.
+    bool baseSummed = false;
     if (const unsigned level = DifficultyLevel(); level != m_baseSumsLevel) {
         m_baseAttributeSums.Clear();
         m_baseAttributes.AddToAccumulator(m_baseAttributeSums, level);
         m_baseSumsLevel = level;
-        m_equipSumsValid = false;
+        baseSummed = true;
     }
-    // The equipment's additions onto the base sums, made again only when the equipment
-    // may add differently: the same additions in the same order, so the same sums.
+    // The equipment's additions onto the base sums, made again with them or when the
+    // equipment may add differently: the same additions in the same order, so the same sums.
     if (const uint32_t revision = ItemEquipment::GetAttributeRevision();
-        !m_equipSumsValid || revision != m_equipSumsRevision) {
+        baseSummed || revision != m_equipSumsRevision) {
         m_equipSums = m_baseAttributeSums;
         character.GetEquipCharAttributes(m_equipSums);
         m_equipSumsRevision = revision;
-        m_equipSumsValid = true;
     }
     // Summed in a local copy and stored once, so the adds do not go through the bio's own
     // lines; each sum gets the same additions in the same order, so the totals are the same.

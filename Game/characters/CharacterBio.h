@@ -167,10 +167,10 @@ private:
     unsigned m_baseSumsLevel = 0;
     // The base sums with the worn equipment's attributes added, as they stood at the
     // equipment's attribute revision kept beside them; summed again when the base sums
-    // are or when the revision moved (the equipment adds no differently otherwise).
+    // are (always on the first update, as the level starts at 0) or when the revision
+    // moved (the equipment adds no differently otherwise).
     CharAttributeAccumulator m_equipSums;
     uint32_t m_equipSumsRevision = 0;
-    bool m_equipSumsValid = false;
     std::unique_ptr<DesignerEquation_Algebra> m_lifeRegenFormula;
     std::unique_ptr<DesignerEquation_Algebra> m_manaRegenFormula;
     struct FormulaVariables {
