@@ -34,6 +34,13 @@ constexpr uint32_t kPeerTimeoutMaxMs = 3000;
 constexpr int kHoldTries = 120;
 constexpr int kHoldMs = 3000;
 
+// What the server tells the clients of a monster's health, and remembers it told: its life
+// and life state (GameSession::m_sentMonsters).
+std::pair<float, int> SentLife(const Character& character)
+{
+    return {character.GetCurrentLife(), static_cast<int>(character.GetLifeState())};
+}
+
 }  // namespace
 
 // Passes everything to the network transport and lets the session's observer see what
@@ -216,8 +223,7 @@ void GameSession::OnConnection(const NetConnectionEvent& event)
                 if (m_observers.characterSent)
                     m_observers.characterSent(character);
                 if (character.IsA<Monster>())
-                    m_sentMonsters[character.GetObjectId()] = {character.GetCurrentLife(),
-                                                               static_cast<int>(character.GetLifeState())};
+                    m_sentMonsters[character.GetObjectId()] = SentLife(character);
             },
             [this, &items](const Item& item) {
                 ++items;
@@ -333,7 +339,7 @@ void GameSession::SendChangedMonsters()
             continue;
         // A blow or a new life state goes out; the slow regeneration between blows each
         // peer works out itself.
-        const std::pair<float, int> now{monster->GetCurrentLife(), static_cast<int>(monster->GetLifeState())};
+        const std::pair<float, int> now = SentLife(*monster);
         auto [seen, added] = m_sentMonsters.try_emplace(monster->GetObjectId(), now);
         const bool struck = now.first < seen->second.first;
         const bool newState = now.second != seen->second.second;
