@@ -171,11 +171,10 @@ bool ToWholeCoordinate(float value, int& out)
 void ApplyStartTeleport(GameEngine& engine, StartTeleportPacket& packet)
 {
     int x = 0, y = 0, z = 0;
+    // A refusal is logged as the refusal of this packet by the host that sent it.
     if (!ToWholeCoordinate(packet.x, x) || !ToWholeCoordinate(packet.y, y) || !ToWholeCoordinate(packet.z, z)) {
-        // Admitted: the host speaks for the player, or the server sent it.
-        const int fromHost = engine.IsServerOrSingle() ? ConnectionManager::HostOfPlayer(packet.playerId)
-                                                       : ConnectionManager::kServerHost;
-        DropReceivedFormatted(packet, fromHost, "the destination of player %u is out of range", packet.playerId);
+        NetPacketRegistry::DropHandled("StartTeleport", "the destination of player %u is out of range",
+                                       packet.playerId);
         return;
     }
     if (!engine.IsServerOrSingle())
@@ -183,8 +182,8 @@ void ApplyStartTeleport(GameEngine& engine, StartTeleportPacket& packet)
     else if (TakeClientTeleport(packet.playerId))
         engine.CtoS_StartTeleportInbound(packet.playerId, x, y, z);
     else
-        DropReceivedFormatted(packet, ConnectionManager::HostOfPlayer(packet.playerId),
-                              "player %u used no portal, shrine or boat the server saw", packet.playerId);
+        NetPacketRegistry::DropHandled("StartTeleport", "player %u used no portal, shrine or boat the server saw",
+                                       packet.playerId);
 }
 
 void ApplyLoaderState(GameEngine& engine, NRLoaderStatePacket& packet)
