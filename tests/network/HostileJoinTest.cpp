@@ -89,14 +89,17 @@ protected:
         SinglePlayerBasicInfoPacket join;
         join.info.playerId = PlayerOf(client);
         join.info.maxLife = join.info.life = 100.0f;
-        const Bytes record = Written(join);
-        client.Send({NetDestination::Server, ConnectionManager::kServerHost}, record.data(), record.size());
+        SendToServer(client, join);
         if (!plays)
             return;
         SinglePlayerHeartbeatPacket beat;
         beat.info = join.info;
-        const Bytes heartbeat = Written(beat);
-        client.Send({NetDestination::Server, ConnectionManager::kServerHost}, heartbeat.data(), heartbeat.size());
+        SendToServer(client, beat);
+    }
+    static void SendToServer(EnetTransport& client, NetPacket& packet)
+    {
+        const Bytes bytes = Written(packet);
+        client.Send({NetDestination::Server, ConnectionManager::kServerHost}, bytes.data(), bytes.size());
     }
     size_t RosterSize() const { return engine->GetPlayerManagerServer()->GetPlayerInfos().size(); }
 
