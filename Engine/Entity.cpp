@@ -387,6 +387,12 @@ void Entity::PlayAnimation(int channel, const GraphicsAnim* animation, bool loop
     played.started = false;
     played.finished = false;
     ++played.plays;
+    if (played.animation.empty())
+        m_runningChannels &= static_cast<uint8_t>(~(1u << channel));
+    else
+        m_runningChannels |= static_cast<uint8_t>(1u << channel);
+    if (channel == 0)
+        BodyChannelChanged();
     Journal::Get().Record("Actor::PlayAnimation", GetObjectId(), "channel %d %s%s speed %g blend %d", channel,
                           played.animation.c_str(), loop ? " loop" : "", static_cast<double>(speed), played.blendMs);
 }
@@ -403,6 +409,8 @@ void Entity::SetAnimationSpeedMultiplier(int channel, float multiplier)
     AnimChannel& played = Channels()[channel];
     played.speed = 1.0f;
     played.speedMultiplier = multiplier;
+    if (channel == 0)
+        BodyChannelChanged();
     Journal::Get().Record("Actor::SetAnimationSpeedMultiplier", GetObjectId(), "channel %d %g", channel,
                           static_cast<double>(multiplier));
 }
@@ -411,6 +419,13 @@ void Actor::SetPose(const SkeletalPose& pose)
 {
     m_pose = pose;
     Journal::Get().Record("Actor::SetPose", GetObjectId(), "%s frame %d", pose.animation.c_str(), pose.frame);
+}
+
+void Entity::BodyChannelChanged()
+{
+    const AnimChannel& body = m_channels[0];
+    m_bodyHasMotion = !body.animation.empty();
+    m_bodyMotionSpeed = body.motionSpeed * body.speed * body.speedMultiplier;
 }
 
 AnimChannel* Entity::Channels()
@@ -464,9 +479,10 @@ void Entity::AdvanceAnimations(int elapsedMs)
         return;
     const bool placed = IsInWorld();
     for (int channel = 0; channel < kAnimationChannels; ++channel) {
-        AnimChannel& played = m_channels[channel];
-        if (played.animation.empty() || played.finished)
+        // A channel that has no animation or whose animation finished is left unread.
+        if (!(m_runningChannels & (1u << channel)))
             continue;
+        AnimChannel& played = m_channels[channel];
         const unsigned plays = played.plays;
         const double rate = static_cast<double>(played.frameRate) * played.animSpeed * played.speed *
                             played.speedMultiplier;
@@ -483,8 +499,10 @@ void Entity::AdvanceAnimations(int elapsedMs)
             if (to < length)
                 break;
             // The end: "End", then wrap or hold.
-            if (!played.loop)
+            if (!played.loop) {
                 played.finished = true;
+                m_runningChannels &= static_cast<uint8_t>(~(1u << channel));
+            }
             AnimationCallback(kEnd);
             if (m_channels[channel].plays != plays || (placed && !IsInWorld()) || !played.loop)
                 break;
@@ -501,13 +519,9 @@ void Entity::AdvanceAnimations(int elapsedMs)
 
 Vec3 Entity::GetMotion() const
 {
-    if (!m_channels)
+    if (!m_bodyHasMotion)
         return {};
-    const AnimChannel& body = m_channels[0];
-    if (body.animation.empty())
-        return {};
-    const float speed = body.motionSpeed * body.speed * body.speedMultiplier;
-    return GetCoords().GetRegionCoords().zAxis * speed;
+    return GetCoords().GetRegionCoords().zAxis * m_bodyMotionSpeed;
 }
 
 // ---- SoundPak ---------------------------------------------------------------------------

@@ -251,12 +251,23 @@ private:
     // Made at the first animation played: most entities (items, markers) never animate, and
     // the channels would spread every entity over several more cache lines.
     AnimChannel* Channels();
+    // Sets the body's motion factor from channel 0, after the channel was played or its
+    // speed set (the only places its values change).
+    void BodyChannelChanged();
     std::unique_ptr<AnimChannel[]> m_channels;
+    // The channels with an animation that has not finished, one bit each: the animation
+    // step walks only those, without reading the others.
+    uint8_t m_runningChannels = 0;
     OBBox m_regionBoundingBox;
     bool m_frameUpdate = false;
     bool m_initialUpdated = false;   // set by the world's walk
 
     WorldCoords m_coords;
+    // What GetMotion scales the forward axis by, kept beside the coordinates so that the
+    // motion reads no channel: whether channel 0 has an animation, and the product of its
+    // motion speed, speed and speed multiplier.
+    bool m_bodyHasMotion = false;
+    float m_bodyMotionSpeed = 0.0f;
     std::vector<std::pair<Name, Vec3>> m_attachPoints;
     std::vector<AttachedEntity> m_attached;
     Entity* m_attachParent = nullptr;

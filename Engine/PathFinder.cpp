@@ -67,12 +67,23 @@ void Path::Measure()
     m_stretches.clear();
     m_length = 0.0f;
     m_travelled = 0.0f;
+    m_cursorStretch = kNoStretch;
     m_stretches.reserve(m_points.size() - 1);
     for (size_t i = 0; i + 1 < m_points.size(); ++i) {
         const float stretch = (m_points[i + 1].ToWorldSpace() - m_points[i].ToWorldSpace()).Length();
         m_stretches.push_back(stretch);
         m_length += stretch;
     }
+    m_stretchCount = static_cast<uint32_t>(m_stretches.size());
+}
+
+void Path::SetCursorStretch(size_t i)
+{
+    m_cursorStretch = static_cast<uint32_t>(i);
+    m_cursorLength = m_stretches[i];
+    m_cursorVector = StretchVector(i);
+    m_cursorDirection = m_cursorVector.Unit();
+    m_cursorStart = m_points[i];
 }
 
 size_t Path::Locate(float distance, float& into) const
@@ -111,17 +122,30 @@ bool Path::Advance(float distance, WorldVec3& position, Vec3& direction)
 {
     if (std::isfinite(distance) && distance > 0.0f)
         m_travelled = std::min(m_length, m_travelled + distance);
-    if (m_stretches.empty()) {
+    if (m_stretchCount == 0) {
         position = m_points.back();
         direction = {};
         return m_travelled < m_length;
     }
-    // The cursor never goes below 0, so this is the stretch GetPointAt would find.
+    // The cursor never goes below 0, so this is the stretch GetPointAt would find. On the
+    // first stretch Locate would stop at once: its answer is had without the lists.
     float into = 0.0f;
-    const size_t i = Locate(m_travelled, into);
-    const Vec3 stretch = StretchVector(i);
-    position = m_travelled < m_length ? PointOn(i, into, stretch) : m_points.back();
-    direction = stretch.Unit();
+    size_t i = 0;
+    if (m_cursorStretch == 0 && (m_travelled <= m_cursorLength || m_stretchCount == 1))
+        into = std::clamp(m_travelled, 0.0f, m_cursorLength);
+    else
+        i = Locate(m_travelled, into);
+    if (i != m_cursorStretch)
+        SetCursorStretch(i);
+    if (m_travelled < m_length) {
+        // PointOn with the stretch's values kept.
+        position = m_cursorStart;
+        if (m_cursorLength > 0.0f)
+            position.Translate(m_cursorVector * (into / m_cursorLength));
+    } else {
+        position = m_points.back();
+    }
+    direction = m_cursorDirection;
     return m_travelled < m_length;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -13,8 +14,9 @@ namespace GAME {
 
 // A path: a line through its points (the first is the start, the last the end), and a
 // cursor that walks it. Points may lie in different regions; distances are measured in
-// world space.
-class Path {
+// world space. Aligned to a cache line, so that the cursor's step, which a character takes
+// every frame, reads the one line that holds the lengths and the stretch it is on.
+class alignas(64) Path {
 public:
     explicit Path(std::vector<WorldVec3> points);
     // A path of one default point, to be filled by Assign.
@@ -46,16 +48,29 @@ public:
 private:
     // The stretches and the length of m_points; the cursor back at the start.
     void Measure();
+    // Makes stretch i the one the cursor's values below describe.
+    void SetCursorStretch(size_t i);
     // The stretch holding `distance` and how far into it.
     size_t Locate(float distance, float& into) const;
     // The vector of stretch i, and the point `into` along it.
     Vec3 StretchVector(size_t i) const;
     WorldVec3 PointOn(size_t i, float into, const Vec3& stretch) const;
 
-    std::vector<WorldVec3> m_points;   // never empty
-    std::vector<float> m_stretches;    // length of stretch i (points i to i + 1)
+    static constexpr uint32_t kNoStretch = UINT32_MAX;
+
     float m_length = 0.0f;
     float m_travelled = 0.0f;
+    uint32_t m_stretchCount = 0;   // m_stretches.size()
+    // The stretch the cursor stood on at its last step, with what a step reads of it: its
+    // length, its vector and the unit of it, and its first point. Set again whenever the
+    // cursor reaches another stretch; none after Measure, which alone changes the points.
+    uint32_t m_cursorStretch = kNoStretch;
+    float m_cursorLength = 0.0f;
+    Vec3 m_cursorVector{};
+    Vec3 m_cursorDirection{};
+    WorldVec3 m_cursorStart;
+    std::vector<WorldVec3> m_points;   // never empty
+    std::vector<float> m_stretches;    // length of stretch i (points i to i + 1)
 };
 
 // Something that moving bodies go around (a character standing in the way, a floating

@@ -429,29 +429,44 @@ void Character::RotateTowards(int elapsedMs, const Vec3& direction, WorldCoords&
 {
     if (direction.Length() < kMinRotationDirection)
         return;
-    const Vec3 wanted = Flattened(direction);
     const Coords& current = coords.GetRegionCoords();
-    Vec3 facing = Flattened(current.zAxis);
-    if (!m_disallowRotation && wanted.LengthSquared() > 0.0f) {
-        if (facing.LengthSquared() == 0.0f) {
-            facing = wanted;
-        } else {
-            const float c = std::clamp(Dot(facing, wanted), -1.0f, 1.0f);
-            const float fastest = GetMaxRotationSpeed();
-            const float speed = fastest + (GetMinRotationSpeed() - fastest) * (c + 1.0f) * 0.5f;
-            const float step = speed * static_cast<float>(elapsedMs) * 0.001f;
-            if (std::acos(c) <= step) {
+    // The new axes follow from these inputs alone; the same inputs as the last turn's give
+    // its axes again.
+    const float fastest = GetMaxRotationSpeed();
+    const float slowest = GetMinRotationSpeed();
+    CharacterMovementManager::Turn& turn = m_movementManager->GetTurn();
+    if (!turn.Matches(direction, current.zAxis, elapsedMs, m_disallowRotation, fastest, slowest)) {
+        const Vec3 wanted = Flattened(direction);
+        Vec3 facing = Flattened(current.zAxis);
+        if (!m_disallowRotation && wanted.LengthSquared() > 0.0f) {
+            if (facing.LengthSquared() == 0.0f) {
                 facing = wanted;
             } else {
-                // Positive turns about the up axis carry the facing toward the side its
-                // cross product with the wanted direction points up from.
-                const float side = Cross(facing, wanted).y >= 0.0f ? 1.0f : -1.0f;
-                facing = Coords::MakeRotation(Vec3(0.0f, 1.0f, 0.0f), side * step).TransformVector(facing);
+                const float c = std::clamp(Dot(facing, wanted), -1.0f, 1.0f);
+                const float speed = fastest + (slowest - fastest) * (c + 1.0f) * 0.5f;
+                const float step = speed * static_cast<float>(elapsedMs) * 0.001f;
+                if (std::acos(c) <= step) {
+                    facing = wanted;
+                } else {
+                    // Positive turns about the up axis carry the facing toward the side its
+                    // cross product with the wanted direction points up from.
+                    const float side = Cross(facing, wanted).y >= 0.0f ? 1.0f : -1.0f;
+                    facing = Coords::MakeRotation(Vec3(0.0f, 1.0f, 0.0f), side * step).TransformVector(facing);
+                }
             }
         }
+        const bool turned = facing.LengthSquared() > 0.0f;
+        turn.Keep(direction, current.zAxis, elapsedMs, m_disallowRotation, fastest, slowest, turned,
+                  turned ? Coords::LookAlong(Vec3{}, facing, Vec3(0.0f, 1.0f, 0.0f)) : Coords());
     }
-    if (facing.LengthSquared() > 0.0f)
-        coords = WorldCoords(coords.GetRegion(), Coords::LookAlong(current.origin, facing, Vec3(0.0f, 1.0f, 0.0f)));
+    if (turn.turned) {
+        Coords frame;
+        frame.xAxis = turn.xAxis;
+        frame.yAxis = turn.yAxis;
+        frame.zAxis = turn.zAxis;
+        frame.origin = current.origin;
+        coords = WorldCoords(coords.GetRegion(), frame);
+    }
     World::Get().SetCoords(this, coords);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -45,6 +46,35 @@ constexpr float kDisturbanceStrength = 2.0f;
 constexpr float kCosAvoidAngle = 0.70710678f;   // cos 45 degrees
 
 }  // namespace
+
+namespace {
+bool SameBits(const Vec3& a, const Vec3& b) { return std::memcmp(&a, &b, sizeof(Vec3)) == 0; }
+bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof(float)) == 0; }
+}  // namespace
+
+bool CharacterMovementManager::Turn::Matches(const Vec3& wantedIn, const Vec3& facingIn, int elapsedMsIn,
+                                             bool disallowedIn, float fastestIn, float slowestIn) const
+{
+    return kept && SameBits(wanted, wantedIn) && SameBits(facing, facingIn) && elapsedMs == elapsedMsIn &&
+           disallowed == disallowedIn && SameBits(fastest, fastestIn) && SameBits(slowest, slowestIn);
+}
+
+void CharacterMovementManager::Turn::Keep(const Vec3& wantedIn, const Vec3& facingIn, int elapsedMsIn,
+                                          bool disallowedIn, float fastestIn, float slowestIn, bool turnedIn,
+                                          const Coords& frame)
+{
+    kept = true;
+    wanted = wantedIn;
+    facing = facingIn;
+    elapsedMs = elapsedMsIn;
+    disallowed = disallowedIn;
+    fastest = fastestIn;
+    slowest = slowestIn;
+    turned = turnedIn;
+    xAxis = frame.xAxis;
+    yAxis = frame.yAxis;
+    zAxis = frame.zAxis;
+}
 
 CharacterMovementManager::CharacterMovementManager(Character* character) : m_character(character)
 {
@@ -219,7 +249,7 @@ bool CharacterMovementManager::MoveDownPath(int elapsedMs, float speed)
     m_localPathPosition = WorldVec3();
     if (!m_path)
         return false;
-    m_previousPathPosition = GetPathPosition();
+    GetPathPosition();   // sets the path position where the character stands while it is unset
     m_pathDirection = Vec3();
 
     const float distance = static_cast<float>(elapsedMs) * 0.001f * speed;

@@ -15,7 +15,9 @@ namespace GAME {
 
 class Character;
 
-class CharacterMovementManager {
+// Aligned to a cache line, the members a frame reads first: a moving character's step
+// reads the manager's first lines only.
+class alignas(64) CharacterMovementManager {
 public:
     explicit CharacterMovementManager(Character* character);
     ~CharacterMovementManager();
@@ -72,6 +74,34 @@ public:
     // A path, or a local detour, shorter than this counts as finished (world units).
     static constexpr float closeEnoughToJump = 0.05f;
 
+    // The character's last turn (Character::RotateTowards): what it was worked out from
+    // and the axes it gave. A character running along a straight stretch turns with the
+    // same inputs frame after frame, and is given the same axes again without the work.
+    // The inputs are compared bit for bit, so a hit gives exactly what the work would.
+    struct Turn {
+        // Whether the inputs are bit for bit those of the kept turn.
+        bool Matches(const Vec3& wanted, const Vec3& facing, int elapsedMs, bool disallowed, float fastest,
+                     float slowest) const;
+        void Keep(const Vec3& wanted, const Vec3& facing, int elapsedMs, bool disallowed, float fastest,
+                  float slowest, bool turned, const Coords& frame);
+
+        bool kept = false;
+        // The inputs: the direction asked for, the frame's forward axis, the time, the
+        // character's refusal to turn and its fastest and slowest turning speeds.
+        Vec3 wanted{};
+        Vec3 facing{};
+        int elapsedMs = 0;
+        bool disallowed = false;
+        float fastest = 0.0f;
+        float slowest = 0.0f;
+        // The answer: whether the frame gets new axes, and those axes.
+        bool turned = false;
+        Vec3 xAxis{};
+        Vec3 yAxis{};
+        Vec3 zAxis{};
+    };
+    Turn& GetTurn() { return m_turn; }
+
 private:
     // A path from `from` to `to`, filled into a kept path where there is one; null when
     // there is no path.
@@ -85,15 +115,17 @@ private:
     bool ShouldAvoid(const Character& other, float speed) const;
     void ResetLocalPathTimer();
 
+    // What every frame of a run reads, first.
     Character* m_character;
     std::unique_ptr<Path> m_path;
-    WorldVec3 m_pathPosition;
-    Vec3 m_pathDirection{};
-    WorldVec3 m_pathTarget;
-    WorldVec3 m_previousPathPosition;
     std::unique_ptr<Path> m_localPath;
-    WorldVec3 m_localPathPosition;   // the point reached on a detour around obstacles
     int32_t m_localPathTimer = 0;    // ms until the next obstacle check
+    Vec3 m_pathDirection{};
+    WorldVec3 m_pathPosition;
+    WorldVec3 m_localPathPosition;   // the point reached on a detour around obstacles
+    WorldVec3 m_pathTarget;
+    Turn m_turn;
+    // What starting a path reads.
     std::unique_ptr<Path> m_cachedPath;
     static constexpr size_t kSparePaths = 3;
     std::vector<std::unique_ptr<Path>> m_sparePaths;
