@@ -8,6 +8,7 @@
 #include "Engine/Journal.h"
 #include "Engine/PathFinder.h"
 #include "Game/characters/CharacterMovementManager.h"
+#include "Game/characters/Npc.h"
 #include "Game/core/TeamManager.h"
 
 namespace GAME {
@@ -234,6 +235,38 @@ TEST_F(MovementTest, RotateTowardsTurnsFasterTheFurtherItHasToGo)
     stiff->RotateTowards(100, {1, 0, 0}, elsewhere);
     EXPECT_NEAR(1.0f, stiff->GetCoords().GetRegionCoords().zAxis.z, 1e-6f);
     EXPECT_EQ(5.0f, stiff->GetCoords().GetRegionCoords().origin.x);
+}
+
+// A character gives its last turn again when the inputs are the same: each input, and the
+// turning speeds a sheep takes from its motion, must bring a turn of its own.
+TEST_F(MovementTest, ATurnIsWorkedOutAgainWhenAnyOfItsInputsChanges)
+{
+    RecordDatabase::Get().RegisterRecord(Npc::kNpcControllerRecord, "Class,ControllerAI,\n");
+    auto* sheep = Make<Npc>("pathGenerationStyle,Sheep,\n", "Npc");
+    ASSERT_TRUE(sheep);
+    GraphicsAnim walk("walk");
+    walk.SetValues(30, 30, 1.0f, 4.0f);
+    sheep->PlayAnimation(0, &walk, true, 1.0f, 0);   // turns at 3 to 9 radians per second
+    const auto turn = [&](const Vec3& facing, const Vec3& direction, int ms) {
+        WorldCoords coords(region, Coords::LookAlong({0, 0, 0}, facing, {0, 1, 0}));
+        sheep->RotateTowards(ms, direction, coords);
+        const Coords& now = sheep->GetCoords().GetRegionCoords();
+        EXPECT_EQ(now.xAxis, Cross(now.yAxis, now.zAxis));
+        return now.zAxis;
+    };
+    const Vec3 ahead(0, 0, 1);
+    const Vec3 right(1, 0, 0);
+    const Vec3 first = turn(ahead, right, 50);   // 6 radians per second at a right angle
+    EXPECT_NEAR(0.3f, std::acos(first.z), 1e-4f);
+    EXPECT_EQ(first, turn(ahead, right, 50));
+    EXPECT_NEAR(0.6f, std::acos(turn(ahead, right, 100).z), 1e-4f);   // the time
+    EXPECT_NEAR(0.3f, std::acos(turn(ahead, Vec3(-1, 0, 0), 50).z), 1e-4f);   // the direction
+    EXPECT_LT(turn(ahead, Vec3(-1, 0, 0), 50).x, 0.0f);
+    EXPECT_EQ(right, turn(Vec3(1, 0, 0.1f), right, 50));   // the facing: close enough to end there
+    EXPECT_EQ(first, turn(ahead, right, 50));
+    walk.SetValues(30, 30, 1.0f, 8.0f);
+    sheep->PlayAnimation(0, &walk, true, 1.0f, 0);   // the speeds double
+    EXPECT_NEAR(0.6f, std::acos(turn(ahead, right, 50).z), 1e-4f);
 }
 
 }  // namespace

@@ -193,6 +193,48 @@ TEST(ActorAnimationClock, SpeedsLoopingWrapEventsAndMotion)
     EXPECT_EQ((std::vector<std::string>{"y:event End"}), gCalls);
 }
 
+// The motion is kept apart from the channel: it must follow every change of the body's
+// animation and of the facing, and the animation step must still reach a channel that
+// finished and was played again, from its own "End" or later.
+TEST_F(ActorWalkTest, MotionAndTheStepFollowEveryChangeOfTheChannels)
+{
+    RecordingActor* a = Place("a");
+    const GraphicsAnim walk = Anim("length,10,\nframerate,10,\nmotionspeed,4,\n");
+    const GraphicsAnim run = Anim("length,10,\nframerate,10,\nmotionspeed,7,\n");
+    a->PlayAnimation(1, &walk, true, 1.0f, 0);   // not the body
+    EXPECT_EQ(Vec3{}, a->GetMotion());
+    a->PlayAnimation(0, &walk, false, 1.0f, 0);
+    EXPECT_EQ(Vec3(0, 0, 4), a->GetMotion());
+    World::Get().SetCoords(a, WorldCoords(home, Coords::LookAlong({}, {1, 0, 0}, {0, 1, 0})));
+    EXPECT_EQ(Vec3(4, 0, 0), a->GetMotion());
+    a->AdvanceAnimations(2000);   // the body's animation ends and holds: it still moves
+    EXPECT_TRUE(a->GetAnimationChannel(0)->finished);
+    EXPECT_EQ(Vec3(4, 0, 0), a->GetMotion());
+    a->PlayAnimation(0, &run, true, 2.0f, 0);
+    EXPECT_EQ(Vec3(14, 0, 0), a->GetMotion());
+    a->SetAnimationSpeedMultiplier(0, 0.5f);
+    EXPECT_EQ(Vec3(3.5f, 0, 0), a->GetMotion());
+    a->SetAnimationSpeedMultiplier(1, 3.0f);
+    EXPECT_EQ(Vec3(3.5f, 0, 0), a->GetMotion());
+
+    // A finished channel played again from its "End" goes on at the next step, and so does
+    // one played again after it held its end.
+    const GraphicsAnim once = Anim("length,2,\nframerate,10,\nevent,0,Start,\n");
+    RecordingActor b;
+    b.tag = "b";
+    b.PlayAnimation(3, &once, false, 1.0f, 0);
+    b.actOn = "event End";   // once
+    b.act = [&] { b.PlayAnimation(3, &once, false, 1.0f, 0); };
+    gCalls.clear();
+    for (int i = 0; i < 4; ++i)
+        b.AdvanceAnimations(500);
+    EXPECT_EQ((std::vector<std::string>{"b:event Start", "b:event End", "b:event Start", "b:event End"}), gCalls);
+    b.PlayAnimation(3, &once, false, 1.0f, 0);
+    gCalls.clear();
+    b.AdvanceAnimations(100);
+    EXPECT_EQ((std::vector<std::string>{"b:event Start"}), gCalls);
+}
+
 TEST_F(ActorWalkTest, FrameCountAndLastRenderedFrame)
 {
     RecordingActor* a = Place("a");

@@ -2,7 +2,9 @@
 // disturbances and the floor probe.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "Engine/Engine.h"
@@ -57,6 +59,40 @@ TEST_F(PathFinderTest, StraightAcrossRegionsAndWalkedByTheCursor)
 
     EXPECT_EQ(nullptr, Find(WorldVec3(), WorldVec3(home, {1, 0, 0})));
     EXPECT_EQ(nullptr, Find(WorldVec3(home, {std::numeric_limits<float>::quiet_NaN(), 0, 0}), WorldVec3(home, {})));
+}
+
+// The cursor keeps the stretch it is on: every step must give what the path's own
+// measure gives (GetPointAt), bit for bit, on each stretch in turn, and a path filled
+// again must be walked on its new points.
+TEST_F(PathFinderTest, TheCursorWalksEachStretchAsThePathMeasuresItAndARefilledPath)
+{
+    const WorldVec3 points[] = {WorldVec3(home, {0, 0, 0}), WorldVec3(home, {3, 0, 0}), WorldVec3(home, {3, 0, 0}),
+                                WorldVec3(east, {-7, 0, 4}), WorldVec3(east, {-1, 0, 4})};
+    Path path;
+    path.Assign(points, std::size(points));
+    WorldVec3 at;
+    Vec3 direction;
+    float travelled = 0.0f;
+    for (const float step : {1.0f, 1.7f, 0.3f, 0.0f, 2.2f, 0.9f, 3.3f, 2.6f}) {
+        travelled = std::min(path.GetLength(), travelled + step);
+        EXPECT_TRUE(path.Advance(step, at, direction));
+        EXPECT_EQ(path.GetPointAt(travelled), at) << travelled;
+        // Along x for 3, nothing, along z for 4, along x for 6.
+        const bool alongZ = travelled > 3.0f && travelled <= 7.0f;
+        EXPECT_EQ(alongZ ? Vec3(0, 0, 1) : Vec3(1, 0, 0), direction) << travelled;
+    }
+    EXPECT_FALSE(path.Advance(5.0f, at, direction));
+    EXPECT_EQ(points[4], at);
+
+    // Refilled while the cursor stood on its first stretch: the new points count.
+    Path again;
+    again.Assign(points, 2);
+    again.Advance(1.0f, at, direction);
+    const WorldVec3 other[] = {WorldVec3(home, {0, 0, 0}), WorldVec3(home, {0, 0, -8})};
+    again.Assign(other, 2);
+    EXPECT_TRUE(again.Advance(2.0f, at, direction));
+    EXPECT_EQ(WorldVec3(home, {0, 0, -2}), at);
+    EXPECT_EQ(Vec3(0, 0, -1), direction);
 }
 
 TEST_F(PathFinderTest, PathsBendAroundObstaclesInForceOnly)
