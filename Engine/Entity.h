@@ -255,12 +255,12 @@ private:
     // speed set (the only places its values change).
     void BodyChannelChanged();
     std::unique_ptr<AnimChannel[]> m_channels;
-    // The channels with an animation that has not finished, one bit each: the animation
-    // step walks only those, without reading the others.
-    uint8_t m_runningChannels = 0;
     OBBox m_regionBoundingBox;
     bool m_frameUpdate = false;
     bool m_initialUpdated = false;   // set by the world's walk
+    // The channels with an animation that has not finished, one bit each: the animation
+    // step walks only those, without reading the others.
+    uint8_t m_runningChannels = 0;
 
     WorldCoords m_coords;
     // What GetMotion scales the forward axis by, kept beside the coordinates so that the

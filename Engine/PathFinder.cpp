@@ -83,7 +83,8 @@ void Path::SetCursorStretch(size_t i)
     m_cursorLength = m_stretches[i];
     m_cursorVector = StretchVector(i);
     m_cursorDirection = m_cursorVector.Unit();
-    m_cursorStart = m_points[i];
+    m_cursorRegion = m_points[i].GetRegion();
+    m_cursorStart = m_points[i].GetRegionPosition();
 }
 
 size_t Path::Locate(float distance, float& into) const
@@ -139,7 +140,7 @@ bool Path::Advance(float distance, WorldVec3& position, Vec3& direction)
         SetCursorStretch(i);
     if (m_travelled < m_length) {
         // PointOn with the stretch's values kept.
-        position = m_cursorStart;
+        position = WorldVec3(m_cursorRegion, m_cursorStart);
         if (m_cursorLength > 0.0f)
             position.Translate(m_cursorVector * (into / m_cursorLength));
     } else {

@@ -58,17 +58,20 @@ private:
 
     static constexpr uint32_t kNoStretch = UINT32_MAX;
 
+    // The first 64 bytes: all that a step on the stretch the cursor stood on reads.
+    // That stretch's first point is kept as its region and position, which pack tighter.
+    Region* m_cursorRegion = nullptr;
     float m_length = 0.0f;
     float m_travelled = 0.0f;
     uint32_t m_stretchCount = 0;   // m_stretches.size()
     // The stretch the cursor stood on at its last step, with what a step reads of it: its
-    // length, its vector and the unit of it, and its first point. Set again whenever the
+    // length, its first point, its vector and the unit of it. Set again whenever the
     // cursor reaches another stretch; none after Measure, which alone changes the points.
     uint32_t m_cursorStretch = kNoStretch;
     float m_cursorLength = 0.0f;
+    Vec3 m_cursorStart{};
     Vec3 m_cursorVector{};
     Vec3 m_cursorDirection{};
-    WorldVec3 m_cursorStart;
     std::vector<WorldVec3> m_points;   // never empty
     std::vector<float> m_stretches;    // length of stretch i (points i to i + 1)
 };

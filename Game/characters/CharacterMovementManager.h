@@ -85,17 +85,18 @@ public:
         void Keep(const Vec3& wanted, const Vec3& facing, int elapsedMs, bool disallowed, float fastest,
                   float slowest, bool turned, const Coords& frame);
 
+        // The inputs: the character's refusal to turn, the time, its fastest and slowest
+        // turning speeds, the direction asked for and the frame's forward axis; the
+        // answer: whether the frame gets new axes, and those axes. (Packed with the small
+        // members first: the whole is 76 bytes.)
         bool kept = false;
-        // The inputs: the direction asked for, the frame's forward axis, the time, the
-        // character's refusal to turn and its fastest and slowest turning speeds.
-        Vec3 wanted{};
-        Vec3 facing{};
-        int elapsedMs = 0;
         bool disallowed = false;
+        bool turned = false;
+        int elapsedMs = 0;
         float fastest = 0.0f;
         float slowest = 0.0f;
-        // The answer: whether the frame gets new axes, and those axes.
-        bool turned = false;
+        Vec3 wanted{};
+        Vec3 facing{};
         Vec3 xAxis{};
         Vec3 yAxis{};
         Vec3 zAxis{};
@@ -115,7 +116,7 @@ private:
     bool ShouldAvoid(const Character& other, float speed) const;
     void ResetLocalPathTimer();
 
-    // What every frame of a run reads, first.
+    // What every frame of a run reads, first: three cache lines with the last turn.
     Character* m_character;
     std::unique_ptr<Path> m_path;
     std::unique_ptr<Path> m_localPath;
