@@ -202,6 +202,8 @@ bool Character::OccludesPathing() const { return IsAlive() && !m_invisible; }
 
 void Character::UpdatePath()
 {
+    if (!m_movementManager->HasAttackTarget())
+        return;   // id 0: no object
     Character* target = ObjectManager::Get().GetObject<Character>(m_attackTargetId);
     if (!target)
         return;
@@ -221,6 +223,7 @@ void Character::UpdatePath()
 void Character::SetCurrentAttackTarget(uint32_t targetId, const WorldVec3& point, uint32_t skillReference)
 {
     m_attackTargetId = targetId;
+    m_movementManager->SetHasAttackTarget(targetId != 0);
     m_attackTargetPoint = point;
     m_attackSkillId = m_skillManager->GetSkillIdFromReference(skillReference);
 }

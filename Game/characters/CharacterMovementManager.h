@@ -103,6 +103,12 @@ public:
     };
     Turn& GetTurn() { return m_turn; }
 
+    // Whether the character has an attack target (a non-zero id) to follow: told by the
+    // character whenever it sets its target, so that a frame without one does not read
+    // the character's target id.
+    void SetHasAttackTarget(bool has) { m_hasAttackTarget = has; }
+    bool HasAttackTarget() const { return m_hasAttackTarget; }
+
 private:
     // A path from `from` to `to`, filled into a kept path where there is one; null when
     // there is no path.
@@ -121,6 +127,7 @@ private:
     std::unique_ptr<Path> m_path;
     std::unique_ptr<Path> m_localPath;
     int32_t m_localPathTimer = 0;    // ms until the next obstacle check
+    bool m_hasAttackTarget = false;
     Vec3 m_pathDirection{};
     WorldVec3 m_pathPosition;
     WorldVec3 m_localPathPosition;   // the point reached on a detour around obstacles

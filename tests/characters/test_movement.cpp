@@ -167,6 +167,16 @@ TEST_F(MovementTest, FollowsItsTargetAndTakesCorrections)
     runner->UpdatePath();
     EXPECT_EQ(At(10), movement.GetPathTarget());
     EXPECT_EQ(Character_ActionState_Move, runner->GetActionState());
+    // Without a target the run goes on where it was; with it again, it follows.
+    runner->SetCurrentAttackTarget(0, At(10), 0);
+    target->SetPathPositionNotCoords(At(13));
+    runner->UpdatePath();
+    EXPECT_EQ(At(10), movement.GetPathTarget());
+    runner->SetCurrentAttackTarget(target->GetObjectId(), At(10), 0);
+    runner->UpdatePath();
+    EXPECT_EQ(At(12), movement.GetPathTarget());
+    target->SetPathPositionNotCoords(At(11));
+    runner->UpdatePath();
 
     runner->UpdatePathPosition(At(0.3f));
     EXPECT_EQ(At(0), runner->GetPathPosition());
