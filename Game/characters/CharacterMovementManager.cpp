@@ -45,11 +45,10 @@ constexpr float kLocalPathEndTolerance = 0.1f;
 constexpr float kDisturbanceStrength = 2.0f;
 constexpr float kCosAvoidAngle = 0.70710678f;   // cos 45 degrees
 
-}  // namespace
-
-namespace {
+// Equal bit for bit: unlike ==, tells -0 from 0 and finds a NaN equal to itself.
 bool SameBits(const Vec3& a, const Vec3& b) { return std::memcmp(&a, &b, sizeof(Vec3)) == 0; }
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof(float)) == 0; }
+
 }  // namespace
 
 bool CharacterMovementManager::Turn::Matches(const Vec3& wantedIn, const Vec3& facingIn, int elapsedMsIn,

@@ -15,8 +15,8 @@ namespace GAME {
 
 class Character;
 
-// Aligned to a cache line, the members a frame reads first: a moving character's step
-// reads the manager's first lines only.
+// Aligned to a cache line, with the members a frame reads first, so that a moving
+// character's step reads only the manager's first three lines.
 class alignas(64) CharacterMovementManager {
 public:
     explicit CharacterMovementManager(Character* character);
@@ -126,13 +126,13 @@ private:
     Character* m_character;
     std::unique_ptr<Path> m_path;
     std::unique_ptr<Path> m_localPath;
-    int32_t m_localPathTimer = 0;    // ms until the next obstacle check
-    bool m_hasAttackTarget = false;
-    Vec3 m_pathDirection{};
     WorldVec3 m_pathPosition;
     WorldVec3 m_localPathPosition;   // the point reached on a detour around obstacles
     WorldVec3 m_pathTarget;
+    int32_t m_localPathTimer = 0;    // ms until the next obstacle check
+    Vec3 m_pathDirection{};
     Turn m_turn;
+    bool m_hasAttackTarget = false;
     // What starting a path reads.
     std::unique_ptr<Path> m_cachedPath;
     static constexpr size_t kSparePaths = 3;
