@@ -260,9 +260,7 @@ TEST_F(MovementTest, ATurnIsWorkedOutAgainWhenAnyOfItsInputsChanges)
     const auto turn = [&](const Vec3& facing, const Vec3& direction, int ms) {
         WorldCoords coords(region, Coords::LookAlong({0, 0, 0}, facing, {0, 1, 0}));
         sheep->RotateTowards(ms, direction, coords);
-        const Coords& now = sheep->GetCoords().GetRegionCoords();
-        EXPECT_EQ(now.xAxis, Cross(now.yAxis, now.zAxis));
-        return now.zAxis;
+        return sheep->GetCoords().GetRegionCoords().zAxis;
     };
     const Vec3 ahead(0, 0, 1);
     const Vec3 right(1, 0, 0);
@@ -270,8 +268,7 @@ TEST_F(MovementTest, ATurnIsWorkedOutAgainWhenAnyOfItsInputsChanges)
     EXPECT_NEAR(0.3f, std::acos(first.z), 1e-4f);
     EXPECT_EQ(first, turn(ahead, right, 50));
     EXPECT_NEAR(0.6f, std::acos(turn(ahead, right, 100).z), 1e-4f);   // the time
-    EXPECT_NEAR(0.3f, std::acos(turn(ahead, Vec3(-1, 0, 0), 50).z), 1e-4f);   // the direction
-    EXPECT_LT(turn(ahead, Vec3(-1, 0, 0), 50).x, 0.0f);
+    EXPECT_NEAR(-std::sin(0.3f), turn(ahead, Vec3(-1, 0, 0), 50).x, 1e-4f);   // the direction
     EXPECT_EQ(right, turn(Vec3(1, 0, 0.1f), right, 50));   // the facing: close enough to end there
     EXPECT_EQ(first, turn(ahead, right, 50));
     walk.SetValues(30, 30, 1.0f, 8.0f);
