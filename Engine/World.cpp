@@ -254,7 +254,7 @@ bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ, con
         return false;
     const auto take = [&](const std::vector<CellEntry>& cell) {
         for (const CellEntry& entry : cell)
-            if (test(entry.bounds))
+            if (test(entry))
                 m_candidates.push_back(entry.entity->m_worldIndex);
     };
     if (!m_buckets.empty()) {
@@ -374,8 +374,8 @@ void World::GetEntities(std::vector<Entity*>& out, const FilterFunction<Entity>&
             out.push_back(entity);
 }
 
-void World::GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region, const Sphere& sphere,
-                                EntityListType type) const
+template <class Keep>
+void World::SphereQuery(std::vector<Entity*>& out, const Region* region, const Sphere& sphere, const Keep& keep) const
 {
     if (!region)
         return;
@@ -386,15 +386,28 @@ void World::GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region,
         return reach >= 0.0f && between.LengthSquared() <= reach * reach;
     };
     const float r = std::fabs(sphere.radius);
-    if (GatherCandidates(center.x - r, center.x + r, center.z - r, center.z + r, meets)) {
+    if (GatherCandidates(center.x - r, center.x + r, center.z - r, center.z + r,
+                         [&](const CellEntry& entry) { return meets(entry.bounds) && keep(entry.entity); })) {
         for (size_t i : m_candidates)
-            if (IsListed(m_entities[i], type))
-                out.push_back(m_entities[i]);
+            out.push_back(m_entities[i]);
         return;
     }
     for (size_t i = 0; i < m_bounds.size(); ++i)
-        if (meets(m_bounds[i]) && IsListed(m_entities[i], type))
+        if (meets(m_bounds[i]) && keep(m_entities[i]))
             out.push_back(m_entities[i]);
+}
+
+void World::GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region, const Sphere& sphere,
+                                EntityListType type) const
+{
+    SphereQuery(out, region, sphere, [type](const Entity* entity) { return IsListed(entity, type); });
+}
+
+void World::GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region, const Sphere& sphere,
+                                EntityListType type, const FilterFunction<Entity>& keep) const
+{
+    SphereQuery(out, region, sphere,
+                [type, &keep](const Entity* entity) { return IsListed(entity, type) && keep(entity); });
 }
 
 void World::GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, const OBBox& box,
@@ -436,10 +449,10 @@ void World::GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, co
         };
         // Half sizes below 0 are left to the walk over everything.
         if (extents.x >= 0.0f && extents.z >= 0.0f &&
-            GatherCandidates(center.x - extents.x, center.x + extents.x, center.z - extents.z,
-                             center.z + extents.z, meets)) {
+            GatherCandidates(center.x - extents.x, center.x + extents.x, center.z - extents.z, center.z + extents.z,
+                             [&](const CellEntry& e) { return meets(e.bounds) && IsListed(e.entity, type); })) {
             for (size_t i : m_candidates)
-                take(i);
+                out.push_back(entities[i]);
             return;
         }
         for (size_t i = 0; i < count; ++i)
@@ -483,7 +496,7 @@ void World::GetAllIntersections(std::vector<RayIntersection>& out, const WorldVe
     const Vec3 end = start + unit * std::max(length, 0.0f);
     if (GatherCandidates(std::min(start.x, end.x), std::max(start.x, end.x), std::min(start.z, end.z),
                          std::max(start.z, end.z),
-                         [&](const EntityBounds& bounds) { return distanceTo(bounds) <= length; })) {
+                         [&](const CellEntry& entry) { return distanceTo(entry.bounds) <= length; })) {
         for (size_t i : m_candidates)
             test(i);
     } else {

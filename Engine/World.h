@@ -251,6 +251,12 @@ public:
     // Entities whose bounding sphere meets the sphere (given in `region`'s space).
     void GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region, const Sphere& sphere,
                              EntityListType type) const;
+    // The same list with only the entities `keep` accepts, in the same order. The filter
+    // is asked about each entity of the list type that the sphere meets before anything
+    // is stored or sorted, so a query whose filter turns most of them down (a crowd of
+    // friends when foes are sought) costs neither. It must leave the world as it is.
+    void GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region, const Sphere& sphere,
+                             EntityListType type, const FilterFunction<Entity>& keep) const;
     // Entities whose bounding sphere meets the box (given in `region`'s space).
     void GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, const OBBox& box, EntityListType type) const;
     // Entities whose bounding sphere the ray from `origin` along `direction` meets
@@ -383,11 +389,15 @@ private:
     // Re-files the entity at the index after its bounds changed.
     void IndexUpdate(size_t index);
     // The indices of the entities within the world-space columns from (minX, minZ) to
-    // (maxX, maxZ) grown by kMaxIndexedRadius whose bounds pass `test` (the query's own
-    // test, run on the cell's copy of the bounds), ascending; false when the query must
-    // walk everything.
+    // (maxX, maxZ) grown by kMaxIndexedRadius that pass `test` (the query's own test, run
+    // on the cell's entry: the entity and the cell's copy of its bounds), ascending; false
+    // when the query must walk everything.
     template <class Test>
     bool GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test) const;
+    // The sphere query behind both GetEntitiesInSphere: `keep` is asked about each entity
+    // the sphere meets.
+    template <class Keep>
+    void SphereQuery(std::vector<Entity*>& out, const Region* region, const Sphere& sphere, const Keep& keep) const;
     // A cell keeps a copy of its entities' bounds, so a query reads only the cells.
     struct CellEntry {
         Entity* entity;

@@ -10,6 +10,7 @@
 
 #include "Engine/Controller.h"
 #include "Engine/GameTimer.h"
+#include "Engine/ObjectLink.h"
 #include "Game/characters/CharacterAction.h"
 
 namespace GAME {
@@ -119,6 +120,9 @@ private:
     std::unique_ptr<CharacterAction> m_queuedAction;
     GameTimer m_timer;
     std::vector<std::string> m_debugLines;
+    // The parent, asked for many times a frame; found again only when its id changes or
+    // an object has been destroyed since.
+    ObjectLink<Character> m_parent;
 };
 
 }  // namespace GAME

@@ -415,6 +415,8 @@ private:
     uint32_t m_leaderId = 0;
     uint32_t m_followersJoined = 0;
     uint32_t m_treasureProxyId = 0;
+    // The parent as a monster (GetMonster), asked for every frame.
+    ObjectLink<Monster> m_monster;
     // Reused by the sight queries so that a running monster allocates nothing per frame.
     std::vector<Character*> m_seen;
     std::vector<std::pair<uint32_t, float>> m_angerNotes;
