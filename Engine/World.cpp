@@ -1,6 +1,7 @@
 #include "Engine/World.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "Engine/Engine.h"
@@ -181,18 +182,25 @@ World::CellKey World::CellOf(const EntityBounds& bounds)
     return ColumnKey(column(x), column(z));
 }
 
-std::vector<World::CellEntry>& World::CellList(CellKey key)
+size_t World::BucketOf(CellKey key)
 {
-    if (key == kLooseCell)
-        return m_looseCell;
-    if (m_buckets.empty())
-        m_buckets.resize(static_cast<size_t>(kGridSide * kGridSide));
     // The bias of the column keys is a multiple of the side, so the low bits of a biased
     // column are those of the column itself.
     constexpr uint64_t kSideMask = static_cast<uint64_t>(kGridSide - 1);
     const uint64_t x = (key >> 32) & kSideMask;
     const uint64_t z = key & kSideMask;
-    return m_buckets[static_cast<size_t>(x * static_cast<uint64_t>(kGridSide) + z)];
+    return static_cast<size_t>(x * static_cast<uint64_t>(kGridSide) + z);
+}
+
+std::vector<World::CellEntry>& World::CellList(CellKey key)
+{
+    if (key == kLooseCell)
+        return m_looseCell;
+    if (m_buckets.empty()) {
+        m_buckets.resize(static_cast<size_t>(kGridSide * kGridSide));
+        m_filled.assign(static_cast<size_t>(kGridSide * kGridSide / 64), 0);
+    }
+    return m_buckets[BucketOf(key)];
 }
 
 void World::IndexInsert(size_t index)
@@ -203,16 +211,25 @@ void World::IndexInsert(size_t index)
     if (cell.capacity() == 0)
         cell.reserve(kFirstCellRoom);
     cell.push_back({m_entities[index], m_bounds[index]});
+    if (key != kLooseCell) {
+        const size_t bucket = BucketOf(key);
+        m_filled[bucket / 64] |= uint64_t{1} << (bucket % 64);
+    }
 }
 
 void World::IndexRemove(size_t index)
 {
-    std::vector<CellEntry>& cell = CellList(m_cellOf[index]);
+    const CellKey key = m_cellOf[index];
+    std::vector<CellEntry>& cell = CellList(key);
     const Entity* entity = m_entities[index];
     const auto at = std::find_if(cell.begin(), cell.end(), [entity](const CellEntry& e) { return e.entity == entity; });
     if (at != cell.end()) {
         *at = cell.back();
         cell.pop_back();
+    }
+    if (cell.empty() && key != kLooseCell) {
+        const size_t bucket = BucketOf(key);
+        m_filled[bucket / 64] &= ~(uint64_t{1} << (bucket % 64));
     }
 }
 
@@ -259,10 +276,24 @@ bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ, con
     };
     if (!m_buckets.empty()) {
         constexpr int64_t kSideMask = kGridSide - 1;
+        static_assert(kGridSide % 64 == 0, "a row of buckets fills whole words of bits");
+        constexpr int64_t kRowWords = kGridSide / 64;
         for (int64_t x = x0; x <= x1; ++x) {
             const std::vector<CellEntry>* row = &m_buckets[static_cast<size_t>((x & kSideMask) * kGridSide)];
-            for (int64_t z = z0; z <= z1; ++z)
-                take(row[z & kSideMask]);
+            const uint64_t* filled = &m_filled[static_cast<size_t>((x & kSideMask) * kRowWords)];
+            // The columns z0 .. z1 a word of bits at a time (they may wrap round the
+            // square), taking the filled ones in ascending order.
+            for (int64_t z = z0; z <= z1;) {
+                const int64_t at = z & kSideMask;
+                const int64_t bit = at % 64;
+                const int64_t span = std::min<int64_t>(64 - bit, z1 - z + 1);
+                uint64_t bits = filled[at / 64] >> bit;
+                if (span < 64)
+                    bits &= (uint64_t{1} << span) - 1;
+                for (; bits != 0; bits &= bits - 1)
+                    take(row[at + std::countr_zero(bits)]);
+                z += span;
+            }
         }
     }
     take(m_looseCell);
@@ -703,6 +734,7 @@ void World::Reset()
     m_bounds.clear();
     for (std::vector<CellEntry>& cell : m_buckets)
         cell.clear();
+    std::fill(m_filled.begin(), m_filled.end(), uint64_t{0});
     m_looseCell.clear();
     m_cellOf.clear();
     m_walkNext = 0;

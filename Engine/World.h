@@ -412,7 +412,13 @@ private:
     static constexpr int64_t kGridSide = 256;
     static constexpr size_t kFirstCellRoom = 8;   // a crowd's cell seldom grows past it
     std::vector<CellEntry>& CellList(CellKey key);
+    // The bucket of a column key (not the loose cell's).
+    static size_t BucketOf(CellKey key);
     std::vector<std::vector<CellEntry>> m_buckets;   // made when the first entity is filed
+    // One bit a bucket, set while its list holds an entry: a query reads the bits of the
+    // columns it reaches (a few cache lines that stay close at hand) and only the lists of
+    // the filled buckets, instead of every list's header.
+    std::vector<uint64_t> m_filled;
     std::vector<CellEntry> m_looseCell;
     std::vector<CellKey> m_cellOf;   // m_cellOf[i] is the cell of m_entities[i]
     mutable std::vector<size_t> m_candidates;   // the last gathering's answer

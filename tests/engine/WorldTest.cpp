@@ -376,3 +376,59 @@ TEST_F(WorldTest, IndexedQueriesAnswerAsTheWalkOverEverything)
         }
     }
 }
+
+// A filtered sphere query answers the unfiltered list with the filter applied afterwards,
+// in the same order: entities on the cells' borders (3 units wide), in columns that share a
+// bucket (768 apart), too large for a cell, beyond the grid, static or not, and cells
+// emptied and filled again; spheres small, touching borders, and wide enough to walk
+// everything.
+TEST_F(WorldTest, AFilteredSphereQueryIsTheQueryFilteredAfterwards)
+{
+    std::vector<Entity*> placed;
+    for (int i = 0; i < 120; ++i) {
+        const float x = static_cast<float>(i % 11 - 5) * 3.0f + (i % 4 == 0 ? 0.0f : i % 4 == 1 ? -1e-4f : 1.5f);
+        const float z = static_cast<float>(i / 11 - 5) * 3.0f + (i % 3 == 0 ? 0.0f : 3.0f - 1e-4f);
+        Entity* entity = Place({x + (i % 17 == 0 ? 768.0f : 0.0f), 0, z}, nullptr, i % 5 == 0 ? "StaticEntity" : "Actor");
+        entity->SetBoundingRadius(i % 29 == 0 ? 20.0f : static_cast<float>(i % 7) * 0.15f);
+        placed.push_back(entity);
+    }
+    Place({3.0e6f, 0, 0});
+    // Keeps every third entity by its place in `placed`; everything else is turned down.
+    class EveryThird : public FilterFunction<Entity> {
+    public:
+        explicit EveryThird(const std::vector<Entity*>& placed) : m_placed(placed) {}
+        bool operator()(const Entity* entity) const override
+        {
+            const auto at = std::find(m_placed.begin(), m_placed.end(), entity);
+            return at != m_placed.end() && (at - m_placed.begin()) % 3 == 0;
+        }
+
+    private:
+        const std::vector<Entity*>& m_placed;
+    };
+    const EveryThird keep(placed);
+    const auto check = [&](const Vec3& centre, float radius, EntityListType type) {
+        std::vector<Entity*> all, expected, filtered;
+        World::Get().GetEntitiesInSphere(all, home, Sphere{centre, radius}, type);
+        for (Entity* entity : all)
+            if (keep(entity))
+                expected.push_back(entity);
+        World::Get().GetEntitiesInSphere(filtered, home, Sphere{centre, radius}, type, keep);
+        EXPECT_EQ(filtered, expected) << centre.x << ", " << centre.z << " radius " << radius << " type " << type;
+        return all.size();
+    };
+    size_t seen = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (const float radius : {0.0f, 1.0f, 2.0f, 3.0f, 4.5f, 9.0f, 5000.0f})
+            for (const Vec3 centre : {Vec3{0, 0, 0}, Vec3{3, 0, -3}, Vec3{-1.5f, 0, 4.5f}, Vec3{768, 0, 0}})
+                for (const EntityListType type : {EntityList_All, EntityList_Dynamic, EntityList_Static})
+                    seen += check(centre, radius, type);
+        // Empty some cells and fill others: every other entity goes 6 units along x.
+        for (size_t i = static_cast<size_t>(round); i < placed.size(); i += 2) {
+            Vec3 at = placed[i]->GetCoords().GetPosition().GetRegionPosition();
+            at.x += 6.0f;
+            World::Get().SetCoords(placed[i], WorldCoords(home, Coords::MakeTranslation(at)));
+        }
+    }
+    EXPECT_GT(seen, 1000u);   // the spheres did find entities to filter
+}
