@@ -246,14 +246,15 @@ private:
         ControllerAIStateData data;
     };
 
-    std::vector<PreloadQuestAction> m_preloadQuestActions;
+    // The members every frame reads come first, next to the base's last ones.
     int m_conversationDisinterest = 0;
+    ControllerAIState* m_current = nullptr;
+    std::vector<StackEntry> m_temporaryStack;   // the top is the back
+    std::vector<PreloadQuestAction> m_preloadQuestActions;
     std::map<std::string, std::unique_ptr<ControllerAIState>> m_states;
     std::map<std::string, std::unique_ptr<ControllerAIState>> m_temporaryStates;
     std::unique_ptr<ControllerAIStatePreStart> m_preStart;
-    ControllerAIState* m_current = nullptr;
     ControllerAIStateData m_currentData;
-    std::vector<StackEntry> m_temporaryStack;   // the top is the back
     float m_viewDistance = kViewDistanceBeforeLoad;
     float m_stunTime = 0.0f;
     WorldVec3 m_moveTerrainPoint;
