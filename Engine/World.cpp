@@ -248,8 +248,9 @@ void World::IndexUpdate(size_t index)
         }
 }
 
-template <class Test>
-bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test) const
+template <class Test, class Span>
+bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test,
+                             const Span& span) const
 {
     m_candidates.clear();
     minX -= kMaxIndexedRadius;
@@ -281,18 +282,21 @@ bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ, con
         for (int64_t x = x0; x <= x1; ++x) {
             const std::vector<CellEntry>* row = &m_buckets[static_cast<size_t>((x & kSideMask) * kGridSide)];
             const uint64_t* filled = &m_filled[static_cast<size_t>((x & kSideMask) * kRowWords)];
-            // The columns z0 .. z1 a word of bits at a time (they may wrap round the
+            int64_t first = z0;
+            int64_t last = z1;
+            span(x, first, last);
+            // The columns first .. last a word of bits at a time (they may wrap round the
             // square), taking the filled ones in ascending order.
-            for (int64_t z = z0; z <= z1;) {
+            for (int64_t z = std::max(first, z0), end = std::min(last, z1); z <= end;) {
                 const int64_t at = z & kSideMask;
                 const int64_t bit = at % 64;
-                const int64_t span = std::min<int64_t>(64 - bit, z1 - z + 1);
+                const int64_t count = std::min<int64_t>(64 - bit, end - z + 1);
                 uint64_t bits = filled[at / 64] >> bit;
-                if (span < 64)
-                    bits &= (uint64_t{1} << span) - 1;
+                if (count < 64)
+                    bits &= (uint64_t{1} << count) - 1;
                 for (; bits != 0; bits &= bits - 1)
                     take(row[at + std::countr_zero(bits)]);
-                z += span;
+                z += count;
             }
         }
     }
@@ -417,8 +421,29 @@ void World::SphereQuery(std::vector<Entity*>& out, const Region* region, const S
         return reach >= 0.0f && between.LengthSquared() <= reach * reach;
     };
     const float r = std::fabs(sphere.radius);
+    // An indexed entity the sphere meets has its centre within the disc of the sphere's
+    // radius grown by kMaxIndexedRadius round the centre (seen from above), so a column of
+    // cells is read only as far along z as that disc reaches over it: the corners of the
+    // square are left out. The disc is widened by a margin far beyond the rounding of the
+    // entity's test and of its cell's coordinates.
+    const double cx = center.x;
+    const double cz = center.z;
+    const double disc = static_cast<double>(r) + kMaxIndexedRadius;
+    const double margin = 1.0e-3 + 1.0e-5 * (std::fabs(cx) + std::fabs(cz) + disc);
+    const double wide = disc + margin;
+    const auto span = [&](int64_t x, int64_t& z0, int64_t& z1) {
+        const double left = static_cast<double>(x) * kCellSize - cx;
+        const double across = std::max({0.0, left - margin, -(left + kCellSize) - margin});
+        if (across > wide) {
+            z1 = z0 - 1;
+            return;
+        }
+        const double half = std::sqrt(wide * wide - across * across) + margin;
+        z0 = std::max(z0, static_cast<int64_t>(std::floor((cz - half) / kCellSize)));
+        z1 = std::min(z1, static_cast<int64_t>(std::floor((cz + half) / kCellSize)));
+    };
     if (GatherCandidates(center.x - r, center.x + r, center.z - r, center.z + r,
-                         [&](const CellEntry& entry) { return meets(entry.bounds) && keep(entry.entity); })) {
+                         [&](const CellEntry& entry) { return meets(entry.bounds) && keep(entry.entity); }, span)) {
         for (size_t i : m_candidates)
             out.push_back(m_entities[i]);
         return;

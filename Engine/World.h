@@ -391,9 +391,15 @@ private:
     // The indices of the entities within the world-space columns from (minX, minZ) to
     // (maxX, maxZ) grown by kMaxIndexedRadius that pass `test` (the query's own test, run
     // on the cell's entry: the entity and the cell's copy of its bounds), ascending; false
-    // when the query must walk everything.
+    // when the query must walk everything. `span(x, z0, z1)` may narrow the columns read
+    // in column x (given as the whole range); it must keep every cell a candidate can be in.
+    template <class Test, class Span>
+    bool GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test, const Span& span) const;
     template <class Test>
-    bool GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test) const;
+    bool GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test) const
+    {
+        return GatherCandidates(minX, maxX, minZ, maxZ, test, [](int64_t, int64_t&, int64_t&) {});
+    }
     // The sphere query behind both GetEntitiesInSphere: `keep` is asked about each entity
     // the sphere meets.
     template <class Keep>

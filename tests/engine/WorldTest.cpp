@@ -377,8 +377,9 @@ TEST_F(WorldTest, IndexedQueriesAnswerAsTheWalkOverEverything)
     }
 }
 
-// A filtered sphere query answers the unfiltered list with the filter applied afterwards,
-// in the same order: entities on the cells' borders (3 units wide), in columns that share a
+// A sphere query answers the walk over everything (its cells are read as far as a disc
+// round the centre reaches), and a filtered one the same list with the filter applied
+// afterwards, in the same order: entities on the cells' borders (3 units wide), in columns that share a
 // bucket (768 apart), too large for a cell, beyond the grid, static or not, and cells
 // emptied and filled again; spheres small, touching borders, and wide enough to walk
 // everything.
@@ -388,9 +389,15 @@ TEST_F(WorldTest, AFilteredSphereQueryIsTheQueryFilteredAfterwards)
     for (int i = 0; i < 120; ++i) {
         const float x = static_cast<float>(i % 11 - 5) * 3.0f + (i % 4 == 0 ? 0.0f : i % 4 == 1 ? -1e-4f : 1.5f);
         const float z = static_cast<float>(i / 11 - 5) * 3.0f + (i % 3 == 0 ? 0.0f : 3.0f - 1e-4f);
-        Entity* entity = Place({x + (i % 17 == 0 ? 768.0f : 0.0f), 0, z}, nullptr, i % 5 == 0 ? "StaticEntity" : "Actor");
+        const char* kind = i % 5 == 0 ? "StaticEntity" : "Actor";
+        Entity* entity = Place({x + (i % 17 == 0 ? 768.0f : 0.0f), 0, z}, nullptr, kind);
         entity->SetBoundingRadius(i % 29 == 0 ? 20.0f : static_cast<float>(i % 7) * 0.15f);
         placed.push_back(entity);
+    }
+    // Points with no size exactly 9 from the origin: a sphere of 9 there just meets them.
+    for (const Vec3 at : {Vec3{0, 0, 9}, Vec3{0, 0, -9}, Vec3{9, 0, 0}, Vec3{-9, 0, 0}, Vec3{5.4f, 0, 7.2f}}) {
+        placed.push_back(Place(at));
+        placed.back()->SetBoundingRadius(0.0f);
     }
     Place({3.0e6f, 0, 0});
     // Keeps every third entity by its place in `placed`; everything else is turned down.
@@ -408,8 +415,16 @@ TEST_F(WorldTest, AFilteredSphereQueryIsTheQueryFilteredAfterwards)
     };
     const EveryThird keep(placed);
     const auto check = [&](const Vec3& centre, float radius, EntityListType type) {
-        std::vector<Entity*> all, expected, filtered;
+        // The unfiltered list first, against the walk over everything.
+        std::vector<Entity*> everything, walked, all, expected, filtered;
+        World::Get().GetEntities(everything, AnyEntity(), type);
+        for (Entity* e : everything) {
+            const float reach = radius + e->GetBoundingRadius();
+            if ((e->GetCoords().GetPosition().ToWorldSpace() - centre).LengthSquared() <= reach * reach)
+                walked.push_back(e);
+        }
         World::Get().GetEntitiesInSphere(all, home, Sphere{centre, radius}, type);
+        EXPECT_EQ(all, walked) << centre.x << ", " << centre.z << " radius " << radius << " type " << type;
         for (Entity* entity : all)
             if (keep(entity))
                 expected.push_back(entity);
@@ -419,8 +434,9 @@ TEST_F(WorldTest, AFilteredSphereQueryIsTheQueryFilteredAfterwards)
     };
     size_t seen = 0;
     for (int round = 0; round < 3; ++round) {
-        for (const float radius : {0.0f, 1.0f, 2.0f, 3.0f, 4.5f, 9.0f, 5000.0f})
-            for (const Vec3 centre : {Vec3{0, 0, 0}, Vec3{3, 0, -3}, Vec3{-1.5f, 0, 4.5f}, Vec3{768, 0, 0}})
+        for (const float radius : {0.0f, 1.0f, 2.0f, 3.0f, 4.5f, 7.9999f, 9.0f, 5000.0f})
+            for (const Vec3 centre : {Vec3{0, 0, 0}, Vec3{3, 0, -3}, Vec3{-1.5f, 0, 4.5f}, Vec3{768, 0, 0},
+                                      Vec3{2.9999f, 0, 6.0001f}, Vec3{-9, 0, 1.5f}})
                 for (const EntityListType type : {EntityList_All, EntityList_Dynamic, EntityList_Static})
                     seen += check(centre, radius, type);
         // Empty some cells and fill others: every other entity goes 6 units along x.
