@@ -105,6 +105,11 @@ public:
     // Gives a bonus to the character with that id, when it still exists.
     void GiveBonus(const Bonus& bonus, uint32_t characterId);
 
+    // While one lives, the damage the owner takes from `attacker` is registered with the
+    // engine in one go when it ends, as the damage of a hit is; damage from another
+    // attacker meanwhile goes first what came before it, so the order stays as taken.
+    class DamageRegisteredTogether;
+
     // Filters of the owner's skills in force (not owned). A filter is held once.
     void AddCombatFilter(CombatFilter* filter);
     void RemoveCombatFilter(CombatFilter* filter);
@@ -270,7 +275,16 @@ private:
     void SendAnswer(ParametersCombat& answer, Character& target, PlayStatsDamageKind kind);
     // The engine's damage register learns the damage of a hit in one go, at the end of
     // the hit, in the order it was taken (CombatManagerAttack.cpp).
-    struct DamageToRegister;
+    struct DamageToRegister {
+        static constexpr size_t kAmounts = 16;
+        uint32_t attackerId = 0;
+        size_t count = 0;
+        std::array<float, kAmounts> amounts;
+    };
+    // Collects into `pending` from now on; what an outer collection holds is registered
+    // first. Returns the outer one, which `EndRegisterTogether` restores.
+    DamageToRegister* BeginRegisterTogether(DamageToRegister& pending, uint32_t attackerId);
+    void EndRegisterTogether(DamageToRegister& pending, DamageToRegister* outer);
     void RegisterDamage(float damage);
     void FlushDamageToRegister(DamageToRegister& pending);
 
@@ -302,6 +316,22 @@ private:
     mutable std::bitset<CombatFormula_Count + 1> m_nonFiniteWarned;
     DamageToRegister* m_damageToRegister = nullptr;   // while a hit is resolved
     const EquippedItems* m_attackEquipment = nullptr;  // while an attack is resolved
+};
+
+class CombatManager::DamageRegisteredTogether {
+public:
+    DamageRegisteredTogether(CombatManager& manager, uint32_t attacker)
+        : m_manager(manager), m_outer(manager.BeginRegisterTogether(m_pending, attacker))
+    {
+    }
+    ~DamageRegisteredTogether() { m_manager.EndRegisterTogether(m_pending, m_outer); }
+    DamageRegisteredTogether(const DamageRegisteredTogether&) = delete;
+    DamageRegisteredTogether& operator=(const DamageRegisteredTogether&) = delete;
+
+private:
+    CombatManager& m_manager;
+    DamageToRegister m_pending;
+    DamageToRegister* m_outer;
 };
 
 }  // namespace GAME

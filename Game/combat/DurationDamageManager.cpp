@@ -57,6 +57,7 @@ DurationDamageTrack& DurationDamageManager::TrackFor(CombatAttributeType type, u
 {
     if (DurationDamageTrack* track = FindTrack(type, attacker))
         return *track;
+    m_trackSetChanged = true;
     return m_durationDamageTracks.emplace_back(type, attacker);
 }
 
@@ -64,6 +65,7 @@ FixedDurationDamageTrack& DurationDamageManager::FixedTrackFor(CombatAttributeTy
 {
     if (FixedDurationDamageTrack* track = FindFixedTrack(type))
         return *track;
+    m_trackSetChanged = true;
     return m_fixedDurationDamageTracks.emplace_back(type);
 }
 
@@ -79,6 +81,7 @@ void DurationDamageManager::AddDamageEffect(CombatAttributeType type)
 {
     if (FindDamageEffect(type))
         return;
+    m_trackSetChanged = true;
     m_character->StartDamageEffect(type);
     const auto place = std::find_if(m_damageEffects.begin(), m_damageEffects.end(),
                                     [type](const auto& effect) { return effect.first > type; });
@@ -154,6 +157,7 @@ void DurationDamageManager::Clear()
 {
     m_durationDamageTracks.clear();
     m_fixedDurationDamageTracks.clear();
+    m_trackSetChanged = true;
 }
 
 void DurationDamageManager::DelayedClearHack() { m_delayedClearTimer = m_delayedClearDelay; }
@@ -162,14 +166,17 @@ void DurationDamageManager::DelayedClearHack() { m_delayedClearTimer = m_delayed
 
 void DurationDamageManager::Update(int ms)
 {
-    for (DurationDamageTrack& track : m_durationDamageTracks)
+    bool ticksDue = false;
+    for (DurationDamageTrack& track : m_durationDamageTracks) {
         track.Update(ms);
+        ticksDue = ticksDue || track.GetTicksDue() > 0;
+    }
     for (FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
         track.Update(ms);
 
     ProcessDamage();
     if (m_character && m_combatManager)
-        ExecuteDamage();
+        ExecuteDamage(ticksDue);
 
     if (m_delayedClearTimer > 0) {
         m_delayedClearTimer -= ms;
@@ -181,9 +188,11 @@ void DurationDamageManager::Update(int ms)
 
 void DurationDamageManager::ProcessDamage()
 {
-    // Each slow's level against the one seen at the last update.
-    const auto track = [this](CombatAttributeType type, float& seen, bool& changed) {
-        const float level = GetFixedDamage(type);
+    // Each slow's level against the one seen at the last update (none runs without a
+    // fixed track).
+    const bool none = m_fixedDurationDamageTracks.empty();
+    const auto track = [this, none](CombatAttributeType type, float& seen, bool& changed) {
+        const float level = none ? 0.0f : GetFixedDamage(type);
         changed = level != seen;
         seen = level;
     };
@@ -192,7 +201,7 @@ void DurationDamageManager::ProcessDamage()
     track(CombatAttributeType_SpellCastSpeed, m_spellCastSpeedFixed, m_spellCastSpeedChanged);
 }
 
-void DurationDamageManager::ExecuteDamage()
+void DurationDamageManager::ExecuteDamage(bool ticksDue)
 {
     CharacterRagDoll::EffectData ragdoll;
     ragdoll.effect = CharacterRagDoll::Crumple;
@@ -201,13 +210,21 @@ void DurationDamageManager::ExecuteDamage()
 
     UpdateEffects();
 
-    // By index, with the key copied out: applying damage reaches other code (death,
-    // skills), which may add tracks or clear them while this loop runs.
-    for (size_t i = 0; i < m_durationDamageTracks.size(); ++i) {
-        const DurationDamageTrack& track = m_durationDamageTracks[i];
-        const float damage = track.GetDamage();
-        if (damage > 0.0f)
-            ApplyTrackDamage(track.GetType(), track.GetAttacker(), damage);
+    // A track's damage is the sum of its due ticks; a track added while the loop runs
+    // has none due yet. So with no tick due at this update there is nothing to apply.
+    if (ticksDue && !m_durationDamageTracks.empty()) {
+        // The damage of the update is registered with the engine in one go, in the order
+        // it was applied.
+        const CombatManager::DamageRegisteredTogether registered(*m_combatManager,
+                                                                  m_durationDamageTracks.front().GetAttacker());
+        // By index, with the key copied out: applying damage reaches other code (death,
+        // skills), which may add tracks or clear them while this loop runs.
+        for (size_t i = 0; i < m_durationDamageTracks.size(); ++i) {
+            const DurationDamageTrack& track = m_durationDamageTracks[i];
+            const float damage = track.GetDamage();
+            if (damage > 0.0f)
+                ApplyTrackDamage(track.GetType(), track.GetAttacker(), damage);
+        }
     }
 
     if (GetSpeedUpdate() || m_character->GetSkillManager().IsSpeedUpdateNeeded())
@@ -263,8 +280,15 @@ void DurationDamageManager::UpdateInvoluntaryEffect()
 
 void DurationDamageManager::UpdateEffects()
 {
-    UpdateInvoluntaryEffect();
+    // Without fixed tracks every level reads 0, so the effect to show is none.
+    if (!m_fixedDurationDamageTracks.empty() || m_involuntaryEffect != CombatAttributeType_Unknown)
+        UpdateInvoluntaryEffect();
 
+    if (!m_trackSetChanged)
+        return;
+    // Cleared first: a track that comes or goes while the effects start and stop is
+    // seen at the next update.
+    m_trackSetChanged = false;
     for (auto& [type, stale] : m_damageEffects)
         stale = true;
     auto markLive = [this](CombatAttributeType type) {
@@ -291,10 +315,16 @@ void DurationDamageManager::UpdateEffects()
 
 void DurationDamageManager::ConsumeAndDropEmpty()
 {
-    auto consume = [](auto& tracks) {
-        for (auto& track : tracks)
+    auto consume = [this](auto& tracks) {
+        bool ranOut = false;
+        for (auto& track : tracks) {
             track.ConsumeTicks();
-        std::erase_if(tracks, [](const DurationDamageTrack& track) { return track.IsEmpty(); });
+            ranOut = ranOut || track.IsEmpty();
+        }
+        if (ranOut) {
+            std::erase_if(tracks, [](const DurationDamageTrack& track) { return track.IsEmpty(); });
+            m_trackSetChanged = true;
+        }
     };
     consume(m_durationDamageTracks);
     consume(m_fixedDurationDamageTracks);

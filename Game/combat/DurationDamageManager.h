@@ -95,7 +95,9 @@ private:
     void AppendReplicated(DurationDamageTrack& track, const std::vector<DurationDamageInfo>& infos);
 
     void ProcessDamage();
-    void ExecuteDamage();
+    // `ticksDue`: some track had a tick fall due at this update; without one no track
+    // has damage to apply.
+    void ExecuteDamage(bool ticksDue);
     void ApplyTrackDamage(CombatAttributeType type, uint32_t attacker, float damage);
     void UpdateEffects();
     void UpdateInvoluntaryEffect();
@@ -118,6 +120,10 @@ private:
     // every frame: a flat list); the mark is a stale flag used while updating.
     std::vector<std::pair<CombatAttributeType, bool>> m_damageEffects;
     std::pair<CombatAttributeType, bool>* FindDamageEffect(CombatAttributeType type);
+    // The effects shown follow from the types of the tracks: set whenever a track comes
+    // or goes (or an effect is added), and while it is clear the list above already
+    // holds exactly those types, so there is nothing to start or stop.
+    bool m_trackSetChanged = true;
     int m_delayedClearTimer = 0;
     int m_delayedClearDelay;
     std::vector<DurationDamageTrack> m_durationDamageTracks;

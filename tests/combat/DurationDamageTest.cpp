@@ -279,6 +279,38 @@ TEST_F(DurationDamageTest, DamageEffectsStartWithTheFirstTrackAndStopTheFrameAft
     EXPECT_EQ(defender->GetRagdollData().effect, CharacterRagDoll::Random);
 }
 
+// The effects are walked again only when a track came or went: each change shows at the
+// next update, after frames in which nothing changed.
+TEST_F(DurationDamageTest, EffectsFollowTracksThatComeAndGoBetweenQuietFrames)
+{
+    const auto line = [](const char* what, CombatAttributeType type) { return what + std::to_string(type); };
+    const std::string poison = line("start damage ", CombatAttributeType_Poison);
+    Poison(1, 50.0f, 0.5f);
+    Dot().Update(10);
+    Dot().Update(10);
+    EXPECT_EQ(defender->journal, (Journal{poison}));
+
+    // A replicated track adds no effect by itself: its type is seen at the next update.
+    Dot().AddDamageReplication(CombatAttributeType_Fire, 2, {{5.0f, 20.0f}});
+    Dot().Update(10);
+    Dot().Update(10);
+    const std::string fire = line("start damage ", CombatAttributeType_Fire);
+    EXPECT_EQ(defender->journal, (Journal{poison, fire}));
+    EXPECT_TRUE(defender->IsDamageEffectShown(CombatAttributeType_Fire));
+
+    Dot().Update(600);   // the poison runs out, the fire goes on
+    ASSERT_EQ(Dot().GetDurationDamageTracks().size(), 1u);
+    Dot().Update(10);
+    Dot().Update(10);
+    const std::string poisonStops = line("stop damage ", CombatAttributeType_Poison);
+    EXPECT_EQ(defender->journal, (Journal{poison, fire, poisonStops}));
+
+    Dot().Clear();
+    Dot().Update(10);
+    EXPECT_EQ(defender->journal, (Journal{poison, fire, poisonStops, line("stop damage ", CombatAttributeType_Fire)}));
+    EXPECT_FALSE(defender->IsDamageEffectShown(CombatAttributeType_Fire));
+}
+
 TEST_F(DurationDamageTest, ImmobilizeBeatsPetrifyBeatsFreezeBeatsTrapBeatsStun)
 {
     Fixed(CombatAttributeType_Stun, 1.0f, 2.0f);
