@@ -57,6 +57,9 @@ DurationDamageTrack& DurationDamageManager::TrackFor(CombatAttributeType type, u
 {
     if (DurationDamageTrack* track = FindTrack(type, attacker))
         return *track;
+    // A new track's clock starts now; and it may run out (or hold nothing) at once.
+    ApplyQuietTime();
+    m_quietRoom = -1;
     m_trackSetChanged = true;
     return m_durationDamageTracks.emplace_back(type, attacker);
 }
@@ -65,6 +68,8 @@ FixedDurationDamageTrack& DurationDamageManager::FixedTrackFor(CombatAttributeTy
 {
     if (FixedDurationDamageTrack* track = FindFixedTrack(type))
         return *track;
+    ApplyQuietTime();
+    m_quietRoom = -1;
     m_trackSetChanged = true;
     return m_fixedDurationDamageTracks.emplace_back(type);
 }
@@ -158,21 +163,61 @@ void DurationDamageManager::Clear()
     m_durationDamageTracks.clear();
     m_fixedDurationDamageTracks.clear();
     m_trackSetChanged = true;
+    m_quietMs = 0;
+    m_quietRoom = -1;
 }
 
 void DurationDamageManager::DelayedClearHack() { m_delayedClearTimer = m_delayedClearDelay; }
 
 // ---- The frame ----------------------------------------------------------------------
 
+void DurationDamageManager::ApplyQuietTime() const
+{
+    if (m_quietMs == 0)
+        return;
+    // Within one tick the clock only adds: one step of the sum is the steps one by one.
+    for (DurationDamageTrack& track : m_durationDamageTracks)
+        track.Update(m_quietMs);
+    for (FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
+        track.Update(m_quietMs);
+    m_quietMs = 0;
+}
+
+void DurationDamageManager::FindQuietRoom()
+{
+    // A tick falls due when a clock passes one tick; ticks due now are taken back to none
+    // by the next update, which must therefore touch the tracks.
+    int room = DurationDamage::kTickMs;
+    const auto bound = [&room](const DurationDamageTrack& track) {
+        room = track.GetTicksDue() > 0 ? -1 : std::min(room, DurationDamage::kTickMs - track.GetElapsedMs());
+    };
+    for (const DurationDamageTrack& track : m_durationDamageTracks)
+        if (room >= 0)
+            bound(track);
+    for (const FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
+        if (room >= 0)
+            bound(track);
+    m_quietRoom = room;
+}
+
 void DurationDamageManager::Update(int ms)
 {
+    // A quiet update: no tick falls due, no track runs out.
+    const bool quiet = ms >= 0 && ms <= m_quietRoom;
     bool ticksDue = false;
-    for (DurationDamageTrack& track : m_durationDamageTracks) {
-        track.Update(ms);
-        ticksDue = ticksDue || track.GetTicksDue() > 0;
+    if (quiet) {
+        m_quietRoom -= ms;
+        m_quietMs += ms;
+    } else {
+        ApplyQuietTime();
+        for (DurationDamageTrack& track : m_durationDamageTracks) {
+            track.Update(ms);
+            ticksDue = ticksDue || track.GetTicksDue() > 0;
+        }
+        for (FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
+            track.Update(ms);
+        FindQuietRoom();
     }
-    for (FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
-        track.Update(ms);
 
     ProcessDamage();
     if (m_character && m_combatManager)
@@ -183,7 +228,10 @@ void DurationDamageManager::Update(int ms)
         if (m_delayedClearTimer <= 0)
             Clear();
     }
-    ConsumeAndDropEmpty();
+    // Consuming takes only due ticks, and a track that ran out was dropped by the last
+    // full update; a track made meanwhile took the room away.
+    if (!quiet || m_quietRoom < 0)
+        ConsumeAndDropEmpty();
 }
 
 void DurationDamageManager::ProcessDamage()

@@ -57,9 +57,15 @@ public:
     // The involuntary effect shown now (stun, trap, freeze, petrify, immobilize), 0 for none.
     CombatAttributeType GetInvoluntaryEffect() const { return m_involuntaryEffect; }
 
-    const std::vector<DurationDamageTrack>& GetDurationDamageTracks() const { return m_durationDamageTracks; }
+    // The tracks, their clocks up to date.
+    const std::vector<DurationDamageTrack>& GetDurationDamageTracks() const
+    {
+        ApplyQuietTime();
+        return m_durationDamageTracks;
+    }
     const std::vector<FixedDurationDamageTrack>& GetFixedDurationDamageTracks() const
     {
+        ApplyQuietTime();
         return m_fixedDurationDamageTracks;
     }
 
@@ -94,6 +100,11 @@ private:
     float BoundedSeconds(const DurationDamageTrack& track, float seconds) const;
     void AppendReplicated(DurationDamageTrack& track, const std::vector<DurationDamageInfo>& infos);
 
+    // Adds the time of the quiet updates to the tracks' clocks.
+    void ApplyQuietTime() const;
+    // After the tracks' clocks advanced: how long the next updates may run without a
+    // tick falling due.
+    void FindQuietRoom();
     void ProcessDamage();
     // `ticksDue`: some track had a tick fall due at this update; without one no track
     // has damage to apply.
@@ -126,8 +137,16 @@ private:
     bool m_trackSetChanged = true;
     int m_delayedClearTimer = 0;
     int m_delayedClearDelay;
-    std::vector<DurationDamageTrack> m_durationDamageTracks;
-    std::vector<FixedDurationDamageTrack> m_fixedDurationDamageTracks;
+    // The tracks' clocks are advanced lazily: while no tick can fall due (every track's
+    // clock stays within one tick and none has ticks due from the last update) an update
+    // only counts its time here, without touching the tracks, and the time is added to
+    // the clocks when they are read or a track is made. Such an update would have done
+    // nothing else to them. Mutable so that the const readers can bring the clocks up to
+    // date first.
+    mutable std::vector<DurationDamageTrack> m_durationDamageTracks;
+    mutable std::vector<FixedDurationDamageTrack> m_fixedDurationDamageTracks;
+    mutable int m_quietMs = 0;   // counted, not yet added to the clocks
+    int m_quietRoom = -1;        // how much more may pass so; below 0 the next update is a full one
 };
 
 }  // namespace GAME

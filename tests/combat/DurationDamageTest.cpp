@@ -109,6 +109,39 @@ TEST_F(DurationDamageTest, TickNeedsStrictlyMoreThanOneHundredMilliseconds)
     EXPECT_EQ(Ticks().size(), 16u);
 }
 
+// Updates in which no tick can fall due leave the tracks alone and count their time;
+// the clocks read, and those of tracks made meanwhile, are as if every update ran them.
+TEST_F(DurationDamageTest, ClocksOfQuietUpdatesAreAddedBeforeTheyAreReadOrATrackIsMade)
+{
+    const auto elapsed = [this](size_t track) { return Dot().GetDurationDamageTracks().at(track).GetElapsedMs(); };
+    Poison(1, 50.0f, 2.0f);
+    Dot().Update(30);
+    Dot().Update(30);
+    EXPECT_EQ(elapsed(0), 60);
+    Dot().Update(20);
+    Poison(2, 50.0f, 2.0f);   // its clock starts at 0
+    Dot().Update(10);
+    EXPECT_EQ(elapsed(0), 90);
+    EXPECT_EQ(elapsed(1), 10);
+    Dot().Update(15);   // 105: the first track's tick
+    EXPECT_EQ(Life(), 995.0f);
+    EXPECT_EQ(Dot().GetDurationDamageTracks()[0].GetTicksDue(), 1);
+    Dot().Update(0);   // takes the due ticks back to none
+    EXPECT_EQ(Dot().GetDurationDamageTracks()[0].GetTicksDue(), 0);
+    Dot().Update(80);   // 85 and 105: the second track's tick
+    EXPECT_EQ(Life(), 990.0f);
+    EXPECT_EQ(elapsed(0), 85);
+    EXPECT_EQ(elapsed(1), 5);
+
+    Dot().Update(10);
+    Dot().Clear();
+    Poison(3, 50.0f, 2.0f);
+    Dot().Update(100);   // exactly one tick: none yet
+    EXPECT_EQ(elapsed(0), 100);
+    Dot().Update(1);
+    EXPECT_EQ(Life(), 985.0f);
+}
+
 // ---- Merging ------------------------------------------------------------------------
 
 TEST_F(DurationDamageTest, OneAttackerMergesPerTickStrongerAndLonger)
