@@ -289,15 +289,17 @@ private:
     void FlushDamageToRegister(DamageToRegister& pending);
 
     Character* m_owner = nullptr;
+    // What an update reads, in the cache lines of the damage over time's own members.
+    CombatManager_State m_combatState = CombatManager_NotInCombat;
+    int32_t m_combatStateTimer = 0;
+    int32_t m_blockRecoveryTimer = 0;
     DurationDamageManager m_durationDamage;
     EquipManager m_equipment;
     float m_handHitDamageMin = 0.0f;
     float m_handHitDamageMax = 0.0f;
     float m_footHitDamageMin = 0.0f;
     float m_footHitDamageMax = 0.0f;
-    CombatManager_State m_combatState = CombatManager_NotInCombat;
     int32_t m_combatStateDuration = kCombatStateDurationMs;
-    int32_t m_combatStateTimer = 0;
     uint32_t m_attackerId = 0;
     float m_lifeLeechPercent = 0.0f;
     std::vector<RegionChance> m_regionChances;
@@ -309,7 +311,6 @@ private:
     std::vector<CombatFilter*> m_combatFilters;
     uint32_t m_combatFiltersChanged = 0;   // counts additions and removals
     RacialBonus_Defense m_racialBonusDefense;
-    int32_t m_blockRecoveryTimer = 0;
     // Warnings already given: a formula (by slot) or damage (the last bit) that was not
     // a finite number.
     static constexpr size_t kDamageWarning = CombatFormula_Count;

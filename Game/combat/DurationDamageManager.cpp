@@ -164,6 +164,7 @@ void DurationDamageManager::Clear()
     m_fixedDurationDamageTracks.clear();
     m_trackSetChanged = true;
     m_quietMs = 0;
+    m_quietUpdates = false;
     m_quietRoom = -1;
 }
 
@@ -173,31 +174,28 @@ void DurationDamageManager::DelayedClearHack() { m_delayedClearTimer = m_delayed
 
 void DurationDamageManager::ApplyQuietTime() const
 {
-    if (m_quietMs == 0)
+    if (!m_quietUpdates)
         return;
-    // Within one tick the clock only adds: one step of the sum is the steps one by one.
+    // Within one tick the clock only adds: one step of the sum is the steps one by one,
+    // and each of them leaves no tick due.
     for (DurationDamageTrack& track : m_durationDamageTracks)
         track.Update(m_quietMs);
     for (FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
         track.Update(m_quietMs);
     m_quietMs = 0;
+    m_quietUpdates = false;
 }
 
 void DurationDamageManager::FindQuietRoom()
 {
-    // A tick falls due when a clock passes one tick; ticks due now are taken back to none
-    // by the next update, which must therefore touch the tracks.
-    int room = DurationDamage::kTickMs;
+    // A tick falls due when a clock passes one tick (a clock holds at most one).
+    int64_t room = DurationDamage::kTickMs;
     const auto bound = [&room](const DurationDamageTrack& track) {
-        room = track.GetTicksDue() > 0 ? -1 : std::min(room, DurationDamage::kTickMs - track.GetElapsedMs());
+        room = std::min(room, int64_t{DurationDamage::kTickMs} - track.GetElapsedMs());
     };
-    for (const DurationDamageTrack& track : m_durationDamageTracks)
-        if (room >= 0)
-            bound(track);
-    for (const FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
-        if (room >= 0)
-            bound(track);
-    m_quietRoom = room;
+    std::for_each(m_durationDamageTracks.begin(), m_durationDamageTracks.end(), bound);
+    std::for_each(m_fixedDurationDamageTracks.begin(), m_fixedDurationDamageTracks.end(), bound);
+    m_quietRoom = static_cast<int>(room);
 }
 
 void DurationDamageManager::Update(int ms)
@@ -208,6 +206,7 @@ void DurationDamageManager::Update(int ms)
     if (quiet) {
         m_quietRoom -= ms;
         m_quietMs += ms;
+        m_quietUpdates = true;
     } else {
         ApplyQuietTime();
         for (DurationDamageTrack& track : m_durationDamageTracks) {
@@ -228,8 +227,9 @@ void DurationDamageManager::Update(int ms)
         if (m_delayedClearTimer <= 0)
             Clear();
     }
-    // Consuming takes only due ticks, and a track that ran out was dropped by the last
-    // full update; a track made meanwhile took the room away.
+    // A quiet update has no due ticks to consume, and a track that ran out was dropped by
+    // the last full update; a track made meanwhile (which brought the clocks up to date)
+    // took the room away.
     if (!quiet || m_quietRoom < 0)
         ConsumeAndDropEmpty();
 }

@@ -115,38 +115,41 @@ private:
     void AddDamageEffect(CombatAttributeType type);
     void ConsumeAndDropEmpty();
 
+    // The members an update reads come first, together: with the combat manager's timers
+    // before them they share the cache lines an update touches.
     Character* m_character = nullptr;
     CombatManager* m_combatManager = nullptr;
+    // The tracks' clocks are advanced lazily: while no tick can fall due (every track's
+    // clock stays within one tick) an update only counts its time here, without touching
+    // the tracks, and the time is added to the clocks (which also takes the ticks due at
+    // the last full update back to none) when they are read or a track is made. Such an
+    // update would have done nothing else to them.
+    mutable int m_quietMs = 0;           // counted, not yet added to the clocks
+    mutable bool m_quietUpdates = false;  // an update counted so (perhaps of 0 ms)
+    int m_quietRoom = -1;                 // how much more may pass so; below 0 the next update is a full one
     float m_attackSpeedFixed = 0.0f;
     float m_runSpeedFixed = 0.0f;
-    bool m_attackSpeedChanged = false;
-    bool m_runSpeedChanged = false;
     // The spell-cast slow slows casting (the combat manager's ContributeSpellCastSpeed)
     // and forces a speed update when it changes, as the attack and run slows do.
     float m_spellCastSpeedFixed = 0.0f;
-    bool m_spellCastSpeedChanged = false;
-    uint32_t m_attacker = 0;
     CombatAttributeType m_involuntaryEffect = CombatAttributeType_Unknown;
+    bool m_attackSpeedChanged = false;
+    bool m_runSpeedChanged = false;
+    bool m_spellCastSpeedChanged = false;
+    // The effects shown follow from the types of the tracks: set whenever a track comes
+    // or goes (or an effect is added), and while it is clear the list below already
+    // holds exactly those types, so there is nothing to start or stop.
+    bool m_trackSetChanged = true;
+    int m_delayedClearTimer = 0;
+    uint32_t m_attacker = 0;
+    int m_delayedClearDelay;
+    // Mutable so that the const readers can bring the clocks up to date first.
+    mutable std::vector<FixedDurationDamageTrack> m_fixedDurationDamageTracks;
+    mutable std::vector<DurationDamageTrack> m_durationDamageTracks;
     // Types whose damage effect is shown, in order of type (a handful at most, walked
     // every frame: a flat list); the mark is a stale flag used while updating.
     std::vector<std::pair<CombatAttributeType, bool>> m_damageEffects;
     std::pair<CombatAttributeType, bool>* FindDamageEffect(CombatAttributeType type);
-    // The effects shown follow from the types of the tracks: set whenever a track comes
-    // or goes (or an effect is added), and while it is clear the list above already
-    // holds exactly those types, so there is nothing to start or stop.
-    bool m_trackSetChanged = true;
-    int m_delayedClearTimer = 0;
-    int m_delayedClearDelay;
-    // The tracks' clocks are advanced lazily: while no tick can fall due (every track's
-    // clock stays within one tick and none has ticks due from the last update) an update
-    // only counts its time here, without touching the tracks, and the time is added to
-    // the clocks when they are read or a track is made. Such an update would have done
-    // nothing else to them. Mutable so that the const readers can bring the clocks up to
-    // date first.
-    mutable std::vector<DurationDamageTrack> m_durationDamageTracks;
-    mutable std::vector<FixedDurationDamageTrack> m_fixedDurationDamageTracks;
-    mutable int m_quietMs = 0;   // counted, not yet added to the clocks
-    int m_quietRoom = -1;        // how much more may pass so; below 0 the next update is a full one
 };
 
 }  // namespace GAME
