@@ -106,8 +106,9 @@ public:
     void GiveBonus(const Bonus& bonus, uint32_t characterId);
 
     // While one lives, the damage the owner takes from `attacker` is registered with the
-    // engine in one go when it ends, as the damage of a hit is; damage from another
-    // attacker meanwhile goes first what came before it, so the order stays as taken.
+    // engine in one go when it ends, as the damage of a hit is. Damage from another
+    // attacker meanwhile is registered at once, after what was collected before it, so
+    // the register learns every amount in the order it was taken.
     class DamageRegisteredTogether;
 
     // Filters of the owner's skills in force (not owned). A filter is held once.
