@@ -242,18 +242,30 @@ void RunCommandOf(NetPacket& packet)
     gEngine->RunActorCommands();
 }
 
-// The handlers of the first part: every packet that reaches one is described, and a
-// command or an action runs.
+// The handler of the first part: every packet that reaches it is described, and a command
+// or an action runs.
+void ReadPacket(NetPacket& packet, int fromHost)
+{
+    packet.GetPacketDescription(false);
+    if (IsActionType(packet.GetType()))
+        HandleCharacterActionPacket(packet, fromHost);
+    else
+        RunCommandOf(packet);
+}
+
+// The first part's table: ReadPacket for every registered type.
+NetPacketRegistry::Handlers ReaderHandlers()
+{
+    NetPacketRegistry::Handlers handlers;
+    for (NetPacketType type : NetPacketRegistry::Get().GetTypes())
+        handlers[type] = &ReadPacket;
+    return handlers;
+}
+
 void SetReaderHandlers()
 {
-    for (NetPacketType type : NetPacketRegistry::Get().GetTypes())
-        NetPacketRegistry::Get().SetHandler(type, [](NetPacket& packet, int fromHost) {
-            packet.GetPacketDescription(false);
-            if (IsActionType(packet.GetType()))
-                HandleCharacterActionPacket(packet, fromHost);
-            else
-                RunCommandOf(packet);
-        });
+    for (auto& [type, handler] : ReaderHandlers())
+        NetPacketRegistry::Get().SetHandler(type, std::move(handler));
 }
 
 // ---- The running server ----------------------------------------------------------------
@@ -523,19 +535,28 @@ std::string HeldState()
     return state;
 }
 
-// The server takes the packets again: its role, transport and table.
+// The table the registry does not hold: the first part's while the server runs, the
+// server's (the game's dispatch over the first part's table, as StartServer registered it)
+// while the first part reads. Its handlers hold no state, so a table kept is the table
+// registering again would make; the two are swapped whole instead of being made anew.
+NetPacketRegistry::Handlers gParkedHandlers;
+
+// The server takes the packets again: its role, transport and table. Registering the
+// action handlers again sets the same ones and forgets the teleports seen, as registering
+// the whole dispatch does.
 void ResumeServer()
 {
     ConnectionManager::Get().SetTransport(&gServerTransport);
     gGameEngine->SetAsNetworkServer();
-    RegisterGamePacketDispatch();
+    NetPacketRegistry::Get().SwapHandlers(gParkedHandlers);
+    RegisterCharacterActionDispatch();
 }
 
 // The first part reads packets with its own handlers, as a game that is no server.
 void PauseServer()
 {
-    UnregisterGamePacketDispatch();
-    SetReaderHandlers();
+    RegisterCharacterActionDispatch();   // into the server's table: the teleports seen go
+    NetPacketRegistry::Get().SwapHandlers(gParkedHandlers);
     gGameEngine->SetAsNetworkStub();
     ConnectionManager::Get().SetTransport(nullptr);
 }
@@ -672,6 +693,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     for (uint32_t id = 1; id <= kRegions; ++id)
         World::Get().AddRegion(id, "Region", Vec3(10.0f * id, 0.0f, 0.0f));
     SetReaderHandlers();
+    gParkedHandlers = ReaderHandlers();
     MakeJoinPackets();
     if (ObjectManager::Get().GetObjectCount() != 0)
         __builtin_trap();   // the players the joins were made from are gone again
