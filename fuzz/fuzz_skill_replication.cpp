@@ -188,11 +188,13 @@ void RegisterRecords()
 // Every buff on the character under a name of its own; every filter on it a skill or buff
 // it still holds, listed once. Checked after every step: the lists are sorted copies in
 // storage kept from one check to the next, so that checking allocates next to nothing.
+// Every filter is a skill (each filter class derives from Skill once), so a filter is held
+// when it is the very object under an id of the skill lists: the few filters are looked
+// for among the skills, rather than every skill cast to a filter.
 void CheckBuffsAndFilters(Monster& monster)
 {
     static std::vector<SkillManager::_SkillBuffReplica> buffs;
     static std::vector<std::string> names;
-    static std::vector<const CombatFilter*> owned;
     static std::vector<const CombatFilter*> filters;
 
     SkillManager& manager = monster.GetSkillManager();
@@ -204,19 +206,22 @@ void CheckBuffsAndFilters(Monster& monster)
     std::sort(names.begin(), names.end());
     Check(std::adjacent_find(names.begin(), names.end()) == names.end());
 
-    owned.clear();
     ObjectManager& objects = ObjectManager::Get();
-    for (const auto* list : {&manager.GetUISkillList(), &manager.GetUITempSkillList()})
-        for (uint32_t id : *list)
-            if (auto* filter = dynamic_cast<const CombatFilter*>(objects.GetObject<Skill>(id)))
-                owned.push_back(filter);
-    std::sort(owned.begin(), owned.end());
-    const std::vector<CombatFilter*>& held = monster.GetCombatManager().GetCombatFilters();
-    filters.assign(held.begin(), held.end());
+    const auto held = [&](const Skill* skill) {
+        for (const auto* list : {&manager.GetUISkillList(), &manager.GetUITempSkillList()})
+            for (uint32_t id : *list)
+                if (objects.GetObject<Skill>(id) == skill)
+                    return true;
+        return false;
+    };
+    const std::vector<CombatFilter*>& listed = monster.GetCombatManager().GetCombatFilters();
+    filters.assign(listed.begin(), listed.end());
     std::sort(filters.begin(), filters.end());
-    for (const CombatFilter* filter : filters)
-        Check(std::binary_search(owned.begin(), owned.end(), filter));
     Check(std::adjacent_find(filters.begin(), filters.end()) == filters.end());
+    for (const CombatFilter* filter : filters) {
+        const auto* skill = dynamic_cast<const Skill*>(filter);
+        Check(skill != nullptr && held(skill));
+    }
 }
 
 // ---- The steps ------------------------------------------------------------------------
