@@ -82,6 +82,12 @@ void NetPacketRegistry::ClearHandlers()
     m_handlers.clear();
 }
 
+void NetPacketRegistry::SwapHandlers(Handlers& handlers)
+{
+    CriticalSectionLock lock(m_lock);
+    m_handlers.swap(handlers);
+}
+
 void NetPacketRegistry::SetAppliedObserver(Handler observer)
 {
     CriticalSectionLock lock(m_lock);

@@ -27,6 +27,7 @@ namespace GAME {
 class NetPacketRegistry {
 public:
     using Handler = std::function<void(NetPacket& packet, int fromHost)>;
+    using Handlers = std::map<NetPacketType, Handler>;
 
     static NetPacketRegistry& Get();
 
@@ -42,6 +43,10 @@ public:
     // The handler of received packets of one type (an empty one removes it).
     void SetHandler(NetPacketType type, Handler handler);
     void ClearHandlers();
+    // Exchanges the whole table of handlers with `handlers`, so that a game that takes one
+    // role and then another keeps each role's table and puts it back at once, without
+    // making its handlers again.
+    void SwapHandlers(Handlers& handlers);
     // Called with each received packet that was applied: its handler ran and dropped
     // nothing (NetDropLog counted no drop meanwhile). Empty: nobody is told.
     void SetAppliedObserver(Handler observer);
@@ -90,7 +95,7 @@ private:
 
     mutable CriticalSection m_lock;
     std::map<NetPacketType, const RTTI_ClassInfo*> m_types;
-    std::map<NetPacketType, Handler> m_handlers;
+    Handlers m_handlers;
     Handler m_appliedObserver;
     std::deque<Held> m_held;
     int m_holdTries = 0;

@@ -7,6 +7,8 @@
 
 namespace GAME {
 
+std::atomic<uint64_t> ObjectManager::s_removals{0};
+
 ObjectManager& ObjectManager::Get()
 {
     static ObjectManager manager;
@@ -116,6 +118,7 @@ bool ObjectManager::Remove(uint32_t id, const Object* object)
             return false;
         if (held == id && slot.object.load(std::memory_order_relaxed) == object) {
             slot.object.store(nullptr, std::memory_order_release);
+            s_removals.fetch_add(1, std::memory_order_release);
             --m_live;
             return true;
         }
@@ -333,6 +336,7 @@ void ObjectManager::DestroyAllObjects()
         }
         m_tables.push_back(std::make_unique<Table>(kInitialSlots));
         m_table.store(m_tables.back().get(), std::memory_order_release);
+        s_removals.fetch_add(1, std::memory_order_release);
         m_live = 0;
     }
     FlushDestroyedObjects();

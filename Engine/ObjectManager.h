@@ -13,6 +13,7 @@
 #include "Engine/CriticalSection.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Object.h"
+#include "Engine/ObjectLink.h"
 #include "Engine/Singleton.h"
 
 namespace GAME {
@@ -45,6 +46,12 @@ public:
             return nullptr;
         return static_cast<T*>(found.object);
     }
+
+    // How many times an object has left the look-ups (DestroyObjectEx, DestroyAllObjects)
+    // since the program started. Only that can make a look-up that found an object find
+    // none, so an object found while the count read N is still the answer for its id
+    // while the count reads N (ObjectLink keeps one that way).
+    static uint64_t GetRemovalCount() { return s_removals.load(std::memory_order_acquire); }
 
     // GetObject<T> of each id into `found` (as many entries as ids), under the same
     // contract. For a list looked up as a whole every frame: the table slots of all the
@@ -230,6 +237,8 @@ private:
     bool Remove(uint32_t id, const Object* object);
     void Rebuild(size_t capacity);
 
+    static std::atomic<uint64_t> s_removals;   // GetRemovalCount; counted after the removal
+
     CriticalSection m_lock;   // serialises creation, destruction and flushing
     std::atomic<Table*> m_table;
     std::vector<std::unique_ptr<Table>> m_tables;    // the published table last
@@ -239,5 +248,21 @@ private:
     uint32_t m_idHost = 0;
     uint32_t m_nextLocalId = 1;
 };
+
+// ObjectLink's look-up (declared in ObjectLink.h, which stays light for the headers that
+// hold a link).
+template <class T>
+T* ObjectLink<T>::Get(uint32_t id) const
+{
+    // The count is read before the look-up, so a removal during it makes the next call
+    // look up again.
+    const uint64_t removals = ObjectManager::GetRemovalCount();
+    if (m_object && id == m_id && removals == m_removals)
+        return m_object;
+    m_object = ObjectManager::Get().GetObject<T>(id);
+    m_id = id;
+    m_removals = removals;
+    return m_object;
+}
 
 }  // namespace GAME

@@ -1,6 +1,7 @@
 #include "Engine/World.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "Engine/Engine.h"
@@ -181,18 +182,25 @@ World::CellKey World::CellOf(const EntityBounds& bounds)
     return ColumnKey(column(x), column(z));
 }
 
-std::vector<World::CellEntry>& World::CellList(CellKey key)
+size_t World::BucketOf(CellKey key)
 {
-    if (key == kLooseCell)
-        return m_looseCell;
-    if (m_buckets.empty())
-        m_buckets.resize(static_cast<size_t>(kGridSide * kGridSide));
     // The bias of the column keys is a multiple of the side, so the low bits of a biased
     // column are those of the column itself.
     constexpr uint64_t kSideMask = static_cast<uint64_t>(kGridSide - 1);
     const uint64_t x = (key >> 32) & kSideMask;
     const uint64_t z = key & kSideMask;
-    return m_buckets[static_cast<size_t>(x * static_cast<uint64_t>(kGridSide) + z)];
+    return static_cast<size_t>(x * static_cast<uint64_t>(kGridSide) + z);
+}
+
+std::vector<World::CellEntry>& World::CellList(CellKey key)
+{
+    if (key == kLooseCell)
+        return m_looseCell;
+    if (m_buckets.empty()) {
+        m_buckets.resize(static_cast<size_t>(kGridSide * kGridSide));
+        m_filled.assign(static_cast<size_t>(kGridSide * kGridSide / 64), 0);
+    }
+    return m_buckets[BucketOf(key)];
 }
 
 void World::IndexInsert(size_t index)
@@ -203,16 +211,25 @@ void World::IndexInsert(size_t index)
     if (cell.capacity() == 0)
         cell.reserve(kFirstCellRoom);
     cell.push_back({m_entities[index], m_bounds[index]});
+    if (key != kLooseCell) {
+        const size_t bucket = BucketOf(key);
+        m_filled[bucket / 64] |= uint64_t{1} << (bucket % 64);
+    }
 }
 
 void World::IndexRemove(size_t index)
 {
-    std::vector<CellEntry>& cell = CellList(m_cellOf[index]);
+    const CellKey key = m_cellOf[index];
+    std::vector<CellEntry>& cell = CellList(key);
     const Entity* entity = m_entities[index];
     const auto at = std::find_if(cell.begin(), cell.end(), [entity](const CellEntry& e) { return e.entity == entity; });
     if (at != cell.end()) {
         *at = cell.back();
         cell.pop_back();
+    }
+    if (cell.empty() && key != kLooseCell) {
+        const size_t bucket = BucketOf(key);
+        m_filled[bucket / 64] &= ~(uint64_t{1} << (bucket % 64));
     }
 }
 
@@ -231,8 +248,9 @@ void World::IndexUpdate(size_t index)
         }
 }
 
-template <class Test>
-bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test) const
+template <class Test, class Span>
+bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test,
+                             const Span& span) const
 {
     m_candidates.clear();
     minX -= kMaxIndexedRadius;
@@ -254,15 +272,32 @@ bool World::GatherCandidates(float minX, float maxX, float minZ, float maxZ, con
         return false;
     const auto take = [&](const std::vector<CellEntry>& cell) {
         for (const CellEntry& entry : cell)
-            if (test(entry.bounds))
+            if (test(entry))
                 m_candidates.push_back(entry.entity->m_worldIndex);
     };
     if (!m_buckets.empty()) {
         constexpr int64_t kSideMask = kGridSide - 1;
+        static_assert(kGridSide % 64 == 0, "a row of buckets fills whole words of bits");
+        constexpr int64_t kRowWords = kGridSide / 64;
         for (int64_t x = x0; x <= x1; ++x) {
             const std::vector<CellEntry>* row = &m_buckets[static_cast<size_t>((x & kSideMask) * kGridSide)];
-            for (int64_t z = z0; z <= z1; ++z)
-                take(row[z & kSideMask]);
+            const uint64_t* filled = &m_filled[static_cast<size_t>((x & kSideMask) * kRowWords)];
+            int64_t first = z0;
+            int64_t last = z1;
+            span(x, first, last);
+            // The columns first .. last a word of bits at a time (they may wrap round the
+            // square), taking the filled ones in ascending order.
+            for (int64_t z = std::max(first, z0), end = std::min(last, z1); z <= end;) {
+                const int64_t at = z & kSideMask;
+                const int64_t bit = at % 64;
+                const int64_t count = std::min<int64_t>(64 - bit, end - z + 1);
+                uint64_t bits = filled[at / 64] >> bit;
+                if (count < 64)
+                    bits &= (uint64_t{1} << count) - 1;
+                for (; bits != 0; bits &= bits - 1)
+                    take(row[at + std::countr_zero(bits)]);
+                z += count;
+            }
         }
     }
     take(m_looseCell);
@@ -374,8 +409,8 @@ void World::GetEntities(std::vector<Entity*>& out, const FilterFunction<Entity>&
             out.push_back(entity);
 }
 
-void World::GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region, const Sphere& sphere,
-                                EntityListType type) const
+template <class Keep>
+void World::SphereQuery(std::vector<Entity*>& out, const Region* region, const Sphere& sphere, const Keep& keep) const
 {
     if (!region)
         return;
@@ -386,15 +421,49 @@ void World::GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region,
         return reach >= 0.0f && between.LengthSquared() <= reach * reach;
     };
     const float r = std::fabs(sphere.radius);
-    if (GatherCandidates(center.x - r, center.x + r, center.z - r, center.z + r, meets)) {
+    // An indexed entity the sphere meets has its centre within the disc of the sphere's
+    // radius grown by kMaxIndexedRadius round the centre (seen from above), so a column of
+    // cells is read only as far along z as that disc reaches over it: the corners of the
+    // square are left out. The disc is widened by a margin far beyond the rounding of the
+    // entity's test and of its cell's coordinates.
+    const double cx = center.x;
+    const double cz = center.z;
+    const double disc = static_cast<double>(r) + kMaxIndexedRadius;
+    const double margin = 1.0e-3 + 1.0e-5 * (std::fabs(cx) + std::fabs(cz) + disc);
+    const double wide = disc + margin;
+    const auto span = [&](int64_t x, int64_t& z0, int64_t& z1) {
+        const double left = static_cast<double>(x) * kCellSize - cx;
+        const double across = std::max({0.0, left - margin, -(left + kCellSize) - margin});
+        if (across > wide) {
+            z1 = z0 - 1;
+            return;
+        }
+        const double half = std::sqrt(wide * wide - across * across) + margin;
+        z0 = std::max(z0, static_cast<int64_t>(std::floor((cz - half) / kCellSize)));
+        z1 = std::min(z1, static_cast<int64_t>(std::floor((cz + half) / kCellSize)));
+    };
+    if (GatherCandidates(center.x - r, center.x + r, center.z - r, center.z + r,
+                         [&](const CellEntry& entry) { return meets(entry.bounds) && keep(entry.entity); }, span)) {
         for (size_t i : m_candidates)
-            if (IsListed(m_entities[i], type))
-                out.push_back(m_entities[i]);
+            out.push_back(m_entities[i]);
         return;
     }
     for (size_t i = 0; i < m_bounds.size(); ++i)
-        if (meets(m_bounds[i]) && IsListed(m_entities[i], type))
+        if (meets(m_bounds[i]) && keep(m_entities[i]))
             out.push_back(m_entities[i]);
+}
+
+void World::GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region, const Sphere& sphere,
+                                EntityListType type) const
+{
+    SphereQuery(out, region, sphere, [type](const Entity* entity) { return IsListed(entity, type); });
+}
+
+void World::GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region, const Sphere& sphere,
+                                EntityListType type, const FilterFunction<Entity>& keep) const
+{
+    SphereQuery(out, region, sphere,
+                [type, &keep](const Entity* entity) { return IsListed(entity, type) && keep(entity); });
 }
 
 void World::GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, const OBBox& box,
@@ -436,10 +505,10 @@ void World::GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, co
         };
         // Half sizes below 0 are left to the walk over everything.
         if (extents.x >= 0.0f && extents.z >= 0.0f &&
-            GatherCandidates(center.x - extents.x, center.x + extents.x, center.z - extents.z,
-                             center.z + extents.z, meets)) {
+            GatherCandidates(center.x - extents.x, center.x + extents.x, center.z - extents.z, center.z + extents.z,
+                             [&](const CellEntry& e) { return meets(e.bounds) && IsListed(e.entity, type); })) {
             for (size_t i : m_candidates)
-                take(i);
+                out.push_back(entities[i]);
             return;
         }
         for (size_t i = 0; i < count; ++i)
@@ -483,7 +552,7 @@ void World::GetAllIntersections(std::vector<RayIntersection>& out, const WorldVe
     const Vec3 end = start + unit * std::max(length, 0.0f);
     if (GatherCandidates(std::min(start.x, end.x), std::max(start.x, end.x), std::min(start.z, end.z),
                          std::max(start.z, end.z),
-                         [&](const EntityBounds& bounds) { return distanceTo(bounds) <= length; })) {
+                         [&](const CellEntry& entry) { return distanceTo(entry.bounds) <= length; })) {
         for (size_t i : m_candidates)
             test(i);
     } else {
@@ -690,6 +759,7 @@ void World::Reset()
     m_bounds.clear();
     for (std::vector<CellEntry>& cell : m_buckets)
         cell.clear();
+    std::fill(m_filled.begin(), m_filled.end(), uint64_t{0});
     m_looseCell.clear();
     m_cellOf.clear();
     m_walkNext = 0;

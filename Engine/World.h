@@ -251,6 +251,12 @@ public:
     // Entities whose bounding sphere meets the sphere (given in `region`'s space).
     void GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region, const Sphere& sphere,
                              EntityListType type) const;
+    // The same list with only the entities `keep` accepts, in the same order. The filter
+    // is asked about each entity of the list type that the sphere meets before anything
+    // is stored or sorted, so a query whose filter turns most of them down (a crowd of
+    // friends when foes are sought) costs neither. It must leave the world as it is.
+    void GetEntitiesInSphere(std::vector<Entity*>& out, const Region* region, const Sphere& sphere,
+                             EntityListType type, const FilterFunction<Entity>& keep) const;
     // Entities whose bounding sphere meets the box (given in `region`'s space).
     void GetEntitiesInBox(std::vector<Entity*>& out, const Region* region, const OBBox& box, EntityListType type) const;
     // Entities whose bounding sphere the ray from `origin` along `direction` meets
@@ -383,11 +389,21 @@ private:
     // Re-files the entity at the index after its bounds changed.
     void IndexUpdate(size_t index);
     // The indices of the entities within the world-space columns from (minX, minZ) to
-    // (maxX, maxZ) grown by kMaxIndexedRadius whose bounds pass `test` (the query's own
-    // test, run on the cell's copy of the bounds), ascending; false when the query must
-    // walk everything.
+    // (maxX, maxZ) grown by kMaxIndexedRadius that pass `test` (the query's own test, run
+    // on the cell's entry: the entity and the cell's copy of its bounds), ascending; false
+    // when the query must walk everything. `span(x, z0, z1)` may narrow the columns read
+    // in column x (given as the whole range); it must keep every cell a candidate can be in.
+    template <class Test, class Span>
+    bool GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test, const Span& span) const;
     template <class Test>
-    bool GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test) const;
+    bool GatherCandidates(float minX, float maxX, float minZ, float maxZ, const Test& test) const
+    {
+        return GatherCandidates(minX, maxX, minZ, maxZ, test, [](int64_t, int64_t&, int64_t&) {});
+    }
+    // The sphere query behind both GetEntitiesInSphere: `keep` is asked about each entity
+    // the sphere meets.
+    template <class Keep>
+    void SphereQuery(std::vector<Entity*>& out, const Region* region, const Sphere& sphere, const Keep& keep) const;
     // A cell keeps a copy of its entities' bounds, so a query reads only the cells.
     struct CellEntry {
         Entity* entity;
@@ -402,7 +418,13 @@ private:
     static constexpr int64_t kGridSide = 256;
     static constexpr size_t kFirstCellRoom = 8;   // a crowd's cell seldom grows past it
     std::vector<CellEntry>& CellList(CellKey key);
+    // The bucket of a column key (not the loose cell's).
+    static size_t BucketOf(CellKey key);
     std::vector<std::vector<CellEntry>> m_buckets;   // made when the first entity is filed
+    // One bit a bucket, set while its list holds an entry: a query reads the bits of the
+    // columns it reaches (a few cache lines that stay close at hand) and only the lists of
+    // the filled buckets, instead of every list's header.
+    std::vector<uint64_t> m_filled;
     std::vector<CellEntry> m_looseCell;
     std::vector<CellKey> m_cellOf;   // m_cellOf[i] is the cell of m_entities[i]
     mutable std::vector<size_t> m_candidates;   // the last gathering's answer

@@ -242,18 +242,61 @@ void RunCommandOf(NetPacket& packet)
     gEngine->RunActorCommands();
 }
 
-// The handlers of the first part: every packet that reaches one is described, and a
-// command or an action runs.
+// The handler of the first part: every packet that reaches it is described, and a command
+// or an action runs.
+void ReadPacket(NetPacket& packet, int fromHost)
+{
+    packet.GetPacketDescription(false);
+    if (IsActionType(packet.GetType()))
+        HandleCharacterActionPacket(packet, fromHost);
+    else
+        RunCommandOf(packet);
+}
+
+// The first part's table: ReadPacket for every registered type.
+NetPacketRegistry::Handlers ReaderHandlers()
+{
+    NetPacketRegistry::Handlers handlers;
+    for (NetPacketType type : NetPacketRegistry::Get().GetTypes())
+        handlers[type] = &ReadPacket;
+    return handlers;
+}
+
 void SetReaderHandlers()
 {
-    for (NetPacketType type : NetPacketRegistry::Get().GetTypes())
-        NetPacketRegistry::Get().SetHandler(type, [](NetPacket& packet, int fromHost) {
-            packet.GetPacketDescription(false);
-            if (IsActionType(packet.GetType()))
-                HandleCharacterActionPacket(packet, fromHost);
-            else
-                RunCommandOf(packet);
-        });
+    for (auto& [type, handler] : ReaderHandlers())
+        NetPacketRegistry::Get().SetHandler(type, std::move(handler));
+}
+
+// The table the registry does not hold: the server's while the first part reads, the first
+// part's while the server runs. The server's is the game's dispatch registered over the
+// first part's table, made once (MakeServerHandlers). Its handlers hold no state, so the
+// table kept is the table registering again would make: a change of role swaps the two
+// tables whole instead of making every handler anew.
+NetPacketRegistry::Handlers gParkedHandlers;
+
+void MakeServerHandlers()
+{
+    SetReaderHandlers();
+    RegisterGamePacketDispatch();
+    NetPacketRegistry::Get().SwapHandlers(gParkedHandlers);   // parked; the registry holds none
+    SetReaderHandlers();
+}
+
+// The server's table in, the first part's parked. Registering the action handlers again
+// sets the same ones and forgets the teleports seen, as registering the dispatch does.
+void TakeServerHandlers()
+{
+    NetPacketRegistry::Get().SwapHandlers(gParkedHandlers);
+    RegisterCharacterActionDispatch();
+}
+
+// The first part's table in, the server's parked, the teleports seen forgotten as
+// unregistering the dispatch forgets them.
+void TakeReaderHandlers()
+{
+    RegisterCharacterActionDispatch();   // into the server's table: the same handlers
+    NetPacketRegistry::Get().SwapHandlers(gParkedHandlers);
 }
 
 // ---- The running server ----------------------------------------------------------------
@@ -426,7 +469,7 @@ void StartServer()
 {
     ConnectionManager::Get().SetTransport(&gServerTransport);
     gGameEngine->SetAsNetworkServer();
-    RegisterGamePacketDispatch();
+    TakeServerHandlers();
     ObjectManager& objects = ObjectManager::Get();
     auto* player = objects.CreateObjectFromFile<Player>(kServerPlayerRecord, kServerPlayerId);
     auto* merchant = objects.CreateObjectFromFile<NpcMerchant>("Records/Fuzz/Merchant.dbr", kMerchantId);
@@ -465,8 +508,7 @@ void StopServer()
     ConnectionManager::Get().ProcessIncoming();
     std::vector<ChatMessage> chat;
     gGameEngine->RemovePendingMessages(chat);
-    UnregisterGamePacketDispatch();
-    SetReaderHandlers();
+    TakeReaderHandlers();
     gGameEngine->SetAsNetworkStub();
     ConnectionManager::Get().SetTransport(nullptr);
     gServerTransport.sent.clear();
@@ -528,14 +570,13 @@ void ResumeServer()
 {
     ConnectionManager::Get().SetTransport(&gServerTransport);
     gGameEngine->SetAsNetworkServer();
-    RegisterGamePacketDispatch();
+    TakeServerHandlers();
 }
 
 // The first part reads packets with its own handlers, as a game that is no server.
 void PauseServer()
 {
-    UnregisterGamePacketDispatch();
-    SetReaderHandlers();
+    TakeReaderHandlers();
     gGameEngine->SetAsNetworkStub();
     ConnectionManager::Get().SetTransport(nullptr);
 }
@@ -671,7 +712,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
         __builtin_trap();   // the small world is destroyed whole: nothing else may live
     for (uint32_t id = 1; id <= kRegions; ++id)
         World::Get().AddRegion(id, "Region", Vec3(10.0f * id, 0.0f, 0.0f));
-    SetReaderHandlers();
+    MakeServerHandlers();
     MakeJoinPackets();
     if (ObjectManager::Get().GetObjectCount() != 0)
         __builtin_trap();   // the players the joins were made from are gone again

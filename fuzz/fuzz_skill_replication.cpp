@@ -20,7 +20,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -187,27 +186,41 @@ void RegisterRecords()
 // ---- The checks -----------------------------------------------------------------------
 
 // Every buff on the character under a name of its own; every filter on it a skill or buff
-// it still holds, listed once.
+// it still holds, listed once. Checked after every step: the lists are sorted copies in
+// storage kept from one check to the next, so that checking allocates next to nothing.
+// Every filter is a skill (each filter class derives from Skill once), so a filter is held
+// when it is the very object under an id of the skill lists: the few filters are looked
+// for among the skills, rather than every skill cast to a filter.
 void CheckBuffsAndFilters(Monster& monster)
 {
-    SkillManager& manager = monster.GetSkillManager();
-    std::vector<SkillManager::_SkillBuffReplica> buffs;
-    manager.GetSkillBuffReplica(buffs);
-    std::set<std::string> names;
-    for (const auto& buff : buffs)
-        Check(names.insert(GetNormalizedPath(buff.buff.skillName)).second);
+    static std::vector<SkillManager::_SkillBuffReplica> buffs;
+    static std::vector<std::string> names;
+    static std::vector<const CombatFilter*> filters;
 
-    std::set<const CombatFilter*> owned;
+    SkillManager& manager = monster.GetSkillManager();
+    buffs.clear();
+    manager.GetSkillBuffReplica(buffs);
+    names.resize(buffs.size());
+    for (size_t i = 0; i < buffs.size(); ++i)
+        names[i] = GetNormalizedPath(buffs[i].buff.skillName);
+    std::sort(names.begin(), names.end());
+    Check(std::adjacent_find(names.begin(), names.end()) == names.end());
+
     ObjectManager& objects = ObjectManager::Get();
-    for (const auto* list : {&manager.GetUISkillList(), &manager.GetUITempSkillList()})
-        for (uint32_t id : *list)
-            if (auto* filter = dynamic_cast<const CombatFilter*>(objects.GetObject<Skill>(id)))
-                owned.insert(filter);
-    const std::vector<CombatFilter*>& filters = monster.GetCombatManager().GetCombatFilters();
-    std::set<const CombatFilter*> seen;
+    const auto held = [&](const Skill* skill) {
+        for (const auto* list : {&manager.GetUISkillList(), &manager.GetUITempSkillList()})
+            for (uint32_t id : *list)
+                if (objects.GetObject<Skill>(id) == skill)
+                    return true;
+        return false;
+    };
+    const std::vector<CombatFilter*>& listed = monster.GetCombatManager().GetCombatFilters();
+    filters.assign(listed.begin(), listed.end());
+    std::sort(filters.begin(), filters.end());
+    Check(std::adjacent_find(filters.begin(), filters.end()) == filters.end());
     for (const CombatFilter* filter : filters) {
-        Check(owned.count(filter) == 1);
-        Check(seen.insert(filter).second);
+        const auto* skill = dynamic_cast<const Skill*>(filter);
+        Check(skill != nullptr && held(skill));
     }
 }
 

@@ -182,13 +182,34 @@ public:
     static void GetObjectsInSphere(std::vector<T*>& out, const Region* region, const Sphere& sphere,
                                    EntityListType type)
     {
+        GetObjectsInSphere(out, region, sphere, type, [](T&) { return true; });
+    }
+    // The same, only those that `keep(T&)` accepts. The class and `keep` are asked inside
+    // the world's query, before it stores or sorts anything, so a sphere full of objects
+    // turned down costs little; `keep` must leave the world and the object as they are.
+    template <class T, class Keep>
+    static void GetObjectsInSphere(std::vector<T*>& out, const Region* region, const Sphere& sphere,
+                                   EntityListType type, const Keep& keep)
+    {
+        class Filter final : public FilterFunction<Entity> {
+        public:
+            explicit Filter(const Keep& keep) : m_keep(keep) {}
+            bool operator()(const Entity* entity) const override
+            {
+                // The world hands out its entities to change; the filter only reads.
+                T* object = DynamicCast<T>(const_cast<Entity*>(entity));
+                return object && m_keep(*object);
+            }
+
+        private:
+            const Keep& m_keep;
+        };
         // One list reused by every query of the thread: a crowd of monsters asks every frame.
         thread_local std::vector<Entity*> found;
         found.clear();
-        World::Get().GetEntitiesInSphere(found, region, sphere, type);
+        World::Get().GetEntitiesInSphere(found, region, sphere, type, Filter(keep));
         for (Entity* entity : found)
-            if (T* object = DynamicCast<T>(entity))
-                out.push_back(object);
+            out.push_back(static_cast<T*>(entity));
     }
 
 protected:
@@ -225,14 +246,15 @@ private:
         ControllerAIStateData data;
     };
 
-    std::vector<PreloadQuestAction> m_preloadQuestActions;
+    // The members every frame reads come first, next to the base's last ones.
     int m_conversationDisinterest = 0;
+    ControllerAIState* m_current = nullptr;
+    std::vector<StackEntry> m_temporaryStack;   // the top is the back
+    std::vector<PreloadQuestAction> m_preloadQuestActions;
     std::map<std::string, std::unique_ptr<ControllerAIState>> m_states;
     std::map<std::string, std::unique_ptr<ControllerAIState>> m_temporaryStates;
     std::unique_ptr<ControllerAIStatePreStart> m_preStart;
-    ControllerAIState* m_current = nullptr;
     ControllerAIStateData m_currentData;
-    std::vector<StackEntry> m_temporaryStack;   // the top is the back
     float m_viewDistance = kViewDistanceBeforeLoad;
     float m_stunTime = 0.0f;
     WorldVec3 m_moveTerrainPoint;

@@ -217,9 +217,6 @@ void ControllerBaseCharacter::ProjectileCollisionCallback(const ProjectileInfo& 
 {
 }
 
-Character* ControllerBaseCharacter::GetParentCharacter() const
-{
-    return ObjectManager::Get().GetObject<Character>(GetParentId());
-}
+Character* ControllerBaseCharacter::GetParentCharacter() const { return m_parent.Get(GetParentId()); }
 
 }  // namespace GAME

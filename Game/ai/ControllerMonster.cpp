@@ -102,7 +102,7 @@ ControllerMonster::~ControllerMonster()
         ObjectManager::Get().DestroyObjectEx(proxy, "ControllerMonster", __LINE__);
 }
 
-Monster* ControllerMonster::GetMonster() const { return ObjectManager::Get().GetObject<Monster>(GetParentId()); }
+Monster* ControllerMonster::GetMonster() const { return m_monster.Get(GetParentId()); }
 
 // ---- Load ------------------------------------------------------------------------------------
 
@@ -430,19 +430,17 @@ void ControllerMonster::GetCharactersInSphere(std::vector<Character*>& out, cons
     const TeamManager* teams = MonsterTeams();
     if (!monster || !teams)
         return;
-    const size_t first = out.size();
-    GetObjectsInSphere(out, region, sphere, EntityList_Dynamic);
     const float ownY = monster->GetPathPosition().ToWorldSpace().y;
     const float maxY = m_keys.maxYViewDistance;
     const Team team = monster->GetTeam();
-    const auto rejected = [&](Character* other) {
-        if (other == monster || !other->IsAlive())
-            return true;
-        if (maxY != 0.0f && !(std::fabs(other->GetPathPosition().ToWorldSpace().y - ownY) < maxY))
-            return true;
-        return foes ? !teams->IsFoe(team, other->GetTeam()) : !teams->IsFriend(team, other->GetTeam());
-    };
-    out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(), rejected), out.end());
+    GetObjectsInSphere(out, region, sphere, EntityList_Dynamic, [&](Character& other) {
+        // The side first: among a crowd of one side it settles nearly every one.
+        if (foes ? !teams->IsFoe(team, other.GetTeam()) : !teams->IsFriend(team, other.GetTeam()))
+            return false;
+        if (&other == monster || !other.IsAlive())
+            return false;
+        return maxY == 0.0f || std::fabs(other.GetPathPosition().ToWorldSpace().y - ownY) < maxY;
+    });
 }
 
 bool ControllerMonster::InPursuitRange(uint32_t id) const

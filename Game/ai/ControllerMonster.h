@@ -64,6 +64,7 @@ public:
 
     // The keys of the AI record, with their defaults.
     struct Keys {
+        RoamBehavior roamBehavior = Roam_Never;   // first: the idle state reads it every frame
         float angerTolerance = 10.0f;
         float attackedAnger = 100.0f;
         float allyAttackedAnger = 40.0f;
@@ -82,7 +83,6 @@ public:
         int fleeDelay = 2000;
         float fleeDistance = 5.0f;
         bool clearAngerWhenFleeing = false;
-        RoamBehavior roamBehavior = Roam_Never;
         SkillUseBehavior buffSelfBehavior = SkillUse_Never;
         SkillUseBehavior buffAllyBehavior = SkillUse_Never;
         BuffAllyTargeting buffAllyTargeting = BuffAlly_Closest;
@@ -376,10 +376,25 @@ private:
     void CollectPatrolPoints(const UniqueId& holder, const char* groupType);
     float LifePercentage(const Character& character) const;
 
-    Keys m_keys;
-    bool m_rally = true;
+    // What every frame reads (the timers, the parent as a monster, the special attacks'
+    // timers) comes first, in as few cache lines as it fits.
     int m_findEnemyTimerMs = 0;
     float m_angerUpdateTimer = 0.0f;
+    int m_lifetimeMs = 0;
+    int m_healTimerMs = 0;
+    int m_randomAngerTimerMs = 3000;
+    int m_dodgeTimerMs = 0;
+    int m_fleeTimerMs = 0;
+    int m_scaredTimeMs = 0;
+    int m_deathCheckTimerMs = kTickMs;
+    bool m_enemySeen = false;
+    bool m_randomAngerDone = false;
+    // The parent as a monster (GetMonster).
+    ObjectLink<Monster> m_monster;
+    std::array<SpecialAttack, kSpecialAttacks> m_specialAttacks{};
+
+    Keys m_keys;
+    bool m_rally = true;
     AngerManager m_anger;
 
     uint32_t m_defaultAttackSkill = 0;
@@ -388,30 +403,20 @@ private:
     uint32_t m_dyingSkill = 0;
     uint32_t m_healSkill = 0;
     int m_healDelayMs = 0;
-    int m_healTimerMs = 0;
     std::array<uint32_t, 3> m_buffSelf{};
     std::array<uint32_t, 3> m_buffOther{};
-    std::array<SpecialAttack, kSpecialAttacks> m_specialAttacks{};
     uint32_t m_initialSkill = 0;
     uint32_t m_chainInitialSkill = 0;
     uint32_t m_chainNextSkill = 0;
     uint32_t m_chainBehavior = 0;
     SkillRanges m_ranges;
 
-    bool m_enemySeen = false;
     bool m_emoted = false;
     std::vector<UniqueId> m_patrolPoints;
     size_t m_currentPatrolPoint = 0;
-    int m_lifetimeMs = 0;
     UniqueId m_proxyId;
-    int m_randomAngerTimerMs = 3000;
-    bool m_randomAngerDone = false;
-    int m_dodgeTimerMs = 0;
     int m_confusedMs = 0;
     int m_fleeCount = 0;
-    int m_fleeTimerMs = 0;
-    int m_scaredTimeMs = 0;
-    int m_deathCheckTimerMs = kTickMs;
     uint32_t m_leaderId = 0;
     uint32_t m_followersJoined = 0;
     uint32_t m_treasureProxyId = 0;

@@ -462,7 +462,8 @@ void ControllerMonsterStateIdle::OnBegin()
 void ControllerMonsterStateIdle::OnUpdate(int elapsedMs)
 {
     ControllerMonster& controller = *GetController();
-    if (!controller.CanMove() || controller.GetKeys().roamBehavior != Roam_Roam)
+    // The record's word first: a monster that never roams reads no animation set.
+    if (controller.GetKeys().roamBehavior != Roam_Roam || !controller.CanMove())
         return;
     m_roamTimerMs -= elapsedMs;
     if (m_roamTimerMs >= 0)

@@ -188,6 +188,8 @@ Character::Character()
     SetPhysicsType(kPhysicsTypeCharacter);
     m_combatManager->AssignParent(this);
     m_pfxManager->AttachActor(this);
+    m_pfxManager->KeepBusyFlag(&m_pfxBusy);
+    m_auraManager->KeepBusyFlag(&m_aurasBusy);
     m_skillManager->Initialize(*m_combatManager, *this);
     m_levelControl->SetParent(this);
     m_movementManager = std::make_unique<CharacterMovementManager>(this);

@@ -1011,6 +1011,10 @@ private:
     std::unique_ptr<Inventory> m_inventory;
     std::unique_ptr<CharacterMovementManager> m_movementManager;
     std::unique_ptr<PFxManager> m_pfxManager;
+    // Whether the aura manager and the effect manager hold anything to update: kept by
+    // them, so that an idle one costs the frame a test here instead of a read of it.
+    bool m_aurasBusy = false;
+    bool m_pfxBusy = false;
     WorldCoords m_spawnPoint;
     float m_turnRate = 0.0f;
     float m_avoidForce = 0.0f;

@@ -60,7 +60,8 @@ void Character::UpdateSelf(int elapsedMs)
     // The count stops at 0: a frame that overshoots does not leave the timer below it.
     if (m_distressCallTimer > 0)
         m_distressCallTimer = std::max(m_distressCallTimer - elapsedMs, 0);
-    m_pfxManager->Update(frameElapsed);
+    if (m_pfxBusy)
+        m_pfxManager->Update(frameElapsed);
 
     if (m_lifeState != Character_LifeState_Dead) {
         if (m_actionState == Character_ActionState_Attack && m_rotateTowardsTarget) {
@@ -76,7 +77,8 @@ void Character::UpdateSelf(int elapsedMs)
             }
         }
         m_combatManager->Update(frameElapsed);
-        m_auraManager->Update(*this, frameElapsed);
+        if (m_aurasBusy)
+            m_auraManager->Update(*this, frameElapsed);
         FollowPath(elapsedMs);
         if (gEngine->IsCharacterDataLogEnabled())
             DebugRender();

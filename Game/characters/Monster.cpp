@@ -1,5 +1,6 @@
 #include "Game/characters/Monster.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "Engine/Engine.h"
@@ -195,10 +196,11 @@ void Monster::Load(const LoadTable& table)
 void Monster::HandSkillsToController(const LoadTable& table, ControllerMonster& controller, uint32_t defaultSkillId)
 {
     const SkillManager& skills = GetSkillManager();
-    // The id of the skill a "...SkillName" key names; 0 for none or a skill not known.
-    auto skillId = [&](const std::string& key) -> uint32_t {
-        const std::string name = table.GetString(key.c_str(), "");
-        return name.empty() ? 0 : skills.FindSkillId(name);
+    // The id of the skill a "...SkillName" key names; 0 for none or a skill not known. The
+    // keys are written into storage on the stack: most records name none of these skills.
+    auto skillId = [&](const char* key) -> uint32_t {
+        const char* name = table.GetString(key, "");
+        return *name ? skills.FindSkillId(name) : 0;
     };
     auto handIf = [&](const char* key, void (ControllerMonster::*set)(uint32_t)) {
         if (const uint32_t id = skillId(key))
@@ -214,14 +216,22 @@ void Monster::HandSkillsToController(const LoadTable& table, ControllerMonster& 
         &ControllerMonster::SetSpecialAttack3Skill, &ControllerMonster::SetSpecialAttack4Skill,
         &ControllerMonster::SetSpecialAttack5Skill};
     for (size_t i = 0; i < specials.size(); ++i) {
-        const std::string prefix = i == 0 ? "specialAttack" : "specialAttack" + std::to_string(i + 1);
-        const uint32_t id = skillId(prefix + "SkillName");
+        // "specialAttack<suffix>" for the first, "specialAttack<n><suffix>" for the others.
+        char key[48];
+        auto keyOf = [&](const char* suffix) -> const char* {
+            if (i == 0)
+                std::snprintf(key, sizeof key, "specialAttack%s", suffix);
+            else
+                std::snprintf(key, sizeof key, "specialAttack%zu%s", i + 1, suffix);
+            return key;
+        };
+        const uint32_t id = skillId(keyOf("SkillName"));
         if (!id)
             continue;   // the rest of an unknown attack's keys are never read
-        const int timeout = SecondsToMs(table, (prefix + "Timeout").c_str(), 0.0f);
-        const int delay = SecondsToMs(table, (prefix + "Delay").c_str(), 0.0f);
-        const float chance = table.GetFloat((prefix + "Chance").c_str(), 0.0f);
-        const SkillUseRange range = ControllerMonster::ResolveSkillUseRange(table.GetString((prefix + "Range").c_str(), ""));
+        const int timeout = SecondsToMs(table, keyOf("Timeout"), 0.0f);
+        const int delay = SecondsToMs(table, keyOf("Delay"), 0.0f);
+        const float chance = table.GetFloat(keyOf("Chance"), 0.0f);
+        const SkillUseRange range = ControllerMonster::ResolveSkillUseRange(table.GetString(keyOf("Range"), ""));
         // A negative or non-finite chance from a careless record counts as none.
         const uint32_t wholeChance = chance >= 1.0f && chance < 4.0e9f ? static_cast<uint32_t>(chance) : 0;
         (controller.*specials[i])(id, timeout, delay, wholeChance, range);

@@ -105,6 +105,12 @@ public:
     // Gives a bonus to the character with that id, when it still exists.
     void GiveBonus(const Bonus& bonus, uint32_t characterId);
 
+    // While one lives, the damage the owner takes from `attacker` is registered with the
+    // engine in one go when it ends, as the damage of a hit is. Damage from another
+    // attacker meanwhile is registered at once, after what was collected before it, so
+    // the register learns every amount in the order it was taken.
+    class DamageRegisteredTogether;
+
     // Filters of the owner's skills in force (not owned). A filter is held once.
     void AddCombatFilter(CombatFilter* filter);
     void RemoveCombatFilter(CombatFilter* filter);
@@ -270,20 +276,31 @@ private:
     void SendAnswer(ParametersCombat& answer, Character& target, PlayStatsDamageKind kind);
     // The engine's damage register learns the damage of a hit in one go, at the end of
     // the hit, in the order it was taken (CombatManagerAttack.cpp).
-    struct DamageToRegister;
+    struct DamageToRegister {
+        static constexpr size_t kAmounts = 16;
+        uint32_t attackerId = 0;
+        size_t count = 0;
+        std::array<float, kAmounts> amounts;
+    };
+    // Collects into `pending` from now on; what an outer collection holds is registered
+    // first. Returns the outer one, which `EndRegisterTogether` restores.
+    DamageToRegister* BeginRegisterTogether(DamageToRegister& pending, uint32_t attackerId);
+    void EndRegisterTogether(DamageToRegister& pending, DamageToRegister* outer);
     void RegisterDamage(float damage);
     void FlushDamageToRegister(DamageToRegister& pending);
 
     Character* m_owner = nullptr;
+    // What an update reads, in the cache lines of the damage over time's own members.
+    CombatManager_State m_combatState = CombatManager_NotInCombat;
+    int32_t m_combatStateTimer = 0;
+    int32_t m_blockRecoveryTimer = 0;
     DurationDamageManager m_durationDamage;
     EquipManager m_equipment;
     float m_handHitDamageMin = 0.0f;
     float m_handHitDamageMax = 0.0f;
     float m_footHitDamageMin = 0.0f;
     float m_footHitDamageMax = 0.0f;
-    CombatManager_State m_combatState = CombatManager_NotInCombat;
     int32_t m_combatStateDuration = kCombatStateDurationMs;
-    int32_t m_combatStateTimer = 0;
     uint32_t m_attackerId = 0;
     float m_lifeLeechPercent = 0.0f;
     std::vector<RegionChance> m_regionChances;
@@ -295,13 +312,28 @@ private:
     std::vector<CombatFilter*> m_combatFilters;
     uint32_t m_combatFiltersChanged = 0;   // counts additions and removals
     RacialBonus_Defense m_racialBonusDefense;
-    int32_t m_blockRecoveryTimer = 0;
     // Warnings already given: a formula (by slot) or damage (the last bit) that was not
     // a finite number.
     static constexpr size_t kDamageWarning = CombatFormula_Count;
     mutable std::bitset<CombatFormula_Count + 1> m_nonFiniteWarned;
     DamageToRegister* m_damageToRegister = nullptr;   // while a hit is resolved
     const EquippedItems* m_attackEquipment = nullptr;  // while an attack is resolved
+};
+
+class CombatManager::DamageRegisteredTogether {
+public:
+    DamageRegisteredTogether(CombatManager& manager, uint32_t attacker)
+        : m_manager(manager), m_outer(manager.BeginRegisterTogether(m_pending, attacker))
+    {
+    }
+    ~DamageRegisteredTogether() { m_manager.EndRegisterTogether(m_pending, m_outer); }
+    DamageRegisteredTogether(const DamageRegisteredTogether&) = delete;
+    DamageRegisteredTogether& operator=(const DamageRegisteredTogether&) = delete;
+
+private:
+    CombatManager& m_manager;
+    DamageToRegister m_pending;
+    DamageToRegister* m_outer;
 };
 
 }  // namespace GAME

@@ -235,13 +235,6 @@ void CombatManager::TestInvulnerability(AttackContext& attack)
 
 // Damage the owner takes during a hit, for the engine's damage register. A hit rarely
 // applies more amounts than this; a fuller list is registered and started again.
-struct CombatManager::DamageToRegister {
-    static constexpr size_t kAmounts = 16;
-    uint32_t attackerId = 0;
-    size_t count = 0;
-    std::array<float, kAmounts> amounts;
-};
-
 inline void CombatManager::RegisterDamage(float damage)
 {
     DamageToRegister* pending = m_damageToRegister;
@@ -265,19 +258,31 @@ void CombatManager::FlushDamageToRegister(DamageToRegister& pending)
 }
 
 // Steps of a hit: defences, shield, racial defence, damage, statistics, critical hit.
+CombatManager::DamageToRegister* CombatManager::BeginRegisterTogether(DamageToRegister& pending, uint32_t attackerId)
+{
+    pending.attackerId = attackerId;
+    pending.count = 0;
+    DamageToRegister* outer = std::exchange(m_damageToRegister, &pending);
+    if (outer)
+        FlushDamageToRegister(*outer);
+    return outer;
+}
+
+void CombatManager::EndRegisterTogether(DamageToRegister& pending, DamageToRegister* outer)
+{
+    FlushDamageToRegister(pending);
+    m_damageToRegister = outer;
+}
+
 void CombatManager::ResolveHit(AttackContext& attack)
 {
     // The damage of the hit is registered at its end, in one go. A hit that starts
     // another on this character meanwhile (an answer to itself) registers what came
     // before it first.
     DamageToRegister pending;
-    pending.attackerId = m_attackerId;
-    DamageToRegister* outer = std::exchange(m_damageToRegister, &pending);
-    if (outer)
-        FlushDamageToRegister(*outer);
+    DamageToRegister* outer = BeginRegisterTogether(pending, m_attackerId);
     ResolveHitSteps(attack);
-    FlushDamageToRegister(pending);
-    m_damageToRegister = outer;
+    EndRegisterTogether(pending, outer);
 }
 
 void CombatManager::ResolveHitSteps(AttackContext& attack)

@@ -57,6 +57,10 @@ DurationDamageTrack& DurationDamageManager::TrackFor(CombatAttributeType type, u
 {
     if (DurationDamageTrack* track = FindTrack(type, attacker))
         return *track;
+    // A new track's clock starts now; and it may run out (or hold nothing) at once.
+    ApplyQuietTime();
+    m_quietRoom = -1;
+    m_trackSetChanged = true;
     return m_durationDamageTracks.emplace_back(type, attacker);
 }
 
@@ -64,6 +68,9 @@ FixedDurationDamageTrack& DurationDamageManager::FixedTrackFor(CombatAttributeTy
 {
     if (FixedDurationDamageTrack* track = FindFixedTrack(type))
         return *track;
+    ApplyQuietTime();
+    m_quietRoom = -1;
+    m_trackSetChanged = true;
     return m_fixedDurationDamageTracks.emplace_back(type);
 }
 
@@ -79,6 +86,7 @@ void DurationDamageManager::AddDamageEffect(CombatAttributeType type)
 {
     if (FindDamageEffect(type))
         return;
+    m_trackSetChanged = true;
     m_character->StartDamageEffect(type);
     const auto place = std::find_if(m_damageEffects.begin(), m_damageEffects.end(),
                                     [type](const auto& effect) { return effect.first > type; });
@@ -154,36 +162,85 @@ void DurationDamageManager::Clear()
 {
     m_durationDamageTracks.clear();
     m_fixedDurationDamageTracks.clear();
+    m_trackSetChanged = true;
+    m_quietMs = 0;
+    m_quietUpdates = false;
+    m_quietRoom = -1;
 }
 
 void DurationDamageManager::DelayedClearHack() { m_delayedClearTimer = m_delayedClearDelay; }
 
 // ---- The frame ----------------------------------------------------------------------
 
+void DurationDamageManager::ApplyQuietTime() const
+{
+    if (!m_quietUpdates)
+        return;
+    // Within one tick the clock only adds: one step of the sum is the steps one by one,
+    // and each of them leaves no tick due.
+    for (DurationDamageTrack& track : m_durationDamageTracks)
+        track.Update(m_quietMs);
+    for (FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
+        track.Update(m_quietMs);
+    m_quietMs = 0;
+    m_quietUpdates = false;
+}
+
+void DurationDamageManager::FindQuietRoom()
+{
+    // A tick falls due when a clock passes one tick (a clock holds at most one).
+    int64_t room = DurationDamage::kTickMs;
+    const auto bound = [&room](const DurationDamageTrack& track) {
+        room = std::min(room, int64_t{DurationDamage::kTickMs} - track.GetElapsedMs());
+    };
+    std::for_each(m_durationDamageTracks.begin(), m_durationDamageTracks.end(), bound);
+    std::for_each(m_fixedDurationDamageTracks.begin(), m_fixedDurationDamageTracks.end(), bound);
+    m_quietRoom = static_cast<int>(room);
+}
+
 void DurationDamageManager::Update(int ms)
 {
-    for (DurationDamageTrack& track : m_durationDamageTracks)
-        track.Update(ms);
-    for (FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
-        track.Update(ms);
+    // A quiet update: no tick falls due, no track runs out.
+    const bool quiet = ms >= 0 && ms <= m_quietRoom;
+    bool ticksDue = false;
+    if (quiet) {
+        m_quietRoom -= ms;
+        m_quietMs += ms;
+        m_quietUpdates = true;
+    } else {
+        ApplyQuietTime();
+        for (DurationDamageTrack& track : m_durationDamageTracks) {
+            track.Update(ms);
+            ticksDue = ticksDue || track.GetTicksDue() > 0;
+        }
+        for (FixedDurationDamageTrack& track : m_fixedDurationDamageTracks)
+            track.Update(ms);
+        FindQuietRoom();
+    }
 
     ProcessDamage();
     if (m_character && m_combatManager)
-        ExecuteDamage();
+        ExecuteDamage(ticksDue);
 
     if (m_delayedClearTimer > 0) {
         m_delayedClearTimer -= ms;
         if (m_delayedClearTimer <= 0)
             Clear();
     }
-    ConsumeAndDropEmpty();
+    // A quiet update has no due ticks to consume, and a track that ran out was dropped by
+    // the last full update; a track made meanwhile (which brought the clocks up to date)
+    // took the room away.
+    if (!quiet || m_quietRoom < 0)
+        ConsumeAndDropEmpty();
 }
 
 void DurationDamageManager::ProcessDamage()
 {
-    // Each slow's level against the one seen at the last update.
-    const auto track = [this](CombatAttributeType type, float& seen, bool& changed) {
-        const float level = GetFixedDamage(type);
+    // Each slow's level against the one seen at the last update (none runs without a
+    // fixed track).
+    const bool none = m_fixedDurationDamageTracks.empty();
+    const auto track = [this, none](CombatAttributeType type, float& seen, bool& changed) {
+        const float level = none ? 0.0f : GetFixedDamage(type);
         changed = level != seen;
         seen = level;
     };
@@ -192,7 +249,7 @@ void DurationDamageManager::ProcessDamage()
     track(CombatAttributeType_SpellCastSpeed, m_spellCastSpeedFixed, m_spellCastSpeedChanged);
 }
 
-void DurationDamageManager::ExecuteDamage()
+void DurationDamageManager::ExecuteDamage(bool ticksDue)
 {
     CharacterRagDoll::EffectData ragdoll;
     ragdoll.effect = CharacterRagDoll::Crumple;
@@ -201,13 +258,21 @@ void DurationDamageManager::ExecuteDamage()
 
     UpdateEffects();
 
-    // By index, with the key copied out: applying damage reaches other code (death,
-    // skills), which may add tracks or clear them while this loop runs.
-    for (size_t i = 0; i < m_durationDamageTracks.size(); ++i) {
-        const DurationDamageTrack& track = m_durationDamageTracks[i];
-        const float damage = track.GetDamage();
-        if (damage > 0.0f)
-            ApplyTrackDamage(track.GetType(), track.GetAttacker(), damage);
+    // A track's damage is the sum of its due ticks; a track added while the loop runs
+    // has none due yet. So with no tick due at this update there is nothing to apply.
+    if (ticksDue && !m_durationDamageTracks.empty()) {
+        // The damage of the update is registered with the engine in one go, in the order
+        // it was applied.
+        const CombatManager::DamageRegisteredTogether registered(*m_combatManager,
+                                                                  m_durationDamageTracks.front().GetAttacker());
+        // By index, with the key copied out: applying damage reaches other code (death,
+        // skills), which may add tracks or clear them while this loop runs.
+        for (size_t i = 0; i < m_durationDamageTracks.size(); ++i) {
+            const DurationDamageTrack& track = m_durationDamageTracks[i];
+            const float damage = track.GetDamage();
+            if (damage > 0.0f)
+                ApplyTrackDamage(track.GetType(), track.GetAttacker(), damage);
+        }
     }
 
     if (GetSpeedUpdate() || m_character->GetSkillManager().IsSpeedUpdateNeeded())
@@ -263,8 +328,15 @@ void DurationDamageManager::UpdateInvoluntaryEffect()
 
 void DurationDamageManager::UpdateEffects()
 {
-    UpdateInvoluntaryEffect();
+    // Without fixed tracks every level reads 0, so the effect to show is none.
+    if (!m_fixedDurationDamageTracks.empty() || m_involuntaryEffect != CombatAttributeType_Unknown)
+        UpdateInvoluntaryEffect();
 
+    if (!m_trackSetChanged)
+        return;
+    // Cleared first: a track that comes or goes while the effects start and stop is
+    // seen at the next update.
+    m_trackSetChanged = false;
     for (auto& [type, stale] : m_damageEffects)
         stale = true;
     auto markLive = [this](CombatAttributeType type) {
@@ -291,10 +363,16 @@ void DurationDamageManager::UpdateEffects()
 
 void DurationDamageManager::ConsumeAndDropEmpty()
 {
-    auto consume = [](auto& tracks) {
-        for (auto& track : tracks)
+    auto consume = [this](auto& tracks) {
+        bool ranOut = false;
+        for (auto& track : tracks) {
             track.ConsumeTicks();
-        std::erase_if(tracks, [](const DurationDamageTrack& track) { return track.IsEmpty(); });
+            ranOut = ranOut || track.IsEmpty();
+        }
+        if (ranOut) {
+            std::erase_if(tracks, [](const DurationDamageTrack& track) { return track.IsEmpty(); });
+            m_trackSetChanged = true;
+        }
     };
     consume(m_durationDamageTracks);
     consume(m_fixedDurationDamageTracks);

@@ -57,9 +57,15 @@ public:
     // The involuntary effect shown now (stun, trap, freeze, petrify, immobilize), 0 for none.
     CombatAttributeType GetInvoluntaryEffect() const { return m_involuntaryEffect; }
 
-    const std::vector<DurationDamageTrack>& GetDurationDamageTracks() const { return m_durationDamageTracks; }
+    // The tracks, their clocks up to date.
+    const std::vector<DurationDamageTrack>& GetDurationDamageTracks() const
+    {
+        ApplyQuietTime();
+        return m_durationDamageTracks;
+    }
     const std::vector<FixedDurationDamageTrack>& GetFixedDurationDamageTracks() const
     {
+        ApplyQuietTime();
         return m_fixedDurationDamageTracks;
     }
 
@@ -94,34 +100,56 @@ private:
     float BoundedSeconds(const DurationDamageTrack& track, float seconds) const;
     void AppendReplicated(DurationDamageTrack& track, const std::vector<DurationDamageInfo>& infos);
 
+    // Adds the time of the quiet updates to the tracks' clocks.
+    void ApplyQuietTime() const;
+    // After the tracks' clocks advanced: how long the next updates may run without a
+    // tick falling due.
+    void FindQuietRoom();
     void ProcessDamage();
-    void ExecuteDamage();
+    // `ticksDue`: some track had a tick fall due at this update; without one no track
+    // has damage to apply.
+    void ExecuteDamage(bool ticksDue);
     void ApplyTrackDamage(CombatAttributeType type, uint32_t attacker, float damage);
     void UpdateEffects();
     void UpdateInvoluntaryEffect();
     void AddDamageEffect(CombatAttributeType type);
     void ConsumeAndDropEmpty();
 
+    // The members an update reads come first, together: with the combat manager's timers
+    // before them they share the cache lines an update touches.
     Character* m_character = nullptr;
     CombatManager* m_combatManager = nullptr;
+    // The tracks' clocks are advanced lazily: while no tick can fall due (every track's
+    // clock stays within one tick) an update only counts its time here, without touching
+    // the tracks, and the time is added to the clocks (which also takes the ticks due at
+    // the last full update back to none) when they are read or a track is made. Such an
+    // update would have done nothing else to them.
+    mutable int m_quietMs = 0;           // counted, not yet added to the clocks
+    mutable bool m_quietUpdates = false;  // an update counted so (perhaps of 0 ms)
+    int m_quietRoom = -1;                 // how much more may pass so; below 0 the next update is a full one
     float m_attackSpeedFixed = 0.0f;
     float m_runSpeedFixed = 0.0f;
-    bool m_attackSpeedChanged = false;
-    bool m_runSpeedChanged = false;
     // The spell-cast slow slows casting (the combat manager's ContributeSpellCastSpeed)
     // and forces a speed update when it changes, as the attack and run slows do.
     float m_spellCastSpeedFixed = 0.0f;
-    bool m_spellCastSpeedChanged = false;
-    uint32_t m_attacker = 0;
     CombatAttributeType m_involuntaryEffect = CombatAttributeType_Unknown;
+    bool m_attackSpeedChanged = false;
+    bool m_runSpeedChanged = false;
+    bool m_spellCastSpeedChanged = false;
+    // The effects shown follow from the types of the tracks: set whenever a track comes
+    // or goes (or an effect is added), and while it is clear the list below already
+    // holds exactly those types, so there is nothing to start or stop.
+    bool m_trackSetChanged = true;
+    int m_delayedClearTimer = 0;
+    uint32_t m_attacker = 0;
+    int m_delayedClearDelay;
+    // Mutable so that the const readers can bring the clocks up to date first.
+    mutable std::vector<FixedDurationDamageTrack> m_fixedDurationDamageTracks;
+    mutable std::vector<DurationDamageTrack> m_durationDamageTracks;
     // Types whose damage effect is shown, in order of type (a handful at most, walked
     // every frame: a flat list); the mark is a stale flag used while updating.
     std::vector<std::pair<CombatAttributeType, bool>> m_damageEffects;
     std::pair<CombatAttributeType, bool>* FindDamageEffect(CombatAttributeType type);
-    int m_delayedClearTimer = 0;
-    int m_delayedClearDelay;
-    std::vector<DurationDamageTrack> m_durationDamageTracks;
-    std::vector<FixedDurationDamageTrack> m_fixedDurationDamageTracks;
 };
 
 }  // namespace GAME

@@ -21,6 +21,7 @@ uint32_t AuraManager::AddAura(Actor& owner, const std::string& name, bool perman
     }
     // Seconds from a record or a skill: held so that the milliseconds fit.
     m_auras.emplace_back(name, entity->GetObjectId(), permanent, WholeSecondsToMs(seconds));
+    NoteBusy();
     AttachToOwner(owner, *entity);
     return entity->GetObjectId();
 }
@@ -60,6 +61,7 @@ void AuraManager::Update(Actor& owner, int elapsedMs)
         }
         const uint32_t id = aura.entityId;
         m_auras.erase(m_auras.begin() + static_cast<std::ptrdiff_t>(i));
+        NoteBusy();
         RemoveEntity(owner, id);
     }
 }
@@ -69,6 +71,7 @@ void AuraManager::Clear(Actor& owner)
     // Taken first, so that nothing done while an entity leaves finds the list half cleared.
     std::vector<AuraContainer> auras;
     auras.swap(m_auras);
+    NoteBusy();
     for (const AuraContainer& aura : auras)
         RemoveEntity(owner, aura.entityId);
 }

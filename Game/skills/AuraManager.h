@@ -40,8 +40,22 @@ public:
     void Clear(Actor& owner);
 
     const std::vector<AuraContainer>& GetAuras() const { return m_auras; }
+    // The owner's flag of whether any aura is held, which is all Update walks: kept up to
+    // date from now on, so that the owner may skip Update while it is false without
+    // reading the manager.
+    void KeepBusyFlag(bool* busy)
+    {
+        m_busy = busy;
+        NoteBusy();
+    }
 
 private:
+    void NoteBusy()
+    {
+        if (m_busy)
+            *m_busy = !m_auras.empty();
+    }
+
     // The aura entity on the owner's body: at the owner's origin with no rotation and no
     // named attach point; and off it again.
     static void AttachToOwner(Actor& owner, Entity& aura);
@@ -50,6 +64,7 @@ private:
     static void RemoveEntity(Actor& owner, uint32_t entityId);
 
     std::vector<AuraContainer> m_auras;
+    bool* m_busy = nullptr;
 };
 
 }  // namespace GAME

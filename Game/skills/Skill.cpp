@@ -786,12 +786,15 @@ bool Skill::IsQualifyingWeapons(Weapon_Type right, Weapon_Type left, const std::
 
 bool Skill::QualifyingWeapon() const
 {
+    // A skill that names no weapon takes any: the hands are looked at only for one that does.
+    const SkillProfile* profile = GetSkillProfile();
+    if (!profile || profile->GetQualifyingWeapons().empty())
+        return true;
     Weapon_Type right = Weapon_None;
     Weapon_Type left = Weapon_None;
     if (m_manager)
         m_manager->GetWeaponTypes(right, left);
-    const SkillProfile* profile = GetSkillProfile();
-    return !profile || IsQualifyingWeapons(right, left, profile->GetQualifyingWeapons());
+    return IsQualifyingWeapons(right, left, profile->GetQualifyingWeapons());
 }
 
 bool Skill::QualifyingHandState() const

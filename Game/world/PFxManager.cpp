@@ -55,6 +55,7 @@ void PFxManager::Update(int /*elapsedMs*/)
             ++it;
         }
     }
+    NoteBusy();
 }
 
 uint32_t PFxManager::AddParticleEffect(const std::string& recordName, const std::string& attachPoint)
@@ -68,6 +69,7 @@ uint32_t PFxManager::AddParticleEffect(const std::string& recordName, const std:
     PFxEffect& entry = m_particleEffects[effect->GetObjectId()];
     entry = PFxEffect();
     entry.attachPoint = attachPoint;
+    NoteBusy();
     return effect->GetObjectId();
 }
 

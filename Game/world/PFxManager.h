@@ -27,6 +27,14 @@ public:
 
     void AttachActor(Actor* actor) { m_actor = actor; }
     Actor* GetActor() const { return m_actor; }
+    // The owner's flag of whether the book holds a particle effect, which is all Update
+    // walks: kept up to date from now on, so that the owner may skip Update while it is
+    // false without reading the manager.
+    void KeepBusyFlag(bool* busy)
+    {
+        m_busy = busy;
+        NoteBusy();
+    }
 
     // Lets removed effects die out: detaches stopped effects without particles and
     // destroys removed ones once detached.
@@ -54,7 +62,14 @@ public:
     size_t GetParticleEffectCount() const { return m_particleEffects.size(); }
 
 private:
+    void NoteBusy()
+    {
+        if (m_busy)
+            *m_busy = !m_particleEffects.empty();
+    }
+
     Actor* m_actor = nullptr;
+    bool* m_busy = nullptr;
     std::map<uint32_t, PFxEffect> m_particleEffects;
     std::map<uint32_t, PFxEffect> m_meshEffects;
 };

@@ -457,3 +457,43 @@ TEST_F(MonsterMindTest, ExtraDropsComeFromTheMiscSlotsAndOnePerPartyMember)
     // The first misc slot always drops, the second never; the killer has no party: one more.
     EXPECT_EQ(countRings() - before, 2);
 }
+
+// The sight searches list, in the world's order, only the living characters of the side
+// asked for: never the monster itself nor an entity that is no character.
+TEST_F(MonsterMindTest, FoesAndFriendsInSightAreTheLivingOfTheirSideInTheWorldsOrder)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster);
+    const Team players = TeamManager::DefaultPlayerTeam();
+    const Team monsters = TeamManager::DefaultMonsterTeam();
+    Character* foe1 = Body(players, 3.0f);
+    Character* friend1 = Body(monsters, -3.0f);
+    Body(players, 0.0f, 3.0f)->SetLifeState(Character_LifeState_Dead);
+    World::Get().AddEntity(DynamicCast<Entity>(ObjectManager::Get().CreateObject("Actor")), WorldCoords(region, {}));
+    Character* foe2 = Body(players, -6.0f, -6.0f);
+    Body(players, 40.0f);   // out of sight
+    std::vector<Character*> foes, friends;
+    mind->GetFoesInSphere(foes, region, Sphere{{0, 0, 0}, 15.0f});
+    mind->GetFriendsInSphere(friends, region, Sphere{{0, 0, 0}, 15.0f});
+    EXPECT_EQ(foes, (std::vector<Character*>{foe1, foe2}));
+    EXPECT_EQ(friends, (std::vector<Character*>{friend1}));
+}
+
+// The controller keeps its character found until the id changes or an object is destroyed;
+// a frame after its character's memory went back touches nothing of it.
+TEST_F(MonsterMindTest, TheControllerLetsGoOfItsDestroyedCharacter)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster);
+    auto* body = DynamicCast<Monster>(ObjectManager::Get().CreateObject("Monster"));
+    World::Get().AddEntity(body, WorldCoords(region, Coords::MakeTranslation({2, 0, 0})));
+    mind->Update(16);
+    mind->AttachParent(body->GetObjectId());
+    EXPECT_EQ(mind->GetMonster(), body);
+    ObjectManager::Get().DestroyObjectEx(body, "test", __LINE__);
+    EXPECT_EQ(mind->GetMonster(), nullptr);
+    ObjectManager::Get().FlushDestroyedObjects();
+    mind->Update(16);
+    mind->AttachParent(monster->GetObjectId());
+    EXPECT_EQ(mind->GetMonster(), monster);
+}

@@ -7,6 +7,7 @@
 #include "Engine/EventManager.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/core/foundation/MathUtil.h"
+#include "Game/skills/AuraManager.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/world/PFxManager.h"
 
@@ -136,6 +137,31 @@ TEST_F(CharacterUpdateTest, SpineCurveAndRespawn)
     EXPECT_TRUE(character->GetPFxManager().FindParticleEffect(effectId)->isRemoved);
     EXPECT_EQ(character->GetLifeState(), Character_LifeState_Alive);
     EXPECT_EQ(character->GetSpawnEffectId(), 0u);
+}
+
+// The frame skips the effect and aura managers while they hold nothing: what is added
+// after their lists emptied is still looked after.
+TEST_F(CharacterUpdateTest, EffectsAndAurasAddedAfterTheirListsEmptiedAreLookedAfter)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Fx/Spark.dbr", "Class,EffectEntity,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Fx/Glow.dbr", "Class,Entity,\n");
+    HookCharacter* character = Hooked();
+    for (int round = 0; round < 2; ++round) {
+        uint32_t effect = character->AddParticleEffect("Records/Fx/Spark.dbr", "");
+        ASSERT_NE(effect, 0u);
+        const uint32_t spark = effect;
+        character->StartParticleEffect(effect);
+        character->RemoveParticleEffect(effect);
+        const uint32_t aura = character->AddAura("Records/Fx/Glow.dbr", false, 1);
+        ASSERT_NE(aura, 0u);
+        Frame();
+        EXPECT_EQ(ObjectManager::Get().GetObject(spark), nullptr) << round;
+        EXPECT_EQ(character->GetPFxManager().GetParticleEffectCount(), 0u) << round;
+        EXPECT_EQ(character->GetAuraManager().GetAuras().size(), 1u) << round;
+        Frame(1000);
+        EXPECT_TRUE(character->GetAuraManager().GetAuras().empty()) << round;
+        EXPECT_EQ(ObjectManager::Get().GetObject(aura), nullptr) << round;
+    }
 }
 
 TEST_F(CharacterUpdateTest, TheBareHandAttackStrikesOnHitAndEndsOnEnd)

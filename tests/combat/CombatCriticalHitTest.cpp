@@ -160,3 +160,27 @@ TEST_F(CombatCriticalHitTest, RegisterTakesAHitAsItsAmountsInOrder)
     EXPECT_EQ(gGameEngine->GetDamageByAttacker(other->GetObjectId(), m_monster->GetObjectId()), 4.0f);
     EXPECT_EQ(gGameEngine->GetTotalDamageDone(m_monster->GetObjectId()), 16777220.0f);
 }
+
+// The ticks of one update reach the register by its end, each attacker's amounts summed
+// one by one in the order the tracks were applied: 2^24 + 1 + 1 stays 2^24.
+TEST_F(CombatCriticalHitTest, RegisterTakesTheTicksOfAnUpdateInOrder)
+{
+    m_monster->SetLifeLimit(1.0e8f);
+    m_monster->SetCurrentLife(1.0e8f);
+    Monster* other = DynamicCast<Monster>(ObjectManager::Get().CreateObject("Monster"));
+    const uint32_t player = m_player->GetObjectId();
+    DurationDamageManager& dot = m_monster->GetDurationDamageMgr();
+    dot.AddDamageReplication(CombatAttributeType_Fire, player, {{16777216.0f, 2.0f}});
+    dot.AddDamageReplication(CombatAttributeType_Poison, other->GetObjectId(), {{4.0f, 2.0f}});
+    dot.AddDamageReplication(CombatAttributeType_Cold, player, {{1.0f, 2.0f}});
+    dot.AddDamageReplication(CombatAttributeType_Lightning, player, {{1.0f, 2.0f}});
+
+    dot.Update(50);   // no tick due: nothing registered
+    EXPECT_EQ(gGameEngine->GetTotalDamageDone(m_monster->GetObjectId()), 0.0f);
+    dot.Update(60);
+    EXPECT_EQ(gGameEngine->GetDamageByAttacker(player, m_monster->GetObjectId()), 16777216.0f);
+    EXPECT_EQ(gGameEngine->GetDamageByAttacker(other->GetObjectId(), m_monster->GetObjectId()), 4.0f);
+    dot.Update(101);
+    EXPECT_EQ(gGameEngine->GetDamageByAttacker(player, m_monster->GetObjectId()), 33554432.0f);
+    EXPECT_EQ(gGameEngine->GetDamageByAttacker(other->GetObjectId(), m_monster->GetObjectId()), 8.0f);
+}

@@ -109,6 +109,39 @@ TEST_F(DurationDamageTest, TickNeedsStrictlyMoreThanOneHundredMilliseconds)
     EXPECT_EQ(Ticks().size(), 16u);
 }
 
+// Updates in which no tick can fall due leave the tracks alone and count their time;
+// the clocks read, and those of tracks made meanwhile, are as if every update ran them.
+TEST_F(DurationDamageTest, ClocksOfQuietUpdatesAreAddedBeforeTheyAreReadOrATrackIsMade)
+{
+    const auto elapsed = [this](size_t track) { return Dot().GetDurationDamageTracks().at(track).GetElapsedMs(); };
+    Poison(1, 50.0f, 2.0f);
+    Dot().Update(30);
+    Dot().Update(30);
+    EXPECT_EQ(elapsed(0), 60);
+    Dot().Update(20);
+    Poison(2, 50.0f, 2.0f);   // its clock starts at 0
+    Dot().Update(10);
+    EXPECT_EQ(elapsed(0), 90);
+    EXPECT_EQ(elapsed(1), 10);
+    Dot().Update(15);   // 105: the first track's tick
+    EXPECT_EQ(Life(), 995.0f);
+    EXPECT_EQ(Dot().GetDurationDamageTracks()[0].GetTicksDue(), 1);
+    Dot().Update(0);   // takes the due ticks back to none
+    EXPECT_EQ(Dot().GetDurationDamageTracks()[0].GetTicksDue(), 0);
+    Dot().Update(80);   // 85 and 105: the second track's tick
+    EXPECT_EQ(Life(), 990.0f);
+    EXPECT_EQ(elapsed(0), 85);
+    EXPECT_EQ(elapsed(1), 5);
+
+    Dot().Update(10);
+    Dot().Clear();
+    Poison(3, 50.0f, 2.0f);
+    Dot().Update(100);   // exactly one tick: none yet
+    EXPECT_EQ(elapsed(0), 100);
+    Dot().Update(1);
+    EXPECT_EQ(Life(), 985.0f);
+}
+
 // ---- Merging ------------------------------------------------------------------------
 
 TEST_F(DurationDamageTest, OneAttackerMergesPerTickStrongerAndLonger)
@@ -277,6 +310,31 @@ TEST_F(DurationDamageTest, DamageEffectsStartWithTheFirstTrackAndStopTheFrameAft
     EXPECT_EQ(defender->journal, (Journal{"start damage 7", "start damage 15", "stop damage 15", "stop damage 7"}));
     // The ticks ask for a crumple; a living defender keeps its rag doll.
     EXPECT_EQ(defender->GetRagdollData().effect, CharacterRagDoll::Random);
+}
+
+// The effects are walked again only when a track came or went: each change shows at the
+// next update, after frames in which nothing changed.
+TEST_F(DurationDamageTest, EffectsFollowTracksThatComeAndGoBetweenQuietFrames)
+{
+    const auto line = [](const char* what, CombatAttributeType type) { return what + std::to_string(type); };
+    const std::string poison = line("start damage ", CombatAttributeType_Poison);
+    Poison(1, 50.0f, 0.5f);
+    Dot().Update(10);
+    Dot().Update(10);
+    EXPECT_EQ(defender->journal, (Journal{poison}));
+
+    // A replicated track adds no effect by itself: its type is seen at the next update.
+    Dot().AddDamageReplication(CombatAttributeType_Fire, 2, {{5.0f, 20.0f}});
+    Dot().Update(10);
+    Dot().Update(10);
+    const std::string fire = line("start damage ", CombatAttributeType_Fire);
+    EXPECT_EQ(defender->journal, (Journal{poison, fire}));
+
+    Dot().Update(600);   // the poison runs out, the fire goes on
+    ASSERT_EQ(Dot().GetDurationDamageTracks().size(), 1u);
+    Dot().Update(10);
+    Dot().Update(10);
+    EXPECT_EQ(defender->journal, (Journal{poison, fire, line("stop damage ", CombatAttributeType_Poison)}));
 }
 
 TEST_F(DurationDamageTest, ImmobilizeBeatsPetrifyBeatsFreezeBeatsTrapBeatsStun)

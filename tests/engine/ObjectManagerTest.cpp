@@ -419,3 +419,24 @@ TEST_F(ObjectManagerTest, LookUpsRaceCreationAndDestructionSafely)
 
 }  // namespace
 }  // namespace GAME
+
+// A link answers as GetObject<T> does: it finds again when the id asked for changes or any
+// object leaves the look-ups, and never remembers finding nothing.
+TEST_F(ObjectManagerTest, ALinkFindsAgainAfterAnyDestructionOrAnotherId)
+{
+    ObjectLink<OmBase> link;
+    EXPECT_EQ(link.Get(600), nullptr);
+    Object* first = manager.CreateObject("OmDerived", 600);
+    Object* other = manager.CreateObject("OmOther", 602);
+    EXPECT_EQ(link.Get(600), first);
+    EXPECT_EQ(link.Get(602), nullptr);   // the class is tested
+    EXPECT_EQ(link.Get(600), first);
+    manager.DestroyObjectEx(other, __FILE__, __LINE__);
+    EXPECT_EQ(link.Get(600), first);
+    manager.DestroyObjectEx(first, __FILE__, __LINE__);
+    EXPECT_EQ(link.Get(600), nullptr);
+    Object* again = manager.CreateObject("OmBase", 600);   // before the flush
+    EXPECT_EQ(link.Get(600), again);
+    manager.DestroyAllObjects();
+    EXPECT_EQ(link.Get(600), nullptr);
+}

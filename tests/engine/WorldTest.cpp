@@ -376,3 +376,49 @@ TEST_F(WorldTest, IndexedQueriesAnswerAsTheWalkOverEverything)
         }
     }
 }
+
+// A sphere query answers the walk over everything (it reads a column of cells only as far
+// as a disc round the centre reaches), and a filtered one that list filtered afterwards:
+// entities on the 3-unit cells' borders, exactly at the sphere's edge, in columns sharing
+// a bucket (768 apart), too large for a cell, static or not, while cells empty and fill.
+TEST_F(WorldTest, AFilteredSphereQueryIsTheWalkOverEverythingFilteredAfterwards)
+{
+    class OddIds : public FilterFunction<Entity> {
+    public:
+        bool operator()(const Entity* entity) const override { return entity->GetObjectId() % 2 == 1; }
+    } keep;
+    std::vector<Entity*> placed;
+    for (int i = 0; i < 120; ++i) {
+        const float x = static_cast<float>(i % 11 - 5) * 3.0f + (i % 4 == 0 ? 0.0f : i % 4 == 1 ? -1e-4f : 1.5f);
+        const float z = static_cast<float>(i / 11 - 5) * 3.0f + (i % 3 == 0 ? 0.0f : 3.0f - 1e-4f);
+        placed.push_back(Place({x + (i % 17 == 0 ? 768.0f : 0.0f), 0, z}, nullptr, i % 5 ? "Actor" : "StaticEntity"));
+        placed.back()->SetBoundingRadius(i % 29 == 0 ? 20.0f : static_cast<float>(i % 7) * 0.15f);
+    }
+    for (const Vec3 at : {Vec3{0, 0, 9}, Vec3{-9, 0, 0}, Vec3{5.4f, 0, 7.2f}})
+        Place(at)->SetBoundingRadius(0.0f);
+    size_t seen = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (const float radius : {0.0f, 1.0f, 3.0f, 4.5f, 7.9999f, 9.0f, 5000.0f})
+            for (const Vec3 c : {Vec3{0, 0, 0}, Vec3{-1.5f, 0, 4.5f}, Vec3{768, 0, 0}, Vec3{2.9999f, 0, 6.0001f}})
+                for (const EntityListType type : {EntityList_All, EntityList_Dynamic, EntityList_Static}) {
+                    std::vector<Entity*> everything, walked, all, filtered;
+                    World::Get().GetEntities(everything, AnyEntity(), type);
+                    for (Entity* e : everything) {
+                        const float reach = radius + e->GetBoundingRadius();
+                        if ((e->GetCoords().GetPosition().ToWorldSpace() - c).LengthSquared() <= reach * reach)
+                            walked.push_back(e);
+                    }
+                    World::Get().GetEntitiesInSphere(all, home, Sphere{c, radius}, type);
+                    EXPECT_EQ(all, walked) << c.x << ", " << c.z << " radius " << radius;
+                    World::Get().GetEntitiesInSphere(filtered, home, Sphere{c, radius}, type, keep);
+                    std::erase_if(walked, [&](const Entity* e) { return !keep(e); });
+                    EXPECT_EQ(filtered, walked) << c.x << ", " << c.z << " radius " << radius;
+                    seen += filtered.size();
+                }
+        for (size_t i = static_cast<size_t>(round); i < placed.size(); i += 2)   // every other one 6 along x
+            World::Get().SetCoords(placed[i], WorldCoords(home, Coords::MakeTranslation(
+                                                                    placed[i]->GetCoords().GetRegionCoords().origin +
+                                                                    Vec3{6, 0, 0})));
+    }
+    EXPECT_GT(seen, 500u);
+}

@@ -611,3 +611,35 @@ TEST_F(DispatchTest, AloneOrWithoutTheTableNothingIsApplied)
 }
 
 }  // namespace
+
+namespace {
+
+// A peer that changes roles parks the game's table and puts it back whole: while parked,
+// only the table swapped in is asked; back, the game's handlers apply again.
+TEST_F(DispatchTest, ATableSwappedOutAndBackIsTheOneAsked)
+{
+    Player* player = Serve();
+    transport.Connect(kOtherClientHost);
+    NetPacketRegistry& registry = NetPacketRegistry::Get();
+    int heard = 0;
+    NetPacketRegistry::Handlers own;
+    own[GiveGoldPacket::kType] = [&](NetPacket&, int fromHost) { heard += fromHost; };
+    registry.SwapHandlers(own);
+    EXPECT_EQ(own.count(SinglePlayerBasicInfoPacket::kType), 1u);   // the game's, parked
+    LogCapture log;
+    const Bytes gold = Gold(player->GetObjectId(), 250);
+    Receive(kClientHost, gold);
+    EXPECT_EQ(heard, kClientHost);
+    Receive(kOtherClientHost, Join(kOtherClientPlayer));
+    EXPECT_TRUE(log.Contains("SinglePlayerBasicInfoPacket from host 2 dropped: no handler"));
+    EXPECT_EQ(engine->GetPlayerManagerServer()->GetNumberOfPlayers(), 2u);
+
+    registry.SwapHandlers(own);
+    ASSERT_EQ(own.size(), 1u);   // the test's own table, given back
+    Receive(kOtherClientHost, Join(kOtherClientPlayer));
+    EXPECT_EQ(engine->GetPlayerManagerServer()->GetNumberOfPlayers(), 3u);
+    Receive(kClientHost, gold);
+    EXPECT_EQ(heard, kClientHost);
+}
+
+}  // namespace
