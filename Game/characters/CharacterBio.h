@@ -13,6 +13,7 @@
 #include "Game/combat/CharAttributeType.h"
 #include "Game/combat/DefenseAttributeStore.h"
 #include "Game/core/foundation/DesignerEquation.h"
+#include "Game/skills/SkillContributionStamp.h"
 
 namespace GAME {
 
@@ -142,8 +143,9 @@ public:
     DesignerVariableSlot<float> BindDesignerVariable(const char* name) override;
 
 private:
-    void LoadFormula(const LoadTable& table, const char* key, std::unique_ptr<DesignerEquation_Algebra>& formula);
-    static float Evaluate(const std::unique_ptr<DesignerEquation_Algebra>& formula);
+    struct KeptFormula;
+    void LoadFormula(const LoadTable& table, const char* key, KeptFormula& formula);
+    float Evaluate(KeptFormula& formula);
 
     float m_healthOverStorageLimit = 0.0f;
     float m_healthFeedRate = 0.0f;
@@ -171,8 +173,12 @@ private:
     // moved (the equipment adds no differently otherwise).
     CharAttributeAccumulator m_equipSums;
     uint32_t m_equipSumsRevision = 0;
-    std::unique_ptr<DesignerEquation_Algebra> m_lifeRegenFormula;
-    std::unique_ptr<DesignerEquation_Algebra> m_manaRegenFormula;
+    // The totals stand while nothing they add has changed since they were summed: not the
+    // equipment sums, nor the skills' contributions (their stamp), nor the shared packs
+    // the item sets and the game balance read. A frame that finds them standing touches
+    // neither a skill nor an item.
+    SkillContributionStamp m_totalsSkills;
+    uint32_t m_totalsShared = 0;
     struct FormulaVariables {
         float elapsedTime = 0.0f;
         float lifeRegen = 0.0f;
@@ -184,6 +190,21 @@ private:
         float intelligence = 0.0f;
         uint32_t charLevel = 0;
     } m_variables;
+    // A formula with its value at the variables it was last evaluated at. Its names read
+    // nothing but the variables (when `pure`), so with the very same variables (bit for
+    // bit) it gives the same value and is not run again. A name the bio does not know is
+    // warned of at every evaluation: such a formula is run every time.
+    struct KeptFormula {
+        std::unique_ptr<DesignerEquation_Algebra> formula;
+        bool pure = false;
+        bool kept = false;
+        FormulaVariables inputs;
+        float value = 0.0f;
+    };
+    KeptFormula m_lifeRegenFormula;
+    KeptFormula m_manaRegenFormula;
+    // While a formula is bound: false once a name it reads is not one of the variables.
+    bool m_bindingPure = true;
     DefenseAttributeStore_Character m_defenseAttributes;
     bool m_tainted = false;
     bool m_reloadValues = false;

@@ -141,11 +141,7 @@ void SkillManager::Update(int elapsedMs)
             }
     }
     RefreshContributors();
-    m_skillAttributeTotals.Clear();
-    CollectAvailableSkillAttributes(m_skillAttributeTotals);
-    // The weapon types are found when a skill first asks (GetWeaponTypes).
-    m_inFrame = true;
-    m_frameWeaponsValid = false;
+    UpdateSkillAttributeTotals();
     const EquipManager_HandState hands = GetHandState();
     m_rangedWeapon = hands == EquipManager_Bow || hands == EquipManager_Staff;
     m_weaponRangeProfile = m_rangedWeapon ? Skill_RangeLong : Skill_RangeMelee;
@@ -176,8 +172,6 @@ void SkillManager::Update(int elapsedMs)
     }
     if (!m_itemSkills.empty())
         ForEachSkillOfCopy(m_itemSkills, [&](Skill& skill) { skill.Update(*m_parent, elapsedMs); });
-    m_inFrame = false;
-    m_frameWeaponsValid = false;
 }
 
 // ---- Skills of the character --------------------------------------------------------------

@@ -13,6 +13,7 @@
 
 #include "Engine/NameIndex.h"
 #include "Game/combat/SkillAttribute.h"
+#include "Game/skills/SkillContributionStamp.h"
 #include "Game/skills/SkillManagerBase.h"
 #include "Game/skills/SkillServicesBase.h"
 #include "Game/skills/SkillState.h"
@@ -207,6 +208,10 @@ public:
     void ContributeRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus) const;
     // The character's equipment, item sets and game balance, then its skills.
     void CollectAvailableSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+    // What every collection over the skills above depends on, as it stands. Valid only
+    // while the manager holds its contributing skills found (every frame finds them again
+    // when a list changed or a skill came or went).
+    SkillContributionStamp GetContributionStamp() const;
 
     // The skills in force, in the order they entered; a skill enters once. Kept by id, so
     // a skill destroyed meanwhile is passed over.
@@ -219,8 +224,8 @@ public:
     SkillServicesBase* GetSkillServices() const override { return m_skillServices; }
     void SetSkillServices(SkillServicesBase* services) { m_skillServices = services; }
     EquipManager_HandState GetHandState() const override;
-    // The types of the weapons in the character's hands; within a frame they are found
-    // once, when a skill first asks.
+    // The types of the weapons in the character's hands, found again only when the
+    // equipment or the left hand's weapon set here changed.
     void GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const override;
     // Whether the character holds a ranged weapon, and its weapon's reach: not ranged and
     // melee until the frame finds them.
@@ -234,9 +239,9 @@ public:
     void ForceSpeedUpdate() override;
     uint32_t GetRightHandWeapon() const override;
     uint32_t GetArmorId() const;
-    // The owner attached or detached an item: the weapon types kept for the frame are
-    // found again when next asked.
-    void EquipmentChanged() { m_frameWeaponsValid = false; }
+    // The owner attached or detached an item: the weapon types kept are found again when
+    // next asked.
+    void EquipmentChanged() { m_weaponsKept = false; }
     // The skill attribute totals of the character's last frame (equipment, item sets,
     // game balance and skills).
     float GetTotalSkillAttribute(SkillAttributeType type) const override;
@@ -277,7 +282,11 @@ public:
     // The object id of the weapon in the left hand, 0 when none: one set here, else the
     // character's equipment's.
     uint32_t GetLeftHandWeapon() const override;
-    void SetLeftHandWeapon(uint32_t weaponId) { m_leftHandWeapon = weaponId; }
+    void SetLeftHandWeapon(uint32_t weaponId)
+    {
+        m_leftHandWeapon = weaponId;
+        m_weaponsKept = false;
+    }
 
     // Cooldown added by disruption, in milliseconds, to every skill in force, buff and
     // item skill (each kind decides whether it is disrupted).
@@ -494,6 +503,20 @@ private:
     uint32_t m_defaultWPWeight = 100;
     // Rebuilt at the start of every frame; its generator goes on from frame to frame.
     SkillAttributeAccumulator m_skillAttributeTotals;
+    // The totals stand while nothing they are summed from has changed (the worn equipment
+    // and its sets, the shared packs, the skills) and their collection asked nothing of the
+    // generator: a frame that finds them standing only skips the draws the collection
+    // skipped, so that the generator goes on as if it had collected them again.
+    struct SkillTotalsKey {
+        uint32_t equipment = 0;   // ItemEquipment::GetAttributeRevision
+        uint32_t shared = 0;      // AttributePak::GetSharedValuesRevision
+        SkillContributionStamp skills;
+        bool operator==(const SkillTotalsKey&) const = default;
+    };
+    SkillTotalsKey m_skillTotalsKey;
+    bool m_skillTotalsKept = false;
+    uint32_t m_skillTotalsSkippedDraws = 0;
+    void UpdateSkillAttributeTotals();
     std::vector<uint32_t> m_activeList;
     bool m_rangedWeapon = false;
     Skill_RangeProfile m_weaponRangeProfile{};
@@ -504,11 +527,11 @@ private:
     uint32_t m_leftHandWeapon = 0;
     SkillServicesBase* m_skillServices = nullptr;   // not owned
     bool m_monsterSkills = false;
-    // Within Update, the weapon types are found once, when a skill first asks, and again
-    // after the owner's equipment changes.
-    bool m_inFrame = false;
-    mutable bool m_frameWeaponsValid = false;
-    mutable Weapon_Type m_frameWeapons[2] = {Weapon_None, Weapon_None};
+    // The weapon types as found at equipment revision m_weaponsRevision (the weapons are
+    // looked up by id; an item loaded, attached, detached or destroyed moves the revision).
+    mutable bool m_weaponsKept = false;
+    mutable uint32_t m_weaponsRevision = 0;
+    mutable Weapon_Type m_weapons[2] = {Weapon_None, Weapon_None};
     std::vector<std::pair<uint32_t, std::string>> m_weaponEnchantments;   // skill id, record
     std::vector<std::pair<uint32_t, std::vector<std::string>>> m_charFxPaks;
     // The bare-hand attack under way: its target and the seed of its rolls.

@@ -10,12 +10,14 @@
 #include "Engine/ObjectManager.h"
 #include "Game/characters/AnimationSet.h"
 #include "Game/characters/Character.h"
+#include "Game/combat/AttributePak.h"
 #include "Game/combat/CharAttributeStore.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/StringUtil.h"
+#include "Game/items/ItemEquipment.h"
 #include "Game/items/Weapon.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManagerVisit.h"
@@ -207,6 +209,31 @@ void SkillManager::CollectAvailableSkillAttributes(SkillAttributeAccumulator& ac
     GetSkillAttributes(accumulator);
 }
 
+SkillContributionStamp SkillManager::GetContributionStamp() const
+{
+    return {Skill::GetContributionRevision(), m_listsRevision, ContributorsCurrent()};
+}
+
+void SkillManager::UpdateSkillAttributeTotals()
+{
+    // Read before the collection: a change it makes leaves the totals to be summed again.
+    const SkillTotalsKey key{ItemEquipment::GetAttributeRevision(), AttributePak::GetSharedValuesRevision(),
+                             GetContributionStamp()};
+    if (m_skillTotalsKept && key == m_skillTotalsKey) {
+        m_skillAttributeTotals.SkipDraws(m_skillTotalsSkippedDraws);
+        return;
+    }
+    SkillAttributeAccumulator& totals = m_skillAttributeTotals;
+    totals.Clear();
+    totals.ForgetDrawn();
+    const uint32_t skippedBefore = totals.GetSkippedDraws();
+    CollectAvailableSkillAttributes(totals);
+    // Without a draw no skipped draw was taken, so the count only grew.
+    m_skillTotalsKept = key.skills.valid && !totals.HasDrawn();
+    m_skillTotalsSkippedDraws = totals.GetSkippedDraws() - skippedBefore;
+    m_skillTotalsKey = key;
+}
+
 void SkillManager::AddToActiveList(Skill* skill)
 {
     if (skill && std::find(m_activeList.begin(), m_activeList.end(), skill->GetObjectId()) == m_activeList.end()) {
@@ -231,26 +258,21 @@ EquipManager_HandState SkillManager::GetHandState() const
 
 void SkillManager::GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const
 {
-    if (m_inFrame && m_frameWeaponsValid) {
-        right = m_frameWeapons[0];
-        left = m_frameWeapons[1];
-        return;
-    }
-    // The look-ups out of line: within a frame every skill after the first takes the
-    // kept answer above, and the call is cheaper without their registers to save.
-    const auto find = [this](Weapon_Type& rightType, Weapon_Type& leftType) __attribute__((noinline)) {
+    // The look-ups out of line: nearly every call takes the kept answer, and is cheaper
+    // without their registers to save.
+    const auto find = [this](uint32_t revision) __attribute__((noinline)) {
         const ObjectManager& objects = ObjectManager::Get();
         const Weapon* rightWeapon = objects.GetObject<Weapon>(GetRightHandWeapon());
         const Weapon* leftWeapon = objects.GetObject<Weapon>(GetLeftHandWeapon());
-        rightType = rightWeapon ? rightWeapon->GetWeaponType() : Weapon_None;
-        leftType = leftWeapon ? leftWeapon->GetWeaponType() : Weapon_None;
-        if (m_inFrame) {
-            m_frameWeapons[0] = rightType;
-            m_frameWeapons[1] = leftType;
-            m_frameWeaponsValid = true;
-        }
+        m_weapons[0] = rightWeapon ? rightWeapon->GetWeaponType() : Weapon_None;
+        m_weapons[1] = leftWeapon ? leftWeapon->GetWeaponType() : Weapon_None;
+        m_weaponsRevision = revision;
+        m_weaponsKept = true;
     };
-    find(right, left);
+    if (const uint32_t revision = ItemEquipment::GetAttributeRevision(); !m_weaponsKept || revision != m_weaponsRevision)
+        find(revision);
+    right = m_weapons[0];
+    left = m_weapons[1];
 }
 
 void SkillManager::SubtractMana(float amount)
