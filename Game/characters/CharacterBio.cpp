@@ -170,6 +170,7 @@ void CharacterBio::UpdateResources(Character& character)
     m_totalAttributes = totals;
     m_totalsSkills = skills;
     m_totalsShared = shared;
+    ReadTotals();
 
     const float lifeModifier = m_totalAttributes.GetModifier(CharAttributeType_Life);
     if (lifeModifier != m_lifeModifier) {
@@ -181,6 +182,20 @@ void CharacterBio::UpdateResources(Character& character)
         m_manaModifier = manaModifier;
         m_manaModifierChanged = true;
     }
+}
+
+void CharacterBio::ReadTotals()
+{
+    const CharAttributeAccumulator& totals = m_totalAttributes;
+    m_read.lifeLimit = totals.GetValue(CharAttributeType_Life);
+    m_read.manaLimit = totals.GetValue(CharAttributeType_Mana);
+    m_read.manaReserve = totals.GetValue(CharAttributeType_ManaLimitReserve) *
+                         (1.0f - totals.GetValue(CharAttributeType_ManaLimitReserveReduction) * 0.01f);
+    m_read.intelligence = totals.GetValue(CharAttributeType_Intelligence);
+    m_read.lifeRegen = totals.GetValue(CharAttributeType_LifeRegen);
+    m_read.lifeRegenModifier = totals.GetModifier(CharAttributeType_LifeRegen);
+    m_read.manaRegen = totals.GetValue(CharAttributeType_ManaRegen);
+    m_read.manaRegenModifier = totals.GetModifier(CharAttributeType_ManaRegen);
 }
 
 void CharacterBio::Update(Character& character, int ms)
@@ -203,7 +218,7 @@ void CharacterBio::Update(Character& character, int ms)
     FormulaVariables& v = m_variables;
     v.lifeTotal = lifeLimit;
     v.manaTotal = manaLimit;
-    v.intelligence = m_totalAttributes.GetValue(CharAttributeType_Intelligence);
+    v.intelligence = m_read.intelligence;
     v.charLevel = character.GetCharLevel();
 
     if (!m_tainted || m_reloadValues) {
@@ -223,8 +238,8 @@ void CharacterBio::Update(Character& character, int ms)
         accelerated = m_acceleratedLifeRegenPercent * 0.01f * v.lifeTotal * seconds;
     m_lifeDamageThisFrame = 0.0f;
 
-    v.lifeRegen = m_totalAttributes.GetValue(CharAttributeType_LifeRegen);
-    v.lifeRegenModifier = m_totalAttributes.GetModifier(CharAttributeType_LifeRegen);
+    v.lifeRegen = m_read.lifeRegen;
+    v.lifeRegenModifier = m_read.lifeRegenModifier;
     v.elapsedTime = seconds;
     float regen = Evaluate(m_lifeRegenFormula);
     // Regeneration below 0 never takes the last points of life.
@@ -237,8 +252,8 @@ void CharacterBio::Update(Character& character, int ms)
     character.GetPlayStats().GainLife(m_currentLife - lifeBefore, PlayStatsLifeType_Regeneration);
 
     v.manaTotal = std::max(v.manaTotal - GetManaReserve(), 0.0f);
-    v.manaRegen = m_totalAttributes.GetValue(CharAttributeType_ManaRegen);
-    v.manaRegenModifier = m_totalAttributes.GetModifier(CharAttributeType_ManaRegen);
+    v.manaRegen = m_read.manaRegen;
+    v.manaRegenModifier = m_read.manaRegenModifier;
     const float manaRegen = Evaluate(m_manaRegenFormula);
     const float manaFed = FlowFromPool(v.manaTotal, m_manaFeedRate, ms, m_manaStoragePool);
     m_manaStoragePool = std::max(m_manaStoragePool - manaFed, 0.0f);
@@ -274,11 +289,7 @@ float CharacterBio::GetManaPotential() const
     return std::clamp(m_currentMana + m_manaStoragePool, 0.0f, std::max(GetManaLimit(), 0.0f));
 }
 
-float CharacterBio::GetManaReserve() const
-{
-    return m_totalAttributes.GetValue(CharAttributeType_ManaLimitReserve) *
-           (1.0f - m_totalAttributes.GetValue(CharAttributeType_ManaLimitReserveReduction) * 0.01f);
-}
+float CharacterBio::GetManaReserve() const { return m_read.manaReserve; }
 
 void CharacterBio::AddLifeFast(float amount) { m_currentLife = std::min(m_currentLife + amount, GetLifeLimit()); }
 void CharacterBio::AddManaFast(float amount) { m_currentMana = std::min(m_currentMana + amount, GetManaLimit()); }

@@ -69,8 +69,8 @@ public:
     void SetCurrentLife(float life);
     void SetCurrentMana(float mana);
     // The life and mana values of the totals.
-    float GetLifeLimit() const { return m_totalAttributes.GetValue(CharAttributeType_Life); }
-    float GetManaLimit() const { return m_totalAttributes.GetValue(CharAttributeType_Mana); }
+    float GetLifeLimit() const { return m_read.lifeLimit; }
+    float GetManaLimit() const { return m_read.manaLimit; }
     // Current plus the waiting pool, within [0, limit].
     float GetLifePotential() const;
     float GetManaPotential() const;
@@ -147,6 +147,20 @@ private:
     void LoadFormula(const LoadTable& table, const char* key, KeptFormula& formula);
     float Evaluate(KeptFormula& formula);
 
+    // The values of the totals that every update reads, taken whenever the totals are
+    // summed (each as the totals give it), so that they sit together in one line rather
+    // than across the totals.
+    struct TotalsRead {
+        float lifeLimit = 0.0f;
+        float manaLimit = 0.0f;
+        float manaReserve = 0.0f;
+        float intelligence = 0.0f;
+        float lifeRegen = 0.0f;
+        float lifeRegenModifier = 0.0f;
+        float manaRegen = 0.0f;
+        float manaRegenModifier = 0.0f;
+    } m_read;
+    void ReadTotals();
     float m_healthOverStorageLimit = 0.0f;
     float m_healthFeedRate = 0.0f;
     float m_manaOverStorageLimit = 0.0f;

@@ -5,8 +5,10 @@
 // character's frames, death and destruction.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -443,17 +445,47 @@ private:
     // with a level, every buff whatever its level, the item skills with a level.
     template <class Collect>
     void ForEachContributingSkill(Collect collect) const;
+    // A skill a walk visits: its id and, when it was found as the walk began, the skill.
+    struct FrameSkill {
+        uint32_t id;
+        Skill* skill;
+    };
     // Those skills found from their ids once, as the lists stood at revision `revision` of
     // the skills' links (Skill::GetLinksRevision: no skill has come or gone since while it
     // stands): the active list's, then the buffs', then the item skills'. Valid only when
-    // every id was found (revision 0 otherwise).
+    // every id was found (revision 0 otherwise). The first few are kept in place, beside
+    // the revisions every frame reads, so that most characters' walks fetch no more memory
+    // than the skills; a longer list is kept whole beyond.
     struct ContributorCache {
+        static constexpr size_t kInPlace = 4;
         uint32_t revision = 0;
         uint32_t lists = 0;   // m_listsRevision when found
-        size_t activeCount = 0;
-        size_t buffCount = 0;
-        std::vector<uint32_t> ids;
-        std::vector<Skill*> skills;
+        uint32_t activeCount = 0;
+        uint32_t buffCount = 0;
+        uint32_t count = 0;
+        std::array<FrameSkill, kInPlace> inPlace{};
+        std::vector<FrameSkill> beyond;   // every entry, once there are more than kInPlace
+        std::span<const FrameSkill> Skills() const
+        {
+            return count <= kInPlace ? std::span<const FrameSkill>(inPlace.data(), count)
+                                     : std::span<const FrameSkill>(beyond);
+        }
+        void Clear()
+        {
+            count = 0;
+            beyond.clear();
+        }
+        void Add(const FrameSkill& entry)
+        {
+            if (count < kInPlace) {
+                inPlace[count] = entry;
+            } else {
+                if (count == kInPlace)
+                    beyond.assign(inPlace.begin(), inPlace.end());
+                beyond.push_back(entry);
+            }
+            ++count;
+        }
     };
     // Counts the changes of the active list, the buffs and the item skills: every change
     // of those lists calls ListsChanged, or the cache would go on walking them as they were.
@@ -464,18 +496,16 @@ private:
     bool ContributorsCurrent() const;
     // Finds the lists' skills again when the cache does not hold them.
     void RefreshContributors();
-    // The skills a frame updates, each by its id and, when the cache held it as the walk
-    // began, the skill itself. Only Update fills it: a skill's update that walks another
-    // list of the manager leaves it alone.
-    struct FrameSkill {
-        uint32_t id;
-        Skill* skill;
-    };
+    // The skills a frame updates by id, when the cache did not hold them as the walk began.
+    // Only Update fills it: a skill's update that walks another list of the manager leaves
+    // it alone.
     std::vector<FrameSkill> m_frameSkills;
-    // Each skill of m_frameSkills that still exists: by its pointer while no skill has come
-    // or gone since the walk began, by its id from the first change on.
+    // Each skill of the entries that still exists: by its pointer while no skill has come
+    // or gone since the walk began, by its id from the first change on. The entries are the
+    // cache's (which only the start of Update finds again) or m_frameSkills, so they stay
+    // put whatever the skills' updates do.
     template <class Visit>
-    void WalkFrameSkills(Visit visit);
+    void WalkFrameSkills(std::span<const FrameSkill> skills, Visit visit);
     // The skills of the list (or every skill but the named one, or the named mastery's)
     // take an augment of `amount`, raised or lowered.
     void AugmentSkills(uint32_t amount, bool raise, const std::string& name, bool allButName, bool mastery);

@@ -107,22 +107,26 @@ void SkillManager::RefreshContributors()
     // of date at once.
     cache.revision = Skill::GetLinksRevision();
     cache.lists = m_listsRevision;
-    cache.activeCount = m_activeList.size();
-    cache.buffCount = m_buffs.size();
-    cache.ids.assign(m_activeList.begin(), m_activeList.end());
-    for (const BuffEntry& entry : m_buffs)
-        cache.ids.push_back(entry.buffId);
-    cache.ids.insert(cache.ids.end(), m_itemSkills.begin(), m_itemSkills.end());
-    cache.skills.clear();
+    cache.activeCount = static_cast<uint32_t>(m_activeList.size());
+    cache.buffCount = static_cast<uint32_t>(m_buffs.size());
+    cache.Clear();
     const ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : cache.ids) {
+    const auto find = [&](uint32_t id) {
         Skill* skill = objects.GetObject<Skill>(id);
-        if (!skill) {
+        cache.Add({id, skill});
+        if (!skill)
             cache.revision = 0;   // an id not found may yet be made: look up every time
+        return skill != nullptr;
+    };
+    for (uint32_t id : m_activeList)
+        if (!find(id))
             return;
-        }
-        cache.skills.push_back(skill);
-    }
+    for (const BuffEntry& entry : m_buffs)
+        if (!find(entry.buffId))
+            return;
+    for (uint32_t id : m_itemSkills)
+        if (!find(id))
+            return;
 }
 
 template <class Collect>
@@ -131,20 +135,21 @@ void SkillManager::ForEachContributingSkill(Collect collect) const
     if (ContributorsCurrent()) {
         // The collections are const: no skill comes or goes while they run.
         const ContributorCache& cache = m_contributors;
-        const Skill* const* skills = cache.skills.data();
+        const std::span<const FrameSkill> found = cache.Skills();
+        const FrameSkill* skills = found.data();
         // Every skill asked from memory first, so that the misses overlap.
-        for (const Skill* skill : cache.skills)
-            SkillManagerParts::PrefetchSkill(skill);
+        for (const FrameSkill& entry : found)
+            SkillManagerParts::PrefetchSkill(entry.skill);
         for (size_t i = 0; i < cache.activeCount; ++i)
-            if (skills[i]->GetCurrentLevel() != 0)
-                collect(*skills[i]);
+            if (skills[i].skill->GetCurrentLevel() != 0)
+                collect(*skills[i].skill);
         skills += cache.activeCount;
         for (size_t i = 0; i < cache.buffCount; ++i)
-            collect(*skills[i]);
+            collect(*skills[i].skill);
         skills += cache.buffCount;
         for (size_t i = 0, items = m_itemSkills.size(); i < items; ++i)
-            if (skills[i]->GetCurrentLevel() != 0)
-                collect(*skills[i]);
+            if (skills[i].skill->GetCurrentLevel() != 0)
+                collect(*skills[i].skill);
         return;
     }
     ForEachSkillInForce(m_activeList, collect);
