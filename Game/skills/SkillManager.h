@@ -547,6 +547,16 @@ private:
     bool m_skillTotalsKept = false;
     uint32_t m_skillTotalsSkippedDraws = 0;
     void UpdateSkillAttributeTotals();
+    // The worn equipment's skill attributes, in the order its items and their stores hold
+    // them, found again when the equipment revision moved (an item rebuilt or destroyed
+    // moves it, so the pointers stand while it does): totals that draw, and so are summed
+    // every frame, walk them rather than look the items up.
+    std::vector<const SkillAttribute*> m_wornSkillAttributes;
+    uint32_t m_wornSkillAttributesRevision = 0;
+    bool m_wornSkillAttributesKept = false;
+    const std::vector<const SkillAttribute*>& WornSkillAttributes();
+    // What the totals add after the worn items: the item sets, the game balance, the skills.
+    void CollectSkillAttributesAfterEquipment(SkillAttributeAccumulator& accumulator) const;
     std::vector<uint32_t> m_activeList;
     bool m_rangedWeapon = false;
     Skill_RangeProfile m_weaponRangeProfile{};

@@ -206,12 +206,33 @@ void SkillManager::ContributeRacialBonusDefense(const std::vector<std::string>& 
 
 void SkillManager::CollectAvailableSkillAttributes(SkillAttributeAccumulator& accumulator) const
 {
-    if (m_parent) {
+    if (m_parent)
         m_parent->GetEquipSkillAttributes(accumulator);
+    CollectSkillAttributesAfterEquipment(accumulator);
+}
+
+void SkillManager::CollectSkillAttributesAfterEquipment(SkillAttributeAccumulator& accumulator) const
+{
+    if (m_parent) {
         m_parent->ContributeItemSetSkillAttributes(accumulator);
         m_parent->ContributeGameBalanceSkillAttributes(accumulator);
     }
     GetSkillAttributes(accumulator);
+}
+
+const std::vector<const SkillAttribute*>& SkillManager::WornSkillAttributes()
+{
+    const uint32_t revision = ItemEquipment::GetAttributeRevision();
+    if (m_wornSkillAttributesKept && revision == m_wornSkillAttributesRevision)
+        return m_wornSkillAttributes;
+    m_wornSkillAttributes.clear();
+    const EquippedItems items(m_parent->GetCombatManager().GetEquipManager());
+    for (const ItemEquipment* item : items.GetItems())
+        for (const auto& attribute : item->GetSkillAttrStore().GetAttributes())
+            m_wornSkillAttributes.push_back(attribute.get());
+    m_wornSkillAttributesRevision = revision;
+    m_wornSkillAttributesKept = true;
+    return m_wornSkillAttributes;
 }
 
 SkillContributionStamp SkillManager::GetContributionStamp() const
@@ -232,7 +253,11 @@ void SkillManager::UpdateSkillAttributeTotals()
     totals.Clear();
     totals.ForgetDrawn();
     const uint32_t skippedBefore = totals.GetSkippedDraws();
-    CollectAvailableSkillAttributes(totals);
+    // As CollectAvailableSkillAttributes adds them: the worn items' attributes (each item's
+    // store adds its own in turn), then the rest.
+    for (const SkillAttribute* attribute : WornSkillAttributes())
+        attribute->AddToAccumulator(totals, ItemEquipment::kAttributeLevel);
+    CollectSkillAttributesAfterEquipment(totals);
     // Without a draw no skipped draw was taken, so the count only grew.
     m_skillTotalsKept = key.skills.valid && !totals.HasDrawn();
     m_skillTotalsSkippedDraws = totals.GetSkippedDraws() - skippedBefore;
