@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "Engine/Engine.h"
 #include "Engine/IOStream.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
+#include "Game/combat/AttributePak.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/core/Bonus.h"
 #include "Game/core/GameEngine.h"
@@ -73,32 +75,43 @@ void CharacterBio::Load(const LoadTable& record)
     m_defenseAttributes.Load(record);
 }
 
-void CharacterBio::LoadFormula(const LoadTable& table, const char* key,
-                               std::unique_ptr<DesignerEquation_Algebra>& formula)
+void CharacterBio::LoadFormula(const LoadTable& table, const char* key, KeptFormula& kept)
 {
-    formula.reset();
+    kept = KeptFormula();
     const std::string text = table.GetString(key, "");
     if (text.empty())
         return;
     // Every character reads the same regeneration formulas: each text is parsed once.
     const std::shared_ptr<const EqNode<float>> tree = DesignerEquation_Algebra::KeptTree(text);
+    std::unique_ptr<DesignerEquation_Algebra>& formula = kept.formula;
     formula = std::make_unique<DesignerEquation_Algebra>();
+    m_bindingPure = true;
     if (!tree || !formula->BindTree(*tree, this)) {
         gEngine->Log(LOG_WARNING, "-=- CharacterBio Equation load failure : %s ", key);
         formula.reset();
+        return;
     }
+    kept.pure = m_bindingPure;
 }
 
-float CharacterBio::Evaluate(const std::unique_ptr<DesignerEquation_Algebra>& formula)
+float CharacterBio::Evaluate(KeptFormula& kept)
 {
-    return formula ? Finite((*formula)()) : 0.0f;
+    if (!kept.formula)
+        return 0.0f;
+    static_assert(sizeof(FormulaVariables) == 9 * sizeof(float), "compared whole, without padding");
+    if (kept.kept && std::memcmp(&kept.inputs, &m_variables, sizeof(FormulaVariables)) == 0)
+        return kept.value;
+    kept.value = Finite((*kept.formula)());
+    kept.inputs = m_variables;
+    kept.kept = kept.pure;
+    return kept.value;
 }
 
 DesignerVariableSlot<float> CharacterBio::BindDesignerVariable(const char* name)
 {
     using Slot = DesignerVariableSlot<float>;
     const FormulaVariables& v = m_variables;
-    return FindDesignerVariable<float>(name, {
+    const DesignerVariableSlot<float> slot = FindDesignerVariable<float>(name, {
         {"elapsedTime", Slot::Of(v.elapsedTime)},
         {"lifeRegen", Slot::Of(v.lifeRegen)},
         {"lifeRegenMod", Slot::Of(v.lifeRegenModifier)},
@@ -109,6 +122,9 @@ DesignerVariableSlot<float> CharacterBio::BindDesignerVariable(const char* name)
         {"intelligence", Slot::Of(v.intelligence)},
         {"charLevel", Slot::OfUnsigned(v.charLevel)},
     });
+    if (slot.GetKind() != Slot::Kind::Value && slot.GetKind() != Slot::Kind::Unsigned)
+        m_bindingPure = false;
+    return slot;
 }
 
 // ---- Update ---------------------------------------------------------------------------
@@ -132,12 +148,19 @@ void CharacterBio::UpdateResources(Character& character)
     }
     // The equipment's additions onto the base sums, made again with them or when the
     // equipment may add differently: the same additions in the same order, so the same sums.
+    bool equipSummed = false;
     if (const uint32_t revision = ItemEquipment::GetAttributeRevision();
         baseSummed || revision != m_equipSumsRevision) {
         m_equipSums = m_baseAttributeSums;
         character.GetEquipCharAttributes(m_equipSums);
         m_equipSumsRevision = revision;
+        equipSummed = true;
     }
+    // Read before summing: a change the summing makes leaves the totals to be summed again.
+    const SkillContributionStamp skills = character.GetSkillManager().GetContributionStamp();
+    const uint32_t shared = AttributePak::GetSharedValuesRevision();
+    if (!equipSummed && skills.Keeps(m_totalsSkills) && shared == m_totalsShared)
+        return;
     // Summed in a local copy and stored once, so the adds do not go through the bio's own
     // lines; each sum gets the same additions in the same order, so the totals are the same.
     CharAttributeAccumulator totals = m_equipSums;
@@ -145,6 +168,9 @@ void CharacterBio::UpdateResources(Character& character)
     character.ContributeItemSetCharAttributes(totals);
     character.ContributeGameBalanceCharAttributes(totals);
     m_totalAttributes = totals;
+    m_totalsSkills = skills;
+    m_totalsShared = shared;
+    ReadTotals();
 
     const float lifeModifier = m_totalAttributes.GetModifier(CharAttributeType_Life);
     if (lifeModifier != m_lifeModifier) {
@@ -156,6 +182,20 @@ void CharacterBio::UpdateResources(Character& character)
         m_manaModifier = manaModifier;
         m_manaModifierChanged = true;
     }
+}
+
+void CharacterBio::ReadTotals()
+{
+    const CharAttributeAccumulator& totals = m_totalAttributes;
+    m_read.lifeLimit = totals.GetValue(CharAttributeType_Life);
+    m_read.manaLimit = totals.GetValue(CharAttributeType_Mana);
+    m_read.manaReserve = totals.GetValue(CharAttributeType_ManaLimitReserve) *
+                         (1.0f - totals.GetValue(CharAttributeType_ManaLimitReserveReduction) * 0.01f);
+    m_read.intelligence = totals.GetValue(CharAttributeType_Intelligence);
+    m_read.lifeRegen = totals.GetValue(CharAttributeType_LifeRegen);
+    m_read.lifeRegenModifier = totals.GetModifier(CharAttributeType_LifeRegen);
+    m_read.manaRegen = totals.GetValue(CharAttributeType_ManaRegen);
+    m_read.manaRegenModifier = totals.GetModifier(CharAttributeType_ManaRegen);
 }
 
 void CharacterBio::Update(Character& character, int ms)
@@ -178,7 +218,7 @@ void CharacterBio::Update(Character& character, int ms)
     FormulaVariables& v = m_variables;
     v.lifeTotal = lifeLimit;
     v.manaTotal = manaLimit;
-    v.intelligence = m_totalAttributes.GetValue(CharAttributeType_Intelligence);
+    v.intelligence = m_read.intelligence;
     v.charLevel = character.GetCharLevel();
 
     if (!m_tainted || m_reloadValues) {
@@ -198,8 +238,8 @@ void CharacterBio::Update(Character& character, int ms)
         accelerated = m_acceleratedLifeRegenPercent * 0.01f * v.lifeTotal * seconds;
     m_lifeDamageThisFrame = 0.0f;
 
-    v.lifeRegen = m_totalAttributes.GetValue(CharAttributeType_LifeRegen);
-    v.lifeRegenModifier = m_totalAttributes.GetModifier(CharAttributeType_LifeRegen);
+    v.lifeRegen = m_read.lifeRegen;
+    v.lifeRegenModifier = m_read.lifeRegenModifier;
     v.elapsedTime = seconds;
     float regen = Evaluate(m_lifeRegenFormula);
     // Regeneration below 0 never takes the last points of life.
@@ -212,8 +252,8 @@ void CharacterBio::Update(Character& character, int ms)
     character.GetPlayStats().GainLife(m_currentLife - lifeBefore, PlayStatsLifeType_Regeneration);
 
     v.manaTotal = std::max(v.manaTotal - GetManaReserve(), 0.0f);
-    v.manaRegen = m_totalAttributes.GetValue(CharAttributeType_ManaRegen);
-    v.manaRegenModifier = m_totalAttributes.GetModifier(CharAttributeType_ManaRegen);
+    v.manaRegen = m_read.manaRegen;
+    v.manaRegenModifier = m_read.manaRegenModifier;
     const float manaRegen = Evaluate(m_manaRegenFormula);
     const float manaFed = FlowFromPool(v.manaTotal, m_manaFeedRate, ms, m_manaStoragePool);
     m_manaStoragePool = std::max(m_manaStoragePool - manaFed, 0.0f);
@@ -249,11 +289,7 @@ float CharacterBio::GetManaPotential() const
     return std::clamp(m_currentMana + m_manaStoragePool, 0.0f, std::max(GetManaLimit(), 0.0f));
 }
 
-float CharacterBio::GetManaReserve() const
-{
-    return m_totalAttributes.GetValue(CharAttributeType_ManaLimitReserve) *
-           (1.0f - m_totalAttributes.GetValue(CharAttributeType_ManaLimitReserveReduction) * 0.01f);
-}
+float CharacterBio::GetManaReserve() const { return m_read.manaReserve; }
 
 void CharacterBio::AddLifeFast(float amount) { m_currentLife = std::min(m_currentLife + amount, GetLifeLimit()); }
 void CharacterBio::AddManaFast(float amount) { m_currentMana = std::min(m_currentMana + amount, GetManaLimit()); }

@@ -13,6 +13,7 @@
 #include "Game/combat/CharAttributeType.h"
 #include "Game/combat/DefenseAttributeStore.h"
 #include "Game/core/foundation/DesignerEquation.h"
+#include "Game/skills/SkillContributionStamp.h"
 
 namespace GAME {
 
@@ -68,8 +69,8 @@ public:
     void SetCurrentLife(float life);
     void SetCurrentMana(float mana);
     // The life and mana values of the totals.
-    float GetLifeLimit() const { return m_totalAttributes.GetValue(CharAttributeType_Life); }
-    float GetManaLimit() const { return m_totalAttributes.GetValue(CharAttributeType_Mana); }
+    float GetLifeLimit() const { return m_read.lifeLimit; }
+    float GetManaLimit() const { return m_read.manaLimit; }
     // Current plus the waiting pool, within [0, limit].
     float GetLifePotential() const;
     float GetManaPotential() const;
@@ -142,9 +143,24 @@ public:
     DesignerVariableSlot<float> BindDesignerVariable(const char* name) override;
 
 private:
-    void LoadFormula(const LoadTable& table, const char* key, std::unique_ptr<DesignerEquation_Algebra>& formula);
-    static float Evaluate(const std::unique_ptr<DesignerEquation_Algebra>& formula);
+    struct KeptFormula;
+    void LoadFormula(const LoadTable& table, const char* key, KeptFormula& formula);
+    float Evaluate(KeptFormula& formula);
 
+    // The values of the totals that every update reads, taken whenever the totals are
+    // summed (each as the totals give it), so that they sit together in one line rather
+    // than across the totals.
+    struct TotalsRead {
+        float lifeLimit = 0.0f;
+        float manaLimit = 0.0f;
+        float manaReserve = 0.0f;
+        float intelligence = 0.0f;
+        float lifeRegen = 0.0f;
+        float lifeRegenModifier = 0.0f;
+        float manaRegen = 0.0f;
+        float manaRegenModifier = 0.0f;
+    } m_read;
+    void ReadTotals();
     float m_healthOverStorageLimit = 0.0f;
     float m_healthFeedRate = 0.0f;
     float m_manaOverStorageLimit = 0.0f;
@@ -171,8 +187,12 @@ private:
     // moved (the equipment adds no differently otherwise).
     CharAttributeAccumulator m_equipSums;
     uint32_t m_equipSumsRevision = 0;
-    std::unique_ptr<DesignerEquation_Algebra> m_lifeRegenFormula;
-    std::unique_ptr<DesignerEquation_Algebra> m_manaRegenFormula;
+    // The totals stand while nothing they add has changed since they were summed: not the
+    // equipment sums, nor the skills' contributions (their stamp), nor the shared packs
+    // the item sets and the game balance read. A frame that finds them standing touches
+    // neither a skill nor an item.
+    SkillContributionStamp m_totalsSkills;
+    uint32_t m_totalsShared = 0;
     struct FormulaVariables {
         float elapsedTime = 0.0f;
         float lifeRegen = 0.0f;
@@ -184,6 +204,21 @@ private:
         float intelligence = 0.0f;
         uint32_t charLevel = 0;
     } m_variables;
+    // A formula with its value at the variables it was last evaluated at. Its names read
+    // nothing but the variables (when `pure`), so with the very same variables (bit for
+    // bit) it gives the same value and is not run again. A name the bio does not know is
+    // warned of at every evaluation: such a formula is run every time.
+    struct KeptFormula {
+        std::unique_ptr<DesignerEquation_Algebra> formula;
+        bool pure = false;
+        bool kept = false;
+        FormulaVariables inputs;
+        float value = 0.0f;
+    };
+    KeptFormula m_lifeRegenFormula;
+    KeptFormula m_manaRegenFormula;
+    // While a formula is bound: false once a name it reads is not one of the variables.
+    bool m_bindingPure = true;
     DefenseAttributeStore_Character m_defenseAttributes;
     bool m_tainted = false;
     bool m_reloadValues = false;

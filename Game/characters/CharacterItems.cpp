@@ -21,6 +21,7 @@
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/items/Inventory.h"
+#include "Game/items/ItemEquipment.h"
 #include "Game/items/ItemRelic.h"
 #include "Game/items/ItemSet.h"
 #include "Game/items/OneShot.h"
@@ -402,10 +403,12 @@ const std::vector<uint32_t>& Character::GetAttachedItems() const { return m_comb
 // ---- Item sets -----------------------------------------------------------------------------
 
 // Set and member names are kept normalized, as the sets keep their members, so a name
-// written with '/' or capitals in one record matches the same name in another.
+// written with '/' or capitals in one record matches the same name in another. The worn
+// pieces count with the equipment: totals kept by its revision are summed again.
 void Character::AddItemToSet(const std::string& setName, const std::string& itemName)
 {
     m_itemSets[GetNormalizedPath(setName)].push_back(GetNormalizedPath(itemName));
+    ItemEquipment::AttributesChanged();
 }
 
 void Character::RemoveItemFromSet(const std::string& setName, const std::string& itemName)
@@ -414,8 +417,10 @@ void Character::RemoveItemFromSet(const std::string& setName, const std::string&
     if (set == m_itemSets.end())
         return;
     const auto item = std::find(set->second.begin(), set->second.end(), GetNormalizedPath(itemName));
-    if (item != set->second.end())
+    if (item != set->second.end()) {
         set->second.erase(item);
+        ItemEquipment::AttributesChanged();
+    }
 }
 
 unsigned Character::GetNumberOfItemsInSet(const std::string& setName) const

@@ -299,7 +299,7 @@ void Monster::InitialUpdate()
         StartAliveSound();
     SetTreasureProxy(m_treasureProxyName, false);
     if (gGameEngine)
-        m_balanceDifficulty = gGameEngine->GetBalanceDifficulty();
+        SetBalanceDifficulty(gGameEngine->GetBalanceDifficulty());
     GetCharacterBio().BalanceHasChanged();
     WarnOfNoLife();
 }
@@ -481,9 +481,16 @@ void Monster::ContributeGameBalanceRetaliationAttributes(CombatAttributeAccumula
                          m_balanceDifficulty);
 }
 
+// The level the balance pack is read at: totals kept from the pack are summed again.
+void Monster::SetBalanceDifficulty(uint32_t level)
+{
+    m_balanceDifficulty = level;
+    AttributePak::SharedValuesChanged();
+}
+
 void Monster::OnGameBalanceLevel(const GameEvent_GameBalanceLevel& event)
 {
-    m_balanceDifficulty = event.level < 0 ? 0u : static_cast<uint32_t>(event.level);
+    SetBalanceDifficulty(event.level < 0 ? 0u : static_cast<uint32_t>(event.level));
     GetCharacterBio().BalanceHasChanged();
     GetCharacterBio().Update(*this, 0);
 }

@@ -203,6 +203,7 @@ private:
     float CapSpeed(float speed, size_t keyIndex, CharAttributeType base) const;
     float DrawAmbientPeriod() const;
 
+    void SetBalanceDifficulty(uint32_t level);
     uint32_t m_balanceDifficulty = 0;
     SoundPak* m_ambientSound = nullptr;
     float m_ambientMinMs = 0.0f, m_ambientMaxMs = 0.0f;

@@ -1,5 +1,7 @@
 #include "Game/combat/AttributePak.h"
 
+#include <atomic>
+
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
@@ -8,7 +10,17 @@
 
 namespace GAME {
 
-AttributePak::~AttributePak() = default;
+namespace {
+std::atomic<uint32_t> gSharedValuesRevision{0};
+}  // namespace
+
+void AttributePak::SharedValuesChanged() { gSharedValuesRevision.fetch_add(1, std::memory_order_relaxed); }
+
+uint32_t AttributePak::GetSharedValuesRevision() { return gSharedValuesRevision.load(std::memory_order_relaxed); }
+
+AttributePak::AttributePak() { SharedValuesChanged(); }
+
+AttributePak::~AttributePak() { SharedValuesChanged(); }
 
 void AttributePak::LoadFromDatabase(const std::string& recordName)
 {
@@ -21,6 +33,7 @@ void AttributePak::LoadFromDatabase(const std::string& recordName)
 
 void AttributePak::LoadFromTable(const LoadTable& table)
 {
+    SharedValuesChanged();
     m_charAttributes.Load(table);
     m_skillAttributes.Load(table);
     m_offensiveAttributes.Load(table);

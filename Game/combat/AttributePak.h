@@ -5,6 +5,7 @@
 // kind; characters ask a pack for its contributions at a level and for its lines.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,15 @@ class LoadTable;
 
 class AttributePak {
 public:
-    AttributePak() = default;
+    AttributePak();
     virtual ~AttributePak();
+
+    // Counts the changes of what characters read from the shared packs: a pack made,
+    // loaded or gone, the item sets the game engine knows by name, and the balance levels
+    // the packs are read at. Characters keep the totals they summed from the packs while
+    // the count stands, so every such change calls SharedValuesChanged.
+    static void SharedValuesChanged();
+    static uint32_t GetSharedValuesRevision();
 
     // Keeps the name and loads the record; a record that does not exist empties every
     // store.

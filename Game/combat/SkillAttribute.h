@@ -54,10 +54,14 @@ public:
     // Whether anything asked for the generator: when not, the sums are the same whatever
     // the seed.
     bool HasDrawn() const { return m_drawn; }
+    // Forgets that the generator was asked for: HasDrawn then tells of what follows.
+    void ForgetDrawn() { m_drawn = false; }
     // Draws whose outcome could not change a sum: they are taken only when a later
     // attribute needs the generator, so that its draws are the same as if they had been
     // taken in turn.
     void SkipDraws(uint32_t count) { m_skippedDraws += count; }
+    // The skipped draws not taken yet.
+    uint32_t GetSkippedDraws() const { return m_skippedDraws; }
     // value + |value| x modifier x 0.01; 0 outside the table.
     float GetValue(SkillAttributeType type) const;
     float GetModifier(SkillAttributeType type) const;

@@ -173,6 +173,7 @@ GameEngine::~GameEngine()
 
     m_itemSets.clear();
     m_loadedItemSets.clear();
+    AttributePak::SharedValuesChanged();
 
     DestroyMarketSound(m_marketPurchaseSoundId);
     DestroyMarketSound(m_marketSaleSoundId);

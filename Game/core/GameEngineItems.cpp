@@ -35,6 +35,7 @@ void GameEngine::LoadItemSet(const std::string& recordName)
     set->LoadFromDatabase(recordName);
     m_itemSets.emplace(std::move(key), set.get());
     m_loadedItemSets.push_back(std::move(set));
+    AttributePak::SharedValuesChanged();
 }
 
 ItemSet* GameEngine::GetItemSet(const std::string& name) const
@@ -43,7 +44,11 @@ ItemSet* GameEngine::GetItemSet(const std::string& name) const
     return found != m_itemSets.end() ? found->second : nullptr;
 }
 
-void GameEngine::RegisterItemSet(const std::string& name, ItemSet* set) { m_itemSets[GetNormalizedPath(name)] = set; }
+void GameEngine::RegisterItemSet(const std::string& name, ItemSet* set)
+{
+    m_itemSets[GetNormalizedPath(name)] = set;
+    AttributePak::SharedValuesChanged();
+}
 
 std::u16string GameEngine::GetItemColorText(ItemClassification classification) const
 {

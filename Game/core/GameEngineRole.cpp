@@ -134,6 +134,7 @@ void GameEngine::GetPlayerInfo(PlayerInfo& out) const
 void GameEngine::SetGameBalanceLevel(int level)
 {
     m_balanceDifficulty = static_cast<uint32_t>(level);
+    AttributePak::SharedValuesChanged();
     GameEvent_GameBalanceLevel event;
     event.level = level;
     EventManager::Get().Send(event, "GameEvent_GameBalanceLevel");

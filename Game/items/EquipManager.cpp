@@ -123,6 +123,7 @@ void EquipManager::AttachItemAction(uint32_t itemId, EquipLocations location)
     m_attached.push_back(container);
     m_attachedIds.push_back(itemId);
     ItemEquipment::AttributesChanged();
+    HandsChanged();
 
     item->AttachItem(*m_owner, LocationToString(location));
     if (location == EquipLocation_RightHand || location == EquipLocation_LeftHand)
@@ -151,6 +152,7 @@ void EquipManager::DetachItemAction(uint32_t itemId)
     m_attached.erase(m_attached.begin() + index);
     m_attachedIds.erase(found);
     ItemEquipment::AttributesChanged();
+    HandsChanged();
     if (location == EquipLocation_Head && !HasLocation(EquipLocation_Head))
         SetDefaultHeadPieceVisible(true);
 
@@ -179,6 +181,7 @@ void EquipManager::DestroyAllObjects()
     items.swap(m_attachedIds);
     m_attached.clear();
     ItemEquipment::AttributesChanged();
+    HandsChanged();
     items.push_back(m_defaultHeadPiece);
     m_defaultHeadPiece = 0;
     ObjectManager& objects = ObjectManager::Get();
@@ -196,10 +199,12 @@ void EquipManager::ForceRightHand()
     const bool rightHeld = HasLocation(EquipLocation_RightHand);
     if (!rightHeld && left->oneHandedMelee && !left->shownInRightHand) {
         left->shownInRightHand = true;
+        HandsChanged();
         if (item)
             MoveToBone(*item, LocationToString(EquipLocation_RightHand));
     } else if (rightHeld && left->shownInRightHand) {
         left->shownInRightHand = false;
+        HandsChanged();
         if (item)
             MoveToBone(*item, LocationToString(EquipLocation_LeftHand));
     }
@@ -328,6 +333,17 @@ uint32_t EquipManager::GetLeftHandShield() const
 uint32_t EquipManager::GetArmorId() const { return IdIfA<Armor>(GetItemId(EquipLocation_LeftHand)); }
 
 EquipManager_HandState EquipManager::GetHandState() const
+{
+    const uint32_t revision = ItemEquipment::GetAttributeRevision();
+    if (!m_handStateKept || revision != m_handStateRevision) {
+        m_handState = FindHandState();
+        m_handStateRevision = revision;
+        m_handStateKept = true;
+    }
+    return m_handState;
+}
+
+EquipManager_HandState EquipManager::FindHandState() const
 {
     switch (WeaponTypeOf(FindLeftItem())) {
     case Weapon_Axe:

@@ -100,6 +100,7 @@ public:
     // The left-hand item when it is an Armor.
     uint32_t GetArmorId() const;
     // The left-hand weapon decides first (a shield never does), then the right-hand one.
+    // Found again only when the items attached here or any equipment changed.
     EquipManager_HandState GetHandState() const;
     // Where the location's bone is on the parent; the parent's own coordinates for a
     // location without one (and no coordinates without a parent).
@@ -141,6 +142,13 @@ private:
     std::map<uint32_t, std::string> m_props;
     std::string m_enchantment;
     uint32_t m_defaultHeadPiece = 0;
+    // The hand state as found at equipment revision m_handStateRevision (the weapons are
+    // looked up by id); every change of the containers here drops it.
+    EquipManager_HandState FindHandState() const;
+    void HandsChanged() { m_handStateKept = false; }
+    mutable EquipManager_HandState m_handState = EquipManager_Unarmed;
+    mutable uint32_t m_handStateRevision = 0;
+    mutable bool m_handStateKept = false;
 };
 
 // The attached items looked up once, for one attack: its defences, retaliation, shield

@@ -252,6 +252,8 @@ ItemEquipment::~ItemEquipment()
 void ItemEquipment::Load(const LoadTable& table)
 {
     Item::Load(table);
+    // An item made under an id a wearer lists may be found where none was.
+    AttributesChanged();
     const std::shared_ptr<const EquipmentRecordFields> fields =
         ReadKept(KeptFieldReads(), table, [](const LoadTable& record) {
         auto read = std::make_shared<EquipmentRecordFields>();

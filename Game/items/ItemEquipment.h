@@ -43,9 +43,10 @@ public:
     ~ItemEquipment() override;
 
     // Counts the changes that may alter what worn equipment adds to any wearer's
-    // character attributes: an item attached or detached, an item's or a relic's stores
-    // rebuilt, a relic put in, taken out or levelled, an item or relic destroyed. A sum of
-    // worn equipment kept against the count stays right while the count stands.
+    // attributes, or the hands it makes: an item attached or detached, an item loaded,
+    // an item's or a relic's stores rebuilt, a relic put in, taken out or levelled, an
+    // item or relic destroyed, a piece of an item set counted or uncounted. A sum of worn
+    // equipment kept against the count stays right while the count stands.
     static uint32_t GetAttributeRevision();
     static void AttributesChanged();
     // Leaves the worn sums, which may have counted it, to be summed again.

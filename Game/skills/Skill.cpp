@@ -38,6 +38,9 @@ namespace {
 // Atomic only because skills may be created on a loading thread; the sums themselves are
 // used on the game thread alone.
 std::atomic<uint32_t> gLinksRevision{1};
+// Counts the links' changes and every other change of what a skill's passive collectors
+// add (Skill::ContributionChanged).
+std::atomic<uint32_t> gContributionRevision{1};
 
 }  // namespace
 
@@ -117,9 +120,14 @@ void Skill::LinksChanged()
 {
     if (gLinksRevision.fetch_add(1, std::memory_order_relaxed) + 1 == 0)
         gLinksRevision.store(1, std::memory_order_relaxed);
+    ContributionChanged();
 }
 
 uint32_t Skill::GetLinksRevision() { return gLinksRevision.load(std::memory_order_relaxed); }
+
+void Skill::ContributionChanged() { gContributionRevision.fetch_add(1, std::memory_order_relaxed); }
+
+uint32_t Skill::GetContributionRevision() { return gContributionRevision.load(std::memory_order_relaxed); }
 
 void Skill::CheckLinkSums(unsigned level) const
 {
@@ -314,11 +322,14 @@ unsigned Skill::ComputeCurrentLevel() const
 
 void Skill::SetSkillLevel(unsigned level)
 {
+    const SkillState before = m_state;
     m_state.level = static_cast<int32_t>(std::min<unsigned>(level, 0x7fffffffu));
     if (m_state.level >= 1 && !m_tempSkill && m_manager)
         m_manager->AddToActiveList(this);
     if (m_manager && m_manager->IsMonsterSkill())
         m_state.enabled = true;
+    if (!(m_state == before))
+        ContributionChanged();
     RefreshPassiveContribution();
     PreLoadResources();
 }
@@ -871,6 +882,8 @@ void Skill::ReceiveStateUpdate(const SkillState& state, bool force)
 {
     const int32_t oldLevel = m_state.level;
     if (!IsControllingSkill() || force) {
+        if (!(state == m_state))
+            ContributionChanged();
         m_state = state;
         RefreshPassiveContribution();
         if (m_manager) {

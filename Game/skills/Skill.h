@@ -245,7 +245,7 @@ public:
     // Applies a state sent by the controlling peer (or any state with `force`).
     virtual void ReceiveStateUpdate(const SkillState& state, bool force);
     // Copies the active state whole.
-    virtual void ReceiveActiveUpdate(Character&, const SkillActiveState& state, bool) { m_activeState = state; }
+    virtual void ReceiveActiveUpdate(Character&, const SkillActiveState& state, bool) { SetActiveState(state); }
     virtual bool IsValidTarget(unsigned) const { return true; }
     virtual bool GetWarmUpWasActive() const { return false; }
     // Fills the rag-doll reaction of a character the skill kills, from the animation data
@@ -424,6 +424,8 @@ public:
     bool IsEnabledFlagSet() const { return m_state.enabled; }
     void SetSkillEnabled(bool enabled)
     {
+        if (enabled != m_state.enabled)
+            ContributionChanged();
         m_state.enabled = enabled;
         RefreshPassiveContribution();
     }
@@ -477,7 +479,10 @@ public:
         if (level != m_currentLevel)
             LinksChanged();
         m_currentLevel = level;
-        m_passiveChar = FindPassiveCharContribution();
+        const CharAttributeContribution* passive = FindPassiveCharContribution();
+        if (passive != m_passiveChar)
+            ContributionChanged();
+        m_passiveChar = passive;
     }
 
     // Some skill's current level, profile or modifiers changed, or a skill came or went:
@@ -485,6 +490,13 @@ public:
     static void LinksChanged();
     // The count of those changes so far; never 0.
     static uint32_t GetLinksRevision();
+    // What some skill adds to its owner through the passive collectors may have changed
+    // otherwise: its state, its active state, or a switch of its kind that its collectors
+    // read. Every writer of those calls it when the value changes, so that owners keep
+    // their collected totals while the count stands.
+    static void ContributionChanged();
+    // The count of those changes and of the links' changes together.
+    static uint32_t GetContributionRevision();
 
 protected:
     // The skill services of the owner on the peer that drives it; null elsewhere.
@@ -611,7 +623,15 @@ private:
     Skill_RangeProfile m_rangeProfile = Skill_RangeMelee;
 
 protected:
+    // Written through SetActiveState, or followed by ContributionChanged: the collectors
+    // of many kinds read it.
     SkillActiveState m_activeState;
+    void SetActiveState(const SkillActiveState& state)
+    {
+        if (!(state == m_activeState))
+            ContributionChanged();
+        m_activeState = state;
+    }
 
 private:
     uint32_t m_masteryId = 0;

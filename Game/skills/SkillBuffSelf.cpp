@@ -99,7 +99,7 @@ void Skill_BuffSelfToggled::StopSkill(Character&)
         services->SendSkillActiveUpdate(GetObjectId(), SkillActiveState(0, false, false));
         NotifyUIOnDeactivate();
     }
-    m_passivesSuppressed = false;
+    SuppressPassives(false);
 }
 
 void Skill_BuffSelfToggled::ActivateNow(Character&, const Name&, unsigned, const WorldVec3&)

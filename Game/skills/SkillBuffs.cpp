@@ -397,7 +397,7 @@ void SkillBuff_Contageous::Update(Character& holder, int elapsedMs)
         --limit;
         // Its allowance spent, it infects nobody more, in this walk or later.
         if (--m_spreadLeft < 1) {
-            m_activeState.transition = false;
+            SetActiveState(SkillActiveState(m_activeState.subLevel, m_activeState.active, false));
             break;
         }
     }

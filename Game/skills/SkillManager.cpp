@@ -107,15 +107,15 @@ void SkillManager::ForEachSkillOfCopy(const std::vector<uint32_t>& ids, Visit vi
 }
 
 template <class Visit>
-void SkillManager::WalkFrameSkills(Visit visit)
+void SkillManager::WalkFrameSkills(std::span<const FrameSkill> skills, Visit visit)
 {
     const uint32_t revision = Skill::GetLinksRevision();
     const ObjectManager& objects = ObjectManager::Get();
-    for (const FrameSkill& entry : m_frameSkills)
+    for (const FrameSkill& entry : skills)
         if (entry.skill)
             SkillManagerParts::PrefetchSkill(entry.skill);
-    for (size_t i = 0; i < m_frameSkills.size(); ++i) {
-        const FrameSkill entry = m_frameSkills[i];
+    for (size_t i = 0; i < skills.size(); ++i) {
+        const FrameSkill entry = skills[i];
         Skill* skill = entry.skill && Skill::GetLinksRevision() == revision ? entry.skill
                                                                              : objects.GetObject<Skill>(entry.id);
         if (skill)
@@ -123,9 +123,9 @@ void SkillManager::WalkFrameSkills(Visit visit)
     }
 }
 
-// The frame: pets set up, skill attribute totals gathered anew, the weapons' reach, then
-// the skills in force, the buffs and the item skills count their time, each walk over a
-// copy kept in storage the manager reuses.
+// The frame: pets set up, skill attribute totals gathered anew (or found standing), the
+// weapons' reach, then the skills in force, the buffs and the item skills count their
+// time, each walk over the cache's entries or a copy kept in storage the manager reuses.
 void SkillManager::Update(int elapsedMs)
 {
     if (!m_parent)
@@ -141,23 +141,29 @@ void SkillManager::Update(int elapsedMs)
             }
     }
     RefreshContributors();
-    m_skillAttributeTotals.Clear();
-    CollectAvailableSkillAttributes(m_skillAttributeTotals);
-    // The weapon types are found when a skill first asks (GetWeaponTypes).
-    m_inFrame = true;
-    m_frameWeaponsValid = false;
+    UpdateSkillAttributeTotals();
+    // The skills the walk below updates are asked from memory first, so that their fetch
+    // overlaps the work before it.
+    if (ContributorsCurrent())
+        for (const FrameSkill& entry : m_contributors.Skills())
+            SkillManagerParts::PrefetchSkill(entry.skill);
     const EquipManager_HandState hands = GetHandState();
     m_rangedWeapon = hands == EquipManager_Bow || hands == EquipManager_Staff;
     m_weaponRangeProfile = m_rangedWeapon ? Skill_RangeLong : Skill_RangeMelee;
 
     // The active skills and the buffs by the cache's pointers while it holds them and no
     // skill has come or gone; by their ids from the first change on.
+    const auto frameSkills = [&](size_t first, size_t count, auto idOf) -> std::span<const FrameSkill> {
+        if (ContributorsCurrent())
+            return m_contributors.Skills().subspan(first, count);
+        m_frameSkills.clear();
+        for (size_t i = 0; i < count; ++i)
+            m_frameSkills.push_back({idOf(i), nullptr});
+        return m_frameSkills;
+    };
     bool dualWield = false;
-    m_frameSkills.clear();
-    const bool cached = ContributorsCurrent();
-    for (size_t i = 0; i < m_activeList.size(); ++i)
-        m_frameSkills.push_back({m_activeList[i], cached ? m_contributors.skills[i] : nullptr});
-    WalkFrameSkills([&](Skill& skill) {
+    const auto activeId = [&](size_t i) { return m_activeList[i]; };
+    WalkFrameSkills(frameSkills(0, m_activeList.size(), activeId), [&](Skill& skill) {
         skill.Update(*m_parent, elapsedMs);
         dualWield = skill.AllowDualWieldWeapons() || dualWield;
     });
@@ -167,17 +173,12 @@ void SkillManager::Update(int elapsedMs)
     }
     if (!m_buffs.empty()) {
         // Still the cache's buffs only when the skills' walk changed no list.
-        m_frameSkills.clear();
-        const bool buffsCached = ContributorsCurrent();
-        for (size_t i = 0; i < m_buffs.size(); ++i)
-            m_frameSkills.push_back(
-                {m_buffs[i].buffId, buffsCached ? m_contributors.skills[m_contributors.activeCount + i] : nullptr});
-        WalkFrameSkills([&](Skill& buff) { buff.Update(*m_parent, elapsedMs); });
+        const auto buffId = [&](size_t i) { return m_buffs[i].buffId; };
+        WalkFrameSkills(frameSkills(m_contributors.activeCount, m_buffs.size(), buffId),
+                        [&](Skill& buff) { buff.Update(*m_parent, elapsedMs); });
     }
     if (!m_itemSkills.empty())
         ForEachSkillOfCopy(m_itemSkills, [&](Skill& skill) { skill.Update(*m_parent, elapsedMs); });
-    m_inFrame = false;
-    m_frameWeaponsValid = false;
 }
 
 // ---- Skills of the character --------------------------------------------------------------

@@ -5,14 +5,17 @@
 // character's frames, death and destruction.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "Engine/NameIndex.h"
 #include "Game/combat/SkillAttribute.h"
+#include "Game/skills/SkillContributionStamp.h"
 #include "Game/skills/SkillManagerBase.h"
 #include "Game/skills/SkillServicesBase.h"
 #include "Game/skills/SkillState.h"
@@ -207,6 +210,10 @@ public:
     void ContributeRacialBonusDefense(const std::vector<std::string>& races, RacialBonus_Defense& bonus) const;
     // The character's equipment, item sets and game balance, then its skills.
     void CollectAvailableSkillAttributes(SkillAttributeAccumulator& accumulator) const;
+    // What every collection over the skills above depends on, as it stands. Valid only
+    // while the manager holds its contributing skills found (every frame finds them again
+    // when a list changed or a skill came or went).
+    SkillContributionStamp GetContributionStamp() const;
 
     // The skills in force, in the order they entered; a skill enters once. Kept by id, so
     // a skill destroyed meanwhile is passed over.
@@ -219,8 +226,8 @@ public:
     SkillServicesBase* GetSkillServices() const override { return m_skillServices; }
     void SetSkillServices(SkillServicesBase* services) { m_skillServices = services; }
     EquipManager_HandState GetHandState() const override;
-    // The types of the weapons in the character's hands; within a frame they are found
-    // once, when a skill first asks.
+    // The types of the weapons in the character's hands, found again only when the
+    // equipment or the left hand's weapon set here changed.
     void GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const override;
     // Whether the character holds a ranged weapon, and its weapon's reach: not ranged and
     // melee until the frame finds them.
@@ -234,9 +241,9 @@ public:
     void ForceSpeedUpdate() override;
     uint32_t GetRightHandWeapon() const override;
     uint32_t GetArmorId() const;
-    // The owner attached or detached an item: the weapon types kept for the frame are
-    // found again when next asked.
-    void EquipmentChanged() { m_frameWeaponsValid = false; }
+    // The owner attached or detached an item: the weapon types kept are found again when
+    // next asked.
+    void EquipmentChanged() { m_weaponsKept = false; }
     // The skill attribute totals of the character's last frame (equipment, item sets,
     // game balance and skills).
     float GetTotalSkillAttribute(SkillAttributeType type) const override;
@@ -277,7 +284,11 @@ public:
     // The object id of the weapon in the left hand, 0 when none: one set here, else the
     // character's equipment's.
     uint32_t GetLeftHandWeapon() const override;
-    void SetLeftHandWeapon(uint32_t weaponId) { m_leftHandWeapon = weaponId; }
+    void SetLeftHandWeapon(uint32_t weaponId)
+    {
+        m_leftHandWeapon = weaponId;
+        m_weaponsKept = false;
+    }
 
     // Cooldown added by disruption, in milliseconds, to every skill in force, buff and
     // item skill (each kind decides whether it is disrupted).
@@ -434,17 +445,47 @@ private:
     // with a level, every buff whatever its level, the item skills with a level.
     template <class Collect>
     void ForEachContributingSkill(Collect collect) const;
+    // A skill a walk visits: its id and, when it was found as the walk began, the skill.
+    struct FrameSkill {
+        uint32_t id;
+        Skill* skill;
+    };
     // Those skills found from their ids once, as the lists stood at revision `revision` of
     // the skills' links (Skill::GetLinksRevision: no skill has come or gone since while it
     // stands): the active list's, then the buffs', then the item skills'. Valid only when
-    // every id was found (revision 0 otherwise).
+    // every id was found (revision 0 otherwise). The first few are kept in place, beside
+    // the revisions every frame reads, so that most characters' walks fetch no more memory
+    // than the skills; a longer list is kept whole beyond.
     struct ContributorCache {
+        static constexpr size_t kInPlace = 4;
         uint32_t revision = 0;
         uint32_t lists = 0;   // m_listsRevision when found
-        size_t activeCount = 0;
-        size_t buffCount = 0;
-        std::vector<uint32_t> ids;
-        std::vector<Skill*> skills;
+        uint32_t activeCount = 0;
+        uint32_t buffCount = 0;
+        uint32_t count = 0;
+        std::array<FrameSkill, kInPlace> inPlace{};
+        std::vector<FrameSkill> beyond;   // every entry, once there are more than kInPlace
+        std::span<const FrameSkill> Skills() const
+        {
+            return count <= kInPlace ? std::span<const FrameSkill>(inPlace.data(), count)
+                                     : std::span<const FrameSkill>(beyond);
+        }
+        void Clear()
+        {
+            count = 0;
+            beyond.clear();
+        }
+        void Add(const FrameSkill& entry)
+        {
+            if (count < kInPlace) {
+                inPlace[count] = entry;
+            } else {
+                if (count == kInPlace)
+                    beyond.assign(inPlace.begin(), inPlace.end());
+                beyond.push_back(entry);
+            }
+            ++count;
+        }
     };
     // Counts the changes of the active list, the buffs and the item skills: every change
     // of those lists calls ListsChanged, or the cache would go on walking them as they were.
@@ -455,18 +496,16 @@ private:
     bool ContributorsCurrent() const;
     // Finds the lists' skills again when the cache does not hold them.
     void RefreshContributors();
-    // The skills a frame updates, each by its id and, when the cache held it as the walk
-    // began, the skill itself. Only Update fills it: a skill's update that walks another
-    // list of the manager leaves it alone.
-    struct FrameSkill {
-        uint32_t id;
-        Skill* skill;
-    };
+    // The skills a frame updates by id, when the cache did not hold them as the walk began.
+    // Only Update fills it: a skill's update that walks another list of the manager leaves
+    // it alone.
     std::vector<FrameSkill> m_frameSkills;
-    // Each skill of m_frameSkills that still exists: by its pointer while no skill has come
-    // or gone since the walk began, by its id from the first change on.
+    // Each skill of the entries that still exists: by its pointer while no skill has come
+    // or gone since the walk began, by its id from the first change on. The entries are the
+    // cache's (which only the start of Update finds again) or m_frameSkills, so they stay
+    // put whatever the skills' updates do.
     template <class Visit>
-    void WalkFrameSkills(Visit visit);
+    void WalkFrameSkills(std::span<const FrameSkill> skills, Visit visit);
     // The skills of the list (or every skill but the named one, or the named mastery's)
     // take an augment of `amount`, raised or lowered.
     void AugmentSkills(uint32_t amount, bool raise, const std::string& name, bool allButName, bool mastery);
@@ -494,6 +533,30 @@ private:
     uint32_t m_defaultWPWeight = 100;
     // Rebuilt at the start of every frame; its generator goes on from frame to frame.
     SkillAttributeAccumulator m_skillAttributeTotals;
+    // The totals stand while nothing they are summed from has changed (the worn equipment
+    // and its sets, the shared packs, the skills) and their collection asked nothing of the
+    // generator: a frame that finds them standing only skips the draws the collection
+    // skipped, so that the generator goes on as if it had collected them again.
+    struct SkillTotalsKey {
+        uint32_t equipment = 0;   // ItemEquipment::GetAttributeRevision
+        uint32_t shared = 0;      // AttributePak::GetSharedValuesRevision
+        SkillContributionStamp skills;
+        bool operator==(const SkillTotalsKey&) const = default;
+    };
+    SkillTotalsKey m_skillTotalsKey;
+    bool m_skillTotalsKept = false;
+    uint32_t m_skillTotalsSkippedDraws = 0;
+    void UpdateSkillAttributeTotals();
+    // The worn equipment's skill attributes, in the order its items and their stores hold
+    // them, found again when the equipment revision moved (an item rebuilt or destroyed
+    // moves it, so the pointers stand while it does): totals that draw, and so are summed
+    // every frame, walk them rather than look the items up.
+    std::vector<const SkillAttribute*> m_wornSkillAttributes;
+    uint32_t m_wornSkillAttributesRevision = 0;
+    bool m_wornSkillAttributesKept = false;
+    const std::vector<const SkillAttribute*>& WornSkillAttributes();
+    // What the totals add after the worn items: the item sets, the game balance, the skills.
+    void CollectSkillAttributesAfterEquipment(SkillAttributeAccumulator& accumulator) const;
     std::vector<uint32_t> m_activeList;
     bool m_rangedWeapon = false;
     Skill_RangeProfile m_weaponRangeProfile{};
@@ -504,11 +567,11 @@ private:
     uint32_t m_leftHandWeapon = 0;
     SkillServicesBase* m_skillServices = nullptr;   // not owned
     bool m_monsterSkills = false;
-    // Within Update, the weapon types are found once, when a skill first asks, and again
-    // after the owner's equipment changes.
-    bool m_inFrame = false;
-    mutable bool m_frameWeaponsValid = false;
-    mutable Weapon_Type m_frameWeapons[2] = {Weapon_None, Weapon_None};
+    // The weapon types as found at equipment revision m_weaponsRevision (the weapons are
+    // looked up by id; an item loaded, attached, detached or destroyed moves the revision).
+    mutable bool m_weaponsKept = false;
+    mutable uint32_t m_weaponsRevision = 0;
+    mutable Weapon_Type m_weapons[2] = {Weapon_None, Weapon_None};
     std::vector<std::pair<uint32_t, std::string>> m_weaponEnchantments;   // skill id, record
     std::vector<std::pair<uint32_t, std::vector<std::string>>> m_charFxPaks;
     // The bare-hand attack under way: its target and the seed of its rolls.

@@ -10,12 +10,14 @@
 #include "Engine/ObjectManager.h"
 #include "Game/characters/AnimationSet.h"
 #include "Game/characters/Character.h"
+#include "Game/combat/AttributePak.h"
 #include "Game/combat/CharAttributeStore.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/foundation/RandomUniform.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/StringUtil.h"
+#include "Game/items/ItemEquipment.h"
 #include "Game/items/Weapon.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManagerVisit.h"
@@ -105,22 +107,26 @@ void SkillManager::RefreshContributors()
     // of date at once.
     cache.revision = Skill::GetLinksRevision();
     cache.lists = m_listsRevision;
-    cache.activeCount = m_activeList.size();
-    cache.buffCount = m_buffs.size();
-    cache.ids.assign(m_activeList.begin(), m_activeList.end());
-    for (const BuffEntry& entry : m_buffs)
-        cache.ids.push_back(entry.buffId);
-    cache.ids.insert(cache.ids.end(), m_itemSkills.begin(), m_itemSkills.end());
-    cache.skills.clear();
+    cache.activeCount = static_cast<uint32_t>(m_activeList.size());
+    cache.buffCount = static_cast<uint32_t>(m_buffs.size());
+    cache.Clear();
     const ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t id : cache.ids) {
+    const auto find = [&](uint32_t id) {
         Skill* skill = objects.GetObject<Skill>(id);
-        if (!skill) {
+        cache.Add({id, skill});
+        if (!skill)
             cache.revision = 0;   // an id not found may yet be made: look up every time
+        return skill != nullptr;
+    };
+    for (uint32_t id : m_activeList)
+        if (!find(id))
             return;
-        }
-        cache.skills.push_back(skill);
-    }
+    for (const BuffEntry& entry : m_buffs)
+        if (!find(entry.buffId))
+            return;
+    for (uint32_t id : m_itemSkills)
+        if (!find(id))
+            return;
 }
 
 template <class Collect>
@@ -129,20 +135,21 @@ void SkillManager::ForEachContributingSkill(Collect collect) const
     if (ContributorsCurrent()) {
         // The collections are const: no skill comes or goes while they run.
         const ContributorCache& cache = m_contributors;
-        const Skill* const* skills = cache.skills.data();
+        const std::span<const FrameSkill> found = cache.Skills();
+        const FrameSkill* skills = found.data();
         // Every skill asked from memory first, so that the misses overlap.
-        for (const Skill* skill : cache.skills)
-            SkillManagerParts::PrefetchSkill(skill);
+        for (const FrameSkill& entry : found)
+            SkillManagerParts::PrefetchSkill(entry.skill);
         for (size_t i = 0; i < cache.activeCount; ++i)
-            if (skills[i]->GetCurrentLevel() != 0)
-                collect(*skills[i]);
+            if (skills[i].skill->GetCurrentLevel() != 0)
+                collect(*skills[i].skill);
         skills += cache.activeCount;
         for (size_t i = 0; i < cache.buffCount; ++i)
-            collect(*skills[i]);
+            collect(*skills[i].skill);
         skills += cache.buffCount;
         for (size_t i = 0, items = m_itemSkills.size(); i < items; ++i)
-            if (skills[i]->GetCurrentLevel() != 0)
-                collect(*skills[i]);
+            if (skills[i].skill->GetCurrentLevel() != 0)
+                collect(*skills[i].skill);
         return;
     }
     ForEachSkillInForce(m_activeList, collect);
@@ -199,12 +206,62 @@ void SkillManager::ContributeRacialBonusDefense(const std::vector<std::string>& 
 
 void SkillManager::CollectAvailableSkillAttributes(SkillAttributeAccumulator& accumulator) const
 {
-    if (m_parent) {
+    if (m_parent)
         m_parent->GetEquipSkillAttributes(accumulator);
+    CollectSkillAttributesAfterEquipment(accumulator);
+}
+
+void SkillManager::CollectSkillAttributesAfterEquipment(SkillAttributeAccumulator& accumulator) const
+{
+    if (m_parent) {
         m_parent->ContributeItemSetSkillAttributes(accumulator);
         m_parent->ContributeGameBalanceSkillAttributes(accumulator);
     }
     GetSkillAttributes(accumulator);
+}
+
+const std::vector<const SkillAttribute*>& SkillManager::WornSkillAttributes()
+{
+    const uint32_t revision = ItemEquipment::GetAttributeRevision();
+    if (m_wornSkillAttributesKept && revision == m_wornSkillAttributesRevision)
+        return m_wornSkillAttributes;
+    m_wornSkillAttributes.clear();
+    const EquippedItems items(m_parent->GetCombatManager().GetEquipManager());
+    for (const ItemEquipment* item : items.GetItems())
+        for (const auto& attribute : item->GetSkillAttrStore().GetAttributes())
+            m_wornSkillAttributes.push_back(attribute.get());
+    m_wornSkillAttributesRevision = revision;
+    m_wornSkillAttributesKept = true;
+    return m_wornSkillAttributes;
+}
+
+SkillContributionStamp SkillManager::GetContributionStamp() const
+{
+    return {Skill::GetContributionRevision(), m_listsRevision, ContributorsCurrent()};
+}
+
+void SkillManager::UpdateSkillAttributeTotals()
+{
+    // Read before the collection: a change it makes leaves the totals to be summed again.
+    const SkillTotalsKey key{ItemEquipment::GetAttributeRevision(), AttributePak::GetSharedValuesRevision(),
+                             GetContributionStamp()};
+    if (m_skillTotalsKept && key == m_skillTotalsKey) {
+        m_skillAttributeTotals.SkipDraws(m_skillTotalsSkippedDraws);
+        return;
+    }
+    SkillAttributeAccumulator& totals = m_skillAttributeTotals;
+    totals.Clear();
+    totals.ForgetDrawn();
+    const uint32_t skippedBefore = totals.GetSkippedDraws();
+    // As CollectAvailableSkillAttributes adds them: the worn items' attributes (each item's
+    // store adds its own in turn), then the rest.
+    for (const SkillAttribute* attribute : WornSkillAttributes())
+        attribute->AddToAccumulator(totals, ItemEquipment::kAttributeLevel);
+    CollectSkillAttributesAfterEquipment(totals);
+    // Without a draw no skipped draw was taken, so the count only grew.
+    m_skillTotalsKept = key.skills.valid && !totals.HasDrawn();
+    m_skillTotalsSkippedDraws = totals.GetSkippedDraws() - skippedBefore;
+    m_skillTotalsKey = key;
 }
 
 void SkillManager::AddToActiveList(Skill* skill)
@@ -231,26 +288,21 @@ EquipManager_HandState SkillManager::GetHandState() const
 
 void SkillManager::GetWeaponTypes(Weapon_Type& right, Weapon_Type& left) const
 {
-    if (m_inFrame && m_frameWeaponsValid) {
-        right = m_frameWeapons[0];
-        left = m_frameWeapons[1];
-        return;
-    }
-    // The look-ups out of line: within a frame every skill after the first takes the
-    // kept answer above, and the call is cheaper without their registers to save.
-    const auto find = [this](Weapon_Type& rightType, Weapon_Type& leftType) __attribute__((noinline)) {
+    // The look-ups out of line: nearly every call takes the kept answer, and is cheaper
+    // without their registers to save.
+    const auto find = [this](uint32_t revision) __attribute__((noinline)) {
         const ObjectManager& objects = ObjectManager::Get();
         const Weapon* rightWeapon = objects.GetObject<Weapon>(GetRightHandWeapon());
         const Weapon* leftWeapon = objects.GetObject<Weapon>(GetLeftHandWeapon());
-        rightType = rightWeapon ? rightWeapon->GetWeaponType() : Weapon_None;
-        leftType = leftWeapon ? leftWeapon->GetWeaponType() : Weapon_None;
-        if (m_inFrame) {
-            m_frameWeapons[0] = rightType;
-            m_frameWeapons[1] = leftType;
-            m_frameWeaponsValid = true;
-        }
+        m_weapons[0] = rightWeapon ? rightWeapon->GetWeaponType() : Weapon_None;
+        m_weapons[1] = leftWeapon ? leftWeapon->GetWeaponType() : Weapon_None;
+        m_weaponsRevision = revision;
+        m_weaponsKept = true;
     };
-    find(right, left);
+    if (const uint32_t revision = ItemEquipment::GetAttributeRevision(); !m_weaponsKept || revision != m_weaponsRevision)
+        find(revision);
+    right = m_weapons[0];
+    left = m_weapons[1];
 }
 
 void SkillManager::SubtractMana(float amount)

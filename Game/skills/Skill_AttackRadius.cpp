@@ -61,7 +61,7 @@ void Skill_AttackRadius::ReceiveActiveUpdate(Character& caster, const SkillActiv
                            profile ? TruncateToInt(profile->GetRadiusTime(GetCurrentLevel())) : 0);
     }
     // The ring is under way; the state says nothing more until the next cast.
-    m_activeState.active = false;
+    SetActiveState(SkillActiveState(m_activeState.subLevel, false, m_activeState.transition));
 }
 
 void Skill_AttackRadius::CreateVisualEffect(const WorldCoords& coords, float radius, int timeMs)

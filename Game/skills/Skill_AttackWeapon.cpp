@@ -77,7 +77,7 @@ bool Skill_AttackWeapon::WarmUpStart()
     if (!IsSkillEnabled())
         return false;
     const SkillProfile* profile = GetSkillProfile();
-    m_warmUpActive = profile && profile->AllowsWarmUp();
+    SetWarmUpActive(profile && profile->AllowsWarmUp());
     if (!m_warmUpActive)
         return false;
     if (Character* owner = GetManager() ? GetManager()->GetParent() : nullptr) {
@@ -92,7 +92,7 @@ void Skill_AttackWeapon::WarmUpEnd()
 {
     if (!m_warmUpActive)
         return;
-    m_warmUpActive = false;
+    SetWarmUpActive(false);
     if (Character* owner = GetManager() ? GetManager()->GetParent() : nullptr)
         WarmUpEffect(*owner, false);
 }

@@ -40,6 +40,13 @@ public:
     bool IsWarmUpActive() const { return m_warmUpActive; }
 
 private:
+    // The collectors add the skill's values while it warms up.
+    void SetWarmUpActive(bool active)
+    {
+        if (active != m_warmUpActive)
+            ContributionChanged();
+        m_warmUpActive = active;
+    }
     bool m_warmUpActive = false;
     bool m_warmUpWasActive = false;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <string>
 #include <utility>
 #include <vector>
@@ -152,6 +153,29 @@ TEST_F(CharacterBioTest, TotalsFollowEveryChangeOfTheWornEquipment)
     equipment.AttachItemAction(band->GetObjectId(), EquipLocation_Forearm);
     ObjectManager::Get().DestroyObjectEx(band, "test", __LINE__);   // destroyed while worn
     EXPECT_EQ(strength(), 7.0f);
+}
+
+// A formula's value is kept while its inputs stay; one that reads a name the bio does not
+// know runs, and warns, at every update.
+TEST_F(CharacterBioTest, FormulasFollowTheirInputsAndAnUnknownNameWarnsEveryUpdate)
+{
+    LoadBio();
+    character->SetTotalCharAttribute(CharAttributeType_LifeRegen, 2.0f);
+    bio().SubtractLife(50.0f);
+    for (const auto& [ms, regen, life] : {std::tuple{1000, 2.0f, 52.0f}, std::tuple{1000, 2.0f, 54.0f},
+                                          std::tuple{1000, 4.0f, 58.0f}, std::tuple{500, 4.0f, 60.0f}}) {
+        character->SetTotalCharAttribute(CharAttributeType_LifeRegen, regen);
+        bio().Update(*character, ms);
+        EXPECT_FLOAT_EQ(bio().GetCurrentLife(), life) << ms << " " << regen;
+    }
+    RecordDatabase::Get().RegisterRecord(CharacterBio::kRegenRecord, "lifeRegenEquation,lifeRegen*pace,\n");
+    LoadTable record;
+    record.SetValue("characterLife", "100");
+    bio().Load(record);
+    LogCapture log;
+    bio().Update(*character, 16);
+    bio().Update(*character, 16);
+    EXPECT_EQ(log.Count("Designer variable 'pace' not found in parent"), 2u);
 }
 
 TEST_F(CharacterBioTest, PoolsFeedAndDrainAtTheirRates)

@@ -2,10 +2,13 @@
 // the enchantment, and the worn items going with their wearer.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "Engine/Engine.h"
 #include "Game/characters/Character.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/items/Weapon.h"
+#include "Game/skills/SkillManager.h"
 #include "Game/world/Prop.h"
 #include "core/EngineFixture.h"
 
@@ -90,6 +93,28 @@ TEST_F(EquipManagerTest, HandsDrawALoneLeftSwordRightAndShieldsNeverDecide)
     wearer->AttachItemAction(shield, EquipLocation_LeftHand);
     EXPECT_TRUE(log.Contains("EquipManager: Attempt to attach item twice (ID:" + std::to_string(shield) + ")"));
     EXPECT_EQ(Equipment().GetAttachedItems().size(), 1u);
+}
+
+// The hands and the skills' weapon types are kept: a worn weapon destroyed, and a left
+// weapon set on the skills, show at once.
+TEST_F(EquipManagerTest, HandsAndWeaponTypesFollowAWeaponDestroyedAndALeftWeaponSet)
+{
+    const uint32_t sword = Make(kHeldRecords + "Sword.dbr");
+    const uint32_t mace = Make(kHeldRecords + "Mace.dbr");
+    wearer->AttachItemAction(sword, EquipLocation_RightHand);
+    SkillManager& skills = wearer->GetSkillManager();
+    const auto types = [&] {
+        Weapon_Type right = Weapon_None, left = Weapon_None;
+        skills.GetWeaponTypes(right, left);
+        return std::pair(right, left);
+    };
+    EXPECT_EQ(Equipment().GetHandState(), EquipManager_SingleHanded);
+    EXPECT_EQ(types(), std::pair(Weapon_Sword, Weapon_None));
+    skills.SetLeftHandWeapon(mace);
+    EXPECT_EQ(types(), std::pair(Weapon_Sword, Weapon_Mace));
+    ObjectManager::Get().DestroyObjectEx(Held(sword), "test", __LINE__);
+    EXPECT_EQ(Equipment().GetHandState(), EquipManager_Unarmed);
+    EXPECT_EQ(types(), std::pair(Weapon_None, Weapon_Mace));
 }
 
 // The default head piece hides under a worn head item; a prop hides what sits at its bone,
