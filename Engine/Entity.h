@@ -140,6 +140,12 @@ public:
     bool HasHadInitialUpdate() const { return m_initialUpdated; }
     // Every walked frame, with the frame's elapsed milliseconds.
     virtual void UpdateSelf(int elapsedMs);
+    // Asks memory, ahead of the world's walk, for what the next frame update of this
+    // entity reads, so that the misses of the entities ahead overlap the work of the one
+    // being updated. Stage 0 asks for the entity's own lines; stage 1, a step of the walk
+    // later (those lines arrived), for the parts they point to. Reads nothing else and
+    // changes nothing; nothing at this level.
+    virtual void PrefetchFrameUpdate(int /*stage*/) const {}
     // An event of an animation the entity plays (a footstep, "End" ...).
     virtual void AnimationCallback(const Name& event);
     // "End", the event raised when an animation reaches its end.

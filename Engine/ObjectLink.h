@@ -16,6 +16,8 @@ template <class T>
 class ObjectLink {
 public:
     T* Get(uint32_t id) const;
+    // The object last handed out, for a prefetch only: it may have gone since.
+    const void* Remembered() const { return m_object; }
 
 private:
     mutable T* m_object = nullptr;

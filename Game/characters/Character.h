@@ -15,6 +15,7 @@
 
 #include "Engine/Entity.h"
 #include "Engine/GameTimer.h"
+#include "Engine/ObjectLink.h"
 #include "Engine/World.h"
 #include "Game/characters/AnimationSet.h"
 #include "Game/characters/AnimationSound.h"
@@ -52,6 +53,7 @@ class CombatFilter;
 class CombatManager;
 class DeathManager;
 class DurationDamageManager;
+class ControllerBaseCharacter;
 class EquippedItems;
 class ExperienceLevelControl;
 class GarmentManager;
@@ -312,6 +314,9 @@ public:
     // Bio, skills, then the controller, once a frame; a dead character only when its
     // controller asks for a death update.
     void PreAnimationUpdate(int elapsedMs) override;
+    // Its own lines that a frame reads, then its bio, skill, combat and movement managers,
+    // its action handler and its controller.
+    void PrefetchFrameUpdate(int stage) const override;
     // Moves the spine's curve toward its target at the spine curve rate.
     void Update_TweakPose(int elapsedMs);
     // The target curve, held within the largest curve either way.
@@ -1026,6 +1031,8 @@ private:
     bool m_tweakSpineOnTurn = false;
     CharacterPathGenerationStyle m_pathGenerationStyle = CharacterPathGenerationStyle::Default;
     uint32_t m_controllerId = 0;
+    // The controller as the frame finds it, remembered while no object has gone.
+    ObjectLink<ControllerBaseCharacter> m_controllerLink;
     std::unique_ptr<ExperienceLevelControl> m_levelControl;
     bool m_invisible = false;
     bool m_ofInterest = false;

@@ -104,7 +104,7 @@ void Character::PreAnimationUpdate(int)
         m_bio->Update(*this, frameElapsed);
         m_skillManager->Update(frameElapsed);
         // The only place a character's controller is updated.
-        if (auto* controller = objects.GetObject<ControllerBaseCharacter>(m_controllerId))
+        if (auto* controller = m_controllerLink.Get(m_controllerId))
             controller->Update(frameElapsed);
         return;
     }
@@ -114,6 +114,31 @@ void Character::PreAnimationUpdate(int)
         m_skillManager->Update(frameElapsed);
         controller->DeathUpdate(frameElapsed);
     }
+}
+
+void Character::PrefetchFrameUpdate(int stage) const
+{
+    const auto ask = [](const void* address) { __builtin_prefetch(address); };
+    if (stage == 0) {
+        const char* self = reinterpret_cast<const char*>(this);
+        ask(self + 64);
+        ask(&m_combatManager);
+        ask(&m_skillManager);
+        ask(&m_movementManager);
+        ask(&m_controllerLink);
+        ask(&m_frameElapsed);
+        ask(&m_actionState);
+        ask(&m_actionHandler);
+        ask(&m_pathingSize);
+        ask(&m_maxRotationSpeed);
+        return;
+    }
+    ask(m_bio.get());
+    ask(m_skillManager.get());
+    ask(m_combatManager.get());
+    ask(m_movementManager.get());
+    ask(m_actionHandler.get());
+    ask(m_controllerLink.Remembered());
 }
 
 void Character::Update_TweakPose(int elapsedMs)

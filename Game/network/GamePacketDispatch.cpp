@@ -439,7 +439,6 @@ DispatchEntry OnWMessage()
 std::vector<DispatchEntry> MessageAndQuestEntries()
 {
     using Message = RemoteMessagePacket;
-    using WMessage = RemoteWMessagePacket;
     using Quest = QuestMessagePacket;
     using Move = QuestCommandMovePacket;
     using Walk = QuestCommandWalkPacket;
