@@ -429,6 +429,7 @@ void World::SphereQuery(std::vector<Entity*>& out, const Region* region, const S
         const Vec3 between = bounds.center - center;
         return reach >= 0.0f && between.LengthSquared() <= reach * reach;
     };
+    constexpr double kRoundQueryCells = 3.0;
     const float r = std::fabs(sphere.radius);
     // An indexed entity the sphere meets has its centre within the disc of the sphere's
     // radius grown by kMaxIndexedRadius round the centre (seen from above), so a column of
@@ -440,7 +441,12 @@ void World::SphereQuery(std::vector<Entity*>& out, const Region* region, const S
     const double disc = static_cast<double>(r) + kMaxIndexedRadius;
     const double margin = 1.0e-3 + 1.0e-5 * (std::fabs(cx) + std::fabs(cz) + disc);
     const double wide = disc + margin;
+    // Across a few cells the corners are few and the reach of each column costs more than
+    // it saves: only a wide disc is walked as a disc.
+    const bool round = disc >= kRoundQueryCells * kCellSize;
     const auto span = [&](int64_t x, int64_t& z0, int64_t& z1) {
+        if (!round)
+            return;
         const double left = static_cast<double>(x) * kCellSize - cx;
         const double across = std::max({0.0, left - margin, -(left + kCellSize) - margin});
         if (across > wide) {

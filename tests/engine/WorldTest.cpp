@@ -398,7 +398,7 @@ TEST_F(WorldTest, AFilteredSphereQueryIsTheWalkOverEverythingFilteredAfterwards)
         Place(at)->SetBoundingRadius(0.0f);
     size_t seen = 0;
     for (int round = 0; round < 3; ++round) {
-        for (const float radius : {0.0f, 1.0f, 3.0f, 4.5f, 7.9999f, 9.0f, 5000.0f})
+        for (const float radius : {0.0f, 1.0f, 3.0f, 4.5f, 7.9999f, 9.0f, 20.0f, 5000.0f})
             for (const Vec3 c : {Vec3{0, 0, 0}, Vec3{-1.5f, 0, 4.5f}, Vec3{768, 0, 0}, Vec3{2.9999f, 0, 6.0001f}})
                 for (const EntityListType type : {EntityList_All, EntityList_Dynamic, EntityList_Static}) {
                     std::vector<Entity*> everything, walked, all, filtered;
