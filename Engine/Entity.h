@@ -142,7 +142,7 @@ public:
     virtual void UpdateSelf(int elapsedMs);
     // Asks memory, ahead of the world's walk, for what the next frame update of this
     // entity reads, so that the misses of the entities ahead overlap the work of the one
-    // being updated. Stage 0 asks for the entity's own lines; stage 1, a step of the walk
+    // being updated. Stage 0 asks for the entity's own lines; stage 1, steps of the walk
     // later (those lines arrived), for the parts they point to. Reads nothing else and
     // changes nothing; nothing at this level.
     virtual void PrefetchFrameUpdate(int /*stage*/) const {}

@@ -358,15 +358,16 @@ void World::UpdateActors(int elapsedMs)
     m_walkNext = 0;
     m_walkEnd = m_entities.size();
     while (m_walkNext < m_walkEnd) {
-        // The entities ahead are asked from memory in stages: the third ahead its first
-        // line, the second its own lines, the next the parts they point to.
+        // The entities ahead are asked from memory in stages, each far enough ahead for
+        // memory to answer before the next stage reads it: the sixth ahead its first line,
+        // the fourth its own lines, the second the parts they point to.
         const size_t ahead = std::min(m_walkEnd, m_entities.size());
-        if (m_walkNext + 3 < ahead)
-            __builtin_prefetch(m_entities[m_walkNext + 3]);
+        if (m_walkNext + 6 < ahead)
+            __builtin_prefetch(m_entities[m_walkNext + 6]);
+        if (m_walkNext + 4 < ahead)
+            m_entities[m_walkNext + 4]->PrefetchFrameUpdate(0);
         if (m_walkNext + 2 < ahead)
-            m_entities[m_walkNext + 2]->PrefetchFrameUpdate(0);
-        if (m_walkNext + 1 < ahead)
-            m_entities[m_walkNext + 1]->PrefetchFrameUpdate(1);
+            m_entities[m_walkNext + 2]->PrefetchFrameUpdate(1);
         Entity* entity = m_entities[m_walkNext++];
         if (!entity->m_frameUpdate) {
             if (auto* line = DynamicCast<LineEffect>(entity)) {
