@@ -2,6 +2,7 @@
 #include "Game/skills/SkillManagerVisit.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <span>
 
 #include "Engine/Engine.h"
@@ -213,13 +214,19 @@ void SkillManager::LoadSkills(const LoadTable& table, uint32_t count)
                                           : 0;
     uint32_t masteryId = 0;
     uint32_t baseId = 0;
+    // The keys are written on the stack and the names into one string kept over the list.
+    char nameKey[32];
+    char levelKey[32];
+    std::string name;
     for (uint32_t i = 1; i <= count; ++i) {
-        const std::string index = std::to_string(i);
-        const std::string name = table.GetString(("skillName" + index).c_str(), "");
-        if (name.empty())
+        std::snprintf(nameKey, sizeof nameKey, "skillName%u", i);
+        const char* found = table.GetString(nameKey, "");
+        if (*found == '\0')
             continue;
+        name.assign(found);
         // A negative level from a careless record counts as none.
-        const int level = ReadIntAt(table, ("skillLevel" + index).c_str(), difficulty, 0);
+        std::snprintf(levelKey, sizeof levelKey, "skillLevel%u", i);
+        const int level = ReadIntAt(table, levelKey, difficulty, 0);
         CreateAndLoadSkill(name, static_cast<uint32_t>(std::max(0, level)), masteryId, baseId);
     }
 }
