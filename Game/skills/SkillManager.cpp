@@ -43,9 +43,12 @@ void ReadUnsignedArray(const LoadTable& table, const char* key, std::vector<uint
 // Entry `index` of a whole-number array of the record; `fallback` past its end.
 int ReadIntAt(const LoadTable& table, const char* key, size_t index, int fallback)
 {
-    std::vector<int> values;
-    table.GetIntArray(key, values);
-    return index < values.size() ? values[index] : fallback;
+    // The entry itself, read as GetIntArray reads it (0 when it does not parse), without
+    // reading the others into a list.
+    const LoadTable::Value* value = table.FindValue(key);
+    if (!value || index >= value->entries.size())
+        return fallback;
+    return table.GetInt(key, static_cast<unsigned>(index), 0);
 }
 
 void DestroyOwnedSkill(uint32_t id)
