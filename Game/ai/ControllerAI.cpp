@@ -201,9 +201,9 @@ auto FindStateSlot(States& states, std::string_view name)
                             [](const auto& entry, std::string_view key) { return entry.first < key; });
 }
 
-// Room for every state a monster's controller registers, so that registering them
-// allocates the list once.
-constexpr size_t kStatesReserved = 32;
+// Room for every state a monster's controller registers (32, a boss's a few more), so that
+// registering them allocates the list once.
+constexpr size_t kStatesReserved = 40;
 
 }  // namespace
 
