@@ -191,9 +191,30 @@ void ControllerAI::QuestCommandUseSkill(uint32_t first, uint32_t second, bool al
 
 // ---- States ---------------------------------------------------------------------------------
 
-void ControllerAI::AddState(const std::string& name, ControllerAIState* state)
+namespace {
+
+// The first of `states` (sorted by name) whose name is not before `name`.
+template <class States>
+auto FindStateSlot(States& states, std::string_view name)
 {
-    std::unique_ptr<ControllerAIState>& slot = m_states[name];
+    return std::lower_bound(states.begin(), states.end(), name,
+                            [](const auto& entry, std::string_view key) { return entry.first < key; });
+}
+
+// Room for every state a monster's controller registers (32, a boss's a few more), so that
+// registering them allocates the list once.
+constexpr size_t kStatesReserved = 40;
+
+}  // namespace
+
+void ControllerAI::AddState(std::string_view name, ControllerAIState* state)
+{
+    if (m_states.empty())
+        m_states.reserve(kStatesReserved);
+    auto at = FindStateSlot(m_states, name);
+    if (at == m_states.end() || at->first != name)
+        at = m_states.emplace(at, std::string(name), nullptr);
+    std::unique_ptr<ControllerAIState>& slot = at->second;
     if (slot && m_current == slot.get())
         m_current = state;   // the replaced state was current: its successor takes its place
     slot.reset(state);
@@ -209,10 +230,10 @@ void ControllerAI::AddTemporaryState(const std::string& name, ControllerAIState*
     slot.reset(state);
 }
 
-ControllerAIState* ControllerAI::GetState(const std::string& name) const
+ControllerAIState* ControllerAI::GetState(std::string_view name) const
 {
-    const auto found = m_states.find(name);
-    return found != m_states.end() ? found->second.get() : nullptr;
+    const auto found = FindStateSlot(m_states, name);
+    return found != m_states.end() && found->first == name ? found->second.get() : nullptr;
 }
 
 ControllerAIState* ControllerAI::GetExecutingState() const

@@ -7,6 +7,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Engine/UniqueId.h"
@@ -99,7 +101,7 @@ public:
     virtual void GoToIdleState();
     // Empties the temporary stack without telling any state.
     void ClearTemporaryStates() { m_temporaryStack.clear(); }
-    ControllerAIState* GetState(const std::string& name) const;
+    ControllerAIState* GetState(std::string_view name) const;
     ControllerAIState* GetExecutingState() const;
     // The name of the executing state; empty before the first real state.
     std::string GetExecutingStateName() const;
@@ -216,7 +218,7 @@ protected:
     // Only the controller and its states switch states: everything else reaches a state
     // through the events and commands above.
     // Registers a main state (owned); one of the same name is replaced.
-    void AddState(const std::string& name, ControllerAIState* state);
+    void AddState(std::string_view name, ControllerAIState* state);
     // Registers a temporary state (owned); replacing one is logged.
     void AddTemporaryState(const std::string& name, ControllerAIState* state);
     // Switches the main state; while temporary states run, the switch waits for them.
@@ -251,7 +253,9 @@ private:
     ControllerAIState* m_current = nullptr;
     std::vector<StackEntry> m_temporaryStack;   // the top is the back
     std::vector<PreloadQuestAction> m_preloadQuestActions;
-    std::map<std::string, std::unique_ptr<ControllerAIState>> m_states;
+    // The main states by name, sorted by name: a controller registers its twenty-odd states
+    // once, into one block, and finds them by a binary search.
+    std::vector<std::pair<std::string, std::unique_ptr<ControllerAIState>>> m_states;
     std::map<std::string, std::unique_ptr<ControllerAIState>> m_temporaryStates;
     std::unique_ptr<ControllerAIStatePreStart> m_preStart;
     ControllerAIStateData m_currentData;

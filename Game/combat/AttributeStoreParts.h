@@ -68,6 +68,8 @@ public:
         m_items.clear();
     }
 
+    // Room for `count` attributes, for a load that knows how many it adds.
+    void Reserve(size_t count) { m_items.reserve(count); }
     size_t size() const { return m_items.size(); }
     bool empty() const { return m_items.empty(); }
     const T& operator[](size_t index) const { return *m_items[index]; }

@@ -312,6 +312,7 @@ void CharAttributeContribution::AddMoreToAccumulator(CharAttributeAccumulator& a
 void CharAttributeStore_Bio::Load(const LoadTable& table)
 {
     Clear();
+    EditAttributes().Reserve(std::size(kBioOrder));   // one record adds at most one of each kind
     Run(*this, kBioOrder, table, nullptr, nullptr);
 }
 

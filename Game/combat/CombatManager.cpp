@@ -143,6 +143,19 @@ void CombatManager::LoadRecord(const LoadTable& table)
 
 std::shared_ptr<const CombatManager::KeptRecord> CombatManager::GetKeptRecord(const LoadTable& table)
 {
+    // A record without keys reads alike every time, and never warns. A character that names
+    // no combat record gets the empty table, which no database holds and so keeps nothing:
+    // one reading serves every such load.
+    if (table.GetKeyCount() == 0) {
+        static const std::shared_ptr<const KeptRecord> kEmpty = [&table] {
+            auto read = std::make_shared<KeptRecord>();
+            ReadRegions(table, *read);
+            ReadFormulas(table, *read);
+            ReadLadder(table, *read);
+            return read;
+        }();
+        return kEmpty;
+    }
     if (std::shared_ptr<const void> kept = RecordKept::Find(table, &kKeptCombatRecordKind, 0))
         return std::static_pointer_cast<const KeptRecord>(std::move(kept));
     auto read = std::make_shared<KeptRecord>();
@@ -168,6 +181,7 @@ void CombatManager::ClearRecord()
 void CombatManager::ReadRegions(const LoadTable& table, KeptRecord& read)
 {
     uint64_t total = 0;
+    read.regionChances.reserve(kCombatAttributeRegionCount);
     for (uint32_t region = 0; region < kCombatAttributeRegionCount; ++region) {
         const char* key = GetCombatAttributeRegionChanceKey(static_cast<CombatAttributeRegion>(region));
         int chance = table.GetInt(key, 0);

@@ -291,6 +291,7 @@ void DefenseAttributeStore_Skill::Load(const LoadTable& table)
 void DefenseAttributeStore_Character::Load(const LoadTable& table)
 {
     Clear();
+    m_attributes.Reserve(std::size(kCharacterOrder));   // each kind is kept, 0 when the record has none
     for (CharacterLoader load : kCharacterOrder)
         load(*this, table);
 }

@@ -42,6 +42,17 @@ std::atomic<uint32_t> gLinksRevision{1};
 // add (Skill::ContributionChanged).
 std::atomic<uint32_t> gContributionRevision{1};
 
+// The name of a record path in its normalised form, built in a string kept by the thread
+// rather than a new one for every skill loaded (the name is made before anything else can
+// use the string).
+Name NormalizedPathName(std::string_view path)
+{
+    static thread_local std::string normalized;
+    normalized.assign(path);
+    NormalizePath(normalized);
+    return Name(normalized);
+}
+
 }  // namespace
 
 // ---- Loading ------------------------------------------------------------------------
@@ -49,7 +60,7 @@ std::atomic<uint32_t> gContributionRevision{1};
 void Skill::Load(const LoadTable& table)
 {
     Object::Load(table);
-    m_resourceName = Name(GetNormalizedPath(GetObjectName()));
+    m_resourceName = NormalizedPathName(GetObjectName());
     LoadResources(table);
 }
 
@@ -74,7 +85,7 @@ void Skill::LoadResources(const LoadTable& table)
 void Skill::LoadOriginalSkillResource(const LoadTable& table)
 {
     if (gGameEngine)
-        gGameEngine->LoadSkillResource(Name(GetNormalizedPath(GetObjectName())), table);
+        gGameEngine->LoadSkillResource(NormalizedPathName(GetObjectName()), table);
 }
 
 void Skill::LoadResourcesFrom(const std::string& recordName)

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Engine/Name.h"
@@ -331,7 +332,7 @@ public:
 
     // ---- Flags --------------------------------------------------------------------------
     // The user interface's name of the skill's kind ("^bPassive Skill" and the like).
-    const std::string& GetKindText() const { return m_kindText; }
+    std::string_view GetKindText() const { return m_kindText; }
     bool IsPrimary() const { return m_primary; }
     bool IsSecondary() const { return m_secondary; }
     bool IsDefaultSkill() const { return m_defaultSkill; }
@@ -607,7 +608,8 @@ private:
     float GetOwnSkillAttribute(SkillAttributeType type, bool seeded, uint16_t seed) const;
 
 protected:
-    std::string m_kindText = "^r--- Invalid Type ----";
+    // Each kind names itself with a fixed text: pointing at it builds no string per skill.
+    const char* m_kindText = "^r--- Invalid Type ----";
     Skill_Type m_skillType = 0;
     bool m_primary = false;
     bool m_secondary = false;

@@ -2,6 +2,7 @@
 #include "Game/skills/SkillManagerVisit.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <span>
 
 #include "Engine/Engine.h"
@@ -42,9 +43,12 @@ void ReadUnsignedArray(const LoadTable& table, const char* key, std::vector<uint
 // Entry `index` of a whole-number array of the record; `fallback` past its end.
 int ReadIntAt(const LoadTable& table, const char* key, size_t index, int fallback)
 {
-    std::vector<int> values;
-    table.GetIntArray(key, values);
-    return index < values.size() ? values[index] : fallback;
+    // The entry itself, read as GetIntArray reads it (0 when it does not parse), without
+    // reading the others into a list.
+    const LoadTable::Value* value = table.FindValue(key);
+    if (!value || index >= value->entries.size())
+        return fallback;
+    return table.GetInt(key, static_cast<unsigned>(index), 0);
 }
 
 void DestroyOwnedSkill(uint32_t id)
@@ -214,13 +218,19 @@ void SkillManager::LoadSkills(const LoadTable& table, uint32_t count)
                                           : 0;
     uint32_t masteryId = 0;
     uint32_t baseId = 0;
+    // The keys are written on the stack and the names into one string kept over the list.
+    char nameKey[32];
+    char levelKey[32];
+    std::string name;
     for (uint32_t i = 1; i <= count; ++i) {
-        const std::string index = std::to_string(i);
-        const std::string name = table.GetString(("skillName" + index).c_str(), "");
-        if (name.empty())
+        std::snprintf(nameKey, sizeof nameKey, "skillName%u", i);
+        const char* found = table.GetString(nameKey, "");
+        if (*found == '\0')
             continue;
+        name.assign(found);
         // A negative level from a careless record counts as none.
-        const int level = ReadIntAt(table, ("skillLevel" + index).c_str(), difficulty, 0);
+        std::snprintf(levelKey, sizeof levelKey, "skillLevel%u", i);
+        const int level = ReadIntAt(table, levelKey, difficulty, 0);
         CreateAndLoadSkill(name, static_cast<uint32_t>(std::max(0, level)), masteryId, baseId);
     }
 }

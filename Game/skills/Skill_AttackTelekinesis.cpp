@@ -158,10 +158,14 @@ void Skill_AttackTelekinesis::FindObjectToThrow(const WorldCoords& coords)
     m_candidate = 0;
     if (!coords.IsValid() || !gGameEngine)
         return;
-    std::vector<Entity*> found;
+    // Asked at every availability check: the lists keep their storage on the thread from one
+    // search to the next (nothing called here searches again).
+    static thread_local std::vector<Entity*> found;
+    static thread_local std::vector<unsigned> candidates;
+    found.clear();
+    candidates.clear();
     World::Get().GetEntitiesInSphere(found, coords.GetRegion(),
                                      Sphere{coords.GetRegionCoords().origin, kSearchRadius}, EntityList_All);
-    std::vector<unsigned> candidates;
     for (Entity* entity : found)
         if (const auto* object = DynamicCast<ProjectileTelekinesis>(entity); object && !object->IsInUse())
             candidates.push_back(object->GetObjectId());

@@ -1,5 +1,7 @@
 // The monster's combat states: which events they search for and answer, where a waiting
 // monster roams, and the leader's attack request.
+#include <set>
+
 #include "core/EngineFixture.h"
 #include "Engine/Engine.h"
 #include "Game/ai/ControllerMonster.h"
@@ -83,6 +85,23 @@ protected:
 // records set so that the default response switches state (or, for a dead ally, leaves
 // the leader). 'D' must react, '-' must not, 'F' refuses a conversation, 'o' is the
 // state's own handler, tested on its own.
+// Each main state is found under its own name (registered in no order of names); a name
+// of no state, a part of one or one longer finds nothing.
+TEST_F(MonsterStatesTest, EachStateIsFoundUnderItsOwnName)
+{
+    Monster* monster = nullptr;
+    ControllerMonster* mind = Mind("", monster);
+    std::set<const ControllerAIState*> found;
+#define GAME_CHECK_MONSTER_STATE(Word, Suffix)                                                    \
+    EXPECT_NE(dynamic_cast<ControllerMonsterState##Suffix*>(mind->GetState(Word)), nullptr) << Word; \
+    found.insert(mind->GetState(Word));
+    GAME_MONSTER_STATES(GAME_CHECK_MONSTER_STATE)
+#undef GAME_CHECK_MONSTER_STATE
+    EXPECT_EQ(found.size(), 32u);
+    for (const char* name : {"", "Wande", "Wanderer", "idle", "Zzz"})
+        EXPECT_EQ(mind->GetState(name), nullptr) << name;
+}
+
 TEST_F(MonsterStatesTest, TheReactionTableSaysWhichStateDefaultsOrIgnoresEachEvent)
 {
     enum Event { EnemyFound, ClosestEnemyFound, Attacked, AllyAttacked, LowHealth, AllyDied, AllyNeedsHelp,

@@ -127,6 +127,25 @@ TEST_F(CombatManagerRecordTest, EveryLoadOfARecordGetsItsValuesUntilTheRecordCha
               2u);
 }
 
+// A record of no keys (a character that names none gets the empty one) reads as no region
+// and no formula, whichever record was loaded before it and after it.
+TEST_F(CombatManagerRecordTest, AnEmptyRecordReadsAsNothingBetweenRecordsThatHoldKeys)
+{
+    RecordDatabase& records = RecordDatabase::Get();
+    records.RegisterRecord("Records/Combat/Full.dbr",
+                           "combatRegionHeadChance,9,\nphysicalDamageEquation,physicalDamageDV*2,\n");
+    records.RegisterRecord("Records/Combat/Blank.dbr", "");
+    CombatTestCharacter* other = MakeCombatCharacter();
+    for (const char* name : {"", "Records/Combat/Full.dbr", "Records/Combat/Blank.dbr", "Records/Combat/Missing.dbr"}) {
+        Combat().LoadRecord("Records/Combat/Full.dbr");
+        other->GetCombatManager().LoadRecord(name);
+        const bool full = std::string(name) == "Records/Combat/Full.dbr";
+        EXPECT_EQ(other->GetCombatManager().GetRegionChance(CombatAttributeRegion_Head), full ? 9.0f : 0.0f) << name;
+        EXPECT_EQ(other->GetCombatManager().HasFormula(CombatFormula_PhysicalDamage), full) << name;
+        EXPECT_EQ(Combat().GetRegionChance(CombatAttributeRegion_Head), 9.0f) << name;
+    }
+}
+
 TEST_F(CombatManagerRecordTest, RegionTableEmptyOrBrokenGivesFullyProtected)
 {
     RandomUniform random;

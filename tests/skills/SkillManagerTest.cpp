@@ -278,6 +278,21 @@ TEST_F(SkillManagerTest, RecordCountsAndTheDifficultysLevel)
     manager().LoadSkills(tree, 2);
     EXPECT_EQ(Find("Short")->GetSkillLevel(), 0);
     EXPECT_EQ(Find("Negative")->GetSkillLevel(), 0);
+    // The difficulty's entry alone is read, as a whole number: one that does not parse
+    // gives 0, a real number its whole part, the first entry for the first difficulty.
+    LoadTable entries;
+    const char* const levels[] = {"1;2;x", "1;2; 4.7", "x;1;1", "2.9;1;1"};
+    for (int i = 0; i < 4; ++i) {
+        entries.SetValue("skillName" + std::to_string(i + 1), SkillRecord("Entry" + std::to_string(i)));
+        entries.SetValue("skillLevel" + std::to_string(i + 1), levels[i]);
+    }
+    manager().LoadSkills(entries, 2);
+    EXPECT_EQ(Find("Entry0")->GetSkillLevel(), 0);
+    EXPECT_EQ(Find("Entry1")->GetSkillLevel(), 4);
+    gGameEngine->SetGameDifficulty(GameDifficulty_Normal);
+    manager().LoadSkills(entries, 4);
+    EXPECT_EQ(Find("Entry2")->GetSkillLevel(), 0);
+    EXPECT_EQ(Find("Entry3")->GetSkillLevel(), 2);
 }
 
 TEST_F(SkillManagerTest, ReferenceNumbersAndItemSkills)
