@@ -169,6 +169,13 @@ uint64_t ColumnKey(int64_t x, int64_t z)
     return (biased(x) << 32) | biased(z);
 }
 
+// Sets a bucket's bit in the filled bits to whether its list holds an entry.
+void MarkFilled(std::vector<uint64_t>& filled, size_t bucket, bool holds)
+{
+    const uint64_t bit = uint64_t{1} << (bucket % 64);
+    filled[bucket / 64] = holds ? filled[bucket / 64] | bit : filled[bucket / 64] & ~bit;
+}
+
 }  // namespace
 
 World::CellKey World::CellOf(const EntityBounds& bounds)
@@ -211,10 +218,8 @@ void World::IndexInsert(size_t index)
     if (cell.capacity() == 0)
         cell.reserve(kFirstCellRoom);
     cell.push_back({m_entities[index], m_bounds[index]});
-    if (key != kLooseCell) {
-        const size_t bucket = BucketOf(key);
-        m_filled[bucket / 64] |= uint64_t{1} << (bucket % 64);
-    }
+    if (key != kLooseCell)
+        MarkFilled(m_filled, BucketOf(key), true);
 }
 
 void World::IndexRemove(size_t index)
@@ -227,10 +232,8 @@ void World::IndexRemove(size_t index)
         *at = cell.back();
         cell.pop_back();
     }
-    if (cell.empty() && key != kLooseCell) {
-        const size_t bucket = BucketOf(key);
-        m_filled[bucket / 64] &= ~(uint64_t{1} << (bucket % 64));
-    }
+    if (key != kLooseCell)
+        MarkFilled(m_filled, BucketOf(key), !cell.empty());
 }
 
 void World::IndexUpdate(size_t index)
