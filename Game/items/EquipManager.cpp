@@ -123,7 +123,6 @@ void EquipManager::AttachItemAction(uint32_t itemId, EquipLocations location)
     m_attached.push_back(container);
     m_attachedIds.push_back(itemId);
     ItemEquipment::AttributesChanged();
-    HandsChanged();
 
     item->AttachItem(*m_owner, LocationToString(location));
     if (location == EquipLocation_RightHand || location == EquipLocation_LeftHand)
@@ -152,7 +151,6 @@ void EquipManager::DetachItemAction(uint32_t itemId)
     m_attached.erase(m_attached.begin() + index);
     m_attachedIds.erase(found);
     ItemEquipment::AttributesChanged();
-    HandsChanged();
     if (location == EquipLocation_Head && !HasLocation(EquipLocation_Head))
         SetDefaultHeadPieceVisible(true);
 
@@ -181,7 +179,6 @@ void EquipManager::DestroyAllObjects()
     items.swap(m_attachedIds);
     m_attached.clear();
     ItemEquipment::AttributesChanged();
-    HandsChanged();
     items.push_back(m_defaultHeadPiece);
     m_defaultHeadPiece = 0;
     ObjectManager& objects = ObjectManager::Get();
@@ -332,6 +329,8 @@ uint32_t EquipManager::GetLeftHandShield() const
 
 uint32_t EquipManager::GetArmorId() const { return IdIfA<Armor>(GetItemId(EquipLocation_LeftHand)); }
 
+// Attaching or detaching moves the equipment revision, which finds the state again; a move
+// between the hands, which does not, calls HandsChanged.
 EquipManager_HandState EquipManager::GetHandState() const
 {
     const uint32_t revision = ItemEquipment::GetAttributeRevision();
