@@ -143,25 +143,23 @@ void CombatManager::LoadRecord(const LoadTable& table)
 
 std::shared_ptr<const CombatManager::KeptRecord> CombatManager::GetKeptRecord(const LoadTable& table)
 {
+    const auto readRecord = [&table] {
+        auto read = std::make_shared<KeptRecord>();
+        ReadRegions(table, *read);
+        ReadFormulas(table, *read);
+        ReadLadder(table, *read);
+        return read;
+    };
     // A record without keys reads alike every time, and never warns. A character that names
     // no combat record gets the empty table, which no database holds and so keeps nothing:
     // one reading serves every such load.
     if (table.GetKeyCount() == 0) {
-        static const std::shared_ptr<const KeptRecord> kEmpty = [&table] {
-            auto read = std::make_shared<KeptRecord>();
-            ReadRegions(table, *read);
-            ReadFormulas(table, *read);
-            ReadLadder(table, *read);
-            return read;
-        }();
+        static const std::shared_ptr<const KeptRecord> kEmpty = readRecord();
         return kEmpty;
     }
     if (std::shared_ptr<const void> kept = RecordKept::Find(table, &kKeptCombatRecordKind, 0))
         return std::static_pointer_cast<const KeptRecord>(std::move(kept));
-    auto read = std::make_shared<KeptRecord>();
-    ReadRegions(table, *read);
-    ReadFormulas(table, *read);
-    ReadLadder(table, *read);
+    std::shared_ptr<KeptRecord> read = readRecord();
     if (!read->warned)
         RecordKept::Keep(table, &kKeptCombatRecordKind, 0, read);
     return read;

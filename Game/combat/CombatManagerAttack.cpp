@@ -233,8 +233,8 @@ void CombatManager::TestInvulnerability(AttackContext& attack)
         GAME_COMBAT_TRACE("    ^ySkill provided Invulerability\n");
 }
 
-// Damage the owner takes during a hit, for the engine's damage register. A hit rarely
-// applies more amounts than this; a fuller list is registered and started again.
+// Damage the owner takes while a collection is open goes into it, for the engine's damage
+// register; a full list is registered and started again.
 inline void CombatManager::RegisterDamage(float damage)
 {
     DamageToRegister* pending = m_damageToRegister;
@@ -257,7 +257,6 @@ void CombatManager::FlushDamageToRegister(DamageToRegister& pending)
     pending.count = 0;
 }
 
-// Steps of a hit: defences, shield, racial defence, damage, statistics, critical hit.
 CombatManager::DamageToRegister* CombatManager::BeginRegisterTogether(DamageToRegister& pending, uint32_t attackerId)
 {
     pending.attackerId = attackerId;
@@ -279,12 +278,11 @@ void CombatManager::ResolveHit(AttackContext& attack)
     // The damage of the hit is registered at its end, in one go. A hit that starts
     // another on this character meanwhile (an answer to itself) registers what came
     // before it first.
-    DamageToRegister pending;
-    DamageToRegister* outer = BeginRegisterTogether(pending, m_attackerId);
+    const DamageRegisteredTogether registered(*this, m_attackerId);
     ResolveHitSteps(attack);
-    EndRegisterTogether(pending, outer);
 }
 
+// Steps of a hit: defences, shield, racial defence, damage, statistics, critical hit.
 void CombatManager::ResolveHitSteps(AttackContext& attack)
 {
     ParametersCombat& params = attack.params;
