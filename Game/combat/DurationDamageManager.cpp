@@ -57,10 +57,7 @@ DurationDamageTrack& DurationDamageManager::TrackFor(CombatAttributeType type, u
 {
     if (DurationDamageTrack* track = FindTrack(type, attacker))
         return *track;
-    // A new track's clock starts now; and it may run out (or hold nothing) at once.
-    ApplyQuietTime();
-    m_quietRoom = -1;
-    m_trackSetChanged = true;
+    NoteTrackMade();
     return m_durationDamageTracks.emplace_back(type, attacker);
 }
 
@@ -68,10 +65,16 @@ FixedDurationDamageTrack& DurationDamageManager::FixedTrackFor(CombatAttributeTy
 {
     if (FixedDurationDamageTrack* track = FindFixedTrack(type))
         return *track;
+    NoteTrackMade();
+    return m_fixedDurationDamageTracks.emplace_back(type);
+}
+
+void DurationDamageManager::NoteTrackMade()
+{
+    // A new track's clock starts now; and it may run out (or hold nothing) at once.
     ApplyQuietTime();
     m_quietRoom = -1;
     m_trackSetChanged = true;
-    return m_fixedDurationDamageTracks.emplace_back(type);
 }
 
 std::pair<CombatAttributeType, bool>* DurationDamageManager::FindDamageEffect(CombatAttributeType type)

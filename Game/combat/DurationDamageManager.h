@@ -105,6 +105,9 @@ private:
     // After the tracks' clocks advanced: how long the next updates may run without a
     // tick falling due.
     void FindQuietRoom();
+    // Before a track is made: the other clocks brought up to date, the next update a full
+    // one, the effects shown read again.
+    void NoteTrackMade();
     void ProcessDamage();
     // `ticksDue`: some track had a tick fall due at this update; without one no track
     // has damage to apply.
