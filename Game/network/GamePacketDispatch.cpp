@@ -46,9 +46,10 @@ template <class P>
 using ApplyInbound = void (*)(Inbound&, P&);
 template <class P>
 using ApplyEngine = void (*)(GameEngine&, P&);
-// What is made of a received packet before the route table sees it.
+// What is made of a received packet before the route table sees it; false when it is
+// refused there (logged).
 template <class P>
-using Prepare = void (*)(P&, int fromHost);
+using Prepare = std::function<bool(P&, int fromHost)>;
 
 template <class P>
 NetClaim NoClaim(const P&)
@@ -57,13 +58,13 @@ NetClaim NoClaim(const P&)
 }
 
 // A handler for packets of class P, which carry one of `operations`: `prepare` makes the
-// packet what this machine takes it for, the route table decides whether this machine
+// packet what this machine takes it for (or refuses it), the route table decides whether this machine
 // applies it (NetworkRoute.h), then `apply` does, any answer going to the asker.
 template <class P>
 DispatchEntry Entry(std::vector<NetOperation> operations, ClaimOf<P> claim,
                     std::function<void(GameEngine&, Inbound&, P&)> apply, Prepare<P> prepare = nullptr)
 {
-    auto handler = [operations = std::move(operations), claim, apply = std::move(apply), prepare](
+    auto handler = [operations = std::move(operations), claim, apply = std::move(apply), prepare = std::move(prepare)](
                        NetPacket& received, int fromHost) {
         P* packet = DynamicCast<P>(&received);
         GameEngine* engine = gGameEngine;
@@ -72,8 +73,8 @@ DispatchEntry Entry(std::vector<NetOperation> operations, ClaimOf<P> claim,
             DropReceived(received, fromHost, "no game to apply it to");
             return;
         }
-        if (prepare)
-            prepare(*packet, fromHost);
+        if (prepare && !prepare(*packet, fromHost))
+            return;
         const NetOperation operation = HeardOperation(operations, fromHost);
         if (!AdmitReceived(operation, received, fromHost, claim(*packet)))
             return;
@@ -86,7 +87,7 @@ DispatchEntry Entry(std::vector<NetOperation> operations, ClaimOf<P> claim,
 template <class P>
 DispatchEntry On(NetOperation operation, ClaimOf<P> claim, ApplyInbound<P> apply, Prepare<P> prepare = nullptr)
 {
-    return Entry<P>({operation}, claim, [apply](GameEngine&, Inbound& in, P& p) { apply(in, p); }, prepare);
+    return Entry<P>({operation}, claim, [apply](GameEngine&, Inbound& in, P& p) { apply(in, p); }, std::move(prepare));
 }
 
 template <class P>
@@ -103,35 +104,40 @@ DispatchEntry OnEngine(std::vector<NetOperation> operations, ClaimOf<P> claim, A
 
 // Text from a peer is kept without control characters, so that nothing that shows or
 // prints it later runs an escape sequence it carries: chat, messages and player names.
-void CleanJoin(SinglePlayerBasicInfoPacket& p, int)
+bool CleanJoin(SinglePlayerBasicInfoPacket& p, int)
 {
     p.info.playerName = WithoutControlCharacters(p.info.playerName);
+    return true;
 }
 
-void CleanRoster(AllPlayersBasicInfoPacket& p, int)
+bool CleanRoster(AllPlayersBasicInfoPacket& p, int)
 {
     for (PlayerNetBasicInfo& record : p.players)
         record.playerName = WithoutControlCharacters(record.playerName);
+    return true;
 }
 
-void CleanMessage(RemoteMessagePacket& p, int)
+bool CleanMessage(RemoteMessagePacket& p, int)
 {
     p.textTag = WithoutControlCharacters(p.textTag);
-}
-
-void CleanWMessage(RemoteWMessagePacket& p, int)
-{
-    p.text = WithoutControlCharacters(p.text);
+    return true;
 }
 
 // On the host, a client's message is shown (and passed on) as its player's: named by the
 // client's player in the roster, never as the host's own word. The summary of a served
 // village's world is the host's alone: a client's message that would pass for a line of
-// it is refused. False when the message is refused (logged).
+// it is refused (logged). What a host that is not a connected client sends, the route
+// table drops as such.
 bool NameWMessageSender(RemoteWMessagePacket& p, int fromHost)
 {
+    p.text = WithoutControlCharacters(p.text);
+    const bool fromClient = fromHost != ConnectionManager::kServerHost &&
+                            ConnectionManager::Get().IsClientConnected(fromHost) && gGameEngine &&
+                            gGameEngine->GetNetworkRole() == NetworkRole::Server;
+    if (!fromClient)
+        return true;
     const std::u16string summary = LocalizationManager::ToWChar(kServerSummaryPrefix);
-    if (WithoutControlCharacters(p.text).rfind(summary, 0) == 0)
+    if (p.text.rfind(summary, 0) == 0)
         return DropReceived(p, fromHost, "only the server sends the world's summary");
     const PlayerManagerClient* roster = gGameEngine ? gGameEngine->GetPlayerManagerClient() : nullptr;
     const uint32_t player = roster ? roster->GetPlayerIdFromHostId(fromHost) : 0;
@@ -144,7 +150,7 @@ bool NameWMessageSender(RemoteWMessagePacket& p, int fromHost)
 // On the host, a client's chat line goes under the name of the client's player in the
 // roster, whatever name it carries (and none while the client has no player: the route
 // table drops it then); the host passes it on so named. A client takes the host's word.
-void NameChatSender(ChatPacket& p, int fromHost)
+bool NameChatSender(ChatPacket& p, int fromHost)
 {
     p.text = WithoutControlCharacters(p.text);
     const PlayerManagerClient* roster = gGameEngine->GetPlayerManagerClient();
@@ -153,6 +159,7 @@ void NameChatSender(ChatPacket& p, int fromHost)
         p.sender = player != 0 ? roster->GetPlayerName(player) : std::u16string();
     }
     p.sender = WithoutControlCharacters(p.sender);
+    return true;
 }
 
 // A teleport destination travels as floats but is applied in whole numbers; a value no
@@ -212,21 +219,16 @@ using TradeHold = const char* (*)(TradeManager&, const P&);
 template <class P>
 DispatchEntry OnTrade(NetOperation operation, TradeHold<P> hold, ApplyInbound<P> apply)
 {
-    DispatchEntry entry = On<P>(operation, &TradeClaim<P>, apply);
-    entry.handler = [hold, admit = std::move(entry.handler)](NetPacket& received, int fromHost) {
+    return On<P>(operation, &TradeClaim<P>, apply, [hold](P& packet, int fromHost) {
         GameEngine* engine = gGameEngine;
-        const P* packet = DynamicCast<P>(&received);
         TradeManager* trades = engine ? engine->GetTradeManager() : nullptr;
-        if (trades && packet && engine->GetNetworkRole() == NetworkRole::Server &&
-            fromHost != ConnectionManager::kServerHost && ConnectionManager::HostOfPlayer(packet->sender) == fromHost &&
-            ConnectionManager::HostOfPlayer(packet->receiver) != fromHost)
-            if (const char* refusal = hold(*trades, *packet)) {
-                DropReceived(received, fromHost, refusal);
-                return;
-            }
-        admit(received, fromHost);
-    };
-    return entry;
+        if (!trades || engine->GetNetworkRole() != NetworkRole::Server || fromHost == ConnectionManager::kServerHost ||
+            ConnectionManager::HostOfPlayer(packet.sender) != fromHost ||
+            ConnectionManager::HostOfPlayer(packet.receiver) == fromHost)
+            return true;
+        const char* refusal = hold(*trades, packet);
+        return refusal ? DropReceived(packet, fromHost, refusal) : true;
+    });
 }
 
 template <class P>
@@ -417,28 +419,10 @@ DispatchEntry OnQuestCommand(NetOperation operation, const char* action, ApplyIn
     });
 }
 
-DispatchEntry OnWMessage()
-{
-    using WMessage = RemoteWMessagePacket;
-    DispatchEntry entry = On<WMessage>(
-        DisplayWMessageRemote, &ForReceiver<WMessage>,
-        [](Inbound& in, WMessage& p) { in.DisplayWMessageRemote(p.receiver, p.asBubble, p.text); }, &CleanWMessage);
-    entry.handler = [admit = std::move(entry.handler)](NetPacket& received, int fromHost) {
-        // What a host that is not a connected client sends, the route table drops as such.
-        auto* packet = DynamicCast<WMessage>(&received);
-        const bool fromClient = fromHost != ConnectionManager::kServerHost &&
-                                ConnectionManager::Get().IsClientConnected(fromHost) && gGameEngine &&
-                                gGameEngine->GetNetworkRole() == NetworkRole::Server;
-        if (packet && fromClient && !NameWMessageSender(*packet, fromHost))
-            return;
-        admit(received, fromHost);
-    };
-    return entry;
-}
-
 std::vector<DispatchEntry> MessageAndQuestEntries()
 {
     using Message = RemoteMessagePacket;
+    using WMessage = RemoteWMessagePacket;
     using Quest = QuestMessagePacket;
     using Move = QuestCommandMovePacket;
     using Walk = QuestCommandWalkPacket;
@@ -450,7 +434,10 @@ std::vector<DispatchEntry> MessageAndQuestEntries()
             DisplayMessageRemote, &ForReceiver<Message>,
             [](Inbound& in, Message& p) { in.DisplayMessageRemote(p.receiver, p.optionalInsert, p.asBubble, p.textTag); },
             &CleanMessage),
-        OnWMessage(),
+        On<WMessage>(
+            DisplayWMessageRemote, &ForReceiver<WMessage>,
+            [](Inbound& in, WMessage& p) { in.DisplayWMessageRemote(p.receiver, p.asBubble, p.text); },
+            &NameWMessageSender),
         On<ChatPacket>(
             HandleChatMessage, &NoClaim<ChatPacket>,
             [](Inbound& in, ChatPacket& p) { in.HandleChatMessage(p.sender, p.text, p.kind, p.recipients); },
