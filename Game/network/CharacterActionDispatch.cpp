@@ -1,8 +1,5 @@
 #include "Game/network/CharacterActionDispatch.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "Engine/ConnectionManager.h"
 #include "Engine/NetDropLog.h"
 #include "Engine/NetPacketRegistry.h"
@@ -16,6 +13,7 @@
 #include "Game/items/Item.h"
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdDispatch.h"
+#include "Game/network/HostPlayerList.h"
 #include "Game/world/FixedItem.h"
 #include "Game/world/FixedItemTeleport.h"
 #include "Game/world/StrategicMovementBase.h"
@@ -213,14 +211,11 @@ bool DeathIdsAreTheSenders(const DiePacket& packet, int fromHost)
 
 // The players whose client may teleport once: the server saw each use a portal or a
 // shrine, or talk to a boat master, and the teleport that use leads to has not come yet.
-// One entry a player, as many as a game has hosts.
-std::vector<uint32_t>& TeleportsSeen()
+HostPlayerList& TeleportsSeen()
 {
-    static std::vector<uint32_t> players;
+    static HostPlayerList players;
     return players;
 }
-
-constexpr size_t kMaxTeleportsSeen = ConnectionManager::kMaxHost + 1;
 
 // Whether a client's action, applied on the server, is one a teleport follows on its
 // client: a use of a portal (a boat among them) or a shrine, a talk to a boat master.
@@ -237,26 +232,11 @@ bool LeadsToTeleport(NetPacket& packet)
     return false;
 }
 
-void SeeTeleport(uint32_t playerId)
-{
-    std::vector<uint32_t>& seen = TeleportsSeen();
-    if (std::find(seen.begin(), seen.end(), playerId) != seen.end())
-        return;
-    if (seen.size() >= kMaxTeleportsSeen)
-        seen.erase(seen.begin());
-    seen.push_back(playerId);
-}
-
 }  // namespace
 
 bool TakeClientTeleport(uint32_t playerId)
 {
-    std::vector<uint32_t>& seen = TeleportsSeen();
-    const auto found = std::find(seen.begin(), seen.end(), playerId);
-    if (found == seen.end())
-        return false;
-    seen.erase(found);
-    return true;
+    return TeleportsSeen().Take(playerId);
 }
 
 std::unique_ptr<CharacterAction> RebuildCharacterActionFrom(NetPacket& packet)
@@ -323,7 +303,7 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
         return;
     }
     if (fromClient && LeadsToTeleport(packet))
-        SeeTeleport(characterId);
+        TeleportsSeen().Add(characterId);
     // The server passes a client's action on to the other clients, as it does commands.
     if (serving)
         connections.SendToOtherClients(fromHost, packet);
@@ -331,14 +311,14 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
 
 void RegisterCharacterActionDispatch()
 {
-    TeleportsSeen().clear();
+    TeleportsSeen().Clear();
     for (NetPacketType type = kFirstActionPacket; type <= kLastActionPacket; ++type)
         NetPacketRegistry::Get().SetHandler(type, &HandleCharacterActionPacket);
 }
 
 void UnregisterCharacterActionDispatch()
 {
-    TeleportsSeen().clear();
+    TeleportsSeen().Clear();
     for (NetPacketType type = kFirstActionPacket; type <= kLastActionPacket; ++type)
         NetPacketRegistry::Get().SetHandler(type, {});
 }

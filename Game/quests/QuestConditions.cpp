@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/IOStream.h"
 #include "Engine/ObjectManager.h"
@@ -309,28 +308,6 @@ void Condition_ConversationStart::SerializeChildProperties(IOStream& stream)
 
 namespace {
 
-// The most players a game holds at once: one a host.
-constexpr size_t kMaxTalkers = ConnectionManager::kMaxHost + 1;
-
-// Takes `player` out of `list`; false when it was not there.
-bool TakeOut(std::vector<uint32_t>& list, uint32_t player)
-{
-    const auto found = std::find(list.begin(), list.end(), player);
-    if (found == list.end())
-        return false;
-    list.erase(found);
-    return true;
-}
-
-void Remember(std::vector<uint32_t>& list, uint32_t player)
-{
-    if (std::find(list.begin(), list.end(), player) != list.end())
-        return;
-    if (list.size() >= kMaxTalkers)
-        list.erase(list.begin());
-    list.push_back(player);
-}
-
 // Whether this machine serves a networked game, where another host's word is checked.
 bool ChecksPartners()
 {
@@ -351,10 +328,10 @@ void Condition_ConversationStart::OnConversationBegin(const GameEvent_Conversati
     // Another host's player began it here: the talk its partner's message tells of.
     if (!ChecksPartners())
         return;
-    if (TakeOut(m_talksTold, event.playerId))
+    if (m_talksTold.Take(event.playerId))
         SatisfySeen(event.playerId);
     else
-        Remember(m_talksSeen, event.playerId);
+        m_talksSeen.Add(event.playerId);
 }
 
 bool Condition_ConversationStart::SatisfyByPartner(uint32_t partner)
@@ -365,8 +342,8 @@ bool Condition_ConversationStart::SatisfyByPartner(uint32_t partner)
     }
     if (GetSatisfied() || IsParentFired())
         return true;   // told already (the server hears its own word passed on, too)
-    if (!TakeOut(m_talksSeen, partner)) {
-        Remember(m_talksTold, partner);
+    if (!m_talksSeen.Take(partner)) {
+        m_talksTold.Add(partner);
         return false;
     }
     SatisfySeen(partner);

@@ -10,6 +10,7 @@
 #include "Engine/EventManager.h"
 #include "Engine/Trigger.h"
 #include "Game/core/GameEvents.h"
+#include "Game/network/HostPlayerList.h"
 #include "Game/quests/QuestRepository.h"
 
 namespace GAME {
@@ -145,8 +146,8 @@ private:
 
     // On the server: the other hosts' players seen beginning the conversation, and those
     // whose message still waits for that; one entry a player, as many as a game has hosts.
-    std::vector<uint32_t> m_talksSeen;
-    std::vector<uint32_t> m_talksTold;
+    HostPlayerList m_talksSeen;
+    HostPlayerList m_talksTold;
 };
 
 // Tested by IsSatisfied: the local player holds the token (inverted by the negate flag).
