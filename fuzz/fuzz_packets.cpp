@@ -387,13 +387,8 @@ std::vector<Entity*> WorldEntities()
 
 std::vector<Character*> WorldCharacters()
 {
-    std::vector<Entity*> entities;
-    struct Everything : FilterFunction<Entity> {
-        bool operator()(const Entity*) const override { return true; }
-    };
-    World::Get().GetEntities(entities, Everything(), EntityList_All);
     std::vector<Character*> characters;
-    for (Entity* entity : entities)
+    for (Entity* entity : WorldEntities())
         if (auto* character = DynamicCast<Character>(entity))
             characters.push_back(character);
     return characters;
