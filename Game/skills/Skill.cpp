@@ -893,9 +893,7 @@ void Skill::ReceiveStateUpdate(const SkillState& state, bool force)
 {
     const int32_t oldLevel = m_state.level;
     if (!IsControllingSkill() || force) {
-        if (!(state == m_state))
-            ContributionChanged();
-        m_state = state;
+        SetCollected(m_state, state);
         RefreshPassiveContribution();
         if (m_manager) {
             if (m_state.level < 1 || m_tempSkill)

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "Engine/Name.h"
@@ -425,9 +426,7 @@ public:
     bool IsEnabledFlagSet() const { return m_state.enabled; }
     void SetSkillEnabled(bool enabled)
     {
-        if (enabled != m_state.enabled)
-            ContributionChanged();
-        m_state.enabled = enabled;
+        SetCollected(m_state.enabled, enabled);
         RefreshPassiveContribution();
     }
 
@@ -480,10 +479,7 @@ public:
         if (level != m_currentLevel)
             LinksChanged();
         m_currentLevel = level;
-        const CharAttributeContribution* passive = FindPassiveCharContribution();
-        if (passive != m_passiveChar)
-            ContributionChanged();
-        m_passiveChar = passive;
+        SetCollected(m_passiveChar, FindPassiveCharContribution());
     }
 
     // Some skill's current level, profile or modifiers changed, or a skill came or went:
@@ -625,15 +621,19 @@ private:
     Skill_RangeProfile m_rangeProfile = Skill_RangeMelee;
 
 protected:
+    // Writes a value the passive collectors read, counting the change (ContributionChanged)
+    // when the value is a new one.
+    template <class T>
+    static void SetCollected(T& field, const std::type_identity_t<T>& value)
+    {
+        if (!(value == field))
+            ContributionChanged();
+        field = value;
+    }
     // Written through SetActiveState, or followed by ContributionChanged: the collectors
     // of many kinds read it.
     SkillActiveState m_activeState;
-    void SetActiveState(const SkillActiveState& state)
-    {
-        if (!(state == m_activeState))
-            ContributionChanged();
-        m_activeState = state;
-    }
+    void SetActiveState(const SkillActiveState& state) { SetCollected(m_activeState, state); }
 
 private:
     uint32_t m_masteryId = 0;

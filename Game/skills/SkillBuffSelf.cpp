@@ -99,7 +99,7 @@ void Skill_BuffSelfToggled::StopSkill(Character&)
         services->SendSkillActiveUpdate(GetObjectId(), SkillActiveState(0, false, false));
         NotifyUIOnDeactivate();
     }
-    SuppressPassives(false);
+    SetCollected(m_passivesSuppressed, false);
 }
 
 void Skill_BuffSelfToggled::ActivateNow(Character&, const Name&, unsigned, const WorldVec3&)

@@ -54,14 +54,8 @@ protected:
 
     bool m_switchedOn = false;
     int32_t m_remaining = 0;
-    // Read by the collectors: written through SuppressPassives.
+    // Read by the collectors: written through SetCollected.
     bool m_passivesSuppressed = false;
-    void SuppressPassives(bool suppressed)
-    {
-        if (suppressed != m_passivesSuppressed)
-            ContributionChanged();
-        m_passivesSuppressed = suppressed;
-    }
     float m_absorption = 0.0f;
     float m_absorptionTotal = 0.0f;
     float m_absorptionPercent = 0.0f;

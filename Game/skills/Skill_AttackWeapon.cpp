@@ -77,7 +77,7 @@ bool Skill_AttackWeapon::WarmUpStart()
     if (!IsSkillEnabled())
         return false;
     const SkillProfile* profile = GetSkillProfile();
-    SetWarmUpActive(profile && profile->AllowsWarmUp());
+    SetCollected(m_warmUpActive, profile && profile->AllowsWarmUp());
     if (!m_warmUpActive)
         return false;
     if (Character* owner = GetManager() ? GetManager()->GetParent() : nullptr) {
@@ -92,7 +92,7 @@ void Skill_AttackWeapon::WarmUpEnd()
 {
     if (!m_warmUpActive)
         return;
-    SetWarmUpActive(false);
+    SetCollected(m_warmUpActive, false);
     if (Character* owner = GetManager() ? GetManager()->GetParent() : nullptr)
         WarmUpEffect(*owner, false);
 }

@@ -40,13 +40,7 @@ public:
     bool IsWarmUpActive() const { return m_warmUpActive; }
 
 private:
-    // The collectors add the skill's values while it warms up.
-    void SetWarmUpActive(bool active)
-    {
-        if (active != m_warmUpActive)
-            ContributionChanged();
-        m_warmUpActive = active;
-    }
+    // The collectors add the skill's values while it warms up: written through SetCollected.
     bool m_warmUpActive = false;
     bool m_warmUpWasActive = false;
 };

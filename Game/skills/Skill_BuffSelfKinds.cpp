@@ -117,7 +117,7 @@ Skill_BuffSelfColossus::Skill_BuffSelfColossus()
 void Skill_BuffSelfColossus::Update(Character& user, int elapsedMs)
 {
     Skill_BuffSelfDuration::Update(user, elapsedMs);
-    SuppressPassives(m_scaling);
+    SetCollected(m_passivesSuppressed, m_scaling);
     if (m_scaling)
         Scale(user, elapsedMs, false);
 }
