@@ -238,6 +238,17 @@ int GAME::HostRefuse(const std::string& input, const std::string& reason)
 
 bool GAME::HostRefused() { return !gRefusal.empty(); }
 
+bool GAME::HostLoadInput(const HostOptions& options, HostInput& input)
+{
+    if (options.inputPath.empty())
+        return false;
+    if (!input.Load(options.inputPath)) {
+        HostRefuse("--input " + options.inputPath, "cannot be read");
+        return false;
+    }
+    return true;
+}
+
 extern "C" const char* GameHostRefusal() { return gRefusal.c_str(); }
 
 extern "C" int GameHostRun(const HostOptions* options)
@@ -258,6 +269,13 @@ extern "C" int GameHostRun(const HostOptions* options)
     if (!options->level.empty())
         return HostLevel::Run(*options);
 
+    // Scripted clicks steer the player in place of the host's own strikes; read before
+    // anything starts, a file that cannot be read refuses the run.
+    HostInput input;
+    const bool scripted = HostLoadInput(*options, input);
+    if (HostRefused())
+        return kHostExitRefused;
+
     // Every game event the game sends is shown with the frame it happened in.
     int frame = 0;
     auto previousObserver = EventManager::Get().SetSendObserver([&frame](const GameEvent& event, const Name& name) {
@@ -270,14 +288,6 @@ extern "C" int GameHostRun(const HostOptions* options)
             std::printf("frame %d: event %s\n", frame, name.c_str());
     });
 
-    // Scripted clicks steer the player in place of the host's own strikes; read before
-    // anything starts, a file that cannot be read refuses the run.
-    HostInput input;
-    const bool scripted = !options->inputPath.empty();
-    if (scripted && !input.Load(options->inputPath)) {
-        EventManager::Get().SetSendObserver(std::move(previousObserver));
-        return HostRefuse("--input " + options->inputPath, "cannot be read");
-    }
     // On the network the client learns its host number first, so that every object it
     // makes has an id of its own range.
     HostNetwork network;

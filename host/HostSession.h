@@ -6,6 +6,8 @@
 
 namespace GAME {
 
+class HostInput;
+
 struct HostOptions {
     std::string dataRoot;
     std::string library;
@@ -38,6 +40,9 @@ constexpr int kHostExitRefused = 2;   // an input was refused before anything wa
 int HostRefuse(const std::string& input, const std::string& reason);
 // Whether the run was refused.
 bool HostRefused();
+// Reads the run's scripted clicks (--input) into `input`: true when the run is scripted;
+// false when it is not (no --input) or when the file cannot be read, which refuses the run.
+bool HostLoadInput(const HostOptions& options, HostInput& input);
 
 }  // namespace GAME
 

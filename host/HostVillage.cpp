@@ -313,11 +313,9 @@ public:
     // False (printed) when the player cannot be made.
     bool Start(GameEngine& engine, const std::string& playerRecord)
     {
-        m_scripted = !m_options.inputPath.empty();
-        if (m_scripted && !m_input.Load(m_options.inputPath)) {
-            HostRefuse("--input " + m_options.inputPath, "cannot be read");
+        m_scripted = HostLoadInput(m_options, m_input);
+        if (HostRefused())
             return false;
-        }
         m_fight.SetPlayerScripted(m_scripted);
         m_playerId = m_resumed ? MakeResumedVillagePlayer(m_options.loadPath, playerRecord)
                    : m_fight.Start() ? m_fight.GetPlayerId()

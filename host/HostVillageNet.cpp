@@ -400,6 +400,9 @@ public:
     // The frames until the client's own last or until the server goes away; the exit code.
     int Play(GameEngine& engine, HostNetwork& network)
     {
+        const bool scripted = HostLoadInput(m_options, m_input);
+        if (HostRefused())
+            return kHostExitRefused;
         const int host = ConnectionManager::Get().GetLocalHostId();
         const std::u16string name = LocalizationManager::ToWChar("Guest " + std::to_string(host));
         const Vec3 start{0.0f, 0.0f, kGuestStart + kGuestSpacing * static_cast<float>(host)};
@@ -419,7 +422,6 @@ public:
         if (m_beyond && !m_beyond->OpenRegion(true))
             std::printf("gamehost: the region beyond the village's portal cannot be opened\n");
         const uint32_t playerId = m_fight.GetPlayerId();
-        const bool scripted = !m_options.inputPath.empty() && m_input.Load(m_options.inputPath);
         m_fight.SetPlayerScripted(true);
         EventManager::Get().Send(GameEvent_PreRun(), "GameEvent_PreRun");
         engine.GetPlayerManagerClient()->SetMainPlayer(playerId);
@@ -516,7 +518,7 @@ int HostVillageNet::RunClient(const HostOptions& options, const HostLevel* beyon
 {
     HostNetwork network;
     if (!network.Open(options))
-        return 1;
+        return kHostExitRefused;
     InitializeObjects();
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, options);
