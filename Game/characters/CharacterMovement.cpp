@@ -438,7 +438,8 @@ void Character::RotateTowards(int elapsedMs, const Vec3& direction, WorldCoords&
     const float fastest = GetMaxRotationSpeed();
     const float slowest = GetMinRotationSpeed();
     CharacterMovementManager::Turn& turn = m_movementManager->GetTurn();
-    if (!turn.Matches(direction, current.zAxis, elapsedMs, m_disallowRotation, fastest, slowest)) {
+    const CharacterMovementManager::Turn::Inputs inputs{elapsedMs, fastest, slowest, direction, current.zAxis};
+    if (!turn.Matches(inputs, m_disallowRotation)) {
         const Vec3 wanted = Flattened(direction);
         Vec3 facing = Flattened(current.zAxis);
         if (!m_disallowRotation && wanted.LengthSquared() > 0.0f) {
@@ -459,8 +460,8 @@ void Character::RotateTowards(int elapsedMs, const Vec3& direction, WorldCoords&
             }
         }
         const bool turned = facing.LengthSquared() > 0.0f;
-        turn.Keep(direction, current.zAxis, elapsedMs, m_disallowRotation, fastest, slowest, turned,
-                  turned ? Coords::LookAlong(Vec3{}, facing, Vec3(0.0f, 1.0f, 0.0f)) : Coords());
+        const Coords axes = turned ? Coords::LookAlong(Vec3{}, facing, Vec3(0.0f, 1.0f, 0.0f)) : Coords();
+        turn = {true, m_disallowRotation, turned, inputs, axes.xAxis, axes.yAxis, axes.zAxis};
     }
     if (turn.turned) {
         Coords frame;

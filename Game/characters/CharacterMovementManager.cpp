@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -45,35 +44,7 @@ constexpr float kLocalPathEndTolerance = 0.1f;
 constexpr float kDisturbanceStrength = 2.0f;
 constexpr float kCosAvoidAngle = 0.70710678f;   // cos 45 degrees
 
-// Equal bit for bit: unlike ==, tells -0 from 0 and finds a NaN equal to itself.
-bool SameBits(const Vec3& a, const Vec3& b) { return std::memcmp(&a, &b, sizeof(Vec3)) == 0; }
-bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof(float)) == 0; }
-
 }  // namespace
-
-bool CharacterMovementManager::Turn::Matches(const Vec3& wantedIn, const Vec3& facingIn, int elapsedMsIn,
-                                             bool disallowedIn, float fastestIn, float slowestIn) const
-{
-    return kept && SameBits(wanted, wantedIn) && SameBits(facing, facingIn) && elapsedMs == elapsedMsIn &&
-           disallowed == disallowedIn && SameBits(fastest, fastestIn) && SameBits(slowest, slowestIn);
-}
-
-void CharacterMovementManager::Turn::Keep(const Vec3& wantedIn, const Vec3& facingIn, int elapsedMsIn,
-                                          bool disallowedIn, float fastestIn, float slowestIn, bool turnedIn,
-                                          const Coords& frame)
-{
-    kept = true;
-    wanted = wantedIn;
-    facing = facingIn;
-    elapsedMs = elapsedMsIn;
-    disallowed = disallowedIn;
-    fastest = fastestIn;
-    slowest = slowestIn;
-    turned = turnedIn;
-    xAxis = frame.xAxis;
-    yAxis = frame.yAxis;
-    zAxis = frame.zAxis;
-}
 
 CharacterMovementManager::CharacterMovementManager(Character* character) : m_character(character)
 {

@@ -4,6 +4,7 @@
 // Every character makes one for itself when it is constructed.
 #pragma once
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -79,24 +80,30 @@ public:
     // same inputs frame after frame, and is given the same axes again without the work.
     // The inputs are compared bit for bit, so a hit gives exactly what the work would.
     struct Turn {
-        // Whether the inputs are bit for bit those of the kept turn.
-        bool Matches(const Vec3& wanted, const Vec3& facing, int elapsedMs, bool disallowed, float fastest,
-                     float slowest) const;
-        void Keep(const Vec3& wanted, const Vec3& facing, int elapsedMs, bool disallowed, float fastest,
-                  float slowest, bool turned, const Coords& frame);
+        // The inputs besides the character's refusal to turn: the time, its fastest and
+        // slowest turning speeds, the direction asked for and the frame's forward axis.
+        // Without padding, so that comparing their bytes compares them bit for bit.
+        struct Inputs {
+            int elapsedMs = 0;
+            float fastest = 0.0f;
+            float slowest = 0.0f;
+            Vec3 wanted{};
+            Vec3 facing{};
+        };
+        static_assert(sizeof(Inputs) == sizeof(int) + 2 * sizeof(float) + 2 * sizeof(Vec3), "no padding");
 
-        // The inputs: the character's refusal to turn, the time, its fastest and slowest
-        // turning speeds, the direction asked for and the frame's forward axis; the
-        // answer: whether the frame gets new axes, and those axes. (Packed with the small
-        // members first: the whole is 76 bytes.)
+        // Whether the inputs are bit for bit those of the kept turn.
+        bool Matches(const Inputs& in, bool disallowedIn) const
+        {
+            return kept && disallowed == disallowedIn && std::memcmp(&inputs, &in, sizeof(Inputs)) == 0;
+        }
+
+        // The answer: whether the frame gets new axes, and those axes. (Packed with the
+        // small members first: the whole is 76 bytes.)
         bool kept = false;
         bool disallowed = false;
         bool turned = false;
-        int elapsedMs = 0;
-        float fastest = 0.0f;
-        float slowest = 0.0f;
-        Vec3 wanted{};
-        Vec3 facing{};
+        Inputs inputs;
         Vec3 xAxis{};
         Vec3 yAxis{};
         Vec3 zAxis{};
