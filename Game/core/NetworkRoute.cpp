@@ -355,9 +355,9 @@ bool SaysOnlyItsOwn(NetOperation operation, NetPacket& packet, int fromHost, con
 
 // A client's request within its budget (kAnsweredRequests, and the quest data's); any other
 // operation is not counted.
-bool AsksWithinItsBudget(NetOperation operation, bool asksForQuestData, const NetPacket& packet, int fromHost)
+bool AsksWithinItsBudget(NetOperation operation, NetPacket& packet, int fromHost)
 {
-    if (asksForQuestData)
+    if (AsksForQuestData(operation, packet))
         return ConnectionManager::Get().TakeRequest(fromHost, kQuestDataBudget, kQuestDataRate) ||
                Drop(packet, fromHost, "it asks for the quest data more than once a second");
     for (const AnsweredRequest& request : kAnsweredRequests)
@@ -376,9 +376,7 @@ bool AdmitOnServer(NetOperation operation, NetPacket& packet, int fromHost, cons
         return Drop(packet, fromHost, "the host is not a connected client");
     if (SenderOf(operation) == Server)
         return Drop(packet, fromHost, "only the server sends it");
-    const bool asksForQuestData = AsksForQuestData(operation, packet);
-    if (!SaysOnlyItsOwn(operation, packet, fromHost, claim) ||
-        !AsksWithinItsBudget(operation, asksForQuestData, packet, fromHost))
+    if (!SaysOnlyItsOwn(operation, packet, fromHost, claim) || !AsksWithinItsBudget(operation, packet, fromHost))
         return false;
     if (operation == InvitePlayerToParty)   // a join answers only an invitation seen here
         gGameEngine->GetPartyManager()->NoteInvitation(claim.addressee, claim.ids.front());
