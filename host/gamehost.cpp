@@ -45,15 +45,39 @@ int Refuse(const std::string& refusal)
     return kHostExitRefused;
 }
 
-// The options that take a value.
-bool TakesValue(const std::string& arg)
+// The options that take a value, and the field a plain one fills (--role, --log and
+// --answer are read on their own).
+struct ValueOption {
+    const char* name;
+    std::string HostOptions::*text = nullptr;   // kept as given
+    int HostOptions::*number = nullptr;         // a whole number
+};
+
+constexpr ValueOption kValueOptions[] = {
+    {"--data", &HostOptions::dataRoot},
+    {"--library", &HostOptions::library},
+    {"--save", &HostOptions::savePath},
+    {"--input", &HostOptions::inputPath},
+    {"--load", &HostOptions::loadPath},
+    {"--connect", &HostOptions::connectTo},
+    {"--level", &HostOptions::level},
+    {"--frames", nullptr, &HostOptions::frames},
+    {"--step", nullptr, &HostOptions::stepMs},
+    {"--seed", nullptr, &HostOptions::randSeed},
+    {"--clients", nullptr, &HostOptions::clients},
+    {"--late-join", nullptr, &HostOptions::lateJoinFrame},
+    {"--listen", nullptr, &HostOptions::listenPort},
+    {"--role"},
+    {"--log"},
+    {"--answer"},
+};
+
+const ValueOption* FindValueOption(const std::string& arg)
 {
-    for (const char* option : {"--data", "--library", "--frames", "--step", "--role", "--log", "--answer", "--save",
-                               "--input", "--load", "--listen", "--connect", "--seed", "--level", "--clients",
-                               "--late-join"})
-        if (arg == option)
-            return true;
-    return false;
+    for (const ValueOption& option : kValueOptions)
+        if (arg == option.name)
+            return &option;
+    return nullptr;
 }
 
 bool ParseInt(const std::string& text, int& out)
@@ -75,26 +99,18 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options)
             options.quiet = true;
             continue;
         }
-        if (!TakesValue(arg))
+        const ValueOption* option = FindValueOption(arg);
+        if (!option)
             return arg + ": unknown option";
         if (i + 1 >= argc || argv[i + 1][0] == '\0')
             return arg + ": needs a value";
         const std::string value = argv[++i];
         const std::string given = arg + " " + value;
-        int* number = arg == "--frames" ? &options.frames
-                    : arg == "--step" ? &options.stepMs
-                    : arg == "--seed" ? &options.randSeed
-                    : arg == "--clients" ? &options.clients
-                    : arg == "--late-join" ? &options.lateJoinFrame
-                    : arg == "--listen" ? &options.listenPort
-                                        : nullptr;
-        if (number) {
-            if (!ParseInt(value, *number) || (arg == "--listen" && *number > 65535))
+        if (option->number) {
+            if (!ParseInt(value, options.*option->number) || (arg == "--listen" && options.listenPort > 65535))
                 return given + ": not a whole number from 0 to " + (arg == "--listen" ? "65535" : "1000000");
-        } else if (arg == "--data") {
-            options.dataRoot = value;
-        } else if (arg == "--library") {
-            options.library = value;
+        } else if (option->text) {
+            options.*option->text = value;
         } else if (arg == "--role") {
             if (value != "single" && value != "server" && value != "client")
                 return given + ": the role is single, server or client";
@@ -105,16 +121,6 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options)
             if (value != "yes" && value != "no")
                 return given + ": the answer is yes or no";
             options.answerYes = value == "yes";
-        } else if (arg == "--save") {
-            options.savePath = value;
-        } else if (arg == "--input") {
-            options.inputPath = value;
-        } else if (arg == "--load") {
-            options.loadPath = value;
-        } else if (arg == "--connect") {
-            options.connectTo = value;
-        } else if (arg == "--level") {
-            options.level = value;
         }
     }
     // A server listens and a client connects; neither does both.
