@@ -72,8 +72,8 @@
 #include "Game/network/GoldBonusPartyPackets.h"
 #include "Game/network/ItemTradePackets.h"
 #include "Game/network/PlayerRosterPackets.h"
-#include "Game/network/GamePacketDispatch.h"
-#include "Game/network/SpawnReplication.h"
+#include "Game/session/GamePacketDispatch.h"
+#include "Game/session/SpawnReplication.h"
 #include "Game/core/foundation/Filters.h"
 
 #include "BenchLevel.h"

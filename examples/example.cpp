@@ -16,8 +16,8 @@
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/PlayerManagerClient.h"
-#include "Game/network/GameSession.h"
-#include "Game/network/SpawnReplication.h"
+#include "Game/session/GameSession.h"
+#include "Game/session/SpawnReplication.h"
 
 using namespace GAME;
 

@@ -29,7 +29,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/BinaryReader.h"
 #include "Game/core/foundation/BinaryWriter.h"
-#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/session/ConfigCmdDispatch.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/world/FixedItem.h"
 #include "Game/world/FixedItemTeleport.h"

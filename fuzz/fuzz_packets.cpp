@@ -55,9 +55,9 @@
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
-#include "Game/network/CharacterActionDispatch.h"
+#include "Game/session/CharacterActionDispatch.h"
 #include "Game/network/CharacterActionPackets.h"
-#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/session/ConfigCmdDispatch.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
 #include "Game/network/QuestPackets.h"
@@ -65,8 +65,8 @@
 #include "Game/quests/QuestNetMsg.h"
 #include "Game/world/FixedItem.h"
 #include "fuzz/FuzzOptions.h"
-#include "Game/network/GamePacketDispatch.h"
-#include "Game/network/SpawnReplication.h"
+#include "Game/session/GamePacketDispatch.h"
+#include "Game/session/SpawnReplication.h"
 
 using namespace GAME;
 

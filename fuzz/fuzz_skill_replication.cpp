@@ -37,7 +37,7 @@
 #include "Game/combat/CombatManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/StringUtil.h"
-#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/session/ConfigCmdDispatch.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/skills/SkillBuffs.h"
 #include "Game/skills/SkillManager.h"

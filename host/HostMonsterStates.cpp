@@ -14,7 +14,7 @@
 #include "Game/characters/CharacterAction.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Npc.h"
-#include "Game/network/CharacterActionDispatch.h"
+#include "Game/session/CharacterActionDispatch.h"
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/world/Proxy.h"

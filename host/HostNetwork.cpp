@@ -21,7 +21,7 @@
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/PlayerRosterPackets.h"
-#include "Game/network/SpawnReplication.h"
+#include "Game/session/SpawnReplication.h"
 #include "host/HostFight.h"
 
 namespace GAME {

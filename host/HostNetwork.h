@@ -1,4 +1,4 @@
-// gamehost over the network, through the game's session (Game/network/GameSession.h):
+// gamehost over the network, through the game's session (Game/session/GameSession.h):
 // the session listens or connects, tells a joining client of the world, sends a client's
 // player once the world arrived and the monsters again as they change. What this host
 // chooses: the server's player invites the first client's player into its party. Both
@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "Game/network/GameSession.h"
+#include "Game/session/GameSession.h"
 #include "host/HostSession.h"
 
 namespace GAME {

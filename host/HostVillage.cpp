@@ -41,7 +41,7 @@
 #include "host/HostSeed.h"
 #include "host/HostSession.h"
 #include "host/HostShrines.h"
-#include "Game/network/GameSession.h"
+#include "Game/session/GameSession.h"
 #include "host/HostVillageNet.h"
 
 namespace GAME {

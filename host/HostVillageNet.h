@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 #include "host/HostEventTap.h"
 
 namespace GAME {

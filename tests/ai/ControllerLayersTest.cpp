@@ -17,7 +17,7 @@
 #include "Game/core/foundation/ProcessRandom.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
-#include "Game/network/CharacterActionDispatch.h"
+#include "Game/session/CharacterActionDispatch.h"
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/GameWorldPackets.h"

@@ -6,7 +6,7 @@
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
 #include "Game/network/ActorConfigCommands.h"
-#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/session/ConfigCmdDispatch.h"
 #include "Game/world/StrategicMovementBase.h"
 
 namespace GAME {

@@ -5,7 +5,7 @@
 #include "Engine/Engine.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Game/characters/CharacterActions.h"
-#include "Game/network/CharacterActionDispatch.h"
+#include "Game/session/CharacterActionDispatch.h"
 #include "Game/network/CharacterActionPackets.h"
 #include "tests/network/PacketTestUtil.h"
 

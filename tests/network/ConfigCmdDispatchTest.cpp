@@ -4,7 +4,7 @@
 #include "Engine/Engine.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Game/network/ActorConfigCommands.h"
-#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/session/ConfigCmdDispatch.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/GoldBonusPartyPackets.h"
 #include "Game/world/FixedItem.h"

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "Game/network/ActorConfigCommands.h"
-#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/session/ConfigCmdDispatch.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "PacketTestUtil.h"
 

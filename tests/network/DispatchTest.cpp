@@ -17,7 +17,7 @@
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/network/NetworkRegionLoader.h"
 #include "Game/world/FixedItem.h"
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 #include "tests/network/GameWireFixture.h"
 #include "tests/network/PeerProcess.h"
 

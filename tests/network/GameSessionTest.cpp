@@ -6,7 +6,7 @@
 #include "Engine/ConnectionManager.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Game/core/ActivityManager.h"
-#include "Game/network/GameSession.h"
+#include "Game/session/GameSession.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/PlayerRosterPackets.h"
 

@@ -10,7 +10,7 @@
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/PlayerManagerSettings.h"
 #include "Game/items/Item.h"
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 #include "tests/network/GameWireFixture.h"
 
 using namespace GAME;

@@ -36,8 +36,8 @@
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/items/MarketServer.h"
 #include "core/EngineFixture.h"
-#include "Game/network/GamePacketDispatch.h"
-#include "Game/network/SpawnReplication.h"
+#include "Game/session/GamePacketDispatch.h"
+#include "Game/session/SpawnReplication.h"
 #include "tests/network/PeerProcess.h"
 
 namespace GAME {

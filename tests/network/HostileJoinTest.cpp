@@ -12,7 +12,7 @@
 #include "Engine/EnetTransport.h"
 #include "Engine/ObjectManager.h"
 #include "Game/core/PlayerManagerServer.h"
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 #include "Game/network/PlayerRosterPackets.h"
 #include "core/EngineFixture.h"
 #include "tests/network/PacketTestUtil.h"

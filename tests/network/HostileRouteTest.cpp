@@ -7,7 +7,7 @@
 #include "Engine/NetDropLog.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Game/core/GameEngineServicesModule.h"
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 #include "tests/network/GameWireFixture.h"
 
 namespace GAME {

@@ -8,7 +8,7 @@
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Player.h"
 #include "Game/network/PlayerRosterPackets.h"
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 #include "tests/network/GameWireFixture.h"
 
 namespace GAME {

@@ -4,7 +4,7 @@
 #include "characters/CharacterWorldFixture.h"
 #include "Engine/ConnectionManager.h"
 #include "Game/network/ActorConfigCommands.h"
-#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/session/ConfigCmdDispatch.h"
 #include "Game/core/TeamManager.h"
 #include "Game/skills/SkillManager.h"
 #include "tests/network/PacketTestUtil.h"

@@ -17,7 +17,7 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/items/MarketClient.h"
 #include "core/EngineFixture.h"
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 #include "tests/network/PeerProcess.h"
 
 namespace GAME {

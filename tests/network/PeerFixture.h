@@ -9,7 +9,7 @@
 
 #include "Game/core/PartyManager.h"
 #include "Game/core/PlayerManagerServer.h"
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 #include "tests/network/GameWireFixture.h"
 #include "tests/network/PeerProcess.h"
 

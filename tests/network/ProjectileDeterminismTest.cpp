@@ -12,7 +12,7 @@
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/SkillAttackKinds.h"
 #include "Game/skills/SkillManager.h"
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 
 namespace GAME {
 

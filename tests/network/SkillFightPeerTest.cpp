@@ -22,7 +22,7 @@
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/SkillWeaponPool.h"
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 #include "tests/network/PacketTestUtil.h"
 #include "tests/network/PeerProcess.h"
 

@@ -8,8 +8,8 @@
 #include "Game/items/Item.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
-#include "Game/network/GamePacketDispatch.h"
-#include "Game/network/SpawnReplication.h"
+#include "Game/session/GamePacketDispatch.h"
+#include "Game/session/SpawnReplication.h"
 #include "tests/network/EngineKindsPacket.h"
 #include "tests/network/GameWireFixture.h"
 

@@ -13,7 +13,7 @@
 #include "Game/items/Inventory.h"
 #include "Game/items/TradeManager.h"
 #include "core/EngineFixture.h"
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 #include "tests/network/PeerProcess.h"
 
 namespace GAME {

@@ -14,7 +14,7 @@
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
 #include "Game/network/ActorConfigCommands.h"
-#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/session/ConfigCmdDispatch.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/Skill_BossKinds.h"
 #include "Game/skills/Skill_ZoveradChainLaser.h"

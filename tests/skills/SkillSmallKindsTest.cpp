@@ -10,7 +10,7 @@
 #include "Game/core/Team.h"
 #include "Game/core/foundation/GameTextLine.h"
 #include "Game/network/ActorConfigCommands.h"
-#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/session/ConfigCmdDispatch.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/SkillServicesBase.h"
 #include "Game/skills/Skill_Teleport.h"

@@ -1,4 +1,4 @@
-#include "Game/network/CharacterActionDispatch.h"
+#include "Game/session/CharacterActionDispatch.h"
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/NetDropLog.h"
@@ -12,7 +12,7 @@
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/items/Item.h"
 #include "Game/network/CharacterActionPackets.h"
-#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/session/ConfigCmdDispatch.h"
 #include "Game/network/HostPlayerList.h"
 #include "Game/world/FixedItem.h"
 #include "Game/world/FixedItemTeleport.h"

@@ -1,4 +1,4 @@
-#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/session/ConfigCmdDispatch.h"
 
 #include <algorithm>
 
@@ -11,8 +11,8 @@
 #include "Game/core/ClientCreations.h"
 #include "Game/core/NetworkRoute.h"
 #include "Game/network/ActorConfigCommands.h"
-#include "Game/network/CharacterActionDispatch.h"
-#include "Game/network/ClientCommandKinds.h"
+#include "Game/session/CharacterActionDispatch.h"
+#include "Game/session/ClientCommandKinds.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/items/Weapon.h"
 #include "Game/skills/Skill.h"

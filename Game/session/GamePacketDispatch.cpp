@@ -1,4 +1,4 @@
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 
 #include <cmath>
 #include <functional>
@@ -16,14 +16,14 @@
 #include "Game/core/NetworkRoute.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/items/TradeManager.h"
-#include "Game/network/CharacterActionDispatch.h"
-#include "Game/network/ConfigCmdDispatch.h"
+#include "Game/session/CharacterActionDispatch.h"
+#include "Game/session/ConfigCmdDispatch.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/GoldBonusPartyPackets.h"
 #include "Game/network/ItemTradePackets.h"
 #include "Game/network/PlayerRosterPackets.h"
 #include "Game/network/QuestPackets.h"
-#include "Game/network/SpawnReplication.h"
+#include "Game/session/SpawnReplication.h"
 #include "Game/quests/QuestTargetedActions.h"
 
 namespace GAME {

@@ -1,4 +1,4 @@
-#include "Game/network/GameSession.h"
+#include "Game/session/GameSession.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -18,9 +18,9 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/foundation/Filters.h"
-#include "Game/network/GamePacketDispatch.h"
+#include "Game/session/GamePacketDispatch.h"
 #include "Game/network/GameWorldPackets.h"
-#include "Game/network/SpawnReplication.h"
+#include "Game/session/SpawnReplication.h"
 
 namespace GAME {
 

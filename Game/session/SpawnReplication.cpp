@@ -1,4 +1,4 @@
-#include "Game/network/SpawnReplication.h"
+#include "Game/session/SpawnReplication.h"
 
 #include <algorithm>
 #include <vector>
@@ -21,7 +21,7 @@
 #include "Game/items/Item.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
-#include "Game/network/ClientCommandKinds.h"
+#include "Game/session/ClientCommandKinds.h"
 #include "Game/skills/SkillManager.h"
 
 namespace GAME {

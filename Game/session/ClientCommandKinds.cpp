@@ -1,4 +1,4 @@
-#include "Game/network/ClientCommandKinds.h"
+#include "Game/session/ClientCommandKinds.h"
 
 #include <algorithm>
 #include <string>
