@@ -337,9 +337,9 @@ bool CharacterMovementManager::ShouldAvoid(const Character& other, float speed) 
     m_character->GetCurrentAttackTarget(targetId, targetPoint, skillId);
     if (other.GetObjectId() == targetId)
         return false;
-    // A pet follows its master: the master never steps around it.
+    // A monster that joined this character follows it: its leader never steps around it.
     if (const Monster* monster = DynamicCast<Monster>(&other))
-        if (monster->GetMasterId() == m_character->GetObjectId())
+        if (monster->GetLeader() == m_character->GetObjectId())
             return false;
     if (m_character->NearTarget(other.GetObjectId(), 0.6f))
         return true;

@@ -84,12 +84,17 @@ float FiniteOrZero(float value, const char* what)
     return 0.0f;
 }
 
-// A fragment count: one that came from a negative number is 0, a large one is capped.
+// A fragment count: one that came from a negative number is 0, one past the bound is cut
+// to it (logged).
 uint32_t BoundFragmentCount(uint32_t count)
 {
     if (count > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
         return 0;
-    return std::min(count, ProjectileBase::kMaxFragments);
+    if (count > ProjectileBase::kMaxFragments) {
+        gEngine->Log(1, "Projectile: a fragment count of %u is cut to %u", count, ProjectileBase::kMaxFragments);
+        return ProjectileBase::kMaxFragments;
+    }
+    return count;
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "Game/world/SpecialFX.h"
 #include "Game/core/Team.h"
 #include "Game/core/foundation/RandomUniform.h"
+#include "Game/skills/SkillProfileModifiers.h"
 
 namespace GAME {
 
@@ -63,7 +64,7 @@ public:
     };
 
     // Bounds on what records and peers can make a projectile do.
-    static constexpr uint32_t kMaxFragments = 32;       // per modifier and fragmentation
+    static constexpr uint32_t kMaxFragments = SkillProfile_ProjectileModifiers::kMaxFragments;   // per modifier
     static constexpr size_t kMaxModifiers = 64;         // attached to one projectile
     static constexpr float kMinLaunchAngle = 10.0f;     // degrees
     static constexpr float kMaxLaunchAngle = 80.0f;

@@ -84,6 +84,18 @@ size_t LongestModifierArray(const LoadTable& record)
     return longest;
 }
 
+// A fragment count of a record: past kMaxFragments it is cut to it, with a log line.
+uint32_t RecordFragmentCount(const LoadTable& record, float value)
+{
+    using Modifiers = SkillProfile_ProjectileModifiers;
+    const uint32_t count = TruncateToUnsigned(value);
+    if (count <= Modifiers::kMaxFragments)
+        return count;
+    gEngine->Log(LOG_WARNING, "Skill %s: a fragment count of %u is cut to %u", record.GetName().c_str(), count,
+                 Modifiers::kMaxFragments);
+    return Modifiers::kMaxFragments;
+}
+
 // The projectile modifiers of `count` level indexes from `first`, as above; fragment
 // counts are held to kMaxFragments.
 void LoadProjectileModifierLevels(const LoadTable& record, SkillProfile_ProjectileModifiers* levels, unsigned first,
@@ -105,8 +117,8 @@ void LoadProjectileModifierLevels(const LoadTable& record, SkillProfile_Projecti
         Modifiers& level = levels[i];
         level.explosionRadius = IndexedValue(values[0], first + i);
         level.fragmentsName = fragmentsName;
-        level.fragmentsMin = std::min(TruncateToUnsigned(IndexedValue(values[1], first + i)), Modifiers::kMaxFragments);
-        level.fragmentsMax = std::min(TruncateToUnsigned(IndexedValue(values[2], first + i)), Modifiers::kMaxFragments);
+        level.fragmentsMin = RecordFragmentCount(record, IndexedValue(values[1], first + i));
+        level.fragmentsMax = RecordFragmentCount(record, IndexedValue(values[2], first + i));
         level.piercingChance = IndexedValue(values[3], first + i);
     }
 }

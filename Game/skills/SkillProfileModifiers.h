@@ -55,8 +55,10 @@ struct SkillProfile_ProjectileModifiers {
     uint32_t fragmentsMax = 0;
     float piercingChance = 0.0f;
 
-    // Fragment counts of a record are held to this.
-    static constexpr uint32_t kMaxFragments = 32;
+    // A fragment count of a record or a peer past this is cut to it (and logged): each
+    // fragment is a projectile of its own, so a careless count of a million would exhaust
+    // the machine; any count a design asks for stands.
+    static constexpr uint32_t kMaxFragments = 256;
 
     // The numbers of level index `index`; counts are capped and a negative one is 0.
     void Load(const LoadTable& record, unsigned index);

@@ -101,8 +101,8 @@ TEST_F(MovementTest, ArrivalAndTheSlowdownAtTheEnd)
 }
 
 // A character standing in the way is stepped around with a local path, unless the detour
-// is more than 1.5 times the rest of the main path or the one in the way is a pet
-// following the runner. Only a runner drawn in the last frames looks.
+// is more than 1.5 times the rest of the main path or the one in the way is a monster
+// that joined the runner. Only a runner drawn in the last frames looks.
 TEST_F(MovementTest, StepsAroundCharactersInTheWay)
 {
     Character* runner = Place(Make());
@@ -134,10 +134,11 @@ TEST_F(MovementTest, StepsAroundCharactersInTheWay)
         EXPECT_GT(detour->GetLength() / 4.0f, 1.5f);
     }
 
-    // The same small blocker as before, now the runner's pet: never avoided.
+    // The same small blocker as before, now a monster that joined the runner: never avoided.
     World::Get().RemoveEntity(rock);
     auto* pet = Place(Make<Monster>(), 3);
-    pet->SetMasterId(runner->GetObjectId());
+    pet->JoinMe(runner->GetObjectId(), -1, false);
+    ASSERT_EQ(runner->GetObjectId(), pet->GetLeader());
     Place(runner);
     Run(runner, At(0), At(10), 4.0f);
     EXPECT_TRUE(movement.Update(400));

@@ -546,18 +546,33 @@ TEST_F(ProjectileBaseTest, FragmentsSpreadAroundAndNeverReportTheStruckCreature)
     }
 }
 
+// A count a design may ask for (36) makes that many fragments; a million is cut to the
+// bound with a log line, and a negative count makes none.
 TEST_F(ProjectileBaseTest, FragmentCountsAreBoundedAndFailuresLogged)
 {
+    ProjectileBase* many = Fire(1);
+    ProjectileBase::ProjectileModifierStruct designed;
+    designed.skillId = 1;
+    designed.fragmentProjectile = kFragment;
+    designed.fragmentsMin = 36;
+    designed.fragmentsMax = 36;
+    many->AddProjectileModifier(designed);
+    many->ProcessFragmentation(0, many->GetCoords());
+    EXPECT_EQ(gLaunched.size(), 36u);
+    gLaunched.clear();
+
     ProjectileBase* p = Fire(1);
-    ProjectileBase::ProjectileModifierStruct huge;
-    huge.skillId = 1;
-    huge.fragmentProjectile = kFragment;
+    ProjectileBase::ProjectileModifierStruct huge = designed;
     huge.fragmentsMin = 1000000;
     huge.fragmentsMax = 1000000;
     ProjectileBase::ProjectileModifierStruct negative = huge;
     negative.fragmentsMin = static_cast<uint32_t>(-5);
     negative.fragmentsMax = static_cast<uint32_t>(-2);
-    p->AddProjectileModifier(huge);
+    {
+        LogCapture cut;
+        p->AddProjectileModifier(huge);
+        EXPECT_TRUE(cut.Contains("Projectile: a fragment count of 1000000 is cut to 256"));
+    }
     p->AddProjectileModifier(negative);
     p->ProcessFragmentation(0, p->GetCoords());
     EXPECT_EQ(gLaunched.size(), ProjectileBase::kMaxFragments);

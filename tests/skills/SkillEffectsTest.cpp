@@ -321,7 +321,7 @@ TEST_F(SkillEffectsTest, ProjectilesGetTheSkillsAndItsModifiersContributionsOnly
     EXPECT_EQ(own.explosionRadius, 3.0f);
     EXPECT_EQ(own.fragmentProjectile, "Records/Test/Bolt.dbr");
     EXPECT_EQ(own.fragmentsMin, 2u);
-    EXPECT_EQ(own.fragmentsMax, SkillProfile_ProjectileModifiers::kMaxFragments);   // a careless count is held
+    EXPECT_EQ(own.fragmentsMax, SkillProfile_ProjectileModifiers::kMaxFragments);   // a careless 900 is cut
     EXPECT_EQ(own.piercingChance, 15.0f);
     EXPECT_EQ(bolt->GetModifiers()[1]->modifier.skillId, splinter->GetObjectId());
     EXPECT_EQ(bolt->GetModifiers()[1]->modifier.explosionRadius, 4.0f);
