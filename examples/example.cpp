@@ -1,7 +1,9 @@
 // A user's program over the game library: it starts the game engine on a data folder,
 // places a player of its own, plays some frames (alone, as a server, or as a client of
 // one) and prints how the player stands.
-//   example DATA_DIR [--serve PORT | --join HOST:PORT] [--frames N]
+//   example [DATA_DIR] [--serve PORT | --join HOST:PORT] [--frames N]
+// Without DATA_DIR it reads the data installed with the library (GAME_EXAMPLE_DATA_DIR,
+// which CMakeLists.txt takes from the package's Game_DATA_DIR).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +15,7 @@
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerPlayer.h"
+#include "Game/combat/CharAttribute.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/PlayerManagerClient.h"
@@ -25,8 +28,12 @@ int main(int argc, char** argv)
 {
     std::string mode, address;   // mode: "", "--serve" or "--join"
     int frames = 40;
-    bool usable = argc >= 2;
-    for (int i = 2; usable && i < argc; i += 2) {
+    std::string data = GAME_EXAMPLE_DATA_DIR;
+    int first = 1;   // the first option
+    if (argc > 1 && std::string(argv[1]).rfind("--", 0) != 0)
+        data = argv[first++];
+    bool usable = !data.empty();
+    for (int i = first; usable && i < argc; i += 2) {
         const std::string option = argv[i];
         usable = i + 1 < argc;
         if (usable && option == "--frames")
@@ -37,11 +44,11 @@ int main(int argc, char** argv)
             usable = false;
     }
     if (!usable) {
-        std::fprintf(stderr, "usage: example DATA_DIR [--serve PORT | --join HOST:PORT] [--frames N]\n");
+        std::fprintf(stderr, "usage: example [DATA_DIR] [--serve PORT | --join HOST:PORT] [--frames N]\n");
         return 2;
     }
     // The host supplies the data folder; records and texts are read from it.
-    RecordDatabase::Get().SetDataRoot(argv[1]);
+    RecordDatabase::Get().SetDataRoot(data);
     LocalizationManager::Instance().Load();
 
     GameSession session;
@@ -67,13 +74,14 @@ int main(int argc, char** argv)
     session.Start(engine);
     engine.SetGameLoading(false);
 
-    // The player, made from its record and standing in the world, played on this host.
+    // The player, made from its record and standing in the world (whole from then on:
+    // its life and mana are its record's), played on this host.
     World& world = World::Get();
     Region* region = world.GetRegionById(1) ? world.GetRegionById(1) : world.AddRegion(1, "Arena");
     auto* player = ObjectManager::Get().CreateObjectFromFile<Player>("Records/Creatures/ArenaPlayer.dbr");
     int result = 0;
     if (!player) {
-        std::fprintf(stderr, "example: no player record under %s\n", argv[1]);
+        std::fprintf(stderr, "example: no player record under %s\n", data.c_str());
         result = 1;
     } else {
         const Vec3 start{0.0f, 0.0f, mode == "--join" ? 4.0f : 0.0f};
@@ -83,8 +91,6 @@ int main(int argc, char** argv)
         player->SetPathPosition(WorldVec3(region, start));
         player->SetIsControllingCharacter(true);
         player->SetPlayerName(mode == "--join" ? u"Guest" : u"Hero");
-        player->GetCharacterBio().InitialUpdate(*player);
-        player->GetCharacterBio().Update(*player, 0);   // life and mana from the record
         engine.SetPlayer(player);
         engine.GetPlayerManagerClient()->SetMainPlayer(player->GetObjectId());   // joins the roster
         session.BeginPlay(player->GetObjectId());
@@ -108,6 +114,14 @@ int main(int argc, char** argv)
         std::printf("example: after %d frames the player stands at (%.1f, %.1f), life %.0f of %.0f, level %u, "
                     "experience %u\n", frame, at.x, at.z, player->GetCurrentLife(), player->GetLifeLimit(),
                     player->GetCharLevel(), player->GetExperiencePoints());
+        // The game's balance grows with the players in the game and adds to every player's
+        // life: alone a player has less than with company, made from the same record.
+        CharAttributeAccumulator balance;
+        player->ContributeGameBalanceCharAttributes(balance);
+        const size_t players = engine.GetPlayerManagerClient()->GetPlayerInfoCache().size();
+        std::printf("example: %zu player%s in the game: the game's balance (level %u) adds %.0f to each player's "
+                    "life\n", players, players == 1 ? "" : "s", engine.GetBalanceDifficulty(),
+                    balance.GetValue(CharAttributeType_Life));
     }
     session.Stop();
     ShutdownObjects();   // the library's exit

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "Engine/Engine.h"
+#include "Engine/EventManager.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/RecordKept.h"
@@ -21,6 +22,7 @@
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/Bonus.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/GameEvents.h"
 #include "Game/core/foundation/EnumConverter.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/items/Inventory.h"
@@ -451,6 +453,16 @@ void Character::OnDestroy()
     m_inventory->DestroyAllObjects();
     m_combatManager->GetEquipManager().DestroyAllObjects();
     m_skillManager->OnDestroy();
+    // Every way a creature leaves the game ends here: what others keep of it goes too.
+    GameEvent_CreatureDestroy destroyed;
+    destroyed.objectId = GetObjectId();
+    EventManager::Get().Send(destroyed, "GameEvent_CreatureDestroy");
+}
+
+void Character::OnAddToLevel()
+{
+    Actor::OnAddToLevel();
+    m_bio->FillBeforeFirstUpdate(*this);
 }
 
 // ---- Life and action states ----------------------------------------------------------------

@@ -90,6 +90,9 @@ public:
     void PreLoad(bool flag) override;
     // Destroys what the inventory and the skill manager hold in the world.
     void OnDestroy() override;
+    // Placed in the world: its life and mana stand at what its record and its parts give
+    // (CharacterBio::FillBeforeFirstUpdate), before its first frame.
+    void OnAddToLevel() override;
 
     // The character's current position on its path; until one is set, its place in
     // the world (empty when it is not placed).

@@ -135,6 +135,21 @@ void CharacterBio::InitialUpdate(Character& character)
     m_initialised = true;
 }
 
+void CharacterBio::FillBeforeFirstUpdate(Character& character)
+{
+    UpdateResources(character);
+    if (!m_tainted)
+        Refill();
+}
+
+void CharacterBio::Refill()
+{
+    m_currentLife = GetLifeLimit();
+    m_lifeStoragePool = m_lifeDamageThisFrame = 0.0f;
+    m_currentMana = GetManaLimit();
+    m_manaStoragePool = m_manaDrainPool = 0.0f;
+}
+
 void CharacterBio::UpdateResources(Character& character)
 {
     // The totals begin as the base sums: the same additions onto empty sums. A level of 0
@@ -223,10 +238,7 @@ void CharacterBio::Update(Character& character, int ms)
 
     if (!m_tainted || m_reloadValues) {
         m_reloadValues = false;
-        m_currentLife = lifeLimit;
-        m_lifeStoragePool = m_lifeDamageThisFrame = 0.0f;
-        m_currentMana = manaLimit;
-        m_manaStoragePool = m_manaDrainPool = 0.0f;
+        Refill();
         return;
     }
     if (ms <= 0 || m_currentLife <= 0.0f)

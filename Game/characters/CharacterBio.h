@@ -55,6 +55,11 @@ public:
 
     // The first totals; called once.
     void InitialUpdate(Character& character);
+    // The totals, and an untainted bio's life and mana at their limits: what its next
+    // update would leave. The character calls it as it is placed in the world, so that it
+    // stands there whole before its first frame, and damage taken before that frame comes
+    // off a full life.
+    void FillBeforeFirstUpdate(Character& character);
     // One frame: totals, life and mana ratios, then regeneration, feeding and draining.
     void Update(Character& character, int ms);
     // Rebuilds the totals: base, equipment, skills (at the game's difficulty for the base).
@@ -161,6 +166,8 @@ private:
         float manaRegenModifier = 0.0f;
     } m_read;
     void ReadTotals();
+    // Life and mana at their limits, the pools and the frame's damage empty.
+    void Refill();
     float m_healthOverStorageLimit = 0.0f;
     float m_healthFeedRate = 0.0f;
     float m_manaOverStorageLimit = 0.0f;

@@ -121,6 +121,9 @@ public:
     void UpdateWorld(int ms);
     // A server sends every monster whose life or life state changed to every client.
     void EndFrame();
+    // How many monsters the server keeps what it last sent of: each from when it is first
+    // sent until it is destroyed.
+    size_t GetSentMonsterCount() const { return m_sentMonsters.size(); }
 
     // A client whose server went away has applied what it sent, and what it started has
     // run (at most kDrainMs): the game should end.
@@ -134,6 +137,7 @@ private:
     void OnConnection(const NetConnectionEvent& event);
     void OnWorldArrived();
     void SendChangedMonsters();
+    struct DestroyListener;
 
     Role m_role = Role::Alone;
     std::unique_ptr<EnetTransport> m_transport;
@@ -143,8 +147,10 @@ private:
     bool m_clientJoined = false;
     bool m_started = false;
     bool m_playing = false;
-    // What was last sent of each monster: its life and life state.
+    // What was last sent of each monster: its life and life state. A monster's entry goes
+    // when it is destroyed (m_destroyListener, while the session plays).
     std::map<uint32_t, std::pair<float, int>> m_sentMonsters;
+    std::unique_ptr<DestroyListener> m_destroyListener;
     uint32_t m_serverLostAt = 0;
     Observers m_observers;
 };

@@ -105,6 +105,33 @@ TEST_F(PlayerTest, RecordAndControllers)
     Frame();
 }
 
+// A player made from the bundled record and placed, as a program over the library makes
+// it, stands whole before its first frame; a blow taken before that frame comes off a full
+// life, and from then on life and mana move by the rules (no refill, no death).
+TEST_F(PlayerTest, APlacedPlayerIsWholeBeforeItsFirstFrame)
+{
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    auto* player = ObjectManager::Get().CreateObjectFromFile<Player>("Records/Creatures/ArenaPlayer.dbr");
+    ASSERT_NE(player, nullptr);
+    Place(player);
+    engine->SetPlayer(player);
+    engine->GetPlayerManagerClient()->SetMainPlayer(player->GetObjectId());
+    EXPECT_EQ(player->GetLifeLimit(), 300.0f);
+    EXPECT_EQ(player->GetCurrentLife(), 300.0f);
+    EXPECT_EQ(player->GetCurrentMana(), 120.0f);
+
+    player->GetCharacterBio().SubtractLife(50.0f);
+    player->GetCharacterBio().SubtractMana(20.0f);
+    EXPECT_EQ(player->GetCurrentLife(), 250.0f);
+    for (int i = 0; i < 4; ++i)
+        Frame(250);
+    EXPECT_GT(player->GetCurrentLife(), 250.0f);
+    EXPECT_LT(player->GetCurrentLife(), 260.0f);
+    EXPECT_GT(player->GetCurrentMana(), 100.0f);
+    EXPECT_LT(player->GetCurrentMana(), 120.0f);
+    EXPECT_TRUE(player->IsAlive());
+}
+
 TEST_F(PlayerTest, TokensAreHeldAfterAnUpdateAndAHeldOneBestowedAgainOnlyAsksToSave)
 {
     Player* player = MakePlayer();

@@ -5,6 +5,8 @@
 #include "core/EngineFixture.h"
 #include "Engine/ConnectionManager.h"
 #include "Engine/NetPacketRegistry.h"
+#include "Engine/World.h"
+#include "Game/characters/Monster.h"
 #include "Game/core/ActivityManager.h"
 #include "Game/session/GameSession.h"
 #include "Game/network/GameWorldPackets.h"
@@ -160,6 +162,47 @@ TEST_F(GameSessionServerTest, AJoiningClientIsToldOfTheWorldAndTheHandlersGoWith
     ConnectionManager::Get().ProcessIncoming();
     EXPECT_TRUE(heard.empty());
     EXPECT_FALSE(Join(2));
+}
+
+// A server that runs for long keeps what it sent only of the monsters that live: each
+// monster's entry goes as it is destroyed.
+TEST_F(GameSessionServerTest, TheMonstersSentAreKeptOnlyWhileTheyLive)
+{
+    LogCapture quiet;
+    RecordDatabase::Get().RegisterRecord("Records/Test/Monster.dbr", "Class,Monster,\ncharacterLife,100,\n");
+    Region* region = World::Get().AddRegion(1, "Test");
+    GameSession session;
+    session.SetRole(GameSession::Role::Server);
+    session.Start(*engine);
+    session.BeginPlay(0);
+    transport.Connect(1);
+    transport.QueueEvent({NetConnectionEvent::Joined, 1, ""});
+    session.Poll();
+    std::vector<Monster*> living;
+    for (int round = 0; round < 100; ++round) {
+        for (int i = 0; i < 100; ++i) {
+            auto* monster = ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Test/Monster.dbr");
+            ASSERT_NE(monster, nullptr);
+            World::Get().AddEntity(monster, WorldCoords(region, Coords()));
+            living.push_back(monster);
+        }
+        gEngine->UpdateFrame(16);
+        session.EndFrame();
+        ASSERT_EQ(session.GetSentMonsterCount(), living.size());
+        // All but one of each round go again; the one left is struck, and sent again.
+        for (size_t i = living.size() - 100; i + 1 < living.size(); ++i)
+            ObjectManager::Get().DestroyObjectEx(living[i], "test", __LINE__);
+        living.erase(living.end() - 100, living.end() - 1);
+        living.back()->GetCharacterBio().SubtractLife(1.0f);
+        transport.sent.clear();
+        gEngine->UpdateFrame(16);
+        session.EndFrame();
+        EXPECT_EQ(transport.sent.size(), 1u);
+        ASSERT_EQ(session.GetSentMonsterCount(), living.size());
+    }
+    EXPECT_EQ(session.GetSentMonsterCount(), 100u);
+    session.Stop();
+    EXPECT_EQ(session.GetSentMonsterCount(), 0u);
 }
 
 }  // namespace
