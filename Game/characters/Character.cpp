@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "Engine/Engine.h"
-#include "Engine/EventManager.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/RecordKept.h"
@@ -22,7 +21,6 @@
 #include "Game/combat/ParametersCombat.h"
 #include "Game/core/Bonus.h"
 #include "Game/core/GameEngine.h"
-#include "Game/core/GameEvents.h"
 #include "Game/core/foundation/EnumConverter.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/items/Inventory.h"
@@ -453,10 +451,6 @@ void Character::OnDestroy()
     m_inventory->DestroyAllObjects();
     m_combatManager->GetEquipManager().DestroyAllObjects();
     m_skillManager->OnDestroy();
-    // Every way a creature leaves the game ends here: what others keep of it goes too.
-    GameEvent_CreatureDestroy destroyed;
-    destroyed.objectId = GetObjectId();
-    EventManager::Get().Send(destroyed, "GameEvent_CreatureDestroy");
 }
 
 void Character::OnAddToLevel()

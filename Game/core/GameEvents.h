@@ -53,11 +53,6 @@ struct GameEvent_CreatureSpawn : GameEvent {
     bool isPlayer = false;
 };
 
-// A creature is being destroyed, whatever destroys it: its id.
-struct GameEvent_CreatureDestroy : GameEvent {
-    uint32_t objectId = 0;
-};
-
 // A creature finished its first update: its id and record name.
 struct GameEvent_CreatureInitialUpdate : GameEvent {
     uint32_t objectId = 0;

@@ -8,7 +8,6 @@
 #include "Engine/ConnectionManager.h"
 #include "Engine/EnetTransport.h"
 #include "Engine/Engine.h"
-#include "Engine/EventManager.h"
 #include "Engine/GameClock.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
@@ -17,7 +16,6 @@
 #include "Game/characters/Player.h"
 #include "Game/core/ActivityManager.h"
 #include "Game/core/GameEngine.h"
-#include "Game/core/GameEvents.h"
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/foundation/Filters.h"
 #include "Game/session/GamePacketDispatch.h"
@@ -94,17 +92,6 @@ private:
     NetTransport& m_inner;
     const bool m_serving;
     const GameSession::Observers& m_observers;
-};
-
-// Hears every creature destroyed and drops what the session last sent of it.
-struct GameSession::DestroyListener : GameEventListener<DestroyListener, GameEvent_CreatureDestroy> {
-    explicit DestroyListener(GameSession& session)
-        : GameEventListener("GameEvent_CreatureDestroy", &DestroyListener::Heard, this), m_session(session)
-    {
-    }
-    void Heard(const GameEvent_CreatureDestroy& event) { m_session.m_sentMonsters.erase(event.objectId); }
-
-    GameSession& m_session;
 };
 
 GameSession::GameSession() = default;
@@ -210,8 +197,6 @@ void GameSession::BeginPlay(uint32_t playerId)
     if (!m_engine || m_role == Role::Alone)
         return;
     m_playing = true;
-    if (!m_destroyListener)
-        m_destroyListener = std::make_unique<DestroyListener>(*this);
     NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
     ConnectionManager::Get().SetConnectionListener([this](const NetConnectionEvent& event) { OnConnection(event); });
     SetSpawnObservers(
@@ -339,6 +324,14 @@ void GameSession::EndFrame()
 
 void GameSession::SendChangedMonsters()
 {
+    // A monster's entry goes once the monster has gone: looked for again only after an
+    // object left the game, so a server that runs for days keeps only the living.
+    const uint64_t removals = ObjectManager::GetRemovalCount();
+    if (removals != m_sentPrunedAt) {
+        m_sentPrunedAt = removals;
+        std::erase_if(m_sentMonsters,
+                      [](const auto& entry) { return !ObjectManager::Get().GetObject<Monster>(entry.first); });
+    }
     bool anyClient = false;
     for (int host = 1; host <= ConnectionManager::kMaxHost; ++host)
         anyClient = anyClient || ConnectionManager::Get().IsClientConnected(host);
@@ -387,7 +380,6 @@ void GameSession::Stop()
         ConnectionManager::Get().SetConnectionListener({});
         m_playing = false;
     }
-    m_destroyListener.reset();
     m_sentMonsters.clear();
     if (m_observed && ConnectionManager::Get().GetTransport() == m_observed.get())
         ConnectionManager::Get().SetTransport(nullptr);

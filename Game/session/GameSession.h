@@ -137,8 +137,6 @@ private:
     void OnConnection(const NetConnectionEvent& event);
     void OnWorldArrived();
     void SendChangedMonsters();
-    struct DestroyListener;
-
     Role m_role = Role::Alone;
     std::unique_ptr<EnetTransport> m_transport;
     std::unique_ptr<ObservedTransport> m_observed;
@@ -148,9 +146,10 @@ private:
     bool m_started = false;
     bool m_playing = false;
     // What was last sent of each monster: its life and life state. A monster's entry goes
-    // when it is destroyed (m_destroyListener, while the session plays).
+    // after it is destroyed (at the next frame's sending, once the object manager's
+    // removal count, m_sentPrunedAt, has moved).
     std::map<uint32_t, std::pair<float, int>> m_sentMonsters;
-    std::unique_ptr<DestroyListener> m_destroyListener;
+    uint64_t m_sentPrunedAt = 0;
     uint32_t m_serverLostAt = 0;
     Observers m_observers;
 };
