@@ -150,9 +150,17 @@ void HostQuest::BeforeFrame(int frame, bool held)
     if (!shrine || !controller || !player->IsAlive())
         return;
     const WorldVec3 centre = shrine->GetCentre();
+    if (player->GetPathPosition().GetRegionId() != centre.GetRegionId()) {
+        // No walk leads from one region into another.
+        std::printf("frame %d: the player stands in region %u, the shrine in region %u: no walk leads there\n", frame,
+                    player->GetPathPosition().GetRegionId(), centre.GetRegionId());
+        m_clicks = kMaxClicks;
+        return;
+    }
     const float away = (centre - player->GetPathPosition()).Length();
     // A walk under way goes on; one that ended short of the shrine is clicked again.
-    if (m_clicks > 0 && (controller->GetExecutingStateName() != "Idle" || away < shrine->GetRadius()))
+    if (m_clicks > 0 && (controller->GetExecutingStateName().find("Idle") == std::string::npos ||
+                         away < shrine->GetRadius()))
         return;
     ++m_clicks;
     uint32_t ground = 0;
