@@ -17,9 +17,10 @@ source "$(dirname "$0")/../host/lib.sh"
 show_lines() { grep -v "^gamehost: \(sword\|armour\|player pack\|monster skill\)" "$1" | tail -40; }
 
 # The lines that must be alike on both sides: what travelled of each kind of character in
-# its order (a client's player and the monster's blows cross on the way), the skills'
-# results in order (the strikes with their seeds, the pool's picks, the chain's links, the
-# hex), the buffs the monsters take and lose as their commands travel, the item the server
+# its order (a client's player and the monster's blows cross on the way), each player's in
+# its own order (each side's player walks to its shrine once its own trade is over, so the
+# two walks cross too), the skills' results in order (the strikes with their seeds, the
+# pool's picks, the chain's links, the hex), the buffs the monsters take and lose as their commands travel, the item the server
 # dropped (its fingerprint), what each monster wears and what falls from it (identities and
 # fingerprints; a set, as each host sees a drop in a frame of its own), the merchant's stock
 # and then the verdict on the client's purchase, the last roster heartbeat and the roster.
@@ -27,7 +28,7 @@ show_lines() { grep -v "^gamehost: \(sword\|armour\|player pack\|monster skill\)
 # part of this comparison where the other host may pass over it between two of its frames.
 shared() {
     grep "^net: monster" "$1"
-    grep "^net: player" "$1"
+    grep "^net: player" "$1" | awk '{ print ($3 == "action:" ? $4 : $3) "\t" $0 }' | sort -s -k1,1 | cut -f2-
     grep "^net: skill" "$1"
     grep "^net: spawn" "$1"
     grep "^net: buff" "$1"
