@@ -55,7 +55,7 @@ shared() {
     grep "^ai: frame [0-9]*: " "$1" | sed 's/^ai: frame [0-9]*: //' | sort -s -k2,2
 }
 
-# Each side's player reaches the shrine, which ends the quest, once its trade is over: a
+# Each side's player walks to its shrine, which ends the quest, once its trade is over: a
 # client that runs behind its server still does while the server plays.
 frames=380
 [ "$mode" = kill ] && frames=2500
@@ -87,7 +87,9 @@ grep -q "^frame [0-9]*: the server's world arrived (7 characters)" "$dir/c.txt" 
 grep -q "^frame [0-9]*: the quest ended: the quest giver is hidden; the door is told to open$" "$dir/c.txt" ||
     fail "the quest did not end on the client"
 [ "$(grep -c "^frame [0-9]*: villager [12] says" "$dir/c.txt")" -ge 2 ] || fail "no conversation on the client"
-grep -q "^ai: frame [0-9]*: Records/Creatures/ArenaBystander.dbr ([0-9]*): [A-Za-z]* -> Attack$" "$dir/c.txt" ||
+# Either bystander, the summoner or the plain one: each notices the player late, and the
+# server's player leaves them for its shrine once its trade is over.
+grep -q "^ai: frame [0-9]*: Records/Creatures/ArenaBystander\(Summoner\)\?.dbr ([0-9]*): [A-Za-z]* -> Attack$" "$dir/c.txt" ||
     fail "the client never saw a bystander attack"
 grep -q "^frame [0-9]*: party answer from player 268435458: yes" "$dir/s.txt" || fail "no party answer"
 grep -q "^frame [0-9]*: dialog: Hero invites you to join a party. -> yes" "$dir/c.txt" || fail "no invitation"
