@@ -30,9 +30,11 @@ public:
     // whatever frames the trade runs in; the later frame is for a run without a trade.
     static constexpr int kShrineFrame = 240;
     static constexpr int kNetworkShrineFrame = 290;
-    // Where the shrine stands, from where the player stands at the start: away from the
-    // arena, the townsfolk and the merchant, and four units or more from the path of a
-    // second host's player, which starts four units aside and walks to a shrine of its own.
+    // Where the shrine stands, from where the player stands at the start: beyond the arena,
+    // off the fight's paths and away from the bystanders, the townsfolk and the merchant,
+    // with room round it for a village's chest walk that starts there, and three units or
+    // more from the path of a second host's player, which starts four units aside (along z)
+    // and walks to a shrine of its own.
     static constexpr float kShrineDx = 16.0f;
     static constexpr float kShrineDz = 8.0f;
     // A walk that stopped short of the shrine is clicked again, this many times at most.

@@ -5,8 +5,9 @@
 //
 // Each bundled quest has three steps: talk to a person, kill the pack of a proxy, reach a
 // volume with the pack cleared. Reaching it so rewards the player with gold, an item drawn
-// from a loot table and experience, and completes the quest's journal entry. A quest of another shape is built
-// the same way, from the step, trigger, condition and action classes of Game/quests/.
+// from a loot table and experience, and completes the quest's journal entry. A quest of
+// another shape is built the same way, from the step, trigger, condition and action classes
+// of Game/quests/.
 #include <cstdio>
 #include <filesystem>
 #include <memory>

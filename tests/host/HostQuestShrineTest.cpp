@@ -4,6 +4,7 @@
 // the quest's last step pays only with the arena pack cleared, as its data asks.
 #include "core/EngineFixture.h"
 #include "Engine/EventManager.h"
+#include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Monster.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/TeamManager.h"
