@@ -22,8 +22,10 @@
 // road's fight, which makes the player (a run resumed from a save makes it from the `player`
 // line's record); --input steers it:
 //   quest FILE PACK SHRINE FRAME  the quest (a file under the data folder); the road's monster
-//                                 joins the proxy PACK its kill step counts, and the player
-//                                 reaches the volume SHRINE of its last step on FRAME
+//                                 joins the proxy PACK its kill step counts, the trigger volume
+//                                 SHRINE of its last step stands beside the player's start, and
+//                                 from FRAME, once the journal asks for it, the player walks
+//                                 there by a click (host/HostQuest.h)
 //   townsfolk                     the quest giver beside the player, two villagers and a door
 //   merchant                      the merchant who comes once the road's monster is down; a
 //                                 click on him opens his shop

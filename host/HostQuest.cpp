@@ -7,21 +7,21 @@
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
+#include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Monster.h"
+#include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEvents.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/quests/Quest.h"
-#include "Game/quests/QuestItem.h"
 #include "Game/quests/QuestRepository.h"
+#include "Game/world/BoundingVolume.h"
 #include "host/HostSession.h"
 #include "host/HostText.h"
 
 namespace GAME {
 
 namespace {
-
-constexpr uint32_t kShrineRegion = 1;
 
 std::string Text(const std::string& tag)
 {
@@ -42,6 +42,9 @@ std::string HostQuest::StateFolder(const std::string& savePath)
 {
     return savePath + ".quests";
 }
+
+HostQuest::HostQuest() = default;
+HostQuest::~HostQuest() = default;
 
 bool HostQuest::Start(uint32_t playerId, uint32_t monsterId, const std::string& loadPath)
 {
@@ -65,21 +68,28 @@ bool HostQuest::Start(uint32_t playerId, uint32_t monsterId, const std::string& 
         monster->SetProxyParent(m_setup.packRecord);
         monster->SetProxyNumSiblings(1);
     }
-    if (auto* shrine = ObjectManager::Get().CreateObjectFromFile<QuestLocation>(m_setup.shrineRecord)) {
-        m_shrineId = shrine->GetObjectId();
-        if (Region* region = World::Get().GetRegionById(kShrineRegion))
-            World::Get().AddEntity(shrine, WorldCoords(region, Coords()));
-    }
+    PlaceShrine();
     if (!loadPath.empty()) {
+        // A save holds the quest state beside the character: without it the quest would
+        // play on from a fresh start, or from nothing at all.
+        const std::string folder = StateFolder(loadPath);
+        std::error_code error;
+        if (!std::filesystem::is_directory(folder, error)) {
+            HostRefuse("--load " + loadPath, folder + " does not exist (a save has its quest state there)");
+            return false;
+        }
+        if (!std::filesystem::is_regular_file(folder + "/" + kMainFile, error)) {
+            HostRefuse("--load " + loadPath, folder + " holds no " + kMainFile);
+            return false;
+        }
         // A state that does not read refuses the run: it would play on from a fresh quest.
-        if (!quests->LoadQuestState(StateFolder(loadPath), kMainFile)) {
-            HostRefuse("--load " + loadPath, "the quest state in " + StateFolder(loadPath) + " does not read");
+        if (!quests->LoadQuestState(folder, kMainFile)) {
+            HostRefuse("--load " + loadPath, "the quest state in " + folder + " does not read");
             return false;
         }
         quests->FireTriggers();
-        std::printf("gamehost: quest state read from %s: %zu fired triggers, quest %s\n",
-                    StateFolder(loadPath).c_str(), quests->GetFiredTriggers().size(),
-                    quest->IsActive() ? "active" : "not started");
+        std::printf("gamehost: quest state read from %s: %zu fired triggers, quest %s\n", folder.c_str(),
+                    quests->GetFiredTriggers().size(), quest->IsActive() ? "active" : "not started");
         // What the save already held is not printed again.
         for (size_t s = 0; s < quest->GetStepCount(); ++s)
             if (quest->GetQuestStepAtIndx(s)->IsComplete()) {
@@ -91,20 +101,84 @@ bool HostQuest::Start(uint32_t playerId, uint32_t monsterId, const std::string& 
     return true;
 }
 
-void HostQuest::AfterFrame(int frame, bool shrineHeld)
+void HostQuest::PlaceShrine()
 {
-    // A shrine held back on its frame is reached on the first frame that lets it.
-    if (frame == m_shrineFrame)
-        MakeShrineDue();
-    if (m_shrineDue && !shrineHeld) {
-        m_shrineDue = false;
-        m_shrineReached = true;
-        std::printf("frame %d: the player reaches the shrine\n", frame);
-        GameEvent_EnterBoundingVolume entered;
-        entered.volumeId = m_shrineId;
-        entered.entityId = m_playerId;
-        EventManager::Get().Send(entered, "GameEvent_EnterBoundingVolume");
+    auto* player = ObjectManager::Get().GetObject<Player>(m_playerId);
+    if (!player || !player->IsInWorld())
+        return;
+    auto* shrine = ObjectManager::Get().CreateObjectFromFile<BoundingVolume>(m_setup.shrineRecord);
+    if (!shrine) {
+        std::printf("gamehost: the shrine %s is no trigger volume; the quest's last step cannot be reached\n",
+                    m_setup.shrineRecord.c_str());
+        return;
     }
+    Vec3 at = player->GetPathPosition().GetRegionPosition();
+    at.x += kShrineDx;
+    at.z += kShrineDz;
+    if (!World::Get().AddEntity(shrine, WorldCoords(player->GetRegion(), Coords::MakeTranslation(at)))) {
+        ObjectManager::Get().DestroyObjectEx(shrine, "HostQuest", __LINE__);
+        return;
+    }
+    m_shrineId = shrine->GetObjectId();
+    m_entered = std::make_unique<GameEventListener<HostQuest, GameEvent_EnterBoundingVolume>>(
+        "GameEvent_EnterBoundingVolume", &HostQuest::OnEnter, this);
+    std::printf("gamehost: the shrine %s stands at (%.1f, %.1f), radius %.1f\n", m_setup.shrineRecord.c_str(), at.x,
+                at.z, shrine->GetRadius());
+}
+
+bool HostQuest::AsksForShrine() const
+{
+    const Quest* quest = GetQuest();
+    const size_t steps = quest ? quest->GetStepCount() : 0;
+    if (steps == 0 || quest->GetQuestStepAtIndx(steps - 1)->IsComplete())
+        return false;
+    for (size_t s = 0; s + 1 < steps; ++s)
+        if (!quest->GetQuestStepAtIndx(s)->IsComplete())
+            return false;
+    return true;
+}
+
+void HostQuest::BeforeFrame(int frame, bool held)
+{
+    m_frame = frame;
+    if (m_shrineReached || held || (frame < m_shrineFrame && !m_shrineDue) || m_clicks >= kMaxClicks ||
+        !AsksForShrine())
+        return;
+    auto* player = ObjectManager::Get().GetObject<Player>(m_playerId);
+    const auto* shrine = ObjectManager::Get().GetObject<BoundingVolume>(m_shrineId);
+    ControllerPlayer* controller = player ? player->GetPlayerController() : nullptr;
+    if (!shrine || !controller || !player->IsAlive())
+        return;
+    const WorldVec3 centre = shrine->GetCentre();
+    if (player->GetPathPosition().GetRegionId() != centre.GetRegionId()) {
+        // No walk leads from one region into another.
+        std::printf("frame %d: the player stands in region %u, the shrine in region %u: no walk leads there\n", frame,
+                    player->GetPathPosition().GetRegionId(), centre.GetRegionId());
+        m_clicks = kMaxClicks;
+        return;
+    }
+    const float away = (centre - player->GetPathPosition()).Length();
+    // A walk under way goes on; one that ended short of the shrine is clicked again.
+    if (m_clicks > 0 && (controller->GetExecutingStateName().find("Idle") == std::string::npos ||
+                         away < shrine->GetRadius()))
+        return;
+    ++m_clicks;
+    uint32_t ground = 0;
+    const bool moved = controller->HandleActionFromMouse(true, false, false, false, centre, ground);
+    std::printf("frame %d: the player %s to the shrine, %.2f units away: %s\n", frame,
+                m_clicks == 1 ? "walks" : "walks again", away, moved ? "a move" : "no move");
+}
+
+void HostQuest::OnEnter(const GameEvent_EnterBoundingVolume& event)
+{
+    if (m_shrineReached || event.volumeId != m_shrineId || event.entityId != m_playerId)
+        return;
+    m_shrineReached = true;
+    std::printf("frame %d: the player reaches the shrine\n", m_frame);
+}
+
+void HostQuest::AfterFrame(int frame)
+{
     PrintJournal(frame);
 }
 

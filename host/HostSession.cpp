@@ -36,7 +36,6 @@
 #include "Engine/Engine.h"
 #include "Engine/EventManager.h"
 #include "Engine/Localization.h"
-#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/InterpenetrationManager.h"
 #include "Game/characters/Player.h"
@@ -46,8 +45,7 @@
 #include "Game/core/GameUIInterface.h"
 #include "Game/quests/DialogPak.h"
 #include "Game/core/PlayerManagerClient.h"
-#include "Game/network/GoldBonusPartyPackets.h"
-#include "Game/network/PlayerRosterPackets.h"
+#include "Game/core/PlayerNetInfo.h"
 
 using namespace GAME;
 
@@ -113,103 +111,36 @@ void PrintPartyAnswers(GameEngine& engine, int frame)
     }
 }
 
-std::string DestinationText(const NetDestination& to)
-{
-    switch (to.kind) {
-    case NetDestination::Server:
-        return "the server";
-    case NetDestination::AllClients:
-        return "every client";
-    case NetDestination::Host:
-        return "host " + std::to_string(to.host);
-    case NetDestination::OtherClients:
-        return "every client but host " + std::to_string(to.host);
-    }
-    return "nowhere";
-}
-
-// Prints what the game sent since the last call (each packet's class, type number and size
-// on the wire), and forgets it.
-void PrintSent(RecordingTransport& transport, int frame)
-{
-    for (const RecordingTransport::SentPacket& packet : transport.sent) {
-        const RTTI_ClassInfo* info = NetPacketRegistry::Get().FindType(packet.Type());
-        std::printf("frame %d: sent %s (type %u, %zu bytes) to %s\n", frame,
-                    info ? info->GetName() : "an unknown packet", static_cast<unsigned>(packet.Type()),
-                    packet.bytes.size(), DestinationText(packet.to).c_str());
-    }
-    transport.sent.clear();
-}
-
-// A companion on network host 1 joins the game and, once it runs, invites the local
-// player into a party, so the bundled run shows a second player, an invitation and its
-// answer. What the companion's host sends reaches this game as a peer's packet would:
-// from connected host 1 on the server, passed on by the server (host 0) on a client.
-// Alone there are no peers, and the inbound operations apply it.
+// The companion of the single-process run: a second player, "Companion", staged as if it
+// played on network host 1, so that a run alone shows a second player in the roster, its
+// invitation into a party and the answer. No process and no connection stand behind it:
+// the host hands the game its join and its invitation through the inbound operations, the
+// ones that apply what a peer sends. It never moves or fights. On the network the second
+// player is a client's own.
 constexpr int kCompanionHost = 1;
 constexpr uint32_t kCompanionId = (static_cast<uint32_t>(kCompanionHost) << 28) | 7u;
 constexpr int kInvitationFrame = 2;
 
 class Companion {
 public:
-    Companion(GameEngine& engine, GameSession& session, RecordingTransport& transport)
-        : m_engine(engine), m_session(session), m_transport(transport)
+    explicit Companion(GameEngine& engine) : m_engine(engine)
     {
         m_record.playerId = kCompanionId;
         m_record.playerName = u"Companion";
     }
 
-    // The companion joins: the host takes its join; a client hears the host's roster.
-    void Join()
-    {
-        switch (m_engine.GetNetworkRole()) {
-        case NetworkRole::Single:
-            m_engine.GetInboundNetworkInterface()->CtoS_AddNewPlayer(m_record);
-            return;
-        case NetworkRole::Server: {
-            m_transport.Connect(kCompanionHost);
-            SinglePlayerBasicInfoPacket join;
-            join.SetInfo(m_record);
-            Feed(join);
-            break;
-        }
-        case NetworkRole::Client: {
-            AllPlayersBasicInfoPacket roster;
-            roster.SetPlayers(m_engine.GetPlayerManagerClient()->GetPlayerInfoCache());
-            roster.players.push_back(m_record);
-            Feed(roster);
-            break;
-        }
-        }
-        m_session.Poll();
-    }
+    // The companion joins the game.
+    void Join() { m_engine.GetInboundNetworkInterface()->CtoS_AddNewPlayer(m_record); }
 
     // The companion invites the local player into the party it leads.
     void Invite()
     {
-        const uint32_t player = m_engine.GetPlayerId();
-        if (m_engine.GetNetworkRole() == NetworkRole::Single) {
-            m_engine.GetInboundNetworkInterface()->InvitePlayerToParty(player, static_cast<int>(kCompanionId));
-            return;
-        }
-        InvitePartyConfigCmdPacket invitation;
-        invitation.playerId = player;
-        invitation.partyId = static_cast<int32_t>(kCompanionId);
-        Feed(invitation);
+        m_engine.GetInboundNetworkInterface()->InvitePlayerToParty(m_engine.GetPlayerId(),
+                                                                   static_cast<int>(kCompanionId));
     }
 
 private:
-    void Feed(NetPacket& packet)
-    {
-        const uint32_t size = packet.PrepareOutBuffer();
-        const bool serving = m_engine.GetNetworkRole() == NetworkRole::Server;
-        const int from = serving ? kCompanionHost : ConnectionManager::kServerHost;
-        m_transport.Feed(from, std::vector<unsigned char>(packet.GetOutBuffer(), packet.GetOutBuffer() + size));
-    }
-
     GameEngine& m_engine;
-    GameSession& m_session;
-    RecordingTransport& m_transport;
     PlayerNetBasicInfo m_record;
 };
 
@@ -318,7 +249,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         return kHostExitRefused;
     }
 
-    // The game's packets go to a recording transport when there are no other processes.
+    // The game's packets go to a recording transport when there are no other processes:
+    // nobody receives them, so they are dropped unprinted after each frame.
     RecordingTransport transport;
     if (!networked)
         ConnectionManager::Get().SetTransport(&transport);
@@ -327,7 +259,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     HostFight fight;
     fight.SetPlayerScripted(scripted);
     HostQuestGiver questGiver;
-    Companion companion(engine, network.Session(), transport);
+    Companion companion(engine);
     const bool fighting =
         guest ? fight.StartGuest(u"Guest", Vec3{0.0f, 0.0f, static_cast<float>(kGuestDistance)}) : fight.Start();
     // The game is about to run: the characters read what they read at the start (the
@@ -406,7 +338,7 @@ extern "C" int GameHostRun(const HostOptions* options)
                              });
         network.WaitForFirstClient();
     }
-    PrintSent(transport, 0);
+    transport.sent.clear();
     InterpenetrationManager crowding;
     int framesRun = options->frames;
     for (frame = 1; frame <= options->frames; ++frame) {
@@ -417,6 +349,9 @@ extern "C" int GameHostRun(const HostOptions* options)
             companion.Invite();
         if (scripted && fighting)
             input.Apply(frame, fight.GetPlayerId());
+        // The player walks to the shrine once the quest asks for it, never during its trade.
+        if (questing)
+            quest.BeforeFrame(frame, trade.InProgress());
         network.Session().UpdateGame(options->stepMs);
         if (fighting)
             fight.Update(frame, options->stepMs);
@@ -439,7 +374,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (townsfolkHere)
             townsfolk.AfterFrame(frame);
         if (questing)
-            quest.AfterFrame(frame, trade.InProgress());
+            quest.AfterFrame(frame);
         level.AfterFrame(frame);
         monsterStates.AfterFrame(frame);
         teleport.AfterFrame(frame);
@@ -453,7 +388,7 @@ extern "C" int GameHostRun(const HostOptions* options)
         PrintMailbox(engine, frame);
         PrintPartyAnswers(engine, frame);
         AnswerDialogs(engine, frame, options->answerYes);
-        PrintSent(transport, frame);
+        transport.sent.clear();
         if (!networked)
             continue;
         network.AfterFrame(frame);
@@ -461,8 +396,8 @@ extern "C" int GameHostRun(const HostOptions* options)
             items.AfterFrame(engine, frame, fight.GetPlayerId());
             market.AfterFrame(engine, frame);
             trade.AfterFrame(engine, frame, !fight.LootPileTaken());
-            // The players' trade comes before the quest's end: the shrine follows it at
-            // once, in whatever frame each host's trade ended.
+            // The players' trade comes before the quest's end: the walk to the shrine
+            // follows it at once, in whatever frame each host's trade ended.
             if (questing && trade.Over())
                 quest.MakeShrineDue();
         }

@@ -413,6 +413,8 @@ private:
             m_input.Apply(frame, m_playerId);
         if (m_arrival)
             m_arrival->BeforeFrame(frame);
+        if (m_questing)
+            m_quest.BeforeFrame(frame);
         m_session->UpdateGame(stepMs);
         if (fresh)
             m_fight.Update(frame, stepMs);

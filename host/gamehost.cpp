@@ -107,6 +107,9 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options)
         const std::string value = argv[++i];
         const std::string given = arg + " " + value;
         if (option->number) {
+            // A frame of no game time would move nothing, kill nothing and end no step.
+            if (arg == "--step" && (!ParseInt(value, options.stepMs) || options.stepMs == 0))
+                return given + ": a frame must run some game time (a whole number of ms from 1 to 1000000)";
             if (!ParseInt(value, options.*option->number) || (arg == "--listen" && options.listenPort > 65535))
                 return given + ": not a whole number from 0 to " + (arg == "--listen" ? "65535" : "1000000");
         } else if (option->text) {

@@ -4,9 +4,10 @@
 //   questmaker DIR      writes ArenaTrial.qst and VillageRoad.qst into DIR
 //
 // Each bundled quest has three steps: talk to a person, kill the pack of a proxy, reach a
-// volume. Reaching it rewards the player with gold, an item drawn from a loot table and
-// experience, and completes the quest's journal entry. A quest of another shape is built
-// the same way, from the step, trigger, condition and action classes of Game/quests/.
+// volume with the pack cleared. Reaching it so rewards the player with gold, an item drawn
+// from a loot table and experience, and completes the quest's journal entry. A quest of
+// another shape is built the same way, from the step, trigger, condition and action classes
+// of Game/quests/.
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -34,7 +35,7 @@ struct ErrandQuest {
     } steps[3];
     const char* person;   // talked to: step 1
     const char* pack;     // the proxy whose creatures all die: step 2
-    const char* volume;   // reached: step 3
+    const char* volume;   // reached, the pack cleared: step 3
 };
 
 constexpr ErrandQuest kBundled[] = {
@@ -91,8 +92,11 @@ void Build(const ErrandQuest& made, Quest& quest)
     }
     AddCondition<Condition_ConversationStart>(*steps[0]->AddNewTrigger()).SetPersonRecord(made.person);
     AddCondition<Condition_KillAllCreaturesFromProxy>(*steps[1]->AddNewTrigger()).SetProxyRecord(made.pack);
+    // Every step's trigger listens from the start, whatever the steps before it: the last
+    // asks for the pack's kill as well, so that its reward needs the pack cleared too.
     Trigger& reached = *steps[2]->AddNewTrigger();
     AddCondition<Condition_EnterVolume>(reached).SetVolumeRecord(made.volume);
+    AddCondition<Condition_KillAllCreaturesFromProxy>(reached).SetProxyRecord(made.pack);
     auto& gold = AddReward<Action_GiveMoney>(reached, made);
     gold.SetMoneyAmountNormal(kGold[0]);
     gold.SetMoneyAmountEpic(kGold[1]);

@@ -34,6 +34,8 @@ refused() {
 refused unknown_option 'gamehost: --frame: unknown option' --quiet --frame 10
 refused no_value 'gamehost: --frames: needs a value' --quiet --frames
 refused bad_number 'gamehost: --frames ten: not a whole number from 0 to 1000000' --frames ten
+refused no_step 'gamehost: --step 0: a frame must run some game time (a whole number of ms from 1 to 1000000)' \
+    --quiet --frames 300 --step 0
 refused no_data "gamehost: --data $dir/nowhere: no such folder" \
     --quiet --data "$dir/nowhere" --frames 2400 --step 250 --save "$work/hero.chr"
 refused no_input "gamehost: --input $dir/nowhere.txt: cannot be read (No such file or directory)" \
@@ -92,4 +94,13 @@ mv "$dir/progress" "$work/hero.chr.village"
 head -c 40 "$dir/quests.sav" >"$work/fight.chr.quests/quests.sav"
 refused fight_quest_state "gamehost: --load $work/fight.chr: the quest state in $work/fight.chr.quests does not read" \
     --quiet --frames 100 --step 250 --load "$work/fight.chr" --save "$work/fight.chr"
+# A save whose quest state was taken away: its quest would play on from nothing.
+rm -r "$work/fight.chr.quests"
+refused fight_no_quest_state "gamehost: --load $work/fight.chr: $work/fight.chr.quests does not exist (.*)" \
+    --quiet --frames 100 --step 250 --load "$work/fight.chr"
+grep -q 'quest state read from' "$dir/fight_no_quest_state.txt" && fail "a missing quest state was read"
+mv "$work/hero.chr.quests" "$dir/hero.quests"
+refused village_no_quest_state "gamehost: --load $work/hero.chr: $work/hero.chr.quests does not exist (.*)" \
+    "${village[@]}" --load "$work/hero.chr"
+grep -q '^frame ' "$dir/village_no_quest_state.txt" && fail "a frame was played without the save's quest state"
 echo "PASS"

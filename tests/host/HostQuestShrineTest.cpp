@@ -1,13 +1,16 @@
-// The bundled quest's shrine is reached on its frame, or ahead of it once made due, or, held
-// back then, on the first frame that lets it; once in every case, and never by a run that
-// starts after its frame.
-#include <functional>
-#include <vector>
-
+// The bundled quest's shrine is a trigger volume the player walks to by a click: the walk
+// starts only once the journal asks for the shrine, from the shrine's frame (or once made
+// due) and never on a frame held back; the volume reports the entry as for any walker; and
+// the quest's last step pays only with the arena pack cleared, as its data asks.
 #include "core/EngineFixture.h"
 #include "Engine/EventManager.h"
+#include "Game/ai/ControllerPlayer.h"
+#include "Game/characters/Monster.h"
 #include "Game/core/GameEvents.h"
+#include "Game/core/TeamManager.h"
+#include "Game/quests/Quest.h"
 #include "Game/quests/QuestRepository.h"
+#include "Game/world/BoundingVolume.h"
 #include "host/HostQuest.h"
 
 namespace GAME {
@@ -15,11 +18,34 @@ namespace {
 
 class HostQuestShrineTest : public EngineTest {
 protected:
+    static constexpr int kStepMs = 250;
+    // More than the walk to the shrine takes at the player's pace.
+    static constexpr int kWalkFrames = 80;
+
     void SetUp() override
     {
         EngineTest::SetUp();
         RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
         QuestRepository::Get()->Reset();
+        Region* region = World::Get().AddRegion(1, "Arena");
+        player = ObjectManager::Get().CreateObjectFromFile<Player>("Records/Creatures/ArenaPlayer.dbr");
+        ASSERT_NE(player, nullptr);
+        player->SetIsControllingCharacter(true);
+        ASSERT_TRUE(World::Get().AddEntity(player, WorldCoords(region, Coords())));
+        player->SetPathPosition(WorldVec3(region, Vec3{}));
+        player->SetTeam(TeamManager::DefaultPlayerTeam());
+        engine->GetPlayerManagerClient()->SetMainPlayer(player->GetObjectId());
+        engine->SetPlayer(player);
+        player->GetCharacterBio().InitialUpdate(*player);
+        player->GetCharacterBio().Update(*player, 0);
+        // The arena's monster stands far off; it joins the pack through the quest's start.
+        monster = ObjectManager::Get().CreateObjectFromFile<Monster>("Records/Creatures/ArenaMonster.dbr");
+        ASSERT_NE(monster, nullptr);
+        ASSERT_TRUE(World::Get().AddEntity(monster, WorldCoords(region, Coords::MakeTranslation({-40, 0, 0}))));
+        ASSERT_TRUE(quest.Start(player->GetObjectId(), monster->GetObjectId(), ""));
+        ASSERT_NE(quest.GetQuest(), nullptr);
+        ASSERT_NE(ObjectManager::Get().GetObject<BoundingVolume>(quest.GetShrineId()), nullptr);
+        Frame();
     }
     void TearDown() override
     {
@@ -27,44 +53,91 @@ protected:
         EngineTest::TearDown();
     }
 
-    // The frames from `first` to `last` on which a fresh quest's player reached the
-    // shrine, with the shrine held back on the frames `held` names and made due after the
-    // frame `due` (0: never).
-    std::vector<int> Reached(int first, int last, const std::function<bool(int)>& held, int due = 0)
+    void Frame()
     {
-        struct Recorder {
-            const int* frame;
-            std::vector<int> frames;
-            void On(const GameEvent_EnterBoundingVolume&) { frames.push_back(*frame); }
-        };
-        int frame = 0;
-        Recorder recorder{&frame, {}};
-        GameEventListener<Recorder, GameEvent_EnterBoundingVolume> listener("GameEvent_EnterBoundingVolume",
-                                                                              &Recorder::On, &recorder);
-        HostQuest quest;
-        EXPECT_TRUE(quest.Start(kMainPlayerId, 0, ""));
-        for (frame = first; frame <= last; ++frame) {
-            quest.AfterFrame(frame, held(frame));
-            if (due != 0 && frame >= due)
-                quest.MakeShrineDue();
-        }
-        return recorder.frames;
+        engine->Update(kStepMs);
+        gEngine->UpdateFrame(kStepMs);
     }
+    // The frames from `first` on, each with its before and after, until the shrine told of
+    // the player's entry or `count` frames ran; the frame it was reached on, or 0.
+    int Play(int first, int count, bool held = false)
+    {
+        for (int frame = first; frame < first + count; ++frame) {
+            quest.BeforeFrame(frame, held);
+            Frame();
+            quest.AfterFrame(frame);
+            if (quest.ShrineReached())
+                return frame;
+        }
+        return 0;
+    }
+    // The quest giver heard: the first step.
+    void Talk()
+    {
+        GameEvent_ConversationBegin talk;
+        talk.npcName = "Records/Creatures/QuestGiver.dbr";
+        talk.playerId = player->GetObjectId();
+        EventManager::Get().Send(talk, "GameEvent_ConversationBegin");
+    }
+    // The arena's monster killed by the player: the pack cleared.
+    void Kill()
+    {
+        GameEvent_CreatureDeath death;
+        death.objectName = monster->GetObjectName();
+        death.objectId = monster->GetObjectId();
+        death.attackerId = player->GetObjectId();
+        EventManager::Get().Send(death, "GameEvent_CreatureDeath");
+    }
+    bool StepDone(size_t step) const { return quest.GetQuest()->GetQuestStepAtIndx(step)->IsComplete(); }
+    Vec3 Where() const { return player->GetPathPosition().GetRegionPosition(); }
+
+    Player* player = nullptr;
+    Monster* monster = nullptr;
+    HostQuest quest;
 };
 
-TEST_F(HostQuestShrineTest, AShrineHeldOnItsFrameIsReachedOnceWhenLetGo)
+TEST_F(HostQuestShrineTest, ThePlayerWalksOnlyOnceTheJournalAsksForTheShrineAndNeverOnAHeldFrame)
 {
-    constexpr int due = HostQuest::kShrineFrame;
-    EXPECT_EQ(Reached(1, due + 5, [](int) { return false; }), std::vector<int>{due});
-    // Held from before its frame until three frames after it.
-    EXPECT_EQ(Reached(1, due + 5, [](int frame) { return frame <= due + 3; }), std::vector<int>{due + 4});
-    // Held only before its frame: reached on time.
-    EXPECT_EQ(Reached(1, due + 5, [](int frame) { return frame < due; }), std::vector<int>{due});
-    // Made due early (and again on every frame after): reached once, on the next frame
-    // that lets it.
-    EXPECT_EQ(Reached(1, due + 5, [](int frame) { return frame < 100; }, 50), std::vector<int>{100});
-    // A run resumed after the frame does not reach it again.
-    EXPECT_TRUE(Reached(due + 1, due + 5, [](int) { return false; }).empty());
+    // From the shrine's frame on, with the pack alive, nobody walks.
+    EXPECT_EQ(Play(HostQuest::kShrineFrame, 5), 0);
+    EXPECT_EQ(Where().x, 0.0f);
+    Talk();
+    EXPECT_EQ(Play(HostQuest::kShrineFrame + 5, 5), 0);
+    EXPECT_EQ(Where().x, 0.0f);
+    Kill();
+    ASSERT_TRUE(StepDone(0) && StepDone(1));
+    // Asked for now: not before the shrine's frame, nor on frames held back.
+    EXPECT_EQ(Play(1, 5), 0);
+    EXPECT_EQ(Play(HostQuest::kShrineFrame, 5, true), 0);
+    EXPECT_EQ(Where().x, 0.0f);
+    const uint32_t money = player->GetCurrentMoney();
+    const int reached = Play(HostQuest::kShrineFrame + 5, kWalkFrames);
+    EXPECT_GT(reached, HostQuest::kShrineFrame + 5);   // a walk, not a leap
+    EXPECT_TRUE(quest.GetQuest()->IsComplete());
+    EXPECT_EQ(player->GetCurrentMoney(), money + 150u);
+}
+
+TEST_F(HostQuestShrineTest, TheShrineReachedWhileThePackLivesPaysOnlyOnceThePackIsCleared)
+{
+    Talk();
+    // Made due ahead of its frame, the walk still waits for the pack's kill.
+    quest.MakeShrineDue();
+    EXPECT_EQ(Play(1, 3), 0);
+    // The user clicks the player into the shrine: the volume tells of it, and the last
+    // step still asks for the pack.
+    const auto* shrine = ObjectManager::Get().GetObject<BoundingVolume>(quest.GetShrineId());
+    uint32_t ground = 0;
+    ASSERT_TRUE(player->GetPlayerController()->HandleActionFromMouse(true, false, false, false, shrine->GetCentre(),
+                                                                     ground));
+    for (int frame = 0; frame < kWalkFrames && !quest.ShrineReached(); ++frame)
+        Frame();
+    EXPECT_TRUE(quest.ShrineReached());
+    EXPECT_FALSE(StepDone(2));
+    EXPECT_FALSE(quest.GetQuest()->IsComplete());
+    // The pack cleared: both of the last step's conditions hold.
+    Kill();
+    Frame();
+    EXPECT_TRUE(StepDone(1) && StepDone(2));
 }
 
 }  // namespace
