@@ -715,7 +715,7 @@ std::vector<Forgery> BesideForgeries(Beside flood)
 
 struct HonestShared {
     std::atomic<bool> joined{false}, stop{false}, failed{false};
-    std::atomic<int> sent{0};   // runs and heartbeats once joined
+    std::atomic<int> sent{0};   // runs and heartbeats, the join's heartbeat among them
 };
 
 // The honest client: joins, then sends a run each frame and a heartbeat every 900 ms until
@@ -731,6 +731,7 @@ void RunHonest(uint16_t port, const std::vector<std::vector<unsigned char>>& joi
     }
     for (const auto& bytes : join)
         client->Send({NetDestination::Server, 0}, bytes.data(), bytes.size());
+    shared.sent = 1;   // the join's heartbeat
     shared.joined = true;
     const std::vector<unsigned char> runs[2] = {RunBytes(kHonestPlayer, 2.0f), RunBytes(kHonestPlayer, -2.0f)};
     const std::vector<unsigned char>& beat = join.back();
