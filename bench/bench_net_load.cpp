@@ -678,7 +678,9 @@ BENCHMARK(BM_NetFlood)->DenseRange(kMixed, kFloodCount - 1)->Iterations(1)->Unit
 // status skills of 250 bytes (58 KB), 200 a second; or runs of the flooder's player, 20,000
 // a second. Reported: the server's frame rate in the flood against a quiet one with the
 // honest client playing (the goal: 0.8 of it in the plain build, 0.5 under the sanitizers),
-// and whether every packet the honest client sent arrived and was applied.
+// whether every packet the honest client sent arrived and was applied, how many of the
+// flood's were applied whole (a heartbeat that lost its forged status skills is not), and
+// the bytes a second the server sent in the flood.
 enum Beside : int { kHeartbeatFlood, kRunFlood, kBesideCount };
 constexpr std::array<FloodPlan, kBesideCount> kBesideFloods{{
     {"heartbeat", 2000},
@@ -758,6 +760,7 @@ void RunHonest(uint16_t port, const std::vector<std::vector<unsigned char>>& joi
 // transport) and applied (the dispatch took it whole).
 struct HonestCount {
     std::atomic<int> arrived{0}, applied{0};
+    std::atomic<int> forgedApplied{0};   // and of the flooder's packets, those applied
 };
 
 class ArrivalCountingTransport : public NetTransport {
@@ -810,8 +813,12 @@ void BM_NetFloodBeside(benchmark::State& state)
         NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
         NetPacketRegistry::Get().SetAppliedObserver([&honestCount](NetPacket& packet, int fromHost) {
             const NetPacketType type = packet.GetType();
-            if (fromHost == kHonestHost && (type == MoveToPacket::kType || type == SinglePlayerHeartbeatPacket::kType))
+            if (type != MoveToPacket::kType && type != SinglePlayerHeartbeatPacket::kType)
+                return;
+            if (fromHost == kHonestHost)
                 ++honestCount.applied;
+            else if (fromHost == kFloodHost)
+                ++honestCount.forgedApplied;
         });
         ConnectionManager::Get().SetConnectionListener([engine](const NetConnectionEvent& event) {
             engine->HandleConnectionEvent(event);
@@ -863,6 +870,9 @@ void BM_NetFloodBeside(benchmark::State& state)
         const double rateKept = quietRate > 0 ? floodRate / quietRate : 0;
         state.counters["forged_sent"] = shared.sent.load();
         state.counters["forged_arrived"] = static_cast<double>(atEnd.packetsReceived - atStart.packetsReceived);
+        state.counters["forged_applied"] = honestCount.forgedApplied.load();
+        state.counters["out_bytes_per_s"] =
+            static_cast<double>(atEnd.bytesSent - atStart.bytesSent) / std::chrono::duration<double>(kFloodTime).count();
         state.counters["honest_sent"] = honest.sent.load();
         state.counters["honest_arrived"] = honestCount.arrived.load();
         state.counters["honest_applied"] = honestCount.applied.load();
