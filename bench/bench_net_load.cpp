@@ -580,42 +580,76 @@ double ServeFrames(GameEngine& engine, Clock::duration span, size_t& largest)
     return frames / std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// The game and world of the flood cases, and the server's transport listening on a free
+// port (null with the reason in `error` when it cannot listen).
+std::unique_ptr<EnetTransport> StartFloodWorld(std::string& error)
+{
+    InitializeObjects();
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    World::Get().AddRegion(1, "Arena");
+    std::unique_ptr<EnetTransport> server = EnetTransport::Listen(0, error);
+    if (server)
+        server->SetGoodbyeWait(1000);
+    return server;
+}
+
+// The game server of the flood cases, on `transport`: the received-packet table over the
+// real game, with the server's player at the origin (null when its record is missing).
+Player* ServeFloodGame(NetTransport& transport)
+{
+    GameEngine* engine = gGameEngine;
+    ConnectionManager::Get().SetTransport(&transport);
+    engine->SetAsNetworkServer();
+    RegisterGamePacketDispatch();
+    NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
+    ConnectionManager::Get().SetConnectionListener([engine](const NetConnectionEvent& event) {
+        engine->HandleConnectionEvent(event);
+        if (event.kind == NetConnectionEvent::Joined)
+            SendWorldToHost(event.host, [](const Character&) {});
+    });
+    auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, kServerPlayer);
+    if (!player)
+        return nullptr;
+    World::Get().AddEntity(player, AtOrigin());
+    player->SetIsControllingCharacter(true);
+    engine->GetPlayerManagerClient()->SetMainPlayer(kServerPlayer);
+    return player;
+}
+
+// Ends the game ServeFloodGame served, closes the server and restores the log.
+void EndFloodGame(std::unique_ptr<EnetTransport>& server, const LogSink& previousLog)
+{
+    UnregisterGamePacketDispatch();
+    NetPacketRegistry::Get().SetHoldLimits(0, 0);
+    ConnectionManager::Get().SetConnectionListener({});
+    ConnectionManager::Get().SetTransport(nullptr);
+    server.reset();
+    ShutdownObjects();
+    ObjectManager::Get().DestroyAllObjects();
+    World::Get().Reset();
+    gEngine->SetLogSink(previousLog);
+}
+
 void BM_NetFlood(benchmark::State& state)
 {
     const auto flood = static_cast<Flood>(state.range(0));
     const FloodPlan& plan = kFloods[static_cast<size_t>(flood)];
     for (auto _ : state) {
-        InitializeObjects();
-        GameEngine* engine = gGameEngine;
         const LogSink previousLog = gEngine->SetLogSink([](const LogLine&) {});   // formatted, not printed
-        RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
-        World::Get().AddRegion(1, "Arena");
         std::string error;
-        auto server = EnetTransport::Listen(0, error);
+        std::unique_ptr<EnetTransport> server = StartFloodWorld(error);
+        GameEngine* engine = gGameEngine;
         if (!server) {
             state.SkipWithError(error.c_str());
             return;
         }
-        server->SetGoodbyeWait(1000);
-        ConnectionManager::Get().SetTransport(server.get());
-        engine->SetAsNetworkServer();
-        RegisterGamePacketDispatch();
-        NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
-        ConnectionManager::Get().SetConnectionListener([engine](const NetConnectionEvent& event) {
-            engine->HandleConnectionEvent(event);
-            if (event.kind == NetConnectionEvent::Joined)
-                SendWorldToHost(event.host, [](const Character&) {});
-        });
-        auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, kServerPlayer);
+        Player* player = ServeFloodGame(*server);
         auto* merchant = ObjectManager::Get().CreateObjectFromFile<NpcMerchant>(kMerchantRecord, kMerchant);
         if (!player || !merchant) {
             state.SkipWithError("the bundled player or merchant is missing");
             return;
         }
-        World::Get().AddEntity(player, AtOrigin());
         World::Get().AddEntity(merchant, AtOrigin());
-        player->SetIsControllingCharacter(true);
-        engine->GetPlayerManagerClient()->SetMainPlayer(kServerPlayer);
 
         const std::vector<Forgery> forgeries = Forgeries(flood);
         if (forgeries.empty()) {
@@ -655,15 +689,7 @@ void BM_NetFlood(benchmark::State& state)
         verdict += rateKept >= kFrameRateFloor ? ", frame rate kept" : ", frame rate fell below half";
         state.SetLabel(verdict);
 
-        UnregisterGamePacketDispatch();
-        NetPacketRegistry::Get().SetHoldLimits(0, 0);
-        ConnectionManager::Get().SetConnectionListener({});
-        ConnectionManager::Get().SetTransport(nullptr);
-        server.reset();
-        ShutdownObjects();
-        ObjectManager::Get().DestroyAllObjects();
-        World::Get().Reset();
-        gEngine->SetLogSink(previousLog);
+        EndFloodGame(server, previousLog);
         if (shared.failed || !joined)
             state.SkipWithError("the flooding client did not join");
     }
@@ -793,24 +819,20 @@ void BM_NetFloodBeside(benchmark::State& state)
     const auto flood = static_cast<Beside>(state.range(0));
     const FloodPlan& plan = kBesideFloods[static_cast<size_t>(flood)];
     for (auto _ : state) {
-        InitializeObjects();
-        GameEngine* engine = gGameEngine;
         const LogSink previousLog = gEngine->SetLogSink([](const LogLine&) {});   // formatted, not printed
-        RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
-        World::Get().AddRegion(1, "Arena");
         std::string error;
-        auto server = EnetTransport::Listen(0, error);
+        std::unique_ptr<EnetTransport> server = StartFloodWorld(error);
+        GameEngine* engine = gGameEngine;
         if (!server) {
             state.SkipWithError(error.c_str());
             return;
         }
-        server->SetGoodbyeWait(1000);
         HonestCount honestCount;
         ArrivalCountingTransport transport(*server, honestCount);
-        ConnectionManager::Get().SetTransport(&transport);
-        engine->SetAsNetworkServer();
-        RegisterGamePacketDispatch();
-        NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
+        if (!ServeFloodGame(transport)) {
+            state.SkipWithError("the bundled player is missing");
+            return;
+        }
         NetPacketRegistry::Get().SetAppliedObserver([&honestCount](NetPacket& packet, int fromHost) {
             const NetPacketType type = packet.GetType();
             if (type != MoveToPacket::kType && type != SinglePlayerHeartbeatPacket::kType)
@@ -820,19 +842,6 @@ void BM_NetFloodBeside(benchmark::State& state)
             else if (fromHost == kFloodHost)
                 ++honestCount.forgedApplied;
         });
-        ConnectionManager::Get().SetConnectionListener([engine](const NetConnectionEvent& event) {
-            engine->HandleConnectionEvent(event);
-            if (event.kind == NetConnectionEvent::Joined)
-                SendWorldToHost(event.host, [](const Character&) {});
-        });
-        auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, kServerPlayer);
-        if (!player) {
-            state.SkipWithError("the bundled player is missing");
-            return;
-        }
-        World::Get().AddEntity(player, AtOrigin());
-        player->SetIsControllingCharacter(true);
-        engine->GetPlayerManagerClient()->SetMainPlayer(kServerPlayer);
 
         const std::vector<Forgery> forgeries = BesideForgeries(flood);
         const std::vector<std::vector<unsigned char>> floodJoin = JoinPackets();
@@ -887,15 +896,7 @@ void BM_NetFloodBeside(benchmark::State& state)
         state.SetLabel(verdict);
 
         NetPacketRegistry::Get().SetAppliedObserver({});
-        UnregisterGamePacketDispatch();
-        NetPacketRegistry::Get().SetHoldLimits(0, 0);
-        ConnectionManager::Get().SetConnectionListener({});
-        ConnectionManager::Get().SetTransport(nullptr);
-        server.reset();
-        ShutdownObjects();
-        ObjectManager::Get().DestroyAllObjects();
-        World::Get().Reset();
-        gEngine->SetLogSink(previousLog);
+        EndFloodGame(server, previousLog);
         if (shared.failed || honest.failed || !joined)
             state.SkipWithError("a client did not join");
     }
