@@ -67,6 +67,7 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
+#include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/GoldBonusPartyPackets.h"
@@ -488,15 +489,15 @@ std::vector<Forgery> Forgeries(Flood flood)
 // The joining client's first packets: its roster record, its player's spawn (made from a
 // player built here for the purpose and then destroyed again) and a heartbeat, with which
 // it plays and keeps its host number past the join deadline.
-std::vector<std::vector<unsigned char>> JoinPackets()
+std::vector<std::vector<unsigned char>> JoinPackets(uint32_t playerId = kFloodPlayer)
 {
     std::vector<std::vector<unsigned char>> packets;
     SinglePlayerBasicInfoPacket join;
-    join.info.playerId = kFloodPlayer;
+    join.info.playerId = playerId;
     join.info.playerName = u"Flood";
     join.info.maxLife = join.info.life = 300.0f;
     packets.push_back(BytesOf(join));
-    if (auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, kFloodPlayer)) {
+    if (auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, playerId)) {
         World::Get().AddEntity(player, AtOrigin());
         if (std::unique_ptr<SpawnPlayerPacket> spawn = MakeSpawnPacket(*player))
             packets.push_back(BytesOf(*spawn));
@@ -579,42 +580,76 @@ double ServeFrames(GameEngine& engine, Clock::duration span, size_t& largest)
     return frames / std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// The game and world of the flood cases, and the server's transport listening on a free
+// port (null with the reason in `error` when it cannot listen).
+std::unique_ptr<EnetTransport> StartFloodWorld(std::string& error)
+{
+    InitializeObjects();
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    World::Get().AddRegion(1, "Arena");
+    std::unique_ptr<EnetTransport> server = EnetTransport::Listen(0, error);
+    if (server)
+        server->SetGoodbyeWait(1000);
+    return server;
+}
+
+// The game server of the flood cases, on `transport`: the received-packet table over the
+// real game, with the server's player at the origin (null when its record is missing).
+Player* ServeFloodGame(NetTransport& transport)
+{
+    GameEngine* engine = gGameEngine;
+    ConnectionManager::Get().SetTransport(&transport);
+    engine->SetAsNetworkServer();
+    RegisterGamePacketDispatch();
+    NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
+    ConnectionManager::Get().SetConnectionListener([engine](const NetConnectionEvent& event) {
+        engine->HandleConnectionEvent(event);
+        if (event.kind == NetConnectionEvent::Joined)
+            SendWorldToHost(event.host, [](const Character&) {});
+    });
+    auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, kServerPlayer);
+    if (!player)
+        return nullptr;
+    World::Get().AddEntity(player, AtOrigin());
+    player->SetIsControllingCharacter(true);
+    engine->GetPlayerManagerClient()->SetMainPlayer(kServerPlayer);
+    return player;
+}
+
+// Ends the game ServeFloodGame served, closes the server and restores the log.
+void EndFloodGame(std::unique_ptr<EnetTransport>& server, const LogSink& previousLog)
+{
+    UnregisterGamePacketDispatch();
+    NetPacketRegistry::Get().SetHoldLimits(0, 0);
+    ConnectionManager::Get().SetConnectionListener({});
+    ConnectionManager::Get().SetTransport(nullptr);
+    server.reset();
+    ShutdownObjects();
+    ObjectManager::Get().DestroyAllObjects();
+    World::Get().Reset();
+    gEngine->SetLogSink(previousLog);
+}
+
 void BM_NetFlood(benchmark::State& state)
 {
     const auto flood = static_cast<Flood>(state.range(0));
     const FloodPlan& plan = kFloods[static_cast<size_t>(flood)];
     for (auto _ : state) {
-        InitializeObjects();
-        GameEngine* engine = gGameEngine;
         const LogSink previousLog = gEngine->SetLogSink([](const LogLine&) {});   // formatted, not printed
-        RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
-        World::Get().AddRegion(1, "Arena");
         std::string error;
-        auto server = EnetTransport::Listen(0, error);
+        std::unique_ptr<EnetTransport> server = StartFloodWorld(error);
+        GameEngine* engine = gGameEngine;
         if (!server) {
             state.SkipWithError(error.c_str());
             return;
         }
-        server->SetGoodbyeWait(1000);
-        ConnectionManager::Get().SetTransport(server.get());
-        engine->SetAsNetworkServer();
-        RegisterGamePacketDispatch();
-        NetPacketRegistry::Get().SetHoldLimits(kHoldTries, kHoldMs);
-        ConnectionManager::Get().SetConnectionListener([engine](const NetConnectionEvent& event) {
-            engine->HandleConnectionEvent(event);
-            if (event.kind == NetConnectionEvent::Joined)
-                SendWorldToHost(event.host, [](const Character&) {});
-        });
-        auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, kServerPlayer);
+        Player* player = ServeFloodGame(*server);
         auto* merchant = ObjectManager::Get().CreateObjectFromFile<NpcMerchant>(kMerchantRecord, kMerchant);
         if (!player || !merchant) {
             state.SkipWithError("the bundled player or merchant is missing");
             return;
         }
-        World::Get().AddEntity(player, AtOrigin());
         World::Get().AddEntity(merchant, AtOrigin());
-        player->SetIsControllingCharacter(true);
-        engine->GetPlayerManagerClient()->SetMainPlayer(kServerPlayer);
 
         const std::vector<Forgery> forgeries = Forgeries(flood);
         if (forgeries.empty()) {
@@ -654,20 +689,223 @@ void BM_NetFlood(benchmark::State& state)
         verdict += rateKept >= kFrameRateFloor ? ", frame rate kept" : ", frame rate fell below half";
         state.SetLabel(verdict);
 
-        UnregisterGamePacketDispatch();
-        NetPacketRegistry::Get().SetHoldLimits(0, 0);
-        ConnectionManager::Get().SetConnectionListener({});
-        ConnectionManager::Get().SetTransport(nullptr);
-        server.reset();
-        ShutdownObjects();
-        ObjectManager::Get().DestroyAllObjects();
-        World::Get().Reset();
-        gEngine->SetLogSink(previousLog);
+        EndFloodGame(server, previousLog);
         if (shared.failed || !joined)
             state.SkipWithError("the flooding client did not join");
     }
 }
 BENCHMARK(BM_NetFlood)->DenseRange(kMixed, kFloodCount - 1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---- A flood beside an honest client --------------------------------------------------------
+
+// The same game server, a flooding client (host 1) and an honest one (host 2) that joins
+// with its player and then plays as a player does: a run every frame (a held button swept
+// round the player) and a heartbeat every 900 ms. The flood: heartbeats each naming 230
+// status skills of 250 bytes (58 KB), 200 a second; or runs of the flooder's player, 20,000
+// a second. Reported: the server's frame rate in the flood against a quiet one with the
+// honest client playing (the goal: 0.8 of it in the plain build, 0.5 under the sanitizers),
+// whether every packet the honest client sent arrived and was applied, how many of the
+// flood's were applied whole (a heartbeat that lost its forged status skills is not), and
+// the bytes a second the server sent in the flood.
+enum Beside : int { kHeartbeatFlood, kRunFlood, kBesideCount };
+constexpr std::array<FloodPlan, kBesideCount> kBesideFloods{{
+    {"heartbeat", 2000},
+    {"run", 200000},
+}};
+constexpr int kHonestHost = 2;
+constexpr uint32_t kHonestPlayer = (uint32_t{kHonestHost} << ConnectionManager::kPlayerIdShift) | 1u;
+constexpr int kHonestHeartbeatMs = 900;
+constexpr auto kHonestDrain = std::chrono::seconds(5);
+constexpr double kBesideRateGoal = 0.8;
+
+// A run of `player` from the origin to a point `x` along, or a heartbeat.
+std::vector<unsigned char> RunBytes(uint32_t player, float x)
+{
+    MoveToPacket run;
+    run.characterId = player;
+    run.startLocation = WorldVec3(World::Get().GetRegionById(1), Vec3(0, 0, 0));
+    run.worldLocation = WorldVec3(World::Get().GetRegionById(1), Vec3(x, 0, 0));
+    run.speed = 1.0f;
+    return BytesOf(run);
+}
+
+std::vector<Forgery> BesideForgeries(Beside flood)
+{
+    if (flood == kRunFlood)
+        return {{RunBytes(kFloodPlayer, 3.0f)}, {RunBytes(kFloodPlayer, -3.0f)}};
+    SinglePlayerHeartbeatPacket beat;
+    beat.info.playerId = kFloodPlayer;
+    beat.info.maxLife = beat.info.life = 300.0f;
+    for (int i = 0; i < 230; ++i)
+        beat.info.statusSkills.push_back("Records/Skills/" + std::string(231, static_cast<char>('a' + i % 26)) + ".dbr");
+    return {{BytesOf(beat)}};
+}
+
+struct HonestShared {
+    std::atomic<bool> joined{false}, stop{false}, failed{false};
+    std::atomic<int> sent{0};   // runs and heartbeats, the join's heartbeat among them
+};
+
+// The honest client: joins, then sends a run each frame and a heartbeat every 900 ms until
+// told to stop, and keeps its connection serviced until the end.
+void RunHonest(uint16_t port, const std::vector<std::vector<unsigned char>>& join, HonestShared& shared,
+               const std::atomic<bool>& done)
+{
+    std::string error;
+    auto client = EnetTransport::Connect("127.0.0.1", port, 5000, error);
+    if (!client || client->GetLocalHost() != kHonestHost) {
+        shared.failed = true;
+        return;
+    }
+    for (const auto& bytes : join)
+        client->Send({NetDestination::Server, 0}, bytes.data(), bytes.size());
+    shared.sent = 1;   // the join's heartbeat
+    shared.joined = true;
+    const std::vector<unsigned char> runs[2] = {RunBytes(kHonestPlayer, 2.0f), RunBytes(kHonestPlayer, -2.0f)};
+    const std::vector<unsigned char>& beat = join.back();
+    int from = 0, frame = 0;
+    std::vector<unsigned char> received;
+    for (auto tick = Clock::now(); !done; tick += std::chrono::milliseconds(kGameFrameMs), ++frame) {
+        client->Service();
+        while (client->Receive(from, received)) {
+        }
+        if (!shared.stop) {
+            const auto& run = runs[frame % 2];
+            client->Send({NetDestination::Server, 0}, run.data(), run.size());
+            ++shared.sent;
+            if (frame % (kHonestHeartbeatMs / kGameFrameMs) == 0) {
+                client->Send({NetDestination::Server, 0}, beat.data(), beat.size());
+                ++shared.sent;
+            }
+        }
+        std::this_thread::sleep_until(tick);
+    }
+}
+
+// What the server took in from the honest client, by packet: arrived (read from the
+// transport) and applied (the dispatch took it whole).
+struct HonestCount {
+    std::atomic<int> arrived{0}, applied{0};
+    std::atomic<int> forgedApplied{0};   // and of the flooder's packets, those applied
+};
+
+class ArrivalCountingTransport : public NetTransport {
+public:
+    ArrivalCountingTransport(EnetTransport& inner, HonestCount& count) : m_inner(inner), m_count(count) {}
+    void Service() override { m_inner.Service(); }
+    bool PollConnectionEvent(NetConnectionEvent& event) override { return m_inner.PollConnectionEvent(event); }
+    void Send(const NetDestination& to, const unsigned char* data, size_t size) override { m_inner.Send(to, data, size); }
+    bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override
+    {
+        if (!m_inner.Receive(fromHost, bytes))
+            return false;
+        NetPacketType type = 0;
+        if (fromHost == kHonestHost && NetPacketRegistry::PeekType(bytes.data(), bytes.size(), type) &&
+            (type == MoveToPacket::kType || type == SinglePlayerHeartbeatPacket::kType))
+            ++m_count.arrived;
+        return true;
+    }
+    void Disconnect(int host, const std::string& reason) override { m_inner.Disconnect(host, reason); }
+    bool IsConnected(int host) const override { return m_inner.IsConnected(host); }
+    void ConfirmJoined(int host) override { m_inner.ConfirmJoined(host); }
+
+private:
+    EnetTransport& m_inner;
+    HonestCount& m_count;
+};
+
+void BM_NetFloodBeside(benchmark::State& state)
+{
+    const auto flood = static_cast<Beside>(state.range(0));
+    const FloodPlan& plan = kBesideFloods[static_cast<size_t>(flood)];
+    for (auto _ : state) {
+        const LogSink previousLog = gEngine->SetLogSink([](const LogLine&) {});   // formatted, not printed
+        std::string error;
+        std::unique_ptr<EnetTransport> server = StartFloodWorld(error);
+        GameEngine* engine = gGameEngine;
+        if (!server) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        HonestCount honestCount;
+        ArrivalCountingTransport transport(*server, honestCount);
+        if (!ServeFloodGame(transport)) {
+            state.SkipWithError("the bundled player is missing");
+            return;
+        }
+        NetPacketRegistry::Get().SetAppliedObserver([&honestCount](NetPacket& packet, int fromHost) {
+            const NetPacketType type = packet.GetType();
+            if (type != MoveToPacket::kType && type != SinglePlayerHeartbeatPacket::kType)
+                return;
+            if (fromHost == kHonestHost)
+                ++honestCount.applied;
+            else if (fromHost == kFloodHost)
+                ++honestCount.forgedApplied;
+        });
+
+        const std::vector<Forgery> forgeries = BesideForgeries(flood);
+        const std::vector<std::vector<unsigned char>> floodJoin = JoinPackets();
+        const std::vector<std::vector<unsigned char>> honestJoin = JoinPackets(kHonestPlayer);
+        FloodShared shared;
+        HonestShared honest;
+        std::thread flooder(RunFlooder, server->GetPort(), std::cref(floodJoin), std::cref(forgeries), plan.packets,
+                            std::ref(shared));
+        size_t largest = 0;
+        const auto arrivedPlayer = [](uint32_t id) { return ObjectManager::Get().GetObject(id) != nullptr; };
+        for (const auto until = Clock::now() + kJoinLimit;
+             !shared.failed && !arrivedPlayer(kFloodPlayer) && Clock::now() < until;)
+            ServeFrames(*engine, std::chrono::milliseconds(1), largest);
+        std::thread honestClient(RunHonest, server->GetPort(), std::cref(honestJoin), std::ref(honest),
+                                 std::cref(shared.done));
+        for (const auto until = Clock::now() + kJoinLimit;
+             !honest.failed && !arrivedPlayer(kHonestPlayer) && Clock::now() < until;)
+            ServeFrames(*engine, std::chrono::milliseconds(1), largest);
+        const bool joined = arrivedPlayer(kFloodPlayer) && arrivedPlayer(kHonestPlayer);
+
+        const double quietRate = ServeFrames(*engine, kQuietTime, largest);
+        const EnetTransport::Stats atStart = server->GetStats();
+        shared.flood = true;
+        const double floodRate = ServeFrames(*engine, kFloodTime, largest);
+        const EnetTransport::Stats atEnd = server->GetStats();
+        honest.stop = true;
+        // What the honest client sent has arrived, or it never will.
+        for (const auto until = Clock::now() + kHonestDrain;
+             honestCount.arrived < honest.sent && Clock::now() < until;)
+            ServeFrames(*engine, std::chrono::milliseconds(kGameFrameMs), largest);
+        shared.done = true;
+        flooder.join();
+        honestClient.join();
+
+        const double rateKept = quietRate > 0 ? floodRate / quietRate : 0;
+        state.counters["forged_sent"] = shared.sent.load();
+        state.counters["forged_arrived"] = static_cast<double>(atEnd.packetsReceived - atStart.packetsReceived);
+        state.counters["forged_applied"] = honestCount.forgedApplied.load();
+        state.counters["out_bytes_per_s"] =
+            static_cast<double>(atEnd.bytesSent - atStart.bytesSent) / std::chrono::duration<double>(kFloodTime).count();
+        state.counters["honest_sent"] = honest.sent.load();
+        state.counters["honest_arrived"] = honestCount.arrived.load();
+        state.counters["honest_applied"] = honestCount.applied.load();
+        state.counters["fps_quiet"] = quietRate;
+        state.counters["fps_flood"] = floodRate;
+        state.counters["fps_kept"] = rateKept;
+        const bool allArrived = honestCount.arrived == honest.sent;
+        std::string verdict = std::string(plan.name) + ": ";
+        verdict += allArrived ? "every honest packet arrived" : "honest packets were lost";
+        verdict += honestCount.applied == honest.sent ? " and was applied" : ", not all applied";
+        verdict += rateKept >= kBesideRateGoal ? ", frame rate kept 0.8" : ", frame rate fell below 0.8";
+        state.SetLabel(verdict);
+
+        NetPacketRegistry::Get().SetAppliedObserver({});
+        EndFloodGame(server, previousLog);
+        if (shared.failed || honest.failed || !joined)
+            state.SkipWithError("a client did not join");
+    }
+}
+BENCHMARK(BM_NetFloodBeside)
+    ->DenseRange(kHeartbeatFlood, kBesideCount - 1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 
 // ---- The level case -----------------------------------------------------------------------

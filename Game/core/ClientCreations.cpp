@@ -12,7 +12,9 @@
 #include "Engine/World.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Monster.h"
+#include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
+#include "Game/items/ItemReplicaInfo.h"
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillActivated.h"
@@ -128,6 +130,39 @@ const char* RefuseClientItem(int host, uint32_t itemId)
     if (quotas->items.Room() == 0)
         return "the host has as many items as it may keep";
     quotas->items.Count(itemId);
+    return nullptr;
+}
+
+const char* RefuseClientDrop(int host, uint32_t player, const ItemReplicaInfo& item)
+{
+    HostQuotas* quotas = QuotasOf(host);
+    if (!quotas)
+        return "it is no client's";
+    Character* holder = ObjectManager::Get().GetObject<Character>(player);
+    if (!holder)
+        return "the host has no player in the game";
+    ObjectManager& objects = ObjectManager::Get();
+    const auto heldAlike = [&](const std::vector<uint32_t>& ids) -> Item* {
+        for (uint32_t id : ids) {
+            Item* held = objects.GetObject<Item>(id);
+            ItemReplicaInfo identity;
+            if (held)
+                held->GetItemReplicaInfo(identity);
+            if (held && identity == item)
+                return held;
+        }
+        return nullptr;
+    };
+    Item* held = heldAlike(holder->GetInventory().GetInventoryItems());
+    if (!held)
+        held = heldAlike(holder->GetAttachedItems());
+    if (!held)
+        return "it puts into the world an item its player does not hold";
+    if (quotas->items.Room() == 0)
+        return "the host has as many items as it may keep";
+    holder->TakeItemFromCharacter(held->GetObjectId());
+    objects.DestroyObjectEx(held, "ClientCreations", __LINE__);
+    quotas->items.Count(item.objectId);
     return nullptr;
 }
 

@@ -1,7 +1,8 @@
 // What the server creates for a client: only what that client's own play makes, and no
 // more of it than a bounded number of live objects per host.
 //
-// A client's play makes items (its own drops, what it buys or gets for its own player),
+// A client's play makes items (what it buys or gets for its own player, and what it drops of
+// what its player holds),
 // its player's own portal and, through its skills, projectiles and pets. An entity a client asks for is made only
 // from a record one of its player's skills makes at the skill's present level (the
 // projectile it fires, the pet it summons), of the class that skill makes (a projectile, a
@@ -18,6 +19,7 @@
 namespace GAME {
 
 class WorldCoords;
+struct ItemReplicaInfo;
 
 // Live objects the server keeps for one client host, by kind. The items cover a full set
 // of bags and equipment and what lies dropped around; the entities a volley of
@@ -28,6 +30,13 @@ inline constexpr size_t kMaxLiveClientEntities = 128;
 // Null when host `host` may have item `itemId` made, which then counts towards its quota;
 // otherwise why not.
 const char* RefuseClientItem(int host, uint32_t itemId);
+
+// Null when host `host`, whose player in the game is `player`, may put an item of identity
+// `item` into the world: its player holds an item of that identity here, carried or worn
+// (the names, seed and var1 alike; its id may differ), which then leaves the player and is
+// destroyed, and the new item counts towards the host's quota; otherwise why not. Nothing
+// leaves the player when it is refused.
+const char* RefuseClientDrop(int host, uint32_t player, const ItemReplicaInfo& item);
 
 // Null when host `host`, whose player in the game is `player`, may have an entity of
 // record `record` made under `objectId`, which then counts towards its quota; otherwise

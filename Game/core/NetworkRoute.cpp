@@ -137,6 +137,15 @@ constexpr std::array<AnsweredRequest, 10> kAnsweredRequests{{
 constexpr ConnectionManager::RequestRate kQuestDataRate{4, 1};
 constexpr unsigned kQuestDataBudget = static_cast<unsigned>(Count);   // a budget no operation has
 
+// A client's runs and walks, which the host follows with a path search each and passes on
+// to every other client. Its player's controller sends one for each click it handles: a
+// hand clicks a few times a second, but a held button is handled again every frame of the
+// client (a run each frame while the pointer sweeps round the player), and the host's own
+// client runs a frame every 4 ms at the fastest: 250 a second. Its pets' minds add a run
+// as they chase. The budget is its host's, for all its characters together.
+constexpr ConnectionManager::RequestRate kMoveRate{256, 256};
+constexpr unsigned kMoveBudget = static_cast<unsigned>(Count) + 1;   // a budget no operation has
+
 bool AsksForQuestData(NetOperation operation, NetPacket& packet)
 {
     if (operation != HandleQuestMessagePacket)
@@ -327,9 +336,14 @@ bool CreatesWhatItsPlayMakes(NetOperation operation, NetPacket& packet, int from
                       : RefuseClientPortal(fromHost, PlayerOfHost(fromHost), claim.ids[0], claim.ids[1], portal->coords);
         break;
     }
-    default:
-        refusal = RefuseClientItem(fromHost, objectId);
+    default: {
+        // An item put into the world is one its player holds; one for a character counts
+        // towards the quota.
+        const auto* item = DynamicCast<CreateItemPacket>(&packet);
+        refusal = item && item->characterId == 0 ? RefuseClientDrop(fromHost, PlayerOfHost(fromHost), item->item)
+                                                 : RefuseClientItem(fromHost, objectId);
         break;
+    }
     }
     return refusal ? Drop(packet, fromHost, refusal) : true;
 }
@@ -431,6 +445,12 @@ bool DropReceivedFormatted(const NetPacket& packet, int fromHost, const char* re
     LogNetDropV(packet.GetClassName(), fromHost, reasonFormat, arguments);
     va_end(arguments);
     return false;
+}
+
+bool MovesWithinItsBudget(const NetPacket& packet, int fromHost)
+{
+    return ConnectionManager::Get().TakeRequest(fromHost, kMoveBudget, kMoveRate) ||
+           DropReceivedFormatted(packet, fromHost, "it runs more than %u times a second", kMoveRate.perSecond);
 }
 
 NetRequestScope::NetRequestScope(NetOperation request, int fromHost, NetOperation answer)

@@ -160,6 +160,10 @@ private:
     NetOperation m_outerAnswer;
 };
 
+// A client's run or walk for one of its characters, counted against its host's budget of
+// moves (kMoveRate); false, logged with the sender, past it.
+bool MovesWithinItsBudget(const NetPacket& packet, int fromHost);
+
 // Decides what this machine does with a received operation. Drops (logged with the
 // sender) what its sender may not send or say; on the host, passes on to the other
 // clients what is theirs too. True when this machine applies it.

@@ -4,7 +4,10 @@
 #include <algorithm>
 
 #include "Engine/Engine.h"
+#include "Engine/ClassTag.h"
 #include "Engine/ConnectionManager.h"
+#include "Engine/LoadTable.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Player.h"
 #include "Game/characters/ExperienceLevelControl.h"
@@ -62,6 +65,43 @@ void HoldToServersCopy(PlayerNetHeartbeatInfo& record)
     record.mana = std::min(record.mana, record.maxMana);
 }
 
+// What a player's machine tells of the status skills it shows is held to the server's copy
+// too, since the roster passes it on to every client: a status skill stays only while the
+// copy has a buff of that record, each once, so a record carries no more of them, and no
+// longer names, than the player holds here. A class tag is one of the numbered ones a
+// class has (ClassTag.h), or none: each travels to the clients in one byte. What is left
+// out is logged through the drop log, as a part of the packet refused.
+void HoldStatusToServersCopy(PlayerNetHeartbeatInfo& record)
+{
+    std::vector<std::string> held;
+    if (const Player* copy = ObjectManager::Get().GetObject<Player>(record.playerId))
+        copy->GetActiveStatusSkills(held);
+    size_t longest = 0;
+    for (std::string& name : held) {
+        name = RecordDatabase::NormalizeName(name);
+        longest = std::max(longest, name.size());
+    }
+    const size_t told = record.statusSkills.size();
+    std::erase_if(record.statusSkills, [&](const std::string& name) {
+        if (name.size() > longest)
+            return true;
+        const auto found = std::find(held.begin(), held.end(), RecordDatabase::NormalizeName(name));
+        if (found == held.end())
+            return true;
+        held.erase(found);   // each buff once
+        return false;
+    });
+    if (record.statusSkills.size() != told)
+        NetPacketRegistry::DropHandled("PlayerManagerServer", "player %u tells %zu status skills its copy here does "
+                                       "not have; they are left out", record.playerId,
+                                       told - record.statusSkills.size());
+    if (!record.classTag.empty() && ClassTagToByte(record.classTag.c_str()) == kClassTagNotEncodable) {
+        NetPacketRegistry::DropHandled("PlayerManagerServer", "player %u tells a class tag no class has; it is left "
+                                       "out", record.playerId);
+        record.classTag.clear();
+    }
+}
+
 bool RefuseRecord(const char* what, uint32_t player, const char* reason)
 {
     gEngine->Log(LOG_WARNING, "PlayerManagerServer: %s of player %u refused: %s", what, player, reason);
@@ -100,7 +140,8 @@ void PlayerManagerServer::Update(int ms)
     m_sendTimer = 0;
 }
 
-// A newcomer's numbers are checked as a heartbeat's are, and it may name as its party
+// A newcomer's numbers are checked as a heartbeat's are, its status skills, class tag and
+// name held to what a player has (a name cut to kMaxPlayerNameLength), and it may name as its party
 // only its own, or (alone, where the game sets up its own roster) one led by a player in
 // the roster: on a server another party is joined only by accepting an invitation.
 void PlayerManagerServer::HandleNewPlayer(const PlayerNetBasicInfo& player)
@@ -116,6 +157,12 @@ void PlayerManagerServer::HandleNewPlayer(const PlayerNetBasicInfo& player)
     m_playerInfos.push_back(player);
     PlayerNetBasicInfo& record = m_playerInfos.back();
     record.life = std::min(record.life, record.maxLife);
+    HoldStatusToServersCopy(record);
+    if (record.playerName.size() > kMaxPlayerNameLength) {
+        NetPacketRegistry::DropHandled("PlayerManagerServer", "player %u joined with a name longer than %zu "
+                                       "characters; it is cut", newcomer, kMaxPlayerNameLength);
+        record.playerName.resize(kMaxPlayerNameLength);
+    }
     const uint32_t party = record.partyId;
     const bool serving = gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server;
     if (party != 0 && party != newcomer &&
@@ -177,8 +224,8 @@ void PlayerManagerServer::TellOthers(uint32_t about, const std::u16string& text)
 // A client's heartbeat may have left it before a party change reached it: the party
 // stays the roster's, which only party changes set, so a late heartbeat cannot undo one.
 // A heartbeat whose numbers no character has is refused whole; a life above its maximum
-// (a limit that has just dropped) is held to it, and life and mana to the maxima of the
-// server's copy of the player.
+// (a limit that has just dropped) is held to it, life and mana to the maxima of the
+// server's copy of the player, and its status skills to the copy's buffs.
 void PlayerManagerServer::HandlePlayerHeartbeatInbound(const PlayerNetHeartbeatInfo& heartbeat)
 {
     if (const char* fault = HeartbeatFault(heartbeat)) {
@@ -193,6 +240,7 @@ void PlayerManagerServer::HandlePlayerHeartbeatInbound(const PlayerNetHeartbeatI
         record.partyId = party;
         record.life = std::min(record.life, record.maxLife);
         HoldToServersCopy(record);
+        HoldStatusToServersCopy(record);
         // A client whose player is in the game and beats plays: the transport's deadline for
         // its join ends. Until then its player alone does not keep its host number.
         if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server)

@@ -2,6 +2,8 @@
 // sharing.
 #pragma once
 
+#include <cstddef>
+
 namespace GAME {
 
 // A client sends its player's heartbeat once more than this has passed.
@@ -19,6 +21,10 @@ inline constexpr int kBalanceLevelsPerDifficulty = 6;
 inline constexpr float kBonusSharingRadius = 25.0f;
 
 inline constexpr const char* kBonusSharingRecordName = "Records/Game/BonusSharing.dbr";
+
+// The longest player name the roster keeps, in characters: a name as a player types it
+// in, whole; one a peer sends longer is cut.
+inline constexpr size_t kMaxPlayerNameLength = 32;
 
 // What a name lookup returns for a player that is not in the roster.
 inline constexpr const char16_t* kUnknownPlayerName = u"ErrorName";

@@ -9,6 +9,7 @@
 #include "Game/characters/CharacterActions.h"
 #include "Game/characters/Npc.h"
 #include "Game/core/ClientCreations.h"
+#include "Game/core/NetworkRoute.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/items/Item.h"
 #include "Game/network/CharacterActionPackets.h"
@@ -265,6 +266,13 @@ const char* RefuseClientItem(Character& holder, uint32_t itemId, bool toPickUp)
 
 void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
 {
+    ConnectionManager& connections = ConnectionManager::Get();
+    const bool serving = connections.GetLocalHostId() == ConnectionManager::kServerHost;
+    const bool fromClient = serving && fromHost != ConnectionManager::kServerHost;
+    // A flood of runs is refused before anything is made of it.
+    const bool moves = DynamicCast<MoveToPacket>(&packet) || DynamicCast<WalkPacket>(&packet);
+    if (fromClient && moves && !MovesWithinItsBudget(packet, fromHost))
+        return;
     std::unique_ptr<CharacterAction> action = RebuildCharacterActionFrom(packet);
     if (!action) {
         LogNetDrop(packet.GetClassName(), fromHost, "no action of its type exists");
@@ -280,9 +288,6 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
         LogNetDrop(packet.GetClassName(), fromHost, "%u is no character here", characterId);
         return;
     }
-    ConnectionManager& connections = ConnectionManager::Get();
-    const bool serving = connections.GetLocalHostId() == ConnectionManager::kServerHost;
-    const bool fromClient = serving && fromHost != ConnectionManager::kServerHost;
     if (fromClient) {
         if (!TargetWithinReach(packet, *character, fromHost))
             return;

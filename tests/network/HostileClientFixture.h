@@ -12,6 +12,7 @@
 
 #include <sched.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -42,14 +43,23 @@
 
 namespace GAME {
 
-// Passes everything to the ENet transport and counts what arrives, by sender and type.
+// Passes everything to the ENet transport, counts what arrives, by sender and type, and
+// what is sent, by type, with the size of the largest of each.
 class SniffingTransport : public NetTransport {
 public:
     explicit SniffingTransport(std::unique_ptr<EnetTransport> inner) : enet(std::move(inner)) {}
 
     void Service() override { enet->Service(); }
     bool PollConnectionEvent(NetConnectionEvent& event) override { return enet->PollConnectionEvent(event); }
-    void Send(const NetDestination& to, const unsigned char* data, size_t size) override { enet->Send(to, data, size); }
+    void Send(const NetDestination& to, const unsigned char* data, size_t size) override
+    {
+        NetPacketType type = 0;
+        if (NetPacketRegistry::PeekType(data, size, type)) {
+            largestSent[type] = std::max(largestSent[type], size);
+            ++sentCounts[type];
+        }
+        enet->Send(to, data, size);
+    }
     bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override
     {
         if (!enet->Receive(fromHost, bytes))
@@ -83,6 +93,8 @@ public:
 
     std::unique_ptr<EnetTransport> enet;
     std::map<int, std::map<NetPacketType, int>> counts;
+    std::map<NetPacketType, size_t> largestSent;   // the largest of each type sent, in bytes
+    std::map<NetPacketType, int> sentCounts;
 };
 
 class HostileClientTest : public EngineTest {
@@ -121,8 +133,8 @@ protected:
 
     void Frame()
     {
-        gEngine->UpdateFrame(kFrameMs);
-        engine->Update(kFrameMs);
+        gEngine->UpdateFrame(frameMs);
+        engine->Update(frameMs);
     }
     // Runs frames until `done` holds, giving the other processes the processor between
     // frames.
@@ -219,6 +231,8 @@ protected:
     bool HeardBye() const { return sniffer->Count(ConnectionManager::kServerHost, SniffingTransport::kBye) > 0; }
     Player* OwnPlayer() const { return ObjectManager::Get().GetObject<Player>(PlayerOf(localHost)); }
 
+    // The game time of each frame: a case that holds the game's clock still sets it to 0.
+    int frameMs = kFrameMs;
     uint16_t port = 0;
     // The server transport's clock, for its join deadline: it stands still unless a case
     // moves it, so that a loaded machine's slow join is never taken for a stalled one.

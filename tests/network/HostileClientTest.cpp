@@ -56,8 +56,8 @@ TEST_F(HostileClientTest, ForgedBonusesChangeNoMoneyPointsOrLife)
     EXPECT_EQ(outcome.after, outcome.before);
 }
 
-// A client's dropped items cannot be told from forged ones (its bags are its own), so
-// items are held to the per-host quota; entities of records its skills do not make are refused.
+// Items put into the world that its player never held, and entities of records its skills
+// do not make, are refused; what is made stays within the per-host quota.
 TEST_F(HostileClientTest, ForgedCreationsStayWithinTheQuota)
 {
     std::vector<uint32_t> forgedIds;

@@ -43,9 +43,11 @@ protected:
         Send(packet);
         return ObjectManager::Get().GetObject(id);
     }
+    // An item made for its player: one put into the world must be one its player holds.
     Object* Item(uint32_t id)
     {
         CreateItemPacket packet;
+        packet.characterId = kClientPlayer;
         packet.coords = Here();
         packet.item.baseName = kDagger;
         packet.item.objectId = id;
