@@ -14,6 +14,7 @@
 #include "Engine/EventManager.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
+#include "Engine/TextUtil.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/ExperienceLevelControl.h"
@@ -256,7 +257,8 @@ bool HostVillage::Parse(const std::vector<std::string>& lines)
 {
     for (const std::string& line : lines)
         if (const std::string form = ParseLine(line); !form.empty()) {
-            gEngine->Log(LOG_WARNING, "village line does not parse (%s): %s", form.c_str(), line.c_str());
+            gEngine->Log(LOG_WARNING, "village line does not parse (%s): %s", form.c_str(),
+                         EscapedExcerpt(line).c_str());
             return false;
         }
     std::stable_sort(m_steps.begin(), m_steps.end(), [](const Step& a, const Step& b) { return a.frame < b.frame; });

@@ -9,6 +9,7 @@
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
+#include "Engine/TextUtil.h"
 
 using namespace GAME;
 
@@ -239,6 +240,17 @@ TEST(Conversion, BuffersAndLimitsCutOnCharacterBoundaries)
     char16_t colour[512];
     EXPECT_EQ(LocalizationManager::ToWChar(longColour.c_str(), colour, 512), 511u);
     EXPECT_EQ(LocalizationManager::ToChar(u"\u00e9\u00e9", 3), "\u00e9");
+}
+
+TEST(Conversion, AnExcerptShowsEveryByteReadablyAndIsBounded)
+{
+    using namespace std::string_view_literals;
+    EXPECT_EQ(EscapedExcerpt("at 260 portal"), "at 260 portal");
+    EXPECT_EQ(EscapedExcerpt("a\0b\x01\t\"q\"\\\x7f\x1b[2J"sv), "a\\x00b\\x01\\t\\\"q\\\"\\\\\\x7f\\x1b[2J");
+    // Well-formed UTF-8 stays; a C1 control, a lone byte and a cut character do not.
+    EXPECT_EQ(EscapedExcerpt("\u00c5sa \xc2\x85 \xff \xe2\x82"sv), "\u00c5sa \\xc2\\x85 \\xff \\xe2\\x82");
+    EXPECT_EQ(EscapedExcerpt(std::string(200, 'x')), std::string(kExcerptBytes, 'x') + "...");
+    EXPECT_EQ(EscapedExcerpt("abcdef", 3), "abc...");
 }
 
 TEST_F(LocalizationTest, TagsFormatTheirValues)
