@@ -200,7 +200,6 @@ struct FightNotes {
     {
         life = self.GetCurrentLife();
         damage = self.GetCharacterBio().GetLifeDamageThisFrame();
-        missesAgainst = self.GetPlayStats().GetMissesAgainst();
         hitsReceived = self.GetPlayStats().GetHitsReceived();
     }
 
@@ -217,7 +216,6 @@ struct FightNotes {
 
     float life = 0.0f;
     float damage = 0.0f;   // the life taken in the frame when it was noted
-    uint32_t missesAgainst = 0;
     uint32_t hitsReceived = 0;
     uint32_t strikesTaken = 0;
     bool running = false;
