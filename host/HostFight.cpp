@@ -1032,6 +1032,12 @@ void HostFight::Stop()
     ObjectManager& objects = ObjectManager::Get();
     // The run ends with what the player did, as its statistics tell it.
     if (auto* player = objects.GetObject<Player>(m_playerId)) {
+        // What the statistics' rates are measured over, which their lines do not say.
+        const PlayStats& stats = player->GetPlayStats();
+        std::printf("gamehost: the player's play statistics follow, over its play time of %u s: \"Damage per "
+                    "second\" is the damage of its latest play only (less than 6 s old) divided by 5; the other rates (\"whole "
+                    "game\", experience, mana) divide the totals by the whole play time, shown to two decimals\n",
+                    stats.GetPlayTimeInSeconds());
         std::fflush(stdout);   // the log goes to standard error: keep the order
         player->GetPlayStats().Dump();
     }

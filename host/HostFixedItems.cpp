@@ -381,8 +381,9 @@ int HostFixedItems::Run(uint32_t playerId, int stepMs)
     // The objects by what they are, not by their ids: the ids count every object the
     // game made before the walk, and the lone game and a server make them at their own
     // times (the quest's shrine, the items' sparkles), so the ids differ between them.
-    // Its frames come after the run's (--frames), and are not among them.
-    std::printf("fixed items: the walk took %d frames of its own, played after the run (%.1f s of game time); "
+    // Its frames are not among the run's (--frames): it plays them after the run's, or within
+    // one of a level's.
+    std::printf("fixed items: the walk took %d frames of its own, apart from the run's (%.1f s of game time); "
                 "chest %s, door %s, shrine %s\n",
                 walk.GetFrame(), static_cast<double>(walk.GetGameTimeMs()) / 1000.0,
                 StateName(chest->GetCurrentState()), StateName(door->GetCurrentState()),

@@ -22,8 +22,9 @@ public:
     static constexpr int kMinStepMs = 50000;
     static int MaxStepFrames(int stepMs);
 
-    // Played after the run's frames, in frames of its own (of stepMs each). Nothing without
-    // a living player in the world. The frames the walk took.
+    // Played in frames of its own (of stepMs each), apart from the run's: after them, or
+    // within one of a level's. Nothing without a living player in the world. The frames the
+    // walk took.
     static int Run(uint32_t playerId, int stepMs);
 
     // What the walks on every host share.

@@ -65,6 +65,7 @@ grep -q "^skills: window: Records/" <<<"$first" && { echo "FAIL: a skill of the 
 expect "^outfit: player main left hand: Bulwark Shield, attached$"
 expect "^items: sword tooltip \[ItemNameCommon\] Keen Sword of Embers$"
 expect "^items: sword tooltip \[ItemBonuses\] 4 - 7 Fire Damage$"
+expect "^gamehost: the player's play statistics follow, over its play time of [0-9]* s: \"Damage per second\" is the damage of its latest play only"
 expect "^items: sword tooltip \[ItemRequirements\] Required Strength: [0-9]*$"
 expect "^items: Records/Skills/ArenaMight.dbr level 1 before the greaves are attached, 2 after$"
 expect "^items: set \[ItemSetComponentNotAvailable\] Warden's Bracers$"
