@@ -210,6 +210,10 @@ std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& address
         error = "cannot connect to " + where;
         return nullptr;
     }
+    // The handshake is given up at the caller's deadline, not at ENet's own (30 s), which
+    // would end the wait first when the deadline is longer.
+    const uint32_t handshakeMs = static_cast<uint32_t>(std::max(timeoutMs, 1));
+    enet_peer_timeout(transport->m_peers[0], 0, handshakeMs, handshakeMs);
 
     // Connected, told the host number, joined and welcomed; a refusal or a lost connection
     // ends the wait.
@@ -614,8 +618,9 @@ void EnetTransport::SetPeerTimeout(uint32_t minimumMs, uint32_t maximumMs)
 
 void EnetTransport::ApplyTimeout(ENetPeer* peer) const
 {
-    if (m_timeoutMinimum || m_timeoutMaximum)
-        enet_peer_timeout(peer, 0, m_timeoutMinimum, m_timeoutMaximum);
+    // 0 is ENet's default: a connected peer takes the transport's time-out, never the one
+    // its handshake had.
+    enet_peer_timeout(peer, 0, m_timeoutMinimum, m_timeoutMaximum);
 }
 
 int EnetTransport::HostOfPeer(const ENetPeer* peer) const

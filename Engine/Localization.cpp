@@ -223,14 +223,16 @@ bool LocalizationManager::GetFormat(const char* tag, std::u16string& out) const
     return true;
 }
 
-std::u16string LocalizationManager::FormatTagArgs(const char* tag, std::span<const FormatArg> args)
+std::u16string LocalizationManager::FormatTagArgs(const char* tag, std::span<const FormatArg> args,
+                                                  FormatSpacing spacing)
 {
     std::u16string out;
-    AppendFormatTagArgs(out, tag, args);
+    AppendFormatTagArgs(out, tag, args, spacing);
     return out;
 }
 
-void LocalizationManager::AppendFormatTagArgs(std::u16string& out, const char* tag, std::span<const FormatArg> args)
+void LocalizationManager::AppendFormatTagArgs(std::u16string& out, const char* tag, std::span<const FormatArg> args,
+                                              FormatSpacing spacing)
 {
     if (!tag) {
         gEngine->Log(LOG_WARNING, "LocalizationManager: no tag given to format");
@@ -242,7 +244,7 @@ void LocalizationManager::AppendFormatTagArgs(std::u16string& out, const char* t
         // Formatted in place from the stored format, under the lock that keeps it.
         CriticalSectionLock lock(m_lock);
         if (const ParsedFormat* format = FindFormat(tag)) {
-            if (format->AppendTo(args, out))
+            if (format->AppendTo(args, out, spacing))
                 return;
             // A format its values do not fit is shown as it stands.
             out += format->GetText();

@@ -52,7 +52,17 @@ public:
         const std::array<FormatArg, sizeof...(Args)> list = {MakeFormatArg(args)...};
         return FormatTagArgs(tag, list);
     }
-    std::u16string FormatTagArgs(const char* tag, std::span<const FormatArg> args);
+    // Format for a name made of words, some of which may be empty (an item's name, quality,
+    // style, prefix and suffix): a value that is empty takes one blank beside it away with it
+    // (FormatSpacing::Words), so the words there stand as the format spaces them.
+    template <class... Args>
+    std::u16string FormatWords(const char* tag, const Args&... args)
+    {
+        const std::array<FormatArg, sizeof...(Args)> list = {MakeFormatArg(args)...};
+        return FormatTagArgs(tag, list, FormatSpacing::Words);
+    }
+    std::u16string FormatTagArgs(const char* tag, std::span<const FormatArg> args,
+                                 FormatSpacing spacing = FormatSpacing::AsWritten);
     // Format's text written after what `out` holds, without a text of its own between.
     template <class... Args>
     void AppendFormat(std::u16string& out, const char* tag, const Args&... args)
@@ -60,7 +70,8 @@ public:
         const std::array<FormatArg, sizeof...(Args)> list = {MakeFormatArg(args)...};
         AppendFormatTagArgs(out, tag, list);
     }
-    void AppendFormatTagArgs(std::u16string& out, const char* tag, std::span<const FormatArg> args);
+    void AppendFormatTagArgs(std::u16string& out, const char* tag, std::span<const FormatArg> args,
+                             FormatSpacing spacing = FormatSpacing::AsWritten);
 
     // A given format filled with the values; a format that does not fit is logged and
     // given back as it stands.

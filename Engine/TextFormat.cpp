@@ -15,6 +15,7 @@ enum class Length { None, HH, H, L, LL, BigL, J, Z, T, W, I32, I64 };
 enum class ConversionClass { Integer, Float, Character, Text, Percent };
 
 struct Conversion {
+    int position = 0;         // "%N$": the N-th value (from 1); 0: the next value in turn
     std::string flags;        // as written, '-', '+', ' ', '#', '0'
     int width = -1;           // -1: none
     bool widthStar = false;
@@ -117,6 +118,21 @@ bool Classify(Conversion& conversion)
     }
 }
 
+// A position "N$" at `pos` (N from 1), read and stepped over; `pos` stays where it was when
+// the digits there are a width instead.
+bool ParsePosition(std::u16string_view format, size_t& pos, int& position)
+{
+    size_t end = pos;
+    while (end < format.size() && IsDigit(format[end]))
+        ++end;
+    if (end == pos || end >= format.size() || format[end] != u'$')
+        return true;
+    if (format[pos] == u'0' || !ParseNumber(format, pos, position))
+        return false;
+    ++pos;   // the '$'
+    return true;
+}
+
 // Reads one conversion; `pos` is just past the '%' and ends just past the conversion.
 bool ParseConversion(std::u16string_view format, size_t& pos, Conversion& conversion)
 {
@@ -125,6 +141,8 @@ bool ParseConversion(std::u16string_view format, size_t& pos, Conversion& conver
         conversion.cls = ConversionClass::Percent;
         return true;
     }
+    if (!ParsePosition(format, pos, conversion.position))
+        return false;
     while (pos < format.size() && IsFlag(format[pos]))
         conversion.flags.push_back(static_cast<char>(format[pos++]));
     if (pos < format.size() && format[pos] == u'*') {
@@ -143,6 +161,9 @@ bool ParseConversion(std::u16string_view format, size_t& pos, Conversion& conver
             return false;
         }
     }
+    // A conversion that names its value takes its width and precision as digits.
+    if (conversion.position > 0 && (conversion.widthStar || conversion.precisionStar))
+        return false;
     conversion.length = ParseLength(format, pos);
     if (pos >= format.size() || format[pos] > 0x7f)
         return false;
@@ -167,10 +188,13 @@ bool KindFits(ConversionClass cls, FormatArgKind kind)
 }
 
 // Walks the format: literal runs go to `literal`, each conversion to `convert`. Stops
-// with false at the first malformed conversion or when a callback refuses.
+// with false at the first malformed conversion, at a conversion that names its value in a
+// format whose others take theirs in turn (or the reverse), or when a callback refuses.
 template <class Literal, class Convert>
 bool Walk(std::u16string_view format, Literal&& literal, Convert&& convert)
 {
+    bool positional = false;
+    bool inTurn = false;
     size_t pos = 0;
     while (pos < format.size()) {
         size_t percent = format.find(u'%', pos);
@@ -182,7 +206,14 @@ bool Walk(std::u16string_view format, Literal&& literal, Convert&& convert)
             break;
         pos = percent + 1;
         Conversion conversion;
-        if (!ParseConversion(format, pos, conversion) || !convert(conversion))
+        if (!ParseConversion(format, pos, conversion))
+            return false;
+        if (conversion.cls != ConversionClass::Percent) {
+            (conversion.position > 0 ? positional : inTurn) = true;
+            if (positional && inTurn)
+                return false;
+        }
+        if (!convert(conversion))
             return false;
     }
     return true;
@@ -302,13 +333,52 @@ std::u16string CharacterText(uint64_t bits)
     return std::u16string(1, u'\uFFFD');
 }
 
-// Formats one conversion, first checking that the values it reads are there and of the
-// kinds it takes; it refuses the conversion (and so the whole format) when they are not.
+// Writes a format's pieces: its literal runs as they stand, and each conversion once the
+// values it reads are checked to be there and of the kinds it takes; it refuses the
+// conversion (and so the whole format) when they are not. Filling words, a conversion that
+// writes nothing takes one blank beside it away with it: the blank the format writes right
+// after it, else the one just written before it.
 class Writer {
 public:
-    Writer(std::span<const FormatArg> args, std::u16string& out) : m_args(args), m_out(out) {}
+    Writer(std::span<const FormatArg> args, std::u16string& out, FormatSpacing spacing)
+        : m_args(args), m_out(out), m_start(out.size()), m_words(spacing == FormatSpacing::Words)
+    {
+    }
+
+    void Literal(std::u16string_view text)
+    {
+        if (m_emptyBefore && !text.empty() && text.front() == u' ')
+            text.remove_prefix(1);
+        else
+            DropBlankOfEmpty();
+        m_emptyBefore = false;
+        m_out.append(text);
+    }
+
+    // After the last piece.
+    void Finish() { DropBlankOfEmpty(); }
 
     bool operator()(const Conversion& conversion)
+    {
+        DropBlankOfEmpty();
+        const size_t before = m_out.size();
+        if (!Write(conversion))
+            return false;
+        m_emptyBefore = m_words && conversion.cls != ConversionClass::Percent && m_out.size() == before;
+        return true;
+    }
+
+private:
+    // The blank an empty value leaves before the piece that follows it, when that piece
+    // does not begin with a blank of its own.
+    void DropBlankOfEmpty()
+    {
+        if (m_emptyBefore && m_out.size() > m_start && m_out.back() == u' ')
+            m_out.pop_back();
+        m_emptyBefore = false;
+    }
+
+    bool Write(const Conversion& conversion)
     {
         if (conversion.cls == ConversionClass::Percent) {
             m_out.push_back(u'%');
@@ -321,9 +391,10 @@ public:
             return false;
         if (conversion.precisionStar && !TakeStar(precision, adjusted, false))
             return false;
-        if (!Fits(conversion.cls))
+        const FormatArg* value = Take(conversion.cls, conversion.position);
+        if (!value)
             return false;
-        const FormatArg& arg = m_args[m_next++];
+        const FormatArg& arg = *value;
         switch (conversion.cls) {
         case ConversionClass::Integer:
             AppendInteger(m_out, adjusted, width, precision, arg.bits);
@@ -350,14 +421,14 @@ public:
         return true;
     }
 
-private:
     // A '*' width or precision: the next argument, a whole number. A negative width
     // means left-aligned; a negative precision means none.
     bool TakeStar(int& out, Conversion& conversion, bool isWidth)
     {
-        if (!Fits(ConversionClass::Integer))
+        const FormatArg* taken = Take(ConversionClass::Integer, 0);
+        if (!taken)
             return false;
-        const FormatArg& arg = m_args[m_next++];
+        const FormatArg& arg = *taken;
         const long long value = static_cast<int32_t>(static_cast<uint32_t>(arg.bits));
         if (value < -kMaxFormatFieldWidth || value > kMaxFormatFieldWidth)
             return false;
@@ -371,12 +442,22 @@ private:
         return true;
     }
 
-    // Whether a next value is left and is of a kind the class reads.
-    bool Fits(ConversionClass cls) const { return m_next < m_args.size() && KindFits(cls, m_args[m_next].kind); }
+    // The value a conversion reads: the one at its position (from 1), else the next in turn;
+    // none when it is not there or is not of a kind the class reads.
+    const FormatArg* Take(ConversionClass cls, int position)
+    {
+        const size_t index = position > 0 ? static_cast<size_t>(position - 1) : m_next++;
+        if (index >= m_args.size() || !KindFits(cls, m_args[index].kind))
+            return nullptr;
+        return &m_args[index];
+    }
 
     std::span<const FormatArg> m_args;
     std::u16string& m_out;
+    const size_t m_start;   // what `out` held before: never touched
+    const bool m_words;
     size_t m_next = 0;
+    bool m_emptyBefore = false;   // the last piece was a value that wrote nothing
 };
 
 }  // namespace
@@ -384,10 +465,9 @@ private:
 bool FormatMatches(std::u16string_view format, std::span<const FormatArgKind> kinds)
 {
     size_t next = 0;
-    auto take = [&](ConversionClass cls) {
-        if (next >= kinds.size())
-            return false;
-        return KindFits(cls, kinds[next++]);
+    auto take = [&](ConversionClass cls, int position = 0) {
+        const size_t index = position > 0 ? static_cast<size_t>(position - 1) : next++;
+        return index < kinds.size() && KindFits(cls, kinds[index]);
     };
     return Walk(
         format, [](std::u16string_view) {},
@@ -398,21 +478,23 @@ bool FormatMatches(std::u16string_view format, std::span<const FormatArgKind> ki
                 return false;
             if (conversion.precisionStar && !take(ConversionClass::Integer))
                 return false;
-            return take(conversion.cls);
+            return take(conversion.cls, conversion.position);
         });
 }
 
-bool FormatText(std::u16string_view format, std::span<const FormatArg> args, std::u16string& out)
+bool FormatText(std::u16string_view format, std::span<const FormatArg> args, std::u16string& out,
+                FormatSpacing spacing)
 {
     // One walk both checks and writes: a format that does not fit its values stops the
     // walk at the first conversion that does not, and what was written is dropped.
     out.clear();
     out.reserve(format.size());
-    Writer writer(args, out);
-    if (!Walk(format, [&](std::u16string_view text) { out.append(text); }, writer)) {
+    Writer writer(args, out, spacing);
+    if (!Walk(format, [&](std::u16string_view text) { writer.Literal(text); }, writer)) {
         out.clear();
         return false;
     }
+    writer.Finish();
     return true;
 }
 
@@ -446,29 +528,31 @@ ParsedFormat& ParsedFormat::operator=(const ParsedFormat&) = default;
 ParsedFormat& ParsedFormat::operator=(ParsedFormat&&) noexcept = default;
 ParsedFormat::~ParsedFormat() = default;
 
-bool ParsedFormat::Format(std::span<const FormatArg> args, std::u16string& out) const
+bool ParsedFormat::Format(std::span<const FormatArg> args, std::u16string& out, FormatSpacing spacing) const
 {
     out.clear();
     if (!m_wellFormed)
         return false;
     out.reserve(m_text.size());
-    return AppendTo(args, out);
+    return AppendTo(args, out, spacing);
 }
 
-bool ParsedFormat::AppendTo(std::span<const FormatArg> args, std::u16string& out) const
+bool ParsedFormat::AppendTo(std::span<const FormatArg> args, std::u16string& out, FormatSpacing spacing) const
 {
     if (!m_wellFormed)
         return false;
     const size_t start = out.size();
-    Writer writer(args, out);
+    Writer writer(args, out, spacing);
+    const std::u16string_view text = m_text;
     for (const FormatPiece& piece : m_pieces) {
         if (piece.literal) {
-            out.append(m_text, piece.start, piece.length);
+            writer.Literal(text.substr(piece.start, piece.length));
         } else if (!writer(piece.conversion)) {
             out.resize(start);
             return false;
         }
     }
+    writer.Finish();
     return true;
 }
 

@@ -8,6 +8,12 @@
 // sign). Flags "-+ #0", a width and a precision (digits or '*', which takes a whole
 // number argument), and the length modifiers hh h l ll L j z t w I32 I64. Arguments left
 // over after the last conversion are ignored, as printf does.
+//
+// A conversion may name its value by position, as printf's "%2$s" does (from 1), so a
+// text can place its values in the order its language wants: "%4$s %1$s %5$s" writes the
+// fourth, the first and the fifth. In such a format every conversion names its value (a
+// format that mixes the two, or a named one with a '*' width or precision, is malformed); a
+// value may be written more than once, and values no conversion names are ignored.
 #pragma once
 
 #include <array>
@@ -114,9 +120,19 @@ FormatArg MakeFormatArg(const T& value)
     return arg;
 }
 
+// How the blanks beside a value that writes nothing are kept.
+enum class FormatSpacing : uint8_t {
+    AsWritten,   // every blank of the format stays, as printf keeps them
+    // The values are words the format spaces (a name of its parts, some of them empty): a
+    // value that writes nothing takes one blank beside it away with it, the blank the
+    // format writes right after it, else the one right before it; every other blank stays.
+    Words,
+};
+
 // Formats `format` with `args` into `out`. False, with `out` left empty, when the
 // format is malformed or a conversion does not fit its argument.
-bool FormatText(std::u16string_view format, std::span<const FormatArg> args, std::u16string& out);
+bool FormatText(std::u16string_view format, std::span<const FormatArg> args, std::u16string& out,
+                FormatSpacing spacing = FormatSpacing::AsWritten);
 
 struct FormatPiece;
 
@@ -133,9 +149,12 @@ public:
     ~ParsedFormat();
 
     const std::u16string& GetText() const { return m_text; }
-    bool Format(std::span<const FormatArg> args, std::u16string& out) const;
-    // The same written after what `out` holds; on false `out` is as it was.
-    bool AppendTo(std::span<const FormatArg> args, std::u16string& out) const;
+    bool Format(std::span<const FormatArg> args, std::u16string& out,
+                FormatSpacing spacing = FormatSpacing::AsWritten) const;
+    // The same written after what `out` holds (never touching that); on false `out` is as
+    // it was.
+    bool AppendTo(std::span<const FormatArg> args, std::u16string& out,
+                  FormatSpacing spacing = FormatSpacing::AsWritten) const;
 
 private:
     std::u16string m_text;

@@ -66,4 +66,75 @@ std::string WithoutControlCharacters(std::string_view text)
     return out;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 character of two or more bytes at `pos` that is no
+// control character; 0 when the bytes there are none.
+size_t Utf8CharacterLength(std::string_view text, size_t pos)
+{
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(pos);
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;   // the second byte's range
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        if (lead == 0xC2)
+            low = 0xA0;   // C2 80..9F: the C1 controls
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;   // no overlong form
+        if (lead == 0xED)
+            high = 0x9F;   // no surrogate
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F;   // up to U+10FFFF
+    } else {
+        return 0;
+    }
+    if (pos + length > text.size() || byte(pos + 1) < low || byte(pos + 1) > high)
+        return 0;
+    for (size_t i = 2; i < length; ++i)
+        if (byte(pos + i) < 0x80 || byte(pos + i) > 0xBF)
+            return 0;
+    return length;
+}
+
+}  // namespace
+
+std::string EscapedExcerpt(std::string_view text, size_t maxBytes)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    const bool cut = text.size() > maxBytes;
+    text = text.substr(0, maxBytes);
+    std::string out;
+    out.reserve(text.size() + 3);
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == '\\' || byte == '"') {
+            out += '\\';
+            out += text[i++];
+        } else if (byte == '\t') {
+            out += "\\t";
+            ++i;
+        } else if (byte >= 0x20 && byte < 0x7F) {
+            out += text[i++];
+        } else if (const size_t length = byte >= 0x80 ? Utf8CharacterLength(text, i) : 0; length > 0) {
+            out.append(text.substr(i, length));
+            i += length;
+        } else {
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+            ++i;
+        }
+    }
+    if (cut)
+        out += "...";
+    return out;
+}
+
 }  // namespace GAME

@@ -1,6 +1,7 @@
 // Small text helpers shared by the readers of record and text files.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,13 @@ std::string_view SkipByteOrderMark(std::string_view text);
 // The 8-bit form reads UTF-8: a C1 character is the two bytes C2 80 to C2 9F there.
 std::u16string WithoutControlCharacters(std::u16string_view text);
 std::string WithoutControlCharacters(std::string_view text);
+
+// Text from a file or an argument quoted in a message, shown so that what it holds can be
+// read and nothing of it takes effect: its first `maxBytes` bytes, with "..." when there
+// were more; printable ASCII and well-formed UTF-8 characters as they are, a backslash and
+// a double quote escaped ("\\", "\""), a tab "\t", and every other byte (a control
+// character, a NUL, a byte that is not UTF-8) as "\xNN".
+constexpr size_t kExcerptBytes = 64;
+std::string EscapedExcerpt(std::string_view text, size_t maxBytes = kExcerptBytes);
 
 }  // namespace GAME

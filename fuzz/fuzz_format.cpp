@@ -38,6 +38,10 @@ void Try(std::u16string_view format, const Args&... args)
         std::abort();   // the formatter wrote what the check would have refused
     if (!formatted && !out.empty())
         std::abort();
+    // Filled as words, the same format fits the same values and only ever loses blanks.
+    std::u16string words;
+    if (FormatText(format, list, words, FormatSpacing::Words) != formatted || words.size() > out.size())
+        std::abort();
 }
 
 void CheckConversions(const uint8_t* data, size_t size)

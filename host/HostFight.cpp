@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Engine/Localization.h"
@@ -199,7 +200,6 @@ struct FightNotes {
     {
         life = self.GetCurrentLife();
         damage = self.GetCharacterBio().GetLifeDamageThisFrame();
-        missesAgainst = self.GetPlayStats().GetMissesAgainst();
         hitsReceived = self.GetPlayStats().GetHitsReceived();
     }
 
@@ -216,7 +216,6 @@ struct FightNotes {
 
     float life = 0.0f;
     float damage = 0.0f;   // the life taken in the frame when it was noted
-    uint32_t missesAgainst = 0;
     uint32_t hitsReceived = 0;
     uint32_t strikesTaken = 0;
     bool running = false;
@@ -224,6 +223,9 @@ struct FightNotes {
 };
 
 FightNotes* GetFightNotes(const Character& character);
+// What the combat manager reports took the latest blow on `self` away, " (...)", or nothing;
+// and the damage that got through when the life shown (`before`, `after`) does not show it.
+std::string BlowNote(const Character& self, float before, float after);
 
 // The controller of each fighter, watched by the host: the game's player controller for
 // the player (an AI controller that also keeps the bags and the equipment a player's save
@@ -254,13 +256,15 @@ public:
         if (!self)
             return;
         attacked = true;
-        const PlayStats& stats = self->GetPlayStats();
-        const bool missed = stats.GetMissesAgainst() != missesAgainst;
+        const bool missed =
+            self->GetCombatManager().GetAttackReport().outcome == CombatManager::AttackReport::Outcome::Missed;
         auto* attacker = ObjectManager::Get().GetObject<Character>(attackerId);
         ++strikesTaken;
-        std::printf("frame %d: the %s strikes (blow %u): %s, %s life %.1f -> %.1f\n", gFightFrame,
+        const float before = LifeBeforeBlow(*self);
+        const float after = self->GetCurrentLife();
+        std::printf("frame %d: the %s strikes (blow %u): %s, %s life %.1f -> %.1f%s\n", gFightFrame,
                     attacker ? RoleOf(*attacker) : "unknown attacker", strikesTaken, missed ? "miss" : "hit",
-                    RoleOf(*self), LifeBeforeBlow(*self), self->GetCurrentLife());
+                    RoleOf(*self), before, after, BlowNote(*self, before, after).c_str());
         Remember(*self);
         if (!attacker)
             return;
@@ -511,6 +515,42 @@ std::string SkillName(uint32_t skillId)
 {
     const auto* skill = ObjectManager::Get().GetObject<Skill>(skillId);
     return skill ? GetFileName(skill->GetObjectName(), true) : std::string("no skill");
+}
+
+std::string BlowNote(const Character& self, float before, float after)
+{
+    using Report = CombatManager::AttackReport;
+    const Report& report = self.GetCombatManager().GetAttackReport();
+    if (report.outcome == Report::Outcome::Invulnerable)
+        return " (invulnerable: the blow has no effect)";
+    if (report.outcome != Report::Outcome::Hit)
+        return {};
+    std::vector<std::string> parts;
+    if (report.blocked)
+        parts.push_back("the shield blocks part of it");
+    char text[160];
+    if (report.absorbed > 0.0f) {
+        const std::string by = report.absorbedBy ? "the " + SkillName(report.absorbedBy) : std::string("a skill");
+        std::snprintf(text, sizeof text, "%s absorbs %.2f", by.c_str(), report.absorbed);
+        parts.push_back(text);
+    }
+    char shownBefore[32], shownAfter[32];
+    std::snprintf(shownBefore, sizeof shownBefore, "%.1f", before);
+    std::snprintf(shownAfter, sizeof shownAfter, "%.1f", after);
+    if (report.lifeTaken > 0.0f && std::string_view(shownBefore) == shownAfter) {
+        std::snprintf(text, sizeof text, "%.3f damage", report.lifeTaken);
+        parts.push_back(text);
+    } else if (report.lifeTaken <= 0.0f && parts.empty()) {
+        parts.push_back("its damage does not get through the defences");
+    } else if (report.lifeTaken <= 0.0f) {
+        parts.push_back("no damage gets through");
+    }
+    if (parts.empty())
+        return {};
+    std::string note = " (";
+    for (size_t i = 0; i < parts.size(); ++i)
+        note += (i ? "; " : "") + parts[i];
+    return note + ")";
 }
 
 // The command of a strike: the skill, its reference, the seed and the target; a pool
@@ -992,6 +1032,12 @@ void HostFight::Stop()
     ObjectManager& objects = ObjectManager::Get();
     // The run ends with what the player did, as its statistics tell it.
     if (auto* player = objects.GetObject<Player>(m_playerId)) {
+        // What the statistics' rates are measured over, which their lines do not say.
+        const PlayStats& stats = player->GetPlayStats();
+        std::printf("gamehost: the player's play statistics follow, over its play time of %u s: \"Damage per "
+                    "second\" is the damage of its latest play only (less than 6 s old) divided by 5; the other rates (\"whole "
+                    "game\", experience, mana) divide the totals by the whole play time, shown to two decimals\n",
+                    stats.GetPlayTimeInSeconds());
         std::fflush(stdout);   // the log goes to standard error: keep the order
         player->GetPlayStats().Dump();
     }

@@ -1,5 +1,6 @@
 #include "host/HostFixedItems.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <set>
@@ -80,10 +81,14 @@ private:
 // The walk's own frames: the game's update and the engine's, as the session's loop runs them.
 class FixedItemWalk {
 public:
-    FixedItemWalk(uint32_t playerId, int stepMs) : m_playerId(playerId), m_stepMs(stepMs) {}
+    FixedItemWalk(uint32_t playerId, int stepMs)
+        : m_playerId(playerId), m_stepMs(stepMs), m_maxStepFrames(HostFixedItems::MaxStepFrames(stepMs))
+    {
+    }
 
     Player* GetPlayer() const { return ObjectManager::Get().GetObject<Player>(m_playerId); }
     int GetFrame() const { return m_frame; }
+    long long GetGameTimeMs() const { return static_cast<long long>(m_frame) * m_stepMs; }
 
     void Frame()
     {
@@ -94,7 +99,7 @@ public:
     // Frames until the condition holds; false (printed) when it never does.
     bool RunUntil(const char* what, const std::function<bool()>& done)
     {
-        for (int i = 0; i < HostFixedItems::kMaxStepFrames; ++i) {
+        for (int i = 0; i < m_maxStepFrames; ++i) {
             if (done())
                 return true;
             Frame();
@@ -129,6 +134,7 @@ public:
 private:
     uint32_t m_playerId;
     int m_stepMs;
+    int m_maxStepFrames;
     int m_frame = 0;
 };
 
@@ -237,6 +243,11 @@ WorldVec3 HostFixedItems::Beside(const WorldVec3& base, float dx, float dz)
     return WorldVec3(base.GetRegion(), position);
 }
 
+int HostFixedItems::MaxStepFrames(int stepMs)
+{
+    return std::max(kMaxStepFrames, stepMs > 0 ? (kMinStepMs + stepMs - 1) / stepMs : kMaxStepFrames);
+}
+
 int HostFixedItems::Run(uint32_t playerId, int stepMs)
 {
     FixedItemWalk walk(playerId, stepMs);
@@ -290,13 +301,16 @@ int HostFixedItems::Run(uint32_t playerId, int stepMs)
 
     // The door opens to a click and closes once nobody stands near it.
     walk.ClickOn(*door);
-    if (walk.RunUntil("the door's opening", [door] { return door->GetCurrentState() == FixedItemState_DoorOpen; }))
+    const bool doorOpened =
+        walk.RunUntil("the door's opening", [door] { return door->GetCurrentState() == FixedItemState_DoorOpen; });
+    if (doorOpened)
         std::printf("fixed items: the player opens the door: %s\n", StateName(door->GetCurrentState()));
     Vec3 away = base.GetRegionPosition();
     away.x += 40.0f;
     away.z += 30.0f;
     walk.Click(WorldVec3(base.GetRegion(), away), 0);
-    if (walk.RunUntil("the door's closing", [door] { return door->GetCurrentState() == FixedItemState_DoorClosed; }))
+    if (doorOpened &&
+        walk.RunUntil("the door's closing", [door] { return door->GetCurrentState() == FixedItemState_DoorClosed; }))
         std::printf("fixed items: the player walks away and the door closes behind it\n");
 
     // The shrine blesses the player's side while it is active, once.
@@ -367,7 +381,11 @@ int HostFixedItems::Run(uint32_t playerId, int stepMs)
     // The objects by what they are, not by their ids: the ids count every object the
     // game made before the walk, and the lone game and a server make them at their own
     // times (the quest's shrine, the items' sparkles), so the ids differ between them.
-    std::printf("fixed items: the walk took %d frames; chest %s, door %s, shrine %s\n", walk.GetFrame(),
+    // Its frames are not among the run's (--frames): it plays them after the run's, or within
+    // one of a level's.
+    std::printf("fixed items: the walk took %d frames of its own, apart from the run's (%.1f s of game time); "
+                "chest %s, door %s, shrine %s\n",
+                walk.GetFrame(), static_cast<double>(walk.GetGameTimeMs()) / 1000.0,
                 StateName(chest->GetCurrentState()), StateName(door->GetCurrentState()),
                 StateName(shrine->GetCurrentState()));
     return walk.GetFrame();

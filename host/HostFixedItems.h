@@ -17,8 +17,14 @@ class HostFixedItems {
 public:
     // The most frames one step of the walk may take before it is given up (printed).
     static constexpr int kMaxStepFrames = 200;
+    // ... and the game time it may take at the least, whatever the frames' length: a step
+    // is a walk of some metres, which short frames take more of.
+    static constexpr int kMinStepMs = 50000;
+    static int MaxStepFrames(int stepMs);
 
-    // Nothing without a living player in the world. The frames the walk took.
+    // Played in frames of its own (of stepMs each), apart from the run's: after them, or
+    // within one of a level's. Nothing without a living player in the world. The frames the
+    // walk took.
     static int Run(uint32_t playerId, int stepMs);
 
     // What the walks on every host share.

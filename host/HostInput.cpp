@@ -10,6 +10,7 @@
 #include "Engine/Engine.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/TextUtil.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Character.h"
@@ -109,7 +110,7 @@ void HostInput::Parse(const std::string& text, const std::string& source)
         }
         if (!good) {
             gEngine->Log(LOG_WARNING, "%s:%d: input line not understood, skipped: %s", source.c_str(), number,
-                         line.c_str());
+                         EscapedExcerpt(line).c_str());
             continue;
         }
         m_commands.push_back(command);

@@ -14,6 +14,7 @@
 #include "Engine/GameServices.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/TextUtil.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/ai/ControllerTyphon.h"
@@ -441,8 +442,9 @@ int HostLevel::Run(const HostOptions& options)
             result = kHostExitShort;
         }
     } else {
-        std::printf("gamehost: the level's player %s cannot be placed\n", level.GetPlayer().record.c_str());
-        result = 1;
+        // Nothing was played: the level is refused.
+        result = HostRefuse("--level " + options.level,
+                            "the level's player " + EscapedExcerpt(level.GetPlayer().record) + " cannot be placed");
     }
     network.Close();
     engine.SetUI(nullptr);

@@ -8,6 +8,9 @@
 #include <sstream>
 
 #include "Engine/LoadTable.h"
+#include "Engine/Object.h"
+#include "Engine/TextUtil.h"
+#include "Game/characters/Player.h"
 #include "host/HostSession.h"
 #include "host/HostVillage.h"
 
@@ -120,7 +123,8 @@ bool HostLevel::Parse(const std::string& text)
         if (const std::string form = ParseLine(line, village); !form.empty()) {
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
-            m_error = "line " + std::to_string(number) + " \"" + line + "\" does not parse (" + form + ")";
+            m_error = "line " + std::to_string(number) + " \"" + EscapedExcerpt(line) + "\" does not parse (" + form +
+                      ")";
             return false;
         }
     }
@@ -152,6 +156,21 @@ bool HostLevel::Read(const std::string& name, HostLevel& out)
     text << file.rdbuf();
     if (!out.Parse(text.str())) {
         HostRefuse(path, out.GetError());
+        return false;
+    }
+    // The player is made from its record: a record that is not there, or makes no player,
+    // refuses the level before anything is made.
+    const std::string& record = out.GetPlayer().record;
+    const LoadTable* table = RecordDatabase::Get().Load(record);
+    if (!table) {
+        HostRefuse(path, "the player's record " + EscapedExcerpt(record) + " does not exist");
+        return false;
+    }
+    const std::string className = table->GetString("Class", "");
+    const RTTI_ClassInfo* info = Object::GetStaticClassInfo().FindClassByName(className.c_str());
+    if (!info || !info->IsA(Player::GetStaticClassInfo())) {
+        HostRefuse(path, "the player's record " + EscapedExcerpt(record) + " makes no player (its class is \"" +
+                             EscapedExcerpt(className) + "\")");
         return false;
     }
     return true;

@@ -318,10 +318,11 @@ void Visit(GameEngine& engine, Player& player, NpcMerchant& merchant, int stepMs
     const int frames = RunUntilBuilt(engine, stepMs);
     const MarketClient* market = ClientOf(engine);
     if (!market || !StockBuilt(*market)) {
-        std::printf("market: no stock after %d frames\n", frames);
+        std::printf("market: no stock after %d frames of its own, played after the run\n", frames);
         return;
     }
-    PrintStockBuilt(*market, ("after " + std::to_string(frames) + " frames").c_str());
+    PrintStockBuilt(*market,
+                    ("after " + std::to_string(frames) + " frames of its own, played after the run").c_str());
 
     HostShopWindow window(engine, player);
     std::printf("market: the player talks to the merchant (%s)\n", HostPlainText(merchant.GetRolloverDescription()).c_str());

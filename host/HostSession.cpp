@@ -31,12 +31,14 @@
 #include <cstdio>
 #include <dlfcn.h>
 #include <thread>
+#include <vector>
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/EventManager.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/TextUtil.h"
 #include "Game/characters/InterpenetrationManager.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
@@ -185,17 +187,19 @@ extern "C" const char* GameHostRefusal() { return gRefusal.c_str(); }
 extern "C" int GameHostRun(const HostOptions* options)
 {
     gRefusal.clear();
+    // A channel the game exports as "gLog<Name>" is switched on by giving it a number; a
+    // channel the game has not refuses the run.
+    std::vector<int*> slots;
     for (const std::string& channel : options->logChannels) {
-        const int number = gEngine->RegisterLogChannel(channel.c_str());
-        // A channel the game exports as "gLog<Name>" is switched on by giving it a number.
         std::string symbol = "gLog" + channel;
-        if (!symbol.empty())
-            symbol[4] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[4])));
-        if (int* slot = static_cast<int*>(dlsym(RTLD_DEFAULT, symbol.c_str())))
-            *slot = number;
-        else
-            std::printf("gamehost: the game has no log channel \"%s\"\n", channel.c_str());
+        symbol[4] = static_cast<char>(std::toupper(static_cast<unsigned char>(symbol[4])));
+        int* slot = static_cast<int*>(dlsym(RTLD_DEFAULT, symbol.c_str()));
+        if (!slot)
+            return HostRefuse("--log " + EscapedExcerpt(channel), "the game has no such log channel");
+        slots.push_back(slot);
     }
+    for (size_t i = 0; i < slots.size(); ++i)
+        *slots[i] = gEngine->RegisterLogChannel(options->logChannels[i].c_str());
 
     if (!options->level.empty())
         return HostLevel::Run(*options);

@@ -14,6 +14,7 @@
 #include "Engine/EventManager.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
+#include "Engine/TextUtil.h"
 #include "Engine/World.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/ExperienceLevelControl.h"
@@ -256,7 +257,8 @@ bool HostVillage::Parse(const std::vector<std::string>& lines)
 {
     for (const std::string& line : lines)
         if (const std::string form = ParseLine(line); !form.empty()) {
-            gEngine->Log(LOG_WARNING, "village line does not parse (%s): %s", form.c_str(), line.c_str());
+            gEngine->Log(LOG_WARNING, "village line does not parse (%s): %s", form.c_str(),
+                         EscapedExcerpt(line).c_str());
             return false;
         }
     std::stable_sort(m_steps.begin(), m_steps.end(), [](const Step& a, const Step& b) { return a.frame < b.frame; });
@@ -306,6 +308,7 @@ public:
                    const HostVillage::Progress& progress)
         : m_village(village), m_beyond(beyond), m_options(options), m_resumed(!options.loadPath.empty()),
           m_frame(progress.frame), m_lastFrame(progress.frame), m_playedMs(progress.playedMs),
+          m_resumedFrom(progress),
           m_saveDue(!options.savePath.empty()), m_rewards(m_frame)
     {
     }
@@ -383,13 +386,33 @@ public:
         m_quest.PrintSummary();
         if (Player* player = GetPlayer())
             PrintVillagePlayerSummary(*player);
-        std::printf("summary: time played %lld.%03lld s, %d frames\n", m_playedMs / 1000, m_playedMs % 1000,
-                    m_lastFrame);
+        PrintTimePlayed();
         if (m_saveDue)
             std::printf("gamehost: the run was not saved: its save point was not reached\n");
         if (!m_resumed)
             m_fight.Stop();
         return m_finished && m_saved && !m_saveDue ? kHostExitDone : kHostExitShort;
+    }
+
+    // The game time played, and what it is made of: the time before the save point a resumed
+    // run starts from (as saved), the level's frames this run played, and the walk at the
+    // chest, which plays frames of its own within one of the level's.
+    void PrintTimePlayed() const
+    {
+        const auto seconds = [](long long ms) {
+            char text[48];
+            std::snprintf(text, sizeof text, "%lld.%03lld s", ms / 1000, ms % 1000);
+            return std::string(text);
+        };
+        std::string parts;
+        if (m_resumed)
+            parts = seconds(m_resumedFrom.playedMs) + " up to the save point at frame " +
+                    std::to_string(m_resumedFrom.frame) + " (as saved), then ";
+        const long long levelMs = m_playedMs - m_resumedFrom.playedMs - m_walkMs;
+        parts += std::to_string(m_lastFrame - m_resumedFrom.frame) + " frames of the level (" + seconds(levelMs) + ")";
+        if (m_walkMs > 0)
+            parts += " and the walk at the chest in frames of its own (" + seconds(m_walkMs) + ")";
+        std::printf("summary: time played %s of game time: %s\n", seconds(m_playedMs).c_str(), parts.c_str());
     }
 
     HostLevelUI& GetUI() { return m_ui; }
@@ -454,11 +477,15 @@ private:
         case HostVillage::Step::Sell:
             m_market.SellCarried(engine, frame, step.name);
             return;
-        case HostVillage::Step::Chest:
+        case HostVillage::Step::Chest: {
             std::printf("frame %d: village: the player walks the road's chest and the places beside it\n", frame);
             DrawMainWeaponsToWalk(*player, frame);
-            m_playedMs += static_cast<long long>(HostFixedItems::Run(m_playerId, m_options.stepMs)) * m_options.stepMs;
+            const long long walkMs =
+                static_cast<long long>(HostFixedItems::Run(m_playerId, m_options.stepMs)) * m_options.stepMs;
+            m_walkMs += walkMs;
+            m_playedMs += walkMs;
             return;
+        }
         case HostVillage::Step::Save:
             if (m_saveDue) {
                 m_saveDue = false;
@@ -485,6 +512,8 @@ private:
     int m_frame;
     int m_lastFrame;
     long long m_playedMs;
+    const HostVillage::Progress m_resumedFrom;   // where a resumed run starts (nothing for a fresh one)
+    long long m_walkMs = 0;                      // the walks' own frames in this run
     bool m_saveDue;
     bool m_saved = true;
     bool m_finished = false;

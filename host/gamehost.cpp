@@ -5,6 +5,7 @@
 // codes are in host/HostSession.h).
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,12 +13,14 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
 #include "Engine/Object.h"
 #include "Engine/Random.h"
+#include "Engine/TextUtil.h"
 #include "host/HostSession.h"
 
 using namespace GAME;
@@ -27,7 +30,7 @@ namespace {
 void Usage()
 {
     std::printf(
-        "usage: gamehost [--data DIR] [--library PATH] [--frames N] [--step MS] [--role single|server|client]\n"
+        "usage: gamehost [--help] [--data DIR] [--library PATH] [--frames N] [--step MS] [--role single|server|client]\n"
         "                [--log CHANNEL]... [--answer yes|no] [--quiet] [--save FILE] [--load FILE]\n"
         "                [--listen PORT (with --role server)] [--connect HOST:PORT (with --role client)]\n"
         "                [--seed N (every draw of the run)] [--input FILE (scripted clicks)]\n"
@@ -90,22 +93,34 @@ bool ParseInt(const std::string& text, int& out)
     return true;
 }
 
-// Reads the options; empty when they are sound, else the refusal ("ARG: REASON").
-std::string ParseOptions(int argc, char** argv, HostOptions& options)
+// Reads the options; empty when they are sound, else the refusal ("ARG: REASON"). `help`
+// is set when the usage is asked for (--help), and the rest is then not read.
+std::string ParseOptions(int argc, char** argv, HostOptions& options, bool& help)
 {
+    std::vector<std::string> seen;   // each option is given once; --log once for each channel
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            return {};
+        }
         if (arg == "--quiet") {
+            if (options.quiet)
+                return arg + ": given more than once";
             options.quiet = true;
             continue;
         }
         const ValueOption* option = FindValueOption(arg);
         if (!option)
-            return arg + ": unknown option";
+            return EscapedExcerpt(arg) + ": unknown option";
         if (i + 1 >= argc || argv[i + 1][0] == '\0')
             return arg + ": needs a value";
         const std::string value = argv[++i];
-        const std::string given = arg + " " + value;
+        const std::string given = arg + " " + EscapedExcerpt(value);
+        const std::string once = arg == "--log" ? given : arg;
+        if (std::find(seen.begin(), seen.end(), once) != seen.end())
+            return once + ": given more than once";
+        seen.push_back(once);
         if (option->number) {
             // A frame of no game time would move nothing, kill nothing and end no step.
             if (arg == "--step" && (!ParseInt(value, options.stepMs) || options.stepMs == 0))
@@ -202,9 +217,14 @@ int main(int argc, char** argv)
     options.dataRoot = GAME_DEFAULT_DATA;
     options.library = GAME_LIBRARY_PATH;
     options.sessionLibrary = GAME_SESSION_PATH;
-    if (const std::string refused = ParseOptions(argc, argv, options); !refused.empty()) {
+    bool help = false;
+    if (const std::string refused = ParseOptions(argc, argv, options, help); !refused.empty()) {
         Usage();
         return Refuse(refused);
+    }
+    if (help) {
+        Usage();
+        return kHostExitDone;
     }
     if (const std::string refused = CheckPaths(options); !refused.empty())
         return Refuse(refused);

@@ -94,6 +94,19 @@ public:
     void Update(int elapsedMs);
 
     // ---- Attacks -------------------------------------------------------------------
+    // What became of the latest attack the owner took (TakeAttack), for those who show it:
+    // whether it missed or met an invulnerable owner, whether the shield blocked a share of
+    // it, what of its damage the skills' filters took and what reached the owner's life.
+    struct AttackReport {
+        enum class Outcome : uint8_t { None, Missed, Invulnerable, Hit };
+        Outcome outcome = Outcome::None;
+        bool blocked = false;
+        float absorbed = 0.0f;     // taken by the filters of skills in force
+        uint32_t absorbedBy = 0;   // the object id of the last skill whose filter took some; 0: none
+        float lifeTaken = 0.0f;    // the damage that reached the owner's life
+    };
+    // Complete once the attack is resolved: its answers (UnderAttack) already read it.
+    const AttackReport& GetAttackReport() const { return m_attackReport; }
     // Resolves one attack on the owner. True when it hit (reached the damage stage).
     bool TakeAttack(ParametersCombat& params, SkillManager& skills);
     // Applies one amount of damage to the owner. Nothing to apply counts as done (true);
@@ -317,6 +330,8 @@ private:
     static constexpr size_t kDamageWarning = CombatFormula_Count;
     mutable std::bitset<CombatFormula_Count + 1> m_nonFiniteWarned;
     DamageToRegister* m_damageToRegister = nullptr;   // while a hit is resolved
+    AttackReport m_attackReport;
+    AttackReport* m_reporting = nullptr;   // &m_attackReport while an attack is resolved
     const EquippedItems* m_attackEquipment = nullptr;  // while an attack is resolved
 };
 

@@ -100,6 +100,8 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
     m_owner->ResetAbsEffects();
     AttackContext attack(params, ObjectManager::Get().GetObject<Character>(params.attackerId), m_equipment);
     const EquippedItems* outerEquipment = std::exchange(m_attackEquipment, &attack.equipment);
+    m_attackReport = {};
+    AttackReport* const outerReport = std::exchange(m_reporting, &m_attackReport);
     attack.lifeBefore = m_owner->GetCurrentLife();
     m_lifeLeechPercent = 0.0f;
     attack.random.Seed(params.randoms.Get(AttackRandoms::kDefenderSeed));
@@ -126,15 +128,20 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
     bool hit = false;
     if (attack.invulnerable) {
         GAME_COMBAT_TRACE("    ^bInvulnerable Shield in place\n");
+        m_attackReport.outcome = AttackReport::Outcome::Invulnerable;
     } else if (attack.modifier == 0.0f) {
         GAME_COMBAT_TRACE("    Miss occured\n");
+        m_attackReport.outcome = AttackReport::Outcome::Missed;
         if (attack.attacker)
             attack.attacker->GetPlayStats().IMissed();
         m_owner->GetPlayStats().IWasMissed();
     } else {
+        m_attackReport.outcome = AttackReport::Outcome::Hit;
         ResolveHit(attack);
         hit = true;
     }
+    // Its answers and the leech after are not the attack's damage.
+    m_reporting = outerReport;
 
     AbsorbEnergy(attack);
     AnswerAttack(attack, skills);
@@ -338,6 +345,7 @@ void CombatManager::TryShieldBlock(AttackContext& attack)
                              : DesignerCalculateProjectileBlockChance(blockChance, modifiers, attack.pth, attack.random);
     if (!blocked)
         return;
+    m_attackReport.blocked = true;
     accumulator.DamageReductionByShield(*m_owner, shield->GetShieldDefense(), shield->GetShieldAbsorption());
     shield->PlayBlockSound(m_owner->GetCoords().GetPosition());
     const float recovery = static_cast<float>(shield->GetShieldRecoveryTime());
@@ -538,6 +546,8 @@ bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageT
     if (!m_combatFilters.empty() && !FilterDamage(damage, combatAttributeType))
         return false;
     m_owner->SubtractLife(damage, damageType);
+    if (m_reporting)
+        m_reporting->lifeTaken += damage;
     GAME_COMBAT_TRACE("^y    Damage %f to Defender 0x%x\n", damage, m_owner->GetObjectId());
     RegisterDamage(damage);
     return true;
@@ -556,9 +566,18 @@ bool CombatManager::ApplyNoDamage(float amount)
 // A filter that lets through what is not a finite number lets nothing through.
 bool CombatManager::FilterDamage(float& damage, CombatAttributeType combatAttributeType)
 {
-    const bool stopped = ForEachCombatFilter([&damage, combatAttributeType](CombatFilter& filter) {
+    AttackReport* const report = m_reporting;
+    const bool stopped = ForEachCombatFilter([&damage, combatAttributeType, report](CombatFilter& filter) {
+        const float before = damage;
         damage = filter.ModifyDamage(damage, combatAttributeType);
-        return !(damage > 0.0f) || !std::isfinite(damage);
+        const bool none = !(damage > 0.0f) || !std::isfinite(damage);
+        const float passed = none ? 0.0f : damage;
+        if (report && passed < before) {
+            report->absorbed += before - passed;
+            const auto* skill = dynamic_cast<const Object*>(&filter);
+            report->absorbedBy = skill ? skill->GetObjectId() : 0;
+        }
+        return none;
     });
     return !stopped;
 }

@@ -51,8 +51,8 @@ std::u16string FormatName(const char* commonTag, const char* magicalTag, const s
     const std::u16string prefix = TagText(prefixTag);
     const std::u16string suffix = TagText(suffixTag);
     const char* tag = prefix.empty() && suffix.empty() ? commonTag : magicalTag;
-    return LocalizationManager::Instance().Format(tag, TagText(nameTag), TagText(qualityTag), TagText(styleTag),
-                                                  prefix, suffix);
+    return LocalizationManager::Instance().FormatWords(tag, TagText(nameTag), TagText(qualityTag),
+                                                       TagText(styleTag), prefix, suffix);
 }
 
 std::u16string GameDescription(const ItemEquipment& item, std::u16string name)

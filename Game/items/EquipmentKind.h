@@ -67,7 +67,9 @@ void AppendAttributeLines(const ItemEquipment& item, std::initializer_list<Entry
 std::u16string TagText(const std::string& tag);
 
 // The name format (commonTag when prefix and suffix texts are both empty, else
-// magicalTag) filled with the name, quality, style, prefix and suffix texts.
+// magicalTag) filled with the name, quality, style, prefix and suffix texts, in that order
+// (a format places them by position, "%4$s %1$s %5$s"); an empty part leaves no blank of
+// its own.
 std::u16string FormatName(const char* commonTag, const char* magicalTag, const std::string& nameTag,
                           const std::string& qualityTag, const std::string& styleTag, const std::string& prefixTag,
                           const std::string& suffixTag);

@@ -26,9 +26,9 @@ namespace GAME {
 
 namespace {
 
-// A client that stops answering is dropped after kPeerTimeoutMaxMs.
-constexpr uint32_t kPeerTimeoutMinMs = 1000;
-constexpr uint32_t kPeerTimeoutMaxMs = 3000;
+// A client that stops answering is dropped once it has been silent this long: the
+// shortest and the longest time-out are one, so that a quick round trip does not shorten it.
+constexpr uint32_t kPeerTimeoutMs = 3000;
 // A packet naming characters that have not arrived yet waits this many frames, or this
 // long, for them.
 constexpr int kHoldTries = 120;
@@ -128,7 +128,7 @@ bool GameSession::Listen(int port, std::string& error)
     m_transport = EnetTransport::Listen(static_cast<uint16_t>(port), error);
     if (!m_transport)
         return false;
-    m_transport->SetPeerTimeout(kPeerTimeoutMinMs, kPeerTimeoutMaxMs);
+    m_transport->SetPeerTimeout(kPeerTimeoutMs, kPeerTimeoutMs);
     m_role = Role::Server;
     m_observed = std::make_unique<ObservedTransport>(*m_transport, true, m_observers);
     ConnectionManager::Get().SetTransport(m_observed.get());
@@ -147,7 +147,7 @@ bool GameSession::Connect(const std::string& address, std::string& error)
         error = "\"" + address + "\" is no HOST:PORT";
         return false;
     }
-    m_transport = EnetTransport::Connect(host, port, kConnectTimeoutMs, error);
+    m_transport = EnetTransport::Connect(host, port, kJoinTimeoutMs, error);
     if (!m_transport)
         return false;
     m_role = Role::Client;

@@ -69,8 +69,10 @@ public:
         std::function<void()> applied;
     };
 
-    // A server waits at most this long for its first client, a client this long to be taken.
+    // A server waits at most this long for its first client.
     static constexpr int kConnectTimeoutMs = 60000;
+    // A client gives up joining when no server has taken it within this long.
+    static constexpr int kJoinTimeoutMs = 10000;
     // A client whose server went away plays on at most this long while packets wait for
     // the objects they name and while the game's processes run.
     static constexpr uint32_t kDrainMs = 30000;

@@ -608,3 +608,42 @@ TEST_F(CombatTraceTest, ShieldRestsWhileItRecovers)
     m_defender->TakeAttack(third);
     EXPECT_EQ(Starting(log, "    Melee Block True").size(), 1u);
 }
+
+// The report of the latest attack says what took its damage away: the shield's block, the
+// skills' filters, an invulnerable defender, a miss; damage taken later is not the attack's.
+TEST_F(CombatTraceTest, TheReportSaysWhatTookTheBlowAway)
+{
+    using Outcome = CombatManager::AttackReport::Outcome;
+    const CombatManager::AttackReport& report = m_defender->GetCombatManager().GetAttackReport();
+    CountingFilter halves(*m_defender, [](float damage) { return damage * 0.5f; }, false);
+    m_defender->AddCombatFilter(&halves);
+    ParametersCombat blocked = MakeTraceAttack();
+    EXPECT_TRUE(m_defender->TakeAttack(blocked));
+    EXPECT_EQ(report.outcome, Outcome::Hit);
+    EXPECT_TRUE(report.blocked);
+    EXPECT_FLOAT_EQ(report.absorbed, 46.25f);   // half of 55 + 15 + 22.5
+    EXPECT_FLOAT_EQ(report.lifeTaken, 46.25f);
+    EXPECT_EQ(report.absorbedBy, 0u);           // the filter is no skill
+    m_defender->ApplyDamage(10.0f, {}, CombatAttributeType_Fire);
+    EXPECT_FLOAT_EQ(report.lifeTaken, 46.25f);
+
+    // The shield recovers: the next attack is not blocked.
+    ParametersCombat unblocked = MakeTraceAttack();
+    EXPECT_TRUE(m_defender->TakeAttack(unblocked));
+    EXPECT_FALSE(report.blocked);
+    EXPECT_GT(report.lifeTaken, 46.25f);
+
+    Invulnerable invulnerable;
+    m_defender->AddCombatFilter(&invulnerable);
+    ParametersCombat shielded = MakeTraceAttack();
+    EXPECT_FALSE(m_defender->TakeAttack(shielded));
+    EXPECT_EQ(report.outcome, Outcome::Invulnerable);
+    EXPECT_EQ(report.lifeTaken, 0.0f);
+    m_defender->RemoveCombatFilter(&invulnerable);
+
+    m_defender->SetTotalCharAttribute(CharAttributeType_DodgePercent, 100.0f);
+    ParametersCombat dodged = MakeTraceAttack();
+    EXPECT_FALSE(m_defender->TakeAttack(dodged));
+    EXPECT_EQ(report.outcome, Outcome::Missed);
+    EXPECT_FALSE(report.blocked);
+}

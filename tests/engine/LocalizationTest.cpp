@@ -4,10 +4,12 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
+#include "Engine/TextUtil.h"
 
 using namespace GAME;
 
@@ -145,6 +147,49 @@ TEST(TextFormat, FormatThatDoesNotFitIsShownAsPlainTextAndLogged)
     EXPECT_EQ(log.Lines().size(), 10u);
 }
 
+TEST(TextFormat, PositionalConversionsNameTheirValues)
+{
+    EXPECT_EQ(Fmt(u"%2$s %1$s", "a", u"b"), "b a");
+    EXPECT_EQ(Fmt(u"%2$d-%2$03d %1$.1f 100%%", 1.5, 7), "7-007 1.5 100%");   // twice, with flags
+    EXPECT_EQ(Fmt(u"%2$s", "unused", "b", "unused"), "b");
+    EXPECT_EQ(Fmt(u"%05d|%10$s", 3), "%05d|%10$s");   // a width is no position; mixed is refused
+    LogCapture log;
+    // A value that is not there or not of the kind, a position 0, a mix with values taken in
+    // turn, and a '*' in a named conversion: shown as written.
+    for (std::u16string_view format : {u"%3$s", u"%2$s", u"%0$s", u"%1$s %s", u"%s %1$s", u"%1$*2$d", u"%1$.*2$f"})
+        EXPECT_EQ(Fmt(format, "a", 2), Utf8(std::u16string(format)));
+    EXPECT_EQ(log.Lines().size(), 7u);
+    EXPECT_TRUE((FormatMatches<const char*, int>(u"%2$d %1$s %2$x")));
+    EXPECT_FALSE((FormatMatches<const char*, int>(u"%1$d")));
+    EXPECT_FALSE((FormatMatches<const char*>(u"%2$s")));
+}
+
+TEST(TextFormat, AnEmptyWordTakesOneBlankWithIt)
+{
+    const std::u16string_view name = u"%4$s %2$s %3$s %1$s %5$s";
+    const auto words = [](std::u16string_view format, std::initializer_list<std::u16string_view> parts) {
+        std::vector<FormatArg> args;
+        for (std::u16string_view part : parts)
+            args.push_back(MakeFormatArg(part));
+        std::u16string out;
+        EXPECT_TRUE(FormatText(format, args, out, FormatSpacing::Words));
+        std::u16string parsed = u"kept ";   // what an appended text follows is never touched
+        EXPECT_TRUE(ParsedFormat(format).AppendTo(args, parsed, FormatSpacing::Words));
+        EXPECT_EQ(parsed, u"kept " + out);
+        return Utf8(out);
+    };
+    EXPECT_EQ(words(name, {u"Sword", u"Fine", u"Elven", u"Keen", u"of the Hunt"}), "Keen Fine Elven Sword of the Hunt");
+    EXPECT_EQ(words(name, {u"Sword", u"", u"", u"Keen", u"of the Hunt"}), "Keen Sword of the Hunt");
+    EXPECT_EQ(words(name, {u"Sword", u"", u"Elven", u"", u""}), "Elven Sword");
+    EXPECT_EQ(words(name, {u"Ring", u"", u"", u"", u"of  Warding"}), "Ring of  Warding");   // a value's blanks stay
+    EXPECT_EQ(words(name, {u"", u"", u"", u"", u""}), "");
+    EXPECT_EQ(words(u"%1$s  %2$s, %3$s!", {u"a", u"b", u""}), "a  b,!");   // blanks the format asks for stay
+    EXPECT_EQ(words(u"%1$s  %2$s", {u"a", u""}), "a ");
+    EXPECT_EQ(words(u"[%1$s%2$s] %3$s", {u"", u"", u"c"}), "[] c");
+    // As written, every blank stays.
+    EXPECT_EQ(Fmt(name, u"Sword", u"", u"", u"Keen", u""), "Keen   Sword ");
+}
+
 TEST(TextFormat, MatchingChecksKindsWithoutFormatting)
 {
     EXPECT_TRUE((FormatMatches<int, const char*>(u"%d %s")));
@@ -195,6 +240,17 @@ TEST(Conversion, BuffersAndLimitsCutOnCharacterBoundaries)
     char16_t colour[512];
     EXPECT_EQ(LocalizationManager::ToWChar(longColour.c_str(), colour, 512), 511u);
     EXPECT_EQ(LocalizationManager::ToChar(u"\u00e9\u00e9", 3), "\u00e9");
+}
+
+TEST(Conversion, AnExcerptShowsEveryByteReadablyAndIsBounded)
+{
+    using namespace std::string_view_literals;
+    EXPECT_EQ(EscapedExcerpt("at 260 portal"), "at 260 portal");
+    EXPECT_EQ(EscapedExcerpt("a\0b\x01\t\"q\"\\\x7f\x1b[2J"sv), "a\\x00b\\x01\\t\\\"q\\\"\\\\\\x7f\\x1b[2J");
+    // Well-formed UTF-8 stays; a C1 control, a lone byte and a cut character do not.
+    EXPECT_EQ(EscapedExcerpt("\u00c5sa \xc2\x85 \xff \xe2\x82"sv), "\u00c5sa \\xc2\\x85 \\xff \\xe2\\x82");
+    EXPECT_EQ(EscapedExcerpt(std::string(200, 'x')), std::string(kExcerptBytes, 'x') + "...");
+    EXPECT_EQ(EscapedExcerpt("abcdef", 3), "abc...");
 }
 
 TEST_F(LocalizationTest, TagsFormatTheirValues)
@@ -277,4 +333,13 @@ TEST_F(LocalizationTest, ShippedTextsFitTheValuesTheGameGives)
     EXPECT_TRUE(text.TagMatches<float>("DamageSingleFormat"));
     EXPECT_TRUE((text.TagMatches<float, float>("DamageRangeFormat")));
     EXPECT_TRUE(text.TagMatches<>("tagPerSecond"));
+    // An item's name from its name, quality, style, prefix and suffix.
+    using Part = std::u16string;
+    for (const char* tag : {"CommonWeaponFormat", "RandomMagicalWeaponFormat", "CommonArmorFormat",
+                            "RandomMagicalArmorFormat"})
+        EXPECT_TRUE((text.TagMatches<Part, Part, Part, Part, Part>(tag))) << tag;
+    EXPECT_EQ(Utf8(text.FormatWords("RandomMagicalWeaponFormat", Part(u"Sword"), Part(), Part(), Part(u"Keen"),
+                                    Part(u"of the Hunt"))),
+              "Keen Sword of the Hunt");
+    EXPECT_EQ(Utf8(text.FormatWords("CommonArmorFormat", Part(u"Helm"), Part(), Part(), Part(), Part())), "Helm");
 }

@@ -31,11 +31,19 @@ refused() {
     [ "$(listing)" = "$before" ] || fail "$name: a file was written or changed"
 }
 
+# Help is no refusal: the usage alone, and exit status 0.
+"$gamehost" --help >"$dir/help.txt" 2>&1 || fail "--help: exit status $?, not 0"
+head -1 "$dir/help.txt" | grep -q '^usage: gamehost ' || fail "--help: no usage"
+grep -v '^ *\[\|^usage: \| FRAME for one more)$' "$dir/help.txt" && fail "--help prints more than the usage"
+
 refused unknown_option 'gamehost: --frame: unknown option' --quiet --frame 10
 refused no_value 'gamehost: --frames: needs a value' --quiet --frames
 refused bad_number 'gamehost: --frames ten: not a whole number from 0 to 1000000' --frames ten
 refused no_step 'gamehost: --step 0: a frame must run some game time (a whole number of ms from 1 to 1000000)' \
     --quiet --frames 300 --step 0
+refused twice 'gamehost: --frames: given more than once' --quiet --frames 10 --step 250 --frames 20
+refused log_twice 'gamehost: --log Combat: given more than once' --quiet --log Combat --log Combat
+refused no_channel 'gamehost: --log Nope: the game has no such log channel' --quiet --log Nope --frames 1
 refused no_data "gamehost: --data $dir/nowhere: no such folder" \
     --quiet --data "$dir/nowhere" --frames 2400 --step 250 --save "$work/hero.chr"
 refused no_input "gamehost: --input $dir/nowhere.txt: cannot be read (No such file or directory)" \
@@ -65,6 +73,20 @@ portal=$(grep -n '^at [0-9]* portal ' "$data/Levels/village.lvl" | cut -d: -f1)
     >"$copy/Levels/village.lvl"
 refused cut_village "gamehost: $copy/Levels/village.lvl: line $portal \"at [0-9]* port\" does not parse (.*)" \
     "${village[@]}" --data "$copy" --save "$work/hero.chr"
+
+# A level whose player has no record, one holding NUL bytes and one of bytes that are no text:
+# the reason is last, and the level's bytes are shown escaped and bounded.
+printf 'player Records/Creatures/Nowhere.dbr 0 0 0\n' >"$copy/Levels/NoPlayer.lvl"
+refused no_player_record "gamehost: $copy/Levels/NoPlayer.lvl: the player's record Records/Creatures/Nowhere.dbr does not exist" \
+    --quiet --data "$copy" --level NoPlayer
+printf 'player Records/Creatures/ArenaPlayer.dbr 0 0 0\nat 5\0wake x\n' >"$copy/Levels/Nul.lvl"
+refused nul_bytes "gamehost: $copy/Levels/Nul.lvl: line 2 \"at 5\\\\x00wake x\" does not parse (.*)" \
+    --quiet --data "$copy" --level Nul
+printf "$(printf '\\%03o' $(seq 128 255) $(seq 128 255))" >"$copy/Levels/Bytes.lvl"
+refused bytes "gamehost: $copy/Levels/Bytes.lvl: line 1 \"\\\\x80.*\.\.\.\" does not parse (.*)" \
+    --quiet --data "$copy" --level Bytes
+tail -1 "$dir/bytes.txt" | LC_ALL=C grep -q '[^[:print:]]' && fail "bytes: the reason holds bytes that are not printable"
+[ "$(tail -1 "$dir/bytes.txt" | wc -c)" -lt 600 ] || fail "bytes: the reason is not bounded"
 
 # A port another host listens on.
 start_server listener --quiet --frames 1

@@ -45,6 +45,12 @@ done
 expect "^frame [0-9]*: attack slots round the player: .*bystander [0-9]* in slot [0-9]*, .*bystander [0-9]* in slot [0-9]*"
 expect "^frame [0-9]*: attack slots round the player: creature [0-9]* in slot [0-9]*, creature [0-9]* in slot [0-9]*"
 expect "^frame [0-9]*: the bystander strikes (blow [0-9]*): \(hit\|miss\), player life"
+# A hit that leaves the life shown as it was says what took it away, or what it took.
+expect "^frame [0-9]*: the .* strikes (blow [0-9]*): hit, player life .* (the shield blocks part of it"
+expect "^frame [0-9]*: the .* strikes (blow [0-9]*): hit, player life .* (.*the ArenaManaWard absorbs [0-9.]*"
+unexplained=$(sed -n 's/^frame [0-9]*: the .* strikes (blow [0-9]*): hit, .* life \([0-9.]*\) -> \([0-9.]*\)$/\1 \2/p' \
+    <<<"$first" | awk '$1 == $2')
+[ -z "$unexplained" ] || { echo "FAIL: a hit left life as it was and says not why: $unexplained"; exit 1; }
 expect "^ai: frame [0-9]*: Records/Creatures/ArenaMonster.dbr ([0-9]*): Attack -> Flee$"
 expect "^ai: frame [0-9]*: Records/Creatures/ArenaMonster.dbr ([0-9]*): Dying -> Dead$"
 expect "^frame [0-9]*: treasure: the dead ArenaMonster ([0-9]*) leaves Records/Proxies/ArenaTreasure.dbr at"
@@ -53,7 +59,13 @@ expect "^frame [0-9]*: treasure: Records/FixedItems/ArenaTreasureChest.dbr stand
 fled=$(grep -n "ArenaMonster.dbr ([0-9]*): Attack -> Flee$" <<<"$first" | head -1 | cut -d: -f1)
 died=$(grep -n "^frame [0-9]*: the monster dies" <<<"$first" | head -1 | cut -d: -f1)
 [ "$fled" -lt "$died" ] || { echo "FAIL: the monster fled after its death"; exit 1; }
+# Every skill of the window by its name, every item by its words.
+expect "^skills: window: Might (Passive Skill) level 1"
+grep -q "^skills: window: Records/" <<<"$first" && { echo "FAIL: a skill of the window shows its record"; exit 1; }
+expect "^outfit: player main left hand: Bulwark Shield, attached$"
+expect "^items: sword tooltip \[ItemNameCommon\] Keen Sword of Embers$"
 expect "^items: sword tooltip \[ItemBonuses\] 4 - 7 Fire Damage$"
+expect "^gamehost: the player's play statistics follow, over its play time of [0-9]* s: \"Damage per second\" is the damage of its latest play only"
 expect "^items: sword tooltip \[ItemRequirements\] Required Strength: [0-9]*$"
 expect "^items: Records/Skills/ArenaMight.dbr level 1 before the greaves are attached, 2 after$"
 expect "^items: set \[ItemSetComponentNotAvailable\] Warden's Bracers$"

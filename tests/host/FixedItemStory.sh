@@ -38,4 +38,10 @@ done
     fail "a no did not leave the game going"
 grep -q "^fixed items: the boat carries the player to region [12]$" <<<"$out" || fail "the boat went nowhere"
 grep -q "did not happen" <<<"$out" && fail "a step of the walk never came"
+grep -q "^fixed items: the walk took [0-9]* frames of its own, apart from the run.s ([0-9.]* s of game time); chest open" \
+    <<<"$out" || fail "the walk's frames are not told as its own"
+# Short frames (the default 16 ms) give each step as much game time: the walk still ends.
+out=$(run --frames 10)
+grep -q "did not happen" <<<"$out" && fail "a step of the walk never came in frames of 16 ms"
+expect "the player walks away and the door closes behind it"
 echo "PASS: fixed item story"

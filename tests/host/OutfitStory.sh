@@ -11,7 +11,7 @@ saved=$("$gamehost" --quiet --frames 400 --step 250 --save "$save" 2>/dev/null) 
 loaded=$("$gamehost" --quiet --frames 1 --load "$save" 2>/dev/null) || { echo "FAIL: loading run"; exit 1; }
 expect() { grep -q "$1" <<<"$saved" || { echo "FAIL: no line matches: $1"; exit 1; }; }
 for place in "head: Helm" "neck: Amulet" "upper body: Breastplate" "lower body: Greaves" "first finger: Ring" \
-             "forearm: Armband" "main right hand: Sword" "main left hand: Shield.*Bulwark"; do
+             "forearm: Armband" "main right hand: Sword" "main left hand: Bulwark Shield"; do
     expect "^outfit: player $place, attached$"
 done
 expect "^items: outfit shield tooltip \[ItemBaseStats\] 36% Chance to block"
