@@ -49,8 +49,7 @@ const char* FromItsOwnCharacter(const ActorConfigCommand& command, int fromHost)
                : "it speaks for a character of another host";
 }
 
-// A skill's state changes its level no higher than the skill's record allows (nor above
-// the level the server already has for it), and never below 0.
+// A skill's state changes its level only as far as ClientSkillLevelAllowed says.
 const char* LevelWithinTheRecord(const ActorConfigCommand& command, int)
 {
     const auto& update = As<SkillStateUpdateConfigCmd>(command);
@@ -60,9 +59,9 @@ const char* LevelWithinTheRecord(const ActorConfigCommand& command, int)
         skills ? ObjectManager::Get().GetObject<Skill>(skills->GetSkillIdFromReference(update.skillNumber)) : nullptr;
     if (!skill)
         return nullptr;   // names no skill: the command does nothing
-    const int64_t level = update.state.level;
-    const int64_t top = std::max<int64_t>(skill->GetMaxLevel(), skill->GetSkillLevel());
-    return level >= 0 && level <= top ? nullptr : "it sets a skill to a level its record does not allow";
+    if (ClientSkillLevelAllowed(*skill, update.state.level))
+        return nullptr;
+    return "it sets a skill to a level its record does not allow";
 }
 
 // Whether the skill grants the buff of that (normalised) record: the buff is the skill's
@@ -186,6 +185,12 @@ const char* RefuseClientBuff(const Character& actor, const std::string& name, ui
     if (!HasModifier(*skill, modifier1, modifierLevel1) || !HasModifier(*skill, modifier2, modifierLevel2))
         return "its buff carries a modifier its caster's skill has not";
     return nullptr;
+}
+
+bool ClientSkillLevelAllowed(const Skill& skill, int64_t level)
+{
+    const int64_t top = std::max<int64_t>(skill.GetMaxLevel(), skill.GetSkillLevel());
+    return level >= 0 && level <= top;
 }
 
 const char* RefuseClientCommandKind(const ActorConfigCommand& command, NetPacketType type, int fromHost)

@@ -21,6 +21,7 @@ namespace GAME {
 
 class ActorConfigCommand;
 class Character;
+class Skill;
 
 // Null when a client on `fromHost` may send the command, received as a packet of `type`,
 // for its actor (one of its own host's); otherwise why not.
@@ -31,5 +32,10 @@ const char* RefuseClientCommandKind(const ActorConfigCommand& command, NetPacket
 const char* RefuseClientBuff(const Character& actor, const std::string& name, uint32_t level,
                              const std::string& modifier1, uint32_t modifierLevel1, const std::string& modifier2,
                              uint32_t modifierLevel2, uint32_t casterId);
+
+// Whether a client may put its skill at `level`: from 0 up to the skill's record's
+// maximum, or up to the level the server already has for it (one its character's record
+// gave it). Its skill's state and its join image are held to it.
+bool ClientSkillLevelAllowed(const Skill& skill, int64_t level);
 
 }  // namespace GAME

@@ -22,6 +22,7 @@
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
 #include "Game/session/ClientCommandKinds.h"
+#include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 
 namespace GAME {
@@ -104,12 +105,18 @@ void Destroy(Object* object)
         ObjectManager::Get().DestroyObjectEx(object, "SpawnReplication", __LINE__);
 }
 
-// Why the server does not take a client's player image: the items it carries come under
-// ids that are not the host's own or are taken, one id twice, or more than the host's
-// quota of items leaves room for (each counts towards it as it is taken). Null when it
-// takes it.
-const char* RefuseClientImage(const Player::ReplicationRecord& image, int host)
+// Why the server does not take a client's player image: a skill of the player made here
+// at a level the client may not give it, or items under ids that are not the host's own
+// or are taken, one id twice, or more than the host's quota of items leaves room for
+// (each counts towards it as it is taken). Null when it takes it.
+const char* RefuseClientImage(const Player& player, const Player::ReplicationRecord& image, int host)
 {
+    const SkillManager& skills = player.GetSkillManager();
+    for (const SkillManager::_SkillReplica& entry : image.skills) {
+        const Skill* skill = ObjectManager::Get().GetObject<Skill>(skills.FindSkillId(entry.skillName));
+        if (skill && !ClientSkillLevelAllowed(*skill, entry.state.level))
+            return "it carries a skill at a level its record does not allow";
+    }
     std::vector<uint32_t> ids;
     ids.reserve(image.inventory.size());
     for (const InventoryReplica& entry : image.inventory) {
@@ -136,7 +143,7 @@ bool ApplyClientImage(Player& player, SpawnPlayerPacket& packet, int host, const
         refusal = "its image does not read";
         return false;
     }
-    if ((refusal = RefuseClientImage(*player.GetReplicationRecord(), host)) != nullptr)
+    if ((refusal = RefuseClientImage(player, *player.GetReplicationRecord(), host)) != nullptr)
         return false;
     player.ApplyReplicationData();
     // A buff comes from a skill: one the image carries that no skill of its caster grants

@@ -54,6 +54,19 @@ std::string Number(float value)
     return text;
 }
 
+// A record of the data under a name of its own, with those keys' values replaced.
+void RegisterAltered(const std::string& from, const char* as, const std::map<std::string, std::string>& values)
+{
+    std::ifstream in(std::string(GAME_DATA_DIR) + "/" + from);
+    std::string text, line;
+    while (std::getline(in, line)) {
+        const std::string key = line.substr(0, line.find(','));
+        const auto found = values.find(key);
+        text += (found == values.end() ? line : key + "," + found->second + ",") + "\n";
+    }
+    RecordDatabase::Get().RegisterRecord(as, text);
+}
+
 }  // namespace
 
 void HostileClientTest::SetUp()
@@ -61,6 +74,12 @@ void HostileClientTest::SetUp()
     EngineTest::SetUp();
     RegisterGamePacketDispatch();
     RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+    // The server runs frames, and its game time passes, for as long as its clients'
+    // processes take: its market must not draw a new stock in the middle of a case,
+    // however slow they are. Registered before the clients' processes part from this one.
+    RegisterAltered("Records/Market/Market.dbr", kMarketRecord,
+                    {{"marketRefreshTimeMin", "2000000000"}, {"marketRefreshTimeMax", "2000000000"}});
+    RegisterAltered("Records/Creatures/Merchant.dbr", kMerchantRecord, {{"marketFileName", kMarketRecord}});
     LocalizationManager::Instance().Load();
     World::Get().AddRegion(kRegionId, "Arena");
     std::string error;

@@ -118,7 +118,9 @@ protected:
     static constexpr uint32_t kBoughtIndex = 1;   // the stock item the honest client buys
     static constexpr const char* kPlayerRecord = "Records/Creatures/ArenaPlayer.dbr";
     static constexpr const char* kSkillRecord = "Records/Skills/ArenaSmite.dbr";
-    static constexpr const char* kMerchantRecord = "Records/Creatures/Merchant.dbr";
+    // The data's merchant and market, but for the market's refresh (see SetUp).
+    static constexpr const char* kMerchantRecord = "Records/Test/HostileMerchant.dbr";
+    static constexpr const char* kMarketRecord = "Records/Test/HostileMarket.dbr";
 
     // The player a client on `host` joins with.
     static uint32_t PlayerOf(int host)

@@ -106,5 +106,48 @@ TEST_F(HostileMarketTest, TheServerTakesThePriceAndGivesItBackOnTheSellBack)
     EXPECT_EQ(client->GetCurrentMoney(), price + 5);
 }
 
+// A request names the stock on offer now, by its bracket and key: any other buys or sells
+// back nothing. And only the buyer sells its item back.
+TEST_F(HostileMarketTest, AnotherKeysRequestOrAnotherBuyersSellBackChangesNothing)
+{
+    constexpr int kOtherHost = 2;
+    constexpr uint32_t kOther = 0x20000001;
+    transport.Connect(kOtherHost);
+    auto* other = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", kOther));
+    ASSERT_TRUE(other && World::Get().AddEntity(other, Here()));
+    other->AddMoney(1000);
+    const uint32_t price = (*stock)[1].price;
+    client->AddMoney(price);
+    const auto send = [this](NetPacket& packet, uint32_t player) {
+        const Bytes bytes = Written(packet);
+        ConnectionManager::Get().HandleIncoming(ConnectionManager::HostOfPlayer(player), bytes.data(), bytes.size());
+    };
+    const auto request = [&](auto packet, uint32_t player, uint32_t bracket, uint32_t seed) {
+        packet.marketId = kMerchant;
+        packet.level = bracket;
+        packet.seed = seed;
+        packet.itemIndex = 1;
+        packet.buyerId = player;
+        send(packet, player);
+    };
+    const uint32_t bracket = server->GetBracket(), seed = server->GetSeed();
+    request(MarketC2SPurchaseRequestPacket{}, kClientPlayer, bracket, seed + 1);
+    request(MarketC2SPurchaseRequestPacket{}, kClientPlayer, bracket + 1, seed);
+    EXPECT_EQ(server->GetUnavailableIndices(), std::vector<uint32_t>{});
+    EXPECT_EQ(client->GetCurrentMoney(), price);
+    Buy(1);
+    ASSERT_EQ(server->GetUnavailableIndices(), std::vector<uint32_t>{1});
+
+    request(MarketC2SSellBackPacket{}, kOther, bracket, seed);
+    request(MarketC2SSellBackPacket{}, kClientPlayer, bracket, seed + 1);
+    request(MarketC2SSellBackPacket{}, kClientPlayer, bracket + 1, seed);
+    EXPECT_EQ(server->GetUnavailableIndices(), std::vector<uint32_t>{1});
+    EXPECT_EQ(client->GetCurrentMoney(), 0u);
+    EXPECT_EQ(other->GetCurrentMoney(), 1000u);
+    request(MarketC2SSellBackPacket{}, kClientPlayer, bracket, seed);
+    EXPECT_EQ(server->GetUnavailableIndices(), std::vector<uint32_t>{});
+    EXPECT_EQ(client->GetCurrentMoney(), price);
+}
+
 }  // namespace
 }  // namespace GAME
