@@ -307,7 +307,7 @@ TEST_F(HostileClientTest, ConnectionsThatNeverJoinLeaveRoomForARealJoin)
             }
             if (!open || bye)
                 break;
-            sched_yield();
+            Pause();
         }
         return std::to_string(connections.size()) + " connected\n" + refusals;
     });
