@@ -336,7 +336,7 @@ void HostNetwork::Pace(int frame)
         };
         if (behind() && !m_session.WaitUntil([&behind] { return !behind(); }, kPaceWaitMs)) {
             m_paced[host].givenUp = true;
-            std::printf("frame %d: host %d sent no heartbeat for %d s; the server plays on without waiting for it\n",
+            std::printf("frame %d: host %d did not catch up within %d s; the server plays on without waiting for it\n",
                         frame, host, kPaceWaitMs / 1000);
         }
     }

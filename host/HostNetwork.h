@@ -77,8 +77,8 @@ private:
     // loaded machine makes the client: before a frame it hears each client that plays
     // until the client's heartbeats tell that it has run all but that much of the game time
     // the server ran since the client's first heartbeat. A client that is gone is waited
-    // for no more (it leaves, or times out); one that sends nothing for kPaceWaitMs while
-    // connected is no longer paced to (printed).
+    // for no more (it leaves, or times out); one that has not caught up after kPaceWaitMs
+    // of waiting is no longer paced to (printed).
     void Pace(int frame);
 
     // The game time a server may run ahead of a client; the longest wait for one client.
