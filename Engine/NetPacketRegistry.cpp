@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "Engine/Engine.h"
+#include "Engine/GameClock.h"
 #include "Engine/NetDropLog.h"
 #include "Engine/NetPacketBuffer.h"
 
@@ -141,7 +142,7 @@ bool NetPacketRegistry::Dispatch(int fromHost, const unsigned char* data, size_t
             static constexpr const char* kBehind = "it follows packets held for the same objects";
             const char* reason = resolves ? kBehind : kHeld;
             NetDropLog::Note(packet->GetClassName(), fromHost, reason, reason, "held");
-            m_held.push_back({std::move(packet), fromHost, 1, std::chrono::steady_clock::now(), std::move(waitsFor)});
+            m_held.push_back({std::move(packet), fromHost, 1, GameClock::Get().GetRealTime(), std::move(waitsFor)});
             return false;
         }
     }
@@ -229,15 +230,15 @@ int NetPacketRegistry::RetryHeld()
     // What is held now is tried once; a handler may hold or dispatch further packets.
     std::deque<Held> pending;
     int maxTries = 0;
-    std::chrono::milliseconds maxAge{0};
+    uint32_t maxAge = 0;
     {
         CriticalSectionLock lock(m_lock);
         pending.swap(m_held);
         maxTries = m_holdTries;
-        maxAge = std::chrono::milliseconds(m_holdMs);
+        maxAge = static_cast<uint32_t>(m_holdMs);
     }
     int applied = 0;
-    const auto now = std::chrono::steady_clock::now();
+    const uint32_t now = GameClock::Get().GetRealTime();
     std::deque<Held> still;
     // The objects the packets that stay wait for: a later packet naming one stays too.
     std::vector<uint32_t> blocked;

@@ -11,7 +11,6 @@
 #pragma once
 
 #include <cstddef>
-#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -55,7 +54,9 @@ public:
     bool Dispatch(int fromHost, const unsigned char* data, size_t size);
 
     // How long a packet naming objects that do not exist yet is held: at most `tries`
-    // tries (the first included) and `ms` milliseconds. 0 tries drops such packets at
+    // tries (the first included) and `ms` milliseconds of the engine's frame clock
+    // (GameClock's real time), so that a slow machine holds it as many frames as a fast
+    // one: how long a frame takes in wall time is no part of the rule. 0 tries drops such packets at
     // once, as does a registry where it was never set; setting the limits drops anything
     // held. At most kMaxHeld packets wait; a further one pushes out the oldest (logged).
     static constexpr size_t kMaxHeld = 256;
@@ -84,7 +85,7 @@ private:
         std::unique_ptr<NetPacket> packet;
         int fromHost = 0;
         int tries = 0;
-        std::chrono::steady_clock::time_point since;
+        uint32_t since = 0;   // the frame clock when it was first held
         // The objects it waits for: those missing, and those older held packets wait for.
         std::vector<uint32_t> waitsFor;
     };

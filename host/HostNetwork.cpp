@@ -15,6 +15,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
+#include "Game/core/PlayerManagerSettings.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
@@ -151,6 +152,7 @@ bool HostNetwork::Wanted(const HostOptions& options)
 bool HostNetwork::Open(const HostOptions& options)
 {
     std::string error;
+    m_stepMs = options.stepMs;
     if (options.listenPort >= 0) {
         m_serving = true;
         if (!m_session.Listen(options.listenPort, error)) {
@@ -236,6 +238,14 @@ void HostNetwork::Note(const unsigned char* data, size_t size, bool sent)
         m_lastAllPlayersHeartbeat.assign(data, data + size);
     if (type == AllPlayersHeartbeatPacket::kType || type == SinglePlayerHeartbeatPacket::kType)
         ++(sent ? m_heartbeatsSent : m_heartbeatsReceived);
+    SinglePlayerHeartbeatPacket beat;
+    if (m_serving && !sent && type == SinglePlayerHeartbeatPacket::kType &&
+        beat.CopyInbound(data, static_cast<int>(size))) {
+        auto [client, first] = m_paced.try_emplace(PlayerHostId(beat.info.playerId));
+        if (first)
+            client->second.firstFrame = m_frame;
+        ++client->second.heartbeats;
+    }
     if (type == SkillTargetResultConfigCmdPacket::kType)
         PrintSkillResult(data, size);
     if (type == SpawnObjectConfigCmdPacket::kType)
@@ -248,6 +258,7 @@ void HostNetwork::Note(const unsigned char* data, size_t size, bool sent)
 
 void HostNetwork::OnConnection(const NetConnectionEvent& event)
 {
+    m_paced.erase(event.host);
     // A reason that only says the kind again ("left: left") is not printed.
     const char* kind = KindText(event);
     const bool told = !event.reason.empty() && event.reason != kind;
@@ -289,6 +300,8 @@ void HostNetwork::OnSpawned(const SpawnReport& report)
 void HostNetwork::BeforeFrame(int frame)
 {
     m_frame = frame;
+    if (m_serving)
+        Pace(frame);
     if (!m_serving || m_invited || !m_engine || !m_engine->GetPlayerManagerServer())
         return;
     // The server's player invites the first client's player once the roster has it.
@@ -299,6 +312,33 @@ void HostNetwork::BeforeFrame(int frame)
         std::printf("frame %d: the player invites player %u into its party\n", frame, record.playerId);
         m_engine->InvitePlayerToParty(record.playerId, static_cast<int>(m_playerId));
         return;
+    }
+}
+
+void HostNetwork::Pace(int frame)
+{
+    if (m_stepMs <= 0 || m_paced.empty())
+        return;
+    // A client sends its heartbeat on the first frame its timer passes the interval, and
+    // starts the timer again: one heartbeat in so many frames of the server's length.
+    const long long heartbeatMs = (kClientHeartbeatIntervalMs / m_stepMs + 1) * m_stepMs;
+    std::vector<int> hosts;
+    for (const auto& [host, client] : m_paced)
+        hosts.push_back(host);
+    for (const int host : hosts) {
+        // A connection's event while the server hears the clients forgets the host's count.
+        const auto behind = [&, host] {
+            const auto client = m_paced.find(host);
+            if (client == m_paced.end() || client->second.givenUp || !ConnectionManager::Get().IsClientConnected(host))
+                return false;
+            const long long ran = static_cast<long long>(frame - client->second.firstFrame) * m_stepMs;
+            return ran - client->second.heartbeats * heartbeatMs > kLeadMs;
+        };
+        if (behind() && !m_session.WaitUntil([&behind] { return !behind(); }, kPaceWaitMs)) {
+            m_paced[host].givenUp = true;
+            std::printf("frame %d: host %d did not catch up within %d s; the server plays on without waiting for it\n",
+                        frame, host, kPaceWaitMs / 1000);
+        }
     }
 }
 

@@ -52,6 +52,8 @@ public:
     // packet has been applied, so that what a packet makes and a later one of the same
     // frame takes away again is seen in between.
     void WatchTraffic(std::function<void(const unsigned char*, size_t)> packet, std::function<void()> applied);
+    // A server first paces itself to its clients (see Pace), then its player invites the
+    // first client's player.
     void BeforeFrame(int frame);
     void AfterFrame(int frame);
     // The server went away and the client has applied what it sent: the client ends its
@@ -71,11 +73,29 @@ private:
     void Note(const unsigned char* data, size_t size, bool sent);
     // Prints each player who left the roster since the last look.
     void WatchRoster();
+    // A server runs no further ahead of a client than kLeadMs of game time, however slow a
+    // loaded machine makes the client: before a frame it hears each client that plays
+    // until the client's heartbeats tell that it has run all but that much of the game time
+    // the server ran since the client's first heartbeat. A client that is gone is waited
+    // for no more (it leaves, or times out); one that has not caught up after kPaceWaitMs
+    // of waiting is no longer paced to (printed).
+    void Pace(int frame);
+
+    // The game time a server may run ahead of a client; the longest wait for one client.
+    static constexpr int kLeadMs = 4000;
+    static constexpr int kPaceWaitMs = 60000;
+    // A client paced to: the server's frame of its first heartbeat, its heartbeats since.
+    struct PacedClient {
+        int firstFrame = 0;
+        int heartbeats = 0;
+        bool givenUp = false;
+    };
 
     GameSession m_session;
     GameEngine* m_engine = nullptr;
     uint32_t m_playerId = 0;
     int m_frame = 0;
+    int m_stepMs = 0;
     bool m_serving = false;
     bool m_invited = false;
     int m_charactersArrived = 0;
@@ -88,6 +108,8 @@ private:
     std::vector<unsigned char> m_lastAllPlayersHeartbeat;
     // The roster's players after the last look, with their names.
     std::map<uint32_t, std::string> m_rosterNames;
+    // On a server: each client's heartbeats, by host.
+    std::map<int, PacedClient> m_paced;
 };
 
 }  // namespace GAME

@@ -30,9 +30,9 @@ namespace {
 // shortest and the longest time-out are one, so that a quick round trip does not shorten it.
 constexpr uint32_t kPeerTimeoutMs = 3000;
 // A packet naming characters that have not arrived yet waits this many frames, or this
-// long, for them.
+// much game time (120 frames of the bundled runs' 250 ms), for them.
 constexpr int kHoldTries = 120;
-constexpr int kHoldMs = 3000;
+constexpr int kHoldMs = 30000;
 
 // What the server tells the clients of a monster's health, and remembers it told: its life
 // and life state (GameSession::m_sentMonsters).

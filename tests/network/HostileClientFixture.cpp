@@ -1,7 +1,13 @@
 #include "tests/network/HostileClientFixture.h"
 
 #include <algorithm>
-#include <fstream>
+
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer's count of the bytes allocated and not yet freed.
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
 
 #include "Game/items/ItemReplicaInfo.h"
 #include "Game/items/MarketClient.h"
@@ -317,14 +323,14 @@ std::string HostileClientTest::StateWithout(const std::string& state, const std:
     return kept;
 }
 
-long HostileClientTest::ResidentKb()
+long HostileClientTest::HeapKb()
 {
-    // The second field of statm: resident pages.
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    if (!(statm >> pages >> resident))
-        return 0;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+#if defined(__SANITIZE_ADDRESS__)
+    return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
+    const struct mallinfo2 heap = mallinfo2();
+    return static_cast<long>((heap.uordblks + heap.hblkhd) / 1024);
+#endif
 }
 
 // ---- A client -----------------------------------------------------------------------------
@@ -420,13 +426,13 @@ HostileClientTest::Outcome HostileClientTest::RunHostile(const std::function<std
         EXPECT_EQ(engine->GetPartyManager()->GetParty(honestPlayer), kServerPlayer);
         outcome.honestMoneyOnServer = ObjectManager::Get().GetObject<Player>(honestPlayer)->GetCurrentMoney();
         outcome.before = ServerState();
-        outcome.residentBeforeKb = ResidentKb();
+        outcome.heapBeforeKb = HeapKb();
         Go(outcome.hostileHost);
         EXPECT_TRUE(AwaitDone(outcome.hostileHost, watch));
         outcome.after = ServerState();
-        outcome.residentAfterKb = ResidentKb();
-        EXPECT_LE(outcome.residentAfterKb - outcome.residentBeforeKb, kResidentGrowthLimitKb)
-            << "resident memory grew from " << outcome.residentBeforeKb << " kB to " << outcome.residentAfterKb << " kB";
+        outcome.heapAfterKb = HeapKb();
+        EXPECT_LE(outcome.heapAfterKb - outcome.heapBeforeKb, kHeapGrowthLimitKb)
+            << "the heap grew from " << outcome.heapBeforeKb << " kB to " << outcome.heapAfterKb << " kB";
     }
     EndClients({&honest, &hostile});
     outcome.honest = honest.GetReport();

@@ -293,8 +293,8 @@ TEST_F(HostileClientTest, ConnectionsThatNeverJoinLeaveRoomForARealJoin)
         // the server drops it or says bye: each is heard until then, so that each knows
         // when it is gone.
         connections.front()->Signal({NetDestination::Server, ConnectionManager::kServerHost}, SniffingTransport::kDone);
-        const HangGuard guard;
-        for (int frames = 0; frames < kFrameLimit || !guard.Expired(); ++frames) {
+        const HangGuard guard(kFrameLimit, kHangGuardMs);
+        for (int frames = 0; !guard.Expired(frames); ++frames) {
             bool open = false, bye = false;
             for (const auto& connection : connections) {
                 connection->Service();
@@ -307,7 +307,7 @@ TEST_F(HostileClientTest, ConnectionsThatNeverJoinLeaveRoomForARealJoin)
             }
             if (!open || bye)
                 break;
-            sched_yield();
+            Pause();
         }
         return std::to_string(connections.size()) + " connected\n" + refusals;
     });

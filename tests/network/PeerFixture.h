@@ -19,9 +19,10 @@ class PeerTest : public GameWireTest {
 protected:
     static constexpr int kFrameMs = 16;
     // A wait runs frames until what it waits for has happened, however slow the other
-    // processes are; the limit (a minute and more of frames) only ends a wait that would
-    // never end.
+    // processes are; it gives up only once it has run kFrameLimit frames AND kHangGuardMs
+    // have passed (see HangGuard).
     static constexpr int kFrameLimit = 60000;
+    static constexpr int kHangGuardMs = 240000;
     // Frames a peer keeps playing once it saw what it waited for: more than a heartbeat
     // interval of every side.
     static constexpr int kFramesAfter = 90;
@@ -49,11 +50,14 @@ protected:
     // Runs frames until `done` holds; a frame waits a moment for the other processes.
     bool RunUntil(const std::function<bool()>& done)
     {
-        for (int i = 0; i < kFrameLimit && !done(); ++i) {
+        const HangGuard guard(kFrameLimit, kHangGuardMs);
+        for (int frames = 0; !done(); ++frames) {
+            if (guard.Expired(frames))
+                return false;
             Frame();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        return done();
+        return true;
     }
     void KeepPlaying()
     {

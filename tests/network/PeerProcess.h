@@ -18,6 +18,7 @@
 #include "Engine/ConnectionManager.h"
 #include "Engine/NetPacketBuffer.h"
 #include "Game/core/GameEngine.h"
+#include "tests/HangGuard.h"
 
 namespace GAME {
 

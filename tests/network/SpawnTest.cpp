@@ -209,7 +209,7 @@ TEST_F(SpawnTest, AJoiningHostIsToldOfTheItemsOnTheGroundAndSeesThemWhereTheyLie
     EXPECT_EQ(ground({0x301, 0x302, 0x303}), onServer);
 }
 
-TEST_F(SpawnTest, APacketNamingAMissingObjectWaitsForItBoundedInTriesAndNumber)
+TEST_F(SpawnTest, APacketNamingAMissingObjectWaitsForItBoundedInTriesFrameTimeAndNumber)
 {
     int handled = 0;
     NetPacketRegistry::Get().SetHandler(EngineKindsPacket::kType, [&handled](NetPacket&, int) { ++handled; });
@@ -239,6 +239,18 @@ TEST_F(SpawnTest, APacketNamingAMissingObjectWaitsForItBoundedInTriesAndNumber)
     EXPECT_EQ(registry.GetHeldCount(), NetPacketRegistry::kMaxHeld);
     EXPECT_TRUE(log.Contains("EngineKindsPacket from host 6 dropped: too many packets wait for their objects"));
     EXPECT_EQ(handled, 1);
+
+    // It ages by the frames' time alone: tries without a frame keep it, however long they
+    // take, and the frames' milliseconds drop it, however quickly they ran.
+    registry.SetHoldLimits(100, 1000);
+    ConnectionManager::Get().HandleIncoming(7, never.data(), never.size());
+    for (int i = 0; i < 10; ++i)
+        registry.RetryHeld();
+    gEngine->UpdateFrame(999);
+    EXPECT_EQ(registry.GetHeldCount(), 1u);
+    gEngine->UpdateFrame(1);
+    EXPECT_EQ(registry.GetHeldCount(), 0u);
+    EXPECT_TRUE(log.Contains("EngineKindsPacket from host 7 dropped: the objects it names did not arrive (13 tries)"));
 }
 
 TEST_F(SpawnTest, PacketsForAnObjectWithHeldPacketsWaitBehindThemAndApplyInTheOrderSent)
