@@ -413,8 +413,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         std::this_thread::sleep_for(std::chrono::milliseconds(kNetworkFrameSleepMs));
     }
 
-    std::printf("gamehost: ran %d frames of %d ms (%d s of game time); %zu tutorial pages unlocked\n",
-                framesRun, options->stepMs, static_cast<int>(static_cast<long long>(framesRun) * options->stepMs / 1000),
+    std::printf("gamehost: ran %d frames of %d ms (%.3f s of game time); %zu tutorial pages unlocked\n",
+                framesRun, options->stepMs, static_cast<double>(static_cast<long long>(framesRun) * options->stepMs) / 1000.0,
                 engine.GetTutorialUnlockList().size());
     if (fighting)
         HostSkills::Run(fight.GetPlayerId());
