@@ -193,8 +193,8 @@ public:
     void SetConnectionListener(std::function<void(const NetConnectionEvent&)> listener);
 
     // Services the transport, hands every pending connection event to the listener in
-    // order, then dispatches every packet the transport holds; returns how many packets
-    // were handled. The drop log's counts of the seconds that are over are logged first.
+    // order, then dispatches every packet the transport hands out (a server's, each client's
+    // up to its budget for a frame); returns how many packets were handled. The drop log's counts of the seconds that are over are logged first.
     int ProcessIncoming();
 
     // How often a host may ask one kind of request: `burst` at once, then `perSecond` more

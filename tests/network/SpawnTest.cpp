@@ -234,11 +234,19 @@ TEST_F(SpawnTest, APacketNamingAMissingObjectWaitsForItBoundedInTriesAndNumber)
     EXPECT_EQ(registry.GetHeldCount(), 0u);
     EXPECT_TRUE(log.Contains("EngineKindsPacket from host 6 dropped: the objects it names did not arrive (3 tries)"));
 
+    // A flood from one host pushes out only its own: another host's packet, held before it,
+    // still waits.
+    packet.actor = 0x79;
+    const Bytes other = Written(packet);
+    ConnectionManager::Get().HandleIncoming(7, other.data(), other.size());
     for (size_t i = 0; i <= NetPacketRegistry::kMaxHeld; ++i)
         ConnectionManager::Get().HandleIncoming(6, never.data(), never.size());
     EXPECT_EQ(registry.GetHeldCount(), NetPacketRegistry::kMaxHeld);
     EXPECT_TRUE(log.Contains("EngineKindsPacket from host 6 dropped: too many packets wait for their objects"));
     EXPECT_EQ(handled, 1);
+    ObjectManager::Get().CreateObject("Player", 0x79);
+    EXPECT_EQ(registry.RetryHeld(), 1);
+    EXPECT_EQ(handled, 2);
 }
 
 TEST_F(SpawnTest, PacketsForAnObjectWithHeldPacketsWaitBehindThemAndApplyInTheOrderSent)
