@@ -14,18 +14,36 @@ namespace GAME {
 
 // ---- Inbox ------------------------------------------------------------------------------
 
+namespace {
+constexpr const char* kQueueFull = "the host's queue is full";
+}
+
+bool NetInbox::Admit(int fromHost, size_t size)
+{
+    if (fromHost < 0 || fromHost >= kHosts)
+        return LogNetDrop("NetInbox: a received packet", fromHost, "no host has that number");
+    const HostQueue& queue = m_hosts[static_cast<size_t>(fromHost)];
+    // A fixed reason: a flood's drops are only counted, at no cost of formatting each.
+    if (queue.packets.size() >= kMaxPackets || size > kMaxBytes - queue.bytes)
+        return NetDropLog::Note("NetInbox: a received packet", fromHost, kQueueFull, kQueueFull);
+    return true;
+}
+
 void NetInbox::PushPacket(int fromHost, std::vector<unsigned char> bytes)
 {
-    if (fromHost < 0 || fromHost >= kHosts) {
-        LogNetDrop("NetInbox: a received packet", fromHost, "no host has that number");
-        return;
-    }
+    if (Admit(fromHost, bytes.size()))
+        Store(fromHost, std::move(bytes));
+}
+
+void NetInbox::PushPacket(int fromHost, const unsigned char* data, size_t size)
+{
+    if (Admit(fromHost, size))
+        Store(fromHost, std::vector<unsigned char>(data, data + size));
+}
+
+void NetInbox::Store(int fromHost, std::vector<unsigned char> bytes)
+{
     HostQueue& queue = m_hosts[static_cast<size_t>(fromHost)];
-    if (queue.packets.size() >= kMaxPackets || bytes.size() > kMaxBytes - queue.bytes) {
-        LogNetDrop("NetInbox: a received packet", fromHost, "the host's queue is full with %zu packets of %zu bytes",
-                   queue.packets.size(), queue.bytes);
-        return;
-    }
     queue.bytes += bytes.size();
     queue.packets.emplace_back(m_arrivals++, std::move(bytes));
 }

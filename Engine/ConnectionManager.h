@@ -87,6 +87,8 @@ public:
     static constexpr size_t kMaxEvents = 256;
 
     void PushPacket(int fromHost, std::vector<unsigned char> bytes);
+    // The same, copying the bytes only when the host's queue has room for them.
+    void PushPacket(int fromHost, const unsigned char* data, size_t size);
     // The oldest packet of the hosts that have budget left in this round; each host's
     // packets come in the order they arrived. False when none is left to take this round.
     bool PopPacket(int& fromHost, std::vector<unsigned char>& bytes);
@@ -101,6 +103,10 @@ public:
     bool PopEvent(NetConnectionEvent& event);
 
 private:
+    // Whether the host's queue takes `size` more bytes; logs the drop when it does not.
+    bool Admit(int fromHost, size_t size);
+    void Store(int fromHost, std::vector<unsigned char> bytes);
+
     struct HostQueue {
         std::deque<std::pair<uint64_t, std::vector<unsigned char>>> packets;   // with their arrival numbers
         size_t bytes = 0;   // of every packet held

@@ -515,7 +515,7 @@ void EnetTransport::HandleReceive(ENetPeer* peer, uint8_t channel, const unsigne
     }
     ++m_stats.packetsReceived;
     m_stats.bytesReceived += size;
-    m_inbox.PushPacket(host, std::vector<unsigned char>(data, data + size));
+    m_inbox.PushPacket(host, data, size);
 }
 
 void EnetTransport::HandleTransportMessage(int host, const unsigned char* data, size_t size)
