@@ -14,24 +14,84 @@ namespace GAME {
 
 // ---- Inbox ------------------------------------------------------------------------------
 
+namespace {
+constexpr const char* kQueueFull = "the host's queue is full";
+}
+
+bool NetInbox::Admit(int fromHost, size_t size)
+{
+    if (fromHost < 0 || fromHost >= kHosts)
+        return LogNetDrop("NetInbox: a received packet", fromHost, "no host has that number");
+    const HostQueue& queue = m_hosts[static_cast<size_t>(fromHost)];
+    // A fixed reason: a flood's drops are only counted, at no cost of formatting each.
+    if (queue.packets.size() >= kMaxPackets || size > kMaxBytes - queue.bytes)
+        return NetDropLog::Note("NetInbox: a received packet", fromHost, kQueueFull, kQueueFull);
+    return true;
+}
+
 void NetInbox::PushPacket(int fromHost, std::vector<unsigned char> bytes)
 {
-    const bool room = m_packets.size() < kMaxPackets && bytes.size() <= kMaxBytes - m_bytes;
-    if (!m_droppedPackets.AdmitIf(room, m_packets.size()))
-        return;
-    m_bytes += bytes.size();
-    m_packets.push_back({fromHost, std::move(bytes)});
+    if (Admit(fromHost, bytes.size()))
+        Store(fromHost, std::move(bytes));
+}
+
+void NetInbox::PushPacket(int fromHost, const unsigned char* data, size_t size)
+{
+    if (Admit(fromHost, size))
+        Store(fromHost, std::vector<unsigned char>(data, data + size));
+}
+
+void NetInbox::Store(int fromHost, std::vector<unsigned char> bytes)
+{
+    HostQueue& queue = m_hosts[static_cast<size_t>(fromHost)];
+    queue.bytes += bytes.size();
+    queue.packets.emplace_back(m_arrivals++, std::move(bytes));
 }
 
 bool NetInbox::PopPacket(int& fromHost, std::vector<unsigned char>& bytes)
 {
-    if (m_packets.empty())
+    HostQueue* oldest = nullptr;
+    for (HostQueue& queue : m_hosts) {
+        if (queue.packets.empty() || (oldest && oldest->packets.front().first < queue.packets.front().first))
+            continue;
+        const size_t size = queue.packets.front().second.size();
+        const bool spent = (m_roundPackets && queue.takenPackets >= m_roundPackets) ||
+                           (m_roundBytes && queue.takenPackets > 0 && size > m_roundBytes - std::min(m_roundBytes, queue.takenBytes));
+        if (!spent)
+            oldest = &queue;
+    }
+    if (!oldest)
         return false;
-    fromHost = m_packets.front().fromHost;
-    bytes = std::move(m_packets.front().bytes);
-    m_bytes -= bytes.size();
-    m_packets.pop_front();
+    fromHost = static_cast<int>(oldest - m_hosts.data());
+    bytes = std::move(oldest->packets.front().second);
+    oldest->packets.pop_front();
+    oldest->bytes -= bytes.size();
+    ++oldest->takenPackets;
+    oldest->takenBytes += bytes.size();
     return true;
+}
+
+void NetInbox::SetRoundBudget(size_t packets, size_t bytes)
+{
+    m_roundPackets = packets;
+    m_roundBytes = bytes;
+}
+
+void NetInbox::NextRound()
+{
+    for (HostQueue& queue : m_hosts)
+        queue.takenPackets = queue.takenBytes = 0;
+}
+
+void NetInbox::DiscardHost(int host)
+{
+    if (host < 0 || host >= kHosts || m_hosts[static_cast<size_t>(host)].packets.empty())
+        return;
+    HostQueue& queue = m_hosts[static_cast<size_t>(host)];
+    LogNetDrop("NetInbox: a received packet", host, "%zu waiting from a connection that is gone, its number given to another",
+               queue.packets.size());
+    queue.packets.clear();
+    queue.bytes = 0;
 }
 
 void NetInbox::PushEvent(NetConnectionEvent event)

@@ -7,6 +7,7 @@
 // what is meant for another client.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -14,6 +15,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Engine/CriticalSection.h"
@@ -70,28 +72,50 @@ public:
 };
 
 // What a transport has received and not yet handed on: packets and connection events,
-// each oldest first. The game drains it every frame; a peer that sends faster than that
-// fills it only up to the limits, past which what arrives is dropped (and logged).
+// each oldest first. Each host's packets wait in a queue of their own, bounded on its own:
+// a peer that sends faster than the game drains fills only its own queue, past which what
+// it sends is dropped (logged through the drop log, a line a second), and every other
+// host's packets still find room. The game drains it every frame; with a round budget set
+// (a server's), a host's packets beyond its budget wait for the next round, so that one
+// peer's flood costs a frame no more than its budget's work.
 class NetInbox {
 public:
+    static constexpr int kHosts = 16;   // host numbers 0 to 15; any other is dropped
+    // What one host's queue holds at most.
     static constexpr size_t kMaxPackets = 4096;
     static constexpr size_t kMaxBytes = size_t{16} << 20;
     static constexpr size_t kMaxEvents = 256;
 
     void PushPacket(int fromHost, std::vector<unsigned char> bytes);
+    // The same, copying the bytes only when the host's queue has room for them.
+    void PushPacket(int fromHost, const unsigned char* data, size_t size);
+    // The oldest packet of the hosts that have budget left in this round; each host's
+    // packets come in the order they arrived. False when none is left to take this round.
     bool PopPacket(int& fromHost, std::vector<unsigned char>& bytes);
+    // How much of one host's packets a round hands out: at most `packets` packets and
+    // `bytes` bytes (a host's first packet of a round goes whatever its size); 0 is no bound.
+    void SetRoundBudget(size_t packets, size_t bytes);
+    // A new round: every host's budget is whole again.
+    void NextRound();
+    // Drops what a host's queue holds (its number goes to a new connection; logged).
+    void DiscardHost(int host);
     void PushEvent(NetConnectionEvent event);
     bool PopEvent(NetConnectionEvent& event);
 
 private:
-    struct Received {
-        int fromHost;
-        std::vector<unsigned char> bytes;
+    // Whether the host's queue takes `size` more bytes; logs the drop when it does not.
+    bool Admit(int fromHost, size_t size);
+    void Store(int fromHost, std::vector<unsigned char> bytes);
+
+    struct HostQueue {
+        std::deque<std::pair<uint64_t, std::vector<unsigned char>>> packets;   // with their arrival numbers
+        size_t bytes = 0;   // of every packet held
+        size_t takenPackets = 0, takenBytes = 0;   // in this round
     };
-    std::deque<Received> m_packets;
-    size_t m_bytes = 0;   // of every packet held
+    std::array<HostQueue, kHosts> m_hosts;
+    uint64_t m_arrivals = 0;
+    size_t m_roundPackets = 0, m_roundBytes = 0;
     std::deque<NetConnectionEvent> m_events;
-    DropTally m_droppedPackets{"NetInbox: a received packet"};
     DropTally m_droppedEvents{"NetInbox: a connection event"};
 };
 
@@ -175,8 +199,8 @@ public:
     void SetConnectionListener(std::function<void(const NetConnectionEvent&)> listener);
 
     // Services the transport, hands every pending connection event to the listener in
-    // order, then dispatches every packet the transport holds; returns how many packets
-    // were handled. The drop log's counts of the seconds that are over are logged first.
+    // order, then dispatches every packet the transport hands out (a server's, each client's
+    // up to its budget for a frame); returns how many packets were handled. The drop log's counts of the seconds that are over are logged first.
     int ProcessIncoming();
 
     // How often a host may ask one kind of request: `burst` at once, then `perSecond` more

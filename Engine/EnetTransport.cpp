@@ -179,7 +179,9 @@ std::unique_ptr<EnetTransport> EnetTransport::Listen(uint16_t port, std::string&
         error = reason != 0 ? std::strerror(reason) : "the port cannot be bound";
         return nullptr;
     }
-    return std::unique_ptr<EnetTransport>(new EnetTransport(host, ConnectionManager::kServerHost));
+    std::unique_ptr<EnetTransport> transport(new EnetTransport(host, ConnectionManager::kServerHost));
+    transport->m_inbox.SetRoundBudget(kFramePackets, kFrameBytes);
+    return transport;
 }
 
 std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& address, uint16_t port, int timeoutMs,
@@ -270,6 +272,7 @@ EnetTransport::~EnetTransport()
 
 void EnetTransport::Service()
 {
+    m_inbox.NextRound();
     ServiceFor(0);
 }
 
@@ -363,6 +366,34 @@ int EnetTransport::FreeHost() const
     return -1;
 }
 
+int EnetTransport::MakeRoomFor(const ENetPeer* newcomer)
+{
+    const auto pendingAt = [this, newcomer](uint32_t address) {
+        int count = newcomer->address.host == address ? 1 : 0;
+        for (int host = 1; host <= kMaxClients; ++host)
+            count += m_peers[host] && !m_admitted[host] && m_peers[host]->address.host == address;
+        return count;
+    };
+    int chosen = -1;
+    int chosenCount = 0;
+    for (int host = 1; host <= kMaxClients; ++host) {
+        if (!m_peers[host] || m_admitted[host])
+            continue;
+        const int count = pendingAt(m_peers[host]->address.host);
+        const bool before = chosen < 0 || count > chosenCount ||
+                            (count == chosenCount && (m_joined[host] != m_joined[chosen]
+                                                          ? !m_joined[host]
+                                                          : m_connectionNumber[host] < m_connectionNumber[chosen]));
+        if (before) {
+            chosen = host;
+            chosenCount = count;
+        }
+    }
+    if (chosen >= 0)
+        DropUnjoined(chosen, "it gave way to a new connection before it joined");
+    return chosen;
+}
+
 int EnetTransport::InterceptDatagram(ENetHost* host, ENetEvent*)
 {
     EnetTransport* self = tServicing;
@@ -435,14 +466,15 @@ void EnetTransport::HandleConnect(ENetPeer* peer)
         return;
     }
     // Every number taken: a connection past its deadline for joining makes room (it would go
-    // at the end of this service anyway), so that those that never join or never play
-    // cannot keep a client out. One still inside its deadline may be an honest client
-    // still joining: it keeps its number, and the newcomer is refused.
+    // at the end of this service anyway); failing that, one whose player does not play yet
+    // gives way.
     int host = FreeHost();
     if (host < 0) {
         ExpireJoins();
         host = FreeHost();
     }
+    if (host < 0)
+        host = MakeRoomFor(peer);
     if (host < 0) {
         LogNetDrop("EnetTransport: a connection", -1, "server full (from %s)", PeerName(peer).c_str());
         enet_peer_disconnect(peer, kServerFull);
@@ -453,6 +485,8 @@ void EnetTransport::HandleConnect(ENetPeer* peer)
     m_joined[host] = false;
     m_admitted[host] = false;
     m_connectedAt[host] = m_clock();
+    m_connectionNumber[host] = ++m_connections;
+    m_inbox.DiscardHost(host);
     ApplyTimeout(peer);
     // The game hears of the client once it has joined.
     const unsigned char message[2] = {kYourHostNumber, static_cast<unsigned char>(host)};
@@ -485,7 +519,7 @@ void EnetTransport::HandleReceive(ENetPeer* peer, uint8_t channel, const unsigne
     }
     ++m_stats.packetsReceived;
     m_stats.bytesReceived += size;
-    m_inbox.PushPacket(host, std::vector<unsigned char>(data, data + size));
+    m_inbox.PushPacket(host, data, size);
 }
 
 void EnetTransport::HandleTransportMessage(int host, const unsigned char* data, size_t size)

@@ -8,12 +8,19 @@
 // Joined event, the end of Connect), and only then do game packets pass. A connection that
 // does not join the game and play within the join deadline (10 s unless set: the game
 // confirms it, ConfirmJoined, once the client's player is in and beats) is dropped, the
-// game hearing that it left if it had heard of it: connections that never join, or whose
-// player never plays, cannot keep a client out for longer than that. A client that finds
-// every number held, by clients that play or by connections still inside their deadline
-// (an honest client may be joining), is turned away with "server full". A client reaches
-// only the server: whatever it sends goes there, and the game on the server passes on
-// what is meant for another client.
+// game hearing that it left if it had heard of it. A client that finds every number held
+// takes the number of a connection whose player does not play yet: of the address that
+// holds the most of those (the newcomer counted with its own), one that has not answered
+// its number before one that has, and of those the oldest. Connections that never join
+// thus cannot keep a client out however often they are renewed: they give way to each
+// other, and a client from another address is never the one to go while they hold more.
+// Only when every number is held by a client that plays is a newcomer turned away, with
+// "server full". A client reaches only the server: whatever it sends goes there, and the
+// game on the server passes on what is meant for another client.
+//
+// A server takes at most kFramePackets packets and kFrameBytes bytes of each client's in a
+// service (a frame of the game's); the rest waits in that client's own queue for the next
+// (NetInbox), and what a flooded queue cannot hold is that client's loss alone.
 //
 // Game packets travel reliably and in order on one channel; transport messages on a second.
 // A packet above NetLimits::kMaxPacketSize is never sent, and one announced by a peer is
@@ -41,6 +48,9 @@ public:
     static constexpr int kMaxClients = ConnectionManager::kMaxHost;
     static constexpr int kDefaultGoodbyeWaitMs = 30000;
     static constexpr int kDefaultJoinDeadlineMs = 10000;
+    // What a server hands the game of one client's packets in a service, at most.
+    static constexpr size_t kFramePackets = 64;
+    static constexpr size_t kFrameBytes = size_t{256} << 10;
     // Milliseconds from any fixed point; the transport's deadlines are measured on it.
     using Clock = std::function<int64_t()>;
 
@@ -109,6 +119,9 @@ private:
     void DropUnjoined(int host, const char* why);
     // The lowest host number no connection holds; -1 when every one is held.
     int FreeHost() const;
+    // Every number held: drops the connection that gives way to `newcomer` (see above) and
+    // returns its number; -1 when every number is held by a client that plays.
+    int MakeRoomFor(const _ENetPeer* newcomer);
     // Services the host, waiting at most `waitMs` for the first event.
     void ServiceFor(uint32_t waitMs);
     // A peer's time-outs before and while a pause of this host is added to them.
@@ -139,6 +152,9 @@ private:
     bool m_joined[ConnectionManager::kMaxHost + 1] = {};
     bool m_admitted[ConnectionManager::kMaxHost + 1] = {};
     int64_t m_connectedAt[ConnectionManager::kMaxHost + 1] = {};
+    // The order the connections came in (their age, whatever the clock says).
+    uint64_t m_connectionNumber[ConnectionManager::kMaxHost + 1] = {};
+    uint64_t m_connections = 0;
     // On a client: the number the server offered, until it welcomes the client.
     int m_offeredHost = -1;
     std::vector<_ENetPeer*> m_oversizeSenders;

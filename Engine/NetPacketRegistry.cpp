@@ -133,11 +133,8 @@ bool NetPacketRegistry::Dispatch(int fromHost, const unsigned char* data, size_t
         if (!resolves || !waitsFor.empty()) {
             if (!resolves)
                 packet->CollectObjectIds(waitsFor, true);
-            if (m_held.size() >= kMaxHeld) {
-                LogNetDrop(m_held.front().packet->GetClassName(), m_held.front().fromHost,
-                           "too many packets wait for their objects");
-                m_held.pop_front();
-            }
+            if (m_held.size() >= kMaxHeld)
+                DropOldestOfBusiestHost();
             static constexpr const char* kHeld = "it names objects that do not exist yet";
             static constexpr const char* kBehind = "it follows packets held for the same objects";
             const char* reason = resolves ? kBehind : kHeld;
@@ -284,8 +281,25 @@ int NetPacketRegistry::RetryHeld()
         still.push_back(std::move(held));
     m_held.swap(still);
     while (m_held.size() > kMaxHeld)
-        m_held.pop_front();
+        DropOldestOfBusiestHost();
     return applied;
+}
+
+void NetPacketRegistry::DropOldestOfBusiestHost()
+{
+    if (m_held.empty())
+        return;
+    std::map<int, size_t> heldBy;
+    for (const Held& held : m_held)
+        ++heldBy[held.fromHost];
+    const int busiest = std::max_element(heldBy.begin(), heldBy.end(), [](const auto& a, const auto& b) {
+                            return a.second < b.second;
+                        })->first;
+    const auto oldest = std::find_if(m_held.begin(), m_held.end(), [busiest](const Held& held) { return held.fromHost == busiest; });
+    if (oldest == m_held.end())
+        return;
+    LogNetDrop(oldest->packet->GetClassName(), oldest->fromHost, "too many packets wait for their objects");
+    m_held.erase(oldest);
 }
 
 }  // namespace GAME

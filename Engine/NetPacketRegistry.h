@@ -58,7 +58,8 @@ public:
     // (GameClock's real time), so that a slow machine holds it as many frames as a fast
     // one: how long a frame takes in wall time is no part of the rule. 0 tries drops such packets at
     // once, as does a registry where it was never set; setting the limits drops anything
-    // held. At most kMaxHeld packets wait; a further one pushes out the oldest (logged).
+    // held. At most kMaxHeld packets wait; a further one pushes out the oldest of the host
+    // that has the most waiting (logged), so that one peer's flood pushes out only its own.
     static constexpr size_t kMaxHeld = 256;
     void SetHoldLimits(int tries, int ms);
     // Tries each held packet again, in the order they arrived: applies those whose objects
@@ -89,6 +90,8 @@ private:
         // The objects it waits for: those missing, and those older held packets wait for.
         std::vector<uint32_t> waitsFor;
     };
+    // Drops the oldest held packet of the host that has the most held (under m_lock).
+    void DropOldestOfBusiestHost();
     // The ids among `named` that a held packet waits for (m_held, under m_lock).
     std::vector<uint32_t> HeldWaitsFor(const std::vector<uint32_t>& named) const;
     // Runs the handler of the packet's type; false when there is none (logged).

@@ -70,32 +70,58 @@ TEST_F(ConnectionManagerTest, ObjectsMadeOnAHostCarryItsNumber)
     EXPECT_EQ(ObjectManager::Get().CreateObject("Object")->GetObjectId() >> 28, 0u);
 }
 
-// A client is a host from 1 to 15 that the transport has connected and not dropped.
-// A peer that sends faster than the game drains the inbox fills it to its limits only,
-// with two log lines for a whole flood; a packet above the byte limit is dropped alone.
-TEST_F(ConnectionManagerTest, TheInboxHoldsAtMostItsLimits)
+// What an inbox hands out, as (host, first byte) pairs, until it has nothing more this round.
+std::vector<std::pair<int, int>> InboxDrain(NetInbox& inbox)
+{
+    std::vector<std::pair<int, int>> taken;
+    int from = 0;
+    for (std::vector<unsigned char> bytes; inbox.PopPacket(from, bytes);)
+        taken.emplace_back(from, bytes.empty() ? -1 : bytes[0]);
+    return taken;
+}
+
+// A peer that sends faster than the game drains the inbox fills its own queue only, to its
+// limits, with one log line for a whole flood: another host's packets still find room and
+// come out among the flood's in the order they arrived.
+TEST_F(ConnectionManagerTest, TheInboxHoldsAtMostItsLimitsForEachHost)
 {
     LogCapture log;
     NetInbox inbox;
+    inbox.PushPacket(2, {7});
     for (size_t i = 0; i < NetInbox::kMaxPackets + 10; ++i)
         inbox.PushPacket(1, {1, 2});
-    size_t held = 0;
-    int from = 0;
-    std::vector<unsigned char> bytes;
-    while (inbox.PopPacket(from, bytes))
-        ++held;
-    EXPECT_EQ(held, NetInbox::kMaxPackets);
+    inbox.PushPacket(2, {8});
+    const std::vector<std::pair<int, int>> taken = InboxDrain(inbox);
+    ASSERT_EQ(taken.size(), NetInbox::kMaxPackets + 2);
+    EXPECT_EQ(taken.front(), std::make_pair(2, 7));
+    EXPECT_EQ(taken.back(), std::make_pair(2, 8));
     inbox.PushPacket(1, std::vector<unsigned char>(NetInbox::kMaxBytes + 1));
     inbox.PushPacket(1, {3});
-    ASSERT_TRUE(inbox.PopPacket(from, bytes));
-    EXPECT_EQ(bytes, std::vector<unsigned char>{3});
-    EXPECT_FALSE(inbox.PopPacket(from, bytes));
-    // The oversized packet is the last of the run of drops the next taken packet ends.
-    EXPECT_EQ(log.Texts(), (std::vector<std::string>{
-                               "NetInbox: a received packet dropped: the queue is full with 4096",
-                               "NetInbox: a received packet: 10 more dropped while the queue was full"}));
+    EXPECT_EQ(InboxDrain(inbox), (std::vector<std::pair<int, int>>{{1, 3}}));
+    EXPECT_EQ(log.Texts(),
+              (std::vector<std::string>{"NetInbox: a received packet from host 1 dropped: the host's queue is full"}));
 }
 
+// With a round budget each host is handed at most its budget a round, oldest first (a
+// packet larger than the byte budget goes alone, as its host's first); the rest waits for
+// the next round.
+TEST_F(ConnectionManagerTest, ARoundHandsOutEachHostsPacketsUpToItsBudget)
+{
+    NetInbox inbox;
+    inbox.SetRoundBudget(3, 100);
+    for (unsigned char i = 0; i < 8; ++i)
+        inbox.PushPacket(1, {i});
+    inbox.PushPacket(2, std::vector<unsigned char>(150, 20));
+    inbox.PushPacket(2, {21});
+    using Taken = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(InboxDrain(inbox), (Taken{{1, 0}, {1, 1}, {1, 2}, {2, 20}}));
+    inbox.NextRound();
+    EXPECT_EQ(InboxDrain(inbox), (Taken{{1, 3}, {1, 4}, {1, 5}, {2, 21}}));
+    inbox.NextRound();
+    EXPECT_EQ(InboxDrain(inbox), (Taken{{1, 6}, {1, 7}}));
+}
+
+// A client is a host from 1 to 15 that the transport has connected and not dropped.
 TEST_F(ConnectionManagerTest, ClientsCountAsConnectedUntilDisconnected)
 {
     for (int host : {0, 3, 15, 16, -1})

@@ -234,23 +234,32 @@ TEST_F(SpawnTest, APacketNamingAMissingObjectWaitsForItBoundedInTriesFrameTimeAn
     EXPECT_EQ(registry.GetHeldCount(), 0u);
     EXPECT_TRUE(log.Contains("EngineKindsPacket from host 6 dropped: the objects it names did not arrive (3 tries)"));
 
+    // A flood from one host pushes out only its own: another host's packet, held before it,
+    // still waits.
+    packet.actor = 0x79;
+    const Bytes other = Written(packet);
+    ConnectionManager::Get().HandleIncoming(7, other.data(), other.size());
     for (size_t i = 0; i <= NetPacketRegistry::kMaxHeld; ++i)
         ConnectionManager::Get().HandleIncoming(6, never.data(), never.size());
     EXPECT_EQ(registry.GetHeldCount(), NetPacketRegistry::kMaxHeld);
     EXPECT_TRUE(log.Contains("EngineKindsPacket from host 6 dropped: too many packets wait for their objects"));
     EXPECT_EQ(handled, 1);
+    ObjectManager::Get().CreateObject("Player", 0x79);
+    EXPECT_EQ(registry.RetryHeld(), 1);
+    EXPECT_EQ(handled, 2);
 
-    // It ages by the frames' time alone: tries without a frame keep it, however long they
-    // take, and the frames' milliseconds drop it, however quickly they ran.
+    // They age by the frames' time alone: tries without a frame keep them, however long
+    // they take, and the frames' milliseconds drop them, however quickly they ran.
     registry.SetHoldLimits(100, 1000);
-    ConnectionManager::Get().HandleIncoming(7, never.data(), never.size());
+    ConnectionManager::Get().HandleIncoming(8, never.data(), never.size());
+    const size_t held = registry.GetHeldCount();
     for (int i = 0; i < 10; ++i)
         registry.RetryHeld();
     gEngine->UpdateFrame(999);
-    EXPECT_EQ(registry.GetHeldCount(), 1u);
+    EXPECT_EQ(registry.GetHeldCount(), held);
     gEngine->UpdateFrame(1);
     EXPECT_EQ(registry.GetHeldCount(), 0u);
-    EXPECT_TRUE(log.Contains("EngineKindsPacket from host 7 dropped: the objects it names did not arrive (13 tries)"));
+    EXPECT_TRUE(log.Contains("EngineKindsPacket from host 8 dropped: the objects it names did not arrive (13 tries)"));
 }
 
 TEST_F(SpawnTest, PacketsForAnObjectWithHeldPacketsWaitBehindThemAndApplyInTheOrderSent)
