@@ -7,11 +7,10 @@
 #include <string>
 
 #include "Game/ai/ControllerAIState.h"
+#include "Game/ai/ControllerNpc.h"
 
 namespace GAME {
 
-class ControllerNpc2;
-class ControllerNpcHerdAnimal;
 class ControllerNpcHerder;
 class Npc;
 

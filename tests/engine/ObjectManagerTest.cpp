@@ -417,9 +417,6 @@ TEST_F(ObjectManagerTest, LookUpsRaceCreationAndDestructionSafely)
     EXPECT_EQ(manager.GetObjectCount(), static_cast<size_t>(kStable));
 }
 
-}  // namespace
-}  // namespace GAME
-
 // A link answers as GetObject<T> does: it finds again when the id asked for changes or any
 // object leaves the look-ups, and never remembers finding nothing.
 TEST_F(ObjectManagerTest, ALinkFindsAgainAfterAnyDestructionOrAnotherId)
@@ -440,3 +437,6 @@ TEST_F(ObjectManagerTest, ALinkFindsAgainAfterAnyDestructionOrAnotherId)
     manager.DestroyAllObjects();
     EXPECT_EQ(link.Get(600), nullptr);
 }
+
+}  // namespace
+}  // namespace GAME
