@@ -8,10 +8,10 @@
 
 #include "Game/ai/ControllerAIState.h"
 #include "Game/ai/ControllerNpc.h"
+#include "Game/ai/ControllerNpcHerder.h"
 
 namespace GAME {
 
-class ControllerNpcHerder;
 class Npc;
 
 class ControllerNpcStateBase : public ControllerAIStateT<ControllerNpc2, Npc> {
