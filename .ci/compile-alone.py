@@ -1,7 +1,9 @@
 """Parses every source file, or every header, on its own (see compile-alone, headers-alone).
 
-  compile-alone.py sources BUILD JOBS
-      Each source file of BUILD/compile_commands.json alone, with its own flags.
+  compile-alone.py sources BUILD JOBS [UNITY_BUILD]
+      Each source file of BUILD/compile_commands.json alone, with its own flags; those that
+      the unity build UNITY_BUILD compiles alone itself (first of a batch, or in none) are left
+      to it.
   compile-alone.py headers INCLUDE_DIR JOBS FLAGS...
       Each header under INCLUDE_DIR as the first line of an empty file, with FLAGS.
 
@@ -188,15 +190,39 @@ def check(units, jobs, work, name):
     if len(refused) > failed:
         print(f"{name}: clang refused {len(refused) - failed} file(s) that g++ parses alone:",
               ", ".join(u.label for u in refused), flush=True)
-    print(f"{name}: {len(units) - failed} passed, {failed} failed")
-    return 1 if failed else 0
+    if failed:
+        print(f"{name}: {failed} of {len(units)} files do not compile alone")
+        return 1
+    print(f"{name}: all {len(units)} files compile alone")
+    return 0
 
 
-def sources(build, jobs):
+def compiled_alone_by(unity_build):
+    """The sources a unity build compiles as the first of a batch, or outside every batch."""
+    alone = set()
+    for c in json.load(open(os.path.join(unity_build, "compile_commands.json"))):
+        if "/Unity/unity_" not in c["file"]:
+            alone.add(c["file"])
+    for folder, _, names in os.walk(unity_build):
+        for name in names:
+            if folder.endswith("/Unity") and name.startswith("unity_") and name.endswith(".cxx"):
+                first = QUOTED.search(read(os.path.join(folder, name)))
+                if first:
+                    alone.add(first.group(1))
+    return alone
+
+
+def sources(build, jobs, unity_build=None):
     root = os.getcwd()
     units = []
-    for c in json.load(open(os.path.join(build, "compile_commands.json"))):
-        if not c["file"].endswith(".cpp"):
+    left = compiled_alone_by(unity_build) if unity_build else set()
+    commands = [c for c in json.load(open(os.path.join(build, "compile_commands.json")))
+                if c["file"].endswith(".cpp")]
+    if left:
+        print(f"compile-alone: {sum(c['file'] in left for c in commands)} files are compiled alone by the build",
+              flush=True)
+    for c in commands:
+        if c["file"] in left:
             continue
         args, forced, skip = [], [], None
         for a in shlex.split(c["command"]):
@@ -229,4 +255,4 @@ def headers(include_dir, jobs, flags):
 if __name__ == "__main__":
     if sys.argv[1] == "headers":
         sys.exit(headers(sys.argv[2], int(sys.argv[3]), sys.argv[4:]))
-    sys.exit(sources(sys.argv[2], int(sys.argv[3])))
+    sys.exit(sources(sys.argv[2], int(sys.argv[3]), *sys.argv[4:5]))
