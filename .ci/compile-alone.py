@@ -15,10 +15,14 @@ anchor it includes itself, directly or through other headers. That hides nothing
 would miss alone: the anchor is the file's own, the file's code comes after all its
 includes (a file with code above an include gets no anchor), and each anchor compiles alone
 (its precompilation parses it alone). The one order an anchor changes is that of the file's
-headers, and every header compiles alone (headers-alone). Clang parses (it precompiles a
-header with the templates it instantiates, and reads a precompiled header lazily: a file
-after an anchor costs a fifth of a plain parse); what clang refuses is parsed again by the
-project's compiler, with nothing precompiled, which has the last word.
+headers, and every installed header compiles alone (headers-alone). Nothing else is
+precompiled, so a missing standard header fails too. Clang parses: it precompiles a header
+with the templates its inline code instantiates, and reads a precompiled header lazily, so a
+file after its anchor costs a third of a plain parse or less. What clang refuses is parsed
+again by the project's compiler, with nothing precompiled, which has the last word.
+
+GAME_ALONE_VERBOSE=1 lists the anchors and how many files each serves; GAME_ALONE_PROFILE=FILE
+appends the CPU time of every compilation to FILE.
 """
 import hashlib
 import json
@@ -31,13 +35,14 @@ import tempfile
 from concurrent.futures import ThreadPoolExecutor
 
 QUOTED = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
+ANGLED = re.compile(r'^\s*#\s*include\s*<([a-z_0-9]+)>', re.M)
 COMMENTS = re.compile(r'//[^\n]*|/\*.*?\*/', re.S)
 CLANG = os.environ.get("GAME_ALONE_CLANG", "clang++")
+PROFILE = os.environ.get("GAME_ALONE_PROFILE")
 # Anchors per set of flags, and the least a precompiled anchor must save (in bytes of
 # headers parsed): precompiling costs about two parses of what it holds.
-PROFILE = os.environ.get("GAME_ALONE_PROFILE")
-MAX_ANCHORS = int(os.environ.get("GAME_ALONE_ANCHORS", 12))
-MIN_GAIN = int(os.environ.get("GAME_ALONE_MIN_GAIN", 400_000))
+MAX_ANCHORS = 12
+MIN_GAIN = 400_000
 
 
 def read(path):
@@ -128,7 +133,27 @@ def choose_anchors(units, includes):
                 break
             for u in reach.pop(header):
                 if weigh(header) > best[id(u)]:
-                    best[id(u)], u.anchor = weigh(header), header
+                    best[id(u)], u.anchor = weigh(header), f'#include "{header}"\n'
+        choose_standard_anchors([u for u in members if u.anchor is None])
+
+
+def choose_standard_anchors(members):
+    """For files without a project anchor: the standard headers they name themselves, the
+    same set for several files (a subset of what a file names serves it too)."""
+    named = {id(u): frozenset(ANGLED.findall(read(u.path))) for u in members
+             if not code_above_an_include(read(u.path))}
+    candidates = {}
+    for u in members:
+        if named.get(id(u)):
+            candidates.setdefault(named[id(u)], 0)
+    for s in candidates:
+        candidates[s] = sum(1 for n in named.values() if s <= n)
+    chosen = sorted((s for s, users in candidates.items() if users >= 3),
+                    key=lambda s: (candidates[s] - 2) * len(s), reverse=True)[:MAX_ANCHORS // 2]
+    for u in members:
+        fits = [s for s in chosen if s <= named.get(id(u), frozenset())]
+        if fits:
+            u.anchor = "".join(f"#include <{h}>\n" for h in sorted(max(fits, key=len)))
 
 
 def run_all(jobs, tasks):
@@ -152,7 +177,7 @@ def check(units, jobs, work, name):
     pchs = {}
     for u in units:
         if u.anchor or u.forced:
-            text = "".join(f'#include "{h}"\n' for h in u.forced + ([u.anchor] if u.anchor else []))
+            text = "".join(f'#include "{h}"\n' for h in u.forced) + (u.anchor or "")
             key = hashlib.sha1((" ".join(u.args) + u.cwd + text).encode()).hexdigest()[:16]
             pchs.setdefault(key, (os.path.join(work, key + ".hxx"), text, u))
             u.pch = key
