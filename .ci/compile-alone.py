@@ -1,10 +1,28 @@
-"""Parses every source file of compile_commands.json on its own (see compile-alone).
+"""Parses every source file, or every header, on its own (see compile-alone, headers-alone).
 
-Two things are precompiled, for speed, neither of which can hide a missing project header:
-the standard library headers the project uses (one header per set of flags), and, for a
-test file that uses the engine fixture (directly or through another fixture), GoogleTest
-and the fixture, which that file includes anyway. A missing standard header is therefore
-not reported; a missing header of the project is.
+  compile-alone.py sources BUILD JOBS [UNITY_BUILD]
+      Each source file of BUILD/compile_commands.json alone, with its own flags; those that
+      the unity build UNITY_BUILD compiles alone itself (first of a batch, or in none) are left
+      to it.
+  compile-alone.py headers INCLUDE_DIR JOBS FLAGS...
+      Each header under INCLUDE_DIR as the first line of an empty file, with FLAGS.
+
+What costs is not a file's own code but its headers, parsed again for every file, and the
+templates their inline code uses, instantiated again for every file. So each set of flags
+gets a few precompiled "anchor" headers, chosen among the project's headers for how many
+files include them and how much they bring, and each file is parsed after the largest
+anchor it includes itself, directly or through other headers. That hides nothing the file
+would miss alone: the anchor is the file's own, the file's code comes after all its
+includes (a file with code above an include gets no anchor), and each anchor compiles alone
+(its precompilation parses it alone). The one order an anchor changes is that of the file's
+headers, and every installed header compiles alone (headers-alone). Nothing else is
+precompiled, so a missing standard header fails too. Clang parses: it precompiles a header
+with the templates its inline code instantiates, and reads a precompiled header lazily, so a
+file after its anchor costs a third of a plain parse or less. What clang refuses is parsed
+again by the project's compiler, with nothing precompiled, which has the last word.
+
+GAME_ALONE_VERBOSE=1 lists the anchors and how many files each serves; GAME_ALONE_PROFILE=FILE
+appends the CPU time of every compilation to FILE.
 """
 import hashlib
 import json
@@ -13,88 +31,253 @@ import re
 import shlex
 import subprocess
 import sys
+import tempfile
 from concurrent.futures import ThreadPoolExecutor
 
-build, jobs = sys.argv[1], int(sys.argv[2])
-# Files named after these arguments: only those sources and the sources that include one of
-# these headers by name (none named: every source).
-changed = [os.path.abspath(f) for f in sys.argv[3:]]
-root = os.getcwd()
-work = os.path.join(os.path.abspath(build), "alone")
-os.makedirs(work, exist_ok=True)
-commands = [c for c in json.load(open(os.path.join(build, "compile_commands.json")))
-            if c["file"].endswith(".cpp")]
-
-# The standard headers the project includes (system headers of other libraries stay out).
-std = set()
-include = re.compile(r'^\s*#\s*include\s*<([a-z_0-9]+)>', re.M)
-for c in commands:
-    std.update(include.findall(open(c["file"], errors="replace").read()))
-std_text = "".join(f"#include <{h}>\n" for h in sorted(std))
-if changed:
-    headers = [os.path.basename(f) for f in changed if f.endswith(".h")]
-    names = re.compile(r'^\s*#\s*include\s*"(?:[^"]*/)?(' + "|".join(map(re.escape, headers)) + r')"', re.M) \
-        if headers else None
-    commands = [c for c in commands if os.path.abspath(c["file"]) in changed
-                or (names and names.search(open(c["file"], errors="replace").read()))]
-fixture_user = re.compile(r'^\s*#\s*include\s*"[^"]*Fixture\.h"', re.M)
+QUOTED = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
+ANGLED = re.compile(r'^\s*#\s*include\s*<([a-z_0-9]+)>', re.M)
+COMMENTS = re.compile(r'//[^\n]*|/\*.*?\*/', re.S)
+CLANG = os.environ.get("GAME_ALONE_CLANG", "clang++")
+PROFILE = os.environ.get("GAME_ALONE_PROFILE")
+# Anchors per set of flags, and the least a precompiled anchor must save (in bytes of
+# headers parsed): precompiling costs about two parses of what it holds.
+MAX_ANCHORS = 12
+MIN_GAIN = 400_000
 
 
-def parse_only(c):
-    """The command as a list, with the object file, the source and any forced include taken out."""
-    args = shlex.split(c["command"])
-    out, skip = [], False
-    for i, a in enumerate(args):
-        if skip:
-            skip = False
-            continue
-        if a in ("-o", "-c", "-include"):
-            skip = True
-            continue
-        if a == "-Winvalid-pch":
-            continue
-        out.append(a)
-    return out
+def read(path):
+    with open(path, errors="replace") as f:
+        return f.read()
 
 
-def precompiled(args, directory, text):
-    """A header of `text` precompiled with these flags (made once per flags and text)."""
-    key = hashlib.sha1((" ".join(args) + text).encode()).hexdigest()[:16]
-    header = os.path.join(work, key + ".hxx")
-    if not os.path.exists(header + ".gch"):
+class Unit:
+    """One file to parse alone: its label, the compiler's arguments, where, and how it starts."""
+
+    def __init__(self, label, path, args, cwd, forced=(), text=None):
+        self.label, self.path, self.args, self.cwd = label, path, args, cwd
+        self.forced = list(forced)          # headers the build puts before the file
+        self.text = text                    # the file's text when it is not `path` (a header's probe)
+        self.dirs = [a[2:] for a in args if a.startswith("-I") and len(a) > 2]
+        self.anchor = None
+
+
+class Includes:
+    """The project headers each file includes, resolved as the compiler would, and their closures."""
+
+    def __init__(self):
+        self.direct, self.closures = {}, {}
+
+    def of(self, path, dirs):
+        key = (path, tuple(dirs))
+        if key not in self.direct:
+            found = []
+            for name in QUOTED.findall(read(path)):
+                for base in [os.path.dirname(path)] + dirs:
+                    candidate = os.path.normpath(os.path.join(base, name))
+                    if os.path.isfile(candidate):
+                        found.append(candidate)
+                        break
+            self.direct[key] = found
+        return self.direct[key]
+
+    def closure(self, path, dirs):
+        key = (path, tuple(dirs))
+        if key not in self.closures:
+            seen, todo = set(), list(self.of(path, dirs))
+            while todo:
+                header = todo.pop()
+                if header not in seen:
+                    seen.add(header)
+                    todo.extend(self.of(header, dirs))
+            self.closures[key] = frozenset(seen)
+        return self.closures[key]
+
+
+def code_above_an_include(text):
+    """Whether anything but preprocessor lines stands above the file's last include."""
+    lines = COMMENTS.sub("", text).splitlines()
+    last = max((i for i, line in enumerate(lines) if re.match(r'\s*#\s*include', line)), default=-1)
+    return any(line.strip() and not line.lstrip().startswith("#") for line in lines[:last])
+
+
+def choose_anchors(units, includes):
+    """Gives each unit the largest anchor of its set of flags that it includes (or none)."""
+    groups = {}
+    for u in units:
+        groups.setdefault((tuple(u.args), u.cwd, tuple(u.forced)), []).append(u)
+    size = {}
+    for key, members in groups.items():
+        dirs = members[0].dirs
+        weight = {}
+
+        def weigh(header):
+            if header not in weight:
+                weight[header] = os.path.getsize(header) + sum(
+                    size.setdefault(h, os.path.getsize(h)) for h in includes.closure(header, dirs))
+            return weight[header]
+
+        reach = {}
+        for u in members:
+            if code_above_an_include(read(u.path)):
+                continue
+            for header in includes.closure(u.path, dirs) - {u.path}:
+                reach.setdefault(header, []).append(u)
+        best = {id(u): 0 for u in members}
+        for _ in range(MAX_ANCHORS):
+            gains = {h: sum(max(0, weigh(h) - best[id(u)]) for u in users) - 2 * weigh(h)
+                     for h, users in reach.items()}
+            if not gains:
+                break
+            header = max(gains, key=gains.get)
+            if gains[header] < MIN_GAIN:
+                break
+            for u in reach.pop(header):
+                if weigh(header) > best[id(u)]:
+                    best[id(u)], u.anchor = weigh(header), f'#include "{header}"\n'
+        choose_standard_anchors([u for u in members if u.anchor is None])
+
+
+def choose_standard_anchors(members):
+    """For files without a project anchor: the standard headers they name themselves, the
+    same set for several files (a subset of what a file names serves it too)."""
+    named = {id(u): frozenset(ANGLED.findall(read(u.path))) for u in members
+             if not code_above_an_include(read(u.path))}
+    candidates = {}
+    for u in members:
+        if named.get(id(u)):
+            candidates.setdefault(named[id(u)], 0)
+    for s in candidates:
+        candidates[s] = sum(1 for n in named.values() if s <= n)
+    chosen = sorted((s for s, users in candidates.items() if users >= 3),
+                    key=lambda s: (candidates[s] - 2) * len(s), reverse=True)[:MAX_ANCHORS // 2]
+    for u in members:
+        fits = [s for s in chosen if s <= named.get(id(u), frozenset())]
+        if fits:
+            u.anchor = "".join(f"#include <{h}>\n" for h in sorted(max(fits, key=len)))
+
+
+def run_all(jobs, tasks):
+    def one(task):
+        args, cwd, text = task
+        if PROFILE:
+            pch = [a for a in args if a.endswith((".pch", ".hxx"))]
+            args = ["/usr/bin/time", "-a", "-o", PROFILE, "-f", f"%U %S {args[-1]} {' '.join(pch)}"] + args
+        return subprocess.run(args, cwd=cwd, input=text, capture_output=True, text=True)
+    with ThreadPoolExecutor(jobs) as pool:
+        return list(pool.map(one, tasks))
+
+
+def check(units, jobs, work, name):
+    choose_anchors(units, Includes())
+    os.makedirs(work, exist_ok=True)
+    clang_args = lambda u: [CLANG] + [a for a in u.args[1:] if not a.startswith("--param")] + \
+        ["-Wno-unknown-warning-option", "-Wno-unused-command-line-argument"]
+
+    # One precompiled header per anchor and set of flags (the forced headers first).
+    pchs = {}
+    for u in units:
+        if u.anchor or u.forced:
+            text = "".join(f'#include "{h}"\n' for h in u.forced) + (u.anchor or "")
+            key = hashlib.sha1((" ".join(u.args) + u.cwd + text).encode()).hexdigest()[:16]
+            pchs.setdefault(key, (os.path.join(work, key + ".hxx"), text, u))
+            u.pch = key
+    tasks = []
+    for header, text, u in pchs.values():
         with open(header, "w") as f:
             f.write(text)
-        made = subprocess.run(args + ["-x", "c++-header", "-o", header + ".gch", header],
-                              cwd=directory, capture_output=True, text=True)
-        if made.returncode != 0:
-            sys.exit("compile-alone: a precompiled header does not compile:\n" + made.stderr)
-    return header
+        tasks.append((clang_args(u) + ["-x", "c++-header", "-fpch-instantiate-templates", "-o", header + ".pch",
+                                       header], u.cwd, None))
+    print(f"{name}: {len(units)} files, {len(pchs)} precompiled headers, {jobs} at a time", flush=True)
+    if os.environ.get("GAME_ALONE_VERBOSE"):
+        for header, text, u in pchs.values():
+            users = sum(1 for v in units if getattr(v, "pch", None) == os.path.basename(header)[:-4])
+            print(f"  {users:4d} files after {text.strip().splitlines()[-1]}")
+    broken = {key for key, done in zip(pchs, run_all(jobs, tasks)) if done.returncode != 0}
 
+    tasks = []
+    for u in units:
+        pch = getattr(u, "pch", None)
+        if pch and pch not in broken:
+            args = clang_args(u) + ["-include-pch", pchs[pch][0] + ".pch"]
+        else:
+            args = clang_args(u) + [a for h in u.forced for a in ("-include", h)]
+        tasks.append((args + ["-fsyntax-only"] + (["-x", "c++", "-"] if u.text else [u.path]), u.cwd, u.text))
+    refused = [u for u, done in zip(units, run_all(jobs, tasks)) if done.returncode != 0]
 
-jobs_list = []
-for c in commands:
-    args = parse_only(c)
-    text = std_text
-    if "/tests/" in c["file"] and "-include" in c["command"]:
-        text += "#include <gtest/gtest.h>\n#include <gmock/gmock.h>\n"
-        if fixture_user.search(open(c["file"], errors="replace").read()):
-            text += '#include "core/EngineFixture.h"\n'
-    header = precompiled(args, c["directory"], text)
-    jobs_list.append((c["file"], c["directory"], args + ["-include", header, "-fsyntax-only", c["file"]]))
-
-print(f"compile-alone: {len(jobs_list)} files, {jobs} at a time", flush=True)
-
-
-def run(job):
-    source, directory, args = job
-    done = subprocess.run(args, cwd=directory, capture_output=True, text=True)
-    return source, done.returncode, done.stderr
-
-
-failed = 0
-with ThreadPoolExecutor(jobs) as pool:
-    for source, code, errors in pool.map(run, jobs_list):
-        if code != 0:
+    # The project's compiler has the last word on what clang refused, parsing as the build does.
+    tasks = [(u.args + [a for h in u.forced for a in ("-include", h)] + ["-fsyntax-only"] +
+              (["-x", "c++", "-"] if u.text else [u.path]), u.cwd, u.text) for u in refused]
+    failed = 0
+    for u, done in zip(refused, run_all(jobs, tasks)):
+        if done.returncode != 0:
             failed += 1
-            print(f"does not compile alone: {os.path.relpath(source, root)}\n{errors}", flush=True)
-sys.exit(1 if failed else 0)
+            print(f"does not compile alone: {u.label}\n{done.stderr}", flush=True)
+    if len(refused) > failed:
+        print(f"{name}: clang refused {len(refused) - failed} file(s) that g++ parses alone:",
+              ", ".join(u.label for u in refused), flush=True)
+    if failed:
+        print(f"{name}: {failed} of {len(units)} files do not compile alone")
+        return 1
+    print(f"{name}: all {len(units)} files compile alone")
+    return 0
+
+
+def compiled_alone_by(unity_build):
+    """The sources a unity build compiles as the first of a batch, or outside every batch."""
+    alone = set()
+    for c in json.load(open(os.path.join(unity_build, "compile_commands.json"))):
+        if "/Unity/unity_" not in c["file"]:
+            alone.add(c["file"])
+    for folder, _, names in os.walk(unity_build):
+        for name in names:
+            if folder.endswith("/Unity") and name.startswith("unity_") and name.endswith(".cxx"):
+                first = QUOTED.search(read(os.path.join(folder, name)))
+                if first:
+                    alone.add(first.group(1))
+    return alone
+
+
+def sources(build, jobs, unity_build=None):
+    root = os.getcwd()
+    units = []
+    left = compiled_alone_by(unity_build) if unity_build else set()
+    commands = [c for c in json.load(open(os.path.join(build, "compile_commands.json")))
+                if c["file"].endswith(".cpp")]
+    if left:
+        print(f"compile-alone: {sum(c['file'] in left for c in commands)} files are compiled alone by the build",
+              flush=True)
+    for c in commands:
+        if c["file"] in left:
+            continue
+        args, forced, skip = [], [], None
+        for a in shlex.split(c["command"]):
+            if skip:
+                if skip == "-include":
+                    forced.append(a)
+                skip = None
+            elif a in ("-o", "-c", "-include"):
+                skip = a
+            elif a != "-Winvalid-pch":
+                args.append(a)
+        units.append(Unit(os.path.relpath(c["file"], root), c["file"], args, c["directory"], forced))
+    return check(units, jobs, os.path.join(os.path.abspath(build), "alone"), "compile-alone")
+
+
+def headers(include_dir, jobs, flags):
+    include_dir = os.path.abspath(include_dir)
+    found = sorted(os.path.join(folder, name) for folder, _, names in os.walk(include_dir, followlinks=True)
+                   for name in names if name.endswith(".h"))
+    if not found:
+        print(f"headers-alone: no header under {include_dir}")
+        return 1
+    with tempfile.TemporaryDirectory(prefix="headers-alone-") as work:
+        args = flags + ["-I" + include_dir]
+        units = [Unit(os.path.relpath(h, include_dir), h, args, work,
+                      text=f'#include "{os.path.relpath(h, include_dir)}"\n') for h in found]
+        return check(units, jobs, work, "headers-alone")
+
+
+if __name__ == "__main__":
+    if sys.argv[1] == "headers":
+        sys.exit(headers(sys.argv[2], int(sys.argv[3]), sys.argv[4:]))
+    sys.exit(sources(sys.argv[2], int(sys.argv[3]), *sys.argv[4:5]))

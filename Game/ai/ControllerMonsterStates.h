@@ -3,11 +3,10 @@
 #pragma once
 
 #include "Game/ai/ControllerAIState.h"
+#include "Game/ai/ControllerMonster.h"
 
 namespace GAME {
 
-class ControllerAI;
-class ControllerMonster;
 class DynamicBarrier;
 class Monster;
 class Skill;

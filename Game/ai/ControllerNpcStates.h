@@ -7,12 +7,11 @@
 #include <string>
 
 #include "Game/ai/ControllerAIState.h"
+#include "Game/ai/ControllerNpc.h"
+#include "Game/ai/ControllerNpcHerder.h"
 
 namespace GAME {
 
-class ControllerNpc2;
-class ControllerNpcHerdAnimal;
-class ControllerNpcHerder;
 class Npc;
 
 class ControllerNpcStateBase : public ControllerAIStateT<ControllerNpc2, Npc> {

@@ -6,10 +6,10 @@
 #include <cstdint>
 
 #include "Game/ai/ControllerAIState.h"
+#include "Game/ai/ControllerPlayer.h"
 
 namespace GAME {
 
-class ControllerPlayer;
 class FixedItem;
 class Item;
 class Npc;
