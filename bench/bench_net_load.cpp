@@ -36,6 +36,17 @@
 // its processor time, as the machine is shared), the clients' frame processor time, and for each
 // client the worst and mean time behind (in ms; 16 is one frame), with the packets a
 // client never applied, which must be 0.
+//
+// The floods beside an honest client: the hostile case's game server with a client that
+// plays beside the flood, one run for each flood: its spawn image (200 items) sent again
+// and 4,096 mutations of the mixed forgeries, each as fast as the server takes them in;
+// connections from another address that hold every host number without joining; 2,000
+// heartbeats of the flooder's player, each naming 230 status skills of 250 bytes and a
+// class tag of 4,000; and 200,000 runs of its player. Beside the first three the honest
+// client beats every frame, beside the last two it runs every frame and beats every 900 ms.
+// Reported: whether every heartbeat and run the honest client sent reached the server's
+// game, and the server's frame rate in the flood against the quiet one (the goal: 0.8 in
+// the plain build); the label names the flood and says whether both held.
 #include <benchmark/benchmark.h>
 #include <enet/enet.h>
 #include <sys/mman.h>
@@ -70,6 +81,7 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
+#include "Game/network/CharacterActionPackets.h"
 #include "Game/network/ConfigCmdPackets.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/GoldBonusPartyPackets.h"
@@ -1061,14 +1073,38 @@ BENCHMARK(BM_NetLevelLoad)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRea
 // sends 4,096 mutations of the mixed forgeries (bytes changed, packets cut) as fast as
 // that; and connections from another address (127.0.0.2) that hold every host number
 // without joining, each one dropped connecting again at once, while the honest client
-// connects. The server keeps the pace of its frames, first quiet, then through the flood.
-// Reported: how many of the honest client's heartbeats it sent and the server's game took
-// in (every one must arrive), how long the honest client took to connect (the connection
+// connects. Two more floods come at an even pace beside a client that plays as a player
+// does, a run every frame and a heartbeat every 900 ms: 2,000 heartbeats of the flooder's
+// player, each naming 230 status skills of 250 bytes and a class tag of 4,000 (62 KB a
+// packet, 200 a second), and 200,000 runs of the flooder's player (20,000 a second). The
+// server keeps the pace of its frames, first quiet, then through the flood. Reported: how
+// many of the honest client's heartbeats and runs it sent and the server's game took in
+// (every one must arrive), how long the honest client took to connect (the connection
 // flood: at most 5 s), and the server's frame rate in the flood against the quiet one (0.8
 // at least in the release build, 0.5 under the sanitizers). The label says whether all held.
-enum Beside : int { kBesideSpawn, kBesideFuzz, kBesideConnections, kBesideCount };
-constexpr std::array<const char*, kBesideCount> kBesideNames{{"spawns", "fuzzer", "connections"}};
+enum Beside : int { kBesideSpawn, kBesideFuzz, kBesideConnections, kBesideHeartbeats, kBesideRuns, kBesideCount };
 constexpr int kBesideWindow = 1024;
+constexpr int kBesideAll = std::numeric_limits<int>::max();
+// Each run's flood: how many packets, sent as fast as the server takes them in (a window)
+// or evenly over the flood's time (none); and whether the honest client plays (a run every
+// frame, a heartbeat every 900 ms) or only beats every frame.
+struct BesidePlan {
+    const char* name;
+    int packets;
+    int window;
+    bool honestPlays;
+};
+constexpr std::array<BesidePlan, kBesideCount> kBesidePlans{{
+    {"spawns", kBesideAll, kBesideWindow, false},
+    {"fuzzer", kBesideAll, kBesideWindow, false},
+    {"connections", 0, 0, false},
+    {"heartbeats", 2000, 0, true},
+    {"runs", 200000, 0, true},
+}};
+constexpr int kHonestBeatFrames = 900 / kGameFrameMs;
+constexpr int kForgedStatusSkills = 230;
+constexpr size_t kForgedSkillNameBytes = 250;
+constexpr size_t kForgedClassTagBytes = 4000;
 constexpr int kFuzzVariants = 4096;
 constexpr auto kHonestDrain = std::chrono::seconds(5);
 constexpr double kJoinLimitMs = 5000;
@@ -1098,6 +1134,51 @@ std::vector<Forgery> FuzzForgeries()
     return all;
 }
 
+// A run of `player` from the origin to `x` along the region's first axis.
+std::vector<unsigned char> RunBytes(uint32_t player, float x)
+{
+    MoveToPacket run;
+    run.characterId = player;
+    run.startLocation = WorldVec3(World::Get().GetRegionById(1), Vec3(0, 0, 0));
+    run.worldLocation = WorldVec3(World::Get().GetRegionById(1), Vec3(x, 0, 0));
+    run.speed = 1.0f;
+    return BytesOf(run);
+}
+
+// A heartbeat of the flooder's player naming status skills it never had, each name as
+// long as a name may nearly be, and a class tag no class has.
+Forgery HeavyHeartbeat()
+{
+    SinglePlayerHeartbeatPacket beat;
+    beat.info.playerId = kFloodPlayer;
+    beat.info.maxLife = beat.info.life = 300.0f;
+    beat.info.classTag = "tag" + std::string(kForgedClassTagBytes - 3, 'Q');
+    const std::string prefix = "Records/Skills/", suffix = ".dbr";
+    for (int i = 0; i < kForgedStatusSkills; ++i)
+        beat.info.statusSkills.push_back(
+            prefix + std::string(kForgedSkillNameBytes - prefix.size() - suffix.size(), static_cast<char>('a' + i % 26)) +
+            suffix);
+    return {BytesOf(beat)};
+}
+
+std::vector<Forgery> BesideForgeries(Beside kind)
+{
+    switch (kind) {
+    case kBesideSpawn: return SpawnForgeries();
+    case kBesideFuzz: return FuzzForgeries();
+    case kBesideHeartbeats: return {HeavyHeartbeat()};
+    case kBesideRuns: return {{RunBytes(kFloodPlayer, 3.0f)}, {RunBytes(kFloodPlayer, -3.0f)}};
+    default: return {};
+    }
+}
+
+// What the honest client sends under one host number: its join, which ends with its first
+// heartbeat, and when it plays, the two runs it takes in turn (back and forth).
+struct HonestPackets {
+    std::vector<std::vector<unsigned char>> join;
+    std::vector<std::vector<unsigned char>> runs;
+};
+
 struct HonestShared {
     std::atomic<bool> start{false}, sending{true}, done{false}, failed{false};
     std::atomic<int> host{-1};
@@ -1106,9 +1187,9 @@ struct HonestShared {
 };
 
 // The honest client: once told to start, connects (timed), joins with the packets made for
-// the number it was given, and sends its heartbeat every 16 ms until told to stop.
-void RunHonest(uint16_t port, const std::vector<std::vector<std::vector<unsigned char>>>& joinByHost,
-               HonestShared& shared)
+// the number it was given, and until told to stop sends every 16 ms its heartbeat or, when
+// it has runs, a run, with a heartbeat every 900 ms.
+void RunHonest(uint16_t port, const std::vector<HonestPackets>& byHost, HonestShared& shared)
 {
     while (!shared.start && !shared.done)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -1121,20 +1202,28 @@ void RunHonest(uint16_t port, const std::vector<std::vector<std::vector<unsigned
     }
     shared.connectMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - began).count();
     shared.host = client->GetLocalHost();
-    const auto& join = joinByHost[static_cast<size_t>(client->GetLocalHost())];
-    for (const auto& bytes : join)
+    const HonestPackets& mine = byHost[static_cast<size_t>(client->GetLocalHost())];
+    for (const auto& bytes : mine.join)
         client->Send({NetDestination::Server, 0}, bytes.data(), bytes.size());
-    const std::vector<unsigned char>& beat = join.back();   // the join ends with its first
+    const std::vector<unsigned char>& beat = mine.join.back();   // the join ends with its first
     shared.sent = 1;
     int from = 0;
     std::vector<unsigned char> received;
-    for (auto tick = Clock::now(); !shared.done; tick += std::chrono::milliseconds(kGameFrameMs)) {
+    const auto send = [&](const std::vector<unsigned char>& bytes) {
+        client->Send({NetDestination::Server, 0}, bytes.data(), bytes.size());
+        ++shared.sent;
+    };
+    size_t frame = 0;
+    for (auto tick = Clock::now(); !shared.done; tick += std::chrono::milliseconds(kGameFrameMs), ++frame) {
         client->Service();
         while (client->Receive(from, received)) {
         }
-        if (shared.sending) {
-            client->Send({NetDestination::Server, 0}, beat.data(), beat.size());
-            ++shared.sent;
+        if (shared.sending && mine.runs.empty()) {
+            send(beat);
+        } else if (shared.sending) {
+            send(mine.runs[frame % mine.runs.size()]);
+            if (frame % kHonestBeatFrames == 0)
+                send(beat);
         }
         std::this_thread::sleep_until(tick + std::chrono::milliseconds(kGameFrameMs));
     }
@@ -1180,8 +1269,8 @@ void RunSquatters(uint16_t port, SquatShared& shared)
     enet_host_destroy(host);
 }
 
-// The server's transport, counting the heartbeats the game takes in from each client and
-// telling a flooding client how much it has received.
+// The server's transport, counting the heartbeats and runs the game takes in from each
+// client and telling a flooding client how much it has received.
 class HonestCountingTransport : public CountingServerTransport {
 public:
     HonestCountingTransport(EnetTransport& inner, FloodShared& flood) : CountingServerTransport(inner), m_enet(inner), m_flood(flood) {}
@@ -1196,12 +1285,12 @@ public:
             return false;
         NetPacketType type = 0;
         if (fromHost > 0 && fromHost < kHosts && NetPacketRegistry::PeekType(bytes.data(), bytes.size(), type) &&
-            type == SinglePlayerHeartbeatPacket::kType)
-            ++heartbeats[static_cast<size_t>(fromHost)];
+            (type == SinglePlayerHeartbeatPacket::kType || type == MoveToPacket::kType))
+            ++taken[static_cast<size_t>(fromHost)];
         return true;
     }
 
-    std::array<uint32_t, kHosts> heartbeats{};
+    std::array<uint32_t, kHosts> taken{};
 
 private:
     EnetTransport& m_enet;
@@ -1211,10 +1300,11 @@ private:
 void BM_NetFloodBeside(benchmark::State& state)
 {
     const auto kind = static_cast<Beside>(state.range(0));
+    const BesidePlan& plan = kBesidePlans[static_cast<size_t>(kind)];
     for (auto _ : state) {
         FloodServer game;
         FloodShared flood;
-        flood.window = kBesideWindow;
+        flood.window = plan.window;
         std::optional<HonestCountingTransport> counting;
         if (game.enet)
             counting.emplace(*game.enet, flood);
@@ -1226,12 +1316,21 @@ void BM_NetFloodBeside(benchmark::State& state)
         EnetTransport* server = game.enet.get();
         HonestCountingTransport& transport = *counting;
 
-        // What the honest client joins with, for whichever number it is given.
-        std::vector<std::vector<std::vector<unsigned char>>> joinByHost(kHosts);
-        for (int host = 1; host < kHosts; ++host)
-            joinByHost[static_cast<size_t>(host)] =
-                JoinPackets((static_cast<uint32_t>(host) << ConnectionManager::kPlayerIdShift) | 1u);
-        const std::vector<Forgery> forgeries = kind == kBesideSpawn ? SpawnForgeries() : FuzzForgeries();
+        // What the honest client sends, for whichever number it is given.
+        std::vector<HonestPackets> honestByHost(kHosts);
+        for (int host = 1; host < kHosts; ++host) {
+            const uint32_t player = (static_cast<uint32_t>(host) << ConnectionManager::kPlayerIdShift) | 1u;
+            HonestPackets& packets = honestByHost[static_cast<size_t>(host)];
+            packets.join = JoinPackets(player);
+            if (plan.honestPlays)
+                packets.runs = {RunBytes(player, 2.0f), RunBytes(player, -2.0f)};
+        }
+        const std::vector<Forgery> forgeries = BesideForgeries(kind);
+        if (kind != kBesideConnections &&
+            (forgeries.empty() || std::any_of(forgeries.begin(), forgeries.end(), [](const Forgery& f) { return f.bytes.empty(); }))) {
+            state.SkipWithError("the flood's packets could not be made");
+            return;
+        }
         const std::vector<std::vector<unsigned char>> floodJoin = JoinPackets();
         size_t largest = 0;
         const auto serveUntil = [&](const std::function<bool()>& done, Clock::duration limit) {
@@ -1246,14 +1345,14 @@ void BM_NetFloodBeside(benchmark::State& state)
 
         HonestShared honest;
         SquatShared squat;
-        std::thread honestThread(RunHonest, server->GetPort(), std::cref(joinByHost), std::ref(honest));
+        std::thread honestThread(RunHonest, server->GetPort(), std::cref(honestByHost), std::ref(honest));
         std::thread flooder, squatters;
         bool ready = true;
         std::atomic<bool> flooderEnded{kind == kBesideConnections};
         if (kind != kBesideConnections) {
             // Its goodbye waits for the server's answer: the server serves until it has ended.
             flooder = std::thread([&] {
-                RunFlooder(server->GetPort(), floodJoin, forgeries, std::numeric_limits<int>::max(), flood);
+                RunFlooder(server->GetPort(), floodJoin, forgeries, plan.packets, flood);
                 flooderEnded = true;
             });
             ready = serveUntil([&] { return flood.failed || ObjectManager::Get().GetObject(kFloodPlayer); }, kJoinLimit);
@@ -1267,7 +1366,9 @@ void BM_NetFloodBeside(benchmark::State& state)
             honest.start = true;
         }
         flood.flood = true;
+        const uint32_t forgedBefore = transport.taken[kFloodHost];
         const double floodRate = ServeFrames(*engine, kFloodTime, largest);
+        const uint32_t forgedTaken = transport.taken[kFloodHost] - forgedBefore;   // its heartbeats and runs
         flood.done = squat.done = true;
         serveUntil([&] { return flooderEnded.load(); }, std::chrono::seconds(60));
         if (flooder.joinable())
@@ -1277,7 +1378,7 @@ void BM_NetFloodBeside(benchmark::State& state)
         honest.sending = false;
         const int honestHost = honest.host;
         const auto arrived = [&] {
-            return honestHost > 0 ? transport.heartbeats[static_cast<size_t>(honestHost)] : 0u;
+            return honestHost > 0 ? transport.taken[static_cast<size_t>(honestHost)] : 0u;
         };
         serveUntil([&] { return honest.failed || arrived() >= honest.sent; }, kHonestDrain);
         honest.done = true;
@@ -1289,12 +1390,14 @@ void BM_NetFloodBeside(benchmark::State& state)
         state.counters["honest_arrived"] = arrived();
         state.counters["honest_connect_ms"] = static_cast<double>(honest.connectMs.load());
         state.counters["forged_sent"] = flood.sent.load();
+        if (plan.honestPlays)
+            state.counters["forged_taken_in_flood"] = forgedTaken;
         state.counters["squatters_renewed"] = squat.renewed.load();
         state.counters["fps_quiet"] = quietRate;
         state.counters["fps_flood"] = floodRate;
         state.counters["fps_kept"] = rateKept;
-        std::string verdict = std::string(kBesideNames[static_cast<size_t>(kind)]) + ": ";
-        verdict += allArrived ? "every honest heartbeat arrived" : "honest heartbeats lost";
+        std::string verdict = std::string(plan.name) + ": ";
+        verdict += allArrived ? "every honest packet arrived" : "honest packets lost";
         if (kind == kBesideConnections)
             verdict += honest.connectMs >= 0 && honest.connectMs <= kJoinLimitMs ? ", honest client in within 5 s"
                                                                                : ", honest client kept out";
