@@ -1,6 +1,9 @@
 #include "tests/network/HostileClientFixture.h"
 
 #include <algorithm>
+#include <fstream>
+#include <map>
+#include <string>
 
 #if defined(__SANITIZE_ADDRESS__)
 // The address sanitizer's count of the bytes allocated and not yet freed.
