@@ -20,49 +20,6 @@ constexpr const char* kTextFolder = "text";
 constexpr const char* kTextExtension = ".txt";
 constexpr int kLoggedTextLength = 100;   // longest tag or format quoted in a log line
 
-// Decodes one UTF-8 character at `pos`; false (and `pos` one byte on) when the bytes
-// there are not a well-formed character.
-bool DecodeUtf8(std::string_view text, size_t& pos, char32_t& out)
-{
-    const unsigned char lead = static_cast<unsigned char>(text[pos]);
-    size_t extra = 0;
-    char32_t code = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-        out = lead;
-        ++pos;
-        return true;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        extra = 1, code = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        extra = 2, code = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        extra = 3, code = lead & 0x07, minimum = 0x10000;
-    } else {
-        ++pos;
-        return false;
-    }
-    if (pos + extra >= text.size()) {
-        ++pos;
-        return false;
-    }
-    for (size_t i = 1; i <= extra; ++i) {
-        const unsigned char next = static_cast<unsigned char>(text[pos + i]);
-        if ((next & 0xC0) != 0x80) {
-            ++pos;
-            return false;
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        ++pos;
-        return false;
-    }
-    pos += extra + 1;
-    out = code;
-    return true;
-}
-
 void AppendUtf8(std::string& out, char32_t code)
 {
     if (code < 0x80) {

@@ -66,41 +66,55 @@ std::string WithoutControlCharacters(std::string_view text)
     return out;
 }
 
+bool DecodeUtf8(std::string_view text, size_t& pos, char32_t& out)
+{
+    const unsigned char lead = static_cast<unsigned char>(text[pos]);
+    size_t extra = 0;
+    char32_t code = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        out = lead;
+        ++pos;
+        return true;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        extra = 1, code = lead & 0x1F, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        extra = 2, code = lead & 0x0F, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        extra = 3, code = lead & 0x07, minimum = 0x10000;
+    } else {
+        ++pos;
+        return false;
+    }
+    if (pos + extra >= text.size()) {
+        ++pos;
+        return false;
+    }
+    for (size_t i = 1; i <= extra; ++i) {
+        const unsigned char next = static_cast<unsigned char>(text[pos + i]);
+        if ((next & 0xC0) != 0x80) {
+            ++pos;
+            return false;
+        }
+        code = (code << 6) | (next & 0x3F);
+    }
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        ++pos;
+        return false;
+    }
+    pos += extra + 1;
+    out = code;
+    return true;
+}
+
 namespace {
 
-// The length of the well-formed UTF-8 character of two or more bytes at `pos` that is no
-// control character; 0 when the bytes there are none.
-size_t Utf8CharacterLength(std::string_view text, size_t pos)
+// Whether a well-formed UTF-8 character that is no control character stands at `pos`;
+// `pos` moves past what was read.
+bool DecodesPrintable(std::string_view text, size_t& pos)
 {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(pos);
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;   // the second byte's range
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        if (lead == 0xC2)
-            low = 0xA0;   // C2 80..9F: the C1 controls
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0;   // no overlong form
-        if (lead == 0xED)
-            high = 0x9F;   // no surrogate
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        if (lead == 0xF4)
-            high = 0x8F;   // up to U+10FFFF
-    } else {
-        return 0;
-    }
-    if (pos + length > text.size() || byte(pos + 1) < low || byte(pos + 1) > high)
-        return 0;
-    for (size_t i = 2; i < length; ++i)
-        if (byte(pos + i) < 0x80 || byte(pos + i) > 0xBF)
-            return 0;
-    return length;
+    char32_t code = 0;
+    return DecodeUtf8(text, pos, code) && !IsControlUnit(code);
 }
 
 }  // namespace
@@ -122,9 +136,9 @@ std::string EscapedExcerpt(std::string_view text, size_t maxBytes)
             ++i;
         } else if (byte >= 0x20 && byte < 0x7F) {
             out += text[i++];
-        } else if (const size_t length = byte >= 0x80 ? Utf8CharacterLength(text, i) : 0; length > 0) {
-            out.append(text.substr(i, length));
-            i += length;
+        } else if (size_t next = i; byte >= 0x80 && DecodesPrintable(text, next)) {
+            out.append(text.substr(i, next - i));
+            i = next;
         } else {
             out += "\\x";
             out += kHex[byte >> 4];

@@ -22,6 +22,11 @@ std::string_view SkipByteOrderMark(std::string_view text);
 std::u16string WithoutControlCharacters(std::u16string_view text);
 std::string WithoutControlCharacters(std::string_view text);
 
+// Decodes one UTF-8 character at `pos` into `out`, moving `pos` past it; false (and `pos`
+// one byte on) when the bytes there are not a well-formed character (overlong forms,
+// surrogates and code points past U+10FFFF included).
+bool DecodeUtf8(std::string_view text, size_t& pos, char32_t& out);
+
 // Text from a file or an argument quoted in a message, shown so that what it holds can be
 // read and nothing of it takes effect: its first `maxBytes` bytes, with "..." when there
 // were more; printable ASCII and well-formed UTF-8 characters as they are, a backslash and

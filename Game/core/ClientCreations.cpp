@@ -141,27 +141,16 @@ const char* RefuseClientDrop(int host, uint32_t player, const ItemReplicaInfo& i
     Character* holder = ObjectManager::Get().GetObject<Character>(player);
     if (!holder)
         return "the host has no player in the game";
-    ObjectManager& objects = ObjectManager::Get();
-    const auto heldAlike = [&](const std::vector<uint32_t>& ids) -> Item* {
-        for (uint32_t id : ids) {
-            Item* held = objects.GetObject<Item>(id);
-            ItemReplicaInfo identity;
-            if (held)
-                held->GetItemReplicaInfo(identity);
-            if (held && identity == item)
-                return held;
-        }
-        return nullptr;
-    };
-    Item* held = heldAlike(holder->GetInventory().GetInventoryItems());
+    const auto alike = [&item](uint32_t, const ItemReplicaInfo& identity) { return identity == item; };
+    Item* held = FindItemByIdentity(holder->GetInventory().GetInventoryItems(), alike);
     if (!held)
-        held = heldAlike(holder->GetAttachedItems());
+        held = FindItemByIdentity(holder->GetAttachedItems(), alike);
     if (!held)
         return "it puts into the world an item its player does not hold";
     if (quotas->items.Room() == 0)
         return "the host has as many items as it may keep";
     holder->TakeItemFromCharacter(held->GetObjectId());
-    objects.DestroyObjectEx(held, "ClientCreations", __LINE__);
+    ObjectManager::Get().DestroyObjectEx(held, "ClientCreations", __LINE__);
     quotas->items.Count(item.objectId);
     return nullptr;
 }

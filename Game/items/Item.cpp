@@ -497,4 +497,19 @@ void Item::Sparkle()
     PickSparkleTime();
 }
 
+Item* FindItemByIdentity(const std::vector<uint32_t>& ids,
+                         const std::function<bool(uint32_t id, const ItemReplicaInfo& identity)>& matches)
+{
+    for (uint32_t id : ids) {
+        Item* item = ObjectManager::Get().GetObject<Item>(id);
+        if (!item)
+            continue;
+        ItemReplicaInfo identity;
+        item->GetItemReplicaInfo(identity);
+        if (matches(id, identity))
+            return item;
+    }
+    return nullptr;
+}
+
 }  // namespace GAME

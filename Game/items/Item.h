@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -204,5 +205,11 @@ private:
     float m_sparkleMinimum = 3.0f;
     float m_sparkleMaximum = 5.0f;
 };
+
+// The first of `ids` that is an item whose identity (GetItemReplicaInfo) `matches` accepts,
+// given with its id; null when none is. A server finds by it what a client's copy of an
+// item stands for among what its player holds.
+Item* FindItemByIdentity(const std::vector<uint32_t>& ids,
+                         const std::function<bool(uint32_t id, const ItemReplicaInfo& identity)>& matches);
 
 }  // namespace GAME

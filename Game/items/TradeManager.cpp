@@ -669,20 +669,14 @@ const char* TradeManager::AdmitClientItem(uint32_t sender, uint32_t receiver, co
         return std::any_of(offer->items.begin(), offer->items.end(),
                            [held](const auto& entry) { return entry.second == held; });
     };
-    ObjectManager& objects = ObjectManager::Get();
-    for (uint32_t held : ServerCopy(sender)->GetInventory().GetInventoryItems()) {
-        const Item* candidate = objects.GetObject<Item>(held);
-        if (!candidate || claimed(held))
-            continue;
-        ItemReplicaInfo identity;
-        candidate->GetItemReplicaInfo(identity);
-        if (StandsFor(item, identity)) {
-            offer->items.emplace(item.objectId, held);
-            UnfinalizeClientTrade(sender, receiver);
-            return nullptr;
-        }
-    }
-    return "it offers an item its player does not hold";
+    const Item* held = FindItemByIdentity(
+        ServerCopy(sender)->GetInventory().GetInventoryItems(),
+        [&](uint32_t id, const ItemReplicaInfo& identity) { return !claimed(id) && StandsFor(item, identity); });
+    if (!held)
+        return "it offers an item its player does not hold";
+    offer->items.emplace(item.objectId, held->GetObjectId());
+    UnfinalizeClientTrade(sender, receiver);
+    return nullptr;
 }
 
 const char* TradeManager::AdmitClientWithdrawal(uint32_t sender, uint32_t receiver, uint32_t itemId)
