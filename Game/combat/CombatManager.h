@@ -331,7 +331,7 @@ private:
     mutable std::bitset<CombatFormula_Count + 1> m_nonFiniteWarned;
     DamageToRegister* m_damageToRegister = nullptr;   // while a hit is resolved
     AttackReport m_attackReport;
-    AttackReport* m_reporting = nullptr;   // &m_attackReport while an attack is resolved
+    bool m_reporting = false;   // while an attack's own damage is resolved (m_attackReport)
     const EquippedItems* m_attackEquipment = nullptr;  // while an attack is resolved
 };
 

@@ -101,7 +101,7 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
     AttackContext attack(params, ObjectManager::Get().GetObject<Character>(params.attackerId), m_equipment);
     const EquippedItems* outerEquipment = std::exchange(m_attackEquipment, &attack.equipment);
     m_attackReport = {};
-    AttackReport* const outerReport = std::exchange(m_reporting, &m_attackReport);
+    const bool outerReporting = std::exchange(m_reporting, true);
     attack.lifeBefore = m_owner->GetCurrentLife();
     m_lifeLeechPercent = 0.0f;
     attack.random.Seed(params.randoms.Get(AttackRandoms::kDefenderSeed));
@@ -141,7 +141,7 @@ bool CombatManager::TakeAttack(ParametersCombat& params, SkillManager& skills)
         hit = true;
     }
     // Its answers and the leech after are not the attack's damage.
-    m_reporting = outerReport;
+    m_reporting = outerReporting;
 
     AbsorbEnergy(attack);
     AnswerAttack(attack, skills);
@@ -547,7 +547,7 @@ bool CombatManager::ApplyDamage(float amount, const PlayStatsDamageType& damageT
         return false;
     m_owner->SubtractLife(damage, damageType);
     if (m_reporting)
-        m_reporting->lifeTaken += damage;
+        m_attackReport.lifeTaken += damage;
     GAME_COMBAT_TRACE("^y    Damage %f to Defender 0x%x\n", damage, m_owner->GetObjectId());
     RegisterDamage(damage);
     return true;
@@ -566,7 +566,7 @@ bool CombatManager::ApplyNoDamage(float amount)
 // A filter that lets through what is not a finite number lets nothing through.
 bool CombatManager::FilterDamage(float& damage, CombatAttributeType combatAttributeType)
 {
-    AttackReport* const report = m_reporting;
+    AttackReport* const report = m_reporting ? &m_attackReport : nullptr;
     const bool stopped = ForEachCombatFilter([&damage, combatAttributeType, report](CombatFilter& filter) {
         const float before = damage;
         damage = filter.ModifyDamage(damage, combatAttributeType);
