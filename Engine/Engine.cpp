@@ -1,6 +1,9 @@
 #include "Engine/Engine.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -19,18 +22,32 @@ namespace GAME {
 namespace {
 Engine gEngineInstance;
 
+// Writes the whole line to standard error in one call, so that a line of standard output
+// written at the same time into the same file (`> log 2>&1`) lands before or after it,
+// never inside it.
 void PrintLine(const LogLine& line)
 {
     static const char* const kLevels[] = {"info", "warning", "error"};
     const char* level = (line.level >= 0 && line.level <= 2) ? kLevels[line.level] : "log";
+    std::string text = "[";
+    text += level;
+    if (line.channel != 0) {
+        text += ':';
+        text += gEngine->GetLogChannelName(line.channel);
+    }
+    text += "] ";
+    text += line.text;
     // Trace formats often end in their own line break; print one either way.
-    const bool ownBreak = !line.text.empty() && line.text.back() == '\n';
-    const char* end = ownBreak ? "" : "\n";
-    if (line.channel != 0)
-        std::fprintf(stderr, "[%s:%s] %s%s", level, gEngine->GetLogChannelName(line.channel).c_str(), line.text.c_str(),
-                     end);
-    else
-        std::fprintf(stderr, "[%s] %s%s", level, line.text.c_str(), end);
+    if (line.text.empty() || line.text.back() != '\n')
+        text += '\n';
+    std::fflush(stderr);
+    for (size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(STDERR_FILENO, text.data() + done, text.size() - done);
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else if (n == 0 || errno != EINTR)
+            break;
+    }
 }
 }  // namespace
 

@@ -594,6 +594,55 @@ void IOStreamRead::TakeMarker(Tag tag)
         FailAt(std::string(TagName(tag)) + " expected, " + TagName(m_cursor[0]) + " found");
 }
 
+std::string IOStreamRead::CheckForm(std::span<const unsigned char> bytes)
+{
+    const auto at = [](size_t offset) { return " (at byte " + std::to_string(offset) + ")"; };
+    if (bytes.size() > kMaxSize)
+        return "the stream is larger than " + std::to_string(kMaxSize) + " bytes";
+    if (bytes.size() < kHeaderSize || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0)
+        return "not a property stream" + at(0);
+    if (const uint32_t version = NetBytes::LoadU32(bytes.data() + 4); version != kVersion)
+        return "format version " + std::to_string(version) + " is not known" + at(0);
+    int depth = 0;
+    size_t item = kHeaderSize;
+    while (item < bytes.size()) {
+        const unsigned char* cursor = bytes.data() + item;
+        const unsigned tag = cursor[0];
+        size_t left = bytes.size() - item - 1;   // after the tag
+        if (tag == kBeginBlock || tag == kEndBlock) {
+            depth += tag == kBeginBlock ? 1 : -1;
+            if (depth < 0)
+                return "a block was ended that was not begun" + at(item);
+            ++item;
+            continue;
+        }
+        if (!IsValueTag(tag))
+            return std::string("an unknown tag ") + std::to_string(tag) + " found" + at(item);
+        if (left < 1 || left - 1 < cursor[1])
+            return std::string("the bytes end inside the key of ") + TagName(tag) + at(item);
+        const std::string key = QuotedBytes(cursor + 2, cursor[1]);
+        left -= 1 + cursor[1];
+        const unsigned char* value = cursor + 2 + cursor[1];
+        size_t size = tag == kUniqueId ? 16 : tag == kBool ? 1 : 4;
+        if (left >= 4 && (tag == kWString || tag == kString)) {
+            const size_t unit = tag == kWString ? 2 : 1;
+            const uint32_t count = NetBytes::LoadU32(value);
+            if (count > (left - 4) / unit)
+                return "the length " + std::to_string(count) + " of " + key + " does not fit in the " +
+                       std::to_string(left - 4) + " bytes left" + at(item);
+            size += count * unit;
+        }
+        if (left < size)
+            return "the bytes end inside the value of " + key + at(item);
+        if (tag == kBool && *value > 1)
+            return "the bool " + key + " holds " + std::to_string(*value) + at(item);
+        item = bytes.size() - (left - size);
+    }
+    if (depth > 0)
+        return "the bytes end inside a block" + at(bytes.size());
+    return {};
+}
+
 void IOStreamRead::BeginBlock()
 {
     TakeMarker(kBeginBlock);

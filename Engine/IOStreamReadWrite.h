@@ -196,6 +196,13 @@ public:
     bool IsNextKey(const char* key) const override;
     void Refuse(const std::string& reason) override { FailAt(reason); }
 
+    // The form of a whole stream, checked without reading its values and without logging:
+    // the header, each item's tag, key and value within the bytes (a bool 0 or 1), every
+    // block begun ended and none ended that was not begun, and the bytes ending after an
+    // item. Empty when the stream is well formed, else the reason with the item's offset.
+    // A file is checked this way before what would read it starts.
+    static std::string CheckForm(std::span<const unsigned char> bytes);
+
 private:
     size_t Left() const { return static_cast<size_t>(m_end - m_cursor); }
     void CheckHeader();

@@ -151,4 +151,16 @@ std::string EscapedExcerpt(std::string_view text, size_t maxBytes)
     return out;
 }
 
+bool IsPrintableText(std::string_view text)
+{
+    for (size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == '\t' || (byte >= 0x20 && byte < 0x7F))
+            ++i;
+        else if (byte < 0x80 || !DecodesPrintable(text, i))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace GAME

@@ -34,5 +34,8 @@ bool DecodeUtf8(std::string_view text, size_t& pos, char32_t& out);
 // character, a NUL, a byte that is not UTF-8) as "\xNN".
 constexpr size_t kExcerptBytes = 64;
 std::string EscapedExcerpt(std::string_view text, size_t maxBytes = kExcerptBytes);
+// Whether the text is what EscapedExcerpt shows as it is: printable ASCII, tabs and
+// well-formed UTF-8 characters that are no control characters, no other byte.
+bool IsPrintableText(std::string_view text);
 
 }  // namespace GAME

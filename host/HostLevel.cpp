@@ -330,6 +330,13 @@ private:
     std::string m_music;
 };
 
+void HostLevel::Accepted(const HostOptions& options) const
+{
+    HostAccepted(options);
+    std::printf("gamehost: level %s: %zu objects, %zu scripted steps\n", options.level.c_str(),
+                GetPlacements().size(), GetSteps().size());
+}
+
 void HostLevel::AnnounceScriptPoint(const ScriptPoint& point)
 {
     GameEvent_ScriptPoint event;
@@ -383,8 +390,6 @@ int HostLevel::Run(const HostOptions& options)
     HostLevel level;
     if (!Read(options.level, level))
         return kHostExitRefused;
-    std::printf("gamehost: level %s: %zu objects, %zu scripted steps\n", options.level.c_str(),
-                level.GetPlacements().size(), level.GetSteps().size());
     if (!level.GetVillageLines().empty())
         return HostVillage::Run(options, level);
     // Only a village has a save point to save at or resume from.
@@ -397,7 +402,9 @@ int HostLevel::Run(const HostOptions& options)
     HostNetwork network;
     const bool networked = HostNetwork::Wanted(options);
     if (networked && !network.Open(options))
-        return 1;
+        return kHostExitRefused;
+    level.Accepted(options);
+    network.PrintOpened();
     const bool guest = networked && options.role == "client";
     InitializeObjects();
     GameEngine& engine = *gGameEngine;

@@ -103,6 +103,9 @@ public:
     static bool Read(const std::string& name, HostLevel& out);
     // The whole run: start-up, the level, the frames, shut-down; the process exit code.
     static int Run(const HostOptions& options);
+    // The run of this level (--level) is accepted (HostAccepted): gamehost's header, then
+    // what the level holds.
+    void Accepted(const HostOptions& options) const;
 
 private:
     // Reads one line: empty when it parses (or is blank), else the form it should have. The

@@ -4,8 +4,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "Engine/LoadTable.h"
 #include "Engine/Object.h"
@@ -42,6 +44,10 @@ bool HostLevel::ReadPlace(std::istream& in, Placement& out) const
 
 std::string HostLevel::ParseLine(const std::string& line, HostVillage& village)
 {
+    // Records, words and numbers are text: a NUL would cut a record's name short, and a
+    // control character or a byte that is no UTF-8 would reach what prints it.
+    if (std::string_view text = line; !IsPrintableText(text.substr(0, text.size() - text.ends_with('\r'))))
+        return "a level line is UTF-8 text without control characters";
     const std::string body = line.substr(0, line.find('#'));
     std::istringstream in(body);
     std::string word;
@@ -70,6 +76,8 @@ std::string HostLevel::ParseLine(const std::string& line, HostVillage& village)
         if (!ReadPlace(in, placement))
             return word + " RECORD X Y Z" + coordinates;
         if (word == "player") {
+            if (m_hasPlayer)
+                return "a level has one player line";
             m_player = placement;
             m_hasPlayer = true;
         } else {
@@ -146,6 +154,11 @@ bool HostLevel::Read(const std::string& name, HostLevel& out)
         return false;
     }
     const std::string path = RecordDatabase::Get().GetDataRoot() + "/Levels/" + name + ".lvl";
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        HostRefuse(path, "is a folder, not a file");
+        return false;
+    }
     errno = 0;
     std::ifstream file(path);
     if (!file) {
@@ -154,7 +167,8 @@ bool HostLevel::Read(const std::string& name, HostLevel& out)
     }
     std::stringstream text;
     text << file.rdbuf();
-    if (!out.Parse(text.str())) {
+    // The mark some editors put before the first line is not part of it.
+    if (!out.Parse(std::string(SkipByteOrderMark(text.str())))) {
         HostRefuse(path, out.GetError());
         return false;
     }

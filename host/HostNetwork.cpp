@@ -159,7 +159,6 @@ bool HostNetwork::Open(const HostOptions& options)
             HostRefuse("--listen " + std::to_string(options.listenPort), "cannot listen on the port: " + error);
             return false;
         }
-        std::printf("gamehost: listening on port %u\n", static_cast<unsigned>(m_session.GetPort()));
     } else {
         std::string host;
         uint16_t port = 0;
@@ -171,10 +170,20 @@ bool HostNetwork::Open(const HostOptions& options)
             HostRefuse("--connect " + options.connectTo, "cannot join the server: " + error);
             return false;
         }
-        std::printf("gamehost: joined %s as host %d\n", options.connectTo.c_str(), m_session.GetLocalHost());
+        m_joined = options.connectTo;
     }
-    std::fflush(stdout);   // a script waiting for the port reads it now
     return true;
+}
+
+void HostNetwork::PrintOpened() const
+{
+    if (!m_session.IsNetworked())
+        return;
+    if (m_serving)
+        std::printf("gamehost: listening on port %u\n", static_cast<unsigned>(m_session.GetPort()));
+    else
+        std::printf("gamehost: joined %s as host %d\n", m_joined.c_str(), m_session.GetLocalHost());
+    std::fflush(stdout);   // a script waiting for the port reads it now
 }
 
 void HostNetwork::StartGame(GameEngine& engine, const std::string& role)

@@ -35,8 +35,11 @@ public:
     // Whether the options ask for a network run.
     static bool Wanted(const HostOptions& options);
     // Listens or connects as the options say (before InitializeObjects); a client takes
-    // the host number the server gave it. False (printed) when that fails.
+    // the host number the server gave it. False when that fails, which refuses the run
+    // (HostRefuse). Prints nothing: the run accepted, PrintOpened says where it listens or
+    // whom it joined.
     bool Open(const HostOptions& options);
+    void PrintOpened() const;
     // The game's session: StartGame after InitializeObjects registers the packet handlers
     // and sets the engine's role (`role`, the options' role, when there is no network).
     GameSession& Session() { return m_session; }
@@ -97,6 +100,7 @@ private:
     int m_frame = 0;
     int m_stepMs = 0;
     bool m_serving = false;
+    std::string m_joined;   // a client: the server's HOST:PORT
     bool m_invited = false;
     int m_charactersArrived = 0;
     std::function<void(const unsigned char*, size_t)> m_travelled;

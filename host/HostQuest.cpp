@@ -70,19 +70,10 @@ bool HostQuest::Start(uint32_t playerId, uint32_t monsterId, const std::string& 
     }
     PlaceShrine();
     if (!loadPath.empty()) {
-        // A save holds the quest state beside the character: without it the quest would
-        // play on from a fresh start, or from nothing at all.
+        // The save's quest state is there and well formed (CheckHostSaves, before the game
+        // started); a state that still does not read refuses the run: it would play on from
+        // a fresh quest.
         const std::string folder = StateFolder(loadPath);
-        std::error_code error;
-        if (!std::filesystem::is_directory(folder, error)) {
-            HostRefuse("--load " + loadPath, folder + " does not exist (a save has its quest state there)");
-            return false;
-        }
-        if (!std::filesystem::is_regular_file(folder + "/" + kMainFile, error)) {
-            HostRefuse("--load " + loadPath, folder + " holds no " + kMainFile);
-            return false;
-        }
-        // A state that does not read refuses the run: it would play on from a fresh quest.
         if (!quests->LoadQuestState(folder, kMainFile)) {
             HostRefuse("--load " + loadPath, "the quest state in " + folder + " does not read");
             return false;

@@ -1,6 +1,14 @@
 #include "host/HostSave.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
 
 #include "Engine/IOStreamReadWrite.h"
 #include "Engine/Localization.h"
@@ -13,6 +21,7 @@
 #include "host/HostFight.h"
 #include "host/HostItems.h"
 #include "host/HostOutfit.h"
+#include "host/HostQuest.h"
 #include "host/HostSession.h"
 #include "host/HostSkills.h"
 
@@ -79,7 +88,121 @@ bool ReadHostPlayer(Player& player, const std::string& path)
     return false;
 }
 
+namespace fs = std::filesystem;
+
+// Why a file cannot be read: empty when it opens.
+std::string Unreadable(const std::string& path)
+{
+    std::error_code ignored;
+    if (fs::is_directory(path, ignored))
+        return "is a folder, not a file";
+    errno = 0;
+    if (std::ifstream(path))
+        return {};
+    return std::string("cannot be read (") + (errno != 0 ? std::strerror(errno) : "unreadable") + ")";
+}
+
+// Why a part of a save does not read: empty when it opens and is a well-formed property
+// stream.
+std::string Malformed(const std::string& path)
+{
+    if (std::string why = Unreadable(path); !why.empty())
+        return why;
+    std::error_code error;
+    const uintmax_t size = fs::file_size(path, error);
+    if (error)
+        return error.message();
+    if (size > IOStreamFormat::kMaxSize)
+        return "larger than " + std::to_string(IOStreamFormat::kMaxSize) + " bytes";
+    std::vector<unsigned char> bytes(static_cast<size_t>(size));
+    std::ifstream file(path, std::ios::binary);
+    if (!file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+        return "the file ended while it was read";
+    return IOStreamRead::CheckForm(bytes);
+}
+
+// Why files cannot be written into a folder: empty when a file made there could be
+// removed again.
+std::string Unwritable(const fs::path& folder)
+{
+    std::string probe = (folder / ".gamehost-probe-XXXXXX").string();
+    errno = 0;
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        return std::string("cannot be written (") + std::strerror(errno) + ")";
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return {};
+}
+
+std::string CheckLoad(const std::string& path)
+{
+    const std::string refusal = "--load " + path + ": ";
+    std::error_code error;
+    if (!fs::exists(path, error))
+        return refusal + "no save there (" + path + " does not exist)";
+    for (const std::string& part : {path, TokensPath(path)}) {
+        if (const std::string why = Unreadable(part); !why.empty())
+            return refusal + part + " " + why;
+        if (const std::string why = Malformed(part); !why.empty())
+            return refusal + part + " does not read (" + why + ")";
+    }
+    // The quest state beside the character: without it the quest would play on from a
+    // fresh start, or from nothing at all. Its main file and each quest's file read whole.
+    const std::string folder = HostQuest::StateFolder(path);
+    if (!fs::is_directory(folder, error))
+        return refusal + folder + " does not exist (a save has its quest state there)";
+    if (!fs::is_regular_file(fs::path(folder) / HostQuest::kMainFile, error))
+        return refusal + folder + " holds no " + HostQuest::kMainFile;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        const fs::path& file = entry.path();
+        if (file.filename() != HostQuest::kMainFile && file.extension() != ".que")
+            continue;
+        if (const std::string why = Malformed(file.string()); !why.empty())
+            return refusal + "the quest state in " + folder + " does not read (" + file.filename().string() + ": " +
+                   why + ")";
+    }
+    if (error)
+        return refusal + "the quest state in " + folder + " does not read (" + error.message() + ")";
+    return {};
+}
+
+std::string CheckSave(const std::string& path)
+{
+    const std::string refusal = "--save " + path + ": ";
+    const fs::path save(path);
+    const fs::path folder = save.has_parent_path() ? save.parent_path() : fs::path(".");
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return refusal + "no such folder " + folder.string();
+    if (!save.has_filename() || fs::is_directory(save, error))
+        return refusal + "is a folder, not a file";
+    if (fs::is_directory(TokensPath(path), error))
+        return refusal + TokensPath(path) + " is a folder, not a file";
+    if (const std::string why = Unwritable(folder); !why.empty())
+        return refusal + "the folder " + folder.string() + " " + why;
+    // The quest state goes into a folder of its own beside the character.
+    const std::string quests = HostQuest::StateFolder(path);
+    if (fs::exists(quests, error)) {
+        if (!fs::is_directory(quests, error))
+            return refusal + quests + " is a file, not a folder";
+        if (const std::string why = Unwritable(quests); !why.empty())
+            return refusal + "the folder " + quests + " " + why;
+    }
+    return {};
+}
+
 }  // namespace
+
+std::string CheckHostSaves(const std::string& loadPath, const std::string& savePath)
+{
+    if (!loadPath.empty())
+        if (std::string refusal = CheckLoad(loadPath); !refusal.empty())
+            return refusal;
+    if (!savePath.empty())
+        return CheckSave(savePath);
+    return {};
+}
 
 std::string TokensPath(const std::string& path) { return path + ".tokens"; }
 

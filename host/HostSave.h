@@ -24,4 +24,12 @@ uint32_t ResumeHostPlayer(const std::string& path, const std::string& record);
 // The second file, beside the character's.
 std::string TokensPath(const std::string& path);
 
+// Before the game starts: the save a run reads (--load PATH) is there whole, each part a
+// file that reads in full (the character, its tokens, and the quest state in
+// PATH.quests/), and the folder a run saves to (--save PATH) takes files. Empty when they
+// are sound (or not asked for), else the refusal, "--load PATH: REASON" or "--save PATH:
+// REASON". The game's own read of the save still refuses a run whose parts are well formed
+// but hold what this player cannot read.
+std::string CheckHostSaves(const std::string& loadPath, const std::string& savePath);
+
 }  // namespace GAME

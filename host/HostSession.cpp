@@ -159,6 +159,8 @@ constexpr int kGuestDistance = 4;
 
 // The run's refusal, "INPUT: REASON" (empty while it is not refused).
 std::string gRefusal;
+// Whether the header was printed.
+bool gAccepted = false;
 
 }  // namespace
 
@@ -170,6 +172,14 @@ int GAME::HostRefuse(const std::string& input, const std::string& reason)
 }
 
 bool GAME::HostRefused() { return !gRefusal.empty(); }
+
+void GAME::HostAccepted(const HostOptions& options)
+{
+    if (gAccepted)
+        return;
+    gAccepted = true;
+    std::fputs(options.header.c_str(), stdout);
+}
 
 bool GAME::HostLoadInput(const HostOptions& options, HostInput& input)
 {
@@ -187,6 +197,7 @@ extern "C" const char* GameHostRefusal() { return gRefusal.c_str(); }
 extern "C" int GameHostRun(const HostOptions* options)
 {
     gRefusal.clear();
+    gAccepted = false;
     // A channel the game exports as "gLog<Name>" is switched on by giving it a number; a
     // channel the game has not refuses the run.
     std::vector<int*> slots;
@@ -197,6 +208,11 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (!slot)
             return HostRefuse("--log " + EscapedExcerpt(channel), "the game has no such log channel");
         slots.push_back(slot);
+    }
+    // The save read and the folder saved to, before anything else is read.
+    if (const std::string refusal = CheckHostSaves(options->loadPath, options->savePath); !refusal.empty()) {
+        gRefusal = refusal;
+        return kHostExitRefused;
     }
     for (size_t i = 0; i < slots.size(); ++i)
         *slots[i] = gEngine->RegisterLogChannel(options->logChannels[i].c_str());
@@ -231,6 +247,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         EventManager::Get().SetSendObserver(std::move(previousObserver));
         return kHostExitRefused;
     }
+    HostAccepted(*options);
+    network.PrintOpened();
     InitializeObjects();
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, *options);

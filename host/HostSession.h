@@ -27,6 +27,7 @@ struct HostOptions {
     std::string level;                       // a level of its own to play (host/HostLevel.h)
     int clients = 0;                         // a village's server waits for this many clients
     int lateJoinFrame = 0;                   // ... and at this frame for one more (0: none)
+    std::string header;                      // gamehost's first lines, printed once the run is accepted
 };
 
 // The exit codes of gamehost.
@@ -35,11 +36,17 @@ constexpr int kHostExitShort = 1;     // it ended short: a level not finished, a
 constexpr int kHostExitRefused = 2;   // an input was refused before anything was played or written
 
 // Refuses the run for a bad input (an option, a file, a folder, a port): the first refusal
-// of a run is kept, and gamehost prints it as the run's last line, "gamehost: INPUT:
-// REASON". The run then plays no frame and writes nothing. Returns kHostExitRefused.
+// of a run is kept, and gamehost prints it on standard error, as the one line there,
+// "gamehost: INPUT: REASON". The run then plays no frame and writes nothing. Returns
+// kHostExitRefused.
 int HostRefuse(const std::string& input, const std::string& reason);
 // Whether the run was refused.
 bool HostRefused();
+// A run calls this once every input is checked (the options, the files and folders they
+// name, the level, the save, the port), before the game starts: gamehost's header
+// (HostOptions::header) is printed, once. A run prints nothing on standard output before
+// it, so that a refused run prints nothing there.
+void HostAccepted(const HostOptions& options);
 // Reads the run's scripted clicks (--input) into `input`: true when the run is scripted;
 // false when it is not (no --input) or when the file cannot be read, which refuses the run.
 bool HostLoadInput(const HostOptions& options, HostInput& input);

@@ -565,17 +565,11 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
         if (!options.savePath.empty() || !options.loadPath.empty())
             return HostRefuse(options.savePath.empty() ? "--load " + options.loadPath : "--save " + options.savePath,
                               "a client of a village neither saves nor resumes (the server does)");
-        return HostVillageNet::RunClient(options, hasBeyond ? &beyond : nullptr);
+        return HostVillageNet::RunClient(options, level, hasBeyond ? &beyond : nullptr);
     }
     const bool serving = options.role == "server";
     if (!hasQuest)
         return HostRefuse("--level " + options.level, "the village has no quest line");
-    // The steps counted are the level's own (sales, the chest's walk, the save point, the
-    // portal); the quest's steps are printed once its file is read.
-    std::printf("gamehost: village: quest %s%s%s%s%s; %zu scripted steps of the level\n",
-                village.GetQuest().questFile.c_str(), village.HasTownsfolk() ? ", townsfolk" : "",
-                village.HasMerchant() ? ", a merchant" : "", village.HasRoad() ? ", the road's proxies" : "",
-                village.HasShrines() ? ", shrines" : "", village.GetSteps().size());
     // The save and the load are judged before anything is played or written.
     if (!options.savePath.empty() && village.GetSaveFrame() == 0)
         return HostRefuse("--save " + options.savePath, "the level " + options.level + " has no save point");
@@ -598,6 +592,14 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
     HostVillageNet network;
     if (serving && !network.Open(options))
         return kHostExitRefused;
+    level.Accepted(options);
+    // The steps counted are the level's own (sales, the chest's walk, the save point, the
+    // portal); the quest's steps are printed once its file is read.
+    std::printf("gamehost: village: quest %s%s%s%s%s; %zu scripted steps of the level\n",
+                village.GetQuest().questFile.c_str(), village.HasTownsfolk() ? ", townsfolk" : "",
+                village.HasMerchant() ? ", a merchant" : "", village.HasRoad() ? ", the road's proxies" : "",
+                village.HasShrines() ? ", shrines" : "", village.GetSteps().size());
+    network.PrintOpened();
     InitializeObjects();
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, options);

@@ -216,6 +216,11 @@ bool HostVillageNet::Open(const HostOptions& options)
     return m_open;
 }
 
+void HostVillageNet::PrintOpened() const
+{
+    m_network->PrintOpened();
+}
+
 GameSession& HostVillageNet::Session()
 {
     return m_network->Session();
@@ -514,11 +519,13 @@ private:
 
 }  // namespace
 
-int HostVillageNet::RunClient(const HostOptions& options, const HostLevel* beyond)
+int HostVillageNet::RunClient(const HostOptions& options, const HostLevel& level, const HostLevel* beyond)
 {
     HostNetwork network;
     if (!network.Open(options))
         return kHostExitRefused;
+    level.Accepted(options);
+    network.PrintOpened();
     InitializeObjects();
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, options);

@@ -92,6 +92,8 @@ public:
     // The server listens as the options say; false (printed) when it cannot.
     bool Open(const HostOptions& options);
     bool IsOpen() const { return m_open; }
+    // Where the server listens, once the run is accepted (nothing when it is not open).
+    void PrintOpened() const;
     // After InitializeObjects: the game's packet handlers, and the engine's role (the
     // server's when open, else alone).
     void StartGame(GameEngine& engine);
@@ -105,11 +107,11 @@ public:
     void Finish(const std::string& level, bool finished);
     void Close();
 
-    // A client's whole run of a village; the process exit code: 0 when it left by itself
-    // or had the server's summary before the server went away. `beyond`, the level behind
+    // A client's whole run of the village `level`; the process exit code: 0 when it left by
+    // itself or had the server's summary before the server went away. `beyond`, the level behind
     // the village's portal (null: none), has its region opened as the server's is, so that
     // the client is shown what the server plays there.
-    static int RunClient(const HostOptions& options, const HostLevel* beyond);
+    static int RunClient(const HostOptions& options, const HostLevel& level, const HostLevel* beyond);
 
 private:
     // Hears the clients until `done` holds, for kClientWaitMs at most; false on time-out.

@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
@@ -27,9 +29,12 @@ using namespace GAME;
 
 namespace {
 
-void Usage()
+// A server waits for clients of the other hosts of a game.
+constexpr int kMaxClients = ConnectionManager::kMaxHost;
+
+void Usage(std::FILE* to)
 {
-    std::printf(
+    std::fprintf(to,
         "usage: gamehost [--help] [--data DIR] [--library PATH] [--frames N] [--step MS] [--role single|server|client]\n"
         "                [--log CHANNEL]... [--answer yes|no] [--quiet] [--save FILE] [--load FILE]\n"
         "                [--listen PORT (with --role server)] [--connect HOST:PORT (with --role client)]\n"
@@ -39,12 +44,15 @@ void Usage()
         "                FRAME for one more)\n");
 }
 
-// A refused input: the one line that ends the run, "gamehost: INPUT: REASON".
+// A refused input: the one line that ends the run, "gamehost: INPUT: REASON", on standard
+// error and written whole; nothing more is printed. A refusal that quotes bytes which are
+// no printable text (a path holding a line break) is shown escaped, so that it stays one line.
 int Refuse(const std::string& refusal)
 {
-    std::fflush(stderr);
-    std::printf("gamehost: %s\n", refusal.c_str());
+    const std::string line =
+        "gamehost: " + (IsPrintableText(refusal) ? refusal : EscapedExcerpt(refusal, refusal.size())) + "\n";
     std::fflush(stdout);
+    std::fputs(line.c_str(), stderr);
     return kHostExitRefused;
 }
 
@@ -113,7 +121,9 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options, bool& help
         const ValueOption* option = FindValueOption(arg);
         if (!option)
             return EscapedExcerpt(arg) + ": unknown option";
-        if (i + 1 >= argc || argv[i + 1][0] == '\0')
+        // The next option is no value: "--step --quiet" lacks the step.
+        if (i + 1 >= argc || argv[i + 1][0] == '\0' || std::strncmp(argv[i + 1], "--", 2) == 0 ||
+            std::strcmp(argv[i + 1], "-h") == 0)
             return arg + ": needs a value";
         const std::string value = argv[++i];
         const std::string given = arg + " " + EscapedExcerpt(value);
@@ -141,19 +151,29 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options, bool& help
             options.answerYes = value == "yes";
         }
     }
-    // A server listens and a client connects; neither does both.
+    // A server listens and a client connects; neither does both, and each does its own.
     if (options.listenPort >= 0 && options.role != "server")
         return "--listen: only a server (--role server) listens";
     if (!options.connectTo.empty() && options.role != "client")
         return "--connect: only a client (--role client) connects";
+    if (options.role == "server" && options.listenPort < 0)
+        return "--role server: a server needs the port to listen on (--listen PORT)";
+    if (options.role == "client" && options.connectTo.empty())
+        return "--role client: a client needs the server to join (--connect HOST:PORT)";
+    // A server waits for a client or more; at most every other host of a game.
+    if (std::find(seen.begin(), seen.end(), "--clients") != seen.end() &&
+        (options.clients < 1 || options.clients > kMaxClients))
+        return "--clients " + std::to_string(options.clients) + ": a server waits for 1 to " +
+               std::to_string(kMaxClients) + " clients";
     if ((options.clients > 0 || options.lateJoinFrame > 0) && (options.role != "server" || options.level.empty()))
         return std::string(options.clients > 0 ? "--clients" : "--late-join") +
                ": only a server of a level (--role server --level NAME) waits for clients";
     return {};
 }
 
-// What the options name on disk, checked before anything is loaded, played or written: the
-// data folder, the files read, and the folder a save goes to. Empty when sound, else the
+// What the options name on disk that the game library is not needed to judge, checked
+// before it is loaded: the data folder and the scripted clicks (the save and the folder
+// saved to are checked by the session, host/HostSave.h). Empty when sound, else the
 // refusal ("INPUT: REASON").
 std::string CheckPaths(const HostOptions& options)
 {
@@ -163,33 +183,13 @@ std::string CheckPaths(const HostOptions& options)
         return "--data " + options.dataRoot + ": no such folder";
     if (!fs::is_directory(fs::path(options.dataRoot) / "Records", error))
         return "--data " + options.dataRoot + ": no data folder (it holds no Records folder)";
-    // A file read is a file that opens.
-    const auto unreadable = [](const std::string& path) -> std::string {
-        std::error_code ignored;
-        if (fs::is_directory(path, ignored))
-            return "is a folder, not a file";
+    if (!options.inputPath.empty()) {
+        if (fs::is_directory(options.inputPath, error))
+            return "--input " + options.inputPath + ": is a folder, not a file";
         errno = 0;
-        if (std::ifstream(path))
-            return {};
-        return std::string("cannot be read (") + (errno != 0 ? std::strerror(errno) : "unreadable") + ")";
-    };
-    if (!options.inputPath.empty())
-        if (const std::string why = unreadable(options.inputPath); !why.empty())
-            return "--input " + options.inputPath + ": " + why;
-    if (!options.loadPath.empty()) {
-        if (!fs::exists(options.loadPath, error))
-            return "--load " + options.loadPath + ": no save there (" + options.loadPath + " does not exist)";
-        for (const std::string& path : {options.loadPath, options.loadPath + ".tokens"})
-            if (const std::string why = unreadable(path); !why.empty())
-                return "--load " + options.loadPath + ": " + path + " " + why;
-    }
-    if (!options.savePath.empty()) {
-        const fs::path save(options.savePath);
-        const fs::path folder = save.has_parent_path() ? save.parent_path() : fs::path(".");
-        if (!fs::is_directory(folder, error))
-            return "--save " + options.savePath + ": no such folder " + folder.string();
-        if (!save.has_filename() || fs::is_directory(save, error))
-            return "--save " + options.savePath + ": is a folder, not a file";
+        if (!std::ifstream(options.inputPath))
+            return "--input " + options.inputPath + ": cannot be read (" +
+                   (errno != 0 ? std::strerror(errno) : "unreadable") + ")";
     }
     return {};
 }
@@ -202,28 +202,53 @@ int CountClasses(const RTTI_ClassInfo& info)
     return count;
 }
 
-void PrintTree(const RTTI_ClassInfo& info, int depth)
+void AppendTree(std::string& out, const RTTI_ClassInfo& info, int depth)
 {
-    std::printf("%*s%s\n", depth * 2, "", info.GetName());
+    out.append(static_cast<size_t>(depth) * 2, ' ');
+    out += info.GetName();
+    out += '\n';
     for (int i = 0; i < info.GetChildCount(); ++i)
-        PrintTree(*info.GetChild(i), depth + 1);
+        AppendTree(out, *info.GetChild(i), depth + 1);
+}
+
+// printf into a string.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    if (n > 0)
+        std::vsnprintf(out.data(), out.size() + 1, format, args);
+    va_end(args);
+    return out;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    // Each line reaches standard output whole, in one write, so that the log's lines on
+    // standard error (written whole too) never land inside one when both go to one file.
+    static char outputBuffer[1 << 16];
+    std::setvbuf(stdout, outputBuffer, _IOLBF, sizeof outputBuffer);
+
     HostOptions options;
     options.dataRoot = GAME_DEFAULT_DATA;
     options.library = GAME_LIBRARY_PATH;
     options.sessionLibrary = GAME_SESSION_PATH;
     bool help = false;
     if (const std::string refused = ParseOptions(argc, argv, options, help); !refused.empty()) {
-        Usage();
+        if (refused.ends_with(": unknown option"))
+            Usage(stderr);
         return Refuse(refused);
     }
     if (help) {
-        Usage();
+        Usage(stdout);
         return kHostExitDone;
     }
     if (const std::string refused = CheckPaths(options); !refused.empty())
@@ -233,19 +258,20 @@ int main(int argc, char** argv)
     if (options.randSeed >= 0)
         GAME::srand(static_cast<unsigned int>(options.randSeed));
     const size_t tags = LocalizationManager::Instance().Load();
-    std::printf("gamehost: data root %s (%zu text tags)\n", options.dataRoot.c_str(), tags);
-
     const int engineClasses = CountClasses(Object::GetStaticClassInfo());
     void* library = dlopen(options.library.c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (!library)
         return Refuse("--library " + options.library + ": " + dlerror());
     const int allClasses = CountClasses(Object::GetStaticClassInfo());
-    std::printf("gamehost: loaded %s\n", options.library.c_str());
-    std::printf("gamehost: %d engine classes, %d registered by the game library\n", engineClasses,
-                allClasses - engineClasses);
+    // Printed by the session once it has checked what the run reads and writes: a refused
+    // run prints nothing on standard output.
+    options.header = Format("gamehost: data root %s (%zu text tags)\n", options.dataRoot.c_str(), tags) +
+                     Format("gamehost: loaded %s\n", options.library.c_str()) +
+                     Format("gamehost: %d engine classes, %d registered by the game library\n", engineClasses,
+                            allClasses - engineClasses);
     if (!options.quiet) {
-        std::printf("class information tree:\n");
-        PrintTree(Object::GetStaticClassInfo(), 1);
+        options.header += "class information tree:\n";
+        AppendTree(options.header, Object::GetStaticClassInfo(), 1);
     }
 
     // The session links against the game library loaded above and drives it.
