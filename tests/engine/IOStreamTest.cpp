@@ -176,6 +176,42 @@ TEST(IOStreamTest, BrokenStreamsFailCleanlyAndLeaveLaterValuesAlone)
     ExpectCleanFailure(badHeader, "unknown version");
 }
 
+// The check of a whole stream's form before it is read: what a writer wrote passes, and a
+// stream cut short inside an item or a block, or holding what no reader takes, fails with
+// the reason; nothing is logged.
+TEST(IOStreamTest, CheckFormPassesWrittenStreamsAndNamesBrokenOnes)
+{
+    LogCapture log;
+    const Bytes bytes = Written();
+    EXPECT_EQ("", IOStreamRead::CheckForm(bytes));
+    // Only the cuts after the header and after the outer block leave whole items.
+    const size_t lastItem = 2 + std::strlen("last") + 4;
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        const bool whole = n == IOStreamFormat::kHeaderSize || n == bytes.size() - lastItem;
+        EXPECT_EQ(whole, IOStreamRead::CheckForm(Bytes(bytes.begin(), bytes.begin() + n)).empty()) << "cut at " << n;
+    }
+    Bytes badBool = bytes;
+    badBool[Find(bytes, "flag")] = 2;
+    EXPECT_EQ("the bool \"flag\" holds 2 (at byte " + std::to_string(Find(bytes, "flag") - 6) + ")",
+              IOStreamRead::CheckForm(badBool));
+    for (uint32_t length : {0xFFFFFFFFu, static_cast<uint32_t>(bytes.size())}) {
+        Bytes huge = bytes;
+        std::memcpy(&huge[Find(bytes, "texture")], &length, 4);
+        EXPECT_NE("", IOStreamRead::CheckForm(huge)) << length;
+    }
+    Bytes unknownTag = bytes;
+    unknownTag[Find(bytes, "money") - 7] = 0x20;
+    EXPECT_NE("", IOStreamRead::CheckForm(unknownTag));
+    Bytes endWithoutBegin = bytes;
+    endWithoutBegin.push_back(IOStreamFormat::kEndBlock);
+    EXPECT_EQ("a block was ended that was not begun (at byte " + std::to_string(bytes.size()) + ")",
+              IOStreamRead::CheckForm(endWithoutBegin));
+    Bytes badHeader = bytes;
+    badHeader[4] = 2;
+    EXPECT_NE("", IOStreamRead::CheckForm(badHeader));
+    EXPECT_TRUE(log.Lines().empty());
+}
+
 TEST(IOStreamTest, WriterRefusesMisuse)
 {
     LogCapture log;

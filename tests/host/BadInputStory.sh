@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Each bad input refuses the run: its last line names the input and the reason, its exit
-# status is 2, and no file is written or changed (the folder a --save would write to, and a
-# save given to --load, hold the same files with the same bytes before and after).
+# Each bad input refuses the run before the game starts: its exit status is 2, standard
+# output is empty, standard error holds one line that names the input and the reason (an
+# unknown option: after the usage), and no file is written or changed (the folder a --save
+# would write to, and a save given to --load, hold the same files with the same bytes
+# before and after).
 set -u
 gamehost=$1
 data=$2
@@ -19,15 +21,22 @@ cp "$data/Levels/BossArena.lvl" "$data/Levels/village.lvl" "$copy/Levels/"
 village=(--quiet --level village --input "$data/Input/Village.txt" --frames 800 --step 250)
 listing() { (cd "$work" && find . -type f -print0 | sort -z | xargs -0 -r md5sum); }
 
-# refused NAME LAST-LINE ARGS...: the run exits 2, its last line is LAST-LINE (a pattern
-# matched whole), and the work folder is as it was.
+# refused NAME LINE ARGS...: the run exits 2, prints nothing on standard output and LINE
+# (a pattern matched whole) alone on standard error ($dir/NAME.txt; the unknown option
+# after the usage), and the work folder is as it was.
 refused() {
     local name=$1 last=$2 before status=0
     shift 2
     before=$(listing)
-    "$gamehost" "$@" >"$dir/$name.txt" 2>&1 || status=$?
+    "$gamehost" "$@" >"$dir/$name.out" 2>"$dir/$name.txt" || status=$?
     [ "$status" -eq 2 ] || fail "$name: exit status $status, not 2"
-    tail -1 "$dir/$name.txt" | grep -qx -- "$last" || fail "$name: the last line is not: $last"
+    [ -s "$dir/$name.out" ] && fail "$name: standard output is not empty: $(head -c 300 "$dir/$name.out")"
+    tail -1 "$dir/$name.txt" | grep -qx -- "$last" || fail "$name: the line on standard error is not: $last"
+    if [ "$name" = unknown_option ]; then
+        head -n -1 "$dir/$name.txt" | grep -v '^usage: gamehost \|^                [[F]' && fail "$name: more than the usage"
+    else
+        [ "$(wc -l <"$dir/$name.txt")" -eq 1 ] || fail "$name: more than one line on standard error"
+    fi
     [ "$(listing)" = "$before" ] || fail "$name: a file was written or changed"
 }
 
@@ -43,6 +52,13 @@ refused no_step 'gamehost: --step 0: a frame must run some game time (a whole nu
     --quiet --frames 300 --step 0
 refused twice 'gamehost: --frames: given more than once' --quiet --frames 10 --step 250 --frames 20
 refused log_twice 'gamehost: --log Combat: given more than once' --quiet --log Combat --log Combat
+refused step_then_option 'gamehost: --step: needs a value' --step --quiet
+refused client_nowhere 'gamehost: --role client: a client needs the server to join (--connect HOST:PORT)' \
+    --quiet --role client --frames 10
+refused server_nowhere 'gamehost: --role server: a server needs the port to listen on (--listen PORT)' \
+    --quiet --role server --frames 10
+refused no_clients 'gamehost: --clients 0: a server waits for 1 to 15 clients' \
+    --quiet --role server --listen 0 --level village --clients 0 --frames 10
 refused no_channel 'gamehost: --log Nope: the game has no such log channel' --quiet --log Nope --frames 1
 refused no_data "gamehost: --data $dir/nowhere: no such folder" \
     --quiet --data "$dir/nowhere" --frames 2400 --step 250 --save "$work/hero.chr"
@@ -82,6 +98,21 @@ refused no_player_record "gamehost: $copy/Levels/NoPlayer.lvl: the player's reco
 printf 'player Records/Creatures/ArenaPlayer.dbr 0 0 0\nat 5\0wake x\n' >"$copy/Levels/Nul.lvl"
 refused nul_bytes "gamehost: $copy/Levels/Nul.lvl: line 2 \"at 5\\\\x00wake x\" does not parse (.*)" \
     --quiet --data "$copy" --level Nul
+printf 'player Records/Creatures/ArenaPlayer.dbr 0 0 0\nplace Records/Creatures/Arena\0Player.dbr 1 0 0\n' >"$copy/Levels/NulRecord.lvl"
+refused nul_record "gamehost: $copy/Levels/NulRecord.lvl: line 2 \"place Records/Creatures/Arena\\\\x00Player.dbr 1 0 0\" does not parse (.*)" \
+    --quiet --data "$copy" --level NulRecord
+printf 'player Records/Creatures/ArenaPlayer.dbr 0 0 0\nplace Records/\377Creatures/Arena.dbr 1 0 0\n' >"$copy/Levels/NoText.lvl"
+refused no_text "gamehost: $copy/Levels/NoText.lvl: line 2 \"place Records/\\\\xffCreatures/Arena.dbr 1 0 0\" does not parse (.*)" \
+    --quiet --data "$copy" --level NoText
+printf 'player Records/Creatures/ArenaPlayer.dbr 0 0 0\nplayer Records/Creatures/ArenaPlayer.dbr 2 0 0\n' >"$copy/Levels/TwoPlayers.lvl"
+refused two_players "gamehost: $copy/Levels/TwoPlayers.lvl: line 2 \"player .*\" does not parse (a level has one player line)" \
+    --quiet --data "$copy" --level TwoPlayers
+mkdir "$copy/Levels/Folder.lvl"
+refused level_folder "gamehost: $copy/Levels/Folder.lvl: is a folder, not a file" --quiet --data "$copy" --level Folder
+# A byte order mark before the first line is no part of it: the level plays.
+{ printf '\357\273\277'; cat "$data/Levels/BossArena.lvl"; } >"$copy/Levels/Marked.lvl"
+"$gamehost" --quiet --data "$copy" --level Marked --frames 2 >"$dir/marked.out" 2>&1
+grep -q '^gamehost: level Marked: ' "$dir/marked.out" || fail "a level after a byte order mark is not played"
 printf "$(printf '\\%03o' $(seq 128 255) $(seq 128 255))" >"$copy/Levels/Bytes.lvl"
 refused bytes "gamehost: $copy/Levels/Bytes.lvl: line 1 \"\\\\x80.*\.\.\.\" does not parse (.*)" \
     --quiet --data "$copy" --level Bytes
@@ -102,27 +133,37 @@ refused load_and_save "gamehost: --save $work/again.chr: a run resumed from the 
     "${village[@]}" --load "$work/hero.chr" --save "$work/again.chr"
 cp "$work/hero.chr.quests/quests.sav" "$dir/quests.sav"
 head -c 40 "$dir/quests.sav" >"$work/hero.chr.quests/quests.sav"
-refused bad_quest_state "gamehost: --load $work/hero.chr: the quest state in $work/hero.chr.quests does not read" \
+refused bad_quest_state "gamehost: --load $work/hero.chr: the quest state in $work/hero.chr.quests does not read (quests.sav: .*)" \
     "${village[@]}" --load "$work/hero.chr"
-grep -q '^frame ' "$dir/bad_quest_state.txt" && fail "a frame was played beside a broken quest state"
+grep -q '^frame ' "$dir/bad_quest_state.out" && fail "a frame was played beside a broken quest state"
 cp "$dir/quests.sav" "$work/hero.chr.quests/"
 mv "$work/hero.chr.village" "$dir/progress"
 refused no_progress "gamehost: --load $work/hero.chr: $work/hero.chr.village does not exist (.*)" \
     "${village[@]}" --load "$work/hero.chr"
 mv "$dir/progress" "$work/hero.chr.village"
 
+# A folder no file can be made in (root makes files anywhere but in /proc).
+if [ "$(id -u)" -eq 0 ]; then locked=/proc; else locked="$dir/locked"; mkdir "$locked"; chmod 500 "$locked"; fi
+refused locked_save "gamehost: --save $locked/hero.chr: the folder $locked cannot be written (.*)" \
+    --quiet --frames 2 --save "$locked/hero.chr"
 # The bundled run's save alike.
 "$gamehost" --quiet --frames 100 --step 250 --save "$work/fight.chr" >"$dir/fight.txt" 2>&1 || fail "the fight was not saved"
 head -c 40 "$dir/quests.sav" >"$work/fight.chr.quests/quests.sav"
-refused fight_quest_state "gamehost: --load $work/fight.chr: the quest state in $work/fight.chr.quests does not read" \
+refused fight_quest_state "gamehost: --load $work/fight.chr: the quest state in $work/fight.chr.quests does not read (quests.sav: .*)" \
     --quiet --frames 100 --step 250 --load "$work/fight.chr" --save "$work/fight.chr"
+cp "$dir/quests.sav" "$work/fight.chr.quests/"
+cp "$work/fight.chr" "$dir/fight.chr"
+head -c 100 "$dir/fight.chr" >"$work/fight.chr"
+refused fight_character "gamehost: --load $work/fight.chr: $work/fight.chr does not read (the bytes end .*)" \
+    --quiet --frames 100 --step 250 --load "$work/fight.chr"
+cp "$dir/fight.chr" "$work/fight.chr"
 # A save whose quest state was taken away: its quest would play on from nothing.
 rm -r "$work/fight.chr.quests"
 refused fight_no_quest_state "gamehost: --load $work/fight.chr: $work/fight.chr.quests does not exist (.*)" \
     --quiet --frames 100 --step 250 --load "$work/fight.chr"
-grep -q 'quest state read from' "$dir/fight_no_quest_state.txt" && fail "a missing quest state was read"
+grep -q 'quest state read from' "$dir/fight_no_quest_state.out" && fail "a missing quest state was read"
 mv "$work/hero.chr.quests" "$dir/hero.quests"
 refused village_no_quest_state "gamehost: --load $work/hero.chr: $work/hero.chr.quests does not exist (.*)" \
     "${village[@]}" --load "$work/hero.chr"
-grep -q '^frame ' "$dir/village_no_quest_state.txt" && fail "a frame was played without the save's quest state"
+grep -q '^frame ' "$dir/village_no_quest_state.out" && fail "a frame was played without the save's quest state"
 echo "PASS"
