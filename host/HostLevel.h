@@ -3,9 +3,10 @@
 // The run prints what the bosses of the level do (their states, the god each wields, their
 // deaths) and what the game asks of the user interface up to the end of the game.
 //
-// The level file, one entry a line ('#' starts a comment):
+// The level file, UTF-8 text without control characters (a byte order mark before its first
+// line is skipped), one entry a line ('#' starts a comment):
 //   region ID NAME              the region the level is in (before anything is placed)
-//   player RECORD X Y Z         the main player
+//   player RECORD X Y Z         the main player (one line)
 //   place RECORD X Y Z          any entity made from its record
 //   at FRAME wake RECORD        the character of that record is woken by the player
 //   at FRAME attack RECORD      the player attacks the nearest living character of that
