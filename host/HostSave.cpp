@@ -177,8 +177,6 @@ std::string CheckSave(const std::string& path)
         return refusal + "no such folder " + folder.string();
     if (!save.has_filename() || fs::is_directory(save, error))
         return refusal + "is a folder, not a file";
-    if (fs::is_directory(TokensPath(path), error))
-        return refusal + TokensPath(path) + " is a folder, not a file";
     if (const std::string why = Unwritable(folder); !why.empty())
         return refusal + "the folder " + folder.string() + " " + why;
     // The quest state goes into a folder of its own beside the character.

@@ -46,10 +46,10 @@ file(REMOVE_RECURSE "${folder}" "${folder}.tokens")
 file(MAKE_DIRECTORY "${folder}")
 file(WRITE "${folder}.tokens" "old")
 execute_process(COMMAND "${GAMEHOST}" --save "${folder}" --frames 1 --quiet RESULT_VARIABLE result
-                OUTPUT_VARIABLE text ERROR_QUIET)
+                OUTPUT_VARIABLE printed ERROR_VARIABLE text)
 file(READ "${folder}.tokens" tokens)
 file(GLOB beside "${folder}.*")
-if(NOT result EQUAL 2 OR NOT text MATCHES "--save [^\n]*: is a folder, not a file\n$" OR
+if(NOT result EQUAL 2 OR NOT printed STREQUAL "" OR NOT text MATCHES "^gamehost: --save [^\n]*: is a folder, not a file\n$" OR
    NOT tokens STREQUAL "old" OR NOT beside STREQUAL "${folder}.tokens")
   message(FATAL_ERROR "a save into a folder (${result}) changed the pair: tokens \"${tokens}\", files ${beside}\n${text}")
 endif()
