@@ -1,10 +1,7 @@
 #include "host/HostLevel.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string_view>
@@ -154,17 +151,11 @@ bool HostLevel::Read(const std::string& name, HostLevel& out)
         return false;
     }
     const std::string path = RecordDatabase::Get().GetDataRoot() + "/Levels/" + name + ".lvl";
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        HostRefuse(path, "is a folder, not a file");
+    if (const std::string why = HostUnreadable(path); !why.empty()) {
+        HostRefuse(path, why);
         return false;
     }
-    errno = 0;
     std::ifstream file(path);
-    if (!file) {
-        HostRefuse(path, std::string("cannot be read (") + (errno ? std::strerror(errno) : "unreadable") + ")");
-        return false;
-    }
     std::stringstream text;
     text << file.rdbuf();
     // The mark some editors put before the first line is not part of it.

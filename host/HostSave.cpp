@@ -90,23 +90,11 @@ bool ReadHostPlayer(Player& player, const std::string& path)
 
 namespace fs = std::filesystem;
 
-// Why a file cannot be read: empty when it opens.
-std::string Unreadable(const std::string& path)
-{
-    std::error_code ignored;
-    if (fs::is_directory(path, ignored))
-        return "is a folder, not a file";
-    errno = 0;
-    if (std::ifstream(path))
-        return {};
-    return std::string("cannot be read (") + (errno != 0 ? std::strerror(errno) : "unreadable") + ")";
-}
-
 // Why a part of a save does not read: empty when it opens and is a well-formed property
 // stream.
 std::string Malformed(const std::string& path)
 {
-    if (std::string why = Unreadable(path); !why.empty())
+    if (std::string why = HostUnreadable(path); !why.empty())
         return why;
     std::error_code error;
     const uintmax_t size = fs::file_size(path, error);
@@ -142,7 +130,7 @@ std::string CheckLoad(const std::string& path)
     if (!fs::exists(path, error))
         return refusal + "no save there (" + path + " does not exist)";
     for (const std::string& part : {path, TokensPath(path)}) {
-        if (const std::string why = Unreadable(part); !why.empty())
+        if (const std::string why = HostUnreadable(part); !why.empty())
             return refusal + part + " " + why;
         if (const std::string why = Malformed(part); !why.empty())
             return refusal + part + " does not read (" + why + ")";

@@ -27,6 +27,10 @@
 #include "host/HostText.h"
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <chrono>
 #include <cstdio>
 #include <dlfcn.h>
@@ -181,6 +185,17 @@ void GAME::HostAccepted(const HostOptions& options)
     std::fputs(options.header.c_str(), stdout);
 }
 
+std::string GAME::HostUnreadable(const std::string& path)
+{
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored))
+        return "is a folder, not a file";
+    errno = 0;
+    if (std::ifstream(path))
+        return {};
+    return std::string("cannot be read (") + (errno != 0 ? std::strerror(errno) : "unreadable") + ")";
+}
+
 bool GAME::HostLoadInput(const HostOptions& options, HostInput& input)
 {
     if (options.inputPath.empty())
@@ -209,7 +224,11 @@ extern "C" int GameHostRun(const HostOptions* options)
             return HostRefuse("--log " + EscapedExcerpt(channel), "the game has no such log channel");
         slots.push_back(slot);
     }
-    // The save read and the folder saved to, before anything else is read.
+    // The scripted clicks, the save read and the folder saved to, before anything else is
+    // read.
+    if (!options->inputPath.empty())
+        if (const std::string why = HostUnreadable(options->inputPath); !why.empty())
+            return HostRefuse("--input " + options->inputPath, why);
     if (const std::string refusal = CheckHostSaves(options->loadPath, options->savePath); !refusal.empty()) {
         gRefusal = refusal;
         return kHostExitRefused;

@@ -47,6 +47,9 @@ bool HostRefused();
 // (HostOptions::header) is printed, once. A run prints nothing on standard output before
 // it, so that a refused run prints nothing there.
 void HostAccepted(const HostOptions& options);
+// Why a file the run reads cannot be: empty when it opens, else "is a folder, not a file"
+// or "cannot be read (REASON)".
+std::string HostUnreadable(const std::string& path);
 // Reads the run's scripted clicks (--input) into `input`: true when the run is scripted;
 // false when it is not (no --input) or when the file cannot be read, which refuses the run.
 bool HostLoadInput(const HostOptions& options, HostInput& input);

@@ -7,12 +7,10 @@
 
 #include <algorithm>
 #include <cstdarg>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -171,11 +169,10 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options, bool& help
     return {};
 }
 
-// What the options name on disk that the game library is not needed to judge, checked
-// before it is loaded: the data folder and the scripted clicks (the save and the folder
-// saved to are checked by the session, host/HostSave.h). Empty when sound, else the
-// refusal ("INPUT: REASON").
-std::string CheckPaths(const HostOptions& options)
+// The data folder, checked before the game library is loaded (the files read and the
+// folder saved to are checked by the session before the game starts). Empty when sound,
+// else the refusal ("INPUT: REASON").
+std::string CheckDataFolder(const HostOptions& options)
 {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -183,14 +180,6 @@ std::string CheckPaths(const HostOptions& options)
         return "--data " + options.dataRoot + ": no such folder";
     if (!fs::is_directory(fs::path(options.dataRoot) / "Records", error))
         return "--data " + options.dataRoot + ": no data folder (it holds no Records folder)";
-    if (!options.inputPath.empty()) {
-        if (fs::is_directory(options.inputPath, error))
-            return "--input " + options.inputPath + ": is a folder, not a file";
-        errno = 0;
-        if (!std::ifstream(options.inputPath))
-            return "--input " + options.inputPath + ": cannot be read (" +
-                   (errno != 0 ? std::strerror(errno) : "unreadable") + ")";
-    }
     return {};
 }
 
@@ -251,7 +240,7 @@ int main(int argc, char** argv)
         Usage(stdout);
         return kHostExitDone;
     }
-    if (const std::string refused = CheckPaths(options); !refused.empty())
+    if (const std::string refused = CheckDataFolder(options); !refused.empty())
         return Refuse(refused);
 
     RecordDatabase::Get().SetDataRoot(options.dataRoot);
