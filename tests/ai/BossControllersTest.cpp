@@ -443,6 +443,22 @@ TEST_F(BossTest, TheCyclopsChargesAtThePlayerRoaringFirstAndKillsOnlyFoesInItsWa
     EXPECT_TRUE(far->IsAlive());
     EXPECT_TRUE(friendly->IsAlive());
     EXPECT_FALSE(critter->IsAlive());
+
+    // The charge's end is a trace of the state it chose, no warning; a stun takes the cyclops
+    // out of any state, as it takes every monster, and its end sends it after the player again.
+    LogCapture trace;
+    mind->EndOfPathReached();
+    const std::string chosen = mind->GetExecutingStateName();
+    ASSERT_EQ(trace.Lines().size(), 1u);
+    EXPECT_EQ(trace.Lines()[0].level, LOG_INFO);
+    EXPECT_EQ(trace.Lines()[0].text, "-=-=-=- Bullrun -> " + chosen + " ");
+    trace.Clear();
+    mind->BeginStun();
+    EXPECT_EQ(mind->GetExecutingStateName(), "Stunned");
+    mind->EndStun();
+    EXPECT_EQ(mind->GetExecutingStateName(), "Attack");
+    for (const LogLine& line : trace.Lines())
+        EXPECT_LT(line.level, LOG_ERROR) << line.text;
 }
 
 TEST_F(BossTest, TheCyclopsGivesUpAPlayerItMayNoLongerAttackInsteadOfReturningToIt)
