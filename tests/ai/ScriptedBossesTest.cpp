@@ -319,8 +319,10 @@ TEST_F(ScriptedBossTest, TelkineEmotesBeforeEachCastWaitsForItsEndAndChangesPhas
 
 TEST_F(ScriptedBossTest, AStunTakesTelkineOutOfItsPhaseAndItsEndStartsThePhaseAgainAwaitingNoCast)
 {
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);   // the bosses' animations, a stun's among them
     ControllerTelkine* mind = nullptr;
-    Make<Monster>("", "telekinesisSpell,Records/Test/None.dbr,\n", mind);
+    Make<Monster>("charAnimationTableName,Records/Creatures/Animations/BossAnimations.dbr,\n",
+                  "telekinesisSpell,Records/Test/None.dbr,\n", mind);
     auto* phase1 = StateOf<ControllerTelkineStateAttackPhase1>(*mind, "AttackPhase1");
     mind->Update(ControllerTelkineStateAttackPhase1::kCastIntervalMs);   // the emote
     mind->HandleEvent(kEnd);
