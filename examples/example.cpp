@@ -98,8 +98,11 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "example: no client came\n");
             result = 1;
         }
+        const auto roster = [&engine] { return engine.GetPlayerManagerClient()->GetPlayerInfoCache().size(); };
+        size_t playersBefore = roster();   // at the start of the last frame played
         int frame = 0;
         for (; result == 0 && frame < frames && !session.ShouldStop(); ++frame) {
+            playersBefore = roster();
             if (frame == 1) {   // once the player stands in the running game: a click ahead of it
                 uint32_t clicked = 0;   // nothing under the cursor
                 const bool moves = player->GetPlayerController()->HandleActionFromMouse(
@@ -110,6 +113,13 @@ int main(int argc, char** argv)
             if (!mode.empty())   // the peers' packets travel between frames
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+        // The game's balance counts the players at the start of a frame: one who left (or came)
+        // during the last frame counts from the next. Here (the balance is this host's own, a
+        // client's is its server's) one more frame lets the count, the level and the life agree.
+        if (result == 0 && mode != "--join" && roster() != playersBefore) {
+            session.RunFrame(50);
+            ++frame;
+        }
         const Vec3 at = player->GetPathPosition().GetRegionPosition();
         std::printf("example: after %d frames the player stands at (%.1f, %.1f), life %.0f of %.0f, level %u, "
                     "experience %u\n", frame, at.x, at.z, player->GetCurrentLife(), player->GetLifeLimit(),
@@ -118,7 +128,7 @@ int main(int argc, char** argv)
         // life: alone a player has less than with company, made from the same record.
         CharAttributeAccumulator balance;
         player->ContributeGameBalanceCharAttributes(balance);
-        const size_t players = engine.GetPlayerManagerClient()->GetPlayerInfoCache().size();
+        const size_t players = roster();
         std::printf("example: %zu player%s in the game: the game's balance (level %u) adds %.0f to each player's "
                     "life\n", players, players == 1 ? "" : "s", engine.GetBalanceDifficulty(),
                     balance.GetValue(CharAttributeType_Life));

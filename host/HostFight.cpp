@@ -575,6 +575,18 @@ bool Ready(const Character& user, const SkillActivated* skill)
     return skill && skill->GetCooldownRemaining() <= 0 && user.GetCurrentMana() >= skill->GetManaCost();
 }
 
+// Fires the skill as the hit of its cast animation would, with no animation played: the
+// cast's first command pays for it, and the use counts in the caster's play statistics as
+// the game counts every skill it starts.
+void FireSkill(Character& caster, SkillServicesBase& services, const Skill& skill, uint32_t reference,
+               uint32_t targetId, const WorldVec3& aim)
+{
+    services.ClearHitIteration();
+    services.IncHitIteration();
+    caster.GetPlayStats().SkillUsed(skill.GetObjectName());
+    caster.ActivateSkill(reference, Name("RightHandHit"), targetId, aim);
+}
+
 }  // namespace
 
 uint32_t HostFight::StrikeSkill(Character& attacker) const
@@ -709,11 +721,7 @@ bool HostFight::CastFireball(Character& player, Character& target)
     std::printf("frame %d: the player casts %s at the %s, %.2f units away (mana %.1f)\n", gFightFrame,
                 GetFileName(fireball->GetObjectName(), true).c_str(), RoleOf(target),
                 (aim - player.GetPathPosition()).Length(), player.GetCurrentMana());
-    // The cast's hit: the first creation command it sends pays for it.
-    services->ClearHitIteration();
-    services->IncHitIteration();
-    player.ActivateSkill(player.GetSkillReferenceNumber(m_fireballId), Name("RightHandHit"), target.GetObjectId(),
-                        aim);
+    FireSkill(player, *services, *fireball, player.GetSkillReferenceNumber(m_fireballId), target.GetObjectId(), aim);
     return true;
 }
 
@@ -728,10 +736,7 @@ bool HostFight::CastNow(Character& player, uint32_t skillId, uint32_t targetId, 
     std::printf("frame %d: the player uses %s (reference %u) on the %s (%u) (mana %.1f)\n", gFightFrame,
                 SkillName(skillId).c_str(), reference, target ? RoleOf(*target) : "player itself",
                 target ? targetId : player.GetObjectId(), player.GetCurrentMana());
-    // The cast's hit: its first command pays for it.
-    services->ClearHitIteration();
-    services->IncHitIteration();
-    player.ActivateSkill(reference, Name("RightHandHit"), targetId, aim);
+    FireSkill(player, *services, *skill, reference, targetId, aim);
     return true;
 }
 

@@ -205,6 +205,7 @@ void PickUp(Player& player, const char* record)
     if (!item)
         return;
     const uint32_t id = item->GetObjectId();
+    const uint32_t moneyBefore = player.GetCurrentMoney();
     player.GiveItemToCharacter(item);
     // The pick-up's commands (a sack or gold used) run at once, as the frame's would.
     gEngine->RunActorCommands();
@@ -221,7 +222,12 @@ void PickUp(Player& player, const char* record)
                         : !ObjectManager::Get().GetObject(id) ? "used at once"
                         : item->IsInWorld()                   ? "left on the ground"
                                                               : "put on";
-    std::printf("bags: the player picks up %s: %s (%u bags)\n", record, where, bags.GetNumberOfSacks());
+    // What a pick-up used at once pays (a sack's gold) is told with it.
+    std::string money;
+    if (player.GetCurrentMoney() != moneyBefore)
+        money = "; money " + std::to_string(moneyBefore) + " -> " + std::to_string(player.GetCurrentMoney());
+    std::printf("bags: the player picks up %s: %s (%u bags)%s\n", record, where, bags.GetNumberOfSacks(),
+                money.c_str());
 }
 
 const char* SlotText(const HotSlotOption* option, std::string& text)

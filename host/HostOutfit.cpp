@@ -7,6 +7,7 @@
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerCharacter.h"
+#include "Game/characters/CharacterBio.h"
 #include "Game/characters/Player.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/combat/CombatTrace.h"
@@ -241,7 +242,11 @@ void HostOutfit::Update(int frame, int ms, bool fightOver)
     case Stage::RingWaits:
         if (!ring || !equipment.AreRequirementsMet(ring))
             return;
-        std::printf("outfit: strength %.0f with the amulet: the ring is handed over\n", strength);
+        // The totals are summed at the player's update: a point spent on strength at the
+        // last frame's commands counts in them once they are summed again, as here.
+        player->GetCharacterBio().UpdateResources(*player);
+        std::printf("outfit: strength %.0f with the amulet: the ring is handed over\n",
+                    player->GetTotalCharAttribute(CharAttributeType_Strength));
         player->GetInventory().RemoveItemFromInventory(m_ringId);
         Hand(*player, *ring);
         m_stage = Stage::RingGiven;

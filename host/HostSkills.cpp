@@ -64,7 +64,10 @@ void HostSkills::Run(uint32_t playerId)
     // The experience the next level asks for, received as any experience is.
     const uint32_t experience = player->GetExperiencePoints();
     const uint32_t next = player->GetNextLevelExperience();
-    player->ReceiveExperience(next > experience ? next - experience : 0, false);
+    const uint32_t handed = next > experience ? next - experience : 0;
+    player->ReceiveExperience(handed, false);
+    std::printf("skills: the host hands the player %u experience, the rest of what the next level asks for: "
+                "experience %u -> %u\n", handed, experience, player->GetExperiencePoints());
     std::printf("skills: player reached level %u; masteries allowed %u, skill points %u\n", player->GetCharLevel(),
                 skills.GetSkillMasteriesAllowed(), player->GetSkillPoints());
 

@@ -286,6 +286,17 @@ int main(int argc, char** argv)
         return Refuse(refusal);
     if (result == kHostExitRefused)
         return result;
-    std::printf("gamehost: unloaded; %d classes remain registered\n", CountClasses(Object::GetStaticClassInfo()));
+    // Closed is not always unloaded: the system keeps a library loaded while anything of it
+    // is still in use (the thread-local storage the frames' thread used, a symbol bound to
+    // it), and its classes stay registered until it goes.
+    const int remaining = CountClasses(Object::GetStaticClassInfo());
+    if (void* still = dlopen(options.library.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
+        dlclose(still);
+        std::printf("gamehost: game library closed, but loaded until the process ends: %d classes remain registered "
+                    "(%d of the engine, %d of the game library, %d of the host)\n",
+                    remaining, engineClasses, allClasses - engineClasses, remaining - allClasses);
+    } else {
+        std::printf("gamehost: unloaded; %d classes remain registered\n", remaining);
+    }
     return result;
 }

@@ -91,6 +91,9 @@ void ControllerCyclops::RegisterStates()
     AddState("ScriptedMove", new ControllerCyclopsStateScriptedMove(*this));
     AddState("Dying", new ControllerMonsterStateDying(*this));
     AddState("Dead", new ControllerMonsterStateDead(*this));
+    // A blow that stuns sends every monster to "Stunned", and its end to "Return": without
+    // the first the cyclops would log a missing state and never take the stun.
+    AddState("Stunned", new ControllerMonsterStateStunned(*this));
 }
 
 void ControllerCyclops::RegisterTemporaryStates()
@@ -248,10 +251,10 @@ void ControllerCyclopsStateBullRun::EndOfPathReached()
     Entity* blocker = nullptr;
     if (CloseEnoughToUseSkill(enemy, skill) && IsPathClear(enemy, blocker)) {
         SetState("Attack", Data(enemy, 0, controller.ChooseBestSkill(enemy, false)));
-        gEngine->Log(LOG_WARNING, "-=-=-=- Bullrun -> Attack ");
+        gEngine->Log(LOG_INFO, "-=-=-=- Bullrun -> Attack ");
     } else {
         SetState("Pursue", Data(enemy, 0, controller.ChooseBestSkill(enemy, false)));
-        gEngine->Log(LOG_WARNING, "-=-=-=- Bullrun -> Pursue ");
+        gEngine->Log(LOG_INFO, "-=-=-=- Bullrun -> Pursue ");
     }
     m_roared = false;
 }

@@ -45,6 +45,10 @@ void ControllerTelkine::RegisterStates()
     // would log a missing state at its death and go on casting.
     AddState("Dying", new ControllerMonsterStateDying(*this));
     AddState("Dead", new ControllerMonsterStateDead(*this));
+    // A stun takes it out of its phase like any monster ("Stunned"), and its end ("Return")
+    // starts it again: the first phase, which hands over to the second once its casts are done.
+    AddState("Stunned", new ControllerMonsterStateStunned(*this));
+    AddState("Return", new ControllerTelkineStateStartup(*this));
 }
 
 void ControllerTelkine::RegisterTemporaryStates()

@@ -65,6 +65,8 @@ public:
     static constexpr int kCastIntervalMs = 12000;
 
     using ControllerTelkineState::ControllerTelkineState;
+    // Entered again after a stun, no cast it began is awaited any more: the stun cut it off.
+    void OnBegin() override { m_waitingForCast = false; }
     void OnUpdate(int elapsedMs) override;
     void HandleEvent(const Name& event) override;
 

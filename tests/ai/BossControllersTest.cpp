@@ -1,5 +1,8 @@
 // The final boss's god cycle with its statues and its death, and the charging cyclops:
 // with the bundled boss records and small records of the cases' own.
+#include <algorithm>
+#include <vector>
+
 #include "core/EngineFixture.h"
 #include "Engine/Engine.h"
 #include "Engine/EventManager.h"
@@ -443,6 +446,25 @@ TEST_F(BossTest, TheCyclopsChargesAtThePlayerRoaringFirstAndKillsOnlyFoesInItsWa
     EXPECT_TRUE(far->IsAlive());
     EXPECT_TRUE(friendly->IsAlive());
     EXPECT_FALSE(critter->IsAlive());
+
+    // The charge's end is a trace of the state it chose, no warning; a stun takes the cyclops
+    // out of any state, as it takes every monster, and its end sends it after the player again.
+    LogCapture trace;
+    mind->EndOfPathReached();
+    const std::string chosen = mind->GetExecutingStateName();
+    const std::vector<LogLine> lines = trace.Lines();
+    const auto line = std::find_if(lines.begin(), lines.end(), [&](const LogLine& l) {
+        return l.text == "-=-=-=- Bullrun -> " + chosen + " ";
+    });
+    ASSERT_NE(line, lines.end());
+    EXPECT_EQ(line->level, LOG_INFO);
+    trace.Clear();
+    mind->BeginStun();
+    EXPECT_EQ(mind->GetExecutingStateName(), "Stunned");
+    mind->EndStun();
+    EXPECT_EQ(mind->GetExecutingStateName(), "Attack");
+    for (const LogLine& line : trace.Lines())
+        EXPECT_LT(line.level, LOG_ERROR) << line.text;
 }
 
 TEST_F(BossTest, TheCyclopsGivesUpAPlayerItMayNoLongerAttackInsteadOfReturningToIt)

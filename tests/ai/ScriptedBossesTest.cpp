@@ -317,6 +317,27 @@ TEST_F(ScriptedBossTest, TelkineEmotesBeforeEachCastWaitsForItsEndAndChangesPhas
     EXPECT_EQ(mind->GetExecutingStateName(), "AttackPhase2");
 }
 
+TEST_F(ScriptedBossTest, AStunTakesTelkineOutOfItsPhaseAndItsEndStartsThePhaseAgainAwaitingNoCast)
+{
+    RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);   // the bosses' animations, a stun's among them
+    ControllerTelkine* mind = nullptr;
+    Make<Monster>("charAnimationTableName,Records/Creatures/Animations/BossAnimations.dbr,\n",
+                  "telekinesisSpell,Records/Test/None.dbr,\n", mind);
+    auto* phase1 = StateOf<ControllerTelkineStateAttackPhase1>(*mind, "AttackPhase1");
+    mind->Update(ControllerTelkineStateAttackPhase1::kCastIntervalMs);   // the emote
+    mind->HandleEvent(kEnd);
+    mind->Update(1);   // the cast, whose end is awaited
+    ASSERT_TRUE(phase1->IsWaitingForCast());
+    LogCapture log;
+    mind->BeginStun();
+    EXPECT_EQ(mind->GetExecutingStateName(), "Stunned");
+    mind->EndStun();
+    EXPECT_EQ(mind->GetExecutingStateName(), "AttackPhase1");
+    EXPECT_FALSE(phase1->IsWaitingForCast());   // the stun cut the cast off: casting goes on
+    for (const LogLine& line : log.Lines())
+        EXPECT_LT(line.level, LOG_ERROR) << line.text;
+}
+
 TEST_F(ScriptedBossTest, TelkineAimsPhaseOneAtTheNearestOtherEnemyAndPhaseTwoAtTheNearestPlayer)
 {
     RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);   // the cast's animation

@@ -15,7 +15,10 @@ expect "^bags: after the fight: bag 0 cell (0, 0): Records/Item/Armor/Helm.dbr$"
 expect "^bags: the player picks up Records/Item/Weapons/Axe.dbr: bag 0, cell (0, 1)$"
 expect "^bags: the player picks up Records/Item/Weapons/Staff.dbr: bag 0, cell (1, 1)$"   # the first column is full
 expect "^bags: the player picks up Records/Item/OneShot/HealthPotion.dbr: beneath a potion of its record (1 bags)$"
-expect "^bags: the player picks up Records/Item/OneShot/Sack.dbr: used at once (2 bags)$"
+expect "^bags: the player picks up Records/Item/OneShot/Sack.dbr: used at once (2 bags); money [0-9]* -> [0-9]*$"
+# The sack's gold (its record's 50) is told with it.
+sack=$(sed -n 's/^bags: .*Sack.dbr: used at once (2 bags); money \([0-9]*\) -> \([0-9]*\)$/\2 - \1/p' <<<"$saved")
+[ "$((sack))" = 50 ] || { echo "FAIL: the sack pays $((sack)) gold"; exit 1; }
 expect "^bags: at life [0-9.]* of [0-9.]* the player drinks by need: a potion; health potions 3 -> 2, "
 expect "^bags: after the fight: bag 0 cell (0, 2): Records/Item/OneShot/HealthPotion.dbr, 1 beneath$"
 expect "^bags: after the fight: hot slot 0: skill Records/Skills/ArenaFireball.dbr$"

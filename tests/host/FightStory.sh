@@ -15,11 +15,19 @@
 set -u
 gamehost=$1
 run() { "$gamehost" --quiet --frames 400 --step 250 2>/dev/null; }
-first=$(run) || { echo "FAIL: the run failed"; exit 1; }
+stats=$(mktemp)
+trap 'rm -f "$stats"' EXIT
+first=$("$gamehost" --quiet --frames 400 --step 250 2>"$stats") || { echo "FAIL: the run failed"; exit 1; }
 second=$(run)
 [ "$first" = "$second" ] || { echo "FAIL: two runs differ"; exit 1; }
 expect() { grep -q "$1" <<<"$first" || { echo "FAIL: no line matches: $1"; exit 1; }; }
 expect "^frame [0-9]*: the monster dies"
+# The play statistics count every skill the player used, those the host fires itself too.
+for skill in ArenaFireball ArenaHex; do
+    used=$(grep -c "^frame [0-9]*: the player \(casts\|uses\) $skill " <<<"$first")
+    grep -q "^\[info\]         Records/Skills/$skill.dbr : $used$" "$stats" ||
+        { echo "FAIL: the statistics do not count $used uses of $skill"; grep "Records/Skills" "$stats"; exit 1; }
+done
 grep -q "the player dies" <<<"$first" && { echo "FAIL: the player dies"; exit 1; }
 expect "the player uses DefaultWeaponAttack (reference [0-9]*, seed [0-9]*) on the monster ([0-9]*); the pool picks PooledCleave"
 expect "the player uses DefaultWeaponAttack .*; the pool picks DefaultWPBasicAttack"
