@@ -251,10 +251,10 @@ void ControllerCyclopsStateBullRun::EndOfPathReached()
     Entity* blocker = nullptr;
     if (CloseEnoughToUseSkill(enemy, skill) && IsPathClear(enemy, blocker)) {
         SetState("Attack", Data(enemy, 0, controller.ChooseBestSkill(enemy, false)));
-        gEngine->Log(LOG_INFO, "-=-=-=- Bullrun -> Attack ");
+        gEngine->Log(LOG_WARNING, "-=-=-=- Bullrun -> Attack ");
     } else {
         SetState("Pursue", Data(enemy, 0, controller.ChooseBestSkill(enemy, false)));
-        gEngine->Log(LOG_INFO, "-=-=-=- Bullrun -> Pursue ");
+        gEngine->Log(LOG_WARNING, "-=-=-=- Bullrun -> Pursue ");
     }
     m_roared = false;
 }

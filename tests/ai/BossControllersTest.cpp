@@ -447,7 +447,7 @@ TEST_F(BossTest, TheCyclopsChargesAtThePlayerRoaringFirstAndKillsOnlyFoesInItsWa
     EXPECT_TRUE(friendly->IsAlive());
     EXPECT_FALSE(critter->IsAlive());
 
-    // The charge's end is a trace of the state it chose, no warning; a stun takes the cyclops
+    // The charge's end names the state it chose, at warning level; a stun takes the cyclops
     // out of any state, as it takes every monster, and its end sends it after the player again.
     LogCapture trace;
     mind->EndOfPathReached();
@@ -457,7 +457,7 @@ TEST_F(BossTest, TheCyclopsChargesAtThePlayerRoaringFirstAndKillsOnlyFoesInItsWa
         return l.text == "-=-=-=- Bullrun -> " + chosen + " ";
     });
     ASSERT_NE(line, lines.end());
-    EXPECT_EQ(line->level, LOG_INFO);
+    EXPECT_EQ(line->level, LOG_WARNING);
     trace.Clear();
     mind->BeginStun();
     EXPECT_EQ(mind->GetExecutingStateName(), "Stunned");
