@@ -303,7 +303,7 @@ void HostVillageNet::InviteClients(int frame)
             m_firstInvited = true;
             continue;
         }
-        std::printf("frame %d: the player invites player %u into its party\n", frame, record.playerId);
+        std::printf("net: frame %d: the player invites player %u into its party\n", frame, record.playerId);
         m_engine->InvitePlayerToParty(record.playerId, static_cast<int>(m_playerId));
     }
 }
@@ -331,12 +331,12 @@ void HostVillageNet::BeforeFrame(int frame)
     InviteClients(frame);
     if (frame != m_lateJoinFrame)
         return;
-    std::printf("frame %d: the server waits for a late client\n", frame);
+    std::printf("village: frame %d: the server waits for a late client\n", frame);
     std::fflush(stdout);
     if (WaitForJoins(m_clients))
-        std::printf("frame %d: a late client has joined (%d clients in all)\n", frame, m_joins);
+        std::printf("village: frame %d: a late client has joined (%d clients in all)\n", frame, m_joins);
     else
-        std::printf("frame %d: no late client joined; the server plays on\n", frame);
+        std::printf("village: frame %d: no late client joined; the server plays on\n", frame);
 }
 
 void HostVillageNet::AfterFrame(int frame)
