@@ -15,8 +15,8 @@
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Player.h"
-#include "Game/core/foundation/StringUtil.h"
 #include "Game/network/CharacterActionPackets.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -137,9 +137,7 @@ void HostInput::Apply(int frame, uint32_t playerId)
             const Vec3 at = player->GetPathPosition().GetRegionPosition();
             std::printf("input: frame %d: %s %s click at (%.1f, %.1f)%s: %s, the player at (%.1f, %.1f) %s\n", frame,
                         command.held ? "held" : "new", command.primary ? "primary" : "secondary", command.x, command.z,
-                        target ? (" on " + GetFileName(ObjectManager::Get().GetObject(target)->GetObjectName(), true))
-                                     .c_str()
-                               : "",
+                        target ? (" on " + HostName(ObjectManager::Get().GetObject(target))).c_str() : "",
                         moved ? "a move" : "no move", at.x, at.z, controller->GetExecutingStateName().c_str());
             break;
         }
@@ -172,7 +170,7 @@ void HostInput::AfterFrame(int frame, uint32_t playerId)
                 continue;
             const Object* item = ObjectManager::Get().GetObject(id);
             std::printf("input: frame %d: the player now carries %s (%u)\n", frame,
-                        item ? GetFileName(item->GetObjectName(), true).c_str() : "a missing item", id);
+                        item ? HostName(item).c_str() : "a missing item", id);
         }
         if (money != m_money)
             std::printf("input: frame %d: the player's money %u -> %u\n", frame, m_money, money);

@@ -14,6 +14,7 @@
 #include "Game/combat/CharAttribute.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/GameTextLine.h"
+#include "Game/core/foundation/LocalizedText.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/InventorySack.h"
@@ -194,6 +195,9 @@ constexpr const char* kPickUps[] = {
     "Records/Item/OneShot/Sack.dbr",         "Records/Item/Weapons/Spear.dbr",
     "Records/Item/OneShot/ManaPotion.dbr",   "Records/Item/Weapons/Staff.dbr",
 };
+// The text tags of the health and the mana potion's names.
+constexpr const char* kHealthPotionTag = "tagHealthPotion";
+constexpr const char* kManaPotionTag = "tagManaPotion";
 // The skill put into the first free hot slot.
 constexpr const char* kHotSlotSkill = "Records/Skills/ArenaFireball.dbr";
 // The player is hurt to this share of its life before it drinks by need.
@@ -269,6 +273,10 @@ void HostItems::Run(uint32_t playerId)
 
 void HostItems::PrintBags(const char* what, Player& player)
 {
+    // The names of the potion kinds the hot slots show are the user interface's to give:
+    // this console's are the game's texts of its two potions.
+    HotSlotOptionPotion::SetDefaultPotionData(HotSlotOptionPotion::kHealth, "", "", SimpleTagText(kHealthPotionTag));
+    HotSlotOptionPotion::SetDefaultPotionData(HotSlotOptionPotion::kMana, "", "", SimpleTagText(kManaPotionTag));
     const ControllerPlayer* controller = player.GetPlayerController();
     if (!controller)
         return;

@@ -16,7 +16,6 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/PlayerManagerSettings.h"
-#include "Game/core/foundation/StringUtil.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/network/ConfigCmdPackets.h"
@@ -24,6 +23,7 @@
 #include "Game/network/PlayerRosterPackets.h"
 #include "Game/session/SpawnReplication.h"
 #include "host/HostFight.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -45,7 +45,7 @@ void PrintTravelled(const Character& character)
                     PrintableName(player->GetPlayerName()).c_str(), player->GetCurrentLife(), at.x, at.y, at.z);
     else if (character.IsA<Npc>())
         std::printf("net: townsperson %u %s at (%.2f, %.2f, %.2f)\n", character.GetObjectId(),
-                    character.GetObjectName().c_str(), at.x, at.y, at.z);
+                    HostName(&character).c_str(), at.x, at.y, at.z);
     else
         std::printf("net: monster %u life %.1f, %s\n", character.GetObjectId(), character.GetCurrentLife(),
                     character.GetLifeStateAsText().c_str());
@@ -65,7 +65,7 @@ void PrintSkillResult(const unsigned char* data, size_t size)
     if (const auto* user = ObjectManager::Get().GetObject<Character>(result.actorId.GetId()))
         if (const auto* skill = ObjectManager::Get().GetObject<Skill>(
                 user->GetSkillManager().GetSkillIdFromReference(result.skillNumber)))
-            name = GetFileName(skill->GetObjectName(), true);
+            name = HostName(skill);
     std::string targets;
     for (uint32_t id : result.targetIds.GetIds())
         targets += " " + std::to_string(id);
@@ -86,7 +86,7 @@ void PrintSpawn(const unsigned char* data, size_t size)
     if (const auto* user = ObjectManager::Get().GetObject<Character>(spawn.actorId.GetId()))
         if (const auto* skill = ObjectManager::Get().GetObject<Skill>(
                 user->GetSkillManager().GetSkillIdFromReference(spawn.skillNumber)))
-            name = GetFileName(skill->GetObjectName(), true);
+            name = HostName(skill);
     std::string ids;
     for (uint32_t id : spawn.spawnIds)
         ids += " " + std::to_string(id);
@@ -108,7 +108,7 @@ void PrintBuffCommand(const unsigned char* data, size_t size)
     const uint32_t actorId = command.actorId.GetId();
     if (!ObjectManager::Get().GetObject<Monster>(actorId))
         return;
-    std::printf("net: buff %s %s by monster %u\n", GetFileName(command.skillName, true).c_str(),
+    std::printf("net: buff %s %s by monster %u\n", HostSkillName(command.skillName).c_str(),
                 command.level != 0 ? "taken" : "lost", actorId);
 }
 
