@@ -17,9 +17,9 @@ story() {
     out=$("$gamehost" "$@" 2>/dev/null) || fail "the run failed"
     again=$("$gamehost" "$@" 2>/dev/null)
     [ "$out" = "$again" ] || fail "two runs differ"
-    expect "^market: a merchant ([0-9]*) from Records/Creatures/Merchant.dbr stands beside the player"
+    expect "^market: a merchant, Aldo the Trader ([0-9]*), stands beside the player"
     expect "^market: the stock is built after [0-9]* frames of its own, played after the run: [1-9][0-9]* shared items"
-    expect "^frame [0-9]*: event GameEvent_ActivateNPCMarket$"
+    expect "^event: frame [0-9]*: GameEvent_ActivateNPCMarket$"
     expect "^market: the shop opens on page [1-4]"
     expect "^market: page 1 (armour and shields): [1-9][0-9]* items$"
     expect "^market: page 4 (goods and jewellery): [1-9][0-9]* items$"
