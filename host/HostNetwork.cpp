@@ -195,7 +195,7 @@ void HostNetwork::Start(GameEngine& engine, uint32_t playerId)
     observers.connection = [this](const NetConnectionEvent& event) { OnConnection(event); };
     observers.characterSent = [](const Character& character) { PrintTravelled(character); };
     observers.worldSent = [this](int host, int characters, int items) {
-        std::printf("net: frame %d: host %d was told of %d characters and %d items on the ground\n", m_frame, host,
+        std::printf("session: frame %d: host %d was told of %d characters and %d items on the ground\n", m_frame, host,
                     characters, items);
     };
     observers.connectionDone = [this](const NetConnectionEvent&) {
@@ -204,7 +204,7 @@ void HostNetwork::Start(GameEngine& engine, uint32_t playerId)
     };
     observers.spawned = [this](const SpawnReport& report) { OnSpawned(report); };
     observers.worldArrived = [this] {
-        std::printf("net: frame %d: the server's world arrived (%d characters)\n", m_frame, m_charactersArrived);
+        std::printf("session: frame %d: the server's world arrived (%d characters)\n", m_frame, m_charactersArrived);
     };
     observers.playerSent = [](const Character& player) { PrintTravelled(player); };
     observers.traffic = [this](const unsigned char* data, size_t size, bool sent) { Note(data, size, sent); };
@@ -262,7 +262,7 @@ void HostNetwork::OnConnection(const NetConnectionEvent& event)
     // A reason that only says the kind again ("left: left") is not printed.
     const char* kind = KindText(event);
     const bool told = !event.reason.empty() && event.reason != kind;
-    std::printf("net: frame %d: host %d %s%s%s\n", m_frame, event.host, kind, told ? ": " : "", told ? event.reason.c_str() : "");
+    std::printf("session: frame %d: host %d %s%s%s\n", m_frame, event.host, kind, told ? ": " : "", told ? event.reason.c_str() : "");
 }
 
 void HostNetwork::WaitForFirstClient()
@@ -309,7 +309,7 @@ void HostNetwork::BeforeFrame(int frame)
         if (PlayerHostId(record.playerId) == ConnectionManager::kServerHost)
             continue;
         m_invited = true;
-        std::printf("net: frame %d: the player invites player %u into its party\n", frame, record.playerId);
+        std::printf("session: frame %d: the player invites player %u into its party\n", frame, record.playerId);
         m_engine->InvitePlayerToParty(record.playerId, static_cast<int>(m_playerId));
         return;
     }
@@ -336,7 +336,7 @@ void HostNetwork::Pace(int frame)
         };
         if (behind() && !m_session.WaitUntil([&behind] { return !behind(); }, kPaceWaitMs)) {
             m_paced[host].givenUp = true;
-            std::printf("net: frame %d: host %d did not catch up within %d s; the server plays on without waiting for it\n",
+            std::printf("session: frame %d: host %d did not catch up within %d s; the server plays on without waiting for it\n",
                         frame, host, kPaceWaitMs / 1000);
         }
     }
@@ -372,11 +372,11 @@ void HostNetwork::WatchRoster()
             continue;
         }
         anyLeft = true;
-        std::printf("net: frame %d: player %u \"%s\" leaves the game; its character %s\n", m_frame, id, name.c_str(),
+        std::printf("session: frame %d: player %u \"%s\" leaves the game; its character %s\n", m_frame, id, name.c_str(),
                     ObjectManager::Get().GetObject<Player>(id) ? "stays" : "is gone");
     }
     if (anyLeft)
-        std::printf("net: frame %d: the roster lists %zu players\n", m_frame, listed.size());
+        std::printf("session: frame %d: the roster lists %zu players\n", m_frame, listed.size());
     m_rosterNames = std::move(listed);
 }
 

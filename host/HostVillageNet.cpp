@@ -303,7 +303,7 @@ void HostVillageNet::InviteClients(int frame)
             m_firstInvited = true;
             continue;
         }
-        std::printf("net: frame %d: the player invites player %u into its party\n", frame, record.playerId);
+        std::printf("session: frame %d: the player invites player %u into its party\n", frame, record.playerId);
         m_engine->InvitePlayerToParty(record.playerId, static_cast<int>(m_playerId));
     }
 }

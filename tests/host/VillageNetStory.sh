@@ -63,7 +63,7 @@ fi
 # South leaves by itself; the late client comes once it has gone and the server holds for
 # it at its late-join frame, long after the chest's loot has come to lie on the ground.
 finished "$pid_South" || fail "the leaving client failed"
-wait_for "$dir/server.txt" "^net: frame [0-9]*: host $south_host left" "$server" || fail "the server never saw South leave"
+wait_for "$dir/server.txt" "^session: frame [0-9]*: host $south_host left" "$server" || fail "the server never saw South leave"
 wait_for "$dir/server.txt" "^village: frame $late_frame: the server waits for a late client$" "$server" ||
     fail "the server never waited for the late client"
 client Late 100000
@@ -86,7 +86,7 @@ expect "$s" '^world: level village finished$'
 expect "$s" '^world: monsters killed: [1-9]'
 expect "$s" '^world: killed 1 of Typhon$'
 expect "$s" '^world: quest "The Village Road" complete, 3 of 3 steps done$'
-expect "$s" '^world: loot of the chest Records/Host/Level/Chest.dbr: [1-9][0-9]* items$'
+expect "$s" '^world: loot of the chest Chest: [1-9][0-9]* items$'
 expect "$s" '^world: loot of the boss Typhon: [1-9][0-9]* items$'
 expect "$s" "^village: frame $late_frame: a late client has joined (4 clients in all)$"
 # The road's beast may fall at once: the first clients' players are invited into the server
@@ -94,15 +94,15 @@ expect "$s" "^village: frame $late_frame: a late client has joined (4 clients in
 # loaded machine the leaving client may have played its part and gone before the server's
 # first frame; the two that stay are there.) No one is invited after that until the late
 # client comes.
-[ "$(grep -c '^net: frame 0: the player invites player [0-9]* into its party$' "$s")" -ge 2 ] ||
+[ "$(grep -c '^session: frame 0: the player invites player [0-9]* into its party$' "$s")" -ge 2 ] ||
     fail "the first clients' players were not all invited before the first frame"
 grep -q "^gamehost: not every client's player joined the party" "$s" &&
     fail "the server started before every client's player was in its party"
-grep '^net: frame [0-9]*: the player invites player [0-9]* into its party$' "$s" |
+grep '^session: frame [0-9]*: the player invites player [0-9]* into its party$' "$s" |
     awk -v late="$late_frame" '{ f = $3 + 0; if (f > 0 && f <= late) bad = 1 } END { exit bad }' ||
     fail "a first client's player was invited after the first frame"
 grep -q '^gamehost: not every client.s player joined the party' "$s" && fail "a client's player never joined the party"
-expect "$s" "^net: frame [0-9]*: player [0-9]* \"Guest $south_host\" leaves the game"
+expect "$s" "^session: frame [0-9]*: player [0-9]* \"Guest $south_host\" leaves the game"
 # The summary names the players present: the server's and the staying clients'.
 players=$(sed -n 's/^world: players at the end: //p' "$s" | wc -w)
 [ "$mode" = kill ] || [ "$players" -eq 4 ] || fail "the summary lists $players players, not 4"
@@ -114,8 +114,8 @@ players=$(sed -n 's/^world: players at the end: //p' "$s" | wc -w)
 # level ended first, the summary no longer lists it.
 if [ "$mode" = kill ]; then
     victim_host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/$victim.txt")
-    if grep -q "^net: frame [0-9]*: host $victim_host timed out" "$s"; then
-        expect "$s" "^net: frame [0-9]*: player [0-9]* \"Guest $victim_host\" leaves the game"
+    if grep -q "^session: frame [0-9]*: host $victim_host timed out" "$s"; then
+        expect "$s" "^session: frame [0-9]*: player [0-9]* \"Guest $victim_host\" leaves the game"
         [ "$players" -eq 3 ] || fail "the summary lists $players players, not 3, after the killed client was dropped"
         echo "the server dropped the killed client"
     else
@@ -142,7 +142,7 @@ done
 joined_at() {
     local host
     host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/$1.txt")
-    sed -n "s/^net: frame \([0-9]*\): host $host joined$/\1/p" "$s" | tail -1
+    sed -n "s/^session: frame \([0-9]*\): host $host joined$/\1/p" "$s" | tail -1
 }
 killed_of() { sed -n "s|^$2: killed \([0-9]*\) of $3\$|\1|p" "$1"; }
 listed() { sed -n "s/^$2: \($3\)\$/\1/p" "$1"; }
@@ -196,9 +196,9 @@ for name in "${staying[@]}"; do
     [ -z "$missing" ] || fail "$name does not see the chest's loot: $missing"
     if [ "$name" = Late ]; then
         late_host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/Late.txt")
-        joined=$(sed -n "s/^net: frame \([0-9]*\): host $late_host joined$/\1/p" "$s" | tail -1)
+        joined=$(sed -n "s/^session: frame \([0-9]*\): host $late_host joined$/\1/p" "$s" | tail -1)
         [ "${joined:-0}" -gt "$chest_frame" ] || fail "Late joined at frame ${joined:-0}, not after the chest opened"
-        expect "$s" "^net: frame $joined: host $late_host was told of [0-9]* characters and [1-9][0-9]* items on the ground$"
+        expect "$s" "^session: frame $joined: host $late_host was told of [0-9]* characters and [1-9][0-9]* items on the ground$"
         echo "Late joined at frame $joined, after the chest opened, and sees all of its loot"
     fi
 done
