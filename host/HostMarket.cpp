@@ -188,8 +188,8 @@ public:
         const InventorySack* sack = m_engine.GetMarketInventorySack(HostMarket::kMerchantId, page);
         if (!sack)
             return;
-        std::printf("market: page %d (%s): %zu items\n", static_cast<int>(page), kPageNames[page - 1],
-                    sack->GetInventory().size());
+        std::printf("market: page %d (%s): %s\n", static_cast<int>(page), kPageNames[page - 1],
+                    HostCount(sack->GetInventory().size(), "item").c_str());
         for (const auto& [id, place] : sack->GetInventory())
             std::printf("market:   %s: %s\n", ItemText(id).c_str(), BuyText(id).c_str());
     }

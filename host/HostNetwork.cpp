@@ -376,7 +376,7 @@ void HostNetwork::WatchRoster()
                     ObjectManager::Get().GetObject<Player>(id) ? "stays" : "is gone");
     }
     if (anyLeft)
-        std::printf("session: frame %d: the roster lists %zu players\n", m_frame, listed.size());
+        std::printf("session: frame %d: the roster lists %s\n", m_frame, HostCount(listed.size(), "player").c_str());
     m_rosterNames = std::move(listed);
 }
 

@@ -162,7 +162,7 @@ void PrintVillagePlayerSummary(Player& player)
         if (const Object* item = ObjectManager::Get().GetObject(id))
             items.push_back(HostName(item));
     std::sort(items.begin(), items.end());
-    std::printf("summary: the player carries and wears %zu items\n", items.size());
+    std::printf("summary: the player carries and wears %s\n", HostCount(items.size(), "item").c_str());
     for (const std::string& item : items)
         std::printf("summary: item %s\n", item.c_str());
 }

@@ -30,7 +30,7 @@ story() {
     expect "^market: the player sells what it just bought (.*): sold; money"
     expect "^market: the stock item is on sale again$"
     expect "^market: the player sells an item of its own (.*): sold; money"
-    expect "^market: page 5 (bought back): 1 items$"
+    expect "^market: page 5 (bought back): 1 item$"
     expect "^market: the player buys it back (.*): asked; .*; it carries "
     expect "^market: the shop closes; the player has [0-9]* gold$"
     read -r paid left <<<"$(money '^market: the player buys stock item')"
