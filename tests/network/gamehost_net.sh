@@ -139,7 +139,7 @@ outside_trade() {
         $0 ~ line { seen = 1; if (open || (ahead && opened)) wrong = 1 }
         END { exit !(seen && !wrong) }' "$1"
 }
-outside_trade "$dir/s.txt" 'loot: the player uses the gold pile' before ||
+outside_trade "$dir/s.txt" '^loot: frame [0-9]*: the player uses the gold pile' before ||
     fail "the server's player was paid the loot's gold after its trade opened"
 for side in s c; do
     outside_trade "$dir/$side.txt" ' the player reaches the shrine$' ||
