@@ -124,7 +124,7 @@ constexpr uint32_t kArenaRegionId = 1;
 constexpr float kMonsterDistance = 10.0f;
 
 
-// A character made from its record, placed in the arena; its record, size and team are
+// A character made from its record, placed in the arena; its name, size and team are
 // printed.
 template <class T>
 T* Place(const char* recordName, const char* role, const Vec3& position)
@@ -133,7 +133,7 @@ T* Place(const char* recordName, const char* role, const Vec3& position)
     if (!character)
         return nullptr;
     const Team team = character->GetTeam();
-    std::printf("gamehost: the %s comes from %s: size %s, team %u/%u\n", role, recordName,
+    std::printf("gamehost: the %s (%s): size %s, team %u/%u\n", role, HostName(character).c_str(),
                 EnumConverter::GetEnumAsString(character->GetSize()).c_str(), team.GetTeamMajor(), team.GetTeamMinor());
     Region* region = World::Get().GetRegionById(kArenaRegionId);
     if (!region)
@@ -262,9 +262,9 @@ public:
         ++strikesTaken;
         const float before = LifeBeforeBlow(*self);
         const float after = self->GetCurrentLife();
-        std::printf("frame %d: the %s strikes (blow %u): %s, %s life %.1f -> %.1f%s\n", gFightFrame,
-                    attacker ? RoleOf(*attacker) : "unknown attacker", strikesTaken, missed ? "miss" : "hit",
-                    RoleOf(*self), before, after, BlowNote(*self, before, after).c_str());
+        std::printf("fight: frame %d: the %s strikes (blow %u on the %s): %s, %s life %.1f -> %.1f%s\n",
+                    gFightFrame, attacker ? RoleOf(*attacker) : "unknown attacker", strikesTaken, RoleOf(*self),
+                    missed ? "miss" : "hit", RoleOf(*self), before, after, BlowNote(*self, before, after).c_str());
         Remember(*self);
         if (!attacker)
             return;
@@ -273,7 +273,7 @@ public:
         if (!theirs)
             return;
         if (attacker->GetPlayStats().GetHitsReceived() != theirs->hitsReceived)
-            std::printf("frame %d: the %s's armour strikes back: %s life %.1f -> %.1f\n", gFightFrame, RoleOf(*self),
+            std::printf("fight: frame %d: the %s's armour strikes back: %s life %.1f -> %.1f\n", gFightFrame, RoleOf(*self),
                         RoleOf(*attacker), theirs->LifeBeforeBlow(*attacker), attacker->GetCurrentLife());
         theirs->Remember(*attacker);
     }
@@ -289,7 +289,7 @@ public:
         if (!self || !target)
             return;
         const Vec3 between = target->GetPathPosition() - self->GetPathPosition();
-        std::printf("frame %d: the %s reaches the %s: %.2f units apart\n", gFightFrame, RoleOf(*self), RoleOf(*target),
+        std::printf("fight: frame %d: the %s reaches the %s: %.2f units apart\n", gFightFrame, RoleOf(*self), RoleOf(*target),
                     between.Length());
     }
 
@@ -297,7 +297,7 @@ public:
     {
         Base::CharacterIsDying();
         if (const Character* self = this->GetParentCharacter())
-            std::printf("frame %d: the %s dies after %u blows taken\n", gFightFrame, RoleOf(*self), strikesTaken);
+            std::printf("fight: frame %d: the %s dies after %u blows taken\n", gFightFrame, RoleOf(*self), strikesTaken);
     }
 
     // The death is over: a monster's dead state (and the treasure it leaves) is shown now,
@@ -514,7 +514,7 @@ namespace {
 std::string SkillName(uint32_t skillId)
 {
     const auto* skill = ObjectManager::Get().GetObject<Skill>(skillId);
-    return skill ? GetFileName(skill->GetObjectName(), true) : std::string("no skill");
+    return skill ? HostName(skill) : std::string("no skill");
 }
 
 std::string BlowNote(const Character& self, float before, float after)
@@ -565,7 +565,7 @@ void PrintCommand(Character& attacker, uint32_t reference, uint16_t seed, const 
         draw.Seed(seed);
         pick = "; the pool picks " + SkillName(skills.SelectWeaponPoolSkill(draw));
     }
-    std::printf("frame %d: the %s uses %s (reference %u, seed %u) on the %s (%u)%s\n", gFightFrame, RoleOf(attacker),
+    std::printf("fight: frame %d: the %s uses %s (reference %u, seed %u) on the %s (%u)%s\n", gFightFrame, RoleOf(attacker),
                 SkillName(skillId).c_str(), reference, seed, RoleOf(target), target.GetObjectId(), pick.c_str());
 }
 
@@ -628,7 +628,7 @@ void HostFight::Attack(Character& attacker, Character& target)
         const float speed = attacker.GetRunSpeed();
         attack->SetPreMoveData(targetPosition, target.GetObjectId(), skill, speed);
         notes->running = true;
-        std::printf("frame %d: the %s runs to the %s, %.2f units away, at run speed %.2f\n", gFightFrame,
+        std::printf("fight: frame %d: the %s runs to the %s, %.2f units away, at run speed %.2f\n", gFightFrame,
                     RoleOf(attacker), RoleOf(target), (targetPosition - attacker.GetPathPosition()).Length(), speed);
     }
     controller->HandleAction(attack);
@@ -640,12 +640,11 @@ namespace {
 // skill, before and after the frame that runs its spending commands.
 void PrintStrength(int frame, const char* when, Player& player, const Skill* skill)
 {
-    std::printf("frame %d: %s: the player's strength %.0f, %u attribute points left, %u skill points left, %s "
+    std::printf("fight: frame %d: %s: the player's strength %.0f, %u attribute points left, %u skill points left, %s "
                 "at level %d\n",
                 frame, when, player.GetCharacterBio().GetBaseAttrStore().GetBaseValue(CharAttributeType_Strength),
                 player.GetLevelControl().GetModifierPoints(), player.GetSkillPoints(),
-                skill ? GetFileName(skill->GetObjectName(), true).c_str() : "no skill",
-                skill ? skill->GetSkillLevel() : 0);
+                skill ? HostName(skill).c_str() : "no skill", skill ? skill->GetSkillLevel() : 0);
 }
 
 }  // namespace
@@ -695,7 +694,7 @@ void HostFight::AfterFrame(int frame)
     if (m_reportedReward || !player || !monster || monster->IsAlive())
         return;
     m_reportedReward = true;
-    std::printf("frame %d: the player's experience rises from %u to %u for the monster (reward %u)\n", frame,
+    std::printf("fight: frame %d: the player's experience rises from %u to %u for the monster (reward %u)\n", frame,
                 m_experienceBefore, player->GetExperiencePoints(), monster->GetExperienceReward(m_playerId));
 }
 
@@ -718,8 +717,8 @@ bool HostFight::CastFireball(Character& player, Character& target)
     if (handler && handler->IsActive() && handler->GetActionType() != CharacterActionType_Idle)
         return true;   // a strike under way ends first
     const WorldVec3 aim = target.GetPathPosition();
-    std::printf("frame %d: the player casts %s at the %s, %.2f units away (mana %.1f)\n", gFightFrame,
-                GetFileName(fireball->GetObjectName(), true).c_str(), RoleOf(target),
+    std::printf("fight: frame %d: the player casts %s at the %s, %.2f units away (mana %.1f)\n", gFightFrame,
+                HostName(fireball).c_str(), RoleOf(target),
                 (aim - player.GetPathPosition()).Length(), player.GetCurrentMana());
     FireSkill(player, *services, *fireball, player.GetSkillReferenceNumber(m_fireballId), target.GetObjectId(), aim);
     return true;
@@ -733,7 +732,7 @@ bool HostFight::CastNow(Character& player, uint32_t skillId, uint32_t targetId, 
         return false;
     const uint32_t reference = player.GetSkillReferenceNumber(skillId);
     const auto* target = ObjectManager::Get().GetObject<Character>(targetId);
-    std::printf("frame %d: the player uses %s (reference %u) on the %s (%u) (mana %.1f)\n", gFightFrame,
+    std::printf("fight: frame %d: the player uses %s (reference %u) on the %s (%u) (mana %.1f)\n", gFightFrame,
                 SkillName(skillId).c_str(), reference, target ? RoleOf(*target) : "player itself",
                 target ? targetId : player.GetObjectId(), player.GetCurrentMana());
     FireSkill(player, *services, *skill, reference, targetId, aim);
@@ -746,7 +745,7 @@ bool HostFight::CastCharge(Character& player, Character& target)
     if (!charge || !Ready(player, charge) || !charge->IsTargetInRange(player, target.GetObjectId(), kChargeReach) ||
         !charge->WarmUpStart())
         return false;
-    std::printf("frame %d: the player warms up %s\n", gFightFrame, SkillName(m_chargeId).c_str());
+    std::printf("fight: frame %d: the player warms up %s\n", gFightFrame, SkillName(m_chargeId).c_str());
     m_chargeCast = CastNow(player, m_chargeId, target.GetObjectId(), target.GetPathPosition());
     charge->WarmUpEnd();
     return m_chargeCast;
@@ -803,16 +802,16 @@ void HostFight::WatchSkills(int frame)
             continue;
         const bool on = skill->GetActiveState().active;
         if (on != m_switchOn[id])
-            std::printf("frame %d: the player's %s is %s (mana %.1f)\n", frame, SkillName(id).c_str(),
+            std::printf("fight: frame %d: the player's %s is %s (mana %.1f)\n", frame, SkillName(id).c_str(),
                         on ? "on" : "off", player->GetCurrentMana());
         else if (on && frame % kWatchEvery == 0)
-            std::printf("frame %d: the %s holds (mana %.1f)\n", frame, SkillName(id).c_str(),
+            std::printf("fight: frame %d: the %s holds (mana %.1f)\n", frame, SkillName(id).c_str(),
                         player->GetCurrentMana());
         m_switchOn[id] = on;
         const auto* shield = DynamicCast<const Skill_BuffSelfShield>(skill);
         if (!shield || shield->GetShieldLeft() == m_shieldPool)
             continue;
-        std::printf("frame %d: the player's %s pool %.1f -> %.1f\n", frame, SkillName(id).c_str(), m_shieldPool,
+        std::printf("fight: frame %d: the player's %s pool %.1f -> %.1f\n", frame, SkillName(id).c_str(), m_shieldPool,
                     shield->GetShieldLeft());
         m_shieldPool = shield->GetShieldLeft();
     }
@@ -823,18 +822,18 @@ void HostFight::WatchSkills(int frame)
         if (auto* character = objects.GetObject<Character>(id))
             character->GetSkillManager().GetSkillBuffReplica(buffs);
         for (const auto& buff : buffs)
-            held[{role, GetFileName(buff.buff.skillName, true)}] = buff.durationMs;
+            held[{role, HostSkillName(buff.buff.skillName)}] = buff.durationMs;
     }
     for (const auto& [key, left] : held) {
         const auto& [role, name] = key;
         if (!m_heldBuffs.count(key))
-            std::printf("frame %d: the %s takes the buff %s for %d ms\n", frame, role.c_str(), name.c_str(), left);
+            std::printf("fight: frame %d: the %s takes the buff %s for %d ms\n", frame, role.c_str(), name.c_str(), left);
         else if (frame % kWatchEvery == 0)
-            std::printf("frame %d: the %s's buff %s has %d ms left\n", frame, role.c_str(), name.c_str(), left);
+            std::printf("fight: frame %d: the %s's buff %s has %d ms left\n", frame, role.c_str(), name.c_str(), left);
     }
     for (const auto& [key, left] : m_heldBuffs)
         if (!held.count(key))
-            std::printf("frame %d: the %s's buff %s is removed\n", frame, key.first.c_str(), key.second.c_str());
+            std::printf("fight: frame %d: the %s's buff %s is removed\n", frame, key.first.c_str(), key.second.c_str());
     m_heldBuffs = std::move(held);
     // The chain's links: each bolt from where it leaves to where it strikes, and its end.
     std::vector<Entity*> found;
@@ -850,13 +849,13 @@ void HostFight::WatchSkills(int frame)
         // A lightning whose record draws no bolt never sets its line: it is told by where it stands.
         if (bolt->GetPolylines().empty()) {
             const Vec3 at = bolt->GetCoords().GetRegionCoords().origin;
-            std::printf("frame %d: lightning link %u at (%.2f, %.2f, %.2f), drawing no bolt\n", frame,
+            std::printf("fight: frame %d: lightning link %u at (%.2f, %.2f, %.2f), drawing no bolt\n", frame,
                         bolt->GetObjectId(), at.x, at.y, at.z);
             continue;
         }
         const Vec3 from = bolt->GetLineSource().GetRegionPosition();
         const Vec3 to = bolt->GetLineTarget().GetRegionPosition();
-        std::printf("frame %d: lightning link %u from (%.2f, %.2f, %.2f) to (%.2f, %.2f, %.2f)\n", frame,
+        std::printf("fight: frame %d: lightning link %u from (%.2f, %.2f, %.2f) to (%.2f, %.2f, %.2f)\n", frame,
                     bolt->GetObjectId(), from.x, from.y, from.z, to.x, to.y, to.z);
     }
     for (auto it = m_links.begin(); it != m_links.end();) {
@@ -864,7 +863,7 @@ void HostFight::WatchSkills(int frame)
             ++it;
             continue;
         }
-        std::printf("frame %d: lightning link %u is gone\n", frame, it->first);
+        std::printf("fight: frame %d: lightning link %u is gone\n", frame, it->first);
         it = m_links.erase(it);
     }
 }
@@ -900,15 +899,15 @@ void HostFight::WatchProjectiles(int frame)
         if (added) {
             const Vec3 heading = projectile->GetLinearVelocity();
             if (heading.Length() > 0.0f)
-                std::printf("frame %d: projectile %u (%s) flies from (%.2f, %.2f, %.2f) at %.2f units/s, heading "
+                std::printf("fight: frame %d: projectile %u (%s) flies from (%.2f, %.2f, %.2f) at %.2f units/s, heading "
                             "(%.2f, %.2f, %.2f)\n",
                             frame, id, record.c_str(), at.x, at.y, at.z, heading.Length(), heading.x, heading.y,
                             heading.z);
             else   // a boulder waiting to be thrown
-                std::printf("frame %d: projectile %u (%s) lies still at (%.2f, %.2f, %.2f)\n", frame, id,
+                std::printf("fight: frame %d: projectile %u (%s) lies still at (%.2f, %.2f, %.2f)\n", frame, id,
                             record.c_str(), at.x, at.y, at.z);
         } else if ((at - watched.at).Length() > 0.0f) {
-            std::printf("frame %d: projectile %u (%s) at (%.2f, %.2f, %.2f)\n", frame, id, record.c_str(), at.x,
+            std::printf("fight: frame %d: projectile %u (%s) at (%.2f, %.2f, %.2f)\n", frame, id, record.c_str(), at.x,
                         at.y, at.z);
         }
         watched.at = at;
@@ -919,12 +918,12 @@ void HostFight::WatchProjectiles(int frame)
             reported.insert(reported.end(), modifier->knownTargets.begin(), modifier->knownTargets.end());
         if (added) {
             for (uint32_t left : reported)
-                std::printf("frame %d: projectile %u leaves out the %s (%u)\n", frame, id, NameOf(left, m_playerId),
+                std::printf("fight: frame %d: projectile %u leaves out the %s (%u)\n", frame, id, NameOf(left, m_playerId),
                             left);
             watched.reported = reported.size();
         }
         for (size_t i = watched.reported; i < reported.size(); ++i)
-            std::printf("frame %d: projectile %u reports the %s (%u) as its target\n", frame, id,
+            std::printf("fight: frame %d: projectile %u reports the %s (%u) as its target\n", frame, id,
                         NameOf(reported[i], m_playerId), reported[i]);
         watched.reported = std::max(watched.reported, reported.size());
     }
@@ -933,7 +932,7 @@ void HostFight::WatchProjectiles(int frame)
             ++it;
             continue;
         }
-        std::printf("frame %d: projectile %u is gone\n", frame, it->first);
+        std::printf("fight: frame %d: projectile %u is gone\n", frame, it->first);
         it = m_projectiles.erase(it);
     }
 }
@@ -952,8 +951,8 @@ void HostFight::WatchCreatures(int frame)
             continue;
         gCreatures.push_back(id);
         const Vec3 at = creature->GetCoords().GetRegionCoords().origin;
-        std::printf("frame %d: the summoner's creature %u (%s) stands at (%.2f, %.2f, %.2f)\n", frame, id,
-                    GetFileName(creature->GetObjectName(), true).c_str(), at.x, at.y, at.z);
+        std::printf("fight: frame %d: the summoner's creature %u (%s) stands at (%.2f, %.2f, %.2f)\n", frame, id,
+                    HostName(creature).c_str(), at.x, at.y, at.z);
     }
 }
 
@@ -974,7 +973,7 @@ void HostFight::WatchSlots(int frame)
     if (held == m_slotsShown)
         return;
     m_slotsShown = held;
-    std::printf("frame %d: attack slots round the player: %s\n", frame, held.empty() ? "none held" : held.c_str());
+    std::printf("fight: frame %d: attack slots round the player: %s\n", frame, held.empty() ? "none held" : held.c_str());
 }
 
 void HostFight::WatchDeath(int frame)
@@ -989,9 +988,9 @@ void HostFight::WatchDeath(int frame)
         if (!m_deathAnimationSeen)
             return;
         if (!m_removedSeen)
-            std::printf("frame %d: the monster's body is removed from the world\n", frame);
+            std::printf("fight: frame %d: the monster's body is removed from the world\n", frame);
         m_removedSeen = true;
-        std::printf("frame %d: the monster's body is destroyed\n", frame);
+        std::printf("fight: frame %d: the monster's body is destroyed\n", frame);
         return;
     }
     const DeathManager* manager = monster->GetDeathManager();
@@ -1000,12 +999,12 @@ void HostFight::WatchDeath(int frame)
     if (!m_deathAnimationSeen) {
         m_deathAnimationSeen = true;
         const AnimChannel* body = monster->GetAnimationChannel(0);
-        std::printf("frame %d: the monster's death starts (%zu death handlers): animation %s\n", frame,
+        std::printf("fight: frame %d: the monster's death starts (%zu death handlers): animation %s\n", frame,
                     manager->GetHandlerCount(), body && !body->animation.empty() ? body->animation.c_str() : "none");
     }
     if (!m_dissolveSeen && monster->GetMeshInstance().IsDissolving()) {
         m_dissolveSeen = true;
-        std::printf("frame %d: the monster starts to dissolve over %.1f s\n", frame,
+        std::printf("fight: frame %d: the monster starts to dissolve over %.1f s\n", frame,
                     monster->GetMeshInstance().GetDissolveSeconds());
     }
     // The dissolve's light, shown at each whole radius it shrinks through.
@@ -1019,16 +1018,16 @@ void HostFight::WatchDeath(int frame)
         const int whole = static_cast<int>(std::ceil(light->GetRadius()));
         if (whole != m_lightRadiusShown) {
             m_lightRadiusShown = whole;
-            std::printf("frame %d: the dissolve light's radius is %.2f\n", frame, light->GetRadius());
+            std::printf("fight: frame %d: the dissolve light's radius is %.2f\n", frame, light->GetRadius());
         }
     }
     if (!m_dissolvedSeen && monster->GetMeshInstance().IsDissolving() && monster->GetMeshInstance().IsDissolved()) {
         m_dissolvedSeen = true;
-        std::printf("frame %d: the monster has dissolved\n", frame);
+        std::printf("fight: frame %d: the monster has dissolved\n", frame);
     }
     if (!m_removedSeen && !monster->IsInWorld()) {
         m_removedSeen = true;
-        std::printf("frame %d: the monster's body is removed from the world\n", frame);
+        std::printf("fight: frame %d: the monster's body is removed from the world\n", frame);
     }
 }
 

@@ -151,10 +151,7 @@ void PrintNewItems(const char* what, std::set<uint32_t>& seen)
         const auto* item = static_cast<const Item*>(entity);
         if (!seen.insert(item->GetObjectId()).second || !what)
             continue;
-        const ItemReplicaInfo& info = item->GetItemReplicaInfo();
-        std::printf("fixed items: %s: %s%s%s%s%s (%u)\n", what, info.baseName.c_str(),
-                    info.prefixName.empty() ? "" : ", prefix ", info.prefixName.c_str(),
-                    info.suffixName.empty() ? "" : ", suffix ", info.suffixName.c_str(), info.var1);
+        std::printf("fixed items: %s: %s\n", what, HostName(item).c_str());
     }
 }
 

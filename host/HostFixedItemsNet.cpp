@@ -241,8 +241,7 @@ void HostFixedItemsNet::WatchLoot()
         if (!entity->IsInWorld() || (entity->GetCoords().GetPosition() - at).LengthSquared() > kNetLootRadius * kNetLootRadius)
             continue;
         m_itemsSeen.insert(entity->GetObjectId());
-        const ItemReplicaInfo& info = static_cast<const Item*>(entity)->GetItemReplicaInfo();
-        std::printf("fixed items: loot from the chest: %s (%u)\n", info.baseName.c_str(), info.var1);
+        std::printf("fixed items: loot from the chest: %s\n", HostName(entity).c_str());
     }
 }
 
@@ -263,7 +262,7 @@ void HostFixedItemsNet::AfterFrame(int frame)
         m_championSlain = true;
         if (auto* champion = PlacedObject<Monster>(m_ids[HostFixedItems::kChampion])) {
             // No fight with the champion is scripted: the host ends it, and says so.
-            std::printf("frame %d: fixed items: the host slays the champion (no blow of the player's)\n", frame);
+            std::printf("fixed items: frame %d: the host slays the champion (no blow of the player's)\n", frame);
             champion->SetCurrentLife(0.0f);
             champion->SetLifeState(Character_LifeState_Dead);
         }

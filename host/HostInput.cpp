@@ -15,8 +15,8 @@
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Player.h"
-#include "Game/core/foundation/StringUtil.h"
 #include "Game/network/CharacterActionPackets.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -135,23 +135,21 @@ void HostInput::Apply(int frame, uint32_t playerId)
             const bool moved = controller->HandleActionFromMouse(command.primary, command.inPlace, false, command.held,
                                                                  point, target);
             const Vec3 at = player->GetPathPosition().GetRegionPosition();
-            std::printf("frame %d: input: %s %s click at (%.1f, %.1f)%s: %s, the player at (%.1f, %.1f) %s\n", frame,
+            std::printf("input: frame %d: %s %s click at (%.1f, %.1f)%s: %s, the player at (%.1f, %.1f) %s\n", frame,
                         command.held ? "held" : "new", command.primary ? "primary" : "secondary", command.x, command.z,
-                        target ? (" on " + GetFileName(ObjectManager::Get().GetObject(target)->GetObjectName(), true))
-                                     .c_str()
-                               : "",
+                        target ? (" on " + HostName(ObjectManager::Get().GetObject(target))).c_str() : "",
                         moved ? "a move" : "no move", at.x, at.z, controller->GetExecutingStateName().c_str());
             break;
         }
         case Kind::Pet: {
             const bool sent = controller->HandlePetAction(*player, false, false, point, target);
-            std::printf("frame %d: input: pet command at (%.1f, %.1f): %s\n", frame, command.x, command.z,
+            std::printf("input: frame %d: pet command at (%.1f, %.1f): %s\n", frame, command.x, command.z,
                         sent ? "sent" : "no pet");
             break;
         }
         case Kind::Clear:
             controller->ClearTarget();
-            std::printf("frame %d: input: the player clears its target\n", frame);
+            std::printf("input: frame %d: the player clears its target\n", frame);
             break;
         }
     }
@@ -171,11 +169,11 @@ void HostInput::AfterFrame(int frame, uint32_t playerId)
             if (std::binary_search(m_carried.begin(), m_carried.end(), id))
                 continue;
             const Object* item = ObjectManager::Get().GetObject(id);
-            std::printf("frame %d: input: the player now carries %s (%u)\n", frame,
-                        item ? GetFileName(item->GetObjectName(), true).c_str() : "a missing item", id);
+            std::printf("input: frame %d: the player now carries %s (%u)\n", frame,
+                        item ? HostName(item).c_str() : "a missing item", id);
         }
         if (money != m_money)
-            std::printf("frame %d: input: the player's money %u -> %u\n", frame, m_money, money);
+            std::printf("input: frame %d: the player's money %u -> %u\n", frame, m_money, money);
     }
     m_seen = true;
     m_carried = std::move(carried);

@@ -14,6 +14,7 @@
 #include "Game/combat/CharAttribute.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/GameTextLine.h"
+#include "Game/core/foundation/LocalizedText.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/InventorySack.h"
@@ -138,7 +139,7 @@ void ShowSet(Player& player)
         Wear(player, *helm, EquipLocation_Head);
         const unsigned before = SkillLevel(player);
         Wear(player, *greaves, EquipLocation_LowerBody);
-        std::printf("items: %s level %u before the greaves are attached, %u after\n", kAugmentedSkill, before,
+        std::printf("items: %s level %u before the greaves are attached, %u after\n", HostSkillName(kAugmentedSkill).c_str(), before,
                     SkillLevel(player));
         std::vector<GameTextLine> lines;
         set->GetUIDisplayText(player.GetItemsInSet(kSetRecord), lines);
@@ -194,6 +195,9 @@ constexpr const char* kPickUps[] = {
     "Records/Item/OneShot/Sack.dbr",         "Records/Item/Weapons/Spear.dbr",
     "Records/Item/OneShot/ManaPotion.dbr",   "Records/Item/Weapons/Staff.dbr",
 };
+// The text tags of the health and the mana potion's names.
+constexpr const char* kHealthPotionTag = "tagHealthPotion";
+constexpr const char* kManaPotionTag = "tagManaPotion";
 // The skill put into the first free hot slot.
 constexpr const char* kHotSlotSkill = "Records/Skills/ArenaFireball.dbr";
 // The player is hurt to this share of its life before it drinks by need.
@@ -206,6 +210,8 @@ void PickUp(Player& player, const char* record)
         return;
     const uint32_t id = item->GetObjectId();
     const uint32_t moneyBefore = player.GetCurrentMoney();
+    // Named before it is given: a sack or gold is used, and gone, as it arrives.
+    const std::string name = HostName(item);
     player.GiveItemToCharacter(item);
     // The pick-up's commands (a sack or gold used) run at once, as the frame's would.
     gEngine->RunActorCommands();
@@ -214,7 +220,7 @@ void PickUp(Player& player, const char* record)
         const InventorySack& sack = *bags.GetSack(static_cast<int>(bag));
         if (const auto found = sack.GetInventory().find(id); found != sack.GetInventory().end()) {
             const Vec2 cell = sack.PixelsToGrid(Vec2{found->second.x, found->second.y});
-            std::printf("bags: the player picks up %s: bag %u, cell (%.0f, %.0f)\n", record, bag, cell.x, cell.y);
+            std::printf("bags: the player picks up %s: bag %u, cell (%.0f, %.0f)\n", name.c_str(), bag, cell.x, cell.y);
             return;
         }
     }
@@ -226,8 +232,8 @@ void PickUp(Player& player, const char* record)
     std::string money;
     if (player.GetCurrentMoney() != moneyBefore)
         money = "; money " + std::to_string(moneyBefore) + " -> " + std::to_string(player.GetCurrentMoney());
-    std::printf("bags: the player picks up %s: %s (%u bags)%s\n", record, where, bags.GetNumberOfSacks(),
-                money.c_str());
+    std::printf("bags: the player picks up %s: %s (%s)%s\n", name.c_str(), where,
+                HostCount(bags.GetNumberOfSacks(), "bag").c_str(), money.c_str());
 }
 
 const char* SlotText(const HotSlotOption* option, std::string& text)
@@ -235,10 +241,15 @@ const char* SlotText(const HotSlotOption* option, std::string& text)
     if (!option)
         return "empty";
     if (option->GetType() == HotSlotOption::kPotionOption) {
-        text = "potion of kind " + std::to_string(static_cast<const HotSlotOptionPotion*>(option)->GetDefaultType());
+        // The kind's own name; a kind the game names not by its number.
+        std::u16string name;
+        option->GetDisplayName(name);
+        text = HostPlainText(name);
+        if (text.empty())
+            text = "potion of kind " + std::to_string(static_cast<const HotSlotOptionPotion*>(option)->GetDefaultType());
     } else {
         const auto* skill = ObjectManager::Get().GetObject<Skill>(option->GetSkillId());
-        text = "skill " + (skill ? skill->GetObjectName() : std::string("none"));
+        text = "skill " + (skill ? HostName(skill) : std::string("none"));
     }
     return text.c_str();
 }
@@ -267,6 +278,10 @@ void HostItems::Run(uint32_t playerId)
 
 void HostItems::PrintBags(const char* what, Player& player)
 {
+    // The names of the potion kinds the hot slots show are the user interface's to give:
+    // this console's are the game's texts of its two potions.
+    HotSlotOptionPotion::SetDefaultPotionData(HotSlotOptionPotion::kHealth, "", "", SimpleTagText(kHealthPotionTag));
+    HotSlotOptionPotion::SetDefaultPotionData(HotSlotOptionPotion::kMana, "", "", SimpleTagText(kManaPotionTag));
     const ControllerPlayer* controller = player.GetPlayerController();
     if (!controller)
         return;
@@ -274,14 +289,14 @@ void HostItems::PrintBags(const char* what, Player& player)
     ObjectManager& objects = ObjectManager::Get();
     for (uint32_t bag = 0; bag < bags.GetNumberOfSacks(); ++bag) {
         const InventorySack& sack = *bags.GetSack(static_cast<int>(bag));
-        std::printf("bags: %s: bag %u of %u x %u cells holds %zu items\n", what, bag, sack.GetColumns(), sack.GetRows(),
-                    sack.GetInventory().size());
+        std::printf("bags: %s: bag %u of %u x %u cells holds %s\n", what, bag, sack.GetColumns(), sack.GetRows(),
+                    HostCount(sack.GetInventory().size(), "item").c_str());
         for (const auto& [id, rect] : sack.GetInventory()) {
             const Item* item = objects.GetObject<Item>(id);
             const auto* potion = DynamicCast<OneShot_Potion>(item);
             const Vec2 cell = sack.PixelsToGrid(Vec2{rect.x, rect.y});
             std::printf("bags: %s: bag %u cell (%.0f, %.0f): %s%s\n", what, bag, cell.x, cell.y,
-                        item ? item->GetObjectName().c_str() : "(gone)",
+                        item ? HostName(item).c_str() : "(gone)",
                         potion ? (", " + std::to_string(potion->GetNumberInStack()) + " beneath").c_str() : "");
         }
     }

@@ -29,6 +29,7 @@
 #include "host/HostLevelUI.h"
 #include "host/HostNetwork.h"
 #include "host/HostSeed.h"
+#include "host/HostText.h"
 #include "host/HostVillage.h"
 
 namespace GAME {
@@ -109,16 +110,16 @@ public:
             }
             Character* target = Find(step.record);
             if (!target) {
-                std::printf("frame %d: level: nobody of %s is there\n", frame, step.record.c_str());
+                std::printf("level: frame %d: nobody of %s is there\n", frame, step.record.c_str());
                 continue;
             }
-            const std::string& name = target->GetObjectName();
+            const std::string name = HostName(target);
             if (step.kind == HostLevel::Step::Wake) {
                 if (auto* mind = ObjectManager::Get().GetObject<ControllerAI>(target->GetControllerId()))
                     mind->WakeUp(m_playerId);
-                std::printf("frame %d: level: the player wakes %s\n", frame, name.c_str());
+                std::printf("level: frame %d: the player wakes %s\n", frame, name.c_str());
             } else if (HostLevelOrderSkill(*target, m_playerId)) {
-                std::printf("frame %d: level: the quest orders %s to use a skill\n", frame, name.c_str());
+                std::printf("level: frame %d: the quest orders %s to use a skill\n", frame, name.c_str());
             }
         }
         HoldAttack(frame);
@@ -141,7 +142,7 @@ public:
             if (!target && statue && FindFinalBoss()) {
                 // The boss wields no god yet: the player waits for it to take one.
                 if (!m_waitingForGod)
-                    std::printf("frame %d: level: the player waits for the final boss to take a god\n", frame);
+                    std::printf("level: frame %d: the player waits for the final boss to take a god\n", frame);
                 m_waitingForGod = true;
                 m_attacked = 0;
                 return;
@@ -149,14 +150,14 @@ public:
             m_waitingForGod = false;
             m_attacks.pop_front();
             if (!target) {
-                std::printf("frame %d: level: nobody of %s is there to attack\n", frame,
+                std::printf("level: frame %d: nobody of %s is there to attack\n", frame,
                             statue ? "the wielded god's statue" : step.record.c_str());
                 continue;
             }
             m_attacked = target->GetObjectId();
             m_attackHeld = false;
-            std::printf("frame %d: level: the player attacks %s (life %.0f of %.0f)\n", frame,
-                        target->GetObjectName().c_str(), target->GetCurrentLife(),
+            std::printf("level: frame %d: the player attacks %s (life %.0f of %.0f)\n", frame,
+                        HostName(target).c_str(), target->GetCurrentLife(),
                         target->GetCharacterBio().GetLifeLimit());
         }
         if (!target || !target->IsAlive()) {
@@ -178,10 +179,10 @@ public:
             auto* character = ObjectManager::Get().GetObject<Character>(id);
             if (!character)
                 continue;
-            const std::string& name = character->GetObjectName();
+            const std::string name = HostName(character);
             const Character_LifeState life = character->GetLifeState();
             if (life != seen.life && (life == Character_LifeState_Dying || life == Character_LifeState_Dead))
-                std::printf("frame %d: level: %s %s\n", frame, name.c_str(),
+                std::printf("level: frame %d: %s %s\n", frame, name.c_str(),
                             life == Character_LifeState_Dying ? "is dying" : "is dead");
             seen.life = life;
             auto* mind = ObjectManager::Get().GetObject<ControllerAI>(character->GetControllerId());
@@ -189,11 +190,11 @@ public:
                 continue;
             const std::string state = mind->GetExecutingStateName();
             if (state != seen.state && !state.empty())
-                std::printf("frame %d: boss: %s is in state %s\n", frame, name.c_str(), state.c_str());
+                std::printf("boss: frame %d: %s is in state %s\n", frame, name.c_str(), state.c_str());
             seen.state = state;
             if (const auto* typhon = DynamicCast<ControllerTyphon>(mind); typhon && typhon->GetCurrentGod() != seen.god) {
                 seen.god = typhon->GetCurrentGod();
-                std::printf("frame %d: boss: %s fights with %s\n", frame, name.c_str(),
+                std::printf("boss: frame %d: %s fights with %s\n", frame, name.c_str(),
                             seen.god < ControllerTyphon::kGodCount ? GodIndexToName(seen.god) : "its own attacks");
             }
         }
@@ -201,21 +202,21 @@ public:
         if (const auto* foe = ObjectManager::Get().GetObject<Character>(m_attacked)) {
             const float life = foe->GetCurrentLife();
             if (m_foeLife >= 0.0f && m_foeId == m_attacked && life < m_foeLife)
-                std::printf("frame %d: level: %s takes the player's blows: life %.1f -> %.1f\n", frame,
-                            foe->GetObjectName().c_str(), m_foeLife, life);
+                std::printf("level: frame %d: %s takes the player's blows: life %.1f -> %.1f\n", frame,
+                            HostName(foe).c_str(), m_foeLife, life);
             m_foeId = m_attacked;
             m_foeLife = life;
         }
         if (const auto* player = ObjectManager::Get().GetObject<Character>(m_playerId); player && m_printHurt) {
             const float life = player->GetCurrentLife();
             if (m_playerLife >= 0.0f && life < m_playerLife - 0.05f)
-                std::printf("frame %d: level: the player is hurt: life %.1f -> %.1f\n", frame, m_playerLife, life);
+                std::printf("level: frame %d: the player is hurt: life %.1f -> %.1f\n", frame, m_playerLife, life);
             m_playerLife = life;
         }
         const std::string& music = Jukebox::Get().GetEventMusic();
         if (music != m_music) {
             m_music = music;
-            std::printf("frame %d: music: %s\n", frame, music.c_str());
+            std::printf("music: frame %d: %s\n", frame, music.c_str());
         }
     }
 
@@ -256,7 +257,7 @@ private:
             character->GetCharacterBio().Update(*character, 0);
             m_seen[character->GetObjectId()] = Seen();
         }
-        std::printf("level: %s placed at (%.1f, %.1f, %.1f)\n", placement.record.c_str(), placement.where.x,
+        std::printf("level: %s placed at (%.1f, %.1f, %.1f)\n", HostName(&entity).c_str(), placement.where.x,
                     placement.where.y, placement.where.z);
         return true;
     }

@@ -15,6 +15,7 @@
 #include "Game/items/ItemFingerprint.h"
 #include "Game/items/OneShot.h"
 #include "Game/network/ActorConfigCommands.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -23,8 +24,6 @@ namespace {
 // The player reaches for the pile this many frames after it fell: a peer that hears of the
 // pile and of the pick-up in frames this far apart sees it on the ground first.
 constexpr int kPickUpDelayFrames = 12;
-
-const char* OrNone(const std::string& name) { return name.empty() ? "none" : name.c_str(); }
 
 struct IsMonster : FilterFunction<Entity> {
     bool operator()(const Entity* entity) const override { return entity->IsA<Monster>(); }
@@ -51,13 +50,8 @@ std::string HostLoot::Identity(const Item& item)
 {
     const ItemReplicaInfo& id = item.GetItemReplicaInfo();
     char text[1024];
-    if (item.IsA<OneShot_Gold>())
-        std::snprintf(text, sizeof(text), "%u gold, %s (seed %u), fingerprint %016" PRIx64, id.var1,
-                      id.baseName.c_str(), id.seed, ItemFingerprint(item).Digest());
-    else
-        std::snprintf(text, sizeof(text), "%s (prefix %s, suffix %s, seed %u), fingerprint %016" PRIx64,
-                      id.baseName.c_str(), OrNone(id.prefixName), OrNone(id.suffixName), id.seed,
-                      ItemFingerprint(item).Digest());
+    std::snprintf(text, sizeof(text), "%s (seed %u), fingerprint %016" PRIx64, HostName(&item).c_str(), id.seed,
+                  ItemFingerprint(item).Digest());
     return text;
 }
 
@@ -85,7 +79,7 @@ void HostLoot::WatchMonsters(int frame)
             continue;
         if (!m_monstersSeen.insert(monster->GetObjectId()).second)
             continue;
-        std::printf("frame %d: loot: monster %u rolls its items from loot seed %u\n", frame, monster->GetObjectId(),
+        std::printf("loot: frame %d: monster %u rolls its items from loot seed %u\n", frame, monster->GetObjectId(),
                     static_cast<unsigned>(loot.seed));
         for (uint32_t itemId : loot.itemIds) {
             const auto* item = objects.GetObject<Item>(itemId);
@@ -93,7 +87,7 @@ void HostLoot::WatchMonsters(int frame)
                 continue;
             m_lootIds.insert(itemId);
             const bool worn = monster->GetCombatManager().GetEquipManager().HasItem(itemId);
-            std::printf("frame %d: loot: monster %u %s item %u: %s\n", frame, monster->GetObjectId(),
+            std::printf("loot: frame %d: monster %u %s item %u: %s\n", frame, monster->GetObjectId(),
                         worn ? "wears" : "carries", itemId, Identity(*item).c_str());
         }
     }
@@ -108,7 +102,7 @@ void HostLoot::WatchDrops(int frame)
         const bool pile = item->IsA<OneShot_Gold>();
         if ((!pile && !m_lootIds.count(id)) || !m_dropsSeen.insert(id).second)
             continue;
-        std::printf("frame %d: loot: %s %u lies on the ground: %s\n", frame, pile ? "gold pile" : "item", id,
+        std::printf("loot: frame %d: %s %u lies on the ground: %s\n", frame, pile ? "gold pile" : "item", id,
                     Identity(*item).c_str());
         if (pile && !m_pileId) {
             m_pileId = id;
@@ -129,7 +123,7 @@ void HostLoot::TakePile(int frame, Player& player)
         m_step = Step::PickedUp;
         m_pileGold = pile->GetItemReplicaInfo().var1;
         m_moneyBefore = player.GetCurrentMoney();
-        std::printf("frame %d: loot: the player picks up gold pile %u, %.2f units away\n", frame, m_pileId,
+        std::printf("loot: frame %d: the player picks up gold pile %u, %.2f units away\n", frame, m_pileId,
                     (pile->GetCoords().GetPosition() - player.GetPathPosition()).Length());
         player.Enqueue(new CharPickUpConfigCmd(player.GetObjectId(), m_pileId));
         return;
@@ -137,10 +131,10 @@ void HostLoot::TakePile(int frame, Player& player)
         m_step = Step::Done;
         // The bags use a gold pile as it arrives: the pile is gone and the gold is paid.
         if (pile) {
-            std::printf("frame %d: loot: the gold pile %u never reached the player\n", frame, m_pileId);
+            std::printf("loot: frame %d: the gold pile %u never reached the player\n", frame, m_pileId);
             return;
         }
-        std::printf("frame %d: loot: the player uses the gold pile %u (%u gold): money %u -> %u\n", frame, m_pileId,
+        std::printf("loot: frame %d: the player uses the gold pile %u (%u gold): money %u -> %u\n", frame, m_pileId,
                     m_pileGold, m_moneyBefore, player.GetCurrentMoney());
         return;
     case Step::Done:

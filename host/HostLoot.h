@@ -19,13 +19,14 @@ class Player;
 
 class HostLoot {
 public:
-    // The identity of an item as the loot lines print it: record, affixes, seed and the
-    // fingerprint of everything rebuilt from them (a gold pile gives its amount).
+    // The identity of an item as the loot lines print it: its name (which holds its affixes;
+    // a gold pile's, its amount), its seed and the fingerprint of everything rebuilt from
+    // its identity.
     static std::string Identity(const Item& item);
 
     // After each frame: the monsters first seen, the drops that came to lie in the world,
     // and, when `playerId` names this host's player and no monster fights on, the pile it
-    // takes. Lines start with "frame N: loot:".
+    // takes. Lines start with "loot: frame N:".
     void AfterFrame(int frame, uint32_t playerId);
     // The drops that came to lie in the world since the last look; also between the
     // packets of a frame, where an item can come and go before the frame ends.

@@ -188,8 +188,8 @@ public:
         const InventorySack* sack = m_engine.GetMarketInventorySack(HostMarket::kMerchantId, page);
         if (!sack)
             return;
-        std::printf("market: page %d (%s): %zu items\n", static_cast<int>(page), kPageNames[page - 1],
-                    sack->GetInventory().size());
+        std::printf("market: page %d (%s): %s\n", static_cast<int>(page), kPageNames[page - 1],
+                    HostCount(sack->GetInventory().size(), "item").c_str());
         for (const auto& [id, place] : sack->GetInventory())
             std::printf("market:   %s: %s\n", ItemText(id).c_str(), BuyText(id).c_str());
     }
@@ -351,8 +351,8 @@ void HostMarket::Run(GameEngine& engine, uint32_t playerId, int stepMs)
     NpcMerchant* merchant = PlaceMerchant(*player);
     if (!merchant)
         return;
-    std::printf("market: a merchant (%u) from %s stands beside the player; the player has %u gold\n",
-                merchant->GetObjectId(), kMerchantRecord, player->GetCurrentMoney());
+    std::printf("market: a merchant, %s (%u), stands beside the player; the player has %u gold\n",
+                HostName(merchant).c_str(), merchant->GetObjectId(), player->GetCurrentMoney());
     Visit(engine, *player, *merchant, stepMs);
 }
 
@@ -381,8 +381,8 @@ void HostMarket::AfterFrameClicked(GameEngine& engine, int frame)
         m_placed = true;
         if (const NpcMerchant* merchant = PlaceMerchant(*player)) {
             const Vec3 at = merchant->GetCoords().GetPosition().GetRegionPosition();
-            std::printf("frame %d: market: a merchant (%u) from %s comes to (%.1f, %.1f)\n", frame,
-                        merchant->GetObjectId(), kMerchantRecord, at.x, at.z);
+            std::printf("market: frame %d: a merchant, %s (%u), comes to (%.1f, %.1f)\n", frame,
+                        HostName(merchant).c_str(), merchant->GetObjectId(), at.x, at.z);
         }
         return;
     }
@@ -391,7 +391,7 @@ void HostMarket::AfterFrameClicked(GameEngine& engine, int frame)
     m_visited = true;
     const MarketClient* market = ClientOf(engine);
     if (!market || !StockBuilt(*market)) {
-        std::printf("frame %d: market: the shop opened before its stock was built\n", frame);
+        std::printf("market: frame %d: the shop opened before its stock was built\n", frame);
         engine.CloseMarket(kMerchantId);
         return;
     }
@@ -408,7 +408,7 @@ bool HostMarket::SellCarried(GameEngine& engine, int frame, const std::string& r
 {
     auto* player = ObjectManager::Get().GetObject<Player>(m_playerId);
     if (!m_window || !m_visited || !player) {
-        std::printf("frame %d: market: no merchant to sell %s to\n", frame, record.c_str());
+        std::printf("market: frame %d: no merchant to sell %s to\n", frame, record.c_str());
         return false;
     }
     for (uint32_t id : player->GetInventoryItems()) {
@@ -421,7 +421,7 @@ bool HostMarket::SellCarried(GameEngine& engine, int frame, const std::string& r
         engine.CloseMarket(kMerchantId);
         return true;
     }
-    std::printf("frame %d: market: the player carries no %s to sell\n", frame, record.c_str());
+    std::printf("market: frame %d: the player carries no %s to sell\n", frame, record.c_str());
     return false;
 }
 
@@ -462,7 +462,7 @@ void HostMarket::AfterFrame(GameEngine& engine, int frame)
         const std::vector<MarketClient::StockEntry>& stock = market->GetGeneratedStock();
         if (kNetPurchaseIndex < stock.size()) {
             const bool asked = engine.PlayerPurchaseRequest(kMerchantId, stock[kNetPurchaseIndex].itemId);
-            std::printf("frame %d: the player asks for stock item %u: %s\n", frame, kNetPurchaseIndex,
+            std::printf("market: frame %d: the player asks for stock item %u: %s\n", frame, kNetPurchaseIndex,
                         asked ? "asked" : "refused");
         }
     }

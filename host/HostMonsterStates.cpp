@@ -16,8 +16,8 @@
 #include "Game/characters/Npc.h"
 #include "Game/session/CharacterActionDispatch.h"
 #include "Game/network/CharacterActionPackets.h"
-#include "Game/core/foundation/StringUtil.h"
 #include "Game/world/Proxy.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -91,7 +91,7 @@ void HostMonsterStates::Look(int frame, const Monster& monster)
     std::string& last = m_states[monster.GetObjectId()];
     if (state.empty() || state == last)
         return;
-    std::printf("ai: frame %d: %s (%u): %s -> %s\n", frame, monster.GetObjectName().c_str(), monster.GetObjectId(),
+    std::printf("ai: frame %d: %s (%u): %s -> %s\n", frame, HostName(&monster).c_str(), monster.GetObjectId(),
                 last.empty() ? "none" : last.c_str(), state.c_str());
     last = state;
     if (state == kDeadState)
@@ -117,7 +117,7 @@ void HostMonsterStates::Travelled(const unsigned char* data, size_t size)
     std::string& last = m_states[actor->GetObjectId()];
     if (kind == last)
         return;
-    std::printf("ai: frame %d: %s (%u): %s -> %s\n", m_frame, actor->GetObjectName().c_str(), actor->GetObjectId(),
+    std::printf("ai: frame %d: %s (%u): %s -> %s\n", m_frame, HostName(actor).c_str(), actor->GetObjectId(),
                 last.empty() ? "none" : last.c_str(), kind.c_str());
     last = kind;
 }
@@ -129,8 +129,8 @@ void HostMonsterStates::NoteTreasure(int frame, const Monster& monster, const Co
         std::find(m_treasures.begin(), m_treasures.end(), treasure->GetObjectId()) != m_treasures.end())
         return;
     const Vec3 at = treasure->GetCoords().GetRegionCoords().origin;
-    std::printf("frame %d: treasure: the dead %s (%u) leaves %s at (%.2f, %.2f, %.2f)\n", frame,
-                GetFileName(monster.GetObjectName(), true).c_str(), monster.GetObjectId(),
+    std::printf("treasure: frame %d: the dead %s (%u) leaves %s at (%.2f, %.2f, %.2f)\n", frame,
+                HostName(&monster).c_str(), monster.GetObjectId(),
                 treasure->GetObjectName().c_str(), at.x, at.y, at.z);
     m_treasures.push_back(treasure->GetObjectId());
 }
@@ -149,8 +149,8 @@ void HostMonsterStates::WatchTreasures(int frame)
         for (uint32_t id : placed)
             if (const auto* entity = ObjectManager::Get().GetObject<Entity>(id)) {
                 const Vec3 at = entity->GetCoords().GetRegionCoords().origin;
-                std::printf("frame %d: treasure: %s stands at (%.2f, %.2f, %.2f)\n", frame,
-                            entity->GetObjectName().c_str(), at.x, at.y, at.z);
+                std::printf("treasure: frame %d: %s stands at (%.2f, %.2f, %.2f)\n", frame,
+                            HostName(entity).c_str(), at.x, at.y, at.z);
             }
         it = m_treasures.erase(it);
     }

@@ -16,7 +16,6 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/PlayerManagerSettings.h"
-#include "Game/core/foundation/StringUtil.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/network/ConfigCmdPackets.h"
@@ -24,6 +23,7 @@
 #include "Game/network/PlayerRosterPackets.h"
 #include "Game/session/SpawnReplication.h"
 #include "host/HostFight.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -45,7 +45,7 @@ void PrintTravelled(const Character& character)
                     PrintableName(player->GetPlayerName()).c_str(), player->GetCurrentLife(), at.x, at.y, at.z);
     else if (character.IsA<Npc>())
         std::printf("net: townsperson %u %s at (%.2f, %.2f, %.2f)\n", character.GetObjectId(),
-                    character.GetObjectName().c_str(), at.x, at.y, at.z);
+                    HostName(&character).c_str(), at.x, at.y, at.z);
     else
         std::printf("net: monster %u life %.1f, %s\n", character.GetObjectId(), character.GetCurrentLife(),
                     character.GetLifeStateAsText().c_str());
@@ -65,7 +65,7 @@ void PrintSkillResult(const unsigned char* data, size_t size)
     if (const auto* user = ObjectManager::Get().GetObject<Character>(result.actorId.GetId()))
         if (const auto* skill = ObjectManager::Get().GetObject<Skill>(
                 user->GetSkillManager().GetSkillIdFromReference(result.skillNumber)))
-            name = GetFileName(skill->GetObjectName(), true);
+            name = HostName(skill);
     std::string targets;
     for (uint32_t id : result.targetIds.GetIds())
         targets += " " + std::to_string(id);
@@ -86,7 +86,7 @@ void PrintSpawn(const unsigned char* data, size_t size)
     if (const auto* user = ObjectManager::Get().GetObject<Character>(spawn.actorId.GetId()))
         if (const auto* skill = ObjectManager::Get().GetObject<Skill>(
                 user->GetSkillManager().GetSkillIdFromReference(spawn.skillNumber)))
-            name = GetFileName(skill->GetObjectName(), true);
+            name = HostName(skill);
     std::string ids;
     for (uint32_t id : spawn.spawnIds)
         ids += " " + std::to_string(id);
@@ -108,7 +108,7 @@ void PrintBuffCommand(const unsigned char* data, size_t size)
     const uint32_t actorId = command.actorId.GetId();
     if (!ObjectManager::Get().GetObject<Monster>(actorId))
         return;
-    std::printf("net: buff %s %s by monster %u\n", GetFileName(command.skillName, true).c_str(),
+    std::printf("net: buff %s %s by monster %u\n", HostSkillName(command.skillName).c_str(),
                 command.level != 0 ? "taken" : "lost", actorId);
 }
 
@@ -204,7 +204,7 @@ void HostNetwork::Start(GameEngine& engine, uint32_t playerId)
     observers.connection = [this](const NetConnectionEvent& event) { OnConnection(event); };
     observers.characterSent = [](const Character& character) { PrintTravelled(character); };
     observers.worldSent = [this](int host, int characters, int items) {
-        std::printf("frame %d: host %d was told of %d characters and %d items on the ground\n", m_frame, host,
+        std::printf("session: frame %d: host %d was told of %d characters and %d items on the ground\n", m_frame, host,
                     characters, items);
     };
     observers.connectionDone = [this](const NetConnectionEvent&) {
@@ -213,7 +213,7 @@ void HostNetwork::Start(GameEngine& engine, uint32_t playerId)
     };
     observers.spawned = [this](const SpawnReport& report) { OnSpawned(report); };
     observers.worldArrived = [this] {
-        std::printf("frame %d: the server's world arrived (%d characters)\n", m_frame, m_charactersArrived);
+        std::printf("session: frame %d: the server's world arrived (%d characters)\n", m_frame, m_charactersArrived);
     };
     observers.playerSent = [](const Character& player) { PrintTravelled(player); };
     observers.traffic = [this](const unsigned char* data, size_t size, bool sent) { Note(data, size, sent); };
@@ -271,7 +271,7 @@ void HostNetwork::OnConnection(const NetConnectionEvent& event)
     // A reason that only says the kind again ("left: left") is not printed.
     const char* kind = KindText(event);
     const bool told = !event.reason.empty() && event.reason != kind;
-    std::printf("frame %d: host %d %s%s%s\n", m_frame, event.host, kind, told ? ": " : "", told ? event.reason.c_str() : "");
+    std::printf("session: frame %d: host %d %s%s%s\n", m_frame, event.host, kind, told ? ": " : "", told ? event.reason.c_str() : "");
 }
 
 void HostNetwork::WaitForFirstClient()
@@ -318,7 +318,7 @@ void HostNetwork::BeforeFrame(int frame)
         if (PlayerHostId(record.playerId) == ConnectionManager::kServerHost)
             continue;
         m_invited = true;
-        std::printf("frame %d: the player invites player %u into its party\n", frame, record.playerId);
+        std::printf("session: frame %d: the player invites player %u into its party\n", frame, record.playerId);
         m_engine->InvitePlayerToParty(record.playerId, static_cast<int>(m_playerId));
         return;
     }
@@ -345,7 +345,7 @@ void HostNetwork::Pace(int frame)
         };
         if (behind() && !m_session.WaitUntil([&behind] { return !behind(); }, kPaceWaitMs)) {
             m_paced[host].givenUp = true;
-            std::printf("frame %d: host %d did not catch up within %d s; the server plays on without waiting for it\n",
+            std::printf("session: frame %d: host %d did not catch up within %d s; the server plays on without waiting for it\n",
                         frame, host, kPaceWaitMs / 1000);
         }
     }
@@ -381,11 +381,11 @@ void HostNetwork::WatchRoster()
             continue;
         }
         anyLeft = true;
-        std::printf("frame %d: player %u \"%s\" leaves the game; its character %s\n", m_frame, id, name.c_str(),
+        std::printf("session: frame %d: player %u \"%s\" leaves the game; its character %s\n", m_frame, id, name.c_str(),
                     ObjectManager::Get().GetObject<Player>(id) ? "stays" : "is gone");
     }
     if (anyLeft)
-        std::printf("frame %d: the roster lists %zu players\n", m_frame, listed.size());
+        std::printf("session: frame %d: the roster lists %s\n", m_frame, HostCount(listed.size(), "player").c_str());
     m_rosterNames = std::move(listed);
 }
 

@@ -177,7 +177,7 @@ void HostNpc::Talk(int frame)
         manager.OnStartConversation(conversation, free.data(),
                                     first ? first->GetCoords().GetPosition() : WorldVec3());
         m_conversation = conversation;
-        std::printf("frame %d: the villagers start a conversation\n", frame);
+        std::printf("townsfolk: frame %d: the villagers start a conversation\n", frame);
         return;
     }
     if (!m_conversation)
@@ -186,13 +186,13 @@ void HostNpc::Talk(int frame)
     std::string tag;
     if (m_conversation->GetNextSpeakerAndSpeech(speaker, tag)) {
         const size_t which = speaker == m_villagers.front() ? 1 : 2;
-        std::printf("frame %d: villager %zu says \"%s\"\n", frame, which,
+        std::printf("townsfolk: frame %d: villager %zu says \"%s\"\n", frame, which,
                     HostPlainText(LocalizationManager::Instance().Format(tag.c_str())).c_str());
         return;
     }
     m_conversation->OnEndConverse();
     m_conversation = nullptr;
-    std::printf("frame %d: the villagers' conversation ends\n", frame);
+    std::printf("townsfolk: frame %d: the villagers' conversation ends\n", frame);
 }
 
 void HostNpc::EngageGiver(int frame)
@@ -201,7 +201,7 @@ void HostNpc::EngageGiver(int frame)
     World::Get().GetEntities(found, IsQuestGiver(), EntityList_All);
     if (found.empty())
         return;
-    std::printf("frame %d: the player engages the quest giver\n", frame);
+    std::printf("quest giver: frame %d: the player engages the quest giver\n", frame);
     static_cast<Npc*>(found.front())->OnPlayerInteract(m_playerId, false, false);
 }
 
@@ -215,7 +215,7 @@ void HostNpc::AfterFrame(int frame)
     for (size_t i = 0; i < m_villagers.size(); ++i) {
         const std::string state = HostNpcState(m_villagers[i]);
         if (state != m_statesShown[i]) {
-            std::printf("frame %d: villager %zu is now %s\n", frame, i + 1, state.c_str());
+            std::printf("townsfolk: frame %d: villager %zu is now %s\n", frame, i + 1, state.c_str());
             m_statesShown[i] = state;
         }
     }
@@ -226,7 +226,7 @@ void HostNpc::AfterFrame(int frame)
     m_hideGiver->Fire(0, false);
     m_openDoor->Fire(0, false);
     const auto* giver = ObjectManager::Get().GetObject<Npc>(m_hideGiver->GetTargets().empty() ? 0 : m_hideGiver->GetTargets().front());
-    std::printf("frame %d: the quest ended: the quest giver is %s; the door %s\n", frame,
+    std::printf("townsfolk: frame %d: the quest ended: the quest giver is %s; the door %s\n", frame,
                 giver && !giver->GetVisibility() ? "hidden" : "still shown",
                 m_openDoor->IsPendingFire() ? "waits" : "is told to open");
 }

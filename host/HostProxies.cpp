@@ -9,6 +9,7 @@
 #include "Game/characters/Monster.h"
 #include "Game/characters/Player.h"
 #include "Game/core/foundation/Filters.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -76,14 +77,14 @@ void HostProxies::AfterFrame(int frame)
             !m_seen.insert(monster->GetObjectId()).second)
             continue;
         const Vec3 at = monster->GetCoords().GetRegionCoords().origin;
-        std::printf("frame %d: level: monster %u %s at (%.2f, %.2f, %.2f)\n", frame, monster->GetObjectId(),
-                    monster->GetObjectName().c_str(), at.x, at.y, at.z);
+        std::printf("level: frame %d: monster %u %s at (%.2f, %.2f, %.2f)\n", frame, monster->GetObjectId(),
+                    HostName(monster).c_str(), at.x, at.y, at.z);
     }
     PlaceShoreVolume();
     const std::string& music = Jukebox::Get().GetMusicPlaylist();
     if (music != m_music) {
         m_music = music;
-        std::printf("frame %d: level: the music playlist is now %s\n", frame, music.c_str());
+        std::printf("level: frame %d: the music playlist is now %s\n", frame, music.c_str());
     }
 }
 

@@ -143,7 +143,7 @@ void HostQuest::BeforeFrame(int frame, bool held)
     const WorldVec3 centre = shrine->GetCentre();
     if (player->GetPathPosition().GetRegionId() != centre.GetRegionId()) {
         // No walk leads from one region into another.
-        std::printf("frame %d: the player stands in region %u, the shrine in region %u: no walk leads there\n", frame,
+        std::printf("quest: frame %d: the player stands in region %u, the shrine in region %u: no walk leads there\n", frame,
                     player->GetPathPosition().GetRegionId(), centre.GetRegionId());
         m_clicks = kMaxClicks;
         return;
@@ -156,7 +156,7 @@ void HostQuest::BeforeFrame(int frame, bool held)
     ++m_clicks;
     uint32_t ground = 0;
     const bool moved = controller->HandleActionFromMouse(true, false, false, false, centre, ground);
-    std::printf("frame %d: the player %s to the shrine, %.2f units away: %s\n", frame,
+    std::printf("quest: frame %d: the player %s to the shrine, %.2f units away: %s\n", frame,
                 m_clicks == 1 ? "walks" : "walks again", away, moved ? "a move" : "no move");
 }
 
@@ -165,7 +165,7 @@ void HostQuest::OnEnter(const GameEvent_EnterBoundingVolume& event)
     if (m_shrineReached || event.volumeId != m_shrineId || event.entityId != m_playerId)
         return;
     m_shrineReached = true;
-    std::printf("frame %d: the player reaches the shrine\n", m_frame);
+    std::printf("quest: frame %d: the player reaches the shrine\n", m_frame);
 }
 
 void HostQuest::AfterFrame(int frame)
@@ -183,13 +183,13 @@ void HostQuest::PrintJournal(int frame)
         if (m_stepsShown[s] || !step->IsComplete())
             continue;
         m_stepsShown[s] = true;
-        std::printf("frame %d: journal: \"%s\" step %zu \"%s\" done; next: %s\n", frame,
+        std::printf("journal: frame %d: \"%s\" step %zu \"%s\" done; next: %s\n", frame,
                     Text(quest->GetName()).c_str(), s + 1, step->GetName().c_str(),
                     Text(step->GetNextTaskDescription()).c_str());
     }
     if (quest->IsComplete() && !m_completeShown) {
         m_completeShown = true;
-        std::printf("frame %d: journal: \"%s\" %s; reward: %d gold, %d experience, %s\n", frame,
+        std::printf("journal: frame %d: \"%s\" %s; reward: %d gold, %d experience, %s\n", frame,
                     Text(quest->GetName()).c_str(), quest->IsUnsolvable() ? "can no longer be solved" : "complete",
                     quest->m_rewardGold[0], quest->m_rewardXP[0], Text(quest->m_rewardItemTag[0]).c_str());
     }

@@ -2,11 +2,14 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/characters/Npc.h"
 #include "Game/characters/Player.h"
+#include "Game/core/foundation/StringUtil.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -28,6 +31,27 @@ float GroundDistance(const Vec3& a, const Vec3& b)
     const float dx = b.x - a.x;
     const float dz = b.z - a.z;
     return std::sqrt(dx * dx + dz * dz);
+}
+
+// The mark over a townsman's head, by the kind the game attaches (its effect records hold
+// no name); a record of another kind is shown as it is named.
+std::string MarkName(const std::string& record)
+{
+    struct Mark {
+        const char* record;
+        const char* name;
+    };
+    static constexpr Mark kMarks[] = {
+        {Npc::kQuestion01, "a question mark (style 1)"},       {Npc::kQuestion03, "a question mark (style 3)"},
+        {Npc::kExclamation02, "an exclamation mark (style 2)"}, {Npc::kExclamation03, "an exclamation mark (style 3)"},
+        {Npc::kAnchor01, "an anchor"},
+    };
+    if (record.empty())
+        return "none";
+    for (const Mark& mark : kMarks)
+        if (PathEqualsNoCase(record.c_str(), mark.record))
+            return mark.name;
+    return record;
 }
 
 }  // namespace
@@ -56,7 +80,7 @@ bool HostQuestGiver::Start(uint32_t playerId)
     m_playerId = playerId;
     m_npcId = npc->GetObjectId();
     m_crowded = true;
-    std::printf("gamehost: a quest giver (%u) from %s stands inside the player\n", m_npcId, kQuestGiverRecord);
+    std::printf("gamehost: a quest giver, %s (%u), stands inside the player\n", HostName(npc).c_str(), m_npcId);
     PrintPositions("gamehost: before the push", *player, *npc);
     return true;
 }
@@ -66,7 +90,7 @@ void HostQuestGiver::Update(int frame)
     if (frame != kEngageFrame)
         return;
     if (auto* npc = ObjectManager::Get().GetObject<Npc>(m_npcId)) {
-        std::printf("frame %d: the player engages the quest giver\n", frame);
+        std::printf("quest giver: frame %d: the player engages the quest giver\n", frame);
         npc->OnPlayerInteract(m_playerId, false, false);
     }
 }
@@ -77,11 +101,10 @@ void HostQuestGiver::AfterFrame(int frame)
     if (!npc)
         return;
     PrintPush(frame, *npc);
-    const std::string& record = npc->GetPunctuationRecord();
-    const std::string mark = record.empty() ? "none" : record;
+    const std::string mark = MarkName(npc->GetPunctuationRecord());
     if (mark == m_markShown)
         return;
-    std::printf("frame %d: quest giver mark: %s -> %s\n", frame, m_markShown.c_str(), mark.c_str());
+    std::printf("quest giver: frame %d: the mark over its head: %s -> %s\n", frame, m_markShown.c_str(), mark.c_str());
     m_markShown = mark;
 }
 
@@ -97,11 +120,11 @@ void HostQuestGiver::PrintPush(int frame, const Npc& npc)
         npcAt.z == m_npcShown.z)
         return;
     char when[32];
-    std::snprintf(when, sizeof(when), "frame %d: pushed", frame);
+    std::snprintf(when, sizeof(when), "quest giver: frame %d: pushed", frame);
     PrintPositions(when, *player, npc);
     // A hair of rounding is allowed: the push ends at the two extents exactly.
     if (GroundDistance(playerAt, npcAt) >= player->GetExtents() + npc.GetExtents() - 0.001f) {
-        std::printf("frame %d: the player and the quest giver stand apart\n", frame);
+        std::printf("quest giver: frame %d: the player and the quest giver stand apart\n", frame);
         m_crowded = false;
     }
 }

@@ -40,24 +40,24 @@ HostQuestRewards::~HostQuestRewards() = default;
 
 void HostQuestRewards::OnBanner(const GameEvent_ShowTextBanner& event)
 {
-    std::printf("frame %d: reward banner: \"%s\"\n", m_frame, HostPlainText(event.text).c_str());
+    std::printf("reward banner: frame %d: \"%s\"\n", m_frame, HostPlainText(event.text).c_str());
 }
 
 void HostQuestRewards::OnReward(const GameEvent_Reward& event)
 {
-    std::printf("frame %d: reward entry%s: %s, %s: \"%s\"\n", m_frame, event.simulated ? " (again)" : "",
+    std::printf("reward entry: frame %d: %s%s, %s: \"%s\"\n", m_frame, event.simulated ? "(again) " : "",
                 RewardTagText(event.titleTag).c_str(), RewardTagText(event.locationTag).c_str(),
                 HostPlainText(event.text).c_str());
     const Player* player =
         gGameEngine ? ObjectManager::Get().GetObject<Player>(gGameEngine->GetPlayerId()) : nullptr;
     if (player && !event.simulated)
-        std::printf("frame %d: the player holds %u gold and %u experience\n", m_frame, player->GetCurrentMoney(),
+        std::printf("quest: frame %d: the player holds %u gold and %u experience\n", m_frame, player->GetCurrentMoney(),
                     player->GetExperiencePoints());
 }
 
 void HostQuestRewards::OnJournal(const GameEvent_UpdateJournal& event)
 {
-    std::printf("frame %d: journal entry: %s, %s: %s; rewards %d gold, %d experience, %s, %d skill and %d "
+    std::printf("journal entry: frame %d: %s, %s: %s; rewards %d gold, %d experience, %s, %d skill and %d "
                 "attribute points%s%s\n",
                 m_frame, RewardTagText(event.titleTag).c_str(), RewardTagText(event.locationTag).c_str(),
                 RewardTagText(event.fullTextTag).c_str(), event.rewardGold, event.rewardExperience,

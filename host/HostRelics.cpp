@@ -138,7 +138,8 @@ void HostRelics::Run(uint32_t playerId, int stepMs)
     gEngine->UpdateFrame(stepMs);
     const ItemReplicaInfo& identity = sword->GetItemReplicaInfo();
     std::printf("relics: the sword holds %s at level %u with bonus %s; the relic in the bag is %s\n",
-                identity.relicName.c_str(), identity.var1, identity.relicBonus.c_str(),
+                sword->GetRelic() ? HostName(sword->GetRelic()).c_str() : identity.relicName.c_str(), identity.var1,
+                identity.relicBonus.c_str(),
                 ObjectManager::Get().GetObject<ItemRelic>(firstId) ? "still there" : "spent");
     std::vector<GameTextLine> lines;
     sword->GetUIDisplayText(player, lines);

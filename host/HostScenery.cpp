@@ -13,6 +13,7 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/TeamManager.h"
 #include "Game/skills/Skill.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
@@ -86,8 +87,8 @@ void HostScenery::StrikeStooge(int frame)
         return;
     controller->UnderAttack(m_playerId);
     const Skill* skill = ObjectManager::Get().GetObject<Skill>(stooge->GetSkillId1());
-    std::printf("frame %d: scenery: the player strikes stooge %u; it answers with %s\n", frame, m_stoogeId,
-                skill ? skill->GetObjectName().c_str() : "nothing");
+    std::printf("scenery: frame %d: the player strikes stooge %u; it answers with %s\n", frame, m_stoogeId,
+                HostName(skill).c_str());
 }
 
 void HostScenery::AfterFrame(int frame)
@@ -109,23 +110,23 @@ void HostScenery::AfterFrame(int frame)
         const char* kind = SceneryKind(character->GetObjectName());
         if (m_seen.insert(id).second) {
             const Vec3 at = character->GetCoords().GetRegionCoords().origin;
-            std::printf("frame %d: scenery: %s %u stands at (%.2f, %.2f, %.2f)\n", frame, kind, id, at.x, at.y, at.z);
+            std::printf("scenery: frame %d: %s %u stands at (%.2f, %.2f, %.2f)\n", frame, kind, id, at.x, at.y, at.z);
             if (std::string(kind) == "spirit")
                 m_spirits.insert(id);
         }
         // A stooge answering a blow plays its skill: each host sees that action on the body.
         if (std::string(kind) == "stooge" && character->GetActionState() == Character_ActionState_Attack &&
             m_braced.insert(id).second)
-            std::printf("frame %d: scenery: stooge %u answers the blow with its skill\n", frame, id);
+            std::printf("scenery: frame %d: stooge %u answers the blow with its skill\n", frame, id);
         if (std::string(kind) != "statue")
             continue;
         if (character->IsInvincible() && character->GetTeam() == TeamManager::InvisibleTeam() && m_sat.insert(id).second)
-            std::printf("frame %d: scenery: statue %u sits, invincible and unseen\n", frame, id);
+            std::printf("scenery: frame %d: statue %u sits, invincible and unseen\n", frame, id);
         // The statue's record keeps it off the default monster team until it rises; a peer
         // may take the sitting and the rising in one frame and never see it sit.
         if (!character->IsInvincible() && character->GetTeam() == TeamManager::DefaultMonsterTeam() &&
             m_risen.insert(id).second)
-            std::printf("frame %d: scenery: statue %u has risen\n", frame, id);
+            std::printf("scenery: frame %d: statue %u has risen\n", frame, id);
     }
     // A spirit dying, dead or destroyed has struck. A peer may take its arrival and its
     // death in one frame, so what counts is its life state, not having seen it alive.
@@ -134,7 +135,7 @@ void HostScenery::AfterFrame(int frame)
         const bool gone = !spirit || spirit->GetLifeState() == Character_LifeState_Dying ||
                           spirit->GetLifeState() == Character_LifeState_Dead;
         if (gone && m_gone.insert(id).second)
-            std::printf("frame %d: scenery: spirit %u is gone\n", frame, id);
+            std::printf("scenery: frame %d: spirit %u is gone\n", frame, id);
     }
 }
 

@@ -68,7 +68,8 @@ public:
     }
     bool SaveQuest(bool flag) override
     {
-        std::printf("ui: save quest (%s)\n", flag ? "true" : "false");
+        // The flag is set when a quest's saved state was dropped for not matching its file.
+        std::printf("ui: save the quest state%s\n", flag ? " (a saved quest did not match its file)" : "");
         return true;
     }
     bool BackupGame() override
@@ -83,7 +84,7 @@ void AnswerDialogs(GameEngine& engine, int frame, bool answerYes)
     DialogManager& dialogs = engine.GetDialogManager();
     while (const DialogManager::Dialog* dialog = dialogs.PeekTopDialog()) {
         const bool question = dialog->type == kDialogTypeYesNo;
-        std::printf("frame %d: dialog: %s%s\n", frame, HostPlainText(dialog->text).c_str(),
+        std::printf("dialog: frame %d: %s%s\n", frame, HostPlainText(dialog->text).c_str(),
                     question ? (answerYes ? " -> yes" : " -> no") : "");
         if (question)
             dialogs.AddResponse(dialog->party, answerYes);
@@ -96,15 +97,15 @@ void PrintMailbox(GameEngine& engine, int frame)
     while (engine.GetNumNotifications() > 0) {
         UINotification notification = engine.TakeTopNotification();
         for (const std::string& tag : notification.tags)
-            std::printf("frame %d: notification: %s\n", frame,
+            std::printf("notification: frame %d: %s\n", frame,
                         HostPlainText(LocalizationManager::Instance().Format(tag.c_str())).c_str());
         for (const std::u16string& text : notification.texts)
-            std::printf("frame %d: notification: %s\n", frame, HostPlainText(text).c_str());
+            std::printf("notification: frame %d: %s\n", frame, HostPlainText(text).c_str());
     }
     std::vector<ChatMessage> chat;
     engine.RemovePendingMessages(chat);
     for (const ChatMessage& message : chat)
-        std::printf("frame %d: chat from %s: %s\n", frame, HostPlainText(message.sender).c_str(), HostPlainText(message.text).c_str());
+        std::printf("chat: frame %d: from %s: %s\n", frame, HostPlainText(message.sender).c_str(), HostPlainText(message.text).c_str());
 }
 
 // What the game asked the user interface to pass on: the answers to party invitations.
@@ -112,7 +113,7 @@ void PrintPartyAnswers(GameEngine& engine, int frame)
 {
     while (engine.GetNumPartyRequestResponses() > 0) {
         const PartyRequestResponse answer = engine.GetTopPartyRequestResponse();
-        std::printf("frame %d: party answer from player %u: %s\n", frame, answer.playerId,
+        std::printf("party: frame %d: answer from player %u: %s\n", frame, answer.playerId,
                     answer.answer ? "yes" : "no");
     }
 }
@@ -126,6 +127,7 @@ void PrintPartyAnswers(GameEngine& engine, int frame)
 constexpr int kCompanionHost = 1;
 constexpr uint32_t kCompanionId = (static_cast<uint32_t>(kCompanionHost) << 28) | 7u;
 constexpr int kInvitationFrame = 2;
+constexpr int32_t kCompanionLevel = 1;
 
 class Companion {
 public:
@@ -133,6 +135,7 @@ public:
     {
         m_record.playerId = kCompanionId;
         m_record.playerName = u"Companion";
+        m_record.level = kCompanionLevel;   // a character's first level, as a new one's join tells
     }
 
     // The companion joins the game.
@@ -250,12 +253,12 @@ extern "C" int GameHostRun(const HostOptions* options)
     int frame = 0;
     auto previousObserver = EventManager::Get().SetSendObserver([&frame](const GameEvent& event, const Name& name) {
         if (const auto* unlock = dynamic_cast<const GameEvent_TutorialUnlock*>(&event))
-            std::printf("frame %d: event %s (page %u)\n", frame, name.c_str(), unlock->page);
+            std::printf("event: frame %d: %s (page %u)\n", frame, name.c_str(), unlock->page);
         else if (const auto* talk = dynamic_cast<const GameEvent_ConversationBegin*>(&event))
-            std::printf("frame %d: event %s (%s, player %u)\n", frame, name.c_str(), talk->npcName.c_str(),
+            std::printf("event: frame %d: %s (%s, player %u)\n", frame, name.c_str(), talk->npcName.c_str(),
                         talk->playerId);
         else
-            std::printf("frame %d: event %s\n", frame, name.c_str());
+            std::printf("event: frame %d: %s\n", frame, name.c_str());
     });
 
     // On the network the client learns its host number first, so that every object it

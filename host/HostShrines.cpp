@@ -94,12 +94,12 @@ void HostShrines::AfterFrame(int frame)
         return;
     if (static_cast<int>(respawn->GetState()) != m_respawnState) {
         m_respawnState = static_cast<int>(respawn->GetState());
-        std::printf("frame %d: the respawn shrine is %s; it %s the player's respawn point\n", frame,
+        std::printf("shrines: frame %d: the respawn shrine is %s; it %s the player's respawn point\n", frame,
                     StateName(m_respawnState), player->IsCurrentRespawnPoint(respawn->GetUniqueId()) ? "is" : "is not");
     }
     if (static_cast<int>(teleport->GetState()) != m_teleportState) {
         m_teleportState = static_cast<int>(teleport->GetState());
-        std::printf("frame %d: the teleport shrine is %s; the player %s discovered it\n", frame,
+        std::printf("shrines: frame %d: the teleport shrine is %s; the player %s discovered it\n", frame,
                     StateName(m_teleportState), player->IsTeleportUIDKnown(teleport->GetUniqueId()) ? "has" : "has not");
     }
     if (!m_used && m_teleportState == StrategicMovementBaseState_Active) {

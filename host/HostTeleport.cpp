@@ -64,12 +64,12 @@ void HostTeleport::PrintPlayer(int frame, const char* what)
 {
     const auto* player = ObjectManager::Get().GetObject<Player>(m_playerId);
     if (!player) {
-        std::printf("frame %d: teleport: %s; the player is gone\n", frame, what);
+        std::printf("teleport: frame %d: %s; the player is gone\n", frame, what);
         return;
     }
     const WorldVec3 at = player->GetCoords().GetPosition();
     const Vec3 world = at.ToWorldSpace();
-    std::printf("frame %d: teleport: %s; player in region %u at %.2f, %.2f, %.2f%s%s%s%s\n", frame, what,
+    std::printf("teleport: frame %d: %s; player in region %u at %.2f, %.2f, %.2f%s%s%s%s\n", frame, what,
                 at.GetRegionId(), world.x, world.y, world.z, player->IsInWorld() ? "" : ", out of the world",
                 player->GetMeshInstance().IsDissolving() ? ", dissolving" : "", player->GetMeshInstance().IsUnDissolving() ? ", reappearing" : "",
                 player->IsInvincible() ? ", invincible" : "");
@@ -82,7 +82,7 @@ void HostTeleport::Update(int frame, long long gameTimeMs)
     m_asked = true;
     Region* shore = PrepareRegions();
     if (!shore) {
-        std::printf("frame %d: teleport: there is no arena to leave\n", frame);
+        std::printf("teleport: frame %d: there is no arena to leave\n", frame);
         m_reported = true;
         return;
     }
@@ -93,7 +93,7 @@ void HostTeleport::Update(int frame, long long gameTimeMs)
     // The teleport the answer starts is the next activity installed.
     m_teleportId = m_confirmId + 1;
     const Vec3 world = WorldVec3(shore, kShoreLanding).ToWorldSpace();
-    std::printf("frame %d: teleport: the game asks whether to travel to the shore (%.2f, %.2f, %.2f)\n", frame, world.x,
+    std::printf("teleport: frame %d: the game asks whether to travel to the shore (%.2f, %.2f, %.2f)\n", frame, world.x,
                 world.y, world.z);
     PrintPlayer(frame, "before the question");
 }
@@ -125,7 +125,7 @@ void HostTeleport::AfterFrame(int frame)
     const bool teleportMode = gEngine->IsTeleportMode();
     if (teleportMode != m_teleportModeShown) {
         m_teleportModeShown = teleportMode;
-        std::printf("frame %d: teleport: teleport mode %s, rendering %s\n", frame, teleportMode ? "on" : "off",
+        std::printf("teleport: frame %d: teleport mode %s, rendering %s\n", frame, teleportMode ? "on" : "off",
                     gGameEngine->IsRenderingEnabled() ? "on" : "off");
     }
 }

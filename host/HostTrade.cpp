@@ -65,7 +65,7 @@ void HostTrade::Play(GameEngine& engine, int frame, bool inviteHeld)
     if (m_serving && !m_begun && frame >= kInviteFrame && !inviteHeld && controller) {
         const uint32_t partner = TradePartnerOf(engine, m_playerId);
         if (partner == 0) {
-            std::printf("frame %d: trade: nobody to trade with\n", frame);
+            std::printf("trade: frame %d: nobody to trade with\n", frame);
             m_ended = true;
             return;
         }
@@ -78,7 +78,7 @@ void HostTrade::Play(GameEngine& engine, int frame, bool inviteHeld)
             player->GetInventory().AddItemToInventory(item->GetObjectId(), true);
         PrintHoldings("before");
         m_begun = true;
-        std::printf("frame %d: trade: player %u invites player %u\n", frame, m_playerId, partner);
+        std::printf("trade: frame %d: player %u invites player %u\n", frame, m_playerId, partner);
         trades.HandleInitiateTradeOutbound(partner, true);
         return;
     }
@@ -106,7 +106,7 @@ void HostTrade::Play(GameEngine& engine, int frame, bool inviteHeld)
             trades.HandleSetGoldAmountOutbound(kTradedGold);
             offered = true;
         }
-        std::printf("frame %d: trade: player %u offers %s: %s\n", frame, m_playerId,
+        std::printf("trade: frame %d: player %u offers %s: %s\n", frame, m_playerId,
                     m_serving ? kTradedItemRecord : "gold", offered ? "in the window" : "refused");
         m_offered = true;
         return;
@@ -115,7 +115,7 @@ void HostTrade::Play(GameEngine& engine, int frame, bool inviteHeld)
     const TradeState& his = trades.GetHisTradeState();
     const bool seen = m_serving ? his.GetGoldAmount() != 0 : !his.GetInventorySack().GetInventory().empty();
     if (seen && !m_finalized) {
-        std::printf("frame %d: trade: player %u finalizes\n", frame, m_playerId);
+        std::printf("trade: frame %d: player %u finalizes\n", frame, m_playerId);
         trades.HandleFinalizeTradeOutbound();
         m_finalized = true;
     }

@@ -42,6 +42,7 @@
 #include "host/HostSeed.h"
 #include "host/HostSession.h"
 #include "host/HostShrines.h"
+#include "host/HostText.h"
 #include "Game/session/GameSession.h"
 #include "host/HostVillageNet.h"
 
@@ -151,7 +152,7 @@ std::vector<uint32_t> SavedCarriedItems(Player& player)
 }
 
 // The player's lines of the summary: level, experience, money, then every item it carries
-// or wears by record, in order.
+// or wears by name, in order.
 void PrintVillagePlayerSummary(Player& player)
 {
     std::printf("summary: the player is level %u with %u experience and %u gold\n", player.GetLevelControl().GetLevel(),
@@ -159,9 +160,9 @@ void PrintVillagePlayerSummary(Player& player)
     std::vector<std::string> items;
     for (uint32_t id : SavedCarriedItems(player))
         if (const Object* item = ObjectManager::Get().GetObject(id))
-            items.push_back(item->GetObjectName());
+            items.push_back(HostName(item));
     std::sort(items.begin(), items.end());
-    std::printf("summary: the player carries and wears %zu items\n", items.size());
+    std::printf("summary: the player carries and wears %s\n", HostCount(items.size(), "item").c_str());
     for (const std::string& item : items)
         std::printf("summary: item %s\n", item.c_str());
 }
@@ -174,7 +175,7 @@ void DrawMainWeaponsToWalk(Player& player, int frame)
     if (!controller || !controller->GetEquipmentCtrl().IsAlternateEquipment())
         return;
     controller->SetAlternateEquipment(false);
-    std::printf("frame %d: village: the player draws its main weapon set again\n", frame);
+    std::printf("village: frame %d: the player draws its main weapon set again\n", frame);
 }
 
 // The player a save is resumed into, standing where the road's fight places its own; 0 when
@@ -478,7 +479,7 @@ private:
             m_market.SellCarried(engine, frame, step.name);
             return;
         case HostVillage::Step::Chest: {
-            std::printf("frame %d: village: the player walks the road's chest and the places beside it\n", frame);
+            std::printf("village: frame %d: the player walks the road's chest and the places beside it\n", frame);
             DrawMainWeaponsToWalk(*player, frame);
             const long long walkMs =
                 static_cast<long long>(HostFixedItems::Run(m_playerId, m_options.stepMs)) * m_options.stepMs;
@@ -491,16 +492,16 @@ private:
                 m_saveDue = false;
                 m_saved = SaveHostPlayer(m_playerId, m_options.savePath) && HostQuest::Save(m_options.savePath) &&
                           HostVillage::WriteProgress(m_options.savePath, HostVillage::Progress{frame, m_playedMs});
-                std::printf("frame %d: village: the run is %s\n", frame,
+                std::printf("village: frame %d: the run is %s\n", frame,
                             m_saved ? "saved at the quest's midpoint" : "not saved");
             }
             ReseedAfterSave(engine);
             return;
         case HostVillage::Step::Portal:
-            std::printf("frame %d: village: the player steps through the portal into %s\n", frame, step.name.c_str());
+            std::printf("village: frame %d: the player steps through the portal into %s\n", frame, step.name.c_str());
             m_arrival = std::make_unique<HostLevelArrival>(m_beyond);
             if (!m_arrival->Arrive(m_playerId, frame))
-                std::printf("frame %d: village: the portal leads nowhere\n", frame);
+                std::printf("village: frame %d: the portal leads nowhere\n", frame);
             return;
         }
     }

@@ -118,14 +118,14 @@ void HostWorldTally::Watch()
             continue;
         CreatureDied(monster.GetObjectId());
         if (monster.GetClassification() == MonsterClassification_Boss)
-            sources.push_back({&monster, "boss " + monster.GetObjectName()});
+            sources.push_back({&monster, "boss " + HostName(&monster)});
     }
     const auto opened = [](const Entity& e) {
         return e.IsA<FixedItemContainer>() && e.IsInWorld() &&
                static_cast<const FixedItemContainer&>(e).GetCurrentState() == FixedItemState_Open;
     };
     for (Entity* entity : EntitiesOf(opened))
-        sources.push_back({entity, "chest " + entity->GetObjectName()});
+        sources.push_back({entity, "chest " + HostName(entity)});
     for (const Source& source : sources) {
         m_sourceSince.try_emplace(source.entity->GetObjectId(), m_looks);
         // A source that has dropped nothing yet is still listed.
@@ -153,7 +153,7 @@ void HostWorldTally::Watch()
 void HostWorldTally::CreatureDied(uint32_t id)
 {
     if (const auto* monster = ObjectManager::Get().GetObject<Monster>(id))
-        m_killed.emplace(id, monster->GetObjectName());
+        m_killed.emplace(id, HostName(monster));
 }
 
 std::vector<std::string> HostWorldTally::Lines(const std::string& level, bool finished) const
@@ -308,7 +308,7 @@ void HostVillageNet::InviteClients(int frame)
             m_firstInvited = true;
             continue;
         }
-        std::printf("frame %d: the player invites player %u into its party\n", frame, record.playerId);
+        std::printf("session: frame %d: the player invites player %u into its party\n", frame, record.playerId);
         m_engine->InvitePlayerToParty(record.playerId, static_cast<int>(m_playerId));
     }
 }
@@ -336,12 +336,12 @@ void HostVillageNet::BeforeFrame(int frame)
     InviteClients(frame);
     if (frame != m_lateJoinFrame)
         return;
-    std::printf("frame %d: the server waits for a late client\n", frame);
+    std::printf("village: frame %d: the server waits for a late client\n", frame);
     std::fflush(stdout);
     if (WaitForJoins(m_clients))
-        std::printf("frame %d: a late client has joined (%d clients in all)\n", frame, m_joins);
+        std::printf("village: frame %d: a late client has joined (%d clients in all)\n", frame, m_joins);
     else
-        std::printf("frame %d: no late client joined; the server plays on\n", frame);
+        std::printf("village: frame %d: no late client joined; the server plays on\n", frame);
 }
 
 void HostVillageNet::AfterFrame(int frame)

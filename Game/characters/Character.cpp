@@ -22,6 +22,7 @@
 #include "Game/core/Bonus.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/EnumConverter.h"
+#include "Game/core/foundation/LocalizedText.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
@@ -287,6 +288,7 @@ void Character::Load(const LoadTable& table)
                      entry.slot == Sound_Splash ? kSplashSoundDefault : nullptr);
 
     m_levelUpFx = table.GetString("levelUpFx", "");
+    m_descriptionTag = table.GetString("description", "");
     m_dyingFxPak = table.GetString("dyingFxPak", "");
     m_lowHealthTriggerLevel = table.GetFloat("lowHealthTriggerLevel", 0.0f);
     m_lowHealthResetLevel = table.GetFloat("lowHealthResetLevel", 0.0f);
@@ -496,7 +498,10 @@ bool Character::IsHiding() const
 // ---- Constant answers ---------------------------------------------------------------------
 
 void Character::NotifyControllerItemRemovedFromInventory(uint32_t) {}
-std::u16string Character::GetGameDescription(bool) const { return LocalizationManager::ToWChar(GetObjectName()); }
+std::u16string Character::GetGameDescription(bool) const
+{
+    return m_descriptionTag.empty() ? LocalizationManager::ToWChar(GetObjectName()) : SimpleTagText(m_descriptionTag);
+}
 void Character::CreateUISummaryText(std::vector<std::u16string>&) {}
 bool Character::WillYouChat(uint32_t) { return false; }
 bool Character::ChatWith(uint32_t) { return false; }

@@ -926,7 +926,8 @@ public:
 
     // ---- Constant answers of a plain character --------------------------------------
     virtual bool IsCharacter() const { return true; }
-    // The name shown for the character; a plain character shows its record name.
+    // The name shown for the character: the text of its record's "description" tag; a
+    // record without one shows its record name.
     virtual std::u16string GetGameDescription(bool flag) const;
     virtual bool DeleteOnEnteringUnloadedLevel() const { return false; }
     virtual bool GetShouldRenderAcrossPortals() const { return true; }
@@ -1058,6 +1059,7 @@ private:
     int32_t m_loopingRunningSoundFadeTime = 1000;
     std::string m_levelUpFx;
     std::string m_dyingFxPak;
+    std::string m_descriptionTag;   // "description": the text tag of the character's name
     float m_impactSoundChance = 0.0f;
     float m_lowHealthTriggerLevel = 0.0f;
     float m_lowHealthResetLevel = 0.0f;

@@ -6,7 +6,6 @@
 #include "Engine/Engine.h"
 #include "Engine/Entity.h"
 #include "Engine/LoadTable.h"
-#include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Game/ai/ControllerBaseCharacter.h"
 #include "Game/ai/ControllerMonster.h"
@@ -15,6 +14,7 @@
 #include "Game/combat/CombatManager.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/TeamManager.h"
+#include "Game/core/foundation/LocalizedText.h"
 #include "Game/core/foundation/ProcessRandom.h"
 #include "Game/core/foundation/StringUtil.h"
 #include "Game/skills/SkillManager.h"
@@ -715,7 +715,7 @@ namespace GAME {
 std::u16string Monster::GetGameDescription(bool flag) const
 {
     std::u16string text = gGameEngine ? gGameEngine->GetMonsterColor(m_classification) : std::u16string();
-    text += LocalizationManager::Instance().Format("SimpleStringFormat", Character::GetGameDescription(flag));
+    text += SimpleText(Character::GetGameDescription(flag));
     RemoveLineBreakCodes(text);
     TrimDisplayText(text);
     return text;

@@ -22,6 +22,7 @@
 #include "Game/core/GameEngineServicesModule.h"
 #include "Game/core/PartyManager.h"
 #include "Game/core/TeamManager.h"
+#include "Game/core/foundation/LocalizedText.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/items/ItemSet.h"
 #include "Game/items/TradeManager.h"
@@ -227,6 +228,17 @@ const SkillProfile* GameEngine::GetSkillResource(const Name& name) const
     CriticalSectionLock lock(m_skillProfileLock);
     auto it = m_skillProfiles.find(name);
     return it == m_skillProfiles.end() ? &m_nullSkillProfile : it->second;
+}
+
+std::u16string GameEngine::GetSkillDisplayName(const std::string& recordName)
+{
+    const LoadTable* record = ObjectManager::Get().LoadTableFile(recordName);
+    if (!record)
+        return {};
+    const SkillProfile* profile = LoadSkillResource(Name(recordName), *record);
+    if (!profile || profile->GetDisplayNameTag().empty())
+        return {};
+    return SimpleTagText(profile->GetDisplayNameTag());
 }
 
 const SkillProfile* GameEngine::LoadSkillResource(const Name& name, const LoadTable& record)

@@ -575,6 +575,9 @@ public:
     const SkillProfile* LoadSkillResource(const Name& name, const LoadTable& record);
     // The profile that was never loaded, answered for a skill without one of its own.
     const SkillProfile* GetNullSkillResource() const { return &m_nullSkillProfile; }
+    // The localized display name of a skill record, from its profile (loaded and cached
+    // when it is not yet); empty for a record that does not exist or names no skill.
+    std::u16string GetSkillDisplayName(const std::string& recordName);
 
     // ---- Target searches -------------------------------------------------------------
     // Each appends to `out`, in the world's order, the ids of the living, visible

@@ -17,22 +17,6 @@
 
 namespace GAME {
 
-namespace {
-
-// The localized display name of a skill record, from its profile.
-std::u16string SkillDisplayName(const std::string& recordName)
-{
-    const LoadTable* record = gGameEngine ? ObjectManager::Get().LoadTableFile(recordName) : nullptr;
-    if (!record)
-        return {};
-    const SkillProfile* profile = gGameEngine->LoadSkillResource(Name(recordName), *record);
-    if (!profile || profile->GetDisplayNameTag().empty())
-        return {};
-    return SimpleTagText(profile->GetDisplayNameTag());
-}
-
-}  // namespace
-
 ItemSkillAugment::~ItemSkillAugment() { Clear(); }
 
 ItemSkillAugment::RecordAugments ItemSkillAugment::ReadRecord(const LoadTable& table)
@@ -171,12 +155,13 @@ void ItemSkillAugment::RemoveFromCharacter(Character& character) const
 void ItemSkillAugment::CreateText(GameTextClass textClass, std::vector<GameTextLine>& lines) const
 {
     LocalizationManager& texts = LocalizationManager::Instance();
+    const auto skillName = [](const std::string& record) {
+        return gGameEngine ? gGameEngine->GetSkillDisplayName(record) : std::u16string();
+    };
     for (const Augment& augment : m_skills)
-        lines.emplace_back(textClass, texts.Format("ItemSkillIncrement", augment.level, SkillDisplayName(augment.name)),
-                           false);
+        lines.emplace_back(textClass, texts.Format("ItemSkillIncrement", augment.level, skillName(augment.name)), false);
     for (const Augment& augment : m_masteries)
-        lines.emplace_back(textClass,
-                           texts.Format("ItemMasteryIncrement", augment.level, SkillDisplayName(augment.name)), false);
+        lines.emplace_back(textClass, texts.Format("ItemMasteryIncrement", augment.level, skillName(augment.name)), false);
     if (m_allSkillsLevel != 0)
         lines.emplace_back(textClass, texts.Format("ItemAllSkillIncrement", m_allSkillsLevel), false);
     if (m_granted.empty())

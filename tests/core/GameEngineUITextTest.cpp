@@ -7,6 +7,7 @@
 
 #include "Engine/Localization.h"
 #include "Game/characters/Monster.h"
+#include "Game/characters/Npc.h"
 #include "Game/world/MapMarkers.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
@@ -30,6 +31,8 @@ protected:
                                "Class,Skill,\nskillDisplayName,tagSkill,\nskillBaseDescription,tagDesc,\n"
                                "skillMaxLevel,3,\nskillTier,3,\nskillDependancy,Records/Test/Dep.dbr,\n");
         records.RegisterRecord("Records/Test/Brute.dbr", "Class,Monster,\nmonsterClassification,Boss,\n");
+        records.RegisterRecord("Records/Test/Ogre.dbr", "Class,Monster,\ndescription,tagOgre,\n");
+        records.RegisterRecord("Records/Test/Elder.dbr", "Class,Npc,\ndescription,tagElder,\n");
         EngineTest::SetUp();
         LocalizationManager::Instance().Clear();
         LocalizationManager::Instance().RegisterTags(
@@ -40,7 +43,7 @@ protected:
             "tagReclaimNoPoints=Nothing to reclaim\ntagReclaimNoGold=Needs %d gold\ntagReclaimBase=Base stays\n"
             "tagReclaimPoint=Reclaim for %d gold\ntagSkillUnusableCooldown=Cooling\n"
             "tagSkillUnusableLowMana=Low mana\ntagSkillUnusableConfiguration=Wrong setup\n"
-            "tagSkillUsableReady=Ready\ntagDefaultMap=Home\n");
+            "tagSkillUsableReady=Ready\ntagDefaultMap=Home\ntagOgre=Hill Ogre\ntagElder=Old Maren\n");
     }
     void TearDown() override
     {
@@ -191,6 +194,16 @@ TEST_F(GameEngineUIText, MonsterNameAndMapName)
     auto* brute = Make<Monster>("Records/Test/Brute.dbr");
     ASSERT_NE(brute, nullptr);
     EXPECT_EQ(brute->GetGameDescription(false), u"^rRecords/Test/Brute.dbr");
+    // A record that names its character: the text of its tag, for a monster and a townsman.
+    auto* ogre = Make<Monster>("Records/Test/Ogre.dbr");
+    ASSERT_NE(ogre, nullptr);
+    EXPECT_EQ(ogre->GetGameDescription(false), u"Hill Ogre");
+    auto* elder = Make<Npc>("Records/Test/Elder.dbr");
+    ASSERT_NE(elder, nullptr);
+    EXPECT_EQ(elder->GetGameDescription(false), u"Old Maren");
+    // A skill record's display name, and none for a record that does not exist.
+    EXPECT_EQ(engine->GetSkillDisplayName("Records/Test/Onslaught.dbr"), u"Onslaught");
+    EXPECT_EQ(engine->GetSkillDisplayName("Records/Test/Nowhere.dbr"), u"");
 
     GameInfo& info = GameInfo::Get();
     EXPECT_EQ(engine->GetMapName(), u"Home");

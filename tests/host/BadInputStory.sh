@@ -135,7 +135,7 @@ cp "$work/hero.chr.quests/quests.sav" "$dir/quests.sav"
 head -c 40 "$dir/quests.sav" >"$work/hero.chr.quests/quests.sav"
 refused bad_quest_state "gamehost: --load $work/hero.chr: the quest state in $work/hero.chr.quests does not read (quests.sav: .*)" \
     "${village[@]}" --load "$work/hero.chr"
-grep -q '^frame ' "$dir/bad_quest_state.out" && fail "a frame was played beside a broken quest state"
+grep -q '^[a-z ]*: frame [0-9]*: ' "$dir/bad_quest_state.out" && fail "a frame was played beside a broken quest state"
 cp "$dir/quests.sav" "$work/hero.chr.quests/"
 mv "$work/hero.chr.village" "$dir/progress"
 refused no_progress "gamehost: --load $work/hero.chr: $work/hero.chr.village does not exist (.*)" \
@@ -165,5 +165,5 @@ grep -q 'quest state read from' "$dir/fight_no_quest_state.out" && fail "a missi
 mv "$work/hero.chr.quests" "$dir/hero.quests"
 refused village_no_quest_state "gamehost: --load $work/hero.chr: $work/hero.chr.quests does not exist (.*)" \
     "${village[@]}" --load "$work/hero.chr"
-grep -q '^frame ' "$dir/village_no_quest_state.out" && fail "a frame was played without the save's quest state"
+grep -q '^[a-z ]*: frame [0-9]*: ' "$dir/village_no_quest_state.out" && fail "a frame was played without the save's quest state"
 echo "PASS"

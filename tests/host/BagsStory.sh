@@ -11,18 +11,20 @@ saved=$("$gamehost" --quiet --frames 400 --step 250 --save "$save" 2>/dev/null) 
 loaded=$("$gamehost" --quiet --frames 1 --load "$save" 2>/dev/null) || { echo "FAIL: loading run"; exit 1; }
 expect() { grep -q "$1" <<<"$saved" || { echo "FAIL: no line matches: $1"; grep "^bags: " <<<"$saved"; exit 1; }; }
 # The quest's reward, a helm, came first and holds the first cell.
-expect "^bags: after the fight: bag 0 cell (0, 0): Records/Item/Armor/Helm.dbr$"
-expect "^bags: the player picks up Records/Item/Weapons/Axe.dbr: bag 0, cell (0, 1)$"
-expect "^bags: the player picks up Records/Item/Weapons/Staff.dbr: bag 0, cell (1, 1)$"   # the first column is full
-expect "^bags: the player picks up Records/Item/OneShot/HealthPotion.dbr: beneath a potion of its record (1 bags)$"
-expect "^bags: the player picks up Records/Item/OneShot/Sack.dbr: used at once (2 bags); money [0-9]* -> [0-9]*$"
+expect "^bags: after the fight: bag 0 cell (0, 0): Helm$"
+expect "^bags: the player picks up Axe: bag 0, cell (0, 1)$"
+expect "^bags: the player picks up Staff: bag 0, cell (1, 1)$"   # the first column is full
+expect "^bags: the player picks up Health Potion: beneath a potion of its record (1 bag)$"
+expect "^bags: the player picks up Sack of Coins: used at once (2 bags); money [0-9]* -> [0-9]*$"
 # The sack's gold (its record's 50) is told with it.
-sack=$(sed -n 's/^bags: .*Sack.dbr: used at once (2 bags); money \([0-9]*\) -> \([0-9]*\)$/\2 - \1/p' <<<"$saved")
+sack=$(sed -n 's/^bags: .*Sack of Coins: used at once (2 bags); money \([0-9]*\) -> \([0-9]*\)$/\2 - \1/p' <<<"$saved")
 [ "$((sack))" = 50 ] || { echo "FAIL: the sack pays $((sack)) gold"; exit 1; }
 expect "^bags: at life [0-9.]* of [0-9.]* the player drinks by need: a potion; health potions 3 -> 2, "
-expect "^bags: after the fight: bag 0 cell (0, 2): Records/Item/OneShot/HealthPotion.dbr, 1 beneath$"
-expect "^bags: after the fight: hot slot 0: skill Records/Skills/ArenaFireball.dbr$"
-expect "^bags: after the fight: hot slot 8: potion of kind 0$"
+expect "^bags: after the fight: bag 0 cell (0, 2): Health Potion, 1 beneath$"
+expect "^bags: after the fight: hot slot 0: skill Fireball$"
+expect "^bags: after the fight: hot slot 8: Health Potion$"
+# Every item and slot by the name the game gives it, never by its record.
+grep -q "^bags: .*Records/" <<<"$saved" && { echo "FAIL: a bag's line shows a record"; exit 1; }
 held=$(sed -n 's/^bags: after the fight: //p' <<<"$saved")
 read=$(sed -n 's/^bags: loaded: //p' <<<"$loaded")
 [ "$(wc -l <<<"$held")" -ge 20 ] || { echo "FAIL: the bags are short:"; echo "$held"; exit 1; }

@@ -16,73 +16,75 @@ mkdir "$folder"
 run() { "$gamehost" --quiet --seed 55 --level BossArena --frames 900 --step 100 2>/dev/null; }
 first=$(run) || { echo "FAIL: the run failed"; exit 1; }
 expect() { grep -q "$1" <<<"$first" || { echo "FAIL: no line matches: $1"; exit 1; }; }
-cyclops=Records/Creatures/Boss/Cyclops.dbr
-typhon=Records/Creatures/Boss/Typhon.dbr
+cyclops=Cyclops
+typhon=Typhon
 expect "^gamehost: level BossArena: 15 objects, 10 scripted steps"
 # No blow is the host's: no scripted strike, no invincible player; the bosses' blows land.
-grep -q "level: the player strikes\|invincible" <<<"$first" && { echo "FAIL: a scripted blow or an invincible player"; exit 1; }
-expect "^frame [0-9]*: level: the player is hurt: life [0-9.]* -> [0-9.]*$"
-expect "^frame [0-9]*: level: $cyclops takes the player's blows: life 300.0 -> "
-expect "^frame 20: boss: $cyclops is in state ScriptedMove"
-expect "^frame [0-9]*: boss: $cyclops is in state Roar"
-expect "^frame [0-9]*: music: Records/Sounds/Music/CyclopsBattle.dbr"
-expect "^frame [0-9]*: boss: $cyclops is in state BullRun"
-expect "^frame [0-9]*: boss: $typhon is in state AttackStatue"
-expect "^frame [0-9]*: boss: $typhon fights with \(zeus\|demeter\|hades\|apollo\)"
+grep -q "^level: frame [0-9]*: the player strikes\|invincible" <<<"$first" && { echo "FAIL: a scripted blow or an invincible player"; exit 1; }
+expect "^level: frame [0-9]*: the player is hurt: life [0-9.]* -> [0-9.]*$"
+expect "^level: frame [0-9]*: $cyclops takes the player's blows: life 300.0 -> "
+# The bosses are named as the game names them, never by their records.
+grep -q "^\(boss\|level\): frame .*Records/Creatures" <<<"$first" && { echo "FAIL: a boss shows its record"; exit 1; }
+expect "^boss: frame 20: $cyclops is in state ScriptedMove"
+expect "^boss: frame [0-9]*: $cyclops is in state Roar"
+expect "^music: frame [0-9]*: Records/Sounds/Music/CyclopsBattle.dbr"
+expect "^boss: frame [0-9]*: $cyclops is in state BullRun"
+expect "^boss: frame [0-9]*: $typhon is in state AttackStatue"
+expect "^boss: frame [0-9]*: $typhon fights with \(zeus\|demeter\|hades\|apollo\)"
 # The player breaks the statue of the god the boss wields, and the boss fights with its
 # own attacks from then on; after a strike on a statue the boss takes up the player again.
-god=$(grep -m1 "boss: $typhon fights with [a-z]*$" <<<"$first" | sed 's/.* fights with //')
-statue=Records/Creatures/Boss/TyphonStatue${god^}.dbr
-expect "^frame [0-9]*: level: the player attacks $statue (life 60 of 60)$"
-broken=$(grep -m1 "^frame [0-9]*: level: $statue is dying$" <<<"$first" | sed 's/^frame \([0-9]*\):.*/\1/')
+god=$(grep -m1 "boss: frame [0-9]*: $typhon fights with [a-z]*$" <<<"$first" | sed 's/.* fights with //')
+statue="Statue of ${god^}"
+expect "^level: frame [0-9]*: the player attacks $statue (life 60 of 60)$"
+broken=$(grep -m1 "^level: frame [0-9]*: $statue is dying$" <<<"$first" | sed 's/^[a-z]*: frame \([0-9]*\):.*/\1/')
 [ -n "$broken" ] || { echo "FAIL: the player did not break the statue of $god"; exit 1; }
-expect "^frame $broken: boss: $typhon fights with its own attacks"
-grep -A1000 -m1 "state AttackStatue$" <<<"$first" | grep -q "boss: $typhon is in state \(Pursue\|Attack\)$" ||
+expect "^boss: frame $broken: $typhon fights with its own attacks"
+grep -A1000 -m1 "state AttackStatue$" <<<"$first" | grep -q "boss: frame [0-9]*: $typhon is in state \(Pursue\|Attack\)$" ||
     { echo "FAIL: the boss stood still after the statue"; exit 1; }
-expect "^frame [0-9]*: boss: $cyclops is in state Dying"
-expect "^frame [0-9]*: boss: $cyclops is in state Dead"
-expect "^frame [0-9]*: level: the player attacks $typhon (life 600 of 600)$"
-expect "^frame [0-9]*: level: $typhon is dying"
-expect "^frame [0-9]*: boss: $typhon is in state Dying"
-expect "^frame [0-9]*: boss: $typhon is in state Dead"
+expect "^boss: frame [0-9]*: $cyclops is in state Dying"
+expect "^boss: frame [0-9]*: $cyclops is in state Dead"
+expect "^level: frame [0-9]*: the player attacks $typhon (life 600 of 600)$"
+expect "^level: frame [0-9]*: $typhon is dying"
+expect "^boss: frame [0-9]*: $typhon is in state Dying"
+expect "^boss: frame [0-9]*: $typhon is in state Dead"
 expect "^ui: the final boss is defeated"
 expect "^ui: save game (difficulty 1)"
-dying=$(grep -m1 "^frame [0-9]*: level: $typhon is dying$" <<<"$first" | sed 's/^frame \([0-9]*\):.*/\1/')
-expect "^frame $((dying + 1)): music: Records/Sounds/Musicpak/OlympusEvent/OlympusEventEndingTheme.dbr"
+dying=$(grep -m1 "^level: frame [0-9]*: $typhon is dying$" <<<"$first" | sed 's/^[a-z]*: frame \([0-9]*\):.*/\1/')
+expect "^music: frame $((dying + 1)): Records/Sounds/Musicpak/OlympusEvent/OlympusEventEndingTheme.dbr"
 expect "^ui: the story dialog is shown"
 [ "$(grep -c '^ui: the end sequence runs' <<<"$first")" = 2 ] || { echo "FAIL: the end sequence did not run twice"; exit 1; }
-# A state line of the boss of that record follows, at some later frame, the first line
+# A state line of the boss of that name follows, at some later frame, the first line
 # that matches the pattern.
 later() {
-    grep -A1000 -m1 "$2" <<<"$first" | grep -q "^frame [0-9]*: boss: $1 is in state $3$" ||
+    grep -A1000 -m1 "$2" <<<"$first" | grep -q "^boss: frame [0-9]*: $1 is in state $3$" ||
         { echo "FAIL: $1 was not in state $3 after: $2"; exit 1; }
 }
-megalesios=Records/Creatures/Boss/ArenaMegalesios.dbr
-conduit=Records/Creatures/Boss/MegalesiosConduit.dbr
-telkine=Records/Creatures/Boss/Telkine.dbr
-warrior=Records/Creatures/Boss/TerracottaWarrior.dbr
-zoverad=Records/Creatures/Boss/Zoverad.dbr
-expect "^frame 1: boss: $megalesios is in state Startup"
-expect "^frame 100: level: the quest orders $megalesios to use a skill"
-expect "^frame 100: boss: $megalesios is in state LaunchBursts"
-expect "^frame [0-9]*: boss: $megalesios is in state AttackConduit"
+megalesios=Megalesios
+conduit="Conduit of Megalesios"
+telkine=Telkine
+warrior="Terracotta Warrior"
+zoverad=Zoverad
+expect "^boss: frame 1: $megalesios is in state Startup"
+expect "^level: frame 100: the quest orders $megalesios to use a skill"
+expect "^boss: frame 100: $megalesios is in state LaunchBursts"
+expect "^boss: frame [0-9]*: $megalesios is in state AttackConduit"
 # Its own attacks destroy the conduit; then the player fells it.
-later "$megalesios" "level: $conduit is dying" Idle
-later "$megalesios" "level: the player attacks $megalesios" Dying
-later "$megalesios" "boss: $megalesios is in state Dying" Dead
-expect "^frame 1: boss: $telkine is in state AttackPhase1"
-later "$telkine" "boss: $telkine is in state Emote" AttackPhase1
-later "$telkine" "level: the player attacks $telkine" Dying
-later "$telkine" "boss: $telkine is in state Dying" Dead
-[ "$(grep -c "^frame [0-9]*: boss: $warrior is in state AttackMarch" <<<"$first")" -ge 2 ] ||
+later "$megalesios" "level: frame [0-9]*: $conduit is dying" Idle
+later "$megalesios" "level: frame [0-9]*: the player attacks $megalesios" Dying
+later "$megalesios" "boss: frame [0-9]*: $megalesios is in state Dying" Dead
+expect "^boss: frame 1: $telkine is in state AttackPhase1"
+later "$telkine" "boss: frame [0-9]*: $telkine is in state Emote" AttackPhase1
+later "$telkine" "level: frame [0-9]*: the player attacks $telkine" Dying
+later "$telkine" "boss: frame [0-9]*: $telkine is in state Dying" Dead
+[ "$(grep -c "^boss: frame [0-9]*: $warrior is in state AttackMarch" <<<"$first")" -ge 2 ] ||
     { echo "FAIL: the warriors did not both march"; exit 1; }
-later "$warrior" "boss: $warrior is in state AttackMarch" "\(Return\|Pursue\|Attack\)"
-[ "$(grep -c "^frame [0-9]*: boss: $warrior is in state Dead" <<<"$first")" = 2 ] ||
+later "$warrior" "boss: frame [0-9]*: $warrior is in state AttackMarch" "\(Return\|Pursue\|Attack\)"
+[ "$(grep -c "^boss: frame [0-9]*: $warrior is in state Dead" <<<"$first")" = 2 ] ||
     { echo "FAIL: the warriors did not both die"; exit 1; }
-expect "^frame 1: boss: $zoverad is in state Startup"
-later "$zoverad" "level: $zoverad takes the player's blows" Pursue
-later "$zoverad" "level: the player attacks $zoverad" Dying
-later "$zoverad" "boss: $zoverad is in state Dying" Dead
+expect "^boss: frame 1: $zoverad is in state Startup"
+later "$zoverad" "level: frame [0-9]*: $zoverad takes the player's blows" Pursue
+later "$zoverad" "level: frame [0-9]*: the player attacks $zoverad" Dying
+later "$zoverad" "boss: frame [0-9]*: $zoverad is in state Dying" Dead
 "$gamehost" --quiet --level ../Records/Creatures/Boss/Typhon --frames 1 >/dev/null 2>&1 && { echo "FAIL: a path was taken as a level"; exit 1; }
 # Over the network: the server plays the level and its script; a client that joins sees the
 # final boss die and plays the same end of the game. The server plays the lone game's frames
@@ -96,8 +98,8 @@ finished "$server_pid" || fail "the server failed"
 # A client may take a death and the body's removal in one frame of its own, so the deaths
 # are not compared line by line: who died, and what each host's end of the game did, are.
 shared() {
-    grep "^frame [0-9]*: level: .* is dead$" "$1" | sed 's/^frame [0-9]*: //' | sort
-    grep "^frame [0-9]*: music: Records/Sounds/Musicpak" "$1" | sed 's/^frame [0-9]*: //'
+    grep "^level: frame [0-9]*: .* is dead$" "$1" | sed 's/^level: frame [0-9]*: //' | sort
+    grep "^music: frame [0-9]*: Records/Sounds/Musicpak" "$1" | sed 's/^music: frame [0-9]*: //'
     # A client that runs on past its server's end may be asked for a plain save of its own.
     grep "^ui: " "$1" | grep -v "^ui: save game$"
 }
@@ -105,7 +107,7 @@ shared() {
     echo "FAIL: the server and the client differ"; diff <(shared "$dir/s.txt") <(shared "$dir/c.txt"); exit 1; }
 grep -q "^ui: the end sequence runs" "$dir/c.txt" || { echo "FAIL: the client saw no end of the game"; exit 1; }
 for boss in "$megalesios" "$conduit" "$telkine" "$zoverad"; do
-    grep -q "^frame [0-9]*: level: $boss is dead$" "$dir/c.txt" || { echo "FAIL: the client did not see $boss die"; exit 1; }
+    grep -q "^level: frame [0-9]*: $boss is dead$" "$dir/c.txt" || { echo "FAIL: the client did not see $boss die"; exit 1; }
 done
 
 # A level with a broken line is refused by that line's number before anything is played.

@@ -21,51 +21,53 @@ first=$("$gamehost" --quiet --frames 400 --step 250 2>"$stats") || { echo "FAIL:
 second=$(run)
 [ "$first" = "$second" ] || { echo "FAIL: two runs differ"; exit 1; }
 expect() { grep -q "$1" <<<"$first" || { echo "FAIL: no line matches: $1"; exit 1; }; }
-expect "^frame [0-9]*: the monster dies"
+expect "^fight: frame [0-9]*: the monster dies"
 # The play statistics count every skill the player used, those the host fires itself too.
-for skill in ArenaFireball ArenaHex; do
-    used=$(grep -c "^frame [0-9]*: the player \(casts\|uses\) $skill " <<<"$first")
-    grep -q "^\[info\]         Records/Skills/$skill.dbr : $used$" "$stats" ||
-        { echo "FAIL: the statistics do not count $used uses of $skill"; grep "Records/Skills" "$stats"; exit 1; }
+for skill in ArenaFireball:Fireball ArenaHex:Hex; do
+    used=$(grep -c "^fight: frame [0-9]*: the player \(casts\|uses\) ${skill#*:} " <<<"$first")
+    grep -q "^\[info\]         Records/Skills/${skill%%:*}.dbr : $used$" "$stats" ||
+        { echo "FAIL: the statistics do not count $used uses of ${skill#*:}"; grep "Records/Skills" "$stats"; exit 1; }
 done
 grep -q "the player dies" <<<"$first" && { echo "FAIL: the player dies"; exit 1; }
-expect "the player uses DefaultWeaponAttack (reference [0-9]*, seed [0-9]*) on the monster ([0-9]*); the pool picks PooledCleave"
-expect "the player uses DefaultWeaponAttack .*; the pool picks DefaultWPBasicAttack"
-expect "the player uses ArenaSmite (reference [0-9]*, seed [0-9]*) on the monster"
-[ "$(grep -c "^frame [0-9]*: lightning link [0-9]* at" <<<"$first")" -ge 2 ] || { echo "FAIL: no chain"; exit 1; }
-expect "the player strikes (blow [0-9]*): hit, bystander life"
-expect "the monster takes the buff arenahexbuff for 4000 ms"
-expect "the monster's buff arenahexbuff is removed"
-expect "the player uses ArenaDispel (reference [0-9]*) on the monster"
-expect "the player.s ArenaManaWard is on"
-expect "the player's ArenaManaWard is off (mana 0.0)"
-expect "the player's ArenaRally is on"
-expect "the player takes the buff arenarallybuff for 1500 ms"
-expect "the player's buff arenarallybuff is removed"
-expect "the player's ArenaAegis pool [0-9.]* -> 0.0$"
-expect "the player's ArenaAegis is off"
-expect "^frame 361: teleport: the game asks whether to travel"
-for record in ArenaBystander ArenaBystanderSummoner; do
-    expect "^ai: frame [0-9]*: Records/Creatures/$record.dbr ([0-9]*): Idle -> Roam$"
-    expect "^ai: frame [0-9]*: Records/Creatures/$record.dbr ([0-9]*): \(Idle\|Roam\) -> Pursue$"
-    expect "^ai: frame [0-9]*: Records/Creatures/$record.dbr ([0-9]*): Pursue -> Attack$"
+expect "the player uses Attack (reference [0-9]*, seed [0-9]*) on the monster ([0-9]*); the pool picks Cleave$"
+expect "the player uses Attack .*; the pool picks Basic Attack$"
+expect "the player uses Smite (reference [0-9]*, seed [0-9]*) on the monster"
+[ "$(grep -c "^fight: frame [0-9]*: lightning link [0-9]* at" <<<"$first")" -ge 2 ] || { echo "FAIL: no chain"; exit 1; }
+expect "the player strikes (blow [0-9]* on the bystander): hit, bystander life"
+expect "the monster takes the buff Hex for 4000 ms"
+expect "the monster's buff Hex is removed"
+expect "the player uses Dispel (reference [0-9]*) on the monster"
+expect "the player.s Mana Ward is on"
+expect "the player's Mana Ward is off (mana 0.0)"
+expect "the player's Rally is on"
+expect "the player takes the buff Rally for 1500 ms"
+expect "the player's buff Rally is removed"
+expect "the player's Aegis pool [0-9.]* -> 0.0$"
+expect "the player's Aegis is off"
+expect "^teleport: frame 361: the game asks whether to travel"
+for name in Bystander "Bystander Summoner"; do
+    expect "^ai: frame [0-9]*: $name ([0-9]*): Idle -> Roam$"
+    expect "^ai: frame [0-9]*: $name ([0-9]*): \(Idle\|Roam\) -> Pursue$"
+    expect "^ai: frame [0-9]*: $name ([0-9]*): Pursue -> Attack$"
 done
-expect "^frame [0-9]*: attack slots round the player: .*bystander [0-9]* in slot [0-9]*, .*bystander [0-9]* in slot [0-9]*"
-expect "^frame [0-9]*: attack slots round the player: creature [0-9]* in slot [0-9]*, creature [0-9]* in slot [0-9]*"
-expect "^frame [0-9]*: the bystander strikes (blow [0-9]*): \(hit\|miss\), player life"
+# The minds' lines name each creature as the game does, never by its record.
+grep -q "^ai: .*Records/" <<<"$first" && { echo "FAIL: a mind's line shows a record"; exit 1; }
+expect "^fight: frame [0-9]*: attack slots round the player: .*bystander [0-9]* in slot [0-9]*, .*bystander [0-9]* in slot [0-9]*"
+expect "^fight: frame [0-9]*: attack slots round the player: creature [0-9]* in slot [0-9]*, creature [0-9]* in slot [0-9]*"
+expect "^fight: frame [0-9]*: the bystander strikes (blow [0-9]* on the player): \(hit\|miss\), player life"
 # A hit that leaves the life shown as it was says what took it away, or what it took.
-expect "^frame [0-9]*: the .* strikes (blow [0-9]*): hit, player life .* (the shield blocks part of it"
-expect "^frame [0-9]*: the .* strikes (blow [0-9]*): hit, player life .* (.*the ArenaManaWard absorbs [0-9.]*"
-unexplained=$(sed -n 's/^frame [0-9]*: the .* strikes (blow [0-9]*): hit, .* life \([0-9.]*\) -> \([0-9.]*\)$/\1 \2/p' \
+expect "^fight: frame [0-9]*: the .* strikes (blow [0-9]* on the player): hit, player life .* (the shield blocks part of it"
+expect "^fight: frame [0-9]*: the .* strikes (blow [0-9]* on the player): hit, player life .* (.*the Mana Ward absorbs [0-9.]*"
+unexplained=$(sed -n 's/^fight: frame [0-9]*: the .* strikes (blow [0-9]* on the [a-z]*): hit, .* life \([0-9.]*\) -> \([0-9.]*\)$/\1 \2/p' \
     <<<"$first" | awk '$1 == $2')
 [ -z "$unexplained" ] || { echo "FAIL: a hit left life as it was and says not why: $unexplained"; exit 1; }
-expect "^ai: frame [0-9]*: Records/Creatures/ArenaMonster.dbr ([0-9]*): Attack -> Flee$"
-expect "^ai: frame [0-9]*: Records/Creatures/ArenaMonster.dbr ([0-9]*): Dying -> Dead$"
-expect "^frame [0-9]*: treasure: the dead ArenaMonster ([0-9]*) leaves Records/Proxies/ArenaTreasure.dbr at"
-expect "^frame [0-9]*: treasure: Records/FixedItems/ArenaTreasureChest.dbr stands at"
+expect "^ai: frame [0-9]*: Arena Beast ([0-9]*): Attack -> Flee$"
+expect "^ai: frame [0-9]*: Arena Beast ([0-9]*): Dying -> Dead$"
+expect "^treasure: frame [0-9]*: the dead Arena Beast ([0-9]*) leaves Records/Proxies/ArenaTreasure.dbr at"
+expect "^treasure: frame [0-9]*: Records/FixedItems/ArenaTreasureChest.dbr stands at"
 # The flight comes before the death.
-fled=$(grep -n "ArenaMonster.dbr ([0-9]*): Attack -> Flee$" <<<"$first" | head -1 | cut -d: -f1)
-died=$(grep -n "^frame [0-9]*: the monster dies" <<<"$first" | head -1 | cut -d: -f1)
+fled=$(grep -n "Arena Beast ([0-9]*): Attack -> Flee$" <<<"$first" | head -1 | cut -d: -f1)
+died=$(grep -n "^fight: frame [0-9]*: the monster dies" <<<"$first" | head -1 | cut -d: -f1)
 [ "$fled" -lt "$died" ] || { echo "FAIL: the monster fled after its death"; exit 1; }
 # Every skill of the window by its name, every item by its words.
 expect "^skills: window: Might (Passive Skill) level 1"
@@ -75,7 +77,7 @@ expect "^items: sword tooltip \[ItemNameCommon\] Keen Sword of Embers$"
 expect "^items: sword tooltip \[ItemBonuses\] 4 - 7 Fire Damage$"
 expect "^gamehost: the player's play statistics follow, over its play time of [0-9]* s: \"Damage per second\" is the damage of its latest play only"
 expect "^items: sword tooltip \[ItemRequirements\] Required Strength: [0-9]*$"
-expect "^items: Records/Skills/ArenaMight.dbr level 1 before the greaves are attached, 2 after$"
+expect "^items: Might level 1 before the greaves are attached, 2 after$"
 expect "^items: set \[ItemSetComponentNotAvailable\] Warden's Bracers$"
 expect "^items: set \[ItemSetBonuses\] +6 Strength$"
 expect "from a stack of 3: life [0-9.]*, 150.0 more to come, 2 left$"

@@ -16,8 +16,8 @@ expect "the chest is closed and locked"
 expect "the player tries the chest: it stays closed"
 expect "the champion has gone and the chest unlocks"
 expect "the player opens the chest: open"
-grep -q "^fixed items: loot from the chest: Records/Item/OneShot/Gold.dbr" <<<"$out" || fail "no gold from the chest"
-[ "$(grep -c "^fixed items: loot from the chest: Records/Item/OneShot/HealthPotion.dbr" <<<"$out")" -eq 2 ] ||
+grep -q "^fixed items: loot from the chest: [0-9]* Gold$" <<<"$out" || fail "no gold from the chest"
+[ "$(grep -c "^fixed items: loot from the chest: Health Potion$" <<<"$out")" -eq 2 ] ||
     fail "not one potion for each of the party's two players"
 expect "the player opens the door: open$"
 expect "the player walks away and the door closes behind it"

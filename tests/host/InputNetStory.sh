@@ -16,9 +16,9 @@ finished "$client_pid" || fail "the client failed"
 finished "$server_pid" || fail "the server failed"
 
 # Each host steers its own player only.
-grep -q "^frame 5: input: new primary click at (3.0, 8.0): a move, the player at (0.0, 4.0) MoveTo$" "$dir/c.txt" ||
+grep -q "^input: frame 5: new primary click at (3.0, 8.0): a move, the player at (0.0, 4.0) MoveTo$" "$dir/c.txt" ||
     fail "the client's player did not walk"
-grep -q "^frame 3: input: new primary click at (10.0, 0.0) on ArenaMonster" "$dir/s.txt" ||
+grep -q "^input: frame 3: new primary click at (10.0, 0.0) on Arena Beast" "$dir/s.txt" ||
     fail "the server's player did not go for the monster"
 # Per player, in order: the lines of each side are alike.
 actions() { grep "^net: player action: $2 " "$1"; }

@@ -12,23 +12,23 @@ trap 'rm -rf "$folder"' EXIT
 whole=$("$gamehost" --quiet --frames 260 --step 250 2>/dev/null) || { echo "FAIL: the run failed"; exit 1; }
 expect() { grep -q "$2" <<<"$1" || { echo "FAIL: no line matches: $2"; exit 1; }; }
 expect "$whole" '^gamehost: quest "The Arena Trial" loaded from Levels/Quests/ArenaTrial.qst: 3 steps'
-expect "$whole" '^frame 3: event GameEvent_InheritQuest'
-expect "$whole" '^frame 3: journal: "The Arena Trial" step 1 "Hear the quest giver" done; next: Clear the arena'
-expect "$whole" '^frame [0-9]*: journal: "The Arena Trial" step 2 "Clear the arena pack" done'
-expect "$whole" '^frame 240: the player walks to the shrine, [0-9.]* units away: a move$'
+expect "$whole" '^event: frame 3: GameEvent_InheritQuest'
+expect "$whole" '^journal: frame 3: "The Arena Trial" step 1 "Hear the quest giver" done; next: Clear the arena'
+expect "$whole" '^journal: frame [0-9]*: "The Arena Trial" step 2 "Clear the arena pack" done'
+expect "$whole" '^quest: frame 240: the player walks to the shrine, [0-9.]* units away: a move$'
 # The frame the shrine told of the player's entry: the step and the rewards come with it.
-reached() { sed -n 's/^frame \([0-9]*\): the player reaches the shrine$/\1/p' <<<"$1"; }
+reached() { sed -n 's/^quest: frame \([0-9]*\): the player reaches the shrine$/\1/p' <<<"$1"; }
 at=$(reached "$whole")
 [ -n "$at" ] && [ "$at" -gt 240 ] || { echo "FAIL: the shrine was not walked to (reached at '$at')"; exit 1; }
-expect "$whole" "^frame $at: journal: \"The Arena Trial\" step 3 \"Reach the shrine\" done"
-expect "$whole" "^frame $at: journal: \"The Arena Trial\" complete; reward: 150 gold, 500 experience"
+expect "$whole" "^journal: frame $at: \"The Arena Trial\" step 3 \"Reach the shrine\" done"
+expect "$whole" "^journal: frame $at: \"The Arena Trial\" complete; reward: 150 gold, 500 experience"
 # The last step's actions: gold, an item drawn from the quest's loot table, experience,
 # each announced for the quest, and the journal entry with the quest's rewards.
-expect "$whole" "^frame $at: reward banner: \"150 Gold\"$"
-expect "$whole" "^frame $at: reward entry: The Arena Trial, The Arena: \"Helm\"$"
-expect "$whole" "^frame $at: reward entry: The Arena Trial, The Arena: \"500 Experience\"$"
-expect "$whole" "^frame $at: journal entry: The Arena Trial, The Arena: Return victorious.; rewards 150 gold, 500 experience, A trial.s laurel, 0 skill and 0 attribute points; the quest is done (with its sound)$"
-[ "$(grep -c '^frame [0-9]*: reward banner' <<<"$whole")" = 3 ] || { echo "FAIL: not three rewards"; exit 1; }
+expect "$whole" "^reward banner: frame $at: \"150 Gold\"$"
+expect "$whole" "^reward entry: frame $at: The Arena Trial, The Arena: \"Helm\"$"
+expect "$whole" "^reward entry: frame $at: The Arena Trial, The Arena: \"500 Experience\"$"
+expect "$whole" "^journal entry: frame $at: The Arena Trial, The Arena: Return victorious.; rewards 150 gold, 500 experience, A trial.s laurel, 0 skill and 0 attribute points; the quest is done (with its sound)$"
+[ "$(grep -c '^reward banner: frame [0-9]*:' <<<"$whole")" = 3 ] || { echo "FAIL: not three rewards"; exit 1; }
 [ "$(grep -c 'GameEvent_InheritQuest' <<<"$whole")" = 1 ] || { echo "FAIL: the quest was taken more than once"; exit 1; }
 
 # Short frames: at frame 240 the monster lives, so the player walks nowhere and nothing is paid.
@@ -44,7 +44,7 @@ expect "$resumed" '^gamehost: quest state read from .*: 1 fired triggers, quest 
 expect "$resumed" '^gamehost: quest step 1 "Hear the quest giver" was done before the save'
 at=$(reached "$resumed")
 [ -n "$at" ] || { echo "FAIL: the resumed run never reached the shrine"; exit 1; }
-expect "$resumed" "^frame $at: journal: \"The Arena Trial\" complete"
-expect "$resumed" "^frame $at: reward banner: \"150 Gold\"$"
+expect "$resumed" "^journal: frame $at: \"The Arena Trial\" complete"
+expect "$resumed" "^reward banner: frame $at: \"150 Gold\"$"
 grep -q 'GameEvent_InheritQuest\|step 1 "Hear the quest giver" done' <<<"$resumed" && { echo "FAIL: the first step was done again"; exit 1; }
 echo "PASS"

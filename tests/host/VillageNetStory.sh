@@ -46,7 +46,7 @@ if [ "$mode" = kill ]; then
     victim_pid=$(eval echo "\$pid_$victim")
     (
         for _ in $(seq 6000); do
-            frame=$(grep -o '^frame [0-9]*' "$dir/server.txt" | tail -1 | cut -d' ' -f2)
+            frame=$(grep -o '^[a-z ]*: frame [0-9]*' "$dir/server.txt" | tail -1 | sed 's/.* frame //')
             [ "${frame:-0}" -ge "$kill_frame" ] && break
             kill -0 "$server" 2>/dev/null || break
             sleep 0.05
@@ -63,8 +63,8 @@ fi
 # South leaves by itself; the late client comes once it has gone and the server holds for
 # it at its late-join frame, long after the chest's loot has come to lie on the ground.
 finished "$pid_South" || fail "the leaving client failed"
-wait_for "$dir/server.txt" "^frame [0-9]*: host $south_host left" "$server" || fail "the server never saw South leave"
-wait_for "$dir/server.txt" "^frame $late_frame: the server waits for a late client$" "$server" ||
+wait_for "$dir/server.txt" "^session: frame [0-9]*: host $south_host left" "$server" || fail "the server never saw South leave"
+wait_for "$dir/server.txt" "^village: frame $late_frame: the server waits for a late client$" "$server" ||
     fail "the server never waited for the late client"
 client Late 100000
 
@@ -84,25 +84,25 @@ expect() { grep -q "$2" "$1" || fail "no line of $(basename "$1") matches: $2"; 
 s="$dir/server.txt"
 expect "$s" '^world: level village finished$'
 expect "$s" '^world: monsters killed: [1-9]'
-expect "$s" '^world: killed 1 of Records/Creatures/Boss/Typhon.dbr$'
+expect "$s" '^world: killed 1 of Typhon$'
 expect "$s" '^world: quest "The Village Road" complete, 3 of 3 steps done$'
-expect "$s" '^world: loot of the chest Records/Host/Level/Chest.dbr: [1-9][0-9]* items$'
-expect "$s" '^world: loot of the boss Records/Creatures/Boss/Typhon.dbr: [1-9][0-9]* items$'
-expect "$s" "^frame $late_frame: a late client has joined (4 clients in all)$"
+expect "$s" '^world: loot of the chest Chest: [1-9][0-9]* items$'
+expect "$s" '^world: loot of the boss Typhon: [1-9][0-9]* items$'
+expect "$s" "^village: frame $late_frame: a late client has joined (4 clients in all)$"
 # The road's beast may fall at once: the first clients' players are invited into the server
 # player's party before the first frame, and the server starts once they are in it. (On a
 # loaded machine the leaving client may have played its part and gone before the server's
 # first frame; the two that stay are there.) No one is invited after that until the late
 # client comes.
-[ "$(grep -c '^frame 0: the player invites player [0-9]* into its party$' "$s")" -ge 2 ] ||
+[ "$(grep -c '^session: frame 0: the player invites player [0-9]* into its party$' "$s")" -ge 2 ] ||
     fail "the first clients' players were not all invited before the first frame"
 grep -q "^gamehost: not every client's player joined the party" "$s" &&
     fail "the server started before every client's player was in its party"
-grep '^frame [0-9]*: the player invites player [0-9]* into its party$' "$s" |
-    awk -v late="$late_frame" '{ f = $2 + 0; if (f > 0 && f <= late) bad = 1 } END { exit bad }' ||
+grep '^session: frame [0-9]*: the player invites player [0-9]* into its party$' "$s" |
+    awk -v late="$late_frame" '{ f = $3 + 0; if (f > 0 && f <= late) bad = 1 } END { exit bad }' ||
     fail "a first client's player was invited after the first frame"
 grep -q '^gamehost: not every client.s player joined the party' "$s" && fail "a client's player never joined the party"
-expect "$s" "^frame [0-9]*: player [0-9]* \"Guest $south_host\" leaves the game"
+expect "$s" "^session: frame [0-9]*: player [0-9]* \"Guest $south_host\" leaves the game"
 # The summary names the players present: the server's and the staying clients'.
 players=$(sed -n 's/^world: players at the end: //p' "$s" | wc -w)
 [ "$mode" = kill ] || [ "$players" -eq 4 ] || fail "the summary lists $players players, not 4"
@@ -114,8 +114,8 @@ players=$(sed -n 's/^world: players at the end: //p' "$s" | wc -w)
 # level ended first, the summary no longer lists it.
 if [ "$mode" = kill ]; then
     victim_host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/$victim.txt")
-    if grep -q "^frame [0-9]*: host $victim_host timed out" "$s"; then
-        expect "$s" "^frame [0-9]*: player [0-9]* \"Guest $victim_host\" leaves the game"
+    if grep -q "^session: frame [0-9]*: host $victim_host timed out" "$s"; then
+        expect "$s" "^session: frame [0-9]*: player [0-9]* \"Guest $victim_host\" leaves the game"
         [ "$players" -eq 3 ] || fail "the summary lists $players players, not 3, after the killed client was dropped"
         echo "the server dropped the killed client"
     else
@@ -134,7 +134,7 @@ for name in "${staying[@]}"; do
     }
 done
 # Each client lists what it saw itself of the shared world ("seen:" lines) beside the
-# server's summary: the monsters killed by record and the bosses' loot by identity. A client
+# server's summary: the monsters killed by name and the bosses' loot by identity. A client
 # there before the first death in the level beyond the portal saw that level's fight as the
 # server did: the deaths of what the level places, the final boss's, and what the bosses
 # dropped. A client there from the start saw every kill the server counts, and no other: only
@@ -142,16 +142,17 @@ done
 joined_at() {
     local host
     host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/$1.txt")
-    sed -n "s/^frame \([0-9]*\): host $host joined$/\1/p" "$s" | tail -1
+    sed -n "s/^session: frame \([0-9]*\): host $host joined$/\1/p" "$s" | tail -1
 }
 killed_of() { sed -n "s|^$2: killed \([0-9]*\) of $3\$|\1|p" "$1"; }
 listed() { sed -n "s/^$2: \($3\)\$/\1/p" "$1"; }
-portal_frame=$(sed -n 's/^frame \([0-9]*\): village: the player steps through the portal into .*/\1/p' "$s")
-beyond_level=$(sed -n 's/^frame [0-9]*: village: the player steps through the portal into \([A-Za-z0-9_-]*\)$/\1/p' "$s")
+portal_frame=$(sed -n 's/^village: frame \([0-9]*\): the player steps through the portal into .*/\1/p' "$s")
+beyond_level=$(sed -n 's/^village: frame [0-9]*: the player steps through the portal into \([A-Za-z0-9_-]*\)$/\1/p' "$s")
 [ -n "$portal_frame" ] && [ -n "$beyond_level" ] || fail "the player never took the portal"
-beyond=$(sed -n 's/^place \([^ ]*\) .*/\1/p' "$inputs/../Levels/$beyond_level.lvl" | sort -u)
+# What the level beyond the portal places, by the names the server printed as it placed them.
+beyond=$(sed -n 's/^level: \(.*\) placed at (.*/\1/p' "$s" | sort -u)
 [ -n "$beyond" ] || fail "the level $beyond_level beyond the portal places nothing"
-first_death=$(sed -n 's/^frame \([0-9]*\): level: \([^ ]*\) is \(dying\|dead\)$/\1 \2/p' "$s" |
+first_death=$(sed -n 's/^level: frame \([0-9]*\): \(.*\) is \(dying\|dead\)$/\1 \2/p' "$s" |
     grep -F -f <(echo "$beyond") | awk -v from="$portal_frame" '$1 >= from { print $1 }' | sort -n | head -1)
 [ -n "$first_death" ] || fail "nobody died in $beyond_level"
 for name in "${staying[@]}"; do
@@ -170,11 +171,11 @@ for name in "${staying[@]}"; do
         done < <(sed -n 's/^seen: killed \([0-9]*\) of \(.*\)$/\1 \2/p' "$f")
     fi
     if [ "$joined" -lt "$first_death" ]; then
-        expect "$f" '^seen: killed 1 of Records/Creatures/Boss/Typhon.dbr$'
-        for record in $beyond; do
+        expect "$f" '^seen: killed 1 of Typhon$'
+        while IFS= read -r record; do
             [ "$(killed_of "$f" seen "$record")" = "$(killed_of "$s" world "$record")" ] ||
                 fail "$name saw $(killed_of "$f" seen "$record") of $record killed beyond the portal, the server $(killed_of "$s" world "$record")"
-        done
+        done <<<"$beyond"
         diff <(listed "$s" world 'loot of the boss .*') <(listed "$f" seen 'loot of the boss .*') ||
             fail "$name saw other loot of the bosses than the server"
     else
@@ -187,7 +188,7 @@ done
 # ground as it joins.
 chest_loot() { sed -n 's/^world: loot of the chest [^:]*: \(.*fingerprint.*\)$/\1/p' "$s" | sort; }
 ground() { sed -n 's/^seen: on the ground: \(.*fingerprint.*\)$/\1/p' "$1" | sort; }
-chest_frame=$(sed -n "s/^frame \([0-9]*\): village: the player walks the road's chest.*/\1/p" "$s")
+chest_frame=$(sed -n "s/^village: frame \([0-9]*\): the player walks the road's chest.*/\1/p" "$s")
 [ -n "$chest_frame" ] || fail "the chest was never opened"
 for name in "${staying[@]}"; do
     grep -q '^seen: on the ground: [0-9]* items$' "$dir/$name.txt" || fail "$name lists nothing it sees"
@@ -195,9 +196,9 @@ for name in "${staying[@]}"; do
     [ -z "$missing" ] || fail "$name does not see the chest's loot: $missing"
     if [ "$name" = Late ]; then
         late_host=$(sed -n 's/^gamehost: joined 127.0.0.1:[0-9]* as host \([0-9]*\)$/\1/p' "$dir/Late.txt")
-        joined=$(sed -n "s/^frame \([0-9]*\): host $late_host joined$/\1/p" "$s" | tail -1)
+        joined=$(sed -n "s/^session: frame \([0-9]*\): host $late_host joined$/\1/p" "$s" | tail -1)
         [ "${joined:-0}" -gt "$chest_frame" ] || fail "Late joined at frame ${joined:-0}, not after the chest opened"
-        expect "$s" "^frame $joined: host $late_host was told of [0-9]* characters and [1-9][0-9]* items on the ground$"
+        expect "$s" "^session: frame $joined: host $late_host was told of [0-9]* characters and [1-9][0-9]* items on the ground$"
         echo "Late joined at frame $joined, after the chest opened, and sees all of its loot"
     fi
 done

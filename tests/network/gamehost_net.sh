@@ -37,22 +37,22 @@ shared() {
     # sees what it carries, so its loot is no part of the comparison.
     local spirits
     spirits=$(grep -o "scenery: spirit [0-9]* stands" "$1" | awk '{print $3}' | sort -u | paste -sd'|')
-    grep "^frame [0-9]*: loot: \(monster\|.* lies on the ground\)" "$1" | sed 's/^frame [0-9]*: //' |
+    grep "^loot: frame [0-9]*: \(monster\|.* lies on the ground\)" "$1" | sed 's/^loot: frame [0-9]*: /loot: /' |
         { if [ -n "$spirits" ]; then grep -Ev "^loot: monster ($spirits) "; else cat; fi; } | sort
-    grep "^frame [0-9]*: level: monster" "$1" | sed 's/^frame [0-9]*: //' | sort
-    grep "^frame [0-9]*: scenery: \(statue [0-9]* \(stands\|has risen\)\|spirit\)" "$1" | sed 's/^frame [0-9]*: //' | sort
+    grep "^level: frame [0-9]*: monster" "$1" | sed 's/^level: frame [0-9]*: //' | sort
+    grep "^scenery: frame [0-9]*: \(statue [0-9]* \(stands\|has risen\)\|spirit\)" "$1" | sed 's/^scenery: frame [0-9]*: //' | sort
     grep "^net: market" "$1"
     grep "^gamehost: roster at the end\|^gamehost: the last heartbeat" "$1"
     # The townsfolk the server sent, the villagers' conversation, the players' talk with the
     # quest giver and the quest's end (the giver hidden, the door told to open) on each side.
-    grep "^net: townsperson [0-9]* Records/Creatures/\(Villager\|QuestGiver\).dbr" "$1"
-    grep "^frame [0-9]*: \(villager [12] says\|the villagers\|the player engages the quest giver\|the quest ended\)" "$1" |
-        sed 's/^frame [0-9]*: //'
+    grep "^net: townsperson [0-9]* \(Villager\|Elder\) at" "$1"
+    grep "^\(townsfolk\|quest giver\): frame [0-9]*: \(villager [12] says\|the villagers\|the player engages the quest giver\|the quest ended\)" "$1" |
+        sed 's/^[a-z ]*: frame [0-9]*: //'
     # The actions of every character as they travel, each character's in its order: those
     # the client knows from the start (the arena's monsters and the townsfolk) and those made
     # later (the summoner's creatures, the scenery, the champion). An action that waits on a
     # client for its character holds the newer ones for that character behind it.
-    grep "^ai: frame [0-9]*: " "$1" | sed 's/^ai: frame [0-9]*: //' | sort -s -k2,2
+    grep "^ai: frame [0-9]*: " "$1" | sed 's/^ai: frame [0-9]*: \(.*\) (\([0-9]*\)): /\2 \1: /' | sort -s -k1,1
 }
 
 # Each side's player walks to its shrine, which ends the quest, once its trade is over: a
@@ -68,9 +68,9 @@ if [ "$mode" = kill ]; then
     kill -9 "$client_pid"
     finished "$client_pid" 2>/dev/null
     finished "$server_pid" || fail "the server failed"
-    grep -q "^frame [0-9]*: host 1 timed out" "$dir/s.txt" || fail "the server never dropped the killed client"
-    grep -q "^frame [0-9]*: player 268435458 \"Guest\" leaves the game" "$dir/s.txt" || fail "no leave"
-    grep -q "^frame [0-9]*: the roster lists 1 players" "$dir/s.txt" || fail "the roster did not shrink"
+    grep -q "^session: frame [0-9]*: host 1 timed out" "$dir/s.txt" || fail "the server never dropped the killed client"
+    grep -q "^session: frame [0-9]*: player 268435458 \"Guest\" leaves the game" "$dir/s.txt" || fail "no leave"
+    grep -q "^session: frame [0-9]*: the roster lists 1 player$" "$dir/s.txt" || fail "the roster did not shrink"
     grep -q "^gamehost: ran $frames frames" "$dir/s.txt" || fail "the server's frames did not go on"
     [ "$(grep -c '^gamehost: roster at the end' "$dir/s.txt")" -eq 1 ] || fail "the roster still lists the client"
     echo "PASS: kill"
@@ -80,41 +80,41 @@ fi
 finished "$server_pid" || fail "the server failed"
 finished "$client_pid" || fail "the client failed"
 
-grep -q "^frame 0: host 1 joined" "$dir/s.txt" || fail "the client never joined"
+grep -q "^session: frame 0: host 1 joined" "$dir/s.txt" || fail "the client never joined"
 grep -q "^gamehost: joined 127.0.0.1:$port as host 1" "$dir/c.txt" || fail "the client has no host number"
 # The server's player, the monster, the two bystanders, the quest giver and the two villagers.
-grep -q "^frame [0-9]*: the server's world arrived (7 characters)" "$dir/c.txt" || fail "no world for the client"
-grep -q "^frame [0-9]*: the quest ended: the quest giver is hidden; the door is told to open$" "$dir/c.txt" ||
+grep -q "^session: frame [0-9]*: the server's world arrived (7 characters)" "$dir/c.txt" || fail "no world for the client"
+grep -q "^townsfolk: frame [0-9]*: the quest ended: the quest giver is hidden; the door is told to open$" "$dir/c.txt" ||
     fail "the quest did not end on the client"
-[ "$(grep -c "^frame [0-9]*: villager [12] says" "$dir/c.txt")" -ge 2 ] || fail "no conversation on the client"
+[ "$(grep -c "^townsfolk: frame [0-9]*: villager [12] says" "$dir/c.txt")" -ge 2 ] || fail "no conversation on the client"
 # Either bystander, the summoner or the plain one: each notices the player late, and the
 # server's player leaves them for its shrine once its trade is over.
-grep -q "^ai: frame [0-9]*: Records/Creatures/ArenaBystander\(Summoner\)\?.dbr ([0-9]*): [A-Za-z]* -> Attack$" "$dir/c.txt" ||
+grep -q "^ai: frame [0-9]*: Bystander\( Summoner\)\? ([0-9]*): [A-Za-z]* -> Attack$" "$dir/c.txt" ||
     fail "the client never saw a bystander attack"
-grep -q "^frame [0-9]*: party answer from player 268435458: yes" "$dir/s.txt" || fail "no party answer"
-grep -q "^frame [0-9]*: dialog: Hero invites you to join a party. -> yes" "$dir/c.txt" || fail "no invitation"
+grep -q "^party: frame [0-9]*: answer from player 268435458: yes" "$dir/s.txt" || fail "no party answer"
+grep -q "^dialog: frame [0-9]*: Hero invites you to join a party. -> yes" "$dir/c.txt" || fail "no invitation"
 grep -q '^net: monster [0-9]* life 0.0, Life: Dying' "$dir/c.txt" || fail "the client never saw the monster killed"
 grep -q '^net: player [0-9]* "Hero"' "$dir/c.txt" || fail "the client never saw the server's player"
 grep -q '^net: player 268435458 "Guest"' "$dir/s.txt" || fail "the server never saw the client's player"
 [ "$(grep -c '^gamehost: roster at the end: player .* party [0-9]*$' "$dir/s.txt")" -eq 2 ] || fail "server roster"
 [ "$(grep -c '^gamehost: the last heartbeat' "$dir/c.txt")" -eq 2 ] || fail "no heartbeats reached the client"
-grep -q '^net: skill PooledCleave (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*$' "$dir/c.txt" || fail "no pool pick"
+grep -q '^net: skill Cleave (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*$' "$dir/c.txt" || fail "no pool pick"
 # The chain leaves at least two links: the summoner's creatures stand near enough to take more.
-grep -q '^net: skill ArenaChainLightning (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*\( [0-9]*\)\{1,\}$' "$dir/c.txt" ||
+grep -q '^net: skill Chain Lightning (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*\( [0-9]*\)\{1,\}$' "$dir/c.txt" ||
     fail "no chain of two links"
 # The summoner's generator sends for its two creatures, each from one of its two records.
-[ "$(grep -c '^net: spawn ArenaGenerator (reference [0-9]*) by [0-9]*, choice [12], seed [0-9]*, ids [0-9]* at ' "$dir/c.txt")" -ge 2 ] ||
+[ "$(grep -c '^net: spawn Brood (reference [0-9]*) by [0-9]*, choice [12], seed [0-9]*, ids [0-9]* at ' "$dir/c.txt")" -ge 2 ] ||
     fail "no creatures of the generator"
-grep -q '^net: buff arenahexbuff lost by monster' "$dir/c.txt" || fail "no hex taken and lost"
-grep -q '^net: skill ArenaRally (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]* 268435458$' "$dir/c.txt" ||
+grep -q '^net: buff Hex lost by monster' "$dir/c.txt" || fail "no hex taken and lost"
+grep -q '^net: skill Rally (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]* 268435458$' "$dir/c.txt" ||
     fail "no rally reaching both players"
-grep -q '^net: skill ArenaDispel (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*$' "$dir/c.txt" || fail "no dispel"
-grep -q '^net: skill ArenaNova (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9][0-9 ]*$' "$dir/c.txt" ||
+grep -q '^net: skill Dispel (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*$' "$dir/c.txt" || fail "no dispel"
+grep -q '^net: skill Frost Nova (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9][0-9 ]*$' "$dir/c.txt" ||
     fail "no frost nova ring"
-grep -q '^net: skill ArenaCharge (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*$' "$dir/c.txt" || fail "no charge"
+grep -q '^net: skill Charge (reference [0-9]*) by [0-9]*, seed [0-9]*, on [0-9]*$' "$dir/c.txt" || fail "no charge"
 grep -q '^net: item .* dropped (seed [0-9]*), fingerprint [0-9a-f]\{16\}$' "$dir/c.txt" || fail "no dropped item"
-grep -q '^frame [0-9]*: loot: gold pile [0-9]* lies on the ground' "$dir/c.txt" || fail "no gold fell for the client"
-grep -q '^frame [0-9]*: loot: item [0-9]* lies on the ground' "$dir/c.txt" || fail "no loot fell for the client"
+grep -q '^loot: frame [0-9]*: gold pile [0-9]* lies on the ground' "$dir/c.txt" || fail "no gold fell for the client"
+grep -q '^loot: frame [0-9]*: item [0-9]* lies on the ground' "$dir/c.txt" || fail "no loot fell for the client"
 [ "$(grep -c '^net: market stock [0-9]*: ' "$dir/c.txt")" -ge 3 ] || fail "no market stock on the client"
 grep -q '^net: market verdict: stock item 2 of market [0-9]* sold to player 268435458$' "$dir/c.txt" ||
     fail "no verdict on the client's purchase"
@@ -139,7 +139,7 @@ outside_trade() {
         $0 ~ line { seen = 1; if (open || (ahead && opened)) wrong = 1 }
         END { exit !(seen && !wrong) }' "$1"
 }
-outside_trade "$dir/s.txt" 'loot: the player uses the gold pile' before ||
+outside_trade "$dir/s.txt" '^loot: frame [0-9]*: the player uses the gold pile' before ||
     fail "the server's player was paid the loot's gold after its trade opened"
 for side in s c; do
     outside_trade "$dir/$side.txt" ' the player reaches the shrine$' ||
@@ -148,7 +148,7 @@ done
 [ "$s_bracers $s_bracers2 $c_bracers2" = "1 0 $((c_bracers + 1))" ] || fail "the bracers did not change hands"
 [ "$((s_items2 + 1)) $((c_items2 - 1))" = "$s_items $c_items" ] || fail "items were lost or made in the trade"
 [ "$((s_gold2 - 250)) $((c_gold2 + 250))" = "$s_gold $c_gold" ] || fail "the gold did not move as offered"
-grep -q '^frame [0-9]*: scenery: statue [0-9]* has risen$' "$dir/c.txt" || fail "the client never saw the statue rise"
+grep -q '^scenery: frame [0-9]*: statue [0-9]* has risen$' "$dir/c.txt" || fail "the client never saw the statue rise"
 diff <(shared "$dir/s.txt") <(shared "$dir/c.txt") || fail "the two sides differ"
 grep -q "^gamehost: the server went away; the game ends after frame" "$dir/c.txt" || fail "the client missed the end"
 echo "PASS: play"

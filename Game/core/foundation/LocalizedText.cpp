@@ -22,13 +22,14 @@ std::u16string PlainTagText(const std::string& tag)
 
 }  // namespace
 
-std::u16string SimpleTagText(const std::string& tag)
+std::u16string SimpleTagText(const std::string& tag) { return SimpleText(PlainTagText(tag)); }
+
+std::u16string SimpleText(const std::u16string& text)
 {
-    const std::u16string tagText = PlainTagText(tag);
     LocalizationManager& localization = LocalizationManager::Instance();
     if (!localization.TagMatches<std::u16string>(kSimpleStringFormat))
-        return tagText;
-    return localization.Format(kSimpleStringFormat, tagText);
+        return text;
+    return localization.Format(kSimpleStringFormat, text);
 }
 
 std::u16string TagTextWithName(const std::string& tag, const std::u16string& name)

@@ -10,6 +10,8 @@ namespace GAME {
 // The tag's own text through "SimpleStringFormat" (or alone when that format is
 // missing); an unknown tag is shown as itself.
 std::u16string SimpleTagText(const std::string& tag);
+// A text through "SimpleStringFormat", or the text alone when that format is missing.
+std::u16string SimpleText(const std::u16string& text);
 
 // The tag's format filled with a name. A format that does not take exactly one text is
 // logged and shown unformatted; an unknown tag is shown as itself.
