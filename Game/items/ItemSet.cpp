@@ -41,13 +41,17 @@ void ItemSet::GetUIDisplayText(const std::vector<std::string>& wornMembers, std:
     lines.emplace_back(GameTextClass::ItemSetName, SimpleTagText(m_setNameTag), false);
     if (!m_setDescriptionTag.empty())
         lines.emplace_back(GameTextClass::ItemSetDescription, SimpleTagText(m_setDescriptionTag), true);
+    // The bonus shows only when a member is worn: a worn list of names none of which is a
+    // member (another set's, or spelt otherwise) grants nothing here.
+    bool anyWorn = false;
     for (const Member& member : m_members) {
         const bool worn = std::find(wornMembers.begin(), wornMembers.end(), member.recordName) != wornMembers.end();
+        anyWorn = anyWorn || worn;
         const GameTextClass textClass =
             worn ? GameTextClass::ItemSetComponentAvailable : GameTextClass::ItemSetComponentNotAvailable;
         lines.emplace_back(textClass, member.displayName, false);
     }
-    if (!wornMembers.empty())
+    if (anyWorn)
         GetUIDisplayText(static_cast<unsigned>(wornMembers.size()), GameTextClass::ItemSetBonuses, lines);
 }
 

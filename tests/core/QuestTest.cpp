@@ -21,8 +21,10 @@
 #include "Game/world/EffectEntity.h"
 #include "Game/world/FixedItem.h"
 #include "Game/quests/Quest.h"
+#include "Game/quests/QuestActions.h"
 #include "Game/quests/QuestConditions.h"
 #include "Game/quests/QuestItem.h"
+#include "Game/quests/QuestNetMsg.h"
 #include "Game/quests/QuestRepository.h"
 #include "Game/quests/QuestTargetedActions.h"
 
@@ -453,6 +455,60 @@ TEST_F(QuestTest, ConditionKinds)
     exit.entityId = kMainPlayerId;
     EventManager::Get().Send(exit, "GameEvent_ExitBoundingVolume");
     EXPECT_TRUE(step->GetTriggerOfIdx(3)->m_fired);
+}
+
+// While its step stays open, what is done stays done: a proxy's kill count that was reached
+// (its trigger still waits on a token) is announced once, not again on each later kill of
+// the proxy's monsters; a trigger that fired (its conditions holding every frame) gives its
+// money once, not again each frame.
+TEST_F(QuestTest, WhatIsDoneInAnOpenStepIsNotDoneAgain)
+{
+    MakeParty();
+    WriteQuest(kQuestFile, [](QuestStep& step) {
+        AddQuestCondition<Condition_KillAllCreaturesFromProxy>(step, "Condition_KillAllCreaturesFromProxy",
+                                                               [](auto& all) { all.SetProxyRecord(kQuestDen); });
+        auto never = TriggerConditionFactory::Get().Create("Condition_GotToken", 0);
+        dynamic_cast<Condition_GotToken&>(*never).SetTokenName("never");
+        step.GetTriggerOfIdx(0)->AddCondition(std::move(never));
+        AddQuestCondition<Condition_OwnsTriggerToken>(step, "Condition_OwnsTriggerToken", [](auto& token) {
+            token.SetTokenName("curse");
+            token.m_negate = true;   // holds every frame: the player has no curse
+        });
+        auto money = TriggerActionFactory::Get().Create("Action_GiveMoney", 0);
+        dynamic_cast<Action_GiveMoney&>(*money).SetMoneyAmountNormal(5);
+        step.GetTriggerOfIdx(1)->AddAction(std::move(money));
+    });
+    Quest* quest = LoadQuest();
+    ASSERT_NE(quest, nullptr);
+    QuestStep* step = quest->GetQuestStepAtIndx(0);
+    int announced = 0;
+    ON_CALL(network, HandleQuestMessagePacket(testing::_, false, testing::_, testing::_))
+        .WillByDefault([&announced](uint32_t, bool, const std::vector<uint32_t>& words, uint32_t) {
+            announced += !words.empty() && words[0] == QuestNetMsg::kSatisfied;
+        });
+    TriggerCondition* count = step->GetTriggerOfIdx(0)->GetConditionAtIdx(0);
+    for (uint32_t i = 0; i < 5; ++i) {
+        auto* monster = DynamicCast<Monster>(ObjectManager::Get().CreateObject("Monster", 0x700 + i));
+        ASSERT_NE(monster, nullptr);
+        monster->SetProxyParent(kQuestDen);
+        monster->SetProxyNumSiblings(3);
+        GameEvent_CreatureDeath death;
+        death.objectName = kQuestWolf;
+        death.objectId = monster->GetObjectId();
+        death.attackerId = kMainPlayerId;
+        EventManager::Get().Send(death, "GameEvent_CreatureDeath");
+        EXPECT_EQ(count->GetSatisfied(), i >= 2) << i;
+        EXPECT_EQ(announced, i >= 2 ? 1 : 0) << i;
+    }
+    EXPECT_FALSE(step->GetTriggerOfIdx(0)->m_fired);
+
+    const Player* player = ObjectManager::Get().GetObject<Player>(kMainPlayerId);
+    const uint32_t before = player->GetCurrentMoney();
+    for (int frame = 0; frame < 3; ++frame)
+        quests->Update(16);
+    EXPECT_TRUE(step->GetTriggerOfIdx(1)->m_fired);
+    EXPECT_FALSE(step->IsComplete());
+    EXPECT_EQ(player->GetCurrentMoney() - before, 5u);
 }
 
 TEST_F(QuestTest, StateFilesRoundTripAndAChangedQuestIsDropped)

@@ -66,6 +66,9 @@ TEST_F(ItemKindsTest, SetListsWornMembersByNormalizedNameAndBonusByPieces)
     lines.clear();
     set->GetUIDisplayText({}, lines);
     EXPECT_EQ(lines.size(), 4u);   // no member worn: no bonus
+    lines.clear();
+    set->GetUIDisplayText({"records\\t\\other.dbr", "records\\t\\else.dbr"}, lines);
+    EXPECT_EQ(lines.size(), 4u);   // names worn that are no members: no bonus either
 }
 
 TEST_F(ItemKindsTest, AugmentsCountOnlyNamedLevelsAndGrantSkillsWithALevel)

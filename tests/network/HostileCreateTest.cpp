@@ -7,6 +7,8 @@
 #include "Game/network/QuestPackets.h"
 #include "Game/quests/QuestNetMsg.h"
 #include "Game/characters/Monster.h"
+#include "Game/items/Item.h"
+#include "Game/items/ItemReplicaInfo.h"
 #include "Game/skills/Skill_MonsterGenerator.h"
 #include "Game/skills/SkillManager.h"
 #include "tests/network/HostileServerFixture.h"
@@ -70,6 +72,43 @@ TEST_F(HostileCreateTest, AnEntityIsMadeOnlyFromARecordItsPlayersSkillsMake)
 
     // Its fireball skill's own projectile is made.
     EXPECT_NE(Entity(kFireball, kFirstId + 3), nullptr);
+}
+
+// An item put into the world stands for one its player holds, whole: the held dagger with
+// another seed, or with a prefix it has not, is refused and the held one stays; the dagger
+// as held is dropped, and leaves its player.
+TEST_F(HostileCreateTest, AnItemPutIntoTheWorldMatchesAHeldOneWhole)
+{
+    constexpr uint32_t kFirstId = HostileCreateTest::kFirstId + 0x18000;   // ids no other case uses
+    ItemReplicaInfo held;
+    held.baseName = kDagger;
+    held.seed = 77;
+    GAME::Item* dagger = GAME::Item::CreateItem(held);
+    ASSERT_NE(dagger, nullptr);
+    const uint32_t heldId = dagger->GetObjectId();
+    client->GiveItemToCharacter(dagger);
+    ASSERT_TRUE(client->HasItem(heldId));
+    const auto drop = [this](ItemReplicaInfo item, uint32_t id) {
+        CreateItemPacket packet;
+        packet.coords = Here();
+        packet.item = item;
+        packet.item.objectId = id;
+        Send(packet);
+        return ObjectManager::Get().GetObject(id) != nullptr;
+    };
+    ItemReplicaInfo reseeded = held;
+    reseeded.seed = 78;
+    ItemReplicaInfo prefixed = held;
+    prefixed.prefixName = "Records/Item/Affix/PrefixKeen.dbr";
+    LogCapture log;
+    EXPECT_FALSE(drop(reseeded, kFirstId));
+    EXPECT_TRUE(client->HasItem(heldId));
+    EXPECT_FALSE(drop(prefixed, kFirstId + 1));
+    EXPECT_TRUE(client->HasItem(heldId));
+    EXPECT_TRUE(log.Contains("CreateItemPacket from host 1 dropped: it puts into the world an item its player does "
+                             "not hold"));
+    EXPECT_TRUE(drop(held, kFirstId + 2));
+    EXPECT_FALSE(client->HasItem(heldId));
 }
 
 TEST_F(HostileCreateTest, EachHostKeepsABoundedNumberOfLiveItems)

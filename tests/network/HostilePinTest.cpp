@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "Engine/GameClock.h"
 #include "Engine/NetDropLog.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Game/characters/Npc.h"
 #include "Game/core/Bonus.h"
 #include "Game/core/PlayerManagerServer.h"
@@ -23,6 +25,7 @@
 #include "Game/session/SpawnReplication.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
+#include "Game/world/FixedItem.h"
 #include "tests/network/HostileServerFixture.h"
 
 namespace GAME {
@@ -285,12 +288,13 @@ protected:
     }
 };
 
-// A loose item is picked up, and a character talked to, from where the server has the
-// player, give or take the client's walk and the latency's ground: a little farther is out
-// of reach.
-TEST_F(HostilePinReachTest, APickUpOrATalkReachesNoFartherThanTheClientsClickWould)
+// A loose item is picked up, a character talked to and a fixed item used from where the
+// server has the player, give or take the client's walk and the latency's ground: a little
+// farther is out of reach.
+TEST_F(HostilePinReachTest, APickUpATalkOrAUseReachesNoFartherThanTheClientsClickWould)
 {
     RecordDatabase::Get().RegisterRecord("Records/Test/PinSage.dbr", "Class,Npc,\n");
+    RecordDatabase::Get().RegisterRecord("Records/Test/PinWell.dbr", "Class,FixedItemWell,\n");
     ItemReplicaInfo sword;
     sword.baseName = "Records/Item/Weapons/Sword.dbr";
     const auto item = [&](float x) { return Place(Item::CreateItem(sword), x); };
@@ -304,6 +308,13 @@ TEST_F(HostilePinReachTest, APickUpOrATalkReachesNoFartherThanTheClientsClickWou
     const float talkReach = client->GetExtents() + sage(-200.0f)->GetExtents() + 3.0f + kSkillReachTolerance;
     const uint32_t nearItem = item(itemReach - 0.05f)->GetObjectId(), farItem = item(itemReach + 0.25f)->GetObjectId();
     const uint32_t nearSage = sage(-talkReach + 0.05f)->GetObjectId(), farSage = sage(-talkReach - 1.0f)->GetObjectId();
+    // A fixed item without a mesh is used where it stands, over the player's extents, its
+    // extra reach of one unit and the half unit a walk may end short of it.
+    const auto well = [](float x) {
+        return Place(ObjectManager::Get().CreateObjectFromFile<FixedItem>("Records/Test/PinWell.dbr"), x)->GetObjectId();
+    };
+    const float useReach = client->GetExtents() + 1.0f + 0.5f;
+    const uint32_t nearWell = well(useReach - 0.05f), farWell = well(-useReach - 0.25f);
     PickUpItemPacket pickUp;
     pickUp.characterId = kClientPlayer;
     pickUp.position = client->GetCoords().GetPosition();
@@ -314,6 +325,13 @@ TEST_F(HostilePinReachTest, APickUpOrATalkReachesNoFartherThanTheClientsClickWou
     engage.characterId = kClientPlayer;
     engage.targetId = farSage;
     EXPECT_TRUE(Refused(engage, " is out of reach of " + std::to_string(farSage)));
+    UseItemPacket use;
+    use.characterId = kClientPlayer;
+    use.position = pickUp.position;
+    use.itemId = farWell;
+    EXPECT_TRUE(Refused(use, " is out of reach of " + std::to_string(farWell)));
+    use.itemId = nearWell;
+    EXPECT_FALSE(Refused(use, " is out of reach of " + std::to_string(nearWell)));
     // Taken, each sets its character going: last.
     engage.targetId = nearSage;
     EXPECT_FALSE(Refused(engage, " is out of reach of " + std::to_string(nearSage)));
@@ -436,6 +454,42 @@ TEST_F(HostilePinReachTest, ASkillStrikesWithinItsReachAndABuffsModifierWithinIt
     EXPECT_EQ(refusal(buff(3)), "CreateRemoveSkillBuffConfigCmdPacket from host 1 dropped: its buff carries a "
                                 "modifier its caster's skill has not");
     EXPECT_EQ(refusal(buff(2)), "");
+}
+
+// ---- The run and walk budget ------------------------------------------------------------------
+
+// A host's runs and walks draw on one budget: its burst at once, then so many a second. An
+// idle host banks no more than the burst: the run or walk after it is refused.
+TEST_F(HostilePinReachTest, RunsAndWalksShareABudgetThatIdlingFillsOnlyToItsBurst)
+{
+    constexpr int kBurst = 256;   // NetworkRoute.cpp: 256 at once, 256 a second
+    int followed = 0;
+    NetPacketRegistry::Get().SetAppliedObserver([&followed](NetPacket& packet, int) {
+        followed += packet.GetType() == MoveToPacket::kType || packet.GetType() == WalkPacket::kType;
+    });
+    const std::unique_ptr<void, void (*)(void*)> observer(
+        &followed, [](void*) { NetPacketRegistry::Get().SetAppliedObserver({}); });
+    MoveToPacket run;
+    run.characterId = kClientPlayer;
+    run.startLocation = client->GetPathPosition();
+    run.worldLocation = At(1.0f).GetPosition();
+    WalkPacket walk;
+    walk.characterId = kClientPlayer;
+    walk.startLocation = run.startLocation;
+    walk.worldLocation = run.worldLocation;
+    Send(walk);
+    GameClock::Get().Advance(60000);   // a minute idle
+    for (int i = 0; i < kBurst / 2; ++i) {
+        Send(run);
+        Send(walk);
+    }
+    EXPECT_EQ(followed, kBurst + 1);
+    LogCapture log;
+    Send(run);
+    Send(walk);
+    EXPECT_EQ(followed, kBurst + 1);
+    EXPECT_TRUE(log.Contains("MoveToPacket from host 1 dropped: it runs more than 256 times a second"));
+    EXPECT_TRUE(log.Contains("WalkPacket from host 1 dropped: it runs more than 256 times a second"));
 }
 
 }  // namespace hostile_pin_test

@@ -1,8 +1,11 @@
 // A hostile client and its own player: the spawn image is taken once, at the join, and
 // its items count towards the host's quota; heartbeats tell no more life than the
 // server's copy holds; commands on its player are only those a client's own play makes.
+#include <algorithm>
+
 #include "Game/characters/CharacterBio.h"
 #include "Game/core/ClientCreations.h"
+#include "Game/core/PlayerManagerServer.h"
 #include "Game/core/TeamManager.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
@@ -227,6 +230,29 @@ TEST_F(HostileServerTest, OnlyTheCommandsItsPlayMakesRunAndABuffOnlyOfItsSkillAt
     }
     EXPECT_FALSE(client->IsInvincible());
     EXPECT_TRUE(client->GetSkillManager().IsSkillBuffActive(kRallyBuff));
+}
+
+// Its heartbeat names its one buff twice: the roster keeps it once, and says so.
+TEST_F(HostileServerTest, AHeartbeatNamingAStatusSkillTwiceKeepsItOnce)
+{
+    SkillManager::_SkillBuffReplica haste;
+    haste.buff.skillName = kHaste;
+    client->GetSkillManager().SetSkillBuffReplica({haste});
+    std::vector<std::string> held;
+    client->GetActiveStatusSkills(held);
+    ASSERT_EQ(held.size(), 1u);
+    SinglePlayerHeartbeatPacket beat;
+    beat.info = Roster({kClientPlayer})[0];
+    beat.info.statusSkills = {kHaste, kHaste};
+    LogCapture log;
+    Send(beat);
+    const std::vector<PlayerNetBasicInfo>& records = engine->GetPlayerManagerServer()->GetPlayerInfos();
+    const auto record = std::find_if(records.begin(), records.end(),
+                                     [](const PlayerNetBasicInfo& each) { return each.playerId == kClientPlayer; });
+    ASSERT_NE(record, records.end());
+    EXPECT_EQ(record->statusSkills, std::vector<std::string>{kHaste});
+    EXPECT_TRUE(log.Contains("SinglePlayerHeartbeatPacket from host 1 dropped: player " + std::to_string(kClientPlayer) +
+                             " tells 1 status skills its copy here does not have; they are left out"));
 }
 
 }  // namespace hostile_player_test
