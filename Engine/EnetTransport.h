@@ -19,13 +19,13 @@
 // cannot take before the one below it: it has shaken hands (answering its number costs a
 // peer nothing, so it counts for nothing); it has acknowledged the world the game sent it
 // (every packet sent it until it was welcomed); its player stands in the world, brought
-// once that world had arrived (the game confirms it, ConfirmInWorld). A flood of
-// connections that shake hands and send a player, from any address, gives way among itself
-// and never before a client that has gone further; connections renewed without joining
-// give way to each other, and a client from another address is never the one to go while
-// they hold more. Only when every number is held by a client that plays is a newcomer
-// turned away, with "server full". A client reaches only the server: whatever it sends
-// goes there, and the game on the server passes on what is meant for another client.
+// once that world had arrived (the game confirms it, ConfirmInWorld). Connections that only
+// shake hands and send a player, however many and however often renewed, give way to each
+// other and never before a client of their address that has gone further; a client from
+// another address is never the one to go while they hold more. Only when every number is
+// held by a client that plays is a newcomer turned away, with "server full". A client
+// reaches only the server: whatever it sends goes there, and the game on the server passes
+// on what is meant for another client.
 //
 // A server takes at most kFramePackets packets and kFrameBytes bytes of each client's in a
 // service (a frame of the game's); the rest waits in that client's own queue for the next
