@@ -266,11 +266,21 @@ void ConnectionManager::Disconnect(int host, const std::string& reason)
 
 void ConnectionManager::ConfirmJoined(int host)
 {
+    ConfirmJoinStep(host, &NetTransport::ConfirmJoined);
+}
+
+void ConnectionManager::ConfirmInWorld(int host)
+{
+    ConfirmJoinStep(host, &NetTransport::ConfirmInWorld);
+}
+
+void ConnectionManager::ConfirmJoinStep(int host, void (NetTransport::*confirm)(int))
+{
     if (host <= kServerHost || host > kMaxHost)
         return;
     CriticalSectionLock lock(m_lock);
     if (m_transport)
-        m_transport->ConfirmJoined(host);
+        (m_transport->*confirm)(host);
 }
 
 bool ConnectionManager::IsClientConnected(int host) const

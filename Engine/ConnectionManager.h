@@ -69,6 +69,9 @@ public:
     // The game took the host's player in and it plays (its heartbeat arrived): the host has
     // joined the game, and no deadline for joining applies to it any more.
     virtual void ConfirmJoined(int) {}
+    // The game made the host's player in the world from what the client sent: a step of its
+    // join that a server's transport weighs when every host number is held.
+    virtual void ConfirmInWorld(int) {}
 };
 
 // What a transport has received and not yet handed on: packets and connection events,
@@ -192,6 +195,8 @@ public:
     bool IsClientConnected(int host) const;
     // A server's: the client host's player is in the game and plays (its join is complete).
     void ConfirmJoined(int host);
+    // A server's: the client host's player stands in the world (a step of its join).
+    void ConfirmInWorld(int host);
 
     // Decodes and dispatches one received packet; false when it was dropped.
     bool HandleIncoming(int fromHost, const unsigned char* data, size_t size);
@@ -219,6 +224,8 @@ private:
     bool Send(const NetDestination& to, NetPacket& packet);
 
     void ForgetRequests(int host);
+    // Tells the transport of a client host's step of its join.
+    void ConfirmJoinStep(int host, void (NetTransport::*confirm)(int));
 
     // What is left of a budget, in thousandths of a request, and when it was last filled.
     struct RequestBudget {

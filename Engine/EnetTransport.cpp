@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <initializer_list>
 #include <mutex>
 
 #include "Engine/Engine.h"
@@ -290,6 +291,10 @@ void EnetTransport::ServiceFor(uint32_t waitMs)
     const uint32_t since = now - m_servicedAt;
     const uint32_t paused = m_servicedAt == 0 || since > (uint32_t{1} << 31) ? 0 : since;
     const std::vector<PausedPeer> lifted = paused >= kLongPauseMs ? LiftTimeouts(paused) : std::vector<PausedPeer>{};
+    // A game that did not ask for its events since a client answered has sent it all it
+    // will before this service.
+    if (m_localHost == ConnectionManager::kServerHost)
+        WelcomeAnswered();
     ENetEvent event;
     int got = enet_host_service(m_host, &event, waitMs);
     while (got > 0) {
@@ -341,7 +346,7 @@ void EnetTransport::ExpireJoins()
 {
     const int64_t now = m_clock();
     for (int host = 1; host <= kMaxClients; ++host)
-        if (m_peers[host] && !m_admitted[host] && now - m_connectedAt[host] >= m_joinDeadlineMs)
+        if (m_peers[host] && m_step[host] != JoinStep::Playing && now - m_connectedAt[host] >= m_joinDeadlineMs)
             DropUnjoined(host, "it did not join in time");
 }
 
@@ -353,9 +358,9 @@ void EnetTransport::DropUnjoined(int host, const char* why)
     // At once: its slot in ENet is free for the next connection, whether it answers or not.
     enet_peer_disconnect_now(peer, kNotJoined);
     // The game heard of a connection that shook hands: it hears that it went.
-    if (m_joined[host])
+    if (Joined(host))
         m_inbox.PushEvent({NetConnectionEvent::Left, host, why});
-    m_joined[host] = false;
+    m_step[host] = JoinStep::Offered;
 }
 
 int EnetTransport::FreeHost() const
@@ -371,27 +376,75 @@ int EnetTransport::MakeRoomFor(const ENetPeer* newcomer)
     const auto pendingAt = [this, newcomer](uint32_t address) {
         int count = newcomer->address.host == address ? 1 : 0;
         for (int host = 1; host <= kMaxClients; ++host)
-            count += m_peers[host] && !m_admitted[host] && m_peers[host]->address.host == address;
+            count += m_peers[host] && m_step[host] != JoinStep::Playing && m_peers[host]->address.host == address;
         return count;
     };
     int chosen = -1;
     int chosenCount = 0;
+    int chosenProgress = 0;
     for (int host = 1; host <= kMaxClients; ++host) {
-        if (!m_peers[host] || m_admitted[host])
+        if (!m_peers[host] || m_step[host] == JoinStep::Playing)
             continue;
         const int count = pendingAt(m_peers[host]->address.host);
+        const int progress = JoinProgress(host);
         const bool before = chosen < 0 || count > chosenCount ||
-                            (count == chosenCount && (m_joined[host] != m_joined[chosen]
-                                                          ? !m_joined[host]
+                            (count == chosenCount && (progress != chosenProgress
+                                                          ? progress < chosenProgress
                                                           : m_connectionNumber[host] < m_connectionNumber[chosen]));
         if (before) {
             chosen = host;
             chosenCount = count;
+            chosenProgress = progress;
         }
     }
     if (chosen >= 0)
         DropUnjoined(chosen, "it gave way to a new connection before it joined");
     return chosen;
+}
+
+int EnetTransport::JoinProgress(int host)
+{
+    if (m_step[host] == JoinStep::Welcomed && AcknowledgedWorld(host))
+        m_step[host] = JoinStep::WorldReceived;
+    switch (m_step[host]) {
+    case JoinStep::WorldReceived: return 1;
+    case JoinStep::InWorld:
+    case JoinStep::Playing: return 2;
+    default: return 0;
+    }
+}
+
+bool EnetTransport::AcknowledgedWorld(int host) const
+{
+    // What ENet has not had acknowledged yet waits in these two lists.
+    ENetPeer* peer = m_peers[host];
+    for (ENetList* list : {&peer->sentReliableCommands, &peer->outgoingCommands})
+        for (ENetListIterator at = enet_list_begin(list); at != enet_list_end(list); at = enet_list_next(at)) {
+            const auto* command = reinterpret_cast<const ENetOutgoingCommand*>(at);
+            // Reliable numbers wrap; the world's end is never half their range behind.
+            if (command->command.header.channelID == kGameChannel &&
+                (command->command.header.command & ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE) &&
+                static_cast<int16_t>(command->reliableSequenceNumber - m_worldEnd[host]) <= 0)
+                return false;
+        }
+    return true;
+}
+
+void EnetTransport::WelcomeAnswered()
+{
+    bool welcomed = false;
+    for (int host = 1; host <= kMaxClients; ++host) {
+        if (!m_peers[host] || m_step[host] != JoinStep::Answered)
+            continue;
+        m_worldEnd[host] = m_peers[host]->channels[kGameChannel].outgoingReliableSequenceNumber;
+        m_step[host] = JoinStep::Welcomed;
+        const unsigned char welcome[1] = {kWelcome};
+        SendTransportMessage(m_peers[host], welcome, sizeof welcome);
+        welcomed = true;
+    }
+    // The world and the welcome leave now, not at the next frame's service.
+    if (welcomed)
+        enet_host_flush(m_host);
 }
 
 int EnetTransport::InterceptDatagram(ENetHost* host, ENetEvent*)
@@ -427,7 +480,7 @@ void EnetTransport::DropOversizeSenders()
             continue;
         m_peers[host] = nullptr;
         enet_peer_disconnect(peer, kDropped);
-        if (m_localHost == ConnectionManager::kServerHost && !m_joined[host])
+        if (m_localHost == ConnectionManager::kServerHost && !Joined(host))
             continue;   // the game never heard of it
         if (m_localHost == ConnectionManager::kServerHost)
             m_inbox.PushEvent({NetConnectionEvent::Left, host, "sent a packet above the limit"});
@@ -482,8 +535,7 @@ void EnetTransport::HandleConnect(ENetPeer* peer)
         return;
     }
     m_peers[host] = peer;
-    m_joined[host] = false;
-    m_admitted[host] = false;
+    m_step[host] = JoinStep::Offered;
     m_connectedAt[host] = m_clock();
     m_connectionNumber[host] = ++m_connections;
     m_inbox.DiscardHost(host);
@@ -513,7 +565,7 @@ void EnetTransport::HandleReceive(ENetPeer* peer, uint8_t channel, const unsigne
         LogNetDrop("EnetTransport: a packet", host, "%zu bytes on channel %u", size, channel);
         return;
     }
-    if (m_localHost == ConnectionManager::kServerHost && !m_joined[host]) {
+    if (m_localHost == ConnectionManager::kServerHost && !Joined(host)) {
         LogNetDrop("EnetTransport: a game packet", host, "the host has not joined");
         return;
     }
@@ -536,10 +588,10 @@ void EnetTransport::HandleTransportMessage(int host, const unsigned char* data, 
         m_localHost = m_offeredHost;
         return;
     }
-    if (server && !m_joined[host] && size == 2 && data[0] == kJoining && data[1] == host) {
-        m_joined[host] = true;
-        const unsigned char welcome[1] = {kWelcome};
-        SendTransportMessage(m_peers[host], welcome, sizeof welcome);
+    if (server && m_step[host] == JoinStep::Offered && size == 2 && data[0] == kJoining && data[1] == host) {
+        // Welcomed once the game has heard of it (WelcomeAnswered), after what the game
+        // sends it then.
+        m_step[host] = JoinStep::Answered;
         m_inbox.PushEvent({NetConnectionEvent::Joined, host, ""});
         return;
     }
@@ -552,7 +604,7 @@ void EnetTransport::HandleDisconnect(ENetPeer* peer, uint32_t data)
     if (host < 0)
         return;   // refused, or already disconnected by this side
     m_peers[host] = nullptr;
-    if (m_localHost == ConnectionManager::kServerHost && !m_joined[host])
+    if (m_localHost == ConnectionManager::kServerHost && !Joined(host))
         return;   // it left before it joined: the game never heard of it
     if (m_localHost != ConnectionManager::kServerHost && host == ConnectionManager::kServerHost)
         m_inbox.PushEvent({NetConnectionEvent::ServerLost, host, ServerLostReason(data)});
@@ -576,7 +628,7 @@ void EnetTransport::Send(const NetDestination& to, const unsigned char* data, si
     ENetPacket* packet = nullptr;
     for (int host = 0; host <= ConnectionManager::kMaxHost; ++host) {
         ENetPeer* peer = m_peers[host];
-        if (!peer || (server && !m_joined[host]))
+        if (!peer || (server && !Joined(host)))
             continue;
         const bool chosen = !server || to.kind == NetDestination::AllClients ||
                             (to.kind == NetDestination::OtherClients && host != to.host) ||
@@ -615,8 +667,16 @@ void EnetTransport::Disconnect(int host, const std::string& reason)
 void EnetTransport::ConfirmJoined(int host)
 {
     if (m_localHost == ConnectionManager::kServerHost && host > ConnectionManager::kServerHost &&
-        host <= ConnectionManager::kMaxHost && m_peers[host] && m_joined[host])
-        m_admitted[host] = true;
+        host <= ConnectionManager::kMaxHost && m_peers[host] && Joined(host))
+        m_step[host] = JoinStep::Playing;
+}
+
+void EnetTransport::ConfirmInWorld(int host)
+{
+    // A player brought before its world arrived is no step further.
+    if (m_localHost == ConnectionManager::kServerHost && host > ConnectionManager::kServerHost &&
+        host <= ConnectionManager::kMaxHost && m_peers[host] && JoinProgress(host) == 1)
+        m_step[host] = JoinStep::InWorld;
 }
 
 bool EnetTransport::IsConnected(int host) const
@@ -624,13 +684,18 @@ bool EnetTransport::IsConnected(int host) const
     if (host < 0 || host > ConnectionManager::kMaxHost)
         return false;
     if (m_localHost == ConnectionManager::kServerHost)
-        return host != ConnectionManager::kServerHost && m_peers[host] && m_joined[host];
+        return host != ConnectionManager::kServerHost && m_peers[host] && Joined(host);
     return m_peers[host] != nullptr;
 }
 
 bool EnetTransport::PollConnectionEvent(NetConnectionEvent& event)
 {
-    return m_inbox.PopEvent(event);
+    if (m_inbox.PopEvent(event))
+        return true;
+    // The game has heard every client that answered and sent each its world.
+    if (m_localHost == ConnectionManager::kServerHost)
+        WelcomeAnswered();
+    return false;
 }
 
 uint16_t EnetTransport::GetPort() const

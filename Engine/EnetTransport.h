@@ -3,20 +3,29 @@
 //
 // One host serves (host 0, `Listen`); up to 15 clients connect to it (`Connect`). The
 // server gives each client the lowest free host number from 1 to 15 and tells it, as a
-// transport message; the client joins by answering with that number, and the server
-// welcomes it. Only then does the game on either side hear of the other (the server's
-// Joined event, the end of Connect), and only then do game packets pass. A connection that
-// does not join the game and play within the join deadline (10 s unless set: the game
-// confirms it, ConfirmJoined, once the client's player is in and beats) is dropped, the
-// game hearing that it left if it had heard of it. A client that finds every number held
-// takes the number of a connection whose player does not play yet: of the address that
-// holds the most of those (the newcomer counted with its own), one that has not answered
-// its number before one that has, and of those the oldest. Connections that never join
-// thus cannot keep a client out however often they are renewed: they give way to each
-// other, and a client from another address is never the one to go while they hold more.
-// Only when every number is held by a client that plays is a newcomer turned away, with
-// "server full". A client reaches only the server: whatever it sends goes there, and the
-// game on the server passes on what is meant for another client.
+// transport message; the client joins by answering with that number. Only then does the
+// game on either side hear of the other (the server's Joined event, the end of Connect),
+// and only then do game packets pass: the server's game sends the newcomer its world as it
+// hears of it, and once the game has heard every event of a service the server welcomes
+// the client, after that world. A connection that does not join the game and play within
+// the join deadline (10 s unless set: the game confirms it, ConfirmJoined, once the
+// client's player is in and beats) is dropped, the game hearing that it left if it had
+// heard of it.
+//
+// A client that finds every number held takes the number of a connection whose player
+// does not play yet: of the address that holds the most of those (the newcomer counted
+// with its own), the one that has come least far in its join, and of those the oldest. How
+// far a connection has come is what the server has seen of it, each step one that a peer
+// cannot take before the one below it: it has shaken hands (answering its number costs a
+// peer nothing, so it counts for nothing); it has acknowledged the world the game sent it
+// (every packet sent it until it was welcomed); its player stands in the world, brought
+// once that world had arrived (the game confirms it, ConfirmInWorld). Connections that only
+// shake hands and send a player, however many and however often renewed, give way to each
+// other and never before a client of their address that has gone further; a client from
+// another address is never the one to go while they hold more. Only when every number is
+// held by a client that plays is a newcomer turned away, with "server full". A client
+// reaches only the server: whatever it sends goes there, and the game on the server passes
+// on what is meant for another client.
 //
 // A server takes at most kFramePackets packets and kFrameBytes bytes of each client's in a
 // service (a frame of the game's); the rest waits in that client's own queue for the next
@@ -73,6 +82,7 @@ public:
     void Disconnect(int host, const std::string& reason) override;
     bool IsConnected(int host) const override;
     void ConfirmJoined(int host) override;
+    void ConfirmInWorld(int host) override;
     void Service() override;
     bool PollConnectionEvent(NetConnectionEvent& event) override;
 
@@ -122,6 +132,14 @@ private:
     // Every number held: drops the connection that gives way to `newcomer` (see above) and
     // returns its number; -1 when every number is held by a client that plays.
     int MakeRoomFor(const _ENetPeer* newcomer);
+    // The server's: welcomes every client that answered its number, once the game has sent
+    // it what it sends a newcomer, and sends that at once.
+    void WelcomeAnswered();
+    // How far a connection that does not play has come in its join: 0 shaken hands (or
+    // not even that), 1 its world arrived, 2 its player stands in the world.
+    int JoinProgress(int host);
+    // Whether the peer acknowledged every game packet sent it until it was welcomed.
+    bool AcknowledgedWorld(int host) const;
     // Services the host, waiting at most `waitMs` for the first event.
     void ServiceFor(uint32_t waitMs);
     // A peer's time-outs before and while a pause of this host is added to them.
@@ -144,13 +162,22 @@ private:
     // The server's clients by host number (slot 0 unused); a client's one peer, the
     // server, in slot 0.
     _ENetPeer* m_peers[ConnectionManager::kMaxHost + 1] = {};
-    // On the server: which clients joined the transport (the game hears of them), which of
-    // those the game confirmed (their player is in the game and plays), and since when each
-    // waits. The join deadline runs until the game confirms the client: a connection that
+    // On the server: how far each connection has come in its join, and since when it waits.
+    // The join deadline runs until the game confirms the client plays: a connection that
     // only shakes hands, or only sends its player, holds a host number as surely as one
     // that never does.
-    bool m_joined[ConnectionManager::kMaxHost + 1] = {};
-    bool m_admitted[ConnectionManager::kMaxHost + 1] = {};
+    enum class JoinStep : uint8_t {
+        Offered,        // told its number
+        Answered,       // answered with it: the game hears of it and sends it its world
+        Welcomed,       // welcomed, after that world
+        WorldReceived,  // acknowledged that world
+        InWorld,        // its player stands in the world, brought after the world arrived
+        Playing,        // its player plays: no deadline, and it never gives way
+    };
+    bool Joined(int host) const { return m_step[host] >= JoinStep::Answered; }
+    JoinStep m_step[ConnectionManager::kMaxHost + 1] = {};
+    // The last game packet sent a client before it was welcomed (ENet's reliable number).
+    uint16_t m_worldEnd[ConnectionManager::kMaxHost + 1] = {};
     int64_t m_connectedAt[ConnectionManager::kMaxHost + 1] = {};
     // The order the connections came in (their age, whatever the clock says).
     uint64_t m_connectionNumber[ConnectionManager::kMaxHost + 1] = {};

@@ -788,6 +788,7 @@ public:
     void Disconnect(int host, const std::string& reason) override { m_inner.Disconnect(host, reason); }
     bool IsConnected(int host) const override { return m_inner.IsConnected(host); }
     void ConfirmJoined(int host) override { m_inner.ConfirmJoined(host); }
+    void ConfirmInWorld(int host) override { m_inner.ConfirmInWorld(host); }
 
     std::array<uint32_t, kHosts> sent{};
 
@@ -812,6 +813,7 @@ public:
     void Disconnect(int host, const std::string& reason) override { m_inner.Disconnect(host, reason); }
     bool IsConnected(int host) const override { return m_inner.IsConnected(host); }
     void ConfirmJoined(int host) override { m_inner.ConfirmJoined(host); }
+    void ConfirmInWorld(int host) override { m_inner.ConfirmInWorld(host); }
 
     uint32_t applied = 0;
 

@@ -79,6 +79,7 @@ public:
     bool IsConnected(int host) const override { return m_inner.IsConnected(host); }
     // The game took the client's player in: the transport's deadline for joining ends.
     void ConfirmJoined(int host) override { m_inner.ConfirmJoined(host); }
+    void ConfirmInWorld(int host) override { m_inner.ConfirmInWorld(host); }
 
 private:
     void Applied(NetPacket& packet)

@@ -352,9 +352,12 @@ bool ApplySpawn(SpawnPlayerPacket& packet, int fromHost, SpawnReport& report)
             player->TakeOwnDraws(arrival);
         report.made = true;
     }
-    // The other clients hear of a client's player from the server.
-    if (serving)
+    // The client's player stands in the world: a step of its join. The other clients hear
+    // of it from the server.
+    if (serving) {
+        connections.ConfirmInWorld(fromHost);
         connections.SendToOtherClients(fromHost, packet);
+    }
     return true;
 }
 

@@ -461,5 +461,35 @@ TEST_F(HostileTransportTest, AClientThatOnlyShakesHandsIsDroppedAtTheDeadline)
     EXPECT_TRUE(server->IsConnected(playing->GetLocalHost()));
 }
 
+// Every number held from one address, the connection that came least far gives way: first
+// one that never acknowledged the world the game sent it before its welcome (though the
+// game says its player stands in the world: brought before its world arrived, that is no
+// step), then the oldest of those whose world arrived; one whose player stands in the
+// world after its world arrived outlasts every newcomer.
+TEST_F(HostileTransportTest, TheConnectionThatCameLeastFarGivesWay)
+{
+    std::vector<std::unique_ptr<EnetTransport>> clients;
+    clients.push_back(Join());
+    RawPeer stalled(server->GetPort());
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return server->IsConnected(2); }, [&] { stalled.Service(); }));
+    const Bytes world = Numbered(1, 40);
+    server->Send({NetDestination::Host, 2}, world.data(), world.size());
+    ServerEvents();   // the game heard of it: it is welcomed, and no longer serviced
+    server->ConfirmInWorld(2);
+    while (clients.size() + 1 < EnetTransport::kMaxClients)
+        clients.push_back(Join());
+    server->ConfirmInWorld(4);
+    std::vector<int> taken;
+    for (int i = 0; i + 1 < EnetTransport::kMaxClients; ++i) {
+        clients.push_back(Join());
+        ASSERT_TRUE(clients.back());
+        taken.push_back(clients.back()->GetLocalHost());
+    }
+    EXPECT_EQ(taken, (std::vector<int>{2, 1, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
+    EXPECT_TRUE(server->IsConnected(4));
+    for (auto& client : clients)
+        client->SetGoodbyeWait(0);   // most were dropped, unknown to them
+}
+
 }  // namespace
 }  // namespace GAME

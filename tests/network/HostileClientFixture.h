@@ -70,6 +70,9 @@ public:
     }
     void Disconnect(int host, const std::string& reason) override { enet->Disconnect(host, reason); }
     bool IsConnected(int host) const override { return enet->IsConnected(host); }
+    // That a client plays is not passed on: no deadline for joining ends here, and a client
+    // holds its number by how far it came.
+    void ConfirmInWorld(int host) override { enet->ConfirmInWorld(host); }
 
     int Count(int fromHost, NetPacketType type) const
     {

@@ -1,11 +1,13 @@
 // A hostile client cannot starve an honest one on a real server over ENet: a flood of
-// packets loses only the flood's own, and connections renewed for ever without joining
-// cannot keep a client out.
+// packets loses only the flood's own, and connections renewed for ever without joining, or
+// opened by the hundred from the client's own address, cannot keep a client out.
 #include <enet/enet.h>
 #include <poll.h>
 #include <sys/socket.h>
 
+#include "Game/network/PlayerRosterPackets.h"
 #include "tests/network/HostileClientFixture.h"
+#include "tests/network/PacketTestUtil.h"
 
 namespace GAME {
 namespace {
@@ -159,6 +161,150 @@ TEST_F(HostileFairnessTest, ConnectionsRenewedWithoutJoiningCannotKeepAClientOut
     EXPECT_EQ(honest.GetReport(), "joined\n");
     EXPECT_EQ(squatters.GetReport(), "held every number, renewed\n");
 }
+
+// A process at the honest client's own address opens new connections, `rate` a second of
+// the server's clock (which moves a frame at a time while the flood runs), each of which
+// answers its number, sends its player's roster record and is never heard from again. The
+// honest client comes half a second into the flood, when the flood holds every number. The
+// transport never hears that it plays (see SniffingTransport), so it holds its number only
+// by how far it came: its world arrived and its player stands in the world, so the flood's
+// connections give way before it until its deadline for joining (5 s) is a frame away, and
+// it plays on after the flood.
+class FloodFromOwnAddressTest : public HostileFairnessTest, public ::testing::WithParamInterface<int> {
+protected:
+    static constexpr int kJoinDeadlineMs = 5000;
+    static constexpr int64_t kHonestAfterMs = 500;
+
+    // The host whose player the server took in, stands in the world and beats.
+    int PlayingHost() const
+    {
+        for (int host = 1; host <= EnetTransport::kMaxClients; ++host)
+            if (sniffer->IsConnected(host) && ObjectManager::Get().GetObject<Player>(PlayerOf(host)) &&
+                sniffer->Count(host, SinglePlayerHeartbeatPacket::kType) > 0)
+                return host;
+        return 0;
+    }
+};
+
+TEST_P(FloodFromOwnAddressTest, CannotKeepOutAClientThatGoesFurther)
+{
+    const int rate = GetParam();
+    LogCapture quiet;
+    Serve();
+    sniffer->enet->SetJoinDeadline(kJoinDeadlineMs);
+    int link[2] = {-1, -1};
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, link), 0);
+    // The flood: a connection for each 'c' it reads, each of its own port. Once it has
+    // answered its number and sent its player, its port is closed (so it acknowledges nothing
+    // more), and the parent hears 'a' ('x' for one that ended before it was offered one).
+    PeerProcess flood(link[1], [this, fd = link[1]] {
+        static LogCapture quiet;
+        (void)sniffer.release();   // the parent's to close
+        ENetAddress local{}, server{};
+        enet_address_set_host(&local, "127.0.0.1");
+        enet_address_set_host(&server, "127.0.0.1");
+        server.port = port;
+        std::vector<ENetHost*> pending;
+        int opened = 0, answered = 0;
+        bool stop = false;
+        const HangGuard guard(kFrameLimit, kHangGuardMs);
+        for (int frames = 0; !stop && !guard.Expired(frames); ++frames) {
+            for (char word = 0; !stop && Heard(fd, word);) {
+                stop = word != 'c';   // 's', or the parent is gone
+                ENetHost* host = stop ? nullptr : enet_host_create(&local, 1, 2, 0, 0);
+                if (host && enet_host_connect(host, &server, 2, 0))
+                    pending.push_back(host);
+                else if (!stop)
+                    (void)!write(fd, "x", 1);
+                opened += !stop;
+            }
+            std::erase_if(pending, [&](ENetHost* host) {
+                ENetEvent event;
+                char outcome = 0;
+                while (!outcome && enet_host_service(host, &event, 0) > 0) {
+                    if (event.type == ENET_EVENT_TYPE_DISCONNECT)
+                        outcome = 'x';
+                    if (event.type != ENET_EVENT_TYPE_RECEIVE)
+                        continue;
+                    const unsigned char* data = event.packet->data;
+                    if (event.channelID == 1 && event.packet->dataLength == 2 && data[0] == 1) {
+                        const unsigned char answer[2] = {2, data[1]};
+                        enet_peer_send(event.peer, 1, enet_packet_create(answer, sizeof answer, ENET_PACKET_FLAG_RELIABLE));
+                        SinglePlayerBasicInfoPacket player;
+                        // Not the id the client that later holds this number joins with:
+                        // this process's copy of the server's roster is the honest client's too.
+                        player.info.playerId = PlayerOf(data[1]) + 1;
+                        player.info.maxLife = player.info.life = 100.0f;
+                        const Bytes bytes = Written(player);
+                        enet_peer_send(event.peer, 0, enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
+                        enet_host_flush(host);
+                        outcome = 'a';
+                        ++answered;
+                    }
+                    enet_packet_destroy(event.packet);
+                }
+                if (outcome) {
+                    (void)!write(fd, &outcome, 1);
+                    enet_host_destroy(host);   // the server hears nothing of it
+                }
+                return outcome != 0;
+            });
+            Pause();
+        }
+        for (ENetHost* host : pending)
+            enet_host_destroy(host);
+        return "opened " + std::to_string(opened) + ", answered " + std::to_string(answered) + "\n";
+    });
+
+    // A frame of the server's clock: the flood's connections due by its end are opened, and
+    // the server runs frames until each has answered or ended.
+    int requested = 0, settled = 0, answered = 0, clockFrames = 0;
+    const auto floodFrame = [&] {
+        serverClockMs += kFrameMs;
+        const int due = static_cast<int>(int64_t{++clockFrames} * kFrameMs * rate / 1000);
+        for (; requested < due; ++requested)
+            EXPECT_EQ(write(link[0], "c", 1), 1);
+        Frame();
+        return RunUntil([&] {
+            for (char word = 0; settled < requested && Heard(link[0], word) && word != 0; ++settled)
+                answered += word == 'a';
+            return settled == requested || flood.IsDone();
+        });
+    };
+    while (serverClockMs < kHonestAfterMs)
+        ASSERT_TRUE(floodFrame());
+    const int floodBefore = answered;
+    const int64_t honestFrom = serverClockMs;
+    PeerProcess honest = Client(u"Honest", 0, [this] {
+        SignalDoneUntilBye();
+        return std::string("joined\n");
+    });
+    // The flood goes on until the honest client's deadline for joining is a frame away.
+    while (!honest.IsDone() && !flood.IsDone() && serverClockMs + kFrameMs < honestFrom + kJoinDeadlineMs)
+        ASSERT_TRUE(floodFrame());
+    const int host = PlayingHost();
+    const int floodDuring = answered - floodBefore;
+    EXPECT_EQ(write(link[0], "s", 1), 1);
+    RunUntil([&] { return flood.IsDone(); });
+    RunFrames(2);
+    // What is left of the flood goes; the honest client plays on and leaves.
+    for (int other = 1; other <= EnetTransport::kMaxClients; ++other)
+        if (other != host && sniffer->IsConnected(other))
+            sniffer->Disconnect(other, "the flood is over");
+    joinedHosts.assign(host != 0, host);
+    if (host != 0) {
+        Go(host);
+        EXPECT_TRUE(AwaitDone(host));
+    }
+    EndClients({&honest});
+    close(link[0]);
+    EXPECT_NE(host, 0) << honest.GetReport();
+    EXPECT_EQ(honest.GetReport(), "joined\n");
+    EXPECT_GT(floodBefore, EnetTransport::kMaxClients) << flood.GetReport();
+    EXPECT_GT(floodDuring, 2 * EnetTransport::kMaxClients) << flood.GetReport();
+}
+
+INSTANTIATE_TEST_SUITE_P(NewConnectionsASecond, FloodFromOwnAddressTest, ::testing::Values(50, 200));
 
 }  // namespace
 }  // namespace GAME
