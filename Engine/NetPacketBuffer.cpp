@@ -1,8 +1,10 @@
 #include "Engine/NetPacketBuffer.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectInteractionPacket.h"
 #include "Engine/World.h"
 
@@ -21,9 +23,16 @@ unsigned char* NetPacketOutBuffer::Grow(std::vector<unsigned char>& bytes, size_
     return bytes.data();
 }
 
+// A packet built while a received one is handled (passed on, or an answer to it) is made
+// of what its sender sent: its failure is that packet's refusal, logged through the drop
+// log within the sender's budget of lines, however many such packets come.
 uint32_t NetPacketOutBuffer::Refuse(NetPacket* packet, const char* failure)
 {
-    gEngine->Log(LOG_ERROR, "%s (type %u) not built: %s", packet->GetClassName(), packet->GetType(), failure);
+    char reason[256];
+    std::snprintf(reason, sizeof reason, "%s (type %u) not built: %s", packet->GetClassName(), packet->GetType(),
+                  failure);
+    if (!NetPacketRegistry::NoteHandledDrop(failure, reason))
+        gEngine->Log(LOG_ERROR, "%s", reason);
     packet->m_outSize = 0;
     return 0;
 }

@@ -364,7 +364,8 @@ private:
     // Makes the bytes at least `needed` long, at least doubling them; their new start.
     [[gnu::noinline]] static unsigned char* Grow(std::vector<unsigned char>& bytes, size_t needed);
     [[gnu::noinline]] static void FirstUse(std::vector<unsigned char>& bytes);
-    // Logs why the packet was not built; 0.
+    // Logs why the packet was not built (as the drop of the received packet this thread's
+    // handler runs, when one runs: see NetPacketRegistry::NoteHandledDrop); 0.
     [[gnu::cold]] static uint32_t Refuse(NetPacket* packet, const char* failure);
     void AddString(const std::string& text, size_t maxLength, const char* what)
     {

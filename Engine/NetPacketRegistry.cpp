@@ -202,6 +202,14 @@ bool NetPacketRegistry::DropHandled(const char* what, const char* reasonFormat, 
     return false;
 }
 
+bool NetPacketRegistry::NoteHandledDrop(const char* reasonKey, std::string_view reason)
+{
+    if (!tHandling.packet)
+        return false;
+    NetDropLog::Note(tHandling.packet->GetClassName(), tHandling.fromHost, reasonKey, reason);
+    return true;
+}
+
 void NetPacketRegistry::SetHoldLimits(int tries, int ms)
 {
     CriticalSectionLock lock(m_lock);

@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "Engine/CriticalSection.h"
@@ -78,6 +79,10 @@ public:
     // not seen as applied. Called outside any handler (the game's own call), it is logged
     // as a warning about `what`. Returns false.
     static bool DropHandled(const char* what, const char* reasonFormat, ...) __attribute__((format(printf, 2, 3)));
+    // The same for a failure whose text is made already (`reason`, of the kind `reasonKey`,
+    // as NetDropLog tells kinds apart): true when it was noted as the refusal of the
+    // packet this thread's handler runs; false, and nothing logged, outside any handler.
+    static bool NoteHandledDrop(const char* reasonKey, std::string_view reason);
 
 private:
     NetPacketRegistry() = default;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "Engine/Localization.h"
+#include "Engine/TextUtil.h"
 
 namespace GAME {
 
@@ -306,12 +307,8 @@ void Pad(std::u16string& out, size_t count)
 void AppendField(std::u16string& out, std::u16string_view text, const Conversion& conversion, int width,
                  int precision)
 {
-    if (precision >= 0 && text.size() > static_cast<size_t>(precision)) {
-        size_t keep = static_cast<size_t>(precision);
-        if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF)
-            --keep;
-        text = text.substr(0, keep);
-    }
+    if (precision >= 0)
+        text = CutUnits(text, static_cast<size_t>(precision));
     const size_t padding = width > 0 && text.size() < static_cast<size_t>(width) ? width - text.size() : 0;
     const bool left = conversion.flags.find('-') != std::string::npos;
     if (!left)

@@ -48,6 +48,16 @@ std::u16string WithoutControlCharacters(std::u16string_view text)
     return out;
 }
 
+std::u16string_view CutUnits(std::u16string_view text, size_t maxUnits)
+{
+    if (text.size() <= maxUnits)
+        return text;
+    size_t keep = maxUnits;
+    if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF)
+        --keep;
+    return text.substr(0, keep);
+}
+
 std::string WithoutControlCharacters(std::string_view text)
 {
     std::string out;

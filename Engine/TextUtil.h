@@ -22,6 +22,10 @@ std::string_view SkipByteOrderMark(std::string_view text);
 std::u16string WithoutControlCharacters(std::u16string_view text);
 std::string WithoutControlCharacters(std::string_view text);
 
+// The first `maxUnits` units of 16-bit text at most, never half a surrogate pair: a pair
+// that would be cut is left out whole.
+std::u16string_view CutUnits(std::u16string_view text, size_t maxUnits);
+
 // Decodes one UTF-8 character at `pos` into `out`, moving `pos` past it; false (and `pos`
 // one byte on) when the bytes there are not a well-formed character (overlong forms,
 // surrogates and code points past U+10FFFF included).

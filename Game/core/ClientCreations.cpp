@@ -12,6 +12,7 @@
 #include "Engine/World.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Monster.h"
+#include "Game/core/foundation/MathUtil.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/Item.h"
 #include "Game/items/ItemReplicaInfo.h"
@@ -133,8 +134,21 @@ const char* RefuseClientItem(int host, uint32_t itemId)
     return nullptr;
 }
 
-const char* RefuseClientDrop(int host, uint32_t player, const ItemReplicaInfo& item)
+bool ReachesItemFrom(Character& user, const WorldVec3& from, const WorldVec3& at, float radius)
 {
+    const float reach = user.GetExtents() + radius + kItemReach + kItemWalkLimit;
+    return reach + kUseWalkTolerance >= WorldDistance(from, at);
+}
+
+bool ReachesOnServer(Character& user, const std::function<bool(const WorldVec3& from)>& reachesFrom)
+{
+    const WorldVec3 walkEnd = user.GetPathTarget();
+    return reachesFrom(user.GetPathPosition()) || (walkEnd.IsValid() && reachesFrom(walkEnd));
+}
+
+const char* RefuseClientDrop(int host, uint32_t player, const ItemReplicaInfo& item, WorldCoords& where, bool& moved)
+{
+    moved = false;
     HostQuotas* quotas = QuotasOf(host);
     if (!quotas)
         return "it is no client's";
@@ -149,6 +163,15 @@ const char* RefuseClientDrop(int host, uint32_t player, const ItemReplicaInfo& i
         return "it puts into the world an item its player does not hold";
     if (quotas->items.Room() == 0)
         return "the host has as many items as it may keep";
+    const WorldVec3 at = where.GetPosition();
+    const float radius = held->GetBoundingRadius();
+    if (!ReachesOnServer(*holder, [&](const WorldVec3& from) { return ReachesItemFrom(*holder, from, at, radius); })) {
+        const WorldVec3 here = holder->GetPathPosition();
+        if (!here.IsValid())
+            return "its player stands nowhere here";
+        where = WorldCoords(here.GetRegion(), Coords::MakeTranslation(here.GetRegionPosition()));
+        moved = true;
+    }
     holder->TakeItemFromCharacter(held->GetObjectId());
     ObjectManager::Get().DestroyObjectEx(held, "ClientCreations", __LINE__);
     quotas->items.Count(item.objectId);

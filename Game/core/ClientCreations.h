@@ -13,13 +13,31 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace GAME {
 
+class Character;
 class WorldCoords;
+class WorldVec3;
 struct ItemReplicaInfo;
+
+// How far a character reaches an item without walking, as the player's own click takes one
+// there: within both extents, a step beyond touching (kItemReach) and the few steps the
+// player takes to it in place (kItemWalkLimit), give or take where a walk ends
+// (kUseWalkTolerance). A client's pick-up takes, and its drop puts, an item only so.
+inline constexpr float kUseWalkTolerance = 0.5f;
+inline constexpr float kItemReach = 1.0f;
+inline constexpr float kItemWalkLimit = 6.0f;
+// Whether `user`, standing at `from`, reaches an item of bounding radius `radius` at `at`.
+bool ReachesItemFrom(Character& user, const WorldVec3& from, const WorldVec3& at, float radius);
+
+// Whether the character reaches what `reachesFrom` tells of from where the server has it,
+// or from where the walk it is on ends (its client may finish the walk a little earlier):
+// where a client's use, pick-up or drop is held to.
+bool ReachesOnServer(Character& user, const std::function<bool(const WorldVec3& from)>& reachesFrom);
 
 // Live objects the server keeps for one client host, by kind. The items cover a full set
 // of bags and equipment and what lies dropped around; the entities a volley of
@@ -35,8 +53,10 @@ const char* RefuseClientItem(int host, uint32_t itemId);
 // `item` into the world: its player holds an item of that identity here, carried or worn
 // (the names, seed and var1 alike; its id may differ), which then leaves the player and is
 // destroyed, and the new item counts towards the host's quota; otherwise why not. Nothing
-// leaves the player when it is refused.
-const char* RefuseClientDrop(int host, uint32_t player, const ItemReplicaInfo& item);
+// leaves the player when it is refused. The item lands at `where` when the player reaches
+// it there as a pick-up would (ReachesItemFrom, ReachesOnServer); otherwise `where` becomes
+// where the server has the player, and `moved` tells so.
+const char* RefuseClientDrop(int host, uint32_t player, const ItemReplicaInfo& item, WorldCoords& where, bool& moved);
 
 // Null when host `host`, whose player in the game is `player`, may have an entity of
 // record `record` made under `objectId`, which then counts towards its quota; otherwise

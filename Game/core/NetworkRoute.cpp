@@ -337,11 +337,20 @@ bool CreatesWhatItsPlayMakes(NetOperation operation, NetPacket& packet, int from
         break;
     }
     default: {
-        // An item put into the world is one its player holds; one for a character counts
-        // towards the quota.
-        const auto* item = DynamicCast<CreateItemPacket>(&packet);
-        refusal = item && item->characterId == 0 ? RefuseClientDrop(fromHost, PlayerOfHost(fromHost), item->item)
-                                                 : RefuseClientItem(fromHost, objectId);
+        // An item put into the world is one its player holds, and lands within its reach
+        // (what is passed on says where); one for a character counts towards the quota.
+        auto* item = DynamicCast<CreateItemPacket>(&packet);
+        if (!item || item->characterId != 0) {
+            refusal = RefuseClientItem(fromHost, objectId);
+            break;
+        }
+        bool moved = false;
+        refusal = RefuseClientDrop(fromHost, PlayerOfHost(fromHost), item->item, item->coords, moved);
+        if (moved)
+            NetDropLog::Note(packet.GetClassName(), fromHost, "drop out of reach",
+                             "it puts an item into the world out of its player's reach; it lands where the server has "
+                             "its player instead",
+                             "amended");
         break;
     }
     }

@@ -2,6 +2,7 @@
 #include "Game/core/PlayerManagerServer.h"
 
 #include <algorithm>
+#include <string>
 
 #include "Engine/Engine.h"
 #include "Engine/ClassTag.h"
@@ -102,10 +103,12 @@ void HoldStatusToServersCopy(PlayerNetHeartbeatInfo& record)
     }
 }
 
+// Through the drop log, a kind for each reason: a flood of refused records costs their
+// sender a line a second.
 bool RefuseRecord(const char* what, uint32_t player, const char* reason)
 {
-    gEngine->Log(LOG_WARNING, "PlayerManagerServer: %s of player %u refused: %s", what, player, reason);
-    return false;
+    const std::string format = std::string(what) + " of player %u refused: " + reason;
+    return NetPacketRegistry::DropHandled("PlayerManagerServer", format.c_str(), player);
 }
 
 }  // namespace
@@ -167,8 +170,8 @@ void PlayerManagerServer::HandleNewPlayer(const PlayerNetBasicInfo& player)
     const bool serving = gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server;
     if (party != 0 && party != newcomer &&
         (serving || std::find(m_players.begin(), m_players.end(), party) == m_players.end())) {
-        gEngine->Log(LOG_WARNING, "PlayerManagerServer: player %u joined naming party %u, which it may not join; it "
-                                  "joins in no party", newcomer, party);
+        NetPacketRegistry::DropHandled("PlayerManagerServer", "player %u joined naming party %u, which it may not "
+                                       "join; it joins in no party", newcomer, party);
         record.partyId = 0;
     }
     if (GameEngineNetworkInterface* network = GetNetworkInterface())

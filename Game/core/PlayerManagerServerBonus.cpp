@@ -3,8 +3,10 @@
 // party's share of the damage done to the creature, and each part is sent to its player.
 
 #include <algorithm>
+#include <string>
 
 #include "Engine/Engine.h"
+#include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/characters/Monster.h"
@@ -56,10 +58,12 @@ OneShot_Gold* FindGoldPileNear(const WorldVec3& where, uint32_t gold)
     return nullptr;
 }
 
+// Through the drop log, a kind for each reason: a flood of refused reports costs their
+// sender a line a second.
 bool RefuseReport(uint32_t earner, const char* reason)
 {
-    gEngine->Log(LOG_WARNING, "PlayerManagerServer: bonus reported for player %u refused: %s", earner, reason);
-    return false;
+    const std::string format = std::string("bonus reported for player %u refused: ") + reason;
+    return NetPacketRegistry::DropHandled("PlayerManagerServer", format.c_str(), earner);
 }
 
 }  // namespace
@@ -138,8 +142,8 @@ void PlayerManagerServer::HandleReportedBonus(const Bonus& reported, const World
     if (!gGameEngine)
         return;
     if (CarriesMoreThanGold(reported))
-        gEngine->Log(LOG_WARNING, "PlayerManagerServer: bonus reported for player %u carries more than gold; only "
-                                  "its gold counts", earner);
+        NetPacketRegistry::DropHandled("PlayerManagerServer", "bonus reported for player %u carries more than gold; "
+                                       "only its gold counts", earner);
     Bonus gold;
     gold.goldPoints = reported.goldPoints;
     if (gold.goldPoints == 0 || !MayReportGold(gold.goldPoints, where, earner))

@@ -84,14 +84,10 @@ std::unique_ptr<CharacterAction> Rebuild(NetPacket& p)
     }
 }
 
-// A walk ends within this much of the point it was heading for.
-constexpr float kUseWalkTolerance = 0.5f;
-// How far beyond touching a player talks to a character (and opens a body's loot), and
-// how much farther than its reach it takes an item without walking (the player's own
-// controller's rules for a click).
+// How far beyond touching a player talks to a character (and opens a body's loot): the
+// player's own controller's rule for a click. A walk ends within kUseWalkTolerance of the
+// point it was heading for; an item is reached as ReachesItemFrom tells.
 constexpr float kTalkRange = 3.0f;
-constexpr float kItemReach = 1.0f;
-constexpr float kItemWalkLimit = 6.0f;
 
 // Whether the character, standing at `from`, reaches the object as a player's click would
 // use, take or talk to it there without walking: a fixed item from its approach point or
@@ -115,10 +111,8 @@ bool ReachesFrom(Character& user, const WorldVec3& from, const Object* target)
         const WorldVec3 approach = marker->GetMoveToPoint(user);
         return approach.IsValid() && user.GetExtents() + kUseWalkTolerance >= WorldDistance(from, approach);
     }
-    if (const auto* item = DynamicCast<Item>(target)) {
-        const float reach = user.GetExtents() + item->GetBoundingRadius() + kItemReach + kItemWalkLimit;
-        return reach + kUseWalkTolerance >= WorldDistance(from, item->GetCoords().GetPosition());
-    }
+    if (const auto* item = DynamicCast<Item>(target))
+        return ReachesItemFrom(user, from, item->GetCoords().GetPosition(), item->GetBoundingRadius());
     if (auto* other = DynamicCast<Character>(const_cast<Object*>(target))) {
         if (other == &user)
             return true;
@@ -129,12 +123,10 @@ bool ReachesFrom(Character& user, const WorldVec3& from, const Object* target)
     return true;
 }
 
-// Whether the character reaches the object from where the server has it, or from where
-// the walk it is on ends (its client may finish the walk a little earlier).
-bool ReachesOnServer(Character& user, const Object* target)
+// Whether the character reaches the object from where the server has it (ReachesOnServer).
+bool ReachesObjectOnServer(Character& user, const Object* target)
 {
-    const WorldVec3 walkEnd = user.GetPathTarget();
-    return ReachesFrom(user, user.GetPathPosition(), target) || (walkEnd.IsValid() && ReachesFrom(user, walkEnd, target));
+    return ReachesOnServer(user, [&](const WorldVec3& from) { return ReachesFrom(user, from, target); });
 }
 
 // The object a client's action uses, takes or talks to, when it is one that asks for reach.
@@ -163,7 +155,7 @@ bool TargetWithinReach(NetPacket& packet, Character& user, int fromHost)
             return LogNetDrop(packet.GetClassName(), fromHost, "character %u: %s", user.GetObjectId(), refusal);
         return true;
     }
-    if (ReachesOnServer(user, ObjectManager::Get().GetObject(targetId)))
+    if (ReachesObjectOnServer(user, ObjectManager::Get().GetObject(targetId)))
         return true;
     return LogNetDrop(packet.GetClassName(), fromHost, "character %u is out of reach of %u", user.GetObjectId(),
                       targetId);
@@ -259,7 +251,7 @@ const char* RefuseClientItem(Character& holder, uint32_t itemId, bool toPickUp)
         return nullptr;
     if (!item->IsInWorld() || item->GetAttachParent() != nullptr)
         return toPickUp ? "it names an item that lies nowhere loose" : "it names an item its character does not hold";
-    if (!ReachesOnServer(holder, item))
+    if (!ReachesObjectOnServer(holder, item))
         return "it names a loose item out of its character's reach";
     return nullptr;
 }

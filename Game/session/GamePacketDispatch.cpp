@@ -9,6 +9,7 @@
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/Localization.h"
+#include "Engine/NetPacketBuffer.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/TextUtil.h"
 #include "Game/core/GameEngine.h"
@@ -124,7 +125,8 @@ bool CleanMessage(RemoteMessagePacket& p, int)
 }
 
 // On the host, a client's message is shown (and passed on) as its player's: named by the
-// client's player in the roster, never as the host's own word. The summary of a served
+// client's player in the roster (what the name leaves of the bound of its text), never as
+// the host's own word. The summary of a served
 // village's world is the host's alone: a client's message that would pass for a line of
 // it is refused (logged). What a host that is not a connected client sends, the route
 // table drops as such.
@@ -143,7 +145,10 @@ bool NameWMessageSender(RemoteWMessagePacket& p, int fromHost)
     const uint32_t player = roster ? roster->GetPlayerIdFromHostId(fromHost) : 0;
     if (player == 0)
         return DropReceived(p, fromHost, "the host has no player in the game");
-    p.text = WithoutControlCharacters(roster->GetPlayerName(player)) + u": " + p.text;
+    // The named text is held to the bound of a wide string, so that it is passed on: a text
+    // at the bound gives up its end to the name.
+    const std::u16string named = WithoutControlCharacters(roster->GetPlayerName(player)) + u": " + p.text;
+    p.text = CutUnits(named, NetLimits::kMaxWideStringLength);
     return true;
 }
 

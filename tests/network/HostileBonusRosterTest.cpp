@@ -157,10 +157,10 @@ TEST_F(HostileRosterTest, HeartbeatsAndJoinsWithNumbersNoCharacterHasAreRefused)
     Receive(Beat(-1.0f, 100.0f));
     Receive(Beat(40.0f, 100.0f, 0, 20000));
     EXPECT_EQ(ClientRecord(), before);
-    EXPECT_TRUE(log.Contains("PlayerManagerServer: heartbeat of player 268435457 refused: its maximum life is not "
-                             "positive"));
-    EXPECT_TRUE(log.Contains("PlayerManagerServer: heartbeat of player 268435457 refused: its level is past the "
-                             "level limit"));
+    EXPECT_TRUE(log.Contains("SinglePlayerHeartbeatPacket from host 1 dropped: heartbeat of player 268435457 "
+                             "refused: its maximum life is not positive"));
+    EXPECT_TRUE(log.Contains("SinglePlayerHeartbeatPacket from host 1 dropped: heartbeat of player 268435457 "
+                             "refused: its level is past the level limit"));
     // Its own numbers, held within its maximum, but never a party: that is the roster's.
     Receive(Beat(130.0f, 120.0f, 0x70000007));
     EXPECT_EQ(ClientRecord().life, 120.0f);

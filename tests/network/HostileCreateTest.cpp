@@ -1,6 +1,8 @@
 // A hostile client asks the server to create things: only what its own play makes is
 // made, and no more of it than its host's quota of live objects.
 #include "Game/core/ClientCreations.h"
+#include "Game/core/foundation/MathUtil.h"
+#include "Game/items/Item.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/network/GameWorldPackets.h"
 #include "Game/network/ItemTradePackets.h"
@@ -255,6 +257,52 @@ TEST_F(HostileCreateTest, APortalIsItsPlayersOwnOneAtATimeWithinTheQuota)
     }
     EXPECT_EQ(portal(kClientPlayer, id), nullptr);
     EXPECT_TRUE(log.Contains(dropped + "the host has as many entities as it may keep"));
+}
+
+// An item a client puts into the world lands within its player's reach of where the server
+// has the player, as a pick-up takes one: one dropped far off lands beside the player
+// instead, and what the server passes on to the other clients says so.
+TEST_F(HostileCreateTest, AClientsDropLandsWithinItsPlayersReach)
+{
+    constexpr uint32_t kFirstId = HostileCreateTest::kFirstId + 0x1C000;   // ids no other case uses
+    LogCapture log;
+    const auto drop = [&](uint32_t id, float away) {
+        ItemReplicaInfo held;
+        held.baseName = kDagger;
+        held.seed = id & 0xFFu;
+        GAME::Item* item = GAME::Item::CreateItem(held);
+        EXPECT_NE(item, nullptr);
+        client->GiveItemToCharacter(item);
+        CreateItemPacket packet;
+        packet.coords = WorldCoords(World::Get().GetRegionById(7), Coords::MakeTranslation(Vec3(away, 0, 0)));
+        packet.item = held;
+        packet.item.objectId = id;
+        transport.sent.clear();
+        Send(packet);
+        // Where the packet passed on to the other clients drops it.
+        CreateItemPacket passed;
+        const NetDestination others{NetDestination::OtherClients, kClientHost};
+        for (const auto& sent : transport.sent) {
+            if (sent.to == others && sent.Type() == CreateItemPacket::kType) {
+                EXPECT_TRUE(ReadInto(passed, sent.bytes));
+            }
+        }
+        const auto* made = ObjectManager::Get().GetObject<GAME::Item>(id);
+        EXPECT_NE(made, nullptr);
+        EXPECT_FALSE(client->HasItem(item->GetObjectId()));
+        return std::pair(made ? WorldDistance(made->GetCoords().GetPosition(), client->GetPathPosition()) : -1.0f,
+                         passed.coords.GetPosition().GetRegionPosition().x);
+    };
+    const auto [near, nearPassed] = drop(kFirstId, 2.0f);
+    EXPECT_GT(near, 1.0f);
+    EXPECT_LT(near, 3.0f);
+    EXPECT_FLOAT_EQ(nearPassed, 2.0f);
+    EXPECT_FALSE(log.Contains("amended"));
+    const auto [far, farPassed] = drop(kFirstId + 1, 127.0f);
+    EXPECT_LT(far, 2.0f);
+    EXPECT_FLOAT_EQ(farPassed, 0.0f);
+    EXPECT_TRUE(log.Contains("CreateItemPacket from host 1 amended: it puts an item into the world out of its "
+                             "player's reach; it lands where the server has its player instead"));
 }
 
 // A quest data request is answered to the asker alone and passed on to nobody, a few times

@@ -382,8 +382,8 @@ TEST_F(HostilePinReachTest, AGoldReportCountsOnlyWithinTheSharingRadius)
         Send(packet);
         ObjectManager::Get().FlushDestroyedObjects();
         const bool taken = ObjectManager::Get().GetObject(id) == nullptr;
-        EXPECT_EQ(log.Contains("PlayerManagerServer: bonus reported for player " + std::to_string(kClientPlayer) +
-                               " refused: it was earned far from where the player is"),
+        EXPECT_EQ(log.Contains("BonusToServerPacket from host 1 dropped: bonus reported for player " +
+                               std::to_string(kClientPlayer) + " refused: it was earned far from where the player is"),
                   !taken);
         return taken;
     };
@@ -399,10 +399,17 @@ TEST_F(HostilePinReachTest, AGoldReportCountsOnlyWithinTheSharingRadius)
     more.bonus.goldPoints = 11;
     more.point = At(1.0f).GetPosition();
     more.activePlayer = kClientPlayer;
+    // Ten of them (within the reports' budget) in one second of the drop log's clock cost
+    // one line.
+    NetDropLog::SetClock([] { return uint64_t{0}; });
     LogCapture log;
-    Send(more);
-    EXPECT_TRUE(log.Contains("PlayerManagerServer: bonus reported for player " + std::to_string(kClientPlayer) +
-                             " refused: no gold pile of that amount lies there"));
+    for (int i = 0; i < 10; ++i)
+        Send(more);
+    EXPECT_EQ(log.Count("BonusToServerPacket from host 1 dropped: bonus reported for player " +
+                        std::to_string(kClientPlayer) + " refused: no gold pile of that amount lies there"),
+              1u);
+    EXPECT_EQ(log.Texts().size(), 1u);
+    NetDropLog::SetClock(nullptr);
     EXPECT_NE(ObjectManager::Get().GetObject(ten), nullptr);
 }
 

@@ -5,8 +5,10 @@
 #include "Engine/ChatPacket.h"
 #include "Engine/GameClock.h"
 #include "Engine/NetDropLog.h"
+#include "Engine/NetPacketBuffer.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Game/core/GameEngineServicesModule.h"
+#include "Game/network/GameWorldPackets.h"
 #include "Game/session/GamePacketDispatch.h"
 #include "tests/network/GameWireFixture.h"
 
@@ -170,6 +172,54 @@ TEST_F(HostileChatTest, ChatGoesUnderTheSendersNameWithoutControlCharacters)
     message.textTag = "\x1b[31mred\xc2\x9b";
     Receive(ConnectionManager::kServerHost, Written(message));
     EXPECT_EQ(engine->TakeTopNotification().texts, (std::vector<std::u16string>{u"<[31mred>"}));
+}
+
+// Messages for another client's player whose text is at its bound: each is passed on under
+// its sender's name, which takes the end of the text (never half a character), and none
+// costs a log line.
+TEST_F(HostileChatTest, AMessageAtTheBoundIsPassedOnUnderItsSendersName)
+{
+    const std::u16string name = u"P268435457: ";
+    const size_t kept = NetLimits::kMaxWideStringLength - name.size() - 1;   // a pair would stand across the bound
+    RemoteWMessagePacket message;
+    message.receiver = kBystanderPlayer;
+    message.text = std::u16string(kept, u'a') + u"😀";
+    message.text.resize(NetLimits::kMaxWideStringLength, u'b');
+    LogCapture log;
+    Flood({1}, {Written(message)}, 999);
+    EXPECT_EQ(SentOfType(RemoteWMessagePacket::kType, HostOf(2)), 999u);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{});
+    RemoteWMessagePacket passedOn;
+    ASSERT_FALSE(transport.sent.empty());
+    ASSERT_TRUE(ReadInto(passedOn, transport.sent.back().bytes));
+    EXPECT_EQ(passedOn.text, name + std::u16string(kept, u'a'));
+}
+
+// A packet this host cannot build while it handles a received one (one passed on, grown
+// past a bound) is that sender's drop: a flood of them from two hosts costs a line for
+// each host and a count each second, not a line each.
+TEST_F(HostileFloodTest, PacketsThatCannotBePassedOnAreLoggedOnceASecondPerHost)
+{
+    NetPacketRegistry::Get().SetHandler(ChatPacket::kType, [](NetPacket& packet, int fromHost) {
+        auto& chat = static_cast<ChatPacket&>(packet);
+        chat.text.resize(NetLimits::kMaxWideStringLength + 1, u'a');
+        ConnectionManager::Get().SendToOtherClients(fromHost, chat);
+    });
+    ChatPacket chat;
+    chat.text = u"hi";
+    LogCapture log;
+    Flood({1, 2}, {Written(chat)}, 1000);
+    EXPECT_TRUE(transport.sent.empty());
+    const std::string reason = "ChatPacket (type " + std::to_string(ChatPacket::kType) +
+                               ") not built: a wide string is longer than a wide string may be";
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"ChatPacket from host 1 dropped: " + reason,
+                                                     "ChatPacket from host 2 dropped: " + reason}));
+    gEngine->UpdateFrame(NetDropLog::kWindowMs);
+    for (int host : {1, 2})
+        EXPECT_EQ(log.Count("ChatPacket from host " + std::to_string(host) + ": 999 more dropped in the last second: " +
+                            reason),
+                  1u);
+    EXPECT_EQ(log.Texts().size(), 4u);
 }
 
 // The host's watchers hear of a received packet once it has been applied; a forgery the
