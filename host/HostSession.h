@@ -27,6 +27,7 @@ struct HostOptions {
     std::string level;                       // a level of its own to play (host/HostLevel.h)
     int clients = 0;                         // a village's server waits for this many clients
     int lateJoinFrame = 0;                   // ... and at this frame for one more (0: none)
+    bool pace = false;                       // a server waits for its clients however slow (host/HostNetwork.h)
 };
 
 // The exit codes of gamehost.

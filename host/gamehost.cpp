@@ -36,7 +36,8 @@ void Usage()
         "                [--seed N (every draw of the run)] [--input FILE (scripted clicks)]\n"
         "                [--level NAME (play data/Levels/NAME.lvl)]\n"
         "                [--clients N] [--late-join FRAME] (a village's server waits for N clients, then at\n"
-        "                FRAME for one more)\n");
+        "                FRAME for one more)\n"
+        "                [--pace (with --role server: wait for slow clients, up to 60 s each time)]\n");
 }
 
 // A refused input: the one line that ends the run, "gamehost: INPUT: REASON".
@@ -104,10 +105,11 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options, bool& help
             help = true;
             return {};
         }
-        if (arg == "--quiet") {
-            if (options.quiet)
+        if (arg == "--quiet" || arg == "--pace") {
+            bool& flag = arg == "--quiet" ? options.quiet : options.pace;
+            if (flag)
                 return arg + ": given more than once";
-            options.quiet = true;
+            flag = true;
             continue;
         }
         const ValueOption* option = FindValueOption(arg);
@@ -146,6 +148,8 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options, bool& help
         return "--listen: only a server (--role server) listens";
     if (!options.connectTo.empty() && options.role != "client")
         return "--connect: only a client (--role client) connects";
+    if (options.pace && options.role != "server")
+        return "--pace: only a server (--role server) paces itself to its clients";
     if ((options.clients > 0 || options.lateJoinFrame > 0) && (options.role != "server" || options.level.empty()))
         return std::string(options.clients > 0 ? "--clients" : "--late-join") +
                ": only a server of a level (--role server --level NAME) waits for clients";

@@ -10,7 +10,8 @@ guest=$3
 source "$(dirname "$0")/lib.sh"
 show_lines() { grep "input\|net: player action" "$1" | tail -30; }
 
-start_server s --quiet --frames 200 --step 250 --input "$fight"
+# The server waits for its client (--pace), so the client's clicks come in the server's frames.
+start_server s --quiet --frames 200 --step 250 --input "$fight" --pace
 start_client c --quiet --frames 100000 --step 250 --input "$guest"
 finished "$client_pid" || fail "the client failed"
 finished "$server_pid" || fail "the server failed"
