@@ -47,6 +47,11 @@
 // Reported: whether every heartbeat and run the honest client sent reached the server's
 // game, and the server's frame rate in the flood against the quiet one (the goal: 0.8 in
 // the plain build); the label names the flood and says whether both held.
+//
+// The pacing beside an honest client: gamehost's own server (its session and its pacing to
+// its clients) beside the honest client, against a client that joins three times and stays
+// silent, a flood of 58 KB heartbeats and a chat flood, 20 s each; reported as the floods
+// beside are, the goal 0.8 under the sanitizers too.
 #include <benchmark/benchmark.h>
 #include <enet/enet.h>
 #include <fcntl.h>
