@@ -47,8 +47,14 @@
 // Reported: whether every heartbeat and run the honest client sent reached the server's
 // game, and the server's frame rate in the flood against the quiet one (the goal: 0.8 in
 // the plain build); the label names the flood and says whether both held.
+//
+// The pacing beside an honest client: gamehost's own server (its session and its pacing to
+// its clients) beside the honest client, against a client that joins three times and stays
+// silent, a flood of 58 KB heartbeats and a chat flood, 20 s each; reported as the floods
+// beside are, the goal 0.8 under the sanitizers too.
 #include <benchmark/benchmark.h>
 #include <enet/enet.h>
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,6 +67,7 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -92,6 +99,8 @@
 #include "Game/core/foundation/Filters.h"
 
 #include "BenchLevel.h"
+#include "host/HostNetwork.h"
+#include "host/HostSession.h"
 
 namespace GAME {
 namespace {
@@ -529,9 +538,13 @@ struct FloodShared {
     std::atomic<int> sent{0};
     std::atomic<bool> failed{false};
     // With a window: the client sends as fast as the server takes its packets in, at most
-    // `window` packets ahead of what the server has received, instead of at an even pace.
+    // `window` packets ahead of what the server has received, instead of at an even pace;
+    // with `evenToo`, at the even pace as well, never further ahead than the window.
     int window = 0;
+    bool evenToo = false;
     std::atomic<uint64_t> serverReceived{0};
+    // The time over which the even pace sends all the packets.
+    Clock::duration span = kFloodTime;
 };
 
 // The hostile client: joins, waits for the word, then sends the forgeries in turn at an
@@ -565,9 +578,12 @@ void RunFlooder(uint16_t port, const std::vector<std::vector<unsigned char>>& jo
             started = true;
             start = Clock::now();
         }
-        const double part = std::chrono::duration<double>(Clock::now() - start) / kFloodTime;
-        const int due = shared.window > 0 ? static_cast<int>(std::min<uint64_t>(packets, shared.serverReceived + shared.window))
-                                          : std::min(packets, static_cast<int>(part * packets) + 1);
+        const double part = std::chrono::duration<double>(Clock::now() - start) / shared.span;
+        int due = packets;
+        if (shared.window <= 0 || shared.evenToo)
+            due = std::min(due, static_cast<int>(part * packets) + 1);
+        if (shared.window > 0)
+            due = static_cast<int>(std::min<uint64_t>(due, shared.serverReceived + shared.window));
         for (int i = shared.sent; i < due; ++i) {
             Forgery copy = forgeries[static_cast<size_t>(i) % forgeries.size()];
             const uint32_t id = nextId++;
@@ -796,10 +812,11 @@ private:
     EnetTransport& m_inner;
 };
 
-// A client's transport as the game uses it, counting what the game takes in.
+// A client's transport as the game uses it, counting what the game takes in (and, under a
+// server's game, what the server takes in).
 class CountingClientTransport : public NetTransport {
 public:
-    explicit CountingClientTransport(EnetTransport& inner) : m_inner(inner) {}
+    explicit CountingClientTransport(NetTransport& inner) : m_inner(inner) {}
     void Service() override { m_inner.Service(); }
     bool PollConnectionEvent(NetConnectionEvent& event) override { return m_inner.PollConnectionEvent(event); }
     void Send(const NetDestination& to, const unsigned char* data, size_t size) override { m_inner.Send(to, data, size); }
@@ -818,7 +835,7 @@ public:
     uint32_t applied = 0;
 
 private:
-    EnetTransport& m_inner;
+    NetTransport& m_inner;
 };
 
 // One client process: joins, plays its frames at the server's pace until told to stop,
@@ -1299,6 +1316,30 @@ private:
     FloodShared& m_flood;
 };
 
+// Ends a run beside the honest client: once the flood is told to stop, the server serves
+// until the flooder's thread has ended (its goodbye waits for the server's answer) and the
+// other threads are joined; then the honest client stops sending and the server serves until
+// all it sent has arrived (at most kHonestDrain), and the honest client ends. Returns how
+// much of the honest client's sending has arrived, counted by `taken` for its host number.
+using ServeUntil = std::function<bool(const std::function<bool()>&, Clock::duration)>;
+std::function<uint32_t()> EndBeside(const ServeUntil& serveUntil, const std::atomic<bool>& flooderEnded,
+                                    std::initializer_list<std::thread*> threads, HonestShared& honest,
+                                    std::thread& honestThread, std::function<uint32_t(size_t)> taken)
+{
+    serveUntil([&] { return flooderEnded.load(); }, std::chrono::seconds(60));
+    for (std::thread* thread : threads)
+        if (thread->joinable())
+            thread->join();
+    honest.sending = false;
+    const int host = honest.host;
+    const auto arrived = [host, taken = std::move(taken)] { return host > 0 ? taken(static_cast<size_t>(host)) : 0u; };
+    serveUntil([&] { return honest.failed || arrived() >= honest.sent; }, kHonestDrain);
+    honest.done = true;
+    if (honestThread.joinable())
+        honestThread.join();
+    return arrived;
+}
+
 void BM_NetFloodBeside(benchmark::State& state)
 {
     const auto kind = static_cast<Beside>(state.range(0));
@@ -1372,19 +1413,8 @@ void BM_NetFloodBeside(benchmark::State& state)
         const double floodRate = ServeFrames(*engine, kFloodTime, largest);
         const uint32_t forgedTaken = transport.taken[kFloodHost] - forgedBefore;   // its heartbeats and runs
         flood.done = squat.done = true;
-        serveUntil([&] { return flooderEnded.load(); }, std::chrono::seconds(60));
-        if (flooder.joinable())
-            flooder.join();
-        if (squatters.joinable())
-            squatters.join();
-        honest.sending = false;
-        const int honestHost = honest.host;
-        const auto arrived = [&] {
-            return honestHost > 0 ? transport.taken[static_cast<size_t>(honestHost)] : 0u;
-        };
-        serveUntil([&] { return honest.failed || arrived() >= honest.sent; }, kHonestDrain);
-        honest.done = true;
-        honestThread.join();
+        const auto arrived = EndBeside(serveUntil, flooderEnded, {&flooder, &squatters}, honest, honestThread,
+                                       [&](size_t host) { return transport.taken[host]; });
 
         const double rateKept = quietRate > 0 ? floodRate / quietRate : 0;
         const bool allArrived = !honest.failed && honest.sent > 0 && arrived() == honest.sent;
@@ -1411,6 +1441,293 @@ void BM_NetFloodBeside(benchmark::State& state)
     }
 }
 BENCHMARK(BM_NetFloodBeside)->DenseRange(kBesideSpawn, kBesideCount - 1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---- The pacing beside an honest client ---------------------------------------------------
+
+// gamehost's server as it plays over the network (host/HostNetwork.h: its session, and its
+// pacing to its clients as a server that strangers join has it, without --pace) at a frame
+// every 16 ms, with the honest client of the floods beside (it beats every frame) and one
+// that holds back, one run each: a client that joins, beats once and stays silent, then
+// leaves and joins again, three times in the run; a flood of the flooder's heartbeats of
+// 58 KB each (status skills it never had), 5,000 a second (never more than 1,024 ahead of
+// what the server has taken in, so that the flooder's own queue stays bounded); and a chat
+// flood of 20,000 a second. The flooders beat only when they join, so their heartbeats
+// fall behind. Each run's span is its second argument (20 s). Reported: whether every
+// heartbeat the honest client sent reached the server's game, and the server's frame rate
+// in the run against the quiet one (the goal: 0.8 under the sanitizers too).
+enum PaceCase : int { kPaceSilent, kPaceHeavyBeats, kPaceChat, kPaceCount };
+struct PacePlan {
+    const char* name;
+    int perSecond;
+    int window;
+};
+constexpr std::array<PacePlan, kPaceCount> kPacePlans{{
+    {"silent rejoins", 0, 0},
+    {"heavy heartbeats", 5000, kBesideWindow},
+    {"chat", 20000, 0},
+}};
+constexpr int kSilentJoins = 3;
+constexpr size_t kHeavyBeatBytes = 58 * 1024;
+
+// gamehost's printing goes nowhere while a run plays: the benchmark's table stays readable.
+class SilencedStdout {
+public:
+    SilencedStdout()
+    {
+        std::fflush(stdout);
+        m_saved = dup(STDOUT_FILENO);
+        const int none = open("/dev/null", O_WRONLY);
+        if (none >= 0) {
+            dup2(none, STDOUT_FILENO);
+            close(none);
+        }
+    }
+    ~SilencedStdout()
+    {
+        std::fflush(stdout);
+        if (m_saved >= 0) {
+            dup2(m_saved, STDOUT_FILENO);
+            close(m_saved);
+        }
+    }
+    SilencedStdout(const SilencedStdout&) = delete;
+    SilencedStdout& operator=(const SilencedStdout&) = delete;
+
+private:
+    int m_saved = -1;
+};
+
+// What the server's game takes in from each client (its heartbeats apart), and the
+// flooder's count for its window.
+class IntakeTap : public CountingClientTransport {
+public:
+    IntakeTap(NetTransport& inner, FloodShared& flood) : CountingClientTransport(inner), m_inner(inner), m_flood(flood) {}
+    bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override
+    {
+        if (!CountingClientTransport::Receive(fromHost, bytes))
+            return false;
+        NetPacketType type = 0;
+        if (fromHost > 0 && fromHost < kHosts) {
+            ++taken[static_cast<size_t>(fromHost)];
+            if (NetPacketRegistry::PeekType(bytes.data(), bytes.size(), type) && type == SinglePlayerHeartbeatPacket::kType)
+                ++beats[static_cast<size_t>(fromHost)];
+        }
+        m_flood.serverReceived = taken[kFloodHost];
+        return true;
+    }
+    NetTransport& Inner() { return m_inner; }
+
+    std::array<uint32_t, kHosts> taken{}, beats{};
+
+private:
+    NetTransport& m_inner;
+    FloodShared& m_flood;
+};
+
+// The server's frames for `span` as gamehost plays them, each of kGameFrameMs started on
+// its own tick of the clock; frames per second.
+double HostFrames(HostNetwork& network, int& frame, Clock::duration span)
+{
+    int frames = 0;
+    const auto start = Clock::now();
+    for (auto tick = start; Clock::now() - start < span; ++frames) {
+        network.BeforeFrame(++frame);
+        network.Session().UpdateGame(kGameFrameMs);
+        network.Session().UpdateWorld(kGameFrameMs);
+        network.AfterFrame(frame);
+        tick = std::max(tick + std::chrono::milliseconds(kGameFrameMs), Clock::now());
+        std::this_thread::sleep_until(tick);
+    }
+    return frames / std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// A heartbeat of the flooder's player of about kHeavyBeatBytes: status skills it never had.
+Forgery HeavyBeatOf58Kb()
+{
+    SinglePlayerHeartbeatPacket beat;
+    beat.info.playerId = kFloodPlayer;
+    beat.info.maxLife = beat.info.life = 300.0f;
+    const std::string prefix = "Records/Skills/", suffix = ".dbr";
+    for (int i = 0; BytesOf(beat).size() + kForgedSkillNameBytes <= kHeavyBeatBytes; ++i)
+        beat.info.statusSkills.push_back(
+            prefix + std::string(kForgedSkillNameBytes - prefix.size() - suffix.size(), static_cast<char>('a' + i % 26)) +
+            suffix);
+    return {BytesOf(beat)};
+}
+
+struct SilentShared {
+    std::atomic<bool> start{false}, done{false}, failed{false};
+    std::atomic<int> joins{0};
+};
+
+// The client that holds back: joins with the packets made for the number it is given
+// (which end with its one heartbeat), keeps its connection serviced without a word more for
+// a third of the span, leaves and joins again; kSilentJoins times.
+void RunSilentRejoins(uint16_t port, const std::vector<HonestPackets>& byHost, Clock::duration span,
+                      SilentShared& shared)
+{
+    while (!shared.start && !shared.done)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int join = 0; join < kSilentJoins && !shared.done; ++join) {
+        const auto until = Clock::now() + span / kSilentJoins;
+        std::string error;
+        auto client = EnetTransport::Connect("127.0.0.1", port, 20000, error);
+        if (!client) {
+            shared.failed = true;
+            return;
+        }
+        client->SetGoodbyeWait(1000);
+        for (const auto& bytes : byHost[static_cast<size_t>(client->GetLocalHost())].join)
+            client->Send({NetDestination::Server, 0}, bytes.data(), bytes.size());
+        ++shared.joins;
+        int from = 0;
+        std::vector<unsigned char> received;
+        while (Clock::now() < until && !shared.done) {
+            client->Service();
+            while (client->Receive(from, received)) {
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+}
+
+void BM_NetPaceBeside(benchmark::State& state)
+{
+    const auto kind = static_cast<PaceCase>(state.range(0));
+    const PacePlan& plan = kPacePlans[static_cast<size_t>(kind)];
+    const Clock::duration span = std::chrono::seconds(state.range(1));
+    for (auto _ : state) {
+        SilencedStdout silenced;
+        InitializeObjects();
+        const LogSink previousLog = gEngine->SetLogSink([](const LogLine&) {});
+        RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
+        World::Get().AddRegion(1, "Arena");
+        GameEngine* engine = gGameEngine;
+        FloodShared flood;
+        flood.window = plan.window;
+        flood.evenToo = true;
+        flood.span = span;
+        std::optional<IntakeTap> tap;
+        std::string error;
+        {
+            HostNetwork network;
+            HostOptions options;
+            options.role = "server";
+            options.listenPort = 0;
+            options.stepMs = kGameFrameMs;
+            bool ready = network.Open(options);
+            auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, kServerPlayer);
+            if (ready && player) {
+                network.StartGame(*engine, options.role);
+                World::Get().AddEntity(player, AtOrigin());
+                player->SetIsControllingCharacter(true);
+                engine->GetPlayerManagerClient()->SetMainPlayer(kServerPlayer);
+                network.Start(*engine, kServerPlayer);
+                tap.emplace(*ConnectionManager::Get().GetTransport(), flood);
+                ConnectionManager::Get().SetTransport(&*tap);
+            } else {
+                error = "the server did not listen, or its player is missing";
+            }
+            const uint16_t port = network.Session().GetPort();
+
+            // What a client sends under each number: the honest client's join, the one
+            // that holds back's, and the flood.
+            std::vector<HonestPackets> byHost(kHosts);
+            for (int host = 1; host < kHosts; ++host)
+                byHost[static_cast<size_t>(host)].join =
+                    JoinPackets((static_cast<uint32_t>(host) << ConnectionManager::kPlayerIdShift) | 1u);
+            std::vector<Forgery> forgeries;
+            if (kind == kPaceHeavyBeats)
+                forgeries = {HeavyBeatOf58Kb()};
+            if (kind == kPaceChat)
+                forgeries = {Plain<ChatPacket>([](ChatPacket& p) {
+                    p.sender = u"Flood";
+                    p.text = u"a word for every player, twenty thousand times a second";
+                })};
+            const std::vector<std::vector<unsigned char>> floodJoin = JoinPackets();
+
+            int frame = 0;
+            const auto serveUntil = [&](const std::function<bool()>& done, Clock::duration limit) {
+                for (const auto until = Clock::now() + limit; !done() && Clock::now() < until;)
+                    HostFrames(network, frame, std::chrono::milliseconds(1));
+                return done();
+            };
+            const auto inGame = [](int host) {
+                return host > 0 &&
+                       ObjectManager::Get().GetObject((static_cast<uint32_t>(host) << ConnectionManager::kPlayerIdShift) | 1u);
+            };
+            HonestShared honest;
+            SilentShared silent;
+            std::atomic<bool> flooderEnded{kind == kPaceSilent};
+            std::thread flooder, holder, honestThread;
+            if (error.empty()) {
+                if (kind != kPaceSilent) {
+                    const int packets = static_cast<int>(plan.perSecond * std::chrono::duration<double>(span).count());
+                    flooder = std::thread([&, packets] {
+                        RunFlooder(port, floodJoin, forgeries, packets, flood);
+                        flooderEnded = true;
+                    });
+                    if (!serveUntil([&] { return flood.failed || inGame(kFloodHost); }, kJoinLimit))
+                        error = "the flooding client did not join";
+                }
+                honestThread = std::thread(RunHonest, port, std::cref(byHost), std::ref(honest));
+                honest.start = true;
+                if (!serveUntil([&] { return honest.failed || inGame(honest.host); }, kJoinLimit))
+                    error = "the honest client did not join";
+            }
+            double quietRate = 0, rate = 0;
+            if (error.empty()) {
+                quietRate = HostFrames(network, frame, kQuietTime);
+                if (kind == kPaceSilent) {
+                    holder = std::thread(RunSilentRejoins, port, std::cref(byHost), span, std::ref(silent));
+                    silent.start = true;
+                }
+                flood.flood = true;
+                rate = HostFrames(network, frame, span);
+            }
+            flood.done = silent.done = true;
+            const auto arrived = EndBeside(serveUntil, flooderEnded, {&flooder, &holder}, honest, honestThread,
+                                           [&](size_t host) { return tap ? tap->beats[host] : 0u; });
+
+            const double rateKept = quietRate > 0 ? rate / quietRate : 0;
+            const bool allArrived = tap && !honest.failed && honest.sent > 0 && arrived() == honest.sent;
+            state.counters["honest_sent"] = honest.sent.load();
+            state.counters["honest_arrived"] = arrived();
+            state.counters["forged_sent"] = flood.sent.load();
+            if (kind == kPaceHeavyBeats && !forgeries.empty())
+                state.counters["heartbeat_kb"] = static_cast<double>(forgeries[0].bytes.size()) / 1024.0;
+            if (kind == kPaceSilent)
+                state.counters["silent_joins"] = silent.joins.load();
+            state.counters["fps_quiet"] = quietRate;
+            state.counters["fps_run"] = rate;
+            state.counters["fps_kept"] = rateKept;
+            char verdict[160];
+            std::snprintf(verdict, sizeof verdict, "%s: %s, frame rate kept %.2f", plan.name,
+                          allArrived ? "every honest heartbeat arrived" : "honest heartbeats lost", rateKept);
+            state.SetLabel(verdict);
+            if (kind == kPaceSilent && (silent.failed || silent.joins != kSilentJoins) && error.empty())
+                error = "the silent client did not join three times";
+            // The session takes its own transport down with it.
+            if (tap)
+                ConnectionManager::Get().SetTransport(&tap->Inner());
+            network.Close();
+        }
+        NetPacketRegistry::Get().SetHoldLimits(0, 0);
+        ConnectionManager::Get().SetConnectionListener({});
+        ConnectionManager::Get().SetTransport(nullptr);
+        ShutdownObjects();
+        ObjectManager::Get().DestroyAllObjects();
+        World::Get().Reset();
+        gEngine->SetLogSink(previousLog);
+        if (!error.empty())
+            state.SkipWithError(error.c_str());
+    }
+}
+BENCHMARK(BM_NetPaceBeside)
+    ->ArgsProduct({{kPaceSilent, kPaceHeavyBeats, kPaceChat}, {20}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace GAME

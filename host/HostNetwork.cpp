@@ -1,5 +1,6 @@
 #include "host/HostNetwork.h"
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -153,6 +154,7 @@ bool HostNetwork::Open(const HostOptions& options)
 {
     std::string error;
     m_stepMs = options.stepMs;
+    m_pace = options.pace;
     if (options.listenPort >= 0) {
         m_serving = true;
         if (!m_session.Listen(options.listenPort, error)) {
@@ -324,6 +326,14 @@ void HostNetwork::BeforeFrame(int frame)
     }
 }
 
+int64_t HostNetwork::Now() const
+{
+    if (m_clock)
+        return m_clock();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void HostNetwork::Pace(int frame)
 {
     if (m_stepMs <= 0 || m_paced.empty())
@@ -338,16 +348,24 @@ void HostNetwork::Pace(int frame)
         // A connection's event while the server hears the clients forgets the host's count.
         const auto behind = [&, host] {
             const auto client = m_paced.find(host);
-            if (client == m_paced.end() || client->second.givenUp || !ConnectionManager::Get().IsClientConnected(host))
+            if (client == m_paced.end() || !ConnectionManager::Get().IsClientConnected(host))
                 return false;
             const long long ran = static_cast<long long>(frame - client->second.firstFrame) * m_stepMs;
             return ran - client->second.heartbeats * heartbeatMs > kLeadMs;
         };
-        if (behind() && !m_session.WaitUntil([&behind] { return !behind(); }, kPaceWaitMs)) {
-            m_paced[host].givenUp = true;
-            std::printf("session: frame %d: host %d did not catch up within %d s; the server plays on without waiting for it\n",
-                        frame, host, kPaceWaitMs / 1000);
-        }
+        int64_t& left = m_waitLeftMs.try_emplace(host, m_pace ? kPaceWaitMs : kGraceMs).first->second;
+        if (left <= 0 || !behind())
+            continue;
+        const int64_t began = Now();
+        const int64_t until = began + left;
+        m_session.WaitUntil([&] { return !behind() || Now() >= until; }, static_cast<int>(left));
+        if (!m_pace)
+            left -= Now() - began;
+        if (!behind())
+            continue;
+        std::printf("session: frame %d: host %d did not catch up within %s%g s; the server plays on without waiting for it\n",
+                    frame, host, m_pace ? "" : "its grace of ", (m_pace ? kPaceWaitMs : kGraceMs) / 1000.0);
+        left = 0;
     }
 }
 

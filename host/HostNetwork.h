@@ -27,6 +27,12 @@ struct SpawnReport;
 
 class HostNetwork {
 public:
+    // The game time a server may run ahead of a client (see Pace); a host number's grace for
+    // the run; the longest wait for a client with --pace.
+    static constexpr int kLeadMs = 4000;
+    static constexpr int kGraceMs = 500;
+    static constexpr int kPaceWaitMs = 60000;
+
     HostNetwork();
     ~HostNetwork();
     HostNetwork(const HostNetwork&) = delete;
@@ -66,6 +72,9 @@ public:
     // time after the loss.
     bool ShouldStop() const { return m_session.ShouldStop(); }
     void PrintEnd() const;
+    // The milliseconds the pacing's waits are measured on (a test's own clock; the steady
+    // clock unless set).
+    void SetClock(std::function<int64_t()> clock) { m_clock = std::move(clock); }
     // Leaves the network (the transport is gone afterwards) and removes the packet handlers.
     void Close();
 
@@ -76,22 +85,25 @@ private:
     void Note(const unsigned char* data, size_t size, bool sent);
     // Prints each player who left the roster since the last look.
     void WatchRoster();
-    // A server runs no further ahead of a client than kLeadMs of game time, however slow a
-    // loaded machine makes the client: before a frame it hears each client that plays
-    // until the client's heartbeats tell that it has run all but that much of the game time
-    // the server ran since the client's first heartbeat. A client that is gone is waited
-    // for no more (it leaves, or times out); one that has not caught up after kPaceWaitMs
-    // of waiting is no longer paced to (printed).
+    // A server runs no further ahead of a client than kLeadMs of game time: before a frame
+    // it hears each client that plays and has fallen further behind (by its heartbeats
+    // since its first) until the client has caught up, or is gone (it leaves, or times
+    // out). A server that strangers join waits so only within a short grace: kGraceMs in
+    // all over the run for each host number, which a client that leaves and joins again
+    // (under the lowest free number, its own again) does not get back; so a client that
+    // stops beating, or whose heartbeats queue behind its own flood, holds the others'
+    // game for that long at most, once. A server told to pace (--pace: its clients are its
+    // own, as a test's are) waits up to kPaceWaitMs each time, however slow a loaded
+    // machine makes a client. A host number whose wait ran out is waited for no more in the
+    // run (printed).
     void Pace(int frame);
+    int64_t Now() const;
 
-    // The game time a server may run ahead of a client; the longest wait for one client.
-    static constexpr int kLeadMs = 4000;
-    static constexpr int kPaceWaitMs = 60000;
-    // A client paced to: the server's frame of its first heartbeat, its heartbeats since.
+    // A client's connection paced to: the server's frame of its first heartbeat, its
+    // heartbeats since.
     struct PacedClient {
         int firstFrame = 0;
         int heartbeats = 0;
-        bool givenUp = false;
     };
 
     GameSession m_session;
@@ -112,8 +124,13 @@ private:
     std::vector<unsigned char> m_lastAllPlayersHeartbeat;
     // The roster's players after the last look, with their names.
     std::map<uint32_t, std::string> m_rosterNames;
-    // On a server: each client's heartbeats, by host.
+    // On a server: each connected client's heartbeats, by host; and for the whole run, the
+    // waiting each host number has left (its grace, or with --pace a wait's length, which
+    // is 0 once a wait ran out).
     std::map<int, PacedClient> m_paced;
+    std::map<int, int64_t> m_waitLeftMs;
+    bool m_pace = false;
+    std::function<int64_t()> m_clock;
 };
 
 }  // namespace GAME

@@ -28,6 +28,7 @@ struct HostOptions {
     int clients = 0;                         // a village's server waits for this many clients
     int lateJoinFrame = 0;                   // ... and at this frame for one more (0: none)
     std::string header;                      // gamehost's first lines, printed once the run is accepted
+    bool pace = false;                       // a server waits for its clients however slow (host/HostNetwork.h)
 };
 
 // The exit codes of gamehost.

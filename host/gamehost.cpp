@@ -39,7 +39,8 @@ void Usage(std::FILE* to)
         "                [--seed N (every draw of the run)] [--input FILE (scripted clicks)]\n"
         "                [--level NAME (play data/Levels/NAME.lvl)]\n"
         "                [--clients N] [--late-join FRAME] (a village's server waits for N clients, then at\n"
-        "                FRAME for one more)\n");
+        "                FRAME for one more)\n"
+        "                [--pace (with --role server: wait for slow clients, up to 60 s each time)]\n");
 }
 
 // A refused input: the one line that ends the run, "gamehost: INPUT: REASON", on standard
@@ -110,10 +111,11 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options, bool& help
             help = true;
             return {};
         }
-        if (arg == "--quiet") {
-            if (options.quiet)
+        if (arg == "--quiet" || arg == "--pace") {
+            bool& flag = arg == "--quiet" ? options.quiet : options.pace;
+            if (flag)
                 return arg + ": given more than once";
-            options.quiet = true;
+            flag = true;
             continue;
         }
         const ValueOption* option = FindValueOption(arg);
@@ -163,6 +165,8 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options, bool& help
         (options.clients < 1 || options.clients > kMaxClients))
         return "--clients " + std::to_string(options.clients) + ": a server waits for 1 to " +
                std::to_string(kMaxClients) + " clients";
+    if (options.pace && options.role != "server")
+        return "--pace: only a server (--role server) paces itself to its clients";
     if ((options.clients > 0 || options.lateJoinFrame > 0) && (options.role != "server" || options.level.empty()))
         return std::string(options.clients > 0 ? "--clients" : "--late-join") +
                ": only a server of a level (--role server --level NAME) waits for clients";

@@ -89,9 +89,9 @@ later "$zoverad" "boss: frame [0-9]*: $zoverad is in state Dying" Dead
 # Over the network: the server plays the level and its script; a client that joins sees the
 # final boss die and plays the same end of the game. The server plays the lone game's frames
 # and a margin: how fast its fight goes depends on when each host hears the other. A client
-# runs its frames at its own pace and, once its server has gone, plays on until it has
-# applied what the server sent, its own end of the game included.
-start_server s --quiet --seed 55 --level BossArena --frames 1200 --step 100
+# runs its frames at its own pace (the server waits for it, --pace) and, once its server has
+# gone, plays on until it has applied what the server sent, its own end of the game included.
+start_server s --quiet --seed 55 --level BossArena --frames 1200 --step 100 --pace
 start_client c --quiet --level BossArena --frames 100000 --step 100
 finished "$client_pid" || fail "the client failed"
 finished "$server_pid" || fail "the server failed"

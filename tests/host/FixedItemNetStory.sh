@@ -20,7 +20,8 @@ shared() {
     grep "^fixed items: \($own\)" "$1" | sort
 }
 
-start_server s --quiet --frames 1200 --step 250
+# The server waits for its client (--pace), so the client walks them before the server ends.
+start_server s --quiet --frames 1200 --step 250 --pace
 start_client c --quiet --frames 100000 --step 250
 finished "$server_pid" || fail "the server failed"
 finished "$client_pid" || fail "the client failed"

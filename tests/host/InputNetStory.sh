@@ -10,7 +10,8 @@ guest=$3
 source "$(dirname "$0")/lib.sh"
 show_lines() { grep "input\|net: player action" "$1" | tail -30; }
 
-start_server s --quiet --frames 200 --step 250 --input "$fight"
+# The server waits for its client (--pace), so the client's clicks come in the server's frames.
+start_server s --quiet --frames 200 --step 250 --input "$fight" --pace
 start_client c --quiet --frames 100000 --step 250 --input "$guest"
 finished "$client_pid" || fail "the client failed"
 finished "$server_pid" || fail "the server failed"
@@ -20,12 +21,21 @@ grep -q "^input: frame 5: new primary click at (3.0, 8.0): a move, the player at
     fail "the client's player did not walk"
 grep -q "^input: frame 3: new primary click at (10.0, 0.0) on Arena Beast" "$dir/s.txt" ||
     fail "the server's player did not go for the monster"
-# Per player, in order: the lines of each side are alike.
+# Per player, in order: the lines of each side are alike. The client plays on past its
+# server's last frame (and on a loaded machine may run ahead of the server's frames, to its
+# walk to the quest's shrine): what the server took of the client's player is what the
+# client did up to then.
 actions() { grep "^net: player action: $2 " "$1"; }
-for player in $(grep -o "^net: player action: [0-9]*" "$dir/s.txt" "$dir/c.txt" | awk '{print $4}' | sort -u); do
-    diff <(actions "$dir/s.txt" "$player") <(actions "$dir/c.txt" "$player") || fail "player $player's actions differ"
-done
 client=268435458
-[ "$(actions "$dir/s.txt" $client | grep -c "moves to")" -eq 3 ] || fail "the client's three moves did not arrive"
+for player in $(grep -o "^net: player action: [0-9]*" "$dir/s.txt" "$dir/c.txt" | awk '{print $4}' | sort -u); do
+    taken=$(actions "$dir/s.txt" "$player" | wc -l)
+    if [ "$player" = $client ]; then
+        diff <(actions "$dir/s.txt" "$player") <(actions "$dir/c.txt" "$player" | head -n "$taken")
+    else
+        diff <(actions "$dir/s.txt" "$player") <(actions "$dir/c.txt" "$player")
+    fi || fail "player $player's actions differ"
+done
+[ "$(actions "$dir/s.txt" $client | grep -c "moves to (\(3.00, 8.00\|-3.00, 8.00\|0.00, 4.00\)),")" -eq 3 ] ||
+    fail "the client's three moves did not arrive"
 actions "$dir/c.txt" 5 | grep -q "talks to" || fail "the server's player's talk did not arrive"
 echo "input net story: ok"

@@ -17,8 +17,9 @@ mode=${3:-play}
 source "$(dirname "$0")/lib.sh"
 show_lines() { grep -v '^net: \|^\[' "$1" | tail -25; }
 late_frame=300
+# The server waits for its clients however slow a loaded machine makes them (--pace).
 start_server server --quiet --level village --input "$inputs/Village.txt" --frames 1200 --step 250 \
-    --clients 3 --late-join "$late_frame"
+    --clients 3 --late-join "$late_frame" --pace
 server=$server_pid
 
 # A client ends once its server has gone (or at its own last frame).

@@ -56,10 +56,12 @@ shared() {
 }
 
 # Each side's player walks to its shrine, which ends the quest, once its trade is over: a
-# client that runs behind its server still does while the server plays.
+# client that runs behind its server still does while the server plays, as the server waits
+# for it (--pace). The server whose client is killed is one that strangers join: it does not.
 frames=380
-[ "$mode" = kill ] && frames=2500
-start_server s --quiet --frames "$frames" --step 250
+pace=--pace
+[ "$mode" = kill ] && frames=2500 && pace=
+start_server s --quiet --frames "$frames" --step 250 $pace
 start_client c --quiet --frames 100000 --step 250
 
 if [ "$mode" = kill ]; then
