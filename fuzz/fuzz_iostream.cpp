@@ -1,7 +1,8 @@
 // Bytes of any kind read as a property stream through one fixed routine that streams
 // every value kind, a trigger token and nested and empty blocks. A read that succeeds
 // must have read the stream's canonical form: writing the values read gives back the
-// bytes read, a prefix of the input. A read that fails must say why.
+// bytes read, a prefix of the input. A read that fails must say why. The check of a file's
+// form, run on the same bytes, passes every stream that the routine read whole.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -57,6 +58,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    // The check of a whole file's form reads any bytes without reading past them.
+    const std::string form = IOStreamRead::CheckForm({data, size});
     IOStreamRead in(data, size);
     Values values;
     values.Stream(in);
@@ -72,5 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto bytes = out.GetBytes();
     if (bytes.size() > size || std::memcmp(bytes.data(), data, bytes.size()) != 0)
         std::abort();   // the read accepted bytes that are not the canonical form
+    if (bytes.size() == size && !form.empty())
+        std::abort();   // a stream read whole, of a form the check refuses
     return 0;
 }
