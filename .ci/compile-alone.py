@@ -21,6 +21,11 @@ with the templates its inline code instantiates, and reads a precompiled header 
 file after its anchor costs a third of a plain parse or less. What clang refuses is parsed
 again by the project's compiler, with nothing precompiled, which has the last word.
 
+A header that a source file includes on its first line was parsed alone by that file's check;
+the source check writes which (ALONE/stand-ins.json), and GAME_ALONE_STAND_INS=that file lets
+the header check leave those headers out where its flags could not parse them otherwise
+(stands_for). Only a record of the same run: CI removes the file before the source check.
+
 GAME_ALONE_VERBOSE=1 lists the anchors and how many files each serves; GAME_ALONE_PROFILE=FILE
 appends the CPU time of every compilation to FILE.
 """
@@ -222,6 +227,116 @@ def check(units, jobs, work, name):
     return 0
 
 
+# A source file whose first line is an include of an installed header H has parsed H alone:
+# nothing came before it but, with an anchor, a header that H includes itself (as the header
+# check's own anchors do). Where the header check's flags could not change that parse (see
+# stands_for), the source stands for H there, and H is not parsed alone a second time.
+STAND_INS = "stand-ins.json"
+FIRST_INCLUDE = re.compile(r'\A(?:\s|//[^\n]*\n|/\*.*?\*/)*#\s*include\s*"([^"]+)"', re.S)
+ANY_INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
+# Options of the build that change no declaration a header makes or needs, beside its macros,
+# which are compared one by one (optimisation, debug information, code generation, the
+# sanitizers' instrumentation, warnings).
+NEUTRAL_OPTION = re.compile(r'-O.*|-g.*|-f(no-)?(PIC|PIE|pic|pie|omit-frame-pointer|semantic-interposition|'
+                            r'fast-math|sanitize.*)|-ffp-contract=.*|--param=.*|-W(?!error).*|-D.*|-I.*')
+
+
+def record_stand_ins(units, commands, left, root, path):
+    """Writes which installed headers (under root's Engine/ and Game/) a source file parsed
+    first and alone, with that file's options: the files parsed here, and those the unity
+    build compiles alone (it fails the run if they do not compile)."""
+    installed = tuple(os.path.join(root, d) + os.sep for d in ("Engine", "Game"))
+    includes = Includes()
+    found = {}
+    for u in units + [c["unit"] for c in commands if c["file"] in left]:
+        if u.forced or u.text is not None:
+            continue
+        first = FIRST_INCLUDE.match(read(u.path))
+        if not first:
+            continue
+        header = next((os.path.normpath(os.path.join(b, first.group(1))) for b in [os.path.dirname(u.path)] + u.dirs
+                       if os.path.isfile(os.path.join(b, first.group(1)))), None)
+        if not header or not header.startswith(installed) or not header.endswith(".h"):
+            continue
+        if u.anchor:
+            anchor = QUOTED.search(u.anchor)
+            if not anchor or anchor.group(1) not in includes.closure(header, u.dirs) | {header}:
+                continue
+        found.setdefault(os.path.relpath(header, root), {"source": u.label, "args": u.args, "cwd": u.cwd})
+    with open(path, "w") as f:
+        json.dump({"root": root, "headers": found}, f, indent=1)
+
+
+def closure_files(path, dirs):
+    """Every file a header includes, directly or not, found as the compiler finds it (quoted:
+    beside the including file, then the -I folders; angled: the -I folders); None where one
+    names a file found nowhere under those folders but beside or below a project folder."""
+    seen, todo = set(), [path]
+    while todo:
+        current = todo.pop()
+        if current in seen:
+            continue
+        seen.add(current)
+        for kind, name in ANY_INCLUDE.findall(read(current)):
+            bases = ([os.path.dirname(current)] if kind == '"' else []) + dirs
+            hit = next((os.path.normpath(os.path.join(b, name)) for b in bases if os.path.isfile(os.path.join(b, name))),
+                       None)
+            if hit:
+                todo.append(hit)
+            elif kind == '"':
+                return None
+    return seen
+
+
+def predefined(args):
+    """The macros a compiler with these options defines before the first line."""
+    options = [a for a in args[1:] if not a.startswith(("-W", "-I", "--param"))]
+    done = subprocess.run([args[0]] + options + ["-dM", "-E", "-x", "c++", "/dev/null"],
+                          capture_output=True, text=True)
+    if done.returncode != 0:
+        return None
+    return dict(line[len("#define "):].partition(" ")[::2] for line in done.stdout.splitlines())
+
+
+def stands_for(record, include_dir, flags, cache):
+    """Whether the record's source parsed alone the same header the header check would parse:
+    the same files under the same names (byte for byte, no file of the source tree that the
+    install leaves out), options that differ only where no declaration depends on them, and no
+    macro defined differently that a header of the closure names."""
+    root = record["root"]
+    dirs = [a[2:] for a in record["args"] if a.startswith("-I") and len(a) > 2]
+    header = os.path.join(root, record["header"])
+    key = ("files", header, tuple(dirs))
+    if key not in cache:
+        cache[key] = closure_files(header, dirs)
+    files = cache[key]
+    if files is None:
+        return False
+    for f in files:
+        rel = os.path.relpath(f, root)
+        if not f.startswith(root + os.sep) or not rel.endswith(".h") or rel.split(os.sep)[0] not in ("Engine", "Game"):
+            return False
+        copy = os.path.join(include_dir, rel)
+        if not os.path.isfile(copy) or read(copy) != read(f):
+            return False
+    theirs = [a for a in record["args"][1:] if not NEUTRAL_OPTION.fullmatch(a)]
+    ours = [a for a in flags[1:] if not NEUTRAL_OPTION.fullmatch(a)]
+    if theirs != ours:
+        return False
+    key = ("macros", tuple(record["args"]))
+    if key not in cache:
+        mine, built = cache.setdefault(("flags",), predefined(flags)), predefined(record["args"])
+        cache[key] = None if mine is None or built is None else \
+            {m for m in set(mine) | set(built) if mine.get(m) != built.get(m)}
+    differ = cache[key]
+    if differ is None:
+        return False
+    words = set()
+    for f in files:
+        words.update(re.findall(r"\w+", read(f)))
+    return not words & {m.partition("(")[0] for m in differ}
+
+
 def compiled_alone_by(unity_build):
     """The sources a unity build compiles as the first of a batch, or outside every batch."""
     alone = set()
@@ -247,8 +362,6 @@ def sources(build, jobs, unity_build=None):
         print(f"compile-alone: {sum(c['file'] in left for c in commands)} files are compiled alone by the build",
               flush=True)
     for c in commands:
-        if c["file"] in left:
-            continue
         args, forced, skip = [], [], None
         for a in shlex.split(c["command"]):
             if skip:
@@ -259,8 +372,16 @@ def sources(build, jobs, unity_build=None):
                 skip = a
             elif a != "-Winvalid-pch":
                 args.append(a)
-        units.append(Unit(os.path.relpath(c["file"], root), c["file"], args, c["directory"], forced))
-    return check(units, jobs, os.path.join(os.path.abspath(build), "alone"), "compile-alone")
+        unit = Unit(os.path.relpath(c["file"], root), c["file"], args, c["directory"], forced)
+        if c["file"] in left:
+            c["unit"] = unit
+        else:
+            units.append(unit)
+    work = os.path.join(os.path.abspath(build), "alone")
+    status = check(units, jobs, work, "compile-alone")
+    if status == 0:
+        record_stand_ins(units, commands, left, root, os.path.join(work, STAND_INS))
+    return status
 
 
 def headers(include_dir, jobs, flags):
@@ -274,6 +395,18 @@ def headers(include_dir, jobs, flags):
         args = flags + ["-I" + include_dir]
         units = [Unit(os.path.relpath(h, include_dir), h, args, work,
                       text=f'#include "{os.path.relpath(h, include_dir)}"\n') for h in found]
+        stand_ins = os.environ.get("GAME_ALONE_STAND_INS")
+        if stand_ins and os.path.isfile(stand_ins):
+            recorded = json.load(open(stand_ins))
+            cache, kept = {}, []
+            for u in units:
+                record = recorded["headers"].get(u.label)
+                if record and stands_for(dict(record, root=recorded["root"], header=u.label), include_dir, flags, cache):
+                    continue
+                kept.append(u)
+            print(f"headers-alone: {len(units) - len(kept)} headers were parsed alone first of a source file"
+                  f" ({stand_ins}); the other {len(kept)} here", flush=True)
+            units = kept
         return check(units, jobs, work, "headers-alone")
 
 
