@@ -195,6 +195,20 @@ protected:
     std::map<int, int> heard;
 };
 
+// A silent client that joins three times under one host number is waited for `waitMs` once,
+// with the give-up line `gaveUp` printed once.
+void ExpectOneWait(const std::vector<int>& hosts, const std::string& printed, int64_t waitedMs,
+                   int waitMs, const std::string& gaveUp)
+{
+    ASSERT_EQ(hosts.size(), 3u);
+    EXPECT_EQ(std::count(hosts.begin(), hosts.end(), hosts[0]), 3);
+    EXPECT_GE(waitedMs, waitMs);
+    EXPECT_LT(waitedMs, 2 * waitMs);
+    const std::string line = "host " + std::to_string(hosts[0]) + " did not catch up within " + gaveUp;
+    EXPECT_NE(printed.find(line), std::string::npos) << printed;
+    EXPECT_EQ(printed.find(line), printed.rfind(line));
+}
+
 // A server that strangers join waits for a silent client within its short grace, once: the
 // same client (under the same host number) joining again gets no more of it.
 TEST_F(HostilePaceTest, ASilentClientHoldsTheServerForItsGraceOnceHoweverOftenItJoins)
@@ -204,13 +218,7 @@ TEST_F(HostilePaceTest, ASilentClientHoldsTheServerForItsGraceOnceHoweverOftenIt
     StartServer(false);
     const std::vector<int> hosts = JoinSilentThrice();
     const std::string printed = testing::internal::GetCapturedStdout();
-    ASSERT_EQ(hosts.size(), 3u);
-    EXPECT_EQ(std::count(hosts.begin(), hosts.end(), hosts[0]), 3);
-    EXPECT_GE(waitedMs, HostNetwork::kGraceMs);
-    EXPECT_LT(waitedMs, 2 * HostNetwork::kGraceMs);
-    const std::string gaveUp = "host " + std::to_string(hosts[0]) + " did not catch up within its grace of 0.5 s";
-    EXPECT_NE(printed.find(gaveUp), std::string::npos) << printed;
-    EXPECT_EQ(printed.find(gaveUp), printed.rfind(gaveUp));
+    ExpectOneWait(hosts, printed, waitedMs, HostNetwork::kGraceMs, "its grace of 0.5 s");
 }
 
 // A server told to pace waits for a silent client up to the long wait, and then no more:
@@ -222,13 +230,7 @@ TEST_F(HostilePaceTest, APacedServerWaitsTheLongWaitOnceAndNotAgainForARejoin)
     StartServer(true);
     const std::vector<int> hosts = JoinSilentThrice();
     const std::string printed = testing::internal::GetCapturedStdout();
-    ASSERT_EQ(hosts.size(), 3u);
-    EXPECT_EQ(std::count(hosts.begin(), hosts.end(), hosts[0]), 3);
-    EXPECT_GE(waitedMs, HostNetwork::kPaceWaitMs);
-    EXPECT_LT(waitedMs, 2 * HostNetwork::kPaceWaitMs);
-    const std::string gaveUp = "host " + std::to_string(hosts[0]) + " did not catch up within 60 s";
-    EXPECT_NE(printed.find(gaveUp), std::string::npos) << printed;
-    EXPECT_EQ(printed.find(gaveUp), printed.rfind(gaveUp));
+    ExpectOneWait(hosts, printed, waitedMs, HostNetwork::kPaceWaitMs, "60 s");
 }
 
 }  // namespace
