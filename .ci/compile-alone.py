@@ -15,7 +15,11 @@ anchor it includes itself, directly or through other headers. That hides nothing
 would miss alone: the anchor is the file's own, the file's code comes after all its
 includes (a file with code above an include gets no anchor), and each anchor compiles alone
 (its precompilation parses it alone). The one order an anchor changes is that of the file's
-headers, and every installed header compiles alone (headers-alone). Nothing else is
+headers, and every installed header compiles alone (headers-alone). The files that share an
+anchor get further anchors the same way, each precompiled on top of the one before (a
+chain), and a file is parsed after the longest chain whose every link it includes itself. A
+link after the first changes the order of no header that is not installed (and so not
+parsed alone itself) beyond what the first did (Includes.keeps_order). Nothing else is
 precompiled, so a missing standard header fails too. Clang parses: it precompiles a header
 with the templates its inline code instantiates, and reads a precompiled header lazily, so a
 file after its anchor costs a third of a plain parse or less. What clang refuses is parsed
@@ -26,7 +30,8 @@ the source check writes which (ALONE/stand-ins.json), and GAME_ALONE_STAND_INS=t
 the header check leave those headers out where its flags could not parse them otherwise
 (stands_for). Only a record of the same run: CI removes the file before the source check.
 
-GAME_ALONE_VERBOSE=1 lists the anchors and how many files each serves; GAME_ALONE_PROFILE=FILE
+GAME_ALONE_VERBOSE=1 lists the anchors (a link indented by its place in its chain) and how
+many files each serves last; GAME_ALONE_PROFILE=FILE
 appends the CPU time of every compilation to FILE.
 """
 import hashlib
@@ -40,6 +45,7 @@ import tempfile
 from concurrent.futures import ThreadPoolExecutor
 
 QUOTED = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
+ANY_INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 ANGLED = re.compile(r'^\s*#\s*include\s*<([a-z_0-9]+)>', re.M)
 COMMENTS = re.compile(r'//[^\n]*|/\*.*?\*/', re.S)
 CLANG = os.environ.get("GAME_ALONE_CLANG", "clang++")
@@ -48,6 +54,8 @@ PROFILE = os.environ.get("GAME_ALONE_PROFILE")
 # headers parsed): precompiling costs about two parses of what it holds.
 MAX_ANCHORS = 12
 MIN_GAIN = 400_000
+# Links a chain of anchors may have: each is precompiled on top of the one before it.
+MAX_DEPTH = 4
 
 
 def read(path):
@@ -63,26 +71,31 @@ class Unit:
         self.forced = list(forced)          # headers the build puts before the file
         self.text = text                    # the file's text when it is not `path` (a header's probe)
         self.dirs = [a[2:] for a in args if a.startswith("-I") and len(a) > 2]
-        self.anchor = None
+        self.chain = []                     # the anchors parsed before it, each precompiled
 
 
 class Includes:
-    """The project headers each file includes, resolved as the compiler would, and their closures."""
+    """The project headers each file includes, resolved as the compiler would, their closures,
+    and the order a file's headers are parsed in."""
 
-    def __init__(self):
-        self.direct, self.closures = {}, {}
+    def __init__(self, checked_alone):
+        self.direct, self.closures, self.sizes, self.children, self.orders = {}, {}, {}, {}, {}
+        # Headers that are parsed alone themselves (the installed ones): no order of what
+        # comes before them can hide an include they miss.
+        self.checked_alone = tuple(checked_alone)
+
+    def resolve(self, path, name, dirs):
+        for base in [os.path.dirname(path)] + dirs:
+            candidate = os.path.normpath(os.path.join(base, name))
+            if os.path.isfile(candidate):
+                return candidate
+        return None
 
     def of(self, path, dirs):
         key = (path, tuple(dirs))
         if key not in self.direct:
-            found = []
-            for name in QUOTED.findall(read(path)):
-                for base in [os.path.dirname(path)] + dirs:
-                    candidate = os.path.normpath(os.path.join(base, name))
-                    if os.path.isfile(candidate):
-                        found.append(candidate)
-                        break
-            self.direct[key] = found
+            found = (self.resolve(path, name, dirs) for name in QUOTED.findall(read(path)))
+            self.direct[key] = [h for h in found if h]
         return self.direct[key]
 
     def closure(self, path, dirs):
@@ -97,6 +110,68 @@ class Includes:
             self.closures[key] = frozenset(seen)
         return self.closures[key]
 
+    def size(self, path):
+        if path not in self.sizes:
+            self.sizes[path] = os.path.getsize(path)
+        return self.sizes[path]
+
+    def parse_order(self, roots, dirs, seen):
+        """The headers that roots bring, in the order their texts are parsed (each after what it
+        includes, once): project headers by path, standard ones as <name>."""
+        out = []
+
+        def visit(node):
+            if node in seen:
+                return
+            seen.add(node)
+            if not node.startswith("<"):
+                key = (node, tuple(dirs))
+                if key not in self.children:
+                    self.children[key] = [
+                        (self.resolve(node, name, dirs) or f'"{name}"') if kind == '"' else f"<{name}>"
+                        for kind, name in ANY_INCLUDE.findall(read(node))]
+                for child in self.children[key]:
+                    visit(child)
+            out.append(node)
+
+        for root in roots:
+            visit(root)
+        return out
+
+    def moved_ahead(self, u, chain):
+        """For each header of the unit that is not parsed alone itself, the headers that
+        parsing the chain first puts before it although the unit's own order puts them after
+        it: each could hide an include that header misses."""
+        key = (u.path, tuple(u.dirs))
+        if key not in self.orders:
+            order = self.parse_order([u.path], u.dirs, set())
+            self.orders[key] = ({node: i for i, node in enumerate(order)},
+                                frozenset(node for node in order[:-1] if not node.startswith(("<", '"')) and
+                                          not node.startswith(self.checked_alone)))
+        position, unchecked = self.orders[key]
+        moved = {}
+        if not unchecked:
+            return moved
+        seen, ahead = set(), []
+        for link in chain:
+            roots = [f"<{h}>" for h in sorted(link)] if isinstance(link, frozenset) else [link]
+            for node in self.parse_order(roots, u.dirs, seen):
+                if node in unchecked:
+                    moved[node] = frozenset(n for n in ahead if position.get(n, -1) > position[node])
+                ahead.append(node)
+        for node in unchecked - seen:
+            moved[node] = frozenset(n for n in ahead if position.get(n, -1) > position[node])
+        return moved
+
+    def keeps_order(self, u, chain):
+        """Whether the chain's last link moves nothing ahead of a header that is not parsed alone
+        itself beyond what the links before it moved (the first link, as a single anchor, is
+        where a file's headers may change order: see the notes above)."""
+        if len(chain) < 2:
+            return True
+        before, after = self.moved_ahead(u, chain[:-1]), self.moved_ahead(u, chain)
+        return all(moved <= before.get(node, frozenset()) for node, moved in after.items())
+
 
 def code_above_an_include(text):
     """Whether anything but preprocessor lines stands above the file's last include."""
@@ -106,47 +181,64 @@ def code_above_an_include(text):
 
 
 def choose_anchors(units, includes):
-    """Gives each unit the largest anchor of its set of flags that it includes (or none)."""
+    """Gives each unit of a set of flags the chain of anchors that saves it most (or none)."""
     groups = {}
     for u in units:
+        u.chain = []
         groups.setdefault((tuple(u.args), u.cwd, tuple(u.forced)), []).append(u)
-    size = {}
-    for key, members in groups.items():
-        dirs = members[0].dirs
-        weight = {}
-
-        def weigh(header):
-            if header not in weight:
-                weight[header] = os.path.getsize(header) + sum(
-                    size.setdefault(h, os.path.getsize(h)) for h in includes.closure(header, dirs))
-            return weight[header]
-
-        reach = {}
-        for u in members:
-            if code_above_an_include(read(u.path)):
-                continue
-            for header in includes.closure(u.path, dirs) - {u.path}:
-                reach.setdefault(header, []).append(u)
-        best = {id(u): 0 for u in members}
-        for _ in range(MAX_ANCHORS):
-            gains = {h: sum(max(0, weigh(h) - best[id(u)]) for u in users) - 2 * weigh(h)
-                     for h, users in reach.items()}
-            if not gains:
-                break
-            header = max(gains, key=gains.get)
-            if gains[header] < MIN_GAIN:
-                break
-            for u in reach.pop(header):
-                if weigh(header) > best[id(u)]:
-                    best[id(u)], u.anchor = weigh(header), f'#include "{header}"\n'
-        choose_standard_anchors([u for u in members if u.anchor is None])
+    for members in groups.values():
+        eligible = [u for u in members if not code_above_an_include(read(u.path))]
+        extend_chains(eligible, [], frozenset(), includes)
+        choose_standard_anchors([u for u in eligible if not u.chain], includes)
 
 
-def choose_standard_anchors(members):
+def extend_chains(members, chain, covered, includes, depth=0):
+    """Chooses the next link for members that share a chain: the headers they include that
+    bring most of what the chain does not hold yet, each precompiled on top of the chain."""
+    if depth == MAX_DEPTH or not members:
+        return
+    dirs = members[0].dirs
+    delta = {}
+
+    def weigh(header):
+        if header not in delta:
+            delta[header] = sum(includes.size(h) for h in ({header} | includes.closure(header, dirs)) - covered)
+        return delta[header]
+
+    reach = {}
+    for u in members:
+        for header in includes.closure(u.path, dirs) - covered - {u.path}:
+            reach.setdefault(header, []).append(u)
+    best, picked, chosen = {id(u): 0 for u in members}, {}, 0
+    while chosen < MAX_ANCHORS and reach:
+        gains = {h: sum(max(0, weigh(h) - best[id(u)]) for u in users) - 2 * weigh(h)
+                 for h, users in reach.items()}
+        header = max(gains, key=gains.get)
+        if gains[header] < MIN_GAIN:
+            break
+        # A header that some of its users parse earlier than their own order would put it is
+        # weighed again without them.
+        users = [u for u in reach[header] if includes.keeps_order(u, chain + [header])]
+        if len(users) < len(reach[header]):
+            reach[header] = users
+            continue
+        del reach[header]
+        chosen += 1
+        for u in users:
+            if weigh(header) > best[id(u)]:
+                best[id(u)], picked[id(u)] = weigh(header), header
+    for header in dict.fromkeys(picked.values()):
+        group = [u for u in members if picked.get(id(u)) == header]
+        for u in group:
+            u.chain = chain + [header]
+        extend_chains(group, chain + [header], covered | {header} | includes.closure(header, dirs), includes,
+                      depth + 1)
+
+
+def choose_standard_anchors(members, includes):
     """For files without a project anchor: the standard headers they name themselves, the
     same set for several files (a subset of what a file names serves it too)."""
-    named = {id(u): frozenset(ANGLED.findall(read(u.path))) for u in members
-             if not code_above_an_include(read(u.path))}
+    named = {id(u): frozenset(ANGLED.findall(read(u.path))) for u in members}
     candidates = {}
     for u in members:
         if named.get(id(u)):
@@ -156,9 +248,16 @@ def choose_standard_anchors(members):
     chosen = sorted((s for s, users in candidates.items() if users >= 3),
                     key=lambda s: (candidates[s] - 2) * len(s), reverse=True)[:MAX_ANCHORS // 2]
     for u in members:
-        fits = [s for s in chosen if s <= named.get(id(u), frozenset())]
+        fits = [s for s in chosen if s <= named.get(id(u), frozenset()) and includes.keeps_order(u, [s])]
         if fits:
-            u.anchor = "".join(f"#include <{h}>\n" for h in sorted(max(fits, key=len)))
+            u.chain = [max(fits, key=len)]
+
+
+def chain_text(link):
+    """What a link of a chain includes: a project header, or a set of standard headers."""
+    if isinstance(link, frozenset):
+        return "".join(f"#include <{h}>\n" for h in sorted(link))
+    return f'#include "{link}"\n'
 
 
 def run_all(jobs, tasks):
@@ -172,37 +271,61 @@ def run_all(jobs, tasks):
         return list(pool.map(one, tasks))
 
 
-def check(units, jobs, work, name):
-    choose_anchors(units, Includes())
+def check(units, jobs, work, name, checked_alone):
+    includes = Includes(checked_alone)
+    choose_anchors(units, includes)
     os.makedirs(work, exist_ok=True)
     clang_args = lambda u: [CLANG] + [a for a in u.args[1:] if not a.startswith("--param")] + \
         ["-Wno-unknown-warning-option", "-Wno-unused-command-line-argument"]
 
-    # One precompiled header per anchor and set of flags (the forced headers first).
-    pchs = {}
+    # One precompiled header per chain of anchors and set of flags: the first link with the
+    # forced headers before it, every further link on top of the one before.
+    pchs, levels = {}, []
     for u in units:
-        if u.anchor or u.forced:
-            text = "".join(f'#include "{h}"\n' for h in u.forced) + (u.anchor or "")
-            key = hashlib.sha1((" ".join(u.args) + u.cwd + text).encode()).hexdigest()[:16]
-            pchs.setdefault(key, (os.path.join(work, key + ".hxx"), text, u))
-            u.pch = key
-    tasks = []
-    for header, text, u in pchs.values():
-        with open(header, "w") as f:
-            f.write(text)
-        tasks.append((clang_args(u) + ["-x", "c++-header", "-fpch-instantiate-templates", "-o", header + ".pch",
-                                       header], u.cwd, None))
+        if not u.chain and not u.forced:
+            continue
+        parent = None
+        for depth in range(max(1, len(u.chain))):
+            text = "".join(f'#include "{h}"\n' for h in u.forced) if depth == 0 else ""
+            text += chain_text(u.chain[depth]) if u.chain else ""
+            key = hashlib.sha1(((parent or " ".join(u.args) + u.cwd) + text).encode()).hexdigest()[:16]
+            if key not in pchs:
+                pchs[key] = (os.path.join(work, key + ".hxx"), text, u, parent)
+                while len(levels) <= depth:
+                    levels.append([])
+                levels[depth].append(key)
+            parent = key
+        u.pch = parent
     print(f"{name}: {len(units)} files, {len(pchs)} precompiled headers, {jobs} at a time", flush=True)
     if os.environ.get("GAME_ALONE_VERBOSE"):
-        for header, text, u in pchs.values():
-            users = sum(1 for v in units if getattr(v, "pch", None) == os.path.basename(header)[:-4])
-            print(f"  {users:4d} files after {text.strip().splitlines()[-1]}")
-    broken = {key for key, done in zip(pchs, run_all(jobs, tasks)) if done.returncode != 0}
+        for depth, level in enumerate(levels):
+            for key in level:
+                users = sum(1 for v in units if getattr(v, "pch", None) == key)
+                print(f"  {users:4d} files after {'  ' * depth}{pchs[key][1].strip().splitlines()[-1]}")
+    broken = set()
+    for level in levels:
+        tasks, keys = [], []
+        for key in level:
+            header, text, u, parent = pchs[key]
+            if parent in broken:
+                broken.add(key)
+                continue
+            with open(header, "w") as f:
+                f.write(text)
+            base = ["-include-pch", pchs[parent][0] + ".pch"] if parent else []
+            tasks.append((clang_args(u) + base + ["-x", "c++-header", "-fpch-instantiate-templates", "-o",
+                                                  header + ".pch", header], u.cwd, None))
+            keys.append(key)
+        broken |= {key for key, done in zip(keys, run_all(jobs, tasks)) if done.returncode != 0}
+    # A unit whose chain broke is parsed after the longest part of it that did not.
+    for u in units:
+        while getattr(u, "pch", None) in broken:
+            u.pch = pchs[u.pch][3]
 
     tasks = []
     for u in units:
         pch = getattr(u, "pch", None)
-        if pch and pch not in broken:
+        if pch:
             args = clang_args(u) + ["-include-pch", pchs[pch][0] + ".pch"]
         else:
             args = clang_args(u) + [a for h in u.forced for a in ("-include", h)]
@@ -233,7 +356,6 @@ def check(units, jobs, work, name):
 # stands_for), the source stands for H there, and H is not parsed alone a second time.
 STAND_INS = "stand-ins.json"
 FIRST_INCLUDE = re.compile(r'\A(?:\s|//[^\n]*\n|/\*.*?\*/)*#\s*include\s*"([^"]+)"', re.S)
-ANY_INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 # Options of the build that change no declaration a header makes or needs, beside its macros,
 # which are compared one by one (optimisation, debug information, code generation, the
 # sanitizers' instrumentation, warnings).
@@ -246,7 +368,7 @@ def record_stand_ins(units, commands, left, root, path):
     first and alone, with that file's options: the files parsed here, and those the unity
     build compiles alone (it fails the run if they do not compile)."""
     installed = tuple(os.path.join(root, d) + os.sep for d in ("Engine", "Game"))
-    includes = Includes()
+    includes = Includes(installed)
     found = {}
     for u in units + [c["unit"] for c in commands if c["file"] in left]:
         if u.forced or u.text is not None:
@@ -258,10 +380,9 @@ def record_stand_ins(units, commands, left, root, path):
                        if os.path.isfile(os.path.join(b, first.group(1)))), None)
         if not header or not header.startswith(installed) or not header.endswith(".h"):
             continue
-        if u.anchor:
-            anchor = QUOTED.search(u.anchor)
-            if not anchor or anchor.group(1) not in includes.closure(header, u.dirs) | {header}:
-                continue
+        if any(isinstance(link, frozenset) or link not in includes.closure(header, u.dirs) | {header}
+               for link in u.chain):
+            continue
         found.setdefault(os.path.relpath(header, root), {"source": u.label, "args": u.args, "cwd": u.cwd})
     with open(path, "w") as f:
         json.dump({"root": root, "headers": found}, f, indent=1)
@@ -378,7 +499,8 @@ def sources(build, jobs, unity_build=None):
         else:
             units.append(unit)
     work = os.path.join(os.path.abspath(build), "alone")
-    status = check(units, jobs, work, "compile-alone")
+    status = check(units, jobs, work, "compile-alone",
+                   [os.path.join(root, d) + os.sep for d in ("Engine", "Game")])
     if status == 0:
         record_stand_ins(units, commands, left, root, os.path.join(work, STAND_INS))
     return status
@@ -407,7 +529,7 @@ def headers(include_dir, jobs, flags):
             print(f"headers-alone: {len(units) - len(kept)} headers were parsed alone first of a source file"
                   f" ({stand_ins}); the other {len(kept)} here", flush=True)
             units = kept
-        return check(units, jobs, work, "headers-alone")
+        return check(units, jobs, work, "headers-alone", [include_dir + os.sep])
 
 
 if __name__ == "__main__":
