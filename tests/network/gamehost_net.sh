@@ -36,7 +36,7 @@ shared() {
     # The scenery's spirit lives a few frames: a host whose frames pass over its life never
     # sees what it carries, so its loot is no part of the comparison.
     local spirits
-    spirits=$(grep -o "scenery: spirit [0-9]* stands" "$1" | awk '{print $3}' | sort -u | paste -sd'|')
+    spirits=$(sed -n 's/^scenery: frame [0-9]*: spirit \([0-9]*\) stands .*/\1/p' "$1" | sort -u | paste -sd'|')
     grep "^loot: frame [0-9]*: \(monster\|.* lies on the ground\)" "$1" | sed 's/^loot: frame [0-9]*: /loot: /' |
         { if [ -n "$spirits" ]; then grep -Ev "^loot: monster ($spirits) "; else cat; fi; } | sort
     grep "^level: frame [0-9]*: monster" "$1" | sed 's/^level: frame [0-9]*: //' | sort
