@@ -132,14 +132,25 @@ bool HostQuest::AsksForShrine() const
 void HostQuest::BeforeFrame(int frame, bool held)
 {
     m_frame = frame;
-    if (m_shrineReached || held || (frame < m_shrineFrame && !m_shrineDue) || m_clicks >= kMaxClicks ||
-        !AsksForShrine())
+    if (m_shrineReached || (frame < m_shrineFrame && !m_shrineDue) || m_clicks >= kMaxClicks || !AsksForShrine())
         return;
     auto* player = ObjectManager::Get().GetObject<Player>(m_playerId);
     const auto* shrine = ObjectManager::Get().GetObject<BoundingVolume>(m_shrineId);
     ControllerPlayer* controller = player ? player->GetPlayerController() : nullptr;
     if (!shrine || !controller || !player->IsAlive())
         return;
+    if (held) {
+        // A trade that opens while the player walks (a client hears of it only when the
+        // other player offers it) stops the walk where the player stands: the shrine's step
+        // is no part of a trade. Once the trade is over the walk is clicked again.
+        if (m_clicks > 0 && !m_walkHeld && controller->GetExecutingStateName().find("Idle") == std::string::npos) {
+            m_walkHeld = true;
+            player->CharacterStopMoving();
+            std::printf("quest: frame %d: the player stops on the way to the shrine for its trade\n", frame);
+        }
+        return;
+    }
+    m_walkHeld = false;
     const WorldVec3 centre = shrine->GetCentre();
     if (player->GetPathPosition().GetRegionId() != centre.GetRegionId()) {
         // No walk leads from one region into another.

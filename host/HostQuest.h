@@ -71,7 +71,8 @@ public:
     bool Start(uint32_t playerId, uint32_t monsterId, const std::string& loadPath);
     // Before the frame: from the shrine's frame on (or once made due), on a frame that
     // `held` does not hold back, while the journal's next task is the last step's, the
-    // player is clicked to the shrine; a walk that ended short of it is clicked again.
+    // player is clicked to the shrine; a walk that ended short of it is clicked again. A
+    // walk under way when `held` begins is stopped where the player stands.
     void BeforeFrame(int frame, bool held = false);
     // After the frame: the journal's changes print.
     void AfterFrame(int frame);
@@ -102,6 +103,7 @@ private:
     int m_frame = 0;            // the frame under way
     bool m_shrineDue = false;   // the walk may start before the shrine's frame
     int m_clicks = 0;           // the clicks the walk took so far
+    bool m_walkHeld = false;    // the walk was stopped for the trade under way
     bool m_shrineReached = false;
     std::vector<bool> m_stepsShown;
     bool m_completeShown = false;
