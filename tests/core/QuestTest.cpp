@@ -112,6 +112,19 @@ protected:
         records[2].partyId = kQuestOutsider;
         engine->GetPlayerManagerClient()->HandlePlayerUpdate(records);
     }
+    // A monster of the den's proxy (`siblings` in all) is made and killed by the main player.
+    static void KillDenMonster(uint32_t id, unsigned siblings)
+    {
+        auto* monster = DynamicCast<Monster>(ObjectManager::Get().CreateObject("Monster", id));
+        ASSERT_NE(monster, nullptr);
+        monster->SetProxyParent(kQuestDen);
+        monster->SetProxyNumSiblings(siblings);
+        GameEvent_CreatureDeath death;
+        death.objectName = kQuestWolf;
+        death.objectId = monster->GetObjectId();
+        death.attackerId = kMainPlayerId;
+        EventManager::Get().Send(death, "GameEvent_CreatureDeath");
+    }
     static std::vector<uint32_t> Words(std::initializer_list<uint32_t> words) { return words; }
 
     std::string dir;
@@ -421,15 +434,7 @@ TEST_F(QuestTest, ConditionKinds)
     // Five monsters of one proxy: the fifth death satisfies, later deaths change nothing.
     auto* all = dynamic_cast<Condition_KillAllCreaturesFromProxy*>(step->GetTriggerOfIdx(0)->GetConditionAtIdx(0));
     for (uint32_t i = 0; i < 7; ++i) {
-        auto* monster = DynamicCast<Monster>(ObjectManager::Get().CreateObject("Monster", 0x500 + i));
-        ASSERT_NE(monster, nullptr);
-        monster->SetProxyParent(kQuestDen);
-        monster->SetProxyNumSiblings(5);
-        GameEvent_CreatureDeath death;
-        death.objectName = kQuestWolf;
-        death.objectId = monster->GetObjectId();
-        death.attackerId = kMainPlayerId;
-        EventManager::Get().Send(death, "GameEvent_CreatureDeath");
+        ASSERT_NO_FATAL_FAILURE(KillDenMonster(0x500 + i, 5));
         EXPECT_EQ(all->GetSatisfied(), i >= 4) << i;
     }
     EXPECT_EQ(all->GetKillCount(), 5u);   // a fired trigger's condition counts no more
@@ -488,15 +493,7 @@ TEST_F(QuestTest, WhatIsDoneInAnOpenStepIsNotDoneAgain)
         });
     TriggerCondition* count = step->GetTriggerOfIdx(0)->GetConditionAtIdx(0);
     for (uint32_t i = 0; i < 5; ++i) {
-        auto* monster = DynamicCast<Monster>(ObjectManager::Get().CreateObject("Monster", 0x700 + i));
-        ASSERT_NE(monster, nullptr);
-        monster->SetProxyParent(kQuestDen);
-        monster->SetProxyNumSiblings(3);
-        GameEvent_CreatureDeath death;
-        death.objectName = kQuestWolf;
-        death.objectId = monster->GetObjectId();
-        death.attackerId = kMainPlayerId;
-        EventManager::Get().Send(death, "GameEvent_CreatureDeath");
+        ASSERT_NO_FATAL_FAILURE(KillDenMonster(0x700 + i, 3));
         EXPECT_EQ(count->GetSatisfied(), i >= 2) << i;
         EXPECT_EQ(announced, i >= 2 ? 1 : 0) << i;
     }

@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <functional>
-#include <future>
 #include <map>
 #include <thread>
 
@@ -17,6 +16,7 @@
 #include "Engine/Engine.h"
 #include "Engine/NetPacketBuffer.h"
 #include "Engine/NetPacketRegistry.h"
+#include "tests/ConnectServing.h"
 #include "tests/HangGuard.h"
 
 namespace GAME {
@@ -72,15 +72,7 @@ protected:
     // Connects a client while this thread keeps the server serviced.
     std::unique_ptr<EnetTransport> Join(std::string& error)
     {
-        auto pending = std::async(std::launch::async, [&] {
-            return EnetTransport::Connect("127.0.0.1", server->GetPort(), 3000, error);
-        });
-        while (pending.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
-            server->Service();
-        std::unique_ptr<EnetTransport> client = pending.get();
-        if (client)
-            client->SetGoodbyeWait(kGoodbyeWaitMs);
-        return client;
+        return ConnectServing(server->GetPort(), 3000, kGoodbyeWaitMs, error, [&] { server->Service(); });
     }
     std::unique_ptr<EnetTransport> Join()
     {

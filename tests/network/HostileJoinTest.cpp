@@ -3,9 +3,7 @@
 // up to a newcomer, or at the join deadline; one that plays keeps it. The deadline's clock
 // is the test's to move.
 #include <algorithm>
-#include <chrono>
 #include <functional>
-#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +14,7 @@
 #include "Game/session/GamePacketDispatch.h"
 #include "Game/network/PlayerRosterPackets.h"
 #include "core/EngineFixture.h"
+#include "tests/ConnectServing.h"
 #include "tests/network/PacketTestUtil.h"
 
 namespace GAME {
@@ -70,14 +69,9 @@ protected:
     // Connects a client while the server's frames run; null, with the reason, when refused.
     EnetTransport* Connect(std::string& error)
     {
-        auto pending = std::async(std::launch::async,
-                                  [&] { return EnetTransport::Connect("127.0.0.1", server->GetPort(), 20000, error); });
-        while (pending.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
-            Frame();
-        std::unique_ptr<EnetTransport> client = pending.get();
+        std::unique_ptr<EnetTransport> client = ConnectServing(server->GetPort(), 20000, 200, error, [this] { Frame(); });
         if (!client)
             return nullptr;
-        client->SetGoodbyeWait(200);
         clients.push_back(std::move(client));
         return clients.back().get();
     }

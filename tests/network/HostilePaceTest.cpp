@@ -4,9 +4,7 @@
 // beats all along. The server's waits are measured on a clock of the test's, which moves
 // only while the server waits, so what a wait cost is known whatever the machine's speed.
 #include <algorithm>
-#include <chrono>
 #include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <string>
@@ -24,6 +22,7 @@
 #include "Game/session/SpawnReplication.h"
 #include "core/EngineFixture.h"
 #include "host/HostNetwork.h"
+#include "tests/ConnectServing.h"
 #include "tests/HangGuard.h"
 #include "tests/network/PacketTestUtil.h"
 
@@ -110,15 +109,10 @@ protected:
     std::unique_ptr<EnetTransport> Join()
     {
         std::string error;
-        auto pending = std::async(std::launch::async, [&] {
-            return EnetTransport::Connect("127.0.0.1", network.Session().GetPort(), 20000, error);
-        });
-        while (pending.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready)
-            Frame();
-        std::unique_ptr<EnetTransport> client = pending.get();
+        std::unique_ptr<EnetTransport> client =
+            ConnectServing(network.Session().GetPort(), 20000, 200, error, [this] { Frame(); });
         if (!client)
             return nullptr;
-        client->SetGoodbyeWait(200);
         const uint32_t id = PlayerOf(*client);
         SinglePlayerBasicInfoPacket record;
         record.info.playerId = id;
