@@ -376,8 +376,7 @@ def record_stand_ins(units, commands, left, root, path):
         first = FIRST_INCLUDE.match(read(u.path))
         if not first:
             continue
-        header = next((os.path.normpath(os.path.join(b, first.group(1))) for b in [os.path.dirname(u.path)] + u.dirs
-                       if os.path.isfile(os.path.join(b, first.group(1)))), None)
+        header = includes.resolve(u.path, first.group(1), u.dirs)
         if not header or not header.startswith(installed) or not header.endswith(".h"):
             continue
         if any(isinstance(link, frozenset) or link not in includes.closure(header, u.dirs) | {header}
