@@ -491,12 +491,13 @@ bool HostFight::Start(const std::string& loadPath)
         return false;
     std::printf("gamehost: a player (%u) and a monster (%u) face each other, %.0f units apart\n", m_playerId,
                 m_monsterId, kMonsterDistance);
+    // A loaded player's totals hold the skills and the outfit it was saved with already.
     for (const Character* fighter : std::initializer_list<const Character*>{player, monster})
-        std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f, attack speed %.2f, before its outfit and "
-                    "skills add theirs\n",
-                    RoleOf(*fighter),
+        std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f, attack speed %.2f, %s\n", RoleOf(*fighter),
                     fighter->GetCurrentLife(), fighter->GetLifeLimit(), fighter->GetCurrentMana(),
-                    fighter->GetCharacterBio().GetManaLimit(), fighter->GetAttackSpeed());
+                    fighter->GetCharacterBio().GetManaLimit(), fighter->GetAttackSpeed(),
+                    fighter == player && !loadPath.empty() ? "with the skills and the outfit it was saved with"
+                                                           : "before its outfit and skills add theirs");
     m_experienceBefore = player->GetExperiencePoints();
     PrintPlayerPack();
     PrintSkillTexts("monster skill", *skill);
