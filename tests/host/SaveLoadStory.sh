@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The bundled run saved and loaded. A run with --save plays as the same run without it: it
 # prints the same lines but for the save's own. A run with --load plays the character it
-# read: the roster, its money, its experience, its skills and its bags go on from what the
-# save held, and it fights in the outfit it was saved in, not in one handed afresh.
+# read: the roster, its money, its experience, its skills, its quest and its bags go on from
+# what the save held, and it fights in the outfit it was saved in, not in one handed afresh.
 set -u
 gamehost=$1
 save=$(mktemp -d)/hero.chr
@@ -30,6 +30,9 @@ mastery=$(sed -n 's/^skills: window: Warfare (Skill Mastery) level \([0-9]*\) .*
 grep -q "^skills: a point into Warfare: level $((mastery + 1))$" <<<"$loaded" ||
     fail "the mastery saved at level $mastery is not raised from there"
 grep -q "duplicate" "$save.log" && fail "the loaded player's skills were made twice: $(grep -m1 duplicate "$save.log")"
+# The quest was complete when saved: its reward is not told again, for it is not paid again.
+grep -q '^gamehost: quest state read from .*, quest complete$' <<<"$loaded" || fail "the save's quest is not read complete"
+grep '^journal: frame [0-9]*: .* complete; reward: ' <<<"$loaded" && fail "the loaded run tells of a reward it does not pay"
 # No outfit is handed to a character that wears its own.
 grep -q "^outfit: player \|^items: outfit .* tooltip" <<<"$loaded" && fail "the loaded player is handed an outfit"
 # What lay in its bags when it was saved still lies there after the fight.
