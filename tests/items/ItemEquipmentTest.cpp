@@ -259,5 +259,20 @@ TEST_F(ItemEquipmentTest, TheRelicSlotHoldsOnlyRelicsAndTheIdentityNamesWhatItHo
     EXPECT_EQ(ObjectManager::Get().GetObjectCount(), objects);
 }
 
+// An item holding a relic asks for the higher of its own strength and the relic's.
+TEST_F(ItemEquipmentTest, AHeldRelicRaisesTheStrengthTheItemNeedsAndNeverLowersIt)
+{
+    RecordDatabase::Get().RegisterRecord(kDir + "HeavyRelic.dbr", "Class,ItemRelic,\nstrengthRequirement,60,\n");
+    RecordDatabase::Get().RegisterRecord(kDir + "LightRelic.dbr", "Class,ItemRelic,\nstrengthRequirement,10,\n");
+    ItemEquipment* helm = Make(Identity("Helm.dbr"));
+    ASSERT_EQ(helm->GetStrengthRequirement(), 25u);
+    helm->AddRelic(kDir + "HeavyRelic.dbr", "", 1);
+    ASSERT_TRUE(helm->HasRelic());
+    EXPECT_EQ(helm->GetStrengthRequirement(), 60u);
+    helm->AddRelic(kDir + "LightRelic.dbr", "", 1);
+    ASSERT_TRUE(helm->HasRelic());
+    EXPECT_EQ(helm->GetStrengthRequirement(), 25u);
+}
+
 }  // namespace
 }  // namespace GAME
