@@ -16,6 +16,7 @@
 #include "Game/items/ItemRelic.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
+#include "tests/TestDraws.h"
 
 namespace GAME {
 
@@ -43,7 +44,7 @@ class ItemEquipmentTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitializeObjects();
+        InitializeSeededObjects();
         RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
     }
     void TearDown() override
