@@ -25,6 +25,7 @@
 #include "Game/items/ItemReplicaInfo.h"
 #include "Game/combat/CombatManager.h"
 #include "characters/RecordingStream.h"
+#include "tests/TestDraws.h"
 
 namespace GAME {
 namespace {
@@ -282,7 +283,7 @@ protected:
     void SetUp() override
     {
         CharacterBioTest::SetUp();
-        InitializeObjects();
+        InitializeSeededObjects();
     }
     void TearDown() override
     {
@@ -369,7 +370,7 @@ protected:
     void SetUp() override
     {
         CharacterBioTest::SetUp();
-        InitializeObjects();
+        InitializeSeededObjects();
         gGameEngine->SetUI(&ui);
         gGameEngine->SetAutoSave(true);
     }

@@ -19,6 +19,7 @@
 #include "Game/items/OneShot.h"
 #include "characters/RecordingStream.h"
 #include "TempFolder.h"
+#include "tests/TestDraws.h"
 
 extern "C" void InitializeObjects();
 extern "C" void ShutdownObjects();
@@ -223,7 +224,7 @@ TEST_F(PlayStatsTest, ScoreComesFromTheScoreRecordWhenTheGameIsAboutToRun)
 
 TEST_F(PlayStatsTest, SaveBlockWritesEveryCounterUnderItsKeyAndReadsItBack)
 {
-    InitializeObjects();
+    InitializeSeededObjects();
     PlayStats stats;
     Fill(stats);
     stats.Update(61000);

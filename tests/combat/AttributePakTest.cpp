@@ -17,6 +17,7 @@
 #include "Game/items/Armor.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
+#include "tests/TestDraws.h"
 
 using namespace GAME;
 
@@ -109,7 +110,7 @@ TEST_F(AttributePakTest, APackLoadsEveryStoreAndWritesItsLinesInFamilyOrder)
 TEST_F(AttributePakTest, TheGameEngineLoadsItsThreePacksAndSurvivesMissingOnes)
 {
     RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
-    InitializeObjects();
+    InitializeSeededObjects();
     EXPECT_EQ(gGameEngine->GetPlayerAttributePak().GetRecordName(), "Records/Game/PlayerAttributePak.dbr");
     EXPECT_EQ(gGameEngine->GetMonsterAttributePak().GetRecordName(), "Records/Game/MonsterAttributePak.dbr");
     EXPECT_EQ(gGameEngine->GetPetAttributePak().GetRecordName(), "Records/Game/PetAttributePak.dbr");
@@ -125,7 +126,7 @@ TEST_F(AttributePakTest, TheGameEngineLoadsItsThreePacksAndSurvivesMissingOnes)
 
     RecordDatabase::Get().RegisterRecord(kGameEngineRecordName, "monsterAttributePak,Records/Game/Missing.dbr,\n"
                                                                 "playerAttributePak,Records/Game/AlsoMissing.dbr,\n");
-    InitializeObjects();
+    InitializeSeededObjects();
     const AttributePak& player = gGameEngine->GetPlayerAttributePak();
     EXPECT_EQ(player.GetRecordName(), "Records/Game/AlsoMissing.dbr");
     EXPECT_EQ(player.GetCharAttrStore().GetAttributes().size(), 0u);
@@ -169,7 +170,7 @@ TEST_F(AttributePakTest, RacialBonusesMatchRacesExactlyAndWriteALinePerRace)
     bonus->CreateText(1, GameTextClass::ItemBonuses, lines);
     ASSERT_EQ(lines.size(), 3u);   // the defence is 0 at level 1
     RecordDatabase::Get().RegisterRecord(kGameEngineRecordName, "");
-    InitializeObjects();
+    InitializeSeededObjects();
     lines.clear();
     bonus->CreateText(2, GameTextClass::ItemBonuses, lines);
     std::vector<std::string> texts;
@@ -196,7 +197,7 @@ protected:
     {
         AttributePakTest::SetUp();
         RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
-        InitializeObjects();
+        InitializeSeededObjects();
     }
     void TearDown() override
     {

@@ -19,6 +19,7 @@
 #include "Game/core/GameEvents.h"
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/foundation/RandomUniform.h"
+#include "tests/TestDraws.h"
 
 using namespace GAME;
 
@@ -37,7 +38,7 @@ protected:
         RecordDatabase::Get().RegisterRecord(kGameEngineRecordName, "CriticalHitOnMonsterStyle,Styles/CritMonster,\n"
                                                                     "CriticalHitOnPlayerStyle,Styles/CritPlayer,\n");
         LocalizationManager::Instance().RegisterTags("CriticalHitFormat=%.0f (x%.1f)\n");
-        InitializeObjects();
+        InitializeSeededObjects();
         ObjectManager& objects = ObjectManager::Get();
         m_player = DynamicCast<Player>(objects.CreateObject("Player"));
         m_monster = DynamicCast<Monster>(objects.CreateObject("Monster"));

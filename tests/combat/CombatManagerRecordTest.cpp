@@ -45,6 +45,9 @@ TEST_F(CombatManagerRecordTest, BundledRecordLoadsEveryFormulaCleanly)
     EXPECT_FLOAT_EQ(Combat().DesignerCalculateProbabilityToHit(50.0f, 50.0f), 70.0f);
     EXPECT_FLOAT_EQ(Combat().DesignerCalculatePhysicalDamageDefense(10.0f, 20.0f, 5.0f, 0.0f), 7.5f);
     EXPECT_FLOAT_EQ(Combat().DesignerCalculatePhysicalDamageDefense(100.0f, 20.0f, 5.0f, 0.0f), 95.0f);
+    // A protection bonus of half raises both the protection (30) and its absorption (0.375).
+    EXPECT_FLOAT_EQ(Combat().DesignerCalculatePhysicalDamageDefense(10.0f, 20.0f, 5.0f, 0.5f), 6.25f);
+    EXPECT_FLOAT_EQ(Combat().DesignerCalculatePhysicalDamageDefense(100.0f, 20.0f, 5.0f, 0.5f), 88.75f);
 }
 
 TEST_F(CombatManagerRecordTest, FormulaThatDoesNotParseIsLoggedAndFallsBack)

@@ -17,6 +17,7 @@
 #include "Game/combat/DefenseAttributeStore.h"
 #include "Game/core/GameEngine.h"
 #include "Game/skills/SkillProfile.h"
+#include "tests/TestDraws.h"
 
 using namespace GAME;
 
@@ -527,7 +528,7 @@ protected:
     {
         DefenseAttributeTest::SetUp();
         RecordDatabase::Get().RegisterRecord(kGameEngineRecordName, "armorDefensiveAbsorption,0.5,\n");
-        InitializeObjects();
+        InitializeSeededObjects();
     }
     void TearDown() override
     {

@@ -21,6 +21,7 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerNetInfo.h"
 #include "Game/items/ItemReplicaInfo.h"
+#include "tests/TestDraws.h"
 
 namespace GAME {
 
@@ -117,7 +118,7 @@ class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitializeObjects();
+        InitializeSeededObjects();
         engine = gGameEngine;
     }
     void TearDown() override

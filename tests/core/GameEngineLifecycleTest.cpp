@@ -9,6 +9,9 @@
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineInboundInterface.h"
 #include "Game/core/GameEngineServicesModule.h"
+#include "Game/core/foundation/ProcessRandom.h"
+#include "Game/core/foundation/RandomUniform.h"
+#include "tests/TestDraws.h"
 
 namespace GAME {
 namespace {
@@ -47,6 +50,20 @@ TEST_F(GameEngineLifecycle, EntryPointsBuildAndTearDownTheOneEngine)
     EXPECT_STREQ(monsters[0]->GetName(), "Monster");
     EXPECT_STREQ(monsters[1]->GetName(), "Weapon");
     ShutdownObjects();
+}
+
+// A test starts the process-wide source from the test seed, whatever the tests before it
+// drew, and a fixture's engine draws the game rules from it rather than from the clock.
+TEST_F(GameEngineLifecycle, TestsDrawFromTheTestSeed)
+{
+    const int first = rand();
+    SeedProcessRandom(kTestDrawSeed);
+    EXPECT_EQ(rand(), first);
+
+    InitializeSeededObjects();
+    RandomUniform expected;
+    expected.Seed(kTestDrawSeed);
+    EXPECT_EQ(gGameEngine->GetRandomGen().IGenerate(0, 1 << 30), expected.IGenerate(0, 1 << 30));
 }
 
 TEST_F(GameEngineLifecycle, AbsentTuningKeysGiveZeroNotTheConstructionDefaults)

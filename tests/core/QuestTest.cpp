@@ -531,6 +531,7 @@ TEST_F(QuestTest, StateFilesRoundTripAndAChangedQuestIsDropped)
     EXPECT_TRUE(quests->LoadQuestState(save, "quests.sav"));
     EXPECT_TRUE(quest->GetQuestStepAtIndx(0)->GetTriggerOfIdx(0)->m_fired);
     EXPECT_FALSE(quest->GetQuestStepAtIndx(0)->GetTriggerOfIdx(1)->m_fired);
+    EXPECT_FALSE(quest->GetQuestStepAtIndx(0)->IsComplete());   // one of its two triggers fired
     ASSERT_EQ(quests->GetFiredTriggers().size(), 1u);
     EXPECT_EQ(quests->GetFiredTriggers()[0].target, 42u);
     EXPECT_EQ(quests->GetActiveTriggerCount(), 1u);

@@ -120,6 +120,7 @@ TEST(TextFormat, FloatsCharactersAndTexts)
               "[narr\u00f6w][w\u00efde][str][u16]");
     EXPECT_EQ(Fmt(u"[%-6s][%6s][%.3s]", "ab", u"cd", "abcdef"), "[ab    ][    cd][abc]");
     EXPECT_EQ(Fmt(u"[%.1s]", u"\U0001F600x"), "[]");   // never half a surrogate pair
+    EXPECT_EQ(Fmt(u"[%.4s]", u"ab\U0001F600c"), "[ab\U0001F600]");   // a pair that fits stays whole
     EXPECT_EQ(Fmt(u"%s", static_cast<const char*>(nullptr)), "(null)");
     EXPECT_EQ(Fmt(u"%d", 1, "extra"), "1");             // values left over are ignored
 }

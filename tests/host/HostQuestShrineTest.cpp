@@ -140,5 +140,25 @@ TEST_F(HostQuestShrineTest, TheShrineReachedWhileThePackLivesPaysOnlyOnceThePack
     EXPECT_TRUE(StepDone(1) && StepDone(2));
 }
 
+// A trade that opens while the player walks to the shrine (as a client hears of it, in the
+// middle of the walk) stops the walk: the shrine is neither reached nor paid inside the
+// trade, and the walk goes on once the trade is over.
+TEST_F(HostQuestShrineTest, ATradeThatOpensOnTheWayHoldsThePlayerShortOfTheShrine)
+{
+    Talk();
+    Kill();
+    ASSERT_TRUE(StepDone(0) && StepDone(1));
+    const uint32_t money = player->GetCurrentMoney();
+    ASSERT_EQ(Play(HostQuest::kShrineFrame, 3), 0);
+    const Vec3 stopped = Where();
+    ASSERT_GT(stopped.x, 0.0f);   // under way
+    EXPECT_EQ(Play(HostQuest::kShrineFrame + 3, kWalkFrames, true), 0);
+    EXPECT_NEAR(Where().x, stopped.x, 0.5f);
+    EXPECT_FALSE(StepDone(2));
+    EXPECT_EQ(player->GetCurrentMoney(), money);
+    EXPECT_GT(Play(HostQuest::kShrineFrame + 3 + kWalkFrames, kWalkFrames), 0);
+    EXPECT_EQ(player->GetCurrentMoney(), money + 150u);
+}
+
 }  // namespace
 }  // namespace GAME

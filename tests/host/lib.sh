@@ -88,3 +88,27 @@ start_client() {
     client_pid=$!
     pids+=("$client_pid")
 }
+
+# What two hosts that run their frames at their own pace both promise to print, for the
+# stories that compare a server's output with a client's:
+# per_object SED: the lines read, each object's in their own order and the objects one
+# after the other. SED turns a line into its object's key, a tab and the line; a line it
+# does not turn keeps the key "-". Packets travel in order, but one host's lines about two
+# objects interleave as its frames happen to take them (a client's own packets and the
+# server's cross on the way).
+per_object() {
+    sed "$1" | awk -F'\t' 'NF < 2 { print "-\t" $0; next } { print }' | sort -s -t"$(printf '\t')" -k1,1 | cut -f2-
+}
+# seen_by_both SED FILE OTHER: the keys (SED prints one a line) of what both hosts saw, as
+# an alternative for grep -E ("x", which no number matches, when there is none). What a
+# host sees only at a frame's end (a monster that rolls its loot, a thing that lies on the
+# ground, a spirit that stands) a host whose frames pass over its short life never sees.
+seen_by_both() {
+    local keys
+    keys=$(comm -12 <(sed -n "$1" "$2" | sort -u) <(sed -n "$1" "$3" | sort -u) | paste -sd'|')
+    echo "${keys:-x}"
+}
+# seen_only_by SED FILE OTHER: the keys FILE saw and OTHER did not.
+seen_only_by() {
+    comm -23 <(sed -n "$1" "$2" | sort -u) <(sed -n "$1" "$3" | sort -u) | paste -sd' '
+}

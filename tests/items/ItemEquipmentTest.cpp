@@ -16,6 +16,7 @@
 #include "Game/items/ItemRelic.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
+#include "tests/TestDraws.h"
 
 namespace GAME {
 
@@ -43,7 +44,7 @@ class ItemEquipmentTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitializeObjects();
+        InitializeSeededObjects();
         RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
     }
     void TearDown() override
@@ -257,6 +258,21 @@ TEST_F(ItemEquipmentTest, TheRelicSlotHoldsOnlyRelicsAndTheIdentityNamesWhatItHo
     item->AddRelic(kDir + "Helm.dbr", "", 1);
     EXPECT_FALSE(item->HasRelic());
     EXPECT_EQ(ObjectManager::Get().GetObjectCount(), objects);
+}
+
+// An item holding a relic asks for the higher of its own strength and the relic's.
+TEST_F(ItemEquipmentTest, AHeldRelicRaisesTheStrengthTheItemNeedsAndNeverLowersIt)
+{
+    RecordDatabase::Get().RegisterRecord(kDir + "HeavyRelic.dbr", "Class,ItemRelic,\nstrengthRequirement,60,\n");
+    RecordDatabase::Get().RegisterRecord(kDir + "LightRelic.dbr", "Class,ItemRelic,\nstrengthRequirement,10,\n");
+    ItemEquipment* helm = Make(Identity("Helm.dbr"));
+    ASSERT_EQ(helm->GetStrengthRequirement(), 25u);
+    helm->AddRelic(kDir + "HeavyRelic.dbr", "", 1);
+    ASSERT_TRUE(helm->HasRelic());
+    EXPECT_EQ(helm->GetStrengthRequirement(), 60u);
+    helm->AddRelic(kDir + "LightRelic.dbr", "", 1);
+    ASSERT_TRUE(helm->HasRelic());
+    EXPECT_EQ(helm->GetStrengthRequirement(), 25u);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "Game/items/ItemRelic.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
+#include "tests/TestDraws.h"
 
 namespace GAME {
 namespace {
@@ -30,7 +31,7 @@ class ItemRelicTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitializeObjects();
+        InitializeSeededObjects();
         RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
         LocalizationManager::Instance().LoadFile(std::string(GAME_DATA_DIR) + "/Text/English.txt");
     }

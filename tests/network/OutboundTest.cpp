@@ -145,6 +145,25 @@ TEST_F(OutboundTest, NoSingleRecordStopsTheRoster)
     EXPECT_TRUE(log.Contains("AllPlayersHeartbeatPacket: a roster carries 255 players; 45 left out"));
 }
 
+// Records that each fit alone fill the roster up to its bound: the one that would pass it
+// is left out with a line.
+TEST_F(OutboundTest, TheRosterStopsAtItsBound)
+{
+    engine->SetAsNetworkServer();
+    std::vector<PlayerNetBasicInfo> roster = Roster({0x10000001, 0x20000002, 0x30000003});
+    for (PlayerNetBasicInfo& record : roster)
+        record.statusSkills.assign(255, std::string(94, 's'));   // about 24 KB each
+    LogCapture log;
+    engine->GetNetworkInterface()->StoC_AllPlayersUpdate(roster);
+    ASSERT_EQ(transport.sent.size(), 1u);
+    EXPECT_LE(transport.sent[0].bytes.size(), NetLimits::kMaxPacketSize);
+    AllPlayersBasicInfoPacket sent;
+    ASSERT_TRUE(ReadInto(sent, transport.sent[0].bytes));
+    ASSERT_EQ(sent.players.size(), 2u);
+    EXPECT_EQ(sent.players[1].playerId, 0x20000002u);
+    EXPECT_TRUE(log.Contains("AllPlayersBasicInfoPacket: player 805306371 left out: its record does not fit"));
+}
+
 // A caller that asks the engine each time follows a role change at the next call.
 TEST_F(OutboundTest, RoleSwitchTakesEffectAtTheNextCall)
 {

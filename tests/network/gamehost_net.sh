@@ -16,43 +16,59 @@ mode=$2
 source "$(dirname "$0")/../host/lib.sh"
 show_lines() { grep -v "^gamehost: \(sword\|armour\|player pack\|monster skill\)" "$1" | tail -40; }
 
-# The lines that must be alike on both sides: what travelled of each kind of character in
-# its order (a client's player and the monster's blows cross on the way), each player's in
-# its own order (each side's player walks to its shrine once its own trade is over, so the
-# two walks cross too), the skills' results in order (the strikes with their seeds, the
-# pool's picks, the chain's links, the hex), the buffs the monsters take and lose as their commands travel, the item the server
-# dropped (its fingerprint), what each monster wears and what falls from it (identities and
-# fingerprints; a set, as each host sees a drop in a frame of its own), the merchant's stock
-# and then the verdict on the client's purchase, the last roster heartbeat and the roster.
-# The hosts run their frames at their own pace: what a host holds at a frame's end is no
-# part of this comparison where the other host may pass over it between two of its frames.
+# The lines that must be alike on both sides, as far as the game promises them alike to two
+# hosts that run their frames at their own pace: what travelled of each character, each in
+# its own order (a client's player and the monster's blows cross on the way, and each side's
+# player walks to its shrine once its own trade is over), the skills' results and spawns of
+# each user in its order (the strikes with their seeds, the pool's picks, the chain's links,
+# the hex), the buffs each monster takes and loses as their commands travel, the item the
+# server dropped (its fingerprint), the loot of each monster both hosts saw roll and of each
+# thing both saw lie on the ground (identities and fingerprints; a set, as each host sees
+# them in a frame of its own), the merchant's stock and then the verdict on the client's
+# purchase, the last roster heartbeat and the roster.
+# What a host holds at a frame's end is no part of this comparison where the other host may
+# pass over it between two of its frames: a monster or a spirit of a short life, or a pile
+# picked up at once, is compared only where both hosts saw it (and the client never sees
+# one that the server did not).
+rolled='s/^loot: frame [0-9]*: monster \([0-9]*\) rolls its items .*/\1/p'
+lying='s/^loot: frame [0-9]*: \(gold pile\|item\) \([0-9]*\) lies on the ground: .*/\2/p'
+standing='s/^scenery: frame [0-9]*: spirit \([0-9]*\) stands .*/\1/p'
+# shared FILE OTHER: FILE's lines, of what both FILE and OTHER saw.
 shared() {
-    grep "^net: monster" "$1"
-    grep "^net: player" "$1" | awk '{ print ($3 == "action:" ? $4 : $3) "\t" $0 }' | sort -s -k1,1 | cut -f2-
-    grep "^net: skill" "$1"
-    grep "^net: spawn" "$1"
-    grep "^net: buff" "$1"
+    local monsters piles spirits
+    monsters=$(seen_by_both "$rolled" "$1" "$2")
+    piles=$(seen_by_both "$lying" "$1" "$2")
+    spirits=$(seen_by_both "$standing" "$1" "$2")
+    grep "^net: monster" "$1" | per_object 's/^net: monster \([0-9]*\) .*/\1\t&/'
+    # The client's own player travels from the client, which plays on past its server's
+    # end: the server took the first of the client's lines, up to its own end.
+    local guest='^net: player \(action: \)\{0,1\}268435458 ' taken
+    taken=$(grep -c "$guest" "$dir/s.txt")
+    { grep "^net: player" "$1" | grep -v "$guest"; grep "$guest" "$1" | head -n "$taken"; } |
+        per_object 's/^net: player \(action: \)\{0,1\}\([0-9]*\) .*/\2\t&/'
+    grep "^net: skill" "$1" | per_object 's/^net: skill .* by \([0-9]*\), seed .*/\1\t&/'
+    grep "^net: spawn" "$1" | per_object 's/^net: spawn .* by \([0-9]*\), choice .*/\1\t&/'
+    grep "^net: buff" "$1" | per_object 's/^net: buff .* by monster \([0-9]*\)$/\1\t&/'
     grep "^net: item" "$1"
-    # The scenery's spirit lives a few frames: a host whose frames pass over its life never
-    # sees what it carries, so its loot is no part of the comparison.
-    local spirits
-    spirits=$(sed -n 's/^scenery: frame [0-9]*: spirit \([0-9]*\) stands .*/\1/p' "$1" | sort -u | paste -sd'|')
     grep "^loot: frame [0-9]*: \(monster\|.* lies on the ground\)" "$1" | sed 's/^loot: frame [0-9]*: /loot: /' |
-        { if [ -n "$spirits" ]; then grep -Ev "^loot: monster ($spirits) "; else cat; fi; } | sort
+        grep -E "^loot: (monster ($monsters)|(gold pile|item) ($piles)) " | sort
     grep "^level: frame [0-9]*: monster" "$1" | sed 's/^level: frame [0-9]*: //' | sort
-    grep "^scenery: frame [0-9]*: \(statue [0-9]* \(stands\|has risen\)\|spirit\)" "$1" | sed 's/^scenery: frame [0-9]*: //' | sort
+    grep -E "^scenery: frame [0-9]+: (statue [0-9]+ (stands|has risen)|spirit ($spirits) )" "$1" |
+        sed 's/^scenery: frame [0-9]*: //' | sort
     grep "^net: market" "$1"
     grep "^gamehost: roster at the end\|^gamehost: the last heartbeat" "$1"
     # The townsfolk the server sent, the villagers' conversation, the players' talk with the
-    # quest giver and the quest's end (the giver hidden, the door told to open) on each side.
-    grep "^net: townsperson [0-9]* \(Villager\|Elder\) at" "$1"
+    # quest giver and the quest's end (the giver hidden, the door told to open) on each side,
+    # each of the three in its order.
+    grep "^net: townsperson [0-9]* \(Villager\|Elder\) at" "$1" | per_object 's/^net: townsperson \([0-9]*\) .*/\1\t&/'
     grep "^\(townsfolk\|quest giver\): frame [0-9]*: \(villager [12] says\|the villagers\|the player engages the quest giver\|the quest ended\)" "$1" |
-        sed 's/^[a-z ]*: frame [0-9]*: //'
+        sed 's/^[a-z ]*: frame [0-9]*: //' |
+        per_object 's/^\(villager\|the villagers\)/villagers\t&/; s/^the player engages/giver\t&/; s/^the quest ended/end\t&/'
     # The actions of every character as they travel, each character's in its order: those
     # the client knows from the start (the arena's monsters and the townsfolk) and those made
     # later (the summoner's creatures, the scenery, the champion). An action that waits on a
     # client for its character holds the newer ones for that character behind it.
-    grep "^ai: frame [0-9]*: " "$1" | sed 's/^ai: frame [0-9]*: \(.*\) (\([0-9]*\)): /\2 \1: /' | sort -s -k1,1
+    grep "^ai: frame [0-9]*: " "$1" | per_object 's/^ai: frame [0-9]*: \(.*\) (\([0-9]*\)): /\2\t\2 \1: /'
 }
 
 # Each side's player walks to its shrine, which ends the quest, once its trade is over: a
@@ -151,6 +167,10 @@ done
 [ "$((s_items2 + 1)) $((c_items2 - 1))" = "$s_items $c_items" ] || fail "items were lost or made in the trade"
 [ "$((s_gold2 - 250)) $((c_gold2 + 250))" = "$s_gold $c_gold" ] || fail "the gold did not move as offered"
 grep -q '^scenery: frame [0-9]*: statue [0-9]* has risen$' "$dir/c.txt" || fail "the client never saw the statue rise"
-diff <(shared "$dir/s.txt") <(shared "$dir/c.txt") || fail "the two sides differ"
+for seen in "$rolled" "$lying" "$standing"; do
+    extra=$(seen_only_by "$seen" "$dir/c.txt" "$dir/s.txt")
+    [ -z "$extra" ] || fail "the client saw what the server never had: $extra"
+done
+diff <(shared "$dir/s.txt" "$dir/c.txt") <(shared "$dir/c.txt" "$dir/s.txt") || fail "the two sides differ"
 grep -q "^gamehost: the server went away; the game ends after frame" "$dir/c.txt" || fail "the client missed the end"
 echo "PASS: play"

@@ -17,6 +17,7 @@
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillBuffs.h"
 #include "Game/skills/SkillManager.h"
+#include "tests/TestDraws.h"
 
 namespace GAME {
 
@@ -71,7 +72,7 @@ class SkillFrameWalkTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitializeObjects();
+        InitializeSeededObjects();
         previousSink = gEngine->SetLogSink([](const LogLine&) {});
         RecordDatabase::Get().RegisterRecord("Records/Frame/Owner.dbr", "Class,Character,\n");
         character = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Frame/Owner.dbr");

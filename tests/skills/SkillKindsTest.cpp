@@ -11,13 +11,14 @@
 #include "Game/skills/SkillOnDeath.h"
 #include "Game/skills/SkillWeaponPool.h"
 #include "skills/FakeSkillOwner.h"
+#include "tests/TestDraws.h"
 
 namespace GAME {
 namespace {
 
 class SkillKindsTest : public ::testing::Test {
 protected:
-    void SetUp() override { InitializeObjects(); }
+    void SetUp() override { InitializeSeededObjects(); }
     void TearDown() override
     {
         ShutdownObjects();

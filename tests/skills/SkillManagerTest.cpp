@@ -23,6 +23,7 @@
 #include "Game/skills/SkillActivated.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/skills/SkillServicesBase.h"
+#include "tests/TestDraws.h"
 
 namespace GAME {
 
@@ -110,7 +111,7 @@ class SkillManagerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitializeObjects();
+        InitializeSeededObjects();
         previousSink = gEngine->SetLogSink([this](const LogLine& line) { log.push_back(line.text); });
         Record("Owner", "Class,Character,\n");
         character = ObjectManager::Get().CreateObjectFromFile<Character>("Records/Skills/Owner.dbr");

@@ -15,6 +15,7 @@
 #include "Game/skills/SkillServicesBase.h"
 #include "Game/world/Prop.h"
 #include "skills/FakeSkillOwner.h"
+#include "tests/TestDraws.h"
 
 namespace GAME {
 
@@ -53,7 +54,7 @@ namespace {
 
 class SkillTest : public ::testing::Test {
 protected:
-    void SetUp() override { InitializeObjects(); }
+    void SetUp() override { InitializeSeededObjects(); }
     void TearDown() override
     {
         ShutdownObjects();

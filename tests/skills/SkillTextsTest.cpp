@@ -14,6 +14,7 @@
 #include "Game/core/foundation/GameTextLine.h"
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillProfile.h"
+#include "tests/TestDraws.h"
 
 namespace GAME {
 namespace {
@@ -24,7 +25,7 @@ class SkillTextsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitializeObjects();
+        InitializeSeededObjects();
         LocalizationManager::Instance().Clear();
         ASSERT_GT(LocalizationManager::Instance().LoadFile(std::string(GAME_DATA_DIR) + "/Text/English.txt"), 0u);
     }
