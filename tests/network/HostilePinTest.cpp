@@ -526,6 +526,8 @@ protected:
     ItemReplicaInfo sword;
     float itemReach = 0.0f;
     uint32_t seed = 0;
+    const std::string outOfReach = "PickUpItemPacket from host 1 dropped: character " + std::to_string(kClientPlayer) +
+                                   ": it names a loose item out of its character's reach";
 };
 
 // A run asked for lends its walk's end no reach: a drop, pick-up or use at once at its far
@@ -533,36 +535,36 @@ protected:
 // player and of the way it covers at its pace in the lead's time, to the edge.
 TEST_F(HostilePinWalkTest, AClickFarAwayAtOnceReachesOnlyTheWayThePlayersPaceCovers)
 {
-    RunTo(500.0f);
-    const float lead = client->GetMotion().Length() * kWalkLeadMs / 1000.0f;
-    ASSERT_GT(lead, 1.0f);
+    RecordDatabase::Get().RegisterRecord("Records/Test/PinWell.dbr", "Class,FixedItemWell,\n");
     const std::string moved = "CreateItemPacket from host 1 amended: it puts an item into the world out of its "
                               "player's reach; it lands where the server has its player instead";
-    EXPECT_EQ(Drop(500.0f), moved);
-    EXPECT_EQ(Drop(40.0f), moved);
+    // Each right after the run's request (a pick-up or use taken would end the run).
+    for (const float end : {500.0f, 40.0f}) {
+        RunTo(end);
+        EXPECT_EQ(Drop(end), moved) << end;
+        RunTo(end);
+        EXPECT_EQ(PickUp(end), outOfReach) << end;
+        RunTo(end);
+        UseItemPacket use;
+        use.characterId = kClientPlayer;
+        use.position = client->GetCoords().GetPosition();
+        use.itemId = Place(ObjectManager::Get().CreateObjectFromFile<FixedItem>("Records/Test/PinWell.dbr"), end)
+                         ->GetObjectId();
+        EXPECT_EQ(Logged(use), "UseItemPacket from host 1 dropped: character " + std::to_string(kClientPlayer) +
+                                   " is out of reach of " + std::to_string(use.itemId));
+    }
+    const float lead = client->GetMotion().Length() * kWalkLeadMs / 1000.0f;
+    ASSERT_GT(lead, 1.0f);
     EXPECT_EQ(Drop(lead + itemReach + 0.25f), moved);
     EXPECT_EQ(Drop(lead + itemReach - 0.25f), "");
-    const std::string outOfReach = "PickUpItemPacket from host 1 dropped: character " + std::to_string(kClientPlayer) +
-                                   ": it names a loose item out of its character's reach";
-    EXPECT_EQ(PickUp(500.0f), outOfReach);
-    EXPECT_EQ(PickUp(40.0f), outOfReach);
     EXPECT_EQ(PickUp(lead + itemReach + 0.25f), outOfReach);
-    EXPECT_EQ(PickUp(-lead - itemReach + 0.25f), outOfReach);   // the way ahead only
-    RecordDatabase::Get().RegisterRecord("Records/Test/PinWell.dbr", "Class,FixedItemWell,\n");
-    UseItemPacket use;
-    use.characterId = kClientPlayer;
-    use.position = client->GetCoords().GetPosition();
-    use.itemId = Place(ObjectManager::Get().CreateObjectFromFile<FixedItem>("Records/Test/PinWell.dbr"), 40.0f)
-                     ->GetObjectId();
-    EXPECT_EQ(Logged(use), "UseItemPacket from host 1 dropped: character " + std::to_string(kClientPlayer) +
-                               " is out of reach of " + std::to_string(use.itemId));
     EXPECT_EQ(PickUp(lead + itemReach - 0.25f), "");
 }
 
 // A real click's walk: the client's player reaches the sword it clicked (a step off the
 // walk's end) and drops another at its feet, while the server's player, whose frames lag
 // the client's, still has most of the lead's way to run: both are taken where the client
-// says.
+// says; a click behind it is out of reach.
 TEST_F(HostilePinWalkTest, AClickAtTheWalksEndIsTakenWhileTheServersPlayerStillRunsThere)
 {
     constexpr float kEnd = 30.0f;
@@ -573,6 +575,8 @@ TEST_F(HostilePinWalkTest, AClickAtTheWalksEndIsTakenWhileTheServersPlayerStillR
         gEngine->UpdateFrame(100);
     }
     ASSERT_GT(WorldDistance(client->GetPathPosition(), At(kEnd).GetPosition()), lag - 1.0f);
+    // The way behind the server's player lends no reach.
+    EXPECT_EQ(PickUp(client->GetPathPosition().GetRegionPosition().x - itemReach - 1.0f), outOfReach);
     EXPECT_EQ(Drop(kEnd + 1.0f), "");
     EXPECT_EQ(PickUp(kEnd + client->GetExtents() + 1.0f), "");
 }
