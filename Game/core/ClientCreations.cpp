@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "Engine/Engine.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
+#include "Engine/PathFinder.h"
 #include "Engine/World.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Monster.h"
@@ -142,8 +144,21 @@ bool ReachesItemFrom(Character& user, const WorldVec3& from, const WorldVec3& at
 
 bool ReachesOnServer(Character& user, const std::function<bool(const WorldVec3& from)>& reachesFrom)
 {
-    const WorldVec3 walkEnd = user.GetPathTarget();
-    return reachesFrom(user.GetPathPosition()) || (walkEnd.IsValid() && reachesFrom(walkEnd));
+    if (reachesFrom(user.GetPathPosition()))
+        return true;
+    const Path* path = user.IsMoving() ? user.GetPath() : nullptr;
+    if (!path)
+        return false;
+    // The pace is the run's own (the animation's motion), not the slowing of its last stretch.
+    const float pace = user.GetMotion().Length();
+    const float lead = std::min(path->GetRemainingLength(), pace * static_cast<float>(kWalkLeadMs) / 1000.0f);
+    if (!(lead > 0.0f))
+        return false;
+    const int steps = std::clamp(static_cast<int>(std::ceil(lead / kWalkLeadStep)), 1, kMaxWalkLeadSteps);
+    for (int step = 1; step <= steps; ++step)
+        if (reachesFrom(path->GetPointAt(path->GetTravelled() + lead * static_cast<float>(step) / steps)))
+            return true;
+    return false;
 }
 
 const char* RefuseClientDrop(int host, uint32_t player, const ItemReplicaInfo& item, WorldCoords& where, bool& moved)

@@ -10,8 +10,9 @@
 // here, or one whose positions lie in no region is dropped through the drop log.
 //
 // The server holds a client's action to where it has the client's character: a use,
-// pick-up, talk or chat reaches its object from there (or from the end of the walk it is
-// on) as the player's own click would without walking; a pick-up takes only an item lying
+// pick-up, talk or chat reaches its object from there (or from the little way ahead on the
+// walk it is on that its pace covers while the client's frames run ahead, ReachesOnServer)
+// as the player's own click would without walking; a pick-up takes only an item lying
 // loose; a run or walk starts there, give or take the ground the character may have covered
 // on its client before the server heard of it (kSkillReachTolerance), else it starts from
 // the server's position instead.

@@ -9,6 +9,7 @@
 #include "Engine/NetDropLog.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Game/characters/Npc.h"
+#include "Game/core/ClientCreations.h"
 #include "Game/core/Bonus.h"
 #include "Game/core/PlayerManagerServer.h"
 #include "Game/core/PlayerManagerSettings.h"
@@ -461,6 +462,123 @@ TEST_F(HostilePinReachTest, ASkillStrikesWithinItsReachAndABuffsModifierWithinIt
     EXPECT_EQ(refusal(buff(3)), "CreateRemoveSkillBuffConfigCmdPacket from host 1 dropped: its buff carries a "
                                 "modifier its caster's skill has not");
     EXPECT_EQ(refusal(buff(2)), "");
+}
+
+// ---- Reach along a walk --------------------------------------------------------------------------
+
+// The client's player runs: it plays the data's fighter, whose run carries it 4 units a second.
+class HostilePinWalkTest : public HostilePinReachTest {
+protected:
+    void SetUp() override
+    {
+        HostilePinReachTest::SetUp();
+        ObjectManager& objects = ObjectManager::Get();
+        objects.DestroyObjectEx(client, __FILE__, __LINE__);
+        objects.FlushDestroyedObjects();
+        client = objects.CreateObjectFromFile<Player>("Records/Creatures/ArenaPlayer.dbr", kClientPlayer);
+        ASSERT_TRUE(client && World::Get().AddEntity(client, Here()));
+        sword.baseName = "Records/Item/Weapons/Sword.dbr";
+        itemReach = client->GetExtents() + Item::CreateItem(sword)->GetBoundingRadius() + kItemReach + kItemWalkLimit +
+                    kUseWalkTolerance;
+    }
+    // The client's run from where the server has its player to `x`.
+    void RunTo(float x)
+    {
+        MoveToPacket run;
+        run.characterId = kClientPlayer;
+        run.startLocation = client->GetPathPosition();
+        run.worldLocation = At(x).GetPosition();
+        Send(run);
+        ASSERT_TRUE(client->IsMoving());
+    }
+    // What the server logged of a pick-up of a sword lying at `x` (nothing: it was taken).
+    std::string PickUp(float x)
+    {
+        PickUpItemPacket pickUp;
+        pickUp.characterId = kClientPlayer;
+        pickUp.position = client->GetCoords().GetPosition();
+        pickUp.itemId = Place(Item::CreateItem(sword), x)->GetObjectId();
+        return Logged(pickUp);
+    }
+    // What the server logged of a drop at `x` of a sword the player holds (nothing: it
+    // landed there).
+    std::string Drop(float x)
+    {
+        ItemReplicaInfo held = sword;
+        held.seed = ++seed;
+        client->GiveItemToCharacter(Item::CreateItem(held));
+        CreateItemPacket packet;
+        packet.coords = At(x);
+        packet.item = held;
+        packet.item.objectId = 0x1001D000 + seed;
+        return Logged(packet);
+    }
+    std::string Logged(NetPacket& packet)
+    {
+        LogCapture log;
+        Send(packet);
+        std::string lines;
+        for (const std::string& line : log.Texts())
+            lines += line;
+        return lines;
+    }
+
+    ItemReplicaInfo sword;
+    float itemReach = 0.0f;
+    uint32_t seed = 0;
+    const std::string outOfReach = "PickUpItemPacket from host 1 dropped: character " + std::to_string(kClientPlayer) +
+                                   ": it names a loose item out of its character's reach";
+};
+
+// A run asked for lends its walk's end no reach: a drop, pick-up or use at once at its far
+// end (500 units off, or 40) lands or is taken only within reach of where the server has the
+// player and of the way it covers at its pace in the lead's time, to the edge.
+TEST_F(HostilePinWalkTest, AClickFarAwayAtOnceReachesOnlyTheWayThePlayersPaceCovers)
+{
+    RecordDatabase::Get().RegisterRecord("Records/Test/PinWell.dbr", "Class,FixedItemWell,\n");
+    const std::string moved = "CreateItemPacket from host 1 amended: it puts an item into the world out of its "
+                              "player's reach; it lands where the server has its player instead";
+    // Each right after the run's request (a pick-up or use taken would end the run).
+    for (const float end : {500.0f, 40.0f}) {
+        RunTo(end);
+        EXPECT_EQ(Drop(end), moved) << end;
+        RunTo(end);
+        EXPECT_EQ(PickUp(end), outOfReach) << end;
+        RunTo(end);
+        UseItemPacket use;
+        use.characterId = kClientPlayer;
+        use.position = client->GetCoords().GetPosition();
+        use.itemId = Place(ObjectManager::Get().CreateObjectFromFile<FixedItem>("Records/Test/PinWell.dbr"), end)
+                         ->GetObjectId();
+        EXPECT_EQ(Logged(use), "UseItemPacket from host 1 dropped: character " + std::to_string(kClientPlayer) +
+                                   " is out of reach of " + std::to_string(use.itemId));
+    }
+    const float lead = client->GetMotion().Length() * kWalkLeadMs / 1000.0f;
+    ASSERT_GT(lead, 1.0f);
+    EXPECT_EQ(Drop(lead + itemReach + 0.25f), moved);
+    EXPECT_EQ(Drop(lead + itemReach - 0.25f), "");
+    EXPECT_EQ(PickUp(lead + itemReach + 0.25f), outOfReach);
+    EXPECT_EQ(PickUp(lead + itemReach - 0.25f), "");
+}
+
+// A real click's walk: the client's player reaches the sword it clicked (a step off the
+// walk's end) and drops another at its feet, while the server's player, whose frames lag
+// the client's, still has most of the lead's way to run: both are taken where the client
+// says; a click behind it is out of reach.
+TEST_F(HostilePinWalkTest, AClickAtTheWalksEndIsTakenWhileTheServersPlayerStillRunsThere)
+{
+    constexpr float kEnd = 30.0f;
+    RunTo(kEnd);
+    const float lag = client->GetMotion().Length() * kWalkLeadMs / 1000.0f - 0.5f;
+    for (int frames = 0; WorldDistance(client->GetPathPosition(), At(kEnd).GetPosition()) > lag; ++frames) {
+        ASSERT_LT(frames, 1000);
+        gEngine->UpdateFrame(100);
+    }
+    ASSERT_GT(WorldDistance(client->GetPathPosition(), At(kEnd).GetPosition()), lag - 1.0f);
+    // The way behind the server's player lends no reach.
+    EXPECT_EQ(PickUp(client->GetPathPosition().GetRegionPosition().x - itemReach - 1.0f), outOfReach);
+    EXPECT_EQ(Drop(kEnd + 1.0f), "");
+    EXPECT_EQ(PickUp(kEnd + client->GetExtents() + 1.0f), "");
 }
 
 // ---- The run and walk budget ------------------------------------------------------------------
