@@ -1,5 +1,6 @@
 #include "host/HostFight.h"
 #include "host/HostMonsterStates.h"
+#include "host/HostSession.h"
 #include "host/HostText.h"
 
 #include <algorithm>
@@ -408,6 +409,28 @@ void HostFight::AddPlayerSkills(Player& player)
     for (const char* record : {kPlayerSkillRecord, kFireballRecord})
         player.GetSkillManager().AddSkill(ObjectManager::Get().CreateObjectFromFile<Skill>(record));
     player.GetSkillManager().LoadSkills(kArsenalRecord, kArsenalSize);
+}
+
+std::string HostFight::CheckRecords(bool guest)
+{
+    struct Needed {
+        const char* record;
+        const char* role;
+        const RTTI_ClassInfo& made;
+    };
+    const Needed needed[] = {
+        {kPlayerRecord, "player", Player::GetStaticClassInfo()},
+        {kMonsterRecord, "monster", Monster::GetStaticClassInfo()},
+        {kSummonerRecord, "bystander", Monster::GetStaticClassInfo()},
+        {kBystanderRecord, "bystander", Monster::GetStaticClassInfo()},
+    };
+    for (const Needed& each : needed) {
+        if (guest && each.role != std::string_view("player"))
+            break;
+        if (std::string why = HostCheckRecord(each.record, each.role, each.made); !why.empty())
+            return why;
+    }
+    return {};
 }
 
 bool HostFight::Start()
