@@ -63,7 +63,7 @@ std::string HostQuest::CheckSavedState(const std::string& questFile, const std::
         return {};   // CheckFile says why
     const std::string folder = StateFolder(loadPath);
     if (const std::string held = QuestRepository::CheckQuestState(folder, *quest); !held.empty())
-        return folder + " " + held + " (a save of another level)";
+        return folder + " " + held + (held.starts_with("holds no state") ? " (a save of another level)" : "");
     return {};
 }
 
