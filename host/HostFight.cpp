@@ -416,17 +416,21 @@ std::string HostFight::CheckRecords(bool guest)
     struct Needed {
         const char* record;
         const char* role;
-        const RTTI_ClassInfo& made;
+        const RTTI_ClassInfo* made;   // null: a table of values, of no class
     };
+    // The player first: a guest makes no other.
     const Needed needed[] = {
-        {kPlayerRecord, "player", Player::GetStaticClassInfo()},
-        {kMonsterRecord, "monster", Monster::GetStaticClassInfo()},
-        {kSummonerRecord, "bystander", Monster::GetStaticClassInfo()},
-        {kBystanderRecord, "bystander", Monster::GetStaticClassInfo()},
+        {kPlayerRecord, "player", &Player::GetStaticClassInfo()},
+        {kCombatRecord, "combat", nullptr},
+        {kMonsterRecord, "monster", &Monster::GetStaticClassInfo()},
+        {kMonsterMindRecord, "monster mind", &ControllerMonster::GetStaticClassInfo()},
+        {kSummonerRecord, "bystander", &Monster::GetStaticClassInfo()},
+        {kBystanderRecord, "bystander", &Monster::GetStaticClassInfo()},
+        {kBystanderMindRecord, "bystander mind", &ControllerMonster::GetStaticClassInfo()},
     };
     for (const Needed& each : needed) {
-        if (guest && each.role != std::string_view("player"))
-            break;
+        if (guest && each.made != &Player::GetStaticClassInfo())
+            continue;
         if (std::string why = HostCheckRecord(each.record, each.role, each.made); !why.empty())
             return why;
     }

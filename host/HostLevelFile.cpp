@@ -171,7 +171,7 @@ bool HostLevel::Read(const std::string& name, HostLevel& out)
     }
     // The player is made from its record: a record that is not there, or makes no player,
     // refuses the level before anything is made.
-    if (const std::string why = HostCheckRecord(out.GetPlayer().record, "player", Player::GetStaticClassInfo());
+    if (const std::string why = HostCheckRecord(out.GetPlayer().record, "player", &Player::GetStaticClassInfo());
         !why.empty()) {
         HostRefuse(path, why);
         return false;

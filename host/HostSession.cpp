@@ -201,7 +201,7 @@ std::string GAME::HostUnreadable(const std::string& path)
     return std::string("cannot be read (") + (errno != 0 ? std::strerror(errno) : "unreadable") + ")";
 }
 
-std::string GAME::HostCheckRecord(const std::string& record, const std::string& role, const RTTI_ClassInfo& made)
+std::string GAME::HostCheckRecord(const std::string& record, const std::string& role, const RTTI_ClassInfo* made)
 {
     const std::string shown = "the " + role + "'s record " + EscapedExcerpt(record);
     std::vector<LogLine> logged;
@@ -215,7 +215,7 @@ std::string GAME::HostCheckRecord(const std::string& record, const std::string& 
         return shown + " does not exist";
     const std::string className = table->GetString("Class", "");
     const RTTI_ClassInfo* info = Object::GetStaticClassInfo().FindClassByName(className.c_str());
-    if (!info || !info->IsA(made))
+    if (made && (!info || !info->IsA(*made)))
         return shown + " makes no " + role + " (its class is \"" + EscapedExcerpt(className) + "\"" +
                (logged.empty() ? std::string() : "; " + EscapedExcerpt(logged.front().text, 160)) + ")";
     // A record that serves is read once: what its loading logged is said now.

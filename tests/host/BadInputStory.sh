@@ -141,6 +141,19 @@ rm "$lean/Records/Creatures/ArenaMonster.dbr"
 refused broken_monster "gamehost: --data $lean: the monster's record Records/Creatures/ArenaMonster.dbr makes no monster (its class is \"\"; .*(1): record line does not parse.*)" \
     --quiet --data "$lean" --frames 2
 ln -sf "$data/Records/Creatures/ArenaMonster.dbr" "$lean/Records/Creatures/"
+rm "$lean/Records/Creatures/ArenaBystander.dbr"
+refused no_bystander "gamehost: --data $lean: the bystander's record Records/Creatures/ArenaBystander.dbr does not exist" \
+    --quiet --data "$lean" --frames 2
+ln -s "$data/Records/Creatures/ArenaBystander.dbr" "$lean/Records/Creatures/"
+# A fight that still cannot start (a skill of it missing) is no run done.
+rm "$lean/Records/Skills"
+shadow "$data/Records/Skills" "$lean/Records/Skills"
+rm "$lean/Records/Skills/ArenaToughness.dbr"
+status=0
+"$gamehost" --quiet --data "$lean" --frames 2 >"$dir/no_skill.txt" 2>&1 || status=$?
+[ "$status" -eq 1 ] || fail "no_skill: exit status $status, not 1"
+grep -qx 'gamehost: the run ended short: its fight could not be started' "$dir/no_skill.txt" || fail "no_skill: no line says why"
+ln -s "$data/Records/Skills/ArenaToughness.dbr" "$lean/Records/Skills/"
 rm "$lean/Levels"
 refused no_levels "gamehost: --data $lean: the quest Levels/Quests/ArenaTrial.qst does not exist" --quiet --data "$lean"
 # A library that loads but is not the game library.
