@@ -230,6 +230,13 @@ cp "$work/hero.chr.village" "$work/fight.chr.village"
 refused other_village "gamehost: --load $work/fight.chr: $work/fight.chr.quests holds no state of the quest Levels/Quests/VillageRoad.qst (a save of another level)" \
     "${village[@]}" --load "$work/fight.chr"
 rm "$work/fight.chr.village"
+# ... and a village's save read beside a quest file changed since (one byte of its title).
+rm "$copy/Levels/Quests/VillageRoad.qst"
+cp "$data/Levels/Quests/VillageRoad.qst" "$copy/Levels/Quests/"
+printf 'X' | dd of="$copy/Levels/Quests/VillageRoad.qst" bs=1 seek=38 conv=notrunc status=none
+refused changed_quest "gamehost: --load $work/hero.chr: $work/hero.chr.quests holds the state of another version of the quest Levels/Quests/VillageRoad.qst" \
+    "${village[@]}" --data "$copy" --load "$work/hero.chr"
+ln -sf "$data/Levels/Quests/VillageRoad.qst" "$copy/Levels/Quests/"
 refused village_in_fight "gamehost: --load $work/hero.chr: $work/hero.chr.quests holds no state of the quest Levels/Quests/ArenaTrial.qst (a save of another level)" \
     --quiet --frames 100 --step 250 --load "$work/hero.chr"
 # A save of a resumed run holds its quest state, and reads back.
