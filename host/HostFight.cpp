@@ -417,19 +417,19 @@ std::string HostFight::CheckRecords(bool guest)
         const char* record;
         const char* role;
         const RTTI_ClassInfo* made;   // null: a table of values, of no class
+        bool guest;                   // a guest reads it too
     };
-    // The player first: a guest makes no other.
     const Needed needed[] = {
-        {kPlayerRecord, "player", &Player::GetStaticClassInfo()},
-        {kCombatRecord, "combat", nullptr},
-        {kMonsterRecord, "monster", &Monster::GetStaticClassInfo()},
-        {kMonsterMindRecord, "monster mind", &ControllerMonster::GetStaticClassInfo()},
-        {kSummonerRecord, "bystander", &Monster::GetStaticClassInfo()},
-        {kBystanderRecord, "bystander", &Monster::GetStaticClassInfo()},
-        {kBystanderMindRecord, "bystander mind", &ControllerMonster::GetStaticClassInfo()},
+        {kPlayerRecord, "player", &Player::GetStaticClassInfo(), true},
+        {kCombatRecord, "combat", nullptr, true},
+        {kMonsterRecord, "monster", &Monster::GetStaticClassInfo(), false},
+        {kMonsterMindRecord, "monster mind", &ControllerMonster::GetStaticClassInfo(), false},
+        {kSummonerRecord, "bystander", &Monster::GetStaticClassInfo(), false},
+        {kBystanderRecord, "bystander", &Monster::GetStaticClassInfo(), false},
+        {kBystanderMindRecord, "bystander mind", &ControllerMonster::GetStaticClassInfo(), false},
     };
     for (const Needed& each : needed) {
-        if (guest && each.made != &Player::GetStaticClassInfo())
+        if (guest && !each.guest)
             continue;
         if (std::string why = HostCheckRecord(each.record, each.role, each.made); !why.empty())
             return why;

@@ -42,9 +42,9 @@ public:
     // A client's part: only its own player, named `name`, placed in the arena at `where`;
     // the server's characters come over the network. False as for Start.
     bool StartGuest(const std::u16string& name, const Vec3& where);
-    // Before the game starts: why the characters of the fight cannot be made from their
-    // records (the player's, and unless `guest` the monster's and the bystanders'), as
-    // HostCheckRecord says it; empty when they can.
+    // Before the game starts: why the fight cannot be made from its records (the player's
+    // and the combat record, and unless `guest` the monster's, the bystanders' and their
+    // minds'), as HostCheckRecord says it; empty when it can.
     static std::string CheckRecords(bool guest);
     // The two skills the fight gives the player, at level 0, for a saved player read back:
     // its save gives them their levels.
