@@ -1,5 +1,6 @@
 #include "host/HostFight.h"
 #include "host/HostMonsterStates.h"
+#include "host/HostSave.h"
 #include "host/HostSession.h"
 #include "host/HostText.h"
 
@@ -437,7 +438,7 @@ std::string HostFight::CheckRecords(bool guest)
     return {};
 }
 
-bool HostFight::Start()
+bool HostFight::Start(const std::string& loadPath)
 {
     if (!ObjectManager::Get().LoadTableFile(kCombatRecord))
         return false;
@@ -494,8 +495,18 @@ bool HostFight::Start()
     m_dispelId = skills.FindSkillId(kDispelRecord);
     m_novaId = skills.FindSkillId(kNovaRecord);
     m_chargeId = skills.FindSkillId(kChargeRecord);
+    if (loadPath.empty()) {
+        player->SetPlayerName(u"Hero");
+    } else if (!LoadHostPlayer(*player, loadPath)) {
+        // The run is refused: the unread player goes first, so that nothing is said of it.
+        ObjectManager::Get().DestroyObjectEx(player, "HostFight", __LINE__);
+        ObjectManager::Get().FlushDestroyedObjects();
+        m_playerId = 0;
+        Stop();
+        return false;
+    }
+    // The fight's draws start here, whatever the save's read made.
     gGameEngine->GetRandomGen().Seed(kGameSeed);
-    player->SetPlayerName(u"Hero");
     // Life and mana come from the records: the first update fills them.
     for (Character* fighter : std::initializer_list<Character*>{player, monster}) {
         fighter->GetCharacterBio().InitialUpdate(*fighter);
@@ -503,23 +514,24 @@ bool HostFight::Start()
     }
     // Their controllers dress them, testing what they wear against the attributes just
     // filled: the items' attach commands run in the first frames.
-    if (!m_outfit.Start(*player, *monster))
+    if (!m_outfit.Start(*player, *monster, loadPath.empty()))
         return false;
     std::printf("gamehost: a player (%u) and a monster (%u) face each other, %.0f units apart\n", m_playerId,
                 m_monsterId, kMonsterDistance);
+    // A loaded player's totals hold the skills and the outfit it was saved with already.
     for (const Character* fighter : std::initializer_list<const Character*>{player, monster})
-        std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f, attack speed %.2f, before its outfit and "
-                    "skills add theirs\n",
-                    RoleOf(*fighter),
+        std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f, attack speed %.2f, %s\n", RoleOf(*fighter),
                     fighter->GetCurrentLife(), fighter->GetLifeLimit(), fighter->GetCurrentMana(),
-                    fighter->GetCharacterBio().GetManaLimit(), fighter->GetAttackSpeed());
+                    fighter->GetCharacterBio().GetManaLimit(), fighter->GetAttackSpeed(),
+                    fighter == player && !loadPath.empty() ? "with the skills and the outfit it was saved with"
+                                                           : "before its outfit and skills add theirs");
     m_experienceBefore = player->GetExperiencePoints();
     PrintPlayerPack();
     PrintSkillTexts("monster skill", *skill);
     return true;
 }
 
-bool HostFight::StartGuest(const std::u16string& name, const Vec3& where)
+bool HostFight::StartGuest(const std::u16string& name, const Vec3& where, const std::string& loadPath)
 {
     if (!ObjectManager::Get().LoadTableFile(kCombatRecord))
         return false;
@@ -528,7 +540,18 @@ bool HostFight::StartGuest(const std::u16string& name, const Vec3& where)
         return false;
     m_playerId = player->GetObjectId();
     player->SetIsControllingCharacter(true);
-    player->SetPlayerName(name);
+    if (loadPath.empty()) {
+        player->SetPlayerName(name);
+    } else {
+        // The save's skills find theirs to take their levels.
+        AddPlayerSkills(*player);
+        if (!LoadHostPlayer(*player, loadPath)) {
+            ObjectManager::Get().DestroyObjectEx(player, "HostFight", __LINE__);
+            ObjectManager::Get().FlushDestroyedObjects();
+            m_playerId = 0;
+            return false;
+        }
+    }
     player->GetCharacterBio().InitialUpdate(*player);
     player->GetCharacterBio().Update(*player, 0);
     std::printf("gamehost: a player (%u) stands at (%.0f, %.0f, %.0f): life %.0f of %.0f\n", m_playerId, where.x,

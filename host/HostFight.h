@@ -37,11 +37,15 @@ class WorldVec3;
 class HostFight {
 public:
     // Places the two fighters with their controllers; false when the game has no combat
-    // record or a fighter cannot be made.
-    bool Start();
-    // A client's part: only its own player, named `name`, placed in the arena at `where`;
-    // the server's characters come over the network. False as for Start.
-    bool StartGuest(const std::u16string& name, const Vec3& where);
+    // record or a fighter cannot be made. With `loadPath`, the player is the character
+    // saved there (its name, levels, money, outfit, skills and bags), read over the fresh
+    // one before its first update; a save that does not read refuses the run and returns
+    // false.
+    bool Start(const std::string& loadPath = {});
+    // A client's part: only its own player, named `name` (or the character saved at
+    // `loadPath`), placed in the arena at `where`; the server's characters come over the
+    // network. False as for Start.
+    bool StartGuest(const std::u16string& name, const Vec3& where, const std::string& loadPath = {});
     // Before the game starts: why the fight cannot be made from its records (the player's
     // and the combat record, and unless `guest` the monster's, the bystanders' and their
     // minds'), as HostCheckRecord says it; empty when it can.

@@ -170,9 +170,13 @@ void HostOutfit::PrintSlots(const char* who, const Character& character)
     PrintHandState(who, character);
 }
 
-bool HostOutfit::Start(Player& player, Character& monster)
+bool HostOutfit::Start(Player& player, Character& monster, bool dressPlayer)
 {
     m_playerId = player.GetObjectId();
+    if (!dressPlayer) {
+        m_stage = Stage::Done;
+        return DressMonster(monster);
+    }
     std::vector<std::pair<const char*, uint32_t>> worn;
     for (const Piece& piece : kPlayerOutfit) {
         Item* item = Make(piece);
@@ -194,6 +198,16 @@ bool HostOutfit::Start(Player& player, Character& monster)
     player.GetInventory().AddItemToInventory(m_spearId, false);
     worn.emplace_back(kRing.name, m_ringId);
     worn.emplace_back(kSpear.name, m_spearId);
+    if (!DressMonster(monster))
+        return false;
+    PrintToolTips(player, worn);
+    m_stage = Stage::RingWaits;
+    m_waitMs = 0;
+    return true;
+}
+
+bool HostOutfit::DressMonster(Character& monster)
+{
     // A monster wears what it is given, whatever it requires.
     if (ControllerCharacter* controller = ControllerOf(monster))
         controller->SetIgnoreEquipmentRequirements(true);
@@ -204,9 +218,6 @@ bool HostOutfit::Start(Player& player, Character& monster)
         if (!Hand(monster, *item))
             std::printf("outfit: the monster's %s finds no place\n", piece.name);
     }
-    PrintToolTips(player, worn);
-    m_stage = Stage::RingWaits;
-    m_waitMs = 0;
     return true;
 }
 

@@ -19,8 +19,9 @@ class Player;
 class HostOutfit {
 public:
     // Makes both outfits and hands all but the ring to the controllers; false when an item
-    // cannot be made.
-    bool Start(Player& player, Character& monster);
+    // cannot be made. A player not to be dressed (a loaded character, which wears what its
+    // save holds) is handed nothing, and its outfit's later steps do not run.
+    bool Start(Player& player, Character& monster, bool dressPlayer = true);
     // Before each frame: the ring once its requirement is met, the print-out once it is
     // worn, and after the fight the amulet taken off and the spear drawn, each step given
     // time for its commands and the equipment's refresh.
@@ -33,6 +34,8 @@ public:
     static void PrintSlots(const char* who, const Character& character);
 
 private:
+    // The monster's armour and mace; false when an item cannot be made.
+    static bool DressMonster(Character& monster);
     void TraceImpacts(int frame, const Character& character);
 
     enum class Stage { RingWaits, RingGiven, AmuletOn, AmuletOff, SpearDrawn, Done };

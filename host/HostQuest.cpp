@@ -103,9 +103,14 @@ bool HostQuest::Start(uint32_t playerId, uint32_t monsterId, const std::string& 
             return false;
         }
         quests->FireTriggers();
+        const char* state = quest->IsComplete() ? (quest->IsUnsolvable() ? "unsolvable" : "complete")
+                          : quest->IsActive()   ? "active"
+                                                : "not started";
         std::printf("gamehost: quest state read from %s: %zu fired triggers, quest %s\n", folder.c_str(),
-                    quests->GetFiredTriggers().size(), quest->IsActive() ? "active" : "not started");
-        // What the save already held is not printed again.
+                    quests->GetFiredTriggers().size(), state);
+        // What the save already held is not printed again: a quest it holds complete paid its
+        // reward before the save, and this run pays none.
+        m_completeShown = quest->IsComplete();
         for (size_t s = 0; s < quest->GetStepCount(); ++s)
             if (quest->GetQuestStepAtIndx(s)->IsComplete()) {
                 std::printf("gamehost: quest step %zu \"%s\" was done before the save\n", s + 1,

@@ -29,18 +29,6 @@ namespace GAME {
 
 namespace {
 
-constexpr const char* kPlayerRecord = "Records/Creatures/ArenaPlayer.dbr";
-constexpr uint32_t kSavedMoney = 1250;
-constexpr const char* kTokens[] = {"ArenaEntered", "MonsterSlain"};
-
-UniqueId Place(uint32_t kind, uint32_t number)
-{
-    UniqueId id;
-    id.SetPart(0, kind);
-    id.SetPart(3, number);
-    return id;
-}
-
 std::string Text(const UniqueId& id)
 {
     char text[48];
@@ -196,20 +184,6 @@ std::string CheckHostSaves(const std::string& loadPath, const std::string& saveP
 
 std::string TokensPath(const std::string& path) { return path + ".tokens"; }
 
-void EquipHostPlayerForSave(uint32_t playerId)
-{
-    auto* player = ObjectManager::Get().GetObject<Player>(playerId);
-    if (!player)
-        return;
-    player->AddTeleportUID(Place(1, 1));
-    player->AddMarkerUID(Place(2, 1));
-    player->AddMarkerUID(Place(2, 2));
-    player->AddRespawnUID(Place(3, 1));
-    player->SetCurrentMoney(kSavedMoney);
-    for (const char* token : kTokens)
-        player->BestowToken(TriggerToken(token));
-}
-
 bool SaveHostPlayer(uint32_t playerId, const std::string& path)
 {
     auto* player = ObjectManager::Get().GetObject<Player>(playerId);
@@ -230,27 +204,18 @@ bool SaveHostPlayer(uint32_t playerId, const std::string& path)
     return written;
 }
 
-bool LoadHostPlayer(const std::string& path)
+bool LoadHostPlayer(Player& player, const std::string& path)
 {
-    auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord);
-    if (!player)
+    // The save carries the levels of the skills the fight gave the player and of the tree
+    // it took.
+    HostSkills::TakeTree(player);
+    if (!ReadHostPlayer(player, path))
         return false;
-    // The save carries the bags of the player played here, and the levels of the skills
-    // the fight gave it and of the tree it took.
-    player->SetIsControllingCharacter(true);
-    HostFight::AddPlayerSkills(*player);
-    HostSkills::TakeTree(*player);
-    const bool loaded = ReadHostPlayer(*player, path);
-    if (loaded) {
-        PrintPlayer(*player);
-        HostOutfit::PrintSlots("loaded player", *player);
-        HostSkills::PrintWindow(*player);
-        HostItems::PrintBags("loaded", *player);
-    }
-    // A fresh player either way: a failed one is discarded whole.
-    ObjectManager::Get().DestroyObjectEx(player, "HostSave", __LINE__);
-    ObjectManager::Get().FlushDestroyedObjects();
-    return loaded;
+    PrintPlayer(player);
+    HostOutfit::PrintSlots("loaded player", player);
+    HostSkills::PrintWindow(player);
+    HostItems::PrintBags("loaded", player);
+    return true;
 }
 
 uint32_t ResumeHostPlayer(const std::string& path, const std::string& record)

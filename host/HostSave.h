@@ -1,6 +1,6 @@
-// The character save of gamehost: the bundled run's player given a name, tokens, places
-// and money and written at the end (--save FILE, its tokens in FILE.tokens), and a saved
-// character read into a fresh player and printed (--load FILE).
+// The character save of gamehost: the bundled run's player written at the end as the run
+// left it (--save FILE, its tokens in FILE.tokens), and a saved character read into the
+// player the run then plays, and printed (--load FILE).
 #pragma once
 
 #include <cstdint>
@@ -8,15 +8,17 @@
 
 namespace GAME {
 
-// At the start of the run: the player's places, money and tokens (held after its first
-// frame).
-void EquipHostPlayerForSave(uint32_t playerId);
+class Player;
+
 // Writes the player and its tokens as a pair; false (printed) when either could not be
 // written, and then the previous pair, if any, stays as it was.
 bool SaveHostPlayer(uint32_t playerId, const std::string& path);
-// Reads the character into a fresh player, prints what it holds and lets it go; false
-// when the save could not be read, which refuses the run (HostRefuse) with the reason.
-bool LoadHostPlayer(const std::string& path);
+// Reads the character saved at `path` into `player`, the bundled run's player before its
+// first update, and prints what it holds: the run then plays it. The player holds the
+// fight's skills (the save gives them their levels) and its own controller (which keeps the
+// bags and the outfit the save carries); it takes the skill tree here. False when the save
+// could not be read, which refuses the run (HostRefuse) with the reason.
+bool LoadHostPlayer(Player& player, const std::string& path);
 // Reads the character a level's run saved (the fight's skills, no tree taken) into a fresh
 // player made from `record`, which stays for the run: its id, or 0 when the save could not
 // be read, which refuses the run with the reason (the player is then discarded).

@@ -319,17 +319,6 @@ extern "C" int GameHostRun(const HostOptions* options)
     std::printf("gamehost: game engine started (%s role, server side %s)\n", options->role.c_str(),
                 engine.IsServerOrSingle() ? "runs here" : "is remote");
 
-    // A saved character is read into a fresh player first; a save that cannot be read
-    // ends the run before anything is written.
-    if (!options->loadPath.empty() && !LoadHostPlayer(options->loadPath)) {
-        engine.SetUI(nullptr);
-        gEngine->SetActiveCamera(nullptr);
-        network.Close();
-        ShutdownObjects();
-        EventManager::Get().SetSendObserver(std::move(previousObserver));
-        return kHostExitRefused;
-    }
-
     // The game's packets go to a recording transport when there are no other processes:
     // nobody receives them, so they are dropped unprinted after each frame.
     RecordingTransport transport;
@@ -341,13 +330,14 @@ extern "C" int GameHostRun(const HostOptions* options)
     fight.SetPlayerScripted(scripted);
     HostQuestGiver questGiver;
     Companion companion(engine);
-    const bool fighting =
-        guest ? fight.StartGuest(u"Guest", Vec3{0.0f, 0.0f, static_cast<float>(kGuestDistance)}) : fight.Start();
+    // A saved character (--load) plays the fight: it is read into the player as the fight
+    // makes it, and a save that cannot be read ends the run before anything is written.
+    const bool fighting = guest ? fight.StartGuest(u"Guest", Vec3{0.0f, 0.0f, static_cast<float>(kGuestDistance)},
+                                                   options->loadPath)
+                                : fight.Start(options->loadPath);
     // The game is about to run: the characters read what they read at the start (the
     // statistics' score formula).
     EventManager::Get().Send(GameEvent_PreRun(), "GameEvent_PreRun");
-    if (fighting && !options->savePath.empty())
-        EquipHostPlayerForSave(fight.GetPlayerId());
     if (fighting) {
         engine.GetPlayerManagerClient()->SetMainPlayer(fight.GetPlayerId());
         // The game camera follows the player: what it sees is what the crowding pushes.
@@ -374,7 +364,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         ShutdownObjects();
         EventManager::Get().SetSendObserver(std::move(previousObserver));
     };
-    // A saved quest state that does not read refuses the run before its first frame.
+    // A saved character or quest state that does not read refuses the run before its first
+    // frame.
     if (HostRefused()) {
         shutDown();
         return kHostExitRefused;

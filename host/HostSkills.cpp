@@ -53,7 +53,13 @@ void PrintTooltip(const Skill& skill)
 
 }  // namespace
 
-void HostSkills::TakeTree(Player& player) { player.GetSkillManager().LoadSkills(kTreeRecord, Player::kSkillsPerTree); }
+void HostSkills::TakeTree(Player& player)
+{
+    // A player who holds the tree (a loaded character) keeps it as it stands: taken again,
+    // its skills would be made twice.
+    if (!TreeSkill(player.GetSkillManager(), 1))
+        player.GetSkillManager().LoadSkills(kTreeRecord, Player::kSkillsPerTree);
+}
 
 void HostSkills::Run(uint32_t playerId)
 {

@@ -19,7 +19,8 @@ public:
     static constexpr uint32_t kPurse = 500;
 
     // The player takes the warfare tree: its skills join the player's at level 0. A saved
-    // character takes it before its save is read, so the save's levels find their skills.
+    // character takes it before its save is read, so the save's levels find their skills;
+    // a player who holds the tree already keeps it as it is.
     static void TakeTree(Player& player);
     // Levels the player, spends its points, buys back points and prints the window;
     // nothing without the player.
