@@ -1,6 +1,7 @@
 #include "host/HostFight.h"
 #include "host/HostMonsterStates.h"
 #include "host/HostSave.h"
+#include "host/HostSession.h"
 #include "host/HostText.h"
 
 #include <algorithm>
@@ -409,6 +410,32 @@ void HostFight::AddPlayerSkills(Player& player)
     for (const char* record : {kPlayerSkillRecord, kFireballRecord})
         player.GetSkillManager().AddSkill(ObjectManager::Get().CreateObjectFromFile<Skill>(record));
     player.GetSkillManager().LoadSkills(kArsenalRecord, kArsenalSize);
+}
+
+std::string HostFight::CheckRecords(bool guest)
+{
+    struct Needed {
+        const char* record;
+        const char* role;
+        const RTTI_ClassInfo* made;   // null: a table of values, of no class
+        bool guest;                   // a guest reads it too
+    };
+    const Needed needed[] = {
+        {kPlayerRecord, "player", &Player::GetStaticClassInfo(), true},
+        {kCombatRecord, "combat", nullptr, true},
+        {kMonsterRecord, "monster", &Monster::GetStaticClassInfo(), false},
+        {kMonsterMindRecord, "monster mind", &ControllerMonster::GetStaticClassInfo(), false},
+        {kSummonerRecord, "bystander", &Monster::GetStaticClassInfo(), false},
+        {kBystanderRecord, "bystander", &Monster::GetStaticClassInfo(), false},
+        {kBystanderMindRecord, "bystander mind", &ControllerMonster::GetStaticClassInfo(), false},
+    };
+    for (const Needed& each : needed) {
+        if (guest && !each.guest)
+            continue;
+        if (std::string why = HostCheckRecord(each.record, each.role, each.made); !why.empty())
+            return why;
+    }
+    return {};
 }
 
 bool HostFight::Start(const std::string& loadPath)

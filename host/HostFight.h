@@ -46,6 +46,10 @@ public:
     // `loadPath`), placed in the arena at `where`; the server's characters come over the
     // network. False as for Start.
     bool StartGuest(const std::u16string& name, const Vec3& where, const std::string& loadPath = {});
+    // Before the game starts: why the fight cannot be made from its records (the player's
+    // and the combat record, and unless `guest` the monster's, the bystanders' and their
+    // minds'), as HostCheckRecord says it; empty when it can.
+    static std::string CheckRecords(bool guest);
     // The two skills the fight gives the player, at level 0, for a saved player read back:
     // its save gives them their levels.
     static void AddPlayerSkills(Player& player);

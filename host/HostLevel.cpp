@@ -393,6 +393,11 @@ int HostLevel::Run(const HostOptions& options)
         return kHostExitRefused;
     if (!level.GetVillageLines().empty())
         return HostVillage::Run(options, level);
+    // Only a village's server waits for clients before its first frame.
+    if (options.clients > 0 || options.lateJoinFrame > 0)
+        return HostRefuse(options.clients > 0 ? "--clients " + std::to_string(options.clients)
+                                              : "--late-join " + std::to_string(options.lateJoinFrame),
+                          "only a village's server waits for clients (the level " + options.level + " is no village)");
     // Only a village has a save point to save at or resume from.
     if (!options.savePath.empty())
         return HostRefuse("--save " + options.savePath, "the level " + options.level + " has no save point");

@@ -146,6 +146,12 @@ bool HostLevel::Parse(const std::string& text)
 
 bool HostLevel::Read(const std::string& name, HostLevel& out)
 {
+    // A level is named by its file's name without the extension: "village.lvl" is "village".
+    if (const std::string stem = name.substr(0, name.size() - (name.ends_with(".lvl") ? 4 : 0));
+        stem != name && IsLevelName(stem)) {
+        HostRefuse("--level " + EscapedExcerpt(name), "a level is named without its .lvl (--level " + stem + ")");
+        return false;
+    }
     if (!IsLevelName(name)) {
         HostRefuse("--level " + name, "no level name (1 to 64 letters, digits, '_' and '-')");
         return false;
@@ -165,17 +171,9 @@ bool HostLevel::Read(const std::string& name, HostLevel& out)
     }
     // The player is made from its record: a record that is not there, or makes no player,
     // refuses the level before anything is made.
-    const std::string& record = out.GetPlayer().record;
-    const LoadTable* table = RecordDatabase::Get().Load(record);
-    if (!table) {
-        HostRefuse(path, "the player's record " + EscapedExcerpt(record) + " does not exist");
-        return false;
-    }
-    const std::string className = table->GetString("Class", "");
-    const RTTI_ClassInfo* info = Object::GetStaticClassInfo().FindClassByName(className.c_str());
-    if (!info || !info->IsA(Player::GetStaticClassInfo())) {
-        HostRefuse(path, "the player's record " + EscapedExcerpt(record) + " makes no player (its class is \"" +
-                             EscapedExcerpt(className) + "\")");
+    if (const std::string why = HostCheckRecord(out.GetPlayer().record, "player", &Player::GetStaticClassInfo());
+        !why.empty()) {
+        HostRefuse(path, why);
         return false;
     }
     return true;

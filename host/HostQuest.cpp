@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "Engine/Engine.h"
 #include "Engine/EventManager.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
@@ -41,6 +42,29 @@ Quest* HostQuest::GetQuest() const
 std::string HostQuest::StateFolder(const std::string& savePath)
 {
     return savePath + ".quests";
+}
+
+std::string HostQuest::CheckFile(const std::string& questFile)
+{
+    // The reason is the refusal's: the read's own log line is not printed beside it.
+    const LogCapture quiet;
+    std::string why;
+    if (!QuestRepository::ReadQuestFile(questFile, 0, why))
+        return "the quest " + questFile + " " + (why == "not found" ? "does not exist" : why);
+    return {};
+}
+
+std::string HostQuest::CheckSavedState(const std::string& questFile, const std::string& loadPath)
+{
+    const LogCapture quiet;
+    std::string why;
+    const std::unique_ptr<Quest> quest = QuestRepository::ReadQuestFile(questFile, 0, why);
+    if (!quest)
+        return {};   // CheckFile says why
+    const std::string folder = StateFolder(loadPath);
+    if (const std::string held = QuestRepository::CheckQuestState(folder, *quest); !held.empty())
+        return folder + " " + held + (held.starts_with("holds no state") ? " (a save of another level)" : "");
+    return {};
 }
 
 HostQuest::HostQuest() = default;
@@ -237,6 +261,11 @@ bool HostQuest::Save(const std::string& savePath)
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     QuestRepository* quests = QuestRepository::Get();
+    // The repository writes the quests that changed since they were read; a save of a run
+    // resumed from another folder holds every quest's state all the same, or the quest
+    // would be dropped when the save is read back.
+    for (size_t i = 0; i < quests->GetQuestCount(); ++i)
+        quests->GetQuestAt(i)->SetDirty(true);
     // Serialised here; the save thread writes the files while the host goes on.
     quests->SaveQuestState(folder, kMainFile, true);
     quests->WaitDone();

@@ -87,6 +87,16 @@ public:
     static std::string StateFolder(const std::string& savePath);
     static constexpr const char* kMainFile = "quests.sav";
 
+    // Before the game starts, nothing logged: why the quest file (under the data folder)
+    // cannot be played, "the quest FILE does not exist" or "... does not read (REASON)";
+    // empty when it reads.
+    static std::string CheckFile(const std::string& questFile);
+    // Before the game starts: why the quest state of the save `loadPath` is none of the quest
+    // file as it is now, "PATH.quests holds no state of the quest FILE (...)"; the load would
+    // drop it and play the quest from its start. Empty when it is (or the file does not read,
+    // which CheckFile says).
+    static std::string CheckSavedState(const std::string& questFile, const std::string& loadPath);
+
 private:
     void PrintJournal(int frame);
     // The shrine's volume beside where the player stands, and the ear for its entries.

@@ -126,6 +126,8 @@ std::string CheckLoad(const std::string& path)
     // The quest state beside the character: without it the quest would play on from a
     // fresh start, or from nothing at all. Its main file and each quest's file read whole.
     const std::string folder = HostQuest::StateFolder(path);
+    if (fs::exists(folder, error) && !fs::is_directory(folder, error))
+        return refusal + folder + " is a file, not a folder (a save has its quest state in a folder there)";
     if (!fs::is_directory(folder, error))
         return refusal + folder + " does not exist (a save has its quest state there)";
     if (!fs::is_regular_file(fs::path(folder) / HostQuest::kMainFile, error))
@@ -153,6 +155,8 @@ std::string CheckSave(const std::string& path)
         return refusal + "no such folder " + folder.string();
     if (!save.has_filename() || fs::is_directory(save, error))
         return refusal + "is a folder, not a file";
+    if (fs::is_directory(TokensPath(path), error))
+        return refusal + TokensPath(path) + " is a folder, not a file";
     if (const std::string why = Unwritable(folder); !why.empty())
         return refusal + "the folder " + folder.string() + " " + why;
     // The quest state goes into a folder of its own beside the character.

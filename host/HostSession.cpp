@@ -40,7 +40,9 @@
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/EventManager.h"
+#include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
+#include "Engine/Object.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/TextUtil.h"
 #include "Game/characters/InterpenetrationManager.h"
@@ -199,6 +201,29 @@ std::string GAME::HostUnreadable(const std::string& path)
     return std::string("cannot be read (") + (errno != 0 ? std::strerror(errno) : "unreadable") + ")";
 }
 
+std::string GAME::HostCheckRecord(const std::string& record, const std::string& role, const RTTI_ClassInfo* made)
+{
+    const std::string shown = "the " + role + "'s record " + EscapedExcerpt(record);
+    std::vector<LogLine> logged;
+    const LoadTable* table = nullptr;
+    {
+        LogCapture capture;
+        table = RecordDatabase::Get().Load(record);
+        logged = capture.Lines();
+    }
+    if (!table)
+        return shown + " does not exist";
+    const std::string className = table->GetString("Class", "");
+    const RTTI_ClassInfo* info = Object::GetStaticClassInfo().FindClassByName(className.c_str());
+    if (made && (!info || !info->IsA(*made)))
+        return shown + " makes no " + role + " (its class is \"" + EscapedExcerpt(className) + "\"" +
+               (logged.empty() ? std::string() : "; " + EscapedExcerpt(logged.front().text, 160)) + ")";
+    // A record that serves is read once: what its loading logged is said now.
+    for (const LogLine& line : logged)
+        gEngine->Log(line.level, "%s", line.text.c_str());
+    return {};
+}
+
 bool GAME::HostLoadInput(const HostOptions& options, HostInput& input)
 {
     if (options.inputPath.empty())
@@ -242,6 +267,19 @@ extern "C" int GameHostRun(const HostOptions* options)
     if (!options->level.empty())
         return HostLevel::Run(*options);
 
+    // What the bundled run plays is there before it starts: the records its fighters are
+    // made from, its quest, and the state of that quest in a save it resumes (the game
+    // would drop a state of another quest, or of another version of it, and play on).
+    const bool networked = HostNetwork::Wanted(*options);
+    std::string lacking = HostFight::CheckRecords(networked && options->role == "client");
+    if (lacking.empty())
+        lacking = HostQuest::CheckFile(HostQuest::kQuestFile);
+    if (!lacking.empty())
+        return HostRefuse("--data " + options->dataRoot, lacking);
+    if (!options->loadPath.empty())
+        if (const std::string why = HostQuest::CheckSavedState(HostQuest::kQuestFile, options->loadPath); !why.empty())
+            return HostRefuse("--load " + options->loadPath, why);
+
     // Scripted clicks steer the player in place of the host's own strikes; read before
     // anything starts, a file that cannot be read refuses the run.
     HostInput input;
@@ -264,7 +302,6 @@ extern "C" int GameHostRun(const HostOptions* options)
     // On the network the client learns its host number first, so that every object it
     // makes has an id of its own range.
     HostNetwork network;
-    const bool networked = HostNetwork::Wanted(*options);
     if (networked && !network.Open(*options)) {
         EventManager::Get().SetSendObserver(std::move(previousObserver));
         return kHostExitRefused;
@@ -473,5 +510,11 @@ extern "C" int GameHostRun(const HostOptions* options)
     }
     shutDown();
     std::printf("gamehost: game engine shut down\n");
+    // The records and the quest were checked before the start; a fight or a quest that
+    // still could not be staged is no run done.
+    if (!fighting || !questing) {
+        std::printf("gamehost: the run ended short: its %s could not be started\n", fighting ? "quest" : "fight");
+        return kHostExitShort;
+    }
     return saved ? kHostExitDone : kHostExitShort;
 }

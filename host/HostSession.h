@@ -7,6 +7,7 @@
 namespace GAME {
 
 class HostInput;
+class RTTI_ClassInfo;
 
 struct HostOptions {
     std::string dataRoot;
@@ -51,6 +52,13 @@ void HostAccepted(const HostOptions& options);
 // Why a file the run reads cannot be: empty when it opens, else "is a folder, not a file"
 // or "cannot be read (REASON)".
 std::string HostUnreadable(const std::string& path);
+// Why a record the run makes something from before anything starts cannot serve: empty
+// when it loads and its class is `made` or one of its kinds (any class when `made` is
+// null), else "the ROLE's record RECORD does not exist" or "... makes no ROLE (its class is
+// \"CLASS\"; the first of its lines that did not parse)". The lines logged as it loads are
+// printed only when it serves: a record that refuses the run leaves its reason alone on
+// standard error.
+std::string HostCheckRecord(const std::string& record, const std::string& role, const RTTI_ClassInfo* made);
 // Reads the run's scripted clicks (--input) into `input`: true when the run is scripted;
 // false when it is not (no --input) or when the file cannot be read, which refuses the run.
 bool HostLoadInput(const HostOptions& options, HostInput& input);

@@ -572,8 +572,17 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
     if (!hasQuest)
         return HostRefuse("--level " + options.level, "the village has no quest line");
     // The save and the load are judged before anything is played or written.
+    // The quest it is played for, and the fight of its road, are there before it starts.
+    if (const std::string why = HostQuest::CheckFile(village.GetQuest().questFile); !why.empty())
+        return HostRefuse("--level " + options.level, why);
+    if (options.loadPath.empty())
+        if (const std::string why = HostFight::CheckRecords(false); !why.empty())
+            return HostRefuse("--data " + options.dataRoot, why);
     if (!options.savePath.empty() && village.GetSaveFrame() == 0)
         return HostRefuse("--save " + options.savePath, "the level " + options.level + " has no save point");
+    // The progress goes beside the character, as a file.
+    if (std::error_code error; !options.savePath.empty() && std::filesystem::is_directory(ProgressPath(options.savePath), error))
+        return HostRefuse("--save " + options.savePath, ProgressPath(options.savePath) + " is a folder, not a file");
     // A resumed run plays on from the frame its save was made on.
     Progress progress;
     if (!options.loadPath.empty()) {
@@ -584,6 +593,10 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
                               progressPath + " does not exist (a village's save has it beside the character)");
         if (!ReadProgress(options.loadPath, progress) || progress.frame != village.GetSaveFrame())
             return HostRefuse("--load " + options.loadPath, progressPath + " holds no save of this village");
+        // Its quest state is the state of this village's quest.
+        if (const std::string why = HostQuest::CheckSavedState(village.GetQuest().questFile, options.loadPath);
+            !why.empty())
+            return HostRefuse("--load " + options.loadPath, why);
         // It starts after the save point, which it never reaches again.
         if (!options.savePath.empty())
             return HostRefuse("--save " + options.savePath, "a run resumed from the save point (frame " +

@@ -136,7 +136,10 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options, bool& help
             if (arg == "--step" && (!ParseInt(value, options.stepMs) || options.stepMs == 0))
                 return given + ": a frame must run some game time (a whole number of ms from 1 to 1000000)";
             if (!ParseInt(value, options.*option->number) || (arg == "--listen" && options.listenPort > 65535))
-                return given + ": not a whole number from 0 to " + (arg == "--listen" ? "65535" : "1000000");
+                return given + ": not a whole number from " +
+                       (arg == "--listen"    ? "0 to 65535"
+                        : arg == "--clients" ? "1 to " + std::to_string(kMaxClients)
+                                             : std::string("0 to 1000000"));
         } else if (option->text) {
             options.*option->text = value;
         } else if (arg == "--role") {
@@ -184,6 +187,23 @@ std::string CheckDataFolder(const HostOptions& options)
         return "--data " + options.dataRoot + ": no such folder";
     if (!fs::is_directory(fs::path(options.dataRoot) / "Records", error))
         return "--data " + options.dataRoot + ": no data folder (it holds no Records folder)";
+    return {};
+}
+
+// Why the library loaded for --library is not the game library the session plays: empty
+// when it registered classes of its own and is the library the session binds to by name
+// (the build's game library's file name, which is its soname), so that the game played is
+// the one chosen.
+std::string NoGameLibrary(void* library, int registered)
+{
+    if (registered <= 0)
+        return "no game library (it registers no game classes)";
+    const std::string name = std::filesystem::path(GAME_LIBRARY_PATH).filename().string();
+    void* bound = dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (bound)
+        dlclose(bound);
+    if (bound != library)
+        return "no game library (the session plays the library named " + name + ", and this is another)";
     return {};
 }
 
@@ -256,6 +276,10 @@ int main(int argc, char** argv)
     if (!library)
         return Refuse("--library " + options.library + ": " + dlerror());
     const int allClasses = CountClasses(Object::GetStaticClassInfo());
+    if (const std::string why = NoGameLibrary(library, allClasses - engineClasses); !why.empty()) {
+        dlclose(library);
+        return Refuse("--library " + options.library + ": " + why);
+    }
     // Printed by the session once it has checked what the run reads and writes: a refused
     // run prints nothing on standard output.
     options.header = Format("gamehost: data root %s (%zu text tags)\n", options.dataRoot.c_str(), tags) +

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
@@ -171,8 +172,41 @@ void QuestRepository::Load()
     RebuildActiveTriggers();
 }
 
-// Record names are filed lower case with '\': the file is found under the data root by
+// Record names are filed lower case with '\\': the file is found under the data root by
 // its '/' path, each component matched without regard to case.
+std::unique_ptr<Quest> QuestRepository::ReadQuestFile(const std::string& fileName, uint32_t id, std::string& why)
+{
+    std::string relative(RecordDatabase::SkipLeadingSeparators(fileName));
+    ConvertToForwardSlashes(relative);
+    const std::string path = RecordDatabase::FindPathIgnoringCase(RecordDatabase::Get().GetDataRoot(), relative);
+    std::error_code error;
+    if (path.empty() || !std::filesystem::exists(path, error)) {
+        why = "not found";
+        return nullptr;
+    }
+    if (std::filesystem::is_directory(path, error)) {
+        why = "is a folder, not a file";
+        return nullptr;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        why = "cannot be read";
+        return nullptr;
+    }
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const uint32_t crc = Crc32(bytes.data(), bytes.size());
+    IOStreamRead stream(std::move(bytes));
+    std::unique_ptr<Quest> quest = Quest::Spawn(id);
+    quest->SetCrc(crc);
+    quest->Serialize(stream);
+    if (stream.Failed()) {
+        why = "does not read (" + stream.GetError() + ")";
+        return nullptr;
+    }
+    quest->SetHandle(Name::Create(GetNormalizedPath(fileName)), fileName);
+    return quest;
+}
+
 Quest* QuestRepository::LoadQuestFile(const std::string& fileName)
 {
     const Name handle = Name::Create(GetNormalizedPath(fileName));
@@ -183,26 +217,13 @@ Quest* QuestRepository::LoadQuestFile(const std::string& fileName)
                      fileName.c_str());
         return nullptr;
     }
-    std::string relative(RecordDatabase::SkipLeadingSeparators(fileName));
-    ConvertToForwardSlashes(relative);
-    const std::string path = RecordDatabase::FindPathIgnoringCase(RecordDatabase::Get().GetDataRoot(), relative);
-    std::ifstream file(path, std::ios::binary);
-    if (path.empty() || !file) {
-        gEngine->Log(LOG_ERROR, "QuestRepository: quest file \"%s\" not found", fileName.c_str());
+    std::string why;
+    std::unique_ptr<Quest> quest = ReadQuestFile(fileName, static_cast<uint32_t>(m_quests.size()) << 24, why);
+    if (!quest) {
+        gEngine->Log(LOG_ERROR, "QuestRepository: quest file \"%s\" %s%s", fileName.c_str(), why.c_str(),
+                     why == "not found" ? "" : ", skipped");
         return nullptr;
     }
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const uint32_t crc = Crc32(bytes.data(), bytes.size());
-    IOStreamRead stream(std::move(bytes));
-    std::unique_ptr<Quest> quest = Quest::Spawn(static_cast<uint32_t>(m_quests.size()) << 24);
-    quest->SetCrc(crc);
-    quest->Serialize(stream);
-    if (stream.Failed()) {
-        gEngine->Log(LOG_ERROR, "QuestRepository: quest file \"%s\" does not read (%s), skipped", fileName.c_str(),
-                     stream.GetError().c_str());
-        return nullptr;
-    }
-    quest->SetHandle(handle, fileName);
     m_quests.push_back(std::move(quest));
     return m_quests.back().get();
 }
@@ -1000,6 +1021,22 @@ void QuestRepository::StreamQuestState(IOStream* stream, Quest& quest)
         }
     }
     BadQuestState(quest);
+}
+
+std::string QuestRepository::CheckQuestState(const std::string& directory, const Quest& quest)
+{
+    const std::string path = GetQuestStatePath(directory, quest);
+    if (!FileExists(path))
+        return "holds no state of the quest " + quest.GetFileName();
+    IOStreamRead stream(path);
+    stream.BeginBlock();
+    uint32_t crc = 0;
+    stream.StreamUInt32("crcFile", crc);
+    if (stream.Failed())
+        return "holds a state of the quest " + quest.GetFileName() + " that does not read (" + stream.GetError() + ")";
+    if (crc != quest.GetCrc())
+        return "holds the state of another version of the quest " + quest.GetFileName();
+    return {};
 }
 
 void QuestRepository::StreamQuestProperties(const std::string& directory, ReadWrite direction)

@@ -97,6 +97,12 @@ public:
     // Loads one quest file (relative to the data root); null when it cannot be read or
     // does not parse (logged), or when the repository holds kMaxQuests quests.
     Quest* LoadQuestFile(const std::string& fileName);
+    // Reads one quest file (relative to the data root) into a quest of its own with the id
+    // `id`, kept by the caller and not by the repository; null when the file is not found,
+    // is a folder, cannot be read or does not parse, and `why` then says which ("not found",
+    // "does not read (REASON)"), which the repository does not log (the stream logs its own
+    // failure). A run checks its quest this way before it starts.
+    static std::unique_ptr<Quest> ReadQuestFile(const std::string& fileName, uint32_t id, std::string& why);
     size_t GetQuestCount() const { return m_quests.size(); }
     Quest* GetQuestAt(size_t index) const { return index < m_quests.size() ? m_quests[index].get() : nullptr; }
     Quest* GetQuest(const Name& handle) const;
@@ -216,6 +222,11 @@ public:
     void WaitDone();
     // The state file of a quest: the directory, "/", its handle's four words in hex, ".que".
     static std::string GetQuestStatePath(const std::string& directory, const Quest& quest);
+    // Whether the saved state in `directory` is one of `quest` as its file is now: empty when
+    // the quest's state file is there and was written from a file of the quest's crc, else
+    // what the folder holds instead ("holds no state of the quest FILE", ...). Read alone,
+    // before the state is loaded: a state the load would drop is found first.
+    static std::string CheckQuestState(const std::string& directory, const Quest& quest);
 
 private:
     friend class QuestStateSaveThread;

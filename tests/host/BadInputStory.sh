@@ -11,11 +11,16 @@ source "$(dirname "$0")/lib.sh"
 work="$dir/work"
 mkdir -p "$work"
 
-# A copy of the data folder whose levels can be broken: every entry linked but the levels.
+# shadow FROM TO: the folder TO holds a link to each entry of FROM, which can be taken out
+# or replaced one by one.
+shadow() { mkdir -p "$2"; for entry in "$1"/*; do ln -s "$entry" "$2/"; done; }
+# A copy of the data folder whose levels and quests can be broken: every entry linked but
+# the levels, which are copied.
 copy="$dir/data"
+shadow "$data" "$copy"
+rm "$copy/Levels"
 mkdir -p "$copy/Levels"
-for entry in "$data"/*; do [ "$(basename "$entry")" = Levels ] || ln -s "$entry" "$copy/"; done
-ln -s "$data/Levels/Quests" "$copy/Levels/Quests"
+shadow "$data/Levels/Quests" "$copy/Levels/Quests"
 cp "$data/Levels/BossArena.lvl" "$data/Levels/village.lvl" "$copy/Levels/"
 
 village=(--quiet --level village --input "$data/Input/Village.txt" --frames 800 --step 250)
@@ -119,6 +124,68 @@ refused bytes "gamehost: $copy/Levels/Bytes.lvl: line 1 \"\\\\x80.*\.\.\.\" does
 tail -1 "$dir/bytes.txt" | LC_ALL=C grep -q '[^[:print:]]' && fail "bytes: the reason holds bytes that are not printable"
 [ "$(tail -1 "$dir/bytes.txt" | wc -c)" -lt 600 ] || fail "bytes: the reason is not bounded"
 
+# What the bundled run plays is checked before it starts: its player's and monster's
+# records, and its quest.
+lean="$dir/lean"
+shadow "$data" "$lean"
+rm "$lean/Records"
+shadow "$data/Records" "$lean/Records"
+rm "$lean/Records/Creatures"
+shadow "$data/Records/Creatures" "$lean/Records/Creatures"
+rm "$lean/Records/Creatures/ArenaPlayer.dbr"
+refused no_arena_player "gamehost: --data $lean: the player's record Records/Creatures/ArenaPlayer.dbr does not exist" \
+    --quiet --data "$lean"
+ln -s "$data/Records/Creatures/ArenaPlayer.dbr" "$lean/Records/Creatures/"
+rm "$lean/Records/Creatures/ArenaMonster.dbr"
+{ echo 'Class Monster'; tail -n +2 "$data/Records/Creatures/ArenaMonster.dbr"; } >"$lean/Records/Creatures/ArenaMonster.dbr"
+refused broken_monster "gamehost: --data $lean: the monster's record Records/Creatures/ArenaMonster.dbr makes no monster (its class is \"\"; .*(1): record line does not parse.*)" \
+    --quiet --data "$lean" --frames 2
+ln -sf "$data/Records/Creatures/ArenaMonster.dbr" "$lean/Records/Creatures/"
+rm "$lean/Records/Creatures/ArenaBystander.dbr"
+refused no_bystander "gamehost: --data $lean: the bystander's record Records/Creatures/ArenaBystander.dbr does not exist" \
+    --quiet --data "$lean" --frames 2
+ln -s "$data/Records/Creatures/ArenaBystander.dbr" "$lean/Records/Creatures/"
+# A fight that still cannot start (a skill of it missing) is no run done.
+rm "$lean/Records/Skills"
+shadow "$data/Records/Skills" "$lean/Records/Skills"
+rm "$lean/Records/Skills/ArenaToughness.dbr"
+status=0
+"$gamehost" --quiet --data "$lean" --frames 2 >"$dir/no_skill.txt" 2>&1 || status=$?
+[ "$status" -eq 1 ] || fail "no_skill: exit status $status, not 1"
+grep -qx 'gamehost: the run ended short: its fight could not be started' "$dir/no_skill.txt" || fail "no_skill: no line says why"
+ln -s "$data/Records/Skills/ArenaToughness.dbr" "$lean/Records/Skills/"
+rm "$lean/Levels"
+refused no_levels "gamehost: --data $lean: the quest Levels/Quests/ArenaTrial.qst does not exist" --quiet --data "$lean"
+# A library that loads but is not the game library.
+engine="$(dirname "$gamehost")/../Engine/libEngine.so"
+refused engine_library "gamehost: --library $engine: no game library (it registers no game classes)" \
+    --quiet --library "$engine" --frames 2
+# A village's quest missing, or cut short.
+cp "$data/Levels/village.lvl" "$copy/Levels/"
+rm "$copy/Levels/Quests/VillageRoad.qst"
+refused village_no_quest "gamehost: --level village: the quest Levels/Quests/VillageRoad.qst does not exist" \
+    "${village[@]}" --data "$copy"
+head -c 100 "$data/Levels/Quests/VillageRoad.qst" >"$copy/Levels/Quests/VillageRoad.qst"
+refused village_cut_quest "gamehost: --level village: the quest Levels/Quests/VillageRoad.qst does not read (.*)" \
+    "${village[@]}" --data "$copy"
+ln -sf "$data/Levels/Quests/VillageRoad.qst" "$copy/Levels/Quests/"
+# Clients are a village's; a level is named without its file's extension.
+refused arena_clients "gamehost: --clients 2: only a village's server waits for clients (the level BossArena is no village)" \
+    --quiet --role server --listen 0 --level BossArena --clients 2
+refused clients_word 'gamehost: --clients abc: not a whole number from 1 to 15' \
+    --quiet --role server --listen 0 --level village --clients abc
+refused level_file "gamehost: --level village.lvl: a level is named without its .lvl (--level village)" \
+    --quiet --level village.lvl
+# Every part a save writes is checked at the start.
+mkdir "$work/new.chr.tokens"
+refused tokens_folder "gamehost: --save $work/new.chr: $work/new.chr.tokens is a folder, not a file" \
+    --quiet --frames 2400 --step 250 --save "$work/new.chr"
+rmdir "$work/new.chr.tokens"
+mkdir "$work/new.chr.village"
+refused progress_folder "gamehost: --save $work/new.chr: $work/new.chr.village is a folder, not a file" \
+    "${village[@]}" --save "$work/new.chr"
+rmdir "$work/new.chr.village"
+
 # A port another host listens on.
 start_server listener --quiet --frames 1
 refused port_in_use "gamehost: --listen $port: cannot listen on the port: Address already in use" \
@@ -157,6 +224,32 @@ head -c 100 "$dir/fight.chr" >"$work/fight.chr"
 refused fight_character "gamehost: --load $work/fight.chr: $work/fight.chr does not read (the bytes end .*)" \
     --quiet --frames 100 --step 250 --load "$work/fight.chr"
 cp "$dir/fight.chr" "$work/fight.chr"
+# A save of one level read as another's: the fight's save beside a village's progress, and
+# the village's save in the bundled run. The quest would be dropped and played from nothing.
+cp "$work/hero.chr.village" "$work/fight.chr.village"
+refused other_village "gamehost: --load $work/fight.chr: $work/fight.chr.quests holds no state of the quest Levels/Quests/VillageRoad.qst (a save of another level)" \
+    "${village[@]}" --load "$work/fight.chr"
+rm "$work/fight.chr.village"
+# ... and a village's save read beside a quest file changed since (one byte of its title).
+rm "$copy/Levels/Quests/VillageRoad.qst"
+cp "$data/Levels/Quests/VillageRoad.qst" "$copy/Levels/Quests/"
+printf 'X' | dd of="$copy/Levels/Quests/VillageRoad.qst" bs=1 seek=38 conv=notrunc status=none
+refused changed_quest "gamehost: --load $work/hero.chr: $work/hero.chr.quests holds the state of another version of the quest Levels/Quests/VillageRoad.qst" \
+    "${village[@]}" --data "$copy" --load "$work/hero.chr"
+ln -sf "$data/Levels/Quests/VillageRoad.qst" "$copy/Levels/Quests/"
+refused village_in_fight "gamehost: --load $work/hero.chr: $work/hero.chr.quests holds no state of the quest Levels/Quests/ArenaTrial.qst (a save of another level)" \
+    --quiet --frames 100 --step 250 --load "$work/hero.chr"
+# A save of a resumed run holds its quest state, and reads back.
+"$gamehost" --quiet --frames 1 --load "$work/fight.chr" --save "$work/resumed.chr" >"$dir/resumed.txt" 2>&1 ||
+    fail "a resumed run was not saved"
+"$gamehost" --quiet --frames 1 --load "$work/resumed.chr" >"$dir/reread.txt" 2>&1 || fail "a resumed run's save does not read back"
+rm -r "$work"/resumed.chr*
+mv "$work/fight.chr.quests" "$dir/fight.quests"
+touch "$work/fight.chr.quests"
+refused quests_file "gamehost: --load $work/fight.chr: $work/fight.chr.quests is a file, not a folder (.*)" \
+    --quiet --frames 100 --step 250 --load "$work/fight.chr"
+rm "$work/fight.chr.quests"
+mv "$dir/fight.quests" "$work/fight.chr.quests"
 # A save whose quest state was taken away: its quest would play on from nothing.
 rm -r "$work/fight.chr.quests"
 refused fight_no_quest_state "gamehost: --load $work/fight.chr: $work/fight.chr.quests does not exist (.*)" \

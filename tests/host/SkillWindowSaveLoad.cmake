@@ -53,14 +53,16 @@ if(NOT result EQUAL 2 OR NOT printed STREQUAL "" OR NOT text MATCHES "^gamehost:
    NOT tokens STREQUAL "old" OR NOT beside STREQUAL "${folder}.tokens")
   message(FATAL_ERROR "a save into a folder (${result}) changed the pair: tokens \"${tokens}\", files ${beside}\n${text}")
 endif()
-# The character can be written but not its tokens: neither is.
+# The character could be written but not its tokens: the run is refused at the start, and
+# neither is written.
 set(pair "${SAVE}.pair")
 file(REMOVE_RECURSE "${pair}" "${pair}.tokens")
 file(WRITE "${pair}" "old")
 file(MAKE_DIRECTORY "${pair}.tokens")
 execute_process(COMMAND "${GAMEHOST}" --save "${pair}" --frames 1 --quiet RESULT_VARIABLE result
-                OUTPUT_VARIABLE text ERROR_QUIET)
+                OUTPUT_VARIABLE printed ERROR_VARIABLE text)
 file(READ "${pair}" character)
-if(NOT result EQUAL 1 OR NOT text MATCHES "saving to [^\n]* failed: [^\n]*tokens" OR NOT character STREQUAL "old")
+if(NOT result EQUAL 2 OR NOT printed STREQUAL "" OR NOT text MATCHES "^gamehost: --save [^\n]*: [^\n]*tokens is a folder, not a file\n$" OR
+   NOT character STREQUAL "old")
   message(FATAL_ERROR "a save whose tokens cannot be written (${result}) changed the character: \"${character}\"\n${text}")
 endif()
