@@ -483,5 +483,60 @@ TEST_F(HostileTransportTest, TheConnectionThatCameLeastFarGivesWay)
         client->SetGoodbyeWait(0);   // most were dropped, unknown to them
 }
 
+// A heartbeat makes a client play only once it acknowledged its world and its player stands
+// in the world: before that it promotes nothing (the drop log says why) and the client goes
+// at its deadline for joining. One that plays keeps its number while it beats, and loses it,
+// the game hearing that it left, once it has sent none for the deadline.
+TEST_F(HostileTransportTest, AClientPlaysOnceItsPlayerStandsAndKeepsItsNumberWhileItBeats)
+{
+    constexpr int kDeadline = EnetTransport::kDefaultJoinDeadlineMs;
+    auto early = Join();
+    auto playing = Join();
+    ASSERT_TRUE(early && playing);
+    RawPeer stalled(server->GetPort());
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return server->IsConnected(3); }, [&] { stalled.Service(); }));
+    ServerEvents();   // the game heard of it: it is welcomed, and no longer serviced
+    const int e = early->GetLocalHost(), p = playing->GetLocalHost();
+    const std::string dropped = "EnetTransport: a heartbeat from host ";
+    server->ConfirmJoined(3);
+    EXPECT_TRUE(log.Contains(dropped + "3 dropped: promotes nothing: the client has not acknowledged its world"));
+    // Once the clients' acknowledgements arrived, their heartbeats wait for their players.
+    const std::string notStanding = "dropped: promotes nothing: its player does not stand in the world";
+    ASSERT_TRUE(ServiceUntil({server.get(), early.get(), playing.get()}, [&] {
+        server->ConfirmJoined(e);
+        server->ConfirmJoined(p);
+        return log.Contains(dropped + std::to_string(e) + " " + notStanding) &&
+               log.Contains(dropped + std::to_string(p) + " " + notStanding);
+    }));
+    server->ConfirmInWorld(p);
+    server->ConfirmJoined(p);
+    ServerEvents();
+    const auto serviceAll = [&] {
+        for (int i = 0; i < 3; ++i)
+            for (EnetTransport* host : {server.get(), early.get(), playing.get()})
+                host->Service();
+    };
+    now = kDeadline - 1;
+    server->ConfirmJoined(p);
+    serviceAll();
+    EXPECT_TRUE(server->IsConnected(e) && server->IsConnected(p) && server->IsConnected(3));
+    now = kDeadline;
+    serviceAll();
+    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"1:" + std::to_string(e) + ":it did not join in time",
+                                                        "1:3:it did not join in time"}));
+    now = 2 * kDeadline - 2;
+    serviceAll();
+    EXPECT_TRUE(server->IsConnected(p));
+    now = 2 * kDeadline - 1;
+    serviceAll();
+    EXPECT_EQ(ServerEvents(),
+              (std::vector<std::string>{"1:" + std::to_string(p) + ":its player sent no heartbeat in time"}));
+    NetConnectionEvent lost;
+    ASSERT_TRUE(ServiceUntil({playing.get()}, [&] { return playing->PollConnectionEvent(lost); }));
+    EXPECT_EQ(lost.reason, "sent no heartbeat in time");
+    early->SetGoodbyeWait(0);
+    playing->SetGoodbyeWait(0);
+}
+
 }  // namespace
 }  // namespace GAME
