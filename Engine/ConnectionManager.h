@@ -66,8 +66,8 @@ public:
     // Whether that host is connected now; a host that was disconnected is not, even
     // while bytes it sent before are still waiting.
     virtual bool IsConnected(int host) const = 0;
-    // The game took the host's player in and it plays (its heartbeat arrived): the host has
-    // joined the game, and no deadline for joining applies to it any more.
+    // A heartbeat of the host's player arrived. Once its world was acknowledged and its
+    // player stands in the world, the host plays: it keeps its number while heartbeats come.
     virtual void ConfirmJoined(int) {}
     // The game made the host's player in the world from what the client sent: a step of its
     // join that a server's transport weighs when every host number is held.
@@ -193,7 +193,7 @@ public:
     void Disconnect(int host, const std::string& reason);
     // A client host (1 to 15) that is connected now; false without a transport.
     bool IsClientConnected(int host) const;
-    // A server's: the client host's player is in the game and plays (its join is complete).
+    // A server's: a heartbeat of the client host's player arrived (see NetTransport).
     void ConfirmJoined(int host);
     // A server's: the client host's player stands in the world (a step of its join).
     void ConfirmInWorld(int host);

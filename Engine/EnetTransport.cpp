@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <initializer_list>
 #include <mutex>
 
 #include "Engine/Engine.h"
@@ -36,7 +35,14 @@ enum DisconnectReason : uint32_t {
     kServerFull = 2,
     kDropped = 3,  // the server disconnected this client
     kNotJoined = 4,  // the client did not join in time
+    kSilent = 5,     // the client's player sent no heartbeat in time
+    kComeBack = 6,   // every number is held by clients still joining: the client connects again
 };
+// A disconnection's data: the reason in its low byte; asked to come back, the token to come
+// back with in the bits above.
+constexpr uint32_t kReasonMask = 0xFF;
+constexpr int kTokenShift = 8;
+constexpr uint32_t kTokenMask = 0xFFFFFF;
 
 const char* ServerLostReason(uint32_t data)
 {
@@ -45,6 +51,8 @@ const char* ServerLostReason(uint32_t data)
     case kServerFull: return "server full";
     case kDropped: return "disconnected by the server";
     case kNotJoined: return "did not join in time";
+    case kSilent: return "sent no heartbeat in time";
+    case kComeBack: return "every host number is held by clients still joining";
     default: return "the server closed the game";
     }
 }
@@ -219,13 +227,22 @@ std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& address
     enet_peer_timeout(transport->m_peers[0], 0, handshakeMs, handshakeMs);
 
     // Connected, told the host number, joined and welcomed; a refusal or a lost connection
-    // ends the wait.
+    // ends the wait. Asked to come back, it connects again at once, from the same port.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    bool askedBack = false;
     while (transport->m_localHost < 0 && transport->m_peers[0]) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             break;
         transport->ServiceFor(static_cast<uint32_t>(std::min<int64_t>(left.count(), 10)));
+        if (!transport->m_peers[0] && transport->m_askedToComeBack) {
+            transport->m_askedToComeBack = false;
+            transport->m_offeredHost = -1;
+            askedBack = true;
+            transport->m_peers[0] = enet_host_connect(host, &server, kChannelCount, transport->m_comeBackToken);
+            if (transport->m_peers[0])
+                enet_peer_timeout(transport->m_peers[0], 0, handshakeMs, handshakeMs);
+        }
     }
     if (transport->m_localHost > 0)
         return transport;
@@ -233,6 +250,8 @@ std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& address
     NetConnectionEvent lost;
     if (!transport->m_peers[0] && transport->PollConnectionEvent(lost))
         error = lost.reason;
+    else if (askedBack)
+        error = "every host number stayed held by clients still joining for " + std::to_string(timeoutMs) + " ms";
     else
         error = "no answer from " + where + " within " + std::to_string(timeoutMs) + " ms";
     if (transport->m_peers[0]) {
@@ -345,18 +364,23 @@ void EnetTransport::RestoreTimeouts(const std::vector<PausedPeer>& lifted)
 void EnetTransport::ExpireJoins()
 {
     const int64_t now = m_clock();
-    for (int host = 1; host <= kMaxClients; ++host)
-        if (m_peers[host] && m_step[host] != JoinStep::Playing && now - m_connectedAt[host] >= m_joinDeadlineMs)
-            DropUnjoined(host, "it did not join in time");
+    for (int host = 1; host <= kMaxClients; ++host) {
+        if (!m_peers[host])
+            continue;
+        if (m_step[host] != JoinStep::Playing && now - m_connectedAt[host] >= m_joinDeadlineMs)
+            DropConnection(host, kNotJoined, "it did not join in time");
+        else if (m_step[host] == JoinStep::Playing && now - m_beatAt[host] >= m_joinDeadlineMs)
+            DropConnection(host, kSilent, "its player sent no heartbeat in time");
+    }
 }
 
-void EnetTransport::DropUnjoined(int host, const char* why)
+void EnetTransport::DropConnection(int host, uint32_t reason, const char* why)
 {
     ENetPeer* peer = m_peers[host];
     LogNetDrop("EnetTransport: a connection", host, "%s (from %s)", why, PeerName(peer).c_str());
     m_peers[host] = nullptr;
     // At once: its slot in ENet is free for the next connection, whether it answers or not.
-    enet_peer_disconnect_now(peer, kNotJoined);
+    enet_peer_disconnect_now(peer, reason);
     // The game heard of a connection that shook hands: it hears that it went.
     if (Joined(host))
         m_inbox.PushEvent({NetConnectionEvent::Left, host, why});
@@ -371,7 +395,7 @@ int EnetTransport::FreeHost() const
     return -1;
 }
 
-int EnetTransport::MakeRoomFor(const ENetPeer* newcomer)
+int EnetTransport::ChooseToGiveWay(const ENetPeer* newcomer)
 {
     const auto pendingAt = [this, newcomer](uint32_t address) {
         int count = newcomer->address.host == address ? 1 : 0;
@@ -397,9 +421,26 @@ int EnetTransport::MakeRoomFor(const ENetPeer* newcomer)
             chosenProgress = progress;
         }
     }
-    if (chosen >= 0)
-        DropUnjoined(chosen, "it gave way to a new connection before it joined");
     return chosen;
+}
+
+bool EnetTransport::CameBack(const ENetPeer* newcomer, uint32_t data, uint32_t& token)
+{
+    const auto asked = std::find(m_askedBack.begin(), m_askedBack.end(),
+                                 AskedBack{newcomer->address.host, newcomer->address.port, data});
+    if (data != 0 && asked != m_askedBack.end()) {
+        m_askedBack.erase(asked);
+        return true;
+    }
+    // A token fills the bits above the reason's byte, and is never 0 (no token).
+    m_tokens = (m_tokens + 1) & kTokenMask;
+    if (m_tokens == 0)
+        m_tokens = 1;
+    token = m_tokens;
+    if (m_askedBack.size() >= kComeBackKept)
+        m_askedBack.pop_front();
+    m_askedBack.push_back({newcomer->address.host, newcomer->address.port, token});
+    return false;
 }
 
 int EnetTransport::JoinProgress(int host)
@@ -416,18 +457,36 @@ int EnetTransport::JoinProgress(int host)
 
 bool EnetTransport::AcknowledgedWorld(int host) const
 {
-    // What ENet has not had acknowledged yet waits in these two lists.
-    ENetPeer* peer = m_peers[host];
-    for (ENetList* list : {&peer->sentReliableCommands, &peer->outgoingCommands})
-        for (ENetListIterator at = enet_list_begin(list); at != enet_list_end(list); at = enet_list_next(at)) {
-            const auto* command = reinterpret_cast<const ENetOutgoingCommand*>(at);
-            // Reliable numbers wrap; the world's end is never half their range behind.
-            if (command->command.header.channelID == kGameChannel &&
-                (command->command.header.command & ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE) &&
-                static_cast<int16_t>(command->reliableSequenceNumber - m_worldEnd[host]) <= 0)
-                return false;
-        }
-    return true;
+    const WorldPackets* world = m_world[host].get();
+    return world && world->unreleased == 0 && !world->lost;
+}
+
+bool EnetTransport::SendCounted(ENetPeer* peer, int host, uint8_t channel, const unsigned char* data, size_t size)
+{
+    ENetPacket* packet = enet_packet_create(data, size, ENET_PACKET_FLAG_RELIABLE);
+    if (!packet)
+        return false;
+    // ENet releases a reliable packet once every peer it went to acknowledged it, and marks
+    // it sent; one released unsent went to a peer that was reset.
+    packet->userData = new std::shared_ptr<WorldPackets>(m_world[host]);
+    packet->freeCallback = &EnetTransport::ReleaseWorldPacket;
+    ++m_world[host]->unreleased;
+    if (enet_peer_send(peer, channel, packet) == 0)
+        return true;
+    enet_packet_destroy(packet);
+    return false;
+}
+
+void EnetTransport::ReleaseWorldPacket(ENetPacket* packet)
+{
+    auto* world = static_cast<std::shared_ptr<WorldPackets>*>(packet->userData);
+    packet->userData = nullptr;
+    if (!world)
+        return;
+    --(*world)->unreleased;
+    if (!(packet->flags & ENET_PACKET_FLAG_SENT))
+        (*world)->lost = true;
+    delete world;
 }
 
 void EnetTransport::WelcomeAnswered()
@@ -436,10 +495,9 @@ void EnetTransport::WelcomeAnswered()
     for (int host = 1; host <= kMaxClients; ++host) {
         if (!m_peers[host] || m_step[host] != JoinStep::Answered)
             continue;
-        m_worldEnd[host] = m_peers[host]->channels[kGameChannel].outgoingReliableSequenceNumber;
         m_step[host] = JoinStep::Welcomed;
         const unsigned char welcome[1] = {kWelcome};
-        SendTransportMessage(m_peers[host], welcome, sizeof welcome);
+        SendCounted(m_peers[host], host, kTransportChannel, welcome, sizeof welcome);
         welcomed = true;
     }
     // The world and the welcome leave now, not at the next frame's service.
@@ -495,7 +553,7 @@ void EnetTransport::HandleEvent(ENetEvent& event)
 {
     switch (event.type) {
     case ENET_EVENT_TYPE_CONNECT:
-        HandleConnect(event.peer);
+        HandleConnect(event.peer, event.data);
         break;
     case ENET_EVENT_TYPE_RECEIVE:
         HandleReceive(event.peer, event.channelID, event.packet->data, event.packet->dataLength);
@@ -509,7 +567,7 @@ void EnetTransport::HandleEvent(ENetEvent& event)
     }
 }
 
-void EnetTransport::HandleConnect(ENetPeer* peer)
+void EnetTransport::HandleConnect(ENetPeer* peer, uint32_t data)
 {
     if (m_localHost != ConnectionManager::kServerHost) {
         if (peer != m_peers[0])
@@ -520,22 +578,34 @@ void EnetTransport::HandleConnect(ENetPeer* peer)
     }
     // Every number taken: a connection past its deadline for joining makes room (it would go
     // at the end of this service anyway); failing that, one whose player does not play yet
-    // gives way.
+    // gives way, to a newcomer of its own address only once that came back when asked.
     int host = FreeHost();
     if (host < 0) {
         ExpireJoins();
         host = FreeHost();
     }
-    if (host < 0)
-        host = MakeRoomFor(peer);
     if (host < 0) {
-        LogNetDrop("EnetTransport: a connection", -1, "server full (from %s)", PeerName(peer).c_str());
-        enet_peer_disconnect(peer, kServerFull);
-        m_inbox.PushEvent({NetConnectionEvent::Refused, -1, "server full"});
-        return;
+        const int giving = ChooseToGiveWay(peer);
+        if (giving < 0) {
+            LogNetDrop("EnetTransport: a connection", -1, "server full (from %s)", PeerName(peer).c_str());
+            enet_peer_disconnect(peer, kServerFull);
+            m_inbox.PushEvent({NetConnectionEvent::Refused, -1, "server full"});
+            return;
+        }
+        uint32_t token = 0;
+        if (m_peers[giving]->address.host == peer->address.host && !CameBack(peer, data, token)) {
+            LogNetDrop("EnetTransport: a connection", -1, "every number is held by clients still joining; asked to "
+                       "come back (from %s)", PeerName(peer).c_str());
+            // At once: its slot in ENet is free for the next connection.
+            enet_peer_disconnect_now(peer, kComeBack | token << kTokenShift);
+            return;
+        }
+        DropConnection(giving, kNotJoined, "it gave way to a new connection before it joined");
+        host = giving;
     }
     m_peers[host] = peer;
     m_step[host] = JoinStep::Offered;
+    m_world[host] = std::make_shared<WorldPackets>();
     m_connectedAt[host] = m_clock();
     m_connectionNumber[host] = ++m_connections;
     m_inbox.DiscardHost(host);
@@ -606,6 +676,11 @@ void EnetTransport::HandleDisconnect(ENetPeer* peer, uint32_t data)
     m_peers[host] = nullptr;
     if (m_localHost == ConnectionManager::kServerHost && !Joined(host))
         return;   // it left before it joined: the game never heard of it
+    if (m_localHost == -1 && (data & kReasonMask) == kComeBack) {
+        m_askedToComeBack = true;   // Connect connects again, with the token
+        m_comeBackToken = data >> kTokenShift;
+        return;
+    }
     if (m_localHost != ConnectionManager::kServerHost && host == ConnectionManager::kServerHost)
         m_inbox.PushEvent({NetConnectionEvent::ServerLost, host, ServerLostReason(data)});
     else if (data == kTimedOut)
@@ -635,6 +710,14 @@ void EnetTransport::Send(const NetDestination& to, const unsigned char* data, si
                             (to.kind == NetDestination::Host && host == to.host);
         if (!chosen)
             continue;
+        // What goes to a client before its welcome is its world, each packet its own.
+        if (server && m_step[host] == JoinStep::Answered) {
+            if (SendCounted(peer, host, kGameChannel, data, size)) {
+                ++m_stats.packetsSent;
+                m_stats.bytesSent += size;
+            }
+            continue;
+        }
         if (!packet && !(packet = enet_packet_create(data, size, ENET_PACKET_FLAG_RELIABLE))) {
             gEngine->Log(LOG_WARNING, "EnetTransport: no memory for a packet of %zu bytes", size);
             return;
@@ -666,9 +749,17 @@ void EnetTransport::Disconnect(int host, const std::string& reason)
 
 void EnetTransport::ConfirmJoined(int host)
 {
-    if (m_localHost == ConnectionManager::kServerHost && host > ConnectionManager::kServerHost &&
-        host <= ConnectionManager::kMaxHost && m_peers[host] && Joined(host))
-        m_step[host] = JoinStep::Playing;
+    if (m_localHost != ConnectionManager::kServerHost || host <= ConnectionManager::kServerHost ||
+        host > ConnectionManager::kMaxHost || !m_peers[host] || !Joined(host))
+        return;
+    if (m_step[host] != JoinStep::Playing && JoinProgress(host) < 2) {
+        LogNetDrop("EnetTransport: a heartbeat", host, "promotes nothing: %s",
+                   JoinProgress(host) == 0 ? "the client has not acknowledged its world"
+                                           : "its player does not stand in the world");
+        return;
+    }
+    m_step[host] = JoinStep::Playing;
+    m_beatAt[host] = m_clock();
 }
 
 void EnetTransport::ConfirmInWorld(int host)

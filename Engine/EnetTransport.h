@@ -7,25 +7,33 @@
 // game on either side hear of the other (the server's Joined event, the end of Connect),
 // and only then do game packets pass: the server's game sends the newcomer its world as it
 // hears of it, and once the game has heard every event of a service the server welcomes
-// the client, after that world. A connection that does not join the game and play within
-// the join deadline (10 s unless set: the game confirms it, ConfirmJoined, once the
-// client's player is in and beats) is dropped, the game hearing that it left if it had
-// heard of it.
+// the client, after that world.
 //
-// A client that finds every number held takes the number of a connection whose player
-// does not play yet: of the address that holds the most of those (the newcomer counted
-// with its own), the one that has come least far in its join, and of those the oldest. How
-// far a connection has come is what the server has seen of it, each step one that a peer
-// cannot take before the one below it: it has shaken hands (answering its number costs a
-// peer nothing, so it counts for nothing); it has acknowledged the world the game sent it
-// (every packet sent it until it was welcomed); its player stands in the world, brought
-// once that world had arrived (the game confirms it, ConfirmInWorld). Connections that only
-// shake hands and send a player, however many and however often renewed, give way to each
-// other and never before a client of their address that has gone further; a client from
-// another address is never the one to go while they hold more. Only when every number is
-// held by a client that plays is a newcomer turned away, with "server full". A client
-// reaches only the server: whatever it sends goes there, and the game on the server passes
-// on what is meant for another client.
+// A connection plays once three steps are behind it, each one a peer cannot take before
+// the one below it: it acknowledged the world the game sent it (every packet sent it until
+// it was welcomed, and the welcome: ENet releases a reliable packet once the peer has
+// acknowledged it); its player stands in the world, brought once that world had arrived
+// (the game confirms it, ConfirmInWorld); and a heartbeat of its player arrived after that
+// (the game confirms each one, ConfirmJoined). A heartbeat before those steps promotes
+// nothing (logged through the drop log). A connection that does not play within the join
+// deadline (10 s unless set) is dropped; so is one that plays and sends no heartbeat for as
+// long. The game hears that it left if it had heard of it.
+//
+// A client that finds every number held takes the number of a connection that does not
+// play yet: of the address that holds the most of those (the newcomer counted with its
+// own), the one that has come least far in its join (answering its number costs a peer
+// nothing, so it counts for nothing), and of those the oldest. A client from another
+// address is never the one to go while they hold more. When the one to go is of the
+// newcomer's own address, the newcomer is asked to come back instead, with a token, and
+// takes a number only when it comes back from the same port with that token (as Connect does
+// at once; the server remembers the last kComeBackKept it asked). So connections opened anew
+// however often from a
+// client's own address never take a number from a client that has one: a client joining,
+// however long its game takes to bring its player into the world, keeps its number from
+// them, and one that comes back is let in. Only when every number is held by a client that plays
+// is a newcomer turned away, with "server full". A client reaches only the server: whatever
+// it sends goes there, and the game on the server passes on what is meant for another
+// client.
 //
 // A server takes at most kFramePackets packets and kFrameBytes bytes of each client's in a
 // service (a frame of the game's); the rest waits in that client's own queue for the next
@@ -39,6 +47,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -49,6 +58,7 @@
 struct _ENetHost;
 struct _ENetPeer;
 struct _ENetEvent;
+struct _ENetPacket;
 
 namespace GAME {
 
@@ -60,6 +70,8 @@ public:
     // What a server hands the game of one client's packets in a service, at most.
     static constexpr size_t kFramePackets = 64;
     static constexpr size_t kFrameBytes = size_t{256} << 10;
+    // How many of the connections it asked to come back a server remembers, the last ones.
+    static constexpr size_t kComeBackKept = 4096;
     // Milliseconds from any fixed point; the transport's deadlines are measured on it.
     using Clock = std::function<int64_t()>;
 
@@ -107,7 +119,8 @@ public:
     // program whose peers cannot answer while it closes (they are serviced by the same
     // thread) gives a short one.
     void SetGoodbyeWait(int maximumMs) { m_goodbyeWaitMs = maximumMs; }
-    // How long a server gives a new connection to join the game and play (10 s unless set).
+    // How long a server gives a new connection to join the game and play, and a connection
+    // that plays between two heartbeats (10 s unless set).
     void SetJoinDeadline(int maximumMs) { m_joinDeadlineMs = maximumMs; }
     // The clock the join deadline is measured on (the steady clock unless set).
     void SetClock(Clock clock);
@@ -118,28 +131,40 @@ private:
     static int InterceptDatagram(_ENetHost* host, _ENetEvent* event);
 
     void HandleEvent(_ENetEvent& event);
-    void HandleConnect(_ENetPeer* peer);
+    // `data` is what the peer connected with: the token of its coming back, if it does.
+    void HandleConnect(_ENetPeer* peer, uint32_t data);
     void HandleReceive(_ENetPeer* peer, uint8_t channel, const unsigned char* data, size_t size);
     void HandleDisconnect(_ENetPeer* peer, uint32_t data);
     void HandleTransportMessage(int host, const unsigned char* data, size_t size);
     void SendTransportMessage(_ENetPeer* peer, const unsigned char* data, size_t size);
-    // The server's: drops the connections past their join deadline.
+    // The server's: drops the connections past their join deadline, and those that play
+    // and sent no heartbeat for as long.
     void ExpireJoins();
-    // Drops a connection that has not joined; the game hears that it left if it heard of it.
-    void DropUnjoined(int host, const char* why);
+    // Drops a connection (`reason` tells the client why); the game hears that it left if it
+    // heard of it.
+    void DropConnection(int host, uint32_t reason, const char* why);
     // The lowest host number no connection holds; -1 when every one is held.
     int FreeHost() const;
-    // Every number held: drops the connection that gives way to `newcomer` (see above) and
-    // returns its number; -1 when every number is held by a client that plays.
-    int MakeRoomFor(const _ENetPeer* newcomer);
+    // Every number held: the connection that gives way to `newcomer` (see above); -1 when
+    // every number is held by a client that plays.
+    int ChooseToGiveWay(const _ENetPeer* newcomer);
+    // Whether a newcomer of the address of the connection that would give way takes its
+    // number now: it was asked to come back, and came with its token. Otherwise it is asked
+    // (remembered), and its token returned in `token`.
+    bool CameBack(const _ENetPeer* newcomer, uint32_t data, uint32_t& token);
     // The server's: welcomes every client that answered its number, once the game has sent
     // it what it sends a newcomer, and sends that at once.
     void WelcomeAnswered();
     // How far a connection that does not play has come in its join: 0 shaken hands (or
     // not even that), 1 its world arrived, 2 its player stands in the world.
     int JoinProgress(int host);
-    // Whether the peer acknowledged every game packet sent it until it was welcomed.
+    // Whether the peer acknowledged every game packet sent it until it was welcomed, and
+    // the welcome.
     bool AcknowledgedWorld(int host) const;
+    // Sends a reliable packet to one peer, counted among its world's packets until ENet
+    // releases it; false when ENet did not take it.
+    bool SendCounted(_ENetPeer* peer, int host, uint8_t channel, const unsigned char* data, size_t size);
+    static void ReleaseWorldPacket(_ENetPacket* packet);
     // Services the host, waiting at most `waitMs` for the first event.
     void ServiceFor(uint32_t waitMs);
     // A peer's time-outs before and while a pause of this host is added to them.
@@ -172,18 +197,38 @@ private:
         Welcomed,       // welcomed, after that world
         WorldReceived,  // acknowledged that world
         InWorld,        // its player stands in the world, brought after the world arrived
-        Playing,        // its player plays: no deadline, and it never gives way
+        Playing,        // its player beats: it never gives way, and keeps its number while it beats
     };
     bool Joined(int host) const { return m_step[host] >= JoinStep::Answered; }
     JoinStep m_step[ConnectionManager::kMaxHost + 1] = {};
-    // The last game packet sent a client before it was welcomed (ENet's reliable number).
-    uint16_t m_worldEnd[ConnectionManager::kMaxHost + 1] = {};
+    // The packets of each connection's world that ENet has not released yet, and whether one
+    // was released unacknowledged (its peer was reset); shared with the packets, which may
+    // outlive the connection and the transport.
+    struct WorldPackets {
+        int unreleased = 0;
+        bool lost = false;
+    };
+    std::shared_ptr<WorldPackets> m_world[ConnectionManager::kMaxHost + 1];
     int64_t m_connectedAt[ConnectionManager::kMaxHost + 1] = {};
+    // When the connection's player last beat, once it plays.
+    int64_t m_beatAt[ConnectionManager::kMaxHost + 1] = {};
     // The order the connections came in (their age, whatever the clock says).
     uint64_t m_connectionNumber[ConnectionManager::kMaxHost + 1] = {};
     uint64_t m_connections = 0;
-    // On a client: the number the server offered, until it welcomes the client.
+    // On the server: the connections asked to come back, by address and port, oldest first.
+    struct AskedBack {
+        uint32_t address;
+        uint16_t port;
+        uint32_t token;
+        bool operator==(const AskedBack&) const = default;
+    };
+    std::deque<AskedBack> m_askedBack;
+    uint32_t m_tokens = 0;   // the last token given
+    // On a client: the number the server offered, until it welcomes the client; and whether
+    // the server asked it to come back.
     int m_offeredHost = -1;
+    bool m_askedToComeBack = false;
+    uint32_t m_comeBackToken = 0;
     std::vector<_ENetPeer*> m_oversizeSenders;
     NetInbox m_inbox;
     Stats m_stats;

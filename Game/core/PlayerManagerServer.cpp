@@ -244,8 +244,8 @@ void PlayerManagerServer::HandlePlayerHeartbeatInbound(const PlayerNetHeartbeatI
         record.life = std::min(record.life, record.maxLife);
         HoldToServersCopy(record);
         HoldStatusToServersCopy(record);
-        // A client whose player is in the game and beats plays: the transport's deadline for
-        // its join ends. Until then its player alone does not keep its host number.
+        // The transport hears each heartbeat: one of a client whose world arrived and whose
+        // player stands in the world makes it play, and while they come it keeps its number.
         if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server)
             ConnectionManager::Get().ConfirmJoined(ConnectionManager::HostOfPlayer(record.playerId));
     }

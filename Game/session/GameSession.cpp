@@ -77,7 +77,7 @@ public:
     }
     void Disconnect(int host, const std::string& reason) override { m_inner.Disconnect(host, reason); }
     bool IsConnected(int host) const override { return m_inner.IsConnected(host); }
-    // The game took the client's player in: the transport's deadline for joining ends.
+    // The steps of a client's join, for the transport to weigh.
     void ConfirmJoined(int host) override { m_inner.ConfirmJoined(host); }
     void ConfirmInWorld(int host) override { m_inner.ConfirmInWorld(host); }
 
@@ -215,7 +215,6 @@ void GameSession::OnConnection(const NetConnectionEvent& event)
     m_engine->HandleConnectionEvent(event);
     if (event.kind == NetConnectionEvent::ServerLost)
         m_serverLostAt = GameClock::Get().GetRealTime();
-    m_clientJoined = m_clientJoined || event.kind == NetConnectionEvent::Joined;
     if (event.kind == NetConnectionEvent::Joined && m_role == Role::Server) {
         int items = 0;
         const int sent = SendWorldToHost(
@@ -266,32 +265,34 @@ bool GameSession::WaitUntil(const std::function<bool()>& done, int timeoutMs)
 // First a client's connection, then its player in the roster: the client has started
 // its game by then, so it sees the server's from its first frame. Then the player stands
 // in the world (the client sends it once the server's world has reached it), so the
-// server's opening moves find it there however slow the client is.
+// server's opening moves find it there however slow the client is. Only a client that is
+// connected counts: one that stalls is dropped by the transport at its deadline for
+// joining, and the next one may still come, within the one wait of `timeoutMs` in all.
 GameSession::FirstClient GameSession::WaitForFirstClient(int timeoutMs)
 {
     if (m_role != Role::Server || !m_transport || !m_engine)
         return FirstClient::Ready;
-    if (!WaitUntil([this] { return m_clientJoined; }, timeoutMs))
-        return FirstClient::NoClient;
-    const auto clientPlayer = [this](bool inWorld) {
+    // How far the furthest client connected now has come.
+    const auto reached = [this] {
+        FirstClient best = FirstClient::NoClient;
+        for (int host = 1; host <= ConnectionManager::kMaxHost; ++host)
+            if (ConnectionManager::Get().IsClientConnected(host) && best == FirstClient::NoClient)
+                best = FirstClient::NoPlayer;
         const PlayerManagerServer* roster = m_engine->GetPlayerManagerServer();
         if (roster)
             for (const PlayerNetBasicInfo& record : roster->GetPlayerInfos()) {
-                if (PlayerHostId(record.playerId) == ConnectionManager::kServerHost)
+                const int host = PlayerHostId(record.playerId);
+                if (host == ConnectionManager::kServerHost || !ConnectionManager::Get().IsClientConnected(host))
                     continue;
-                if (!inWorld)
-                    return true;
                 const auto* player = ObjectManager::Get().GetObject<Player>(record.playerId);
                 if (player && player->IsInWorld())
-                    return true;
+                    return FirstClient::Ready;
+                best = FirstClient::NotInWorld;
             }
-        return false;
+        return best;
     };
-    if (!WaitUntil([&clientPlayer] { return clientPlayer(false); }, timeoutMs))
-        return FirstClient::NoPlayer;
-    if (!WaitUntil([&clientPlayer] { return clientPlayer(true); }, timeoutMs))
-        return FirstClient::NotInWorld;
-    return FirstClient::Ready;
+    WaitUntil([&reached] { return reached() == FirstClient::Ready; }, timeoutMs);
+    return reached();
 }
 
 void GameSession::Poll()

@@ -96,6 +96,8 @@ public:
     bool IsNetworked() const { return m_transport != nullptr; }
     uint16_t GetPort() const;
     int GetLocalHost() const;
+    // The network transport; null off the network.
+    EnetTransport* GetTransport() const { return m_transport.get(); }
 
     void SetObservers(Observers observers);
 
@@ -106,8 +108,10 @@ public:
     // connections and the received spawns; packets naming objects not there yet wait
     // (bounded) for them. A client sends this player once the server's world arrived.
     void BeginPlay(uint32_t playerId);
-    // A server waits (each stage bounded) for its first client to connect, then for the
-    // client's player to join the roster, then for it to stand in the world.
+    // A server waits, `timeoutMs` at most in all, until a client's player stands in the
+    // world (its client connected, and its player joined the roster and arrived); a client
+    // that stalls on the way is dropped at its deadline for joining and the next one counts.
+    // What it returns tells how far the furthest client connected at the end came.
     enum class FirstClient { Ready, NoClient, NoPlayer, NotInWorld };
     FirstClient WaitForFirstClient(int timeoutMs = kConnectTimeoutMs);
     // Hears the transport until `done` holds or `timeoutMs` passed, without a game frame.
@@ -144,7 +148,6 @@ private:
     std::unique_ptr<ObservedTransport> m_observed;
     GameEngine* m_engine = nullptr;
     uint32_t m_playerId = 0;
-    bool m_clientJoined = false;
     bool m_started = false;
     bool m_playing = false;
     // What was last sent of each monster: its life and life state. A monster's entry goes

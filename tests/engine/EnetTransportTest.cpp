@@ -206,9 +206,16 @@ TEST_F(EnetTransportTest, TheSeventeenthHostIsRefusedAsServerFull)
         clients.push_back(Join());
         ASSERT_TRUE(clients.back());
         EXPECT_EQ(clients.back()->GetLocalHost(), i + 1);
-        server->ConfirmJoined(i + 1);   // the game took its player in
     }
     ServerEvents();
+    // The acknowledgements of the welcomes are read; then each client's player stands in
+    // the world and beats.
+    for (int round = 0; round < 3; ++round)
+        server->Service();
+    for (int host = 1; host <= EnetTransport::kMaxClients; ++host) {
+        server->ConfirmInWorld(host);
+        server->ConfirmJoined(host);
+    }
     std::string error;
     EXPECT_FALSE(Join(error));
     EXPECT_EQ(error, "server full");
@@ -436,23 +443,6 @@ TEST_F(HostileTransportTest, ConnectionsThatNeverJoinCannotKeepAClientOut)
     EXPECT_TRUE(log.Contains("EnetTransport: a game packet from host 15 dropped: the host has not joined"));
 }
 
-// Shaking hands is not joining: a client whose player the game never took in is dropped at
-// the deadline, and the game hears that it left; one the game took in stays.
-TEST_F(HostileTransportTest, AClientThatOnlyShakesHandsIsDroppedAtTheDeadline)
-{
-    auto idle = Join();
-    auto playing = Join();
-    ASSERT_TRUE(idle && playing);
-    server->ConfirmJoined(playing->GetLocalHost());
-    ServerEvents();
-    now = EnetTransport::kDefaultJoinDeadlineMs;
-    ASSERT_TRUE(ServiceUntil({server.get(), idle.get(), playing.get()},
-                             [&] { return !server->IsConnected(idle->GetLocalHost()); }));
-    EXPECT_EQ(ServerEvents(),
-              (std::vector<std::string>{"1:" + std::to_string(idle->GetLocalHost()) + ":it did not join in time"}));
-    EXPECT_TRUE(server->IsConnected(playing->GetLocalHost()));
-}
-
 // Every number held from one address, the connection that came least far gives way: first
 // one that never acknowledged the world the game sent it before its welcome (though the
 // game says its player stands in the world: brought before its world arrived, that is no
@@ -481,6 +471,61 @@ TEST_F(HostileTransportTest, TheConnectionThatCameLeastFarGivesWay)
     EXPECT_TRUE(server->IsConnected(4));
     for (auto& client : clients)
         client->SetGoodbyeWait(0);   // most were dropped, unknown to them
+}
+
+// A heartbeat makes a client play only once it acknowledged its world and its player stands
+// in the world: before that it promotes nothing (the drop log says why) and the client goes
+// at its deadline for joining. One that plays keeps its number while it beats, and loses it,
+// the game hearing that it left, once it has sent none for the deadline.
+TEST_F(HostileTransportTest, AClientPlaysOnceItsPlayerStandsAndKeepsItsNumberWhileItBeats)
+{
+    constexpr int kDeadline = EnetTransport::kDefaultJoinDeadlineMs;
+    auto early = Join();
+    auto playing = Join();
+    ASSERT_TRUE(early && playing);
+    RawPeer stalled(server->GetPort());
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return server->IsConnected(3); }, [&] { stalled.Service(); }));
+    ServerEvents();   // the game heard of it: it is welcomed, and no longer serviced
+    const int e = early->GetLocalHost(), p = playing->GetLocalHost();
+    const std::string dropped = "EnetTransport: a heartbeat from host ";
+    server->ConfirmJoined(3);
+    EXPECT_TRUE(log.Contains(dropped + "3 dropped: promotes nothing: the client has not acknowledged its world"));
+    // Once the clients' acknowledgements arrived, their heartbeats wait for their players.
+    const std::string notStanding = "dropped: promotes nothing: its player does not stand in the world";
+    ASSERT_TRUE(ServiceUntil({server.get(), early.get(), playing.get()}, [&] {
+        server->ConfirmJoined(e);
+        server->ConfirmJoined(p);
+        return log.Contains(dropped + std::to_string(e) + " " + notStanding) &&
+               log.Contains(dropped + std::to_string(p) + " " + notStanding);
+    }));
+    server->ConfirmInWorld(p);
+    server->ConfirmJoined(p);
+    ServerEvents();
+    const auto serviceAll = [&] {
+        for (int i = 0; i < 3; ++i)
+            for (EnetTransport* host : {server.get(), early.get(), playing.get()})
+                host->Service();
+    };
+    now = kDeadline - 1;
+    server->ConfirmJoined(p);
+    serviceAll();
+    EXPECT_TRUE(server->IsConnected(e) && server->IsConnected(p) && server->IsConnected(3));
+    now = kDeadline;
+    serviceAll();
+    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"1:" + std::to_string(e) + ":it did not join in time",
+                                                        "1:3:it did not join in time"}));
+    now = 2 * kDeadline - 2;
+    serviceAll();
+    EXPECT_TRUE(server->IsConnected(p));
+    now = 2 * kDeadline - 1;
+    serviceAll();
+    EXPECT_EQ(ServerEvents(),
+              (std::vector<std::string>{"1:" + std::to_string(p) + ":its player sent no heartbeat in time"}));
+    NetConnectionEvent lost;
+    ASSERT_TRUE(ServiceUntil({playing.get()}, [&] { return playing->PollConnectionEvent(lost); }));
+    EXPECT_EQ(lost.reason, "sent no heartbeat in time");
+    early->SetGoodbyeWait(0);
+    playing->SetGoodbyeWait(0);
 }
 
 }  // namespace
