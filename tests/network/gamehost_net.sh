@@ -26,6 +26,10 @@ show_lines() { grep -v "^gamehost: \(sword\|armour\|player pack\|monster skill\)
 # and then the verdict on the client's purchase, the last roster heartbeat and the roster.
 # The hosts run their frames at their own pace: what a host holds at a frame's end is no
 # part of this comparison where the other host may pass over it between two of its frames.
+# Each host tells creatures of one name apart by a number after the name, in the order it
+# first names them; the hosts may name them in different orders, so where a line also gives
+# the creature's id the comparison takes the id and the name without its number.
+unnumbered() { sed 's/^\([0-9]* \)\?\([^:]*[^0-9 ]\) [0-9][0-9]*\(:\| at \)/\1\2\3/; s/^\(monster [0-9]* \|net: townsperson [0-9]* \)\(.*[^0-9 ]\) [0-9][0-9]* at /\1\2 at /'; }
 shared() {
     grep "^net: monster" "$1"
     grep "^net: player" "$1" | awk '{ print ($3 == "action:" ? $4 : $3) "\t" $0 }' | sort -s -k1,1 | cut -f2-
@@ -39,20 +43,20 @@ shared() {
     spirits=$(sed -n 's/^scenery: frame [0-9]*: spirit \([0-9]*\) stands .*/\1/p' "$1" | sort -u | paste -sd'|')
     grep "^loot: frame [0-9]*: \(monster\|.* lies on the ground\)" "$1" | sed 's/^loot: frame [0-9]*: /loot: /' |
         { if [ -n "$spirits" ]; then grep -Ev "^loot: monster ($spirits) "; else cat; fi; } | sort
-    grep "^level: frame [0-9]*: monster" "$1" | sed 's/^level: frame [0-9]*: //' | sort
+    grep "^level: frame [0-9]*: monster" "$1" | sed 's/^level: frame [0-9]*: //' | unnumbered | sort
     grep "^scenery: frame [0-9]*: \(statue [0-9]* \(stands\|has risen\)\|spirit\)" "$1" | sed 's/^scenery: frame [0-9]*: //' | sort
     grep "^net: market" "$1"
     grep "^gamehost: roster at the end\|^gamehost: the last heartbeat" "$1"
     # The townsfolk the server sent, the villagers' conversation, the players' talk with the
     # quest giver and the quest's end (the giver hidden, the door told to open) on each side.
-    grep "^net: townsperson [0-9]* \(Villager\|Elder\) at" "$1"
+    grep "^net: townsperson [0-9]* \(Villager\|Elder\)\( [0-9]*\)\? at" "$1" | unnumbered
     grep "^\(townsfolk\|quest giver\): frame [0-9]*: \(villager [12] says\|the villagers\|the player engages the quest giver\|the quest ended\)" "$1" |
         sed 's/^[a-z ]*: frame [0-9]*: //'
     # The actions of every character as they travel, each character's in its order: those
     # the client knows from the start (the arena's monsters and the townsfolk) and those made
     # later (the summoner's creatures, the scenery, the champion). An action that waits on a
     # client for its character holds the newer ones for that character behind it.
-    grep "^ai: frame [0-9]*: " "$1" | sed 's/^ai: frame [0-9]*: \(.*\) (\([0-9]*\)): /\2 \1: /' | sort -s -k1,1
+    grep "^ai: frame [0-9]*: " "$1" | sed 's/^ai: frame [0-9]*: \(.*\) (\([0-9]*\)): /\2 \1: /' | unnumbered | sort -s -k1,1
 }
 
 # Each side's player walks to its shrine, which ends the quest, once its trade is over: a
@@ -124,7 +128,7 @@ grep -q '^net: market verdict: stock item 2 of market [0-9]* sold to player 2684
 # side prints what its own player carries before and after, and together they carry what
 # they carried before.
 holdings() {
-    sed -n "s/^trade: $2: player [0-9]* carries \([0-9]*\) items (\([0-9]*\) of [^)]*) and \([0-9]*\) gold$/\1 \2 \3/p" "$1"
+    sed -n "s/^trade: $2: player [0-9]* carries \([0-9]*\) items\? (\([0-9]*\) of [^)]*) and \([0-9]*\) gold$/\1 \2 \3/p" "$1"
 }
 read -r s_items s_bracers s_gold <<<"$(holdings "$dir/s.txt" before)"
 read -r s_items2 s_bracers2 s_gold2 <<<"$(holdings "$dir/s.txt" after)"
