@@ -87,6 +87,12 @@ finished "$server_pid" || fail "the server failed"
 finished "$client_pid" || fail "the client failed"
 
 grep -q "^session: frame 0: host 1 joined" "$dir/s.txt" || fail "the client never joined"
+# Each side says what it waits for, and how long: the server on its output, the client on
+# its log (its output stays empty until it has joined).
+grep -q "^gamehost: the server waits up to 60 s for a first client to join and bring its player$" "$dir/s.txt" ||
+    fail "the server's wait is not told"
+grep -q "^gamehost: --connect 127.0.0.1:$port: waiting up to 10 s for the server to answer$" "$dir/c.err" ||
+    fail "the client's wait is not told"
 grep -q "^gamehost: joined 127.0.0.1:$port as host 1" "$dir/c.txt" || fail "the client has no host number"
 # The server's player, the monster, the two bystanders, the quest giver and the two villagers.
 grep -q "^session: frame [0-9]*: the server's world arrived (7 characters)" "$dir/c.txt" || fail "no world for the client"
