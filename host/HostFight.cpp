@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "Engine/Localization.h"
@@ -127,13 +128,15 @@ constexpr float kMonsterDistance = 10.0f;
 
 
 // A character made from its record, placed in the arena; its name, size and team are
-// printed.
+// printed. A player takes its name first.
 template <class T>
-T* Place(const char* recordName, const char* role, const Vec3& position)
+T* Place(const char* recordName, const char* role, const Vec3& position, std::u16string_view playerName = {})
 {
     auto* character = ObjectManager::Get().CreateObjectFromFile<T>(recordName);
     if (!character)
         return nullptr;
+    if constexpr (std::is_base_of_v<Player, T>)
+        character->SetPlayerName(std::u16string(playerName));
     const Team team = character->GetTeam();
     std::printf("gamehost: the %s (%s): size %s, team %u/%u\n", role, HostName(character).c_str(),
                 EnumConverter::GetEnumAsString(character->GetSize()).c_str(), team.GetTeamMajor(), team.GetTeamMinor());
@@ -184,16 +187,14 @@ std::vector<uint32_t> gBystanders;
 // The creatures the summoner's generator made.
 std::vector<uint32_t> gCreatures;
 
-const char* RoleOf(const Character& character)
+// A fighter as the fight's lines name it: "the player" for the one the host plays, any
+// other by the name the game gives it, told apart from others of that name.
+std::string Who(const Character& character)
 {
-    if (character.IsA<Player>())
-        return "player";
-    if (std::find(gCreatures.begin(), gCreatures.end(), character.GetObjectId()) != gCreatures.end())
-        return "creature";
-    return std::find(gBystanders.begin(), gBystanders.end(), character.GetObjectId()) != gBystanders.end()
-        ? "bystander"
-        : "monster";
+    return character.IsA<Player>() ? std::string("the player") : HostName(&character);
 }
+
+std::string Whose(const Character& character) { return Who(character) + "'s"; }
 
 // What the host notes of each fighter between two looks: its life and counts as they stood
 // before anything struck it next, whether it runs to its target and whether it was attacked.
@@ -264,9 +265,9 @@ public:
         ++strikesTaken;
         const float before = LifeBeforeBlow(*self);
         const float after = self->GetCurrentLife();
-        std::printf("fight: frame %d: the %s strikes (blow %u on the %s): %s, %s life %.1f -> %.1f%s\n",
-                    gFightFrame, attacker ? RoleOf(*attacker) : "unknown attacker", strikesTaken, RoleOf(*self),
-                    missed ? "miss" : "hit", RoleOf(*self), before, after, BlowNote(*self, before, after).c_str());
+        std::printf("fight: frame %d: %s strikes (blow %u on %s): %s, life %.1f -> %.1f%s\n", gFightFrame,
+                    attacker ? Who(*attacker).c_str() : "an unknown attacker", strikesTaken, Who(*self).c_str(),
+                    missed ? "miss" : "hit", before, after, BlowNote(*self, before, after).c_str());
         Remember(*self);
         if (!attacker)
             return;
@@ -275,8 +276,9 @@ public:
         if (!theirs)
             return;
         if (attacker->GetPlayStats().GetHitsReceived() != theirs->hitsReceived)
-            std::printf("fight: frame %d: the %s's armour strikes back: %s life %.1f -> %.1f\n", gFightFrame, RoleOf(*self),
-                        RoleOf(*attacker), theirs->LifeBeforeBlow(*attacker), attacker->GetCurrentLife());
+            std::printf("fight: frame %d: %s armour strikes back: %s life %.1f -> %.1f\n", gFightFrame,
+                        Whose(*self).c_str(), Whose(*attacker).c_str(), theirs->LifeBeforeBlow(*attacker),
+                        attacker->GetCurrentLife());
         theirs->Remember(*attacker);
     }
 
@@ -291,7 +293,8 @@ public:
         if (!self || !target)
             return;
         const Vec3 between = target->GetPathPosition() - self->GetPathPosition();
-        std::printf("fight: frame %d: the %s reaches the %s: %.2f units apart\n", gFightFrame, RoleOf(*self), RoleOf(*target),
+        std::printf("fight: frame %d: %s reaches %s: %.2f units apart\n", gFightFrame, Who(*self).c_str(),
+                    Who(*target).c_str(),
                     between.Length());
     }
 
@@ -299,7 +302,8 @@ public:
     {
         Base::CharacterIsDying();
         if (const Character* self = this->GetParentCharacter())
-            std::printf("fight: frame %d: the %s dies after %u blows taken\n", gFightFrame, RoleOf(*self), strikesTaken);
+            std::printf("fight: frame %d: %s dies after %u blows taken\n", gFightFrame, Who(*self).c_str(),
+                        strikesTaken);
     }
 
     // The death is over: a monster's dead state (and the treasure it leaves) is shown now,
@@ -450,7 +454,7 @@ bool HostFight::Start(const std::string& loadPath)
     m_playerSkillId = might ? might->GetObjectId() : 0;
     m_fireballId = fireball ? fireball->GetObjectId() : 0;
     gGameEngine->GetRandomGen().Seed(kLootSeed);
-    Player* player = Place<Player>(kPlayerRecord, "player", Vec3{0.0f, 0.0f, 0.0f});
+    Player* player = Place<Player>(kPlayerRecord, "player", Vec3{0.0f, 0.0f, 0.0f}, u"Hero");
     Monster* monster = Place<Monster>(kMonsterRecord, "monster", Vec3{kMonsterDistance, 0.0f, 0.0f});
     if (!skill || !might || !fireball || !player || !monster)
         return false;
@@ -520,7 +524,8 @@ bool HostFight::Start(const std::string& loadPath)
                 m_monsterId, kMonsterDistance);
     // A loaded player's totals hold the skills and the outfit it was saved with already.
     for (const Character* fighter : std::initializer_list<const Character*>{player, monster})
-        std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f, attack speed %.2f, %s\n", RoleOf(*fighter),
+        std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f, attack speed %.2f, %s\n",
+                    Who(*fighter).c_str(),
                     fighter->GetCurrentLife(), fighter->GetLifeLimit(), fighter->GetCurrentMana(),
                     fighter->GetCharacterBio().GetManaLimit(), fighter->GetAttackSpeed(),
                     fighter == player && !loadPath.empty() ? "with the skills and the outfit it was saved with"
@@ -535,14 +540,12 @@ bool HostFight::StartGuest(const std::u16string& name, const Vec3& where, const 
 {
     if (!ObjectManager::Get().LoadTableFile(kCombatRecord))
         return false;
-    Player* player = Place<Player>(kPlayerRecord, "player", where);
+    Player* player = Place<Player>(kPlayerRecord, "player", where, name);
     if (!player)
         return false;
     m_playerId = player->GetObjectId();
     player->SetIsControllingCharacter(true);
-    if (loadPath.empty()) {
-        player->SetPlayerName(name);
-    } else {
+    if (!loadPath.empty()) {
         // The save's skills find theirs to take their levels.
         AddPlayerSkills(*player);
         if (!LoadHostPlayer(*player, loadPath)) {
@@ -615,8 +618,9 @@ void PrintCommand(Character& attacker, uint32_t reference, uint16_t seed, const 
         draw.Seed(seed);
         pick = "; the pool picks " + SkillName(skills.SelectWeaponPoolSkill(draw));
     }
-    std::printf("fight: frame %d: the %s uses %s (reference %u, seed %u) on the %s (%u)%s\n", gFightFrame, RoleOf(attacker),
-                SkillName(skillId).c_str(), reference, seed, RoleOf(target), target.GetObjectId(), pick.c_str());
+    std::printf("fight: frame %d: %s uses %s (reference %u, seed %u) on %s (%u)%s\n", gFightFrame,
+                Who(attacker).c_str(), SkillName(skillId).c_str(), reference, seed, Who(target).c_str(),
+                target.GetObjectId(), pick.c_str());
 }
 
 // Whether the skill may be used now: it exists, its cooldown is over and the user can pay.
@@ -678,8 +682,8 @@ void HostFight::Attack(Character& attacker, Character& target)
         const float speed = attacker.GetRunSpeed();
         attack->SetPreMoveData(targetPosition, target.GetObjectId(), skill, speed);
         notes->running = true;
-        std::printf("fight: frame %d: the %s runs to the %s, %.2f units away, at run speed %.2f\n", gFightFrame,
-                    RoleOf(attacker), RoleOf(target), (targetPosition - attacker.GetPathPosition()).Length(), speed);
+        std::printf("fight: frame %d: %s runs to %s, %.2f units away, at run speed %.2f\n", gFightFrame,
+                    Who(attacker).c_str(), Who(target).c_str(), (targetPosition - attacker.GetPathPosition()).Length(), speed);
     }
     controller->HandleAction(attack);
 }
@@ -767,8 +771,8 @@ bool HostFight::CastFireball(Character& player, Character& target)
     if (handler && handler->IsActive() && handler->GetActionType() != CharacterActionType_Idle)
         return true;   // a strike under way ends first
     const WorldVec3 aim = target.GetPathPosition();
-    std::printf("fight: frame %d: the player casts %s at the %s, %.2f units away (mana %.1f)\n", gFightFrame,
-                HostName(fireball).c_str(), RoleOf(target),
+    std::printf("fight: frame %d: the player casts %s at %s, %.2f units away (mana %.1f)\n", gFightFrame,
+                HostName(fireball).c_str(), Who(target).c_str(),
                 (aim - player.GetPathPosition()).Length(), player.GetCurrentMana());
     FireSkill(player, *services, *fireball, player.GetSkillReferenceNumber(m_fireballId), target.GetObjectId(), aim);
     return true;
@@ -782,8 +786,8 @@ bool HostFight::CastNow(Character& player, uint32_t skillId, uint32_t targetId, 
         return false;
     const uint32_t reference = player.GetSkillReferenceNumber(skillId);
     const auto* target = ObjectManager::Get().GetObject<Character>(targetId);
-    std::printf("fight: frame %d: the player uses %s (reference %u) on the %s (%u) (mana %.1f)\n", gFightFrame,
-                SkillName(skillId).c_str(), reference, target ? RoleOf(*target) : "player itself",
+    std::printf("fight: frame %d: the player uses %s (reference %u) on %s (%u) (mana %.1f)\n", gFightFrame,
+                SkillName(skillId).c_str(), reference, target ? Who(*target).c_str() : "the player itself",
                 target ? targetId : player.GetObjectId(), player.GetCurrentMana());
     FireSkill(player, *services, *skill, reference, targetId, aim);
     return true;
@@ -867,23 +871,25 @@ void HostFight::WatchSkills(int frame)
     }
     // The buffs of the player and the monster, with their life.
     std::map<std::pair<std::string, std::string>, int> held;
-    for (auto [role, id] : {std::pair{"player", m_playerId}, std::pair{"monster", m_monsterId}}) {
+    for (uint32_t id : {m_playerId, m_monsterId}) {
+        auto* character = objects.GetObject<Character>(id);
+        if (!character)
+            continue;
         std::vector<SkillManager::_SkillBuffReplica> buffs;
-        if (auto* character = objects.GetObject<Character>(id))
-            character->GetSkillManager().GetSkillBuffReplica(buffs);
+        character->GetSkillManager().GetSkillBuffReplica(buffs);
         for (const auto& buff : buffs)
-            held[{role, HostSkillName(buff.buff.skillName)}] = buff.durationMs;
+            held[{Who(*character), HostSkillName(buff.buff.skillName)}] = buff.durationMs;
     }
     for (const auto& [key, left] : held) {
-        const auto& [role, name] = key;
+        const auto& [who, name] = key;
         if (!m_heldBuffs.count(key))
-            std::printf("fight: frame %d: the %s takes the buff %s for %d ms\n", frame, role.c_str(), name.c_str(), left);
+            std::printf("fight: frame %d: %s takes the buff %s for %d ms\n", frame, who.c_str(), name.c_str(), left);
         else if (frame % kWatchEvery == 0)
-            std::printf("fight: frame %d: the %s's buff %s has %d ms left\n", frame, role.c_str(), name.c_str(), left);
+            std::printf("fight: frame %d: %s's buff %s has %d ms left\n", frame, who.c_str(), name.c_str(), left);
     }
     for (const auto& [key, left] : m_heldBuffs)
         if (!held.count(key))
-            std::printf("fight: frame %d: the %s's buff %s is removed\n", frame, key.first.c_str(), key.second.c_str());
+            std::printf("fight: frame %d: %s's buff %s is removed\n", frame, key.first.c_str(), key.second.c_str());
     m_heldBuffs = std::move(held);
     // The chain's links: each bolt from where it leaves to where it strikes, and its end.
     std::vector<Entity*> found;
@@ -924,10 +930,23 @@ struct IsProjectile : FilterFunction<Entity> {
     bool operator()(const Entity* entity) const override { return entity->IsA<ProjectileBase>(); }
 };
 
-const char* NameOf(uint32_t id, uint32_t playerId)
+// A projectile by the skill that fired it ("Fireball"), a fragment it split into as such
+// ("fragment of Fireball"); its record's name when no skill stands behind it (a boulder).
+std::string ProjectileName(const ProjectileBase& projectile)
+{
+    const auto* skill = ObjectManager::Get().GetObject<Skill>(projectile.GetInfo().skillId);
+    if (!skill)
+        return GetFileName(projectile.GetObjectName(), true);
+    const LoadTable* record = ObjectManager::Get().LoadTableFile(skill->GetObjectName());
+    const char* fragments = record ? record->GetString("projectileFragmentsName", "") : "";
+    return (*fragments && PathEqualsNoCase(fragments, projectile.GetObjectName().c_str()) ? "fragment of " : "") +
+           HostName(skill);
+}
+
+std::string NameOf(uint32_t id)
 {
     const auto* character = ObjectManager::Get().GetObject<Character>(id);
-    return !character ? "something gone" : character->GetObjectId() == playerId ? "player" : RoleOf(*character);
+    return character ? Who(*character) : std::string("something gone");
 }
 
 }  // namespace
@@ -942,7 +961,7 @@ void HostFight::WatchProjectiles(int frame)
         auto* projectile = static_cast<ProjectileBase*>(entity);
         const uint32_t id = projectile->GetObjectId();
         const Vec3 at = projectile->GetCoords().GetRegionCoords().origin;
-        const std::string record = GetFileName(projectile->GetObjectName(), true);
+        const std::string record = ProjectileName(*projectile);
         auto [entry, added] = m_projectiles.try_emplace(id);
         Watched& watched = entry->second;
         watched.seen = true;
@@ -968,13 +987,13 @@ void HostFight::WatchProjectiles(int frame)
             reported.insert(reported.end(), modifier->knownTargets.begin(), modifier->knownTargets.end());
         if (added) {
             for (uint32_t left : reported)
-                std::printf("fight: frame %d: projectile %u leaves out the %s (%u)\n", frame, id, NameOf(left, m_playerId),
+                std::printf("fight: frame %d: projectile %u leaves out %s (%u)\n", frame, id, NameOf(left).c_str(),
                             left);
             watched.reported = reported.size();
         }
         for (size_t i = watched.reported; i < reported.size(); ++i)
-            std::printf("fight: frame %d: projectile %u reports the %s (%u) as its target\n", frame, id,
-                        NameOf(reported[i], m_playerId), reported[i]);
+            std::printf("fight: frame %d: projectile %u reports %s (%u) as its target\n", frame, id,
+                        NameOf(reported[i]).c_str(), reported[i]);
         watched.reported = std::max(watched.reported, reported.size());
     }
     for (auto it = m_projectiles.begin(); it != m_projectiles.end();) {
@@ -1017,8 +1036,7 @@ void HostFight::WatchSlots(int frame)
         const auto* holder = ObjectManager::Get().GetObject<Character>(slots.GetSlotHolder(i));
         if (!holder)
             continue;
-        held += std::string(held.empty() ? "" : ", ") + RoleOf(*holder) + " " +
-                std::to_string(holder->GetObjectId()) + " in slot " + std::to_string(i);
+        held += std::string(held.empty() ? "" : ", ") + Who(*holder) + " in slot " + std::to_string(i);
     }
     if (held == m_slotsShown)
         return;
@@ -1087,13 +1105,16 @@ void HostFight::Stop()
     // The run ends with what the player did, as its statistics tell it.
     if (auto* player = objects.GetObject<Player>(m_playerId)) {
         // What the statistics' rates are measured over, which their lines do not say.
-        const PlayStats& stats = player->GetPlayStats();
+        PlayStats& stats = player->GetPlayStats();
         std::printf("gamehost: the player's play statistics follow, over its play time of %u s: \"Damage per "
                     "second\" is the damage of its latest play only (less than 6 s old) divided by 5; the other rates (\"whole "
                     "game\", experience, mana) divide the totals by the whole play time, shown to two decimals\n",
                     stats.GetPlayTimeInSeconds());
-        std::fflush(stdout);   // the log goes to standard error: keep the order
-        player->GetPlayStats().Dump();
+        // The console is the statistics display: the lines go where the line above went.
+        stats.Display();
+        for (const auto* lines : {&stats.GetRealTimeStrings(), &stats.GetLogStrings()})
+            for (const std::string& line : *lines)
+                std::printf("statistics:%s%s\n", line.empty() ? "" : " ", line.c_str());
     }
     // The characters take their controllers with them.
     for (uint32_t id : {m_playerId, m_monsterId, m_skillId, m_playerSkillId, m_fireballId})

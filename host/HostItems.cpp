@@ -10,12 +10,14 @@
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Game/characters/CharacterBio.h"
+#include "Game/characters/ExperienceLevelControl.h"
 #include "Game/characters/Player.h"
 #include "Game/combat/CharAttribute.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/foundation/GameTextLine.h"
 #include "Game/core/foundation/LocalizedText.h"
 #include "Game/ai/ControllerPlayer.h"
+#include "Game/items/EquipmentCtrl.h"
 #include "Game/items/Inventory.h"
 #include "Game/items/InventorySack.h"
 #include "Game/items/ItemFingerprint.h"
@@ -359,6 +361,46 @@ void HostItems::AfterFrame(GameEngine& engine, int frame, uint32_t playerId)
     const auto* item = DynamicCast<Item>(found.front());
     std::printf("net: item %s dropped (seed %u), fingerprint %016" PRIx64 "\n", kSwordRecord, kSwordSeed,
                 ItemFingerprint(*item).Digest());
+}
+
+// What the player's save carries: the items in its bags and those it wears, both weapon
+// sets' included.
+std::vector<uint32_t> HostItems::CarriedItems(Player& player)
+{
+    std::vector<uint32_t> ids;
+    ControllerPlayer* controller = player.GetPlayerController();
+    if (!controller)
+        return ids;
+    const PlayerInventoryCtrl& bags = controller->GetInventoryCtrl();
+    for (uint32_t bag = 0; bag < bags.GetNumberOfSacks(); ++bag)
+        if (const InventorySack* sack = bags.GetSack(static_cast<int>(bag)))
+            for (const auto& entry : sack->GetInventory())
+                ids.push_back(entry.first);
+    const EquipmentCtrl& equipment = controller->GetEquipmentCtrl();
+    for (int place = EquipmentCtrlLocation_Head; place <= EquipmentCtrlLocation_Forearm; ++place)
+        ids.push_back(equipment.GetSlot(static_cast<EquipmentCtrlLocation>(place)).itemId);
+    for (const bool alternate : {false, true})
+        for (const auto side : {EquipmentCtrlWeaponSet::Right, EquipmentCtrlWeaponSet::Left})
+            ids.push_back(equipment.GetWeaponSet(alternate).GetHand(side).info.itemId);
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
+}
+
+// The player's lines of the summary: level, experience, money, then every item it carries
+// or wears by name, in order.
+void HostItems::PrintSummary(Player& player)
+{
+    std::printf("summary: the player is level %u with %u experience and %u gold\n", player.GetLevelControl().GetLevel(),
+                player.GetLevelControl().GetExperience(), player.GetCurrentMoney());
+    std::vector<std::string> items;
+    for (uint32_t id : CarriedItems(player))
+        if (const Object* item = ObjectManager::Get().GetObject(id))
+            items.push_back(HostName(item));
+    std::sort(items.begin(), items.end());
+    std::printf("summary: the player carries and wears %s\n", HostCount(items.size(), "item").c_str());
+    for (const std::string& item : items)
+        std::printf("summary: item %s\n", item.c_str());
 }
 
 }  // namespace GAME

@@ -45,6 +45,12 @@ public:
     // Every bag's items with their cells and the potions beneath, and every hot slot, each
     // line "bags: <what>: ...".
     static void PrintBags(const char* what, Player& player);
+    // What the player's save carries: the items in its bags and those it wears, both
+    // weapon sets' included, by id in order.
+    static std::vector<uint32_t> CarriedItems(Player& player);
+    // The player's lines of a run's summary: level, experience, money, then every item it
+    // carries or wears by name, in order ("summary: ...").
+    static void PrintSummary(Player& player);
 
     // On the network, after each frame: the server drops the item once; every host
     // prints the item when it first finds it in its world.

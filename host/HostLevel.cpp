@@ -65,11 +65,12 @@ public:
         if (guest)
             own.where.z += kGuestOffset;
         auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(own.record);
+        if (player)
+            player->SetPlayerName(u"Hero");   // named before its placement is told
         if (!player || !Place(*player, region, own))
             return false;
         m_playerId = player->GetObjectId();
         player->SetIsControllingCharacter(true);
-        player->SetPlayerName(u"Hero");
         engine.GetPlayerManagerClient()->SetMainPlayer(m_playerId);
         engine.SetPlayer(player);
         if (!guest)
@@ -334,8 +335,10 @@ private:
 void HostLevel::Accepted(const HostOptions& options) const
 {
     HostAccepted(options);
-    std::printf("gamehost: level %s: %zu objects, %zu scripted steps\n", options.level.c_str(),
-                GetPlacements().size(), GetSteps().size());
+    // A level of none of either (the village) says what it holds itself.
+    if (!GetPlacements().empty() || !GetSteps().empty())
+        std::printf("gamehost: level %s: %s, %s\n", options.level.c_str(), HostCount(GetPlacements().size(), "object").c_str(),
+                    HostCount(GetSteps().size(), "scripted step").c_str());
 }
 
 void HostLevel::AnnounceScriptPoint(const ScriptPoint& point)

@@ -4,33 +4,37 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
+#include "Engine/ObjectManager.h"
 #include "Game/core/GameUIInterface.h"
 #include "Game/quests/DialogPak.h"
+#include "host/HostText.h"
 
 namespace GAME {
 
-// An interface that shows a character's dialog to the player: printed when shown and
-// closed, and told as showing until it is closed.
+// An interface that shows a character's dialog to the player: printed, by the character who
+// speaks it, when shown and closed, and told as showing until it is closed.
 template <class Base>
 class HostNpcDialogs : public Base {
 public:
     bool ShowNpcDialog(DialogPak* pak, uint32_t playerId, uint32_t npcId) override
     {
-        std::printf("ui: dialog %s (%.1f s) shown to player %u by character %u\n", pak->GetObjectName().c_str(),
-                    pak->GetLength(), playerId, npcId);
+        m_speaker = HostName(ObjectManager::Get().GetObject(npcId));
+        std::printf("ui: %s's dialog (%.1f s) shown to player %u\n", m_speaker.c_str(), pak->GetLength(), playerId);
         m_shown = pak;
         return true;
     }
     bool IsShowingNpcDialog(const DialogPak* pak) const override { return pak && pak == m_shown; }
     void CloseNpcDialog(DialogPak* pak) override
     {
-        std::printf("ui: dialog %s closed\n", pak->GetObjectName().c_str());
+        std::printf("ui: %s's dialog closed\n", pak == m_shown ? m_speaker.c_str() : "a character");
         m_shown = nullptr;
     }
 
 private:
     const DialogPak* m_shown = nullptr;
+    std::string m_speaker;   // who shows the dialog, as printed
 };
 
 // Prints the game's asks to save it.

@@ -307,10 +307,13 @@ void Shop(GameEngine& engine, Player& player, HostShopWindow& window, const Mark
 
 void PrintStockBuilt(const MarketClient& market, const char* when)
 {
-    std::printf("market: the stock is built %s: %zu shared items, %zu goods of this host's own "
-                "(record %s, bracket %u, seed %u)\n",
-                when, market.GetGeneratedStock().size(), market.GetStaticStock().size(),
-                market.GetMarketRecordName().c_str(), market.GetBracket(), market.GetSeed());
+    // The market is the merchant's: named by the merchant (its record where none stands).
+    const Object* merchant = ObjectManager::Get().GetObject(market.GetMerchantId());
+    std::printf("market: the stock is built %s: %s, %s of this host's own (%s's market, bracket %u, seed %u)\n", when,
+                HostCount(market.GetGeneratedStock().size(), "shared item").c_str(),
+                HostCount(market.GetStaticStock().size(), "good").c_str(),
+                merchant ? HostName(merchant).c_str() : market.GetMarketRecordName().c_str(), market.GetBracket(),
+                market.GetSeed());
 }
 
 void Visit(GameEngine& engine, Player& player, NpcMerchant& merchant, int stepMs)

@@ -168,6 +168,10 @@ bool HostNetwork::Open(const HostOptions& options)
             HostRefuse("--connect " + options.connectTo, "no HOST:PORT");
             return false;
         }
+        // Standard output stays empty until the client has joined (a refusal prints nothing
+        // there): the wait is told with the log.
+        std::fprintf(stderr, "gamehost: --connect %s: waiting up to %g s for the server to answer\n",
+                     options.connectTo.c_str(), GameSession::kJoinTimeoutMs / 1000.0);
         if (!m_session.Connect(options.connectTo, error)) {
             HostRefuse("--connect " + options.connectTo, "cannot join the server: " + error);
             return false;
@@ -280,6 +284,9 @@ void HostNetwork::WaitForFirstClient()
 {
     if (!m_serving)
         return;
+    std::printf("gamehost: the server waits up to %g s for a first client to join and bring its player\n",
+                GameSession::kConnectTimeoutMs / 1000.0);
+    std::fflush(stdout);
     switch (m_session.WaitForFirstClient()) {
     case GameSession::FirstClient::Ready:
         return;

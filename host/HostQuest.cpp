@@ -86,8 +86,8 @@ bool HostQuest::Start(uint32_t playerId, uint32_t monsterId, const std::string& 
                   : gGameEngine && gGameEngine->GetNetworkRole() != NetworkRole::Single ? kNetworkShrineFrame
                                                                                          : kShrineFrame;
     m_stepsShown.assign(quest->GetStepCount(), false);
-    std::printf("gamehost: quest \"%s\" loaded from %s: %zu steps, crc %08x\n", Text(quest->GetName()).c_str(),
-                file, quest->GetStepCount(), quest->GetCrc());
+    std::printf("gamehost: quest \"%s\" loaded from %s: %s, crc %08x\n", Text(quest->GetName()).c_str(), file,
+                HostCount(quest->GetStepCount(), "step").c_str(), quest->GetCrc());
     if (auto* monster = ObjectManager::Get().GetObject<Monster>(monsterId)) {
         monster->SetProxyParent(m_setup.packRecord);
         monster->SetProxyNumSiblings(1);
@@ -142,8 +142,7 @@ void HostQuest::PlaceShrine()
     m_shrineId = shrine->GetObjectId();
     m_entered = std::make_unique<GameEventListener<HostQuest, GameEvent_EnterBoundingVolume>>(
         "GameEvent_EnterBoundingVolume", &HostQuest::OnEnter, this);
-    std::printf("gamehost: the shrine %s stands at (%.1f, %.1f), radius %.1f\n", m_setup.shrineRecord.c_str(), at.x,
-                at.z, shrine->GetRadius());
+    std::printf("gamehost: the shrine stands at (%.1f, %.1f), radius %.1f\n", at.x, at.z, shrine->GetRadius());
 }
 
 bool HostQuest::AsksForShrine() const

@@ -37,6 +37,24 @@ std::string RelicState(const ItemRelic& relic)
     return lines.size() < 2 ? std::string() : HostPlainText(lines[1].text);
 }
 
+// The completion bonus in the words of the relic's tool tip ("+40 Offensive Ability"), or the
+// bonus's record when the relic is gone or tells none.
+std::string BonusWords(const ItemRelic* relic, const std::string& record)
+{
+    std::vector<GameTextLine> lines;
+    if (relic)
+        relic->GetBoundUIDisplayText(nullptr, lines);
+    std::string words;
+    bool bonus = false;
+    for (const GameTextLine& line : lines) {
+        if (line.textClass == GameTextClass::ItemRelicCompleteTitle)
+            bonus = true;
+        else if (bonus && line.textClass == GameTextClass::ItemRelicBonus)
+            words += (words.empty() ? "" : ", ") + HostPlainText(line.text);
+    }
+    return words.empty() ? record : words;
+}
+
 // The first free place of the focused bag that takes the item, scanned cell by cell.
 bool PlaceInBag(PlayerInventoryCtrl& bags, uint32_t itemId)
 {
@@ -119,7 +137,7 @@ void HostRelics::Run(uint32_t playerId, int stepMs)
     const bool combined = cursor->PrimaryInventoryActivate();
     gEngine->UpdateFrame(stepMs);
     std::printf("relics: the stacks combine: %s; the first is %s, bonus %s; the second %s\n", combined ? "yes" : "no",
-                RelicState(*first).c_str(), first->GetItemReplicaInfo().relicBonus.c_str(),
+                RelicState(*first).c_str(), BonusWords(first, first->GetItemReplicaInfo().relicBonus).c_str(),
                 ObjectManager::Get().GetObject<ItemRelic>(secondId) ? "is left" : "is spent");
 
     // The whole relic onto the sword: the cursor asks first, and the player says yes.
@@ -139,7 +157,7 @@ void HostRelics::Run(uint32_t playerId, int stepMs)
     const ItemReplicaInfo& identity = sword->GetItemReplicaInfo();
     std::printf("relics: the sword holds %s at level %u with bonus %s; the relic in the bag is %s\n",
                 sword->GetRelic() ? HostName(sword->GetRelic()).c_str() : identity.relicName.c_str(), identity.var1,
-                identity.relicBonus.c_str(),
+                BonusWords(sword->GetRelic(), identity.relicBonus).c_str(),
                 ObjectManager::Get().GetObject<ItemRelic>(firstId) ? "still there" : "spent");
     std::vector<GameTextLine> lines;
     sword->GetUIDisplayText(player, lines);

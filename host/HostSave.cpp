@@ -1,4 +1,5 @@
 #include "host/HostSave.h"
+#include "host/HostText.h"
 
 #include <unistd.h>
 
@@ -57,8 +58,8 @@ void PrintPlayer(Player& player)
     }
     for (const TriggerToken& token : player.GetTriggerTokens())
         std::printf("gamehost: loaded token %s\n", token.GetName().c_str());
-    std::printf("gamehost: loaded %zu tutorial pages, greatest difficulty completed %d, skill masteries allowed %u\n",
-                gGameEngine->GetTutorialUnlockList().size(), player.GetGreatestDifficultyCompleted(),
+    std::printf("gamehost: loaded %s, greatest difficulty completed %d, skill masteries allowed %u\n",
+                HostCount(gGameEngine->GetTutorialUnlockList().size(), "tutorial page").c_str(), player.GetGreatestDifficultyCompleted(),
                 player.GetSkillManager().GetSkillMasteriesAllowed());
 }
 

@@ -45,6 +45,9 @@
 #include "Engine/Object.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/TextUtil.h"
+#include "Engine/World.h"
+#include "Game/characters/Npc.h"
+#include "Game/core/foundation/StringUtil.h"
 #include "Game/characters/InterpenetrationManager.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
@@ -58,6 +61,35 @@
 using namespace GAME;
 
 namespace {
+
+// The character a player talks to, by its name: of the characters of the record that the
+// conversation names, the one nearest the player; the record when none stands in the world.
+std::string TalkedTo(const std::string& record, uint32_t playerId)
+{
+    struct OfRecord : FilterFunction<Entity> {
+        const std::string& record;
+        explicit OfRecord(const std::string& r) : record(r) {}
+        bool operator()(const Entity* entity) const override
+        {
+            return entity->IsA<Npc>() && PathEqualsNoCase(entity->GetObjectName().c_str(), record.c_str());
+        }
+    };
+    std::vector<Entity*> found;
+    World::Get().GetEntities(found, OfRecord(record), EntityList_All);
+    const auto* player = ObjectManager::Get().GetObject<Entity>(playerId);
+    const Entity* nearest = nullptr;
+    float nearestDistance = 0.0f;
+    for (const Entity* entity : found) {
+        const float distance =
+            player ? (entity->GetCoords().GetRegionCoords().origin - player->GetCoords().GetRegionCoords().origin).Length()
+                   : 0.0f;
+        if (!nearest || distance < nearestDistance) {
+            nearest = entity;
+            nearestDistance = distance;
+        }
+    }
+    return nearest ? HostName(nearest) : record;
+}
 
 
 // Prints what the game asks of the user and answers as told.
@@ -293,8 +325,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (const auto* unlock = dynamic_cast<const GameEvent_TutorialUnlock*>(&event))
             std::printf("event: frame %d: %s (page %u)\n", frame, name.c_str(), unlock->page);
         else if (const auto* talk = dynamic_cast<const GameEvent_ConversationBegin*>(&event))
-            std::printf("event: frame %d: %s (%s, player %u)\n", frame, name.c_str(), talk->npcName.c_str(),
-                        talk->playerId);
+            std::printf("event: frame %d: %s (%s, player %u)\n", frame, name.c_str(),
+                        TalkedTo(talk->npcName, talk->playerId).c_str(), talk->playerId);
         else
             std::printf("event: frame %d: %s\n", frame, name.c_str());
     });
@@ -335,6 +367,8 @@ extern "C" int GameHostRun(const HostOptions* options)
     const bool fighting = guest ? fight.StartGuest(u"Guest", Vec3{0.0f, 0.0f, static_cast<float>(kGuestDistance)},
                                                    options->loadPath)
                                 : fight.Start(options->loadPath);
+    // The monster's name, for the summary once its body may be gone.
+    const std::string monsterName = HostName(ObjectManager::Get().GetObject(fight.GetMonsterId()));
     // The game is about to run: the characters read what they read at the start (the
     // statistics' score formula).
     EventManager::Get().Send(GameEvent_PreRun(), "GameEvent_PreRun");
@@ -481,9 +515,10 @@ extern "C" int GameHostRun(const HostOptions* options)
         std::this_thread::sleep_for(std::chrono::milliseconds(kNetworkFrameSleepMs));
     }
 
-    std::printf("gamehost: ran %d frames of %d ms (%.3f s of game time); %zu tutorial pages unlocked\n",
-                framesRun, options->stepMs, static_cast<double>(static_cast<long long>(framesRun) * options->stepMs) / 1000.0,
-                engine.GetTutorialUnlockList().size());
+    std::printf("gamehost: ran %s of %d ms (%.3f s of game time); %s unlocked\n",
+                HostCount(static_cast<size_t>(framesRun), "frame").c_str(), options->stepMs,
+                static_cast<double>(static_cast<long long>(framesRun) * options->stepMs) / 1000.0,
+                HostCount(engine.GetTutorialUnlockList().size(), "tutorial page").c_str());
     if (fighting)
         HostSkills::Run(fight.GetPlayerId());
     if (fighting && !networked)
@@ -501,6 +536,19 @@ extern "C" int GameHostRun(const HostOptions* options)
             HostMarket::Run(engine, fight.GetPlayerId(), options->stepMs);
         HostRelics::Run(fight.GetPlayerId(), options->stepMs);
         HostFixedItems::Run(fight.GetPlayerId(), options->stepMs);
+    }
+    // The run ends with what became of the monster, the quest and the player.
+    if (fighting) {
+        const auto* monster = ObjectManager::Get().GetObject<Character>(fight.GetMonsterId());
+        if (monster && monster->IsAlive())
+            std::printf("summary: the monster, %s, lives: life %.1f of %.1f\n", monsterName.c_str(),
+                        monster->GetCurrentLife(), monster->GetLifeLimit());
+        else if (fight.GetMonsterId())
+            std::printf("summary: the monster, %s, is dead\n", monsterName.c_str());
+        if (questing)
+            quest.PrintSummary();
+        if (auto* player = ObjectManager::Get().GetObject<Player>(fight.GetPlayerId()))
+            HostItems::PrintSummary(*player);
     }
     fixedItemsNet.Stop();
     if (networked) {

@@ -120,10 +120,19 @@ void HostSkills::PrintWindow(Player& player)
     }
     std::vector<uint32_t> masteries;
     skills.GetSkillMasteries(masteries);
+    // Each mastery by the name of the window's mastery skill of its kind, its kind's word when
+    // the window shows none.
     std::string words;
-    for (uint32_t mastery : masteries)
-        words += std::string(" ") +
-                 (mastery < Skill_Mastery::kEnumerationCount ? Skill_Mastery::kEnumerationWords[mastery] : "?");
+    for (uint32_t mastery : masteries) {
+        std::string name = mastery < Skill_Mastery::kEnumerationCount ? Skill_Mastery::kEnumerationWords[mastery] : "?";
+        for (uint32_t id : skills.GetUISkillList())
+            if (const Skill* skill = objects.GetObject<Skill>(id);
+                skill && skill->IsMasteryKind() && skill->GetEnumeration() == mastery) {
+                name = NameOf(*skill);
+                break;
+            }
+        words += " " + name;
+    }
     std::printf("skills: window: masteries %u of %u allowed:%s; regular points %u, mastery points %u, unspent %u\n",
                 skills.GetSkillMasteriesActive(), skills.GetSkillMasteriesAllowed(), words.c_str(),
                 skills.GetNumRegularSkillPoints(), skills.GetNumMasteryPoints(), player.GetSkillPoints());

@@ -1,6 +1,9 @@
 #include "host/HostText.h"
 
 #include <cctype>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "Engine/Localization.h"
 #include "Engine/Object.h"
@@ -29,7 +32,7 @@ std::string HostPlainText(std::string_view text)
 
 std::string HostPlainText(std::u16string_view text) { return HostPlainText(LocalizationManager::ToChar(text)); }
 
-std::string HostName(const Object* object)
+std::string HostKindName(const Object* object)
 {
     if (!object)
         return "nothing";
@@ -46,6 +49,53 @@ std::string HostName(const Object* object)
         name = skill->CreateUISkillName();
     std::string plain = HostPlainText(name);
     return plain.empty() ? object->GetObjectName() : plain;
+}
+
+namespace {
+
+// The names given to characters, by object id (ids are never handed out twice in a run).
+struct CharacterNames {
+    struct Given {
+        std::string kind;    // the game's name when it was given
+        std::string label;   // what the host prints
+    };
+    std::mutex lock;
+    std::unordered_map<uint32_t, Given> byId;
+    std::unordered_map<std::string, unsigned> byKind;   // how many of each name were named
+    std::unordered_set<std::string> labels;
+
+    std::string Label(uint32_t id, const std::string& kind)
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        Given& given = byId[id];
+        if (!given.label.empty() && given.kind == kind)
+            return given.label;
+        // The first of a name keeps it; a game name that already ends in a number ("Wisp 2")
+        // never takes the label of another.
+        std::string label;
+        do {
+            const unsigned count = ++byKind[kind];
+            label = count == 1 ? kind : kind + " " + std::to_string(count);
+        } while (!labels.insert(label).second);
+        given = {kind, label};
+        return label;
+    }
+};
+
+CharacterNames& Names()
+{
+    static CharacterNames names;
+    return names;
+}
+
+}  // namespace
+
+std::string HostName(const Object* object)
+{
+    std::string kind = HostKindName(object);
+    if (!object || !DynamicCast<Character>(object))
+        return kind;
+    return Names().Label(object->GetObjectId(), kind);
 }
 
 std::string HostSkillName(const std::string& record)

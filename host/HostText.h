@@ -16,8 +16,13 @@ std::string HostPlainText(std::string_view text);
 
 // The name the game shows for an object: a character's, an item's, a usable object's or a
 // skill's own display name; the record's name where the game gives it none, or "nothing"
-// for no object.
+// for no object. Characters of one name are told apart: the first the host names keeps the
+// name, each later one takes a number after it ("Bystander 2"), chosen the first time it is
+// named and kept for the run (a character whose name changes is named anew).
 std::string HostName(const Object* object);
+// The game's name alone, without the number that tells a character from others of its name:
+// for what counts characters by their kind ("killed 2 of Field Wisp").
+std::string HostKindName(const Object* object);
 // The display name of a skill record (a buff's, a hot slot's), or the record's name when
 // it names none.
 std::string HostSkillName(const std::string& record);

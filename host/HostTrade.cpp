@@ -1,4 +1,5 @@
 #include "host/HostTrade.h"
+#include "host/HostText.h"
 
 #include <cstdio>
 
@@ -46,8 +47,8 @@ void HostTrade::PrintHoldings(const char* when) const
     for (uint32_t id : carried)
         if (const Item* item = ObjectManager::Get().GetObject<Item>(id); item && EqualsNoCase(item->GetObjectName(), kTradedItemRecord))
             ++traded;
-    std::printf("trade: %s: player %u carries %zu items (%zu of %s) and %u gold\n", when, m_playerId, carried.size(),
-                traded, kTradedItemRecord, player->GetCurrentMoney());
+    std::printf("trade: %s: player %u carries %s (%zu of %s) and %u gold\n", when, m_playerId,
+                HostCount(carried.size(), "item").c_str(), traded, kTradedItemRecord, player->GetCurrentMoney());
 }
 
 void HostTrade::AfterFrame(GameEngine& engine, int frame, bool inviteHeld)

@@ -30,6 +30,7 @@
 #include "host/HostFight.h"
 #include "host/HostFixedItems.h"
 #include "host/HostInput.h"
+#include "host/HostItems.h"
 #include "host/HostLevel.h"
 #include "host/HostLevelUI.h"
 #include "host/HostMarket.h"
@@ -125,46 +126,6 @@ void ReseedAfterSave(GameEngine& engine)
 {
     GAME::srand(kAfterSaveSeed);
     engine.GetRandomGen().Seed(kAfterSaveSeed);
-}
-
-// What the player's save carries: the items in its bags and those it wears, both weapon
-// sets' included.
-std::vector<uint32_t> SavedCarriedItems(Player& player)
-{
-    std::vector<uint32_t> ids;
-    ControllerPlayer* controller = player.GetPlayerController();
-    if (!controller)
-        return ids;
-    const PlayerInventoryCtrl& bags = controller->GetInventoryCtrl();
-    for (uint32_t bag = 0; bag < bags.GetNumberOfSacks(); ++bag)
-        if (const InventorySack* sack = bags.GetSack(static_cast<int>(bag)))
-            for (const auto& entry : sack->GetInventory())
-                ids.push_back(entry.first);
-    const EquipmentCtrl& equipment = controller->GetEquipmentCtrl();
-    for (int place = EquipmentCtrlLocation_Head; place <= EquipmentCtrlLocation_Forearm; ++place)
-        ids.push_back(equipment.GetSlot(static_cast<EquipmentCtrlLocation>(place)).itemId);
-    for (const bool alternate : {false, true})
-        for (const auto side : {EquipmentCtrlWeaponSet::Right, EquipmentCtrlWeaponSet::Left})
-            ids.push_back(equipment.GetWeaponSet(alternate).GetHand(side).info.itemId);
-    std::sort(ids.begin(), ids.end());
-    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-    return ids;
-}
-
-// The player's lines of the summary: level, experience, money, then every item it carries
-// or wears by name, in order.
-void PrintVillagePlayerSummary(Player& player)
-{
-    std::printf("summary: the player is level %u with %u experience and %u gold\n", player.GetLevelControl().GetLevel(),
-                player.GetLevelControl().GetExperience(), player.GetCurrentMoney());
-    std::vector<std::string> items;
-    for (uint32_t id : SavedCarriedItems(player))
-        if (const Object* item = ObjectManager::Get().GetObject(id))
-            items.push_back(HostName(item));
-    std::sort(items.begin(), items.end());
-    std::printf("summary: the player carries and wears %s\n", HostCount(items.size(), "item").c_str());
-    for (const std::string& item : items)
-        std::printf("summary: item %s\n", item.c_str());
 }
 
 // The player walks with its main weapons in hand: it cannot run with the spear of its
@@ -386,7 +347,7 @@ public:
         std::printf("summary: level %s %s\n", m_options.level.c_str(), m_finished ? "finished" : "not finished");
         m_quest.PrintSummary();
         if (Player* player = GetPlayer())
-            PrintVillagePlayerSummary(*player);
+            HostItems::PrintSummary(*player);
         PrintTimePlayed();
         if (m_saveDue)
             std::printf("gamehost: the run was not saved: its save point was not reached\n");
@@ -609,10 +570,10 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
     level.Accepted(options);
     // The steps counted are the level's own (sales, the chest's walk, the save point, the
     // portal); the quest's steps are printed once its file is read.
-    std::printf("gamehost: village: quest %s%s%s%s%s; %zu scripted steps of the level\n",
+    std::printf("gamehost: village: quest %s%s%s%s%s; %s of the level\n",
                 village.GetQuest().questFile.c_str(), village.HasTownsfolk() ? ", townsfolk" : "",
                 village.HasMerchant() ? ", a merchant" : "", village.HasRoad() ? ", the road's proxies" : "",
-                village.HasShrines() ? ", shrines" : "", village.GetSteps().size());
+                village.HasShrines() ? ", shrines" : "", HostCount(village.GetSteps().size(), "scripted step").c_str());
     network.PrintOpened();
     InitializeObjects();
     GameEngine& engine = *gGameEngine;

@@ -118,7 +118,7 @@ void HostWorldTally::Watch()
             continue;
         CreatureDied(monster.GetObjectId());
         if (monster.GetClassification() == MonsterClassification_Boss)
-            sources.push_back({&monster, "boss " + HostName(&monster)});
+            sources.push_back({&monster, "boss " + HostKindName(&monster)});
     }
     const auto opened = [](const Entity& e) {
         return e.IsA<FixedItemContainer>() && e.IsInWorld() &&
@@ -153,7 +153,7 @@ void HostWorldTally::Watch()
 void HostWorldTally::CreatureDied(uint32_t id)
 {
     if (const auto* monster = ObjectManager::Get().GetObject<Monster>(id))
-        m_killed.emplace(id, HostName(monster));
+        m_killed.emplace(id, HostKindName(monster));
 }
 
 std::vector<std::string> HostWorldTally::Lines(const std::string& level, bool finished) const
@@ -241,6 +241,9 @@ void HostVillageNet::Start(GameEngine& engine, uint32_t playerId)
     // A monster that dies and goes within one frame (or within a step's own frames) is
     // counted as it starts dying.
     m_tally.ObserveDeaths();
+    std::printf("gamehost: the server waits up to %g s for %s to join\n", kClientWaitMs / 1000.0,
+                HostCount(static_cast<size_t>(m_clients), "client").c_str());
+    std::fflush(stdout);
     if (!WaitForJoins(m_clients - 1))
         std::printf("gamehost: %d of %d clients joined; the server plays on\n", m_joins, m_clients);
     // The road's beast may fall in the first frames, and its kill counts for the quest only
@@ -336,7 +339,7 @@ void HostVillageNet::BeforeFrame(int frame)
     InviteClients(frame);
     if (frame != m_lateJoinFrame)
         return;
-    std::printf("village: frame %d: the server waits for a late client\n", frame);
+    std::printf("village: frame %d: the server waits for a late client, up to %g s\n", frame, kClientWaitMs / 1000.0);
     std::fflush(stdout);
     if (WaitForJoins(m_clients))
         std::printf("village: frame %d: a late client has joined (%d clients in all)\n", frame, m_joins);

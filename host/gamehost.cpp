@@ -34,9 +34,10 @@ void Usage(std::FILE* to)
 {
     std::fprintf(to,
         "usage: gamehost [--help] [--data DIR] [--library PATH] [--frames N] [--step MS] [--role single|server|client]\n"
-        "                [--log CHANNEL]... [--answer yes|no] [--quiet] [--save FILE] [--load FILE]\n"
+        "                [--log CHANNEL (a channel of the game's log: Combat, the trace of each attack)]...\n"
+        "                [--answer yes|no] [--quiet] [--save FILE] [--load FILE]\n"
         "                [--listen PORT (with --role server)] [--connect HOST:PORT (with --role client)]\n"
-        "                [--seed N (every draw of the run)] [--input FILE (scripted clicks)]\n"
+        "                [--seed N (every draw of the run; N from 0 to 1000000)] [--input FILE (scripted clicks)]\n"
         "                [--level NAME (play data/Levels/NAME.lvl)]\n"
         "                [--clients N] [--late-join FRAME] (a village's server waits for N clients, then at\n"
         "                FRAME for one more)\n"

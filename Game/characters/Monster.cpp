@@ -715,7 +715,7 @@ namespace GAME {
 std::u16string Monster::GetGameDescription(bool flag) const
 {
     std::u16string text = gGameEngine ? gGameEngine->GetMonsterColor(m_classification) : std::u16string();
-    text += SimpleText(Character::GetGameDescription(flag));
+    text += Character::GetGameDescription(flag);   // its tag already went through the format
     RemoveLineBreakCodes(text);
     TrimDisplayText(text);
     return text;

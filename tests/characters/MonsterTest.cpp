@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "characters/CharacterWorldFixture.h"
+#include "Engine/Localization.h"
 #include "Game/ai/ControllerMonster.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
@@ -264,6 +265,19 @@ TEST_F(MonsterTest, ARecordWithoutLifeIsNamedWhenItsMonsterEntersPlay)
     EXPECT_EQ(named, 1u);
     EXPECT_TRUE(log.Contains("Monster: Records/Test/Lifeless.dbr gives no \"characterLife\"; it lives only on what "
                              "the balance pack adds"));
+}
+
+// A monster's name goes through the text's simple format once, as a townsman's of the same
+// tag does.
+TEST_F(MonsterTest, ItsNameIsFormattedOnceAsAnyCharacters)
+{
+    LocalizationManager::Instance().RegisterTags("SimpleStringFormat=[%s]\ntagHillOgre=Hill Ogre\n");
+    auto* monster = Make<Monster>("description,tagHillOgre,\n");
+    auto* townsman = Make<Character>("description,tagHillOgre,\n", "Npc");
+    ASSERT_NE(townsman, nullptr);
+    EXPECT_EQ(townsman->GetGameDescription(false), u"[Hill Ogre]");
+    EXPECT_EQ(monster->GetGameDescription(false), gGameEngine->GetMonsterColor(monster->GetClassification()) + u"[Hill Ogre]");
+    LocalizationManager::Instance().RegisterTags("SimpleStringFormat=%s\n");   // as the other tests read names
 }
 
 // The bones of a corpse lose their brain while attached and get it back when let go;

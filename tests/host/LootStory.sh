@@ -14,7 +14,7 @@ out=$(run --frames 400 --step 250)
 loot() { grep "^loot: frame [0-9]*: " | sed 's/^loot: frame [0-9]*: //'; }
 fail() { echo "FAIL: $*"; grep "loot: " <<<"$out"; exit 1; }
 
-monster=$(sed -n 's/^fight: frame [0-9]*: the player uses [A-Za-z ]* (reference [0-9]*, seed [0-9]*) on the monster (\([0-9]*\)).*/\1/p' <<<"$out" | head -1)
+monster=$(sed -n 's/^fight: frame [0-9]*: the player uses [A-Za-z ]* (reference [0-9]*, seed [0-9]*) on Arena Beast (\([0-9]*\)).*/\1/p' <<<"$out" | head -1)
 [ -n "$monster" ] || fail "no monster fought"
 worn=$(sed -n "s/^loot: frame 1: monster $monster wears item //p" <<<"$out")
 [ -n "$worn" ] || fail "the monster wears nothing"
@@ -27,7 +27,7 @@ wisps=$(grep -c "^level: frame 1: monster " <<<"$out")
 [ "$(grep -c "^loot: frame 1: monster [0-9]* rolls its items from loot seed" <<<"$out")" -eq $((5 + wisps)) ] ||
     fail "not every monster rolls"
 
-death=$(sed -n 's/^fight: frame \([0-9]*\): the monster dies after.*/\1/p' <<<"$out")
+death=$(sed -n 's/^fight: frame \([0-9]*\): Arena Beast dies after.*/\1/p' <<<"$out")
 [ -n "$death" ] || fail "the monster never dies"
 ground=$(grep "^loot: frame $death: .* lies on the ground: " <<<"$out")
 # Gold first, then the worn items, each as it was worn.

@@ -7,9 +7,9 @@ gamehost=$1
 out=$("$gamehost" --quiet --frames 400 --step 250 2>/dev/null) || { echo "FAIL: run"; exit 1; }
 expect() { grep -q "$1" <<<"$out" || { echo "FAIL: no line matches: $1"; exit 1; }; }
 expect "^relics: the player finds .*Relic of the Boar (seed 4): Relic shard 3 of 5$"
-expect "^relics: the stacks combine: yes; the first is Completed relic, bonus Records/Item/Relics/BonusFury.dbr; the second is spent$"
+expect "^relics: the stacks combine: yes; the first is Completed relic, bonus +40 Offensive Ability; the second is spent$"
 expect "^relics: dialog: .* (yes)$"
-expect "^relics: the sword holds Relic of the Boar at level 5 with bonus Records/Item/Relics/BonusFury.dbr; the relic in the bag is spent$"
+expect "^relics: the sword holds Relic of the Boar at level 5 with bonus +40 Offensive Ability; the relic in the bag is spent$"
 expect "^items: sword with its relic \[ItemRelicBonus\] +40 Offensive Ability$"
 before=$(sed -n 's/^relics: the player.s strength \([0-9]*\) -> \([0-9]*\)$/\1/p' <<<"$out")
 after=$(sed -n 's/^relics: the player.s strength \([0-9]*\) -> \([0-9]*\)$/\2/p' <<<"$out")

@@ -62,10 +62,11 @@ expect "$whole" '^gamehost: village: quest Levels/Quests/VillageRoad.qst, .*; 4 
 grep -q 'says tag\|"tag\|\^[a-zA-Z]\|units/s, heading (0.00, 0.00, 0.00)' <<<"$whole" && { echo "FAIL: a tag, a colour code or a still boulder flying"; exit 1; }
 [ "$(grep -c '^fight: frame [0-9]*: projectile [0-9]* (Boulder) lies still at' <<<"$whole")" = 2 ] || { echo "FAIL: the boulders were not told lying still"; exit 1; }
 grep -q '(Boulder) at (-15.00, 0.00, -17.00)\|(Boulder) at (-9.00, 0.00, -17.00)' <<<"$whole" && { echo "FAIL: a boulder lying still told every frame"; exit 1; }
-raised=$(sed -n 's/^fight: frame [0-9]*: the .* strikes (blow [0-9]* on the [a-z]*): hit, .* life \([0-9.]*\) -> \([0-9.]*\)\( (.*)\)\{0,1\}$/\1 \2/p' <<<"$whole" | awk '$2 > $1')
+raised=$(sed -n 's/^fight: frame [0-9]*: .* strikes (blow [0-9]* on .*): hit, life \([0-9.]*\) -> \([0-9.]*\)\( (.*)\)\{0,1\}$/\1 \2/p' <<<"$whole" | awk '$2 > $1')
 [ -z "$raised" ] || { echo "FAIL: a hit raised life: $raised"; exit 1; }
-# The run stops once the level is over; the summary is its last word but the shut-down.
-[ "$(summary "$whole" | tail -1)" = "$(grep -v '^gamehost: \|^\[' <<<"$whole" | tail -1)" ] ||
+# The run stops once the level is over; the summary is its last word but the player's
+# statistics and the shut-down.
+[ "$(summary "$whole" | tail -1)" = "$(grep -v '^gamehost: \|^\[\|^statistics:' <<<"$whole" | tail -1)" ] ||
     { echo "FAIL: the summary is not the end of the run"; exit 1; }
 
 # Too few frames: the level is not finished, and the run says so.

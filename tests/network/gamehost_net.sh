@@ -33,6 +33,10 @@ show_lines() { grep -v "^gamehost: \(sword\|armour\|player pack\|monster skill\)
 rolled='s/^loot: frame [0-9]*: monster \([0-9]*\) rolls its items .*/\1/p'
 lying='s/^loot: frame [0-9]*: \(gold pile\|item\) \([0-9]*\) lies on the ground: .*/\2/p'
 standing='s/^scenery: frame [0-9]*: spirit \([0-9]*\) stands .*/\1/p'
+# Each host tells creatures of one name apart by a number after the name, in the order it
+# first names them; the hosts may name them in different orders, so where a line also gives
+# the creature's id the comparison takes the id and the name without its number.
+unnumbered() { sed 's/^\([0-9]* \)\?\([^:]*[^0-9 ]\) [0-9][0-9]*\(:\| at \)/\1\2\3/; s/^\(monster [0-9]* \|net: townsperson [0-9]* \)\(.*[^0-9 ]\) [0-9][0-9]* at /\1\2 at /'; }
 # shared FILE OTHER: FILE's lines, of what both FILE and OTHER saw.
 shared() {
     local monsters piles spirits
@@ -52,7 +56,7 @@ shared() {
     grep "^net: item" "$1"
     grep "^loot: frame [0-9]*: \(monster\|.* lies on the ground\)" "$1" | sed 's/^loot: frame [0-9]*: /loot: /' |
         grep -E "^loot: (monster ($monsters)|(gold pile|item) ($piles)) " | sort
-    grep "^level: frame [0-9]*: monster" "$1" | sed 's/^level: frame [0-9]*: //' | sort
+    grep "^level: frame [0-9]*: monster" "$1" | sed 's/^level: frame [0-9]*: //' | unnumbered | sort
     grep -E "^scenery: frame [0-9]+: (statue [0-9]+ (stands|has risen)|spirit ($spirits) )" "$1" |
         sed 's/^scenery: frame [0-9]*: //' | sort
     grep "^net: market" "$1"
@@ -60,7 +64,7 @@ shared() {
     # The townsfolk the server sent, the villagers' conversation, the players' talk with the
     # quest giver and the quest's end (the giver hidden, the door told to open) on each side,
     # each of the three in its order.
-    grep "^net: townsperson [0-9]* \(Villager\|Elder\) at" "$1" | per_object 's/^net: townsperson \([0-9]*\) .*/\1\t&/'
+    grep "^net: townsperson [0-9]* \(Villager\|Elder\)\( [0-9]*\)\? at" "$1" | unnumbered | per_object 's/^net: townsperson \([0-9]*\) .*/\1\t&/'
     grep "^\(townsfolk\|quest giver\): frame [0-9]*: \(villager [12] says\|the villagers\|the player engages the quest giver\|the quest ended\)" "$1" |
         sed 's/^[a-z ]*: frame [0-9]*: //' |
         per_object 's/^\(villager\|the villagers\)/villagers\t&/; s/^the player engages/giver\t&/; s/^the quest ended/end\t&/'
@@ -68,7 +72,8 @@ shared() {
     # the client knows from the start (the arena's monsters and the townsfolk) and those made
     # later (the summoner's creatures, the scenery, the champion). An action that waits on a
     # client for its character holds the newer ones for that character behind it.
-    grep "^ai: frame [0-9]*: " "$1" | per_object 's/^ai: frame [0-9]*: \(.*\) (\([0-9]*\)): /\2\t\2 \1: /'
+    grep "^ai: frame [0-9]*: " "$1" | sed 's/^ai: frame [0-9]*: \(.*\) (\([0-9]*\)): /\2 \1: /' | unnumbered |
+        per_object 's/^\([0-9]*\) .*/\1\t&/'
 }
 
 # Each side's player walks to its shrine, which ends the quest, once its trade is over: a
@@ -99,6 +104,12 @@ finished "$server_pid" || fail "the server failed"
 finished "$client_pid" || fail "the client failed"
 
 grep -q "^session: frame 0: host 1 joined" "$dir/s.txt" || fail "the client never joined"
+# Each side says what it waits for, and how long: the server on its output, the client on
+# its log (its output stays empty until it has joined).
+grep -q "^gamehost: the server waits up to 60 s for a first client to join and bring its player$" "$dir/s.txt" ||
+    fail "the server's wait is not told"
+grep -q "^gamehost: --connect 127.0.0.1:$port: waiting up to 10 s for the server to answer$" "$dir/c.err" ||
+    fail "the client's wait is not told"
 grep -q "^gamehost: joined 127.0.0.1:$port as host 1" "$dir/c.txt" || fail "the client has no host number"
 # The server's player, the monster, the two bystanders, the quest giver and the two villagers.
 grep -q "^session: frame [0-9]*: the server's world arrived (7 characters)" "$dir/c.txt" || fail "no world for the client"
@@ -140,7 +151,7 @@ grep -q '^net: market verdict: stock item 2 of market [0-9]* sold to player 2684
 # side prints what its own player carries before and after, and together they carry what
 # they carried before.
 holdings() {
-    sed -n "s/^trade: $2: player [0-9]* carries \([0-9]*\) items (\([0-9]*\) of [^)]*) and \([0-9]*\) gold$/\1 \2 \3/p" "$1"
+    sed -n "s/^trade: $2: player [0-9]* carries \([0-9]*\) items\? (\([0-9]*\) of [^)]*) and \([0-9]*\) gold$/\1 \2 \3/p" "$1"
 }
 read -r s_items s_bracers s_gold <<<"$(holdings "$dir/s.txt" before)"
 read -r s_items2 s_bracers2 s_gold2 <<<"$(holdings "$dir/s.txt" after)"
