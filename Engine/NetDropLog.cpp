@@ -24,12 +24,44 @@ struct DropKind {
     const char* verb = "dropped";
 };
 
-// The host, what was dropped and the reason's key.
-using DropKey = std::tuple<int, std::string, std::string>;
+// The host, what was dropped and the reason's key. A drop is looked up by views of its
+// texts, so that a kind already kept (a flood's every drop but its first) costs no copy.
+struct DropKey {
+    int host = 0;
+    std::string what;
+    std::string reason;
+};
+struct DropKeyView {
+    int host = 0;
+    std::string_view what;
+    std::string_view reason;
+};
+
+struct DropKeyLess {
+    using is_transparent = void;
+    static std::tuple<int, std::string_view, std::string_view> Viewed(const DropKey& key)
+    {
+        return {key.host, key.what, key.reason};
+    }
+    static std::tuple<int, std::string_view, std::string_view> Viewed(const DropKeyView& key)
+    {
+        return {key.host, key.what, key.reason};
+    }
+    template <class A, class B>
+    bool operator()(const A& a, const B& b) const
+    {
+        return Viewed(a) < Viewed(b);
+    }
+};
+
+using DropKinds = std::map<DropKey, DropKind, DropKeyLess>;
 
 struct DropLogState {
     std::mutex lock;
-    std::map<DropKey, DropKind> kinds;
+    DropKinds kinds;
+    // The kind noted last: a flood notes one kind over and over, and finds it here at the
+    // cost of comparing its texts once. kinds.end() when it is forgotten.
+    DropKinds::iterator last = kinds.end();
     size_t otherCounted = 0;   // drops of kinds past kMaxKinds, since otherStart
     uint64_t otherStart = 0;
     uint64_t total = 0;
@@ -85,13 +117,15 @@ void FlushLocked(DropLogState& state, bool everything, std::vector<std::string>&
             continue;
         }
         if (kind.counted > 0)
-            lines.push_back(CountLine(std::get<0>(it->first), kind));
+            lines.push_back(CountLine(it->first.host, kind));
         // A kind still flooding stays, so that its next second is counted too.
         if (kind.counted > 0 && !everything) {
             kind.counted = 0;
             kind.windowStart = now;
             ++it;
         } else {
+            if (it == state.last)
+                state.last = state.kinds.end();
             it = state.kinds.erase(it);
         }
     }
@@ -101,10 +135,10 @@ void FlushLocked(DropLogState& state, bool everything, std::vector<std::string>&
     }
 }
 
-}  // namespace
-
-bool NetDropLog::Note(std::string_view what, int fromHost, const char* reasonKey, std::string_view reason,
-                      const char* verb)
+// Logs (or counts) one drop; `makeReason` gives the reason's text, asked for only when the
+// drop is logged whole: a drop that is only counted formats nothing and copies nothing.
+template <class MakeReason>
+bool NoteDrop(std::string_view what, int fromHost, const char* reasonKey, const char* verb, MakeReason makeReason)
 {
     DropLogState& state = State();
     std::vector<std::string> lines;
@@ -115,14 +149,17 @@ bool NetDropLog::Note(std::string_view what, int fromHost, const char* reasonKey
             ++tThreadTotal;
         }
         const uint64_t now = NowMs();
-        DropKey key{fromHost, std::string(what), reasonKey ? reasonKey : ""};
-        auto it = state.kinds.find(key);
-        if (it == state.kinds.end() && state.kinds.size() >= kMaxKinds) {
+        const DropKeyView key{fromHost, what, reasonKey ? reasonKey : ""};
+        auto it = state.last;
+        if (it == state.kinds.end() || it->first.host != key.host || it->first.what != key.what ||
+            it->first.reason != key.reason)
+            it = state.last = state.kinds.find(key);
+        if (it == state.kinds.end() && state.kinds.size() >= NetDropLog::kMaxKinds) {
             if (state.otherCounted++ == 0)
                 state.otherStart = now;
             return false;
         }
-        if (it != state.kinds.end() && now - it->second.windowStart < kWindowMs) {
+        if (it != state.kinds.end() && now - it->second.windowStart < NetDropLog::kWindowMs) {
             ++it->second.counted;
             return false;
         }
@@ -132,13 +169,25 @@ bool NetDropLog::Note(std::string_view what, int fromHost, const char* reasonKey
             it->second.counted = 1;
             it->second.windowStart = now;
         } else {
-            DropKind& kind = state.kinds[std::move(key)];
-            kind = DropKind{now, 0, WithoutControlCharacters(what), WithoutControlCharacters(reason), verb};
+            if (it == state.kinds.end())
+                it = state.last =
+                    state.kinds.emplace(DropKey{fromHost, std::string(key.what), std::string(key.reason)}, DropKind{})
+                        .first;
+            DropKind& kind = it->second;
+            kind = DropKind{now, 0, WithoutControlCharacters(what), WithoutControlCharacters(makeReason()), verb};
             lines.push_back(kind.what + " from host " + std::to_string(fromHost) + " " + verb + ": " + kind.reason);
         }
     }
     Emit(lines);
     return false;
+}
+
+}  // namespace
+
+bool NetDropLog::Note(std::string_view what, int fromHost, const char* reasonKey, std::string_view reason,
+                      const char* verb)
+{
+    return NoteDrop(what, fromHost, reasonKey, verb, [reason] { return reason; });
 }
 
 void NetDropLog::Flush()
@@ -162,6 +211,7 @@ void NetDropLog::Reset()
         std::lock_guard<std::mutex> guard(state.lock);
         FlushLocked(state, true, lines);
         state.kinds.clear();
+        state.last = state.kinds.end();
     }
     Emit(lines);
 }
@@ -186,8 +236,10 @@ void NetDropLog::SetClock(Clock clock)
 bool LogNetDropV(std::string_view what, int fromHost, const char* reasonFormat, va_list arguments)
 {
     char reason[512];
-    std::vsnprintf(reason, sizeof reason, reasonFormat, arguments);
-    return NetDropLog::Note(what, fromHost, reasonFormat, reason);
+    return NoteDrop(what, fromHost, reasonFormat, "dropped", [&] {
+        std::vsnprintf(reason, sizeof reason, reasonFormat, arguments);
+        return std::string_view(reason);
+    });
 }
 
 bool LogNetDrop(std::string_view what, int fromHost, const char* reasonFormat, ...)

@@ -72,7 +72,7 @@ void NetPacketRegistry::SetHandler(NetPacketType type, Handler handler)
 {
     CriticalSectionLock lock(m_lock);
     if (handler)
-        m_handlers[type] = std::move(handler);
+        m_handlers[type] = std::make_shared<const Handler>(std::move(handler));
     else
         m_handlers.erase(type);
 }
@@ -86,13 +86,20 @@ void NetPacketRegistry::ClearHandlers()
 void NetPacketRegistry::SwapHandlers(Handlers& handlers)
 {
     CriticalSectionLock lock(m_lock);
-    m_handlers.swap(handlers);
+    Handlers previous;
+    for (auto& [type, handler] : m_handlers)
+        previous.emplace(type, *handler);
+    m_handlers.clear();
+    for (auto& [type, handler] : handlers)
+        if (handler)
+            m_handlers.emplace(type, std::make_shared<const Handler>(std::move(handler)));
+    handlers.swap(previous);
 }
 
 void NetPacketRegistry::SetAppliedObserver(Handler observer)
 {
     CriticalSectionLock lock(m_lock);
-    m_appliedObserver = std::move(observer);
+    m_appliedObserver = observer ? std::make_shared<const Handler>(std::move(observer)) : nullptr;
 }
 
 bool NetPacketRegistry::PeekType(const unsigned char* data, size_t size, NetPacketType& type)
@@ -161,8 +168,8 @@ std::vector<uint32_t> NetPacketRegistry::HeldWaitsFor(const std::vector<uint32_t
 
 bool NetPacketRegistry::Handle(NetPacket& packet, int fromHost)
 {
-    Handler handler;
-    Handler observer;
+    std::shared_ptr<const Handler> handler;
+    std::shared_ptr<const Handler> observer;
     {
         CriticalSectionLock lock(m_lock);
         auto it = m_handlers.find(packet.GetType());
@@ -178,12 +185,12 @@ bool NetPacketRegistry::Handle(NetPacket& packet, int fromHost)
     const uint64_t dropsBefore = NetDropLog::GetThreadTotal();
     const Handling outer = tHandling;
     tHandling = {&packet, fromHost};
-    handler(packet, fromHost);
+    (*handler)(packet, fromHost);
     tHandling = outer;
     packet.FinishObjectProcessing();
     const bool refused = NetDropLog::GetThreadTotal() != dropsBefore;
     if (observer && !refused)
-        observer(packet, fromHost);
+        (*observer)(packet, fromHost);
     return !refused;
 }
 

@@ -104,8 +104,10 @@ private:
 
     mutable CriticalSection m_lock;
     std::map<NetPacketType, const RTTI_ClassInfo*> m_types;
-    Handlers m_handlers;
-    Handler m_appliedObserver;
+    // Shared, so that a packet's handling holds its handler (which it may replace meanwhile)
+    // without copying what the handler captured.
+    std::map<NetPacketType, std::shared_ptr<const Handler>> m_handlers;
+    std::shared_ptr<const Handler> m_appliedObserver;
     std::deque<Held> m_held;
     int m_holdTries = 0;
     int m_holdMs = 0;

@@ -40,12 +40,23 @@ bool IsControlUnit(char32_t unit)
 
 std::u16string WithoutControlCharacters(std::u16string_view text)
 {
-    std::u16string out;
-    out.reserve(text.size());
-    for (char16_t unit : text)
-        if (!IsControlUnit(unit))
-            out.push_back(unit);
+    std::u16string out(text);
+    RemoveControlCharacters(out);
     return out;
+}
+
+void RemoveControlCharacters(std::u16string& text)
+{
+    // Most text holds none: it is only read through, and nothing moves.
+    char16_t* units = text.data();
+    const size_t size = text.size();
+    size_t kept = 0;
+    while (kept < size && !IsControlUnit(units[kept]))
+        ++kept;
+    for (size_t i = kept; i < size; ++i)
+        if (!IsControlUnit(units[i]))
+            units[kept++] = units[i];
+    text.resize(kept);
 }
 
 std::u16string_view CutUnits(std::u16string_view text, size_t maxUnits)

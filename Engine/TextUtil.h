@@ -21,6 +21,8 @@ std::string_view SkipByteOrderMark(std::string_view text);
 // The 8-bit form reads UTF-8: a C1 character is the two bytes C2 80 to C2 9F there.
 std::u16string WithoutControlCharacters(std::u16string_view text);
 std::string WithoutControlCharacters(std::string_view text);
+// The same in place: a text that holds none is left as it is, at no cost of a copy.
+void RemoveControlCharacters(std::u16string& text);
 
 // The first `maxUnits` units of 16-bit text at most, never half a surrogate pair: a pair
 // that would be cut is left out whole.

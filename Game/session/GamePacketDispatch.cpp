@@ -157,13 +157,13 @@ bool NameWMessageSender(RemoteWMessagePacket& p, int fromHost)
 // table drops it then); the host passes it on so named. A client takes the host's word.
 bool NameChatSender(ChatPacket& p, int fromHost)
 {
-    p.text = WithoutControlCharacters(p.text);
+    RemoveControlCharacters(p.text);
     const PlayerManagerClient* roster = gGameEngine->GetPlayerManagerClient();
     if (fromHost != ConnectionManager::kServerHost && gGameEngine->GetNetworkRole() == NetworkRole::Server) {
         const uint32_t player = roster ? roster->GetPlayerIdFromHostId(fromHost) : 0;
         p.sender = player != 0 ? roster->GetPlayerName(player) : std::u16string();
     }
-    p.sender = WithoutControlCharacters(p.sender);
+    RemoveControlCharacters(p.sender);
     return true;
 }
 

@@ -166,6 +166,24 @@ TEST_F(ConnectionManagerTest, ReceivedPacketsReachTheHandlerOfTheirType)
     EXPECT_EQ(manager.ProcessIncoming(), 0);
 }
 
+// A handler that replaces its own type's handler while it runs still runs to its end with
+// what it captured; the next packet of the type reaches the new handler.
+TEST_F(ConnectionManagerTest, AHandlerReplacedWhileItRunsRunsToItsEnd)
+{
+    const std::string name = "the first handler, with a name too long to be kept in place";
+    NetPacketRegistry::Get().SetHandler(GiveGoldPacket::kType, [this, name](NetPacket&, int fromHost) {
+        NetPacketRegistry::Get().SetHandler(GiveGoldPacket::kType, [this](NetPacket&, int host) {
+            received.push_back({host, 2});
+        });
+        received.push_back({fromHost, static_cast<int32_t>(name.size())});
+    });
+    GiveGoldPacket gold;
+    transport.Feed(3, Written(gold));
+    transport.Feed(4, Written(gold));
+    EXPECT_EQ(manager.ProcessIncoming(), 2);
+    EXPECT_EQ(received, (std::vector<std::pair<int, int32_t>>{{3, static_cast<int32_t>(name.size())}, {4, 2}}));
+}
+
 // The transport is serviced first, then every join and leave reaches the listener in
 // order, then the packets are dispatched.
 TEST_F(ConnectionManagerTest, ConnectionEventsReachTheListenerBeforeThePackets)
