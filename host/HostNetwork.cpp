@@ -217,6 +217,7 @@ void HostNetwork::Start(GameEngine& engine, uint32_t playerId)
         WatchRoster();
         std::fflush(stdout);
     };
+    observers.making = [this](Character& character) { OnMaking(character); };
     observers.spawned = [this](const SpawnReport& report) { OnSpawned(report); };
     observers.worldArrived = [this] {
         std::printf("session: frame %d: the server's world arrived (%d characters)\n", m_frame, m_charactersArrived);
@@ -308,10 +309,14 @@ void HostNetwork::OnSpawned(const SpawnReport& report)
         PrintTravelled(*character);
     if (!m_serving && report.made)
         ++m_charactersArrived;
+}
+
+void HostNetwork::OnMaking(Character& character)
+{
     // The server's player, made here, knows the fight's skills under the same reference
-    // numbers as on the server: its skill results name them alike on both sides.
-    if (auto* player = ObjectManager::Get().GetObject<Player>(report.id);
-        player && !m_serving && report.made && report.id != m_playerId)
+    // numbers as on the server: its skill results name them alike on both sides. They are
+    // taught before its image applies, which brings them to the levels they have there.
+    if (auto* player = DynamicCast<Player>(&character); player && !m_serving && player->GetObjectId() != m_playerId)
         HostFight::AddPlayerSkills(*player);
 }
 

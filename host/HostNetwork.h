@@ -80,6 +80,7 @@ public:
 
 private:
     void OnConnection(const NetConnectionEvent& event);
+    void OnMaking(Character& character);
     void OnSpawned(const SpawnReport& report);
     // What travels: the heartbeats counted, the skills' results, spawns and buffs printed.
     void Note(const unsigned char* data, size_t size, bool sent);

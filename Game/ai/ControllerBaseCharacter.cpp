@@ -135,6 +135,13 @@ void ControllerBaseCharacter::LocalHandleAction(CharacterAction* action)
         return;
     Character* character = GetParentCharacter();
     CharacterActionHandler* handler = character ? character->GetActionHandler() : nullptr;
+    if (!handler && GetParentId() == 0) {
+        // A character made in this frame takes its controller at its first frame: what
+        // reaches the controller before then (a peer's action for a creature its skill
+        // has just made here) waits in the queued place and runs at that frame.
+        SetQueuedAction(owned.release());
+        return;
+    }
     if (!handler) {
         gEngine->Log(LOG_WARNING, "ControllerBaseCharacter: Can't execute action because parent does not exist.");
         return;

@@ -46,7 +46,9 @@ public:
     void HandleAction(CharacterAction* action);
     // Asks CheckAction: carried out now (the pending action is aborted and the queued one
     // dropped; a pre-action runs first and the action waits as the pending one), queued
-    // (replacing the queued one) or destroyed. Without the character it is destroyed.
+    // (replacing the queued one) or destroyed. Before the controller has a character (it
+    // takes it at the character's first frame) the action is queued; once its character
+    // is gone the action is destroyed.
     void LocalHandleAction(CharacterAction* action);
     // Whether an action of that type may start now, be queued or is refused. A character
     // that is no player: a dying one may still attack, a dead or dying one accepts only

@@ -7,6 +7,7 @@
 #include "Engine/Engine.h"
 #include "Engine/ClassTag.h"
 #include "Engine/ConnectionManager.h"
+#include "Engine/GameClock.h"
 #include "Engine/LoadTable.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
@@ -66,6 +67,11 @@ void HoldToServersCopy(PlayerNetHeartbeatInfo& record)
     record.mana = std::min(record.mana, record.maxMana);
 }
 
+// How far behind the server's game time a client's heartbeat may tell of a buff its player
+// has lost here: a server lets a client fall 4 s behind before it waits for it, and a
+// client beats about once a second.
+constexpr uint32_t kLateHeartbeatMs = 10000;
+
 // What a player's machine tells of the status skills it shows is held to the server's copy
 // too, since the roster passes it on to every client: a status skill stays only while the
 // copy has a buff of that record, each once, so a record carries no more of them, and no
@@ -75,27 +81,40 @@ void HoldToServersCopy(PlayerNetHeartbeatInfo& record)
 void HoldStatusToServersCopy(PlayerNetHeartbeatInfo& record)
 {
     std::vector<std::string> held;
-    if (const Player* copy = ObjectManager::Get().GetObject<Player>(record.playerId))
+    // A heartbeat leaves the client's frames, which may run behind the server's: a buff
+    // that has ended on the copy since is left out as ended, with no line, not as one the
+    // copy never had.
+    std::vector<std::string> ended;
+    if (const Player* copy = ObjectManager::Get().GetObject<Player>(record.playerId)) {
         copy->GetActiveStatusSkills(held);
-    size_t longest = 0;
-    for (std::string& name : held) {
-        name = RecordDatabase::NormalizeName(name);
-        longest = std::max(longest, name.size());
+        const uint32_t now = GameClock::Get().GetGameTime();
+        ended = copy->GetSkillManager().GetBuffsEndedSince(now > kLateHeartbeatMs ? now - kLateHeartbeatMs : 0);
     }
+    size_t longest = 0;
+    for (std::vector<std::string>* names : {&held, &ended})
+        for (std::string& name : *names) {
+            name = RecordDatabase::NormalizeName(name);
+            longest = std::max(longest, name.size());
+        }
     const size_t told = record.statusSkills.size();
+    size_t endedSince = 0;
     std::erase_if(record.statusSkills, [&](const std::string& name) {
         if (name.size() > longest)
             return true;
-        const auto found = std::find(held.begin(), held.end(), RecordDatabase::NormalizeName(name));
-        if (found == held.end())
-            return true;
-        held.erase(found);   // each buff once
-        return false;
+        const std::string normalised = RecordDatabase::NormalizeName(name);
+        if (const auto found = std::find(held.begin(), held.end(), normalised); found != held.end()) {
+            held.erase(found);   // each buff once
+            return false;
+        }
+        if (const auto gone = std::find(ended.begin(), ended.end(), normalised); gone != ended.end()) {
+            ended.erase(gone);   // each ending once
+            ++endedSince;
+        }
+        return true;
     });
-    if (record.statusSkills.size() != told)
+    if (const size_t unknown = told - record.statusSkills.size() - endedSince; unknown != 0)
         NetPacketRegistry::DropHandled("PlayerManagerServer", "player %u tells %zu status skills its copy here does "
-                                       "not have; they are left out", record.playerId,
-                                       told - record.statusSkills.size());
+                                       "not have; they are left out", record.playerId, unknown);
     if (!record.classTag.empty() && ClassTagToByte(record.classTag.c_str()) == kClassTagNotEncodable) {
         NetPacketRegistry::DropHandled("PlayerManagerServer", "player %u tells a class tag no class has; it is left "
                                        "out", record.playerId);

@@ -206,6 +206,10 @@ void GameSession::BeginPlay(uint32_t playerId)
                 m_observers.spawned(report);
         },
         [this] { OnWorldArrived(); });
+    SetSpawnPreparer([this](Character& character) {
+        if (m_observers.making)
+            m_observers.making(character);
+    });
 }
 
 void GameSession::OnConnection(const NetConnectionEvent& event)
@@ -378,6 +382,7 @@ void GameSession::Stop()
 {
     if (m_playing) {
         SetSpawnObservers({}, {});
+        SetSpawnPreparer({});
         NetPacketRegistry::Get().SetHoldLimits(0, 0);
         ConnectionManager::Get().SetConnectionListener({});
         m_playing = false;

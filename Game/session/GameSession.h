@@ -57,6 +57,9 @@ public:
         std::function<void(const Character&)> characterSent;
         std::function<void(const Item&)> itemSent;
         std::function<void(int host, int characters, int items)> worldSent;
+        // A received spawn makes a character here: the host gives it what its game gives
+        // such a character beside its record, before the image applies (SpawnPreparer).
+        std::function<void(Character&)> making;
         // A received spawn was applied (made now, or an existing character took its image).
         std::function<void(const SpawnReport&)> spawned;
         // A client: the server's world arrived; then its own player goes to the server.

@@ -165,6 +165,8 @@ bool ApplyClientImage(Player& player, SpawnPlayerPacket& packet, int host, const
     return true;
 }
 
+SpawnPreparer gPrepare;
+
 // A character made here from a peer's spawn: driven by that peer, so the controller its
 // record gave it goes, and it stands where the sender said. From a client (`clientHost`,
 // else -1) only a player, whose image is checked first. Null (`refusal` says why) when
@@ -188,6 +190,8 @@ Character* MakeCarried(SpawnPlayerPacket& packet, int clientHost, const char*& r
     }
     Destroy(ObjectManager::Get().GetObject(character->GetControllerId()));
     character->SetControllerId(0);
+    if (gPrepare)
+        gPrepare(*character);
     const bool applied = clientHost >= 0 ? ApplyClientImage(*player, packet, clientHost, refusal)
                                          : ApplyCarriedImage(*character, packet);
     if (!applied) {
@@ -366,6 +370,8 @@ void SetSpawnObservers(SpawnObserver spawned, std::function<void()> complete)
     gSpawned = std::move(spawned);
     gComplete = std::move(complete);
 }
+
+void SetSpawnPreparer(SpawnPreparer preparer) { gPrepare = std::move(preparer); }
 
 void ApplySpawnComplete(NetPacket& packet, int fromHost)
 {

@@ -45,6 +45,13 @@ using SpawnObserver = std::function<void(const SpawnReport&)>;
 void SetSpawnObservers(SpawnObserver spawned, std::function<void()> complete);
 void NotifySpawned(const SpawnReport& report);
 
+// What the host program gives a character that a received spawn makes here, before the
+// image applies: what its game gives such a character beside its record (skills the host
+// teaches it, say), so that the image's states reach them as they reach the record's own.
+// An empty one gives nothing.
+using SpawnPreparer = std::function<void(Character&)>;
+void SetSpawnPreparer(SpawnPreparer preparer);
+
 // Apply one received spawn or spawn-complete packet from `fromHost` after their sender
 // checks: only the server spawns for others, a client only its own player (an id of its
 // own host), once, at its join: the server's copy holds the player's state from then on,

@@ -384,6 +384,11 @@ public:
                                uint32_t casterId, bool restoring);
     // Whether a buff of that record (case and slashes ignored) is on the character.
     bool IsSkillBuffActive(const std::string& buffName) const;
+    // The buffs that ended on the character at or after that game time (GameClock), by
+    // their normalised record names, once for each ending; the latest kEndedBuffsKept are
+    // remembered. A peer whose frames run behind this one's may still tell of them.
+    static constexpr size_t kEndedBuffsKept = 16;
+    std::vector<std::string> GetBuffsEndedSince(uint32_t gameTimeMs) const;
     // The object ids of the buffs on the character.
     const std::vector<uint32_t>& GetUITempSkillList() const { return m_tempSkills; }
 
@@ -411,6 +416,8 @@ private:
     // The object ids of the buffs in the list that still exist.
     void RebuildTempSkillList();
     BuffList m_buffs;
+    // The latest buffs to end, oldest first: the name and the game time it ended.
+    std::vector<std::pair<std::string, uint32_t>> m_endedBuffs;
     std::vector<uint32_t> m_tempSkills;
     std::unique_ptr<SkillServicesBase> m_ownedSkillServices;
     // ==== End of the command side ========================================================

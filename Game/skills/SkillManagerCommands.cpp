@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "Engine/GameClock.h"
 #include "Engine/ObjectManager.h"
 #include "Game/characters/Character.h"
 #include "Game/core/foundation/StringUtil.h"
@@ -116,8 +117,20 @@ void SkillManager::RemoveSkillBuffEntry(const std::string& normalisedName, bool 
         return;
     const BuffEntry entry = *found;
     m_buffs.erase(found);
+    if (m_endedBuffs.size() == kEndedBuffsKept)
+        m_endedBuffs.erase(m_endedBuffs.begin());
+    m_endedBuffs.emplace_back(entry.name, GameClock::Get().GetGameTime());
     ListsChanged();
     DestroyBuffEntry(entry, restoring);
+}
+
+std::vector<std::string> SkillManager::GetBuffsEndedSince(uint32_t gameTimeMs) const
+{
+    std::vector<std::string> names;
+    for (const auto& [name, endedAt] : m_endedBuffs)
+        if (endedAt >= gameTimeMs)
+            names.push_back(name);
+    return names;
 }
 
 void SkillManager::DestroyBuffEntry(const BuffEntry& entry, bool restoring)

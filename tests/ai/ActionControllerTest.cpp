@@ -123,6 +123,17 @@ TEST_F(ActControllerTest, ActAPlayerAsksTheGameMatrixWhileItsHandlerRuns)
     EXPECT_EQ(log, (Log{"use execute", "first destroyed"}));
 }
 
+TEST_F(ActControllerTest, ActBeforeItTakesItsCharacterAnActionWaitsAndRunsOnceItHasIt)
+{
+    LogCapture capture;
+    controller.HandleAction(Action(CharacterActionType_Use, "use"));
+    EXPECT_TRUE(capture.Texts().empty());
+    EXPECT_TRUE(log.empty());
+    Make("Monster");
+    controller.CharacterHandlerUpdate(0);
+    EXPECT_EQ(log, Log{"use execute"});
+}
+
 TEST_F(ActControllerTest, ActWithoutItsCharacterAnActionIsLoggedAndDestroyedAndPeersHearOnlyNetworked)
 {
     controller.SetParentId(12345);

@@ -3,6 +3,8 @@
 // server's copy holds; commands on its player are only those a client's own play makes.
 #include <algorithm>
 
+#include "Engine/GameClock.h"
+#include "Engine/NetDropLog.h"
 #include "Game/characters/CharacterBio.h"
 #include "Game/core/ClientCreations.h"
 #include "Game/core/PlayerManagerServer.h"
@@ -253,6 +255,35 @@ TEST_F(HostileServerTest, AHeartbeatNamingAStatusSkillTwiceKeepsItOnce)
     EXPECT_EQ(record->statusSkills, std::vector<std::string>{kHaste});
     EXPECT_TRUE(log.Contains("SinglePlayerHeartbeatPacket from host 1 dropped: player " + std::to_string(kClientPlayer) +
                              " tells 1 status skills its copy here does not have; they are left out"));
+}
+
+// Its frames run behind the server's: its heartbeat may tell of a buff that has ended on
+// the server's copy since, which is left out with no line; a buff that ended long ago, or
+// is told twice for one ending, is left out as one the copy does not have.
+TEST_F(HostileServerTest, AHeartbeatTellingOfABuffThatEndedHereLatelyLeavesItOutQuietly)
+{
+    NetDropLog::SetClock([] { return uint64_t{GameClock::Get().GetRealTime()}; });
+    SkillManager::_SkillBuffReplica haste;
+    haste.buff.skillName = kHaste;
+    client->GetSkillManager().SetSkillBuffReplica({haste});
+    client->GetSkillManager().CreateRemoveSkillBuff(0, kHaste, 0, "", 0, "", 0, 0, 0, false);
+    const auto beat = [&](std::vector<std::string> told) {
+        SinglePlayerHeartbeatPacket packet;
+        packet.info = Roster({kClientPlayer})[0];
+        packet.info.statusSkills = std::move(told);
+        LogCapture log;
+        Send(packet);
+        GameClock::Get().Advance(2000);   // the next beat's drop line is not counted into this one's
+        return log.Texts();
+    };
+    const std::vector<std::string> unknown{"SinglePlayerHeartbeatPacket from host 1 dropped: player " +
+                                           std::to_string(kClientPlayer) +
+                                           " tells 1 status skills its copy here does not have; they are left out"};
+    EXPECT_EQ(beat({kHaste}), std::vector<std::string>{});
+    EXPECT_EQ(beat({kHaste, kHaste}), unknown);
+    GameClock::Get().Advance(8000);
+    EXPECT_EQ(beat({kHaste}), unknown);
+    NetDropLog::SetClock(nullptr);
 }
 
 }  // namespace hostile_player_test

@@ -135,6 +135,33 @@ TEST_F(SpawnTest, OnAClientOnlyTheServerSpawnsAndAKnownCharacterTakesTheImage)
     EXPECT_TRUE(complete);
 }
 
+TEST_F(SpawnTest, ASkillTheHostTeachesACharacterMadeHereTakesTheLevelItsImageCarries)
+{
+    constexpr const char* kTaught = "Records/Test/TaughtBlow.dbr";
+    RecordDatabase::Get().RegisterRecord(kTaught, "Class,Skill_AttackInherent,\nskillMaxLevel,3,\n");
+    const auto teach = [&](Player& player) {
+        Skill* skill = ObjectManager::Get().CreateObjectFromFile<Skill>(kTaught);
+        player.GetSkillManager().AddSkill(skill);
+        return skill;
+    };
+    auto* hero = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, kServersPlayer);
+    teach(*hero)->SetSkillLevel(2);
+    World::Get().AddEntity(hero, WorldCoords(World::Get().GetRegionById(7), Coords()));
+    const Bytes spawn = Written(*MakeSpawnPacket(*hero));
+    ObjectManager::Get().DestroyObjectEx(hero, "SpawnTest", __LINE__);
+    ObjectManager::Get().FlushDestroyedObjects();
+
+    engine->SetAsNetworkClient();
+    ConnectionManager::Get().SetLocalHostId(1);
+    Skill* taught = nullptr;
+    SetSpawnPreparer([&](Character& character) { taught = teach(static_cast<Player&>(character)); });
+    Receive(0, spawn);
+    SetSpawnPreparer({});
+    ASSERT_NE(ObjectManager::Get().GetObject<Player>(kServersPlayer), nullptr);
+    ASSERT_NE(taught, nullptr);
+    EXPECT_EQ(taught->GetCurrentLevel(), 2u);
+}
+
 TEST_F(SpawnTest, AJoiningHostIsToldOfTheItemsOnTheGroundAndSeesThemWhereTheyLie)
 {
     constexpr const char* kItemRecord = "Records/Test/Ring.dbr";
