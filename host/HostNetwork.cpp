@@ -274,6 +274,10 @@ void HostNetwork::Note(const unsigned char* data, size_t size, bool sent)
 
 void HostNetwork::OnConnection(const NetConnectionEvent& event)
 {
+    // The roster as it stands before the event is applied: a player whose record came in
+    // and whose host now goes within one frame (or one wait for the clients) was never
+    // looked at, and would leave the game unannounced.
+    WatchRoster();
     m_paced.erase(event.host);
     // A reason that only says the kind again ("left: left") is not printed.
     const char* kind = KindText(event);

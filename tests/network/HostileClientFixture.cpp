@@ -95,6 +95,11 @@ void HostileClientTest::SetUp()
     auto server = EnetTransport::Listen(0, error);
     ASSERT_NE(server, nullptr) << error;
     server->SetGoodbyeWait(kGoodbyeWaitMs);
+    // A client process that a loaded machine leaves unscheduled for a few seconds (or that
+    // is busy forging a flood) acknowledges nothing meanwhile: ENet's own time-out (5 s
+    // once a quick round trip was seen) would drop it, and every wait on it would run to
+    // its hang guard. Only a peer silent for as long as the hang guard is taken for gone.
+    server->SetPeerTimeout(kHangGuardMs, kHangGuardMs);
     // A client joins once its process gets to it, which a loaded machine can put off past
     // the transport's deadline for joining (tested on its own in EnetTransportTest): here
     // the deadline's clock moves only when a case moves it.
@@ -176,6 +181,7 @@ PeerProcess HostileClientTest::Client(const std::u16string& name, uint32_t money
         auto enet = EnetTransport::Connect("127.0.0.1", port, kConnectTimeoutMs, error);
         if (!enet)
             return "refused: " + error + "\n";
+        enet->SetPeerTimeout(kHangGuardMs, kHangGuardMs);   // as the server's (SetUp)
         localHost = enet->GetLocalHost();
         sniffer = std::make_unique<SniffingTransport>(std::move(enet));
         ConnectionManager::Get().SetTransport(sniffer.get());

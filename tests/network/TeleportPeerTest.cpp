@@ -3,6 +3,7 @@
 // holds its loader until the player is placed again, reports only after its arrival.
 #include <string>
 
+#include "Engine/LoadTable.h"
 #include "Engine/NetworkEntityList.h"
 #include "Game/core/ActivityManager.h"
 #include "Game/core/TeleportActivity.h"
@@ -62,8 +63,12 @@ protected:
 
 TEST_F(TeleportPeerTest, ClientTeleportEndsOnlyAfterBothLoadersReportLoaded)
 {
-    // The portal the guest steps through, where it stands on both sides.
-    auto* portal = DynamicCast<FixedItemTeleport>(ObjectManager::Get().CreateObject("FixedItemTeleport"));
+    // The portal the guest steps through, where it stands on both sides: a boat's, which
+    // stays. A player's portal that no owner registered leaves the world after two seconds
+    // of game time, which a loaded machine lets pass on the server before the guest's use
+    // arrives; the use of a portal the server no longer has leads to no teleport there.
+    RecordDatabase::Get().RegisterRecord("Records/Test/PeerBoat.dbr", "Class,FixedItemTeleport,\nstaticPortal,1,\n");
+    auto* portal = ObjectManager::Get().CreateObjectFromFile<FixedItemTeleport>("Records/Test/PeerBoat.dbr");
     ASSERT_NE(portal, nullptr);
     World::Get().AddEntity(portal, WorldCoords(World::Get().GetRegionById(1), Coords::MakeTranslation(Vec3(5, 0, 5))));
     const uint32_t portalId = portal->GetObjectId();
