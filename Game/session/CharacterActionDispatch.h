@@ -14,8 +14,9 @@
 // walk it is on that its pace covers while the client's frames run ahead, ReachesOnServer)
 // as the player's own click would without walking; a pick-up takes only an item lying
 // loose; a run or walk starts there, give or take the ground the character may have covered
-// on its client before the server heard of it (kSkillReachTolerance), else it starts from
-// the server's position instead.
+// on its client before the server heard of it (kSkillReachTolerance), and a chain of starts
+// carries it no farther than its pace covers meanwhile, give or take that same tolerance;
+// else it starts from the server's position instead.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 // twice in a join image, a skill's level one above what its record allows, a reach or a
 // tolerance by a little).
 #include <algorithm>
+#include <random>
 #include <type_traits>
 
 #include "Engine/GameClock.h"
@@ -579,6 +580,64 @@ TEST_F(HostilePinWalkTest, AClickAtTheWalksEndIsTakenWhileTheServersPlayerStillR
     EXPECT_EQ(PickUp(client->GetPathPosition().GetRegionPosition().x - itemReach - 1.0f), outOfReach);
     EXPECT_EQ(Drop(kEnd + 1.0f), "");
     EXPECT_EQ(PickUp(kEnd + client->GetExtents() + 1.0f), "");
+}
+
+// ---- Chained run starts ---------------------------------------------------------------------
+
+// A chain of runs, each starting 9 units beyond where the server has the player (inside the
+// tolerance every time), carries it no farther than its pace covers meanwhile and the
+// tolerance: all at once, after a minute idle (which banks no more than the tolerance), and
+// one a frame while it runs.
+TEST_F(HostilePinWalkTest, ChainedRunStartsCarryThePlayerNoFartherThanItsPace)
+{
+    RunTo(1000.0f);
+    const float pace = client->GetMotion().Length();
+    ASSERT_GT(pace, 1.0f);
+    MoveToPacket run;
+    run.characterId = kClientPlayer;
+    run.worldLocation = At(1000.0f).GetPosition();
+    const auto x = [this] { return client->GetPathPosition().GetRegionPosition().x; };
+    const auto chain = [&](int runs, int frameMs) {
+        const float from = x();
+        LogCapture log;
+        for (int i = 0; i < runs; ++i) {
+            run.startLocation = At(x() + 9.0f).GetPosition();
+            Send(run);
+            gEngine->UpdateFrame(frameMs);
+        }
+        EXPECT_TRUE(log.Contains("MoveToPacket from host 1 amended: its starts carry its character farther than its "
+                                 "pace covers; it starts where the server has it instead"));
+        return x() - from;
+    };
+    GameClock::Get().Advance(60000);
+    EXPECT_LE(chain(20, 0), kSkillReachTolerance);
+    const float seconds = 4.0f;
+    EXPECT_LE(chain(40, 100), pace * seconds + kSkillReachTolerance + 0.01f);
+}
+
+// A real client clicks every 250 ms while its player runs at its pace; each request reaches
+// the server after a lag of 0 to 2 s (seeded), in order: every start is taken where the
+// client says, over a run of 20 s.
+TEST_F(HostilePinWalkTest, ARealClientsRunsUnderAChangingLagStartWhereItSays)
+{
+    RunTo(1000.0f);
+    const float pace = client->GetMotion().Length();
+    MoveToPacket run;
+    run.characterId = kClientPlayer;
+    run.worldLocation = At(1000.0f).GetPosition();
+    std::minstd_rand lag(20261210);
+    LogCapture log;
+    uint32_t now = 0, arrives = 0;
+    for (uint32_t click = 250; click <= 20000; click += 250) {
+        arrives = std::max(arrives, click + static_cast<uint32_t>(lag() % 2001));
+        for (; now < arrives; now += 50)
+            gEngine->UpdateFrame(50);
+        run.startLocation = At(pace * static_cast<float>(click) / 1000.0f).GetPosition();
+        Send(run);
+        ASSERT_EQ(client->GetPathPosition(), run.startLocation) << click;
+    }
+    for (const std::string& line : log.Texts())
+        EXPECT_EQ(line.find("amended"), std::string::npos) << line;
 }
 
 // ---- The run and walk budget ------------------------------------------------------------------
