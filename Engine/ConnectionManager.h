@@ -49,6 +49,11 @@ struct NetConnectionEvent {
     Kind kind = Joined;
     int host = -1;   // the host that joined or left (a client sees 0 for ServerLost)
     std::string reason;
+
+    // The reason a client's ServerLost carries when the server closed the game on purpose:
+    // the expected end of a client's run, unlike a server that stopped answering or dropped it.
+    static constexpr const char* kServerClosed = "the server closed the game";
+    bool IsServerClosed() const { return kind == ServerLost && reason == kServerClosed; }
 };
 
 // Moves whole packets between hosts.

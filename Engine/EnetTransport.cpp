@@ -53,7 +53,8 @@ const char* ServerLostReason(uint32_t data)
     case kNotJoined: return "did not join in time";
     case kSilent: return "sent no heartbeat in time";
     case kComeBack: return "every host number is held by clients still joining";
-    default: return "the server closed the game";
+    case kClosed: return NetConnectionEvent::kServerClosed;
+    default: return "the server closed the connection for a reason this client does not know";
     }
 }
 

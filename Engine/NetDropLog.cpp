@@ -24,6 +24,18 @@ struct DropKind {
     const char* verb = "dropped";
 };
 
+// A packet held until what it names arrives is an expected moment of a join, logged as
+// information; a packet dropped is a warning.
+int LevelOf(const char* verb)
+{
+    return std::string_view(verb) == "held" ? LOG_INFO : LOG_WARNING;
+}
+
+struct Line {
+    int level = LOG_WARNING;
+    std::string text;
+};
+
 // The host, what was dropped and the reason's key. A drop is looked up by views of its
 // texts, so that a kind already kept (a flood's every drop but its first) costs no copy.
 struct DropKey {
@@ -89,25 +101,25 @@ uint64_t NowMs()
     return gClock.load()();
 }
 
-std::string CountLine(int host, const DropKind& kind)
+Line CountLine(int host, const DropKind& kind)
 {
-    return kind.what + " from host " + std::to_string(host) + ": " + std::to_string(kind.counted) + " more " +
-           kind.verb + " in the last second: " + kind.reason;
+    return {LevelOf(kind.verb), kind.what + " from host " + std::to_string(host) + ": " + std::to_string(kind.counted) + " more " +
+           kind.verb + " in the last second: " + kind.reason};
 }
 
-std::string OtherLine(size_t counted)
+Line OtherLine(size_t counted)
 {
-    return std::to_string(counted) + " more packets dropped in the last second for other reasons";
+    return {LOG_WARNING, std::to_string(counted) + " more packets dropped in the last second for other reasons"};
 }
 
 // The lines are logged once the lock is let go: a log sink may do anything.
-void Emit(const std::vector<std::string>& lines)
+void Emit(const std::vector<Line>& lines)
 {
-    for (const std::string& line : lines)
-        gEngine->Log(LOG_WARNING, "%s", line.c_str());
+    for (const Line& line : lines)
+        gEngine->Log(line.level, "%s", line.text.c_str());
 }
 
-void FlushLocked(DropLogState& state, bool everything, std::vector<std::string>& lines)
+void FlushLocked(DropLogState& state, bool everything, std::vector<Line>& lines)
 {
     const uint64_t now = NowMs();
     for (auto it = state.kinds.begin(); it != state.kinds.end();) {
@@ -141,7 +153,7 @@ template <class MakeReason>
 bool NoteDrop(std::string_view what, int fromHost, const char* reasonKey, const char* verb, MakeReason makeReason)
 {
     DropLogState& state = State();
-    std::vector<std::string> lines;
+    std::vector<Line> lines;
     {
         std::lock_guard<std::mutex> guard(state.lock);
         if (std::string_view(verb) == "dropped") {
@@ -175,7 +187,8 @@ bool NoteDrop(std::string_view what, int fromHost, const char* reasonKey, const 
                         .first;
             DropKind& kind = it->second;
             kind = DropKind{now, 0, WithoutControlCharacters(what), WithoutControlCharacters(makeReason()), verb};
-            lines.push_back(kind.what + " from host " + std::to_string(fromHost) + " " + verb + ": " + kind.reason);
+            lines.push_back(
+                {LevelOf(verb), kind.what + " from host " + std::to_string(fromHost) + " " + verb + ": " + kind.reason});
         }
     }
     Emit(lines);
@@ -193,7 +206,7 @@ bool NetDropLog::Note(std::string_view what, int fromHost, const char* reasonKey
 void NetDropLog::Flush()
 {
     DropLogState& state = State();
-    std::vector<std::string> lines;
+    std::vector<Line> lines;
     {
         std::lock_guard<std::mutex> guard(state.lock);
         if (state.kinds.empty() && state.otherCounted == 0)
@@ -206,7 +219,7 @@ void NetDropLog::Flush()
 void NetDropLog::Reset()
 {
     DropLogState& state = State();
-    std::vector<std::string> lines;
+    std::vector<Line> lines;
     {
         std::lock_guard<std::mutex> guard(state.lock);
         FlushLocked(state, true, lines);

@@ -8,7 +8,9 @@
 // reason logged whole>"), and so on each second for as long as they go on. A kind that
 // stays quiet for a second is forgotten, and its next drop is logged whole again. A second
 // is a second of the wall clock (a steady clock), however many frames it holds: a flood
-// costs a line a second whether the frames run fast or slow.
+// costs a line a second whether the frames run fast or slow. Drops are warnings; a packet
+// held until the objects it names arrive (verb "held") is an expected moment of a join and
+// is logged as information.
 //
 // A flood of one kind thus costs a line a second. The kinds kept at once are bounded;
 // drops of further kinds are counted together and logged as one count a second.

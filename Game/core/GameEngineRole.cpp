@@ -171,7 +171,9 @@ void GameEngine::HandleConnectionEvent(const NetConnectionEvent& event)
         gEngine->Log(LOG_WARNING, "Connection refused: %s", event.reason.c_str());
         return;
     case NetConnectionEvent::ServerLost:
-        gEngine->Log(LOG_WARNING, "The server went away (%s); the game ends", event.reason.c_str());
+        // The server closing the game is the normal end of a client's run; losing it is not.
+        gEngine->Log(event.IsServerClosed() ? LOG_INFO : LOG_WARNING, "The server went away (%s); the game ends",
+                     event.reason.c_str());
         m_serverLost = true;
         return;
     case NetConnectionEvent::Left:

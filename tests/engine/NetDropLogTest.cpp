@@ -53,6 +53,22 @@ TEST(NetDropLog, KindsTakingTurnsAreEachCountedOnTheirOwn)
                            }));
 }
 
+// A packet held for objects not arrived yet is information, its count too; a drop is a warning.
+TEST(NetDropLog, HeldIsInformationAndDroppedAWarning)
+{
+    DropLogClock clock;
+    LogCapture log;
+    NetDropLog::Note("MovePacket", 2, "wait", "it names objects that do not exist yet", "held");
+    NetDropLog::Note("MovePacket", 2, "wait", "it names objects that do not exist yet", "held");
+    LogNetDrop("MovePacket", 2, "the objects it names did not arrive (%d tries)", 120);
+    gNowMs += NetDropLog::kWindowMs;
+    NetDropLog::Flush();
+    std::vector<int> levels;
+    for (const LogLine& line : log.Lines())
+        levels.push_back(line.level);
+    EXPECT_EQ(levels, (std::vector<int>{LOG_INFO, LOG_WARNING, LOG_INFO})) << ::testing::PrintToString(log.Texts());
+}
+
 TEST(TextUtil, ControlCharactersAreRemovedInPlace)
 {
     std::u16string text = u"\x1b[2Jone\r\ntwo\x7f\x85!\a";

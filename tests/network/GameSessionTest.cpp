@@ -2,6 +2,8 @@
 // handlers go with the session, an address is checked before it is used; and a client
 // whose server has gone ends once it has applied what the server sent: the game's
 // processes that it started run to their end first, for a bounded time.
+#include <algorithm>
+
 #include "core/EngineFixture.h"
 #include "Engine/ConnectionManager.h"
 #include "Engine/NetPacketRegistry.h"
@@ -85,6 +87,24 @@ TEST_F(GameSessionEndTest, AProcessThatNeverEndsHoldsTheClientForTheBoundedTimeO
     Frame(100);
     EXPECT_TRUE(network.ShouldStop());
     EXPECT_TRUE(ActivityManager::Get()->HasActivities());
+}
+
+// The server closing the game ends a client's run as expected: information, not a warning.
+// A server lost otherwise is still a warning.
+TEST_F(GameSessionEndTest, AServerThatClosedTheGameIsInformationAndALostOneAWarning)
+{
+    for (const bool closed : {true, false}) {
+        LogCapture log;
+        transport.QueueEvent({NetConnectionEvent::ServerLost, 0,
+                              closed ? NetConnectionEvent::kServerClosed : "the server does not answer"});
+        Frame(100);
+        const std::vector<LogLine> lines = log.Lines();
+        const auto it = std::find_if(lines.begin(), lines.end(), [](const LogLine& line) {
+            return line.text.find("The server went away") != std::string::npos;
+        });
+        ASSERT_NE(it, lines.end()) << closed;
+        EXPECT_EQ(it->level, closed ? LOG_INFO : LOG_WARNING) << it->text;
+    }
 }
 
 TEST(GameSessionAddressTest, OnlyAHostAndAPortInRangeMakeAnAddress)
