@@ -34,6 +34,9 @@ constexpr uint32_t kWanderPointUid = 0x57414E00;
 // The wander points stand around the village square, the door to the north.
 constexpr Vec3 kWanderPoints[] = {{-34.0f, 0.0f, 2.0f}, {-26.0f, 0.0f, 2.0f}, {-30.0f, 0.0f, -3.0f}};
 constexpr uint32_t kTownsfolkRegionId = 1;
+// The door is part of the level: every host places it under this one id, so that the
+// server's change to it reaches the client's door.
+constexpr uint32_t kDoorId = 0x0ABC0002;
 // Away from the fight, beside each other.
 constexpr float kTownsfolkVillageX = -30.0f;
 
@@ -72,7 +75,7 @@ void HostNpc::ReadyActions()
 
 bool HostNpc::PlaceDoor(Region& region)
 {
-    auto* door = ObjectManager::Get().CreateObjectFromFile<FixedItem>(kDoorRecord);
+    auto* door = ObjectManager::Get().CreateObjectFromFile<FixedItem>(kDoorRecord, kDoorId);
     if (!door)
         return false;
     Coords doorAt;
@@ -224,7 +227,11 @@ void HostNpc::AfterFrame(int frame)
         return;
     m_actionsFired = true;
     m_hideGiver->Fire(0, false);
-    m_openDoor->Fire(0, false);
+    // Where the world's state is decided the door is opened; a client's door is the
+    // server's too and opens when the server's change arrives (the server would refuse a
+    // client's change to it).
+    if (!m_guest)
+        m_openDoor->Fire(0, false);
     const auto* giver = ObjectManager::Get().GetObject<Npc>(m_hideGiver->GetTargets().empty() ? 0 : m_hideGiver->GetTargets().front());
     std::printf("townsfolk: frame %d: the quest ended: the quest giver is %s; the door %s\n", frame,
                 giver && !giver->GetVisibility() ? "hidden" : "still shown",

@@ -2,9 +2,9 @@
 // conversation the run prints line by line, and when the quest ends its actions hide the
 // quest giver and open the village door. On the network the server makes the villagers and
 // drives their minds; a client hears of them (and of the quest giver) with the server's other
-// characters, stands its own door (part of the level on every host), and its own user
-// interface shows the same conversation and runs the same quest actions, so both hosts
-// print the same.
+// characters, stands the door (part of the level on every host, under one id), and its own
+// user interface shows the same conversation and runs the same quest actions but the door's:
+// the server opens the door and its change reaches the client's. Both hosts print the same.
 #pragma once
 
 #include <cstdint>
