@@ -10,6 +10,7 @@
 #include "Game/network/ItemTradePackets.h"
 #include "Game/session/GamePacketDispatch.h"
 #include "Game/session/SpawnReplication.h"
+#include "Game/skills/Skill.h"
 #include "tests/network/EngineKindsPacket.h"
 #include "tests/network/GameWireFixture.h"
 
