@@ -368,6 +368,16 @@ public:
     // passes it on to every client but that host.
     void EnqueueReceived(ActorConfigCommand* command, int fromHost);
     size_t GetQueuedCommandCount() const { return m_commands ? m_commands->commands.size() - m_commands->head : 0; }
+    // The commands still waiting to run, oldest first (received ones too, until the pass
+    // that runs them).
+    template <class Visit>
+    void ForEachQueuedCommand(Visit visit) const
+    {
+        if (!m_commands)
+            return;
+        for (size_t i = m_commands->head; i < m_commands->commands.size(); ++i)
+            visit(*m_commands->commands[i].command);
+    }
 
     // Outline, mesh and textures of the drawn actor. Nothing is drawn here: the last
     // value set is kept, for the game's tests and the host.

@@ -21,6 +21,7 @@
 #include "Game/core/PlayerManagerSettings.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/core/foundation/LocalizedText.h"
+#include "Game/network/ActorConfigCommands.h"
 
 namespace GAME {
 
@@ -83,21 +84,28 @@ void HoldStatusToServersCopy(PlayerNetHeartbeatInfo& record)
     std::vector<std::string> held;
     // A heartbeat leaves the client's frames, which may run behind the server's: a buff
     // that has ended on the copy since is left out as ended, with no line, not as one the
-    // copy never had.
-    std::vector<std::string> ended;
+    // copy never had. The player's machine gives its player a buff by a command that comes
+    // with the heartbeat, and runs here at the frame's pass over commands, after the
+    // heartbeat is read: a buff such a command brings is left out the same way, and told
+    // again at the next heartbeat.
+    std::vector<std::string> passing;   // ended lately, or coming
     if (const Player* copy = ObjectManager::Get().GetObject<Player>(record.playerId)) {
         copy->GetActiveStatusSkills(held);
         const uint32_t now = GameClock::Get().GetGameTime();
-        ended = copy->GetSkillManager().GetBuffsEndedSince(now > kLateHeartbeatMs ? now - kLateHeartbeatMs : 0);
+        passing = copy->GetSkillManager().GetBuffsEndedSince(now > kLateHeartbeatMs ? now - kLateHeartbeatMs : 0);
+        copy->ForEachQueuedCommand([&](const ActorConfigCommand& command) {
+            if (const auto* buff = dynamic_cast<const CreateRemoveSkillBuffConfigCmd*>(&command); buff && buff->level != 0)
+                passing.push_back(buff->skillName);
+        });
     }
     size_t longest = 0;
-    for (std::vector<std::string>* names : {&held, &ended})
+    for (std::vector<std::string>* names : {&held, &passing})
         for (std::string& name : *names) {
             name = RecordDatabase::NormalizeName(name);
             longest = std::max(longest, name.size());
         }
     const size_t told = record.statusSkills.size();
-    size_t endedSince = 0;
+    size_t inPassing = 0;
     std::erase_if(record.statusSkills, [&](const std::string& name) {
         if (name.size() > longest)
             return true;
@@ -106,13 +114,13 @@ void HoldStatusToServersCopy(PlayerNetHeartbeatInfo& record)
             held.erase(found);   // each buff once
             return false;
         }
-        if (const auto gone = std::find(ended.begin(), ended.end(), normalised); gone != ended.end()) {
-            ended.erase(gone);   // each ending once
-            ++endedSince;
+        if (const auto gone = std::find(passing.begin(), passing.end(), normalised); gone != passing.end()) {
+            passing.erase(gone);   // each once
+            ++inPassing;
         }
         return true;
     });
-    if (const size_t unknown = told - record.statusSkills.size() - endedSince; unknown != 0)
+    if (const size_t unknown = told - record.statusSkills.size() - inPassing; unknown != 0)
         NetPacketRegistry::DropHandled("PlayerManagerServer", "player %u tells %zu status skills its copy here does "
                                        "not have; they are left out", record.playerId, unknown);
     if (!record.classTag.empty() && ClassTagToByte(record.classTag.c_str()) == kClassTagNotEncodable) {

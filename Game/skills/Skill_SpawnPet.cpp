@@ -9,6 +9,7 @@
 #include "Game/ai/ControllerCombat.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Monster.h"
+#include "Game/core/foundation/StringUtil.h"
 #include "Game/skills/SkillPets.h"
 #include "Game/skills/SkillProfile.h"
 #include "Game/skills/SkillServicesBase.h"
@@ -137,8 +138,16 @@ Monster* SpawnSkillPet(Skill& skill, Character& caster, const WorldCoords& coord
 {
     skill.CreateTargetFx(effectAt ? *effectAt : coords);
     Monster* pet = nullptr;
-    if (objectId != 0 && !ObjectManager::Get().GetObject(objectId) && !record.empty())
+    const Object* there = objectId != 0 ? ObjectManager::Get().GetObject(objectId) : nullptr;
+    if (objectId != 0 && !there && !record.empty())
         pet = ObjectManager::Get().CreateObjectFromFile<Monster>(record, objectId);
+    // A peer joining as the pet is made is told of the pet twice: its image, then the
+    // spawn that made it. The image may come first; the pet is there, and nothing is made.
+    if (const auto* made = DynamicCast<const Monster>(there);
+        made && !record.empty() && PathEqualsNoCase(made->GetObjectName().c_str(), record.c_str())) {
+        gEngine->Log(LOG_INFO, "Pet %u (%s) is here already", objectId, record.c_str());
+        return nullptr;
+    }
     if (!pet) {
         gEngine->Log(LOG_WARNING, "Failed to spawn pet object (%s)", record.c_str());
         return nullptr;

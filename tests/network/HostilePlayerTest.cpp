@@ -286,5 +286,34 @@ TEST_F(HostileServerTest, AHeartbeatTellingOfABuffThatEndedHereLatelyLeavesItOut
     NetDropLog::SetClock(nullptr);
 }
 
+// Its machine gives its player a buff by a command that arrives with the heartbeat telling
+// of it, and runs at the server's next pass over commands: the heartbeat leaves the buff
+// out with no line, and the next one keeps it.
+TEST_F(HostileServerTest, AHeartbeatTellingOfABuffItsCommandBringsLeavesItOutQuietlyUntilItRuns)
+{
+    auto* rally = ObjectManager::Get().CreateObjectFromFile<Skill>("Records/Skills/ArenaRally.dbr");
+    client->GetSkillManager().AddSkill(rally);
+    rally->SetSkillLevel(1);
+    const auto told = [&] {
+        SinglePlayerHeartbeatPacket beat;
+        beat.info = Roster({kClientPlayer})[0];
+        beat.info.statusSkills = {kRallyBuff};
+        Send(beat);
+        const std::vector<PlayerNetBasicInfo>& records = engine->GetPlayerManagerServer()->GetPlayerInfos();
+        const auto record = std::find_if(records.begin(), records.end(),
+                                         [](const PlayerNetBasicInfo& each) { return each.playerId == kClientPlayer; });
+        return record == records.end() ? std::vector<std::string>{"no record"} : record->statusSkills;
+    };
+    LogCapture log;
+    std::unique_ptr<NetPacket> command(
+        CreateRemoveSkillBuffConfigCmd(kClientPlayer, 0, kRallyBuff, 1, "", 0, "", 0, 5000, kClientPlayer)
+            .GetNetPacket());
+    Send(*command);
+    EXPECT_EQ(told(), std::vector<std::string>{});
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{});
+    gEngine->UpdateFrame(16);
+    EXPECT_EQ(told(), std::vector<std::string>{kRallyBuff});
+}
+
 }  // namespace hostile_player_test
 }  // namespace GAME

@@ -150,6 +150,16 @@ TEST_F(SpawnedCreaturesTest, TheChoiceNamesTheRecordAndChoiceZeroMakesNothingAnd
             EXPECT_EQ(Logged("Failed to spawn pet object ()"), 1u);
         }
     }
+    // A spawn naming a creature of its record that is there already (its image came to
+    // this peer first) makes nothing, quietly; one naming another kind's is refused.
+    const std::vector<uint32_t> imp = FreshIds(1);
+    const std::vector<uint32_t> wisp = FreshIds(1);
+    generator->SkillSpawnObject(*owner, owner->GetCoords(), 1, {}, imp, 1);
+    generator->SkillSpawnObject(*owner, owner->GetCoords(), 2, {}, wisp, 1);
+    generator->SkillSpawnObject(*owner, owner->GetCoords(), 1, {}, imp, 1);
+    EXPECT_EQ(Logged("Failed to spawn pet object (Records/Test/Imp.dbr)"), 0u);
+    generator->SkillSpawnObject(*owner, owner->GetCoords(), 1, {}, wisp, 1);
+    EXPECT_EQ(Logged("Failed to spawn pet object (Records/Test/Imp.dbr)"), 1u);
 
     // A creature that was not made is asked for on the next frame.
     generator->Update(*owner, 16);
