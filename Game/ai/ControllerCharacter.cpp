@@ -57,7 +57,11 @@ void ControllerCharacter::Teleport(const WorldCoords& coords)
         connections.SendToAllClients(packet);
     else if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Client)
         connections.SendToServer(packet);
+    PlaceAt(coords);
+}
 
+void ControllerCharacter::PlaceAt(const WorldCoords& coords)
+{
     Character* character = GetParentCharacter();
     if (!character)
         return;

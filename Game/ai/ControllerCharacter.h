@@ -29,10 +29,13 @@ public:
     // The base frame, then the equipment refresh: the first update always refreshes.
     void Update(int elapsedMs) override;
 
-    // Tells the peers of the new position (UpdatePositionPacket), then puts the character
-    // at the coordinates' position set down on the floor (unchanged, with an error logged,
-    // when there is no floor there).
+    // Tells the peers of the new position (UpdatePositionPacket), then places the character
+    // there (PlaceAt).
     void Teleport(const WorldCoords& coords) override;
+    // Puts the character at the coordinates' position set down on the floor (unchanged, with
+    // an error logged, when there is no floor there), telling no peer: the half of a teleport
+    // a peer's UpdatePositionPacket plays.
+    void PlaceAt(const WorldCoords& coords);
     // Queues the command that has the character pick the item up.
     void PickupItem(uint32_t itemId) override;
     // Loot a character carries from its record; nothing at this level.

@@ -11,7 +11,10 @@
 #include "Engine/Localization.h"
 #include "Engine/NetPacketBuffer.h"
 #include "Engine/NetPacketRegistry.h"
+#include "Engine/ObjectManager.h"
 #include "Engine/TextUtil.h"
+#include "Game/ai/ControllerCharacter.h"
+#include "Game/characters/Character.h"
 #include "Game/core/GameEngine.h"
 #include "Game/core/GameEngineNetworkInterface.h"
 #include "Game/core/NetworkRoute.h"
@@ -474,6 +477,38 @@ std::vector<DispatchEntry> MessageAndQuestEntries()
     };
 }
 
+// A peer's teleport of a character. A client places the character where the server's
+// teleport put it (ControllerCharacter::PlaceAt: the move is not told again). The server
+// moves no character on a client's word: a player's teleports run on the server too (its
+// skills' commands, its respawn and its portals travel as packets of their own, checked
+// there), and the server tells the clients where they put it. A client's notice of its own
+// player's teleport is taken quietly; of any other character it is refused.
+void ApplyUpdatePosition(NetPacket& received, int fromHost)
+{
+    auto* packet = DynamicCast<UpdatePositionPacket>(&received);
+    if (!packet)
+        return;
+    const uint32_t id = packet->entityId;
+    if (ConnectionManager::Get().GetLocalHostId() == ConnectionManager::kServerHost) {
+        if (!MaySendConfigCmd(id, fromHost))
+            DropReceivedFormatted(received, fromHost, "the host may not move character %u", id);
+        return;
+    }
+    if (fromHost != ConnectionManager::kServerHost) {
+        DropReceived(received, fromHost, "only the server moves characters on a client");
+        return;
+    }
+    Character* character = ObjectManager::Get().GetObject<Character>(id);
+    if (!character) {
+        DropReceivedFormatted(received, fromHost, "%u is no character here", id);
+        return;
+    }
+    if (auto* controller = ObjectManager::Get().GetObject<ControllerCharacter>(character->GetControllerId()))
+        controller->PlaceAt(packet->targetCoords);
+    else
+        character->TeleportToLocation(packet->targetCoords);   // no controller: nothing is told
+}
+
 // The engine's own operations: one packet type serves the client's request and the
 // server's news, told apart by who sent it.
 std::vector<DispatchEntry> TeleportAndLoaderEntries()
@@ -488,6 +523,7 @@ std::vector<DispatchEntry> TeleportAndLoaderEntries()
                           [](GameEngine& engine, Respawn& p) {
                               engine.CtoS_StartServerRespawnInbound(p.playerId, p.location);
                           }),
+        {UpdatePositionPacket::kType, &ApplyUpdatePosition},
     };
 }
 

@@ -17,6 +17,7 @@
 #include "Game/network/CharacterActionPackets.h"
 #include "Game/network/NetworkRegionLoader.h"
 #include "Game/world/FixedItem.h"
+#include "Game/network/GameWorldPackets.h"
 #include "Game/session/GamePacketDispatch.h"
 #include "tests/network/GameWireFixture.h"
 #include "tests/network/PeerProcess.h"
@@ -287,6 +288,43 @@ TEST_F(DispatchTest, TheSamePacketsFromTheServerAreAppliedOnAClient)
                                "SinglePlayerBasicInfoPacket from host 0 dropped: only a client sends it",
                            }));
     EXPECT_EQ(self->GetCurrentMoney(), 250u);
+}
+
+// A teleport's notice: a client places the character where the server put it; the server
+// runs its players' teleports itself and moves nothing on a client's word, and takes a
+// notice only of the client's own player.
+TEST_F(DispatchTest, ATeleportNoticeMovesACharacterOnlyOnAClientAndOnlyFromTheServer)
+{
+    const auto at = [](float x) { return WorldCoords(World::Get().GetRegionById(7), Coords::MakeTranslation(Vec3(x, 0, 0))); };
+    const auto notice = [&](uint32_t id, float x) {
+        UpdatePositionPacket packet;
+        packet.entityId = id;
+        packet.targetCoords = at(x);
+        return Written(packet);
+    };
+    const auto x = [](const Player* player) { return player->GetCoords().GetPosition().GetRegionPosition().x; };
+    Serve();
+    JoinClient(kClientHost, kClientPlayer);
+    Player* guest = MakePlayer(kClientPlayer);
+    ASSERT_TRUE(World::Get().AddEntity(guest, at(0)));
+    LogCapture log;
+    Receive(kClientHost, notice(kClientPlayer, 40));
+    EXPECT_EQ(x(guest), 0.0f);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{});
+    Receive(kOtherClientHost, notice(kClientPlayer, 40));
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"UpdatePositionPacket from host 2 dropped: the host may not move "
+                                                    "character " + std::to_string(kClientPlayer)});
+    EXPECT_EQ(x(guest), 0.0f);
+
+    engine->SetAsNetworkClient();
+    ConnectionManager::Get().SetLocalHostId(kOtherClientHost);
+    log.Clear();
+    Receive(ConnectionManager::kServerHost, notice(kClientPlayer, 40));
+    EXPECT_EQ(x(guest), 40.0f);
+    Receive(kClientHost, notice(kClientPlayer, -40));
+    EXPECT_EQ(x(guest), 40.0f);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"UpdatePositionPacket from host 1 dropped: only the server moves "
+                                                    "characters on a client"});
 }
 
 TEST_F(DispatchTest, EveryPacketTypeAsksTheRouteTable)
