@@ -55,8 +55,9 @@ void ControllerCharacter::Teleport(const WorldCoords& coords)
     packet.targetCoords = coords;
     if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Server)
         connections.SendToAllClients(packet);
-    else if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Client)
-        connections.SendToServer(packet);
+    else if (gGameEngine && gGameEngine->GetNetworkRole() == NetworkRole::Client &&
+             ConnectionManager::HostOfPlayer(packet.entityId) == connections.GetLocalHostId())
+        connections.SendToServer(packet);   // a client tells only of its own characters
     PlaceAt(coords);
 }
 

@@ -256,6 +256,22 @@ TEST_F(ControllerLayersTest, ATeleportTellsThePeersThenSetsTheCharacterOnTheFloo
     controller->Teleport(WorldCoords(region, Coords::LookAlong({1, -3, 1}, {1, 0, 0}, {0, 1, 0})));
     EXPECT_TRUE(log.Contains("Could Not Translate To Floor"));
     EXPECT_EQ(monster->GetPathPosition(), WorldVec3(region, Vec3(1.0f, -3.0f, 1.0f)));
+
+    // A client that plays a teleport of the server's character tells nobody; one of its
+    // own it tells the server.
+    constexpr int kClient = 3;
+    transport.sent.clear();
+    transport.Connect(ConnectionManager::kServerHost);
+    ConnectionManager::Get().SetLocalHostId(kClient);
+    engine->SetAsNetworkClient();
+    controller->Teleport(WorldCoords(region, Coords::LookAlong({5, 0, 5}, {1, 0, 0}, {0, 1, 0})));
+    EXPECT_EQ(monster->GetPathPosition(), WorldVec3(region, Vec3(5.0f, 0.0f, 5.0f)));
+    EXPECT_TRUE(transport.sent.empty());
+    Character* pet = Make("characterLife,100,\n", "Monster", 0.0f, 0.0f,
+                          (uint32_t{kClient} << ConnectionManager::kPlayerIdShift) | 0x42);
+    Control(*pet)->Teleport(WorldCoords(region, Coords::LookAlong({6, 0, 6}, {1, 0, 0}, {0, 1, 0})));
+    ASSERT_EQ(transport.sent.size(), 1u);
+    EXPECT_EQ(transport.sent[0].to.kind, NetDestination::Server);
 }
 
 TEST_F(ControllerLayersTest, ARandomDropLandsOneAndAQuarterUnitsAwayOnEveryPeer)
