@@ -8,6 +8,7 @@
 #include "Game/network/PlayerRosterPackets.h"
 #include "tests/network/HostileClientFixture.h"
 #include "tests/network/PacketTestUtil.h"
+#include "tests/network/RawJoin.h"
 
 namespace GAME {
 namespace {
@@ -231,17 +232,9 @@ TEST_P(FloodFromOwnAddressTest, CannotKeepOutAClientThatGoesFurther)
                         outcome = 'x';
                     if (event.type != ENET_EVENT_TYPE_RECEIVE)
                         continue;
-                    const unsigned char* data = event.packet->data;
-                    if (event.channelID == 1 && event.packet->dataLength == 2 && data[0] == 1) {
-                        const unsigned char answer[2] = {2, data[1]};
-                        enet_peer_send(event.peer, 1, enet_packet_create(answer, sizeof answer, ENET_PACKET_FLAG_RELIABLE));
-                        SinglePlayerBasicInfoPacket player;
-                        // Not the id the client that later holds this number joins with:
-                        // this process's copy of the server's roster is the honest client's too.
-                        player.info.playerId = PlayerOf(data[1]) + 1;
-                        player.info.maxLife = player.info.life = 100.0f;
-                        const Bytes bytes = Written(player);
-                        enet_peer_send(event.peer, 0, enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
+                    // Not the id the client that later holds this number joins with:
+                    // this process's copy of the server's roster is the honest client's too.
+                    if (TakeHostNumber(event, [this](int number) { return PlayerOf(number) + 1; }, false)) {
                         enet_host_flush(host);
                         outcome = 'a';
                         ++answered;

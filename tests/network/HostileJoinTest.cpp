@@ -26,6 +26,7 @@
 #include "core/EngineFixture.h"
 #include "tests/ConnectServing.h"
 #include "tests/network/PacketTestUtil.h"
+#include "tests/network/RawJoin.h"
 
 namespace GAME {
 namespace {
@@ -292,29 +293,13 @@ protected:
             }
             if (event.type != ENET_EVENT_TYPE_RECEIVE)
                 continue;
-            const unsigned char* data = event.packet->data;
-            if (event.channelID == 1 && event.packet->dataLength == 2 && data[0] == 1) {
-                const unsigned char answer[2] = {2, data[1]};
-                enet_peer_send(event.peer, 1, enet_packet_create(answer, sizeof answer, ENET_PACKET_FLAG_RELIABLE));
-                SinglePlayerBasicInfoPacket player;
-                player.info.playerId = (static_cast<uint32_t>(data[1]) << ConnectionManager::kPlayerIdShift) | 2u;
-                player.info.maxLife = player.info.life = 100.0f;
-                SendRaw(event.peer, Written(player));
-                if (beats) {
-                    SinglePlayerHeartbeatPacket beat;
-                    beat.info = player.info;
-                    SendRaw(event.peer, Written(beat));
-                }
-            }
+            TakeHostNumber(
+                event, [](int number) { return (static_cast<uint32_t>(number) << ConnectionManager::kPlayerIdShift) | 2u; },
+                beats);
             enet_packet_destroy(event.packet);
         }
         return true;
     }
-    static void SendRaw(ENetPeer* peer, const Bytes& bytes)
-    {
-        enet_peer_send(peer, 0, enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
-    }
-
     std::vector<ENetHost*> flood;
     int64_t opened = 0;
     int askedBack = 0;   // flood connections the server asked to come back
