@@ -311,6 +311,9 @@ void EnetTransport::ServiceFor(uint32_t waitMs)
     const uint32_t since = now - m_servicedAt;
     const uint32_t paused = m_servicedAt == 0 || since > (uint32_t{1} << 31) ? 0 : since;
     const std::vector<PausedPeer> lifted = paused >= kLongPauseMs ? LiftTimeouts(paused) : std::vector<PausedPeer>{};
+    // For the same reason no playing client is judged silent in this service: its
+    // heartbeats may be among what it reads, which the game handles after it.
+    m_afterLongPause = paused >= kLongPauseMs;
     // A game that did not ask for its events since a client answered has sent it all it
     // will before this service.
     if (m_localHost == ConnectionManager::kServerHost)
@@ -370,7 +373,7 @@ void EnetTransport::ExpireJoins()
             continue;
         if (m_step[host] != JoinStep::Playing && now - m_connectedAt[host] >= m_joinDeadlineMs)
             DropConnection(host, kNotJoined, "it did not join in time");
-        else if (m_step[host] == JoinStep::Playing && now - m_beatAt[host] >= m_joinDeadlineMs)
+        else if (m_step[host] == JoinStep::Playing && !m_afterLongPause && now - m_beatAt[host] >= m_joinDeadlineMs)
             DropConnection(host, kSilent, "its player sent no heartbeat in time");
     }
 }
@@ -447,7 +450,7 @@ bool EnetTransport::CameBack(const ENetPeer* newcomer, uint32_t data, uint32_t& 
 int EnetTransport::JoinProgress(int host)
 {
     if (m_step[host] == JoinStep::Welcomed && AcknowledgedWorld(host))
-        m_step[host] = JoinStep::WorldReceived;
+        m_step[host] = m_playerBrought[host] ? JoinStep::InWorld : JoinStep::WorldReceived;
     switch (m_step[host]) {
     case JoinStep::WorldReceived: return 1;
     case JoinStep::InWorld:
@@ -606,6 +609,7 @@ void EnetTransport::HandleConnect(ENetPeer* peer, uint32_t data)
     }
     m_peers[host] = peer;
     m_step[host] = JoinStep::Offered;
+    m_playerBrought[host] = false;
     m_world[host] = std::make_shared<WorldPackets>();
     m_connectedAt[host] = m_clock();
     m_connectionNumber[host] = ++m_connections;
@@ -765,9 +769,13 @@ void EnetTransport::ConfirmJoined(int host)
 
 void EnetTransport::ConfirmInWorld(int host)
 {
-    // A player brought before its world arrived is no step further.
-    if (m_localHost == ConnectionManager::kServerHost && host > ConnectionManager::kServerHost &&
-        host <= ConnectionManager::kMaxHost && m_peers[host] && JoinProgress(host) == 1)
+    // A player brought before its world arrived is no step further until the world's
+    // acknowledgement comes (one lost on the way is resent, after the client's player).
+    if (m_localHost != ConnectionManager::kServerHost || host <= ConnectionManager::kServerHost ||
+        host > ConnectionManager::kMaxHost || !m_peers[host] || !Joined(host))
+        return;
+    m_playerBrought[host] = true;
+    if (JoinProgress(host) == 1)
         m_step[host] = JoinStep::InWorld;
 }
 

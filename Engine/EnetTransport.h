@@ -27,10 +27,10 @@
 // newcomer's own address, the newcomer is asked to come back instead, with a token, and
 // takes a number only when it comes back from the same port with that token (as Connect does
 // at once; the server remembers the last kComeBackKept it asked). So connections opened anew
-// however often from a
-// client's own address never take a number from a client that has one: a client joining,
-// however long its game takes to bring its player into the world, keeps its number from
-// them, and one that comes back is let in. Only when every number is held by a client that plays
+// however often from a client's own address, that never come back, never take a number from
+// a client that has one: a client joining, however long its game takes to bring its player
+// into the world, keeps its number from them. One that comes back is let in, in the place of
+// the connection of its address that came least far, which may be a client still joining. Only when every number is held by a client that plays
 // is a newcomer turned away, with "server full". A client reaches only the server: whatever
 // it sends goes there, and the game on the server passes on what is meant for another
 // client.
@@ -201,6 +201,8 @@ private:
     };
     bool Joined(int host) const { return m_step[host] >= JoinStep::Answered; }
     JoinStep m_step[ConnectionManager::kMaxHost + 1] = {};
+    // Whether the game said the connection's player stands in the world, whichever came first.
+    bool m_playerBrought[ConnectionManager::kMaxHost + 1] = {};
     // The packets of each connection's world that ENet has not released yet, and whether one
     // was released unacknowledged (its peer was reset); shared with the packets, which may
     // outlive the connection and the transport.
@@ -237,6 +239,8 @@ private:
     Clock m_clock;
     uint32_t m_timeoutMinimum = 0;
     uint32_t m_timeoutMaximum = 0;
+    // Whether the service under way follows a long pause of this host.
+    bool m_afterLongPause = false;
     // ENet's time at the end of the last service; 0 before the first.
     uint32_t m_servicedAt = 0;
 };

@@ -224,8 +224,9 @@ public:
     static std::string GetQuestStatePath(const std::string& directory, const Quest& quest);
     // Whether the saved state in `directory` is one of `quest` as its file is now: empty when
     // the quest's state file is there and was written from a file of the quest's crc, else
-    // what the folder holds instead ("holds no state of the quest FILE", ...). Read alone,
-    // before the state is loaded: a state the load would drop is found first.
+    // what the folder holds instead ("holds no state of the quest FILE", ...). Only the
+    // file's stored crc is read, before the state is loaded: a state of another version of
+    // the quest is found first; a damaged body is found only by the load.
     static std::string CheckQuestState(const std::string& directory, const Quest& quest);
 
 private:

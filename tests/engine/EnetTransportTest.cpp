@@ -127,6 +127,7 @@ struct RawPeer {
             if (event.type == ENET_EVENT_TYPE_RECEIVE) {
                 const enet_uint8* data = event.packet->data;
                 offered = offered || (event.channelID == 1 && event.packet->dataLength == 2 && data[0] == 1);
+                welcomed = welcomed || (event.channelID == 1 && event.packet->dataLength == 1 && data[0] == 3);
                 if (joins && event.channelID == 1 && event.packet->dataLength == 2 && data[0] == 1) {
                     const enet_uint8 answer[2] = {2, data[1]};
                     enet_peer_send(peer, 1, enet_packet_create(answer, sizeof answer, ENET_PACKET_FLAG_RELIABLE));
@@ -142,6 +143,7 @@ struct RawPeer {
     bool joins = true;
     bool connected = false;
     bool offered = false;   // the server offered it a host number
+    bool welcomed = false;
     bool disconnected = false;
 };
 
@@ -473,6 +475,31 @@ TEST_F(HostileTransportTest, TheConnectionThatCameLeastFarGivesWay)
         client->SetGoodbyeWait(0);   // most were dropped, unknown to them
 }
 
+// Its player may stand in the world before the acknowledgement of its world comes (one lost
+// on the way is resent after the player): it counts once that comes, and a heartbeat then
+// makes the client play.
+TEST_F(HostileTransportTest, APlayerBroughtBeforeTheWorldsAcknowledgementCountsOnceThatComes)
+{
+    RawPeer late(server->GetPort());
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return server->IsConnected(1); }, [&] { late.Service(); }));
+    const Bytes world = Numbered(1, 40);
+    server->Send({NetDestination::Host, 1}, world.data(), world.size());
+    ServerEvents();   // welcomed: nothing it acknowledges reaches the server before it is serviced
+    server->ConfirmInWorld(1);
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return late.welcomed; }, [&] { late.Service(); }));
+    for (int round = 0; round < 10; ++round) {
+        late.Service();
+        server->Service();
+    }
+    now = EnetTransport::kDefaultJoinDeadlineMs - 1;
+    server->ConfirmJoined(1);
+    now = EnetTransport::kDefaultJoinDeadlineMs;
+    server->Service();
+    EXPECT_TRUE(server->IsConnected(1));
+    EXPECT_FALSE(log.Contains("EnetTransport: a heartbeat from host 1 dropped: promotes nothing: its player does not "
+                              "stand in the world"));
+}
+
 // A heartbeat makes a client play only once it acknowledged its world and its player stands
 // in the world: before that it promotes nothing (the drop log says why) and the client goes
 // at its deadline for joining. One that plays keeps its number while it beats, and loses it,
@@ -517,7 +544,12 @@ TEST_F(HostileTransportTest, AClientPlaysOnceItsPlayerStandsAndKeepsItsNumberWhi
     now = 2 * kDeadline - 2;
     serviceAll();
     EXPECT_TRUE(server->IsConnected(p));
+    // A service after a long pause of the server (a quarter of a second) reads heartbeats
+    // the game has not handled yet: nobody is judged silent in it, only at the next.
     now = 2 * kDeadline - 1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    server->Service();
+    EXPECT_TRUE(server->IsConnected(p));
     serviceAll();
     EXPECT_EQ(ServerEvents(),
               (std::vector<std::string>{"1:" + std::to_string(p) + ":its player sent no heartbeat in time"}));
