@@ -17,6 +17,8 @@ namespace {
 struct Handling {
     const NetPacket* packet = nullptr;
     int fromHost = 0;
+    bool mayHold = false;             // whether the handler may ask to be asked again
+    const char* holdReason = nullptr; // set when it asked (HoldHandled)
 };
 thread_local Handling tHandling;
 
@@ -128,8 +130,10 @@ bool NetPacketRegistry::Dispatch(int fromHost, const unsigned char* data, size_t
     }
     const bool resolves = packet->CheckObjects(0);
     std::vector<uint32_t> waitsFor;
+    bool mayHold = false;
     {
         CriticalSectionLock lock(m_lock);
+        mayHold = m_holdTries > 1;
         if (!resolves && m_holdTries <= 1)
             return LogNetDrop(packet->GetClassName(), fromHost, "it names objects that do not exist");
         if (!m_held.empty()) {
@@ -150,7 +154,21 @@ bool NetPacketRegistry::Dispatch(int fromHost, const unsigned char* data, size_t
             return false;
         }
     }
-    return Handle(*packet, fromHost);
+    const char* heldFor = nullptr;
+    const bool applied = Handle(*packet, fromHost, mayHold, &heldFor);
+    if (heldFor) {
+        // The handler waits for the game to come to something: the packet is held, and what
+        // comes later for the objects it names waits behind it.
+        std::vector<uint32_t> named;
+        packet->CollectObjectIds(named, false);
+        const char* className = packet->GetClassName();
+        CriticalSectionLock lock(m_lock);
+        if (m_held.size() >= kMaxHeld)
+            DropOldestOfBusiestHost();
+        NetDropLog::Note(className, fromHost, heldFor, heldFor, "held");
+        m_held.push_back({std::move(packet), fromHost, 1, GameClock::Get().GetRealTime(), std::move(named)});
+    }
+    return applied;
 }
 
 std::vector<uint32_t> NetPacketRegistry::HeldWaitsFor(const std::vector<uint32_t>& named) const
@@ -166,7 +184,15 @@ std::vector<uint32_t> NetPacketRegistry::HeldWaitsFor(const std::vector<uint32_t
     return shared;
 }
 
-bool NetPacketRegistry::Handle(NetPacket& packet, int fromHost)
+bool NetPacketRegistry::HoldHandled(const char* reason)
+{
+    if (!tHandling.packet || !tHandling.mayHold || !reason)
+        return false;
+    tHandling.holdReason = reason;
+    return true;
+}
+
+bool NetPacketRegistry::Handle(NetPacket& packet, int fromHost, bool mayHold, const char** heldFor)
 {
     std::shared_ptr<const Handler> handler;
     std::shared_ptr<const Handler> observer;
@@ -184,9 +210,14 @@ bool NetPacketRegistry::Handle(NetPacket& packet, int fromHost)
     // reported as applied.
     const uint64_t dropsBefore = NetDropLog::GetThreadTotal();
     const Handling outer = tHandling;
-    tHandling = {&packet, fromHost};
+    tHandling = {&packet, fromHost, mayHold && heldFor, nullptr};
     (*handler)(packet, fromHost);
+    const char* holdReason = tHandling.holdReason;
     tHandling = outer;
+    if (heldFor)
+        *heldFor = holdReason;
+    if (holdReason)
+        return false;   // neither applied nor refused: asked again later
     packet.FinishObjectProcessing();
     const bool refused = NetDropLog::GetThreadTotal() != dropsBefore;
     if (observer && !refused)
@@ -272,7 +303,15 @@ int NetPacketRegistry::RetryHeld()
             continue;
         }
         if (held.packet->CheckObjects(held.tries)) {
-            applied += Handle(*held.packet, held.fromHost) ? 1 : 0;
+            // A handler that asks again at its last try refuses instead.
+            const bool last = held.tries + 1 >= maxTries || now - held.since >= maxAge;
+            const char* heldFor = nullptr;
+            applied += Handle(*held.packet, held.fromHost, !last, &heldFor) ? 1 : 0;
+            if (!heldFor)
+                continue;
+            ++held.tries;
+            block(held.waitsFor);
+            still.push_back(std::move(held));
             continue;
         }
         ++held.tries;

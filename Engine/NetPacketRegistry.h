@@ -70,6 +70,14 @@ public:
     int RetryHeld();
     size_t GetHeldCount() const;
 
+    // Asked by a handler whose packet cannot apply yet, but may once the game has run on
+    // (a character still on its way to what it uses): the packet is held, as one naming
+    // objects that do not exist yet is, behind it what comes later for the objects it
+    // names, and handled again at each RetryHeld. True when it will be: holding is on and
+    // this is not the packet's last try; otherwise false, and the handler decides now. The
+    // reason (a literal) is logged as the packet's holding.
+    static bool HoldHandled(const char* reason);
+
     // The type number a received packet's header names; false when it is too short.
     static bool PeekType(const unsigned char* data, size_t size, NetPacketType& type);
 
@@ -99,8 +107,10 @@ private:
     void DropOldestOfBusiestHost();
     // The ids among `named` that a held packet waits for (m_held, under m_lock).
     std::vector<uint32_t> HeldWaitsFor(const std::vector<uint32_t>& named) const;
-    // Runs the handler of the packet's type; false when there is none (logged).
-    bool Handle(NetPacket& packet, int fromHost);
+    // Runs the handler of the packet's type; false when there is none (logged), when the
+    // handler refused it, and when it asked to be held (`*heldFor` set to its reason, when
+    // `mayHold`).
+    bool Handle(NetPacket& packet, int fromHost, bool mayHold = false, const char** heldFor = nullptr);
 
     mutable CriticalSection m_lock;
     std::map<NetPacketType, const RTTI_ClassInfo*> m_types;

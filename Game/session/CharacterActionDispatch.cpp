@@ -149,19 +149,31 @@ uint32_t ReachedTarget(NetPacket& packet)
 }
 
 // A client's use, pick-up, talk or chat is applied only within reach of where the server
-// has its character; a pick-up takes an item only while it lies loose.
+// has its character; a pick-up takes an item only while it lies loose. The client's frames
+// may run ahead of the server's: one out of reach while the server's character is still on
+// its way is held until it is within reach, and refused once the character has stopped out
+// of reach or the packet has waited its time (NetPacketRegistry::HoldHandled).
 bool TargetWithinReach(NetPacket& packet, Character& user, int fromHost)
 {
     const uint32_t targetId = ReachedTarget(packet);
     if (targetId == 0)
         return true;
-    if (DynamicCast<PickUpItemPacket>(&packet) && ObjectManager::Get().GetObject<Item>(targetId)) {
-        if (const char* refusal = RefuseClientItem(user, targetId, true))
-            return LogNetDrop(packet.GetClassName(), fromHost, "character %u: %s", user.GetObjectId(), refusal);
-        return true;
+    const char* refusal = nullptr;
+    bool waits = true;   // only reach is waited for
+    if (DynamicCast<PickUpItemPacket>(&packet)) {
+        if (const Item* item = ObjectManager::Get().GetObject<Item>(targetId)) {
+            refusal = RefuseClientItem(user, targetId, true);
+            if (!refusal)
+                return true;
+            waits = item->IsInWorld() && item->GetAttachParent() == nullptr;
+        }
     }
-    if (ReachesObjectOnServer(user, ObjectManager::Get().GetObject(targetId)))
+    if (!refusal && ReachesObjectOnServer(user, ObjectManager::Get().GetObject(targetId)))
         return true;
+    if (waits && user.IsMoving() && NetPacketRegistry::HoldHandled("its character is still on its way to what it names"))
+        return false;
+    if (refusal)
+        return LogNetDrop(packet.GetClassName(), fromHost, "character %u: %s", user.GetObjectId(), refusal);
     return LogNetDrop(packet.GetClassName(), fromHost, "character %u is out of reach of %u", user.GetObjectId(),
                       targetId);
 }

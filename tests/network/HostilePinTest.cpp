@@ -582,6 +582,43 @@ TEST_F(HostilePinWalkTest, AClickAtTheWalksEndIsTakenWhileTheServersPlayerStillR
     EXPECT_EQ(PickUp(kEnd + client->GetExtents() + 1.0f), "");
 }
 
+// The client's frames may run far ahead of the server's: a pick-up out of reach while the
+// server's player still runs towards it is held, and taken once the player is within reach;
+// a use that its run never brings within reach is refused when the player stops.
+TEST_F(HostilePinWalkTest, AnActionOutOfReachWaitsWhileTheServersPlayerRunsAndIsTakenOnlyWithinReach)
+{
+    NetPacketRegistry::Get().SetHoldLimits(120, 30000);
+    const auto runUntilStopped = [this] {
+        for (int frames = 0; client->IsMoving() && frames < 1000; ++frames)
+            gEngine->UpdateFrame(100);
+    };
+    RunTo(40.0f);
+    PickUpItemPacket pickUp;
+    pickUp.characterId = kClientPlayer;
+    pickUp.position = At(40.0f).GetPosition();
+    Item* lying = Place(Item::CreateItem(sword), 40.0f);
+    pickUp.itemId = lying->GetObjectId();
+    EXPECT_EQ(Logged(pickUp), "PickUpItemPacket from host 1 held: its character is still on its way to what it names");
+    EXPECT_TRUE(lying->IsInWorld());
+    runUntilStopped();
+    EXPECT_TRUE(client->HasItem(lying->GetObjectId()));
+
+    RecordDatabase::Get().RegisterRecord("Records/Test/PinWell.dbr", "Class,FixedItemWell,\n");
+    RunTo(0.0f);
+    UseItemPacket use;
+    use.characterId = kClientPlayer;
+    use.position = client->GetCoords().GetPosition();
+    use.itemId = Place(ObjectManager::Get().CreateObjectFromFile<FixedItem>("Records/Test/PinWell.dbr"), 80.0f)
+                     ->GetObjectId();
+    LogCapture log;
+    Send(use);
+    runUntilStopped();
+    gEngine->UpdateFrame(100);
+    EXPECT_TRUE(log.Contains("UseItemPacket from host 1 dropped: character " + std::to_string(kClientPlayer) +
+                             " is out of reach of " + std::to_string(use.itemId)));
+    NetPacketRegistry::Get().SetHoldLimits(0, 0);
+}
+
 // ---- Chained run starts ---------------------------------------------------------------------
 
 // A chain of runs, each starting 9 units beyond where the server has the player (inside the
