@@ -289,6 +289,29 @@ bool StartWhereTheServerHasIt(NetPacket& packet, Character& mover, int fromHost,
     return true;
 }
 
+// A client plays its character's animations no faster than the game plays them for it: its
+// own actions play at normal speed, its runs at the character's run speed. The play speed
+// scales the ground an animation carries the character over (Entity::GetMotion), which
+// paces its runs on the server and bounds how far its run starts and reach may lead
+// (RunStarts, ReachesOnServer); a faster one would let a client set its own pace. A speed
+// beyond that, or below naught, is held to the bound.
+void PlaysWithinItsSpeed(NetPacket& packet, Character& character, int fromHost, bool& amended)
+{
+    auto* play = DynamicCast<PlayAnimationActionPacket>(&packet);
+    if (!play)
+        return;
+    const float runSpeed = character.GetRunSpeed();
+    const float most = std::isfinite(runSpeed) ? std::max(1.0f, runSpeed) : 1.0f;
+    if (play->speedModifier >= 0.0f && play->speedModifier <= most)
+        return;
+    NetDropLog::Note(packet.GetClassName(), fromHost, "animation speed beyond the character's",
+                     "it plays an animation faster than the game plays it for the character; it plays at the "
+                     "character's own speed instead",
+                     "amended");
+    play->speedModifier = std::isnan(play->speedModifier) ? 1.0f : std::clamp(play->speedModifier, 0.0f, most);
+    amended = true;
+}
+
 // A client tells of a death of its own character with the ids its death handlers make
 // their objects under: each must be the client's own, within its quota of entities, so
 // that no object of the server's or of another host is made over.
@@ -386,6 +409,7 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
         bool amended = false;
         if (!StartWhereTheServerHasIt(packet, *character, fromHost, amended))
             return;
+        PlaysWithinItsSpeed(packet, *character, fromHost, amended);
         if (amended)
             action = RebuildCharacterActionFrom(packet);
     }

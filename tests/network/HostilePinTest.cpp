@@ -9,6 +9,7 @@
 #include "Engine/GameClock.h"
 #include "Engine/NetDropLog.h"
 #include "Engine/NetPacketRegistry.h"
+#include "Game/characters/AnimationSet.h"
 #include "Game/characters/Npc.h"
 #include "Game/core/ClientCreations.h"
 #include "Game/core/Bonus.h"
@@ -650,6 +651,33 @@ TEST_F(HostilePinWalkTest, ChainedRunStartsCarryThePlayerNoFartherThanItsPace)
     EXPECT_LE(chain(20, 0), kSkillReachTolerance);
     const float seconds = 4.0f;
     EXPECT_LE(chain(40, 100), pace * seconds + kSkillReachTolerance + 0.01f);
+}
+
+// A run the client plays a million times sped up lends its chain of starts no pace: each
+// sped-up run followed by a start 9 units on, a tenth of a second apart, carries the player
+// no farther than its own run covers meanwhile and the tolerance.
+TEST_F(HostilePinWalkTest, ASpedUpRunAnimationDoesNotWidenTheRunStarts)
+{
+    RunTo(1000.0f);
+    const float pace = client->GetMotion().Length();
+    PlayAnimationActionPacket sprint;
+    sprint.characterId = kClientPlayer;
+    sprint.animationType = AnimationSet_Run;
+    sprint.speedModifier = 1e6f;
+    sprint.loop = true;
+    MoveToPacket run;
+    run.characterId = kClientPlayer;
+    run.worldLocation = At(1000.0f).GetPosition();
+    const auto x = [this] { return client->GetPathPosition().GetRegionPosition().x; };
+    const float from = x();
+    LogCapture quiet;
+    for (int i = 0; i < 20; ++i) {
+        Send(sprint);
+        run.startLocation = At(x() + 9.0f).GetPosition();
+        Send(run);
+        GameClock::Get().Advance(100);
+    }
+    EXPECT_LE(x() - from, pace * 2.0f + kSkillReachTolerance + 0.01f);
 }
 
 // A real client clicks every 250 ms while its player runs at its pace; each request reaches
