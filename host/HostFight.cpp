@@ -187,11 +187,17 @@ std::vector<uint32_t> gBystanders;
 // The creatures the summoner's generator made.
 std::vector<uint32_t> gCreatures;
 
-// A fighter as the fight's lines name it: "the player" for the one the host plays, any
-// other by the name the game gives it, told apart from others of that name.
+// A fighter as the fight's lines name it: "the player" for the one the host plays, another
+// player (a client's, the companion) as the host's other lines name a player, any other
+// fighter by the name the game gives it, told apart from others of that name.
 std::string Who(const Character& character)
 {
-    return character.IsA<Player>() ? std::string("the player") : HostName(&character);
+    const auto* player = DynamicCast<Player>(&character);
+    if (!player)
+        return HostName(&character);
+    if (gGameEngine && player->GetObjectId() == gGameEngine->GetPlayerId())
+        return "the player";
+    return "player " + std::to_string(player->GetObjectId()) + " \"" + HostPlainText(player->GetPlayerName()) + "\"";
 }
 
 std::string Whose(const Character& character) { return Who(character) + "'s"; }
