@@ -528,10 +528,11 @@ bool HostFight::Start(const std::string& loadPath)
         return false;
     std::printf("gamehost: a player (%u) and a monster (%u) face each other, %.0f units apart\n", m_playerId,
                 m_monsterId, kMonsterDistance);
-    // A loaded player's totals hold the skills and the outfit it was saved with already.
+    // A loaded player's totals hold the skills and the outfit it was saved with already. The
+    // player is the host's own, told before the game hears that it is.
     for (const Character* fighter : std::initializer_list<const Character*>{player, monster})
         std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f, attack speed %.2f, %s\n",
-                    Who(*fighter).c_str(),
+                    fighter == player ? "the player" : Who(*fighter).c_str(),
                     fighter->GetCurrentLife(), fighter->GetLifeLimit(), fighter->GetCurrentMana(),
                     fighter->GetCharacterBio().GetManaLimit(), fighter->GetAttackSpeed(),
                     fighter == player && !loadPath.empty() ? "with the skills and the outfit it was saved with"
