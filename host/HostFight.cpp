@@ -187,11 +187,17 @@ std::vector<uint32_t> gBystanders;
 // The creatures the summoner's generator made.
 std::vector<uint32_t> gCreatures;
 
-// A fighter as the fight's lines name it: "the player" for the one the host plays, any
-// other by the name the game gives it, told apart from others of that name.
+// A fighter as the fight's lines name it: "the player" for the one the host plays, another
+// player (a client's, the companion) as the host's other lines name a player, any other
+// fighter by the name the game gives it, told apart from others of that name.
 std::string Who(const Character& character)
 {
-    return character.IsA<Player>() ? std::string("the player") : HostName(&character);
+    const auto* player = DynamicCast<Player>(&character);
+    if (!player)
+        return HostName(&character);
+    if (gGameEngine && player->GetObjectId() == gGameEngine->GetPlayerId())
+        return "the player";
+    return "player " + std::to_string(player->GetObjectId()) + " \"" + HostPlainText(player->GetPlayerName()) + "\"";
 }
 
 std::string Whose(const Character& character) { return Who(character) + "'s"; }
@@ -522,10 +528,11 @@ bool HostFight::Start(const std::string& loadPath)
         return false;
     std::printf("gamehost: a player (%u) and a monster (%u) face each other, %.0f units apart\n", m_playerId,
                 m_monsterId, kMonsterDistance);
-    // A loaded player's totals hold the skills and the outfit it was saved with already.
+    // A loaded player's totals hold the skills and the outfit it was saved with already. The
+    // player is the host's own, told before the game hears that it is.
     for (const Character* fighter : std::initializer_list<const Character*>{player, monster})
         std::printf("gamehost: %s: life %.0f of %.0f, mana %.0f of %.0f, attack speed %.2f, %s\n",
-                    Who(*fighter).c_str(),
+                    fighter == player ? "the player" : Who(*fighter).c_str(),
                     fighter->GetCurrentLife(), fighter->GetLifeLimit(), fighter->GetCurrentMana(),
                     fighter->GetCharacterBio().GetManaLimit(), fighter->GetAttackSpeed(),
                     fighter == player && !loadPath.empty() ? "with the skills and the outfit it was saved with"

@@ -265,10 +265,19 @@ bool HostQuest::Save(const std::string& savePath)
     // would be dropped when the save is read back.
     for (size_t i = 0; i < quests->GetQuestCount(); ++i)
         quests->GetQuestAt(i)->SetDirty(true);
-    // Serialised here; the save thread writes the files while the host goes on.
-    quests->SaveQuestState(folder, kMainFile, true);
-    quests->WaitDone();
-    const bool written = std::filesystem::exists(folder + "/" + kMainFile);
+    // Serialised here; the save thread writes the files while the host goes on. The
+    // repository only logs a file it cannot write, and a quests.sav left by an earlier save
+    // would still be there: the save failed when it logged a write it could not make.
+    bool written = true;
+    {
+        const LogCapture logged(true);
+        quests->SaveQuestState(folder, kMainFile, true);
+        quests->WaitDone();
+        for (const LogLine& line : logged.Lines())
+            if (line.level == LOG_ERROR && line.text.starts_with("QuestRepository: cannot write"))
+                written = false;
+    }
+    written = written && std::filesystem::is_regular_file(folder + "/" + kMainFile, error);
     std::printf("gamehost: quest state %s %s\n", written ? "written to" : "could not be written to", folder.c_str());
     return written;
 }

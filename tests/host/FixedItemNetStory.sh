@@ -51,7 +51,7 @@ diff <(shared "$dir/s.txt") <(shared "$dir/c.txt") || fail "the two sides differ
 # player never leaves its game, a connection's end is not told twice, and the host says it
 # takes the champion away.
 for side in s c; do
-    raised=$(sed -n 's/^fight: frame [0-9]*: the .* strikes (blow [0-9]* on the [a-z]*): hit, .* life \([0-9.]*\) -> \([0-9.]*\)\( (.*)\)\{0,1\}$/\1 \2/p' \
+    raised=$(sed -n 's/^fight: frame [0-9]*: .* strikes (blow [0-9]* on .*): hit, life \([0-9.]*\) -> \([0-9.]*\)\( (.*)\)\{0,1\}$/\1 \2/p' \
         "$dir/$side.txt" | awk '$2 > $1')
     [ -z "$raised" ] || fail "a hit raised life on $side: $raised"
     grep -q ': left: left$' "$dir/$side.txt" && fail "a connection's end told twice on $side"

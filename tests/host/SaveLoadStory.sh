@@ -40,4 +40,15 @@ cells() { sed -n "s/^bags: after the fight: \(bag [0-9]* cell ([0-9]*, [0-9]*): 
 [ -n "$(cells "$saved")" ] || fail "the saving run's bags hold nothing"
 missing=$(comm -23 <(cells "$saved" | sort) <(cells "$loaded" | sort))
 [ -z "$missing" ] || fail "the bags after the fight lack what the save held: $missing"
+# A quest state that cannot be written is a save that failed, though an earlier save's files
+# are there: its main file, or a quest's own file, taken by a folder.
+quest=$(basename "$(ls "$save.quests"/*.que | head -1)")
+for part in quests.sav "$quest"; do
+    again=$(dirname "$save")/again.chr
+    rm -rf "$again".* && cp -r "$save.quests" "$again.quests" && rm "$again.quests/$part" && mkdir "$again.quests/$part"
+    out=$("$gamehost" --quiet --frames 10 --save "$again" 2>/dev/null)
+    rc=$?
+    [ "$rc" = 1 ] && grep -q "^gamehost: quest state could not be written to $again.quests$" <<<"$out" ||
+        fail "a quest state whose $part cannot be written is told saved (status $rc)"
+done
 echo "PASS: a saving run plays as the plain one; \"$name\" of level $level plays the loaded run"
