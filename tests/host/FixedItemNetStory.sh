@@ -13,9 +13,10 @@ show_lines() { grep "^fixed items: " "$1"; }
 # loot, the shrine's pulses, its phases and the chest's lock as sets, as each side sees
 # them in frames of its own (a client may hear the shrine's waking and its winding down in
 # one frame, before it runs either; the client sees the chest unlock before it uses it, the
-# server as the use comes).
+# server as the use comes; the server prints a use as it passes it on, which may come after
+# what the use changed in the same frame).
 shared() {
-    local own="loot\|the shrine takes effect\|the shrine is\|the chest is"
+    local own="loot\|the shrine takes effect\|the shrine is\|the chest is\|the chest becomes"
     grep "^fixed items: " "$1" | grep -v "^fixed items: \(here\|frame [0-9]*: the host\|$own\)"
     grep "^fixed items: \($own\)" "$1" | sort
 }
