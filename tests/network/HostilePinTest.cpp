@@ -29,6 +29,7 @@
 #include "Game/skills/Skill.h"
 #include "Game/skills/SkillManager.h"
 #include "Game/world/FixedItem.h"
+#include "Game/network/GameWorldPackets.h"
 #include "tests/network/HostileServerFixture.h"
 
 namespace GAME {
@@ -601,6 +602,10 @@ TEST_F(HostilePinWalkTest, AnActionOutOfReachWaitsWhileTheServersPlayerRunsAndIs
     pickUp.itemId = lying->GetObjectId();
     EXPECT_EQ(Logged(pickUp), "PickUpItemPacket from host 1 held: its character is still on its way to what it names");
     EXPECT_TRUE(lying->IsInWorld());
+    // A teleport its player asks for meanwhile waits behind it (a boat it uses on arrival).
+    StartTeleportPacket teleport;
+    teleport.playerId = kClientPlayer;
+    EXPECT_EQ(Logged(teleport), "StartTeleportPacket from host 1 held: it follows packets held for its player");
     runUntilStopped();
     EXPECT_TRUE(client->HasItem(lying->GetObjectId()));
 
