@@ -450,10 +450,9 @@ bool EnetTransport::CameBack(const ENetPeer* newcomer, uint32_t data, uint32_t& 
 int EnetTransport::JoinProgress(int host)
 {
     if (m_step[host] == JoinStep::Welcomed && AcknowledgedWorld(host))
-        m_step[host] = m_playerBrought[host] ? JoinStep::InWorld : JoinStep::WorldReceived;
+        m_step[host] = JoinStep::WorldReceived;
     switch (m_step[host]) {
-    case JoinStep::WorldReceived: return 1;
-    case JoinStep::InWorld:
+    case JoinStep::WorldReceived: return m_playerBrought[host] ? 2 : 1;
     case JoinStep::Playing: return 2;
     default: return 0;
     }
@@ -775,8 +774,6 @@ void EnetTransport::ConfirmInWorld(int host)
         host > ConnectionManager::kMaxHost || !m_peers[host] || !Joined(host))
         return;
     m_playerBrought[host] = true;
-    if (JoinProgress(host) == 1)
-        m_step[host] = JoinStep::InWorld;
 }
 
 bool EnetTransport::IsConnected(int host) const

@@ -195,8 +195,7 @@ private:
         Offered,        // told its number
         Answered,       // answered with it: the game hears of it and sends it its world
         Welcomed,       // welcomed, after that world
-        WorldReceived,  // acknowledged that world
-        InWorld,        // its player stands in the world, brought after the world arrived
+        WorldReceived,  // acknowledged that world (its player may stand in it: m_playerBrought)
         Playing,        // its player beats: it never gives way, and keeps its number while it beats
     };
     bool Joined(int host) const { return m_step[host] >= JoinStep::Answered; }
