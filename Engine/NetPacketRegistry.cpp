@@ -184,12 +184,6 @@ std::vector<uint32_t> NetPacketRegistry::HeldWaitsFor(const std::vector<uint32_t
     return shared;
 }
 
-bool NetPacketRegistry::HoldsFor(uint32_t objectId) const
-{
-    CriticalSectionLock lock(m_lock);
-    return !HeldWaitsFor({objectId}).empty();
-}
-
 bool NetPacketRegistry::HoldHandled(const char* reason)
 {
     if (!tHandling.packet || !tHandling.mayHold || !reason)

@@ -77,8 +77,6 @@ public:
     // this is not the packet's last try; otherwise false, and the handler decides now. The
     // reason (a literal) is logged as the packet's holding.
     static bool HoldHandled(const char* reason);
-    // Whether a held packet names the object (or waits for it).
-    bool HoldsFor(uint32_t objectId) const;
 
     // The type number a received packet's header names; false when it is too short.
     static bool PeekType(const unsigned char* data, size_t size, NetPacketType& type);

@@ -191,6 +191,13 @@ public:
 
     // The senders name whole-number coordinates; they travel as floats.
     void SetDestination(uint32_t player, int destinationX, int destinationY, int destinationZ);
+    // Its player is named so that it follows what is held for the player (the use of the
+    // boat that carries it); it never waits for the player itself.
+    void CollectObjectIds(std::vector<uint32_t>& ids, bool missingOnly) const override
+    {
+        if (!missingOnly)
+            ids.push_back(playerId);
+    }
 };
 
 }  // namespace GAME

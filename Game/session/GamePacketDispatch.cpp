@@ -196,10 +196,7 @@ void ApplyStartTeleport(GameEngine& engine, StartTeleportPacket& packet)
         engine.StoC_StartTeleportInbound(packet.playerId, x, y, z);
     else if (TakeClientTeleport(packet.playerId))
         engine.CtoS_StartTeleportInbound(packet.playerId, x, y, z);
-    // The use that carries it may be held, its player still on its way: the teleport waits
-    // behind it.
-    else if (!NetPacketRegistry::Get().HoldsFor(packet.playerId) ||
-             !NetPacketRegistry::HoldHandled("it follows packets held for its player"))
+    else
         NetPacketRegistry::DropHandled("StartTeleport", "player %u used no portal, shrine or boat the server saw",
                                        packet.playerId);
 }

@@ -605,7 +605,7 @@ TEST_F(HostilePinWalkTest, AnActionOutOfReachWaitsWhileTheServersPlayerRunsAndIs
     // A teleport its player asks for meanwhile waits behind it (a boat it uses on arrival).
     StartTeleportPacket teleport;
     teleport.playerId = kClientPlayer;
-    EXPECT_EQ(Logged(teleport), "StartTeleportPacket from host 1 held: it follows packets held for its player");
+    EXPECT_EQ(Logged(teleport), "StartTeleportPacket from host 1 held: it follows packets held for the same objects");
     runUntilStopped();
     EXPECT_TRUE(client->HasItem(lying->GetObjectId()));
 
