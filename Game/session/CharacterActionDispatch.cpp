@@ -28,6 +28,8 @@ namespace GAME {
 
 namespace {
 
+constexpr const char* kLooseItemOutOfReach = "it names a loose item out of its character's reach";
+
 constexpr NetPacketType kFirstActionPacket = IdleActionPacket::kType;
 constexpr NetPacketType kLastActionPacket = RespawnPacket::kType;
 
@@ -159,17 +161,14 @@ bool TargetWithinReach(NetPacket& packet, Character& user, int fromHost)
     if (targetId == 0)
         return true;
     const char* refusal = nullptr;
-    bool waits = true;   // only reach is waited for
-    if (DynamicCast<PickUpItemPacket>(&packet)) {
-        if (const Item* item = ObjectManager::Get().GetObject<Item>(targetId)) {
-            refusal = RefuseClientItem(user, targetId, true);
-            if (!refusal)
-                return true;
-            waits = item->IsInWorld() && item->GetAttachParent() == nullptr;
-        }
-    }
-    if (!refusal && ReachesObjectOnServer(user, ObjectManager::Get().GetObject(targetId)))
+    if (DynamicCast<PickUpItemPacket>(&packet) && ObjectManager::Get().GetObject<Item>(targetId)) {
+        refusal = RefuseClientItem(user, targetId, true);
+        if (!refusal)
+            return true;
+    } else if (ReachesObjectOnServer(user, ObjectManager::Get().GetObject(targetId))) {
         return true;
+    }
+    const bool waits = !refusal || refusal == kLooseItemOutOfReach;   // only reach is waited for
     if (waits && user.IsMoving() && NetPacketRegistry::HoldHandled("its character is still on its way to what it names"))
         return false;
     if (refusal)
@@ -373,7 +372,7 @@ const char* RefuseClientItem(Character& holder, uint32_t itemId, bool toPickUp)
     if (!item->IsInWorld() || item->GetAttachParent() != nullptr)
         return toPickUp ? "it names an item that lies nowhere loose" : "it names an item its character does not hold";
     if (!ReachesObjectOnServer(holder, item))
-        return "it names a loose item out of its character's reach";
+        return kLooseItemOutOfReach;
     return nullptr;
 }
 
