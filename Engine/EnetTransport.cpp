@@ -576,7 +576,7 @@ void EnetTransport::HandleConnect(ENetPeer* peer, uint32_t data)
         if (peer != m_peers[0])
             enet_peer_reset(peer);   // a client accepts no connections of its own
         else
-            ApplyTimeout(peer);
+            ApplyTimeout(peer, ConnectionManager::kServerHost);
         return;
     }
     // Every number taken: a connection past its deadline for joining makes room (it would go
@@ -613,7 +613,7 @@ void EnetTransport::HandleConnect(ENetPeer* peer, uint32_t data)
     m_connectedAt[host] = m_clock();
     m_connectionNumber[host] = ++m_connections;
     m_inbox.DiscardHost(host);
-    ApplyTimeout(peer);
+    ApplyTimeout(peer, host);
     // The game hears of the client once it has joined.
     const unsigned char message[2] = {kYourHostNumber, static_cast<unsigned char>(host)};
     SendTransportMessage(peer, message, sizeof message);
@@ -762,7 +762,10 @@ void EnetTransport::ConfirmJoined(int host)
                                            : "its player does not stand in the world");
         return;
     }
-    m_step[host] = JoinStep::Playing;
+    if (m_step[host] != JoinStep::Playing) {
+        m_step[host] = JoinStep::Playing;
+        ApplyTimeout(m_peers[host], host);
+    }
     m_beatAt[host] = m_clock();
 }
 
@@ -807,16 +810,28 @@ void EnetTransport::SetPeerTimeout(uint32_t minimumMs, uint32_t maximumMs)
 {
     m_timeoutMinimum = minimumMs;
     m_timeoutMaximum = maximumMs;
-    for (ENetPeer* peer : m_peers)
-        if (peer)
-            ApplyTimeout(peer);
+    for (int host = 0; host <= ConnectionManager::kMaxHost; ++host)
+        if (m_peers[host])
+            ApplyTimeout(m_peers[host], host);
 }
 
-void EnetTransport::ApplyTimeout(ENetPeer* peer) const
+void EnetTransport::SetJoinDeadline(int maximumMs)
+{
+    m_joinDeadlineMs = maximumMs;
+    SetPeerTimeout(m_timeoutMinimum, m_timeoutMaximum);   // a joining connection's follows it
+}
+
+void EnetTransport::ApplyTimeout(ENetPeer* peer, int host) const
 {
     // 0 is ENet's default: a connected peer takes the transport's time-out, never the one
     // its handshake had.
-    enet_peer_timeout(peer, 0, m_timeoutMinimum, m_timeoutMaximum);
+    uint32_t minimum = m_timeoutMinimum, maximum = m_timeoutMaximum;
+    const bool joining = m_localHost == ConnectionManager::kServerHost && host > ConnectionManager::kServerHost &&
+                         m_step[host] != JoinStep::Playing;
+    const uint32_t deadline = m_joinDeadlineMs > 0 ? static_cast<uint32_t>(m_joinDeadlineMs) : 0;
+    if (joining && maximum != 0 && deadline > maximum)
+        minimum = maximum = deadline;
+    enet_peer_timeout(peer, 0, minimum, maximum);
 }
 
 int EnetTransport::HostOfPeer(const ENetPeer* peer) const

@@ -16,8 +16,9 @@
 // (the game confirms it, ConfirmInWorld); and a heartbeat of its player arrived after that
 // (the game confirms each one, ConfirmJoined). A heartbeat before those steps promotes
 // nothing (logged through the drop log). A connection that does not play within the join
-// deadline (10 s unless set) is dropped; so is one that plays and sends no heartbeat for as
-// long. The game hears that it left if it had heard of it.
+// deadline (30 s unless set: a client builds its game and its world on a loaded machine in
+// that time) is dropped; so is one that plays and sends no heartbeat for as long. The game
+// hears that it left if it had heard of it.
 //
 // A client that finds every number held takes the number of a connection that does not
 // play yet: of the address that holds the most of those (the newcomer counted with its
@@ -66,7 +67,7 @@ class EnetTransport : public NetTransport {
 public:
     static constexpr int kMaxClients = ConnectionManager::kMaxHost;
     static constexpr int kDefaultGoodbyeWaitMs = 30000;
-    static constexpr int kDefaultJoinDeadlineMs = 10000;
+    static constexpr int kDefaultJoinDeadlineMs = 30000;
     // What a server hands the game of one client's packets in a service, at most.
     static constexpr size_t kFramePackets = 64;
     static constexpr size_t kFrameBytes = size_t{256} << 10;
@@ -113,15 +114,18 @@ public:
 
     // How long a peer may stay silent before it is dropped as timed out: after at least
     // `minimumMs` of unanswered resends, and at most `maximumMs`. Applies to the peers
-    // connected now and to those that connect later. 0 keeps ENet's default.
+    // connected now and to those that connect later. 0 keeps ENet's default. On a server, a
+    // connection that does not play yet may stay silent as long as its join deadline: a
+    // client builds its game and the world it was sent before it answers again, which on a
+    // loaded machine takes seconds, and the deadline bounds its stay anyway.
     void SetPeerTimeout(uint32_t minimumMs, uint32_t maximumMs);
     // The longest closing waits for the peers to answer its goodbye (30 s unless set). A
     // program whose peers cannot answer while it closes (they are serviced by the same
     // thread) gives a short one.
     void SetGoodbyeWait(int maximumMs) { m_goodbyeWaitMs = maximumMs; }
     // How long a server gives a new connection to join the game and play, and a connection
-    // that plays between two heartbeats (10 s unless set).
-    void SetJoinDeadline(int maximumMs) { m_joinDeadlineMs = maximumMs; }
+    // that plays between two heartbeats (30 s unless set).
+    void SetJoinDeadline(int maximumMs);
     // The clock the join deadline is measured on (the steady clock unless set).
     void SetClock(Clock clock);
 
@@ -178,7 +182,8 @@ private:
     std::vector<PausedPeer> LiftTimeouts(uint32_t pausedMs);
     void RestoreTimeouts(const std::vector<PausedPeer>& lifted);
     void DropOversizeSenders();
-    void ApplyTimeout(_ENetPeer* peer) const;
+    // Gives a peer its time-out: the one set (SetPeerTimeout), or a joining connection's.
+    void ApplyTimeout(_ENetPeer* peer, int host) const;
     int HostOfPeer(const _ENetPeer* peer) const;
     std::string PeerName(const _ENetPeer* peer) const;
 

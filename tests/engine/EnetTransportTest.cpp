@@ -91,6 +91,21 @@ protected:
         return seen;
     }
 
+    // Welcomes every connection that answered, lets `service` (the clients') acknowledge it,
+    // and makes `hosts` play: their players stand in the world and have sent a heartbeat.
+    void Play(const std::vector<int>& hosts, const std::function<void()>& service)
+    {
+        ServerEvents();
+        for (int round = 0; round < 10; ++round) {
+            service();
+            server->Service();
+        }
+        for (int host : hosts) {
+            server->ConfirmInWorld(host);
+            server->ConfirmJoined(host);
+        }
+    }
+
     // Services the hosts until `to` has received `count` packets; returns them in order.
     static std::vector<Bytes> Drain(EnetTransport& to, std::vector<EnetTransport*> hosts, size_t count, int& fromHost)
     {
@@ -261,7 +276,10 @@ TEST_F(EnetTransportTest, AVanishedClientTimesOutAndALostServerIsReported)
     auto client = Join();
     ASSERT_TRUE(client);
     EXPECT_EQ(client->GetLocalHost(), 2);
-    ServerEvents();
+    Play({1, 2}, [&] {
+        raw.Service();
+        client->Service();
+    });
 
     enet_peer_reset(raw.peer);   // gone without a word
     std::vector<std::string> events;
@@ -291,7 +309,10 @@ TEST_F(EnetTransportTest, AfterALongPauseAClientThatAnsweredStaysAndASilentOneTi
     auto answering = Join();
     auto silent = Join();
     ASSERT_TRUE(answering && silent);
-    ServerEvents();
+    Play({1, 2}, [&] {
+        answering->Service();
+        silent->Service();
+    });
 
     const Bytes bytes = Numbered(7, 16);
     server->Send({NetDestination::AllClients, -1}, bytes.data(), bytes.size());
@@ -498,6 +519,39 @@ TEST_F(HostileTransportTest, APlayerBroughtBeforeTheWorldsAcknowledgementCountsO
     EXPECT_TRUE(server->IsConnected(1));
     EXPECT_FALSE(log.Contains("EnetTransport: a heartbeat from host 1 dropped: promotes nothing: its player does not "
                               "stand in the world"));
+}
+
+// A client building the world it was sent answers nothing meanwhile: while it joins it may
+// stay silent as long as its deadline for joining, past the peers' time-out; once it plays,
+// the time-out holds again.
+TEST_F(HostileTransportTest, AJoiningClientMayBeSilentUntilItsDeadlineAndAPlayingOneUntilTheTimeOut)
+{
+    server->SetPeerTimeout(200, 200);
+    server->SetJoinDeadline(600000);   // its clock stands still: only ENet's time-out could drop it
+    RawPeer building(server->GetPort());
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return server->IsConnected(1); }, [&] { building.Service(); }));
+    const Bytes world = Numbered(1, 40);
+    server->Send({NetDestination::Host, 1}, world.data(), world.size());
+    ServerEvents();   // welcomed, and the world sent: unacknowledged while the client builds
+    const auto silentFor = [&](int ms) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < until) {
+            server->Service();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    silentFor(1000);
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return building.welcomed; }, [&] { building.Service(); }));
+    EXPECT_TRUE(ServerEvents().empty());
+    for (int round = 0; round < 10; ++round) {
+        building.Service();
+        server->Service();
+    }
+    server->ConfirmInWorld(1);
+    server->ConfirmJoined(1);
+    server->Send({NetDestination::Host, 1}, world.data(), world.size());
+    EXPECT_TRUE(ServiceUntil({server.get()}, [&] { return !ServerEvents().empty(); }));
+    EXPECT_FALSE(server->IsConnected(1));
 }
 
 // A heartbeat makes a client play only once it acknowledged its world and its player stands
