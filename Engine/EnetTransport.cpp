@@ -245,8 +245,11 @@ std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& address
                 enet_peer_timeout(transport->m_peers[0], 0, handshakeMs, handshakeMs);
         }
     }
-    if (transport->m_localHost > 0)
+    if (transport->m_localHost > 0) {
+        if (transport->m_peers[0])
+            transport->ApplyTimeout(transport->m_peers[0], ConnectionManager::kServerHost);
         return transport;
+    }
 
     NetConnectionEvent lost;
     if (!transport->m_peers[0] && transport->PollConnectionEvent(lost))
@@ -573,10 +576,11 @@ void EnetTransport::HandleEvent(ENetEvent& event)
 void EnetTransport::HandleConnect(ENetPeer* peer, uint32_t data)
 {
     if (m_localHost != ConnectionManager::kServerHost) {
+        // A client accepts no connections of its own. Its server's keeps the time-out of the
+        // caller's wait until it has joined (Connect): the server welcomes it only once its
+        // game has heard of it, which a busy server may take long for.
         if (peer != m_peers[0])
-            enet_peer_reset(peer);   // a client accepts no connections of its own
-        else
-            ApplyTimeout(peer, ConnectionManager::kServerHost);
+            enet_peer_reset(peer);
         return;
     }
     // Every number taken: a connection past its deadline for joining makes room (it would go

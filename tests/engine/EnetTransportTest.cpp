@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <map>
 #include <thread>
 
@@ -298,6 +299,29 @@ TEST_F(EnetTransportTest, AVanishedClientTimesOutAndALostServerIsReported)
     EXPECT_EQ(lost.host, ConnectionManager::kServerHost);
     EXPECT_EQ(lost.reason, "the server closed the game");
     EXPECT_FALSE(client->IsConnected(ConnectionManager::kServerHost));
+}
+
+// A client that answered its number waits for its welcome as long as its caller lets it,
+// however long the server stalls meanwhile: ENet's clock moved on past ENet's own longest
+// time-out (30 s) while the client's ping goes unanswered.
+TEST_F(EnetTransportTest, AClientWaitsForItsWelcomeThroughAStallOfTheServer)
+{
+    std::string error;
+    auto pending = std::async(std::launch::async,
+                              [&] { return EnetTransport::Connect("127.0.0.1", server->GetPort(), 60000, error); });
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return server->IsConnected(1); }));
+    enet_time_set(enet_time_get() + 1000);   // the client pings its silent server
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    enet_time_set(enet_time_get() + 31000);
+    EXPECT_NE(pending.wait_for(std::chrono::seconds(1)), std::future_status::ready) << error;
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] {
+        ServerEvents();   // the game hears of it: it is welcomed
+        return pending.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
+    }));
+    auto client = pending.get();
+    ASSERT_TRUE(client) << error;
+    client->SetGoodbyeWait(kGoodbyeWaitMs);
+    EXPECT_EQ(client->GetLocalHost(), 1);
 }
 
 // A host that paused past its peers' time-out (a slow frame) reads their answers before it
