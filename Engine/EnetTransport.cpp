@@ -814,15 +814,20 @@ void EnetTransport::SetPeerTimeout(uint32_t minimumMs, uint32_t maximumMs)
 {
     m_timeoutMinimum = minimumMs;
     m_timeoutMaximum = maximumMs;
-    for (int host = 0; host <= ConnectionManager::kMaxHost; ++host)
-        if (m_peers[host])
-            ApplyTimeout(m_peers[host], host);
+    ApplyTimeouts();
 }
 
 void EnetTransport::SetJoinDeadline(int maximumMs)
 {
     m_joinDeadlineMs = maximumMs;
-    SetPeerTimeout(m_timeoutMinimum, m_timeoutMaximum);   // a joining connection's follows it
+    ApplyTimeouts();   // a joining connection's time-out follows it
+}
+
+void EnetTransport::ApplyTimeouts()
+{
+    for (int host = 0; host <= ConnectionManager::kMaxHost; ++host)
+        if (m_peers[host])
+            ApplyTimeout(m_peers[host], host);
 }
 
 void EnetTransport::ApplyTimeout(ENetPeer* peer, int host) const

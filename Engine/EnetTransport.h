@@ -184,6 +184,8 @@ private:
     void DropOversizeSenders();
     // Gives a peer its time-out: the one set (SetPeerTimeout), or a joining connection's.
     void ApplyTimeout(_ENetPeer* peer, int host) const;
+    // ... to every peer connected now.
+    void ApplyTimeouts();
     int HostOfPeer(const _ENetPeer* peer) const;
     std::string PeerName(const _ENetPeer* peer) const;
 

@@ -567,12 +567,7 @@ TEST_F(HostileTransportTest, AJoiningClientMayBeSilentUntilItsDeadlineAndAPlayin
     silentFor(1000);
     ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return building.welcomed; }, [&] { building.Service(); }));
     EXPECT_TRUE(ServerEvents().empty());
-    for (int round = 0; round < 10; ++round) {
-        building.Service();
-        server->Service();
-    }
-    server->ConfirmInWorld(1);
-    server->ConfirmJoined(1);
+    Play({1}, [&] { building.Service(); });
     server->Send({NetDestination::Host, 1}, world.data(), world.size());
     EXPECT_TRUE(ServiceUntil({server.get()}, [&] { return !ServerEvents().empty(); }));
     EXPECT_FALSE(server->IsConnected(1));
