@@ -459,15 +459,22 @@ void HostMarket::AfterFrame(GameEngine& engine, int frame)
                         entry.price);
         PrintHeld();
     }
-    // The client buys once it sees the stock.
-    if (m_stockShown && !m_asked && engine.GetNetworkRole() == NetworkRole::Client) {
-        m_asked = true;
-        const std::vector<MarketClient::StockEntry>& stock = market->GetGeneratedStock();
-        if (kNetPurchaseIndex < stock.size()) {
-            const bool asked = engine.PlayerPurchaseRequest(kMerchantId, stock[kNetPurchaseIndex].itemId);
-            std::printf("market: frame %d: the player asks for stock item %u: %s\n", frame, kNetPurchaseIndex,
-                        asked ? "asked" : "refused");
-        }
+    // The client buys once it sees the stock, and asks again while the server's refusals
+    // leave the item on sale.
+    if (!m_stockShown || engine.GetNetworkRole() != NetworkRole::Client)
+        return;
+    const bool again = m_asked && m_refusedOnSale && m_askedAgain < kNetPurchaseAsksAgain;
+    if (m_asked && !again)
+        return;
+    m_asked = true;
+    m_refusedOnSale = false;
+    if (again)
+        ++m_askedAgain;
+    const std::vector<MarketClient::StockEntry>& stock = market->GetGeneratedStock();
+    if (kNetPurchaseIndex < stock.size()) {
+        const bool asked = engine.PlayerPurchaseRequest(kMerchantId, stock[kNetPurchaseIndex].itemId);
+        std::printf("market: frame %d: the player asks%s for stock item %u: %s\n", frame,
+                    again ? " again, the item still on sale," : "", kNetPurchaseIndex, asked ? "asked" : "refused");
     }
 }
 
@@ -490,6 +497,9 @@ void HostMarket::Travelled(const unsigned char* data, size_t size)
         std::snprintf(line, sizeof line,
                       "net: market verdict: stock item %u of market %u refused to player %u (status %d)\n",
                       packet.itemIndex, packet.marketId, packet.buyerId, static_cast<int>(packet.status));
+        if (packet.marketId == kMerchantId && packet.itemIndex == kNetPurchaseIndex && packet.buyerId == m_playerId &&
+            packet.status == MarketItemStatus_OnSale)
+            m_refusedOnSale = true;
     } else {
         return;
     }

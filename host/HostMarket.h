@@ -39,6 +39,10 @@ public:
     // The stock item the client buys on the network, with the gold its player brings.
     static constexpr uint32_t kNetPurchaseIndex = 2;
     static constexpr uint32_t kNetPurse = 5000;
+    // A server whose frames run behind the client's may not have built the item yet when
+    // the client asks: it refuses, the item still on sale, and the player asks again, at
+    // most this many times.
+    static constexpr int kNetPurchaseAsksAgain = 20;
 
     // The single process's visit, after the frames: runs `stepMs` game frames until the
     // stock is built (bounded), then shops. Nothing without the player.
@@ -75,6 +79,8 @@ private:
     bool m_placed = false;
     bool m_stockShown = false;
     bool m_asked = false;
+    bool m_refusedOnSale = false;   // the last verdict on the client's own asking
+    int m_askedAgain = 0;
     std::vector<std::string> m_heldVerdicts;
     uint32_t m_monsterId = 0;
     std::unique_ptr<HostShopWindow> m_window;   // the shop the clicks open
