@@ -152,6 +152,16 @@ class NRLoaderStatePacket : public NetPacketOf<NRLoaderStatePacket, 47> {
 public:
     GAME_NET_FIELDS((Wire::u32, uint32_t, playerId, "Player Id: "),
                     (Wire::Enum<kLastNRLoaderState>{}, NRLoaderState, state, "State: "))
+
+    // Its player is named so that it follows what is held for the player: a client's
+    // loader reports its state right after it asks to teleport, and the server's loader
+    // is made only when that ask, held behind the use of the boat, is taken. It never
+    // waits for the player itself.
+    void CollectObjectIds(std::vector<uint32_t>& ids, bool missingOnly) const override
+    {
+        if (!missingOnly)
+            ids.push_back(playerId);
+    }
 };
 
 class StartServerRespawnPacket : public NetPacketOf<StartServerRespawnPacket, 48> {

@@ -606,6 +606,11 @@ TEST_F(HostilePinWalkTest, AnActionOutOfReachWaitsWhileTheServersPlayerRunsAndIs
     StartTeleportPacket teleport;
     teleport.playerId = kClientPlayer;
     EXPECT_EQ(Logged(teleport), "StartTeleportPacket from host 1 held: it follows packets held for the same objects");
+    // And so does the state its loader reports, which the server's loader for it must hear.
+    NRLoaderStatePacket loaded;
+    loaded.playerId = kClientPlayer;
+    loaded.state = NRLoaderState_Loaded;
+    EXPECT_EQ(Logged(loaded), "NRLoaderStatePacket from host 1 held: it follows packets held for the same objects");
     runUntilStopped();
     EXPECT_TRUE(client->HasItem(lying->GetObjectId()));
 
