@@ -1,6 +1,7 @@
 #include "Engine/EnetTransport.h"
 
 #include <enet/enet.h>
+#include <enet/time.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -304,16 +305,20 @@ void EnetTransport::ServiceFor(uint32_t waitMs)
 {
     EnetTransport* outer = tServicing;
     tServicing = this;
-    // ENet judges its peers' time-outs before it reads what they sent meanwhile. After a
-    // long pause of this host (a slow frame), the peers' answers wait unread in the socket:
-    // while they are read, the pause is added to every peer's time-out, so that a peer is
-    // judged on what it sent, never on how long this host was away. A peer that sent
-    // nothing is still timed out, at the first service after these.
+    // ENet judges its peers' time-outs before it reads what they sent meanwhile, and it
+    // judges a peer on the oldest of its packets left unanswered. After a long pause of this
+    // host (a slow frame) the peers' answers wait unread, and those that were to come were
+    // not asked for meanwhile: the pause is added to every peer's time-out until the peer has
+    // answered what it was sent before it (a peer slowed as well may take a while). So a peer
+    // is judged on what it sent, never on how long this host was away; one that stays
+    // silent is timed out once silent for its time-out besides the pauses (at most as long
+    // again).
     const uint32_t now = enet_time_get();
     // ENet's clock wraps; a clock that went back counts as no pause.
     const uint32_t since = now - m_servicedAt;
     const uint32_t paused = m_servicedAt == 0 || since > (uint32_t{1} << 31) ? 0 : since;
-    const std::vector<PausedPeer> lifted = paused >= kLongPauseMs ? LiftTimeouts(paused) : std::vector<PausedPeer>{};
+    if (paused >= kLongPauseMs)
+        LiftTimeouts(paused, now);
     // For the same reason no playing client is judged silent in this service: its
     // heartbeats may be among what it reads, which the game handles after it.
     m_afterLongPause = paused >= kLongPauseMs;
@@ -327,7 +332,7 @@ void EnetTransport::ServiceFor(uint32_t waitMs)
         HandleEvent(event);
         got = enet_host_service(m_host, &event, 0);
     }
-    RestoreTimeouts(lifted);
+    RestoreTimeouts();
     m_servicedAt = enet_time_get();
     if (m_servicedAt == 0)
         m_servicedAt = 1;   // 0 is "never serviced"
@@ -339,33 +344,60 @@ void EnetTransport::ServiceFor(uint32_t waitMs)
         ExpireJoins();
 }
 
-std::vector<EnetTransport::PausedPeer> EnetTransport::LiftTimeouts(uint32_t pausedMs)
+namespace {
+
+uint32_t AddBounded(uint32_t ms, uint32_t addedMs)
 {
-    std::vector<PausedPeer> lifted;
+    return ms > UINT32_MAX - addedMs ? UINT32_MAX : ms + addedMs;
+}
+
+}  // namespace
+
+std::vector<EnetTransport::PausedPeer>::iterator EnetTransport::FindPaused(const ENetPeer* peer)
+{
+    return std::find_if(m_paused.begin(), m_paused.end(), [peer](const PausedPeer& paused) {
+        return paused.peer == peer && paused.connectId == peer->connectID;
+    });
+}
+
+void EnetTransport::LiftTimeouts(uint32_t pausedMs, uint32_t now)
+{
     for (size_t i = 0; i < m_host->peerCount; ++i) {
         ENetPeer* peer = &m_host->peers[i];
         if (peer->state == ENET_PEER_STATE_DISCONNECTED)
             continue;
-        const PausedPeer saved{peer, peer->timeoutMinimum, peer->timeoutMaximum, peer->timeoutMinimum + pausedMs,
-                               peer->timeoutMaximum + pausedMs};
-        // A time-out that would wrap stays as it is: it is past any pause already.
-        if (saved.liftedMinimum < saved.minimum || saved.liftedMaximum < saved.maximum)
-            continue;
-        peer->timeoutMinimum = saved.liftedMinimum;
-        peer->timeoutMaximum = saved.liftedMaximum;
-        lifted.push_back(saved);
+        auto paused = FindPaused(peer);
+        if (paused == m_paused.end())
+            paused = m_paused.insert(m_paused.end(), {peer, peer->connectID, peer->timeoutMinimum, peer->timeoutMaximum, 0, now});
+        paused->addedMs = AddBounded(paused->addedMs, pausedMs);
+        paused->pauseEnd = now;
+        Lift(*paused);
     }
-    return lifted;
 }
 
-void EnetTransport::RestoreTimeouts(const std::vector<PausedPeer>& lifted)
+void EnetTransport::Lift(PausedPeer& paused)
 {
-    // A peer that was reset or given new time-outs meanwhile keeps what it has now.
-    for (const PausedPeer& saved : lifted)
-        if (saved.peer->timeoutMinimum == saved.liftedMinimum && saved.peer->timeoutMaximum == saved.liftedMaximum) {
-            saved.peer->timeoutMinimum = saved.minimum;
-            saved.peer->timeoutMaximum = saved.maximum;
-        }
+    // At most as much again as its longest time-out: a host whose every service follows a
+    // long pause (a slow loop) still times out a peer that never answers.
+    paused.addedMs = std::min(paused.addedMs, paused.maximum);
+    paused.peer->timeoutMinimum = AddBounded(paused.minimum, paused.addedMs);
+    paused.peer->timeoutMaximum = AddBounded(paused.maximum, paused.addedMs);
+}
+
+void EnetTransport::RestoreTimeouts()
+{
+    std::erase_if(m_paused, [](const PausedPeer& paused) {
+        ENetPeer* peer = paused.peer;
+        if (peer->state == ENET_PEER_STATE_DISCONNECTED || peer->connectID != paused.connectId)
+            return true;   // gone, or its slot taken by another connection
+        // ENet clears the oldest unanswered time when the peer answers; what it sent since
+        // the pause is judged as ever.
+        if (peer->earliestTimeout != 0 && ENET_TIME_LESS(peer->earliestTimeout, paused.pauseEnd))
+            return false;
+        peer->timeoutMinimum = paused.minimum;
+        peer->timeoutMaximum = paused.maximum;
+        return true;
+    });
 }
 
 void EnetTransport::ExpireJoins()
@@ -830,7 +862,7 @@ void EnetTransport::ApplyTimeouts()
             ApplyTimeout(m_peers[host], host);
 }
 
-void EnetTransport::ApplyTimeout(ENetPeer* peer, int host) const
+void EnetTransport::ApplyTimeout(ENetPeer* peer, int host)
 {
     // 0 is ENet's default: a connected peer takes the transport's time-out, never the one
     // its handshake had.
@@ -841,6 +873,12 @@ void EnetTransport::ApplyTimeout(ENetPeer* peer, int host) const
     if (joining && maximum != 0 && deadline > maximum)
         minimum = maximum = deadline;
     enet_peer_timeout(peer, 0, minimum, maximum);
+    const auto paused = FindPaused(peer);
+    if (paused == m_paused.end())
+        return;
+    paused->minimum = peer->timeoutMinimum;
+    paused->maximum = peer->timeoutMaximum;
+    Lift(*paused);
 }
 
 int EnetTransport::HostOfPeer(const ENetPeer* peer) const

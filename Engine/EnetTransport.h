@@ -117,7 +117,9 @@ public:
     // connected now and to those that connect later. 0 keeps ENet's default. On a server, a
     // connection that does not play yet may stay silent as long as its join deadline: a
     // client builds its game and the world it was sent before it answers again, which on a
-    // loaded machine takes seconds, and the deadline bounds its stay anyway.
+    // loaded machine takes seconds, and the deadline bounds its stay anyway. A long pause
+    // of this host's own (a slow frame, a quarter of a second or more) is not counted
+    // against a peer until it has answered since, up to as long again as its time-out.
     void SetPeerTimeout(uint32_t minimumMs, uint32_t maximumMs);
     // The longest closing waits for the peers to answer its goodbye (30 s unless set). A
     // program whose peers cannot answer while it closes (they are serviced by the same
@@ -171,19 +173,26 @@ private:
     static void ReleaseWorldPacket(_ENetPacket* packet);
     // Services the host, waiting at most `waitMs` for the first event.
     void ServiceFor(uint32_t waitMs);
-    // A peer's time-outs before and while a pause of this host is added to them.
+    // A connection whose time-outs have this host's pauses added to them: its own time-outs,
+    // the pauses, and ENet's time the last of them ended.
     struct PausedPeer {
         _ENetPeer* peer;
+        uint32_t connectId;   // the connection's, so that a slot taken anew is not mistaken for it
         uint32_t minimum, maximum;
-        uint32_t liftedMinimum, liftedMaximum;
+        uint32_t addedMs;
+        uint32_t pauseEnd;
     };
-    // A pause of this host at least this long lifts its peers' time-outs for the next service.
+    // A pause of this host at least this long is added to its peers' time-outs...
     static constexpr uint32_t kLongPauseMs = 250;
-    std::vector<PausedPeer> LiftTimeouts(uint32_t pausedMs);
-    void RestoreTimeouts(const std::vector<PausedPeer>& lifted);
+    void LiftTimeouts(uint32_t pausedMs, uint32_t now);
+    static void Lift(PausedPeer& paused);
+    // ... until each has answered since: then it has its own again.
+    void RestoreTimeouts();
+    std::vector<PausedPeer>::iterator FindPaused(const _ENetPeer* peer);
     void DropOversizeSenders();
-    // Gives a peer its time-out: the one set (SetPeerTimeout), or a joining connection's.
-    void ApplyTimeout(_ENetPeer* peer, int host) const;
+    // Gives a peer its time-out: the one set (SetPeerTimeout), or a joining connection's;
+    // with the pauses it is owed still added.
+    void ApplyTimeout(_ENetPeer* peer, int host);
     // ... to every peer connected now.
     void ApplyTimeouts();
     int HostOfPeer(const _ENetPeer* peer) const;
@@ -247,6 +256,7 @@ private:
     uint32_t m_timeoutMaximum = 0;
     // Whether the service under way follows a long pause of this host.
     bool m_afterLongPause = false;
+    std::vector<PausedPeer> m_paused;
     // ENet's time at the end of the last service; 0 before the first.
     uint32_t m_servicedAt = 0;
 };
