@@ -81,6 +81,11 @@ void FixedItemContainer::SetFixedItemState(FixedItem_State state, uint32_t actor
         m_idle.ShowLastFrame(*this);
     if (state != FixedItemState_Open)
         return;
+    // An open chest is no longer held by its guards. A client may hear it open before its
+    // own timed check saw the guard fall, and no check comes after the opening: the lock
+    // from the last one would stay on the open chest for good.
+    if (m_radiusLocked)
+        ApplyRadiusLock(true);
     if (instant) {
         m_open.ShowLastFrame(*this);
     } else {

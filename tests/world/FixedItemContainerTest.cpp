@@ -83,6 +83,22 @@ TEST_F(FixedItemContainerTest, AUseRightAfterTheGuardDiesOpensTheChestBeforeTheT
     EXPECT_EQ(chest->GetCurrentState(), FixedItemState_Open);
 }
 
+// A client hears its chest open in the frame it hears the guard fall, before its own timed
+// check: the open chest is unlocked, and its locked effect goes.
+TEST_F(FixedItemContainerTest, AChestHeardToOpenIsNoLongerHeldByItsGuards)
+{
+    FixedItemContainer* chest =
+        Chest("LockedRadius,5,\nLockedClassification,Hero,\nLockedEffect," + std::string(kSpark) + ",\n");
+    Monster* hero = Guard("Hero", 2.0f);
+    chest->UpdateSelf(16);
+    ASSERT_TRUE(chest->IsLocked());
+    hero->SetLifeState(Character_LifeState_Dead);
+    chest->SetFixedItemState(FixedItemState_Open, 5, false, true);
+    EXPECT_FALSE(chest->IsLocked());
+    chest->UpdateSelf(16);
+    EXPECT_EQ(chest->GetNumAttachedEntities(), 0u);
+}
+
 TEST_F(FixedItemContainerTest, AUseLiftsOnlyTheRadiusLockNotOneATriggerSet)
 {
     FixedItemContainer* chest = Chest("LockedRadius,5,\nLockedClassification,Hero,\n");
