@@ -161,6 +161,8 @@ bool HostNetwork::Open(const HostOptions& options)
             HostRefuse("--listen " + std::to_string(options.listenPort), "cannot listen on the port: " + error);
             return false;
         }
+        if (m_pace)
+            m_session.SetClientTimeout(kPacedClientTimeoutMs);
     } else {
         std::string host;
         uint16_t port = 0;

@@ -95,7 +95,7 @@ private:
     const GameSession::Observers& m_observers;
 };
 
-GameSession::GameSession() = default;
+GameSession::GameSession() : m_clientTimeoutMs(kPeerTimeoutMs) {}
 
 GameSession::~GameSession()
 {
@@ -129,11 +129,18 @@ bool GameSession::Listen(int port, std::string& error)
     m_transport = EnetTransport::Listen(static_cast<uint16_t>(port), error);
     if (!m_transport)
         return false;
-    m_transport->SetPeerTimeout(kPeerTimeoutMs, kPeerTimeoutMs);
+    m_transport->SetPeerTimeout(m_clientTimeoutMs, m_clientTimeoutMs);
     m_role = Role::Server;
     m_observed = std::make_unique<ObservedTransport>(*m_transport, true, m_observers);
     ConnectionManager::Get().SetTransport(m_observed.get());
     return true;
+}
+
+void GameSession::SetClientTimeout(uint32_t ms)
+{
+    m_clientTimeoutMs = ms;
+    if (m_transport && m_role == Role::Server)
+        m_transport->SetPeerTimeout(ms, ms);
 }
 
 bool GameSession::Connect(const std::string& address, std::string& error)

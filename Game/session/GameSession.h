@@ -87,6 +87,9 @@ public:
 
     // Listens on `port` (0: any free one, see GetPort). False with `error` set on failure.
     bool Listen(int port, std::string& error);
+    // How long a server lets a playing client stay silent before it drops it (3 s unless
+    // set); before Listen or after.
+    void SetClientTimeout(uint32_t ms);
     // Connects to "HOST:PORT" and takes the host number the server gives. False with
     // `error` set on failure.
     bool Connect(const std::string& address, std::string& error);
@@ -148,6 +151,7 @@ private:
     void SendChangedMonsters();
     Role m_role = Role::Alone;
     std::unique_ptr<EnetTransport> m_transport;
+    uint32_t m_clientTimeoutMs;
     std::unique_ptr<ObservedTransport> m_observed;
     GameEngine* m_engine = nullptr;
     uint32_t m_playerId = 0;
