@@ -343,7 +343,7 @@ void HostFixedItemsNet::Walk(int frame)
         if (m_step == before)
             break;
     }
-    if (m_step != kDone && frame - m_stepFrame > HostFixedItems::kMaxStepFrames) {
+    if (m_step != kDone && frame - m_stepFrame > kMaxStepFrames) {
         std::printf("fixed items: step %d of the walk did not happen\n", static_cast<int>(m_step));
         m_step = kDone;
     }

@@ -30,6 +30,10 @@ public:
     // The server places the objects at this frame: after every other part of the game, the
     // bundled network run (380 frames) included.
     static constexpr int kPlaceFrame = 400;
+    // The most frames of its own a client's step of the walk may take: what it asked is
+    // seen once the server has done it, and a client's frames run at their own pace, on a
+    // loaded machine many to one of its server's.
+    static constexpr int kMaxStepFrames = 10 * HostFixedItems::kMaxStepFrames;
 
     HostFixedItemsNet() = default;
     ~HostFixedItemsNet();
