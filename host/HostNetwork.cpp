@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Engine/ConnectionManager.h"
+#include "Engine/EnetTransport.h"
 #include "Engine/Localization.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
@@ -29,6 +30,12 @@
 namespace GAME {
 
 namespace {
+
+// A server told to pace drops a playing client once it has been silent as long as the
+// transport lets it go without a heartbeat (3 s otherwise): a loaded machine stalls a
+// client's frame for seconds (a region's bosses arriving at once), and such a server waits
+// for a slow client anyway.
+constexpr uint32_t kPacedClientTimeoutMs = EnetTransport::kDefaultJoinDeadlineMs;
 
 // A player's name as printed: a peer chose it, so it is printed without control characters.
 std::string PrintableName(const std::u16string& name)

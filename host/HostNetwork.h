@@ -32,11 +32,6 @@ public:
     static constexpr int kLeadMs = 4000;
     static constexpr int kGraceMs = 500;
     static constexpr int kPaceWaitMs = 60000;
-    // A server told to pace drops a playing client once it has been silent this long (3 s
-    // otherwise): a loaded machine stalls a client's frame for seconds (a region's bosses
-    // arriving at once), and such a server waits for a slow client anyway. A client that
-    // sends no heartbeat for as long is dropped by then in any case.
-    static constexpr uint32_t kPacedClientTimeoutMs = 30000;
 
     HostNetwork();
     ~HostNetwork();
