@@ -564,6 +564,31 @@ TEST_F(MonsterStatesTest, ACountdownThatLandsOnZeroEnds)
     EXPECT_EQ(healerMind->GetCurrentAlly(), hurt->GetObjectId());
 }
 
+// Of the allies below "healAllyHealthPercentage", the heal timer heals the one with the
+// lowest share of its life: not the one with the least life, nor the one seen first or last.
+TEST_F(MonsterStatesTest, TheHealTimerHealsTheAllyWithTheLowestShareOfItsLife)
+{
+    Monster* healer = nullptr;
+    ControllerMonster* healerMind = Mind("healAllyHealthPercentage,50,\n", healer);
+    const auto ally = [this](float limit, float life) {
+        Monster* made = nullptr;
+        Mind("", made);
+        made->SetLifeLimit(limit);
+        made->SetCurrentLife(life);
+        return made->GetObjectId();
+    };
+    ally(100.0f, 45.0f);
+    ally(100.0f, 30.0f);
+    const uint32_t weakest = ally(1000.0f, 200.0f);
+    ally(100.0f, 40.0f);
+    const uint32_t heal = GiveSkill(*healer);
+    healerMind->SetHealSkill(heal, 100);
+    healerMind->NoteSkillUsed(heal);
+    healerMind->Update(100);
+    EXPECT_EQ(healerMind->GetExecutingStateName(), "UseSkillOnAlly");
+    EXPECT_EQ(healerMind->GetCurrentAlly(), weakest);
+}
+
 // The controller's answers to its states: "maxFleeCount" flights, none within "FleeDelay"
 // of the last (a timer at 0 allows one), none at a "FleeChance" of 0; the rally once; the
 // emote before a pursuit until it has played.

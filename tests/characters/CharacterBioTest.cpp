@@ -231,6 +231,18 @@ TEST_F(CharacterBioTest, ZeroRatesMoveWholePoolsAndAReserveAtTheLimitStaysFinite
     EXPECT_EQ(bio().GetCurrentMana(), 0.0f);
 }
 
+// A reserve reduction of a quarter lowers a reserve of 40 to 30: the player fills 70 of
+// its 100 mana.
+TEST_F(CharacterBioTest, AReserveReductionLowersTheManaHeldInReserve)
+{
+    LoadBio();
+    character->SetTotalCharAttribute(CharAttributeType_ManaLimitReserve, 40.0f);
+    character->SetTotalCharAttribute(CharAttributeType_ManaLimitReserveReduction, 25.0f);
+    bio().SubtractMana(1.0f);
+    bio().Update(*character, 16);
+    EXPECT_EQ(bio().GetCurrentMana(), 70.0f);
+}
+
 TEST_F(CharacterBioTest, MissingRecordLeavesRatesZeroAndBrokenFormulasAreLogged)
 {
     LoadTable record;

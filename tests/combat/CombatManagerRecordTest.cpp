@@ -48,6 +48,8 @@ TEST_F(CombatManagerRecordTest, BundledRecordLoadsEveryFormulaCleanly)
     // A protection bonus of half raises both the protection (30) and its absorption (0.375).
     EXPECT_FLOAT_EQ(Combat().DesignerCalculatePhysicalDamageDefense(10.0f, 20.0f, 5.0f, 0.5f), 6.25f);
     EXPECT_FLOAT_EQ(Combat().DesignerCalculatePhysicalDamageDefense(100.0f, 20.0f, 5.0f, 0.5f), 88.75f);
+    // Damage above the piece's 20 but within the raised 30 is absorbed by its share.
+    EXPECT_FLOAT_EQ(Combat().DesignerCalculatePhysicalDamageDefense(25.0f, 20.0f, 5.0f, 0.5f), 15.625f);
 }
 
 TEST_F(CombatManagerRecordTest, FormulaThatDoesNotParseIsLoggedAndFallsBack)

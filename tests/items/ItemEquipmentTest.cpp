@@ -84,6 +84,11 @@ TEST_F(ItemEquipmentTest, RecordValuesStandFormulasFillTheRestAndAffixesRaiseThe
     ItemEquipment* tall = Make(Identity("Helm.dbr", "PrefixTall.dbr"));
     EXPECT_EQ(tall->GetLevelRequirement(), 30u);   // the prefix lifts 12 to 30
     EXPECT_EQ(tall->GetPrefixDisplayTag(), "tagTall");
+    // The highest of the base's, the prefix's and the suffix's, whichever that is.
+    RecordDatabase::Get().RegisterRecord(kDir + "SuffixOfAges.dbr", "levelRequirement,40,\n");
+    RecordDatabase::Get().RegisterRecord(kDir + "SuffixOfYouth.dbr", "levelRequirement,20,\n");
+    EXPECT_EQ(Make(Identity("Helm.dbr", "PrefixTall.dbr", "SuffixOfAges.dbr"))->GetLevelRequirement(), 40u);
+    EXPECT_EQ(Make(Identity("Helm.dbr", "PrefixTall.dbr", "SuffixOfYouth.dbr"))->GetLevelRequirement(), 30u);
 
     // A Rare suffix raises the Common base only while it is rolled.
     ItemEquipment* item = Make(Identity("Helm.dbr", "", "SuffixOfRarity.dbr"));
