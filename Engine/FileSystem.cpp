@@ -1,14 +1,62 @@
 #include "Engine/FileSystem.h"
 
+#include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "Engine/Engine.h"
 
 namespace GAME {
+
+std::string ReadWholeFile(const std::string& path, std::string& out, size_t limit)
+{
+    out.clear();
+    // Not blocking at the open: a pipe nobody writes to would wait there for ever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::string("cannot be read (") + std::strerror(errno) + ")";
+    struct stat info;
+    std::string why;
+    if (::fstat(fd, &info) != 0)
+        why = std::string("cannot be read (") + std::strerror(errno) + ")";
+    else if (S_ISDIR(info.st_mode))
+        why = "is a folder, not a file";
+    else if (S_ISREG(info.st_mode) && static_cast<uint64_t>(info.st_size) > limit)
+        why = "is larger than " + std::to_string(limit) + " bytes";
+    if (why.empty())
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // One byte past the bound tells a file that is too large, whatever its size says (a
+    // device has none): what is read never passes limit + 1 bytes.
+    if (S_ISREG(info.st_mode) && why.empty())
+        out.reserve(static_cast<size_t>(info.st_size));
+    char chunk[1 << 16];
+    while (why.empty()) {
+        const size_t room = std::min(sizeof chunk, limit + 1 - out.size());
+        const ssize_t n = ::read(fd, chunk, room);
+        if (n > 0) {
+            out.append(chunk, static_cast<size_t>(n));
+            if (out.size() > limit)
+                why = "is larger than " + std::to_string(limit) + " bytes";
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            why = std::string("cannot be read (") + std::strerror(errno) + ")";
+        }
+    }
+    ::close(fd);
+    if (!why.empty()) {
+        out.clear();
+        out.shrink_to_fit();
+    }
+    return why;
+}
 
 FileSystem& FileSystem::Get()
 {

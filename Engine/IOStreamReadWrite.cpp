@@ -110,6 +110,11 @@ IOStreamWrite::IOStreamWrite(const std::string& path)
     NetBytes::StoreU32(at + 4, kVersion);
 }
 
+IOStreamWrite::IOStreamWrite(const std::string& path, std::string_view plain)
+    : IOStreamStatus("IOStreamWrite", path), m_bytes(plain.begin(), plain.end()), m_size(plain.size()), m_path(path)
+{
+}
+
 IOStreamWrite::~IOStreamWrite()
 {
     if (!m_closed)
@@ -249,6 +254,11 @@ bool IOStreamWrite::Close()
 }
 
 bool IOStreamWrite::CloseTogether(std::initializer_list<IOStreamWrite*> writers)
+{
+    return CloseTogether(std::span<IOStreamWrite* const>(writers.begin(), writers.size()));
+}
+
+bool IOStreamWrite::CloseTogether(std::span<IOStreamWrite* const> writers)
 {
     const IOStreamWrite* failed = nullptr;
     std::vector<IOStreamWrite*> files;   // those with a file to commit, in order

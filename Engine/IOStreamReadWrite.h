@@ -49,6 +49,7 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -101,6 +102,9 @@ public:
     IOStreamWrite();
     // Into memory, then to `path` at Close.
     explicit IOStreamWrite(const std::string& path);
+    // A file of `plain` bytes as they are, with no stream header (a text written beside the
+    // streams it closes together with), to `path` at Close; nothing is streamed into it.
+    IOStreamWrite(const std::string& path, std::string_view plain);
     // Closes the stream when Close was not called.
     ~IOStreamWrite() override;
     IOStreamWrite(const IOStreamWrite&) = delete;
@@ -131,6 +135,7 @@ public:
     // reason of the first. Writers already closed commit nothing; one that failed fails
     // the set. True when no writer failed.
     static bool CloseTogether(std::initializer_list<IOStreamWrite*> writers);
+    static bool CloseTogether(std::span<IOStreamWrite* const> writers);
     // The bytes written so far, header included.
     std::span<const unsigned char> GetBytes() const { return {m_bytes.data(), m_size}; }
 

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "Engine/Engine.h"
+#include "Engine/FileSystem.h"
 #include "Engine/TextUtil.h"
 
 namespace GAME {
@@ -177,16 +178,33 @@ void ReadEntries(const std::vector<std::string>* entries, std::vector<T>& out, P
 
 }  // namespace
 
+void LoadTable::TellNotNumber(const char* key, const Value& value, const char* kind, double readAs) const
+{
+    // A blank value is one not given.
+    if (TrimBlanks(value.text).empty() || value.told.set.exchange(true, std::memory_order_relaxed))
+        return;
+    gEngine->Log(LOG_WARNING, "record %s: %s \"%s\" does not read as %s; read as %g", m_name.c_str(), key,
+                 EscapedExcerpt(value.text, 64).c_str(), kind, readAs);
+}
+
 int LoadTable::GetInt(const char* key, int def) const
 {
     const Value* value = Find(key);
-    return value ? value->GetInt(def) : def;
+    if (!value)
+        return def;
+    if (!value->firstIsInt) [[unlikely]]
+        TellNotNumber(key, *value, "a whole number", def);
+    return value->GetInt(def);
 }
 
 float LoadTable::GetFloat(const char* key, float def) const
 {
     const Value* value = Find(key);
-    return value ? value->GetFloat(def) : def;
+    if (!value)
+        return def;
+    if (!value->firstIsFloat) [[unlikely]]
+        TellNotNumber(key, *value, "a number", def);
+    return value->GetFloat(def);
 }
 
 bool LoadTable::GetBool(const char* key, bool def) const
@@ -456,20 +474,34 @@ const LoadTable* RecordDatabase::Load(const std::string& recordName)
     return result;
 }
 
-std::unique_ptr<LoadTable> RecordDatabase::ReadRecordFile(const std::string& key, const std::string& recordName) const
+std::string RecordDatabase::ReadRecordText(const std::string& key, std::string& text) const
 {
     const std::string path = FindPathIgnoringCase(m_dataRoot, key);
     if (path.empty())
+        return "does not exist";
+    return ReadWholeFile(path, text);
+}
+
+std::string RecordDatabase::Unreadable(const std::string& recordName) const
+{
+    const std::string key = NormalizeName(recordName);
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (m_dataRoot.empty() || key.empty() || key.find("..") != std::string::npos)
+        return "does not exist";
+    std::string text;
+    return ReadRecordText(key, text);
+}
+
+std::unique_ptr<LoadTable> RecordDatabase::ReadRecordFile(const std::string& key, const std::string& recordName) const
+{
+    std::string text;
+    // A record that is there but cannot be read (a folder, a file past the bound, a
+    // device) is said once: its name is then remembered as missing.
+    if (const std::string why = ReadRecordText(key, text); !why.empty()) {
+        if (why != "does not exist" && !why.ends_with("(No such file or directory)"))
+            gEngine->Log(LOG_WARNING, "RecordDatabase: the record %s %s, not read", recordName.c_str(), why.c_str());
         return nullptr;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return nullptr;   // a folder is not a record
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return nullptr;
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    std::string text = contents.str();
+    }
     auto table = std::make_unique<LoadTable>(recordName);
     table->Parse(text.data(), text.size(), recordName);
     return table;

@@ -33,6 +33,14 @@ public:
         int firstInt = 0;
         bool firstIsFloat = false;   // the first entry reads as a float
         bool firstIsInt = false;     // the first entry reads as an int
+        // Set once a read of the value as a number that it is not was logged: the log tells
+        // each such value once, however often objects are made from the record.
+        struct Told {
+            mutable std::atomic<bool> set{false};
+            Told() = default;
+            Told(const Told&) {}
+            Told& operator=(const Told&) { return *this; }
+        } told;
 
         // Entry `index`, or null when there is none.
         const std::string* GetEntry(unsigned index) const
@@ -92,6 +100,9 @@ public:
 
 private:
     const Value* Find(const char* key) const;
+    // Logs, once for the value, that the key's value does not read as `kind` and what it is
+    // read as instead.
+    void TellNotNumber(const char* key, const Value& value, const char* kind, double readAs) const;
     // One entry of the key's value, or null when the key or the entry is absent.
     const std::string* FindEntry(const char* key, unsigned index) const;
     // Sets the value; a new numbered key is appended to its stem's list, which is returned
@@ -124,6 +135,10 @@ public:
     const LoadTable* Load(const std::string& recordName);
     // A record already loaded, or null.
     const LoadTable* Find(const std::string& recordName) const;
+    // Why the record's file under the data root cannot be read: empty when it reads, else
+    // "does not exist", "is a folder, not a file", "is larger than N bytes" or "cannot be
+    // read (REASON)" (Load then gives null).
+    std::string Unreadable(const std::string& recordName) const;
 
     // Registers record text under a name; replaces an earlier record of that name.
     const LoadTable* RegisterRecord(const std::string& recordName, const std::string& text);
@@ -152,6 +167,9 @@ private:
     // The record file under the data root for a normalised name, parsed; null when there
     // is no such file.
     std::unique_ptr<LoadTable> ReadRecordFile(const std::string& key, const std::string& recordName) const;
+    // The text of the record file for a normalised name into `text` (ReadWholeFile): empty
+    // when it was read, else why not.
+    std::string ReadRecordText(const std::string& key, std::string& text) const;
 
     mutable std::recursive_mutex m_lock;
     std::string m_dataRoot;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Engine/Engine.h"
+#include "Engine/FileSystem.h"
 #include "Engine/LoadTable.h"
 #include "Engine/TextUtil.h"
 
@@ -119,14 +120,12 @@ size_t LocalizationManager::RegisterTags(std::string_view text, const std::strin
 
 size_t LocalizationManager::LoadFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        gEngine->Log(LOG_WARNING, "LocalizationManager: cannot open text file %s", path.c_str());
+    std::string contents;
+    if (const std::string why = ReadWholeFile(path, contents); !why.empty()) {
+        gEngine->Log(LOG_WARNING, "LocalizationManager: the text file %s %s, not read", path.c_str(), why.c_str());
         return 0;
     }
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    return RegisterTags(contents.str(), path);
+    return RegisterTags(contents, path);
 }
 
 size_t LocalizationManager::Load()

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "Engine/Engine.h"
+#include "Engine/FileSystem.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/TextUtil.h"
@@ -50,14 +51,12 @@ uint32_t PickInputTarget(const WorldVec3& point, uint32_t playerId)
 
 bool HostInput::Load(const std::string& path)
 {
-    std::ifstream file(path);
-    if (!file) {
-        gEngine->Log(LOG_ERROR, "Input file %s cannot be read", path.c_str());
+    std::string text;
+    if (const std::string why = ReadWholeFile(path, text); !why.empty()) {
+        gEngine->Log(LOG_ERROR, "Input file %s %s", path.c_str(), why.c_str());
         return false;
     }
-    std::stringstream text;
-    text << file.rdbuf();
-    Parse(text.str(), path);
+    Parse(text, path);
     return true;
 }
 

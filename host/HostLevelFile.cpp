@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "Engine/FileSystem.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Object.h"
 #include "Engine/TextUtil.h"
@@ -157,15 +158,13 @@ bool HostLevel::Read(const std::string& name, HostLevel& out)
         return false;
     }
     const std::string path = RecordDatabase::Get().GetDataRoot() + "/Levels/" + name + ".lvl";
-    if (const std::string why = HostUnreadable(path); !why.empty()) {
+    std::string text;
+    if (const std::string why = ReadWholeFile(path, text); !why.empty()) {
         HostRefuse(path, why);
         return false;
     }
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
     // The mark some editors put before the first line is not part of it.
-    if (!out.Parse(std::string(SkipByteOrderMark(text.str())))) {
+    if (!out.Parse(std::string(SkipByteOrderMark(text)))) {
         HostRefuse(path, out.GetError());
         return false;
     }

@@ -5,6 +5,7 @@
 
 #include "Engine/Engine.h"
 #include "Engine/EventManager.h"
+#include "Engine/IOStreamReadWrite.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
@@ -18,6 +19,7 @@
 #include "Game/quests/QuestRepository.h"
 #include "Game/world/BoundingVolume.h"
 #include "host/HostSession.h"
+#include "host/HostSave.h"
 #include "host/HostText.h"
 
 namespace GAME {
@@ -254,32 +256,20 @@ std::string HostQuest::StateLine(const Quest& quest)
            std::to_string(quest.GetStepCount()) + " steps done";
 }
 
-bool HostQuest::Save(const std::string& savePath)
+void HostQuest::AddState(HostSaveParts& save)
 {
-    const std::string folder = StateFolder(savePath);
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
     QuestRepository* quests = QuestRepository::Get();
-    // The repository writes the quests that changed since they were read; a save of a run
-    // resumed from another folder holds every quest's state all the same, or the quest
-    // would be dropped when the save is read back.
-    for (size_t i = 0; i < quests->GetQuestCount(); ++i)
-        quests->GetQuestAt(i)->SetDirty(true);
-    // Serialised here; the save thread writes the files while the host goes on. The
-    // repository only logs a file it cannot write, and a quests.sav left by an earlier save
-    // would still be there: the save failed when it logged a write it could not make.
-    bool written = true;
-    {
-        const LogCapture logged(true);
-        quests->SaveQuestState(folder, kMainFile, true);
-        quests->WaitDone();
-        for (const LogLine& line : logged.Lines())
-            if (line.level == LOG_ERROR && line.text.starts_with("QuestRepository: cannot write"))
-                written = false;
+    quests->WaitDone();
+    // Every quest's state, not only those that changed since they were read: a save of a run
+    // resumed from another folder holds every quest's state all the same, or the quest would
+    // be dropped when the save is read back.
+    const std::string folder = StateFolder(save.GetPath());
+    for (size_t i = 0; i < quests->GetQuestCount(); ++i) {
+        Quest& quest = *quests->GetQuestAt(i);
+        quests->StreamQuestState(&save.Stream(QuestRepository::GetQuestStatePath(folder, quest).substr(save.GetPath().size())),
+                                 quest);
     }
-    written = written && std::filesystem::is_regular_file(folder + "/" + kMainFile, error);
-    std::printf("gamehost: quest state %s %s\n", written ? "written to" : "could not be written to", folder.c_str());
-    return written;
+    quests->StreamProperties(save.Stream(folder.substr(save.GetPath().size()) + "/" + kMainFile));
 }
 
 }  // namespace GAME

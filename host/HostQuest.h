@@ -16,6 +16,7 @@
 namespace GAME {
 
 class EventHandlerInterface;
+class HostSaveParts;
 class Quest;
 struct GameEvent_EnterBoundingVolume;
 
@@ -81,8 +82,9 @@ public:
     // Whether the shrine told of the player's entry.
     bool ShrineReached() const { return m_shrineReached; }
     uint32_t GetShrineId() const { return m_shrineId; }
-    // Writes the quest state beside the character save; false (printed) on failure.
-    static bool Save(const std::string& savePath);
+    // Adds the state of every quest and the repository's main file to a save, in
+    // PATH.quests/ (host/HostSave.h).
+    static void AddState(HostSaveParts& save);
     // The folder of the quest state of a character save.
     static std::string StateFolder(const std::string& savePath);
     static constexpr const char* kMainFile = "quests.sav";

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +12,11 @@
 #include <fstream>
 #include <vector>
 
+#include "Engine/Crc32.h"
+#include "Engine/Engine.h"
+#include "Engine/FileSystem.h"
 #include "Engine/IOStreamReadWrite.h"
+#include "Engine/TextUtil.h"
 #include "Engine/Localization.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/TriggerToken.h"
@@ -83,19 +88,111 @@ namespace fs = std::filesystem;
 // stream.
 std::string Malformed(const std::string& path)
 {
-    if (std::string why = HostUnreadable(path); !why.empty())
+    std::string text;
+    if (std::string why = ReadWholeFile(path, text, IOStreamFormat::kMaxSize); !why.empty())
         return why;
-    std::error_code error;
-    const uintmax_t size = fs::file_size(path, error);
-    if (error)
-        return error.message();
-    if (size > IOStreamFormat::kMaxSize)
-        return "larger than " + std::to_string(IOStreamFormat::kMaxSize) + " bytes";
-    std::vector<unsigned char> bytes(static_cast<size_t>(size));
-    std::ifstream file(path, std::ios::binary);
-    if (!file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-        return "the file ended while it was read";
+    const std::vector<unsigned char> bytes(text.begin(), text.end());
     return IOStreamRead::CheckForm(bytes);
+}
+
+// Whether a file of a save's quest state folder is one a save writes: the main file or a
+// quest's state.
+bool IsQuestPart(const std::string& name)
+{
+    return name == HostQuest::kMainFile || (name.size() > 4 && name.ends_with(".que"));
+}
+
+// The names after PATH of the parts of a save that lie beside it now: the character, its
+// tokens, a village's progress and the files of its quest state.
+std::vector<std::string> PartsThere(const std::string& path)
+{
+    std::vector<std::string> parts;
+    std::error_code error;
+    for (const char* suffix : {"", ".tokens", ".village"})
+        if (fs::exists(path + suffix, error))
+            parts.push_back(suffix);
+    const std::string quests = HostQuest::StateFolder(path);
+    for (const fs::directory_entry& entry : fs::directory_iterator(quests, error))
+        if (IsQuestPart(entry.path().filename().string()))
+            parts.push_back(quests.substr(path.size()) + "/" + entry.path().filename().string());
+    return parts;
+}
+
+// PATH.id: { string "save" (the id: the CRC-32 of the list below, 8 hex digits), u32
+// "parts", then each part's string "part" (its name after PATH), u32 "size", u32 "crc" }.
+struct IdEntry {
+    std::string suffix;
+    uint32_t size = 0;
+    uint32_t crc = 0;
+};
+constexpr uint32_t kMaxParts = 4096;
+
+void StreamId(IOStream& stream, std::string& id, std::vector<IdEntry>& entries)
+{
+    stream.BeginBlock();
+    stream.StreamString("save", id);
+    uint32_t count = static_cast<uint32_t>(entries.size());
+    stream.StreamUInt32("parts", count);
+    if (!stream.CheckCount("parts", count, kMaxParts, "part"))
+        return;
+    entries.resize(count);
+    for (IdEntry& entry : entries) {
+        stream.StreamString("part", entry.suffix);
+        stream.StreamUInt32("size", entry.size);
+        stream.StreamUInt32("crc", entry.crc);
+        if (stream.Failed())
+            return;
+    }
+    stream.EndBlock();
+}
+
+std::string IdOf(const std::vector<IdEntry>& entries)
+{
+    uint32_t crc = 0;
+    for (const IdEntry& entry : entries) {
+        crc = Crc32(entry.suffix.data(), entry.suffix.size(), crc);
+        crc = Crc32(&entry.size, sizeof entry.size, crc);
+        crc = Crc32(&entry.crc, sizeof entry.crc, crc);
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "%08x", crc);
+    return text;
+}
+
+// Why the parts beside the save `path` are not the ones its PATH.id lists: empty when each
+// part there is listed and each listed part is there with the size and CRC-32 listed.
+std::string CheckSaveId(const std::string& path)
+{
+    const std::string idPath = SaveIdPath(path);
+    if (const std::string why = HostUnreadable(idPath); !why.empty())
+        return idPath + " " + (why.ends_with("(No such file or directory)") ? "does not exist" : why) +
+               " (a save lists its parts there)";
+    std::vector<IdEntry> entries;
+    std::string id;
+    {
+        const LogCapture quiet;
+        IOStreamRead stream(idPath);
+        StreamId(stream, id, entries);
+        if (stream.Failed())
+            return idPath + " does not read (" + stream.GetError() + ")";
+    }
+    if (id != IdOf(entries))
+        return idPath + " does not read (its id is not the one of the parts it lists)";
+    const std::vector<std::string> there = PartsThere(path);
+    for (const std::string& suffix : there)
+        if (std::none_of(entries.begin(), entries.end(), [&](const IdEntry& e) { return e.suffix == suffix; }))
+            return path + suffix + " is no part of this save (" + idPath + " does not list it)";
+    for (const IdEntry& entry : entries) {
+        if (std::find(there.begin(), there.end(), entry.suffix) == there.end())
+            return path + EscapedExcerpt(entry.suffix) + " does not exist (" + idPath + " lists it as a part of the save)";
+        std::string bytes;
+        const std::string why = ReadWholeFile(path + entry.suffix, bytes, IOStreamFormat::kMaxSize);
+        if (!why.empty())
+            return path + entry.suffix + " " + why;
+        if (bytes.size() != entry.size || Crc32(bytes.data(), bytes.size()) != entry.crc)
+            return path + entry.suffix + " is not the part " + idPath + " lists (a part of another save)";
+    }
+    return {};
 }
 
 // Why files cannot be written into a folder: empty when a file made there could be
@@ -143,6 +240,8 @@ std::string CheckLoad(const std::string& path)
     }
     if (error)
         return refusal + "the quest state in " + folder + " does not read (" + error.message() + ")";
+    if (const std::string why = CheckSaveId(path); !why.empty())
+        return refusal + why;
     return {};
 }
 
@@ -156,17 +255,22 @@ std::string CheckSave(const std::string& path)
         return refusal + "no such folder " + folder.string();
     if (!save.has_filename() || fs::is_directory(save, error))
         return refusal + "is a folder, not a file";
-    if (fs::is_directory(TokensPath(path), error))
-        return refusal + TokensPath(path) + " is a folder, not a file";
+    for (const std::string& part : {TokensPath(path), SaveIdPath(path)})
+        if (fs::is_directory(part, error))
+            return refusal + part + " is a folder, not a file";
     if (const std::string why = Unwritable(folder); !why.empty())
         return refusal + "the folder " + folder.string() + " " + why;
-    // The quest state goes into a folder of its own beside the character.
+    // The quest state goes into a folder of its own beside the character: its main file
+    // and each quest's file.
     const std::string quests = HostQuest::StateFolder(path);
     if (fs::exists(quests, error)) {
         if (!fs::is_directory(quests, error))
             return refusal + quests + " is a file, not a folder";
         if (const std::string why = Unwritable(quests); !why.empty())
             return refusal + "the folder " + quests + " " + why;
+        for (const fs::directory_entry& entry : fs::directory_iterator(quests, error))
+            if (IsQuestPart(entry.path().filename().string()) && entry.is_directory(error))
+                return refusal + entry.path().string() + " is a folder, not a file";
     }
     return {};
 }
@@ -185,24 +289,93 @@ std::string CheckHostSaves(const std::string& loadPath, const std::string& saveP
 
 std::string TokensPath(const std::string& path) { return path + ".tokens"; }
 
-bool SaveHostPlayer(uint32_t playerId, const std::string& path)
+std::string SaveIdPath(const std::string& path) { return path + ".id"; }
+
+struct HostSaveParts::Part {
+    std::string suffix;
+    std::unique_ptr<IOStreamWrite> writer;
+};
+
+HostSaveParts::HostSaveParts(std::string path) : m_path(std::move(path)) {}
+
+HostSaveParts::~HostSaveParts()
+{
+    // Parts never committed write nothing.
+    for (const std::unique_ptr<Part>& part : m_parts)
+        part->writer->Refuse("the save was not committed");
+}
+
+IOStreamWrite& HostSaveParts::Stream(const std::string& suffix)
+{
+    m_parts.push_back(std::make_unique<Part>(Part{suffix, std::make_unique<IOStreamWrite>(m_path + suffix)}));
+    return *m_parts.back()->writer;
+}
+
+void HostSaveParts::Text(const std::string& suffix, std::string_view text)
+{
+    m_parts.push_back(std::make_unique<Part>(Part{suffix, std::make_unique<IOStreamWrite>(m_path + suffix, text)}));
+}
+
+bool HostSaveParts::Commit()
+{
+    std::vector<IdEntry> entries;
+    std::vector<IOStreamWrite*> writers;
+    // The folders the parts go into (the quest state's) are made first; those made here go
+    // again when the save fails.
+    std::vector<std::string> made;
+    std::error_code error;
+    for (const std::unique_ptr<Part>& part : m_parts) {
+        const std::span<const unsigned char> bytes = part->writer->GetBytes();
+        entries.push_back({part->suffix, static_cast<uint32_t>(bytes.size()), Crc32(bytes.data(), bytes.size())});
+        writers.push_back(part->writer.get());
+        const std::string folder = fs::path(m_path + part->suffix).parent_path().string();
+        if (part->suffix.find('/') != std::string::npos && !fs::exists(folder, error) &&
+            fs::create_directory(folder, error))
+            made.push_back(folder);
+    }
+    IOStreamWrite idFile(SaveIdPath(m_path));
+    std::string id = IdOf(entries);
+    StreamId(idFile, id, entries);
+    writers.push_back(&idFile);
+    std::vector<std::unique_ptr<Part>> parts = std::move(m_parts);
+    m_parts.clear();
+    if (!IOStreamWrite::CloseTogether(writers)) {
+        for (const IOStreamWrite* writer : writers)
+            if (writer->Failed() && (m_error.empty() || !writer->GetError().starts_with("not written, since ")))
+                m_error = writer->GetError();
+        for (const std::string& folder : made)
+            fs::remove(folder, error);   // only when empty
+        return false;
+    }
+    // What an earlier save left in these places and this one has not is no part of it.
+    for (const std::string& suffix : PartsThere(m_path))
+        if (std::none_of(entries.begin(), entries.end(), [&](const IdEntry& e) { return e.suffix == suffix; }))
+            fs::remove(m_path + suffix, error);
+    return true;
+}
+
+bool SaveHostRun(uint32_t playerId, const std::string& path, bool quests, std::string_view progress)
 {
     auto* player = ObjectManager::Get().GetObject<Player>(playerId);
     if (!player)
         return false;
-    IOStreamWrite character(path);
-    player->StreamProperties(character);
-    IOStreamWrite tokens(TokensPath(path));
-    player->StreamPropertiesQuestTokens(tokens);
-    // The pair is replaced whole or not at all.
-    const bool written = IOStreamWrite::CloseTogether({&character, &tokens});
-    if (written)
-        std::printf("gamehost: saved \"%s\" to %s and %s\n", player->GetPlayerNameInChar().c_str(), path.c_str(),
-                    TokensPath(path).c_str());
-    else
-        std::printf("gamehost: saving to %s failed: %s\n", path.c_str(),
-                    (character.Failed() ? character : tokens).GetError().c_str());
-    return written;
+    HostSaveParts save(path);
+    player->StreamProperties(save.Stream(""));
+    player->StreamPropertiesQuestTokens(save.Stream(TokensPath(path).substr(path.size())));
+    if (quests)
+        HostQuest::AddState(save);
+    if (!progress.empty())
+        save.Text(".village", progress);
+    if (!save.Commit()) {
+        std::printf("gamehost: saving to %s failed: %s; no file of the save changed\n", path.c_str(),
+                    save.GetError().c_str());
+        return false;
+    }
+    std::printf("gamehost: saved \"%s\" to %s and %s\n", player->GetPlayerNameInChar().c_str(), path.c_str(),
+                TokensPath(path).c_str());
+    if (quests)
+        std::printf("gamehost: quest state written to %s\n", HostQuest::StateFolder(path).c_str());
+    return true;
 }
 
 bool LoadHostPlayer(Player& player, const std::string& path)

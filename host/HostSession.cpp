@@ -40,6 +40,7 @@
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/EventManager.h"
+#include "Engine/FileSystem.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
 #include "Engine/Object.h"
@@ -224,13 +225,8 @@ void GAME::HostAccepted(const HostOptions& options)
 
 std::string GAME::HostUnreadable(const std::string& path)
 {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored))
-        return "is a folder, not a file";
-    errno = 0;
-    if (std::ifstream(path))
-        return {};
-    return std::string("cannot be read (") + (errno != 0 ? std::strerror(errno) : "unreadable") + ")";
+    std::string bytes;
+    return ReadWholeFile(path, bytes);
 }
 
 std::string GAME::HostCheckRecord(const std::string& record, const std::string& role, const RTTI_ClassInfo* made)
@@ -243,8 +239,10 @@ std::string GAME::HostCheckRecord(const std::string& record, const std::string& 
         table = RecordDatabase::Get().Load(record);
         logged = capture.Lines();
     }
-    if (!table)
-        return shown + " does not exist";
+    if (!table) {
+        const std::string why = RecordDatabase::Get().Unreadable(record);
+        return shown + " " + (why.empty() || why.ends_with("(No such file or directory)") ? "does not exist" : why);
+    }
     const std::string className = table->GetString("Class", "");
     const RTTI_ClassInfo* info = Object::GetStaticClassInfo().FindClassByName(className.c_str());
     if (made && (!info || !info->IsA(*made)))
@@ -523,12 +521,10 @@ extern "C" int GameHostRun(const HostOptions* options)
         HostSkills::Run(fight.GetPlayerId());
     if (fighting && !networked)
         HostItems::FillBags(fight.GetPlayerId());
+    // The character, its tokens and the quest state are one save, written whole or not at all.
     bool saved = true;
     if (fighting && !options->savePath.empty())
-        saved = SaveHostPlayer(fight.GetPlayerId(), options->savePath);
-    // The quest state goes beside a character that was written, never beside a failed one.
-    if (questing && saved && !options->savePath.empty())
-        saved = HostQuest::Save(options->savePath);
+        saved = SaveHostRun(fight.GetPlayerId(), options->savePath, questing);
     // The items' showcase comes after the save, which it must not change.
     if (fighting && !networked) {
         HostItems::Run(fight.GetPlayerId());

@@ -12,6 +12,7 @@
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
 #include "Engine/EventManager.h"
+#include "Engine/FileSystem.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/Random.h"
 #include "Engine/TextUtil.h"
@@ -237,16 +238,18 @@ int HostVillage::GetSaveFrame() const
 
 std::string HostVillage::ProgressPath(const std::string& savePath) { return savePath + ".village"; }
 
-bool HostVillage::WriteProgress(const std::string& savePath, const Progress& progress)
+std::string HostVillage::ProgressText(const Progress& progress)
 {
-    std::ofstream file(ProgressPath(savePath), std::ios::trunc);
-    file << "frame " << progress.frame << "\nplayed " << progress.playedMs << "\n";
-    return static_cast<bool>(file.flush());
+    return "frame " + std::to_string(progress.frame) + "\nplayed " + std::to_string(progress.playedMs) + "\n";
 }
 
 bool HostVillage::ReadProgress(const std::string& savePath, Progress& out)
 {
-    std::ifstream file(ProgressPath(savePath));
+    // Two short lines: a file much longer is none of them.
+    std::string text;
+    if (!ReadWholeFile(ProgressPath(savePath), text, 256).empty())
+        return false;
+    std::istringstream file(text);
     std::string frameWord, frameText, playedWord, rest;
     long long played = -1;
     Progress read;
@@ -451,8 +454,8 @@ private:
         case HostVillage::Step::Save:
             if (m_saveDue) {
                 m_saveDue = false;
-                m_saved = SaveHostPlayer(m_playerId, m_options.savePath) && HostQuest::Save(m_options.savePath) &&
-                          HostVillage::WriteProgress(m_options.savePath, HostVillage::Progress{frame, m_playedMs});
+                m_saved = SaveHostRun(m_playerId, m_options.savePath, true,
+                                      HostVillage::ProgressText(HostVillage::Progress{frame, m_playedMs}));
                 std::printf("village: frame %d: the run is %s\n", frame,
                             m_saved ? "saved at the quest's midpoint" : "not saved");
             }

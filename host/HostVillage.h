@@ -55,7 +55,8 @@ public:
     static constexpr long long kMaxPlayedMs = 1000000000000LL;
     // The file beside a character save that holds the progress.
     static std::string ProgressPath(const std::string& savePath);
-    static bool WriteProgress(const std::string& savePath, const Progress& progress);
+    // The file's text: "frame N\nplayed MS\n".
+    static std::string ProgressText(const Progress& progress);
     // False when the file is missing, broken or out of range.
     static bool ReadProgress(const std::string& savePath, Progress& out);
 

@@ -14,6 +14,7 @@
 #include "Engine/ConnectionManager.h"
 #include "Engine/Crc32.h"
 #include "Engine/Engine.h"
+#include "Engine/FileSystem.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/IOStreamReadWrite.h"
 #include "Engine/LoadTable.h"
@@ -188,12 +189,10 @@ std::unique_ptr<Quest> QuestRepository::ReadQuestFile(const std::string& fileNam
         why = "is a folder, not a file";
         return nullptr;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        why = "cannot be read";
+    std::string text;
+    if (why = ReadWholeFile(path, text); !why.empty())
         return nullptr;
-    }
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<unsigned char> bytes(text.begin(), text.end());
     const uint32_t crc = Crc32(bytes.data(), bytes.size());
     IOStreamRead stream(std::move(bytes));
     std::unique_ptr<Quest> quest = Quest::Spawn(id);

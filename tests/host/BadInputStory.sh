@@ -215,10 +215,11 @@ refused locked_save "gamehost: --save $locked/hero.chr: the folder $locked canno
     --quiet --frames 2 --save "$locked/hero.chr"
 # The bundled run's save alike.
 "$gamehost" --quiet --frames 100 --step 250 --save "$work/fight.chr" >"$dir/fight.txt" 2>&1 || fail "the fight was not saved"
+cp "$work/fight.chr.quests/quests.sav" "$dir/fight.sav"
 head -c 40 "$dir/quests.sav" >"$work/fight.chr.quests/quests.sav"
 refused fight_quest_state "gamehost: --load $work/fight.chr: the quest state in $work/fight.chr.quests does not read (quests.sav: .*)" \
     --quiet --frames 100 --step 250 --load "$work/fight.chr" --save "$work/fight.chr"
-cp "$dir/quests.sav" "$work/fight.chr.quests/"
+cp "$dir/fight.sav" "$work/fight.chr.quests/quests.sav"
 cp "$work/fight.chr" "$dir/fight.chr"
 head -c 100 "$dir/fight.chr" >"$work/fight.chr"
 refused fight_character "gamehost: --load $work/fight.chr: $work/fight.chr does not read (the bytes end .*)" \
@@ -227,7 +228,7 @@ cp "$dir/fight.chr" "$work/fight.chr"
 # A save of one level read as another's: the fight's save beside a village's progress, and
 # the village's save in the bundled run. The quest would be dropped and played from nothing.
 cp "$work/hero.chr.village" "$work/fight.chr.village"
-refused other_village "gamehost: --load $work/fight.chr: $work/fight.chr.quests holds no state of the quest Levels/Quests/VillageRoad.qst (a save of another level)" \
+refused other_village "gamehost: --load $work/fight.chr: $work/fight.chr.village is no part of this save ($work/fight.chr.id does not list it)" \
     "${village[@]}" --load "$work/fight.chr"
 rm "$work/fight.chr.village"
 # ... and a village's save read beside a quest file changed since (one byte of its title).

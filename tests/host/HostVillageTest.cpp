@@ -156,7 +156,7 @@ protected:
 
 TEST_F(HostVillageProgress, ReadsBackWhatWasWritten)
 {
-    ASSERT_TRUE(HostVillage::WriteProgress(m_save, HostVillage::Progress{200, 92750}));
+    Write(HostVillage::ProgressText(HostVillage::Progress{200, 92750}));
     HostVillage::Progress read;
     ASSERT_TRUE(HostVillage::ReadProgress(m_save, read));
     EXPECT_EQ(read.frame, 200);

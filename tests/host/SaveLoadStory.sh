@@ -40,15 +40,37 @@ cells() { sed -n "s/^bags: after the fight: \(bag [0-9]* cell ([0-9]*, [0-9]*): 
 [ -n "$(cells "$saved")" ] || fail "the saving run's bags hold nothing"
 missing=$(comm -23 <(cells "$saved" | sort) <(cells "$loaded" | sort))
 [ -z "$missing" ] || fail "the bags after the fight lack what the save held: $missing"
-# A quest state that cannot be written is a save that failed, though an earlier save's files
-# are there: its main file, or a quest's own file, taken by a folder.
+# A part of the save whose place is a folder (inside the quest state's folder too) refuses
+# the run before it plays: nothing is written.
 quest=$(basename "$(ls "$save.quests"/*.que | head -1)")
+again=$(dirname "$save")/again.chr
 for part in quests.sav "$quest"; do
-    again=$(dirname "$save")/again.chr
-    rm -rf "$again".* && cp -r "$save.quests" "$again.quests" && rm "$again.quests/$part" && mkdir "$again.quests/$part"
-    out=$("$gamehost" --quiet --frames 10 --save "$again" 2>/dev/null)
+    rm -rf "$again".* && mkdir -p "$again.quests/$part"
+    out=$("$gamehost" --quiet --frames 10 --save "$again" 2>&1)
     rc=$?
-    [ "$rc" = 1 ] && grep -q "^gamehost: quest state could not be written to $again.quests$" <<<"$out" ||
-        fail "a quest state whose $part cannot be written is told saved (status $rc)"
+    [ "$rc" = 2 ] && [ "$out" = "gamehost: --save $again: $again.quests/$part is a folder, not a file" ] ||
+        fail "a save whose $part is a folder is not refused at the start (status $rc): $out"
+    [ -e "$again" ] && fail "a refused save wrote its character"
 done
+# A save whose quest state cannot be put in place (its main file made immutable, as a full
+# disk would refuse it) fails whole: status 1, and every part of the save before it stays
+# byte for byte. Only where the file system keeps the flag, which root alone sets.
+parts() { (cd "$(dirname "$save")" && find hero.chr* -type f -print0 | sort -z | xargs -0 md5sum); }
+before=$(parts)
+if chattr +i "$save.quests/quests.sav" 2>/dev/null; then
+    out=$("$gamehost" --quiet --frames 10 --save "$save" 2>/dev/null)
+    rc=$?
+    chattr -i "$save.quests/quests.sav"
+    [ "$rc" = 1 ] && grep -q "^gamehost: saving to $save failed: .*; no file of the save changed$" <<<"$out" ||
+        fail "a save whose quest state cannot be replaced is not told failed (status $rc)"
+    [ "$(parts)" = "$before" ] || fail "a failed save changed the save before it"
+fi
+# Parts of two saves are no save: the quest state of another save of the same quest.
+rm -rf "$again".*
+"$gamehost" --quiet --frames 10 --save "$again" >/dev/null 2>&1 || fail "the second save failed"
+cp "$again.quests/quests.sav" "$save.quests/quests.sav"
+out=$("$gamehost" --quiet --frames 10 --load "$save" 2>&1)
+rc=$?
+[ "$rc" = 2 ] && [ "$out" = "gamehost: --load $save: $save.quests/quests.sav is not the part $save.id lists (a part of another save)" ] ||
+    fail "a save with another save's quest state is not refused (status $rc): $out"
 echo "PASS: a saving run plays as the plain one; \"$name\" of level $level plays the loaded run"

@@ -85,7 +85,8 @@ grep -q '^[a-z ]*: frame \([0-9]\|[0-9][0-9]\|1[0-9][0-9]\|200\):' <<<"$resumed"
     { echo "FAIL: the resumed run ends otherwise"; diff <(summary "$whole") <(summary "$resumed"); exit 1; }
 expect "$resumed" '^summary: time played [0-9.]* s of game time: [0-9.]* s up to the save point at frame 200 (as saved), then [0-9]* frames of the level ([0-9.]* s) and the walk at the chest in frames of its own ([0-9.]* s)$'
 
-# A save whose progress or character is broken is refused before anything is played.
+# A save whose progress or character is broken is refused before anything is played: a
+# progress file changed by hand is not the one the save wrote.
 cp "$folder/hero.chr.village" "$folder/progress"
 echo "frame 17" >"$folder/hero.chr.village"
 # The refusal is the one line on standard error; nothing is printed on standard output.
@@ -96,7 +97,7 @@ refusal() {
     cat "$folder/refusal"
 }
 broken=$(refusal --load "$folder/hero.chr") || { echo "FAIL: a broken progress file was taken"; exit 1; }
-expect "$broken" 'holds no save of this village'
+expect "$broken" 'hero.chr.village is not the part .*hero.chr.id lists (a part of another save)$'
 cp "$folder/progress" "$folder/hero.chr.village"
 head -c 200 "$folder/hero.chr" >"$folder/short" && mv "$folder/short" "$folder/hero.chr"
 broken=$(refusal --load "$folder/hero.chr") || { echo "FAIL: a cut character save was taken"; exit 1; }
