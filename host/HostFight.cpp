@@ -422,6 +422,13 @@ void HostFight::AddPlayerSkills(Player& player)
     player.GetSkillManager().LoadSkills(kArsenalRecord, kArsenalSize);
 }
 
+void HostFight::AddPlayerSkillsAtTheirLevels(Player& player)
+{
+    AddPlayerSkills(player);
+    if (auto* fireball = ObjectManager::Get().GetObject<Skill>(player.GetSkillManager().FindSkillId(kFireballRecord)))
+        fireball->SetSkillLevel(kFireballLevel);
+}
+
 std::string HostFight::CheckRecords(bool guest)
 {
     struct Needed {

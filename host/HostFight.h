@@ -53,6 +53,9 @@ public:
     // The two skills the fight gives the player, at level 0, for a saved player read back:
     // its save gives them their levels.
     static void AddPlayerSkills(Player& player);
+    // The same at the levels the fight gives a new player (the fireball at its level): what
+    // such a player holds before it spends a point.
+    static void AddPlayerSkillsAtTheirLevels(Player& player);
     uint32_t GetPlayerId() const { return m_playerId; }
     uint32_t GetMonsterId() const { return m_monsterId; }
     // Before the frame: hands each fighter its next attack.

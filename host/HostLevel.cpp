@@ -416,6 +416,7 @@ int HostLevel::Run(const HostOptions& options)
     network.PrintOpened();
     const bool guest = networked && options.role == "client";
     InitializeObjects();
+    HostNamesNewGame();   // a game names its characters afresh
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, options);
     HostLevelUI ui;

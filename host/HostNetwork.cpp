@@ -1,5 +1,6 @@
 #include "host/HostNetwork.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -25,6 +26,7 @@
 #include "Game/network/PlayerRosterPackets.h"
 #include "Game/session/SpawnReplication.h"
 #include "host/HostFight.h"
+#include "host/HostSkills.h"
 #include "host/HostText.h"
 
 namespace GAME {
@@ -50,7 +52,7 @@ void PrintTravelled(const Character& character)
     const Vec3 at = character.GetCoords().GetRegionCoords().origin;
     if (const auto* player = DynamicCast<Player>(&character))
         std::printf("net: player %u \"%s\" life %.1f at (%.2f, %.2f, %.2f)\n", player->GetObjectId(),
-                    PrintableName(player->GetPlayerName()).c_str(), player->GetCurrentLife(), at.x, at.y, at.z);
+                    HostPlayerName(*player).c_str(), player->GetCurrentLife(), at.x, at.y, at.z);
     else if (character.IsA<Npc>())
         std::printf("net: townsperson %u %s at (%.2f, %.2f, %.2f)\n", character.GetObjectId(),
                     HostName(&character).c_str(), at.x, at.y, at.z);
@@ -324,13 +326,39 @@ void HostNetwork::OnSpawned(const SpawnReport& report)
         ++m_charactersArrived;
 }
 
+namespace {
+
+// Whether the player's image, read and not yet applied, names a skill the player lacks.
+bool NamesSkillItLacks(const Player& player)
+{
+    const Player::ReplicationRecord* image = player.GetReplicationRecord();
+    if (!image)
+        return false;
+    const SkillManager& skills = player.GetSkillManager();
+    return std::any_of(image->skills.begin(), image->skills.end(),
+                       [&](const SkillManager::_SkillReplica& entry) { return skills.FindSkillId(entry.skillName) == 0; });
+}
+
+}  // namespace
+
 void HostNetwork::OnMaking(Character& character)
 {
-    // The server's player, made here, knows the fight's skills under the same reference
-    // numbers as on the server: its skill results name them alike on both sides. They are
-    // taught before its image applies, which brings them to the levels they have there.
-    if (auto* player = DynamicCast<Player>(&character); player && !m_serving && player->GetObjectId() != m_playerId)
+    // A player made here knows the skills this host gives its players under the same
+    // reference numbers as where it plays: its skill results name them alike on both sides.
+    // They are taught before its image applies, which brings them to the levels they have
+    // there. The server's player knows the fight's skills; a client's player knows them,
+    // and then the skill tree, only when its image names skills beyond its record's (a
+    // loaded character, which its host gave both, in that order), at the levels the fight
+    // gives: the server holds its image to what it could have grown to from them.
+    auto* player = DynamicCast<Player>(&character);
+    if (!player || player->GetObjectId() == m_playerId)
+        return;
+    if (!m_serving)
         HostFight::AddPlayerSkills(*player);
+    else if (NamesSkillItLacks(*player))
+        HostFight::AddPlayerSkillsAtTheirLevels(*player);
+    if (NamesSkillItLacks(*player))
+        HostSkills::TakeTree(*player);
 }
 
 void HostNetwork::BeforeFrame(int frame)

@@ -339,6 +339,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     HostAccepted(*options);
     network.PrintOpened();
     InitializeObjects();
+    HostNamesNewGame();   // a game names its characters afresh
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, *options);
     ConsoleUI ui;

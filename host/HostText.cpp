@@ -4,12 +4,16 @@
 #include <mutex>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "Engine/Localization.h"
 #include "Engine/Object.h"
+#include "Engine/TextUtil.h"
+#include "Engine/World.h"
 #include "Game/characters/Character.h"
 #include "Game/characters/Player.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/foundation/Filters.h"
 #include "Game/items/Item.h"
 #include "Game/skills/Skill.h"
 #include "Game/world/FixedItem.h"
@@ -53,7 +57,7 @@ std::string HostKindName(const Object* object)
 
 namespace {
 
-// The names given to characters, by object id (ids are never handed out twice in a run).
+// The names given to characters, by object id (ids are never handed out twice in a game).
 struct CharacterNames {
     struct Given {
         std::string kind;    // the game's name when it was given
@@ -63,6 +67,7 @@ struct CharacterNames {
     std::unordered_map<uint32_t, Given> byId;
     std::unordered_map<std::string, unsigned> byKind;   // how many of each name were named
     std::unordered_set<std::string> labels;
+    std::unordered_map<uint32_t, Given> players;   // the players' labels (PlayerLabel)
 
     std::string Label(uint32_t id, const std::string& kind)
     {
@@ -80,6 +85,47 @@ struct CharacterNames {
         given = {kind, label};
         return label;
     }
+
+    // A player's label among the players in the world that `nameOf` names alike
+    // (HostPlayerName).
+    std::string PlayerLabel(const Player& player, std::string (*nameOf)(const Player&))
+    {
+        const std::string name = nameOf(player);
+        std::lock_guard<std::mutex> hold(lock);
+        const uint32_t id = player.GetObjectId();
+        if (const auto kept = players.find(id); kept != players.end() && kept->second.kind == name)
+            return kept->second.label;
+        std::vector<Entity*> found;
+        World::Get().GetEntities(found, FilterGetAllPlayers(), EntityList_All);
+        bool namesake = false;
+        unsigned before = 0;
+        for (const Entity* entity : found) {
+            const auto* other = DynamicCast<Player>(entity);
+            if (!other || other->GetObjectId() == id || nameOf(*other) != name)
+                continue;
+            namesake = true;
+            before += other->GetObjectId() < id ? 1 : 0;
+        }
+        if (!namesake)
+            return name;
+        std::string label = before == 0 ? name : name + " " + std::to_string(before + 1);
+        players[id] = {name, label};
+        return label;
+    }
+
+    void Clear()
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        byId.clear();
+        byKind.clear();
+        labels.clear();
+        players.clear();
+    }
+
+    static std::string PrintedName(const Player& player)
+    {
+        return LocalizationManager::ToChar(WithoutControlCharacters(player.GetPlayerName()));
+    }
 };
 
 CharacterNames& Names()
@@ -95,8 +141,17 @@ std::string HostName(const Object* object)
     std::string kind = HostKindName(object);
     if (!object || !DynamicCast<Character>(object))
         return kind;
+    if (const auto* player = DynamicCast<Player>(object))
+        return Names().PlayerLabel(*player, [](const Player& each) { return HostKindName(&each); });
     return Names().Label(object->GetObjectId(), kind);
 }
+
+std::string HostPlayerName(const Player& player)
+{
+    return Names().PlayerLabel(player, CharacterNames::PrintedName);
+}
+
+void HostNamesNewGame() { Names().Clear(); }
 
 std::string HostSkillName(const std::string& record)
 {

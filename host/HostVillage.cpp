@@ -579,6 +579,7 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
                 village.HasShrines() ? ", shrines" : "", HostCount(village.GetSteps().size(), "scripted step").c_str());
     network.PrintOpened();
     InitializeObjects();
+    HostNamesNewGame();   // a game names its characters afresh
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, options);
     int result = kHostExitShort;

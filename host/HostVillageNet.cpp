@@ -530,6 +530,7 @@ int HostVillageNet::RunClient(const HostOptions& options, const HostLevel& level
     level.Accepted(options);
     network.PrintOpened();
     InitializeObjects();
+    HostNamesNewGame();   // a game names its characters afresh
     GameEngine& engine = *gGameEngine;
     SeedGameRules(engine, options);
     int result = 1;

@@ -47,8 +47,10 @@ public:
 
     // The formula's value rounded to a whole number of points; 0 without a formula.
     uint32_t EvaluateExperience();
-    // The total experience at which the next level is reached.
+    // The total experience at which the next level is reached, from the current level or
+    // from `level`.
     uint32_t GetExperienceToNextLevel();
+    uint32_t GetExperienceToNextLevel(uint32_t level) { return EvaluateAt(level); }
     // The total experience at which the current level was reached; 0 on levels 0 and 1.
     uint32_t GetExperienceForCurrentLevel();
     // Adds experience and raises the level past every threshold it reaches (points,

@@ -9,6 +9,8 @@
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
+#include "Game/characters/CharacterBio.h"
+#include "Game/characters/ExperienceLevelControl.h"
 #include "Game/characters/Monster.h"
 #include "Game/characters/Npc.h"
 #include "Game/characters/Player.h"
@@ -105,18 +107,80 @@ void Destroy(Object* object)
         ObjectManager::Get().DestroyObjectEx(object, "SpawnReplication", __LINE__);
 }
 
-// Why the server does not take a client's player image: a skill of the player made here
-// at a level the client may not give it, or items under ids that are not the host's own
-// or are taken, one id twice, or more than the host's quota of items leaves room for
-// (each counts towards it as it is taken). Null when it takes it.
-const char* RefuseClientImage(const Player& player, const Player::ReplicationRecord& image, int host)
+// The points a character of the player's record has had to spend once it stands at
+// `level`: those it starts with and those each level above its record's gives.
+uint64_t PointsBy(uint32_t start, uint32_t perLevel, uint32_t level, uint32_t freshLevel)
 {
+    return start + static_cast<uint64_t>(level > freshLevel ? level - freshLevel : 0) * perLevel;
+}
+
+// Why the image claims more than the player could have grown to: the player, made here
+// from its record and given what the host gives such a player, is still as fresh as a new
+// character. The image's level must be one its levels reach, its experience no more than
+// that level holds, its side a player's, and what its base attributes and its skills hold
+// above the fresh ones no more than the points its level gives pay for (a point raises
+// one attribute by its increment, or one skill by a level). Null when it stays within.
+const char* RefuseClientGrowth(Player& player, const Player::ReplicationRecord& image)
+{
+    ExperienceLevelControl& levels = player.GetLevelControl();
+    const uint32_t fresh = levels.GetLevel();
+    const uint32_t top = levels.GetMaxLevel() != 0 ? levels.GetMaxLevel() : ExperienceLevelControl::kLevelLimit;
+    if (image.level < 1 || image.level > top)
+        return "it claims a level its record's levels do not reach";
+    const uint32_t next = levels.GetExperienceToNextLevel(image.level);
+    if (next != 0 && (image.level < top ? image.experience >= next : image.experience > next))
+        return "it claims more experience than its level holds";
+    if (image.team.GetTeamMajor() != player.GetTeam().GetTeamMajor())
+        return "it claims another side than its record's";
+
+    const CharAttributeStore_Bio& base = player.GetCharacterBio().GetBaseAttrStore();
+    const struct {
+        CharAttributeType type;
+        float claimed;
+        uint32_t increment;
+    } attributes[] = {
+        {CharAttributeType_Life, image.baseLife, levels.GetLifeIncrement()},
+        {CharAttributeType_Mana, image.baseMana, levels.GetManaIncrement()},
+        {CharAttributeType_Strength, image.baseStrength, levels.GetStrengthIncrement()},
+        {CharAttributeType_Dexterity, image.baseDexterity, levels.GetDexterityIncrement()},
+        {CharAttributeType_Intelligence, image.baseIntelligence, levels.GetIntelligenceIncrement()},
+    };
+    uint64_t spent = 0;
+    for (const auto& attribute : attributes) {
+        const uint64_t had = ToBioImage(base.GetBaseValue(attribute.type));
+        const uint64_t has = ToBioImage(attribute.claimed);
+        if (has <= had)
+            continue;
+        if (attribute.increment == 0)
+            return "it claims an attribute above its record's that no point raises";
+        spent += (has - had + attribute.increment - 1) / attribute.increment;
+    }
+    if (spent > PointsBy(levels.GetModifierPoints(), levels.GetModifierPointsPerLevel(), image.level, fresh))
+        return "it claims base attributes above what the points of its level give";
+
     const SkillManager& skills = player.GetSkillManager();
+    uint64_t raised = 0;
     for (const SkillManager::_SkillReplica& entry : image.skills) {
         const Skill* skill = ObjectManager::Get().GetObject<Skill>(skills.FindSkillId(entry.skillName));
-        if (skill && !ClientSkillLevelAllowed(*skill, entry.state.level))
+        if (!skill)
+            continue;   // a skill the player does not hold is skipped as the image applies
+        if (!ClientSkillLevelAllowed(*skill, entry.state.level))
             return "it carries a skill at a level its record does not allow";
+        raised += static_cast<uint64_t>(std::max(0, entry.state.level - std::max(0, skill->GetSkillLevel())));
     }
+    if (raised > PointsBy(levels.GetSkillPoints(), levels.GetSkillPointsPerLevel(), image.level, fresh))
+        return "it claims skill levels above what the points of its level give";
+    return nullptr;
+}
+
+// Why the server does not take a client's player image: it claims more than the player
+// could have grown to (RefuseClientGrowth), or items under ids that are not the host's own
+// or are taken, one id twice, or more than the host's quota of items leaves room for
+// (each counts towards it as it is taken). Null when it takes it.
+const char* RefuseClientImage(Player& player, const Player::ReplicationRecord& image, int host)
+{
+    if (const char* refusal = RefuseClientGrowth(player, image))
+        return refusal;
     std::vector<uint32_t> ids;
     ids.reserve(image.inventory.size());
     for (const InventoryReplica& entry : image.inventory) {
@@ -136,13 +200,10 @@ const char* RefuseClientImage(const Player& player, const Player::ReplicationRec
     return nullptr;
 }
 
-// A client's player from its image, which the server checks before it applies it.
+// A client's player from its image, read and held already, which the server checks
+// before it applies it.
 bool ApplyClientImage(Player& player, SpawnPlayerPacket& packet, int host, const char*& refusal)
 {
-    if (!ReadImage(player, packet)) {
-        refusal = "its image does not read";
-        return false;
-    }
     if ((refusal = RefuseClientImage(player, *player.GetReplicationRecord(), host)) != nullptr)
         return false;
     player.ApplyReplicationData();
@@ -190,10 +251,20 @@ Character* MakeCarried(SpawnPlayerPacket& packet, int clientHost, const char*& r
     }
     Destroy(ObjectManager::Get().GetObject(character->GetControllerId()));
     character->SetControllerId(0);
+    // The image is read first, so that what the host gives the character may follow what
+    // it carries; it applies after.
+    if (!AsReplicatedKind(*character, [&](auto& kind) { return ReadImage(kind, packet); })) {
+        refusal = "its image does not read";
+        Destroy(character);
+        return nullptr;
+    }
     if (gPrepare)
         gPrepare(*character);
     const bool applied = clientHost >= 0 ? ApplyClientImage(*player, packet, clientHost, refusal)
-                                         : ApplyCarriedImage(*character, packet);
+                                         : AsReplicatedKind(*character, [](auto& kind) {
+                                               kind.ApplyReplicationData();
+                                               return true;
+                                           });
     if (!applied) {
         Destroy(character);
         return nullptr;

@@ -48,7 +48,10 @@ void NotifySpawned(const SpawnReport& report);
 // What the host program gives a character that a received spawn makes here, before the
 // image applies: what its game gives such a character beside its record (skills the host
 // teaches it, say), so that the image's states reach them as they reach the record's own.
-// An empty one gives nothing.
+// The image has been read: the character holds it (a player's GetReplicationRecord), so
+// that what is given may follow what it carries. On the server a client's player is
+// checked after, against what such a character, given that, could have grown to by the
+// image's level. An empty one gives nothing.
 using SpawnPreparer = std::function<void(Character&)>;
 void SetSpawnPreparer(SpawnPreparer preparer);
 

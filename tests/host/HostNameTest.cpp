@@ -1,8 +1,11 @@
 // How the host names what it prints: characters of one name told apart by a number after
-// the name, chosen the first time each is named; other objects by their name alone.
+// the name, chosen the first time each is named (players by their ids), for one game;
+// other objects by their name alone.
 #include "core/EngineFixture.h"
 #include "Engine/Localization.h"
+#include "Engine/World.h"
 #include "Game/characters/Monster.h"
+#include "Game/characters/Player.h"
 #include "Game/items/Item.h"
 #include "host/HostText.h"
 
@@ -14,6 +17,7 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
+        HostNamesNewGame();   // each test is a game of its own
         LocalizationManager::Instance().RegisterTags("tagMarshWolf=Marsh Wolf\ntagMarshWolf2=Marsh Wolf 2\ntagTusk=Tusk\n");
         RecordDatabase& records = RecordDatabase::Get();
         records.RegisterRecord("Records/Test/MarshWolf.dbr", "Class,Monster,\ndescription,tagMarshWolf,\n");
@@ -49,6 +53,32 @@ TEST_F(HostNameTest, CharactersOfOneNameAreToldApartAndKeepTheirNumber)
     auto* tusk = Make<Item>("Records/Test/Tusk.dbr");
     auto* other = Make<Item>("Records/Test/Tusk.dbr");
     EXPECT_EQ(HostName(tusk), HostName(other));
+}
+
+TEST_F(HostNameTest, PlayersOfOneNameAreNumberedByIdAndNamesStartOverWithAGame)
+{
+    Region* region = World::Get().AddRegion(1, "Arena");
+    // The client's player is named first, alone: by its name, and not kept.
+    auto* guest = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", 0x10000002));
+    ASSERT_NE(guest, nullptr);
+    guest->SetPlayerName(u"Hero");
+    World::Get().AddEntity(guest, WorldCoords(region, Coords()));
+    EXPECT_EQ(HostPlayerName(*guest), "Hero");
+    // The server's player (the lower id) arrives: it keeps the name on every host, however
+    // late it is named there.
+    auto* host = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", 5));
+    ASSERT_NE(host, nullptr);
+    host->SetPlayerName(u"Hero");
+    World::Get().AddEntity(host, WorldCoords(region, Coords()));
+    EXPECT_EQ(HostPlayerName(*guest), "Hero 2");
+    EXPECT_EQ(HostPlayerName(*host), "Hero");
+
+    auto* wolf = Make<Monster>("Records/Test/MarshWolf.dbr");
+    auto* other = Make<Monster>("Records/Test/MarshWolf.dbr");
+    EXPECT_EQ(HostName(other), "Marsh Wolf");
+    EXPECT_EQ(HostName(wolf), "Marsh Wolf 2");
+    HostNamesNewGame();
+    EXPECT_EQ(HostName(wolf), "Marsh Wolf");
 }
 
 }  // namespace
