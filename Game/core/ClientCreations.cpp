@@ -4,10 +4,12 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
+#include "Engine/GameClock.h"
 #include "Engine/LoadTable.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/PathFinder.h"
@@ -142,22 +144,128 @@ bool ReachesItemFrom(Character& user, const WorldVec3& from, const WorldVec3& at
     return reach + kUseWalkTolerance >= WorldDistance(from, at);
 }
 
-bool ReachesOnServer(Character& user, const std::function<bool(const WorldVec3& from)>& reachesFrom)
+namespace {
+
+// The starts taken of each character a client acts for (TakeClientStart).
+class RunStarts {
+public:
+    bool Take(Character& mover, const WorldVec3& start, const WorldVec3& here)
+    {
+        const uint32_t now = GameClock::Get().GetGameTime();
+        Trail& trail = TrailOf(mover.GetObjectId(), here, now);
+        const float motion = mover.GetMotion().Length();
+        if (std::isfinite(motion) && motion > 0.0f)
+            trail.pace = motion;
+        float own = WorldDistance(here, trail.at);
+        if (!std::isfinite(own)) {   // nowhere to measure from: begin again where it stands
+            trail = Trail{here, now, 0.0f, trail.pace};
+            own = 0.0f;
+        }
+        const float slack = SlackNow(trail, own, now);
+        const float covered = WorldDistance(start, trail.at);
+        const bool taken = WorldDistance(start, here) <= kClientLeadTolerance && covered <= own + slack;
+        trail.slack = taken ? std::clamp(own + slack - covered, 0.0f, kClientLeadTolerance) : slack;
+        trail.at = taken ? start : here;
+        trail.time = now;
+        return taken;
+    }
+    // The slack the character has now, where the server has it at `here`: the whole
+    // tolerance for one whose starts are not known (or who stands nowhere to measure from).
+    float Slack(uint32_t id, const WorldVec3& here) const
+    {
+        const auto found = m_trails.find(id);
+        if (found == m_trails.end())
+            return kClientLeadTolerance;
+        const float own = WorldDistance(here, found->second.at);
+        return std::isfinite(own) ? SlackNow(found->second, own, GameClock::Get().GetGameTime()) : kClientLeadTolerance;
+    }
+    void Clear() { m_trails.clear(); }
+
+private:
+    struct Trail {
+        WorldVec3 at;         // where the last start put the character
+        uint32_t time = 0;    // game time of that start, in ms
+        float slack = 0.0f;   // the tolerance left
+        float pace = 0.0f;    // units a second
+    };
+    // A client acts only for its own live characters (its player and its quota of
+    // entities); characters gone are forgotten before a full table forgets its stalest.
+    static constexpr size_t kMaxTrails = (ConnectionManager::kMaxHost + 1) * (kMaxLiveClientEntities + 1);
+
+    // The slack refilled by what the pace would have covered since the last start beyond
+    // the ground `own` the server moved the character meanwhile.
+    static float SlackNow(const Trail& trail, float own, uint32_t now)
+    {
+        const float seconds = static_cast<float>(now - trail.time) / 1000.0f;
+        return std::min(kClientLeadTolerance, trail.slack + std::max(0.0f, trail.pace * seconds - own));
+    }
+
+    Trail& TrailOf(uint32_t id, const WorldVec3& here, uint32_t now)
+    {
+        if (const auto found = m_trails.find(id); found != m_trails.end())
+            return found->second;
+        if (m_trails.size() >= kMaxTrails)
+            std::erase_if(m_trails, [](const auto& entry) { return !ObjectManager::Get().GetObject(entry.first); });
+        if (m_trails.size() >= kMaxTrails)
+            m_trails.erase(std::min_element(m_trails.begin(), m_trails.end(), [](const auto& a, const auto& b) {
+                return a.second.time < b.second.time;
+            }));
+        return m_trails.emplace(id, Trail{here, now, kClientLeadTolerance, 0.0f}).first->second;
+    }
+
+    std::unordered_map<uint32_t, Trail> m_trails;
+};
+
+RunStarts& StartsTaken()
 {
-    if (reachesFrom(user.GetPathPosition()))
+    static RunStarts starts;
+    return starts;
+}
+
+// The ground the character's pace covers in the walk's lead (the animation's motion, not
+// the slowing of a run's last stretch).
+float WalkLead(Character& character)
+{
+    const float lead = character.GetMotion().Length() * static_cast<float>(kWalkLeadMs) / 1000.0f;
+    return std::isfinite(lead) ? lead : 0.0f;
+}
+
+}  // namespace
+
+bool TakeClientStart(Character& mover, const WorldVec3& start, const WorldVec3& here)
+{
+    return StartsTaken().Take(mover, start, here);
+}
+
+float ClientLeadLeft(Character& character)
+{
+    // What the starts spent of the tolerance is spent of the one allowance.
+    const float spent = kClientLeadTolerance - StartsTaken().Slack(character.GetObjectId(), character.GetPathPosition());
+    return std::max(0.0f, std::max(kClientLeadTolerance, WalkLead(character)) - spent);
+}
+
+void ForgetClientStarts()
+{
+    StartsTaken().Clear();
+}
+
+bool ReachesOnServer(Character& user, const std::function<bool(const WorldVec3& from, float spare)>& reachesFrom)
+{
+    const float allowance = ClientLeadLeft(user);
+    if (reachesFrom(user.GetPathPosition(), allowance))
         return true;
     const Path* path = user.IsMoving() ? user.GetPath() : nullptr;
     if (!path)
         return false;
-    // The pace is the run's own (the animation's motion), not the slowing of its last stretch.
-    const float pace = user.GetMotion().Length();
-    const float lead = std::min(path->GetRemainingLength(), pace * static_cast<float>(kWalkLeadMs) / 1000.0f);
+    const float lead = std::min({path->GetRemainingLength(), WalkLead(user), allowance});
     if (!(lead > 0.0f))
         return false;
     const int steps = std::clamp(static_cast<int>(std::ceil(lead / kWalkLeadStep)), 1, kMaxWalkLeadSteps);
-    for (int step = 1; step <= steps; ++step)
-        if (reachesFrom(path->GetPointAt(path->GetTravelled() + lead * static_cast<float>(step) / steps)))
+    for (int step = 1; step <= steps; ++step) {
+        const float ahead = lead * static_cast<float>(step) / steps;
+        if (reachesFrom(path->GetPointAt(path->GetTravelled() + ahead), allowance - ahead))
             return true;
+    }
     return false;
 }
 
@@ -180,7 +288,7 @@ const char* RefuseClientDrop(int host, uint32_t player, const ItemReplicaInfo& i
         return "the host has as many items as it may keep";
     const WorldVec3 at = where.GetPosition();
     const float radius = held->GetBoundingRadius();
-    if (!ReachesOnServer(*holder, [&](const WorldVec3& from) { return ReachesItemFrom(*holder, from, at, radius); })) {
+    if (!ReachesOnServer(*holder, [&](const WorldVec3& from, float) { return ReachesItemFrom(*holder, from, at, radius); })) {
         const WorldVec3 here = holder->GetPathPosition();
         if (!here.IsValid())
             return "its player stands nowhere here";

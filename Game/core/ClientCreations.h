@@ -34,19 +34,49 @@ inline constexpr float kItemWalkLimit = 6.0f;
 // Whether `user`, standing at `from`, reaches an item of bounding radius `radius` at `at`.
 bool ReachesItemFrom(Character& user, const WorldVec3& from, const WorldVec3& at, float radius);
 
-// Whether the character reaches what `reachesFrom` tells of from where the server has it,
-// or, while it runs or walks, from a point of its path a little way ahead: its client
-// plays the same walk, and a client whose frames run ahead of the server's has its player
-// that much farther on when it acts at the walk's end. The way ahead is what the character
-// covers at its pace in kWalkLeadMs of game time, never beyond the path's end; it is tried
-// every kWalkLeadStep units (at most kMaxWalkLeadSteps points). Where a client's use,
-// pick-up or drop is held to: a walk asked for is no reach of its own. 2.5 s is the lag
-// the server already grants a run's start (kSkillReachTolerance, 10 units at a run of 4 a
-// second); the hosts of the bundled stories, a frame of 250 ms each, lag far less.
+// How far ahead of the server a client's character may be: its client's frames run ahead
+// of the server's, so where it says its character starts a run or stands when it uses,
+// takes, drops or talks to something may lie ahead of where the server has it. That is
+// ONE allowance, however many of the checks below a client's actions pass through in turn:
+// the larger of the latency tolerance (kClientLeadTolerance, the ground the character may
+// have covered on its client before the server heard of it: 2.5 s of a run of 4 units a
+// second) and, while it runs or walks, the ground its pace covers in kWalkLeadMs of game
+// time. A run or walk start taken ahead of the server's position (TakeClientStart) spends
+// of it, and only what is left lends reach to what follows (ReachesOnServer).
+inline constexpr float kClientLeadTolerance = 10.0f;
 inline constexpr int kWalkLeadMs = 2500;
 inline constexpr float kWalkLeadStep = 0.5f;
 inline constexpr int kMaxWalkLeadSteps = 64;
-bool ReachesOnServer(Character& user, const std::function<bool(const WorldVec3& from)>& reachesFrom);
+
+// Whether the server takes the start a client gives its character's run or walk (the
+// server has it at `here`); the start taken, or `here` in its place, is remembered. A
+// start is taken within kClientLeadTolerance of `here`, and a chain of starts, each a
+// little farther on, carries the character no farther than the ground the server itself
+// moved it meanwhile plus a slack of at most that tolerance: a chain would otherwise carry
+// it away at no pace at all. The slack refills by the ground its pace would have covered in
+// the game time between two starts beyond what the server moved it (standing, it could
+// have run), never above the tolerance; a start spends what it covers beyond the server's
+// own moving, and one a little behind gives back. A real client's starts lie along the
+// way its character ran at its pace, shifted only by how its lag changes, and never spend
+// the slack while that lag stays within the tolerance's time. The pace is the character's
+// run as the server last saw it move (a character not yet seen moving has none).
+bool TakeClientStart(Character& mover, const WorldVec3& start, const WorldVec3& here);
+// What is left now of the character's allowance for being ahead (see above).
+float ClientLeadLeft(Character& character);
+// Forgets every character's starts (a new game).
+void ForgetClientStarts();
+
+// Whether the character reaches what `reachesFrom` tells of from where the server has it,
+// or, while it runs or walks, from a point of its path a little way ahead: its client
+// plays the same walk, and a client whose frames run ahead of the server's has its player
+// that much farther on when it acts at the walk's end. The way ahead is what is left of
+// the character's allowance (ClientLeadLeft), never more than its pace covers in
+// kWalkLeadMs nor beyond the path's end; it is tried every kWalkLeadStep units (at most
+// kMaxWalkLeadSteps points). `spare` is what each point leaves of the allowance, for a
+// target that may itself have moved on since the client saw it. Where a client's use,
+// pick-up, talk or drop is held to: a walk asked for is no reach of its own. The hosts of
+// the bundled stories, a frame of 250 ms each, lag far less than the allowance.
+bool ReachesOnServer(Character& user, const std::function<bool(const WorldVec3& from, float spare)>& reachesFrom);
 
 // Live objects the server keeps for one client host, by kind. The items cover a full set
 // of bags and equipment and what lies dropped around; the entities a volley of

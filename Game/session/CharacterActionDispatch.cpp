@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 #include "Engine/ConnectionManager.h"
-#include "Engine/GameClock.h"
 #include "Engine/NetDropLog.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
@@ -101,9 +99,10 @@ constexpr float kTalkRange = 3.0f;
 // within its extra reach of it, a strategic-movement point within the character's extents
 // of its approach point, an item within the character's and the item's extents and the
 // few steps the player takes to it in place, a character within both extents and talking
-// range (and the ground it may have covered meanwhile). Anything else is no object a use
-// acts on, and is in reach.
-bool ReachesFrom(Character& user, const WorldVec3& from, const Object* target)
+// range and the ground it may have covered meanwhile: `spare`, what is left of the user's
+// allowance for being ahead (ReachesOnServer). Anything else is no object a use acts on,
+// and is in reach.
+bool ReachesFrom(Character& user, const WorldVec3& from, float spare, const Object* target)
 {
     if (const auto* fixedItem = DynamicCast<FixedItem>(target)) {
         const WorldVec3 item = fixedItem->GetCoords().GetPosition();
@@ -123,8 +122,7 @@ bool ReachesFrom(Character& user, const WorldVec3& from, const Object* target)
     if (auto* other = DynamicCast<Character>(const_cast<Object*>(target))) {
         if (other == &user)
             return true;
-        // The other may have moved on since the client saw it there.
-        const float reach = user.GetExtents() + other->GetExtents() + kTalkRange + kSkillReachTolerance;
+        const float reach = user.GetExtents() + other->GetExtents() + kTalkRange + spare;
         return reach >= WorldDistance(from, other->GetPathPosition());
     }
     return true;
@@ -133,7 +131,7 @@ bool ReachesFrom(Character& user, const WorldVec3& from, const Object* target)
 // Whether the character reaches the object from where the server has it (ReachesOnServer).
 bool ReachesObjectOnServer(Character& user, const Object* target)
 {
-    return ReachesOnServer(user, [&](const WorldVec3& from) { return ReachesFrom(user, from, target); });
+    return ReachesOnServer(user, [&](const WorldVec3& from, float spare) { return ReachesFrom(user, from, spare, target); });
 }
 
 // The object a client's action uses, takes or talks to, when it is one that asks for reach.
@@ -177,83 +175,9 @@ bool TargetWithinReach(NetPacket& packet, Character& user, int fromHost)
                       targetId);
 }
 
-// How far the starts of a client's runs and walks may carry each of its characters on the
-// server. A start is where the client had the character when it asked; taking it moves the
-// server's character there at once. One start within the latency tolerance is a client whose
-// frames run ahead; a chain of them, each a little farther on, would carry the character
-// away at no pace at all. So the starts taken of a character are held together: from one
-// start to the next it covers the ground the server itself moved it meanwhile, plus a slack
-// of at most the latency tolerance. The slack refills by the ground its pace would have
-// covered in the game time between them beyond what the server moved it (standing, it could
-// have run), never above the tolerance, and a start spends what it covers beyond the
-// server's own moving; a start a little behind gives back. A real client's starts lie along
-// the way its character ran at its pace, shifted only by how its lag changes, and never
-// spend the slack while that lag stays within the tolerance's time; a start that would
-// overspend it is replaced by the server's position. The pace is the character's run as
-// the server last saw it move (a character not yet seen moving has none).
-class RunStarts {
-public:
-    // Whether the character, which the server has at `here`, may start at `start`; the
-    // start taken (or `here` in its place) is remembered either way.
-    bool Take(Character& mover, const WorldVec3& start, const WorldVec3& here)
-    {
-        const uint32_t now = GameClock::Get().GetGameTime();
-        Trail& trail = TrailOf(mover.GetObjectId(), here, now);
-        const float motion = mover.GetMotion().Length();
-        if (std::isfinite(motion) && motion > 0.0f)
-            trail.pace = motion;
-        float own = WorldDistance(here, trail.at);
-        if (!std::isfinite(own)) {   // nowhere to measure from: begin again where it stands
-            trail = Trail{here, now, 0.0f, trail.pace};
-            own = 0.0f;
-        }
-        const float seconds = static_cast<float>(now - trail.time) / 1000.0f;
-        const float slack = std::min(kSkillReachTolerance, trail.slack + std::max(0.0f, trail.pace * seconds - own));
-        const float covered = WorldDistance(start, trail.at);
-        const bool taken = WorldDistance(start, here) <= kSkillReachTolerance && covered <= own + slack;
-        trail.slack = taken ? std::clamp(own + slack - covered, 0.0f, kSkillReachTolerance) : slack;
-        trail.at = taken ? start : here;
-        trail.time = now;
-        return taken;
-    }
-    void Clear() { m_trails.clear(); }
-
-private:
-    struct Trail {
-        WorldVec3 at;         // where the last start put the character
-        uint32_t time = 0;    // game time of that start, in ms
-        float slack = 0.0f;   // the tolerance left
-        float pace = 0.0f;    // units a second
-    };
-    // A client acts only for its own live characters (its player and its quota of
-    // entities); characters gone are forgotten before a full table forgets its stalest.
-    static constexpr size_t kMaxTrails = (ConnectionManager::kMaxHost + 1) * (kMaxLiveClientEntities + 1);
-
-    Trail& TrailOf(uint32_t id, const WorldVec3& here, uint32_t now)
-    {
-        if (const auto found = m_trails.find(id); found != m_trails.end())
-            return found->second;
-        if (m_trails.size() >= kMaxTrails)
-            std::erase_if(m_trails, [](const auto& entry) { return !ObjectManager::Get().GetObject(entry.first); });
-        if (m_trails.size() >= kMaxTrails)
-            m_trails.erase(std::min_element(m_trails.begin(), m_trails.end(), [](const auto& a, const auto& b) {
-                return a.second.time < b.second.time;
-            }));
-        return m_trails.emplace(id, Trail{here, now, kSkillReachTolerance, 0.0f}).first->second;
-    }
-
-    std::unordered_map<uint32_t, Trail> m_trails;
-};
-
-RunStarts& StartsTaken()
-{
-    static RunStarts starts;
-    return starts;
-}
-
 // A run or walk starts where the server has the character, give or take the ground it may
 // have covered on its client before the server heard of it, and no farther over a chain of
-// starts than its pace lets it (RunStarts): a start farther off would carry it there at
+// starts than its pace lets it (TakeClientStart): a start farther off would carry it there at
 // once. Such a start is replaced by the server's own position, so that the character still
 // runs where its client sends it, along the way the server gives it. A character the server
 // has nowhere (on its way through a teleport) does not run. False when the run is refused;
@@ -271,9 +195,9 @@ bool StartWhereTheServerHasIt(NetPacket& packet, Character& mover, int fromHost,
     if (!here.IsValid())
         return LogNetDrop(packet.GetClassName(), fromHost, "character %u stands nowhere on the server",
                           mover.GetObjectId());
-    if (StartsTaken().Take(mover, *start, here))
+    if (TakeClientStart(mover, *start, here))
         return true;
-    if (WorldDistance(*start, here) <= kSkillReachTolerance)
+    if (WorldDistance(*start, here) <= kClientLeadTolerance)
         NetDropLog::Note(packet.GetClassName(), fromHost, "starts beyond the character's pace",
                          "its starts carry its character farther than its pace covers; it starts where the server "
                          "has it instead",
@@ -292,7 +216,7 @@ bool StartWhereTheServerHasIt(NetPacket& packet, Character& mover, int fromHost,
 // own actions play at normal speed, its runs at the character's run speed. The play speed
 // scales the ground an animation carries the character over (Entity::GetMotion), which
 // paces its runs on the server and bounds how far its run starts and reach may lead
-// (RunStarts, ReachesOnServer); a faster one would let a client set its own pace. A speed
+// (TakeClientStart, ReachesOnServer); a faster one would let a client set its own pace. A speed
 // beyond that, or below naught, is held to the bound.
 void PlaysWithinItsSpeed(NetPacket& packet, Character& character, int fromHost, bool& amended)
 {
@@ -430,7 +354,7 @@ void HandleCharacterActionPacket(NetPacket& packet, int fromHost)
 void RegisterCharacterActionDispatch()
 {
     TeleportsSeen().Clear();
-    StartsTaken().Clear();
+    ForgetClientStarts();
     for (NetPacketType type = kFirstActionPacket; type <= kLastActionPacket; ++type)
         NetPacketRegistry::Get().SetHandler(type, &HandleCharacterActionPacket);
 }
@@ -438,7 +362,7 @@ void RegisterCharacterActionDispatch()
 void UnregisterCharacterActionDispatch()
 {
     TeleportsSeen().Clear();
-    StartsTaken().Clear();
+    ForgetClientStarts();
     for (NetPacketType type = kFirstActionPacket; type <= kLastActionPacket; ++type)
         NetPacketRegistry::Get().SetHandler(type, {});
 }

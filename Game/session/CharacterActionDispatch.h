@@ -9,14 +9,14 @@
 // what their death handlers make. A packet from anyone else, one naming no character
 // here, or one whose positions lie in no region is dropped through the drop log.
 //
-// The server holds a client's action to where it has the client's character: a use,
-// pick-up, talk or chat reaches its object from there (or from the little way ahead on the
-// walk it is on that its pace covers while the client's frames run ahead, ReachesOnServer)
-// as the player's own click would without walking; a pick-up takes only an item lying
-// loose; a run or walk starts there, give or take the ground the character may have covered
-// on its client before the server heard of it (kSkillReachTolerance), and a chain of starts
-// carries it no farther than its pace covers meanwhile, give or take that same tolerance;
-// else it starts from the server's position instead.
+// The server holds a client's action to where it has the client's character, give or take
+// one allowance for the client being ahead of it (ClientCreations.h): a run or walk starts
+// there, or within the allowance's tolerance where the client says, and a chain of starts
+// carries it no farther than its pace covers meanwhile (TakeClientStart), else it starts
+// from the server's position instead; a use, pick-up, talk or chat reaches its object from
+// there, or from what is left of the allowance ahead on the walk it is on
+// (ReachesOnServer), as the player's own click would without walking; a pick-up takes only
+// an item lying loose.
 #pragma once
 
 #include <cstdint>

@@ -16,6 +16,7 @@
 
 #include "Engine/ActorConfigCommand.h"
 #include "Engine/NetPacket.h"
+#include "Game/core/ClientCreations.h"
 
 namespace GAME {
 
@@ -49,7 +50,7 @@ bool MaySendConfigCmd(uint32_t actorId, int fromHost);
 // may run (and for any other command); otherwise why not.
 inline constexpr float kSkillPickReach = 20.0f;
 inline constexpr float kShotReach = 60.0f;
-inline constexpr float kSkillReachTolerance = 10.0f;
+inline constexpr float kSkillReachTolerance = kClientLeadTolerance;
 inline constexpr size_t kMaxSkillResultTargets = 64;
 const char* RefuseClientSkillCommand(const ActorConfigCommand& command, int fromHost);
 

@@ -46,6 +46,16 @@ protected:
         ConnectionManager::Get().HandleIncoming(kClientHost, bytes.data(), bytes.size());
     }
     static WorldCoords Here() { return WorldCoords(World::Get().GetRegionById(7), Coords()); }
+    // The client's player made anew as the data's fighter, whose run carries it 4 units a
+    // second, standing Here().
+    void PlayTheFighter()
+    {
+        ObjectManager& objects = ObjectManager::Get();
+        objects.DestroyObjectEx(client, __FILE__, __LINE__);
+        objects.FlushDestroyedObjects();
+        client = objects.CreateObjectFromFile<Player>("Records/Creatures/ArenaPlayer.dbr", kClientPlayer);
+        ASSERT_TRUE(client && World::Get().AddEntity(client, Here()));
+    }
 
     Player* client = nullptr;
 };
