@@ -182,6 +182,13 @@ for seen in "$rolled" "$lying" "$standing"; do
     extra=$(seen_only_by "$seen" "$dir/c.txt" "$dir/s.txt")
     [ -z "$extra" ] || fail "the client saw what the server never had: $extra"
 done
+# What the server makes where the client's player sees it reaches the client: every item of
+# the monsters' loot that came to lie on the ground (it lies there to the end, so a client's
+# frame that passes over it cannot miss it) lies on the client's ground too, in whatever
+# order and frames.
+loot_items='s/^loot: frame [0-9]*: item \([0-9]*\) lies on the ground: .*/\1/p'
+missed=$(seen_only_by "$loot_items" "$dir/s.txt" "$dir/c.txt")
+[ -z "$missed" ] || fail "the client never saw the server's loot on the ground: $missed"
 diff <(shared "$dir/s.txt" "$dir/c.txt") <(shared "$dir/c.txt" "$dir/s.txt") || fail "the two sides differ"
 grep -q "^gamehost: the server went away; the game ends after frame" "$dir/c.txt" || fail "the client missed the end"
 echo "PASS: play"
