@@ -2,6 +2,10 @@
 // number into a new packet, checked, and handed to the handler of that type.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "Engine/ChatPacket.h"
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
@@ -170,22 +174,47 @@ TEST_F(ConnectionManagerTest, ReceivedPacketsReachTheHandlerOfTheirType)
     EXPECT_EQ(manager.ProcessIncoming(), 0);
 }
 
-// A handler that replaces its own type's handler while it runs still runs to its end with
-// what it captured; the next packet of the type reaches the new handler.
+// A packet is handled by the registry's own handler, kept alive while it runs: handling
+// copies no handler, and a handler that replaces its own type's handler while it runs is
+// not destroyed before its end, which still sees what it captured; the next packet of the
+// type reaches the new handler.
 TEST_F(ConnectionManagerTest, AHandlerReplacedWhileItRunsRunsToItsEnd)
 {
-    const std::string name = "the first handler, with a name too long to be kept in place";
-    NetPacketRegistry::Get().SetHandler(GiveGoldPacket::kType, [this, name](NetPacket&, int fromHost) {
-        NetPacketRegistry::Get().SetHandler(GiveGoldPacket::kType, [this](NetPacket&, int host) {
-            received.push_back({host, 2});
-        });
-        received.push_back({fromHost, static_cast<int32_t>(name.size())});
-    });
+    struct Counts {
+        int copies = 0;
+        int destroyed = 0;
+        int destroyedWhileRunning = -1;
+    } counts;
+    // Counts its copies and its destructions in `counts`.
+    struct Replacing {
+        Counts* counts;
+        std::vector<std::pair<int, int32_t>>* received;
+        std::string name = "the first handler, with a name too long to be kept in place";
+        Replacing(Counts* c, std::vector<std::pair<int, int32_t>>* r) : counts(c), received(r) {}
+        Replacing(const Replacing& other) : counts(other.counts), received(other.received), name(other.name)
+        {
+            ++counts->copies;
+        }
+        ~Replacing() { ++counts->destroyed; }
+        void operator()(NetPacket&, int fromHost) const
+        {
+            const int before = counts->destroyed;
+            auto* into = received;
+            NetPacketRegistry::Get().SetHandler(GiveGoldPacket::kType,
+                                                [into](NetPacket&, int host) { into->push_back({host, 2}); });
+            counts->destroyedWhileRunning = counts->destroyed - before;
+            received->push_back({fromHost, static_cast<int32_t>(name.size())});
+        }
+    };
+    NetPacketRegistry::Get().SetHandler(GiveGoldPacket::kType, Replacing(&counts, &received));
+    const int copiesBefore = counts.copies;
     GiveGoldPacket gold;
     transport.Feed(3, Written(gold));
     transport.Feed(4, Written(gold));
     EXPECT_EQ(manager.ProcessIncoming(), 2);
-    EXPECT_EQ(received, (std::vector<std::pair<int, int32_t>>{{3, static_cast<int32_t>(name.size())}, {4, 2}}));
+    EXPECT_EQ(counts.copies, copiesBefore);
+    EXPECT_EQ(counts.destroyedWhileRunning, 0);
+    EXPECT_EQ(received, (std::vector<std::pair<int, int32_t>>{{3, 59}, {4, 2}}));
 }
 
 // The transport is serviced first, then every join and leave reaches the listener in
