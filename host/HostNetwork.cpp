@@ -139,10 +139,12 @@ const char* KindText(const NetConnectionEvent& event)
     return "changed";
 }
 
+// A roster record: a player still in the world by the name the host gives it (HostPlayerName).
 void PrintRecord(const PlayerNetBasicInfo& record)
 {
+    const auto* player = ObjectManager::Get().GetObject<Player>(record.playerId);
     std::printf("gamehost: roster at the end: player %u \"%s\" party %u\n", record.playerId,
-                PrintableName(record.playerName).c_str(), record.partyId);
+                (player ? HostPlayerName(*player) : PrintableName(record.playerName)).c_str(), record.partyId);
 }
 
 }  // namespace

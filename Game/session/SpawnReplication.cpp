@@ -116,22 +116,39 @@ uint64_t PointsBy(uint32_t start, uint32_t perLevel, uint32_t level, uint32_t fr
 
 // Why the image claims more than the player could have grown to: the player, made here
 // from its record and given what the host gives such a player, is still as fresh as a new
-// character. The image's level must be one its levels reach, its experience no more than
-// that level holds, its side a player's, and what its base attributes and its skills hold
-// above the fresh ones no more than the points its level gives pay for (a point raises
-// one attribute by its increment, or one skill by a level). Null when it stays within.
+// character. Each skill it holds must stay within the levels its record allows, the
+// image's side must be a player's and its level one its levels reach. A record whose
+// levels come from a level record (its maximum level) grows by that record's rules: its
+// experience no more than its level holds, and what its base attributes and its skills
+// hold above the fresh ones no more than the points its level gives pay for (a point
+// raises one attribute by its increment, or one skill by a level). Null when it stays
+// within.
 const char* RefuseClientGrowth(Player& player, const Player::ReplicationRecord& image)
 {
+    const SkillManager& skills = player.GetSkillManager();
+    uint64_t raised = 0;
+    for (const SkillManager::_SkillReplica& entry : image.skills) {
+        const Skill* skill = ObjectManager::Get().GetObject<Skill>(skills.FindSkillId(entry.skillName));
+        if (!skill)
+            continue;   // a skill the player does not hold is skipped as the image applies
+        if (!ClientSkillLevelAllowed(*skill, entry.state.level))
+            return "it carries a skill at a level its record does not allow";
+        raised += static_cast<uint64_t>(std::max(0, entry.state.level - std::max(0, skill->GetSkillLevel())));
+    }
+    if (image.team.GetTeamMajor() != player.GetTeam().GetTeamMajor())
+        return "it claims another side than its record's";
     ExperienceLevelControl& levels = player.GetLevelControl();
     const uint32_t fresh = levels.GetLevel();
-    const uint32_t top = levels.GetMaxLevel() != 0 ? levels.GetMaxLevel() : ExperienceLevelControl::kLevelLimit;
-    if (image.level < 1 || image.level > top)
+    const uint32_t top = levels.GetMaxLevel();
+    if (image.level < 1 || image.level > (top != 0 ? top : ExperienceLevelControl::kLevelLimit))
         return "it claims a level its record's levels do not reach";
+    if (top == 0)
+        return nullptr;
     const uint32_t next = levels.GetExperienceToNextLevel(image.level);
     if (next != 0 && (image.level < top ? image.experience >= next : image.experience > next))
         return "it claims more experience than its level holds";
-    if (image.team.GetTeamMajor() != player.GetTeam().GetTeamMajor())
-        return "it claims another side than its record's";
+    if (raised > PointsBy(levels.GetSkillPoints(), levels.GetSkillPointsPerLevel(), image.level, fresh))
+        return "it claims skill levels above what the points of its level give";
 
     const CharAttributeStore_Bio& base = player.GetCharacterBio().GetBaseAttrStore();
     const struct {
@@ -157,19 +174,6 @@ const char* RefuseClientGrowth(Player& player, const Player::ReplicationRecord& 
     }
     if (spent > PointsBy(levels.GetModifierPoints(), levels.GetModifierPointsPerLevel(), image.level, fresh))
         return "it claims base attributes above what the points of its level give";
-
-    const SkillManager& skills = player.GetSkillManager();
-    uint64_t raised = 0;
-    for (const SkillManager::_SkillReplica& entry : image.skills) {
-        const Skill* skill = ObjectManager::Get().GetObject<Skill>(skills.FindSkillId(entry.skillName));
-        if (!skill)
-            continue;   // a skill the player does not hold is skipped as the image applies
-        if (!ClientSkillLevelAllowed(*skill, entry.state.level))
-            return "it carries a skill at a level its record does not allow";
-        raised += static_cast<uint64_t>(std::max(0, entry.state.level - std::max(0, skill->GetSkillLevel())));
-    }
-    if (raised > PointsBy(levels.GetSkillPoints(), levels.GetSkillPointsPerLevel(), image.level, fresh))
-        return "it claims skill levels above what the points of its level give";
     return nullptr;
 }
 

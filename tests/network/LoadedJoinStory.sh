@@ -27,7 +27,9 @@ joined_c=$(grep -m1 "$guest" "$dir/c.txt")
 [ "$joined_c" = "net: player 268435458 \"Hero 2\" life $life.0 at (0.00, 0.00, 4.00)" ] ||
     fail "the client's join is not its loaded player's: $joined_c"
 [ "$joined_s" = "$joined_c" ] || fail "the server holds another player than the client's: $joined_s"
-grep -q '^net: player [0-9]* "Hero" life ' "$dir/s.txt" || fail "the server's player lost its name"
+[ "$(grep -c '^gamehost: roster at the end: player [0-9]* "Hero\( 2\)\?" party' "$dir/s.txt")" -eq 2 ] &&
+    grep -q '^gamehost: roster at the end: player 268435458 "Hero 2" party' "$dir/s.txt" ||
+    fail "the server's roster does not tell its two players apart"
 
 # The client plays on past its server's end: of the lines its own player sends, the server
 # took the first ones, up to its own end.
