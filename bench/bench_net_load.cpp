@@ -48,13 +48,16 @@
 // game, and the server's frame rate in the flood against the quiet one (the goal: 0.8 in
 // the plain build); the label names the flood and says whether both held.
 //
-// The pacing beside an honest client: gamehost's own server (its session and its pacing to
-// its clients) beside the honest client, against a client that joins three times and stays
-// silent, a flood of 58 KB heartbeats and a chat flood, 20 s each; reported as the floods
-// beside are, the goal 0.8 under the sanitizers too.
+// The real host beside an honest client: the build's gamehost programs, a server and a
+// client, against a client of this process that joins three times and stays silent, floods
+// chat lines (20,000 a second) or floods its player's heartbeats (5,000 a second), 20 s
+// each; the server's frame rate over the span against the same frames of a quiet reference
+// run (the goal: 0.8 under the sanitizers too), whether the server dropped the flooder and
+// whether the honest client played on.
 #include <benchmark/benchmark.h>
 #include <enet/enet.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -64,6 +67,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <functional>
@@ -99,8 +103,7 @@
 #include "Game/core/foundation/Filters.h"
 
 #include "BenchLevel.h"
-#include "host/HostNetwork.h"
-#include "host/HostSession.h"
+#include "ServerFrameLines.h"
 
 namespace GAME {
 namespace {
@@ -1442,117 +1445,183 @@ void BM_NetFloodBeside(benchmark::State& state)
 }
 BENCHMARK(BM_NetFloodBeside)->DenseRange(kBesideSpawn, kBesideCount - 1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// ---- The pacing beside an honest client ---------------------------------------------------
+// ---- The real host beside an honest client ------------------------------------------------
 
-// gamehost's server as it plays over the network (host/HostNetwork.h: its session, and its
-// pacing to its clients as a server that strangers join has it, without --pace) at a frame
-// every 16 ms, with the honest client of the floods beside (it beats every frame) and one
-// that holds back, one run each: a client that joins, beats once and stays silent, then
-// leaves and joins again, three times in the run; a flood of the flooder's heartbeats of
-// 58 KB each (status skills it never had), 5,000 a second (never more than 1,024 ahead of
-// what the server has taken in, so that the flooder's own queue stays bounded); and a chat
-// flood of 20,000 a second. The flooders beat only when they join, so their heartbeats
-// fall behind. Each run's span is its second argument (20 s). Reported: whether every
-// heartbeat the honest client sent reached the server's game, and the server's frame rate
-// in the run against the quiet one (the goal: 0.8 under the sanitizers too).
-enum PaceCase : int { kPaceSilent, kPaceHeavyBeats, kPaceChat, kPaceCount };
-struct PacePlan {
+// gamehost's own server, the program as a player runs it (its process, its frame loop, the
+// bundled run's arena at 250 ms a frame, printing as it plays), with a gamehost client
+// beside it, against a client of this process that joins as a client does and then holds
+// back or floods, one run each: it joins, beats once and stays silent, then leaves and joins
+// again, three times in the span; it sends chat lines, 20,000 a second; it sends its
+// player's heartbeats, 5,000 a second. Each run's span is its second argument (20 s).
+//
+// The server runs its frames as fast as it can, and what a frame costs changes as the fight
+// goes on, so the flood's frames are set against the same frames of a reference run: the same
+// programs and seed with the client of this process joined and quiet, played just before
+// each case. The flood starts at the server's frame kFloodFromFrame; its frame rate
+// is the frames the server played in the span over the span; the reference's, the time its
+// server took over the same frames. The server's frame is read from the frame number its
+// lines print (nearly every frame prints one).
+//
+// Reported: the frame rate kept over the span, and while the flooder was still connected;
+// whether the server disconnected the flooder and after how long (and its reason, in the
+// label); whether the honest client stayed in the game. The goal: 0.8 kept under the
+// sanitizers.
+#ifndef GAMEHOST_PROGRAM
+#define GAMEHOST_PROGRAM "gamehost"
+#endif
+
+enum HostCase : int { kHostSilent, kHostChat, kHostHeartbeats, kHostCaseCount };
+struct HostPlan {
     const char* name;
     int perSecond;
-    int window;
 };
-constexpr std::array<PacePlan, kPaceCount> kPacePlans{{
-    {"silent rejoins", 0, 0},
-    {"heavy heartbeats", 5000, kBesideWindow},
-    {"chat", 20000, 0},
+constexpr std::array<HostPlan, kHostCaseCount> kHostPlans{{
+    {"silent rejoins", 0},
+    {"chat", 20000},
+    {"heartbeats", 5000},
 }};
 constexpr int kSilentJoins = 3;
-constexpr size_t kHeavyBeatBytes = 58 * 1024;
+constexpr int kHostStepMs = 250;
+constexpr int kFloodFromFrame = 400;
+constexpr auto kHostStartLimit = std::chrono::seconds(90);
+// The reference plays on this long past the flood's span, so that it covers the frames a
+// flooded server played even when it ran as fast.
+constexpr auto kReferenceMargin = std::chrono::seconds(5);
+constexpr auto kHostStopLimit = std::chrono::seconds(10);
 
-// gamehost's printing goes nowhere while a run plays: the benchmark's table stays readable.
-class SilencedStdout {
+// A program of this build run as a child process. Each line of its standard output goes to
+// `onLine` on a thread of its own, its standard error's lines are counted; both are read as
+// fast as they come, as a terminal or a file takes them. Stopped (SIGTERM, then SIGKILL)
+// when it goes.
+class ChildProgram {
 public:
-    SilencedStdout()
-    {
-        std::fflush(stdout);
-        m_saved = dup(STDOUT_FILENO);
-        const int none = open("/dev/null", O_WRONLY);
-        if (none >= 0) {
-            dup2(none, STDOUT_FILENO);
-            close(none);
-        }
-    }
-    ~SilencedStdout()
-    {
-        std::fflush(stdout);
-        if (m_saved >= 0) {
-            dup2(m_saved, STDOUT_FILENO);
-            close(m_saved);
-        }
-    }
-    SilencedStdout(const SilencedStdout&) = delete;
-    SilencedStdout& operator=(const SilencedStdout&) = delete;
+    using OnLine = std::function<void(const std::string&)>;
 
-private:
-    int m_saved = -1;
-};
-
-// What the server's game takes in from each client (its heartbeats apart), and the
-// flooder's count for its window.
-class IntakeTap : public CountingClientTransport {
-public:
-    IntakeTap(NetTransport& inner, FloodShared& flood) : CountingClientTransport(inner), m_inner(inner), m_flood(flood) {}
-    bool Receive(int& fromHost, std::vector<unsigned char>& bytes) override
+    bool Start(const std::vector<std::string>& args, OnLine onLine)
     {
-        if (!CountingClientTransport::Receive(fromHost, bytes))
+        int out[2] = {-1, -1}, err[2] = {-1, -1};
+        if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
             return false;
-        NetPacketType type = 0;
-        if (fromHost > 0 && fromHost < kHosts) {
-            ++taken[static_cast<size_t>(fromHost)];
-            if (NetPacketRegistry::PeekType(bytes.data(), bytes.size(), type) && type == SinglePlayerHeartbeatPacket::kType)
-                ++beats[static_cast<size_t>(fromHost)];
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            dup2(err[1], STDERR_FILENO);
+            execv(argv[0], argv.data());
+            _exit(127);
         }
-        m_flood.serverReceived = taken[kFloodHost];
+        close(out[1]);
+        close(err[1]);
+        if (m_pid < 0) {
+            close(out[0]);
+            close(err[0]);
+            return false;
+        }
+        m_readers.emplace_back([fd = out[0], onLine = std::move(onLine)] { ReadLines(fd, onLine); });
+        m_readers.emplace_back([this, fd = err[0]] { ReadLines(fd, [this](const std::string&) { ++errorLines; }); });
         return true;
     }
-    NetTransport& Inner() { return m_inner; }
+    // Whether it still runs.
+    bool Running() { return m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) == 0; }
+    void Stop()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            const auto until = Clock::now() + kHostStopLimit;
+            while (waitpid(m_pid, nullptr, WNOHANG) == 0) {
+                if (Clock::now() > until) {
+                    kill(m_pid, SIGKILL);
+                    waitpid(m_pid, nullptr, 0);
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            m_pid = -1;
+        }
+        for (std::thread& reader : m_readers)
+            if (reader.joinable())
+                reader.join();
+        m_readers.clear();
+    }
+    ChildProgram() = default;
+    ~ChildProgram() { Stop(); }
+    ChildProgram(const ChildProgram&) = delete;
+    ChildProgram& operator=(const ChildProgram&) = delete;
 
-    std::array<uint32_t, kHosts> taken{}, beats{};
+    std::atomic<uint64_t> errorLines{0};
 
 private:
-    NetTransport& m_inner;
-    FloodShared& m_flood;
+    static void ReadLines(int fd, const OnLine& onLine)
+    {
+        std::string pending;
+        char buffer[65536];
+        for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;) {
+            pending.append(buffer, static_cast<size_t>(got));
+            size_t start = 0;
+            for (size_t end; (end = pending.find('\n', start)) != std::string::npos; start = end + 1)
+                onLine(pending.substr(start, end - start));
+            pending.erase(0, start);
+        }
+        close(fd);
+    }
+
+    pid_t m_pid = -1;
+    std::vector<std::thread> m_readers;
 };
 
-// The server's frames for `span` as gamehost plays them, each of kGameFrameMs started on
-// its own tick of the clock; frames per second.
-double HostFrames(HostNetwork& network, int& frame, Clock::duration span)
-{
-    int frames = 0;
-    const auto start = Clock::now();
-    for (auto tick = start; Clock::now() - start < span; ++frames) {
-        network.BeforeFrame(++frame);
-        network.Session().UpdateGame(kGameFrameMs);
-        network.Session().UpdateWorld(kGameFrameMs);
-        network.AfterFrame(frame);
-        tick = std::max(tick + std::chrono::milliseconds(kGameFrameMs), Clock::now());
-        std::this_thread::sleep_until(tick);
-    }
-    return frames / std::chrono::duration<double>(Clock::now() - start).count();
-}
+struct HostFloodShared {
+    std::atomic<bool> flood{false}, done{false}, failed{false}, joined{false};
+    std::atomic<int> host{-1};
+    std::atomic<int> sent{0};
+    std::atomic<double> lostAt{-1};   // when the server dropped it, in seconds from the run's start
+};
 
-// A heartbeat of the flooder's player of about kHeavyBeatBytes: status skills it never had.
-Forgery HeavyBeatOf58Kb()
+// The client of this process: connects, joins with the packets made for the number it is
+// given and, once told to flood, sends its number's packet at `perSecond` until told to
+// stop or dropped; its connection is serviced every millisecond all along.
+void RunHostFlooder(uint16_t port, const std::vector<HonestPackets>& byHost,
+                    const std::vector<std::vector<unsigned char>>& packetByHost, int perSecond, Clock::time_point runStart,
+                    HostFloodShared& shared)
 {
-    SinglePlayerHeartbeatPacket beat;
-    beat.info.playerId = kFloodPlayer;
-    beat.info.maxLife = beat.info.life = 300.0f;
-    const std::string prefix = "Records/Skills/", suffix = ".dbr";
-    for (int i = 0; BytesOf(beat).size() + kForgedSkillNameBytes <= kHeavyBeatBytes; ++i)
-        beat.info.statusSkills.push_back(
-            prefix + std::string(kForgedSkillNameBytes - prefix.size() - suffix.size(), static_cast<char>('a' + i % 26)) +
-            suffix);
-    return {BytesOf(beat)};
+    std::string error;
+    auto client = EnetTransport::Connect("127.0.0.1", port, 30000, error);
+    if (!client) {
+        shared.failed = true;
+        return;
+    }
+    client->SetGoodbyeWait(1000);
+    shared.host = client->GetLocalHost();
+    for (const auto& bytes : byHost[static_cast<size_t>(client->GetLocalHost())].join)
+        client->Send({NetDestination::Server, 0}, bytes.data(), bytes.size());
+    const std::vector<unsigned char>& packet = packetByHost[static_cast<size_t>(client->GetLocalHost())];
+    shared.joined = true;
+    int from = 0;
+    std::vector<unsigned char> received;
+    Clock::time_point start{};
+    bool flooding = false;
+    while (!shared.done) {
+        client->Service();
+        while (client->Receive(from, received)) {
+        }
+        if (!client->IsConnected(ConnectionManager::kServerHost)) {
+            shared.lostAt = std::chrono::duration<double>(Clock::now() - runStart).count();
+            return;
+        }
+        if (shared.flood && !flooding) {
+            flooding = true;
+            start = Clock::now();
+        }
+        if (flooding && perSecond > 0) {
+            const int due = static_cast<int>(std::chrono::duration<double>(Clock::now() - start).count() * perSecond);
+            for (int i = shared.sent; i < due; ++i)
+                client->Send({NetDestination::Server, 0}, packet.data(), packet.size());
+            shared.sent = std::max(due, shared.sent.load());
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 struct SilentShared {
@@ -1591,140 +1660,174 @@ void RunSilentRejoins(uint16_t port, const std::vector<HonestPackets>& byHost, C
     }
 }
 
+// One run of the real host: what it printed of its frames (seconds from its start), when
+// the flood started and ended on that clock, and what became of the clients.
+struct HostRun {
+    std::string error;
+    std::vector<FrameSample> samples;
+    double floodFrom = 0, floodTo = 0;
+    double lostAt = -1;          // when the flooder was dropped (-1: it was not)
+    std::string flooderLeft;     // how the server said the flooder left, when it dropped it
+    std::string honestLeft;      // ... and the honest client ("" while it plays)
+    int sent = 0;
+    int silentJoins = 0;
+    uint64_t serverLogLines = 0;
+};
+
+std::vector<std::string> HostArgs(const std::string& role, const std::string& where)
+{
+    return {GAMEHOST_PROGRAM, "--role", role, role == "server" ? "--listen" : "--connect", where, "--quiet",
+            "--frames", "1000000", "--step", std::to_string(kHostStepMs), "--seed", "1"};
+}
+
+// Plays the server and the honest client, the client of this process joining after the
+// honest one; from the server's frame kFloodFromFrame on, `kind` holds back or floods for
+// `span` (nothing when `flood` is false), and the server plays `tail` longer.
+HostRun PlayHost(HostCase kind, bool flood, Clock::duration span, Clock::duration tail,
+                 const std::vector<HonestPackets>& byHost, const std::vector<std::vector<unsigned char>>& packetByHost)
+{
+    HostRun run;
+    const auto start = Clock::now();
+    const auto seconds = [start] { return std::chrono::duration<double>(Clock::now() - start).count(); };
+    ServerFrameLines lines;
+    ChildProgram server, honest;
+    const auto waitFor = [&](const std::function<bool()>& done) {
+        for (const auto until = Clock::now() + kHostStartLimit; !done() && Clock::now() < until && server.Running();)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return done();
+    };
+    if (!server.Start(HostArgs("server", "0"), [&](const std::string& line) { lines.See(line, seconds()); }) ||
+        !waitFor([&] { return lines.port > 0; })) {
+        run.error = "the server did not start (" GAMEHOST_PROGRAM ")";
+        return run;
+    }
+    const uint16_t port = static_cast<uint16_t>(lines.port.load());
+    // The honest client is host 1: the server starts its frames once its player is in.
+    if (!honest.Start(HostArgs("client", "127.0.0.1:" + std::to_string(port)), [](const std::string&) {}) ||
+        !waitFor([&] { return lines.latestFrame >= 1; })) {
+        run.error = "the honest client did not join";
+        return run;
+    }
+    HostFloodShared shared;
+    SilentShared silent;
+    std::thread flooder, holder;
+    if (kind == kHostSilent) {
+        holder = std::thread(RunSilentRejoins, port, std::cref(byHost), span, std::ref(silent));
+    } else {
+        flooder = std::thread(RunHostFlooder, port, std::cref(byHost), std::cref(packetByHost),
+                              flood ? kHostPlans[static_cast<size_t>(kind)].perSecond : 0, start,
+                              std::ref(shared));
+        if (!waitFor([&] { return shared.failed || (shared.joined && lines.Joined(shared.host)); }))
+            run.error = "the flooding client did not join";
+    }
+    if (run.error.empty() && !waitFor([&] { return lines.latestFrame >= kFloodFromFrame; }))
+        run.error = "the server did not reach its frame " + std::to_string(kFloodFromFrame);
+    if (run.error.empty()) {
+        run.floodFrom = seconds();
+        silent.start = flood;
+        shared.flood = true;
+        std::this_thread::sleep_for(span);
+        run.floodTo = seconds();
+        shared.flood = false;
+        silent.done = true;
+        std::this_thread::sleep_for(tail);
+    }
+    shared.done = silent.done = true;
+    if (flooder.joinable())
+        flooder.join();
+    if (holder.joinable())
+        holder.join();
+    run.samples = lines.Samples();
+    run.lostAt = shared.lostAt;
+    run.sent = shared.sent;
+    run.silentJoins = silent.joins;
+    if (shared.host > 0 && run.lostAt >= 0)
+        run.flooderLeft = lines.Left(shared.host);
+    run.honestLeft = lines.Left(1);
+    honest.Stop();
+    server.Stop();
+    run.serverLogLines = server.errorLines;
+    return run;
+}
+
 void BM_NetPaceBeside(benchmark::State& state)
 {
-    const auto kind = static_cast<PaceCase>(state.range(0));
-    const PacePlan& plan = kPacePlans[static_cast<size_t>(kind)];
+    const auto kind = static_cast<HostCase>(state.range(0));
+    const HostPlan& plan = kHostPlans[static_cast<size_t>(kind)];
     const Clock::duration span = std::chrono::seconds(state.range(1));
     for (auto _ : state) {
-        SilencedStdout silenced;
+        // The joins, made of the game's own packets and player, and what a flooder sends
+        // under each number: a chat line, or its player's heartbeat (the join's last packet).
+        std::vector<HonestPackets> byHost(kHosts);
+        std::vector<std::vector<unsigned char>> floodByHost(kHosts);
         InitializeObjects();
         const LogSink previousLog = gEngine->SetLogSink([](const LogLine&) {});
         RecordDatabase::Get().SetDataRoot(GAME_DATA_DIR);
         World::Get().AddRegion(1, "Arena");
-        GameEngine* engine = gGameEngine;
-        FloodShared flood;
-        flood.window = plan.window;
-        flood.evenToo = true;
-        flood.span = span;
-        std::optional<IntakeTap> tap;
-        std::string error;
-        {
-            HostNetwork network;
-            HostOptions options;
-            options.role = "server";
-            options.listenPort = 0;
-            options.stepMs = kGameFrameMs;
-            bool ready = network.Open(options);
-            auto* player = ObjectManager::Get().CreateObjectFromFile<Player>(kPlayerRecord, kServerPlayer);
-            if (ready && player) {
-                network.StartGame(*engine, options.role);
-                World::Get().AddEntity(player, AtOrigin());
-                player->SetIsControllingCharacter(true);
-                engine->GetPlayerManagerClient()->SetMainPlayer(kServerPlayer);
-                network.Start(*engine, kServerPlayer);
-                tap.emplace(*ConnectionManager::Get().GetTransport(), flood);
-                ConnectionManager::Get().SetTransport(&*tap);
-            } else {
-                error = "the server did not listen, or its player is missing";
-            }
-            const uint16_t port = network.Session().GetPort();
-
-            // What a client sends under each number: the honest client's join, the one
-            // that holds back's, and the flood.
-            std::vector<HonestPackets> byHost(kHosts);
-            for (int host = 1; host < kHosts; ++host)
-                byHost[static_cast<size_t>(host)].join =
-                    JoinPackets((static_cast<uint32_t>(host) << ConnectionManager::kPlayerIdShift) | 1u);
-            std::vector<Forgery> forgeries;
-            if (kind == kPaceHeavyBeats)
-                forgeries = {HeavyBeatOf58Kb()};
-            if (kind == kPaceChat)
-                forgeries = {Plain<ChatPacket>([](ChatPacket& p) {
-                    p.sender = u"Flood";
-                    p.text = u"a word for every player, twenty thousand times a second";
-                })};
-            const std::vector<std::vector<unsigned char>> floodJoin = JoinPackets();
-
-            int frame = 0;
-            const auto serveUntil = [&](const std::function<bool()>& done, Clock::duration limit) {
-                for (const auto until = Clock::now() + limit; !done() && Clock::now() < until;)
-                    HostFrames(network, frame, std::chrono::milliseconds(1));
-                return done();
-            };
-            const auto inGame = [](int host) {
-                return host > 0 &&
-                       ObjectManager::Get().GetObject((static_cast<uint32_t>(host) << ConnectionManager::kPlayerIdShift) | 1u);
-            };
-            HonestShared honest;
-            SilentShared silent;
-            std::atomic<bool> flooderEnded{kind == kPaceSilent};
-            std::thread flooder, holder, honestThread;
-            if (error.empty()) {
-                if (kind != kPaceSilent) {
-                    const int packets = static_cast<int>(plan.perSecond * std::chrono::duration<double>(span).count());
-                    flooder = std::thread([&, packets] {
-                        RunFlooder(port, floodJoin, forgeries, packets, flood);
-                        flooderEnded = true;
-                    });
-                    if (!serveUntil([&] { return flood.failed || inGame(kFloodHost); }, kJoinLimit))
-                        error = "the flooding client did not join";
-                }
-                honestThread = std::thread(RunHonest, port, std::cref(byHost), std::ref(honest));
-                honest.start = true;
-                if (!serveUntil([&] { return honest.failed || inGame(honest.host); }, kJoinLimit))
-                    error = "the honest client did not join";
-            }
-            double quietRate = 0, rate = 0;
-            if (error.empty()) {
-                quietRate = HostFrames(network, frame, kQuietTime);
-                if (kind == kPaceSilent) {
-                    holder = std::thread(RunSilentRejoins, port, std::cref(byHost), span, std::ref(silent));
-                    silent.start = true;
-                }
-                flood.flood = true;
-                rate = HostFrames(network, frame, span);
-            }
-            flood.done = silent.done = true;
-            const auto arrived = EndBeside(serveUntil, flooderEnded, {&flooder, &holder}, honest, honestThread,
-                                           [&](size_t host) { return tap ? tap->beats[host] : 0u; });
-
-            const double rateKept = quietRate > 0 ? rate / quietRate : 0;
-            const bool allArrived = tap && !honest.failed && honest.sent > 0 && arrived() == honest.sent;
-            state.counters["honest_sent"] = honest.sent.load();
-            state.counters["honest_arrived"] = arrived();
-            state.counters["forged_sent"] = flood.sent.load();
-            if (kind == kPaceHeavyBeats && !forgeries.empty())
-                state.counters["heartbeat_kb"] = static_cast<double>(forgeries[0].bytes.size()) / 1024.0;
-            if (kind == kPaceSilent)
-                state.counters["silent_joins"] = silent.joins.load();
-            state.counters["fps_quiet"] = quietRate;
-            state.counters["fps_run"] = rate;
-            state.counters["fps_kept"] = rateKept;
-            char verdict[160];
-            std::snprintf(verdict, sizeof verdict, "%s: %s, frame rate kept %.2f", plan.name,
-                          allArrived ? "every honest heartbeat arrived" : "honest heartbeats lost", rateKept);
-            state.SetLabel(verdict);
-            if (kind == kPaceSilent && (silent.failed || silent.joins != kSilentJoins) && error.empty())
-                error = "the silent client did not join three times";
-            // The session takes its own transport down with it.
-            if (tap)
-                ConnectionManager::Get().SetTransport(&tap->Inner());
-            network.Close();
+        const std::vector<unsigned char> chat = Plain<ChatPacket>([](ChatPacket& p) {
+                                                    p.sender = u"Flood";
+                                                    p.text = u"a word for every player, twenty thousand times a second";
+                                                }).bytes;
+        for (int host = 1; host < kHosts; ++host) {
+            const auto at = static_cast<size_t>(host);
+            byHost[at].join = JoinPackets((static_cast<uint32_t>(host) << ConnectionManager::kPlayerIdShift) | 1u);
+            floodByHost[at] = kind == kHostChat || byHost[at].join.empty() ? chat : byHost[at].join.back();
         }
-        NetPacketRegistry::Get().SetHoldLimits(0, 0);
-        ConnectionManager::Get().SetConnectionListener({});
-        ConnectionManager::Get().SetTransport(nullptr);
         ShutdownObjects();
         ObjectManager::Get().DestroyAllObjects();
         World::Get().Reset();
         gEngine->SetLogSink(previousLog);
+        if (std::any_of(byHost.begin() + 1, byHost.end(), [](const HonestPackets& p) { return p.join.size() != 3; })) {
+            state.SkipWithError("the join's packets could not be made");
+            return;
+        }
+
+        // The reference first, then the run beside it; both are timed on the same frames.
+        const HostRun reference = PlayHost(kind == kHostSilent ? kHostChat : kind, false, span + kReferenceMargin,
+                                           Clock::duration::zero(), byHost, floodByHost);
+        const HostRun run = PlayHost(kind, true, span, std::chrono::seconds(1), byHost, floodByHost);
+        int first = 0, last = 0;
+        const double rate = RateBetween(run.samples, run.floodFrom, run.floodTo, &first, &last);
+        const double quietRate = RateOverFrames(reference.samples, first, last);
+        const double kept = quietRate > 0 ? rate / quietRate : 0;
+        // While the flooder was still connected (all the span when it was not dropped).
+        double keptWhile = kept;
+        if (run.lostAt >= 0) {
+            const double whileRate = RateBetween(run.samples, run.floodFrom, run.lostAt, &first, &last);
+            const double whileQuiet = RateOverFrames(reference.samples, first, last);
+            keptWhile = whileQuiet > 0 ? whileRate / whileQuiet : 0;
+        }
+        const bool dropped = run.lostAt >= 0;
+        const double droppedAfter = dropped ? std::max(0.0, run.lostAt - run.floodFrom) : -1;
+        state.counters["fps_reference"] = quietRate;
+        state.counters["fps_run"] = rate;
+        state.counters["fps_kept"] = kept;
+        state.counters["fps_kept_while_connected"] = keptWhile;
+        state.counters["flooder_dropped"] = dropped ? 1 : 0;
+        state.counters["dropped_after_s"] = droppedAfter;
+        state.counters["forged_sent"] = run.sent;
+        state.counters["honest_in"] = run.honestLeft.empty() ? 1 : 0;
+        state.counters["server_log_lines"] = static_cast<double>(run.serverLogLines);
+        if (kind == kHostSilent)
+            state.counters["silent_joins"] = run.silentJoins;
+        char verdict[512];
+        std::snprintf(verdict, sizeof verdict, "%s: frame rate kept %.2f (%.2f while connected); %s%s%s; %s%s", plan.name,
+                      kept, keptWhile, dropped ? "flooder dropped" : "flooder not dropped",
+                      run.flooderLeft.empty() ? "" : ", the server says: ", run.flooderLeft.substr(0, 120).c_str(),
+                      run.honestLeft.empty() ? "the honest client played on" : "the honest client left: ",
+                      run.honestLeft.substr(0, 120).c_str());
+        state.SetLabel(verdict);
+        std::string error = reference.error.empty() ? run.error : "the reference run: " + reference.error;
+        if (error.empty() && (rate <= 0 || quietRate <= 0))
+            error = "the server printed too few frames to time";
+        if (error.empty() && kind == kHostSilent && run.silentJoins != kSilentJoins)
+            error = "the silent client did not join three times";
         if (!error.empty())
             state.SkipWithError(error.c_str());
     }
 }
 BENCHMARK(BM_NetPaceBeside)
-    ->ArgsProduct({{kPaceSilent, kPaceHeavyBeats, kPaceChat}, {20}})
+    ->ArgsProduct({{kHostSilent, kHostChat, kHostHeartbeats}, {20}})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
