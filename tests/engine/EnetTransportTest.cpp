@@ -3,9 +3,14 @@
 // leave, and the same packets as the recording transport for the same session.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <enet/enet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <future>
 #include <map>
@@ -301,23 +306,124 @@ TEST_F(EnetTransportTest, AVanishedClientTimesOutAndALostServerIsReported)
     EXPECT_FALSE(client->IsConnected(ConnectionManager::kServerHost));
 }
 
+// A relay on the loopback between a client and the server: it passes datagrams both ways
+// until it is told to drop them, and then keeps the kernel's stamp of each of the client's
+// it drops (when it arrived, however late this thread reads it), in milliseconds.
+class StallingRelay {
+public:
+    explicit StallingRelay(uint16_t serverPort)
+    {
+        sockaddr_in server = Loopback(serverPort);
+        const int on = 1;
+        EXPECT_EQ(setsockopt(m_front, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on), 0);
+        EXPECT_EQ(connect(m_back, reinterpret_cast<sockaddr*>(&server), sizeof server), 0);
+    }
+    ~StallingRelay()
+    {
+        close(m_front);
+        close(m_back);
+    }
+    StallingRelay(const StallingRelay&) = delete;
+    StallingRelay& operator=(const StallingRelay&) = delete;
+
+    uint16_t Port() const
+    {
+        sockaddr_in bound{};
+        socklen_t length = sizeof bound;
+        getsockname(m_front, reinterpret_cast<sockaddr*>(&bound), &length);
+        return ntohs(bound.sin_port);
+    }
+    // Passes on (or, `stalled`, drops) every datagram waiting either way.
+    void Pump(bool stalled)
+    {
+        unsigned char bytes[4096];
+        for (;;) {
+            iovec data{bytes, sizeof bytes};
+            alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+            msghdr message{};
+            message.msg_name = &m_client;
+            message.msg_namelen = sizeof m_client;
+            message.msg_iov = &data;
+            message.msg_iovlen = 1;
+            message.msg_control = control;
+            message.msg_controllen = sizeof control;
+            const ssize_t size = recvmsg(m_front, &message, MSG_DONTWAIT);
+            if (size < 0)
+                break;
+            if (!stalled) {
+                send(m_back, bytes, static_cast<size_t>(size), 0);
+                continue;
+            }
+            for (cmsghdr* item = CMSG_FIRSTHDR(&message); item; item = CMSG_NXTHDR(&message, item)) {
+                if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_TIMESTAMPNS) {
+                    timespec stamp{};
+                    std::memcpy(&stamp, CMSG_DATA(item), sizeof stamp);
+                    droppedFromClientMs.push_back(int64_t{stamp.tv_sec} * 1000 + stamp.tv_nsec / 1000000);
+                }
+            }
+        }
+        for (ssize_t size; (size = recv(m_back, bytes, sizeof bytes, MSG_DONTWAIT)) >= 0;)
+            if (!stalled && m_client.sin_port != 0)
+                sendto(m_front, bytes, static_cast<size_t>(size), 0, reinterpret_cast<sockaddr*>(&m_client),
+                       sizeof m_client);
+    }
+
+    std::vector<int64_t> droppedFromClientMs;
+
+private:
+    static sockaddr_in Loopback(uint16_t port)
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        return address;
+    }
+    static int Bound()
+    {
+        const int socket = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in any = Loopback(0);
+        EXPECT_EQ(bind(socket, reinterpret_cast<sockaddr*>(&any), sizeof any), 0);
+        return socket;
+    }
+
+    int m_front = Bound();   // the client's side
+    int m_back = Bound();    // the server's side
+    sockaddr_in m_client{};
+};
+
 // A client that answered its number waits for its welcome as long as its caller lets it,
-// however long the server stalls meanwhile: ENet's clock moved on past ENet's own longest
-// time-out (30 s) while the client's ping goes unanswered.
+// however long its server is silent meanwhile: past ENet's own longest time-out (30 s) of
+// what it sent unanswered, it still sends, and it is welcomed once the server is back. The
+// silence is real time, on a relay that drops the datagrams both ways; that the client
+// outlasted ENet's time-out is read from the kernel's stamps of the datagrams it went on
+// sending, so a client thread the machine leaves unscheduled only makes the test longer.
+// Only the server's thread and the client's use ENet, and neither moves its clock.
 TEST_F(EnetTransportTest, AClientWaitsForItsWelcomeThroughAStallOfTheServer)
 {
+    constexpr int kWaitMs = 300000;   // the caller's, and the server's deadline for joining
+    constexpr int64_t kEnetLongestTimeoutMs = 30000;
+    server->SetJoinDeadline(kWaitMs);
+    StallingRelay relay(server->GetPort());
     std::string error;
     auto pending = std::async(std::launch::async,
-                              [&] { return EnetTransport::Connect("127.0.0.1", server->GetPort(), 60000, error); });
-    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return server->IsConnected(1); }));
-    enet_time_set(enet_time_get() + 1000);   // the client pings its silent server
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    enet_time_set(enet_time_get() + 31000);
-    EXPECT_NE(pending.wait_for(std::chrono::seconds(1)), std::future_status::ready) << error;
-    ASSERT_TRUE(ServiceUntil({server.get()}, [&] {
-        ServerEvents();   // the game hears of it: it is welcomed
-        return pending.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
-    }));
+                              [&] { return EnetTransport::Connect("127.0.0.1", relay.Port(), kWaitMs, error); });
+    const auto ended = [&] { return pending.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; };
+    // It answered its number; the game has not heard of it yet, so it is not welcomed.
+    ASSERT_TRUE(ServiceUntil(
+        {server.get()}, [&] { return server->IsConnected(1) || ended(); }, [&] { relay.Pump(false); }));
+    const std::vector<int64_t>& sent = relay.droppedFromClientMs;
+    ASSERT_TRUE(ServiceUntil(
+        {}, [&] { return ended() || (!sent.empty() && sent.back() - sent.front() > kEnetLongestTimeoutMs + 1000); },
+        [&] { relay.Pump(true); }));
+    ASSERT_FALSE(ended()) << error;
+    ASSERT_TRUE(ServiceUntil(
+        {server.get()},
+        [&] {
+            ServerEvents();   // the game hears of it: it is welcomed
+            return ended();
+        },
+        [&] { relay.Pump(false); }));
     auto client = pending.get();
     ASSERT_TRUE(client) << error;
     client->SetGoodbyeWait(kGoodbyeWaitMs);
