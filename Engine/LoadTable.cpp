@@ -249,6 +249,8 @@ void LoadTable::GetFloatArray(const char* key, std::vector<float>& out) const
     const Value* value = Find(key);
     if (!value || value->entries.empty())
         return;
+    if (!value->allFloats) [[unlikely]]
+        TellNotNumber(key, *value, "numbers", 0.0);
     if (value->entries.size() == 1)
         out.push_back(value->GetFloat(0.0f));
     else
@@ -292,10 +294,11 @@ std::vector<LoadTable::NumberedValue>* LoadTable::StoreValue(std::string_view ke
             value.entries.pop_back();
         value.firstIsFloat = ParseFloat(value.entries[0], value.firstFloat);
         value.firstIsInt = ParseInt(value.entries[0], value.firstInt);
+        value.allFloats = value.firstIsFloat;
         if (value.entries.size() > 1) {
             value.floats.resize(value.entries.size());
             for (size_t i = 0; i < value.entries.size(); ++i)
-                ParseFloat(value.entries[i], value.floats[i]);
+                value.allFloats = ParseFloat(value.entries[i], value.floats[i]) && value.allFloats;
         }
     }
     bool added = false;

@@ -33,6 +33,7 @@ public:
         int firstInt = 0;
         bool firstIsFloat = false;   // the first entry reads as a float
         bool firstIsInt = false;     // the first entry reads as an int
+        bool allFloats = false;      // every entry reads as a float
         // Set once a read of the value as a number that it is not was logged: the log tells
         // each such value once, however often objects are made from the record.
         struct Told {

@@ -23,16 +23,21 @@
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/ai/SlotManager.h"
 #include "Game/characters/CharacterActions.h"
+#include "Game/characters/CharacterBio.h"
 #include "Game/characters/DeathHandler.h"
 #include "Game/characters/DeathHandlers.h"
 #include "Game/characters/ExperienceLevelControl.h"
 #include "Game/characters/Monster.h"
+#include "Game/characters/Npc.h"
+#include "Game/characters/PlayStats.h"
 #include "Game/characters/Player.h"
 #include "Game/combat/CombatManager.h"
 #include "Game/core/GameEngine.h"
+#include "Game/core/PlayerManagerSettings.h"
 #include "Game/core/foundation/EnumConverter.h"
 #include "Game/core/foundation/GameTextLine.h"
 #include "Game/core/foundation/StringUtil.h"
+#include "Game/items/ItemEquipment.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/skills/ProjectileBase.h"
 #include "Game/skills/Skill.h"
@@ -452,6 +457,41 @@ std::string HostFight::CheckRecords(bool guest)
         if (std::string why = HostCheckRecord(each.record, each.role, each.made); !why.empty())
             return why;
     }
+    return CheckGameRecords();
+}
+
+std::string HostFight::CheckGameRecords()
+{
+    // The records every character and the game's rules read, which a run without them would
+    // play with every monster mindless, nobody regenerating, or a log line for each attack.
+    struct Needed {
+        std::string record;
+        const char* role;
+    };
+    std::vector<Needed> needed = {
+        {kGameEngineRecordName, "game"},
+        {CharacterBio::kRegenRecord, "regeneration"},
+        {PlayStats::kScoreRecord, "score"},
+        {ItemEquipment::kDefaultItemCostRecord, "item cost"},
+        {kBonusSharingRecordName, "party bonus"},
+        {Monster::kDefaultControllerRecord, "default monster mind"},
+        {Player::kPlayerControllerRecord, "player mind"},
+        {Player::kStubControllerRecord, "remote character mind"},
+        {Npc::kNpcControllerRecord, "townsfolk mind"},
+        {SkillManager::kDefaultWeaponAttackRecord, "weapon attack"},
+        {SkillManager::kDefaultWPBasicAttackRecord, "basic attack"},
+    };
+    // ... and those the game's record and the player's name.
+    if (const LoadTable* game = RecordDatabase::Get().Load(kGameEngineRecordName))
+        for (const char* key : {"playerAttributePak", "monsterAttributePak", "petAttributePak"})
+            if (const std::string record = game->GetString(key, ""); !record.empty())
+                needed.push_back({record, key[1] == 'l' ? "player attribute" : key[1] == 'o' ? "monster attribute" : "pet attribute"});
+    if (const LoadTable* player = RecordDatabase::Get().Load(kPlayerRecord))
+        if (const std::string record = player->GetString("levelFileName", ""); !record.empty())
+            needed.push_back({record, "player level"});
+    for (const Needed& each : needed)
+        if (std::string why = HostCheckRecord(each.record, each.role, nullptr); !why.empty())
+            return why;
     return {};
 }
 

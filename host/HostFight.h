@@ -48,8 +48,13 @@ public:
     bool StartGuest(const std::u16string& name, const Vec3& where, const std::string& loadPath = {});
     // Before the game starts: why the fight cannot be made from its records (the player's
     // and the combat record, and unless `guest` the monster's, the bystanders' and their
-    // minds'), as HostCheckRecord says it; empty when it can.
+    // minds', then CheckGameRecords), as HostCheckRecord says it; empty when it can.
     static std::string CheckRecords(bool guest);
+    // Why a game cannot be played from the data folder's records: the game's own record, the
+    // ones every character reads (the regeneration, the score, the default minds and
+    // attacks, the attribute tables, the player's levels) and the others its rules read,
+    // each there and readable; empty when they are.
+    static std::string CheckGameRecords();
     // The two skills the fight gives the player, at level 0, for a saved player read back:
     // its save gives them their levels.
     static void AddPlayerSkills(Player& player);

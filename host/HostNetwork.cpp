@@ -296,6 +296,8 @@ void HostNetwork::OnConnection(const NetConnectionEvent& event)
     const char* kind = KindText(event);
     const bool told = !event.reason.empty() && event.reason != kind;
     std::printf("session: frame %d: host %d %s%s%s\n", m_frame, event.host, kind, told ? ": " : "", told ? event.reason.c_str() : "");
+    if (event.kind == NetConnectionEvent::ServerLost && !event.IsServerClosed() && m_lossReason.empty())
+        m_lossReason = told ? event.reason : kind;
 }
 
 void HostNetwork::WaitForFirstClient()

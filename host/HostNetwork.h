@@ -71,6 +71,10 @@ public:
     // game's processes run (the end of the game with its dialog), at most GameSession::kDrainMs of game
     // time after the loss.
     bool ShouldStop() const { return m_session.ShouldStop(); }
+    // On a client: why its server went away when it did not end the game as planned (it
+    // stopped answering, or dropped this client); empty while it is there, or when it closed
+    // the game.
+    const std::string& GetLossReason() const { return m_lossReason; }
     void PrintEnd() const;
     // The milliseconds the pacing's waits are measured on (a test's own clock; the steady
     // clock unless set).
@@ -117,6 +121,7 @@ private:
     bool m_invited = false;
     int m_charactersArrived = 0;
     std::function<void(const unsigned char*, size_t)> m_travelled;
+    std::string m_lossReason;
     std::function<void()> m_applied;
     int m_heartbeatsSent = 0;
     int m_heartbeatsReceived = 0;

@@ -215,6 +215,14 @@ int GAME::HostRefuse(const std::string& input, const std::string& reason)
 
 bool GAME::HostRefused() { return !gRefusal.empty(); }
 
+int GAME::HostEndShort(const std::string& reason)
+{
+    const std::string line = "gamehost: " + reason + "\n";
+    std::fflush(stdout);
+    std::fputs(line.c_str(), stderr);
+    return kHostExitShort;
+}
+
 void GAME::HostAccepted(const HostOptions& options)
 {
     if (gAccepted)
@@ -548,6 +556,9 @@ extern "C" int GameHostRun(const HostOptions* options)
             HostItems::PrintSummary(*player);
     }
     fixedItemsNet.Stop();
+    // A client's server that stopped answering or dropped it ended the game short of its
+    // frames, unlike one that closed the game.
+    const std::string lost = network.GetLossReason();
     if (networked) {
         market.PrintHeld();
         trade.PrintEnd();
@@ -561,5 +572,8 @@ extern "C" int GameHostRun(const HostOptions* options)
         std::printf("gamehost: the run ended short: its %s could not be started\n", fighting ? "quest" : "fight");
         return kHostExitShort;
     }
+    if (!lost.empty())
+        return HostEndShort("the server went away (" + lost + ") after frame " + std::to_string(framesRun) +
+                            " of " + std::to_string(options->frames) + ": the run ended short");
     return saved ? kHostExitDone : kHostExitShort;
 }

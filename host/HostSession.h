@@ -44,6 +44,10 @@ constexpr int kHostExitRefused = 2;   // an input was refused before anything wa
 int HostRefuse(const std::string& input, const std::string& reason);
 // Whether the run was refused.
 bool HostRefused();
+// Ends a run that played but ended short of what it was asked for reasons of its own (not a
+// level unfinished): the reason, "gamehost: REASON", on standard error as one line, after
+// what standard output holds. Returns kHostExitShort.
+int HostEndShort(const std::string& reason);
 // A run calls this once every input is checked (the options, the files and folders they
 // name, the level, the save, the port), before the game starts: gamehost's header
 // (HostOptions::header) is printed, once. A run prints nothing on standard output before

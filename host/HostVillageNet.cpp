@@ -464,7 +464,11 @@ public:
                     std::min(m_frame, m_options.frames));
         m_tally.StopObserving();
         m_fight.Stop();
-        return m_ended || !serverGone ? 0 : 1;
+        if (m_ended || !serverGone)
+            return kHostExitDone;
+        const std::string& lost = network.GetLossReason();
+        return HostEndShort("the server went away (" + (lost.empty() ? std::string("it closed the game") : lost) +
+                            ") before its summary came: the run ended short");
     }
 
 private:

@@ -4,6 +4,9 @@
 // bad one ends the run with one line naming it and the reason, and exit status 2 (the exit
 // codes are in host/HostSession.h).
 #include <dlfcn.h>
+#include <elf.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdarg>
@@ -91,14 +94,29 @@ const ValueOption* FindValueOption(const std::string& arg)
     return nullptr;
 }
 
-bool ParseInt(const std::string& text, int& out)
+// A whole number from 0 to `most`, written as digits alone (no sign, no blank).
+bool ParseInt(const std::string& text, int& out, int most = 1000000)
 {
-    char* end = nullptr;
-    long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < 0 || value > 1000000)
+    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value > most)
         return false;
     out = static_cast<int>(value);
     return true;
+}
+
+// Why --connect's value is no server to join: empty when it is HOST:PORT, a host and a
+// port from 1 to 65535.
+std::string CheckServerAddress(const std::string& text)
+{
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == text.size())
+        return "no HOST:PORT (a host's name or address, a colon and a port)";
+    int port = 0;
+    if (!ParseInt(text.substr(colon + 1), port, 65535) || port == 0)
+        return "the port " + EscapedExcerpt(text.substr(colon + 1)) + " is not a whole number from 1 to 65535";
+    return {};
 }
 
 // Reads the options; empty when they are sound, else the refusal ("ARG: REASON"). `help`
@@ -134,14 +152,19 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options, bool& help
         seen.push_back(once);
         if (option->number) {
             // A frame of no game time would move nothing, kill nothing and end no step.
-            if (arg == "--step" && (!ParseInt(value, options.stepMs) || options.stepMs == 0))
+            if (arg == "--step" && ParseInt(value, options.stepMs) && options.stepMs == 0)
                 return given + ": a frame must run some game time (a whole number of ms from 1 to 1000000)";
+            if (arg == "--step" && !ParseInt(value, options.stepMs))
+                return given + ": not a whole number of ms from 1 to 1000000";
             if (!ParseInt(value, options.*option->number) || (arg == "--listen" && options.listenPort > 65535))
                 return given + ": not a whole number from " +
                        (arg == "--listen"    ? "0 to 65535"
                         : arg == "--clients" ? "1 to " + std::to_string(kMaxClients)
                                              : std::string("0 to 1000000"));
         } else if (option->text) {
+            if (arg == "--connect")
+                if (const std::string why = CheckServerAddress(value); !why.empty())
+                    return given + ": " + why;
             options.*option->text = value;
         } else if (arg == "--role") {
             if (value != "single" && value != "server" && value != "client")
@@ -184,11 +207,53 @@ std::string CheckDataFolder(const HostOptions& options)
 {
     namespace fs = std::filesystem;
     std::error_code error;
+    if (fs::exists(options.dataRoot, error) && !fs::is_directory(options.dataRoot, error))
+        return "--data " + options.dataRoot + ": is a file, not a folder";
     if (!fs::is_directory(options.dataRoot, error))
         return "--data " + options.dataRoot + ": no such folder";
     if (!fs::is_directory(fs::path(options.dataRoot) / "Records", error))
         return "--data " + options.dataRoot + ": no data folder (it holds no Records folder)";
     return {};
+}
+
+// The name a shared library gives itself (its DT_SONAME), read from its file without
+// loading it; empty when the file is no 64-bit ELF library that names itself.
+std::string SharedObjectName(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    const auto readAt = [fd](void* to, size_t size, uint64_t at) {
+        return ::pread(fd, to, size, static_cast<off_t>(at)) == static_cast<ssize_t>(size);
+    };
+    std::string name;
+    Elf64_Ehdr header;
+    if (readAt(&header, sizeof header, 0) && std::memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 &&
+        header.e_ident[EI_CLASS] == ELFCLASS64 && header.e_shentsize == sizeof(Elf64_Shdr)) {
+        // The dynamic section, and the string table its entries' names are in.
+        for (unsigned i = 0; i < header.e_shnum && name.empty(); ++i) {
+            Elf64_Shdr dynamic;
+            Elf64_Shdr strings;
+            if (!readAt(&dynamic, sizeof dynamic, header.e_shoff + uint64_t{i} * sizeof dynamic) ||
+                dynamic.sh_type != SHT_DYNAMIC || dynamic.sh_link >= header.e_shnum ||
+                !readAt(&strings, sizeof strings, header.e_shoff + uint64_t{dynamic.sh_link} * sizeof strings))
+                continue;
+            for (uint64_t at = 0; at + sizeof(Elf64_Dyn) <= dynamic.sh_size && at < (uint64_t{1} << 20);
+                 at += sizeof(Elf64_Dyn)) {
+                Elf64_Dyn entry;
+                if (!readAt(&entry, sizeof entry, dynamic.sh_offset + at) || entry.d_tag == DT_NULL)
+                    break;
+                if (entry.d_tag != DT_SONAME || entry.d_un.d_val >= strings.sh_size)
+                    continue;
+                char text[256] = {};
+                if (::pread(fd, text, sizeof text - 1, static_cast<off_t>(strings.sh_offset + entry.d_un.d_val)) > 0)
+                    name = text;
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return name;
 }
 
 // Why the library loaded for --library is not the game library the session plays: empty
@@ -273,6 +338,13 @@ int main(int argc, char** argv)
         GAME::srand(static_cast<unsigned int>(options.randSeed));
     const size_t tags = LocalizationManager::Instance().Load();
     const int engineClasses = CountClasses(Object::GetStaticClassInfo());
+    // A library of another name is refused before it loads: loaded, a second copy of a
+    // library the process already holds (another build's engine) would set up the first
+    // one's objects again over its own, and take them down twice at exit.
+    const std::string gameName = std::filesystem::path(GAME_LIBRARY_PATH).filename().string();
+    if (const std::string name = SharedObjectName(options.library); !name.empty() && name != gameName)
+        return Refuse("--library " + options.library + ": no game library (it names itself " + EscapedExcerpt(name) +
+                      ", and the session plays the library named " + gameName + ")");
     void* library = dlopen(options.library.c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (!library)
         return Refuse("--library " + options.library + ": " + dlerror());

@@ -158,8 +158,47 @@ rm "$lean/Levels"
 refused no_levels "gamehost: --data $lean: the quest Levels/Quests/ArenaTrial.qst does not exist" --quiet --data "$lean"
 # A library that loads but is not the game library.
 engine="$(dirname "$gamehost")/../Engine/libEngine.so"
-refused engine_library "gamehost: --library $engine: no game library (it registers no game classes)" \
+refused engine_library "gamehost: --library $engine: no game library (it names itself libEngine.so, and the session plays the library named libGame.so)" \
     --quiet --library "$engine" --frames 2
+# The records every game reads are there before it starts; a record that is a folder, or a
+# device that never ends, is said to be so; a value that does not read as a number is told
+# once, and the run plays on.
+rm "$lean/Records/Controllers"
+shadow "$data/Records/Controllers" "$lean/Records/Controllers"
+rm "$lean/Records/Controllers/Monster"
+shadow "$data/Records/Controllers/Monster" "$lean/Records/Controllers/Monster"
+rm "$lean/Records/Controllers/Monster/DefaultControllerAI.dbr"
+refused no_default_mind "gamehost: --data $lean: the default monster mind's record Records/Controllers/Monster/DefaultControllerAI.dbr does not exist" \
+    --quiet --data "$lean" --frames 2
+ln -s "$data/Records/Controllers/Monster/DefaultControllerAI.dbr" "$lean/Records/Controllers/Monster/"
+rm "$lean/Records/Game"
+shadow "$data/Records/Game" "$lean/Records/Game"
+ln -sf /dev/zero "$lean/Records/Game/HealthManaRegen.dbr"
+refused device_record "gamehost: --data $lean: the regeneration's record Records/Game/HealthManaRegen.dbr is larger than [0-9]* bytes" \
+    --quiet --data "$lean" --frames 2
+rm "$lean/Records/Game/HealthManaRegen.dbr" && mkdir "$lean/Records/Game/HealthManaRegen.dbr"
+refused folder_record "gamehost: --data $lean: the regeneration's record Records/Game/HealthManaRegen.dbr is a folder, not a file" \
+    --quiet --data "$lean" --frames 2
+rmdir "$lean/Records/Game/HealthManaRegen.dbr" && ln -s "$data/Records/Game/HealthManaRegen.dbr" "$lean/Records/Game/"
+ln -s "$data/Levels" "$lean/"
+rm "$lean/Records/Creatures/ArenaPlayer.dbr"
+sed 's/^characterLife,.*/characterLife,1e40,/' "$data/Records/Creatures/ArenaPlayer.dbr" >"$lean/Records/Creatures/ArenaPlayer.dbr"
+"$gamehost" --quiet --data "$lean" --frames 20 >"$dir/big_life.out" 2>"$dir/big_life.txt"
+[ "$(grep -c 'does not read as' "$dir/big_life.txt")" = 1 ] &&
+    grep -q '^\[warning\] record Records/Creatures/ArenaPlayer.dbr: characterLife "1e40" does not read as numbers; read as 0$' "$dir/big_life.txt" ||
+    fail "big_life: the value that does not read is not told once with its record and field"
+ln -sf "$data/Records/Creatures/ArenaPlayer.dbr" "$lean/Records/Creatures/"
+# Files a user names that never end, and options said wrong.
+refused device_input "gamehost: --input /dev/zero: is larger than [0-9]* bytes" --quiet --frames 2 --input /dev/zero
+ln -s /dev/zero "$copy/Levels/Zero.lvl"
+refused device_level "gamehost: $copy/Levels/Zero.lvl: is larger than [0-9]* bytes" --quiet --data "$copy" --level Zero
+refused step_range "gamehost: --step 1000001: not a whole number of ms from 1 to 1000000" --quiet --step 1000001
+refused step_word "gamehost: --step abc: not a whole number of ms from 1 to 1000000" --quiet --step abc
+refused frames_blank "gamehost: --frames  5: not a whole number from 0 to 1000000" --quiet --frames " 5"
+refused frames_sign "gamehost: --frames +5: not a whole number from 0 to 1000000" --quiet --frames +5
+refused far_port "gamehost: --connect 127.0.0.1:99999: the port 99999 is not a whole number from 1 to 65535" \
+    --quiet --role client --connect 127.0.0.1:99999
+refused data_file "gamehost: --data $data/Levels/BossArena.lvl: is a file, not a folder" --quiet --data "$data/Levels/BossArena.lvl"
 # A village's quest missing, or cut short.
 cp "$data/Levels/village.lvl" "$copy/Levels/"
 rm "$copy/Levels/Quests/VillageRoad.qst"

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# A client whose server dies under it (killed in the middle of the game) ends short: status
+# 1, and the reason as the last line of standard error. Only a server that ends the game as
+# planned leaves its client status 0 (the other network stories).
+set -u
+gamehost=$1
+source "$(dirname "$0")/lib.sh"
+
+# The server without `timeout` around it (as start_server has), so that its own id is the
+# one killed; its frames end it in any case.
+"$gamehost" --role server --listen 0 --quiet --frames 100000 --step 250 >"$dir/s.txt" 2>"$dir/s.err" &
+server_pid=$!
+pids+=("$server_pid")
+wait_for "$dir/s.txt" '^gamehost: listening on port [0-9]*$' "$server_pid" || fail "the server never listened"
+port=$(sed -n 's/^gamehost: listening on port \([0-9]*\)$/\1/p' "$dir/s.txt")
+start_client c --quiet --frames 100000 --step 250
+wait_for "$dir/c.txt" "^session: frame [0-9]*: the server's world arrived" "$client_pid" || fail "the client never joined"
+kill -9 "$server_pid"
+finished "$server_pid" 2>/dev/null
+status=0
+finished "$client_pid" || status=$?
+[ "$status" = 1 ] || fail "the client whose server died ends with status $status, not 1"
+tail -1 "$dir/c.err" |
+    grep -qx 'gamehost: the server went away (the server does not answer) after frame [0-9]* of 100000: the run ended short' ||
+    fail "the client does not say why it ended short: $(tail -1 "$dir/c.err")"
+echo "PASS: a client whose server died ends short and says why"
