@@ -94,6 +94,11 @@ void NetInbox::DiscardHost(int host)
     queue.bytes = 0;
 }
 
+bool NetInbox::Holds(int host) const
+{
+    return host >= 0 && host < kHosts && !m_hosts[static_cast<size_t>(host)].packets.empty();
+}
+
 void NetInbox::PushEvent(NetConnectionEvent event)
 {
     if (m_droppedEvents.Admit(m_events.size(), kMaxEvents))

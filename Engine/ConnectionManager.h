@@ -107,6 +107,8 @@ public:
     void NextRound();
     // Drops what a host's queue holds (its number goes to a new connection; logged).
     void DiscardHost(int host);
+    // Whether a host's queue holds packets the game has not taken yet.
+    bool Holds(int host) const;
     void PushEvent(NetConnectionEvent event);
     bool PopEvent(NetConnectionEvent& event);
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -19,9 +20,6 @@ namespace {
 constexpr uint8_t kGameChannel = 0;       // the game's packets, reliable and in order
 constexpr uint8_t kTransportChannel = 1;  // the transport's own messages
 constexpr size_t kChannelCount = 2;
-// Room beyond the 15 clients, so that a further connection can be told the server is full
-// (ENet ignores a connection for which it has no slot).
-constexpr size_t kSpareSlots = 4;
 
 // The transport's messages: one kind byte and its value. The server offers a host number,
 // the client joins by answering with it, and the server welcomes it.
@@ -37,13 +35,8 @@ enum DisconnectReason : uint32_t {
     kDropped = 3,  // the server disconnected this client
     kNotJoined = 4,  // the client did not join in time
     kSilent = 5,     // the client's player sent no heartbeat in time
-    kComeBack = 6,   // every number is held by clients still joining: the client connects again
+    kSentTooMuch = 6,  // the client sent more packets than any client sends
 };
-// A disconnection's data: the reason in its low byte; asked to come back, the token to come
-// back with in the bits above.
-constexpr uint32_t kReasonMask = 0xFF;
-constexpr int kTokenShift = 8;
-constexpr uint32_t kTokenMask = 0xFFFFFF;
 
 const char* ServerLostReason(uint32_t data)
 {
@@ -53,7 +46,7 @@ const char* ServerLostReason(uint32_t data)
     case kDropped: return "disconnected by the server";
     case kNotJoined: return "did not join in time";
     case kSilent: return "sent no heartbeat in time";
-    case kComeBack: return "every host number is held by clients still joining";
+    case kSentTooMuch: return "disconnected by the server for sending too much";
     case kClosed: return NetConnectionEvent::kServerClosed;
     default: return "the server closed the connection for a reason this client does not know";
     }
@@ -165,7 +158,7 @@ ENetHost* EnetTransport::CreateHost(bool server, uint16_t port)
     ENetAddress address{};
     address.host = ENET_HOST_ANY;
     address.port = port;
-    ENetHost* host = enet_host_create(server ? &address : nullptr, server ? kMaxClients + kSpareSlots : 1,
+    ENetHost* host = enet_host_create(server ? &address : nullptr, server ? kPeerSlots : 1,
                                       kChannelCount, 0, 0);
     if (!host)
         return nullptr;
@@ -229,22 +222,13 @@ std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& address
     enet_peer_timeout(transport->m_peers[0], 0, handshakeMs, handshakeMs);
 
     // Connected, told the host number, joined and welcomed; a refusal or a lost connection
-    // ends the wait. Asked to come back, it connects again at once, from the same port.
+    // ends the wait.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
-    bool askedBack = false;
     while (transport->m_localHost < 0 && transport->m_peers[0]) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             break;
         transport->ServiceFor(static_cast<uint32_t>(std::min<int64_t>(left.count(), 10)));
-        if (!transport->m_peers[0] && transport->m_askedToComeBack) {
-            transport->m_askedToComeBack = false;
-            transport->m_offeredHost = -1;
-            askedBack = true;
-            transport->m_peers[0] = enet_host_connect(host, &server, kChannelCount, transport->m_comeBackToken);
-            if (transport->m_peers[0])
-                enet_peer_timeout(transport->m_peers[0], 0, handshakeMs, handshakeMs);
-        }
     }
     if (transport->m_localHost > 0) {
         if (transport->m_peers[0])
@@ -255,8 +239,6 @@ std::unique_ptr<EnetTransport> EnetTransport::Connect(const std::string& address
     NetConnectionEvent lost;
     if (!transport->m_peers[0] && transport->PollConnectionEvent(lost))
         error = lost.reason;
-    else if (askedBack)
-        error = "every host number stayed held by clients still joining for " + std::to_string(timeoutMs) + " ms";
     else
         error = "no answer from " + where + " within " + std::to_string(timeoutMs) + " ms";
     if (transport->m_peers[0]) {
@@ -308,20 +290,23 @@ void EnetTransport::ServiceFor(uint32_t waitMs)
     // ENet judges its peers' time-outs before it reads what they sent meanwhile, and it
     // judges a peer on the oldest of its packets left unanswered. After a long pause of this
     // host (a slow frame) the peers' answers wait unread, and those that were to come were
-    // not asked for meanwhile: the pause is added to every peer's time-out until the peer has
-    // answered what it was sent before it (a peer slowed as well may take a while). So a peer
-    // is judged on what it sent, never on how long this host was away; one that stays
-    // silent is timed out once silent for its time-out besides the pauses (at most as long
-    // again).
+    // not asked for meanwhile: the pause is added to every connected peer's time-out until
+    // the peer has answered what it was sent before it (a peer slowed as well may take a
+    // while). So a peer is judged on what it sent, never on how long this host was away; one
+    // that stays silent is timed out once silent for its time-out besides the pauses, at
+    // most as long again (TimeOutUnanswering holds it to that). A handshake not finished
+    // is no connection yet: it keeps ENet's own time-out.
+    //
+    // A playing client is judged silent on what the game was handed before this service:
+    // its heartbeats may be among what this one reads.
+    if (m_localHost == ConnectionManager::kServerHost)
+        ExpireSilentPlayers();
     const uint32_t now = enet_time_get();
     // ENet's clock wraps; a clock that went back counts as no pause.
     const uint32_t since = now - m_servicedAt;
     const uint32_t paused = m_servicedAt == 0 || since > (uint32_t{1} << 31) ? 0 : since;
     if (paused >= kLongPauseMs)
         LiftTimeouts(paused, now);
-    // For the same reason no playing client is judged silent in this service: its
-    // heartbeats may be among what it reads, which the game handles after it.
-    m_afterLongPause = paused >= kLongPauseMs;
     // A game that did not ask for its events since a client answered has sent it all it
     // will before this service.
     if (m_localHost == ConnectionManager::kServerHost)
@@ -333,6 +318,7 @@ void EnetTransport::ServiceFor(uint32_t waitMs)
         got = enet_host_service(m_host, &event, 0);
     }
     RestoreTimeouts();
+    TimeOutUnanswering();
     m_servicedAt = enet_time_get();
     if (m_servicedAt == 0)
         m_servicedAt = 1;   // 0 is "never serviced"
@@ -362,9 +348,8 @@ std::vector<EnetTransport::PausedPeer>::iterator EnetTransport::FindPaused(const
 
 void EnetTransport::LiftTimeouts(uint32_t pausedMs, uint32_t now)
 {
-    for (size_t i = 0; i < m_host->peerCount; ++i) {
-        ENetPeer* peer = &m_host->peers[i];
-        if (peer->state == ENET_PEER_STATE_DISCONNECTED)
+    for (ENetPeer* peer : m_peers) {
+        if (!peer || peer->state != ENET_PEER_STATE_CONNECTED)
             continue;
         auto paused = FindPaused(peer);
         if (paused == m_paused.end())
@@ -400,16 +385,54 @@ void EnetTransport::RestoreTimeouts()
     });
 }
 
+void EnetTransport::TimeOutUnanswering()
+{
+    // ENet judges a peer's time-out only when one of its packets is due to be sent again,
+    // which after many resends is seconds apart: a peer is held to its time-out here.
+    const uint32_t now = enet_time_get();
+    for (ENetPeer* peer : m_peers) {
+        if (!peer || peer->state != ENET_PEER_STATE_CONNECTED || peer->earliestTimeout == 0 ||
+            ENET_TIME_DIFFERENCE(now, peer->earliestTimeout) < peer->timeoutMaximum)
+            continue;
+        HandleDisconnect(peer, kTimedOut);
+        enet_peer_reset(peer);
+    }
+}
+
 void EnetTransport::ExpireJoins()
 {
     const int64_t now = m_clock();
     for (int host = 1; host <= kMaxClients; ++host) {
-        if (!m_peers[host])
+        if (!m_peers[host] || m_step[host] == JoinStep::Playing)
             continue;
-        if (m_step[host] != JoinStep::Playing && now - m_connectedAt[host] >= m_joinDeadlineMs)
+        JoinProgress(host);   // notes a world acknowledged since
+        // The steps the client's transport takes by itself; the others wait on a game.
+        const bool stepByItself = m_step[host] == JoinStep::Offered || m_step[host] == JoinStep::Welcomed;
+        if (now - m_connectedAt[host] >= m_joinDeadlineMs)
             DropConnection(host, kNotJoined, "it did not join in time");
-        else if (m_step[host] == JoinStep::Playing && !m_afterLongPause && now - m_beatAt[host] >= m_joinDeadlineMs)
+        else if (stepByItself && now - m_stepAt[host] >= std::min(m_joinStepMs, m_joinDeadlineMs))
+            DropConnection(host, kNotJoined, m_step[host] == JoinStep::Offered ? "it did not answer its number in time"
+                                                                                : "it did not acknowledge its world in time");
+    }
+}
+
+void EnetTransport::ExpireSilentPlayers()
+{
+    // Found silent at two service starts in a row, the game having been handed between
+    // them all that had arrived of it: at the latest twice the deadline, whatever waits.
+    const int64_t now = m_clock();
+    for (int host = 1; host <= kMaxClients; ++host) {
+        if (!m_peers[host] || m_step[host] != JoinStep::Playing)
+            continue;
+        const int64_t silentMs = now - m_beatAt[host];
+        if (silentMs < m_joinDeadlineMs) {
+            m_silent[host] = false;
+            continue;
+        }
+        if ((m_silent[host] && !m_inbox.Holds(host)) || silentMs >= int64_t{2} * m_joinDeadlineMs)
             DropConnection(host, kSilent, "its player sent no heartbeat in time");
+        else
+            m_silent[host] = true;
     }
 }
 
@@ -434,58 +457,52 @@ int EnetTransport::FreeHost() const
     return -1;
 }
 
-int EnetTransport::ChooseToGiveWay(const ENetPeer* newcomer)
+int EnetTransport::PendingAt(uint32_t address) const
 {
-    const auto pendingAt = [this, newcomer](uint32_t address) {
-        int count = newcomer->address.host == address ? 1 : 0;
-        for (int host = 1; host <= kMaxClients; ++host)
-            count += m_peers[host] && m_step[host] != JoinStep::Playing && m_peers[host]->address.host == address;
-        return count;
-    };
-    int chosen = -1;
-    int chosenCount = 0;
-    int chosenProgress = 0;
-    for (int host = 1; host <= kMaxClients; ++host) {
-        if (!m_peers[host] || m_step[host] == JoinStep::Playing)
+    int pending = 0;
+    for (size_t i = 0; i < m_host->peerCount; ++i) {
+        const ENetPeer* peer = &m_host->peers[i];
+        if (peer->state == ENET_PEER_STATE_DISCONNECTED || peer->address.host != address)
             continue;
-        const int count = pendingAt(m_peers[host]->address.host);
-        const int progress = JoinProgress(host);
-        const bool before = chosen < 0 || count > chosenCount ||
-                            (count == chosenCount && (progress != chosenProgress
-                                                          ? progress < chosenProgress
-                                                          : m_connectionNumber[host] < m_connectionNumber[chosen]));
-        if (before) {
-            chosen = host;
-            chosenCount = count;
-            chosenProgress = progress;
-        }
+        const int host = HostOfPeer(peer);
+        pending += host <= 0 || m_step[host] != JoinStep::Playing;
     }
-    return chosen;
+    return pending;
 }
 
-bool EnetTransport::CameBack(const ENetPeer* newcomer, uint32_t data, uint32_t& token)
+bool EnetTransport::OverAddressLimit(const ENetHost* host) const
 {
-    const auto asked = std::find(m_askedBack.begin(), m_askedBack.end(),
-                                 AskedBack{newcomer->address.host, newcomer->address.port, data});
-    if (data != 0 && asked != m_askedBack.end()) {
-        m_askedBack.erase(asked);
-        return true;
-    }
-    // A token fills the bits above the reason's byte, and is never 0 (no token).
-    m_tokens = (m_tokens + 1) & kTokenMask;
-    if (m_tokens == 0)
-        m_tokens = 1;
-    token = m_tokens;
-    if (m_askedBack.size() >= kComeBackKept)
-        m_askedBack.pop_front();
-    m_askedBack.push_back({newcomer->address.host, newcomer->address.port, token});
-    return false;
+    // A datagram of no peer (the peer id ENet keeps for none) can only ask to connect.
+    if (m_localHost != ConnectionManager::kServerHost || host->receivedDataLength < sizeof(uint16_t))
+        return false;
+    const uint16_t peerId = Read16(host->receivedData) &
+                            static_cast<uint16_t>(~(ENET_PROTOCOL_HEADER_FLAG_MASK | ENET_PROTOCOL_HEADER_SESSION_MASK));
+    return peerId == ENET_PROTOCOL_MAXIMUM_PEER_ID && PendingAt(host->receivedAddress.host) >= kPendingPerAddress;
+}
+
+bool EnetTransport::WithinBudget(int host)
+{
+    // Filled at the budget's rate since the last packet, up to the burst.
+    const uint32_t now = enet_time_get();
+    const double filled = ENET_TIME_DIFFERENCE(now, m_budgetAt[host]) * (kFloodPacketsPerSecond / 1000.0);
+    m_budget[host] = std::min<double>(kFloodBurstPackets, m_budget[host] + filled);
+    m_budgetAt[host] = now;
+    if (m_budget[host] < 1.0)
+        return false;
+    m_budget[host] -= 1.0;
+    return true;
+}
+
+void EnetTransport::Advance(int host, JoinStep step)
+{
+    m_step[host] = step;
+    m_stepAt[host] = m_clock();
 }
 
 int EnetTransport::JoinProgress(int host)
 {
     if (m_step[host] == JoinStep::Welcomed && AcknowledgedWorld(host))
-        m_step[host] = JoinStep::WorldReceived;
+        Advance(host, JoinStep::WorldReceived);
     switch (m_step[host]) {
     case JoinStep::WorldReceived: return m_playerBrought[host] ? 2 : 1;
     case JoinStep::Playing: return 2;
@@ -533,7 +550,7 @@ void EnetTransport::WelcomeAnswered()
     for (int host = 1; host <= kMaxClients; ++host) {
         if (!m_peers[host] || m_step[host] != JoinStep::Answered)
             continue;
-        m_step[host] = JoinStep::Welcomed;
+        Advance(host, JoinStep::Welcomed);
         const unsigned char welcome[1] = {kWelcome};
         SendCounted(m_peers[host], host, kTransportChannel, welcome, sizeof welcome);
         welcomed = true;
@@ -548,6 +565,13 @@ int EnetTransport::InterceptDatagram(ENetHost* host, ENetEvent*)
     EnetTransport* self = tServicing;
     if (!self || self->m_host != host)
         return 0;
+    if (self->OverAddressLimit(host)) {
+        char name[64] = "?";
+        enet_address_get_host_ip(&host->receivedAddress, name, sizeof name);
+        LogNetDrop("EnetTransport: a connection", -1, "%s holds %d peers that do not play, its most", name,
+                   kPendingPerAddress);
+        return 1;
+    }
     const uint32_t announced = LargestAnnouncedPacket(host->receivedData, host->receivedDataLength);
     if (announced <= NetLimits::kMaxPacketSize)
         return 0;
@@ -591,7 +615,7 @@ void EnetTransport::HandleEvent(ENetEvent& event)
 {
     switch (event.type) {
     case ENET_EVENT_TYPE_CONNECT:
-        HandleConnect(event.peer, event.data);
+        HandleConnect(event.peer);
         break;
     case ENET_EVENT_TYPE_RECEIVE:
         HandleReceive(event.peer, event.channelID, event.packet->data, event.packet->dataLength);
@@ -605,7 +629,7 @@ void EnetTransport::HandleEvent(ENetEvent& event)
     }
 }
 
-void EnetTransport::HandleConnect(ENetPeer* peer, uint32_t data)
+void EnetTransport::HandleConnect(ENetPeer* peer)
 {
     if (m_localHost != ConnectionManager::kServerHost) {
         // A client accepts no connections of its own. Its server's keeps the time-out of the
@@ -615,39 +639,27 @@ void EnetTransport::HandleConnect(ENetPeer* peer, uint32_t data)
             enet_peer_reset(peer);
         return;
     }
-    // Every number taken: a connection past its deadline for joining makes room (it would go
-    // at the end of this service anyway); failing that, one whose player does not play yet
-    // gives way, to a newcomer of its own address only once that came back when asked.
+    // Every number taken: a connection past its deadline or its step time makes room (it
+    // would go at the end of this service anyway). No other gives way.
     int host = FreeHost();
     if (host < 0) {
         ExpireJoins();
         host = FreeHost();
     }
     if (host < 0) {
-        const int giving = ChooseToGiveWay(peer);
-        if (giving < 0) {
-            LogNetDrop("EnetTransport: a connection", -1, "server full (from %s)", PeerName(peer).c_str());
-            enet_peer_disconnect(peer, kServerFull);
-            m_inbox.PushEvent({NetConnectionEvent::Refused, -1, "server full"});
-            return;
-        }
-        uint32_t token = 0;
-        if (m_peers[giving]->address.host == peer->address.host && !CameBack(peer, data, token)) {
-            LogNetDrop("EnetTransport: a connection", -1, "every number is held by clients still joining; asked to "
-                       "come back (from %s)", PeerName(peer).c_str());
-            // At once: its slot in ENet is free for the next connection.
-            enet_peer_disconnect_now(peer, kComeBack | token << kTokenShift);
-            return;
-        }
-        DropConnection(giving, kNotJoined, "it gave way to a new connection before it joined");
-        host = giving;
+        LogNetDrop("EnetTransport: a connection", -1, "server full (from %s)", PeerName(peer).c_str());
+        enet_peer_disconnect(peer, kServerFull);
+        m_inbox.PushEvent({NetConnectionEvent::Refused, -1, "server full"});
+        return;
     }
     m_peers[host] = peer;
-    m_step[host] = JoinStep::Offered;
+    Advance(host, JoinStep::Offered);
     m_playerBrought[host] = false;
+    m_silent[host] = false;
     m_world[host] = std::make_shared<WorldPackets>();
     m_connectedAt[host] = m_clock();
-    m_connectionNumber[host] = ++m_connections;
+    m_budget[host] = kFloodBurstPackets;
+    m_budgetAt[host] = enet_time_get();
     m_inbox.DiscardHost(host);
     ApplyTimeout(peer, host);
     // The game hears of the client once it has joined.
@@ -667,6 +679,13 @@ void EnetTransport::HandleReceive(ENetPeer* peer, uint8_t channel, const unsigne
     const int host = HostOfPeer(peer);
     if (host < 0)
         return;   // a peer that is no longer ours
+    if (m_localHost == ConnectionManager::kServerHost && !WithinBudget(host)) {
+        char why[96];
+        std::snprintf(why, sizeof why, "it sent more than %u packets a second (beyond a burst of %u)",
+                      kFloodPacketsPerSecond, kFloodBurstPackets);
+        DropConnection(host, kSentTooMuch, why);
+        return;
+    }
     if (channel == kTransportChannel) {
         HandleTransportMessage(host, data, size);
         return;
@@ -701,7 +720,7 @@ void EnetTransport::HandleTransportMessage(int host, const unsigned char* data, 
     if (server && m_step[host] == JoinStep::Offered && size == 2 && data[0] == kJoining && data[1] == host) {
         // Welcomed once the game has heard of it (WelcomeAnswered), after what the game
         // sends it then.
-        m_step[host] = JoinStep::Answered;
+        Advance(host, JoinStep::Answered);
         m_inbox.PushEvent({NetConnectionEvent::Joined, host, ""});
         return;
     }
@@ -716,11 +735,6 @@ void EnetTransport::HandleDisconnect(ENetPeer* peer, uint32_t data)
     m_peers[host] = nullptr;
     if (m_localHost == ConnectionManager::kServerHost && !Joined(host))
         return;   // it left before it joined: the game never heard of it
-    if (m_localHost == -1 && (data & kReasonMask) == kComeBack) {
-        m_askedToComeBack = true;   // Connect connects again, with the token
-        m_comeBackToken = data >> kTokenShift;
-        return;
-    }
     if (m_localHost != ConnectionManager::kServerHost && host == ConnectionManager::kServerHost)
         m_inbox.PushEvent({NetConnectionEvent::ServerLost, host, ServerLostReason(data)});
     else if (data == kTimedOut)
@@ -799,10 +813,11 @@ void EnetTransport::ConfirmJoined(int host)
         return;
     }
     if (m_step[host] != JoinStep::Playing) {
-        m_step[host] = JoinStep::Playing;
+        Advance(host, JoinStep::Playing);
         ApplyTimeout(m_peers[host], host);
     }
     m_beatAt[host] = m_clock();
+    m_silent[host] = false;
 }
 
 void EnetTransport::ConfirmInWorld(int host)

@@ -17,24 +17,28 @@
 // (the game confirms each one, ConfirmJoined). A heartbeat before those steps promotes
 // nothing (logged through the drop log). A connection that does not play within the join
 // deadline (30 s unless set: a client builds its game and its world on a loaded machine in
-// that time) is dropped; so is one that plays and sends no heartbeat for as long. The game
-// hears that it left if it had heard of it.
+// that time) is dropped; so is one that plays and sends no heartbeat for as long, judged
+// once the game was handed all it sent: a connection found silent at the start of a service
+// is dropped at the start of the next if the game still heard no heartbeat of it, however
+// long the server's frames take. The game hears that it left if it had heard of it.
 //
-// A client that finds every number held takes the number of a connection that does not
-// play yet: of the address that holds the most of those (the newcomer counted with its
-// own), the one that has come least far in its join (answering its number costs a peer
-// nothing, so it counts for nothing), and of those the oldest. A client from another
-// address is never the one to go while they hold more. When the one to go is of the
-// newcomer's own address, the newcomer is asked to come back instead, with a token, and
-// takes a number only when it comes back from the same port with that token (as Connect does
-// at once; the server remembers the last kComeBackKept it asked). So connections opened anew
-// however often from a client's own address, that never come back, never take a number from
-// a client that has one: a client joining, however long its game takes to bring its player
-// into the world, keeps its number from them. One that comes back is let in, in the place of
-// the connection of its address that came least far, which may be a client still joining. Only when every number is held by a client that plays
-// is a newcomer turned away, with "server full". A client reaches only the server: whatever
-// it sends goes there, and the game on the server passes on what is meant for another
-// client.
+// Admission holds by three rules. A connection keeps its number while it progresses through
+// its join (it answers its number, and acknowledges the world it was sent, each within the
+// join's step time) until it plays or its join deadline passes; it is never removed to make
+// room for another. A newcomer that finds every number held is refused "server full": it
+// takes no number from anyone. And one address holds at most kPendingPerAddress peers that
+// do not play (handshakes not finished, connections joining, refusals not yet answered): a
+// further connection from it is ignored before ENet gives it a peer, so half-open handshakes
+// and connections opened anew from a few addresses fill neither the numbers nor ENet's peer
+// table (kPeerSlots, far more than the numbers). Players that play are not counted, so
+// several players behind one address still fill the server. A stranger thus holds at most
+// its address's few numbers, each no longer than a join takes, short of joining for real;
+// connections from a player's own address share its limit and can keep it out.
+//
+// A client reaches only the server: whatever it sends goes there, and the game on the
+// server passes on what is meant for another client. A client that sends more than
+// kFloodPacketsPerSecond packets a second on average (with a burst of kFloodBurstPackets, far
+// above what a client's busiest second sends) is disconnected, with one line in the log.
 //
 // A server takes at most kFramePackets packets and kFrameBytes bytes of each client's in a
 // service (a frame of the game's); the rest waits in that client's own queue for the next
@@ -48,7 +52,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -71,8 +74,16 @@ public:
     // What a server hands the game of one client's packets in a service, at most.
     static constexpr size_t kFramePackets = 64;
     static constexpr size_t kFrameBytes = size_t{256} << 10;
-    // How many of the connections it asked to come back a server remembers, the last ones.
-    static constexpr size_t kComeBackKept = 4096;
+    // ENet's peer table on a server: every peer, numbered or not, half-open handshakes too.
+    static constexpr size_t kPeerSlots = 256;
+    // The peers of one address that do not play a server holds at most.
+    static constexpr int kPendingPerAddress = 4;
+    // How long a joining connection may take over a step of its join its transport answers
+    // by itself: answering its number, acknowledging its world.
+    static constexpr int kDefaultJoinStepMs = 10000;
+    // A client's packets a second the server takes on average, and the burst above it.
+    static constexpr uint32_t kFloodPacketsPerSecond = 2000;
+    static constexpr uint32_t kFloodBurstPackets = 6000;
     // Milliseconds from any fixed point; the transport's deadlines are measured on it.
     using Clock = std::function<int64_t()>;
 
@@ -119,7 +130,9 @@ public:
     // client builds its game and the world it was sent before it answers again, which on a
     // loaded machine takes seconds, and the deadline bounds its stay anyway. A long pause
     // of this host's own (a slow frame, a quarter of a second or more) is not counted
-    // against a peer until it has answered since, up to as long again as its time-out.
+    // against a connected peer until it has answered since, up to as long again as its
+    // time-out: a peer whose oldest unanswered packet is older than that is timed out at
+    // the end of the service that finds it so. A handshake not finished keeps ENet's own.
     void SetPeerTimeout(uint32_t minimumMs, uint32_t maximumMs);
     // The longest closing waits for the peers to answer its goodbye (30 s unless set). A
     // program whose peers cannot answer while it closes (they are serviced by the same
@@ -137,33 +150,36 @@ private:
     static int InterceptDatagram(_ENetHost* host, _ENetEvent* event);
 
     void HandleEvent(_ENetEvent& event);
-    // `data` is what the peer connected with: the token of its coming back, if it does.
-    void HandleConnect(_ENetPeer* peer, uint32_t data);
+    void HandleConnect(_ENetPeer* peer);
     void HandleReceive(_ENetPeer* peer, uint8_t channel, const unsigned char* data, size_t size);
     void HandleDisconnect(_ENetPeer* peer, uint32_t data);
     void HandleTransportMessage(int host, const unsigned char* data, size_t size);
     void SendTransportMessage(_ENetPeer* peer, const unsigned char* data, size_t size);
-    // The server's: drops the connections past their join deadline, and those that play
-    // and sent no heartbeat for as long.
+    // The server's: drops the connections past their join deadline or their step time.
     void ExpireJoins();
+    // The server's, at the start of a service: drops the playing connections found silent
+    // at the last one and still silent, and marks those silent now.
+    void ExpireSilentPlayers();
     // Drops a connection (`reason` tells the client why); the game hears that it left if it
     // heard of it.
     void DropConnection(int host, uint32_t reason, const char* why);
     // The lowest host number no connection holds; -1 when every one is held.
     int FreeHost() const;
-    // Every number held: the connection that gives way to `newcomer` (see above); -1 when
-    // every number is held by a client that plays.
-    int ChooseToGiveWay(const _ENetPeer* newcomer);
-    // Whether a newcomer of the address of the connection that would give way takes its
-    // number now: it was asked to come back, and came with its token. Otherwise it is asked
-    // (remembered), and its token returned in `token`.
-    bool CameBack(const _ENetPeer* newcomer, uint32_t data, uint32_t& token);
     // The server's: welcomes every client that answered its number, once the game has sent
     // it what it sends a newcomer, and sends that at once.
     void WelcomeAnswered();
     // How far a connection that does not play has come in its join: 0 shaken hands (or
     // not even that), 1 its world arrived, 2 its player stands in the world.
     int JoinProgress(int host);
+    // The server's: how many peers of `address` in ENet's table do not play.
+    int PendingAt(uint32_t address) const;
+    // Whether a received datagram asks for a new connection that the address's limit refuses.
+    bool OverAddressLimit(const _ENetHost* host) const;
+    // The server's: takes a packet of a numbered connection from its budget; false once the
+    // peer has sent more than the budget holds.
+    bool WithinBudget(int host);
+    // Drops the peers whose oldest unanswered packet is older than their time-out maximum.
+    void TimeOutUnanswering();
     // Whether the peer acknowledged every game packet sent it until it was welcomed, and
     // the welcome.
     bool AcknowledgedWorld(int host) const;
@@ -214,6 +230,8 @@ private:
         WorldReceived,  // acknowledged that world (its player may stand in it: m_playerBrought)
         Playing,        // its player beats: it never gives way, and keeps its number while it beats
     };
+    // Moves a connection on to `step`, its step time starting now.
+    void Advance(int host, JoinStep step);
     bool Joined(int host) const { return m_step[host] >= JoinStep::Answered; }
     JoinStep m_step[ConnectionManager::kMaxHost + 1] = {};
     // Whether the game said the connection's player stands in the world, whichever came first.
@@ -229,33 +247,24 @@ private:
     int64_t m_connectedAt[ConnectionManager::kMaxHost + 1] = {};
     // When the connection's player last beat, once it plays.
     int64_t m_beatAt[ConnectionManager::kMaxHost + 1] = {};
-    // The order the connections came in (their age, whatever the clock says).
-    uint64_t m_connectionNumber[ConnectionManager::kMaxHost + 1] = {};
-    uint64_t m_connections = 0;
-    // On the server: the connections asked to come back, by address and port, oldest first.
-    struct AskedBack {
-        uint32_t address;
-        uint16_t port;
-        uint32_t token;
-        bool operator==(const AskedBack&) const = default;
-    };
-    std::deque<AskedBack> m_askedBack;
-    uint32_t m_tokens = 0;   // the last token given
-    // On a client: the number the server offered, until it welcomes the client; and whether
-    // the server asked it to come back.
+    // When the connection took its step of the join it stands at.
+    int64_t m_stepAt[ConnectionManager::kMaxHost + 1] = {};
+    // A playing connection found silent at the start of the last service.
+    bool m_silent[ConnectionManager::kMaxHost + 1] = {};
+    // Each connection's packet budget, and ENet's time it was last filled.
+    double m_budget[ConnectionManager::kMaxHost + 1] = {};
+    uint32_t m_budgetAt[ConnectionManager::kMaxHost + 1] = {};
+    // On a client: the number the server offered, until it welcomes the client.
     int m_offeredHost = -1;
-    bool m_askedToComeBack = false;
-    uint32_t m_comeBackToken = 0;
     std::vector<_ENetPeer*> m_oversizeSenders;
     NetInbox m_inbox;
     Stats m_stats;
     int m_goodbyeWaitMs = kDefaultGoodbyeWaitMs;
     int m_joinDeadlineMs = kDefaultJoinDeadlineMs;
+    int m_joinStepMs = kDefaultJoinStepMs;
     Clock m_clock;
     uint32_t m_timeoutMinimum = 0;
     uint32_t m_timeoutMaximum = 0;
-    // Whether the service under way follows a long pause of this host.
-    bool m_afterLongPause = false;
     std::vector<PausedPeer> m_paused;
     // ENet's time at the end of the last service; 0 before the first.
     uint32_t m_servicedAt = 0;

@@ -224,20 +224,14 @@ TEST_F(EnetTransportTest, ClientsAreNumberedAndPacketsArriveInOrderEachWayAndRel
 
 TEST_F(EnetTransportTest, TheSeventeenthHostIsRefusedAsServerFull)
 {
+    // Each client plays (its player stands in the world and beats) before the next comes:
+    // one address holds only a few connections that do not play.
     std::vector<std::unique_ptr<EnetTransport>> clients;
     for (int i = 0; i < EnetTransport::kMaxClients; ++i) {
         clients.push_back(Join());
         ASSERT_TRUE(clients.back());
         EXPECT_EQ(clients.back()->GetLocalHost(), i + 1);
-    }
-    ServerEvents();
-    // The acknowledgements of the welcomes are read; then each client's player stands in
-    // the world and beats.
-    for (int round = 0; round < 3; ++round)
-        server->Service();
-    for (int host = 1; host <= EnetTransport::kMaxClients; ++host) {
-        server->ConfirmInWorld(host);
-        server->ConfirmJoined(host);
+        Play({i + 1}, [&] { clients.back()->Service(); });
     }
     std::string error;
     EXPECT_FALSE(Join(error));
@@ -245,6 +239,42 @@ TEST_F(EnetTransportTest, TheSeventeenthHostIsRefusedAsServerFull)
     EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"3:-1:server full"}));
     for (int host = 1; host <= EnetTransport::kMaxClients; ++host)
         EXPECT_TRUE(server->IsConnected(host)) << host;
+}
+
+// A client that sends many times what any client sends is disconnected, with one line in
+// the log, and hears why; one that sends within the burst keeps its place, and every packet
+// of it arrives.
+TEST_F(EnetTransportTest, AClientThatSendsFarMoreThanAnyClientIsDisconnected)
+{
+    auto modest = Join();
+    auto flooder = Join();
+    ASSERT_TRUE(modest && flooder);
+    ServerEvents();
+    const Bytes bytes = Numbered(1, 8);
+    const NetDestination toServer{NetDestination::Server, ConnectionManager::kServerHost};
+    const uint32_t modestCount = EnetTransport::kFloodBurstPackets / 2;
+    for (uint32_t i = 0; i < modestCount; ++i)
+        modest->Send(toServer, bytes.data(), bytes.size());
+    for (uint32_t i = 0; i < 10 * EnetTransport::kFloodBurstPackets; ++i)
+        flooder->Send(toServer, bytes.data(), bytes.size());
+    NetConnectionEvent lost;
+    uint32_t fromModest = 0;
+    ASSERT_TRUE(ServiceUntil({server.get(), modest.get(), flooder.get()}, [&] {
+        server->Service();   // a new round of what the server takes of each client
+        int from = -1;
+        for (Bytes got; server->Receive(from, got);)
+            fromModest += from == modest->GetLocalHost();
+        return fromModest == modestCount && !flooder->IsConnected(ConnectionManager::kServerHost);
+    }));
+    ASSERT_TRUE(flooder->PollConnectionEvent(lost));
+    EXPECT_EQ(lost.reason, "disconnected by the server for sending too much");
+    EXPECT_TRUE(server->IsConnected(modest->GetLocalHost()));
+    const std::vector<std::string> lines = log.Texts();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+                  return line.rfind("EnetTransport: a connection from host ", 0) == 0 &&
+                         line.find("packets a second") != std::string::npos;
+              }),
+              1);
 }
 
 // A packet above the limit is never sent by us; one announced by a peer is dropped and its
@@ -563,13 +593,13 @@ protected:
     int64_t now = 0;
 };
 
-// Fifteen connections that never join hold every host number. Inside their deadline a
-// client takes the number of one of them, and the rest are dropped at the deadline. The
-// game hears of none of them, nor gets a packet from them.
-TEST_F(HostileTransportTest, ConnectionsThatNeverJoinCannotKeepAClientOut)
+// Connections that never answer their number hold it only for the step time: as many as one
+// address may hold keep a client of that address out until then, but the game hears of none
+// of them, nor gets a packet from them; then the client joins.
+TEST_F(HostileTransportTest, ConnectionsThatNeverAnswerTheirNumberLoseItAtTheStepTime)
 {
     std::vector<std::unique_ptr<RawPeer>> silent;
-    for (int i = 0; i < EnetTransport::kMaxClients; ++i)
+    for (int i = 0; i < EnetTransport::kPendingPerAddress; ++i)
         silent.push_back(std::make_unique<RawPeer>(server->GetPort(), false));
     const auto serviceSilent = [&] {
         for (auto& raw : silent)
@@ -583,52 +613,70 @@ TEST_F(HostileTransportTest, ConnectionsThatNeverJoinCannotKeepAClientOut)
     }, serviceSilent));
     const Bytes forged = Numbered(7, 40);
     enet_peer_send(silent.back()->peer, 0, enet_packet_create(forged.data(), forged.size(), ENET_PACKET_FLAG_RELIABLE));
-    now = EnetTransport::kDefaultJoinDeadlineMs - 1;
+    now = EnetTransport::kDefaultJoinStepMs - 1;
+    std::string error;
+    auto pending = std::async(std::launch::async, [&] {
+        return EnetTransport::Connect("127.0.0.1", server->GetPort(), 60000, error);
+    });
+    for (int round = 0; round < 200; ++round) {
+        server->Service();
+        serviceSilent();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(dropped(), 0);
+    EXPECT_FALSE(server->IsConnected(EnetTransport::kPendingPerAddress + 1));
 
-    auto client = Join();
-    ASSERT_TRUE(client);
-    const int host = client->GetLocalHost();
-    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return dropped() == 1; }, serviceSilent));
-
-    now = EnetTransport::kDefaultJoinDeadlineMs;
-    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return dropped() == EnetTransport::kMaxClients; }, serviceSilent));
-    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"0:" + std::to_string(host) + ":"}));
+    now = EnetTransport::kDefaultJoinStepMs;
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] {
+        ServerEvents();   // the game hears of the client, which is welcomed
+        return pending.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready;
+    }, serviceSilent));
+    auto client = pending.get();
+    ASSERT_TRUE(client) << error;
+    client->SetGoodbyeWait(kGoodbyeWaitMs);
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return dropped() == EnetTransport::kPendingPerAddress; }, serviceSilent));
     int from = -1;
     Bytes got;
     EXPECT_FALSE(server->Receive(from, got));
-    for (int other = 1; other <= EnetTransport::kMaxClients; ++other)
-        EXPECT_EQ(server->IsConnected(other), other == host) << other;
-    EXPECT_TRUE(log.Contains("EnetTransport: a game packet from host 15 dropped: the host has not joined"));
+    EXPECT_TRUE(server->IsConnected(client->GetLocalHost()));
+    EXPECT_TRUE(log.Contains("EnetTransport: a game packet from host " + std::to_string(EnetTransport::kPendingPerAddress) +
+                             " dropped: the host has not joined"));
+    const std::vector<std::string> lines = log.Texts();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.rfind("EnetTransport: a connection from host 1 dropped: it did not answer its number in time", 0) == 0;
+    })) << ::testing::PrintToString(lines);
 }
 
-// Every number held from one address, the connection that came least far gives way: first
-// one that never acknowledged the world the game sent it before its welcome (though the
-// game says its player stands in the world: brought before its world arrived, that is no
-// step), then the oldest of those whose world arrived; one whose player stands in the
-// world after its world arrived outlasts every newcomer.
-TEST_F(HostileTransportTest, TheConnectionThatCameLeastFarGivesWay)
+// A full server refuses a newcomer, whoever holds the numbers: one that came least far (it
+// never acknowledged the world it was sent) keeps its number until its step time, one whose
+// world arrived but whose game is slow to bring its player until its deadline.
+TEST_F(HostileTransportTest, NoConnectionGivesWayAndOneThatStopsAcknowledgingGoesAtItsStepTime)
 {
-    std::vector<std::unique_ptr<EnetTransport>> clients;
-    clients.push_back(Join());
     RawPeer stalled(server->GetPort());
-    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return server->IsConnected(2); }, [&] { stalled.Service(); }));
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return server->IsConnected(1); }, [&] { stalled.Service(); }));
     const Bytes world = Numbered(1, 40);
-    server->Send({NetDestination::Host, 2}, world.data(), world.size());
+    server->Send({NetDestination::Host, 1}, world.data(), world.size());
     ServerEvents();   // the game heard of it: it is welcomed, and no longer serviced
-    server->ConfirmInWorld(2);
-    while (clients.size() + 1 < EnetTransport::kMaxClients)
-        clients.push_back(Join());
-    server->ConfirmInWorld(4);
-    std::vector<int> taken;
-    for (int i = 0; i + 1 < EnetTransport::kMaxClients; ++i) {
+    server->ConfirmInWorld(1);
+    std::vector<std::unique_ptr<EnetTransport>> clients;
+    clients.push_back(Join());   // its game is slow to bring its player
+    for (int host = 3; host <= EnetTransport::kMaxClients; ++host) {
         clients.push_back(Join());
         ASSERT_TRUE(clients.back());
-        taken.push_back(clients.back()->GetLocalHost());
+        Play({host}, [&] { clients.back()->Service(); });
     }
-    EXPECT_EQ(taken, (std::vector<int>{2, 1, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
-    EXPECT_TRUE(server->IsConnected(4));
+    ServiceUntil({server.get()}, [&] { return server->IsConnected(2); }, [&] { clients[0]->Service(); });
+    std::string error;
+    now = EnetTransport::kDefaultJoinStepMs - 1;
+    EXPECT_FALSE(Join(error));
+    EXPECT_EQ(error, "server full");
+    now = EnetTransport::kDefaultJoinStepMs;
+    server->Service();
+    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"3:-1:server full",
+                                                        "1:1:it did not acknowledge its world in time"}));
+    EXPECT_TRUE(server->IsConnected(2));
     for (auto& client : clients)
-        client->SetGoodbyeWait(0);   // most were dropped, unknown to them
+        client->SetGoodbyeWait(0);
 }
 
 // Its player may stand in the world before the acknowledgement of its world comes (one lost
@@ -717,19 +765,21 @@ TEST_F(HostileTransportTest, AClientPlaysOnceItsPlayerStandsAndKeepsItsNumberWhi
             for (EnetTransport* host : {server.get(), early.get(), playing.get()})
                 host->Service();
     };
+    // The stalled one never acknowledged its world: it goes at the step time; the others
+    // wait on their games, until the deadline.
     now = kDeadline - 1;
     server->ConfirmJoined(p);
     serviceAll();
-    EXPECT_TRUE(server->IsConnected(e) && server->IsConnected(p) && server->IsConnected(3));
+    EXPECT_TRUE(server->IsConnected(e) && server->IsConnected(p));
+    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"1:3:it did not acknowledge its world in time"}));
     now = kDeadline;
     serviceAll();
-    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"1:" + std::to_string(e) + ":it did not join in time",
-                                                        "1:3:it did not join in time"}));
+    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{"1:" + std::to_string(e) + ":it did not join in time"}));
     now = 2 * kDeadline - 2;
     serviceAll();
     EXPECT_TRUE(server->IsConnected(p));
-    // A service after a long pause of the server (a quarter of a second) reads heartbeats
-    // the game has not handled yet: nobody is judged silent in it, only at the next.
+    // A service reads heartbeats the game has not handled yet, however long the pause
+    // before it: a client is judged silent at the next, once the game was handed them.
     now = 2 * kDeadline - 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     server->Service();

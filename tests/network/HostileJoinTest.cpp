@@ -1,15 +1,21 @@
-// Connections that take every host number on a real server over ENet, every host in this
-// process, each client's ENet host serviced every frame (it acknowledges what it gets): a
-// client whose player the game took in but that never plays gives its number up to a
-// newcomer, or at the join deadline; one that plays keeps it while it beats. The deadline's
-// clock is the test's to move.
+// Admission on a real server over ENet, every host in this process, each client's ENet
+// host serviced every frame (it acknowledges what it gets): a connection keeps its number
+// while it progresses through its join and until it plays or its deadline passes, a full
+// server refuses a newcomer, and connections from another address (127.0.0.2 and on) that
+// flood it, hold every number they can or leave handshakes half open hold at most their
+// address's few numbers and peers. The deadline's clock is the test's to move.
+#include <arpa/inet.h>
 #include <enet/enet.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -33,7 +39,8 @@ namespace {
 
 class HostileJoinTest : public EngineTest {
 protected:
-    static constexpr int kDeadlineMs = 10000;
+    static constexpr int kDeadlineMs = 20000;
+    static constexpr int kStepMs = EnetTransport::kDefaultJoinStepMs;
     static constexpr int kFrameLimit = 100000;
     static constexpr float kBeatLife = 60.0f;
 
@@ -144,6 +151,23 @@ protected:
         client.Send({NetDestination::Server, ConnectionManager::kServerHost}, bytes.data(), bytes.size());
     }
     size_t RosterSize() const { return engine->GetPlayerManagerServer()->GetPlayerInfos().size(); }
+    // `count` clients of this process's address that join and play, one after the other.
+    void FillWithPlayers(int count)
+    {
+        std::string error;
+        for (int i = 0; i < count; ++i) {
+            EnetTransport* client = Connect(error);
+            ASSERT_NE(client, nullptr) << error;
+            Join(*client, true, true);
+            ASSERT_TRUE(RunUntil([&] { return RecordShows(*client, kBeatLife); }));
+        }
+    }
+    // Every client beats with that life (it is heard within a few frames).
+    void BeatAll(float life)
+    {
+        for (auto& client : clients)
+            Beat(*client, life);
+    }
 
     std::unique_ptr<EnetTransport> server;
     std::vector<std::unique_ptr<EnetTransport>> clients;
@@ -151,71 +175,152 @@ protected:
     int64_t now = 0;
 };
 
-// Every host number is held: 13 clients whose player the game took in but that never
-// play, one that plays, and one still joining. Inside their deadline a newcomer takes the
-// number of the oldest that does not play (the game hears it left and its player goes); at
-// the deadline every other one that does not play is dropped. The one that plays stays.
-TEST_F(HostileJoinTest, ANumberGoesOnlyFromAConnectionThatDoesNotPlay)
+// Connections from one address, each a bare ENet host of a port of its own, serviced every
+// frame: each goes as far as `goes` says, and with `comeBack` one the server refuses or
+// drops connects again at once, from the same port.
+class Strangers {
+public:
+    enum Goes { Silent, Answers, Beats };   // answers nothing; answers and sends a player; and beats once
+
+    Strangers(const char* address, uint16_t port, Goes goes, bool comeBack)
+        : m_address(address), m_port(port), m_goes(goes), m_comeBack(comeBack)
+    {
+    }
+    ~Strangers()
+    {
+        for (ENetHost* host : m_hosts)
+            enet_host_destroy(host);
+    }
+    Strangers(const Strangers&) = delete;
+    Strangers& operator=(const Strangers&) = delete;
+
+    void Open()
+    {
+        ENetAddress local{};
+        enet_address_set_host(&local, m_address);
+        ENetHost* host = enet_host_create(&local, 1, 2, 0, 0);
+        if (host && Connect(host))
+            m_hosts.push_back(host);
+        else if (host)
+            enet_host_destroy(host);
+    }
+    void Service()
+    {
+        std::erase_if(m_hosts, [this](ENetHost* host) { return !ServiceOne(host); });
+        int holding = 0;
+        for (ENetHost* host : m_hosts)
+            holding += host->peers[0].data != nullptr;
+        mostHeld = std::max(mostHeld, holding);
+        held = holding;
+    }
+
+    int held = 0, mostHeld = 0;   // numbers held now, and at most
+    int refused = 0;              // "server full"
+    int dropped = 0;              // disconnected after they were offered a number
+
+private:
+    bool Connect(ENetHost* host)
+    {
+        ENetAddress to{};
+        enet_address_set_host(&to, "127.0.0.1");
+        to.port = m_port;
+        ENetPeer* peer = enet_host_connect(host, &to, 2, 0);
+        if (peer)
+            enet_peer_timeout(peer, 0, 1000, 1000);   // a handshake left unanswered ends soon
+        return peer != nullptr;
+    }
+    // False once its connection ended for good (the host is destroyed).
+    bool ServiceOne(ENetHost* host)
+    {
+        for (ENetEvent event; enet_host_service(host, &event, 0) > 0;) {
+            if (event.type == ENET_EVENT_TYPE_DISCONNECT) {
+                const bool offered = event.peer->data != nullptr;
+                event.peer->data = nullptr;
+                refused += event.data == 2;
+                dropped += offered;
+                if (m_comeBack && event.data != 0 && Connect(host))
+                    continue;
+                enet_host_destroy(host);
+                return false;
+            }
+            if (event.type != ENET_EVENT_TYPE_RECEIVE)
+                continue;
+            const ENetPacket& offer = *event.packet;
+            if (event.channelID == 1 && offer.dataLength == 2 && offer.data[0] == 1) {
+                event.peer->data = host;   // holds a number
+                if (m_goes != Silent)
+                    TakeHostNumber(
+                        event,
+                        [](int number) { return (static_cast<uint32_t>(number) << ConnectionManager::kPlayerIdShift) | 2u; },
+                        m_goes == Beats);
+            }
+            enet_packet_destroy(event.packet);
+        }
+        return true;
+    }
+
+    const char* m_address;
+    uint16_t m_port;
+    Goes m_goes;
+    bool m_comeBack;
+    std::vector<ENetHost*> m_hosts;
+};
+
+// Fourteen clients of one address play (the players of an address are not counted against
+// it); the fifteenth number goes to a stranger that never answers it. A newcomer is refused
+// "server full" and takes no number; the stranger, stuck at its first step, loses its number
+// at the step time, and a newcomer then takes it. The players keep theirs.
+TEST_F(HostileJoinTest, AFullServerRefusesANewcomerAndAConnectionLosesItsNumberOnlyWhenItStopsProgressing)
 {
     LogCapture quiet;
-    std::string error;
-    for (int i = 0; i < EnetTransport::kMaxClients; ++i)
-        ASSERT_NE(Connect(error), nullptr) << error;
-    EnetTransport& playing = *clients[0];
-    Join(playing, true, true);
-    for (size_t i = 1; i + 1 < clients.size(); ++i)
-        Join(*clients[i], false);
-    ASSERT_TRUE(RunUntil([&] {
-        const std::vector<PlayerNetBasicInfo>& roster = engine->GetPlayerManagerServer()->GetPlayerInfos();
-        return roster.size() == clients.size() - 1 &&
-               std::any_of(roster.begin(), roster.end(), [&](const PlayerNetBasicInfo& record) {
-                   return record.playerId == PlayerOf(playing) && record.life == kBeatLife;
-               });
-    }));
+    FillWithPlayers(EnetTransport::kMaxClients - 1);
+    const uint16_t port = server->GetPort();
+    Strangers mute("127.0.0.2", port, Strangers::Silent, false);
+    mute.Open();
+    ASSERT_TRUE(RunUntil([&] { mute.Service(); return mute.held == 1; }));
 
-    now = kDeadlineMs - 1;
-    const int gone = clients[1]->GetLocalHost();
-    EnetTransport* newcomer = Connect(error);
-    ASSERT_NE(newcomer, nullptr) << error;
-    EXPECT_EQ(newcomer->GetLocalHost(), gone);
-    ASSERT_TRUE(RunUntil([&] { return RosterSize() == clients.size() - 3; }));
-    for (int host = 1; host <= EnetTransport::kMaxClients; ++host)
-        EXPECT_TRUE(server->IsConnected(host)) << host;
+    now = kStepMs - 1;
+    BeatAll(kBeatLife + 1.0f);
+    Strangers late("127.0.0.3", port, Strangers::Answers, false);
+    late.Open();
+    ASSERT_TRUE(RunUntil([&] { mute.Service(); late.Service(); return late.refused == 1; }));
+    EXPECT_EQ(late.mostHeld, 0);
+    EXPECT_EQ(mute.held, 1);
 
-    Beat(playing, kBeatLife + 1.0f);
-    ASSERT_TRUE(RunUntil([&] { return RecordShows(playing, kBeatLife + 1.0f); }));
-    now = kDeadlineMs;
-    ASSERT_TRUE(RunUntil([&] { return RosterSize() == 1; }));
-    EXPECT_EQ(engine->GetPlayerManagerServer()->GetPlayerInfos()[0].playerId, PlayerOf(playing));
-    for (int host = 1; host <= EnetTransport::kMaxClients; ++host)
-        EXPECT_EQ(server->IsConnected(host), host == playing.GetLocalHost() || host == gone) << host;
-    EXPECT_NE(Connect(error), nullptr) << error;
+    now = kStepMs;
+    late.Open();
+    // The newcomer's player joins the players'.
+    ASSERT_TRUE(RunUntil([&] { mute.Service(); late.Service(); return RosterSize() == clients.size() + 1; }));
+    EXPECT_EQ(late.held, 1);
+    EXPECT_EQ(mute.dropped, 1);
+    for (const auto& client : clients)
+        EXPECT_TRUE(server->IsConnected(client->GetLocalHost()));
 }
 
-// Fifteen connections that answer, send a player and one heartbeat and fall silent (their
-// links alive) hold every number, but none plays: its player never stood in the world. A
-// client that comes takes a number and plays; the silent ones go at their deadline.
-TEST_F(HostileJoinTest, ConnectionsThatBeatOnceWithoutAPlayerInTheWorldCannotKeepAClientOut)
+// Fifteen connections from one stranger that answer, send a player and beat once, but whose
+// player never stands in the world, hold no more than their address's few numbers: a client
+// that comes takes a free one and plays, and theirs go at their deadline.
+TEST_F(HostileJoinTest, FifteenConnectionsOfOneStrangerHoldOnlyTheirAddresssFewNumbers)
 {
     LogCapture quiet;
+    Strangers squatters("127.0.0.2", server->GetPort(), Strangers::Beats, false);
+    for (int i = 0; i < EnetTransport::kMaxClients; ++i)
+        squatters.Open();
+    ASSERT_TRUE(RunUntil([&] { squatters.Service(); return squatters.held == EnetTransport::kPendingPerAddress; }));
+    RunUntil([&] { squatters.Service(); return RosterSize() == EnetTransport::kPendingPerAddress; });
     std::string error;
-    for (int i = 0; i < EnetTransport::kMaxClients; ++i) {
-        EnetTransport* squatter = Connect(error);
-        ASSERT_NE(squatter, nullptr) << error;
-        Join(*squatter, true);
-    }
-    ASSERT_TRUE(RunUntil([&] {
-        return std::all_of(clients.begin(), clients.end(), [&](const auto& c) { return RecordShows(*c, kBeatLife); });
-    }));
-    now = kDeadlineMs - 1;
     EnetTransport* honest = Connect(error);
     ASSERT_NE(honest, nullptr) << error;
     Join(*honest, true, true);
-    ASSERT_TRUE(RunUntil([&] { return RecordShows(*honest, kBeatLife); }));
+    ASSERT_TRUE(RunUntil([&] { squatters.Service(); return RecordShows(*honest, kBeatLife); }));
+    EXPECT_EQ(squatters.mostHeld, EnetTransport::kPendingPerAddress);
+    now = kDeadlineMs - 1;
+    Beat(*honest, kBeatLife + 1.0f);
+    ASSERT_TRUE(RunUntil([&] { squatters.Service(); return RecordShows(*honest, kBeatLife + 1.0f); }));
     now = kDeadlineMs;
-    ASSERT_TRUE(RunUntil([&] { return RosterSize() == 1; }));
-    for (int host = 1; host <= EnetTransport::kMaxClients; ++host)
-        EXPECT_EQ(server->IsConnected(host), host == honest->GetLocalHost()) << host;
+    ASSERT_TRUE(RunUntil([&] { squatters.Service(); return RosterSize() == 1; }));
+    EXPECT_TRUE(server->IsConnected(honest->GetLocalHost()));
+    EXPECT_EQ(squatters.mostHeld, EnetTransport::kPendingPerAddress);
 }
 
 // A client that plays keeps its number however long the game runs while it beats; one that
@@ -244,95 +349,200 @@ TEST_F(HostileJoinTest, APlayerThatStopsBeatingLosesItsNumberAndTheOthersSeeItLe
     EXPECT_EQ(heardLeave[beating], std::vector<int>{silentHost});
 }
 
-// A flood from the client's own address: `rate` new connections a second of the server's
-// clock, each from a port of its own and serviced every frame (so it acknowledges its world
-// and keeps its link alive), each answering its number and sending a player and, with
-// `beats`, one heartbeat. A client that comes when the flood holds every number, and whose
-// game then takes 3 s to bring its player, keeps its number, plays, and keeps playing past
-// its deadline for joining while the flood goes on.
-class OwnAddressFloodTest : public HostileJoinTest, public ::testing::WithParamInterface<std::tuple<int, bool>> {
-protected:
-    // Short frames: a frame opens at most one of the flood's connections.
-    static constexpr int kFrameMs = 4;
-    static constexpr int64_t kSlowGameMs = 3000;
-    static constexpr int64_t kJoinWithinMs = 5000;
-
-    void TearDown() override
-    {
-        for (ENetHost* host : flood)
-            enet_host_destroy(host);
-        HostileJoinTest::TearDown();
-    }
-    // A frame of the server's clock: the connections due by its end open, the flood is serviced.
-    void FloodFrame()
-    {
-        now += kFrameMs;
-        const auto [rate, beats] = GetParam();
-        for (; opened < now * rate / 1000; ++opened) {
-            ENetAddress local{}, to{};
-            enet_address_set_host(&local, "127.0.0.1");
-            enet_address_set_host(&to, "127.0.0.1");
-            to.port = server->GetPort();
-            ENetHost* host = enet_host_create(&local, 1, 2, 0, 0);
-            if (host && enet_host_connect(host, &to, 2, 0))
-                flood.push_back(host);
-            else if (host)
-                enet_host_destroy(host);
-        }
-        Frame();
-        std::erase_if(flood, [&, beats = beats](ENetHost* host) { return !ServiceFlood(host, beats); });
-    }
-    // False once the server disconnected it (and it is gone).
-    bool ServiceFlood(ENetHost* host, bool beats)
-    {
-        for (ENetEvent event; enet_host_service(host, &event, 0) > 0;) {
-            if (event.type == ENET_EVENT_TYPE_DISCONNECT) {
-                askedBack += (event.data & 0xFF) == 6;   // asked to come back
-                enet_host_destroy(host);
-                return false;
-            }
-            if (event.type != ENET_EVENT_TYPE_RECEIVE)
-                continue;
-            TakeHostNumber(
-                event, [](int number) { return (static_cast<uint32_t>(number) << ConnectionManager::kPlayerIdShift) | 2u; },
-                beats);
-            enet_packet_destroy(event.packet);
-        }
-        return true;
-    }
-    std::vector<ENetHost*> flood;
-    int64_t opened = 0;
-    int askedBack = 0;   // flood connections the server asked to come back
-};
-
-TEST_P(OwnAddressFloodTest, CannotTakeTheNumberOfAClientWhoseGameIsSlowToBringItsPlayer)
+// Whatever every frame of the server takes, a playing client that stops beating loses its
+// number once silent for the deadline, while one whose heartbeats the same services read
+// keeps it: each frame here follows a pause of the server longer than its long pauses.
+TEST_F(HostileJoinTest, APlayerThatStopsBeatingLosesItsNumberWhenEveryFrameOfTheServerIsLong)
 {
     LogCapture quiet;
-    while (now < 500)
-        FloodFrame();
-    std::string error;
-    std::unique_ptr<EnetTransport> client =
-        ConnectServing(server->GetPort(), 20000, 200, error, [this] { FloodFrame(); });
-    ASSERT_TRUE(client) << error;
-    clients.push_back(std::move(client));
-    EnetTransport& honest = *clients.back();
-    const int64_t joinedAt = now;
-    while (now < joinedAt + kSlowGameMs)
-        FloodFrame();
-    Join(honest, true, true);
-    while (!RecordShows(honest, kBeatLife) && now < joinedAt + kJoinWithinMs)
-        FloodFrame();
-    EXPECT_TRUE(RecordShows(honest, kBeatLife));
-    while (now < joinedAt + kDeadlineMs + 1000)
-        FloodFrame();
-    EXPECT_TRUE(server->IsConnected(honest.GetLocalHost()));
-    EXPECT_TRUE(ObjectManager::Get().GetObject<Player>(PlayerOf(honest)));
-    // The flood held every number and kept coming.
-    EXPECT_GT(askedBack, 2 * EnetTransport::kMaxClients);
+    FillWithPlayers(2);
+    EnetTransport& beating = *clients[0];
+    const int silentHost = clients[1]->GetLocalHost();
+    const auto slowFrame = [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        Frame();
+    };
+    for (int step = 1; step <= 4; ++step) {
+        now = int64_t{step} * kDeadlineMs / 2;
+        const float life = kBeatLife + static_cast<float>(step);
+        Beat(beating, life);
+        while (!RecordShows(beating, life))
+            slowFrame();
+        slowFrame();
+        EXPECT_EQ(server->IsConnected(silentHost), step < 2) << step;
+        EXPECT_TRUE(server->IsConnected(beating.GetLocalHost())) << step;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(NewConnectionsASecond, OwnAddressFloodTest,
-                         ::testing::Combine(::testing::Values(50, 200), ::testing::Bool()));
+// A stranger opens `rate` connections a second of the server's clock, each going as far as
+// it can without a player in the world (its number answered, its player sent and, with
+// `beats`, one heartbeat), and with `comeBack` connecting again whenever it is refused or
+// dropped. Frames are short: a frame opens at most one of them.
+class StrangerFloodTest : public HostileJoinTest {
+protected:
+    static constexpr int kFrameMs = 4;
+    static constexpr int64_t kSlowGameMs = 3000;   // the honest client's game brings its player after it
+
+    void Flood(Strangers& strangers, int rate)
+    {
+        now += kFrameMs;
+        for (; opened < now * rate / 1000; ++opened)
+            strangers.Open();
+        Frame();
+        strangers.Service();
+    }
+    // The honest client, connected, joins after its slow game and must play, and keep
+    // playing past its deadline, while the flood goes on; the players beat meanwhile.
+    void JoinAndPlayBeside(Strangers& strangers, int rate, EnetTransport& honest)
+    {
+        const int64_t joinedAt = now;
+        const auto flood = [&] {
+            Flood(strangers, rate);
+            if (now % 5000 < kFrameMs)
+                BeatAll(kBeatLife);
+        };
+        while (now < joinedAt + kSlowGameMs)
+            flood();
+        Join(honest, true, true);
+        while (!RecordShows(honest, kBeatLife) && now < joinedAt + kDeadlineMs)
+            flood();
+        EXPECT_TRUE(RecordShows(honest, kBeatLife));
+        while (now < joinedAt + kDeadlineMs + 1000)
+            flood();
+        EXPECT_TRUE(server->IsConnected(honest.GetLocalHost()));
+        EXPECT_TRUE(ObjectManager::Get().GetObject<Player>(PlayerOf(honest)));
+    }
+    int64_t opened = 0;
+};
+
+// Fourteen clients play and the honest fifteenth is joining: 50 connections a second from a
+// stranger, whether they come back when refused or not, are all refused and take no number.
+class StrangerFloodBesideAJoinTest : public StrangerFloodTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(StrangerFloodBesideAJoinTest, CannotPushOutTheFifteenthClientWhileItJoins)
+{
+    LogCapture quiet;
+    constexpr int kRate = 50;
+    FillWithPlayers(EnetTransport::kMaxClients - 1);
+    std::string error;
+    EnetTransport* honest = Connect(error);
+    ASSERT_NE(honest, nullptr) << error;
+    Strangers strangers("127.0.0.2", server->GetPort(), Strangers::Beats, GetParam());
+    JoinAndPlayBeside(strangers, kRate, *honest);
+    EXPECT_EQ(strangers.mostHeld, 0);
+    EXPECT_GT(strangers.refused, 2 * EnetTransport::kMaxClients);
+    EXPECT_EQ(RosterSize(), static_cast<size_t>(EnetTransport::kMaxClients));
+}
+
+INSTANTIATE_TEST_SUITE_P(ComesBack, StrangerFloodBesideAJoinTest, ::testing::Bool());
+
+// A server with free numbers: a stranger's flood, at 50 or 200 connections a second, with or
+// without a heartbeat, coming back or not, holds at most its address's few numbers, and an
+// honest client that comes half a second into it joins and plays.
+class StrangerFloodOfAFreeServerTest : public StrangerFloodTest,
+                                       public ::testing::WithParamInterface<std::tuple<int, bool, bool>> {};
+
+TEST_P(StrangerFloodOfAFreeServerTest, CannotKeepOutAClient)
+{
+    LogCapture quiet;
+    const auto [rate, beats, comeBack] = GetParam();
+    Strangers strangers("127.0.0.2", server->GetPort(), beats ? Strangers::Beats : Strangers::Answers, comeBack);
+    while (now < 500)
+        Flood(strangers, rate);
+    std::string error;
+    std::unique_ptr<EnetTransport> client =
+        ConnectServing(server->GetPort(), 20000, 200, error, [&] { Flood(strangers, rate); });
+    ASSERT_TRUE(client) << error;
+    clients.push_back(std::move(client));
+    JoinAndPlayBeside(strangers, rate, *clients.back());
+    EXPECT_EQ(strangers.mostHeld, EnetTransport::kPendingPerAddress);
+    EXPECT_GT(strangers.dropped, 0);   // the flood's connections went at their deadline
+}
+
+INSTANTIATE_TEST_SUITE_P(NewConnectionsASecond, StrangerFloodOfAFreeServerTest,
+                         ::testing::Combine(::testing::Values(50, 200), ::testing::Bool(), ::testing::Bool()));
+
+// Handshakes begun and never finished: a connection request sent from a port of its own at
+// a stranger's address, whose answer is never acknowledged. 40 from one stranger, or 20
+// from each of ten, leave room for an honest client, which joins within 10 s and plays.
+class HalfOpenHandshakesTest : public HostileJoinTest, public ::testing::WithParamInterface<std::tuple<int, int>> {
+protected:
+    void TearDown() override
+    {
+        for (int socket : sockets)
+            close(socket);
+        HostileJoinTest::TearDown();
+    }
+    // ENet's request to connect, as a client's first datagram carries it.
+    void Begin(const std::string& address, uint32_t connectId)
+    {
+        const int socket = ::socket(AF_INET, SOCK_DGRAM, 0);
+        ASSERT_GE(socket, 0);
+        sockets.push_back(socket);
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        inet_pton(AF_INET, address.c_str(), &local.sin_addr);
+        ASSERT_EQ(bind(socket, reinterpret_cast<const sockaddr*>(&local), sizeof local), 0) << address;
+        struct {
+            ENetProtocolHeader header;
+            ENetProtocolConnect connect;
+        } __attribute__((packed)) request{};
+        request.header.peerID = htons(int{ENET_PROTOCOL_MAXIMUM_PEER_ID} | int{ENET_PROTOCOL_HEADER_FLAG_SENT_TIME});
+        request.header.sentTime = htons(1);
+        request.connect.header.command = int{ENET_PROTOCOL_COMMAND_CONNECT} | int{ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE};
+        request.connect.header.channelID = 0xFF;
+        request.connect.header.reliableSequenceNumber = htons(1);
+        request.connect.incomingSessionID = request.connect.outgoingSessionID = 0xFF;
+        request.connect.mtu = htonl(ENET_HOST_DEFAULT_MTU);
+        request.connect.windowSize = htonl(ENET_PROTOCOL_MAXIMUM_WINDOW_SIZE);
+        request.connect.channelCount = htonl(2);
+        request.connect.packetThrottleInterval = htonl(ENET_PEER_PACKET_THROTTLE_INTERVAL);
+        request.connect.packetThrottleAcceleration = htonl(ENET_PEER_PACKET_THROTTLE_ACCELERATION);
+        request.connect.packetThrottleDeceleration = htonl(ENET_PEER_PACKET_THROTTLE_DECELERATION);
+        request.connect.connectID = htonl(connectId);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(server->GetPort());
+        inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+        ASSERT_EQ(sendto(socket, &request, sizeof request, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to),
+                  static_cast<ssize_t>(sizeof request));
+    }
+    // How many of the server's answers arrived: a request the server took in is answered.
+    int Answered()
+    {
+        int answered = 0;
+        for (int socket : sockets) {
+            unsigned char datagram[1500];
+            while (recv(socket, datagram, sizeof datagram, MSG_DONTWAIT) > 0)
+                ++answeredBy[socket];
+            answered += answeredBy[socket] > 0;
+        }
+        return answered;
+    }
+    std::vector<int> sockets;
+    std::map<int, int> answeredBy;
+};
+
+TEST_P(HalfOpenHandshakesTest, LeaveRoomForAClient)
+{
+    LogCapture quiet;
+    const auto [addresses, each] = GetParam();
+    for (int a = 0; a < addresses; ++a)
+        for (int i = 0; i < each; ++i)
+            Begin("127.0.0." + std::to_string(2 + a), static_cast<uint32_t>(a * 1000 + i + 1));
+    // Serviced until every address's few requests are answered.
+    ASSERT_TRUE(RunUntil([&] { return Answered() >= addresses * EnetTransport::kPendingPerAddress; }));
+    std::string error;
+    std::unique_ptr<EnetTransport> client = ConnectServing(server->GetPort(), 10000, 200, error, [&] { Frame(); });
+    ASSERT_TRUE(client) << error;
+    clients.push_back(std::move(client));
+    Join(*clients.back(), true, true);
+    EXPECT_TRUE(RunUntil([&] { return RecordShows(*clients.back(), kBeatLife); }));
+    EXPECT_EQ(Answered(), addresses * EnetTransport::kPendingPerAddress);
+}
+
+INSTANTIATE_TEST_SUITE_P(AddressesAndEach, HalfOpenHandshakesTest,
+                         ::testing::Values(std::make_tuple(1, 40), std::make_tuple(10, 20)));
 
 }  // namespace
 }  // namespace GAME
