@@ -51,8 +51,8 @@
 // The real host beside an honest client: the build's gamehost programs, a server and a
 // client, against a client of this process that joins three times and stays silent, floods
 // chat lines (20,000 a second) or floods its player's heartbeats (5,000 a second), 20 s
-// each; the server's frame rate over the span against the same frames of a quiet reference
-// run (the goal: 0.8 under the sanitizers too), whether the server dropped the flooder and
+// each; the server's frame rate over the span against the same frames of quiet reference
+// runs before and after (the goal: 0.8 under the sanitizers too), whether the server dropped the flooder and
 // whether the honest client played on.
 #include <benchmark/benchmark.h>
 #include <enet/enet.h>
@@ -66,6 +66,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,6 +78,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "Engine/ChatPacket.h"
@@ -1448,21 +1450,25 @@ BENCHMARK(BM_NetFloodBeside)->DenseRange(kBesideSpawn, kBesideCount - 1)->Iterat
 // ---- The real host beside an honest client ------------------------------------------------
 
 // gamehost's own server, the program as a player runs it (its process, its frame loop, the
-// bundled run's arena at 250 ms a frame, printing as it plays), with a gamehost client
-// beside it, against a client of this process that joins as a client does and then holds
-// back or floods, one run each: it joins, beats once and stays silent, then leaves and joins
-// again, three times in the span; it sends chat lines, 20,000 a second; it sends its
-// player's heartbeats, 5,000 a second. Each run's span is its second argument (20 s).
+// bundled run's arena at 250 ms a frame, printing as it plays; without --pace, as a server
+// that strangers join runs), with a gamehost client
+// beside it and a client of this process that joins as a client does, one run for each of
+// what then comes: it sends chat lines, 20,000 a second; it sends its player's heartbeats,
+// 5,000 a second; it stays quiet while another joins, beats once and stays silent, then
+// leaves and joins again, three times in the span. Each run's span is its second argument
+// (20 s).
 //
 // The server runs its frames as fast as it can, and what a frame costs changes as the fight
-// goes on, so the flood's frames are set against the same frames of a reference run: the same
-// programs and seed with the client of this process joined and quiet, played just before
-// each case. The flood starts at the server's frame kFloodFromFrame; its frame rate
-// is the frames the server played in the span over the span; the reference's, the time its
+// goes on, so the flood's frames are set against the same frames of reference runs: the same
+// programs and seed with the client of this process joined and quiet, one played before the
+// run and one after it (the machine's other load changes from run to run), the rate taken
+// as their mean. The flood starts at the server's frame kFloodFromFrame; its frame rate is
+// the frames the server played in the span over the span; a reference's, the time its
 // server took over the same frames. The server's frame is read from the frame number its
 // lines print (nearly every frame prints one).
 //
-// Reported: the frame rate kept over the span, and while the flooder was still connected;
+// Reported: the frame rate kept over the span, and while the flooder was still connected
+// (with how far apart the two references ran: a spread of 0.1 makes a ratio uncertain by as much);
 // whether the server disconnected the flooder and after how long (and its reason, in the
 // label); whether the honest client stayed in the game. The goal: 0.8 kept under the
 // sanitizers.
@@ -1711,15 +1717,14 @@ HostRun PlayHost(HostCase kind, bool flood, Clock::duration span, Clock::duratio
     HostFloodShared shared;
     SilentShared silent;
     std::thread flooder, holder;
-    if (kind == kHostSilent) {
+    // The client of this process joins in every run (quiet in the references and beside the
+    // silent one), so that the runs differ in the flood alone.
+    flooder = std::thread(RunHostFlooder, port, std::cref(byHost), std::cref(packetByHost),
+                          flood ? kHostPlans[static_cast<size_t>(kind)].perSecond : 0, start, std::ref(shared));
+    if (!waitFor([&] { return shared.failed || (shared.joined && lines.Joined(shared.host)); }))
+        run.error = "the flooding client did not join";
+    if (kind == kHostSilent)
         holder = std::thread(RunSilentRejoins, port, std::cref(byHost), span, std::ref(silent));
-    } else {
-        flooder = std::thread(RunHostFlooder, port, std::cref(byHost), std::cref(packetByHost),
-                              flood ? kHostPlans[static_cast<size_t>(kind)].perSecond : 0, start,
-                              std::ref(shared));
-        if (!waitFor([&] { return shared.failed || (shared.joined && lines.Joined(shared.host)); }))
-            run.error = "the flooding client did not join";
-    }
     if (run.error.empty() && !waitFor([&] { return lines.latestFrame >= kFloodFromFrame; }))
         run.error = "the server did not reach its frame " + std::to_string(kFloodFromFrame);
     if (run.error.empty()) {
@@ -1782,26 +1787,41 @@ void BM_NetPaceBeside(benchmark::State& state)
             return;
         }
 
-        // The reference first, then the run beside it; both are timed on the same frames.
-        const HostRun reference = PlayHost(kind == kHostSilent ? kHostChat : kind, false, span + kReferenceMargin,
-                                           Clock::duration::zero(), byHost, floodByHost);
+        // The run beside a reference before it and one after it, each timed on the same
+        // frames: the machine's other load changes between runs, and the two references
+        // bracket the run. A case takes the last case's reference after as its own before.
+        static std::optional<std::pair<Clock::duration, HostRun>> lastReference;
+        const auto quiet = [&] {
+            return PlayHost(kHostChat, false, span + kReferenceMargin, Clock::duration::zero(), byHost, floodByHost);
+        };
+        if (!lastReference || lastReference->first != span || !lastReference->second.error.empty())
+            lastReference.emplace(span, quiet());
+        const HostRun before = std::move(lastReference->second);
         const HostRun run = PlayHost(kind, true, span, std::chrono::seconds(1), byHost, floodByHost);
-        int first = 0, last = 0;
-        const double rate = RateBetween(run.samples, run.floodFrom, run.floodTo, &first, &last);
-        const double quietRate = RateOverFrames(reference.samples, first, last);
-        const double kept = quietRate > 0 ? rate / quietRate : 0;
+        lastReference.emplace(span, quiet());
+        const HostRun& after = lastReference->second;
+        // The run's frame rate from `from` to `to` seconds, the references' mean rate over
+        // the same frames and how far apart the two are (a share of their mean); returns
+        // the first against the second.
+        const auto kept = [&](double from, double to, double& rate, double& quietRate, double& spread) {
+            int first = 0, last = 0;
+            rate = RateBetween(run.samples, from, to, &first, &last);
+            const double one = RateOverFrames(before.samples, first, last), two = RateOverFrames(after.samples, first, last);
+            quietRate = one > 0 && two > 0 ? (one + two) / 2 : 0;
+            spread = quietRate > 0 ? std::abs(one - two) / quietRate : 0;
+            return quietRate > 0 ? rate / quietRate : 0;
+        };
+        double rate = 0, quietRate = 0, spread = 0;
+        const double keptAll = kept(run.floodFrom, run.floodTo, rate, quietRate, spread);
         // While the flooder was still connected (all the span when it was not dropped).
-        double keptWhile = kept;
-        if (run.lostAt >= 0) {
-            const double whileRate = RateBetween(run.samples, run.floodFrom, run.lostAt, &first, &last);
-            const double whileQuiet = RateOverFrames(reference.samples, first, last);
-            keptWhile = whileQuiet > 0 ? whileRate / whileQuiet : 0;
-        }
+        double whileRate = rate, whileQuiet = quietRate, whileSpread = spread;
+        const double keptWhile = run.lostAt >= 0 ? kept(run.floodFrom, run.lostAt, whileRate, whileQuiet, whileSpread) : keptAll;
         const bool dropped = run.lostAt >= 0;
         const double droppedAfter = dropped ? std::max(0.0, run.lostAt - run.floodFrom) : -1;
         state.counters["fps_reference"] = quietRate;
         state.counters["fps_run"] = rate;
-        state.counters["fps_kept"] = kept;
+        state.counters["fps_reference_spread"] = spread;
+        state.counters["fps_kept"] = keptAll;
         state.counters["fps_kept_while_connected"] = keptWhile;
         state.counters["flooder_dropped"] = dropped ? 1 : 0;
         state.counters["dropped_after_s"] = droppedAfter;
@@ -1812,12 +1832,14 @@ void BM_NetPaceBeside(benchmark::State& state)
             state.counters["silent_joins"] = run.silentJoins;
         char verdict[512];
         std::snprintf(verdict, sizeof verdict, "%s: frame rate kept %.2f (%.2f while connected); %s%s%s; %s%s", plan.name,
-                      kept, keptWhile, dropped ? "flooder dropped" : "flooder not dropped",
+                      keptAll, keptWhile, dropped ? "flooder dropped" : "flooder not dropped",
                       run.flooderLeft.empty() ? "" : ", the server says: ", run.flooderLeft.substr(0, 120).c_str(),
                       run.honestLeft.empty() ? "the honest client played on" : "the honest client left: ",
                       run.honestLeft.substr(0, 120).c_str());
         state.SetLabel(verdict);
-        std::string error = reference.error.empty() ? run.error : "the reference run: " + reference.error;
+        std::string error = !before.error.empty() ? "the reference before: " + before.error
+                            : !after.error.empty() ? "the reference after: " + after.error
+                                                   : run.error;
         if (error.empty() && (rate <= 0 || quietRate <= 0))
             error = "the server printed too few frames to time";
         if (error.empty() && kind == kHostSilent && run.silentJoins != kSilentJoins)
