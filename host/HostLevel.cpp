@@ -26,6 +26,7 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/world/MapMarkers.h"
 #include "host/HostBosses.h"
+#include "host/HostLevelTell.h"
 #include "host/HostLevelUI.h"
 #include "host/HostNetwork.h"
 #include "host/HostSeed.h"
@@ -426,8 +427,12 @@ int HostLevel::Run(const HostOptions& options)
     HostLevelRun run(level);
     int result = 0;
     if (run.Start(engine, guest)) {
+        // A server tells its clients the level it plays; a client of another level is refused.
+        HostLevelTell levelTell(options.level);
         if (networked) {
             network.Start(engine, engine.GetPlayerId());
+            network.WatchTraffic([&levelTell](const unsigned char* data, size_t size) { levelTell.Travelled(data, size); },
+                                 {});
             network.WaitForFirstClient();
         }
         int framesRun = options.frames;
@@ -443,6 +448,10 @@ int HostLevel::Run(const HostOptions& options)
             if (!networked)
                 continue;
             network.AfterFrame(frame);
+            if (!guest)
+                levelTell.AfterFrame(engine);
+            if (!levelTell.GetRefusal().empty())
+                break;
             if (network.ShouldStop()) {
                 std::printf("gamehost: the server went away; the level ends after frame %d\n", frame);
                 framesRun = frame;
@@ -454,9 +463,13 @@ int HostLevel::Run(const HostOptions& options)
         if (networked)
             network.PrintEnd();
         // A level is played to the end of the game; one that stops short of it says so.
-        if (!ui.EndSequenceRan()) {
+        if (!levelTell.GetRefusal().empty()) {
+            result = HostRefuse(levelTell.RefusedInput(options.connectTo), levelTell.GetRefusal());
+        } else if (!ui.EndSequenceRan()) {
             std::printf("gamehost: the level ended short: the end of the game was not reached\n");
             result = kHostExitShort;
+            if (!network.GetLossReason().empty())
+                HostEndShort("the server went away (" + network.GetLossReason() + "): the level ended short");
         }
     } else {
         // Nothing was played: the level is refused.

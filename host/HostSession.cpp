@@ -7,6 +7,7 @@
 #include "host/HostInput.h"
 #include "host/HostItems.h"
 #include "host/HostLevel.h"
+#include "host/HostLevelTell.h"
 #include "host/HostLevelUI.h"
 #include "host/HostSeed.h"
 #include "host/HostMarket.h"
@@ -135,7 +136,8 @@ void PrintMailbox(GameEngine& engine, int frame)
             std::printf("notification: frame %d: %s\n", frame,
                         HostPlainText(LocalizationManager::Instance().Format(tag.c_str())).c_str());
         for (const std::u16string& text : notification.texts)
-            std::printf("notification: frame %d: %s\n", frame, HostPlainText(text).c_str());
+            if (const std::string line = HostPlainText(text); !HostLevelTell::IsLevelMessage(line))
+                std::printf("notification: frame %d: %s\n", frame, line.c_str());
     }
     std::vector<ChatMessage> chat;
     engine.RemovePendingMessages(chat);
@@ -434,12 +436,16 @@ extern "C" int GameHostRun(const HostOptions* options)
         fixedItemsNet.Start(fight.GetPlayerId(), !guest);
     }
     HostMonsterStates monsterStates(fighting, networked);
+    // A server tells its clients it plays the bundled run; a client of another level is
+    // refused.
+    HostLevelTell levelTell(options->level);
     if (networked) {
         network.Start(engine, fight.GetPlayerId());
         // A client can receive, in one frame, a gold pile and the server's player picking
         // it up: the pile is seen as it lands, before the pick-up is applied.
         network.WatchTraffic(
-            [&market, &input, &fixedItemsNet, &monsterStates](const unsigned char* data, size_t size) {
+            [&market, &input, &fixedItemsNet, &monsterStates, &levelTell](const unsigned char* data, size_t size) {
+                levelTell.Travelled(data, size);
                 market.Travelled(data, size);
                 input.Travelled(data, size);
                 fixedItemsNet.Travelled(data, size);
@@ -505,6 +511,10 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (!networked)
             continue;
         network.AfterFrame(frame);
+        if (!guest)
+            levelTell.AfterFrame(engine);
+        if (!levelTell.GetRefusal().empty())
+            break;
         if (fighting) {
             items.AfterFrame(engine, frame, fight.GetPlayerId());
             market.AfterFrame(engine, frame);
@@ -522,6 +532,11 @@ extern "C" int GameHostRun(const HostOptions* options)
         std::this_thread::sleep_for(std::chrono::milliseconds(kNetworkFrameSleepMs));
     }
 
+    if (!levelTell.GetRefusal().empty()) {
+        fixedItemsNet.Stop();
+        shutDown();
+        return HostRefuse(levelTell.RefusedInput(options->connectTo), levelTell.GetRefusal());
+    }
     std::printf("gamehost: ran %s of %d ms (%.3f s of game time); %s unlocked\n",
                 HostCount(static_cast<size_t>(framesRun), "frame").c_str(), options->stepMs,
                 static_cast<double>(static_cast<long long>(framesRun) * options->stepMs) / 1000.0,

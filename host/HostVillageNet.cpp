@@ -32,6 +32,7 @@
 #include "host/HostFixedItems.h"
 #include "host/HostInput.h"
 #include "host/HostLevel.h"
+#include "host/HostLevelTell.h"
 #include "host/HostLevelUI.h"
 #include "host/HostLoot.h"
 #include "host/HostNetwork.h"
@@ -212,6 +213,7 @@ bool HostVillageNet::Open(const HostOptions& options)
 {
     m_clients = std::max(options.clients, 0);
     m_lateJoinFrame = options.lateJoinFrame;
+    m_levelTell = std::make_unique<HostLevelTell>(options.level);
     m_open = m_network->Open(options);
     return m_open;
 }
@@ -352,6 +354,8 @@ void HostVillageNet::AfterFrame(int frame)
     if (!m_open)
         return;
     m_network->AfterFrame(frame);
+    if (m_engine)
+        m_levelTell->AfterFrame(*m_engine);
     CountJoins();
     m_tally.Watch();
     Pause(kFrameSleepMs);
@@ -435,7 +439,9 @@ public:
         engine.GetPlayerManagerClient()->SetMainPlayer(playerId);
         engine.SetPlayer(ObjectManager::Get().GetObject<Player>(playerId));
         network.Start(engine, playerId);
-        network.WatchTraffic({}, [this] { m_fight.WatchDrops(m_frame); });
+        HostLevelTell levelTell(m_options.level);
+        network.WatchTraffic([&levelTell](const unsigned char* data, size_t size) { levelTell.Travelled(data, size); },
+                             [this] { m_fight.WatchDrops(m_frame); });
         m_tally.ObserveDeaths();
         bool serverGone = false;
         for (m_frame = 1; m_frame <= m_options.frames && !m_ended; ++m_frame) {
@@ -453,6 +459,11 @@ public:
             m_tally.Watch();
             TakeMessages(engine);
             network.AfterFrame(m_frame);
+            if (!levelTell.GetRefusal().empty()) {
+                m_tally.StopObserving();
+                m_fight.Stop();
+                return HostRefuse(levelTell.RefusedInput(m_options.connectTo), levelTell.GetRefusal());
+            }
             if (network.ShouldStop()) {
                 serverGone = true;
                 break;

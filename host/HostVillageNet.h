@@ -25,6 +25,7 @@ namespace GAME {
 class GameEngine;
 class GameSession;
 class HostLevel;
+class HostLevelTell;
 class HostNetwork;
 class Name;
 struct GameEvent;
@@ -127,6 +128,7 @@ private:
     bool WaitForParty();
 
     std::unique_ptr<HostNetwork> m_network;
+    std::unique_ptr<HostLevelTell> m_levelTell;   // tells the clients the village is played
     GameEngine* m_engine = nullptr;
     uint32_t m_playerId = 0;
     bool m_open = false;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A client whose server dies under it (killed in the middle of the game) ends short: status
 # 1, and the reason as the last line of standard error. Only a server that ends the game as
-# planned leaves its client status 0 (the other network stories).
+# planned leaves its client status 0 (the other network stories). A client that plays
+# another level than its server's is refused, both levels named.
 set -u
 gamehost=$1
 source "$(dirname "$0")/lib.sh"
@@ -23,4 +24,15 @@ finished "$client_pid" || status=$?
 tail -1 "$dir/c.err" |
     grep -qx 'gamehost: the server went away (the server does not answer) after frame [0-9]* of 100000: the run ended short' ||
     fail "the client does not say why it ended short: $(tail -1 "$dir/c.err")"
-echo "PASS: a client whose server died ends short and says why"
+
+# The bundled run's client of a village's server.
+start_server v --quiet --level village --clients 1 --frames 20 --step 250
+start_client b --quiet --frames 300 --step 250
+status=0
+finished "$client_pid" || status=$?
+[ "$status" = 2 ] || fail "a bundled-run client of a village's server ends with status $status, not 2"
+tail -1 "$dir/b.err" |
+    grep -qx "gamehost: --connect 127.0.0.1:$port: the server plays the level village, not the bundled run this client plays (give it --level village)" ||
+    fail "the client of another level is not refused with both named: $(tail -1 "$dir/b.err")"
+finished "$server_pid"
+echo "PASS: a client whose server died ends short and says why; one of another level is refused"
