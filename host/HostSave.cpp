@@ -118,7 +118,8 @@ std::vector<std::string> PartsThere(const std::string& path)
     return parts;
 }
 
-// PATH.id: { string "save" (the id: the CRC-32 of the list below, 8 hex digits), u32
+// PATH.id: { string "save" (the id: the CRC-32 of the list below, each part's name then its
+// size and CRC as 4 bytes least significant first, in 8 hex digits), u32
 // "parts", then each part's string "part" (its name after PATH), u32 "size", u32 "crc" }.
 struct IdEntry {
     std::string suffix;
@@ -151,8 +152,13 @@ std::string IdOf(const std::vector<IdEntry>& entries)
     uint32_t crc = 0;
     for (const IdEntry& entry : entries) {
         crc = Crc32(entry.suffix.data(), entry.suffix.size(), crc);
-        crc = Crc32(&entry.size, sizeof entry.size, crc);
-        crc = Crc32(&entry.crc, sizeof entry.crc, crc);
+        // The size and the CRC as 4 bytes each, least significant first.
+        unsigned char numbers[8];
+        for (int i = 0; i < 4; ++i) {
+            numbers[i] = static_cast<unsigned char>(entry.size >> (8 * i));
+            numbers[4 + i] = static_cast<unsigned char>(entry.crc >> (8 * i));
+        }
+        crc = Crc32(numbers, sizeof numbers, crc);
     }
     char text[16];
     std::snprintf(text, sizeof text, "%08x", crc);

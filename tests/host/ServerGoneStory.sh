@@ -6,6 +6,14 @@
 set -u
 gamehost=$1
 source "$(dirname "$0")/lib.sh"
+# client_ends NAME STATUS LINE WHAT: the client ends with STATUS and LINE (a pattern matched
+# whole) last on its standard error.
+client_ends() {
+    local status=0
+    finished "$client_pid" || status=$?
+    [ "$status" = "$2" ] || fail "$4: status $status, not $2"
+    tail -1 "$dir/$1.err" | grep -qx -- "$3" || fail "$4: the last line of standard error is not: $3"
+}
 
 # The server without `timeout` around it (as start_server has), so that its own id is the
 # one killed; its frames end it in any case.
@@ -18,21 +26,12 @@ start_client c --quiet --frames 100000 --step 250
 wait_for "$dir/c.txt" "^session: frame [0-9]*: the server's world arrived" "$client_pid" || fail "the client never joined"
 kill -9 "$server_pid"
 finished "$server_pid" 2>/dev/null
-status=0
-finished "$client_pid" || status=$?
-[ "$status" = 1 ] || fail "the client whose server died ends with status $status, not 1"
-tail -1 "$dir/c.err" |
-    grep -qx 'gamehost: the server went away (the server does not answer) after frame [0-9]* of 100000: the run ended short' ||
-    fail "the client does not say why it ended short: $(tail -1 "$dir/c.err")"
-
+client_ends c 1 'gamehost: the server went away (the server does not answer) after frame [0-9]* of 100000: the run ended short' \
+    "the client whose server died"
 # The bundled run's client of a village's server.
 start_server v --quiet --level village --clients 1 --frames 20 --step 250
 start_client b --quiet --frames 300 --step 250
-status=0
-finished "$client_pid" || status=$?
-[ "$status" = 2 ] || fail "a bundled-run client of a village's server ends with status $status, not 2"
-tail -1 "$dir/b.err" |
-    grep -qx "gamehost: --connect 127.0.0.1:$port: the server plays the level village, not the bundled run this client plays (give it --level village)" ||
-    fail "the client of another level is not refused with both named: $(tail -1 "$dir/b.err")"
+client_ends b 2 "gamehost: --connect 127.0.0.1:$port: the server plays the level village, not the bundled run this client plays (give it --level village)" \
+    "a bundled-run client of a village's server"
 finished "$server_pid"
 echo "PASS: a client whose server died ends short and says why; one of another level is refused"
