@@ -26,6 +26,7 @@
 #include "Game/core/PlayerManagerClient.h"
 #include "Game/world/MapMarkers.h"
 #include "host/HostBosses.h"
+#include "host/HostFight.h"
 #include "host/HostLevelTell.h"
 #include "host/HostLevelUI.h"
 #include "host/HostNetwork.h"
@@ -395,6 +396,9 @@ int HostLevel::Run(const HostOptions& options)
     HostLevel level;
     if (!Read(options.level, level))
         return kHostExitRefused;
+    // The records every game reads are there before a level starts, as the bundled run's are.
+    if (const std::string why = HostFight::CheckGameRecords(); !why.empty())
+        return HostRefuse("--data " + options.dataRoot, why);
     if (!level.GetVillageLines().empty())
         return HostVillage::Run(options, level);
     // Only a village's server waits for clients before its first frame.
