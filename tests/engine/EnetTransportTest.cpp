@@ -475,6 +475,7 @@ TEST_F(EnetTransportTest, AfterALongPauseAClientThatAnsweredStaysAndASilentOneTi
     });
 
     const Bytes bytes = Numbered(7, 16);
+    const uint32_t sentAt = enet_time_get();
     server->Send({NetDestination::AllClients, -1}, bytes.data(), bytes.size());
     server->Service();
     enet_time_set(enet_time_get() + 6000);
@@ -498,6 +499,9 @@ TEST_F(EnetTransportTest, AfterALongPauseAClientThatAnsweredStaysAndASilentOneTi
     }));
     EXPECT_EQ(events, (std::vector<std::string>{"2:2:timed out"}));
     EXPECT_TRUE(server->IsConnected(1));
+    // Timed out once its packet went unanswered for twice its time-out, in the service
+    // that found it so: the clock moves 300 ms a service, and a little on its own.
+    EXPECT_LT(enet_time_get() - sentAt, 2 * 5000u + 1500u);
 }
 
 // One scripted session through the connection manager on each transport: two clients join
