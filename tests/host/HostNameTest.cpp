@@ -58,24 +58,21 @@ TEST_F(HostNameTest, CharactersOfOneNameAreToldApartAndKeepTheirNumber)
 TEST_F(HostNameTest, PlayersOfOneNameAreNumberedByIdAndNamesStartOverWithAGame)
 {
     Region* region = World::Get().AddRegion(1, "Arena");
-    // The client's player is named first, alone: by its name, and not kept.
-    auto* guest = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", 0x10000002));
-    ASSERT_NE(guest, nullptr);
-    guest->SetPlayerName(u"Hero");
-    World::Get().AddEntity(guest, WorldCoords(region, Coords()));
+    auto hero = [&](uint32_t id) {
+        auto* player = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", id));
+        player->SetPlayerName(u"Hero");
+        World::Get().AddEntity(player, WorldCoords(region, Coords()));
+        return player;
+    };
+    // The client's player, named first and alone, then the server's (the lower id).
+    Player* guest = hero(0x10000002);
     EXPECT_EQ(HostPlayerName(*guest), "Hero");
-    // The server's player (the lower id) arrives: it keeps the name on every host, however
-    // late it is named there.
-    auto* host = DynamicCast<Player>(ObjectManager::Get().CreateObject("Player", 5));
-    ASSERT_NE(host, nullptr);
-    host->SetPlayerName(u"Hero");
-    World::Get().AddEntity(host, WorldCoords(region, Coords()));
+    Player* host = hero(5);
     EXPECT_EQ(HostPlayerName(*guest), "Hero 2");
     EXPECT_EQ(HostPlayerName(*host), "Hero");
 
     auto* wolf = Make<Monster>("Records/Test/MarshWolf.dbr");
-    auto* other = Make<Monster>("Records/Test/MarshWolf.dbr");
-    EXPECT_EQ(HostName(other), "Marsh Wolf");
+    EXPECT_EQ(HostName(Make<Monster>("Records/Test/MarshWolf.dbr")), "Marsh Wolf");
     EXPECT_EQ(HostName(wolf), "Marsh Wolf 2");
     HostNamesNewGame();
     EXPECT_EQ(HostName(wolf), "Marsh Wolf");
