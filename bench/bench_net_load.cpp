@@ -1454,14 +1454,13 @@ BENCHMARK(BM_NetFloodBeside)->DenseRange(kBesideSpawn, kBesideCount - 1)->Iterat
 // that strangers join runs), with a gamehost client
 // beside it and a client of this process that joins as a client does, one run for each of
 // what then comes: it sends chat lines, 20,000 a second; it sends its player's heartbeats,
-// 5,000 a second; it stays quiet while another joins, beats once and stays silent, then
-// leaves and joins again, three times in the span. Each run's span is its second argument
-// (20 s).
+// 5,000 a second; it leaves and another joins, beats once and stays silent, then leaves and
+// joins again, three times in the span. Each run's span is its second argument (20 s).
 //
 // The server runs its frames as fast as it can, and what a frame costs changes as the fight
 // goes on, so the flood's frames are set against the same frames of reference runs: the same
-// programs and seed with the client of this process joined and quiet, one played before the
-// run and one after it (the machine's other load changes from run to run), the rate taken
+// programs and seed with the client of this process joined and leaving as the flood would
+// start, one played before the run and one after it (the machine's other load changes from run to run), the rate taken
 // as their mean. The flood starts at the server's frame kFloodFromFrame; its frame rate is
 // the frames the server played in the span over the span; a reference's, the time its
 // server took over the same frames. The server's frame is read from the frame number its
@@ -1587,7 +1586,8 @@ struct HostFloodShared {
 
 // The client of this process: connects, joins with the packets made for the number it is
 // given and, once told to flood, sends its number's packet at `perSecond` until told to
-// stop or dropped; its connection is serviced every millisecond all along.
+// stop or dropped (with none to send, it leaves then); its connection is serviced every
+// millisecond all along.
 void RunHostFlooder(uint16_t port, const std::vector<HonestPackets>& byHost,
                     const std::vector<std::vector<unsigned char>>& packetByHost, int perSecond, Clock::time_point runStart,
                     HostFloodShared& shared)
@@ -1617,10 +1617,12 @@ void RunHostFlooder(uint16_t port, const std::vector<HonestPackets>& byHost,
             return;
         }
         if (shared.flood && !flooding) {
+            if (perSecond <= 0)
+                return;   // it leaves, as a flooder the server drops goes
             flooding = true;
             start = Clock::now();
         }
-        if (flooding && perSecond > 0) {
+        if (flooding) {
             const int due = static_cast<int>(std::chrono::duration<double>(Clock::now() - start).count() * perSecond);
             for (int i = shared.sent; i < due; ++i)
                 client->Send({NetDestination::Server, 0}, packet.data(), packet.size());
@@ -1717,8 +1719,9 @@ HostRun PlayHost(HostCase kind, bool flood, Clock::duration span, Clock::duratio
     HostFloodShared shared;
     SilentShared silent;
     std::thread flooder, holder;
-    // The client of this process joins in every run (quiet in the references and beside the
-    // silent one), so that the runs differ in the flood alone.
+    // The client of this process joins in every run and, but for a flood, leaves as it would
+    // start (in the references, and for the silent one), so that the runs differ in the flood
+    // alone, and a flooder that is dropped leaves the server as the references have it.
     flooder = std::thread(RunHostFlooder, port, std::cref(byHost), std::cref(packetByHost),
                           flood ? kHostPlans[static_cast<size_t>(kind)].perSecond : 0, start, std::ref(shared));
     if (!waitFor([&] { return shared.failed || (shared.joined && lines.Joined(shared.host)); }))
