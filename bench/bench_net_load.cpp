@@ -1505,8 +1505,13 @@ public:
     bool Start(const std::vector<std::string>& args, OnLine onLine)
     {
         int out[2] = {-1, -1}, err[2] = {-1, -1};
-        if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+        if (pipe2(out, O_CLOEXEC) != 0)
             return false;
+        if (pipe2(err, O_CLOEXEC) != 0) {
+            close(out[0]);
+            close(out[1]);
+            return false;
+        }
         std::vector<char*> argv;
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -1529,11 +1534,16 @@ public:
         m_readers.emplace_back([this, fd = err[0]] { ReadLines(fd, [this](const std::string&) { ++errorLines; }); });
         return true;
     }
-    // Whether it still runs.
-    bool Running() { return m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) == 0; }
+    // Whether it still runs; one that ended is reaped here, and its id is not used again.
+    bool Running()
+    {
+        if (m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) != 0)
+            m_pid = -1;
+        return m_pid > 0;
+    }
     void Stop()
     {
-        if (m_pid > 0) {
+        if (Running()) {
             kill(m_pid, SIGTERM);
             const auto until = Clock::now() + kHostStopLimit;
             while (waitpid(m_pid, nullptr, WNOHANG) == 0) {
