@@ -1587,6 +1587,21 @@ private:
     std::vector<std::thread> m_readers;
 };
 
+// Connects to the server on this machine's `port` (waiting up to `timeoutMs`) and sends the
+// join made for the number it is given; null when it cannot connect. Its goodbye waits 1 s
+// at most.
+std::unique_ptr<EnetTransport> JoinServer(uint16_t port, int timeoutMs, const std::vector<HonestPackets>& byHost)
+{
+    std::string error;
+    auto client = EnetTransport::Connect("127.0.0.1", port, timeoutMs, error);
+    if (!client)
+        return nullptr;
+    client->SetGoodbyeWait(1000);
+    for (const auto& bytes : byHost[static_cast<size_t>(client->GetLocalHost())].join)
+        client->Send({NetDestination::Server, 0}, bytes.data(), bytes.size());
+    return client;
+}
+
 struct HostFloodShared {
     std::atomic<bool> flood{false}, done{false}, failed{false}, joined{false};
     std::atomic<int> host{-1};
@@ -1602,16 +1617,12 @@ void RunHostFlooder(uint16_t port, const std::vector<HonestPackets>& byHost,
                     const std::vector<std::vector<unsigned char>>& packetByHost, int perSecond, Clock::time_point runStart,
                     HostFloodShared& shared)
 {
-    std::string error;
-    auto client = EnetTransport::Connect("127.0.0.1", port, 30000, error);
+    auto client = JoinServer(port, 30000, byHost);
     if (!client) {
         shared.failed = true;
         return;
     }
-    client->SetGoodbyeWait(1000);
     shared.host = client->GetLocalHost();
-    for (const auto& bytes : byHost[static_cast<size_t>(client->GetLocalHost())].join)
-        client->Send({NetDestination::Server, 0}, bytes.data(), bytes.size());
     const std::vector<unsigned char>& packet = packetByHost[static_cast<size_t>(client->GetLocalHost())];
     shared.joined = true;
     int from = 0;
@@ -1657,15 +1668,11 @@ void RunSilentRejoins(uint16_t port, const std::vector<HonestPackets>& byHost, C
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     for (int join = 0; join < kSilentJoins && !shared.done; ++join) {
         const auto until = Clock::now() + span / kSilentJoins;
-        std::string error;
-        auto client = EnetTransport::Connect("127.0.0.1", port, 20000, error);
+        auto client = JoinServer(port, 20000, byHost);
         if (!client) {
             shared.failed = true;
             return;
         }
-        client->SetGoodbyeWait(1000);
-        for (const auto& bytes : byHost[static_cast<size_t>(client->GetLocalHost())].join)
-            client->Send({NetDestination::Server, 0}, bytes.data(), bytes.size());
         ++shared.joins;
         int from = 0;
         std::vector<unsigned char> received;
