@@ -166,13 +166,17 @@ std::string IdOf(const std::vector<IdEntry>& entries)
 }
 
 // Why the parts beside the save `path` are not the ones its PATH.id lists: empty when each
-// part there is listed and each listed part is there with the size and CRC-32 listed.
+// part there is listed and each listed part is there with the size and CRC-32 listed. A
+// save without PATH.id was written before saves listed their parts: it is read as it is,
+// as it was then.
 std::string CheckSaveId(const std::string& path)
 {
     const std::string idPath = SaveIdPath(path);
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(idPath, error)))
+        return {};
     if (const std::string why = HostUnreadable(idPath); !why.empty())
-        return idPath + " " + (why.ends_with("(No such file or directory)") ? "does not exist" : why) +
-               " (a save lists its parts there)";
+        return idPath + " " + why + " (a save lists its parts there)";
     std::vector<IdEntry> entries;
     std::string id;
     {
