@@ -445,7 +445,8 @@ class StrangerFloodOfAFreeServerTest : public StrangerFloodTest,
 TEST_P(StrangerFloodOfAFreeServerTest, CannotKeepOutAClient)
 {
     LogCapture quiet;
-    const auto [rate, beats, comeBack] = GetParam();
+    const int rate = std::get<0>(GetParam());
+    const bool beats = std::get<1>(GetParam()), comeBack = std::get<2>(GetParam());
     Strangers strangers("127.0.0.2", server->GetPort(), beats ? Strangers::Beats : Strangers::Answers, comeBack);
     while (now < 500)
         Flood(strangers, rate);
@@ -526,7 +527,7 @@ protected:
 TEST_P(HalfOpenHandshakesTest, LeaveRoomForAClient)
 {
     LogCapture quiet;
-    const auto [addresses, each] = GetParam();
+    const int addresses = std::get<0>(GetParam()), each = std::get<1>(GetParam());
     for (int a = 0; a < addresses; ++a)
         for (int i = 0; i < each; ++i)
             Begin("127.0.0." + std::to_string(2 + a), static_cast<uint32_t>(a * 1000 + i + 1));
