@@ -459,14 +459,12 @@ int EnetTransport::FreeHost() const
 
 int EnetTransport::PendingAt(uint32_t address) const
 {
+    // Every peer of the address in ENet's table, but those that play.
     int pending = 0;
-    for (size_t i = 0; i < m_host->peerCount; ++i) {
-        const ENetPeer* peer = &m_host->peers[i];
-        if (peer->state == ENET_PEER_STATE_DISCONNECTED || peer->address.host != address)
-            continue;
-        const int host = HostOfPeer(peer);
-        pending += host <= 0 || m_step[host] != JoinStep::Playing;
-    }
+    for (size_t i = 0; i < m_host->peerCount; ++i)
+        pending += m_host->peers[i].state != ENET_PEER_STATE_DISCONNECTED && m_host->peers[i].address.host == address;
+    for (int host = 1; host <= kMaxClients; ++host)
+        pending -= m_peers[host] && m_step[host] == JoinStep::Playing && m_peers[host]->address.host == address;
     return pending;
 }
 
@@ -482,8 +480,9 @@ bool EnetTransport::OverAddressLimit(const ENetHost* host) const
 
 bool EnetTransport::WithinBudget(int host)
 {
-    // Filled at the budget's rate since the last packet, up to the burst.
-    const uint32_t now = enet_time_get();
+    // Filled at the budget's rate since the last packet, up to the burst; on ENet's time of
+    // this service, which costs no clock read a packet.
+    const uint32_t now = m_host->serviceTime;
     const double filled = ENET_TIME_DIFFERENCE(now, m_budgetAt[host]) * (kFloodPacketsPerSecond / 1000.0);
     m_budget[host] = std::min<double>(kFloodBurstPackets, m_budget[host] + filled);
     m_budgetAt[host] = now;
@@ -659,7 +658,7 @@ void EnetTransport::HandleConnect(ENetPeer* peer)
     m_world[host] = std::make_shared<WorldPackets>();
     m_connectedAt[host] = m_clock();
     m_budget[host] = kFloodBurstPackets;
-    m_budgetAt[host] = enet_time_get();
+    m_budgetAt[host] = m_host->serviceTime;
     m_inbox.DiscardHost(host);
     ApplyTimeout(peer, host);
     // The game hears of the client once it has joined.
