@@ -80,7 +80,6 @@ public:
         // A line of an earlier frame printed late moves no clock back.
         if (m_samples.empty() || frame > m_samples.back().frame)
             m_samples.push_back({seconds, static_cast<int>(frame)});
-        latestFrame = std::max(latestFrame.load(), static_cast<int>(frame));
         int host = 0, taken = 0;
         if (line.compare(0, 9, "session: ") == 0 && std::sscanf(end + 1, " host %d %n", &host, &taken) == 1 &&
             taken > 0) {
@@ -95,6 +94,12 @@ public:
     {
         std::lock_guard<std::mutex> hold(m_mutex);
         return m_samples;
+    }
+    // The latest frame a line printed; -1 before any.
+    int LatestFrame() const
+    {
+        std::lock_guard<std::mutex> hold(m_mutex);
+        return m_samples.empty() ? -1 : m_samples.back().frame;
     }
     bool Joined(int host) const
     {
@@ -113,7 +118,6 @@ public:
     }
 
     std::atomic<int> port{0};
-    std::atomic<int> latestFrame{-1};
 
 private:
     mutable std::mutex m_mutex;

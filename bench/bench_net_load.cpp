@@ -1745,7 +1745,7 @@ HostRun PlayHost(HostCase kind, bool flood, Clock::duration span, Clock::duratio
     const uint16_t port = static_cast<uint16_t>(lines.port.load());
     // The honest client is host 1: the server starts its frames once its player is in.
     if (!honest.Start(HostArgs("client", "127.0.0.1:" + std::to_string(port)), [](const std::string&) {}) ||
-        !waitFor([&] { return lines.latestFrame >= 1; })) {
+        !waitFor([&] { return lines.LatestFrame() >= 1; })) {
         run.error = "the honest client did not join";
         return run;
     }
@@ -1761,7 +1761,7 @@ HostRun PlayHost(HostCase kind, bool flood, Clock::duration span, Clock::duratio
         run.error = "the flooding client did not join";
     if (kind == kHostSilent)
         holder = std::thread(RunSilentRejoins, port, std::cref(byHost), span, std::ref(silent));
-    if (run.error.empty() && !waitFor([&] { return lines.latestFrame >= kFloodFromFrame; }))
+    if (run.error.empty() && !waitFor([&] { return lines.LatestFrame() >= kFloodFromFrame; }))
         run.error = "the server did not reach its frame " + std::to_string(kFloodFromFrame);
     if (run.error.empty()) {
         run.floodFrom = seconds();

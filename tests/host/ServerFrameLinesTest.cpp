@@ -26,7 +26,7 @@ TEST(ServerFrameLinesTest, TakesFramesPortAndLeavesFromTheLinesThatTellThem)
     lines.See("ai: frame 25: a line of an earlier frame printed late", 3.2);
 
     EXPECT_EQ(lines.port, 40123);
-    EXPECT_EQ(lines.latestFrame, 31);
+    EXPECT_EQ(lines.LatestFrame(), 31);
     const std::vector<FrameSample> samples = lines.Samples();
     ASSERT_EQ(samples.size(), 7u);
     EXPECT_EQ(samples[1].frame, 14);
