@@ -165,7 +165,7 @@ void ExperienceLevelControl::StreamProperties(IOStream& stream)
     // A saved level outside 1 to the maximum (the limit without a level record) is not taken.
     uint32_t level = m_level;
     stream.StreamUInt32("currentStats.charLevel", level);
-    const uint32_t maxLevel = m_maxLevel != 0 ? m_maxLevel : kLevelLimit;
+    const uint32_t maxLevel = GetTopLevel();
     if (stream.IsReading() && !stream.Failed()) {
         if (level >= 1 && level <= maxLevel)
             m_level = level;

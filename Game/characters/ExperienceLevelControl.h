@@ -44,6 +44,9 @@ public:
     uint32_t GetSkillPoints() const { return m_skillPoints; }
     uint32_t GetMaxLevel() const { return m_maxLevel; }
     bool IsMaxLevel() const { return m_level >= m_maxLevel; }
+    // The highest level a character may stand at: the maximum level, kLevelLimit without
+    // a level record.
+    uint32_t GetTopLevel() const { return m_maxLevel != 0 ? m_maxLevel : kLevelLimit; }
 
     // The formula's value rounded to a whole number of points; 0 without a formula.
     uint32_t EvaluateExperience();

@@ -140,7 +140,7 @@ const char* RefuseClientGrowth(Player& player, const Player::ReplicationRecord& 
     ExperienceLevelControl& levels = player.GetLevelControl();
     const uint32_t fresh = levels.GetLevel();
     const uint32_t top = levels.GetMaxLevel();
-    if (image.level < 1 || image.level > (top != 0 ? top : ExperienceLevelControl::kLevelLimit))
+    if (image.level < 1 || image.level > levels.GetTopLevel())
         return "it claims a level its record's levels do not reach";
     if (top == 0)
         return nullptr;
