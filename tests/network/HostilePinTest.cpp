@@ -166,9 +166,7 @@ protected:
         records.RegisterRecord(kSkillTree, std::string("skillName1,") + kSkill + ",\nskillLevel1,1,\n");
         records.RegisterRecord(kPlayer, std::string("Class,Player,\nskillTree1,") + kSkillTree + ",\n");
         // The client has joined; its player is made by its spawn.
-        ObjectManager::Get().DestroyObjectEx(client, __FILE__, __LINE__);
-        ObjectManager::Get().FlushDestroyedObjects();
-        client = nullptr;
+        ForgetClientPlayer();
     }
     // The spawn of the client's player as its client writes it: carrying rings under
     // `rings`, its skill at `level`.
@@ -184,11 +182,7 @@ protected:
             player->GetInventory().AddItemToInventory(Item::CreateItem(info)->GetObjectId(), true);
         }
         objects.GetObject<Skill>(player->GetSkillManager().FindSkillId(kSkill))->SetSkillLevel(level);
-        std::unique_ptr<SpawnPlayerPacket> packet = MakeSpawnPacket(*player);
-        packet->playerObjectId = kClientPlayer;
-        objects.DestroyObjectEx(player, __FILE__, __LINE__);
-        objects.FlushDestroyedObjects();
-        return packet;
+        return ClientSpawnOf(player);
     }
     // Whether the spawn made the client's player.
     bool Joins(SpawnPlayerPacket& packet)
@@ -475,11 +469,7 @@ protected:
     void SetUp() override
     {
         HostilePinReachTest::SetUp();
-        ObjectManager& objects = ObjectManager::Get();
-        objects.DestroyObjectEx(client, __FILE__, __LINE__);
-        objects.FlushDestroyedObjects();
-        client = objects.CreateObjectFromFile<Player>("Records/Creatures/ArenaPlayer.dbr", kClientPlayer);
-        ASSERT_TRUE(client && World::Get().AddEntity(client, Here()));
+        PlayTheFighter();
         sword.baseName = "Records/Item/Weapons/Sword.dbr";
         itemReach = client->GetExtents() + Item::CreateItem(sword)->GetBoundingRadius() + kItemReach + kItemWalkLimit +
                     kUseWalkTolerance;
@@ -507,13 +497,7 @@ protected:
     // landed there).
     std::string Drop(float x)
     {
-        ItemReplicaInfo held = sword;
-        held.seed = ++seed;
-        client->GiveItemToCharacter(Item::CreateItem(held));
-        CreateItemPacket packet;
-        packet.coords = At(x);
-        packet.item = held;
-        packet.item.objectId = 0x1001D000 + seed;
+        CreateItemPacket packet = DropOfHeld(sword, At(x), ++seed);
         return Logged(packet);
     }
     std::string Logged(NetPacket& packet)

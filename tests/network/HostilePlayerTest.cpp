@@ -130,8 +130,7 @@ protected:
     {
         HostileServerTest::SetUp();
         RecordDatabase::Get().RegisterRecord(kRing, "Class,Item,\n");
-        ObjectManager::Get().DestroyObjectEx(client, __FILE__, __LINE__);
-        ObjectManager::Get().FlushDestroyedObjects();
+        ForgetClientPlayer();
     }
     // The guest's image carrying rings under `first`.. (count), with that much money, and a
     // buff of a skill it has not.
@@ -143,11 +142,7 @@ protected:
         player->CreateRemoveSkillBuff(0, kHaste, 50, "", 0, "", 0, 600000, 0);
         for (uint32_t id = first; id < first + count; ++id)
             player->GetInventory().AddItemToInventory(MakeItem(kRing, id)->GetObjectId(), true);
-        std::unique_ptr<SpawnPlayerPacket> packet = MakeSpawnPacket(*player);
-        packet->playerObjectId = kGuest;
-        ObjectManager::Get().DestroyObjectEx(player, __FILE__, __LINE__);
-        ObjectManager::Get().FlushDestroyedObjects();
-        Send(*packet);
+        Send(*ClientSpawnOf(player));
         gEngine->UpdateFrame(0);
     }
     static bool Live(uint32_t id) { return ObjectManager::Get().GetObject(id) != nullptr; }

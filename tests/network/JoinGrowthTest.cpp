@@ -23,8 +23,7 @@ protected:
     void SetUp() override
     {
         HostileServerTest::SetUp();
-        ObjectManager::Get().DestroyObjectEx(client, __FILE__, __LINE__);
-        ObjectManager::Get().FlushDestroyedObjects();
+        ForgetClientPlayer();
         SetSpawnPreparer(Teach);
     }
     void TearDown() override
@@ -47,11 +46,7 @@ protected:
         player->GetLevelControl().SetLevelAndExperience(2, 2999);
         player->GetCharacterBio().SetBaseCharAttribute(CharAttributeType_Strength, 62.0f);
         shape(*player);
-        std::unique_ptr<SpawnPlayerPacket> packet = MakeSpawnPacket(*player);
-        packet->playerObjectId = kClientPlayer;
-        ObjectManager::Get().DestroyObjectEx(player, __FILE__, __LINE__);
-        ObjectManager::Get().FlushDestroyedObjects();
-        Send(*packet);
+        Send(*ClientSpawnOf(player));
         gEngine->UpdateFrame(0);
     }
 };

@@ -39,13 +39,7 @@ protected:
     // The client's drop at `x` of a sword its player holds; the sword as it landed.
     Item* Drop(float x)
     {
-        ItemReplicaInfo held = sword;
-        held.seed = ++seed;
-        client->GiveItemToCharacter(Item::CreateItem(held));
-        CreateItemPacket packet;
-        packet.coords = At(x);
-        packet.item = held;
-        packet.item.objectId = 0x1001D000 + seed;
+        CreateItemPacket packet = DropOfHeld(sword, At(x), ++seed);
         LogCapture quiet;
         Send(packet);
         return ObjectManager::Get().GetObject<Item>(packet.item.objectId);
