@@ -482,7 +482,11 @@ std::string RecordDatabase::ReadRecordText(const std::string& key, std::string& 
     const std::string path = FindPathIgnoringCase(m_dataRoot, key);
     if (path.empty())
         return "does not exist";
-    return ReadWholeFile(path, text);
+    std::string why = ReadWholeFile(path, text);
+    // A file gone since it was found is one that does not exist.
+    if (why.ends_with("(No such file or directory)"))
+        return "does not exist";
+    return why;
 }
 
 std::string RecordDatabase::Unreadable(const std::string& recordName) const
@@ -501,7 +505,7 @@ std::unique_ptr<LoadTable> RecordDatabase::ReadRecordFile(const std::string& key
     // A record that is there but cannot be read (a folder, a file past the bound, a
     // device) is said once: its name is then remembered as missing.
     if (const std::string why = ReadRecordText(key, text); !why.empty()) {
-        if (why != "does not exist" && !why.ends_with("(No such file or directory)"))
+        if (why != "does not exist")
             gEngine->Log(LOG_WARNING, "RecordDatabase: the record %s %s, not read", recordName.c_str(), why.c_str());
         return nullptr;
     }

@@ -169,7 +169,7 @@ private:
     // is no such file.
     std::unique_ptr<LoadTable> ReadRecordFile(const std::string& key, const std::string& recordName) const;
     // The text of the record file for a normalised name into `text` (ReadWholeFile): empty
-    // when it was read, else why not.
+    // when it was read, else why not ("does not exist" for a file that is not there).
     std::string ReadRecordText(const std::string& key, std::string& text) const;
 
     mutable std::recursive_mutex m_lock;

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "Engine/Localization.h"
@@ -483,9 +484,11 @@ std::string HostFight::CheckGameRecords()
     };
     // ... and those the game's record and the player's name.
     if (const LoadTable* game = RecordDatabase::Get().Load(kGameEngineRecordName))
-        for (const char* key : {"playerAttributePak", "monsterAttributePak", "petAttributePak"})
+        for (const auto& [key, role] : {std::pair{"playerAttributePak", "player attribute"},
+                                        std::pair{"monsterAttributePak", "monster attribute"},
+                                        std::pair{"petAttributePak", "pet attribute"}})
             if (const std::string record = game->GetString(key, ""); !record.empty())
-                needed.push_back({record, key[1] == 'l' ? "player attribute" : key[1] == 'o' ? "monster attribute" : "pet attribute"});
+                needed.push_back({record, role});
     if (const LoadTable* player = RecordDatabase::Get().Load(kPlayerRecord))
         if (const std::string record = player->GetString("levelFileName", ""); !record.empty())
             needed.push_back({record, "player level"});

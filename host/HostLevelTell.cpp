@@ -18,16 +18,18 @@ std::string Named(const std::string& level) { return level.empty() ? "the bundle
 
 }  // namespace
 
-HostLevelTell::HostLevelTell(std::string level) : m_level(std::move(level)) {}
+HostLevelTell::HostLevelTell(std::string level)
+    : m_level(std::move(level)), m_message(LocalizationManager::ToWChar(kPrefix + Named(m_level)))
+{
+}
 
 bool HostLevelTell::IsLevelMessage(const std::string& text) { return text.starts_with(kPrefix); }
 
 void HostLevelTell::AfterFrame(GameEngine& engine)
 {
-    const std::u16string text = LocalizationManager::ToWChar(kPrefix + Named(m_level));
     for (const PlayerNetBasicInfo& record : engine.GetPlayerManagerClient()->GetPlayerInfoCache())
         if (PlayerHostId(record.playerId) != 0 && m_told.insert(record.playerId).second)
-            engine.DisplayWMessageRemote(record.playerId, true, text);
+            engine.DisplayWMessageRemote(record.playerId, true, m_message);
 }
 
 void HostLevelTell::Travelled(const unsigned char* data, size_t size)
@@ -45,7 +47,7 @@ void HostLevelTell::Travelled(const unsigned char* data, size_t size)
     if (theirs == Named(m_level))
         return;
     const std::string level = theirs.starts_with("the level ") ? theirs.substr(10) : std::string();
-    m_refusal = "the server plays " + theirs + ", not " + (m_level.empty() ? "the bundled run" : "the level " + m_level) +
+    m_refusal = "the server plays " + theirs + ", not " + Named(m_level) +
                 " this client plays (give it " + (level.empty() ? std::string("no --level") : "--level " + level) + ")";
 }
 

@@ -34,6 +34,7 @@ public:
 
 private:
     std::string m_level;
+    std::u16string m_message;   // the message that names m_level, sent to each client's player
     std::set<uint32_t> m_told;
     std::string m_refusal;
 };

@@ -84,6 +84,12 @@ bool ReadHostPlayer(Player& player, const std::string& path)
 
 namespace fs = std::filesystem;
 
+// Why a file's bytes, read whole, are no well-formed property stream: empty when they are.
+std::string NotAStream(const std::string& text)
+{
+    return IOStreamRead::CheckForm({reinterpret_cast<const unsigned char*>(text.data()), text.size()});
+}
+
 // Why a part of a save does not read: empty when it opens and is a well-formed property
 // stream.
 std::string Malformed(const std::string& path)
@@ -91,8 +97,7 @@ std::string Malformed(const std::string& path)
     std::string text;
     if (std::string why = ReadWholeFile(path, text, IOStreamFormat::kMaxSize); !why.empty())
         return why;
-    const std::vector<unsigned char> bytes(text.begin(), text.end());
-    return IOStreamRead::CheckForm(bytes);
+    return NotAStream(text);
 }
 
 // Whether a file of a save's quest state folder is one a save writes: the main file or a
@@ -226,9 +231,12 @@ std::string CheckLoad(const std::string& path)
     if (!fs::exists(path, error))
         return refusal + "no save there (" + path + " does not exist)";
     for (const std::string& part : {path, TokensPath(path)}) {
-        if (const std::string why = HostUnreadable(part); !why.empty())
+        // Read once: its bound is below the stream's, so what reads is a stream's size.
+        static_assert(kMaxReadFileBytes <= IOStreamFormat::kMaxSize);
+        std::string text;
+        if (const std::string why = ReadWholeFile(part, text); !why.empty())
             return refusal + part + " " + why;
-        if (const std::string why = Malformed(part); !why.empty())
+        if (const std::string why = NotAStream(text); !why.empty())
             return refusal + part + " does not read (" + why + ")";
     }
     // The quest state beside the character: without it the quest would play on from a

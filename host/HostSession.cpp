@@ -251,7 +251,7 @@ std::string GAME::HostCheckRecord(const std::string& record, const std::string& 
     }
     if (!table) {
         const std::string why = RecordDatabase::Get().Unreadable(record);
-        return shown + " " + (why.empty() || why.ends_with("(No such file or directory)") ? "does not exist" : why);
+        return shown + " " + (why.empty() ? "does not exist" : why);
     }
     const std::string className = table->GetString("Class", "");
     const RTTI_ClassInfo* info = Object::GetStaticClassInfo().FindClassByName(className.c_str());

@@ -152,10 +152,10 @@ std::string ParseOptions(int argc, char** argv, HostOptions& options, bool& help
         seen.push_back(once);
         if (option->number) {
             // A frame of no game time would move nothing, kill nothing and end no step.
-            if (arg == "--step" && ParseInt(value, options.stepMs) && options.stepMs == 0)
-                return given + ": a frame must run some game time (a whole number of ms from 1 to 1000000)";
             if (arg == "--step" && !ParseInt(value, options.stepMs))
                 return given + ": not a whole number of ms from 1 to 1000000";
+            if (arg == "--step" && options.stepMs == 0)
+                return given + ": a frame must run some game time (a whole number of ms from 1 to 1000000)";
             if (!ParseInt(value, options.*option->number) || (arg == "--listen" && options.listenPort > 65535))
                 return given + ": not a whole number from " +
                        (arg == "--listen"    ? "0 to 65535"
