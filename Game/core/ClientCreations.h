@@ -74,8 +74,9 @@ void ForgetClientStarts();
 // kWalkLeadMs nor beyond the path's end; it is tried every kWalkLeadStep units (at most
 // kMaxWalkLeadSteps points). `spare` is what each point leaves of the allowance, for a
 // target that may itself have moved on since the client saw it. Where a client's use,
-// pick-up, talk or drop is held to: a walk asked for is no reach of its own. The hosts of
-// the bundled stories, a frame of 250 ms each, lag far less than the allowance.
+// pick-up, talk, drop or skill result is held to: a walk asked for is no reach of its
+// own. The hosts of the bundled stories, a frame of 250 ms each, lag far less than the
+// allowance.
 bool ReachesOnServer(Character& user, const std::function<bool(const WorldVec3& from, float spare)>& reachesFrom);
 
 // Live objects the server keeps for one client host, by kind. The items cover a full set

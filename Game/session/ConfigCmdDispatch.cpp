@@ -10,6 +10,7 @@
 #include "Game/characters/Character.h"
 #include "Game/core/ClientCreations.h"
 #include "Game/core/NetworkRoute.h"
+#include "Game/core/foundation/MathUtil.h"
 #include "Game/network/ActorConfigCommands.h"
 #include "Game/session/CharacterActionDispatch.h"
 #include "Game/session/ClientCommandKinds.h"
@@ -107,15 +108,24 @@ const Skill* UsableSkill(const Character& caster, uint32_t reference)
     return skill;
 }
 
+// Whether the point lies within `reach` of where the server has the caster, give or take
+// what is left of its one allowance for being ahead (ReachesOnServer): the ground the
+// caster and its targets may have covered on its client before the server heard of it,
+// less what a run start taken ahead of the server spent of it.
+bool WithinReachOnServer(Character& caster, const WorldVec3& at, float reach)
+{
+    return ReachesOnServer(caster,
+                           [&](const WorldVec3& from, float spare) { return WorldDistance(from, at) <= reach + spare; });
+}
+
 // Why the skill could not have struck that character from where its actor stands; null
 // when it could.
-const char* RefuseSkillTarget(const Character& caster, const Skill& skill, uint32_t target, float reach)
+const char* RefuseSkillTarget(Character& caster, const Skill& skill, uint32_t target, float reach)
 {
     const Character* struck = ObjectManager::Get().GetObject<Character>(target);
     if (!struck || !struck->IsAlive())
         return "a target is not a living character";
-    const WorldVec3 from = caster.GetCoords().GetPosition();
-    if ((struck->GetCoords().GetPosition() - from).LengthSquared() > reach * reach)
+    if (!WithinReachOnServer(caster, struck->GetCoords().GetPosition(), reach))
         return "a target is beyond the skill's reach";
     // The skill's own rule of friend and foe: an attack strikes foes, a blessing friends.
     unsigned kept = target;
@@ -125,13 +135,13 @@ const char* RefuseSkillTarget(const Character& caster, const Skill& skill, uint3
     return nullptr;
 }
 
-const char* RefuseSkillTargetResult(const Character& caster, const SkillTargetResultConfigCmd& result)
+const char* RefuseSkillTargetResult(Character& caster, const SkillTargetResultConfigCmd& result)
 {
     const Skill* skill = UsableSkill(caster, result.skillNumber);
     if (!skill)
         return "its actor has no such skill at a level";
     const unsigned level = skill->GetCurrentLevel();
-    const float reach = SkillReach(caster, *skill, level) + kSkillReachTolerance;
+    const float reach = SkillReach(caster, *skill, level);
     // A skill that lists its chosen target at the head of its result may name nobody
     // there (0), and may name that target once more among the characters it gathered.
     auto gathered = result.targets.begin();
@@ -154,10 +164,9 @@ const char* RefuseSkillTargetResult(const Character& caster, const SkillTargetRe
         if (const char* refusal = RefuseSkillTarget(caster, *skill, chosen, reach))
             return refusal;
     if (skill->ResultMovesUser()) {
-        const WorldVec3 from = caster.GetCoords().GetPosition();
         const WorldVec3 to = result.origin.GetPosition();
-        if (!result.origin.IsValid() || to.GetRegion() != from.GetRegion() ||
-            (to - from).LengthSquared() > reach * reach)
+        if (!result.origin.IsValid() || to.GetRegion() != caster.GetPathPosition().GetRegion() ||
+            !WithinReachOnServer(caster, to, reach))
             return "it moves its actor beyond the skill's reach";
     }
     return nullptr;
@@ -182,7 +191,7 @@ const char* RefuseClientSkillCommand(const ActorConfigCommand& command, int from
     const auto* spawn = dynamic_cast<const SpawnObjectConfigCmd*>(&command);
     if (!result && !launch && !spawn)
         return nullptr;
-    const Character* caster = ObjectManager::Get().GetObject<Character>(command.GetActorId());
+    Character* caster = ObjectManager::Get().GetObject<Character>(command.GetActorId());
     if (!caster)
         return "its actor is no character";
     if (result)

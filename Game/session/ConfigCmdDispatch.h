@@ -42,15 +42,16 @@ bool MaySendConfigCmd(uint32_t actorId, int fromHost);
 // its actor's skill could have struck: a skill the actor has at a level, targets that are
 // living characters, each named once, no more of them than the skill strikes, and none
 // farther from the actor than the skill reaches (kSkillPickReach, kShotReach for an actor
-// that shoots, or its projectile's flight; then its area and chain of sparks) plus
-// kSkillReachTolerance, the ground the actor and its targets may have covered on the
-// client before the server hears of it. A
-// projectile or pets are made only for a skill the actor has at a level, under the
-// sender's own ids and within its host's quota (ClientCreations.h). Null when the command
-// may run (and for any other command); otherwise why not.
+// that shoots, or its projectile's flight; then its area and chain of sparks) from where
+// the server has the actor, give or take what is left of the actor's one allowance for
+// being ahead (ReachesOnServer, ClientCreations.h): the ground the actor and its targets
+// may have covered on the client before the server hears of it, less what a run start
+// taken ahead of the server spent of it. A projectile or pets are made only for a skill
+// the actor has at a level, under the sender's own ids and within its host's quota
+// (ClientCreations.h). Null when the command may run (and for any other command);
+// otherwise why not.
 inline constexpr float kSkillPickReach = 20.0f;
 inline constexpr float kShotReach = 60.0f;
-inline constexpr float kSkillReachTolerance = kClientLeadTolerance;
 inline constexpr size_t kMaxSkillResultTargets = 64;
 const char* RefuseClientSkillCommand(const ActorConfigCommand& command, int fromHost);
 

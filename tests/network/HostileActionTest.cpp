@@ -87,6 +87,34 @@ TEST_F(HostileActionTest, ARunOrWalkStartsWhereTheServerHasThePlayer)
     EXPECT_EQ(transport.sent.back().bytes, Written(run));
 }
 
+// An item another character wears is no loose item, however near, even one it took
+// straight from the ground: the client's pick-up of it, as an action or as a command,
+// leaves it on its wearer and out of the client's hands.
+TEST_F(HostileActionTest, APickUpOfAnItemAnotherCharacterWearsTakesNothing)
+{
+    ItemReplicaInfo sword;
+    sword.baseName = "Records/Item/Weapons/Sword.dbr";
+    auto* wearer = Place<Monster>("Records/Creatures/ArenaMonster.dbr", 1);
+    Item* worn = Item::CreateItem(sword);
+    ASSERT_TRUE(wearer && worn && World::Get().AddEntity(worn, At(1)));
+    const uint32_t id = worn->GetObjectId();
+    wearer->AttachItemAction(id, EquipLocation_RightHand);
+    ASSERT_TRUE(wearer->HasItem(id));
+    LogCapture log;
+    PickUpItemPacket pickUp;
+    pickUp.characterId = kClientPlayer;
+    pickUp.position = Point(0);
+    pickUp.itemId = id;
+    Send(pickUp);
+    const std::unique_ptr<NetPacket> command(CharPickUpConfigCmd(kClientPlayer, id).GetNetPacket());
+    Send(*command);
+    gEngine->RunActorCommands();
+    for (int frame = 0; frame < 20; ++frame)
+        gEngine->UpdateFrame(100);
+    EXPECT_FALSE(client->HasItem(id));
+    EXPECT_TRUE(wearer->HasItem(id));
+}
+
 // Actions for a character of another host are refused through the drop log: a flood costs
 // one line, and none is seen as applied.
 TEST_F(HostileActionTest, AFloodOfActionsForAnotherHostsCharacterCostsOneLine)

@@ -1,5 +1,7 @@
 // A hostile client asks the server to create things: only what its own play makes is
 // made, and no more of it than its host's quota of live objects.
+#include <numeric>
+
 #include "Game/core/ClientCreations.h"
 #include "Game/core/foundation/MathUtil.h"
 #include "Game/items/Item.h"
@@ -174,7 +176,7 @@ TEST_F(HostileCreateTest, ItsSkillsProjectilesAreMadeUnderItsOwnIdsWithinTheQuot
 }
 
 // A generator's creatures asked for by a client are checked as any skill's spawn: its own
-// ids, within its quota. The server's own generator makes its creatures whatever the
+// ids, within its quota (a batch larger than the room left is refused whole). The server's own generator makes its creatures whatever the
 // client's quota holds.
 TEST_F(HostileCreateTest, ItsGeneratorsCreaturesAreCheckedAndTheServersCountAgainstNoQuota)
 {
@@ -184,14 +186,21 @@ TEST_F(HostileCreateTest, ItsGeneratorsCreaturesAreCheckedAndTheServersCountAgai
     tree.SetValue("skillLevel1", "1");
     client->GetSkillManager().LoadSkills(tree, 1);
     const uint32_t generator = client->GetSkillReferenceNumber(client->GetSkillManager().FindSkillId(kGenerator));
-    auto spawn = [&](uint32_t id) {
-        SpawnObjectConfigCmd command(kClientPlayer, generator, Here(), 1, {Here()}, {id}, 1);
+    // The creatures asked for under the ids; the first of them, if made.
+    auto spawnAll = [&](const std::vector<uint32_t>& ids) {
+        SpawnObjectConfigCmd command(kClientPlayer, generator, Here(), 1, std::vector<WorldCoords>(ids.size(), Here()),
+                                     ids, 1);
         const std::unique_ptr<NetPacket> packet(command.GetNetPacket());
         Send(*packet);
         gEngine->RunActorCommands();
-        return ObjectManager::Get().GetObject<Monster>(id);
+        return ObjectManager::Get().GetObject<Monster>(ids.front());
     };
+    auto spawn = [&](uint32_t id) { return spawnAll({id}); };
     EXPECT_EQ(spawn(0x00000600), nullptr);   // under an id of the server's
+    // A batch one larger than the whole quota, though all of it is room.
+    std::vector<uint32_t> batch(kMaxLiveClientEntities + 1);
+    std::iota(batch.begin(), batch.end(), kFirstId + 0x8000);
+    EXPECT_EQ(spawnAll(batch), nullptr);
     uint32_t id = kFirstId;
     for (size_t i = 0; i < kMaxLiveClientEntities; ++i)
         EXPECT_NE(spawn(id++), nullptr);

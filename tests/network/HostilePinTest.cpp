@@ -303,7 +303,7 @@ TEST_F(HostilePinReachTest, APickUpATalkOrAUseReachesNoFartherThanTheClientsClic
     // talks over both extents, its talking range and the ground either may have covered.
     const Item* probe = item(-100.0f);
     const float itemReach = client->GetExtents() + probe->GetBoundingRadius() + 7.5f;
-    const float talkReach = client->GetExtents() + sage(-200.0f)->GetExtents() + 3.0f + kSkillReachTolerance;
+    const float talkReach = client->GetExtents() + sage(-200.0f)->GetExtents() + 3.0f + kClientLeadTolerance;
     const uint32_t nearItem = item(itemReach - 0.05f)->GetObjectId(), farItem = item(itemReach + 0.25f)->GetObjectId();
     const uint32_t nearSage = sage(-talkReach + 0.05f)->GetObjectId(), farSage = sage(-talkReach - 1.0f)->GetObjectId();
     // A fixed item without a mesh is used where it stands, over the player's extents, its
@@ -344,13 +344,13 @@ TEST_F(HostilePinReachTest, ARunStartsWhereTheClientSaysOnlyWithinTheTolerance)
     MoveToPacket run;
     run.characterId = kClientPlayer;
     run.worldLocation = At(-5.0f).GetPosition();
-    for (const float start : {kSkillReachTolerance, -kSkillReachTolerance - 0.5f, kSkillReachTolerance + 0.5f}) {
+    for (const float start : {kClientLeadTolerance, -kClientLeadTolerance - 0.5f, kClientLeadTolerance + 0.5f}) {
         run.startLocation = At(start).GetPosition();
         transport.sent.clear();
         Send(run);
         ASSERT_EQ(transport.sent.size(), 1u);
         MoveToPacket played = run;
-        if (start != kSkillReachTolerance)
+        if (start != kClientLeadTolerance)
             played.startLocation = At(0.0f).GetPosition();
         EXPECT_EQ(transport.sent.back().bytes, Written(played)) << start;
     }
@@ -428,7 +428,7 @@ TEST_F(HostilePinReachTest, ASkillStrikesWithinItsReachAndABuffsModifierWithinIt
     };
     const Skill* blow = learn("Records/Test/PinBlow.dbr", 1);
     // Picked from afar by a player that does not shoot: the pick's reach and the tolerance.
-    const float reach = kSkillPickReach + kSkillReachTolerance;
+    const float reach = kSkillPickReach + kClientLeadTolerance;
     Character* near = Place(objects.CreateObjectFromFile<Character>("Records/Test/PinFoe.dbr"), reach - 0.1f);
     Character* far = Place(objects.CreateObjectFromFile<Character>("Records/Test/PinFoe.dbr"), -reach - 0.1f);
     gEngine->UpdateFrame(16);
@@ -642,9 +642,9 @@ TEST_F(HostilePinWalkTest, ChainedRunStartsCarryThePlayerNoFartherThanItsPace)
         return x() - from;
     };
     GameClock::Get().Advance(60000);
-    EXPECT_LE(chain(20, 0), kSkillReachTolerance);
+    EXPECT_LE(chain(20, 0), kClientLeadTolerance);
     const float seconds = 4.0f;
-    EXPECT_LE(chain(40, 100), pace * seconds + kSkillReachTolerance + 0.01f);
+    EXPECT_LE(chain(40, 100), pace * seconds + kClientLeadTolerance + 0.01f);
 }
 
 // A run the client plays a million times sped up lends its chain of starts no pace: each
@@ -671,7 +671,7 @@ TEST_F(HostilePinWalkTest, ASpedUpRunAnimationDoesNotWidenTheRunStarts)
         Send(run);
         GameClock::Get().Advance(100);
     }
-    EXPECT_LE(x() - from, pace * 2.0f + kSkillReachTolerance + 0.01f);
+    EXPECT_LE(x() - from, pace * 2.0f + kClientLeadTolerance + 0.01f);
 }
 
 // A real client clicks every 250 ms while its player runs at its pace; each request reaches
