@@ -2,6 +2,7 @@
 
 #include <enet/enet.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,6 +35,16 @@ void ReadLines(int fd, const ChildProgram::OnLine& onLine)
         pending.erase(0, start);
     }
     close(fd);
+}
+
+cpu_set_t SetOf(const std::vector<int>& cores)
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    for (int cpu : cores)
+        if (cpu >= 0 && cpu < CPU_SETSIZE)
+            CPU_SET(cpu, &set);
+    return set;
 }
 
 }  // namespace
@@ -82,7 +93,34 @@ void CountingServerTransport::Send(const NetDestination& to, const unsigned char
     m_inner.Send(to, data, size);
 }
 
-bool ChildProgram::Start(const std::vector<std::string>& args, OnLine onLine)
+CoreSplit SplitOffFlooderCore()
+{
+    CoreSplit split;
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0)
+        return split;
+    std::vector<int> cores;
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+        if (CPU_ISSET(cpu, &allowed))
+            cores.push_back(cpu);
+    if (cores.size() < 2)
+        return split;
+    split.flooder = cores.back();
+    cores.pop_back();
+    split.others = std::move(cores);
+    return split;
+}
+
+bool PinCallingThread(const std::vector<int>& cores)
+{
+    if (cores.empty())
+        return false;
+    const cpu_set_t set = SetOf(cores);
+    return sched_setaffinity(0, sizeof set, &set) == 0;
+}
+
+bool ChildProgram::Start(const std::vector<std::string>& args, OnLine onLine, const std::vector<int>& cores)
 {
     int out[2] = {-1, -1}, err[2] = {-1, -1};
     if (pipe2(out, O_CLOEXEC) != 0)
@@ -96,8 +134,12 @@ bool ChildProgram::Start(const std::vector<std::string>& args, OnLine onLine)
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
+    // Made before the fork: the child only makes system calls before it runs the program.
+    const cpu_set_t set = SetOf(cores);
     m_pid = fork();
     if (m_pid == 0) {
+        if (!cores.empty())
+            sched_setaffinity(0, sizeof set, &set);
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
         execv(argv[0], argv.data());
@@ -110,8 +152,15 @@ bool ChildProgram::Start(const std::vector<std::string>& args, OnLine onLine)
         close(err[0]);
         return false;
     }
-    m_readers.emplace_back([fd = out[0], onLine = std::move(onLine)] { ReadLines(fd, onLine); });
-    m_readers.emplace_back([this, fd = err[0]] { ReadLines(fd, [this](const std::string&) { ++errorLines; }); });
+    // Its readers share its cores.
+    m_readers.emplace_back([fd = out[0], onLine = std::move(onLine), cores] {
+        PinCallingThread(cores);
+        ReadLines(fd, onLine);
+    });
+    m_readers.emplace_back([this, fd = err[0], cores] {
+        PinCallingThread(cores);
+        ReadLines(fd, [this](const std::string&) { ++errorLines; });
+    });
     return true;
 }
 

@@ -1,6 +1,7 @@
 // What the network benchmarks share: the game's own packets as a joining client sends them,
 // a server transport that counts what goes to each client, programs of this build run as
-// child processes and raw ENet peers (the one place where such a peer connects).
+// child processes, raw ENet peers (the one place where such a peer connects), and the
+// machine's cores split between a flooder and everything else.
 #pragma once
 
 #include <array>
@@ -86,7 +87,22 @@ private:
     EnetTransport& m_inner;
 };
 
-// A program of this build run as a child process. Each line
+// The machine's cores, one kept for a flooder and the rest for the programs it floods, so
+// that the flood's own sending takes nothing of the server's processor time. Not split (an
+// empty `others`) when this process may run on one core only.
+struct CoreSplit {
+    int flooder = -1;
+    std::vector<int> others;
+    bool Split() const { return flooder >= 0 && !others.empty(); }
+};
+// The last core this process may run on for the flooder, the others for the rest.
+CoreSplit SplitOffFlooderCore();
+// Keeps the calling thread (or, in a child process, the process) on `cores`; false when
+// the system refuses or `cores` is empty.
+bool PinCallingThread(const std::vector<int>& cores);
+
+// A program of this build run as a child process, on `cores` when any are given (and the
+// threads that read it too). Each line
 // of its standard output goes to `onLine` on a thread of its own, its standard error's
 // lines are counted; both are read as fast as they come, as a terminal or a file takes
 // them. Stopped (SIGTERM, then SIGKILL) when it goes.
@@ -94,7 +110,7 @@ class ChildProgram {
 public:
     using OnLine = std::function<void(const std::string&)>;
 
-    bool Start(const std::vector<std::string>& args, OnLine onLine);
+    bool Start(const std::vector<std::string>& args, OnLine onLine, const std::vector<int>& cores = {});
     // Whether it still runs; one that ended is reaped here, and its id is not used again.
     bool Running();
     void Stop();
