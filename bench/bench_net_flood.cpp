@@ -12,7 +12,7 @@
 // Reported: the growth of its resident memory from the quiet frames' end to the largest
 // seen in the flood (it must stay within 20 MB), its frame rate in the flood against the
 // quiet one (it must keep half), and how many forgeries arrived. The label names the
-//
+// flood and says whether the server kept both bounds.
 //
 // The floods beside an honest client: the hostile case's game server with a client that
 // plays beside the flood, one run for each flood: its spawn image (200 items) sent again

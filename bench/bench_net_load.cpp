@@ -8,7 +8,6 @@
 // packets per second into and out of the server, and the lost and reordered counts,
 // which must be 0.
 //
-//
 // The level case: the game itself on 16 hosts, each its own process over loopback. The
 // server plays bench/BenchLevel.h's village and road (4 players against 500 monsters) at
 // a frame every 16 ms; 15 client processes each join with a player of their own, take the
@@ -20,6 +19,7 @@
 // applied it. Reported: the server's frame (wall time: mean, 99th percentile, worst; and
 // its processor time, as the machine is shared), the clients' frame processor time, and for each
 // client the worst and mean time behind (in ms; 16 is one frame), with the packets a
+// client never applied, which must be 0.
 #include <benchmark/benchmark.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
