@@ -432,11 +432,9 @@ int HostLevel::Run(const HostOptions& options)
     int result = 0;
     if (run.Start(engine, guest)) {
         // A server tells its clients the level it plays; a client of another level is refused.
-        HostLevelTell levelTell(options.level);
+        const HostLevelTell& levelTell = network.GetLevelTell();
         if (networked) {
             network.Start(engine, engine.GetPlayerId());
-            network.WatchTraffic([&levelTell](const unsigned char* data, size_t size) { levelTell.Travelled(data, size); },
-                                 {});
             network.WaitForFirstClient();
         }
         int framesRun = options.frames;
@@ -452,8 +450,6 @@ int HostLevel::Run(const HostOptions& options)
             if (!networked)
                 continue;
             network.AfterFrame(frame);
-            if (!guest)
-                levelTell.AfterFrame(engine);
             if (!levelTell.GetRefusal().empty())
                 break;
             if (network.ShouldStop()) {
