@@ -459,7 +459,8 @@ int HostLevel::Run(const HostOptions& options)
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(kLevelNetworkFrameSleepMs));
         }
-        std::printf("gamehost: ran %d frames of %d ms of the level\n", framesRun, options.stepMs);
+        std::printf("gamehost: ran %s of %d ms of the level\n",
+                    HostCount(static_cast<size_t>(framesRun), "frame").c_str(), options.stepMs);
         if (networked)
             network.PrintEnd();
         // A level is played to the end of the game; one that stops short of it says so.
