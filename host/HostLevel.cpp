@@ -432,11 +432,9 @@ int HostLevel::Run(const HostOptions& options)
     int result = 0;
     if (run.Start(engine, guest)) {
         // A server tells its clients the level it plays; a client of another level is refused.
-        HostLevelTell levelTell(options.level);
+        const HostLevelTell& levelTell = network.GetLevelTell();
         if (networked) {
             network.Start(engine, engine.GetPlayerId());
-            network.WatchTraffic([&levelTell](const unsigned char* data, size_t size) { levelTell.Travelled(data, size); },
-                                 {});
             network.WaitForFirstClient();
         }
         int framesRun = options.frames;
@@ -452,8 +450,6 @@ int HostLevel::Run(const HostOptions& options)
             if (!networked)
                 continue;
             network.AfterFrame(frame);
-            if (!guest)
-                levelTell.AfterFrame(engine);
             if (!levelTell.GetRefusal().empty())
                 break;
             if (network.ShouldStop()) {
@@ -463,7 +459,8 @@ int HostLevel::Run(const HostOptions& options)
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(kLevelNetworkFrameSleepMs));
         }
-        std::printf("gamehost: ran %d frames of %d ms of the level\n", framesRun, options.stepMs);
+        std::printf("gamehost: ran %s of %d ms of the level\n",
+                    HostCount(static_cast<size_t>(framesRun), "frame").c_str(), options.stepMs);
         if (networked)
             network.PrintEnd();
         // A level is played to the end of the game; one that stops short of it says so.

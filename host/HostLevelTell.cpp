@@ -4,7 +4,6 @@
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/TextUtil.h"
 #include "Game/core/GameEngine.h"
-#include "Game/core/PlayerManagerClient.h"
 #include "Game/core/PlayerNetInfo.h"
 #include "Game/network/GameWorldPackets.h"
 
@@ -25,11 +24,12 @@ HostLevelTell::HostLevelTell(std::string level)
 
 bool HostLevelTell::IsLevelMessage(const std::string& text) { return text.starts_with(kPrefix); }
 
-void HostLevelTell::AfterFrame(GameEngine& engine)
+void HostLevelTell::Tell(GameEngine& engine, int host) const
 {
-    for (const PlayerNetBasicInfo& record : engine.GetPlayerManagerClient()->GetPlayerInfoCache())
-        if (PlayerHostId(record.playerId) != 0 && m_told.insert(record.playerId).second)
-            engine.DisplayWMessageRemote(record.playerId, true, m_message);
+    // The client's player may not stand in this world yet, or ever: the message goes to the
+    // first id of the client's host number, which routes it to that host.
+    if (host > 0 && host < (1 << (32 - kPlayerHostIdShift)))
+        engine.DisplayWMessageRemote(static_cast<uint32_t>(host) << kPlayerHostIdShift, true, m_message);
 }
 
 void HostLevelTell::Travelled(const unsigned char* data, size_t size)

@@ -1,12 +1,12 @@
-// Which level a network game plays, told by the server to each client's player: a client
-// that plays another level (a bundled-run client of a village's server, a village's client
-// of the bundled run's server) learns it in its first frames and is refused, both levels
-// named, instead of playing on in a world it does not hold.
+// Which level a network game plays, told by the server to each client as it joins: a client
+// that plays another level (the bundled run, the boss arena, a village: any two of them)
+// learns it in its first frames and is refused, both levels named, instead of playing on in
+// a world it does not hold. The client is told before its player stands in the server's
+// world, which a client of another region never does.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <string>
 
 namespace GAME {
@@ -18,9 +18,9 @@ public:
     // `level`: what this host plays (a level's NAME, or empty for the bundled run).
     explicit HostLevelTell(std::string level);
 
-    // On a server, after a frame: each client's player new in the roster is sent, as a
-    // message, the level the server plays.
-    void AfterFrame(GameEngine& engine);
+    // On a server: the client at `host`, which has just joined, is sent, as a message, the
+    // level the server plays.
+    void Tell(GameEngine& engine, int host) const;
     // On a client: a packet that arrived; the server's message of its level is read.
     void Travelled(const unsigned char* data, size_t size);
     // On a client told of another level than its own: the refusal, "the server plays the
@@ -34,8 +34,7 @@ public:
 
 private:
     std::string m_level;
-    std::u16string m_message;   // the message that names m_level, sent to each client's player
-    std::set<uint32_t> m_told;
+    std::u16string m_message;   // the message that names m_level, sent to each client
     std::string m_refusal;
 };
 

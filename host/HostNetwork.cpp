@@ -164,6 +164,7 @@ bool HostNetwork::Wanted(const HostOptions& options)
 bool HostNetwork::Open(const HostOptions& options)
 {
     std::string error;
+    m_levelTell = HostLevelTell(options.level);
     m_stepMs = options.stepMs;
     m_pace = options.pace;
     if (options.listenPort >= 0) {
@@ -226,7 +227,11 @@ void HostNetwork::Start(GameEngine& engine, uint32_t playerId)
         std::printf("session: frame %d: host %d was told of %d characters and %d items on the ground\n", m_frame, host,
                     characters, items);
     };
-    observers.connectionDone = [this](const NetConnectionEvent&) {
+    observers.connectionDone = [this](const NetConnectionEvent& event) {
+        // A joining client learns the server's level with its world, before its player
+        // arrives: one of another level is refused whatever region its player stands in.
+        if (m_serving && event.kind == NetConnectionEvent::Joined && m_engine)
+            m_levelTell.Tell(*m_engine, event.host);
         WatchRoster();
         std::fflush(stdout);
     };
@@ -281,6 +286,8 @@ void HostNetwork::Note(const unsigned char* data, size_t size, bool sent)
         PrintSpawn(data, size);
     if (type == CreateRemoveSkillBuffConfigCmdPacket::kType && fromServer)
         PrintBuffCommand(data, size);
+    if (!sent && !m_serving)
+        m_levelTell.Travelled(data, size);
     if (m_travelled)
         m_travelled(data, size);
 }

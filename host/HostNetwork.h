@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "Game/session/GameSession.h"
+#include "host/HostLevelTell.h"
 #include "host/HostSession.h"
 
 namespace GAME {
@@ -75,6 +76,9 @@ public:
     // stopped answering, or dropped this client); empty while it is there, or when it closed
     // the game.
     const std::string& GetLossReason() const { return m_lossReason; }
+    // The level this host plays, told to each client as it joins; on a client, the refusal
+    // of a server that plays another level (HostLevelTell::GetRefusal), once it was told.
+    const HostLevelTell& GetLevelTell() const { return m_levelTell; }
     void PrintEnd() const;
     // The milliseconds the pacing's waits are measured on (a test's own clock; the steady
     // clock unless set).
@@ -122,6 +126,7 @@ private:
     int m_charactersArrived = 0;
     std::function<void(const unsigned char*, size_t)> m_travelled;
     std::string m_lossReason;
+    HostLevelTell m_levelTell{std::string()};
     std::function<void()> m_applied;
     int m_heartbeatsSent = 0;
     int m_heartbeatsReceived = 0;

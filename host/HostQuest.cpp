@@ -108,8 +108,8 @@ bool HostQuest::Start(uint32_t playerId, uint32_t monsterId, const std::string& 
         const char* state = quest->IsComplete() ? (quest->IsUnsolvable() ? "unsolvable" : "complete")
                           : quest->IsActive()   ? "active"
                                                 : "not started";
-        std::printf("gamehost: quest state read from %s: %zu fired triggers, quest %s\n", folder.c_str(),
-                    quests->GetFiredTriggers().size(), state);
+        std::printf("gamehost: quest state read from %s: %s, quest %s\n", folder.c_str(),
+                    HostCount(quests->GetFiredTriggers().size(), "fired trigger").c_str(), state);
         // What the save already held is not printed again: a quest it holds complete paid its
         // reward before the save, and this run pays none.
         m_completeShown = quest->IsComplete();

@@ -437,15 +437,14 @@ extern "C" int GameHostRun(const HostOptions* options)
     }
     HostMonsterStates monsterStates(fighting, networked);
     // A server tells its clients it plays the bundled run; a client of another level is
-    // refused.
-    HostLevelTell levelTell(options->level);
+    // refused (HostNetwork::GetLevelTell).
+    const HostLevelTell& levelTell = network.GetLevelTell();
     if (networked) {
         network.Start(engine, fight.GetPlayerId());
         // A client can receive, in one frame, a gold pile and the server's player picking
         // it up: the pile is seen as it lands, before the pick-up is applied.
         network.WatchTraffic(
-            [&market, &input, &fixedItemsNet, &monsterStates, &levelTell](const unsigned char* data, size_t size) {
-                levelTell.Travelled(data, size);
+            [&market, &input, &fixedItemsNet, &monsterStates](const unsigned char* data, size_t size) {
                 market.Travelled(data, size);
                 input.Travelled(data, size);
                 fixedItemsNet.Travelled(data, size);
@@ -511,8 +510,6 @@ extern "C" int GameHostRun(const HostOptions* options)
         if (!networked)
             continue;
         network.AfterFrame(frame);
-        if (!guest)
-            levelTell.AfterFrame(engine);
         if (!levelTell.GetRefusal().empty())
             break;
         if (fighting) {

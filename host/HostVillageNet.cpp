@@ -213,7 +213,6 @@ bool HostVillageNet::Open(const HostOptions& options)
 {
     m_clients = std::max(options.clients, 0);
     m_lateJoinFrame = options.lateJoinFrame;
-    m_levelTell = std::make_unique<HostLevelTell>(options.level);
     m_open = m_network->Open(options);
     return m_open;
 }
@@ -354,8 +353,6 @@ void HostVillageNet::AfterFrame(int frame)
     if (!m_open)
         return;
     m_network->AfterFrame(frame);
-    if (m_engine)
-        m_levelTell->AfterFrame(*m_engine);
     CountJoins();
     m_tally.Watch();
     Pause(kFrameSleepMs);
@@ -439,9 +436,8 @@ public:
         engine.GetPlayerManagerClient()->SetMainPlayer(playerId);
         engine.SetPlayer(ObjectManager::Get().GetObject<Player>(playerId));
         network.Start(engine, playerId);
-        HostLevelTell levelTell(m_options.level);
-        network.WatchTraffic([&levelTell](const unsigned char* data, size_t size) { levelTell.Travelled(data, size); },
-                             [this] { m_fight.WatchDrops(m_frame); });
+        const HostLevelTell& levelTell = network.GetLevelTell();
+        network.WatchTraffic({}, [this] { m_fight.WatchDrops(m_frame); });
         m_tally.ObserveDeaths();
         bool serverGone = false;
         for (m_frame = 1; m_frame <= m_options.frames && !m_ended; ++m_frame) {

@@ -25,7 +25,6 @@ namespace GAME {
 class GameEngine;
 class GameSession;
 class HostLevel;
-class HostLevelTell;
 class HostNetwork;
 class Name;
 struct GameEvent;
@@ -128,7 +127,6 @@ private:
     bool WaitForParty();
 
     std::unique_ptr<HostNetwork> m_network;
-    std::unique_ptr<HostLevelTell> m_levelTell;   // tells the clients the village is played
     GameEngine* m_engine = nullptr;
     uint32_t m_playerId = 0;
     bool m_open = false;

@@ -63,6 +63,13 @@ void ExperienceLevelControl::Load(const LoadTable& record)
     const int difficulty = gGameEngine ? static_cast<int>(gGameEngine->GetGameDifficulty()) : 0;
     const size_t index = static_cast<size_t>(difficulty > 0 ? difficulty : 0);
     m_level = index < levels.size() ? (levels[index] > 0 ? static_cast<uint32_t>(levels[index]) : 0u) : 1u;
+    // A record's level above the highest a character may stand at is held there, as a
+    // saved one is: no character plays a level its levels do not reach.
+    if (m_level > GetTopLevel()) {
+        gEngine->Log(LOG_WARNING, "ExperienceLevelControl: %s: charLevel %u is above the highest level, %u; held to it",
+                     record.GetName().c_str(), m_level, GetTopLevel());
+        m_level = GetTopLevel();
+    }
     m_experience = ReadCount(record, "experiencePoints", 0);
     m_modifierPoints = ReadCount(record, "modifierPoints", 0);
     m_skillPoints = ReadCount(record, "skillPoints", m_skillPoints);

@@ -398,7 +398,7 @@ protected:
                                              std::string("experienceLevelEquation,playerLevel*100,\n"
                                                          "characterModifierPoints,3,\nskillModifierPoints,2,\n"
                                                          "maxPlayerLevel,") + maxLevel + ",\n");
-        LoadTable record;
+        LoadTable record("Records/Test/Hero.dbr");
         record.SetValue("levelFileName", "Records/Test/Levels.dbr");
         record.SetValue("charLevel", level);
         control.SetParent(character);
@@ -444,6 +444,21 @@ TEST_F(ExperienceLevelTest, TheCharacterReadsItsLevelControl)
     EXPECT_EQ(character->GetLevelControl().GetModifierPoints(), 4u);
 }
 
+// A level gained through experience takes effect at the character's next update: its life
+// is full again, not left where the fight put it.
+TEST_F(ExperienceLevelTest, ALevelGainedReloadsTheValuesAtOnce)
+{
+    LoadBio();
+    Load(character->GetLevelControl(), "10");
+    bio().SetCurrentLife(40.0f);
+    bio().Update(*character, 0);
+    ASSERT_EQ(bio().GetCurrentLife(), 40.0f);
+    character->ReceiveExperience(150, true);
+    ASSERT_EQ(character->GetCharLevel(), 2u);
+    bio().Update(*character, 0);
+    EXPECT_EQ(bio().GetCurrentLife(), 100.0f);
+}
+
 TEST_F(ExperienceLevelTest, TheMaximumLevelPinsExperienceAndLevelZeroHasNoThreshold)
 {
     ExperienceLevelControl control;
@@ -453,6 +468,15 @@ TEST_F(ExperienceLevelTest, TheMaximumLevelPinsExperienceAndLevelZeroHasNoThresh
     EXPECT_EQ(control.GetExperience(), 200u);
     control.ReceiveExperience(50);
     EXPECT_EQ(control.GetExperience(), 200u);
+
+    // A careless record's level stands at the highest its levels reach, and is told.
+    ExperienceLevelControl careless;
+    LogCapture log;
+    Load(careless, "3", "1000000");
+    EXPECT_EQ(careless.GetLevel(), 3u);
+    EXPECT_EQ(log.Count("ExperienceLevelControl: Records/Test/Hero.dbr: charLevel 1000000 is above the highest level, "
+                        "3; held to it"),
+              1u);
 
     ExperienceLevelControl zero;
     Load(zero, "10", "0");

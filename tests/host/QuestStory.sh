@@ -40,7 +40,7 @@ grep -q 'the player walks to the shrine\|reward banner\|step 3 .* done\|step 2 .
 [ -f "$folder/hero.chr.quests/quests.sav" ] || { echo "FAIL: no quest state"; exit 1; }
 [ "$(ls "$folder/hero.chr.quests"/*.que | wc -l)" = 1 ] || { echo "FAIL: no quest state file"; exit 1; }
 resumed=$("$gamehost" --quiet --frames 260 --step 250 --load "$folder/hero.chr" 2>/dev/null) || { echo "FAIL: the load run failed"; exit 1; }
-expect "$resumed" '^gamehost: quest state read from .*: 1 fired triggers, quest active'
+expect "$resumed" '^gamehost: quest state read from .*: 1 fired trigger, quest active'
 expect "$resumed" '^gamehost: quest step 1 "Hear the quest giver" was done before the save'
 at=$(reached "$resumed")
 [ -n "$at" ] || { echo "FAIL: the resumed run never reached the shrine"; exit 1; }

@@ -28,10 +28,49 @@ kill -9 "$server_pid"
 finished "$server_pid" 2>/dev/null
 client_ends c 1 'gamehost: the server went away (the server does not answer) after frame [0-9]* of 100000: the run ended short' \
     "the client whose server died"
-# The bundled run's client of a village's server.
-start_server v --quiet --level village --clients 1 --frames 20 --step 250
-start_client b --quiet --frames 300 --step 250
-client_ends b 2 "gamehost: --connect 127.0.0.1:$port: the server plays the level village, not the bundled run this client plays (give it --level village)" \
-    "a bundled-run client of a village's server"
-finished "$server_pid"
+# Every pair of two levels (the bundled run, the boss arena, the village): a client of the
+# one, its server of the other, is refused in its first frames, both levels named, whatever
+# region each level's player stands in. The servers are started first, the clients then play
+# at once; each server is stopped once its client has ended.
+levels=(bundled BossArena village)
+level_args() {
+    case $1 in
+    bundled) echo "--frames 300 --step 250" ;;
+    BossArena) echo "--level BossArena --frames 300 --step 100" ;;
+    village) echo "--level village --frames 300 --step 250" ;;
+    esac
+}
+named() { [ "$1" = bundled ] && echo "the bundled run" || echo "the level $1"; }
+pairs=()
+for theirs in "${levels[@]}"; do
+    for ours in "${levels[@]}"; do
+        [ "$theirs" = "$ours" ] && continue
+        extra=
+        [ "$theirs" = village ] && extra="--clients 1"
+        # shellcheck disable=SC2046
+        start_server "s-$theirs-$ours" --quiet $(level_args "$theirs") $extra
+        servers[${#pairs[@]}]=$server_pid
+        ports[${#pairs[@]}]=$port
+        pairs+=("$theirs $ours")
+    done
+done
+for i in "${!pairs[@]}"; do
+    read -r theirs ours <<<"${pairs[$i]}"
+    port=${ports[$i]}
+    # shellcheck disable=SC2046
+    start_client "c-$theirs-$ours" --quiet $(level_args "$ours")
+    clients[i]=$client_pid
+done
+for i in "${!pairs[@]}"; do
+    read -r theirs ours <<<"${pairs[$i]}"
+    client_pid=${clients[$i]}
+    input="--level $ours" give="--level $theirs"
+    [ "$ours" = bundled ] && input="--connect 127.0.0.1:${ports[$i]}"
+    [ "$theirs" = bundled ] && give="no --level"
+    client_ends "c-$theirs-$ours" 2 \
+        "gamehost: $input: the server plays $(named "$theirs"), not $(named "$ours") this client plays (give it $give)" \
+        "a client of $(named "$ours") and a server of $(named "$theirs")"
+    kill "${servers[$i]}" 2>/dev/null
+    finished "${servers[$i]}" 2>/dev/null
+done
 echo "PASS: a client whose server died ends short and says why; one of another level is refused"

@@ -191,6 +191,7 @@ chest_loot() { sed -n 's/^world: loot of the chest [^:]*: \(.*fingerprint.*\)$/\
 ground() { sed -n 's/^seen: on the ground: \(.*fingerprint.*\)$/\1/p' "$1" | sort; }
 chest_frame=$(sed -n "s/^village: frame \([0-9]*\): the player walks the road's chest.*/\1/p" "$s")
 [ -n "$chest_frame" ] || fail "the chest was never opened"
+[ -n "$(chest_loot)" ] || fail "the server lists no item of the chest's loot"
 for name in "${staying[@]}"; do
     grep -q '^seen: on the ground: [0-9]* items$' "$dir/$name.txt" || fail "$name lists nothing it sees"
     missing=$(comm -23 <(chest_loot) <(ground "$dir/$name.txt"))

@@ -148,6 +148,27 @@ TEST_F(EquipmentCtrlTest, RefreshDetachesUnmetItemsInPlaceAndAttachesThemAgain)
     EXPECT_EQ(ctrl.GetItem_Finger1(), ring);
 }
 
+// Each requirement is met by its own attribute alone: a ring that needs 55 of one is not
+// worn with 10 of it and 60 of the other two, and is worn with 60 of it.
+TEST_F(EquipmentCtrlTest, EachRequirementIsMetByItsOwnAttribute)
+{
+    const std::pair<std::string, CharAttributeType> needs[] = {{"strength", CharAttributeType_Strength},
+                                                               {"dexterity", CharAttributeType_Dexterity},
+                                                               {"intelligence", CharAttributeType_Intelligence}};
+    for (const auto& [name, attribute] : needs) {
+        RecordDatabase::Get().RegisterRecord(Record("Test/NeedRing"),
+                                             "Class,ArmorJewelry_Ring,\n" + name + "Requirement,55,\n");
+        player = Fresh();
+        player->SetCharLevel(20);
+        for (const auto& other : needs)
+            player->SetTotalCharAttribute(other.second, other.second == attribute ? 10.0f : 60.0f);
+        const uint32_t ring = Make("Test/NeedRing");
+        EXPECT_FALSE(Ctrl(player).AutoInsertItem(ring)) << name;
+        player->SetTotalCharAttribute(attribute, 60.0f);
+        EXPECT_TRUE(Ctrl(player).AutoInsertItem(ring)) << name;
+    }
+}
+
 TEST_F(EquipmentCtrlTest, SaveBlockRestoresSlotsAndSendsMisfitsToTheInventory)
 {
     EquipmentCtrl& ctrl = Ctrl(player);
