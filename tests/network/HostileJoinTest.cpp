@@ -199,6 +199,8 @@ public:
         ENetAddress local{};
         enet_address_set_host(&local, m_address);
         ENetHost* host = enet_host_create(&local, 1, 2, 0, 0);
+        if (host)
+            EnetTransport::AnswerChallenges(host);
         if (host && Connect(host))
             m_hosts.push_back(host);
         else if (host)
