@@ -696,6 +696,7 @@ TEST_F(HostileTransportTest, ACookieServesOnlyItsSendersAddressAndPortInItsWindo
     ASSERT_NE(first, 0u);
     neighbour.Request(port, 2, first);
     stranger.Request(port, 3, first);
+    server->Service();
     now = 2 * kWindow;
     asker.Request(port, 4, first);
     server->Service();
