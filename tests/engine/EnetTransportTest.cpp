@@ -602,15 +602,22 @@ protected:
 // A UDP socket of a made-up address that asks the server to connect as ENet does, and never
 // answers.
 struct Forger {
-    explicit Forger(const std::string& address)
+    explicit Forger(const std::string& address, uint16_t port = 0)
     {
         fd = socket(AF_INET, SOCK_DGRAM, 0);
         sockaddr_in local{};
         local.sin_family = AF_INET;
+        local.sin_port = htons(port);
         bound = fd >= 0 && inet_pton(AF_INET, address.c_str(), &local.sin_addr) == 1 &&
                 bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
     }
     ~Forger() { close(fd); }
+    uint16_t Port() const
+    {
+        sockaddr_in local{};
+        socklen_t size = sizeof local;
+        return getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) == 0 ? ntohs(local.sin_port) : 0;
+    }
     // Sends a request; returns its size.
     size_t Request(uint16_t port, uint32_t connectId, uint32_t connectData)
     {
@@ -688,7 +695,8 @@ TEST_F(HostileTransportTest, ACookieServesOnlyItsSendersAddressAndPortInItsWindo
 {
     constexpr int64_t kWindow = EnetTransport::kCookieWindowMs;
     const uint16_t port = server->GetPort();
-    Forger asker("127.0.0.1"), neighbour("127.0.0.1"), stranger("127.0.0.5");
+    Forger asker("127.0.0.1"), neighbour("127.0.0.1");
+    Forger stranger("127.0.0.5", asker.Port());   // the asker's port, on another address
     ASSERT_TRUE(asker.bound && neighbour.bound && stranger.bound);
     asker.Request(port, 1, 0);
     server->Service();
