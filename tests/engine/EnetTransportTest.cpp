@@ -690,6 +690,30 @@ TEST_F(HostileTransportTest, ARequestToConnectHoldsNothingUntilItsSenderAnswersT
     EXPECT_EQ(server->PeersHeld(), 1u);
 }
 
+// A bare host's peer that answers a challenge connects again as itself, whatever other
+// peer of the host is free, and keeps the time-outs it was given.
+TEST_F(HostileTransportTest, ABareHostsPeerAnswersAChallengeAsItself)
+{
+    ENetHost* host = enet_host_create(nullptr, 2, 2, 0, 0);
+    ASSERT_NE(host, nullptr);
+    EnetTransport::AnswerChallenges(host);
+    ENetAddress address{};
+    enet_address_set_host(&address, "127.0.0.1");
+    address.port = server->GetPort();
+    ENetPeer* given = enet_host_connect(host, &address, 2, 0);
+    ENetPeer* answering = enet_host_connect(host, &address, 2, 0);
+    enet_peer_timeout(answering, 0, 60000, 60000);
+    enet_peer_reset(given);   // free, before the one that answers
+    const bool connected = ServiceUntil({server.get()}, [&] { return answering->state == ENET_PEER_STATE_CONNECTED; }, [&] {
+        for (ENetEvent event; enet_host_service(host, &event, 0) > 0;)
+            if (event.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(event.packet);
+    });
+    EXPECT_TRUE(connected);
+    EXPECT_EQ(answering->timeoutMaximum, 60000u);
+    enet_host_destroy(host);
+}
+
 // A cookie serves only the address and port it was made for, in its window and the next.
 TEST_F(HostileTransportTest, ACookieServesOnlyItsSendersAddressAndPortInItsWindowAndTheNext)
 {
