@@ -164,7 +164,8 @@ public:
     // How long a server gives a new connection to join the game and play, and a connection
     // that plays between two heartbeats (30 s unless set).
     void SetJoinDeadline(int maximumMs);
-    // The clock the join deadline is measured on (the steady clock unless set).
+    // The clock the join deadline and the cookies' windows are measured on (the steady clock
+    // unless set).
     void SetClock(Clock clock);
 
 private:

@@ -176,8 +176,8 @@ protected:
 };
 
 // Connections from one address, each a bare ENet host of a port of its own, serviced every
-// frame: each goes as far as `goes` says, and with `comeBack` one the server refuses or
-// drops connects again at once, from the same port.
+// frame, that answer the server's challenge: each goes as far as `goes` says, and with
+// `comeBack` one the server refuses or drops connects again at once, from the same port.
 class Strangers {
 public:
     enum Goes { Silent, Answers, Beats };   // answers nothing; answers and sends a player; and beats once
