@@ -24,6 +24,7 @@
 #include "Engine/NetPacketRegistry.h"
 #include "tests/ConnectServing.h"
 #include "tests/HangGuard.h"
+#include "tests/RequestSocket.h"
 
 namespace GAME {
 namespace {
@@ -599,95 +600,14 @@ protected:
     int64_t now = 0;
 };
 
-// A UDP socket of a made-up address that asks the server to connect as ENet does, and never
-// answers.
-struct Forger {
-    explicit Forger(const std::string& address, uint16_t port = 0)
-    {
-        fd = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_port = htons(port);
-        bound = fd >= 0 && inet_pton(AF_INET, address.c_str(), &local.sin_addr) == 1 &&
-                bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
-    }
-    ~Forger() { close(fd); }
-    uint16_t Port() const
-    {
-        sockaddr_in local{};
-        socklen_t size = sizeof local;
-        return getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) == 0 ? ntohs(local.sin_port) : 0;
-    }
-    // Sends a request; returns its size.
-    size_t Request(uint16_t port, uint32_t connectId, uint32_t connectData)
-    {
-        const uint16_t peerId =
-            ENET_HOST_TO_NET_16(static_cast<uint16_t>(ENET_PROTOCOL_MAXIMUM_PEER_ID) | ENET_PROTOCOL_HEADER_FLAG_SENT_TIME);
-        ENetProtocolConnect connect{};
-        connect.header.command = static_cast<uint8_t>(ENET_PROTOCOL_COMMAND_CONNECT) | ENET_PROTOCOL_COMMAND_FLAG_ACKNOWLEDGE;
-        connect.header.channelID = 0xFF;
-        connect.header.reliableSequenceNumber = ENET_HOST_TO_NET_16(1);
-        connect.incomingSessionID = connect.outgoingSessionID = 0xFF;
-        connect.mtu = ENET_HOST_TO_NET_32(ENET_HOST_DEFAULT_MTU);
-        connect.windowSize = ENET_HOST_TO_NET_32(ENET_PROTOCOL_MAXIMUM_WINDOW_SIZE);
-        connect.channelCount = ENET_HOST_TO_NET_32(2);
-        connect.connectID = connectId;
-        connect.data = ENET_HOST_TO_NET_32(connectData);
-        Bytes datagram(sizeof(ENetProtocolHeader) + sizeof connect);
-        std::memcpy(datagram.data(), &peerId, sizeof peerId);
-        std::memcpy(datagram.data() + sizeof(ENetProtocolHeader), &connect, sizeof connect);
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(port);
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        sendto(fd, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-        return datagram.size();
-    }
-    // The datagram waiting for it, empty when none.
-    Bytes Received()
-    {
-        Bytes datagram(2048);
-        const ssize_t size = recv(fd, datagram.data(), datagram.size(), MSG_DONTWAIT);
-        datagram.resize(size > 0 ? static_cast<size_t>(size) : 0);
-        return datagram;
-    }
-    // The cookie of the challenge waiting for it to the request `connectId`; 0 when none.
-    uint32_t Challenged(uint32_t connectId)
-    {
-        uint32_t answers = 0, cookie = 0;
-        const Bytes datagram = Received();
-        return EnetTransport::ReadChallenge(datagram.data(), datagram.size(), answers, cookie) && answers == connectId
-                   ? cookie : 0;
-    }
-    int fd = -1;
-    bool bound = false;
-};
-
-// Requests to connect from 256 made-up addresses, and 4 from the player's own address, are
-// each answered with a challenge no larger than them and hold nothing: the player joins.
-TEST_F(HostileTransportTest, ARequestToConnectHoldsNothingUntilItsSenderAnswersTheChallenge)
+// The cookie of the server's challenge to the request `connectId` waiting for `socket`; 0
+// when none waits.
+uint32_t ChallengeCookie(RequestSocket& socket, uint32_t connectId)
 {
-    const uint16_t port = server->GetPort();
-    std::vector<std::unique_ptr<Forger>> forgers;
-    size_t requestSize = 0;
-    for (int i = 0; i < 256 + EnetTransport::kPendingPerAddress; ++i) {
-        forgers.push_back(std::make_unique<Forger>(
-            i < 256 ? "127.1." + std::to_string(i / 128) + "." + std::to_string(1 + i % 128) : "127.0.0.1"));
-        ASSERT_TRUE(forgers.back()->bound);
-        requestSize = forgers.back()->Request(port, 1, 0);
-        if (i % 16 == 15)
-            server->Service();   // what waits stays within the socket's buffer
-    }
-    server->Service();
-    EXPECT_EQ(server->PeersHeld(), 0u);
-    const Bytes challenge = forgers.front()->Received();
-    EXPECT_TRUE(!challenge.empty() && challenge.size() <= requestSize) << challenge.size();
-    EXPECT_NE(forgers.back()->Challenged(1), 0u);
-
-    std::string error;
-    auto client = ConnectServing(port, 10000, kGoodbyeWaitMs, error, [&] { server->Service(); });
-    ASSERT_TRUE(client) << error;
-    EXPECT_EQ(server->PeersHeld(), 1u);
+    uint32_t answers = 0, cookie = 0;
+    const Bytes datagram = socket.Received();
+    return EnetTransport::ReadChallenge(datagram.data(), datagram.size(), answers, cookie) && answers == connectId ? cookie
+                                                                                                                  : 0;
 }
 
 // A bare host's peer that answers a challenge connects again as itself, whatever other
@@ -719,12 +639,12 @@ TEST_F(HostileTransportTest, ACookieServesOnlyItsSendersAddressAndPortInItsWindo
 {
     constexpr int64_t kWindow = EnetTransport::kCookieWindowMs;
     const uint16_t port = server->GetPort();
-    Forger asker("127.0.0.1"), neighbour("127.0.0.1");
-    Forger stranger("127.0.0.5", asker.Port());   // the asker's port, on another address
-    ASSERT_TRUE(asker.bound && neighbour.bound && stranger.bound);
+    RequestSocket asker("127.0.0.1"), neighbour("127.0.0.1");
+    RequestSocket stranger("127.0.0.5", asker.Port());   // the asker's port, on another address
+    ASSERT_TRUE(asker.Bound() && neighbour.Bound() && stranger.Bound());
     asker.Request(port, 1, 0);
     server->Service();
-    const uint32_t first = asker.Challenged(1);
+    const uint32_t first = ChallengeCookie(asker, 1);
     ASSERT_NE(first, 0u);
     neighbour.Request(port, 2, first);
     stranger.Request(port, 3, first);
@@ -733,16 +653,16 @@ TEST_F(HostileTransportTest, ACookieServesOnlyItsSendersAddressAndPortInItsWindo
     asker.Request(port, 4, first);
     server->Service();
     EXPECT_EQ(server->PeersHeld(), 0u);
-    EXPECT_NE(neighbour.Challenged(2), 0u);
-    EXPECT_NE(stranger.Challenged(3), 0u);
-    const uint32_t renewed = asker.Challenged(4);
+    EXPECT_NE(ChallengeCookie(neighbour, 2), 0u);
+    EXPECT_NE(ChallengeCookie(stranger, 3), 0u);
+    const uint32_t renewed = ChallengeCookie(asker, 4);
     EXPECT_NE(renewed, 0u);
 
     now = 4 * kWindow - 1;
     asker.Request(port, 5, renewed);
     server->Service();
     EXPECT_EQ(server->PeersHeld(), 1u);
-    EXPECT_EQ(asker.Challenged(5), 0u);
+    EXPECT_EQ(ChallengeCookie(asker, 5), 0u);
 }
 
 // Connections that never answer their number hold it only for the step time: as many as one
