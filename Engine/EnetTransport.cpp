@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <random>
 
@@ -367,9 +368,17 @@ std::unique_ptr<EnetTransport> EnetTransport::Listen(uint16_t port, std::string&
     }
     std::unique_ptr<EnetTransport> transport(new EnetTransport(host, ConnectionManager::kServerHost));
     transport->m_inbox.SetRoundBudget(kFramePackets, kFrameBytes);
-    std::random_device device;
-    for (uint64_t& word : transport->m_cookieKey)
-        word = (uint64_t{device()} << 32) ^ device();
+    try {
+        std::random_device device;
+        for (uint64_t& word : transport->m_cookieKey)
+            word = (uint64_t{device()} << 32) ^ device();
+    } catch (const std::exception&) {
+        // A secret a stranger could guess lets it forge cookies: said, not hidden.
+        gEngine->Log(LOG_WARNING, "EnetTransport: no random source; the handshake's secret is drawn from the clock");
+        const auto now = static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+        transport->m_cookieKey[0] = now;
+        transport->m_cookieKey[1] = now * 0x9E3779B97F4A7C15ULL ^ reinterpret_cast<uintptr_t>(transport.get());
+    }
     return transport;
 }
 

@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
