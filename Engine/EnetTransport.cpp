@@ -8,7 +8,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <mutex>
+#include <random>
 
 #include "Engine/Engine.h"
 #include "Engine/NetDropLog.h"
@@ -133,7 +135,188 @@ uint32_t LargestAnnouncedPacket(const unsigned char* data, size_t size)
     return largest;
 }
 
+// ---- The handshake's challenge
+//
+// A request to connect is a datagram of no peer (the peer id ENet keeps for none) whose
+// first command is a whole CONNECT: ENet gives a peer to no other. The server's challenge
+// to it: the same peer id, a command number ENet does not have (an ENet host stops reading
+// the datagram there), the rest of a mark, the request's connect id as it came and the
+// cookie in network order; 14 bytes, where a request takes at least 50.
+constexpr unsigned char kChallengeMark[6] = {0x0F, 0xFF, 0xFF, 'c', 'k', 1};
+constexpr size_t kChallengeSize = sizeof kChallengeMark + 2 * sizeof(uint32_t);
+
+// The request's connect id (as sent: ENet compares it unconverted) and connect data; false
+// when the datagram asks for no connection.
+bool ReadConnectRequest(const unsigned char* data, size_t size, uint32_t& connectId, uint32_t& connectData)
+{
+    if (size < offsetof(ENetProtocolHeader, sentTime))
+        return false;
+    const uint16_t field = Read16(data);
+    const uint16_t flags = field & ENET_PROTOCOL_HEADER_FLAG_MASK;
+    if ((field & ENET_PROTOCOL_MAXIMUM_PEER_ID) != ENET_PROTOCOL_MAXIMUM_PEER_ID ||
+        (flags & ENET_PROTOCOL_HEADER_FLAG_COMPRESSED))
+        return false;   // a peer's, or one ENet drops unread
+    const size_t at = (flags & ENET_PROTOCOL_HEADER_FLAG_SENT_TIME) ? sizeof(ENetProtocolHeader)
+                                                                    : offsetof(ENetProtocolHeader, sentTime);
+    if (at + sizeof(ENetProtocolConnect) > size ||
+        (data[at] & ENET_PROTOCOL_COMMAND_MASK) != ENET_PROTOCOL_COMMAND_CONNECT)
+        return false;
+    std::memcpy(&connectId, data + at + offsetof(ENetProtocolConnect, connectID), sizeof connectId);
+    connectData = Read32(data + at + offsetof(ENetProtocolConnect, data));
+    return true;
+}
+
+uint64_t Rotate(uint64_t value, int bits)
+{
+    return (value << bits) | (value >> (64 - bits));
+}
+
+// SipHash-2-4 of `data` under a 128-bit key.
+uint64_t KeyedHash(const uint64_t key[2], const unsigned char* data, size_t size)
+{
+    uint64_t v0 = 0x736f6d6570736575ULL ^ key[0], v1 = 0x646f72616e646f6dULL ^ key[1];
+    uint64_t v2 = 0x6c7967656e657261ULL ^ key[0], v3 = 0x7465646279746573ULL ^ key[1];
+    const auto round = [&] {
+        v0 += v1; v1 = Rotate(v1, 13); v1 ^= v0; v0 = Rotate(v0, 32);
+        v2 += v3; v3 = Rotate(v3, 16); v3 ^= v2;
+        v0 += v3; v3 = Rotate(v3, 21); v3 ^= v0;
+        v2 += v1; v1 = Rotate(v1, 17); v1 ^= v2; v2 = Rotate(v2, 32);
+    };
+    const auto absorb = [&](uint64_t word) {
+        v3 ^= word;
+        round();
+        round();
+        v0 ^= word;
+    };
+    // Little-endian words; the last holds the length in its top byte.
+    uint64_t word = 0;
+    for (size_t i = 0; i < size; ++i) {
+        word |= uint64_t{data[i]} << (8 * (i % 8));
+        if (i % 8 == 7) {
+            absorb(word);
+            word = 0;
+        }
+    }
+    absorb(word | (uint64_t{size} << 56));
+    v2 ^= 0xff;
+    for (int i = 0; i < 4; ++i)
+        round();
+    return v0 ^ v1 ^ v2 ^ v3;
+}
+
+// A client's side of the challenge: the peer whose request it answers (connecting to its
+// sender, with its connect id) connects again with the cookie. True when the datagram was
+// a challenge, answered or not (one to a request given up since is only consumed).
+bool AnswerChallenge(ENetHost* host)
+{
+    uint32_t connectId = 0, cookie = 0;
+    if (!EnetTransport::ReadChallenge(host->receivedData, host->receivedDataLength, connectId, cookie))
+        return false;
+    const ENetAddress from = host->receivedAddress;
+    ENetPeer* const end = host->peers + host->peerCount;
+    ENetPeer* const peer = std::find_if(host->peers, end, [&](const ENetPeer& candidate) {
+        return candidate.state == ENET_PEER_STATE_CONNECTING && candidate.connectID == connectId &&
+               candidate.address.host == from.host && candidate.address.port == from.port;
+    });
+    if (peer == end)
+        return true;
+    const size_t channels = peer->channelCount;
+    void* const data = peer->data;
+    const uint32_t limit = peer->timeoutLimit, minimum = peer->timeoutMinimum, maximum = peer->timeoutMaximum;
+    const uint32_t ping = peer->pingInterval;
+    enet_peer_reset(peer);   // the server holds nothing of it to be told
+    // ENet connects the first free peer: the free ones before it are held aside meanwhile,
+    // so that whoever holds the peer keeps it.
+    std::vector<ENetPeer*> aside;
+    for (ENetPeer* other = host->peers; other != peer; ++other)
+        if (other->state == ENET_PEER_STATE_DISCONNECTED) {
+            other->state = ENET_PEER_STATE_ZOMBIE;
+            aside.push_back(other);
+        }
+    const bool again = enet_host_connect(host, &from, channels, cookie) == peer;
+    for (ENetPeer* other : aside)
+        other->state = ENET_PEER_STATE_DISCONNECTED;
+    if (!again)
+        return true;   // no memory for its channels: the request is given up
+    peer->data = data;
+    peer->timeoutLimit = limit;
+    peer->timeoutMinimum = minimum;
+    peer->timeoutMaximum = maximum;
+    peer->pingInterval = ping;
+    return true;
+}
+
+// The window of `windowMs` that the time `ms` falls in.
+int64_t WindowOf(int64_t ms, int64_t windowMs)
+{
+    return ms / windowMs - (ms % windowMs < 0);
+}
+
+int AnswerChallengeOnly(ENetHost* host, ENetEvent*)
+{
+    return AnswerChallenge(host) ? 1 : 0;
+}
+
 }  // namespace
+
+bool EnetTransport::ReadChallenge(const unsigned char* datagram, size_t size, uint32_t& connectId, uint32_t& cookie)
+{
+    if (size != kChallengeSize || std::memcmp(datagram, kChallengeMark, sizeof kChallengeMark) != 0)
+        return false;
+    std::memcpy(&connectId, datagram + sizeof kChallengeMark, sizeof connectId);
+    cookie = Read32(datagram + sizeof kChallengeMark + sizeof connectId);
+    return true;
+}
+
+void EnetTransport::AnswerChallenges(ENetHost* host)
+{
+    host->intercept = &AnswerChallengeOnly;
+}
+
+uint32_t EnetTransport::Cookie(const ENetAddress& from, int64_t window) const
+{
+    unsigned char input[sizeof from.host + sizeof from.port + sizeof window];
+    std::memcpy(input, &from.host, sizeof from.host);
+    std::memcpy(input + sizeof from.host, &from.port, sizeof from.port);
+    std::memcpy(input + sizeof from.host + sizeof from.port, &window, sizeof window);
+    return static_cast<uint32_t>(KeyedHash(m_cookieKey, input, sizeof input));
+}
+
+void EnetTransport::SendChallenge(const ENetAddress& to, uint32_t connectId)
+{
+    const int64_t window = WindowOf(m_clock(), kCookieWindowMs);
+    unsigned char challenge[kChallengeSize];
+    std::memcpy(challenge, kChallengeMark, sizeof kChallengeMark);
+    std::memcpy(challenge + sizeof kChallengeMark, &connectId, sizeof connectId);
+    const uint32_t cookie = ENET_HOST_TO_NET_32(Cookie(to, window));
+    std::memcpy(challenge + sizeof kChallengeMark + sizeof connectId, &cookie, sizeof cookie);
+    ENetBuffer buffer;
+    buffer.data = challenge;
+    buffer.dataLength = sizeof challenge;
+    enet_socket_send(m_host->socket, &to, &buffer, 1);
+}
+
+bool EnetTransport::AdmitConnection(uint32_t connectId, uint32_t cookie)
+{
+    // The one place a request to connect is judged.
+    const ENetAddress from = m_host->receivedAddress;
+    const int64_t window = WindowOf(m_clock(), kCookieWindowMs);
+    if (cookie != Cookie(from, window) && cookie != Cookie(from, window - 1)) {
+        // A first request carries none; one that carries another is out of date or made up.
+        if (cookie != 0)
+            LogNetDrop("EnetTransport: a request to connect", -1, "its cookie is not its sender's or is out of date");
+        SendChallenge(from, connectId);
+        return false;
+    }
+    if (PendingAt(from.host) >= kPendingPerAddress) {
+        char name[64] = "?";
+        enet_address_get_host_ip(&from, name, sizeof name);
+        LogNetDrop("EnetTransport: a connection", -1, "%s holds %d peers that do not play, its most", name,
+                   kPendingPerAddress);
+        return false;
+    }
+    return true;
+}
 
 // ---- Making and ending --------------------------------------------------------------------
 
@@ -185,6 +368,17 @@ std::unique_ptr<EnetTransport> EnetTransport::Listen(uint16_t port, std::string&
     }
     std::unique_ptr<EnetTransport> transport(new EnetTransport(host, ConnectionManager::kServerHost));
     transport->m_inbox.SetRoundBudget(kFramePackets, kFrameBytes);
+    try {
+        std::random_device device;
+        for (uint64_t& word : transport->m_cookieKey)
+            word = (uint64_t{device()} << 32) ^ device();
+    } catch (const std::exception&) {
+        // A secret a stranger could guess lets it forge cookies: said, not hidden.
+        gEngine->Log(LOG_WARNING, "EnetTransport: no random source; the handshake's secret is drawn from the clock");
+        const auto now = static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+        transport->m_cookieKey[0] = now;
+        transport->m_cookieKey[1] = now * 0x9E3779B97F4A7C15ULL ^ reinterpret_cast<uintptr_t>(transport.get());
+    }
     return transport;
 }
 
@@ -468,16 +662,6 @@ int EnetTransport::PendingAt(uint32_t address) const
     return pending;
 }
 
-bool EnetTransport::OverAddressLimit(const ENetHost* host) const
-{
-    // A datagram of no peer (the peer id ENet keeps for none) can only ask to connect.
-    if (m_localHost != ConnectionManager::kServerHost || host->receivedDataLength < sizeof(uint16_t))
-        return false;
-    const uint16_t peerId = Read16(host->receivedData) &
-                            static_cast<uint16_t>(~(ENET_PROTOCOL_HEADER_FLAG_MASK | ENET_PROTOCOL_HEADER_SESSION_MASK));
-    return peerId == ENET_PROTOCOL_MAXIMUM_PEER_ID && PendingAt(host->receivedAddress.host) >= kPendingPerAddress;
-}
-
 bool EnetTransport::WithinBudget(int host)
 {
     // Filled at the budget's rate since the last packet, up to the burst; on ENet's time of
@@ -564,11 +748,12 @@ int EnetTransport::InterceptDatagram(ENetHost* host, ENetEvent*)
     EnetTransport* self = tServicing;
     if (!self || self->m_host != host)
         return 0;
-    if (self->OverAddressLimit(host)) {
-        char name[64] = "?";
-        enet_address_get_host_ip(&host->receivedAddress, name, sizeof name);
-        LogNetDrop("EnetTransport: a connection", -1, "%s holds %d peers that do not play, its most", name,
-                   kPendingPerAddress);
+    if (self->m_localHost == ConnectionManager::kServerHost) {
+        uint32_t connectId = 0, cookie = 0;
+        if (ReadConnectRequest(host->receivedData, host->receivedDataLength, connectId, cookie) &&
+            !self->AdmitConnection(connectId, cookie))
+            return 1;
+    } else if (AnswerChallenge(host)) {
         return 1;
     }
     const uint32_t announced = LargestAnnouncedPacket(host->receivedData, host->receivedDataLength);
@@ -846,6 +1031,13 @@ bool EnetTransport::PollConnectionEvent(NetConnectionEvent& event)
     if (m_localHost == ConnectionManager::kServerHost)
         WelcomeAnswered();
     return false;
+}
+
+size_t EnetTransport::PeersHeld() const
+{
+    return static_cast<size_t>(std::count_if(m_host->peers, m_host->peers + m_host->peerCount, [](const ENetPeer& peer) {
+        return peer.state != ENET_PEER_STATE_DISCONNECTED;
+    }));
 }
 
 uint16_t EnetTransport::GetPort() const

@@ -22,7 +22,16 @@
 // is dropped at the start of the next if the game still heard no heartbeat of it, however
 // long the server's frames take. The game hears that it left if it had heard of it.
 //
-// Admission holds by three rules. A connection keeps its number while it progresses through
+// Admission holds by four rules. A request to connect holds nothing until its sender has
+// answered from its address: the server answers a request whose connect data is not a cookie
+// of its sender's with a challenge, a datagram no larger than the request, that carries one.
+// The cookie is made of the sender's address and port, the time (in windows of
+// kCookieWindowMs; a cookie is good in its window and the next) and a secret the server drew
+// when it started. Only a request that carries its cookie is given to ENet and takes a peer.
+// A client's transport answers the challenge by itself, within Connect's wait
+// (AnswerChallenges makes a bare ENet host do so). A sender that cannot receive at the
+// address it sends from, a forged one, thus holds nothing, and the rules below count only
+// senders that answered. A connection keeps its number while it progresses through
 // its join (it answers its number, and acknowledges the world it was sent, each within the
 // join's step time) until it plays or its join deadline passes; it is never removed to make
 // room for another. A newcomer that finds every number held is refused "server full": it
@@ -33,7 +42,7 @@
 // table (kPeerSlots, far more than the numbers). Players that play are not counted, so
 // several players behind one address still fill the server. A stranger thus holds at most
 // its address's few numbers, each no longer than a join takes, short of joining for real;
-// connections from a player's own address share its limit and can keep it out.
+// connections from a player's own address that answer share its limit and can keep it out.
 //
 // A client reaches only the server: whatever it sends goes there, and the game on the
 // server passes on what is meant for another client. A client that sends more than
@@ -63,6 +72,7 @@ struct _ENetHost;
 struct _ENetPeer;
 struct _ENetEvent;
 struct _ENetPacket;
+struct _ENetAddress;
 
 namespace GAME {
 
@@ -78,6 +88,9 @@ public:
     static constexpr size_t kPeerSlots = 256;
     // The peers of one address that do not play a server holds at most.
     static constexpr int kPendingPerAddress = 4;
+    // The cookie a server's challenge carries is good in the window of this length it was
+    // made in, and in the next.
+    static constexpr int64_t kCookieWindowMs = 10000;
     // How long a joining connection may take over a step of its join its transport answers
     // by itself: answering its number, acknowledging its world.
     static constexpr int kDefaultJoinStepMs = 10000;
@@ -113,6 +126,16 @@ public:
     int GetLocalHost() const { return m_localHost; }
     // The local port (the one bound when listening on port 0).
     uint16_t GetPort() const;
+    // The peers of ENet's table in use: connections, handshakes and closings alike.
+    size_t PeersHeld() const;
+
+    // The server's challenge to a request to connect: reads the request's connect id and the
+    // cookie to connect again with; false for any other datagram.
+    static bool ReadChallenge(const unsigned char* datagram, size_t size, uint32_t& connectId, uint32_t& cookie);
+    // Makes a bare ENet host (not a transport's) answer a server's challenge by itself, as a
+    // client transport does: the peer that asked connects again, with the cookie as its
+    // connect data, and keeps its time-outs and user data. Takes the host's datagram hook.
+    static void AnswerChallenges(_ENetHost* host);
 
     // Game packets and their bytes, counted once for every peer they went to or came from.
     struct Stats {
@@ -141,7 +164,8 @@ public:
     // How long a server gives a new connection to join the game and play, and a connection
     // that plays between two heartbeats (30 s unless set).
     void SetJoinDeadline(int maximumMs);
-    // The clock the join deadline is measured on (the steady clock unless set).
+    // The clock the join deadline and the cookies' windows are measured on (the steady clock
+    // unless set).
     void SetClock(Clock clock);
 
 private:
@@ -173,8 +197,15 @@ private:
     int JoinProgress(int host);
     // The server's: how many peers of `address` in ENet's table do not play.
     int PendingAt(uint32_t address) const;
-    // Whether a received datagram asks for a new connection that the address's limit refuses.
-    bool OverAddressLimit(const _ENetHost* host) const;
+    // The server's, for the received datagram that asks to connect (its connect id and data,
+    // as sent): whether ENet may give it a peer. A request whose data is not a cookie of its
+    // sender's is answered with a challenge instead.
+    bool AdmitConnection(uint32_t connectId, uint32_t cookie);
+    // The cookie of an address and port in a window of kCookieWindowMs.
+    uint32_t Cookie(const _ENetAddress& from, int64_t window) const;
+    void SendChallenge(const _ENetAddress& to, uint32_t connectId);
+    // The server's secret, drawn when it starts listening.
+    uint64_t m_cookieKey[2] = {};
     // The server's: takes a packet of a numbered connection from its budget; false once the
     // peer has sent more than the budget holds.
     bool WithinBudget(int host);

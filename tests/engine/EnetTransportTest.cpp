@@ -24,6 +24,7 @@
 #include "Engine/NetPacketRegistry.h"
 #include "tests/ConnectServing.h"
 #include "tests/HangGuard.h"
+#include "tests/RequestSocket.h"
 
 namespace GAME {
 namespace {
@@ -129,11 +130,13 @@ protected:
 };
 
 // A raw ENet client, for what our own transport never sends. It joins as our client does,
-// answering the host number it is offered, unless told not to.
+// answering the server's challenge and the host number it is offered, unless told not to
+// answer that number.
 struct RawPeer {
     explicit RawPeer(uint16_t port, bool joins = true) : joins(joins)
     {
         host = enet_host_create(nullptr, 1, 2, 0, 0);
+        EnetTransport::AnswerChallenges(host);
         ENetAddress address{};
         enet_address_set_host(&address, "127.0.0.1");
         address.port = port;
@@ -596,6 +599,71 @@ protected:
     }
     int64_t now = 0;
 };
+
+// The cookie of the server's challenge to the request `connectId` waiting for `socket`; 0
+// when none waits.
+uint32_t ChallengeCookie(RequestSocket& socket, uint32_t connectId)
+{
+    uint32_t answers = 0, cookie = 0;
+    const Bytes datagram = socket.Received();
+    return EnetTransport::ReadChallenge(datagram.data(), datagram.size(), answers, cookie) && answers == connectId ? cookie
+                                                                                                                  : 0;
+}
+
+// A bare host's peer that answers a challenge connects again as itself, whatever other
+// peer of the host is free, and keeps the time-outs it was given.
+TEST_F(HostileTransportTest, ABareHostsPeerAnswersAChallengeAsItself)
+{
+    ENetHost* host = enet_host_create(nullptr, 2, 2, 0, 0);
+    ASSERT_NE(host, nullptr);
+    EnetTransport::AnswerChallenges(host);
+    ENetAddress address{};
+    enet_address_set_host(&address, "127.0.0.1");
+    address.port = server->GetPort();
+    ENetPeer* given = enet_host_connect(host, &address, 2, 0);
+    ENetPeer* answering = enet_host_connect(host, &address, 2, 0);
+    enet_peer_timeout(answering, 0, 60000, 60000);
+    enet_peer_reset(given);   // free, before the one that answers
+    const bool connected = ServiceUntil({server.get()}, [&] { return answering->state == ENET_PEER_STATE_CONNECTED; }, [&] {
+        for (ENetEvent event; enet_host_service(host, &event, 0) > 0;)
+            if (event.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(event.packet);
+    });
+    EXPECT_TRUE(connected);
+    EXPECT_EQ(answering->timeoutMaximum, 60000u);
+    enet_host_destroy(host);
+}
+
+// A cookie serves only the address and port it was made for, in its window and the next.
+TEST_F(HostileTransportTest, ACookieServesOnlyItsSendersAddressAndPortInItsWindowAndTheNext)
+{
+    constexpr int64_t kWindow = EnetTransport::kCookieWindowMs;
+    const uint16_t port = server->GetPort();
+    RequestSocket asker("127.0.0.1"), neighbour("127.0.0.1");
+    RequestSocket stranger("127.0.0.5", asker.Port());   // the asker's port, on another address
+    ASSERT_TRUE(asker.Bound() && neighbour.Bound() && stranger.Bound());
+    asker.Request(port, 1, 0);
+    server->Service();
+    const uint32_t first = ChallengeCookie(asker, 1);
+    ASSERT_NE(first, 0u);
+    neighbour.Request(port, 2, first);
+    stranger.Request(port, 3, first);
+    server->Service();
+    now = 2 * kWindow;
+    asker.Request(port, 4, first);
+    server->Service();
+    EXPECT_EQ(server->PeersHeld(), 0u);
+    EXPECT_NE(ChallengeCookie(neighbour, 2), 0u);
+    EXPECT_NE(ChallengeCookie(stranger, 3), 0u);
+    const uint32_t renewed = ChallengeCookie(asker, 4);
+    EXPECT_NE(renewed, 0u);
+
+    now = 4 * kWindow - 1;
+    asker.Request(port, 5, renewed);
+    server->Service();
+    EXPECT_EQ(server->PeersHeld(), 1u);
+    EXPECT_EQ(ChallengeCookie(asker, 5), 0u);
+}
 
 // Connections that never answer their number hold it only for the step time: as many as one
 // address may hold keep a client of that address out until then, but the game hears of none

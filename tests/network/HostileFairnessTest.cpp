@@ -114,6 +114,7 @@ TEST_F(HostileFairnessTest, ConnectionsRenewedWithoutJoiningCannotKeepAClientOut
         ENetHost* host = enet_host_create(&local, kSquatters, 2, 0, 0);
         if (!host)
             return std::string("no host at 127.0.0.2\n");
+        EnetTransport::AnswerChallenges(host);
         ENetAddress server{};
         enet_address_set_host(&server, "127.0.0.1");
         server.port = port;
