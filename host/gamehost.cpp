@@ -6,7 +6,6 @@
 #include <dlfcn.h>
 #include <elf.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -231,36 +230,21 @@ std::string CheckDataFolder(const HostOptions& options)
 }
 
 // The name a shared library gives itself (its DT_SONAME), read from its file without
-// loading it; empty when the file is no 64-bit ELF library that names itself.
-// A file cut short (whose segments lie past its end) names nothing: loading it would fault.
-// `why` tells a file that is no regular file or cannot be opened.
+// loading it; empty when the file is no 64-bit ELF library that names itself (a library
+// cut short has lost its section headers, which lie at its end). `why` tells a file that is
+// no regular file or cannot be opened (a pipe is not opened).
 std::string SharedObjectName(const std::string& path, std::string& why)
 {
     int fd = -1;
     if (why = OpenRegularFile(path, fd); !why.empty())
         return {};
-    struct stat info;
-    const uint64_t size = ::fstat(fd, &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
-    const auto readAt = [fd, size](void* to, size_t count, uint64_t at) {
-        return at <= size && count <= size - at &&
-               ::pread(fd, to, count, static_cast<off_t>(at)) == static_cast<ssize_t>(count);
-    };
-    // Every segment the loader maps lies within the file.
-    const auto whole = [&](const Elf64_Ehdr& header) {
-        if (header.e_phentsize != sizeof(Elf64_Phdr) || header.e_phnum == 0)
-            return false;
-        for (unsigned i = 0; i < header.e_phnum; ++i) {
-            Elf64_Phdr segment;
-            if (!readAt(&segment, sizeof segment, header.e_phoff + uint64_t{i} * sizeof segment) ||
-                (segment.p_type == PT_LOAD && (segment.p_offset > size || segment.p_filesz > size - segment.p_offset)))
-                return false;
-        }
-        return true;
+    const auto readAt = [fd](void* to, size_t size, uint64_t at) {
+        return ::pread(fd, to, size, static_cast<off_t>(at)) == static_cast<ssize_t>(size);
     };
     std::string name;
     Elf64_Ehdr header;
     if (readAt(&header, sizeof header, 0) && std::memcmp(header.e_ident, ELFMAG, SELFMAG) == 0 &&
-        header.e_ident[EI_CLASS] == ELFCLASS64 && header.e_shentsize == sizeof(Elf64_Shdr) && whole(header)) {
+        header.e_ident[EI_CLASS] == ELFCLASS64 && header.e_shentsize == sizeof(Elf64_Shdr)) {
         // The dynamic section, and the string table its entries' names are in.
         for (unsigned i = 0; i < header.e_shnum && name.empty(); ++i) {
             Elf64_Shdr dynamic;

@@ -1,5 +1,5 @@
 // A file is read whole, to a bound, and only a regular file is: a pipe or a device is refused
-// unopened, so that no read waits on a writer. A script a user pipes in is read to its end,
+// unopened, so that no read waits on a writer (a save's stream, an animation file). A script a user pipes in is read to its end,
 // and given up when its writer is silent.
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include "Engine/Engine.h"
 #include "Engine/FileSystem.h"
+#include "Engine/GameServices.h"
+#include "Engine/GraphicsAnim.h"
+#include "Engine/IOStreamReadWrite.h"
+#include "Engine/LoadTable.h"
 #include "TempFolder.h"
 
 namespace GAME {
@@ -38,6 +43,14 @@ TEST(ReadWholeFile, ReadsARegularFileToItsBoundAndRefusesEveryOtherKind)
     fs::create_symlink(pipe, folder.Path() / "link");
     EXPECT_EQ(ReadWholeFile(pipe, text), "is not a regular file (a FIFO)");
     EXPECT_EQ(ReadWholeFile((folder.Path() / "link").string(), text), "is not a regular file (a FIFO)");
+    // A save's stream and an animation file are read so too.
+    const IOStreamRead stream(pipe);
+    EXPECT_TRUE(stream.Failed());
+    EXPECT_NE(stream.GetError().find("is not a regular file (a FIFO)"), std::string::npos) << stream.GetError();
+    const LogCapture log;
+    RecordDatabase::Get().SetDataRoot(folder.Path().string());
+    EXPECT_EQ(GraphicsEngine::Get()->LoadAnimation("Pipe"), nullptr);
+    RecordDatabase::Get().SetDataRoot("");
 }
 
 TEST(ReadWholeStream, ReadsAPipeToItsEndAndGivesUpOnASilentOne)
