@@ -57,6 +57,11 @@ rm "$copy/Text/Zero.txt"
 rm "$copy/Records/Game/HealthManaRegen.dbr" && : >"$copy/Records/Game/HealthManaRegen.dbr"
 refused empty_record "gamehost: --data $copy: the regeneration's record Records/Game/HealthManaRegen.dbr holds no values (it is empty)" \
     --data "$copy"
+ln -sf "$data/Records/Game/HealthManaRegen.dbr" "$copy/Records/Game/"
+rm "$copy/Records/Controllers/Player/PlayerController.dbr"
+echo 'Class,Monster,' >"$copy/Records/Controllers/Player/PlayerController.dbr"
+refused mindless_record "gamehost: --data $copy: the player mind's record Records/Controllers/Player/PlayerController.dbr makes no player mind (its class is \"Monster\")" \
+    --data "$copy"
 
 # The clicks of a script read through a pipe are those of the file.
 clicks() { timeout 120 "$gamehost" --quiet --frames 200 --step 250 --input "$@" 2>/dev/null | grep '^input:'; }
