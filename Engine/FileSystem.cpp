@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <set>
 #include <system_error>
 
 #include "Engine/Engine.h"
@@ -101,14 +100,13 @@ std::string OpenChecked(const std::string& path, int& fd, uint64_t limit, struct
     return {};
 }
 
-// The files of one folder and its subfolders for FindUnreadableFile; `seen` holds the
-// folders already looked at (by device and inode), `files` counts the entries looked at.
-std::string ScanFolder(const std::string& root, const std::string& relative, uint64_t limit,
-                       std::set<std::pair<dev_t, ino_t>>& seen, size_t& files)
+// The files of one folder and its subfolders for FindUnreadableFile; `files` counts the
+// entries looked at, which bounds a folder linked into itself.
+std::string ScanFolder(const std::string& root, const std::string& relative, uint64_t limit, size_t& files)
 {
     const std::string path = relative.empty() ? root : root + "/" + relative;
     struct stat info;
-    if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || !seen.insert({info.st_dev, info.st_ino}).second)
+    if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
         return {};
     std::vector<std::string> names;
     std::error_code error;
@@ -123,7 +121,7 @@ std::string ScanFolder(const std::string& root, const std::string& relative, uin
         // A link to nothing is no file to read.
         if (::stat((path + "/" + name).c_str(), &entry) != 0)
             continue;
-        std::string why = S_ISDIR(entry.st_mode) ? ScanFolder(root, shown, limit, seen, files)
+        std::string why = S_ISDIR(entry.st_mode) ? ScanFolder(root, shown, limit, files)
                                                  : KindRefusal(entry, limit);
         if (!why.empty())
             return S_ISDIR(entry.st_mode) ? why : shown + " " + why;
@@ -185,9 +183,8 @@ std::string ReadWholeStream(const std::string& path, std::string& out, size_t li
 
 std::string FindUnreadableFile(const std::string& folder, uint64_t limit)
 {
-    std::set<std::pair<dev_t, ino_t>> seen;
     size_t files = 0;
-    return ScanFolder(folder, {}, limit, seen, files);
+    return ScanFolder(folder, {}, limit, files);
 }
 
 FileSystem& FileSystem::Get()

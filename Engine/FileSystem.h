@@ -39,11 +39,12 @@ inline constexpr int kStreamSilenceMs = 5000;
 std::string ReadWholeStream(const std::string& path, std::string& out, size_t limit = kMaxReadFileBytes,
                             int silenceMs = kStreamSilenceMs);
 
-// The first file under `folder` (its subfolders too, each folder once however it is linked)
-// that ReadWholeFile would refuse with `limit`: its path under `folder` and why
-// ("Fighter/Run.anm is not a regular file (a FIFO)"); empty when every file would read, or
-// when `folder` is not there. Files are looked at in name order, at most kMaxScannedFiles.
-inline constexpr size_t kMaxScannedFiles = 100000;
+// The first file under `folder` (its subfolders too, links followed) that ReadWholeFile would
+// refuse with `limit`: its path under `folder` and why ("Fighter/Run.anm is not a regular
+// file (a FIFO)"); empty when every file would read, or when `folder` is not there. Entries
+// are looked at in name order, at most kMaxScannedFiles of them (a folder linked into itself
+// ends there).
+inline constexpr size_t kMaxScannedFiles = 50000;
 std::string FindUnreadableFile(const std::string& folder, uint64_t limit);
 
 class FileSystem {

@@ -84,8 +84,9 @@ TEST(FindUnreadableFile, NamesTheFirstFileThatIsNoRegularFileOrPastItsBound)
     fs::create_directories(root / "Fighter");
     std::ofstream(root / "Fighter" / "Run.anm") << "length,30,\n";
     std::ofstream(root / "Walk.anm") << "length,9,\n";
-    // A link back up is followed once: the scan ends.
+    // Links back up make a folder without end: the scan ends all the same.
     fs::create_directory_symlink(root, root / "Fighter" / "Up");
+    fs::create_directory_symlink(root, root / "Fighter" / "Upper");
     EXPECT_EQ(FindUnreadableFile(root.string(), 11), "");
     EXPECT_EQ(FindUnreadableFile(root.string(), 10), "Fighter/Run.anm is larger than 10 bytes");
     ASSERT_EQ(::mkfifo((root / "Fighter" / "Idle.anm").c_str(), 0600), 0);
