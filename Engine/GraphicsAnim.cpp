@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string_view>
 
 #include "Engine/Engine.h"
+#include "Engine/FileSystem.h"
 #include "Engine/GameServices.h"
 #include "Engine/Journal.h"
 #include "Engine/LoadTable.h"
@@ -299,14 +299,14 @@ GraphicsEngine::FileText* GraphicsEngine::FindFileText(const std::string& key, c
     std::string relative = name;
     std::replace(relative.begin(), relative.end(), '\\', '/');
     const std::string path = root.empty() ? std::string() : RecordDatabase::FindPathIgnoringCase(root, relative);
-    std::ifstream file(path, std::ios::binary);
-    if (path.empty() || !file)
+    if (path.empty())
         return nullptr;
-    // One byte past the bound is enough to refuse a file that is too large.
-    std::string text(GraphicsAnim::kMaxFileBytes + 1, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<size_t>(file.gcount()));
-    text.shrink_to_fit();
+    // A regular file alone, within the bound: a pipe or a device is refused unopened.
+    std::string text;
+    if (const std::string why = ReadWholeFile(path, text, GraphicsAnim::kMaxFileBytes); !why.empty()) {
+        gEngine->Log(LOG_WARNING, "GraphicsEngine: the animation file %s %s, not read", path.c_str(), why.c_str());
+        return nullptr;
+    }
     slot.emplace().text = std::move(text);
     return &*slot;
 }

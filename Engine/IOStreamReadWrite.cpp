@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "Engine/Engine.h"
+#include "Engine/FileSystem.h"
 #include "Engine/NetPacketBuffer.h"
 
 namespace GAME {
@@ -393,30 +394,12 @@ IOStreamRead::IOStreamRead(std::vector<unsigned char> bytes)
 
 IOStreamRead::IOStreamRead(const std::string& path) : IOStreamStatus("IOStreamRead", path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info;
-    if (fd < 0) {
-        Fail(SystemError("opening", path));
-    } else if (::fstat(fd, &info) != 0) {
-        Fail(SystemError("examining", path));
-    } else if (!S_ISREG(info.st_mode)) {
-        Fail("not a regular file");
-    } else if (static_cast<uint64_t>(info.st_size) > kMaxSize) {
-        Fail("the file is larger than " + std::to_string(kMaxSize) + " bytes");
-    } else {
-        m_bytes.resize(static_cast<size_t>(info.st_size));
-        for (size_t done = 0; done < m_bytes.size();) {
-            const ssize_t n = ::read(fd, m_bytes.data() + done, m_bytes.size() - done);
-            if (n > 0) {
-                done += static_cast<size_t>(n);
-            } else if (n == 0 || errno != EINTR) {
-                Fail(n == 0 ? "the file ended while it was read" : SystemError("reading", path));
-                break;
-            }
-        }
-    }
-    if (fd >= 0)
-        ::close(fd);
+    // Read as every file is: a regular file alone, so that a pipe or a device never waits.
+    std::string text;
+    if (const std::string why = ReadWholeFile(path, text, kMaxSize); !why.empty())
+        Fail(Quoted(path.c_str()) + " " + why);
+    else
+        m_bytes.assign(text.begin(), text.end());
     CheckHeader();
 }
 

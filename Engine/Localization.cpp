@@ -138,8 +138,10 @@ size_t LocalizationManager::Load()
         return 0;
     }
     std::vector<std::filesystem::path> files;
+    // A text file that is no regular file (a pipe, a device) is refused by its read, and
+    // logged, rather than passed over unseen.
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        if (entry.is_regular_file(ec) && LowerAscii(entry.path().extension().string()) == kTextExtension)
+        if (!entry.is_directory(ec) && LowerAscii(entry.path().extension().string()) == kTextExtension)
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     size_t count = 0;

@@ -20,6 +20,7 @@
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
 #include "Engine/LoadTable.h"
+#include "Game/ai/ControllerBaseCharacter.h"
 #include "Game/ai/ControllerMonster.h"
 #include "Game/ai/ControllerPlayer.h"
 #include "Game/ai/SlotManager.h"
@@ -465,22 +466,25 @@ std::string HostFight::CheckGameRecords()
 {
     // The records every character and the game's rules read, which a run without them would
     // play with every monster mindless, nobody regenerating, or a log line for each attack.
+    // A mind or an attack must make one; a table of values must hold some.
     struct Needed {
         std::string record;
         const char* role;
+        const RTTI_ClassInfo* made = nullptr;   // null: a table of values, of no class
     };
+    const RTTI_ClassInfo& mind = ControllerBaseCharacter::GetStaticClassInfo();
     std::vector<Needed> needed = {
         {kGameEngineRecordName, "game"},
         {CharacterBio::kRegenRecord, "regeneration"},
         {PlayStats::kScoreRecord, "score"},
         {ItemEquipment::kDefaultItemCostRecord, "item cost"},
         {kBonusSharingRecordName, "party bonus"},
-        {Monster::kDefaultControllerRecord, "default monster mind"},
-        {Player::kPlayerControllerRecord, "player mind"},
-        {Player::kStubControllerRecord, "remote character mind"},
-        {Npc::kNpcControllerRecord, "townsfolk mind"},
-        {SkillManager::kDefaultWeaponAttackRecord, "weapon attack"},
-        {SkillManager::kDefaultWPBasicAttackRecord, "basic attack"},
+        {Monster::kDefaultControllerRecord, "default monster mind", &ControllerMonster::GetStaticClassInfo()},
+        {Player::kPlayerControllerRecord, "player mind", &ControllerPlayer::GetStaticClassInfo()},
+        {Player::kStubControllerRecord, "remote character mind", &mind},
+        {Npc::kNpcControllerRecord, "townsfolk mind", &mind},
+        {SkillManager::kDefaultWeaponAttackRecord, "weapon attack", &Skill::GetStaticClassInfo()},
+        {SkillManager::kDefaultWPBasicAttackRecord, "basic attack", &Skill::GetStaticClassInfo()},
     };
     // ... and those the game's record and the player's name.
     if (const LoadTable* game = RecordDatabase::Get().Load(kGameEngineRecordName))
@@ -493,7 +497,7 @@ std::string HostFight::CheckGameRecords()
         if (const std::string record = player->GetString("levelFileName", ""); !record.empty())
             needed.push_back({record, "player level"});
     for (const Needed& each : needed)
-        if (std::string why = HostCheckRecord(each.record, each.role, nullptr); !why.empty())
+        if (std::string why = HostCheckRecord(each.record, each.role, each.made); !why.empty())
             return why;
     return {};
 }

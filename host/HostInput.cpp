@@ -4,11 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "Engine/Engine.h"
-#include "Engine/FileSystem.h"
 #include "Engine/NetPacketRegistry.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/TextUtil.h"
@@ -48,17 +46,6 @@ uint32_t PickInputTarget(const WorldVec3& point, uint32_t playerId)
 }
 
 }  // namespace
-
-bool HostInput::Load(const std::string& path)
-{
-    std::string text;
-    if (const std::string why = ReadWholeFile(path, text); !why.empty()) {
-        gEngine->Log(LOG_ERROR, "Input file %s %s", path.c_str(), why.c_str());
-        return false;
-    }
-    Parse(text, path);
-    return true;
-}
 
 void HostInput::Parse(const std::string& text, const std::string& source)
 {

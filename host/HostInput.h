@@ -33,10 +33,8 @@ public:
     static constexpr size_t kMaxCommands = 100000;
     static constexpr int kMaxFrame = 10000000;
 
-    // Reads the file; a line that does not parse is logged with its number and skipped.
-    // False when the file cannot be read.
-    bool Load(const std::string& path);
-    // The same from text in memory.
+    // Reads the commands of a script's text (`source` names it in the log); a line that does
+    // not parse is logged with its number and skipped.
     void Parse(const std::string& text, const std::string& source);
     const std::vector<Command>& GetCommands() const { return m_commands; }
     // Runs the frame's commands on the player's controller, printing each.

@@ -205,6 +205,8 @@ constexpr int kGuestDistance = 4;
 std::string gRefusal;
 // Whether the header was printed.
 bool gAccepted = false;
+// The scripted clicks (--input) as read once, at the start.
+std::string gInputText;
 
 }  // namespace
 
@@ -253,6 +255,11 @@ std::string GAME::HostCheckRecord(const std::string& record, const std::string& 
         const std::string why = RecordDatabase::Get().Unreadable(record);
         return shown + " " + (why.empty() ? "does not exist" : why);
     }
+    // A table of values that holds none (an empty file, or a pipe that gave nothing) would
+    // play as if every value took its default.
+    if (!made && table->GetKeyCount() == 0)
+        return shown + " holds no values (" +
+               (logged.empty() ? std::string("it is empty") : EscapedExcerpt(logged.front().text, 160)) + ")";
     const std::string className = table->GetString("Class", "");
     const RTTI_ClassInfo* info = Object::GetStaticClassInfo().FindClassByName(className.c_str());
     if (made && (!info || !info->IsA(*made)))
@@ -268,10 +275,8 @@ bool GAME::HostLoadInput(const HostOptions& options, HostInput& input)
 {
     if (options.inputPath.empty())
         return false;
-    if (!input.Load(options.inputPath)) {
-        HostRefuse("--input " + options.inputPath, "cannot be read");
-        return false;
-    }
+    // The text the start check read: a pipe gives its bytes to one read alone.
+    input.Parse(gInputText, options.inputPath);
     return true;
 }
 
@@ -281,6 +286,7 @@ extern "C" int GameHostRun(const HostOptions* options)
 {
     gRefusal.clear();
     gAccepted = false;
+    gInputText.clear();
     // A channel the game exports as "gLog<Name>" is switched on by giving it a number; a
     // channel the game has not refuses the run.
     std::vector<int*> slots;
@@ -295,7 +301,7 @@ extern "C" int GameHostRun(const HostOptions* options)
     // The scripted clicks, the save read and the folder saved to, before anything else is
     // read.
     if (!options->inputPath.empty())
-        if (const std::string why = HostUnreadable(options->inputPath); !why.empty())
+        if (const std::string why = ReadWholeStream(options->inputPath, gInputText); !why.empty())
             return HostRefuse("--input " + options->inputPath, why);
     if (const std::string refusal = CheckHostSaves(options->loadPath, options->savePath); !refusal.empty()) {
         gRefusal = refusal;

@@ -58,13 +58,14 @@ void HostAccepted(const HostOptions& options);
 std::string HostUnreadable(const std::string& path);
 // Why a record the run makes something from before anything starts cannot serve: empty
 // when it loads and its class is `made` or one of its kinds (any class when `made` is
-// null), else "the ROLE's record RECORD does not exist" or "... makes no ROLE (its class is
-// \"CLASS\"; the first of its lines that did not parse)". The lines logged as it loads are
+// null, when it must hold a value), else "the ROLE's record RECORD does not exist", "...
+// makes no ROLE (its class is \"CLASS\"; the first of its lines that did not parse)" or
+// "... holds no values (it is empty)". The lines logged as it loads are
 // printed only when it serves: a record that refuses the run leaves its reason alone on
 // standard error.
 std::string HostCheckRecord(const std::string& record, const std::string& role, const RTTI_ClassInfo* made);
-// Reads the run's scripted clicks (--input) into `input`: true when the run is scripted;
-// false when it is not (no --input) or when the file cannot be read, which refuses the run.
+// Gives `input` the run's scripted clicks (--input), as the start check read them once (a
+// pipe reads once): true when the run is scripted, false when it is not (no --input).
 bool HostLoadInput(const HostOptions& options, HostInput& input);
 
 }  // namespace GAME

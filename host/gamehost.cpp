@@ -19,6 +19,8 @@
 
 #include "Engine/ConnectionManager.h"
 #include "Engine/Engine.h"
+#include "Engine/FileSystem.h"
+#include "Engine/GraphicsAnim.h"
 #include "Engine/LoadTable.h"
 #include "Engine/Localization.h"
 #include "Engine/Object.h"
@@ -213,15 +215,28 @@ std::string CheckDataFolder(const HostOptions& options)
         return "--data " + options.dataRoot + ": no such folder";
     if (!fs::is_directory(fs::path(options.dataRoot) / "Records", error))
         return "--data " + options.dataRoot + ": no data folder (it holds no Records folder)";
+    // Every file of the folders the game reads by name as it plays is a regular file within
+    // its bound: a pipe there would hold the run, and a device or a file past its bound would
+    // be dropped in the middle of the game with a warning.
+    for (const auto& [name, limit] : {std::pair<const char*, uint64_t>{"Records", kMaxReadFileBytes},
+                                      {"Text", kMaxReadFileBytes},
+                                      {"Animations", GraphicsAnim::kMaxFileBytes}}) {
+        const std::string folder = RecordDatabase::FindPathIgnoringCase(options.dataRoot, name);
+        if (!folder.empty())
+            if (const std::string why = FindUnreadableFile(folder, limit); !why.empty())
+                return "--data " + options.dataRoot + ": " + fs::path(folder).filename().string() + "/" + why;
+    }
     return {};
 }
 
 // The name a shared library gives itself (its DT_SONAME), read from its file without
-// loading it; empty when the file is no 64-bit ELF library that names itself.
-std::string SharedObjectName(const std::string& path)
+// loading it; empty when the file is no 64-bit ELF library that names itself (a library
+// cut short has lost its section headers, which lie at its end). `why` tells a file that is
+// no regular file or cannot be opened (a pipe is not opened).
+std::string SharedObjectName(const std::string& path, std::string& why)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    int fd = -1;
+    if (why = OpenRegularFile(path, fd); !why.empty())
         return {};
     const auto readAt = [fd](void* to, size_t size, uint64_t at) {
         return ::pread(fd, to, size, static_cast<off_t>(at)) == static_cast<ssize_t>(size);
@@ -342,10 +357,21 @@ int main(int argc, char** argv)
     // library the process already holds (another build's engine) would set up the first
     // one's objects again over its own, and take them down twice at exit.
     const std::string gameName = std::filesystem::path(GAME_LIBRARY_PATH).filename().string();
-    if (const std::string name = SharedObjectName(options.library); !name.empty() && name != gameName)
+    // The library is read before it is loaded: a pipe is refused unopened, and a file that
+    // does not say its own name (cut short, or no library) is not handed to the loader.
+    std::string unreadable;
+    const std::string name = SharedObjectName(options.library, unreadable);
+    if (!unreadable.empty())
+        return Refuse("--library " + options.library + ": " + unreadable);
+    if (name.empty())
+        return Refuse("--library " + options.library +
+                      ": no game library (it does not name itself: no whole 64-bit ELF shared library)");
+    if (name != gameName)
         return Refuse("--library " + options.library + ": no game library (it names itself " + EscapedExcerpt(name) +
                       ", and the session plays the library named " + gameName + ")");
-    void* library = dlopen(options.library.c_str(), RTLD_NOW | RTLD_GLOBAL);
+    // The file looked at is the one loaded: a name without a folder would be searched for.
+    const std::string loaded = options.library.find('/') == std::string::npos ? "./" + options.library : options.library;
+    void* library = dlopen(loaded.c_str(), RTLD_NOW | RTLD_GLOBAL);
     if (!library)
         return Refuse("--library " + options.library + ": " + dlerror());
     const int allClasses = CountClasses(Object::GetStaticClassInfo());
@@ -391,7 +417,7 @@ int main(int argc, char** argv)
     // is still in use (the thread-local storage the frames' thread used, a symbol bound to
     // it), and its classes stay registered until it goes.
     const int remaining = CountClasses(Object::GetStaticClassInfo());
-    if (void* still = dlopen(options.library.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
+    if (void* still = dlopen(loaded.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
         dlclose(still);
         std::printf("gamehost: game library closed, but loaded until the process ends: %d classes remain registered "
                     "(%d of the engine, %d of the game library, %d of the host)\n",

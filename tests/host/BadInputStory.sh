@@ -174,7 +174,7 @@ ln -s "$data/Records/Controllers/Monster/DefaultControllerAI.dbr" "$lean/Records
 rm "$lean/Records/Game"
 shadow "$data/Records/Game" "$lean/Records/Game"
 ln -sf /dev/zero "$lean/Records/Game/HealthManaRegen.dbr"
-refused device_record "gamehost: --data $lean: the regeneration's record Records/Game/HealthManaRegen.dbr is larger than [0-9]* bytes" \
+refused device_record "gamehost: --data $lean: Records/Game/HealthManaRegen.dbr is not a regular file (a character device)" \
     --quiet --data "$lean" --frames 2
 rm "$lean/Records/Game/HealthManaRegen.dbr" && mkdir "$lean/Records/Game/HealthManaRegen.dbr"
 refused folder_record "gamehost: --data $lean: the regeneration's record Records/Game/HealthManaRegen.dbr is a folder, not a file" \
@@ -191,7 +191,7 @@ ln -sf "$data/Records/Creatures/ArenaPlayer.dbr" "$lean/Records/Creatures/"
 # Files a user names that never end, and options said wrong.
 refused device_input "gamehost: --input /dev/zero: is larger than [0-9]* bytes" --quiet --frames 2 --input /dev/zero
 ln -s /dev/zero "$copy/Levels/Zero.lvl"
-refused device_level "gamehost: $copy/Levels/Zero.lvl: is larger than [0-9]* bytes" --quiet --data "$copy" --level Zero
+refused device_level "gamehost: $copy/Levels/Zero.lvl: is not a regular file (a character device)" --quiet --data "$copy" --level Zero
 refused step_range "gamehost: --step 1000001: not a whole number of ms from 1 to 1000000" --quiet --step 1000001
 refused step_word "gamehost: --step abc: not a whole number of ms from 1 to 1000000" --quiet --step abc
 refused frames_blank "gamehost: --frames  5: not a whole number from 0 to 1000000" --quiet --frames " 5"

@@ -1,7 +1,4 @@
-// A save is put in place whole or not at all (HostSaveParts), and a file a user gives is
-// read with a bound on its size (ReadWholeFile).
-#include <sys/stat.h>
-
+// A save is put in place whole or not at all (HostSaveParts).
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -9,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "Engine/FileSystem.h"
 #include "Engine/IOStreamReadWrite.h"
 #include "TempFolder.h"
 #include "host/HostSave.h"
@@ -106,28 +102,6 @@ TEST_F(HostSavePartsTest, ALoadRefusesAPartOfAnotherSave)
     fs::remove(m_path + ".quests/0123.que");
     fs::remove(m_path + ".id");
     EXPECT_EQ(CheckHostSaves(m_path, ""), "");
-}
-
-TEST(ReadWholeFile, ReadsUpToItsBoundAndNamesWhatItDoesNotRead)
-{
-    TempFolder folder{"read_whole_"};
-    ASSERT_FALSE(folder.Path().empty());
-    const std::string file = (folder.Path() / "clicks.txt").string();
-    std::ofstream(file) << "at 1 walk\n";
-    std::string text;
-    EXPECT_EQ(ReadWholeFile(file, text, 10), "");
-    EXPECT_EQ(text, "at 1 walk\n");
-    EXPECT_EQ(ReadWholeFile(file, text, 9), "is larger than 9 bytes");
-    EXPECT_EQ(text, "");
-    // A device that never ends stops one byte past the bound.
-    EXPECT_EQ(ReadWholeFile("/dev/zero", text, 1000), "is larger than 1000 bytes");
-    EXPECT_EQ(ReadWholeFile(folder.Path().string(), text), "is a folder, not a file");
-    EXPECT_EQ(ReadWholeFile(file + ".none", text), "cannot be read (No such file or directory)");
-    // A pipe nobody writes to is empty, not a wait for ever.
-    const std::string pipe = (folder.Path() / "pipe").string();
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_EQ(ReadWholeFile(pipe, text), "");
-    EXPECT_EQ(text, "");
 }
 
 }  // namespace
