@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "Engine/EnetTransport.h"
 #include "Engine/NetPacket.h"
 #include "Engine/ObjectManager.h"
 #include "Engine/World.h"
@@ -197,7 +198,12 @@ ENetHost* MakeRawHost(const char* localAddress, size_t peers)
     ENetAddress local{};
     if (enet_address_set_host(&local, localAddress) != 0)
         return nullptr;
-    return enet_host_create(&local, peers, 2, 0, 0);
+    ENetHost* host = enet_host_create(&local, peers, 2, 0, 0);
+    // A raw peer answers the server's connect challenge, as an attacker able to receive at
+    // its address would: without it no request of its takes a place on the server.
+    if (host)
+        EnetTransport::AnswerChallenges(host);
+    return host;
 }
 
 ENetPeer* ConnectRaw(ENetHost* host, uint16_t port)
