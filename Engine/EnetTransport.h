@@ -45,7 +45,8 @@
 // behind one address keep a budget each. An address disconnected for sending too much is
 // refused for kFloodRefusalMs: its connection requests are ignored before ENet gives them a
 // peer, and the game hears of none. The server remembers at most kAddressMemory addresses
-// at once (those refused last longest).
+// at once; one more makes it forget an address not refused, or else the one whose refusal
+// ends first. The budgets run on ENet's time, the refusal on the transport's clock.
 //
 // The log lines of one address (a flooder disconnected, its requests refused, requests
 // over its limit of peers that do not play) are counted rather than printed one by one:
