@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -257,6 +258,24 @@ int AnswerChallengeOnly(ENetHost* host, ENetEvent*)
     return AnswerChallenge(host) ? 1 : 0;
 }
 
+// A dotted address, for the log.
+std::string AddressName(uint32_t address)
+{
+    ENetAddress named{};
+    named.host = address;
+    char name[64] = "?";
+    enet_address_get_host_ip(&named, name, sizeof name);
+    return name;
+}
+
+// A packet budget at `level` on ENet's time `since`, refilled at the budget's rate until
+// `now`, up to the burst.
+double Refilled(double level, uint32_t since, uint32_t now)
+{
+    const double filled = ENET_TIME_DIFFERENCE(now, since) * (EnetTransport::kFloodPacketsPerSecond / 1000.0);
+    return std::min<double>(EnetTransport::kFloodBurstPackets, level + filled);
+}
+
 }  // namespace
 
 bool EnetTransport::ReadChallenge(const unsigned char* datagram, size_t size, uint32_t& connectId, uint32_t& cookie)
@@ -309,10 +328,9 @@ bool EnetTransport::AdmitConnection(uint32_t connectId, uint32_t cookie)
         return false;
     }
     if (PendingAt(from.host) >= kPendingPerAddress) {
-        char name[64] = "?";
-        enet_address_get_host_ip(&from, name, sizeof name);
-        LogNetDrop("EnetTransport: a connection", -1, "%s holds %d peers that do not play, its most", name,
-                   kPendingPerAddress);
+        NoteAddress(from.host, AddressEvent::OverLimit,
+                    "EnetTransport: a connection request from %s ignored: it holds %d peers that do not play, its most",
+                    AddressName(from.host).c_str(), kPendingPerAddress);
         return false;
     }
     return true;
@@ -448,6 +466,8 @@ EnetTransport::~EnetTransport()
     // answered it, so that each has taken everything and sees a clean leave rather than
     // a time-out. A peer that never answers is dropped by ENet at its time-out; the cap
     // only keeps a stuck host from waiting for ever.
+    if (m_localHost == ConnectionManager::kServerHost)
+        SweepAddresses(true);
     int open = 0;
     for (ENetPeer*& peer : m_peers) {
         if (peer) {
@@ -522,6 +542,8 @@ void EnetTransport::ServiceFor(uint32_t waitMs)
     DropOversizeSenders();
     if (m_localHost == ConnectionManager::kServerHost)
         ExpireJoins();
+    if (!m_addresses.empty())
+        SweepAddresses(false);
 }
 
 namespace {
@@ -630,10 +652,12 @@ void EnetTransport::ExpireSilentPlayers()
     }
 }
 
-void EnetTransport::DropConnection(int host, uint32_t reason, const char* why)
+void EnetTransport::DropConnection(int host, uint32_t reason, const char* why, bool log)
 {
     ENetPeer* peer = m_peers[host];
-    LogNetDrop("EnetTransport: a connection", host, "%s (from %s)", why, PeerName(peer).c_str());
+    if (log)
+        LogNetDrop("EnetTransport: a connection", host, "%s (from %s)", why, PeerName(peer).c_str());
+    RememberBudget(host);
     m_peers[host] = nullptr;
     // At once: its slot in ENet is free for the next connection, whether it answers or not.
     enet_peer_disconnect_now(peer, reason);
@@ -667,13 +691,154 @@ bool EnetTransport::WithinBudget(int host)
     // Filled at the budget's rate since the last packet, up to the burst; on ENet's time of
     // this service, which costs no clock read a packet.
     const uint32_t now = m_host->serviceTime;
-    const double filled = ENET_TIME_DIFFERENCE(now, m_budgetAt[host]) * (kFloodPacketsPerSecond / 1000.0);
-    m_budget[host] = std::min<double>(kFloodBurstPackets, m_budget[host] + filled);
+    m_budget[host] = Refilled(m_budget[host], m_budgetAt[host], now);
     m_budgetAt[host] = now;
     if (m_budget[host] < 1.0)
         return false;
     m_budget[host] -= 1.0;
     return true;
+}
+
+void EnetTransport::DropFlooder(int host)
+{
+    const uint32_t address = m_peers[host]->address.host;
+    AddressMemory* memory = FindAddress(address, true);
+    memory->refused = true;
+    memory->refusedUntil = m_clock() + kFloodRefusalMs;
+    char why[96];
+    std::snprintf(why, sizeof why, "it sent more than %u packets a second (beyond a burst of %u)", kFloodPacketsPerSecond,
+                  kFloodBurstPackets);
+    NoteAddress(address, AddressEvent::Flooded,
+                "EnetTransport: a connection from host %d dropped: %s (from %s); its address is refused for %d s", host, why,
+                PeerName(m_peers[host]).c_str(), kFloodRefusalMs / 1000);
+    DropConnection(host, kSentTooMuch, why, false);
+}
+
+void EnetTransport::RememberBudget(int host)
+{
+    if (m_localHost != ConnectionManager::kServerHost || host <= ConnectionManager::kServerHost || !m_peers[host])
+        return;
+    // The least that any connection of the address left, as it stands now; a full budget is
+    // nothing to remember.
+    const uint32_t now = m_host->serviceTime;
+    const double left = Refilled(m_budget[host], m_budgetAt[host], now);
+    AddressMemory* memory = FindAddress(m_peers[host]->address.host, left < kFloodBurstPackets);
+    if (!memory)
+        return;
+    memory->budget = std::min(Refilled(memory->budget, memory->budgetAt, now), left);
+    memory->budgetAt = now;
+}
+
+EnetTransport::AddressMemory* EnetTransport::FindAddress(uint32_t address, bool make)
+{
+    for (AddressMemory& memory : m_addresses)
+        if (memory.address == address)
+            return &memory;
+    if (!make)
+        return nullptr;
+    if (m_addresses.size() < kAddressMemory) {
+        m_addresses.emplace_back();
+        m_addresses.back().address = address;
+        return &m_addresses.back();
+    }
+    // Full: an address not refused goes first, then the one whose refusal ends first. What
+    // its log counted is logged now.
+    auto forgotten = std::min_element(m_addresses.begin(), m_addresses.end(), [](const AddressMemory& a, const AddressMemory& b) {
+        return std::make_pair(a.refused, a.refusedUntil) < std::make_pair(b.refused, b.refusedUntil);
+    });
+    if (forgotten->logging)
+        EndLogPeriod(*forgotten, m_clock());
+    *forgotten = AddressMemory{};
+    forgotten->address = address;
+    return &*forgotten;
+}
+
+bool EnetTransport::RefusedAddress(uint32_t address)
+{
+    AddressMemory* memory = FindAddress(address, false);
+    if (!memory || !memory->refused)
+        return false;
+    const int64_t leftMs = memory->refusedUntil - m_clock();
+    if (leftMs <= 0) {
+        memory->refused = false;
+        return false;
+    }
+    NoteAddress(memory->address, AddressEvent::Refused,
+                "EnetTransport: a connection request from %s refused: the address was disconnected for sending too much; "
+                "refused for %lld s more",
+                AddressName(memory->address).c_str(), static_cast<long long>((leftMs + 999) / 1000));
+    return true;
+}
+
+void EnetTransport::NoteAddress(uint32_t address, AddressEvent event, const char* format, ...)
+{
+    AddressMemory& memory = *FindAddress(address, true);
+    const int64_t now = m_clock();
+    if (memory.logging && now - memory.logFrom >= kAddressLogPeriodMs)
+        EndLogPeriod(memory, now);
+    if (!memory.logging) {
+        memory.logging = true;
+        memory.logFrom = now;
+        std::fill(std::begin(memory.logged), std::end(memory.logged), false);
+    }
+    const size_t kind = static_cast<size_t>(event);
+    if (memory.logged[kind]) {
+        ++memory.counted[kind];
+        return;
+    }
+    memory.logged[kind] = true;
+    char line[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    gEngine->Log(LOG_WARNING, "%s", line);
+}
+
+void EnetTransport::EndLogPeriod(AddressMemory& memory, int64_t now)
+{
+    static constexpr const char* kCounted[kAddressEvents] = {
+        "connections disconnected for sending too much",
+        "connection requests refused",
+        "connection requests ignored over its limit of peers that do not play",
+    };
+    std::string counts;
+    for (size_t kind = 0; kind < kAddressEvents; ++kind) {
+        if (memory.counted[kind] == 0)
+            continue;
+        counts += (counts.empty() ? "" : ", ") + std::to_string(memory.counted[kind]) + " more " + kCounted[kind];
+        memory.counted[kind] = 0;
+    }
+    if (counts.empty()) {
+        memory.logging = false;
+        return;
+    }
+    gEngine->Log(LOG_WARNING, "EnetTransport: from %s since its last line: %s", AddressName(memory.address).c_str(),
+                 counts.c_str());
+    memory.logFrom = now;
+}
+
+void EnetTransport::SweepAddresses(bool closing)
+{
+    if (closing) {
+        // The clock may be gone with its owner.
+        for (AddressMemory& memory : m_addresses)
+            if (memory.logging)
+                EndLogPeriod(memory, 0);
+        return;
+    }
+    const int64_t now = m_clock();
+    for (AddressMemory& memory : m_addresses) {
+        if (memory.logging && now - memory.logFrom >= kAddressLogPeriodMs)
+            EndLogPeriod(memory, now);
+        if (memory.refused && now >= memory.refusedUntil)
+            memory.refused = false;
+    }
+    const uint32_t enetNow = m_host->serviceTime;
+    std::erase_if(m_addresses, [enetNow](const AddressMemory& memory) {
+        return !memory.logging && !memory.refused &&
+               Refilled(memory.budget, memory.budgetAt, enetNow) >= kFloodBurstPackets;
+    });
 }
 
 void EnetTransport::Advance(int host, JoinStep step)
@@ -751,7 +916,7 @@ int EnetTransport::InterceptDatagram(ENetHost* host, ENetEvent*)
     if (self->m_localHost == ConnectionManager::kServerHost) {
         uint32_t connectId = 0, cookie = 0;
         if (ReadConnectRequest(host->receivedData, host->receivedDataLength, connectId, cookie) &&
-            !self->AdmitConnection(connectId, cookie))
+            (self->RefusedAddress(host->receivedAddress.host) || !self->AdmitConnection(connectId, cookie)))
             return 1;
     } else if (AnswerChallenge(host)) {
         return 1;
@@ -782,6 +947,7 @@ void EnetTransport::DropOversizeSenders()
         const int host = HostOfPeer(peer);
         if (host < 0)
             continue;
+        RememberBudget(host);
         m_peers[host] = nullptr;
         enet_peer_disconnect(peer, kDropped);
         if (m_localHost == ConnectionManager::kServerHost && !Joined(host))
@@ -842,8 +1008,10 @@ void EnetTransport::HandleConnect(ENetPeer* peer)
     m_silent[host] = false;
     m_world[host] = std::make_shared<WorldPackets>();
     m_connectedAt[host] = m_clock();
-    m_budget[host] = kFloodBurstPackets;
+    // What the address's connections that left had left, refilled since.
+    const AddressMemory* memory = FindAddress(peer->address.host, false);
     m_budgetAt[host] = m_host->serviceTime;
+    m_budget[host] = memory ? Refilled(memory->budget, memory->budgetAt, m_budgetAt[host]) : kFloodBurstPackets;
     m_inbox.DiscardHost(host);
     ApplyTimeout(peer, host);
     // The game hears of the client once it has joined.
@@ -864,10 +1032,7 @@ void EnetTransport::HandleReceive(ENetPeer* peer, uint8_t channel, const unsigne
     if (host < 0)
         return;   // a peer that is no longer ours
     if (m_localHost == ConnectionManager::kServerHost && !WithinBudget(host)) {
-        char why[96];
-        std::snprintf(why, sizeof why, "it sent more than %u packets a second (beyond a burst of %u)",
-                      kFloodPacketsPerSecond, kFloodBurstPackets);
-        DropConnection(host, kSentTooMuch, why);
+        DropFlooder(host);
         return;
     }
     if (channel == kTransportChannel) {
@@ -916,6 +1081,7 @@ void EnetTransport::HandleDisconnect(ENetPeer* peer, uint32_t data)
     const int host = HostOfPeer(peer);
     if (host < 0)
         return;   // refused, or already disconnected by this side
+    RememberBudget(host);
     m_peers[host] = nullptr;
     if (m_localHost == ConnectionManager::kServerHost && !Joined(host))
         return;   // it left before it joined: the game never heard of it
@@ -981,6 +1147,7 @@ void EnetTransport::Disconnect(int host, const std::string& reason)
     gEngine->Log(LOG_INFO, "EnetTransport: disconnecting host %d: %s", host, reason.c_str());
     // What was sent to it still goes out first.
     enet_peer_disconnect_later(m_peers[host], m_localHost == ConnectionManager::kServerHost ? kDropped : kClosed);
+    RememberBudget(host);
     m_peers[host] = nullptr;
     enet_host_flush(m_host);
 }
@@ -1097,9 +1264,7 @@ int EnetTransport::HostOfPeer(const ENetPeer* peer) const
 
 std::string EnetTransport::PeerName(const ENetPeer* peer) const
 {
-    char name[64] = "?";
-    enet_address_get_host_ip(&peer->address, name, sizeof name);
-    return std::string(name) + ":" + std::to_string(peer->address.port);
+    return AddressName(peer->address.host) + ":" + std::to_string(peer->address.port);
 }
 
 }  // namespace GAME

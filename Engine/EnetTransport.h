@@ -45,9 +45,23 @@
 // connections from a player's own address that answer share its limit and can keep it out.
 //
 // A client reaches only the server: whatever it sends goes there, and the game on the
-// server passes on what is meant for another client. A client that sends more than
-// kFloodPacketsPerSecond packets a second on average (with a burst of kFloodBurstPackets, far
-// above what a client's busiest second sends) is disconnected, with one line in the log.
+// server passes on what is meant for another client. Each connection has a budget of
+// packets, refilled at kFloodPacketsPerSecond up to a burst of kFloodBurstPackets (a few
+// times a real client's busiest second, its join: about a hundred packets); one that sends
+// past it is disconnected, and hears that it sent too much. A connection does not start
+// afresh by coming back: one from an address takes over what the connections of that
+// address that left had left of their budgets (refilled since at the same rate). Players
+// behind one address keep a budget each. An address disconnected for sending too much is
+// refused for kFloodRefusalMs: its connection requests are ignored before ENet gives them a
+// peer, and the game hears of none. The server remembers at most kAddressMemory addresses
+// at once; one more makes it forget an address not refused, or else the one whose refusal
+// ends first. The budgets run on ENet's time, the refusal on the transport's clock.
+//
+// The log lines of one address (a flooder disconnected, its requests refused, requests
+// over its limit of peers that do not play) are counted rather than printed one by one:
+// the first of each kind is logged whole, and the others of the next kAddressLogPeriodMs
+// are summed in one line for the address at the end of that period, and so on while they
+// go on.
 //
 // A server takes at most kFramePackets packets and kFrameBytes bytes of each client's in a
 // service (a frame of the game's); the rest waits in that client's own queue for the next
@@ -95,8 +109,14 @@ public:
     // by itself: answering its number, acknowledging its world.
     static constexpr int kDefaultJoinStepMs = 10000;
     // A client's packets a second the server takes on average, and the burst above it.
-    static constexpr uint32_t kFloodPacketsPerSecond = 2000;
-    static constexpr uint32_t kFloodBurstPackets = 6000;
+    static constexpr uint32_t kFloodPacketsPerSecond = 400;
+    static constexpr uint32_t kFloodBurstPackets = 1200;
+    // How long an address disconnected for sending too much is refused.
+    static constexpr int kFloodRefusalMs = 60000;
+    // The addresses a server remembers at once, and the period over which one address's
+    // repeated log lines are counted into one.
+    static constexpr size_t kAddressMemory = 256;
+    static constexpr int kAddressLogPeriodMs = 60000;
     // Milliseconds from any fixed point; the transport's deadlines are measured on it.
     using Clock = std::function<int64_t()>;
 
@@ -164,8 +184,8 @@ public:
     // How long a server gives a new connection to join the game and play, and a connection
     // that plays between two heartbeats (30 s unless set).
     void SetJoinDeadline(int maximumMs);
-    // The clock the join deadline and the cookies' windows are measured on (the steady clock
-    // unless set).
+    // The clock the join deadline, the cookies' windows, the refusal of a flooder's address
+    // and the periods of the log's counts are measured on (the steady clock unless set).
     void SetClock(Clock clock);
 
 private:
@@ -184,9 +204,9 @@ private:
     // The server's, at the start of a service: drops the playing connections found silent
     // at the last one and still silent, and marks those silent now.
     void ExpireSilentPlayers();
-    // Drops a connection (`reason` tells the client why); the game hears that it left if it
-    // heard of it.
-    void DropConnection(int host, uint32_t reason, const char* why);
+    // Drops a connection (`reason` tells the client why), logging `why` unless `log` is
+    // false; the game hears that it left if it heard of it.
+    void DropConnection(int host, uint32_t reason, const char* why, bool log = true);
     // The lowest host number no connection holds; -1 when every one is held.
     int FreeHost() const;
     // The server's: welcomes every client that answered its number, once the game has sent
@@ -285,6 +305,49 @@ private:
     // Each connection's packet budget, and ENet's time it was last filled.
     double m_budget[ConnectionManager::kMaxHost + 1] = {};
     uint32_t m_budgetAt[ConnectionManager::kMaxHost + 1] = {};
+
+    // What a server remembers of an address beyond its connections: what those that left had
+    // left of their budgets, its refusal, and its log's counts.
+    enum class AddressEvent : uint8_t { Flooded, Refused, OverLimit, Count };
+    static constexpr size_t kAddressEvents = static_cast<size_t>(AddressEvent::Count);
+    struct AddressMemory {
+        uint32_t address = 0;
+        // The least the connections that left had left of their budgets, on ENet's time
+        // budgetAt.
+        double budget = kFloodBurstPackets;
+        uint32_t budgetAt = 0;
+        // Refused until then, on the transport's clock.
+        bool refused = false;
+        int64_t refusedUntil = 0;
+        // The period of its log lines, while one is open: since when, the lines of each kind
+        // only counted, and whether one of the kind was logged whole.
+        bool logging = false;
+        int64_t logFrom = 0;
+        uint32_t counted[kAddressEvents] = {};
+        bool logged[kAddressEvents] = {};
+    };
+    // The address's memory, made when `make` (when the table is full, the one whose refusal
+    // ends first, or is over, is forgotten for it); null when there is none.
+    AddressMemory* FindAddress(uint32_t address, bool make);
+    // The server's: whether a request to connect comes from an address still refused,
+    // counting the refusal in the log.
+    bool RefusedAddress(uint32_t address);
+    // Logs a line of the address's, or counts it when one of its kind was logged whole in the
+    // address's period.
+    void NoteAddress(uint32_t address, AddressEvent event, const char* format, ...)
+        __attribute__((format(printf, 4, 5)));
+    // Logs what the address's period counted, in one line, and opens the next period; closes
+    // it when it counted nothing (the next line of the address is logged whole again).
+    void EndLogPeriod(AddressMemory& memory, int64_t now);
+    // Ends the periods and the refusals that are over and forgets the addresses with nothing
+    // left to remember; `closing`: logs every count.
+    void SweepAddresses(bool closing);
+    // The server's: remembers, for its address, what a connection that leaves has left of its
+    // budget.
+    void RememberBudget(int host);
+    // The server's: disconnects a connection that sent past its budget, and refuses its address.
+    void DropFlooder(int host);
+    std::vector<AddressMemory> m_addresses;
     // On a client: the number the server offered, until it welcomes the client.
     int m_offeredHost = -1;
     std::vector<_ENetPeer*> m_oversizeSenders;

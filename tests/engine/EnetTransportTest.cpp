@@ -866,5 +866,166 @@ TEST_F(HostileTransportTest, AClientPlaysOnceItsPlayerStandsAndKeepsItsNumberWhi
     playing->SetGoodbyeWait(0);
 }
 
+
+// Moves ENet's clock on by `ms` in steps short of a pause of the hosts', servicing them at
+// each: what they sent is answered on the way.
+void PassEnetTime(const std::vector<EnetTransport*>& hosts, uint32_t ms)
+{
+    for (uint32_t passed = 0; passed < ms; passed += 200) {
+        enet_time_set(enet_time_get() + 200);
+        for (EnetTransport* host : hosts)
+            host->Service();
+    }
+}
+
+// A client's budget refills at its rate: one sending at a real client's busiest pace for far
+// longer than the burst would last stays. It refills no further than the burst: one idle for
+// a minute that then sends three bursts at once is disconnected. ENet's clock is moved on.
+TEST_F(HostileTransportTest, ABudgetRefillsAtItsRateUpToTheBurst)
+{
+    auto paced = Join();
+    auto idle = Join();
+    ASSERT_TRUE(paced && idle);
+    ServerEvents();
+    const std::vector<EnetTransport*> hosts{server.get(), paced.get(), idle.get()};
+    const Bytes bytes = Numbered(1, 8);
+    const NetDestination toServer{NetDestination::Server, ConnectionManager::kServerHost};
+    constexpr uint64_t kPace = 110;
+    const uint64_t seconds = EnetTransport::kFloodBurstPackets / kPace + 3;
+    for (uint64_t second = 1; second <= seconds; ++second) {
+        for (uint64_t i = 0; i < kPace; ++i)
+            paced->Send(toServer, bytes.data(), bytes.size());
+        ASSERT_TRUE(ServiceUntil(hosts, [&] {
+            return server->GetStats().packetsReceived == second * kPace || !server->IsConnected(1);
+        }));
+        PassEnetTime(hosts, 1000);
+    }
+    EXPECT_TRUE(server->IsConnected(1));
+
+    PassEnetTime(hosts, 60000);
+    const uint64_t before = server->GetStats().packetsReceived;
+    for (uint32_t i = 0; i < 3 * EnetTransport::kFloodBurstPackets; ++i)
+        idle->Send(toServer, bytes.data(), bytes.size());
+    ASSERT_TRUE(ServiceUntil(hosts, [&] {
+        return !idle->IsConnected(ConnectionManager::kServerHost) ||
+               server->GetStats().packetsReceived == before + 3 * EnetTransport::kFloodBurstPackets;
+    }));
+    NetConnectionEvent lost;
+    ASSERT_TRUE(idle->PollConnectionEvent(lost));
+    EXPECT_EQ(lost.reason, "disconnected by the server for sending too much");
+    EXPECT_TRUE(server->IsConnected(1));
+}
+
+// A peer is timed out at its longest time-out: one whose packet waited unanswered past its
+// shortest, while ENet resent it but a few times, stays and then answers.
+TEST_F(HostileTransportTest, APeerIsTimedOutAtItsLongestTimeOutNotItsShortest)
+{
+    auto client = Join();
+    ASSERT_TRUE(client);
+    Play({1}, [&] { client->Service(); });
+    server->SetPeerTimeout(1, 60000);
+    const Bytes bytes = Numbered(3, 16);
+    server->Send({NetDestination::Host, 1}, bytes.data(), bytes.size());
+    server->Service();
+    // Five services, each 200 ms on: ENet resends at most once in each, short of the six
+    // times its own shortest time-out waits for.
+    PassEnetTime({server.get()}, 1000);
+    EXPECT_EQ(ServerEvents(), std::vector<std::string>{});
+    int from = -1;
+    EXPECT_EQ(Drain(*client, {server.get(), client.get()}, 1, from), std::vector<Bytes>{bytes});
+    EXPECT_TRUE(server->IsConnected(1));
+}
+
+// A playing client's heartbeat that waits in the server's queue, the game not having taken
+// it yet, keeps the client from being dropped as silent.
+TEST_F(HostileTransportTest, AHeartbeatWaitingInTheQueueKeepsAPlayingClient)
+{
+    auto client = Join();
+    ASSERT_TRUE(client);
+    Play({1}, [&] { client->Service(); });
+    const Bytes beat = Numbered(9, 12);
+    client->Send({NetDestination::Server, ConnectionManager::kServerHost}, beat.data(), beat.size());
+    ASSERT_TRUE(ServiceUntil({server.get(), client.get()}, [&] { return server->GetStats().packetsReceived == 1; }));
+    now = EnetTransport::kDefaultJoinDeadlineMs;
+    server->Service();   // found silent
+    server->Service();   // still silent to the game, but its heartbeat waits
+    EXPECT_TRUE(server->IsConnected(1));
+    int from = -1;
+    Bytes got;
+    ASSERT_TRUE(server->Receive(from, got));
+    server->ConfirmJoined(from);
+    server->Service();
+    EXPECT_TRUE(server->IsConnected(1));
+    EXPECT_EQ(ServerEvents(), std::vector<std::string>{});
+}
+
+// A flooder that comes back whenever it is dropped or unanswered is disconnected once, and
+// its address is refused for the refusal time (the game hearing of none of its tries), at the
+// cost of a few lines of the log; a player at the same address plays on meanwhile. Once the
+// refusal is over, the address connects again.
+TEST_F(HostileTransportTest, AFlooderIsDisconnectedOnceAndKeptOutWhileAPlayerAtItsAddressPlays)
+{
+    server->SetJoinDeadline(10 * EnetTransport::kFloodRefusalMs);   // the clock passes the refusal at once
+    auto player = Join();
+    ASSERT_TRUE(player);
+    Play({1}, [&] { player->Service(); });
+    const size_t linesBefore = log.Texts().size();
+    const Bytes bytes = Numbered(5, 8);
+    auto flooder = std::make_unique<RawPeer>(server->GetPort());
+    int tries = 1, connections = 0, waited = 0, beats = 0, heard = 0;
+    bool counted = false;
+    const auto hear = [&] {
+        int from = -1;
+        for (Bytes got; server->Receive(from, got);) {
+            if (from == 1) {
+                server->ConfirmJoined(from);
+                ++heard;
+            }
+        }
+    };
+    const auto round = [&](bool floods) {
+        player->Send({NetDestination::Server, ConnectionManager::kServerHost}, bytes.data(), bytes.size());
+        ++beats;
+        hear();
+        player->Service();
+        flooder->Service();
+        if (flooder->connected && !counted) {
+            ++connections;
+            counted = true;
+        }
+        for (int i = 0; floods && flooder->welcomed && !flooder->disconnected && i < 200; ++i)
+            enet_peer_send(flooder->peer, 0, enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
+        if (flooder->disconnected || (!flooder->connected && ++waited == 20)) {
+            flooder = std::make_unique<RawPeer>(server->GetPort());
+            ++tries;
+            waited = 0;
+            counted = false;
+        }
+    };
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return tries > 30; }, [&] { round(true); }));
+    EXPECT_EQ(connections, 1);
+    EXPECT_EQ(ServerEvents(), (std::vector<std::string>{
+                                  "0:2:", "1:2:it sent more than " + std::to_string(EnetTransport::kFloodPacketsPerSecond) +
+                                              " packets a second (beyond a burst of " +
+                                              std::to_string(EnetTransport::kFloodBurstPackets) + ")"}));
+    now = EnetTransport::kFloodRefusalMs;
+    ASSERT_TRUE(ServiceUntil({server.get()}, [&] { return flooder->welcomed; }, [&] { round(false); }));
+    EXPECT_EQ(connections, 2);
+    EXPECT_EQ(ServerEvents(), std::vector<std::string>{"0:2:"});
+    EXPECT_TRUE(player->IsConnected(ConnectionManager::kServerHost));
+    ASSERT_TRUE(ServiceUntil({server.get(), player.get()}, [&] {
+        hear();
+        return heard == beats;
+    }));
+
+    const std::vector<std::string> lines = log.Texts();
+    const std::vector<std::string> added(lines.begin() + static_cast<std::ptrdiff_t>(linesBefore), lines.end());
+    EXPECT_LE(added.size(), 4u) << ::testing::PrintToString(added);
+    EXPECT_TRUE(std::any_of(added.begin(), added.end(), [](const std::string& line) {
+        return line.rfind("EnetTransport: from 127.0.0.1 since its last line: ", 0) == 0 &&
+               line.find("more connection requests refused") != std::string::npos;
+    })) << ::testing::PrintToString(added);
+}
+
 }  // namespace
 }  // namespace GAME

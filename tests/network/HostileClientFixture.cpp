@@ -356,10 +356,15 @@ void HostileClientTest::TakeChat(std::vector<ChatMessage>& lines)
 
 void HostileClientTest::SignalDoneUntilBye(const std::function<void()>& each)
 {
+    // Again every few milliseconds, not every frame: a client sends no more than a real one.
+    auto last = std::chrono::steady_clock::time_point{};
     RunUntil([&] {
         if (each)
             each();
-        sniffer->Signal({NetDestination::Server, ConnectionManager::kServerHost}, SniffingTransport::kDone);
+        if (const auto now = std::chrono::steady_clock::now(); now - last >= std::chrono::milliseconds(kDoneEveryMs)) {
+            sniffer->Signal({NetDestination::Server, ConnectionManager::kServerHost}, SniffingTransport::kDone);
+            last = now;
+        }
         return HeardBye() || !sniffer->IsConnected(ConnectionManager::kServerHost);
     });
 }

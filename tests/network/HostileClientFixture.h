@@ -108,6 +108,8 @@ protected:
     static constexpr int kFrameLimit = 400000;
     static constexpr int kHangGuardMs = 240000;
     static constexpr int kPauseUs = 200;
+    // How often a client that is done says so until the server's bye.
+    static constexpr int kDoneEveryMs = 10;
     // Connecting and saying goodbye end as soon as the other side answers; these limits
     // only end a wait for a side that is gone.
     static constexpr int kConnectTimeoutMs = 120000;
