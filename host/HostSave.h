@@ -15,12 +15,13 @@ class IOStreamWrite;
 class Player;
 
 // A save being written (--save PATH): its parts are gathered in memory, then put in place
-// as one. Each part goes to a temporary name beside its place, and only once every one is
-// written are they renamed over the parts before them (a rename that fails puts back those
-// already renamed). PATH.id goes with them: it lists each part of this save (its name after
-// PATH, its size and its CRC-32), so that --load refuses a part of another save. The parts
-// of an earlier save in those places that this one has not (a quest's state, a village's
-// progress) are removed once it is in place.
+// as one, through a journal at PATH.commit (IOStreamWrite::CloseTogether with the stem
+// PATH): a process ended at any moment leaves the save before or this one, which the next
+// save or load completes, and no temporary file after it. PATH.id goes with the parts: it
+// lists each part of this save (its name after PATH, its size and its CRC-32), so that
+// --load refuses a part changed since or of another save. The parts the earlier save's own
+// PATH.id lists that this one has not (a quest's state, a village's progress) are removed
+// with it; no other file there is.
 class HostSaveParts {
 public:
     explicit HostSaveParts(std::string path);
