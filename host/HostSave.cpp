@@ -315,7 +315,7 @@ std::string CheckSave(const std::string& path)
         return refusal + "no such folder " + folder.string();
     if (!save.has_filename() || fs::is_directory(save, error))
         return refusal + "is a folder, not a file";
-    for (const std::string& part : {TokensPath(path), SaveIdPath(path)})
+    for (const std::string& part : {TokensPath(path), SaveIdPath(path), IOStreamWrite::JournalPath(path)})
         if (fs::is_directory(part, error))
             return refusal + part + " is a folder, not a file";
     if (const std::string why = Unwritable(folder); !why.empty())
