@@ -408,15 +408,20 @@ bool IOStreamWrite::CommitTogether(std::span<IOStreamWrite* const> writers, cons
             fail(files[i], files[i]->GetError());
     // The moment the set changes: the temporary files' names are durable, then the record
     // of the renames to come.
-    const bool journaled = stem && failure.empty();
-    if (journaled) {
+    bool committed = false;
+    if (stem && failure.empty()) {
         syncFolders();
         if (std::string why = writeJournal(kJournalCommitted); !why.empty())
             fail(nullptr, why);
+        else
+            committed = true;
     }
+    // The files reached (their previous kept aside, or tried to be) and those renamed.
+    size_t reached = 0;
     size_t renamed = 0;
     while (failure.empty() && renamed < files.size()) {
         IOStreamWrite& file = *files[renamed];
+        ++reached;
         if ((!backups[renamed].empty() && !file.KeepPrevious(backups[renamed])) || !file.RenameTemporary())
             fail(&file, file.GetError());
         else
@@ -424,10 +429,10 @@ bool IOStreamWrite::CommitTogether(std::span<IOStreamWrite* const> writers, cons
     }
     if (!failure.empty()) {
         // A process ended while the set is put back finishes putting it back.
-        if (journaled)
+        if (committed)
             if (std::string why = writeJournal(kJournalUndoing); !why.empty())
                 gEngine->Log(LOG_ERROR, "IOStreamWrite (%s): %s", JournalPath(*stem).c_str(), why.c_str());
-        for (size_t i = 0; i < files.size() && i <= renamed; ++i)
+        for (size_t i = 0; i < reached; ++i)
             files[i]->PutBack(backups[i], i < renamed);
     } else {
         for (const std::string& backup : backups)

@@ -107,12 +107,16 @@ bool IsQuestPart(const std::string& name)
     return name == HostQuest::kMainFile || (name.size() > 4 && name.ends_with(".que"));
 }
 
-// Whether a name after PATH is one a part of a save has: the character, its tokens, a
-// village's progress, or a file of the quest state.
+// The names after PATH of the parts of a save beside it: the character, its tokens and a
+// village's progress.
+constexpr std::string_view kSideParts[] = {"", ".tokens", ".village"};
+
+// Whether a name after PATH is one a part of a save has: one beside it, or a file of the
+// quest state.
 bool IsSavePart(const std::string& suffix)
 {
     static const std::string kQuests = HostQuest::StateFolder("") + "/";
-    if (suffix.empty() || suffix == ".tokens" || suffix == ".village")
+    if (std::find(std::begin(kSideParts), std::end(kSideParts), suffix) != std::end(kSideParts))
         return true;
     const std::string name = suffix.substr(std::min(suffix.size(), kQuests.size()));
     return suffix.starts_with(kQuests) && name.find('/') == std::string::npos && name.find('\0') == std::string::npos &&
@@ -125,9 +129,9 @@ std::vector<std::string> PartsThere(const std::string& path)
 {
     std::vector<std::string> parts;
     std::error_code error;
-    for (const char* suffix : {"", ".tokens", ".village"})
-        if (fs::exists(path + suffix, error))
-            parts.push_back(suffix);
+    for (const std::string_view suffix : kSideParts)
+        if (fs::exists(path + std::string(suffix), error))
+            parts.emplace_back(suffix);
     const std::string quests = HostQuest::StateFolder(path);
     for (const fs::directory_entry& entry : fs::directory_iterator(quests, error))
         if (IsQuestPart(entry.path().filename().string()))
@@ -240,12 +244,17 @@ std::string CheckSaveId(const std::string& path)
     return {};
 }
 
-// Why files cannot be made in a folder: empty when they can. The system is asked, nothing
-// is tried there: a run refused (for whatever reason) leaves the folder as it was.
+// Why files cannot be written into a folder: empty when a file made there could be
+// removed again.
 std::string Unwritable(const fs::path& folder)
 {
-    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+    std::string probe = (folder / ".gamehost-probe-XXXXXX").string();
+    errno = 0;
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
         return std::string("cannot be written (") + std::strerror(errno) + ")";
+    ::close(fd);
+    ::unlink(probe.c_str());
     return {};
 }
 
@@ -318,16 +327,12 @@ std::string CheckSave(const std::string& path)
     for (const std::string& part : {TokensPath(path), SaveIdPath(path), IOStreamWrite::JournalPath(path)})
         if (fs::is_directory(part, error))
             return refusal + part + " is a folder, not a file";
-    if (const std::string why = Unwritable(folder); !why.empty())
-        return refusal + "the folder " + folder.string() + " " + why;
     // The quest state goes into a folder of its own beside the character: its main file
     // and each quest's file.
     const std::string quests = HostQuest::StateFolder(path);
     if (fs::exists(quests, error)) {
         if (!fs::is_directory(quests, error))
             return refusal + quests + " is a file, not a folder";
-        if (const std::string why = Unwritable(quests); !why.empty())
-            return refusal + "the folder " + quests + " " + why;
         for (const fs::directory_entry& entry : fs::directory_iterator(quests, error))
             if (IsQuestPart(entry.path().filename().string()) && entry.is_directory(error))
                 return refusal + entry.path().string() + " is a folder, not a file";
@@ -344,6 +349,21 @@ std::string CheckHostSaves(const std::string& loadPath, const std::string& saveP
             return refusal;
     if (!savePath.empty())
         return CheckSave(savePath);
+    return {};
+}
+
+std::string ProbeHostSave(const std::string& savePath)
+{
+    if (savePath.empty())
+        return {};
+    const fs::path save(savePath);
+    const fs::path folder = save.has_parent_path() ? save.parent_path() : fs::path(".");
+    const std::string quests = HostQuest::StateFolder(savePath);
+    std::error_code error;
+    for (const fs::path& place : {folder, fs::path(quests)})
+        if (place == folder || fs::is_directory(place, error))
+            if (const std::string why = Unwritable(place); !why.empty())
+                return "--save " + savePath + ": the folder " + place.string() + " " + why;
     return {};
 }
 
