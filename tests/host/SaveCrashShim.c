@@ -4,17 +4,15 @@
  *   SAVE_CRASH_AFTER  N: the process is killed (SIGKILL) once its Nth counted rename is
  *                     done; 0: at its first, before it is done
  *   SAVE_CRASH_COUNT  a file each counted rename appends a line to (how many a save does)
- *   SAVE_CRASH_NO_LINK set: link() and linkat() fail with EPERM, as on a file system
+ *   SAVE_CRASH_NO_LINK set: link() fails with EPERM, as on a file system
  *                     without hard links */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 static int counted = 0;
 
@@ -72,16 +70,6 @@ int renameat(int fromFolder, const char* from, int toFolder, const char* to)
     return result;
 }
 
-int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags)
-{
-    int mine;
-    Before(from, to, &mine);
-    const int result = ((int (*)(int, const char*, int, const char*, unsigned))dlsym(RTLD_NEXT, "renameat2"))(
-        fromFolder, from, toFolder, to, flags);
-    After(mine && result == 0);
-    return result;
-}
-
 int link(const char* from, const char* to)
 {
     if (getenv("SAVE_CRASH_NO_LINK")) {
@@ -89,14 +77,4 @@ int link(const char* from, const char* to)
         return -1;
     }
     return ((int (*)(const char*, const char*))dlsym(RTLD_NEXT, "link"))(from, to);
-}
-
-int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags)
-{
-    if (getenv("SAVE_CRASH_NO_LINK")) {
-        errno = EPERM;
-        return -1;
-    }
-    return ((int (*)(int, const char*, int, const char*, int))dlsym(RTLD_NEXT, "linkat"))(fromFolder, from, toFolder,
-                                                                                           to, flags);
 }
