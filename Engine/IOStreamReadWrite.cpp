@@ -84,6 +84,64 @@ std::string FreshSibling(const std::string& path, const char* suffix)
     return path + "." + std::to_string(::getpid()) + "." + std::to_string(s_serial++) + suffix;
 }
 
+bool PathExists(const std::string& path)
+{
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+// The journal of a set closed together through one (CloseTogether with a stem), in the
+// keyed stream: a block of the unsigned "state" (JournalState), the unsigned "files", then
+// for each file the string "file" (its path after the stem), the string "temporary" (the
+// name after its path its new bytes wait at; empty: the file is removed) and the string
+// "kept" (the name after its path its previous file is kept aside at; empty: it had none).
+enum JournalState : uint32_t { kJournalWriting = 0, kJournalCommitted = 1, kJournalUndoing = 2 };
+constexpr uint32_t kMaxJournalFiles = 16384;
+constexpr size_t kMaxJournalBytes = size_t{16} << 20;
+
+struct SetFile {
+    std::string file;
+    std::string temporary;
+    std::string kept;
+};
+
+void StreamJournal(IOStream& stream, uint32_t& state, std::vector<SetFile>& entries)
+{
+    stream.BeginBlock();
+    stream.StreamUInt32("state", state);
+    uint32_t count = static_cast<uint32_t>(entries.size());
+    stream.StreamUInt32("files", count);
+    if (!stream.CheckCount("files", count, kMaxJournalFiles, "file"))
+        return;
+    entries.resize(count);
+    for (SetFile& entry : entries) {
+        stream.StreamString("file", entry.file);
+        stream.StreamString("temporary", entry.temporary);
+        stream.StreamString("kept", entry.kept);
+        if (stream.Failed())
+            return;
+    }
+    stream.EndBlock();
+}
+
+// Whether a journal's entry names files beside the stem and nothing else: no step up out
+// of a folder, and temporary and kept files named as a set names its own.
+bool OwnEntry(const SetFile& entry)
+{
+    const auto own = [](const std::string& tail) {
+        return tail.empty() || (tail.front() == '.' && tail.ends_with(".tmp") && tail.find('/') == std::string::npos &&
+                                tail.find('\0') == std::string::npos);
+    };
+    return ("/" + entry.file + "/").find("/../") == std::string::npos && entry.file.find('\0') == std::string::npos &&
+           own(entry.temporary) && own(entry.kept);
+}
+
+// The name `name` has after `path` (empty for none).
+std::string NameAfter(const std::string& name, const std::string& path)
+{
+    return name.empty() ? name : name.substr(path.size());
+}
+
 }  // namespace
 
 // ---- Status -----------------------------------------------------------------------------
@@ -261,7 +319,29 @@ bool IOStreamWrite::CloseTogether(std::initializer_list<IOStreamWrite*> writers)
 
 bool IOStreamWrite::CloseTogether(std::span<IOStreamWrite* const> writers)
 {
+    return CommitTogether(writers, nullptr, {});
+}
+
+bool IOStreamWrite::CloseTogether(std::span<IOStreamWrite* const> writers, const std::string& stem,
+                                  std::span<const std::string> removed)
+{
+    return CommitTogether(writers, &stem, removed);
+}
+
+std::string IOStreamWrite::JournalPath(const std::string& stem) { return stem + ".commit"; }
+
+bool IOStreamWrite::CommitTogether(std::span<IOStreamWrite* const> writers, const std::string* stem,
+                                  std::span<const std::string> removed)
+{
+    // The first failure: the writer it is of (none for the journal's), and why.
     const IOStreamWrite* failed = nullptr;
+    std::string failure;
+    const auto fail = [&](const IOStreamWrite* writer, const std::string& why) {
+        if (failure.empty()) {
+            failed = writer;
+            failure = why;
+        }
+    };
     std::vector<IOStreamWrite*> files;   // those with a file to commit, in order
     for (IOStreamWrite* writer : writers) {
         if (!writer->m_closed) {
@@ -269,46 +349,177 @@ bool IOStreamWrite::CloseTogether(std::span<IOStreamWrite* const> writers)
             if (!writer->m_path.empty())
                 files.push_back(writer);
         }
-        if (writer->Failed() && !failed)
-            failed = writer;
+        if (writer->Failed())
+            fail(writer, writer->GetError());
     }
-    for (size_t i = 0; i < files.size() && !failed; ++i)
-        if (!files[i]->WriteTemporary())
-            failed = files[i];
-    // Only the targets renamed before the last need keeping: a failed last rename
-    // replaces nothing.
+    std::vector<std::string> temporaries(files.size());
     std::vector<std::string> backups(files.size());
-    for (size_t i = 0; i + 1 < files.size() && !failed; ++i)
-        if (!files[i]->KeepPrevious(backups[i]))
-            failed = files[i];
-    size_t renamed = 0;
-    while (!failed && renamed < files.size()) {
-        if (files[renamed]->RenameTemporary())
-            ++renamed;
+    for (size_t i = 0; i < files.size(); ++i)
+        temporaries[i] = FreshSibling(files[i]->m_path, ".tmp");
+    // Through a journal every previous file is kept aside; without one, only those renamed
+    // before the last (a failed last rename replaces nothing).
+    std::vector<SetFile> entries;
+    if (stem && failure.empty()) {
+        for (IOStreamWrite* file : files)
+            if (!file->m_path.starts_with(*stem))
+                fail(file, Quoted(file->m_path.c_str()) + " is not beside " + Quoted(stem->c_str()));
+        for (const std::string& file : removed)
+            if (!file.starts_with(*stem))
+                fail(nullptr, Quoted(file.c_str()) + " is not beside " + Quoted(stem->c_str()));
+        if (failure.empty())
+            if (std::string why = FinishTogether(*stem); !why.empty())
+                fail(nullptr, why);
+        for (size_t i = 0; i < files.size() && failure.empty(); ++i) {
+            const std::string& path = files[i]->m_path;
+            backups[i] = PathExists(path) ? FreshSibling(path, ".old.tmp") : std::string();
+            entries.push_back({path.substr(stem->size()), NameAfter(temporaries[i], path), NameAfter(backups[i], path)});
+        }
+        for (const std::string& file : removed)
+            entries.push_back({file.substr(stem->size()), {}, {}});
+    } else if (!stem) {
+        for (size_t i = 0; i + 1 < files.size(); ++i)
+            backups[i] = FreshSibling(files[i]->m_path, ".old.tmp");
+    }
+    // Puts the journal in place in one rename, synced; empty when it is.
+    const auto writeJournal = [&](uint32_t state) {
+        const std::string path = JournalPath(*stem);
+        IOStreamWrite journal(path);
+        StreamJournal(journal, state, entries);
+        journal.End();
+        ::unlink((path + ".tmp").c_str());
+        if (!journal.Failed() && journal.WriteTemporary(path + ".tmp") && journal.RenameTemporary())
+            SyncFolder(path);
+        journal.RemoveTemporary();
+        return journal.Failed() ? journal.GetError() : std::string();
+    };
+    const auto syncFolders = [&] {
+        for (const IOStreamWrite* file : files)
+            SyncFolder(file->m_path);
+    };
+    bool journalPlaced = false;
+    if (stem && failure.empty()) {
+        if (std::string why = writeJournal(kJournalWriting); !why.empty())
+            fail(nullptr, why);
         else
-            failed = files[renamed];
+            journalPlaced = true;
     }
-    if (failed)
-        for (size_t i = 0; i < renamed; ++i)
-            files[i]->PutBack(backups[i]);
-    for (size_t i = 0; i < files.size(); ++i) {
-        files[i]->RemoveTemporary();
-        if (!backups[i].empty())
-            ::unlink(backups[i].c_str());
-        if (renamed > 0)
-            SyncFolder(files[i]->m_path);
+    for (size_t i = 0; i < files.size() && failure.empty(); ++i)
+        if (!files[i]->WriteTemporary(temporaries[i]))
+            fail(files[i], files[i]->GetError());
+    // The moment the set changes: the temporary files' names are durable, then the record
+    // of the renames to come.
+    bool committed = false;
+    if (stem && failure.empty()) {
+        syncFolders();
+        if (std::string why = writeJournal(kJournalCommitted); !why.empty())
+            fail(nullptr, why);
+        else
+            committed = true;
     }
-    if (!failed)
+    // The files reached (their previous kept aside, or tried to be) and those renamed.
+    size_t reached = 0;
+    size_t renamed = 0;
+    while (failure.empty() && renamed < files.size()) {
+        IOStreamWrite& file = *files[renamed];
+        ++reached;
+        if ((!backups[renamed].empty() && !file.KeepPrevious(backups[renamed])) || !file.RenameTemporary())
+            fail(&file, file.GetError());
+        else
+            ++renamed;
+    }
+    if (!failure.empty()) {
+        // A process ended while the set is put back finishes putting it back.
+        if (committed)
+            if (std::string why = writeJournal(kJournalUndoing); !why.empty())
+                gEngine->Log(LOG_ERROR, "IOStreamWrite (%s): %s", JournalPath(*stem).c_str(), why.c_str());
+        for (size_t i = 0; i < reached; ++i)
+            files[i]->PutBack(backups[i], i < renamed);
+    } else {
+        for (const std::string& backup : backups)
+            if (!backup.empty())
+                ::unlink(backup.c_str());
+        for (const std::string& file : removed)
+            if (::unlink(file.c_str()) != 0 && errno != ENOENT)
+                gEngine->Log(LOG_WARNING, "IOStreamWrite (%s): %s", file.c_str(), SystemError("removing", file).c_str());
+    }
+    for (IOStreamWrite* file : files)
+        file->RemoveTemporary();
+    if (renamed > 0 || journalPlaced) {
+        syncFolders();
+        for (const std::string& file : removed)
+            SyncFolder(file);
+    }
+    if (journalPlaced) {
+        ::unlink(JournalPath(*stem).c_str());
+        SyncFolder(JournalPath(*stem));
+    }
+    if (failure.empty())
         return true;
     for (IOStreamWrite* writer : writers)
         if (writer != failed && !writer->m_path.empty())
-            writer->Fail("not written, since " + failed->GetError());
+            writer->Fail("not written, since " + failure);
     return false;
 }
 
-bool IOStreamWrite::WriteTemporary()
+std::string IOStreamWrite::FinishTogether(const std::string& stem)
 {
-    const std::string temporary = FreshSibling(m_path, ".tmp");
+    const std::string path = JournalPath(stem);
+    // A journal never put in place: its set had not begun.
+    ::unlink((path + ".tmp").c_str());
+    if (!PathExists(path))
+        return {};
+    std::string bytes;
+    std::string why = ReadWholeFile(path, bytes, kMaxJournalBytes);
+    uint32_t state = 0;
+    std::vector<SetFile> entries;
+    if (why.empty()) {
+        if (why = IOStreamRead::CheckForm({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()});
+            why.empty()) {
+            IOStreamRead stream(bytes.data(), bytes.size());
+            StreamJournal(stream, state, entries);
+            why = stream.GetError();
+        }
+        if (why.empty() && (state > kJournalUndoing || !std::all_of(entries.begin(), entries.end(), OwnEntry)))
+            why = "it names files that are none of the set's";
+        if (!why.empty())
+            why = "does not read (" + why + ")";
+    }
+    if (!why.empty())
+        return Quoted(path.c_str()) + " " + why;
+    for (const SetFile& entry : entries) {
+        const std::string file = stem + entry.file;
+        const std::string temporary = entry.temporary.empty() ? std::string() : file + entry.temporary;
+        const std::string kept = entry.kept.empty() ? std::string() : file + entry.kept;
+        bool done = true;
+        if (state == kJournalCommitted) {
+            // Once recorded, the new set is the set: what is not yet renamed is, and the
+            // files of the set before that it has not go.
+            if (temporary.empty())
+                ::unlink(file.c_str());
+            else if (PathExists(temporary))
+                done = ::rename(temporary.c_str(), file.c_str()) == 0;
+        } else if (state == kJournalUndoing && !temporary.empty()) {
+            // What was kept aside goes back; a new file where there was none goes.
+            if (!kept.empty() && PathExists(kept))
+                done = ::rename(kept.c_str(), file.c_str()) == 0;
+            else if (kept.empty() && !PathExists(temporary))
+                ::unlink(file.c_str());
+        }
+        if (!done)
+            return SystemError("renaming to", file);
+        if (!temporary.empty())
+            ::unlink(temporary.c_str());
+        if (!kept.empty())
+            ::unlink(kept.c_str());
+        SyncFolder(file);
+    }
+    ::unlink(path.c_str());
+    SyncFolder(path);
+    return {};
+}
+
+bool IOStreamWrite::WriteTemporary(const std::string& temporary)
+{
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         Fail(SystemError("creating", temporary));
@@ -343,8 +554,10 @@ bool IOStreamWrite::KeepPrevious(std::string& backup)
         Fail(Quoted(m_path.c_str()) + " is a folder");
         return false;
     }
-    backup = FreshSibling(m_path, ".old.tmp");
-    if (::link(m_path.c_str(), backup.c_str()) == 0)
+    // A hard link keeps the file in its place meanwhile. A file system without links has
+    // it renamed aside: it is missing until the new one is renamed in, which a journal
+    // covers.
+    if (::link(m_path.c_str(), backup.c_str()) == 0 || (errno != ENOENT && ::rename(m_path.c_str(), backup.c_str()) == 0))
         return true;
     const bool none = errno == ENOENT;
     if (!none)
@@ -363,9 +576,17 @@ bool IOStreamWrite::RenameTemporary()
     return true;
 }
 
-void IOStreamWrite::PutBack(const std::string& backup)
+void IOStreamWrite::PutBack(const std::string& backup, bool renamed)
 {
-    const bool back = backup.empty() ? ::unlink(m_path.c_str()) == 0 : ::rename(backup.c_str(), m_path.c_str()) == 0;
+    bool back = true;
+    if (!backup.empty()) {
+        back = ::rename(backup.c_str(), m_path.c_str()) == 0;
+        // A hard link of a file never replaced stays after its rename onto it (the same file).
+        if (back)
+            ::unlink(backup.c_str());
+    } else if (renamed) {
+        back = ::unlink(m_path.c_str()) == 0;
+    }
     if (!back)
         gEngine->Log(LOG_ERROR, "IOStreamWrite (%s): %s", m_path.c_str(),
                      SystemError("putting back the previous", m_path).c_str());

@@ -37,7 +37,8 @@
 // writes no file at all. Files that belong together (a save and its companion) close
 // through CloseTogether: every temporary file is written before any is renamed, and a
 // rename that fails puts back the targets already replaced, so the set changes whole or
-// not at all.
+// not at all. A set that must also survive its process ending at any moment (a save)
+// closes through a journal beside it (CloseTogether with a stem, below).
 //
 // Speed: the writer appends each value with one size check into a buffer that grows by
 // doubling; the reader checks each item with one bounds check and compares the key's
@@ -136,6 +137,26 @@ public:
     // the set. True when no writer failed.
     static bool CloseTogether(std::initializer_list<IOStreamWrite*> writers);
     static bool CloseTogether(std::span<IOStreamWrite* const> writers);
+    // As CloseTogether, for a set that must survive its process ending at any moment: each
+    // path (the writers' and those of `removed`) is `stem` and a suffix, and the set goes
+    // through a journal at JournalPath(stem) (a journal left there is finished first). The
+    // journal first lists the temporary files to come; once every one is written and synced
+    // it is replaced, in one rename, by the record of the renames to come and of the files
+    // of `removed` to remove (files of the set before that the new one has not): from that
+    // moment the set is the new one. The renames and the removals follow, then the journal
+    // goes. A previous file is kept aside until the set is in place (by a hard link, or by a
+    // rename where the file system has none), so a rename that fails still puts the set
+    // before back. A process ended midway leaves the journal: FinishTogether completes it.
+    static bool CloseTogether(std::span<IOStreamWrite* const> writers, const std::string& stem,
+                              std::span<const std::string> removed);
+    // Completes what a CloseTogether through the journal of `stem` left when its process
+    // ended: once the record of the renames was in place, the renames and removals not yet
+    // done are done; before it, the temporary files go and the set before stays. Then no
+    // temporary file of the set and no journal is left. Nothing when there is no journal.
+    // Empty when done, else why not (the journal does not read, a rename fails), and the
+    // journal stays.
+    static std::string FinishTogether(const std::string& stem);
+    static std::string JournalPath(const std::string& stem);
     // The bytes written so far, header included.
     std::span<const unsigned char> GetBytes() const { return {m_bytes.data(), m_size}; }
 
@@ -156,16 +177,20 @@ private:
     void WriteMarker(IOStreamFormat::Tag tag);
     // Marks the stream closed; fails when a block is still open.
     void End();
-    // Writes the bytes to a fresh, synced temporary file beside the target, kept in
+    // The set's common part: `stem` null closes without a journal.
+    static bool CommitTogether(std::span<IOStreamWrite* const> writers, const std::string* stem,
+                              std::span<const std::string> removed);
+    // Writes the bytes to the fresh file `temporary` beside the target, synced, kept in
     // m_temporary; false (failed, nothing left behind) otherwise.
-    bool WriteTemporary();
-    // Hard-links the current target to a fresh name in `backup` (empty when there is no
-    // target) so that it can be put back; false (failed) when it cannot be kept or is a
-    // folder.
+    bool WriteTemporary(const std::string& temporary);
+    // Keeps the current target aside at `backup` (a hard link, or a rename where links
+    // fail) so that it can be put back; `backup` is emptied when there is no target. False
+    // (failed) when it cannot be kept or is a folder.
     bool KeepPrevious(std::string& backup);
     bool RenameTemporary();
-    // Undoes RenameTemporary: the kept file goes back, or the new one goes.
-    void PutBack(const std::string& backup);
+    // Undoes KeepPrevious and RenameTemporary (`renamed`): the kept file goes back, or the
+    // new one goes.
+    void PutBack(const std::string& backup, bool renamed);
     void RemoveTemporary();
 
     std::vector<unsigned char> m_bytes;   // at least m_size long

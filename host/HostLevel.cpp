@@ -334,13 +334,15 @@ private:
     std::string m_music;
 };
 
-void HostLevel::Accepted(const HostOptions& options) const
+bool HostLevel::Accepted(const HostOptions& options) const
 {
-    HostAccepted(options);
+    if (!HostAccepted(options))
+        return false;
     // A level of none of either (the village) says what it holds itself.
     if (!GetPlacements().empty() || !GetSteps().empty())
         std::printf("gamehost: level %s: %s, %s\n", options.level.c_str(), HostCount(GetPlacements().size(), "object").c_str(),
                     HostCount(GetSteps().size(), "scripted step").c_str());
+    return true;
 }
 
 void HostLevel::AnnounceScriptPoint(const ScriptPoint& point)
@@ -417,7 +419,8 @@ int HostLevel::Run(const HostOptions& options)
     const bool networked = HostNetwork::Wanted(options);
     if (networked && !network.Open(options))
         return kHostExitRefused;
-    level.Accepted(options);
+    if (!level.Accepted(options))
+        return kHostExitRefused;
     network.PrintOpened();
     const bool guest = networked && options.role == "client";
     InitializeObjects();

@@ -105,8 +105,8 @@ public:
     // The whole run: start-up, the level, the frames, shut-down; the process exit code.
     static int Run(const HostOptions& options);
     // The run of this level (--level) is accepted (HostAccepted): gamehost's header, then
-    // what the level holds.
-    void Accepted(const HostOptions& options) const;
+    // what the level holds; false when the last check refuses it.
+    bool Accepted(const HostOptions& options) const;
 
 private:
     // Reads one line: empty when it parses (or is blank), else the form it should have. The

@@ -107,15 +107,31 @@ bool IsQuestPart(const std::string& name)
     return name == HostQuest::kMainFile || (name.size() > 4 && name.ends_with(".que"));
 }
 
+// The names after PATH of the parts of a save beside it: the character, its tokens and a
+// village's progress.
+constexpr std::string_view kSideParts[] = {"", ".tokens", ".village"};
+
+// Whether a name after PATH is one a part of a save has: one beside it, or a file of the
+// quest state.
+bool IsSavePart(const std::string& suffix)
+{
+    static const std::string kQuests = HostQuest::StateFolder("") + "/";
+    if (std::find(std::begin(kSideParts), std::end(kSideParts), suffix) != std::end(kSideParts))
+        return true;
+    const std::string name = suffix.substr(std::min(suffix.size(), kQuests.size()));
+    return suffix.starts_with(kQuests) && name.find('/') == std::string::npos && name.find('\0') == std::string::npos &&
+           IsQuestPart(name);
+}
+
 // The names after PATH of the parts of a save that lie beside it now: the character, its
 // tokens, a village's progress and the files of its quest state.
 std::vector<std::string> PartsThere(const std::string& path)
 {
     std::vector<std::string> parts;
     std::error_code error;
-    for (const char* suffix : {"", ".tokens", ".village"})
-        if (fs::exists(path + suffix, error))
-            parts.push_back(suffix);
+    for (const std::string_view suffix : kSideParts)
+        if (fs::exists(path + std::string(suffix), error))
+            parts.emplace_back(suffix);
     const std::string quests = HostQuest::StateFolder(path);
     for (const fs::directory_entry& entry : fs::directory_iterator(quests, error))
         if (IsQuestPart(entry.path().filename().string()))
@@ -170,29 +186,47 @@ std::string IdOf(const std::vector<IdEntry>& entries)
     return text;
 }
 
+// Whether the save `path` has PATH.id (a save written before saves listed their parts has
+// none).
+bool HasSaveId(const std::string& path)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(SaveIdPath(path), error));
+}
+
+// Reads the parts PATH.id lists into `entries`: empty when it reads whole and its id is
+// the one of what it lists, else why not ("IDPATH REASON").
+std::string ReadSaveId(const std::string& path, std::vector<IdEntry>& entries)
+{
+    const std::string idPath = SaveIdPath(path);
+    std::string bytes;
+    if (const std::string why = ReadWholeFile(idPath, bytes, IOStreamFormat::kMaxSize); !why.empty())
+        return idPath + " " + why + " (a save lists its parts there)";
+    std::string id;
+    if (std::string why = NotAStream(bytes); !why.empty())
+        return idPath + " does not read (" + why + ")";
+    const LogCapture quiet;
+    IOStreamRead stream(bytes.data(), bytes.size());
+    StreamId(stream, id, entries);
+    if (stream.Failed())
+        return idPath + " does not read (" + stream.GetError() + ")";
+    if (id != IdOf(entries))
+        return idPath + " does not read (its id is not the one of the parts it lists)";
+    return {};
+}
+
 // Why the parts beside the save `path` are not the ones its PATH.id lists: empty when each
 // part there is listed and each listed part is there with the size and CRC-32 listed. A
 // save without PATH.id was written before saves listed their parts: it is read as it is,
 // as it was then.
 std::string CheckSaveId(const std::string& path)
 {
-    const std::string idPath = SaveIdPath(path);
-    std::error_code error;
-    if (!fs::exists(fs::symlink_status(idPath, error)))
+    if (!HasSaveId(path))
         return {};
-    if (const std::string why = HostUnreadable(idPath); !why.empty())
-        return idPath + " " + why + " (a save lists its parts there)";
+    const std::string idPath = SaveIdPath(path);
     std::vector<IdEntry> entries;
-    std::string id;
-    {
-        const LogCapture quiet;
-        IOStreamRead stream(idPath);
-        StreamId(stream, id, entries);
-        if (stream.Failed())
-            return idPath + " does not read (" + stream.GetError() + ")";
-    }
-    if (id != IdOf(entries))
-        return idPath + " does not read (its id is not the one of the parts it lists)";
+    if (std::string why = ReadSaveId(path, entries); !why.empty())
+        return why;
     const std::vector<std::string> there = PartsThere(path);
     for (const std::string& suffix : there)
         if (std::none_of(entries.begin(), entries.end(), [&](const IdEntry& e) { return e.suffix == suffix; }))
@@ -205,7 +239,7 @@ std::string CheckSaveId(const std::string& path)
         if (!why.empty())
             return path + entry.suffix + " " + why;
         if (bytes.size() != entry.size || Crc32(bytes.data(), bytes.size()) != entry.crc)
-            return path + entry.suffix + " is not the part " + idPath + " lists (a part of another save)";
+            return path + entry.suffix + " differs from the part " + idPath + " lists (it changed after the save)";
     }
     return {};
 }
@@ -224,9 +258,21 @@ std::string Unwritable(const fs::path& folder)
     return {};
 }
 
+// Completes a save that a process ended while it put it in place (its journal is there):
+// empty when there was none or it is complete now, else why not.
+std::string FinishSave(const std::string& path)
+{
+    const LogCapture quiet;
+    if (std::string why = IOStreamWrite::FinishTogether(path); !why.empty())
+        return "a save left unfinished there cannot be completed (" + why + ")";
+    return {};
+}
+
 std::string CheckLoad(const std::string& path)
 {
     const std::string refusal = "--load " + path + ": ";
+    if (const std::string why = FinishSave(path); !why.empty())
+        return refusal + why;
     std::error_code error;
     if (!fs::exists(path, error))
         return refusal + "no save there (" + path + " does not exist)";
@@ -246,8 +292,13 @@ std::string CheckLoad(const std::string& path)
         return refusal + folder + " is a file, not a folder (a save has its quest state in a folder there)";
     if (!fs::is_directory(folder, error))
         return refusal + folder + " does not exist (a save has its quest state there)";
-    if (!fs::is_regular_file(fs::path(folder) / HostQuest::kMainFile, error))
+    const std::string main = folder + "/" + HostQuest::kMainFile;
+    if (!fs::exists(fs::symlink_status(main, error)))
         return refusal + folder + " holds no " + HostQuest::kMainFile;
+    // What stands there in its place (a folder, a pipe) is said as what it is.
+    std::string text;
+    if (const std::string why = ReadWholeFile(main, text, IOStreamFormat::kMaxSize); !why.empty())
+        return refusal + main + " " + why;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
         const fs::path& file = entry.path();
         if (file.filename() != HostQuest::kMainFile && file.extension() != ".que")
@@ -273,19 +324,15 @@ std::string CheckSave(const std::string& path)
         return refusal + "no such folder " + folder.string();
     if (!save.has_filename() || fs::is_directory(save, error))
         return refusal + "is a folder, not a file";
-    for (const std::string& part : {TokensPath(path), SaveIdPath(path)})
+    for (const std::string& part : {TokensPath(path), SaveIdPath(path), IOStreamWrite::JournalPath(path)})
         if (fs::is_directory(part, error))
             return refusal + part + " is a folder, not a file";
-    if (const std::string why = Unwritable(folder); !why.empty())
-        return refusal + "the folder " + folder.string() + " " + why;
     // The quest state goes into a folder of its own beside the character: its main file
     // and each quest's file.
     const std::string quests = HostQuest::StateFolder(path);
     if (fs::exists(quests, error)) {
         if (!fs::is_directory(quests, error))
             return refusal + quests + " is a file, not a folder";
-        if (const std::string why = Unwritable(quests); !why.empty())
-            return refusal + "the folder " + quests + " " + why;
         for (const fs::directory_entry& entry : fs::directory_iterator(quests, error))
             if (IsQuestPart(entry.path().filename().string()) && entry.is_directory(error))
                 return refusal + entry.path().string() + " is a folder, not a file";
@@ -302,6 +349,21 @@ std::string CheckHostSaves(const std::string& loadPath, const std::string& saveP
             return refusal;
     if (!savePath.empty())
         return CheckSave(savePath);
+    return {};
+}
+
+std::string ProbeHostSave(const std::string& savePath)
+{
+    if (savePath.empty())
+        return {};
+    const fs::path save(savePath);
+    const fs::path folder = save.has_parent_path() ? save.parent_path() : fs::path(".");
+    const std::string quests = HostQuest::StateFolder(savePath);
+    std::error_code error;
+    for (const fs::path& place : {folder, fs::path(quests)})
+        if (place == folder || fs::is_directory(place, error))
+            if (const std::string why = Unwritable(place); !why.empty())
+                return "--save " + savePath + ": the folder " + place.string() + " " + why;
     return {};
 }
 
@@ -357,18 +419,32 @@ bool HostSaveParts::Commit()
     writers.push_back(&idFile);
     std::vector<std::unique_ptr<Part>> parts = std::move(m_parts);
     m_parts.clear();
-    if (!IOStreamWrite::CloseTogether(writers)) {
+    // A save a process ended in the middle of is completed first, so that the list read
+    // below is the one of the save in place.
+    const std::string unfinished = FinishSave(m_path);
+    // What the earlier save there listed and this one has not goes with it (a village's
+    // progress beside a bundled save); nothing else there is touched.
+    std::vector<std::string> removed;
+    std::vector<IdEntry> listed;
+    if (unfinished.empty() && HasSaveId(m_path) && ReadSaveId(m_path, listed).empty())
+        for (const IdEntry& entry : listed)
+            if (IsSavePart(entry.suffix) &&
+                std::none_of(entries.begin(), entries.end(), [&](const IdEntry& e) { return e.suffix == entry.suffix; }) &&
+                std::find(removed.begin(), removed.end(), m_path + entry.suffix) == removed.end())
+                removed.push_back(m_path + entry.suffix);
+    if (!unfinished.empty())
+        for (IOStreamWrite* writer : writers)
+            writer->Refuse(unfinished);
+    if (!IOStreamWrite::CloseTogether(writers, m_path, removed)) {
         for (const IOStreamWrite* writer : writers)
             if (writer->Failed() && (m_error.empty() || !writer->GetError().starts_with("not written, since ")))
                 m_error = writer->GetError();
+        if (const std::string since = "not written, since "; m_error.starts_with(since))
+            m_error.erase(0, since.size());
         for (const std::string& folder : made)
             fs::remove(folder, error);   // only when empty
         return false;
     }
-    // What an earlier save left in these places and this one has not is no part of it.
-    for (const std::string& suffix : PartsThere(m_path))
-        if (std::none_of(entries.begin(), entries.end(), [&](const IdEntry& e) { return e.suffix == suffix; }))
-            fs::remove(m_path + suffix, error);
     return true;
 }
 

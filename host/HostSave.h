@@ -15,12 +15,13 @@ class IOStreamWrite;
 class Player;
 
 // A save being written (--save PATH): its parts are gathered in memory, then put in place
-// as one. Each part goes to a temporary name beside its place, and only once every one is
-// written are they renamed over the parts before them (a rename that fails puts back those
-// already renamed). PATH.id goes with them: it lists each part of this save (its name after
-// PATH, its size and its CRC-32), so that --load refuses a part of another save. The parts
-// of an earlier save in those places that this one has not (a quest's state, a village's
-// progress) are removed once it is in place.
+// as one, through a journal at PATH.commit (IOStreamWrite::CloseTogether with the stem
+// PATH): a process ended at any moment leaves the save before or this one, which the next
+// save or load completes, and no temporary file after it. PATH.id goes with the parts: it
+// lists each part of this save (its name after PATH, its size and its CRC-32), so that
+// --load refuses a part changed since or of another save. The parts the earlier save's own
+// PATH.id lists that this one has not (a quest's state, a village's progress) are removed
+// with it; no other file there is.
 class HostSaveParts {
 public:
     explicit HostSaveParts(std::string path);
@@ -68,14 +69,19 @@ uint32_t ResumeHostPlayer(const std::string& path, const std::string& record);
 // The second file, beside the character's.
 std::string TokensPath(const std::string& path);
 
-// Before the game starts: the save a run reads (--load PATH) is there whole, each part a
-// file that reads in full (the character, its tokens, and the quest state in
-// PATH.quests/), each the part PATH.id lists, and no file there that it does not list;
-// and every place a run saves to (--save PATH) takes a file: PATH's folder and
-// PATH.quests/ take new files, and no part's place is a folder (nor PATH.quests a file).
+// Before the game starts: the save a run reads (--load PATH) is there whole (a save a
+// process ended in the middle of is completed first), each part a file that reads in full
+// (the character, its tokens, and the quest state in PATH.quests/), each the part PATH.id
+// lists, and no file there that it does not list; and every place a run saves to (--save
+// PATH) takes a file: PATH's folder is there, and no part's place is a folder (nor
+// PATH.quests a file).
 // Empty when they are sound (or not asked for), else the refusal, "--load PATH: REASON" or
 // "--save PATH: REASON". The game's own read of the save still refuses a run whose parts are well formed
 // but hold what this player cannot read.
 std::string CheckHostSaves(const std::string& loadPath, const std::string& savePath);
+// The last check before the game starts, the one that writes (HostAccepted makes it):
+// PATH's folder and PATH.quests/ take new files (one is made there and removed). Empty
+// when they do (or no --save is given), else the refusal "--save PATH: REASON".
+std::string ProbeHostSave(const std::string& savePath);
 
 }  // namespace GAME

@@ -227,12 +227,17 @@ int GAME::HostEndShort(const std::string& reason)
     return kHostExitShort;
 }
 
-void GAME::HostAccepted(const HostOptions& options)
+bool GAME::HostAccepted(const HostOptions& options)
 {
     if (gAccepted)
-        return;
+        return true;
+    if (const std::string refusal = ProbeHostSave(options.savePath); !refusal.empty()) {
+        gRefusal = refusal;
+        return false;
+    }
     gAccepted = true;
     std::fputs(options.header.c_str(), stdout);
+    return true;
 }
 
 std::string GAME::HostUnreadable(const std::string& path)
@@ -352,7 +357,10 @@ extern "C" int GameHostRun(const HostOptions* options)
         EventManager::Get().SetSendObserver(std::move(previousObserver));
         return kHostExitRefused;
     }
-    HostAccepted(*options);
+    if (!HostAccepted(*options)) {
+        EventManager::Get().SetSendObserver(std::move(previousObserver));
+        return kHostExitRefused;
+    }
     network.PrintOpened();
     InitializeObjects();
     HostNamesNewGame();   // a game names its characters afresh

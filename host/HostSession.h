@@ -49,10 +49,12 @@ bool HostRefused();
 // what standard output holds. Returns kHostExitShort.
 int HostEndShort(const std::string& reason);
 // A run calls this once every input is checked (the options, the files and folders they
-// name, the level, the save, the port), before the game starts: gamehost's header
-// (HostOptions::header) is printed, once. A run prints nothing on standard output before
-// it, so that a refused run prints nothing there.
-void HostAccepted(const HostOptions& options);
+// name, the level, the save, the port), before the game starts. It makes the last check,
+// the one that writes (ProbeHostSave: the folder saved to takes a file), so that a run
+// refused for any other reason leaves that folder as it was; false when it refuses the
+// run (HostRefuse). Else gamehost's header (HostOptions::header) is printed, once. A run
+// prints nothing on standard output before it, so that a refused run prints nothing there.
+bool HostAccepted(const HostOptions& options);
 // Why a file the run reads cannot be: empty when it opens, else "is a folder, not a file"
 // or "cannot be read (REASON)".
 std::string HostUnreadable(const std::string& path);

@@ -570,7 +570,8 @@ int HostVillage::Run(const HostOptions& options, const HostLevel& level)
     HostVillageNet network;
     if (serving && !network.Open(options))
         return kHostExitRefused;
-    level.Accepted(options);
+    if (!level.Accepted(options))
+        return kHostExitRefused;
     // The steps counted are the level's own (sales, the chest's walk, the save point, the
     // portal); the quest's steps are printed once its file is read.
     std::printf("gamehost: village: quest %s%s%s%s%s; %s of the level\n",

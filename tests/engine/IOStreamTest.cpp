@@ -1,6 +1,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -328,5 +329,49 @@ TEST(IOStreamTest, PairsAreReplacedTogetherOrNotAtAll)
     EXPECT_FALSE(savePair(hero, 3, false) || savePair(fresh, 3, false));
     EXPECT_EQ(1, valueIn(hero));
     EXPECT_EQ(3, std::distance(std::filesystem::directory_iterator(folder), {}));   // hero and the two folders
+    std::filesystem::remove_all(folder);
+}
+
+// A set whose process ended while it was put back is put back by the next finish: what was
+// kept aside returns, a new file where there was none goes, and no temporary file stays. A
+// journal naming a file out of its set is refused and touches nothing.
+TEST(IOStreamTest, AnUnfinishedSetIsFinishedWithinItsOwnFiles)
+{
+    std::string folder = testing::TempDir() + "iostreamjournalXXXXXX";
+    ASSERT_NE(nullptr, ::mkdtemp(folder.data()));
+    const std::string hero = folder + "/hero";
+    const auto put = [](const std::string& path, const std::string& text) { std::ofstream(path) << text; };
+    const auto text = [](const std::string& path) {
+        std::ifstream in(path);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const auto journal = [&](uint32_t state, std::vector<std::array<std::string, 3>> files) {
+        IOStreamWrite out(IOStreamWrite::JournalPath(hero));
+        uint32_t count = static_cast<uint32_t>(files.size());
+        out.BeginBlock();
+        out.StreamUInt32("state", state);
+        out.StreamUInt32("files", count);
+        for (auto& file : files)
+            out.StreamString("file", file[0]), out.StreamString("temporary", file[1]), out.StreamString("kept", file[2]);
+        out.EndBlock();
+        ASSERT_TRUE(out.Close());
+    };
+    // Putting back (state 2): the character renamed in, its previous kept aside; the tokens
+    // not yet renamed; the progress renamed in where there was none.
+    put(hero, "new"), put(hero + ".1.old.tmp", "old"), put(hero + ".tokens", "old"), put(hero + ".tokens.2.tmp", "new");
+    put(hero + ".village", "new");
+    journal(2, {{"", ".0.tmp", ".1.old.tmp"}, {".tokens", ".2.tmp", ".3.old.tmp"}, {".village", ".4.tmp", ""}});
+    EXPECT_EQ("", IOStreamWrite::FinishTogether(hero));
+    EXPECT_EQ(std::pair(std::string("old"), std::string("old")), std::pair(text(hero), text(hero + ".tokens")));
+    EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(folder), {}));   // hero and its tokens
+    // Committed (state 1), naming a file beside the set's folder.
+    std::filesystem::create_directory(hero + ".quests");
+    put(folder + "/../victim.tmp", "new");
+    journal(1, {{".quests/../../victim", ".tmp", ""}});
+    LogCapture log;
+    EXPECT_NE("", IOStreamWrite::FinishTogether(hero));
+    EXPECT_EQ("new", text(folder + "/../victim.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(IOStreamWrite::JournalPath(hero)));
+    std::filesystem::remove(folder + "/../victim.tmp");
     std::filesystem::remove_all(folder);
 }

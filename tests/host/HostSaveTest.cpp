@@ -88,7 +88,7 @@ TEST_F(HostSavePartsTest, ALoadRefusesAPartOfAnotherSave)
         fs::copy_file(m_path + part, other + ".mine", fs::copy_options::overwrite_existing);
         fs::copy_file(other + part, m_path + part, fs::copy_options::overwrite_existing);
         EXPECT_EQ(CheckHostSaves(m_path, ""),
-                  refusal + m_path + part + " is not the part " + m_path + ".id lists (a part of another save)");
+                  refusal + m_path + part + " differs from the part " + m_path + ".id lists (it changed after the save)");
         fs::rename(other + ".mine", m_path + part);
     }
     // A quest's state that the save did not write; a save without its list, written before

@@ -97,7 +97,7 @@ refusal() {
     cat "$folder/refusal"
 }
 broken=$(refusal --load "$folder/hero.chr") || { echo "FAIL: a broken progress file was taken"; exit 1; }
-expect "$broken" 'hero.chr.village is not the part .*hero.chr.id lists (a part of another save)$'
+expect "$broken" 'hero.chr.village differs from the part .*hero.chr.id lists (it changed after the save)$'
 cp "$folder/progress" "$folder/hero.chr.village"
 head -c 200 "$folder/hero.chr" >"$folder/short" && mv "$folder/short" "$folder/hero.chr"
 broken=$(refusal --load "$folder/hero.chr") || { echo "FAIL: a cut character save was taken"; exit 1; }
