@@ -109,7 +109,7 @@ public:
     // by itself: answering its number, acknowledging its world.
     static constexpr int kDefaultJoinStepMs = 10000;
     // A client's packets a second the server takes on average, and the burst above it.
-    static constexpr uint32_t kFloodPacketsPerSecond = 400;
+    static constexpr uint32_t kFloodPacketsPerSecond = 300;
     static constexpr uint32_t kFloodBurstPackets = 1200;
     // How long an address disconnected for sending too much is refused.
     static constexpr int kFloodRefusalMs = 60000;
